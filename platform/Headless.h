@@ -1,0 +1,152 @@
+#pragma once
+// Headless front ends: they never block and never draw. Messages are recorded and
+// questions answered from a script; progress windows follow a script of cancel and
+// pause presses; views and undo count what they are asked.
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Services.h"
+
+namespace corvia::platform {
+
+class HeadlessMessages final : public MessageFrontEnd {
+public:
+  MessageBoxReply ShowBox(const MessageBoxRequest& request) override;
+
+  // Answers for the next boxes, in order; without one a box gets its default button
+  // and its check box stays as it started.
+  void QueueAnswer(int result, bool checkBoxTicked = true);
+
+  const std::vector<MessageBoxRequest>& Boxes() const { return mBoxes; }
+  // Hands over the recorded boxes and forgets them.
+  std::vector<MessageBoxRequest> TakeBoxes();
+  int CountTitled(const std::string& title) const;
+  void Clear();
+
+  // Called for every box as it is shown (tests use it to fail on internal errors).
+  std::function<void(const MessageBoxRequest&)> onBox;
+
+private:
+  std::vector<MessageBoxRequest> mBoxes;
+  std::deque<MessageBoxReply> mAnswers;
+};
+
+// A progress window that shows nothing. Tests read what it was told and script
+// presses of Cancel and Pause at chosen pump counts.
+class HeadlessProgressWindow final : public ProgressWindow {
+public:
+  struct State {
+    std::string caption;
+    std::string timeTaken;
+    std::string timeRemaining;
+    std::string pauseCaption = "Pause";
+    int bar = 0;
+    int pumps = 0;
+    bool open = true;
+    bool cancel = false;
+    bool pause = false;
+    // Called on every pump with the state, so a test can press buttons or move a
+    // fake clock while the window is up.
+    std::function<void(State&)> onPump;
+    // Called while paused, once per wait; must release the pause or cancel.
+    std::function<void(State&)> onPausedWait;
+  };
+
+  explicit HeadlessProgressWindow(std::shared_ptr<State> state) : mState(std::move(state)) {}
+  ~HeadlessProgressWindow() override { mState->open = false; }
+
+  void SetCaption(const std::string& text) override { mState->caption = text; }
+  void SetTimeTaken(const std::string& line) override { mState->timeTaken = line; }
+  void SetTimeRemaining(const std::string& line) override { mState->timeRemaining = line; }
+  void SetBar(int position) override { mState->bar = position; }
+  void SetPauseCaption(const std::string& caption) override { mState->pauseCaption = caption; }
+  void Pump() override;
+  void WaitWhilePaused() override;
+  bool CancelRequested() const override { return mState->cancel; }
+  bool PauseRequested() const override { return mState->pause; }
+
+private:
+  std::shared_ptr<State> mState;
+};
+
+class HeadlessProgress final : public ProgressFrontEnd {
+public:
+  std::unique_ptr<ProgressWindow> CreateWindow() override;
+  // The state of the window created last (or of the next one, before any).
+  const std::shared_ptr<HeadlessProgressWindow::State>& Current() const { return mState; }
+  int WindowsCreated() const { return mCreated; }
+
+private:
+  std::shared_ptr<HeadlessProgressWindow::State> mState = std::make_shared<HeadlessProgressWindow::State>();
+  int mCreated = 0;
+};
+
+class HeadlessViews final : public ViewNotifier {
+public:
+  void RedrawAllViews(bool captionsToo) override;
+  void InvalidateViewsOfKind(unsigned mask, int argument) override;
+  void InvalidateInfo(unsigned reasonBits) override { mInfoBits |= reasonBits; }
+  void SetStatusText(const std::string& text) override { mStatus = text; }
+  void SetWaitCursor(bool busy) override { mWaitCursor = busy; if (busy) ++mWaitCursorCount; }
+  void SetPaneMessage(const std::string& text) override { mPaneMessage = text; }
+
+  int mRedraws = 0;
+  int mCaptionRedraws = 0;
+  unsigned mInvalidatedKinds = 0;
+  unsigned mInfoBits = 0;
+  int mWaitCursorCount = 0;
+  bool mWaitCursor = false;
+  std::string mStatus;
+  std::string mPaneMessage;
+};
+
+class HeadlessUndo final : public UndoHooks {
+public:
+  void AddUndo(int type, long argument) override { mCalls.push_back({type, argument}); }
+  void CloseUndo() override { ++mCloses; }
+  void BeginUndoGroup() override { ++mGroupDepth; }
+  void EndUndoGroup() override { --mGroupDepth; }
+  void DiscardLastUndo() override { ++mDiscards; }
+
+  struct Call {
+    int type;
+    long argument;
+  };
+  std::vector<Call> mCalls;
+  int mCloses = 0;
+  int mGroupDepth = 0;
+  int mDiscards = 0;
+};
+
+class HeadlessShell final : public Shell {
+public:
+  bool OpenUrl(const std::string& url) override { mOpened.push_back(url); return true; }
+  bool OpenFile(const std::string& path) override { mOpened.push_back(path); return true; }
+  std::vector<std::string> mOpened;
+};
+
+// A complete headless set that installs itself for its lifetime and puts the
+// previous set back when it goes.
+class HeadlessPlatform {
+public:
+  HeadlessPlatform();
+  ~HeadlessPlatform();
+  HeadlessPlatform(const HeadlessPlatform&) = delete;
+  HeadlessPlatform& operator=(const HeadlessPlatform&) = delete;
+
+  HeadlessMessages messages;
+  HeadlessProgress progress;
+  HeadlessViews views;
+  HeadlessUndo undo;
+  HeadlessShell shell;
+  ManualClock clock;
+
+private:
+  ServiceSet mPrevious;
+};
+
+}  // namespace corvia::platform

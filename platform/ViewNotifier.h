@@ -1,0 +1,22 @@
+#pragma once
+// What the geometry tells the panes and the frame: redraws, status text, the
+// wait cursor, the information pane. The headless side counts the calls.
+
+#include <string>
+
+namespace corvia::platform {
+
+class ViewNotifier {
+public:
+  virtual ~ViewNotifier() = default;
+  virtual void RedrawAllViews(bool captionsToo) = 0;
+  // Redraw every pane whose view-type bits contain the mask.
+  virtual void InvalidateViewsOfKind(unsigned mask, int argument) = 0;
+  virtual void InvalidateInfo(unsigned reasonBits) = 0;
+  virtual void SetStatusText(const std::string& text) = 0;
+  virtual void SetWaitCursor(bool busy) = 0;
+  // A formatted message shown in the active pane; empty clears it.
+  virtual void SetPaneMessage(const std::string& text) = 0;
+};
+
+}  // namespace corvia::platform

@@ -1,0 +1,114 @@
+#include "platform/wx/WxMessages.h"
+
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/dialog.h>
+#include <wx/msgdlg.h>
+#include <wx/richmsgdlg.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+#include <wx/window.h>
+
+namespace corvia::platform {
+
+namespace {
+
+wxWindow* BoxOwner() {
+  if (wxWindow* active = wxGetActiveWindow()) return active;
+  if (wxTheApp) return wxTheApp->GetTopWindow();
+  return nullptr;
+}
+
+long IconStyle(BoxIcon icon) {
+  switch (icon) {
+    case BoxIcon::Error: return wxICON_ERROR;
+    case BoxIcon::Warning: return wxICON_WARNING;
+    case BoxIcon::Information: return wxICON_INFORMATION;
+    case BoxIcon::Question: return wxICON_QUESTION;
+    case BoxIcon::None: return wxICON_NONE;
+  }
+  return wxICON_NONE;
+}
+
+// A box with buttons of any captions: the result is the index of the one chosen.
+int ShowCustomBox(wxWindow* owner, const MessageBoxRequest& request, bool* ticked) {
+  wxDialog dialog(owner, wxID_ANY, wxString::FromUTF8(request.title));
+  auto* column = new wxBoxSizer(wxVERTICAL);
+  column->Add(new wxStaticText(&dialog, wxID_ANY, wxString::FromUTF8(request.text)), 1, wxALL | wxEXPAND, 12);
+  wxCheckBox* check = nullptr;
+  if (request.hasCheckBox) {
+    check = new wxCheckBox(&dialog, wxID_ANY, wxString::FromUTF8(request.checkBoxText));
+    check->SetValue(request.checkBoxInitial);
+    column->Add(check, 0, wxLEFT | wxRIGHT | wxBOTTOM, 12);
+  }
+  auto* row = new wxBoxSizer(wxHORIZONTAL);
+  const int firstId = wxID_HIGHEST + 1;
+  for (size_t i = 0; i < request.captions.size(); ++i) {
+    auto* button = new wxButton(&dialog, firstId + static_cast<int>(i), wxString::FromUTF8(request.captions[i]));
+    button->Bind(wxEVT_BUTTON, [&dialog, firstId](wxCommandEvent& event) { dialog.EndModal(event.GetId()); });
+    if (static_cast<int>(i) == request.defaultButton) button->SetDefault();
+    row->Add(button, 0, wxALL, 4);
+  }
+  column->Add(row, 0, wxALIGN_RIGHT | wxALL, 8);
+  if (request.cancelButton >= 0) dialog.SetEscapeId(firstId + request.cancelButton);
+  dialog.SetSizerAndFit(column);
+  dialog.CentreOnParent();
+  int id = dialog.ShowModal();
+  if (check && ticked) *ticked = check->GetValue();
+  int index = id - firstId;
+  if (index < 0 || index >= static_cast<int>(request.captions.size())) {
+    index = request.cancelButton >= 0 ? request.cancelButton : request.defaultButton;
+  }
+  return index;
+}
+
+}  // namespace
+
+MessageBoxReply WxMessages::ShowBox(const MessageBoxRequest& request) {
+  if (beforeBox) beforeBox();
+  MessageBoxReply reply;
+  reply.checkBoxTicked = request.checkBoxInitial;
+  wxWindow* owner = BoxOwner();
+  if (request.buttons == BoxButtons::Custom || request.buttons == BoxButtons::RetryCancel ||
+      request.buttons == BoxButtons::AbortRetryIgnore) {
+    MessageBoxRequest custom = request;
+    if (request.buttons == BoxButtons::RetryCancel) custom.captions = {"Retry", "Cancel"};
+    if (request.buttons == BoxButtons::AbortRetryIgnore) custom.captions = {"Abort", "Retry", "Ignore"};
+    int index = ShowCustomBox(owner, custom, &reply.checkBoxTicked);
+    if (request.buttons == BoxButtons::RetryCancel) {
+      reply.result = index == 0 ? kBoxRetry : kBoxCancel;
+    } else if (request.buttons == BoxButtons::AbortRetryIgnore) {
+      reply.result = index == 0 ? kBoxAbort : index == 1 ? kBoxRetry : kBoxIgnore;
+    } else {
+      reply.result = index;
+    }
+  } else {
+    long style = IconStyle(request.icon);
+    switch (request.buttons) {
+      case BoxButtons::Ok: style |= wxOK; break;
+      case BoxButtons::OkCancel: style |= wxOK | wxCANCEL; break;
+      case BoxButtons::YesNo: style |= wxYES_NO; break;
+      case BoxButtons::YesNoCancel: style |= wxYES_NO | wxCANCEL; break;
+      default: break;
+    }
+    if (request.defaultButton == 1 && (request.buttons == BoxButtons::YesNo || request.buttons == BoxButtons::YesNoCancel)) {
+      style |= wxNO_DEFAULT;
+    } else if (request.defaultButton == 1 && request.buttons == BoxButtons::OkCancel) {
+      style |= wxCANCEL_DEFAULT;
+    }
+    wxRichMessageDialog dialog(owner, wxString::FromUTF8(request.text), wxString::FromUTF8(request.title), style);
+    if (request.hasCheckBox) dialog.ShowCheckBox(wxString::FromUTF8(request.checkBoxText), request.checkBoxInitial);
+    int answer = dialog.ShowModal();
+    if (request.hasCheckBox) reply.checkBoxTicked = dialog.IsCheckBoxChecked();
+    switch (answer) {
+      case wxID_YES: reply.result = kBoxYes; break;
+      case wxID_NO: reply.result = kBoxNo; break;
+      case wxID_CANCEL: reply.result = kBoxCancel; break;
+      default: reply.result = kBoxOk; break;
+    }
+  }
+  if (afterBox) afterBox();
+  return reply;
+}
+
+}  // namespace corvia::platform

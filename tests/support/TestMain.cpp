@@ -1,0 +1,40 @@
+// The main of every test program: C numeric locale, the headless platform, and a
+// hook that fails a test the moment it shows an "Internal Error" box it did not expect.
+
+#include <clocale>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/TestSupport.h"
+
+namespace corvia::testing {
+bool TakeExpectInternalErrors();
+bool InternalErrorsExpected();
+void RemoveScratchRoot();
+}  // namespace corvia::testing
+
+namespace {
+
+class ResetBetweenTests : public ::testing::EmptyTestEventListener {
+  void OnTestStart(const ::testing::TestInfo&) override {
+    corvia::testing::Platform().messages.Clear();
+    corvia::testing::TakeExpectInternalErrors();
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setlocale(LC_ALL, "C");
+  ::testing::InitGoogleTest(&argc, argv);
+  auto& platform = corvia::testing::Platform();
+  platform.messages.onBox = [](const corvia::platform::MessageBoxRequest& box) {
+    if (box.title == "Internal Error" && !corvia::testing::InternalErrorsExpected()) {
+      ADD_FAILURE() << "Unexpected \"Internal Error\" box: " << box.text;
+    }
+  };
+  ::testing::UnitTest::GetInstance()->listeners().Append(new ResetBetweenTests);
+  int result = RUN_ALL_TESTS();
+  corvia::testing::RemoveScratchRoot();
+  return result;
+}
