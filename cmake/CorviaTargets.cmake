@@ -66,3 +66,12 @@ function(corvia_test name dir)
     TIMEOUT 900
     ENVIRONMENT "LC_ALL=C;CORVIA_TEST_FIXTURES=${PROJECT_SOURCE_DIR}/tests/fixtures")
 endfunction()
+
+# Lets two static geometry libraries call each other.
+function(corvia_link_cycle a b)
+  get_target_property(type corvia_${a} TYPE)
+  get_target_property(typeb corvia_${b} TYPE)
+  if(type STREQUAL "STATIC_LIBRARY" AND typeb STREQUAL "STATIC_LIBRARY")
+    target_link_libraries(corvia_${a} PUBLIC corvia_${b})
+  endif()
+endfunction()
