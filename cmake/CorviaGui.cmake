@@ -51,7 +51,7 @@ function(corvia_gui_library name)
   endif()
 endfunction()
 
-corvia_gui_library(render  corvia_files corvia_platform_gl OpenGL::OpenGL ${GLU_LIBRARY} PkgConfig::FTGL PkgConfig::FONTCONFIG corvia_freeimage)
+corvia_gui_library(render  corvia_geometry corvia_platform_gl OpenGL::OpenGL ${GLU_LIBRARY} PkgConfig::FTGL PkgConfig::FONTCONFIG corvia_freeimage)
 corvia_gui_library(ui      corvia_render corvia_platform_wx corvia_wx OpenGL::GLX)
 corvia_gui_library(dialogs corvia_ui)
 corvia_gui_library(app     corvia_dialogs)

@@ -92,16 +92,15 @@ void ShowWindowsError(const char* format, ...) __attribute__((format(printf, 1, 
 
 // A hint the user can switch off. `bit` is the message's one bit in the masks
 // (a mask value such as 0x4, not an index); flags as kMessageFlag... above.
-void ShowOptionalMessage(uint32_t bit, unsigned flags, const char* format, ...)
-    __attribute__((format(printf, 3, 4)));
+void ShowOptionalMessage(uint32_t bit, unsigned flags, const char* format, ...) __attribute__((format(printf, 3, 4)));
 
 // A question with buttons of the given captions; returns the index of the one
 // chosen (0 for the first). A caption starting with '+' is the default button, one
 // starting with '-' the button that Escape chooses; the sign is not shown. Flags
 // pick the icon as for the message dialog (bit 0 error, bit 1 warning, bit 2
 // information; the question icon when none is set).
-int AskQuestion(unsigned flags, const char* title, std::initializer_list<const char*> captions,
-                const char* format, ...) __attribute__((format(printf, 4, 5)));
+int AskQuestion(unsigned flags, const char* title, std::initializer_list<const char*> captions, const char* format, ...)
+    __attribute__((format(printf, 4, 5)));
 
 // Shows a box with an already formatted text. The owner is the active window, else
 // the main window; open drawing sections are closed around it.

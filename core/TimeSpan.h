@@ -31,7 +31,7 @@ class TimeSpan {
   TimeSpan operator-(const TimeSpan& other) const;
   TimeSpan& operator+=(const TimeSpan& other);
   // The span divided by x. A quotient beyond kMaxDays days (a tiny or zero x) is
-  // clamped to kMaxDays with its sign; a quotient that is not a number is zero.
+  // clamped to kMaxDays with its sign; a zero span, or x not a number, gives zero.
   TimeSpan operator/(double x) const;
 
   bool operator==(const TimeSpan& other) const = default;

@@ -98,6 +98,21 @@ void HeadlessViews::RedrawAllViews(bool captionsToo) {
 
 void HeadlessViews::InvalidateViewsOfKind(unsigned mask, int) { mInvalidatedKinds |= mask; }
 
+FileDialogReply HeadlessFileDialogs::RunFileDialog(const FileDialogRequest& request) {
+  mRequests.push_back(request);
+  if (mReplies.empty()) return FileDialogReply{false, std::string(), request.filterIndex};
+  FileDialogReply reply = mReplies.front();
+  mReplies.pop_front();
+  if (reply.ok && reply.filterIndex == 0) reply.filterIndex = request.filterIndex;
+  return reply;
+}
+
+void HeadlessFileDialogs::QueueChoice(const std::string& path, int filterIndex) {
+  mReplies.push_back(FileDialogReply{true, path, filterIndex});
+}
+
+void HeadlessFileDialogs::QueueCancel() { mReplies.push_back(FileDialogReply{false, std::string(), 0}); }
+
 HeadlessPlatform::HeadlessPlatform() {
   ServiceSet set;
   set.messages = &messages;
@@ -106,6 +121,7 @@ HeadlessPlatform::HeadlessPlatform() {
   set.undo = &undo;
   set.shell = &shell;
   set.clock = &clock;
+  set.fileDialogs = &fileDialogs;
   mPrevious = InstallServices(set);
 }
 

@@ -129,6 +129,22 @@ public:
   std::vector<std::string> mOpened;
 };
 
+// File dialogs that never show: each records its request and takes the next
+// scripted reply; without one it is cancelled.
+class HeadlessFileDialogs final : public FileDialogFrontEnd {
+public:
+  FileDialogReply RunFileDialog(const FileDialogRequest& request) override;
+  // The next dialog chooses `path` with the given filter (or keeps the request's
+  // filter when filterIndex is 0).
+  void QueueChoice(const std::string& path, int filterIndex = 0);
+  void QueueCancel();
+
+  std::vector<FileDialogRequest> mRequests;
+
+private:
+  std::deque<FileDialogReply> mReplies;
+};
+
 // A complete headless set that installs itself for its lifetime and puts the
 // previous set back when it goes.
 class HeadlessPlatform {
@@ -144,6 +160,7 @@ public:
   HeadlessUndo undo;
   HeadlessShell shell;
   ManualClock clock;
+  HeadlessFileDialogs fileDialogs;
 
 private:
   ServiceSet mPrevious;

@@ -14,8 +14,9 @@ struct Defaults {
   HeadlessUndo undo;
   HeadlessShell shell;
   SteadyClock clock;
+  HeadlessFileDialogs fileDialogs;
 
-  ServiceSet Set() { return ServiceSet{&messages, &progress, &views, &undo, &shell, &clock}; }
+  ServiceSet Set() { return ServiceSet{&messages, &progress, &views, &undo, &shell, &clock, &fileDialogs}; }
 };
 
 Defaults& TheDefaults() {
@@ -42,6 +43,7 @@ ServiceSet InstallServices(const ServiceSet& services) {
   if (!next.undo) next.undo = fallback.undo;
   if (!next.shell) next.shell = fallback.shell;
   if (!next.clock) next.clock = fallback.clock;
+  if (!next.fileDialogs) next.fileDialogs = fallback.fileDialogs;
   Current() = next;
   return previous;
 }

@@ -4,6 +4,7 @@
 // so geometry code never finds a null front end.
 
 #include "platform/Clock.h"
+#include "platform/FileDialogFrontEnd.h"
 #include "platform/MessageFrontEnd.h"
 #include "platform/ProgressFrontEnd.h"
 #include "platform/Shell.h"
@@ -19,6 +20,7 @@ struct ServiceSet {
   UndoHooks* undo = nullptr;
   Shell* shell = nullptr;
   Clock* clock = nullptr;
+  FileDialogFrontEnd* fileDialogs = nullptr;
 };
 
 // The installed front ends; never null members.

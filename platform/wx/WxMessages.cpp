@@ -65,7 +65,6 @@ int ShowCustomBox(wxWindow* owner, const MessageBoxRequest& request, bool* ticke
 }  // namespace
 
 MessageBoxReply WxMessages::ShowBox(const MessageBoxRequest& request) {
-  if (beforeBox) beforeBox();
   MessageBoxReply reply;
   reply.checkBoxTicked = request.checkBoxInitial;
   wxWindow* owner = BoxOwner();
@@ -107,7 +106,6 @@ MessageBoxReply WxMessages::ShowBox(const MessageBoxRequest& request) {
       default: reply.result = kBoxOk; break;
     }
   }
-  if (afterBox) afterBox();
   return reply;
 }
 

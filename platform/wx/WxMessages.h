@@ -9,10 +9,6 @@ namespace corvia::platform {
 class WxMessages final : public MessageFrontEnd {
 public:
   MessageBoxReply ShowBox(const MessageBoxRequest& request) override;
-  // Hook around every box: the drawing code closes its open GL sections before a
-  // box and reopens them after (set by the renderer; empty until then).
-  void (*beforeBox)() = nullptr;
-  void (*afterBox)() = nullptr;
 };
 
 }  // namespace corvia::platform

@@ -1,0 +1,126 @@
+#pragma once
+// Planar polygons in 3D given by a ring of corners: facets the user draws by clicking
+// vertices, the polygons of a faceting and construction-toy meshes. Polygons form a
+// chain linked through `next`. A FaceOutline turns the outline loops of one face into
+// a triangle mesh through a face diagram.
+
+#include <cstdint>
+
+#include "core/PolygonRing.h"
+#include "core/PolygonSplit.h"
+#include "core/VectorMath.h"
+
+namespace corvia {
+
+class SymGroup;
+class Poly;
+class PolyElement;
+class OpenGLView;
+class FaceDiagram;
+
+// One triangulated piece handed to DrawnPolygon::JoinMeshes.
+struct DrawnPolygonMesh {
+  const double* points = nullptr;  // 2D points, two doubles each
+  int indexCount = 0;
+  const int* indices = nullptr;
+};
+
+class DrawnPolygon {
+ public:
+  // An empty polygon appended to the chain.
+  DrawnPolygon(DrawnPolygon*& head, DrawnPolygon*& tail);
+  ~DrawnPolygon();
+  DrawnPolygon(const DrawnPolygon&) = delete;
+  DrawnPolygon& operator=(const DrawnPolygon&) = delete;
+
+  // Frees triangles, ring and pieces.
+  void Clear();
+  // Frees the point and index arrays; the triangles are then not computed.
+  void FreeTriangles();
+  // Unlinks and frees the ring's last vertex; a ring left with one vertex or none is
+  // cleared entirely.
+  void RemoveLastVertex();
+  // True while the triangles are not computed; else whether the point lies in the
+  // polygon's plane within 1e-7.
+  bool IsCoplanar(const double* point) const;
+  // Plane frame, split into simple pieces and triangles; returns the index count (0
+  // when the ring is degenerate or cannot be split).
+  int Triangulate();
+  // Replaces the triangles by the union of the pieces' triangles.
+  void JoinMeshes(int count, const DrawnPolygonMesh* pieces);
+
+  // Symmetry of the polygon under the model's group.
+  int GetAxisOrder(const SymGroup* group) const;
+  int GetRotationCount(const SymGroup* group) const;
+  bool MatchSymmetry(const SymGroup* group) const;
+
+  static int CountChain(const DrawnPolygon* head);
+  static int GetIndexInChain(const DrawnPolygon* head, const DrawnPolygon* polygon);
+
+  // Drawing; defined with the renderer.
+  void DrawTriangles(const Transform3D& frame, const PolyElement* owner, const Transform3D* textureFrame) const;
+  void DrawFilled() const;
+
+  double* vertices = nullptr;  // 2D points the triangle indices refer to
+  int32_t indexCount = -1;     // -1 while the triangles are not computed
+  int* indices = nullptr;
+  PolygonVertex* ring = nullptr;  // each vertex's point is the 3D corner
+  PolygonList* pieces = nullptr;  // simple rings of the last split
+  double centroid[3] = {0.0, 0.0, 0.0};
+  double axisU[3] = {0.0, 0.0, 0.0};
+  double axisV[3] = {0.0, 0.0, 0.0};
+  double normal[3] = {0.0, 0.0, 0.0};
+  DrawnPolygon* next = nullptr;
+};
+
+void DeleteDrawnPolygonChain(DrawnPolygon*& head);
+// Mean of the ring's 3D points.
+void GetPolygonCentroid(double* out, const DrawnPolygon* polygon);
+// Completes a polygon being drawn by repeating the pattern of its edges so far.
+// Returns null on success, else the message to show.
+const char* AutoCompletePolygon(DrawnPolygon* polygon, Poly* model);
+// Outline, corner points and filled triangles of every polygon of the chain; defined
+// with the renderer.
+void DrawDrawnPolygons(const DrawnPolygon* chain, OpenGLView* view);
+
+// Texts of AutoCompletePolygon.
+extern const char* const kAutoCompleteNeedMorePoints;
+extern const char* const kAutoCompleteAlreadyComplete;
+extern const char* const kAutoCompleteWontClose;
+extern const char* const kAutoCompleteNoPattern;
+
+struct TriangulationContext;
+
+// State kept while a face outline is being built.
+struct FaceOutlineBuilder {
+  int axes[3] = {2, 0, 1};  // dominant axis of the normal, then the next two cyclically
+  double normal[3] = {0.0, 0.0, 0.0};
+  double d = 0.0;
+  double first[2] = {9.99999e99, 9.99999e99};  // 9.99999e99 while the loop has no point
+  double previous[2] = {0.0, 0.0};
+  int loop = 0;
+  FaceDiagram* diagram = nullptr;
+};
+
+// The triangle mesh of one face given by outline loops of 3D points.
+class FaceOutline {
+ public:
+  FaceOutline() = default;
+  ~FaceOutline() { Clear(); }
+  FaceOutline(const FaceOutline&) = delete;
+  FaceOutline& operator=(const FaceOutline&) = delete;
+
+  // Frees the arrays unless they come from the pool.
+  void Clear();
+  static void Begin(FaceOutline* outline, const double* plane, FaceDiagram* diagram, FaceOutlineBuilder* builder);
+  static void AddPoint(const double* point, FaceOutlineBuilder* builder);
+  static void CloseLoop(int loopNumber, FaceOutlineBuilder* builder);
+  static void Finish(FaceOutline* outline, FaceOutlineBuilder* builder);
+
+  TriangulationContext* pool = nullptr;  // arrays come from here when set
+  double* points = nullptr;              // 3D points, three doubles each
+  int32_t indexCount = 0;
+  int* indices = nullptr;
+};
+
+}  // namespace corvia

@@ -1,0 +1,184 @@
+#include "core/FileUtils.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "core/Messages.h"
+#include "core/Paths.h"
+
+namespace corvia {
+
+namespace detail_FileUtils {
+
+constexpr size_t kCopyBlockBytes = 1024;
+constexpr const char* kUniquePart = "-XXXXXX";
+constexpr mode_t kPermissionBits = 0777;
+
+bool SameFile(const char* a, const char* b) {
+  std::error_code ec;
+  bool same = std::filesystem::equivalent(std::filesystem::path(NativePath(a)), std::filesystem::path(NativePath(b)), ec);
+  return !ec && same;
+}
+
+// A new file beside `path` (same folder, so that rename replaces atomically).
+int MakeSibling(const std::string& path, std::string& sibling) {
+  std::string pattern = path + ".copy" + kUniquePart;
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  int fd = mkstemp(buffer.data());
+  if (fd >= 0) sibling = buffer.data();
+  return fd;
+}
+
+void ReportOpenTo(bool report, const char* destination) {
+  if (report) ShowError("FileCopy() failed: Couldn't open file to copy to:\n%s", destination);
+}
+
+}  // namespace detail_FileUtils
+
+bool FileCopy(const char* destination, const char* source, bool reportErrors, bool overwrite) {
+  if (destination == nullptr || source == nullptr) return false;
+  std::string from = NativePath(source);
+  std::string to = NativePath(destination);
+  FILE* in = std::fopen(from.c_str(), "rb");
+  if (in == nullptr) {
+    if (reportErrors) ShowError("FileCopy() failed: Couldn't open file to copy from:\n%s", source);
+    return false;
+  }
+  if (detail_FileUtils::SameFile(from.c_str(), to.c_str())) {
+    // Already holds the data; opening it for writing would destroy it.
+    std::fclose(in);
+    return true;
+  }
+  if (!overwrite && PathExists(to.c_str(), false, false)) {
+    std::fclose(in);
+    if (reportErrors) ShowError("FileCopy() failed: File to copy to already exists:\n%s", destination);
+    return false;
+  }
+
+  std::string temporary;
+  int fd = detail_FileUtils::MakeSibling(to, temporary);
+  FILE* out = fd >= 0 ? fdopen(fd, "wb") : nullptr;
+  if (out == nullptr) {
+    if (fd >= 0) {
+      close(fd);
+      std::remove(temporary.c_str());
+    }
+    std::fclose(in);
+    detail_FileUtils::ReportOpenTo(reportErrors, destination);
+    return false;
+  }
+  struct stat sourceStat {};
+  if (fstat(fileno(in), &sourceStat) == 0) fchmod(fd, sourceStat.st_mode & detail_FileUtils::kPermissionBits);
+
+  char block[detail_FileUtils::kCopyBlockBytes];
+  bool ok = true;
+  for (;;) {
+    size_t got = std::fread(block, 1, sizeof block, in);
+    if (got == 0) break;
+    if (std::fwrite(block, 1, got, out) != got) {
+      ok = false;
+      break;
+    }
+  }
+  // A read error must not pass for the end of the file.
+  if (std::ferror(in)) ok = false;
+  std::fclose(in);
+  if (std::fflush(out) != 0 || std::ferror(out)) ok = false;
+  if (std::fclose(out) != 0) ok = false;
+  if (ok && std::rename(temporary.c_str(), to.c_str()) != 0) ok = false;
+  if (!ok) {
+    std::remove(temporary.c_str());
+    detail_FileUtils::ReportOpenTo(reportErrors, destination);
+  }
+  return ok;
+}
+
+bool RemoveFile(const char* path) {
+  if (path == nullptr) return false;
+  return std::remove(NativePath(path).c_str()) == 0;
+}
+
+void GetTempDirectory(std::string& path) {
+  const char* tmp = std::getenv("TMPDIR");
+  if (tmp != nullptr && tmp[0] == '/' && DirectoryExists(tmp)) {
+    path = tmp;
+  } else {
+    std::error_code ec;
+    std::filesystem::path system = std::filesystem::temp_directory_path(ec);
+    path = ec ? std::string("/tmp") : system.string();
+  }
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+}
+
+void GetTempFilePath(std::string& path, const char* name) {
+  std::string folder;
+  GetTempDirectory(folder);
+  path = folder + "/" + (name ? name : "");
+  NormalizePathSeparators(path.data());
+  path.resize(std::strlen(path.c_str()));
+}
+
+bool CreateTempFile(std::string& path, const char* name) {
+  std::string base = GetFileNamePart(name ? name : "");
+  if (base.empty()) base = "corvia";
+  size_t dot = static_cast<size_t>(GetExtensionPart(base.c_str()) - base.c_str());
+  std::string suffix = base.substr(dot);
+  std::string pattern;
+  GetTempFilePath(pattern, (base.substr(0, dot) + detail_FileUtils::kUniquePart + suffix).c_str());
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  // mkstemps opens with O_EXCL and mode 0600.
+  int fd = mkstemps(buffer.data(), static_cast<int>(suffix.size()));
+  if (fd < 0) return false;
+  close(fd);
+  path = buffer.data();
+  return true;
+}
+
+size_t UrlEncode(char* out, const char* text, bool twice) {
+  static const char kHex[] = "0123456789abcdef";
+  size_t length = 0;
+  auto put = [&](char c) {
+    if (out) out[length] = c;
+    ++length;
+  };
+  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text ? text : ""); *p; ++p) {
+    unsigned char c = *p;
+    bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+                 c == '.';
+    if (c == ' ') {
+      put('+');
+    } else if (plain) {
+      put(static_cast<char>(c));
+    } else {
+      put('%');
+      if (twice) {
+        put('2');
+        put('5');
+      }
+      put(kHex[c >> 4]);
+      put(kHex[c & 0xF]);
+    }
+  }
+  put('\0');
+  return length;
+}
+
+std::string UrlEncode(const char* text, bool twice) {
+  std::string out(UrlEncode(nullptr, text, twice), '\0');
+  UrlEncode(out.data(), text, twice);
+  out.pop_back();
+  return out;
+}
+
+}  // namespace corvia

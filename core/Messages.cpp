@@ -1,0 +1,305 @@
+#include "core/Messages.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+#include "core/Strings.h"
+#include "platform/Services.h"
+
+namespace corvia {
+
+namespace detail_Messages {
+
+constexpr const char* kEllipsis = "...";
+constexpr size_t kEllipsisLength = 3;
+// Questions built from several captions carry longer texts than the plain boxes.
+constexpr size_t kQuestionBufferSize = 2048;
+
+uint32_t gSessionMask = 0xFFFFFFFFu;
+uint32_t gSavedMask = 0xFFFFFFFFu;
+
+SuspendOpenGLHook& TheSuspendHook() {
+  static SuspendOpenGLHook hook;
+  return hook;
+}
+
+// Shows one box with open drawing sections closed around it.
+platform::MessageBoxReply ShowRequest(const platform::MessageBoxRequest& request) {
+  std::function<void()> resume;
+  if (const SuspendOpenGLHook& hook = TheSuspendHook()) resume = hook();
+  platform::MessageBoxReply reply = platform::Services().messages->ShowBox(request);
+  if (resume) resume();
+  return reply;
+}
+
+platform::BoxIcon IconOfStyle(BoxStyle style) {
+  switch (style & kBoxStyleIconMask) {
+    case kBoxStyleIconError:
+      return platform::BoxIcon::Error;
+    case kBoxStyleIconQuestion:
+      return platform::BoxIcon::Question;
+    case kBoxStyleIconWarning:
+      return platform::BoxIcon::Warning;
+    case kBoxStyleIconInformation:
+      return platform::BoxIcon::Information;
+    default:
+      return platform::BoxIcon::None;
+  }
+}
+
+// Button set and the number of its buttons.
+std::pair<platform::BoxButtons, int> ButtonsOfStyle(BoxStyle style) {
+  switch (style & kBoxStyleButtonMask) {
+    case kBoxStyleOkCancel:
+      return {platform::BoxButtons::OkCancel, 2};
+    case kBoxStyleAbortRetryIgnore:
+      return {platform::BoxButtons::AbortRetryIgnore, 3};
+    case kBoxStyleYesNoCancel:
+      return {platform::BoxButtons::YesNoCancel, 3};
+    case kBoxStyleYesNo:
+      return {platform::BoxButtons::YesNo, 2};
+    case kBoxStyleRetryCancel:
+      return {platform::BoxButtons::RetryCancel, 2};
+    default:
+      return {platform::BoxButtons::Ok, 1};
+  }
+}
+
+// The icon of the message dialog's flags word: the first bit set counts.
+platform::BoxIcon IconOfMessageFlags(unsigned flags, platform::BoxIcon otherwise) {
+  if (flags & kMessageFlagErrorIcon) return platform::BoxIcon::Error;
+  if (flags & kMessageFlagWarningIcon) return platform::BoxIcon::Warning;
+  if (flags & kMessageFlagInformationIcon) return platform::BoxIcon::Information;
+  return otherwise;
+}
+
+const char* TitleOfIcon(platform::BoxIcon icon) {
+  switch (icon) {
+    case platform::BoxIcon::Error:
+      return "Error";
+    case platform::BoxIcon::Warning:
+      return "Warning";
+    default:
+      return "Information";
+  }
+}
+
+int ShowFormatted(const std::string& text, const char* title, BoxStyle style) {
+  return MessageBoxOnActiveWindow(text.c_str(), title, style);
+}
+
+}  // namespace detail_Messages
+
+std::string FormatLimitedV(size_t size, const char* format, va_list args) {
+  if (size == 0 || !format) return std::string();
+  std::vector<char> buffer(size);
+  va_list copy;
+  va_copy(copy, args);
+  int needed = std::vsnprintf(buffer.data(), size, format, copy);
+  va_end(copy);
+  if (needed < 0) return std::string();
+  if (static_cast<size_t>(needed) < size) return std::string(buffer.data(), static_cast<size_t>(needed));
+  // Too long: keep what fits before the dots and the terminating zero, without
+  // splitting a character.
+  constexpr size_t kDots = detail_Messages::kEllipsisLength;
+  size_t room = size > kDots + 1 ? size - kDots - 1 : 0;
+  size_t keep = Utf8CutLength(buffer.data(), size - 1, room);
+  std::string text(buffer.data(), keep);
+  text.append(detail_Messages::kEllipsis, std::min(kDots, size - 1 - keep));
+  return text;
+}
+
+std::string FormatLimited(size_t size, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string text = FormatLimitedV(size, format, args);
+  va_end(args);
+  return text;
+}
+
+int MessageBoxOnActiveWindow(const char* text, const char* title, BoxStyle style) {
+  platform::MessageBoxRequest request;
+  request.title = title ? title : "";
+  request.text = text ? text : "";
+  request.icon = detail_Messages::IconOfStyle(style);
+  auto [buttons, count] = detail_Messages::ButtonsOfStyle(style);
+  request.buttons = buttons;
+  int defaultButton = static_cast<int>((style & kBoxStyleDefaultButtonMask) >> 8);
+  request.defaultButton = defaultButton < count ? defaultButton : 0;
+  return detail_Messages::ShowRequest(request).result;
+}
+
+int ShowError(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string text = FormatLimitedV(kMessageBufferSize, format, args);
+  va_end(args);
+  DoNothing("ERROR: %s\n", text.c_str());
+  return detail_Messages::ShowFormatted(text, "Error", kBoxStyleOk | kBoxStyleIconError);
+}
+
+int ShowWarning(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string text = FormatLimitedV(kMessageBufferSize, format, args);
+  va_end(args);
+  DoNothing("WARNING: %s\n", text.c_str());
+  return detail_Messages::ShowFormatted(text, "Warning", kBoxStyleOk | kBoxStyleIconWarning);
+}
+
+int ShowInformation(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string text = FormatLimitedV(kInformationBufferSize, format, args);
+  va_end(args);
+  return detail_Messages::ShowFormatted(text, "Information", kBoxStyleOk | kBoxStyleIconInformation);
+}
+
+int ShowInternalError(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string text = FormatLimitedV(kMessageBufferSize, format, args);
+  va_end(args);
+  DoNothing("ERROR: %s\n", text.c_str());
+  return detail_Messages::ShowFormatted(text, "Internal Error", kBoxStyleOk | kBoxStyleIconError);
+}
+
+bool AskYesNo(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string text = FormatLimitedV(kMessageBufferSize, format, args);
+  va_end(args);
+  return detail_Messages::ShowFormatted(text, "Question", kBoxStyleYesNo | kBoxStyleIconQuestion) == kBoxYes;
+}
+
+bool AskOkCancel(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string text = FormatLimitedV(kMessageBufferSize, format, args);
+  va_end(args);
+  return detail_Messages::ShowFormatted(text, "Question", kBoxStyleOkCancel | kBoxStyleIconQuestion) == kBoxOk;
+}
+
+int ShowMessageBox(BoxStyle style, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string text = FormatLimitedV(kMessageBufferSize, format, args);
+  va_end(args);
+  const char* title = "Question";
+  if ((style & kBoxStyleIconMask) == kBoxStyleIconWarning) title = "Warning";
+  if ((style & kBoxStyleIconMask) == kBoxStyleIconError) title = "Error";
+  return detail_Messages::ShowFormatted(text, title, style);
+}
+
+void ShowWindowsError(const char* format, ...) {
+  // Formatting may itself set errno, so the code is taken first.
+  int code = errno;
+  va_list args;
+  va_start(args, format);
+  std::string text = FormatLimitedV(kMessageBufferSize, format, args);
+  va_end(args);
+  std::string system = platform::Services().messages->SystemErrorText(code);
+  while (!system.empty() && (system.back() == '\n' || system.back() == '\r' || system.back() == ' ')) {
+    system.pop_back();
+  }
+  if (!system.empty()) {
+    ShowError("%s: %s", text.c_str(), system.c_str());
+  } else {
+    ShowError("%s: Failed with error code %d", text.c_str(), code);
+  }
+}
+
+void ShowOptionalMessage(uint32_t bit, unsigned flags, const char* format, ...) {
+  if (!(detail_Messages::gSessionMask & bit) || !(detail_Messages::gSavedMask & bit)) return;
+  va_list args;
+  va_start(args, format);
+  std::string text = FormatLimitedV(kMessageBufferSize, format, args);
+  va_end(args);
+
+  platform::MessageBoxRequest request;
+  request.icon = detail_Messages::IconOfMessageFlags(flags, platform::BoxIcon::None);
+  request.title = detail_Messages::TitleOfIcon(request.icon);
+  request.text = std::move(text);
+  request.buttons = platform::BoxButtons::Ok;
+  request.hasCheckBox = true;
+  request.checkBoxText = (flags & kMessageFlagNextSession) ? kCheckBoxTextNextSession : kCheckBoxTextWhenAppropriate;
+  request.checkBoxInitial = true;
+  platform::MessageBoxReply reply = detail_Messages::ShowRequest(request);
+
+  if (flags & kMessageFlagNextSession) {
+    detail_Messages::gSessionMask &= ~bit;
+    if (!reply.checkBoxTicked) detail_Messages::gSavedMask &= ~bit;
+  } else if (!reply.checkBoxTicked) {
+    detail_Messages::gSessionMask &= ~bit;
+  }
+}
+
+int AskQuestion(unsigned flags, const char* title, std::initializer_list<const char*> captions, const char* format,
+                ...) {
+  va_list args;
+  va_start(args, format);
+  std::string text = FormatLimitedV(detail_Messages::kQuestionBufferSize, format, args);
+  va_end(args);
+
+  platform::MessageBoxRequest request;
+  request.title = title ? title : "";
+  request.text = std::move(text);
+  request.icon = detail_Messages::IconOfMessageFlags(flags, platform::BoxIcon::Question);
+  request.buttons = platform::BoxButtons::Custom;
+  request.defaultButton = 0;
+  request.cancelButton = -1;
+  for (const char* caption : captions) {
+    if (!caption) break;
+    int index = static_cast<int>(request.captions.size());
+    if (caption[0] == '+') {
+      request.defaultButton = index;
+      ++caption;
+    } else if (caption[0] == '-') {
+      request.cancelButton = index;
+      ++caption;
+    }
+    request.captions.emplace_back(caption);
+  }
+  if (request.captions.empty()) request.captions.emplace_back("OK");
+  int count = static_cast<int>(request.captions.size());
+  int result = detail_Messages::ShowRequest(request).result;
+  // A front end that answers outside the buttons shown counts as Escape.
+  if (result < 0 || result >= count) result = request.cancelButton >= 0 ? request.cancelButton : request.defaultButton;
+  return result;
+}
+
+uint32_t GetSessionMessageMask() {
+  return detail_Messages::gSessionMask;
+}
+void SetSessionMessageMask(uint32_t mask) {
+  detail_Messages::gSessionMask = mask;
+}
+uint32_t GetSavedMessageMask() {
+  return detail_Messages::gSavedMask;
+}
+void SetSavedMessageMask(uint32_t mask) {
+  detail_Messages::gSavedMask = mask;
+}
+
+void SetSuspendOpenGLHook(SuspendOpenGLHook hook) {
+  detail_Messages::TheSuspendHook() = std::move(hook);
+}
+
+double PositiveFmod(double x, double m) {
+  if (x >= m) return std::fmod(x, m);
+  if (x >= 0) return x;
+  double r = m - std::fmod(-x, m);
+  return r >= m ? r - m : r;
+}
+
+float PositiveFmodF(float x, float m) {
+  float r = static_cast<float>(PositiveFmod(static_cast<double>(x), static_cast<double>(m)));
+  // A remainder just below m can round up to m in single precision.
+  return r >= m ? 0.0f : r;
+}
+
+}  // namespace corvia

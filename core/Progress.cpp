@@ -1,0 +1,187 @@
+#include "core/Progress.h"
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "core/Messages.h"
+#include "core/TimeFormat.h"
+#include "platform/Services.h"
+
+namespace corvia {
+
+namespace detail_Progress {
+
+// The window appears only for work that has run this long.
+constexpr int64_t kWindowDelayMs = 1000;
+// Below this share of the work done, no remaining time is estimated.
+constexpr double kSmallestEstimatedFraction = 1e-30;
+constexpr size_t kElapsedTextSize = 80;
+
+struct ProgressState {
+  int level = 0;
+  // Clock reading at which the outermost level started, less the time already
+  // spent before it and the time spent paused since.
+  TimeSpan startTime;
+  TimeSpan pauseSpan;  // length of the last pause
+  ProgressRange range;
+  std::unique_ptr<platform::ProgressWindow> window;
+  bool showTimeRemaining = true;
+  char elapsedText[kElapsedTextSize] = {};
+  DrawingContextQuery drawingQuery = nullptr;
+};
+
+ProgressState& State() {
+  static ProgressState state;
+  return state;
+}
+
+// The one clock, in whole milliseconds.
+TimeSpan Now() {
+  const double ms = std::floor(platform::NowSeconds() * 1000.0);
+  return TimeSpan(static_cast<int64_t>(0), static_cast<int64_t>(ms));
+}
+
+bool IsUnderWindowDelay(const TimeSpan& elapsed) {
+  // The whole span counts: a day and a half second is not under a second.
+  return elapsed.GetDays() <= 0 && elapsed.GetMilliseconds() < kWindowDelayMs;
+}
+
+// Handles the window's buttons; while paused, waits and takes the pause out of
+// the elapsed time.
+void PumpWindow(ProgressState& state) {
+  platform::ProgressWindow& window = *state.window;
+  window.Pump();
+  if (!window.PauseRequested() || window.CancelRequested()) return;
+  window.SetPauseCaption("Resume");
+  const TimeSpan pauseStart = Now();
+  window.WaitWhilePaused();
+  state.pauseSpan = Now() - pauseStart;
+  state.startTime += state.pauseSpan;
+  // The window may have gone during the wait only if something closed the
+  // outermost level from inside it.
+  if (state.window) state.window->SetPauseCaption("Pause");
+}
+
+}  // namespace detail_Progress
+
+void BeginProgress(const TimeSpan& alreadyElapsed) {
+  auto& state = detail_Progress::State();
+  if (state.level++ > 0) return;
+  state.startTime = detail_Progress::Now() - alreadyElapsed;
+  state.range = ProgressRange{};
+  state.pauseSpan = TimeSpan();
+  UpdateProgress(0.0);
+}
+
+bool UpdateProgress(double fraction, const char* caption, ...) {
+  namespace d = detail_Progress;
+  auto& state = d::State();
+  state.pauseSpan = TimeSpan();
+  if (state.level <= 0) return false;
+
+  if (!state.window) {
+    if (d::IsUnderWindowDelay(d::Now() - state.startTime)) return true;
+    if (state.drawingQuery && state.drawingQuery()) return true;
+    state.window = platform::Services().progress->CreateWindow();
+    if (!state.window) return true;
+  }
+
+  d::PumpWindow(state);
+  if (!state.window) return state.level > 0;
+  if (state.window->CancelRequested()) {
+    EndProgress();
+    return false;
+  }
+
+  if (fraction == kProgressNoReport || std::isnan(fraction)) return true;
+  if (fraction < 0.0) fraction = 0.0;
+  if (fraction > 1.0) fraction = 1.0;
+
+  if (caption) {
+    va_list args;
+    va_start(args, caption);
+    std::string text = FormatLimitedV(kMessageBufferSize, caption, args);
+    va_end(args);
+    state.window->SetCaption(text);
+  }
+
+  const TimeSpan elapsed = d::Now() - state.startTime;
+  state.window->SetTimeTaken(std::string("Time Taken: ") + FormatDuration(elapsed));
+
+  const double f = state.range.low + (state.range.high - state.range.low) * fraction;
+  if (!state.showTimeRemaining) {
+    state.window->SetTimeRemaining("");
+  } else if (f > d::kSmallestEstimatedFraction) {
+    // TimeSpan division clamps the estimate of a tiny fraction.
+    const TimeSpan remaining = elapsed / f - elapsed;
+    state.window->SetTimeRemaining(std::string("Time Remaining: ") + FormatDuration(remaining));
+  }
+
+  // Truncated to a whole step, but never an empty bar once work has begun.
+  double scaled = f * platform::kProgressBarMax;
+  int position = 1;
+  if (scaled >= platform::kProgressBarMax) {
+    position = platform::kProgressBarMax;
+  } else if (scaled >= 1.0) {
+    position = static_cast<int>(scaled);
+  }
+  state.window->SetBar(position);
+  return true;
+}
+
+void EndProgress() {
+  auto& state = detail_Progress::State();
+  --state.level;
+  if (state.level > 0) return;
+  if (state.level < 0) {
+    ShowInternalError("Too many calls to EndProgress()");
+    state.level = 0;
+  }
+  state.window.reset();
+  state.showTimeRemaining = true;
+}
+
+bool IsProgressActive() { return detail_Progress::State().level > 0; }
+
+void SetShowTimeRemaining(bool show) { detail_Progress::State().showTimeRemaining = show; }
+
+ProgressRange PushProgressRange(double a, double b) {
+  auto& range = detail_Progress::State().range;
+  const ProgressRange previous = range;
+  const double width = previous.high - previous.low;
+  range.low = previous.low + width * a;
+  range.high = previous.low + width * b;
+  return previous;
+}
+
+void PopProgressRange(const ProgressRange& saved) { detail_Progress::State().range = saved; }
+
+TimeSpan ProgressElapsedTime() { return detail_Progress::Now() - detail_Progress::State().startTime; }
+
+const char* ElapsedTimeText() {
+  auto& state = detail_Progress::State();
+  std::snprintf(state.elapsedText, sizeof state.elapsedText, "%s", FormatDuration(ProgressElapsedTime()));
+  return state.elapsedText;
+}
+
+ProgressScope::ProgressScope(const TimeSpan& alreadyElapsed) : mLevel(detail_Progress::State().level + 1) {
+  // The level is noted before opening: a cancel during the opening report has
+  // closed it already.
+  BeginProgress(alreadyElapsed);
+}
+
+ProgressScope::~ProgressScope() {
+  if (detail_Progress::State().level >= mLevel) EndProgress();
+}
+
+DrawingContextQuery SetDrawingContextQuery(DrawingContextQuery query) {
+  auto& state = detail_Progress::State();
+  const DrawingContextQuery previous = state.drawingQuery;
+  state.drawingQuery = query;
+  return previous;
+}
+
+}  // namespace corvia

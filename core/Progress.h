@@ -1,0 +1,77 @@
+#pragma once
+// Progress of long operations, process-wide and on the user-interface thread.
+//
+// BeginProgress opens a nesting level, UpdateProgress reports a fraction and a
+// caption and says whether to go on, EndProgress closes the level. Nested
+// operations share one "Processing..." window; an outer operation maps an inner
+// one onto a part of the bar with PushProgressRange. The window appears only
+// once the outermost level has run for a second, and never while an OpenGL view
+// holds the drawing context. While it is up, UpdateProgress handles its buttons
+// (Pause/Resume, Cancel) itself; time spent paused is taken out of the elapsed
+// time. After Cancel, UpdateProgress closes one level and returns false: the
+// caller stops, discards its partial result and does not call EndProgress for
+// that level again (ProgressScope respects this).
+
+#include "core/TimeSpan.h"
+
+namespace corvia {
+
+// A sub-range of the bar, [0, 1] at the outermost level.
+struct ProgressRange {
+  double low = 0.0;
+  double high = 1.0;
+};
+
+// The fraction that keeps the window responsive without reporting anything.
+constexpr double kProgressNoReport = -99.9;
+
+// Opens a level. At the outermost level the clock starts at `alreadyElapsed`
+// (work resumed from a saved state passes the time it had already taken).
+void BeginProgress(const TimeSpan& alreadyElapsed = TimeSpan());
+
+// Reports `fraction` (0..1 of the current range) and, when `caption` is not null,
+// the printf-formatted caption. Returns true to go on; false when the user
+// cancelled (one level is then closed) or no level is open. A fraction of
+// kProgressNoReport, or not a number, only handles the window's buttons.
+bool UpdateProgress(double fraction, const char* caption = nullptr, ...) __attribute__((format(printf, 2, 3)));
+
+// Closes a level; the outermost one closes the window and switches the
+// remaining-time line back on.
+void EndProgress();
+
+bool IsProgressActive();
+
+// Whether the "Time Remaining" line is filled (off for work whose fraction is no
+// measure of time).
+void SetShowTimeRemaining(bool show);
+
+// Narrows the current range to its part [a, b]; returns the range before, for
+// PopProgressRange.
+ProgressRange PushProgressRange(double a, double b);
+void PopProgressRange(const ProgressRange& saved);
+
+// Time since the outermost level started, without the time spent paused.
+TimeSpan ProgressElapsedTime();
+// That span as text, in a static buffer that the next call overwrites.
+const char* ElapsedTimeText();
+
+// Opens a level for its lifetime. It closes the level only if nothing else did
+// (an explicit EndProgress, or a cancel inside UpdateProgress).
+class ProgressScope {
+public:
+  explicit ProgressScope(const TimeSpan& alreadyElapsed = TimeSpan());
+  ~ProgressScope();
+  ProgressScope(const ProgressScope&) = delete;
+  ProgressScope& operator=(const ProgressScope&) = delete;
+
+private:
+  int mLevel;
+};
+
+// The renderer installs a query that says whether an OpenGL view holds the
+// drawing context at the moment; no progress window is created while it does.
+// Without one, nothing is drawing. Returns the query installed before.
+using DrawingContextQuery = bool (*)();
+DrawingContextQuery SetDrawingContextQuery(DrawingContextQuery query);
+
+}  // namespace corvia

@@ -1,0 +1,164 @@
+#include "model/Edge.h"
+
+#include <cmath>
+#include <cstdint>
+
+#include "model/ElementFlags.h"
+#include "model/Face.h"
+#include "model/PolyFwd.h"
+#include "model/Vertex.h"
+
+namespace corvia {
+
+namespace detail_Edge {
+float gDefaultEdgeColour[3] = {1.0f, 1.0f, 0.8f};
+
+bool IsZero(const double* v) {
+  return std::fabs(v[0]) <= kElementTolerance && std::fabs(v[1]) <= kElementTolerance &&
+         std::fabs(v[2]) <= kElementTolerance;
+}
+
+void Normalise(double* v) {
+  const double length = std::sqrt(Dot(v, v));
+  if (length > 0.0) Divide(v, v, length);
+}
+}  // namespace detail_Edge
+
+const float* GetDefaultEdgeColour() {
+  return detail_Edge::gDefaultEdgeColour;
+}
+
+void SetDefaultEdgeColour(const float* rgb) {
+  CopyFloat3(detail_Edge::gDefaultEdgeColour, rgb);
+}
+
+Edge::Edge() {
+  CopyFloat3(mColor, detail_Edge::gDefaultEdgeColour);
+}
+
+Edge::~Edge() = default;
+
+int Edge::GetIndex(const Edge* edge, Poly* model) {
+  if (!edge || !model) return -1;
+  const Edge* first = PolyEdgeArray(model);
+  const int count = PolyNumEdges(model);
+  if (!first) return -1;
+  // Compare addresses as integers: an edge of another array gives no index.
+  const auto address = reinterpret_cast<std::uintptr_t>(edge);
+  const auto start = reinterpret_cast<std::uintptr_t>(first);
+  if (address < start) return -1;
+  const std::uintptr_t offset = (address - start) / sizeof(Edge);
+  return offset < static_cast<std::uintptr_t>(count) ? static_cast<int>(offset) : -1;
+}
+
+bool Edge::Touches(const PolyElement* element) const {
+  return element && (element == mVert1 || element == mVert2 || element == mFace1 || element == mFace2);
+}
+
+PolyElement* Edge::GetOtherVertex(const PolyElement* v) const {
+  return mVert1 != v ? static_cast<PolyElement*>(mVert1) : mVert2;
+}
+
+PolyElement* Edge::GetOtherFace(const PolyElement* f) const {
+  return mFace1 != f ? static_cast<PolyElement*>(mFace1) : mFace2;
+}
+
+PolyElement* Edge::GetOther(const PolyElement* element) const {
+  return element && element->IsVertex() ? GetOtherVertex(element) : GetOtherFace(element);
+}
+
+void Edge::GetVerts(bool dual, PolyElement** out) const {
+  out[0] = GetVert(dual, 0);
+  out[1] = GetVert(dual, 1);
+}
+
+void Edge::GetFaces(bool dual, PolyElement** out) const {
+  out[0] = GetFace(dual, 0);
+  out[1] = GetFace(dual, 1);
+}
+
+PolyElement* Edge::GetVert(bool dual, int i) const {
+  if (dual) return i == 0 ? static_cast<PolyElement*>(mFace1) : mFace2;
+  return i == 0 ? static_cast<PolyElement*>(mVert1) : mVert2;
+}
+
+PolyElement* Edge::GetFace(bool dual, int i) const {
+  if (dual) return i == 0 ? static_cast<PolyElement*>(mVert1) : mVert2;
+  return i == 0 ? static_cast<PolyElement*>(mFace1) : mFace2;
+}
+
+void Edge::GetVector(double* out, bool dual) const {
+  const PolyElement* a = GetVert(dual, 0);
+  const PolyElement* b = GetVert(dual, 1);
+  const bool aInfinite = a->HasFlag(kElementHemi);
+  const bool bInfinite = b->HasFlag(kElementHemi);
+  if (!aInfinite && !bInfinite) {
+    Subtract(out, b->mDualVert, a->mDualVert);
+  } else if (bInfinite && !aInfinite) {
+    CopyVector(out, b->mDualVert);
+  } else if (aInfinite && !bInfinite) {
+    CopyVector(out, a->mDualVert);
+  } else {
+    Add(out, a->mDualVert, b->mDualVert);
+  }
+}
+
+double Edge::GetLength(bool dual) const {
+  const PolyElement* a = GetVert(dual, 0);
+  const PolyElement* b = GetVert(dual, 1);
+  if (a->HasFlag(kElementHemi) || b->HasFlag(kElementHemi)) return -1.0;
+  double d[3];
+  Subtract(d, b->mDualVert, a->mDualVert);
+  return std::sqrt(Dot(d, d));
+}
+
+void Edge::GetOutwardNormal(double* out, bool dual) const {
+  const PolyElement* s0 = GetFace(dual, 0);
+  const PolyElement* s1 = GetFace(dual, 1);
+  Add(out, s0->mZAxis, s1->mZAxis);
+  if (!detail_Edge::IsZero(out)) {
+    detail_Edge::Normalise(out);
+    return;
+  }
+  // The two sides face opposite ways: take the direction in the first side's plane
+  // that is perpendicular to the edge.
+  double v[3];
+  GetVector(v, dual);
+  if (AreParallel(v, s0->mZAxis, kElementTolerance)) {
+    double axis[3] = {0.0, 0.0, 0.0};
+    axis[AxisWithin(s0->mZAxis, kElementTolerance)] = 1.0;
+    Cross(out, s0->mZAxis, axis);
+  } else {
+    Cross(out, s0->mZAxis, v);
+  }
+  detail_Edge::Normalise(out);
+  // Either sense would do; point it away from the model centre so that the answer
+  // does not depend on which side came first.
+  const PolyElement* a = GetVert(dual, 0);
+  const PolyElement* b = GetVert(dual, 1);
+  if (!a->HasFlag(kElementHemi) && !b->HasFlag(kElementHemi)) {
+    double middle[3];
+    Add(middle, a->mDualVert, b->mDualVert);
+    if (Dot(out, middle) < 0.0) Negate(out);
+  }
+}
+
+void Edge::GetNearestPointToCentre(double* out, bool useSide) const {
+  const double* a = mVert1->mDualVert;
+  const double* b = mVert2->mDualVert;
+  double d[3];
+  double m[3];
+  Subtract(d, b, a);
+  Cross(m, d, a);
+  if (detail_Edge::IsZero(m)) {
+    out[0] = out[1] = out[2] = 0.0;
+    return;
+  }
+  double u[3];
+  Cross(u, m, d);
+  detail_Edge::Normalise(u);
+  const double* p = useSide && mFace1 ? mFace1->mDualVert : a;
+  Scale(out, u, Dot(u, p));
+}
+
+}  // namespace corvia

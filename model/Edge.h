@@ -1,0 +1,61 @@
+#pragma once
+// One edge record of a model: two end vertices, two side faces, flags and edge type.
+// In the dual role the two faces are the ends and the two vertices the sides. Edges
+// live in one array owned by the model; an edge's number is its place there.
+
+#include <cstdint>
+
+#include "model/PolyItem.h"
+
+namespace corvia {
+
+class Vertex;
+class Face;
+
+class Edge : public PolyItem {
+ public:
+  // Takes the current default edge colour.
+  Edge();
+  ~Edge() override;
+
+  bool IsEdge() const override { return true; }
+  Edge* AsEdge() override { return this; }
+  PolyElement* AsElement() override { return nullptr; }
+
+  // Position in the model's edge array; -1 for a null edge.
+  static int GetIndex(const Edge* edge, Poly* model);
+  static int GetNumber(const Edge* edge, Poly* model) { return GetIndex(edge, model) + 1; }
+
+  bool Touches(const PolyElement* element) const;
+  PolyElement* GetOtherVertex(const PolyElement* v) const;
+  PolyElement* GetOtherFace(const PolyElement* f) const;
+  PolyElement* GetOther(const PolyElement* element) const;
+
+  // End points and sides for the role (dual: the faces are the ends).
+  void GetVerts(bool dual, PolyElement** out) const;
+  void GetFaces(bool dual, PolyElement** out) const;
+  PolyElement* GetVert(bool dual, int i) const;
+  PolyElement* GetFace(bool dual, int i) const;
+
+  // From end point a to end point b (directions for ends at infinity).
+  void GetVector(double* out, bool dual) const;
+  // Distance between the ends; -1.0 when either lies at infinity.
+  double GetLength(bool dual) const;
+  // Unit sum of the two sides' normals.
+  void GetOutwardNormal(double* out, bool dual) const;
+  // The point of the edge line nearest to the model centre.
+  void GetNearestPointToCentre(double* out, bool useSide) const;
+
+  Vertex* mVert1 = nullptr;
+  Vertex* mVert2 = nullptr;
+  Face* mFace1 = nullptr;  // the face whose side produced the edge
+  Face* mFace2 = nullptr;
+  uint32_t mEdgeFlags = 0;
+  int32_t mEdgeType = -1;
+};
+
+// The colour a new edge takes and that a null item stands for; (1.0, 1.0, 0.8) at start.
+const float* GetDefaultEdgeColour();
+void SetDefaultEdgeColour(const float* rgb);
+
+}  // namespace corvia

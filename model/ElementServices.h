@@ -1,0 +1,58 @@
+#pragma once
+// Services of other parts of the system that the elements use: face types, placed
+// images, template face records, the template itself, per-element cell colours, and
+// the display options the elements read. Until the subsystem that owns a service is
+// linked in, calling it shows an internal error that names it.
+
+#include <cstdint>
+
+namespace corvia {
+
+class FaceType;
+class FaceImage;
+class TemplatePolygon;
+class PolyTemplate;
+class CellColorArray;
+
+// Face types: how many elements the type holds, its rotation count (how many
+// rotations of its faces' own symmetry map a face onto itself), and the type that
+// holds the mirror images of its faces (null when none).
+int FaceTypeNumFaces(const FaceType* type);
+int FaceTypeRotationCount(const FaceType* type);
+const FaceType* FaceTypeMirrorType(const FaceType* type);
+
+// Placed images: drop one use of the image an element carries; whether its picture
+// has an alpha channel.
+void ReleaseFaceImage(FaceImage* image);
+bool FaceImageHasAlpha(const FaceImage* image);
+
+// Template face records: the identity word (the record's first word), density,
+// colour and circumradius of the face.
+uint32_t TemplatePolygonIdFlags(const TemplatePolygon* record);
+int TemplatePolygonDensity(const TemplatePolygon* record);
+void TemplatePolygonColour(const TemplatePolygon* record, float* rgb);
+double TemplatePolygonRadius(const TemplatePolygon* record);
+
+// The template: the distance at which a vertex's dual face lies; whether its faces
+// wind once round a vertex with no face through the centre.
+double TemplateDualFaceDistance(const PolyTemplate* poly);
+bool TemplateIsDensityOne(const PolyTemplate* poly);
+
+// Owner of the per-element cell colour holders.
+struct CellColorArrayDeleter {
+  void operator()(CellColorArray* colours) const;
+};
+
+// Display options that decide what the elements count as hidden, of the same type or
+// translucent. The program keeps them in step with its settings and menus.
+struct ElementDisplayOptions {
+  // "Hide Edges && Vertices Between Hidden Faces" (Display menu).
+  bool hideBetweenHiddenFaces = false;
+  // "Maintain Reflexibility" (Options menu): mirror-image types count as one.
+  bool maintainReflexibility = false;
+  // The construction-toy display style draws every element translucent.
+  bool constructionToyStyle = false;
+};
+ElementDisplayOptions& GetElementDisplayOptions();
+
+}  // namespace corvia

@@ -1,0 +1,205 @@
+#pragma once
+// The common base of Vertex and Face. The model is self-dual in memory: a Vertex is
+// also a face of the dual model and a Face a vertex of the dual, so every geometric
+// field has one meaning per role and every operation here is written once for both.
+// A "corner" is an entry of mNeighbours (a face's vertices, a vertex's faces) and the
+// "position" of an element is its dual point mDualVert.
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "core/VectorMath.h"
+#include "model/ElementServices.h"
+#include "model/PolyItem.h"
+
+namespace corvia {
+
+class ElementList;
+class FaceType;
+class FaceTypeBlock;
+struct SymAxis;
+class Face3D;
+class OpenGLView;
+struct ViewExtents;
+
+class PolyElement : public PolyItem {
+ public:
+  PolyElement(Poly* poly, int numSides);
+  ~PolyElement() override;
+
+  bool IsEdge() const override { return false; }
+  Edge* AsEdge() override { return nullptr; }
+  PolyElement* AsElement() override { return this; }
+  // Radius of the element seen as a face (see Vertex and Face).
+  virtual double GetRadius() const = 0;
+  virtual bool IsDensityOne() const { return false; }
+  virtual bool IsVertex() const { return false; }
+  virtual bool IsFace() const { return false; }
+
+  // Widens a pane's extents by the corners of the element's drawn polygon mapped by
+  // the matrix. Drawing code: defined with the renderer.
+  void AddToExtents(OpenGLView* view, ViewExtents* extents, const double* matrix) const;
+
+  // ---- Numbers and lists ----------------------------------------------------------
+  static int GetIndex(const PolyElement* element) { return element ? element->mIndex : -1; }
+  int GetIndex() const { return mIndex; }
+  // The number shown to users: index + 1, 0 for none.
+  static int GetNumber(const PolyElement* element) { return element ? element->mIndex + 1 : 0; }
+  int GetNumber() const { return mIndex + 1; }
+  // One numbering of all elements, faces first; -1 for none.
+  static int GetSerialIndex(const PolyElement* element);
+  // The base block for a face, the dual block for a vertex.
+  FaceTypeBlock* GetTypeBlock() const;
+  // Itself, or (when it lies at infinity) the next finite element of its list,
+  // wrapping round; null when every element is infinite.
+  PolyElement* GetSelfOrNextFinite();
+
+  // ---- Opacity and translucency -----------------------------------------------------
+  void SetOpacity(float value);
+  bool IsTranslucent() const;
+  bool AnyCoplanarTranslucent() const;
+
+  // ---- Symmetry and density ---------------------------------------------------------
+  int GetRotationOrder() const;
+  void CalcDensity();
+
+  // ---- Coplanar ring ------------------------------------------------------------------
+  int CountCoplanar() const;
+  bool IsCoplanarWith(const PolyElement* other) const;
+  // This element when null, in no ring or without the Skip flag; else the first ring
+  // member after it without Skip (itself when all have it).
+  static PolyElement* GetFirstUnskipped(PolyElement* element);
+  // Takes the element out of its coplanar ring.
+  void UnlinkCoplanar();
+
+  // ---- Frames ---------------------------------------------------------------------
+  // World to element frame: rows are the axes (first negated with flipX), origin mCentre.
+  void GetWorldToFace(Transform3D& t, bool flipX) const;
+  // Element frame to world: the inverse.
+  void GetFaceToWorld(Transform3D& t, bool flipX) const;
+  // Turns the dual point, frame origin and axes by a rotation (the centroid is left).
+  void Rotate(const double* matrix);
+  // mCentroid = mean dual point of the corners that are not Hemi (mCentre when none).
+  void ComputeCentre();
+  // The normal, negated when ReverseNorm is set.
+  void GetNormal(double* out) const;
+  // (a - b) . stored normal.
+  double DistanceAlongNormal(const double* a, const double* b) const;
+  // A unit normal of the polygon of the neighbours of the same kind.
+  void GetAdjacentNormal(double* out) const;
+
+  // ---- Projection into the element's plane and 2D frame ----------------------------
+  bool ProjectToPlane(const double* point, bool isDirection, double* out) const;
+  bool ProjectTo2D(const double* point, bool isDirection, const Transform3D& worldToFace, double* out2D) const;
+  bool ProjectElementTo2D(const PolyElement* other, const Transform3D& worldToFace, double* out2D) const;
+  bool GetAdjacent2D(int i, const Transform3D& worldToFace, double* out2D) const;
+  // The 2D points that stand for corner i: out holds room for five points (ten
+  // doubles). 0 for a missing corner, 1 for a finite one, 5 for one at infinity.
+  int GetPolygon2D(int i, const Transform3D& worldToFace, double* out) const;
+
+  // ---- Measures ---------------------------------------------------------------------
+  double GetMaxCornerDistanceXY(const double* p) const;
+  double GetDistanceToEdges(const double* p, bool ignoreZero) const;
+  double GetPartInradius(bool ignoreZero);
+  // buffer: room for (vertex count + face count) pointers, or null.
+  int GetPartCentroid(bool otherKind, double* out, PolyElement** buffer);
+  double GetPartRadius(bool otherKind);
+  double GetHalfNearestDistance(bool ignoreZero) const;
+  double GetPartHalfNearestDistance(bool ignoreZero);
+  double GetMeanEdgeLength() const;
+  double GetMinEdgeLength() const;
+  double GetMaxEdgeLength() const;
+  double GetCircumradius() const;
+  double GetArea() const;
+  double GetSolidAngle() const;
+  bool IsRegular() const;
+  // Up to three corner dual points that span the element (out: nine doubles).
+  int GetSpanningCorners(double* out) const;
+  bool IsMirrorPlane(double* direction) const;
+  bool FindOrientationDirection(double* out) const;
+  // The line where the other element's plane cuts this one, as (a, b, c) in this
+  // element's 2D frame with a x + b y + c = 0 and (a, b) of unit length.
+  bool IntersectPlaneLine(const PolyElement* other, double* out) const;
+
+  // ---- Lookups ----------------------------------------------------------------------
+  static Face3D* GetFace3D(const PolyElement* element);
+  int FindEdgeIndexAfter(const Edge* edge, int start) const;
+  static int FindVertexIndex(const PolyElement* element, const PolyElement* corner, int start);
+  int FindVertexIndex(const PolyElement* corner, int start) const { return FindVertexIndex(this, corner, start); }
+  bool HasCorner(const PolyElement* corner) const { return FindVertexIndex(corner, -1) >= 0; }
+  // The neighbour of the same kind across edge i.
+  static PolyElement* GetAdjacent(const PolyElement* element, int i);
+  PolyElement* GetAdjacent(int i) const { return GetAdjacent(this, i); }
+  // The neighbour across edge i; i becomes the index of the shared edge in it.
+  PolyElement* GetAdjacentAcross(int& i) const;
+  static PolyElement* FindCornerAt(const PolyElement* element, const double* point);
+  PolyElement* FindCornerAt(const double* point) const { return FindCornerAt(this, point); }
+  // The corner step places after the given one (cyclic); an internal error and null
+  // when it is not a corner.
+  PolyElement* GetNextNeighbour(const PolyElement* corner, int step) const;
+  // Breadth-first collection of the connected part (both kinds), marking each with the
+  // visit mark; the marks stay for the caller to clear. buffer: room for (vertex count
+  // + face count) pointers. With a null buffer the part is only counted, and since the
+  // caller cannot reach its elements, their marks are cleared again.
+  int CollectConnectedPart(PolyElement** buffer);
+  // The same into a growing array; the marks stay.
+  int CollectConnectedPart(std::vector<PolyElement*>& part);
+  void RotateCorners(int shift, bool reverse);
+
+  // ---- Builder links ------------------------------------------------------------------
+  void SetNeighbour(int i, PolyElement* element) { mNeighbours[i] = element; }
+  PolyElement* GetCorner(int i) const { return mNeighbours[i]; }
+  bool HasFlag(uint32_t flag) const { return (mFlags & flag) != 0; }
+
+  int32_t mNumSides;
+  int32_t mDensity = 1;
+  FaceType* mType = nullptr;
+  uint32_t mFlags = 0;
+  uint32_t mIdFlags = 0;
+  uint32_t mSavedIdFlags = 0;
+  Poly* mPoly;
+  SymAxis* mSymAxis = nullptr;
+  int32_t mTypeSerial = -1;
+  int32_t mIndex = -1;
+  double mCentroid[3] = {0.0, 0.0, 0.0};
+  double mCentre[3] = {0.0, 0.0, 0.0};
+  double mXAxis[3] = {1.0, 0.0, 0.0};
+  double mYAxis[3] = {0.0, 1.0, 0.0};
+  double mZAxis[3] = {0.0, 0.0, 1.0};
+  double mDualVert[3] = {0.0, 0.0, 0.0};
+  std::unique_ptr<PolyElement*[]> mNeighbours;
+  std::unique_ptr<Edge*[]> mEdges;
+  PolyElement* mCoplanarNext = nullptr;
+  std::unique_ptr<CellColorArray, CellColorArrayDeleter> mCellColours[2];
+  float mBackColor[3] = {0.0f, 0.0f, 0.0f};
+  float mOpacity = 1.0f;
+  FaceImage* mImage = nullptr;
+  Face3D* mFace3D = nullptr;
+  PolyElement* mNextOfType = nullptr;
+  PolyElement* mSavedNextOfType = nullptr;
+  ElementList* mList = nullptr;
+  PolyElement* mNext = nullptr;
+  PolyElement* mPrev = nullptr;
+
+ protected:
+  // The largest number of steps a ring walk may take: a ring is never longer than
+  // the list that holds its members, and a damaged ring must not loop for ever.
+  int RingWalkLimit() const;
+};
+
+// The corners of a vertex's and a face's neighbourhood, for the builder.
+class Vertex;
+// The face step places after face round the vertex; backwards when the vertex's
+// sense byte for face differs from sense.
+PolyElement* GetNextFace(Vertex* vertex, PolyElement* face, int step, int sense);
+// Puts newFace step places after face round the vertex and gives it its sense byte.
+void SetNextFace(Vertex* vertex, PolyElement* face, int step, PolyElement* newFace, int sense);
+// The corner of face step places after the vertex, reversed when the vertex passes
+// the face in reverse.
+PolyElement* GetNextVertex(PolyElement* face, Vertex* vertex, int step);
+// The element across the side from corner i to corner i + 1, found round corner i
+// (read from the edge once edges exist). Serves faces and, in the dual role, vertices.
+PolyElement* GetAdjacentFaceVert(const PolyElement* face, int i);
+
+}  // namespace corvia

@@ -1,0 +1,84 @@
+#include "model/Vertex.h"
+
+#include <cmath>
+
+#include "model/ElementFlags.h"
+#include "model/ElementList.h"
+#include "model/PolyFwd.h"
+
+namespace corvia {
+
+namespace detail_Vertex {
+// A new vertex takes the last colour of the colour wheel (index -1, which wraps):
+// 0x0080FF packed as 0x00BBGGRR, each byte times the wheel's factor 1/255.
+constexpr float kWheelByteFactor = 0.003921569f;
+constexpr float kNewVertexColour[3] = {0xFF * kWheelByteFactor, 0x80 * kWheelByteFactor, 0x00 * kWheelByteFactor};
+}  // namespace detail_Vertex
+
+Vertex::Vertex(Poly* poly, double* position, int numFaces)
+    : PolyElement(poly, numFaces), mFaceSense(new uint8_t[numFaces > 0 ? numFaces : 1]()) {
+  SnapNearZero(position, kElementTolerance);
+  CopyVector(mDualVert, position);
+  const double length = std::sqrt(Dot(position, position));
+  const bool atOrigin = std::fabs(position[0]) <= kElementTolerance && std::fabs(position[1]) <= kElementTolerance &&
+                        std::fabs(position[2]) <= kElementTolerance;
+  if (atOrigin) {
+    CopyVector(mZAxis, position);
+  } else {
+    Divide(mZAxis, position, length);
+  }
+  SnapNearZero(mZAxis, kElementTolerance);
+  // The dual face lies in the polar plane of the vertex: at the template's dual-face
+  // distance, or at 1 / |position| for reciprocation in the unit sphere. A vertex at
+  // the centre has its dual face at infinity.
+  PolyTemplate* polyTemplate = poly ? PolyTemplateOf(poly) : nullptr;
+  if (polyTemplate) {
+    Scale(mCentre, mZAxis, TemplateDualFaceDistance(polyTemplate));
+  } else if (length > kElementTolerance) {
+    Divide(mCentre, mZAxis, length);
+  } else {
+    CopyVector(mCentre, mZAxis);
+    mFlags |= kElementInf;
+  }
+  SnapNearZero(mCentre, kElementTolerance);
+  CopyFloat3(mColor, detail_Vertex::kNewVertexColour);
+  if (poly) {
+    ElementList* vertices = PolyVertexList(poly);
+    if (vertices) {
+      const bool first = vertices->mCount == 0;
+      vertices->Append(this);
+      if (first) PolySetBlockCurrent(poly, true, this);
+    }
+  }
+}
+
+Vertex::~Vertex() = default;
+
+double Vertex::GetRadius() const {
+  Transform3D worldToFace;
+  GetWorldToFace(worldToFace, false);
+  double largest = 0.0;
+  for (int i = 0; i < mNumSides; ++i) {
+    double points[10];
+    const int count = GetPolygon2D(i, worldToFace, points);
+    for (int k = 0; k < count; ++k) {
+      const double distance = std::hypot(points[2 * k], points[2 * k + 1]);
+      if (distance > largest) largest = distance;
+    }
+  }
+  return largest;
+}
+
+bool Vertex::IsDensityOne() const {
+  PolyTemplate* polyTemplate = mPoly ? PolyTemplateOf(mPoly) : nullptr;
+  return polyTemplate && TemplateIsDensityOne(polyTemplate);
+}
+
+void Vertex::SetFace(int i, PolyElement* face) {
+  if (!mNeighbours[i] && face) ++mNumLinked;
+  if (mNeighbours[i] && !face) --mNumLinked;
+  mNeighbours[i] = face;
+  mChanged = 1;
+}
+
+}  // namespace corvia

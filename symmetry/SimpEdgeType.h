@@ -1,0 +1,77 @@
+#pragma once
+// Edge types of a SimplePoly: classes of edges that the symmetry group maps onto one
+// another, with the faces that meet at each edge in a corresponding order. The full
+// sort of faces round vertices walks round each vertex through them.
+
+#include <cstdint>
+#include <vector>
+
+namespace corvia {
+
+class SimplePoly;
+class SymGroup;
+
+// Entry flags.
+constexpr uint32_t kEdgeEntryFirstDone = 0x1;   // loop round the entry's first vertex passed it
+constexpr uint32_t kEdgeEntrySecondDone = 0x2;  // the same for its second vertex
+constexpr uint32_t kEdgeEntryAtEndA = 0x4;      // the corner vertex is the type's end a (or its image)
+// Occurrence flag.
+constexpr uint32_t kEdgeOccurrenceMatched = 0x1;
+
+// One face at one edge: the edge runs from corner to corner + 1 of the face.
+struct EdgeFaceEntry {
+  uint32_t flags = 0;
+  int32_t face = -1;
+  int32_t corner = -1;
+};
+
+// One edge of the model with the faces that meet there.
+struct EdgeOccurrence {
+  uint32_t flags = 0;
+  std::vector<EdgeFaceEntry> entries;
+};
+
+// Per face position at the edges of one type.
+struct SimpEdgeSlot {
+  int32_t partner = -1;  // -1 unpaired
+  int32_t orbit = -1;
+  int32_t orbitSize = 1;
+  int32_t ring = -1;  // orbit ring under the rotations about or across the edge
+  int32_t next = -1;  // coplanar ring
+  int32_t prev = -1;
+};
+
+struct SimpEdgeType {
+  int32_t rotationOrder = 1;
+  uint8_t rotAboutEdge = 0;
+  uint8_t halfTurnAcross = 0;
+  // Squared length of the edge.
+  double length = 0;
+  // Vertex indices of the ends of the first edge; a has the lower typeId.
+  int32_t a = -1;
+  int32_t b = -1;
+  int32_t numFaces = 0;
+  std::vector<SimpEdgeSlot> slots;
+  std::vector<EdgeOccurrence> edges;
+
+  SimpEdgeType(int32_t endA, int32_t endB, double squaredLength, int32_t faces);
+
+  // Appends an occurrence holding a copy of the n entries.
+  void AddEdge(int n, const EdgeFaceEntry* entries);
+  // Takes slot k out of its coplanar ring.
+  void UnlinkSlot(int k);
+  // Joins the slots into orbits under the turns about the axis by multiples of
+  // 1/order of a turn (faces read from the model).
+  void GroupByEdgeRotation(int order, const double* axis, const SimplePoly& poly);
+};
+
+// A fan of faces round a vertex that is to become a vertex of its own.
+struct SimpleSplitRecord {
+  int32_t vertex = -1;
+  int32_t numFaces = 0;
+  // Corner position of the vertex in each face of the fan (may be empty: then
+  // every occurrence of the vertex in those faces is replaced).
+  std::vector<int32_t> corners;
+};
+
+}  // namespace corvia

@@ -1,0 +1,398 @@
+#pragma once
+// The plain model through which every polyhedron enters the system: an array of
+// vertices, an array of faces (each face an ordered cycle of vertices), an optional
+// array of edges, names, a length scale and a symmetry group. Builders fill one,
+// the topology passes complete it, and CreatePoly turns it into a Poly.
+//
+// Records live in std::vectors owned by their SimplePoly, and refer to one another
+// by index (an element's index is its position in its array), never by pointer, so
+// the arrays may grow any number of times without leaving a stale reference. A
+// SimpleVert& or SimpleFace* handed out by an accessor is valid only until the next
+// growth of that array.
+//
+// Elements are never removed from the arrays: a removed element carries Temp, and
+// every pass skips it.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/VectorMath.h"
+#include "symmetry/FaceOrientation.h"
+#include "symmetry/SimpEdgeType.h"
+
+namespace corvia {
+
+class SimplePoly;
+class SymGroup;
+class FaceImage;
+class Face;
+class Poly;
+class DrawnPolygon;
+class PolygonList;
+struct SimpEdgeType;
+struct SimpleSplitRecord;
+struct SimpleVertSearch;
+struct SimpleFace;
+
+// ---- Element flags (SimpleElement::flags) ----------------------------------------
+
+constexpr uint32_t kSimpleDone = 0x1;          // scratch mark of the passes
+constexpr uint32_t kSimpleMark2 = 0x2;         // second scratch mark (symmetry tests, blending, hull)
+constexpr uint32_t kSimpleTemp = 0x4;          // removed or temporary: skipped everywhere
+constexpr uint32_t kSimpleHidden = 0x8;        // hidden; carried to the Poly element
+constexpr uint32_t kSimpleIsFace = 0x10;       // set by the face constructor
+constexpr uint32_t kSimpleInfinite = 0x20;     // vertex at infinity (pos is a direction);
+                                               // on a face: the face lies at infinity
+constexpr uint32_t kSimpleMarked = 0x80;       // carried to the Poly element's 0x8000
+constexpr uint32_t kSimpleSplit = 0x100;       // vertex split into several fans
+constexpr uint32_t kSimpleSplitFan = 0x200;    // set together with kSimpleSplit
+constexpr uint32_t kSimpleInTree = 0x2000;     // vertex is in the position search
+constexpr uint32_t kSimpleCentralPlane = 0x10000;  // face plane through the origin
+constexpr uint32_t kSimpleHemiFixed = 0x20000;     // sense of a central face settled
+constexpr uint32_t kSimpleReversed = 0x40000;      // face fitted the other way round
+// The bits CopyAttributes carries.
+constexpr uint32_t kSimpleCopiedFlags = 0x5002D;
+
+// ---- Model flags (SimplePoly::flags) ----------------------------------------------
+
+constexpr uint32_t kSimpleHasVertFaceLists = 0x1;
+constexpr uint32_t kSimpleSortedFaceLists = 0x2;
+constexpr uint32_t kSimpleWantNewColors = 0x4;
+constexpr uint32_t kSimpleIsOk = 0x8;
+constexpr uint32_t kSimpleKeepOrientation = 0x10;
+constexpr uint32_t kSimpleKeepCentre = 0x20;
+constexpr uint32_t kSimpleKeepLengthUnits = 0x40;
+constexpr uint32_t kSimpleKeepSize = 0x80;
+constexpr uint32_t kSimpleKeepColors = 0x100;
+constexpr uint32_t kSimpleKeepDualColors = 0x200;
+constexpr uint32_t kSimpleGrowable = 0x400;
+constexpr uint32_t kSimplePolyFlag400 = 0x800;
+constexpr uint32_t kSimplePolyFlag800 = 0x1000;
+constexpr uint32_t kSimplePolyFlag1000 = 0x2000;
+constexpr uint32_t kSimpleHasPlaneFaces = 0x4000;
+constexpr uint32_t kSimpleHasCoplanarEdges = 0x8000;
+constexpr uint32_t kSimpleHasManyFaceEdges = 0x10000;
+constexpr uint32_t kSimpleHasOpenEdges = 0x20000;
+constexpr uint32_t kSimpleHasOddEdges = 0x40000;
+constexpr uint32_t kSimplePolyFlag20000 = 0x80000;
+
+// ---- Defaults and tolerances ------------------------------------------------------
+
+constexpr uint32_t kSimpleVertColor = 0x0080FF;
+constexpr uint32_t kSimpleVertColor2 = 0xFF0080;
+constexpr uint32_t kSimpleFaceColor = 0x0000FF;
+constexpr uint32_t kSimpleFaceColor2 = 0x00FFFF;
+// Merging of vertices by position, per coordinate, inclusive.
+constexpr double kSimplePosTolerance = 1e-7;
+// The x component of a face normal that has not been computed.
+constexpr double kNormalNotComputed = -2.0;
+// Sums of face centroids round coincident vertices are compared within this.
+constexpr double kCentroidSumTolerance = 1e-6;
+// Index of no element.
+constexpr int32_t kNoIndex = -1;
+
+// The option "hide faces whose vertices are all hidden" (a document setting; off
+// until the document sets it).
+extern bool HideFacesWithHiddenVerts;
+
+// ---- Records ----------------------------------------------------------------------
+
+// The part that vertices and faces share.
+struct SimpleElement {
+  // For a face its vertex indices in cycle order; for a vertex the indices of the
+  // faces round it (the vertex-face list).
+  std::vector<int32_t> items;
+  SimplePoly* owner = nullptr;
+  uint32_t flags = 0;
+  // Symmetry class number; -1 when unset.
+  int32_t typeId = -1;
+  uint32_t color = 0;   // 0x00BBGGRR
+  uint32_t color2 = 0;  // 0x00BBGGRR
+  float alpha = 1.0f;
+  // Picture shown on the element, shared by reference; null when none.
+  FaceImage* image = nullptr;
+  // Empty when none.
+  std::string label;
+  // Next element (same kind, by index) of the ring of all elements with this typeId;
+  // -1 until the element has an index, then itself.
+  int32_t nextOfType = kNoIndex;
+
+  SimpleElement(bool isFace, uint32_t c, uint32_t c2);
+  SimpleElement(const SimpleElement&) = delete;
+  SimpleElement& operator=(const SimpleElement&) = delete;
+  // Moves carry everything, the image link included (no release).
+  SimpleElement(SimpleElement&& other) noexcept;
+  SimpleElement& operator=(SimpleElement&& other) noexcept;
+  ~SimpleElement();
+
+  // Number of faces round a vertex, or of corners of a face.
+  int Count() const { return static_cast<int>(items.size()); }
+  bool IsTemp() const { return (flags & kSimpleTemp) != 0; }
+
+  // Or-in the copied flag bits, copy colours, opacity, image link and label.
+  void CopyAttributes(const SimpleElement& from);
+  // Replaces the label by a copy; a blank text clears it.
+  void SetLabel(const char* text);
+  // Index search in items after position `after` (-1 starts at 0); -1 when absent.
+  int FindItem(int32_t item, int after = -1) const;
+};
+
+struct SimpleVert : SimpleElement {
+  // Position; for an infinite vertex a direction.
+  double pos[3] = {0, 0, 0};
+  // Scratch values of the symmetry tests.
+  double extra[2] = {0, 0};
+  // Ring of coincident vertices (by index).
+  int32_t coinc = kNoIndex;
+
+  SimpleVert() : SimpleElement(false, kSimpleVertColor, kSimpleVertColor2) {}
+
+  int32_t GetIndex() const;
+  bool IsInfinite() const { return (flags & kSimpleInfinite) != 0; }
+  // Face i of the vertex-face list.
+  SimpleFace& FaceAt(int i) const;
+
+  // Stores the position and enters the vertex in the owner's position search (or
+  // moves it there when it is already in).
+  void SetPos(const double* p);
+  void InsertInTree();
+  // Optionally SetPos (v.pos), then extra and the attributes.
+  void CopyFrom(const SimpleVert& v, bool withPos);
+  // Faces in the list without Temp.
+  int CountLiveFaces() const;
+
+  // Ring operations (on the nextOfType and coinc rings of the owner's vertices).
+  void JoinTypeRing(SimpleVert& other);
+  void SetRingFlags(uint32_t bits);
+  void ClearRingFlags(uint32_t bits);
+
+  // Writes the vertices of the position search, in order, to the trace output.
+  void DumpTree(int indent) const;
+};
+
+struct SimpleFace : SimpleElement {
+  // The q of the face's polygon {n/q}.
+  int32_t winding = 1;
+  // Rotations that map the face onto itself.
+  int32_t rots = 1;
+  // Unit normal; (-2, -2, -2) when not computed. For a face without vertices the
+  // foot point of its plane.
+  double normal[3] = {kNormalNotComputed, kNormalNotComputed, kNormalNotComputed};
+  // Ring of coincident (same-plane) faces (by index).
+  int32_t coinc = kNoIndex;
+
+  SimpleFace() : SimpleElement(true, kSimpleFaceColor, kSimpleFaceColor2) {}
+
+  int32_t GetIndex() const;
+  bool HasNormal() const { return normal[0] != kNormalNotComputed; }
+  // Vertex at corner i (no bounds check beyond the debug assertion).
+  SimpleVert& VertAt(int i) const;
+  // Vertex at corner i taken cyclically.
+  SimpleVert& VertWrapped(int i) const;
+
+  // ---- Corners ----
+  void SetNumVerts(int n, int windingNumber = 1);
+  void SetVert(int i, const SimpleVert* v);
+  void SetVertIndex(int i, int32_t k);
+  // Index of vertex v in the cycle after `after` (-1 starts at 0); -1 when absent.
+  int FindVert(const SimpleVert* v, int after = -1) const;
+  int FindVertAtPos(const double* p, int after = -1) const;
+  void RemoveVertsAt(int i, int k);
+  void RemoveVert(const SimpleVert* v);
+  void InsertVertAt(int i, const SimpleVert* v);
+  // The face across the edge from corner edgeIndex to the next; null when none.
+  // Needs sorted vertex-face lists.
+  SimpleFace* GetAdjacentFace(int edgeIndex) const;
+  bool AllVertsHidden() const;
+  // Copies normal and attributes (the corners are the caller's).
+  void CopyFrom(const SimpleFace& f);
+
+  // ---- Rings ----
+  void JoinTypeRing(SimpleFace& other);
+  int CoincCount() const;
+  void JoinCoinc(SimpleFace& other);
+
+  // ---- Geometry ----
+  void SumVertPositions(double* out) const;
+  // Sum / count; the unchanged (zero) sum for a face without corners.
+  void GetCentroid(double* out) const;
+  double GetCircumradius() const;
+  void AreaVector(double* out) const;
+  // Triangulation of the region the face covers, in its plane: `points` receives
+  // 3D points (x, y, z each; the corners first, then the points where the edges
+  // of a star face cross) and `indices` three point numbers per triangle, wound
+  // like the face. Returns the number of triangles; 0 (both empty) for fewer than
+  // 3 corners or a face without a plane.
+  int Triangulate(std::vector<int32_t>& indices, std::vector<double>& points) const;
+  double CalcSolidAngle() const;
+  bool MatchFace(const SimpleFace& other, const double* targetNormal, const double* point, const double* rotation,
+                 bool* backward) const;
+  // Placements in which the model held by this face fits onto the target face of a
+  // Poly; the caller owns the list (ListUnlink each node). Null when none.
+  FaceOrientation* FindOrientations(const Face* target, uint32_t options) const;
+};
+
+// Option of FindOrientations: fit the other side of the target face.
+constexpr uint32_t kOrientOtherSide = 0x10000;
+
+struct SimpleEdge {
+  uint32_t flags = 0;  // bit 0x8 is carried to the Poly's edge
+  int32_t endA = kNoIndex;
+  int32_t endB = kNoIndex;
+  int32_t faceA = kNoIndex;
+  int32_t faceB = kNoIndex;
+  uint32_t color = 0;
+  std::string label;
+
+  void SetLabel(const char* text);
+};
+
+// Whole-model sort of positions: -1, 0 or +1 with tolerance t per coordinate; all
+// infinite vertices sort after all finite ones.
+int ComparePos(const double* p, bool infinite, const SimpleVert& v, double t);
+// All three coordinates within kSimplePosTolerance.
+bool SamePos(const double* a, const double* b);
+// i + step reduced once into 0 .. n-1.
+int WrapIndex(int i, int step, int n);
+
+// Inserts node just before anchor (a null anchor appends at the tail).
+void ListInsertBefore(ListNode* anchor, ListNode* node, ListNode*& head, ListNode*& tail);
+// Unlinks the node and deletes it.
+void ListUnlink(ListNode* node, ListNode*& head, ListNode*& tail);
+
+// ---- The model --------------------------------------------------------------------
+
+class SimplePoly {
+ public:
+  // Owned block for callers' scratch data; released by the destructor.
+  std::unique_ptr<unsigned char[]> work;
+  std::unique_ptr<SymGroup> symmetry;
+  uint32_t flags = 0;
+  // Face to become the current face type of the new Poly (index; -1 none).
+  int32_t currentFace = kNoIndex;
+  // Model length scale.
+  double scale = 1.0;
+  // Empty when not set.
+  std::string name, dualName, description, webLink;
+
+  SimplePoly(int numVerts = 0, int numFaces = 0);
+  ~SimplePoly();
+  SimplePoly(const SimplePoly&) = delete;
+  SimplePoly& operator=(const SimplePoly&) = delete;
+
+  // ---- Arrays ----
+  int NumVerts() const { return static_cast<int>(mVerts.size()); }
+  int NumFaces() const { return static_cast<int>(mFaces.size()); }
+  int NumEdges() const { return static_cast<int>(mEdges.size()); }
+  // Unchecked access (0 <= i < count).
+  SimpleVert& VertAt(int i) { return mVerts[static_cast<size_t>(i)]; }
+  const SimpleVert& VertAt(int i) const { return mVerts[static_cast<size_t>(i)]; }
+  SimpleFace& FaceAt(int i) { return mFaces[static_cast<size_t>(i)]; }
+  const SimpleFace& FaceAt(int i) const { return mFaces[static_cast<size_t>(i)]; }
+  SimpleEdge& EdgeAt(int i) { return mEdges[static_cast<size_t>(i)]; }
+  const SimpleEdge& EdgeAt(int i) const { return mEdges[static_cast<size_t>(i)]; }
+  // Element i. Past the end: with Growable the array grows to hold it (a vertex
+  // growth drops the edge array); without, an internal error and null.
+  SimpleVert* GetVert(int i);
+  SimpleFace* GetFace(int i);
+  SimpleFace* GetCurrentFace() { return currentFace >= 0 && currentFace < NumFaces() ? &FaceAt(currentFace) : nullptr; }
+  // Appends one fresh record and returns it.
+  SimpleVert& AddVert();
+  SimpleFace& AddFace();
+  // Grows (never shrinks) the arrays to at least these counts.
+  void Resize(int newVerts, int newFaces);
+  // Drops unused records at the ends of the arrays (a Growable builder's spare
+  // ones). Refuses with an internal error, changing nothing, when a kept element
+  // still refers to a dropped one.
+  bool Truncate(int newVerts, int newFaces);
+  // A fresh edge array of n edges (0 drops it).
+  void SetNumEdges(int n);
+
+  // The vertex within kSimplePosTolerance of p (of the same infinite kind), or a new
+  // vertex GetVert (usedCount) at p, usedCount then counted up. Null when the model
+  // cannot hold another vertex.
+  SimpleVert* FindOrCreateVert(const double* p, int& usedCount, bool infinite = false);
+  // Re-enters every InTree vertex in the position search (after positions were
+  // written directly).
+  void RebuildVertexSearch();
+
+  // ---- Names and attributes ----
+  void SetName(const char* base, const char* prefix = nullptr, bool force = false);
+  void SetDualName(const char* base, const char* prefix = nullptr, bool force = false);
+  void SetDescription(const char* text);
+  void SetWebLink(const char* text);
+  void SetSymmetry(const SymGroup* group);
+  size_t GetMemorySize() const;
+  int CountFacesWithoutFlags(uint32_t bits) const;
+  void ClearVertFlags(uint32_t bits);
+  void ClearFaceFlags(uint32_t bits);
+  void ClearAllFlags(uint32_t bits);
+
+  // ---- Topology ----
+  void CreateVertexFaceLists(bool force);
+  void CompressVertexTypeIds();
+  void MergeCoincidentVerts();
+  bool SimpleSortVertFaces();
+  bool SortVertFaces(const SymGroup* group);
+  bool CheckTemporaryVerts() const;
+  // The edge types of the model (empty when the lists are already sorted or
+  // there are no edges).
+  std::vector<std::unique_ptr<SimpEdgeType>> CreateEdgeTypes(const SymGroup* group);
+  bool TraverseEdgeTypes(std::vector<std::unique_ptr<SimpEdgeType>>& types);
+  bool SortVertFacesUsingEdgeTypes(std::vector<std::unique_ptr<SimpEdgeType>>& types, const SymGroup* group);
+  void SplitVertices(std::vector<SimpleSplitRecord>& splitList);
+
+  // ---- Whole-model operations ----
+  void CalcFaceNormals(bool force, int firstFace = 0);
+  double GetMaxVertexRadius() const;
+  void GetCentre(double* out);
+  void Translate(const double* v);
+  void Centre();
+  void Scale(double factor);
+  void ScaleAlongAxis(double factor, const double* unitAxis);
+  void ResetIndices();
+  void ResetCoincRings();
+  std::unique_ptr<SimplePoly> CopyWithNames() const;
+  std::unique_ptr<SimplePoly> Combine(const SimplePoly& other) const;
+  void Reflect(const SymGroup* group);
+  std::unique_ptr<SimplePoly> CreateDual(double radius);
+  void Dump() const;
+
+  // Faces round vertex a matching faces round vertex b under rotation R.
+  bool FaceSetMatches(const SimpleVert& a, const SimpleVert& b, const double* point, const double* rotation) const;
+
+  // ---- Defined in the sources of the later steps of the model-entry road
+  // (conversion to a Poly, symmetry detection, validity check, sphere projection) ----
+  bool CreatePoly(Poly* poly, bool keepColors, bool keepDualColors);
+  bool CreatePolyWithUndo(int undoType, bool keepColors, bool keepDualColors);
+  double GetMidRadius() const;
+  SymGroup* FindSymmetries(bool& hasReflection);
+  void Rotate(const double* m);
+  bool CheckModelValidity(uint32_t options);
+  bool ProjectOntoSphere();
+  // Drawing; defined with the renderer.
+  void Draw(const DrawnPolygon* polygons, const void* view, double explode, double scale);
+  void DrawProblemEdges(double explode, double scale);
+
+ private:
+  friend struct SimpleVert;
+  friend struct SimpleFace;
+
+  void InitRecords(int firstVert, int firstFace);
+  void SearchInsert(int32_t index);
+  void SearchErase(int32_t index);
+  int32_t SearchFind(const double* p, bool infinite) const;
+
+  std::vector<SimpleVert> mVerts;
+  std::vector<SimpleFace> mFaces;
+  std::vector<SimpleEdge> mEdges;
+
+  // The position search: vertex indices hashed by the grid cell of their position
+  // (cells wider than twice the tolerance, so a match lies in one of 27 cells).
+  std::unique_ptr<SimpleVertSearch> mSearch;
+};
+
+}  // namespace corvia

@@ -1,0 +1,275 @@
+#include "core/Progress.h"
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/TestSupport.h"
+
+namespace corvia {
+namespace {
+
+using WindowState = platform::HeadlessProgressWindow::State;
+
+class ProgressTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    clock().Set(5000.0);
+    progress().Current()->onPump = nullptr;
+    progress().Current()->onPausedWait = nullptr;
+    mWindowsBefore = progress().WindowsCreated();
+  }
+  void TearDown() override {
+    EXPECT_FALSE(IsProgressActive()) << "a test left a progress level open";
+    while (IsProgressActive()) EndProgress();
+    progress().Current()->onPump = nullptr;
+    progress().Current()->onPausedWait = nullptr;
+    SetDrawingContextQuery(nullptr);
+  }
+
+  static platform::ManualClock& clock() { return testing::Platform().clock; }
+  static platform::HeadlessProgress& progress() { return testing::Platform().progress; }
+  static WindowState& window() { return *progress().Current(); }
+  int windowsCreated() const { return progress().WindowsCreated() - mWindowsBefore; }
+
+  int mWindowsBefore = 0;
+};
+
+TEST_F(ProgressTest, WorkUnderASecondNeverShowsTheWindowNorPumps) {
+  BeginProgress();
+  for (int i = 1; i <= 9; ++i) {
+    clock().Advance(0.1);
+    EXPECT_TRUE(UpdateProgress(i / 10.0, "step %d", i));
+  }
+  clock().Advance(0.099);
+  EXPECT_TRUE(UpdateProgress(1.0));
+  EndProgress();
+  EXPECT_EQ(windowsCreated(), 0);
+}
+
+TEST_F(ProgressTest, WindowAppearsAfterASecondAndGoesWithTheOutermostLevel) {
+  BeginProgress();
+  BeginProgress();
+  clock().Advance(1.0);
+  EXPECT_TRUE(UpdateProgress(0.25, "Building"));
+  ASSERT_EQ(windowsCreated(), 1);
+  EXPECT_TRUE(window().open);
+  EXPECT_EQ(window().pumps, 1);
+  EXPECT_EQ(window().caption, "Building");
+  EXPECT_EQ(window().timeTaken, "Time Taken: 1.00 seconds");
+  EXPECT_EQ(window().timeRemaining, "Time Remaining: 3.00 seconds");
+  EXPECT_EQ(window().bar, 8191);
+  EndProgress();
+  EXPECT_TRUE(window().open);
+  EndProgress();
+  EXPECT_FALSE(window().open);
+}
+
+TEST_F(ProgressTest, DaysCountTowardsTheFirstSecond) {
+  // A day and half a second is not "under a second".
+  BeginProgress();
+  clock().Advance(86400.5);
+  EXPECT_TRUE(UpdateProgress(0.5));
+  EXPECT_EQ(windowsCreated(), 1);
+  EXPECT_EQ(window().timeTaken, "Time Taken: 1 day");
+  EndProgress();
+}
+
+TEST_F(ProgressTest, ResumedWorkStartsWithItsElapsedTime) {
+  BeginProgress(TimeSpan(0, 90 * 1000));
+  EXPECT_EQ(windowsCreated(), 1);  // the opening report already shows the window
+  clock().Advance(30.0);
+  EXPECT_TRUE(UpdateProgress(0.5));
+  EXPECT_EQ(window().timeTaken, "Time Taken: 2 minutes, 0.00 seconds");
+  EXPECT_EQ(ProgressElapsedTime(), TimeSpan(0, 120 * 1000));
+  EXPECT_STREQ(ElapsedTimeText(), "2 minutes, 0.00 seconds");
+  EndProgress();
+}
+
+TEST_F(ProgressTest, PushedRangeMapsTheInnerFraction) {
+  BeginProgress();
+  clock().Advance(10.0);
+  const ProgressRange outer = PushProgressRange(0.25, 0.75);
+  EXPECT_EQ(outer.low, 0.0);
+  EXPECT_EQ(outer.high, 1.0);
+  EXPECT_TRUE(UpdateProgress(0.5));
+  EXPECT_EQ(window().bar, 32767 / 2);
+  EXPECT_EQ(window().timeTaken, "Time Taken: 10.00 seconds");
+  EXPECT_EQ(window().timeRemaining, "Time Remaining: 10.00 seconds");
+
+  // Ranges nest: (0.5, 1) of (0.25, 0.75) is (0.5, 0.75).
+  const ProgressRange middle = PushProgressRange(0.5, 1.0);
+  EXPECT_TRUE(UpdateProgress(0.0));
+  EXPECT_EQ(window().bar, 32767 / 2);
+  PopProgressRange(middle);
+  PopProgressRange(outer);
+  EXPECT_TRUE(UpdateProgress(1.0));
+  EXPECT_EQ(window().bar, 32767);
+  EndProgress();
+}
+
+TEST_F(ProgressTest, RemainingLineOffUntilTheOutermostEnd) {
+  BeginProgress();
+  clock().Advance(2.0);
+  BeginProgress();
+  SetShowTimeRemaining(false);
+  EXPECT_TRUE(UpdateProgress(0.5));
+  EXPECT_EQ(window().timeRemaining, "");
+  EndProgress();
+  EXPECT_TRUE(UpdateProgress(0.5));
+  EXPECT_EQ(window().timeRemaining, "") << "an inner level does not switch it back on";
+  EndProgress();
+
+  BeginProgress();
+  clock().Advance(2.0);
+  EXPECT_TRUE(UpdateProgress(0.5));
+  EXPECT_EQ(window().timeRemaining, "Time Remaining: 2.00 seconds");
+  EndProgress();
+}
+
+TEST_F(ProgressTest, NoEstimateBeforeAnyWorkIsDone) {
+  BeginProgress();
+  clock().Advance(2.0);
+  EXPECT_TRUE(UpdateProgress(0.5));
+  EXPECT_TRUE(UpdateProgress(0.0));
+  EXPECT_EQ(window().timeRemaining, "Time Remaining: 2.00 seconds") << "the line keeps its text";
+  EXPECT_EQ(window().bar, 1) << "a fraction of 0 shows the first step";
+  EXPECT_TRUE(UpdateProgress(-0.5));
+  EXPECT_EQ(window().bar, 1);
+  EXPECT_TRUE(UpdateProgress(2.0));
+  EXPECT_EQ(window().bar, 32767);
+  EndProgress();
+}
+
+TEST_F(ProgressTest, TinyFractionGivesAClampedEstimate) {
+  BeginProgress();
+  clock().Advance(2.0);
+  EXPECT_TRUE(UpdateProgress(1e-25));
+  EXPECT_NE(window().timeRemaining.find("millennia"), std::string::npos) << window().timeRemaining;
+  EXPECT_EQ(window().timeRemaining.find('-'), std::string::npos) << window().timeRemaining;
+  EndProgress();
+}
+
+TEST_F(ProgressTest, NoReportFractionOnlyPumps) {
+  BeginProgress();
+  clock().Advance(2.0);
+  EXPECT_TRUE(UpdateProgress(kProgressNoReport, "hidden"));
+  EXPECT_TRUE(UpdateProgress(std::numeric_limits<double>::quiet_NaN(), "hidden"));
+  EXPECT_EQ(window().pumps, 2);
+  EXPECT_EQ(window().caption, "");
+  EXPECT_EQ(window().timeTaken, "");
+  EXPECT_EQ(window().bar, 0);
+  EndProgress();
+}
+
+TEST_F(ProgressTest, CancelClosesOneLevelAndTheScopeDoesNotCloseAnother) {
+  ProgressScope outer;
+  {
+    ProgressScope inner;
+    clock().Advance(2.0);
+    EXPECT_TRUE(UpdateProgress(0.1));
+    window().onPump = [](WindowState& state) { state.cancel = true; };
+    EXPECT_FALSE(UpdateProgress(0.2));
+    EXPECT_TRUE(IsProgressActive());
+    EXPECT_TRUE(window().open);
+  }
+  // Only the inner level is gone; the outer one learns of the cancel next.
+  EXPECT_TRUE(IsProgressActive());
+  EXPECT_FALSE(UpdateProgress(0.5));
+  EXPECT_FALSE(IsProgressActive());
+  EXPECT_FALSE(window().open);
+  EXPECT_FALSE(UpdateProgress(0.6)) << "no level is open";
+  // Leaving the outer scope shows no "Too many calls" error (the test main fails
+  // on any unexpected internal error).
+}
+
+TEST_F(ProgressTest, PausedTimeIsNeitherElapsedNorRemaining) {
+  BeginProgress();
+  clock().Advance(2.0);
+  EXPECT_TRUE(UpdateProgress(0.25));
+  std::string captionWhilePaused;
+  int waits = 0;
+  window().onPump = [](WindowState& state) {
+    if (state.pumps == 2) state.pause = true;
+  };
+  window().onPausedWait = [&](WindowState& state) {
+    captionWhilePaused = state.pauseCaption;
+    clock().Advance(50.0);
+    if (++waits == 3) state.pause = false;
+  };
+  clock().Advance(2.0);
+  EXPECT_TRUE(UpdateProgress(0.5));
+  EXPECT_EQ(waits, 3);
+  EXPECT_EQ(captionWhilePaused, "Resume");
+  EXPECT_EQ(window().pauseCaption, "Pause");
+  EXPECT_EQ(window().timeTaken, "Time Taken: 4.00 seconds");
+  EXPECT_EQ(window().timeRemaining, "Time Remaining: 4.00 seconds");
+  EXPECT_EQ(ProgressElapsedTime(), TimeSpan(0, 4000));
+  EndProgress();
+}
+
+TEST_F(ProgressTest, CancelWhilePaused) {
+  BeginProgress();
+  clock().Advance(2.0);
+  window().onPump = [](WindowState& state) { state.pause = true; };
+  window().onPausedWait = [](WindowState& state) { state.cancel = true; };
+  EXPECT_FALSE(UpdateProgress(0.5));
+  EXPECT_FALSE(IsProgressActive());
+}
+
+TEST_F(ProgressTest, CaptionIsFormattedAndCut) {
+  BeginProgress();
+  clock().Advance(2.0);
+  EXPECT_TRUE(UpdateProgress(0.5, "Face %d of %d", 3, 10));
+  EXPECT_EQ(window().caption, "Face 3 of 10");
+  EXPECT_TRUE(UpdateProgress(0.6));
+  EXPECT_EQ(window().caption, "Face 3 of 10") << "no caption keeps the last one";
+  const std::string longText(600, 'x');
+  EXPECT_TRUE(UpdateProgress(0.7, "%s", longText.c_str()));
+  EXPECT_LE(window().caption.size(), 511u);
+  EXPECT_EQ(window().caption.substr(window().caption.size() - 3), "...");
+  EndProgress();
+}
+
+bool DrawingNow() { return true; }
+
+TEST_F(ProgressTest, NoWindowWhileDrawing) {
+  SetDrawingContextQuery(&DrawingNow);
+  BeginProgress();
+  clock().Advance(2.0);
+  EXPECT_TRUE(UpdateProgress(0.5));
+  EXPECT_EQ(windowsCreated(), 0);
+  SetDrawingContextQuery(nullptr);
+  EXPECT_TRUE(UpdateProgress(0.5));
+  EXPECT_EQ(windowsCreated(), 1);
+  EndProgress();
+}
+
+TEST_F(ProgressTest, UnbalancedEndIsReportedAndClamped) {
+  testing::ExpectInternalErrors();
+  EXPECT_FALSE(UpdateProgress(0.5)) << "no level is open";
+  EndProgress();
+  auto& messages = testing::Platform().messages;
+  ASSERT_EQ(messages.CountTitled("Internal Error"), 1);
+  EXPECT_NE(messages.Boxes().back().text.find("Too many calls to EndProgress()"), std::string::npos);
+  EXPECT_FALSE(IsProgressActive());
+
+  BeginProgress();
+  EXPECT_TRUE(IsProgressActive());
+  EndProgress();
+  EXPECT_FALSE(IsProgressActive());
+  EXPECT_EQ(messages.CountTitled("Internal Error"), 1);
+}
+
+TEST_F(ProgressTest, ExplicitEndInsideAScopeIsNotRepeated) {
+  {
+    ProgressScope scope;
+    EndProgress();
+  }
+  EXPECT_FALSE(IsProgressActive());
+}
+
+}  // namespace
+}  // namespace corvia

@@ -1,0 +1,520 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "core/ioStream.h"
+#include "tests/support/TestSupport.h"
+
+namespace corvia::test_ioStream {
+
+enum Token { kModel, kVertex, kFace, kName, kEnd, kTokenCount };
+const char* const kTokenNames[] = {"Model", "Vertex", "Face", "Name", "End"};
+
+const char* TokenName(int i) {
+  return i >= 0 && i < kTokenCount ? kTokenNames[i] : nullptr;
+}
+
+const ioEnumPair kShapes[] = {{0, "Cube"}, {3, "Tetrahedron"}, {7, "Dodecahedron"}, {0, nullptr}};
+
+struct Report {
+  int level;
+  std::string text;
+  std::string message;
+};
+
+// Collects what a stream reports.
+class ioStreamTest : public ::testing::Test {
+ protected:
+  ioErrorHandler Handler() {
+    return [this](int level, const char* text, const char* message) {
+      mReports.push_back({level, text, message});
+      return level;
+    };
+  }
+  std::string Path(const char* name) { return (mDir / name).string(); }
+  ioStream* OpenRead(const std::string& path, int major = 8, int minor = 10) {
+    return ioOpenRead(path.c_str(), "Corvia", major, minor, TokenName, Handler(), nullptr, 0);
+  }
+  ioStream* OpenMemory(const std::vector<uint8_t>& data, int major = 8, int minor = 10) {
+    return ioOpenRead(nullptr, nullptr, major, minor, TokenName, Handler(), data.data(), int32_t(data.size()));
+  }
+  bool Reported(const std::string& part) const {
+    for (const Report& r : mReports) {
+      if (r.text.find(part) != std::string::npos) return true;
+    }
+    return false;
+  }
+
+  std::filesystem::path mDir = testing::ScratchDir("ioStream");
+  std::vector<Report> mReports;
+};
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+}
+
+const std::string kLongText(150, 'x');
+const std::string kAwkwardText = "say \"hi\" \\ back\\slash \\n and a\nline end\n";
+
+// Writes one of everything, in the order ReadSample reads it.
+void WriteSample(ioStream* s) {
+  ioWriteToken(s, kModel, 0);
+  ioWriteString(s, " ", "Great Dodecahedron", "\n", 2);
+  ioWriteToken(s, kVertex, 2);
+  ioPrintf(s, " %d %hg %.17g %u %hd %c\n", -12345, 0.25f, 1.0 / 3.0, 4000000000u, 321, 'Q');
+  ioWriteToken(s, kFace, 2);
+  ioWriteEnum(s, 7, kShapes, " ", "");
+  ioWriteBool(s, true, " ", "");
+  ioWriteBool(s, false, " ", "\n");
+  ioWriteToken(s, kName, 2);
+  ioWriteString(s, " ", kLongText.c_str(), "\n", 2);
+  ioWriteToken(s, kName, 2);
+  ioWriteString(s, " ", kAwkwardText.c_str(), "", 2);
+  ioPrintf(s, " %d\n", 99);  // a value on the string's last line
+  ioWriteToken(s, kName, 2);
+  ioWriteString(s, " ", nullptr, "\n", 2);
+  ioWriteToken(s, kEnd, 0);
+  ioPrintf(s, "\n");
+}
+
+void ReadSample(ioStream* s) {
+  EXPECT_EQ(ioReadToken(s), kModel);
+  EXPECT_EQ(ioReadString(s, true), "Great Dodecahedron");
+  EXPECT_EQ(ioReadToken(s), kVertex);
+  EXPECT_EQ(ioReadInt(s), -12345);
+  EXPECT_EQ(ioReadFloat(s), 0.25f);
+  EXPECT_EQ(ioReadDouble(s), 1.0 / 3.0);
+  EXPECT_EQ(ioReadUInt(s), 4000000000u);
+  EXPECT_EQ(ioReadShort(s), 321);
+  if (s->mMode == kIoModeAscii) {
+    EXPECT_EQ(ioReadString(s, false), "Q");
+  } else {
+    char c = 0;
+    EXPECT_TRUE(ioReadBytes(s, &c, 1, false));
+    EXPECT_EQ(c, 'Q');
+  }
+  EXPECT_EQ(ioReadToken(s), kFace);
+  EXPECT_EQ(ioReadEnum(s, kShapes), 7);
+  EXPECT_TRUE(ioReadBool(s));
+  EXPECT_FALSE(ioReadBool(s));
+  EXPECT_EQ(ioReadToken(s), kName);
+  EXPECT_EQ(ioReadString(s, true), kLongText);
+  EXPECT_EQ(ioReadToken(s), kName);
+  EXPECT_EQ(ioReadString(s, true), kAwkwardText);
+  EXPECT_EQ(ioReadInt(s), 99);
+  EXPECT_EQ(ioReadToken(s), kName);
+  EXPECT_EQ(ioReadString(s, true), "");
+  EXPECT_EQ(ioReadToken(s), kEnd);
+  EXPECT_EQ(ioReadToken(s), kIoTokenEnd);
+}
+
+// The same reads without expectations, for damaged data.
+void ReadSampleQuietly(ioStream* s) {
+  char c;
+  ioReadToken(s);
+  ioReadString(s, true);
+  ioReadToken(s);
+  ioReadInt(s);
+  ioReadFloat(s);
+  ioReadDouble(s);
+  ioReadUInt(s);
+  ioReadShort(s);
+  ioReadBytes(s, &c, 1, false);
+  ioReadToken(s);
+  ioReadEnum(s, kShapes);
+  ioReadBool(s);
+  ioReadBool(s);
+  ioReadToken(s);
+  ioReadString(s, true);
+  ioReadToken(s);
+  ioReadString(s, true);
+  ioReadInt(s);
+  ioReadToken(s);
+  ioReadString(s, true);
+  ioReadToken(s);
+}
+
+TEST_F(ioStreamTest, AsciiRoundTripOfEveryItem) {
+  std::string path = Path("sample.txt");
+  ioStream* w = ioOpenWrite(path.c_str(), "Corvia", 8, 10, kIoModeAscii, TokenName, Handler(), nullptr);
+  ASSERT_NE(w, nullptr);
+  WriteSample(w);
+  EXPECT_TRUE(ioClose(w));
+  std::string text = ReadFile(path);
+  EXPECT_EQ(text.rfind("Corvia ASCII 8.10\nModel \"Great Dodecahedron\"\n  Vertex -12345 0.25 ", 0), 0u) << text;
+  EXPECT_EQ(text.find('\r'), std::string::npos);
+  // 150 bytes: pieces of 60, 60 and 30 on "Continue" lines at the indent.
+  std::string x60(60, 'x');
+  EXPECT_NE(
+      text.find("  Name \"" + x60 + "\"\n  Continue \"" + x60 + "\"\n  Continue \"" + std::string(30, 'x') + "\"\n"),
+      std::string::npos)
+      << text;
+  EXPECT_NE(text.find("and a\"\n  ContNewL \"line end\"\n  ContNewL \"\" 99\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Face Dodecahedron Yes No\n"), std::string::npos) << text;
+
+  ioStream* r = OpenRead(path);
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(r->mMode, kIoModeAscii);
+  EXPECT_EQ(ioCompareVersion(r, 8, 10), 0);
+  ReadSample(r);
+  ioClose(r);
+  EXPECT_TRUE(mReports.empty()) << mReports[0].text;
+
+  // Windows line ends read the same.
+  std::string crlf;
+  for (char c : text) {
+    if (c == '\n') crlf += '\r';
+    crlf += c;
+  }
+  std::string crlfPath = Path("crlf.txt");
+  WriteFile(crlfPath, crlf);
+  r = OpenRead(crlfPath);
+  ASSERT_NE(r, nullptr);
+  ReadSample(r);
+  ioClose(r);
+  EXPECT_TRUE(mReports.empty()) << mReports[0].text;
+}
+
+TEST_F(ioStreamTest, BinaryAndMemoryRoundTrips) {
+  std::string path = Path("sample.bin");
+  ioStream* w = ioOpenWrite(path.c_str(), "Corvia", 8, 10, kIoModeBinary, TokenName, Handler(), nullptr);
+  ASSERT_NE(w, nullptr);
+  WriteSample(w);
+  EXPECT_TRUE(ioClose(w));
+  std::string bytes = ReadFile(path);
+  EXPECT_EQ(bytes.substr(0, 18), std::string("Corvia BINARY \x08\x00\x0A\x00", 18));
+  // Model token, then the name and its zero byte.
+  EXPECT_EQ(bytes.substr(18, 2), std::string("\x00\x00", 2));
+  EXPECT_EQ(bytes.substr(20, 19), std::string("Great Dodecahedron\0", 19));
+  // Vertex: 16-bit token, 4-byte int, 4-byte float, 8-byte double, 4 bytes, 2 bytes, 1 byte.
+  EXPECT_EQ(bytes.substr(39, 6), std::string("\x01\x00\xC7\xCF\xFF\xFF", 6));
+
+  ioStream* r = OpenRead(path);
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(r->mMode, kIoModeBinary);
+  ReadSample(r);
+  ioClose(r);
+  EXPECT_TRUE(mReports.empty()) << mReports[0].text;
+
+  ioBuffer buffer;
+  w = ioOpenWrite(nullptr, nullptr, 8, 10, kIoModeMemory, TokenName, Handler(), &buffer);
+  ASSERT_NE(w, nullptr);
+  WriteSample(w);
+  ioClose(w);
+  ASSERT_GE(buffer.length, 4);
+  EXPECT_EQ(std::memcmp(buffer.data, "\x08\x00\x0A\x00", 4), 0);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer.data) + 4, size_t(buffer.length) - 4), bytes.substr(18));
+  std::vector<uint8_t> data(buffer.data, buffer.data + buffer.length);
+  buffer.Free();
+  EXPECT_EQ(buffer.data, nullptr);
+  EXPECT_EQ(buffer.length, 0);
+  r = OpenMemory(data);
+  ASSERT_NE(r, nullptr);
+  ReadSample(r);
+  ioClose(r);
+  EXPECT_TRUE(mReports.empty()) << mReports[0].text;
+
+  // A memory stream closed without a slot frees its data (the leak checker watches).
+  ioClose(ioOpenWrite(nullptr, nullptr, 1, 0, kIoModeMemory, TokenName, Handler(), nullptr));
+}
+
+TEST_F(ioStreamTest, MemoryGrowsAcrossManyWrites) {
+  ioBuffer buffer;
+  ioStream* w = ioOpenWrite(nullptr, nullptr, 2, 3, kIoModeMemory, TokenName, Handler(), &buffer);
+  for (int i = 0; i < 100000; ++i) ioPrintf(w, "%d %g\n", i, i * 0.5);
+  ioClose(w);
+  EXPECT_EQ(buffer.length, 4 + 100000 * 12);
+  ioStream* r = ioOpenRead(nullptr, nullptr, 2, 3, TokenName, Handler(), buffer.data, buffer.length);
+  ASSERT_NE(r, nullptr);
+  for (int i = 0; i < 100000; i += 1) {
+    ASSERT_EQ(ioReadInt(r), i);
+    ASSERT_EQ(ioReadDouble(r), i * 0.5);
+  }
+  // Past the end: a neutral value and a report.
+  EXPECT_EQ(ioReadInt(r), 0);
+  EXPECT_TRUE(Reported("Unexpected end of data"));
+  EXPECT_EQ(ioReadToken(r), kIoTokenEnd);
+  ioClose(r);
+}
+
+TEST_F(ioStreamTest, CommentsBlankLinesAndWords) {
+  std::string path = Path("comments.txt");
+  WriteFile(path,
+            "Corvia ASCII 8.09\n"
+            "# a comment line\n"
+            "\n"
+            "   \t\n"
+            "Yes # note\n"
+            "12#3\n"
+            "yes\n"
+            "True\n"
+            "\"quoted # not a comment\"   # but this is\n"
+            "\"back\\\\slash \\x \\\"q\\\"\"\n"
+            "0x1F 017 -5\n");
+  ioStream* r = OpenRead(path);
+  ASSERT_NE(r, nullptr);
+  // "09" is a decimal minor, not a bad octal number.
+  EXPECT_EQ(ioCompareVersion(r, 8, 9), 0);
+  EXPECT_TRUE(ioReadBool(r));
+  EXPECT_EQ(ioReadString(r, false), "12#3");
+  EXPECT_TRUE(ioReadBool(r));
+  EXPECT_TRUE(mReports.empty());
+  EXPECT_FALSE(ioReadBool(r));
+  ASSERT_EQ(mReports.size(), 1u);
+  EXPECT_EQ(mReports[0].text, "'" + path + "', line 8:\nUnknown bool value 'True' (should be Yes or No)");
+  EXPECT_EQ(mReports[0].message, "Unknown bool value 'True' (should be Yes or No)");
+  EXPECT_EQ(mReports[0].level, kIoLevelError);
+  EXPECT_EQ(ioReadString(r, true), "quoted # not a comment");
+  EXPECT_EQ(ioReadString(r, true), "back\\slash \\x \"q\"");
+  EXPECT_EQ(ioReadInt(r), 31);
+  EXPECT_EQ(ioReadInt(r), 15);
+  EXPECT_EQ(ioReadInt(r), -5);
+  EXPECT_EQ(ioReadToken(r), kIoTokenEnd);
+  ioClose(r);
+}
+
+TEST_F(ioStreamTest, TokensEnumsAndBoolsInDetail) {
+  std::string path = Path("tokens.txt");
+  WriteFile(path, "Corvia ASCII 8.10\nModel Bogus Continue ContNewL Tetrahedron 5 Sphere\n");
+  ioStream* r = OpenRead(path);
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(ioReadToken(r), kModel);
+  ioUngetToken(r, kModel);
+  EXPECT_EQ(ioReadToken(r), kModel);
+  EXPECT_EQ(ioReadToken(r), kTokenCount);
+  EXPECT_TRUE(Reported("Unknown token 'Bogus'"));
+  EXPECT_EQ(ioReadToken(r), kIoTokenContinue);
+  EXPECT_EQ(ioReadToken(r), kIoTokenContNewL);
+  EXPECT_EQ(ioReadEnum(r, kShapes), 3);
+  EXPECT_EQ(ioReadEnum(r, kShapes), 5);
+  EXPECT_EQ(ioReadEnum(r, kShapes), -1);
+  EXPECT_TRUE(Reported("Unknown enum value 'Sphere'"));
+  // The end of the data is an error for an enum, not a 0.
+  mReports.clear();
+  EXPECT_EQ(ioReadEnum(r, kShapes), -1);
+  EXPECT_TRUE(Reported("Unexpected end of data"));
+  ioClose(r);
+
+  EXPECT_STREQ(ioTokenName(nullptr, kIoTokenContinue), "Continue");
+  EXPECT_STREQ(ioTokenName(nullptr, kIoTokenContNewL), "ContNewL");
+
+  // Writing a value the table does not know.
+  ioBuffer buffer;
+  ioStream* w = ioOpenWrite(nullptr, nullptr, 1, 0, kIoModeMemory, TokenName, Handler(), &buffer);
+  EXPECT_FALSE(ioWriteEnum(w, 42, kShapes, nullptr, nullptr));
+  EXPECT_TRUE(Reported("Unknown enum value 42 (0x2a)"));
+  uint8_t two = 2;
+  ioWriteBytes(w, &two, 1, false);
+  // BINARY enums: an index, a negative index, an index past the end, raw values.
+  int32_t indices[] = {2, -3, 3, 77};
+  for (int32_t i : indices) ioWriteBytes(w, &i, 4, true);
+  int16_t tokens[] = {kFace, -2, 300};
+  for (int16_t t : tokens) ioWriteBytes(w, &t, 2, true);
+  ioClose(w);
+  r = ioOpenRead(nullptr, nullptr, 1, 0, TokenName, Handler(), buffer.data, buffer.length);
+  ASSERT_NE(r, nullptr);
+  EXPECT_TRUE(ioReadBool(r));  // the byte 2
+  EXPECT_EQ(ioReadEnum(r, kShapes), 7);
+  EXPECT_EQ(ioReadEnum(r, kShapes), -1);
+  EXPECT_EQ(ioReadEnum(r, kShapes), -1);
+  r->mEnumsAsValues = true;
+  EXPECT_EQ(ioReadEnum(r, kShapes), 77);
+  EXPECT_EQ(ioReadToken(r), kFace);
+  EXPECT_EQ(ioReadToken(r), kTokenCount);
+  EXPECT_EQ(ioReadToken(r), kTokenCount);
+  EXPECT_EQ(ioReadToken(r), kIoTokenEnd);
+  ioClose(r);
+}
+
+TEST_F(ioStreamTest, VersionsAreChecked) {
+  std::string path = Path("version.bin");
+  ioClose(ioOpenWrite(path.c_str(), "Corvia", 9, 0, kIoModeBinary, TokenName, Handler(), nullptr));
+  EXPECT_EQ(OpenRead(path, 8, 10), nullptr);
+  ASSERT_EQ(mReports.size(), 1u);
+  EXPECT_EQ(mReports[0].level, kIoLevelError);
+  EXPECT_NE(mReports[0].message.find("Error loading " + path + "\n\nData was created with a newer version"),
+            std::string::npos);
+
+  mReports.clear();
+  path = Path("minor.txt");
+  ioClose(ioOpenWrite(path.c_str(), "Corvia", 8, 11, kIoModeAscii, TokenName, Handler(), nullptr));
+  ioStream* r = OpenRead(path, 8, 10);
+  ASSERT_NE(r, nullptr);
+  ASSERT_EQ(mReports.size(), 1u);
+  EXPECT_EQ(mReports[0].level, kIoLevelWarning);
+  EXPECT_EQ(mReports[0].message.rfind("This file was created with a newer version of the program.", 0), 0u);
+  EXPECT_GT(ioCompareVersion(r, 8, 10), 0);
+  EXPECT_LT(ioCompareVersion(r, 9, 0), 0);
+  ioClose(r);
+
+  // An older version loads silently; memory streams name "data".
+  mReports.clear();
+  std::vector<uint8_t> old = {7, 0, 99, 0};
+  r = OpenMemory(old);
+  ASSERT_NE(r, nullptr);
+  EXPECT_TRUE(mReports.empty());
+  ioClose(r);
+  std::vector<uint8_t> newer = {9, 0, 0, 0};
+  EXPECT_EQ(OpenMemory(newer), nullptr);
+  EXPECT_TRUE(Reported("Error loading data\n\n"));
+}
+
+TEST_F(ioStreamTest, HostileHeadersAreRefused) {
+  struct Case {
+    const char* bytes;
+    size_t size;
+    const char* error;
+  };
+  const Case cases[] = {
+      {"", 0, "This is not the right kind of file"},
+      {"Corv", 4, "This is not the right kind of file"},
+      {"Polyhedra ASCII 8.10\n", 21, "This is not the right kind of file"},
+      {"Corvia\tASCII 8.10\n", 18, "This is not the right kind of file"},
+      {"Corvia XSCII 8.10\n", 18, "Expected ASCII or BINARY"},
+      {"Corvia ASCI", 11, "Expected ASCII or BINARY"},
+      {"Corvia BINARX \x08\x00", 16, "Expected ASCII or BINARY"},
+      {"Corvia ASCII ", 13, "EOF"},
+      {"Corvia ASCII \n\n# nothing\n", 25, "EOF"},
+      {"Corvia ASCII abc\n", 17, "Can't read the format version"},
+      {"Corvia ASCII 8,10\n", 18, "Can't read the format version"},
+      {"Corvia ASCII -3.01\n", 19, "Can't read the format version"},
+      {"Corvia BINARY \x08", 15, "Can't read the format version"},
+      {"Corvia BINARY \x08\x00\xFF\xFF", 18, "Can't read the format version"},
+  };
+  for (const Case& c : cases) {
+    mReports.clear();
+    std::string path = Path("hostile");
+    WriteFile(path, std::string(c.bytes, c.size));
+    EXPECT_EQ(OpenRead(path), nullptr) << c.bytes;
+    EXPECT_TRUE(Reported(c.error)) << c.bytes << " -> " << (mReports.empty() ? "" : mReports[0].text);
+    // Every message names the file.
+    for (const Report& report : mReports) EXPECT_EQ(report.text.rfind("'" + path + "'", 0), 0u);
+  }
+  mReports.clear();
+  EXPECT_EQ(OpenRead(Path("missing")), nullptr);
+  EXPECT_TRUE(Reported("Can't open file"));
+  EXPECT_EQ(ioOpenWrite(Path("no/such/folder").c_str(), "Corvia", 1, 0, kIoModeAscii, TokenName, Handler(), nullptr),
+            nullptr);
+  // Short memory blocks.
+  EXPECT_EQ(OpenMemory({8, 0, 10}), nullptr);
+  EXPECT_EQ(ioOpenRead(nullptr, nullptr, 8, 10, TokenName, Handler(), "", -5), nullptr);
+}
+
+TEST_F(ioStreamTest, TruncatedAndDamagedBodiesFailCleanly) {
+  ioBuffer buffer;
+  ioStream* w = ioOpenWrite(nullptr, nullptr, 8, 10, kIoModeMemory, TokenName, Handler(), &buffer);
+  WriteSample(w);
+  ioClose(w);
+  std::vector<uint8_t> good(buffer.data, buffer.data + buffer.length);
+  // Every truncation: the reads give neutral values and reports, never a crash.
+  for (size_t n = 4; n < good.size(); ++n) {
+    std::vector<uint8_t> cut(good.begin(), good.begin() + long(n));
+    mReports.clear();
+    ioStream* r = OpenMemory(cut);
+    ASSERT_NE(r, nullptr);
+    ReadSampleQuietly(r);
+    ioClose(r);
+    // Cut inside the body (not just before or inside the last token): reported.
+    if (n < good.size() - 2) {
+      EXPECT_FALSE(mReports.empty()) << n;
+    }
+  }
+  // A string without its zero byte ends with the data.
+  std::vector<uint8_t> open = {8, 0, 10, 0, 'a', 'b', 'c'};
+  ioStream* r = OpenMemory(open);
+  mReports.clear();
+  EXPECT_EQ(ioReadString(r, false), "abc");
+  EXPECT_TRUE(Reported("Unexpected end of data"));
+  double point[3] = {1, 2, 3};
+  EXPECT_FALSE(ioReadPoint(r, point));
+  EXPECT_EQ(point[0], 0.0);
+  ioClose(r);
+
+  // ASCII text in place of numbers, and a file cut inside a string.
+  std::string path = Path("damaged.txt");
+  WriteFile(path, "Corvia ASCII 8.10\nVertex one 2.5x \"open string\nName");
+  mReports.clear();
+  r = OpenRead(path);
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(ioReadToken(r), kVertex);
+  EXPECT_EQ(ioReadInt(r), 0);
+  EXPECT_TRUE(Reported("Expected a number, found 'one'"));
+  EXPECT_EQ(ioReadDouble(r), 2.5);
+  EXPECT_EQ(ioReadString(r, true), "open string");
+  EXPECT_EQ(ioReadToken(r), kName);
+  EXPECT_EQ(ioReadDouble(r), 0.0);
+  EXPECT_TRUE(Reported("Unexpected end of data"));
+  EXPECT_EQ(ioReadString(r, true), "");
+  ioClose(r);
+}
+
+TEST_F(ioStreamTest, LongLinesAndNegativeIndent) {
+  // A line far longer than the first buffer is read whole.
+  std::string word(100000, 'w');
+  std::string path = Path("long.txt");
+  ioStream* w = ioOpenWrite(path.c_str(), "Corvia", 8, 10, kIoModeAscii, TokenName, Handler(), nullptr);
+  ioWriteString(w, "", word.c_str(), " ", -1);
+  ioWriteString(w, "", "two\nlines", "\n", -1);
+  ioClose(w);
+  std::string text = ReadFile(path);
+  // A negative indent never splits long text; line ends still go on "ContNewL" lines.
+  EXPECT_NE(text.find("\"" + word + "\" \"two\"\nContNewL \"lines\"\n"), std::string::npos);
+  ioStream* r = OpenRead(path);
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(ioReadString(r, true), word);
+  EXPECT_EQ(ioReadString(r, true), "two\nlines");
+  ioClose(r);
+  EXPECT_TRUE(mReports.empty());
+}
+
+TEST_F(ioStreamTest, PrintfFieldsAndMisuse) {
+  ioBuffer buffer;
+  ioStream* w = ioOpenWrite(nullptr, nullptr, 1, 0, kIoModeMemory, TokenName, Handler(), &buffer);
+  long big = 0x123456789L;
+  ioPrintf(w, "%ld %*d %hd %lld", big, 5, -1, 0x12345, 7LL);
+  ioClose(w);
+  ASSERT_EQ(buffer.length, 4 + 4 + 4 + 2 + 4);
+  EXPECT_EQ(std::memcmp(buffer.data + 4, "\x89\x67\x45\x23\xFF\xFF\xFF\xFF\x45\x23\x07\x00\x00\x00", 14), 0);
+  buffer.Free();
+
+  testing::ExpectInternalErrors();
+  w = ioOpenWrite(nullptr, nullptr, 1, 0, kIoModeMemory, TokenName, Handler(), &buffer);
+  ioPrintf(w, "%s", "abc");
+  EXPECT_EQ(testing::Platform().messages.CountTitled("Internal Error"), 1);
+  EXPECT_FALSE(ioPrintf(w, "100%%"));
+  EXPECT_TRUE(Reported("Unknown printf format %%"));
+  ioClose(w);
+  EXPECT_EQ(buffer.length, 4 + 4);
+  EXPECT_EQ(std::memcmp(buffer.data + 4, "abc", 4), 0);
+}
+
+TEST_F(ioStreamTest, CallbacksCanBeSwitched) {
+  ioBuffer buffer;
+  ioStream* w = ioOpenWrite(nullptr, nullptr, 1, 0, kIoModeMemory, TokenName, Handler(), &buffer);
+  ioCallbacks saved = ioSetCallbacks(
+      w, [](int i) -> const char* { return i == 0 ? "EndSection" : nullptr; }, nullptr);
+  EXPECT_STREQ(ioTokenName(w, 0), "EndSection");
+  EXPECT_EQ(ioTokenName(w, 1), nullptr);
+  EXPECT_TRUE(static_cast<bool>(w->mErrorHandler));  // kept
+  ioRestoreCallbacks(w, saved);
+  EXPECT_STREQ(ioTokenName(w, 1), "Vertex");
+  ioClose(w);
+  // Without a handler reports go to the standard error output.
+  ::testing::internal::CaptureStderr();
+  ioError(nullptr, kIoLevelError, "plain %d", 5);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "plain 5\n");
+}
+
+}  // namespace corvia::test_ioStream

@@ -1,0 +1,117 @@
+#pragma once
+// Shared by the symmetry tests: the operations of a group as a list of matrices,
+// tolerant matrix comparison, and the list of every kind of group.
+
+#include <array>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "core/VectorMath.h"
+#include "symmetry/SymGroup.h"
+#include "symmetry/SymOperations.h"
+
+namespace corvia::symtest {
+
+using Matrix = std::array<double, 9>;
+
+inline constexpr double kMatrixTolerance = 1e-9;
+
+inline bool SameMatrix(const Matrix& a, const Matrix& b) {
+  for (int j = 0; j < 9; ++j) {
+    if (std::fabs(a[j] - b[j]) > kMatrixTolerance) return false;
+  }
+  return true;
+}
+
+inline bool Contains(const std::vector<Matrix>& set, const Matrix& m) {
+  for (const Matrix& s : set) {
+    if (SameMatrix(s, m)) return true;
+  }
+  return false;
+}
+
+inline Matrix Multiply(const Matrix& a, const Matrix& b) {
+  Matrix out;
+  MatrixTimesMatrix(out.data(), a.data(), b.data());
+  return out;
+}
+
+inline Matrix Transposed(const Matrix& m) {
+  Matrix out;
+  for (int r = 0; r < 3; ++r) {
+    for (int c = 0; c < 3; ++c) out[3 * c + r] = m[3 * r + c];
+  }
+  return out;
+}
+
+inline Matrix Identity() {
+  return {1, 0, 0, 0, 1, 0, 0, 0, 1};
+}
+
+inline double Determinant(const Matrix& m) {
+  double c0[3] = {m[0], m[1], m[2]};
+  double c1[3] = {m[3], m[4], m[5]};
+  double c2[3] = {m[6], m[7], m[8]};
+  double cross[3];
+  Cross(cross, c1, c2);
+  return Dot(c0, cross);
+}
+
+// Every operation the group yields, identity first.
+inline std::vector<Matrix> Operations(const SymGroup* group, bool improper) {
+  std::vector<Matrix> ops;
+  SymOperationIterator it;
+  Matrix m;
+  while (GetNextSymmetryOperation(group, it, true, m.data(), improper)) {
+    ops.push_back(m);
+    if (ops.size() > 1000) break;  // a runaway iterator fails the counts below
+  }
+  return ops;
+}
+
+inline std::vector<Matrix> Rotations(const SymGroup* group) {
+  return Operations(group, false);
+}
+
+// A group type, fold and reflection type; every allowed combination is listed by
+// AllGroups.
+struct GroupKind {
+  int type;
+  int fold;
+  int refl;
+
+  std::string Label() const {
+    return "type " + std::to_string(type) + " fold " + std::to_string(fold) + " refl " + std::to_string(refl);
+  }
+};
+
+inline std::vector<GroupKind> AllGroups(int maxFold) {
+  std::vector<GroupKind> kinds;
+  for (int type = kSymGroupIcosahedral; type <= kSymGroupNone; ++type) {
+    bool folded = type == kSymGroupDihedral || type == kSymGroupPyramidal;
+    for (int fold = 1; fold <= (folded ? maxFold : 1); ++fold) {
+      for (int refl = kReflectionHorizontal; refl <= kReflectionChiral; ++refl) {
+        if (IsReflectionTypeAllowed(type, refl)) kinds.push_back({type, folded ? fold : 0, refl});
+      }
+    }
+  }
+  return kinds;
+}
+
+inline std::unique_ptr<SymGroup> MakeGroup(const GroupKind& kind) {
+  auto group = CreateSymGroup(kind.type, kind.fold);
+  group->SetReflectionType(kind.refl);
+  return group;
+}
+
+// A rotation with no special relation to any axis of the groups.
+inline Matrix GenericRotation() {
+  Matrix a, b, c;
+  AxisRotationMatrix(a.data(), 0, 0.3);
+  AxisRotationMatrix(b.data(), 1, -1.1);
+  AxisRotationMatrix(c.data(), 2, 0.7);
+  return Multiply(a, Multiply(b, c));
+}
+
+}  // namespace corvia::symtest
