@@ -48,7 +48,7 @@ int PointSegmentContact(const double* p, bool pIsFirst, const double* s0, const 
   // p is A (of a point AB) against CD, or C (of a point CD) against AB.
   if (InBox2D(p, s0, tol)) {
     Copy2(out1, p);
-    return pIsFirst ? kSegmentsAMeetsC : kSegmentsAMeetsC;
+    return kSegmentsAMeetsC;  // A on C, or C on A
   }
   if (InBox2D(p, s1, tol)) {
     Copy2(out1, p);

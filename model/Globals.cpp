@@ -1,0 +1,60 @@
+#include "model/Globals.h"
+
+#include "core/Units.h"
+#include "model/ElementList.h"
+#include "model/ElementServices.h"
+#include "model/Poly.h"
+#include "nets/Model3D.h"
+#include "stellation/FaceTypeBlock.h"
+
+namespace corvia {
+
+namespace detail_ModelGlobals {
+DocumentAccess gDefaultAccess;
+DocumentAccess* gAccess = &gDefaultAccess;
+}  // namespace detail_ModelGlobals
+
+DocumentAccess::~DocumentAccess() = default;
+
+DocumentAccess* InstallDocumentAccess(DocumentAccess* access) {
+  DocumentAccess* previous = detail_ModelGlobals::gAccess;
+  detail_ModelGlobals::gAccess = access ? access : &detail_ModelGlobals::gDefaultAccess;
+  return previous == &detail_ModelGlobals::gDefaultAccess ? nullptr : previous;
+}
+
+DocumentAccess& GetDocumentAccess() { return *detail_ModelGlobals::gAccess; }
+
+Poly* GetCurrentPoly() { return GetDocumentAccess().GetCurrentPoly(); }
+
+Poly* GetOtherPoly() { return GetDocumentAccess().GetOtherPoly(); }
+
+Model3D* GetCurrentModel3D() {
+  Poly* poly = GetCurrentPoly();
+  if (!poly) return nullptr;
+  const FaceTypeBlock* block = poly->GetShownBlock();
+  return block ? block->GetExistingModel3D() : nullptr;
+}
+
+void RefreshCurrentNetsAfterScaleChange() {
+  Model3D* model = GetCurrentModel3D();
+  if (!model) return;
+  model->SetNetBBoxRadii();
+  model->CopyFirstNetLayout();
+  model->RebuildTabs();
+}
+
+bool CurrentModelAllowsSingleColorPages() {
+  Poly* poly = GetCurrentPoly();
+  if (!poly) return true;
+  const FaceTypeBlock* block = poly->GetShownBlock();
+  Model3D* model = block ? block->GetExistingModel3D() : nullptr;
+  if (GetElementDisplayOptions().constructionToyStyle && model && model->CanBuildWithGeomag()) return false;
+  const ElementList* planes = block ? block->GetPlaneModel() : nullptr;
+  if ((poly->mPolyFlags & kPolyFlagOneSidedFace) && FaceTypeBlock::IsOriginalStellation(block) &&
+      !ElementList::AllSameColour(planes)) {
+    return false;
+  }
+  return !(block && block->HasFaceImages());
+}
+
+}  // namespace corvia

@@ -1,0 +1,50 @@
+#pragma once
+// How the geometry reaches the document's models without knowing the application:
+// the document installs one DocumentAccess, and everything asks it. The default
+// answers as if no document existed yet (null models, empty memories, nothing to
+// mark or refresh).
+
+#include "core/Globals.h"
+
+namespace corvia {
+
+class Poly;
+class Model3D;
+
+// What a model memory of the document holds.
+struct MemorySlotInfo {
+  const char* name = nullptr;  // null or blank when the model has no name
+  int numFaces = 0;
+  int numVertices = 0;
+};
+
+class DocumentAccess {
+ public:
+  virtual ~DocumentAccess();
+  // The document's current model and its second model.
+  virtual Poly* GetCurrentPoly() { return nullptr; }
+  virtual Poly* GetOtherPoly() { return nullptr; }
+  // False for an empty slot.
+  virtual bool GetMemorySlot(int /*slot*/, MemorySlotInfo* /*out*/) { return false; }
+  // The information tree marks the selected face (1), edge (2) or vertex (3) type;
+  // kind 1 with number -1 clears the mark.
+  virtual void MarkSelectedType(int /*kind*/, int /*typeNumber*/, bool /*dual*/) {}
+  // The views pivot around the selected item.
+  virtual void PivotAroundSelectedItem() {}
+  // Applies the Sphere and Cylinder Options fields when that dialog is open.
+  virtual void ApplySphereCylinderOptions() {}
+  // Cross-section panes are marked for rebuilding.
+  virtual void InvalidateCrossSectionViews() {}
+};
+
+// Installs the document's accessor (null: the default); returns the one before.
+DocumentAccess* InstallDocumentAccess(DocumentAccess* access);
+DocumentAccess& GetDocumentAccess();
+
+Poly* GetCurrentPoly();
+Poly* GetOtherPoly();
+// The facelet model of the face-type block the current model shows; null without a
+// model or before one is built.
+Model3D* GetCurrentModel3D();
+
+}  // namespace corvia

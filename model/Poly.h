@@ -1,0 +1,228 @@
+#pragma once
+// The full model: a polyhedron (or the 3D part of a polytope) with its names, its
+// vertex and face lists, edges and edge types, compound parts, symmetry groups, the
+// base and dual face-type blocks, and the selection and display state that belong to
+// the model. Faces and vertices are each other's duals; mShowDual picks the role shown.
+// A Poly is never copied as a whole; it owns everything it points to unless a field
+// says otherwise.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "model/CompoundPart.h"
+#include "model/ElementList.h"
+#include "model/TransitionSettings.h"
+
+namespace corvia {
+
+class Edge;
+class FaceTypeBlock;
+class SymGroup;
+class SimplePoly;
+class LibraryEntry;
+class PolyTemplate;
+class DrawnPolygon;
+class PolyItem;
+class PolyElement;
+class OpenGLView;
+struct PointBlock;
+
+// One class of symmetry-equivalent edges; the edges of a type are contiguous.
+struct EdgeType {
+  Edge* mFirstEdge = nullptr;
+  int32_t mNumEdges = 0;
+};
+
+// Undo steps the model records.
+constexpr int kUndoTranslate = 24;
+constexpr int kUndoDrawnPolygons = 28;
+
+// mPolyFlags bits read here.
+constexpr uint32_t kPolyFlagOneSidedFace = 0x20;
+constexpr uint32_t kPolyFlagCrossSectionValid = 0x10000;
+
+// Information-tree update reasons.
+constexpr unsigned kInfoReasonShowDual = 7;
+constexpr unsigned kInfoReasonNames = 15;
+
+// Selection kinds marked in the information tree.
+constexpr int kInfoMarkFace = 1;
+constexpr int kInfoMarkEdge = 2;
+constexpr int kInfoMarkVertex = 3;
+
+// The radius margin added to a model whose face plane passes through the centre.
+double& GetRadiusMargin();
+constexpr double kDefaultRadiusMargin = 0.375;
+
+class Poly {
+ public:
+  Poly();
+  ~Poly();
+  Poly(const Poly&) = delete;
+  Poly& operator=(const Poly&) = delete;
+
+  // ---- Lifetime ---------------------------------------------------------------------
+  void Init();
+  // Frees everything the model holds; unless final, initialises it again.
+  void Clear(bool final);
+  // Throws the face types away: the group in use, every element's type, axis and
+  // type serial and Coplanar flag, and both blocks' types.
+  void ClearFaceTypes();
+
+  // ---- Names ------------------------------------------------------------------------
+  void SetName(const char* text);
+  void SetDualName(const char* text);
+  void SetName3(const char* text);
+  void SetWebLink(const char* text);
+  const char* GetPartName(bool other) const;
+  // The vertex configuration text of the model's template or library entry.
+  void GetName(char* buffer, size_t size) const;
+  // Keeps the text (ownership passes: a NewString or CopyString text).
+  void SetDescription(char* text);
+  void SetLibraryEntry(LibraryEntry* entry);
+
+  // ---- Selection and display ---------------------------------------------------------
+  PolyElement* GetCurrentFace() const;
+  PolyElement* GetOtherCurrentFace() const;
+  PolyElement* GetOtherCurrentFinite() const;
+  PolyElement* GetSelectedOrCurrentFace() const;
+  PolyItem* GetSelectedItemOrCurrentFace() const;
+  bool IsSelectionVertex() const;
+  bool IsEdgeSelected() const;
+  Edge* GetSelectedEdge() const { return mCurrentEdge; }
+  const char* GetSelectionKindName() const;
+  uint32_t GetVertexColorRef() const;
+  uint32_t GetEdgeColorRef() const;
+  void SetShowDual(bool flag);
+  void SelectFace(PolyElement* element, bool asVertex);
+  void SelectEdge(PolyItem* item, bool asVertex);
+  void SelectNextCoplanar(PolyElement* element);
+  void ClearSelection();
+
+  // ---- Access -------------------------------------------------------------------------
+  PolyElement* GetVertex(int i) const;
+  PolyElement* GetFace(int i) const;
+  Edge* GetEdge(int i) const;
+  // Faces first, then vertices; null for a null model.
+  static PolyElement* GetElementBySerial(const Poly* poly, int i);
+  Edge* FindEdge(const PolyElement* end1, const PolyElement* end2, const PolyElement* side1,
+                 const PolyElement* side2) const;
+  // Any pointer may be null.
+  void GetParts(bool dual, ElementList** faces, ElementList** vertices, FaceTypeBlock** shownBlock,
+                FaceTypeBlock** otherBlock);
+  FaceTypeBlock* GetShownBlock() const;
+  void StellateBlock(bool dual, int arg);
+  SymGroup* GetFullSymGroup() const;
+  void CreateAllPolygonsForDrawing();
+  void SetRotSymOfTypes();
+  void UpdateDiagramLineRanges();
+
+  // ---- Geometry -----------------------------------------------------------------------
+  double GetRadius();
+  double GetWidthAlong(const double* direction, bool dual) const;
+  void GetVertexCentroid(double* out) const;
+  void GetEdgeCentroid(double* out) const;
+  bool GetCircumcentre(double* out, double* radiusSquared) const;
+  void TranslateBy(const double* vector);
+
+  // ---- Drawn polygons --------------------------------------------------------------------
+  void FinishDrawnPolygon(bool resetFacetings, bool withUndo);
+  void ClearDrawnPolygons(bool resetFacetings);
+  // By pointer, or (for a null pointer) by position in the chain.
+  bool RemoveDrawnPolygon(DrawnPolygon* polygon, int index);
+
+  // ---- Sub-symmetry -----------------------------------------------------------------------
+  bool ApplySubSymmetry(int rotIndex, int reflIndex);
+
+  // ---- Compound parts ---------------------------------------------------------------------
+  CompoundPart* GetCompoundPart(int i) const;
+  bool IsCompound() const;
+  int CountCompoundParts() const;
+  int GetGenus() const;
+  // Appends at the tail; the model owns the part.
+  void AppendCompoundPart(CompoundPart* part);
+  void DeleteAllCompoundParts();
+
+  // ---- Edges -----------------------------------------------------------------------------
+  // Replaces the edge array (the model owns it).
+  void SetEdges(Edge* edges, int count);
+
+  // ---- Fields -------------------------------------------------------------------------
+  char* mName = nullptr;
+  char* mDualName = nullptr;
+  char* mEntryText = nullptr;
+  char* mWebLink = nullptr;
+  LibraryEntry* mLibraryEntry = nullptr;  // not owned
+  PolyTemplate* mTemplate = nullptr;      // not owned
+  char* mDescription = nullptr;
+  void* mExtraRecord = nullptr;  // attached by another subsystem, not owned here
+  int32_t mBuildState = 0;
+  uint32_t mPolyFlags = 0;
+  int32_t mNumBranches = 0;
+  PolyElement* mBranchVertex = nullptr;
+  uint8_t mFirstMatch = 1;
+  uint8_t mTookBranch = 0;
+  uint8_t mHasCentralFace = 0;
+  int32_t mMatchCounter = 0;
+  VertexList mVertices;
+  FaceList mFaces;
+  int32_t mNumEdges = 0;
+  Edge* mEdgeArray = nullptr;
+  int32_t mNumLabelledEdges = 0;
+  int32_t mSpareWords[4] = {0, 0, 0, 0};
+  int32_t mNumEdgeTypes = 0;
+  EdgeType* mEdgeTypes = nullptr;
+  CompoundPart* mCompoundParts = nullptr;
+  CompoundPart* mLastCompoundPart = nullptr;
+  SymGroup* mFullSymGroup = nullptr;
+  SymGroup* mSymGroup = nullptr;
+  uint8_t mSavedReflexible = 0;
+  uint8_t mReflexible = 0;
+  int32_t mSubSymRotIndex = 0;
+  int32_t mSubSymReflIndex = 0;
+  std::unique_ptr<FaceTypeBlock> mBaseBlock;
+  std::unique_ptr<FaceTypeBlock> mDualBlock;
+  PolyElement* mSelectedElement = nullptr;
+  PolyItem* mSelectedItem = nullptr;
+  Edge* mCurrentEdge = nullptr;
+  uint8_t mShowDual = 0;
+  double mTransitionBase = 1.0;
+  double mDualScale = 1.0;
+  double mRadius = -1.0;
+  double mVolume = 0.0;
+  double mDualVolume = 0.0;
+  double mSurfaceArea = 0.0;
+  double mDualSurfaceArea = 0.0;
+  double mModelDensity = 0.0;
+  PointBlock* mPointBlocks = nullptr;
+  DrawnPolygon* mDrawnPolygons = nullptr;
+  DrawnPolygon* mLastDrawnPolygon = nullptr;
+  DrawnPolygon* mCurrentDrawnPolygon = nullptr;
+  uint8_t mNetsStale = 0;
+  SimplePoly* mSimplePoly = nullptr;
+  // The faceting preview's records (each record's first word names the drawn polygon
+  // or face it was made from) and the selected one (-1: none).
+  void** mFacetPreviewRecords = nullptr;
+  int32_t mNumFacetPreviewRecords = 0;
+  int32_t mSelectedFacetPreview = -1;
+  SymGroup* mExtraSymGroup = nullptr;
+  double mSpareVectors[3][3] = {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}};
+  double mTransitionEnd = -1.0;
+  uint8_t mTransitionDirection = 0;
+  double mTransitionProgress = 1.0;
+  double mTransitionCurrent = 0.0;
+  double mTransitionTarget = 1.0;
+  TransitionSettings mTransition;
+  TransitionSettings mOtherTransition;
+  const char* mKitReason[2] = {nullptr, nullptr};
+};
+
+// Model memories held by the document.
+constexpr int kNumMemorySlots = 9;
+// The menu text of memory slot (0-based) into buffer.
+void GetMemoryDescription(int slot, char* buffer, size_t size);
+// The room GetMemoryDescription needs.
+constexpr size_t kMemoryDescriptionSize = 256;
+
+}  // namespace corvia

@@ -1,0 +1,70 @@
+#pragma once
+// The convex hull of a SimplePoly's vertices, built in place as polygon faces:
+// coplanar facets come out as one polygon and points lying on a hull edge between
+// two corners are left out, so the hull of a cube's corners is a six-face cube.
+// Also the builder that copies a model into its hull, the clean-up pass run after
+// every hull, and the ringing of coincident vertices.
+
+#include <cstdint>
+#include <memory>
+
+#include "symmetry/ColorList.h"
+
+namespace corvia {
+
+class SimplePoly;
+
+// Positions, plane distances and collinearity are compared within this.
+constexpr double kHullTolerance = 1e-7;
+
+// Options of CreateConvexHull.
+// Keep the colours of source faces that survive as hull faces; the other hull faces
+// share one new colour.
+constexpr unsigned kHullKeepColors = 0x1;
+// Mark (kSimpleMarked) the source faces that lie on the hull; a convex source gets
+// kSimplePolyFlag400 and all its vertices marked.
+constexpr unsigned kHullMarkSourceFaces = 0x2;
+
+// Grey from which the colour of new hull faces is blended, and how far.
+constexpr float kHullNewFaceGrey = 0.2509804f;
+constexpr float kHullNewFaceBlend = 0.3f;
+
+// Builds the hull of the model's usable vertices (those without Done, 0x2, Temp or
+// Infinite) and writes its faces from firstFace on; the face count then ends after
+// the last face written. Faces run counter-clockwise seen from outside and carry
+// their outward unit normals. Vertices that are not corners end with Temp. The
+// vertex-face lists and the edge array are dropped (the faces changed).
+// False, with no face written, when fewer than 4 vertices are given or the usable
+// ones do not span 3D (all coincident, collinear or coplanar).
+bool ComputeConvexHull(SimplePoly& poly, int firstFace);
+
+// Removes repeated corners and out-and-back spikes from every live face; faces left
+// with fewer than 3 corners and vertices left in no face get Temp. Rebuilds the
+// vertex-face lists. True when anything was removed.
+bool RemoveDegenerateFaceVerts(SimplePoly& poly);
+
+// RemoveDegenerateFaceVerts, then the vertex-face lists.
+void PrepareVertexFaceLists(SimplePoly& poly);
+
+// A new model holding the hull of the source's vertices, named "Convex hull";
+// null for fewer than 4 vertices or a flat point set. The source gets vertex-face
+// lists (and marks with kHullMarkSourceFaces). The caller owns the result.
+std::unique_ptr<SimplePoly> CreateConvexHull(SimplePoly& source, unsigned options);
+
+// Links the live vertices that share a position (within kHullTolerance) into
+// their coinc rings; vertices alone at their position are not touched.
+void LinkCoincidentVerts(SimplePoly& poly);
+
+// 0x00BBGGRR; each component times 255, rounded half away from zero.
+uint32_t PackColorRef(const float* rgb);
+// Each byte / 255.
+void UnpackColorRef(float* rgb, uint32_t color);
+// t < 0 gives a, t > 1 gives b, otherwise a + (b - a) t per component.
+void BlendColor(float* out, const float* a, const float* b, float t);
+
+// The next colour of the rainbow wheel not yet in `used` (packed 0x00BBGGRR); reset
+// restarts the wheel. Supplied by the model construction library; until it is
+// linked in, this fails loudly.
+uint32_t NextUnusedRainbowColorRef(const ColorList& used, bool reset);
+
+}  // namespace corvia

@@ -1,0 +1,521 @@
+#include "symmetry/RotationAxes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <memory>
+
+#include "core/MergeSort.h"
+#include "core/Messages.h"
+#include "core/VectorMath.h"
+#include "symmetry/SimplePoly.h"
+
+namespace corvia {
+
+namespace detail_RotationAxes {
+
+constexpr double kPosTol = 1e-7;
+constexpr double kRingCentroidTol = 1e-6;
+// Grid cells are far wider than the tolerance box, so a box meets at most two
+// cells along each coordinate.
+constexpr double kMinCellSize = 1e-5;
+constexpr double kCellSizeOfExtent = 1e-12;
+
+const double kIdentity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+
+int64_t CellIndex(double x, double size) { return static_cast<int64_t>(std::floor(x / size)); }
+
+bool IsFinite3(const double* p) { return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]); }
+
+// Next member of a vertex's coincidence ring (a broken link ends the ring).
+int32_t NextCoincVert(const SimplePoly& poly, int32_t i) {
+  const int32_t k = poly.VertAt(i).coinc;
+  return (k < 0 || k >= poly.NumVerts()) ? i : k;
+}
+
+// The vertex at corner `corner` of the face, or -1 when the index is not a vertex.
+int32_t CornerVert(const SimplePoly& poly, const SimpleFace& f, int corner) {
+  const int32_t v = f.items[static_cast<size_t>(corner)];
+  return (v < 0 || v >= poly.NumVerts()) ? -1 : v;
+}
+
+void SumPositions(const SimplePoly& poly, const SimpleFace& f, double* out) {
+  out[0] = out[1] = out[2] = 0;
+  for (int32_t v : f.items) {
+    if (v >= 0 && v < poly.NumVerts()) AddTo(out, poly.VertAt(v).pos);
+  }
+}
+
+// p lies on the line through the origin along d: the component of d largest in
+// magnitude (ties to the later) fixes the multiple t, and every component of p
+// must lie within the tolerance of t d.
+bool OnAxisLine(const double* d, const double* p) {
+  const int i = LargestAxis(d);
+  if (std::fabs(d[i]) <= kPosTol) return true;
+  const double t = p[i] / d[i];
+  for (int j = 0; j < 3; ++j) {
+    if (std::fabs(p[j] - t * d[j]) > kPosTol) return false;
+  }
+  return true;
+}
+
+void EnsureRoom(std::vector<int32_t>& buffer, int count, int k) {
+  const size_t need = static_cast<size_t>(count) + static_cast<size_t>(k);
+  if (buffer.size() < need) buffer.resize(std::max(need, buffer.size() * 2));
+}
+
+bool HasAny(uint32_t flags, uint32_t bits) { return (flags & bits) != 0; }
+
+}  // namespace detail_RotationAxes
+
+// ---- VertexLocator ------------------------------------------------------------------
+
+size_t VertexLocator::CellKeyHash::operator()(const CellKey& key) const {
+  uint64_t h = 1469598103934665603ull;
+  for (int64_t c : key) {
+    h ^= static_cast<uint64_t>(c) + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2);
+  }
+  return static_cast<size_t>(h);
+}
+
+VertexLocator::VertexLocator(const SimplePoly& poly) : mPoly(poly) {
+  namespace d = detail_RotationAxes;
+  double extent = 0;
+  for (int i = 0; i < poly.NumVerts(); ++i) {
+    const SimpleVert& v = poly.VertAt(i);
+    if (v.IsTemp() || !d::IsFinite3(v.pos)) continue;
+    for (double c : v.pos) extent = std::max(extent, std::fabs(c));
+  }
+  mCellSize = std::max(d::kMinCellSize, extent * d::kCellSizeOfExtent);
+  mCells.reserve(static_cast<size_t>(poly.NumVerts()));
+  for (int i = 0; i < poly.NumVerts(); ++i) {
+    const SimpleVert& v = poly.VertAt(i);
+    if (v.IsTemp() || !d::IsFinite3(v.pos)) continue;
+    CellKey key = {d::CellIndex(v.pos[0], mCellSize), d::CellIndex(v.pos[1], mCellSize),
+                   d::CellIndex(v.pos[2], mCellSize)};
+    mCells[key].push_back(i);
+  }
+}
+
+int32_t VertexLocator::FindFirst(const double* p, uint32_t excludeFlags) const {
+  namespace d = detail_RotationAxes;
+  if (!d::IsFinite3(p)) return -1;
+  int64_t lo[3], hi[3];
+  for (int j = 0; j < 3; ++j) {
+    lo[j] = d::CellIndex(p[j] - d::kPosTol, mCellSize);
+    hi[j] = d::CellIndex(p[j] + d::kPosTol, mCellSize);
+  }
+  int32_t best = -1;
+  for (int64_t x = lo[0]; x <= hi[0]; ++x) {
+    for (int64_t y = lo[1]; y <= hi[1]; ++y) {
+      for (int64_t z = lo[2]; z <= hi[2]; ++z) {
+        auto it = mCells.find(CellKey{x, y, z});
+        if (it == mCells.end()) continue;
+        for (int32_t i : it->second) {
+          const SimpleVert& v = mPoly.VertAt(i);
+          if (d::HasAny(v.flags, excludeFlags) || v.IsTemp()) continue;
+          if (!NearlyEqual(v.pos, p, d::kPosTol)) continue;
+          if (best < 0 || i < best) best = i;
+        }
+      }
+    }
+  }
+  return best;
+}
+
+// ---- Helpers ------------------------------------------------------------------------
+
+int CompareHeightRadius(const SimpleVert& a, const SimpleVert& b) {
+  namespace d = detail_RotationAxes;
+  for (int j = 0; j < 2; ++j) {
+    if (a.extra[j] < b.extra[j] - d::kPosTol) return -1;
+    if (a.extra[j] > b.extra[j] + d::kPosTol) return 1;
+  }
+  const int32_t ia = a.GetIndex(), ib = b.GetIndex();
+  return ia < ib ? -1 : (ia > ib ? 1 : 0);
+}
+
+void SumCentroidsOfRing(const SimpleVert& v, double* out) {
+  namespace d = detail_RotationAxes;
+  out[0] = out[1] = out[2] = 0;
+  const SimplePoly& poly = *v.owner;
+  for (int32_t f : v.items) {
+    if (f < 0 || f >= poly.NumFaces()) continue;
+    const SimpleFace& face = poly.FaceAt(f);
+    if (face.Count() < 1) continue;
+    double sum[3];
+    d::SumPositions(poly, face, sum);
+    Divide(sum, sum, face.Count());
+    AddTo(out, sum);
+  }
+}
+
+// ---- The orbit checks ------------------------------------------------------------------
+
+bool CheckOrbit(SimplePoly& poly, int k, const double* m, const int32_t* block) {
+  namespace d = detail_RotationAxes;
+  const SimpleVert& first = poly.VertAt(block[0]);
+  double p[3];
+  CopyVector(p, first.pos);
+  for (int j = 1; j < k; ++j) {
+    MatrixTimesVector(m, p, p);
+    const SimpleVert& v = poly.VertAt(block[j]);
+    if (v.Count() != first.Count()) return false;
+    if (!NearlyEqual(v.pos, p, d::kPosTol)) return false;
+  }
+  for (int j = 0; j < k; ++j) poly.VertAt(block[j]).flags |= kSimpleDone;
+  return true;
+}
+
+bool TestForSymmetry(SimplePoly& poly, int k, const double* m, std::vector<int32_t>& buffer, int start, int& count) {
+  namespace d = detail_RotationAxes;
+  const int32_t v0 = buffer[static_cast<size_t>(start)];
+  if (k < 2 || d::NextCoincVert(poly, v0) == v0) return TestForSymmetryR(poly, k, m, buffer, start, count);
+  // Several vertices share the first one's place: each entry is chosen among the
+  // vertices at its place by the faces round it, so two different vertices at one
+  // place keep their own orbits.
+  double p[3], a[9];
+  CopyVector(p, poly.VertAt(v0).pos);
+  std::copy(d::kIdentity, d::kIdentity + 9, a);
+  for (int j = 1; j < k; ++j) {
+    MatrixTimesVector(m, p, p);
+    int32_t& entry = buffer[static_cast<size_t>(start + j)];
+    if (!NearlyEqual(poly.VertAt(entry).pos, p, d::kPosTol)) return false;
+    double next[9];
+    MatrixTimesMatrix(next, a, m);
+    std::copy(next, next + 9, a);
+    int32_t found = -1;
+    int32_t member = entry;
+    for (int steps = 0; steps <= poly.NumVerts(); ++steps) {
+      const SimpleVert& cand = poly.VertAt(member);
+      if (!d::HasAny(cand.flags, kSimpleDone | kSimpleTemp) && poly.FaceSetMatches(poly.VertAt(v0), cand, p, a)) {
+        found = member;
+        break;
+      }
+      member = d::NextCoincVert(poly, member);
+      if (member == entry) break;
+    }
+    if (found < 0) return false;
+    entry = found;
+  }
+  return TestForSymmetryR(poly, k, m, buffer, start, count);
+}
+
+namespace detail_RotationAxes {
+
+// Every face of vertex v (the first entry of a block) must have its image at the
+// block's entry j, for each j; found images and the face are marked Done.
+bool CheckFacesOfBlock(SimplePoly& poly, int k, const double* m, const std::vector<int32_t>& buffer, int b) {
+  const int32_t v = buffer[static_cast<size_t>(b)];
+  const int nf = poly.VertAt(v).Count();
+  for (int fi = 0; fi < nf; ++fi) {
+    const int32_t fIdx = poly.VertAt(v).items[static_cast<size_t>(fi)];
+    SimpleFace& f = poly.FaceAt(fIdx);
+    if (HasAny(f.flags, kSimpleDone)) continue;
+    double n[3], p[3], a[9];
+    CopyVector(n, f.normal);
+    const int32_t first = f.Count() > 0 ? CornerVert(poly, f, 0) : -1;
+    if (first >= 0) {
+      CopyVector(p, poly.VertAt(first).pos);
+    } else {
+      p[0] = p[1] = p[2] = 0;
+    }
+    std::copy(kIdentity, kIdentity + 9, a);
+    for (int j = 1; j < k; ++j) {
+      MatrixTimesVector(m, n, n);
+      MatrixTimesVector(m, p, p);
+      double next[9];
+      MatrixTimesMatrix(next, a, m);
+      std::copy(next, next + 9, a);
+      const int32_t vj = buffer[static_cast<size_t>(b + j)];
+      bool matched = false;
+      int32_t member = vj;
+      for (int steps = 0; steps <= poly.NumVerts() && !matched; ++steps) {
+        const SimpleVert& mv = poly.VertAt(member);
+        for (int32_t g : mv.items) {
+          SimpleFace& gf = poly.FaceAt(g);
+          if (f.MatchFace(gf, n, p, a, nullptr)) {
+            gf.flags |= kSimpleDone;
+            matched = true;
+            break;
+          }
+        }
+        member = NextCoincVert(poly, member);
+        if (member == vj) break;
+      }
+      if (!matched) return false;
+    }
+    f.flags |= kSimpleDone;
+  }
+  return true;
+}
+
+// The image of neighbour w of the block's first vertex (reached through face f)
+// at the block's entry vj, after rotating the reference values by m^j: n the face
+// normal, c its vertex sum, p w's position, s w's centroid sum. -1 when none.
+int32_t FindNeighbourImage(SimplePoly& poly, const SimpleFace& f, int32_t w, int32_t vj, const double* n,
+                           const double* c, const double* p, const double* s, bool& broken) {
+  const SimpleVert& wv = poly.VertAt(w);
+  const SimpleVert& jv = poly.VertAt(vj);
+  for (int32_t g : jv.items) {
+    const SimpleFace& gf = poly.FaceAt(g);
+    if (gf.Count() != f.Count()) continue;
+    if (!NearlyEqual(gf.normal, n, kPosTol) && !NearlyOpposite(gf.normal, n, kPosTol)) continue;
+    double sum[3];
+    SumPositions(poly, gf, sum);
+    if (!NearlyEqual(sum, c, kPosTol)) continue;
+    const int cnt = gf.Count();
+    for (int occ = gf.FindItem(vj, -1); occ >= 0; occ = gf.FindItem(vj, occ)) {
+      for (int step : {-1, 1}) {
+        const int32_t cand = CornerVert(poly, gf, WrapIndex(occ, step, cnt));
+        if (cand < 0) {
+          ShowInternalError("%s", step < 0 ? "TestForSymmetryR: adj NULL (dec)" : "TestForSymmetryR: adj NULL (inc)");
+          broken = true;
+          return -1;
+        }
+        const SimpleVert& cv = poly.VertAt(cand);
+        if (cv.Count() != wv.Count() || !NearlyEqual(cv.pos, p, kPosTol)) continue;
+        double cs[3];
+        SumCentroidsOfRing(cv, cs);
+        if (NearlyEqual(cs, s, kRingCentroidTol)) return cand;
+      }
+    }
+  }
+  return -1;
+}
+
+}  // namespace detail_RotationAxes
+
+bool TestForSymmetryR(SimplePoly& poly, int k, const double* m, std::vector<int32_t>& buffer, int start, int& count) {
+  namespace d = detail_RotationAxes;
+  if (!CheckOrbit(poly, k, m, &buffer[static_cast<size_t>(start)])) return false;
+  for (int b = start; b < count; b += k) {
+    if (!d::CheckFacesOfBlock(poly, k, m, buffer, b)) return false;
+    const int32_t v = buffer[static_cast<size_t>(b)];
+    const int nf = poly.VertAt(v).Count();
+    for (int fi = 0; fi < nf; ++fi) {
+      const int32_t fIdx = poly.VertAt(v).items[static_cast<size_t>(fi)];
+      const SimpleFace& f = poly.FaceAt(fIdx);
+      const int cnt = f.Count();
+      for (int occ = f.FindItem(v, -1); occ >= 0; occ = f.FindItem(v, occ)) {
+        for (int step : {-1, 1}) {
+          const int32_t w = d::CornerVert(poly, f, WrapIndex(occ, step, cnt));
+          if (w < 0) {
+            ShowInternalError("TestForSymmetryR: firstAdj NULL");
+            DoNothing("firstV %d, i %d of %d faces\n", v, fi, nf);
+            return false;
+          }
+          if (d::HasAny(poly.VertAt(w).flags, kSimpleDone)) continue;
+          double n[3], c[3], p[3], s[3];
+          CopyVector(n, f.normal);
+          d::SumPositions(poly, f, c);
+          CopyVector(p, poly.VertAt(w).pos);
+          SumCentroidsOfRing(poly.VertAt(w), s);
+          d::EnsureRoom(buffer, count, k);
+          buffer[static_cast<size_t>(count)] = w;
+          bool complete = true;
+          for (int j = 1; j < k; ++j) {
+            MatrixTimesVector(m, n, n);
+            MatrixTimesVector(m, c, c);
+            MatrixTimesVector(m, p, p);
+            MatrixTimesVector(m, s, s);
+            bool broken = false;
+            const int32_t img =
+                d::FindNeighbourImage(poly, f, w, buffer[static_cast<size_t>(b + j)], n, c, p, s, broken);
+            if (broken) return false;
+            if (img < 0 || d::HasAny(poly.VertAt(img).flags, kSimpleDone)) {
+              complete = false;
+              break;
+            }
+            buffer[static_cast<size_t>(count + j)] = img;
+          }
+          if (complete && CheckOrbit(poly, k, m, &buffer[static_cast<size_t>(count)])) count += k;
+        }
+      }
+    }
+  }
+  return true;
+}
+
+bool MatchPlaneFaceOrbits(SimplePoly& poly, const double* /*axis*/, int k, const double* m) {
+  namespace d = detail_RotationAxes;
+  if (!(poly.flags & kSimpleHasPlaneFaces) || poly.NumFaces() == 0) return true;
+  std::vector<int32_t> planes;
+  for (int i = 0; i < poly.NumFaces(); ++i) {
+    const SimpleFace& f = poly.FaceAt(i);
+    if (f.Count() < 1 && !f.IsTemp()) planes.push_back(i);
+  }
+  if (planes.empty()) return true;
+  std::vector<int32_t> blocks;
+  for (size_t a = 0; a < planes.size(); ++a) {
+    SimpleFace& f = poly.FaceAt(planes[a]);
+    if (d::HasAny(f.flags, kSimpleDone)) continue;
+    blocks.push_back(planes[a]);
+    f.flags |= kSimpleDone;
+    const uint32_t central = f.flags & kSimpleCentralPlane;
+    double n[3];
+    CopyVector(n, f.normal);
+    for (int j = 1; j < k; ++j) {
+      MatrixTimesVector(m, n, n);
+      int32_t found = -1;
+      for (size_t b = a; b < planes.size(); ++b) {
+        const SimpleFace& g = poly.FaceAt(planes[b]);
+        if (d::HasAny(g.flags, kSimpleDone) || (g.flags & kSimpleCentralPlane) != central) continue;
+        if (NearlyEqual(g.normal, n, d::kPosTol)) {
+          found = planes[b];
+          break;
+        }
+      }
+      if (found < 0) return false;
+      poly.FaceAt(found).flags |= kSimpleDone;
+      blocks.push_back(found);
+    }
+  }
+  for (size_t b = 0; b + static_cast<size_t>(k) <= blocks.size(); b += static_cast<size_t>(k)) {
+    for (int j = 1; j < k; ++j) poly.FaceAt(blocks[b]).JoinTypeRing(poly.FaceAt(blocks[b + static_cast<size_t>(j)]));
+  }
+  return true;
+}
+
+bool TestAxisRotations(SimplePoly& poly, const SimpleFace* face, const SimpleVert* vert, int edge, const double* axis,
+                       double* m, int n, int k, std::vector<int32_t>& buffer, int& count,
+                       const VertexLocator& locator) {
+  namespace d = detail_RotationAxes;
+  if (k < 1 || n < 1) return false;
+  const int q = n / k;
+  double u[3], w[3], v[3];
+  const double len = std::sqrt(Dot(axis, axis));
+  if (!(len > 0)) return false;
+  Divide(u, axis, len);
+  PerpendicularByAxis(w, u);
+  Divide(w, w, std::sqrt(Dot(w, w)));
+  Cross(v, u, w);
+  double basis[9], basisT[9], turn[9], tmp[9];
+  MatrixFromColumns(basis, w, v, u);
+  MatrixFromRows(basisT, w, v, u);
+  AxisRotationMatrixExact(turn, 2, 1, k);
+  MatrixTimesMatrix(tmp, turn, basisT);
+  MatrixTimesMatrix(m, basis, tmp);
+  if (q * k != n) return false;
+
+  // The candidate's own vertices come first: the rotation must carry them round.
+  const int nv = poly.NumVerts();
+  for (int i = 0; i < q; ++i) {
+    d::EnsureRoom(buffer, count, k);
+    int32_t* block = &buffer[static_cast<size_t>(count)];
+    if (edge >= 0) {
+      if (i > 0 || !face || !vert || face->Count() < 1) break;
+      block[0] = vert->GetIndex();
+      block[1] = face->items[static_cast<size_t>((edge + 1) % face->Count())];
+      for (int j = 2; j < k; ++j) block[j] = block[1];
+    } else if (!face) {
+      if (i > 0 || !vert) break;
+      for (int j = 0; j < k; ++j) block[j] = vert->GetIndex();
+    } else {
+      if (face->Count() < n) return false;
+      for (int j = 0; j < k; ++j) block[j] = face->items[static_cast<size_t>(i + j * q)];
+    }
+    for (int j = 0; j < k; ++j) {
+      if (block[j] < 0 || block[j] >= nv || poly.VertAt(block[j]).IsTemp()) return false;
+    }
+    if (d::HasAny(poly.VertAt(block[0]).flags, kSimpleDone)) continue;
+    const int start = count;
+    count += k;
+    if (!TestForSymmetry(poly, k, m, buffer, start, count)) return false;
+  }
+
+  // Sweep: every vertex not reached yet starts an orbit of its own, in order of
+  // height along the axis and distance from the centre.
+  std::vector<int32_t> order;
+  for (int i = 0; i < nv; ++i) {
+    SimpleVert& p = poly.VertAt(i);
+    if (d::HasAny(p.flags, kSimpleDone | kSimpleTemp)) continue;
+    p.extra[0] = Dot(p.pos, axis);
+    p.extra[1] = Dot(p.pos, p.pos);
+    order.push_back(i);
+  }
+  MergeSort(order, [&poly](int32_t a, int32_t b) { return CompareHeightRadius(poly.VertAt(a), poly.VertAt(b)); });
+  for (int32_t pi : order) {
+    const SimpleVert& p = poly.VertAt(pi);
+    if (d::HasAny(p.flags, kSimpleDone | kSimpleTemp)) continue;
+    d::EnsureRoom(buffer, count, k);
+    int32_t* block = &buffer[static_cast<size_t>(count)];
+    block[0] = pi;
+    if (d::OnAxisLine(axis, p.pos)) {
+      for (int j = 1; j < k; ++j) block[j] = pi;
+    } else {
+      // The images are looked up by position over the whole tolerance window.
+      double img[3];
+      CopyVector(img, p.pos);
+      for (int j = 1; j < k; ++j) {
+        MatrixTimesVector(m, img, img);
+        const int32_t b = locator.FindFirst(img, kSimpleDone | kSimpleTemp);
+        if (b < 0 || b == pi) return false;
+        block[j] = b;
+      }
+    }
+    const int start = count;
+    count += k;
+    if (!TestForSymmetry(poly, k, m, buffer, start, count)) return false;
+  }
+  return MatchPlaneFaceOrbits(poly, axis, k, m);
+}
+
+bool TestAxisAndCombineSameTypes(SimplePoly& poly, const SimpleFace* face, const SimpleVert* vert, int edge,
+                                 const double* axis, int n, int k, std::vector<int32_t>& buffer,
+                                 const VertexLocator* locator) {
+  namespace d = detail_RotationAxes;
+  std::unique_ptr<VertexLocator> own;
+  if (!locator) {
+    own = std::make_unique<VertexLocator>(poly);
+    locator = own.get();
+  }
+  int count = 0;
+  double m[9];
+  const bool ok = TestAxisRotations(poly, face, vert, edge, axis, m, n, k, buffer, count, *locator);
+  if (ok) {
+    for (int b = 0; b + k <= count; b += k) {
+      const int32_t v0 = buffer[static_cast<size_t>(b)];
+      const int nf = poly.VertAt(v0).Count();
+      for (int fi = 0; fi < nf; ++fi) {
+        SimpleFace& f0 = poly.FaceAt(poly.VertAt(v0).items[static_cast<size_t>(fi)]);
+        if (d::HasAny(f0.flags, kSimpleMark2)) continue;
+        f0.flags |= kSimpleMark2;
+        double nn[3], p[3], a[9];
+        CopyVector(nn, f0.normal);
+        const int32_t firstCorner = f0.Count() > 0 ? d::CornerVert(poly, f0, 0) : -1;
+        if (firstCorner >= 0) {
+          CopyVector(p, poly.VertAt(firstCorner).pos);
+        } else {
+          p[0] = p[1] = p[2] = 0;
+        }
+        std::copy(d::kIdentity, d::kIdentity + 9, a);
+        for (int j = 0; j < k; ++j) {
+          const int32_t vj = buffer[static_cast<size_t>(b + j)];
+          int32_t prev = j == 0 ? f0.GetIndex() : -1;
+          const int ng = poly.VertAt(vj).Count();
+          for (int gi = 0; gi < ng; ++gi) {
+            SimpleFace& g = poly.FaceAt(poly.VertAt(vj).items[static_cast<size_t>(gi)]);
+            if (d::HasAny(g.flags, kSimpleMark2)) continue;
+            if (!f0.MatchFace(g, nn, p, a, nullptr)) continue;
+            // Faces at one vertex that meet the same image lie in one place.
+            if (prev >= 0) poly.FaceAt(prev).JoinCoinc(g);
+            g.flags |= kSimpleMark2;
+            f0.JoinTypeRing(g);
+            prev = g.GetIndex();
+          }
+          MatrixTimesVector(m, nn, nn);
+          MatrixTimesVector(m, p, p);
+          double next[9];
+          MatrixTimesMatrix(next, a, m);
+          std::copy(next, next + 9, a);
+        }
+      }
+      for (int j = 1; j < k; ++j) poly.VertAt(v0).JoinTypeRing(poly.VertAt(buffer[static_cast<size_t>(b + j)]));
+    }
+  }
+  poly.ClearAllFlags(kSimpleDone | kSimpleMark2);
+  return ok;
+}
+
+}  // namespace corvia

@@ -1,0 +1,88 @@
+#pragma once
+// The rotation tests of the symmetry search: whether the turn by one k-th about a
+// candidate axis maps a plain model onto itself, vertex for vertex and face for
+// face, and, when it does, the merging of the types of the elements it carries onto
+// each other. After every true axis has been tested the type rings of the model are
+// the orbits of its vertices and faces under the rotation group.
+//
+// The orbit buffer holds model vertex indices in blocks of k: entry j of a block is
+// the image of entry 0 under the j-th power of the rotation; a vertex on the axis
+// fills all k entries of its block.
+
+#include <array>
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+namespace corvia {
+
+class SimplePoly;
+struct SimpleFace;
+struct SimpleVert;
+
+// Finds the vertices of a model within kSimplePosTolerance of a point in every
+// coordinate. Positions are hashed by grid cell, so a lookup reads the one to
+// eight cells the tolerance box touches and never misses a vertex the way a search
+// in a tolerantly sorted array can. The positions are read once: rebuild after the
+// model has been moved.
+class VertexLocator {
+ public:
+  explicit VertexLocator(const SimplePoly& poly);
+
+  // The lowest-index vertex within the tolerance of p that carries none of the
+  // flags in excludeFlags; -1 when there is none.
+  int32_t FindFirst(const double* p, uint32_t excludeFlags) const;
+
+ private:
+  using CellKey = std::array<int64_t, 3>;
+  struct CellKeyHash {
+    size_t operator()(const CellKey& key) const;
+  };
+
+  const SimplePoly& mPoly;
+  double mCellSize = 1.0;
+  std::unordered_map<CellKey, std::vector<int32_t>, CellKeyHash> mCells;
+};
+
+// Whether the turn by 1/k about `axis` maps the model onto itself; on success the
+// types of the vertices and faces it carries onto each other are joined (faces that
+// meet the same image at one vertex are also joined into one coincidence ring).
+// The candidate comes from the convex hull, whose vertex i is model vertex i: a
+// hull face (its vertices taken n / k apart form the first blocks), a hull vertex,
+// or a hull edge (edge >= 0: the edge of `face` starting at `vert`). n is the
+// number of corners round the candidate (2 for an edge) and k divides it. A null
+// locator is built here from the model.
+bool TestAxisAndCombineSameTypes(SimplePoly& poly, const SimpleFace* face, const SimpleVert* vert, int edge,
+                                 const double* axis, int n, int k, std::vector<int32_t>& buffer,
+                                 const VertexLocator* locator = nullptr);
+
+// Builds the rotation m and checks every vertex (and the faces through them); the
+// blocks of the orbits found are appended to buffer, count growing by k each.
+bool TestAxisRotations(SimplePoly& poly, const SimpleFace* face, const SimpleVert* vert, int edge, const double* axis,
+                       double* m, int n, int k, std::vector<int32_t>& buffer, int& count,
+                       const VertexLocator& locator);
+
+// Checks the block at start, first choosing its entries among coincident vertices
+// by the faces round them, then spreads over the model from it.
+bool TestForSymmetry(SimplePoly& poly, int k, const double* m, std::vector<int32_t>& buffer, int start, int& count);
+
+// Breadth-first spread from the block at start: every face of a queued block's
+// first vertex must have its images, and the neighbours of that vertex are queued
+// as new blocks with their images.
+bool TestForSymmetryR(SimplePoly& poly, int k, const double* m, std::vector<int32_t>& buffer, int start, int& count);
+
+// Entry j of the block lies at m^j of entry 0 and has as many faces; on success
+// every entry is marked Done.
+bool CheckOrbit(SimplePoly& poly, int k, const double* m, const int32_t* block);
+
+// The faces without corners (planes) must fall into orbits of k as well.
+bool MatchPlaneFaceOrbits(SimplePoly& poly, const double* axis, int k, const double* m);
+
+// Order of the sweep: height along the axis (extra[0]), then squared radius
+// (extra[1]), each within 1e-7, then index. Three-way; for MergeSort only.
+int CompareHeightRadius(const SimpleVert& a, const SimpleVert& b);
+
+// Sum of the centroids of the faces round a vertex.
+void SumCentroidsOfRing(const SimpleVert& v, double* out);
+
+}  // namespace corvia

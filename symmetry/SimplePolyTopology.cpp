@@ -1,0 +1,853 @@
+// Topology of the plain model: the faces round each vertex, their cyclic order, and
+// the splitting of vertices where several separate fans of faces touch.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <tuple>
+
+#include "core/MergeSort.h"
+#include "core/Messages.h"
+#include "symmetry/SimplePoly.h"
+#include "symmetry/SymGroup.h"
+#include "symmetry/SymOperations.h"
+
+namespace corvia {
+
+namespace detail_SimplePolyTopology {
+
+constexpr double kTol = kSimplePosTolerance;
+
+bool IsZero(const double* v) { return std::fabs(v[0]) <= kTol && std::fabs(v[1]) <= kTol && std::fabs(v[2]) <= kTol; }
+
+// Whether u is a multiple of m (m not the origin), the multiple taken on m's largest
+// component.
+bool IsMultipleOf(const double* u, const double* m) {
+  const int k = LargestAxis(m);
+  if (std::fabs(m[k]) <= kTol) return true;
+  const double s = u[k] / m[k];
+  for (int c = 0; c < 3; ++c) {
+    if (std::fabs(u[c] - s * m[c]) > kTol) return false;
+  }
+  return true;
+}
+
+bool NormalsMatch(const double* a, const double* b) { return NearlyEqual(a, b, kTol) || NearlyOpposite(a, b, kTol); }
+
+// Rotated vertex position of corner i (cyclic) of face f.
+void RotatedCorner(double* out, const double* m, const SimpleFace& f, int i) {
+  MatrixTimesVector(m, out, f.VertWrapped(i).pos);
+}
+
+// Removes repeated consecutive corners (cyclically) from a face.
+bool RemoveRepeatedCorners(SimpleFace& f) {
+  bool changed = false;
+  for (int i = 0; f.Count() > 1 && i < f.Count();) {
+    const int next = WrapIndex(i, 1, f.Count());
+    if (f.items[static_cast<size_t>(i)] == f.items[static_cast<size_t>(next)]) {
+      f.RemoveVertsAt(next, 1);
+      changed = true;
+      if (next < i) --i;
+    } else {
+      ++i;
+    }
+  }
+  return changed;
+}
+
+}  // namespace detail_SimplePolyTopology
+
+// ---- Vertex-face lists ----------------------------------------------------------------------
+
+void SimplePoly::CreateVertexFaceLists(bool force) {
+  if ((flags & kSimpleHasVertFaceLists) && !force) return;
+  flags |= kSimpleHasVertFaceLists;
+  flags &= ~kSimpleSortedFaceLists;
+  std::vector<int> sizes(mVerts.size(), 0);
+  for (SimpleVert& v : mVerts) v.items.clear();
+  for (const SimpleFace& f : mFaces) {
+    if (f.IsTemp()) continue;
+    for (int32_t v : f.items) {
+      if (v >= 0 && v < NumVerts()) ++sizes[static_cast<size_t>(v)];
+    }
+  }
+  for (int i = 0; i < NumVerts(); ++i) {
+    if (!VertAt(i).IsTemp()) VertAt(i).items.reserve(static_cast<size_t>(sizes[static_cast<size_t>(i)]));
+  }
+  for (int fi = 0; fi < NumFaces(); ++fi) {
+    const SimpleFace& f = FaceAt(fi);
+    if (f.IsTemp()) continue;
+    for (int32_t v : f.items) {
+      if (v >= 0 && v < NumVerts() && !VertAt(v).IsTemp()) VertAt(v).items.push_back(fi);
+    }
+  }
+}
+
+void SimplePoly::CompressVertexTypeIds() {
+  int32_t next = 0;
+  for (int i = 0; i < NumVerts(); ++i) {
+    SimpleVert& v = VertAt(i);
+    if (v.flags & (kSimpleDone | kSimpleTemp)) continue;
+    int32_t k = i;
+    for (int steps = 0; steps <= NumVerts(); ++steps) {
+      SimpleVert& r = VertAt(k);
+      r.typeId = next;
+      r.flags |= kSimpleDone;
+      k = r.nextOfType;
+      if (k < 0 || k >= NumVerts() || k == i) break;
+    }
+    ++next;
+  }
+  ClearVertFlags(kSimpleDone);
+}
+
+void SimplePoly::MergeCoincidentVerts() {
+  using detail_SimplePolyTopology::kTol;
+  std::vector<int> live;
+  for (int i = 0; i < NumVerts(); ++i) {
+    if (!VertAt(i).IsTemp()) live.push_back(i);
+  }
+  MergeSort(live, [this](int a, int b) {
+    const SimpleVert& va = VertAt(a);
+    const SimpleVert& vb = VertAt(b);
+    if (va.IsInfinite() != vb.IsInfinite()) return va.IsInfinite() ? 1 : -1;
+    const int c = CompareWithin(va.pos, vb.pos, kTol);
+    return c != 0 ? c : a - b;
+  });
+  // Runs are gathered from A's neighbourhood, not from neighbours in the sorted
+  // order: a tolerant order need not put near-equal points side by side.
+  std::vector<int> rank(mVerts.size(), -1);
+  for (size_t r = 0; r < live.size(); ++r) rank[static_cast<size_t>(live[r])] = static_cast<int>(r);
+  std::map<std::tuple<int64_t, int64_t, int64_t, bool>, std::vector<int>> grid;
+  constexpr double kCell = 10 * kTol;
+  auto cell = [](double x) {
+    const double c = std::floor(x / kCell);
+    return c == c ? static_cast<int64_t>(std::clamp(c, -4e18, 4e18)) : int64_t{0};
+  };
+  for (int i : live) {
+    const SimpleVert& v = VertAt(i);
+    grid[{cell(v.pos[0]), cell(v.pos[1]), cell(v.pos[2]), v.IsInfinite()}].push_back(i);
+  }
+  std::vector<bool> absorbed(mVerts.size(), false);
+  bool degenerate = false;
+  for (int a : live) {
+    if (absorbed[static_cast<size_t>(a)]) continue;
+    SimpleVert& va = VertAt(a);
+    std::vector<int> run;
+    const int64_t cx = cell(va.pos[0]), cy = cell(va.pos[1]), cz = cell(va.pos[2]);
+    for (int64_t dx = -1; dx <= 1; ++dx) {
+      for (int64_t dy = -1; dy <= 1; ++dy) {
+        for (int64_t dz = -1; dz <= 1; ++dz) {
+          auto it = grid.find({cx + dx, cy + dy, cz + dz, va.IsInfinite()});
+          if (it == grid.end()) continue;
+          for (int b : it->second) {
+            if (b != a && !absorbed[static_cast<size_t>(b)] && NearlyEqual(va.pos, VertAt(b).pos, kTol)) {
+              run.push_back(b);
+            }
+          }
+        }
+      }
+    }
+    if (run.empty()) continue;
+    std::sort(run.begin(), run.end(),
+              [&rank](int x, int y) { return rank[static_cast<size_t>(x)] < rank[static_cast<size_t>(y)]; });
+    flags &= ~kSimpleSortedFaceLists;
+    for (int b : run) {
+      absorbed[static_cast<size_t>(b)] = true;
+      SimpleVert& vb = VertAt(b);
+      vb.flags |= kSimpleTemp;
+      for (int32_t fi : vb.items) {
+        SimpleFace& f = FaceAt(fi);
+        bool hadA = f.FindItem(a) >= 0;
+        for (int32_t& corner : f.items) {
+          if (corner == b) corner = a;
+        }
+        VertAt(a).items.push_back(fi);
+        if (hadA) degenerate = true;
+      }
+      vb.items.clear();
+    }
+  }
+  if (degenerate) {
+    // A face that held two merged vertices would now repeat a corner: the zero
+    // length edge goes, a face left with fewer than 3 corners is removed, and the
+    // lists are rebuilt so that no face is listed twice for one corner.
+    for (SimpleFace& f : mFaces) {
+      if (f.IsTemp() || f.Count() == 0) continue;
+      if (detail_SimplePolyTopology::RemoveRepeatedCorners(f) && f.Count() < 3) f.flags |= kSimpleTemp;
+    }
+    CreateVertexFaceLists(true);
+  }
+}
+
+bool SimplePoly::SimpleSortVertFaces() {
+  if (flags & kSimpleSortedFaceLists) return true;
+  for (SimpleVert& v : mVerts) {
+    if (v.IsTemp() || v.Count() == 0) continue;
+    const int32_t self = v.GetIndex();
+    const int count = v.Count();
+    const SimpleFace& f0 = FaceAt(v.items[0]);
+    const int c0 = f0.FindItem(self);
+    if (c0 < 0) return false;
+    int32_t last = f0.items[static_cast<size_t>(WrapIndex(c0, -1, f0.Count()))];
+    for (int j = 1; j <= count - 2; ++j) {
+      int found = -1;
+      int32_t newLast = kNoIndex;
+      for (int k = j; k < count && found < 0; ++k) {
+        const SimpleFace& g = FaceAt(v.items[static_cast<size_t>(k)]);
+        const int c = g.FindItem(self);
+        if (c < 0) continue;
+        const int n = g.Count();
+        if (g.items[static_cast<size_t>(WrapIndex(c, 1, n))] == last) {
+          found = k;
+          newLast = g.items[static_cast<size_t>(WrapIndex(c, -1, n))];
+        } else if (g.items[static_cast<size_t>(WrapIndex(c, -1, n))] == last) {
+          found = k;
+          newLast = g.items[static_cast<size_t>(WrapIndex(c, 1, n))];
+        }
+      }
+      if (found < 0) return false;
+      std::swap(v.items[static_cast<size_t>(j)], v.items[static_cast<size_t>(found)]);
+      last = newLast;
+    }
+  }
+  flags |= kSimpleSortedFaceLists;
+  return true;
+}
+
+// ---- Full order through edge types ---------------------------------------------------------
+
+bool SimplePoly::CheckTemporaryVerts() const {
+  for (const SimpleFace& f : mFaces) {
+    if (f.IsTemp()) continue;
+    for (int32_t v : f.items) {
+      if (v < 0 || v >= NumVerts() || VertAt(v).IsTemp()) return false;
+    }
+  }
+  return true;
+}
+
+bool SimplePoly::SortVertFaces(const SymGroup* group) {
+  if (flags & kSimpleSortedFaceLists) return true;
+  if (!CheckTemporaryVerts()) return false;
+  std::vector<std::unique_ptr<SimpEdgeType>> types = CreateEdgeTypes(group);
+  if (types.empty()) return false;
+  TraverseEdgeTypes(types);
+  const bool ok = SortVertFacesUsingEdgeTypes(types, group);
+  if (ok) flags |= kSimpleSortedFaceLists;
+  return ok;
+}
+
+SimpEdgeType::SimpEdgeType(int32_t endA, int32_t endB, double squaredLength, int32_t faces)
+    : length(squaredLength), a(endA), b(endB), numFaces(faces), slots(static_cast<size_t>(std::max(faces, 0))) {}
+
+void SimpEdgeType::AddEdge(int n, const EdgeFaceEntry* entries) {
+  EdgeOccurrence occurrence;
+  occurrence.entries.assign(entries, entries + n);
+  edges.push_back(std::move(occurrence));
+}
+
+void SimpEdgeType::UnlinkSlot(int k) {
+  SimpEdgeSlot& s = slots[static_cast<size_t>(k)];
+  if (s.next >= 0 && s.next != k) {
+    slots[static_cast<size_t>(s.next)].prev = s.prev;
+    slots[static_cast<size_t>(s.prev)].next = s.next;
+  }
+  s.next = k;
+  s.prev = k;
+}
+
+void SimpEdgeType::GroupByEdgeRotation(int order, const double* axis, const SimplePoly& poly) {
+  using detail_SimplePolyTopology::kTol;
+  if (edges.empty() || order < 2) return;
+  const EdgeOccurrence& first = edges.front();
+  const int n = numFaces;
+  constexpr int32_t kAssigned = 1;
+  auto markRing = [this](int start) {
+    int k = start;
+    for (size_t steps = 0; steps <= slots.size(); ++steps) {
+      slots[static_cast<size_t>(k)].orbit = kAssigned;
+      k = slots[static_cast<size_t>(k)].ring;
+      if (k < 0 || k == start) break;
+    }
+  };
+  for (int i = 0; i < n; ++i) {
+    if (slots[static_cast<size_t>(i)].orbit == kAssigned) continue;
+    markRing(i);
+    const EdgeFaceEntry& ei = first.entries[static_cast<size_t>(i)];
+    const SimpleFace& f = poly.FaceAt(ei.face);
+    for (int k = 1; k < order; ++k) {
+      double m[9], nm[3];
+      SymmetryRotationMatrix(m, axis, k, order);
+      MatrixTimesVector(m, nm, f.normal);
+      int best = -1;
+      for (int j = i + 1; j < n; ++j) {
+        if (slots[static_cast<size_t>(j)].orbit == kAssigned) continue;
+        const EdgeFaceEntry& ej = first.entries[static_cast<size_t>(j)];
+        const SimpleFace& g = poly.FaceAt(ej.face);
+        if (g.typeId != f.typeId || g.Count() != f.Count()) continue;
+        if (!detail_SimplePolyTopology::NormalsMatch(g.normal, nm)) continue;
+        bool forward = true, backward = true;
+        for (int t = 0; t < f.Count() && (forward || backward); ++t) {
+          double p[3];
+          detail_SimplePolyTopology::RotatedCorner(p, m, f, ei.corner + t);
+          if (forward && !NearlyEqual(p, g.VertWrapped(ej.corner + t).pos, kTol)) forward = false;
+          if (backward && !NearlyEqual(p, g.VertWrapped(ej.corner + 1 - t).pos, kTol)) backward = false;
+        }
+        if (!forward && !backward) continue;
+        best = j;
+        if (!(g.flags & kSimpleCentralPlane) || NearlyEqual(g.normal, nm, kTol)) break;
+      }
+      if (best >= 0) {
+        markRing(best);
+        std::swap(slots[static_cast<size_t>(i)].ring, slots[static_cast<size_t>(best)].ring);
+        rotationOrder = order;
+      }
+    }
+  }
+  for (SimpEdgeSlot& s : slots) s.orbit = -1;
+}
+
+namespace detail_SimplePolyTopology {
+
+void NumberOrbits(SimpEdgeType& type) {
+  int32_t next = 0;
+  for (size_t i = 0; i < type.slots.size(); ++i) {
+    if (type.slots[i].orbit >= 0) continue;
+    int size = 0;
+    int k = static_cast<int>(i);
+    for (size_t steps = 0; steps <= type.slots.size(); ++steps) {
+      ++size;
+      k = type.slots[static_cast<size_t>(k)].ring;
+      if (k < 0 || k == static_cast<int>(i)) break;
+    }
+    k = static_cast<int>(i);
+    for (int s = 0; s < size; ++s) {
+      type.slots[static_cast<size_t>(k)].orbit = next;
+      type.slots[static_cast<size_t>(k)].orbitSize = size;
+      k = type.slots[static_cast<size_t>(k)].ring;
+      if (k < 0) break;
+    }
+    ++next;
+  }
+}
+
+// Orbits of one type's slots under the rotations of the group about or across its
+// edges.
+void FindFaceTypesOfEdges(SimpEdgeType& type, const SymGroup* group, const SimplePoly& poly) {
+  for (size_t i = 0; i < type.slots.size(); ++i) type.slots[i].ring = static_cast<int32_t>(i);
+  const double* pa = poly.VertAt(type.a).pos;
+  const double* pb = poly.VertAt(type.b).pos;
+  double d[3], m[3];
+  Subtract(d, pb, pa);
+  if (!IsZero(d) && group) {
+    Add(m, pa, pb);
+    Scale(m, m, 0.5);
+    const bool atOrigin = IsZero(m);
+    const double* crossing = nullptr;
+    bool done = false;
+    for (int t = 0; t < group->numAxisTypes && !done; ++t) {
+      const SymAxisType& at = group->axisTypes[static_cast<size_t>(t)];
+      if (at.oppositeEnds) continue;
+      for (int k = 0; k < at.numAxes; ++k) {
+        const double* u = at.axes[static_cast<size_t>(k)].direction;
+        if (!atOrigin && !IsMultipleOf(u, m)) continue;
+        const double ud = Dot(u, d);
+        if (std::fabs(ud) <= kTol) {
+          if (std::abs(at.fold) % 2 == 0) {
+            type.halfTurnAcross = 1;
+            crossing = u;
+          }
+        } else if (!type.rotAboutEdge && IsMultipleOf(u, d)) {
+          type.rotAboutEdge = 1;
+          type.GroupByEdgeRotation(std::abs(at.fold), u, poly);
+        }
+        if (!atOrigin) {
+          done = true;
+          break;
+        }
+      }
+    }
+    if (crossing && !type.rotAboutEdge) type.GroupByEdgeRotation(2, crossing, poly);
+  }
+  NumberOrbits(type);
+}
+
+// Brings the entries of a matched occurrence into the order of the reference under
+// the rotation m.
+void ReorderOccurrence(const EdgeOccurrence& ref, EdgeOccurrence& occ, const double* m, const SimplePoly& poly) {
+  const int n = static_cast<int>(ref.entries.size());
+  for (int i = 0; i + 1 < n; ++i) {
+    const EdgeFaceEntry& r = ref.entries[static_cast<size_t>(i)];
+    const SimpleFace& fr = poly.FaceAt(r.face);
+    double nm[3];
+    MatrixTimesVector(m, nm, fr.normal);
+    int best = -1, bestScore = 0;
+    for (int j = i; j < n; ++j) {
+      const EdgeFaceEntry& c = occ.entries[static_cast<size_t>(j)];
+      const SimpleFace& g = poly.FaceAt(c.face);
+      if (g.typeId != fr.typeId || g.Count() != fr.Count() || !NormalsMatch(g.normal, nm)) continue;
+      const bool agree = (r.flags & kEdgeEntryAtEndA) == (c.flags & kEdgeEntryAtEndA);
+      int gi = agree ? c.corner : c.corner + 1;
+      int fi = r.corner;
+      bool ok = true;
+      for (int t = 0; t < fr.Count() - 2 && ok; ++t) {
+        fi -= 1;
+        gi += agree ? -1 : 1;
+        double p[3];
+        RotatedCorner(p, m, fr, fi);
+        ok = NearlyEqual(p, g.VertWrapped(gi).pos, kTol);
+      }
+      if (!ok) continue;
+      const int score = ((g.flags & kSimpleCentralPlane) && !NearlyEqual(g.normal, nm, kTol)) ? 1 : 2;
+      if (score > bestScore || (score == bestScore && (c.corner % 2) == (r.corner % 2))) {
+        best = j;
+        bestScore = score;
+      }
+    }
+    if (best > i) std::swap(occ.entries[static_cast<size_t>(i)], occ.entries[static_cast<size_t>(best)]);
+  }
+}
+
+void MarkEndA(EdgeOccurrence& occ, int32_t endA, const SimplePoly& poly) {
+  for (EdgeFaceEntry& e : occ.entries) {
+    if (poly.FaceAt(e.face).items[static_cast<size_t>(e.corner)] == endA) e.flags |= kEdgeEntryAtEndA;
+  }
+}
+
+}  // namespace detail_SimplePolyTopology
+
+std::vector<std::unique_ptr<SimpEdgeType>> SimplePoly::CreateEdgeTypes(const SymGroup* group) {
+  using namespace detail_SimplePolyTopology;
+  std::vector<std::unique_ptr<SimpEdgeType>> types;
+  if (flags & kSimpleSortedFaceLists) return types;
+  CompressVertexTypeIds();
+  CreateVertexFaceLists(false);
+  int32_t maxType = -1;
+  for (SimpleVert& v : mVerts) {
+    if (v.IsTemp()) continue;
+    std::sort(v.items.begin(), v.items.end());
+    maxType = std::max(maxType, v.typeId);
+  }
+  std::vector<std::vector<int>> buckets(static_cast<size_t>(maxType + 1));
+  std::vector<EdgeFaceEntry> scratch;
+  bool oddReported = false;
+
+  // Find edge types.
+  for (int fi = 0; fi < NumFaces(); ++fi) {
+    const SimpleFace& f = FaceAt(fi);
+    if (f.IsTemp()) continue;
+    const int nf = f.Count();
+    for (int i = 0; i < nf; ++i) {
+      int32_t a = f.items[static_cast<size_t>(i)];
+      int32_t b = f.items[static_cast<size_t>(WrapIndex(i, 1, nf))];
+      if (a < 0 || b < 0 || VertAt(a).IsTemp() || VertAt(b).IsTemp()) continue;
+      if (VertAt(b).typeId < VertAt(a).typeId) std::swap(a, b);
+      scratch.clear();
+      bool handled = false;
+      const SimpleVert& va = VertAt(a);
+      int32_t lastFace = -1;
+      int lastHit = -1;
+      for (int32_t gi : va.items) {
+        const SimpleFace& g = FaceAt(gi);
+        const int ng = g.Count();
+        const int start = (gi == lastFace) ? lastHit + 1 : 0;
+        int k = -1;
+        for (int c = start; c < ng; ++c) {
+          const int32_t p = g.items[static_cast<size_t>(c)];
+          const int32_t q = g.items[static_cast<size_t>(WrapIndex(c, 1, ng))];
+          if ((p == a && q == b) || (p == b && q == a)) {
+            k = c;
+            break;
+          }
+        }
+        lastFace = gi;
+        if (k < 0) continue;
+        lastHit = k;
+        if (gi < fi || (gi == fi && k < i)) {
+          handled = true;
+          break;
+        }
+        scratch.push_back(EdgeFaceEntry{0, gi, k});
+      }
+      if (handled) continue;
+      const int n = static_cast<int>(scratch.size());
+      if (n == 0 || n % 2 == 1) {
+        if (!oddReported) {
+          ShowInternalError("Model is invalid\nEdge found with odd number of faces (%d)", n);
+          oddReported = true;
+        } else {
+          DoNothing("Edge found with odd number of faces (%d)\n", n);
+        }
+      }
+      std::stable_sort(scratch.begin(), scratch.end(), [this](const EdgeFaceEntry& x, const EdgeFaceEntry& y) {
+        return FaceAt(x.face).typeId < FaceAt(y.face).typeId;
+      });
+      double d[3];
+      Subtract(d, VertAt(b).pos, VertAt(a).pos);
+      const double len = Dot(d, d);
+      SimpEdgeType* found = nullptr;
+      for (int t : buckets[static_cast<size_t>(va.typeId)]) {
+        SimpEdgeType& type = *types[static_cast<size_t>(t)];
+        if (VertAt(type.b).typeId != VertAt(b).typeId || type.numFaces != n || std::fabs(type.length - len) > kTol) {
+          continue;
+        }
+        const EdgeOccurrence& firstOcc = type.edges.front();
+        bool same = true;
+        for (int e = 0; e < n && same; ++e) {
+          same = FaceAt(firstOcc.entries[static_cast<size_t>(e)].face).typeId ==
+                 FaceAt(scratch[static_cast<size_t>(e)].face).typeId;
+        }
+        if (same) {
+          found = &type;
+          break;
+        }
+      }
+      if (!found) {
+        types.push_back(std::make_unique<SimpEdgeType>(a, b, len, n));
+        auto& bucket = buckets[static_cast<size_t>(va.typeId)];
+        bucket.insert(bucket.begin(), static_cast<int>(types.size()) - 1);
+        found = types.back().get();
+      }
+      found->AddEdge(n, scratch.data());
+    }
+  }
+  if (types.empty()) return types;
+
+  // Find face types with respect to edges.
+  for (auto& type : types) FindFaceTypesOfEdges(*type, group, *this);
+
+  // Match faces for edge types.
+  size_t passStart = 0;
+  while (passStart < types.size()) {
+    const size_t passEnd = types.size();
+    for (size_t t = passStart; t < passEnd; ++t) {
+      SimpEdgeType& type = *types[t];
+      type.edges.front().flags |= kEdgeOccurrenceMatched;
+      MarkEndA(type.edges.front(), type.a, *this);
+    }
+    int rotations = 0;
+    SymRotationIterator it;
+    double m[9];
+    while (group && GetNextSymmetryRotation(group, it, false, m)) {
+      ++rotations;
+      for (size_t t = passStart; t < passEnd; ++t) {
+        SimpEdgeType& type = *types[t];
+        double ma[3], mb[3];
+        MatrixTimesVector(m, ma, VertAt(type.a).pos);
+        MatrixTimesVector(m, mb, VertAt(type.b).pos);
+        for (size_t o = 1; o < type.edges.size(); ++o) {
+          EdgeOccurrence& occ = type.edges[o];
+          if (occ.flags & kEdgeOccurrenceMatched) continue;
+          if (type.numFaces == 0) {
+            occ.flags |= kEdgeOccurrenceMatched;
+            continue;
+          }
+          const EdgeFaceEntry& e0 = occ.entries.front();
+          const SimpleFace& f0 = FaceAt(e0.face);
+          const int32_t p = f0.items[static_cast<size_t>(e0.corner)];
+          const int32_t q = f0.items[static_cast<size_t>(WrapIndex(e0.corner, 1, f0.Count()))];
+          int32_t endMa;
+          if (NearlyEqual(VertAt(p).pos, ma, kTol) && NearlyEqual(VertAt(q).pos, mb, kTol)) {
+            endMa = p;
+          } else if (NearlyEqual(VertAt(p).pos, mb, kTol) && NearlyEqual(VertAt(q).pos, ma, kTol)) {
+            endMa = q;
+          } else {
+            continue;
+          }
+          occ.flags |= kEdgeOccurrenceMatched;
+          MarkEndA(occ, endMa, *this);
+          ReorderOccurrence(type.edges.front(), occ, m, *this);
+        }
+      }
+    }
+    // Occurrences that no rotation relates to the reference form new types. With no
+    // rotation at all each of them is a type of its own, which is what repeated
+    // passes would give one at a time.
+    for (size_t t = passStart; t < passEnd; ++t) {
+      std::vector<EdgeOccurrence> moved;
+      SimpEdgeType& type = *types[t];
+      std::vector<EdgeOccurrence> kept;
+      for (EdgeOccurrence& occ : type.edges) {
+        if (occ.flags & kEdgeOccurrenceMatched) {
+          kept.push_back(std::move(occ));
+        } else {
+          moved.push_back(std::move(occ));
+        }
+      }
+      type.edges = std::move(kept);
+      const int32_t len = type.numFaces;
+      const double squared = type.length;
+      const std::vector<SimpEdgeSlot> slots = type.slots;
+      auto newType = [&](std::vector<EdgeOccurrence>&& occs) {
+        const EdgeFaceEntry& e0 = occs.front().entries.front();
+        const SimpleFace& f0 = FaceAt(e0.face);
+        int32_t a = f0.items[static_cast<size_t>(e0.corner)];
+        int32_t b = f0.items[static_cast<size_t>(WrapIndex(e0.corner, 1, f0.Count()))];
+        if (VertAt(b).typeId < VertAt(a).typeId) std::swap(a, b);
+        auto created = std::make_unique<SimpEdgeType>(a, b, squared, len);
+        created->slots = slots;
+        created->edges = std::move(occs);
+        types.push_back(std::move(created));
+      };
+      if (moved.empty() || len == 0) continue;
+      if (rotations == 0) {
+        for (EdgeOccurrence& occ : moved) {
+          std::vector<EdgeOccurrence> one;
+          one.push_back(std::move(occ));
+          newType(std::move(one));
+        }
+      } else {
+        newType(std::move(moved));
+      }
+    }
+    passStart = passEnd;
+  }
+  return types;
+}
+
+bool SimplePoly::TraverseEdgeTypes(std::vector<std::unique_ptr<SimpEdgeType>>& types) {
+  using detail_SimplePolyTopology::NormalsMatch;
+  if (flags & kSimpleSortedFaceLists) return false;
+  for (auto& tp : types) {
+    SimpEdgeType& type = *tp;
+    if (type.edges.empty()) continue;
+    const EdgeOccurrence& first = type.edges.front();
+    const int n = type.numFaces;
+    auto faceOf = [&](int k) -> const SimpleFace& { return FaceAt(first.entries[static_cast<size_t>(k)].face); };
+    for (int k = 0; k < n; ++k) {
+      type.slots[static_cast<size_t>(k)].next = k;
+      type.slots[static_cast<size_t>(k)].prev = k;
+    }
+    // Coplanar rings.
+    if (n != 2) {
+      for (int k = 1; k < n; ++k) {
+        for (int j = 0; j < k; ++j) {
+          if (!NormalsMatch(faceOf(j).normal, faceOf(k).normal)) continue;
+          SimpEdgeSlot& sj = type.slots[static_cast<size_t>(j)];
+          SimpEdgeSlot& sk = type.slots[static_cast<size_t>(k)];
+          sk.next = sj.next;
+          sk.prev = j;
+          type.slots[static_cast<size_t>(sj.next)].prev = k;
+          sj.next = k;
+          break;
+        }
+      }
+    }
+    auto pair = [&](int i, int j) {
+      type.UnlinkSlot(i);
+      type.UnlinkSlot(j);
+      type.slots[static_cast<size_t>(i)].partner = j;
+      type.slots[static_cast<size_t>(j)].partner = i;
+    };
+    if (n == 2) {
+      pair(0, 1);
+      continue;
+    }
+    auto usable = [&](int i, int j) {
+      return j != i && type.slots[static_cast<size_t>(j)].partner < 0 &&
+             first.entries[static_cast<size_t>(i)].face != first.entries[static_cast<size_t>(j)].face &&
+             !NormalsMatch(faceOf(i).normal, faceOf(j).normal);
+    };
+    for (int i = 0; i < n - 1; ++i) {
+      SimpEdgeSlot& si = type.slots[static_cast<size_t>(i)];
+      if (si.partner >= 0) continue;
+      int partner = -1;
+      for (int pass = 0; pass < 2 && partner < 0; ++pass) {
+        auto allowed = [&](int j) { return pass == 1 || type.slots[static_cast<size_t>(j)].next != j; };
+        if (type.rotationOrder == 2 && si.ring > i && allowed(si.ring) && usable(i, si.ring)) partner = si.ring;
+        for (int j = i + 1; j < n && partner < 0; ++j) {
+          const SimpEdgeSlot& sj = type.slots[static_cast<size_t>(j)];
+          if (allowed(j) && sj.orbitSize == si.orbitSize && sj.orbit != si.orbit && usable(i, j)) partner = j;
+        }
+        for (int j = i + 1; j < n && partner < 0; ++j) {
+          const SimpEdgeSlot& sj = type.slots[static_cast<size_t>(j)];
+          if (allowed(j) && sj.orbit == si.orbit && usable(i, j)) partner = j;
+        }
+      }
+      for (int j = i + 1; j < n && partner < 0; ++j) {
+        const SimpEdgeSlot& sj = type.slots[static_cast<size_t>(j)];
+        if (sj.partner < 0 && sj.orbitSize == si.orbitSize) partner = j;
+      }
+      if (partner < 0) continue;
+      pair(i, partner);
+      // The members of both orbit rings pair up step by step.
+      int ri = type.slots[static_cast<size_t>(i)].ring;
+      int rj = type.slots[static_cast<size_t>(partner)].ring;
+      for (int steps = 0; steps < n && ri >= 0 && rj >= 0 && ri != i; ++steps) {
+        if (ri != rj && type.slots[static_cast<size_t>(ri)].partner < 0 &&
+            type.slots[static_cast<size_t>(rj)].partner < 0) {
+          pair(ri, rj);
+        }
+        ri = type.slots[static_cast<size_t>(ri)].ring;
+        rj = type.slots[static_cast<size_t>(rj)].ring;
+      }
+    }
+  }
+  return true;
+}
+
+namespace detail_SimplePolyTopology {
+
+// Partner entry for each corner of each face.
+using PartnerTable = std::vector<std::vector<EdgeFaceEntry*>>;
+
+}  // namespace detail_SimplePolyTopology
+
+namespace detail_SimplePolyTopology {
+
+bool TraverseFaceLoop(SimplePoly& poly, int32_t vi, EdgeFaceEntry* entry, PartnerTable& table, int& count,
+                      std::vector<int32_t>& corners) {
+  SimpleVert& v = poly.VertAt(vi);
+  const int total = v.Count();
+  for (int guard = 0; guard <= total + 1; ++guard) {
+    if (!entry) {
+      ShowInternalError("TraverseFaceLoop: ef == NULL");
+      return false;
+    }
+    const SimpleFace& f = poly.FaceAt(entry->face);
+    const int n = f.Count();
+    const int k = entry->corner;
+    uint32_t side;
+    int p, other;
+    if (f.items[static_cast<size_t>(k)] == vi) {
+      side = kEdgeEntryFirstDone;
+      p = k;
+      other = WrapIndex(k, -1, n);
+    } else {
+      side = kEdgeEntrySecondDone;
+      p = WrapIndex(k, 1, n);
+      other = WrapIndex(k, 1, n);
+    }
+    if (entry->flags & side) return true;
+    entry->flags |= side;
+    EdgeFaceEntry* partner = table[static_cast<size_t>(entry->face)][static_cast<size_t>(k)];
+    if (!partner) {
+      ShowInternalError("TraverseFaceLoop: adj == NULL");
+      return false;
+    }
+    const SimpleFace& pf = poly.FaceAt(partner->face);
+    partner->flags |= pf.items[static_cast<size_t>(partner->corner)] == vi ? kEdgeEntryFirstDone : kEdgeEntrySecondDone;
+    if (count >= total) {
+      ShowInternalError("TraverseFaceLoop: more faces than expected");
+      return false;
+    }
+    v.items[static_cast<size_t>(count)] = entry->face;
+    ++count;
+    corners.push_back(p);
+    entry = table[static_cast<size_t>(entry->face)][static_cast<size_t>(other)];
+  }
+  ShowInternalError("TraverseFaceLoop: more faces than expected");
+  return false;
+}
+
+}  // namespace detail_SimplePolyTopology
+
+bool SimplePoly::SortVertFacesUsingEdgeTypes(std::vector<std::unique_ptr<SimpEdgeType>>& types,
+                                             const SymGroup* /*group*/) {
+  using namespace detail_SimplePolyTopology;
+  PartnerTable table(mFaces.size());
+  for (int fi = 0; fi < NumFaces(); ++fi) {
+    if (!FaceAt(fi).IsTemp()) table[static_cast<size_t>(fi)].assign(static_cast<size_t>(FaceAt(fi).Count()), nullptr);
+  }
+  for (auto& type : types) {
+    for (EdgeOccurrence& occ : type->edges) {
+      for (int k = 0; k < type->numFaces; ++k) {
+        const int p = type->slots[static_cast<size_t>(k)].partner;
+        if (p < 0) continue;
+        const EdgeFaceEntry& e = occ.entries[static_cast<size_t>(k)];
+        table[static_cast<size_t>(e.face)][static_cast<size_t>(e.corner)] = &occ.entries[static_cast<size_t>(p)];
+      }
+    }
+  }
+  std::vector<int> counts(mVerts.size(), 0);
+  std::vector<int32_t> corners;
+  std::vector<SimpleSplitRecord> splits;
+  for (auto& type : types) {
+    for (int k = 0; k < type->numFaces; ++k) {
+      for (int pass = 0; pass < 2; ++pass) {
+        int slot = k;
+        if (pass == 1 && type->halfTurnAcross && !type->rotAboutEdge) slot = type->slots[static_cast<size_t>(k)].ring;
+        if (slot < 0) continue;
+        for (EdgeOccurrence& occ : type->edges) {
+          EdgeFaceEntry& e = occ.entries[static_cast<size_t>(slot)];
+          const SimpleFace& f = FaceAt(e.face);
+          const bool atA = (e.flags & kEdgeEntryAtEndA) != 0;
+          int32_t v;
+          if ((pass == 0) == atA) {
+            if (e.flags & kEdgeEntryFirstDone) continue;
+            v = f.items[static_cast<size_t>(e.corner)];
+          } else {
+            if (e.flags & kEdgeEntrySecondDone) continue;
+            v = f.items[static_cast<size_t>(WrapIndex(e.corner, 1, f.Count()))];
+          }
+          corners.clear();
+          int& count = counts[static_cast<size_t>(v)];
+          const int before = count;
+          if (!TraverseFaceLoop(*this, v, &e, table, count, corners)) return false;
+          if (count < VertAt(v).Count()) {
+            SimpleSplitRecord record;
+            record.vertex = v;
+            record.numFaces = count - before;
+            record.corners = corners;
+            splits.push_back(std::move(record));
+            VertAt(v).flags |= kSimpleSplit | kSimpleSplitFan;
+          }
+        }
+      }
+    }
+  }
+  SplitVertices(splits);
+  return true;
+}
+
+void SimplePoly::SplitVertices(std::vector<SimpleSplitRecord>& splitList) {
+  if (splitList.empty()) return;
+  const int oldCount = NumVerts();
+  std::stable_sort(splitList.begin(), splitList.end(),
+                   [](const SimpleSplitRecord& x, const SimpleSplitRecord& y) { return x.vertex < y.vertex; });
+  Resize(oldCount + static_cast<int>(splitList.size()), NumFaces());
+  int running = 0;
+  size_t r = 0;
+  while (r < splitList.size()) {
+    const int32_t old = splitList[r].vertex;
+    size_t taken = 0;
+    int multiple = 1;
+    std::vector<int32_t> oldList = VertAt(old).items;
+    for (; r < splitList.size() && splitList[r].vertex == old; ++r, ++multiple) {
+      const SimpleSplitRecord& rec = splitList[r];
+      const int32_t ni = oldCount + running++;
+      SimpleVert& nv = VertAt(ni);
+      const SimpleVert& ov = VertAt(old);
+      nv.typeId = multiple * oldCount + ov.typeId;
+      nv.color = ov.color;
+      nv.color2 = ov.color2;
+      nv.alpha = ov.alpha;
+      nv.flags |= ov.flags & (kSimpleTemp | kSimpleHidden | kSimpleInfinite | kSimpleMarked);
+      nv.SetPos(ov.pos);
+      const size_t end = std::min(oldList.size(), taken + static_cast<size_t>(std::max(rec.numFaces, 0)));
+      nv.items.assign(oldList.begin() + static_cast<long>(taken), oldList.begin() + static_cast<long>(end));
+      for (size_t s = taken; s < end; ++s) {
+        SimpleFace& f = FaceAt(oldList[s]);
+        if (!rec.corners.empty()) {
+          const size_t c = s - taken;
+          const int32_t corner = c < rec.corners.size() ? rec.corners[c] : -1;
+          if (corner < 0 || corner >= f.Count() || f.items[static_cast<size_t>(corner)] != old) {
+            ShowInternalError("SplitVertices: face-vert mismatch");
+            continue;
+          }
+          f.items[static_cast<size_t>(corner)] = ni;
+        } else {
+          for (int32_t& item : f.items) {
+            if (item == old) item = ni;
+          }
+        }
+      }
+      taken = end;
+    }
+    VertAt(old).items.assign(oldList.begin() + static_cast<long>(taken), oldList.end());
+  }
+}
+
+}  // namespace corvia

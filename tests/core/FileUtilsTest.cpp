@@ -1,0 +1,104 @@
+#include "core/FileUtils.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "tests/support/TestSupport.h"
+
+namespace corvia {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST(FileCopy, CopiesAndRespectsOverwrite) {
+  fs::path dir = testing::ScratchDir("filecopy");
+  std::string data(5000, '\0');
+  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7);
+  std::ofstream(dir / "src", std::ios::binary) << data;
+  std::ofstream(dir / "old", std::ios::binary) << "old contents";
+
+  EXPECT_TRUE(FileCopy((dir / "new").c_str(), (dir / "src").c_str(), true));
+  EXPECT_EQ(ReadAll(dir / "new"), data);
+
+  testing::Platform().messages.Clear();
+  EXPECT_FALSE(FileCopy((dir / "old").c_str(), (dir / "src").c_str(), true, false));
+  EXPECT_EQ(ReadAll(dir / "old"), "old contents");
+  EXPECT_EQ(testing::Platform().messages.CountTitled("Error"), 1);
+  EXPECT_TRUE(FileCopy((dir / "old").c_str(), (dir / "src").c_str(), false, true));
+  EXPECT_EQ(ReadAll(dir / "old"), data);
+  // Nothing left beside the destination.
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator(dir)) files += entry.is_regular_file() ? 1 : 0;
+  EXPECT_EQ(files, 3);
+}
+
+TEST(FileCopy, OntoItselfKeepsTheFile) {
+  fs::path dir = testing::ScratchDir("filecopy-self");
+  std::ofstream(dir / "same.txt") << "precious";
+  EXPECT_TRUE(FileCopy((dir / "same.txt").c_str(), (dir / "same.txt").c_str(), true));
+  EXPECT_TRUE(FileCopy((dir / "./same.txt").c_str(), (dir / "same.txt").c_str(), true));
+  EXPECT_EQ(ReadAll(dir / "same.txt"), "precious");
+}
+
+TEST(FileCopy, FailuresAreReportedAndLeaveTheDestination) {
+  fs::path dir = testing::ScratchDir("filecopy-fail");
+  std::ofstream(dir / "dest") << "keep";
+  testing::Platform().messages.Clear();
+  EXPECT_FALSE(FileCopy((dir / "dest").c_str(), (dir / "missing").c_str(), true));
+  auto boxes = testing::Platform().messages.TakeBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "FileCopy() failed: Couldn't open file to copy from:\n" + (dir / "missing").string());
+  EXPECT_FALSE(FileCopy((dir / "nofolder/dest").c_str(), (dir / "dest").c_str(), false));
+  EXPECT_TRUE(testing::Platform().messages.Boxes().empty());
+  // Reading a folder fails part way: no truncated copy may pass for success.
+  EXPECT_FALSE(FileCopy((dir / "dest").c_str(), dir.c_str(), false));
+  EXPECT_EQ(ReadAll(dir / "dest"), "keep");
+}
+
+TEST(TempFiles, PathsAndPrivateUniqueFiles) {
+  std::string folder;
+  GetTempDirectory(folder);
+  std::string path;
+  GetTempFilePath(path, "sub\\name.txt");
+  EXPECT_EQ(path, folder + "/sub/name.txt");
+
+  std::string first, second;
+  ASSERT_TRUE(CreateTempFile(first, "check.txt"));
+  ASSERT_TRUE(CreateTempFile(second, "check.txt"));
+  EXPECT_NE(first, second);
+  EXPECT_EQ(fs::path(first).extension(), ".txt");
+  EXPECT_EQ(fs::path(first).parent_path().string(), folder);
+  struct stat info {};
+  ASSERT_EQ(stat(first.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  EXPECT_TRUE(RemoveFile(first.c_str()));
+  EXPECT_TRUE(RemoveFile(second.c_str()));
+  EXPECT_FALSE(RemoveFile(second.c_str()));
+}
+
+TEST(UrlEncode, FormValues) {
+  EXPECT_EQ(UrlEncode("a b&c", false), "a+b%26c");
+  EXPECT_EQ(UrlEncode("a b&c", true), "a+b%2526c");
+  EXPECT_EQ(UrlEncode(nullptr, "a b&c", false), 8u);
+  EXPECT_EQ(UrlEncode(nullptr, "a b&c", true), 10u);
+  char out[1] = {'x'};
+  EXPECT_EQ(UrlEncode(out, "", false), 1u);
+  EXPECT_EQ(out[0], '\0');
+  EXPECT_EQ(UrlEncode("Az09-_.~/", false), "Az09-_.%7e%2f");
+  EXPECT_EQ(UrlEncode("\xC3\xA9\x7F", false), "%c3%a9%7f");
+}
+
+}  // namespace
+}  // namespace corvia
