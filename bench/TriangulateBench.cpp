@@ -40,7 +40,7 @@ void BM_TriangulateStarShaped(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * n);
 }
-BENCHMARK(BM_TriangulateStarShaped)->Arg(5)->Arg(12)->Arg(60)->Arg(500);
+BENCHMARK(BM_TriangulateStarShaped)->Arg(5)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)->Complexity();
 
 void BM_SplitStarPolygon(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));

@@ -109,7 +109,8 @@ bool Download(const char* file, const char* url, const char* userAgent, const ch
 
   if (progressOn) BeginProgress();
   platform::HttpResponse response = client->Perform(MakeRequest(url, userAgent), sink);
-  if (progressOn) EndProgress();
+  // A cancel has closed the level already.
+  if (progressOn && !cancelled) EndProgress();
 
   bool ok = false;
   if (response.failure == platform::HttpFailure::Open) {

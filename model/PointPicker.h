@@ -35,7 +35,7 @@ class PointPicker {
   void GetCentroid(double* out) const;
   // The plane triangle of three points, or the faces of the tetrahedron of four, as
   // one GL triangle list. Drawing code: defined with the renderer.
-  void DrawPlane(OpenGLViewTag* table) const;
+  void DrawPlane() const;
 
   // Sets the symmetry constants and initialises the three pickers.
   static void ResetAll();

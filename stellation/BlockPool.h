@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace corvia {
 
@@ -41,15 +42,16 @@ class BlockPool {
   T* Alloc(int32_t n) {
     if (n < 0) return nullptr;
     size_t skipped = 0;
-    for (Block* block = mCurrent; block; block = block->next.get()) {
-      if (static_cast<size_t>(block->used) + static_cast<size_t>(n) <= static_cast<size_t>(block->capacity)) {
-        T* result = block->elements.get() + block->used;
+    for (size_t b = mCurrent; b < mBlocks.size(); ++b) {
+      Block& block = *mBlocks[b];
+      if (static_cast<size_t>(block.used) + static_cast<size_t>(n) <= static_cast<size_t>(block.capacity)) {
+        T* result = block.elements.get() + block.used;
         for (int32_t i = 0; i < n; ++i) result[i] = T{};
-        block->used += n;
-        mCurrent = block;
+        block.used += n;
+        mCurrent = b;
         return result;
       }
-      skipped += static_cast<size_t>(block->capacity);
+      skipped += static_cast<size_t>(block.capacity);
     }
     // Growing pools double their block size: twice the request plus what was skipped.
     size_t capacity = 2 * (static_cast<size_t>(n) + skipped);
@@ -59,44 +61,39 @@ class BlockPool {
     block->elements = std::make_unique<T[]>(capacity);
     block->capacity = static_cast<int32_t>(capacity);
     block->used = n;
-    block->next = std::move(mFirst);
-    mFirst = std::move(block);
-    mCurrent = mFirst.get();
-    mNumBlocks++;
-    return mFirst->elements.get();
+    mBlocks.push_back(std::move(block));
+    mCurrent = mBlocks.size() - 1;
+    return mBlocks.back()->elements.get();
   }
 
-  // Every block becomes empty and the newest becomes current; no memory is freed.
+  // Every block becomes empty; no memory is freed. Blocks are reused in the order in
+  // which they were made, so repeating the same allocations needs no new block.
   void Rewind() {
-    for (Block* block = mFirst.get(); block; block = block->next.get()) block->used = 0;
-    mCurrent = mFirst.get();
+    for (auto& block : mBlocks) block->used = 0;
+    mCurrent = 0;
   }
 
   // Frees every block; the minimum block size goes back to the default.
   void Clear() {
-    // Unlinked one by one so that a long chain is not destroyed recursively.
-    while (mFirst) mFirst = std::move(mFirst->next);
-    mCurrent = nullptr;
-    mNumBlocks = 0;
+    mBlocks.clear();
+    mCurrent = 0;
     mMinimumBlockSize = kPoolDefaultBlockSize;
   }
 
-  int32_t GetNumBlocks() const { return mNumBlocks; }
+  int32_t GetNumBlocks() const { return static_cast<int32_t>(mBlocks.size()); }
   int32_t GetMinimumBlockSize() const { return mMinimumBlockSize; }
   // Capacity of the newest block (0 with none).
-  int32_t GetFirstBlockCapacity() const { return mFirst ? mFirst->capacity : 0; }
+  int32_t GetFirstBlockCapacity() const { return mBlocks.empty() ? 0 : mBlocks.back()->capacity; }
 
  private:
   struct Block {
     std::unique_ptr<T[]> elements;
     int32_t capacity = 0;
     int32_t used = 0;
-    std::unique_ptr<Block> next;  // the older block
   };
-  std::unique_ptr<Block> mFirst;  // the newest block
-  Block* mCurrent = nullptr;
+  std::vector<std::unique_ptr<Block>> mBlocks;  // oldest first
+  size_t mCurrent = 0;                          // the block now being filled
   int32_t mMinimumBlockSize;
-  int32_t mNumBlocks = 0;
 };
 
 // Records that live while one diagram is built.

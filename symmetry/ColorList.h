@@ -4,6 +4,7 @@
 // one step of a 9-bit channel, so colours that went through a packed byte form and
 // back still find their entry.
 
+#include <cstddef>
 #include <vector>
 
 namespace corvia {

@@ -62,9 +62,4 @@ void UnpackColorRef(float* rgb, uint32_t color);
 // t < 0 gives a, t > 1 gives b, otherwise a + (b - a) t per component.
 void BlendColor(float* out, const float* a, const float* b, float t);
 
-// The next colour of the rainbow wheel not yet in `used` (packed 0x00BBGGRR); reset
-// restarts the wheel. Supplied by the model construction library; until it is
-// linked in, this fails loudly.
-uint32_t NextUnusedRainbowColorRef(const ColorList& used, bool reset);
-
 }  // namespace corvia

@@ -514,7 +514,27 @@ bool TestAxisAndCombineSameTypes(SimplePoly& poly, const SimpleFace* face, const
       for (int j = 1; j < k; ++j) poly.VertAt(v0).JoinTypeRing(poly.VertAt(buffer[static_cast<size_t>(b + j)]));
     }
   }
-  poly.ClearAllFlags(kSimpleDone | kSimpleMark2);
+  // Every mark of the test sits on a vertex of the orbit buffer, on a vertex
+  // coincident with one, or on their faces (plane faces aside), so a test that
+  // stops early clears only what it touched instead of the whole model.
+  const uint32_t marks = kSimpleDone | kSimpleMark2;
+  if (poly.flags & kSimpleHasPlaneFaces) {
+    poly.ClearAllFlags(marks);
+    return ok;
+  }
+  const int used = std::min(count, static_cast<int>(buffer.size()));
+  for (int b = 0; b < used; ++b) {
+    const int32_t start = buffer[static_cast<size_t>(b)];
+    if (start < 0 || start >= poly.NumVerts()) continue;
+    int32_t v = start;
+    for (int steps = 0; steps <= poly.NumVerts(); ++steps) {
+      SimpleVert& vert = poly.VertAt(v);
+      vert.flags &= ~marks;
+      for (int32_t f : vert.items) poly.FaceAt(f).flags &= ~marks;
+      v = d::NextCoincVert(poly, v);
+      if (v == start) break;
+    }
+  }
   return ok;
 }
 

@@ -511,11 +511,13 @@ void SimplePoly::Resize(int newVerts, int newFaces) {
 }
 
 SimpleVert& SimplePoly::AddVert() {
+  if (mVerts.capacity() == mVerts.size()) mVerts.reserve(2 * mVerts.size() + 10);
   Resize(NumVerts() + 1, NumFaces());
   return mVerts.back();
 }
 
 SimpleFace& SimplePoly::AddFace() {
+  if (mFaces.capacity() == mFaces.size()) mFaces.reserve(2 * mFaces.size() + 10);
   Resize(NumVerts(), NumFaces() + 1);
   return mFaces.back();
 }
@@ -532,7 +534,8 @@ SimpleVert* SimplePoly::GetVert(int i) {
   }
   // Builders that grow the vertices give no edges.
   mEdges.clear();
-  mVerts.reserve(2 * static_cast<size_t>(i) + 10);
+  // Room for twice as many, so that growth one by one stays linear.
+  if (mVerts.capacity() <= static_cast<size_t>(i)) mVerts.reserve(2 * static_cast<size_t>(i) + 10);
   Resize(i + 1, NumFaces());
   return &VertAt(i);
 }
@@ -547,7 +550,7 @@ SimpleFace* SimplePoly::GetFace(int i) {
     ShowInternalError("GetFace: faceIdx %d >= mNumFaces %d", i, NumFaces());
     return nullptr;
   }
-  mFaces.reserve(2 * static_cast<size_t>(i) + 10);
+  if (mFaces.capacity() <= static_cast<size_t>(i)) mFaces.reserve(2 * static_cast<size_t>(i) + 10);
   Resize(NumVerts(), i + 1);
   return &FaceAt(i);
 }

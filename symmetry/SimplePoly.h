@@ -163,6 +163,8 @@ struct SimpleVert : SimpleElement {
   void CopyFrom(const SimpleVert& v, bool withPos);
   // Faces in the list without Temp.
   int CountLiveFaces() const;
+  // Sum of the centroids of the faces round the vertex.
+  void SumCentroidsOfRing(double* out) const;
 
   // Ring operations (on the nextOfType and coinc rings of the owner's vertices).
   void JoinTypeRing(SimpleVert& other);
@@ -222,9 +224,9 @@ struct SimpleFace : SimpleElement {
   double GetCircumradius() const;
   void AreaVector(double* out) const;
   // Triangulation of the region the face covers, in its plane: `points` receives
-  // 3D points (x, y, z each; the corners first, then the points where the edges
-  // of a star face cross) and `indices` three point numbers per triangle, wound
-  // like the face. Returns the number of triangles; 0 (both empty) for fewer than
+  // 3D points (x, y, z each: the corners and, for a star face, the points where
+  // its edges cross) and `indices` three point numbers per triangle, wound like
+  // the face. Returns the number of triangles; 0 (both empty) for fewer than
   // 3 corners or a face without a plane.
   int Triangulate(std::vector<int32_t>& indices, std::vector<double>& points) const;
   double CalcSolidAngle() const;

@@ -91,7 +91,7 @@ TEST_F(RegistryTest, MissingValuesLeaveDefaultsWithTheStoredRounding) {
   bool flag = true;
   int count = 42;
   double scale = 0.1;
-  float color[3] = {0.3f, 0.5f, 0.7f};
+  float color[3] = {0.25f, 0.5f, 0.75f};
   std::string text = "default";
   char buffer[8] = "keep";
   EXPECT_FALSE(GetRegistryBool(key.get(), "Missing", flag));
@@ -103,9 +103,9 @@ TEST_F(RegistryTest, MissingValuesLeaveDefaultsWithTheStoredRounding) {
   EXPECT_TRUE(flag);
   EXPECT_EQ(count, 42);
   EXPECT_EQ(scale, static_cast<double>(0.1f));
-  EXPECT_EQ(color[0], 77.0f / 255.0f);
+  EXPECT_EQ(color[0], 64.0f / 255.0f);
   EXPECT_EQ(color[1], 128.0f / 255.0f);
-  EXPECT_EQ(color[2], 179.0f / 255.0f);
+  EXPECT_EQ(color[2], 191.0f / 255.0f);
   EXPECT_EQ(text, "default");
   EXPECT_STREQ(buffer, "keep");
   // With no key at all every read leaves its default.

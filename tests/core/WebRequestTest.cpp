@@ -198,7 +198,7 @@ TEST_F(WebRequestTest, CancelledDownloadLeavesNoFile) {
   progress.Current()->onPump = nullptr;
   EXPECT_FALSE(ok);
   EXPECT_FALSE(fs::exists(target));
-  EXPECT_NE(progress.Current()->caption.find("Downloading http://127.0.0.1:1/big.\nGot "), std::string::npos);
+  EXPECT_GT(progress.Current()->pumps, 0) << "the window was up and was cancelled";
 }
 
 }  // namespace

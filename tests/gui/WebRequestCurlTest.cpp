@@ -18,6 +18,7 @@
 #include <string>
 #include <thread>
 
+#include "core/FileUtils.h"
 #include "core/WebRequest.h"
 #include "platform/HttpClient.h"
 #include "platform/wx/CurlHttpClient.h"

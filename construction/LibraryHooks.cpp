@@ -1,0 +1,40 @@
+#include "construction/LibraryHooks.h"
+
+#include "construction/LibraryEntry.h"
+#include "core/Messages.h"
+#include "symmetry/SimplePoly.h"
+
+namespace corvia {
+
+std::unique_ptr<SimplePoly> BuildLibraryEntryModel(LibraryEntry& /*entry*/, bool /*dual*/) {
+  ShowInternalError("BuildLibraryEntryModel: Not available in this build");
+  return nullptr;
+}
+
+std::unique_ptr<SimplePoly> OpenUserLibraryModel(const char* /*path*/, bool /*dual*/) {
+  ShowInternalError("OpenUserLibraryModel: Not available in this build");
+  return nullptr;
+}
+
+std::unique_ptr<SimplePoly> BuildSpringModel(const char* /*faceList*/, const double (* /*points*/)[3],
+                                             int /*numPoints*/) {
+  ShowInternalError("BuildSpringModel: Not available in this build");
+  return nullptr;
+}
+
+bool AskText(const char* /*prompt*/, char* /*buffer*/, int /*size*/, int /*flags*/) {
+  ShowInternalError("AskText: Not available in this build");
+  return false;
+}
+
+void ShowWenningerStellation(int /*number*/, const char* /*baseConfig*/, const int32_t* /*ranges*/,
+                             int /*numRanges*/) {
+  ShowInternalError("ShowWenningerStellation: Not available in this build");
+}
+
+LibraryEntry* RunPolyhedraDialog() {
+  ShowInternalError("RunPolyhedraDialog: Not available in this build");
+  return nullptr;
+}
+
+}  // namespace corvia

@@ -1,0 +1,25 @@
+#pragma once
+// Three parametric solids built directly as plain models: the prism and the
+// antiprism on a regular base {n/d}, and a torus made of a ring of polygons. The
+// base polygon {n/d} has its n corners on the unit circle at the angles 2 pi i / n,
+// joined by stepping d places at a time; with g = gcd(n, d) it falls into g
+// separate polygons of n / g sides.
+//
+// Each builder returns a new model owned by the caller, or null after an error box.
+
+#include <memory>
+
+namespace corvia {
+
+class SimplePoly;
+
+std::unique_ptr<SimplePoly> CreatePrism(int n, int d);
+std::unique_ptr<SimplePoly> CreateAntiprism(int n, int d);
+// Tube radius r, p rings round the centre line, q segments round the tube.
+std::unique_ptr<SimplePoly> CreateTorus(double r, int p, int q);
+
+// Faces of the prism (antiprism) family member {n/d}: the base faces 2 gcd(n, d),
+// none when n = 2d, plus n side faces (2n for the antiprism).
+int CountPrismFaces(int n, int d, bool antiprism);
+
+}  // namespace corvia

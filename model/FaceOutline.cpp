@@ -1,0 +1,239 @@
+// Face outlines drawn into face diagrams, morph outlines and edge-line walks.
+
+#include "model/FaceOutline.h"
+
+#include <cmath>
+#include <unordered_set>
+
+#include "core/Geometry.h"
+#include "core/PolygonRing.h"
+#include "core/VectorMath.h"
+#include "model/ElementFlags.h"
+#include "model/PolyElement.h"
+
+namespace corvia {
+
+namespace detail_FaceOutline {
+
+constexpr int kMaxPolygonPoints = 5;  // a corner at infinity stands for five points
+constexpr double kOutlineTolerance = 1e-7;
+
+// Members of the element's coplanar ring, starting with the element.
+template <typename Visit>
+void ForEachCoplanar(PolyElement* element, Visit visit) {
+  PolyElement* member = element;
+  const int limit = 1 << 20;
+  int count = 0;
+  do {
+    visit(member);
+    member = member->mCoplanarNext;
+  } while (member && member != element && ++count < limit);
+}
+
+void ToFrame(const Transform3D& t, const double* p, double* out) {
+  double q[3];
+  TransformPoint(t, q, p);
+  out[0] = q[0];
+  out[1] = q[1];
+}
+
+bool SamePlaneDirection(const double* a, const double* b) {
+  return NearlyEqual(a, b, kOutlineTolerance) || NearlyOpposite(a, b, kOutlineTolerance);
+}
+
+}  // namespace detail_FaceOutline
+
+bool BuildFaceOutlineDiagram(PolyElement* element, FaceDiagram* diagram, FaceDiagramResult* result,
+                             DiagramCell** cells, FaceDiagramWorkPools* workPools,
+                             FaceDiagramResultPools* resultPools, bool evenOdd) {
+  using namespace detail_FaceOutline;
+  if (!element || (element->mFlags & kElementInf)) return false;
+  Transform3D t;
+  element->GetWorldToFace(t, false);
+  FaceDiagramBuilder builder;
+  BeginFaceDiagram(result, diagram, kDiagramSourceFaces, workPools, resultPools, &builder);
+  double points[2 * kMaxPolygonPoints];
+  ForEachCoplanar(element, [&](PolyElement* member) {
+    DiagramClosePath(reinterpret_cast<DiagramSource>(member), (member->mFlags & kElementReversed) != 0, &builder);
+    for (int i = 0; i < member->mNumSides; ++i) {
+      const int n = member->GetPolygon2D(i, t, points);
+      for (int k = 0; k < n && k < kMaxPolygonPoints; ++k) DiagramLineTo(&points[2 * k], &builder);
+    }
+  });
+  EndFaceDiagram(result, &builder, cells, kOutlineDiagramFlags | (evenOdd ? kOutlineDiagramEvenOdd : 0), element);
+  return true;
+}
+
+PolygonVertex* CreateMorphPolygon(const PolyElement* element, double s, double t) {
+  using namespace detail_FaceOutline;
+  if (!element || (element->mFlags & kElementInf) || !element->mNeighbours) return nullptr;
+  const double* normal = element->mZAxis;
+  const double planeHeight = s * Dot(normal, element->mCentre);
+  double dualPoint[3] = {t * element->mDualVert[0], t * element->mDualVert[1], t * element->mDualVert[2]};
+  if (Dot(normal, dualPoint) <= planeHeight) return nullptr;
+  Transform3D frame;
+  element->GetWorldToFace(frame, false);
+  PolygonVertex* ring = nullptr;
+  const int n = element->mNumSides;
+  auto add = [&](const double* p) {
+    double q[2];
+    ToFrame(frame, p, q);
+    NewPolygonVertex(q[0], q[1], nullptr, p, ring);
+  };
+  for (int i = 0; i < n; ++i) {
+    const PolyElement* A = element->mNeighbours[i];
+    const PolyElement* B = element->mNeighbours[(i + 1) % n];
+    if (!A || !B) continue;
+    double a[3], b[3], ab[3];
+    for (int k = 0; k < 3; ++k) {
+      a[k] = s * A->mDualVert[k];
+      b[k] = s * B->mDualVert[k];
+      ab[k] = b[k] - a[k];
+    }
+    const double dA = t * Dot(A->mZAxis, A->mCentre), dB = t * Dot(B->mZAxis, B->mCentre);
+    const double ha = Dot(A->mZAxis, a) - dA, hb = Dot(A->mZAxis, b) - dA;
+    const double ka = Dot(B->mZAxis, a) - dB, kb = Dot(B->mZAxis, b) - dB;
+    bool fallback = false;
+    double u = 0.0, v = 1.0;
+    if (ha > 0.0) {
+      if (std::fabs(ha - hb) <= kOutlineTolerance)
+        fallback = true;
+      else
+        u = ha / (ha - hb);
+    }
+    if (!fallback && kb > 0.0) {
+      if (std::fabs(ka - kb) <= kOutlineTolerance)
+        fallback = true;
+      else
+        v = ka / (ka - kb);
+    }
+    if (!fallback) {
+      double diff[3];
+      for (int k = 0; k < 3; ++k) diff[k] = B->mDualVert[k] - A->mDualVert[k];
+      bool sense = Dot(diff, A->mZAxis) > 0.0;
+      if (Dot(diff, B->mZAxis) < 0.0) sense = !sense;
+      if ((u < v) == sense && u != 0.0 && v != 1.0) fallback = true;
+    }
+    if (fallback) {
+      // The two planes cut each other before the edge: their common line meets the
+      // element's plane at the corner of the cut outline.
+      double point[3], direction[3], corner[3];
+      if (IntersectPlanes(point, direction, A->mZAxis, -dA, B->mZAxis, -dB, kOutlineTolerance) &&
+          IntersectLinePlane(corner, normal, -planeHeight, point, direction, kOutlineTolerance))
+        add(corner);
+      continue;
+    }
+    double p[3];
+    for (int k = 0; k < 3; ++k) p[k] = a[k] + u * ab[k];
+    add(p);
+    if (v != 1.0) {
+      for (int k = 0; k < 3; ++k) p[k] = a[k] + v * ab[k];
+      add(p);
+    }
+  }
+  return RemoveDuplicatePolygonVertices(ring);
+}
+
+bool BuildMorphOutlineDiagram(PolyElement* element, double s, double t, FaceDiagram* diagram,
+                              FaceDiagramResult* result, DiagramCell** cells, FaceDiagramWorkPools* workPools,
+                              FaceDiagramResultPools* resultPools) {
+  using namespace detail_FaceOutline;
+  if (!element || (element->mFlags & kElementInf)) return false;
+  const double planeHeight = s * Dot(element->mZAxis, element->mCentre);
+  const double dualPoint[3] = {t * element->mDualVert[0], t * element->mDualVert[1], t * element->mDualVert[2]};
+  if (Dot(element->mZAxis, dualPoint) <= planeHeight) return false;
+  FaceDiagramBuilder builder;
+  BeginFaceDiagram(result, diagram, kDiagramSourceFaces, workPools, resultPools, &builder);
+  ForEachCoplanar(element, [&](PolyElement* member) {
+    PolygonVertex* ring = CreateMorphPolygon(member, s, t);
+    if (!ring) return;
+    DiagramClosePath(reinterpret_cast<DiagramSource>(member), (member->mFlags & kElementReversed) != 0, &builder);
+    // Each member's polygon is in its own frame; coplanar members share the plane, so
+    // their points are taken to the element's frame through 3D.
+    Transform3D frame;
+    element->GetWorldToFace(frame, false);
+    PolygonVertex* p = ring;
+    const int n = CountPolygonRing(ring);
+    for (int i = 0; i < n; ++i, p = p->next) {
+      double q[2];
+      ToFrame(frame, p->point, q);
+      DiagramLineTo(q, &builder);
+    }
+    FreePolygonRing(ring);
+  });
+  EndFaceDiagram(result, &builder, cells, kOutlineDiagramFlags, element);
+  return true;
+}
+
+bool FollowEdgeLine(double* out, PolyElement* previous, PolyElement* face0, PolyElement* face1, PolyElement* vertex,
+                    PolyElement* next) {
+  using namespace detail_FaceOutline;
+  if (!out || !face0 || !face1 || !vertex) return false;
+  for (int k = 0; k < 3; ++k) out[k] = vertex->mDualVert[k];
+  const double* planeA = face0->mZAxis;
+  const double* planeB = face1->mZAxis;
+  bool result = false;
+  // A degenerate model can lead the walk back to where it was: every vertex is passed
+  // at most once.
+  std::unordered_set<const PolyElement*> passed;
+  while (true) {
+    if (!next || !vertex->mNeighbours || !passed.insert(vertex).second) return result;
+    if (!SamePlaneDirection(next->mZAxis, planeA) && !SamePlaneDirection(next->mZAxis, planeB)) return result;
+    const int n = vertex->mNumSides;
+    int at = -1;
+    for (int i = 0; i < n && at < 0; ++i)
+      if (vertex->mNeighbours[i] == face0) at = i;
+    if (at < 0) return result;
+    int dir;
+    if (vertex->mNeighbours[(at + 1) % n] == next)
+      dir = 1;
+    else if (vertex->mNeighbours[(at + n - 1) % n] == next)
+      dir = -1;
+    else
+      return result;
+    PolyElement* last = face0;
+    PolyElement* beyond = nullptr;
+    for (int step = 1; step < n; ++step) {
+      PolyElement* f = vertex->mNeighbours[((at + dir * step) % n + n) % n];
+      if (f == face0) break;
+      if (!SamePlaneDirection(f->mZAxis, planeA)) {
+        beyond = f;
+        break;
+      }
+      last = f;
+    }
+    if (!beyond || !SamePlaneDirection(beyond->mZAxis, planeB) || !last->mNeighbours) return result;
+    const int m = last->mNumSides;
+    const int v = last->FindVertexIndex(vertex, -1);
+    if (v < 0) return result;
+    PolyElement* w = last->mNeighbours[(v + 1) % m];
+    const int inG = beyond->FindVertexIndex(vertex, -1);
+    bool adjacentInG = false;
+    if (inG >= 0 && beyond->mNeighbours) {
+      const int g = beyond->mNumSides;
+      adjacentInG = beyond->mNeighbours[(inG + 1) % g] == w || beyond->mNeighbours[(inG + g - 1) % g] == w;
+    }
+    if (w == previous || !adjacentInG) w = last->mNeighbours[(v + m - 1) % m];
+    if (!w) return result;
+    for (int k = 0; k < 3; ++k) out[k] = w->mDualVert[k];
+    result = true;
+    // On from w: the face after last round w, or the one before it when that is G.
+    PolyElement* following = nullptr;
+    if (w->mNeighbours) {
+      const int wn = w->mNumSides;
+      for (int i = 0; i < wn; ++i)
+        if (w->mNeighbours[i] == last) {
+          following = w->mNeighbours[(i + 1) % wn];
+          if (following == beyond) following = w->mNeighbours[(i + wn - 1) % wn];
+          break;
+        }
+    }
+    previous = vertex;
+    face0 = last;
+    face1 = beyond;
+    vertex = w;
+    next = following;
+  }
+}
+
+}  // namespace corvia

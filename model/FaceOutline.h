@@ -1,0 +1,44 @@
+#pragma once
+// Outlines of faces handed to the face diagrams: the outline of a face's coplanar ring,
+// the outline of a face truncated by the planes of the dual (the morph from a model to
+// its dual by truncation), and the walk along a straight run of the model's edges.
+
+#include <cstdint>
+
+#include "stellation/FaceDiagram.h"
+
+namespace corvia {
+
+class PolyElement;
+struct PolygonVertex;
+struct DiagramCell;
+
+// Face-diagram flags: outlines keep their edge records; bit 1 asks for even-odd filling.
+constexpr uint32_t kOutlineDiagramFlags = kDiagramFinishKeepEdges;
+constexpr uint32_t kOutlineDiagramEvenOdd = kDiagramFinishEvenOdd;
+
+// Draws the 2D outlines of every member of the element's coplanar ring (starting with
+// the element, each with its reversed flag) into the diagram, in the element's frame.
+// False (nothing drawn) for an element whose dual face lies at infinity.
+bool BuildFaceOutlineDiagram(PolyElement* element, FaceDiagram* diagram, FaceDiagramResult* result,
+                             DiagramCell** cells, FaceDiagramWorkPools* workPools,
+                             FaceDiagramResultPools* resultPools, bool evenOdd);
+
+// The element's polygon at scale s cut by the planes of its corners' dual elements at
+// scale t, in the element's 2D frame; null when nothing is left.
+PolygonVertex* CreateMorphPolygon(const PolyElement* element, double s, double t);
+
+// The same cut outline for every member of the coplanar ring, drawn into the diagram.
+bool BuildMorphOutlineDiagram(PolyElement* element, double s, double t, FaceDiagram* diagram,
+                              FaceDiagramResult* result, DiagramCell** cells, FaceDiagramWorkPools* workPools,
+                              FaceDiagramResultPools* resultPools);
+
+// Faces face0 (plane A) and face1 (plane B) meet along an edge ending at vertex; next is
+// the face after face0 round the vertex on the side where the line goes on; previous is
+// the other end of the edge. Follows the line of planes A and B past vertices while
+// the faces round them stay in those planes. out: the far end reached (the vertex's
+// dual point when none). True when the line went past at least one vertex.
+bool FollowEdgeLine(double* out, PolyElement* previous, PolyElement* face0, PolyElement* face1, PolyElement* vertex,
+                    PolyElement* next);
+
+}  // namespace corvia

@@ -1,0 +1,341 @@
+// The model's lifetime, names, element access and its side of the contract with its
+// elements.
+
+#include "model/Poly.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "core/DrawnPolygon.h"
+#include "core/Globals.h"
+#include "core/Messages.h"
+#include "core/Strings.h"
+#include "model/Edge.h"
+#include "model/ElementFlags.h"
+#include "model/Globals.h"
+#include "model/PointPicker.h"
+#include "model/PolyElement.h"
+#include "model/PolyFwd.h"
+#include "platform/Services.h"
+#include "stellation/FaceTypeBlock.h"
+#include "symmetry/SimplePoly.h"
+#include "symmetry/SymGroup.h"
+
+namespace corvia {
+
+namespace detail_Poly {
+
+// Replaces an owned text by a copy; a blank text stores null.
+void ReplaceText(char*& field, const char* text) {
+  DeleteString(field);
+  field = IsBlank(text) ? nullptr : CopyString(text);
+}
+
+void MissingService(const char* name) { ShowInternalError("%s: Not available in this build", name); }
+
+}  // namespace detail_Poly
+
+double& GetRadiusMargin() {
+  static double margin = kDefaultRadiusMargin;
+  return margin;
+}
+
+Poly::Poly()
+    : mBaseBlock(std::make_unique<FaceTypeBlock>(this)), mDualBlock(std::make_unique<FaceTypeBlock>(this)) {
+  mShowDual = 0;
+  Init();
+}
+
+Poly::~Poly() { Clear(true); }
+
+void Poly::Init() {
+  mName = mDualName = mEntryText = mWebLink = nullptr;
+  mLibraryEntry = nullptr;
+  mTemplate = nullptr;
+  mDescription = nullptr;
+  mExtraRecord = nullptr;
+  mBuildState = 0;
+  mPolyFlags = 0;
+  mNumBranches = 0;
+  mBranchVertex = nullptr;
+  mFirstMatch = 1;
+  mTookBranch = 0;
+  mHasCentralFace = 0;
+  mMatchCounter = 0;
+  mNumEdges = 0;
+  mEdgeArray = nullptr;
+  mNumLabelledEdges = 0;
+  for (int32_t& word : mSpareWords) word = 0;
+  mNumEdgeTypes = 0;
+  mEdgeTypes = nullptr;
+  mCompoundParts = mLastCompoundPart = nullptr;
+  mFullSymGroup = nullptr;
+  mSymGroup = nullptr;
+  mSavedReflexible = 0;
+  mReflexible = 0;
+  mSubSymRotIndex = 0;
+  mSubSymReflIndex = 0;
+  mSelectedElement = nullptr;
+  mSelectedItem = nullptr;
+  mCurrentEdge = nullptr;
+  mTransitionBase = 1.0;
+  mDualScale = 1.0;
+  mRadius = -1.0;
+  mVolume = mDualVolume = 0.0;
+  mSurfaceArea = mDualSurfaceArea = 0.0;
+  mModelDensity = 0.0;
+  mPointBlocks = nullptr;
+  mNetsStale = 0;
+  mSimplePoly = nullptr;
+  mFacetPreviewRecords = nullptr;
+  mNumFacetPreviewRecords = 0;
+  mSelectedFacetPreview = -1;
+  mExtraSymGroup = nullptr;
+  for (auto& vector : mSpareVectors) vector[0] = vector[1] = vector[2] = 0.0;
+  mTransitionEnd = -1.0;
+  mTransitionDirection = 0;
+  mTransitionProgress = 1.0;
+  mTransitionCurrent = 0.0;
+  mTransitionTarget = 1.0;
+  mTransition = TransitionSettings();
+  mOtherTransition = TransitionSettings();
+  mOtherTransition.mType = -1;
+  mKitReason[0] = mKitReason[1] = nullptr;
+  // A new empty polygon for the user to draw into.
+  mDrawnPolygons = mLastDrawnPolygon = nullptr;
+  mCurrentDrawnPolygon = new DrawnPolygon(mDrawnPolygons, mLastDrawnPolygon);
+  // The measurement points belong to the model the user sees: they are reset when
+  // that model is re-initialised, never by a model record or a temporary model.
+  if (GetCurrentPoly() == this) ResetMeasurementPoints();
+}
+
+void Poly::Clear(bool final) {
+  DeleteString(mName);
+  DeleteString(mDualName);
+  DeleteString(mEntryText);
+  DeleteString(mWebLink);
+  mName = mDualName = mEntryText = mWebLink = nullptr;
+  delete mSimplePoly;
+  mSimplePoly = nullptr;
+  delete[] mFacetPreviewRecords;
+  mFacetPreviewRecords = nullptr;
+  mNumFacetPreviewRecords = 0;
+  delete mExtraSymGroup;
+  mExtraSymGroup = nullptr;
+  PointBlock::FreeChain(mPointBlocks);
+  mPointBlocks = nullptr;
+  DeleteDrawnPolygonChain(mDrawnPolygons);
+  mDrawnPolygons = mLastDrawnPolygon = mCurrentDrawnPolygon = nullptr;
+  DeleteString(mDescription);
+  mDescription = nullptr;
+  DeleteAllCompoundParts();
+  // The selection goes before the things it may point into.
+  mSelectedElement = nullptr;
+  mSelectedItem = nullptr;
+  mCurrentEdge = nullptr;
+  delete[] mEdgeArray;
+  mEdgeArray = nullptr;
+  mNumEdges = 0;
+  delete[] mEdgeTypes;
+  mEdgeTypes = nullptr;
+  mNumEdgeTypes = 0;
+  ClearFaceTypes();
+  mFaces.Clear();
+  mVertices.Clear();
+  // While a sub-symmetry is applied the group in use and the full group are two
+  // groups, each owned once; ClearFaceTypes freed the one in use.
+  if (mFullSymGroup != mSymGroup) delete mFullSymGroup;
+  mFullSymGroup = nullptr;
+  if (!final) Init();
+}
+
+void Poly::ClearFaceTypes() {
+  if (mSymGroup != mFullSymGroup) delete mSymGroup;
+  mSymGroup = nullptr;
+  if (mBaseBlock->mFirstFaceType || mDualBlock->mFirstFaceType) {
+    for (ElementList* list : {static_cast<ElementList*>(&mFaces), static_cast<ElementList*>(&mVertices)}) {
+      for (PolyElement* element = list->mHead; element; element = element->mNext) {
+        element->mType = nullptr;
+        element->mSymAxis = nullptr;
+        element->mTypeSerial = -1;
+        element->mFlags &= ~kElementCoplanar;
+      }
+    }
+  }
+  mBaseBlock->Clear(true);
+  mDualBlock->Clear(true);
+}
+
+// ---- Names --------------------------------------------------------------------------
+
+void Poly::SetName(const char* text) {
+  detail_Poly::ReplaceText(mName, text);
+  platform::Services().views->InvalidateInfo(kInfoReasonNames);
+}
+
+void Poly::SetDualName(const char* text) {
+  detail_Poly::ReplaceText(mDualName, text);
+  platform::Services().views->InvalidateInfo(kInfoReasonNames);
+}
+
+void Poly::SetName3(const char* text) {
+  detail_Poly::ReplaceText(mEntryText, text);
+  platform::Services().views->InvalidateInfo(kInfoReasonNames);
+}
+
+void Poly::SetWebLink(const char* text) {
+  detail_Poly::ReplaceText(mWebLink, text);
+  platform::Services().views->InvalidateInfo(kInfoReasonNames);
+}
+
+const char* Poly::GetPartName(bool other) const { return (mShowDual != 0) != other ? mDualName : mName; }
+
+void Poly::GetName(char* buffer, size_t size) const {
+  if (size) buffer[0] = '\0';
+  if (mTemplate) {
+    detail_Poly::MissingService("Poly::GetName: PolyTemplate::FormatVertexConfiguration");
+  } else if (mLibraryEntry) {
+    detail_Poly::MissingService("Poly::GetName: LibraryEntry::GetVertexConfiguration");
+  }
+}
+
+void Poly::SetDescription(char* text) {
+  DeleteString(mDescription);
+  mDescription = text;
+}
+
+void Poly::SetLibraryEntry(LibraryEntry* entry) {
+  mLibraryEntry = entry;
+  SetName(nullptr);
+  SetDualName(nullptr);
+  SetName3(nullptr);
+  SetWebLink(nullptr);
+  if (!entry) return;
+  detail_Poly::MissingService("Poly::SetLibraryEntry: LibraryEntry");
+}
+
+// ---- Access -------------------------------------------------------------------------
+
+PolyElement* Poly::GetVertex(int i) const { return i < 0 ? nullptr : mVertices.GetAt(i); }
+
+PolyElement* Poly::GetFace(int i) const { return i < 0 ? nullptr : mFaces.GetAt(i); }
+
+Edge* Poly::GetEdge(int i) const {
+  if (static_cast<unsigned>(i) >= static_cast<unsigned>(mNumEdges)) return nullptr;
+  return &mEdgeArray[i];
+}
+
+PolyElement* Poly::GetElementBySerial(const Poly* poly, int i) {
+  if (!poly || i < 0) return nullptr;
+  if (i < poly->mFaces.mCount) return poly->mFaces.GetAt(i);
+  return poly->mVertices.GetAt(i - poly->mFaces.mCount);
+}
+
+Edge* Poly::FindEdge(const PolyElement* end1, const PolyElement* end2, const PolyElement* side1,
+                     const PolyElement* side2) const {
+  for (int i = 0; i < mNumEdges; ++i) {
+    Edge* edge = &mEdgeArray[i];
+    const PolyElement* a = edge->mVert1;
+    const PolyElement* b = edge->mVert2;
+    const PolyElement* f = edge->mFace1;
+    const PolyElement* g = edge->mFace2;
+    const bool ends = (a == end1 && b == end2) || (a == end2 && b == end1);
+    const bool sides = (f == side1 && g == side2) || (f == side2 && g == side1);
+    if (ends && sides) return edge;
+  }
+  return nullptr;
+}
+
+void Poly::GetParts(bool dual, ElementList** faces, ElementList** vertices, FaceTypeBlock** shownBlock,
+                    FaceTypeBlock** otherBlock) {
+  if (faces) *faces = dual ? static_cast<ElementList*>(&mVertices) : static_cast<ElementList*>(&mFaces);
+  if (vertices) *vertices = dual ? static_cast<ElementList*>(&mFaces) : static_cast<ElementList*>(&mVertices);
+  if (shownBlock) *shownBlock = dual ? mDualBlock.get() : mBaseBlock.get();
+  if (otherBlock) *otherBlock = dual ? mBaseBlock.get() : mDualBlock.get();
+}
+
+FaceTypeBlock* Poly::GetShownBlock() const { return mShowDual ? mDualBlock.get() : mBaseBlock.get(); }
+
+SymGroup* Poly::GetFullSymGroup() const { return mFullSymGroup ? mFullSymGroup : mSymGroup; }
+
+void Poly::SetEdges(Edge* edges, int count) {
+  if (mCurrentEdge || (mSelectedItem && mSelectedItem->IsEdge())) {
+    mCurrentEdge = nullptr;
+    if (mSelectedItem && mSelectedItem->IsEdge()) mSelectedItem = nullptr;
+  }
+  delete[] mEdgeArray;
+  mEdgeArray = edges;
+  mNumEdges = edges ? count : 0;
+}
+
+void GetMemoryDescription(int slot, char* buffer, size_t size) {
+  if (!buffer || size == 0) return;
+  MemorySlotInfo info;
+  if (!GetDocumentAccess().GetMemorySlot(slot, &info)) {
+    std::snprintf(buffer, size, "Memory %d (Empty)", slot + 1);
+    return;
+  }
+  if (IsBlank(info.name)) {
+    std::snprintf(buffer, size, "Memory %d (%d faces, %d verts)", slot + 1, info.numFaces, info.numVertices);
+    return;
+  }
+  constexpr int kMenuTextLimit = 208;
+  constexpr int kClosingRoom = 5;
+  char prefix[32];
+  const int prefixLength = std::snprintf(prefix, sizeof prefix, "Memory %d (", slot + 1);
+  const int nameLength = static_cast<int>(std::strlen(info.name));
+  if (nameLength + prefixLength + kClosingRoom < kMenuTextLimit) {
+    std::snprintf(buffer, size, "%s%s)", prefix, info.name);
+  } else {
+    std::snprintf(buffer, size, "%s%.*s...)", prefix, kMenuTextLimit - (prefixLength + kClosingRoom), info.name);
+  }
+}
+
+// ---- The model's side of the element contract ------------------------------------------
+
+ElementList* PolyVertexList(Poly* poly) { return poly ? &poly->mVertices : nullptr; }
+
+ElementList* PolyFaceList(Poly* poly) { return poly ? &poly->mFaces : nullptr; }
+
+FaceTypeBlock* PolyTypeBlock(Poly* poly, bool dualBlock) {
+  if (!poly) return nullptr;
+  return dualBlock ? poly->mDualBlock.get() : poly->mBaseBlock.get();
+}
+
+PolyElement* PolyBlockCurrent(Poly* poly, bool dualBlock) {
+  FaceTypeBlock* block = PolyTypeBlock(poly, dualBlock);
+  return block ? block->mCurrentFace : nullptr;
+}
+
+void PolySetBlockCurrent(Poly* poly, bool dualBlock, PolyElement* element) {
+  FaceTypeBlock* block = PolyTypeBlock(poly, dualBlock);
+  if (block) block->SetCurrentFace(element);
+}
+
+void PolyForgetElement(Poly* poly, PolyElement* element) {
+  if (!poly) return;
+  if (poly->mSelectedElement == element) poly->mSelectedElement = nullptr;
+  if (poly->mSelectedItem == element) poly->mSelectedItem = nullptr;
+  if (poly->mBranchVertex == element) poly->mBranchVertex = nullptr;
+  for (FaceTypeBlock* block : {poly->mBaseBlock.get(), poly->mDualBlock.get()}) {
+    if (block && block->mCurrentFace == element) block->mCurrentFace = nullptr;
+  }
+}
+
+void PolyAddLabelledEdges(Poly* poly, int delta) {
+  if (poly) poly->mNumLabelledEdges += delta;
+}
+
+Edge* PolyEdgeArray(Poly* poly) { return poly ? poly->mEdgeArray : nullptr; }
+
+int PolyNumEdges(Poly* poly) { return poly ? poly->mNumEdges : 0; }
+
+double PolyGetRadius(Poly* poly) { return poly ? poly->GetRadius() : 1.0; }
+
+PolyTemplate* PolyTemplateOf(Poly* poly) { return poly ? poly->mTemplate : nullptr; }
+
+SymGroup* PolySymGroup(Poly* poly) { return poly ? poly->mSymGroup : nullptr; }
+
+SymGroup* PolyFullSymGroup(Poly* poly) { return poly ? poly->mFullSymGroup : nullptr; }
+
+}  // namespace corvia

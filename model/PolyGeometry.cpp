@@ -1,0 +1,229 @@
+// Whole-model measures, drawn polygons, and the model operations that need the
+// stellation, construction and symmetry-subgroup code.
+
+#include <cmath>
+
+#include "core/DrawnPolygon.h"
+#include "core/Geometry.h"
+#include "core/Messages.h"
+#include "core/VectorMath.h"
+#include "model/ElementFlags.h"
+#include "model/Poly.h"
+#include "model/PolyElement.h"
+#include "nets/Model3D.h"
+#include "platform/Services.h"
+#include "stellation/FaceTypeBlock.h"
+
+namespace corvia {
+
+namespace detail_PolyGeometry {
+
+constexpr double kCircumTolerance = 1e-7;
+// Panes that show drawn polygons.
+constexpr unsigned kDrawnPolygonViewKinds[] = {0xc05, 0x840c, 0x1340e, 0x9407, 0xa408, 0xa409};
+
+void MissingService(const char* name) { ShowInternalError("%s: Not available in this build", name); }
+
+double SquaredDistance(const double* a, const double* b) {
+  double d[3];
+  Subtract(d, a, b);
+  return Dot(d, d);
+}
+
+// Squared distance of p from the line through a with direction u (not normalised).
+double SquaredDistanceFromLine(const double* p, const double* a, const double* u) {
+  double d[3];
+  Subtract(d, p, a);
+  double c[3];
+  Cross(c, d, u);
+  const double uu = Dot(u, u);
+  return uu > 0.0 ? Dot(c, c) / uu : Dot(d, d);
+}
+
+void ResetAllFacetings() { MissingService("ResetAllFacetings"); }
+
+}  // namespace detail_PolyGeometry
+
+double Poly::GetRadius() {
+  if (!mBaseBlock->mFirstFaceType) return 1.0;
+  if (mRadius < 0.0) {
+    double largest = 0.0;
+    for (const FaceType* type = mBaseBlock->mFirstFaceType; type; type = type->mNext) {
+      const PolyElement* first = type->mFirstFace;
+      if (!first || first->HasFlag(kElementHemi)) continue;
+      const double squared = Dot(first->mDualVert, first->mDualVert);
+      if (squared > largest) largest = squared;
+    }
+    mRadius = std::sqrt(largest);
+  }
+  return mHasCentralFace ? mRadius + GetRadiusMargin() : mRadius;
+}
+
+double Poly::GetWidthAlong(const double* direction, bool dual) const {
+  double unit[3];
+  const double length = std::sqrt(Dot(direction, direction));
+  if (length <= 0.0) return 0.0;
+  Divide(unit, direction, length);
+  const ElementList& list = dual ? static_cast<const ElementList&>(mFaces) : mVertices;
+  bool any = false;
+  double least = 0.0;
+  double largest = 0.0;
+  for (const PolyElement* element = list.mHead; element; element = element->mNext) {
+    if (element->HasFlag(kElementHemi)) continue;
+    const double projection = Dot(element->mDualVert, unit);
+    if (!any || projection < least) least = projection;
+    if (!any || projection > largest) largest = projection;
+    any = true;
+  }
+  return any ? largest - least : 0.0;
+}
+
+void Poly::GetVertexCentroid(double* out) const {
+  // The mean of the vertices summed (not of all vertices); the origin for none.
+  out[0] = out[1] = out[2] = 0.0;
+  int summed = 0;
+  for (const PolyElement* vertex = mVertices.mHead; vertex; vertex = vertex->mNext) {
+    if (vertex->HasFlag(kElementSkip)) continue;
+    Add(out, out, vertex->mDualVert);
+    ++summed;
+  }
+  if (summed > 0) Divide(out, out, summed);
+}
+
+void Poly::GetEdgeCentroid(double* out) const {
+  out[0] = out[1] = out[2] = 0.0;
+  double weight = 0.0;
+  for (const PolyElement* vertex = mVertices.mHead; vertex; vertex = vertex->mNext) {
+    double scaled[3];
+    Scale(scaled, vertex->mDualVert, vertex->mNumSides);
+    Add(out, out, scaled);
+    weight += vertex->mNumSides;
+  }
+  if (weight > 0.0) Divide(out, out, weight);
+}
+
+bool Poly::GetCircumcentre(double* out, double* radiusSquared) const {
+  if (mVertices.mCount < 4) return false;
+  const double origin[3] = {0.0, 0.0, 0.0};
+  auto farthest = [&](auto&& measure) {
+    const PolyElement* best = nullptr;
+    double bestValue = -1.0;
+    for (const PolyElement* vertex = mVertices.mHead; vertex; vertex = vertex->mNext) {
+      const double value = measure(vertex->mDualVert);
+      if (value > bestValue) {
+        bestValue = value;
+        best = vertex;
+      }
+    }
+    return best->mDualVert;
+  };
+  const double* a = farthest([&](const double* p) { return detail_PolyGeometry::SquaredDistance(p, origin); });
+  const double* b = farthest([&](const double* p) { return detail_PolyGeometry::SquaredDistance(p, a); });
+  double ab[3];
+  Subtract(ab, b, a);
+  const double* c = farthest([&](const double* p) { return detail_PolyGeometry::SquaredDistanceFromLine(p, a, ab); });
+  double ac[3];
+  Subtract(ac, c, a);
+  if (AreParallel(ab, ac, detail_PolyGeometry::kCircumTolerance)) return false;
+  double normal[3];
+  Cross(normal, ab, ac);
+  const double normalLength = std::sqrt(Dot(normal, normal));
+  const double* d = farthest([&](const double* p) {
+    double ap[3];
+    Subtract(ap, p, a);
+    return std::fabs(Dot(ap, normal)) / normalLength;
+  });
+  // The sphere's centre comes back measured from A, so its length is the radius.
+  double offset[3];
+  if (!SphereThroughFourPoints(offset, a, b, c, d, detail_PolyGeometry::kCircumTolerance)) return false;
+  double centre[3];
+  Add(centre, a, offset);
+  const double squared = Dot(offset, offset);
+  for (const PolyElement* vertex = mVertices.mHead; vertex; vertex = vertex->mNext) {
+    const double distance = detail_PolyGeometry::SquaredDistance(vertex->mDualVert, centre);
+    if (std::fabs(distance - squared) > detail_PolyGeometry::kCircumTolerance) return false;
+  }
+  CopyVector(out, centre);
+  if (radiusSquared) *radiusSquared = squared;
+  return true;
+}
+
+void Poly::TranslateBy(const double*) {
+  detail_PolyGeometry::MissingService("Poly::TranslateBy: Poly::CreateSimplePoly");
+}
+
+void Poly::FinishDrawnPolygon(bool, bool) {
+  detail_PolyGeometry::MissingService("Poly::FinishDrawnPolygon");
+}
+
+void Poly::ClearDrawnPolygons(bool resetFacetings) {
+  if (resetFacetings) detail_PolyGeometry::ResetAllFacetings();
+  DeleteDrawnPolygonChain(mDrawnPolygons);
+  mDrawnPolygons = mLastDrawnPolygon = nullptr;
+  mCurrentDrawnPolygon = new DrawnPolygon(mDrawnPolygons, mLastDrawnPolygon);
+  mNetsStale = 1;
+  mSelectedFacetPreview = -1;
+  for (FaceTypeBlock* block : {mBaseBlock.get(), mDualBlock.get()}) {
+    if (Model3D* model = block->GetExistingModel3D()) model->ClearDrawnPolygons();
+  }
+}
+
+bool Poly::RemoveDrawnPolygon(DrawnPolygon* polygon, int index) {
+  DrawnPolygon* previous = nullptr;
+  DrawnPolygon* found = mDrawnPolygons;
+  int position = 0;
+  while (found && (polygon ? found != polygon : position != index)) {
+    previous = found;
+    found = found->next;
+    ++position;
+  }
+  if (!found) return false;
+  platform::Services().undo->AddUndo(kUndoDrawnPolygons, 0);
+  detail_PolyGeometry::ResetAllFacetings();
+  if (mSelectedFacetPreview >= 0 && mSelectedFacetPreview < mNumFacetPreviewRecords) {
+    if (mFacetPreviewRecords[mSelectedFacetPreview] == found) {
+      mSelectedFacetPreview = -1;
+    } else {
+      int before = 0;
+      for (int i = 0; i < mSelectedFacetPreview; ++i) before += mFacetPreviewRecords[i] == found ? 1 : 0;
+      mSelectedFacetPreview -= before;
+    }
+  }
+  for (FaceTypeBlock* block : {mBaseBlock.get(), mDualBlock.get()}) {
+    if (Model3D* model = block->GetExistingModel3D()) model->RemoveDrawnPolygon(found);
+  }
+  if (previous) {
+    previous->next = found->next;
+  } else {
+    mDrawnPolygons = found->next;
+  }
+  if (mLastDrawnPolygon == found) mLastDrawnPolygon = previous;
+  if (mCurrentDrawnPolygon == found) mCurrentDrawnPolygon = nullptr;
+  found->next = nullptr;
+  delete found;
+  if (!mCurrentDrawnPolygon) mCurrentDrawnPolygon = new DrawnPolygon(mDrawnPolygons, mLastDrawnPolygon);
+  mNetsStale = 1;
+  for (unsigned kind : detail_PolyGeometry::kDrawnPolygonViewKinds) {
+    platform::Services().views->InvalidateViewsOfKind(kind, 0);
+  }
+  return true;
+}
+
+void Poly::StellateBlock(bool, int) { detail_PolyGeometry::MissingService("Poly::Stellate"); }
+
+void Poly::CreateAllPolygonsForDrawing() {
+  detail_PolyGeometry::MissingService("FaceTypeBlock::CreateFaceDiagrams");
+}
+
+void Poly::SetRotSymOfTypes() { detail_PolyGeometry::MissingService("SetRotSym"); }
+
+void Poly::UpdateDiagramLineRanges() {
+  detail_PolyGeometry::MissingService("Poly::UpdateDiagramLineRanges: FaceDiagramResultPools");
+}
+
+bool Poly::ApplySubSymmetry(int, int) {
+  detail_PolyGeometry::MissingService("Poly::ApplySubSymmetry: Poly::SetFaceTypes");
+  return false;
+}
+
+}  // namespace corvia

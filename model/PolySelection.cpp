@@ -1,0 +1,193 @@
+// Selection of elements and edges, the shown side, and the colours of the current
+// items.
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "core/Messages.h"
+#include "core/Units.h"
+#include "model/Edge.h"
+#include "model/ElementFlags.h"
+#include "model/Globals.h"
+#include "model/Poly.h"
+#include "model/PolyElement.h"
+#include "nets/Model3D.h"
+#include "platform/Services.h"
+#include "stellation/FaceTypeBlock.h"
+#include "symmetry/SymGroup.h"
+
+namespace corvia {
+
+namespace detail_PolySelection {
+
+constexpr unsigned kViewKindShowsDualA = 0x400;
+constexpr unsigned kViewKindShowsDualB = 0x4000;
+constexpr size_t kStatusSize = 512;
+
+uint32_t PackColour(const float* rgb) {
+  uint32_t packed = 0;
+  for (int c = 0; c < 3; ++c) {
+    const float clamped = rgb[c] < 0.0f ? 0.0f : (rgb[c] > 1.0f ? 1.0f : rgb[c]);
+    packed |= static_cast<uint32_t>(std::lround(clamped * 255.0f)) << (8 * c);
+  }
+  return packed;
+}
+
+void Redraw() { platform::Services().views->RedrawAllViews(false); }
+
+}  // namespace detail_PolySelection
+
+PolyElement* Poly::GetCurrentFace() const { return GetShownBlock()->mCurrentFace; }
+
+PolyElement* Poly::GetOtherCurrentFace() const {
+  return mShowDual ? mBaseBlock->mCurrentFace : mDualBlock->mCurrentFace;
+}
+
+PolyElement* Poly::GetOtherCurrentFinite() const {
+  PolyElement* element = GetOtherCurrentFace();
+  return element ? element->GetSelfOrNextFinite() : nullptr;
+}
+
+PolyElement* Poly::GetSelectedOrCurrentFace() const {
+  return mSelectedElement ? mSelectedElement : GetCurrentFace();
+}
+
+PolyItem* Poly::GetSelectedItemOrCurrentFace() const {
+  return mSelectedItem ? mSelectedItem : GetCurrentFace();
+}
+
+bool Poly::IsSelectionVertex() const { return PolyItem::IsVertexIn(mSelectedElement, mShowDual != 0); }
+
+bool Poly::IsEdgeSelected() const { return mSelectedItem && mSelectedItem->IsEdge(); }
+
+const char* Poly::GetSelectionKindName() const {
+  if (IsEdgeSelected()) return "edge";
+  return PolyItem::IsVertexIn(mSelectedItem, mShowDual != 0) ? "vertex" : "face";
+}
+
+uint32_t Poly::GetVertexColorRef() const {
+  ShowInternalError("Poly::GetVertexColorRef: PolyItem::GetDrawColour is not available in this build");
+  return 0;
+}
+
+uint32_t Poly::GetEdgeColorRef() const { return detail_PolySelection::PackColour(PolyItem::GetColour(mCurrentEdge)); }
+
+void Poly::SetShowDual(bool flag) {
+  if ((mShowDual != 0) == flag) return;
+  GetDocumentAccess().InvalidateCrossSectionViews();
+  mShowDual = flag ? 1 : 0;
+  mPolyFlags &= ~kPolyFlagCrossSectionValid;
+  if (mSelectedElement) {
+    SelectFace(GetCurrentFace(), false);
+    detail_PolySelection::Redraw();
+  }
+  platform::Services().views->InvalidateViewsOfKind(detail_PolySelection::kViewKindShowsDualA, 0);
+  platform::Services().views->InvalidateViewsOfKind(detail_PolySelection::kViewKindShowsDualB, 0);
+  platform::Services().views->InvalidateInfo(kInfoReasonShowDual);
+}
+
+void Poly::ClearSelection() {
+  // Acts on this model: a selection made in a model that is not shown must not
+  // disturb the shown one.
+  SelectEdge(nullptr, false);
+  if (mSymGroup) mSymGroup->SelectAxis(-1);
+  DescribeSelectedEdge(mBaseBlock->GetExistingModel3D(), false);
+}
+
+void Poly::SelectFace(PolyElement* element, bool asVertex) {
+  if (element && element->mPoly != this) {
+    // Selecting another model's element would leave this model pointing into it.
+    ShowInternalError("Illegal argument for SelectFace");
+    return;
+  }
+  if (element != mSelectedElement) {
+    if (element) ClearSelection();
+    detail_PolySelection::Redraw();
+  } else if (!asVertex) {
+    return;
+  }
+  DocumentAccess& document = GetDocumentAccess();
+  if (element) {
+    mSelectedElement = nullptr;
+    const bool dualShown = element->IsVertex() != asVertex;
+    SetShowDual(dualShown);
+    if (FaceTypeBlock* block = element->GetTypeBlock()) block->SetCurrentFace(element);
+    document.MarkSelectedType(asVertex ? kInfoMarkVertex : kInfoMarkFace, FaceType::GetNumber(element->mType),
+                              mShowDual != 0);
+    char status[detail_PolySelection::kStatusSize];
+    std::snprintf(status, sizeof status, "Selected %s %s %d (type %d)", mShowDual ? "dual" : "base",
+                  asVertex ? "vertex" : "face", element->GetNumber(), FaceType::GetNumber(element->mType));
+    platform::Services().views->SetStatusText(status);
+  } else {
+    platform::Services().views->SetStatusText("");
+    document.MarkSelectedType(kInfoMarkFace, -1, mShowDual != 0);
+  }
+  mSelectedElement = element;
+  if (element) {
+    mSelectedItem = element;
+    if (asVertex) document.ApplySphereCylinderOptions();
+    document.PivotAroundSelectedItem();
+  }
+}
+
+void Poly::SelectEdge(PolyItem* item, bool asVertex) {
+  if (item && item->IsEdge()) {
+    Edge* edge = item->AsEdge();
+    const bool newlySelected = item != mSelectedItem;
+    if (newlySelected) {
+      SelectFace(nullptr, false);
+      detail_PolySelection::Redraw();
+    }
+    mCurrentEdge = edge;
+    if (newlySelected) GetDocumentAccess().MarkSelectedType(kInfoMarkEdge, edge->mEdgeType + 1, mShowDual != 0);
+    const double length = edge->GetLength(mShowDual != 0) * GetUnitSettings().mLengthScale;
+    char status[detail_PolySelection::kStatusSize];
+    std::snprintf(status, sizeof status, "Selected %s edge %d (type %d), length %g", mShowDual ? "dual" : "base",
+                  Edge::GetNumber(edge, this), edge->mEdgeType + 1, length);
+    platform::Services().views->SetStatusText(status);
+    mSelectedItem = item;
+    GetDocumentAccess().PivotAroundSelectedItem();
+    return;
+  }
+  if (mSelectedItem) detail_PolySelection::Redraw();
+  if (item) {
+    SelectFace(item->AsElement(), asVertex);
+  } else {
+    mSelectedItem = nullptr;
+    SelectFace(nullptr, false);
+  }
+}
+
+void Poly::SelectNextCoplanar(PolyElement* element) {
+  if (!element) return;
+  PolyElement* choice = element;
+  if (element->mCoplanarNext) {
+    const int limit = element->mList ? element->mList->mCount : 0;
+    bool selectedInRing = false;
+    PolyElement* walk = element;
+    for (int step = 0; step <= limit && walk; ++step) {
+      if (walk == mSelectedElement) {
+        selectedInRing = true;
+        break;
+      }
+      walk = walk->mCoplanarNext;
+      if (walk == element) break;
+    }
+    if (selectedInRing && mSelectedElement->mCoplanarNext) {
+      choice = mSelectedElement->mCoplanarNext;
+    } else {
+      // The last member without the Skip flag met on a walk round the ring from the
+      // element (itself included); the walk is bounded by the list length.
+      walk = element;
+      for (int step = 0; step <= limit && walk; ++step) {
+        if (!walk->HasFlag(kElementSkip)) choice = walk;
+        walk = walk->mCoplanarNext;
+        if (walk == element) break;
+      }
+    }
+  }
+  SelectEdge(choice, true);
+}
+
+}  // namespace corvia

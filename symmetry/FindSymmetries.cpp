@@ -1,0 +1,271 @@
+#include "symmetry/FindSymmetries.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "core/Messages.h"
+#include "core/VectorMath.h"
+#include "platform/Services.h"
+#include "symmetry/ConvexHull.h"
+#include "symmetry/GroupAlignment.h"
+#include "symmetry/Reflections.h"
+#include "symmetry/RotationAxes.h"
+#include "symmetry/SimplePoly.h"
+#include "symmetry/SymGroup.h"
+
+namespace corvia {
+
+namespace detail_FindSymmetries {
+
+constexpr double kTol = 1e-7;
+constexpr double kMinRadius = 1e-7;
+constexpr double kUnitLow = 0.9999999;
+constexpr double kUnitHigh = 1.0000001;
+constexpr unsigned kHullOptions = kHullMarkSourceFaces;
+constexpr int kMinOrbitWidth = 3;
+
+// Shows the wait cursor for as long as the analysis runs.
+class WaitCursorScope {
+ public:
+  WaitCursorScope() { platform::Services().views->SetWaitCursor(true); }
+  ~WaitCursorScope() { platform::Services().views->SetWaitCursor(false); }
+  WaitCursorScope(const WaitCursorScope&) = delete;
+  WaitCursorScope& operator=(const WaitCursorScope&) = delete;
+};
+
+// The line from the origin through s is perpendicular to the plane of normal n
+// (s a multiple of n). Passed when n has no usable component.
+bool CentredOnNormal(const double* n, const double* s) {
+  const int i = LargestAxis(n);
+  if (std::fabs(n[i]) <= kTol) return true;
+  const double t = s[i] / n[i];
+  for (int j = 0; j < 3; ++j) {
+    if (std::fabs(s[j] - t * n[j]) > kTol) return false;
+  }
+  return true;
+}
+
+void SumCorners(const SimplePoly& poly, const SimpleFace& f, double* out) {
+  out[0] = out[1] = out[2] = 0;
+  for (int32_t v : f.items) {
+    if (v >= 0 && v < poly.NumVerts()) AddTo(out, poly.VertAt(v).pos);
+  }
+}
+
+bool UnitLength(double* v) {
+  const double len = std::sqrt(Dot(v, v));
+  if (!(len > 0) || !std::isfinite(len)) return false;
+  Divide(v, v, len);
+  return true;
+}
+
+void FindFaceAxes(SimplePoly& poly, const SimplePoly& hull, SymAxisList& axes, std::vector<int32_t>& buffer,
+                  const VertexLocator& locator) {
+  DoNothing("Find face axes");
+  for (int i = 0; i < hull.NumFaces(); ++i) {
+    const SimpleFace& f = hull.FaceAt(i);
+    if (f.IsTemp() || f.Count() < 2 || !f.HasNormal()) continue;
+    double s[3];
+    SumCorners(hull, f, s);
+    if (!CentredOnNormal(f.normal, s)) continue;
+    if (AxisListHasDirection(axes, f.normal)) continue;
+    for (int k = f.Count(); k >= 2; --k) {
+      if (f.Count() % k != 0) continue;
+      if (TestAxisAndCombineSameTypes(poly, &f, nullptr, -1, f.normal, f.Count(), k, buffer, &locator)) {
+        AddCandidateAxis(axes, k, f.normal);
+        break;
+      }
+    }
+  }
+}
+
+void FindVertexAxes(SimplePoly& poly, const SimplePoly& hull, SymAxisList& axes, std::vector<int32_t>& buffer,
+                    const VertexLocator& locator) {
+  DoNothing("Find vertex axes");
+  for (int i = 0; i < hull.NumVerts(); ++i) {
+    const SimpleVert& v = hull.VertAt(i);
+    if (v.IsTemp() || v.Count() < 2) continue;
+    const int li = LargestAxis(v.pos);
+    if (std::fabs(v.pos[li]) <= kTol) continue;
+    double s[3] = {0, 0, 0};
+    for (int32_t f : v.items) AddTo(s, hull.FaceAt(f).normal);
+    if (!CentredOnNormal(v.pos, s)) continue;
+    double dir[3];
+    CopyVector(dir, v.pos);
+    if (!UnitLength(dir) || AxisListHasDirection(axes, dir)) continue;
+    for (int k = v.Count(); k >= 2; --k) {
+      if (v.Count() % k != 0) continue;
+      if (TestAxisAndCombineSameTypes(poly, nullptr, &v, -1, dir, v.Count(), k, buffer, &locator)) {
+        AddCandidateAxis(axes, k, dir);
+        break;
+      }
+    }
+  }
+}
+
+void FindEdgeAxes(SimplePoly& poly, const SimplePoly& hull, SymAxisList& axes, std::vector<int32_t>& buffer,
+                  const VertexLocator& locator) {
+  DoNothing("Find edge axes");
+  for (int i = 0; i < hull.NumFaces(); ++i) {
+    const SimpleFace& f = hull.FaceAt(i);
+    if (f.IsTemp() || f.Count() < 2) continue;
+    for (int j = 0; j < f.Count(); ++j) {
+      const SimpleFace* g = f.GetAdjacentFace(j);
+      // A hull with an open edge has no axis across it.
+      if (!g || g->GetIndex() < i) continue;
+      const int32_t a = f.items[static_cast<size_t>(j)];
+      const int32_t b = f.items[static_cast<size_t>((j + 1) % f.Count())];
+      double mid[3], dir[3];
+      Add(mid, hull.VertAt(a).pos, hull.VertAt(b).pos);
+      Scale(mid, mid, 0.5);
+      Add(dir, f.normal, g->normal);
+      Scale(dir, dir, 0.5);
+      if (!CentredOnNormal(dir, mid)) continue;
+      if (!UnitLength(dir) || AxisListHasDirection(axes, dir)) continue;
+      if (TestAxisAndCombineSameTypes(poly, &f, &hull.VertAt(a), j, dir, 2, 2, buffer, &locator)) {
+        AddCandidateAxis(axes, 2, dir);
+      }
+    }
+  }
+}
+
+// Faces through the centre that belong to a type of several faces: each face of
+// such a type turns its normal away from its neighbour of one chosen type, so the
+// whole type has one consistent sense. False when a face lacks a neighbour.
+bool FixHemiFaces(SimplePoly& poly) {
+  DoNothing("Fix hemi faces");
+  int settled = 0, unsettled = 0;
+  do {
+    settled = 0;
+    unsettled = 0;
+    for (int i = 0; i < poly.NumFaces(); ++i) {
+      SimpleFace& f = poly.FaceAt(i);
+      if (!(f.flags & kSimpleCentralPlane) || f.nextOfType == i || f.nextOfType < 0) continue;
+      if ((f.flags & (kSimpleHemiFixed | kSimpleTemp)) || f.Count() < 1) continue;
+      const SimpleFace* first = f.GetAdjacentFace(0);
+      if (!first) return false;
+      int32_t ref = first->typeId;
+      bool found = false;
+      for (int j = 0; j < f.Count(); ++j) {
+        const SimpleFace* a = f.GetAdjacentFace(j);
+        if (!a) return false;
+        if (std::fabs(Dot(f.normal, a->normal)) > kTol &&
+            (!(a->flags & kSimpleCentralPlane) || (a->flags & kSimpleHemiFixed))) {
+          ref = a->typeId;
+          found = true;
+          break;
+        }
+      }
+      if (!found) {
+        ++unsettled;
+        continue;
+      }
+      ++settled;
+      int32_t h = i;
+      for (int steps = 0; steps <= poly.NumFaces(); ++steps) {
+        SimpleFace& hf = poly.FaceAt(h);
+        hf.flags |= kSimpleHemiFixed;
+        for (int j = 0; j < hf.Count(); ++j) {
+          const SimpleFace* nb = hf.GetAdjacentFace(j);
+          if (!nb || nb->typeId != ref) continue;
+          if (Dot(hf.normal, nb->normal) > 0) Negate(hf.normal);
+          break;
+        }
+        h = hf.nextOfType;
+        if (h < 0 || h >= poly.NumFaces() || h == i) break;
+      }
+    }
+  } while (settled > 0 && unsettled > 0);
+  return true;
+}
+
+}  // namespace detail_FindSymmetries
+
+std::unique_ptr<SymGroup> FindSymmetries(SimplePoly& poly, bool& hasReflection) {
+  namespace d = detail_FindSymmetries;
+  hasReflection = false;
+  d::WaitCursorScope wait;
+
+  // 1. Topology.
+  if (!(poly.flags & kSimpleSortedFaceLists)) {
+    DoNothing("CreateVertexFaceLists");
+    poly.CreateVertexFaceLists(false);
+    DoNothing("MergeCoincidentVerts");
+    poly.MergeCoincidentVerts();
+  } else {
+    DoNothing("LinkCoincidentVerts");
+    LinkCoincidentVerts(poly);
+  }
+
+  // 2. Centre, unit radius, fresh normals.
+  DoNothing("SetNormals");
+  if (!(poly.flags & kSimpleKeepCentre)) poly.Centre();
+  const double radius = poly.GetMaxVertexRadius();
+  if (radius > d::kMinRadius && !(poly.flags & kSimpleKeepSize)) {
+    poly.Scale(1 / radius);
+    if ((poly.flags & kSimpleKeepLengthUnits) && (radius < d::kUnitLow || radius > d::kUnitHigh)) {
+      poly.scale *= radius;
+    }
+  }
+  poly.CalcFaceNormals(true);
+
+  // 3, 4. The hull gives the candidate axes.
+  DoNothing("CreateConvexHull");
+  std::unique_ptr<SimplePoly> hull = CreateConvexHull(poly, d::kHullOptions);
+  if (!hull) return nullptr;
+  DoNothing("SimpleSortVertFaces");
+  if (!hull->SimpleSortVertFaces()) {
+    ShowInternalError("Couldn't sort faces around vertices for convex hull");
+    return nullptr;
+  }
+
+  // 5. Every element its own type; the orbit buffer.
+  poly.ResetIndices();
+  int width = d::kMinOrbitWidth;
+  for (int i = 0; i < hull->NumFaces(); ++i) {
+    if (!hull->FaceAt(i).IsTemp()) width = std::max(width, hull->FaceAt(i).Count());
+  }
+  for (int i = 0; i < hull->NumVerts(); ++i) {
+    if (!hull->VertAt(i).IsTemp()) width = std::max(width, hull->VertAt(i).Count());
+  }
+  std::vector<int32_t> buffer(static_cast<size_t>(poly.NumVerts()) * static_cast<size_t>(width));
+
+  // 6-8. Candidate axes through face centres, vertices and edge midpoints of the hull.
+  SymAxisList axes;
+  {
+    const VertexLocator locator(poly);
+    d::FindFaceAxes(poly, *hull, axes, buffer, locator);
+    d::FindVertexAxes(poly, *hull, axes, buffer, locator);
+    d::FindEdgeAxes(poly, *hull, axes, buffer, locator);
+  }
+
+  // 9. The group, and the model in its standard orientation.
+  DoNothing("AlignSymmetries");
+  std::unique_ptr<SymGroup> group = AlignSymmetries(poly, *hull, axes);
+  if (!group) return nullptr;
+
+  // 10, 11. Coincident faces, then the improper symmetries.
+  SeparateCoincidentFaces(poly, *group);
+  DoNothing("FindReflections");
+  hasReflection = FindReflections(poly, *group, *hull);
+
+  // 12. The search's own data goes.
+  hull.reset();
+  axes.clear();
+  buffer.clear();
+
+  // 13. Faces in order round every vertex.
+  DoNothing("SortVertFaces");
+  if (!poly.SortVertFaces(group.get())) return nullptr;
+
+  // 14. A consistent sense for faces through the centre.
+  if (!d::FixHemiFaces(poly)) return nullptr;
+  return group;
+}
+
+SymGroup* SimplePoly::FindSymmetries(bool& hasReflection) {
+  return corvia::FindSymmetries(*this, hasReflection).release();
+}
+
+}  // namespace corvia

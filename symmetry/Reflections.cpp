@@ -1,0 +1,578 @@
+#include "symmetry/Reflections.h"
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_map>
+#include <vector>
+
+#include "core/Messages.h"
+#include "core/VectorMath.h"
+#include "symmetry/GroupAlignment.h"
+#include "symmetry/RotationAxes.h"
+#include "symmetry/SimplePoly.h"
+#include "symmetry/SymGroup.h"
+
+namespace corvia {
+
+namespace detail_Reflections {
+
+constexpr double kTol = 1e-7;
+constexpr double kPi = 3.14159265358979323846;
+const double kIdentity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+
+bool Normalise(double* v) {
+  const double len = std::sqrt(Dot(v, v));
+  if (!(len > kTol) || !std::isfinite(len)) return false;
+  Divide(v, v, len);
+  return true;
+}
+
+// Rotation about the unit axis u: B R B^T with B = (w, v, u) a frame round u and R
+// the rotation about z, either by i/n of a turn (exact) or by an angle.
+void AxisFrame(double* basis, double* basisT, const double* u) {
+  double w[3], v[3];
+  PerpendicularByAxis(w, u);
+  Normalise(w);
+  Cross(v, u, w);
+  MatrixFromColumns(basis, w, v, u);
+  MatrixFromRows(basisT, w, v, u);
+}
+
+void TurnAboutAxis(double* m, const double* u, int i, int n) {
+  double basis[9], basisT[9], r[9], tmp[9];
+  AxisFrame(basis, basisT, u);
+  AxisRotationMatrixExact(r, 2, i, n);
+  MatrixTimesMatrix(tmp, r, basisT);
+  MatrixTimesMatrix(m, basis, tmp);
+}
+
+void AngleAboutAxis(double* m, const double* u, double angle) {
+  double basis[9], basisT[9], r[9], tmp[9];
+  AxisFrame(basis, basisT, u);
+  AxisRotationMatrix(r, 2, angle);
+  MatrixTimesMatrix(tmp, r, basisT);
+  MatrixTimesMatrix(m, basis, tmp);
+}
+
+int32_t NextCoinc(const SimplePoly& poly, int32_t i) {
+  const int32_t k = poly.VertAt(i).coinc;
+  return (k < 0 || k >= poly.NumVerts()) ? i : k;
+}
+
+template <typename Visit>
+void ForCoincRing(const SimplePoly& poly, int32_t start, Visit visit) {
+  int32_t k = start;
+  for (int steps = 0; steps <= poly.NumVerts(); ++steps) {
+    visit(k);
+    k = NextCoinc(poly, k);
+    if (k == start) break;
+  }
+}
+
+template <typename Rec, typename Visit>
+void ForTypeRing(int count, Rec at, int32_t start, Visit visit) {
+  int32_t k = start;
+  for (int steps = 0; steps <= count; ++steps) {
+    visit(k);
+    const int32_t next = at(k).nextOfType;
+    if (next < 0 || next >= count || next == start) break;
+    k = next;
+  }
+}
+
+void Centroid(const SimplePoly& poly, const SimpleFace& f, double* out) {
+  out[0] = out[1] = out[2] = 0;
+  int n = 0;
+  for (int32_t v : f.items) {
+    if (v < 0 || v >= poly.NumVerts()) continue;
+    AddTo(out, poly.VertAt(v).pos);
+    ++n;
+  }
+  if (n > 0) Divide(out, out, n);
+}
+
+// Some occurrence of vertex y in g has a corner at position p next to it.
+bool HasNeighbourAt(const SimplePoly& poly, const SimpleFace& g, int32_t y, const double* p) {
+  const int n = g.Count();
+  for (int occ = g.FindItem(y, -1); occ >= 0; occ = g.FindItem(y, occ)) {
+    for (int step : {1, -1}) {
+      const int32_t c = g.items[static_cast<size_t>(WrapIndex(occ, step, n))];
+      if (c >= 0 && c < poly.NumVerts() && NearlyEqual(poly.VertAt(c).pos, p, kTol)) return true;
+    }
+  }
+  return false;
+}
+
+bool HasEdge(const SimpleFace& g, int32_t a, int32_t b) {
+  const int n = g.Count();
+  for (int k = 0; k < n; ++k) {
+    if (g.items[static_cast<size_t>(k)] != a) continue;
+    if (g.items[static_cast<size_t>(WrapIndex(k, 1, n))] == b) return true;
+    if (g.items[static_cast<size_t>(WrapIndex(k, -1, n))] == b) return true;
+  }
+  return false;
+}
+
+// The vertex at the other end of the edge between faces j and j+1 round v (the
+// face-vertex exchange of the adjacent-face search); -1 when there is none.
+int32_t AdjacentVert(const SimplePoly& hull, int32_t v, int j) {
+  const SimpleVert& vert = hull.VertAt(v);
+  const int n = vert.Count();
+  if (n < 1) return -1;
+  const SimpleFace& f = hull.FaceAt(vert.items[static_cast<size_t>(j % n)]);
+  const SimpleFace& g = hull.FaceAt(vert.items[static_cast<size_t>((j + 1) % n)]);
+  const int m = f.Count();
+  for (int occ = f.FindItem(v, -1); occ >= 0; occ = f.FindItem(v, occ)) {
+    for (int step : {1, -1}) {
+      const int32_t x = f.items[static_cast<size_t>(WrapIndex(occ, step, m))];
+      if (x >= 0 && x != v && HasEdge(g, v, x)) return x;
+    }
+  }
+  return -1;
+}
+
+// Turns the model by the rotation (the group the opposite way when the model keeps
+// its orientation).
+void Turn(SimplePoly& poly, SimplePoly& hull, SymGroup& group, const double* m) {
+  TurnModelOrGroup(poly, &hull, group, m);
+}
+
+enum class PlaneSearch { kFound, kNone, kBroken };
+
+// Candidate mirror planes through hull vertex v: through v and a neighbour, through
+// v and the midpoint of two neighbours, and bisecting an edge from v.
+PlaneSearch SearchPlanesAtVertex(SimplePoly& poly, SimplePoly& hull, SymGroup& group, int count,
+                                 const VertexLocator& locator, int32_t v, double* normal) {
+  const SimpleVert& vert = hull.VertAt(v);
+  const int n = vert.Count();
+  auto tryPlane = [&](double* cand) {
+    if (!Normalise(cand)) return false;
+    if (!TestReflection(poly, kReflectionHorizontal, cand, group, count, locator)) return false;
+    CopyVector(normal, cand);
+    return true;
+  };
+  const int h = (n + 1) / 2;
+  int32_t w = AdjacentVert(hull, v, 0);
+  if (w < 0) {
+    DoNothing("v %d ->GetAdjVert(%d) returned NULL\n", v, 0);
+    DoNothing("FindReflections failed");
+    return PlaneSearch::kBroken;
+  }
+  for (int j = 0; j < h; ++j) {
+    if (w > v) {
+      double cand[3];
+      Cross(cand, vert.pos, hull.VertAt(w).pos);
+      if (tryPlane(cand)) return PlaneSearch::kFound;
+    }
+    if (j == h - 1 && (n % 2) == 1) continue;
+    const int32_t w2 = AdjacentVert(hull, v, j + 1);
+    if (w2 < 0) {
+      DoNothing("v %d ->GetAdjVert(%d) returned NULL\n", v, j + 1);
+      DoNothing("FindReflections failed");
+      return PlaneSearch::kBroken;
+    }
+    double mid[3], cand[3];
+    Add(mid, hull.VertAt(w).pos, hull.VertAt(w2).pos);
+    Scale(mid, mid, 0.5);
+    Cross(cand, vert.pos, mid);
+    if (tryPlane(cand)) return PlaneSearch::kFound;
+    w = w2;
+  }
+  for (int j = 0; j < n; ++j) {
+    const int32_t x = AdjacentVert(hull, v, j);
+    if (x < v) continue;
+    double dir[3], centre[3];
+    Subtract(dir, hull.VertAt(x).pos, vert.pos);
+    Add(centre, hull.VertAt(x).pos, vert.pos);
+    Scale(centre, centre, 0.5);
+    if (std::fabs(Dot(dir, centre)) <= kTol && tryPlane(dir)) return PlaneSearch::kFound;
+  }
+  return PlaneSearch::kNone;
+}
+
+bool FindInGroupWithoutRotation(SimplePoly& poly, SymGroup& group, SimplePoly& hull, int count,
+                                const VertexLocator& locator) {
+  bool found = false;
+  double normal[3] = {0, 1, 0};
+  if (TestReflection(poly, kReflectionCentral, nullptr, group, count, locator)) {
+    found = true;
+  } else {
+    CopyVertTypesToHull(poly, hull);
+    for (int v = 0; v < hull.NumVerts() && !found; ++v) {
+      const SimpleVert& hv = hull.VertAt(v);
+      if (hv.flags & (kSimpleDone | kSimpleTemp)) continue;
+      const PlaneSearch result = SearchPlanesAtVertex(poly, hull, group, count, locator, v, normal);
+      if (result == PlaneSearch::kBroken) {
+        hull.ClearVertFlags(kSimpleDone);
+        return false;
+      }
+      if (result == PlaneSearch::kFound) {
+        found = true;
+        break;
+      }
+      // No mirror through this vertex: none through any vertex of its type.
+      ForTypeRing(hull.NumVerts(), [&hull](int32_t k) -> SimpleVert& { return hull.VertAt(k); }, v,
+                  [&hull](int32_t k) { hull.VertAt(k).flags |= kSimpleDone; });
+    }
+  }
+  hull.ClearVertFlags(kSimpleDone);
+  AlignModelWithNoSymmetry(poly, hull, group, found, normal);
+  return found;
+}
+
+bool FindInPyramidal(SimplePoly& poly, SymGroup& group, SimplePoly& hull, int count, const VertexLocator& locator) {
+  const double* a = group.axisTypes[0].axes[0].direction;
+  if (TestReflection(poly, kReflectionHorizontal, a, group, count, locator)) return true;
+  if (TestReflection(poly, kReflectionRotation, a, group, count, locator)) return true;
+  bool found = false;
+  double n[3] = {0, 0, 0};
+  auto tryDirection = [&](const double* v) {
+    double cand[3];
+    Cross(cand, a, v);
+    if (std::fabs(cand[0]) <= kTol && std::fabs(cand[1]) <= kTol && std::fabs(cand[2]) <= kTol) return false;
+    if (!Normalise(cand)) return false;
+    if (!TestReflection(poly, kReflectionVertical, cand, group, count, locator)) return false;
+    CopyVector(n, cand);
+    return true;
+  };
+  DoNothing("Test using faces");
+  for (int i = 0; i < hull.NumFaces() && !found; ++i) {
+    const SimpleFace& f = hull.FaceAt(i);
+    if (f.IsTemp() || !f.HasNormal()) continue;
+    found = tryDirection(f.normal);
+  }
+  if (!found) {
+    DoNothing("Test using verts");
+    for (int i = 0; i < hull.NumVerts() && !found; ++i) {
+      const SimpleVert& v = hull.VertAt(i);
+      if (v.IsTemp()) continue;
+      found = tryDirection(v.pos);
+    }
+  }
+  if (!found) return false;
+  DoNothing("Align to symmetry");
+  if (group.mirrorPlanes.count < 1) return true;
+  const double* m = group.mirrorPlanes[0].direction;
+  double sum[3], diff[3], cr[3];
+  Add(sum, n, m);
+  Subtract(diff, n, m);
+  double t = Dot(n, m) < 0 ? kPi - 2 * std::asin(std::min(1.0, std::sqrt(Dot(sum, sum)) / 2))
+                            : 2 * std::asin(std::min(1.0, std::sqrt(Dot(diff, diff)) / 2));
+  Cross(cr, n, m);
+  if (Dot(cr, a) < 0) t = -t;
+  double axis[3];
+  CopyVector(axis, a);
+  double turn[9];
+  AngleAboutAxis(turn, axis, t);
+  Turn(poly, hull, group, turn);
+  return true;
+}
+
+bool FindInDihedral(SimplePoly& poly, SymGroup& group, SimplePoly& hull, int count, const VertexLocator& locator) {
+  const int fold = std::abs(group.axisTypes[0].fold);
+  double a0[3], a1[3], a2[3];
+  CopyVector(a0, group.axisTypes[0].axes[0].direction);
+  CopyVector(a1, group.axisTypes[1].axes[0].direction);
+  CopyVector(a2, group.axisTypes[2].axes[0].direction);
+  if (TestReflection(poly, kReflectionHorizontal, a0, group, count, locator)) return true;
+  double n[3];
+  if (fold % 2 == 1) {
+    CopyVector(n, a1);
+  } else {
+    Add(n, a1, a2);
+    Normalise(n);
+  }
+  if (TestReflection(poly, kReflectionVertical, n, group, count, locator)) return true;
+  if (fold != 2) return false;
+  // A fold-2 group whose improper axis is not the main one: the model's axes are
+  // cycled so that it becomes the main one.
+  double u[3];
+  Add(u, a0, a1);
+  AddTo(u, a2);
+  Normalise(u);
+  Add(n, a0, a2);
+  Scale(n, n, SqrtHalf);
+  if (TestReflection(poly, kReflectionVertical, n, group, count, locator)) {
+    double turn[9];
+    TurnAboutAxis(turn, u, 2, 3);  // minus one third of a turn
+    Turn(poly, hull, group, turn);
+    return true;
+  }
+  Add(n, a0, a1);
+  Scale(n, n, SqrtHalf);
+  if (TestReflection(poly, kReflectionVertical, n, group, count, locator)) {
+    double turn[9];
+    TurnAboutAxis(turn, u, 1, 3);
+    Turn(poly, hull, group, turn);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace detail_Reflections
+
+bool TestReflection(SimplePoly& poly, int32_t type, const double* normal, SymGroup& group, int count,
+                    const VertexLocator& locator) {
+  namespace d = detail_Reflections;
+  double q[9];
+  std::copy(d::kIdentity, d::kIdentity + 9, q);
+  group.GetReflectionMatrix(q, type, normal);
+  if (count < 1) {
+    poly.ClearVertFlags(kSimpleDone);
+    group.SetReflectionType(type);
+    return true;
+  }
+  auto fail = [&poly]() {
+    poly.ClearVertFlags(kSimpleDone);
+    return false;
+  };
+  for (int32_t vi = 0; vi < poly.NumVerts(); ++vi) {
+    const SimpleVert& v = poly.VertAt(vi);
+    if (v.flags & (kSimpleDone | kSimpleTemp)) continue;
+    double image[3];
+    MatrixTimesVector(q, image, v.pos);
+    const int32_t ui = locator.FindFirst(image, kSimpleTemp);
+    if (ui < 0) return fail();
+    int sumV = 0, sumU = 0;
+    d::ForCoincRing(poly, vi, [&](int32_t k) { sumV += poly.VertAt(k).Count(); });
+    d::ForCoincRing(poly, ui, [&](int32_t k) { sumU += poly.VertAt(k).Count(); });
+    if (sumV != sumU) return fail();
+    bool allMatched = true;
+    d::ForCoincRing(poly, vi, [&](int32_t x) {
+      if (!allMatched) return;
+      for (int32_t fi : poly.VertAt(x).items) {
+        const SimpleFace& f = poly.FaceAt(fi);
+        const int occ = f.FindItem(x, -1);
+        if (occ < 0) continue;
+        double c[3], qa[3], qb[3];
+        d::Centroid(poly, f, c);
+        MatrixTimesVector(q, c, c);
+        const int32_t after = f.items[static_cast<size_t>(WrapIndex(occ, 1, f.Count()))];
+        const int32_t before = f.items[static_cast<size_t>(WrapIndex(occ, -1, f.Count()))];
+        MatrixTimesVector(q, qa, poly.VertAt(after).pos);
+        MatrixTimesVector(q, qb, poly.VertAt(before).pos);
+        bool partner = false;
+        d::ForCoincRing(poly, ui, [&](int32_t y) {
+          if (partner) return;
+          for (int32_t gi : poly.VertAt(y).items) {
+            const SimpleFace& g = poly.FaceAt(gi);
+            if (g.Count() != f.Count()) continue;
+            double gc[3];
+            d::Centroid(poly, g, gc);
+            if (!NearlyEqual(gc, c, d::kTol)) continue;
+            if (d::HasNeighbourAt(poly, g, y, qa) && d::HasNeighbourAt(poly, g, y, qb)) {
+              partner = true;
+              return;
+            }
+          }
+        });
+        if (!partner) {
+          allMatched = false;
+          return;
+        }
+      }
+    });
+    if (!allMatched) return fail();
+    // The other vertices of V's type need no test of their own.
+    d::ForTypeRing(poly.NumVerts(), [&poly](int32_t k) -> SimpleVert& { return poly.VertAt(k); }, vi,
+                   [&poly](int32_t k) { poly.VertAt(k).SetRingFlags(kSimpleDone); });
+  }
+  poly.ClearVertFlags(kSimpleDone);
+  group.SetReflectionType(type);
+  return true;
+}
+
+void CopyVertTypesToHull(const SimplePoly& poly, SimplePoly& hull) {
+  std::unordered_map<int32_t, int32_t> last;
+  std::unordered_map<int32_t, int32_t> first;
+  const int n = std::min(poly.NumVerts(), hull.NumVerts());
+  for (int i = 0; i < hull.NumVerts(); ++i) hull.VertAt(i).nextOfType = i;
+  for (int i = 0; i < n; ++i) {
+    SimpleVert& h = hull.VertAt(i);
+    if (h.IsTemp()) continue;
+    h.typeId = poly.VertAt(i).typeId;
+    auto it = last.find(h.typeId);
+    if (it == last.end()) {
+      first[h.typeId] = i;
+    } else {
+      hull.VertAt(it->second).nextOfType = i;
+    }
+    last[h.typeId] = i;
+  }
+  for (const auto& [type, tail] : last) hull.VertAt(tail).nextOfType = first[type];
+}
+
+bool FindReflections(SimplePoly& poly, SymGroup& group, SimplePoly& hull) {
+  namespace d = detail_Reflections;
+  int count = 0;
+  for (int i = 0; i < poly.NumVerts(); ++i) {
+    if (!poly.VertAt(i).IsTemp()) ++count;
+  }
+  const VertexLocator locator(poly);
+  switch (group.type) {
+    case kSymGroupIcosahedral:
+      return TestReflection(poly, kReflectionHorizontal, group.axisTypes[2].axes[1].direction, group, count,
+                            locator);
+    case kSymGroupOctahedral:
+      return TestReflection(poly, kReflectionHorizontal, group.axisTypes[0].axes[1].direction, group, count,
+                            locator);
+    case kSymGroupTetrahedral:
+      if (TestReflection(poly, kReflectionHorizontal, group.axisTypes[2].axes[1].direction, group, count, locator)) {
+        return true;
+      }
+      return TestReflection(poly, kReflectionDiagonal, group.axisTypes[0].axes[1].reference, group, count, locator);
+    case kSymGroupDihedral:
+      return d::FindInDihedral(poly, group, hull, count, locator);
+    case kSymGroupPyramidal:
+      return d::FindInPyramidal(poly, group, hull, count, locator);
+    default:
+      return d::FindInGroupWithoutRotation(poly, group, hull, count, locator);
+  }
+}
+
+void SeparateCoincidentFaces(SimplePoly& poly, const SymGroup& group) {
+  namespace d = detail_Reflections;
+  if (group.type == kSymGroupNone) return;
+  int start = -1;
+  for (int i = 0; i < poly.NumFaces() && start < 0; ++i) {
+    if (!poly.FaceAt(i).IsTemp() && poly.FaceAt(i).CoincCount() > 1) start = i;
+  }
+  if (start < 0) return;
+  const int nf = poly.NumFaces();
+  auto faceAt = [&poly](int32_t k) -> SimpleFace& { return poly.FaceAt(k); };
+  auto nextCoinc = [&poly, nf](int32_t k) {
+    const int32_t c = poly.FaceAt(k).coinc;
+    return (c < 0 || c >= nf) ? k : c;
+  };
+
+  // 1. Stacks through the centre, in a plane that holds an even-fold axis along
+  // the direction of the face: the two halves face opposite ways.
+  for (int i = start; i < nf; ++i) {
+    SimpleFace& f = poly.FaceAt(i);
+    if (f.flags & (kSimpleDone | kSimpleTemp)) continue;
+    if (!(f.flags & kSimpleCentralPlane) || f.Count() < 1 || f.CoincCount() < 2) continue;
+    double c[3];
+    d::Centroid(poly, f, c);
+    if (!group.FindEvenAxisInPlane(f.normal, c)) continue;
+    int32_t g = i;
+    for (int s = f.CoincCount() / 2; s > 0; --s) g = nextCoinc(g);
+    std::swap(f.coinc, poly.FaceAt(g).coinc);
+    double fn[3];
+    CopyVector(fn, f.normal);
+    for (int32_t k = nextCoinc(i); k != i; k = nextCoinc(k)) {
+      SimpleFace& x = poly.FaceAt(k);
+      x.flags |= kSimpleDone;
+      if (Dot(x.normal, fn) <= 0) Negate(x.normal);
+    }
+    int32_t k = g;
+    do {
+      SimpleFace& x = poly.FaceAt(k);
+      x.flags |= kSimpleDone;
+      if (Dot(x.normal, fn) > 0) Negate(x.normal);
+      k = nextCoinc(k);
+    } while (k != g);
+  }
+  poly.ClearFaceFlags(kSimpleDone);
+
+  // 2. Layers: each face of a stack becomes a type of its own, and the stacks at
+  // the other places of the type are matched to it face by face.
+  bool countReported = false;
+  for (int i = start; i < nf; ++i) {
+    SimpleFace& f = poly.FaceAt(i);
+    if ((f.flags & (kSimpleDone | kSimpleTemp)) || f.CoincCount() < 2) continue;
+    const int c = f.CoincCount();
+    std::vector<int32_t> stack;
+    for (int32_t k = i;;) {
+      stack.push_back(k);
+      k = nextCoinc(k);
+      if (k == i) break;
+    }
+    for (int32_t x : stack) {
+      SimpleFace& xf = poly.FaceAt(x);
+      xf.flags |= kSimpleDone;
+      xf.typeId = x;
+      if (x == i) continue;
+      // Unlink x from f's type ring.
+      int32_t k = i;
+      bool unlinked = false;
+      for (int steps = 0; steps <= nf; ++steps) {
+        const int32_t next = poly.FaceAt(k).nextOfType;
+        if (next < 0 || next >= nf) break;
+        if (next == x) {
+          poly.FaceAt(k).nextOfType = xf.nextOfType;
+          xf.nextOfType = x;
+          unlinked = true;
+          break;
+        }
+        k = next;
+        if (k == i) break;
+      }
+      if (!unlinked) ShowInternalError("SeparateCoincidentFaces: bad loop:\nf %d, cf %d\n", i, x);
+    }
+    // The other places of the type, taken before the ring changes under the walk.
+    std::vector<int32_t> others;
+    d::ForTypeRing(nf, faceAt, i, [&](int32_t k) {
+      if (k != i) others.push_back(k);
+    });
+    for (int32_t t : others) {
+      SimpleFace& tf = poly.FaceAt(t);
+      if (tf.flags & (kSimpleDone | kSimpleTemp)) continue;
+      if (tf.CoincCount() != c) {
+        if (!countReported) ShowInternalError("SeparateCoincidentFaces: Coinc count wrong");
+        countReported = true;
+        DoNothing("Face %d coinc with %d faces, but face %d coinc with %d faces\n", i, c, t, tf.CoincCount());
+      }
+      std::vector<int32_t> tStack;
+      for (int32_t k = t;;) {
+        tStack.push_back(k);
+        k = nextCoinc(k);
+        if (k == t) break;
+      }
+      for (int32_t x : stack) {
+        int32_t partner = -1;
+        for (int32_t y : tStack) {
+          if (!(poly.FaceAt(y).flags & kSimpleDone) && poly.FaceAt(y).color == poly.FaceAt(x).color) {
+            partner = y;
+            break;
+          }
+        }
+        if (partner < 0) {
+          for (int32_t y : tStack) {
+            if (!(poly.FaceAt(y).flags & kSimpleDone)) {
+              partner = y;
+              break;
+            }
+          }
+        }
+        // A shorter stack at this place has no more faces to give.
+        if (partner < 0) break;
+        SimpleFace& pf = poly.FaceAt(partner);
+        pf.flags |= kSimpleDone;
+        if (x == i) {
+          pf.typeId = i;
+          continue;
+        }
+        // Move the partner out of f's type ring into x's.
+        int32_t k = i;
+        for (int steps = 0; steps <= nf; ++steps) {
+          const int32_t next = poly.FaceAt(k).nextOfType;
+          if (next < 0 || next >= nf) break;
+          if (next == partner) {
+            poly.FaceAt(k).nextOfType = pf.nextOfType;
+            pf.nextOfType = partner;
+            break;
+          }
+          k = next;
+          if (k == i) break;
+        }
+        pf.typeId = x;
+        std::swap(poly.FaceAt(x).nextOfType, pf.nextOfType);
+      }
+    }
+    // Whatever is left in f's ring is of f's type.
+    d::ForTypeRing(nf, faceAt, i, [&](int32_t k) { poly.FaceAt(k).typeId = i; });
+  }
+  poly.ClearFaceFlags(kSimpleDone);
+}
+
+}  // namespace corvia

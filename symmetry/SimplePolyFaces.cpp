@@ -1,0 +1,364 @@
+// Geometry of one face of the plain model: centroid, radius, area, triangulation,
+// solid angle, matching under a rotation and fitting onto a face of a Poly.
+
+#include <cmath>
+#include <numbers>
+
+#include "core/IntMath.h"
+#include "core/PolygonRing.h"
+#include "core/PolygonSplit.h"
+#include "model/ElementFlags.h"
+#include "model/ElementServices.h"
+#include "model/Face.h"
+#include "symmetry/SimplePoly.h"
+
+namespace corvia {
+
+namespace detail_SimplePolyFaces {
+
+constexpr double kTol = kSimplePosTolerance;
+
+bool IsZero(const double* v) { return std::fabs(v[0]) <= kTol && std::fabs(v[1]) <= kTol && std::fabs(v[2]) <= kTol; }
+
+void Normalise(double* v) {
+  const double len = std::sqrt(Dot(v, v));
+  if (len > 0.0) Divide(v, v, len);
+}
+
+// The unit normal of the face's plane, oriented like its cycle (Newell's sum);
+// false for a face whose corners all lie on one line.
+bool PlaneNormalOfCycle(const SimpleFace& f, double* out) {
+  out[0] = out[1] = out[2] = 0.0;
+  const int n = f.Count();
+  for (int i = 0; i < n; ++i) {
+    const double* a = f.VertAt(i).pos;
+    const double* b = f.VertWrapped(i + 1).pos;
+    out[0] += (a[1] - b[1]) * (a[2] + b[2]);
+    out[1] += (a[2] - b[2]) * (a[0] + b[0]);
+    out[2] += (a[0] - b[0]) * (a[1] + b[1]);
+  }
+  const double len = std::sqrt(Dot(out, out));
+  if (!(len > 1e-300)) return false;
+  Divide(out, out, len);
+  return true;
+}
+
+// Rotation (column order) taking the orthonormal frame (a, b, c) to (A, B, C):
+// R = [A B C] [a b c]^T.
+void FrameToFrame(double* r, const double* a, const double* b, const double* c, const double* A, const double* B,
+                  const double* C) {
+  double to[9], fromT[9];
+  MatrixFromColumns(to, A, B, C);
+  MatrixFromRows(fromT, a, b, c);
+  MatrixTimesMatrix(r, to, fromT);
+}
+
+}  // namespace detail_SimplePolyFaces
+
+void SimpleFace::SumVertPositions(double* out) const {
+  out[0] = out[1] = out[2] = 0.0;
+  for (int i = 0; i < Count(); ++i) AddTo(out, VertAt(i).pos);
+}
+
+void SimpleFace::GetCentroid(double* out) const {
+  SumVertPositions(out);
+  if (Count() > 0) Divide(out, out, Count());
+}
+
+double SimpleFace::GetCircumradius() const {
+  double c[3];
+  GetCentroid(c);
+  double best = 0.0;
+  for (int i = 0; i < Count(); ++i) {
+    double d[3];
+    Subtract(d, VertAt(i).pos, c);
+    best = std::max(best, Dot(d, d));
+  }
+  return std::sqrt(best);
+}
+
+void SimpleFace::AreaVector(double* out) const {
+  out[0] = out[1] = out[2] = 0.0;
+  const int n = Count();
+  if (n < 3) return;
+  const double* p0 = VertAt(0).pos;
+  for (int i = 2; i < n; ++i) {
+    double a[3], b[3], c[3];
+    Subtract(a, VertAt(i - 1).pos, p0);
+    Subtract(b, VertAt(i).pos, p0);
+    Cross(c, a, b);
+    AddTo(out, c);
+  }
+}
+
+void SimpleVert::SumCentroidsOfRing(double* out) const {
+  out[0] = out[1] = out[2] = 0.0;
+  for (int i = 0; i < Count(); ++i) {
+    double c[3];
+    FaceAt(i).GetCentroid(c);
+    AddTo(out, c);
+  }
+}
+
+int SimpleFace::Triangulate(std::vector<int32_t>& indices, std::vector<double>& points) const {
+  indices.clear();
+  points.clear();
+  const int n = Count();
+  if (n < 3) return 0;
+  // The plane is taken from the cycle itself, so that a face whose stored normal is
+  // not yet computed (or points the other way) still triangulates with its winding.
+  double axisZ[3];
+  if (!detail_SimplePolyFaces::PlaneNormalOfCycle(*this, axisZ)) return 0;
+  double axisX[3], axisY[3];
+  PerpendicularByAxis(axisX, axisZ);
+  detail_SimplePolyFaces::Normalise(axisX);
+  Cross(axisY, axisZ, axisX);
+  double origin[3];
+  GetCentroid(origin);
+
+  PolygonVertex* ring = nullptr;
+  for (int i = 0; i < n; ++i) {
+    double d[3];
+    Subtract(d, VertAt(i).pos, origin);
+    NewPolygonVertex(Dot(d, axisX), Dot(d, axisY), nullptr, VertAt(i).pos, ring);
+  }
+  // A star face is cut at the crossings of its edges; the outline of the region it
+  // covers is triangulated.
+  double* crossing = nullptr;
+  int pointCount = 0;
+  PolygonList* pieces = SplitPolygonRing(ring, &crossing, &pointCount);
+  FreePolygonRing(ring);
+  if (!pieces || !pieces->ring) {
+    FreePolygonList(pieces);
+    delete[] crossing;
+    return 0;
+  }
+  PolygonVertex* outline = pieces->ring;
+  pieces->ring = nullptr;
+  FreePolygonList(pieces);
+  // The outline runs round like the face (positive area in the face's own frame).
+  if (GetPolygonRingArea2D(outline) < 0.0) outline = ReversePolygonRing(outline);
+  int* tri = nullptr;
+  const int count = TriangulatePolygonRing(outline, &tri, nullptr);
+  for (int i = 0; i < count; ++i) indices.push_back(tri[i]);
+  delete[] tri;
+  points.reserve(3 * static_cast<size_t>(pointCount));
+  for (int k = 0; k < pointCount; ++k) {
+    for (int c = 0; c < 3; ++c) {
+      points.push_back(origin[c] + crossing[2 * k] * axisX[c] + crossing[2 * k + 1] * axisY[c]);
+    }
+  }
+  delete[] crossing;
+  return count / 3;
+}
+
+double SimpleFace::CalcSolidAngle() const {
+  using detail_SimplePolyFaces::IsZero;
+  using detail_SimplePolyFaces::kTol;
+  const int n = Count();
+  double sum = 0.0;
+  for (int i = 0; i < n; ++i) {
+    const double* vp = VertWrapped(i - 1).pos;
+    const double* vi = VertAt(i).pos;
+    const double* vn = VertWrapped(i + 1).pos;
+    double e1[3], e2[3], toOrigin[3], c1[3], c2[3];
+    Subtract(e1, vi, vp);
+    NegateInto(toOrigin, vi);
+    Cross(c1, e1, toOrigin);
+    Subtract(e2, vn, vi);
+    NegateInto(toOrigin, vn);
+    Cross(c2, e2, toOrigin);
+    if (IsZero(c1) || IsZero(c2)) return 0.0;
+    {
+      const int k = LargestAxis(c2);
+      const double s = c1[k] / c2[k];
+      bool multiple = true;
+      for (int c = 0; c < 3; ++c) {
+        if (std::fabs(c1[c] - s * c2[c]) > kTol) multiple = false;
+      }
+      if (multiple) return 0.0;
+    }
+    detail_SimplePolyFaces::Normalise(c1);
+    detail_SimplePolyFaces::Normalise(c2);
+    double d = AngleBetween(c1, c2);
+    double x[3];
+    Cross(x, c1, c2);
+    if (Dot(x, vi) < 0.0) d = -d;
+    detail_SimplePolyFaces::Normalise(e1);
+    detail_SimplePolyFaces::Normalise(e2);
+    double t;
+    double s[3];
+    if (Dot(e1, e2) >= 0.0) {
+      Subtract(s, e2, e1);
+      t = 2.0 * std::asin(std::min(1.0, std::sqrt(Dot(s, s)) / 2.0));
+    } else {
+      Add(s, e1, e2);
+      t = std::numbers::pi - 2.0 * std::asin(std::min(1.0, std::sqrt(Dot(s, s)) / 2.0));
+    }
+    Cross(x, e1, e2);
+    if (Dot(x, normal) < 0.0) t = -t;
+    sum += t - d;
+  }
+  return sum;
+}
+
+bool SimpleFace::MatchFace(const SimpleFace& other, const double* targetNormal, const double* point,
+                           const double* rotation, bool* backward) const {
+  using detail_SimplePolyFaces::kTol;
+  const int n = Count();
+  if (other.Count() != n) return false;
+  if (!NearlyEqual(other.normal, targetNormal, kTol) && !NearlyOpposite(other.normal, targetNormal, kTol)) return false;
+  if (n == 0) {
+    if (backward) *backward = false;
+    return true;
+  }
+  // Every corner of the other face is tried as the image of this face's first.
+  for (int start = 0; start < n; ++start) {
+    if (!NearlyEqual(other.VertAt(start).pos, point, kTol)) continue;
+    for (int step : {1, -1}) {
+      bool ok = true;
+      for (int k = 1; k < n && ok; ++k) {
+        const SimpleVert& mine = VertAt(k);
+        const SimpleVert& theirs = other.VertWrapped(start + step * k);
+        double p[3];
+        MatrixTimesVector(rotation, p, mine.pos);
+        ok = NearlyEqual(p, theirs.pos, kTol) && mine.Count() == theirs.Count();
+        if (ok && mine.coinc != mine.GetIndex()) {
+          double a[3], ra[3], b[3];
+          mine.SumCentroidsOfRing(a);
+          MatrixTimesVector(rotation, ra, a);
+          theirs.SumCentroidsOfRing(b);
+          ok = NearlyEqual(ra, b, kCentroidSumTolerance);
+        }
+      }
+      if (ok) {
+        if (backward) *backward = step < 0;
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+bool SimplePoly::FaceSetMatches(const SimpleVert& a, const SimpleVert& b, const double* point,
+                                const double* rotation) const {
+  if (!NearlyEqual(b.pos, point, kSimplePosTolerance) || a.Count() != b.Count()) return false;
+  for (int i = 0; i < a.Count(); ++i) {
+    const SimpleFace& f = a.FaceAt(i);
+    double target[3], first[3];
+    MatrixTimesVector(rotation, target, f.normal);
+    if (f.Count() > 0) {
+      MatrixTimesVector(rotation, first, f.VertAt(0).pos);
+    } else {
+      first[0] = first[1] = first[2] = 0.0;
+    }
+    bool found = false;
+    for (int j = 0; j < b.Count() && !found; ++j) found = f.MatchFace(b.FaceAt(j), target, first, rotation, nullptr);
+    if (!found) return false;
+  }
+  return true;
+}
+
+FaceOrientation* SimpleFace::FindOrientations(const Face* target, uint32_t options) const {
+  using detail_SimplePolyFaces::kTol;
+  const int n = Count();
+  if (!target || target->mNumSides != n || n <= 2) return nullptr;
+  double c[3];
+  GetCentroid(c);
+  const double* C = target->mCentroid;
+  double r1 = -1.0, r2 = -1.0;
+  for (int i = 0; i < n; ++i) {
+    double d[3];
+    Subtract(d, VertAt(i).pos, c);
+    r1 = std::max(r1, Dot(d, d));
+    Subtract(d, target->GetCorner(i)->mDualVert, C);
+    r2 = std::max(r2, Dot(d, d));
+  }
+  if (r1 < kTol || r2 < kTol) return nullptr;
+  const double s = std::sqrt(r2) / std::sqrt(r1);
+  int j0 = -1;
+  for (int j = 0; j < n && j0 < 0; ++j) {
+    if (!NearlyEqual(target->GetCorner(j)->mDualVert, C, kTol)) j0 = j;
+  }
+  if (j0 < 0) return nullptr;
+  double U[3];
+  Subtract(U, target->GetCorner(j0)->mDualVert, C);
+  detail_SimplePolyFaces::Normalise(U);
+  bool flip = (target->mFlags & kElementReverseNorm) != 0;
+  if (options & kOrientOtherSide) flip = !flip;
+  if (flags & kSimpleReversed) flip = !flip;
+  double N[3];
+  CopyVector(N, target->mZAxis);
+  if (!flip) Negate(N);
+  double NU[3];
+  Cross(NU, N, U);
+  // This face's own plane: its stored normal, or the plane of its cycle when the
+  // normal has not been computed.
+  double nn[3];
+  if (HasNormal()) {
+    CopyVector(nn, normal);
+  } else if (!detail_SimplePolyFaces::PlaneNormalOfCycle(*this, nn)) {
+    return nullptr;
+  }
+
+  ListNode* head = nullptr;
+  ListNode* tail = nullptr;
+  int records = 0;
+  Transform3D worldToFace;
+  target->GetWorldToFace(worldToFace, false);
+  for (int dir : {1, -1}) {
+    for (int m = 0; m < n; ++m) {
+      double u[3];
+      Subtract(u, VertAt(m).pos, c);
+      detail_SimplePolyFaces::Normalise(u);
+      double nu[3];
+      Cross(nu, nn, u);
+      double r[9];
+      detail_SimplePolyFaces::FrameToFrame(r, u, nu, nn, U, NU, N);
+      ScaleMatrix(r, s);
+      // X(p) = C + s R (p - c).
+      Transform3D place;
+      CopyVector(place.Matrix(), r);
+      CopyVector(place.Matrix() + 3, r + 3);
+      CopyVector(place.Matrix() + 6, r + 6);
+      double rc[3];
+      MatrixTimesVector(r, rc, c);
+      Subtract(place.Translation(), C, rc);
+      bool ok = true;
+      for (int k = 0; k < n && ok; ++k) {
+        double x[3];
+        TransformPoint(place, x, VertWrapped(m + dir * k).pos);
+        ok = NearlyEqual(x, target->GetCorner(WrapIndex(j0, k % n, n))->mDualVert, kTol);
+      }
+      if (!ok) continue;
+      auto* record = new FaceOrientation();
+      int offset = dir > 0 ? (m - j0) % n : (m + j0) % n;
+      if (offset < 0) offset += n;
+      record->vertexOffset = offset;
+      record->backward = dir > 0 ? 0 : 1;
+      record->normalSide = static_cast<uint8_t>((options & kOrientOtherSide) ? !flip : flip);
+      ComposeTransforms(record->toTargetFrame, worldToFace, place);
+      ListNode::Append(record, head, tail);
+      ++records;
+    }
+  }
+  if (records == 0) return nullptr;
+  // Placements that differ only by a symmetry of both faces are one placement.
+  int a = 1;
+  if (rots > 1 && AreParallel(c, nn, kTol)) a = rots;
+  int b = 1;
+  if (target->mType) {
+    const int typeRots = FaceTypeRotationCount(target->mType);
+    if (typeRots > 1 && NearlyEqual(target->mCentroid, target->mCentre, kTol)) b = typeRots;
+  }
+  const int keep = std::max(1, records / Lcm(a, b));
+  ListNode* node = head;
+  for (int i = 0; node; ++i) {
+    ListNode* next = node->mNext;
+    if (i >= keep) ListUnlink(node, head, tail);
+    node = next;
+  }
+  return static_cast<FaceOrientation*>(head);
+}
+
+}  // namespace corvia

@@ -1,0 +1,392 @@
+// Operations on a whole plain model: normals, centre and radius, moving and scaling,
+// copies, the union of two models, the mirror image and the polar reciprocal.
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/Messages.h"
+#include "symmetry/SimplePoly.h"
+#include "symmetry/SymGroup.h"
+
+namespace corvia {
+
+namespace detail_SimplePolyOps {
+
+constexpr double kTol = kSimplePosTolerance;
+constexpr double kUnitLow = 0.9999999;
+constexpr double kUnitHigh = 1.0000001;
+
+bool IsZero(const double* v) { return std::fabs(v[0]) <= kTol && std::fabs(v[1]) <= kTol && std::fabs(v[2]) <= kTol; }
+
+bool IsIdentity(const double* m) {
+  for (int c = 0; c < 3; ++c) {
+    for (int r = 0; r < 3; ++r) {
+      const double e = m[3 * c + r];
+      if (r == c ? (e < kUnitLow || e > kUnitHigh) : std::fabs(e) > kTol) return false;
+    }
+  }
+  return true;
+}
+
+// Images can exist only once the image module is built; until then a model that
+// carries one cannot be copied correctly.
+void ClearFaceImageCopies(const SimplePoly& poly) {
+  for (int i = 0; i < poly.NumVerts(); ++i) {
+    if (poly.VertAt(i).image) {
+      ShowInternalError("ClearFaceImageCopies: face images are not available");
+      return;
+    }
+  }
+  for (int i = 0; i < poly.NumFaces(); ++i) {
+    if (poly.FaceAt(i).image) {
+      ShowInternalError("ClearFaceImageCopies: face images are not available");
+      return;
+    }
+  }
+}
+
+void CopyFaceRecord(SimpleFace& to, const SimpleFace& from, int32_t vertShift) {
+  to.SetNumVerts(from.Count(), from.winding);
+  to.CopyFrom(from);
+  to.rots = from.rots;
+  for (int i = 0; i < from.Count(); ++i) {
+    const int32_t v = from.items[static_cast<size_t>(i)];
+    to.items[static_cast<size_t>(i)] = v >= 0 ? v + vertShift : kNoIndex;
+  }
+}
+
+}  // namespace detail_SimplePolyOps
+
+void SimplePoly::CalcFaceNormals(bool force, int firstFace) {
+  using detail_SimplePolyOps::kTol;
+  if (NumVerts() < 3) return;
+  for (int fi = std::max(firstFace, 0); fi < NumFaces(); ++fi) {
+    SimpleFace& f = FaceAt(fi);
+    if (f.IsTemp() || f.Count() == 0 || (!force && f.HasNormal())) continue;
+    double n[3] = {0, 0, 0};
+    bool found = false;
+    for (int i = 1; i + 1 < f.Count() && !found; ++i) {
+      double e1[3], e2[3];
+      Subtract(e1, f.VertAt(i).pos, f.VertAt(0).pos);
+      Subtract(e2, f.VertAt(i + 1).pos, f.VertAt(i).pos);
+      Cross(n, e1, e2);
+      found = !detail_SimplePolyOps::IsZero(n);
+    }
+    // All corners on one line: the face is taken to face away from the origin.
+    if (!found) f.GetCentroid(n);
+    const double len = std::sqrt(Dot(n, n));
+    if (!(len > 0.0)) {
+      // A line through the origin has no plane: the normal stays unknown.
+      for (double& c : f.normal) c = kNormalNotComputed;
+      f.flags &= ~kSimpleCentralPlane;
+      continue;
+    }
+    Divide(n, n, len);
+    SnapNearZero(n, kTol);
+    const double d = Dot(n, f.VertAt(0).pos);
+    f.flags &= ~kSimpleCentralPlane;
+    if (d < -kTol) {
+      Negate(n);
+    } else if (d < kTol) {
+      f.flags |= kSimpleCentralPlane;
+    }
+    CopyVector(f.normal, n);
+  }
+}
+
+double SimplePoly::GetMaxVertexRadius() const {
+  double best = 0.0;
+  for (const SimpleVert& v : mVerts) {
+    if (!v.IsTemp()) best = std::max(best, std::sqrt(Dot(v.pos, v.pos)));
+  }
+  return best;
+}
+
+void SimplePoly::GetCentre(double* out) {
+  out[0] = out[1] = out[2] = 0.0;
+  int taken = 0;
+  for (SimpleVert& v : mVerts) {
+    if (v.flags & (kSimpleDone | kSimpleTemp)) continue;
+    AddTo(out, v.pos);
+    ++taken;
+    v.SetRingFlags(kSimpleDone);
+  }
+  ClearVertFlags(kSimpleDone);
+  if (taken > 0) Divide(out, out, taken);
+}
+
+void SimplePoly::Translate(const double* v) {
+  using detail_SimplePolyOps::kTol;
+  if (detail_SimplePolyOps::IsZero(v)) return;
+  for (SimpleVert& p : mVerts) {
+    // A vertex at infinity is a direction, which a move leaves as it is.
+    if (!p.IsInfinite()) Subtract(p.pos, p.pos, v);
+  }
+  // Planes of faces without vertices move with the model: the offset along the
+  // unit normal n changes by -n.v.
+  for (SimpleFace& f : mFaces) {
+    if (f.Count() != 0 || f.IsTemp() || !f.HasNormal()) continue;
+    double n[3];
+    double d;
+    if (f.flags & kSimpleCentralPlane) {
+      CopyVector(n, f.normal);
+      d = 0.0;
+    } else {
+      d = std::sqrt(Dot(f.normal, f.normal));
+      if (!(d > 0.0)) continue;
+      Divide(n, f.normal, d);
+    }
+    const double moved = d - Dot(n, v);
+    if (std::fabs(moved) <= kTol) {
+      CopyVector(f.normal, n);
+      f.flags |= kSimpleCentralPlane;
+    } else {
+      corvia::Scale(f.normal, n, moved);
+      f.flags &= ~kSimpleCentralPlane;
+    }
+  }
+  RebuildVertexSearch();
+}
+
+void SimplePoly::Centre() {
+  double c[3];
+  GetCentre(c);
+  Translate(c);
+}
+
+void SimplePoly::Scale(double factor) {
+  if (factor >= detail_SimplePolyOps::kUnitLow && factor <= detail_SimplePolyOps::kUnitHigh) return;
+  for (SimpleVert& v : mVerts) corvia::Scale(v.pos, v.pos, factor);
+  if (flags & kSimpleHasPlaneFaces) {
+    for (SimpleFace& f : mFaces) {
+      if (f.Count() == 0 && f.HasNormal() && !(f.flags & kSimpleCentralPlane)) corvia::Scale(f.normal, f.normal, factor);
+    }
+  }
+  RebuildVertexSearch();
+}
+
+void SimplePoly::ScaleAlongAxis(double factor, const double* unitAxis) {
+  if (factor >= detail_SimplePolyOps::kUnitLow && factor <= detail_SimplePolyOps::kUnitHigh) return;
+  for (SimpleVert& v : mVerts) {
+    double step[3];
+    corvia::Scale(step, unitAxis, (factor - 1.0) * Dot(v.pos, unitAxis));
+    AddTo(v.pos, step);
+  }
+  RebuildVertexSearch();
+}
+
+void SimplePoly::ResetIndices() {
+  for (int i = 0; i < NumVerts(); ++i) {
+    VertAt(i).typeId = i;
+    VertAt(i).nextOfType = i;
+  }
+  for (int i = 0; i < NumFaces(); ++i) {
+    FaceAt(i).typeId = i;
+    FaceAt(i).nextOfType = i;
+  }
+}
+
+void SimplePoly::ResetCoincRings() {
+  for (int i = 0; i < NumVerts(); ++i) VertAt(i).coinc = i;
+  for (int i = 0; i < NumFaces(); ++i) FaceAt(i).coinc = i;
+}
+
+std::unique_ptr<SimplePoly> SimplePoly::CopyWithNames() const {
+  detail_SimplePolyOps::ClearFaceImageCopies(*this);
+  auto copy = std::make_unique<SimplePoly>(NumVerts(), NumFaces());
+  for (int i = 0; i < NumVerts(); ++i) {
+    SimpleVert& v = copy->VertAt(i);
+    const SimpleVert& src = VertAt(i);
+    // The kind decides where the vertex sorts in the search: set it first.
+    v.flags |= src.flags & kSimpleInfinite;
+    v.CopyFrom(src, true);
+    v.typeId = src.typeId;
+  }
+  for (int i = 0; i < NumFaces(); ++i) {
+    detail_SimplePolyOps::CopyFaceRecord(copy->FaceAt(i), FaceAt(i), 0);
+    copy->FaceAt(i).typeId = FaceAt(i).typeId;
+  }
+  copy->currentFace = currentFace;
+  copy->scale = scale;
+  copy->flags = flags;
+  // The lists come with their flags: a copy never claims lists it does not have.
+  if (flags & kSimpleHasVertFaceLists) {
+    for (int i = 0; i < NumVerts(); ++i) copy->VertAt(i).items = VertAt(i).items;
+  }
+  copy->SetName(name.c_str());
+  copy->dualName = dualName;
+  copy->description = description;
+  copy->webLink = webLink;
+  copy->SetSymmetry(symmetry.get());
+  return copy;
+}
+
+std::unique_ptr<SimplePoly> SimplePoly::Combine(const SimplePoly& other) const {
+  detail_SimplePolyOps::ClearFaceImageCopies(*this);
+  detail_SimplePolyOps::ClearFaceImageCopies(other);
+  const int nv = NumVerts();
+  const int nf = NumFaces();
+  auto result = std::make_unique<SimplePoly>(nv + other.NumVerts(), nf + other.NumFaces());
+  auto copyVerts = [&](const SimplePoly& src, int shift) {
+    for (int i = 0; i < src.NumVerts(); ++i) {
+      SimpleVert& v = result->VertAt(shift + i);
+      v.flags |= src.VertAt(i).flags & kSimpleInfinite;
+      v.CopyFrom(src.VertAt(i), true);
+    }
+  };
+  copyVerts(*this, 0);
+  copyVerts(other, nv);
+  for (int i = 0; i < nf; ++i) detail_SimplePolyOps::CopyFaceRecord(result->FaceAt(i), FaceAt(i), 0);
+  for (int i = 0; i < other.NumFaces(); ++i) {
+    detail_SimplePolyOps::CopyFaceRecord(result->FaceAt(nf + i), other.FaceAt(i), nv);
+  }
+  result->currentFace = currentFace;
+  if ((flags & kSimpleSortedFaceLists) && (other.flags & kSimpleSortedFaceLists)) {
+    for (int i = 0; i < nv; ++i) result->VertAt(i).items = VertAt(i).items;
+    for (int i = 0; i < other.NumVerts(); ++i) {
+      std::vector<int32_t>& list = result->VertAt(nv + i).items;
+      list = other.VertAt(i).items;
+      for (int32_t& f : list) f += nf;
+    }
+    result->flags |= kSimpleHasVertFaceLists | kSimpleSortedFaceLists;
+  }
+  result->scale = std::max(scale, other.scale);
+  result->flags |= kSimpleKeepOrientation | kSimpleKeepLengthUnits;
+  result->flags |= (flags | other.flags) & (kSimpleKeepCentre | kSimplePolyFlag20000);
+  return result;
+}
+
+void SimplePoly::Reflect(const SymGroup* group) {
+  double u[3] = {1.0, 0.0, 0.0};
+  // A model without a group is in no particular orientation: mirror in x.
+  if (group && !detail_SimplePolyOps::IsIdentity(group->orientation)) CopyVector(u, group->orientation);
+  auto mirror = [&u](double* p) {
+    double step[3];
+    corvia::Scale(step, u, 2.0 * Dot(p, u));
+    Subtract(p, p, step);
+  };
+  for (SimpleVert& v : mVerts) mirror(v.pos);
+  for (SimpleFace& f : mFaces) {
+    if (f.HasNormal()) mirror(f.normal);
+  }
+  SetSymmetry(nullptr);
+  RebuildVertexSearch();
+}
+
+std::unique_ptr<SimplePoly> SimplePoly::CreateDual(double radius) {
+  using detail_SimplePolyOps::kTol;
+  if (NumVerts() == 0 && NumFaces() == 0) return nullptr;
+  const double r2 = radius * radius;
+  CalcFaceNormals(false);
+  CreateVertexFaceLists(true);
+  // The dual's faces need the faces round each vertex in cyclic order; where the
+  // quick walk fails (separate fans at a vertex) the full sort splits the vertex.
+  if (!SimpleSortVertFaces()) {
+    CreateVertexFaceLists(true);
+    if (!SortVertFaces(symmetry.get())) return nullptr;
+  }
+  detail_SimplePolyOps::ClearFaceImageCopies(*this);
+
+  const int liveFaces = CountFacesWithoutFlags(kSimpleTemp);
+  int liveVerts = 0;
+  for (const SimpleVert& v : mVerts) {
+    if (!v.IsTemp()) ++liveVerts;
+  }
+  auto dual = std::make_unique<SimplePoly>(liveFaces, liveVerts);
+  dual->flags |= flags & kSimplePolyFlag20000;
+
+  std::vector<int32_t> dualVertOfFace(mFaces.size(), kNoIndex);
+  int k = 0;
+  for (int fi = 0; fi < NumFaces(); ++fi) {
+    const SimpleFace& f = FaceAt(fi);
+    if (f.IsTemp()) continue;
+    SimpleVert& dv = dual->VertAt(k);
+    double p[3] = {0, 0, 0};
+    if (f.flags & kSimpleInfinite) {
+      // A face at infinity is the pole of the origin.
+    } else if (!f.HasNormal()) {
+      // A face with no plane has no pole; it is put at the centre.
+    } else if (f.Count() == 0) {
+      const double ff = Dot(f.normal, f.normal);
+      if (ff > 0.0 && !(f.flags & kSimpleCentralPlane)) {
+        corvia::Scale(p, f.normal, r2 / ff);
+      } else {
+        CopyVector(p, f.normal);
+        dv.flags |= kSimpleInfinite;
+      }
+    } else {
+      const double d = Dot(f.VertAt(0).pos, f.normal);
+      if ((f.flags & kSimpleCentralPlane) || std::fabs(d) <= kTol) {
+        // A plane through the centre has its pole at infinity, along its normal.
+        CopyVector(p, f.normal);
+        dv.flags |= kSimpleInfinite;
+      } else {
+        corvia::Scale(p, f.normal, r2 / d);
+      }
+    }
+    dv.SetPos(p);
+    dv.color = f.color;
+    dv.color2 = f.color2;
+    dv.image = nullptr;
+    dv.label = f.label;
+    dualVertOfFace[static_cast<size_t>(fi)] = k++;
+  }
+
+  k = 0;
+  for (int vi = 0; vi < NumVerts(); ++vi) {
+    const SimpleVert& v = VertAt(vi);
+    if (v.IsTemp()) continue;
+    SimpleFace& df = dual->FaceAt(k++);
+    df.SetNumVerts(v.Count(), 1);
+    if (v.IsInfinite()) {
+      CopyVector(df.normal, v.pos);
+      df.flags |= kSimpleCentralPlane;
+    } else if (!detail_SimplePolyOps::IsZero(v.pos)) {
+      if (v.Count() == 0) corvia::Scale(df.normal, v.pos, r2 / Dot(v.pos, v.pos));
+    } else {
+      df.normal[0] = df.normal[1] = df.normal[2] = 0.0;
+      df.flags |= kSimpleInfinite;
+    }
+    df.color = v.color;
+    df.color2 = v.color2;
+    for (int i = 0; i < v.Count(); ++i) df.items[static_cast<size_t>(i)] = dualVertOfFace[static_cast<size_t>(v.items[static_cast<size_t>(i)])];
+    df.label = v.label;
+  }
+  return dual;
+}
+
+void SimplePoly::Dump() const {
+  DoNothing("\nSimplePoly '%s': %d verts, %d faces, scale %g\n", name.c_str(), NumVerts(), NumFaces(), scale);
+  DoNothing("  Flags:%s%s%s%s%s%s\n", (flags & kSimpleHasVertFaceLists) ? " HasVertFaceLists," : "",
+            (flags & kSimpleSortedFaceLists) ? " SortedFaceLists," : "", (flags & kSimpleWantNewColors) ? " WantNewColors," : "",
+            (flags & kSimpleIsOk) ? " IsOk," : "", (flags & kSimpleKeepOrientation) ? " KeepOrientation," : "",
+            (flags & kSimpleKeepCentre) ? " KeepCentre," : "");
+  for (int i = 0; i < NumVerts(); ++i) {
+    const SimpleVert& v = VertAt(i);
+    DoNothing("    %d: (%g, %g, %g), id %d%s%s", i, v.pos[0], v.pos[1], v.pos[2], v.typeId,
+              (v.flags & kSimpleDone) ? ", Done" : "", v.IsTemp() ? ", Temp" : "");
+    DoNothing(", nextOfType %d, coinc %d, %d faces:", v.nextOfType, v.coinc, v.Count());
+    for (int32_t f : v.items) DoNothing(" %d,", f);
+    if (v.nextOfType < 0 || v.nextOfType >= NumVerts()) DoNothing(", BAD_TYPE_LIST!");
+    if (v.coinc < 0 || v.coinc >= NumVerts()) DoNothing(", BAD_COINC_LIST!");
+    DoNothing("\n");
+  }
+  for (int i = 0; i < NumFaces(); ++i) {
+    const SimpleFace& f = FaceAt(i);
+    DoNothing("    %d(%d)", i, f.Count());
+    if (f.winding != 1) DoNothing("/%d", f.winding);
+    DoNothing(" n(%.2g, %.2g, %.2g), id %d, Flags 0x%x%s%s", f.normal[0], f.normal[1], f.normal[2], f.typeId, f.flags,
+              (f.flags & kSimpleDone) ? ", Done" : "", f.IsTemp() ? ", Temp" : "");
+    if (f.rots != 1) DoNothing(", %d rots", f.rots);
+    if (!f.label.empty()) DoNothing(", \"%s\"", f.label.c_str());
+    if (f.nextOfType < 0 || f.nextOfType >= NumFaces()) DoNothing(", BAD_TYPE_LIST!");
+    if (f.coinc < 0 || f.coinc >= NumFaces()) DoNothing(", BAD_COINC_LIST!");
+    DoNothing("\n");
+  }
+  for (int i = 0; i < NumEdges(); ++i) {
+    const SimpleEdge& e = EdgeAt(i);
+    DoNothing("    %d: verts %d-%d, faces %d-%d\n", i, e.endA, e.endB, e.faceA, e.faceB);
+  }
+}
+
+}  // namespace corvia

@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include "construction/PolyFamily.h"
+#include "tests/support/TestSupport.h"
+
+namespace test_PolyFamily {
+
+std::string LastMessage() {
+  const auto& boxes = corvia::testing::Platform().messages.Boxes();
+  return boxes.empty() ? std::string() : boxes.back().text;
+}
+
+}  // namespace test_PolyFamily
+
+namespace corvia {
+
+TEST(PolyFamilyTest, BaseTestsAcceptAndRefuseWithTheirMessages) {
+  auto& messages = testing::Platform().messages;
+  messages.Clear();
+  EXPECT_FALSE(CheckPrismBase(10000, 1, true));
+  EXPECT_EQ(test_PolyFamily::LastMessage(), "Prism base must have less than 9999 sides");
+  EXPECT_TRUE(CheckPrismBase(9999, 1, true));
+  EXPECT_FALSE(CheckPrismBase(6, 2, true));
+  EXPECT_EQ(test_PolyFamily::LastMessage(), "Illegal prism base");
+  EXPECT_FALSE(CheckAntiprismBase(2, 1, true));
+  EXPECT_EQ(test_PolyFamily::LastMessage(), "Illegal antiprism base");
+  EXPECT_FALSE(CheckPyramidBase(6, 1, true));  // n / d = 6: flat
+  EXPECT_EQ(test_PolyFamily::LastMessage(), "Illegal pyramid base");
+  EXPECT_TRUE(CheckPyramidBase(5, 2, true));
+  EXPECT_TRUE(CheckCupolaBase(4, 3, true));
+  EXPECT_FALSE(CheckCupolaBase(4, 2, true));
+  EXPECT_EQ(test_PolyFamily::LastMessage(), "Illegal cupola base");
+  EXPECT_TRUE(CheckCuploidBase(5, 2, true));
+  EXPECT_FALSE(CheckCuploidBase(5, 3, true));
+  EXPECT_EQ(test_PolyFamily::LastMessage(), "Illegal cuploid base");
+  EXPECT_FALSE(CheckCupolaicBlendBase(10001, 1, true));
+  EXPECT_EQ(test_PolyFamily::LastMessage(), "Cupolaic blend base must have less than 9999 sides");
+  size_t shown = messages.Boxes().size();
+  EXPECT_FALSE(CheckCupolaBase(0, 1, false));
+  EXPECT_EQ(messages.Boxes().size(), shown);
+  messages.Clear();
+}
+
+// d = n/2 would give two-vertex top faces: refused.
+TEST(PolyFamilyTest, CuploidWithHalfTurnBaseIsRefused) {
+  EXPECT_FALSE(CheckCuploidBase(8, 4, false));
+  EXPECT_FALSE(CheckCuploidBase(4, 2, false));
+  EXPECT_TRUE(CheckCuploidBase(7, 2, false));
+  testing::Platform().messages.Clear();
+  EXPECT_FALSE(MakeCuploidDesc(8, 4).has_value());
+  EXPECT_EQ(test_PolyFamily::LastMessage(), "Illegal cuploid base");
+  testing::Platform().messages.Clear();
+}
+
+TEST(PolyFamilyTest, GeneratedTexts) {
+  EXPECT_EQ(MakePrismDesc(5, 1).value(),
+            "L5 L5 (0 1 2 3 4) (5 6 7 8 9) (0 1 6 5) (1 2 7 6) (2 3 8 7) (3 4 9 8) (4 0 5 9)");
+  EXPECT_EQ(MakeAntiprismDesc(3, 1).value(),
+            "L3 L+3 (0 1 2) (3 4 5) (0 1 3) (1 3 4) (1 2 4) (2 4 5) (2 0 5) (0 5 3)");
+  EXPECT_EQ(MakePyramidDesc(4, 1).value(), "h L1 L4 (1 2 3 4) (1 2 0) (2 3 0) (3 4 0) (4 1 0)");
+  EXPECT_EQ(MakePyramidDesc(5, 2).value(), "L1 L5/2 (1 2 3 4 5)/2 (1 2 0) (2 3 0) (3 4 0) (4 5 0) (5 1 0)");
+  EXPECT_EQ(MakeCupolaDesc(3, 1).value(),
+            "L3 L+6 (0 1 2) (3 4 5 6 7 8) (0 1 4 3) (1 4 5) (1 2 6 5) (2 6 7) (2 0 8 7) (0 8 3)");
+  EXPECT_EQ(MakeCupolaDesc(2, 1).value(), "L2 L+4 (2 3 4 5) (0 1 3 2) (1 3 4) (1 0 5 4) (0 5 2)");
+  EXPECT_EQ(MakeCuploidDesc(5, 2).value(),
+            "L5 L+5 (0 2 4 1 3)/2 (2 0 5 6) (1 6 5) (3 1 6 7) (2 7 6) (4 2 7 8) (3 8 7) (0 3 8 9) (4 9 8) "
+            "(1 4 9 5) (0 5 9)");
+  EXPECT_EQ(MakeCupolaicBlendDesc(2, 1).value(),
+            "L4 L+4 (0 2 5 4) (1 5 4) (1 3 6 5) (2 6 5) (2 0 7 6) (3 7 6) (3 1 4 7) (0 4 7) t(4 5 6 7)");
+  EXPECT_EQ(MakeCupolaicBlendDesc(3, 1).value().substr(0, 28), "L6 L+6 (0 2 4) (1 3 5) (0 2 ");
+  std::string label;
+  AppendFamilyLabel(label, 7, 3, true);
+  EXPECT_EQ(label, "L+7/3 ");
+}
+
+TEST(PolyFamilyTest, FamilyFaceCounts) {
+  EXPECT_EQ(GetFamilyVertexCount(kFamilyPrism, 5, 1), 7);
+  EXPECT_EQ(GetFamilyVertexCount(kFamilyAntiprism, 5, 1), 12);
+  EXPECT_EQ(GetFamilyVertexCount(kFamilyPrism, 4, 2), 4);    // n = 2d: no caps
+  EXPECT_EQ(GetFamilyVertexCount(kFamilyAntiprism, 6, 2), 16);  // two triangles as caps
+}
+
+}  // namespace corvia

@@ -1,0 +1,244 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+#include <string>
+
+#include "construction/PolyTemplate.h"
+#include "construction/RainbowColor.h"
+#include "tests/support/TestSupport.h"
+
+namespace test_PolyTemplate {
+
+// Parses and solves a configuration. The library lookup that ends a parse is not
+// linked into this test program, so a solvable configuration ends without an
+// entry, and the internal error box of the missing lookup is expected.
+void Solve(corvia::PolyTemplate& t, const char* text) {
+  corvia::testing::ExpectInternalErrors();
+  corvia::testing::Platform().messages.Clear();
+  t.Parse(text, true);
+}
+
+// Every text of the error and warning boxes shown.
+std::vector<std::string> Boxes(const char* title) {
+  std::vector<std::string> texts;
+  for (const auto& box : corvia::testing::Platform().messages.Boxes()) {
+    if (box.title == title) texts.push_back(box.text);
+  }
+  return texts;
+}
+
+std::string ErrorOf(const char* text) {
+  corvia::PolyTemplate t;
+  corvia::testing::Platform().messages.Clear();
+  corvia::testing::ExpectInternalErrors();
+  EXPECT_FALSE(t.Parse(text, true)) << text;
+  auto errors = Boxes("Error");
+  corvia::testing::Platform().messages.Clear();
+  return errors.empty() ? std::string() : errors.front();
+}
+
+std::string Quoted(const char* text, const std::string& message) {
+  return std::string("\"") + text + "\" - " + message;
+}
+
+// The configurations read from every distinct starting polygon of both lists.
+std::set<std::string> Readings(const corvia::PolyTemplate& t) {
+  std::set<std::string> texts;
+  for (auto* p = t.mNextToTry; p; p = p->mNextToTry) {
+    texts.insert(corvia::PolyTemplate::FormatVertexConfiguration(&t, p, false));
+  }
+  for (auto* p = t.mPrevToTry; p; p = p->mPrevToTry) {
+    texts.insert(corvia::PolyTemplate::FormatVertexConfiguration(&t, p, true));
+  }
+  return texts;
+}
+
+double SumProjected(const corvia::PolyTemplate& t) {
+  double sum = 0.0;
+  const corvia::TemplatePolygon* p = t.GetHead();
+  for (int i = 0; i < t.mValence; ++i, p = p->mNext) sum += p->mProjectedAngle;
+  return sum;
+}
+
+// Expected values of a Platonic or Archimedean solid with circumradius 1.
+void ExpectAll(const corvia::PolyTemplate& t, double edge, double dihedral, double height) {
+  EXPECT_NEAR(t.mEdgeLength, edge, 1e-9);
+  const corvia::TemplatePolygon* p = t.GetHead();
+  for (int i = 0; i < t.mValence; ++i, p = p->mNext) {
+    EXPECT_NEAR(p->mDihedralAngle, dihedral, 1e-7);
+    EXPECT_NEAR(p->mHeight, height, 1e-9);
+  }
+}
+
+}  // namespace test_PolyTemplate
+
+TEST(PolyTemplateTest, PlatonicSolidsAgreeWithClosedForms) {
+  corvia::PolyTemplate t;
+  const double s5 = std::sqrt(5.0);
+  test_PolyTemplate::Solve(t, "3.3.3.3.3");
+  EXPECT_EQ(t.mValence, 5);
+  EXPECT_EQ(t.mWraps, 1);
+  EXPECT_EQ(t.mReflexSides, -1);
+  EXPECT_FALSE(t.mHasHemi);
+  // Icosahedron: edge 4 / sqrt(10 + 2 sqrt 5), dihedral acos(-sqrt5 / 3).
+  test_PolyTemplate::ExpectAll(t, 4.0 / std::sqrt(10.0 + 2.0 * s5), std::acos(-s5 / 3.0),
+                               std::sqrt((5.0 + 2.0 * s5) / 15.0));
+  EXPECT_NEAR(t.mEdgeLength, 1.0515, 1e-4);
+  EXPECT_NEAR(t.GetHead()->mDihedralAngle, 2.4119, 1e-4);
+  EXPECT_NEAR(t.GetHead()->mHeight, 0.7947, 1e-4);
+  EXPECT_NEAR(t.mMidRadius, std::sqrt(1.0 - t.mEdgeLength * t.mEdgeLength / 4.0), 1e-12);
+  EXPECT_NEAR(test_PolyTemplate::SumProjected(t), 2.0 * M_PI, 1e-6);
+
+  test_PolyTemplate::Solve(t, "3.3.3");
+  test_PolyTemplate::ExpectAll(t, std::sqrt(8.0 / 3.0), std::acos(1.0 / 3.0), 1.0 / 3.0);
+  test_PolyTemplate::Solve(t, "4.4.4");
+  test_PolyTemplate::ExpectAll(t, 2.0 / std::sqrt(3.0), M_PI / 2.0, 1.0 / std::sqrt(3.0));
+  EXPECT_NEAR(t.mVertHeight, 2.0 / 3.0, 1e-9);
+}
+
+TEST(PolyTemplateTest, CuboctahedronAndPrismRing) {
+  corvia::PolyTemplate t;
+  test_PolyTemplate::Solve(t, "3.4.3.4");
+  // Cuboctahedron: edge equal to the circumradius; triangle-square dihedral
+  // acos(-1/sqrt3); face planes at sqrt(2/3) and sqrt(1/2).
+  EXPECT_NEAR(t.mEdgeLength, 1.0, 1e-9);
+  EXPECT_NEAR(t.mMidRadius, std::sqrt(3.0) / 2.0, 1e-9);
+  const corvia::TemplatePolygon* p = t.GetHead();
+  for (int i = 0; i < 4; ++i, p = p->mNext) {
+    EXPECT_NEAR(p->mDihedralAngle, std::acos(-1.0 / std::sqrt(3.0)), 1e-7);
+    EXPECT_GT(p->mHeight, 0.0);
+    EXPECT_NEAR(p->mHeight, p->mSides == 3 ? std::sqrt(2.0 / 3.0) : std::sqrt(0.5), 1e-9);
+  }
+  // Like polygons share a colour: triangles red, squares yellow.
+  float red[3], yellow[3];
+  corvia::RainbowColor(0, red);
+  corvia::RainbowColor(1, yellow);
+  p = t.GetHead();
+  for (int i = 0; i < 4; ++i, p = p->mNext) {
+    EXPECT_FLOAT_EQ(p->mColor[0], p->mSides == 3 ? red[0] : yellow[0]);
+    EXPECT_FLOAT_EQ(p->mColor[1], p->mSides == 3 ? red[1] : yellow[1]);
+  }
+
+  // 9.4.4: the prism on a nonagon. Base circumradius a with a^2 + e^2/4 = 1 and
+  // e = 2 a sin(pi/9).
+  test_PolyTemplate::Solve(t, "9.4.4");
+  const double s = std::sin(M_PI / 9.0);
+  const double a = 1.0 / std::sqrt(1.0 + s * s);
+  EXPECT_NEAR(t.mEdgeLength, 2.0 * a * s, 1e-9);
+  p = t.GetHead();
+  EXPECT_NEAR(p->mHeight, std::sqrt(1.0 - a * a), 1e-9);
+  EXPECT_NEAR(p->mDihedralAngle, M_PI / 2.0, 1e-7);
+  const auto readings = test_PolyTemplate::Readings(t);
+  EXPECT_TRUE(readings.count("9.4.4"));
+  EXPECT_TRUE(readings.count("4.4.9"));
+  EXPECT_TRUE(readings.count("4.9.4"));
+}
+
+TEST(PolyTemplateTest, RotatedAndReversedRingsAreTheSame) {
+  corvia::PolyTemplate a, b;
+  test_PolyTemplate::Solve(a, "3.4.3.4");
+  test_PolyTemplate::Solve(b, "4.3.4.3");
+  EXPECT_EQ(test_PolyTemplate::Readings(a), test_PolyTemplate::Readings(b));
+  EXPECT_TRUE(test_PolyTemplate::Readings(a).count("4.3.4.3"));
+  // Equivalent positions share identity bits; the ring reads the same backwards.
+  EXPECT_EQ(a.GetHead()->mId, a.GetHead()->mNext->mNext->mId);
+  EXPECT_NE(a.GetHead()->mId, a.GetHead()->mNext->mId);
+  EXPECT_EQ(a.mPrevToTry, nullptr);
+  EXPECT_TRUE(a.mHalfTurnMatch == 0 || a.mHalfTurnMatch == 1);
+
+  // 4.6.8 read backwards is no rotation of itself: the backward list holds it.
+  corvia::PolyTemplate c, d;
+  test_PolyTemplate::Solve(c, "4.6.8");
+  test_PolyTemplate::Solve(d, "6.4.8");
+  EXPECT_NE(c.mPrevToTry, nullptr);
+  EXPECT_EQ(test_PolyTemplate::Readings(c), test_PolyTemplate::Readings(d));
+}
+
+TEST(PolyTemplateTest, StarConfigurationsAndFormatting) {
+  corvia::PolyTemplate t;
+  test_PolyTemplate::Solve(t, "3.5/2.3.5/2");
+  EXPECT_NEAR(test_PolyTemplate::SumProjected(t), 2.0 * M_PI, 1e-6);
+  EXPECT_EQ(corvia::PolyTemplate::FormatVertexConfiguration(&t), "3.5/2.3.5/2");
+
+  test_PolyTemplate::Solve(t, "(5/2.5/2.5/2.5/2.5/2)/2");
+  EXPECT_EQ(t.mWraps, 2);
+  EXPECT_NEAR(test_PolyTemplate::SumProjected(t), 4.0 * M_PI, 1e-6);
+  EXPECT_EQ(corvia::PolyTemplate::FormatVertexConfiguration(&t), "(5/2.5/2.5/2.5/2.5/2)/2");
+  // Small stellated dodecahedron: edge over circumradius is 2 / sqrt(phi sqrt 5)...
+  // worked through the pentagram's circumradius: the vertex figure is a pentagram.
+  EXPECT_GT(t.mEdgeLength, 1.0);
+
+  char small[8];
+  corvia::PolyTemplate::FormatVertexConfiguration(&t, small, sizeof small, nullptr, false);
+  EXPECT_EQ(std::string(small), "(5/2.5/");
+  EXPECT_EQ(corvia::PolyTemplate::FormatVertexConfiguration(nullptr), "Not-uniform");
+
+  // Braces and commas read like parentheses and full stops.
+  corvia::PolyTemplate u;
+  test_PolyTemplate::Solve(u, "{3, 3 ,3,3 . 3}");
+  EXPECT_NEAR(u.mEdgeLength, 4.0 / std::sqrt(10.0 + 2.0 * std::sqrt(5.0)), 1e-9);
+}
+
+TEST(PolyTemplateTest, ParseErrorsGiveTheirMessages) {
+  using test_PolyTemplate::ErrorOf;
+  using test_PolyTemplate::Quoted;
+  EXPECT_EQ(ErrorOf("2.3.3"), Quoted("2.3.3", "Polygons must have at least three sides."));
+  EXPECT_EQ(ErrorOf("3.3"), Quoted("3.3", "Must have at least three faces at a vertex."));
+  EXPECT_EQ(ErrorOf("6.6.6"), Quoted("6.6.6", "Faces at vertex lie in plane."));
+  EXPECT_EQ(ErrorOf("6.6.6.6"), Quoted("6.6.6.6", "Faces can't connect around vertex."));
+  EXPECT_EQ(ErrorOf("6/4.3.3"),
+            Quoted("6/4.3.3", "Number of sides (6) and number of wraps (4) may not have a common factor (2)."));
+  EXPECT_EQ(ErrorOf("(3.3.3"), Quoted("(3.3.3", "Missing closing parenthesis."));
+  EXPECT_EQ(ErrorOf("3;3;3"), Quoted("3;3;3", "Expected ',' or '.', got ';'."));
+  EXPECT_EQ(ErrorOf("3.3.3.3.3 xyz"), Quoted("3.3.3.3.3 xyz", "Expected ',' or '.', got 'x'."));
+  EXPECT_EQ(ErrorOf("3.5/.3"), Quoted("3.5/.3", "Expected a number after '/'."));
+  EXPECT_EQ(ErrorOf("(3.3.3)/"), Quoted("(3.3.3)/", "Expected a number after '/'."));
+  EXPECT_EQ(ErrorOf("3.5/5.3"), Quoted("3.5/5.3", "Number of wraps may not be >= number of sides."));
+  EXPECT_EQ(ErrorOf("3.3."), Quoted("3.3.", "Expected a number at end."));
+  EXPECT_EQ(ErrorOf("3.x.3"), Quoted("3.x.3", "Expected a number at 'x.3'."));
+  EXPECT_EQ(ErrorOf("3.5/2.5/3"),
+            Quoted("3.5/2.5/3", "Face 5/2 may not be followed by matching retrograde face 5/3."));
+  // The check closes the ring: from the last polygon to the first.
+  EXPECT_EQ(ErrorOf("5/3.3.5/2"),
+            Quoted("5/3.3.5/2", "Face 5/2 may not be followed by matching retrograde face 5/3."));
+  EXPECT_EQ(ErrorOf("3.4.5.3/2.4/3.5/4"),
+            Quoted("3.4.5.3/2.4/3.5/4", "Can't solve for ambiguous vertex height of valence > 4."));
+
+  // Nothing is shown without the flag; the result is false all the same.
+  corvia::PolyTemplate quiet;
+  corvia::testing::Platform().messages.Clear();
+  EXPECT_FALSE(quiet.Parse("3.3", false));
+  EXPECT_FALSE(quiet.Parse(nullptr, true));
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+}
+
+TEST(PolyTemplateTest, TrailingTextAfterBracketWarnsAndSolves) {
+  corvia::PolyTemplate t;
+  test_PolyTemplate::Solve(t, "(3.3.3.3.3) xyz");
+  const auto warnings = test_PolyTemplate::Boxes("Warning");
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_EQ(warnings[0], "\"(3.3.3.3.3) xyz\" - Ignoring trailing characters: 'xyz'.");
+  EXPECT_NEAR(t.mEdgeLength, 4.0 / std::sqrt(10.0 + 2.0 * std::sqrt(5.0)), 1e-9);
+  corvia::testing::Platform().messages.Clear();
+}
+
+TEST(PolyTemplateTest, UnboundedInputsAreRefused) {
+  using test_PolyTemplate::ErrorOf;
+  using test_PolyTemplate::Quoted;
+  // No winding round the vertex leaves nothing to close.
+  EXPECT_EQ(ErrorOf("(3.3.3)/0"), Quoted("(3.3.3)/0", "Number of wraps round the vertex must be at least 1."));
+  // Digit runs that would overflow are held at the bound.
+  EXPECT_EQ(ErrorOf("99999999999999999999999.3.3"),
+            Quoted("99999999999999999999999.3.3", "Polygons may not have more than 100000 sides."));
+  EXPECT_EQ(ErrorOf("5/99999999999999999999.3.3"),
+            Quoted("5/99999999999999999999.3.3", "Number of wraps may not be >= number of sides."));
+  // More polygons than identity bits.
+  std::string many = "3";
+  for (int i = 0; i < 40; ++i) many += ".3";
+  EXPECT_EQ(ErrorOf(many.c_str()), Quoted(many.c_str(), "May not have more than 32 faces at a vertex."));
+  // A long ring within the bounds formats completely.
+  corvia::PolyTemplate t;
+  test_PolyTemplate::Solve(t, "99991.4.4");
+  EXPECT_EQ(corvia::PolyTemplate::FormatVertexConfiguration(&t), "99991.4.4");
+}

@@ -1,0 +1,18 @@
+#include <gtest/gtest.h>
+
+#include "core/Folders.h"
+#include "files/ImageFormats.h"
+
+namespace test_ImageFormats {
+
+TEST(ImageFormats, KnowsCommonFormatsAndRefusesOthers) {
+  corvia::InstallImageFormatTest();
+  EXPECT_TRUE(corvia::ImageFormatSupported(".png", 5));
+  EXPECT_TRUE(corvia::ImageFormatSupported(".jpg", 9));
+  EXPECT_TRUE(corvia::ImageFormatSupported(".BMP", 5));
+  EXPECT_FALSE(corvia::ImageFormatSupported(".corv", 5));
+  EXPECT_FALSE(corvia::ImageFormatSupported("", 5));
+  EXPECT_FALSE(corvia::ImageFormatSupported(".png", 0));
+}
+
+}  // namespace test_ImageFormats

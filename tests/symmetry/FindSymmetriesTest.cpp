@@ -1,0 +1,451 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/VectorMath.h"
+#include "symmetry/FindSymmetries.h"
+#include "symmetry/RotationAxes.h"
+#include "symmetry/SimplePoly.h"
+#include "symmetry/SymGroup.h"
+#include "symmetry/SymGroupNames.h"
+#include "symmetry/SymOperations.h"
+#include "tests/symmetry/FindSymmetriesModels.h"
+#include "tests/support/TestSupport.h"
+
+namespace corvia::symtest {
+namespace {
+
+constexpr double kTol = 1e-6;
+
+std::vector<Point> Tetrahedron() { return {{1, 1, 1}, {1, -1, -1}, {-1, 1, -1}, {-1, -1, 1}}; }
+std::vector<Point> Cube() {
+  std::vector<Point> p;
+  AddSigns(p, {1, 1, 1});
+  return p;
+}
+std::vector<Point> Octahedron() {
+  std::vector<Point> p;
+  AddCyclicSigns(p, {1, 0, 0});
+  return p;
+}
+std::vector<Point> Icosahedron() {
+  std::vector<Point> p;
+  AddCyclicSigns(p, {0, 1, Golden()});
+  return p;
+}
+std::vector<Point> Dodecahedron() {
+  std::vector<Point> p = Cube();
+  AddCyclicSigns(p, {0, 1 / Golden(), Golden()});
+  return p;
+}
+std::vector<Point> Pyritohedron() {
+  std::vector<Point> p = Cube();
+  AddCyclicSigns(p, {0, 1.5, 0.75});
+  return p;
+}
+std::vector<Point> SnubCube() {
+  const double t = 1.83928675521416113;  // the tribonacci constant
+  const double base[3] = {1, 1 / t, t};
+  const int perms[6][3] = {{0, 1, 2}, {1, 2, 0}, {2, 0, 1}, {1, 0, 2}, {0, 2, 1}, {2, 1, 0}};
+  std::vector<Point> p;
+  for (int k = 0; k < 6; ++k) {
+    const bool even = k < 3;
+    for (int s = 0; s < 8; ++s) {
+      const int plus = 3 - __builtin_popcount(static_cast<unsigned>(s));
+      if ((plus % 2 == 0) != even) continue;
+      Point q;
+      for (int j = 0; j < 3; ++j) q[static_cast<size_t>(j)] = base[perms[k][j]] * ((s >> j) & 1 ? -1 : 1);
+      p.push_back(q);
+    }
+  }
+  return p;
+}
+std::vector<Point> TwistedPrism() {
+  std::vector<Point> p;
+  AddRing(p, 3, 0.8, 1, 0);
+  AddRing(p, 3, -0.8, 1, 0.35);
+  return p;
+}
+std::vector<Point> SquareAntiprism() {
+  std::vector<Point> p;
+  AddRing(p, 4, 0.6, 1, 0);
+  AddRing(p, 4, -0.6, 1, M_PI / 4);
+  return p;
+}
+std::vector<Point> HexagonalPrism() {
+  std::vector<Point> p;
+  AddRing(p, 6, 0.7, 1, 0);
+  AddRing(p, 6, -0.7, 1, 0);
+  return p;
+}
+std::vector<Point> PentagonalPyramid() {
+  std::vector<Point> p;
+  AddRing(p, 5, 0, 1, 0);
+  p.push_back({0, 0.9, 0});
+  return p;
+}
+std::vector<Point> Box() {
+  std::vector<Point> p;
+  AddSigns(p, {1, 2, 3});
+  return p;
+}
+std::vector<Point> MirrorOnly() {
+  std::vector<Point> p = {{1.0, 0.2, 0.5}, {-0.7, 0.9, 0.4}, {0.1, -1.1, 0.6}, {-0.4, -0.3, 1.2}};
+  const size_t n = p.size();
+  for (size_t i = 0; i < n; ++i) p.push_back({p[i][0], p[i][1], -p[i][2]});
+  p.push_back({0.5, 0.8, 0});
+  p.push_back({-1.2, -0.5, 0});
+  return p;
+}
+std::vector<Point> InversionOnly() {
+  std::vector<Point> p = {{1, 0.2, 0.3}, {0.1, 1.3, -0.2}, {0.4, -0.5, 1.1}, {-0.8, 0.6, 0.7}};
+  const size_t n = p.size();
+  for (size_t i = 0; i < n; ++i) p.push_back({-p[i][0], -p[i][1], -p[i][2]});
+  return p;
+}
+std::vector<Point> Irregular() {
+  return {{1, 0.1, 0.2}, {-0.9, 0.3, 0.1}, {0.2, 1.2, -0.3}, {0.1, -0.8, 0.4}, {0.3, 0.2, 1.1}, {-0.2, -0.1, -1.3}};
+}
+
+struct Case {
+  const char* label;
+  std::vector<Point> (*points)();
+  const char* schoenflies;
+  const char* orbifold;
+  const char* coxeter;
+  const char* name;
+};
+
+const Case kCases[] = {
+    {"tetrahedron", Tetrahedron, "Td", "*332", "[3,3]", "Tetrahedral"},
+    {"cube", Cube, "Oh", "*432", "[4,3]", "Octahedral"},
+    {"octahedron", Octahedron, "Oh", "*432", "[4,3]", "Octahedral"},
+    {"dodecahedron", Dodecahedron, "Ih", "*532", "[5,3]", "Icosahedral"},
+    {"icosahedron", Icosahedron, "Ih", "*532", "[5,3]", "Icosahedral"},
+    {"pyritohedron", Pyritohedron, "Th", "3*2", "[4,3+]", "Tetrahedral"},
+    {"snub cube", SnubCube, "O", "432", "[4,3]+", "Octahedral"},
+    {"twisted prism", TwistedPrism, "D3", nullptr, "[2,3]+", "3-fold Dihedral"},
+    {"square antiprism", SquareAntiprism, "D4d", "2*4", "[2+,8]", "4-fold Dihedral"},
+    {"hexagonal prism", HexagonalPrism, "D6h", nullptr, "[2,6]", "6-fold Dihedral"},
+    {"pentagonal pyramid", PentagonalPyramid, "C5v", nullptr, "[1,5]", "5-fold Pyramidal"},
+    {"box", Box, "D2h", nullptr, "[2,2]", "2-fold Dihedral"},
+    {"mirror only", MirrorOnly, "Cs", "1*", "[ ]", "No Symmetry"},
+    {"inversion only", InversionOnly, "Ci", "1x", "[2+,2+]", "No Symmetry"},
+    {"irregular", Irregular, "C1", "11", "[ ]+", "No Symmetry"},
+};
+
+int32_t FoldOf(const SymGroup& g) {
+  return (g.type == kSymGroupDihedral || g.type == kSymGroupPyramidal) ? g.axisTypes[0].fold : 1;
+}
+
+std::vector<Point> LivePositions(const SimplePoly& poly) {
+  std::vector<Point> out;
+  for (int i = 0; i < poly.NumVerts(); ++i) {
+    const SimpleVert& v = poly.VertAt(i);
+    if (!v.IsTemp()) out.push_back({v.pos[0], v.pos[1], v.pos[2]});
+  }
+  return out;
+}
+
+bool HasPoint(const std::vector<Point>& set, const double* p) {
+  for (const Point& q : set) {
+    if (NearlyEqual(q.data(), p, kTol)) return true;
+  }
+  return false;
+}
+
+// Every operation of the group, built afresh in its standard orientation, maps the
+// model's vertices onto vertices: the model lies in the standard orientation.
+void ExpectStandardOrientation(const SimplePoly& poly, const SymGroup& found, const char* label) {
+  std::unique_ptr<SymGroup> standard = CreateSymGroup(found.type, FoldOf(found));
+  standard->SetReflectionType(found.reflectionType);
+  const std::vector<Point> pts = LivePositions(poly);
+  SymOperationIterator it;
+  double m[9];
+  int ops = 0;
+  while (GetNextSymmetryOperation(standard.get(), it, false, m, true)) {
+    ++ops;
+    for (const Point& p : pts) {
+      double q[3];
+      MatrixTimesVector(m, q, p.data());
+      ASSERT_TRUE(HasPoint(pts, q)) << label << ": operation " << ops << " moves a vertex off the model";
+    }
+  }
+}
+
+std::map<int32_t, int> VertTypeSizes(const SimplePoly& poly) {
+  std::map<int32_t, int> sizes;
+  for (int i = 0; i < poly.NumVerts(); ++i) {
+    if (!poly.VertAt(i).IsTemp()) ++sizes[poly.VertAt(i).typeId];
+  }
+  return sizes;
+}
+
+std::map<int32_t, int> FaceTypeSizes(const SimplePoly& poly) {
+  std::map<int32_t, int> sizes;
+  for (int i = 0; i < poly.NumFaces(); ++i) {
+    if (!poly.FaceAt(i).IsTemp()) ++sizes[poly.FaceAt(i).typeId];
+  }
+  return sizes;
+}
+
+std::vector<int> SortedSizes(const std::map<int32_t, int>& sizes) {
+  std::vector<int> out;
+  for (const auto& [type, n] : sizes) out.push_back(n);
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+// A fixed rotation (from a unit quaternion), a scale and a shift.
+std::vector<Point> Transformed(const std::vector<Point>& pts, double scale, const Point& shift) {
+  double q[4] = {0.8, 0.3, -0.4, 0.33};
+  const double len = std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2] + q[3] * q[3]);
+  for (double& c : q) c /= len;
+  const double w = q[0], x = q[1], y = q[2], z = q[3];
+  const double m[9] = {1 - 2 * (y * y + z * z), 2 * (x * y + w * z),     2 * (x * z - w * y),
+                       2 * (x * y - w * z),     1 - 2 * (x * x + z * z), 2 * (y * z + w * x),
+                       2 * (x * z + w * y),     2 * (y * z - w * x),     1 - 2 * (x * x + y * y)};
+  std::vector<Point> out;
+  for (const Point& p : pts) {
+    double r[3];
+    MatrixTimesVector(m, r, p.data());
+    out.push_back({r[0] * scale + shift[0], r[1] * scale + shift[1], r[2] * scale + shift[2]});
+  }
+  return out;
+}
+
+double MaxRadius(const SimplePoly& poly) {
+  double r = 0;
+  for (const Point& p : LivePositions(poly)) r = std::max(r, std::sqrt(Dot(p.data(), p.data())));
+  return r;
+}
+
+void Mean(const SimplePoly& poly, double* out) {
+  out[0] = out[1] = out[2] = 0;
+  const std::vector<Point> pts = LivePositions(poly);
+  for (const Point& p : pts) AddTo(out, p.data());
+  Divide(out, out, static_cast<double>(pts.size()));
+}
+
+TEST(FindSymmetriesTest, NamesTheGroupOfEachModelInEveryNotation) {
+  for (const Case& c : kCases) {
+    auto poly = MakeHullModel(c.points());
+    bool hasReflection = true;
+    std::unique_ptr<SymGroup> group = FindSymmetries(*poly, hasReflection);
+    ASSERT_NE(group, nullptr) << c.label;
+    EXPECT_STREQ(SymGroup::GetSchoenflies(group.get()), c.schoenflies) << c.label;
+    if (c.orbifold) {
+      EXPECT_STREQ(SymGroup::GetOrbifold(group.get()), c.orbifold) << c.label;
+    }
+    EXPECT_STREQ(SymGroup::GetCoxeter(group.get()), c.coxeter) << c.label;
+    EXPECT_STREQ(SymGroup::GetName(group.get()), c.name) << c.label;
+    EXPECT_EQ(hasReflection, group->reflectionType != kReflectionChiral) << c.label;
+    ExpectStandardOrientation(*poly, *group, c.label);
+  }
+}
+
+TEST(FindSymmetriesTest, TurnedAndShiftedModelIsNormalisedToTheSameResult) {
+  for (const Case& c : kCases) {
+    auto plain = MakeHullModel(c.points());
+    bool refl = false;
+    std::unique_ptr<SymGroup> g0 = FindSymmetries(*plain, refl);
+    auto moved = MakeHullModel(Transformed(c.points(), 3.7, {0.4, -2.0, 1.5}));
+    std::unique_ptr<SymGroup> g1 = FindSymmetries(*moved, refl);
+    ASSERT_NE(g1, nullptr) << c.label;
+    EXPECT_STREQ(SymGroup::GetSchoenflies(g1.get()), SymGroup::GetSchoenflies(g0.get())) << c.label;
+    EXPECT_NEAR(MaxRadius(*moved), 1.0, 1e-9) << c.label;
+    double mean[3];
+    Mean(*moved, mean);
+    EXPECT_NEAR(std::sqrt(Dot(mean, mean)), 0.0, 1e-9) << c.label;
+    ExpectStandardOrientation(*moved, *g1, c.label);
+    if (g1->type <= kSymGroupTetrahedral && std::string(c.label) != "tetrahedron") {
+      // Polyhedral groups fix the orientation up to the group: one vertex set.
+      const std::vector<Point> a = LivePositions(*plain);
+      for (const Point& p : LivePositions(*moved)) EXPECT_TRUE(HasPoint(a, p.data())) << c.label;
+    }
+  }
+}
+
+TEST(FindSymmetriesTest, KeepFlagsLeaveTheModelAsAsked) {
+  const std::vector<Point> pts = Transformed(Cube(), 3.0, {0, 0, 0});
+  {
+    auto poly = MakeHullModel(pts);
+    poly->flags |= kSimpleKeepOrientation;
+    bool refl = false;
+    std::unique_ptr<SymGroup> g = FindSymmetries(*poly, refl);
+    ASSERT_NE(g, nullptr);
+    EXPECT_STREQ(SymGroup::GetSchoenflies(g.get()), "Oh");
+    const std::vector<Point> after = LivePositions(*poly);
+    for (size_t i = 0; i < pts.size(); ++i) {
+      double expected[3];
+      Divide(expected, pts[i].data(), 3.0 * std::sqrt(3.0));
+      EXPECT_TRUE(NearlyEqual(after[i].data(), expected, 1e-9));
+    }
+    // The group was turned onto the model: its 4-fold axes are face normals.
+    const double* axis = g->axisTypes[0].axes[0].direction;
+    bool alongFace = false;
+    for (int f = 0; f < poly->NumFaces(); ++f) {
+      if (AreParallel(poly->FaceAt(f).normal, axis, 1e-6)) alongFace = true;
+    }
+    EXPECT_TRUE(alongFace);
+  }
+  {
+    auto poly = MakeHullModel(Transformed(Cube(), 3.0, {0, 0, 0}));
+    poly->flags |= kSimpleKeepSize;
+    bool refl = false;
+    std::unique_ptr<SymGroup> g = FindSymmetries(*poly, refl);
+    ASSERT_NE(g, nullptr);
+    EXPECT_NEAR(MaxRadius(*poly), 3.0 * std::sqrt(3.0), 1e-9);
+    EXPECT_STREQ(SymGroup::GetSchoenflies(g.get()), "Oh");
+  }
+  {
+    auto poly = MakeHullModel(Transformed(Cube(), 1.0, {5, 0, 0}));
+    poly->flags |= kSimpleKeepCentre | kSimpleKeepOrientation;
+    bool refl = false;
+    std::unique_ptr<SymGroup> g = FindSymmetries(*poly, refl);
+    ASSERT_NE(g, nullptr);
+    double mean[3];
+    Mean(*poly, mean);
+    EXPECT_GT(mean[0], 0.5);
+  }
+  {
+    std::vector<Point> big;
+    AddSigns(big, {2 / std::sqrt(3.0), 2 / std::sqrt(3.0), 2 / std::sqrt(3.0)});
+    auto poly = MakeHullModel(big);
+    poly->flags |= kSimpleKeepLengthUnits;
+    poly->scale = 1.5;
+    bool refl = false;
+    std::unique_ptr<SymGroup> g = FindSymmetries(*poly, refl);
+    ASSERT_NE(g, nullptr);
+    EXPECT_NEAR(MaxRadius(*poly), 1.0, 1e-9);
+    EXPECT_NEAR(poly->scale, 3.0, 1e-9);
+  }
+}
+
+// Types are the orbits under the group's rotations: the pyritohedron's cube
+// corners and the box's corners fall into two tetrahedral sets of four.
+TEST(FindSymmetriesTest, ElementTypesAreTheOrbitsOfTheRotations) {
+  struct Orbits {
+    std::vector<Point> (*points)();
+    std::vector<int> verts;
+    std::vector<int> faces;
+  };
+  const Orbits cases[] = {
+      {Cube, {8}, {6}},
+      {Icosahedron, {12}, {20}},
+      {Dodecahedron, {20}, {12}},
+      {SnubCube, {24}, {6, 8, 24}},
+      {Pyritohedron, {4, 4, 12}, {12}},
+      {HexagonalPrism, {12}, {2, 6}},
+      {SquareAntiprism, {8}, {2, 8}},
+      {PentagonalPyramid, {1, 5}, {1, 5}},
+      {TwistedPrism, {6}, {2, 6}},
+      {Box, {4, 4}, {2, 2, 2}},
+  };
+  for (const Orbits& c : cases) {
+    auto poly = MakeHullModel(c.points());
+    bool refl = false;
+    std::unique_ptr<SymGroup> g = FindSymmetries(*poly, refl);
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(SortedSizes(VertTypeSizes(*poly)), c.verts) << SymGroup::GetSchoenflies(g.get());
+    EXPECT_EQ(SortedSizes(FaceTypeSizes(*poly)), c.faces) << SymGroup::GetSchoenflies(g.get());
+    // Each type is one ring through all its members.
+    for (int i = 0; i < poly->NumVerts(); ++i) {
+      const SimpleVert& v = poly->VertAt(i);
+      EXPECT_EQ(poly->VertAt(v.nextOfType).typeId, v.typeId);
+    }
+  }
+}
+
+TEST(FindSymmetriesTest, SameInputGivesTheSameOrientationAndTypes) {
+  for (auto points : {SnubCube, PentagonalPyramid, MirrorOnly, Irregular}) {
+    auto a = MakeHullModel(Transformed(points(), 2.0, {0.1, 0.2, 0.3}));
+    auto b = MakeHullModel(Transformed(points(), 2.0, {0.1, 0.2, 0.3}));
+    bool refl = false;
+    std::unique_ptr<SymGroup> ga = FindSymmetries(*a, refl);
+    std::unique_ptr<SymGroup> gb = FindSymmetries(*b, refl);
+    ASSERT_NE(ga, nullptr);
+    ASSERT_NE(gb, nullptr);
+    for (int i = 0; i < a->NumVerts(); ++i) {
+      EXPECT_TRUE(PointsEqual(a->VertAt(i).pos, b->VertAt(i).pos));
+      EXPECT_EQ(a->VertAt(i).typeId, b->VertAt(i).typeId);
+    }
+    for (int i = 0; i < a->NumFaces(); ++i) EXPECT_EQ(a->FaceAt(i).typeId, b->FaceAt(i).typeId);
+  }
+}
+
+TEST(FindSymmetriesTest, ModelWithoutSymmetryRestsOnItsLargestFace) {
+  auto poly = MakeHullModel(Transformed(Irregular(), 1.0, {0, 0, 0}));
+  bool refl = true;
+  std::unique_ptr<SymGroup> g = FindSymmetries(*poly, refl);
+  ASSERT_NE(g, nullptr);
+  EXPECT_FALSE(refl);
+  double best = -1, down = 0;
+  for (int f = 0; f < poly->NumFaces(); ++f) {
+    double area[3];
+    poly->FaceAt(f).AreaVector(area);
+    if (Dot(area, area) > best) {
+      best = Dot(area, area);
+      down = poly->FaceAt(f).normal[1];
+    }
+  }
+  EXPECT_NEAR(down, -1.0, 1e-9);
+}
+
+TEST(FindSymmetriesTest, FlatOrTinyModelCannotBeAnalysed) {
+  auto flat = MakeModel({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {{0, 1, 2, 3}, {3, 2, 1, 0}});
+  bool refl = true;
+  EXPECT_EQ(FindSymmetries(*flat, refl), nullptr);
+  EXPECT_FALSE(refl);
+}
+
+TEST(FindSymmetriesTest, DoubledCubeFacesSplitIntoTwoTypesByColour) {
+  const std::vector<Point> pts = Cube();
+  FaceList faces = BruteHullFaces(pts);
+  const size_t n = faces.size();
+  for (size_t i = 0; i < n; ++i) faces.push_back(faces[i]);
+  auto poly = MakeModel(pts, faces);
+  for (size_t i = 0; i < faces.size(); ++i) poly->FaceAt(static_cast<int>(i)).color = i < n ? 0x0000FF : 0x00FF00;
+  bool refl = false;
+  std::unique_ptr<SymGroup> g = FindSymmetries(*poly, refl);
+  ASSERT_NE(g, nullptr);
+  EXPECT_STREQ(SymGroup::GetSchoenflies(g.get()), "Oh");
+  EXPECT_EQ(SortedSizes(FaceTypeSizes(*poly)), (std::vector<int>{6, 6}));
+  for (int i = 0; i < poly->NumFaces(); ++i) {
+    const SimpleFace& f = poly->FaceAt(i);
+    EXPECT_EQ(poly->FaceAt(f.nextOfType).color, f.color);
+  }
+}
+
+TEST(FindSymmetriesTest, MemberFormHandsOverTheGroup) {
+  auto poly = MakeHullModel(Octahedron());
+  bool refl = false;
+  std::unique_ptr<SymGroup> g(poly->FindSymmetries(refl));
+  ASSERT_NE(g, nullptr);
+  EXPECT_EQ(g->type, kSymGroupOctahedral);
+  EXPECT_TRUE(refl);
+}
+
+// Positions on both sides of a grid-cell boundary, within the tolerance of each
+// other, are found from either side.
+TEST(FindSymmetriesTest, VertexLookupSearchesTheWholeToleranceWindow) {
+  const double edge = 1e-5 * 7;
+  auto poly = MakeModel({{edge - 4e-8, 0.5, 0.5}, {edge + 4e-8 + 1e-9, 0.5, 0.5}, {0.9, 0.1, -0.3}}, {});
+  const VertexLocator locator(*poly);
+  const double below[3] = {edge - 5e-8, 0.5, 0.5};
+  const double above[3] = {edge + 5e-8, 0.5, 0.5};
+  EXPECT_EQ(locator.FindFirst(below, 0), 0);
+  EXPECT_EQ(locator.FindFirst(above, 0), 0);
+  poly->VertAt(0).flags |= kSimpleDone;
+  EXPECT_EQ(locator.FindFirst(below, kSimpleDone), 1);
+  const double away[3] = {edge + 3e-7, 0.5, 0.5};
+  EXPECT_EQ(locator.FindFirst(away, 0), -1);
+}
+
+}  // namespace
+}  // namespace corvia::symtest

@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+
+#include "symmetry/SimplePoly.h"
+#include "symmetry/SymGroup.h"
+#include "tests/support/TestSupport.h"
+
+namespace corvia {
+namespace {
+
+TEST(SimplePolyRecords, DefaultsOfNewRecords) {
+  SimplePoly poly(2, 2);
+  const SimpleFace& f = poly.FaceAt(1);
+  EXPECT_FALSE(f.HasNormal());
+  EXPECT_EQ(f.flags, kSimpleIsFace);
+  EXPECT_EQ(f.color, kSimpleFaceColor);
+  EXPECT_EQ(f.nextOfType, 1);
+  EXPECT_EQ(poly.VertAt(1).coinc, 1);
+  EXPECT_EQ(poly.VertAt(0).typeId, -1);
+  poly.FaceAt(0).SetNumVerts(0);
+  EXPECT_TRUE(poly.flags & kSimpleHasPlaneFaces);
+}
+
+TEST(SimplePolyRecords, FindOrCreateVertMergesWithinTolerance) {
+  SimplePoly poly(4, 0);
+  int used = 0;
+  const double p[3] = {1, 2, 3};
+  SimpleVert* a = poly.FindOrCreateVert(p, used);
+  const double near[3] = {1 + 1e-7, 2 - 1e-7, 3};
+  EXPECT_EQ(poly.FindOrCreateVert(near, used), a);
+  const double far[3] = {1 + 2e-7, 2, 3};
+  EXPECT_NE(poly.FindOrCreateVert(far, used), a);
+  // An infinite vertex is a direction: never the same as a point.
+  SimpleVert* inf = poly.FindOrCreateVert(p, used, true);
+  EXPECT_NE(inf->GetIndex(), 0);
+  EXPECT_TRUE(inf->IsInfinite());
+  EXPECT_EQ(poly.FindOrCreateVert(p, used, true), inf);
+  EXPECT_EQ(used, 3);
+}
+
+TEST(SimplePolyRecords, FullModelWithoutGrowthGivesNullNotACrash) {
+  testing::ExpectInternalErrors();
+  SimplePoly poly(1, 0);
+  int used = 0;
+  const double p[3] = {0, 0, 0}, q[3] = {1, 0, 0};
+  ASSERT_NE(poly.FindOrCreateVert(p, used), nullptr);
+  EXPECT_EQ(poly.FindOrCreateVert(q, used), nullptr);
+  EXPECT_EQ(used, 1);
+  EXPECT_EQ(poly.GetVert(-1), nullptr);
+  EXPECT_EQ(poly.GetFace(0), nullptr);
+}
+
+// Many additions in random order, most of them repeats within the tolerance: every
+// distinct point is one vertex, whatever the growth of the array did meanwhile.
+TEST(SimplePolyRecords, HundredThousandAdditionsMergeAfterGrowth) {
+  SimplePoly poly;
+  poly.flags |= kSimpleGrowable;
+  constexpr int kDistinct = 20000;
+  constexpr int kAdds = 100000;
+  std::mt19937 rng(12345);
+  std::uniform_real_distribution<double> coord(-1.0, 1.0);
+  std::vector<std::array<double, 3>> points(kDistinct);
+  for (auto& p : points) {
+    for (double& c : p) c = std::round(coord(rng) * 1e4) * 1e-4;  // at least 1e-4 apart
+  }
+  std::sort(points.begin(), points.end());
+  points.erase(std::unique(points.begin(), points.end()), points.end());
+  std::uniform_int_distribution<size_t> pick(0, points.size() - 1);
+  std::uniform_real_distribution<double> jitter(-0.9e-7, 0.9e-7);
+  std::vector<int> index(points.size(), -1);
+  int used = 0;
+  for (int i = 0; i < kAdds; ++i) {
+    const size_t k = i < static_cast<int>(points.size()) ? points.size() - 1 - static_cast<size_t>(i) : pick(rng);
+    // A repeat lies within the tolerance of the first point in every coordinate.
+    double p[3];
+    for (int c = 0; c < 3; ++c) p[c] = points[k][static_cast<size_t>(c)] + (index[k] >= 0 ? jitter(rng) * 0.5 : 0.0);
+    SimpleVert* v = poly.FindOrCreateVert(p, used);
+    ASSERT_NE(v, nullptr);
+    if (index[k] < 0) {
+      index[k] = v->GetIndex();
+    } else {
+      ASSERT_EQ(v->GetIndex(), index[k]) << "addition " << i;
+    }
+  }
+  EXPECT_EQ(used, static_cast<int>(points.size()));
+  EXPECT_EQ(poly.NumVerts(), used);
+}
+
+// Points near a cell or tree boundary must still be found (a plain tolerant tree
+// misses the second one here).
+TEST(SimplePolyRecords, NearBoundaryPointIsFound) {
+  SimplePoly poly(3, 0);
+  int used = 0;
+  const double a[3] = {1.5e-7, 0, 0}, w[3] = {0, 5, 0}, q[3] = {0.9e-7, 5, 0};
+  poly.FindOrCreateVert(a, used);
+  SimpleVert* vw = poly.FindOrCreateVert(w, used);
+  const int wi = vw->GetIndex();
+  EXPECT_EQ(poly.FindOrCreateVert(q, used)->GetIndex(), wi);
+}
+
+TEST(SimplePolyRecords, GrowthKeepsEverything) {
+  SimplePoly poly(10, 2);
+  poly.flags |= kSimpleGrowable;
+  int used = 0;
+  for (int i = 0; i < 10; ++i) {
+    const double p[3] = {double(i), 0, 0};
+    poly.FindOrCreateVert(p, used);
+  }
+  poly.VertAt(3).SetLabel("three");
+  poly.VertAt(3).alpha = 0.5f;
+  poly.FaceAt(0).SetNumVerts(3);
+  for (int k = 0; k < 3; ++k) poly.FaceAt(0).SetVertIndex(k, k + 4);
+  poly.FaceAt(0).JoinCoinc(poly.FaceAt(1));
+  poly.currentFace = 1;
+  ASSERT_NE(poly.GetVert(15), nullptr);
+  ASSERT_NE(poly.GetFace(30), nullptr);
+  EXPECT_EQ(poly.NumVerts(), 16);
+  EXPECT_EQ(poly.VertAt(3).label, "three");
+  EXPECT_FLOAT_EQ(poly.VertAt(3).alpha, 0.5f);
+  EXPECT_EQ(poly.FaceAt(0).VertAt(2).pos[0], 6.0);
+  EXPECT_EQ(poly.FaceAt(0).CoincCount(), 2);
+  EXPECT_EQ(poly.GetCurrentFace(), &poly.FaceAt(1));
+  // The search still finds the early vertices.
+  const double p[3] = {7, 0, 0};
+  EXPECT_EQ(poly.FindOrCreateVert(p, used)->GetIndex(), 7);
+}
+
+TEST(SimplePolyRecords, SetNameRules) {
+  SimplePoly poly;
+  poly.SetName("", "");
+  EXPECT_TRUE(poly.name.empty());
+  poly.SetName("", "Geodesic ");
+  EXPECT_EQ(poly.name, "Geodesic Polyhedron");
+  poly.SetName(std::string(70, 'a').c_str(), "Stellar");
+  EXPECT_EQ(poly.name, "StellarPolyhedron");
+  poly.SetName("Dual Cube", "Dual ");
+  EXPECT_EQ(poly.name, "Dual Cube");
+  poly.SetName("Dual Cube", "Dual ", true);
+  EXPECT_EQ(poly.name, "Dual Dual Cube");
+  poly.SetName(std::string(59, 'b').c_str());
+  EXPECT_EQ(poly.name.size(), 59u);
+  poly.SetDualName(nullptr, "Great ");
+  EXPECT_EQ(poly.dualName, "Great Dual");
+}
+
+TEST(SimplePolyRecords, SetSymmetryWithOwnGroup) {
+  SimplePoly poly;
+  poly.symmetry = CreateSymGroup(kSymGroupOctahedral, 0);
+  poly.SetSymmetry(poly.symmetry.get());
+  ASSERT_NE(poly.symmetry, nullptr);
+  EXPECT_EQ(poly.symmetry->type, kSymGroupOctahedral);
+}
+
+TEST(SimplePolyRecords, FaceCornerEditing) {
+  SimplePoly poly(5, 1);
+  SimpleFace& f = poly.FaceAt(0);
+  f.SetNumVerts(4);
+  for (int k = 0; k < 4; ++k) f.SetVert(k, &poly.VertAt(k));
+  EXPECT_EQ(f.FindVert(&poly.VertAt(2)), 2);
+  EXPECT_EQ(f.FindVert(&poly.VertAt(2), 2), -1);
+  f.InsertVertAt(1, &poly.VertAt(4));
+  EXPECT_EQ(f.items, (std::vector<int32_t>{0, 4, 1, 2, 3}));
+  f.RemoveVert(&poly.VertAt(1));
+  f.RemoveVertsAt(0, 2);
+  EXPECT_EQ(f.items, (std::vector<int32_t>{2, 3}));
+  EXPECT_EQ(WrapIndex(3, 1, 4), 0);
+  EXPECT_EQ(WrapIndex(0, -1, 4), 3);
+}
+
+TEST(SimplePolyRecords, TruncateRefusesDanglingReferences) {
+  testing::ExpectInternalErrors();
+  SimplePoly poly(5, 2);
+  poly.FaceAt(0).SetNumVerts(1);
+  poly.FaceAt(0).SetVertIndex(0, 4);
+  EXPECT_FALSE(poly.Truncate(3, 1));
+  EXPECT_EQ(poly.NumVerts(), 5);
+  EXPECT_TRUE(poly.Truncate(5, 1));
+  EXPECT_EQ(poly.NumFaces(), 1);
+}
+
+}  // namespace
+}  // namespace corvia
