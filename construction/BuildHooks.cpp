@@ -1,14 +1,13 @@
 #include "construction/BuildHooks.h"
 
-#include "core/Messages.h"
+#include "construction/Library.h"
+#include "construction/ModelLookup.h"
 
 namespace corvia {
 
-LibraryEntry* GetTemplateLibraryEntry(const PolyTemplate*, int* n, int* d) {
-  if (n) *n = -1;
-  if (d) *d = -1;
-  ShowInternalError("GetTemplateLibraryEntry: Not available in this build");
-  return nullptr;
+LibraryEntry* GetTemplateLibraryEntry(const PolyTemplate* poly, int* n, int* d) {
+  const int index = poly ? FindLibraryEntryByText(nullptr, poly, n, d) : -1;
+  return index >= 0 ? GetLibraryEntry(index) : nullptr;
 }
 
 }  // namespace corvia

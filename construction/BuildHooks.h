@@ -1,7 +1,5 @@
 #pragma once
-// Services of the model library that the construction code calls and that are
-// completed together with the library lookup. Until then each shows an internal
-// error naming itself and answers "none".
+// The link from a solved vertex configuration to the model library.
 
 namespace corvia {
 

@@ -40,7 +40,7 @@ const int32_t kStellationTable[] = {
     50, 4, 0, 6, 8, 8, 11, 11, 15, 15, 51, 3, 0, 8, 11, 12, 15, 15, 52, 3, 0, 7, 11, 11, 15, 15,
     53, 2, 0, 16, 19, 19, 54, 4, 0, 19, 21, 21, 23, 23, 27, 27,
     55, 6, 8, 8, 12, 12, 14, 14, 17, 19, 21, 23, 27, 28,
-    56, 8, 5, 5, 7, 10, 12, 14, 17, 19, 21, 23, 26, 28, 34, 34, 57, 2, 0, 18, 20, 20,
+    56, 7, 5, 5, 7, 10, 12, 14, 17, 19, 21, 23, 26, 28, 34, 34, 57, 2, 0, 18, 20, 20,
     58, 3, 0, 23, 25, 28, 34, 34, 59, 7, 0, 26, 29, 29, 32, 33, 36, 36, 38, 39, 45, 46, 49, 49,
     60, 5, 0, 33, 35, 36, 38, 39, 45, 46, 49, 49, 61, 5, 0, 36, 38, 39, 42, 42, 45, 46, 49, 49,
     62, 2, 0, 31, 34, 34, 63, 3, 11, 11, 13, 13, 15, 16, 64, 5, 26, 26, 32, 33, 38, 39, 45, 46, 49, 49,
@@ -101,8 +101,9 @@ int ReadTerms(const char*& p, WythoffTerm* terms) {
       if (den == 0) return -1;
       p = SkipBlanks(p);
     }
+    // "(3/2)" and "3/2)" both stand for -3/2.
     if (*p == ')') {
-      negate = !negate;
+      negate = true;
       ++p;
     }
     if (count >= kTooManyTerms - 1) return kTooManyTerms;
@@ -212,7 +213,7 @@ bool EqualAt(const char* text, size_t n, const char* name, size_t at) {
 
 bool StemStartsAt(const char* p) {
   for (const char* stem : kStems) {
-    if (StartsWithNoCase(p, stem)) return true;
+    if (StartsWithNoCase(p, stem) == 0) return true;
   }
   return false;
 }
@@ -304,6 +305,9 @@ bool ModelSearchCriteria::Matches(const LibraryEntry& entry, bool dual, int n, i
     verts = 2 * n;
     edges = verts + faces - 2;
     if (dual) std::swap(faces, verts);
+  } else if (entry.IsParametric() && entry.mNumVerts < 0) {
+    // The counts of a family member are not stored: it cannot be ruled out.
+    return true;
   } else {
     cells = entry.GetNumCells(dual);
     faces = entry.GetNumFaces(dual);

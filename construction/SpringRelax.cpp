@@ -1,7 +1,9 @@
 #include "construction/SpringRelax.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "construction/RainbowColor.h"
 #include "construction/Random15.h"

@@ -5,10 +5,10 @@
 #include <cstddef>
 #include <vector>
 
+#include "construction/RainbowColor.h"
 #include "core/MergeSort.h"
 #include "core/Messages.h"
 #include "core/VectorMath.h"
-#include "construction/RainbowColor.h"
 #include "platform/Services.h"
 #include "symmetry/SimplePoly.h"
 
@@ -474,6 +474,9 @@ void HullBuilder::WriteFaces(int firstFace) {
   mPoly.flags &= ~(kSimpleHasVertFaceLists | kSimpleSortedFaceLists);
   mPoly.SetNumEdges(0);
 
+  // One growth for all the faces instead of one per face past the end.
+  const int needed = firstFace + static_cast<int>(mFaces.size());
+  if (needed > mPoly.NumFaces()) mPoly.Resize(mPoly.NumVerts(), needed);
   int index = firstFace;
   for (size_t j = 0; j < mFaces.size(); ++j, ++index) {
     SimpleFace* face = mPoly.GetFace(index);

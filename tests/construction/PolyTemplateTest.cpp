@@ -4,17 +4,16 @@
 #include <set>
 #include <string>
 
+#include "construction/BuildHooks.h"
+#include "construction/LibraryEntry.h"
 #include "construction/PolyTemplate.h"
 #include "construction/RainbowColor.h"
 #include "tests/support/TestSupport.h"
 
 namespace test_PolyTemplate {
 
-// Parses and solves a configuration. The library lookup that ends a parse is not
-// linked into this test program, so a solvable configuration ends without an
-// entry, and the internal error box of the missing lookup is expected.
+// Parses and solves a configuration; whether the library names it is tested apart.
 void Solve(corvia::PolyTemplate& t, const char* text) {
-  corvia::testing::ExpectInternalErrors();
   corvia::testing::Platform().messages.Clear();
   t.Parse(text, true);
 }
@@ -31,7 +30,6 @@ std::vector<std::string> Boxes(const char* title) {
 std::string ErrorOf(const char* text) {
   corvia::PolyTemplate t;
   corvia::testing::Platform().messages.Clear();
-  corvia::testing::ExpectInternalErrors();
   EXPECT_FALSE(t.Parse(text, true)) << text;
   auto errors = Boxes("Error");
   corvia::testing::Platform().messages.Clear();
@@ -241,4 +239,26 @@ TEST(PolyTemplateTest, UnboundedInputsAreRefused) {
   corvia::PolyTemplate t;
   test_PolyTemplate::Solve(t, "99991.4.4");
   EXPECT_EQ(corvia::PolyTemplate::FormatVertexConfiguration(&t), "99991.4.4");
+}
+
+TEST(PolyTemplateTest, SolvedConfigurationsNameTheirLibraryEntries) {
+  corvia::PolyTemplate t;
+  corvia::testing::Platform().messages.Clear();
+  EXPECT_TRUE(t.Parse("3.3.3.3.3", true));
+  ASSERT_NE(t.mEntry, nullptr);
+  EXPECT_EQ(corvia::GetVertexConfiguration(t.mEntry), "3.3.3.3.3");
+  // Read from another starting polygon and backwards, the cuboctahedron is found.
+  corvia::PolyTemplate other;
+  EXPECT_TRUE(other.Parse("3.4.3.4", true));
+  EXPECT_TRUE(t.Parse("4.3.4.3", true));
+  ASSERT_NE(t.mEntry, nullptr);
+  EXPECT_EQ(t.mEntry, other.mEntry);
+  // 9.4.4 is the parametric prism with n = 9.
+  EXPECT_TRUE(t.Parse("9.4.4", true));
+  ASSERT_NE(t.mEntry, nullptr);
+  int n = 0, d = 0;
+  EXPECT_EQ(corvia::GetTemplateLibraryEntry(&t, &n, &d), t.mEntry);
+  EXPECT_EQ(n, 9);
+  EXPECT_EQ(d, 1);
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
 }

@@ -1,0 +1,264 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "construction/ModelLookup.h"
+#include "construction/PolyTemplate.h"
+#include "tests/support/TestSupport.h"
+
+namespace test_ModelLookup {
+
+class ModelLookupTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (int i = 0; i < corvia::kNumLibraryEntries; ++i)
+      mSaved[i] = {corvia::gLibraryTable[i].mWenninger, corvia::gLibraryTable[i].mModelsPage};
+    corvia::gModelSearchCriteria.Reset();
+    corvia::testing::Platform().messages.Clear();
+  }
+  void TearDown() override {
+    for (auto& [i, params] : mSaved) {
+      corvia::gLibraryTable[i].mWenninger = params.first;
+      corvia::gLibraryTable[i].mModelsPage = params.second;
+    }
+    corvia::ClearSearchResults();
+    corvia::gModelSearchCriteria.Reset();
+    corvia::testing::Platform().messages.Clear();
+  }
+  // The index of the entry the text finds quietly, -1 for none.
+  static int Find(const char* text, bool* dual = nullptr) {
+    bool recognised = false;
+    corvia::LibraryEntry* entry = corvia::LookUpModel(text, &recognised, false, dual, false);
+    return entry != nullptr ? entry->GetIndex() : -1;
+  }
+  static std::string LastMessage() {
+    const auto& boxes = corvia::testing::Platform().messages.Boxes();
+    return boxes.empty() ? std::string() : boxes.back().text;
+  }
+  std::map<int, std::pair<int, int>> mSaved;
+};
+
+}  // namespace test_ModelLookup
+
+namespace corvia {
+
+using test_ModelLookup::ModelLookupTest;
+
+TEST_F(ModelLookupTest, CatalogueIndexes) {
+  EXPECT_EQ(Find("u1"), 0);
+  EXPECT_EQ(Find("U#1"), 0);
+  EXPECT_EQ(Find("m1 "), 0);
+  EXPECT_EQ(Find("  m#1"), 0);
+  EXPECT_EQ(Find("K6"), 0);
+  EXPECT_EQ(Find("#4"), 4);
+  EXPECT_EQ(Find("w4"), 4);
+  EXPECT_EQ(Find("W41"), 8);
+  EXPECT_EQ(Find("U75"), 74);
+  EXPECT_EQ(Find("U80"), 82);
+
+  bool recognised = false;
+  EXPECT_EQ(LookUpModel("U81", &recognised, true, nullptr, false), nullptr);
+  EXPECT_TRUE(recognised);
+  EXPECT_EQ(LastMessage(), "U81 is not a valid Maeder index.\n(Should be in the range 1-80)");
+  EXPECT_EQ(LookUpModel("k0", &recognised, true, nullptr, false), nullptr);
+  EXPECT_EQ(LastMessage(), "K0 is not a valid Kaleido index.\n(Should be in the range 1-80)");
+  EXPECT_EQ(LookUpModel("W120", &recognised, true, nullptr, false), nullptr);
+  EXPECT_EQ(LastMessage(), "W120 is not a valid Wenninger number.\n(Should be in the range 1-119)");
+  // A long run of digits does not wrap round into the valid range.
+  EXPECT_EQ(LookUpModel("U4294967297", &recognised, true, nullptr, false), nullptr);
+  EXPECT_EQ(LastMessage(), "U999999999 is not a valid Maeder index.\n(Should be in the range 1-80)");
+  testing::Platform().messages.Clear();
+  LookUpModel("U1x", &recognised, true, nullptr, false);
+  EXPECT_FALSE(LastMessage().find("Maeder") != std::string::npos);
+}
+
+TEST_F(ModelLookupTest, WenningerNumbersIgnoreFamilyParameters) {
+  // The pyramid family records hold n = 5 and 7 in the Wenninger word.
+  EXPECT_EQ(Find("W5"), 3);
+  EXPECT_EQ(Find("W7"), 11);
+  ASSERT_TRUE(gLibraryTable[244].CheckParams(70, 1, false) == false);
+  gLibraryTable[244].mWenninger = 70;
+  EXPECT_EQ(Find("W70"), 57);
+}
+
+TEST_F(ModelLookupTest, StellationNumbers) {
+  const int32_t* ranges = nullptr;
+  ASSERT_EQ(GetWenningerStellationRanges(19, &ranges), 1);
+  EXPECT_EQ(ranges[0], 0);
+  EXPECT_EQ(ranges[1], 1);
+  ASSERT_EQ(GetWenningerStellationRanges(56, &ranges), 7);
+  EXPECT_EQ(ranges[12], 34);
+  ASSERT_EQ(GetWenningerStellationRanges(66, &ranges), 1);
+  EXPECT_EQ(ranges[1], 49);
+  EXPECT_EQ(GetWenningerStellationRanges(41, &ranges), 0);
+  // Quietly, a stellation number finds nothing.
+  EXPECT_EQ(Find("W19"), -1);
+  EXPECT_TRUE(testing::Platform().messages.Boxes().empty());
+  // Stellations of unknown base models are refused.
+  EXPECT_EQ(LookUpModel("W43", nullptr, true, nullptr, false), nullptr);
+  EXPECT_EQ(LastMessage(), "No base model is known for the stellation W43.");
+  // Showing a stellation waits for the stellation code.
+  testing::ExpectInternalErrors();
+  EXPECT_EQ(LookUpModel("W19", nullptr, true, nullptr, false), nullptr);
+  EXPECT_EQ(testing::Platform().messages.CountTitled("Internal Error"), 1);
+}
+
+TEST_F(ModelLookupTest, WythoffSymbols) {
+  EXPECT_EQ(Find("3|2 4"), 1);
+  EXPECT_EQ(Find("4 3 2 |"), 14);
+  EXPECT_EQ(Find("| 4 3 2"), 15);
+  EXPECT_EQ(Find("3 | 3 2"), 0);
+  EXPECT_EQ(Find("2 7/2 | 2"), 87);
+  EXPECT_EQ(Find("2 7/3 | 2"), 88);
+  EXPECT_EQ(Find("| (3/2) 5/3 (3) 5/2"), 75);
+  EXPECT_EQ(LookUpModel("1 2 3 4 | 2", nullptr, true, nullptr, false), nullptr);
+  EXPECT_EQ(LastMessage(), "Invalid Wythoff symbol: too many terms.");
+  EXPECT_EQ(LookUpModel("2 | 1 2 3 4 5", nullptr, true, nullptr, false), nullptr);
+  EXPECT_EQ(LastMessage(), "Invalid Wythoff symbol: too many terms.");
+  EXPECT_EQ(LookUpModel("3/0 | 2 3", nullptr, true, nullptr, false), nullptr);
+  EXPECT_EQ(LastMessage(), "There is no matching model with that Wythoff symbol.");
+  EXPECT_EQ(LookUpModel("2 <N> | 2", nullptr, true, nullptr, false), nullptr);
+  ClearSearchResults();
+  EXPECT_EQ(LookUpModel("2 5 | 2", nullptr, false, nullptr, true), &gLibraryTable[78]);
+  EXPECT_EQ(CountSearchResults(), 1);
+}
+
+TEST_F(ModelLookupTest, ConfigurationsAndSymbols) {
+  EXPECT_EQ(Find("3.3.3"), 0);
+  EXPECT_EQ(Find(" 3, 3 ,3"), 0);
+  EXPECT_EQ(Find("(5.5.5.5.5)/2"), 6);
+  EXPECT_EQ(Find("7.4.4"), 85);
+  EXPECT_EQ(Find("7/2.4.4"), 87);
+  EXPECT_EQ(Find("11.4.4"), 96);
+  int n = 0, d = 0;
+  gLibraryTable[96].GetParams(n, d);
+  EXPECT_EQ(n, 11);
+  EXPECT_EQ(d, 1);
+  EXPECT_EQ(Find("11/3.3.3.3"), 97);
+  EXPECT_EQ(gLibraryTable[97].GetVertexConfiguration(), "11/3.3.3.3");
+  EXPECT_EQ(Find("j1"), 105);
+  EXPECT_EQ(Find("Q+ 5/3"), 260);
+  EXPECT_EQ(Find("q' 9/4"), 254);
+  // A refused parameter finds nothing.
+  EXPECT_EQ(LookUpModel("q' 9/3", nullptr, true, nullptr, false), nullptr);
+  EXPECT_EQ(LastMessage(), "Illegal cuploid base");
+}
+
+TEST_F(ModelLookupTest, NamesAbbreviationsAndDuals) {
+  EXPECT_EQ(Find("Snub Cube"), 15);
+  EXPECT_EQ(Find("snic"), 15);
+  EXPECT_EQ(Find("Truncated Icosahedron"), 17);
+  EXPECT_EQ(Find("great-dodecahedron"), 6);
+  EXPECT_EQ(Find("Pentagonal Orthocupolarotunda"), 136);
+  bool dual = false;
+  EXPECT_EQ(Find("Rhombic Dodecahedron", &dual), 10);
+  EXPECT_TRUE(dual);
+  EXPECT_EQ(Find("Octahedron", &dual), 2);
+  EXPECT_FALSE(dual);
+  EXPECT_EQ(Find("!cube"), -1);
+  EXPECT_EQ(Find("-cube"), -1);
+
+  EXPECT_EQ(ParseModelNameAbbrev("cube", "Cube"), 6);
+  EXPECT_EQ(ParseModelNameAbbrev("ID", "Icosidodecahedron"), 5);
+  EXPECT_EQ(ParseModelNameAbbrev("sc", "Snub Cube"), 5);
+  EXPECT_EQ(ParseModelNameAbbrev("s", "Snub Cube"), 3);
+  EXPECT_EQ(ParseModelNameAbbrev("GS", "Great Stellated Dodecahedron"), 3);
+  EXPECT_EQ(ParseModelNameAbbrev("gsd", "Great Stellated Dodecahedron"), 5);
+  EXPECT_EQ(ParseModelNameAbbrev("ci", "Small Complex Icosidodecahedron, Type I"), 0);
+  EXPECT_EQ(ParseModelNameAbbrev("sci,ti", "Small Complex Icosidodecahedron, Type I"), 4);
+  EXPECT_EQ(ParseModelNameAbbrev("scid,ti", "Small Complex Icosidodecahedron, Type I"), 5);
+  EXPECT_EQ(ParseModelNameAbbrev("hedr", "Tetrahedron"), 1);
+  EXPECT_EQ(ParseModelNameAbbrev("Oct", "Cube; Oct"), 6);
+  EXPECT_EQ(ParseModelNameAbbrev("x", ""), 0);
+  EXPECT_EQ(ParseModelNameAbbrev("x", nullptr), 0);
+}
+
+TEST_F(ModelLookupTest, FindAllKeepsResultsInScoreOrder) {
+  bool dual = true;
+  LibraryEntry* entry = LookUpModel("Cube", nullptr, false, &dual, true);
+  EXPECT_EQ(entry, &gLibraryTable[1]);
+  EXPECT_FALSE(dual);
+  ASSERT_NE(GetSearchResults(), nullptr);
+  EXPECT_EQ(GetCurrentSearchResult(), GetSearchResults());
+  for (LibraryListNode* node = GetSearchResults(); node != nullptr; node = node->Next()) EXPECT_EQ(node->mScore, -1);
+  // The octahedron's dual is not listed apart (a Platonic solid).
+  for (LibraryListNode* node = GetSearchResults(); node != nullptr; node = node->Next())
+    EXPECT_FALSE(node->mEntry == &gLibraryTable[2] && node->mIsDual);
+  EXPECT_EQ(GetCategoryModel(0, 0, true), &gLibraryTable[1]);
+  EXPECT_EQ(GetCurrentSearchResult(), GetSearchResults());
+
+  // Counts alone: every entry and dual within them.
+  gModelSearchCriteria.mMinVerts = 100;
+  gModelSearchCriteria.mMaxFaces = 70;
+  entry = LookUpModel("", nullptr, false, &dual, true);
+  ASSERT_NE(entry, nullptr);
+  for (LibraryListNode* node = GetSearchResults(); node != nullptr; node = node->Next()) {
+    if (node->mEntry->IsParametric()) continue;
+    EXPECT_GE(node->mEntry->GetNumVerts(node->mIsDual), 100);
+    EXPECT_LE(node->mEntry->GetNumFaces(node->mIsDual), 70);
+  }
+  gModelSearchCriteria.mMaxFaces = 3;  // no polyhedron: not usable
+  EXPECT_EQ(LookUpModel("Cube", nullptr, false, nullptr, true), nullptr);
+  EXPECT_EQ(GetSearchResults(), nullptr);
+}
+
+TEST_F(ModelLookupTest, InsertingKeepsDescendingScores) {
+  InsertSearchResult(&gLibraryTable[0], false, 10);
+  InsertSearchResult(&gLibraryTable[1], false, 30);
+  InsertSearchResult(&gLibraryTable[2], false, 20);
+  AppendSearchResult(&gLibraryTable[3], false);
+  InsertSearchResult(&gLibraryTable[4], false, 40);
+  std::vector<int> order;
+  for (LibraryListNode* node = GetSearchResults(); node != nullptr; node = node->Next())
+    order.push_back(node->mEntry->GetIndex());
+  // An appended node (score -1) stops the walk: later nodes go after it.
+  EXPECT_EQ(order, (std::vector<int>{1, 2, 0, 3, 4}));
+  EXPECT_EQ(GetCurrentSearchResult()->mEntry, &gLibraryTable[1]);
+  ClearSearchResults();
+  EXPECT_EQ(GetCurrentSearchResult(), nullptr);
+}
+
+TEST_F(ModelLookupTest, SteppingWrapsAndPassesOverParametricEntries) {
+  EXPECT_EQ(StepLibraryModel(&gLibraryTable[0], nullptr, 1), &gLibraryTable[1]);
+  EXPECT_EQ(StepLibraryModel(&gLibraryTable[0], nullptr, -1), &gLibraryTable[262]);
+  EXPECT_EQ(StepLibraryModel(&gLibraryTable[262], nullptr, 1), &gLibraryTable[0]);
+  EXPECT_EQ(StepLibraryModel(&gLibraryTable[95], nullptr, 1), &gLibraryTable[98]);
+  EXPECT_EQ(StepLibraryModel(&gLibraryTable[98], nullptr, -1), &gLibraryTable[95]);
+  EXPECT_EQ(StepLibraryModel(&gLibraryTable[243], nullptr, 1), &gLibraryTable[245]);
+  EXPECT_EQ(StepLibraryModel(&gLibraryTable[10], nullptr, 5), &gLibraryTable[15]);
+  // Steps longer than the table still land inside it.
+  EXPECT_EQ(StepLibraryModel(&gLibraryTable[0], nullptr, 2 * 264 + 1), &gLibraryTable[1]);
+  EXPECT_EQ(StepLibraryModel(&gLibraryTable[1], nullptr, -3 * 264 - 1), &gLibraryTable[0]);
+  EXPECT_EQ(StepLibraryModel(nullptr, nullptr, 1), nullptr);
+  PolyTemplate noEntry;
+  EXPECT_EQ(StepLibraryModel(nullptr, &noEntry, 1), nullptr);
+  noEntry.mEntry = &gLibraryTable[4];
+  EXPECT_EQ(StepLibraryModel(nullptr, &noEntry, 1), &gLibraryTable[5]);
+  EXPECT_EQ(GetNumLibraryEntries(), 264);
+}
+
+TEST_F(ModelLookupTest, CreateLibraryModelWithoutAsking) {
+  EXPECT_FALSE(CreateLibraryModel(nullptr, nullptr, false));
+  EXPECT_TRUE(CreateLibraryModel(&gLibraryTable[0], nullptr, false));
+  EXPECT_TRUE(CreateLibraryModel(&gLibraryTable[96], nullptr, false));
+  int n = 0, d = 0;
+  gLibraryTable[96].GetParams(n, d);
+  EXPECT_EQ(n, 5);
+  ASSERT_TRUE(gLibraryTable[97].CheckParams(9, 1, false));
+  EXPECT_TRUE(CreateLibraryModel(&gLibraryTable[96], &gLibraryTable[97], false));
+  gLibraryTable[96].GetParams(n, d);
+  EXPECT_EQ(n, 9);
+  // The cuploid needs an even d: its own stored base is offered.
+  EXPECT_TRUE(CreateLibraryModel(&gLibraryTable[254], &gLibraryTable[254], false));
+  EXPECT_FALSE(CreateLibraryModel(&gLibraryTable[254], nullptr, false));
+}
+
+TEST_F(ModelLookupTest, FindLibraryEntryByTextOfEntryOrNone) {
+  int n = 0, d = 0;
+  EXPECT_EQ(FindLibraryEntryByText(&gLibraryTable[7], nullptr, &n, &d), 7);
+  EXPECT_EQ(n, -1);
+  EXPECT_EQ(d, -1);
+  EXPECT_EQ(FindLibraryEntryByText(nullptr, nullptr, &n, &d), -1);
+}
+
+}  // namespace corvia
