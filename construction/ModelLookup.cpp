@@ -412,7 +412,7 @@ LibraryEntry* LookUpModel(const char* text, bool* recognised, bool showErrors, b
     int maximum;
     const char* message;
   };
-  const char* afterHash = p[1] == '#' ? p + 2 : p + 1;
+  const char* afterHash = *p != 0 && p[1] == '#' ? p + 2 : p + 1;
   IndexKind kinds[] = {
       {first == 'u' || first == 'm', afterHash, 80, "U%d is not a valid Maeder index.\n(Should be in the range 1-80)"},
       {first == 'k', p + 1, 80, "K%d is not a valid Kaleido index.\n(Should be in the range 1-80)"},
