@@ -5,6 +5,9 @@
 #include "model/ElementServices.h"
 
 #include "core/Messages.h"
+#include "model/PolyElement.h"
+#include "stellation/FaceDiagramCells.h"
+#include "stellation/FaceType.h"
 
 namespace corvia {
 
@@ -14,19 +17,16 @@ void Missing(const char* name) {
 }
 }  // namespace detail_ElementServices
 
-int FaceTypeNumFaces(const FaceType*) {
-  detail_ElementServices::Missing("FaceType::mNumFaces");
-  return 0;
-}
+int FaceTypeNumFaces(const FaceType* type) { return type ? type->mCount : 0; }
 
-int FaceTypeRotationCount(const FaceType*) {
-  detail_ElementServices::Missing("FaceType::mNumRots");
-  return 1;
-}
+int FaceTypeRotationCount(const FaceType* type) { return type ? type->mNumRotations : 1; }
 
-const FaceType* FaceTypeMirrorType(const FaceType*) {
-  detail_ElementServices::Missing("FaceType::mMirrorFace");
-  return nullptr;
+// The partner of a mirror pair, or the type itself when its improper image lies in it
+// (only the first type of a pair keeps the mirror face, so the partner decides first).
+const FaceType* FaceTypeMirrorType(const FaceType* type) {
+  if (!type) return nullptr;
+  if (type->mMirrorPartner) return type->mMirrorPartner;
+  return type->mMirrorFace ? type->mMirrorFace->mType : nullptr;
 }
 
 void ReleaseFaceImage(FaceImage*) {
@@ -68,9 +68,7 @@ bool TemplateIsDensityOne(const PolyTemplate*) {
   return false;
 }
 
-void CellColorArrayDeleter::operator()(CellColorArray* colours) const {
-  if (colours) detail_ElementServices::Missing("CellColorArray destructor");
-}
+void CellColorArrayDeleter::operator()(CellColorArray* colours) const { delete colours; }
 
 ElementDisplayOptions& GetElementDisplayOptions() {
   static ElementDisplayOptions options;

@@ -12,6 +12,8 @@
 #include "core/Strings.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
+#include "model/Face.h"
+#include "model/Vertex.h"
 #include "model/Globals.h"
 #include "model/PointPicker.h"
 #include "model/PolyElement.h"

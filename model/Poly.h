@@ -12,11 +12,14 @@
 
 #include "model/CompoundPart.h"
 #include "model/ElementList.h"
+#include "model/Face.h"
+#include "model/Vertex.h"
 #include "model/TransitionSettings.h"
 
 namespace corvia {
 
 class Edge;
+class Vertex;
 class FaceTypeBlock;
 class SymGroup;
 class SimplePoly;
@@ -40,6 +43,14 @@ constexpr int kUndoDrawnPolygons = 28;
 
 // mPolyFlags bits read here.
 constexpr uint32_t kPolyFlagOneSidedFace = 0x20;
+constexpr uint32_t kPolyFlagReversedFace = 0x40;    // a face is reversed against its type
+constexpr uint32_t kPolyFlagRetroFailed = 0x80;     // SetRetroFaces failed at some vertex
+constexpr uint32_t kPolyFlagAxisTreatment = 0x100;  // set-up re-orients axes from the first type
+constexpr uint32_t kPolyFlagKeepFaceOrder = 0x200;  // the set-up leaves the face order
+constexpr uint32_t kPolyFlag400 = 0x400;            // blocks kPolyFlag800
+constexpr uint32_t kPolyFlag800 = 0x800;            // one part of genus 0 and density 1
+constexpr uint32_t kPolyFlag1000 = 0x1000;
+constexpr uint32_t kPolyFlag20000 = 0x20000;
 constexpr uint32_t kPolyFlagCrossSectionValid = 0x10000;
 
 // Information-tree update reasons.
@@ -143,10 +154,70 @@ class Poly {
   // Appends at the tail; the model owns the part.
   void AppendCompoundPart(CompoundPart* part);
   void DeleteAllCompoundParts();
+  // ---- Compound-part areas, lookups and colouring (CompoundParts.cpp) ----
+  void UpdateSurfaceAreas();
+  CompoundPart* FindPartOf(PolyElement* element);
+  int ColorCompoundParts();
+  void MarkPart(PolyElement* element, const float* colour, bool sameColourOnly);
 
   // ---- Edges -----------------------------------------------------------------------------
   // Replaces the edge array (the model owns it).
   void SetEdges(Edge* edges, int count);
+
+  // ---- Derived models, transition timing, construction kit (Subdivision.cpp, Zonohedra.cpp, Transitions.cpp) ----
+  std::unique_ptr<SimplePoly> Subdivide(uint32_t flags, int n);
+  int CollectZoneVectors(class TolerantPointList& list, const struct ZonohedrifyOptions& options);
+  std::unique_ptr<SimplePoly> CreateZonishPolyhedron(class TolerantPointList& list);
+  static std::unique_ptr<SimplePoly> CreateNetModel(Poly* poly);
+  bool IsTransitionRunning() const;
+  double GetTransitionStart() const;
+  double GetTransitionDuration() const;
+  void RetimeTransition(double now, double duration);
+  void SetTransitionTarget(double now, double target);
+  bool IsTransitionFading() const;
+  bool CanBuildStellationWithKit(bool dual);
+  // Builds the edge array and the edge types from the base face types.
+  void CreateEdges();
+  // Empties every element's edge slots and frees the edge array and the edge types.
+  void ClearEdges();
+  // mNumEdges from the base face types: half the sum of their sides.
+  void CountEdges();
+
+  // ---- Colours, face images and cell colours (ColorSchemes.cpp) ----
+  int GetSelectionHighlight(int drawMode) const;
+  int GetColorTable(std::unique_ptr<class ColorList>& table);
+  void SetFaceImage(class FaceImage* image, PolyElement* face, int scope);
+  bool IsInSelectedPlane(const PolyElement* element) const;
+  void UpdateCellColours();
+
+  // ---- Set-up pipeline ------------------------------------------------------------------
+  // Turns linked vertices and faces into a full model: face types of both blocks, the
+  // symmetry group and frames, centroids, compound parts, density, colours, face order
+  // and edges. The model takes ownership of group; with a null group the group is
+  // worked out from the faces.
+  void SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool recolourDual);
+  // Orders the face list by CompareFaces and renumbers it.
+  void SortFaces();
+  // Records at each vertex which of its faces pass it in reverse.
+  void SetRetroFaces();
+  // Guesses the group from the principal face type and turns the model into the
+  // group's standard orientation; the answer tells SetFaceTypes to treat axes of
+  // rotation count 4 once more.
+  uint8_t SetSymGroup();
+
+  // ---- Building from a template and derived models (PolyBuild.cpp, DerivedModels.cpp) ----
+  bool Build(PolyTemplate* polyTemplate, uint32_t flags);
+  bool Prepare(PolyTemplate* polyTemplate, uint32_t flags);
+  bool RunBuild();
+  bool BuildStep();
+  bool MatchStep(Vertex* vertex);
+  bool CreateVertices(PolyElement* face);
+  SimplePoly* CreateModel(uint32_t flags, struct EdgeListNode** edgeList, uint8_t* derived, OpenGLView* view);
+  SimplePoly* DeriveModel(uint32_t flags, struct EdgeListNode** edgeList, uint8_t* derived, OpenGLView* view);
+  SimplePoly* CreateSimplePoly(uint32_t flags, CompoundPart* part, OpenGLView* view);
+  struct EdgeListNode* CreateEdgeList(uint32_t flags);
+  void NameSimplePoly(bool dual, SimplePoly* simple, OpenGLView* view);
+  bool CreateFromLibraryEntry(PolyTemplate* polyTemplate, LibraryEntry* entry, bool deferBuild);
 
   // ---- Fields -------------------------------------------------------------------------
   char* mName = nullptr;
@@ -217,6 +288,10 @@ class Poly {
   TransitionSettings mOtherTransition;
   const char* mKitReason[2] = {nullptr, nullptr};
 };
+
+// The face order of Poly::SortFaces: polygons by n/d ascending; equal shapes by the
+// size of their face types, then type number, then index.
+int CompareFaces(const PolyElement* a, const PolyElement* b);
 
 // Model memories held by the document.
 constexpr int kNumMemorySlots = 9;

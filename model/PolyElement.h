@@ -19,6 +19,7 @@ class ElementList;
 class FaceType;
 class FaceTypeBlock;
 struct SymAxis;
+class SymGroup;
 class Face3D;
 class OpenGLView;
 struct ViewExtents;
@@ -146,6 +147,19 @@ class PolyElement : public PolyItem {
   // The same into a growing array; the marks stay.
   int CollectConnectedPart(std::vector<PolyElement*>& part);
   void RotateCorners(int shift, bool reverse);
+
+  // ---- Matching under symmetry operations and congruence (FaceMatching.cpp) -------
+  bool MatchTransformed(const PolyElement* other, const double* dualPoint, const double* corner0, const double* matrix,
+                        bool ordered, int* outOffset, bool* outReflected) const;
+  bool MatchTransformedAxes(const PolyElement* other, const double* origin, const double* normal, const double* corner0,
+                            const double* matrix, bool ordered, int* outOffset, bool* outReflected) const;
+  bool MapsOntoUnder(const PolyElement* other, const double* matrix) const;
+  int FindSymmetryOperation(const PolyElement* other, const double* origin, const double* normal,
+                            const double* corner0, const SymGroup* group, int operation, int* outStep) const;
+  bool IsCongruentTo(const PolyElement* other, bool allowScale) const;
+  SymAxis* FindHalfTurnAxis() const;
+  // ---- Coplanar rings (CoplanarFaces.cpp) ---------------------------------------------
+  void CopyAxesFromPartner();
 
   // ---- Builder links ------------------------------------------------------------------
   void SetNeighbour(int i, PolyElement* element) { mNeighbours[i] = element; }

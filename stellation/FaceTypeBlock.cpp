@@ -1,61 +1,146 @@
-// The list upkeep of face-type blocks and face types that the model relies on.
+// Face-type blocks: the list of face types of one side of a model, its life cycle,
+// cached measures, the complexity estimate and the construction-kit counts.
 
 #include "stellation/FaceTypeBlock.h"
 
+#include <cmath>
+#include <cstring>
+
+#include "core/MergeSort.h"
+#include "core/Messages.h"
+#include "core/TimeFormat.h"
+#include "core/VectorMath.h"
+#include "model/ElementFlags.h"
 #include "model/ElementList.h"
+#include "model/FaceOutline.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "nets/Model3D.h"
+#include "platform/Services.h"
+#include "symmetry/SymGroup.h"
 
 namespace corvia {
 
-FaceType::FaceType(Poly* poly, FaceTypeBlock* block, uint32_t idFlags, int32_t index)
-    : mOwner(poly), mIdFlags(idFlags), mIndex(index), mBlock(block) {}
+namespace detail_FaceTypeBlock {
 
-FaceType::~FaceType() = default;
+// Records and services that the cell, criteria, faceting and kit code supply; until
+// they are linked in, reaching one with live data is an internal error.
+void Pending(const char* name) { ShowInternalError("%s: Not available in this build", name); }
 
-void FaceType::AddFace(PolyElement* element) {
-  element->mType = this;
-  element->mNextOfType = nullptr;
-  if (mLastFace) {
-    mLastFace->mNextOfType = element;
-  } else {
-    mFirstFace = element;
-  }
-  mLastFace = element;
-  ++mCount;
+// Squared length start of the edge-length search.
+constexpr double kNoShortestEdge = 9.99999e99;
+
+// The kit's polygon test and the model test of the construction-toy code.
+bool KitAcceptsModel(const Poly*) {
+  Pending("CanBuildWithKit");
+  return false;
 }
 
-FaceTypeBlock::FaceTypeBlock(Poly* owner) : mOwner(owner) { Reset(true); }
+}  // namespace detail_FaceTypeBlock
 
-FaceTypeBlock::~FaceTypeBlock() { Clear(true); }
+void FacetingDeleter::operator()(Faceting* faceting) const {
+  if (faceting) detail_FaceTypeBlock::Pending("Faceting destructor");
+}
+
+void MillerStateDeleter::operator()(MillerState* state) const {
+  if (state) detail_FaceTypeBlock::Pending("MillerState destructor");
+}
+
+FaceTypeBlock::FaceTypeBlock(Poly* owner) : mOwner(owner) {
+  mCoplanarRecords.Init();
+  FreeCellArrays();
+  Reset(true);
+}
+
+FaceTypeBlock::~FaceTypeBlock() {
+  Clear(true);
+  FreeCellArrays();
+}
 
 int FaceTypeBlock::Reset(bool full) {
-  mState = 0;
+  mState = kBlockNotStellated;
+  mFirstCell = mOuterCell = nullptr;
+  mFirstCellType = mLastCellType = nullptr;
+  mIncludedCells = 0;
+  mSecondCellCount = 0;
   mChangedCells = 0;
+  mCriteriaFlag = 0;
+  mSequenceFlags = 0;
+  mCurrentMiller = nullptr;
+  mCoreCells = nullptr;
+  mUsedSegVerts = -1;
+  mMillerState.reset();
+  FreeCellArrays();
+
   mShortestEdge = -1.0;
   mLongestEdge = -1.0;
   mModelRadius = -1.0;
+  for (auto& row : mPanels) {
+    for (int32_t& count : row) count = kKitNotCounted;
+  }
+  mRods = kKitNotCounted;
+  mBalls = kKitNotCounted;
+  mSpare = nullptr;
+  mModel3D.reset();
+
   if (full) {
     mStellationRefused = 0;
     mCurrentFace = nullptr;
+    mFirstFaceType = mLastFaceType = nullptr;
+    mFaceTypeWork.clear();
+  } else {
+    mStellationRefused = 1;
+    for (FaceType* type = mFirstFaceType; type; type = type->mNext) {
+      type->mFlags &= ~kFaceTypeSharedLine;
+      type->mDiagramRadius = 1.0;
+      type->mScale = -1.0;
+      type->mLayerLimit = -1;
+      type->mAllFacets = type->mVisibleFacets = nullptr;
+      type->mCentralSegment = type->mFirstSegment = type->mLastSegment = nullptr;
+      type->mNumSegments = 0;
+      type->mLineEqns = nullptr;
+      type->mOuterPoints = type->mInnerPoints = nullptr;
+      type->mOuterRing = nullptr;
+    }
   }
   return -1;
 }
 
 void FaceTypeBlock::Clear(bool full) {
+  platform::ViewNotifier* views = platform::Services().views;
+  if (views) views->SetWaitCursor(true);
   mModel3D.reset();
+  mMillerState.reset();
+  if (mFirstCellType) detail_FaceTypeBlock::Pending("FaceTypeBlock::Clear: cell types");
   if (full) {
+    mCoplanarRecords.Clear();
     FaceType* type = mFirstFaceType;
     while (type) {
       FaceType* next = type->mNext;
       delete type;
       type = next;
     }
-    mFirstFaceType = nullptr;
-    mLastFaceType = nullptr;
+    mFirstFaceType = mLastFaceType = nullptr;
+    mFaceTypeWork.clear();
+  } else {
+    for (FaceType* type = mFirstFaceType; type; type = type->mNext) type->ClearStellationDiagram();
   }
+  if (mFirstCell) detail_FaceTypeBlock::Pending("FaceTypeBlock::Clear: cells");
+  // A partial clear keeps the types it has just cleared: the reset must be partial
+  // too, or the list would be dropped and the refused flag lost.
   Reset(full);
+  if (views) views->SetWaitCursor(false);
+}
+
+void FaceTypeBlock::FreeCellArrays() {
+  for (auto& array : mCellArrays) {
+    array.clear();
+    array.shrink_to_fit();
+  }
+  mCellArrayExtraCount = 0;
+  mCellArrayIndex = -1;
+  for (TimeSpan& span : mDurations) span = TimeSpan();
+  if (mFirstCell) detail_FaceTypeBlock::Pending("FaceTypeBlock::FreeCellArrays: cell flags");
 }
 
 void FaceTypeBlock::AppendFaceType(FaceType* type) {
@@ -92,7 +177,61 @@ FaceType* FaceTypeBlock::GetFaceType(int i) const {
   return type;
 }
 
-void FaceTypeBlock::SetCurrentFace(PolyElement* element) { mCurrentFace = element; }
+void FaceTypeBlock::SortFaceTypes(int (*compare)(const FaceType*, const FaceType*)) {
+  if (!mFirstFaceType) return;
+  std::vector<FaceType*> types;
+  for (FaceType* type = mFirstFaceType; type; type = type->mNext) types.push_back(type);
+  // The comparators compare within tolerances; the merge sort stays sound on them and
+  // keeps ties in list order.
+  MergeSort(types, [compare](FaceType* a, FaceType* b) { return compare(a, b); });
+  mFirstFaceType = types.front();
+  for (size_t i = 0; i < types.size(); ++i) {
+    types[i]->mIndex = static_cast<int32_t>(i);
+    types[i]->mNext = i + 1 < types.size() ? types[i + 1] : nullptr;
+  }
+  mLastFaceType = types.back();
+}
+
+void FaceTypeBlock::SetCurrentFace(PolyElement* element) {
+  if (element != mCurrentFace) mCurrentFace = element;
+}
+
+StellationPoint* FaceTypeBlock::GetCurrentPointByIndex(int i) const {
+  if (!mCurrentFace || !mCurrentFace->mType || i < 0) return nullptr;
+  const FaceType* type = mCurrentFace->mType;
+  if (!type->mOuterPoints && !type->mInnerPoints) return nullptr;
+  detail_FaceTypeBlock::Pending("FaceTypeBlock::GetCurrentPointByIndex");
+  return nullptr;
+}
+
+void FaceTypeBlock::CreateFaceDiagrams() {
+  for (FaceType* type = mFirstFaceType; type; type = type->mNext) {
+    PolyElement* face = type->mFirstFace;
+    if (!face || type->mCoplanarMaster || face->HasFlag(kElementInf)) continue;
+    type->mResults[0].Reset();
+    type->mDiagramCells = nullptr;
+    BuildFaceOutlineDiagram(face, &type->mFaceDiagram, &type->mResults[0], &type->mDiagramCells,
+                            &GetFaceDiagramWorkPools(), &GetFaceDiagramResultPools(),
+                            (mOwner->mPolyFlags & kPolyFlagOneSidedFace) != 0);
+  }
+}
+
+void FaceTypeBlock::UpdateFaceAreas() {
+  for (FaceType* type = mFirstFaceType; type; type = type->mNext) {
+    if (type->mFirstFace) type->mArea = std::fabs(type->mFirstFace->GetArea());
+  }
+}
+
+void FaceTypeBlock::UpdateFaceMeasure() {
+  for (FaceType* type = mFirstFaceType; type; type = type->mNext) {
+    if (type->mFirstFace) type->mCornerMeasure = type->mFirstFace->GetSolidAngle();
+  }
+}
+
+void FaceTypeBlock::AlignFaceFrames() {
+  TraceScope scope("CheckReflectivity");
+  for (FaceType* type = mFirstFaceType; type; type = type->mNext) type->FindMirrorPartner();
+}
 
 bool FaceTypeBlock::IsDual() const { return mOwner && mOwner->mDualBlock.get() == this; }
 
@@ -107,12 +246,176 @@ FaceTypeBlock* FaceTypeBlock::GetDualStellation() const {
 }
 
 bool FaceTypeBlock::IsOriginalStellation(const FaceTypeBlock* block) {
-  return !block || block->mState == 0 || block->mChangedCells == 0;
+  return !block || block->mState == kBlockNotStellated || block->mChangedCells == 0;
 }
 
 bool FaceTypeBlock::HasFaceImages() const {
   const ElementList* planes = GetPlaneModel();
   return planes && planes->HasOtherImageEntry(nullptr);
+}
+
+bool FaceTypeBlock::IsReflexible() const { return mOwner && mOwner->mReflexible != 0; }
+
+int64_t FaceTypeBlock::EstimateComplexity() const {
+  const SymGroup* group = mOwner ? mOwner->mSymGroup : nullptr;
+  const int64_t order = group && group->numRotations > 0 ? group->numRotations : 1;
+  int64_t planes = 0;
+  int64_t types = 0;
+  for (const FaceType* type = mFirstFaceType; type; type = type->mNext) {
+    if (type->mCoplanarMaster) continue;
+    // A type whose order is not yet known counts as having no rotations.
+    const int64_t rotations = type->mNumRotations > 0 ? type->mNumRotations : 1;
+    planes += order / rotations;
+    ++types;
+  }
+  const double spread = static_cast<double>(planes - 2);
+  const double estimate = (spread * spread * 0.5 + 1.0) * static_cast<double>(types);
+  if (estimate > static_cast<double>(kComplexityCap)) return kComplexityCap + 1;
+  return ((planes - 2) * (planes - 2) / 2 + 1) * types;
+}
+
+// ---- Cells ---------------------------------------------------------------------------
+// The cell records belong to the cell search; without cells every count is zero.
+
+int FaceTypeBlock::GetNumCells() const {
+  if (!mOuterCell) return 0;
+  detail_FaceTypeBlock::Pending("FaceTypeBlock::GetNumCells");
+  return 0;
+}
+
+namespace detail_FaceTypeBlock {
+int NoCellsOrPending(const StellationCell* first, const char* name) {
+  if (first) Pending(name);
+  return 0;
+}
+}  // namespace detail_FaceTypeBlock
+
+int FaceTypeBlock::CountCellsNoMirror() const {
+  return detail_FaceTypeBlock::NoCellsOrPending(mFirstCell, "FaceTypeBlock::CountCellsNoMirror");
+}
+
+int FaceTypeBlock::CountCellsNoMirrorIfReflexible() const {
+  if (!IsReflexible()) return 0;
+  return detail_FaceTypeBlock::NoCellsOrPending(mFirstCell, "FaceTypeBlock::CountCellsNoMirrorIfReflexible");
+}
+
+int FaceTypeBlock::CountAllCells() const {
+  return detail_FaceTypeBlock::NoCellsOrPending(mFirstCell, "FaceTypeBlock::CountAllCells");
+}
+
+int FaceTypeBlock::CountAllCellsNoMirror() const {
+  if (!IsReflexible()) return 0;
+  return detail_FaceTypeBlock::NoCellsOrPending(mFirstCell, "FaceTypeBlock::CountAllCellsNoMirror");
+}
+
+int FaceTypeBlock::CountExcludedCells() const {
+  return detail_FaceTypeBlock::NoCellsOrPending(mFirstCell, "FaceTypeBlock::CountExcludedCells");
+}
+
+int FaceTypeBlock::CountIncludedCellCopies() const {
+  return detail_FaceTypeBlock::NoCellsOrPending(mFirstCell, "FaceTypeBlock::CountIncludedCellCopies");
+}
+
+int FaceTypeBlock::GetMaxCellsPerType() const {
+  if (!mFirstCellType) return 0;
+  detail_FaceTypeBlock::Pending("FaceTypeBlock::GetMaxCellsPerType");
+  return 0;
+}
+
+int FaceTypeBlock::GetLastCellTypeIndex() const {
+  if (!mLastCellType) return 0;
+  detail_FaceTypeBlock::Pending("FaceTypeBlock::GetLastCellTypeIndex");
+  return 0;
+}
+
+StellationCell* FaceTypeBlock::FindCellByIndex(int) const {
+  detail_FaceTypeBlock::NoCellsOrPending(mFirstCell, "FaceTypeBlock::FindCellByIndex");
+  return nullptr;
+}
+
+void FaceTypeBlock::SaveInclusionToFlag(uint32_t) {
+  detail_FaceTypeBlock::NoCellsOrPending(mFirstCell, "FaceTypeBlock::SaveInclusionToFlag");
+}
+
+bool FaceTypeBlock::InclusionMatchesFlag(uint32_t) const {
+  detail_FaceTypeBlock::NoCellsOrPending(mFirstCell, "FaceTypeBlock::InclusionMatchesFlag");
+  return true;
+}
+
+void FaceTypeBlock::ClearCellFlag(uint32_t) {
+  detail_FaceTypeBlock::NoCellsOrPending(mFirstCell, "FaceTypeBlock::ClearCellFlag");
+}
+
+// ---- Measures ------------------------------------------------------------------------
+
+void FaceTypeBlock::CalcEdgeLengthRange() {
+  if (mLongestEdge >= 0.0) return;
+  double shortest = detail_FaceTypeBlock::kNoShortestEdge;
+  double longest = -1.0;
+  for (const FaceType* type = mFirstFaceType; type; type = type->mNext) {
+    const PolyElement* face = type->mFirstFace;
+    // A face without two corners has no edge to measure.
+    if (!face || face->mNumSides < 2) continue;
+    const int n = face->mNumSides;
+    for (int i = 0; i < n; ++i) {
+      const PolyElement* a = face->mNeighbours[(i + n - 1) % n];
+      const PolyElement* b = face->mNeighbours[i];
+      if (!a || !b) continue;
+      double d[3];
+      Subtract(d, b->mDualVert, a->mDualVert);
+      const double squared = Dot(d, d);
+      if (squared < shortest) shortest = squared;
+      if (squared > longest) longest = squared;
+    }
+  }
+  if (longest < 0.0) {
+    // No edge at all: zero lengths, so that the range is not asked for again and no
+    // square root of the start values is taken.
+    mShortestEdge = mLongestEdge = 0.0;
+    return;
+  }
+  mShortestEdge = std::sqrt(shortest);
+  mLongestEdge = std::sqrt(longest);
+}
+
+double FaceTypeBlock::GetMeanEdgeLength() {
+  CalcEdgeLengthRange();
+  return 0.5 * (mShortestEdge + mLongestEdge);
+}
+
+double FaceTypeBlock::UpdateScale() {
+  if (mModelRadius >= 0.0) return mModelRadius;
+  Model3D* model = GetModel3D(false);
+  if (!model) return mModelRadius;
+  detail_FaceTypeBlock::Pending("Model3D::CalcMaxRadius");
+  return mModelRadius;
+}
+
+Model3D* FaceTypeBlock::GetModel3D(bool) {
+  detail_FaceTypeBlock::Pending("FaceTypeBlock::GetModel3D");
+  return nullptr;
+}
+
+int FaceTypeBlock::GetNumPanels() {
+  CountPanels();
+  int total = 0;
+  for (const auto& row : mPanels) {
+    for (int32_t count : row) total += count;
+  }
+  return total;
+}
+
+void FaceTypeBlock::CountPanels() {
+  if (mRods >= 0) return;
+  for (auto& row : mPanels) {
+    for (int32_t& count : row) count = 0;
+  }
+  mRods = 0;
+  mBalls = 0;
+  if (!mOwner || !detail_FaceTypeBlock::KitAcceptsModel(mOwner)) return;
+  // The panel split per face and the colour lookup belong to the construction-toy
+  // code; the counts above stay zero until it is linked in.
+  detail_FaceTypeBlock::Pending("FaceTypeBlock::CountPanels: FindGeomagPanelColor");
 }
 
 }  // namespace corvia

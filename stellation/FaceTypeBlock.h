@@ -1,62 +1,55 @@
 #pragma once
 // The per-side classification of a model's planes. Every Poly holds two blocks: the
 // base block, whose planes are the model's faces, and the dual block, whose planes are
-// the model's vertices taken as faces of the dual. A block keeps its face types (sets
-// of symmetry-equivalent planes) in a list, its current element, its cached edge
-// length range and the facelet model of its current stellation.
-//
-// Only the part of the block that the model itself relies on lives here so far; the
-// stellation diagrams, cells, criteria and faceting join it with the stellation code.
+// the model's vertices taken as faces of the dual. A block owns everything computed
+// from its planes: the face types, their diagrams, the cells of the stellation, the
+// state of the stellation criteria, the faceting engine and the facelet model of the
+// current stellation, together with cached measures and construction-kit counts.
 
 #include <cstdint>
 #include <memory>
+#include <vector>
+
+#include "core/TimeSpan.h"
+#include "model/ModelRecord.h"
+#include "stellation/FaceType.h"
 
 namespace corvia {
 
 class Poly;
 class PolyElement;
 class ElementList;
-class FaceTypeBlock;
 class Model3D;
-struct SymAxisType;
+class Faceting;
+struct StellationCell;
+struct StellationCellType;
+struct MillerState;
+struct MillerEntry;
 
-// One set of symmetry-equivalent planes of a block.
-class FaceType {
- public:
-  // An empty type numbered index (0-based) in its block.
-  FaceType(Poly* poly, FaceTypeBlock* block, uint32_t idFlags, int32_t index);
-  ~FaceType();
-  FaceType(const FaceType&) = delete;
-  FaceType& operator=(const FaceType&) = delete;
+// FaceTypeBlock::mState.
+constexpr int32_t kBlockNotStellated = 0;
+constexpr int32_t kBlockStellated = 2;
 
-  // Appends the element to the type's list (through mNextOfType), sets its type and
-  // counts it.
-  void AddFace(PolyElement* element);
+// Construction-kit panel table: kinds (triangle, square, second square kind,
+// pentagon) by the five kit colours.
+constexpr int kKitPanelKinds = 4;
+constexpr int kKitColours = 5;
+constexpr int32_t kKitNotCounted = -1;  // all bits set
 
-  // 0-based index within the block; -1 for none.
-  static int32_t GetIndex(const FaceType* type) { return type ? type->mIndex : -1; }
-  // The number shown to users: index + 1; 0 for none.
-  static int32_t GetNumber(const FaceType* type) { return type ? type->mIndex + 1 : 0; }
+// One record the face-type set-up keeps for a coplanar plane.
+struct CoplanarRecord {
+  double mWords[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+};
 
-  Poly* mOwner;
-  uint32_t mFlags = 0;
-  uint32_t mIdFlags;
-  int32_t mIndex;
-  int32_t mSpare = -1;
-  SymAxisType* mSymAxisType = nullptr;
-  int32_t mCount = 0;
-  int32_t mNumRotations = 0;
-  double mMirrorLine[4] = {0.0, 0.0, 0.0, 0.0};
-  FaceType* mMirrorPartner = nullptr;
-  PolyElement* mMirrorFace = nullptr;
-  FaceTypeBlock* mBlock;
-  PolyElement* mFirstFace = nullptr;
-  PolyElement* mLastFace = nullptr;
-  FaceType* mCoplanarMaster = nullptr;
-  double mScale = -1.0;
-  double mArea = 0.0;
-  double mCornerMeasure = 0.0;
-  FaceType* mNext = nullptr;
+// Complexity estimates above this are reported as one more.
+constexpr int64_t kComplexityCap = 2500000;
+
+// Owners of the block's records that other parts of the stellation code define.
+struct FacetingDeleter {
+  void operator()(Faceting* faceting) const;
+};
+struct MillerStateDeleter {
+  void operator()(MillerState* state) const;
 };
 
 class FaceTypeBlock {
@@ -66,10 +59,16 @@ class FaceTypeBlock {
   FaceTypeBlock(const FaceTypeBlock&) = delete;
   FaceTypeBlock& operator=(const FaceTypeBlock&) = delete;
 
-  // Back to the state of a new block (the owner stays); returns -1.
+  // ---- Life cycle and lists ------------------------------------------------------
+  // Forgets the stellation and the cached values. Full: also the refused flag, the
+  // current face and the face-type list; partial: the block refuses to stellate and
+  // every type forgets its stellation diagram. Returns -1.
   int Reset(bool full);
-  // Frees the facelet model; full: destroys every face type; then Reset(full).
+  // Frees the facelet model, criteria state and cell types; full: destroys every face
+  // type; partial: clears every type's stellation diagram; then frees the cells and
+  // resets the block the same way.
   void Clear(bool full);
+  void FreeCellArrays();
 
   void AppendFaceType(FaceType* type);
   int CountFaceTypes() const;
@@ -77,9 +76,26 @@ class FaceTypeBlock {
   int CountDistinctFaceTypes() const;
   // The i-th type; null for a negative i or past the end.
   FaceType* GetFaceType(int i) const;
+  // Sorts the list with a three-way comparator (ties keep the list order), relinks it
+  // and renumbers the types 0, 1, ...
+  void SortFaceTypes(int (*compare)(const FaceType*, const FaceType*));
   // Makes the element the block's current element.
   void SetCurrentFace(PolyElement* element);
+  // The i-th diagram point of the current face's type, outer points first.
+  StellationPoint* GetCurrentPointByIndex(int i) const;
 
+  // ---- Per-type set-up -------------------------------------------------------------
+  // Draws each type's representative face into its face diagram.
+  void CreateFaceDiagrams();
+  // Stores the absolute area, respectively the solid angle, of each type's
+  // representative face in the type.
+  void UpdateFaceAreas();
+  void UpdateFaceMeasure();
+  // Finds every type's mirror partner or in-plane mirror line and aligns the partner
+  // frames (the set-up step "CheckReflectivity").
+  void AlignFaceFrames();
+
+  // ---- Questions ---------------------------------------------------------------------
   // The dual block of its owner.
   bool IsDual() const;
   // The element list that plays the face role: the faces for the base block, the
@@ -92,21 +108,78 @@ class FaceTypeBlock {
   static bool IsOriginalStellation(const FaceTypeBlock* block);
   // Whether an element of the plane model carries a placed image.
   bool HasFaceImages() const;
+  // Whether the owner's symmetry has reflections.
+  bool IsReflexible() const;
+  // A rough count of the work a stellation of the block takes.
+  int64_t EstimateComplexity() const;
 
-  // The facelet model as it stands (null until the stellation code builds one).
+  // ---- Cells -------------------------------------------------------------------------
+  int GetNumCells() const;
+  int CountCellsNoMirror() const;
+  int CountCellsNoMirrorIfReflexible() const;
+  int CountAllCells() const;
+  int CountAllCellsNoMirror() const;
+  int GetNumIncludedCells() const { return mIncludedCells; }
+  int CountExcludedCells() const;
+  int CountIncludedCellCopies() const;
+  int GetMaxCellsPerType() const;
+  int GetLastCellTypeIndex() const;
+  StellationCell* FindCellByIndex(int i) const;
+  void SaveInclusionToFlag(uint32_t bits);
+  bool InclusionMatchesFlag(uint32_t bits) const;
+  void ClearCellFlag(uint32_t bits);
+
+  // ---- Measures ----------------------------------------------------------------------
+  void CalcEdgeLengthRange();
+  double GetMeanEdgeLength();
+  double UpdateScale();
+  int GetNumPanels();
+  void CountPanels();
+
+  // The facelet model of the current stellation, built on demand.
+  Model3D* GetModel3D(bool withNets);
+  // The facelet model as it stands (null until one is built).
   Model3D* GetExistingModel3D() const { return mModel3D.get(); }
 
   Poly* mOwner;
-  int32_t mState = 0;
+  int32_t mState = kBlockNotStellated;
   uint8_t mStellationRefused = 0;
   PolyElement* mCurrentFace = nullptr;
   FaceType* mFirstFaceType = nullptr;
   FaceType* mLastFaceType = nullptr;
+  // Elements in the order the face-type set-up works on them.
+  std::vector<PolyElement*> mFaceTypeWork;
+  // Records kept by the face-type set-up.
+  RecordArray<CoplanarRecord> mCoplanarRecords;
+  StellationCell* mFirstCell = nullptr;
+  StellationCell* mOuterCell = nullptr;
+  StellationCellType* mFirstCellType = nullptr;
+  StellationCellType* mLastCellType = nullptr;
+  int32_t mIncludedCells = 0;
+  int32_t mSecondCellCount = 0;
   int32_t mChangedCells = 0;
+  uint8_t mCriteriaFlag = 0;
+  int32_t mUsedSegVerts = -1;
+  std::unique_ptr<MillerState, MillerStateDeleter> mMillerState;
   double mShortestEdge = -1.0;
   double mLongestEdge = -1.0;
   double mModelRadius = -1.0;
+  int32_t mPanels[kKitPanelKinds][kKitColours];
+  int32_t mRods = kKitNotCounted;
+  int32_t mBalls = kKitNotCounted;
+  // Text of the construction-kit note; not owned.
+  const char* mSpare = nullptr;
   std::unique_ptr<Model3D> mModel3D;
+  std::unique_ptr<Faceting, FacetingDeleter> mFaceting;
+  // Stellation-sequence state.
+  uint8_t mSequenceFlags = 0;
+  MillerEntry* mCurrentMiller = nullptr;
+  StellationCell* mCoreCells = nullptr;
+  // Cell arrays of the cell search.
+  std::vector<StellationCell*> mCellArrays[3];
+  int32_t mCellArrayExtraCount = 0;
+  int32_t mCellArrayIndex = -1;
+  TimeSpan mDurations[4];
 };
 
 }  // namespace corvia

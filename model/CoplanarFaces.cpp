@@ -1,0 +1,274 @@
+#include "model/CoplanarFaces.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "core/IntMath.h"
+#include "core/MergeSort.h"
+#include "core/Messages.h"
+#include "core/TimeFormat.h"
+#include "core/VectorMath.h"
+#include "model/ElementFlags.h"
+#include "model/ElementList.h"
+#include "model/PolyElement.h"
+#include "stellation/FaceTypeBlock.h"
+
+namespace corvia {
+
+namespace detail_CoplanarFaces {
+
+// The direction search of the same-type pairs starts below every dot product.
+constexpr double kNoDirection = -999999.9;
+
+// The normal of one sense per plane: negated unless its first component outside the
+// tolerance is positive; a (near) zero normal is kept.
+void CanonicalNormal(const double* normal, double* out) {
+  CopyVector(out, normal);
+  for (int c = 0; c < 3; ++c) {
+    if (normal[c] > kElementTolerance) return;
+    if (normal[c] < -kElementTolerance) {
+      Negate(out);
+      return;
+    }
+  }
+}
+
+// e lies in the plane of s: the same frame origin, and a normal equal or opposite.
+bool SharesPlane(const PolyElement* s, const PolyElement* e) {
+  return NearlyEqual(e->mCentre, s->mCentre, kElementTolerance) &&
+         (NearlyEqual(e->mZAxis, s->mZAxis, kElementTolerance) ||
+          NearlyOpposite(e->mZAxis, s->mZAxis, kElementTolerance));
+}
+
+int RotationCount(const FaceType* type) {
+  // A type whose rotations are not yet known counts as having the identity only.
+  return type && type->mNumRotations > 0 ? type->mNumRotations : 1;
+}
+
+const FaceTypeBlock* BlockOf(const PolyElement* element) {
+  return element && element->mType ? element->mType->mBlock : nullptr;
+}
+
+// Height of the neighbour across side i above the element's plane; false when there
+// is no neighbour.
+bool NeighbourHeight(const PolyElement* element, int i, double& height) {
+  const PolyElement* neighbour = PolyElement::GetAdjacent(element, i);
+  if (!neighbour) return false;
+  double d[3];
+  Subtract(d, neighbour->mCentre, element->mCentre);
+  height = Dot(d, element->mZAxis);
+  return true;
+}
+
+// The heights of two neighbours agree (or neither exists).
+bool HeightsAgree(const PolyElement* f, int i, const PolyElement* r, int j) {
+  double h1 = 0.0;
+  double h2 = 0.0;
+  const bool has1 = NeighbourHeight(f, i, h1);
+  const bool has2 = NeighbourHeight(r, j, h2);
+  if (has1 != has2) return false;
+  return !has1 || std::fabs(h1 - h2) <= kElementTolerance;
+}
+
+// Whether corner order starting at r makes f's corners correspond to those of the
+// representative: same corner types, and neighbours of the same block.
+bool CornersFit(const PolyElement* f, const PolyElement* rep, int r) {
+  const int n = f->mNumSides;
+  for (int j = 0; j < n; ++j) {
+    const int i = (r + j) % n;
+    const PolyElement* mine = f->mNeighbours[i];
+    const PolyElement* theirs = rep->mNeighbours[j];
+    if (!mine || !theirs || mine->mType != theirs->mType) return false;
+    if (BlockOf(PolyElement::GetAdjacent(f, i)) != BlockOf(PolyElement::GetAdjacent(rep, j))) return false;
+  }
+  return true;
+}
+
+// The start corner of f that corresponds to corner 0 of its representative; may
+// negate the normal of a Hemi element. -1 when none fits.
+int FindStart(PolyElement* f, const PolyElement* rep, int n, int k) {
+  if (rep->mNumSides != n) return -1;
+  for (int r = 0; r < k; ++r) {
+    if (!CornersFit(f, rep, r)) continue;
+    if (!HeightsAgree(f, (r + n - 1) % n, rep, n - 1)) continue;
+    if (f->HasFlag(kElementHemi) && !HeightsAgree(f, r, rep, 0)) {
+      // Half turned through the centre: the element's other side corresponds.
+      Negate(f->mZAxis);
+      return r + 1 < k ? r + 1 : 0;
+    }
+    return r;
+  }
+  return -1;
+}
+
+// First axis towards corner 0, second axis normal x first.
+void SetAxesFromCorner0(PolyElement* f) {
+  if (f->mNumSides <= 0 || !f->mNeighbours[0]) return;
+  double x[3];
+  Subtract(x, f->mNeighbours[0]->mDualVert, f->mCentre);
+  const double length = std::sqrt(Dot(x, x));
+  // A corner on the frame origin gives no direction: the old axes stay.
+  if (length <= kElementTolerance) return;
+  Divide(f->mXAxis, x, length);
+  Cross(f->mYAxis, f->mZAxis, f->mXAxis);
+  SnapNearZero(f->mXAxis, kElementTolerance);
+  SnapNearZero(f->mYAxis, kElementTolerance);
+}
+
+void ReorientElement(PolyElement* f) {
+  f->mFlags &= ~kElementCoplanar;
+  FaceType* type = f->mType;
+  if (!type) return;
+  if (type->mCoplanarMaster) {
+    f->CopyAxesFromPartner();
+    return;
+  }
+  const int n = f->mNumSides;
+  const int p = RotationCount(type);
+  if (p == n || n <= 0) return;
+  const PolyElement* rep = type->mFirstFace ? type->mFirstFace : f;
+  const int k = std::max(1, n / p);
+  int r = FindStart(f, rep, n, k);
+  if (r < 0) {
+    ShowInternalError("ReorientFaceAxes: Couldn't find match for face");
+    r = 0;
+  }
+  f->RotateCorners(r, false);
+  SetAxesFromCorner0(f);
+}
+
+}  // namespace detail_CoplanarFaces
+
+int CompareCoplanar(const PolyElement* a, const PolyElement* b) {
+  for (int c = 0; c < 3; ++c) {
+    const double d = a->mCentre[c] - b->mCentre[c];
+    if (d < -kElementTolerance) return -1;
+    if (d > kElementTolerance) return 1;
+  }
+  double na[3];
+  double nb[3];
+  detail_CoplanarFaces::CanonicalNormal(a->mZAxis, na);
+  detail_CoplanarFaces::CanonicalNormal(b->mZAxis, nb);
+  const int normals = CompareWithin(na, nb, kElementTolerance);
+  if (normals != 0) return normals;
+  const int types = FaceType::GetIndex(a->mType) - FaceType::GetIndex(b->mType);
+  if (types != 0) return types;
+  return PolyElement::GetIndex(a) - PolyElement::GetIndex(b);
+}
+
+void FindCoplanarFaces(ElementList* list) {
+  TraceScope scope("FindCoplanarFaces");
+  if (!list) return;
+  // Every link is rebuilt: a link left from an earlier set-up may name an element
+  // that no longer exists.
+  std::vector<PolyElement*> sorted;
+  sorted.reserve(static_cast<size_t>(list->mCount > 0 ? list->mCount : 0));
+  for (PolyElement* e = list->mHead; e; e = e->mNext) {
+    e->mCoplanarNext = nullptr;
+    e->mFlags &= ~kElementCoplanar;
+    sorted.push_back(e);
+  }
+  MergeSort(sorted, [](const PolyElement* a, const PolyElement* b) { return CompareCoplanar(a, b); });
+
+  // The comparator is tolerant, so the members of one plane need not be neighbours
+  // in the sorted order. Each ring is therefore gathered from all elements whose
+  // frame origin lies near the first member's, found through an exact order on x.
+  const int n = static_cast<int>(sorted.size());
+  const std::vector<int> byX = MergeSortIndices(n, [&](int i, int j) {
+    const double xi = sorted[static_cast<size_t>(i)]->mCentre[0];
+    const double xj = sorted[static_cast<size_t>(j)]->mCentre[0];
+    return xi < xj ? -1 : (xi > xj ? 1 : 0);
+  });
+  std::vector<double> xs;
+  xs.reserve(byX.size());
+  for (int i : byX) xs.push_back(sorted[static_cast<size_t>(i)]->mCentre[0]);
+
+  // The window is wider than the tolerance; the plane test decides membership.
+  constexpr double kWindow = 2.0 * kElementTolerance;
+  std::vector<char> assigned(sorted.size(), 0);
+  std::vector<int> members;
+  for (int i = 0; i < n; ++i) {
+    if (assigned[static_cast<size_t>(i)]) continue;
+    assigned[static_cast<size_t>(i)] = 1;
+    PolyElement* s = sorted[static_cast<size_t>(i)];
+    members.clear();
+    const auto low = std::lower_bound(xs.begin(), xs.end(), s->mCentre[0] - kWindow);
+    const auto high = std::upper_bound(xs.begin(), xs.end(), s->mCentre[0] + kWindow);
+    for (auto it = low; it != high; ++it) {
+      const int j = byX[static_cast<size_t>(it - xs.begin())];
+      if (assigned[static_cast<size_t>(j)]) continue;
+      if (detail_CoplanarFaces::SharesPlane(s, sorted[static_cast<size_t>(j)])) members.push_back(j);
+    }
+    // The ring follows the sorted order.
+    std::sort(members.begin(), members.end());
+    PolyElement* previous = s;
+    for (int j : members) {
+      assigned[static_cast<size_t>(j)] = 1;
+      PolyElement* e = sorted[static_cast<size_t>(j)];
+      previous->mCoplanarNext = e;
+      e->mCoplanarNext = s;
+      if (e->mType == previous->mType) e->mFlags |= kElementCoplanar;
+      previous = e;
+    }
+  }
+}
+
+void PolyElement::CopyAxesFromPartner() {
+  if (!mType || !mType->mCoplanarMaster || !mCoplanarNext) return;
+  const FaceType* partner = mType->mCoplanarMaster;
+  const int limit = RingWalkLimit();
+  int steps = 0;
+  for (const PolyElement* member = mCoplanarNext; member && member != this && steps < limit;
+       member = member->mCoplanarNext, ++steps) {
+    if (member->mType == partner) {
+      CopyVector(mXAxis, member->mXAxis);
+      CopyVector(mYAxis, member->mYAxis);
+      CopyVector(mZAxis, member->mZAxis);
+      return;
+    }
+  }
+}
+
+void ReorientFaceAxes(ElementList* list, FaceType* firstType) {
+  if (!list) return;
+  for (PolyElement* f = list->mHead; f; f = f->mNext) detail_CoplanarFaces::ReorientElement(f);
+
+  // Of two coplanar elements of one type, the one whose axes turn the chosen way
+  // against its partner's carries the Coplanar flag; the representative of each type
+  // fixes that sense, which then holds until another representative sets it.
+  bool sense = true;
+  for (FaceType* t = firstType; t; t = t->mNext) {
+    const int p = detail_CoplanarFaces::RotationCount(t);
+    int guard = 0;
+    for (PolyElement* f = t->mFirstFace; f && guard <= list->mCount; f = f->mNextOfType, ++guard) {
+      PolyElement* g = f->mCoplanarNext;
+      if (!g || g->mType != t || f->HasFlag(kElementCoplanar) || g->HasFlag(kElementCoplanar)) continue;
+      double best = detail_CoplanarFaces::kNoDirection;
+      double u[3] = {0.0, 0.0, 0.0};
+      for (int m = 0; m < p; ++m) {
+        double sine = 0.0;
+        double cosine = 1.0;
+        GetSinCos(m, p, sine, cosine);
+        double candidate[3];
+        for (int c = 0; c < 3; ++c) candidate[c] = cosine * g->mXAxis[c] + sine * g->mYAxis[c];
+        const double dot = Dot(candidate, f->mXAxis);
+        if (dot > best) {
+          best = dot;
+          CopyVector(u, candidate);
+        }
+      }
+      double cross[3];
+      Cross(cross, f->mXAxis, u);
+      const double s = Dot(cross, f->mZAxis);
+      if (f == t->mFirstFace) sense = s > 0.0;
+      if ((s < 0.0) == sense) {
+        f->mFlags |= kElementCoplanar;
+      } else {
+        g->mFlags |= kElementCoplanar;
+      }
+    }
+  }
+}
+
+}  // namespace corvia

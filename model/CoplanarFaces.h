@@ -1,0 +1,33 @@
+#pragma once
+// Elements that share a plane, and the corner order and in-plane axes of the elements
+// of one face type. Both serve a vertex list as well as a face list (a vertex is a
+// face of the dual).
+//
+// A coplanar ring links the elements of one plane through mCoplanarNext in sorted
+// order and closes on itself; an element alone in its plane has no link (null). An
+// element whose predecessor in its ring has the same type carries the Coplanar flag.
+
+namespace corvia {
+
+class ElementList;
+class FaceType;
+class PolyElement;
+
+// Frame origins, canonical normals (the first component outside the tolerance made
+// positive), face-type index and element index: -1, 0 or 1 (index differences for
+// the last two keys). Compares within the element tolerance, so it is not a strict
+// order: sort with MergeSort only.
+int CompareCoplanar(const PolyElement* a, const PolyElement* b);
+
+// Links the elements of the list that lie in one plane (same frame origin, normals
+// equal or opposite) into coplanar rings and sets their Coplanar flags. Every ring
+// link and Coplanar flag of the list is rebuilt.
+void FindCoplanarFaces(ElementList* list);
+
+// Turns the corner order and axes of every element of the list so that each starts at
+// the corner that corresponds to its type's representative element, then settles
+// which member of each same-type coplanar pair of the types from firstType on
+// carries the Coplanar flag.
+void ReorientFaceAxes(ElementList* list, FaceType* firstType);
+
+}  // namespace corvia

@@ -1,0 +1,118 @@
+#pragma once
+// A picture placed on faces of a model, as data: its projection, boundary mode,
+// placement and the counts of the faces and textures that use it. Elements share an
+// image by reference; the last use deletes it. Every image is in one global list.
+// The texture picture behind an image (a TextureImage) belongs to the renderer, which
+// reaches it through FaceImageTextures; without a renderer images carry none.
+
+#include <cstdint>
+
+#include "core/VectorMath.h"
+#include "model/ListNode.h"
+
+namespace corvia {
+
+class PolyElement;
+class TextureImage;
+
+// FaceImage::mFlags.
+constexpr uint32_t kFaceImageFlip = 0x2;           // flip horizontally
+constexpr uint32_t kFaceImageOwnerFacelet = 0x4;   // the owner is a facelet, not a face
+constexpr uint32_t kFaceImageCounted = 0x8;        // scratch mark of the counting operations
+constexpr uint32_t kFaceImageKeepUpright = 0x10;
+
+// Projections.
+constexpr int kImageProjectPerFace = 0;
+constexpr int kImageProjectPlanar = 1;
+constexpr int kImageProjectCylindrical = 2;
+constexpr int kImageProjectSpherical = 3;
+constexpr int kImageProjectCubic = 4;
+
+// Boundary modes (the GL wrap values).
+constexpr uint32_t kImageBoundaryBorder = 0x812D;  // clamp to border, the default
+constexpr uint32_t kImageBoundaryClamp = 0x2900;
+constexpr uint32_t kImageBoundaryRepeat = 0x2901;
+
+// What the renderer does for the texture picture of an image.
+class FaceImageTextures {
+ public:
+  virtual ~FaceImageTextures();
+  // A new texture picture for the same file, wraps and border colour; null on failure.
+  virtual TextureImage* CopyTextureImage(const TextureImage* source) = 0;
+  virtual void ReleaseTextureImage(TextureImage* image) = 0;
+  virtual void CreateTexture(TextureImage* image) = 0;
+  virtual void DeleteTexture(TextureImage* image) = 0;
+};
+// Installs the renderer's side (null: none); returns the previous one.
+FaceImageTextures* InstallFaceImageTextures(FaceImageTextures* textures);
+
+class FaceImage : public ListNode {
+ public:
+  // Appended to the global image list, with no use yet. The image takes over the
+  // texture picture's reference (null: none).
+  FaceImage(TextureImage* texture, int projection, uint32_t boundaryMode);
+  // Unlinks the image, drops its texture references and releases the picture.
+  ~FaceImage() override;
+
+  // Drops one use; at the last use the image is deleted. Null is ignored.
+  static void Release(FaceImage* image);
+  void AddUse() { ++mUseCount; }
+  // True when that was the last use.
+  bool RemoveUse();
+  int GetUseCount() const { return mUseCount; }
+
+  // Texture references: the first creates the texture, the last deletes it.
+  void AddTextureRef();
+  void ReleaseTexture();
+  bool HasTexture() const { return mTextureCount > 0; }
+
+  // The face switches to this image: the image it had drops a texture reference and a
+  // use; this one gains both. With recordOwner the face becomes the owner.
+  void AttachToFace(PolyElement* face, bool recordOwner);
+  // The face gives up its image (if any), as AttachToFace does for the old one.
+  static void DetachFromFace(PolyElement* face);
+
+  // The owner face (null when the owner is a facelet or unset).
+  PolyElement* GetOwnerFace() const;
+
+  // ---- Texture coordinates: defined with the renderer ----------------------------------
+  void GetTexCoordTransform(Transform3D& out, const PolyElement* owner) const;
+  void GetTriangleTexCoords(const Transform3D& transform, const double* point, float* out,
+                            const float* reference) const;
+
+  TextureImage* mTextureImage = nullptr;
+  void* mOwner = nullptr;  // a PolyElement, or a facelet with kFaceImageOwnerFacelet
+  uint32_t mFlags = 0;
+  int32_t mProjection = kImageProjectPerFace;
+  uint32_t mBoundaryMode = kImageBoundaryBorder;
+  double mOffset[2] = {0.0, 0.0};
+  double mRotation = 0.0;
+  double mRotationInUse = 0.0;
+  double mFrame[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};          // X, Y, Z, origin
+  double mRotationFrame[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};  // X, Y, Z, origin
+  double mSize = 2.0;
+  double mBaseScale = 1.0;
+  FaceImage* mCopy = nullptr;  // the copy made for the model being copied
+  int32_t mUseCount = 0;
+  int32_t mTextureCount = 0;
+};
+
+// The head of the global image list, and whether it holds any image.
+FaceImage* GetFaceImageList();
+bool HasFaceImages();
+
+// Model copies: before a copy every copy link is cleared; then each source image gets
+// one copy, made on first need (same texture file and settings, flags other than the
+// facelet-owner bit, placement, frames and scale). The first form hands out the copy
+// with one use added for the caller; the second attaches it to the target element.
+// Both give null / leave the target without an image for a null source.
+void ClearFaceImageCopies();
+FaceImage* CopyFaceImage(FaceImage* source);
+void CopyFaceImage(PolyElement* target, FaceImage* source);
+
+// NewFaceImage (file, projection, boundary mode, owner face, owner facelet, border
+// colour) loads the picture: defined with the renderer.
+FaceImage* NewFaceImage(const char* file, int projection, uint32_t boundaryMode, PolyElement* ownerFace,
+                        void* ownerFacelet, const float* borderColor);
+
+}  // namespace corvia

@@ -1,0 +1,635 @@
+// Frames of the faces of a face type. A stellation diagram is drawn once, in the frame
+// of the type's representative face, and stands for every face of the type, of the
+// faces sharing its plane and of its mirror partner. That only works when all those
+// frames are images of one another under the model's symmetry operations; the steps
+// here give the faces such frames, find the rotational order, symmetry axes and mirror
+// relations of each type, and order the rings of coplanar faces alike.
+
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "core/MergeSort.h"
+#include "core/Messages.h"
+#include "core/TimeFormat.h"
+#include "core/VectorMath.h"
+#include "model/Edge.h"
+#include "model/ElementFlags.h"
+#include "model/ElementList.h"
+#include "model/FaceMatching.h"
+#include "model/Poly.h"
+#include "model/PolyElement.h"
+#include "stellation/FaceType.h"
+#include "stellation/FaceTypeBlock.h"
+#include "symmetry/SymGroup.h"
+#include "symmetry/SymOperations.h"
+
+namespace corvia {
+
+namespace detail_CoplanarMatching {
+
+// Axes along normals and normals of one plane compare within this, per component.
+constexpr double kAxisTolerance = 1e-6;
+// Frame components this close to 0 are made 0, so that images agree exactly.
+constexpr double kFrameSnap = 1e-7;
+// Angles of coplanar faces match within this.
+constexpr double kAngleTolerance = 1e-7;
+// Centres of coplanar faces coincide within this, per coordinate.
+constexpr double kCentreTolerance = 1e-6;
+// The skip rule of the frame search: a square type of an octahedral model reached by
+// quarter turns about its 4-fold axes would get frames a quarter turn apart.
+constexpr int kSquareRotations = 4;
+
+bool WithinPerComponent(const double* a, const double* b, double tol) {
+  for (int k = 0; k < 3; ++k) {
+    if (std::fabs(a[k] - b[k]) > tol) return false;
+  }
+  return true;
+}
+
+// The axis direction equals d or -d.
+bool AlongEitherSense(const double* axis, const double* d) {
+  double negated[3];
+  NegateInto(negated, d);
+  return WithinPerComponent(axis, d, kAxisTolerance) || WithinPerComponent(axis, negated, kAxisTolerance);
+}
+
+SymAxis* FindAxisAlong(const SymAxisType& axisType, const double* d) {
+  for (int i = 0; i < axisType.numAxes; ++i) {
+    if (AlongEitherSense(axisType.axes[i].direction, d)) return &axisType.axes[i];
+  }
+  return nullptr;
+}
+
+void Normalise(double* v) {
+  const double length = std::sqrt(Dot(v, v));
+  if (length > 0.0) Divide(v, v, length);
+}
+
+// y = normal x x, and near-zero components cleared in both axes.
+void FinishFrame(PolyElement* element) {
+  Cross(element->mYAxis, element->mZAxis, element->mXAxis);
+  SnapNearZero(element->mXAxis, kFrameSnap);
+  SnapNearZero(element->mYAxis, kFrameSnap);
+}
+
+std::vector<PolyElement*> FacesOf(const FaceType* type) {
+  std::vector<PolyElement*> faces;
+  const int limit = type->mCount;
+  for (PolyElement* face = type->mFirstFace; face && static_cast<int>(faces.size()) < limit;
+       face = face->mNextOfType) {
+    faces.push_back(face);
+  }
+  return faces;
+}
+
+// The point that pins the corner order: a face's corner 0 dual point, or for a vertex
+// the frame origin of its first face.
+const double* FirstCornerPoint(const PolyElement* element) {
+  const PolyElement* corner = element->mNumSides > 0 ? element->mNeighbours[0] : nullptr;
+  if (!corner) return element->mCentre;
+  return element->IsVertex() ? corner->mCentre : corner->mDualVert;
+}
+
+// Images of an element's frame origin, normal, dual point and first corner point.
+struct MappedFrame {
+  double centre[3];
+  double normal[3];
+  double dualPoint[3];
+  double corner[3];
+};
+
+void MapFrame(const double* matrix, const PolyElement* element, MappedFrame& out) {
+  MatrixTimesVector(matrix, out.centre, element->mCentre);
+  MatrixTimesVector(matrix, out.normal, element->mZAxis);
+  MatrixTimesVector(matrix, out.dualPoint, element->mDualVert);
+  MatrixTimesVector(matrix, out.corner, FirstCornerPoint(element));
+}
+
+// Whether the image of `from` lies on `to`; faces by frame, vertices by their points.
+bool MatchesImage(const PolyElement* from, const PolyElement* to, const MappedFrame& image, const double* matrix,
+                  int* offset) {
+  bool reflected = false;
+  if (from->IsVertex()) {
+    return from->MatchTransformed(to, image.dualPoint, image.corner, matrix, true, offset, &reflected);
+  }
+  return from->MatchTransformedAxes(to, image.centre, image.normal, image.corner, matrix, true, offset, &reflected);
+}
+
+void ReflectionInPlane(double* m, const double* n) {
+  for (int r = 0; r < 3; ++r) {
+    for (int c = 0; c < 3; ++c) m[3 * r + c] = (r == c ? 1.0 : 0.0) - 2.0 * n[r] * n[c];
+  }
+}
+
+void Identity(double* m) {
+  for (int k = 0; k < 9; ++k) m[k] = (k % 4 == 0) ? 1.0 : 0.0;
+}
+
+// The first face of the type that the image matches; null when none.
+PolyElement* FindImageInType(const FaceType* type, const PolyElement* from, const MappedFrame& image,
+                             const double* matrix) {
+  for (PolyElement* face : FacesOf(type)) {
+    int offset = 0;
+    if (MatchesImage(from, face, image, matrix, &offset)) return face;
+  }
+  return nullptr;
+}
+
+// Direction in the element's 2D frame.
+void To2D(const PolyElement* element, const double* v, double* out) {
+  out[0] = Dot(v, element->mXAxis);
+  out[1] = Dot(v, element->mYAxis);
+}
+
+// Angle between unit vectors a and b, from the chord, so that it stays exact near 0
+// and pi; the arcsine arguments are kept within [-1, 1] against rounding.
+double ChordAngle(const double* a, const double* b) {
+  double d[3];
+  if (Dot(a, b) >= 0.0) {
+    Subtract(d, a, b);
+    return 2.0 * std::asin(std::fmin(1.0, std::sqrt(Dot(d, d)) / 2.0));
+  }
+  Add(d, a, b);
+  return M_PI - 2.0 * std::asin(std::fmin(1.0, std::sqrt(Dot(d, d)) / 2.0));
+}
+
+// Turns the element's in-plane axes about its normal by angle (counter-clockwise
+// seen from the side the normal points to).
+void TurnFrame(PolyElement* element, double angle) {
+  const double c = std::cos(angle);
+  const double s = std::sin(angle);
+  double x[3], y[3];
+  for (int k = 0; k < 3; ++k) {
+    x[k] = c * element->mXAxis[k] + s * element->mYAxis[k];
+    y[k] = c * element->mYAxis[k] - s * element->mXAxis[k];
+  }
+  CopyVector(element->mXAxis, x);
+  CopyVector(element->mYAxis, y);
+  SnapNearZero(element->mXAxis, kFrameSnap);
+  SnapNearZero(element->mYAxis, kFrameSnap);
+}
+
+// Signed angle from a to b about the normal.
+double SignedAngle(const double* a, const double* b, const double* normal) {
+  double c[3];
+  Cross(c, a, b);
+  return std::atan2(Dot(c, normal), Dot(a, b));
+}
+
+// The value brought into [0, step), with values within the tolerance below step
+// taken as 0.
+double IntoStep(double angle, double step) {
+  double r = std::fmod(angle, step);
+  if (r < 0.0) r += step;
+  if (r > step - kAngleTolerance) r = 0.0;
+  return r;
+}
+
+bool SameAngle(double a, double b, double step) {
+  const double d = std::fabs(a - b);
+  return d <= kAngleTolerance || std::fabs(d - step) <= kAngleTolerance;
+}
+
+// The ring of coplanar elements starting at the element, bounded by the list size.
+std::vector<PolyElement*> RingOf(PolyElement* element, int limit) {
+  std::vector<PolyElement*> ring;
+  PolyElement* member = element;
+  do {
+    ring.push_back(member);
+    member = member->mCoplanarNext;
+  } while (member && member != element && static_cast<int>(ring.size()) < limit);
+  return ring;
+}
+
+// The axis whose half turn carries a member of a ring through the centre onto its
+// partners facing the other way: an even-fold axis of the group in its plane.
+const SymAxis* CoplanarTurningAxis(const PolyElement* member) {
+  if (!member->HasFlag(kElementHemi) || !member->mPoly || !member->mPoly->mSymGroup) return nullptr;
+  return member->mPoly->mSymGroup->FindEvenAxisInPlane(member->mZAxis, nullptr);
+}
+
+// The x axis of a member as seen from a face whose normal it may oppose: across
+// opposite normals, after the half turn about the turning axis when there is one.
+void MemberXAxis(const PolyElement* member, const double* faceNormal, const SymAxis* turn, double* out) {
+  CopyVector(out, member->mXAxis);
+  if (turn && Dot(member->mZAxis, faceNormal) < 0.0) {
+    const double* a = turn->direction;
+    const double along = 2.0 * Dot(a, out);
+    for (int k = 0; k < 3; ++k) out[k] = along * a[k] - out[k];
+  }
+}
+
+double MemberAngle(const PolyElement* face, const PolyElement* member, const SymAxis* turn) {
+  double x[3];
+  MemberXAxis(member, face->mZAxis, turn, x);
+  double angle = SignedAngle(face->mXAxis, x, face->mZAxis);
+  if (!turn && Dot(member->mZAxis, face->mZAxis) < 0.0) angle = -angle;
+  return angle;
+}
+
+// Reorders the runs of one face type in `ring` (sorted by type and index) so that
+// each member stands where the corresponding member of the reference ring stands.
+void MatchRingOrder(const PolyElement* reference, const std::vector<PolyElement*>& referenceRing,
+                    const PolyElement* face, std::vector<PolyElement*>& ring, int rotations) {
+  const size_t count = ring.size() < referenceRing.size() ? ring.size() : referenceRing.size();
+  size_t start = 0;
+  while (start < count) {
+    size_t end = start + 1;
+    while (end < count && ring[end]->mType == ring[start]->mType) ++end;
+    const PolyElement* first = ring[start];
+    const SymAxis* turn = CoplanarTurningAxis(first);
+    int k = 1;
+    for (size_t i = start + 1; i < end; ++i) {
+      if (turn || Dot(ring[i]->mZAxis, first->mZAxis) > 0.0) ++k;
+    }
+    // Computed in floating point: k may exceed the rotational order.
+    const double step = 2.0 * M_PI * k / (rotations > 0 ? rotations : 1);
+    for (size_t p = start; p < end; ++p) {
+      const double wanted = IntoStep(MemberAngle(reference, referenceRing[p], turn), step);
+      size_t found = end;
+      for (size_t q = p; q < end; ++q) {
+        if (SameAngle(IntoStep(MemberAngle(face, ring[q], turn), step), wanted, step)) {
+          found = q;
+          break;
+        }
+      }
+      if (found == end) {
+        ShowInternalError("Can't match coplanar face order");
+        continue;
+      }
+      std::swap(ring[p], ring[found]);
+    }
+    start = end;
+  }
+}
+
+}  // namespace detail_CoplanarMatching
+
+// ---- Rotational order ------------------------------------------------------------------
+
+void FaceType::CalcRotSymFromShape() {
+  if (mCoplanarMaster) return;
+  const PolyElement* face = mFirstFace;
+  const int n = face ? face->mNumSides : 0;
+  auto cornerType = [face](int j) -> const FaceType* {
+    const PolyElement* corner = face->mNeighbours[j];
+    return corner ? corner->mType : nullptr;
+  };
+  auto edgeType = [face](int j) -> int {
+    const Edge* edge = face->mEdges ? face->mEdges[j] : nullptr;
+    return edge ? edge->mEdgeType : -1;
+  };
+  int order = 1;
+  for (int k = n; k >= 2; --k) {
+    if (n % k != 0) continue;
+    const int s = n / k;
+    bool fits = true;
+    for (int j = 0; j < n && fits; ++j) {
+      fits = cornerType(j) == cornerType((j + s) % n) && edgeType(j) == edgeType((j + s) % n);
+    }
+    if (fits) {
+      order = k;
+      break;
+    }
+  }
+  // The shape may be more symmetric than the model round it: a face type whose number
+  // of faces cannot carry the full order of its polygon gets half of it.
+  const int f = mCount;
+  const bool halve = (f >= 3 && order >= 6) || (f == 3 && order == 4) || (f == 4 && order == 4) ||
+                     (f > 6 && order == 4) || (f == 24 && order == 2) || (f == 60 && order == 2);
+  mNumRotations = halve ? order / 2 : order;
+}
+
+// ---- Axes from the group ---------------------------------------------------------------
+
+void SetRotSym(FaceType* type, const SymGroup* group) {
+  using namespace detail_CoplanarMatching;
+  if (!group) {
+    ShowInternalError("SetRotSym: symGroup == NULL");
+    return;
+  }
+  if (!type || !type->mFirstFace || type->mSymAxisType || type->mNumRotations == 1) return;
+  TraceScope scope("SetRotSym");
+  PolyElement* face = type->mFirstFace;
+  type->mSymAxisType = nullptr;
+  face->mSymAxis = nullptr;
+  for (int t = 0; t < group->numAxisTypes; ++t) {
+    SymAxisType& axisType = group->axisTypes[t];
+    const int fold = std::abs(axisType.fold);
+    if ((type->mNumRotations != 0 && type->mNumRotations != fold) || axisType.numAxes < 1) continue;
+    if (SymAxis* axis = FindAxisAlong(axisType, face->mZAxis)) {
+      type->mSymAxisType = &axisType;
+      face->mSymAxis = axis;
+      break;
+    }
+  }
+  if (!type->mSymAxisType) {
+    type->mNumRotations = 1;
+    return;
+  }
+  type->mNumRotations = std::abs(type->mSymAxisType->fold);
+  for (PolyElement* other : FacesOf(type)) {
+    other->mSymAxis = FindAxisAlong(*type->mSymAxisType, other->mZAxis);
+    if (!other->mSymAxis) ShowInternalError("SetRotSym: Found face without symmetry axis");
+  }
+}
+
+// ---- Frames ------------------------------------------------------------------------------
+
+void ReorientAxes(FaceType* type, const SymGroup* group) {
+  using namespace detail_CoplanarMatching;
+  if (!group) {
+    ShowInternalError("ReorientAxes: symGroup == NULL");
+    return;
+  }
+  if (!type || !type->mFirstFace) return;
+  PolyElement* face = type->mFirstFace;
+  const bool isVertex = face->IsVertex();
+
+  double coordinate[3] = {0.0, 0.0, 0.0};
+  coordinate[AxisWithin(face->mZAxis, kFrameSnap)] = 1.0;
+  Cross(face->mXAxis, face->mZAxis, coordinate);
+  Normalise(face->mXAxis);
+  FinishFrame(face);
+
+  std::vector<PolyElement*> faces = FacesOf(type);
+  // Index of the operation that carried the representative onto each face; -1 while
+  // the face is unmatched (the representative is matched by the identity).
+  std::vector<int> matchedOp(faces.size(), -1);
+  matchedOp[0] = 0;
+  if (type->mCount <= 1) return;
+
+  int numDone = 1;
+  int pass = 0;
+  bool allowImproper = true;
+  while (numDone < type->mCount) {
+    bool progress = false;
+    SymOperationIterator it;
+    it.Reset();
+    double matrix[9];
+    int opIndex = -1;
+    const bool improper = pass >= 1 && allowImproper;
+    while (numDone < type->mCount && GetNextSymmetryOperation(group, it, true, matrix, improper)) {
+      ++opIndex;
+      if (type->mNumRotations == kSquareRotations && (type->mCount == 6 || type->mCount == 3) &&
+          it.axisType == 0 && it.step != 2 && group->type == kSymGroupOctahedral) {
+        continue;
+      }
+      MappedFrame image;
+      MapFrame(matrix, face, image);
+      for (size_t i = 1; i < faces.size(); ++i) {
+        if (matchedOp[i] >= 0) continue;
+        PolyElement* candidate = faces[i];
+        if (!isVertex) {
+          const bool sameNormal = WithinPerComponent(candidate->mZAxis, image.normal, kAxisTolerance);
+          if (sameNormal != (pass == 0)) continue;
+        }
+        int offset = 0;
+        if (!MatchesImage(face, candidate, image, matrix, &offset)) continue;
+        if (offset != 0) candidate->RotateCorners(offset, false);
+        if (!WithinPerComponent(candidate->mZAxis, image.normal, kAxisTolerance)) Negate(candidate->mZAxis);
+        MatrixTimesVector(matrix, candidate->mXAxis, face->mXAxis);
+        FinishFrame(candidate);
+        matchedOp[i] = opIndex;
+        ++numDone;
+        progress = true;
+        break;
+      }
+    }
+    if (numDone >= type->mCount) break;
+    if (!progress) {
+      if (!allowImproper) break;
+      allowImproper = false;
+    }
+    ++pass;
+  }
+  if (numDone < type->mCount) ShowInternalError("ReorientAxes: Couldn't match all faces");
+}
+
+void SetRotSymAndReorientAxes(FaceType* type, const SymGroup* group) {
+  if (!group) {
+    ShowInternalError("SetRotSymAndReorientAxes: symGroup == NULL");
+    return;
+  }
+  SetRotSym(type, group);
+  ReorientAxes(type, group);
+}
+
+// ---- Axes through faces in the centre -------------------------------------------------
+
+SymAxis* FaceType::FindEvenFoldAxisOnNormal() const {
+  const SymGroup* group = mOwner ? mOwner->mSymGroup : nullptr;
+  if (!group || !mFirstFace || !mFirstFace->HasFlag(kElementHemi)) return nullptr;
+  constexpr double kLow = 0.999999;
+  constexpr double kHigh = 1.000001;
+  for (int t = 0; t < group->numAxisTypes; ++t) {
+    const SymAxisType& axisType = group->axisTypes[t];
+    if (axisType.fold % 2 != 0) continue;
+    for (int i = 0; i < axisType.numAxes; ++i) {
+      const double d = Dot(axisType.axes[i].direction, mFirstFace->mZAxis);
+      if (d >= kLow && d <= kHigh) return &axisType.axes[i];
+    }
+  }
+  return nullptr;
+}
+
+SymAxis* FaceType::FindEvenAxisInPlane() const {
+  const SymGroup* group = mOwner ? mOwner->mSymGroup : nullptr;
+  if (!group || !mFirstFace || !mFirstFace->HasFlag(kElementHemi)) return nullptr;
+  return group->FindEvenAxisInPlane(mFirstFace->mZAxis, nullptr);
+}
+
+// ---- Mirror partner ----------------------------------------------------------------------
+
+void FaceType::FindMirrorPartner() {
+  using namespace detail_CoplanarMatching;
+  if (mMirrorPartner) return;
+  mFlags &= ~(kFaceTypeSelfMirror | kFaceTypeHemiMirror);
+  if (!mBlock || !mBlock->IsReflexible()) return;
+  const SymGroup* group = mOwner ? mOwner->mSymGroup : nullptr;
+  PolyElement* face = mFirstFace;
+  if (!group || !face) return;
+
+  double improper[9];
+  Identity(improper);
+  group->GetReflectionMatrix(improper);
+  MappedFrame image;
+  MapFrame(improper, face, image);
+
+  // A mirror plane of the group that contains the face normal cuts the face along a
+  // mirror line, provided the face is its own image in that plane: a face turned
+  // against the plane (as in a snub model) has no mirror line there, and its mirror
+  // image is another face.
+  for (int k = 0; k < group->mirrorPlanes.count; ++k) {
+    const double* n = group->mirrorPlanes[k].direction;
+    if (std::fabs(Dot(n, face->mZAxis)) > kAxisTolerance) continue;
+    double reflection[9];
+    ReflectionInPlane(reflection, n);
+    MappedFrame own;
+    MapFrame(reflection, face, own);
+    int offset = 0;
+    if (!MatchesImage(face, face, own, reflection, &offset)) continue;
+    mFlags |= kFaceTypeSelfMirror;
+    double line[3];
+    Cross(line, n, face->mZAxis);
+    To2D(face, line, mMirrorLine);
+    mMirrorFace = FindImageInType(this, face, image, improper);
+    return;
+  }
+
+  // Otherwise the image lies in a type of the same plane distance further down the list.
+  const double distance = Dot(face->mCentre, face->mZAxis);
+  FaceType* partner = nullptr;
+  PolyElement* mirrorFace = nullptr;
+  for (FaceType* type = this; type && !mirrorFace; type = type->mNext) {
+    const PolyElement* first = type->mFirstFace;
+    if (!first || first->mNumSides != face->mNumSides || type->mMirrorPartner) continue;
+    if (std::fabs(Dot(first->mCentre, first->mZAxis) - distance) > kAxisTolerance) continue;
+    mirrorFace = FindImageInType(type, face, image, improper);
+    if (mirrorFace) partner = type;
+  }
+  if (!mirrorFace) {
+    // No face is the mirror image: leave the type without a partner rather than
+    // turning frames towards nothing.
+    ShowInternalError("FindMirrorPartner: Couldn't find mirror face of type %d", GetNumber(this));
+    return;
+  }
+
+  if (partner == this || partner == mCoplanarMaster) {
+    mFlags |= kFaceTypeSelfMirror;
+    if (face->HasFlag(kElementHemi) && FindEvenAxisInPlane()) {
+      mFlags |= kFaceTypeHemiMirror;
+      return;
+    }
+    if (group->type == kSymGroupDihedral && group->numAxisTypes > 0 && group->axisTypes[0].numAxes > 0) {
+      const double* axis = group->axisTypes[0].axes[0].direction;
+      To2D(face, axis, mMirrorLine);
+      if (std::fabs(mMirrorLine[0]) <= kFrameSnap && std::fabs(mMirrorLine[1]) <= kFrameSnap) {
+        double quarter[3];
+        Cross(quarter, face->mZAxis, axis);
+        To2D(face, quarter, mMirrorLine);
+      }
+    }
+  }
+
+  mMirrorFace = mirrorFace;
+  if (partner == this || partner == mCoplanarMaster) return;
+  mMirrorPartner = partner;
+  partner->mMirrorPartner = this;
+
+  std::vector<PolyElement*> partnerFaces = FacesOf(partner);
+  if (Dot(image.normal, mirrorFace->mZAxis) < 0.0) {
+    for (PolyElement* other : partnerFaces) {
+      Negate(other->mZAxis);
+      Negate(other->mXAxis);
+    }
+  }
+  // Turn the partner frames so that the mirror face's y axis becomes the image of the
+  // representative's y axis; the frames of the pair are then mirror images.
+  double imageY[3];
+  MatrixTimesVector(improper, imageY, face->mYAxis);
+  double angle = ChordAngle(imageY, mirrorFace->mYAxis);
+  double c[3];
+  Cross(c, mirrorFace->mYAxis, imageY);
+  if (Dot(c, mirrorFace->mZAxis) < 0.0) angle = -angle;
+  for (PolyElement* other : partnerFaces) TurnFrame(other, angle);
+}
+
+// ---- Coplanar rings ----------------------------------------------------------------------
+
+int CompareCoplanarByTypeAndIndex(const PolyElement* a, const PolyElement* b) {
+  const int ta = FaceType::GetIndex(a->mType);
+  const int tb = FaceType::GetIndex(b->mType);
+  if (ta != tb) return ta < tb ? -1 : 1;
+  const int ia = PolyElement::GetIndex(a);
+  const int ib = PolyElement::GetIndex(b);
+  return ia < ib ? -1 : (ia > ib ? 1 : 0);
+}
+
+int CompareFacesByCentre(const PolyElement* a, const PolyElement* b) {
+  using detail_CoplanarMatching::kCentreTolerance;
+  for (int k = 0; k < 3; ++k) {
+    if (a->mCentre[k] < b->mCentre[k] - kCentreTolerance) return -1;
+    if (a->mCentre[k] > b->mCentre[k] + kCentreTolerance) return 1;
+  }
+  const int ia = PolyElement::GetIndex(a);
+  const int ib = PolyElement::GetIndex(b);
+  return ia < ib ? -1 : (ia > ib ? 1 : 0);
+}
+
+void SortCoplanarFaces(FaceTypeBlock* block) {
+  using namespace detail_CoplanarMatching;
+  ElementList* planes = block ? block->GetPlaneModel() : nullptr;
+  if (!planes) return;
+  for (PolyElement* element = planes->mHead; element; element = element->mNext) element->mFlags &= ~kElementSkip;
+  const int limit = planes->mCount > 0 ? planes->mCount : 1;
+
+  for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+    if (type->mCoplanarMaster || !type->mFirstFace || type->mFirstFace->CountCoplanar() <= 1) continue;
+    const PolyElement* reference = nullptr;
+    std::vector<PolyElement*> referenceRing;
+    for (PolyElement* face : FacesOf(type)) {
+      if (face->HasFlag(kElementSkip) || !face->mCoplanarNext) continue;
+      std::vector<PolyElement*> ring = RingOf(face, limit);
+      MergeSort(ring, CompareCoplanarByTypeAndIndex);
+      if (!reference) {
+        reference = face;
+        referenceRing = ring;
+      } else {
+        MatchRingOrder(reference, referenceRing, face, ring, type->mNumRotations);
+      }
+      for (size_t i = 0; i < ring.size(); ++i) {
+        ring[i]->mCoplanarNext = ring[(i + 1) % ring.size()];
+        ring[i]->mFlags |= kElementSkip;
+      }
+      MergeSort(ring, CompareFacesByCentre);
+      for (size_t i = 1; i < ring.size(); ++i) {
+        if (WithinPerComponent(ring[i - 1]->mCentre, ring[i]->mCentre, kCentreTolerance)) {
+          ring[i - 1]->mFlags |= kElementIsCopConcentric;
+          ring[i]->mFlags |= kElementIsCopConcentric | kElementSkipCopConcentric;
+        }
+      }
+    }
+  }
+}
+
+// ---- Coplanar copies ---------------------------------------------------------------------
+
+void CopyCoplanarInfo(FaceType* type) {
+  if (!type || !type->mCoplanarMaster) return;
+  FaceType* master = type->mCoplanarMaster;
+  const PolyElement* masterFace = master->mFirstFace;
+  if (masterFace && type->mFirstFace && !type->mFirstFace->IsCoplanarWith(masterFace)) {
+    PolyElement* previous = nullptr;
+    PolyElement* found = nullptr;
+    for (PolyElement* face = type->mFirstFace; face; previous = face, face = face->mNextOfType) {
+      if (face->IsCoplanarWith(masterFace)) {
+        found = face;
+        break;
+      }
+    }
+    if (!found) {
+      ShowInternalError("CopyCoplanarInfo: Couldn't find coplanar face");
+    } else if (!previous) {
+      ShowInternalError("CopyCoplanarInfo: Can't find face in list");
+    } else {
+      previous->mNextOfType = found->mNextOfType;
+      if (type->mLastFace == found) type->mLastFace = previous;
+      found->mNextOfType = type->mFirstFace;
+      type->mFirstFace = found;
+    }
+  }
+  type->mAllFacets = master->mAllFacets;
+  type->mCentralSegment = master->mCentralSegment;
+  type->mFirstSegment = master->mFirstSegment;
+  type->mLastSegment = master->mLastSegment;
+  type->mNumSegments = master->mNumSegments;
+  type->mLineEqns = master->mLineEqns;
+  type->mOuterPoints = master->mOuterPoints;
+  type->mInnerPoints = master->mInnerPoints;
+  type->mDiagramRadius = master->mDiagramRadius;
+  type->mVisibleFacets = nullptr;
+}
+
+}  // namespace corvia

@@ -1,0 +1,74 @@
+// Face types: the record, its face list and the parts of it that belong to the type
+// itself (kit panels, the stellated radius, the stellation diagram records).
+
+#include "stellation/FaceType.h"
+
+#include "core/Messages.h"
+#include "model/ElementList.h"
+#include "model/Poly.h"
+#include "model/PolyElement.h"
+#include "stellation/FaceTypeBlock.h"
+
+namespace corvia {
+
+namespace detail_FaceType {
+void Pending(const char* name) { ShowInternalError("%s: Not available in this build", name); }
+}  // namespace detail_FaceType
+
+FaceType::FaceType(Poly* poly, FaceTypeBlock* block, uint32_t idFlags, int32_t index)
+    : mOwner(poly), mIdFlags(idFlags), mIndex(index), mBlock(block) {}
+
+FaceType::~FaceType() { ClearStellationDiagram(); }
+
+void FaceType::AddFace(PolyElement* element) {
+  element->mType = this;
+  element->mNextOfType = nullptr;
+  if (mLastFace) {
+    mLastFace->mNextOfType = element;
+  } else {
+    mFirstFace = element;
+  }
+  mLastFace = element;
+  ++mCount;
+}
+
+bool FaceType::HasLowerIdPartner() const { return mMirrorPartner && mMirrorPartner->mIndex < mIndex; }
+
+PolyElement* FaceType::GetFirstPlaneFace() const {
+  if (!mOwner || !mFirstFace) return nullptr;
+  return mFirstFace->IsVertex() ? mOwner->mVertices.mHead : mOwner->mFaces.mHead;
+}
+
+void FaceType::ClearStellationDiagram() {
+  if (mCoplanarMaster) return;
+  // The diagram records are made by the stellation diagram code, which frees them;
+  // a type can hold none before that code is linked in.
+  if (mFirstSegment || mOuterRing || mLineEqns || mOuterPoints || mInnerPoints || mAllFacets) {
+    detail_FaceType::Pending("FaceType::ClearStellationDiagram");
+  }
+  mCentralSegment = mFirstSegment = mLastSegment = nullptr;
+  mNumSegments = 0;
+  mOuterRing = nullptr;
+  mLineEqns = nullptr;
+  mOuterPoints = mInnerPoints = nullptr;
+  mAllFacets = mVisibleFacets = nullptr;
+}
+
+bool FaceType::CanBuildPanel() {
+  if (mFlags & kFaceTypePanelYes) return true;
+  if (mFlags & kFaceTypePanelNo) return false;
+  if (!mFirstFace || mFirstFace->mNumSides >= kFaceTypeMaxPanelSides) {
+    mFlags |= kFaceTypePanelNo;
+    return false;
+  }
+  detail_FaceType::Pending("FaceType::CanBuildPanel: kit polygon test");
+  return false;
+}
+
+double FaceType::CalcStellatedRadius() {
+  if (!mBlock || !mBlock->GetModel3D(false)) return 1.0;
+  detail_FaceType::Pending("FaceType::CalcStellatedRadius: facelets");
+  return 1.0;
+}
+
+}  // namespace corvia

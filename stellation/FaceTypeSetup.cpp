@@ -1,0 +1,92 @@
+// Steps of the face-type set-up that work on single face types: raising the rotational
+// order to the fold of a symmetry axis through the face, and the order in which the
+// types of a block are listed.
+
+#include <cmath>
+#include <cstdlib>
+
+#include "construction/PolyTemplate.h"
+#include "core/VectorMath.h"
+#include "model/ElementFlags.h"
+#include "model/Face.h"
+#include "model/Poly.h"
+#include "stellation/FaceType.h"
+#include "symmetry/SymGroup.h"
+
+namespace corvia {
+
+namespace detail_FaceTypeSetup {
+
+// Axis directions and normals compare within this, per component, bounds included.
+constexpr double kAxisTolerance = 1e-6;
+// Sort keys closer than this are equal.
+constexpr double kSortTolerance = 1e-7;
+
+bool AlongEitherSense(const double* axis, const double* d) {
+  bool same = true;
+  bool opposite = true;
+  for (int k = 0; k < 3; ++k) {
+    if (std::fabs(axis[k] - d[k]) > kAxisTolerance) same = false;
+    if (std::fabs(axis[k] + d[k]) > kAxisTolerance) opposite = false;
+  }
+  return same || opposite;
+}
+
+// The face description's angle key of a type's representative face; false when the
+// face has no description.
+bool DescriptionKey(const FaceType* type, double* key) {
+  const PolyElement* first = type->mFirstFace;
+  if (!first || first->IsVertex()) return false;
+  const TemplatePolygon* record = static_cast<const Face*>(first)->mRecord;
+  if (!record) return false;
+  *key = std::fabs(record->mInteriorAngle);
+  return true;
+}
+
+int CompareWithTolerance(double a, double b) {
+  if (std::fabs(a - b) <= kSortTolerance) return 0;
+  return a < b ? -1 : 1;
+}
+
+}  // namespace detail_FaceTypeSetup
+
+void FaceType::RaiseRotSymFromAxes() {
+  const SymGroup* group = mOwner ? mOwner->mSymGroup : nullptr;
+  // A type without a known order has nothing to raise (and no multiple to test).
+  if (!group || !mFirstFace || mNumRotations <= 0) return;
+  for (int t = 0; t < group->numAxisTypes; ++t) {
+    const SymAxisType& axisType = group->axisTypes[t];
+    const int fold = std::abs(axisType.fold);
+    if (fold == mNumRotations || fold % mNumRotations != 0) continue;
+    for (int i = 0; i < axisType.numAxes; ++i) {
+      if (detail_FaceTypeSetup::AlongEitherSense(axisType.axes[i].direction, mFirstFace->mZAxis)) {
+        mNumRotations = fold;
+        return;
+      }
+    }
+  }
+}
+
+int CompareFaceTypesForSort(const FaceType* a, const FaceType* b) {
+  using namespace detail_FaceTypeSetup;
+  const PolyElement* fa = a->mFirstFace;
+  const PolyElement* fb = b->mFirstFace;
+  const bool infiniteA = fa && fa->HasFlag(kElementInf);
+  const bool infiniteB = fb && fb->HasFlag(kElementInf);
+  if (infiniteA != infiniteB) return infiniteA ? 1 : -1;
+  if (!infiniteA && (a->mCoplanarMaster != nullptr) != (b->mCoplanarMaster != nullptr)) {
+    return a->mCoplanarMaster ? 1 : -1;
+  }
+  int order = 0;
+  double keyA = 0.0;
+  double keyB = 0.0;
+  if (DescriptionKey(a, &keyA) && DescriptionKey(b, &keyB)) {
+    order = CompareWithTolerance(keyA, keyB);
+  } else if (fa && fb) {
+    order = CompareWithTolerance(Dot(fa->mCentre, fa->mCentre), Dot(fb->mCentre, fb->mCentre));
+  }
+  if (order != 0) return order;
+  return a->mIndex < b->mIndex ? -1 : (a->mIndex > b->mIndex ? 1 : 0);
+}
+
+}  // namespace corvia

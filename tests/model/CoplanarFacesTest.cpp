@@ -1,0 +1,252 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "core/Messages.h"
+#include "model/CoplanarFaces.h"
+#include "model/ElementFlags.h"
+#include "model/Face.h"
+#include "model/Poly.h"
+#include "stellation/FaceTypeBlock.h"
+#include "tests/model/CompoundModels.h"
+#include "tests/support/TestSupport.h"
+
+namespace test_CoplanarFaces {
+
+using corvia::FaceType;
+using corvia::Poly;
+using corvia::PolyElement;
+
+// A bare element with only a frame origin and a normal, in its list.
+PolyElement* Plane(corvia::FaceList& list, double x, double y, double z, double nz) {
+  auto* face = new corvia::Face(nullptr, nullptr, 3);
+  list.Append(face);
+  face->mCentre[0] = x;
+  face->mCentre[1] = y;
+  face->mCentre[2] = z;
+  face->mZAxis[0] = 0.0;
+  face->mZAxis[1] = 0.0;
+  face->mZAxis[2] = nz;
+  return face;
+}
+
+FaceType* NewType(Poly& poly, int index, int rotations) {
+  auto* type = new FaceType(&poly, poly.mBaseBlock.get(), 0, index);
+  type->mNumRotations = rotations;
+  poly.mBaseBlock->AppendFaceType(type);
+  return type;
+}
+
+TEST(CoplanarFacesTest, SplitCubeGroupsTheTwoTrianglesOfEachSquare) {
+  Poly poly;
+  corvia::testing::BuildSplitCube(poly);
+  corvia::testing::OneTypePerSide(poly);
+  corvia::FindCoplanarFaces(&poly.mFaces);
+  for (int k = 0; k < 6; ++k) {
+    PolyElement* a = poly.GetFace(2 * k);
+    PolyElement* b = poly.GetFace(2 * k + 1);
+    EXPECT_EQ(a->mCoplanarNext, b);
+    EXPECT_EQ(b->mCoplanarNext, a);
+    // Same type as its predecessor in the ring: the second one is the copy.
+    EXPECT_FALSE(a->HasFlag(corvia::kElementCoplanar));
+    EXPECT_TRUE(b->HasFlag(corvia::kElementCoplanar));
+  }
+}
+
+TEST(CoplanarFacesTest, LoneElementsHaveNoRingEvenAfterAnEarlierOne) {
+  Poly poly;
+  corvia::testing::BuildCube(poly);
+  // A link left from an earlier set-up must not survive.
+  poly.GetFace(0)->mCoplanarNext = poly.GetFace(1);
+  poly.GetFace(0)->mFlags |= corvia::kElementCoplanar;
+  corvia::FindCoplanarFaces(&poly.mFaces);
+  for (const PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) {
+    EXPECT_EQ(f->mCoplanarNext, nullptr);
+    EXPECT_FALSE(f->HasFlag(corvia::kElementCoplanar));
+  }
+}
+
+TEST(CoplanarFacesTest, FaceAndItsBackShareARing) {
+  corvia::FaceList list;
+  PolyElement* front = Plane(list, 0, 0, 1, 1.0);
+  PolyElement* back = Plane(list, 0, 0, 1, -1.0);
+  PolyElement* other = Plane(list, 0, 0, 2, 1.0);
+  corvia::FindCoplanarFaces(&list);
+  EXPECT_EQ(front->mCoplanarNext, back);
+  EXPECT_EQ(back->mCoplanarNext, front);
+  EXPECT_EQ(other->mCoplanarNext, nullptr);
+}
+
+TEST(CoplanarFacesTest, RingFollowsTypeThenIndexAndFlagsSameTypeSuccessors) {
+  Poly poly;
+  FaceType* first = NewType(poly, 0, 1);
+  FaceType* second = NewType(poly, 1, 1);
+  corvia::FaceList list;
+  PolyElement* a = Plane(list, 0, 0, 1, 1.0);
+  PolyElement* b = Plane(list, 0, 0, 1, 1.0);
+  PolyElement* c = Plane(list, 0, 0, 1, -1.0);
+  second->AddFace(a);
+  first->AddFace(b);
+  first->AddFace(c);
+  corvia::FindCoplanarFaces(&list);
+  // Sorted: b, c (type 0), then a (type 1).
+  EXPECT_EQ(b->mCoplanarNext, c);
+  EXPECT_EQ(c->mCoplanarNext, a);
+  EXPECT_EQ(a->mCoplanarNext, b);
+  EXPECT_FALSE(b->HasFlag(corvia::kElementCoplanar));
+  EXPECT_TRUE(c->HasFlag(corvia::kElementCoplanar));
+  EXPECT_FALSE(a->HasFlag(corvia::kElementCoplanar));
+  EXPECT_EQ(a->CountCoplanar(), 3);
+}
+
+TEST(CoplanarFacesTest, PlaneIsNotSplitByAnotherPlaneSortedBetweenItsMembers) {
+  corvia::FaceList list;
+  // s and e share a plane (origins 0.9e-7 apart); q, 1.5e-7 from s in x and 0.6e-7
+  // from e, sorts between them by its y.
+  PolyElement* s = Plane(list, 0.0, 0.0, 1.0, 1.0);
+  PolyElement* q = Plane(list, 1.5e-7, -5.0, 1.0, 1.0);
+  PolyElement* e = Plane(list, 0.9e-7, 0.0, 1.0, 1.0);
+  EXPECT_LT(corvia::CompareCoplanar(s, q), 0);
+  EXPECT_LT(corvia::CompareCoplanar(q, e), 0);
+  corvia::FindCoplanarFaces(&list);
+  EXPECT_EQ(s->mCoplanarNext, e);
+  EXPECT_EQ(e->mCoplanarNext, s);
+  EXPECT_EQ(q->mCoplanarNext, nullptr);
+}
+
+TEST(CoplanarFacesTest, CompareCoplanarUsesCanonicalNormalsThenTypeThenIndex) {
+  corvia::FaceList list;
+  PolyElement* a = Plane(list, 0, 0, 1, 1.0);
+  PolyElement* b = Plane(list, 0, 0, 1, -1.0);
+  EXPECT_LT(corvia::CompareCoplanar(a, b), 0);
+  EXPECT_GT(corvia::CompareCoplanar(b, a), 0);
+  PolyElement* c = Plane(list, 0, 0, 1 + 2e-7, 1.0);
+  EXPECT_LT(corvia::CompareCoplanar(a, c), 0);
+  b->mZAxis[0] = 1.0;
+  b->mZAxis[2] = 0.0;
+  EXPECT_GT(corvia::CompareCoplanar(b, a), 0);
+}
+
+TEST(CoplanarFacesTest, ReorientKeepsFacesWhoseRotationsMatchTheirSides) {
+  Poly poly;
+  corvia::testing::BuildCube(poly);
+  corvia::testing::OneTypePerSide(poly);
+  poly.mBaseBlock->mFirstFaceType->mNumRotations = 4;
+  poly.mDualBlock->mFirstFaceType->mNumRotations = 3;
+  std::vector<PolyElement*> corners;
+  std::vector<double> axes;
+  for (const PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) {
+    corners.push_back(f->mNeighbours[0]);
+    axes.push_back(f->mXAxis[0]);
+  }
+  corvia::FindCoplanarFaces(&poly.mFaces);
+  corvia::ReorientFaceAxes(&poly.mFaces, poly.mBaseBlock->mFirstFaceType);
+  int i = 0;
+  for (const PolyElement* f = poly.mFaces.mHead; f; f = f->mNext, ++i) {
+    EXPECT_EQ(f->mNeighbours[0], corners[static_cast<size_t>(i)]);
+    EXPECT_EQ(f->mXAxis[0], axes[static_cast<size_t>(i)]);
+  }
+}
+
+// Square pyramid: the triangles (one type, no rotations) have their apex at corner 2;
+// two of them are turned so that it is not.
+class ReorientPyramid : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    corvia::testing::BuildSquarePyramid(poly);
+    FaceType* square = NewType(poly, 0, 4);
+    square->AddFace(poly.GetFace(0));
+    triangles = NewType(poly, 1, 1);
+    for (int i = 1; i < 5; ++i) triangles->AddFace(poly.GetFace(i));
+    auto* base = new FaceType(&poly, poly.mDualBlock.get(), 0, 0);
+    auto* apex = new FaceType(&poly, poly.mDualBlock.get(), 0, 1);
+    poly.mDualBlock->AppendFaceType(base);
+    poly.mDualBlock->AppendFaceType(apex);
+    for (int v = 0; v < 4; ++v) base->AddFace(poly.GetVertex(v));
+    apex->AddFace(poly.GetVertex(4));
+    poly.GetFace(2)->RotateCorners(1, false);
+    poly.GetFace(4)->RotateCorners(2, false);
+  }
+  Poly poly;
+  FaceType* triangles = nullptr;
+};
+
+TEST_F(ReorientPyramid, EveryTriangleStartsAtTheCornerOfItsRepresentative) {
+  corvia::FindCoplanarFaces(&poly.mFaces);
+  corvia::ReorientFaceAxes(&poly.mFaces, poly.mBaseBlock->mFirstFaceType);
+  for (int i = 1; i < 5; ++i) {
+    const PolyElement* f = poly.GetFace(i);
+    EXPECT_EQ(f->mNeighbours[2], poly.GetVertex(4)) << "face " << i;
+    // First axis towards corner 0, second axis normal x first.
+    double x[3];
+    corvia::Subtract(x, f->mNeighbours[0]->mDualVert, f->mCentre);
+    const double length = std::sqrt(corvia::Dot(x, x));
+    for (int c = 0; c < 3; ++c) EXPECT_NEAR(f->mXAxis[c], x[c] / length, 1e-12);
+    EXPECT_NEAR(corvia::Dot(f->mXAxis, f->mYAxis), 0.0, 1e-12);
+    double cross[3];
+    corvia::Cross(cross, f->mXAxis, f->mYAxis);
+    for (int c = 0; c < 3; ++c) EXPECT_NEAR(cross[c], f->mZAxis[c], 1e-7);
+  }
+}
+
+TEST_F(ReorientPyramid, FaceWithoutAFittingStartIsReportedAndKeptAtCornerZero) {
+  corvia::testing::ExpectInternalErrors();
+  // Base vertex 2 gets a type of its own: the triangles at it (faces 2 and 3) have
+  // no corner order that corresponds to the representative's.
+  auto* lone = new FaceType(&poly, poly.mDualBlock.get(), 0, 2);
+  poly.mDualBlock->AppendFaceType(lone);
+  poly.GetVertex(2)->mType = lone;
+  PolyElement* odd = poly.GetFace(3);
+  PolyElement* first = odd->mNeighbours[0];
+  ASSERT_EQ(first, poly.GetVertex(2));
+  corvia::ReorientFaceAxes(&poly.mFaces, poly.mBaseBlock->mFirstFaceType);
+  EXPECT_EQ(odd->mNeighbours[0], first);
+  const auto boxes = corvia::testing::Platform().messages.TakeBoxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].text, "ReorientFaceAxes: Couldn't find match for face");
+}
+
+TEST(CoplanarFacesTest, PartnerTypeCopiesAxesAndKeepsCorners) {
+  Poly poly;
+  corvia::testing::BuildSplitCube(poly);
+  FaceType* firsts = NewType(poly, 0, 1);
+  FaceType* seconds = NewType(poly, 1, 1);
+  for (int k = 0; k < 6; ++k) {
+    firsts->AddFace(poly.GetFace(2 * k));
+    seconds->AddFace(poly.GetFace(2 * k + 1));
+  }
+  seconds->mCoplanarMaster = firsts;
+  corvia::FindCoplanarFaces(&poly.mFaces);
+  std::vector<PolyElement*> corners;
+  for (int k = 0; k < 6; ++k) corners.push_back(poly.GetFace(2 * k + 1)->mNeighbours[0]);
+  corvia::ReorientFaceAxes(&poly.mFaces, firsts);
+  for (int k = 0; k < 6; ++k) {
+    const PolyElement* master = poly.GetFace(2 * k);
+    const PolyElement* copy = poly.GetFace(2 * k + 1);
+    EXPECT_EQ(copy->mNeighbours[0], corners[static_cast<size_t>(k)]);
+    for (int c = 0; c < 3; ++c) {
+      EXPECT_EQ(copy->mXAxis[c], master->mXAxis[c]);
+      EXPECT_EQ(copy->mYAxis[c], master->mYAxis[c]);
+      EXPECT_EQ(copy->mZAxis[c], master->mZAxis[c]);
+    }
+  }
+}
+
+TEST(CoplanarFacesTest, ExactlyOneOfEachSameTypePairCarriesTheCoplanarFlag) {
+  Poly poly;
+  corvia::testing::BuildSplitCube(poly);
+  FaceType* type = NewType(poly, 0, 1);
+  for (int i = 0; i < 12; ++i) type->AddFace(poly.GetFace(i));
+  auto* dual = new FaceType(&poly, poly.mDualBlock.get(), 0, 0);
+  poly.mDualBlock->AppendFaceType(dual);
+  for (PolyElement* v = poly.mVertices.mHead; v; v = v->mNext) dual->AddFace(v);
+  corvia::FindCoplanarFaces(&poly.mFaces);
+  corvia::ReorientFaceAxes(&poly.mFaces, type);
+  for (int k = 0; k < 6; ++k) {
+    const bool a = poly.GetFace(2 * k)->HasFlag(corvia::kElementCoplanar);
+    const bool b = poly.GetFace(2 * k + 1)->HasFlag(corvia::kElementCoplanar);
+    EXPECT_NE(a, b) << "square " << k;
+  }
+}
+
+}  // namespace test_CoplanarFaces

@@ -1,0 +1,102 @@
+// Rings of coplanar faces: their order and the concentric marks; coplanar copies that
+// share their master's diagram.
+
+#include <gtest/gtest.h>
+
+#include "tests/model/PolyModels.h"
+#include "tests/support/TestSupport.h"
+
+namespace test_CoplanarMatching {
+
+using corvia::FaceType;
+using corvia::PolyElement;
+
+// A triangle in the plane z = 1 seen from both sides: two faces with one centre.
+struct TwoSidedTriangle {
+  corvia::Poly poly;
+  PolyElement* front = nullptr;
+  PolyElement* back = nullptr;
+  FaceType* frontType = nullptr;
+  FaceType* backType = nullptr;
+
+  TwoSidedTriangle() {
+    const double h = std::sqrt(3.0) / 2.0;
+    corvia::testing::BuildPoly(poly, {{1, 0, 1}, {-0.5, h, 1}, {-0.5, -h, 1}}, {{0, 1, 2}, {0, 2, 1}}, false);
+    front = poly.mFaces.mHead;
+    back = front->mNext;
+    front->mCoplanarNext = back;
+    back->mCoplanarNext = front;
+    frontType = new FaceType(&poly, poly.mBaseBlock.get(), 0, 0);
+    poly.mBaseBlock->AppendFaceType(frontType);
+    frontType->AddFace(front);
+    backType = new FaceType(&poly, poly.mBaseBlock.get(), 0, 1);
+    poly.mBaseBlock->AppendFaceType(backType);
+    backType->AddFace(back);
+    frontType->mNumRotations = backType->mNumRotations = 3;
+  }
+};
+
+TEST(CoplanarMatching, ConcentricFacesAreMarkedOnceEach) {
+  TwoSidedTriangle model;
+  model.front->mFlags |= corvia::kElementSkip;  // stale marks are cleared first
+  ASSERT_NEAR(model.front->mCentre[2], 1.0, 1e-12);
+  ASSERT_NEAR(model.back->mCentre[2], 1.0, 1e-12);
+  corvia::SortCoplanarFaces(model.poly.mBaseBlock.get());
+  EXPECT_TRUE(model.front->HasFlag(corvia::kElementIsCopConcentric));
+  EXPECT_TRUE(model.back->HasFlag(corvia::kElementIsCopConcentric));
+  EXPECT_FALSE(model.front->HasFlag(corvia::kElementSkipCopConcentric));
+  EXPECT_TRUE(model.back->HasFlag(corvia::kElementSkipCopConcentric));
+  EXPECT_EQ(model.front->mCoplanarNext, model.back);
+  EXPECT_EQ(model.back->mCoplanarNext, model.front);
+}
+
+TEST(CoplanarMatching, RingOrderFollowsTypeThenIndex) {
+  TwoSidedTriangle model;
+  // The type index decides before the element index.
+  model.frontType->mIndex = 1;
+  model.backType->mIndex = 0;
+  EXPECT_GT(corvia::CompareCoplanarByTypeAndIndex(model.front, model.back), 0);
+  EXPECT_LT(corvia::CompareCoplanarByTypeAndIndex(model.back, model.front), 0);
+  EXPECT_EQ(corvia::CompareFacesByCentre(model.front, model.back), -1);  // same centre: index decides
+  EXPECT_EQ(corvia::CompareFacesByCentre(model.front, model.front), 0);
+}
+
+TEST(CoplanarMatching, CopyTakesTheMastersDiagram) {
+  TwoSidedTriangle model;
+  model.backType->mCoplanarMaster = model.frontType;
+  model.frontType->mDiagramRadius = 2.5;
+  model.frontType->mNumSegments = 7;
+  corvia::CopyCoplanarInfo(model.backType);
+  EXPECT_EQ(model.backType->mDiagramRadius, 2.5);
+  EXPECT_EQ(model.backType->mNumSegments, 7);
+  EXPECT_EQ(model.backType->mVisibleFacets, nullptr);
+  EXPECT_EQ(model.backType->mFirstFace, model.back);
+  EXPECT_EQ(model.poly.mBaseBlock->CountDistinctFaceTypes(), 1);
+  // A copy frees nothing of its master's; a type without a master copies nothing.
+  model.frontType->mNumSegments = 0;
+  corvia::CopyCoplanarInfo(model.frontType);
+  EXPECT_EQ(model.frontType->mDiagramRadius, 2.5);
+}
+
+TEST(CoplanarMatching, CopyMovesACoplanarFaceToTheFront) {
+  TwoSidedTriangle model;
+  // The master's type holds a second face out of the plane; the copy's list starts
+  // with it, so the face in the master's plane must come first.
+  corvia::testing::BuildPoly(model.poly, {{0, 0, 3}, {1, 0, 3}, {0, 1, 3}}, {{0, 1, 2}}, false);
+  PolyElement* away = model.back->mNext;
+  ASSERT_NE(away, nullptr);
+  FaceType* copy = new FaceType(&model.poly, model.poly.mBaseBlock.get(), 0, 2);
+  model.poly.mBaseBlock->AppendFaceType(copy);
+  model.backType->mFirstFace = model.backType->mLastFace = nullptr;
+  model.backType->mCount = 0;
+  copy->AddFace(away);
+  copy->AddFace(model.back);
+  copy->mCoplanarMaster = model.frontType;
+  corvia::CopyCoplanarInfo(copy);
+  EXPECT_EQ(copy->mFirstFace, model.back);
+  EXPECT_EQ(copy->mFirstFace->mNextOfType, away);
+  EXPECT_EQ(copy->mLastFace, away);
+  EXPECT_EQ(away->mNextOfType, nullptr);
+}
+
+}  // namespace test_CoplanarMatching
