@@ -1,0 +1,70 @@
+#pragma once
+// The factory of plain models: a copy of one side of a Poly as a SimplePoly, its edge
+// list, and the models that feed the document directly (Waterman polyhedra, library
+// entries, the faceted model).
+
+#include <cstdint>
+
+#include "symmetry/ExportPrep.h"
+
+namespace corvia {
+
+class Poly;
+
+// Factory flags.
+constexpr uint32_t kDeriveQuiet = 0x1;
+constexpr uint32_t kDeriveNetModel = 0x4;
+constexpr uint32_t kDeriveBase = 0x8;
+constexpr uint32_t kDeriveDual = 0x10;
+constexpr uint32_t kDeriveTriangles = 0x20;
+constexpr uint32_t kDeriveTriangles2 = 0x40;
+constexpr uint32_t kDeriveDropDegenerate = 0x80;
+constexpr uint32_t kDeriveKeepPart = 0x100;
+constexpr uint32_t kDeriveVerticesOnly = 0x200;
+constexpr uint32_t kDeriveAllowInfinite = 0x400;
+
+// View type codes the factory tells apart.
+constexpr uint32_t kViewFacetingPreview = 0x0C05;
+constexpr uint32_t kViewBaseDualCompound = 0x1802;
+constexpr uint32_t kViewCompound = 0x2C06;
+constexpr uint32_t kViewFacetingDiagram = 0x840C;
+constexpr uint32_t kViewFoldingNet = 0x12C0F;
+constexpr uint32_t kViewStellationBit = 0x2000;
+constexpr uint32_t kViewMorphBySizing = 0x5810;
+constexpr uint32_t kViewMorphByTruncation = 0x4811;
+constexpr uint32_t kViewMorphByAugmentation = 0x4812;
+constexpr uint32_t kViewMorphByExpansion = 0x5813;
+constexpr uint32_t kViewMorphTiltingQuads = 0x5814;
+constexpr uint32_t kViewMorphTiltingTriangles = 0x4815;
+constexpr uint32_t kViewMorphTiltingCompound = 0x4816;
+constexpr uint32_t kViewMorphTiltingRectification = 0x4817;
+constexpr uint32_t kViewMorphViaSnub = 0x4818;
+constexpr uint32_t kViewBasePolyhedron = 0x1900;
+constexpr uint32_t kViewDualPolyhedron = 0x1A01;
+// No pane: the side the model shows decides.
+constexpr uint32_t kViewNone = 0;
+
+// Undo types of the models made here.
+constexpr int kUndoFacetedModel = 4;
+constexpr int kUndoWatermanModel = 19;
+
+// The dispatch by view type code (the part of Poly::DeriveModel after the view's type
+// is known).
+class SimplePoly;
+SimplePoly* DeriveModelForViewType(Poly& poly, uint32_t viewType, uint32_t flags, EdgeListNode** edgeList,
+                                   uint8_t* derived);
+
+// The Waterman polyhedron of the root (1 to 10) becomes the current model.
+void CreateWatermanModel(int latticeType, int root, bool fourD);
+// The faceted model of the current facet selection becomes the current model.
+void CreateFacetedModel();
+
+// Settings remembered by the Waterman command.
+struct WatermanSettings {
+  int root = 6;
+  int latticeType = 0;
+  bool fourD = false;
+};
+WatermanSettings& GetWatermanSettings();
+
+}  // namespace corvia

@@ -1,0 +1,216 @@
+// The edges of a model and their types. Edges are found face type by face type:
+// within one rotational unit of the first face of a type, each corner position gives
+// one edge type (the side from that corner to the next, on every face of the type),
+// and the mirror-image position on the faces of the mirror type gives its partner.
+
+#include <cstdint>
+#include <vector>
+
+#include "core/Messages.h"
+#include "model/Edge.h"
+#include "model/ElementFlags.h"
+#include "model/Face.h"
+#include "model/FaceMatching.h"
+#include "model/Poly.h"
+#include "model/PolyElement.h"
+#include "model/Vertex.h"
+#include "stellation/FaceTypeBlock.h"
+
+namespace corvia {
+
+namespace detail_Edges {
+
+int Wrap(int i, int n) { return ((i % n) + n) % n; }
+
+// In a vertex's ring of faces, the slot (k: between faces k and k + 1) that lies
+// between faces a and b; -1 when they are not neighbours there. Slots already
+// holding an edge are passed over.
+int FindRingSlot(const PolyElement* vertex, const PolyElement* a, const PolyElement* b) {
+  const int n = vertex->mNumSides;
+  for (int k = 0; k < n; ++k) {
+    const PolyElement* f = vertex->mNeighbours[k];
+    const PolyElement* g = vertex->mNeighbours[(k + 1) % n];
+    if (((f == a && g == b) || (f == b && g == a)) && !vertex->mEdges[k]) return k;
+  }
+  return -1;
+}
+
+// The slot of face h that runs between corners v1 and v2 and is still empty; -1 when
+// none.
+int FindFaceSlot(const PolyElement* h, const PolyElement* v1, const PolyElement* v2) {
+  const int n = h->mNumSides;
+  for (int j = 0; j < n; ++j) {
+    if (h->mNeighbours[j] != v1) continue;
+    if (h->mNeighbours[(j + 1) % n] == v2 && !h->mEdges[j]) return j;
+    const int previous = (j + n - 1) % n;
+    if (h->mNeighbours[previous] == v2 && !h->mEdges[previous]) return previous;
+  }
+  return -1;
+}
+
+struct EdgeBuilder {
+  Edge* edges = nullptr;
+  int expected = 0;
+  int counter = 0;
+  int typeCount = 0;
+  bool stop = false;
+
+  // The face across side i of g: among the faces next to g round the side's first
+  // vertex, the first with the side still open.
+  void LinkSecondFace(Edge& e, PolyElement* g, int i) {
+    PolyElement* v1 = e.mVert1;
+    PolyElement* v2 = e.mVert2;
+    const int m = v1->mNumSides;
+    for (int p = 0; p < m; ++p) {
+      if (v1->mNeighbours[p] != g) continue;
+      for (int side : {-1, 1}) {
+        PolyElement* h = v1->mNeighbours[Wrap(p + side, m)];
+        if (!h || h == g) continue;
+        const int slot = FindFaceSlot(h, v1, v2);
+        if (slot < 0) continue;
+        h->mEdges[slot] = &e;
+        e.mFace2 = static_cast<Face*>(h);
+        const int k1 = side > 0 ? p : Wrap(p - 1, m);
+        if (!v1->mEdges[k1]) v1->mEdges[k1] = &e;
+        const int k2 = FindRingSlot(v2, g, h);
+        if (k2 >= 0) v2->mEdges[k2] = &e;
+        return;
+      }
+    }
+    DoNothing("Couldn't find edge: f %d, type %d, %d sides, i %d", g->GetIndex(), FaceType::GetIndex(g->mType),
+              g->mNumSides, i);
+  }
+
+  // One pass: the sides at corners s, s + unit, ... of every face of the type.
+  bool MakePass(FaceType* type, int s, int unit) {
+    bool made = false;
+    for (PolyElement* g = type->mFirstFace; g && !stop; g = g->mNextOfType) {
+      const int n = g->mNumSides;
+      if (n <= 0) continue;
+      for (int c = s; c < n + s && !stop; c += unit) {
+        const int i = c % n;
+        if (c >= n && i == s % n) break;
+        if (g->mEdges[i]) continue;
+        if (counter >= expected) {
+          DoNothing("CreateEdges: found too many edges (> %d)", expected);
+          stop = true;
+          break;
+        }
+        Edge& e = edges[counter++];
+        e.mEdgeType = typeCount;
+        e.mVert1 = static_cast<Vertex*>(g->mNeighbours[i]);
+        e.mVert2 = static_cast<Vertex*>(g->mNeighbours[(i + 1) % n]);
+        e.mFace1 = static_cast<Face*>(g);
+        g->mEdges[i] = &e;
+        made = true;
+        if (e.mVert1 && e.mVert2) {
+          LinkSecondFace(e, g, i);
+        } else {
+          DoNothing("Couldn't find edge: f %d, type %d, %d sides, i %d", g->GetIndex(), type->mIndex, n, i);
+        }
+      }
+    }
+    return made;
+  }
+
+  void FlagNewestTypes(bool bothPasses) {
+    const int newest = typeCount - 1;
+    for (int j = counter - 1; j >= 0; --j) {
+      Edge& e = edges[j];
+      if (e.mEdgeType == newest) {
+        e.mEdgeFlags |= bothPasses ? kEdgeMirrorSecond : kEdgeSelfMirror;
+      } else if (bothPasses && e.mEdgeType == newest - 1) {
+        e.mEdgeFlags |= kEdgeMirrorFirst;
+      } else {
+        break;
+      }
+    }
+  }
+};
+
+}  // namespace detail_Edges
+
+void Poly::ClearEdges() {
+  for (ElementList* list : {static_cast<ElementList*>(&mFaces), static_cast<ElementList*>(&mVertices)}) {
+    for (PolyElement* e = list->mHead; e; e = e->mNext) {
+      for (int i = 0; i < e->mNumSides; ++i) e->mEdges[i] = nullptr;
+    }
+  }
+  const int32_t count = mNumEdges;
+  SetEdges(nullptr, 0);
+  mNumEdges = count;
+  delete[] mEdgeTypes;
+  mEdgeTypes = nullptr;
+  mNumEdgeTypes = 0;
+}
+
+void Poly::CreateEdges() {
+  if (mEdgeArray) {
+    if (!mEdgeTypes) ShowError("Edges without types");
+    ClearEdges();
+  }
+  CountEdges();
+  detail_Edges::EdgeBuilder builder;
+  builder.expected = mNumEdges;
+  builder.edges = mNumEdges > 0 ? new Edge[static_cast<size_t>(mNumEdges)] : nullptr;
+  SetEdges(builder.edges, mNumEdges);
+  mCurrentEdge = builder.edges;
+
+  for (FaceType* type = mBaseBlock->mFirstFaceType; type && !builder.stop; type = type->mNext) {
+    PolyElement* f = type->mFirstFace;
+    if (!f || f->mNumSides <= 0) continue;
+    const int n = f->mNumSides;
+    PolyElement* mirror = type->mMirrorFace;
+    int mirrorOffset = -1;
+    int sense = 1;
+    if (mirror) {
+      int step = 1;
+      const int k = FindSymmetryOperation(mirror, f, nullptr, nullptr, nullptr, mSymGroup, -1, &step);
+      mirrorOffset = (k < 1 ? n : k) - 1;
+      sense = step < 0 ? -1 : 1;
+    }
+    int rotations = f->GetRotationOrder();
+    if (rotations < 1) rotations = 1;
+    int unit = n / rotations;
+    if (unit < 1) unit = 1;
+    for (int u = 0; u < unit && !builder.stop; ++u) {
+      int s = u;
+      bool madeFirst = false;
+      bool madeSecond = false;
+      for (int pass = 0; pass < 2 && !builder.stop; ++pass) {
+        FaceType* passType = pass == 0 ? type : mirror->mType;
+        if (!passType) {
+          DoNothing("Poly::CreateEdges(): ft->mMirrorFace == NULL\n  FaceType %d (face %d)\n", type->mIndex,
+                    f->GetIndex());
+          break;
+        }
+        const bool made = builder.MakePass(passType, s, unit);
+        (pass == 0 ? madeFirst : madeSecond) = made;
+        if (!made) break;
+        ++builder.typeCount;
+        if (mirrorOffset < 0) break;
+        // A negative step may take the start below zero: wrap into 0 .. n-1.
+        s = detail_Edges::Wrap(u * sense + mirrorOffset, n);
+      }
+      if (madeFirst && mirrorOffset >= 0) builder.FlagNewestTypes(madeSecond);
+    }
+  }
+
+  if (builder.counter != builder.expected) {
+    DoNothing("CreateEdges: num edges found %d != expected %d", builder.counter, builder.expected);
+    // Records never reached have no ends; they must not be counted as edges.
+    mNumEdges = builder.counter;
+  }
+  mNumEdgeTypes = builder.typeCount;
+  mEdgeTypes = mNumEdgeTypes > 0 ? new EdgeType[static_cast<size_t>(mNumEdgeTypes)] : nullptr;
+  for (int j = 0; j < mNumEdges; ++j) {
+    Edge& e = builder.edges[j];
+    if (e.mEdgeType < 0 || e.mEdgeType >= mNumEdgeTypes) continue;
+    EdgeType& t = mEdgeTypes[e.mEdgeType];
+    if (!t.mFirstEdge) t.mFirstEdge = &e;
+    ++t.mNumEdges;
+  }
+  if (mNumEdges == 0) mCurrentEdge = nullptr;
+}
+
+}  // namespace corvia

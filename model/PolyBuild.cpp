@@ -1,0 +1,769 @@
+// Building a uniform polyhedron from a solved vertex configuration. The model grows
+// outwards from one face: at each vertex in turn one arrangement of the template's
+// polygons is fitted round it, the faces it asks for are found or made, and their
+// corners are found (by position) or made. Where a vertex admits more than one
+// arrangement the choice is kept, so that a dead end backs up to the latest choice
+// and a finished model can be stepped on to the next solution.
+//
+// Geometry of a vertex P: its neighbours along the edges lie on the vertex-figure
+// circle about the axis through the centre and P. Reading the arrangement, face k
+// spans the turn from its corner A_k (after P) to B_k (before P) by the polygon's
+// projected angle, and B_k is A_(k+1). A_0 is the corner after P on the vertex's
+// first face.
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "construction/LibraryEntry.h"
+#include "construction/PolyTemplate.h"
+#include "core/Messages.h"
+#include "core/VectorMath.h"
+#include "model/ElementFlags.h"
+#include "model/Face.h"
+#include "model/Poly.h"
+#include "model/PolyBuild.h"
+#include "model/Vertex.h"
+#include "symmetry/SymGroup.h"
+
+namespace corvia {
+
+namespace detail_PolyBuild {
+
+constexpr double kPositionTolerance = 1e-7;
+constexpr double kHemiTolerance = 1e-5;
+constexpr uint32_t kPolyFlagsCategoryMarked = kPolyFlag400 | kPolyFlag800 | kPolyFlag1000;
+
+// What a build keeps beside its model: the arrangements of the template (vertices
+// point into them) and the faces in the order they were made, since the set-up of a
+// finished model re-orders the face list.
+struct SavedLinks {
+  PolyElement* element;
+  std::vector<PolyElement*> neighbours;
+  std::vector<uint8_t> senses;
+};
+
+struct BuildRecord {
+  std::vector<TemplateArrangement> arrangements;
+  std::vector<PolyElement*> madeFaces;
+  // The links as the build left them, before the set-up of a finished model re-orders
+  // corners and rings; the next solution starts from them.
+  std::vector<SavedLinks> savedLinks;
+};
+
+BuildRecord& RecordOf(const Poly* poly) {
+  static std::map<const Poly*, BuildRecord> records;
+  return records[poly];
+}
+
+std::vector<TemplateArrangement>& TableOf(const Poly* poly) { return RecordOf(poly).arrangements; }
+
+const TemplatePolygon* StepPolygon(const TemplatePolygon* p, int list) { return list == 0 ? p->mNext : p->mPrev; }
+
+// Platonic and Archimedean entries, and the plain prisms and antiprisms, mark their
+// elements.
+bool CategoryMarksElements(const LibraryEntry* entry) {
+  if (entry->mCategory == kCategoryPlatonic || entry->mCategory == kCategoryArchimedean) return true;
+  if (entry->mCategory != kCategoryPrisms) return false;
+  const std::string text = entry->GetVertexConfiguration();
+  return text.find('/') == std::string::npos && text.find('N') == std::string::npos;
+}
+
+bool IsRetrograde(const TemplatePolygon* p) { return 2 * p->mWraps > p->mSides; }
+
+int Wrap(int i, int n) {
+  const int r = i % n;
+  return r < 0 ? r + n : r;
+}
+
+// Turns point about the unit axis through the origin by angle (right-handed).
+void RotateAbout(double* out, const double* point, const double* axis, double angle) {
+  const double c = std::cos(angle);
+  const double s = std::sin(angle);
+  double cross[3];
+  Cross(cross, axis, point);
+  const double along = Dot(axis, point) * (1.0 - c);
+  for (int i = 0; i < 3; ++i) out[i] = point[i] * c + cross[i] * s + axis[i] * along;
+}
+
+bool Normalise(double* v) {
+  const double length = std::sqrt(Dot(v, v));
+  if (length <= 0.0) return false;
+  for (int i = 0; i < 3; ++i) v[i] /= length;
+  return true;
+}
+
+// Where corner i of a face lies: corners step by the polygon's angle round the frame.
+// A corner that exists is read from its vertex: the set-up of a finished model may
+// turn the model and re-order the corners.
+void CornerPosition(const PolyElement* face, int i, double* out) {
+  const Face* f = static_cast<const Face*>(face);
+  if (const PolyElement* corner = face->mNeighbours[Wrap(i, face->mNumSides)]) {
+    CopyVector(out, corner->mDualVert);
+    return;
+  }
+  const double angle = i * f->mRecord->mFaceAngle;
+  const double r = f->mRecord->mFaceRadius;
+  for (int k = 0; k < 3; ++k) {
+    out[k] = face->mCentre[k] + r * std::cos(angle) * face->mXAxis[k] + r * std::sin(angle) * face->mYAxis[k];
+  }
+  SnapNearZero(out, kPositionTolerance);
+}
+
+// One face with the vertex as a corner: the face, and the positions of its corners
+// after and before the vertex.
+struct Incidence {
+  PolyElement* face;
+  double after[3];
+  double before[3];
+};
+
+using IncidenceTable = std::vector<std::vector<Incidence>>;
+
+// Which faces stand at each vertex (by vertex index), read from the faces' corners.
+IncidenceTable CollectIncidences(Poly& poly) {
+  IncidenceTable table(static_cast<size_t>(poly.mVertices.mCount));
+  for (PolyElement* face = poly.mFaces.mHead; face; face = face->mNext) {
+    const int n = face->mNumSides;
+    for (int i = 0; i < n; ++i) {
+      PolyElement* corner = face->mNeighbours[i];
+      if (!corner || corner->mIndex < 0 || corner->mIndex >= poly.mVertices.mCount) continue;
+      Incidence entry;
+      entry.face = face;
+      CornerPosition(face, i + 1, entry.after);
+      CornerPosition(face, i - 1, entry.before);
+      table[static_cast<size_t>(corner->mIndex)].push_back(entry);
+    }
+  }
+  return table;
+}
+
+// The expected corners next to the vertex of every face of an arrangement read with
+// turn direction sign (+1 or -1).
+struct Expected {
+  std::vector<const TemplatePolygon*> polygons;
+  std::vector<std::array<double, 3>> after;
+  std::vector<std::array<double, 3>> before;
+};
+
+bool ExpectArrangement(const Vertex* vertex, const TemplateArrangement& arrangement, int sign, int valence,
+                       Expected& out) {
+  PolyElement* first = vertex->mNeighbours[0];
+  if (!first) return false;
+  const int c = first->FindVertexIndex(vertex, -1);
+  if (c < 0) return false;
+  double axis[3];
+  CopyVector(axis, vertex->mDualVert);
+  if (!Normalise(axis)) return false;
+  double a0[3];
+  // The first face stands in forward sense: its next corner opens the ring.
+  CornerPosition(first, vertex->mFaceSense[0] ? c - 1 : c + 1, a0);
+  out.polygons.assign(static_cast<size_t>(valence), nullptr);
+  out.after.assign(static_cast<size_t>(valence), {0.0, 0.0, 0.0});
+  out.before.assign(static_cast<size_t>(valence), {0.0, 0.0, 0.0});
+  double turned = 0.0;
+  const TemplatePolygon* p = arrangement.mStart;
+  for (int k = 0; k < valence; ++k, p = StepPolygon(p, arrangement.mList)) {
+    out.polygons[static_cast<size_t>(k)] = p;
+    RotateAbout(out.after[static_cast<size_t>(k)].data(), a0, axis, sign * turned);
+    turned += p->mProjectedAngle;
+    RotateAbout(out.before[static_cast<size_t>(k)].data(), a0, axis, sign * turned);
+    SnapNearZero(out.after[static_cast<size_t>(k)].data(), kPositionTolerance);
+    SnapNearZero(out.before[static_cast<size_t>(k)].data(), kPositionTolerance);
+  }
+  return true;
+}
+
+bool Near(const double* a, const double* b) { return NearlyEqual(a, b, kPositionTolerance); }
+
+// The slot of the arrangement that an incident face fills, or -1. forward tells
+// whether the face passes the vertex in the ring's own direction.
+int SlotOf(const Expected& expected, const Incidence& incidence, bool& forward) {
+  for (size_t k = 0; k < expected.polygons.size(); ++k) {
+    if (expected.polygons[k]->mSides != incidence.face->mNumSides) continue;
+    const double* a = expected.after[k].data();
+    const double* b = expected.before[k].data();
+    if (Near(incidence.after, a) && Near(incidence.before, b)) {
+      forward = true;
+      return static_cast<int>(k);
+    }
+    if (Near(incidence.after, b) && Near(incidence.before, a)) {
+      forward = false;
+      return static_cast<int>(k);
+    }
+  }
+  return -1;
+}
+
+// An arrangement fitted at a vertex: which one, the turn, and how many of its faces
+// are still missing.
+struct Candidate {
+  const TemplateArrangement* arrangement;
+  int sign;
+  int missing;
+};
+
+// Every arrangement (with either turn) that fits all faces standing at the vertex,
+// fewest missing faces first, list 0 before list 1.
+std::vector<Candidate> FindCandidates(Poly& poly, const Vertex* vertex, const std::vector<Incidence>& incidences) {
+  std::vector<Candidate> found;
+  const int valence = vertex->mNumSides;
+  for (const TemplateArrangement& arrangement : TableOf(&poly)) {
+    for (int sign : {1, -1}) {
+      Expected expected;
+      if (!ExpectArrangement(vertex, arrangement, sign, valence, expected)) continue;
+      std::vector<uint8_t> used(static_cast<size_t>(valence), 0);
+      bool fits = true;
+      for (const Incidence& incidence : incidences) {
+        bool forward = true;
+        const int slot = SlotOf(expected, incidence, forward);
+        if (slot < 0 || used[static_cast<size_t>(slot)]) {
+          fits = false;
+          break;
+        }
+        // The first face opens the ring, passing the vertex forwards.
+        if (incidence.face == vertex->mNeighbours[0] && (slot != 0 || !forward)) {
+          fits = false;
+          break;
+        }
+        used[static_cast<size_t>(slot)] = 1;
+      }
+      if (!fits) continue;
+      found.push_back({&arrangement, sign, valence - static_cast<int>(incidences.size())});
+    }
+  }
+  std::stable_sort(found.begin(), found.end(),
+                   [](const Candidate& a, const Candidate& b) { return a.missing < b.missing; });
+  return found;
+}
+
+// The vertex's configuration for messages: side counts round it, "-" for a face not
+// yet there, "/d" for a density other than 1.
+std::string DescribeVertex(const Vertex* vertex) {
+  std::string text;
+  char number[32];
+  for (int k = 0; k < vertex->mNumSides; ++k) {
+    if (k > 0) text += ", ";
+    const PolyElement* face = vertex->mNeighbours[k];
+    if (!face) {
+      text += "-";
+      continue;
+    }
+    if (face->mDensity != 1) {
+      std::snprintf(number, sizeof number, "%d/%d", face->mNumSides, face->mDensity);
+    } else {
+      std::snprintf(number, sizeof number, "%d", face->mNumSides);
+    }
+    text += number;
+  }
+  text += ".";
+  return text;
+}
+
+Vertex* AsVertex(PolyElement* element) { return static_cast<Vertex*>(element); }
+
+// A vertex placed for the build; its dual face lies in its polar plane at the
+// template's distance.
+Vertex* NewVertex(Poly& poly, const double* position) {
+  PolyTemplate* polyTemplate = poly.mTemplate;
+  double p[3];
+  CopyVector(p, position);
+  poly.mTemplate = nullptr;
+  Vertex* vertex = new Vertex(&poly, p, polyTemplate->mValence);
+  poly.mTemplate = polyTemplate;
+  Scale(vertex->mCentre, vertex->mZAxis, polyTemplate->mMidRadiusSqOverRadius);
+  SnapNearZero(vertex->mCentre, kPositionTolerance);
+  vertex->mFlags &= ~kElementInf;
+  return vertex;
+}
+
+// A face of the given template polygon, with its density, identity and colour.
+Face* NewFace(Poly& poly, const TemplatePolygon* record) {
+  Face* face = new Face(&poly, nullptr, record->mSides);
+  face->mRecord = record;
+  face->mDensity = record->mWraps;
+  face->mIdFlags = record->mId;
+  for (int k = 0; k < 3; ++k) face->mColor[k] = record->mColor[k];
+  RecordOf(&poly).madeFaces.push_back(face);
+  return face;
+}
+
+int CountRemaining(Poly& poly, Vertex* vertex, const IncidenceTable& table) {
+  vertex->mChanged = 0;
+  const auto& incidences = table[static_cast<size_t>(vertex->mIndex)];
+  return static_cast<int>(FindCandidates(poly, vertex, incidences).size());
+}
+
+// After each step: every vertex still without an arrangement must have one left.
+bool CheckRemaining(Poly& poly) {
+  const IncidenceTable table = CollectIncidences(poly);
+  for (PolyElement* element = poly.mVertices.mHead; element; element = element->mNext) {
+    Vertex* vertex = AsVertex(element);
+    if (vertex->mMatch) continue;
+    vertex->mRemaining = CountRemaining(poly, vertex, table);
+    if (vertex->mRemaining < 1) {
+      ShowError("Failed: Found vertex with no possible match: '%s'", DescribeVertex(vertex).c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
+// The next vertex to match: the one with the fewest arrangements left, ties to the one
+// with more faces already standing at it; null when none is left.
+Vertex* ChooseVertex(Poly& poly) {
+  const IncidenceTable table = CollectIncidences(poly);
+  Vertex* best = nullptr;
+  size_t bestLinked = 0;
+  for (PolyElement* element = poly.mVertices.mHead; element; element = element->mNext) {
+    Vertex* vertex = AsVertex(element);
+    if (vertex->mMatch) continue;
+    if (vertex->mChanged || vertex->mRemaining < 0) vertex->mRemaining = CountRemaining(poly, vertex, table);
+    if (vertex->mRemaining == 0) return nullptr;
+    const size_t linked = table[static_cast<size_t>(vertex->mIndex)].size();
+    if (!best || vertex->mRemaining < best->mRemaining ||
+        (vertex->mRemaining == best->mRemaining && linked > bestLinked)) {
+      best = vertex;
+      bestLinked = linked;
+    }
+  }
+  return best;
+}
+
+void CountBranches(Poly& poly) {
+  poly.mNumBranches = 0;
+  poly.mBranchVertex = nullptr;
+  for (PolyElement* element = poly.mVertices.mHead; element; element = element->mNext) {
+    Vertex* vertex = AsVertex(element);
+    if (!vertex->mMatch || vertex->mRemaining < 1) continue;
+    ++poly.mNumBranches;
+    if (!poly.mBranchVertex) poly.mBranchVertex = vertex;
+  }
+}
+
+// Moves the vertex on to its next arrangement: the one after its current one among
+// those that fit now, or the first when it has none.
+bool DoNextMatch(Poly& poly, Vertex* vertex) {
+  const IncidenceTable table = CollectIncidences(poly);
+  const std::vector<Candidate> candidates =
+      FindCandidates(poly, vertex, table[static_cast<size_t>(vertex->mIndex)]);
+  size_t next = 0;
+  if (vertex->mMatch) {
+    const int sign = vertex->mTurnSense == 0 ? 1 : -1;
+    size_t k = 0;
+    while (k < candidates.size() && !(candidates[k].arrangement == vertex->mMatch && candidates[k].sign == sign)) ++k;
+    // The set-up of a finished model may have turned the first face's corners round,
+    // which reads the same arrangement with the other turn.
+    if (k == candidates.size()) {
+      k = 0;
+      while (k < candidates.size() && !(candidates[k].arrangement == vertex->mMatch && candidates[k].sign == -sign)) {
+        ++k;
+      }
+    }
+    next = k + 1;
+  }
+  if (next >= candidates.size()) {
+    vertex->mMatch = nullptr;
+    vertex->mMatchLevel = -1;
+    vertex->mRemaining = 0;
+    return false;
+  }
+  const Candidate& chosen = candidates[next];
+  vertex->mMatch = chosen.arrangement;
+  vertex->mMatchList = chosen.arrangement->mList;
+  vertex->mTurnSense = chosen.sign > 0 ? 0 : 1;
+  vertex->mMatchSense = (vertex->mTurnSense == 0) ? 0 : 1;
+  vertex->mMatchLevel = chosen.missing;
+  vertex->mMatchSerial = poly.mMatchCounter++;
+  vertex->mFacesAtMatch = static_cast<int>(RecordOf(&poly).madeFaces.size());
+  vertex->mRemaining = static_cast<int>(candidates.size() - next - 1);
+  CountBranches(poly);
+  return true;
+}
+
+// Corner positions, dual point and Hemi flag of a new face; corners already standing
+// at a position are shared. False when the face would pass a vertex whose
+// arrangement does not hold it.
+bool PlaceCorners(Poly& poly, PolyElement* face) {
+  if (!face->mNeighbours[0]) {
+    ShowInternalError("CreateVertices: First vertex must exist!");
+    return false;
+  }
+  const int n = face->mNumSides;
+  for (int i = 1; i < n; ++i) {
+    if (face->mNeighbours[i]) continue;
+    double position[3];
+    CornerPosition(face, i, position);
+    PolyElement* existing = poly.mVertices.FindAt(position);
+    if (existing) {
+      Vertex* vertex = AsVertex(existing);
+      if (vertex->mMatch && vertex->FindVertexIndex(face, -1) < 0) return false;
+      face->SetNeighbour(i, vertex);
+      vertex->mChanged = 1;
+      continue;
+    }
+    Vertex* vertex = NewVertex(poly, position);
+    vertex->SetFace(0, face);
+    vertex->mFaceSense[0] = 0;
+    face->SetNeighbour(i, vertex);
+  }
+  double m[3];
+  Add(m, face->mNeighbours[0]->mDualVert, face->mNeighbours[1]->mDualVert);
+  Normalise(m);
+  const double c = Dot(m, face->mZAxis);
+  if (std::fabs(c) > kHemiTolerance) {
+    Scale(face->mDualVert, face->mZAxis, poly.mDualScale / c);
+  } else {
+    face->mFlags |= kElementHemi;
+    CopyVector(face->mDualVert, face->mZAxis);
+  }
+  SnapNearZero(face->mDualVert, kPositionTolerance);
+  return true;
+}
+
+// Makes the face of slot k at the vertex from the expected corners next to it.
+Face* MakeFace(Poly& poly, Vertex* vertex, const TemplatePolygon* record, const double* after, const double* before,
+               bool& forward) {
+  const double* p = vertex->mDualVert;
+  double ab[3], bb[3], normal[3];
+  Subtract(ab, after, p);
+  Subtract(bb, before, p);
+  Cross(normal, ab, bb);
+  if (!Normalise(normal)) return nullptr;
+  Face* face = NewFace(poly, record);
+  double centre[3];
+  Scale(centre, normal, Dot(normal, p));
+  double x[3];
+  Subtract(x, p, centre);
+  if (!Normalise(x)) Subtract(x, p, centre);
+  const double r = record->mFaceRadius;
+  for (int k = 0; k < 3; ++k) face->mCentre[k] = p[k] - r * x[k];
+  CopyVector(face->mXAxis, x);
+  CopyVector(face->mZAxis, normal);
+  Cross(face->mYAxis, face->mZAxis, face->mXAxis);
+  SnapNearZero(face->mCentre, kPositionTolerance);
+  SnapNearZero(face->mXAxis, kPositionTolerance);
+  SnapNearZero(face->mYAxis, kPositionTolerance);
+  SnapNearZero(face->mZAxis, kPositionTolerance);
+  // Corner 1 must be the corner after the vertex; otherwise the frame turns over.
+  double corner1[3];
+  face->SetNeighbour(0, vertex);
+  CornerPosition(face, 1, corner1);
+  if (!Near(corner1, after)) {
+    Scale(face->mZAxis, face->mZAxis, -1.0);
+    Scale(face->mYAxis, face->mYAxis, -1.0);
+  }
+  forward = true;
+  // Faces look outwards unless they are retrograde; one turned round passes the vertex
+  // the other way.
+  if (!IsRetrograde(record) && Dot(face->mZAxis, face->mCentre) < -kPositionTolerance) {
+    Scale(face->mZAxis, face->mZAxis, -1.0);
+    Scale(face->mYAxis, face->mYAxis, -1.0);
+    forward = false;
+  }
+  SnapNearZero(face->mYAxis, kPositionTolerance);
+  SnapNearZero(face->mZAxis, kPositionTolerance);
+  return face;
+}
+
+// Finds or makes every face of the vertex's arrangement.
+bool CreateFaces(Poly& poly, Vertex* vertex) {
+  if (!vertex->mNeighbours[0]) {
+    ShowInternalError("CreateFaces: First face doesn't exist");
+    return false;
+  }
+  Expected expected;
+  const int sign = vertex->mTurnSense == 0 ? 1 : -1;
+  if (!vertex->mMatch || !ExpectArrangement(vertex, *vertex->mMatch, sign, vertex->mNumSides, expected)) {
+    ShowInternalError("CreateFaces: face doesn't match!");
+    return false;
+  }
+  const IncidenceTable table = CollectIncidences(poly);
+  std::vector<PolyElement*> slots(static_cast<size_t>(vertex->mNumSides), nullptr);
+  std::vector<uint8_t> senses(static_cast<size_t>(vertex->mNumSides), 0);
+  for (const Incidence& incidence : table[static_cast<size_t>(vertex->mIndex)]) {
+    bool forward = true;
+    const int slot = SlotOf(expected, incidence, forward);
+    if (slot < 0 || slots[static_cast<size_t>(slot)]) {
+      ShowInternalError("CreateFaces: face doesn't match!");
+      return false;
+    }
+    slots[static_cast<size_t>(slot)] = incidence.face;
+    senses[static_cast<size_t>(slot)] = forward ? 0 : 1;
+  }
+  for (int k = 0; k < vertex->mNumSides; ++k) {
+    const size_t s = static_cast<size_t>(k);
+    PolyElement* face = slots[s];
+    if (face) {
+      vertex->SetFace(k, face);
+      vertex->mFaceSense[s] = senses[s];
+      face->mIdFlags |= expected.polygons[s]->mId;
+      continue;
+    }
+    bool forward = true;
+    Face* made = MakeFace(poly, vertex, expected.polygons[s], expected.after[s].data(), expected.before[s].data(),
+                          forward);
+    if (!made) {
+      ShowInternalError("CreateFaces: face doesn't match!");
+      return false;
+    }
+    vertex->SetFace(k, made);
+    vertex->mFaceSense[s] = forward ? 0 : 1;
+    if (!PlaceCorners(poly, made)) return false;
+  }
+  return true;
+}
+
+void ResetMatch(Vertex* vertex) {
+  vertex->mMatch = nullptr;
+  vertex->mMatchLevel = -1;
+  vertex->mMatchSerial = -1;
+  vertex->mFacesAtMatch = -1;
+  vertex->mRemaining = -1;
+  vertex->mTurnSense = -1;
+  vertex->mChanged = 1;
+}
+
+// Clears every place of the vertex's ring but the first face's.
+void UnlinkRing(Vertex* vertex) {
+  for (int k = 1; k < vertex->mNumSides; ++k) {
+    vertex->SetFace(k, nullptr);
+    vertex->mFaceSense[k] = 0;
+  }
+}
+
+// Undoes the matches from the vertex's on: the faces made since it was matched go, and
+// with them the vertices that stood only on them; later vertices lose their
+// arrangements. The vertex keeps its arrangement unless full, so that its next one
+// can follow.
+void RemoveMatchesFrom(Poly& poly, Vertex* vertex, bool full) {
+  const int serial = vertex->mMatchSerial;
+  const int facesAtMatch = vertex->mFacesAtMatch;
+  poly.ClearEdges();
+  poly.ClearFaceTypes();
+  std::vector<PolyElement*>& made = RecordOf(&poly).madeFaces;
+  while (facesAtMatch >= 0 && static_cast<int>(made.size()) > facesAtMatch) {
+    PolyElement* face = made.back();
+    made.pop_back();
+    for (int i = 0; i < face->mNumSides; ++i) {
+      PolyElement* corner = face->mNeighbours[i];
+      if (!corner) continue;
+      for (int k = corner->FindVertexIndex(face, -1); k >= 0; k = corner->FindVertexIndex(face, k)) {
+        AsVertex(corner)->SetFace(k, nullptr);
+        AsVertex(corner)->mFaceSense[k] = 0;
+      }
+    }
+    poly.mFaces.Remove(face);
+  }
+  for (PolyElement* element = poly.mVertices.mHead; element;) {
+    PolyElement* following = element->mNext;
+    Vertex* other = AsVertex(element);
+    if (!other->mNeighbours[0]) {
+      if (poly.mBranchVertex == other) poly.mBranchVertex = nullptr;
+      poly.mVertices.Remove(other);
+    } else if (other->mMatch && other->mMatchSerial > serial) {
+      ResetMatch(other);
+      UnlinkRing(other);
+    }
+    element = following;
+  }
+  UnlinkRing(vertex);
+  vertex->mChanged = 1;
+  poly.mMatchCounter = serial;
+  if (full) ResetMatch(vertex);
+  CountBranches(poly);
+  poly.mBuildState = kBuildRunning;
+}
+
+void SaveLinks(Poly& poly) {
+  std::vector<SavedLinks>& saved = RecordOf(&poly).savedLinks;
+  saved.clear();
+  for (ElementList* list : {static_cast<ElementList*>(&poly.mFaces), static_cast<ElementList*>(&poly.mVertices)}) {
+    for (PolyElement* element = list->mHead; element; element = element->mNext) {
+      SavedLinks links{element, std::vector<PolyElement*>(element->mNeighbours.get(),
+                                                          element->mNeighbours.get() + element->mNumSides),
+                       {}};
+      if (element->IsVertex()) {
+        const uint8_t* senses = AsVertex(element)->mFaceSense.get();
+        links.senses.assign(senses, senses + element->mNumSides);
+      }
+      saved.push_back(std::move(links));
+    }
+  }
+}
+
+void RestoreLinks(Poly& poly) {
+  std::vector<SavedLinks>& saved = RecordOf(&poly).savedLinks;
+  for (const SavedLinks& links : saved) {
+    for (int k = 0; k < links.element->mNumSides; ++k) {
+      links.element->mNeighbours[k] = links.neighbours[static_cast<size_t>(k)];
+      if (!links.senses.empty()) AsVertex(links.element)->mFaceSense[k] = links.senses[static_cast<size_t>(k)];
+    }
+  }
+  saved.clear();
+}
+
+// Backs up to the latest vertex that still has an arrangement to try and tries it.
+bool TakeBranch(Poly& poly) {
+  poly.ClearEdges();
+  if (!RecordOf(&poly).savedLinks.empty()) {
+    poly.ClearFaceTypes();
+    RestoreLinks(poly);
+  }
+  Vertex* latest = nullptr;
+  for (PolyElement* element = poly.mVertices.mHead; element; element = element->mNext) {
+    Vertex* vertex = AsVertex(element);
+    if (!vertex->mMatch || vertex->mRemaining < 1) continue;
+    if (!latest || vertex->mMatchSerial > latest->mMatchSerial) latest = vertex;
+  }
+  if (!latest) {
+    ShowInternalError("TakeBranch: Couldn't find a branch");
+    return false;
+  }
+  RemoveMatchesFrom(poly, latest, false);
+  return poly.MatchStep(latest);
+}
+
+}  // namespace detail_PolyBuild
+
+bool Poly::Build(PolyTemplate* polyTemplate, uint32_t flags) {
+  if (!Prepare(polyTemplate, flags)) return false;
+  return RunBuild();
+}
+
+bool Poly::Prepare(PolyTemplate* polyTemplate, uint32_t flags) {
+  Clear(false);
+  if (!polyTemplate || !polyTemplate->GetHead() || polyTemplate->mValence < 3) return false;
+  mPolyFlags |= flags;
+  mTemplate = polyTemplate;
+  if (polyTemplate->mEntry) SetLibraryEntry(polyTemplate->mEntry);
+  mDualScale = polyTemplate->mMidRadius;
+  mRadius = polyTemplate->mRadius;
+  mHasCentralFace = polyTemplate->mHasHemi;
+  mBuildState = kBuildRunning;
+  mNumBranches = 0;
+  mBranchVertex = nullptr;
+  mFirstMatch = 1;
+  mMatchCounter = 0;
+  if (LibraryEntry* entry = polyTemplate->mEntry) {
+    if (detail_PolyBuild::CategoryMarksElements(entry)) mPolyFlags |= detail_PolyBuild::kPolyFlagsCategoryMarked;
+  }
+
+  // The arrangements: the distinct starting polygons read forwards, then backwards.
+  detail_PolyBuild::RecordOf(this).madeFaces.clear();
+  detail_PolyBuild::RecordOf(this).savedLinks.clear();
+  std::vector<TemplateArrangement>& table = detail_PolyBuild::TableOf(this);
+  table.clear();
+  for (const TemplatePolygon* p = polyTemplate->mNextToTry; p; p = p->mNextToTry) table.push_back({p, 0, p->mId});
+  for (const TemplatePolygon* p = polyTemplate->mPrevToTry; p; p = p->mPrevToTry) table.push_back({p, 1, p->mId});
+  if (table.empty()) table.push_back({polyTemplate->GetHead(), 0, polyTemplate->GetHead()->mId});
+
+  // The first face lies level above the centre, corner 0 on the x axis.
+  const TemplatePolygon* record = polyTemplate->GetHead();
+  const double radius = polyTemplate->mRadius;
+  const double r = record->mFaceRadius;
+  double d = std::sqrt(std::max(0.0, radius * radius - r * r));
+  if (record->mHeight < 0.0) d = -d;
+  if (detail_PolyBuild::IsRetrograde(record)) d = -d;
+  if (std::fabs(d) <= detail_PolyBuild::kPositionTolerance) d = 0.0;
+  Face* face = detail_PolyBuild::NewFace(*this, record);
+  const double centre[3] = {0.0, d, 0.0};
+  const double xAxis[3] = {1.0, 0.0, 0.0};
+  const double yAxis[3] = {0.0, 0.0, -1.0};
+  const double zAxis[3] = {0.0, 1.0, 0.0};
+  CopyVector(face->mCentre, centre);
+  CopyVector(face->mXAxis, xAxis);
+  CopyVector(face->mYAxis, yAxis);
+  CopyVector(face->mZAxis, zAxis);
+  double corner0[3];
+  detail_PolyBuild::CornerPosition(face, 0, corner0);
+  Vertex* vertex = detail_PolyBuild::NewVertex(*this, corner0);
+  vertex->SetFace(0, face);
+  vertex->mFaceSense[0] = 0;
+  face->SetNeighbour(0, vertex);
+  if (!CreateVertices(face)) return false;
+  vertex->mRemaining = 1;
+  vertex->mTurnSense = 0;
+  if (!detail_PolyBuild::DoNextMatch(*this, vertex)) {
+    ShowInternalError("Prepare: DoNextMatch() failed.");
+    mBuildState = kBuildFailed;
+    return false;
+  }
+  if (!detail_PolyBuild::CreateFaces(*this, vertex) || !detail_PolyBuild::CheckRemaining(*this)) {
+    mBuildState = kBuildFailed;
+    return false;
+  }
+  return true;
+}
+
+bool Poly::CreateVertices(PolyElement* face) {
+  if (!face || !face->IsFace() || !static_cast<Face*>(face)->mRecord) return false;
+  return detail_PolyBuild::PlaceCorners(*this, face);
+}
+
+bool Poly::RunBuild() {
+  const int startCount = mVertices.mCount;
+  int steps = 0;
+  while (mBuildState == kBuildRunning) {
+    BuildStep();
+    if (mVertices.mCount - startCount > kBuildMaxNewVertices || ++steps > kBuildMaxSteps) {
+      mBuildState = kBuildFailed;
+    }
+  }
+  if (mBuildState == kBuildFailed) return false;
+  if (mPolyFlags & detail_PolyBuild::kPolyFlagsCategoryMarked) {
+    for (ElementList* list : {static_cast<ElementList*>(&mFaces), static_cast<ElementList*>(&mVertices)}) {
+      for (PolyElement* element = list->mHead; element; element = element->mNext) {
+        element->mFlags |= kElementTemplateCategory;
+      }
+    }
+  }
+  return true;
+}
+
+bool Poly::BuildStep() {
+  switch (mBuildState) {
+    case kBuildFinished:
+      return true;
+    case kBuildFailed:
+      return false;
+    case kBuildFinishedWithChoices:
+      if (detail_PolyBuild::TakeBranch(*this)) return true;
+      break;
+    default:
+      if (MatchStep(detail_PolyBuild::ChooseVertex(*this))) return true;
+      break;
+  }
+  // A dead end: back up through the choices still open.
+  while (mBuildState != kBuildFailed && mNumBranches >= 1) {
+    if (detail_PolyBuild::TakeBranch(*this)) return true;
+  }
+  mBuildState = kBuildFailed;
+  return false;
+}
+
+bool Poly::MatchStep(Vertex* vertex) {
+  if (!vertex) {
+    mBuildState = mNumBranches < 1 ? kBuildFinished : kBuildFinishedWithChoices;
+    if (mTemplate) mNumEdges = mTemplate->mValence * mVertices.mCount / 2;
+    detail_PolyBuild::SaveLinks(*this);
+    SetFaceTypes(nullptr, true, false);
+    return true;
+  }
+  if (!detail_PolyBuild::DoNextMatch(*this, vertex)) {
+    detail_PolyBuild::ResetMatch(vertex);
+    detail_PolyBuild::CountBranches(*this);
+    mBuildState = kBuildFailed;
+    ShowInternalError("DoNextMatch failed");
+    return false;
+  }
+  if (!detail_PolyBuild::CreateFaces(*this, vertex) || !detail_PolyBuild::CheckRemaining(*this)) return false;
+  mBuildState = kBuildRunning;
+  return true;
+}
+
+}  // namespace corvia

@@ -1,0 +1,604 @@
+// The set-up pipeline that turns linked vertices and faces into a full model: face
+// types of both blocks, the symmetry group and the in-plane frames, retrograde faces,
+// centroids, compound parts, density, drawing polygons, colours and the face order.
+// The edges follow in Edges.cpp.
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "core/Messages.h"
+#include "core/MergeSort.h"
+#include "core/TimeFormat.h"
+#include "core/VectorMath.h"
+#include "model/ColorSchemes.h"
+#include "model/CompoundParts.h"
+#include "model/CoplanarFaces.h"
+#include "model/Edge.h"
+#include "model/ElementFlags.h"
+#include "model/ElementServices.h"
+#include "model/Face.h"
+#include "model/Poly.h"
+#include "model/PolyElement.h"
+#include "model/Vertex.h"
+#include "stellation/FaceTypeBlock.h"
+#include "symmetry/SymGroup.h"
+
+namespace corvia {
+
+namespace detail_SetFaceTypes {
+
+// Bit of mIdFlags that splits a class of faces into its two hands.
+constexpr uint32_t kHandednessBit = 0x10000;
+// 1 / (4 pi): a full solid angle counts as density 1.
+constexpr double kInverseFullSolidAngle = 0.07957747154594767;
+constexpr double kDensityTolerance = 1e-7;
+constexpr double kUnitDensityLow = 0.999;
+constexpr double kUnitDensityHigh = 1.001;
+// A face of the principal type lies at the second axis when its normal makes the
+// angle of the two axes with the first face's normal, within this.
+constexpr double kSecondAxisTolerance = 1e-5;
+constexpr double kMirrorTolerance = 1e-6;
+constexpr double kSqrtHalf = 0.7071067811865475;
+// Face classes of chiral templates that are split by hand.
+constexpr int kChiralClassSizes[3] = {120, 40, 24};
+
+int32_t TypeIndex(const PolyElement* element) { return element ? FaceType::GetIndex(element->mType) : -1; }
+
+uint32_t TypeIdFlags(const PolyElement* element) {
+  return element && element->mType ? element->mType->mIdFlags : 0;
+}
+
+// Groups the elements of a list into face types of a block: by mIdFlags taken as
+// signed numbers, ties by list order; each run of equal flags is one type.
+void CreateTypesById(Poly* poly, ElementList& list, FaceTypeBlock* block) {
+  std::vector<PolyElement*> elements;
+  elements.reserve(static_cast<size_t>(list.mCount));
+  for (PolyElement* e = list.mHead; e; e = e->mNext) elements.push_back(e);
+  MergeSort(elements, [](const PolyElement* a, const PolyElement* b) {
+    const int32_t ia = static_cast<int32_t>(a->mIdFlags);
+    const int32_t ib = static_cast<int32_t>(b->mIdFlags);
+    if (ia != ib) return ia < ib ? -1 : 1;
+    return a->mIndex - b->mIndex;
+  });
+  FaceType* type = nullptr;
+  int32_t count = 0;
+  for (PolyElement* e : elements) {
+    if (!type || type->mIdFlags != e->mIdFlags) {
+      type = new FaceType(poly, block, e->mIdFlags, count++);
+      block->AppendFaceType(type);
+    }
+    type->AddFace(e);
+  }
+}
+
+int CompareByFirstFaceIndex(const FaceType* a, const FaceType* b) {
+  return PolyElement::GetIndex(a->mFirstFace) - PolyElement::GetIndex(b->mFirstFace);
+}
+
+// For each type of the block: the first type of lower number met on the coplanar ring
+// of its first element becomes its master (followed to the end of the chain). The walk
+// is bounded by the list length, so a damaged ring cannot hold it.
+void FindCoplanarMasters(FaceTypeBlock* block, const ElementList& list, bool clearHandedness) {
+  int32_t position = 0;
+  for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+    if (clearHandedness) type->mIdFlags &= ~kHandednessBit;
+    PolyElement* first = type->mFirstFace;
+    if (first && first->mCoplanarNext) {
+      PolyElement* e = first->mCoplanarNext;
+      for (int steps = 0; e && e != first && steps <= list.mCount; ++steps, e = e->mCoplanarNext) {
+        if (e->mType && e->mType->mIndex < type->mIndex) {
+          FaceType* master = e->mType;
+          for (int depth = 0; master->mCoplanarMaster && depth <= list.mCount; ++depth) {
+            master = master->mCoplanarMaster;
+          }
+          type->mCoplanarMaster = master;
+          break;
+        }
+      }
+    }
+    type->mSpare = position++;
+  }
+  for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) CopyCoplanarInfo(type);
+}
+
+// Reference face of a vertex's frame: face k of its ring, or the one after it when
+// face k is a face through the centre.
+PolyElement* FrameReference(const PolyElement* vertex, int k) {
+  const int n = vertex->mNumSides;
+  if (n <= 0) return nullptr;
+  PolyElement* ref = vertex->mNeighbours[k % n];
+  if (ref && ref->HasFlag(kElementHemi)) ref = vertex->mNeighbours[(k + 1) % n];
+  return ref;
+}
+
+void SetVertexFrame(PolyElement* vertex, int k) {
+  const PolyElement* ref = FrameReference(vertex, k);
+  if (!ref) return;
+  double x[3];
+  Subtract(x, ref->mDualVert, vertex->mCentre);
+  SnapNearZero(x, kElementTolerance);
+  const double length = std::sqrt(Dot(x, x));
+  if (length > 0.0) Divide(x, x, length);
+  CopyVector(vertex->mXAxis, x);
+  Cross(vertex->mYAxis, vertex->mZAxis, vertex->mXAxis);
+  SnapNearZero(vertex->mXAxis, kElementTolerance);
+  SnapNearZero(vertex->mYAxis, kElementTolerance);
+}
+
+// Whether the faces round vertex v, read from offset k (backwards when its turn
+// sense is set), carry the face types of the faces round r.
+bool RingMatches(const PolyElement* r, const Vertex* v, int k) {
+  const int n = v->mNumSides;
+  for (int i = 0; i < n; ++i) {
+    const int j = v->mTurnSense != 0 ? ((k - i) % n + n) % n : (k + i) % n;
+    if (TypeIdFlags(r->mNeighbours[i]) != TypeIdFlags(v->mNeighbours[j])) return false;
+  }
+  return true;
+}
+
+// Dual types without a group: a vertex joins the first type whose first vertex has
+// the same ring of face types, and its frame starts at the matching face.
+void CreateDualTypesFromRings(Poly* poly) {
+  FaceTypeBlock* block = poly->mDualBlock.get();
+  int32_t count = 0;
+  for (PolyElement* e = poly->mVertices.mHead; e; e = e->mNext) {
+    Vertex* v = static_cast<Vertex*>(e);
+    FaceType* found = nullptr;
+    int offset = 0;
+    for (FaceType* type = block->mFirstFaceType; type && !found; type = type->mNext) {
+      const PolyElement* r = type->mFirstFace;
+      if (!r || r->mNumSides != v->mNumSides) continue;
+      for (int k = 0; k < v->mNumSides; ++k) {
+        if (RingMatches(r, v, k)) {
+          found = type;
+          offset = k;
+          break;
+        }
+      }
+    }
+    if (!found) {
+      found = new FaceType(poly, block, v->mIdFlags, count++);
+      block->AppendFaceType(found);
+      offset = 0;
+    }
+    found->AddFace(v);
+    SetVertexFrame(v, offset);
+  }
+}
+
+// Handedness split of the face classes of a chiral template build. It needs the
+// template's vertex valence and the builder's match identifiers, which the builder
+// hands over.
+void SplitChiralClasses(Poly* poly) {
+  if (!poly->mTemplate) return;
+  ShowInternalError("SetFaceTypes: PolyTemplate vertex valence: Not available in this build");
+}
+
+// Around vertex v, the first face other than f with the same identity (hand bit
+// ignored).
+const PolyElement* SameClassNeighbour(const PolyElement* v, const PolyElement* f) {
+  const uint32_t id = f->mIdFlags & ~kHandednessBit;
+  for (int i = 0; i < v->mNumSides; ++i) {
+    const PolyElement* g = v->mNeighbours[i];
+    if (g && g != f && (g->mIdFlags & ~kHandednessBit) == id) return g;
+  }
+  return nullptr;
+}
+
+// The geometric hand test of classes of 40 or 24 faces.
+void SplitClassByHand(const std::vector<PolyElement*>& members) {
+  for (PolyElement* f : members) {
+    const PolyElement* v = f->mNumSides > 0 ? f->mNeighbours[0] : nullptr;
+    if (!v) continue;
+    const PolyElement* g = SameClassNeighbour(v, f);
+    if (!g) continue;
+    double c[3];
+    Cross(c, f->mCentre, g->mCentre);
+    if (Dot(c, v->mDualVert) < 0.0) f->mIdFlags |= kHandednessBit;
+  }
+}
+
+// The classes of triangles and pentagons of a chiral template build that the hand
+// test splits: 40 and 24 by geometry; 120 by the builder's match identifiers.
+void SplitHandedClasses(Poly* poly) {
+  SplitChiralClasses(poly);
+  for (PolyElement* f = poly->mFaces.mHead; f; f = f->mNext) {
+    if (f->HasFlag(kElementVisitMark) || (f->mNumSides != 3 && f->mNumSides != 5)) continue;
+    std::vector<PolyElement*> members;
+    for (PolyElement* g = f; g; g = g->mNext) {
+      if (!g->HasFlag(kElementVisitMark) && g->mIdFlags == f->mIdFlags) {
+        g->mFlags |= kElementVisitMark;
+        members.push_back(g);
+      }
+    }
+    const int size = static_cast<int>(members.size());
+    if (size == kChiralClassSizes[1] || size == kChiralClassSizes[2]) SplitClassByHand(members);
+  }
+  for (PolyElement* f = poly->mFaces.mHead; f; f = f->mNext) f->mFlags &= ~kElementVisitMark;
+}
+
+// The mirror-partner search of every type of the block.
+void CheckReflectivity(FaceTypeBlock* block) { block->AlignFaceFrames(); }
+
+void RelinkList(ElementList& list, const std::vector<PolyElement*>& order) {
+  PolyElement* previous = nullptr;
+  for (PolyElement* e : order) {
+    e->mPrev = previous;
+    e->mNext = nullptr;
+    if (previous) previous->mNext = e;
+    previous = e;
+  }
+  list.mHead = order.empty() ? nullptr : order.front();
+  list.mTail = previous;
+  list.Renumber();
+}
+
+// Whether face g around vertex u carries the mirror image of c among its faces.
+bool HasFaceCentreAt(const PolyElement* u, const double* c) {
+  for (int i = 0; i < u->mNumSides; ++i) {
+    const PolyElement* g = u->mNeighbours[i];
+    if (g && NearlyEqual(g->mCentre, c, kMirrorTolerance)) return true;
+  }
+  return false;
+}
+
+void MirrorInPlane(double* out, const double* p, const double* n) {
+  double scaled[3];
+  Scale(scaled, n, 2.0 * Dot(n, p));
+  Subtract(out, p, scaled);
+}
+
+}  // namespace detail_SetFaceTypes
+
+int CompareFaces(const PolyElement* a, const PolyElement* b) {
+  const int64_t na = a->mNumSides, da = a->mDensity, nb = b->mNumSides, db = b->mDensity;
+  // Equal polygons, or polygons of equal ratio n/d ({6/2} and {3}), tie on the shape.
+  if ((na == nb && da == db) || na * db == nb * da) {
+    if (a->mType == b->mType) return a->mIndex - b->mIndex;
+    const int countA = a->mType ? a->mType->mCount : 0;
+    const int countB = b->mType ? b->mType->mCount : 0;
+    if (countA != countB) return countA - countB;
+    const int typeA = detail_SetFaceTypes::TypeIndex(a), typeB = detail_SetFaceTypes::TypeIndex(b);
+    if (typeA != typeB) return typeA - typeB;
+    return a->mIndex - b->mIndex;
+  }
+  // n/d ascending; the densities of faces are positive, but compare signs with care.
+  const double ra = da != 0 ? static_cast<double>(na) / static_cast<double>(da) : 0.0;
+  const double rb = db != 0 ? static_cast<double>(nb) / static_cast<double>(db) : 0.0;
+  return ra - rb >= 0.0 ? 1 : -1;
+}
+
+void Poly::SortFaces() {
+  std::vector<PolyElement*> order;
+  order.reserve(static_cast<size_t>(mFaces.mCount));
+  for (PolyElement* f = mFaces.mHead; f; f = f->mNext) order.push_back(f);
+  MergeSort(order, [](const PolyElement* a, const PolyElement* b) { return CompareFaces(a, b); });
+  detail_SetFaceTypes::RelinkList(mFaces, order);
+}
+
+void Poly::CountEdges() {
+  int64_t sum = 0;
+  for (const FaceType* type = mBaseBlock->mFirstFaceType; type; type = type->mNext) {
+    if (type->mFirstFace) sum += static_cast<int64_t>(type->mFirstFace->mNumSides) * type->mCount;
+  }
+  mNumEdges = static_cast<int32_t>(sum / 2);
+}
+
+void Poly::SetRetroFaces() {
+  CountEdges();
+  for (PolyElement* e = mVertices.mHead; e; e = e->mNext) {
+    Vertex* v = static_cast<Vertex*>(e);
+    const int k = v->mNumSides;
+    if (k <= 0) continue;
+    // The corner of face i on either side of the vertex.
+    auto around = [v](int i, PolyElement** before, PolyElement** after) {
+      const PolyElement* f = v->mNeighbours[i];
+      const int c = f ? f->FindVertexIndex(v, -1) : -1;
+      if (c < 0) return false;
+      const int n = f->mNumSides;
+      *before = f->mNeighbours[(c + n - 1) % n];
+      *after = f->mNeighbours[(c + 1) % n];
+      return true;
+    };
+    PolyElement* before = nullptr;
+    PolyElement* after = nullptr;
+    if (!around(k - 1, &before, &after)) {
+      mPolyFlags |= kPolyFlagRetroFailed;
+      DoNothing("SetRetroFaces: failed");
+      continue;
+    }
+    // The way out of the last face is the side it shares with the first face.
+    PolyElement* b0 = nullptr;
+    PolyElement* a0 = nullptr;
+    if (!around(0, &b0, &a0)) {
+      mPolyFlags |= kPolyFlagRetroFailed;
+      DoNothing("SetRetroFaces: failed");
+      continue;
+    }
+    PolyElement* shared = (after == b0 || after == a0) ? after : before;
+    for (int i = 0; i < k; ++i) {
+      if (!around(i, &before, &after) || (shared != before && shared != after)) {
+        mPolyFlags |= kPolyFlagRetroFailed;
+        DoNothing("SetRetroFaces: Couldn't find neighbour");
+        break;
+      }
+      const bool reverse = shared == before;
+      v->mFaceSense[i] = reverse ? 1 : 0;
+      shared = reverse ? after : before;
+    }
+  }
+}
+
+uint8_t Poly::SetSymGroup() {
+  using detail_SetFaceTypes::kSecondAxisTolerance;
+  // The principal type: the first of the largest rotation count among those whose
+  // first face is not a face through the centre.
+  FaceType* principal = nullptr;
+  int numTypes = 0;
+  for (FaceType* type = mBaseBlock->mFirstFaceType; type; type = type->mNext) {
+    ++numTypes;
+    if (!type->mFirstFace || type->mFirstFace->HasFlag(kElementHemi)) continue;
+    if (!principal || type->mNumRotations > principal->mNumRotations) principal = type;
+  }
+  delete mSymGroup;
+  mSymGroup = nullptr;
+  if (!principal) {
+    // Nothing to orient by: the model stays as it is, without symmetry.
+    mSymGroup = CreateSymGroup(kSymGroupNone, 1).release();
+    mReflexible = 0;
+    return 0;
+  }
+  PolyElement* f = principal->mFirstFace;
+  const double* p = f->mZAxis;
+  mSymGroup = GuessSymGroupFromFaces(principal->mNumRotations, principal->mCount).release();
+  if (!mSymGroup) {
+    mSymGroup = CreateSymGroup(kSymGroupNone, 1).release();
+    mReflexible = 0;
+    return 0;
+  }
+  uint8_t flag = 0;
+  SymAxisType* axisType = mSymGroup->FindAxisType(principal->mNumRotations);
+  bool haveFrame = axisType && axisType->numAxes > 0;
+  double a[3] = {0, 0, 0}, b[3] = {0, 0, 0}, q[3] = {0, 0, 0};
+  if (haveFrame) CopyVector(a, axisType->axes[0].direction);
+  if (haveFrame && mSymGroup->type == kSymGroupDihedral) {
+    haveFrame = mSymGroup->numAxisTypes > 1 && mSymGroup->axisTypes[1].numAxes > 0 && f->mNumSides > 0;
+    if (haveFrame) {
+      CopyVector(b, mSymGroup->axisTypes[1].axes[0].direction);
+      Vertex* v0 = static_cast<Vertex*>(f->mNeighbours[0]);
+      PolyElement* f2 = GetNextFace(v0, f, 1, 0);
+      PolyElement* v1 = f2 ? GetNextVertex(f2, v0, -1) : nullptr;
+      if (v1 && v1->HasCorner(f)) v1 = GetNextVertex(f2, v0, 1);
+      if (v1 && numTypes > 2) {
+        v0 = static_cast<Vertex*>(v1);
+        PolyElement* f3 = GetNextFace(v0, f2, 1, 0);
+        v1 = f3 ? GetNextVertex(f3, v0, -1) : nullptr;
+        flag = 1;
+      }
+      haveFrame = v0 && v1;
+      if (haveFrame) {
+        Add(q, v0->mDualVert, v1->mDualVert);
+        Scale(q, q, 0.5);
+      }
+    }
+  } else if (haveFrame) {
+    haveFrame = axisType->numAxes > 1;
+    if (haveFrame) {
+      CopyVector(b, axisType->axes[1].direction);
+      const double c = Dot(a, b);
+      PolyElement* g = mFaces.mHead;
+      for (; g; g = g->mNext) {
+        if (g->mType == principal && std::fabs(Dot(g->mZAxis, p) - c) <= kSecondAxisTolerance) break;
+      }
+      if (g) {
+        CopyVector(q, g->mZAxis);
+      } else {
+        ShowInternalError("SetSymGroup: face == NULL");
+        haveFrame = false;
+      }
+    }
+  }
+  if (haveFrame) {
+    // M takes P to A, and the half-plane of Q about P to that of B about A.
+    double c[3], d[3], r[3], s[3];
+    Cross(c, a, b);
+    Divide(c, c, std::sqrt(Dot(c, c)));
+    Cross(d, a, c);
+    Cross(r, p, q);
+    Divide(r, r, std::sqrt(Dot(r, r)));
+    Cross(s, p, r);
+    double columns[9], rows[9], m[9];
+    MatrixFromColumns(columns, a, c, d);
+    MatrixFromRows(rows, p, r, s);
+    MatrixTimesMatrix(m, columns, rows);
+    bool finite = true;
+    for (double x : m) finite = finite && std::isfinite(x);
+    if (finite) {
+      for (PolyElement* e = mFaces.mHead; e; e = e->mNext) e->Rotate(m);
+      for (PolyElement* e = mVertices.mHead; e; e = e->mNext) e->Rotate(m);
+    }
+  }
+  if (mSymGroup->type == kSymGroupDihedral) {
+    mReflexible = 1;
+    mSymGroup->DetectReflectionType(static_cast<const Face*>(f));
+    return flag;
+  }
+  mReflexible = 0;
+  const bool tetrahedral = mSymGroup->type == kSymGroupTetrahedral;
+  const double n[3] = {tetrahedral ? detail_SetFaceTypes::kSqrtHalf : 1.0,
+                       tetrahedral ? detail_SetFaceTypes::kSqrtHalf : 0.0, 0.0};
+  PolyElement* v = mVertices.mHead;
+  if (!v) return flag;
+  double w[3];
+  detail_SetFaceTypes::MirrorInPlane(w, v->mDualVert, n);
+  for (PolyElement* u = v; u; u = u->mNext) {
+    if (!NearlyEqual(u->mDualVert, w, detail_SetFaceTypes::kMirrorTolerance)) continue;
+    bool all = true;
+    for (int i = 0; i < v->mNumSides && all; ++i) {
+      const PolyElement* g = v->mNeighbours[i];
+      if (!g) continue;
+      double image[3];
+      detail_SetFaceTypes::MirrorInPlane(image, g->mCentre, n);
+      all = detail_SetFaceTypes::HasFaceCentreAt(u, image);
+    }
+    if (all) {
+      mReflexible = 1;
+      mSymGroup->SetReflectionType(tetrahedral ? kReflectionDiagonal : kReflectionHorizontal);
+      break;
+    }
+  }
+  return flag;
+}
+
+void Poly::SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool recolourDual) {
+  namespace d = detail_SetFaceTypes;
+  const bool withGroup = group != nullptr;
+  FaceTypeBlock* base = mBaseBlock.get();
+  FaceTypeBlock* dual = mDualBlock.get();
+
+  ClearFaceTypes();
+  if (!withGroup) d::SplitHandedClasses(this);
+
+  DoNothing("Create base faces");
+  d::CreateTypesById(this, mFaces, base);
+  DoNothing("SortFaceTypes by face");
+  base->SortFaceTypes(d::CompareByFirstFaceIndex);
+  FindCoplanarFaces(&mFaces);
+
+  DoNothing("Check for coplanar face types");
+  d::FindCoplanarMasters(base, mFaces, !withGroup);
+  DoNothing("SortFaceTypes");
+  base->SortFaceTypes(CompareFaceTypesForSort);
+  if (base->mFirstFaceType && base->mFirstFaceType->mFirstFace) {
+    PolyElement* first = base->mFirstFaceType->mFirstFace;
+    if (!mShowDual && mSelectedItem) {
+      SelectEdge(first, false);
+    } else {
+      base->SetCurrentFace(first);
+    }
+  }
+
+  DoNothing("Create dual faces");
+  if (withGroup) {
+    d::CreateTypesById(this, mVertices, dual);
+  } else {
+    d::CreateDualTypesFromRings(this);
+  }
+  DoNothing("Dual SortFaceTypes by face");
+  dual->SortFaceTypes(d::CompareByFirstFaceIndex);
+  FindCoplanarFaces(&mVertices);
+  DoNothing("Check for coplanar dual face types");
+  d::FindCoplanarMasters(dual, mVertices, false);
+
+  if (!withGroup) {
+    for (FaceType* type = base->mFirstFaceType; type; type = type->mNext) {
+      if (type->mCoplanarMaster) {
+        type->mNumRotations = type->mCoplanarMaster->mNumRotations;
+      } else {
+        type->CalcRotSymFromShape();
+      }
+    }
+    for (FaceType* type = dual->mFirstFaceType; type; type = type->mNext) type->CalcRotSymFromShape();
+    const bool axisTreatment = (mPolyFlags & kPolyFlagAxisTreatment) != 0;
+    if (axisTreatment) ReorientFaceAxes(&mFaces, base->mFirstFaceType);
+    for (FaceType* type = dual->mFirstFaceType; type; type = type->mNext) CopyCoplanarInfo(type);
+    const uint8_t flag = SetSymGroup();
+    for (FaceTypeBlock* block : {base, dual}) {
+      for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+        if (!axisTreatment) {
+          ReorientAxes(type, mSymGroup);
+        } else {
+          if (type->mNumRotations == 4 && type->mCount == 6 && mSymGroup->type == kSymGroupOctahedral) {
+            SetRotSymAndReorientAxes(type, mSymGroup);
+          }
+          if (flag && type->mNumRotations == 4) SetRotSymAndReorientAxes(type, mSymGroup);
+        }
+        type->RaiseRotSymFromAxes();
+      }
+      DoNothing("CheckReflectivity");
+      d::CheckReflectivity(block);
+    }
+  } else {
+    delete mSymGroup;
+    mSymGroup = group.release();
+    DoNothing("SetRotSymAndReorientAxes");
+    for (FaceType* type = base->mFirstFaceType; type; type = type->mNext) SetRotSymAndReorientAxes(type, mSymGroup);
+    DoNothing("Dual SetRotSymAndReorientAxes");
+    for (FaceType* type = dual->mFirstFaceType; type; type = type->mNext) SetRotSymAndReorientAxes(type, mSymGroup);
+    for (FaceType* type = dual->mFirstFaceType; type; type = type->mNext) CopyCoplanarInfo(type);
+    DoNothing("Dual SortFaceTypes");
+    dual->SortFaceTypes(CompareFaceTypesForSort);
+    DoNothing("CheckReflectivity");
+    d::CheckReflectivity(base);
+    DoNothing("Dual CheckReflectivity");
+    d::CheckReflectivity(dual);
+    DoNothing("SetRetroFaces");
+    SetRetroFaces();
+  }
+
+  DoNothing("CalcCentroid");
+  for (PolyElement* e = mFaces.mHead; e; e = e->mNext) e->ComputeCentre();
+  for (PolyElement* e = mVertices.mHead; e; e = e->mNext) e->ComputeCentre();
+
+  DoNothing("SortCoplanarFaces");
+  SortCoplanarFaces(base);
+  SortCoplanarFaces(dual);
+
+  if (!mCompoundParts) {
+    DoNothing("FindCompoundParts");
+    bool mixedWinding = false;
+    FindCompoundParts(this, &mixedWinding);
+    DoNothing("Calculate Density");
+    base->UpdateFaceMeasure();
+    dual->UpdateFaceMeasure();
+    double density = 0.0;
+    for (PolyElement* f = mFaces.mHead; f; f = f->mNext) {
+      if (f->HasFlag(kElementOneSided)) {
+        mPolyFlags |= kPolyFlagOneSidedFace;
+        continue;
+      }
+      if (!f->mType) continue;
+      const PolyElement* first = f->mType->mFirstFace;
+      const bool reversed = first && f->HasFlag(kElementReversed) != first->HasFlag(kElementReversed);
+      if (reversed) {
+        density -= f->mType->mCornerMeasure;
+        mPolyFlags |= kPolyFlagReversedFace;
+      } else {
+        density += f->mType->mCornerMeasure;
+      }
+    }
+    density *= d::kInverseFullSolidAngle;
+    if (std::fabs(density) <= d::kDensityTolerance) density = 0.0;
+    mModelDensity = density;
+    const CompoundPart* part = mCompoundParts;
+    const bool simpleSolid = part && !IsCompound() && !(part->mFlags & kCompoundPartOneSided) && Genus(part) == 0;
+    if (!mExtraRecord && simpleSolid && !mixedWinding && density >= d::kUnitDensityLow &&
+        density <= d::kUnitDensityHigh && !(mPolyFlags & kPolyFlag400)) {
+      mPolyFlags |= kPolyFlag800;
+    }
+  }
+
+  DoNothing("CreateAllPolygonsForDrawing");
+  base->CreateFaceDiagrams();
+  dual->CreateFaceDiagrams();
+
+  DoNothing("SetFaceColors");
+  if (recolour) {
+    ReapplyColorScheme(this, &mFaces);
+    ReapplyColorScheme(this, &mVertices);
+  } else if (recolourDual) {
+    ReapplyColorScheme(this, &mVertices);
+  }
+  if (GeomagStyle) {
+    ShowInternalError("SetFaceTypes: construction-toy panel colours: Not available in this build");
+  }
+
+  if (!withGroup && !(mPolyFlags & kPolyFlagKeepFaceOrder)) SortFaces();
+  CreateEdges();
+  if (recolour) ApplyColorScheme(this, false);
+  mFaces.CalcDensities();
+  mVertices.CalcDensities();
+}
+
+}  // namespace corvia

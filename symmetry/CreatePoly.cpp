@@ -1,0 +1,348 @@
+// The one road from a plain model to the full model the document shows: find the
+// symmetry, replace the old model, create one Vertex per live vertex and one Face
+// per live face with their dual points and in-plane frames, run the set-up pipeline
+// and hand names, scale and flags over.
+//
+// Everything that can make the build fail is settled before the old model is
+// destroyed, so a model that cannot be built leaves the current model as it was.
+
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "core/Messages.h"
+#include "core/Progress.h"
+#include "core/TimeFormat.h"
+#include "core/Units.h"
+#include "core/VectorMath.h"
+#include "model/Edge.h"
+#include "model/ElementFlags.h"
+#include "model/Face.h"
+#include "model/Globals.h"
+#include "model/Poly.h"
+#include "model/Vertex.h"
+#include "platform/Services.h"
+#include "platform/UndoHooks.h"
+#include "stellation/FaceTypeBlock.h"
+#include "symmetry/FindSymmetries.h"
+#include "symmetry/SimplePoly.h"
+#include "symmetry/SymGroup.h"
+
+namespace corvia {
+
+namespace detail_CreatePoly {
+
+constexpr double kStageFraction = 0.5;
+constexpr double kTolerance = 1e-7;
+// A face plane nearer the centre than this passes through it: its pole lies at
+// infinity.
+constexpr double kCentralPlaneDistance = 1e-5;
+constexpr float kByteToFloat = 1.0f / 255.0f;
+constexpr const char* kInvalidModel = "The polyhedron you want to create\ndoes not appear to be valid.";
+constexpr const char* kVertNull = "%s\nCreatePoly: vert NULL";
+// The radius of the reciprocation sphere when the model gives no edge distance: the
+// normalised model's own radius.
+constexpr double kDefaultMidRadius = 1.0;
+
+void UnpackColour(uint32_t packed, float* rgb) {
+  rgb[0] = static_cast<float>(packed & 0xFF) * kByteToFloat;
+  rgb[1] = static_cast<float>((packed >> 8) & 0xFF) * kByteToFloat;
+  rgb[2] = static_cast<float>((packed >> 16) & 0xFF) * kByteToFloat;
+}
+
+bool IsZero(const double* v) {
+  return std::fabs(v[0]) <= kTolerance && std::fabs(v[1]) <= kTolerance && std::fabs(v[2]) <= kTolerance;
+}
+
+// The attributes every element takes from its plain record.
+void CopyAttributes(const SimpleElement& from, PolyElement* to) {
+  to->mIdFlags = static_cast<uint32_t>(from.typeId);
+  if (from.flags & kSimpleHidden) to->mFlags |= kElementHidden;
+  if (from.flags & kSimpleMarked) to->mFlags |= kElementTemplateCategory;
+  UnpackColour(from.color, to->mColor);
+  UnpackColour(from.color2, to->mBackColor);
+  to->SetOpacity(from.alpha);
+  if (from.image) ShowInternalError("CreatePoly: CopyFaceImage: Not available in this build");
+  to->SetLabel(from.label.c_str());
+}
+
+// The coordinate axis along the least component of n, crossed with n.
+void AxisFromNormal(double* x, const double* n) {
+  const double ax = std::fabs(n[0]), ay = std::fabs(n[1]), az = std::fabs(n[2]);
+  int axis;
+  if (ay <= ax) {
+    axis = az <= ay ? 2 : 1;
+  } else {
+    axis = az <= ax ? 2 : 0;
+  }
+  double e[3] = {0, 0, 0};
+  e[axis] = 1.0;
+  Cross(x, n, e);
+}
+
+// A live face whose corner is no vertex of the model (or, with removedToo, a removed
+// vertex): the model cannot be built.
+int FindFaceWithDeadVertex(const SimplePoly& simple, bool removedToo) {
+  for (int i = 0; i < simple.NumFaces(); ++i) {
+    const SimpleFace& face = simple.FaceAt(i);
+    if (face.IsTemp()) continue;
+    for (int32_t v : face.items) {
+      if (v < 0 || v >= simple.NumVerts() || (removedToo && simple.VertAt(v).IsTemp())) return i;
+    }
+  }
+  return -1;
+}
+
+// Once the old model is gone a cancel can no longer give it back, and a half-built
+// model is of no use: the short rest of the build runs to its end.
+void ReportStage(const char* name) { (void)UpdateProgress(kStageFraction, "%s", name); }
+
+void CreateVertices(const SimplePoly& simple, Poly* poly, double r2, std::vector<Vertex*>& map) {
+  map.assign(static_cast<size_t>(simple.NumVerts()), nullptr);
+  for (int i = 0; i < simple.NumVerts(); ++i) {
+    const SimpleVert& sv = simple.VertAt(i);
+    if (sv.IsTemp()) continue;
+    double position[3] = {sv.pos[0], sv.pos[1], sv.pos[2]};
+    Vertex* v = new Vertex(poly, position, sv.CountLiveFaces());
+    map[static_cast<size_t>(i)] = v;
+    // The pole of the vertex: the foot point of its plane in the dual.
+    const double q = Dot(v->mDualVert, v->mDualVert);
+    if (std::fabs(q) > kTolerance) {
+      Scale(v->mCentre, v->mDualVert, r2 / q);
+      SnapNearZero(v->mCentre, kTolerance);
+    } else {
+      v->mCentre[0] = v->mCentre[1] = v->mCentre[2] = 0.0;
+    }
+    CopyAttributes(sv, v);
+  }
+}
+
+void SetFaceFrame(Face* f, const SimpleVert* corner, const SimplePoly& simple, const SimpleFace& sf) {
+  const double* n = f->mZAxis;
+  double x[3] = {0, 0, 0};
+  bool found = false;
+  if (corner) {
+    // The remembered corner, or (when it lies on the plane point) the first corner
+    // that does not.
+    Subtract(x, corner->pos, f->mCentre);
+    found = !IsZero(x);
+    for (int i = 0; !found && i < sf.Count(); ++i) {
+      Subtract(x, simple.VertAt(sf.items[static_cast<size_t>(i)]).pos, f->mCentre);
+      found = !IsZero(x);
+    }
+  }
+  if (!found) AxisFromNormal(x, n);
+  const double length = std::sqrt(Dot(x, x));
+  if (length > 0.0) Divide(x, x, length);
+  SnapNearZero(x, kTolerance);
+  CopyVector(f->mXAxis, x);
+  Cross(f->mYAxis, n, f->mXAxis);
+  SnapNearZero(f->mYAxis, kTolerance);
+}
+
+Face* CreateFaces(const SimplePoly& simple, Poly* poly, double r2, const std::vector<Vertex*>& vmap,
+                  std::vector<Face*>& map) {
+  Face* current = nullptr;
+  map.assign(static_cast<size_t>(simple.NumFaces()), nullptr);
+  for (int i = 0; i < simple.NumFaces(); ++i) {
+    const SimpleFace& sf = simple.FaceAt(i);
+    if (sf.IsTemp()) continue;
+    const int count = sf.Count();
+    Face* f = new Face(poly, nullptr, count);
+    map[static_cast<size_t>(i)] = f;
+    CopyAttributes(sf, f);
+    if (simple.currentFace == i) current = f;
+    const bool central = (sf.flags & kSimpleCentralPlane) != 0;
+    double n[3] = {sf.normal[0], sf.normal[1], sf.normal[2]};
+    double d = 0.0;
+    if (count < 1 && !central) {
+      d = std::sqrt(Dot(n, n));
+      if (d > 0.0) Divide(n, n, d);
+    }
+    SnapNearZero(n, kTolerance);
+
+    const SimpleVert* corner = nullptr;
+    for (int k = 0; k < count; ++k) {
+      const int32_t vi = sf.items[static_cast<size_t>(k)];
+      Vertex* v = vmap[static_cast<size_t>(vi)];
+      f->SetNeighbour(k, v);
+      const SimpleVert& sv = simple.VertAt(vi);
+      int live = 0;
+      for (int p = 0; p < sv.Count(); ++p) {
+        const int32_t fi = sv.items[static_cast<size_t>(p)];
+        if (fi == i) v->SetFace(live, f);
+        if (fi >= 0 && fi < simple.NumFaces() && !simple.FaceAt(fi).IsTemp()) ++live;
+      }
+      if (!corner || sv.typeId < corner->typeId) corner = &sv;
+    }
+
+    double plane[3] = {0, 0, 0};
+    if (!central && count == 0) {
+      CopyVector(plane, sf.normal);
+    } else if (!central) {
+      d = Dot(f->GetCorner(0)->mDualVert, n);
+      Scale(plane, n, d);
+    }
+    SnapNearZero(plane, kTolerance);
+    CopyVector(f->mZAxis, n);
+    if (std::fabs(d) > kCentralPlaneDistance) {
+      CopyVector(f->mCentre, plane);
+      Scale(f->mDualVert, n, r2 / d);
+    } else {
+      // The plane passes through the centre: its pole is the direction n at infinity.
+      poly->mHasCentralFace = 1;
+      f->mFlags |= kElementHemi;
+      f->mCentre[0] = f->mCentre[1] = f->mCentre[2] = 0.0;
+      CopyVector(f->mDualVert, n);
+    }
+    SetFaceFrame(f, corner, simple, sf);
+  }
+  return current;
+}
+
+// Carries the plain model's edge attributes over to the edges just found.
+void CopyEdgeAttributes(const SimplePoly& simple, Poly* poly, const std::vector<Vertex*>& vmap,
+                        const std::vector<Face*>& fmap) {
+  auto mapped = [](const auto& map, int32_t i) -> PolyElement* {
+    return i >= 0 && static_cast<size_t>(i) < map.size() ? map[static_cast<size_t>(i)] : nullptr;
+  };
+  for (int i = 0; i < simple.NumEdges(); ++i) {
+    const SimpleEdge& se = simple.EdgeAt(i);
+    PolyElement* a = mapped(vmap, se.endA);
+    PolyElement* b = mapped(vmap, se.endB);
+    PolyElement* fa = mapped(fmap, se.faceA);
+    PolyElement* fb = mapped(fmap, se.faceB);
+    if (!a || !b || !fa || !fb) continue;
+    Edge* e = i < poly->mNumEdges ? poly->GetEdge(i) : nullptr;
+    const bool same = e && ((e->mVert1 == a && e->mVert2 == b) || (e->mVert1 == b && e->mVert2 == a)) &&
+                      ((e->mFace1 == fa && e->mFace2 == fb) || (e->mFace1 == fb && e->mFace2 == fa));
+    if (!same) e = poly->FindEdge(a, b, fa, fb);
+    if (!e) continue;
+    e->mEdgeFlags = (e->mEdgeFlags & ~kEdgeHidden) | (se.flags & kEdgeHidden);
+    float rgb[3];
+    UnpackColour(se.color, rgb);
+    e->SetColour(rgb);
+    e->SetLabel(se.label.c_str());
+  }
+}
+
+}  // namespace detail_CreatePoly
+
+double SimplePoly::GetMidRadius() const {
+  double logSum = 0.0;
+  int count = 0;
+  for (int i = 0; i < NumFaces(); ++i) {
+    const SimpleFace& face = FaceAt(i);
+    if (face.IsTemp()) continue;
+    const int n = face.Count();
+    for (int k = 0; k < n; ++k) {
+      const double* a = face.VertWrapped(k).pos;
+      const double* b = face.VertWrapped(k + 1).pos;
+      double d[3], c[3], m[3];
+      Subtract(d, b, a);
+      Cross(c, d, a);
+      if (detail_CreatePoly::IsZero(c)) continue;
+      Cross(m, c, d);
+      const double length = std::sqrt(Dot(m, m));
+      if (length <= 0.0) continue;
+      Divide(m, m, length);
+      const double distance = std::fabs(Dot(m, a));
+      if (distance <= 0.0) continue;
+      logSum += std::log(distance);
+      ++count;
+    }
+  }
+  // No edge gives a distance: the mean of nothing is undefined.
+  if (count == 0) return detail_CreatePoly::kDefaultMidRadius;
+  return std::exp(logSum / count);
+}
+
+bool SimplePoly::CreatePoly(Poly* poly, bool keepColors, bool keepDualColors) {
+  namespace d = detail_CreatePoly;
+  if (!poly) return false;
+  ProgressScope progress{TimeSpan()};
+  TraceFlagScope trace;
+
+  if (!UpdateProgress(d::kStageFraction, "%s", "FindSymmetries")) return false;
+  // A corner index outside the vertex array would send every pass out of bounds.
+  if (d::FindFaceWithDeadVertex(*this, false) >= 0) {
+    ShowInternalError(d::kVertNull, d::kInvalidModel);
+    return false;
+  }
+  const int numVerts = NumVerts();
+  bool hasReflection = false;
+  std::unique_ptr<SymGroup> group = corvia::FindSymmetries(*this, hasReflection);
+  if (NumVerts() != numVerts) {
+    // Vertices were split: analyse the model as it now stands.
+    group.reset();
+    ResetCoincRings();
+    hasReflection = false;
+    group = corvia::FindSymmetries(*this, hasReflection);
+  }
+  if (!group) {
+    ShowError("%s", d::kInvalidModel);
+    return false;
+  }
+  if (d::FindFaceWithDeadVertex(*this, true) >= 0) {
+    ShowInternalError(d::kVertNull, d::kInvalidModel);
+    return false;
+  }
+
+  if (!UpdateProgress(d::kStageFraction, "%s", "Destroy old model")) return false;
+  poly->Clear(false);
+  const double r = GetMidRadius();
+  poly->mDualScale = r;
+  const double r2 = r * r;
+
+  d::ReportStage("Create vertices");
+  std::vector<Vertex*> vertexMap;
+  d::CreateVertices(*this, poly, r2, vertexMap);
+  d::ReportStage("Create faces");
+  std::vector<Face*> faceMap;
+  Face* current = d::CreateFaces(*this, poly, r2, vertexMap, faceMap);
+  d::ReportStage("Find coplanar faces");
+  d::ReportStage("Find face types");
+
+  poly->mBuildState = 1;
+  poly->mReflexible = hasReflection ? 1 : 0;
+  if (flags & kSimpleWantNewColors) keepColors = false;
+  if (flags & kSimpleKeepColors) {
+    keepColors = true;
+    keepDualColors = false;
+  }
+  if (flags & kSimpleKeepDualColors) keepDualColors = true;
+
+  poly->SetFaceTypes(std::move(group), !keepColors, !keepDualColors);
+  if (!mEdges.empty()) d::CopyEdgeAttributes(*this, poly, vertexMap, faceMap);
+  vertexMap.clear();
+  faceMap.clear();
+  if (keepColors) d::ReportStage("Set coplanar face indices");
+
+  if (!(poly->mPolyFlags & (kPolyFlagOneSidedFace | kPolyFlagReversedFace))) {
+    if (flags & kSimplePolyFlag400) poly->mPolyFlags |= kPolyFlag400;
+    if (flags & kSimplePolyFlag800) poly->mPolyFlags |= kPolyFlag800;
+    if (flags & kSimplePolyFlag1000) poly->mPolyFlags |= kPolyFlag1000;
+  }
+  if (current) poly->mBaseBlock->SetCurrentFace(current);
+  if (flags & kSimplePolyFlag20000) poly->mPolyFlags |= kPolyFlag20000;
+  GetUnitSettings().SetLengthScale(scale, false);
+  poly->SetName(name.c_str());
+  poly->SetDualName(dualName.c_str());
+  poly->SetName3(description.c_str());
+  poly->SetWebLink(webLink.c_str());
+  return true;
+}
+
+bool SimplePoly::CreatePolyWithUndo(int undoType, bool keepColors, bool keepDualColors) {
+  Poly* poly = GetCurrentPoly();
+  if (!poly) return false;
+  platform::UndoHooks* undo = platform::Services().undo;
+  if (undoType >= 0 && undo) undo->AddUndo(undoType, 0);
+  const bool ok = CreatePoly(poly, keepColors, keepDualColors);
+  // A failed build left the model as it was: the step would undo nothing.
+  if (!ok && undoType >= 0 && undo) undo->DiscardLastUndo();
+  return ok;
+}
+
+}  // namespace corvia

@@ -1,0 +1,415 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/Edge.h"
+#include "model/ElementFlags.h"
+#include "model/Globals.h"
+#include "model/Poly.h"
+#include "model/PolyElement.h"
+#include "stellation/FaceTypeBlock.h"
+#include "symmetry/SimplePoly.h"
+#include "symmetry/SymGroup.h"
+#include "tests/support/TestSupport.h"
+#include "tests/symmetry/FindSymmetriesModels.h"
+
+namespace test_CreatePoly {
+
+using corvia::Edge;
+using corvia::Poly;
+using corvia::PolyElement;
+using corvia::SimplePoly;
+using corvia::SymGroup;
+using corvia::symtest::AddCyclicSigns;
+using corvia::symtest::AddRing;
+using corvia::symtest::AddSigns;
+using corvia::symtest::BruteHullFaces;
+using corvia::symtest::FaceList;
+using corvia::symtest::MakeHullModel;
+using corvia::symtest::MakeModel;
+using corvia::symtest::Point;
+
+constexpr const char* kInvalid = "The polyhedron you want to create\ndoes not appear to be valid.";
+
+std::vector<Point> Cube() {
+  std::vector<Point> p;
+  AddSigns(p, {1, 1, 1});
+  return p;
+}
+
+std::vector<Point> Cuboctahedron() {
+  std::vector<Point> p;
+  AddCyclicSigns(p, {1, 1, 0});
+  return p;
+}
+
+std::vector<Point> SnubCube() {
+  const double t = 1.83928675521416113;  // the tribonacci constant
+  const double base[3] = {1, 1 / t, t};
+  const int perms[6][3] = {{0, 1, 2}, {1, 2, 0}, {2, 0, 1}, {1, 0, 2}, {0, 2, 1}, {2, 1, 0}};
+  std::vector<Point> p;
+  for (int k = 0; k < 6; ++k) {
+    const bool even = k < 3;
+    for (int s = 0; s < 8; ++s) {
+      const int plus = 3 - __builtin_popcount(static_cast<unsigned>(s));
+      if ((plus % 2 == 1) != even) continue;
+      Point q;
+      for (int j = 0; j < 3; ++j) q[static_cast<size_t>(j)] = ((s >> j) & 1 ? -1 : 1) * base[perms[k][j]];
+      p.push_back(q);
+    }
+  }
+  return p;
+}
+
+std::vector<Point> SquareAntiprism() {
+  std::vector<Point> p;
+  AddRing(p, 4, 0.6, 1, 0);
+  AddRing(p, 4, -0.6, 1, M_PI / 4);
+  return p;
+}
+
+// Two interpenetrating tetrahedra on the corners of a cube.
+std::unique_ptr<SimplePoly> TwoTetrahedra() {
+  const std::vector<Point> a = {{1, 1, 1}, {1, -1, -1}, {-1, 1, -1}, {-1, -1, 1}};
+  std::vector<Point> points = a;
+  for (const Point& q : a) points.push_back({-q[0], -q[1], -q[2]});
+  FaceList faces = BruteHullFaces(a);
+  const std::vector<Point> b(points.begin() + 4, points.end());
+  for (auto face : BruteHullFaces(b)) {
+    for (int& i : face) i += 4;
+    faces.push_back(face);
+  }
+  return MakeModel(points, faces);
+}
+
+bool Build(Poly& poly, SimplePoly& model) { return model.CreatePoly(&poly, false, true); }
+
+std::vector<int> EdgeTypeSizes(const Poly& poly) {
+  std::vector<int> sizes;
+  for (int t = 0; t < poly.mNumEdgeTypes; ++t) sizes.push_back(poly.mEdgeTypes[t].mNumEdges);
+  std::sort(sizes.begin(), sizes.end());
+  return sizes;
+}
+
+std::vector<int> FaceTypeSizes(const corvia::FaceTypeBlock& block) {
+  std::vector<int> sizes;
+  for (const corvia::FaceType* t = block.mFirstFaceType; t; t = t->mNext) sizes.push_back(t->mCount);
+  std::sort(sizes.begin(), sizes.end());
+  return sizes;
+}
+
+// Every edge joins two corners shared by its two faces, and sits in the slots of all four.
+void ExpectEdgesLinked(const Poly& poly) {
+  for (int i = 0; i < poly.mNumEdges; ++i) {
+    const Edge& e = poly.mEdgeArray[i];
+    ASSERT_TRUE(e.mVert1 && e.mVert2 && e.mFace1 && e.mFace2) << "edge " << i;
+    for (const PolyElement* f : {static_cast<const PolyElement*>(e.mFace1), static_cast<const PolyElement*>(e.mFace2)}) {
+      EXPECT_TRUE(f->HasCorner(e.mVert1) && f->HasCorner(e.mVert2)) << "edge " << i;
+      EXPECT_GE(f->FindEdgeIndexAfter(&e, -1), 0) << "edge " << i;
+    }
+    EXPECT_GE(e.mEdgeType, 0);
+    EXPECT_LT(e.mEdgeType, poly.mNumEdgeTypes);
+  }
+  for (int t = 0; t < poly.mNumEdgeTypes; ++t) {
+    const corvia::EdgeType& type = poly.mEdgeTypes[t];
+    ASSERT_NE(type.mFirstEdge, nullptr);
+    for (int k = 0; k < type.mNumEdges; ++k) EXPECT_EQ(type.mFirstEdge[k].mEdgeType, t);
+  }
+}
+
+TEST(CreatePolyTest, CubeBecomesTheFullModel) {
+  auto model = MakeHullModel(Cube());
+  Poly poly;
+  ASSERT_TRUE(Build(poly, *model));
+  EXPECT_STREQ(SymGroup::GetSchoenflies(poly.mSymGroup), "Oh");
+  EXPECT_EQ(poly.mFaces.mCount, 6);
+  EXPECT_EQ(poly.mVertices.mCount, 8);
+  EXPECT_EQ(poly.mBaseBlock->CountFaceTypes(), 1);
+  EXPECT_EQ(poly.mDualBlock->CountFaceTypes(), 1);
+  EXPECT_EQ(poly.mNumEdges, 12);
+  EXPECT_EQ(poly.mNumEdgeTypes, 1);
+  EXPECT_EQ(poly.mReflexible, 1);
+  EXPECT_EQ(poly.mBuildState, 1);
+  ExpectEdgesLinked(poly);
+  // The dual block: the cube's vertices are the octahedron's 8 faces, all of one type.
+  ASSERT_NE(poly.mDualBlock->mFirstFaceType, nullptr);
+  EXPECT_EQ(poly.mDualBlock->mFirstFaceType->mCount, 8);
+  // One convex part: density 1 and the simple-solid mark.
+  EXPECT_NEAR(poly.mModelDensity, 1.0, 1e-9);
+  EXPECT_TRUE(poly.mPolyFlags & corvia::kPolyFlag800);
+  EXPECT_EQ(poly.CountCompoundParts(), 1);
+}
+
+TEST(CreatePolyTest, FaceTypesOfArchimedeanAndPrismaticModels) {
+  {
+    auto model = MakeHullModel(Cuboctahedron());
+    Poly poly;
+    ASSERT_TRUE(Build(poly, *model));
+    EXPECT_STREQ(SymGroup::GetSchoenflies(poly.mSymGroup), "Oh");
+    EXPECT_EQ(FaceTypeSizes(*poly.mBaseBlock), (std::vector<int>{6, 8}));
+    EXPECT_EQ(poly.mDualBlock->CountFaceTypes(), 1);
+    EXPECT_EQ(poly.mNumEdges, 24);
+    EXPECT_EQ(poly.mNumEdgeTypes, 1);
+    ExpectEdgesLinked(poly);
+  }
+  {
+    auto model = MakeHullModel(SquareAntiprism());
+    Poly poly;
+    ASSERT_TRUE(Build(poly, *model));
+    EXPECT_STREQ(SymGroup::GetSchoenflies(poly.mSymGroup), "D4d");
+    EXPECT_EQ(FaceTypeSizes(*poly.mBaseBlock), (std::vector<int>{2, 8}));
+    EXPECT_EQ(poly.mNumEdges, 16);
+    // The 2-fold axes pass through the side edges: under the rotations they form two
+    // orbits of 4, mirror images of each other, with consecutive type numbers.
+    EXPECT_EQ(EdgeTypeSizes(poly), (std::vector<int>{4, 4, 8}));
+    ExpectEdgesLinked(poly);
+    int first = 0, second = 0;
+    for (int i = 0; i < poly.mNumEdges; ++i) {
+      const Edge& e = poly.mEdgeArray[i];
+      if (e.mEdgeFlags & corvia::kEdgeMirrorFirst) {
+        ++first;
+        EXPECT_EQ(poly.mEdgeTypes[e.mEdgeType].mNumEdges, 4);
+      }
+      if (e.mEdgeFlags & corvia::kEdgeMirrorSecond) {
+        ++second;
+        ASSERT_GE(e.mEdgeType, 1);
+        EXPECT_TRUE(poly.mEdgeTypes[e.mEdgeType - 1].mFirstEdge->mEdgeFlags & corvia::kEdgeMirrorFirst);
+      }
+    }
+    EXPECT_EQ(first, 4);
+    EXPECT_EQ(second, 4);
+  }
+}
+
+TEST(CreatePolyTest, SnubCubeIsChiralWithTwoOrbitsOfTriangles) {
+  auto model = MakeHullModel(SnubCube());
+  Poly poly;
+  ASSERT_TRUE(Build(poly, *model));
+  EXPECT_STREQ(SymGroup::GetSchoenflies(poly.mSymGroup), "O");
+  EXPECT_EQ(poly.mReflexible, 0);
+  EXPECT_EQ(FaceTypeSizes(*poly.mBaseBlock), (std::vector<int>{6, 8, 24}));
+  EXPECT_EQ(poly.mDualBlock->CountFaceTypes(), 1);
+  // 60 edges: square-triangle 24, triangle-triangle 24 + 12 (orbits of the 24 rotations).
+  EXPECT_EQ(poly.mNumEdges, 60);
+  EXPECT_EQ(EdgeTypeSizes(poly), (std::vector<int>{12, 24, 24}));
+  ExpectEdgesLinked(poly);
+  for (int i = 0; i < poly.mNumEdges; ++i) {
+    EXPECT_EQ(poly.mEdgeArray[i].mEdgeFlags & (corvia::kEdgeMirrorFirst | corvia::kEdgeMirrorSecond |
+                                                 corvia::kEdgeSelfMirror),
+              0u);
+  }
+}
+
+TEST(CreatePolyTest, CompoundOfTwoTetrahedraHasTwoParts) {
+  auto model = TwoTetrahedra();
+  Poly poly;
+  ASSERT_TRUE(Build(poly, *model));
+  EXPECT_EQ(poly.mFaces.mCount, 8);
+  EXPECT_EQ(poly.CountCompoundParts(), 2);
+  EXPECT_EQ(poly.mNumEdges, 12);
+  EXPECT_FALSE(poly.mPolyFlags & corvia::kPolyFlag800);
+  ExpectEdgesLinked(poly);
+}
+
+// Everything the set-up decides, in order, as one record.
+struct Snapshot {
+  std::vector<double> numbers;
+  bool operator==(const Snapshot& other) const { return numbers == other.numbers; }
+};
+
+Snapshot Take(const Poly& poly) {
+  Snapshot s;
+  auto add = [&s](double x) { s.numbers.push_back(x); };
+  for (const corvia::ElementList* list : {static_cast<const corvia::ElementList*>(&poly.mFaces),
+                                          static_cast<const corvia::ElementList*>(&poly.mVertices)}) {
+    for (const PolyElement* e = list->mHead; e; e = e->mNext) {
+      add(corvia::FaceType::GetIndex(e->mType));
+      for (int k = 0; k < 3; ++k) {
+        add(e->mXAxis[k]);
+        add(e->mYAxis[k]);
+        add(e->mZAxis[k]);
+        add(e->mDualVert[k]);
+        add(e->mColor[k]);
+      }
+      for (int k = 0; k < e->mNumSides; ++k) add(PolyElement::GetIndex(e->GetCorner(k)));
+    }
+  }
+  for (int i = 0; i < poly.mNumEdges; ++i) {
+    const Edge& e = poly.mEdgeArray[i];
+    add(e.mEdgeType);
+    add(e.mEdgeFlags);
+    add(PolyElement::GetIndex(e.mVert1));
+    add(PolyElement::GetIndex(e.mVert2));
+    add(PolyElement::GetIndex(e.mFace1));
+    add(PolyElement::GetIndex(e.mFace2));
+  }
+  return s;
+}
+
+TEST(CreatePolyTest, SameModelGivesTheSameSetUpEveryTime) {
+  for (auto points : {SnubCube(), Cuboctahedron(), SquareAntiprism()}) {
+    auto first = MakeHullModel(points);
+    auto second = MakeHullModel(points);
+    Poly a, b;
+    ASSERT_TRUE(Build(a, *first));
+    ASSERT_TRUE(Build(b, *second));
+    EXPECT_TRUE(Take(a) == Take(b));
+    // Building into a model that already holds one gives the same again.
+    auto third = MakeHullModel(points);
+    ASSERT_TRUE(Build(a, *third));
+    EXPECT_TRUE(Take(a) == Take(b));
+  }
+}
+
+TEST(CreatePolyTest, ModelThatCannotBeBuiltLeavesTheOldOne) {
+  auto cube = MakeHullModel(Cube());
+  Poly poly;
+  ASSERT_TRUE(Build(poly, *cube));
+  poly.SetName("cube");
+  const Snapshot before = Take(poly);
+  const PolyElement* firstFace = poly.mFaces.mHead;
+  const SymGroup* group = poly.mSymGroup;
+
+  auto& messages = corvia::testing::Platform().messages;
+  std::vector<std::unique_ptr<SimplePoly>> bad;
+  bad.push_back(MakeModel({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}, {0, 2, 1}}));
+  bad.push_back(MakeModel({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {{0, 1, 2, 3}, {0, 3, 2, 1}}));
+  for (auto& model : bad) {
+    messages.Clear();
+    EXPECT_FALSE(Build(poly, *model));
+    ASSERT_EQ(messages.Boxes().size(), 1u);
+    EXPECT_EQ(messages.Boxes()[0].title, "Error");
+    EXPECT_EQ(messages.Boxes()[0].text, kInvalid);
+    EXPECT_EQ(poly.mFaces.mHead, firstFace);
+    EXPECT_EQ(poly.mSymGroup, group);
+    EXPECT_STREQ(poly.mName, "cube");
+    EXPECT_TRUE(Take(poly) == before);
+  }
+  messages.Clear();
+}
+
+TEST(CreatePolyTest, FaceOnARemovedVertexIsRefusedBeforeTheOldModelGoes) {
+  auto cube = MakeHullModel(Cube());
+  Poly poly;
+  ASSERT_TRUE(Build(poly, *cube));
+  const Snapshot before = Take(poly);
+  // A face that refers to a vertex index past the end, or to a removed vertex, cannot
+  // be built; the check comes before the old model is destroyed.
+  corvia::testing::ExpectInternalErrors();
+  auto& messages = corvia::testing::Platform().messages;
+  for (int variant = 0; variant < 2; ++variant) {
+    auto model = MakeHullModel(Cube());
+    if (variant == 0) {
+      model->FaceAt(0).items[0] = 99;
+    } else {
+      model->VertAt(model->FaceAt(0).items[0]).flags |= corvia::kSimpleTemp;
+    }
+    messages.Clear();
+    EXPECT_FALSE(Build(poly, *model));
+    ASSERT_FALSE(messages.Boxes().empty());
+    if (variant == 0) {
+      EXPECT_EQ(messages.Boxes()[0].title, "Internal Error");
+      EXPECT_EQ(messages.Boxes()[0].text, std::string(kInvalid) + "\nCreatePoly: vert NULL");
+    }
+    EXPECT_TRUE(Take(poly) == before);
+  }
+  messages.Clear();
+}
+
+TEST(CreatePolyTest, MidRadiusAndCentralFaces) {
+  // Edge lines of the cube lie at distance sqrt(2) before normalising.
+  auto cube = MakeHullModel(Cube());
+  EXPECT_NEAR(cube->GetMidRadius(), std::sqrt(2.0), 1e-12);
+  // A model whose only face lines all pass through the origin gives no distance:
+  // the radius falls back to 1 instead of the mean of nothing.
+  auto lines = MakeModel({{1, 0, 0}, {-1, 0, 0}, {2, 0, 0}}, {{0, 1, 2}});
+  EXPECT_EQ(lines->GetMidRadius(), 1.0);
+  EXPECT_TRUE(std::isfinite(lines->GetMidRadius()));
+}
+
+class TestDocument : public corvia::DocumentAccess {
+ public:
+  Poly* GetCurrentPoly() override { return mPoly; }
+  Poly* mPoly = nullptr;
+};
+
+TEST(CreatePolyTest, UndoStepIsKeptOnlyWhenTheModelChanged) {
+  TestDocument document;
+  Poly poly;
+  document.mPoly = &poly;
+  corvia::DocumentAccess* previous = corvia::InstallDocumentAccess(&document);
+  auto& undo = corvia::testing::Platform().undo;
+  const size_t calls = undo.mCalls.size();
+  const int discards = undo.mDiscards;
+
+  auto cube = MakeHullModel(Cube());
+  EXPECT_TRUE(cube->CreatePolyWithUndo(11, false, true));
+  ASSERT_EQ(undo.mCalls.size(), calls + 1);
+  EXPECT_EQ(undo.mCalls.back().type, 11);
+  EXPECT_EQ(undo.mDiscards, discards);
+  EXPECT_EQ(poly.mFaces.mCount, 6);
+
+  auto flat = MakeModel({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {{0, 1, 2, 3}, {0, 3, 2, 1}});
+  EXPECT_FALSE(flat->CreatePolyWithUndo(11, false, true));
+  EXPECT_EQ(undo.mDiscards, discards + 1);
+  EXPECT_EQ(poly.mFaces.mCount, 6);
+  corvia::testing::Platform().messages.Clear();
+  corvia::InstallDocumentAccess(previous);
+}
+
+TEST(CreatePolyTest, EdgeAttributesFollowTheirEdgesAndBadRecordsAreSkipped) {
+  auto cube = MakeHullModel(Cube());
+  cube->SetNumEdges(3);
+  // Edge 0: a real edge of face 0; edge 1: a removed face index; edge 2: ends that
+  // share no edge.
+  const corvia::SimpleFace& f0 = cube->FaceAt(0);
+  const int a = f0.items[0], b = f0.items[1];
+  int other = -1;
+  for (int i = 1; i < cube->NumFaces() && other < 0; ++i) {
+    const corvia::SimpleFace& f = cube->FaceAt(i);
+    for (int k = 0; k < f.Count(); ++k) {
+      if (f.items[k] == b && f.items[(k + 1) % f.Count()] == a) other = i;
+    }
+  }
+  ASSERT_GE(other, 0);
+  corvia::SimpleEdge& e0 = cube->EdgeAt(0);
+  e0.endA = a;
+  e0.endB = b;
+  e0.faceA = 0;
+  e0.faceB = other;
+  e0.flags = corvia::kEdgeHidden;
+  e0.color = 0x0000FF;
+  e0.SetLabel("edge");
+  corvia::SimpleEdge& e1 = cube->EdgeAt(1);
+  e1.endA = a;
+  e1.endB = b;
+  e1.faceA = 0;
+  e1.faceB = 1000;
+  corvia::SimpleEdge& e2 = cube->EdgeAt(2);
+  e2.endA = 0;
+  e2.endB = 7;
+  e2.faceA = 0;
+  e2.faceB = 1;
+  Poly poly;
+  ASSERT_TRUE(Build(poly, *cube));
+  int labelled = 0;
+  for (int i = 0; i < poly.mNumEdges; ++i) {
+    const Edge& e = poly.mEdgeArray[i];
+    if (!e.HasLabel()) {
+      EXPECT_FALSE(e.mEdgeFlags & corvia::kEdgeHidden);
+      continue;
+    }
+    ++labelled;
+    EXPECT_STREQ(e.GetLabel(), "edge");
+    EXPECT_TRUE(e.mEdgeFlags & corvia::kEdgeHidden);
+    EXPECT_FLOAT_EQ(e.mColor[0], 1.0f);
+    EXPECT_FLOAT_EQ(e.mColor[1], 0.0f);
+  }
+  EXPECT_EQ(labelled, 1);
+}
+
+}  // namespace test_CreatePoly
