@@ -10,6 +10,7 @@
 #include "construction/Prisms.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
+#include "core/Strings.h"
 #include "core/Units.h"
 #include "core/VectorMath.h"
 #include "model/Edge.h"
@@ -308,8 +309,12 @@ void CreateFacetedModel() { detail_DerivedModels::Missing("CreateSimpleFacetedPo
 bool Poly::CreateFromLibraryEntry(PolyTemplate* polyTemplate, LibraryEntry* entry, bool deferBuild) {
   if (!entry) return false;
   if (entry->IsSpringBuilt()) {
-    detail_DerivedModels::Missing("CreateSpringPoly");
-    return false;
+    // Stored or generated coordinates; the face-list text stays with the model.
+    std::string faceList;
+    std::unique_ptr<SimplePoly> simple = entry->CreateSpringPoly(&faceList);
+    if (!simple || !simple->CreatePoly(this, false, false)) return false;
+    SetDescription(CopyString(faceList.c_str()));
+    return true;
   }
   if (entry->mCategory == kCategoryPrisms) {
     int n = 0;

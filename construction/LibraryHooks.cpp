@@ -1,24 +1,16 @@
 #include "construction/LibraryHooks.h"
 
+// BuildLibraryEntryModel and BuildSpringModel are the library's own road to a model:
+// LibraryBuild.cpp.
+
 #include "construction/LibraryEntry.h"
 #include "core/Messages.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia {
 
-std::unique_ptr<SimplePoly> BuildLibraryEntryModel(LibraryEntry& /*entry*/, bool /*dual*/) {
-  ShowInternalError("BuildLibraryEntryModel: Not available in this build");
-  return nullptr;
-}
-
 std::unique_ptr<SimplePoly> OpenUserLibraryModel(const char* /*path*/, bool /*dual*/) {
   ShowInternalError("OpenUserLibraryModel: Not available in this build");
-  return nullptr;
-}
-
-std::unique_ptr<SimplePoly> BuildSpringModel(const char* /*faceList*/, const double (* /*points*/)[3],
-                                             int /*numPoints*/) {
-  ShowInternalError("BuildSpringModel: Not available in this build");
   return nullptr;
 }
 

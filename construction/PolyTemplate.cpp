@@ -5,6 +5,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "construction/BuildHooks.h"
 #include "construction/RainbowColor.h"
@@ -162,7 +164,7 @@ PolyTemplate::~PolyTemplate() { Clear(); }
 
 void PolyTemplate::Init() {
   mShowErrors = 1;
-  mText = nullptr;
+  mText.clear();
   mEntry = nullptr;
   mValence = 0;
   mWraps = 1;
@@ -198,7 +200,7 @@ void PolyTemplate::Report(bool warning, const char* format, ...) const {
   va_start(args, format);
   std::vsnprintf(message, sizeof message, format, args);
   va_end(args);
-  const char* text = mText ? mText : "";
+  const char* text = mText.c_str();
   if (warning) {
     ShowWarning("\"%s\" - %s", text, message);
   } else {
@@ -209,9 +211,11 @@ void PolyTemplate::Report(bool warning, const char* format, ...) const {
 // ---- Parsing --------------------------------------------------------------------------
 
 bool PolyTemplate::Parse(const char* text, bool showErrors) {
+  // Copied before clearing: the text may be this template's own.
+  std::string copy = text ? text : "";
   Clear();
   if (!text) return false;
-  mText = text;
+  mText = std::move(copy);
   mShowErrors = showErrors ? 1 : 0;
   if (!ParseText()) return false;
   if (!Solve(0)) return false;
@@ -221,7 +225,7 @@ bool PolyTemplate::Parse(const char* text, bool showErrors) {
 bool PolyTemplate::ParseText() {
   using detail_PolyTemplate::IsDigit;
   using detail_PolyTemplate::SkipBlanks;
-  const char* s = SkipBlanks(mText);
+  const char* s = SkipBlanks(mText.c_str());
   const bool group = *s == '(' || *s == '{';
   if (group) ++s;
   for (;;) {
@@ -679,7 +683,7 @@ void PolyTemplate::Dump() const {
     DoNothing("PolyTemplate not valid.\n");
     return;
   }
-  DoNothing("\nPolyTemplate '%s', valence %d, %d wraps%s.\n", mText ? mText : "", mValence, mWraps,
+  DoNothing("\nPolyTemplate '%s', valence %d, %d wraps%s.\n", mText.c_str(), mValence, mWraps,
             mHasHemi ? ", HasHemi" : "");
   const TemplatePolygon* p = mHead;
   for (int i = 0; i < mValence; ++i, p = p->mNext) {

@@ -92,8 +92,8 @@ class PolyTemplate {
   PolyTemplate(const PolyTemplate&) = delete;
   PolyTemplate& operator=(const PolyTemplate&) = delete;
 
-  // Clears, parses, solves and finds the library entry. The text is kept (not
-  // copied) for messages; messages are shown only with showErrors. True when the
+  // Clears, parses, solves and finds the library entry. A copy of the text is
+  // kept for messages; messages are shown only with showErrors. True when the
   // template is valid and names a library entry; a null text gives false at once.
   bool Parse(const char* text, bool showErrors);
   // Deletes every polygon and starts afresh.
@@ -114,7 +114,8 @@ class PolyTemplate {
   void Dump() const;
 
   uint32_t mShowErrors = 1;
-  const char* mText = nullptr;
+  // The configuration as given, owned: callers may pass a temporary.
+  std::string mText;
   LibraryEntry* mEntry = nullptr;
   int32_t mValence = 0;
   int32_t mWraps = 1;

@@ -1,21 +1,15 @@
-// Services that other parts of the system provide to the elements. Until the owning
-// subsystem is linked in, each one shows an internal error that names it and answers
-// with an empty value, so that a missing service is never mistaken for a result.
+// Services that other parts of the system provide to the elements: face types, placed
+// images and the template a uniform model was built from.
 
 #include "model/ElementServices.h"
 
-#include "core/Messages.h"
+#include "construction/PolyTemplate.h"
+#include "model/FaceImageRef.h"
 #include "model/PolyElement.h"
 #include "stellation/FaceDiagramCells.h"
 #include "stellation/FaceType.h"
 
 namespace corvia {
-
-namespace detail_ElementServices {
-void Missing(const char* name) {
-  ShowInternalError("%s: Not available in this build", name);
-}
-}  // namespace detail_ElementServices
 
 int FaceTypeNumFaces(const FaceType* type) { return type ? type->mCount : 0; }
 
@@ -29,50 +23,45 @@ const FaceType* FaceTypeMirrorType(const FaceType* type) {
   return type->mMirrorFace ? type->mMirrorFace->mType : nullptr;
 }
 
-void ReleaseFaceImage(FaceImage*) {
-  detail_ElementServices::Missing("FaceImage::Release");
+bool FaceImageHasAlpha(const FaceImage* image) { return image && image->HasAlpha(); }
+
+uint32_t TemplatePolygonIdFlags(const TemplatePolygon* record) { return record ? record->mId : 0; }
+
+int TemplatePolygonDensity(const TemplatePolygon* record) { return record ? record->mWraps : 1; }
+
+void TemplatePolygonColour(const TemplatePolygon* record, float* rgb) {
+  for (int c = 0; c < 3; ++c) rgb[c] = record ? record->mColor[c] : 0.0f;
 }
 
-bool FaceImageHasAlpha(const FaceImage*) {
-  detail_ElementServices::Missing("FaceImage alpha channel");
-  return false;
-}
+double TemplatePolygonRadius(const TemplatePolygon* record) { return record ? record->mFaceRadius : 0.0; }
 
-uint32_t TemplatePolygonIdFlags(const TemplatePolygon*) {
-  detail_ElementServices::Missing("TemplatePolygon::mId");
-  return 0;
-}
+// Reciprocation in the mid-sphere: the polar plane of a vertex at distance R lies at
+// m^2 / R, which the template keeps for its circumradius.
+double TemplateDualFaceDistance(const PolyTemplate* poly) { return poly ? poly->mMidRadiusSqOverRadius : 0.0; }
 
-int TemplatePolygonDensity(const TemplatePolygon*) {
-  detail_ElementServices::Missing("TemplatePolygon::mWraps");
-  return 1;
-}
-
-void TemplatePolygonColour(const TemplatePolygon*, float* rgb) {
-  detail_ElementServices::Missing("TemplatePolygon::mColor");
-  rgb[0] = rgb[1] = rgb[2] = 0.0f;
-}
-
-double TemplatePolygonRadius(const TemplatePolygon*) {
-  detail_ElementServices::Missing("TemplatePolygon::mFaceRadius");
-  return 0.0;
-}
-
-double TemplateDualFaceDistance(const PolyTemplate*) {
-  detail_ElementServices::Missing("PolyTemplate dual-face distance");
-  return 0.0;
-}
-
-bool TemplateIsDensityOne(const PolyTemplate*) {
-  detail_ElementServices::Missing("PolyTemplate wrap count");
-  return false;
-}
+// The template's flag byte after its central-face byte (mHasHemi) must be clear too.
+bool TemplateIsDensityOne(const PolyTemplate* poly) { return poly && poly->mWraps == 1 && !poly->mSpare; }
 
 void CellColorArrayDeleter::operator()(CellColorArray* colours) const { delete colours; }
 
 ElementDisplayOptions& GetElementDisplayOptions() {
   static ElementDisplayOptions options;
   return options;
+}
+
+namespace detail_ElementServices {
+FacetPreviewQuery gFacetPreviewQuery = nullptr;
+}  // namespace detail_ElementServices
+
+FacetPreviewQuery SetFacetPreviewQuery(FacetPreviewQuery query) {
+  FacetPreviewQuery previous = detail_ElementServices::gFacetPreviewQuery;
+  detail_ElementServices::gFacetPreviewQuery = query;
+  return previous;
+}
+
+FacetPreviewPoint GetFacetPreviewPoint(const PolyElement* element) {
+  if (!element || !detail_ElementServices::gFacetPreviewQuery) return FacetPreviewPoint::kNoPreview;
+  return detail_ElementServices::gFacetPreviewQuery(element);
 }
 
 }  // namespace corvia

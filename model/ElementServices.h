@@ -1,8 +1,7 @@
 #pragma once
 // Services of other parts of the system that the elements use: face types, placed
 // images, template face records, the template itself, per-element cell colours, and
-// the display options the elements read. Until the subsystem that owns a service is
-// linked in, calling it shows an internal error that names it.
+// the display options the elements read.
 
 #include <cstdint>
 
@@ -13,6 +12,7 @@ class FaceImage;
 class TemplatePolygon;
 class PolyTemplate;
 class CellColorArray;
+class PolyElement;
 
 // Face types: how many elements the type holds, its rotation count (how many
 // rotations of its faces' own symmetry map a face onto itself), and the type that
@@ -21,9 +21,7 @@ int FaceTypeNumFaces(const FaceType* type);
 int FaceTypeRotationCount(const FaceType* type);
 const FaceType* FaceTypeMirrorType(const FaceType* type);
 
-// Placed images: drop one use of the image an element carries; whether its picture
-// has an alpha channel.
-void ReleaseFaceImage(FaceImage* image);
+// Placed images: whether the picture of an element's image has an alpha channel.
 bool FaceImageHasAlpha(const FaceImage* image);
 
 // Template face records: the identity word (the record's first word), density,
@@ -54,5 +52,14 @@ struct ElementDisplayOptions {
   bool constructionToyStyle = false;
 };
 ElementDisplayOptions& GetElementDisplayOptions();
+
+// While a faceting preview is current, element points are coloured by whether their
+// dual point lies in the current facet set. The faceting code installs the query; with
+// none installed no preview is current.
+enum class FacetPreviewPoint { kNoPreview, kInside, kOutside };
+using FacetPreviewQuery = FacetPreviewPoint (*)(const PolyElement* element);
+// Installs the query (null: none); returns the previous one.
+FacetPreviewQuery SetFacetPreviewQuery(FacetPreviewQuery query);
+FacetPreviewPoint GetFacetPreviewPoint(const PolyElement* element);
 
 }  // namespace corvia

@@ -2,17 +2,12 @@
 
 #include <cmath>
 
+#include "construction/RainbowColor.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
 #include "model/PolyFwd.h"
 
 namespace corvia {
-
-namespace detail_Face {
-// A face without a description record takes the first colour of the colour wheel
-// (index 0): 0x0000FF packed as 0x00BBGGRR, pure red.
-constexpr float kNewFaceColour[3] = {1.0f, 0.0f, 0.0f};
-}  // namespace detail_Face
 
 Face::Face(Poly* poly, const TemplatePolygon* record, int numSides) : PolyElement(poly, numSides), mRecord(record) {
   if (record) {
@@ -20,7 +15,7 @@ Face::Face(Poly* poly, const TemplatePolygon* record, int numSides) : PolyElemen
     mIdFlags = TemplatePolygonIdFlags(record);
     TemplatePolygonColour(record, mColor);
   } else {
-    CopyFloat3(mColor, detail_Face::kNewFaceColour);
+    RainbowColor(0, mColor);
   }
   if (poly) {
     ElementList* faces = PolyFaceList(poly);

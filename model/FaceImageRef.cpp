@@ -75,6 +75,12 @@ void FaceImage::ReleaseTexture() {
   }
 }
 
+bool FaceImage::HasAlpha() const {
+  if (!mTextureImage) return false;
+  FaceImageTextures* textures = detail_FaceImageRef::Textures("FaceImage::HasAlpha");
+  return textures && textures->HasAlphaChannel(mTextureImage);
+}
+
 void FaceImage::AttachToFace(PolyElement* face, bool recordOwner) {
   if (!face) return;
   // Gain first: when the face already carries this image, its last use must not go.

@@ -42,6 +42,7 @@ class FaceImageTextures {
   virtual void ReleaseTextureImage(TextureImage* image) = 0;
   virtual void CreateTexture(TextureImage* image) = 0;
   virtual void DeleteTexture(TextureImage* image) = 0;
+  virtual bool HasAlphaChannel(const TextureImage* image) const = 0;
 };
 // Installs the renderer's side (null: none); returns the previous one.
 FaceImageTextures* InstallFaceImageTextures(FaceImageTextures* textures);
@@ -65,6 +66,8 @@ class FaceImage : public ListNode {
   void AddTextureRef();
   void ReleaseTexture();
   bool HasTexture() const { return mTextureCount > 0; }
+  // Whether the picture has an alpha channel; an image without a picture has none.
+  bool HasAlpha() const;
 
   // The face switches to this image: the image it had drops a texture reference and a
   // use; this one gains both. With recordOwner the face becomes the owner.

@@ -206,15 +206,7 @@ void Poly::SetDescription(char* text) {
   mDescription = text;
 }
 
-void Poly::SetLibraryEntry(LibraryEntry* entry) {
-  mLibraryEntry = entry;
-  SetName(nullptr);
-  SetDualName(nullptr);
-  SetName3(nullptr);
-  SetWebLink(nullptr);
-  if (!entry) return;
-  detail_Poly::MissingService("Poly::SetLibraryEntry: LibraryEntry");
-}
+// Poly::SetLibraryEntry is defined with the library, in PolyLibrary.cpp.
 
 // ---- Access -------------------------------------------------------------------------
 

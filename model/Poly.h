@@ -66,6 +66,11 @@ constexpr int kInfoMarkVertex = 3;
 double& GetRadiusMargin();
 constexpr double kDefaultRadiusMargin = 0.375;
 
+// ---- Sub-symmetry option (PolySubSymmetry.cpp) ----
+// Re-apply the colour scheme when a sub-symmetry is applied.
+extern bool RecolourOnSubSymmetry;
+// ---- end sub-symmetry option ----
+
 class Poly {
  public:
   Poly();
@@ -143,7 +148,11 @@ class Poly {
   // By pointer, or (for a null pointer) by position in the chain.
   bool RemoveDrawnPolygon(DrawnPolygon* polygon, int index);
 
-  // ---- Sub-symmetry -----------------------------------------------------------------------
+  // ---- Sub-symmetry (PolySubSymmetry.cpp) ------------------------------------------------
+  // Re-classifies faces, vertices and edges under a subgroup of the full group: with
+  // reflIndex >= 0 the rotIndex-th rotational subgroup and its reflIndex-th variant,
+  // else position rotIndex of the flat list. False, the model unchanged, when there is
+  // no such subgroup. The full group is kept (mFullSymGroup) the first time.
   bool ApplySubSymmetry(int rotIndex, int reflIndex);
 
   // ---- Compound parts ---------------------------------------------------------------------

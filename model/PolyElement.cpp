@@ -6,6 +6,7 @@
 #include "core/IntMath.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
+#include "model/FaceImageRef.h"
 #include "model/PolyFwd.h"
 #include "symmetry/SymGroup.h"
 
@@ -21,10 +22,9 @@ PolyElement::~PolyElement() {
   // The label goes the ordinary way so that the list's count of labels stays right.
   SetLabel(nullptr);
   if (mList && mOpacity < 1.0f) --mList->mNumTranslucent;
-  if (mImage) {
-    ReleaseFaceImage(mImage);
-    mImage = nullptr;
-  }
+  // The image drops the use and the texture reference the element held, and forgets
+  // the element as its owner.
+  FaceImage::DetachFromFace(this);
   // Always leave the ring, Hemi or not: the other members must not keep a link to a
   // destroyed element.
   UnlinkCoplanar();

@@ -1,5 +1,5 @@
 // Whole-model measures, drawn polygons, and the model operations that need the
-// stellation, construction and symmetry-subgroup code.
+// stellation and construction code.
 
 #include <cmath>
 
@@ -215,15 +215,8 @@ void Poly::CreateAllPolygonsForDrawing() {
   detail_PolyGeometry::MissingService("FaceTypeBlock::CreateFaceDiagrams");
 }
 
-void Poly::SetRotSymOfTypes() { detail_PolyGeometry::MissingService("SetRotSym"); }
-
 void Poly::UpdateDiagramLineRanges() {
   detail_PolyGeometry::MissingService("Poly::UpdateDiagramLineRanges: FaceDiagramResultPools");
-}
-
-bool Poly::ApplySubSymmetry(int, int) {
-  detail_PolyGeometry::MissingService("Poly::ApplySubSymmetry: Poly::SetFaceTypes");
-  return false;
 }
 
 }  // namespace corvia

@@ -2,7 +2,9 @@
 
 #include <cctype>
 
+#include "model/ColorSchemes.h"
 #include "model/Edge.h"
+#include "model/ElementServices.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
 #include "model/PolyElement.h"
@@ -23,6 +25,10 @@ bool IsBlank(const char* text) {
 bool ElementHidden(const PolyElement* element) {
   return !element || element->HasFlag(kElementHidden);
 }
+
+// Points of a faceting preview: inside the current facet set, and outside it.
+constexpr float kFacetInsideColour[3] = {0.0f, 1.0f, 0.0f};
+constexpr float kFacetOutsideColour[3] = {0.8f, 0.0f, 0.0f};
 }  // namespace detail_PolyItem
 
 PolyItem::~PolyItem() = default;
@@ -118,6 +124,15 @@ PolyItem* PolyItem::GetNext(bool skipHidden, bool dual) const {
     if (!skipHidden || !edges[index].IsHidden(dual)) return &edges[index];
   }
   return nullptr;
+}
+
+const float* PolyItem::GetDrawColour() const {
+  switch (GetFacetPreviewPoint(AsElement())) {
+    case FacetPreviewPoint::kInside: return detail_PolyItem::kFacetInsideColour;
+    case FacetPreviewPoint::kOutside: return detail_PolyItem::kFacetOutsideColour;
+    case FacetPreviewPoint::kNoPreview: break;
+  }
+  return ColorVertsSameAsDualFace ? mColor : DefaultVertexColor;
 }
 
 const float* PolyItem::GetColour(const PolyItem* item) {

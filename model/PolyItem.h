@@ -58,6 +58,10 @@ class PolyItem {
   // Sets the item's colour; for a null item the default edge colour.
   static void SetColour(PolyItem* item, const float* rgb);
   const float* GetColour() const { return mColor; }
+  // The colour the item's point is drawn in: during a faceting preview the inside or
+  // outside colour; else its own colour while vertices take their dual face's colour,
+  // otherwise the default vertex colour.
+  const float* GetDrawColour() const;
   void SetColour(const float* rgb) { SetColour(this, rgb); }
 
   float mColor[3] = {0.0f, 0.0f, 0.0f};

@@ -5,8 +5,10 @@
 #include <cstdio>
 #include <string>
 
+#include "construction/RainbowColor.h"
 #include "core/Messages.h"
 #include "core/Units.h"
+#include "model/ColorSchemes.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/Globals.h"
@@ -24,15 +26,6 @@ namespace detail_PolySelection {
 constexpr unsigned kViewKindShowsDualA = 0x400;
 constexpr unsigned kViewKindShowsDualB = 0x4000;
 constexpr size_t kStatusSize = 512;
-
-uint32_t PackColour(const float* rgb) {
-  uint32_t packed = 0;
-  for (int c = 0; c < 3; ++c) {
-    const float clamped = rgb[c] < 0.0f ? 0.0f : (rgb[c] > 1.0f ? 1.0f : rgb[c]);
-    packed |= static_cast<uint32_t>(std::lround(clamped * 255.0f)) << (8 * c);
-  }
-  return packed;
-}
 
 void Redraw() { platform::Services().views->RedrawAllViews(false); }
 
@@ -66,12 +59,14 @@ const char* Poly::GetSelectionKindName() const {
   return PolyItem::IsVertexIn(mSelectedItem, mShowDual != 0) ? "vertex" : "face";
 }
 
+// The current vertex is the current element of the block not shown as faces. Without
+// one the colour a vertex point would be drawn in is the default vertex colour.
 uint32_t Poly::GetVertexColorRef() const {
-  ShowInternalError("Poly::GetVertexColorRef: PolyItem::GetDrawColour is not available in this build");
-  return 0;
+  const PolyElement* vertex = GetOtherCurrentFace();
+  return PackRainbowColor(vertex ? vertex->GetDrawColour() : DefaultVertexColor);
 }
 
-uint32_t Poly::GetEdgeColorRef() const { return detail_PolySelection::PackColour(PolyItem::GetColour(mCurrentEdge)); }
+uint32_t Poly::GetEdgeColorRef() const { return PackRainbowColor(PolyItem::GetColour(mCurrentEdge)); }
 
 void Poly::SetShowDual(bool flag) {
   if ((mShowDual != 0) == flag) return;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "construction/PolyTemplate.h"
 #include "core/Messages.h"
 #include "core/MergeSort.h"
 #include "core/TimeFormat.h"
@@ -19,6 +20,7 @@
 #include "model/ElementServices.h"
 #include "model/Face.h"
 #include "model/Poly.h"
+#include "model/PolyBuild.h"
 #include "model/PolyElement.h"
 #include "model/Vertex.h"
 #include "stellation/FaceTypeBlock.h"
@@ -42,6 +44,7 @@ constexpr double kMirrorTolerance = 1e-6;
 constexpr double kSqrtHalf = 0.7071067811865475;
 // Face classes of chiral templates that are split by hand.
 constexpr int kChiralClassSizes[3] = {120, 40, 24};
+constexpr int kChiralMinValence = 5;
 
 int32_t TypeIndex(const PolyElement* element) { return element ? FaceType::GetIndex(element->mType) : -1; }
 
@@ -170,10 +173,32 @@ void CreateDualTypesFromRings(Poly* poly) {
 // Handedness split of the face classes of a chiral template build. It needs the
 // template's vertex valence and the builder's match identifiers, which the builder
 // hands over.
-void SplitChiralClasses(Poly* poly) {
-  if (!poly->mTemplate) return;
-  ShowInternalError("SetFaceTypes: PolyTemplate vertex valence: Not available in this build");
+uint32_t MatchIdAt(const PolyElement* face, int corner) {
+  const PolyElement* v = face->mNeighbours[corner % face->mNumSides];
+  const TemplateArrangement* match = v ? static_cast<const Vertex*>(v)->mMatch : nullptr;
+  return match ? match->mId : 0;
 }
+
+// A class of 120: the faces whose corners read the arrangements the other way round
+// from the first face's are the other hand.
+void SplitClassByMatchIds(const std::vector<PolyElement*>& members) {
+  const PolyElement* first = members.front();
+  const uint32_t id0 = MatchIdAt(first, 0);
+  const uint32_t id1 = MatchIdAt(first, 1);
+  for (size_t k = 1; k < members.size(); ++k) {
+    PolyElement* f = members[k];
+    int i = 0;
+    while (i < 3 && MatchIdAt(f, i) != id0) ++i;
+    if (i == 3) {
+      ShowInternalError("SetFaceTypes: Couldn't find match id");
+      i = 0;
+    }
+    if (MatchIdAt(f, i + 1) != id1) f->mIdFlags |= kHandednessBit;
+  }
+}
+
+// Only builds of more than five faces round a vertex have handed classes to split.
+bool SplitChiralClasses(Poly* poly) { return poly->mTemplate && poly->mTemplate->mValence > kChiralMinValence; }
 
 // Around vertex v, the first face other than f with the same identity (hand bit
 // ignored).
@@ -202,7 +227,7 @@ void SplitClassByHand(const std::vector<PolyElement*>& members) {
 // The classes of triangles and pentagons of a chiral template build that the hand
 // test splits: 40 and 24 by geometry; 120 by the builder's match identifiers.
 void SplitHandedClasses(Poly* poly) {
-  SplitChiralClasses(poly);
+  if (!SplitChiralClasses(poly)) return;
   for (PolyElement* f = poly->mFaces.mHead; f; f = f->mNext) {
     if (f->HasFlag(kElementVisitMark) || (f->mNumSides != 3 && f->mNumSides != 5)) continue;
     std::vector<PolyElement*> members;
@@ -213,6 +238,7 @@ void SplitHandedClasses(Poly* poly) {
       }
     }
     const int size = static_cast<int>(members.size());
+    if (size == kChiralClassSizes[0]) SplitClassByMatchIds(members);
     if (size == kChiralClassSizes[1] || size == kChiralClassSizes[2]) SplitClassByHand(members);
   }
   for (PolyElement* f = poly->mFaces.mHead; f; f = f->mNext) f->mFlags &= ~kElementVisitMark;

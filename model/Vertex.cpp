@@ -2,18 +2,12 @@
 
 #include <cmath>
 
+#include "construction/RainbowColor.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
 #include "model/PolyFwd.h"
 
 namespace corvia {
-
-namespace detail_Vertex {
-// A new vertex takes the last colour of the colour wheel (index -1, which wraps):
-// 0x0080FF packed as 0x00BBGGRR, each byte times the wheel's factor 1/255.
-constexpr float kWheelByteFactor = 0.003921569f;
-constexpr float kNewVertexColour[3] = {0xFF * kWheelByteFactor, 0x80 * kWheelByteFactor, 0x00 * kWheelByteFactor};
-}  // namespace detail_Vertex
 
 Vertex::Vertex(Poly* poly, double* position, int numFaces)
     : PolyElement(poly, numFaces), mFaceSense(new uint8_t[numFaces > 0 ? numFaces : 1]()) {
@@ -41,7 +35,8 @@ Vertex::Vertex(Poly* poly, double* position, int numFaces)
     mFlags |= kElementInf;
   }
   SnapNearZero(mCentre, kElementTolerance);
-  CopyFloat3(mColor, detail_Vertex::kNewVertexColour);
+  // The last colour of the wheel (index -1 wraps to its end).
+  RainbowColor(-1, mColor);
   if (poly) {
     ElementList* vertices = PolyVertexList(poly);
     if (vertices) {

@@ -383,7 +383,11 @@ void ReorientAxes(FaceType* type, const SymGroup* group) {
         PolyElement* candidate = faces[i];
         if (!isVertex) {
           const bool sameNormal = WithinPerComponent(candidate->mZAxis, image.normal, kAxisTolerance);
-          if (sameNormal != (pass == 0)) continue;
+          // An improper operation carries an outward normal onto the outward normal of
+          // the mirror-image face, so its image keeps the normal: faces related only by
+          // reflections (a type under Ci, Cs or Th) must still be matched.
+          const bool improperImage = pass >= 1 && it.improperPhase != 0 && sameNormal;
+          if (sameNormal != (pass == 0) && !improperImage) continue;
         }
         int offset = 0;
         if (!MatchesImage(face, candidate, image, matrix, &offset)) continue;

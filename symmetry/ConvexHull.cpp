@@ -602,19 +602,11 @@ void LinkCoincidentVerts(SimplePoly& poly) {
   }
 }
 
-uint32_t PackColorRef(const float* rgb) {
-  uint32_t packed = 0;
-  for (int i = 0; i < 3; ++i) {
-    const float scaled = rgb[i] * 255.0f;
-    const int byte = static_cast<int>(scaled >= 0 ? scaled + 0.5f : scaled - 0.5f);
-    packed |= (static_cast<uint32_t>(byte) & 0xFFu) << (8 * i);
-  }
-  return packed;
-}
+// The colour wheel's packing is the one packing of the system; these names stay for
+// the callers that still use them.
+uint32_t PackColorRef(const float* rgb) { return PackRainbowColor(rgb); }
 
-void UnpackColorRef(float* rgb, uint32_t color) {
-  for (int i = 0; i < 3; ++i) rgb[i] = static_cast<float>((color >> (8 * i)) & 0xFFu) / 255.0f;
-}
+void UnpackColorRef(float* rgb, uint32_t color) { UnpackRainbowColor(color, rgb); }
 
 void BlendColor(float* out, const float* a, const float* b, float t) {
   for (int i = 0; i < 3; ++i) {
@@ -678,9 +670,9 @@ std::unique_ptr<SimplePoly> CreateConvexHull(SimplePoly& source, unsigned option
           hullFace.color = match->color;
           hullFace.color2 = match->color2;
           float rgb[3];
-          UnpackColorRef(rgb, match->color);
+          UnpackRainbowColor(match->color, rgb);
           used.FindOrAdd(rgb);
-          UnpackColorRef(rgb, match->color2);
+          UnpackRainbowColor(match->color2, rgb);
           used.FindOrAdd(rgb);
           hullFace.flags |= kSimpleDone;
         }
@@ -695,9 +687,9 @@ std::unique_ptr<SimplePoly> CreateConvexHull(SimplePoly& source, unsigned option
       if (keepColors) {
         const float grey[3] = {kHullNewFaceGrey, kHullNewFaceGrey, kHullNewFaceGrey};
         float wheel[3], blended[3];
-        UnpackColorRef(wheel, NextUnusedRainbowColorRef(&used, true));
+        UnpackRainbowColor(NextUnusedRainbowColorRef(&used, true), wheel);
         BlendColor(blended, grey, wheel, kHullNewFaceBlend);
-        const uint32_t packed = PackColorRef(blended);
+        const uint32_t packed = PackRainbowColor(blended);
         for (int hi = 0; hi < hull->NumFaces(); ++hi) {
           SimpleFace& f = hull->FaceAt(hi);
           if (!(f.flags & kSimpleDone)) f.color = f.color2 = packed;

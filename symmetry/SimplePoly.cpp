@@ -8,6 +8,7 @@
 
 #include "core/Messages.h"
 #include "core/MergeSort.h"
+#include "model/FaceImageRef.h"
 #include "symmetry/SymGroup.h"
 
 namespace corvia {
@@ -69,16 +70,16 @@ bool IsBlank(const char* s) {
 }
 
 void ReleaseImage(FaceImage*& image) {
-  if (!image) return;
-  // Images can only be attached once the image module exists.
-  ShowInternalError("FaceImage::Release: face images are not available");
+  FaceImage::Release(image);
   image = nullptr;
 }
 
+// The copy gets its own image, one per source image for the whole model copy (the
+// copy links are cleared before each copy); a source without one leaves none.
 void CopyImageLink(SimpleElement& to, const SimpleElement& from) {
-  if (!from.image) return;
-  ShowInternalError("CopyFaceImage: face images are not available");
-  (void)to;
+  FaceImage* copy = CopyFaceImage(from.image);
+  ReleaseImage(to.image);
+  to.image = copy;
 }
 
 // Cuts a UTF-8 text to at most `limit` bytes on a character boundary.

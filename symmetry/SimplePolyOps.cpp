@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "core/Messages.h"
+#include "model/FaceImageRef.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
 
@@ -26,23 +27,6 @@ bool IsIdentity(const double* m) {
     }
   }
   return true;
-}
-
-// Images can exist only once the image module is built; until then a model that
-// carries one cannot be copied correctly.
-void ClearFaceImageCopies(const SimplePoly& poly) {
-  for (int i = 0; i < poly.NumVerts(); ++i) {
-    if (poly.VertAt(i).image) {
-      ShowInternalError("ClearFaceImageCopies: face images are not available");
-      return;
-    }
-  }
-  for (int i = 0; i < poly.NumFaces(); ++i) {
-    if (poly.FaceAt(i).image) {
-      ShowInternalError("ClearFaceImageCopies: face images are not available");
-      return;
-    }
-  }
 }
 
 void CopyFaceRecord(SimpleFace& to, const SimpleFace& from, int32_t vertShift) {
@@ -192,7 +176,7 @@ void SimplePoly::ResetCoincRings() {
 }
 
 std::unique_ptr<SimplePoly> SimplePoly::CopyWithNames() const {
-  detail_SimplePolyOps::ClearFaceImageCopies(*this);
+  ClearFaceImageCopies();
   auto copy = std::make_unique<SimplePoly>(NumVerts(), NumFaces());
   for (int i = 0; i < NumVerts(); ++i) {
     SimpleVert& v = copy->VertAt(i);
@@ -222,9 +206,8 @@ std::unique_ptr<SimplePoly> SimplePoly::CopyWithNames() const {
 }
 
 std::unique_ptr<SimplePoly> SimplePoly::Combine(const SimplePoly& other) const {
-  detail_SimplePolyOps::ClearFaceImageCopies(*this);
-  detail_SimplePolyOps::ClearFaceImageCopies(other);
-  const int nv = NumVerts();
+  ClearFaceImageCopies();
+    const int nv = NumVerts();
   const int nf = NumFaces();
   auto result = std::make_unique<SimplePoly>(nv + other.NumVerts(), nf + other.NumFaces());
   auto copyVerts = [&](const SimplePoly& src, int shift) {
@@ -285,7 +268,7 @@ std::unique_ptr<SimplePoly> SimplePoly::CreateDual(double radius) {
     CreateVertexFaceLists(true);
     if (!SortVertFaces(symmetry.get())) return nullptr;
   }
-  detail_SimplePolyOps::ClearFaceImageCopies(*this);
+  ClearFaceImageCopies();
 
   const int liveFaces = CountFacesWithoutFlags(kSimpleTemp);
   int liveVerts = 0;

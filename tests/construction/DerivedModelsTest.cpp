@@ -4,6 +4,7 @@
 #include <string>
 
 #include "construction/DerivedModels.h"
+#include "construction/LibraryEntry.h"
 #include "construction/PolyTemplate.h"
 #include "model/Poly.h"
 #include "symmetry/SimplePoly.h"
@@ -122,4 +123,18 @@ TEST(DerivedModels, WatermanRootOutOfRangeBuildsNothing) {
   corvia::CreateWatermanModel(0, 0, false);
   EXPECT_EQ(corvia::testing::Platform().messages.Boxes().size(), before);
   EXPECT_EQ(corvia::GetWatermanSettings().root, 6);
+}
+
+TEST(DerivedModels, LibraryEntryTemplateOwnsItsConfiguration) {
+  test_DerivedModels::MissingServicesOnly missing;
+  corvia::PolyTemplate lookup;
+  ASSERT_TRUE(lookup.Parse("3.3.3.3.3", false));
+  ASSERT_NE(lookup.mEntry, nullptr);
+  // The entry's configuration text is a temporary inside the call; the template
+  // that the model keeps must not point into it.
+  corvia::PolyTemplate polyTemplate;
+  corvia::Poly poly;
+  ASSERT_TRUE(poly.CreateFromLibraryEntry(&polyTemplate, lookup.mEntry, false));
+  EXPECT_EQ(polyTemplate.mText, "3.3.3.3.3");
+  EXPECT_EQ(poly.mFaces.mCount, 20);
 }

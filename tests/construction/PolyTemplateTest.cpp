@@ -262,3 +262,22 @@ TEST(PolyTemplateTest, SolvedConfigurationsNameTheirLibraryEntries) {
   EXPECT_EQ(d, 1);
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
 }
+
+TEST(PolyTemplateTest, KeepsItsOwnCopyOfTheText) {
+  corvia::PolyTemplate t;
+  corvia::testing::Platform().messages.Clear();
+  {
+    // A caller's buffer that is overwritten and freed after the call.
+    std::string text = "3.4.3.4 and a tail long enough to live on the heap";
+    text.resize(7);
+    EXPECT_TRUE(t.Parse(text.c_str(), false));
+    text.assign(text.size(), 'x');
+  }
+  EXPECT_EQ(t.mText, "3.4.3.4");
+  // Parsing the template's own text again is safe.
+  EXPECT_TRUE(t.Parse(t.mText.c_str(), false));
+  EXPECT_EQ(t.mText, "3.4.3.4");
+  EXPECT_NE(t.mEntry, nullptr);
+  t.Clear();
+  EXPECT_TRUE(t.mText.empty());
+}

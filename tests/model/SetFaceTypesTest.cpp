@@ -107,10 +107,13 @@ TEST(SetFaceTypesTest, EdgesAreRebuiltInPlaceAndCarryMirrorFlags) {
       EXPECT_LT(f->mEdges[i] - poly->mEdgeArray, 12);
     }
   }
-  // The cube's edges are their own mirror images.
+  // The cube's edges are their own mirror images: the mirror pass over the squares
+  // finds no new edge, so the one type is marked as its own mirror image.
+  ASSERT_NE(poly->mBaseBlock->mFirstFaceType->mMirrorFace, nullptr);
   for (int i = 0; i < poly->mNumEdges; ++i) {
     const uint32_t flags = poly->mEdgeArray[i].mEdgeFlags;
     EXPECT_EQ(flags & (corvia::kEdgeMirrorFirst | corvia::kEdgeMirrorSecond), 0u);
+    EXPECT_TRUE(flags & corvia::kEdgeSelfMirror);
   }
   poly->CountEdges();
   EXPECT_EQ(poly->mNumEdges, 12);

@@ -300,6 +300,14 @@ TEST(ConvexHull, LinkCoincidentVertsRingsSharedPositions) {
 TEST(ConvexHull, ColourHelpers) {
   const float c[3] = {1.0f, 0.5f, 0.0f};
   EXPECT_EQ(corvia::PackColorRef(c), 0x0080FFu);  // 127.5 rounds up
+  // Out of range components clamp to a byte instead of wrapping into the next one.
+  const float wild[3] = {-1.0f, 2.0f, -0.001f};
+  EXPECT_EQ(corvia::PackColorRef(wild), 0x00FF00u);
+  float back[3];
+  corvia::UnpackColorRef(back, 0x0080FFu);
+  EXPECT_EQ(back[0], 1.0f);
+  EXPECT_NEAR(back[1], 128.0f / 255.0f, 1e-7f);
+  EXPECT_EQ(back[2], 0.0f);
   corvia::ColorList list(2);
   EXPECT_EQ(list.FindOrAdd(c), 0);
   const float near[3] = {1.0f, 0.5f + 1.0f / 600, 0.0f};

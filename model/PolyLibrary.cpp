@@ -1,0 +1,74 @@
+// The parts of a Poly that read its library entry: the names, the description and
+// the web link a model takes from the record it was built from.
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "construction/LibraryEntry.h"
+#include "model/Poly.h"
+
+namespace corvia {
+
+namespace detail_PolyLibrary {
+
+// The site that holds the encyclopaedia pages the records name.
+constexpr const char* kLibraryWebSite = "https://www.corviasoft.com/encyclopedia";
+// A parametric record's names stand for every n: "N-gonal Prism".
+constexpr const char* kParametricNamePrefix = "N-";
+constexpr const char* kPlaceholder = "<N>";
+
+bool IsBlankText(const char* text) {
+  if (!text) return true;
+  for (; *text; ++text) {
+    if (*text != ' ' && *text != '\t') return false;
+  }
+  return true;
+}
+
+bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
+
+}  // namespace detail_PolyLibrary
+
+void Poly::SetLibraryEntry(LibraryEntry* entry) {
+  namespace d = detail_PolyLibrary;
+  mLibraryEntry = entry;
+  SetName(nullptr);
+  SetDualName(nullptr);
+  SetName3(nullptr);
+  SetWebLink(nullptr);
+  if (!entry) return;
+
+  std::string name = entry->mName ? entry->mName : "";
+  const bool hasDual = !d::IsBlankText(entry->mDualName);
+  std::string dualName = hasDual ? entry->mDualName : "";
+
+  // A parametric record is named for the parameters it holds now: "N-gonal Prism"
+  // with n = 7, d = 2 is the "7/2-gonal Prism".
+  if (entry->IsParametric() && entry->mConfig && std::strstr(entry->mConfig, d::kPlaceholder)) {
+    int n = 0;
+    int den = 1;
+    entry->GetParams(n, den);
+    char prefix[32];
+    if (den == 1) {
+      std::snprintf(prefix, sizeof prefix, "%d", n);
+    } else {
+      std::snprintf(prefix, sizeof prefix, "%d/%d", n, den);
+    }
+    if (d::StartsWith(name, d::kParametricNamePrefix)) name = prefix + name.substr(1);
+    if (hasDual && d::StartsWith(dualName, d::kParametricNamePrefix)) dualName = prefix + dualName.substr(1);
+  }
+  const size_t cut = dualName.find(';');
+  if (cut != std::string::npos) dualName.resize(cut);
+
+  SetName(name.c_str());
+  SetDualName(dualName.c_str());
+  SetName3(entry->mDescription);
+  if (!d::IsBlankText(entry->mWebPage)) {
+    std::string link = entry->mWebPage;
+    if (!d::StartsWith(link, "http")) link = std::string(d::kLibraryWebSite) + "/" + link;
+    SetWebLink(link.c_str());
+  }
+}
+
+}  // namespace corvia
