@@ -85,6 +85,11 @@ class CrossSection {
   // weighted by segment length.
   void ColourLoops();
 
+  // Stores one loop of 2D points with the face of each segment; during a build (with
+  // the builder) it is also added to the fill.
+  void AddLoop(std::vector<double>& points, std::vector<const PolyElement*>& faces, int32_t face, int32_t numFaces,
+               FaceDiagramBuilder* builder);
+
   std::vector<std::unique_ptr<CrossSectionLoop>> mLoops;
   FaceDiagramWorkPools mWorkPools;
   FaceDiagramResultPools mResultPools;
@@ -95,8 +100,6 @@ class CrossSection {
   bool mCancelled = false;
 
  private:
-  void AddLoop(std::vector<double>& points, std::vector<const PolyElement*>& faces, int32_t face, int32_t numFaces,
-               FaceDiagramBuilder* builder);
   bool mBuilding = false;
 };
 

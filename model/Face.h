@@ -8,6 +8,7 @@
 namespace corvia {
 
 class TemplatePolygon;
+struct PolygonVertex;
 
 class Face : public PolyElement {
  public:
@@ -21,6 +22,18 @@ class Face : public PolyElement {
   bool IsDensityOne() const override;
   bool IsVertex() const override { return false; }
   bool IsFace() const override { return true; }
+
+  // ---- Face outlines (FaceOutline.cpp) ----
+  // The face diagram of the face's type from the outlines of its coplanar ring; only
+  // for a type without a mirror partner type and a face not at infinity.
+  void BuildFaceDiagram();
+  // The face at scale s truncated by the planes of its corners' dual elements at
+  // scale t, in the face's 2D frame; null when nothing is left.
+  PolygonVertex* CreateMorphPolygon(double s, double t) const;
+  // This face and face1 meet along the edge from previous to vertex; next is the face
+  // after this one round the vertex. See the free FollowEdgeLine.
+  bool FollowEdgeLine(double* out, PolyElement* previous, PolyElement* face1, PolyElement* vertex, PolyElement* next);
+  // ---- end face outlines ----
 
   const TemplatePolygon* mRecord;
   int32_t mRecordWord = 0;

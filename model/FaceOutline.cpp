@@ -8,8 +8,13 @@
 #include "core/Geometry.h"
 #include "core/PolygonRing.h"
 #include "core/VectorMath.h"
+#include "model/ColorSchemes.h"
 #include "model/ElementFlags.h"
+#include "model/Face.h"
+#include "model/Poly.h"
 #include "model/PolyElement.h"
+#include "stellation/BlockPool.h"
+#include "stellation/FaceType.h"
 
 namespace corvia {
 
@@ -234,6 +239,27 @@ bool FollowEdgeLine(double* out, PolyElement* previous, PolyElement* face0, Poly
     vertex = w;
     next = following;
   }
+}
+
+// ---- The face's own outlines ----------------------------------------------------------
+
+void Face::BuildFaceDiagram() {
+  FaceType* type = mType;
+  if (!type || type->mMirrorPartner || HasFlag(kElementInf)) return;
+  // Face diagrams now exist: their cell colours are to be worked out.
+  if (mPoly) mPoly->mPolyFlags |= kPolyFlagCellColoursFront;
+  const bool evenOdd = mPoly && (mPoly->mPolyFlags & kPolyFlagOneSidedFace);
+  type->mResults[0].Reset();
+  type->mDiagramCells = nullptr;
+  corvia::BuildFaceOutlineDiagram(this, &type->mFaceDiagram, &type->mResults[0], &type->mDiagramCells,
+                                  &GetFaceDiagramWorkPools(), &GetFaceDiagramResultPools(), evenOdd);
+}
+
+PolygonVertex* Face::CreateMorphPolygon(double s, double t) const { return corvia::CreateMorphPolygon(this, s, t); }
+
+bool Face::FollowEdgeLine(double* out, PolyElement* previous, PolyElement* face1, PolyElement* vertex,
+                          PolyElement* next) {
+  return corvia::FollowEdgeLine(out, previous, this, face1, vertex, next);
 }
 
 }  // namespace corvia

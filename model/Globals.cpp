@@ -1,5 +1,6 @@
 #include "model/Globals.h"
 
+#include "core/PolygonSplit.h"
 #include "core/Units.h"
 #include "model/ElementList.h"
 #include "model/ElementServices.h"
@@ -9,9 +10,21 @@
 
 namespace corvia {
 
+int PolygonFillingMethod = kFillingAuto;
+
+int GetCurrentPolyColorMode() {
+  if (PolygonFillingMethod == kFillingModulo2) return 1;
+  if (PolygonFillingMethod != kFillingAuto) return 0;
+  const Poly* poly = GetCurrentPoly();
+  return poly && (poly->mPolyFlags & kPolyFlagOneSidedFace) ? 1 : 0;
+}
+
 namespace detail_ModelGlobals {
 DocumentAccess gDefaultAccess;
 DocumentAccess* gAccess = &gDefaultAccess;
+
+// The polygon splitting asks the model layer how the current model is filled.
+[[maybe_unused]] const bool gColorModeQueryInstalled = (SetPolygonColorModeQuery(&GetCurrentPolyColorMode), true);
 }  // namespace detail_ModelGlobals
 
 DocumentAccess::~DocumentAccess() = default;

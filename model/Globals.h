@@ -35,6 +35,8 @@ class DocumentAccess {
   virtual void ApplySphereCylinderOptions() {}
   // Cross-section panes are marked for rebuilding.
   virtual void InvalidateCrossSectionViews() {}
+  // Points the slicing direction of the cross-sections along the unit vector.
+  virtual void SetCrossSectionDirection(const double* /*direction*/) {}
 };
 
 // Installs the document's accessor (null: the default); returns the one before.
@@ -46,5 +48,15 @@ Poly* GetOtherPoly();
 // The facelet model of the face-type block the current model shows; null without a
 // model or before one is built.
 Model3D* GetCurrentModel3D();
+
+// "Filling method:" of the "Polygon Filling Options".
+constexpr int kFillingAuto = 0;            // "Auto (depends on orientability)"
+constexpr int kFillingDensityWinding = 1;  // "Density/winding method"
+constexpr int kFillingModulo2 = 2;         // "Modulo-2 method"
+extern int PolygonFillingMethod;
+// 1 when the current model's polygons are filled by the modulo-2 method: chosen so, or
+// Auto with a one-sided face in the model; else 0. The model layer installs it as the
+// polygon splitting's colour-mode query.
+int GetCurrentPolyColorMode();
 
 }  // namespace corvia

@@ -10,6 +10,7 @@
 #include "core/Globals.h"
 #include "core/Messages.h"
 #include "core/Strings.h"
+#include "model/CrossSection.h"  // cross-section
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/Face.h"
@@ -126,6 +127,7 @@ void Poly::Clear(bool final) {
   mExtraSymGroup = nullptr;
   PointBlock::FreeChain(mPointBlocks);
   mPointBlocks = nullptr;
+  mCrossSection.reset();  // cross-section
   DeleteDrawnPolygonChain(mDrawnPolygons);
   mDrawnPolygons = mLastDrawnPolygon = mCurrentDrawnPolygon = nullptr;
   DeleteString(mDescription);
@@ -142,6 +144,8 @@ void Poly::Clear(bool final) {
   mEdgeTypes = nullptr;
   mNumEdgeTypes = 0;
   ClearFaceTypes();
+  // The builder's record points at the elements about to go.
+  mBuildRecord.reset();
   mFaces.Clear();
   mVertices.Clear();
   // While a sub-symmetry is applied the group in use and the full group are two

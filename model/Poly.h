@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>  // cross-section
 
 #include "model/CompoundPart.h"
 #include "model/ElementList.h"
@@ -25,11 +26,15 @@ class SymGroup;
 class SimplePoly;
 class LibraryEntry;
 class PolyTemplate;
+class PolyBuildRecord;
 class DrawnPolygon;
 class PolyItem;
 class PolyElement;
 class OpenGLView;
 struct PointBlock;
+class CrossSection;     // cross-section
+struct SlicePlane;      // cross-section
+struct ViewExtents;     // cross-section
 
 // One class of symmetry-equivalent edges; the edges of a type are contiguous.
 struct EdgeType {
@@ -245,6 +250,12 @@ class Poly {
   uint8_t mTookBranch = 0;
   uint8_t mHasCentralFace = 0;
   int32_t mMatchCounter = 0;
+  // The builder's record beside the model (arrangements, faces in the order made,
+  // links before the set-up); made by a build, freed with the model.
+  struct BuildRecordDeleter {
+    void operator()(PolyBuildRecord* record) const;
+  };
+  std::unique_ptr<PolyBuildRecord, BuildRecordDeleter> mBuildRecord;
   VertexList mVertices;
   FaceList mFaces;
   int32_t mNumEdges = 0;
@@ -296,6 +307,28 @@ class Poly {
   TransitionSettings mTransition;
   TransitionSettings mOtherTransition;
   const char* mKitReason[2] = {nullptr, nullptr};
+
+  // ---- 2D cross-section (PolyCrossSection.cpp) ----
+  // The extent of the shown vertices along the slicing direction; returns the offset
+  // of the slice plane at the current depth.
+  double GetSliceRange(double* outMin, double* outMax);
+  void GetSlicePlane(SlicePlane& plane);
+  void InvalidateCrossSection();
+  // Points the slicing direction along the first axis of the full group, if any.
+  void ResetCrossSectionAxis();
+  // Builds the loops and the fill unless they are up to date; false when no section
+  // is available (nothing built, busy, a build already running, a broken loop).
+  bool BuildCrossSection();
+  // Stores one loop (2D points and the face of each segment) outside a build.
+  void AddCrossSectionLoop(std::vector<double>& points, std::vector<const PolyElement*>& faces);
+  // Builds the section if needed and widens the extents by its points: defined with
+  // the renderer.
+  void AddCrossSectionToBounds(OpenGLView* view, ViewExtents* extents);
+  struct CrossSectionDeleter {
+    void operator()(CrossSection* section) const;
+  };
+  std::unique_ptr<CrossSection, CrossSectionDeleter> mCrossSection;
+  // ---- end cross-section ----
 };
 
 // The face order of Poly::SortFaces: polygons by n/d ascending; equal shapes by the

@@ -15,7 +15,6 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -45,22 +44,45 @@ struct SavedLinks {
   PolyElement* element;
   std::vector<PolyElement*> neighbours;
   std::vector<uint8_t> senses;
+  // The identity as the build left it; the set-up may add bits of its own.
+  uint32_t idFlags;
 };
 
-struct BuildRecord {
+// A face's identity gathers the template polygons it stands for at each of its
+// corners. Every bit a match adds is noted, so that undoing the match takes it away
+// again: a face that outlives the match must not keep the identity of an
+// arrangement that is gone.
+struct IdFlagsChange {
+  PolyElement* face;
+  uint32_t previous;
+  int serial;
+};
+
+}  // namespace detail_PolyBuild
+
+// Owned by the model (Poly::mBuildRecord): it goes when the model is cleared or
+// destroyed, so no later model can find another's faces in it.
+class PolyBuildRecord {
+ public:
   std::vector<TemplateArrangement> arrangements;
   std::vector<PolyElement*> madeFaces;
   // The links as the build left them, before the set-up of a finished model re-orders
   // corners and rings; the next solution starts from them.
-  std::vector<SavedLinks> savedLinks;
+  std::vector<detail_PolyBuild::SavedLinks> savedLinks;
+  // In the order made, so in order of the matches' serial numbers.
+  std::vector<detail_PolyBuild::IdFlagsChange> idChanges;
 };
 
-BuildRecord& RecordOf(const Poly* poly) {
-  static std::map<const Poly*, BuildRecord> records;
-  return records[poly];
+void Poly::BuildRecordDeleter::operator()(PolyBuildRecord* record) const { delete record; }
+
+namespace detail_PolyBuild {
+
+PolyBuildRecord& RecordOf(Poly* poly) {
+  if (!poly->mBuildRecord) poly->mBuildRecord.reset(new PolyBuildRecord);
+  return *poly->mBuildRecord;
 }
 
-std::vector<TemplateArrangement>& TableOf(const Poly* poly) { return RecordOf(poly).arrangements; }
+std::vector<TemplateArrangement>& TableOf(Poly* poly) { return RecordOf(poly).arrangements; }
 
 const TemplatePolygon* StepPolygon(const TemplatePolygon* p, int list) { return list == 0 ? p->mNext : p->mPrev; }
 
@@ -501,7 +523,9 @@ bool CreateFaces(Poly& poly, Vertex* vertex) {
     if (face) {
       vertex->SetFace(k, face);
       vertex->mFaceSense[s] = senses[s];
+      const uint32_t previous = face->mIdFlags;
       face->mIdFlags |= expected.polygons[s]->mId;
+      if (face->mIdFlags != previous) RecordOf(&poly).idChanges.push_back({face, previous, vertex->mMatchSerial});
       continue;
     }
     bool forward = true;
@@ -545,6 +569,13 @@ void RemoveMatchesFrom(Poly& poly, Vertex* vertex, bool full) {
   const int facesAtMatch = vertex->mFacesAtMatch;
   poly.ClearEdges();
   poly.ClearFaceTypes();
+  // The identities go back to what they were before the vertex was matched, while
+  // every face they name still stands.
+  std::vector<IdFlagsChange>& changes = RecordOf(&poly).idChanges;
+  while (!changes.empty() && changes.back().serial >= serial) {
+    changes.back().face->mIdFlags = changes.back().previous;
+    changes.pop_back();
+  }
   std::vector<PolyElement*>& made = RecordOf(&poly).madeFaces;
   while (facesAtMatch >= 0 && static_cast<int>(made.size()) > facesAtMatch) {
     PolyElement* face = made.back();
@@ -584,9 +615,11 @@ void SaveLinks(Poly& poly) {
   saved.clear();
   for (ElementList* list : {static_cast<ElementList*>(&poly.mFaces), static_cast<ElementList*>(&poly.mVertices)}) {
     for (PolyElement* element = list->mHead; element; element = element->mNext) {
-      SavedLinks links{element, std::vector<PolyElement*>(element->mNeighbours.get(),
-                                                          element->mNeighbours.get() + element->mNumSides),
-                       {}};
+      SavedLinks links{element,
+                       std::vector<PolyElement*>(element->mNeighbours.get(),
+                                                 element->mNeighbours.get() + element->mNumSides),
+                       {},
+                       element->mIdFlags};
       if (element->IsVertex()) {
         const uint8_t* senses = AsVertex(element)->mFaceSense.get();
         links.senses.assign(senses, senses + element->mNumSides);
@@ -603,6 +636,7 @@ void RestoreLinks(Poly& poly) {
       links.element->mNeighbours[k] = links.neighbours[static_cast<size_t>(k)];
       if (!links.senses.empty()) AsVertex(links.element)->mFaceSense[k] = links.senses[static_cast<size_t>(k)];
     }
+    links.element->mIdFlags = links.idFlags;
   }
   saved.clear();
 }
@@ -656,6 +690,7 @@ bool Poly::Prepare(PolyTemplate* polyTemplate, uint32_t flags) {
   // The arrangements: the distinct starting polygons read forwards, then backwards.
   detail_PolyBuild::RecordOf(this).madeFaces.clear();
   detail_PolyBuild::RecordOf(this).savedLinks.clear();
+  detail_PolyBuild::RecordOf(this).idChanges.clear();
   std::vector<TemplateArrangement>& table = detail_PolyBuild::TableOf(this);
   table.clear();
   for (const TemplatePolygon* p = polyTemplate->mNextToTry; p; p = p->mNextToTry) table.push_back({p, 0, p->mId});

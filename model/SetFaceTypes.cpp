@@ -106,17 +106,30 @@ void FindCoplanarMasters(FaceTypeBlock* block, const ElementList& list, bool cle
 }
 
 // Reference face of a vertex's frame: face k of its ring, or the one after it when
-// face k is a face through the centre.
-PolyElement* FrameReference(const PolyElement* vertex, int k) {
+// face k is a face through the centre. When the template's ring reads the same from
+// the polygon half-way round (backwards), both starts are equally good; the one that
+// turns positively about the vertex's normal towards the other is taken, so that all
+// vertices of a type agree.
+PolyElement* FrameReference(const Poly* poly, const PolyElement* vertex, int k) {
   const int n = vertex->mNumSides;
   if (n <= 0) return nullptr;
   PolyElement* ref = vertex->mNeighbours[k % n];
   if (ref && ref->HasFlag(kElementHemi)) ref = vertex->mNeighbours[(k + 1) % n];
-  return ref;
+  const PolyTemplate* polyTemplate = poly->mTemplate;
+  if (!ref || !polyTemplate || !polyTemplate->mHalfTurnMatch || polyTemplate->mValence <= 0) return ref;
+  const int q = polyTemplate->mValence;
+  const int half = (k + q / 2) % q;
+  PolyElement* opposite = half < n ? vertex->mNeighbours[half] : nullptr;
+  if (!opposite) return ref;
+  double a[3], b[3], turn[3];
+  Subtract(a, ref->mDualVert, vertex->mCentre);
+  Subtract(b, opposite->mDualVert, vertex->mCentre);
+  Cross(turn, a, b);
+  return Dot(turn, vertex->mZAxis) < 0.0 ? opposite : ref;
 }
 
-void SetVertexFrame(PolyElement* vertex, int k) {
-  const PolyElement* ref = FrameReference(vertex, k);
+void SetVertexFrame(const Poly* poly, PolyElement* vertex, int k) {
+  const PolyElement* ref = FrameReference(poly, vertex, k);
   if (!ref) return;
   double x[3];
   Subtract(x, ref->mDualVert, vertex->mCentre);
@@ -166,7 +179,7 @@ void CreateDualTypesFromRings(Poly* poly) {
       offset = 0;
     }
     found->AddFace(v);
-    SetVertexFrame(v, offset);
+    SetVertexFrame(poly, v, offset);
   }
 }
 
@@ -185,20 +198,22 @@ void SplitClassByMatchIds(const std::vector<PolyElement*>& members) {
   const PolyElement* first = members.front();
   const uint32_t id0 = MatchIdAt(first, 0);
   const uint32_t id1 = MatchIdAt(first, 1);
+  // The builder numbers arrangements by their starting polygon, so equivalent corners
+  // may carry different identifiers; a class they cannot split is left whole rather
+  // than split at random.
+  std::vector<PolyElement*> otherHand;
   for (size_t k = 1; k < members.size(); ++k) {
     PolyElement* f = members[k];
     int i = 0;
     while (i < 3 && MatchIdAt(f, i) != id0) ++i;
-    if (i == 3) {
-      ShowInternalError("SetFaceTypes: Couldn't find match id");
-      i = 0;
-    }
-    if (MatchIdAt(f, i + 1) != id1) f->mIdFlags |= kHandednessBit;
+    if (i == 3) return;
+    if (MatchIdAt(f, i + 1) != id1) otherHand.push_back(f);
   }
+  for (PolyElement* f : otherHand) f->mIdFlags |= kHandednessBit;
 }
 
-// Only builds of more than five faces round a vertex have handed classes to split.
-bool SplitChiralClasses(Poly* poly) { return poly->mTemplate && poly->mTemplate->mValence > kChiralMinValence; }
+// Only template builds of more than five faces round a vertex have classes of 120.
+bool SplitChiralClasses(const Poly* poly) { return poly->mTemplate && poly->mTemplate->mValence > kChiralMinValence; }
 
 // Around vertex v, the first face other than f with the same identity (hand bit
 // ignored).
@@ -227,7 +242,7 @@ void SplitClassByHand(const std::vector<PolyElement*>& members) {
 // The classes of triangles and pentagons of a chiral template build that the hand
 // test splits: 40 and 24 by geometry; 120 by the builder's match identifiers.
 void SplitHandedClasses(Poly* poly) {
-  if (!SplitChiralClasses(poly)) return;
+  const bool byMatchIds = SplitChiralClasses(poly);
   for (PolyElement* f = poly->mFaces.mHead; f; f = f->mNext) {
     if (f->HasFlag(kElementVisitMark) || (f->mNumSides != 3 && f->mNumSides != 5)) continue;
     std::vector<PolyElement*> members;
@@ -238,7 +253,7 @@ void SplitHandedClasses(Poly* poly) {
       }
     }
     const int size = static_cast<int>(members.size());
-    if (size == kChiralClassSizes[0]) SplitClassByMatchIds(members);
+    if (size == kChiralClassSizes[0] && byMatchIds) SplitClassByMatchIds(members);
     if (size == kChiralClassSizes[1] || size == kChiralClassSizes[2]) SplitClassByHand(members);
   }
   for (PolyElement* f = poly->mFaces.mHead; f; f = f->mNext) f->mFlags &= ~kElementVisitMark;

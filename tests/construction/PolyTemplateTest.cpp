@@ -3,6 +3,7 @@
 #include <cmath>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "construction/BuildHooks.h"
 #include "construction/LibraryEntry.h"
@@ -159,13 +160,31 @@ TEST(PolyTemplateTest, StarConfigurationsAndFormatting) {
   EXPECT_NEAR(test_PolyTemplate::SumProjected(t), 2.0 * M_PI, 1e-6);
   EXPECT_EQ(corvia::PolyTemplate::FormatVertexConfiguration(&t), "3.5/2.3.5/2");
 
+  // Five pentagrams winding twice round the vertex solve, but no library entry has
+  // that ring: the parse fails with its message.
   test_PolyTemplate::Solve(t, "(5/2.5/2.5/2.5/2.5/2)/2");
   EXPECT_EQ(t.mWraps, 2);
+  EXPECT_EQ(t.mEntry, nullptr);
   EXPECT_NEAR(test_PolyTemplate::SumProjected(t), 4.0 * M_PI, 1e-6);
   EXPECT_EQ(corvia::PolyTemplate::FormatVertexConfiguration(&t), "(5/2.5/2.5/2.5/2.5/2)/2");
-  // Small stellated dodecahedron: edge over circumradius is 2 / sqrt(phi sqrt 5)...
-  // worked through the pentagram's circumradius: the vertex figure is a pentagram.
-  EXPECT_GT(t.mEdgeLength, 1.0);
+  EXPECT_EQ(test_PolyTemplate::Boxes("Error"),
+            std::vector<std::string>{test_PolyTemplate::Quoted(
+                "(5/2.5/2.5/2.5/2.5/2)/2", "No polyhedron of the library has this vertex configuration.")});
+  corvia::testing::Platform().messages.Clear();
+
+  // The small stellated dodecahedron: five pentagrams round a vertex, winding once
+  // (its vertex figure is a pentagon). Its vertices are an icosahedron's and its
+  // edges join second neighbours of that icosahedron: phi times the icosahedron's
+  // edge.
+  corvia::PolyTemplate sissid;
+  EXPECT_TRUE(sissid.Parse("5/2.5/2.5/2.5/2.5/2", true));
+  ASSERT_NE(sissid.mEntry, nullptr);
+  EXPECT_EQ(corvia::GetVertexConfiguration(sissid.mEntry), "5/2.5/2.5/2.5/2.5/2");
+  EXPECT_EQ(sissid.mWraps, 1);
+  const double phi = (1.0 + std::sqrt(5.0)) / 2.0;
+  EXPECT_NEAR(sissid.mEdgeLength, phi * 4.0 / std::sqrt(10.0 + 2.0 * std::sqrt(5.0)), 1e-9);
+  EXPECT_NEAR(test_PolyTemplate::SumProjected(sissid), 2.0 * M_PI, 1e-6);
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
 
   char small[8];
   corvia::PolyTemplate::FormatVertexConfiguration(&t, small, sizeof small, nullptr, false);

@@ -1,0 +1,59 @@
+// Builds the uniform records 0 to 104 one after another through the library's road
+// (template, backtracking build, set-up, copy of the base). The counter "built" is the
+// number of records that gave a model; the five slowest records of the last run are
+// written to stderr with their times.
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "construction/Library.h"
+#include "core/MergeSort.h"
+#include "symmetry/SimplePoly.h"
+
+namespace {
+
+constexpr int kLastUniformRecord = 104;
+constexpr int kSlowestShown = 5;
+
+void BM_LibraryBuildUniform(benchmark::State& state) {
+  std::vector<std::pair<double, int>> times;
+  int built = 0;
+  for (auto _ : state) {
+    times.clear();
+    built = 0;
+    for (int i = 0; i <= kLastUniformRecord; ++i) {
+      const auto start = std::chrono::steady_clock::now();
+      std::unique_ptr<corvia::SimplePoly> model = corvia::GetLibraryEntry(i)->CreatePoly(false);
+      const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+      times.emplace_back(ms, i);
+      if (model) ++built;
+      benchmark::DoNotOptimize(model.get());
+    }
+  }
+  state.counters["built"] = built;
+  std::vector<std::pair<double, int>> slowest = times;
+  double total = 0.0;
+  for (const auto& t : times) total += t.first;
+  corvia::MergeSort(slowest, [](const std::pair<double, int>& a, const std::pair<double, int>& b) {
+    return a.first > b.first ? -1 : (a.first < b.first ? 1 : 0);
+  });
+  std::fprintf(stderr, "Records 0-%d: %.1f ms in all, %d built; slowest:", kLastUniformRecord, total, built);
+  for (int k = 0; k < kSlowestShown && k < static_cast<int>(slowest.size()); ++k) {
+    const corvia::LibraryEntry* entry = corvia::GetLibraryEntry(slowest[static_cast<size_t>(k)].second);
+    std::fprintf(stderr, " %d %s (%.1f ms);", slowest[static_cast<size_t>(k)].second, entry->mName,
+                 slowest[static_cast<size_t>(k)].first);
+    state.counters["slow" + std::to_string(k + 1) + "_record"] = slowest[static_cast<size_t>(k)].second;
+    state.counters["slow" + std::to_string(k + 1) + "_ms"] = slowest[static_cast<size_t>(k)].first;
+  }
+  std::fprintf(stderr, "\n");
+}
+
+}  // namespace
+
+BENCHMARK(BM_LibraryBuildUniform)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(1);

@@ -1,0 +1,93 @@
+// The model's own 2D cross-section: the shown side sliced by the program-wide slice
+// plane, built lazily and kept until the model or the plane changes.
+
+#include <vector>
+
+#include "model/ColorSchemes.h"
+#include "model/CrossSection.h"
+#include "model/ElementList.h"
+#include "model/Globals.h"
+#include "model/Poly.h"
+#include "model/PolyBuild.h"
+#include "model/PolyElement.h"
+#include "model/Transitions.h"
+#include "platform/Services.h"
+#include "symmetry/SymGroup.h"
+
+namespace corvia {
+
+namespace detail_PolyCrossSection {
+
+// Set while any model builds its section: the build reports progress, and a redraw
+// from inside it must not start another.
+bool gBuilding = false;
+
+// The positions of the shown side's vertices (the faces' dual points when the dual is
+// shown).
+std::vector<double> ShownVertexPoints(Poly& poly) {
+  ElementList* vertices = nullptr;
+  poly.GetParts(poly.mShowDual != 0, nullptr, &vertices, nullptr, nullptr);
+  std::vector<double> points;
+  if (!vertices) return points;
+  for (PolyElement* v = vertices->mHead; v; v = v->mNext) points.insert(points.end(), v->mDualVert, v->mDualVert + 3);
+  return points;
+}
+
+class WaitCursor {
+ public:
+  WaitCursor() { platform::Services().views->SetWaitCursor(true); }
+  ~WaitCursor() { platform::Services().views->SetWaitCursor(false); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+}  // namespace detail_PolyCrossSection
+
+void Poly::CrossSectionDeleter::operator()(CrossSection* section) const { delete section; }
+
+double Poly::GetSliceRange(double* outMin, double* outMax) {
+  return corvia::GetSliceRange(detail_PolyCrossSection::ShownVertexPoints(*this), outMin, outMax);
+}
+
+void Poly::GetSlicePlane(SlicePlane& plane) {
+  corvia::GetSlicePlane(detail_PolyCrossSection::ShownVertexPoints(*this), plane);
+}
+
+void Poly::InvalidateCrossSection() { mPolyFlags &= ~kPolyFlagCrossSectionValid; }
+
+void Poly::ResetCrossSectionAxis() {
+  const SymGroup* group = GetFullSymGroup();
+  if (!group || group->numAxisTypes < 1 || !group->axisTypes) return;
+  const SymAxisType& first = group->axisTypes[0];
+  if (first.numAxes < 1 || !first.axes) return;
+  GetDocumentAccess().SetCrossSectionDirection(first.axes[0].direction);
+}
+
+bool Poly::BuildCrossSection() {
+  namespace d = detail_PolyCrossSection;
+  if (mPolyFlags & kPolyFlagCrossSectionValid) return true;
+  if (mBuildState == kBuildRunning || mBuildState == kBuildFailed) return false;
+  if (d::gBuilding || StellationBusy) return false;
+  d::gBuilding = true;
+  d::WaitCursor wait;
+  if (!mCrossSection) mCrossSection.reset(new CrossSection);
+
+  ElementList* faces = nullptr;
+  ElementList* vertices = nullptr;
+  GetParts(mShowDual != 0, &faces, &vertices, nullptr, nullptr);
+  SliceMesh mesh;
+  SliceMesh::FromElements(faces, vertices, mesh);
+  SlicePlane plane;
+  GetSlicePlane(plane);
+  const bool built = mCrossSection->Build(mesh, plane, GetCrossSectionSettings().fill);
+  if (built) mPolyFlags |= kPolyFlagCrossSectionValid | kPolyFlagCellColoursBack;
+  d::gBuilding = false;
+  return built;
+}
+
+void Poly::AddCrossSectionLoop(std::vector<double>& points, std::vector<const PolyElement*>& faces) {
+  if (!mCrossSection) mCrossSection.reset(new CrossSection);
+  mCrossSection->AddLoop(points, faces, 0, 0, nullptr);
+}
+
+}  // namespace corvia

@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "construction/PolyTemplate.h"
+#include "core/VectorMath.h"
+#include "model/Poly.h"
+#include "model/PolyElement.h"
+#include "stellation/FaceTypeBlock.h"
+#include "symmetry/SymGroup.h"
+#include "tests/support/TestSupport.h"
+
+namespace test_SetFaceTypesTemplate {
+
+// Faces per type in type order, with the side count of each.
+struct TypeShape {
+  int sides;
+  int count;
+};
+
+std::vector<TypeShape> ShapesOf(const corvia::FaceTypeBlock* block) {
+  std::vector<TypeShape> shapes;
+  for (const corvia::FaceType* t = block->mFirstFaceType; t; t = t->mNext) {
+    shapes.push_back({t->mFirstFace ? t->mFirstFace->mNumSides : 0, t->mCount});
+  }
+  return shapes;
+}
+
+// Every internal error shown since the test began.
+std::vector<std::string> InternalErrors() {
+  std::vector<std::string> texts;
+  for (const auto& box : corvia::testing::Platform().messages.Boxes()) {
+    if (box.title == "Internal Error") texts.push_back(box.text);
+  }
+  return texts;
+}
+
+// The vertex's frame starts at the face of its ring whose pole lies along its x axis.
+int FrameReferenceIndex(const corvia::PolyElement* v) {
+  for (int i = 0; i < v->mNumSides; ++i) {
+    double a[3];
+    corvia::Subtract(a, v->mNeighbours[i]->mDualVert, v->mCentre);
+    const double length = std::sqrt(corvia::Dot(a, a));
+    if (length <= 0.0) continue;
+    corvia::Divide(a, a, length);
+    if (corvia::NearlyEqual(a, v->mXAxis, 1e-6)) return i;
+  }
+  return -1;
+}
+
+// How many vertices turn negatively from their reference face to the face half-way
+// round their ring.
+int CountNegativeHalfTurns(const corvia::Poly& poly, int valence) {
+  int negative = 0;
+  for (const corvia::PolyElement* v = poly.mVertices.mHead; v; v = v->mNext) {
+    const int r = FrameReferenceIndex(v);
+    EXPECT_GE(r, 0);
+    if (r < 0) continue;
+    double a[3], b[3], turn[3];
+    corvia::Subtract(a, v->mNeighbours[r]->mDualVert, v->mCentre);
+    corvia::Subtract(b, v->mNeighbours[(r + valence / 2) % valence]->mDualVert, v->mCentre);
+    corvia::Cross(turn, a, b);
+    if (corvia::Dot(turn, v->mZAxis) < 0.0) ++negative;
+  }
+  return negative;
+}
+
+// The great dirhombicosidodecahedron: its ring reads the same backwards from the
+// pentagram half-way round.
+constexpr const char* kHalfTurnConfiguration = "(5/2.4.3.4.5/3.4.3/2.4)/2";
+
+}  // namespace test_SetFaceTypesTemplate
+
+TEST(SetFaceTypesTemplateTest, TemplateBuildsGetTheTypesOfTheirGroup) {
+  using test_SetFaceTypesTemplate::TypeShape;
+  struct Case {
+    const char* text;
+    std::vector<TypeShape> base;
+    int dualTypes;
+    int edgeTypes;
+    int groupType;
+  };
+  // Orbits of faces under the group: the snub cube's 32 triangles are the 8 on the
+  // 3-fold axes and 24 others; the 40 triangles and 24 pentagrams of the great
+  // dirhombicosidodecahedron lie in coplanar pairs, two orbits each.
+  const Case cases[] = {
+      {"3.3.3.3.3", {{3, 20}}, 1, 1, corvia::kSymGroupIcosahedral},
+      {"3.4.3.4", {{3, 8}, {4, 6}}, 1, 1, corvia::kSymGroupOctahedral},
+      {"3.3.3.3.5", {{3, 60}, {3, 20}, {5, 12}}, 1, 3, corvia::kSymGroupIcosahedral},
+      {"5/2.3.3.3.5/3.3", {{5, 12}, {3, 60}, {3, 20}, {5, 12}}, 1, 3, corvia::kSymGroupIcosahedral},
+      {test_SetFaceTypesTemplate::kHalfTurnConfiguration,
+       {{5, 12}, {3, 20}, {4, 60}, {5, 12}, {3, 20}},
+       1,
+       4,
+       corvia::kSymGroupIcosahedral},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    corvia::PolyTemplate polyTemplate;
+    corvia::Poly poly;
+    ASSERT_TRUE(polyTemplate.Parse(c.text, false));
+    ASSERT_TRUE(poly.Build(&polyTemplate, 0));
+    const std::vector<TypeShape> shapes = test_SetFaceTypesTemplate::ShapesOf(poly.mBaseBlock.get());
+    ASSERT_EQ(shapes.size(), c.base.size());
+    for (size_t i = 0; i < shapes.size(); ++i) {
+      EXPECT_EQ(shapes[i].sides, c.base[i].sides) << "type " << i;
+      EXPECT_EQ(shapes[i].count, c.base[i].count) << "type " << i;
+    }
+    EXPECT_EQ(test_SetFaceTypesTemplate::ShapesOf(poly.mDualBlock.get()).size(), static_cast<size_t>(c.dualTypes));
+    EXPECT_EQ(poly.mNumEdgeTypes, c.edgeTypes);
+    ASSERT_NE(poly.mSymGroup, nullptr);
+    EXPECT_EQ(poly.mSymGroup->type, c.groupType);
+  }
+}
+
+TEST(SetFaceTypesTemplateTest, SnubCubeSplitsItsTrianglesByOrbit) {
+  // The mirrored build of the snub cube may still complain about its axes; the types
+  // and edges must come out right regardless.
+  corvia::testing::ExpectInternalErrors();
+  corvia::PolyTemplate polyTemplate;
+  corvia::Poly poly;
+  ASSERT_TRUE(polyTemplate.Parse("3.3.3.3.4", false));
+  ASSERT_TRUE(poly.Build(&polyTemplate, 0));
+  const auto shapes = test_SetFaceTypesTemplate::ShapesOf(poly.mBaseBlock.get());
+  ASSERT_EQ(shapes.size(), 3u);
+  EXPECT_EQ(shapes[0].count, 24);
+  EXPECT_EQ(shapes[1].count, 8);
+  EXPECT_EQ(shapes[2].sides, 4);
+  // 24 square-triangle edges, 24 between the two kinds of triangle, 12 across 2-fold
+  // axes; the group has no reflections.
+  EXPECT_EQ(poly.mNumEdges, 60);
+  EXPECT_EQ(poly.mNumEdgeTypes, 3);
+  EXPECT_EQ(poly.mSymGroup->type, corvia::kSymGroupOctahedral);
+  for (const std::string& text : test_SetFaceTypesTemplate::InternalErrors()) {
+    EXPECT_EQ(text.rfind("ReorientAxes:", 0), 0u) << text;
+  }
+}
+
+TEST(SetFaceTypesTemplateTest, HalfTurnRingsStartTheirFramesOnTheSameSide) {
+  // With the axis treatment the vertex frames of the set-up stay as made: each starts
+  // at the face from which the turn to the face half-way round is positive.
+  corvia::PolyTemplate polyTemplate;
+  ASSERT_TRUE(polyTemplate.Parse(test_SetFaceTypesTemplate::kHalfTurnConfiguration, false));
+  ASSERT_EQ(polyTemplate.mHalfTurnMatch, 1);
+  ASSERT_EQ(polyTemplate.mValence, 8);
+  corvia::Poly poly;
+  ASSERT_TRUE(poly.Build(&polyTemplate, corvia::kPolyFlagAxisTreatment));
+  EXPECT_EQ(test_SetFaceTypesTemplate::CountNegativeHalfTurns(poly, 8), 0);
+
+  // Without the flag the starts fall on either side.
+  corvia::PolyTemplate plain;
+  ASSERT_TRUE(plain.Parse(test_SetFaceTypesTemplate::kHalfTurnConfiguration, false));
+  plain.mHalfTurnMatch = 0;
+  corvia::Poly other;
+  ASSERT_TRUE(other.Build(&plain, corvia::kPolyFlagAxisTreatment));
+  EXPECT_GT(test_SetFaceTypesTemplate::CountNegativeHalfTurns(other, 8), 0);
+}
