@@ -7,8 +7,8 @@
 
 #include <chrono>
 #include <cstdio>
-#include <string>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 

@@ -9,23 +9,31 @@ function(corvia_sources out dir)
   set(${out} ${srcs} PARENT_SCOPE)
 endfunction()
 
-# A geometry library. The layers call each other both ways, so they are not linked
-# to one another here: whatever links the geometry links corvia_geometry, which holds
-# them all in one link group. The dependency names are kept for the reader.
-function(corvia_geometry_library name)
+# The library of one folder: corvia_<name>, static when the folder has sources,
+# an interface target before it has any; linked to the given targets.
+function(corvia_folder_library name)
   corvia_sources(srcs ${name})
   set(lib corvia_${name})
   if(srcs)
     add_library(${lib} STATIC ${srcs})
     target_include_directories(${lib} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${lib} PUBLIC ${ARGN})
     if(CORVIA_UNITY)
       set_target_properties(${lib} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 16)
     endif()
   else()
     add_library(${lib} INTERFACE)
     target_include_directories(${lib} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${lib} INTERFACE ${ARGN})
   endif()
-  set(CORVIA_GEOMETRY_TARGETS ${CORVIA_GEOMETRY_TARGETS} ${lib} PARENT_SCOPE)
+endfunction()
+
+# A geometry library. The layers call each other both ways, so they are not linked
+# to one another: whatever uses the geometry links corvia_geometry, which holds them
+# all in one link group.
+function(corvia_geometry_library name)
+  corvia_folder_library(${name})
+  set(CORVIA_GEOMETRY_TARGETS ${CORVIA_GEOMETRY_TARGETS} corvia_${name} PARENT_SCOPE)
 endfunction()
 
 # A geometry library must never reach wx or GL: fail the configure step if one does.

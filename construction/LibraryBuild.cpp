@@ -6,11 +6,11 @@
 
 #include <memory>
 
+#include "construction/DerivedModels.h"
 #include "construction/LibraryEntry.h"
 #include "construction/LibraryHooks.h"
 #include "construction/PolyTemplate.h"
 #include "construction/SpringRelax.h"
-#include "construction/DerivedModels.h"
 #include "core/Messages.h"
 #include "model/Poly.h"
 #include "symmetry/SimplePoly.h"
@@ -31,7 +31,8 @@ std::unique_ptr<SimplePoly> PlaceAtPoints(const SpringPolyDesc& desc, const doub
   int i = 0;
   for (SpringVert* v = GetFirstSpringVert(); v && i < desc.mNumVerts; v = static_cast<SpringVert*>(v->mNext), ++i) {
     result->VertAt(i).SetPos(points[i]);
-    if (!(v->mFlags & kSpringVertModel) || (v->mFlags & kSpringVertUnreferenced)) result->VertAt(i).flags |= kSimpleTemp;
+    if (!(v->mFlags & kSpringVertModel) || (v->mFlags & kSpringVertUnreferenced))
+      result->VertAt(i).flags |= kSimpleTemp;
   }
   i = 0;
   for (SpringFace* f = GetFirstSpringFace(); f && i < desc.mNumFaces; f = static_cast<SpringFace*>(f->mNext), ++i) {
@@ -67,8 +68,7 @@ std::unique_ptr<SimplePoly> BuildLibraryEntryModel(LibraryEntry& entry, bool dua
   if (!poly->CreateFromLibraryEntry(&polyTemplate, &entry, false)) return nullptr;
   // Models made without a template carry no names yet: they take the record's.
   if (!poly->mLibraryEntry) poly->SetLibraryEntry(&entry);
-  return std::unique_ptr<SimplePoly>(
-      poly->CreateModel(dual ? kDeriveDual : kDeriveBase, nullptr, nullptr, nullptr));
+  return std::unique_ptr<SimplePoly>(poly->CreateModel(dual ? kDeriveDual : kDeriveBase, nullptr, nullptr, nullptr));
 }
 
 }  // namespace corvia

@@ -19,8 +19,7 @@ bool AskText(const char* /*prompt*/, char* /*buffer*/, int /*size*/, int /*flags
   return false;
 }
 
-void ShowWenningerStellation(int /*number*/, const char* /*baseConfig*/, const int32_t* /*ranges*/,
-                             int /*numRanges*/) {
+void ShowWenningerStellation(int /*number*/, const char* /*baseConfig*/, const int32_t* /*ranges*/, int /*numRanges*/) {
   ShowInternalError("ShowWenningerStellation: Not available in this build");
 }
 

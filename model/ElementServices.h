@@ -41,6 +41,8 @@ struct CellColorArrayDeleter {
   void operator()(CellColorArray* colours) const;
 };
 
+extern bool GeomagStyle;
+
 // Display options that decide what the elements count as hidden, of the same type or
 // translucent. The program keeps them in step with its settings and menus.
 struct ElementDisplayOptions {
@@ -48,8 +50,9 @@ struct ElementDisplayOptions {
   bool hideBetweenHiddenFaces = false;
   // "Maintain Reflexibility" (Options menu): mirror-image types count as one.
   bool maintainReflexibility = false;
-  // The construction-toy display style draws every element translucent.
-  bool constructionToyStyle = false;
+  // The construction-toy display style draws every element translucent. The setting
+  // itself is GeomagStyle (model/ColorSchemes.h); this names the same flag.
+  bool& constructionToyStyle = GeomagStyle;
 };
 ElementDisplayOptions& GetElementDisplayOptions();
 

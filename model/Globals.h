@@ -10,6 +10,7 @@ namespace corvia {
 
 class Poly;
 class Model3D;
+class ModelRecord;  // model change
 
 // What a model memory of the document holds.
 struct MemorySlotInfo {
@@ -37,6 +38,27 @@ class DocumentAccess {
   virtual void InvalidateCrossSectionViews() {}
   // Points the slicing direction of the cross-sections along the unit vector.
   virtual void SetCrossSectionDirection(const double* /*direction*/) {}
+  // ---- model change: transitions and refresh ----
+  // Prepares the transition of the occasion for the coming model change and gives
+  // back the model record that is current before it (null without a document).
+  virtual void PrepareTransition(int /*occasion*/, ModelRecord** outRecord) {
+    if (outRecord) *outRecord = nullptr;
+  }
+  // Makes the record current again and deletes the one that was current (nothing
+  // when it is current already).
+  virtual void SwitchToModel(ModelRecord* /*record*/) {}
+  // Starts the transition of the occasion from the outgoing record at the start time;
+  // false when none runs.
+  virtual bool DoTransition(int /*occasion*/, double /*startTime*/, ModelRecord* /*outgoing*/,
+                            bool /*restoreMouseThrow*/, bool /*restartMouseThrows*/) {
+    return false;
+  }
+  // The document's refresh after a model change (flags: 1 title and redraw only,
+  // 2 the model still matches its file, 4 keep a running tour).
+  virtual void UpdateAfterChange(int /*flags*/) {}
+  // Whether the cross-section is on display.
+  virtual bool IsCrossSectionShown() { return false; }
+  // ---- end model change ----
 };
 
 // Installs the document's accessor (null: the default); returns the one before.

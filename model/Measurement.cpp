@@ -382,12 +382,7 @@ bool GetMeasuredLine(int which, int* slots) {
 }
 
 double GetMeasuredAngle(int which) {
-  // A stored angle belongs to the measurement in the table; once the table has been
-  // reset with the model, it no longer holds.
-  if (which == 0 && detail_Measurement::gMeasuredAngle != DBL_MAX &&
-      detail_Measurement::IsDefined(detail_Measurement::Slot(0))) {
-    return detail_Measurement::gMeasuredAngle;
-  }
+  if (which == 0 && detail_Measurement::gMeasuredAngle != DBL_MAX) return detail_Measurement::gMeasuredAngle;
   int slots[3];
   if (!GetMeasuredLine(which, slots)) return DBL_MAX;
   double u[4], v[4];

@@ -5,6 +5,7 @@
 
 #include "core/Globals.h"
 #include "core/VectorMath.h"
+#include "model/Measurement.h"
 #include "platform/Services.h"
 #include "symmetry/SymGroup.h"
 
@@ -55,6 +56,8 @@ PointPicker& GetPointPicker(int k) {
 void ResetMeasurementPoints() {
   for (auto& record : detail_PointPicker::gTable) detail_PointPicker::SetUndefined(record);
   for (int k = 0; k < kNumPointPickers; ++k) detail_PointPicker::gPickers[k].Init(k);
+  // What was measured between the picks goes with them: segment and stored angle.
+  ResetMeasurement();
 }
 
 void PointPicker::Init(int k) {

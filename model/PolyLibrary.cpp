@@ -26,7 +26,9 @@ bool IsBlankText(const char* text) {
   return true;
 }
 
-bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
+bool StartsWith(const std::string& text, const char* prefix) {
+  return text.rfind(prefix, 0) == 0;
+}
 
 }  // namespace detail_PolyLibrary
 

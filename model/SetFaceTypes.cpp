@@ -19,6 +19,7 @@
 #include "model/ElementFlags.h"
 #include "model/ElementServices.h"
 #include "model/Face.h"
+#include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/PolyBuild.h"
 #include "model/PolyElement.h"
@@ -212,7 +213,7 @@ void SplitClassByMatchIds(const std::vector<PolyElement*>& members) {
   for (PolyElement* f : otherHand) f->mIdFlags |= kHandednessBit;
 }
 
-// Only template builds of more than five faces round a vertex have classes of 120.
+// Only template builds of more than five faces round a vertex have handed classes.
 bool SplitChiralClasses(const Poly* poly) { return poly->mTemplate && poly->mTemplate->mValence > kChiralMinValence; }
 
 // Around vertex v, the first face other than f with the same identity (hand bit
@@ -242,7 +243,7 @@ void SplitClassByHand(const std::vector<PolyElement*>& members) {
 // The classes of triangles and pentagons of a chiral template build that the hand
 // test splits: 40 and 24 by geometry; 120 by the builder's match identifiers.
 void SplitHandedClasses(Poly* poly) {
-  const bool byMatchIds = SplitChiralClasses(poly);
+  if (!SplitChiralClasses(poly)) return;
   for (PolyElement* f = poly->mFaces.mHead; f; f = f->mNext) {
     if (f->HasFlag(kElementVisitMark) || (f->mNumSides != 3 && f->mNumSides != 5)) continue;
     std::vector<PolyElement*> members;
@@ -253,7 +254,7 @@ void SplitHandedClasses(Poly* poly) {
       }
     }
     const int size = static_cast<int>(members.size());
-    if (size == kChiralClassSizes[0] && byMatchIds) SplitClassByMatchIds(members);
+    if (size == kChiralClassSizes[0]) SplitClassByMatchIds(members);
     if (size == kChiralClassSizes[1] || size == kChiralClassSizes[2]) SplitClassByHand(members);
   }
   for (PolyElement* f = poly->mFaces.mHead; f; f = f->mNext) f->mFlags &= ~kElementVisitMark;
@@ -623,6 +624,9 @@ void Poly::SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool rec
   DoNothing("CreateAllPolygonsForDrawing");
   base->CreateFaceDiagrams();
   dual->CreateFaceDiagrams();
+
+  // A cross-section on display slices the new model along its first axis.
+  if (GetDocumentAccess().IsCrossSectionShown()) ResetCrossSectionAxis();
 
   DoNothing("SetFaceColors");
   if (recolour) {

@@ -19,8 +19,6 @@
 
 namespace corvia {
 
-bool StellationBusy = false;
-
 namespace detail_Transitions {
 
 constexpr double kEqualTolerance = 1e-7;

@@ -32,8 +32,8 @@ constexpr const char* kKitEdgeAngle = "Angle between edges is too small.";
 constexpr const char* kKitPanelShape = "Geomag don't make panels that shape.";
 constexpr const char* kKitFaceAngle = "Angle between faces is too small.";
 
-// Set by the stellation set-up while it runs: the kit checks answer "buildable" and
-// compute nothing meanwhile.
+// The stellation's busy flag (stellation/StellationState.h, which defines it): while
+// it is set the kit checks answer "buildable" and compute nothing.
 extern bool StellationBusy;
 
 // Whether the model is the one held by the active document's current model record.

@@ -15,6 +15,7 @@
 #include "model/FaceOutline.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
+#include "model/Transitions.h"
 #include "nets/Model3D.h"
 #include "platform/Services.h"
 #include "symmetry/SymGroup.h"
@@ -30,10 +31,10 @@ void Pending(const char* name) { ShowInternalError("%s: Not available in this bu
 // Squared length start of the edge-length search.
 constexpr double kNoShortestEdge = 9.99999e99;
 
-// The kit's polygon test and the model test of the construction-toy code.
-bool KitAcceptsModel(const Poly*) {
-  Pending("CanBuildWithKit");
-  return false;
+// Whether the construction kit can build the block's side of its model.
+bool KitAcceptsModel(const FaceTypeBlock* block) {
+  Poly* poly = block->mOwner;
+  return poly && CanBuildWithKit(poly, block == poly->mDualBlock.get());
 }
 
 }  // namespace detail_FaceTypeBlock
@@ -412,7 +413,7 @@ void FaceTypeBlock::CountPanels() {
   }
   mRods = 0;
   mBalls = 0;
-  if (!mOwner || !detail_FaceTypeBlock::KitAcceptsModel(mOwner)) return;
+  if (!mOwner || !detail_FaceTypeBlock::KitAcceptsModel(this)) return;
   // The panel split per face and the colour lookup belong to the construction-toy
   // code; the counts above stay zero until it is linked in.
   detail_FaceTypeBlock::Pending("FaceTypeBlock::CountPanels: FindGeomagPanelColor");

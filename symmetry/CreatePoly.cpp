@@ -20,7 +20,9 @@
 #include "model/ElementFlags.h"
 #include "model/Face.h"
 #include "model/Globals.h"
+#include "model/ModelBusy.h"
 #include "model/Poly.h"
+#include "model/TransitionOccasion.h"
 #include "model/Vertex.h"
 #include "platform/Services.h"
 #include "platform/UndoHooks.h"
@@ -261,6 +263,8 @@ double SimplePoly::GetMidRadius() const {
 bool SimplePoly::CreatePoly(Poly* poly, bool keepColors, bool keepDualColors) {
   namespace d = detail_CreatePoly;
   if (!poly) return false;
+  // Work that needs a finished model waits while the new one is made.
+  ModelBusyScope busy;
   ProgressScope progress{TimeSpan()};
   TraceFlagScope trace;
 
@@ -296,6 +300,7 @@ bool SimplePoly::CreatePoly(Poly* poly, bool keepColors, bool keepDualColors) {
   const double r2 = r * r;
 
   d::ReportStage("Create vertices");
+  busy.Set();
   std::vector<Vertex*> vertexMap;
   d::CreateVertices(*this, poly, r2, vertexMap);
   d::ReportStage("Create faces");
@@ -335,13 +340,23 @@ bool SimplePoly::CreatePoly(Poly* poly, bool keepColors, bool keepDualColors) {
 }
 
 bool SimplePoly::CreatePolyWithUndo(int undoType, bool keepColors, bool keepDualColors) {
-  Poly* poly = GetCurrentPoly();
-  if (!poly) return false;
+  DocumentAccess& doc = GetDocumentAccess();
+  const int occasion = GetTransitionOccasionForUndo(undoType);
   platform::UndoHooks* undo = platform::Services().undo;
   if (undoType >= 0 && undo) undo->AddUndo(undoType, 0);
-  const bool ok = CreatePoly(poly, keepColors, keepDualColors);
-  // A failed build left the model as it was: the step would undo nothing.
-  if (!ok && undoType >= 0 && undo) undo->DiscardLastUndo();
+  // With a transition the model is built into a new record, and the one current
+  // before fades out.
+  ModelRecord* previous = nullptr;
+  if (occasion >= 0) doc.PrepareTransition(occasion, &previous);
+  const bool ok = CreatePoly(GetCurrentPoly(), keepColors, keepDualColors);
+  if (!ok) {
+    // The previous model comes back, and the step would undo nothing.
+    if (occasion >= 0) doc.SwitchToModel(previous);
+    if (undoType >= 0 && undo) undo->DiscardLastUndo();
+  } else if (occasion >= 0) {
+    doc.DoTransition(occasion, GetTimeSeconds(), previous, true, false);
+  }
+  doc.UpdateAfterChange(0);
   return ok;
 }
 

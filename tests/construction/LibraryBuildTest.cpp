@@ -53,7 +53,9 @@ std::set<std::string> ExpectedGroups(const corvia::LibraryEntry& entry) {
   return {"Ih", "I"};
 }
 
-int CountTitled(const char* title) { return corvia::testing::Platform().messages.CountTitled(title); }
+int CountTitled(const char* title) {
+  return corvia::testing::Platform().messages.CountTitled(title);
+}
 
 std::string Boxes() {
   std::string text;
@@ -268,7 +270,7 @@ TEST_F(LibraryBuildTest, ParametricFamiliesSettleForSeveralBases) {
   struct Case {
     int record, n, d, faces, edges, verts;
   };
-  const Case cases[] = {{244, 3, 1, 4, 6, 4},    {244, 4, 1, 5, 8, 5}  ,   {244, 7, 2, 8, 14, 8},
+  const Case cases[] = {{244, 3, 1, 4, 6, 4},    {244, 4, 1, 5, 8, 5},    {244, 7, 2, 8, 14, 8},
                         {249, 3, 1, 8, 15, 9},   {249, 5, 3, 12, 25, 15}, {254, 5, 2, 11, 20, 10},
                         {254, 7, 4, 15, 28, 14}, {263, 3, 1, 14, 24, 12}, {263, 5, 3, 22, 40, 20}};
   for (const Case& c : cases) {

@@ -188,3 +188,23 @@ TEST_F(VertexColourRef, ModelWithoutVerticesGivesTheDefault) {
 
 }  // namespace
 }  // namespace corvia
+
+namespace corvia {
+namespace {
+
+TEST(ElementServices, ConstructionToyStyleIsOneSetting) {
+  const bool saved = GeomagStyle;
+  GeomagStyle = true;
+  EXPECT_TRUE(GetElementDisplayOptions().constructionToyStyle);
+  GetElementDisplayOptions().constructionToyStyle = false;
+  EXPECT_FALSE(GeomagStyle);
+  // Every element counts as translucent in that style.
+  Face face(nullptr, nullptr, 3);
+  EXPECT_FALSE(face.IsTranslucent());
+  GeomagStyle = true;
+  EXPECT_TRUE(face.IsTranslucent());
+  GeomagStyle = saved;
+}
+
+}  // namespace
+}  // namespace corvia

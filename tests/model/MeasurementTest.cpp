@@ -8,8 +8,10 @@
 #include <string>
 
 #include "core/Units.h"
+#include "model/Globals.h"
 #include "model/Measurement.h"
 #include "model/PointPicker.h"
+#include "model/Poly.h"
 #include "tests/support/TestSupport.h"
 
 namespace test_Measurement {
@@ -46,6 +48,18 @@ const double kIcoDihedral = std::acos(-std::sqrt(5.0) / 3.0);
 const double kIcoInradius = kPhi * kPhi / std::sqrt(3.0);
 const double kIcoMidradius = kPhi;
 const double kIcoCircumradius = std::sqrt(1.0 + kPhi * kPhi);
+
+// Makes a model the document's current one while in scope.
+class CurrentModel : public corvia::DocumentAccess {
+ public:
+  explicit CurrentModel(corvia::Poly* poly) : mPoly(poly), mBefore(corvia::InstallDocumentAccess(this)) {}
+  ~CurrentModel() override { corvia::InstallDocumentAccess(mBefore); }
+  corvia::Poly* GetCurrentPoly() override { return mPoly; }
+
+ private:
+  corvia::Poly* mPoly;
+  corvia::DocumentAccess* mBefore;
+};
 
 class MeasurementTest : public ::testing::Test {
  protected:
@@ -223,10 +237,35 @@ TEST_F(MeasurementTest, ModelResetDropsAStoredAngle) {
   PickLine(At(1, 1, -1), At(1, 1, 1));
   PickLine(At(-1, -1, 1), At(1, -1, 1));
   ASSERT_NEAR(corvia::GetMeasuredAngle(0), M_PI / 2.0, kTol);
-  // The model's reset clears the point table only.
+  // The model's reset clears the point table and what was measured in it.
   corvia::ResetMeasurementPoints();
   EXPECT_EQ(corvia::GetMeasuredAngle(0), DBL_MAX);
   EXPECT_EQ(corvia::GetMeasuredDistance(), DBL_MAX);
+}
+
+TEST_F(MeasurementTest, NewModelStartsWithoutTheOldMeasurement) {
+  corvia::Poly poly;
+  test_Measurement::CurrentModel current(&poly);
+  // Two icosahedron edges meeting at A: an angle and no segment.
+  PickLine(kIcoA, kIcoB);
+  PickLine(kIcoA, kIcoC);
+  ASSERT_NEAR(corvia::GetMeasuredAngle(0), M_PI / 3.0, kTol);
+  ASSERT_EQ(corvia::GetMeasuredDistance(), DBL_MAX);
+  // The current model starts afresh.
+  poly.Clear(false);
+  for (int i = 0; i < corvia::kNumMeasurementPoints; ++i) {
+    EXPECT_EQ(corvia::GetMeasurementPoint(i)[0], corvia::kUndefinedPoint) << i;
+  }
+  EXPECT_EQ(corvia::GetMeasuredAngle(0), DBL_MAX);
+  EXPECT_EQ(corvia::GetPointPicker(0).mCount, 0);
+  // The segment is slots 0-1 again: filled by hand, it is measured.
+  const P4 a = At(0, 0, 0), b = At(0, 3, 4);
+  for (int c = 0; c < 4; ++c) {
+    corvia::GetMeasurementPoint(0)[c] = a.v[c];
+    corvia::GetMeasurementPoint(1)[c] = b.v[c];
+  }
+  EXPECT_NEAR(corvia::GetMeasuredDistance(), 5.0, kTol);
+  EXPECT_EQ(corvia::GetMeasuredAngle(0), DBL_MAX);
 }
 
 TEST_F(MeasurementTest, ValuesInEveryUnit) {

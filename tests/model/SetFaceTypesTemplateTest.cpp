@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <initializer_list>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -35,6 +37,15 @@ std::vector<std::string> InternalErrors() {
     if (box.title == "Internal Error") texts.push_back(box.text);
   }
   return texts;
+}
+
+// No internal errors but those of the given stages.
+void ExpectNoInternalErrorsBut(std::initializer_list<const char*> prefixes) {
+  for (const std::string& text : InternalErrors()) {
+    bool known = false;
+    for (const char* prefix : prefixes) known = known || text.rfind(prefix, 0) == 0;
+    EXPECT_TRUE(known) << text;
+  }
 }
 
 // The vertex's frame starts at the face of its ring whose pole lies along its x axis.
@@ -90,11 +101,6 @@ TEST(SetFaceTypesTemplateTest, TemplateBuildsGetTheTypesOfTheirGroup) {
       {"3.4.3.4", {{3, 8}, {4, 6}}, 1, 1, corvia::kSymGroupOctahedral},
       {"3.3.3.3.5", {{3, 60}, {3, 20}, {5, 12}}, 1, 3, corvia::kSymGroupIcosahedral},
       {"5/2.3.3.3.5/3.3", {{5, 12}, {3, 60}, {3, 20}, {5, 12}}, 1, 3, corvia::kSymGroupIcosahedral},
-      {test_SetFaceTypesTemplate::kHalfTurnConfiguration,
-       {{5, 12}, {3, 20}, {4, 60}, {5, 12}, {3, 20}},
-       1,
-       4,
-       corvia::kSymGroupIcosahedral},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -133,14 +139,35 @@ TEST(SetFaceTypesTemplateTest, SnubCubeSplitsItsTrianglesByOrbit) {
   EXPECT_EQ(poly.mNumEdges, 60);
   EXPECT_EQ(poly.mNumEdgeTypes, 3);
   EXPECT_EQ(poly.mSymGroup->type, corvia::kSymGroupOctahedral);
-  for (const std::string& text : test_SetFaceTypesTemplate::InternalErrors()) {
-    EXPECT_EQ(text.rfind("ReorientAxes:", 0), 0u) << text;
+  test_SetFaceTypesTemplate::ExpectNoInternalErrorsBut({"ReorientAxes:"});
+}
+
+TEST(SetFaceTypesTemplateTest, HandedClassesOf40And24AreSplitInTwo) {
+  // The 40 triangles and 24 pentagrams of the great dirhombicosidodecahedron lie in
+  // coplanar pairs of the two hands: two orbits each. The ordering of those coplanar
+  // pairs is another stage's and may still complain.
+  corvia::testing::ExpectInternalErrors();
+  corvia::PolyTemplate polyTemplate;
+  corvia::Poly poly;
+  ASSERT_TRUE(polyTemplate.Parse(test_SetFaceTypesTemplate::kHalfTurnConfiguration, false));
+  ASSERT_TRUE(poly.Build(&polyTemplate, 0));
+  const auto shapes = test_SetFaceTypesTemplate::ShapesOf(poly.mBaseBlock.get());
+  const test_SetFaceTypesTemplate::TypeShape expected[] = {{5, 12}, {3, 20}, {4, 60}, {5, 12}, {3, 20}};
+  ASSERT_EQ(shapes.size(), std::size(expected));
+  for (size_t i = 0; i < shapes.size(); ++i) {
+    EXPECT_EQ(shapes[i].sides, expected[i].sides) << "type " << i;
+    EXPECT_EQ(shapes[i].count, expected[i].count) << "type " << i;
   }
+  EXPECT_EQ(test_SetFaceTypesTemplate::ShapesOf(poly.mDualBlock.get()).size(), 1u);
+  EXPECT_EQ(poly.mNumEdges, 240);
+  EXPECT_EQ(poly.mSymGroup->type, corvia::kSymGroupIcosahedral);
+  test_SetFaceTypesTemplate::ExpectNoInternalErrorsBut({"Can't match coplanar face order"});
 }
 
 TEST(SetFaceTypesTemplateTest, HalfTurnRingsStartTheirFramesOnTheSameSide) {
   // With the axis treatment the vertex frames of the set-up stay as made: each starts
   // at the face from which the turn to the face half-way round is positive.
+  corvia::testing::ExpectInternalErrors();
   corvia::PolyTemplate polyTemplate;
   ASSERT_TRUE(polyTemplate.Parse(test_SetFaceTypesTemplate::kHalfTurnConfiguration, false));
   ASSERT_EQ(polyTemplate.mHalfTurnMatch, 1);
@@ -156,4 +183,7 @@ TEST(SetFaceTypesTemplateTest, HalfTurnRingsStartTheirFramesOnTheSameSide) {
   corvia::Poly other;
   ASSERT_TRUE(other.Build(&plain, corvia::kPolyFlagAxisTreatment));
   EXPECT_GT(test_SetFaceTypesTemplate::CountNegativeHalfTurns(other, 8), 0);
+  // The face axes of the axis treatment and the coplanar order are other stages'.
+  test_SetFaceTypesTemplate::ExpectNoInternalErrorsBut(
+      {"Can't match coplanar face order", "ReorientFaceAxes: Couldn't find match for face"});
 }

@@ -1,0 +1,7 @@
+#include "stellation/StellationState.h"
+
+namespace corvia {
+
+bool StellationBusy = false;
+
+}  // namespace corvia
