@@ -489,11 +489,19 @@ bool PolyTemplate::SolveAmbiguous(const TemplatePolygon* key, int depth) {
   const double sinA = std::sin(a->mInteriorAngle / 2.0);
   const double sinB = std::sin(b->mInteriorAngle / 2.0);
   const double x = 4.0 * (sinA * sinA - sinB * sinB);
+  // The vertex figure is a crossed quadrilateral whose sides are the chords of A and
+  // B. Its corners also form an isosceles trapezoid with legs B and parallel sides
+  // of product X (Ptolemy), and the ring B . i . B . j of two further polygons
+  // whose chords make that product closes at the same height. A chord does not
+  // tell a polygon from its retrograde reading, so B enters that ring read
+  // forwards: {n/(n-q)} for a retrograde {n/q}, whose interior angle is negative.
+  const int bWraps = 2 * b->mWraps > b->mSides ? b->mSides - b->mWraps : b->mWraps;
+  const double bInterior = detail_PolyTemplate::kPi - detail_PolyTemplate::kTwoPi * bWraps / b->mSides;
   int rowI = -1;
   int rowJ = -1;
   for (int i = 0; i < detail_PolyTemplate::kAmbiguousRowCount && rowI < 0; ++i) {
     for (int j = i + 1; j < detail_PolyTemplate::kAmbiguousRowCount; ++j) {
-      const double sum = 2.0 * b->mInteriorAngle + table[i].interior;
+      const double sum = 2.0 * bInterior + table[i].interior;
       if (std::fabs(x / table[i].cosineTerm - table[j].cosineTerm) <= detail_PolyTemplate::kAmbiguousTolerance &&
           sum >= table[j].interior + detail_PolyTemplate::kAmbiguousTolerance && sum + table[j].interior <= detail_PolyTemplate::kAmbiguousFullTurn) {
         rowI = i;
@@ -512,9 +520,9 @@ bool PolyTemplate::SolveAmbiguous(const TemplatePolygon* key, int depth) {
   PolyTemplate aux;
   aux.mShowErrors = 0;
   aux.mText = mText;
-  new TemplatePolygon(&aux, b->mSides, b->mWraps);
+  new TemplatePolygon(&aux, b->mSides, bWraps);
   new TemplatePolygon(&aux, table[rowI].sides, table[rowI].wraps);
-  new TemplatePolygon(&aux, b->mSides, b->mWraps);
+  new TemplatePolygon(&aux, b->mSides, bWraps);
   new TemplatePolygon(&aux, table[rowJ].sides, table[rowJ].wraps);
   if (!aux.Solve(depth + 1)) {
     Report(false, "Can't find good height for vertex with ambiguous height.");

@@ -32,9 +32,9 @@ class PolyItem;
 class PolyElement;
 class OpenGLView;
 struct PointBlock;
-class CrossSection;     // cross-section
-struct SlicePlane;      // cross-section
-struct ViewExtents;     // cross-section
+class CrossSection;  // cross-section
+struct SlicePlane;   // cross-section
+struct ViewExtents;  // cross-section
 
 // One class of symmetry-equivalent edges; the edges of a type are contiguous.
 struct EdgeType {

@@ -708,8 +708,14 @@ bool Poly::Prepare(PolyTemplate* polyTemplate, uint32_t flags) {
   Face* face = detail_PolyBuild::NewFace(*this, record);
   const double centre[3] = {0.0, d, 0.0};
   const double xAxis[3] = {1.0, 0.0, 0.0};
-  const double yAxis[3] = {0.0, 0.0, -1.0};
-  const double zAxis[3] = {0.0, 1.0, 0.0};
+  // A retrograde face winds the other way round its centre: its corners step by the
+  // polygon's angle the other way round the level frame, which is the same as
+  // stepping forwards round the frame turned over. Faces made later keep that
+  // reading (corners forwards round the frame); without the turn the first face
+  // alone would wind against its fellows and the model would lose its symmetry.
+  const bool turned = detail_PolyBuild::IsRetrograde(record);
+  const double yAxis[3] = {0.0, 0.0, turned ? 1.0 : -1.0};
+  const double zAxis[3] = {0.0, turned ? -1.0 : 1.0, 0.0};
   CopyVector(face->mCentre, centre);
   CopyVector(face->mXAxis, xAxis);
   CopyVector(face->mYAxis, yAxis);

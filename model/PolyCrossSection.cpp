@@ -10,8 +10,8 @@
 #include "model/Poly.h"
 #include "model/PolyBuild.h"
 #include "model/PolyElement.h"
-#include "model/Transitions.h"
 #include "platform/Services.h"
+#include "stellation/StellationState.h"
 #include "symmetry/SymGroup.h"
 
 namespace corvia {
@@ -43,7 +43,9 @@ class WaitCursor {
 
 }  // namespace detail_PolyCrossSection
 
-void Poly::CrossSectionDeleter::operator()(CrossSection* section) const { delete section; }
+void Poly::CrossSectionDeleter::operator()(CrossSection* section) const {
+  delete section;
+}
 
 double Poly::GetSliceRange(double* outMin, double* outMax) {
   return corvia::GetSliceRange(detail_PolyCrossSection::ShownVertexPoints(*this), outMin, outMax);
@@ -53,7 +55,9 @@ void Poly::GetSlicePlane(SlicePlane& plane) {
   corvia::GetSlicePlane(detail_PolyCrossSection::ShownVertexPoints(*this), plane);
 }
 
-void Poly::InvalidateCrossSection() { mPolyFlags &= ~kPolyFlagCrossSectionValid; }
+void Poly::InvalidateCrossSection() {
+  mPolyFlags &= ~kPolyFlagCrossSectionValid;
+}
 
 void Poly::ResetCrossSectionAxis() {
   const SymGroup* group = GetFullSymGroup();

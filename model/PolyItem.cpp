@@ -4,9 +4,9 @@
 
 #include "model/ColorSchemes.h"
 #include "model/Edge.h"
-#include "model/ElementServices.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
+#include "model/ElementServices.h"
 #include "model/PolyElement.h"
 #include "model/PolyFwd.h"
 #include "model/Vertex.h"
@@ -128,9 +128,12 @@ PolyItem* PolyItem::GetNext(bool skipHidden, bool dual) const {
 
 const float* PolyItem::GetDrawColour() const {
   switch (GetFacetPreviewPoint(AsElement())) {
-    case FacetPreviewPoint::kInside: return detail_PolyItem::kFacetInsideColour;
-    case FacetPreviewPoint::kOutside: return detail_PolyItem::kFacetOutsideColour;
-    case FacetPreviewPoint::kNoPreview: break;
+    case FacetPreviewPoint::kInside:
+      return detail_PolyItem::kFacetInsideColour;
+    case FacetPreviewPoint::kOutside:
+      return detail_PolyItem::kFacetOutsideColour;
+    case FacetPreviewPoint::kNoPreview:
+      break;
   }
   return ColorVertsSameAsDualFace ? mColor : DefaultVertexColor;
 }

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstdio>
 #include <vector>
 
 #include "core/MergeSort.h"
@@ -246,7 +247,7 @@ void MatchRingOrder(const PolyElement* reference, const std::vector<PolyElement*
     // Computed in floating point: k may exceed the rotational order.
     const double step = 2.0 * M_PI * k / (rotations > 0 ? rotations : 1);
     for (size_t p = start; p < end; ++p) {
-      const double wanted = IntoStep(MemberAngle(reference, referenceRing[p], turn), step);
+      const double wanted = IntoStep(MemberAngle(reference, referenceRing[p], CoplanarTurningAxis(referenceRing[start])), step);
       size_t found = end;
       for (size_t q = p; q < end; ++q) {
         if (SameAngle(IntoStep(MemberAngle(face, ring[q], turn), step), wanted, step)) {
@@ -255,6 +256,13 @@ void MatchRingOrder(const PolyElement* reference, const std::vector<PolyElement*
         }
       }
       if (found == end) {
+        if (getenv("H30DBG")) {
+          std::fprintf(stderr, "ref f %d (t %d) rot %d k %d step %.5f ring:", reference->GetIndex(), FaceType::GetIndex(reference->mType), rotations, k, step);
+          for (auto* m : referenceRing) std::fprintf(stderr, " %d(t%d,dot %.3f,ang %.5f)", m->GetIndex(), FaceType::GetIndex(m->mType), Dot(m->mZAxis, reference->mZAxis), MemberAngle(reference, m, CoplanarTurningAxis(referenceRing[start])));
+          std::fprintf(stderr, "\n  face f %d ring:", face->GetIndex());
+          for (auto* m : ring) std::fprintf(stderr, " %d(t%d,dot %.3f,ang %.5f)", m->GetIndex(), FaceType::GetIndex(m->mType), Dot(m->mZAxis, face->mZAxis), MemberAngle(face, m, turn));
+          std::fprintf(stderr, " hemi %d turn %p\n", (int)first->HasFlag(kElementHemi), (const void*)turn);
+        }
         ShowInternalError("Can't match coplanar face order");
         continue;
       }

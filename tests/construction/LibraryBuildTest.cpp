@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -323,4 +324,29 @@ TEST_F(LibraryBuildTest, SpringModelRelaxesWhenThePointsDoNotFit) {
   EXPECT_EQ(t::CountTitled("Internal Error"), 1);
 }
 
+}  // namespace corvia
+
+// PROBE-H29 (temporary)
+namespace corvia {
+TEST_F(LibraryBuildTest, DISABLED_ProbeH29) {
+  const char* env = std::getenv("PROBE");
+  std::vector<int> records = {28, 30, 39, 62, 65, 67, 68, 70, 72, 102, 103, 104};
+  if (env) { records.clear(); records.push_back(std::atoi(env)); }
+  for (int i : records) {
+    testing::ExpectInternalErrors();
+    testing::Platform().messages.Clear();
+    LibraryEntry& entry = gLibraryTable[i];
+    std::unique_ptr<SimplePoly> base = entry.CreatePoly(false);
+    std::printf("%d %s: ", i, entry.mConfig);
+    if (base) std::printf("F%d E%d V%d (want %d %d %d) %s", base->NumFaces(), base->NumEdges(), base->NumVerts(), entry.mNumFaces, entry.mNumEdges, entry.mNumVerts, SymGroup::GetSchoenflies(base->symmetry.get()));
+    else std::printf("null");
+    std::printf("\n   %s\n", t::Boxes().substr(0, 600).c_str());
+    if (base && env) {
+      FILE* out = std::fopen("/tmp/h29probe.txt", "w");
+      for (int v = 0; v < base->NumVerts(); ++v) std::fprintf(out, "v %.12f %.12f %.12f\n", base->VertAt(v).pos[0], base->VertAt(v).pos[1], base->VertAt(v).pos[2]);
+      for (int f = 0; f < base->NumFaces(); ++f) { std::fprintf(out, "f"); for (int k : base->FaceAt(f).items) std::fprintf(out, " %d", k); std::fprintf(out, "\n"); }
+      std::fclose(out);
+    }
+  }
+}
 }  // namespace corvia

@@ -32,8 +32,12 @@ int CountImages() {
   return n;
 }
 
-corvia::FacetPreviewPoint AllInside(const corvia::PolyElement*) { return corvia::FacetPreviewPoint::kInside; }
-corvia::FacetPreviewPoint AllOutside(const corvia::PolyElement*) { return corvia::FacetPreviewPoint::kOutside; }
+corvia::FacetPreviewPoint AllInside(const corvia::PolyElement*) {
+  return corvia::FacetPreviewPoint::kInside;
+}
+corvia::FacetPreviewPoint AllOutside(const corvia::PolyElement*) {
+  return corvia::FacetPreviewPoint::kOutside;
+}
 
 // Keeps the colour settings of the program as they were.
 class VertexColourTest : public ::testing::Test {

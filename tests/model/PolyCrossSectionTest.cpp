@@ -9,7 +9,7 @@
 #include "model/CrossSection.h"
 #include "model/Globals.h"
 #include "model/PolyBuild.h"
-#include "model/Transitions.h"
+#include "stellation/StellationState.h"
 #include "symmetry/SymGroup.h"
 #include "tests/model/PolyModels.h"
 #include "tests/support/TestSupport.h"
