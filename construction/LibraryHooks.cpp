@@ -14,11 +14,6 @@ std::unique_ptr<SimplePoly> OpenUserLibraryModel(const char* /*path*/, bool /*du
   return nullptr;
 }
 
-bool AskText(const char* /*prompt*/, char* /*buffer*/, int /*size*/, int /*flags*/) {
-  ShowInternalError("AskText: Not available in this build");
-  return false;
-}
-
 void ShowWenningerStellation(int /*number*/, const char* /*baseConfig*/, const int32_t* /*ranges*/, int /*numRanges*/) {
   ShowInternalError("ShowWenningerStellation: Not available in this build");
 }

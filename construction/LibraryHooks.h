@@ -23,9 +23,6 @@ std::unique_ptr<SimplePoly> OpenUserLibraryModel(const char* path, bool dual);
 // its faces are regular. Null when it cannot be built.
 std::unique_ptr<SimplePoly> BuildSpringModel(const char* faceList, const double (*points)[3], int numPoints);
 
-// Asks the user for a text of up to size - 1 characters; false when cancelled.
-bool AskText(const char* prompt, char* buffer, int size, int flags);
-
 // Shows the Wenninger stellation `number` of the base configuration in the
 // stellation view: asks to switch the view when none shows stellations, makes the
 // base model current, stellates it and includes exactly the cells whose running

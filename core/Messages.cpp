@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -300,6 +302,21 @@ float PositiveFmodF(float x, float m) {
   float r = static_cast<float>(PositiveFmod(static_cast<double>(x), static_cast<double>(m)));
   // A remainder just below m can round up to m in single precision.
   return r >= m ? 0.0f : r;
+}
+
+bool AskText(const char* prompt, char* buffer, int size, int /*flags*/) {
+  if (!buffer || size < 1) return false;
+  std::string text(buffer, strnlen(buffer, static_cast<size_t>(size)));
+  if (!platform::Services().messages->AskText("Corvia", prompt ? prompt : "", text)) return false;
+  // Cut to the buffer without splitting a UTF-8 sequence.
+  size_t length = text.size();
+  if (length > static_cast<size_t>(size - 1)) {
+    length = static_cast<size_t>(size - 1);
+    while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) --length;
+  }
+  std::memcpy(buffer, text.data(), length);
+  buffer[length] = '\0';
+  return true;
 }
 
 }  // namespace corvia

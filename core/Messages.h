@@ -102,6 +102,11 @@ void ShowOptionalMessage(uint32_t bit, unsigned flags, const char* format, ...) 
 int AskQuestion(unsigned flags, const char* title, std::initializer_list<const char*> captions, const char* format, ...)
     __attribute__((format(printf, 4, 5)));
 
+// Asks the user for a line of text of up to size - 1 bytes, starting from what the
+// buffer holds; false when cancelled (the buffer is then unchanged). A longer
+// answer is cut on a character boundary. Flags are reserved and pass 0.
+bool AskText(const char* prompt, char* buffer, int size, int flags);
+
 // Shows a box with an already formatted text. The owner is the active window, else
 // the main window; open drawing sections are closed around it.
 int MessageBoxOnActiveWindow(const char* text, const char* title, BoxStyle style);

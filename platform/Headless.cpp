@@ -40,6 +40,17 @@ MessageBoxReply HeadlessMessages::ShowBox(const MessageBoxRequest& request) {
   return MessageBoxReply{DefaultResult(request), request.checkBoxInitial};
 }
 
+bool HeadlessMessages::AskText(const std::string&, const std::string& prompt, std::string& text) {
+  mTextPrompts.push_back(prompt);
+  if (mTextAnswers.empty()) return false;
+  auto [ok, answer] = mTextAnswers.front();
+  mTextAnswers.pop_front();
+  if (ok) text = answer;
+  return ok;
+}
+
+void HeadlessMessages::QueueText(const std::string& text, bool ok) { mTextAnswers.emplace_back(ok, text); }
+
 void HeadlessMessages::QueueAnswer(int result, bool checkBoxTicked) {
   mAnswers.push_back(MessageBoxReply{result, checkBoxTicked});
 }
@@ -58,6 +69,8 @@ int HeadlessMessages::CountTitled(const std::string& title) const {
 void HeadlessMessages::Clear() {
   mBoxes.clear();
   mAnswers.clear();
+  mTextAnswers.clear();
+  mTextPrompts.clear();
 }
 
 void HeadlessProgressWindow::Pump() {

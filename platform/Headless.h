@@ -16,6 +16,13 @@ namespace corvia::platform {
 class HeadlessMessages final : public MessageFrontEnd {
 public:
   MessageBoxReply ShowBox(const MessageBoxRequest& request) override;
+  // Answers from QueueText, in order; with none queued the prompt is cancelled.
+  bool AskText(const std::string& title, const std::string& prompt, std::string& text) override;
+
+  // The next text prompt's answer (cancelled when `ok` is false).
+  void QueueText(const std::string& text, bool ok = true);
+  // The prompts asked so far.
+  const std::vector<std::string>& TextPrompts() const { return mTextPrompts; }
 
   // Answers for the next boxes, in order; without one a box gets its default button
   // and its check box stays as it started.
@@ -33,6 +40,8 @@ public:
 private:
   std::vector<MessageBoxRequest> mBoxes;
   std::deque<MessageBoxReply> mAnswers;
+  std::deque<std::pair<bool, std::string>> mTextAnswers;
+  std::vector<std::string> mTextPrompts;
 };
 
 // A progress window that shows nothing. Tests read what it was told and script

@@ -51,6 +51,9 @@ public:
   virtual MessageBoxReply ShowBox(const MessageBoxRequest& request) = 0;
   // The text the operating system gives for an error number (strerror on Linux).
   virtual std::string SystemErrorText(int code);
+  // Asks for one line of text, starting from `text`; false when cancelled (then
+  // `text` is left as it was).
+  virtual bool AskText(const std::string& title, const std::string& prompt, std::string& text) = 0;
 };
 
 }  // namespace corvia::platform

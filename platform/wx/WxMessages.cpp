@@ -7,6 +7,7 @@
 #include <wx/richmsgdlg.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
+#include <wx/textdlg.h>
 #include <wx/window.h>
 
 namespace corvia::platform {
@@ -63,6 +64,13 @@ int ShowCustomBox(wxWindow* owner, const MessageBoxRequest& request, bool* ticke
 }
 
 }  // namespace
+
+bool WxMessages::AskText(const std::string& title, const std::string& prompt, std::string& text) {
+  wxTextEntryDialog dialog(BoxOwner(), wxString::FromUTF8(prompt), wxString::FromUTF8(title), wxString::FromUTF8(text));
+  if (dialog.ShowModal() != wxID_OK) return false;
+  text = dialog.GetValue().utf8_string();
+  return true;
+}
 
 MessageBoxReply WxMessages::ShowBox(const MessageBoxRequest& request) {
   MessageBoxReply reply;

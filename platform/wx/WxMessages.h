@@ -9,6 +9,7 @@ namespace corvia::platform {
 class WxMessages final : public MessageFrontEnd {
 public:
   MessageBoxReply ShowBox(const MessageBoxRequest& request) override;
+  bool AskText(const std::string& title, const std::string& prompt, std::string& text) override;
 };
 
 }  // namespace corvia::platform
