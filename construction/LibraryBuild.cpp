@@ -21,9 +21,6 @@ namespace detail_LibraryBuild {
 
 // Settling runs of a relaxed model before it is given up.
 constexpr int kSpringAttempts = 10;
-// A relaxed model whose largest remaining force is above this has not found its
-// regular shape: its edges are visibly unequal.
-constexpr double kSpringAcceptedForce = 1e-6;
 
 // The spring model read from the text, with every vertex placed at its stored point.
 std::unique_ptr<SimplePoly> PlaceAtPoints(const SpringPolyDesc& desc, const double (*points)[3]) {
@@ -53,9 +50,9 @@ std::unique_ptr<SimplePoly> BuildSpringModel(const char* faceList, const double 
   if (!faceList || !CreateFromDesc(desc, faceList)) return nullptr;
   if (points && numPoints == desc.mNumVerts) return d::PlaceAtPoints(desc, points);
   const double force = RelaxSpringModel(desc, d::kSpringAttempts);
-  if (force > d::kSpringAcceptedForce) {
-    // A shape that has not settled is no model of the record.
-    ShowError("The spring model did not settle (final force %g).", force);
+  if (force > kSpringConvergedForce) {
+    // A shape that has not settled has unequal edges: it is no model of the record.
+    ShowError("The faces of this model could not be made regular (the springs did not settle: final force %g).", force);
     return nullptr;
   }
   return std::move(desc.mResult);

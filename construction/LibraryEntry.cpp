@@ -228,4 +228,9 @@ std::string GetVertexConfiguration(const LibraryEntry* entry) {
   return entry != nullptr ? entry->GetVertexConfiguration() : std::string();
 }
 
+std::string& LibraryWebSiteBase() {
+  static std::string base;
+  return base;
+}
+
 }  // namespace corvia

@@ -125,4 +125,8 @@ class LibraryEntry {
 std::string GetDualName(const LibraryEntry* entry);
 std::string GetVertexConfiguration(const LibraryEntry* entry);
 
+// The web-site address that a record's web-page name is joined to ("<base>/<page>").
+// Empty by default: then only page names that are full addresses give a link.
+std::string& LibraryWebSiteBase();
+
 }  // namespace corvia

@@ -20,7 +20,8 @@ std::unique_ptr<SimplePoly> OpenUserLibraryModel(const char* path, bool dual);
 
 // Reads a face-list text into a spring model. With points (as many as the model
 // has vertices) the vertices are placed there; without, the model is relaxed until
-// its faces are regular. Null when it cannot be built.
+// its faces are regular. Null when it cannot be built, or when the relaxed model
+// does not settle (its final force is reported).
 std::unique_ptr<SimplePoly> BuildSpringModel(const char* faceList, const double (*points)[3], int numPoints);
 
 // Shows the Wenninger stellation `number` of the base configuration in the

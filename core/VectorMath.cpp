@@ -137,6 +137,17 @@ void SnapNearZero(double* v, double tol) {
     if (std::fabs(v[k]) <= tol) v[k] = 0.0;
 }
 
+void CanonicalDirection(double* out, const double* n, double tol) {
+  CopyVector(out, n);
+  for (int k = 0; k < 3; ++k) {
+    if (n[k] > tol) return;
+    if (n[k] < -tol) {
+      Negate(out);
+      return;
+    }
+  }
+}
+
 namespace detail_VectorMath {
 
 // a is a multiple of b (either sign, any length); a b of (near) zero length is

@@ -55,6 +55,10 @@ bool NearlyOpposite(const double* a, const double* b, double tol);
 int CompareWithin(const double* a, const double* b, double tol);
 // Sets every component within tol of 0 to exactly 0.
 void SnapNearZero(double* v, double tol);
+// The direction of n (or of -n) whose first component outside tol of 0 is positive, so
+// that the normals of one plane, whichever way they face, compare equal; a (near)
+// zero n is copied unchanged.
+void CanonicalDirection(double* out, const double* n, double tol);
 // Same or opposite direction, any length; a (near) zero b is parallel to all.
 bool AreParallel(const double* a, const double* b, double tol);
 bool AreParallel4(const double* a, const double* b, double tol);

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "construction/LibraryEntry.h"
+#include "construction/PolyTemplate.h"
 #include "core/DrawnPolygon.h"
 #include "core/Globals.h"
 #include "core/Messages.h"
@@ -33,8 +35,6 @@ void ReplaceText(char*& field, const char* text) {
   DeleteString(field);
   field = IsBlank(text) ? nullptr : CopyString(text);
 }
-
-void MissingService(const char* name) { ShowInternalError("%s: Not available in this build", name); }
 
 }  // namespace detail_Poly
 
@@ -197,11 +197,14 @@ void Poly::SetWebLink(const char* text) {
 const char* Poly::GetPartName(bool other) const { return (mShowDual != 0) != other ? mDualName : mName; }
 
 void Poly::GetName(char* buffer, size_t size) const {
-  if (size) buffer[0] = '\0';
+  if (!buffer || size == 0) return;
+  buffer[0] = '\0';
+  // A model built from a vertex configuration is named by its template, which
+  // knows the arrangement it was solved from; otherwise the entry's own text.
   if (mTemplate) {
-    detail_Poly::MissingService("Poly::GetName: PolyTemplate::FormatVertexConfiguration");
+    PolyTemplate::FormatVertexConfiguration(mTemplate, buffer, size, nullptr, false);
   } else if (mLibraryEntry) {
-    detail_Poly::MissingService("Poly::GetName: LibraryEntry::GetVertexConfiguration");
+    std::snprintf(buffer, size, "%s", mLibraryEntry->GetVertexConfiguration().c_str());
   }
 }
 

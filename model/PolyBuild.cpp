@@ -662,6 +662,62 @@ bool TakeBranch(Poly& poly) {
   return poly.MatchStep(latest);
 }
 
+// Whether every vertex sees the others at the same distances, as the vertices of a
+// uniform polyhedron do: its group carries any vertex to any other. A finished
+// model that fails this (a cupola turned against the rest, say) is another
+// polyhedron with the same vertex configuration.
+bool VerticesAlike(const Poly& poly) {
+  std::vector<const PolyElement*> vertices;
+  for (const PolyElement* v = poly.mVertices.mHead; v; v = v->mNext) vertices.push_back(v);
+  std::vector<double> first;
+  std::vector<double> distances;
+  for (size_t i = 0; i < vertices.size(); ++i) {
+    distances.clear();
+    for (size_t j = 0; j < vertices.size(); ++j) {
+      double d[3];
+      Subtract(d, vertices[i]->mDualVert, vertices[j]->mDualVert);
+      distances.push_back(Dot(d, d));
+    }
+    // Plain numbers: an exact order, so std::sort is safe here.
+    std::sort(distances.begin(), distances.end());
+    if (i == 0) {
+      first = distances;
+      continue;
+    }
+    for (size_t k = 0; k < distances.size(); ++k) {
+      if (std::fabs(distances[k] - first[k]) > kHemiTolerance) return false;
+    }
+  }
+  return true;
+}
+
+// How many vertices a solution may have: the library record's count when the
+// template names a record that gives one. A branch that grows past it cannot close
+// into that polyhedron.
+int VertexBound(const Poly& poly) {
+  const PolyTemplate* polyTemplate = poly.mTemplate;
+  if (polyTemplate && polyTemplate->mEntry && polyTemplate->mEntry->mNumVerts > 0) {
+    return polyTemplate->mEntry->mNumVerts;
+  }
+  return -1;
+}
+
+enum class FailureReason { kNoArrangement, kTooManyVertices, kTooManySteps };
+
+// Says why a build gave up; every failed build ends with a message.
+void ReportFailure(Poly& poly, FailureReason reason) {
+  const char* text = poly.mTemplate ? poly.mTemplate->mText.c_str() : "";
+  if (reason == FailureReason::kTooManyVertices) {
+    ShowError("\"%s\" - The faces don't close up into a polyhedron within %d vertices.", text,
+              kBuildMaxNewVertices);
+  } else if (reason == FailureReason::kTooManySteps) {
+    ShowError("\"%s\" - No arrangement of the faces closed up into a polyhedron within %d steps.", text,
+              kBuildMaxSteps);
+  } else {
+    ShowError("\"%s\" - No arrangement of the faces round the vertices closes up into a polyhedron.", text);
+  }
+}
+
 }  // namespace detail_PolyBuild
 
 bool Poly::Build(PolyTemplate* polyTemplate, uint32_t flags) {
@@ -736,6 +792,7 @@ bool Poly::Prepare(PolyTemplate* polyTemplate, uint32_t flags) {
   }
   if (!detail_PolyBuild::CreateFaces(*this, vertex) || !detail_PolyBuild::CheckRemaining(*this)) {
     mBuildState = kBuildFailed;
+    detail_PolyBuild::ReportFailure(*this, detail_PolyBuild::FailureReason::kNoArrangement);
     return false;
   }
   return true;
@@ -748,12 +805,30 @@ bool Poly::CreateVertices(PolyElement* face) {
 
 bool Poly::RunBuild() {
   const int startCount = mVertices.mCount;
+  const bool wasRunning = mBuildState == kBuildRunning;
+  detail_PolyBuild::FailureReason reason = detail_PolyBuild::FailureReason::kNoArrangement;
   int steps = 0;
+  const int bound = detail_PolyBuild::VertexBound(*this);
   while (mBuildState == kBuildRunning) {
+    if (bound > 0 && mVertices.mCount > bound) {
+      // A branch that has outgrown the polyhedron is a dead end like any other.
+      bool resumed = false;
+      while (!resumed && mBuildState != kBuildFailed && mNumBranches >= 1 && ++steps <= kBuildMaxSteps) {
+        resumed = detail_PolyBuild::TakeBranch(*this);
+      }
+      if (steps > kBuildMaxSteps) reason = detail_PolyBuild::FailureReason::kTooManySteps;
+      if (!resumed) mBuildState = kBuildFailed;
+      continue;
+    }
     BuildStep();
     if (mVertices.mCount - startCount > kBuildMaxNewVertices || ++steps > kBuildMaxSteps) {
+      reason = steps > kBuildMaxSteps ? detail_PolyBuild::FailureReason::kTooManySteps
+                                      : detail_PolyBuild::FailureReason::kTooManyVertices;
       mBuildState = kBuildFailed;
     }
+  }
+  if (mBuildState == kBuildFailed && wasRunning) {
+    detail_PolyBuild::ReportFailure(*this, reason);
   }
   if (mBuildState == kBuildFailed) return false;
   if (mPolyFlags & detail_PolyBuild::kPolyFlagsCategoryMarked) {
@@ -789,6 +864,8 @@ bool Poly::BuildStep() {
 
 bool Poly::MatchStep(Vertex* vertex) {
   if (!vertex) {
+    // While choices remain, a solution that is not uniform is one more dead end.
+    if (mNumBranches >= 1 && !detail_PolyBuild::VerticesAlike(*this)) return false;
     mBuildState = mNumBranches < 1 ? kBuildFinished : kBuildFinishedWithChoices;
     if (mTemplate) mNumEdges = mTemplate->mValence * mVertices.mCount / 2;
     detail_PolyBuild::SaveLinks(*this);

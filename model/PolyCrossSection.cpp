@@ -7,6 +7,7 @@
 #include "model/CrossSection.h"
 #include "model/ElementList.h"
 #include "model/Globals.h"
+#include "model/ModelBusy.h"
 #include "model/Poly.h"
 #include "model/PolyBuild.h"
 #include "model/PolyElement.h"
@@ -32,14 +33,6 @@ std::vector<double> ShownVertexPoints(Poly& poly) {
   for (PolyElement* v = vertices->mHead; v; v = v->mNext) points.insert(points.end(), v->mDualVert, v->mDualVert + 3);
   return points;
 }
-
-class WaitCursor {
- public:
-  WaitCursor() { platform::Services().views->SetWaitCursor(true); }
-  ~WaitCursor() { platform::Services().views->SetWaitCursor(false); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 }  // namespace detail_PolyCrossSection
 
@@ -71,9 +64,10 @@ bool Poly::BuildCrossSection() {
   namespace d = detail_PolyCrossSection;
   if (mPolyFlags & kPolyFlagCrossSectionValid) return true;
   if (mBuildState == kBuildRunning || mBuildState == kBuildFailed) return false;
-  if (d::gBuilding || StellationBusy) return false;
+  // Re-entered, or the model is being made or stellated: nothing to slice yet.
+  if (d::gBuilding || StellationBusy || g_ModelBusy) return false;
   d::gBuilding = true;
-  d::WaitCursor wait;
+  platform::WaitCursorScope wait;
   if (!mCrossSection) mCrossSection.reset(new CrossSection);
 
   ElementList* faces = nullptr;

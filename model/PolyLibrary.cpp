@@ -12,8 +12,6 @@ namespace corvia {
 
 namespace detail_PolyLibrary {
 
-// The site that holds the encyclopaedia pages the records name.
-constexpr const char* kLibraryWebSite = "https://www.corviasoft.com/encyclopedia";
 // A parametric record's names stand for every n: "N-gonal Prism".
 constexpr const char* kParametricNamePrefix = "N-";
 constexpr const char* kPlaceholder = "<N>";
@@ -66,10 +64,13 @@ void Poly::SetLibraryEntry(LibraryEntry* entry) {
   SetName(name.c_str());
   SetDualName(dualName.c_str());
   SetName3(entry->mDescription);
+  // A page name that is a full address stands as it is; any other needs the web
+  // site's base address, and without one there is no link.
   if (!d::IsBlankText(entry->mWebPage)) {
     std::string link = entry->mWebPage;
-    if (!d::StartsWith(link, "http")) link = std::string(d::kLibraryWebSite) + "/" + link;
-    SetWebLink(link.c_str());
+    const std::string& base = LibraryWebSiteBase();
+    if (!d::StartsWith(link, "http")) link = base.empty() ? std::string() : base + "/" + link;
+    if (!link.empty()) SetWebLink(link.c_str());
   }
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "construction/RainbowColor.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
 #include "core/VectorMath.h"
@@ -18,7 +19,6 @@
 #include "nets/Model3D.h"
 #include "platform/Services.h"
 #include "stellation/FaceTypeBlock.h"
-#include "symmetry/ConvexHull.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia {
@@ -26,15 +26,6 @@ namespace corvia {
 namespace detail_Subdivision {
 
 constexpr double kZeroLength = 1e-7;
-
-// Shows the wait cursor for its lifetime.
-class WaitCursor {
- public:
-  WaitCursor() { platform::Services().views->SetWaitCursor(true); }
-  ~WaitCursor() { platform::Services().views->SetWaitCursor(false); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 void ToUnitLength(double* p) {
   const double length = std::sqrt(Dot(p, p));
@@ -174,7 +165,7 @@ std::unique_ptr<SimplePoly> Poly::Subdivide(uint32_t flags, int n) {
   const int64_t facesPlanned = regions * n2;
   const int64_t vertsPlanned = vertices->mCount + edgePoints / 2;
 
-  detail_Subdivision::WaitCursor wait;
+  platform::WaitCursorScope wait;
   auto result = std::make_unique<SimplePoly>(static_cast<int>(vertsPlanned), static_cast<int>(facesPlanned));
   // An open surface has more lattice points than the plan, which counts every edge
   // as shared: let the arrays grow rather than run out.
@@ -187,7 +178,7 @@ std::unique_ptr<SimplePoly> Poly::Subdivide(uint32_t flags, int n) {
   for (const PolyElement* face = faces->mHead; face; face = face->mNext) {
     const int sides = face->mNumSides;
     if (sides < 3) continue;
-    builder.mColour = PackColorRef(face->mColor);
+    builder.mColour = PackRainbowColor(face->mColor);
     builder.mAlpha = face->mOpacity;
     double a[3], b[3], c[3];
     const int numRegions = sides == 3 ? 1 : sides;

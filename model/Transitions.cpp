@@ -11,6 +11,7 @@
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
 #include "model/Globals.h"
+#include "model/ModelBusy.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "nets/Model3D.h"
@@ -168,7 +169,8 @@ bool Poly::IsTransitionFading() const {
 // ---- Construction kit -------------------------------------------------------------------------
 
 bool CanBuildWithKit(Poly* poly, bool dualSide, const char* reason) {
-  if (StellationBusy) return true;
+  // A model half made or half stellated is not judged, nor is a verdict cached for it.
+  if (StellationBusy || g_ModelBusy) return true;
   if (!poly) return false;
   const uint32_t okBit = dualSide ? kKitDualBuildable : kKitBaseBuildable;
   const uint32_t failBit = dualSide ? kKitDualNotBuildable : kKitBaseNotBuildable;
@@ -199,7 +201,7 @@ bool CanBuildWithKit(Poly* poly, bool dualSide, const char* reason) {
 }
 
 bool Poly::CanBuildStellationWithKit(bool dual) {
-  if (StellationBusy) return true;
+  if (StellationBusy || g_ModelBusy) return true;
   FaceTypeBlock* block = dual ? mDualBlock.get() : mBaseBlock.get();
   Model3D* model = block ? block->GetModel3D(false) : nullptr;
   return model && model->CanBuildWithGeomag();

@@ -40,15 +40,6 @@ double AngleFromFirst(const double* first, const double* u) {
   return M_PI - 2.0 * std::asin(std::fmin(1.0, std::sqrt(Dot(d, d)) / 2.0));
 }
 
-// Shows the wait cursor for its lifetime.
-class WaitCursor {
- public:
-  WaitCursor() { platform::Services().views->SetWaitCursor(true); }
-  ~WaitCursor() { platform::Services().views->SetWaitCursor(false); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 }  // namespace detail_Zonohedra
 
 int CompareZoneAngles(const ZoneVector& a, const ZoneVector& b) {
@@ -130,7 +121,7 @@ std::unique_ptr<SimplePoly> CreateZonohedron(Poly* poly, const TolerantPointList
     return nullptr;
   }
 
-  detail_Zonohedra::WaitCursor wait;
+  platform::WaitCursorScope wait;
   ProgressScope progress;
   const int64_t maxFaces = static_cast<int64_t>(n) * (n - 1);
   auto result = std::make_unique<SimplePoly>(static_cast<int>(maxFaces + 2), static_cast<int>(maxFaces));

@@ -36,4 +36,13 @@ void ResetServices();
 // Shortcut for the clock.
 inline double NowSeconds() { return Services().clock->NowSeconds(); }
 
+// Shows the wait cursor for the lifetime of the scope, on every way out.
+class WaitCursorScope {
+ public:
+  WaitCursorScope() { Services().views->SetWaitCursor(true); }
+  ~WaitCursorScope() { Services().views->SetWaitCursor(false); }
+  WaitCursorScope(const WaitCursorScope&) = delete;
+  WaitCursorScope& operator=(const WaitCursorScope&) = delete;
+};
+
 }  // namespace corvia::platform

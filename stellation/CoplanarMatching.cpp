@@ -7,7 +7,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <cstdio>
 #include <vector>
 
 #include "core/MergeSort.h"
@@ -240,6 +239,9 @@ void MatchRingOrder(const PolyElement* reference, const std::vector<PolyElement*
     while (end < count && ring[end]->mType == ring[start]->mType) ++end;
     const PolyElement* first = ring[start];
     const SymAxis* turn = CoplanarTurningAxis(first);
+    // Each ring is measured with the turning axis of its own plane: the axis of one
+    // plane through the centre says nothing about the members of another.
+    const SymAxis* referenceTurn = CoplanarTurningAxis(referenceRing[start]);
     int k = 1;
     for (size_t i = start + 1; i < end; ++i) {
       if (turn || Dot(ring[i]->mZAxis, first->mZAxis) > 0.0) ++k;
@@ -247,7 +249,7 @@ void MatchRingOrder(const PolyElement* reference, const std::vector<PolyElement*
     // Computed in floating point: k may exceed the rotational order.
     const double step = 2.0 * M_PI * k / (rotations > 0 ? rotations : 1);
     for (size_t p = start; p < end; ++p) {
-      const double wanted = IntoStep(MemberAngle(reference, referenceRing[p], CoplanarTurningAxis(referenceRing[start])), step);
+      const double wanted = IntoStep(MemberAngle(reference, referenceRing[p], referenceTurn), step);
       size_t found = end;
       for (size_t q = p; q < end; ++q) {
         if (SameAngle(IntoStep(MemberAngle(face, ring[q], turn), step), wanted, step)) {
@@ -256,13 +258,6 @@ void MatchRingOrder(const PolyElement* reference, const std::vector<PolyElement*
         }
       }
       if (found == end) {
-        if (getenv("H30DBG")) {
-          std::fprintf(stderr, "ref f %d (t %d) rot %d k %d step %.5f ring:", reference->GetIndex(), FaceType::GetIndex(reference->mType), rotations, k, step);
-          for (auto* m : referenceRing) std::fprintf(stderr, " %d(t%d,dot %.3f,ang %.5f)", m->GetIndex(), FaceType::GetIndex(m->mType), Dot(m->mZAxis, reference->mZAxis), MemberAngle(reference, m, CoplanarTurningAxis(referenceRing[start])));
-          std::fprintf(stderr, "\n  face f %d ring:", face->GetIndex());
-          for (auto* m : ring) std::fprintf(stderr, " %d(t%d,dot %.3f,ang %.5f)", m->GetIndex(), FaceType::GetIndex(m->mType), Dot(m->mZAxis, face->mZAxis), MemberAngle(face, m, turn));
-          std::fprintf(stderr, " hemi %d turn %p\n", (int)first->HasFlag(kElementHemi), (const void*)turn);
-        }
         ShowInternalError("Can't match coplanar face order");
         continue;
       }
@@ -410,8 +405,11 @@ void ReorientAxes(FaceType* type, const SymGroup* group) {
       }
     }
     if (numDone >= type->mCount) break;
-    if (!progress) {
-      if (!allowImproper) break;
+    // A fruitless first pass has tried neither the improper operations nor the faces
+    // turned over: the passes that include them must still run. Only a fruitless pass
+    // with improper operations switches them off for the next one.
+    if (!progress && pass >= 1) {
+      if (!improper) break;
       allowImproper = false;
     }
     ++pass;

@@ -20,18 +20,6 @@ constexpr int kNoNode = -1;
 
 bool IsZero(const double* v) { return std::fabs(v[0]) <= kTol && std::fabs(v[1]) <= kTol && std::fabs(v[2]) <= kTol; }
 
-// The normal, negated unless its first component outside the tolerance is positive.
-void CanonicalNormal(double* out, const double* n) {
-  CopyVector(out, n);
-  for (int i = 0; i < 3; ++i) {
-    if (n[i] > kTol) return;
-    if (n[i] < -kTol) {
-      Negate(out);
-      return;
-    }
-  }
-}
-
 // One corner of a face of a group: the vertex at which an edge of the outline
 // starts, linked into the ring of its outline.
 struct OutlineNode {
@@ -592,8 +580,8 @@ int CompareFacePlanes(const SimplePoly& poly, int faceA, int faceB) {
   const SimpleFace& a = poly.FaceAt(faceA);
   const SimpleFace& b = poly.FaceAt(faceB);
   double na[3], nb[3];
-  detail_BlendFaces::CanonicalNormal(na, a.normal);
-  detail_BlendFaces::CanonicalNormal(nb, b.normal);
+  CanonicalDirection(na, a.normal, kTol);
+  CanonicalDirection(nb, b.normal, kTol);
   const int byNormal = CompareWithin(na, nb, kTol);
   if (byNormal != 0) return byNormal;
   const double da = Dot(na, a.VertAt(0).pos);

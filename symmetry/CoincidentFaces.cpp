@@ -18,18 +18,6 @@ const char* const kQuestion = "There are some coincident faces.\n%s";
 const char* const kKeepOneText = "Shall I remove all but one of these?";
 const char* const kInPairsText = "Shall I remove these in pairs?";
 
-// The normal, negated when its first component outside the tolerance is negative.
-void CanonicalNormal(double* out, const double* n) {
-  CopyVector(out, n);
-  for (int i = 0; i < 3; ++i) {
-    if (n[i] > kTol) return;
-    if (n[i] < -kTol) {
-      Negate(out);
-      return;
-    }
-  }
-}
-
 // Faces that can be compared: live, with corners and a plane.
 bool IsComparable(const SimpleFace& f) { return f.Count() >= 3 && f.HasNormal(); }
 
@@ -159,8 +147,8 @@ int CompareCoincidentFaces(const SimplePoly& poly, int faceA, int faceB) {
   const SimpleFace& b = poly.FaceAt(faceB);
   if (a.Count() != b.Count()) return a.Count() < b.Count() ? -1 : 1;
   double na[3], nb[3];
-  detail_CoincidentFaces::CanonicalNormal(na, a.normal);
-  detail_CoincidentFaces::CanonicalNormal(nb, b.normal);
+  CanonicalDirection(na, a.normal, kTol);
+  CanonicalDirection(nb, b.normal, kTol);
   const int byNormal = CompareWithin(na, nb, kTol);
   if (byNormal != 0) return byNormal;
   double ca[3], cb[3];

@@ -18,20 +18,6 @@ constexpr int32_t kHullNone = -1;
 // Vertices with any of these take no part in the hull.
 constexpr uint32_t kHullUnusableFlags = kSimpleDone | kSimpleMark2 | kSimpleTemp | kSimpleInfinite;
 
-// The wait cursor for the length of one hull.
-class HullWaitCursor {
- public:
-  HullWaitCursor() { SetBusy(true); }
-  ~HullWaitCursor() { SetBusy(false); }
-  HullWaitCursor(const HullWaitCursor&) = delete;
-  HullWaitCursor& operator=(const HullWaitCursor&) = delete;
-
- private:
-  static void SetBusy(bool busy) {
-    if (platform::Services().views) platform::Services().views->SetWaitCursor(busy);
-  }
-};
-
 struct HullPlane {
   double n[3];  // unit outward normal
   double d;     // n . p + d is the signed distance of p, negative inside
@@ -521,7 +507,7 @@ namespace corvia {
 
 bool ComputeConvexHull(SimplePoly& poly, int firstFace) {
   if (poly.NumVerts() < 4) return false;
-  detail_ConvexHull::HullWaitCursor waitCursor;
+  platform::WaitCursorScope waitCursor;
   poly.flags |= kSimpleGrowable;
   bool ok = false;
   {
@@ -601,12 +587,6 @@ void LinkCoincidentVerts(SimplePoly& poly) {
     runStart = runEnd;
   }
 }
-
-// The colour wheel's packing is the one packing of the system; these names stay for
-// the callers that still use them.
-uint32_t PackColorRef(const float* rgb) { return PackRainbowColor(rgb); }
-
-void UnpackColorRef(float* rgb, uint32_t color) { UnpackRainbowColor(color, rgb); }
 
 void BlendColor(float* out, const float* a, const float* b, float t) {
   for (int i = 0; i < 3; ++i) {

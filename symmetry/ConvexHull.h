@@ -55,11 +55,6 @@ std::unique_ptr<SimplePoly> CreateConvexHull(SimplePoly& source, unsigned option
 // their coinc rings; vertices alone at their position are not touched.
 void LinkCoincidentVerts(SimplePoly& poly);
 
-// The colour wheel's PackRainbowColor and UnpackRainbowColor under their older names:
-// 0x00BBGGRR, each component times 255 rounded half away from zero and clamped to a
-// byte; each byte / 255.
-uint32_t PackColorRef(const float* rgb);
-void UnpackColorRef(float* rgb, uint32_t color);
 // t < 0 gives a, t > 1 gives b, otherwise a + (b - a) t per component.
 void BlendColor(float* out, const float* a, const float* b, float t);
 

@@ -7,10 +7,14 @@
 // destroyed, so a model that cannot be built leaves the current model as it was.
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <type_traits>
 #include <memory>
 #include <vector>
 
+#include "construction/RainbowColor.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
 #include "core/TimeFormat.h"
@@ -19,6 +23,7 @@
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/Face.h"
+#include "model/FaceImageRef.h"
 #include "model/Globals.h"
 #include "model/ModelBusy.h"
 #include "model/Poly.h"
@@ -40,18 +45,11 @@ constexpr double kTolerance = 1e-7;
 // A face plane nearer the centre than this passes through it: its pole lies at
 // infinity.
 constexpr double kCentralPlaneDistance = 1e-5;
-constexpr float kByteToFloat = 1.0f / 255.0f;
 constexpr const char* kInvalidModel = "The polyhedron you want to create\ndoes not appear to be valid.";
 constexpr const char* kVertNull = "%s\nCreatePoly: vert NULL";
 // The radius of the reciprocation sphere when the model gives no edge distance: the
 // normalised model's own radius.
 constexpr double kDefaultMidRadius = 1.0;
-
-void UnpackColour(uint32_t packed, float* rgb) {
-  rgb[0] = static_cast<float>(packed & 0xFF) * kByteToFloat;
-  rgb[1] = static_cast<float>((packed >> 8) & 0xFF) * kByteToFloat;
-  rgb[2] = static_cast<float>((packed >> 16) & 0xFF) * kByteToFloat;
-}
 
 bool IsZero(const double* v) {
   return std::fabs(v[0]) <= kTolerance && std::fabs(v[1]) <= kTolerance && std::fabs(v[2]) <= kTolerance;
@@ -62,10 +60,11 @@ void CopyAttributes(const SimpleElement& from, PolyElement* to) {
   to->mIdFlags = static_cast<uint32_t>(from.typeId);
   if (from.flags & kSimpleHidden) to->mFlags |= kElementHidden;
   if (from.flags & kSimpleMarked) to->mFlags |= kElementTemplateCategory;
-  UnpackColour(from.color, to->mColor);
-  UnpackColour(from.color2, to->mBackColor);
+  UnpackRainbowColor(from.color, to->mColor);
+  UnpackRainbowColor(from.color2, to->mBackColor);
   to->SetOpacity(from.alpha);
-  if (from.image) ShowInternalError("CreatePoly: CopyFaceImage: Not available in this build");
+  // One copy per source image for the whole model (the copy links were cleared).
+  if (from.image) CopyFaceImage(to, from.image);
   to->SetLabel(from.label.c_str());
 }
 
@@ -141,6 +140,44 @@ void SetFaceFrame(Face* f, const SimpleVert* corner, const SimplePoly& simple, c
   CopyVector(f->mXAxis, x);
   Cross(f->mYAxis, n, f->mXAxis);
   SnapNearZero(f->mYAxis, kTolerance);
+}
+
+// The element of the new model that stands for the plain element at `owner`, null
+// when the owner is no live element of this plain model.
+PolyElement* MapImageOwner(const SimplePoly& simple, const void* owner, const std::vector<Vertex*>& vmap,
+                           const std::vector<Face*>& fmap) {
+  // The plain elements lie in two arrays: the owner is found by its place in one.
+  auto indexIn = [owner](const auto* first, int count) -> int {
+    using Element = std::remove_cv_t<std::remove_pointer_t<decltype(first)>>;
+    if (!owner || count <= 0) return -1;
+    const std::less<const void*> before;
+    if (before(owner, first) || !before(owner, first + count)) return -1;
+    const auto offset = static_cast<const char*>(owner) - reinterpret_cast<const char*>(first);
+    if (offset % static_cast<std::ptrdiff_t>(sizeof(Element)) != 0) return -1;
+    return static_cast<int>(offset / static_cast<std::ptrdiff_t>(sizeof(Element)));
+  };
+  if (simple.NumVerts() > 0) {
+    const int i = indexIn(&simple.VertAt(0), simple.NumVerts());
+    if (i >= 0) return vmap[static_cast<size_t>(i)];
+  }
+  if (simple.NumFaces() > 0) {
+    const int i = indexIn(&simple.FaceAt(0), simple.NumFaces());
+    if (i >= 0) return fmap[static_cast<size_t>(i)];
+  }
+  return nullptr;
+}
+
+// The copied images are owned by the new elements that match the plain owners; an
+// owner outside this plain model (the elements of the model just destroyed) is not
+// kept, so no image points at a deleted element.
+void MapImageOwners(const SimplePoly& simple, const std::vector<Vertex*>& vmap, const std::vector<Face*>& fmap) {
+  auto mapOwner = [&](const SimpleElement& element) {
+    FaceImage* source = element.image;
+    if (!source || !source->mCopy || (source->mFlags & kFaceImageOwnerFacelet)) return;
+    source->mCopy->mOwner = MapImageOwner(simple, source->mOwner, vmap, fmap);
+  };
+  for (int i = 0; i < simple.NumVerts(); ++i) mapOwner(simple.VertAt(i));
+  for (int i = 0; i < simple.NumFaces(); ++i) mapOwner(simple.FaceAt(i));
 }
 
 Face* CreateFaces(const SimplePoly& simple, Poly* poly, double r2, const std::vector<Vertex*>& vmap,
@@ -223,7 +260,7 @@ void CopyEdgeAttributes(const SimplePoly& simple, Poly* poly, const std::vector<
     if (!e) continue;
     e->mEdgeFlags = (e->mEdgeFlags & ~kEdgeHidden) | (se.flags & kEdgeHidden);
     float rgb[3];
-    UnpackColour(se.color, rgb);
+    UnpackRainbowColor(se.color, rgb);
     e->SetColour(rgb);
     e->SetLabel(se.label.c_str());
   }
@@ -301,11 +338,13 @@ bool SimplePoly::CreatePoly(Poly* poly, bool keepColors, bool keepDualColors) {
 
   d::ReportStage("Create vertices");
   busy.Set();
+  ClearFaceImageCopies();
   std::vector<Vertex*> vertexMap;
   d::CreateVertices(*this, poly, r2, vertexMap);
   d::ReportStage("Create faces");
   std::vector<Face*> faceMap;
   Face* current = d::CreateFaces(*this, poly, r2, vertexMap, faceMap);
+  d::MapImageOwners(*this, vertexMap, faceMap);
   d::ReportStage("Find coplanar faces");
   d::ReportStage("Find face types");
 

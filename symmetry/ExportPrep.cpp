@@ -8,6 +8,7 @@
 
 #include "construction/LibraryEntry.h"
 #include "construction/ModelLookup.h"
+#include "construction/RainbowColor.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
 #include "core/VectorMath.h"
@@ -15,7 +16,6 @@
 #include "model/ElementFlags.h"
 #include "platform/Services.h"
 #include "symmetry/ColorList.h"
-#include "symmetry/ConvexHull.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia::detail_ExportPrep {
@@ -31,15 +31,6 @@ constexpr uint32_t kGeodesicCategoryFlags = kSimplePolyFlag800 | kSimplePolyFlag
 constexpr double kOriginTolerance = 1e-7;
 // The text that names the icosahedron in the library.
 constexpr const char* kIcosahedronText = "i";
-
-// The wait cursor for the length of one operation.
-class WaitCursor {
- public:
-  WaitCursor() { platform::Services().views->SetWaitCursor(true); }
-  ~WaitCursor() { platform::Services().views->SetWaitCursor(false); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // Collects edges once each (as AddEdgeToList does) without searching the list.
 class EdgeCollector {
@@ -217,7 +208,7 @@ void AssignColorIndices(const SimplePoly& poly, ColorList& colors) {
     const SimpleFace& f = poly.FaceAt(i);
     if (f.flags & detail_ExportPrep::kNotExported) continue;
     float rgb[3];
-    UnpackColorRef(rgb, f.color);
+    UnpackRainbowColor(f.color, rgb);
     colors.FindOrAdd(rgb);
   }
 }
@@ -234,7 +225,7 @@ EdgeListNode* CollectExportEdges(const SimplePoly& poly) {
       edges.Add(e.endA, e.endB, e.color);
     }
   } else {
-    const uint32_t color = PackColorRef(GetDefaultEdgeColour());
+    const uint32_t color = PackRainbowColor(GetDefaultEdgeColour());
     for (int fi = 0; fi < poly.NumFaces(); ++fi) {
       const SimpleFace& f = poly.FaceAt(fi);
       if (f.flags & kNotExported) continue;
@@ -306,7 +297,7 @@ std::unique_ptr<SimplePoly> Subdivide(const SimplePoly& poly, uint32_t options, 
     return nullptr;
   }
   const bool geodesic = (options & kSubdivideGeodesic) != 0;
-  WaitCursor wait;
+  platform::WaitCursorScope wait;
   const long long n2 = static_cast<long long>(n) * n;
   long long triangles = 0;
   for (int fi = 0; fi < poly.NumFaces() && triangles <= kMaxSubdividedFaces / n2; ++fi) {

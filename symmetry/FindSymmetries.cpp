@@ -25,15 +25,6 @@ constexpr double kUnitHigh = 1.0000001;
 constexpr unsigned kHullOptions = kHullMarkSourceFaces;
 constexpr int kMinOrbitWidth = 3;
 
-// Shows the wait cursor for as long as the analysis runs.
-class WaitCursorScope {
- public:
-  WaitCursorScope() { platform::Services().views->SetWaitCursor(true); }
-  ~WaitCursorScope() { platform::Services().views->SetWaitCursor(false); }
-  WaitCursorScope(const WaitCursorScope&) = delete;
-  WaitCursorScope& operator=(const WaitCursorScope&) = delete;
-};
-
 // The line from the origin through s is perpendicular to the plane of normal n
 // (s a multiple of n). Passed when n has no usable component.
 bool CentredOnNormal(const double* n, const double* s) {
@@ -185,7 +176,7 @@ bool FixHemiFaces(SimplePoly& poly) {
 std::unique_ptr<SymGroup> FindSymmetries(SimplePoly& poly, bool& hasReflection) {
   namespace d = detail_FindSymmetries;
   hasReflection = false;
-  d::WaitCursorScope wait;
+  platform::WaitCursorScope wait;
 
   // 1. Topology.
   if (!(poly.flags & kSimpleSortedFaceLists)) {

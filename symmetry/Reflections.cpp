@@ -103,16 +103,6 @@ bool HasNeighbourAt(const SimplePoly& poly, const SimpleFace& g, int32_t y, cons
   return false;
 }
 
-bool HasEdge(const SimpleFace& g, int32_t a, int32_t b) {
-  const int n = g.Count();
-  for (int k = 0; k < n; ++k) {
-    if (g.items[static_cast<size_t>(k)] != a) continue;
-    if (g.items[static_cast<size_t>(WrapIndex(k, 1, n))] == b) return true;
-    if (g.items[static_cast<size_t>(WrapIndex(k, -1, n))] == b) return true;
-  }
-  return false;
-}
-
 // The vertex at the other end of the edge between faces j and j+1 round v (the
 // face-vertex exchange of the adjacent-face search); -1 when there is none.
 int32_t AdjacentVert(const SimplePoly& hull, int32_t v, int j) {
@@ -125,7 +115,7 @@ int32_t AdjacentVert(const SimplePoly& hull, int32_t v, int j) {
   for (int occ = f.FindItem(v, -1); occ >= 0; occ = f.FindItem(v, occ)) {
     for (int step : {1, -1}) {
       const int32_t x = f.items[static_cast<size_t>(WrapIndex(occ, step, m))];
-      if (x >= 0 && x != v && HasEdge(g, v, x)) return x;
+      if (x >= 0 && x != v && g.HasEdge(v, x)) return x;
     }
   }
   return -1;

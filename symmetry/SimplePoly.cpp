@@ -403,20 +403,15 @@ void SimpleFace::InsertVertAt(int i, const SimpleVert* v) {
   items.insert(items.begin() + i, v ? v->GetIndex() : kNoIndex);
 }
 
-namespace detail_SimplePoly {
-
-// Whether b is next to a (before or after some occurrence of a) in the face's cycle.
-bool HasEdge(const SimpleFace& g, int32_t a, int32_t b) {
-  const int n = g.Count();
+bool SimpleFace::HasEdge(int32_t a, int32_t b) const {
+  const int n = Count();
   for (int k = 0; k < n; ++k) {
-    if (g.items[static_cast<size_t>(k)] != a) continue;
-    if (g.items[static_cast<size_t>(WrapIndex(k, 1, n))] == b) return true;
-    if (g.items[static_cast<size_t>(WrapIndex(k, -1, n))] == b) return true;
+    if (items[static_cast<size_t>(k)] != a) continue;
+    if (items[static_cast<size_t>(WrapIndex(k, 1, n))] == b) return true;
+    if (items[static_cast<size_t>(WrapIndex(k, -1, n))] == b) return true;
   }
   return false;
 }
-
-}  // namespace detail_SimplePoly
 
 SimpleFace* SimpleFace::GetAdjacentFace(int edgeIndex) const {
   const int n = Count();
@@ -434,7 +429,7 @@ SimpleFace* SimpleFace::GetAdjacentFace(int edgeIndex) const {
       const int k = WrapIndex(j, step, m);
       if (k == j) continue;
       SimpleFace& g = owner->FaceAt(va.items[static_cast<size_t>(k)]);
-      if (detail_SimplePoly::HasEdge(g, a, b)) return &g;
+      if (g.HasEdge(a, b)) return &g;
     }
   }
   return nullptr;

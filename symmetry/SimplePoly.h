@@ -208,6 +208,9 @@ struct SimpleFace : SimpleElement {
   // The face across the edge from corner edgeIndex to the next; null when none.
   // Needs sorted vertex-face lists.
   SimpleFace* GetAdjacentFace(int edgeIndex) const;
+  // Whether vertex b is next to vertex a (before or after some occurrence of a) in
+  // the cycle, so that the face has an edge from a to b.
+  bool HasEdge(int32_t a, int32_t b) const;
   bool AllVertsHidden() const;
   // Copies normal and attributes (the corners are the caller's).
   void CopyFrom(const SimpleFace& f);

@@ -474,6 +474,17 @@ std::unique_ptr<SymGroup> SymGroup::CreateSubgroup(const SymSubgroupSpec& spec) 
 // coincide with as lines but not necessarily in number, sense or order.
 void SymGroup::ReseatSubgroup(const SymGroup& parent, const SymSubgroupSpec& spec) {
   using namespace detail_SymSubgroups;
+  // The two ends of the parent's 2-fold axis j (of type 2) become axis k of types 1
+  // and 2; with `flipped` type 1 takes the far end.
+  auto copyTwoFoldEnds = [&](int k, int j, bool flipped) {
+    if (flipped) {
+      CopySubgroupAxisNegated(1, k, parent, 2, j);
+      CopySubgroupAxis(2, k, parent, 2, j);
+    } else {
+      CopySubgroupAxis(1, k, parent, 2, j);
+      CopySubgroupAxisNegated(2, k, parent, 2, j);
+    }
+  };
   const int n = FirstFold(parent);
   const int f = spec.fold;
   const int q = f == 0 ? 0 : n / f;
@@ -565,15 +576,7 @@ void SymGroup::ReseatSubgroup(const SymGroup& parent, const SymSubgroupSpec& spe
         // alternates round it; type 2 holds their other ends.
         const int axes[5] = {2, 5, 6, 13, 14};
         const bool negated[5] = {false, false, true, true, false};
-        for (int k = 0; k < 5; ++k) {
-          if (negated[k]) {
-            CopySubgroupAxisNegated(1, k, parent, 2, axes[k]);
-            CopySubgroupAxis(2, k, parent, 2, axes[k]);
-          } else {
-            CopySubgroupAxis(1, k, parent, 2, axes[k]);
-            CopySubgroupAxisNegated(2, k, parent, 2, axes[k]);
-          }
-        }
+        for (int k = 0; k < 5; ++k) copyTwoFoldEnds(k, axes[k], negated[k]);
       }
       if (r == kReflectionVertical) {
         const int planes[5] = {2, 5, 6, 13, 14};
@@ -594,15 +597,7 @@ void SymGroup::ReseatSubgroup(const SymGroup& parent, const SymSubgroupSpec& spe
         const bool octahedral = pt == kSymGroupOctahedral;
         const int axes[3] = {octahedral ? 1 : 6, octahedral ? 3 : 9, octahedral ? 5 : 12};
         const bool negated[3] = {false, true, !octahedral};
-        for (int k = 0; k < 3; ++k) {
-          if (negated[k]) {
-            CopySubgroupAxisNegated(1, k, parent, 2, axes[k]);
-            CopySubgroupAxis(2, k, parent, 2, axes[k]);
-          } else {
-            CopySubgroupAxis(1, k, parent, 2, axes[k]);
-            CopySubgroupAxisNegated(2, k, parent, 2, axes[k]);
-          }
-        }
+        for (int k = 0; k < 3; ++k) copyTwoFoldEnds(k, axes[k], negated[k]);
       }
       if (r == kReflectionVertical) {
         const int icosahedral[3] = {6, 9, 12};
@@ -623,16 +618,7 @@ void SymGroup::ReseatSubgroup(const SymGroup& parent, const SymSubgroupSpec& spe
       CopySubgroupAxis(2, k, parent, 2, k * q + h);
     }
   } else {
-    for (int k = 0; k < f; ++k) {
-      int j = k * h;
-      if (k % 2 == 0) {
-        CopySubgroupAxis(1, k, parent, 2, j);
-        CopySubgroupAxisNegated(2, k, parent, 2, j);
-      } else {
-        CopySubgroupAxisNegated(1, k, parent, 2, j);
-        CopySubgroupAxis(2, k, parent, 2, j);
-      }
-    }
+    for (int k = 0; k < f; ++k) copyTwoFoldEnds(k, k * h, k % 2 != 0);
   }
   if (r == kReflectionHorizontal || r == kReflectionVertical) {
     int offset = r == kReflectionHorizontal ? n / 2 + 1 : n / 2 + h + 1;

@@ -4,6 +4,8 @@
 #include <map>
 
 #include "construction/Library.h"
+#include "construction/LibraryHooks.h"
+#include "construction/SpringRelax.h"
 #include "construction/ModelLookup.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/support/TestSupport.h"
@@ -167,6 +169,31 @@ TEST_F(LibraryTest, RecordsWithoutDataAreRefusedPlainly) {
   EXPECT_EQ(gLibraryTable[0].CreateSpringPoly(&text), nullptr);
   EXPECT_EQ(text, "unchanged");
   EXPECT_TRUE(messages.Boxes().empty());
+}
+
+// Every family record with its stored base relaxes to a settled model; a face list
+// that no regular faces can close (seven triangles round a heptagon) is refused with
+// its final force.
+TEST_F(LibraryTest, SpringModelsMustSettle) {
+  auto& messages = testing::Platform().messages;
+  int families = 0;
+  for (int i = 0; i < kNumLibraryEntries; ++i) {
+    LibraryEntry& entry = gLibraryTable[i];
+    if (!entry.IsSpringBuilt() || (entry.mFlags & kLibraryFamilyMask) == 0) continue;
+    ++families;
+    EXPECT_NE(entry.CreateSpringPoly(nullptr), nullptr) << i;
+  }
+  EXPECT_GT(families, 0);
+  EXPECT_TRUE(messages.Boxes().empty());
+
+  const char* heptagonalPyramid =
+      "L1 L7 (1 2 3 4 5 6 7) (0 2 1) (0 3 2) (0 4 3) (0 5 4) (0 6 5) (0 7 6) (0 1 7)";
+  EXPECT_EQ(BuildSpringModel(heptagonalPyramid, nullptr, 0), nullptr);
+  ASSERT_EQ(messages.Boxes().size(), 1u);
+  EXPECT_EQ(messages.Boxes()[0].title, "Error");
+  EXPECT_EQ(messages.Boxes()[0].text.rfind("The faces of this model could not be made regular", 0), 0u)
+      << messages.Boxes()[0].text;
+  EXPECT_EQ(GetFirstSpringVert(), nullptr);
 }
 
 TEST_F(LibraryTest, FileNamesAndRoots) {

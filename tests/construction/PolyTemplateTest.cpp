@@ -300,3 +300,27 @@ TEST(PolyTemplateTest, KeepsItsOwnCopyOfTheText) {
   t.Clear();
   EXPECT_TRUE(t.mText.empty());
 }
+
+// The retrograde partner of the ring's second polygon enters the auxiliary ring read
+// forwards: these rings share their vertices with 8/3.3.8/3.4, 10/3.3.10/3.5 and
+// 10/3.5/2.10/3.3, and so solve at their heights.
+TEST(PolyTemplateTest, AmbiguousHeightsWithRetrogradePartnersSolve) {
+  const char* pairs[][2] = {{"8/3.4.8/5.4/3", "8/3.3.8/3.4"},
+                            {"10/3.6.10/7.6/5", "10/3.3.10/3.5"},
+                            {"10/3.4.10/7.4/3", "10/3.5/2.10/3.3"}};
+  for (const auto& pair : pairs) {
+    SCOPED_TRACE(pair[0]);
+    corvia::PolyTemplate ambiguous;
+    corvia::PolyTemplate plain;
+    corvia::testing::Platform().messages.Clear();
+    ASSERT_TRUE(ambiguous.Parse(pair[0], true));
+    ASSERT_TRUE(plain.Parse(pair[1], true));
+    EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+    EXPECT_NEAR(ambiguous.mVertHeight, plain.mVertHeight, 1e-12);
+    EXPECT_NEAR(ambiguous.mEdgeLength, plain.mEdgeLength, 1e-12);
+  }
+  // The great rhombihexahedron: edge over circumradius 2 / sqrt(5 - 2 sqrt(2)).
+  corvia::PolyTemplate t;
+  ASSERT_TRUE(t.Parse("8/3.4.8/5.4/3", true));
+  EXPECT_NEAR(t.mEdgeLength, 2.0 / std::sqrt(5.0 - 2.0 * std::sqrt(2.0)), 1e-9);
+}

@@ -14,6 +14,7 @@
 #include "model/Vertex.h"
 #include "stellation/FaceType.h"
 #include "stellation/FaceTypeBlock.h"
+#include "symmetry/SymGroup.h"
 #include "tests/support/TestSupport.h"
 
 namespace test_PolyBuild {
@@ -241,4 +242,54 @@ TEST(PolyBuild, BuildRecordsGoWithTheirModel) {
   // Clearing the model frees its record with its elements.
   slot->Clear(false);
   EXPECT_EQ(slot->mBuildRecord, nullptr);
+}
+
+// Snubs with six faces at a vertex take many choices, some of which grow for ever
+// without closing: a branch that outgrows the record's vertex count backs up. A
+// retrograde first face winds like its fellows, so the group is found whole. A
+// finished model whose vertices are not all alike is passed over while choices
+// remain (the cupola of the great rhombicuboctahedron turned against the rest).
+TEST(PolyBuild, HardUniformPolyhedraCloseWithTheirGroups) {
+  struct Case {
+    const char* text;
+    int vertices, faces, groupType;
+  };
+  const Case cases[] = {{"5/2.3.3.3.3.3", 60, 112, corvia::kSymGroupIcosahedral},
+                        {"3.3.3.3.3.5/2", 60, 112, corvia::kSymGroupIcosahedral},
+                        {"(5/3.3.3.3.3.3)/2", 60, 112, corvia::kSymGroupIcosahedral},
+                        {"5/3.3.3.3.5.3", 60, 104, corvia::kSymGroupIcosahedral},
+                        {"5/3.3.3.3.3", 60, 92, corvia::kSymGroupIcosahedral},
+                        {"4.3/2.4.4", 24, 26, corvia::kSymGroupOctahedral},
+                        {"8/3.4.8/5.4/3", 24, 18, corvia::kSymGroupOctahedral}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    corvia::testing::Platform().messages.Clear();
+    corvia::PolyTemplate polyTemplate;
+    corvia::Poly poly;
+    ASSERT_TRUE(polyTemplate.Parse(c.text, true));
+    ASSERT_TRUE(poly.Build(&polyTemplate, 0));
+    EXPECT_EQ(poly.mVertices.mCount, c.vertices);
+    EXPECT_EQ(poly.mFaces.mCount, c.faces);
+    ASSERT_NE(poly.mSymGroup, nullptr);
+    EXPECT_EQ(poly.mSymGroup->type, c.groupType);
+    test_PolyBuild::ExpectComplete(poly, polyTemplate.mValence);
+    EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+  }
+}
+
+// A build that gives up always says why.
+TEST(PolyBuild, FailedBuildsSayWhy) {
+  corvia::testing::Platform().messages.Clear();
+  corvia::PolyTemplate polyTemplate;
+  corvia::Poly poly;
+  // Its sixty vertices fall on twenty points: no ring of faces closes.
+  ASSERT_TRUE(polyTemplate.Parse("4.5/2.4.3", true));
+  EXPECT_FALSE(poly.Build(&polyTemplate, 0));
+  EXPECT_EQ(poly.mBuildState, corvia::kBuildFailed);
+  const auto& boxes = corvia::testing::Platform().messages.Boxes();
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes.back().title, "Error");
+  EXPECT_EQ(boxes.back().text,
+            "\"4.5/2.4.3\" - No arrangement of the faces round the vertices closes up into a polyhedron.");
+  corvia::testing::Platform().messages.Clear();
 }

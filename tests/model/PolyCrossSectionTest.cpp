@@ -8,6 +8,7 @@
 #include "model/ColorSchemes.h"
 #include "model/CrossSection.h"
 #include "model/Globals.h"
+#include "model/ModelBusy.h"
 #include "model/PolyBuild.h"
 #include "stellation/StellationState.h"
 #include "symmetry/SymGroup.h"
@@ -112,6 +113,12 @@ TEST_F(PolyCrossSection, NoSectionWhileBusyOrFailed) {
   EXPECT_FALSE(poly.BuildCrossSection());
   EXPECT_FALSE(poly.mPolyFlags & kPolyFlagCrossSectionValid);
   StellationBusy = false;
+  {
+    ModelBusyScope busy;
+    busy.Set();
+    EXPECT_FALSE(poly.BuildCrossSection());
+    EXPECT_FALSE(poly.mPolyFlags & kPolyFlagCrossSectionValid);
+  }
   EXPECT_TRUE(poly.BuildCrossSection());
 }
 

@@ -4,6 +4,9 @@
 #include <cstring>
 #include <string>
 
+#include "construction/Library.h"
+#include "construction/LibraryEntry.h"
+#include "construction/PolyTemplate.h"
 #include "core/Units.h"
 #include "model/Globals.h"
 #include "model/ModelRecord.h"
@@ -376,6 +379,77 @@ TEST(PolyModel, ServicesOfLaterSubsystemsFailLoudly) {
   cube.TranslateBy(by);
   EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 1);
   EXPECT_EQ(corvia::testing::Platform().undo.mCalls.size(), undoSteps);
+}
+
+}  // namespace
+
+namespace test_PolyName {
+
+// The library record of the given configuration text, or null.
+corvia::LibraryEntry* FindEntry(const char* config) {
+  for (int i = 0; i < corvia::kNumLibraryEntries; ++i)
+    if (std::strcmp(corvia::gLibraryTable[i].mConfig, config) == 0) return &corvia::gLibraryTable[i];
+  return nullptr;
+}
+
+}  // namespace test_PolyName
+
+namespace {
+
+TEST(PolyModel, NameIsTheTemplatesOrTheLibraryEntrysConfiguration) {
+  Poly poly;
+  char buffer[64] = "stale";
+  poly.GetName(buffer, sizeof buffer);
+  EXPECT_STREQ(buffer, "");
+
+  corvia::LibraryEntry* cuboctahedron = test_PolyName::FindEntry("4.3.4.3");
+  ASSERT_NE(cuboctahedron, nullptr);
+  poly.mLibraryEntry = cuboctahedron;
+  poly.GetName(buffer, sizeof buffer);
+  EXPECT_STREQ(buffer, "4.3.4.3");
+
+  // The template wins over the entry, and gives its own arrangement.
+  corvia::PolyTemplate star;
+  ASSERT_TRUE(star.Parse("3.5/2.3.5/2", false));
+  poly.mTemplate = &star;
+  poly.GetName(buffer, sizeof buffer);
+  EXPECT_STREQ(buffer, corvia::PolyTemplate::FormatVertexConfiguration(&star).c_str());
+  EXPECT_NE(std::strchr(buffer, '/'), nullptr);
+
+  // A short buffer is cut and still terminated.
+  char small[4];
+  poly.GetName(small, sizeof small);
+  EXPECT_EQ(std::strlen(small), 3u);
+  poly.mTemplate = nullptr;
+  poly.mLibraryEntry = nullptr;
+  EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 0);
+}
+
+TEST(PolyModel, WebLinkNeedsTheSiteBaseUnlessThePageIsAnAddress) {
+  corvia::LibraryEntry& tetrahedron = corvia::gLibraryTable[0];
+  ASSERT_STREQ(tetrahedron.mWebPage, "Tetrahedron.php");
+  std::string& base = corvia::LibraryWebSiteBase();
+  const std::string savedBase = base;
+  Poly poly;
+  // No base address by default: a bare page name makes no link.
+  base.clear();
+  poly.SetLibraryEntry(&tetrahedron);
+  EXPECT_STREQ(poly.mName, "Tetrahedron");
+  EXPECT_EQ(poly.mWebLink, nullptr);
+
+  base = "https://pages.example.test/solids";
+  poly.SetLibraryEntry(&tetrahedron);
+  EXPECT_STREQ(poly.mWebLink, "https://pages.example.test/solids/Tetrahedron.php");
+
+  // A page name that is already an address stands, with or without a base.
+  const char* savedPage = tetrahedron.mWebPage;
+  tetrahedron.mWebPage = "http://elsewhere.example.test/t.html";
+  base.clear();
+  poly.SetLibraryEntry(&tetrahedron);
+  EXPECT_STREQ(poly.mWebLink, "http://elsewhere.example.test/t.html");
+  tetrahedron.mWebPage = savedPage;
+  base = savedBase;
+  poly.SetLibraryEntry(nullptr);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "model/ModelBusy.h"
 #include "model/Poly.h"
 #include "model/Transitions.h"
 #include "stellation/FaceType.h"
@@ -215,6 +216,22 @@ TEST_F(KitTest, BusyStellationAnswersBuildable) {
   EXPECT_TRUE(corvia::CanBuildWithKit(&box, false));
   EXPECT_TRUE(box.CanBuildStellationWithKit(false));
   EXPECT_EQ(box.mPolyFlags & (corvia::kKitBaseBuildable | corvia::kKitBaseNotBuildable), 0u);
+}
+
+TEST_F(KitTest, ModelBeingMadeAnswersBuildableAndCachesNothing) {
+  corvia::Poly box;
+  BuildBox(box, 1, 1, 2);
+  {
+    corvia::ModelBusyScope busy;
+    busy.Set();
+    EXPECT_TRUE(corvia::CanBuildWithKit(&box, false));
+    EXPECT_TRUE(box.CanBuildStellationWithKit(false));
+    EXPECT_EQ(box.mPolyFlags & (corvia::kKitBaseBuildable | corvia::kKitBaseNotBuildable), 0u);
+  }
+  // Once the model is made the box is judged: its edges differ.
+  EXPECT_FALSE(corvia::g_ModelBusy);
+  EXPECT_FALSE(corvia::CanBuildWithKit(&box, false));
+  EXPECT_TRUE(box.mPolyFlags & corvia::kKitBaseNotBuildable);
 }
 
 }  // namespace test_Transitions

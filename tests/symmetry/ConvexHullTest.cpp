@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "construction/RainbowColor.h"
 #include "core/VectorMath.h"
 #include "symmetry/ConvexHull.h"
 #include "symmetry/SimplePoly.h"
@@ -299,12 +300,12 @@ TEST(ConvexHull, LinkCoincidentVertsRingsSharedPositions) {
 
 TEST(ConvexHull, ColourHelpers) {
   const float c[3] = {1.0f, 0.5f, 0.0f};
-  EXPECT_EQ(corvia::PackColorRef(c), 0x0080FFu);  // 127.5 rounds up
+  EXPECT_EQ(corvia::PackRainbowColor(c), 0x0080FFu);  // 127.5 rounds up
   // Out of range components clamp to a byte instead of wrapping into the next one.
   const float wild[3] = {-1.0f, 2.0f, -0.001f};
-  EXPECT_EQ(corvia::PackColorRef(wild), 0x00FF00u);
+  EXPECT_EQ(corvia::PackRainbowColor(wild), 0x00FF00u);
   float back[3];
-  corvia::UnpackColorRef(back, 0x0080FFu);
+  corvia::UnpackRainbowColor(0x0080FFu, back);
   EXPECT_EQ(back[0], 1.0f);
   EXPECT_NEAR(back[1], 128.0f / 255.0f, 1e-7f);
   EXPECT_EQ(back[2], 0.0f);

@@ -8,6 +8,7 @@
 
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
+#include "model/FaceImageRef.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
@@ -28,47 +29,19 @@ using corvia::symtest::AddCyclicSigns;
 using corvia::symtest::AddRing;
 using corvia::symtest::AddSigns;
 using corvia::symtest::BruteHullFaces;
+using corvia::symtest::Cube;
 using corvia::symtest::FaceList;
 using corvia::symtest::MakeHullModel;
 using corvia::symtest::MakeModel;
 using corvia::symtest::Point;
+using corvia::symtest::SnubCubeOfHand;
+using corvia::symtest::SquareAntiprism;
 
 constexpr const char* kInvalid = "The polyhedron you want to create\ndoes not appear to be valid.";
-
-std::vector<Point> Cube() {
-  std::vector<Point> p;
-  AddSigns(p, {1, 1, 1});
-  return p;
-}
 
 std::vector<Point> Cuboctahedron() {
   std::vector<Point> p;
   AddCyclicSigns(p, {1, 1, 0});
-  return p;
-}
-
-std::vector<Point> SnubCube() {
-  const double t = 1.83928675521416113;  // the tribonacci constant
-  const double base[3] = {1, 1 / t, t};
-  const int perms[6][3] = {{0, 1, 2}, {1, 2, 0}, {2, 0, 1}, {1, 0, 2}, {0, 2, 1}, {2, 1, 0}};
-  std::vector<Point> p;
-  for (int k = 0; k < 6; ++k) {
-    const bool even = k < 3;
-    for (int s = 0; s < 8; ++s) {
-      const int plus = 3 - __builtin_popcount(static_cast<unsigned>(s));
-      if ((plus % 2 == 1) != even) continue;
-      Point q;
-      for (int j = 0; j < 3; ++j) q[static_cast<size_t>(j)] = ((s >> j) & 1 ? -1 : 1) * base[perms[k][j]];
-      p.push_back(q);
-    }
-  }
-  return p;
-}
-
-std::vector<Point> SquareAntiprism() {
-  std::vector<Point> p;
-  AddRing(p, 4, 0.6, 1, 0);
-  AddRing(p, 4, -0.6, 1, M_PI / 4);
   return p;
 }
 
@@ -186,7 +159,7 @@ TEST(CreatePolyTest, FaceTypesOfArchimedeanAndPrismaticModels) {
 }
 
 TEST(CreatePolyTest, SnubCubeIsChiralWithTwoOrbitsOfTriangles) {
-  auto model = MakeHullModel(SnubCube());
+  auto model = MakeHullModel(SnubCubeOfHand(true));
   Poly poly;
   ASSERT_TRUE(Build(poly, *model));
   EXPECT_STREQ(SymGroup::GetSchoenflies(poly.mSymGroup), "O");
@@ -251,7 +224,7 @@ Snapshot Take(const Poly& poly) {
 }
 
 TEST(CreatePolyTest, SameModelGivesTheSameSetUpEveryTime) {
-  for (auto points : {SnubCube(), Cuboctahedron(), SquareAntiprism()}) {
+  for (auto points : {SnubCubeOfHand(true), Cuboctahedron(), SquareAntiprism()}) {
     auto first = MakeHullModel(points);
     auto second = MakeHullModel(points);
     Poly a, b;
@@ -410,6 +383,52 @@ TEST(CreatePolyTest, EdgeAttributesFollowTheirEdgesAndBadRecordsAreSkipped) {
     EXPECT_FLOAT_EQ(e.mColor[1], 0.0f);
   }
   EXPECT_EQ(labelled, 1);
+}
+
+int CountImages() {
+  int n = 0;
+  for (corvia::ListNode* node = corvia::GetFaceImageList(); node; node = node->mNext) ++n;
+  return n;
+}
+
+TEST(CreatePolyTest, ImagesAreCopiedOncePerModelAndOwnedByTheNewElements) {
+  const int before = CountImages();
+  {
+    auto model = MakeHullModel(Cube());
+    ASSERT_EQ(model->NumFaces(), 6);
+    auto* shared = new corvia::FaceImage(nullptr, corvia::kImageProjectPlanar, corvia::kImageBoundaryBorder);
+    for (int i = 0; i < 3; ++i) shared->AddUse();
+    shared->mRotation = 0.5;
+    shared->mOwner = static_cast<corvia::SimpleElement*>(&model->FaceAt(3));
+    model->FaceAt(0).image = shared;
+    model->FaceAt(3).image = shared;
+    model->VertAt(5).image = shared;
+    // An owner outside the plain model is not carried into the new one.
+    int elsewhere = 0;
+    auto* stray = new corvia::FaceImage(nullptr, corvia::kImageProjectPlanar, corvia::kImageBoundaryBorder);
+    stray->AddUse();
+    stray->mOwner = &elsewhere;
+    model->FaceAt(1).image = stray;
+
+    Poly poly;
+    ASSERT_TRUE(Build(poly, *model));
+    EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 0);
+    corvia::FaceImage* copy = poly.GetFace(0)->mImage;
+    ASSERT_NE(copy, nullptr);
+    EXPECT_NE(copy, shared);
+    EXPECT_EQ(poly.GetFace(3)->mImage, copy);
+    EXPECT_EQ(poly.GetVertex(5)->mImage, copy);
+    EXPECT_EQ(poly.GetFace(2)->mImage, nullptr);
+    EXPECT_EQ(copy->GetUseCount(), 3);
+    EXPECT_EQ(copy->mRotation, 0.5);
+    EXPECT_EQ(copy->GetOwnerFace(), poly.GetFace(3));
+    corvia::FaceImage* strayCopy = poly.GetFace(1)->mImage;
+    ASSERT_NE(strayCopy, nullptr);
+    EXPECT_EQ(strayCopy->GetOwnerFace(), nullptr);
+    EXPECT_EQ(shared->GetUseCount(), 3);
+    EXPECT_EQ(CountImages(), before + 4);
+  }
+  EXPECT_EQ(CountImages(), before);
 }
 
 }  // namespace test_CreatePoly

@@ -127,6 +127,41 @@ inline void AddRing(std::vector<Point>& out, int n, double y, double r, double a
   }
 }
 
+// The corners (+-1, +-1, +-1) of a cube.
+inline std::vector<Point> Cube() {
+  std::vector<Point> p;
+  AddSigns(p, {1, 1, 1});
+  return p;
+}
+
+// The snub cube on the tribonacci constant; `otherHand` gives its mirror image.
+inline std::vector<Point> SnubCubeOfHand(bool otherHand) {
+  const double t = 1.83928675521416113;  // the tribonacci constant
+  const double base[3] = {1, 1 / t, t};
+  const int perms[6][3] = {{0, 1, 2}, {1, 2, 0}, {2, 0, 1}, {1, 0, 2}, {0, 2, 1}, {2, 1, 0}};
+  std::vector<Point> p;
+  for (int k = 0; k < 6; ++k) {
+    const bool even = k < 3;
+    for (int s = 0; s < 8; ++s) {
+      const int plus = 3 - __builtin_popcount(static_cast<unsigned>(s));
+      if ((plus % 2 == (otherHand ? 1 : 0)) != even) continue;
+      Point q;
+      for (int j = 0; j < 3; ++j) q[static_cast<size_t>(j)] = base[perms[k][j]] * ((s >> j) & 1 ? -1 : 1);
+      p.push_back(q);
+    }
+  }
+  return p;
+}
+
+inline std::vector<Point> SnubCube() { return SnubCubeOfHand(false); }
+
+inline std::vector<Point> SquareAntiprism() {
+  std::vector<Point> p;
+  AddRing(p, 4, 0.6, 1, 0);
+  AddRing(p, 4, -0.6, 1, M_PI / 4);
+  return p;
+}
+
 // The icosahedron subdivided n times along each edge and pushed onto the unit
 // sphere: 20 n^2 triangles with full icosahedral symmetry.
 inline std::unique_ptr<SimplePoly> MakeGeodesicModel(int n) {

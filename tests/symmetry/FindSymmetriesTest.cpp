@@ -23,11 +23,6 @@ namespace {
 constexpr double kTol = 1e-6;
 
 std::vector<Point> Tetrahedron() { return {{1, 1, 1}, {1, -1, -1}, {-1, 1, -1}, {-1, -1, 1}}; }
-std::vector<Point> Cube() {
-  std::vector<Point> p;
-  AddSigns(p, {1, 1, 1});
-  return p;
-}
 std::vector<Point> Octahedron() {
   std::vector<Point> p;
   AddCyclicSigns(p, {1, 0, 0});
@@ -48,33 +43,10 @@ std::vector<Point> Pyritohedron() {
   AddCyclicSigns(p, {0, 1.5, 0.75});
   return p;
 }
-std::vector<Point> SnubCube() {
-  const double t = 1.83928675521416113;  // the tribonacci constant
-  const double base[3] = {1, 1 / t, t};
-  const int perms[6][3] = {{0, 1, 2}, {1, 2, 0}, {2, 0, 1}, {1, 0, 2}, {0, 2, 1}, {2, 1, 0}};
-  std::vector<Point> p;
-  for (int k = 0; k < 6; ++k) {
-    const bool even = k < 3;
-    for (int s = 0; s < 8; ++s) {
-      const int plus = 3 - __builtin_popcount(static_cast<unsigned>(s));
-      if ((plus % 2 == 0) != even) continue;
-      Point q;
-      for (int j = 0; j < 3; ++j) q[static_cast<size_t>(j)] = base[perms[k][j]] * ((s >> j) & 1 ? -1 : 1);
-      p.push_back(q);
-    }
-  }
-  return p;
-}
 std::vector<Point> TwistedPrism() {
   std::vector<Point> p;
   AddRing(p, 3, 0.8, 1, 0);
   AddRing(p, 3, -0.8, 1, 0.35);
-  return p;
-}
-std::vector<Point> SquareAntiprism() {
-  std::vector<Point> p;
-  AddRing(p, 4, 0.6, 1, 0);
-  AddRing(p, 4, -0.6, 1, M_PI / 4);
   return p;
 }
 std::vector<Point> HexagonalPrism() {
