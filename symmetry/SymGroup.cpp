@@ -356,8 +356,53 @@ bool IsReflectionTypeAllowed(int32_t type, int32_t refl) {
   }
 }
 
+void SymGroup::ArrangeDihedralTwoFoldAxes(bool joined) {
+  if (type != kSymGroupDihedral || numAxisTypes < 2) return;
+  const int n = axisTypes[0].fold;
+  if (n < 2 || n % 2 != 0) return;
+  const bool isJoined = numAxisTypes == 2;
+  if (joined == isJoined) return;
+  auto arranged = std::make_unique<SymAxisType[]>(joined ? 2 : 3);
+  arranged[0] = std::move(axisTypes[0]);
+  // Joined axis k lies at angle pi k / n: the classes of Dn alternate round the
+  // main axis.
+  SymAxis* selected = SelectedSymAxis;
+  auto move = [selected](SymAxis& to, SymAxis& from) {
+    to = from;
+    if (selected == &from) SelectedSymAxis = &to;
+  };
+  if (joined) {
+    arranged[1].Init(2, n, 2 * n);
+    for (int i = 0; i < n / 2; ++i) {
+      move(arranged[1].axes[2 * i], axisTypes[1].axes[i]);
+      move(arranged[1].axes[2 * i + 1], axisTypes[2].axes[i]);
+    }
+  } else {
+    arranged[1].Init(2, n / 2, n);
+    arranged[2].Init(2, n / 2, n);
+    for (int i = 0; i < n / 2; ++i) {
+      move(arranged[1].axes[i], axisTypes[1].axes[2 * i]);
+      move(arranged[2].axes[i], axisTypes[1].axes[2 * i + 1]);
+    }
+  }
+  axisTypes = std::move(arranged);
+  numAxisTypes = joined ? 2 : 3;
+  UpdateSingleEnded();
+}
+
+SymAxis* SymGroup::StandardAxis(int t, int i) const {
+  if (t < 0 || t >= 3 || i < 0) return nullptr;
+  if (type == kSymGroupDihedral && numAxisTypes == 2 && t >= 1) {
+    const int k = t == 1 ? 2 * i : 2 * i + 1;
+    return k < axisTypes[1].numAxes ? &axisTypes[1].axes[k] : nullptr;
+  }
+  if (t >= numAxisTypes || i >= axisTypes[t].numAxes) return nullptr;
+  return &axisTypes[t].axes[i];
+}
+
 void SymGroup::SetReflectionType(int32_t refl) {
   using namespace detail_SymGroup;
+  ArrangeDihedralTwoFoldAxes(refl == kReflectionVertical);
   if (refl == kReflectionChiral || refl < 0) {
     reflectionType = kReflectionChiral;
     mirrorPlanes.Clear();

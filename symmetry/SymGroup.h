@@ -216,6 +216,14 @@ class SymGroup {
   std::unique_ptr<SymGroup> CreateSubgroup(const SymSubgroupSpec& spec) const;
 
  private:
+  // Dnd of even n: the rotation-reflection carries each 2-fold axis of one class of
+  // Dn onto one of the other, so both classes become one axis type (joined), and go
+  // back to two types for any other reflection type.
+  void ArrangeDihedralTwoFoldAxes(bool joined);
+  // Axis i of axis type t as numbered in a dihedral group's two 2-fold types, also
+  // when they are joined (there axis 2i of type 1 and axis 2i + 1 of type 1); other
+  // groups' axes as they are. Null when there is no such axis.
+  SymAxis* StandardAxis(int t, int i) const;
   bool HasAxis(int t, int i) const;
   bool HasPlane(int k) const;
   // Re-seating of a subgroup's axes and planes on the parent's (this is the subgroup).

@@ -419,7 +419,7 @@ const char* SymGroup::GetReflectiveSubgroupName(const SymGroup* group, const Sym
 // ---- Building a subgroup ----------------------------------------------------------
 
 bool SymGroup::HasAxis(int t, int i) const {
-  return t >= 0 && t < numAxisTypes && i >= 0 && i < axisTypes[t].numAxes;
+  return StandardAxis(t, i) != nullptr;
 }
 
 bool SymGroup::HasPlane(int k) const {
@@ -431,8 +431,8 @@ void SymGroup::CopySubgroupAxis(int t, int i, const SymGroup& parent, int u, int
     ShowInternalError("SymGroup::CopySubgroupAxis: no axis %d of type %d, or %d of parent type %d", i, t, j, u);
     return;
   }
-  SymAxis& to = axisTypes[t].axes[i];
-  const SymAxis& from = parent.axisTypes[u].axes[j];
+  SymAxis& to = *StandardAxis(t, i);
+  const SymAxis& from = *parent.StandardAxis(u, j);
   CopyVector(to.direction, from.direction);
   CopyVector(to.reference, from.reference);
 }
@@ -443,7 +443,7 @@ void SymGroup::CopySubgroupAxisNegated(int t, int i, const SymGroup& parent, int
     return;
   }
   CopySubgroupAxis(t, i, parent, u, j);
-  Negate(axisTypes[t].axes[i].direction);
+  Negate(StandardAxis(t, i)->direction);
 }
 
 void SymGroup::CopySubgroupPlane(int k, const SymGroup& parent, int m) {
@@ -459,7 +459,7 @@ void SymGroup::SetPlaneFromAxis(int k, int t, int i) {
     ShowInternalError("SymGroup::SetPlaneFromAxis: no plane %d, or axis %d of type %d", k, i, t);
     return;
   }
-  CopyVector(mirrorPlanes[k].direction, axisTypes[t].axes[i].direction);
+  CopyVector(mirrorPlanes[k].direction, StandardAxis(t, i)->direction);
 }
 
 std::unique_ptr<SymGroup> SymGroup::CreateSubgroup(const SymSubgroupSpec& spec) const {
