@@ -2,6 +2,12 @@
 // within one rotational unit of the first face of a type, each corner position gives
 // one edge type (the side from that corner to the next, on every face of the type),
 // and the mirror-image position on the faces of the mirror type gives its partner.
+//
+// "The same position on every face" means the image of the side under the operation
+// that carries the first face onto the other one. A face reached only by an improper
+// operation (a type under Ci, Cs, S4, ...) has the mirror image of the first face's
+// corner sense: its corner j is the image of corner -j, so the image of side u is its
+// side -u-1, not side u.
 
 #include <cstdint>
 #include <vector>
@@ -15,12 +21,66 @@
 #include "model/PolyElement.h"
 #include "model/Vertex.h"
 #include "stellation/FaceTypeBlock.h"
+#include "symmetry/SymGroup.h"
+#include "symmetry/SymOperations.h"
 
 namespace corvia {
 
 namespace detail_Edges {
 
 int Wrap(int i, int n) { return ((i % n) + n) % n; }
+
+// How an operation of the group carries the corners of one face onto another: corner
+// j goes to corner offset + step j.
+struct CornerMap {
+  int offset = 0;
+  int step = 1;
+};
+
+// The corner map of the first operation of the group that carries `from` onto `to`;
+// false when there is none. Rotations are preferred, so that faces reached by
+// rotations keep the edge classes of the rotation group; improper operations serve
+// the faces that no rotation reaches, or all of them when `improperOnly`.
+bool FindCornerMap(const PolyElement* from, const PolyElement* to, const SymGroup* group, bool improperOnly,
+                   CornerMap& out) {
+  if (!group || !from || !to || from->mNumSides <= 0 || !from->mNeighbours[0]) return false;
+  bool haveImproper = false;
+  CornerMap improper;
+  SymOperationIterator it;
+  it.Reset();
+  double matrix[9];
+  while (GetNextSymmetryOperation(group, it, true, matrix, true)) {
+    const bool isImproper = it.improperPhase != 0;
+    if (improperOnly && !isImproper) continue;
+    if (isImproper && haveImproper) continue;
+    double origin[3];
+    double normal[3];
+    double corner0[3];
+    MatrixTimesVector(matrix, origin, from->mCentre);
+    MatrixTimesVector(matrix, normal, from->mZAxis);
+    MatrixTimesVector(matrix, corner0, from->mNeighbours[0]->mDualVert);
+    int offset = 0;
+    bool reflected = false;
+    if (!from->MatchTransformedAxes(to, origin, normal, corner0, matrix, true, &offset, &reflected)) continue;
+    const CornerMap found{offset, reflected ? -1 : 1};
+    if (!isImproper || improperOnly) {
+      out = found;
+      return true;
+    }
+    improper = found;
+    haveImproper = true;
+  }
+  if (haveImproper) out = improper;
+  return haveImproper;
+}
+
+// The corner map for the edge passes: the identity when no operation is found (a face
+// without a group, or frames the group does not relate).
+CornerMap CornerMapFor(const PolyElement* from, const PolyElement* to, const SymGroup* group) {
+  CornerMap map;
+  if (from != to) FindCornerMap(from, to, group, false, map);
+  return map;
+}
 
 // In a vertex's ring of faces, the slot (k: between faces k and k + 1) that lies
 // between faces a and b; -1 when they are not neighbours there. Slots already
@@ -81,15 +141,24 @@ struct EdgeBuilder {
               g->mNumSides, i);
   }
 
-  // One pass: the sides at corners s, s + unit, ... of every face of the type.
-  bool MakePass(FaceType* type, int s, int unit) {
+  // One pass: the sides at corners s, s + unit, ... of the reference face, and their
+  // images on every face of the type (maps: the corner map from the reference face
+  // to each face, in type order).
+  bool MakePass(FaceType* type, int s, int unit, const std::vector<CornerMap>& maps) {
     bool made = false;
-    for (PolyElement* g = type->mFirstFace; g && !stop; g = g->mNextOfType) {
+    size_t position = 0;
+    for (PolyElement* g = type->mFirstFace; g && !stop; g = g->mNextOfType, ++position) {
       const int n = g->mNumSides;
       if (n <= 0) continue;
+      const CornerMap map = position < maps.size() ? maps[position] : CornerMap{};
+      // Offsets that are whole rotational units only renumber the sides of one class.
+      const int shift = map.offset % unit;
       for (int c = s; c < n + s && !stop; c += unit) {
-        const int i = c % n;
-        if (c >= n && i == s % n) break;
+        const int side = c % n;
+        if (c >= n && side == s % n) break;
+        // Side j runs from corner j to j + 1; reversed, their images are corners
+        // -j and -j-1, the side at -j-1.
+        const int i = map.step > 0 ? Wrap(side + shift, n) : Wrap(shift - side - 1, n);
         if (g->mEdges[i]) continue;
         if (counter >= expected) {
           DoNothing("CreateEdges: found too many edges (> %d)", expected);
@@ -164,15 +233,32 @@ void Poly::CreateEdges() {
     int mirrorOffset = -1;
     int sense = 1;
     if (mirror) {
-      int step = 1;
-      const int k = FindSymmetryOperation(mirror, f, nullptr, nullptr, nullptr, mSymGroup, -1, &step);
-      mirrorOffset = (k < 1 ? n : k) - 1;
-      sense = step < 0 ? -1 : 1;
+      // The mirror face is the image of F under an improper operation: side u of F
+      // goes to side u sense + mirrorOffset of M.
+      detail_Edges::CornerMap toMirror;
+      if (detail_Edges::FindCornerMap(f, mirror, mSymGroup, true, toMirror)) {
+        sense = toMirror.step;
+        mirrorOffset = detail_Edges::Wrap(sense < 0 ? toMirror.offset - 1 : toMirror.offset, n);
+      } else {
+        int step = 1;
+        const int k = FindSymmetryOperation(mirror, f, nullptr, nullptr, nullptr, mSymGroup, -1, &step);
+        mirrorOffset = (k < 1 ? n : k) - 1;
+        sense = step < 0 ? -1 : 1;
+      }
     }
     int rotations = f->GetRotationOrder();
     if (rotations < 1) rotations = 1;
     int unit = n / rotations;
     if (unit < 1) unit = 1;
+    // Corner maps from each pass's reference face (F, then M) to the faces of its type.
+    std::vector<detail_Edges::CornerMap> maps[2];
+    for (int pass = 0; pass < (mirror && mirror->mType ? 2 : 1); ++pass) {
+      const PolyElement* reference = pass == 0 ? f : mirror;
+      FaceType* passType = pass == 0 ? type : mirror->mType;
+      for (PolyElement* g = passType->mFirstFace; g; g = g->mNextOfType) {
+        maps[pass].push_back(detail_Edges::CornerMapFor(reference, g, mSymGroup));
+      }
+    }
     for (int u = 0; u < unit && !builder.stop; ++u) {
       int s = u;
       bool madeFirst = false;
@@ -184,7 +270,7 @@ void Poly::CreateEdges() {
                     f->GetIndex());
           break;
         }
-        const bool made = builder.MakePass(passType, s, unit);
+        const bool made = builder.MakePass(passType, s, unit, maps[pass]);
         (pass == 0 ? madeFirst : madeSecond) = made;
         if (!made) break;
         ++builder.typeCount;

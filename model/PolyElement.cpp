@@ -9,6 +9,7 @@
 #include "model/FaceImageRef.h"
 #include "model/PolyFwd.h"
 #include "symmetry/SymGroup.h"
+#include "symmetry/SymOperations.h"
 
 namespace corvia {
 
@@ -101,7 +102,20 @@ int PolyElement::GetRotationOrder() const {
   const int numFaces = FaceTypeNumFaces(mType);
   if (numFaces <= 0) return 1;
   // The rotations that fix one element of the type: the group's order over the orbit.
-  const int q = group->numRotations / numFaces;
+  int q = group->numRotations / numFaces;
+  if (group->reflectionType != kReflectionChiral) {
+    // With improper operations a type can hold two orbits of the rotations, mirror
+    // images of each other (the two hexagons of a prism under C6h): the group's order
+    // over the type then counts half the rotations. Count those that fix the element.
+    q = 0;
+    SymRotationIterator it;
+    it.Reset();
+    double matrix[9];
+    while (GetNextSymmetryRotation(group, it, true, matrix)) {
+      if (MapsOntoUnder(this, matrix)) ++q;
+    }
+    if (q < 1) q = 1;
+  }
   return q <= typeRotations ? q : Gcd(q, typeRotations);
 }
 
