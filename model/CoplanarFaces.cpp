@@ -11,6 +11,7 @@
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
+#include "model/FaceMatching.h"
 #include "model/PolyElement.h"
 #include "stellation/FaceTypeBlock.h"
 
@@ -85,10 +86,85 @@ bool CornersFit(const PolyElement* f, const PolyElement* rep, int r) {
   return true;
 }
 
+// A right-handed frame of an element: first axis towards corner `start`, the given
+// normal, second axis normal x first. False when the corner lies on the frame origin.
+bool FrameTowards(const PolyElement* e, int start, const double* normal, double* x, double* y) {
+  const PolyElement* corner = e->mNeighbours[start];
+  if (!corner) return false;
+  Subtract(x, corner->mDualVert, e->mCentre);
+  const double length = std::sqrt(Dot(x, x));
+  if (length <= kElementTolerance) return false;
+  Divide(x, x, length);
+  Cross(y, normal, x);
+  return true;
+}
+
+// Coordinates of p relative to the frame (origin, x, y, z).
+void InFrame(const double* p, const double* origin, const double* x, const double* y, const double* z,
+             double* out) {
+  double d[3];
+  Subtract(d, p, origin);
+  out[0] = Dot(d, x);
+  out[1] = Dot(d, y);
+  out[2] = Dot(d, z);
+}
+
+// Whether the rotation that carries the representative's frame (corner 0, its normal)
+// onto f's frame (corner r, normal times `sense`) carries the representative onto f:
+// corner j onto corner r + sense j, and the neighbour across side j onto the one
+// across the matching side of f, with the same types. With sense -1 f's corners run
+// the other way round its stored normal, so they run the representative's way round
+// the negated one.
+bool RotationCarries(const PolyElement* f, const PolyElement* rep, int r, int sense) {
+  const int n = f->mNumSides;
+  if (rep->mNumSides != n || n <= 0) return false;
+  double fz[3];
+  CopyVector(fz, f->mZAxis);
+  if (sense < 0) Negate(fz);
+  double fx[3], fy[3], rx[3], ry[3];
+  if (!FrameTowards(f, r, fz, fx, fy) || !FrameTowards(rep, 0, rep->mZAxis, rx, ry)) return false;
+  for (int j = 0; j < n; ++j) {
+    const int i = ((r + sense * j) % n + n) % n;
+    const PolyElement* mine = f->mNeighbours[i];
+    const PolyElement* theirs = rep->mNeighbours[j];
+    if (!mine || !theirs || mine->mType != theirs->mType) return false;
+    double a[3], b[3];
+    InFrame(mine->mDualVert, f->mCentre, fx, fy, fz, a);
+    InFrame(theirs->mDualVert, rep->mCentre, rx, ry, rep->mZAxis, b);
+    if (!NearlyEqual(a, b, kFaceMatchTolerance)) return false;
+    // Side j runs from corner j to corner j + 1; on f that is the side from corner i
+    // to corner i + sense.
+    const int side = sense > 0 ? i : (i + n - 1) % n;
+    const PolyElement* across = PolyElement::GetAdjacent(f, side);
+    const PolyElement* other = PolyElement::GetAdjacent(rep, j);
+    if (!across != !other) return false;
+    if (!across) continue;
+    if (BlockOf(across) != BlockOf(other)) return false;
+    InFrame(across->mCentre, f->mCentre, fx, fy, fz, a);
+    InFrame(other->mCentre, rep->mCentre, rx, ry, rep->mZAxis, b);
+    if (!NearlyEqual(a, b, kFaceMatchTolerance)) return false;
+  }
+  return true;
+}
+
 // The start corner of f that corresponds to corner 0 of its representative; may
 // negate the normal of a Hemi element. -1 when none fits.
 int FindStart(PolyElement* f, const PolyElement* rep, int n, int k) {
   if (rep->mNumSides != n) return -1;
+  if (f->HasFlag(kElementHemi)) {
+    // An element through the centre takes the frame that a rotation carrying its
+    // representative onto it gives; when its corners run the other way round that
+    // rotation's image of the normal, its normal is negated. The order of its shape
+    // may come from the inversion through the centre, which turns it half round in
+    // its plane but is no rotation, so every start is tried, not only those below k.
+    for (int sense : {1, -1}) {
+      for (int r = 0; r < n; ++r) {
+        if (!RotationCarries(f, rep, r, sense)) continue;
+        if (sense < 0) Negate(f->mZAxis);
+        return r;
+      }
+    }
+  }
   for (int r = 0; r < k; ++r) {
     if (!CornersFit(f, rep, r)) continue;
     if (!HeightsAgree(f, (r + n - 1) % n, rep, n - 1)) continue;

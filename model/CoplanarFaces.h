@@ -25,9 +25,11 @@ int CompareCoplanar(const PolyElement* a, const PolyElement* b);
 void FindCoplanarFaces(ElementList* list);
 
 // Turns the corner order and axes of every element of the list so that each starts at
-// the corner that corresponds to its type's representative element, then settles
-// which member of each same-type coplanar pair of the types from firstType on
-// carries the Coplanar flag.
+// the corner that corresponds to its type's representative element (for an element
+// through the centre: the frame a rotation carrying the representative onto it gives,
+// its normal negated when it runs the other way round), then settles which member of
+// each same-type coplanar pair of the types from firstType on carries the Coplanar
+// flag.
 void ReorientFaceAxes(ElementList* list, FaceType* firstType);
 
 }  // namespace corvia

@@ -168,7 +168,7 @@ bool Poly::ApplySubSymmetry(int rotIndex, int reflIndex) {
     int reflective = 0;
     if (!SymGroup::GetSubgroup(full, rotIndex, spec, rotational, reflective)) return false;
   }
-  // A negative rotational index only resets the specification: no group.
+  // A negative rotational index only resets the subgroup choice: no group.
   if (spec.type < 0) return false;
   std::unique_ptr<SymGroup> subgroup = full->CreateSubgroup(spec);
   if (!subgroup) return false;

@@ -108,7 +108,7 @@ int FindEntry(const std::vector<RotationalEntry>& list, const SymSubgroupSpec& s
   return -1;
 }
 
-// The reflection type of the first reflective variant of the spec's subgroup.
+// The reflection type of the first reflective variant of the subgroup record.
 int32_t FirstReflection(const SymGroup& parent, const SymSubgroupSpec& spec) {
   const int pt = parent.type;
   const int pr = parent.reflectionType;
@@ -147,7 +147,7 @@ int32_t FirstReflection(const SymGroup& parent, const SymSubgroupSpec& spec) {
   return kReflectionHorizontal;
 }
 
-// Steps the spec's reflection type (r >= 0) to the next variant; may set
+// Steps the subgroup record's reflection type (r >= 0) to the next variant; may set
 // `alternate` for a second subgroup with the same reflection type.
 void NextReflection(const SymGroup& parent, SymSubgroupSpec& spec) {
   const int pt = parent.type;
