@@ -8,22 +8,12 @@
 #include "construction/PolyTemplate.h"
 #include "model/Poly.h"
 #include "symmetry/SimplePoly.h"
+#include "tests/support/MissingServices.h"
 #include "tests/support/TestSupport.h"
 
 namespace test_DerivedModels {
 
-// Services of other subsystems not linked in yet name themselves; nothing else may
-// raise an internal error.
-class MissingServicesOnly {
- public:
-  MissingServicesOnly() { corvia::testing::ExpectInternalErrors(); }
-  ~MissingServicesOnly() {
-    for (const auto& box : corvia::testing::Platform().messages.Boxes()) {
-      if (box.title != "Internal Error") continue;
-      EXPECT_NE(box.text.find("Not available in this build"), std::string::npos) << box.text;
-    }
-  }
-};
+using corvia::testing::MissingServicesOnly;
 
 bool HasBox(const std::string& title, const std::string& text) {
   for (const auto& box : corvia::testing::Platform().messages.Boxes()) {

@@ -18,6 +18,7 @@
 #include "core/VectorMath.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
+#include "tests/construction/LibraryParamsFixture.h"
 #include "tests/support/TestSupport.h"
 
 namespace test_LibraryBuildTest {
@@ -155,23 +156,7 @@ bool BuildsCleanly(corvia::LibraryEntry& entry) {
   return clean;
 }
 
-// Keeps the parameters of the parametric records, which the tests change.
-class LibraryBuildTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    for (int i = 0; i < corvia::kNumLibraryEntries; ++i)
-      mSaved[i] = {corvia::gLibraryTable[i].mWenninger, corvia::gLibraryTable[i].mModelsPage};
-    corvia::testing::Platform().messages.Clear();
-  }
-  void TearDown() override {
-    for (auto& [i, params] : mSaved) {
-      corvia::gLibraryTable[i].mWenninger = params.first;
-      corvia::gLibraryTable[i].mModelsPage = params.second;
-    }
-    corvia::testing::Platform().messages.Clear();
-  }
-  std::map<int, std::pair<int, int>> mSaved;
-};
+class LibraryBuildTest : public corvia::testing::LibraryParamsFixture {};
 
 }  // namespace test_LibraryBuildTest
 

@@ -8,27 +8,12 @@
 #include "construction/SpringRelax.h"
 #include "construction/ModelLookup.h"
 #include "symmetry/SimplePoly.h"
+#include "tests/construction/LibraryParamsFixture.h"
 #include "tests/support/TestSupport.h"
 
 namespace test_Library {
 
-// Keeps the parameters of the parametric records, which the tests change.
-class LibraryTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    for (int i = 0; i < corvia::kNumLibraryEntries; ++i)
-      mSaved[i] = {corvia::gLibraryTable[i].mWenninger, corvia::gLibraryTable[i].mModelsPage};
-    corvia::testing::Platform().messages.Clear();
-  }
-  void TearDown() override {
-    for (auto& [i, params] : mSaved) {
-      corvia::gLibraryTable[i].mWenninger = params.first;
-      corvia::gLibraryTable[i].mModelsPage = params.second;
-    }
-    corvia::testing::Platform().messages.Clear();
-  }
-  std::map<int, std::pair<int, int>> mSaved;
-};
+class LibraryTest : public corvia::testing::LibraryParamsFixture {};
 
 }  // namespace test_Library
 

@@ -7,6 +7,7 @@
 #include <tuple>
 #include <vector>
 
+#include "tests/model/CompoundModels.h"
 #include "tests/model/PolyModels.h"
 #include "construction/RainbowColor.h"
 #include "model/CompoundParts.h"
@@ -23,6 +24,7 @@ using corvia::FaceImage;
 using corvia::FaceType;
 using corvia::Poly;
 using corvia::PolyElement;
+using corvia::testing::BuildTwoCubes;
 
 using Rgb = std::tuple<float, float, float>;
 
@@ -62,23 +64,6 @@ std::vector<FaceType*> SetBaseTypes(Poly& poly, const std::vector<int>& typeOf) 
 void MirrorPair(FaceType* a, FaceType* b) {
   a->mMirrorPartner = b;
   b->mMirrorPartner = a;
-}
-
-void BuildTwoCubes(Poly& poly) {
-  std::vector<corvia::testing::Point> p;
-  for (double shift : {-3.0, 3.0}) {
-    for (int i = 0; i < 8; ++i) p.push_back({((i & 1) ? 1.0 : -1.0) + shift, (i & 2) ? 1.0 : -1.0, (i & 4) ? 1.0 : -1.0});
-  }
-  std::vector<corvia::testing::FaceRing> faces;
-  for (int base : {0, 8}) {
-    for (const auto& ring : std::vector<corvia::testing::FaceRing>{
-             {1, 3, 7, 5}, {0, 4, 6, 2}, {2, 6, 7, 3}, {0, 1, 5, 4}, {4, 5, 7, 6}, {0, 2, 3, 1}}) {
-      corvia::testing::FaceRing shifted;
-      for (int v : ring) shifted.push_back(v + base);
-      faces.push_back(shifted);
-    }
-  }
-  corvia::testing::BuildPoly(poly, p, faces);
 }
 
 class ColorSchemesTest : public ::testing::Test {
@@ -251,10 +236,9 @@ TEST_F(ColorSchemesTest, EdgeSchemes) {
 TEST_F(ColorSchemesTest, ZeroLengthEdgeDoesNotPullEveryEdgeIntoItsColour) {
   Poly poly;
   // A cube whose corner 3 sits on corner 1: the first edge (1 to 3) has no length.
-  std::vector<corvia::testing::Point> p;
-  for (int i = 0; i < 8; ++i) p.push_back({(i & 1) ? 1.0 : -1.0, (i & 2) ? 1.0 : -1.0, (i & 4) ? 1.0 : -1.0});
+  std::vector<corvia::testing::Point> p = corvia::testing::models::CubeCorners();
   p[3] = p[1];
-  corvia::testing::BuildPoly(poly, p, {{1, 3, 7, 5}, {0, 4, 6, 2}, {2, 6, 7, 3}, {0, 1, 5, 4}, {4, 5, 7, 6}, {0, 2, 3, 1}});
+  corvia::testing::BuildPoly(poly, p, corvia::testing::CubeSquares());
   corvia::EdgeColorScheme = corvia::kEdgeColorSameIfParallel;
   corvia::ApplyColorScheme(&poly, false);
   std::set<Rgb> colours;

@@ -22,12 +22,11 @@ inline void AppendPiece(std::vector<Point>& points, std::vector<FaceRing>& faces
 
 // An axis-aligned cube of half-width 1 about the centre; inward reverses every ring.
 inline void CubePiece(const Point& centre, bool inward, std::vector<Point>& points, std::vector<FaceRing>& faces) {
-  std::vector<Point> p;
-  for (int i = 0; i < 8; ++i) {
-    p.push_back({centre[0] + ((i & 1) ? 1.0 : -1.0), centre[1] + ((i & 2) ? 1.0 : -1.0),
-                 centre[2] + ((i & 4) ? 1.0 : -1.0)});
+  std::vector<Point> p = models::CubeCorners();
+  for (Point& q : p) {
+    for (size_t c = 0; c < 3; ++c) q[c] += centre[c];
   }
-  std::vector<FaceRing> f = {{1, 3, 7, 5}, {0, 4, 6, 2}, {2, 6, 7, 3}, {0, 1, 5, 4}, {4, 5, 7, 6}, {0, 2, 3, 1}};
+  std::vector<FaceRing> f = CubeSquares();
   if (inward) {
     for (FaceRing& ring : f) ring = {ring[0], ring[3], ring[2], ring[1]};
   }
@@ -52,8 +51,8 @@ inline void BuildInwardCube(Poly& poly) {
 
 // The stella octangula: a tetrahedron and its central inversion, each of volume 8/3.
 inline void BuildStellaOctangula(Poly& poly) {
-  const std::vector<Point> a = {{1, 1, 1}, {1, -1, -1}, {-1, 1, -1}, {-1, -1, 1}};
-  const std::vector<FaceRing> f = {{0, 3, 1}, {0, 2, 3}, {0, 1, 2}, {1, 3, 2}};
+  const std::vector<Point> a = models::TetrahedronCorners();
+  const std::vector<FaceRing> f = TetrahedronTriangles();
   std::vector<Point> b;
   for (const Point& q : a) b.push_back({-q[0], -q[1], -q[2]});
   std::vector<Point> points;
@@ -66,16 +65,12 @@ inline void BuildStellaOctangula(Poly& poly) {
 // A cube whose every square is split along a diagonal: square k gives triangles 2k
 // and 2k + 1, which share the square's plane.
 inline void BuildSplitCube(Poly& poly) {
-  std::vector<Point> p;
-  for (int i = 0; i < 8; ++i) p.push_back({(i & 1) ? 1.0 : -1.0, (i & 2) ? 1.0 : -1.0, (i & 4) ? 1.0 : -1.0});
-  const std::vector<FaceRing> squares = {{1, 3, 7, 5}, {0, 4, 6, 2}, {2, 6, 7, 3},
-                                         {0, 1, 5, 4}, {4, 5, 7, 6}, {0, 2, 3, 1}};
   std::vector<FaceRing> faces;
-  for (const FaceRing& s : squares) {
+  for (const FaceRing& s : CubeSquares()) {
     faces.push_back({s[0], s[1], s[2]});
     faces.push_back({s[0], s[2], s[3]});
   }
-  BuildPoly(poly, p, faces);
+  BuildPoly(poly, models::CubeCorners(), faces);
 }
 
 // A triangle at z = 0.5 with its back: two faces on the same three vertices.

@@ -15,9 +15,12 @@
 #include "stellation/FaceType.h"
 #include "stellation/FaceTypeBlock.h"
 #include "symmetry/SymGroup.h"
+#include "tests/support/MissingServices.h"
 #include "tests/support/TestSupport.h"
 
 namespace test_PolyBuild {
+
+using corvia::testing::MissingServicesOnly;
 
 struct Counts {
   int vertices;
@@ -60,19 +63,6 @@ bool BuildFrom(corvia::Poly& poly, corvia::PolyTemplate& polyTemplate, const cha
   if (!polyTemplate.Parse(text, false)) return false;
   return poly.Build(&polyTemplate, 0);
 }
-
-// Services of other subsystems that are not linked in yet show internal errors that
-// name themselves; any other internal error fails the test.
-class MissingServicesOnly {
- public:
-  MissingServicesOnly() { corvia::testing::ExpectInternalErrors(); }
-  ~MissingServicesOnly() {
-    for (const auto& box : corvia::testing::Platform().messages.Boxes()) {
-      if (box.title != "Internal Error") continue;
-      EXPECT_NE(box.text.find("Not available in this build"), std::string::npos) << box.text;
-    }
-  }
-};
 
 }  // namespace test_PolyBuild
 

@@ -17,6 +17,7 @@
 #include "model/Poly.h"
 #include "model/Vertex.h"
 #include "stellation/FaceTypeBlock.h"
+#include "tests/support/SolidCorners.h"
 
 namespace corvia::testing {
 
@@ -145,15 +146,19 @@ inline CompoundPart* PartOf(const Poly& poly, bool oneSided = false) {
   return part;
 }
 
-inline void BuildCube(Poly& poly) {
-  std::vector<Point> p;
-  for (int i = 0; i < 8; ++i) p.push_back({(i & 1) ? 1.0 : -1.0, (i & 2) ? 1.0 : -1.0, (i & 4) ? 1.0 : -1.0});
-  BuildPoly(poly, p, {{1, 3, 7, 5}, {0, 4, 6, 2}, {2, 6, 7, 3}, {0, 1, 5, 4}, {4, 5, 7, 6}, {0, 2, 3, 1}});
+// The squares of the cube on models::CubeCorners: +x, -x, +y, -y, +z, -z.
+inline std::vector<FaceRing> CubeSquares() {
+  return {{1, 3, 7, 5}, {0, 4, 6, 2}, {2, 6, 7, 3}, {0, 1, 5, 4}, {4, 5, 7, 6}, {0, 2, 3, 1}};
 }
 
-inline void BuildTetrahedron(Poly& poly) {
-  BuildPoly(poly, {{1, 1, 1}, {1, -1, -1}, {-1, 1, -1}, {-1, -1, 1}}, {{0, 3, 1}, {0, 2, 3}, {0, 1, 2}, {1, 3, 2}});
+// The triangles of the tetrahedron on models::TetrahedronCorners.
+inline std::vector<FaceRing> TetrahedronTriangles() {
+  return {{0, 3, 1}, {0, 2, 3}, {0, 1, 2}, {1, 3, 2}};
 }
+
+inline void BuildCube(Poly& poly) { BuildPoly(poly, models::CubeCorners(), CubeSquares()); }
+
+inline void BuildTetrahedron(Poly& poly) { BuildPoly(poly, models::TetrahedronCorners(), TetrahedronTriangles()); }
 
 // Square base of side 2 at z = -0.5, apex at (0, 0, 1).
 inline void BuildSquarePyramid(Poly& poly) {

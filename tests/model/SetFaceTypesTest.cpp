@@ -20,7 +20,7 @@ namespace test_SetFaceTypes {
 using corvia::Poly;
 using corvia::PolyElement;
 using corvia::symtest::AddRing;
-using corvia::symtest::AddSigns;
+using corvia::symtest::Cube;
 using corvia::symtest::MakeHullModel;
 using corvia::symtest::Point;
 
@@ -29,12 +29,6 @@ std::unique_ptr<Poly> BuiltModel(const std::vector<Point>& points) {
   auto poly = std::make_unique<Poly>();
   EXPECT_TRUE(model->CreatePoly(poly.get(), false, true));
   return poly;
-}
-
-std::vector<Point> Cube() {
-  std::vector<Point> p;
-  AddSigns(p, {1, 1, 1});
-  return p;
 }
 
 TEST(SetFaceTypesTest, EqualRatioPolygonsCompareAsEqualShapes) {

@@ -210,9 +210,8 @@ TEST_F(SubdivisionTest, RefusedRequestsMakeNothing) {
 TEST_F(SubdivisionTest, DegenerateModelsSubdivideWithoutFault) {
   // An open box (one face missing) has more lattice points than the closed plan.
   corvia::Poly open;
-  std::vector<Point> p;
-  for (int i = 0; i < 8; ++i) p.push_back({(i & 1) ? 1.0 : -1.0, (i & 2) ? 1.0 : -1.0, (i & 4) ? 1.0 : -1.0});
-  corvia::testing::BuildPoly(open, p, {{1, 3, 7, 5}, {0, 4, 6, 2}, {2, 6, 7, 3}, {0, 1, 5, 4}, {4, 5, 7, 6}});
+  corvia::testing::BuildPoly(open, corvia::testing::models::CubeCorners(),
+                             {{1, 3, 7, 5}, {0, 4, 6, 2}, {2, 6, 7, 3}, {0, 1, 5, 4}, {4, 5, 7, 6}});
   auto s = open.Subdivide(0, 3);
   ASSERT_TRUE(s);
   EXPECT_EQ(s->NumFaces(), 5 * 4 * 9);

@@ -105,7 +105,7 @@ void AllPanels(corvia::Poly& poly) {
 void BuildBox(corvia::Poly& poly, double sx, double sy, double sz) {
   std::vector<Point> p;
   for (int i = 0; i < 8; ++i) p.push_back({(i & 1) ? sx : -sx, (i & 2) ? sy : -sy, (i & 4) ? sz : -sz});
-  corvia::testing::BuildPoly(poly, p, {{1, 3, 7, 5}, {0, 4, 6, 2}, {2, 6, 7, 3}, {0, 1, 5, 4}, {4, 5, 7, 6}, {0, 2, 3, 1}});
+  corvia::testing::BuildPoly(poly, p, corvia::testing::CubeSquares());
   corvia::testing::OneTypePerSide(poly);
   AllPanels(poly);
 }
@@ -127,7 +127,7 @@ void BuildRhombohedron(corvia::Poly& poly, double theta) {
   for (Point& q : p) {
     for (int k = 0; k < 3; ++k) q[k] -= 0.5 * (a[k] + b[k] + cc[k]);
   }
-  corvia::testing::BuildPoly(poly, p, {{1, 3, 7, 5}, {0, 4, 6, 2}, {2, 6, 7, 3}, {0, 1, 5, 4}, {4, 5, 7, 6}, {0, 2, 3, 1}});
+  corvia::testing::BuildPoly(poly, p, corvia::testing::CubeSquares());
   corvia::testing::OneTypePerSide(poly);
   AllPanels(poly);
 }

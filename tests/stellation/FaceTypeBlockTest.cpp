@@ -22,6 +22,7 @@ using corvia::FaceTypeBlock;
 using corvia::PolyElement;
 using corvia::testing::FaceRing;
 using corvia::testing::Point;
+using corvia::testing::models::CubeCorners;
 
 // The faces of the convex hull of the points, each ring counter-clockwise seen from
 // outside (the models are small, so every plane through three points is tried).
@@ -70,12 +71,6 @@ std::vector<FaceRing> HullFaces(const std::vector<Point>& points) {
     }
   }
   return faces;
-}
-
-std::vector<Point> CubePoints() {
-  std::vector<Point> points;
-  for (int i = 0; i < 8; ++i) points.push_back({i & 1 ? 1.0 : -1.0, i & 2 ? 1.0 : -1.0, i & 4 ? 1.0 : -1.0});
-  return points;
 }
 
 std::vector<Point> CuboctahedronPoints() {
@@ -201,7 +196,7 @@ void ExpectFramesAreImages(const FaceType* type) {
 }
 
 TEST(FaceTypeBlockModels, CubeHasOneSelfMirrorSquareType) {
-  Model cube(CubePoints(), true);
+  Model cube(CubeCorners(), true);
   cube.SetUpFrames();
   FaceTypeBlock& block = *cube.poly.mBaseBlock;
   ASSERT_EQ(block.CountFaceTypes(), 1);
@@ -317,7 +312,7 @@ TEST(FaceTypeBlockModels, SnubCubeCompoundPairsMirrorTypes) {
 }
 
 TEST(FaceTypeBlockModels, AxesFromTheGroupGiveEveryFaceItsAxis) {
-  Model cube(CubePoints(), true);
+  Model cube(CubeCorners(), true);
   FaceType* squares = cube.types[0];
   corvia::SetRotSymAndReorientAxes(squares, cube.poly.mSymGroup);
   EXPECT_EQ(squares->mNumRotations, 4);
@@ -333,7 +328,7 @@ TEST(FaceTypeBlockModels, AxesFromTheGroupGiveEveryFaceItsAxis) {
 }
 
 TEST(FaceTypeBlockModels, RotationalOrderFromShapeHalvesWhereTheModelCannotCarryIt) {
-  Model cube(CubePoints(), true);
+  Model cube(CubeCorners(), true);
   FaceType* squares = cube.types[0];
   const int realCount = squares->mCount;
   for (auto [count, expected] : std::vector<std::pair<int, int>>{{6, 4}, {3, 2}, {4, 2}, {7, 2}, {5, 4}}) {
@@ -397,7 +392,7 @@ TEST(FaceTypeBlockLists, ComplexityOfOneTypeOfTwoPlanes) {
 }
 
 TEST(FaceTypeBlockLists, SortingOneTypeRenumbersIt) {
-  Model cube(CubePoints(), true);
+  Model cube(CubeCorners(), true);
   FaceTypeBlock& block = *cube.poly.mBaseBlock;
   block.GetFaceType(0)->mIndex = 5;
   block.SortFaceTypes(corvia::CompareFaceTypesForSort);
@@ -406,7 +401,7 @@ TEST(FaceTypeBlockLists, SortingOneTypeRenumbersIt) {
 }
 
 TEST(FaceTypeBlockLists, EdgeRangeAreasAndSolidAngles) {
-  Model cube(CubePoints(), true);
+  Model cube(CubeCorners(), true);
   FaceTypeBlock& block = *cube.poly.mBaseBlock;
   EXPECT_DOUBLE_EQ(block.GetMeanEdgeLength(), 2.0);
   EXPECT_DOUBLE_EQ(block.mShortestEdge, 2.0);
@@ -419,7 +414,7 @@ TEST(FaceTypeBlockLists, EdgeRangeAreasAndSolidAngles) {
 }
 
 TEST(FaceTypeBlockLists, PartialClearKeepsTheTypesAndRefuses) {
-  Model cube(CubePoints(), true);
+  Model cube(CubeCorners(), true);
   FaceTypeBlock& block = *cube.poly.mBaseBlock;
   FaceType* type = block.mFirstFaceType;
   type->mScale = 3.0;
@@ -437,7 +432,7 @@ TEST(FaceTypeBlockLists, PartialClearKeepsTheTypesAndRefuses) {
 
 TEST(FaceTypeBlockLists, MissingGroupIsReported) {
   corvia::testing::ExpectInternalErrors();
-  Model cube(CubePoints(), true);
+  Model cube(CubeCorners(), true);
   corvia::SetRotSym(cube.types[0], nullptr);
   corvia::ReorientAxes(cube.types[0], nullptr);
   corvia::SetRotSymAndReorientAxes(cube.types[0], nullptr);

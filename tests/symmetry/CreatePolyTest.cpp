@@ -17,6 +17,7 @@
 #include "symmetry/SymGroup.h"
 #include "tests/support/TestSupport.h"
 #include "tests/symmetry/FindSymmetriesModels.h"
+#include "tests/symmetry/SymTestHelpers.h"
 
 namespace test_CreatePoly {
 
@@ -27,15 +28,17 @@ using corvia::SimplePoly;
 using corvia::SymGroup;
 using corvia::symtest::AddCyclicSigns;
 using corvia::symtest::AddRing;
-using corvia::symtest::AddSigns;
 using corvia::symtest::BruteHullFaces;
 using corvia::symtest::Cube;
+using corvia::symtest::EdgeTypeSizes;
 using corvia::symtest::FaceList;
 using corvia::symtest::MakeHullModel;
 using corvia::symtest::MakeModel;
 using corvia::symtest::Point;
 using corvia::symtest::SnubCubeOfHand;
 using corvia::symtest::SquareAntiprism;
+using corvia::symtest::Tetrahedron;
+using corvia::symtest::TypeSizes;
 
 constexpr const char* kInvalid = "The polyhedron you want to create\ndoes not appear to be valid.";
 
@@ -47,7 +50,7 @@ std::vector<Point> Cuboctahedron() {
 
 // Two interpenetrating tetrahedra on the corners of a cube.
 std::unique_ptr<SimplePoly> TwoTetrahedra() {
-  const std::vector<Point> a = {{1, 1, 1}, {1, -1, -1}, {-1, 1, -1}, {-1, -1, 1}};
+  const std::vector<Point> a = Tetrahedron();
   std::vector<Point> points = a;
   for (const Point& q : a) points.push_back({-q[0], -q[1], -q[2]});
   FaceList faces = BruteHullFaces(a);
@@ -61,19 +64,8 @@ std::unique_ptr<SimplePoly> TwoTetrahedra() {
 
 bool Build(Poly& poly, SimplePoly& model) { return model.CreatePoly(&poly, false, true); }
 
-std::vector<int> EdgeTypeSizes(const Poly& poly) {
-  std::vector<int> sizes;
-  for (int t = 0; t < poly.mNumEdgeTypes; ++t) sizes.push_back(poly.mEdgeTypes[t].mNumEdges);
-  std::sort(sizes.begin(), sizes.end());
-  return sizes;
-}
-
-std::vector<int> FaceTypeSizes(const corvia::FaceTypeBlock& block) {
-  std::vector<int> sizes;
-  for (const corvia::FaceType* t = block.mFirstFaceType; t; t = t->mNext) sizes.push_back(t->mCount);
-  std::sort(sizes.begin(), sizes.end());
-  return sizes;
-}
+// The shared face-type sizes under the name these tests read them by.
+std::vector<int> FaceTypeSizes(const corvia::FaceTypeBlock& block) { return TypeSizes(block); }
 
 // Every edge joins two corners shared by its two faces, and sits in the slots of all four.
 void ExpectEdgesLinked(const Poly& poly) {

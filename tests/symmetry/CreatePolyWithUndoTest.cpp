@@ -80,12 +80,6 @@ class Installed {
   corvia::DocumentAccess* mPrevious;
 };
 
-std::unique_ptr<corvia::SimplePoly> Cube() {
-  std::vector<corvia::symtest::Point> p;
-  corvia::symtest::AddSigns(p, {1, 1, 1});
-  return corvia::symtest::MakeHullModel(p);
-}
-
 // A flat square seen from both sides: no polyhedron.
 std::unique_ptr<corvia::SimplePoly> FlatSquare() {
   return corvia::symtest::MakeModel({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {{0, 1, 2, 3}, {0, 3, 2, 1}});
@@ -106,7 +100,7 @@ TEST(CreatePolyWithUndoTest, NewModelIsBuiltIntoTheTransitionRecordAndFadesIn) {
   const int discards = undo.mDiscards;
   const double previousOverride = corvia::SetTimeOverride(12.5);
 
-  auto cube = test_CreatePolyWithUndo::Cube();
+  auto cube = corvia::symtest::MakeHullModel(corvia::symtest::Cube());
   ASSERT_TRUE(cube->CreatePolyWithUndo(test_CreatePolyWithUndo::kUndoConvexHull, false, true));
   // The undo step is recorded before the transition takes the old model aside.
   ASSERT_EQ(undo.mCalls.size(), undoCalls + 1);
@@ -145,7 +139,7 @@ TEST(CreatePolyWithUndoTest, ChangesWithoutATransitionOnlyRefresh) {
   auto& undo = corvia::testing::Platform().undo;
   const size_t undoCalls = undo.mCalls.size();
 
-  auto cube = test_CreatePolyWithUndo::Cube();
+  auto cube = corvia::symtest::MakeHullModel(corvia::symtest::Cube());
   ASSERT_TRUE(cube->CreatePolyWithUndo(test_CreatePolyWithUndo::kUndoWithoutTransition, false, true));
   EXPECT_EQ(document.mCalls, std::vector<std::string>{"UpdateAfterChange 0"});
   EXPECT_EQ(document.mFirstPoly.mFaces.mCount, 6);
@@ -161,7 +155,7 @@ TEST(CreatePolyWithUndoTest, TransitionsSwitchedOffBuildIntoTheCurrentRecord) {
   test_CreatePolyWithUndo::RecordingDocument document;
   document.mTransitionsOn = false;
   test_CreatePolyWithUndo::Installed installed(&document);
-  auto cube = test_CreatePolyWithUndo::Cube();
+  auto cube = corvia::symtest::MakeHullModel(corvia::symtest::Cube());
   ASSERT_TRUE(cube->CreatePolyWithUndo(test_CreatePolyWithUndo::kUndoConvexHull, false, true));
   EXPECT_EQ(document.mFirstPoly.mFaces.mCount, 6);
   // The document decides that nothing runs when the outgoing record is the current one.
@@ -180,7 +174,7 @@ TEST(CreatePolyWithUndoTest, TransitionsSwitchedOffBuildIntoTheCurrentRecord) {
 TEST(CreatePolyWithUndoTest, WithoutADocumentNothingIsBuilt) {
   auto& undo = corvia::testing::Platform().undo;
   const int discards = undo.mDiscards;
-  auto cube = test_CreatePolyWithUndo::Cube();
+  auto cube = corvia::symtest::MakeHullModel(corvia::symtest::Cube());
   EXPECT_FALSE(cube->CreatePolyWithUndo(test_CreatePolyWithUndo::kUndoConvexHull, false, true));
   EXPECT_EQ(undo.mDiscards, discards + 1);
 }
@@ -188,7 +182,7 @@ TEST(CreatePolyWithUndoTest, WithoutADocumentNothingIsBuilt) {
 TEST(CreatePolyWithUndoTest, SetUpRunsBusyAndResetsAShownCrossSection) {
   test_CreatePolyWithUndo::RecordingDocument document;
   test_CreatePolyWithUndo::Installed installed(&document);
-  auto cube = test_CreatePolyWithUndo::Cube();
+  auto cube = corvia::symtest::MakeHullModel(corvia::symtest::Cube());
 
   ASSERT_TRUE(cube->CreatePoly(&document.mFirstPoly, false, true));
   EXPECT_TRUE(document.mBusyDuringSetUp);

@@ -11,28 +11,23 @@
 #include "symmetry/ColorList.h"
 #include "symmetry/ExportPrep.h"
 #include "symmetry/SimplePoly.h"
+#include "tests/support/SolidCorners.h"
 #include "tests/support/TestSupport.h"
+#include "tests/symmetry/SimplePolyTestModels.h"
 
 namespace test_ExportPrep {
 
 using P3 = std::array<double, 3>;
-
-std::unique_ptr<corvia::SimplePoly> ModelOf(const std::vector<P3>& verts, const std::vector<std::vector<int>>& faces) {
-  auto poly = std::make_unique<corvia::SimplePoly>(static_cast<int>(verts.size()), static_cast<int>(faces.size()));
-  for (size_t i = 0; i < verts.size(); ++i) poly->VertAt(static_cast<int>(i)).SetPos(verts[i].data());
-  for (size_t i = 0; i < faces.size(); ++i) poly->FaceAt(static_cast<int>(i)).items = faces[i];
-  return poly;
-}
+using corvia::testmodels::ModelOf;
 
 // The cube of side 2 centred on the origin, faces turning outwards.
 std::unique_ptr<corvia::SimplePoly> Cube() {
-  std::vector<P3> v;
-  for (int i = 0; i < 8; ++i) v.push_back({(i & 1) ? 1.0 : -1.0, (i & 2) ? 1.0 : -1.0, (i & 4) ? 1.0 : -1.0});
-  return ModelOf(v, {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}});
+  return ModelOf(corvia::testing::models::CubeCorners(),
+                 {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}});
 }
 
 std::unique_ptr<corvia::SimplePoly> Tetrahedron() {
-  return ModelOf({{1, 1, 1}, {1, -1, -1}, {-1, 1, -1}, {-1, -1, 1}}, {{0, 1, 2}, {0, 2, 3}, {0, 3, 1}, {1, 3, 2}});
+  return ModelOf(corvia::testing::models::TetrahedronCorners(), {{0, 1, 2}, {0, 2, 3}, {0, 3, 1}, {1, 3, 2}});
 }
 
 int LiveFaces(const corvia::SimplePoly& poly) {

@@ -12,6 +12,7 @@
 
 #include "core/VectorMath.h"
 #include "symmetry/SimplePoly.h"
+#include "tests/support/SolidCorners.h"
 
 namespace corvia::symtest {
 
@@ -131,6 +132,25 @@ inline void AddRing(std::vector<Point>& out, int n, double y, double r, double a
 inline std::vector<Point> Cube() {
   std::vector<Point> p;
   AddSigns(p, {1, 1, 1});
+  return p;
+}
+
+// The regular tetrahedron on alternate corners of that cube.
+inline std::vector<Point> Tetrahedron() {
+  return testing::models::TetrahedronCorners();
+}
+
+// The corners (+-1, 0, 0) and their cyclic shifts.
+inline std::vector<Point> Octahedron() {
+  std::vector<Point> p;
+  AddCyclicSigns(p, {1, 0, 0});
+  return p;
+}
+
+// The corners (0, +-1, +-phi) and their cyclic shifts.
+inline std::vector<Point> Icosahedron() {
+  std::vector<Point> p;
+  AddCyclicSigns(p, {0, 1, Golden()});
   return p;
 }
 

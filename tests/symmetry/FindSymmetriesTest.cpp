@@ -22,17 +22,6 @@ namespace {
 
 constexpr double kTol = 1e-6;
 
-std::vector<Point> Tetrahedron() { return {{1, 1, 1}, {1, -1, -1}, {-1, 1, -1}, {-1, -1, 1}}; }
-std::vector<Point> Octahedron() {
-  std::vector<Point> p;
-  AddCyclicSigns(p, {1, 0, 0});
-  return p;
-}
-std::vector<Point> Icosahedron() {
-  std::vector<Point> p;
-  AddCyclicSigns(p, {0, 1, Golden()});
-  return p;
-}
 std::vector<Point> Dodecahedron() {
   std::vector<Point> p = Cube();
   AddCyclicSigns(p, {0, 1 / Golden(), Golden()});

@@ -11,6 +11,15 @@ namespace corvia::testmodels {
 
 using Quad = std::array<std::array<double, 3>, 4>;
 
+// A model holding the given vertices and faces, each face a list of vertex indices.
+inline std::unique_ptr<SimplePoly> ModelOf(const std::vector<std::array<double, 3>>& verts,
+                                           const std::vector<std::vector<int>>& faces) {
+  auto poly = std::make_unique<SimplePoly>(static_cast<int>(verts.size()), static_cast<int>(faces.size()));
+  for (size_t i = 0; i < verts.size(); ++i) poly->VertAt(static_cast<int>(i)).SetPos(verts[i].data());
+  for (size_t i = 0; i < faces.size(); ++i) poly->FaceAt(static_cast<int>(i)).items = faces[i];
+  return poly;
+}
+
 // Appends the six faces of the axis-aligned cube [o, o + s]^3 (outward cycles),
 // merging corners by position.
 inline void AddCube(SimplePoly& poly, int& used, const double* o, double s) {

@@ -30,47 +30,21 @@ using corvia::Poly;
 using corvia::PolyElement;
 using corvia::SymGroup;
 using corvia::SymSubgroupSpec;
+using corvia::symtest::BuildHullPoly;
+using corvia::symtest::Cube;
+using corvia::symtest::EdgeTypeSizes;
+using corvia::symtest::Icosahedron;
 using corvia::symtest::Point;
+using corvia::symtest::TypeSizes;
 using Sizes = std::vector<int>;
 
 constexpr double kSamePoint = 1e-6;
-
-std::vector<Point> CubePoints() {
-  std::vector<Point> p;
-  corvia::symtest::AddSigns(p, {1, 1, 1});
-  return p;
-}
-
-std::vector<Point> IcosahedronPoints() {
-  std::vector<Point> p;
-  corvia::symtest::AddCyclicSigns(p, {0, 1, corvia::symtest::Golden()});
-  return p;
-}
 
 std::vector<Point> HexagonalPrismPoints() {
   std::vector<Point> p;
   corvia::symtest::AddRing(p, 6, 0.5, 1, 0);
   corvia::symtest::AddRing(p, 6, -0.5, 1, 0);
   return p;
-}
-
-void Build(Poly& poly, const std::vector<Point>& points) {
-  auto model = corvia::symtest::MakeHullModel(points);
-  ASSERT_TRUE(model->CreatePoly(&poly, false, true));
-}
-
-Sizes TypeSizes(const corvia::FaceTypeBlock& block) {
-  Sizes sizes;
-  for (const corvia::FaceType* t = block.mFirstFaceType; t; t = t->mNext) sizes.push_back(t->mCount);
-  std::sort(sizes.begin(), sizes.end());
-  return sizes;
-}
-
-Sizes EdgeTypeSizes(const Poly& poly) {
-  Sizes sizes;
-  for (int t = 0; t < poly.mNumEdgeTypes; ++t) sizes.push_back(poly.mEdgeTypes[t].mNumEdges);
-  std::sort(sizes.begin(), sizes.end());
-  return sizes;
 }
 
 // Position in the flat subgroup list of the first subgroup with this name.
@@ -202,7 +176,7 @@ std::vector<int> Numbering(const Poly& poly) {
 
 TEST(SubSymmetryTest, CubeUnderSubgroupsOfOh) {
   Poly cube;
-  Build(cube, CubePoints());
+  BuildHullPoly(cube, Cube());
   ASSERT_STREQ(SymGroup::GetSchoenflies(cube.mSymGroup), "Oh");
   const SymGroup* full = cube.mSymGroup;
   const std::vector<int> original = Numbering(cube);
@@ -257,8 +231,8 @@ TEST(SubSymmetryTest, CubeUnderSubgroupsOfOh) {
 TEST(SubSymmetryTest, IndexPairAndFlatPositionNameTheSameSubgroup) {
   Poly byPair;
   Poly byPosition;
-  Build(byPair, CubePoints());
-  Build(byPosition, CubePoints());
+  BuildHullPoly(byPair, Cube());
+  BuildHullPoly(byPosition, Cube());
   const SymGroup* full = byPair.mSymGroup;
   // Rotational subgroup 2 of O is D4; its variants are tried in turn.
   SymSubgroupSpec spec;
@@ -286,9 +260,8 @@ TEST(SubSymmetryTest, EverySubgroupGivesItsOrbitsDeterministically) {
     std::vector<Point> points;
     const char* group;
   };
-  const Case cases[] = {{"cube", CubePoints(), "Oh"},
-                        {"icosahedron", IcosahedronPoints(), "Ih"},
-                        {"hexagonal prism", HexagonalPrismPoints(), "D6h"}};
+  const Case cases[] = {
+      {"cube", Cube(), "Oh"}, {"icosahedron", Icosahedron(), "Ih"}, {"hexagonal prism", HexagonalPrismPoints(), "D6h"}};
   // Faces related only by improper operations (under Ci, Cs, S6, Th, ...) get frames
   // that are images of their representative's: no "ReorientAxes:" box under any
   // subgroup, and no other internal error either.
@@ -297,8 +270,8 @@ TEST(SubSymmetryTest, EverySubgroupGivesItsOrbitsDeterministically) {
     SCOPED_TRACE(c.name);
     Poly poly;
     Poly twin;
-    Build(poly, c.points);
-    Build(twin, c.points);
+    BuildHullPoly(poly, c.points);
+    BuildHullPoly(twin, c.points);
     ASSERT_STREQ(SymGroup::GetSchoenflies(poly.mSymGroup), c.group);
     const int count = CountSubgroups(poly.mSymGroup);
     ASSERT_GT(count, 3);
@@ -332,7 +305,7 @@ TEST(SubSymmetryTest, IcosahedronUnderTheTetrahedralGroup) {
   // Th relates the two sets of four by the inversion only: the frames of the eight
   // must still be images of one another.
   Poly poly;
-  Build(poly, IcosahedronPoints());
+  BuildHullPoly(poly, Icosahedron());
   const int th = FindSubgroup(poly.mSymGroup, "Th");
   ASSERT_GT(th, 0);
   ASSERT_TRUE(poly.ApplySubSymmetry(th, -1));
@@ -349,7 +322,7 @@ TEST(SubSymmetryTest, IcosahedronUnderTheTetrahedralGroup) {
 
 TEST(SubSymmetryTest, PrismUnderDihedralAndPyramidalSubgroups) {
   Poly prism;
-  Build(prism, HexagonalPrismPoints());
+  BuildHullPoly(prism, HexagonalPrismPoints());
   EXPECT_EQ(TypeSizes(*prism.mBaseBlock), (Sizes{2, 6}));
   EXPECT_EQ(EdgeTypeSizes(prism), (Sizes{6, 12}));
   const int c6v = FindSubgroup(prism.mSymGroup, "C6v");
@@ -369,7 +342,7 @@ TEST(SubSymmetryTest, PrismEdgesUnderGroupsWithoutVerticalMirrors) {
   // Under C6h and S6 the two hexagons are related only by improper operations: their
   // twelve sides are one orbit, the six upright edges another.
   Poly prism;
-  Build(prism, HexagonalPrismPoints());
+  BuildHullPoly(prism, HexagonalPrismPoints());
   for (const char* name : {"C6h", "S6", "C3h"}) {
     SCOPED_TRACE(name);
     const int n = FindSubgroup(prism.GetFullSymGroup(), name);
@@ -384,7 +357,7 @@ TEST(SubSymmetryTest, PrismEdgesUnderGroupsWithoutVerticalMirrors) {
 
 TEST(SubSymmetryTest, MissingSubgroupLeavesTheModelAlone) {
   Poly cube;
-  Build(cube, CubePoints());
+  BuildHullPoly(cube, Cube());
   SymGroup* group = cube.mSymGroup;
   const std::vector<int> before = Numbering(cube);
   EXPECT_FALSE(cube.ApplySubSymmetry(9999, -1));
@@ -411,7 +384,7 @@ TEST(SubSymmetryTest, MissingSubgroupLeavesTheModelAlone) {
 
 TEST(SubSymmetryTest, FirstApplicationSavesTheFullClassification) {
   Poly cube;
-  Build(cube, CubePoints());
+  BuildHullPoly(cube, Cube());
   cube.mPolyFlags |= corvia::kPolyFlagAxisTreatment;
   std::vector<PolyElement*> next;
   std::vector<uint32_t> ids;
@@ -437,7 +410,7 @@ TEST(SubSymmetryTest, FirstApplicationSavesTheFullClassification) {
 
 TEST(SubSymmetryTest, SelectionSurvivesTheNewTypes) {
   Poly cube;
-  Build(cube, CubePoints());
+  BuildHullPoly(cube, Cube());
   PolyElement* face = cube.GetFace(3);
   cube.SelectEdge(face, false);
   ASSERT_EQ(cube.mSelectedItem, face);
@@ -464,7 +437,7 @@ TEST(SubSymmetryTest, SelectionSurvivesTheNewTypes) {
 
 TEST(SubSymmetryTest, SetRotSymOfTypesFollowsTheGroupInUse) {
   Poly cube;
-  Build(cube, CubePoints());
+  BuildHullPoly(cube, Cube());
   ASSERT_TRUE(cube.ApplySubSymmetry(FindSubgroup(cube.mSymGroup, "D2h"), -1));
   cube.SetRotSymOfTypes();
   // Under D2h every face lies on a 2-fold axis.

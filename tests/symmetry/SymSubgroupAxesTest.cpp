@@ -31,8 +31,12 @@ using corvia::PolyElement;
 using corvia::SymAxisType;
 using corvia::SymGroup;
 using corvia::SymSubgroupSpec;
+using corvia::symtest::BuildHullPoly;
+using corvia::symtest::Cube;
+using corvia::symtest::Icosahedron;
 using corvia::symtest::Matrix;
 using corvia::symtest::Point;
+using corvia::symtest::TypeSizes;
 using Sizes = std::vector<int>;
 
 constexpr double kSame = 1e-6;
@@ -173,30 +177,6 @@ TEST(SymSubgroupAxesTest, EverySubgroupHasOneOrbitPerAxisType) {
 
 // ---- Models under Dnd subgroups -----------------------------------------------------------
 
-std::vector<Point> CubePoints() {
-  std::vector<Point> p;
-  corvia::symtest::AddSigns(p, {1, 1, 1});
-  return p;
-}
-
-std::vector<Point> IcosahedronPoints() {
-  std::vector<Point> p;
-  corvia::symtest::AddCyclicSigns(p, {0, 1, corvia::symtest::Golden()});
-  return p;
-}
-
-void Build(Poly& poly, const std::vector<Point>& points) {
-  auto model = corvia::symtest::MakeHullModel(points);
-  ASSERT_TRUE(model->CreatePoly(&poly, false, true));
-}
-
-Sizes TypeSizes(const corvia::FaceTypeBlock& block) {
-  Sizes sizes;
-  for (const corvia::FaceType* t = block.mFirstFaceType; t; t = t->mNext) sizes.push_back(t->mCount);
-  std::sort(sizes.begin(), sizes.end());
-  return sizes;
-}
-
 // Sizes of the orbits of the points under the operations.
 Sizes OrbitSizes(const std::vector<const double*>& points, const std::vector<Matrix>& ops) {
   std::vector<bool> done(points.size(), false);
@@ -262,7 +242,7 @@ int ApplyEveryDnd(Poly& poly) {
 
 TEST(SymSubgroupAxesTest, CubeUnderD2d) {
   Poly cube;
-  Build(cube, CubePoints());
+  BuildHullPoly(cube, Cube());
   ASSERT_STREQ(SymGroup::GetSchoenflies(cube.mSymGroup), "Oh");
   const SymGroup* full = cube.mSymGroup;
   // D2d about a 4-fold axis: the two faces on it, the four round it; the corners lie
@@ -287,14 +267,14 @@ TEST(SymSubgroupAxesTest, ModelsUnderEveryDndSubgroup) {
   {
     SCOPED_TRACE("cube");
     Poly cube;
-    Build(cube, CubePoints());
+    BuildHullPoly(cube, Cube());
     // D2d twice (about a 4-fold axis, with 2-fold axes through faces or edges), D3d.
     EXPECT_EQ(ApplyEveryDnd(cube), 3);
   }
   {
     SCOPED_TRACE("icosahedron");
     Poly icosahedron;
-    Build(icosahedron, IcosahedronPoints());
+    BuildHullPoly(icosahedron, Icosahedron());
     ASSERT_STREQ(SymGroup::GetSchoenflies(icosahedron.mSymGroup), "Ih");
     // D5d and D3d.
     EXPECT_EQ(ApplyEveryDnd(icosahedron), 2);
@@ -302,7 +282,7 @@ TEST(SymSubgroupAxesTest, ModelsUnderEveryDndSubgroup) {
   {
     SCOPED_TRACE("square antiprism");
     Poly antiprism;
-    Build(antiprism, corvia::symtest::SquareAntiprism());
+    BuildHullPoly(antiprism, corvia::symtest::SquareAntiprism());
     ASSERT_STREQ(SymGroup::GetSchoenflies(antiprism.mSymGroup), "D4d");
     ExpectOrbits(antiprism);
     EXPECT_GE(ApplyEveryDnd(antiprism), 1);

@@ -1,15 +1,24 @@
 #pragma once
 // Shared by the symmetry tests: the operations of a group as a list of matrices,
-// tolerant matrix comparison, and the list of every kind of group.
+// tolerant matrix comparison, the list of every kind of group, and hull models
+// built into a Poly with the sizes of their element types.
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <string>
 #include <vector>
 
 #include "core/VectorMath.h"
+#include "model/Edge.h"
+#include "model/Poly.h"
+#include "stellation/FaceTypeBlock.h"
+#include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
 #include "symmetry/SymOperations.h"
+#include "tests/symmetry/FindSymmetriesModels.h"
 
 namespace corvia::symtest {
 
@@ -112,6 +121,28 @@ inline Matrix GenericRotation() {
   AxisRotationMatrix(b.data(), 1, -1.1);
   AxisRotationMatrix(c.data(), 2, 0.7);
   return Multiply(a, Multiply(b, c));
+}
+
+// The convex hull of the points built into an empty Poly; a refusal fails the test.
+inline void BuildHullPoly(Poly& poly, const std::vector<Point>& points) {
+  auto model = MakeHullModel(points);
+  ASSERT_TRUE(model->CreatePoly(&poly, false, true));
+}
+
+// Sizes of the face types of a block, smallest first.
+inline std::vector<int> TypeSizes(const FaceTypeBlock& block) {
+  std::vector<int> sizes;
+  for (const FaceType* t = block.mFirstFaceType; t; t = t->mNext) sizes.push_back(t->mCount);
+  std::sort(sizes.begin(), sizes.end());
+  return sizes;
+}
+
+// Sizes of the edge types of a model, smallest first.
+inline std::vector<int> EdgeTypeSizes(const Poly& poly) {
+  std::vector<int> sizes;
+  for (int t = 0; t < poly.mNumEdgeTypes; ++t) sizes.push_back(poly.mEdgeTypes[t].mNumEdges);
+  std::sort(sizes.begin(), sizes.end());
+  return sizes;
 }
 
 }  // namespace corvia::symtest

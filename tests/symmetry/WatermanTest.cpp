@@ -16,12 +16,15 @@
 #include "symmetry/SymGroup.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/Waterman.h"
+#include "tests/support/SolidCorners.h"
 #include "tests/support/TestSupport.h"
+#include "tests/symmetry/SimplePolyTestModels.h"
 
 namespace test_Waterman {
 
 using IPoint = std::array<int64_t, 3>;
 using Plane = std::array<int64_t, 4>;  // n . p <= d for every point
+using corvia::testmodels::ModelOf;
 
 // Every lattice point of the type within the sphere, the centre left out.
 std::vector<IPoint> LatticePoints(int type, int root) {
@@ -111,14 +114,6 @@ std::set<IPoint> LiveCornerPositions(const corvia::SimplePoly& poly) {
     }
   }
   return out;
-}
-
-std::unique_ptr<corvia::SimplePoly> ModelOf(const std::vector<std::array<double, 3>>& verts,
-                                            const std::vector<std::vector<int>>& faces) {
-  auto poly = std::make_unique<corvia::SimplePoly>(static_cast<int>(verts.size()), static_cast<int>(faces.size()));
-  for (size_t i = 0; i < verts.size(); ++i) poly->VertAt(static_cast<int>(i)).SetPos(verts[i].data());
-  for (size_t i = 0; i < faces.size(); ++i) poly->FaceAt(static_cast<int>(i)).items = faces[i];
-  return poly;
 }
 
 struct Expected {
@@ -237,8 +232,7 @@ TEST(WatermanTest, ProjectionRefusesFacesThatWouldBend) {
   auto& messages = corvia::testing::Platform().messages;
   messages.Clear();
   // Rhombic dodecahedron: cube corners (+-1, +-1, +-1) and octahedron corners at 2.
-  std::vector<std::array<double, 3>> v;
-  for (int i = 0; i < 8; ++i) v.push_back({(i & 1) ? 1.0 : -1.0, (i & 2) ? 1.0 : -1.0, (i & 4) ? 1.0 : -1.0});
+  std::vector<std::array<double, 3>> v = corvia::testing::models::CubeCorners();
   v.push_back({2, 0, 0});
   v.push_back({-2, 0, 0});
   v.push_back({0, 2, 0});
