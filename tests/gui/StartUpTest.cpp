@@ -1,0 +1,84 @@
+// The program's start-up and shut-down under a real (virtual) display: the main
+// window opens, the wx front ends answer, the user's folders exist, and the
+// settings are written when it ends.
+
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/frame.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include <wx/utils.h>
+
+#include "app/StartUp.h"
+#include "platform/Headless.h"
+#include "platform/Services.h"
+#include "platform/SettingsStore.h"
+#include "tests/support/TestSupport.h"
+
+namespace test_StartUp {
+
+void YieldUntil(const std::function<bool()>& done) {
+  for (int i = 0; i < 200 && !done(); ++i) {
+    wxTheApp->Yield(true);
+    wxMilliSleep(10);
+  }
+}
+
+// Sets an environment variable for the scope and puts the old value back.
+class ScopedEnv {
+public:
+  ScopedEnv(const char* name, const std::string& value) : mName(name) {
+    if (const char* old = std::getenv(name)) mOld = old, mHad = true;
+    setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv() {
+    if (mHad) {
+      setenv(mName, mOld.c_str(), 1);
+    } else {
+      unsetenv(mName);
+    }
+  }
+
+private:
+  const char* mName;
+  std::string mOld;
+  bool mHad = false;
+};
+
+TEST(StartUp, MainWindowOpensAndClosesAndSettingsAreSaved) {
+  std::filesystem::path home = corvia::testing::ScratchDir("startup-home");
+  std::filesystem::path config = home / "config";
+  std::filesystem::path documents = home / "Documents";
+  ScopedEnv homeEnv("HOME", home.string());
+  ScopedEnv configEnv("XDG_CONFIG_HOME", config.string());
+  ScopedEnv documentsEnv("XDG_DOCUMENTS_DIR", documents.string());
+  corvia::platform::SettingsStore store(config / "Corvia" / "settings.conf");
+  corvia::platform::SettingsStore* previousStore = corvia::platform::SettingsStore::InstallInstance(&store);
+  corvia::platform::ServiceSet before = corvia::platform::Services();
+
+  wxFrame* frame = corvia::app::StartUp();
+  ASSERT_NE(frame, nullptr);
+  YieldUntil([&] { return frame->IsShownOnScreen(); });
+  EXPECT_TRUE(frame->IsShownOnScreen());
+  EXPECT_EQ(frame->GetTitle(), "Corvia");
+  EXPECT_NE(corvia::platform::Services().messages, before.messages);  // the wx boxes answer now
+  for (const char* sub : {"Tour", "Export", "Image", "Text"}) {
+    EXPECT_TRUE(std::filesystem::is_directory(documents / "Corvia" / sub)) << sub;
+  }
+
+  store.SetNumber("Software\\CorviaSoft\\Corvia\\Settings", "UndoEnabled", 1);
+  frame->Close(true);
+  YieldUntil([] { return wxTopLevelWindows.empty(); });
+  corvia::app::ShutDown();
+  EXPECT_TRUE(std::filesystem::exists(config / "Corvia" / "settings.conf"));
+
+  // The test program's own headless front ends come back for the other tests.
+  corvia::platform::InstallServices(before);
+  corvia::platform::SettingsStore::InstallInstance(previousStore);
+}
+
+}  // namespace test_StartUp
