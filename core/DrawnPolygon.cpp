@@ -1,10 +1,20 @@
 #include "core/DrawnPolygon.h"
 
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "core/Messages.h"
+#include "model/ElementList.h"
+#include "model/Poly.h"
+#include "model/PolyElement.h"
 #include "platform/Services.h"
+#include "stellation/FaceDiagram.h"
+#include "stellation/FaceDiagramCells.h"
+#include "symmetry/SymGroup.h"
+#include "symmetry/SymOperations.h"
 
 namespace corvia {
 
@@ -49,7 +59,45 @@ void RotateAbout(double* out, const double* v, const double* n, double angle) {
   for (int i = 0; i < 3; ++i) out[i] = v[i] * c + nv[i] * s + n[i] * along;
 }
 
-void NotAvailable(const char* function) { ShowInternalError("%s: not available yet", function); }
+// Whether every vertex mapped by m lands on the vertex `offset` places further on.
+bool RingMapsOntoItself(const PolygonVertex* ring, const double* m, int offset) {
+  const PolygonVertex* v = ring;
+  const PolygonVertex* w = ring;
+  for (int i = 0; i < offset; ++i) w = w->next;
+  do {
+    double mapped[3];
+    MatrixTimesVector(m, mapped, v->point);
+    if (!SamePoint(mapped, w->point)) return false;
+    v = v->next;
+    w = w->next;
+  } while (v != ring);
+  return true;
+}
+
+// Whether m maps the first vertex onto w and the following vertices, in order, onto
+// the vertices before w.
+bool RingMirrorsOnto(const PolygonVertex* ring, const double* m, const PolygonVertex* w) {
+  const PolygonVertex* v = ring;
+  do {
+    double mapped[3];
+    MatrixTimesVector(m, mapped, v->point);
+    if (!SamePoint(mapped, w->point)) return false;
+    v = v->next;
+    w = w->prev;
+  } while (v != ring);
+  return true;
+}
+
+// n[k] of the plane; k the dominant axis.
+double DominantComponent(const FaceOutlineBuilder* builder) { return builder->normal[builder->axes[0]]; }
+
+// Ints from the pool holding `count` doubles.
+double* AllocDoubles(IntBlockPool* pool, int count) {
+  int* block = AllocIndexBlock(pool, 2 * count + 2);
+  auto address = reinterpret_cast<uintptr_t>(block);
+  address = (address + alignof(double) - 1) & ~static_cast<uintptr_t>(alignof(double) - 1);
+  return reinterpret_cast<double*>(address);
+}
 
 }  // namespace detail_DrawnPolygon
 
@@ -153,18 +201,47 @@ void DrawnPolygon::JoinMeshes(int count, const DrawnPolygonMesh* meshes) {
   indexCount = totalIndices;
 }
 
-int DrawnPolygon::GetAxisOrder(const SymGroup*) const {
-  detail_DrawnPolygon::NotAvailable(__func__);
+int DrawnPolygon::GetAxisOrder(const SymGroup* group) const {
+  if (!group) return 1;
+  const SymAxisType* axisType = group->FindAxisTypeAlong(normal);
+  return axisType ? std::abs(axisType->fold) : 1;
+}
+
+int DrawnPolygon::GetRotationCount(const SymGroup* group) const {
+  const int f = GetAxisOrder(group);
+  if (f < 2 || !ring) return f;
+  const int n = CountPolygonRing(ring);
+  for (int d = 1; d < f; ++d) {
+    if (f % d != 0) continue;
+    const int k = f / d;
+    if (n % k != 0) continue;
+    double m[9];
+    SymmetryRotationMatrix(m, normal, 1, k);
+    // The clicking order decides which way round the ring runs about the axis.
+    if (detail_DrawnPolygon::RingMapsOntoItself(ring, m, n / k) ||
+        detail_DrawnPolygon::RingMapsOntoItself(ring, m, n - n / k))
+      return k;
+  }
   return 1;
 }
 
-int DrawnPolygon::GetRotationCount(const SymGroup*) const {
-  detail_DrawnPolygon::NotAvailable(__func__);
-  return 1;
-}
-
-bool DrawnPolygon::MatchSymmetry(const SymGroup*) const {
-  detail_DrawnPolygon::NotAvailable(__func__);
+bool DrawnPolygon::MatchSymmetry(const SymGroup* group) const {
+  using namespace detail_DrawnPolygon;
+  if (!group || group->reflectionType == kReflectionChiral || !ring) return false;
+  double centre[3];
+  GetPolygonRingCentroid(centre, ring);
+  SymRotationIterator it;
+  double improper[9], m[9];
+  while (GetNextImproperOperation(group, it, improper, m)) {
+    double mapped[3];
+    MatrixTimesVector(m, mapped, centre);
+    if (!SamePoint(mapped, centre)) continue;
+    const PolygonVertex* w = ring;
+    do {
+      if (RingMirrorsOnto(ring, m, w)) return true;
+      w = w->next;
+    } while (w != ring);
+  }
   return false;
 }
 
@@ -193,10 +270,17 @@ void GetPolygonCentroid(double* out, const DrawnPolygon* polygon) { GetPolygonRi
 
 namespace detail_DrawnPolygon {
 
-// The closed polygon's new corners take the exact positions of the model's elements
-// they fall on. The model's element lists are not reachable from here yet.
-void SnapAddedPointsToModel(PolygonVertex*, Poly* model) {
-  if (model) NotAvailable("AutoCompletePolygon");
+// The closed polygon's new corners, from `first` to the end of the ring, take the
+// exact positions of the model's elements they fall on: vertices before faces.
+void SnapAddedPointsToModel(PolygonVertex* first, const PolygonVertex* ring, Poly* model) {
+  if (!model) return;
+  PolygonVertex* v = first;
+  do {
+    PolyElement* element = model->mVertices.FindAt(v->point);
+    if (!element) element = model->mFaces.FindAt(v->point);
+    if (element) CopyVector(v->point, element->mDualVert);
+    v = v->next;
+  } while (v != ring);
 }
 
 }  // namespace detail_DrawnPolygon
@@ -276,7 +360,7 @@ const char* AutoCompletePolygon(DrawnPolygon* polygon, Poly* model) {
   } else if (added > 0) {
     PolygonVertex* firstAdded = polygon->ring->prev;
     for (int i = 1; i < added; ++i) firstAdded = firstAdded->prev;
-    SnapAddedPointsToModel(firstAdded, model);
+    SnapAddedPointsToModel(firstAdded, polygon->ring, model);
   }
   polygon->Triangulate();
   platform::Services().views->RedrawAllViews(false);
@@ -312,11 +396,78 @@ void FaceOutline::Begin(FaceOutline* outline, const double* plane, FaceDiagram* 
   outline->Clear();
 }
 
-// Adding edges and finishing go through the face diagram of the stellation code.
-void FaceOutline::AddPoint(const double*, FaceOutlineBuilder*) { detail_DrawnPolygon::NotAvailable(__func__); }
+void FaceOutline::AddPoint(const double* point, FaceOutlineBuilder* builder) {
+  const double p[2] = {point[builder->axes[1]], point[builder->axes[2]]};
+  if (builder->first[0] >= 9.99999e99) {
+    builder->first[0] = p[0];
+    builder->first[1] = p[1];
+    builder->d = Dot(builder->normal, point);
+  } else if (builder->diagram) {
+    builder->diagram->AddEdge(static_cast<DiagramSource>(builder->loop), builder->previous, p);
+  }
+  builder->previous[0] = p[0];
+  builder->previous[1] = p[1];
+}
 
-void FaceOutline::CloseLoop(int, FaceOutlineBuilder*) { detail_DrawnPolygon::NotAvailable(__func__); }
+void FaceOutline::CloseLoop(int loopNumber, FaceOutlineBuilder* builder) {
+  if (builder->first[0] < 9.99999e99) {
+    if (builder->diagram)
+      builder->diagram->AddEdge(static_cast<DiagramSource>(builder->loop), builder->previous, builder->first);
+    builder->first[0] = builder->first[1] = 9.99999e99;
+  }
+  builder->loop = loopNumber;
+}
 
-void FaceOutline::Finish(FaceOutline*, FaceOutlineBuilder*) { detail_DrawnPolygon::NotAvailable(__func__); }
+void FaceOutline::Finish(FaceOutline* outline, FaceOutlineBuilder* builder) {
+  using namespace detail_DrawnPolygon;
+  CloseLoop(builder->loop, builder);
+  FaceDiagram* diagram = builder->diagram;
+  outline->Clear();
+  if (!diagram) return;
+  // The regions and their triangles; the outline needs no colours.
+  diagram->CreateLoops();
+  CreateLoopTypes(diagram, nullptr, false);
+
+  // A region is filled when the loops wind round it a non-zero number of times.
+  std::vector<bool> filled(diagram->mNumCells > 0 ? diagram->mNumCells : 0, false);
+  int count = 0;
+  for (int c = 0; c < diagram->mNumCells && diagram->mTriangles; ++c) {
+    int winding = 0;
+    const DiagramCell& cell = diagram->mCells[c];
+    for (int i = 0; i < cell.numPairs; ++i) winding += cell.pairs[i].winding;
+    filled[c] = winding != 0;
+    if (filled[c]) count += diagram->mTriangles[c].numIndices;
+  }
+
+  const int numPoints = diagram->mNumVertices;
+  if (outline->pool) {
+    outline->points = AllocDoubles(&outline->pool->pool, 3 * (numPoints > 0 ? numPoints : 1));
+    outline->indices = AllocIndexBlock(&outline->pool->pool, count > 0 ? count : 1);
+  } else {
+    outline->points = new double[3 * (numPoints > 0 ? numPoints : 1)];
+    outline->indices = new int[count > 0 ? count : 1];
+  }
+  const int k = builder->axes[0], k1 = builder->axes[1], k2 = builder->axes[2];
+  const double* n = builder->normal;
+  for (const DiagramVertex* v = diagram->mFirstVertex; v; v = v->next) {
+    if (v->index < 0 || v->index >= numPoints) continue;
+    double* p = outline->points + 3 * v->index;
+    p[k1] = v->x;
+    p[k2] = v->y;
+    p[k] = (builder->d - n[k1] * v->x - n[k2] * v->y) / n[k];
+  }
+  int at = 0;
+  for (int c = 0; c < diagram->mNumCells; ++c) {
+    if (!filled[c]) continue;
+    const CellTriangles& triangles = diagram->mTriangles[c];
+    for (int i = 0; i < triangles.numIndices; ++i) outline->indices[at++] = triangles.indices[i];
+  }
+  outline->indexCount = count;
+  diagram->Reset();
+  builder->diagram = nullptr;
+  // Triangles face along the normal.
+  if (DominantComponent(builder) < 0.0)
+    for (int i = 0; i + 2 < count; i += 3) std::swap(outline->indices[i], outline->indices[i + 1]);
+}
 
 }  // namespace corvia

@@ -49,7 +49,10 @@ class DrawnPolygon {
   // Replaces the triangles by the union of the pieces' triangles.
   void JoinMeshes(int count, const DrawnPolygonMesh* pieces);
 
-  // Symmetry of the polygon under the model's group.
+  // Symmetry of the polygon under the model's group, about the normal of the last
+  // triangulation. The fold of the group's axis along the normal (1 when none);
+  // the order of the polygon's own rotational symmetry about that axis; whether an
+  // improper operation of the group maps the polygon onto itself.
   int GetAxisOrder(const SymGroup* group) const;
   int GetRotationCount(const SymGroup* group) const;
   bool MatchSymmetry(const SymGroup* group) const;

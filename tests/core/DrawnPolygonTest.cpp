@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "stellation/BlockPool.h"
+#include "stellation/FaceDiagram.h"
+#include "symmetry/SymGroup.h"
 #include "tests/support/TestSupport.h"
 
 namespace corvia {
@@ -119,15 +122,80 @@ TEST(DrawnPolygonTest, AutoCompleteRepeatsThePattern) {
   DeleteDrawnPolygonChain(head);
 }
 
-TEST(DrawnPolygonTest, SymmetryQueriesFailLoudlyUntilGroupsExist) {
-  testing::ExpectInternalErrors();
+TEST(DrawnPolygonTest, SymmetryQueriesWithoutAGroup) {
   DrawnPolygon *head = nullptr, *tail = nullptr;
   auto* p = new DrawnPolygon(head, tail);
   EXPECT_EQ(p->GetAxisOrder(nullptr), 1);
+  EXPECT_EQ(p->GetRotationCount(nullptr), 1);
   EXPECT_FALSE(p->MatchSymmetry(nullptr));
-  const auto& boxes = testing::Platform().messages.Boxes();
-  ASSERT_FALSE(boxes.empty());
-  EXPECT_NE(boxes.back().text.find("not available yet"), std::string::npos);
+  DeleteDrawnPolygonChain(head);
+}
+
+TEST(DrawnPolygonTest, RotationCountAboutTheModelsAxis) {
+  auto group = CreateSymGroup(kSymGroupOctahedral, 0);
+  DrawnPolygon *head = nullptr, *tail = nullptr;
+  // A square round the 4-fold z axis, clicked clockwise.
+  auto* square = new DrawnPolygon(head, tail);
+  AddCorner(square, 0.5, 0.5, 1);
+  AddCorner(square, 0.5, -0.5, 1);
+  AddCorner(square, -0.5, -0.5, 1);
+  AddCorner(square, -0.5, 0.5, 1);
+  square->Triangulate();
+  EXPECT_EQ(square->GetAxisOrder(group.get()), 4);
+  EXPECT_EQ(square->GetRotationCount(group.get()), 4);
+
+  auto* rectangle = new DrawnPolygon(head, tail);
+  AddCorner(rectangle, 0.5, 0.3, 1);
+  AddCorner(rectangle, -0.5, 0.3, 1);
+  AddCorner(rectangle, -0.5, -0.3, 1);
+  AddCorner(rectangle, 0.5, -0.3, 1);
+  rectangle->Triangulate();
+  EXPECT_EQ(rectangle->GetAxisOrder(group.get()), 4);
+  EXPECT_EQ(rectangle->GetRotationCount(group.get()), 2);
+
+  // A triangle round the oblique 3-fold axis along (1, 1, 1).
+  auto* triangle = new DrawnPolygon(head, tail);
+  AddCorner(triangle, 1, 0, 0);
+  AddCorner(triangle, 0, 1, 0);
+  AddCorner(triangle, 0, 0, 1);
+  triangle->Triangulate();
+  EXPECT_EQ(triangle->GetAxisOrder(group.get()), 3);
+  EXPECT_EQ(triangle->GetRotationCount(group.get()), 3);
+
+  // Off every axis.
+  auto* skew = new DrawnPolygon(head, tail);
+  AddCorner(skew, 1, 0.1, 0.2);
+  AddCorner(skew, 0, 1, 0.3);
+  AddCorner(skew, 0.2, 0, 1);
+  skew->Triangulate();
+  EXPECT_EQ(skew->GetAxisOrder(group.get()), 1);
+  EXPECT_EQ(skew->GetRotationCount(group.get()), 1);
+  DeleteDrawnPolygonChain(head);
+}
+
+TEST(DrawnPolygonTest, MatchSymmetryNeedsAnImproperOperation) {
+  auto mirrored = CreateSymGroup(kSymGroupPyramidal, 4);
+  mirrored->SetReflectionType(kReflectionVertical);
+  auto chiral = CreateSymGroup(kSymGroupPyramidal, 4);
+  DrawnPolygon *head = nullptr, *tail = nullptr;
+  auto* square = new DrawnPolygon(head, tail);
+  AddCorner(square, 0.5, 1, 0.5);
+  AddCorner(square, 0.5, 1, -0.5);
+  AddCorner(square, -0.5, 1, -0.5);
+  AddCorner(square, -0.5, 1, 0.5);
+  square->Triangulate();
+  EXPECT_TRUE(square->MatchSymmetry(mirrored.get()));
+  EXPECT_FALSE(square->MatchSymmetry(chiral.get()));
+
+  // A pinwheel quadrilateral round the axis: turned onto itself, never mirrored.
+  auto* pinwheel = new DrawnPolygon(head, tail);
+  AddCorner(pinwheel, 0.5, 1, 0.2);
+  AddCorner(pinwheel, -0.2, 1, 0.5);
+  AddCorner(pinwheel, -0.5, 1, -0.2);
+  AddCorner(pinwheel, 0.2, 1, -0.5);
+  pinwheel->Triangulate();
+  EXPECT_EQ(pinwheel->GetRotationCount(mirrored.get()), 4);
+  EXPECT_FALSE(pinwheel->MatchSymmetry(mirrored.get()));
   DeleteDrawnPolygonChain(head);
 }
 
@@ -140,6 +208,90 @@ TEST(DrawnPolygonTest, FaceOutlineBeginPicksTheDominantAxis) {
   EXPECT_EQ(builder.axes[1], 0);
   EXPECT_EQ(builder.axes[2], 1);
   EXPECT_EQ(builder.first[0], 9.99999e99);
+}
+
+// Area of the outline's triangles seen along the normal; every point checked to lie in
+// the plane normal . p = d.
+double OutlineArea(const FaceOutline& outline, const double* normal, double d) {
+  double area = 0.0;
+  for (int t = 0; t + 2 < outline.indexCount; t += 3) {
+    const double* a = outline.points + 3 * outline.indices[t];
+    const double* b = outline.points + 3 * outline.indices[t + 1];
+    const double* c = outline.points + 3 * outline.indices[t + 2];
+    EXPECT_NEAR(Dot(normal, a), d, 1e-9);
+    double ab[3], ac[3], n[3];
+    Subtract(ab, b, a);
+    Subtract(ac, c, a);
+    Cross(n, ab, ac);
+    area += Dot(n, normal) / 2.0;
+  }
+  return area;
+}
+
+// A 4 x 4 square with a 2 x 2 hole, in the plane normal . p = d.
+void BuildSquareWithHole(FaceOutline* outline, const double* plane, double z, FaceDiagram* diagram) {
+  FaceOutlineBuilder builder;
+  FaceOutline::Begin(outline, plane, diagram, &builder);
+  const double outer[4][2] = {{0, 0}, {4, 0}, {4, 4}, {0, 4}};
+  const double hole[4][2] = {{1, 1}, {1, 3}, {3, 3}, {3, 1}};
+  for (const auto& q : outer) {
+    const double p[3] = {q[0], q[1], z};
+    FaceOutline::AddPoint(p, &builder);
+  }
+  FaceOutline::CloseLoop(1, &builder);
+  for (const auto& q : hole) {
+    const double p[3] = {q[0], q[1], z};
+    FaceOutline::AddPoint(p, &builder);
+  }
+  FaceOutline::Finish(outline, &builder);
+  EXPECT_EQ(builder.diagram, nullptr);
+}
+
+TEST(DrawnPolygonTest, FaceOutlineFillsTheLoopsThroughADiagram) {
+  FaceDiagramWorkPools workPools;
+  FaceDiagramResultPools resultPools;
+  FaceDiagram diagram(&workPools, &resultPools);
+  diagram.Init(kDiagramSourceCallbacks, nullptr);
+  FaceOutline outline;
+  const double up[3] = {0.0, 0.0, 1.0};
+  BuildSquareWithHole(&outline, up, 2.0, &diagram);
+  ASSERT_GT(outline.indexCount, 0);
+  EXPECT_EQ(outline.indexCount % 3, 0);
+  EXPECT_NEAR(OutlineArea(outline, up, 2.0), 12.0, 1e-9);
+
+  // From a triangulation pool the arrays are the pool's.
+  TriangulationContext context;
+  FaceOutline pooled;
+  pooled.pool = &context;
+  diagram.Init(kDiagramSourceCallbacks, nullptr);
+  BuildSquareWithHole(&pooled, up, 2.0, &diagram);
+  EXPECT_NEAR(OutlineArea(pooled, up, 2.0), 12.0, 1e-9);
+  pooled.Clear();
+}
+
+TEST(DrawnPolygonTest, FaceOutlineWithNegativeDominantNormalSwapsTriangles) {
+  FaceDiagramWorkPools workPools;
+  FaceDiagramResultPools resultPools;
+  FaceDiagram diagram(&workPools, &resultPools);
+  diagram.Init(kDiagramSourceCallbacks, nullptr);
+  FaceOutline outline;
+  const double down[3] = {0.0, 0.0, -1.0};
+  BuildSquareWithHole(&outline, down, -2.0, &diagram);
+  ASSERT_GT(outline.indexCount, 0);
+  // The triangles face along the normal: positive area seen along -z.
+  EXPECT_NEAR(OutlineArea(outline, down, 2.0), 12.0, 1e-9);
+}
+
+TEST(DrawnPolygonTest, FaceOutlineWithoutADiagramStaysEmpty) {
+  FaceOutline outline;
+  FaceOutlineBuilder builder;
+  const double up[3] = {0.0, 0.0, 1.0};
+  FaceOutline::Begin(&outline, up, nullptr, &builder);
+  const double p[3] = {1, 2, 3};
+  FaceOutline::AddPoint(p, &builder);
+  EXPECT_EQ(builder.d, 3.0);
+  FaceOutline::Finish(&outline, &builder);
+  EXPECT_EQ(outline.indexCount, 0);
 }
 
 }  // namespace test_DrawnPolygon
