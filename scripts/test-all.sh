@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
 build=${CORVIA_BUILD_DIR:-build/release}
-jobs=$(nproc)
+jobs=${CORVIA_JOBS:-$(nproc)}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCORVIA_WERROR=ON
 cmake --build "$build" -j "$jobs"
 

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
 build=${CORVIA_ASAN_DIR:-build/asan}
-jobs=$(nproc)
+jobs=${CORVIA_JOBS:-$(nproc)}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCORVIA_SANITIZE=ON -DCORVIA_GUI=OFF -DCORVIA_BENCH=OFF
 cmake --build "$build" -j "$jobs"
 unset DISPLAY WAYLAND_DISPLAY
