@@ -39,6 +39,7 @@ void BM_TriangulateStarShaped(benchmark::State& state) {
     benchmark::DoNotOptimize(corvia::TriangulatePolygon(Ring(pts), 3 * n, indices.data(), &context));
   }
   state.SetItemsProcessed(state.iterations() * n);
+  state.SetComplexityN(n);
 }
 BENCHMARK(BM_TriangulateStarShaped)->Arg(5)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)->Complexity();
 
