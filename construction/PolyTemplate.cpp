@@ -12,6 +12,7 @@
 #include "construction/RainbowColor.h"
 #include "core/IntMath.h"
 #include "core/Messages.h"
+#include "core/Tolerances.h"
 
 namespace corvia {
 
@@ -19,8 +20,6 @@ namespace detail_PolyTemplate {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kTwoPi = 2.0 * kPi;
-// Angle sums within this of the target close the vertex.
-constexpr double kAngleTolerance = 1e-6;
 // The angle sum of a height at which some polygon's corner cannot span its
 // neighbours at all; it steers the bisection towards smaller heights.
 constexpr double kInvalidAngleSum = 9999999.9;
@@ -33,8 +32,6 @@ constexpr int kFirstLoggedIteration = 995;
 // centre.
 constexpr double kHemiRadiusLow = 0.9999989999;
 constexpr double kHemiRadiusHigh = 1.0000010001;
-// Ambiguous heights: matching of the cosine terms and of the angle sums.
-constexpr double kAmbiguousTolerance = 1.0002e-6;
 constexpr double kAmbiguousFullTurn = 6.283184306979586;
 constexpr int kMaxAmbiguousValence = 4;
 // The ambiguous case solves one auxiliary template, which must itself be plain.
@@ -320,11 +317,11 @@ bool PolyTemplate::ParseText() {
   TemplatePolygon* p = mHead;
   for (int i = 0; i < mValence; ++i, p = p->mNext) sum += p->mInteriorAngle;
   const double full = mWraps * detail_PolyTemplate::kTwoPi;
-  if (sum > full + detail_PolyTemplate::kAngleTolerance) {
+  if (sum > full + kAngleTolerance) {
     Report(false, "Faces can't connect around vertex.");
     return false;
   }
-  if (sum >= full - detail_PolyTemplate::kAngleTolerance) {
+  if (sum >= full - kAngleTolerance) {
     Report(false, "Faces at vertex lie in plane.");
     return false;
   }
@@ -424,7 +421,7 @@ bool PolyTemplate::SolveByBisection(const TemplatePolygon* key) {
   double h = hi;
   mReflexSides = mReflexWraps = -1;
   double s = AngleSum(h, false);
-  if (std::fabs(s) <= detail_PolyTemplate::kAngleTolerance) {
+  if (std::fabs(s) <= kAngleTolerance) {
     target = 0.0;
   } else if (s < target) {
     mReflexSides = key->mSides;
@@ -467,7 +464,7 @@ bool PolyTemplate::SolveByBisection(const TemplatePolygon* key) {
     }
   }
   s = AngleSum(h, true);
-  if (s < target - detail_PolyTemplate::kAngleTolerance || s > target + detail_PolyTemplate::kAngleTolerance) {
+  if (s < target - kAngleTolerance || s > target + kAngleTolerance) {
     Dump();
     Report(false, "Failed to figure out vertex height.");
     return false;
@@ -502,8 +499,8 @@ bool PolyTemplate::SolveAmbiguous(const TemplatePolygon* key, int depth) {
   for (int i = 0; i < detail_PolyTemplate::kAmbiguousRowCount && rowI < 0; ++i) {
     for (int j = i + 1; j < detail_PolyTemplate::kAmbiguousRowCount; ++j) {
       const double sum = 2.0 * bInterior + table[i].interior;
-      if (std::fabs(x / table[i].cosineTerm - table[j].cosineTerm) <= detail_PolyTemplate::kAmbiguousTolerance &&
-          sum >= table[j].interior + detail_PolyTemplate::kAmbiguousTolerance && sum + table[j].interior <= detail_PolyTemplate::kAmbiguousFullTurn) {
+      if (std::fabs(x / table[i].cosineTerm - table[j].cosineTerm) <= kAmbiguousHeightTolerance &&
+          sum >= table[j].interior + kAmbiguousHeightTolerance && sum + table[j].interior <= detail_PolyTemplate::kAmbiguousFullTurn) {
         rowI = i;
         rowJ = j;
         break;

@@ -5,14 +5,13 @@
 
 #include "core/IntMath.h"
 #include "core/Messages.h"
+#include "core/Tolerances.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia {
 
 namespace detail_Prisms {
 
-// Below this an antiprism's base has no real apothem, or its height no real value.
-constexpr double kRootTolerance = 1e-7;
 // Half height of an antiprism whose side triangles cannot reach from base to base.
 constexpr double kFallbackHalfHeight = 0.5;
 constexpr int kMinTorusCount = 3;
@@ -115,7 +114,7 @@ std::unique_ptr<SimplePoly> CreateAntiprism(int n, int d) {
   double apothem = 0.0;
   if (!degenerate) {
     const double x = 1.0 - (e / 2.0) * (e / 2.0);
-    if (x < detail_Prisms::kRootTolerance) {
+    if (x < kPointTolerance) {
       ShowError("Failed to create %d/%d antiprism.", n, d);
       return nullptr;
     }
@@ -127,7 +126,7 @@ std::unique_ptr<SimplePoly> CreateAntiprism(int n, int d) {
   // the side triangles are equilateral when the height makes their slant edges e.
   const double w = 1.0 - apothem;
   const double heightSq = 0.75 * e * e - w * w;
-  const double h = heightSq >= detail_Prisms::kRootTolerance ? std::sqrt(heightSq) / 2.0
+  const double h = heightSq >= kPointTolerance ? std::sqrt(heightSq) / 2.0
                                                               : detail_Prisms::kFallbackHalfHeight;
 
   auto poly = std::make_unique<SimplePoly>(2 * n, CountPrismFaces(n, d, true));

@@ -9,6 +9,7 @@
 #include "construction/Random15.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
+#include "core/Tolerances.h"
 #include "model/Face.h"
 #include "model/Poly.h"
 #include "model/Vertex.h"
@@ -23,7 +24,6 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kTwoPi = 2.0 * kPi;
 // Maps the generator's 0 .. 32767 onto -1 .. 1.
 constexpr double kRandomScale = 6.103701895199438e-5;
-constexpr double kZeroTolerance = 1e-7;
 constexpr double kNoMinimum = 9.9e40;
 constexpr int kStepLimit = 10000;
 constexpr int kStableLimit = 49;
@@ -33,8 +33,6 @@ constexpr double kDamping = 0.5;
 constexpr double kMinStiffness = 1e-13;
 constexpr double kShapeStiffnessShare = 0.33333;
 constexpr double kTemporaryStiffnessShare = 0.25;
-// A spring whose ends coincide has no direction to push along.
-constexpr double kMinSpringLength = 1e-12;
 // Vertex numbers of a face list beyond this are refused rather than allocated.
 constexpr long long kMaxVertexNumber = 1000000;
 constexpr int kMessageTextLength = 50;
@@ -614,7 +612,7 @@ double TimeStep(double dt, bool regular) {
         bool zero = true;
         for (int c = 0; c < 4; ++c) {
           u[c] = centre[c] - far[c];
-          if (std::fabs(u[c]) > detail_SpringRelax::kZeroTolerance) zero = false;
+          if (std::fabs(u[c]) > kPointTolerance) zero = false;
         }
         if (zero) {
           for (int c = 0; c < 4; ++c) target[c] = 0.0;
@@ -641,7 +639,7 @@ double TimeStep(double dt, bool regular) {
         for (int c = 0; c < 3; ++c) normal[c] += x[c];
       }
       const double lenSq = normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2];
-      if (lenSq <= detail_SpringRelax::kZeroTolerance) continue;
+      if (lenSq <= kPointTolerance) continue;
       for (double& c : normal) c /= std::sqrt(lenSq);
       for (int k = 0; k < n; ++k) {
         double* target = P(n + k);
@@ -666,7 +664,7 @@ double TimeStep(double dt, bool regular) {
     if (std::fabs(f) > largest) largest = std::fabs(f);
     // Coinciding ends give no direction: pushing along a zero vector divided by
     // a zero length would fill every position with NaN.
-    if (f == 0.0 || len < detail_SpringRelax::kMinSpringLength) continue;
+    if (f == 0.0 || len < kVanishingTolerance) continue;
     const double k = f / len * dt;
     for (int c = 0; c < dims; ++c) {
       s->mEndA->mVel[c] += d[c] * k;

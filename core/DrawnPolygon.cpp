@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/Messages.h"
+#include "core/Tolerances.h"
 #include "model/ElementList.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
@@ -25,14 +26,12 @@ const char* const kAutoCompleteNoPattern = "Can't see a pattern for auto-complet
 
 namespace detail_DrawnPolygon {
 
-constexpr double kTol = 1e-7;
-constexpr double kTurnTol = 1e-6;
 constexpr int kMaxAutoPoints = 100;
 
 inline bool Within(double v, double tol) { return v >= -tol && v <= tol; }
 
 inline bool SamePoint(const double* a, const double* b) {
-  return Within(a[0] - b[0], kTol) && Within(a[1] - b[1], kTol) && Within(a[2] - b[2], kTol);
+  return Within(a[0] - b[0], kPointTolerance) && Within(a[1] - b[1], kPointTolerance) && Within(a[2] - b[2], kPointTolerance);
 }
 
 // Signed angle from unit direction a to unit direction b about the normal, from chord
@@ -146,7 +145,7 @@ bool DrawnPolygon::IsCoplanar(const double* point) const {
   if (indexCount < 1) return true;
   double d[3];
   Subtract(d, point, centroid);
-  return detail_DrawnPolygon::Within(Dot(normal, d), detail_DrawnPolygon::kTol);
+  return detail_DrawnPolygon::Within(Dot(normal, d), kPointTolerance);
 }
 
 int DrawnPolygon::Triangulate() {
@@ -316,10 +315,10 @@ const char* AutoCompletePolygon(DrawnPolygon* polygon, Poly* model) {
     bool match = true;
     double sum = 0.0;
     for (int i = p; i <= n - 2 && match; ++i) {
-      match = Within(length[i] - length[i % p], kTol) && (i == n - 2 || Within(turn[i] - turn[i % p], kTurnTol));
+      match = Within(length[i] - length[i % p], kPointTolerance) && (i == n - 2 || Within(turn[i] - turn[i % p], kAngleTolerance));
       sum += turn[i];
     }
-    if (match && !Within(sum, kTurnTol)) {
+    if (match && !Within(sum, kAngleTolerance)) {
       period = p;
       break;
     }
@@ -340,7 +339,7 @@ const char* AutoCompletePolygon(DrawnPolygon* polygon, Poly* model) {
     k = k + 1 < period ? k + 1 : 0;
     Scale(turned, turned, length[k]);
     Add(next, last, turned);
-    SnapNearZero(next, kTol);
+    SnapNearZero(next, kPointTolerance);
     if (SamePoint(next, first) && k == period - 1) {
       if (added == 0) message = kAutoCompleteAlreadyComplete;
       break;

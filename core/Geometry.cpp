@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 
 namespace corvia {

@@ -34,9 +34,6 @@ inline bool IsCollinearOverlap(int code) {
   return code >= kSegmentsSameExtentSameWay && code <= kSegmentsPartialOverlap;
 }
 
-// Fixed tolerance of the circle and triangle test.
-constexpr double kCircleTriangleTolerance = 1e-5;
-
 double DistanceOfLineFromOrigin2D(const double* p, const double* q);
 double DistancePointToLine3D(const double* a, const double* b, const double* p, double tol);
 // Foot of the perpendicular from p on the line a-b; returns its parameter (0 at a, 1 at b).

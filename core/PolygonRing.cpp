@@ -7,13 +7,13 @@
 
 #include "core/Messages.h"
 #include "core/PolygonSplit.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 
 namespace corvia {
 
 namespace detail_PolygonRing {
 
-constexpr double kSnap = 1e-7;
 constexpr int kChunkSize = 256;
 
 // Chunked pool: nodes never move, so pointers to them survive any growth.
@@ -61,7 +61,7 @@ NodePool<PolygonList>& ListPool() {
   return pool;
 }
 
-inline double SnapCoordinate(double v) { return (v >= -kSnap && v <= kSnap) ? 0.0 : v; }
+inline double SnapCoordinate(double v) { return (v >= -kPointTolerance && v <= kPointTolerance) ? 0.0 : v; }
 
 inline bool SamePosition(const PolygonVertex* a, const PolygonVertex* b) { return a->x == b->x && a->y == b->y; }
 
@@ -92,7 +92,7 @@ double EarMeasure(const PolygonVertex* v) {
   const double bx = v->edgeX, by = v->edgeY;
   const double cross = ax * by - ay * bx;
   const double dot = ax * bx + ay * by;
-  if (cross == 0.0 && dot < 1e-7) return kEarMeasureSpike;
+  if (cross == 0.0 && dot < kPointTolerance) return kEarMeasureSpike;
   if (cross <= 0.0) return kEarMeasureReflex;
   const double sx = ax + bx, sy = ay + by;
   const double denom = 4.0 * cross * cross;
@@ -112,7 +112,7 @@ bool IsStraightCorner(const PolygonVertex* v) {
   const double bx = v->edgeX, by = v->edgeY;
   const double cross = Cross2(ax, ay, bx, by);
   const double scale = std::sqrt((ax * ax + ay * ay) * (bx * bx + by * by));
-  return std::fabs(cross) <= 1e-12 * scale || scale == 0.0;
+  return std::fabs(cross) <= kVanishingTolerance * scale || scale == 0.0;
 }
 
 // Another passage of the ring through v's own position blocks the ear when the ring
@@ -146,8 +146,8 @@ bool InEar(const PolygonVertex* v, const PolygonVertex* w, bool strict, int ring
   const double len = std::sqrt(cx * cx + cy * cy);
   if (len == 0.0) return false;
   const double s3 = Cross2(cx, cy, w->x - n->x, w->y - n->y) / len;
-  if (strict) return s1 > 0.0 && s2 > 0.0 && s3 > kSnap;
-  return s1 >= 0.0 && s2 >= 0.0 && s3 >= -kSnap;
+  if (strict) return s1 > 0.0 && s2 > 0.0 && s3 > kPointTolerance;
+  return s1 >= 0.0 && s2 >= 0.0 && s3 >= -kPointTolerance;
 }
 
 bool EarBlocked(PolygonVertex* v, bool strict, int ringSize) {
@@ -406,7 +406,7 @@ bool GetPolygonRingPlaneNormal(double* out, const PolygonVertex* ring) {
     double e[3], c[3];
     Subtract(e, v->next->point, v->point);
     Cross(c, first, e);
-    if (!(std::fabs(c[0]) <= 1e-7 && std::fabs(c[1]) <= 1e-7 && std::fabs(c[2]) <= 1e-7)) {
+    if (!(std::fabs(c[0]) <= kPointTolerance && std::fabs(c[1]) <= kPointTolerance && std::fabs(c[2]) <= kPointTolerance)) {
       CopyVector(found, c);
       any = true;
       break;
@@ -417,7 +417,7 @@ bool GetPolygonRingPlaneNormal(double* out, const PolygonVertex* ring) {
   // facing whenever the ring encloses any area.
   double area[3];
   GetPolygonRingAreaVector(area, ring);
-  const double* chosen = (std::fabs(area[0]) > 1e-7 || std::fabs(area[1]) > 1e-7 || std::fabs(area[2]) > 1e-7)
+  const double* chosen = (std::fabs(area[0]) > kPointTolerance || std::fabs(area[1]) > kPointTolerance || std::fabs(area[2]) > kPointTolerance)
                              ? area
                              : found;
   const double len = std::sqrt(Dot(chosen, chosen));
@@ -489,8 +489,8 @@ PolygonVertex* RemoveDuplicatePolygonVertices(PolygonVertex* ring) {
   int sinceRemoval = 0;
   while (n > 1 && sinceRemoval < n) {
     PolygonVertex* next = v->next;
-    if (std::fabs(v->x - next->x) <= detail_PolygonRing::kSnap &&
-        std::fabs(v->y - next->y) <= detail_PolygonRing::kSnap) {
+    if (std::fabs(v->x - next->x) <= kPointTolerance &&
+        std::fabs(v->y - next->y) <= kPointTolerance) {
       v->prev->next = next;
       next->prev = v->prev;
       if (ring == v) ring = next;
@@ -671,7 +671,7 @@ int TriangulatePolygon(PolygonVertex* ring, int maxIndices, int* indices, Triang
       return count;
     }
     emit(count, ring, ring->next, ring->next->next);
-  } else if (cross < -1e-9) {
+  } else if (cross < -kInvertedTriangleTolerance) {
     // A clockwise triangle left over means an earlier cut went outside the ring.
     return fail(count, "last triangle turned inside out");
   }

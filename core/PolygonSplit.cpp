@@ -5,17 +5,16 @@
 
 #include "core/Geometry.h"
 #include "core/Messages.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 
 namespace corvia {
 
 namespace detail_PolygonSplit {
 
-constexpr double kTol = 1e-7;
 constexpr double kTwoPi = 6.283185307179586;
 constexpr double kPi = 3.141592653589793;
 constexpr double kNoAngle = 999999.9;
-constexpr double kShortEdge = 1e-10;
 
 PolygonColorModeQuery gColorModeQuery = nullptr;
 
@@ -102,7 +101,7 @@ void SetPolygonColorModeQuery(PolygonColorModeQuery query) { detail_PolygonSplit
 
 PolygonCrossing* FindOrAddPolygonCrossing(double* point, PolygonCrossing*& head, PolygonCrossing*& tail) {
   for (PolygonCrossing* c = head; c; c = c->next) {
-    if (std::fabs(c->x - point[0]) <= detail_PolygonSplit::kTol && std::fabs(c->y - point[1]) <= detail_PolygonSplit::kTol) {
+    if (std::fabs(c->x - point[0]) <= kPointTolerance && std::fabs(c->y - point[1]) <= kPointTolerance) {
       point[0] = c->x;
       point[1] = c->y;
       return c;
@@ -169,11 +168,11 @@ PolygonVertex* NextEdgeAtCrossing(PolygonCrossing* crossing, const double* previ
       PolygonVertex* far = ends[side];
       const double wx = far->x - crossing->x, wy = far->y - crossing->y;
       double angle;
-      if (std::sqrt(wx * wx + wy * wy) < kShortEdge) {
+      if (std::sqrt(wx * wx + wy * wy) < kShortEdgeTolerance) {
         angle = kTwoPi;
       } else {
         angle = TurnAngle(ux, uy, wx, wy);
-        if (angle < kTol) angle = kTwoPi;  // straight back: the last choice
+        if (angle < kPointTolerance) angle = kTwoPi;  // straight back: the last choice
       }
       if (angle < best) {
         best = angle;
@@ -281,7 +280,7 @@ PolygonList* SplitPolygonRing(PolygonVertex* ring, double** points, int* pointCo
         PolygonVertex* d = c->savedNext;
         const double pa[2] = {a->x, a->y}, pb[2] = {b->x, b->y}, pc[2] = {c->x, c->y}, pd[2] = {d->x, d->y};
         double out1[2], out2[2];
-        const int code = IntersectSegments2D(pa, pb, pc, pd, kTol, out1, out2);
+        const int code = IntersectSegments2D(pa, pb, pc, pd, kPointTolerance, out1, out2);
         if ((code >= kSegmentsAMeetsC && code <= kSegmentsBInsideCD) || code == kSegmentsCross) {
           PolygonCrossing* record = FindOrAddPolygonCrossing(out1, crossings, crossingsTail);
           InsertCrossingVertex(a, record);
@@ -366,20 +365,20 @@ PolygonList* SplitPolygonRing(PolygonVertex* ring, double** points, int* pointCo
     // Turn at s, from the incoming direction u to the outgoing one.
     const double ux = s->x - s->prev->x, uy = s->y - s->prev->y;
     const double wx = s->next->x - s->x, wy = s->next->y - s->y;
-    const bool uShort = std::sqrt(ux * ux + uy * uy) <= kTol;
-    const double theta = (uShort || std::sqrt(wx * wx + wy * wy) <= kTol) ? 0.0 : TurnAngle(ux, uy, wx, wy);
+    const bool uShort = std::sqrt(ux * ux + uy * uy) <= kPointTolerance;
+    const double theta = (uShort || std::sqrt(wx * wx + wy * wy) <= kPointTolerance) ? 0.0 : TurnAngle(ux, uy, wx, wy);
     auto onLeft = [theta](double phi) { return theta <= kPi ? (theta < phi && phi < kPi) : (phi > theta || phi < kPi); };
     for (PolygonVertex* t = s->crossing->vertices; t; t = t->nextAtCrossing) {
       if (t == s) continue;
       const double ox = t->next->x - t->x, oy = t->next->y - t->y;
-      if (!(Within(ox, kTol) && Within(oy, kTol))) {
+      if (!(Within(ox, kPointTolerance) && Within(oy, kPointTolerance))) {
         const double phi = uShort ? 0.0 : TurnAngle(ux, uy, ox, oy);
-        if (!(Within(phi - theta, 1e-6) || Within(phi - kPi, 1e-6))) c += onLeft(phi) ? -1 : 1;
+        if (!(Within(phi - theta, kAngleTolerance) || Within(phi - kPi, kAngleTolerance))) c += onLeft(phi) ? -1 : 1;
       }
       const double bx = t->prev->x - t->x, by = t->prev->y - t->y;
-      if (!(Within(bx, kTol) && Within(by, kTol))) {
+      if (!(Within(bx, kPointTolerance) && Within(by, kPointTolerance))) {
         const double phi = uShort ? 0.0 : TurnAngle(ux, uy, bx, by);
-        if (!(Within(phi - theta, kTol) || Within(phi - kPi, kTol))) c += onLeft(phi) ? 1 : -1;
+        if (!(Within(phi - theta, kPointTolerance) || Within(phi - kPi, kPointTolerance))) c += onLeft(phi) ? 1 : -1;
       }
     }
     v = s;
@@ -481,7 +480,7 @@ PolygonVertex* FindBridgeEnd(PolygonVertex* outer, PolygonVertex* p) {
   PolygonVertex* v = outer;
   do {
     PolygonVertex* n = v->next;
-    if (std::fabs(v->x - p->x) <= kTol && v->y > p->y) {
+    if (std::fabs(v->x - p->x) <= kPointTolerance && v->y > p->y) {
       if (v->y <= h) {
         const double d[2] = {n->x - v->x, n->y - v->y};
         const double a = PseudoAngle(d);
@@ -492,7 +491,7 @@ PolygonVertex* FindBridgeEnd(PolygonVertex* outer, PolygonVertex* p) {
           chosenEdge = nullptr;
         }
       }
-    } else if (std::fabs(n->x - p->x) > kTol && v->x > p->x && p->x > n->x && (v->y > p->y || n->y > p->y)) {
+    } else if (std::fabs(n->x - p->x) > kPointTolerance && v->x > p->x && p->x > n->x && (v->y > p->y || n->y > p->y)) {
       const double y = v->y + (p->x - v->x) * (n->y - v->y) / (n->x - v->x);
       if (p->y < y && y < h) {
         h = y;
@@ -510,7 +509,7 @@ PolygonVertex* FindBridgeEnd(PolygonVertex* outer, PolygonVertex* p) {
   PolygonVertex* en = chosenEdge->next;
   PolygonVertex* m = ev->y >= en->y ? ev : en;
   const bool mIsStart = m == ev;
-  if (std::fabs(m->x - p->x) <= kTol) {
+  if (std::fabs(m->x - p->x) <= kPointTolerance) {
     ShowInternalError("xOffset is almost zero!");
     return m;
   }
@@ -526,11 +525,11 @@ PolygonVertex* FindBridgeEnd(PolygonVertex* outer, PolygonVertex* p) {
     const double left = ex * (w->y - ev->y) - ey * (w->x - ev->x);
     if (w->y > p->y && sideOk && left > 0.0) {
       const double s = Slope(w, p);
-      if (s > sigma - kTol) {
+      if (s > sigma - kPointTolerance) {
         const double d[2] = {w->next->x - w->x, w->next->y - w->y};
         const double a = PseudoAngle(d);
         bool replace = false;
-        if (s > sigma + kTol) {
+        if (s > sigma + kPointTolerance) {
           replace = true;
         } else if (w->y < m->y) {
           replace = true;

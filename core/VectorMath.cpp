@@ -8,6 +8,7 @@
 #include <numbers>
 
 #include "core/IntMath.h"
+#include "core/Tolerances.h"
 
 namespace corvia {
 

@@ -10,10 +10,9 @@
 // Tolerances are the caller's; every comparison within a tolerance is a closed
 // interval, |a - b| <= tol.
 
-namespace corvia {
+#include "core/Tolerances.h"
 
-// Two points closer than this in every coordinate are one point.
-constexpr double kPointTolerance = 1e-7;
+namespace corvia {
 
 // An affine map: a 3x3 matrix (column order) followed by a translation. It maps a
 // point p to M p + t. Plain data, so that it can be handed on as a double[12].

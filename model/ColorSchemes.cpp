@@ -9,6 +9,7 @@
 #include "construction/RainbowColor.h"
 #include "core/MergeSort.h"
 #include "core/Messages.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/CrossSection.h"
 #include "model/Edge.h"
@@ -41,8 +42,6 @@ namespace detail_ColorSchemes {
 constexpr int32_t kToBeNumbered = INT32_MAX;
 constexpr int32_t kUnset = -1;
 constexpr float kUncoloured = -1.0f;
-constexpr double kParallelTolerance = 1e-7;
-constexpr double kKeyTolerance = 1e-7;
 
 // Panes that show the facelets of a stellation model rather than the Poly.
 constexpr unsigned kFaceletViewTypes[] = {0x2903, 0x2A04, 0xA408, 0xA409, 0xA40A, 0x12C0F, 0x1340E};
@@ -217,7 +216,7 @@ int NumberAlongCrossSection(const ElementList* list, const TypeTable& table,
   size_t start = 0;
   while (start < entries.size()) {
     size_t end = start + 1;
-    while (end < entries.size() && entries[end].key - entries[end - 1].key <= kKeyTolerance) ++end;
+    while (end < entries.size() && entries[end].key - entries[end - 1].key <= kPointTolerance) ++end;
     std::vector<Entry> group(entries.begin() + static_cast<long>(start), entries.begin() + static_cast<long>(end));
     MergeSort(group, [](const Entry& a, const Entry& b) { return a.type - b.type; });
     for (size_t i = 0; i < group.size(); ++i) {
@@ -272,17 +271,17 @@ bool IsParallelEdge(const double* a, const double* b) {
   for (int c = 1; c < 3; ++c) {
     if (std::fabs(b[c]) > std::fabs(b[k])) k = c;
   }
-  if (std::fabs(b[k]) <= kParallelTolerance) return true;
+  if (std::fabs(b[k]) <= kPointTolerance) return true;
   const double r = a[k] / b[k];
   for (int c = 0; c < 3; ++c) {
-    if (std::fabs(b[c] * r - a[c]) > kParallelTolerance) return false;
+    if (std::fabs(b[c] * r - a[c]) > kPointTolerance) return false;
   }
   return true;
 }
 
 bool IsZeroVector(const double* v) {
-  return std::fabs(v[0]) <= kParallelTolerance && std::fabs(v[1]) <= kParallelTolerance &&
-         std::fabs(v[2]) <= kParallelTolerance;
+  return std::fabs(v[0]) <= kPointTolerance && std::fabs(v[1]) <= kPointTolerance &&
+         std::fabs(v[2]) <= kPointTolerance;
 }
 
 void ColourEdgesByType(Poly* poly, bool withReflections, bool dual) {
@@ -570,8 +569,8 @@ void ColorScheme(Poly* poly, ElementList* list, uint32_t scheme) {
       bool same = true;
       bool opposite = true;
       for (int c = 0; c < 3; ++c) {
-        same = same && std::fabs(ni[c] - nj[c]) <= kParallelTolerance;
-        opposite = opposite && std::fabs(ni[c] + nj[c]) <= kParallelTolerance;
+        same = same && std::fabs(ni[c] - nj[c]) <= kPointTolerance;
+        opposite = opposite && std::fabs(ni[c] + nj[c]) <= kPointTolerance;
       }
       if (!same && !opposite) continue;
       SetBoth(pending[j], rgb, rgb);

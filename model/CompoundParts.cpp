@@ -5,6 +5,7 @@
 #include "construction/RainbowColor.h"
 #include "core/Messages.h"
 #include "core/TimeFormat.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/CompoundPart.h"
 #include "model/ElementFlags.h"
@@ -65,7 +66,7 @@ double FindCompoundPart(CompoundPart* part, PolyElement* start, PolyElement** qu
     PolyElement* element = queue[next];
     double area = element->GetArea();
     if (element->HasFlag(kElementReversed)) area = -area;
-    if (std::fabs(area) <= kElementTolerance) area = 0.0;
+    if (std::fabs(area) <= kPointTolerance) area = 0.0;
     if (area < 0.0) element->mFlags |= kElementReverseNorm;
     if (element->mType) element->mType->mArea = std::fabs(area);
     // The signed area times the plane offset: three times the signed volume of the
@@ -213,8 +214,8 @@ void FindCompoundParts(Poly* poly, bool* outMixed) {
       part->mVolume = 0.0;
       continue;
     }
-    const bool invertFaces = faceSum < -kElementTolerance;
-    const bool invertVertices = vertexSum < -kElementTolerance;
+    const bool invertFaces = faceSum < -kPointTolerance;
+    const bool invertVertices = vertexSum < -kPointTolerance;
     if (invertFaces || invertVertices) {
       InvertCompoundPart(face, invertFaces, invertVertices, queue.data(), capacity);
       faceSum = std::fabs(faceSum);
@@ -226,7 +227,7 @@ void FindCompoundParts(Poly* poly, bool* outMixed) {
   }
   for (CompoundPart* part = poly->mCompoundParts; part; part = part->mNext) part->mNumEdges /= 2;
   poly->mDualVolume /= 3.0;
-  if (std::fabs(poly->mVolume) <= kElementTolerance) poly->mVolume = 0.0;
+  if (std::fabs(poly->mVolume) <= kPointTolerance) poly->mVolume = 0.0;
   ClearElementFlags(poly, kElementVisitMark | kElementInversionMark);
   poly->UpdateSurfaceAreas();
   if (outMixed) *outMixed = mixed;

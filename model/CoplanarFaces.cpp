@@ -8,6 +8,7 @@
 #include "core/MergeSort.h"
 #include "core/Messages.h"
 #include "core/TimeFormat.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
@@ -27,8 +28,8 @@ constexpr double kNoDirection = -999999.9;
 void CanonicalNormal(const double* normal, double* out) {
   CopyVector(out, normal);
   for (int c = 0; c < 3; ++c) {
-    if (normal[c] > kElementTolerance) return;
-    if (normal[c] < -kElementTolerance) {
+    if (normal[c] > kPointTolerance) return;
+    if (normal[c] < -kPointTolerance) {
       Negate(out);
       return;
     }
@@ -37,9 +38,9 @@ void CanonicalNormal(const double* normal, double* out) {
 
 // e lies in the plane of s: the same frame origin, and a normal equal or opposite.
 bool SharesPlane(const PolyElement* s, const PolyElement* e) {
-  return NearlyEqual(e->mCentre, s->mCentre, kElementTolerance) &&
-         (NearlyEqual(e->mZAxis, s->mZAxis, kElementTolerance) ||
-          NearlyOpposite(e->mZAxis, s->mZAxis, kElementTolerance));
+  return NearlyEqual(e->mCentre, s->mCentre, kPointTolerance) &&
+         (NearlyEqual(e->mZAxis, s->mZAxis, kPointTolerance) ||
+          NearlyOpposite(e->mZAxis, s->mZAxis, kPointTolerance));
 }
 
 int RotationCount(const FaceType* type) {
@@ -69,7 +70,7 @@ bool HeightsAgree(const PolyElement* f, int i, const PolyElement* r, int j) {
   const bool has1 = NeighbourHeight(f, i, h1);
   const bool has2 = NeighbourHeight(r, j, h2);
   if (has1 != has2) return false;
-  return !has1 || std::fabs(h1 - h2) <= kElementTolerance;
+  return !has1 || std::fabs(h1 - h2) <= kPointTolerance;
 }
 
 // Whether corner order starting at r makes f's corners correspond to those of the
@@ -93,7 +94,7 @@ bool FrameTowards(const PolyElement* e, int start, const double* normal, double*
   if (!corner) return false;
   Subtract(x, corner->mDualVert, e->mCentre);
   const double length = std::sqrt(Dot(x, x));
-  if (length <= kElementTolerance) return false;
+  if (length <= kPointTolerance) return false;
   Divide(x, x, length);
   Cross(y, normal, x);
   return true;
@@ -185,11 +186,11 @@ void SetAxesFromCorner0(PolyElement* f) {
   Subtract(x, f->mNeighbours[0]->mDualVert, f->mCentre);
   const double length = std::sqrt(Dot(x, x));
   // A corner on the frame origin gives no direction: the old axes stay.
-  if (length <= kElementTolerance) return;
+  if (length <= kPointTolerance) return;
   Divide(f->mXAxis, x, length);
   Cross(f->mYAxis, f->mZAxis, f->mXAxis);
-  SnapNearZero(f->mXAxis, kElementTolerance);
-  SnapNearZero(f->mYAxis, kElementTolerance);
+  SnapNearZero(f->mXAxis, kPointTolerance);
+  SnapNearZero(f->mYAxis, kPointTolerance);
 }
 
 void ReorientElement(PolyElement* f) {
@@ -219,14 +220,14 @@ void ReorientElement(PolyElement* f) {
 int CompareCoplanar(const PolyElement* a, const PolyElement* b) {
   for (int c = 0; c < 3; ++c) {
     const double d = a->mCentre[c] - b->mCentre[c];
-    if (d < -kElementTolerance) return -1;
-    if (d > kElementTolerance) return 1;
+    if (d < -kPointTolerance) return -1;
+    if (d > kPointTolerance) return 1;
   }
   double na[3];
   double nb[3];
   detail_CoplanarFaces::CanonicalNormal(a->mZAxis, na);
   detail_CoplanarFaces::CanonicalNormal(b->mZAxis, nb);
-  const int normals = CompareWithin(na, nb, kElementTolerance);
+  const int normals = CompareWithin(na, nb, kPointTolerance);
   if (normals != 0) return normals;
   const int types = FaceType::GetIndex(a->mType) - FaceType::GetIndex(b->mType);
   if (types != 0) return types;
@@ -261,7 +262,7 @@ void FindCoplanarFaces(ElementList* list) {
   for (int i : byX) xs.push_back(sorted[static_cast<size_t>(i)]->mCentre[0]);
 
   // The window is wider than the tolerance; the plane test decides membership.
-  constexpr double kWindow = 2.0 * kElementTolerance;
+  constexpr double kWindow = 2.0 * kPointTolerance;
   std::vector<char> assigned(sorted.size(), 0);
   std::vector<int> members;
   for (int i = 0; i < n; ++i) {

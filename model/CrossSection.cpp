@@ -9,6 +9,7 @@
 #include "core/MergeSort.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
+#include "core/Tolerances.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
 #include "model/PolyElement.h"
@@ -17,10 +18,9 @@ namespace corvia {
 
 namespace detail_CrossSection {
 
-constexpr double kSliceNudge = 1e-7;
-constexpr double kSliceTolerance = 1e-7;
-constexpr double kFrameOneLow = 0.9999999;
-constexpr double kFrameOneHigh = 1.0000001;
+// The slicing plane is pushed one tolerance away from the centre, off vertices that
+// lie in it.
+constexpr double kSliceNudge = kPointTolerance;
 
 struct Crossing {
   int32_t side;  // local side index
@@ -32,7 +32,7 @@ struct Crossing {
 double Dot3(const double* a, const double* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 
 void CheckFrame(double* frame) {
-  if (frame[15] < kFrameOneLow || frame[15] > kFrameOneHigh) {
+  if (frame[15] < kUnitLow || frame[15] > kUnitHigh) {
     for (int i = 0; i < 16; ++i) frame[i] = (i % 5 == 0) ? 1.0 : 0.0;
   }
 }
@@ -271,7 +271,7 @@ bool CrossSection::Build(const SliceMesh& mesh, const SlicePlane& plane, bool fi
         }
       }
     for (int k = 0; k < 3; ++k) {
-      if (std::fabs(dir[k]) <= kSliceTolerance) continue;
+      if (std::fabs(dir[k]) <= kPointTolerance) continue;
       if (dir[k] < 0.0)
         for (double& c : dir) c = -c;
       break;
@@ -334,7 +334,7 @@ bool CrossSection::Build(const SliceMesh& mesh, const SlicePlane& plane, bool fi
         visited[exit] = 1;
         crossing2D(exit, p);
         const size_t last = points.size() - 2;
-        if (std::fabs(p[0] - points[last]) > kSliceTolerance || std::fabs(p[1] - points[last + 1]) > kSliceTolerance) {
+        if (std::fabs(p[0] - points[last]) > kPointTolerance || std::fabs(p[1] - points[last + 1]) > kPointTolerance) {
           points.insert(points.end(), p, p + 2);
           faces.push_back(mesh.mElements[g]);
         } else {
@@ -357,8 +357,8 @@ bool CrossSection::Build(const SliceMesh& mesh, const SlicePlane& plane, bool fi
       // The closing point repeats the first: the segment that ends there lies in the
       // last face crossed.
       size_t n = points.size() / 2;
-      if (n >= 2 && std::fabs(points[2 * n - 2] - points[0]) <= kSliceTolerance &&
-          std::fabs(points[2 * n - 1] - points[1]) <= kSliceTolerance) {
+      if (n >= 2 && std::fabs(points[2 * n - 2] - points[0]) <= kPointTolerance &&
+          std::fabs(points[2 * n - 1] - points[1]) <= kPointTolerance) {
         faces[0] = faces[n - 1];
         points.resize(2 * (n - 1));
         faces.resize(n - 1);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "core/Tolerances.h"
 #include "model/ElementFlags.h"
 #include "model/Face.h"
 #include "model/PolyFwd.h"
@@ -14,8 +15,8 @@ namespace detail_Edge {
 float gDefaultEdgeColour[3] = {1.0f, 1.0f, 0.8f};
 
 bool IsZero(const double* v) {
-  return std::fabs(v[0]) <= kElementTolerance && std::fabs(v[1]) <= kElementTolerance &&
-         std::fabs(v[2]) <= kElementTolerance;
+  return std::fabs(v[0]) <= kPointTolerance && std::fabs(v[1]) <= kPointTolerance &&
+         std::fabs(v[2]) <= kPointTolerance;
 }
 
 void Normalise(double* v) {
@@ -124,9 +125,9 @@ void Edge::GetOutwardNormal(double* out, bool dual) const {
   // that is perpendicular to the edge.
   double v[3];
   GetVector(v, dual);
-  if (AreParallel(v, s0->mZAxis, kElementTolerance)) {
+  if (AreParallel(v, s0->mZAxis, kPointTolerance)) {
     double axis[3] = {0.0, 0.0, 0.0};
-    axis[AxisWithin(s0->mZAxis, kElementTolerance)] = 1.0;
+    axis[AxisWithin(s0->mZAxis, kPointTolerance)] = 1.0;
     Cross(out, s0->mZAxis, axis);
   } else {
     Cross(out, s0->mZAxis, v);

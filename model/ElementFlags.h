@@ -29,8 +29,6 @@ constexpr uint32_t kEdgeHidden = 0x8;
 // ElementList::mListFlags.
 constexpr uint32_t kListEmptying = 0x1;
 
-// Positions, normals and plane offsets closer than this are equal.
-constexpr double kElementTolerance = 1e-7;
 // Minimum searches start at or above this; a result this large means none.
 constexpr double kNoMinimum = 9.99999e99;
 constexpr double kMinimumStart = 1e100;

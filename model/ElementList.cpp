@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/Tolerances.h"
 #include "model/ElementFlags.h"
 #include "model/PolyElement.h"
 #include "model/PolyFwd.h"
@@ -75,7 +76,7 @@ PolyElement* ElementList::GetAt(int i) const {
 
 PolyElement* ElementList::FindAt(const double* point) const {
   for (PolyElement* element = mHead; element; element = element->mNext) {
-    if (NearlyEqual(element->mDualVert, point, kElementTolerance)) return element;
+    if (NearlyEqual(element->mDualVert, point, kPointTolerance)) return element;
   }
   return nullptr;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/Messages.h"
+#include "core/Tolerances.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/PolyElement.h"
@@ -100,7 +101,7 @@ PolyElement* PolyElement::FindCornerAt(const PolyElement* element, const double*
   if (!element) return nullptr;
   for (int j = 0; j < element->mNumSides; ++j) {
     PolyElement* corner = element->mNeighbours[j];
-    if (corner && NearlyEqual(corner->mDualVert, point, kElementTolerance)) return corner;
+    if (corner && NearlyEqual(corner->mDualVert, point, kPointTolerance)) return corner;
   }
   return nullptr;
 }

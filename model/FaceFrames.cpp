@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/Geometry.h"
+#include "core/Tolerances.h"
 #include "model/ElementFlags.h"
 #include "model/PolyElement.h"
 #include "model/PolyFwd.h"
@@ -22,8 +23,8 @@ int Wrap(int i, int n) {
 }
 
 bool IsZero(const double* v) {
-  return std::fabs(v[0]) <= kElementTolerance && std::fabs(v[1]) <= kElementTolerance &&
-         std::fabs(v[2]) <= kElementTolerance;
+  return std::fabs(v[0]) <= kPointTolerance && std::fabs(v[1]) <= kPointTolerance &&
+         std::fabs(v[2]) <= kPointTolerance;
 }
 
 double Length(const double* v) {
@@ -88,7 +89,7 @@ void PolyElement::Rotate(const double* matrix) {
   double* vectors[5] = {mDualVert, mCentre, mXAxis, mYAxis, mZAxis};
   for (double* v : vectors) {
     MatrixTimesVector(matrix, v, v);
-    SnapNearZero(v, kElementTolerance);
+    SnapNearZero(v, kPointTolerance);
   }
 }
 
@@ -106,7 +107,7 @@ void PolyElement::ComputeCentre() {
   } else {
     Divide(mCentroid, sum, count);
   }
-  SnapNearZero(mCentroid, kElementTolerance);
+  SnapNearZero(mCentroid, kPointTolerance);
 }
 
 void PolyElement::GetNormal(double* out) const {
@@ -184,7 +185,7 @@ bool PolyElement::ProjectToPlane(const double* point, bool isDirection, double* 
     Subtract(direction, point, mDualVert);
   }
   const double d = -Dot(mZAxis, mCentre);
-  if (IntersectLinePlane(out, mZAxis, d, origin, direction, kElementTolerance)) return true;
+  if (IntersectLinePlane(out, mZAxis, d, origin, direction, kPointTolerance)) return true;
   // Parallel to the plane: the image lies at infinity in the line's direction.
   CopyVector(out, direction);
   detail_FaceFrames::Normalise(out);
@@ -303,8 +304,8 @@ double PolyElement::GetDistanceToEdges(const double* p, bool ignoreZero) const {
   for (int i = 0; i < n; ++i) {
     const double* a = mNeighbours[i]->mDualVert;
     const double* b = mNeighbours[detail_FaceFrames::Wrap(i + 1, n)]->mDualVert;
-    const double distance = DistancePointToLine3D(a, b, p, kElementTolerance);
-    if (ignoreZero && std::fabs(distance) <= kElementTolerance) continue;
+    const double distance = DistancePointToLine3D(a, b, p, kPointTolerance);
+    if (ignoreZero && std::fabs(distance) <= kPointTolerance) continue;
     if (distance < smallest) smallest = distance;
   }
   return smallest >= kNoMinimum ? 0.0 : smallest;
@@ -364,7 +365,7 @@ double PolyElement::GetHalfNearestDistance(bool ignoreZero) const {
     const PolyElement* neighbour = GetAdjacent(i);
     if (!neighbour) continue;
     const double squared = detail_FaceFrames::DistanceSquared(mDualVert, neighbour->mDualVert);
-    if (ignoreZero && std::fabs(squared) <= kElementTolerance) continue;
+    if (ignoreZero && std::fabs(squared) <= kPointTolerance) continue;
     if (squared < smallestSquared) smallestSquared = squared;
   }
   return smallestSquared >= kNoMinimum ? 0.0 : 0.5 * std::sqrt(smallestSquared);
@@ -438,7 +439,7 @@ double PolyElement::GetArea() const {
     AddTo(sum, cross);
   }
   const double area = 0.5 * Dot(sum, mZAxis);
-  return std::fabs(area) <= kElementTolerance ? 0.0 : area;
+  return std::fabs(area) <= kPointTolerance ? 0.0 : area;
 }
 
 double PolyElement::GetSolidAngle() const {
@@ -464,10 +465,10 @@ double PolyElement::GetSolidAngle() const {
     Cross(n2, qc, toOrigin);
     if (detail_FaceFrames::IsZero(n1) || detail_FaceFrames::IsZero(n2)) return 0.0;
     const int j = LargestAxis(n2);
-    if (std::fabs(n2[j]) <= kElementTolerance) return 0.0;
+    if (std::fabs(n2[j]) <= kPointTolerance) return 0.0;
     double scaled[3];
     Scale(scaled, n2, n1[j] / n2[j]);
-    if (NearlyEqual(n1, scaled, kElementTolerance)) return 0.0;
+    if (NearlyEqual(n1, scaled, kPointTolerance)) return 0.0;
     double u1[3];
     double u2[3];
     double cross[3];
@@ -512,8 +513,8 @@ bool PolyElement::IsRegular() const {
       firstLength = length;
       firstDot = dot;
       CopyVector(firstCross, cross);
-    } else if (std::fabs(length - firstLength) > kElementTolerance || std::fabs(dot - firstDot) > kElementTolerance ||
-               !NearlyEqual(cross, firstCross, kElementTolerance)) {
+    } else if (std::fabs(length - firstLength) > kPointTolerance || std::fabs(dot - firstDot) > kPointTolerance ||
+               !NearlyEqual(cross, firstCross, kPointTolerance)) {
       return false;
     }
   }
@@ -534,7 +535,7 @@ int PolyElement::GetSpanningCorners(double* out) const {
   if (!a) return 0;
   CopyVector(out, a);
   const double* b = nullptr;
-  best = 1e-14;
+  best = kSquaredPointTolerance;
   for (int i = 0; i < n; ++i) {
     const double squared = detail_FaceFrames::DistanceSquared(mNeighbours[i]->mDualVert, a);
     if (squared > best) {
@@ -545,9 +546,9 @@ int PolyElement::GetSpanningCorners(double* out) const {
   if (!b) return 1;
   CopyVector(out + 3, b);
   const double* c = nullptr;
-  best = kElementTolerance;
+  best = kPointTolerance;
   for (int i = 0; i < n; ++i) {
-    const double distance = DistancePointToLine3D(a, b, mNeighbours[i]->mDualVert, kElementTolerance);
+    const double distance = DistancePointToLine3D(a, b, mNeighbours[i]->mDualVert, kPointTolerance);
     if (distance > best) {
       best = distance;
       c = mNeighbours[i]->mDualVert;
@@ -573,13 +574,13 @@ bool PolyElement::IsMirrorPlane(double* direction) const {
   double r0[3];
   reflect(r0, mNeighbours[0]->mDualVert);
   for (int k = 0; k < n; ++k) {
-    if (!NearlyEqual(mNeighbours[k]->mDualVert, r0, kElementTolerance)) continue;
+    if (!NearlyEqual(mNeighbours[k]->mDualVert, r0, kPointTolerance)) continue;
     for (int step : {-1, 1}) {
       bool all = true;
       for (int j = 1; j < n && all; ++j) {
         double r[3];
         reflect(r, mNeighbours[j]->mDualVert);
-        all = NearlyEqual(r, mNeighbours[detail_FaceFrames::Wrap(k + j * step, n)]->mDualVert, kElementTolerance);
+        all = NearlyEqual(r, mNeighbours[detail_FaceFrames::Wrap(k + j * step, n)]->mDualVert, kPointTolerance);
       }
       if (all) return true;
     }
@@ -616,8 +617,8 @@ bool PolyElement::FindOrientationDirection(double* out) const {
 }
 
 bool PolyElement::IntersectPlaneLine(const PolyElement* other, double* out) const {
-  if (NearlyEqual(mZAxis, other->mZAxis, kElementTolerance) ||
-      NearlyOpposite(mZAxis, other->mZAxis, kElementTolerance)) {
+  if (NearlyEqual(mZAxis, other->mZAxis, kPointTolerance) ||
+      NearlyOpposite(mZAxis, other->mZAxis, kPointTolerance)) {
     return false;
   }
   Transform3D worldToFace;
@@ -630,7 +631,7 @@ bool PolyElement::IntersectPlaneLine(const PolyElement* other, double* out) cons
   out[0] = normal[0] / length;
   out[1] = normal[1] / length;
   out[2] = -(normal[0] * origin[0] + normal[1] * origin[1] + normal[2] * origin[2]) / length;
-  SnapNearZero(out, kElementTolerance);
+  SnapNearZero(out, kPointTolerance);
   return true;
 }
 

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "core/Tolerances.h"
 #include "model/ElementFlags.h"
 #include "model/Poly.h"
 #include "symmetry/SymGroup.h"
@@ -113,7 +114,7 @@ void Image2D(double* out, const double* point, const double* origin, const doubl
 bool InPlaneFrame(const PolyElement* element, const PolyElement* corner, double* u, double* w) {
   Subtract(u, corner->mDualVert, element->mCentroid);
   const double length = std::sqrt(Dot(u, u));
-  if (length <= kCongruenceTolerance) return false;
+  if (length <= kPointTolerance) return false;
   Divide(u, u, length);
   Cross(w, element->mZAxis, u);
   return true;
@@ -207,13 +208,13 @@ bool PolyElement::IsCongruentTo(const PolyElement* other, bool allowScale) const
   if (n <= 0) return true;
   const double r1 = GetCircumradius();
   const double r2 = other->GetCircumradius();
-  const bool zero1 = std::fabs(r1) <= kCongruenceTolerance;
-  const bool zero2 = std::fabs(r2) <= kCongruenceTolerance;
+  const bool zero1 = std::fabs(r1) <= kPointTolerance;
+  const bool zero2 = std::fabs(r2) <= kPointTolerance;
   if (zero1 || zero2) return zero1 && zero2;
   double scale = 1.0;
   if (allowScale) {
     scale = r2 / r1;
-  } else if (std::fabs(r1 - r2) > kCongruenceTolerance) {
+  } else if (std::fabs(r1 - r2) > kPointTolerance) {
     return false;
   }
   // The reference corner is corner 0, or the first corner off the centroid when
@@ -226,7 +227,7 @@ bool PolyElement::IsCongruentTo(const PolyElement* other, bool allowScale) const
   const double target = scale * scale * DistanceSquared(mNeighbours[reference]->mDualVert, mCentroid);
   for (int k = 0; k < n; ++k) {
     const PolyElement* start = other->mNeighbours[k];
-    if (std::fabs(DistanceSquared(start->mDualVert, other->mCentroid) - target) > kCongruenceTolerance) continue;
+    if (std::fabs(DistanceSquared(start->mDualVert, other->mCentroid) - target) > kPointTolerance) continue;
     double u2[3];
     double w2[3];
     if (!detail_FaceMatching::InPlaneFrame(other, start, u2, w2)) continue;
@@ -238,8 +239,8 @@ bool PolyElement::IsCongruentTo(const PolyElement* other, bool allowScale) const
         Image2D(mine, mNeighbours[detail_FaceMatching::Wrap(reference + j, n)]->mDualVert, mCentroid, u, w, scale);
         Image2D(theirs, other->mNeighbours[detail_FaceMatching::Wrap(k + j * step, n)]->mDualVert, other->mCentroid,
                 u2, w2, 1.0);
-        all = std::fabs(mine[0] - theirs[0]) <= kCongruenceTolerance &&
-              std::fabs(mine[1] - theirs[1]) <= kCongruenceTolerance;
+        all = std::fabs(mine[0] - theirs[0]) <= kPointTolerance &&
+              std::fabs(mine[1] - theirs[1]) <= kPointTolerance;
       }
       if (all) return true;
     }
@@ -257,7 +258,7 @@ SymAxis* PolyElement::FindHalfTurnAxis() const {
     for (int i = 0; i < axisType.numAxes; ++i) {
       SymAxis& axis = axisType.axes[i];
       const double* a = axis.direction;
-      if (std::fabs(Dot(a, mZAxis)) > kAxisInPlaneTolerance) continue;
+      if (std::fabs(Dot(a, mZAxis)) > kPointTolerance) continue;
       // The half turn about the unit axis a: 2 a a^T - I (column order).
       double halfTurn[9];
       for (int c = 0; c < 3; ++c) {

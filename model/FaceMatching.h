@@ -19,14 +19,6 @@
 
 namespace corvia {
 
-// Every comparison of the matching under symmetry operations (absolute, per
-// component, inclusive).
-constexpr double kFaceMatchTolerance = 1e-5;
-// Congruence compares 2D images and radii with the element tolerance.
-constexpr double kCongruenceTolerance = 1e-7;
-// A symmetry axis lies in an element's plane when |axis . normal| is within this.
-constexpr double kAxisInPlaneTolerance = 1e-7;
-
 // The same tests as free functions of the element tested (null: no match), for
 // callers that hold the element as a plain pointer.
 inline bool MatchTransformed(const PolyElement* self, const PolyElement* other, const double* dualPoint,

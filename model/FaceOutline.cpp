@@ -7,6 +7,7 @@
 
 #include "core/Geometry.h"
 #include "core/PolygonRing.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/ColorSchemes.h"
 #include "model/ElementFlags.h"
@@ -21,7 +22,6 @@ namespace corvia {
 namespace detail_FaceOutline {
 
 constexpr int kMaxPolygonPoints = 5;  // a corner at infinity stands for five points
-constexpr double kOutlineTolerance = 1e-7;
 
 // Members of the element's coplanar ring, starting with the element.
 template <typename Visit>
@@ -43,7 +43,7 @@ void ToFrame(const Transform3D& t, const double* p, double* out) {
 }
 
 bool SamePlaneDirection(const double* a, const double* b) {
-  return NearlyEqual(a, b, kOutlineTolerance) || NearlyOpposite(a, b, kOutlineTolerance);
+  return NearlyEqual(a, b, kPointTolerance) || NearlyOpposite(a, b, kPointTolerance);
 }
 
 }  // namespace detail_FaceOutline
@@ -101,13 +101,13 @@ PolygonVertex* CreateMorphPolygon(const PolyElement* element, double s, double t
     bool fallback = false;
     double u = 0.0, v = 1.0;
     if (ha > 0.0) {
-      if (std::fabs(ha - hb) <= kOutlineTolerance)
+      if (std::fabs(ha - hb) <= kPointTolerance)
         fallback = true;
       else
         u = ha / (ha - hb);
     }
     if (!fallback && kb > 0.0) {
-      if (std::fabs(ka - kb) <= kOutlineTolerance)
+      if (std::fabs(ka - kb) <= kPointTolerance)
         fallback = true;
       else
         v = ka / (ka - kb);
@@ -123,8 +123,8 @@ PolygonVertex* CreateMorphPolygon(const PolyElement* element, double s, double t
       // The two planes cut each other before the edge: their common line meets the
       // element's plane at the corner of the cut outline.
       double point[3], direction[3], corner[3];
-      if (IntersectPlanes(point, direction, A->mZAxis, -dA, B->mZAxis, -dB, kOutlineTolerance) &&
-          IntersectLinePlane(corner, normal, -planeHeight, point, direction, kOutlineTolerance))
+      if (IntersectPlanes(point, direction, A->mZAxis, -dA, B->mZAxis, -dB, kPointTolerance) &&
+          IntersectLinePlane(corner, normal, -planeHeight, point, direction, kPointTolerance))
         add(corner);
       continue;
     }

@@ -8,6 +8,7 @@
 
 #include "core/Geometry.h"
 #include "core/Globals.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/PointPicker.h"
 #include "platform/Services.h"
@@ -16,7 +17,6 @@ namespace corvia {
 
 namespace detail_Measurement {
 
-constexpr double kTolerance = 1e-7;
 // How far the angle arms reach from their vertex, and the half-length of the marker
 // along the line where two planes meet.
 constexpr double kArmLength = 1.5;
@@ -86,7 +86,7 @@ bool PlaneOf(const PointPicker& item, double* plane) {
   double e1[3], e2[3];
   Subtract(e1, p1, p0);
   Subtract(e2, p2, p0);
-  if (AreParallel(e1, e2, kTolerance)) return false;
+  if (AreParallel(e1, e2, kPointTolerance)) return false;
   TriangleNormal(plane, p0, p1, p2);
   Normalise3(plane);
   if (Dot(plane, p0) < 0.0) Negate(plane);
@@ -106,7 +106,7 @@ void PointAndLine(const PointPicker& pointItem, const PointPicker& lineItem) {
   const double* a = lineItem.GetPoint(0);
   const double* b = lineItem.GetPoint(1);
   double foot[3];
-  const double t = ClosestPointOnLine(foot, p, a, b, kTolerance);
+  const double t = ClosestPointOnLine(foot, p, a, b, kPointTolerance);
   SetSlot(0, p);
   SetSlot(1, foot);
   if (t < 0.0) SetSlot(2, a);
@@ -131,12 +131,12 @@ void LineAndLine(const PointPicker& newest, const PointPicker& previous) {
   const double* p0 = previous.GetPoint(0);
   const double* p1 = previous.GetPoint(1);
   double onNewest[3], onPrevious[3], params[2];
-  ClosestPointsOfLines3D(onNewest, onPrevious, params, n0, n1, p0, p1, kTolerance);
+  ClosestPointsOfLines3D(onNewest, onPrevious, params, n0, n1, p0, p1, kPointTolerance);
   SetSlot(0, params[0] < 0.5 ? n1 : n0);
   SetSlot(1, onNewest);
   gSegmentIndex = 1;
   int next = 2;
-  if (!NearlyEqual(onNewest, onPrevious, kTolerance)) {
+  if (!NearlyEqual(onNewest, onPrevious, kPointTolerance)) {
     SetSlot(2, onPrevious);
     next = 3;
   } else {
@@ -149,7 +149,7 @@ void LineAndLine(const PointPicker& newest, const PointPicker& previous) {
   if (!UnitDifference4(u, n1, n0) || !UnitDifference4(v, p1, p0)) return;
   double angle = AngleOfUnits4(u, v);
   if (angle > M_PI / 2.0) angle = M_PI - angle;
-  gMeasuredAngle = std::fabs(angle) <= kTolerance ? 0.0 : angle;
+  gMeasuredAngle = std::fabs(angle) <= kPointTolerance ? 0.0 : angle;
 }
 
 void LineAndPlane(const PointPicker& lineItem, const PointPicker& planeItem) {
@@ -162,7 +162,7 @@ void LineAndPlane(const PointPicker& lineItem, const PointPicker& planeItem) {
   double planeCentroid[4];
   Centroid(planeItem, planeCentroid);
   double crossing[3];
-  if (!IntersectLinePlane(crossing, plane, plane[3], a, direction, kTolerance)) {
+  if (!IntersectLinePlane(crossing, plane, plane[3], a, direction, kPointTolerance)) {
     // Parallel: the distance of line and plane.
     double lineCentroid[4], foot[3];
     Centroid(lineItem, lineCentroid);
@@ -185,8 +185,8 @@ void LineAndPlane(const PointPicker& lineItem, const PointPicker& planeItem) {
   Cross(across, unitDirection, plane);
   Cross(inPlane, plane, across);
   double arm[3];
-  if (!(std::fabs(inPlane[0]) <= kTolerance && std::fabs(inPlane[1]) <= kTolerance &&
-        std::fabs(inPlane[2]) <= kTolerance)) {
+  if (!(std::fabs(inPlane[0]) <= kPointTolerance && std::fabs(inPlane[1]) <= kPointTolerance &&
+        std::fabs(inPlane[2]) <= kPointTolerance)) {
     double toFar[3];
     Subtract(toFar, far, crossing);
     if (Dot(inPlane, toFar) < 0.0) Negate(inPlane);
@@ -197,7 +197,7 @@ void LineAndPlane(const PointPicker& lineItem, const PointPicker& planeItem) {
     return;
   }
   // The line is normal to the plane: any direction in the plane shows the right angle.
-  if (!NearlyEqual(planeCentroid, crossing, kTolerance)) {
+  if (!NearlyEqual(planeCentroid, crossing, kPointTolerance)) {
     SetSlot(2, planeCentroid);
     return;
   }
@@ -217,7 +217,7 @@ void PlaneAndPlane(const PointPicker& newest, const PointPicker& previous) {
   Centroid(newest, centroidA);
   Centroid(previous, centroidB);
   double point[3], along[3];
-  if (!IntersectPlanes(point, along, planeA, planeA[3], planeB, planeB[3], kTolerance)) {
+  if (!IntersectPlanes(point, along, planeA, planeA[3], planeB, planeB[3], kPointTolerance)) {
     double foot[3];
     ProjectPointOntoPlane(foot, centroidA, planeB);
     SetSlot(0, centroidA);
@@ -363,7 +363,7 @@ double GetMeasuredDistance() {
   if (!GetMeasuredSegment(a, b)) return DBL_MAX;
   for (int c = 0; c < 4; ++c) d[c] = b[c] - a[c];
   const double length = detail_Measurement::Length4(d);
-  return length <= detail_Measurement::kTolerance ? 0.0 : length;
+  return length <= kPointTolerance ? 0.0 : length;
 }
 
 bool GetMeasuredLine(int which, int* slots) {
@@ -375,7 +375,7 @@ bool GetMeasuredLine(int which, int* slots) {
   if (!detail_Measurement::IsDefined(a) || !detail_Measurement::IsDefined(m) || !detail_Measurement::IsDefined(b)) {
     return false;
   }
-  if (NearlyEqual(a, m, detail_Measurement::kTolerance) || NearlyEqual(b, m, detail_Measurement::kTolerance)) {
+  if (NearlyEqual(a, m, kPointTolerance) || NearlyEqual(b, m, kPointTolerance)) {
     return false;
   }
   return true;
@@ -407,11 +407,11 @@ bool GetMeasuredPlane(double* out) {
     ProjectPointOntoHyperplane4D(nearest, p0, direction);
   } else {
     double u[4], w[4];
-    if (!MakePlaneBasis4D(u, w, p0, item.GetPoint(1), item.GetPoint(2), detail_Measurement::kTolerance)) return false;
-    ProjectOntoHyperplane4D(nearest, p0, u, w, detail_Measurement::kTolerance);
+    if (!MakePlaneBasis4D(u, w, p0, item.GetPoint(1), item.GetPoint(2), kPointTolerance)) return false;
+    ProjectOntoHyperplane4D(nearest, p0, u, w, kPointTolerance);
   }
   bool atOrigin = true;
-  for (int c = 0; c < 4; ++c) atOrigin = atOrigin && std::fabs(nearest[c]) <= detail_Measurement::kTolerance;
+  for (int c = 0; c < 4; ++c) atOrigin = atOrigin && std::fabs(nearest[c]) <= kPointTolerance;
   if (atOrigin) return false;
   const double length = detail_Measurement::Length4(nearest);
   for (int c = 0; c < 4; ++c) out[c] = nearest[c] / length;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/Globals.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/Measurement.h"
 #include "platform/Services.h"
@@ -13,7 +14,6 @@ namespace corvia {
 
 namespace detail_PointPicker {
 
-constexpr double kPickTolerance = 1e-7;
 constexpr const char* kRefusalPrefix = "That point is not allowed:\n";
 
 double gTable[kNumMeasurementPoints][4];
@@ -99,7 +99,7 @@ bool PointPicker::AddPoint(const double* p, int d, unsigned flags) const {
   if (mCount == 1) {
     const double* first = GetPoint(0);
     bool same = true;
-    for (int k = 0; k < 4; ++k) same = same && std::fabs(first[k] - q[k]) <= detail_PointPicker::kPickTolerance;
+    for (int k = 0; k < 4; ++k) same = same && std::fabs(first[k] - q[k]) <= kPointTolerance;
     if (same) {
       detail_PointPicker::Refuse(flags, "Point is coincident with first point");
       return false;
@@ -107,7 +107,7 @@ bool PointPicker::AddPoint(const double* p, int d, unsigned flags) const {
   } else if (mCount == 2) {
     from(a, 0);
     from(b, 1);
-    if (AreParallel4(a, b, detail_PointPicker::kPickTolerance)) {
+    if (AreParallel4(a, b, kPointTolerance)) {
       detail_PointPicker::Refuse(flags, "Point is colinear with first two points");
       return false;
     }
@@ -115,7 +115,7 @@ bool PointPicker::AddPoint(const double* p, int d, unsigned flags) const {
     from(a, 0);
     from(b, 1);
     from(c, 2);
-    if (AreDependent4(a, b, c, detail_PointPicker::kPickTolerance)) {
+    if (AreDependent4(a, b, c, kPointTolerance)) {
       detail_PointPicker::Refuse(flags, "Point is coplanar with first three points");
       return false;
     }

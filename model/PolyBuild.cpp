@@ -21,6 +21,7 @@
 #include "construction/LibraryEntry.h"
 #include "construction/PolyTemplate.h"
 #include "core/Messages.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
 #include "model/Face.h"
@@ -33,8 +34,6 @@ namespace corvia {
 
 namespace detail_PolyBuild {
 
-constexpr double kPositionTolerance = 1e-7;
-constexpr double kHemiTolerance = 1e-5;
 constexpr uint32_t kPolyFlagsCategoryMarked = kPolyFlag400 | kPolyFlag800 | kPolyFlag1000;
 
 // What a build keeps beside its model: the arrangements of the template (vertices
@@ -133,7 +132,7 @@ void CornerPosition(const PolyElement* face, int i, double* out) {
   for (int k = 0; k < 3; ++k) {
     out[k] = face->mCentre[k] + r * std::cos(angle) * face->mXAxis[k] + r * std::sin(angle) * face->mYAxis[k];
   }
-  SnapNearZero(out, kPositionTolerance);
+  SnapNearZero(out, kPointTolerance);
 }
 
 // One face with the vertex as a corner: the face, and the positions of its corners
@@ -194,13 +193,13 @@ bool ExpectArrangement(const Vertex* vertex, const TemplateArrangement& arrangem
     RotateAbout(out.after[static_cast<size_t>(k)].data(), a0, axis, sign * turned);
     turned += p->mProjectedAngle;
     RotateAbout(out.before[static_cast<size_t>(k)].data(), a0, axis, sign * turned);
-    SnapNearZero(out.after[static_cast<size_t>(k)].data(), kPositionTolerance);
-    SnapNearZero(out.before[static_cast<size_t>(k)].data(), kPositionTolerance);
+    SnapNearZero(out.after[static_cast<size_t>(k)].data(), kPointTolerance);
+    SnapNearZero(out.before[static_cast<size_t>(k)].data(), kPointTolerance);
   }
   return true;
 }
 
-bool Near(const double* a, const double* b) { return NearlyEqual(a, b, kPositionTolerance); }
+bool Near(const double* a, const double* b) { return NearlyEqual(a, b, kPointTolerance); }
 
 // The slot of the arrangement that an incident face fills, or -1. forward tells
 // whether the face passes the vertex in the ring's own direction.
@@ -298,7 +297,7 @@ Vertex* NewVertex(Poly& poly, const double* position) {
   Vertex* vertex = new Vertex(&poly, p, polyTemplate->mValence);
   poly.mTemplate = polyTemplate;
   Scale(vertex->mCentre, vertex->mZAxis, polyTemplate->mMidRadiusSqOverRadius);
-  SnapNearZero(vertex->mCentre, kPositionTolerance);
+  SnapNearZero(vertex->mCentre, kPointTolerance);
   vertex->mFlags &= ~kElementInf;
   return vertex;
 }
@@ -437,13 +436,13 @@ bool PlaceCorners(Poly& poly, PolyElement* face) {
   Add(m, face->mNeighbours[0]->mDualVert, face->mNeighbours[1]->mDualVert);
   Normalise(m);
   const double c = Dot(m, face->mZAxis);
-  if (std::fabs(c) > kHemiTolerance) {
+  if (std::fabs(c) > kCentralPlaneTolerance) {
     Scale(face->mDualVert, face->mZAxis, poly.mDualScale / c);
   } else {
     face->mFlags |= kElementHemi;
     CopyVector(face->mDualVert, face->mZAxis);
   }
-  SnapNearZero(face->mDualVert, kPositionTolerance);
+  SnapNearZero(face->mDualVert, kPointTolerance);
   return true;
 }
 
@@ -467,10 +466,10 @@ Face* MakeFace(Poly& poly, Vertex* vertex, const TemplatePolygon* record, const 
   CopyVector(face->mXAxis, x);
   CopyVector(face->mZAxis, normal);
   Cross(face->mYAxis, face->mZAxis, face->mXAxis);
-  SnapNearZero(face->mCentre, kPositionTolerance);
-  SnapNearZero(face->mXAxis, kPositionTolerance);
-  SnapNearZero(face->mYAxis, kPositionTolerance);
-  SnapNearZero(face->mZAxis, kPositionTolerance);
+  SnapNearZero(face->mCentre, kPointTolerance);
+  SnapNearZero(face->mXAxis, kPointTolerance);
+  SnapNearZero(face->mYAxis, kPointTolerance);
+  SnapNearZero(face->mZAxis, kPointTolerance);
   // Corner 1 must be the corner after the vertex; otherwise the frame turns over.
   double corner1[3];
   face->SetNeighbour(0, vertex);
@@ -482,13 +481,13 @@ Face* MakeFace(Poly& poly, Vertex* vertex, const TemplatePolygon* record, const 
   forward = true;
   // Faces look outwards unless they are retrograde; one turned round passes the vertex
   // the other way.
-  if (!IsRetrograde(record) && Dot(face->mZAxis, face->mCentre) < -kPositionTolerance) {
+  if (!IsRetrograde(record) && Dot(face->mZAxis, face->mCentre) < -kPointTolerance) {
     Scale(face->mZAxis, face->mZAxis, -1.0);
     Scale(face->mYAxis, face->mYAxis, -1.0);
     forward = false;
   }
-  SnapNearZero(face->mYAxis, kPositionTolerance);
-  SnapNearZero(face->mZAxis, kPositionTolerance);
+  SnapNearZero(face->mYAxis, kPointTolerance);
+  SnapNearZero(face->mZAxis, kPointTolerance);
   return face;
 }
 
@@ -685,7 +684,7 @@ bool VerticesAlike(const Poly& poly) {
       continue;
     }
     for (size_t k = 0; k < distances.size(); ++k) {
-      if (std::fabs(distances[k] - first[k]) > kHemiTolerance) return false;
+      if (std::fabs(distances[k] - first[k]) > kFaceMatchTolerance) return false;
     }
   }
   return true;
@@ -760,7 +759,7 @@ bool Poly::Prepare(PolyTemplate* polyTemplate, uint32_t flags) {
   double d = std::sqrt(std::max(0.0, radius * radius - r * r));
   if (record->mHeight < 0.0) d = -d;
   if (detail_PolyBuild::IsRetrograde(record)) d = -d;
-  if (std::fabs(d) <= detail_PolyBuild::kPositionTolerance) d = 0.0;
+  if (std::fabs(d) <= kPointTolerance) d = 0.0;
   Face* face = detail_PolyBuild::NewFace(*this, record);
   const double centre[3] = {0.0, d, 0.0};
   const double xAxis[3] = {1.0, 0.0, 0.0};

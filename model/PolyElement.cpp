@@ -4,6 +4,7 @@
 
 #include "core/Geometry.h"
 #include "core/IntMath.h"
+#include "core/Tolerances.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
 #include "model/FaceImageRef.h"
@@ -97,7 +98,7 @@ int PolyElement::GetRotationOrder() const {
   const int typeRotations = FaceTypeRotationCount(mType);
   if (!group) return typeRotations;
   for (int k = 0; k < 3; ++k) {
-    if (std::fabs(mCentroid[k] - mCentre[k]) > kElementTolerance) return 1;
+    if (std::fabs(mCentroid[k] - mCentre[k]) > kPointTolerance) return 1;
   }
   const int numFaces = FaceTypeNumFaces(mType);
   if (numFaces <= 0) return 1;
@@ -143,7 +144,7 @@ void PolyElement::CalcDensity() {
   for (int i = 0; i < n; ++i) {
     double edge[2];
     edge2D(i, edge);
-    sum += GetQuadrantWinding2D(edge, previous, quadrant, kElementTolerance);
+    sum += GetQuadrantWinding2D(edge, previous, quadrant, kPointTolerance);
   }
   const int density = (sum < 0 ? -sum : sum) / 4;
   mDensity = density < 1 ? 1 : density;

@@ -6,6 +6,7 @@
 #include "core/DrawnPolygon.h"
 #include "core/Geometry.h"
 #include "core/Messages.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
 #include "model/Poly.h"
@@ -18,7 +19,6 @@ namespace corvia {
 
 namespace detail_PolyGeometry {
 
-constexpr double kCircumTolerance = 1e-7;
 // Panes that show drawn polygons.
 constexpr unsigned kDrawnPolygonViewKinds[] = {0xc05, 0x840c, 0x1340e, 0x9407, 0xa408, 0xa409};
 
@@ -124,7 +124,7 @@ bool Poly::GetCircumcentre(double* out, double* radiusSquared) const {
   const double* c = farthest([&](const double* p) { return detail_PolyGeometry::SquaredDistanceFromLine(p, a, ab); });
   double ac[3];
   Subtract(ac, c, a);
-  if (AreParallel(ab, ac, detail_PolyGeometry::kCircumTolerance)) return false;
+  if (AreParallel(ab, ac, kPointTolerance)) return false;
   double normal[3];
   Cross(normal, ab, ac);
   const double normalLength = std::sqrt(Dot(normal, normal));
@@ -135,13 +135,13 @@ bool Poly::GetCircumcentre(double* out, double* radiusSquared) const {
   });
   // The sphere's centre comes back measured from A, so its length is the radius.
   double offset[3];
-  if (!SphereThroughFourPoints(offset, a, b, c, d, detail_PolyGeometry::kCircumTolerance)) return false;
+  if (!SphereThroughFourPoints(offset, a, b, c, d, kPointTolerance)) return false;
   double centre[3];
   Add(centre, a, offset);
   const double squared = Dot(offset, offset);
   for (const PolyElement* vertex = mVertices.mHead; vertex; vertex = vertex->mNext) {
     const double distance = detail_PolyGeometry::SquaredDistance(vertex->mDualVert, centre);
-    if (std::fabs(distance - squared) > detail_PolyGeometry::kCircumTolerance) return false;
+    if (std::fabs(distance - squared) > kPointTolerance) return false;
   }
   CopyVector(out, centre);
   if (radiusSquared) *radiusSquared = squared;

@@ -11,6 +11,7 @@
 #include "core/Messages.h"
 #include "core/MergeSort.h"
 #include "core/TimeFormat.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/ColorSchemes.h"
 #include "model/CompoundParts.h"
@@ -35,13 +36,8 @@ namespace detail_SetFaceTypes {
 constexpr uint32_t kHandednessBit = 0x10000;
 // 1 / (4 pi): a full solid angle counts as density 1.
 constexpr double kInverseFullSolidAngle = 0.07957747154594767;
-constexpr double kDensityTolerance = 1e-7;
 constexpr double kUnitDensityLow = 0.999;
 constexpr double kUnitDensityHigh = 1.001;
-// A face of the principal type lies at the second axis when its normal makes the
-// angle of the two axes with the first face's normal, within this.
-constexpr double kSecondAxisTolerance = 1e-5;
-constexpr double kMirrorTolerance = 1e-6;
 constexpr double kSqrtHalf = 0.7071067811865475;
 // Face classes of chiral templates that are split by hand.
 constexpr int kChiralClassSizes[3] = {120, 40, 24};
@@ -134,13 +130,13 @@ void SetVertexFrame(const Poly* poly, PolyElement* vertex, int k) {
   if (!ref) return;
   double x[3];
   Subtract(x, ref->mDualVert, vertex->mCentre);
-  SnapNearZero(x, kElementTolerance);
+  SnapNearZero(x, kPointTolerance);
   const double length = std::sqrt(Dot(x, x));
   if (length > 0.0) Divide(x, x, length);
   CopyVector(vertex->mXAxis, x);
   Cross(vertex->mYAxis, vertex->mZAxis, vertex->mXAxis);
-  SnapNearZero(vertex->mXAxis, kElementTolerance);
-  SnapNearZero(vertex->mYAxis, kElementTolerance);
+  SnapNearZero(vertex->mXAxis, kPointTolerance);
+  SnapNearZero(vertex->mYAxis, kPointTolerance);
 }
 
 // Whether the faces round vertex v, read from offset k (backwards when its turn
@@ -280,7 +276,7 @@ void RelinkList(ElementList& list, const std::vector<PolyElement*>& order) {
 bool HasFaceCentreAt(const PolyElement* u, const double* c) {
   for (int i = 0; i < u->mNumSides; ++i) {
     const PolyElement* g = u->mNeighbours[i];
-    if (g && NearlyEqual(g->mCentre, c, kMirrorTolerance)) return true;
+    if (g && NearlyEqual(g->mCentre, c, kAxisTolerance)) return true;
   }
   return false;
 }
@@ -373,7 +369,6 @@ void Poly::SetRetroFaces() {
 }
 
 uint8_t Poly::SetSymGroup() {
-  using detail_SetFaceTypes::kSecondAxisTolerance;
   // The principal type: the first of the largest rotation count among those whose
   // first face is not a face through the centre.
   FaceType* principal = nullptr;
@@ -431,7 +426,7 @@ uint8_t Poly::SetSymGroup() {
       const double c = Dot(a, b);
       PolyElement* g = mFaces.mHead;
       for (; g; g = g->mNext) {
-        if (g->mType == principal && std::fabs(Dot(g->mZAxis, p) - c) <= kSecondAxisTolerance) break;
+        if (g->mType == principal && std::fabs(Dot(g->mZAxis, p) - c) <= kFaceMatchTolerance) break;
       }
       if (g) {
         CopyVector(q, g->mZAxis);
@@ -475,7 +470,7 @@ uint8_t Poly::SetSymGroup() {
   double w[3];
   detail_SetFaceTypes::MirrorInPlane(w, v->mDualVert, n);
   for (PolyElement* u = v; u; u = u->mNext) {
-    if (!NearlyEqual(u->mDualVert, w, detail_SetFaceTypes::kMirrorTolerance)) continue;
+    if (!NearlyEqual(u->mDualVert, w, kAxisTolerance)) continue;
     bool all = true;
     for (int i = 0; i < v->mNumSides && all; ++i) {
       const PolyElement* g = v->mNeighbours[i];
@@ -611,7 +606,7 @@ void Poly::SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool rec
       }
     }
     density *= d::kInverseFullSolidAngle;
-    if (std::fabs(density) <= d::kDensityTolerance) density = 0.0;
+    if (std::fabs(density) <= kPointTolerance) density = 0.0;
     mModelDensity = density;
     const CompoundPart* part = mCompoundParts;
     const bool simpleSolid = part && !IsCompound() && !(part->mFlags & kCompoundPartOneSided) && Genus(part) == 0;

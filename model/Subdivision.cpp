@@ -11,6 +11,7 @@
 #include "construction/RainbowColor.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
@@ -25,11 +26,10 @@ namespace corvia {
 
 namespace detail_Subdivision {
 
-constexpr double kZeroLength = 1e-7;
 
 void ToUnitLength(double* p) {
   const double length = std::sqrt(Dot(p, p));
-  if (length > kZeroLength) Divide(p, p, length);
+  if (length > kPointTolerance) Divide(p, p, length);
 }
 
 // A corner whose position is a direction (a point at infinity) cannot be cut.

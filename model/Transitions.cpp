@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/Messages.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
 #include "model/Globals.h"
@@ -22,10 +23,6 @@ namespace corvia {
 
 namespace detail_Transitions {
 
-constexpr double kEqualTolerance = 1e-7;
-// Two rods along the same direction are one rod, not a sharp angle.
-constexpr double kSameDirectionLow = 0.9999999;
-constexpr double kSameDirectionHigh = 1.0000001;
 // More sides than this marks the larger of two panels.
 constexpr int kSmallPanelSides = 6;
 
@@ -55,7 +52,7 @@ bool RodAnglesAllowed(const FaceTypeBlock* otherBlock) {
       double* rod = &rods[static_cast<size_t>(3 * i)];
       Subtract(rod, other->mDualVert, element->mDualVert);
       const double length = std::sqrt(Dot(rod, rod));
-      if (length <= kEqualTolerance) continue;
+      if (length <= kPointTolerance) continue;
       Divide(rod, rod, length);
       present[static_cast<size_t>(i)] = true;
     }
@@ -63,7 +60,7 @@ bool RodAnglesAllowed(const FaceTypeBlock* otherBlock) {
       for (int j = i + 1; j < n; ++j) {
         if (!present[static_cast<size_t>(i)] || !present[static_cast<size_t>(j)]) continue;
         const double c = Dot(&rods[static_cast<size_t>(3 * i)], &rods[static_cast<size_t>(3 * j)]);
-        if (c > limit && !(c >= kSameDirectionLow && c <= kSameDirectionHigh)) return false;
+        if (c > limit && !(c >= kUnitLow && c <= kUnitHigh)) return false;
       }
     }
   }
@@ -192,7 +189,7 @@ bool CanBuildWithKit(Poly* poly, bool dualSide, const char* reason) {
     return false;
   };
   block->CalcEdgeLengthRange();
-  if (std::fabs(block->mLongestEdge - block->mShortestEdge) > detail_Transitions::kEqualTolerance) return fail(kKitEdgeLengths);
+  if (std::fabs(block->mLongestEdge - block->mShortestEdge) > kPointTolerance) return fail(kKitEdgeLengths);
   if (poly->mPolyFlags & (kPolyFlagOneSidedFace | kPolyFlagReversedFace)) return fail(kKitFacesIntersect);
   if (!detail_Transitions::RodAnglesAllowed(otherBlock)) return fail(kKitEdgeAngle);
   sideReason = detail_Transitions::CheckPanels(block, sideReason);

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "construction/RainbowColor.h"
+#include "core/Tolerances.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
 #include "model/PolyFwd.h"
@@ -11,30 +12,30 @@ namespace corvia {
 
 Vertex::Vertex(Poly* poly, double* position, int numFaces)
     : PolyElement(poly, numFaces), mFaceSense(new uint8_t[numFaces > 0 ? numFaces : 1]()) {
-  SnapNearZero(position, kElementTolerance);
+  SnapNearZero(position, kPointTolerance);
   CopyVector(mDualVert, position);
   const double length = std::sqrt(Dot(position, position));
-  const bool atOrigin = std::fabs(position[0]) <= kElementTolerance && std::fabs(position[1]) <= kElementTolerance &&
-                        std::fabs(position[2]) <= kElementTolerance;
+  const bool atOrigin = std::fabs(position[0]) <= kPointTolerance && std::fabs(position[1]) <= kPointTolerance &&
+                        std::fabs(position[2]) <= kPointTolerance;
   if (atOrigin) {
     CopyVector(mZAxis, position);
   } else {
     Divide(mZAxis, position, length);
   }
-  SnapNearZero(mZAxis, kElementTolerance);
+  SnapNearZero(mZAxis, kPointTolerance);
   // The dual face lies in the polar plane of the vertex: at the template's dual-face
   // distance, or at 1 / |position| for reciprocation in the unit sphere. A vertex at
   // the centre has its dual face at infinity.
   PolyTemplate* polyTemplate = poly ? PolyTemplateOf(poly) : nullptr;
   if (polyTemplate) {
     Scale(mCentre, mZAxis, TemplateDualFaceDistance(polyTemplate));
-  } else if (length > kElementTolerance) {
+  } else if (length > kPointTolerance) {
     Divide(mCentre, mZAxis, length);
   } else {
     CopyVector(mCentre, mZAxis);
     mFlags |= kElementInf;
   }
-  SnapNearZero(mCentre, kElementTolerance);
+  SnapNearZero(mCentre, kPointTolerance);
   // The last colour of the wheel (index -1 wraps to its end).
   RainbowColor(-1, mColor);
   if (poly) {

@@ -12,6 +12,7 @@
 #include "core/MergeSort.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
@@ -26,7 +27,6 @@ namespace corvia {
 
 namespace detail_Zonohedra {
 
-constexpr double kZoneTolerance = 1e-7;
 
 // The angle from the first vector of a plane to a member (unit vectors), accurate
 // near 0 and pi.
@@ -82,13 +82,13 @@ int Poly::CollectZoneVectors(TolerantPointList& list, const ZonohedrifyOptions& 
     // Opposite directions are one zone: the first clearly non-zero component is made
     // positive.
     for (int k = 0; k < 3; ++k) {
-      if (std::fabs(p[k]) > detail_Zonohedra::kZoneTolerance) {
+      if (std::fabs(p[k]) > kPointTolerance) {
         if (p[k] < 0.0) Negate(p);
         break;
       }
     }
     const double length = std::sqrt(Dot(p, p));
-    if (length <= detail_Zonohedra::kZoneTolerance) continue;
+    if (length <= kPointTolerance) continue;
     Scale(p, p, zoneLength / length);
     if (list.FindOrAdd(p) >= limit) break;
   }
@@ -110,7 +110,7 @@ std::unique_ptr<SimplePoly> CreateZonohedron(Poly* poly, const TolerantPointList
     zone.mVector[1] = point->y;
     zone.mVector[2] = point->z;
     const double length = std::sqrt(Dot(zone.mVector, zone.mVector));
-    if (length <= detail_Zonohedra::kZoneTolerance) continue;
+    if (length <= kPointTolerance) continue;
     Divide(zone.mUnit, zone.mVector, length);
     zone.mIndex = static_cast<int32_t>(zones.size());
     zones.push_back(zone);
@@ -153,9 +153,9 @@ std::unique_ptr<SimplePoly> CreateZonohedron(Poly* poly, const TolerantPointList
         if (iv == ia || iv == ib) continue;
         const ZoneVector& v = zones[static_cast<size_t>(iv)];
         const double d = Dot(normal, v.mVector);
-        if (d > detail_Zonohedra::kZoneTolerance) {
+        if (d > kPointTolerance) {
           AddTo(centre, v.mVector);
-        } else if (d < -detail_Zonohedra::kZoneTolerance) {
+        } else if (d < -kPointTolerance) {
           Subtract(centre, centre, v.mVector);
         } else if (iv < ia) {
           madeBefore = true;

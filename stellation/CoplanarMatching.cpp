@@ -12,6 +12,7 @@
 #include "core/MergeSort.h"
 #include "core/Messages.h"
 #include "core/TimeFormat.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
@@ -28,14 +29,6 @@ namespace corvia {
 
 namespace detail_CoplanarMatching {
 
-// Axes along normals and normals of one plane compare within this, per component.
-constexpr double kAxisTolerance = 1e-6;
-// Frame components this close to 0 are made 0, so that images agree exactly.
-constexpr double kFrameSnap = 1e-7;
-// Angles of coplanar faces match within this.
-constexpr double kAngleTolerance = 1e-7;
-// Centres of coplanar faces coincide within this, per coordinate.
-constexpr double kCentreTolerance = 1e-6;
 // The skip rule of the frame search: a square type of an octahedral model reached by
 // quarter turns about its 4-fold axes would get frames a quarter turn apart.
 constexpr int kSquareRotations = 4;
@@ -69,8 +62,8 @@ void Normalise(double* v) {
 // y = normal x x, and near-zero components cleared in both axes.
 void FinishFrame(PolyElement* element) {
   Cross(element->mYAxis, element->mZAxis, element->mXAxis);
-  SnapNearZero(element->mXAxis, kFrameSnap);
-  SnapNearZero(element->mYAxis, kFrameSnap);
+  SnapNearZero(element->mXAxis, kPointTolerance);
+  SnapNearZero(element->mYAxis, kPointTolerance);
 }
 
 std::vector<PolyElement*> FacesOf(const FaceType* type) {
@@ -166,8 +159,8 @@ void TurnFrame(PolyElement* element, double angle) {
   }
   CopyVector(element->mXAxis, x);
   CopyVector(element->mYAxis, y);
-  SnapNearZero(element->mXAxis, kFrameSnap);
-  SnapNearZero(element->mYAxis, kFrameSnap);
+  SnapNearZero(element->mXAxis, kPointTolerance);
+  SnapNearZero(element->mYAxis, kPointTolerance);
 }
 
 // Signed angle from a to b about the normal.
@@ -182,13 +175,13 @@ double SignedAngle(const double* a, const double* b, const double* normal) {
 double IntoStep(double angle, double step) {
   double r = std::fmod(angle, step);
   if (r < 0.0) r += step;
-  if (r > step - kAngleTolerance) r = 0.0;
+  if (r > step - kFrameAngleTolerance) r = 0.0;
   return r;
 }
 
 bool SameAngle(double a, double b, double step) {
   const double d = std::fabs(a - b);
-  return d <= kAngleTolerance || std::fabs(d - step) <= kAngleTolerance;
+  return d <= kFrameAngleTolerance || std::fabs(d - step) <= kFrameAngleTolerance;
 }
 
 // The ring of coplanar elements starting at the element, bounded by the list size.
@@ -351,7 +344,7 @@ void ReorientAxes(FaceType* type, const SymGroup* group) {
   const bool isVertex = face->IsVertex();
 
   double coordinate[3] = {0.0, 0.0, 0.0};
-  coordinate[AxisWithin(face->mZAxis, kFrameSnap)] = 1.0;
+  coordinate[AxisWithin(face->mZAxis, kPointTolerance)] = 1.0;
   Cross(face->mXAxis, face->mZAxis, coordinate);
   Normalise(face->mXAxis);
   FinishFrame(face);
@@ -431,14 +424,12 @@ void SetRotSymAndReorientAxes(FaceType* type, const SymGroup* group) {
 SymAxis* FaceType::FindEvenFoldAxisOnNormal() const {
   const SymGroup* group = mOwner ? mOwner->mSymGroup : nullptr;
   if (!group || !mFirstFace || !mFirstFace->HasFlag(kElementHemi)) return nullptr;
-  constexpr double kLow = 0.999999;
-  constexpr double kHigh = 1.000001;
   for (int t = 0; t < group->numAxisTypes; ++t) {
     const SymAxisType& axisType = group->axisTypes[t];
     if (axisType.fold % 2 != 0) continue;
     for (int i = 0; i < axisType.numAxes; ++i) {
       const double d = Dot(axisType.axes[i].direction, mFirstFace->mZAxis);
-      if (d >= kLow && d <= kHigh) return &axisType.axes[i];
+      if (d >= kAxisUnitLow && d <= kAxisUnitHigh) return &axisType.axes[i];
     }
   }
   return nullptr;
@@ -515,7 +506,7 @@ void FaceType::FindMirrorPartner() {
     if (group->type == kSymGroupDihedral && group->numAxisTypes > 0 && group->axisTypes[0].numAxes > 0) {
       const double* axis = group->axisTypes[0].axes[0].direction;
       To2D(face, axis, mMirrorLine);
-      if (std::fabs(mMirrorLine[0]) <= kFrameSnap && std::fabs(mMirrorLine[1]) <= kFrameSnap) {
+      if (std::fabs(mMirrorLine[0]) <= kPointTolerance && std::fabs(mMirrorLine[1]) <= kPointTolerance) {
         double quarter[3];
         Cross(quarter, face->mZAxis, axis);
         To2D(face, quarter, mMirrorLine);
@@ -558,10 +549,9 @@ int CompareCoplanarByTypeAndIndex(const PolyElement* a, const PolyElement* b) {
 }
 
 int CompareFacesByCentre(const PolyElement* a, const PolyElement* b) {
-  using detail_CoplanarMatching::kCentreTolerance;
   for (int k = 0; k < 3; ++k) {
-    if (a->mCentre[k] < b->mCentre[k] - kCentreTolerance) return -1;
-    if (a->mCentre[k] > b->mCentre[k] + kCentreTolerance) return 1;
+    if (a->mCentre[k] < b->mCentre[k] - kAxisTolerance) return -1;
+    if (a->mCentre[k] > b->mCentre[k] + kAxisTolerance) return 1;
   }
   const int ia = PolyElement::GetIndex(a);
   const int ib = PolyElement::GetIndex(b);
@@ -595,7 +585,7 @@ void SortCoplanarFaces(FaceTypeBlock* block) {
       }
       MergeSort(ring, CompareFacesByCentre);
       for (size_t i = 1; i < ring.size(); ++i) {
-        if (WithinPerComponent(ring[i - 1]->mCentre, ring[i]->mCentre, kCentreTolerance)) {
+        if (WithinPerComponent(ring[i - 1]->mCentre, ring[i]->mCentre, kAxisTolerance)) {
           ring[i - 1]->mFlags |= kElementIsCopConcentric;
           ring[i]->mFlags |= kElementIsCopConcentric | kElementSkipCopConcentric;
         }

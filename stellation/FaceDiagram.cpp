@@ -8,6 +8,7 @@
 
 #include "core/MergeSort.h"
 #include "core/Messages.h"
+#include "core/Tolerances.h"
 #include "stellation/FaceDiagramCells.h"
 
 namespace corvia {
@@ -46,13 +47,13 @@ void SplitAtIfInside(std::vector<SplitPoint>& splits, const DiagramVertex* a, co
   if (p == a || p == b) return;
   double t, along, length, off;
   Locate(a, b, p, t, along, length, off);
-  if (std::fabs(off) > kDiagramTolerance) return;
-  if (along <= kDiagramTolerance || along >= length - kDiagramTolerance) return;
+  if (std::fabs(off) > kPointTolerance) return;
+  if (along <= kPointTolerance || along >= length - kPointTolerance) return;
   splits.push_back({t, p});
 }
 
 bool BoxesApart(const DiagramVertex* a, const DiagramVertex* b, const DiagramVertex* c, const DiagramVertex* d) {
-  const double tol = kDiagramTolerance;
+  const double tol = kPointTolerance;
   return std::fmax(a->x, b->x) < std::fmin(c->x, d->x) - tol || std::fmax(c->x, d->x) < std::fmin(a->x, b->x) - tol ||
          std::fmax(a->y, b->y) < std::fmin(c->y, d->y) - tol || std::fmax(c->y, d->y) < std::fmin(a->y, b->y) - tol;
 }
@@ -192,7 +193,7 @@ void FaceDiagram::Init(int32_t kind, const DiagramSourceCallbacks* callbacks) {
 
 DiagramVertex* FaceDiagram::FindOrCreateVert2D(const double* point, bool& created) {
   for (DiagramVertex* v = mFirstVertex; v; v = v->next) {
-    if (std::fabs(v->x - point[0]) <= kDiagramTolerance && std::fabs(v->y - point[1]) <= kDiagramTolerance) {
+    if (std::fabs(v->x - point[0]) <= kPointTolerance && std::fabs(v->y - point[1]) <= kPointTolerance) {
       created = false;
       return v;
     }
@@ -230,7 +231,7 @@ int32_t FaceDiagram::EnterSource(DiagramSource source) {
 }
 
 void FaceDiagram::AddEdge(DiagramSource source, const double* from, const double* to) {
-  if (std::fabs(from[0] - to[0]) <= kDiagramTolerance && std::fabs(from[1] - to[1]) <= kDiagramTolerance) return;
+  if (std::fabs(from[0] - to[0]) <= kPointTolerance && std::fabs(from[1] - to[1]) <= kPointTolerance) return;
   const int32_t position = EnterSource(source);
   bool created;
   DiagramVertex* a = FindOrCreateVert2D(from, created);
@@ -279,10 +280,10 @@ void FaceDiagram::CreateLoops() {
       Locate(a, b, d, t, along, length, offD);
       Locate(c, d, a, t, along, length, offA);
       Locate(c, d, b, t, along, length, offB);
-      const bool crossAB = (offC > kDiagramTolerance && offD < -kDiagramTolerance) ||
-                           (offC < -kDiagramTolerance && offD > kDiagramTolerance);
-      const bool crossCD = (offA > kDiagramTolerance && offB < -kDiagramTolerance) ||
-                           (offA < -kDiagramTolerance && offB > kDiagramTolerance);
+      const bool crossAB = (offC > kPointTolerance && offD < -kPointTolerance) ||
+                           (offC < -kPointTolerance && offD > kPointTolerance);
+      const bool crossCD = (offA > kPointTolerance && offB < -kPointTolerance) ||
+                           (offA < -kPointTolerance && offB > kPointTolerance);
       if (!crossAB || !crossCD) continue;
       const double u = offA / (offA - offB);
       const double point[2] = {a->x + u * (b->x - a->x), a->y + u * (b->y - a->y)};
@@ -541,7 +542,7 @@ void FaceDiagram::AddWindingToNested(DiagramComponent* component, const WindingN
 }
 
 bool IsPointInDiagramLoop(const DiagramLoop* loop, double x, double y) {
-  const double height = y + kDiagramTolerance;
+  const double height = y + kPointTolerance;
   int sum = 0;
   const HalfEdge* h = loop->first;
   for (int32_t s = 0; s < loop->numEdges; ++s, h = h->next) {

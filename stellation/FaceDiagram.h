@@ -33,8 +33,6 @@ constexpr int32_t kDiagramSourceFaces = 0;
 constexpr int32_t kDiagramSourceCallbacks = 1;
 constexpr int32_t kDiagramSourceLoops = 2;
 
-// Points closer than this in both coordinates are one diagram vertex.
-constexpr double kDiagramTolerance = 1e-7;
 // Coordinates of "no point" and the start of bounding-box searches.
 constexpr double kDiagramNoPoint = 9.99999e99;
 

@@ -9,6 +9,7 @@
 #include "core/MergeSort.h"
 #include "core/Messages.h"
 #include "core/PolygonRing.h"
+#include "core/Tolerances.h"
 #include "model/ElementFlags.h"
 #include "model/PolyElement.h"
 #include "model/PolyFwd.h"
@@ -17,7 +18,6 @@ namespace corvia {
 
 namespace detail_FaceDiagramCells {
 
-constexpr double kSourceAreaTolerance = 1e-7;
 constexpr double kSingleLayerLow = 0.9999;
 constexpr double kSingleLayerHigh = 1.0001;
 
@@ -259,7 +259,7 @@ void CreateLoopTypes(FaceDiagram* diagram, PolyElement* ownerFace, bool secondCo
   for (int32_t k = 0; k < numSources; ++k) order[static_cast<size_t>(k)] = k;
   MergeSort(order, [table](int32_t a, int32_t b) {
     const double da = table[a].area, db = table[b].area;
-    if (std::fabs(da - db) > kSourceAreaTolerance) return da < db ? -1 : 1;
+    if (std::fabs(da - db) > kPointTolerance) return da < db ? -1 : 1;
     return a < b ? -1 : (a > b ? 1 : 0);
   });
   if (diagram->mSourceKind == kDiagramSourceCallbacks) {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "construction/PolyTemplate.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
 #include "model/Face.h"
@@ -17,10 +18,6 @@ namespace corvia {
 
 namespace detail_FaceTypeSetup {
 
-// Axis directions and normals compare within this, per component, bounds included.
-constexpr double kAxisTolerance = 1e-6;
-// Sort keys closer than this are equal.
-constexpr double kSortTolerance = 1e-7;
 
 bool AlongEitherSense(const double* axis, const double* d) {
   bool same = true;
@@ -44,7 +41,7 @@ bool DescriptionKey(const FaceType* type, double* key) {
 }
 
 int CompareWithTolerance(double a, double b) {
-  if (std::fabs(a - b) <= kSortTolerance) return 0;
+  if (std::fabs(a - b) <= kPointTolerance) return 0;
   return a < b ? -1 : 1;
 }
 

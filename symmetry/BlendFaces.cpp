@@ -6,19 +6,17 @@
 
 #include "core/MergeSort.h"
 #include "core/Messages.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia::detail_BlendFaces {
 
-constexpr double kTol = kBlendTolerance;
-// Loops whose area in the plane lies within this of zero have no turning sense.
-constexpr double kAreaTolerance = 1e-12;
 // Pseudo-angles run over (-4, 4]: a full turn is 8.
 constexpr double kFullTurn = 8.0;
 constexpr int kNoNode = -1;
 
-bool IsZero(const double* v) { return std::fabs(v[0]) <= kTol && std::fabs(v[1]) <= kTol && std::fabs(v[2]) <= kTol; }
+bool IsZero(const double* v) { return std::fabs(v[0]) <= kPointTolerance && std::fabs(v[1]) <= kPointTolerance && std::fabs(v[2]) <= kPointTolerance; }
 
 // One corner of a face of a group: the vertex at which an edge of the outline
 // starts, linked into the ring of its outline.
@@ -210,8 +208,8 @@ void GroupBlender::OrderPiecesAtVertices() {
     }
     if (degenerate) continue;
     MergeSort(out, [](const Piece& x, const Piece& y) {
-      if (x.angle < y.angle - kTol) return -1;
-      if (x.angle > y.angle + kTol) return 1;
+      if (x.angle < y.angle - kPointTolerance) return -1;
+      if (x.angle > y.angle + kPointTolerance) return 1;
       return x.node - y.node;
     });
     std::vector<int> chosen(in.size(), kNoNode);
@@ -225,8 +223,8 @@ void GroupBlender::OrderPiecesAtVertices() {
       size_t bestIndex = out.size();
       for (size_t o = 0; o < out.size(); ++o) {
         double turn = left ? in[i].angle - out[o].angle : out[o].angle - in[i].angle;
-        while (turn <= kTol) turn += kFullTurn;
-        while (turn > kFullTurn + kTol) turn -= kFullTurn;
+        while (turn <= kPointTolerance) turn += kFullTurn;
+        while (turn > kFullTurn + kPointTolerance) turn -= kFullTurn;
         if (turn < best) {
           best = turn;
           bestIndex = o;
@@ -264,7 +262,7 @@ bool GroupBlender::HasHole() {
       k = Node(k).next;
       if (k == start) break;
     }
-    if (std::fabs(area) > kAreaTolerance && (area > 0.0) != Node(start).regionLeft) return true;
+    if (std::fabs(area) > kVanishingTolerance && (area > 0.0) != Node(start).regionLeft) return true;
   }
   return false;
 }
@@ -395,10 +393,10 @@ bool Straightener::IsStraight(const double* a, const double* b, const double* c,
   for (int i = 1; i < 3; ++i) {
     if (std::fabs(out[i]) >= std::fabs(out[k])) k = i;
   }
-  if (std::fabs(out[k]) <= kTol) return true;
+  if (std::fabs(out[k]) <= kPointTolerance) return true;
   double scaled[3];
   Scale(scaled, out, in[k] / out[k]);
-  return NearlyEqual(in, scaled, kTol);
+  return NearlyEqual(in, scaled, kPointTolerance);
 }
 
 bool Straightener::NeighboursAre(const SimpleFace& g, int k, const double* a, const double* c) const {
@@ -576,23 +574,21 @@ bool Straightener::Run() {
 namespace corvia {
 
 int CompareFacePlanes(const SimplePoly& poly, int faceA, int faceB) {
-  using detail_BlendFaces::kTol;
   const SimpleFace& a = poly.FaceAt(faceA);
   const SimpleFace& b = poly.FaceAt(faceB);
   double na[3], nb[3];
-  CanonicalDirection(na, a.normal, kTol);
-  CanonicalDirection(nb, b.normal, kTol);
-  const int byNormal = CompareWithin(na, nb, kTol);
+  CanonicalDirection(na, a.normal, kPointTolerance);
+  CanonicalDirection(nb, b.normal, kPointTolerance);
+  const int byNormal = CompareWithin(na, nb, kPointTolerance);
   if (byNormal != 0) return byNormal;
   const double da = Dot(na, a.VertAt(0).pos);
   const double db = Dot(na, b.VertAt(0).pos);
-  if (da < db - kTol) return -1;
-  if (da > db + kTol) return 1;
+  if (da < db - kPointTolerance) return -1;
+  if (da > db + kPointTolerance) return 1;
   return faceA < faceB ? -1 : (faceA > faceB ? 1 : 0);
 }
 
 bool BlendCoplanarFaces(SimplePoly& poly, uint32_t options, uint8_t* answer, uint32_t* resultFlags) {
-  using detail_BlendFaces::kTol;
   if (resultFlags) *resultFlags = 0;
   poly.CalcFaceNormals(true);
 
@@ -611,8 +607,8 @@ bool BlendCoplanarFaces(SimplePoly& poly, uint32_t options, uint8_t* answer, uin
     size_t e = s + 1;
     while (e < order.size()) {
       const SimpleFace& f = poly.FaceAt(order[e]);
-      const bool parallel = NearlyEqual(first.normal, f.normal, kTol) || NearlyOpposite(first.normal, f.normal, kTol);
-      if (!parallel || std::fabs(Dot(first.normal, f.VertAt(0).pos) - offset) > kTol) break;
+      const bool parallel = NearlyEqual(first.normal, f.normal, kPointTolerance) || NearlyOpposite(first.normal, f.normal, kPointTolerance);
+      if (!parallel || std::fabs(Dot(first.normal, f.VertAt(0).pos) - offset) > kPointTolerance) break;
       ++e;
     }
     if (e - s > 1) {

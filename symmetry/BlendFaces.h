@@ -17,8 +17,6 @@ constexpr uint32_t kBlendMergeVerts = 0x2;   // merge coincident vertices after 
 // Result flag: the question was shown.
 constexpr uint32_t kBlendQuestionShown = 0x4;
 
-// Planes, positions and straightness are compared within this.
-constexpr double kBlendTolerance = 1e-7;
 
 // Blends the coplanar faces that share an edge and straightens the outlines.
 // answer (optional) receives 1 when the user agreed to blend and 0 when the user

@@ -5,12 +5,12 @@
 
 #include "core/MergeSort.h"
 #include "core/Messages.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia::detail_CoincidentFaces {
 
-constexpr double kTol = kCoincidentTolerance;
 // Start value of the search for the nearest corner.
 constexpr double kNoMinimum = 9.99999e99;
 
@@ -37,12 +37,12 @@ struct Pairing {
 // The cheap tests: corner count, plane and centroid.
 bool SameCountPlaneAndCentroid(const SimpleFace& a, const SimpleFace& b) {
   if (a.Count() != b.Count()) return false;
-  if (!NearlyEqual(a.normal, b.normal, kTol) && !NearlyOpposite(a.normal, b.normal, kTol)) return false;
-  if (std::fabs(Dot(a.normal, a.VertAt(0).pos) - Dot(a.normal, b.VertAt(0).pos)) > kTol) return false;
+  if (!NearlyEqual(a.normal, b.normal, kPointTolerance) && !NearlyOpposite(a.normal, b.normal, kPointTolerance)) return false;
+  if (std::fabs(Dot(a.normal, a.VertAt(0).pos) - Dot(a.normal, b.VertAt(0).pos)) > kPointTolerance) return false;
   double ca[3], cb[3];
   a.GetCentroid(ca);
   b.GetCentroid(cb);
-  return NearlyEqual(ca, cb, kTol);
+  return NearlyEqual(ca, cb, kPointTolerance);
 }
 
 // The corner-by-corner test, b read backwards first, then forwards.
@@ -142,19 +142,18 @@ void FlagUnusedVerts(SimplePoly& poly, uint32_t removalFlag) {
 namespace corvia {
 
 int CompareCoincidentFaces(const SimplePoly& poly, int faceA, int faceB) {
-  using detail_CoincidentFaces::kTol;
   const SimpleFace& a = poly.FaceAt(faceA);
   const SimpleFace& b = poly.FaceAt(faceB);
   if (a.Count() != b.Count()) return a.Count() < b.Count() ? -1 : 1;
   double na[3], nb[3];
-  CanonicalDirection(na, a.normal, kTol);
-  CanonicalDirection(nb, b.normal, kTol);
-  const int byNormal = CompareWithin(na, nb, kTol);
+  CanonicalDirection(na, a.normal, kPointTolerance);
+  CanonicalDirection(nb, b.normal, kPointTolerance);
+  const int byNormal = CompareWithin(na, nb, kPointTolerance);
   if (byNormal != 0) return byNormal;
   double ca[3], cb[3];
   a.GetCentroid(ca);
   b.GetCentroid(cb);
-  const int byCentroid = CompareWithin(ca, cb, kTol);
+  const int byCentroid = CompareWithin(ca, cb, kPointTolerance);
   if (byCentroid != 0) return byCentroid;
   return faceA < faceB ? -1 : (faceA > faceB ? 1 : 0);
 }
@@ -225,7 +224,7 @@ bool RemoveCoincidentFacePairs(SimplePoly& poly, int firstAddedFace, int firstAd
     for (int i = 0; i < f.Count(); ++i) AddTo(direction, f.VertAt(i).pos);
   }
   const double length = std::sqrt(Dot(direction, direction));
-  if (std::fabs(direction[0]) <= kTol && std::fabs(direction[1]) <= kTol && std::fabs(direction[2]) <= kTol) {
+  if (std::fabs(direction[0]) <= kPointTolerance && std::fabs(direction[1]) <= kPointTolerance && std::fabs(direction[2]) <= kPointTolerance) {
     direction[0] = 1.0;
     direction[1] = direction[2] = 0.0;
   } else {
@@ -250,7 +249,7 @@ bool RemoveCoincidentFacePairs(SimplePoly& poly, int firstAddedFace, int firstAd
     const SimpleFace& a = poly.FaceAt(fa);
     if (!IsComparable(a)) continue;
     bool beyond = true;
-    for (int i = 0; i < a.Count() && beyond; ++i) beyond = Dot(direction, a.VertAt(i).pos) + offset >= -kTol;
+    for (int i = 0; i < a.Count() && beyond; ++i) beyond = Dot(direction, a.VertAt(i).pos) + offset >= -kPointTolerance;
     if (!beyond) continue;
     for (int fb = f0; fb < poly.NumFaces(); ++fb) {
       const SimpleFace& b = poly.FaceAt(fb);

@@ -14,8 +14,6 @@ class SimplePoly;
 constexpr int kCoincidentInPairs = 0;     // both faces of a coincident pair go
 constexpr int kCoincidentKeepOne = 1;     // all but one face of each coincident set go
 
-// Positions, normals and planes are compared within this.
-constexpr double kCoincidentTolerance = 1e-7;
 
 // Flags the coincident faces of the whole model with removalFlag (kSimpleTemp to
 // remove them; another bit only marks them) and merges the vertices round each

@@ -8,6 +8,7 @@
 #include "construction/RainbowColor.h"
 #include "core/MergeSort.h"
 #include "core/Messages.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "platform/Services.h"
 #include "symmetry/SimplePoly.h"
@@ -137,7 +138,7 @@ void HullBuilder::AssignInitialConflicts(const std::vector<int32_t>& tris) {
   for (int32_t q = numPoints - 1; q >= 0; --q) {
     if (mIsCorner[static_cast<size_t>(q)]) continue;
     for (int32_t t : tris) {
-      if (Dist(q, GroupOfTri(t)) > kHullTolerance) {
+      if (Dist(q, GroupOfTri(t)) > kPointTolerance) {
         AddConflict(q, t);
         break;
       }
@@ -172,13 +173,13 @@ bool HullBuilder::Build() {
     double ca[3], cb[3];
     Subtract(ca, Pos(c), Pos(a));
     Subtract(cb, Pos(c), Pos(b));
-    if (!AreParallel(ca, cb, kHullTolerance)) break;
+    if (!AreParallel(ca, cb, kPointTolerance)) break;
   }
   if (c >= numPoints) return false;
   const int32_t g0 = NewGroup(a, b, c);
   int32_t d4 = c + 1;
   for (; d4 < numPoints; ++d4) {
-    if (std::fabs(Dist(d4, g0)) > kHullTolerance) break;
+    if (std::fabs(Dist(d4, g0)) > kPointTolerance) break;
   }
   if (d4 >= numPoints) return false;
 
@@ -219,7 +220,7 @@ bool HullBuilder::PlaneHoldsTriangles(int32_t group, const std::vector<int32_t>&
   for (int32_t t : tris) {
     if (GroupOfTri(t) != ofGroup) continue;
     for (int k = 0; k < 3; ++k) {
-      if (std::fabs(Dist(mTriVerts[static_cast<size_t>(t) * 3 + k], group)) > kHullTolerance) return false;
+      if (std::fabs(Dist(mTriVerts[static_cast<size_t>(t) * 3 + k], group)) > kPointTolerance) return false;
     }
   }
   return true;
@@ -240,7 +241,7 @@ bool HullBuilder::AddPoint(int32_t p) {
       const int32_t h = t * 3 + k;
       const int32_t nb = TriOf(Twin(h));
       if (mTriStamp[static_cast<size_t>(nb)] == mStamp) continue;
-      if (StepDist(p, GroupOfTri(nb)) > kHullTolerance) {
+      if (StepDist(p, GroupOfTri(nb)) > kPointTolerance) {
         mTriStamp[static_cast<size_t>(nb)] = mStamp;
         visible.push_back(nb);
       }
@@ -287,13 +288,13 @@ bool HullBuilder::AddPoint(int32_t p) {
     const int32_t kept = Twin(horizon[i]);
     const int32_t keptGroup = GroupOfTri(TriOf(kept));
     int32_t group = kHullNone;
-    if (StepDist(p, keptGroup) > -kHullTolerance) {
+    if (StepDist(p, keptGroup) > -kPointTolerance) {
       group = keptGroup;
     } else if (i > 0) {
       const int32_t prevGroup = GroupOfTri(cone[i - 1]);
       double n[3];
       TriangleNormal(n, Pos(u), Pos(v), Pos(p));
-      if (std::fabs(Dist(v, prevGroup)) <= kHullTolerance && Dot(n, mPlanes[static_cast<size_t>(prevGroup)].n) > 0) {
+      if (std::fabs(Dist(v, prevGroup)) <= kPointTolerance && Dot(n, mPlanes[static_cast<size_t>(prevGroup)].n) > 0) {
         group = prevGroup;
       }
     }
@@ -335,7 +336,7 @@ bool HullBuilder::AddPoint(int32_t p) {
           const int32_t g = GroupOfTri(c);
           if (g == lastGroup) continue;
           lastGroup = g;
-          if (Dist(q, g) > kHullTolerance) {
+          if (Dist(q, g) > kPointTolerance) {
             AddConflict(q, c);
             break;
           }
@@ -362,7 +363,7 @@ int32_t HullBuilder::RootGroup(std::vector<int32_t>& parent, int32_t g) {
 
 bool HullBuilder::TriInPlane(int32_t t, int32_t group) const {
   for (int k = 0; k < 3; ++k) {
-    if (std::fabs(Dist(mTriVerts[static_cast<size_t>(t) * 3 + k], group)) > kHullTolerance) return false;
+    if (std::fabs(Dist(mTriVerts[static_cast<size_t>(t) * 3 + k], group)) > kPointTolerance) return false;
   }
   return true;
 }
@@ -433,7 +434,7 @@ bool HullBuilder::ExtractFaces() {
       Subtract(toCur, Pos(cur), Pos(prev));
       Subtract(toNext, Pos(next), Pos(prev));
       ++uses[static_cast<size_t>(cur)];
-      if (AreParallel(toCur, toNext, kHullTolerance)) ++straight[static_cast<size_t>(cur)];
+      if (AreParallel(toCur, toNext, kPointTolerance)) ++straight[static_cast<size_t>(cur)];
     }
   }
   for (std::vector<int32_t>& f : mFaces) {
@@ -496,7 +497,7 @@ void HullBuilder::WriteFaces(int firstFace) {
 // Three-way order of positions for LinkCoincidentVerts: x, then y, then z, each
 // within the tolerance; ties by index.
 int CompareHullVerts(const SimplePoly& poly, int32_t a, int32_t b) {
-  const int c = CompareWithin(poly.VertAt(a).pos, poly.VertAt(b).pos, kHullTolerance);
+  const int c = CompareWithin(poly.VertAt(a).pos, poly.VertAt(b).pos, kPointTolerance);
   if (c != 0) return c;
   return a < b ? -1 : (a > b ? 1 : 0);
 }

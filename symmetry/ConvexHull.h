@@ -8,14 +8,13 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/Tolerances.h"
 #include "symmetry/ColorList.h"
 
 namespace corvia {
 
 class SimplePoly;
 
-// Positions, plane distances and collinearity are compared within this.
-constexpr double kHullTolerance = 1e-7;
 
 // Options of CreateConvexHull.
 // Keep the colours of source faces that survive as hull faces; the other hull faces
@@ -51,7 +50,7 @@ void PrepareVertexFaceLists(SimplePoly& poly);
 // lists (and marks with kHullMarkSourceFaces). The caller owns the result.
 std::unique_ptr<SimplePoly> CreateConvexHull(SimplePoly& source, unsigned options);
 
-// Links the live vertices that share a position (within kHullTolerance) into
+// Links the live vertices that share a position (within kPointTolerance) into
 // their coinc rings; vertices alone at their position are not touched.
 void LinkCoincidentVerts(SimplePoly& poly);
 

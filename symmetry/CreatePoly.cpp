@@ -18,6 +18,7 @@
 #include "core/Messages.h"
 #include "core/Progress.h"
 #include "core/TimeFormat.h"
+#include "core/Tolerances.h"
 #include "core/Units.h"
 #include "core/VectorMath.h"
 #include "model/Edge.h"
@@ -41,10 +42,6 @@ namespace corvia {
 namespace detail_CreatePoly {
 
 constexpr double kStageFraction = 0.5;
-constexpr double kTolerance = 1e-7;
-// A face plane nearer the centre than this passes through it: its pole lies at
-// infinity.
-constexpr double kCentralPlaneDistance = 1e-5;
 constexpr const char* kInvalidModel = "The polyhedron you want to create\ndoes not appear to be valid.";
 constexpr const char* kVertNull = "%s\nCreatePoly: vert NULL";
 // The radius of the reciprocation sphere when the model gives no edge distance: the
@@ -52,7 +49,7 @@ constexpr const char* kVertNull = "%s\nCreatePoly: vert NULL";
 constexpr double kDefaultMidRadius = 1.0;
 
 bool IsZero(const double* v) {
-  return std::fabs(v[0]) <= kTolerance && std::fabs(v[1]) <= kTolerance && std::fabs(v[2]) <= kTolerance;
+  return std::fabs(v[0]) <= kPointTolerance && std::fabs(v[1]) <= kPointTolerance && std::fabs(v[2]) <= kPointTolerance;
 }
 
 // The attributes every element takes from its plain record.
@@ -109,9 +106,9 @@ void CreateVertices(const SimplePoly& simple, Poly* poly, double r2, std::vector
     map[static_cast<size_t>(i)] = v;
     // The pole of the vertex: the foot point of its plane in the dual.
     const double q = Dot(v->mDualVert, v->mDualVert);
-    if (std::fabs(q) > kTolerance) {
+    if (std::fabs(q) > kPointTolerance) {
       Scale(v->mCentre, v->mDualVert, r2 / q);
-      SnapNearZero(v->mCentre, kTolerance);
+      SnapNearZero(v->mCentre, kPointTolerance);
     } else {
       v->mCentre[0] = v->mCentre[1] = v->mCentre[2] = 0.0;
     }
@@ -136,10 +133,10 @@ void SetFaceFrame(Face* f, const SimpleVert* corner, const SimplePoly& simple, c
   if (!found) AxisFromNormal(x, n);
   const double length = std::sqrt(Dot(x, x));
   if (length > 0.0) Divide(x, x, length);
-  SnapNearZero(x, kTolerance);
+  SnapNearZero(x, kPointTolerance);
   CopyVector(f->mXAxis, x);
   Cross(f->mYAxis, n, f->mXAxis);
-  SnapNearZero(f->mYAxis, kTolerance);
+  SnapNearZero(f->mYAxis, kPointTolerance);
 }
 
 // The element of the new model that stands for the plain element at `owner`, null
@@ -199,7 +196,7 @@ Face* CreateFaces(const SimplePoly& simple, Poly* poly, double r2, const std::ve
       d = std::sqrt(Dot(n, n));
       if (d > 0.0) Divide(n, n, d);
     }
-    SnapNearZero(n, kTolerance);
+    SnapNearZero(n, kPointTolerance);
 
     const SimpleVert* corner = nullptr;
     for (int k = 0; k < count; ++k) {
@@ -223,9 +220,9 @@ Face* CreateFaces(const SimplePoly& simple, Poly* poly, double r2, const std::ve
       d = Dot(f->GetCorner(0)->mDualVert, n);
       Scale(plane, n, d);
     }
-    SnapNearZero(plane, kTolerance);
+    SnapNearZero(plane, kPointTolerance);
     CopyVector(f->mZAxis, n);
-    if (std::fabs(d) > kCentralPlaneDistance) {
+    if (std::fabs(d) > kCentralPlaneTolerance) {
       CopyVector(f->mCentre, plane);
       Scale(f->mDualVert, n, r2 / d);
     } else {

@@ -11,6 +11,7 @@
 #include "construction/RainbowColor.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
@@ -27,8 +28,6 @@ constexpr uint32_t kNotExported = kSimpleTemp | kSimpleHidden;
 constexpr uint32_t kSubdividedCategoryFlags =
     kSimpleKeepLengthUnits | kSimplePolyFlag400 | kSimplePolyFlag800 | kSimplePolyFlag1000;
 constexpr uint32_t kGeodesicCategoryFlags = kSimplePolyFlag800 | kSimplePolyFlag1000;
-// A point closer to the centre than this has no direction to be pushed out along.
-constexpr double kOriginTolerance = 1e-7;
 // The text that names the icosahedron in the library.
 constexpr const char* kIcosahedronText = "i";
 
@@ -64,7 +63,7 @@ bool FaceExported(const SimplePoly& poly, int32_t face) {
 // p scaled to unit length; a point at the centre stays where it is.
 void PushToSphere(double* p) {
   const double length = std::sqrt(Dot(p, p));
-  if (length > kOriginTolerance) Divide(p, p, length);
+  if (length > kPointTolerance) Divide(p, p, length);
 }
 
 void Lerp(double* out, const double* a, const double* b, double t) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/Messages.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "platform/Services.h"
 #include "symmetry/ConvexHull.h"
@@ -18,10 +19,6 @@ namespace corvia {
 
 namespace detail_FindSymmetries {
 
-constexpr double kTol = 1e-7;
-constexpr double kMinRadius = 1e-7;
-constexpr double kUnitLow = 0.9999999;
-constexpr double kUnitHigh = 1.0000001;
 constexpr unsigned kHullOptions = kHullMarkSourceFaces;
 constexpr int kMinOrbitWidth = 3;
 
@@ -29,10 +26,10 @@ constexpr int kMinOrbitWidth = 3;
 // (s a multiple of n). Passed when n has no usable component.
 bool CentredOnNormal(const double* n, const double* s) {
   const int i = LargestAxis(n);
-  if (std::fabs(n[i]) <= kTol) return true;
+  if (std::fabs(n[i]) <= kPointTolerance) return true;
   const double t = s[i] / n[i];
   for (int j = 0; j < 3; ++j) {
-    if (std::fabs(s[j] - t * n[j]) > kTol) return false;
+    if (std::fabs(s[j] - t * n[j]) > kPointTolerance) return false;
   }
   return true;
 }
@@ -78,7 +75,7 @@ void FindVertexAxes(SimplePoly& poly, const SimplePoly& hull, SymAxisList& axes,
     const SimpleVert& v = hull.VertAt(i);
     if (v.IsTemp() || v.Count() < 2) continue;
     const int li = LargestAxis(v.pos);
-    if (std::fabs(v.pos[li]) <= kTol) continue;
+    if (std::fabs(v.pos[li]) <= kPointTolerance) continue;
     double s[3] = {0, 0, 0};
     for (int32_t f : v.items) AddTo(s, hull.FaceAt(f).normal);
     if (!CentredOnNormal(v.pos, s)) continue;
@@ -141,7 +138,7 @@ bool FixHemiFaces(SimplePoly& poly) {
       for (int j = 0; j < f.Count(); ++j) {
         const SimpleFace* a = f.GetAdjacentFace(j);
         if (!a) return false;
-        if (std::fabs(Dot(f.normal, a->normal)) > kTol &&
+        if (std::fabs(Dot(f.normal, a->normal)) > kPointTolerance &&
             (!(a->flags & kSimpleCentralPlane) || (a->flags & kSimpleHemiFixed))) {
           ref = a->typeId;
           found = true;
@@ -193,9 +190,9 @@ std::unique_ptr<SymGroup> FindSymmetries(SimplePoly& poly, bool& hasReflection) 
   DoNothing("SetNormals");
   if (!(poly.flags & kSimpleKeepCentre)) poly.Centre();
   const double radius = poly.GetMaxVertexRadius();
-  if (radius > d::kMinRadius && !(poly.flags & kSimpleKeepSize)) {
+  if (radius > kPointTolerance && !(poly.flags & kSimpleKeepSize)) {
     poly.Scale(1 / radius);
-    if ((poly.flags & kSimpleKeepLengthUnits) && (radius < d::kUnitLow || radius > d::kUnitHigh)) {
+    if ((poly.flags & kSimpleKeepLengthUnits) && (radius < kUnitLow || radius > kUnitHigh)) {
       poly.scale *= radius;
     }
   }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/Messages.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
@@ -12,9 +13,6 @@ namespace corvia {
 
 namespace detail_GroupAlignment {
 
-constexpr double kTol = 1e-7;
-constexpr double kScaleLow = 0.9999999;
-constexpr double kScaleHigh = 1.0000001;
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kLowStart = 999999.9;
 
@@ -29,7 +27,7 @@ void Transpose3x3(double* out, const double* m) {
 // Unit quaternion (w, x, y, z) of a rotation matrix (column order).
 void RotationToQuaternion(double* q, const double* m) {
   const double t = m[0] + m[4] + m[8] + 1;
-  if (t > kTol) {
+  if (t > kPointTolerance) {
     const double s = 0.5 / std::sqrt(t);
     q[0] = 0.25 / s;
     q[1] = (m[5] - m[7]) * s;
@@ -62,7 +60,7 @@ bool IsIdentity(const double* m) {
   for (int c = 0; c < 3; ++c) {
     for (int r = 0; r < 3; ++r) {
       const double v = m[3 * c + r];
-      if (r == c ? (v < kScaleLow || v > kScaleHigh) : std::fabs(v) > kTol) return false;
+      if (r == c ? (v < kUnitLow || v > kUnitHigh) : std::fabs(v) > kPointTolerance) return false;
     }
   }
   return true;
@@ -80,10 +78,10 @@ bool Normalise(double* v) {
 // usable component passes every c over.
 bool OffAxis(const double* a, const double* c) {
   const int i = LargestAxis(a);
-  if (std::fabs(a[i]) <= kTol) return false;
+  if (std::fabs(a[i]) <= kPointTolerance) return false;
   const double t = c[i] / a[i];
   for (int j = 0; j < 3; ++j) {
-    if (std::fabs(c[j] - t * a[j]) > kTol) return true;
+    if (std::fabs(c[j] - t * a[j]) > kPointTolerance) return true;
   }
   return false;
 }
@@ -128,18 +126,18 @@ void OrientSingleAxis(const SimplePoly& poly, double* a) {
     if (v.IsTemp()) continue;
     const double s = Dot(a, v.pos);
     const double w = Dot(v.pos, v.pos) - s * s;
-    if (s < sMin + kTol) {
-      if (s < sMin - kTol) wMin = 0;
+    if (s < sMin + kPointTolerance) {
+      if (s < sMin - kPointTolerance) wMin = 0;
       sMin = s;
       wMin = std::max(wMin, w);
     }
-    if (s > sMax - kTol) {
-      if (s > sMax + kTol) wMax = 0;
+    if (s > sMax - kPointTolerance) {
+      if (s > sMax + kPointTolerance) wMax = 0;
       sMax = s;
       wMax = std::max(wMax, w);
     }
   }
-  if (wMax > wMin + kTol || (wMax > wMin - kTol && -sMin > sMax)) Negate(a);
+  if (wMax > wMin + kPointTolerance || (wMax > wMin - kPointTolerance && -sMin > sMax)) Negate(a);
 }
 
 }  // namespace detail_GroupAlignment
@@ -155,7 +153,7 @@ void AddCandidateAxis(SymAxisList& axes, int32_t fold, const double* dir) {
 bool AxisListHasDirection(const SymAxisList& axes, const double* dir) {
   namespace d = detail_GroupAlignment;
   for (const SymCandidateAxis& a : axes) {
-    if (NearlyEqual(a.dir, dir, d::kTol) || NearlyOpposite(a.dir, dir, d::kTol)) return true;
+    if (NearlyEqual(a.dir, dir, kPointTolerance) || NearlyOpposite(a.dir, dir, kPointTolerance)) return true;
   }
   return false;
 }
@@ -262,9 +260,9 @@ std::unique_ptr<SymGroup> AlignSymmetries(SimplePoly& poly, SimplePoly& hull, co
       for (int i = 0; i < type.numAxes; ++i) {
         const double* x = type.axes[static_cast<size_t>(i)].direction;
         const double gx = Dot(g, x);
-        if (std::fabs(gx - dotAB) <= d::kTol) {
+        if (std::fabs(gx - dotAB) <= kPointTolerance) {
           CopyVector(h, x);
-        } else if (std::fabs(-gx - dotAB) <= d::kTol) {
+        } else if (std::fabs(-gx - dotAB) <= kPointTolerance) {
           NegateInto(h, x);
         } else {
           continue;
@@ -303,13 +301,13 @@ std::unique_ptr<SymGroup> AlignSymmetries(SimplePoly& poly, SimplePoly& hull, co
   const double angle = 2 * std::acos(w);
   const double s = std::sqrt(std::max(0.0, 1 - w * w));
   double axis[3] = {q[1], q[2], q[3]};
-  if (std::fabs(s) > d::kTol) Divide(axis, axis, s);
+  if (std::fabs(s) > kPointTolerance) Divide(axis, axis, s);
   const SymAxisType* type = group->FindAxisTypeOfDirection(axis);
   if (type) {
     double f = type->fold * angle / (2 * d::kPi);
     if (group->type == kSymGroupTetrahedral && type->fold == 2) f *= 2;
     const double rounded = f < 0 ? std::ceil(f - 0.5) : std::floor(f + 0.5);
-    if (std::fabs(f - rounded) <= d::kTol) return group;
+    if (std::fabs(f - rounded) <= kPointTolerance) return group;
   }
 
   // 6. Turn the model (or the group onto the model).

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/Messages.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "symmetry/GroupAlignment.h"
 #include "symmetry/RotationAxes.h"
@@ -16,13 +17,12 @@ namespace corvia {
 
 namespace detail_Reflections {
 
-constexpr double kTol = 1e-7;
 constexpr double kPi = 3.14159265358979323846;
 const double kIdentity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
 
 bool Normalise(double* v) {
   const double len = std::sqrt(Dot(v, v));
-  if (!(len > kTol) || !std::isfinite(len)) return false;
+  if (!(len > kPointTolerance) || !std::isfinite(len)) return false;
   Divide(v, v, len);
   return true;
 }
@@ -97,7 +97,7 @@ bool HasNeighbourAt(const SimplePoly& poly, const SimpleFace& g, int32_t y, cons
   for (int occ = g.FindItem(y, -1); occ >= 0; occ = g.FindItem(y, occ)) {
     for (int step : {1, -1}) {
       const int32_t c = g.items[static_cast<size_t>(WrapIndex(occ, step, n))];
-      if (c >= 0 && c < poly.NumVerts() && NearlyEqual(poly.VertAt(c).pos, p, kTol)) return true;
+      if (c >= 0 && c < poly.NumVerts() && NearlyEqual(poly.VertAt(c).pos, p, kPointTolerance)) return true;
     }
   }
   return false;
@@ -175,7 +175,7 @@ PlaneSearch SearchPlanesAtVertex(SimplePoly& poly, SimplePoly& hull, SymGroup& g
     Subtract(dir, hull.VertAt(x).pos, vert.pos);
     Add(centre, hull.VertAt(x).pos, vert.pos);
     Scale(centre, centre, 0.5);
-    if (std::fabs(Dot(dir, centre)) <= kTol && tryPlane(dir)) return PlaneSearch::kFound;
+    if (std::fabs(Dot(dir, centre)) <= kPointTolerance && tryPlane(dir)) return PlaneSearch::kFound;
   }
   return PlaneSearch::kNone;
 }
@@ -219,7 +219,7 @@ bool FindInPyramidal(SimplePoly& poly, SymGroup& group, SimplePoly& hull, int co
   auto tryDirection = [&](const double* v) {
     double cand[3];
     Cross(cand, a, v);
-    if (std::fabs(cand[0]) <= kTol && std::fabs(cand[1]) <= kTol && std::fabs(cand[2]) <= kTol) return false;
+    if (std::fabs(cand[0]) <= kPointTolerance && std::fabs(cand[1]) <= kPointTolerance && std::fabs(cand[2]) <= kPointTolerance) return false;
     if (!Normalise(cand)) return false;
     if (!TestReflection(poly, kReflectionVertical, cand, group, count, locator)) return false;
     CopyVector(n, cand);
@@ -349,7 +349,7 @@ bool TestReflection(SimplePoly& poly, int32_t type, const double* normal, SymGro
             if (g.Count() != f.Count()) continue;
             double gc[3];
             d::Centroid(poly, g, gc);
-            if (!NearlyEqual(gc, c, d::kTol)) continue;
+            if (!NearlyEqual(gc, c, kPointTolerance)) continue;
             if (d::HasNeighbourAt(poly, g, y, qa) && d::HasNeighbourAt(poly, g, y, qb)) {
               partner = true;
               return;

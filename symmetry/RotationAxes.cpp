@@ -7,6 +7,7 @@
 
 #include "core/MergeSort.h"
 #include "core/Messages.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "symmetry/SimplePoly.h"
 
@@ -14,8 +15,6 @@ namespace corvia {
 
 namespace detail_RotationAxes {
 
-constexpr double kPosTol = 1e-7;
-constexpr double kRingCentroidTol = 1e-6;
 // Grid cells are far wider than the tolerance box, so a box meets at most two
 // cells along each coordinate.
 constexpr double kMinCellSize = 1e-5;
@@ -51,10 +50,10 @@ void SumPositions(const SimplePoly& poly, const SimpleFace& f, double* out) {
 // must lie within the tolerance of t d.
 bool OnAxisLine(const double* d, const double* p) {
   const int i = LargestAxis(d);
-  if (std::fabs(d[i]) <= kPosTol) return true;
+  if (std::fabs(d[i]) <= kPointTolerance) return true;
   const double t = p[i] / d[i];
   for (int j = 0; j < 3; ++j) {
-    if (std::fabs(p[j] - t * d[j]) > kPosTol) return false;
+    if (std::fabs(p[j] - t * d[j]) > kPointTolerance) return false;
   }
   return true;
 }
@@ -102,8 +101,8 @@ int32_t VertexLocator::FindFirst(const double* p, uint32_t excludeFlags) const {
   if (!d::IsFinite3(p)) return -1;
   int64_t lo[3], hi[3];
   for (int j = 0; j < 3; ++j) {
-    lo[j] = d::CellIndex(p[j] - d::kPosTol, mCellSize);
-    hi[j] = d::CellIndex(p[j] + d::kPosTol, mCellSize);
+    lo[j] = d::CellIndex(p[j] - kPointTolerance, mCellSize);
+    hi[j] = d::CellIndex(p[j] + kPointTolerance, mCellSize);
   }
   int32_t best = -1;
   for (int64_t x = lo[0]; x <= hi[0]; ++x) {
@@ -114,7 +113,7 @@ int32_t VertexLocator::FindFirst(const double* p, uint32_t excludeFlags) const {
         for (int32_t i : it->second) {
           const SimpleVert& v = mPoly.VertAt(i);
           if (d::HasAny(v.flags, excludeFlags) || v.IsTemp()) continue;
-          if (!NearlyEqual(v.pos, p, d::kPosTol)) continue;
+          if (!NearlyEqual(v.pos, p, kPointTolerance)) continue;
           if (best < 0 || i < best) best = i;
         }
       }
@@ -128,8 +127,8 @@ int32_t VertexLocator::FindFirst(const double* p, uint32_t excludeFlags) const {
 int CompareHeightRadius(const SimpleVert& a, const SimpleVert& b) {
   namespace d = detail_RotationAxes;
   for (int j = 0; j < 2; ++j) {
-    if (a.extra[j] < b.extra[j] - d::kPosTol) return -1;
-    if (a.extra[j] > b.extra[j] + d::kPosTol) return 1;
+    if (a.extra[j] < b.extra[j] - kPointTolerance) return -1;
+    if (a.extra[j] > b.extra[j] + kPointTolerance) return 1;
   }
   const int32_t ia = a.GetIndex(), ib = b.GetIndex();
   return ia < ib ? -1 : (ia > ib ? 1 : 0);
@@ -161,7 +160,7 @@ bool CheckOrbit(SimplePoly& poly, int k, const double* m, const int32_t* block) 
     MatrixTimesVector(m, p, p);
     const SimpleVert& v = poly.VertAt(block[j]);
     if (v.Count() != first.Count()) return false;
-    if (!NearlyEqual(v.pos, p, d::kPosTol)) return false;
+    if (!NearlyEqual(v.pos, p, kPointTolerance)) return false;
   }
   for (int j = 0; j < k; ++j) poly.VertAt(block[j]).flags |= kSimpleDone;
   return true;
@@ -180,7 +179,7 @@ bool TestForSymmetry(SimplePoly& poly, int k, const double* m, std::vector<int32
   for (int j = 1; j < k; ++j) {
     MatrixTimesVector(m, p, p);
     int32_t& entry = buffer[static_cast<size_t>(start + j)];
-    if (!NearlyEqual(poly.VertAt(entry).pos, p, d::kPosTol)) return false;
+    if (!NearlyEqual(poly.VertAt(entry).pos, p, kPointTolerance)) return false;
     double next[9];
     MatrixTimesMatrix(next, a, m);
     std::copy(next, next + 9, a);
@@ -260,10 +259,10 @@ int32_t FindNeighbourImage(SimplePoly& poly, const SimpleFace& f, int32_t w, int
   for (int32_t g : jv.items) {
     const SimpleFace& gf = poly.FaceAt(g);
     if (gf.Count() != f.Count()) continue;
-    if (!NearlyEqual(gf.normal, n, kPosTol) && !NearlyOpposite(gf.normal, n, kPosTol)) continue;
+    if (!NearlyEqual(gf.normal, n, kPointTolerance) && !NearlyOpposite(gf.normal, n, kPointTolerance)) continue;
     double sum[3];
     SumPositions(poly, gf, sum);
-    if (!NearlyEqual(sum, c, kPosTol)) continue;
+    if (!NearlyEqual(sum, c, kPointTolerance)) continue;
     const int cnt = gf.Count();
     for (int occ = gf.FindItem(vj, -1); occ >= 0; occ = gf.FindItem(vj, occ)) {
       for (int step : {-1, 1}) {
@@ -274,10 +273,10 @@ int32_t FindNeighbourImage(SimplePoly& poly, const SimpleFace& f, int32_t w, int
           return -1;
         }
         const SimpleVert& cv = poly.VertAt(cand);
-        if (cv.Count() != wv.Count() || !NearlyEqual(cv.pos, p, kPosTol)) continue;
+        if (cv.Count() != wv.Count() || !NearlyEqual(cv.pos, p, kPointTolerance)) continue;
         double cs[3];
         SumCentroidsOfRing(cv, cs);
-        if (NearlyEqual(cs, s, kRingCentroidTol)) return cand;
+        if (NearlyEqual(cs, s, kAxisTolerance)) return cand;
       }
     }
   }
@@ -361,7 +360,7 @@ bool MatchPlaneFaceOrbits(SimplePoly& poly, const double* /*axis*/, int k, const
       for (size_t b = a; b < planes.size(); ++b) {
         const SimpleFace& g = poly.FaceAt(planes[b]);
         if (d::HasAny(g.flags, kSimpleDone) || (g.flags & kSimpleCentralPlane) != central) continue;
-        if (NearlyEqual(g.normal, n, d::kPosTol)) {
+        if (NearlyEqual(g.normal, n, kPointTolerance)) {
           found = planes[b];
           break;
         }

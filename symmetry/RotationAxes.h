@@ -14,13 +14,15 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/Tolerances.h"
+
 namespace corvia {
 
 class SimplePoly;
 struct SimpleFace;
 struct SimpleVert;
 
-// Finds the vertices of a model within kSimplePosTolerance of a point in every
+// Finds the vertices of a model within kPointTolerance of a point in every
 // coordinate. Positions are hashed by grid cell, so a lookup reads the one to
 // eight cells the tolerance box touches and never misses a vertex the way a search
 // in a tolerantly sorted array can. The positions are read once: rebuild after the

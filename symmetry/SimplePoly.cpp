@@ -10,6 +10,7 @@
 #include "core/MergeSort.h"
 #include "model/FaceImageRef.h"
 #include "symmetry/SymGroup.h"
+#include "core/Tolerances.h"
 
 namespace corvia {
 
@@ -45,7 +46,7 @@ struct SimpleVertSearch {
 
 namespace detail_SimplePoly {
 
-constexpr double kCellSize = 10 * kSimplePosTolerance;
+constexpr double kCellSize = 10 * kPointTolerance;
 // Coordinates beyond this many cells share the outermost cell (no overflow).
 constexpr double kCellLimit = 4.0e18;
 
@@ -135,7 +136,7 @@ int ComparePos(const double* p, bool infinite, const SimpleVert& v, double t) {
   return 0;
 }
 
-bool SamePos(const double* a, const double* b) { return NearlyEqual(a, b, kSimplePosTolerance); }
+bool SamePos(const double* a, const double* b) { return NearlyEqual(a, b, kPointTolerance); }
 
 int WrapIndex(int i, int step, int n) {
   int r = i + step;
@@ -343,7 +344,7 @@ void SimpleVert::DumpTree(int indent) const {
   const SimplePoly* model = owner;
   MergeSort(order, [model](int a, int b) {
     const SimpleVert& va = model->VertAt(a);
-    const int c = -ComparePos(model->VertAt(b).pos, model->VertAt(b).IsInfinite(), va, kSimplePosTolerance);
+    const int c = -ComparePos(model->VertAt(b).pos, model->VertAt(b).IsInfinite(), va, kPointTolerance);
     return c != 0 ? c : a - b;
   });
   for (int i : order) DoNothing("%*s%d\n", indent, "", i);
@@ -618,7 +619,7 @@ int32_t SimplePoly::SearchFind(const double* p, bool infinite) const {
         auto it = mSearch->cells.find(key);
         if (it == mSearch->cells.end()) continue;
         for (int32_t k : it->second) {
-          if ((best < 0 || k < best) && ComparePos(p, infinite, VertAt(k), kSimplePosTolerance) == 0) best = k;
+          if ((best < 0 || k < best) && ComparePos(p, infinite, VertAt(k), kPointTolerance) == 0) best = k;
         }
       }
     }

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "symmetry/FaceOrientation.h"
 #include "symmetry/SimpEdgeType.h"
@@ -85,12 +86,8 @@ constexpr uint32_t kSimpleVertColor = 0x0080FF;
 constexpr uint32_t kSimpleVertColor2 = 0xFF0080;
 constexpr uint32_t kSimpleFaceColor = 0x0000FF;
 constexpr uint32_t kSimpleFaceColor2 = 0x00FFFF;
-// Merging of vertices by position, per coordinate, inclusive.
-constexpr double kSimplePosTolerance = 1e-7;
 // The x component of a face normal that has not been computed.
 constexpr double kNormalNotComputed = -2.0;
-// Sums of face centroids round coincident vertices are compared within this.
-constexpr double kCentroidSumTolerance = 1e-6;
 // Index of no element.
 constexpr int32_t kNoIndex = -1;
 
@@ -258,7 +255,7 @@ struct SimpleEdge {
 // Whole-model sort of positions: -1, 0 or +1 with tolerance t per coordinate; all
 // infinite vertices sort after all finite ones.
 int ComparePos(const double* p, bool infinite, const SimpleVert& v, double t);
-// All three coordinates within kSimplePosTolerance.
+// All three coordinates within kPointTolerance.
 bool SamePos(const double* a, const double* b);
 // i + step reduced once into 0 .. n-1.
 int WrapIndex(int i, int step, int n);
@@ -316,7 +313,7 @@ class SimplePoly {
   // A fresh edge array of n edges (0 drops it).
   void SetNumEdges(int n);
 
-  // The vertex within kSimplePosTolerance of p (of the same infinite kind), or a new
+  // The vertex within kPointTolerance of p (of the same infinite kind), or a new
   // vertex GetVert (usedCount) at p, usedCount then counted up. Null when the model
   // cannot hold another vertex.
   SimpleVert* FindOrCreateVert(const double* p, int& usedCount, bool infinite = false);

@@ -7,6 +7,7 @@
 #include "core/IntMath.h"
 #include "core/PolygonRing.h"
 #include "core/PolygonSplit.h"
+#include "core/Tolerances.h"
 #include "model/ElementFlags.h"
 #include "model/ElementServices.h"
 #include "model/Face.h"
@@ -16,9 +17,8 @@ namespace corvia {
 
 namespace detail_SimplePolyFaces {
 
-constexpr double kTol = kSimplePosTolerance;
 
-bool IsZero(const double* v) { return std::fabs(v[0]) <= kTol && std::fabs(v[1]) <= kTol && std::fabs(v[2]) <= kTol; }
+bool IsZero(const double* v) { return std::fabs(v[0]) <= kPointTolerance && std::fabs(v[1]) <= kPointTolerance && std::fabs(v[2]) <= kPointTolerance; }
 
 void Normalise(double* v) {
   const double len = std::sqrt(Dot(v, v));
@@ -154,7 +154,6 @@ int SimpleFace::Triangulate(std::vector<int32_t>& indices, std::vector<double>& 
 
 double SimpleFace::CalcSolidAngle() const {
   using detail_SimplePolyFaces::IsZero;
-  using detail_SimplePolyFaces::kTol;
   const int n = Count();
   double sum = 0.0;
   for (int i = 0; i < n; ++i) {
@@ -174,7 +173,7 @@ double SimpleFace::CalcSolidAngle() const {
       const double s = c1[k] / c2[k];
       bool multiple = true;
       for (int c = 0; c < 3; ++c) {
-        if (std::fabs(c1[c] - s * c2[c]) > kTol) multiple = false;
+        if (std::fabs(c1[c] - s * c2[c]) > kPointTolerance) multiple = false;
       }
       if (multiple) return 0.0;
     }
@@ -204,17 +203,16 @@ double SimpleFace::CalcSolidAngle() const {
 
 bool SimpleFace::MatchFace(const SimpleFace& other, const double* targetNormal, const double* point,
                            const double* rotation, bool* backward) const {
-  using detail_SimplePolyFaces::kTol;
   const int n = Count();
   if (other.Count() != n) return false;
-  if (!NearlyEqual(other.normal, targetNormal, kTol) && !NearlyOpposite(other.normal, targetNormal, kTol)) return false;
+  if (!NearlyEqual(other.normal, targetNormal, kPointTolerance) && !NearlyOpposite(other.normal, targetNormal, kPointTolerance)) return false;
   if (n == 0) {
     if (backward) *backward = false;
     return true;
   }
   // Every corner of the other face is tried as the image of this face's first.
   for (int start = 0; start < n; ++start) {
-    if (!NearlyEqual(other.VertAt(start).pos, point, kTol)) continue;
+    if (!NearlyEqual(other.VertAt(start).pos, point, kPointTolerance)) continue;
     for (int step : {1, -1}) {
       bool ok = true;
       for (int k = 1; k < n && ok; ++k) {
@@ -222,13 +220,13 @@ bool SimpleFace::MatchFace(const SimpleFace& other, const double* targetNormal, 
         const SimpleVert& theirs = other.VertWrapped(start + step * k);
         double p[3];
         MatrixTimesVector(rotation, p, mine.pos);
-        ok = NearlyEqual(p, theirs.pos, kTol) && mine.Count() == theirs.Count();
+        ok = NearlyEqual(p, theirs.pos, kPointTolerance) && mine.Count() == theirs.Count();
         if (ok && mine.coinc != mine.GetIndex()) {
           double a[3], ra[3], b[3];
           mine.SumCentroidsOfRing(a);
           MatrixTimesVector(rotation, ra, a);
           theirs.SumCentroidsOfRing(b);
-          ok = NearlyEqual(ra, b, kCentroidSumTolerance);
+          ok = NearlyEqual(ra, b, kAxisTolerance);
         }
       }
       if (ok) {
@@ -242,7 +240,7 @@ bool SimpleFace::MatchFace(const SimpleFace& other, const double* targetNormal, 
 
 bool SimplePoly::FaceSetMatches(const SimpleVert& a, const SimpleVert& b, const double* point,
                                 const double* rotation) const {
-  if (!NearlyEqual(b.pos, point, kSimplePosTolerance) || a.Count() != b.Count()) return false;
+  if (!NearlyEqual(b.pos, point, kPointTolerance) || a.Count() != b.Count()) return false;
   for (int i = 0; i < a.Count(); ++i) {
     const SimpleFace& f = a.FaceAt(i);
     double target[3], first[3];
@@ -260,7 +258,6 @@ bool SimplePoly::FaceSetMatches(const SimpleVert& a, const SimpleVert& b, const 
 }
 
 FaceOrientation* SimpleFace::FindOrientations(const Face* target, uint32_t options) const {
-  using detail_SimplePolyFaces::kTol;
   const int n = Count();
   if (!target || target->mNumSides != n || n <= 2) return nullptr;
   double c[3];
@@ -274,11 +271,11 @@ FaceOrientation* SimpleFace::FindOrientations(const Face* target, uint32_t optio
     Subtract(d, target->GetCorner(i)->mDualVert, C);
     r2 = std::max(r2, Dot(d, d));
   }
-  if (r1 < kTol || r2 < kTol) return nullptr;
+  if (r1 < kPointTolerance || r2 < kPointTolerance) return nullptr;
   const double s = std::sqrt(r2) / std::sqrt(r1);
   int j0 = -1;
   for (int j = 0; j < n && j0 < 0; ++j) {
-    if (!NearlyEqual(target->GetCorner(j)->mDualVert, C, kTol)) j0 = j;
+    if (!NearlyEqual(target->GetCorner(j)->mDualVert, C, kPointTolerance)) j0 = j;
   }
   if (j0 < 0) return nullptr;
   double U[3];
@@ -328,7 +325,7 @@ FaceOrientation* SimpleFace::FindOrientations(const Face* target, uint32_t optio
       for (int k = 0; k < n && ok; ++k) {
         double x[3];
         TransformPoint(place, x, VertWrapped(m + dir * k).pos);
-        ok = NearlyEqual(x, target->GetCorner(WrapIndex(j0, k % n, n))->mDualVert, kTol);
+        ok = NearlyEqual(x, target->GetCorner(WrapIndex(j0, k % n, n))->mDualVert, kPointTolerance);
       }
       if (!ok) continue;
       auto* record = new FaceOrientation();
@@ -345,11 +342,11 @@ FaceOrientation* SimpleFace::FindOrientations(const Face* target, uint32_t optio
   if (records == 0) return nullptr;
   // Placements that differ only by a symmetry of both faces are one placement.
   int a = 1;
-  if (rots > 1 && AreParallel(c, nn, kTol)) a = rots;
+  if (rots > 1 && AreParallel(c, nn, kPointTolerance)) a = rots;
   int b = 1;
   if (target->mType) {
     const int typeRots = FaceTypeRotationCount(target->mType);
-    if (typeRots > 1 && NearlyEqual(target->mCentroid, target->mCentre, kTol)) b = typeRots;
+    if (typeRots > 1 && NearlyEqual(target->mCentroid, target->mCentre, kPointTolerance)) b = typeRots;
   }
   const int keep = std::max(1, records / Lcm(a, b));
   ListNode* node = head;

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "core/Messages.h"
+#include "core/Tolerances.h"
 #include "model/FaceImageRef.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
@@ -13,17 +14,14 @@ namespace corvia {
 
 namespace detail_SimplePolyOps {
 
-constexpr double kTol = kSimplePosTolerance;
-constexpr double kUnitLow = 0.9999999;
-constexpr double kUnitHigh = 1.0000001;
 
-bool IsZero(const double* v) { return std::fabs(v[0]) <= kTol && std::fabs(v[1]) <= kTol && std::fabs(v[2]) <= kTol; }
+bool IsZero(const double* v) { return std::fabs(v[0]) <= kPointTolerance && std::fabs(v[1]) <= kPointTolerance && std::fabs(v[2]) <= kPointTolerance; }
 
 bool IsIdentity(const double* m) {
   for (int c = 0; c < 3; ++c) {
     for (int r = 0; r < 3; ++r) {
       const double e = m[3 * c + r];
-      if (r == c ? (e < kUnitLow || e > kUnitHigh) : std::fabs(e) > kTol) return false;
+      if (r == c ? (e < kUnitLow || e > kUnitHigh) : std::fabs(e) > kPointTolerance) return false;
     }
   }
   return true;
@@ -42,7 +40,6 @@ void CopyFaceRecord(SimpleFace& to, const SimpleFace& from, int32_t vertShift) {
 }  // namespace detail_SimplePolyOps
 
 void SimplePoly::CalcFaceNormals(bool force, int firstFace) {
-  using detail_SimplePolyOps::kTol;
   if (NumVerts() < 3) return;
   for (int fi = std::max(firstFace, 0); fi < NumFaces(); ++fi) {
     SimpleFace& f = FaceAt(fi);
@@ -66,12 +63,12 @@ void SimplePoly::CalcFaceNormals(bool force, int firstFace) {
       continue;
     }
     Divide(n, n, len);
-    SnapNearZero(n, kTol);
+    SnapNearZero(n, kPointTolerance);
     const double d = Dot(n, f.VertAt(0).pos);
     f.flags &= ~kSimpleCentralPlane;
-    if (d < -kTol) {
+    if (d < -kPointTolerance) {
       Negate(n);
-    } else if (d < kTol) {
+    } else if (d < kPointTolerance) {
       f.flags |= kSimpleCentralPlane;
     }
     CopyVector(f.normal, n);
@@ -100,7 +97,6 @@ void SimplePoly::GetCentre(double* out) {
 }
 
 void SimplePoly::Translate(const double* v) {
-  using detail_SimplePolyOps::kTol;
   if (detail_SimplePolyOps::IsZero(v)) return;
   for (SimpleVert& p : mVerts) {
     // A vertex at infinity is a direction, which a move leaves as it is.
@@ -121,7 +117,7 @@ void SimplePoly::Translate(const double* v) {
       Divide(n, f.normal, d);
     }
     const double moved = d - Dot(n, v);
-    if (std::fabs(moved) <= kTol) {
+    if (std::fabs(moved) <= kPointTolerance) {
       CopyVector(f.normal, n);
       f.flags |= kSimpleCentralPlane;
     } else {
@@ -139,7 +135,7 @@ void SimplePoly::Centre() {
 }
 
 void SimplePoly::Scale(double factor) {
-  if (factor >= detail_SimplePolyOps::kUnitLow && factor <= detail_SimplePolyOps::kUnitHigh) return;
+  if (factor >= kUnitLow && factor <= kUnitHigh) return;
   for (SimpleVert& v : mVerts) corvia::Scale(v.pos, v.pos, factor);
   if (flags & kSimpleHasPlaneFaces) {
     for (SimpleFace& f : mFaces) {
@@ -150,7 +146,7 @@ void SimplePoly::Scale(double factor) {
 }
 
 void SimplePoly::ScaleAlongAxis(double factor, const double* unitAxis) {
-  if (factor >= detail_SimplePolyOps::kUnitLow && factor <= detail_SimplePolyOps::kUnitHigh) return;
+  if (factor >= kUnitLow && factor <= kUnitHigh) return;
   for (SimpleVert& v : mVerts) {
     double step[3];
     corvia::Scale(step, unitAxis, (factor - 1.0) * Dot(v.pos, unitAxis));
@@ -257,7 +253,6 @@ void SimplePoly::Reflect(const SymGroup* group) {
 }
 
 std::unique_ptr<SimplePoly> SimplePoly::CreateDual(double radius) {
-  using detail_SimplePolyOps::kTol;
   if (NumVerts() == 0 && NumFaces() == 0) return nullptr;
   const double r2 = radius * radius;
   CalcFaceNormals(false);
@@ -299,7 +294,7 @@ std::unique_ptr<SimplePoly> SimplePoly::CreateDual(double radius) {
       }
     } else {
       const double d = Dot(f.VertAt(0).pos, f.normal);
-      if ((f.flags & kSimpleCentralPlane) || std::fabs(d) <= kTol) {
+      if ((f.flags & kSimpleCentralPlane) || std::fabs(d) <= kPointTolerance) {
         // A plane through the centre has its pole at infinity, along its normal.
         CopyVector(p, f.normal);
         dv.flags |= kSimpleInfinite;

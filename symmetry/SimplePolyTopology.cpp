@@ -9,6 +9,7 @@
 
 #include "core/MergeSort.h"
 #include "core/Messages.h"
+#include "core/Tolerances.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
 #include "symmetry/SymOperations.h"
@@ -17,23 +18,22 @@ namespace corvia {
 
 namespace detail_SimplePolyTopology {
 
-constexpr double kTol = kSimplePosTolerance;
 
-bool IsZero(const double* v) { return std::fabs(v[0]) <= kTol && std::fabs(v[1]) <= kTol && std::fabs(v[2]) <= kTol; }
+bool IsZero(const double* v) { return std::fabs(v[0]) <= kPointTolerance && std::fabs(v[1]) <= kPointTolerance && std::fabs(v[2]) <= kPointTolerance; }
 
 // Whether u is a multiple of m (m not the origin), the multiple taken on m's largest
 // component.
 bool IsMultipleOf(const double* u, const double* m) {
   const int k = LargestAxis(m);
-  if (std::fabs(m[k]) <= kTol) return true;
+  if (std::fabs(m[k]) <= kPointTolerance) return true;
   const double s = u[k] / m[k];
   for (int c = 0; c < 3; ++c) {
-    if (std::fabs(u[c] - s * m[c]) > kTol) return false;
+    if (std::fabs(u[c] - s * m[c]) > kPointTolerance) return false;
   }
   return true;
 }
 
-bool NormalsMatch(const double* a, const double* b) { return NearlyEqual(a, b, kTol) || NearlyOpposite(a, b, kTol); }
+bool NormalsMatch(const double* a, const double* b) { return NearlyEqual(a, b, kPointTolerance) || NearlyOpposite(a, b, kPointTolerance); }
 
 // Rotated vertex position of corner i (cyclic) of face f.
 void RotatedCorner(double* out, const double* m, const SimpleFace& f, int i) {
@@ -103,7 +103,6 @@ void SimplePoly::CompressVertexTypeIds() {
 }
 
 void SimplePoly::MergeCoincidentVerts() {
-  using detail_SimplePolyTopology::kTol;
   std::vector<int> live;
   for (int i = 0; i < NumVerts(); ++i) {
     if (!VertAt(i).IsTemp()) live.push_back(i);
@@ -112,7 +111,7 @@ void SimplePoly::MergeCoincidentVerts() {
     const SimpleVert& va = VertAt(a);
     const SimpleVert& vb = VertAt(b);
     if (va.IsInfinite() != vb.IsInfinite()) return va.IsInfinite() ? 1 : -1;
-    const int c = CompareWithin(va.pos, vb.pos, kTol);
+    const int c = CompareWithin(va.pos, vb.pos, kPointTolerance);
     return c != 0 ? c : a - b;
   });
   // Runs are gathered from A's neighbourhood, not from neighbours in the sorted
@@ -120,7 +119,7 @@ void SimplePoly::MergeCoincidentVerts() {
   std::vector<int> rank(mVerts.size(), -1);
   for (size_t r = 0; r < live.size(); ++r) rank[static_cast<size_t>(live[r])] = static_cast<int>(r);
   std::map<std::tuple<int64_t, int64_t, int64_t, bool>, std::vector<int>> grid;
-  constexpr double kCell = 10 * kTol;
+  constexpr double kCell = 10 * kPointTolerance;
   auto cell = [](double x) {
     const double c = std::floor(x / kCell);
     return c == c ? static_cast<int64_t>(std::clamp(c, -4e18, 4e18)) : int64_t{0};
@@ -142,7 +141,7 @@ void SimplePoly::MergeCoincidentVerts() {
           auto it = grid.find({cx + dx, cy + dy, cz + dz, va.IsInfinite()});
           if (it == grid.end()) continue;
           for (int b : it->second) {
-            if (b != a && !absorbed[static_cast<size_t>(b)] && NearlyEqual(va.pos, VertAt(b).pos, kTol)) {
+            if (b != a && !absorbed[static_cast<size_t>(b)] && NearlyEqual(va.pos, VertAt(b).pos, kPointTolerance)) {
               run.push_back(b);
             }
           }
@@ -259,7 +258,6 @@ void SimpEdgeType::UnlinkSlot(int k) {
 }
 
 void SimpEdgeType::GroupByEdgeRotation(int order, const double* axis, const SimplePoly& poly) {
-  using detail_SimplePolyTopology::kTol;
   if (edges.empty() || order < 2) return;
   const EdgeOccurrence& first = edges.front();
   const int n = numFaces;
@@ -292,12 +290,12 @@ void SimpEdgeType::GroupByEdgeRotation(int order, const double* axis, const Simp
         for (int t = 0; t < f.Count() && (forward || backward); ++t) {
           double p[3];
           detail_SimplePolyTopology::RotatedCorner(p, m, f, ei.corner + t);
-          if (forward && !NearlyEqual(p, g.VertWrapped(ej.corner + t).pos, kTol)) forward = false;
-          if (backward && !NearlyEqual(p, g.VertWrapped(ej.corner + 1 - t).pos, kTol)) backward = false;
+          if (forward && !NearlyEqual(p, g.VertWrapped(ej.corner + t).pos, kPointTolerance)) forward = false;
+          if (backward && !NearlyEqual(p, g.VertWrapped(ej.corner + 1 - t).pos, kPointTolerance)) backward = false;
         }
         if (!forward && !backward) continue;
         best = j;
-        if (!(g.flags & kSimpleCentralPlane) || NearlyEqual(g.normal, nm, kTol)) break;
+        if (!(g.flags & kSimpleCentralPlane) || NearlyEqual(g.normal, nm, kPointTolerance)) break;
       }
       if (best >= 0) {
         markRing(best);
@@ -354,7 +352,7 @@ void FindFaceTypesOfEdges(SimpEdgeType& type, const SymGroup* group, const Simpl
         const double* u = at.axes[static_cast<size_t>(k)].direction;
         if (!atOrigin && !IsMultipleOf(u, m)) continue;
         const double ud = Dot(u, d);
-        if (std::fabs(ud) <= kTol) {
+        if (std::fabs(ud) <= kPointTolerance) {
           if (std::abs(at.fold) % 2 == 0) {
             type.halfTurnAcross = 1;
             crossing = u;
@@ -397,10 +395,10 @@ void ReorderOccurrence(const EdgeOccurrence& ref, EdgeOccurrence& occ, const dou
         gi += agree ? -1 : 1;
         double p[3];
         RotatedCorner(p, m, fr, fi);
-        ok = NearlyEqual(p, g.VertWrapped(gi).pos, kTol);
+        ok = NearlyEqual(p, g.VertWrapped(gi).pos, kPointTolerance);
       }
       if (!ok) continue;
-      const int score = ((g.flags & kSimpleCentralPlane) && !NearlyEqual(g.normal, nm, kTol)) ? 1 : 2;
+      const int score = ((g.flags & kSimpleCentralPlane) && !NearlyEqual(g.normal, nm, kPointTolerance)) ? 1 : 2;
       if (score > bestScore || (score == bestScore && (c.corner % 2) == (r.corner % 2))) {
         best = j;
         bestScore = score;
@@ -490,7 +488,7 @@ std::vector<std::unique_ptr<SimpEdgeType>> SimplePoly::CreateEdgeTypes(const Sym
       SimpEdgeType* found = nullptr;
       for (int t : buckets[static_cast<size_t>(va.typeId)]) {
         SimpEdgeType& type = *types[static_cast<size_t>(t)];
-        if (VertAt(type.b).typeId != VertAt(b).typeId || type.numFaces != n || std::fabs(type.length - len) > kTol) {
+        if (VertAt(type.b).typeId != VertAt(b).typeId || type.numFaces != n || std::fabs(type.length - len) > kPointTolerance) {
           continue;
         }
         const EdgeOccurrence& firstOcc = type.edges.front();
@@ -549,9 +547,9 @@ std::vector<std::unique_ptr<SimpEdgeType>> SimplePoly::CreateEdgeTypes(const Sym
           const int32_t p = f0.items[static_cast<size_t>(e0.corner)];
           const int32_t q = f0.items[static_cast<size_t>(WrapIndex(e0.corner, 1, f0.Count()))];
           int32_t endMa;
-          if (NearlyEqual(VertAt(p).pos, ma, kTol) && NearlyEqual(VertAt(q).pos, mb, kTol)) {
+          if (NearlyEqual(VertAt(p).pos, ma, kPointTolerance) && NearlyEqual(VertAt(q).pos, mb, kPointTolerance)) {
             endMa = p;
-          } else if (NearlyEqual(VertAt(p).pos, mb, kTol) && NearlyEqual(VertAt(q).pos, ma, kTol)) {
+          } else if (NearlyEqual(VertAt(p).pos, mb, kPointTolerance) && NearlyEqual(VertAt(q).pos, ma, kPointTolerance)) {
             endMa = q;
           } else {
             continue;

@@ -5,6 +5,7 @@
 
 #include "core/IntMath.h"
 #include "core/Messages.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/ElementList.h"
 #include "model/Face.h"
@@ -46,7 +47,7 @@ bool IsIdentityMatrix(const double* m) {
   for (int c = 0; c < 3; ++c) {
     for (int r = 0; r < 3; ++r) {
       double want = r == c ? 1.0 : 0.0;
-      if (std::fabs(m[3 * c + r] - want) > kSymAxisTolerance) return false;
+      if (std::fabs(m[3 * c + r] - want) > kAxisTolerance) return false;
     }
   }
   return true;
@@ -56,12 +57,12 @@ bool IsIdentityMatrix(const double* m) {
 void TurnVector(const double* m, double* v) {
   double turned[3];
   MatrixTimesVector(m, turned, v);
-  SnapNearZero(turned, kSymAxisTolerance);
+  SnapNearZero(turned, kAxisTolerance);
   CopyVector(v, turned);
 }
 
 bool SameDirection(const double* a, const double* b) {
-  return NearlyEqual(a, b, kSymAxisTolerance);
+  return NearlyEqual(a, b, kAxisTolerance);
 }
 
 // Parallel in either sense: with k the largest component of d (ties to the later
@@ -69,10 +70,10 @@ bool SameDirection(const double* a, const double* b) {
 // usable component matches everything.
 bool ParallelTo(const double* a, const double* d) {
   int k = LargestAxis(d);
-  if (std::fabs(d[k]) <= kSymAxisTolerance) return true;
+  if (std::fabs(d[k]) <= kAxisTolerance) return true;
   double s = a[k] / d[k];
   for (int j = 0; j < 3; ++j) {
-    if (std::fabs(a[j] - d[j] * s) > kSymAxisTolerance) return false;
+    if (std::fabs(a[j] - d[j] * s) > kAxisTolerance) return false;
   }
   return true;
 }
@@ -484,7 +485,6 @@ void SymGroup::SetReflectionType(int32_t refl) {
 void SymGroup::DetectReflectionType(const Face* face) {
   // A dihedral model whose corner (x, y, z) has a mirror image (x, -y, z) among its
   // vertices has the plane across the main axis as a mirror.
-  constexpr double kMatchTolerance = 1e-5;
   const PolyElement* corner = face != nullptr && face->mNumSides > 0 ? face->GetCorner(0) : nullptr;
   const ElementList* vertices = face != nullptr ? PolyVertexList(face->mPoly) : nullptr;
   bool found = false;
@@ -493,7 +493,7 @@ void SymGroup::DetectReflectionType(const Face* face) {
     const double image[3] = {p[0], -p[1], p[2]};
     int limit = vertices->mCount;
     for (const PolyElement* v = vertices->mHead; v != nullptr && limit-- > 0 && !found; v = v->mNext) {
-      found = NearlyEqual(v->mDualVert, image, kMatchTolerance);
+      found = NearlyEqual(v->mDualVert, image, kFaceMatchTolerance);
     }
   }
   SetReflectionType(found ? kReflectionHorizontal : kReflectionVertical);
@@ -620,7 +620,7 @@ SymAxis* SymGroup::FindEvenAxisInPlane(const double* normal, const double* d) co
     if (!IsEvenFold(axisType.fold)) continue;
     for (int i = 0; i < axisType.numAxes; ++i) {
       const double* dir = axisType.axes[i].direction;
-      if (std::fabs(Dot(dir, normal)) > kSymAxisTolerance) continue;
+      if (std::fabs(Dot(dir, normal)) > kAxisTolerance) continue;
       if (d != nullptr && !ParallelTo(dir, d)) continue;
       return &axisType.axes[i];
     }
@@ -642,7 +642,7 @@ SymAxis* SymGroup::FindNextEvenAxisInPlane(const double* normal, const SymAxis* 
     int first = t == startType ? startAxis : 0;
     if (!IsEvenFold(axisType.fold)) continue;
     for (int i = first; i < axisType.numAxes; ++i) {
-      if (std::fabs(Dot(axisType.axes[i].direction, normal)) <= kSymAxisTolerance) return &axisType.axes[i];
+      if (std::fabs(Dot(axisType.axes[i].direction, normal)) <= kAxisTolerance) return &axisType.axes[i];
     }
   }
   return nullptr;

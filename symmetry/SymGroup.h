@@ -38,8 +38,6 @@ constexpr int32_t kReflectionChiral = 5;    // no reflection
 // The low bits of SymAxis::flags are work marks of the faceting code.
 constexpr int32_t kSymAxisWorkFlags = 0xF;
 
-// Tolerance of axis and plane lookups and of the snapping of turned directions.
-constexpr double kSymAxisTolerance = 1e-6;
 
 // ---- Constants ------------------------------------------------------------------
 

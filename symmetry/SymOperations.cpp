@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/Messages.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/PolyElement.h"
 
@@ -22,10 +23,9 @@ void SetIdentity(double* m) {
 // point on a symmetry element maps exactly onto one again.
 void SnapExactEntries(double* m) {
   static constexpr double kExactValues[] = {0.0, 0.5, -0.5, 1.0, -1.0};
-  static constexpr double kExactTolerance = 1e-13;
   for (int j = 0; j < 9; ++j) {
     for (double value : kExactValues) {
-      if (std::fabs(m[j] - value) <= kExactTolerance) {
+      if (std::fabs(m[j] - value) <= kExactEntryTolerance) {
         m[j] = value;
         break;
       }
@@ -243,7 +243,7 @@ bool SymGroup::ReflectPoint(double* out, const double* in, int plane) const {
 
 bool SymGroup::FindMirrorPlaneContaining(double* normal, const double* d) const {
   for (int k = 0; k < mirrorPlanes.count; ++k) {
-    if (std::fabs(Dot(mirrorPlanes[k].direction, d)) <= kSymAxisTolerance) {
+    if (std::fabs(Dot(mirrorPlanes[k].direction, d)) <= kAxisTolerance) {
       CopyVector(normal, mirrorPlanes[k].direction);
       return true;
     }
@@ -357,7 +357,7 @@ int GetPredefinedColorIndexOfAxis(const SymGroup* group, uint32_t schemeBits, co
   } else if (pairs != nullptr && k < pairCount) {
     // The element at the axis's own end takes the first colour, the one at the
     // far end the second.
-    bool atOwnEnd = elementDirection == nullptr || NearlyEqual(elementDirection, axis->direction, kSymAxisTolerance);
+    bool atOwnEnd = elementDirection == nullptr || NearlyEqual(elementDirection, axis->direction, kAxisTolerance);
     int c = pairs[k][0];
     int c2 = pairs[k][1];
     if (secondIndex != nullptr) *secondIndex = atOwnEnd ? c2 : c;

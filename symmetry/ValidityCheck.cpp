@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/Messages.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "symmetry/ConvexHull.h"
 #include "symmetry/SimplePoly.h"
@@ -11,7 +12,6 @@
 namespace corvia::detail_ValidityCheck {
 
 constexpr unsigned kValidityErrorIcon = 0x1;
-constexpr double kQuaternionTraceLimit = 1e-7;
 
 // Puts the convex hull of the model's vertices in place of its faces. The hull is
 // tried on a copy first, so that a model whose vertices span no solid keeps its
@@ -64,8 +64,8 @@ EdgeFaceCount CountFacesAtEdge(const SimplePoly& poly, int faceIndex, int corner
       if (g.items[static_cast<size_t>(k)] != a) continue;
       if (g.items[static_cast<size_t>((k + 1) % m)] != b && g.items[static_cast<size_t>((k + m - 1) % m)] != b) continue;
       ++result.faces;
-      if (testCoplanar && (NearlyEqual(g.normal, face.normal, kValidityNormalTolerance) ||
-                           NearlyOpposite(g.normal, face.normal, kValidityNormalTolerance))) {
+      if (testCoplanar && (NearlyEqual(g.normal, face.normal, kPointTolerance) ||
+                           NearlyOpposite(g.normal, face.normal, kPointTolerance))) {
         ++result.coplanar;
       }
     }
@@ -150,7 +150,7 @@ void RotationToQuaternion(double* q, const double* m) {
   double& y = q[2];
   double& z = q[3];
   const double trace = m[0] + m[4] + m[8] + 1.0;
-  if (trace > detail_ValidityCheck::kQuaternionTraceLimit) {
+  if (trace > kPointTolerance) {
     const double s = 0.5 / std::sqrt(trace);
     w = 0.25 / s;
     x = (m[5] - m[7]) * s;

@@ -21,8 +21,6 @@ constexpr uint32_t kValidityOfferHull = 0x2;
 // Skip the coplanar warning only.
 constexpr uint32_t kValiditySkipCoplanarWarning = 0x4;
 
-// Normals of faces that meet in one plane agree within this (or are opposite).
-constexpr double kValidityNormalTolerance = 1e-7;
 
 struct EdgeFaceCount {
   // Faces at the edge, the face itself included (a face passing the edge twice

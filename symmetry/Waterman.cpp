@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/Messages.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "symmetry/ConvexHull.h"
 #include "symmetry/SimplePoly.h"
@@ -12,11 +13,6 @@ namespace corvia::detail_Waterman {
 
 // Guard added before rounding square roots of whole numbers.
 constexpr double kRootGuard = 0.0001;
-// Edge directions whose component along the face normal exceeds this make a face
-// non-planar after projection.
-constexpr double kPlanarTolerance = 1e-7;
-// A vertex closer to the origin than this has no direction to be projected along.
-constexpr double kOriginTolerance = 1e-7;
 
 // Calls emit(x, y, z) once for every kept lattice point p with
 // inner <= |p|^2 <= radius2, in the order of the builder (the orbit of each triple
@@ -88,7 +84,7 @@ bool SimplePoly::ProjectOntoSphere() {
     const double length = std::sqrt(Dot(v.pos, v.pos));
     // A vertex at the centre stays there; the planarity test below decides whether
     // the model can still be used.
-    if (length > kOriginTolerance) Divide(v.pos, v.pos, length);
+    if (length > kPointTolerance) Divide(v.pos, v.pos, length);
   }
   // The positions were written directly: the search is rebuilt over them.
   RebuildVertexSearch();
@@ -99,7 +95,7 @@ bool SimplePoly::ProjectOntoSphere() {
       double edge[3];
       Subtract(edge, f.VertWrapped(i + 1).pos, f.VertAt(i).pos);
       const double along = Dot(edge, f.normal);
-      if (along < -kPlanarTolerance || along > kPlanarTolerance) {
+      if (along < -kPointTolerance || along > kPointTolerance) {
         ShowError(
             "After projecting vertices onto a sphere,\nsome of the faces would no longer planar.\nSo the operation "
             "is not allowed for this model.");

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/CompoundPart.h"
 #include "model/Edge.h"
@@ -60,7 +61,7 @@ inline void BuildPoly(Poly& poly, const std::vector<Point>& points, const std::v
     const double* first = vertices[ring[0]]->mDualVert;
     const double offset = Dot(face->mZAxis, first);
     Scale(face->mCentre, face->mZAxis, offset);
-    if (std::fabs(offset) <= kElementTolerance) {
+    if (std::fabs(offset) <= kPointTolerance) {
       face->mFlags |= kElementHemi;
       CopyVector(face->mDualVert, face->mZAxis);
     } else {

@@ -1,0 +1,63 @@
+#pragma once
+// The tolerances of the geometry, in one place.
+//
+// Models are worked on at radius 1, so these are absolute. A comparison within a
+// tolerance is a closed interval, |a - b| <= tol, unless its user says otherwise.
+// Tolerances that differ in value keep their own names: a result near a tolerance
+// must be the same whoever computes it, so never merge two of them, and take a new
+// one from here rather than writing its number at a call site.
+
+namespace corvia {
+
+// ---- Positions -------------------------------------------------------------------
+
+// Positions, lengths, plane offsets and components of unit vectors: values closer
+// than this are equal. Two points closer than this in every coordinate are one
+// point.
+inline constexpr double kPointTolerance = 1e-7;
+// The square of kPointTolerance, for comparisons of squared distances.
+inline constexpr double kSquaredPointTolerance = 1e-14;
+// Lengths and scales that count as 1: (kUnitLow, kUnitHigh), bounds excluded.
+inline constexpr double kUnitLow = 0.9999999;
+inline constexpr double kUnitHigh = 1.0000001;
+
+// ---- Axes, planes and angles -----------------------------------------------------
+
+// Directions of symmetry axes and normals, plane lookups, and centres of faces and
+// rings (which are built from several points), compared per component.
+inline constexpr double kAxisTolerance = 1e-6;
+// Cosines of axis directions that count as 1: (kAxisUnitLow, kAxisUnitHigh).
+inline constexpr double kAxisUnitLow = 0.999999;
+inline constexpr double kAxisUnitHigh = 1.000001;
+// Turns, angle sums and polar angles, in radians.
+inline constexpr double kAngleTolerance = 1e-6;
+// The angles of a face's frame about its normal, when coplanar faces are matched.
+inline constexpr double kFrameAngleTolerance = 1e-7;
+// Two solutions of a vertex configuration's height are ambiguous when their cosine
+// terms and angle sums agree within this.
+inline constexpr double kAmbiguousHeightTolerance = 1.0002e-6;
+
+// ---- Matching under symmetry -----------------------------------------------------
+
+// Elements matched under symmetry operations, and other results of long chains of
+// arithmetic (turned images, solved heights), compared per component.
+inline constexpr double kFaceMatchTolerance = 1e-5;
+// A face plane nearer the centre than this passes through it.
+inline constexpr double kCentralPlaneTolerance = 1e-5;
+// The fixed tolerance of the circle and triangle test.
+inline constexpr double kCircleTriangleTolerance = 1e-5;
+
+// ---- Vanishing quantities --------------------------------------------------------
+
+// A polygon edge shorter than this has no direction.
+inline constexpr double kShortEdgeTolerance = 1e-10;
+// A last triangle of a triangulation whose cross product lies below minus this is
+// turned inside out.
+inline constexpr double kInvertedTriangleTolerance = 1e-9;
+// Lengths, areas and cross products this small (relative to their scale where one
+// is given) vanish: no direction or turning sense can be taken from them.
+inline constexpr double kVanishingTolerance = 1e-12;
+// Entries of a symmetry matrix this close to 0, +-1/2 or +-1 are made exact.
+inline constexpr double kExactEntryTolerance = 1e-13;
+
+}  // namespace corvia
