@@ -8,7 +8,6 @@
 #include "core/VectorMath.h"
 #include "model/Measurement.h"
 #include "platform/Services.h"
-#include "symmetry/SymGroup.h"
 
 namespace corvia {
 
@@ -146,7 +145,6 @@ void PointPicker::GetCentroid(double* out) const {
 }
 
 void PointPicker::ResetAll() {
-  InitSymmetryConstants();
   for (int k = 0; k < kNumPointPickers; ++k) detail_PointPicker::gPickers[k].Init(k);
 }
 

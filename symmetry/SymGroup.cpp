@@ -15,20 +15,7 @@
 
 namespace corvia {
 
-// Correctly rounded, so that they equal what InitSymmetryConstants computes.
-double SqrtThird = 0.57735026918962576451;
-double SqrtHalf = 0.70710678118654752440;
-double Sqrt5 = 2.2360679774997896964;
-double GoldenRatio = 1.6180339887498948482;
-
 SymAxis* SelectedSymAxis = nullptr;
-
-void InitSymmetryConstants() {
-  SqrtThird = std::sqrt(1.0 / 3.0);
-  SqrtHalf = std::sqrt(0.5);
-  Sqrt5 = std::sqrt(5.0);
-  GoldenRatio = (1.0 + Sqrt5) * 0.5;
-}
 
 namespace detail_SymGroup {
 

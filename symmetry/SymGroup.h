@@ -41,13 +41,12 @@ constexpr int32_t kSymAxisWorkFlags = 0xF;
 
 // ---- Constants ------------------------------------------------------------------
 
-// sqrt(1/3), sqrt(1/2), sqrt(5) and the golden ratio. They hold their values from
-// program start; InitSymmetryConstants sets them again (to the same values).
-extern double SqrtThird;
-extern double SqrtHalf;
-extern double Sqrt5;
-extern double GoldenRatio;
-void InitSymmetryConstants();
+// sqrt(1/3), sqrt(1/2), sqrt(5) and the golden ratio (1 + sqrt 5) / 2, each the
+// double nearest to its value.
+inline constexpr double SqrtThird = 0.57735026918962576451;
+inline constexpr double SqrtHalf = 0.70710678118654752440;
+inline constexpr double Sqrt5 = 2.2360679774997896964;
+inline constexpr double GoldenRatio = 1.6180339887498948482;
 
 // ---- Records --------------------------------------------------------------------
 
