@@ -27,7 +27,6 @@ namespace corvia {
 namespace detail_DerivedModels {
 
 constexpr uint32_t kTriangleFlags = kDeriveTriangles | kDeriveTriangles2;
-constexpr uint32_t kPolyFlagDualInfinite = 0x20000;  // the Poly's flag carried as SimplePoly 0x80000
 constexpr uint32_t kSimpleHemiFace = kSimpleCentralPlane | kSimpleHemiFixed;
 constexpr int kWatermanMinRoot = 1;
 constexpr int kWatermanMaxRoot = 10;
@@ -172,10 +171,10 @@ SimplePoly* Poly::CreateSimplePoly(uint32_t flags, CompoundPart* part, OpenGLVie
   }
   if (mSymGroup) simple->SetSymmetry(mSymGroup);
   simple->flags |= kSimpleKeepLengthUnits;
-  if (mPolyFlags & kPolyFlag400) simple->flags |= kSimplePolyFlag400;
-  if (mPolyFlags & kPolyFlag800) simple->flags |= kSimplePolyFlag800;
-  if (mPolyFlags & kPolyFlag1000) simple->flags |= kSimplePolyFlag1000;
-  if (mPolyFlags & kPolyFlag20000) simple->flags |= kSimplePolyFlag20000;
+  if (mPolyFlags & kPolyFlagConvex) simple->flags |= kSimpleConvex;
+  if (mPolyFlags & kPolyFlagDensityOne) simple->flags |= kSimpleDensityOne;
+  if (mPolyFlags & kPolyFlagPlainSurface) simple->flags |= kSimplePlainSurface;
+  if (mPolyFlags & kPolyFlagInherited) simple->flags |= kSimpleInherited;
   NameSimplePoly(dual, simple.get(), view);
   return simple.release();
 }
@@ -264,7 +263,7 @@ SimplePoly* Poly::CreateModel(uint32_t flags, EdgeListNode** edgeList, uint8_t* 
   if (!simple) return nullptr;
   if (simple->description.empty() && mDescription) simple->description = mDescription;
   if (simple->webLink.empty() && mWebLink) simple->webLink = mWebLink;
-  if (mPolyFlags & kPolyFlag20000) simple->flags |= kSimplePolyFlag20000;
+  if (mPolyFlags & kPolyFlagInherited) simple->flags |= kSimpleInherited;
   return simple;
 }
 

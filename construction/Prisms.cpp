@@ -202,7 +202,7 @@ std::unique_ptr<SimplePoly> CreateTorus(double r, int p, int q) {
   // Merged points leave spare vertex records at the end of the array.
   poly->Truncate(used, faceIndex);
   poly->SetName("Torus");
-  poly->flags |= kSimplePolyFlag1000 | kSimpleIsOk;
+  poly->flags |= kSimplePlainSurface | kSimpleIsOk;
   poly->currentFace = 0;
   return poly;
 }

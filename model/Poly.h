@@ -52,10 +52,16 @@ constexpr uint32_t kPolyFlagReversedFace = 0x40;    // a face is reversed agains
 constexpr uint32_t kPolyFlagRetroFailed = 0x80;     // SetRetroFaces failed at some vertex
 constexpr uint32_t kPolyFlagAxisTreatment = 0x100;  // set-up re-orients axes from the first type
 constexpr uint32_t kPolyFlagKeepFaceOrder = 0x200;  // the set-up leaves the face order
-constexpr uint32_t kPolyFlag400 = 0x400;            // blocks kPolyFlag800
-constexpr uint32_t kPolyFlag800 = 0x800;            // one part of genus 0 and density 1
-constexpr uint32_t kPolyFlag1000 = 0x1000;
-constexpr uint32_t kPolyFlag20000 = 0x20000;
+// Known convex from how it was built (a convex catalogue solid, a convex hull, a
+// flat subdivision of either); its dual is convex too. Blocks kPolyFlagDensityOne.
+constexpr uint32_t kPolyFlagConvex = 0x400;
+// One part of genus 0 and density 1.
+constexpr uint32_t kPolyFlagDensityOne = 0x800;
+// Faces meet only along their edges (a convex solid, a torus): the model is its own
+// first stellation.
+constexpr uint32_t kPolyFlagPlainSurface = 0x1000;
+// A mark passed on to every model made from this one.
+constexpr uint32_t kPolyFlagInherited = 0x20000;
 constexpr uint32_t kPolyFlagCrossSectionValid = 0x10000;
 
 // Information-tree update reasons.

@@ -34,7 +34,7 @@ namespace corvia {
 
 namespace detail_PolyBuild {
 
-constexpr uint32_t kPolyFlagsCategoryMarked = kPolyFlag400 | kPolyFlag800 | kPolyFlag1000;
+constexpr uint32_t kPolyFlagsCategoryMarked = kPolyFlagConvex | kPolyFlagDensityOne | kPolyFlagPlainSurface;
 
 // What a build keeps beside its model: the arrangements of the template (vertices
 // point into them) and the faces in the order they were made, since the set-up of a

@@ -611,8 +611,8 @@ void Poly::SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool rec
     const CompoundPart* part = mCompoundParts;
     const bool simpleSolid = part && !IsCompound() && !(part->mFlags & kCompoundPartOneSided) && Genus(part) == 0;
     if (!mExtraRecord && simpleSolid && !mixedWinding && density >= d::kUnitDensityLow &&
-        density <= d::kUnitDensityHigh && !(mPolyFlags & kPolyFlag400)) {
-      mPolyFlags |= kPolyFlag800;
+        density <= d::kUnitDensityHigh && !(mPolyFlags & kPolyFlagConvex)) {
+      mPolyFlags |= kPolyFlagDensityOne;
     }
   }
 

@@ -215,12 +215,12 @@ std::unique_ptr<SimplePoly> Poly::Subdivide(uint32_t flags, int n) {
     // The lattice is all triangles, so the faces stay flat on the sphere.
     result->ProjectOntoSphere();
     result->SetName(GetPartName(false), "Geodesic ", true);
-    if ((mPolyFlags & kPolyFlag400) || (!dual && (mPolyFlags & kPolyFlag800))) result->flags |= kGeodesicFlags;
+    if ((mPolyFlags & kPolyFlagConvex) || (!dual && (mPolyFlags & kPolyFlagDensityOne))) result->flags |= kGeodesicFlags;
   } else {
     result->SetName(GetPartName(false), "Subdivided ", true);
-    if (mPolyFlags & kPolyFlag400) result->flags |= kSubdividedFlags;
+    if (mPolyFlags & kPolyFlagConvex) result->flags |= kSubdividedFlags;
   }
-  if (mPolyFlags & kPolyFlag20000) result->flags |= kSimplePolyFlag20000;
+  if (mPolyFlags & kPolyFlagInherited) result->flags |= kSimpleInherited;
   return result;
 }
 

@@ -240,7 +240,7 @@ std::unique_ptr<SimplePoly> CreateZonohedron(Poly* poly, const TolerantPointList
   result->flags &= ~kSimpleGrowable;
   result->SetName(poly ? poly->GetPartName(false) : nullptr, "Zonohedrified ", true);
   result->flags |= kZonohedronFlags;
-  if (poly && (poly->mPolyFlags & kPolyFlag20000)) result->flags |= kSimplePolyFlag20000;
+  if (poly && (poly->mPolyFlags & kPolyFlagInherited)) result->flags |= kSimpleInherited;
   return result;
 }
 

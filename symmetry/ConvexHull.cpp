@@ -606,7 +606,7 @@ std::unique_ptr<SimplePoly> CreateConvexHull(SimplePoly& source, unsigned option
   if (numVerts < 4) return nullptr;
   auto hull = std::make_unique<SimplePoly>(numVerts, 2 * numVerts - 4);
   hull->scale = source.scale;
-  hull->flags |= kSimpleKeepLengthUnits | (source.flags & kSimplePolyFlag20000);
+  hull->flags |= kSimpleKeepLengthUnits | (source.flags & kSimpleInherited);
   for (int i = 0; i < numVerts; ++i) hull->VertAt(i).CopyFrom(source.VertAt(i), true);
   if (!ComputeConvexHull(*hull, 0)) return nullptr;
   PrepareVertexFaceLists(*hull);
@@ -679,20 +679,20 @@ std::unique_ptr<SimplePoly> CreateConvexHull(SimplePoly& source, unsigned option
         hull->flags |= kSimpleKeepColors;
       }
       if (markFaces) {
-        source.flags |= kSimplePolyFlag400;
+        source.flags |= kSimpleConvex;
         for (int fi = 0; fi < source.NumFaces(); ++fi) {
           if (!(source.FaceAt(fi).flags & (kSimpleMarked | kSimpleTemp))) {
-            source.flags &= ~kSimplePolyFlag400;
+            source.flags &= ~kSimpleConvex;
             break;
           }
         }
-        if (source.flags & kSimplePolyFlag400) {
+        if (source.flags & kSimpleConvex) {
           for (int i = 0; i < numVerts; ++i) source.VertAt(i).flags |= kSimpleMarked;
         }
       }
     }
   }
-  hull->flags |= kSimplePolyFlag400 | kSimplePolyFlag800 | kSimplePolyFlag1000;
+  hull->flags |= kSimpleConvex | kSimpleDensityOne | kSimplePlainSurface;
   hull->SetName("Convex hull");
   return hull;
 }

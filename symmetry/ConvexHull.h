@@ -21,7 +21,7 @@ class SimplePoly;
 // share one new colour.
 constexpr unsigned kHullKeepColors = 0x1;
 // Mark (kSimpleMarked) the source faces that lie on the hull; a convex source gets
-// kSimplePolyFlag400 and all its vertices marked.
+// kSimpleConvex and all its vertices marked.
 constexpr unsigned kHullMarkSourceFaces = 0x2;
 
 // Grey from which the colour of new hull faces is blended, and how far.

@@ -361,12 +361,12 @@ bool SimplePoly::CreatePoly(Poly* poly, bool keepColors, bool keepDualColors) {
   if (keepColors) d::ReportStage("Set coplanar face indices");
 
   if (!(poly->mPolyFlags & (kPolyFlagOneSidedFace | kPolyFlagReversedFace))) {
-    if (flags & kSimplePolyFlag400) poly->mPolyFlags |= kPolyFlag400;
-    if (flags & kSimplePolyFlag800) poly->mPolyFlags |= kPolyFlag800;
-    if (flags & kSimplePolyFlag1000) poly->mPolyFlags |= kPolyFlag1000;
+    if (flags & kSimpleConvex) poly->mPolyFlags |= kPolyFlagConvex;
+    if (flags & kSimpleDensityOne) poly->mPolyFlags |= kPolyFlagDensityOne;
+    if (flags & kSimplePlainSurface) poly->mPolyFlags |= kPolyFlagPlainSurface;
   }
   if (current) poly->mBaseBlock->SetCurrentFace(current);
-  if (flags & kSimplePolyFlag20000) poly->mPolyFlags |= kPolyFlag20000;
+  if (flags & kSimpleInherited) poly->mPolyFlags |= kPolyFlagInherited;
   GetUnitSettings().SetLengthScale(scale, false);
   poly->SetName(name.c_str());
   poly->SetDualName(dualName.c_str());

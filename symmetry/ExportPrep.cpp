@@ -26,8 +26,8 @@ constexpr uint32_t kNotExported = kSimpleTemp | kSimpleHidden;
 // Flags a flat subdivision adds when the source is one of the marked categories, and
 // those a geodesic one adds.
 constexpr uint32_t kSubdividedCategoryFlags =
-    kSimpleKeepLengthUnits | kSimplePolyFlag400 | kSimplePolyFlag800 | kSimplePolyFlag1000;
-constexpr uint32_t kGeodesicCategoryFlags = kSimplePolyFlag800 | kSimplePolyFlag1000;
+    kSimpleKeepLengthUnits | kSimpleConvex | kSimpleDensityOne | kSimplePlainSurface;
+constexpr uint32_t kGeodesicCategoryFlags = kSimpleDensityOne | kSimplePlainSurface;
 // The text that names the icosahedron in the library.
 constexpr const char* kIcosahedronText = "i";
 
@@ -347,7 +347,7 @@ std::unique_ptr<SimplePoly> Subdivide(const SimplePoly& poly, uint32_t options, 
   }
   out->Truncate(subdivider.UsedVerts(), subdivider.UsedFaces());
 
-  const bool marked = (poly.flags & kSimplePolyFlag400) != 0;
+  const bool marked = (poly.flags & kSimpleConvex) != 0;
   if (!geodesic) {
     out->SetName(poly.name.c_str(), "Subdivided ");
     if (marked) out->flags |= kSubdividedCategoryFlags;
@@ -356,7 +356,7 @@ std::unique_ptr<SimplePoly> Subdivide(const SimplePoly& poly, uint32_t options, 
     out->SetName(poly.name.c_str(), "Geodesic ");
     if (marked) out->flags |= kGeodesicCategoryFlags;
   }
-  out->flags |= poly.flags & kSimplePolyFlag20000;
+  out->flags |= poly.flags & kSimpleInherited;
   return out;
 }
 

@@ -70,15 +70,18 @@ constexpr uint32_t kSimpleKeepSize = 0x80;
 constexpr uint32_t kSimpleKeepColors = 0x100;
 constexpr uint32_t kSimpleKeepDualColors = 0x200;
 constexpr uint32_t kSimpleGrowable = 0x400;
-constexpr uint32_t kSimplePolyFlag400 = 0x800;
-constexpr uint32_t kSimplePolyFlag800 = 0x1000;
-constexpr uint32_t kSimplePolyFlag1000 = 0x2000;
+// The model kinds that CreatePoly carries to the Poly's flags kPolyFlagConvex,
+// kPolyFlagDensityOne and kPolyFlagPlainSurface (model/Poly.h).
+constexpr uint32_t kSimpleConvex = 0x800;
+constexpr uint32_t kSimpleDensityOne = 0x1000;
+constexpr uint32_t kSimplePlainSurface = 0x2000;
 constexpr uint32_t kSimpleHasPlaneFaces = 0x4000;
 constexpr uint32_t kSimpleHasCoplanarEdges = 0x8000;
 constexpr uint32_t kSimpleHasManyFaceEdges = 0x10000;
 constexpr uint32_t kSimpleHasOpenEdges = 0x20000;
 constexpr uint32_t kSimpleHasOddEdges = 0x40000;
-constexpr uint32_t kSimplePolyFlag20000 = 0x80000;
+// Carried to the Poly's kPolyFlagInherited, and from it to every derived model.
+constexpr uint32_t kSimpleInherited = 0x80000;
 
 // ---- Defaults and tolerances ------------------------------------------------------
 

@@ -231,7 +231,7 @@ std::unique_ptr<SimplePoly> SimplePoly::Combine(const SimplePoly& other) const {
   }
   result->scale = std::max(scale, other.scale);
   result->flags |= kSimpleKeepOrientation | kSimpleKeepLengthUnits;
-  result->flags |= (flags | other.flags) & (kSimpleKeepCentre | kSimplePolyFlag20000);
+  result->flags |= (flags | other.flags) & (kSimpleKeepCentre | kSimpleInherited);
   return result;
 }
 
@@ -271,7 +271,7 @@ std::unique_ptr<SimplePoly> SimplePoly::CreateDual(double radius) {
     if (!v.IsTemp()) ++liveVerts;
   }
   auto dual = std::make_unique<SimplePoly>(liveFaces, liveVerts);
-  dual->flags |= flags & kSimplePolyFlag20000;
+  dual->flags |= flags & kSimpleInherited;
 
   std::vector<int32_t> dualVertOfFace(mFaces.size(), kNoIndex);
   int k = 0;

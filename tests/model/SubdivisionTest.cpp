@@ -170,15 +170,15 @@ TEST_F(SubdivisionTest, ColourOpacityNameAndFlagsCarryOver) {
   corvia::Poly cube;
   BuildCubeWithTypes(cube);
   cube.SetName("Cube");
-  cube.mPolyFlags |= corvia::kPolyFlag400 | corvia::kPolyFlag20000;
+  cube.mPolyFlags |= corvia::kPolyFlagConvex | corvia::kPolyFlagInherited;
   const float red[3] = {1.0f, 0.0f, 0.5f};
   cube.mFaces.mHead->SetColour(red);
   cube.mFaces.mHead->mOpacity = 0.5f;
   auto s = cube.Subdivide(0, 2);
   ASSERT_TRUE(s);
   EXPECT_EQ(s->name, "Subdivided Cube");
-  EXPECT_EQ(s->flags & (corvia::kSubdividedFlags | corvia::kSimplePolyFlag20000),
-            corvia::kSubdividedFlags | corvia::kSimplePolyFlag20000);
+  EXPECT_EQ(s->flags & (corvia::kSubdividedFlags | corvia::kSimpleInherited),
+            corvia::kSubdividedFlags | corvia::kSimpleInherited);
   EXPECT_EQ(s->FaceAt(0).color, 0x8000FFu);
   EXPECT_EQ(s->FaceAt(0).color2, 0x8000FFu);
   EXPECT_FLOAT_EQ(s->FaceAt(0).alpha, 0.5f);

@@ -266,7 +266,7 @@ TEST(ConvexHull, CreateConvexHullKeepsColoursOfSurvivingFaces) {
   EXPECT_NE(newColor, 0u);
   for (int f = 0; f < 5; ++f) EXPECT_TRUE(source->FaceAt(f).flags & corvia::kSimpleMarked);
   for (int f = 5; f < 9; ++f) EXPECT_FALSE(source->FaceAt(f).flags & corvia::kSimpleMarked);
-  EXPECT_FALSE(source->flags & corvia::kSimplePolyFlag400);  // the dent is not on the hull
+  EXPECT_FALSE(source->flags & corvia::kSimpleConvex);  // the dent is not on the hull
 }
 
 TEST(ConvexHull, RemoveDegenerateFaceVertsCleansSpikesAndRepeats) {

@@ -105,7 +105,7 @@ TEST(CreatePolyTest, CubeBecomesTheFullModel) {
   EXPECT_EQ(poly.mDualBlock->mFirstFaceType->mCount, 8);
   // One convex part: density 1 and the simple-solid mark.
   EXPECT_NEAR(poly.mModelDensity, 1.0, 1e-9);
-  EXPECT_TRUE(poly.mPolyFlags & corvia::kPolyFlag800);
+  EXPECT_TRUE(poly.mPolyFlags & corvia::kPolyFlagDensityOne);
   EXPECT_EQ(poly.CountCompoundParts(), 1);
 }
 
@@ -176,7 +176,7 @@ TEST(CreatePolyTest, CompoundOfTwoTetrahedraHasTwoParts) {
   EXPECT_EQ(poly.mFaces.mCount, 8);
   EXPECT_EQ(poly.CountCompoundParts(), 2);
   EXPECT_EQ(poly.mNumEdges, 12);
-  EXPECT_FALSE(poly.mPolyFlags & corvia::kPolyFlag800);
+  EXPECT_FALSE(poly.mPolyFlags & corvia::kPolyFlagDensityOne);
   ExpectEdgesLinked(poly);
 }
 

@@ -77,7 +77,7 @@ TEST(ExportPrepTest, SubdivisionCountsAndOrientation) {
 
 TEST(ExportPrepTest, GeodesicSubdivisionPutsEveryVertexOnTheSphere) {
   auto cube = Cube();
-  cube->flags |= corvia::kSimplePolyFlag400;
+  cube->flags |= corvia::kSimpleConvex;
   auto geo = corvia::Subdivide(*cube, corvia::kSubdivideGeodesic, 3);
   ASSERT_NE(geo, nullptr);
   for (int i = 0; i < geo->NumVerts(); ++i) EXPECT_NEAR(corvia::Dot(geo->VertAt(i).pos, geo->VertAt(i).pos), 1.0, 1e-12);
