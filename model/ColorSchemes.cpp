@@ -606,7 +606,7 @@ void ApplyColorScheme(Poly* poly, bool withUndo) {
       ColourEdgesFromFaces(poly, EdgeColorScheme == kEdgeColorFromFacesComplement, dual);
       break;
     default:
-      for (int i = 0; i < poly->mNumEdges; ++i) CopyFloat3(poly->mEdgeArray[i].mColor, GetDefaultEdgeColour());
+      for (int i = 0; i < poly->mNumEdges; ++i) CopyFloat3(poly->mEdgeArray[i].mColor, GetNewEdgeColor());
       break;
   }
   if (withUndo) {
@@ -809,10 +809,10 @@ void ApplyDefaultVertexColor(Poly* poly, uint32_t newRef, uint32_t oldRef) {
 
 void ApplyDefaultEdgeColor(Poly* poly, uint32_t newRef, uint32_t oldRef) {
   platform::Services().undo->AddUndo(kUndoColorChange, 0);
-  if (oldRef == kColorRefNone) oldRef = poly ? poly->GetEdgeColorRef() : PackRainbowColor(GetDefaultEdgeColour());
+  if (oldRef == kColorRefNone) oldRef = poly ? poly->GetEdgeColorRef() : PackRainbowColor(GetNewEdgeColor());
   float rgb[3];
   UnpackRainbowColor(newRef, rgb);
-  if (PackRainbowColor(GetDefaultEdgeColour()) == oldRef) SetDefaultEdgeColour(rgb);
+  if (PackRainbowColor(GetNewEdgeColor()) == oldRef) SetNewEdgeColor(rgb);
   if (poly) {
     for (int i = 0; i < poly->mNumEdges; ++i) {
       Edge& edge = poly->mEdgeArray[i];

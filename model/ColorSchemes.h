@@ -101,7 +101,9 @@ void SetSelectionHighlight(int mode);
 // true when a removed label was not blank.
 bool SetLabelEverywhere(PolyItem* item, int scope);
 
-// Convert float RGB to 0x00BBGGRR and apply; a null old colour stands for "none".
+// Convert float RGB to 0x00BBGGRR and apply: the model's vertices or edges of the old
+// colour take the new one (and the colour new edges take follows when it was the old
+// colour). A null old colour stands for "none".
 void SetDefaultVertexColor(Poly* poly, const float* newColor, const float* oldColor);
 void SetDefaultEdgeColor(Poly* poly, const float* newColor, const float* oldColor);
 void ApplyDefaultVertexColor(Poly* poly, uint32_t newRef, uint32_t oldRef);

@@ -12,7 +12,7 @@
 namespace corvia {
 
 namespace detail_Edge {
-float gDefaultEdgeColour[3] = {1.0f, 1.0f, 0.8f};
+float gNewEdgeColor[3] = {1.0f, 1.0f, 0.8f};
 
 bool IsZero(const double* v) {
   return std::fabs(v[0]) <= kPointTolerance && std::fabs(v[1]) <= kPointTolerance &&
@@ -25,16 +25,16 @@ void Normalise(double* v) {
 }
 }  // namespace detail_Edge
 
-const float* GetDefaultEdgeColour() {
-  return detail_Edge::gDefaultEdgeColour;
+const float* GetNewEdgeColor() {
+  return detail_Edge::gNewEdgeColor;
 }
 
-void SetDefaultEdgeColour(const float* rgb) {
-  CopyFloat3(detail_Edge::gDefaultEdgeColour, rgb);
+void SetNewEdgeColor(const float* rgb) {
+  CopyFloat3(detail_Edge::gNewEdgeColor, rgb);
 }
 
 Edge::Edge() {
-  CopyFloat3(mColor, detail_Edge::gDefaultEdgeColour);
+  CopyFloat3(mColor, detail_Edge::gNewEdgeColor);
 }
 
 Edge::~Edge() = default;

@@ -139,12 +139,12 @@ const float* PolyItem::GetDrawColour() const {
 }
 
 const float* PolyItem::GetColour(const PolyItem* item) {
-  return item ? item->mColor : GetDefaultEdgeColour();
+  return item ? item->mColor : GetNewEdgeColor();
 }
 
 void PolyItem::SetColour(PolyItem* item, const float* rgb) {
   if (!item) {
-    SetDefaultEdgeColour(rgb);
+    SetNewEdgeColor(rgb);
     return;
   }
   item->mColor[0] = rgb[0];

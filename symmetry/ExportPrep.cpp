@@ -224,7 +224,7 @@ EdgeListNode* CollectExportEdges(const SimplePoly& poly) {
       edges.Add(e.endA, e.endB, e.color);
     }
   } else {
-    const uint32_t color = PackRainbowColor(GetDefaultEdgeColour());
+    const uint32_t color = PackRainbowColor(GetNewEdgeColor());
     for (int fi = 0; fi < poly.NumFaces(); ++fi) {
       const SimpleFace& f = poly.FaceAt(fi);
       if (f.flags & kNotExported) continue;

@@ -72,14 +72,14 @@ class ColorSchemesTest : public ::testing::Test {
     mSavedScheme = corvia::FaceColorScheme;
     mSavedEdgeScheme = corvia::EdgeColorScheme;
     mSavedVertsSame = corvia::ColorVertsSameAsDualFace;
-    corvia::CopyFloat3(mSavedEdgeDefault, corvia::GetDefaultEdgeColour());
+    corvia::CopyFloat3(mSavedEdgeDefault, corvia::GetNewEdgeColor());
     corvia::CopyFloat3(mSavedVertexDefault, corvia::DefaultVertexColor);
   }
   void TearDown() override {
     corvia::FaceColorScheme = mSavedScheme;
     corvia::EdgeColorScheme = mSavedEdgeScheme;
     corvia::ColorVertsSameAsDualFace = mSavedVertsSame;
-    corvia::SetDefaultEdgeColour(mSavedEdgeDefault);
+    corvia::SetNewEdgeColor(mSavedEdgeDefault);
     corvia::CopyFloat3(corvia::DefaultVertexColor, mSavedVertexDefault);
   }
   uint32_t mSavedScheme = 0;
@@ -271,13 +271,13 @@ TEST_F(ColorSchemesTest, DefaultColoursReplaceMatchingColoursByTheirBytes) {
   corvia::SetDefaultEdgeColor(&poly, red, chosen);
   EXPECT_EQ(poly.mEdgeArray[4].mColor[0], 1.0f);
   EXPECT_NE(corvia::PackRainbowColor(poly.mEdgeArray[3].mColor), 0x0000FFu) << "other edges keep their colour";
-  EXPECT_NE(corvia::GetDefaultEdgeColour()[2], 0.0f) << "the default was not the old colour";
+  EXPECT_NE(corvia::GetNewEdgeColor()[2], 0.0f) << "the default was not the old colour";
 
   // The default edge colour itself follows when it was the colour replaced.
   const float old[3] = {1.0f, 1.0f, 0.8f};
-  corvia::SetDefaultEdgeColour(old);
+  corvia::SetNewEdgeColor(old);
   corvia::SetDefaultEdgeColor(&poly, red, old);
-  EXPECT_EQ(corvia::PackRainbowColor(corvia::GetDefaultEdgeColour()), 0x0000FFu);
+  EXPECT_EQ(corvia::PackRainbowColor(corvia::GetNewEdgeColor()), 0x0000FFu);
   EXPECT_EQ(corvia::PackRainbowColor(poly.mEdgeArray[0].mColor), 0x0000FFu);
 
   corvia::ColorVertsSameAsDualFace = false;
