@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace corvia {
 
@@ -189,13 +190,13 @@ class SymGroup {
 
   // ---- Names (null group: "Unknown", or the texts of a group without symmetry) ----
 
-  static const char* GetName(const SymGroup* group);
+  static std::string GetName(const SymGroup* group);
   static const char* GetReflectionName(const SymGroup* group);
-  static const char* GetSchoenflies(const SymGroup* group);
-  static const char* GetOrbifold(const SymGroup* group);
-  static const char* GetCoxeter(const SymGroup* group);
+  static std::string GetSchoenflies(const SymGroup* group);
+  static std::string GetOrbifold(const SymGroup* group);
+  static std::string GetCoxeter(const SymGroup* group);
   // Schoenflies, orbifold and Coxeter notations joined by the separator.
-  static const char* GetNotations(const SymGroup* group, const char* separator);
+  static std::string GetNotations(const SymGroup* group, const char* separator);
 
   // ---- Subgroups (a null parent has none) ----
 
@@ -207,8 +208,8 @@ class SymGroup {
   static bool GetNextSubgroup(const SymGroup* group, SymSubgroupSpec& spec, int& rotational, int& reflective);
   static bool GetSubgroup(const SymGroup* group, int n, SymSubgroupSpec& spec, int& rotational, int& reflective);
   static int FindSubgroupIndex(const SymGroup* group, int rotational, int reflective);
-  static const char* GetRotationalSubgroupName(const SymGroup* group, const SymSubgroupSpec& spec);
-  static const char* GetReflectiveSubgroupName(const SymGroup* group, const SymSubgroupSpec& spec);
+  static std::string GetRotationalSubgroupName(const SymGroup* group, const SymSubgroupSpec& spec);
+  static std::string GetReflectiveSubgroupName(const SymGroup* group, const SymSubgroupSpec& spec);
   // The subgroup as a group of its own, its axes and planes on the parent's.
   std::unique_ptr<SymGroup> CreateSubgroup(const SymSubgroupSpec& spec) const;
 

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "core/Messages.h"
 #include "core/Strings.h"
@@ -13,27 +14,18 @@ namespace corvia {
 
 namespace detail_SymGroupNames {
 
-// Large enough for any fold an int can hold ("*2147483647.2147483647"), so that
-// no notation is ever cut; the joined texts are cut only by an absurd separator.
-constexpr size_t kNameBufferSize = 48;
-constexpr size_t kNotationBufferSize = 48;
-constexpr size_t kJoinedBufferSize = 160;
-
-char gNameBuffer[kNameBufferSize];
-char gSchoenfliesBuffer[kNotationBufferSize];
-char gOrbifoldBuffer[kNotationBufferSize];
-char gCoxeterBuffer[kNotationBufferSize];
-char gGroupNotationsBuffer[kJoinedBufferSize];
-char gSubgroupNotationsBuffer[kJoinedBufferSize];
-
 // Orbifold digits of folds of two or more digits are separated by dots.
 const char* Separator(int fold) {
   return fold >= 10 ? "." : "";
 }
 
+std::string Number(long long n) {
+  return std::to_string(n);
+}
+
 // 2n for the forms that print twice the fold, without overflow.
-long long Twice(int fold) {
-  return 2LL * fold;
+std::string Twice(int fold) {
+  return Number(2LL * fold);
 }
 
 int FirstFold(const SymGroup& group) {
@@ -47,10 +39,9 @@ bool CurrentModelIsFourDimensional(const char* caller) {
   return false;
 }
 
-const char* Join(char* buffer, size_t size, const char* a, const char* separator, const char* b, const char* c) {
+std::string Join(const std::string& a, const char* separator, const std::string& b, const std::string& c) {
   if (separator == nullptr) separator = "";
-  std::snprintf(buffer, size, "%s%s%s%s%s", a, separator, b, separator, c);
-  return buffer;
+  return a + separator + b + separator + c;
 }
 
 }  // namespace detail_SymGroupNames
@@ -74,15 +65,13 @@ const char* GetSymmetryTypeName(int32_t type) {
   }
 }
 
-const char* GetSymmetryName(int32_t type, int32_t fold) {
+std::string GetSymmetryName(int32_t type, int32_t fold) {
   using namespace detail_SymGroupNames;
   switch (type) {
     case kSymGroupDihedral:
-      std::snprintf(gNameBuffer, sizeof gNameBuffer, "%d-fold Dihedral", fold);
-      return gNameBuffer;
+      return Number(fold) + "-fold Dihedral";
     case kSymGroupPyramidal:
-      std::snprintf(gNameBuffer, sizeof gNameBuffer, "%d-fold Pyramidal", fold);
-      return gNameBuffer;
+      return Number(fold) + "-fold Pyramidal";
     default:
       return GetSymmetryTypeName(type);
   }
@@ -107,61 +96,45 @@ const char* GetReflectionName(int32_t refl) {
   }
 }
 
-const char* GetSchoenfliesNotation(int32_t type, int32_t refl, int32_t fold) {
+std::string GetSchoenfliesNotation(int32_t type, int32_t refl, int32_t fold) {
   using namespace detail_SymGroupNames;
-  char* out = gSchoenfliesBuffer;
-  const size_t size = sizeof gSchoenfliesBuffer;
-  int length = 0;
+  std::string out;
   switch (type) {
     case kSymGroupIcosahedral:
-      length = std::snprintf(out, size, "I");
+      out = "I";
       break;
     case kSymGroupOctahedral:
-      length = std::snprintf(out, size, "O");
+      out = "O";
       break;
     case kSymGroupTetrahedral:
-      length = std::snprintf(out, size, "T");
+      out = "T";
       break;
     case kSymGroupDihedral:
-      length = std::snprintf(out, size, "D%d", fold);
+      out = "D" + Number(fold);
       break;
     case kSymGroupPyramidal:
       // A rotation-reflection group is named by the order of its generator.
-      if (refl == kReflectionRotation) {
-        length = std::snprintf(out, size, "S%lld", Twice(fold));
-      } else {
-        length = std::snprintf(out, size, "C%d", fold);
-      }
+      out = refl == kReflectionRotation ? "S" + Twice(fold) : "C" + Number(fold);
       break;
-    case kSymGroupNone: {
-      char suffix = refl == kReflectionCentral ? 'i' : refl == kReflectionChiral ? '1' : 's';
-      std::snprintf(out, size, "C%c", suffix);
-      return out;
-    }
+    case kSymGroupNone:
+      return refl == kReflectionCentral ? "Ci" : refl == kReflectionChiral ? "C1" : "Cs";
     default:
-      std::snprintf(out, size, "???");
-      return out;
+      return "???";
   }
-  char suffix = 0;
   if (refl == kReflectionHorizontal) {
-    suffix = 'h';
+    out += 'h';
   } else if (refl == kReflectionVertical) {
-    suffix = type == kSymGroupDihedral ? 'd' : 'v';
+    out += type == kSymGroupDihedral ? 'd' : 'v';
   } else if (refl == kReflectionDiagonal) {
-    suffix = 'd';
-  }
-  if (suffix != 0 && length >= 0 && static_cast<size_t>(length) + 1 < size) {
-    out[length] = suffix;
-    out[length + 1] = 0;
+    out += 'd';
   }
   return out;
 }
 
-const char* GetOrbifoldNotation(int32_t type, int32_t refl, int32_t fold) {
+std::string GetOrbifoldNotation(int32_t type, int32_t refl, int32_t fold) {
   using namespace detail_SymGroupNames;
-  char* out = gOrbifoldBuffer;
-  const size_t size = sizeof gOrbifoldBuffer;
-  const char* sep = Separator(fold);
+  const std::string sep = Separator(fold);
+  const std::string n = Number(fold);
   switch (type) {
     case kSymGroupIcosahedral:
       return refl == kReflectionHorizontal ? "*532" : "532";
@@ -172,25 +145,14 @@ const char* GetOrbifoldNotation(int32_t type, int32_t refl, int32_t fold) {
       if (refl == kReflectionDiagonal) return "*332";
       return "332";
     case kSymGroupDihedral:
-      if (refl == kReflectionHorizontal) {
-        std::snprintf(out, size, "*2%s2%s%d", sep, sep, fold);
-      } else if (refl == kReflectionVertical) {
-        std::snprintf(out, size, "2*%d", fold);
-      } else {
-        std::snprintf(out, size, "2%s2%s%d", sep, sep, fold);
-      }
-      return out;
+      if (refl == kReflectionHorizontal) return "*2" + sep + "2" + sep + n;
+      if (refl == kReflectionVertical) return "2*" + n;
+      return "2" + sep + "2" + sep + n;
     case kSymGroupPyramidal:
-      if (refl == kReflectionHorizontal) {
-        std::snprintf(out, size, "%d*", fold);
-      } else if (refl == kReflectionVertical) {
-        std::snprintf(out, size, "*%d%s%d", fold, sep, fold);
-      } else if (refl == kReflectionRotation) {
-        std::snprintf(out, size, "%dx", fold);
-      } else {
-        std::snprintf(out, size, "%d%s%d", fold, sep, fold);
-      }
-      return out;
+      if (refl == kReflectionHorizontal) return n + "*";
+      if (refl == kReflectionVertical) return "*" + n + sep + n;
+      if (refl == kReflectionRotation) return n + "x";
+      return n + sep + n;
     case kSymGroupNone:
       if (refl == kReflectionCentral) return "1x";
       if (refl == kReflectionChiral) return "11";
@@ -200,10 +162,9 @@ const char* GetOrbifoldNotation(int32_t type, int32_t refl, int32_t fold) {
   }
 }
 
-const char* GetCoxeterNotation(int32_t type, int32_t refl, int32_t fold) {
+std::string GetCoxeterNotation(int32_t type, int32_t refl, int32_t fold) {
   using namespace detail_SymGroupNames;
-  char* out = gCoxeterBuffer;
-  const size_t size = sizeof gCoxeterBuffer;
+  const std::string n = Number(fold);
   switch (type) {
     case kSymGroupIcosahedral:
       return refl == kReflectionHorizontal ? "[5,3]" : "[5,3]+";
@@ -214,25 +175,14 @@ const char* GetCoxeterNotation(int32_t type, int32_t refl, int32_t fold) {
       if (refl == kReflectionDiagonal) return "[3,3]";
       return "[3,3]+";
     case kSymGroupDihedral:
-      if (refl == kReflectionHorizontal) {
-        std::snprintf(out, size, "[2,%d]", fold);
-      } else if (refl == kReflectionVertical) {
-        std::snprintf(out, size, "[2+,%lld]", Twice(fold));
-      } else {
-        std::snprintf(out, size, "[2,%d]+", fold);
-      }
-      return out;
+      if (refl == kReflectionHorizontal) return "[2," + n + "]";
+      if (refl == kReflectionVertical) return "[2+," + Twice(fold) + "]";
+      return "[2," + n + "]+";
     case kSymGroupPyramidal:
-      if (refl == kReflectionHorizontal) {
-        std::snprintf(out, size, "[2,%d+]", fold);
-      } else if (refl == kReflectionVertical) {
-        std::snprintf(out, size, "[1,%d]", fold);
-      } else if (refl == kReflectionRotation) {
-        std::snprintf(out, size, "[2+,%lld+]", Twice(fold));
-      } else {
-        std::snprintf(out, size, "[1,%d]+", fold);
-      }
-      return out;
+      if (refl == kReflectionHorizontal) return "[2," + n + "+]";
+      if (refl == kReflectionVertical) return "[1," + n + "]";
+      if (refl == kReflectionRotation) return "[2+," + Twice(fold) + "+]";
+      return "[1," + n + "]+";
     case kSymGroupNone:
       if (refl == kReflectionCentral) return "[2+,2+]";
       if (refl == kReflectionChiral) return "[ ]+";
@@ -242,7 +192,7 @@ const char* GetCoxeterNotation(int32_t type, int32_t refl, int32_t fold) {
   }
 }
 
-const char* SymGroup::GetName(const SymGroup* group) {
+std::string SymGroup::GetName(const SymGroup* group) {
   if (group == nullptr) return "Unknown";
   return GetSymmetryName(group->type, detail_SymGroupNames::FirstFold(*group));
 }
@@ -252,7 +202,7 @@ const char* SymGroup::GetReflectionName(const SymGroup* group) {
   return corvia::GetReflectionName(group->reflectionType);
 }
 
-const char* SymGroup::GetSchoenflies(const SymGroup* group) {
+std::string SymGroup::GetSchoenflies(const SymGroup* group) {
   using namespace detail_SymGroupNames;
   if (group == nullptr) {
     if (CurrentModelIsFourDimensional("SymGroup::GetSchoenflies")) return "---";
@@ -261,7 +211,7 @@ const char* SymGroup::GetSchoenflies(const SymGroup* group) {
   return GetSchoenfliesNotation(group->type, group->reflectionType, FirstFold(*group));
 }
 
-const char* SymGroup::GetOrbifold(const SymGroup* group) {
+std::string SymGroup::GetOrbifold(const SymGroup* group) {
   using namespace detail_SymGroupNames;
   if (group == nullptr) {
     if (CurrentModelIsFourDimensional("SymGroup::GetOrbifold")) return "---";
@@ -270,7 +220,7 @@ const char* SymGroup::GetOrbifold(const SymGroup* group) {
   return GetOrbifoldNotation(group->type, group->reflectionType, FirstFold(*group));
 }
 
-const char* SymGroup::GetCoxeter(const SymGroup* group) {
+std::string SymGroup::GetCoxeter(const SymGroup* group) {
   using namespace detail_SymGroupNames;
   if (group == nullptr) {
     if (CurrentModelIsFourDimensional("SymGroup::GetCoxeter")) return "---";
@@ -279,39 +229,36 @@ const char* SymGroup::GetCoxeter(const SymGroup* group) {
   return GetCoxeterNotation(group->type, group->reflectionType, FirstFold(*group));
 }
 
-const char* SymGroup::GetNotations(const SymGroup* group, const char* separator) {
+std::string SymGroup::GetNotations(const SymGroup* group, const char* separator) {
   using namespace detail_SymGroupNames;
   if (group == nullptr) {
     if (CurrentModelIsFourDimensional("SymGroup::GetNotations")) return "---";
-    return Join(gGroupNotationsBuffer, sizeof gGroupNotationsBuffer, "C1", separator, "11", "[ ]+");
+    return Join("C1", separator, "11", "[ ]+");
   }
   int fold = FirstFold(*group);
-  // Each notation has a buffer of its own, so the three can be joined.
-  return Join(gGroupNotationsBuffer, sizeof gGroupNotationsBuffer,
-              GetSchoenfliesNotation(group->type, group->reflectionType, fold), separator,
+  return Join(GetSchoenfliesNotation(group->type, group->reflectionType, fold), separator,
               GetOrbifoldNotation(group->type, group->reflectionType, fold),
               GetCoxeterNotation(group->type, group->reflectionType, fold));
 }
 
-const char* GetSubgroupSchoenflies(const SymSubgroupSpec* spec) {
+std::string GetSubgroupSchoenflies(const SymSubgroupSpec* spec) {
   if (spec == nullptr) return "C1";
   return GetSchoenfliesNotation(spec->type, spec->reflectionType, spec->fold);
 }
 
-const char* GetSubgroupOrbifold(const SymSubgroupSpec* spec) {
+std::string GetSubgroupOrbifold(const SymSubgroupSpec* spec) {
   if (spec == nullptr) return "11";
   return GetOrbifoldNotation(spec->type, spec->reflectionType, spec->fold);
 }
 
-const char* GetSubgroupCoxeter(const SymSubgroupSpec* spec) {
+std::string GetSubgroupCoxeter(const SymSubgroupSpec* spec) {
   if (spec == nullptr) return "[ ]+";
   return GetCoxeterNotation(spec->type, spec->reflectionType, spec->fold);
 }
 
-const char* GetSubgroupNotations(const SymSubgroupSpec* spec, const char* separator) {
+std::string GetSubgroupNotations(const SymSubgroupSpec* spec, const char* separator) {
   using namespace detail_SymGroupNames;
-  return Join(gSubgroupNotationsBuffer, sizeof gSubgroupNotationsBuffer, GetSubgroupSchoenflies(spec), separator,
-              GetSubgroupOrbifold(spec), GetSubgroupCoxeter(spec));
+  return Join(GetSubgroupSchoenflies(spec), separator, GetSubgroupOrbifold(spec), GetSubgroupCoxeter(spec));
 }
 
 bool GetAxisName(const SymGroup* group, char* buffer, size_t size, const char* prefix, int i) {

@@ -2,11 +2,12 @@
 // The texts the user sees for symmetry groups: names for lists and captions, the
 // reflection names, and the Schoenflies, orbifold and Coxeter notations.
 //
-// Results point to constant strings or to static buffers of this module; a result
-// stays valid until the next call of a function that writes the same buffer.
+// Names that never change are constant strings; names that print a fold are
+// returned as strings of their own.
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "symmetry/SymGroup.h"
 
@@ -17,19 +18,19 @@ struct SymSubgroupSpec;
 // "Icosahedral" ... "N-fold Dihedral" ... "No Symmetry"; "???" for other codes.
 const char* GetSymmetryTypeName(int32_t type);
 // The same with the fold printed: "5-fold Dihedral".
-const char* GetSymmetryName(int32_t type, int32_t fold);
+std::string GetSymmetryName(int32_t type, int32_t fold);
 // "Horizontal Reflection" ... "Chiral (No Reflection)"; "???" for other codes.
 const char* GetReflectionName(int32_t refl);
 
-const char* GetSchoenfliesNotation(int32_t type, int32_t refl, int32_t fold);
-const char* GetOrbifoldNotation(int32_t type, int32_t refl, int32_t fold);
-const char* GetCoxeterNotation(int32_t type, int32_t refl, int32_t fold);
+std::string GetSchoenfliesNotation(int32_t type, int32_t refl, int32_t fold);
+std::string GetOrbifoldNotation(int32_t type, int32_t refl, int32_t fold);
+std::string GetCoxeterNotation(int32_t type, int32_t refl, int32_t fold);
 
 // Notations of a subgroup; a null spec gives the texts of a group without symmetry.
-const char* GetSubgroupSchoenflies(const SymSubgroupSpec* spec);
-const char* GetSubgroupOrbifold(const SymSubgroupSpec* spec);
-const char* GetSubgroupCoxeter(const SymSubgroupSpec* spec);
-const char* GetSubgroupNotations(const SymSubgroupSpec* spec, const char* separator);
+std::string GetSubgroupSchoenflies(const SymSubgroupSpec* spec);
+std::string GetSubgroupOrbifold(const SymSubgroupSpec* spec);
+std::string GetSubgroupCoxeter(const SymSubgroupSpec* spec);
+std::string GetSubgroupNotations(const SymSubgroupSpec* spec, const char* separator);
 
 // Writes the caption of axis type i into buffer (size bytes): "<prefix> 3-fold
 // Axis" when the group has that type (true); otherwise "<prefix> 3rd Axis" (false).

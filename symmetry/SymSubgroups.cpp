@@ -1,7 +1,7 @@
 #include "symmetry/SymSubgroups.h"
 
-#include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "core/Messages.h"
@@ -360,45 +360,33 @@ int SymGroup::FindSubgroupIndex(const SymGroup* group, int rotational, int refle
   return -1;
 }
 
-const char* SymGroup::GetRotationalSubgroupName(const SymGroup* group, const SymSubgroupSpec& spec) {
+std::string SymGroup::GetRotationalSubgroupName(const SymGroup* group, const SymSubgroupSpec& spec) {
   using namespace detail_SymSubgroups;
-  static char buffer[96];
   if (group == nullptr) return "NULL";
   const int n = FirstFold(*group);
-  const char* name = GetSymmetryName(spec.type, spec.fold);
+  const std::string name = GetSymmetryName(spec.type, spec.fold);
   if (group->type == kSymGroupOctahedral) {
-    if (spec.type == kSymGroupDihedral && spec.fold == 2) {
-      std::snprintf(buffer, sizeof buffer, "%s (%c)", name, spec.primary ? 'A' : 'B');
-      return buffer;
-    }
+    if (spec.type == kSymGroupDihedral && spec.fold == 2) return name + (spec.primary ? " (A)" : " (B)");
     if (spec.type == kSymGroupPyramidal && spec.fold == 2) {
-      std::snprintf(buffer, sizeof buffer, "%s (From %d-Axis)", name, spec.variant ? 2 : 4);
-      return buffer;
+      return name + (spec.variant ? " (From 2-Axis)" : " (From 4-Axis)");
     }
   } else if (group->type == kSymGroupDihedral && n % 2 == 0) {
     if (spec.type == kSymGroupDihedral && spec.fold > 0 && (n / spec.fold) % 2 == 0) {
-      std::snprintf(buffer, sizeof buffer, "%s (%c)", name, spec.variant ? 'B' : 'A');
-      return buffer;
+      return name + (spec.variant ? " (B)" : " (A)");
     }
     if (spec.type == kSymGroupPyramidal && spec.fold == 2) {
       const char* which = spec.primary ? "Primary" : spec.variant ? "B" : "A";
-      std::snprintf(buffer, sizeof buffer, "%s (%s)", name, which);
-      return buffer;
+      return name + " (" + which + ")";
     }
   }
-  std::snprintf(buffer, sizeof buffer, "%s", name);
-  return buffer;
+  return name;
 }
 
-const char* SymGroup::GetReflectiveSubgroupName(const SymGroup* group, const SymSubgroupSpec& spec) {
+std::string SymGroup::GetReflectiveSubgroupName(const SymGroup* group, const SymSubgroupSpec& spec) {
   using namespace detail_SymSubgroups;
-  static char buffer[96];
   if (group == nullptr) return "NULL";
-  const char* name = corvia::GetReflectionName(spec.reflectionType);
-  if (spec.alternate) {
-    std::snprintf(buffer, sizeof buffer, "%s (B)", name);
-    return buffer;
-  }
+  const std::string name = corvia::GetReflectionName(spec.reflectionType);
+  if (spec.alternate) return name + " (B)";
   const int pt = group->type;
   const int n = FirstFold(*group);
   const int q = Quotient(n, spec.fold);
@@ -412,8 +400,7 @@ const char* SymGroup::GetReflectiveSubgroupName(const SymGroup* group, const Sym
         spec.type == kSymGroupNone && (pt == kSymGroupDihedral || pt == kSymGroupPyramidal) && n % 2 == 0;
     markFirst = pyramidalTwin || trivialTwin;
   }
-  std::snprintf(buffer, sizeof buffer, markFirst ? "%s (A)" : "%s", name);
-  return buffer;
+  return markFirst ? name + " (A)" : name;
 }
 
 // ---- Building a subgroup ----------------------------------------------------------

@@ -137,7 +137,7 @@ bool CheckRecord(corvia::LibraryEntry& entry, int faces, int edges, int verts) {
     EXPECT_EQ(dual->NumFaces(), verts) << i;
     EXPECT_EQ(dual->NumEdges(), edges) << i;
     EXPECT_EQ(dual->NumVerts(), faces) << i;
-    EXPECT_STREQ(corvia::SymGroup::GetSchoenflies(dual->symmetry.get()),
+    EXPECT_EQ(corvia::SymGroup::GetSchoenflies(dual->symmetry.get()),
                  corvia::SymGroup::GetSchoenflies(base->symmetry.get()))
         << i;
   }
@@ -173,7 +173,7 @@ TEST_F(LibraryBuildTest, DefaultModelIsTheIcosahedron) {
   EXPECT_EQ(model->NumFaces(), 20);
   EXPECT_EQ(model->NumEdges(), 30);
   EXPECT_EQ(model->NumVerts(), 12);
-  EXPECT_STREQ(SymGroup::GetSchoenflies(model->symmetry.get()), "Ih");
+  EXPECT_EQ(SymGroup::GetSchoenflies(model->symmetry.get()), "Ih");
   EXPECT_EQ(model->name, "Icosahedron");
   EXPECT_EQ(model->dualName, "Dodecahedron");
   for (int v = 0; v < model->NumVerts(); ++v) {

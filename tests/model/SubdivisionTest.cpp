@@ -130,7 +130,7 @@ TEST_F(SubdivisionTest, GeodesicSphereBecomesAModel) {
   EXPECT_EQ(sphere.mFaces.mCount, 180);
   EXPECT_EQ(sphere.mVertices.mCount, 92);
   EXPECT_EQ(sphere.mNumEdges, 270);
-  EXPECT_STREQ(corvia::SymGroup::GetSchoenflies(sphere.GetFullSymGroup()), "Ih");
+  EXPECT_EQ(corvia::SymGroup::GetSchoenflies(sphere.GetFullSymGroup()), "Ih");
   for (const auto& box : corvia::testing::Platform().messages.Boxes()) {
     EXPECT_EQ(box.text.find("Subdivide"), std::string::npos) << box.text;
   }

@@ -90,7 +90,7 @@ TEST(CreatePolyTest, CubeBecomesTheFullModel) {
   auto model = MakeHullModel(Cube());
   Poly poly;
   ASSERT_TRUE(Build(poly, *model));
-  EXPECT_STREQ(SymGroup::GetSchoenflies(poly.mSymGroup), "Oh");
+  EXPECT_EQ(SymGroup::GetSchoenflies(poly.mSymGroup), "Oh");
   EXPECT_EQ(poly.mFaces.mCount, 6);
   EXPECT_EQ(poly.mVertices.mCount, 8);
   EXPECT_EQ(poly.mBaseBlock->CountFaceTypes(), 1);
@@ -114,7 +114,7 @@ TEST(CreatePolyTest, FaceTypesOfArchimedeanAndPrismaticModels) {
     auto model = MakeHullModel(Cuboctahedron());
     Poly poly;
     ASSERT_TRUE(Build(poly, *model));
-    EXPECT_STREQ(SymGroup::GetSchoenflies(poly.mSymGroup), "Oh");
+    EXPECT_EQ(SymGroup::GetSchoenflies(poly.mSymGroup), "Oh");
     EXPECT_EQ(FaceTypeSizes(*poly.mBaseBlock), (std::vector<int>{6, 8}));
     EXPECT_EQ(poly.mDualBlock->CountFaceTypes(), 1);
     EXPECT_EQ(poly.mNumEdges, 24);
@@ -125,7 +125,7 @@ TEST(CreatePolyTest, FaceTypesOfArchimedeanAndPrismaticModels) {
     auto model = MakeHullModel(SquareAntiprism());
     Poly poly;
     ASSERT_TRUE(Build(poly, *model));
-    EXPECT_STREQ(SymGroup::GetSchoenflies(poly.mSymGroup), "D4d");
+    EXPECT_EQ(SymGroup::GetSchoenflies(poly.mSymGroup), "D4d");
     EXPECT_EQ(FaceTypeSizes(*poly.mBaseBlock), (std::vector<int>{2, 8}));
     EXPECT_EQ(poly.mNumEdges, 16);
     // The 2-fold axes pass through the side edges: under the rotations they form two
@@ -154,7 +154,7 @@ TEST(CreatePolyTest, SnubCubeIsChiralWithTwoOrbitsOfTriangles) {
   auto model = MakeHullModel(SnubCubeOfHand(true));
   Poly poly;
   ASSERT_TRUE(Build(poly, *model));
-  EXPECT_STREQ(SymGroup::GetSchoenflies(poly.mSymGroup), "O");
+  EXPECT_EQ(SymGroup::GetSchoenflies(poly.mSymGroup), "O");
   EXPECT_EQ(poly.mReflexible, 0);
   EXPECT_EQ(FaceTypeSizes(*poly.mBaseBlock), (std::vector<int>{6, 8, 24}));
   EXPECT_EQ(poly.mDualBlock->CountFaceTypes(), 1);

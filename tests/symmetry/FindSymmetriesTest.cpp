@@ -199,12 +199,12 @@ TEST(FindSymmetriesTest, NamesTheGroupOfEachModelInEveryNotation) {
     bool hasReflection = true;
     std::unique_ptr<SymGroup> group = FindSymmetries(*poly, hasReflection);
     ASSERT_NE(group, nullptr) << c.label;
-    EXPECT_STREQ(SymGroup::GetSchoenflies(group.get()), c.schoenflies) << c.label;
+    EXPECT_EQ(SymGroup::GetSchoenflies(group.get()), c.schoenflies) << c.label;
     if (c.orbifold) {
-      EXPECT_STREQ(SymGroup::GetOrbifold(group.get()), c.orbifold) << c.label;
+      EXPECT_EQ(SymGroup::GetOrbifold(group.get()), c.orbifold) << c.label;
     }
-    EXPECT_STREQ(SymGroup::GetCoxeter(group.get()), c.coxeter) << c.label;
-    EXPECT_STREQ(SymGroup::GetName(group.get()), c.name) << c.label;
+    EXPECT_EQ(SymGroup::GetCoxeter(group.get()), c.coxeter) << c.label;
+    EXPECT_EQ(SymGroup::GetName(group.get()), c.name) << c.label;
     EXPECT_EQ(hasReflection, group->reflectionType != kReflectionChiral) << c.label;
     ExpectStandardOrientation(*poly, *group, c.label);
   }
@@ -218,7 +218,7 @@ TEST(FindSymmetriesTest, TurnedAndShiftedModelIsNormalisedToTheSameResult) {
     auto moved = MakeHullModel(Transformed(c.points(), 3.7, {0.4, -2.0, 1.5}));
     std::unique_ptr<SymGroup> g1 = FindSymmetries(*moved, refl);
     ASSERT_NE(g1, nullptr) << c.label;
-    EXPECT_STREQ(SymGroup::GetSchoenflies(g1.get()), SymGroup::GetSchoenflies(g0.get())) << c.label;
+    EXPECT_EQ(SymGroup::GetSchoenflies(g1.get()), SymGroup::GetSchoenflies(g0.get())) << c.label;
     EXPECT_NEAR(MaxRadius(*moved), 1.0, 1e-9) << c.label;
     double mean[3];
     Mean(*moved, mean);
@@ -240,7 +240,7 @@ TEST(FindSymmetriesTest, KeepFlagsLeaveTheModelAsAsked) {
     bool refl = false;
     std::unique_ptr<SymGroup> g = FindSymmetries(*poly, refl);
     ASSERT_NE(g, nullptr);
-    EXPECT_STREQ(SymGroup::GetSchoenflies(g.get()), "Oh");
+    EXPECT_EQ(SymGroup::GetSchoenflies(g.get()), "Oh");
     const std::vector<Point> after = LivePositions(*poly);
     for (size_t i = 0; i < pts.size(); ++i) {
       double expected[3];
@@ -262,7 +262,7 @@ TEST(FindSymmetriesTest, KeepFlagsLeaveTheModelAsAsked) {
     std::unique_ptr<SymGroup> g = FindSymmetries(*poly, refl);
     ASSERT_NE(g, nullptr);
     EXPECT_NEAR(MaxRadius(*poly), 3.0 * std::sqrt(3.0), 1e-9);
-    EXPECT_STREQ(SymGroup::GetSchoenflies(g.get()), "Oh");
+    EXPECT_EQ(SymGroup::GetSchoenflies(g.get()), "Oh");
   }
   {
     auto poly = MakeHullModel(Transformed(Cube(), 1.0, {5, 0, 0}));
@@ -375,7 +375,7 @@ TEST(FindSymmetriesTest, DoubledCubeFacesSplitIntoTwoTypesByColour) {
   bool refl = false;
   std::unique_ptr<SymGroup> g = FindSymmetries(*poly, refl);
   ASSERT_NE(g, nullptr);
-  EXPECT_STREQ(SymGroup::GetSchoenflies(g.get()), "Oh");
+  EXPECT_EQ(SymGroup::GetSchoenflies(g.get()), "Oh");
   EXPECT_EQ(SortedSizes(FaceTypeSizes(*poly)), (std::vector<int>{6, 6}));
   for (int i = 0; i < poly->NumFaces(); ++i) {
     const SimpleFace& f = poly->FaceAt(i);

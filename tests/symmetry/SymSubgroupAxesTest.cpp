@@ -233,7 +233,7 @@ int ApplyEveryDnd(Poly& poly) {
     if (spec.type != corvia::kSymGroupDihedral || spec.reflectionType != corvia::kReflectionVertical) continue;
     SCOPED_TRACE(std::string(corvia::GetSubgroupSchoenflies(&spec)) + " at " + std::to_string(n));
     EXPECT_TRUE(poly.ApplySubSymmetry(n, -1));
-    EXPECT_STREQ(SymGroup::GetSchoenflies(poly.mSymGroup), corvia::GetSubgroupSchoenflies(&spec));
+    EXPECT_EQ(SymGroup::GetSchoenflies(poly.mSymGroup), corvia::GetSubgroupSchoenflies(&spec));
     ExpectOrbits(poly);
     ++applied;
   }
@@ -243,7 +243,7 @@ int ApplyEveryDnd(Poly& poly) {
 TEST(SymSubgroupAxesTest, CubeUnderD2d) {
   Poly cube;
   BuildHullPoly(cube, Cube());
-  ASSERT_STREQ(SymGroup::GetSchoenflies(cube.mSymGroup), "Oh");
+  ASSERT_EQ(SymGroup::GetSchoenflies(cube.mSymGroup), "Oh");
   const SymGroup* full = cube.mSymGroup;
   // D2d about a 4-fold axis: the two faces on it, the four round it; the corners lie
   // on the mirrors, two sets of four.
@@ -275,7 +275,7 @@ TEST(SymSubgroupAxesTest, ModelsUnderEveryDndSubgroup) {
     SCOPED_TRACE("icosahedron");
     Poly icosahedron;
     BuildHullPoly(icosahedron, Icosahedron());
-    ASSERT_STREQ(SymGroup::GetSchoenflies(icosahedron.mSymGroup), "Ih");
+    ASSERT_EQ(SymGroup::GetSchoenflies(icosahedron.mSymGroup), "Ih");
     // D5d and D3d.
     EXPECT_EQ(ApplyEveryDnd(icosahedron), 2);
   }
@@ -283,7 +283,7 @@ TEST(SymSubgroupAxesTest, ModelsUnderEveryDndSubgroup) {
     SCOPED_TRACE("square antiprism");
     Poly antiprism;
     BuildHullPoly(antiprism, corvia::symtest::SquareAntiprism());
-    ASSERT_STREQ(SymGroup::GetSchoenflies(antiprism.mSymGroup), "D4d");
+    ASSERT_EQ(SymGroup::GetSchoenflies(antiprism.mSymGroup), "D4d");
     ExpectOrbits(antiprism);
     EXPECT_GE(ApplyEveryDnd(antiprism), 1);
   }

@@ -177,7 +177,7 @@ TEST(WatermanTest, HullsBecomeConvexModelsWithTheCubeGroup) {
       EXPECT_EQ(poly.mFaces.mCount, static_cast<int>(e.planes.size()));
       EXPECT_EQ(poly.mVertices.mCount, static_cast<int>(e.corners.size()));
       EXPECT_EQ(poly.mVertices.mCount - poly.mNumEdges + poly.mFaces.mCount, 2);
-      EXPECT_STREQ(corvia::SymGroup::GetSchoenflies(poly.mSymGroup), "Oh");
+      EXPECT_EQ(corvia::SymGroup::GetSchoenflies(poly.mSymGroup), "Oh");
     }
   }
 }
