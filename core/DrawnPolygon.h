@@ -1,8 +1,8 @@
 #pragma once
 // Planar polygons in 3D given by a ring of corners: facets the user draws by clicking
 // vertices, the polygons of a faceting and construction-toy meshes. Polygons form a
-// chain linked through `next`. A FaceOutline turns the outline loops of one face into
-// a triangle mesh through a face diagram.
+// chain linked through `next`. What needs the model (auto-completion, the symmetry
+// queries) is defined in model/DrawnPolygonModel.cpp.
 
 #include <cstdint>
 
@@ -16,7 +16,6 @@ class SymGroup;
 class Poly;
 class PolyElement;
 class OpenGLView;
-class FaceDiagram;
 
 // One triangulated piece handed to DrawnPolygon::JoinMeshes.
 struct DrawnPolygonMesh {
@@ -79,51 +78,8 @@ class DrawnPolygon {
 void DeleteDrawnPolygonChain(DrawnPolygon*& head);
 // Mean of the ring's 3D points.
 void GetPolygonCentroid(double* out, const DrawnPolygon* polygon);
-// Completes a polygon being drawn by repeating the pattern of its edges so far.
-// Returns null on success, else the message to show.
-const char* AutoCompletePolygon(DrawnPolygon* polygon, Poly* model);
 // Outline, corner points and filled triangles of every polygon of the chain; defined
 // with the renderer.
 void DrawDrawnPolygons(const DrawnPolygon* chain, OpenGLView* view);
-
-// Texts of AutoCompletePolygon.
-extern const char* const kAutoCompleteNeedMorePoints;
-extern const char* const kAutoCompleteAlreadyComplete;
-extern const char* const kAutoCompleteWontClose;
-extern const char* const kAutoCompleteNoPattern;
-
-struct TriangulationContext;
-
-// State kept while a face outline is being built.
-struct FaceOutlineBuilder {
-  int axes[3] = {2, 0, 1};  // dominant axis of the normal, then the next two cyclically
-  double normal[3] = {0.0, 0.0, 0.0};
-  double d = 0.0;
-  double first[2] = {9.99999e99, 9.99999e99};  // 9.99999e99 while the loop has no point
-  double previous[2] = {0.0, 0.0};
-  int loop = 0;
-  FaceDiagram* diagram = nullptr;
-};
-
-// The triangle mesh of one face given by outline loops of 3D points.
-class FaceOutline {
- public:
-  FaceOutline() = default;
-  ~FaceOutline() { Clear(); }
-  FaceOutline(const FaceOutline&) = delete;
-  FaceOutline& operator=(const FaceOutline&) = delete;
-
-  // Frees the arrays unless they come from the pool.
-  void Clear();
-  static void Begin(FaceOutline* outline, const double* plane, FaceDiagram* diagram, FaceOutlineBuilder* builder);
-  static void AddPoint(const double* point, FaceOutlineBuilder* builder);
-  static void CloseLoop(int loopNumber, FaceOutlineBuilder* builder);
-  static void Finish(FaceOutline* outline, FaceOutlineBuilder* builder);
-
-  TriangulationContext* pool = nullptr;  // arrays come from here when set
-  double* points = nullptr;              // 3D points, three doubles each
-  int32_t indexCount = 0;
-  int* indices = nullptr;
-};
 
 }  // namespace corvia

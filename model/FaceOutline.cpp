@@ -3,7 +3,10 @@
 #include "model/FaceOutline.h"
 
 #include <cmath>
+#include <cstdint>
 #include <unordered_set>
+#include <utility>
+#include <vector>
 
 #include "core/Geometry.h"
 #include "core/PolygonRing.h"
@@ -15,6 +18,7 @@
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "stellation/BlockPool.h"
+#include "stellation/FaceDiagramCells.h"
 #include "stellation/FaceType.h"
 
 namespace corvia {
@@ -260,6 +264,125 @@ PolygonVertex* Face::CreateMorphPolygon(double s, double t) const { return corvi
 bool Face::FollowEdgeLine(double* out, PolyElement* previous, PolyElement* face1, PolyElement* vertex,
                           PolyElement* next) {
   return corvia::FollowEdgeLine(out, previous, this, face1, vertex, next);
+}
+
+// ---- FaceOutline ----------------------------------------------------------------------
+
+namespace detail_FaceOutline {
+
+// n[k] of the plane; k the dominant axis.
+double DominantComponent(const FaceOutlineBuilder* builder) {
+  return builder->normal[builder->axes[0]];
+}
+
+// Ints from the pool holding `count` doubles.
+double* AllocDoubles(IntBlockPool* pool, int count) {
+  int* block = AllocIndexBlock(pool, 2 * count + 2);
+  auto address = reinterpret_cast<uintptr_t>(block);
+  address = (address + alignof(double) - 1) & ~static_cast<uintptr_t>(alignof(double) - 1);
+  return reinterpret_cast<double*>(address);
+}
+
+}  // namespace detail_FaceOutline
+
+void FaceOutline::Clear() {
+  if (!pool) {
+    delete[] points;
+    delete[] indices;
+  }
+  points = nullptr;
+  indices = nullptr;
+  indexCount = 0;
+}
+
+void FaceOutline::Begin(FaceOutline* outline, const double* plane, FaceDiagram* diagram, FaceOutlineBuilder* builder) {
+  // Dominant axis of the normal, ties to the later axis.
+  int k = 0;
+  for (int i = 1; i < 3; ++i)
+    if (std::fabs(plane[i]) >= std::fabs(plane[k])) k = i;
+  builder->axes[0] = k;
+  builder->axes[1] = (k + 1) % 3;
+  builder->axes[2] = (k + 2) % 3;
+  CopyVector(builder->normal, plane);
+  builder->d = 0.0;
+  builder->first[0] = builder->first[1] = 9.99999e99;
+  builder->loop = 0;
+  builder->diagram = diagram;
+  outline->Clear();
+}
+
+void FaceOutline::AddPoint(const double* point, FaceOutlineBuilder* builder) {
+  const double p[2] = {point[builder->axes[1]], point[builder->axes[2]]};
+  if (builder->first[0] >= 9.99999e99) {
+    builder->first[0] = p[0];
+    builder->first[1] = p[1];
+    builder->d = Dot(builder->normal, point);
+  } else if (builder->diagram) {
+    builder->diagram->AddEdge(static_cast<DiagramSource>(builder->loop), builder->previous, p);
+  }
+  builder->previous[0] = p[0];
+  builder->previous[1] = p[1];
+}
+
+void FaceOutline::CloseLoop(int loopNumber, FaceOutlineBuilder* builder) {
+  if (builder->first[0] < 9.99999e99) {
+    if (builder->diagram)
+      builder->diagram->AddEdge(static_cast<DiagramSource>(builder->loop), builder->previous, builder->first);
+    builder->first[0] = builder->first[1] = 9.99999e99;
+  }
+  builder->loop = loopNumber;
+}
+
+void FaceOutline::Finish(FaceOutline* outline, FaceOutlineBuilder* builder) {
+  using namespace detail_FaceOutline;
+  CloseLoop(builder->loop, builder);
+  FaceDiagram* diagram = builder->diagram;
+  outline->Clear();
+  if (!diagram) return;
+  // The regions and their triangles; the outline needs no colours.
+  diagram->CreateLoops();
+  CreateLoopTypes(diagram, nullptr, false);
+
+  // A region is filled when the loops wind round it a non-zero number of times.
+  std::vector<bool> filled(diagram->mNumCells > 0 ? diagram->mNumCells : 0, false);
+  int count = 0;
+  for (int c = 0; c < diagram->mNumCells && diagram->mTriangles; ++c) {
+    int winding = 0;
+    const DiagramCell& cell = diagram->mCells[c];
+    for (int i = 0; i < cell.numPairs; ++i) winding += cell.pairs[i].winding;
+    filled[c] = winding != 0;
+    if (filled[c]) count += diagram->mTriangles[c].numIndices;
+  }
+
+  const int numPoints = diagram->mNumVertices;
+  if (outline->pool) {
+    outline->points = AllocDoubles(&outline->pool->pool, 3 * (numPoints > 0 ? numPoints : 1));
+    outline->indices = AllocIndexBlock(&outline->pool->pool, count > 0 ? count : 1);
+  } else {
+    outline->points = new double[3 * (numPoints > 0 ? numPoints : 1)];
+    outline->indices = new int[count > 0 ? count : 1];
+  }
+  const int k = builder->axes[0], k1 = builder->axes[1], k2 = builder->axes[2];
+  const double* n = builder->normal;
+  for (const DiagramVertex* v = diagram->mFirstVertex; v; v = v->next) {
+    if (v->index < 0 || v->index >= numPoints) continue;
+    double* p = outline->points + 3 * v->index;
+    p[k1] = v->x;
+    p[k2] = v->y;
+    p[k] = (builder->d - n[k1] * v->x - n[k2] * v->y) / n[k];
+  }
+  int at = 0;
+  for (int c = 0; c < diagram->mNumCells; ++c) {
+    if (!filled[c]) continue;
+    const CellTriangles& triangles = diagram->mTriangles[c];
+    for (int i = 0; i < triangles.numIndices; ++i) outline->indices[at++] = triangles.indices[i];
+  }
+  outline->indexCount = count;
+  diagram->Reset();
+  builder->diagram = nullptr;
+  // Triangles face along the normal.
+  if (DominantComponent(builder) < 0.0)
+    for (int i = 0; i + 2 < count; i += 3) std::swap(outline->indices[i], outline->indices[i + 1]);
 }
 
 }  // namespace corvia

@@ -1,7 +1,9 @@
 #pragma once
 // Outlines of faces handed to the face diagrams: the outline of a face's coplanar ring,
 // the outline of a face truncated by the planes of the dual (the morph from a model to
-// its dual by truncation), and the walk along a straight run of the model's edges.
+// its dual by truncation), the walk along a straight run of the model's edges, and
+// FaceOutline, which turns the outline loops of one face into a triangle mesh through
+// a face diagram.
 
 #include <cstdint>
 
@@ -12,6 +14,7 @@ namespace corvia {
 class PolyElement;
 struct PolygonVertex;
 struct DiagramCell;
+struct TriangulationContext;
 
 // Face-diagram flags: outlines keep their edge records; bit 1 asks for even-odd filling.
 constexpr uint32_t kOutlineDiagramFlags = kDiagramFinishKeepEdges;
@@ -40,5 +43,37 @@ bool BuildMorphOutlineDiagram(PolyElement* element, double s, double t, FaceDiag
 // dual point when none). True when the line went past at least one vertex.
 bool FollowEdgeLine(double* out, PolyElement* previous, PolyElement* face0, PolyElement* face1, PolyElement* vertex,
                     PolyElement* next);
+
+// State kept while a face outline is being built.
+struct FaceOutlineBuilder {
+  int axes[3] = {2, 0, 1};  // dominant axis of the normal, then the next two cyclically
+  double normal[3] = {0.0, 0.0, 0.0};
+  double d = 0.0;
+  double first[2] = {9.99999e99, 9.99999e99};  // 9.99999e99 while the loop has no point
+  double previous[2] = {0.0, 0.0};
+  int loop = 0;
+  FaceDiagram* diagram = nullptr;
+};
+
+// The triangle mesh of one face given by outline loops of 3D points.
+class FaceOutline {
+ public:
+  FaceOutline() = default;
+  ~FaceOutline() { Clear(); }
+  FaceOutline(const FaceOutline&) = delete;
+  FaceOutline& operator=(const FaceOutline&) = delete;
+
+  // Frees the arrays unless they come from the pool.
+  void Clear();
+  static void Begin(FaceOutline* outline, const double* plane, FaceDiagram* diagram, FaceOutlineBuilder* builder);
+  static void AddPoint(const double* point, FaceOutlineBuilder* builder);
+  static void CloseLoop(int loopNumber, FaceOutlineBuilder* builder);
+  static void Finish(FaceOutline* outline, FaceOutlineBuilder* builder);
+
+  TriangulationContext* pool = nullptr;  // arrays come from here when set
+  double* points = nullptr;              // 3D points, three doubles each
+  int32_t indexCount = 0;
+  int* indices = nullptr;
+};
 
 }  // namespace corvia

@@ -93,3 +93,110 @@ TEST(FaceOutlineMembers, EdgeLineWithoutANextFaceStaysAtTheVertex) {
 }
 
 }  // namespace
+
+// ---- Outline loops of one face into a triangle mesh ----
+
+#include "core/PolygonRing.h"
+#include "core/VectorMath.h"
+#include "stellation/FaceDiagram.h"
+
+namespace corvia {
+namespace {
+
+TEST(FaceOutline, BeginPicksTheDominantAxis) {
+  FaceOutline outline;
+  FaceOutlineBuilder builder;
+  const double plane[4] = {0.2, -0.9, 0.9, 1.0};
+  FaceOutline::Begin(&outline, plane, nullptr, &builder);
+  EXPECT_EQ(builder.axes[0], 2);  // ties go to the later axis
+  EXPECT_EQ(builder.axes[1], 0);
+  EXPECT_EQ(builder.axes[2], 1);
+  EXPECT_EQ(builder.first[0], 9.99999e99);
+}
+
+// Area of the outline's triangles seen along the normal; every point checked to lie in
+// the plane normal . p = d.
+double OutlineArea(const FaceOutline& outline, const double* normal, double d) {
+  double area = 0.0;
+  for (int t = 0; t + 2 < outline.indexCount; t += 3) {
+    const double* a = outline.points + 3 * outline.indices[t];
+    const double* b = outline.points + 3 * outline.indices[t + 1];
+    const double* c = outline.points + 3 * outline.indices[t + 2];
+    EXPECT_NEAR(Dot(normal, a), d, 1e-9);
+    double ab[3], ac[3], n[3];
+    Subtract(ab, b, a);
+    Subtract(ac, c, a);
+    Cross(n, ab, ac);
+    area += Dot(n, normal) / 2.0;
+  }
+  return area;
+}
+
+// A 4 x 4 square with a 2 x 2 hole, in the plane normal . p = d.
+void BuildSquareWithHole(FaceOutline* outline, const double* plane, double z, FaceDiagram* diagram) {
+  FaceOutlineBuilder builder;
+  FaceOutline::Begin(outline, plane, diagram, &builder);
+  const double outer[4][2] = {{0, 0}, {4, 0}, {4, 4}, {0, 4}};
+  const double hole[4][2] = {{1, 1}, {1, 3}, {3, 3}, {3, 1}};
+  for (const auto& q : outer) {
+    const double p[3] = {q[0], q[1], z};
+    FaceOutline::AddPoint(p, &builder);
+  }
+  FaceOutline::CloseLoop(1, &builder);
+  for (const auto& q : hole) {
+    const double p[3] = {q[0], q[1], z};
+    FaceOutline::AddPoint(p, &builder);
+  }
+  FaceOutline::Finish(outline, &builder);
+  EXPECT_EQ(builder.diagram, nullptr);
+}
+
+TEST(FaceOutline, FillsTheLoopsThroughADiagram) {
+  FaceDiagramWorkPools workPools;
+  FaceDiagramResultPools resultPools;
+  FaceDiagram diagram(&workPools, &resultPools);
+  diagram.Init(kDiagramSourceCallbacks, nullptr);
+  FaceOutline outline;
+  const double up[3] = {0.0, 0.0, 1.0};
+  BuildSquareWithHole(&outline, up, 2.0, &diagram);
+  ASSERT_GT(outline.indexCount, 0);
+  EXPECT_EQ(outline.indexCount % 3, 0);
+  EXPECT_NEAR(OutlineArea(outline, up, 2.0), 12.0, 1e-9);
+
+  // From a triangulation pool the arrays are the pool's.
+  TriangulationContext context;
+  FaceOutline pooled;
+  pooled.pool = &context;
+  diagram.Init(kDiagramSourceCallbacks, nullptr);
+  BuildSquareWithHole(&pooled, up, 2.0, &diagram);
+  EXPECT_NEAR(OutlineArea(pooled, up, 2.0), 12.0, 1e-9);
+  pooled.Clear();
+}
+
+TEST(FaceOutline, WithNegativeDominantNormalSwapsTriangles) {
+  FaceDiagramWorkPools workPools;
+  FaceDiagramResultPools resultPools;
+  FaceDiagram diagram(&workPools, &resultPools);
+  diagram.Init(kDiagramSourceCallbacks, nullptr);
+  FaceOutline outline;
+  const double down[3] = {0.0, 0.0, -1.0};
+  BuildSquareWithHole(&outline, down, -2.0, &diagram);
+  ASSERT_GT(outline.indexCount, 0);
+  // The triangles face along the normal: positive area seen along -z.
+  EXPECT_NEAR(OutlineArea(outline, down, 2.0), 12.0, 1e-9);
+}
+
+TEST(FaceOutline, WithoutADiagramStaysEmpty) {
+  FaceOutline outline;
+  FaceOutlineBuilder builder;
+  const double up[3] = {0.0, 0.0, 1.0};
+  FaceOutline::Begin(&outline, up, nullptr, &builder);
+  const double p[3] = {1, 2, 3};
+  FaceOutline::AddPoint(p, &builder);
+  EXPECT_EQ(builder.d, 3.0);
+  FaceOutline::Finish(&outline, &builder);
+  EXPECT_EQ(outline.indexCount, 0);
+}
+
+}  // namespace
+}  // namespace corvia
