@@ -772,9 +772,11 @@ int ioReadToken(ioStream* stream) {
     return token;
   }
   if (IsBinary(stream)) {
-    uint16_t raw;
-    if (!ReadRaw(stream, &raw, 2)) return kIoTokenEnd;
-    int token = int16_t(ByteOrder16(raw));
+    // The data may end between tokens, not inside one.
+    uint8_t low, high;
+    if (!ReadRaw(stream, &low, 1)) return kIoTokenEnd;
+    if (!ReadField(stream, &high, 1)) return kIoTokenEnd;
+    int token = int16_t(uint16_t(low | (high << 8)));
     int count = CountTokens(stream);
     if (token < 0 || token >= count) {
       ioError(stream, kIoLevelError, "Unknown token %d", token);

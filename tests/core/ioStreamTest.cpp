@@ -426,8 +426,8 @@ TEST_F(ioStreamTest, TruncatedAndDamagedBodiesFailCleanly) {
     ASSERT_NE(r, nullptr);
     ReadSampleQuietly(r);
     ioClose(r);
-    // Cut inside the body (not just before or inside the last token): reported.
-    if (n < good.size() - 2) {
+    // Cut anywhere but between two tokens (just before the last one): reported.
+    if (n != good.size() - 2) {
       EXPECT_FALSE(mReports.empty()) << n;
     }
   }
@@ -457,6 +457,19 @@ TEST_F(ioStreamTest, TruncatedAndDamagedBodiesFailCleanly) {
   EXPECT_EQ(ioReadDouble(r), 0.0);
   EXPECT_TRUE(Reported("Unexpected end of data"));
   EXPECT_EQ(ioReadString(r, true), "");
+  ioClose(r);
+}
+
+// Binary data may end between two tokens, not inside one: half a token is reported,
+// not read as the end.
+TEST_F(ioStreamTest, DataEndingInsideATokenIsReported) {
+  const std::vector<uint8_t> half = {8, 0, 10, 0, uint8_t(kFace), 0, uint8_t(kName)};
+  ioStream* r = OpenMemory(half);
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(ioReadToken(r), kFace);
+  EXPECT_TRUE(mReports.empty());
+  EXPECT_EQ(ioReadToken(r), kIoTokenEnd);
+  EXPECT_TRUE(Reported("Unexpected end of data"));
   ioClose(r);
 }
 
