@@ -226,6 +226,7 @@ TEST(Lzrw3aTest, RandomAndCorruptedBlocksNeverOverrun) {
   std::mt19937 random(12345);
   int failures = 0;
   for (int trial = 0; trial < 4000; ++trial) {
+    SCOPED_TRACE("seed 12345 trial " + std::to_string(trial));
     Bytes block(4 + random() % 300);
     for (auto& b : block) b = uint8_t(random());
     block[0] = uint8_t(random() % 3 == 0 ? random() : 0);
