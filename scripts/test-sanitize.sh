@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The geometry libraries and their tests under AddressSanitizer and
-# UndefinedBehaviorSanitizer (no wx, no GL).
+# UndefinedBehaviorSanitizer (no wx, no GL). Built without unity builds, so that
+# every source file compiles on its own (a header that misses an include fails here).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -8,7 +9,7 @@ bash scripts/install-deps.sh
 
 build=${CORVIA_ASAN_DIR:-build/asan}
 jobs=${CORVIA_JOBS:-$(nproc)}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCORVIA_SANITIZE=ON -DCORVIA_GUI=OFF -DCORVIA_BENCH=OFF
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCORVIA_SANITIZE=ON -DCORVIA_GUI=OFF -DCORVIA_BENCH=OFF -DCORVIA_UNITY=OFF
 cmake --build "$build" -j "$jobs"
 unset DISPLAY WAYLAND_DISPLAY
 export LC_ALL=C

@@ -10,6 +10,7 @@
 // fills all k entries of its block.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <unordered_map>
 #include <vector>

@@ -8,6 +8,7 @@
 #include "construction/PolyTemplate.h"
 #include "construction/RainbowColor.h"
 #include "model/ColorSchemes.h"
+#include "model/ElementFlags.h"
 #include "model/ElementServices.h"
 #include "model/Face.h"
 #include "model/FaceImageRef.h"
