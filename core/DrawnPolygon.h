@@ -13,7 +13,6 @@
 namespace corvia {
 
 class SymGroup;
-class Poly;
 class PolyElement;
 class OpenGLView;
 
@@ -51,7 +50,8 @@ class DrawnPolygon {
   // Symmetry of the polygon under the model's group, about the normal of the last
   // triangulation. The fold of the group's axis along the normal (1 when none);
   // the order of the polygon's own rotational symmetry about that axis; whether an
-  // improper operation of the group maps the polygon onto itself.
+  // improper operation of the group maps the polygon onto itself. Defined with the
+  // model, in model/DrawnPolygonModel.cpp.
   int GetAxisOrder(const SymGroup* group) const;
   int GetRotationCount(const SymGroup* group) const;
   bool MatchSymmetry(const SymGroup* group) const;
