@@ -1,24 +1,33 @@
 // Build: g++ -std=c++20 -O2 -Wall -Wextra -o /tmp/johnson_gen tools/johnson_gen/JohnsonGen.cpp && /tmp/johnson_gen > construction/JohnsonData.cpp
 //
-// Prints the stored point sets and face lists of the 92 Johnson solids as C++ source.
+// Prints the stored point sets and face lists of the 92 Johnson solids and of the
+// toroids that are made of their pieces, as C++ source.
 //
 // Most solids are put together from pieces with unit edges: pyramids, cupolae and
 // rotundae stacked on prism and antiprism bands along the z axis, pyramids and
 // cupolae added to faces of prisms and of the Platonic and Archimedean solids,
 // vertices and cupolae cut from the icosahedron and the rhombicosidodecahedron, and
-// cupolae of the rhombicosidodecahedron turned by a fifth of a turn. The solids that
-// are not made of such pieces are solved: the snub disphenoid and the snub square
-// antiprism by Newton's method on their edge lengths with the symmetry built in,
-// the coronae and the disphenocingulum by a damped Newton (Levenberg-Marquardt)
-// solve of "every edge 1, every square a square" on their face lists, and the
-// bilunabirotunda and the triangular hebesphenorotunda from their closed forms.
+// cupolae of the rhombicosidodecahedron turned by a fifth of a turn. Of the solids
+// that are not made of such pieces, the snub disphenoid, the snub square antiprism,
+// the coronae and the disphenocingulum are solved from their face lists by a damped
+// Newton method (Levenberg-Marquardt) on "every edge 1, every face a regular
+// polygon", started from a layout that follows the face list, until the solution
+// is strictly convex (by Cauchy's theorem there is then no other); the
+// bilunabirotunda and the triangular hebesphenorotunda have closed forms.
 //
 // The faces are then found as the planes through three vertices that have every
 // other vertex on one side (the solids are strictly convex, so every such plane
-// holds exactly one face). Before anything is printed every solid is checked: every
-// edge within 1e-12 of 1, every face plane and regular within 1e-12, every vertex
-// not on a face at least 1e-6 inside its plane, and Euler's formula. A failed check
-// ends the program with a message and prints nothing.
+// holds exactly one face). The toroids are outer solids with tunnels of such pieces
+// removed: faces shared by two pieces vanish, the other faces of the removed pieces
+// become the walls of the holes.
+//
+// Before anything is printed every model is checked: every edge within 1e-12 of 1,
+// every face plane and regular within 1e-12, every edge between two faces; a
+// Johnson solid also strictly convex (every vertex not on a face at least 1e-6
+// inside its plane) with Euler's formula, a toroid with no two faces along an edge
+// in one plane and no piece outside its outer solid. A failed check ends the
+// program with a message and prints nothing; the counts of every model go to the
+// standard error.
 //
 // Each solid is then centred on the centroid of its vertices and scaled so that its
 // farthest vertex lies at distance 1; coordinates are printed with 17 significant
@@ -972,6 +981,398 @@ Solid TriangularHebesphenorotunda() {
   return s;
 }
 
+// ---- Toroids: solids with pieces cut out of them --------------------------------
+//
+// A toroid is an outer solid from which pieces with regular faces are removed:
+// tunnels (prisms, cupolae, rotundae, antiprisms) that run from a face of the outer
+// solid to a face of the next piece, and sometimes a central solid they all meet.
+// Where two pieces share a face, or a piece ends in a face of the outer solid, that
+// face disappears; every other face of a removed piece becomes a wall of the hole,
+// turned to face into it.
+
+// The vertices of a cap put on a ring of points (in order round the ring) on the
+// side the normal points to; `parity` as in MakeCap for the ring in this order.
+std::vector<Vec> CapOn(const std::vector<Vec>& ring, Vec normal, Cap cap, int parity) {
+  const int m = static_cast<int>(ring.size());
+  Vec centre;
+  for (Vec v : ring) centre = centre + v;
+  centre = centre * (1.0 / m);
+  Vec e1 = Unit(ring[0] - centre);
+  Vec d1 = Unit(ring[1] - centre);
+  Vec e2 = (d1 - e1 * std::cos(2 * kPi / m)) * (1 / std::sin(2 * kPi / m));
+  std::vector<Vec> out;
+  for (Vec q : MakeCap(cap, m, 0, 0, parity, 1)) out.push_back(centre + e1 * q.x + e2 * q.y + normal * q.z);
+  return out;
+}
+
+std::vector<Vec> Points(const std::vector<Vec>& p, const Face& f) {
+  std::vector<Vec> out;
+  for (int k : f) out.push_back(p[static_cast<size_t>(k)]);
+  return out;
+}
+
+// A ring turned by `angle` round its axis and moved along `normal`.
+std::vector<Vec> TurnRing(const std::vector<Vec>& ring, Vec normal, double angle, double shift) {
+  Vec centre;
+  for (Vec v : ring) centre = centre + v;
+  centre = centre * (1.0 / static_cast<double>(ring.size()));
+  std::vector<Vec> out;
+  for (Vec v : ring) out.push_back(centre + RotateAbout(v - centre, normal, angle) + normal * shift);
+  return out;
+}
+
+std::vector<Vec> Join(std::vector<Vec> a, const std::vector<Vec>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// The faces of an outer solid with pieces removed, or an empty solid when the
+// pieces do not fit (a piece whose faces are not all regular, a removed face that
+// matches no other, a piece reaching outside the outer solid, or two faces along an
+// edge in one plane).
+Solid Carve(const std::vector<Vec>& outer, const std::vector<std::vector<Vec>>& pieces) {
+  Solid s;
+  auto index = [&s](Vec v) {
+    for (size_t k = 0; k < s.verts.size(); ++k)
+      if (Length(s.verts[k] - v) < 1e-9) return static_cast<int>(k);
+    s.verts.push_back(v);
+    return static_cast<int>(s.verts.size()) - 1;
+  };
+  std::vector<std::pair<Face, bool>> all;  // face, whether it belongs to the outer solid
+  std::vector<std::vector<Vec>> solids = {outer};
+  solids.insert(solids.end(), pieces.begin(), pieces.end());
+  for (size_t k = 0; k < solids.size(); ++k) {
+    if (!HasRegularFaces(solids[k])) return {};
+    for (Face f : HullFaces(solids[k])) {
+      Face global;
+      for (int v : f) global.push_back(index(solids[k][static_cast<size_t>(v)]));
+      if (k > 0) std::reverse(global.begin(), global.end());
+      all.push_back({global, k == 0});
+    }
+  }
+  const std::vector<Face> outerFaces = HullFaces(outer);
+  for (size_t k = 1; k < solids.size(); ++k)
+    for (Vec v : solids[k])
+      for (const Face& f : outerFaces) {
+        auto [centre, normal] = FaceFrame(outer, f);
+        if (Dot(v - centre, normal) > 1e-9) return {};
+      }
+  std::map<std::vector<int>, int> uses;
+  for (auto& [f, isOuter] : all) {
+    std::vector<int> key = f;
+    std::sort(key.begin(), key.end());
+    ++uses[key];
+  }
+  std::vector<Face> faces;
+  for (auto& [f, isOuter] : all) {
+    std::vector<int> key = f;
+    std::sort(key.begin(), key.end());
+    if (uses[key] != 1) {
+      if (uses[key] != 2) return {};
+      continue;
+    }
+    // A wall of the hole that lies in the plane of an outer face would open it.
+    if (!isOuter)
+      for (const Face& g : outerFaces) {
+        auto [centre, normal] = FaceFrame(outer, g);
+        bool inPlane = true;
+        for (int v : f) inPlane = inPlane && std::fabs(Dot(s.verts[static_cast<size_t>(v)] - centre, normal)) < 1e-9;
+        if (inPlane) return {};
+      }
+    faces.push_back(f);
+  }
+  // Renumber the vertices that the faces use, in order of first use.
+  std::map<int, int> renumber;
+  std::vector<Vec> used;
+  for (Face& f : faces)
+    for (int& v : f) {
+      auto it = renumber.find(v);
+      if (it == renumber.end()) {
+        it = renumber.insert({v, static_cast<int>(used.size())}).first;
+        used.push_back(s.verts[static_cast<size_t>(v)]);
+      }
+      v = it->second;
+    }
+  Solid result;
+  result.verts = used;
+  result.faceList = "h";
+  for (const Face& f : faces) {
+    result.faceList += " (";
+    for (size_t i = 0; i < f.size(); ++i) result.faceList += (i ? " " : "") + std::to_string(f[i]);
+    result.faceList += ")";
+  }
+  // Two faces along an edge in one plane would be one face.
+  std::map<std::pair<int, int>, std::vector<Vec>> normals;
+  for (const Face& f : faces) {
+    Vec n = Unit(Cross(used[static_cast<size_t>(f[1])] - used[static_cast<size_t>(f[0])],
+                       used[static_cast<size_t>(f[2])] - used[static_cast<size_t>(f[1])]));
+    for (size_t i = 0; i < f.size(); ++i) {
+      int a = f[i], b = f[(i + 1) % f.size()];
+      normals[{std::min(a, b), std::max(a, b)}].push_back(n);
+    }
+  }
+  for (auto& [edge, ns] : normals)
+    if (ns.size() != 2 || Dot(ns[0], ns[1]) > 1 - 1e-9) return {};
+  return result;
+}
+
+// Tries the cap parities of a construction until the pieces fit.
+Solid CarveFirstFit(const std::string& name, const std::function<Solid(int)>& build) {
+  for (int parity = 0; parity < 2; ++parity) {
+    Solid s = build(parity);
+    if (!s.verts.empty()) return s;
+  }
+  Fail(name, "the pieces do not fit");
+}
+
+// The number of corners of the face of a hull on the other side of edge a b of f.
+int NeighbourSides(const std::vector<Face>& faces, const Face& f, int a, int b) {
+  for (const Face& g : faces) {
+    if (g == f) continue;
+    if (std::find(g.begin(), g.end(), a) != g.end() && std::find(g.begin(), g.end(), b) != g.end())
+      return static_cast<int>(g.size());
+  }
+  Fail("neighbour", "an edge with one face");
+}
+
+// Every face of `sides` corners of the outer solid (or those picked by `keep`)
+// opens a tunnel of caps into a central solid, which is removed too: the tunnels
+// are built from the outer face inwards, and the central solid is the hull of their
+// inner ends. The first cap of each tunnel stands with its triangles on the edges
+// whose outer neighbours have the fewest corners, or (second try) the most.
+Solid TunnelsToCentre(const std::string& name, const std::vector<Vec>& outer, size_t sides,
+                      const std::function<bool(Vec)>& keep,
+                      const std::function<std::vector<std::vector<Vec>>(const std::vector<Vec>&, Vec, int,
+                                                                        std::vector<Vec>&)>& tunnel) {
+  const std::vector<Face> hull = HullFaces(outer);
+  return CarveFirstFit(name, [&](int rule) {
+    std::vector<std::vector<Vec>> pieces;
+    std::vector<Vec> inner;
+    for (const Face& f : hull) {
+      if (f.size() != sides) continue;
+      Vec normal = FaceFrame(outer, f).second;
+      if (!keep(normal)) continue;
+      const int n0 = NeighbourSides(hull, f, f[0], f[1]), n1 = NeighbourSides(hull, f, f[1], f[2]);
+      const int parity = (n0 < n1) == (rule == 0) ? 0 : 1;
+      std::vector<Vec> end;
+      for (auto& piece : tunnel(Points(outer, f), normal * -1, parity, end)) pieces.push_back(piece);
+      inner.insert(inner.end(), end.begin(), end.end());
+    }
+    std::vector<Vec> centre;
+    for (Vec v : inner) {
+      bool seen = false;
+      for (Vec c : centre) seen = seen || Length(c - v) < 1e-9;
+      if (!seen) centre.push_back(v);
+    }
+    pieces.push_back(centre);
+    return Carve(outer, pieces);
+  });
+}
+
+std::vector<Vec> TruncatedOctahedron() {
+  std::vector<Vec> p;
+  const double a = 1 / std::sqrt(2.0), b = std::sqrt(2.0);  // edge 1
+  for (int s1 : {-1, 1})
+    for (int s2 : {-1, 1}) {
+      p.push_back({0, s1 * a, s2 * b});
+      p.push_back({0, s1 * b, s2 * a});
+      p.push_back({s1 * a, 0, s2 * b});
+      p.push_back({s1 * b, 0, s2 * a});
+      p.push_back({s1 * a, s2 * b, 0});
+      p.push_back({s1 * b, s2 * a, 0});
+    }
+  return p;
+}
+
+std::vector<Vec> TruncatedCuboctahedron() {
+  std::vector<Vec> p;
+  const double a = 0.5, b = (1 + std::sqrt(2.0)) / 2, c = (1 + 2 * std::sqrt(2.0)) / 2;  // edge 1
+  const double xyz[3] = {a, b, c};
+  const int perms[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
+  for (auto& perm : perms)
+    for (int s1 : {-1, 1})
+      for (int s2 : {-1, 1})
+        for (int s3 : {-1, 1}) p.push_back({s1 * xyz[perm[0]], s2 * xyz[perm[1]], s3 * xyz[perm[2]]});
+  return p;
+}
+
+std::vector<Vec> TruncatedIcosidodecahedron() {
+  std::vector<Vec> p;
+  const double f = kPhi, g = 1 / kPhi;
+  for (Vec v : EvenPermutations(g, g, 3 + f)) p.push_back(v);
+  for (Vec v : EvenPermutations(2 * g, f, 1 + 2 * f)) p.push_back(v);
+  for (Vec v : EvenPermutations(g, f * f, -1 + 3 * f)) p.push_back(v);
+  for (Vec v : EvenPermutations(2 * f - 1, 2, 2 + f)) p.push_back(v);
+  for (Vec v : EvenPermutations(f, 3, 2 * f)) p.push_back(v);
+  for (Vec& v : p) v = v * (1 / (2 * g));  // the edge of this set is 2 / phi
+  return p;
+}
+
+// The toroids of the library that the published descriptions fix: by record.
+std::map<int, Solid> Toroids() {
+  std::map<int, Solid> out;
+  auto all = [](Vec) { return true; };
+  // Q3 P6 / P3 Q3: an elongated triangular cupola drilled by a triangular prism
+  // under its top and a triangular cupola down to its hexagon.
+  {
+    Solid outer = Stack(6, Cap::kCupola, 0, 1, Cap::kNone, 0);
+    std::vector<Vec> top(outer.verts.begin(), outer.verts.begin() + 3);
+    std::vector<Vec> bottom(outer.verts.begin() + 9, outer.verts.end());
+    std::vector<Vec> middle = TurnRing(top, {0, 0, 1}, 0, -1);
+    out[217] = Carve(outer.verts, {Join(top, middle), Join(middle, bottom)});
+  }
+  // Q3 Q3 / S3 S3: a triangular orthobicupola drilled by two octahedra.
+  {
+    Solid outer = Stack(6, Cap::kCupola, 0, 0, Cap::kCupola, 0);
+    std::vector<Vec> top(outer.verts.begin(), outer.verts.begin() + 3);
+    std::vector<Vec> bottom(outer.verts.begin() + 9, outer.verts.end());
+    std::vector<Vec> middle = TurnRing(top, {0, 0, 1}, kPi / 3, -CupolaHeight(3));
+    out[218] = Carve(outer.verts, {Join(top, middle), Join(middle, bottom)});
+  }
+  // R5 / S5 Q5: a pentagonal rotunda drilled by a pentagonal antiprism under its top
+  // and a pentagonal cupola down to its decagon.
+  out[222] = CarveFirstFit("R5 / S5 Q5", [](int parity) {
+    Solid outer = Stack(10, Cap::kRotunda, 0, 0, Cap::kNone, 0);
+    std::vector<Vec> decagon(outer.verts.begin() + 10, outer.verts.end());
+    std::vector<Vec> top = CapOn(decagon, {0, 0, 1}, Cap::kCupola, parity);
+    std::vector<Vec> rotundaTop = Points(outer.verts, FaceAlong(outer.verts, {0, 0, 1}));
+    return Carve(outer.verts, {Join(decagon, top), Join(top, rotundaTop)});
+  });
+  // K3 / 4Q3 (S3): a truncated octahedron drilled from four of its hexagons by
+  // triangular cupolae that meet at a central octahedron.
+  out[224] = TunnelsToCentre(
+      "K3 / 4Q3 (S3)", TruncatedOctahedron(), 6, [](Vec n) { return n.x * n.y * n.z > 0; },
+      [](const std::vector<Vec>& ring, Vec inward, int parity, std::vector<Vec>& end) {
+        end = CapOn(ring, inward, Cap::kCupola, parity);
+        return std::vector<std::vector<Vec>>{Join(ring, end)};
+      });
+  // K3 / Q3 T3: a truncated octahedron drilled from one hexagon to the opposite one
+  // by a triangular cupola and a truncated tetrahedron on its top.
+  out[221] = CarveFirstFit("K3 / Q3 T3", [](int rule) {
+    std::vector<Vec> outer = TruncatedOctahedron();
+    const std::vector<Face> hull = HullFaces(outer);
+    Face hexagon = FaceAlong(outer, Unit({1, 1, 1}));
+    const int n0 = NeighbourSides(hull, hexagon, hexagon[0], hexagon[1]);
+    const int n1 = NeighbourSides(hull, hexagon, hexagon[1], hexagon[2]);
+    const int parity = (n0 < n1) == (rule == 0) ? 0 : 1;
+    std::vector<Vec> ring = Points(outer, hexagon);
+    Vec outward = FaceFrame(outer, hexagon).second;
+    std::vector<Vec> top = CapOn(ring, outward * -1, Cap::kCupola, parity);
+    // The truncated tetrahedron turned so that a triangle lies on the cupola's top,
+    // the rest of it further in.
+    std::vector<Vec> t3 = TruncatedTetrahedron();
+    Face triangle = FaceAlong(t3, Unit({1, 1, 1}));
+    auto [tc, tn] = FaceFrame(t3, triangle);
+    Vec te1 = Unit(t3[static_cast<size_t>(triangle[0])] - tc), te2 = Cross(tn, te1);
+    Vec c;
+    for (Vec v : top) c = c + v;
+    c = c * (1.0 / 3);
+    Vec e1 = Unit(top[0] - c), e2 = Cross(outward, e1);
+    std::vector<Vec> piece;
+    for (Vec v : t3) {
+      Vec d = v - tc;
+      piece.push_back(c + e1 * Dot(d, te1) + e2 * Dot(d, te2) + outward * Dot(d, tn));
+    }
+    return Carve(outer, {Join(ring, top), piece});
+  });
+  // K4 / 12P4 (E4), K4 / 8Q3 (E4), K4 / 6Q4 (E4): a truncated cuboctahedron drilled
+  // from its squares by cubes, from its hexagons by triangular cupolae or from its
+  // octagons by square cupolae, to a central rhombicuboctahedron.
+  out[226] = TunnelsToCentre("K4 / 12P4 (E4)", TruncatedCuboctahedron(), 4, all,
+                             [](const std::vector<Vec>& ring, Vec inward, int, std::vector<Vec>& end) {
+                               end = TurnRing(ring, inward, 0, 1);
+                               return std::vector<std::vector<Vec>>{Join(ring, end)};
+                             });
+  for (auto [record, sides] : {std::pair<int, size_t>{227, 6}, {228, 8}})
+    out[record] = TunnelsToCentre("K4 cupolae", TruncatedCuboctahedron(), sides, all,
+                                  [](const std::vector<Vec>& ring, Vec inward, int parity, std::vector<Vec>& end) {
+                                    end = CapOn(ring, inward, Cap::kCupola, parity);
+                                    return std::vector<std::vector<Vec>>{Join(ring, end)};
+                                  });
+  // T5 / 12Q5 S5 (D5) and K5 / 12Q5 S5 (E5): a truncated dodecahedron or truncated
+  // icosidodecahedron drilled from its decagons by pentagonal cupolae and antiprisms
+  // to a central dodecahedron or rhombicosidodecahedron.
+  auto cupolaAntiprism = [](const std::vector<Vec>& ring, Vec inward, int parity, std::vector<Vec>& end) {
+    std::vector<Vec> top = CapOn(ring, inward, Cap::kCupola, parity);
+    end = TurnRing(top, inward, kPi / 5, AntiprismHeight(5));
+    return std::vector<std::vector<Vec>>{Join(ring, top), Join(top, end)};
+  };
+  out[236] = TunnelsToCentre("T5 / 12Q5 S5 (D5)", TruncatedDodecahedron(), 10, all, cupolaAntiprism);
+  out[240] = TunnelsToCentre("K5 / 12Q5 S5 (E5)", TruncatedIcosidodecahedron(), 10, all, cupolaAntiprism);
+  // K5 / 12R5 (E5): the same drilled by pentagonal rotundae.
+  out[239] = TunnelsToCentre("K5 / 12R5 (E5)", TruncatedIcosidodecahedron(), 10, all,
+                             [](const std::vector<Vec>& ring, Vec inward, int parity, std::vector<Vec>& end) {
+                               std::vector<Vec> cap = CapOn(ring, inward, Cap::kRotunda, parity);
+                               end = Points(cap, FaceAlong(cap, inward));
+                               return std::vector<std::vector<Vec>>{Join(ring, cap)};
+                             });
+  for (auto& [record, solid] : out)
+    if (solid.verts.empty()) Fail("toroid " + std::to_string(record), "the pieces do not fit");
+  return out;
+}
+
+// Checks a finished solid (unit edges, plane regular faces counter-clockwise seen
+// from outside, every edge between two faces; a convex one also strictly convex and
+// of Euler characteristic 2), reports its counts and returns its face-list text.
+std::string CheckedFaceList(const std::string& name, const Solid& s, bool convex) {
+  std::vector<Face> faces = FacesOf(s);
+  std::vector<std::pair<int, int>> edges = EdgesOf(faces);
+  for (auto [a, b] : edges)
+    if (std::fabs(Length(s.verts[static_cast<size_t>(a)] - s.verts[static_cast<size_t>(b)]) - 1) > kExact)
+      Fail(name, "an edge is not of unit length");
+  for (const Face& f : faces) {
+    Vec centre;
+    for (int k : f) centre = centre + s.verts[static_cast<size_t>(k)];
+    centre = centre * (1.0 / static_cast<double>(f.size()));
+    Vec normal = Unit(Cross(s.verts[static_cast<size_t>(f[1])] - s.verts[static_cast<size_t>(f[0])],
+                            s.verts[static_cast<size_t>(f[2])] - s.verts[static_cast<size_t>(f[1])]));
+    const double radius = RingRadius(static_cast<int>(f.size()));
+    for (size_t i = 0; i < f.size(); ++i) {
+      Vec d = s.verts[static_cast<size_t>(f[i])] - centre;
+      if (std::fabs(Dot(d, normal)) > kExact) Fail(name, "a face is not plane");
+      if (std::fabs(Length(d) - radius) > kExact) Fail(name, "a face is not regular");
+      // Every turn of the cycle the same way: a convex polygon, not a star.
+      Vec turn = Cross(s.verts[static_cast<size_t>(f[(i + 1) % f.size()])] - s.verts[static_cast<size_t>(f[i])],
+                       s.verts[static_cast<size_t>(f[(i + 2) % f.size()])] -
+                           s.verts[static_cast<size_t>(f[(i + 1) % f.size()])]);
+      if (Dot(turn, normal) <= 0) Fail(name, "a face turns back");
+    }
+  }
+  const int euler = static_cast<int>(s.verts.size()) - static_cast<int>(edges.size()) + static_cast<int>(faces.size());
+  if (convex) {
+    // Counter-clockwise seen from outside, and nothing outside any face.
+    for (const Face& f : faces) {
+      auto [centre, outward] = FaceFrame(s.verts, f);
+      Vec turn = Cross(s.verts[static_cast<size_t>(f[1])] - s.verts[static_cast<size_t>(f[0])],
+                       s.verts[static_cast<size_t>(f[2])] - s.verts[static_cast<size_t>(f[1])]);
+      if (Dot(turn, outward) <= 0) Fail(name, "a face is not counter-clockwise");
+    }
+    if (!IsStrictlyConvex(s.verts, faces)) Fail(name, "not strictly convex");
+    if (euler != 2) Fail(name, "Euler's formula fails");
+  } else if (euler > 0 || euler % 2 != 0) {
+    Fail(name, "not a closed surface with holes");
+  }
+  std::map<size_t, int> kinds;
+  for (const Face& f : faces) ++kinds[f.size()];
+  std::fprintf(stderr, "%s: %zu verts, %zu edges, %zu faces, genus %d:", name.c_str(), s.verts.size(), edges.size(),
+               faces.size(), (2 - euler) / 2);
+  for (auto [sides, count] : kinds) std::fprintf(stderr, " %d x %zu", count, sides);
+  std::fprintf(stderr, "\n");
+  if (!s.faceList.empty()) return s.faceList;
+  std::string text = "h";
+  for (const Face& f : faces) {
+    text += " (";
+    for (size_t i = 0; i < f.size(); ++i) text += (i ? " " : "") + std::to_string(f[i]);
+    text += ")";
+  }
+  if (!s.tempFace.empty()) {
+    text += " t(";
+    for (size_t i = 0; i < s.tempFace.size(); ++i) text += (i ? " " : "") + std::to_string(s.tempFace[i]);
+    text += ")";
+  }
+  return text;
+}
+
 }  // namespace
 
 int main() {
@@ -1073,62 +1474,20 @@ int main() {
   if (solids.size() != 92) Fail("solids", "expected 92, made " + std::to_string(solids.size()));
 
   std::vector<std::string> texts;
-  for (size_t j = 0; j < solids.size(); ++j) {
-    Solid& s = solids[j];
-    const std::string name = "J" + std::to_string(j + 1);
-    std::vector<Face> faces = FacesOf(s);
-    std::vector<std::pair<int, int>> edges = EdgesOf(faces);
-    // Unit edges, plane regular faces, strict convexity and Euler's formula.
-    for (auto [a, b] : edges)
-      if (std::fabs(Length(s.verts[static_cast<size_t>(a)] - s.verts[static_cast<size_t>(b)]) - 1) > kExact)
-        Fail(name, "an edge is not of unit length");
-    for (const Face& f : faces) {
-      auto [centre, normal] = FaceFrame(s.verts, f);
-      const double radius = RingRadius(static_cast<int>(f.size()));
-      for (int k : f) {
-        Vec d = s.verts[static_cast<size_t>(k)] - centre;
-        if (std::fabs(Dot(d, normal)) > kExact) Fail(name, "a face is not plane");
-        if (std::fabs(Length(d) - radius) > kExact) Fail(name, "a face is not regular");
-      }
-      // Counter-clockwise seen from outside.
-      Vec turn = Cross(s.verts[static_cast<size_t>(f[1])] - s.verts[static_cast<size_t>(f[0])],
-                       s.verts[static_cast<size_t>(f[2])] - s.verts[static_cast<size_t>(f[1])]);
-      if (Dot(turn, normal) <= 0) Fail(name, "a face is not counter-clockwise");
-    }
-    if (!IsStrictlyConvex(s.verts, faces)) Fail(name, "not strictly convex");
-    if (static_cast<int>(s.verts.size()) - static_cast<int>(edges.size()) + static_cast<int>(faces.size()) != 2)
-      Fail(name, "Euler's formula fails");
-    std::map<size_t, int> kinds;
-    for (const Face& f : faces) ++kinds[f.size()];
-    std::fprintf(stderr, "%s: %zu verts, %zu edges, %zu faces:", name.c_str(), s.verts.size(), edges.size(),
-                 faces.size());
-    for (auto [sides, count] : kinds) std::fprintf(stderr, " %d x %zu", count, sides);
-    std::fprintf(stderr, "\n");
-
-    std::string text = s.faceList;
-    if (text.empty()) {
-      text = "h";
-      for (const Face& f : faces) {
-        text += " (";
-        for (size_t i = 0; i < f.size(); ++i) text += (i ? " " : "") + std::to_string(f[i]);
-        text += ")";
-      }
-      if (!s.tempFace.empty()) {
-        text += " t(";
-        for (size_t i = 0; i < s.tempFace.size(); ++i) text += (i ? " " : "") + std::to_string(s.tempFace[i]);
-        text += ")";
-      }
-    }
-    texts.push_back(text);
-  }
+  for (size_t j = 0; j < solids.size(); ++j) texts.push_back(CheckedFaceList("J" + std::to_string(j + 1), solids[j], true));
+  std::map<int, Solid> toroids = Toroids();
+  std::map<int, std::string> toroidTexts;
+  for (auto& [record, solid] : toroids)
+    toroidTexts[record] = CheckedFaceList("record " + std::to_string(record), solid, false);
 
   std::printf("// Generated by tools/johnson_gen/JohnsonGen.cpp; do not edit by hand.\n");
-  std::printf("// Point sets and face lists of the Johnson solids J1 to J92: equal edges, regular\n");
-  std::printf("// faces, each face counter-clockwise seen from outside; centred on the centroid of\n");
-  std::printf("// the vertices with the farthest vertex at distance 1.\n\n");
+  std::printf("// Point sets and face lists of the spring-built records of the library that have\n");
+  std::printf("// stored geometry: the Johnson solids J1 to J92 and the toroids made of pieces cut\n");
+  std::printf("// from Archimedean and Johnson solids. Equal edges, regular faces, each face\n");
+  std::printf("// counter-clockwise seen from outside; centred on the centroid of the vertices with\n");
+  std::printf("// the farthest vertex at distance 1.\n\n");
   std::printf("#include \"construction/LibraryEntry.h\"\n\nnamespace corvia {\n\nnamespace {\n\n");
-  for (size_t j = 0; j < solids.size(); ++j) {
-    std::vector<Vec> p = solids[j].verts;
+  auto printPoints = [](const std::string& name, std::vector<Vec> p) {
     Vec c;
     for (Vec v : p) c = c + v;
     c = c * (1.0 / static_cast<double>(p.size()));
@@ -1137,22 +1496,34 @@ int main() {
       v = v - c;
       r = std::max(r, Length(v));
     }
-    std::printf("const double kJohnson%zuPoints[][3] = {\n", j + 1);
+    std::printf("const double %s[][3] = {\n", name.c_str());
     for (Vec v : p) std::printf("    {%.17g, %.17g, %.17g},\n", v.x / r, v.y / r, v.z / r);
     std::printf("};\n\n");
-  }
+  };
+  for (size_t j = 0; j < solids.size(); ++j) printPoints("kJohnson" + std::to_string(j + 1) + "Points", solids[j].verts);
+  for (auto& [record, solid] : toroids) printPoints("kRecord" + std::to_string(record) + "Points", solid.verts);
   std::printf("}  // namespace\n\n");
-  // One slot per spring-built record from J1 on; the slots after the Johnson solids
-  // hold no data here.
-  const size_t slots = 140;
+  // One slot per spring-built record from J1 (record 105) on.
+  const int firstRecord = 105, slots = 140;
   std::printf("const LibraryPointSet kLibraryPointSets[kNumLibraryPointSets] = {\n");
-  for (size_t j = 0; j < slots; ++j) {
-    if (j < solids.size()) std::printf("    {%zu, kJohnson%zuPoints},\n", solids[j].verts.size(), j + 1);
-    else std::printf("    {0, nullptr},\n");
+  for (int j = 0; j < slots; ++j) {
+    const int record = firstRecord + j;
+    if (j < static_cast<int>(solids.size()))
+      std::printf("    {%zu, kJohnson%dPoints},\n", solids[static_cast<size_t>(j)].verts.size(), j + 1);
+    else if (toroids.count(record))
+      std::printf("    {%zu, kRecord%dPoints},\n", toroids[record].verts.size(), record);
+    else
+      std::printf("    {0, nullptr},\n");
   }
   std::printf("};\n\n");
   std::printf("const char* const kLibraryFaceLists[kNumLibraryFaceLists] = {\n");
-  for (size_t j = 0; j < slots; ++j) std::printf("    \"%s\",\n", j < texts.size() ? texts[j].c_str() : "");
+  for (int j = 0; j < slots; ++j) {
+    const int record = firstRecord + j;
+    const std::string text = j < static_cast<int>(texts.size()) ? texts[static_cast<size_t>(j)]
+                             : toroidTexts.count(record)     ? toroidTexts[record]
+                                                             : "";
+    std::printf("    \"%s\",\n", text.c_str());
+  }
   std::printf("};\n\n}  // namespace corvia\n");
   return 0;
 }
