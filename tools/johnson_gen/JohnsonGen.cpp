@@ -132,25 +132,31 @@ double CupolaHeight(int n) {
 
 enum class Cap { kNone, kPyramid, kCupola, kRotunda };
 
-// The pentagonal rotunda with unit edge: the half of an icosidodecahedron above a
-// decagon through its centre, as cylindrical coordinates (radius, angle, height) of
-// its 10 vertices above the decagon, with the decagon's vertices at angles pi k / 5
-// and triangles on the decagon's even edges.
-std::vector<std::array<double, 3>> RotundaTop() {
-  std::vector<Vec> ico;
+// The vertices of the icosidodecahedron with unit edge.
+std::vector<Vec> Icosidodecahedron() {
+  std::vector<Vec> p;
   for (int s1 : {-1, 1}) {
-    ico.push_back({0, 0, s1 * kPhi});
-    ico.push_back({0, s1 * kPhi, 0});
-    ico.push_back({s1 * kPhi, 0, 0});
+    p.push_back({0, 0, s1 * kPhi});
+    p.push_back({0, s1 * kPhi, 0});
+    p.push_back({s1 * kPhi, 0, 0});
   }
   for (int s1 : {-1, 1})
     for (int s2 : {-1, 1})
       for (int s3 : {-1, 1}) {
         double a = s1 * 0.5, b = s2 * kPhi / 2, c = s3 * kPhi * kPhi / 2;
-        ico.push_back({a, b, c});
-        ico.push_back({b, c, a});
-        ico.push_back({c, a, b});
+        p.push_back({a, b, c});
+        p.push_back({b, c, a});
+        p.push_back({c, a, b});
       }
+  return p;
+}
+
+// The pentagonal rotunda with unit edge: the half of an icosidodecahedron above a
+// decagon through its centre, as cylindrical coordinates (radius, angle, height) of
+// its 10 vertices above the decagon, with the decagon's vertices at angles pi k / 5
+// and triangles on the decagon's even edges.
+std::vector<std::array<double, 3>> RotundaTop() {
+  std::vector<Vec> ico = Icosidodecahedron();
   Vec axis = Unit({0, kPhi, 1});
   Vec u = Unit(Cross(axis, {1, 0, 0}));
   Vec v = Cross(axis, u);
@@ -918,20 +924,7 @@ Solid Bilunabirotunda() {
 // pentagons on its sides and the three triangles at its corners) over a band of
 // three squares and nine triangles down to a hexagon.
 Solid TriangularHebesphenorotunda() {
-  std::vector<Vec> p;
-  for (int s1 : {-1, 1}) {
-    p.push_back({0, 0, s1 * kPhi});
-    p.push_back({0, s1 * kPhi, 0});
-    p.push_back({s1 * kPhi, 0, 0});
-  }
-  for (int s1 : {-1, 1})
-    for (int s2 : {-1, 1})
-      for (int s3 : {-1, 1}) {
-        double a = s1 * 0.5, b = s2 * kPhi / 2, c = s3 * kPhi * kPhi / 2;
-        p.push_back({a, b, c});
-        p.push_back({b, c, a});
-        p.push_back({c, a, b});
-      }
+  std::vector<Vec> p = Icosidodecahedron();
   // The triangle round the three-fold axis (1, 1, 1) and its three pentagons.
   const Vec axis = Unit({1, 1, 1});
   std::vector<int> top = TopVertices(p, axis);
