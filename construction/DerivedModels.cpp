@@ -17,7 +17,9 @@
 #include "model/ElementFlags.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
+#include "nets/Model3D.h"
 #include "platform/Services.h"
+#include "stellation/FaceTypeBlock.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
 #include "symmetry/Waterman.h"
@@ -233,14 +235,14 @@ SimplePoly* DeriveModelForViewType(Poly& poly, uint32_t viewType, uint32_t flags
     default:
       break;
   }
-  if (viewType == kViewFoldingNet && (flags & kDeriveNetModel)) {
-    detail_DerivedModels::Missing("Poly::CreateNetModel");
-    return nullptr;
-  }
+  if (viewType == kViewFoldingNet && (flags & kDeriveNetModel)) return Poly::CreateNetModel(&poly).release();
   if (viewType & kViewStellationBit) {
+    FaceTypeBlock* block = poly.mShowDual ? poly.mDualBlock.get() : poly.mBaseBlock.get();
+    Model3D* model = block ? block->GetModel3D(false) : nullptr;
+    if (!model) return nullptr;
+    if (viewType != kViewFoldingNet) flags &= ~kDeriveNetModel;
     if (derived) *derived = 1;
-    detail_DerivedModels::Missing("FaceTypeBlock::GetModel3D");
-    return nullptr;
+    return model->CreateSimplePoly(flags, edgeList);
   }
   return detail_DerivedModels::BaseDualPath(poly, flags | (poly.mShowDual ? kDeriveDual : kDeriveBase), edgeList,
                                             derived);

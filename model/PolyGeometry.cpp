@@ -189,8 +189,14 @@ bool Poly::RemoveDrawnPolygon(DrawnPolygon* polygon, int index) {
       mSelectedFacetPreview -= before;
     }
   }
+  // The facet models hold a facelet type for each polygon that has a ring, in chain
+  // order.
+  int drawnIndex = 0;
+  for (DrawnPolygon* p = mDrawnPolygons; p && p != found; p = p->next) drawnIndex += p->ring && p->pieces ? 1 : 0;
+  const bool hasType = found->ring && found->pieces;
   for (FaceTypeBlock* block : {mBaseBlock.get(), mDualBlock.get()}) {
-    if (Model3D* model = block->GetExistingModel3D()) model->RemoveDrawnPolygon(found);
+    Model3D* model = block->GetExistingModel3D();
+    if (model && hasType) model->RemoveDrawnPolygon(drawnIndex);
   }
   if (previous) {
     previous->next = found->next;

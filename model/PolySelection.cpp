@@ -87,7 +87,7 @@ void Poly::ClearSelection() {
   // disturb the shown one.
   SelectEdge(nullptr, false);
   if (mSymGroup) mSymGroup->SelectAxis(-1);
-  DescribeSelectedEdge(mBaseBlock->GetExistingModel3D(), false);
+  DescribeSelectedEdge(mBaseBlock->GetExistingModel3D(), nullptr);
 }
 
 void Poly::SelectFace(PolyElement* element, bool asVertex) {

@@ -1,40 +1,197 @@
 #pragma once
-// The facelet model of a face-type block's current stellation, from which nets are
-// unfolded, printed and exported. Only what the model layer calls is declared so far;
-// the nets code defines it, and until then each call reports that it is missing.
+// The facet model of what one face-type block of a Poly shows: the polyhedron itself
+// while the block shows it unstellated, otherwise the current stellation rebuilt from
+// its cells. Every face is split into facelets grouped into facelet types; each
+// facelet has its ring of edgelets; the model holds one array of vertices. Drawing,
+// unfolding into nets, the construction-toy checks, export and the metric data file
+// all work on it. The block makes it on demand and frees it when its faces or cells
+// change.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "nets/Face3D.h"
+#include "nets/Vert3D.h"
 
 namespace corvia {
 
 class Poly;
+class FaceTypeBlock;
 class DrawnPolygon;
+class ElementList;
+class PolyElement;
+class SimplePoly;
+class OpenGLView;
+class Net;
+class NetType;
+struct EdgeListNode;
+struct SegVert;
+struct ViewExtents;
+
+// Options of Model3D::CreateSimplePoly (bit n of the option word is 1 << n).
+constexpr uint32_t kCopyHolesAllowed = 1u << 1;       // turn holes into coplanar faces without asking
+constexpr uint32_t kCopyVerticesByPosition = 1u << 2;  // no vertex per model vertex: found by position
+constexpr uint32_t kCopyTriangles = 1u << 5;           // every type as triangles
+constexpr uint32_t kCopyNonConvexAsTriangles = 1u << 6;
+constexpr uint32_t kCopyHolesAsTriangles = 1u << 7;
+
+// The construction-toy part table: panel kinds by the five kit colours.
+constexpr int kToyPanelKinds = 4;
+constexpr int kToyColours = 5;
 
 class Model3D {
  public:
-  Model3D();
+  // The model of the plain polyhedron for the base or the dual side. A side whose
+  // faces have corners at infinity cannot be built: the model stays empty after an
+  // error box.
+  Model3D(Poly* poly, bool dual);
+  // The model of the block's current stellation from its cells; vertexCount is the
+  // number of vertices counted among the used segment vertices.
+  Model3D(FaceTypeBlock* block, int vertexCount);
   ~Model3D();
   Model3D(const Model3D&) = delete;
   Model3D& operator=(const Model3D&) = delete;
 
-  // Cached test whether the facelets can be built with the construction toy.
-  bool CanBuildWithGeomag();
-  // Gives each connected part of uncoloured facelets the next wheel colour; returns
-  // the number of parts.
-  int ColorFaceletsByPart();
-  // The drawn-polygon hooks of the nets.
-  bool HasNets() const;
+  void Init(Poly* poly, FaceTypeBlock* block);
+  // Forgets every facelet, vertex and net (the elements' facelet pointers too).
+  void Free();
+  bool IsDual() const;
+
+  // ---- Counts and lookups (drawn-polygon types count in none of these) ----
+  int GetNumFaceTypes() const;
+  int GetNumFacelets() const;
+  int GetNumLoops() const;
+  bool HasHoles() const;
+  int GetNumEdges() const;
+  // The number of edges; count receives the number of edgelets carrying 0x200.
+  int CountEdges(int* count) const;
+  Face3D* GetFacelet(int i) const;
+  Edge3D* GetEdge(int i) const;
+  int GetNumVerts() const { return mNumVerts; }
+  Vert3D* GetVert(int i) const { return i >= 0 && i < mNumVerts ? &mVerts[static_cast<size_t>(i)] : nullptr; }
+
+  void CalcEdgeLengths();
+  double GetMinEdgeLength();
+  // Half the sum of the shortest and longest edge; 0 for a model without edges.
+  double GetMeanEdgeLength();
+  // Largest distance of a vertex from the origin; 0 for a null model.
+  static double CalcMaxRadius(const Model3D* model);
+
+  // The vertex at the position within the segment vertex's own group (stellation
+  // models); without a group, FindVertExact.
+  Vert3D* FindVert(SegVert* segVert, const double* position);
+  // The first vertex within 1e-7 of the position in each coordinate; null when none.
+  Vert3D* FindVertExact(const double* position) const;
+
+  // ---- Drawn polygons ----
   void AddDrawnPolygon(DrawnPolygon* polygon);
-  void RemoveDrawnPolygon(DrawnPolygon* polygon);
-  void MakeNets();
   void ClearDrawnPolygons();
-  // After a change of length scale, in this order.
+  // Removes the drawn type with index i; nothing past the end.
+  void RemoveDrawnPolygon(int i);
+  int CountDrawnTypes() const;
+
+  // A plain copy of the model for the derived-model factory; null when refused.
+  // With edgeList, the model's coloured edges are handed over too.
+  SimplePoly* CreateSimplePoly(uint32_t options, EdgeListNode** edgeList);
+
+  // ---- Nets ----
+  // Regenerates every net; under the progress window for a large model.
+  void MakeNets();
+  bool HasNets() const;
+  int GetNumNetTypes() const;
+  int GetNumNets() const;
+  void ClearNets(bool resetFacelets);
+  void RebuildTabs();
+  void AssignTabs();
+  void RecreateTabs();
   void SetNetBBoxRadii();
   void CopyFirstNetLayout();
-  void RebuildTabs();
-  // Applies the current fold fraction when it changed.
+  void NumberEdgeConnections();
+  void SortNetTypes();
+  // Appends a net type to the list.
+  void AppendNetType(NetType* type);
+  // The i-th net over all net types; null past the end.
+  Net* GetNet(int i) const;
+
+  // ---- Queries of the net views, printing and colour dialogs ----
+  // Whether the edgelet is drawn under the net display mode (selector 0), only in
+  // the current net (1), or always (other values).
+  bool IsEdgeShown(const Edge3D* edge, int selector) const;
+  Net* FindNetByColor(uint32_t packed) const;
+  // The distinct packed net colours in first-met order.
+  std::vector<uint32_t> GetNetColors() const;
+  // Colours the model by connected part (faces joined across edges that are not
+  // reflex); returns the number of parts.
+  int ColorFaceletsByPart();
+  // Sets each net type's copies to print; returns the total. colour may be null.
+  int CountNetsToPrint(const float* colour, bool onlyWithImages);
+  // Folds the nets to the global fold fraction when it changed.
   void UpdateFolding();
+  // Folds the nets and widens the view's bounds by the nets shown; defined with the
+  // renderer.
+  void ExtendViewBounds(OpenGLView* view, ViewExtents* bounds);
+  // The facelet line data of a stellation (which stellation line each facelet edge
+  // lies on).
+  void ComputeFaceletLineData();
+
+  // ---- Construction toy ----
+  // Cached test whether the facelets can be built with the construction toy.
+  bool CanBuildWithGeomag();
+
+  // ---- Drawing; defined with the renderer ----
+  void DrawVertices(double explode);
+  void DrawEdges(double explode);
+  void DrawMarkedEdges(double explode);
+  void DrawFacelets(double explode);
+  void DrawFaceletNumbers(const Transform3D& transform, bool currentFaceOnly);
+  void PrintFaceletNumbers(const PolyElement* source, const double* pageTransform, const Transform3D& modelTransform);
+  void DrawRingVertices(const Face3D* facelet, const double* offset);
+  void DrawRingEdges(const Face3D* facelet, const double* offset, bool highlightedOnly, bool reflexOnly);
+  void DrawNets();
+  void DrawSelectedFacelets();
+  void DrawSelectedEdge(int mode);
+
+  // ---- Fields ----
+  Poly* mPoly = nullptr;
+  FaceTypeBlock* mBlock = nullptr;
+  Face3DType* mFaceTypes = nullptr;
+  Face3DType* mDrawnTypes = nullptr;
+  Face3DType* mDrawnTypesTail = nullptr;
+  Face3D* mSelectedFacelet = nullptr;
+  Edge3D* mSelectedEdge = nullptr;
+  int32_t mNumVerts = 0;
+  std::unique_ptr<Vert3D[]> mVerts;
+  int32_t mNumVertTypes = 0;
+  uint32_t mFlags = 0;
+  double mMinEdgeLength = -1.0;
+  double mMaxEdgeLength = -1.0;
+  int32_t mToyParts[kToyPanelKinds][kToyColours];
+  int32_t mToyRods = -1;
+  int32_t mToyBalls = -1;
+  NetType* mNetTypes = nullptr;
+  NetType* mNetTypesTail = nullptr;
+  Net* mCurrentNet = nullptr;
+  double mFoldFraction = -1.0;
+
+ private:
+  friend class NetGenerator;
+  // The build of the plain polyhedron.
+  void CreateVerticesFromElements(ElementList* faces, FaceTypeBlock* otherBlock);
+  void CreateFacesFromElements(FaceTypeBlock* ownBlock);
+  // Links every facelet's edgelets and marks the drawn edges.
+  void LinkEdges();
+  // Sorts, marks and cleans one vertex group of count records from start.
+  void FinishVertexGroup(int start, int count);
+  // Vertex indices in x order, for FindVertExact.
+  void BuildVertexSearch();
+  std::vector<int32_t> mVertsByX;
 };
 
-// Refreshes the base model's net edge selection.
-void DescribeSelectedEdge(Model3D* model, bool flag);
+// Describes the picked facelet or edgelet in the status bar and makes its net the
+// current one (a null argument only clears the model's pick).
+void DescribeSelectedFacelet(Model3D* model, Face3D* facelet);
+void DescribeSelectedEdge(Model3D* model, Edge3D* edge);
 
 }  // namespace corvia

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/DrawnPolygon.h"
 #include "core/MergeSort.h"
 #include "core/Messages.h"
 #include "core/TimeFormat.h"
@@ -18,6 +19,7 @@
 #include "model/Transitions.h"
 #include "nets/Model3D.h"
 #include "platform/Services.h"
+#include "stellation/StellationState.h"
 #include "symmetry/SymGroup.h"
 
 namespace corvia {
@@ -388,13 +390,33 @@ double FaceTypeBlock::UpdateScale() {
   if (mModelRadius >= 0.0) return mModelRadius;
   Model3D* model = GetModel3D(false);
   if (!model) return mModelRadius;
-  detail_FaceTypeBlock::Pending("Model3D::CalcMaxRadius");
+  mModelRadius = Model3D::CalcMaxRadius(model);
+  for (FaceType* type = mFirstFaceType; type; type = type->mNext) {
+    type->mScale = type->mCoplanarMaster ? type->mCoplanarMaster->mScale : type->CalcStellatedRadius();
+  }
   return mModelRadius;
 }
 
-Model3D* FaceTypeBlock::GetModel3D(bool) {
-  detail_FaceTypeBlock::Pending("FaceTypeBlock::GetModel3D");
-  return nullptr;
+Model3D* FaceTypeBlock::GetModel3D(bool withNets) {
+  platform::WaitCursorScope wait;
+  if (!mModel3D && mFirstFaceType && mOwner && !StellationBusy) {
+    if (IsOriginalStellation(this)) {
+      // The block shows its own polyhedron: the facelets are its faces.
+      mModel3D = std::make_unique<Model3D>(mOwner, IsDual());
+      // A side that cannot be laid flat was refused with a message.
+      if (mModel3D->GetNumFaceTypes() == 0) mModel3D.reset();
+    } else {
+      detail_FaceTypeBlock::Pending("FaceTypeBlock::GetModel3D: the model of a stellation");
+    }
+  }
+  Model3D* model = mModel3D.get();
+  if (model && withNets && !model->HasNets()) {
+    for (DrawnPolygon* polygon = mOwner->mDrawnPolygons; polygon; polygon = polygon->next) {
+      model->AddDrawnPolygon(polygon);
+    }
+    model->MakeNets();
+  }
+  return model;
 }
 
 int FaceTypeBlock::GetNumPanels() {

@@ -353,12 +353,16 @@ TEST_F(SubdivisionTest, EqualZoneAnglesCompareEqual) {
   EXPECT_DOUBLE_EQ(p[2], -1.0);
 }
 
-TEST_F(SubdivisionTest, NetModelNeedsTheFaceletModel) {
-  corvia::testing::ExpectInternalErrors();
+TEST_F(SubdivisionTest, NetModelHasAFaceForEachFacelet) {
   corvia::Poly cube;
   BuildCubeWithTypes(cube);
-  EXPECT_FALSE(corvia::Poly::CreateNetModel(&cube));
-  EXPECT_GE(corvia::testing::Platform().messages.CountTitled("Internal Error"), 1);
+  std::unique_ptr<corvia::SimplePoly> net = corvia::Poly::CreateNetModel(&cube);
+  ASSERT_TRUE(net);
+  EXPECT_EQ(net->name, "Unfolding Net");
+  EXPECT_EQ(net->NumFaces(), 6);
+  // Before any folding the facelets stand on the model: the corners are shared.
+  EXPECT_EQ(net->NumVerts(), 8);
+  EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 0);
 }
 
 }  // namespace test_Subdivision

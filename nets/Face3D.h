@@ -1,0 +1,154 @@
+#pragma once
+// Facelets and facelet types of the facet model. A facelet is one flat piece of a face
+// of the shown model (or a user's drawn polygon) with its ring of edgelets; a facelet
+// type is a symmetry class of facelets that share one outline (loops of 2D points in
+// the facelet's own frame) and one triangulation.
+
+#include <cstdint>
+#include <memory>
+
+#include "core/VectorMath.h"
+#include "nets/Edge3D.h"
+
+namespace corvia {
+
+class Model3D;
+class Net;
+class PolyElement;
+class FaceImage;
+class OpenGLView;
+struct PolygonList;
+struct StellationFacetLoop;
+
+// Drawing modes of a facelet: folded net in 3D, flat net, on the source model.
+constexpr int kFaceletDrawFolded = 0;
+constexpr int kFaceletDrawFlat = 1;
+constexpr int kFaceletDrawModel = 2;
+
+// The colour of facelets made from drawn polygons.
+extern const float kDrawnFaceletColor[3];
+
+class Face3D;
+
+class Face3DType {
+ public:
+  // The fold decides the axis bits (an internal error when the group has no axis of
+  // that fold).
+  Face3DType(int numFacelets, int fold, Model3D* owner, Face3DType* next);
+  ~Face3DType();
+  Face3DType(const Face3DType&) = delete;
+  Face3DType& operator=(const Face3DType&) = delete;
+
+  // Edge count, loop count and lengths from the list; convex when one convex ring.
+  void SetLoops(const PolygonList* list);
+  // Triangulates a copy of nothing: the list is consumed (the polygon pools keep it).
+  void Triangulate(PolygonList* list);
+  void ReverseTriangles();
+  // 0-based position in the type list starting at first (the owner's when null): -1
+  // for null, -2 when not found.
+  static int GetIndex(const Face3DType* type, const Face3DType* first = nullptr);
+  int GetAxisKind() const;
+  int GetNumRots() const;
+  double GetArea() const;
+  // Whether the facelets can be construction-toy panels (cached in the flags).
+  bool IsGeomagPanel();
+  bool HasFlag(uint32_t bits) const { return (mFlags & bits) != 0; }
+  // Edgelet index of the first edgelet of loop i.
+  int GetLoopStart(int loop) const;
+
+  Model3D* mOwner;
+  int32_t mNumFacelets;
+  std::unique_ptr<Face3D[]> mFacelets;
+  uint32_t mFlags = 0;
+  int32_t mNumEdges = 0;
+  int32_t mNumLoops = 0;
+  std::unique_ptr<int32_t[]> mLoopLengths;
+  int32_t mNumIndices = 0;
+  std::unique_ptr<int[]> mIndices;
+  Face3DType* mNext;
+};
+
+class Face3D {
+ public:
+  Face3D();
+  ~Face3D();
+  Face3D(const Face3D&) = delete;
+  Face3D& operator=(const Face3D&) = delete;
+
+  // Builds the edgelets from the loops (one edgelet per polygon vertex, loop after
+  // loop), placing each corner in space with the face transform. The builder sets
+  // the flags kFaceletReversed and kFaceletFlipped before. With corners, edgelet k
+  // starts at corners[k] (a builder that knows its vertices); else the vertex is
+  // looked up by position.
+  void Create(PolyElement* source, Face3DType* type, PolygonList* loops, const Transform3D& faceTransform,
+              Model3D* model, Vert3D* const* corners = nullptr);
+  // Links each edgelet to the edgelet of the facelet across its edge. reported is
+  // the run's flag: only the first edgelet without any other facelet is reported.
+  void ConnectEdges(bool& reported);
+  // Gives one edgelet of each physical edge the drawn-edge mark.
+  void MarkDrawnEdges();
+
+  // ---- Queries ----
+  Model3D* GetModel() const;
+  static int GetIndex(const Face3D* facelet);
+  int GetIndexInNet() const;
+  bool IsSelected(const class Poly* poly) const;
+  const float* GetColor() const;
+  float GetAlpha() const;
+  FaceImage* GetImage() const;
+  const char* GetLabel() const;
+  bool IsShown() const;
+  int FindEdgeByVertex(const Vert3D* vertex) const;
+  int GetEdgeIndex(const Edge3D* edge) const;
+  int GetNumEdges() const;
+  void GetNormal(double* out) const;
+  double DistanceToPlane(const double* point) const;
+  double DistanceToPlacedPlane(const double* point) const;
+  double GetArea() const;
+  void GetCentroid(double* out) const;
+  void GetLoopCentroid(int loop, double* out) const;
+  void GetPlacedCentroid(double* out) const;
+  Edge3D* GetLongestEdge() const;
+  // The rigid motion from the net plane onto the facelet's place on the model.
+  void CalcPlacementTransform(Transform3D& out) const;
+  // The rigid motion from the facelet's place on the model to its folded place.
+  void CalcFoldedTransform(Transform3D& out) const;
+  // Where text and images go in a drawing mode: centre, in-plane direction, normal.
+  void GetCentreFrame(int mode, double* centre, double* direction, double* normal, const double* offset,
+                      double scale) const;
+  // The corners of the triangle at index i of the triangulation (nine doubles).
+  void GetTriangulationVertex(int i, double* out) const;
+  // The position of an edgelet's start: its vertex, else its folded point.
+  static const double* GetCornerPosition(const Edge3D* edge);
+
+  // ---- Drawing; defined with the renderer ----
+  void Draw(int mode, const double* offset, double scale, const Face3D* colourSource);
+  void DrawEdgesAndVertices(Model3D* model, int mode, double scale);
+  void DrawTabs(int mode, OpenGLView* view, double scale);
+  void DrawNetExtras(Model3D* model);
+  void DrawSphereSections(bool folded, void* page, bool printing);
+  void DrawStellationLines(bool folded, bool printing);
+
+  PolyElement* mSourceFace = nullptr;
+  Face3DType* mType = nullptr;
+  uint32_t mFlags = 0;
+  Net* mNet = nullptr;
+  double mNormal[3] = {0.0, 0.0, 1.0};
+  // The normal of the plane through its corners, turned like the source face's (and
+  // back when reversed); worked out once, since the source face's frame can lean by
+  // a little against the corners it was made from.
+  double mPlaneNormal[3] = {0.0, 0.0, 0.0};
+  std::unique_ptr<Edge3D[]> mEdges;
+  StellationFacetLoop* mFacetLoop = nullptr;
+  // Six doubles m0, m1, m2, m3, tx, ty: x' = m0 x + m2 y + tx, y' = m1 x + m3 y + ty.
+  double mNetTransform[6] = {1.0, 0.0, 0.0, 1.0, 0.0, 0.0};
+  double mOutlineTransform[6] = {1.0, 0.0, 0.0, 1.0, 0.0, 0.0};
+  Transform3D mPlacement;
+  Face3D* mNextInNet = nullptr;
+  Face3D* mNextCopy;
+};
+
+// Applies a 2D affine transform (m0, m1, m2, m3, tx, ty) to a point.
+void Transform2DPoint(const double* m, const double* p, double* out);
+
+}  // namespace corvia

@@ -1,0 +1,619 @@
+// Nets and net types: their records, creation from a facelet type or round a vertex,
+// copying the first net's shape, spreading, laying out again, the convex hull and
+// bounding rectangle of the first net, and the order of net types.
+
+#include "nets/Net.h"
+
+#include <algorithm>
+#include <cmath>
+#include <deque>
+#include <vector>
+
+#include "core/Messages.h"
+#include "core/Units.h"
+#include "nets/Edge3D.h"
+#include "nets/Face3D.h"
+#include "nets/Model3D.h"
+#include "nets/NetFlags.h"
+#include "nets/NetSettings.h"
+#include "nets/Unfold.h"
+
+namespace corvia {
+
+namespace detail_Net {
+
+int MaxFacesPerNet() {
+  const int32_t max = GetUnitSettings().mMaxFacesPerNet;
+  return max < 1 ? 1 : max;
+}
+
+double Cross2(const double* o, const double* a, const double* b) {
+  return (a[0] - o[0]) * (b[1] - o[1]) - (a[1] - o[1]) * (b[0] - o[0]);
+}
+
+}  // namespace detail_Net
+
+void ApplyPlacementJoins(const PlacementJoins& joins) {
+  for (Edge3D* edge : joins) edge->SetFlagAllCopies(kEdgePlacementJoin, true, true, true);
+}
+
+// ---- Net records --------------------------------------------------------------------------
+
+void Net::Init(NetType* owner, Face3D* facelet) {
+  type = owner;
+  first = last = facelet;
+  facelet->mNet = this;
+  facelet->mNextInNet = nullptr;
+}
+
+void Net::AddFacelet(Edge3D* edge, Edge3D* neighbour) {
+  Face3D* facelet = neighbour->face;
+  facelet->mNet = this;
+  facelet->mNextInNet = nullptr;
+  if (last) {
+    last->mNextInNet = facelet;
+  } else {
+    first = facelet;
+  }
+  last = facelet;
+  edge->flags |= kEdgeJoinedFirst;
+  neighbour->flags |= kEdgeJoinedAdded;
+  edge->GetFirstNetCopy()->flags |= kEdgeJoinedSomewhere;
+  neighbour->GetFirstNetCopy()->flags |= kEdgeJoinedSomewhere;
+}
+
+void Net::Absorb(Net* into, Edge3D* edge) {
+  Edge3D* neighbour = Edge3D::GetNeighInNet(edge, false);
+  edge->flags |= kEdgeJoinedFirst;
+  if (neighbour) neighbour->flags |= kEdgeJoinedAdded;
+  edge->GetFirstNetCopy()->flags |= kEdgeJoinedSomewhere;
+  if (neighbour) neighbour->GetFirstNetCopy()->flags |= kEdgeJoinedSomewhere;
+  flags |= kNetRemoved;
+  for (Face3D* f = first; f; f = f->mNextInNet) f->mNet = into;
+  if (first) {
+    if (into->last) {
+      into->last->mNextInNet = first;
+    } else {
+      into->first = first;
+    }
+    into->last = last;
+  }
+  first = last = nullptr;
+}
+
+int Net::CountFacelets(const Net* net) {
+  if (!net) return 0;
+  int count = 0;
+  for (const Face3D* f = net->first; f; f = f->mNextInNet) ++count;
+  return count;
+}
+
+const float* Net::GetColor() const { return first ? first->GetColor() : kDrawnFaceletColor; }
+
+int Net::GetNumber(const Net* net) {
+  if (!net) return -1;
+  const Model3D* model = GetModel(net);
+  if (!model) return -2;
+  int number = 0;
+  for (const NetType* type = model->mNetTypes; type; type = type->next) {
+    if (net >= type->nets.get() && net < type->nets.get() + type->numNets) {
+      return number + static_cast<int>(net - type->nets.get());
+    }
+    number += type->numNets;
+  }
+  return -2;
+}
+
+Model3D* Net::GetModel(const Net* net) { return net && net->first ? net->first->GetModel() : nullptr; }
+
+void Net::ClearEdgeFlags(uint32_t bits) {
+  for (Face3D* f = first; f; f = f->mNextInNet) {
+    const int count = f->GetNumEdges();
+    for (int i = 0; i < count; ++i) f->mEdges[i].flags &= ~bits;
+  }
+}
+
+Edge3D* Net::FindEdgeWithout(uint32_t bits) const {
+  for (Face3D* f = first; f; f = f->mNextInNet) {
+    const int count = f->GetNumEdges();
+    for (int i = 0; i < count; ++i) {
+      if (!(f->mEdges[i].flags & (bits | kEdgeJoined))) return &f->mEdges[i];
+    }
+  }
+  return nullptr;
+}
+
+Face3D* Net::GetFaceletAt(int position) const {
+  if (position < 0) return nullptr;
+  Face3D* f = first;
+  for (int i = 0; f && i < position; ++i) f = f->mNextInNet;
+  return f;
+}
+
+Edge3D* Net::GetEdgeAt(int position, int index) const {
+  Face3D* f = GetFaceletAt(position);
+  if (!f || index < 0 || index >= f->GetNumEdges()) return nullptr;
+  return &f->mEdges[index];
+}
+
+void Net::CalcCentre() {
+  double sum[3] = {0.0, 0.0, 0.0};
+  int counted = 0;
+  for (const Face3D* f = first; f; f = f->mNextInNet) {
+    const int count = f->GetNumEdges();
+    for (int i = 0; i < count; ++i) {
+      if (!f->mEdges[i].vert) continue;
+      AddTo(sum, f->mEdges[i].vert->mPos);
+      ++counted;
+    }
+  }
+  if (counted > 0) {
+    Divide(centre, sum, counted);
+  } else {
+    centre[0] = centre[1] = centre[2] = 0.0;
+  }
+}
+
+bool Net::Relayout(bool check, PlacementJoins* joins, const std::vector<Net*>* mergedNets) {
+  if (!first) return true;
+  auto isMember = [&](const Face3D* f) {
+    if (f->mNet == this) return true;
+    return mergedNets && std::find(mergedNets->begin(), mergedNets->end(), f->mNet) != mergedNets->end();
+  };
+  // The tree of joins from the first facelet, breadth first; joins that close a
+  // cycle among the members are kept apart.
+  struct Hinge {
+    Edge3D* edge;
+    Edge3D* across;
+    uint32_t edgeFlags;
+    uint32_t acrossFlags;
+  };
+  std::vector<Hinge> tree;
+  std::vector<Hinge> extra;
+  std::vector<Face3D*> visited{first};
+  first->mFlags |= kFaceletVisited;
+  for (size_t k = 0; k < visited.size(); ++k) {
+    Face3D* facelet = visited[k];
+    const int count = facelet->GetNumEdges();
+    for (int i = 0; i < count; ++i) {
+      Edge3D* edge = &facelet->mEdges[i];
+      if (!(edge->flags & kEdgeJoined)) continue;
+      Edge3D* across = Edge3D::GetNeighInNet(edge, false);
+      if (!across) {
+        DoNothing("Edge %s has no neighbour\n", GetEdgeName(edge).c_str());
+        continue;
+      }
+      if (!isMember(across->face)) continue;
+      if (across->face->mFlags & kFaceletVisited) {
+        if (!(across->flags & kEdgeJoined)) continue;
+        // Each closing join is met from both sides; keep it once.
+        bool seen = false;
+        for (const Hinge& h : extra) seen = seen || h.edge == across;
+        for (const Hinge& h : tree) seen = seen || h.edge == edge || h.across == edge;
+        if (!seen) extra.push_back({edge, across, edge->flags, across->flags});
+        continue;
+      }
+      across->face->mFlags |= kFaceletVisited;
+      visited.push_back(across->face);
+      tree.push_back({edge, across, edge->flags, across->flags});
+    }
+  }
+  for (Face3D* f : visited) f->mFlags &= ~kFaceletVisited;
+
+  auto layoutWithoutCheck = [&]() {
+    for (const Hinge& h : tree) CalcUnfoldedFacePos2D(h.edge, h.across, false, nullptr);
+  };
+  if (!check) {
+    layoutWithoutCheck();
+    return true;
+  }
+  // Build the layout again hinge by hinge, so that each placement is tested against
+  // the facelets already laid out.
+  for (const Hinge& h : tree) {
+    h.edge->flags &= ~kEdgeJoined;
+    h.across->flags &= ~kEdgeJoined;
+  }
+  for (const Hinge& h : extra) {
+    h.edge->flags &= ~kEdgeJoined;
+    h.across->flags &= ~kEdgeJoined;
+  }
+  bool accepted = true;
+  size_t placed = 0;
+  for (; placed < tree.size(); ++placed) {
+    const Hinge& h = tree[placed];
+    const bool ok = CalcUnfoldedFacePos2D(h.edge, h.across, true, joins);
+    h.edge->flags = h.edgeFlags;
+    h.across->flags = h.acrossFlags;
+    if (!ok) {
+      accepted = false;
+      ++placed;
+      break;
+    }
+  }
+  for (; placed < tree.size(); ++placed) {
+    tree[placed].edge->flags = tree[placed].edgeFlags;
+    tree[placed].across->flags = tree[placed].acrossFlags;
+  }
+  for (const Hinge& h : extra) {
+    h.edge->flags = h.edgeFlags;
+    h.across->flags = h.acrossFlags;
+  }
+  if (!accepted) layoutWithoutCheck();
+  return accepted;
+}
+
+void Net::Grow(int groupFilter) {
+  const int max = detail_Net::MaxFacesPerNet();
+  int count = CountFacelets(this);
+  for (Face3D* f = first; f && count < max; f = f->mNextInNet) {
+    const int edges = f->GetNumEdges();
+    for (int i = 0; i < edges && count < max; ++i) {
+      Edge3D* edge = &f->mEdges[i];
+      if (edge->flags & kEdgeNeverJoin) continue;
+      Edge3D* neighbour = Edge3D::GetNeighInNet(edge, true);
+      if (!neighbour || neighbour->face->mNet) continue;
+      const bool convex = edge->IsConvex();
+      if ((groupFilter == 16) == convex) continue;
+      PlacementJoins joins;
+      if (CalcUnfoldedFacePos2D(edge, neighbour, true, &joins)) {
+        AddFacelet(edge, neighbour);
+        ApplyPlacementJoins(joins);
+        ++count;
+      }
+    }
+  }
+}
+
+// ---- Net types ------------------------------------------------------------------------------
+
+NetType::NetType(int size, int count) : groupSize(size), numNets(count > 0 ? count : 0) {
+  if (numNets > 0) {
+    nets = std::make_unique<Net[]>(static_cast<size_t>(numNets));
+    for (int n = 0; n < numNets; ++n) nets[n].type = this;
+  }
+}
+
+NetType::~NetType() = default;
+
+int NetType::GetIndex(const NetType* type, const Model3D* model) {
+  if (!type) return -1;
+  if (!model) return -2;
+  int index = 0;
+  for (const NetType* t = model->mNetTypes; t; t = t->next, ++index) {
+    if (t == type) return index;
+  }
+  return -2;
+}
+
+int NetType::CountFirstNetFacelets() const { return Net::CountFacelets(GetFirstNet()); }
+
+int NetType::CountFirstNetEdges() const {
+  int count = 0;
+  const Net* net = GetFirstNet();
+  for (const Face3D* f = net ? net->first : nullptr; f; f = f->mNextInNet) count += f->GetNumEdges();
+  return count;
+}
+
+bool NetType::IsDrawn() const {
+  const Net* net = GetFirstNet();
+  return net && net->first && net->first->mType && net->first->mType->HasFlag(kTypeDrawn);
+}
+
+void NetType::CalcCentres() {
+  for (int n = 0; n < numNets; ++n) nets[n].CalcCentre();
+}
+
+void NetType::DropEmptyNets() {
+  int kept = 0;
+  for (int n = 0; n < numNets; ++n) {
+    if (nets[n].first) ++kept;
+  }
+  if (kept == numNets) return;
+  std::unique_ptr<Net[]> survivors = kept > 0 ? std::make_unique<Net[]>(static_cast<size_t>(kept)) : nullptr;
+  int k = 0;
+  for (int n = 0; n < numNets; ++n) {
+    if (!nets[n].first) continue;
+    survivors[k] = nets[n];
+    for (Face3D* f = survivors[k].first; f; f = f->mNextInNet) f->mNet = &survivors[k];
+    ++k;
+  }
+  nets = std::move(survivors);
+  numNets = kept;
+}
+
+bool NetType::CreateFromFaceType(Face3DType* faceType) {
+  numNets = faceType->mNumFacelets;
+  nets = std::make_unique<Net[]>(static_cast<size_t>(numNets > 0 ? numNets : 1));
+  int made = 0;
+  for (int f = 0; f < faceType->mNumFacelets; ++f) {
+    Face3D* facelet = &faceType->mFacelets[f];
+    if (facelet->mNet) {
+      // Taking it would leave it in two chains.
+      ShowInternalError("CreateFromFaceType() - Face already done");
+      continue;
+    }
+    nets[made].Init(this, facelet);
+    ++made;
+  }
+  DropEmptyNets();
+  return true;
+}
+
+bool NetType::CreateFromVert(Edge3D* edge, Model3D* model) {
+  const int typeCount = edge->face->mType->mNumFacelets;
+  const int expected = groupSize > 0 ? typeCount / groupSize : typeCount;
+  numNets = expected;
+  nets = std::make_unique<Net[]>(static_cast<size_t>(expected > 0 ? expected : 1));
+  for (int n = 0; n < expected; ++n) nets[n].type = this;
+  int made = 0;
+  Edge3DType iterator;
+  iterator.Init(edge);
+  bool ok = true;
+  for (Edge3D* e = iterator.GetEdge(nullptr); e && ok; e = iterator.GetEdge(e)) {
+    if (e->face->mNet) continue;
+    if (made >= expected) {
+      ShowInternalError("CreateFromVert() - Too many nets");
+      break;
+    }
+    Net* net = &nets[made];
+    net->Init(this, e->face);
+    std::vector<Face3D*> fan{e->face};
+    const Edge3D* closing = Edge3D::GetNeighInNet(e->GetPrevInLoop(), true);
+    Edge3D* current = e;
+    const int limit = current->CountRingLimit() + 2;
+    // Round the start vertex: across each edgelet to its neighbour, then on to the
+    // neighbour's next edgelet, which starts at the vertex again.
+    for (int steps = 0; steps < limit; ++steps) {
+      Edge3D* across = Edge3D::GetNeighInNet(current, true);
+      if (!across || across->face == e->face) break;
+      if (across->face->mNet) {
+        ShowInternalError("CreateFromVert() - Face %d already done(2)\nNetType %d, Net %d",
+                          Face3D::GetIndex(across->face), GetNumber(this, model), made);
+        ok = false;
+        break;
+      }
+      if (made == 0) CalcUnfoldedFacePos2D(current, across, false, nullptr);
+      net->AddFacelet(current, across);
+      fan.push_back(across->face);
+      Edge3D* next = across->GetNextInLoop();
+      if (next == closing) break;
+      current = next;
+    }
+    // The facelet half-way round the fan anchors the net.
+    const size_t half = (fan.size() - 1) / 2;
+    if (half > 0) {
+      Face3D* anchor = fan[half];
+      Face3D* before = fan[half - 1];
+      before->mNextInNet = anchor->mNextInNet;
+      if (net->last == anchor) net->last = before;
+      anchor->mNextInNet = net->first;
+      net->first = anchor;
+    }
+    ++made;
+  }
+  if (made < expected) {
+    ShowInternalError("CreateFromVert() - Too few nets");
+    numNets = made;
+    DropEmptyNets();
+  }
+  return ok;
+}
+
+bool NetType::CopyFirstNet() {
+  Net* firstNet = GetFirstNet();
+  if (!firstNet || !firstNet->first) return false;
+  Face3DType* faceType = firstNet->first->mType;
+  int made = 1;
+  bool ok = true;
+  for (int f = 0; f < faceType->mNumFacelets && ok; ++f) {
+    Face3D* facelet = &faceType->mFacelets[f];
+    if (facelet->mNet) continue;
+    if (made >= numNets) {
+      ShowInternalError("CopyFirstNet: found too many nets, expected %d", numNets);
+      break;
+    }
+    Net* net = &nets[made++];
+    net->Init(this, facelet);
+    Face3D* copy = net->first;
+    for (Face3D* model = firstNet->first; model && copy; model = model->mNextInNet, copy = copy->mNextInNet) {
+      if (model->mType != copy->mType) {
+        ShowInternalError("CopyFirstNet: faces of different types");
+        ok = false;
+        break;
+      }
+      const int count = model->GetNumEdges();
+      for (int i = 0; i < count; ++i) {
+        const Edge3D& pattern = model->mEdges[i];
+        Edge3D* edge = &copy->mEdges[i];
+        if (pattern.flags & kEdgePlacementJoin) {
+          edge->flags |= kEdgePlacementJoin;
+          if (Edge3D* across = Edge3D::GetNeighInNet(edge, false)) across->flags |= kEdgePlacementJoin;
+        }
+        if (pattern.flags & kEdgeJoinedFirst) {
+          Edge3D* across = Edge3D::GetNeighInNet(edge, true);
+          if (!across) {
+            ShowInternalError("CopyFirstNet: neigh NULL");
+            continue;
+          }
+          if (!across->face->mNet) net->AddFacelet(edge, across);
+        }
+      }
+    }
+  }
+  if (made < numNets) {
+    ShowInternalError("CopyFirstNet: found too few nets, expected %d, got %d", numNets, made);
+    numNets = made;
+    DropEmptyNets();
+  }
+  return ok;
+}
+
+bool NetType::Spread() {
+  Net* firstNet = GetFirstNet();
+  if (!firstNet || !firstNet->first) return true;
+  const int max = detail_Net::MaxFacesPerNet();
+  int count = Net::CountFacelets(firstNet);
+  for (Face3D* f = firstNet->first; f; f = f->mNextInNet) {
+    if (groupSize + count > max) break;
+    const int edges = f->GetNumEdges();
+    for (int i = 0; i < edges && groupSize + count <= max; ++i) {
+      Edge3D* edge = &f->mEdges[i];
+      if (edge->flags & (kEdgeNeverJoin | kEdgeJoined | kEdgeJoinedSomewhere)) continue;
+      Edge3D* neighbour = Edge3D::GetNeighInNet(edge, true);
+      if (!neighbour || neighbour->face->mNet) continue;
+      const int rots = neighbour->face->mType->GetNumRots();
+      if (!(rots < 2 || rots == groupSize)) continue;
+      // The same step in every net, or in none.
+      struct Trial {
+        Net* net;
+        Edge3D* copy;
+        Edge3D* across;
+      };
+      std::vector<Trial> trials;
+      PlacementJoins joins;
+      bool accepted = true;
+      edge->ForEachCopy([&](Edge3D* copy) {
+        Net* net = copy->face->mNet;
+        Edge3D* across = Edge3D::GetNeighInNet(copy, true);
+        if (!across || across->face->mNet || (copy->flags & kEdgeJoined) ||
+            !CalcUnfoldedFacePos2D(copy, across, true, &joins)) {
+          accepted = false;
+          return false;
+        }
+        copy->flags |= kEdgeJoinedFirst;
+        across->flags |= kEdgeJoinedAdded;
+        across->face->mNet = net;
+        trials.push_back({net, copy, across});
+        return true;
+      });
+      for (const Trial& t : trials) {
+        t.copy->flags &= ~kEdgeJoinedFirst;
+        t.across->flags &= ~kEdgeJoinedAdded;
+        t.across->face->mNet = nullptr;
+      }
+      if (!accepted) continue;
+      for (const Trial& t : trials) t.net->AddFacelet(t.copy, t.across);
+      ++count;
+      ApplyPlacementJoins(joins);
+    }
+  }
+  const int recount = Net::CountFacelets(firstNet);
+  if (recount != count) {
+    ShowInternalError("Spread() - Expected %d faces, but actually have %d", count, recount);
+    return false;
+  }
+  return true;
+}
+
+void NetType::SetBBoxRadii() {
+  using detail_Net::Cross2;
+  Net* net = GetFirstNet();
+  hullStart = nullptr;
+  radiusX = radiusY = 0.0;
+  if (!net || !net->first) return;
+  // The outline points of the first net and their convex hull (monotone chain).
+  struct Point {
+    double p[2];
+    Edge3D* edge;
+  };
+  std::vector<Point> points;
+  for (Face3D* f = net->first; f; f = f->mNextInNet) {
+    const int count = f->GetNumEdges();
+    for (int i = 0; i < count; ++i) {
+      Edge3D* edge = &f->mEdges[i];
+      edge->flags &= ~kEdgeHullPoint;
+      points.push_back({{edge->unfolded[0], edge->unfolded[1]}, edge});
+    }
+  }
+  std::sort(points.begin(), points.end(), [](const Point& a, const Point& b) {
+    return a.p[0] < b.p[0] || (a.p[0] == b.p[0] && a.p[1] < b.p[1]);
+  });
+  std::vector<Point> hull(2 * points.size());
+  size_t k = 0;
+  for (size_t i = 0; i < points.size(); ++i) {
+    while (k >= 2 && Cross2(hull[k - 2].p, hull[k - 1].p, points[i].p) <= kNetTolerance * kNetTolerance) --k;
+    hull[k++] = points[i];
+  }
+  for (size_t i = points.size() - 1, lower = k + 1; i-- > 0;) {
+    while (k >= lower && Cross2(hull[k - 2].p, hull[k - 1].p, points[i].p) <= kNetTolerance * kNetTolerance) --k;
+    hull[k++] = points[i];
+  }
+  hull.resize(k > 1 ? k - 1 : k);
+  for (const Point& h : hull) {
+    if (!(h.edge->flags & kEdgeJoined)) h.edge->flags |= kEdgeHullPoint;
+  }
+  if (!hull.empty()) hullStart = hull.front().edge;
+
+  // The least-area rectangle has a side along a hull edge.
+  double bestArea = -1.0;
+  double bestDir[2] = {1.0, 0.0};
+  double bestMin[2] = {0.0, 0.0};
+  double bestMax[2] = {0.0, 0.0};
+  const size_t n = hull.size();
+  for (size_t i = 0; i < n; ++i) {
+    const double* a = hull[i].p;
+    const double* b = hull[(i + 1) % n].p;
+    double d[2] = {b[0] - a[0], b[1] - a[1]};
+    const double length = std::hypot(d[0], d[1]);
+    if (length < kNetTolerance) {
+      if (n > 1) continue;
+      d[0] = 1.0;
+      d[1] = 0.0;
+    } else {
+      d[0] /= length;
+      d[1] /= length;
+    }
+    double lo[2] = {1e300, 1e300}, hi[2] = {-1e300, -1e300};
+    for (const Point& q : hull) {
+      const double along = q.p[0] * d[0] + q.p[1] * d[1];
+      const double across = -q.p[0] * d[1] + q.p[1] * d[0];
+      lo[0] = std::min(lo[0], along);
+      hi[0] = std::max(hi[0], along);
+      lo[1] = std::min(lo[1], across);
+      hi[1] = std::max(hi[1], across);
+    }
+    const double area = (hi[0] - lo[0]) * (hi[1] - lo[1]);
+    bool better = bestArea < 0.0 || area < bestArea - kNetTolerance;
+    if (!better && std::fabs(area - bestArea) <= kNetTolerance) {
+      better = d[0] > bestDir[0] + kNetTolerance ||
+               (std::fabs(d[0] - bestDir[0]) <= kNetTolerance && d[1] > bestDir[1] + kNetTolerance);
+    }
+    if (better) {
+      bestArea = area;
+      bestDir[0] = d[0];
+      bestDir[1] = d[1];
+      bestMin[0] = lo[0];
+      bestMin[1] = lo[1];
+      bestMax[0] = hi[0];
+      bestMax[1] = hi[1];
+    }
+  }
+  const double tab = GetNetTabSizeInModelUnits();
+  radiusX = (bestMax[0] - bestMin[0]) / 2.0 + tab;
+  radiusY = (bestMax[1] - bestMin[1]) / 2.0 + tab;
+  // Turn the net so that the rectangle is upright and centred on the origin.
+  const double cx = (bestMin[0] + bestMax[0]) / 2.0;
+  const double cy = (bestMin[1] + bestMax[1]) / 2.0;
+  const double m[6] = {bestDir[0], -bestDir[1], bestDir[1], bestDir[0], -cx, -cy};
+  for (Face3D* f = net->first; f; f = f->mNextInNet) {
+    const int count = f->GetNumEdges();
+    for (int i = 0; i < count; ++i) Transform2DPoint(m, f->mEdges[i].unfolded, f->mEdges[i].unfolded);
+    const double* t = f->mNetTransform;
+    const double composed[6] = {m[0] * t[0] + m[2] * t[1], m[1] * t[0] + m[3] * t[1],
+                                m[0] * t[2] + m[2] * t[3], m[1] * t[2] + m[3] * t[3],
+                                m[0] * t[4] + m[2] * t[5] + m[4], m[1] * t[4] + m[3] * t[5] + m[5]};
+    for (int i = 0; i < 6; ++i) f->mNetTransform[i] = composed[i];
+  }
+}
+
+double NetType::GetBBoxRadius() const { return std::sqrt(radiusX * radiusX + radiusY * radiusY); }
+
+int CompareNetTypes(const NetType* a, const NetType* b) {
+  const double areaA = a->radiusX * a->radiusY;
+  const double areaB = b->radiusX * b->radiusY;
+  if (areaA > areaB + kNetTolerance) return -1;
+  if (areaA < areaB - kNetTolerance) return 1;
+  return 0;
+}
+
+}  // namespace corvia

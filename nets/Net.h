@@ -1,0 +1,139 @@
+#pragma once
+// Nets and net types. A net is one connected, overlap-free group of facelets laid out
+// flat, with a first facelet that anchors its layout and folding; a net type holds a
+// set of congruent nets, images of each other under the model's symmetry, so that one
+// layout serves them all and is printed as many times as the type has nets.
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace corvia {
+
+class Face3D;
+class Face3DType;
+class Model3D;
+class NetType;
+class OpenGLView;
+struct Edge3D;
+struct ViewExtents;
+
+// Edgelets that closed against their neighbour when a facelet was placed; applied
+// (kEdgePlacementJoin on both sides, in every net of the type) or dropped.
+using PlacementJoins = std::vector<Edge3D*>;
+void ApplyPlacementJoins(const PlacementJoins& joins);
+
+class Net {
+ public:
+  NetType* type = nullptr;
+  uint32_t flags = 0;
+  Face3D* first = nullptr;
+  Face3D* last = nullptr;
+  double centre[3] = {0.0, 0.0, 0.0};
+
+  void Init(NetType* owner, Face3D* facelet);
+  // Puts neighbour's facelet into the net after the last one, joined across edge.
+  void AddFacelet(Edge3D* edge, Edge3D* neighbour);
+  // Joins this net into the other across edge; this net is left empty and marked.
+  void Absorb(Net* into, Edge3D* edge);
+  static int CountFacelets(const Net* net);
+  const float* GetColor() const;
+  // Running index over all net types of the model: -1 for null, -2 when not found.
+  static int GetNumber(const Net* net);
+  static Model3D* GetModel(const Net* net);
+  void ClearEdgeFlags(uint32_t bits);
+  // The first edgelet of the net without the bits and not joined.
+  Edge3D* FindEdgeWithout(uint32_t bits) const;
+  Face3D* GetFaceletAt(int position) const;
+  Edge3D* GetEdgeAt(int position, int index) const;
+  // The mean of the start-vertex positions of all edgelets of the net.
+  void CalcCentre();
+  // Lays the net out again from its first facelet across its joined edgelets into
+  // facelets of the net (or of nets being merged into it, when given). With check,
+  // every placement is tested for overlap; on the first refusal the net is laid out
+  // again without the test and the answer is false.
+  bool Relayout(bool check, PlacementJoins* joins, const std::vector<Net*>* mergedNets = nullptr);
+  // Grows across convex edges (groupFilter other than 16) or across the others.
+  void Grow(int groupFilter);
+  // Merging across convex edges: without an edge the net takes in its neighbours;
+  // with one it goes into the receiving net across the edge.
+  bool MergeConvex(Net* into, Edge3D* edge);
+  // Folds the net: hinges by h, moved in by q (both 0 flat, 1 folded onto the model).
+  void Fold(double hinge, double place);
+
+  // ---- Drawing; defined with the renderer ----
+  void DrawUnfolded();
+  void DrawFolded(Model3D* model);
+  void ExtendViewBounds(OpenGLView* view, ViewExtents* extents, Model3D* model, bool folded);
+  void DrawSphereSections(bool folded, void* page, bool printing);
+  void DrawFaceletLines(bool folded, bool printing);
+};
+
+class NetType {
+ public:
+  NetType(int groupSize, int numNets);
+  ~NetType();
+  NetType(const NetType&) = delete;
+  NetType& operator=(const NetType&) = delete;
+
+  static int GetIndex(const NetType* type, const Model3D* model);
+  static int GetNumber(const NetType* type, const Model3D* model) {
+    const int i = GetIndex(type, model);
+    return i < 0 ? i : i + 1;
+  }
+  Net* GetFirstNet() const { return numNets > 0 ? &nets[0] : nullptr; }
+  int CountFirstNetFacelets() const;
+  int CountFirstNetEdges() const;
+  bool IsDrawn() const;
+  void Fold(double hinge, double place);
+  void CalcCentres();
+  // The number of nets that hold facelets; the rest are dropped.
+  void DropEmptyNets();
+
+  // ---- Creation and growth ----
+  // One net per facelet of the facelet type.
+  bool CreateFromFaceType(Face3DType* faceType);
+  // Nets of the fans of facelets round the vertices equivalent to edge's start.
+  bool CreateFromVert(Edge3D* edge, Model3D* model);
+  // Gives every free facelet of the first net's facelet type a net like the first.
+  bool CopyFirstNet();
+  // Grows all nets of the type in step.
+  bool Spread();
+  // Joins nets of the type into larger nets (only while the group size is 1).
+  bool TryToCombineNets(int limit);
+  // Convex hull of the first net, its least-area bounding rectangle and radii; the
+  // first net is turned and moved to be centred in that rectangle.
+  void SetBBoxRadii();
+  // The bounding radius: the half diagonal of the rectangle.
+  double GetBBoxRadius() const;
+
+  // ---- Merging across convex edges ----
+  void TestMergeCandidate();
+  // Marks this type and the types reachable from it; the number of candidate types
+  // reached that were not rejected.
+  int CountReachableCandidates();
+  bool TestClosure();
+
+  // Drawing of every net folded; defined with the renderer.
+  void DrawFolded(Model3D* model);
+
+  int32_t groupSize;
+  uint32_t flags = 0;
+  int32_t numNets;
+  std::unique_ptr<Net[]> nets;
+  Edge3D* hullStart = nullptr;
+  double radiusX = 0.0;
+  double radiusY = 0.0;
+  int32_t printCount = 0;
+  int32_t printCursor = -1;
+  NetType* next = nullptr;
+};
+
+// Comparator of net types by bounding area, larger first; areas within 1e-7 equal.
+int CompareNetTypes(const NetType* a, const NetType* b);
+
+// The merging pass across convex edges, from the given type; answers the type from
+// which the next pass starts (null when none is left).
+NetType* MergeConvexNetTypes(Model3D* model, NetType* start);
+
+}  // namespace corvia

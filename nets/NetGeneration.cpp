@@ -1,0 +1,794 @@
+// Making the nets of a facet model: which facelets are glued together in the flat,
+// in which order the nets grow, how they are grouped into net types and sorted,
+// which edges carry glue tabs, and which net is current.
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "core/MergeSort.h"
+#include "core/Messages.h"
+#include "core/Progress.h"
+#include "core/Units.h"
+#include "model/Poly.h"
+#include "nets/Edge3D.h"
+#include "nets/Face3D.h"
+#include "nets/Model3D.h"
+#include "nets/Net.h"
+#include "nets/NetFlags.h"
+#include "nets/NetSettings.h"
+#include "nets/NetTab.h"
+#include "nets/Unfold.h"
+#include "platform/Services.h"
+#include "symmetry/SymGroup.h"
+
+namespace corvia {
+
+namespace detail_NetGeneration {
+
+constexpr double kPi = 3.141592653589793;
+constexpr int kVertexWalkLimit = 101;
+// Information-tree reason: the nets changed.
+constexpr unsigned kInfoReasonNets = 2;
+constexpr const char* kProgressCaption = "Making nets";
+
+int MaxFacesPerNet() {
+  const int32_t max = GetUnitSettings().mMaxFacesPerNet;
+  return max < 1 ? 1 : max;
+}
+
+template <typename Fn>
+void ForEachEdge(Model3D* model, Fn fn) {
+  for (Face3DType* list : {model->mFaceTypes, model->mDrawnTypes}) {
+    for (Face3DType* type = list; type; type = type->mNext) {
+      for (int f = 0; f < type->mNumFacelets; ++f) {
+        Face3D* facelet = &type->mFacelets[f];
+        const int count = facelet->GetNumEdges();
+        for (int i = 0; i < count; ++i) fn(&facelet->mEdges[i]);
+      }
+    }
+  }
+}
+
+bool ColoursDiffer(const Face3D* a, const Face3D* b) {
+  const float* ca = a->GetColor();
+  const float* cb = b->GetColor();
+  return ca[0] != cb[0] || ca[1] != cb[1] || ca[2] != cb[2];
+}
+
+}  // namespace detail_NetGeneration
+
+// The state of one generation of nets: the model, the progress and the searches.
+class NetGenerator {
+ public:
+  explicit NetGenerator(Model3D* model) : mModel(model) {}
+
+  // False when the user cancelled.
+  bool GenerateAllNets();
+
+ private:
+  struct VertexLoop {
+    std::vector<Edge3D*> edges;
+    bool closed = false;
+    bool metNotSymmetric = false;
+  };
+  struct Choice {
+    Edge3D* edge = nullptr;
+    Face3DType* faceType = nullptr;
+    int order = 0;
+    bool fromVertexSearch = false;
+  };
+
+  bool ReportProgress();
+  void MakeFlatRegionNets();
+  bool GenerateNets();
+  // The walk round the start vertex of e: across each edgelet to its neighbour in the
+  // net and on to that one's next edgelet. Every edgelet passed gets the seen mark.
+  bool WalkAroundVertex(Edge3D* e, VertexLoop& loop, std::vector<Edge3D*>& seen);
+  Choice SearchVertices(std::vector<Edge3D*>& seen);
+  Choice SearchFaceTypes(int bestOrder);
+  Choice SearchAnyLoop(std::vector<Edge3D*>& seen);
+  Edge3D* BestStartAroundVertex(Edge3D* e);
+  // A net of a type that is not built like the first one (other facelet types or
+  // joins at its places) cannot share the first one's layout and tabs: it becomes a
+  // type of its own.
+  void SplitUnlikeNets();
+  void FinishNetTypes();
+
+  Model3D* mModel;
+  bool mCancelled = false;
+};
+
+bool NetGenerator::ReportProgress() {
+  if (mCancelled) return false;
+  const int total = mModel->GetNumFacelets();
+  int done = 0;
+  for (Face3DType* type = mModel->mFaceTypes; type; type = type->mNext) {
+    for (int f = 0; f < type->mNumFacelets; ++f) done += type->mFacelets[f].mNet ? 1 : 0;
+  }
+  // Growing takes the first half of the bar, merging the second.
+  const double fraction = total > 0 ? 0.8 * done / total : 0.0;
+  if (!UpdateProgress(fraction, "%s", detail_NetGeneration::kProgressCaption)) mCancelled = true;
+  return !mCancelled;
+}
+
+bool NetGenerator::GenerateAllNets() {
+  using namespace detail_NetGeneration;
+  if (mModel->mNumVerts < 1) return true;
+  for (Face3DType* type = mModel->mFaceTypes; type; type = type->mNext) {
+    for (int f = 0; f < type->mNumFacelets; ++f) {
+      type->mFacelets[f].mNet = nullptr;
+      type->mFacelets[f].mNextInNet = nullptr;
+    }
+  }
+  ForEachEdge(mModel, [](Edge3D* e) { e->flags &= ~kEdgeGenerationFlags; });
+  const bool keepColoursApart = PrintCellLines();
+  for (Face3DType* type = mModel->mFaceTypes; type; type = type->mNext) {
+    if (type->mNumFacelets < 1 || type->mNumEdges < 1) continue;
+    Edge3DType edgeType;
+    edgeType.Init(type);
+    do {
+      bool cut = false;
+      for (Edge3D* e = edgeType.GetEdge(nullptr); e; e = edgeType.GetEdge(e)) {
+        Edge3D* neighbour = Edge3D::GetNeighInNet(e, true);
+        if (!neighbour || (e->flags & kEdgeSameWayNeighbour)) e->flags |= kEdgeGeneratorCut;
+        if (keepColoursApart && neighbour && ColoursDiffer(e->face, neighbour->face)) e->flags |= kEdgeGeneratorCut;
+        if (e->flags & kEdgeCut) cut = true;
+      }
+      if (cut) {
+        for (Edge3D* e = edgeType.GetEdge(nullptr); e; e = edgeType.GetEdge(e)) e->flags |= kEdgeNeverJoin;
+      }
+    } while (edgeType.Next());
+  }
+  if (!ReportProgress()) return false;
+  MakeFlatRegionNets();
+  if (!ReportProgress()) return false;
+  if (!GenerateNets()) return !mCancelled;
+
+  const SymGroup* group = mModel->mPoly ? mModel->mPoly->mSymGroup : nullptr;
+  int order = group && group->numAxisTypes > 0 ? std::abs(group->axisTypes[0].fold) : 1;
+  if (group && group->type == kSymGroupDihedral && order > 2) order = 2;
+  if (order < 1) order = 1;
+  for (NetType* type = mModel->mNetTypes; type; type = type->next) type->TryToCombineNets(order);
+  SplitUnlikeNets();
+  if (!ReportProgress()) return false;
+  FinishNetTypes();
+  return !mCancelled;
+}
+
+void NetGenerator::MakeFlatRegionNets() {
+  const SymGroup* group = mModel->mPoly ? mModel->mPoly->mSymGroup : nullptr;
+  const int groupOrder = group && group->numRotations > 0 ? group->numRotations : 1;
+  for (Face3DType* type = mModel->mFaceTypes; type; type = type->mNext) {
+    if (type->mNumFacelets < 1 || type->mFacelets[0].mNet) continue;
+    Face3D* start = &type->mFacelets[0];
+    struct Reached {
+      Face3D* facelet;
+      Edge3D* from;
+      Edge3D* across;
+    };
+    std::vector<Reached> queue{{start, nullptr, nullptr}};
+    start->mFlags |= kFaceletVisited;
+    int ownType = 1;
+    for (size_t k = 0; k < queue.size(); ++k) {
+      Face3D* facelet = queue[k].facelet;
+      const int count = facelet->GetNumEdges();
+      for (int i = 0; i < count; ++i) {
+        Edge3D* e = &facelet->mEdges[i];
+        Edge3D* across = e->mNeigh;
+        if (!across || across->face->mNet || (e->flags & kEdgeNeverJoin) || e->nextCoinc) continue;
+        if (e->dihedral < kFlatLow || e->dihedral > kFlatHigh) continue;
+        if (across->face->mFlags & kFaceletVisited) {
+          if (across != queue[k].from) {
+            e->flags |= kEdgePlacementJoin;
+            across->flags |= kEdgePlacementJoin;
+          }
+          continue;
+        }
+        across->face->mFlags |= kFaceletVisited;
+        queue.push_back({across->face, e, across});
+        if (across->face->mType == type) ++ownType;
+      }
+    }
+    for (const Reached& r : queue) r.facelet->mFlags &= ~kFaceletVisited;
+    if (queue.size() < 2) continue;
+    const int nets = type->mNumFacelets / ownType;
+    NetType* netType = new NetType(groupOrder / (nets > 0 ? nets : 1), nets);
+    mModel->AppendNetType(netType);
+    Net* net = netType->GetFirstNet();
+    net->Init(netType, start);
+    for (size_t k = 1; k < queue.size(); ++k) {
+      CalcUnfoldedFacePos2D(queue[k].from, queue[k].across, false, nullptr);
+      net->AddFacelet(queue[k].from, queue[k].across);
+    }
+    if (netType->numNets > 1) netType->CopyFirstNet();
+  }
+}
+
+bool NetGenerator::WalkAroundVertex(Edge3D* e, VertexLoop& loop, std::vector<Edge3D*>& seen) {
+  using namespace detail_NetGeneration;
+  const int max = MaxFacesPerNet();
+  loop.edges.clear();
+  loop.closed = false;
+  loop.metNotSymmetric = false;
+  Edge3D* current = e;
+  for (int steps = 0; steps < kVertexWalkLimit; ++steps) {
+    if (!(current->flags & kEdgeSeenAtVertex)) {
+      current->flags |= kEdgeSeenAtVertex;
+      seen.push_back(current);
+    }
+    if ((current != e && (current->flags & kEdgeRejectedStart)) || (current->flags & kEdgeNeverJoin) ||
+        current->face->mNet) {
+      return false;
+    }
+    Edge3D* across = Edge3D::GetNeighInNet(current, true);
+    if (!across) return false;
+    if ((current->flags & kEdgeNotSymmetricStart) && !(current->flags & kEdgeRejectedStart)) loop.metNotSymmetric = true;
+    loop.edges.push_back(current);
+    if (static_cast<int>(loop.edges.size()) > max) return false;
+    Edge3D* next = across->GetNextInLoop();
+    if (next == e) {
+      loop.closed = true;
+      return true;
+    }
+    current = next;
+  }
+  ShowInternalError("GenerateNets: Failed to find edge loop around vertex %d, starting at %s",
+                    Vert3D::GetIndexIn(e->vert, mModel), GetEdgeName(e).c_str());
+  return false;
+}
+
+NetGenerator::Choice NetGenerator::SearchVertices(std::vector<Edge3D*>& seen) {
+  Choice best;
+  double bestDistance = -1.0;
+  double bestMean = 0.0;
+  bool bestConvex = false;
+  VertexLoop loop;
+  for (int v = 0; v < mModel->mNumVerts; ++v) {
+    Vert3D* vertex = &mModel->mVerts[static_cast<size_t>(v)];
+    if (!(vertex->mFlags & kVertGroupFirst) || (vertex->mFlags & kVertAlone)) continue;
+    const double distance = Dot(vertex->mPos, vertex->mPos);
+    if (distance < bestDistance - kNetTolerance) continue;
+    const int rotations = vertex->GetNumRots(mModel);
+    for (Edge3D* e = vertex->mFirstEdge; e; e = e->nextAtVert) {
+      if (e->flags & (kEdgeSeenAtVertex | kEdgeRejectedStart | kEdgeNotSymmetricStart)) continue;
+      if (e->face->mNet) {
+        e->flags |= kEdgeRejectedStart;
+        continue;
+      }
+      if (!WalkAroundVertex(e, loop, seen)) {
+        e->flags |= kEdgeRejectedStart;
+        continue;
+      }
+      if (loop.metNotSymmetric) {
+        e->flags |= kEdgeNotSymmetricStart;
+        continue;
+      }
+      bool convex = true;
+      double sum = 0.0;
+      for (const Edge3D* x : loop.edges) {
+        convex = convex && x->GetDihedralAngle() <= kConvexLimit;
+        sum += x->GetDihedralAngle();
+      }
+      if (!convex && bestConvex) continue;
+      const int n = static_cast<int>(loop.edges.size());
+      int order = 1;
+      if (rotations > 1 && n % rotations == 0) {
+        Edge3D* x = e;
+        for (int k = 0; k < n / rotations && x; ++k) {
+          Edge3D* across = Edge3D::GetNeighInNet(x, false);
+          x = across ? across->GetNextInLoop() : nullptr;
+        }
+        if (x && x != e && Edge3D::GetIndex(x) == Edge3D::GetIndex(e) && x->face->mType == e->face->mType) {
+          order = rotations;
+        }
+      }
+      // A facelet with another corner of the same vertex group would be wanted by two
+      // fans.
+      bool shared = false;
+      for (const Edge3D* x : loop.edges) {
+        const int corners = x->face->GetNumEdges();
+        for (int c = 0; c < corners && !shared; ++c) {
+          const Vert3D* corner = x->face->mEdges[c].vert;
+          shared = corner && corner != vertex && Vert3D::IsSameGroup(corner, vertex);
+        }
+      }
+      if (shared) {
+        e->flags |= kEdgeRejectedStart;
+        continue;
+      }
+      const double mean = sum / n;
+      if (convex || order > 1) {
+        const bool farther = distance > bestDistance + kNetTolerance;
+        const bool equal = std::fabs(distance - bestDistance) <= kNetTolerance;
+        if (!best.edge || farther || (equal && ((convex && !bestConvex) || mean < bestMean))) {
+          best.edge = e;
+          best.order = order;
+          best.fromVertexSearch = true;
+          bestDistance = distance;
+          bestMean = mean;
+          bestConvex = convex;
+        }
+      } else {
+        e->flags |= kEdgeNotSymmetricStart;
+      }
+    }
+  }
+  return best;
+}
+
+NetGenerator::Choice NetGenerator::SearchFaceTypes(int bestOrder) {
+  const SymGroup* group = mModel->mPoly ? mModel->mPoly->mSymGroup : nullptr;
+  const bool dihedral = group && group->type == kSymGroupDihedral;
+  Choice best;
+  for (Face3DType* type = mModel->mFaceTypes; type; type = type->mNext) {
+    if (type->mNumFacelets < 1 || type->mFacelets[0].mNet) continue;
+    int order = type->GetNumRots();
+    if (dihedral && order > 2) order = 1;
+    if (order > bestOrder && order > best.order) {
+      best.faceType = type;
+      best.order = order;
+    }
+  }
+  return best;
+}
+
+NetGenerator::Choice NetGenerator::SearchAnyLoop(std::vector<Edge3D*>& seen) {
+  Choice choice;
+  VertexLoop loop;
+  for (int v = 0; v < mModel->mNumVerts; ++v) {
+    for (Edge3D* e = mModel->mVerts[static_cast<size_t>(v)].mFirstEdge; e; e = e->nextAtVert) {
+      if (e->flags & kEdgeRejectedStart) continue;
+      if (!e->face->mNet && WalkAroundVertex(e, loop, seen)) {
+        choice.edge = e;
+        choice.order = 1;
+        return choice;
+      }
+      e->flags |= kEdgeRejectedStart;
+    }
+  }
+  return choice;
+}
+
+Edge3D* NetGenerator::BestStartAroundVertex(Edge3D* e) {
+  VertexLoop loop;
+  std::vector<Edge3D*> seen;
+  const bool closed = WalkAroundVertex(e, loop, seen);
+  for (Edge3D* x : seen) x->flags &= ~kEdgeSeenAtVertex;
+  if (!closed || loop.edges.empty()) return nullptr;
+  Edge3D* chosen = nullptr;
+  double shortest = 0.0;
+  for (int pass = 0; pass < 2 && !chosen; ++pass) {
+    for (Edge3D* x : loop.edges) {
+      if (pass == 0 && x->GetDihedralAngle() <= kConvexLimit) continue;
+      const double length = x->GetLengthSquared();
+      if (!chosen || length < shortest) {
+        chosen = x;
+        shortest = length;
+      }
+    }
+  }
+  Edge3D* across = Edge3D::GetNeighInNet(chosen, true);
+  Edge3D* start = across ? across->GetNextInLoop() : nullptr;
+  if (!start || start->face->mNet) {
+    ShowInternalError("BestStartAroundVertex() - Face already done");
+    return nullptr;
+  }
+  // The fan from the start must lie flat without overlap.
+  std::vector<Edge3D*> marked;
+  bool ok = true;
+  Edge3D* current = start;
+  for (size_t k = 0; k + 1 < loop.edges.size() && ok; ++k) {
+    Edge3D* next = Edge3D::GetNeighInNet(current, true);
+    if (!next) {
+      ok = false;
+      break;
+    }
+    if (next->face->mNet) {
+      DoNothing("BestStartAroundVertex() - Face %d already done\n", Face3D::GetIndex(next->face));
+      ok = false;
+      break;
+    }
+    if (!CalcUnfoldedFacePos2D(current, next, true, nullptr)) {
+      ok = false;
+      break;
+    }
+    current->flags |= kEdgeJoinedFirst | kEdgeTrialMark;
+    next->flags |= kEdgeJoinedAdded | kEdgeTrialMark;
+    marked.push_back(current);
+    marked.push_back(next);
+    current = next->GetNextInLoop();
+  }
+  for (Edge3D* x : marked) x->flags &= ~(kEdgeJoined | kEdgeTrialMark);
+  return ok ? start : nullptr;
+}
+
+bool NetGenerator::GenerateNets() {
+  for (NetType* type = mModel->mNetTypes; type; type = type->next) {
+    if (type->groupSize > 1 && !type->Spread()) return false;
+  }
+  const bool several = detail_NetGeneration::MaxFacesPerNet() > 1;
+  bool vertexSearch = several;
+  bool faceSearch = several;
+  bool anyLoopSearch = several;
+  std::vector<Edge3D*> seen;
+  for (;;) {
+    if (!ReportProgress()) return false;
+    Choice choice;
+    if (vertexSearch) {
+      choice = SearchVertices(seen);
+      if (!choice.edge) vertexSearch = false;
+    }
+    if (!choice.edge && faceSearch) {
+      choice = SearchFaceTypes(choice.order);
+      if (!choice.faceType) faceSearch = false;
+    }
+    if (!choice.edge && !choice.faceType && anyLoopSearch) {
+      choice = SearchAnyLoop(seen);
+      if (!choice.edge) anyLoopSearch = false;
+    }
+    for (Edge3D* x : seen) x->flags &= ~kEdgeSeenAtVertex;
+    seen.clear();
+    if (!choice.edge && !choice.faceType) {
+      for (Face3DType* type = mModel->mFaceTypes; type; type = type->mNext) {
+        if (type->mNumFacelets > 0 && !type->mFacelets[0].mNet) {
+          choice.faceType = type;
+          choice.order = 1;
+          break;
+        }
+      }
+      if (!choice.faceType) return true;
+    }
+    if (choice.edge) {
+      Edge3D* start = BestStartAroundVertex(choice.edge);
+      if (!start) {
+        choice.edge->flags |= kEdgeRejectedStart;
+        continue;
+      }
+      choice.edge = start;
+    }
+    NetType* type = new NetType(choice.order, 0);
+    mModel->AppendNetType(type);
+    bool ok;
+    if (choice.faceType) {
+      ok = type->CreateFromFaceType(choice.faceType) && type->Spread();
+    } else {
+      ok = type->CreateFromVert(choice.edge, mModel) && (choice.fromVertexSearch || type->Spread());
+    }
+    if (!ok) return false;
+  }
+}
+
+namespace detail_NetGeneration {
+
+// How a net is built: for each place of its chain the facelet type, and for each
+// edgelet the place and edgelet it is joined to (or how it is cut).
+std::vector<const void*> NetShape(const Net& net) {
+  std::vector<const Face3D*> chain;
+  for (const Face3D* f = net.first; f; f = f->mNextInNet) chain.push_back(f);
+  std::vector<const void*> shape;
+  for (const Face3D* f : chain) {
+    shape.push_back(f->mType);
+    for (int i = 0; i < f->GetNumEdges(); ++i) {
+      const Edge3D& e = f->mEdges[i];
+      intptr_t code = -1;
+      if (e.flags & (kEdgeJoined | kEdgePlacementJoin)) {
+        const Edge3D* across = Edge3D::GetNeighInNet(&e, false);
+        const auto it = across ? std::find(chain.begin(), chain.end(), across->face) : chain.end();
+        code = it == chain.end() ? -2 : (it - chain.begin()) * 4096 + Edge3D::GetIndex(across) * 4 +
+                                            ((e.flags & kEdgeJoinedFirst) ? 1 : 0) +
+                                            ((e.flags & kEdgePlacementJoin) ? 2 : 0);
+      }
+      shape.push_back(reinterpret_cast<const void*>(code));
+    }
+  }
+  return shape;
+}
+
+}  // namespace detail_NetGeneration
+
+void NetGenerator::SplitUnlikeNets() {
+  for (NetType* type = mModel->mNetTypes; type; type = type->next) {
+    if (type->numNets < 2) continue;
+    const std::vector<const void*> pattern = detail_NetGeneration::NetShape(type->nets[0]);
+    bool split = false;
+    for (int n = 1; n < type->numNets; ++n) {
+      Net& net = type->nets[n];
+      if (!net.first || detail_NetGeneration::NetShape(net) == pattern) continue;
+      NetType* own = new NetType(1, 1);
+      own->nets[0].type = own;
+      own->nets[0].first = net.first;
+      own->nets[0].last = net.last;
+      for (Face3D* f = net.first; f; f = f->mNextInNet) f->mNet = &own->nets[0];
+      net.first = net.last = nullptr;
+      own->nets[0].Relayout(false, nullptr);
+      mModel->AppendNetType(own);
+      split = true;
+    }
+    if (split) {
+      type->DropEmptyNets();
+      type->groupSize = 1;
+    }
+  }
+}
+
+void NetGenerator::FinishNetTypes() {
+  for (NetType* type = mModel->mNetTypes; type; type = type->next) type->TestMergeCandidate();
+  NetType* type = mModel->mNetTypes;
+  int passes = 0;
+  const int total = mModel->GetNumFacelets();
+  while (type) {
+    type = MergeConvexNetTypes(mModel, type);
+    if ((++passes & 7) == 0) {
+      const double fraction = total > 0 ? 0.8 + 0.2 * passes / (passes + total) : 0.9;
+      if (!UpdateProgress(fraction, "%s", detail_NetGeneration::kProgressCaption)) {
+        mCancelled = true;
+        return;
+      }
+    }
+  }
+  mModel->mCurrentNet = mModel->mNetTypes ? mModel->mNetTypes->GetFirstNet() : nullptr;
+}
+
+// ---- The model's side ----------------------------------------------------------------------------
+
+void Model3D::MakeNets() {
+  platform::WaitCursorScope wait;
+  ClearNets(true);
+  mFlags |= kModelHasNets;
+  bool cancelled = false;
+  {
+    ProgressScope progress;
+    NetGenerator generator(this);
+    cancelled = !generator.GenerateAllNets();
+  }
+  if (cancelled) {
+    // Stopped by the user: no half-made nets are left.
+    ClearNets(true);
+    mFlags &= ~kModelHasNets;
+    return;
+  }
+  // The drawn polygons' facelets are nets of their own.
+  for (Face3DType* type = mDrawnTypes; type; type = type->mNext) {
+    if (type->mNumFacelets < 1 || type->mFacelets[0].mNet) continue;
+    NetType* netType = new NetType(1, 0);
+    AppendNetType(netType);
+    netType->CreateFromFaceType(type);
+  }
+  SetNetBBoxRadii();
+  CopyFirstNetLayout();
+  NumberEdgeConnections();
+  for (NetType* type = mNetTypes; type; type = type->next) type->CalcCentres();
+  SortNetTypes();
+  mCurrentNet = mNetTypes ? mNetTypes->GetFirstNet() : nullptr;
+  RebuildTabs();
+  platform::Services().views->InvalidateInfo(detail_NetGeneration::kInfoReasonNets);
+}
+
+bool Model3D::HasNets() const { return (mFlags & kModelHasNets) != 0; }
+
+int Model3D::GetNumNetTypes() const {
+  int count = 0;
+  for (const NetType* type = mNetTypes; type; type = type->next) ++count;
+  return count;
+}
+
+int Model3D::GetNumNets() const {
+  int count = 0;
+  for (const NetType* type = mNetTypes; type; type = type->next) count += type->numNets;
+  return count;
+}
+
+Net* Model3D::GetNet(int i) const {
+  if (i < 0) return nullptr;
+  for (NetType* type = mNetTypes; type; type = type->next) {
+    if (i < type->numNets) return &type->nets[i];
+    i -= type->numNets;
+  }
+  return nullptr;
+}
+
+void Model3D::ClearNets(bool resetFacelets) {
+  NetType* type = mNetTypes;
+  while (type) {
+    NetType* next = type->next;
+    delete type;
+    type = next;
+  }
+  mNetTypes = mNetTypesTail = nullptr;
+  mCurrentNet = nullptr;
+  mFoldFraction = -1.0;
+  if (!resetFacelets) return;
+  for (Face3DType* list : {mFaceTypes, mDrawnTypes}) {
+    for (Face3DType* t = list; t; t = t->mNext) {
+      for (int f = 0; f < t->mNumFacelets; ++f) {
+        t->mFacelets[f].mNet = nullptr;
+        t->mFacelets[f].mNextInNet = nullptr;
+      }
+    }
+  }
+}
+
+void Model3D::AppendNetType(NetType* type) {
+  type->next = nullptr;
+  if (mNetTypesTail) {
+    mNetTypesTail->next = type;
+  } else {
+    mNetTypes = type;
+  }
+  mNetTypesTail = type;
+}
+
+void Model3D::SetNetBBoxRadii() {
+  for (NetType* type = mNetTypes; type; type = type->next) type->SetBBoxRadii();
+}
+
+void Model3D::CopyFirstNetLayout() {
+  for (NetType* type = mNetTypes; type; type = type->next) {
+    const Net* firstNet = type->GetFirstNet();
+    if (!firstNet) continue;
+    for (int n = 1; n < type->numNets; ++n) {
+      Face3D* copy = type->nets[n].first;
+      for (const Face3D* pattern = firstNet->first; pattern && copy;
+           pattern = pattern->mNextInNet, copy = copy->mNextInNet) {
+        if (pattern->mType != copy->mType) break;
+        const int count = pattern->GetNumEdges();
+        for (int i = 0; i < count; ++i) {
+          copy->mEdges[i].unfolded[0] = pattern->mEdges[i].unfolded[0];
+          copy->mEdges[i].unfolded[1] = pattern->mEdges[i].unfolded[1];
+        }
+        for (int k = 0; k < 6; ++k) copy->mNetTransform[k] = pattern->mNetTransform[k];
+      }
+    }
+  }
+}
+
+void Model3D::NumberEdgeConnections() {
+  detail_NetGeneration::ForEachEdge(this, [](Edge3D* e) { e->connectionId = -1; });
+  int32_t next = 0;
+  for (NetType* type = mNetTypes; type; type = type->next) {
+    if (type->IsDrawn()) continue;
+    for (int n = 0; n < type->numNets; ++n) {
+      for (Face3D* f = type->nets[n].first; f; f = f->mNextInNet) {
+        const int count = f->GetNumEdges();
+        for (int i = 0; i < count; ++i) {
+          Edge3D* e = &f->mEdges[i];
+          if (e->connectionId >= 0) continue;
+          Edge3D* partner = Edge3D::GetNeighInNet(e, false);
+          if (!partner) continue;
+          e->connectionId = next;
+          partner->connectionId = next;
+          ++next;
+        }
+      }
+    }
+  }
+}
+
+void Model3D::SortNetTypes() {
+  std::vector<NetType*> types;
+  for (NetType* type = mNetTypes; type; type = type->next) types.push_back(type);
+  if (types.empty()) return;
+  MergeSort(types, [](const NetType* a, const NetType* b) { return CompareNetTypes(a, b); });
+  mNetTypes = types.front();
+  for (size_t i = 0; i < types.size(); ++i) types[i]->next = i + 1 < types.size() ? types[i + 1] : nullptr;
+  mNetTypesTail = types.back();
+}
+
+void Model3D::RebuildTabs() {
+  AssignTabs();
+  RecreateTabs();
+}
+
+void Model3D::AssignTabs() {
+  using namespace detail_NetGeneration;
+  ForEachEdge(this, [](Edge3D* e) {
+    if (!(e->flags & kEdgeTabSingle)) e->flags &= ~kEdgeHasTab;
+  });
+  const int32_t kind = GetGlobalTabKind();
+  for (NetType* type = mNetTypes; type; type = type->next) {
+    Net* net = type->GetFirstNet();
+    if (!net || type->IsDrawn()) continue;
+    bool toggle = false;
+    for (Face3D* f = net->first; f; f = f->mNextInNet) {
+      const int count = f->GetNumEdges();
+      for (int i = 0; i < count; ++i) {
+        Edge3D* e = &f->mEdges[i];
+        // Joined edges fold; only cut ones are glued.
+        if (e->flags & (kEdgePlacementJoin | kEdgeJoined)) continue;
+        const uint32_t override = e->flags & kEdgeTabKinds;
+        if (override == 0 && kind == kTabKindSingle) {
+          Edge3D* partner = Edge3D::GetNeighInNet(e, false);
+          if (partner && partner->face->mNet != e->face->mNet) {
+            Edge3DType edgeType;
+            edgeType.Init(partner);
+            partner = edgeType.GetEdge(nullptr);
+          }
+          if (e->GetDihedralAngle() >= kPi || !partner) {
+            e->flags |= kEdgeHasTab;
+          } else if (!(e->flags & kEdgeHasTab) && !(partner->flags & kEdgeHasTab)) {
+            Edge3D* chosen = toggle ? partner : e;
+            toggle = !toggle;
+            chosen->flags |= kEdgeHasTab;
+            Edge3DType edgeType;
+            edgeType.Init(chosen);
+            for (Edge3D* x = edgeType.GetEdge(nullptr); x; x = edgeType.GetEdge(x)) {
+              if (x->flags & (kEdgeJoined | kEdgePlacementJoin)) continue;
+              Edge3D* across = Edge3D::GetNeighInNet(x, false);
+              if (!across || across->face->mNet != x->face->mNet) x->flags |= kEdgeHasTab;
+            }
+          } else {
+            toggle = !toggle;
+          }
+        } else if (override == kEdgeTabDouble || (override == 0 && kind == kTabKindDouble)) {
+          e->flags |= kEdgeHasTab;
+        }
+      }
+    }
+  }
+  // The other nets of each type carry the first net's tabs.
+  for (NetType* type = mNetTypes; type; type = type->next) {
+    const Net* firstNet = type->GetFirstNet();
+    if (!firstNet || type->IsDrawn()) continue;
+    for (int n = 1; n < type->numNets; ++n) {
+      Face3D* copy = type->nets[n].first;
+      for (const Face3D* pattern = firstNet->first; pattern && copy;
+           pattern = pattern->mNextInNet, copy = copy->mNextInNet) {
+        if (pattern->mType != copy->mType) break;
+        const int count = pattern->GetNumEdges();
+        for (int i = 0; i < count; ++i) {
+          copy->mEdges[i].flags = (copy->mEdges[i].flags & ~kEdgeHasTab) | (pattern->mEdges[i].flags & kEdgeHasTab);
+        }
+      }
+    }
+  }
+}
+
+void Model3D::RecreateTabs() {
+  using namespace detail_NetGeneration;
+  ForEachEdge(this, [](Edge3D* e) {
+    e->tab.reset();
+    e->flags &= ~kEdgeTabGap;
+  });
+  for (NetType* type = mNetTypes; type; type = type->next) {
+    Net* net = type->GetFirstNet();
+    if (!net || type->IsDrawn()) continue;
+    std::vector<Edge3D*> tabbed;
+    for (Face3D* f = net->first; f; f = f->mNextInNet) {
+      const int count = f->GetNumEdges();
+      for (int i = 0; i < count; ++i) {
+        Edge3D* e = &f->mEdges[i];
+        if (!(e->flags & kEdgeHasTab) || (e->flags & (kEdgeJoined | kEdgePlacementJoin))) continue;
+        e->tab = std::make_unique<NetTab>(e);
+        tabbed.push_back(e);
+      }
+    }
+    for (Edge3D* e : tabbed) TrimTabToNeighbour(e);
+    for (Edge3D* e : tabbed) TrimTabToNet(e);
+    SeparateTabs(net);
+    for (int n = 1; n < type->numNets; ++n) {
+      Face3D* copy = type->nets[n].first;
+      for (const Face3D* pattern = net->first; pattern && copy; pattern = pattern->mNextInNet, copy = copy->mNextInNet) {
+        if (pattern->mType != copy->mType) break;
+        const int count = pattern->GetNumEdges();
+        for (int i = 0; i < count; ++i) {
+          if (pattern->mEdges[i].tab) copy->mEdges[i].tab = std::make_unique<NetTab>(*pattern->mEdges[i].tab);
+        }
+      }
+    }
+  }
+  std::vector<Edge3D*> all;
+  ForEachEdge(this, [&](Edge3D* e) {
+    if (e->tab) all.push_back(e);
+  });
+  for (Edge3D* e : all) e->tab->foldAngle = e->GetTabAngle();
+  for (Edge3D* e : all) {
+    const Edge3D* partner = Edge3D::GetNeighInNet(e, false);
+    if (partner && partner->tab) CutTabInSpace(e);
+    e->tab->LimitEnds(TabSlope60());
+  }
+  mFoldFraction = -1.0;
+  platform::Services().views->InvalidateInfo(kInfoReasonNets);
+}
+
+}  // namespace corvia

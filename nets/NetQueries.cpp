@@ -1,0 +1,206 @@
+// What the net views, the printing commands, the colour dialogs and the status bar
+// ask of a facet model with nets: which edges are shown, the net colours, colouring
+// by connected part, the copies to print, the folding, and the selection texts.
+
+#include <cstdio>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "construction/RainbowColor.h"
+#include "core/Units.h"
+#include "model/Poly.h"
+#include "model/PolyElement.h"
+#include "nets/Edge3D.h"
+#include "nets/Face3D.h"
+#include "nets/Model3D.h"
+#include "nets/Net.h"
+#include "nets/NetFlags.h"
+#include "nets/NetSettings.h"
+#include "platform/Services.h"
+
+namespace corvia {
+
+namespace detail_NetQueries {
+
+// The red component of a face that has no colour.
+constexpr float kUncolouredRed = -1.0f;
+constexpr double kDegreesPerRadian = 57.29577951308232;
+// Panes whose view type has this bit show nets.
+constexpr unsigned kViewKindNet = 0x10000;
+
+bool SameColour(const float* a, const float* b) { return a[0] == b[0] && a[1] == b[1] && a[2] == b[2]; }
+
+}  // namespace detail_NetQueries
+
+bool Model3D::IsEdgeShown(const Edge3D* edge, int selector) const {
+  if (!edge) return false;
+  const Net* net = edge->face ? edge->face->mNet : nullptr;
+  if (selector == 1) return net && net == mCurrentNet;
+  if (edge->face && edge->face->mType && edge->face->mType->HasFlag(kTypeDrawn)) return false;
+  if (selector != 0) return true;
+  switch (GetNetSettings().displayMode) {
+    case kShowCurrentNet:
+      return net && net == mCurrentNet;
+    case kShowCurrentNetType:
+      return !mCurrentNet || (net && net->type == mCurrentNet->type);
+    default:
+      return true;
+  }
+}
+
+Net* Model3D::FindNetByColor(uint32_t packed) const {
+  for (NetType* type = mNetTypes; type; type = type->next) {
+    for (int n = 0; n < type->numNets; ++n) {
+      if (PackRainbowColor(type->nets[n].GetColor()) == packed) return &type->nets[n];
+    }
+  }
+  return nullptr;
+}
+
+std::vector<uint32_t> Model3D::GetNetColors() const {
+  std::vector<uint32_t> colours;
+  colours.reserve(32);
+  for (const NetType* type = mNetTypes; type; type = type->next) {
+    for (int n = 0; n < type->numNets; ++n) {
+      const uint32_t packed = PackRainbowColor(type->nets[n].GetColor());
+      bool seen = false;
+      for (uint32_t c : colours) seen = seen || c == packed;
+      if (!seen) colours.push_back(packed);
+    }
+  }
+  return colours;
+}
+
+int Model3D::ColorFaceletsByPart() {
+  using namespace detail_NetQueries;
+  NextRainbowColor(nullptr);
+  int parts = 0;
+  const int limit = mPoly ? mPoly->mFaces.mCount + mPoly->mVertices.mCount + 1 : 1;
+  for (Face3DType* type = mFaceTypes; type; type = type->mNext) {
+    for (int f = 0; f < type->mNumFacelets; ++f) {
+      PolyElement* start = type->mFacelets[f].mSourceFace;
+      if (!start || start->mColor[0] != kUncolouredRed) continue;
+      float colour[3];
+      NextRainbowColor(colour);
+      ++parts;
+      // Faces joined across edges that are not reflex take the colour, breadth first.
+      std::deque<PolyElement*> queue{start};
+      while (!queue.empty()) {
+        PolyElement* face = queue.front();
+        queue.pop_front();
+        if (face->mColor[0] != kUncolouredRed) continue;
+        PolyElement* member = face;
+        for (int steps = 0; member && steps < limit; ++steps) {
+          CopyFloat3(member->mColor, colour);
+          member = member->mCoplanarNext;
+          if (member == face) break;
+        }
+        Face3D* first = face->mFace3D;
+        Face3D* facelet = first;
+        for (int steps = 0; facelet && steps < limit; ++steps) {
+          if (facelet->mSourceFace == face) {
+            const int count = facelet->GetNumEdges();
+            for (int i = 0; i < count; ++i) {
+              const Edge3D& e = facelet->mEdges[i];
+              if (!e.mNeigh || e.dihedral >= kConvexLimit) continue;
+              PolyElement* next = e.mNeigh->face->mSourceFace;
+              if (next && next->mColor[0] == kUncolouredRed) queue.push_back(next);
+            }
+          }
+          facelet = facelet->mNextCopy;
+          if (facelet == first) break;
+        }
+      }
+    }
+  }
+  return parts;
+}
+
+int Model3D::CountNetsToPrint(const float* colour, bool onlyWithImages) {
+  using namespace detail_NetQueries;
+  const UnitSettings& units = GetUnitSettings();
+  int total = 0;
+  for (NetType* type = mNetTypes; type; type = type->next) {
+    int passing = 0;
+    for (int n = 0; n < type->numNets; ++n) {
+      const Net& net = type->nets[n];
+      if (colour && !SameColour(net.GetColor(), colour)) continue;
+      if (onlyWithImages && !(net.first && net.first->GetImage())) continue;
+      ++passing;
+    }
+    if (passing == 0) {
+      type->printCount = 0;
+    } else {
+      type->printCount = units.mPrintGivenNumNets ? units.mNumNetsToPrint : passing + units.mNumExtraNets;
+      if (type->printCount < 0) type->printCount = 0;
+    }
+    type->printCursor = -1;
+    total += type->printCount;
+  }
+  return total;
+}
+
+void Model3D::UpdateFolding() {
+  const double g = GetNetSettings().foldFraction;
+  if (g == mFoldFraction) return;
+  mFoldFraction = g;
+  double hinge = 1.0;
+  double place = 0.0;
+  if (GetNumNetTypes() == 1 && GetNumNets() == 1) {
+    hinge = g;
+    place = 1.0;
+  } else if (g < 0.5) {
+    hinge = 2.0 * g;
+  } else {
+    place = 2.0 * g - 1.0;
+  }
+  for (NetType* type = mNetTypes; type; type = type->next) type->Fold(hinge, place);
+}
+
+void DescribeSelectedFacelet(Model3D* model, Face3D* facelet) {
+  if (!model) return;
+  if (facelet) {
+    Poly* poly = model->mPoly;
+    if (poly) {
+      poly->ClearSelection();
+      if (facelet->mSourceFace && facelet->mSourceFace->mPoly == poly) poly->SelectFace(facelet->mSourceFace, false);
+    }
+    model->mCurrentNet = facelet->mNet ? facelet->mNet : (model->mNetTypes ? model->mNetTypes->GetFirstNet() : nullptr);
+    std::string text = "Selected facelet " + std::to_string(Face3D::GetIndex(facelet));
+    if (facelet->mSourceFace) {
+      text += ", ";
+      text += model->IsDual() ? "dual" : "base";
+      text += "-face " + std::to_string(facelet->mSourceFace->GetNumber());
+    }
+    platform::Services().views->SetStatusText(text);
+  }
+  model->mSelectedFacelet = facelet;
+  platform::Services().views->RedrawAllViews(false);
+}
+
+void DescribeSelectedEdge(Model3D* model, Edge3D* edge) {
+  using namespace detail_NetQueries;
+  if (!model) return;
+  if (edge) {
+    if (model->mPoly) model->mPoly->ClearSelection();
+    model->mCurrentNet = edge->face->mNet ? edge->face->mNet
+                                          : (model->mNetTypes ? model->mNetTypes->GetFirstNet() : nullptr);
+    char number[64];
+    std::string text = "Selected edge " + GetEdgeName(edge);
+    if (edge->mNeigh) text += ", neighbour " + GetEdgeName(edge->mNeigh);
+    std::snprintf(number, sizeof number, ", dihedral angle %.1f", edge->dihedral * kDegreesPerRadian);
+    text += number;
+    if (edge->nextCoinc) {
+      std::snprintf(number, sizeof number, " angle %.1f", edge->coincAngle * kDegreesPerRadian);
+      text += ", coincident edge " + GetEdgeName(edge->nextCoinc) + number;
+    }
+    platform::Services().views->SetStatusText(text);
+  }
+  if (edge != model->mSelectedEdge) {
+    model->mSelectedEdge = edge;
+    platform::Services().views->InvalidateViewsOfKind(kViewKindNet, 0);
+  }
+}
+
+}  // namespace corvia

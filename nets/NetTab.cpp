@@ -1,0 +1,606 @@
+#include "nets/NetTab.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "core/Geometry.h"
+#include "core/Messages.h"
+#include "core/VectorMath.h"
+#include "model/ElementFlags.h"
+#include "model/PolyElement.h"
+#include "nets/Edge3D.h"
+#include "nets/Face3D.h"
+#include "nets/Model3D.h"
+#include "nets/Net.h"
+#include "nets/NetFlags.h"
+#include "nets/NetSettings.h"
+
+namespace corvia {
+
+namespace detail_NetTab {
+
+constexpr double kPi = 3.141592653589793;
+// Heights and positions closer than this are one.
+constexpr double kProfileTolerance = 1e-9;
+constexpr int kEnvelopeDepth = 64;
+
+// A linear piece of an obstacle over the edge: height tA at sA to tB at sB.
+struct Piece {
+  double sA, tA, sB, tB;
+  double At(double s) const { return sB > sA ? tA + (tB - tA) * (s - sA) / (sB - sA) : std::min(tA, tB); }
+};
+
+// The least of the lines over [sa, sb], as points after sa.
+void Envelope(const std::vector<const Piece*>& lines, double sa, double sb, int depth, std::vector<double>& outS,
+              std::vector<double>& outH) {
+  const Piece* atA = nullptr;
+  const Piece* atB = nullptr;
+  double minA = 0.0, minB = 0.0;
+  for (const Piece* line : lines) {
+    const double a = line->At(sa);
+    if (!atA || a < minA - kProfileTolerance ||
+        (std::fabs(a - minA) <= kProfileTolerance && line->At(sb) < atA->At(sb))) {
+      atA = line;
+      minA = a;
+    }
+    const double b = line->At(sb);
+    if (!atB || b < minB - kProfileTolerance ||
+        (std::fabs(b - minB) <= kProfileTolerance && line->At(sa) < atB->At(sa))) {
+      atB = line;
+      minB = b;
+    }
+  }
+  if (!atA) return;
+  if (atA == atB || depth >= kEnvelopeDepth || std::fabs(atA->At(sb) - minB) <= kProfileTolerance) {
+    outS.push_back(sb);
+    outH.push_back(minB);
+    return;
+  }
+  // The two cross inside: split there.
+  const double fa = atA->At(sa), fb = atA->At(sb);
+  const double ga = atB->At(sa), gb = atB->At(sb);
+  const double denominator = (fb - fa) - (gb - ga);
+  if (std::fabs(denominator) < kProfileTolerance) {
+    outS.push_back(sb);
+    outH.push_back(minB);
+    return;
+  }
+  const double u = (ga - fa) / denominator;
+  const double sc = sa + u * (sb - sa);
+  if (sc <= sa + kProfileTolerance || sc >= sb - kProfileTolerance) {
+    outS.push_back(sb);
+    outH.push_back(minB);
+    return;
+  }
+  Envelope(lines, sa, sc, depth + 1, outS, outH);
+  Envelope(lines, sc, sb, depth + 1, outS, outH);
+}
+
+void Unit2D(double* v) {
+  const double length = std::hypot(v[0], v[1]);
+  if (length > 0.0) {
+    v[0] /= length;
+    v[1] /= length;
+  }
+}
+
+}  // namespace detail_NetTab
+
+// ---- The tab and its profile --------------------------------------------------------------
+
+NetTab::NetTab(const Edge3D* edge) {
+  const Edge3D* next = edge->GetNextInLoop();
+  mA[0] = edge->unfolded[0];
+  mA[1] = edge->unfolded[1];
+  const double dx = next->unfolded[0] - mA[0];
+  const double dy = next->unfolded[1] - mA[1];
+  const double length = std::hypot(dx, dy);
+  if (length <= kNetTolerance) {
+    mLength = 0.0;
+    return;
+  }
+  mLength = length;
+  mD[0] = dx / length;
+  mD[1] = dy / length;
+  mN[0] = mD[1];
+  mN[1] = -mD[0];
+  const double depth = GetNetTabSizeInModelUnits();
+  const double inset = depth / TabSlope45();
+  if (inset <= length / 2.0) {
+    mS = {0.0, inset, length - inset, length};
+    mH = {0.0, depth, depth, 0.0};
+  } else {
+    mS = {0.0, length / 2.0, length};
+    mH = {0.0, depth, 0.0};
+  }
+  Triangulate();
+}
+
+NetTab::NetTab(const NetTab& other)
+    : outline(other.outline),
+      points(other.points),
+      numIndices(other.numIndices),
+      indices(other.indices),
+      foldAngle(other.foldAngle),
+      mLength(other.mLength),
+      mS(other.mS),
+      mH(other.mH) {
+  for (int k = 0; k < 3; ++k) normal[k] = other.normal[k];
+  for (int k = 0; k < 2; ++k) {
+    mA[k] = other.mA[k];
+    mD[k] = other.mD[k];
+    mN[k] = other.mN[k];
+  }
+}
+
+NetTab::~NetTab() = default;
+
+void NetTab::Trim(const std::vector<TabObstacle>& obstacles) {
+  using namespace detail_NetTab;
+  if (IsEmpty() || mS.size() < 2) return;
+  std::vector<Piece> pieces;
+  for (const TabObstacle& o : obstacles) {
+    double s1 = (o.a[0] - mA[0]) * mD[0] + (o.a[1] - mA[1]) * mD[1];
+    double t1 = (o.a[0] - mA[0]) * mN[0] + (o.a[1] - mA[1]) * mN[1];
+    double s2 = (o.b[0] - mA[0]) * mD[0] + (o.b[1] - mA[1]) * mD[1];
+    double t2 = (o.b[0] - mA[0]) * mN[0] + (o.b[1] - mA[1]) * mN[1];
+    if (std::fabs(s2 - s1) <= kProfileTolerance) continue;
+    if (s1 > s2) {
+      std::swap(s1, s2);
+      std::swap(t1, t2);
+    }
+    if (s2 <= 0.0 || s1 >= mLength) continue;
+    auto at = [&](double s) { return t1 + (t2 - t1) * (s - s1) / (s2 - s1); };
+    if (s1 < 0.0) {
+      t1 = at(0.0);
+      s1 = 0.0;
+    }
+    if (s2 > mLength) {
+      t2 = at(mLength);
+      s2 = mLength;
+    }
+    // Only what lies out on the tab's side stops it.
+    if (t1 <= kProfileTolerance && t2 <= kProfileTolerance) continue;
+    if (t1 < 0.0 || t2 < 0.0) {
+      const double s0 = s1 + (s2 - s1) * (0.0 - t1) / (t2 - t1);
+      if (t1 < 0.0) {
+        s1 = s0;
+        t1 = 0.0;
+      } else {
+        s2 = s0;
+        t2 = 0.0;
+      }
+      if (s2 - s1 <= kProfileTolerance) continue;
+    }
+    pieces.push_back({s1, t1, s2, t2});
+  }
+  if (pieces.empty()) return;
+  std::vector<double> breaks = mS;
+  for (const Piece& p : pieces) {
+    breaks.push_back(p.sA);
+    breaks.push_back(p.sB);
+  }
+  std::sort(breaks.begin(), breaks.end());
+  std::vector<double> unique;
+  for (double s : breaks) {
+    if (unique.empty() || s > unique.back() + kProfileTolerance) unique.push_back(s);
+  }
+  std::vector<Piece> profile;
+  for (size_t i = 0; i + 1 < mS.size(); ++i) profile.push_back({mS[i], mH[i], mS[i + 1], mH[i + 1]});
+  std::vector<double> outS{0.0};
+  std::vector<double> outH{0.0};
+  for (size_t i = 0; i + 1 < unique.size(); ++i) {
+    const double sa = unique[i], sb = unique[i + 1];
+    const double mid = (sa + sb) / 2.0;
+    std::vector<const Piece*> lines;
+    for (const Piece& p : profile) {
+      if (p.sA <= mid && mid <= p.sB) {
+        lines.push_back(&p);
+        break;
+      }
+    }
+    for (const Piece& p : pieces) {
+      if (p.sA <= mid && mid <= p.sB) lines.push_back(&p);
+    }
+    Envelope(lines, sa, sb, 0, outS, outH);
+  }
+  for (double& h : outH) h = std::max(0.0, h);
+  outH.front() = 0.0;
+  outS.back() = mLength;
+  outH.back() = 0.0;
+  // Drop points on a straight run.
+  mS.clear();
+  mH.clear();
+  for (size_t i = 0; i < outS.size(); ++i) {
+    if (!mS.empty() && outS[i] <= mS.back() + kProfileTolerance) {
+      mH.back() = std::min(mH.back(), outH[i]);
+      continue;
+    }
+    if (mS.size() >= 2) {
+      const double s0 = mS[mS.size() - 2], h0 = mH[mH.size() - 2];
+      const double s1 = mS.back(), h1 = mH.back();
+      const double predicted = h0 + (h1 - h0) * (outS[i] - s0) / (s1 - s0);
+      if (std::fabs(predicted - outH[i]) <= kProfileTolerance && i + 1 < outS.size()) {
+        // s1 lies on the line from s0 to here.
+        const double expected = h0 + (outH[i] - h0) * (s1 - s0) / (outS[i] - s0);
+        if (std::fabs(expected - h1) <= kProfileTolerance) {
+          mS.back() = outS[i];
+          mH.back() = outH[i];
+          continue;
+        }
+      }
+    }
+    mS.push_back(outS[i]);
+    mH.push_back(outH[i]);
+  }
+  Triangulate();
+}
+
+void NetTab::LimitEnds(double slope) {
+  if (IsEmpty()) return;
+  const double top = mLength * slope;
+  std::vector<TabObstacle> lines;
+  // Lines from A and from B at the given slope, as obstacles in the net plane.
+  auto point = [&](double s, double t, double* out) {
+    out[0] = mA[0] + s * mD[0] + t * mN[0];
+    out[1] = mA[1] + s * mD[1] + t * mN[1];
+  };
+  TabObstacle fromA, fromB;
+  point(0.0, 0.0, fromA.a);
+  point(mLength, top, fromA.b);
+  point(0.0, top, fromB.a);
+  point(mLength, 0.0, fromB.b);
+  lines.push_back(fromA);
+  lines.push_back(fromB);
+  Trim(lines);
+}
+
+void NetTab::Triangulate() {
+  outline.clear();
+  points.clear();
+  indices.clear();
+  numIndices = 0;
+  if (IsEmpty() || mS.size() < 2) return;
+  auto place = [&](double s, double h) {
+    TabPoint p;
+    p.pos2D[0] = mA[0] + s * mD[0] + h * mN[0];
+    p.pos2D[1] = mA[1] + s * mD[1] + h * mN[1];
+    return p;
+  };
+  const size_t n = mS.size();
+  for (size_t k = 0; k < n; ++k) outline.push_back(place(mS[k], k == 0 || k + 1 == n ? 0.0 : mH[k]));
+  points.assign(outline.begin(), outline.end());
+  // The feet on the edge of the inner profile points.
+  for (size_t k = 1; k + 1 < n; ++k) points.push_back(place(mS[k], 0.0));
+  auto base = [&](size_t k) -> int32_t {
+    if (k == 0) return 0;
+    if (k + 1 == n) return static_cast<int32_t>(n - 1);
+    return static_cast<int32_t>(n + k - 1);
+  };
+  for (size_t k = 0; k + 1 < n; ++k) {
+    if (mH[k + 1] > detail_NetTab::kProfileTolerance) {
+      indices.insert(indices.end(), {base(k), base(k + 1), static_cast<int32_t>(k + 1)});
+    }
+    if (mH[k] > detail_NetTab::kProfileTolerance) {
+      indices.insert(indices.end(), {base(k), static_cast<int32_t>(k + 1), static_cast<int32_t>(k)});
+    }
+  }
+  numIndices = static_cast<int32_t>(indices.size());
+}
+
+bool NetTab::GetBounds(double* least, double* largest) const {
+  least[0] = least[1] = 1.7976931348623157e308;
+  largest[0] = largest[1] = -1.7976931348623157e308;
+  for (const TabPoint& p : outline) {
+    for (int k = 0; k < 2; ++k) {
+      least[k] = std::min(least[k], p.pos2D[k]);
+      largest[k] = std::max(largest[k], p.pos2D[k]);
+    }
+  }
+  return !outline.empty();
+}
+
+bool NetTab::Contains(const TabPoint* point) const {
+  for (const TabPoint& p : outline) {
+    if (&p == point) return true;
+  }
+  return false;
+}
+
+std::vector<TabObstacle> NetTab::GetSegments() const {
+  std::vector<TabObstacle> segments;
+  const TabPoint* previous = nullptr;
+  for (const TabPoint& p : outline) {
+    if (previous) segments.push_back({{previous->pos2D[0], previous->pos2D[1]}, {p.pos2D[0], p.pos2D[1]}});
+    previous = &p;
+  }
+  return segments;
+}
+
+void NetTab::Fold(const Edge3D* edge, double hinge) {
+  using namespace detail_NetTab;
+  const Face3D* facelet = edge->face;
+  const double d = kPi - foldAngle;
+  double angle = d * hinge;
+  const Edge3D* neighbour = Edge3D::GetNeighInNet(edge, false);
+  if (neighbour && !neighbour->tab && neighbour->face->mNet && neighbour->face->mNet == facelet->mNet) {
+    // Glued under a face of the same net: the tab swings out past its place and
+    // settles back onto that face as it closes.
+    const double t0 = d + 0.33 * (kPi - d);
+    const double denominator = 2.0 * t0 - d;
+    const double k = denominator != 0.0 ? t0 / denominator : 1.0;
+    if (k >= 1.0 - 1e-9 || k <= 0.0) {
+      angle = d * hinge;
+    } else if (hinge < k) {
+      const double u = 1.0 - hinge / k;
+      angle = t0 * (1.0 - u * u);
+    } else {
+      const double u = (hinge - k) / (1.0 - k);
+      angle = t0 + (d - t0) * u * u;
+    }
+  }
+  // Which way is in: towards the face the tab is glued under, else to the back of
+  // its own facelet.
+  Transform3D placement;
+  facelet->CalcPlacementTransform(placement);
+  const double axis2[3] = {mD[0], mD[1], 0.0};
+  const double out2[3] = {mN[0], mN[1], 0.0};
+  const double a2[3] = {mA[0], mA[1], 0.0};
+  double axis3[3], out3[3], a3[3], towards[3];
+  MatrixTimesVector(placement.Matrix(), axis3, axis2);
+  MatrixTimesVector(placement.Matrix(), out3, out2);
+  TransformPoint(placement, a3, a2);
+  if (neighbour) {
+    double centre[3];
+    neighbour->face->GetCentroid(centre);
+    Subtract(towards, centre, a3);
+    double along[3];
+    Scale(along, axis3, Dot(towards, axis3));
+    Subtract(towards, towards, along);
+  } else {
+    facelet->GetNormal(towards);
+    Negate(towards);
+  }
+  double cross[3];
+  Cross(cross, out3, towards);
+  const double sign = std::atan2(Dot(cross, axis3), Dot(out3, towards)) >= 0.0 ? 1.0 : -1.0;
+  // Turn about the edge in the net plane, then into space with the facelet.
+  const double c = std::cos(sign * angle), s = std::sin(sign * angle);
+  auto turn = [&](const double* p, double* out) {
+    // p relative to A, split along the axis and across it in the plane and up.
+    const double rx = p[0] - mA[0], ry = p[1] - mA[1];
+    const double along = rx * mD[0] + ry * mD[1];
+    const double across = rx * mN[0] + ry * mN[1];
+    double flat[3] = {mA[0] + along * mD[0], mA[1] + along * mD[1], 0.0};
+    // The outer side turns about the axis (d, 0): out = (n, 0) goes to c n + s (d x n).
+    const double dn[3] = {axis2[1] * out2[2] - axis2[2] * out2[1], axis2[2] * out2[0] - axis2[0] * out2[2],
+                          axis2[0] * out2[1] - axis2[1] * out2[0]};
+    for (int k = 0; k < 3; ++k) flat[k] += across * (c * out2[k] + s * dn[k]);
+    TransformPoint(facelet->mPlacement, out, flat);
+  };
+  for (TabPoint& p : outline) turn(p.pos2D, p.pos3D);
+  for (TabPoint& p : points) turn(p.pos2D, p.pos3D);
+  const double up[3] = {0.0, 0.0, 1.0};
+  const double dUp[3] = {axis2[1] * up[2] - axis2[2] * up[1], axis2[2] * up[0] - axis2[0] * up[2],
+                         axis2[0] * up[1] - axis2[1] * up[0]};
+  double turnedUp[3];
+  for (int k = 0; k < 3; ++k) turnedUp[k] = c * up[k] + s * dUp[k];
+  MatrixTimesVector(facelet->mPlacement.Matrix(), normal, turnedUp);
+}
+
+// ---- The tab angle and the folding view -------------------------------------------------------
+
+double Edge3D::GetTabAngle() {
+  const double angle = GetDihedralAngle();
+  Edge3D* neighbour = GetNeighInNet(this, false);
+  if (!neighbour || !(neighbour->flags & kEdgeHasTab)) return angle;
+  if (!nextCoinc) return angle / 2.0;
+  // In a ring the tab lies in the gap to the next facelet round the edge.
+  nextCoinc->flags |= kEdgeTabGap;
+  return coincAngle / 2.0;
+}
+
+bool IsTabShownFolded(const Edge3D* edge) {
+  if (!edge || !edge->tab) return false;
+  const double g = GetNetSettings().foldFraction;
+  if (g < 0.5) return false;
+  const Model3D* model = Edge3D::GetModel(edge);
+  if (model && model->GetNumNetTypes() == 1 && model->GetNumNets() == 1 && g != 1.0) return false;
+  const Edge3D* neighbour = Edge3D::GetNeighInNet(edge, false);
+  if (!neighbour) return false;
+  const bool hidden = neighbour->face->mSourceFace && neighbour->face->mSourceFace->HasFlag(kElementHidden);
+  if (!neighbour->tab && !hidden) return g == 1.0 || neighbour->face->mNet == edge->face->mNet;
+  if (!edge->nextCoinc) return false;
+  const int limit = edge->CountRingLimit();
+  const Edge3D* current = edge->nextCoinc;
+  for (int steps = 0; current && current != edge && steps < limit; ++steps) {
+    for (const Edge3D* member : {current, static_cast<const Edge3D*>(current->mNeigh)}) {
+      if (member && (member->flags & kEdgeTabGap) && (g == 1.0 || member->face->mNet == edge->face->mNet)) return true;
+    }
+    current = current->mNeigh ? current->mNeigh->nextCoinc : nullptr;
+  }
+  return false;
+}
+
+// ---- Trimming steps ----------------------------------------------------------------------------
+
+void TrimTabToNeighbour(Edge3D* edge) {
+  Edge3D* neighbour = Edge3D::GetNeighInNet(edge, false);
+  if (!edge->tab || !neighbour || (neighbour->flags & kEdgeHasTab)) return;
+  // A face that runs the same way along the edge cannot be laid against it.
+  if (edge->flags & kEdgeSameWayNeighbour) return;
+  // The neighbour's outline as it would lie against this edge, without moving it.
+  const Face3D* facelet = neighbour->face;
+  const Edge3D* n = neighbour->GetNextInLoop();
+  const Edge3D* p = edge->GetNextInLoop();
+  double u1[2] = {neighbour->local[0] - n->local[0], neighbour->local[1] - n->local[1]};
+  double u0[2] = {p->unfolded[0] - edge->unfolded[0], p->unfolded[1] - edge->unfolded[1]};
+  detail_NetTab::Unit2D(u1);
+  detail_NetTab::Unit2D(u0);
+  const double c = u0[0] * u1[0] + u0[1] * u1[1];
+  const double s = u1[0] * u0[1] - u1[1] * u0[0];
+  double m[6] = {c, s, -s, c, 0.0, 0.0};
+  m[4] = edge->unfolded[0] - (c * n->local[0] - s * n->local[1]);
+  m[5] = edge->unfolded[1] - (s * n->local[0] + c * n->local[1]);
+  std::vector<TabObstacle> obstacles;
+  const Face3DType* type = facelet->mType;
+  int start = 0;
+  for (int loop = 0; loop < type->mNumLoops; ++loop) {
+    const int length = type->mLoopLengths[loop];
+    for (int j = 0; j < length; ++j) {
+      const Edge3D& a = facelet->mEdges[start + j];
+      if (&a == neighbour) continue;
+      const Edge3D& b = facelet->mEdges[start + (j + 1) % length];
+      TabObstacle o;
+      Transform2DPoint(m, a.local, o.a);
+      Transform2DPoint(m, b.local, o.b);
+      obstacles.push_back(o);
+    }
+    start += length;
+  }
+  edge->tab->Trim(obstacles);
+}
+
+void TrimTabToNet(Edge3D* edge) {
+  if (!edge->tab || !edge->face->mNet) return;
+  std::vector<TabObstacle> obstacles;
+  for (Face3D* f = edge->face->mNet->first; f; f = f->mNextInNet) {
+    const int count = f->GetNumEdges();
+    for (int i = 0; i < count; ++i) {
+      const Edge3D& a = f->mEdges[i];
+      if (&a == edge || (a.flags & kEdgeJoined)) continue;
+      const Edge3D* b = a.GetNextInLoop();
+      obstacles.push_back({{a.unfolded[0], a.unfolded[1]}, {b->unfolded[0], b->unfolded[1]}});
+    }
+  }
+  edge->tab->Trim(obstacles);
+}
+
+void SeparateTabs(Net* net) {
+  std::vector<Edge3D*> tabbed;
+  for (Face3D* f = net->first; f; f = f->mNextInNet) {
+    const int count = f->GetNumEdges();
+    for (int i = 0; i < count; ++i) {
+      if (f->mEdges[i].tab && !f->mEdges[i].tab->IsEmpty()) tabbed.push_back(&f->mEdges[i]);
+    }
+  }
+  for (size_t i = 0; i < tabbed.size(); ++i) {
+    Edge3D* e = tabbed[i];
+    for (size_t j = i + 1; j < tabbed.size(); ++j) {
+      Edge3D* f = tabbed[j];
+      double eLo[2], eHi[2], fLo[2], fHi[2];
+      if (!e->tab->GetBounds(eLo, eHi) || !f->tab->GetBounds(fLo, fHi)) continue;
+      if (eHi[0] < fLo[0] || fHi[0] < eLo[0] || eHi[1] < fLo[1] || fHi[1] < eLo[1]) continue;
+      const double* e0 = e->unfolded;
+      const double* e1 = e->GetNextInLoop()->unfolded;
+      const double* f0 = f->unfolded;
+      const double* f1 = f->GetNextInLoop()->unfolded;
+      double de[2] = {e1[0] - e0[0], e1[1] - e0[1]};
+      double df[2] = {f1[0] - f0[0], f1[1] - f0[1]};
+      detail_NetTab::Unit2D(de);
+      detail_NetTab::Unit2D(df);
+      const double me[2] = {(e0[0] + e1[0]) / 2.0, (e0[1] + e1[1]) / 2.0};
+      const double mf[2] = {(f0[0] + f1[0]) / 2.0, (f0[1] + f1[1]) / 2.0};
+      // The dividing line: through the crossing of the edge lines along the bisector
+      // that parts the two edges, or half-way between parallel edges.
+      double point[2], direction[2];
+      double crossing[2];
+      if (IntersectLines2D(crossing, e0, e1, f0, f1, kNetTolerance)) {
+        point[0] = crossing[0];
+        point[1] = crossing[1];
+        double b1[2] = {de[0] + df[0], de[1] + df[1]};
+        double b2[2] = {de[0] - df[0], de[1] - df[1]};
+        detail_NetTab::Unit2D(b1);
+        detail_NetTab::Unit2D(b2);
+        auto side = [&](const double* b, const double* m) {
+          return (m[0] - point[0]) * b[1] - (m[1] - point[1]) * b[0];
+        };
+        const bool parts1 = side(b1, me) * side(b1, mf) < 0.0;
+        const double* chosen = parts1 ? b1 : b2;
+        direction[0] = chosen[0];
+        direction[1] = chosen[1];
+      } else {
+        point[0] = (me[0] + mf[0]) / 2.0;
+        point[1] = (me[1] + mf[1]) / 2.0;
+        direction[0] = de[0];
+        direction[1] = de[1];
+      }
+      const double reach = std::hypot(std::max(eHi[0], fHi[0]) - std::min(eLo[0], fLo[0]),
+                                      std::max(eHi[1], fHi[1]) - std::min(eLo[1], fLo[1])) +
+                           std::hypot(point[0] - me[0], point[1] - me[1]) + 1.0;
+      const TabObstacle line = {{point[0] - reach * direction[0], point[1] - reach * direction[1]},
+                                {point[0] + reach * direction[0], point[1] + reach * direction[1]}};
+      e->tab->Trim({line});
+      f->tab->Trim({line});
+      e->tab->Trim(f->tab->GetSegments());
+      f->tab->Trim(e->tab->GetSegments());
+    }
+  }
+}
+
+void CutTabInSpace(Edge3D* edge) {
+  if (!edge->tab || edge->tab->IsEmpty() || !edge->vert) return;
+  const Edge3D* neighbour = Edge3D::GetNeighInNet(edge, false);
+  // The tab at its fold angle about the edge on the model.
+  const double* a3 = edge->vert->mPos;
+  const Edge3D* next = edge->GetNextInLoop();
+  if (!next->vert) return;
+  double axis[3];
+  Subtract(axis, next->vert->mPos, a3);
+  const double length = std::sqrt(Dot(axis, axis));
+  if (length < kNetTolerance) return;
+  Divide(axis, axis, length);
+  double n[3], out[3];
+  edge->face->GetNormal(n);
+  Cross(out, axis, n);  // in the facelet's plane, away from it
+  // Towards the inside, by the angle the tab folds to.
+  double towards[3];
+  if (neighbour) {
+    double centre[3];
+    neighbour->face->GetCentroid(centre);
+    Subtract(towards, centre, a3);
+  } else {
+    NegateInto(towards, n);
+  }
+  double cross[3];
+  Cross(cross, out, towards);
+  const double sign = std::atan2(Dot(cross, axis), Dot(out, towards)) >= 0.0 ? 1.0 : -1.0;
+  const double turn = sign * (3.141592653589793 - edge->tab->foldAngle);
+  double side[3], w[3];
+  Cross(side, axis, out);
+  for (int k = 0; k < 3; ++k) w[k] = std::cos(turn) * out[k] + std::sin(turn) * side[k];
+  double planeNormal[3];
+  Cross(planeNormal, axis, w);
+  const double planeOffset = -Dot(planeNormal, a3);
+  // Where the facelets round the start vertex cross the tab's plane. The tab frame
+  // is (s along the edge, t out along w), mapped back to the net plane.
+  const double* A = edge->unfolded;
+  const double* B = next->unfolded;
+  double d2[2] = {B[0] - A[0], B[1] - A[1]};
+  detail_NetTab::Unit2D(d2);
+  const double n2[2] = {d2[1], -d2[0]};
+  std::vector<TabObstacle> obstacles;
+  for (Edge3D* e = edge->vert->mFirstEdge; e; e = e->nextAtVert) {
+    Face3D* f = e->face;
+    if (f == edge->face || (neighbour && f == neighbour->face) || edge->IsInCoincRing(e)) continue;
+    std::vector<std::array<double, 2>> hits;
+    const int count = f->GetNumEdges();
+    for (int i = 0; i < count; ++i) {
+      const double* p = Face3D::GetCornerPosition(&f->mEdges[i]);
+      const double* q = Face3D::GetCornerPosition(f->mEdges[i].GetNextInLoop());
+      double x[3];
+      if (!SegmentCrossesPlane(x, planeNormal, planeOffset, p, q, kNetTolerance)) continue;
+      double r[3];
+      Subtract(r, x, a3);
+      const double s = Dot(r, axis), t = Dot(r, w);
+      hits.push_back({A[0] + s * d2[0] + t * n2[0], A[1] + s * d2[1] + t * n2[1]});
+    }
+    if (hits.size() >= 2) {
+      obstacles.push_back({{hits[0][0], hits[0][1]}, {hits[1][0], hits[1][1]}});
+    }
+  }
+  if (!obstacles.empty()) edge->tab->Trim(obstacles);
+}
+
+}  // namespace corvia
