@@ -171,6 +171,7 @@ bool Net::Relayout(bool check, PlacementJoins* joins, const std::vector<Net*>* m
   std::vector<Hinge> tree;
   std::vector<Hinge> extra;
   std::vector<Face3D*> visited{first};
+  std::vector<const Edge3D*> entry{nullptr};  // the edgelet each facelet was reached by
   first->mFlags |= kFaceletVisited;
   for (size_t k = 0; k < visited.size(); ++k) {
     Face3D* facelet = visited[k];
@@ -185,16 +186,16 @@ bool Net::Relayout(bool check, PlacementJoins* joins, const std::vector<Net*>* m
       }
       if (!isMember(across->face)) continue;
       if (across->face->mFlags & kFaceletVisited) {
-        if (!(across->flags & kEdgeJoined)) continue;
-        // Each closing join is met from both sides; keep it once.
-        bool seen = false;
-        for (const Hinge& h : extra) seen = seen || h.edge == across;
-        for (const Hinge& h : tree) seen = seen || h.edge == edge || h.across == edge;
-        if (!seen) extra.push_back({edge, across, edge->flags, across->flags});
+        // A join that closes a cycle is met from both sides: kept from one. The hinge
+        // a facelet was reached by is met again from the child: not a closing join.
+        if (edge != entry[k] && (across->flags & kEdgeJoined) && edge < across) {
+          extra.push_back({edge, across, edge->flags, across->flags});
+        }
         continue;
       }
       across->face->mFlags |= kFaceletVisited;
       visited.push_back(across->face);
+      entry.push_back(across);
       tree.push_back({edge, across, edge->flags, across->flags});
     }
   }
@@ -208,7 +209,19 @@ bool Net::Relayout(bool check, PlacementJoins* joins, const std::vector<Net*>* m
     return true;
   }
   // Build the layout again hinge by hinge, so that each placement is tested against
-  // the facelets already laid out.
+  // the facelets already laid out. When nets are being taken in, this net's own
+  // layout stands (it was tested when it was made): only their facelets are placed.
+  std::vector<Hinge> kept;
+  if (mergedNets) {
+    std::vector<Hinge> moving;
+    for (const Hinge& h : tree) (h.across->face->mNet == this ? kept : moving).push_back(h);
+    tree.swap(moving);
+    std::vector<Hinge> closing;
+    for (const Hinge& h : extra) {
+      if (h.edge->face->mNet != this || h.across->face->mNet != this) closing.push_back(h);
+    }
+    extra.swap(closing);
+  }
   for (const Hinge& h : tree) {
     h.edge->flags &= ~kEdgeJoined;
     h.across->flags &= ~kEdgeJoined;
@@ -238,7 +251,10 @@ bool Net::Relayout(bool check, PlacementJoins* joins, const std::vector<Net*>* m
     h.edge->flags = h.edgeFlags;
     h.across->flags = h.acrossFlags;
   }
-  if (!accepted) layoutWithoutCheck();
+  if (!accepted) {
+    tree.insert(tree.begin(), kept.begin(), kept.end());
+    layoutWithoutCheck();
+  }
   return accepted;
 }
 

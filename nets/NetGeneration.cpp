@@ -764,7 +764,7 @@ void Model3D::RecreateTabs() {
       }
     }
     for (Edge3D* e : tabbed) TrimTabToNeighbour(e);
-    for (Edge3D* e : tabbed) TrimTabToNet(e);
+    TrimTabsToNet(net);
     SeparateTabs(net);
     for (int n = 1; n < type->numNets; ++n) {
       Face3D* copy = type->nets[n].first;

@@ -139,8 +139,17 @@ NetTab::~NetTab() = default;
 void NetTab::Trim(const std::vector<TabObstacle>& obstacles) {
   using namespace detail_NetTab;
   if (IsEmpty() || mS.size() < 2) return;
+  // The tab lies inside its box: what passes outside it cannot reach it.
+  double least[2], largest[2];
+  GetBounds(least, largest);
   std::vector<Piece> pieces;
   for (const TabObstacle& o : obstacles) {
+    if (std::max(o.a[0], o.b[0]) < least[0] - kProfileTolerance ||
+        std::min(o.a[0], o.b[0]) > largest[0] + kProfileTolerance ||
+        std::max(o.a[1], o.b[1]) < least[1] - kProfileTolerance ||
+        std::min(o.a[1], o.b[1]) > largest[1] + kProfileTolerance) {
+      continue;
+    }
     double s1 = (o.a[0] - mA[0]) * mD[0] + (o.a[1] - mA[1]) * mD[1];
     double t1 = (o.a[0] - mA[0]) * mN[0] + (o.a[1] - mA[1]) * mN[1];
     double s2 = (o.b[0] - mA[0]) * mD[0] + (o.b[1] - mA[1]) * mD[1];
@@ -462,33 +471,46 @@ void TrimTabToNeighbour(Edge3D* edge) {
   edge->tab->Trim(obstacles);
 }
 
-void TrimTabToNet(Edge3D* edge) {
-  if (!edge->tab || !edge->face->mNet) return;
+void TrimTabsToNet(Net* net) {
   std::vector<TabObstacle> obstacles;
-  for (Face3D* f = edge->face->mNet->first; f; f = f->mNextInNet) {
-    const int count = f->GetNumEdges();
-    for (int i = 0; i < count; ++i) {
-      const Edge3D& a = f->mEdges[i];
-      if (&a == edge || (a.flags & kEdgeJoined)) continue;
-      const Edge3D* b = a.GetNextInLoop();
-      obstacles.push_back({{a.unfolded[0], a.unfolded[1]}, {b->unfolded[0], b->unfolded[1]}});
-    }
-  }
-  edge->tab->Trim(obstacles);
-}
-
-void SeparateTabs(Net* net) {
   std::vector<Edge3D*> tabbed;
   for (Face3D* f = net->first; f; f = f->mNextInNet) {
     const int count = f->GetNumEdges();
     for (int i = 0; i < count; ++i) {
-      if (f->mEdges[i].tab && !f->mEdges[i].tab->IsEmpty()) tabbed.push_back(&f->mEdges[i]);
+      Edge3D* a = &f->mEdges[i];
+      if (a->tab) tabbed.push_back(a);
+      if (a->flags & kEdgeJoined) continue;
+      // A tab's own edge lies on its base line and does not stop it.
+      const Edge3D* b = a->GetNextInLoop();
+      obstacles.push_back({{a->unfolded[0], a->unfolded[1]}, {b->unfolded[0], b->unfolded[1]}});
     }
   }
+  for (Edge3D* e : tabbed) e->tab->Trim(obstacles);
+}
+
+void SeparateTabs(Net* net) {
+  struct Boxed {
+    Edge3D* edge;
+    double least[2];
+    double largest[2];
+  };
+  std::vector<Boxed> tabbed;
+  for (Face3D* f = net->first; f; f = f->mNextInNet) {
+    const int count = f->GetNumEdges();
+    for (int i = 0; i < count; ++i) {
+      Edge3D* e = &f->mEdges[i];
+      Boxed boxed{e, {0.0, 0.0}, {0.0, 0.0}};
+      if (e->tab && e->tab->GetBounds(boxed.least, boxed.largest)) tabbed.push_back(boxed);
+    }
+  }
+  // Only tabs whose boxes overlap can meet: swept in order of their least x.
+  std::sort(tabbed.begin(), tabbed.end(), [](const Boxed& a, const Boxed& b) {
+    return a.least[0] < b.least[0] || (a.least[0] == b.least[0] && a.edge < b.edge);
+  });
   for (size_t i = 0; i < tabbed.size(); ++i) {
-    Edge3D* e = tabbed[i];
-    for (size_t j = i + 1; j < tabbed.size(); ++j) {
-      Edge3D* f = tabbed[j];
+    Edge3D* e = tabbed[i].edge;
+    for (size_t j = i + 1; j < tabbed.size() && tabbed[j].least[0] <= tabbed[i].largest[0]; ++j) {
+      Edge3D* f = tabbed[j].edge;
       double eLo[2], eHi[2], fLo[2], fHi[2];
       if (!e->tab->GetBounds(eLo, eHi) || !f->tab->GetBounds(fLo, fHi)) continue;
       if (eHi[0] < fLo[0] || fHi[0] < eLo[0] || eHi[1] < fLo[1] || fHi[1] < eLo[1]) continue;

@@ -86,11 +86,11 @@ bool IsTabShownFolded(const Edge3D* edge);
 
 class Net;
 
-// The trimming steps of the tab rebuild, each on one tabbed edgelet of a first net:
-// inside the face it is glued under (when that face carries no tab of its own), and
-// clear of its own net.
+// The trimming steps of the tab rebuild on the tabs of a first net: each inside the
+// face it is glued under (when that face carries no tab of its own), and all clear
+// of their own net.
 void TrimTabToNeighbour(Edge3D* edge);
-void TrimTabToNet(Edge3D* edge);
+void TrimTabsToNet(Net* net);
 // Neighbouring tabs of the net's outline are parted along the bisector of their
 // edges, then each is cut by the other's outline.
 void SeparateTabs(Net* net);

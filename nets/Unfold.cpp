@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <deque>
+#include <vector>
 
 #include "core/Geometry.h"
 #include "core/Messages.h"
@@ -128,26 +129,27 @@ bool CalcUnfoldedFacePos2D(Edge3D* placed, Edge3D* neighbour, bool check, Placem
   bool accepted = true;
   // Every edge of the new facelet, the shared one too, against the whole outline, the
   // shared edge too: the edges of a star facelet cross its own sides.
+  std::vector<Edge3D*> outline{placed};
+  Edge3D* remembered = nullptr;
+  int limit = 20;
+  int steps = 0;
+  for (Edge3D* b = placed->GetNextOutlineEdge(false); b != placed && accepted; b = b->GetNextOutlineEdge(false)) {
+    if (++steps > limit) {
+      if (b == remembered) {
+        DoNothing("CalcUnfoldedFacePos2D: stuck in loop\n");
+        accepted = false;
+        break;
+      }
+      remembered = b;
+      limit *= 2;
+      steps = 0;
+    }
+    outline.push_back(b);
+  }
   for (int i = 0; i < count && accepted; ++i) {
     Edge3D* a = &facelet->mEdges[i];
-    if (a != neighbour && EdgeContactTest(a, placed, joins) != 0) {
-      accepted = false;
-      break;
-    }
-    Edge3D* remembered = nullptr;
-    int limit = 20;
-    int steps = 0;
-    for (Edge3D* b = placed->GetNextOutlineEdge(false); b != placed; b = b->GetNextOutlineEdge(false)) {
-      if (++steps > limit) {
-        if (b == remembered) {
-          DoNothing("CalcUnfoldedFacePos2D: stuck in loop\n");
-          accepted = false;
-          break;
-        }
-        remembered = b;
-        limit *= 2;
-        steps = 0;
-      }
+    for (Edge3D* b : outline) {
+      if (a == neighbour && b == placed) continue;
       if (EdgeContactTest(a, b, joins) != 0) {
         accepted = false;
         break;
