@@ -686,62 +686,74 @@ void Model3D::AssignTabs() {
     if (!(e->flags & kEdgeTabSingle)) e->flags &= ~kEdgeHasTab;
   });
   const int32_t kind = GetGlobalTabKind();
+  // Every cut of every net is decided once, from either side: with single tabs one
+  // side of each pair carries the tab, the side alternating along the walk of each
+  // net. The scratch mark holds the edgelets already decided.
+  std::vector<Edge3D*> decided;
+  auto decide = [&](Edge3D* e) {
+    e->flags |= kEdgeVisited;
+    decided.push_back(e);
+  };
   for (NetType* type = mNetTypes; type; type = type->next) {
-    Net* net = type->GetFirstNet();
-    if (!net || type->IsDrawn()) continue;
-    bool toggle = false;
-    for (Face3D* f = net->first; f; f = f->mNextInNet) {
-      const int count = f->GetNumEdges();
-      for (int i = 0; i < count; ++i) {
-        Edge3D* e = &f->mEdges[i];
-        // Joined edges fold; only cut ones are glued.
-        if (e->flags & (kEdgePlacementJoin | kEdgeJoined)) continue;
-        const uint32_t override = e->flags & kEdgeTabKinds;
-        if (override == 0 && kind == kTabKindSingle) {
-          Edge3D* partner = Edge3D::GetNeighInNet(e, false);
-          if (partner && partner->face->mNet != e->face->mNet) {
-            Edge3DType edgeType;
-            edgeType.Init(partner);
-            partner = edgeType.GetEdge(nullptr);
-          }
-          if (e->GetDihedralAngle() >= kPi || !partner) {
-            e->flags |= kEdgeHasTab;
-          } else if (!(e->flags & kEdgeHasTab) && !(partner->flags & kEdgeHasTab)) {
-            Edge3D* chosen = toggle ? partner : e;
-            toggle = !toggle;
-            chosen->flags |= kEdgeHasTab;
-            Edge3DType edgeType;
-            edgeType.Init(chosen);
-            for (Edge3D* x = edgeType.GetEdge(nullptr); x; x = edgeType.GetEdge(x)) {
-              if (x->flags & (kEdgeJoined | kEdgePlacementJoin)) continue;
-              Edge3D* across = Edge3D::GetNeighInNet(x, false);
-              if (!across || across->face->mNet != x->face->mNet) x->flags |= kEdgeHasTab;
-            }
-          } else {
-            toggle = !toggle;
-          }
-        } else if (override == kEdgeTabDouble || (override == 0 && kind == kTabKindDouble)) {
-          e->flags |= kEdgeHasTab;
-        }
-      }
-    }
-  }
-  // The other nets of each type carry the first net's tabs.
-  for (NetType* type = mNetTypes; type; type = type->next) {
-    const Net* firstNet = type->GetFirstNet();
-    if (!firstNet || type->IsDrawn()) continue;
-    for (int n = 1; n < type->numNets; ++n) {
-      Face3D* copy = type->nets[n].first;
-      for (const Face3D* pattern = firstNet->first; pattern && copy;
-           pattern = pattern->mNextInNet, copy = copy->mNextInNet) {
-        if (pattern->mType != copy->mType) break;
-        const int count = pattern->GetNumEdges();
+    if (type->IsDrawn()) continue;
+    for (int n = 0; n < type->numNets; ++n) {
+      bool toggle = false;
+      for (Face3D* f = type->nets[n].first; f; f = f->mNextInNet) {
+        const int count = f->GetNumEdges();
         for (int i = 0; i < count; ++i) {
-          copy->mEdges[i].flags = (copy->mEdges[i].flags & ~kEdgeHasTab) | (pattern->mEdges[i].flags & kEdgeHasTab);
+          Edge3D* e = &f->mEdges[i];
+          // Joined edges fold; only cut ones are glued.
+          if (e->flags & (kEdgePlacementJoin | kEdgeJoined | kEdgeVisited)) continue;
+          const uint32_t override = e->flags & kEdgeTabKinds;
+          Edge3D* partner = Edge3D::GetNeighInNet(e, false);
+          if (partner && (partner->flags & (kEdgeJoined | kEdgePlacementJoin))) partner = nullptr;
+          if (override == kEdgeTabDouble || (override == 0 && kind == kTabKindDouble)) {
+            e->flags |= kEdgeHasTab;
+            decide(e);
+            continue;
+          }
+          if (override == kEdgeTabNone || (override == 0 && kind == kTabKindNone)) {
+            decide(e);
+            continue;
+          }
+          // Single tabs. A reflex edge, or one with nothing across, is tabbed on both
+          // sides.
+          if (!partner || e->GetDihedralAngle() >= kPi) {
+            if (override == 0) e->flags |= kEdgeHasTab;
+            decide(e);
+            continue;
+          }
+          const uint32_t partnerOverride = partner->flags & kEdgeTabKinds;
+          if (override == kEdgeTabSingle || partnerOverride == kEdgeTabSingle) {
+            // The user chose the side: the other takes the tab when the chosen one has
+            // none.
+            Edge3D* chosenBy = override == kEdgeTabSingle ? e : partner;
+            Edge3D* other = chosenBy == e ? partner : e;
+            if (!(other->flags & kEdgeVisited) && (other->flags & kEdgeTabKinds) == 0) {
+              if (!(chosenBy->flags & kEdgeHasTab)) other->flags |= kEdgeHasTab;
+            }
+            decide(e);
+            if (!(partner->flags & kEdgeVisited)) decide(partner);
+            continue;
+          }
+          if (partner->flags & kEdgeVisited) {
+            // Decided from the other side; this side takes the tab only when that one
+            // has none and is not the user's to leave bare.
+            if (!(partner->flags & kEdgeHasTab) && partnerOverride != kEdgeTabNone) e->flags |= kEdgeHasTab;
+            toggle = !toggle;
+            decide(e);
+            continue;
+          }
+          Edge3D* chosen = toggle ? partner : e;
+          toggle = !toggle;
+          if ((chosen->flags & kEdgeTabKinds) == 0) chosen->flags |= kEdgeHasTab;
+          decide(e);
+          decide(partner);
         }
       }
     }
   }
+  for (Edge3D* e : decided) e->flags &= ~kEdgeVisited;
 }
 
 void Model3D::RecreateTabs() {
@@ -750,31 +762,25 @@ void Model3D::RecreateTabs() {
     e->tab.reset();
     e->flags &= ~kEdgeTabGap;
   });
+  // Each net carries its own tabs, trimmed against its own layout; nets of one type
+  // are laid out alike, so alike tabs come out alike.
   for (NetType* type = mNetTypes; type; type = type->next) {
-    Net* net = type->GetFirstNet();
-    if (!net || type->IsDrawn()) continue;
-    std::vector<Edge3D*> tabbed;
-    for (Face3D* f = net->first; f; f = f->mNextInNet) {
-      const int count = f->GetNumEdges();
-      for (int i = 0; i < count; ++i) {
-        Edge3D* e = &f->mEdges[i];
-        if (!(e->flags & kEdgeHasTab) || (e->flags & (kEdgeJoined | kEdgePlacementJoin))) continue;
-        e->tab = std::make_unique<NetTab>(e);
-        tabbed.push_back(e);
-      }
-    }
-    for (Edge3D* e : tabbed) TrimTabToNeighbour(e);
-    TrimTabsToNet(net);
-    SeparateTabs(net);
-    for (int n = 1; n < type->numNets; ++n) {
-      Face3D* copy = type->nets[n].first;
-      for (const Face3D* pattern = net->first; pattern && copy; pattern = pattern->mNextInNet, copy = copy->mNextInNet) {
-        if (pattern->mType != copy->mType) break;
-        const int count = pattern->GetNumEdges();
+    if (type->IsDrawn()) continue;
+    for (int n = 0; n < type->numNets; ++n) {
+      Net* net = &type->nets[n];
+      std::vector<Edge3D*> tabbed;
+      for (Face3D* f = net->first; f; f = f->mNextInNet) {
+        const int count = f->GetNumEdges();
         for (int i = 0; i < count; ++i) {
-          if (pattern->mEdges[i].tab) copy->mEdges[i].tab = std::make_unique<NetTab>(*pattern->mEdges[i].tab);
+          Edge3D* e = &f->mEdges[i];
+          if (!(e->flags & kEdgeHasTab) || (e->flags & (kEdgeJoined | kEdgePlacementJoin))) continue;
+          e->tab = std::make_unique<NetTab>(e);
+          tabbed.push_back(e);
         }
       }
+      for (Edge3D* e : tabbed) TrimTabToNeighbour(e);
+      TrimTabsToNet(net);
+      SeparateTabs(net);
     }
   }
   std::vector<Edge3D*> all;

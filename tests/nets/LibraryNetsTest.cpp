@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "tests/nets/NetChecks.h"
@@ -19,7 +18,7 @@ std::string Boxes() {
   return text;
 }
 
-void CheckRecord(int index, bool verbose) {
+void CheckRecord(int index) {
   corvia::testing::Platform().messages.Clear();
   std::unique_ptr<corvia::Poly> poly = n::BuildLibraryPoly(index);
   ASSERT_NE(poly, nullptr) << index << " " << Boxes();
@@ -30,25 +29,21 @@ void CheckRecord(int index, bool verbose) {
   EXPECT_EQ(model.GetNumFacelets(), poly->mFaces.mCount) << name;
   model.MakeNets();
   ASSERT_TRUE(model.HasNets()) << name;
-  n::NetStats stats;
-  n::ExpectCover(model, name, &stats);
+  n::ExpectCover(model, name);
   n::ExpectNoOverlap(model, name);
   n::ExpectFoldsBack(model, name);
   n::ExpectGluing(model, name, true);
+  n::ExpectSingleTabs(model, name);
   n::ExpectCongruentTypes(model, name);
   EXPECT_EQ(corvia::testing::Platform().messages.Boxes().size(), 0u) << name << " " << Boxes();
-  if (verbose) {
-    std::printf("%-40s facelets %4d types %3d nets %3d largest %3d\n", name.c_str(), stats.facelets, stats.types,
-                stats.nets, stats.largestNet);
-  }
 }
 
 }  // namespace test_LibraryNets
 
 TEST(LibraryNets, EveryUniformPolyhedron) {
-  for (int index : corvia::testing::nets::UniformRecords()) test_LibraryNets::CheckRecord(index, true);
+  for (int index : corvia::testing::nets::UniformRecords()) test_LibraryNets::CheckRecord(index);
 }
 
 TEST(LibraryNets, EveryJohnsonSolidWithData) {
-  for (int index : corvia::testing::nets::JohnsonRecords()) test_LibraryNets::CheckRecord(index, true);
+  for (int index : corvia::testing::nets::JohnsonRecords()) test_LibraryNets::CheckRecord(index);
 }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "construction/Library.h"
+#include "core/Units.h"
 #include "core/VectorMath.h"
 #include "nets/Edge3D.h"
 #include "nets/Face3D.h"
@@ -33,6 +34,16 @@ namespace corvia::testing::nets {
 
 using Ring = std::vector<std::array<double, 2>>;
 
+// Records of the library the tests take their models from.
+constexpr int kCube = 1;
+constexpr int kIcosahedron = 4;
+constexpr int kGreatDodecahedron = 6;
+constexpr int kTruncatedOctahedron = 11;
+constexpr int kTruncatedIcosahedron = 17;
+constexpr int kSnubDodecahedron = 21;
+constexpr int kTetrahemihexahedron = 22;
+constexpr double kPi = 3.141592653589793;
+
 // The library record as a Poly (its dual with dual set); null when it does not build.
 inline std::unique_ptr<Poly> BuildLibraryPoly(int index, bool dual = false) {
   LibraryEntry* entry = GetLibraryEntry(index);
@@ -42,6 +53,38 @@ inline std::unique_ptr<Poly> BuildLibraryPoly(int index, bool dual = false) {
   auto poly = std::make_unique<Poly>();
   if (!simple->CreatePoly(poly.get(), false, false)) return nullptr;
   return poly;
+}
+
+// Puts back the program-wide settings the nets read when a test ends.
+class SettingsGuard {
+ public:
+  SettingsGuard() : mNets(GetNetSettings()), mUnits(GetUnitSettings()) {}
+  ~SettingsGuard() {
+    GetNetSettings() = mNets;
+    GetUnitSettings() = mUnits;
+  }
+  SettingsGuard(const SettingsGuard&) = delete;
+  SettingsGuard& operator=(const SettingsGuard&) = delete;
+
+ private:
+  NetSettings mNets;
+  UnitSettings mUnits;
+};
+
+// A test of the nets: its settings are put back, and its boxes start empty.
+class NetsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Platform().messages.Clear(); }
+  SettingsGuard mGuard;
+};
+
+// The model of the plain polyhedron with its nets, made with at most this many
+// facelets per net.
+inline std::unique_ptr<Model3D> MakeNets(Poly* poly, int maxFacesPerNet = 1000000) {
+  GetUnitSettings().mMaxFacesPerNet = maxFacesPerNet;
+  auto model = std::make_unique<Model3D>(poly, false);
+  model->MakeNets();
+  return model;
 }
 
 // The uniform records that build (parametric and coincident-vertex records left out)
@@ -151,13 +194,6 @@ inline Ring UnfoldedRing(const Face3D& facelet, int loop = 0) {
 
 // ---- Checks of a model's nets ----------------------------------------------------------
 
-struct NetStats {
-  int nets = 0;
-  int types = 0;
-  int facelets = 0;
-  int largestNet = 0;
-};
-
 inline std::vector<Face3D*> AllFacelets(const Model3D& model) {
   std::vector<Face3D*> facelets;
   for (Face3DType* type = model.mFaceTypes; type; type = type->mNext) {
@@ -167,14 +203,11 @@ inline std::vector<Face3D*> AllFacelets(const Model3D& model) {
 }
 
 // Every facelet lies in exactly one net, whose chain holds it.
-inline void ExpectCover(const Model3D& model, const std::string& name, NetStats* stats = nullptr) {
+inline void ExpectCover(const Model3D& model, const std::string& name) {
   std::map<const Face3D*, int> seen;
-  int nets = 0, types = 0, largest = 0;
   for (NetType* type = model.mNetTypes; type; type = type->next) {
-    ++types;
     for (int n = 0; n < type->numNets; ++n) {
       const Net& net = type->nets[n];
-      ++nets;
       EXPECT_NE(net.first, nullptr) << name;
       EXPECT_EQ(net.type, type) << name;
       int count = 0;
@@ -182,12 +215,10 @@ inline void ExpectCover(const Model3D& model, const std::string& name, NetStats*
         EXPECT_EQ(f->mNet, &net) << name;
         ++seen[f];
       }
-      largest = std::max(largest, count);
     }
   }
   const std::vector<Face3D*> facelets = AllFacelets(model);
   for (const Face3D* f : facelets) EXPECT_EQ(seen[f], 1) << name << " facelet " << Face3D::GetIndex(f);
-  if (stats) *stats = {nets, types, static_cast<int>(facelets.size()), largest};
 }
 
 // No two facelets of one net overlap in the flat layout.
@@ -297,6 +328,27 @@ inline void ExpectGluing(const Model3D& model, const std::string& name, bool eve
     }
   }
   for (const auto& [id, count] : uses) EXPECT_EQ(count, 2) << name << " connection " << id;
+}
+
+// With single tabs, exactly one side of each cut carries the tab, both sides where
+// the edge is reflex.
+inline void ExpectSingleTabs(Model3D& model, const std::string& name) {
+  NetSettings& settings = GetNetSettings();
+  const int32_t saved = settings.tabType;
+  settings.tabType = kTabKindSingle;
+  model.RebuildTabs();
+  for (Face3D* f : AllFacelets(model)) {
+    for (int i = 0; i < f->GetNumEdges(); ++i) {
+      Edge3D* e = &f->mEdges[i];
+      const Edge3D* partner = Edge3D::GetNeighInNet(e, false);
+      if ((e->flags & (kEdgeJoined | kEdgePlacementJoin)) || !partner) continue;
+      const int tabs = (e->tab ? 1 : 0) + (partner->tab ? 1 : 0);
+      EXPECT_EQ(tabs, e->GetDihedralAngle() < kPi && partner->GetDihedralAngle() < kPi ? 1 : 2)
+          << name << " edge " << GetEdgeName(e);
+    }
+  }
+  settings.tabType = saved;
+  model.RebuildTabs();
 }
 
 // The nets of a type are one net turned by a rotation of the model: corresponding

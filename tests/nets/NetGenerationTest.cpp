@@ -1,0 +1,303 @@
+// Making nets: the types the symmetry gives, the maximum facelets per net, the glue
+// tabs of each kind, the user's cuts surviving a remake, a cancel, and models with a
+// hole, with one side, or with faces through each other.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <set>
+
+#include "construction/Prisms.h"
+#include "core/Progress.h"
+#include "core/Units.h"
+#include "platform/Services.h"
+#include "stellation/FaceTypeBlock.h"
+#include "tests/nets/NetChecks.h"
+
+namespace test_NetGeneration {
+
+namespace n = corvia::testing::nets;
+using corvia::Edge3D;
+using corvia::Face3D;
+using corvia::Model3D;
+using corvia::Net;
+using corvia::NetType;
+
+
+class NetGenerationTest : public n::NetsTest {};
+
+// Every edgelet that is cut, in pairs with the edgelet across.
+std::vector<std::pair<Edge3D*, Edge3D*>> CutPairs(const Model3D& model) {
+  std::vector<std::pair<Edge3D*, Edge3D*>> pairs;
+  for (Face3D* f : n::AllFacelets(model)) {
+    for (int i = 0; i < f->GetNumEdges(); ++i) {
+      Edge3D* e = &f->mEdges[i];
+      Edge3D* across = Edge3D::GetNeighInNet(e, false);
+      if ((e->flags & (corvia::kEdgeJoined | corvia::kEdgePlacementJoin)) || !across || across < e) continue;
+      pairs.push_back({e, across});
+    }
+  }
+  return pairs;
+}
+
+void ExpectValidNets(Model3D& model, const std::string& name) {
+  n::ExpectCover(model, name);
+  n::ExpectNoOverlap(model, name);
+  n::ExpectFoldsBack(model, name);
+  n::ExpectGluing(model, name, true);
+}
+
+// A clock that moves half a second at every look, so that the progress window opens.
+class TickingClock final : public corvia::platform::Clock {
+ public:
+  double NowSeconds() const override { return mNow += 0.5; }
+
+ private:
+  mutable double mNow = 0.0;
+};
+
+}  // namespace test_NetGeneration
+
+namespace corvia {
+
+using test_NetGeneration::CutPairs;
+using test_NetGeneration::ExpectValidNets;
+using test_NetGeneration::NetGenerationTest;
+using test_NetGeneration::TickingClock;
+namespace n = testing::nets;
+
+TEST_F(NetGenerationTest, IcosahedronNetsFollowItsSymmetry) {
+  std::unique_ptr<Poly> ico = n::BuildLibraryPoly(n::kIcosahedron);
+  ASSERT_TRUE(ico);
+  // Merged across its convex edges, the whole icosahedron is one net.
+  std::unique_ptr<Model3D> one = n::MakeNets(ico.get());
+  EXPECT_EQ(one->GetNumNetTypes(), 1);
+  EXPECT_EQ(one->GetNumNets(), 1);
+  EXPECT_EQ(Net::CountFacelets(one->mCurrentNet), 20);
+  ExpectValidNets(*one, "icosahedron");
+  one.reset();
+  // One facelet a net: the 20 triangles are one type of 20 nets, turned onto each
+  // other by the rotations.
+  std::unique_ptr<Model3D> single = n::MakeNets(ico.get(), 1);
+  ASSERT_EQ(single->GetNumNetTypes(), 1);
+  EXPECT_EQ(single->mNetTypes->numNets, 20);
+  // One facelet a net switches the searches off: a facelet type of order 1.
+  EXPECT_EQ(single->mNetTypes->groupSize, 1);
+  n::ExpectCongruentTypes(*single, "icosahedron, one facelet a net");
+  ExpectValidNets(*single, "icosahedron, one facelet a net");
+}
+
+TEST_F(NetGenerationTest, PentakisDodecahedronGrowsTwelveFansOfFive) {
+  // The dual of the truncated icosahedron: 60 triangles, five round each 5-fold
+  // vertex.
+  std::unique_ptr<Poly> poly = n::BuildLibraryPoly(n::kTruncatedIcosahedron, true);
+  ASSERT_TRUE(poly);
+  std::unique_ptr<Model3D> model = n::MakeNets(poly.get(), 5);
+  ASSERT_EQ(model->GetNumNetTypes(), 1);
+  NetType* type = model->mNetTypes;
+  EXPECT_EQ(type->numNets, 12);
+  EXPECT_EQ(type->groupSize, 5);
+  for (int k = 0; k < type->numNets; ++k) {
+    ASSERT_EQ(Net::CountFacelets(&type->nets[k]), 5);
+    // One vertex is a corner of all five.
+    std::map<const Vert3D*, int> corners;
+    for (Face3D* f = type->nets[k].first; f; f = f->mNextInNet) {
+      for (int i = 0; i < f->GetNumEdges(); ++i) ++corners[f->mEdges[i].vert];
+    }
+    int shared = 0;
+    for (const auto& [v, count] : corners) shared += count == 5 ? 1 : 0;
+    EXPECT_EQ(shared, 1) << k;
+  }
+  n::ExpectCongruentTypes(*model, "pentakis dodecahedron");
+  ExpectValidNets(*model, "pentakis dodecahedron");
+}
+
+TEST_F(NetGenerationTest, OneFaceletPerNetMakesNoJoins) {
+  std::unique_ptr<Poly> cube = n::BuildLibraryPoly(n::kCube);
+  std::unique_ptr<Model3D> model = n::MakeNets(cube.get(), 1);
+  EXPECT_EQ(model->GetNumNets(), 6);
+  for (Face3D* f : n::AllFacelets(*model)) {
+    EXPECT_EQ(Net::CountFacelets(f->mNet), 1);
+    for (int i = 0; i < f->GetNumEdges(); ++i) {
+      EXPECT_EQ(Edge3D::GetNeighInNet(&f->mEdges[i], true), nullptr);
+      EXPECT_NE(Edge3D::GetNeighInNet(&f->mEdges[i], false), nullptr);
+      EXPECT_TRUE(f->mEdges[i].tab);
+    }
+  }
+  ExpectValidNets(*model, "cube, one facelet a net");
+}
+
+TEST_F(NetGenerationTest, CubeIsOneNetOfSixWithTheTabsInItsRadii) {
+  std::unique_ptr<Poly> cube = n::BuildLibraryPoly(n::kCube);
+  std::unique_ptr<Model3D> model = n::MakeNets(cube.get(), 6);
+  ASSERT_EQ(model->GetNumNets(), 1);
+  EXPECT_EQ(Net::CountFacelets(model->mCurrentNet), 6);
+  NetType* type = model->mNetTypes;
+  // The rectangle is upright and centred on the origin; its radii add the tab depth.
+  double least[2] = {1e300, 1e300}, largest[2] = {-1e300, -1e300};
+  for (Face3D* f = type->nets[0].first; f; f = f->mNextInNet) {
+    for (int i = 0; i < f->GetNumEdges(); ++i) {
+      for (int k = 0; k < 2; ++k) {
+        least[k] = std::min(least[k], f->mEdges[i].unfolded[k]);
+        largest[k] = std::max(largest[k], f->mEdges[i].unfolded[k]);
+      }
+    }
+  }
+  const double tab = GetNetTabSizeInModelUnits();
+  EXPECT_GT(tab, 0.0);
+  EXPECT_NEAR(type->radiusX, (largest[0] - least[0]) / 2.0 + tab, 1e-9);
+  EXPECT_NEAR(type->radiusY, (largest[1] - least[1]) / 2.0 + tab, 1e-9);
+  EXPECT_NEAR(largest[0] + least[0], 0.0, 1e-9);
+  EXPECT_NEAR(largest[1] + least[1], 0.0, 1e-9);
+  ExpectValidNets(*model, "cube");
+}
+
+TEST_F(NetGenerationTest, NetTypesAreSortedLargestFirst) {
+  std::unique_ptr<Poly> poly = n::BuildLibraryPoly(n::kGreatDodecahedron);
+  std::unique_ptr<Model3D> model = n::MakeNets(poly.get());
+  ASSERT_GE(model->GetNumNetTypes(), 1);
+  for (NetType* type = model->mNetTypes; type && type->next; type = type->next) {
+    EXPECT_GE(type->radiusX * type->radiusY, type->next->radiusX * type->next->radiusY - 1e-7);
+  }
+  EXPECT_EQ(model->mCurrentNet, model->mNetTypes->GetFirstNet());
+}
+
+TEST_F(NetGenerationTest, EachTabKindGluesEveryCut) {
+  std::unique_ptr<Poly> poly = n::BuildLibraryPoly(n::kIcosahedron);
+  std::unique_ptr<Model3D> model = n::MakeNets(poly.get());
+  ASSERT_FALSE(CutPairs(*model).empty());
+  // Double tabs: both sides of every cut.
+  for (const auto& [a, b] : CutPairs(*model)) {
+    EXPECT_TRUE(a->tab && b->tab);
+    EXPECT_NEAR(a->tab->foldAngle, a->GetDihedralAngle() / 2.0, 1e-12);
+  }
+  // Single tabs: one side of each cut below pi, the side alternating along the walk.
+  GetNetSettings().tabType = kTabKindSingle;
+  model->RebuildTabs();
+  int first = 0, second = 0;
+  for (const auto& [a, b] : CutPairs(*model)) {
+    ASSERT_LT(a->GetDihedralAngle(), n::kPi);
+    EXPECT_EQ((a->tab != nullptr) + (b->tab != nullptr), 1) << GetEdgeName(a);
+    first += a->tab ? 1 : 0;
+    second += b->tab ? 1 : 0;
+    const Edge3D* tabbed = a->tab ? a : b;
+    EXPECT_NEAR(tabbed->tab->foldAngle, tabbed->GetDihedralAngle(), 1e-12);
+  }
+  EXPECT_GT(first, 0);
+  EXPECT_GT(second, 0);
+  // No tabs: none at all.
+  GetNetSettings().tabType = kTabKindNone;
+  model->RebuildTabs();
+  for (Face3D* f : n::AllFacelets(*model)) {
+    for (int i = 0; i < f->GetNumEdges(); ++i) {
+      EXPECT_FALSE(f->mEdges[i].tab);
+      EXPECT_FALSE(f->mEdges[i].flags & kEdgeHasTab);
+    }
+  }
+  // The user's No Tabs on one edge of double tabs.
+  GetNetSettings().tabType = kTabKindDefault;
+  Edge3D* chosen = CutPairs(*model).front().first;
+  chosen->flags |= GetTabKindFlag(kTabKindNone);
+  model->RebuildTabs();
+  EXPECT_FALSE(chosen->tab);
+  EXPECT_TRUE(Edge3D::GetNeighInNet(chosen, false)->tab);
+  EXPECT_EQ(GetTabKindFlag(kTabKindDouble), kEdgeTabDouble);
+  EXPECT_EQ(GetTabKindFlag(7), 0u);
+}
+
+TEST_F(NetGenerationTest, TheUsersCutsSurviveANewGeneration) {
+  std::unique_ptr<Poly> poly = n::BuildLibraryPoly(n::kIcosahedron);
+  std::unique_ptr<Model3D> model = n::MakeNets(poly.get());
+  // A joined edge of the net.
+  Edge3D* joined = nullptr;
+  for (Face3D* f = model->mCurrentNet->first; f && !joined; f = f->mNextInNet) {
+    for (int i = 0; i < f->GetNumEdges() && !joined; ++i) {
+      if (f->mEdges[i].flags & kEdgeJoinedFirst) joined = &f->mEdges[i];
+    }
+  }
+  ASSERT_NE(joined, nullptr);
+  Edge3D* across = Edge3D::GetNeighInNet(joined, false);
+  joined->flags |= GetTabKindFlag(kTabKindDouble);
+  joined->ToggleCut(false);
+  EXPECT_TRUE(joined->flags & kEdgeUserCut);
+  EXPECT_TRUE(across->flags & kEdgeUserCut);
+  EXPECT_FALSE(joined->flags & (kEdgeJoined | kEdgePlacementJoin));
+  EXPECT_FALSE(across->flags & (kEdgeJoined | kEdgePlacementJoin));
+  EXPECT_EQ(joined->connectionId, across->connectionId);
+  EXPECT_TRUE(joined->flags & kEdgeTabDouble);  // the user's tab kind stays too
+  EXPECT_TRUE(joined->tab && across->tab);
+  ExpectValidNets(*model, "icosahedron with a cut");
+  model->MakeNets();
+  EXPECT_TRUE(joined->flags & kEdgeUserCut);
+  EXPECT_FALSE(joined->flags & (kEdgeJoined | kEdgePlacementJoin));
+  // Toggled back, the edge may join again.
+  joined->ToggleCut(false);
+  EXPECT_FALSE(joined->flags & (kEdgeUserCut | kEdgeNeverJoin));
+  EXPECT_FALSE(across->flags & (kEdgeUserCut | kEdgeNeverJoin));
+  ExpectValidNets(*model, "icosahedron joined again");
+}
+
+TEST_F(NetGenerationTest, ACancelLeavesNoNets) {
+  std::unique_ptr<Poly> poly = n::BuildLibraryPoly(n::kTruncatedIcosahedron);
+  Model3D model(poly.get(), false);
+  TickingClock clock;
+  platform::ServiceSet services = platform::Services();
+  services.clock = &clock;
+  const platform::ServiceSet before = platform::InstallServices(services);
+  testing::Platform().progress.Current()->onPump = [](platform::HeadlessProgressWindow::State& state) {
+    state.cancel = true;
+  };
+  model.MakeNets();
+  testing::Platform().progress.Current()->onPump = nullptr;
+  platform::InstallServices(before);
+  EXPECT_GE(testing::Platform().progress.WindowsCreated(), 1);
+  EXPECT_FALSE(model.HasNets());
+  EXPECT_EQ(model.mNetTypes, nullptr);
+  EXPECT_EQ(model.mCurrentNet, nullptr);
+  for (Face3D* f : n::AllFacelets(model)) EXPECT_EQ(f->mNet, nullptr);
+  EXPECT_FALSE(IsProgressActive());
+  // Asked again, the nets are made.
+  model.MakeNets();
+  EXPECT_TRUE(model.HasNets());
+  ExpectValidNets(model, "truncated icosahedron after a cancel");
+}
+
+TEST_F(NetGenerationTest, AModelWithAHoleUnfolds) {
+  std::unique_ptr<SimplePoly> simple = CreateTorus(0.4, 8, 6);
+  ASSERT_TRUE(simple);
+  Poly torus;
+  ASSERT_TRUE(simple->CreatePoly(&torus, false, false));
+  Model3D* model = torus.mBaseBlock->GetModel3D(true);
+  ASSERT_NE(model, nullptr);
+  EXPECT_EQ(model->GetNumFacelets(), 48);
+  ExpectValidNets(*model, "torus");
+  EXPECT_EQ(testing::Platform().messages.Boxes().size(), 0u);
+}
+
+TEST_F(NetGenerationTest, OneSidedModelsAndFacesThroughEachOtherUnfold) {
+  for (int index : {n::kTetrahemihexahedron, n::kGreatDodecahedron}) {
+    std::unique_ptr<Poly> poly = n::BuildLibraryPoly(index);
+    ASSERT_TRUE(poly);
+    Model3D* model = poly->mBaseBlock->GetModel3D(true);
+    ASSERT_NE(model, nullptr) << index;
+    ExpectValidNets(*model, GetLibraryEntry(index)->mName);
+  }
+  // The one-sided model turns over at some edges: those are glued, never joined.
+  std::unique_ptr<Poly> poly = n::BuildLibraryPoly(n::kTetrahemihexahedron);
+  Model3D model(poly.get(), false);
+  int seams = 0;
+  for (Face3D* f : n::AllFacelets(model)) {
+    for (int i = 0; i < f->GetNumEdges(); ++i) {
+      const Edge3D& e = f->mEdges[i];
+      if (!(e.flags & kEdgeSameWayNeighbour)) continue;
+      ++seams;
+      EXPECT_EQ(e.vert, e.mNeigh->vert);
+      EXPECT_EQ(e.mNeigh->mNeigh, &e);
+    }
+  }
+  EXPECT_GT(seams, 0);
+  EXPECT_EQ(testing::Platform().messages.Boxes().size(), 0u);
+}
+
+}  // namespace corvia
