@@ -15,6 +15,7 @@
 #include "nets/Net.h"
 #include "nets/NetFlags.h"
 #include "nets/NetSettings.h"
+#include "nets/Unfold.h"
 
 namespace corvia {
 
@@ -441,17 +442,8 @@ void TrimTabToNeighbour(Edge3D* edge) {
   if (edge->flags & kEdgeSameWayNeighbour) return;
   // The neighbour's outline as it would lie against this edge, without moving it.
   const Face3D* facelet = neighbour->face;
-  const Edge3D* n = neighbour->GetNextInLoop();
-  const Edge3D* p = edge->GetNextInLoop();
-  double u1[2] = {neighbour->local[0] - n->local[0], neighbour->local[1] - n->local[1]};
-  double u0[2] = {p->unfolded[0] - edge->unfolded[0], p->unfolded[1] - edge->unfolded[1]};
-  detail_NetTab::Unit2D(u1);
-  detail_NetTab::Unit2D(u0);
-  const double c = u0[0] * u1[0] + u0[1] * u1[1];
-  const double s = u1[0] * u0[1] - u1[1] * u0[0];
-  double m[6] = {c, s, -s, c, 0.0, 0.0};
-  m[4] = edge->unfolded[0] - (c * n->local[0] - s * n->local[1]);
-  m[5] = edge->unfolded[1] - (s * n->local[0] + c * n->local[1]);
+  double m[6];
+  GetPlacement2D(edge, neighbour, m);
   std::vector<TabObstacle> obstacles;
   const Face3DType* type = facelet->mType;
   int start = 0;

@@ -87,6 +87,16 @@ void Inverse(Transform3D& out, const Transform3D& t) {
   NegateInto(out.Translation(), back);
 }
 
+// Where the child stands against the parent in the parent's net frame: the parent's
+// placement undone after the child's.
+void RelativePlacement(const Face3D* parent, const Face3D* child, Transform3D& out) {
+  Transform3D parentPlace, childPlace, inverse;
+  parent->CalcPlacementTransform(parentPlace);
+  child->CalcPlacementTransform(childPlace);
+  Inverse(inverse, parentPlace);
+  ComposeTransforms(out, inverse, childPlace);
+}
+
 // Writes the folded corners and normal of a facelet from its net-to-space motion.
 void ApplyFold(Face3D* facelet, const Transform3D& fold) {
   facelet->mPlacement = fold;
@@ -102,9 +112,11 @@ void ApplyFold(Face3D* facelet, const Transform3D& fold) {
 
 }  // namespace detail_Unfold
 
-bool CalcUnfoldedFacePos2D(Edge3D* placed, Edge3D* neighbour, bool check, PlacementJoins* joins) {
+void GetPlacement2D(const Edge3D* placed, const Edge3D* neighbour, double* m) {
   using namespace detail_Unfold;
-  Face3D* facelet = neighbour->face;
+  // The shared edge runs the other way in the new facelet: the direction from the
+  // end of neighbour to its start turns onto placed's direction, and the end of
+  // neighbour moves onto placed's start.
   const Edge3D* n = neighbour->GetNextInLoop();
   const Edge3D* p = placed->GetNextInLoop();
   double u1[2], u0[2];
@@ -112,9 +124,18 @@ bool CalcUnfoldedFacePos2D(Edge3D* placed, Edge3D* neighbour, bool check, Placem
   Unit2D(u0, p->unfolded[0] - placed->unfolded[0], p->unfolded[1] - placed->unfolded[1]);
   const double c = u0[0] * u1[0] + u0[1] * u1[1];
   const double s = u1[0] * u0[1] - u1[1] * u0[0];
-  double m[6] = {c, s, -s, c, 0.0, 0.0};
+  m[0] = c;
+  m[1] = s;
+  m[2] = -s;
+  m[3] = c;
   m[4] = placed->unfolded[0] - (c * n->local[0] - s * n->local[1]);
   m[5] = placed->unfolded[1] - (s * n->local[0] + c * n->local[1]);
+}
+
+bool CalcUnfoldedFacePos2D(Edge3D* placed, Edge3D* neighbour, bool check, PlacementJoins* joins) {
+  Face3D* facelet = neighbour->face;
+  double m[6];
+  GetPlacement2D(placed, neighbour, m);
   const int count = facelet->GetNumEdges();
   for (int i = 0; i < count; ++i) Transform2DPoint(m, facelet->mEdges[i].local, facelet->mEdges[i].unfolded);
   for (int i = 0; i < 6; ++i) facelet->mNetTransform[i] = m[i];
@@ -209,11 +230,8 @@ int EdgeContactTest(Edge3D* a, Edge3D* b, PlacementJoins* joins) {
 
 double GetHingeAngle(const Edge3D* edge, const Edge3D* across) {
   using namespace detail_Unfold;
-  Transform3D parent, child, inverse, relative;
-  edge->face->CalcPlacementTransform(parent);
-  across->face->CalcPlacementTransform(child);
-  Inverse(inverse, parent);
-  ComposeTransforms(relative, inverse, child);
+  Transform3D relative;
+  RelativePlacement(edge->face, across->face, relative);
   const Edge3D* next = edge->GetNextInLoop();
   double axis[3] = {next->unfolded[0] - edge->unfolded[0], next->unfolded[1] - edge->unfolded[1], 0.0};
   const double length = std::sqrt(Dot(axis, axis));
@@ -289,11 +307,8 @@ void Net::Fold(double hinge, double place) {
       Transform3D childFold = facelet->mPlacement;
       if (hinge == 1.0) {
         // Closed: the child sits on its own place relative to its parent exactly.
-        Transform3D parentPlace, childPlace, inverse, relative;
-        facelet->CalcPlacementTransform(parentPlace);
-        child->CalcPlacementTransform(childPlace);
-        Inverse(inverse, parentPlace);
-        ComposeTransforms(relative, inverse, childPlace);
+        Transform3D relative;
+        RelativePlacement(facelet, child, relative);
         ComposeTransforms(childFold, facelet->mPlacement, relative);
       } else if (length >= kNetTolerance) {
         Divide(axis, axis, length);

@@ -9,6 +9,10 @@ namespace corvia {
 
 struct Edge3D;
 
+// The rotation and translation (m0, m1, m2, m3, tx, ty) that lay neighbour's facelet,
+// from its own 2D frame, against placed in the plane of placed's net.
+void GetPlacement2D(const Edge3D* placed, const Edge3D* neighbour, double* m);
+
 // Places neighbour's facelet against placed (an edgelet of a facelet already in the
 // net): a rotation and a translation of its own outline, never a reflection. With
 // check, false when the facelet would overlap the net; edges that close against
