@@ -37,6 +37,14 @@ inline constexpr double kFrameAngleTolerance = 1e-7;
 // terms and angle sums agree within this.
 inline constexpr double kAmbiguousHeightTolerance = 1.0002e-6;
 
+// ---- Nets --------------------------------------------------------------------------
+
+// Edges of a facelet being laid into a net and of the net's outline that meet within
+// this touch (the segment test of the overlap check).
+inline constexpr double kNetContactTolerance = 1e-6;
+// Heights and positions along a glue tab's edge closer than this are one.
+inline constexpr double kTabProfileTolerance = 1e-9;
+
 // ---- Matching under symmetry -----------------------------------------------------
 
 // Elements matched under symmetry operations, and other results of long chains of

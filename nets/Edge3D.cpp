@@ -292,9 +292,13 @@ double Edge3D::GetLengthSquared() const {
   return dx * dx + dy * dy;
 }
 
-const float* Edge3D::GetColor() const { return face->GetColor(); }
+const float* Edge3D::GetColor() const {
+  return face->GetColor();
+}
 
-int Edge3D::CountRingLimit() const { return detail_Edge3D::RingLimit(this); }
+int Edge3D::CountRingLimit() const {
+  return detail_Edge3D::RingLimit(this);
+}
 
 // ---- Angles ------------------------------------------------------------------------------
 
@@ -303,9 +307,13 @@ double Edge3D::GetDihedralAngle() const {
   return dihedral;
 }
 
-double Edge3D::GetMitreAngle() const { return (detail_Edge3D::kPi - GetDihedralAngle()) / 2.0; }
+double Edge3D::GetMitreAngle() const {
+  return (detail_Edge3D::kPi - GetDihedralAngle()) / 2.0;
+}
 
-bool Edge3D::IsConvex() const { return GetDihedralAngle() < kConvexLimit; }
+bool Edge3D::IsConvex() const {
+  return GetDihedralAngle() < kConvexLimit;
+}
 
 // ---- Copies ----------------------------------------------------------------------------------
 

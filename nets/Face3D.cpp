@@ -4,6 +4,7 @@
 
 #include "core/Messages.h"
 #include "core/PolygonRing.h"
+#include "core/Tolerances.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "nets/Model3D.h"
@@ -20,9 +21,9 @@ namespace detail_Face3D {
 constexpr double kPi = 3.141592653589793;
 
 // Ring point flags the builders set and Face3D::Create turns into edgelet flags.
-constexpr uint32_t kRingEdgeOnAxis = kPolygonVertexMarked;          // -> kEdgePrefer1
-constexpr uint32_t kRingOwnerFlagged = kPolygonVertexOwnerFlag;     // -> kEdgePrefer2
-constexpr uint32_t kRingRotatedCopy = 0x10;                         // -> kEdgeRotatedLoop
+constexpr uint32_t kRingEdgeOnAxis = kPolygonVertexMarked;       // -> kEdgePrefer1
+constexpr uint32_t kRingOwnerFlagged = kPolygonVertexOwnerFlag;  // -> kEdgePrefer2
+constexpr uint32_t kRingRotatedCopy = 0x10;                      // -> kEdgeRotatedLoop
 
 void Normalise(double* v) {
   const double length = std::sqrt(Dot(v, v));
@@ -180,7 +181,9 @@ int Face3DType::GetNumRots() const {
   return fold < 0 ? -fold : fold;
 }
 
-double Face3DType::GetArea() const { return mNumFacelets > 0 ? mFacelets[0].GetArea() : 0.0; }
+double Face3DType::GetArea() const {
+  return mNumFacelets > 0 ? mFacelets[0].GetArea() : 0.0;
+}
 
 bool Face3DType::IsGeomagPanel() {
   if (mNumFacelets < 1) return false;
@@ -286,7 +289,7 @@ void Face3D::Create(PolyElement* source, Face3DType* type, PolygonList* loops, c
     plane[2] += (p[0] - q[0]) * (p[1] + q[1]);
   }
   const double length = std::sqrt(Dot(plane, plane));
-  if (length <= kNetTolerance) {
+  if (length <= kPointTolerance) {
     CopyVector(plane, up);
   } else {
     Divide(plane, plane, length);
@@ -413,7 +416,9 @@ void Face3D::MarkDrawnEdges() {
 
 // ---- Queries ------------------------------------------------------------------------------
 
-Model3D* Face3D::GetModel() const { return mType ? mType->mOwner : nullptr; }
+Model3D* Face3D::GetModel() const {
+  return mType ? mType->mOwner : nullptr;
+}
 
 int Face3D::GetIndex(const Face3D* facelet) {
   if (!facelet) return -1;
@@ -449,13 +454,21 @@ const float* Face3D::GetColor() const {
   return (mFlags & kFaceletReversed) ? mSourceFace->mBackColor : mSourceFace->mColor;
 }
 
-float Face3D::GetAlpha() const { return mSourceFace ? mSourceFace->mOpacity : 1.0f; }
+float Face3D::GetAlpha() const {
+  return mSourceFace ? mSourceFace->mOpacity : 1.0f;
+}
 
-FaceImage* Face3D::GetImage() const { return mSourceFace ? mSourceFace->mImage : nullptr; }
+FaceImage* Face3D::GetImage() const {
+  return mSourceFace ? mSourceFace->mImage : nullptr;
+}
 
-const char* Face3D::GetLabel() const { return mSourceFace ? mSourceFace->GetLabel() : nullptr; }
+const char* Face3D::GetLabel() const {
+  return mSourceFace ? mSourceFace->GetLabel() : nullptr;
+}
 
-bool Face3D::IsShown() const { return mSourceFace && (mSourceFace->mImage || mSourceFace->HasLabel()); }
+bool Face3D::IsShown() const {
+  return mSourceFace && (mSourceFace->mImage || mSourceFace->HasLabel());
+}
 
 int Face3D::FindEdgeByVertex(const Vert3D* vertex) const {
   const int count = GetNumEdges();
@@ -473,9 +486,13 @@ int Face3D::GetEdgeIndex(const Edge3D* edge) const {
   return -1;
 }
 
-int Face3D::GetNumEdges() const { return mType && mEdges ? mType->mNumEdges : 0; }
+int Face3D::GetNumEdges() const {
+  return mType && mEdges ? mType->mNumEdges : 0;
+}
 
-const double* Face3D::GetCornerPosition(const Edge3D* edge) { return edge->vert ? edge->vert->mPos : edge->pos3D; }
+const double* Face3D::GetCornerPosition(const Edge3D* edge) {
+  return edge->vert ? edge->vert->mPos : edge->pos3D;
+}
 
 void Face3D::GetNormal(double* out) const {
   if (mSourceFace && Dot(mPlaneNormal, mPlaneNormal) > 0.0) {
@@ -497,7 +514,8 @@ void Face3D::GetNormal(double* out) const {
         double d[3], c[3];
         Subtract(d, GetCornerPosition(&mEdges[k]), GetCornerPosition(&mEdges[k - 1]));
         Cross(c, d0, d);
-        if (std::fabs(c[0]) > kNetTolerance || std::fabs(c[1]) > kNetTolerance || std::fabs(c[2]) > kNetTolerance) {
+        if (std::fabs(c[0]) > kPointTolerance || std::fabs(c[1]) > kPointTolerance ||
+            std::fabs(c[2]) > kPointTolerance) {
           detail_Face3D::Normalise(c);
           CopyVector(out, c);
           break;
@@ -575,7 +593,7 @@ Edge3D* Face3D::GetLongestEdge() const {
       preferredOnly = true;
       best = edge;
       bestLength = length;
-    } else if ((!preferredOnly || preferred) && length > bestLength - kNetTolerance) {
+    } else if ((!preferredOnly || preferred) && length > bestLength - kPointTolerance) {
       best = edge;
       bestLength = length;
     }

@@ -13,6 +13,7 @@
 #include "core/MergeSort.h"
 #include "core/Messages.h"
 #include "core/PolygonRing.h"
+#include "core/Tolerances.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
 #include "model/Poly.h"
@@ -29,8 +30,6 @@ namespace corvia {
 
 namespace detail_Model3D {
 
-// A turned corner lies on a corner when it is this close.
-constexpr double kSameOutline = 1e-5;
 constexpr const char* kInfiniteElements = "This operation may not be performed on a model with infinite vertices";
 
 // The 2D ring of one face in its own frame, corner by corner in the order that runs
@@ -67,7 +66,7 @@ FaceRing MakeFaceRing(PolyElement* face, const SymGroup* group) {
     if (group) {
       double middle[3];
       Add(middle, corner->mDualVert, following->mDualVert);
-      if (Dot(middle, middle) > kNetTolerance * kNetTolerance && group->FindAxisTypeOfDirection(middle)) {
+      if (Dot(middle, middle) > kPointTolerance * kPointTolerance && group->FindAxisTypeOfDirection(middle)) {
         flag = kPolygonVertexMarked;
       }
     }
@@ -76,10 +75,11 @@ FaceRing MakeFaceRing(PolyElement* face, const SymGroup* group) {
   // Consecutive corners at one point count once.
   for (size_t j = 0; j < ring.corners.size() && ring.corners.size() > 1;) {
     const size_t k = (j + 1) % ring.corners.size();
-    if (std::fabs(ring.points[2 * j] - ring.points[2 * k]) <= kNetTolerance &&
-        std::fabs(ring.points[2 * j + 1] - ring.points[2 * k + 1]) <= kNetTolerance) {
+    if (std::fabs(ring.points[2 * j] - ring.points[2 * k]) <= kPointTolerance &&
+        std::fabs(ring.points[2 * j + 1] - ring.points[2 * k + 1]) <= kPointTolerance) {
       ring.corners.erase(ring.corners.begin() + static_cast<long>(k));
-      ring.points.erase(ring.points.begin() + static_cast<long>(2 * k), ring.points.begin() + static_cast<long>(2 * k + 2));
+      ring.points.erase(ring.points.begin() + static_cast<long>(2 * k),
+                        ring.points.begin() + static_cast<long>(2 * k + 2));
       ring.flags.erase(ring.flags.begin() + static_cast<long>(k));
       if (k == 0) break;
     } else {
@@ -98,12 +98,12 @@ int MapsOnto(const FaceRing& a, const FaceRing& b, const double* rotation) {
   double first[3];
   MatrixTimesVector(rotation, first, a.corners[0]->mDualVert);
   for (size_t offset = 0; offset < n; ++offset) {
-    if (!NearlyEqual(first, b.corners[offset]->mDualVert, kSameOutline)) continue;
+    if (!NearlyEqual(first, b.corners[offset]->mDualVert, kFaceMatchTolerance)) continue;
     bool all = true;
     for (size_t k = 1; k < n && all; ++k) {
       double image[3];
       MatrixTimesVector(rotation, image, a.corners[k]->mDualVert);
-      all = NearlyEqual(image, b.corners[(k + offset) % n]->mDualVert, kSameOutline);
+      all = NearlyEqual(image, b.corners[(k + offset) % n]->mDualVert, kFaceMatchTolerance);
     }
     if (all) return static_cast<int>(offset);
   }
@@ -264,7 +264,9 @@ Model3D::Model3D(Poly* poly, bool dual) {
   LinkEdges();
 }
 
-Model3D::~Model3D() { Free(); }
+Model3D::~Model3D() {
+  Free();
+}
 
 void Model3D::Init(Poly* poly, FaceTypeBlock* block) {
   mPoly = poly;
@@ -317,7 +319,9 @@ void Model3D::Free() {
   mVertsByX.clear();
 }
 
-bool Model3D::IsDual() const { return mPoly && mBlock && mBlock == mPoly->mDualBlock.get(); }
+bool Model3D::IsDual() const {
+  return mPoly && mBlock && mBlock == mPoly->mDualBlock.get();
+}
 
 // ---- The plain polyhedron ----------------------------------------------------------------
 
@@ -336,7 +340,7 @@ void Model3D::CreateVerticesFromElements(ElementList* vertices, FaceTypeBlock* o
     }
     Vert3D& vertex = mVerts[static_cast<size_t>(made++)];
     CopyVector(vertex.mPos, element->mDualVert);
-    SnapNearZero(vertex.mPos, kNetTolerance);
+    SnapNearZero(vertex.mPos, kPointTolerance);
     if (vertex.mPos[0] == 0.0 && vertex.mPos[1] == 0.0 && vertex.mPos[2] == 0.0) {
       vertex.mFlags = kVertAlone;
     } else if (const SymAxisType* axisType = group ? group->FindAxisTypeOfDirection(vertex.mPos) : nullptr) {
@@ -377,7 +381,7 @@ void Model3D::FinishVertexGroup(int start, int count) {
   for (int j = 0; j < count; ++j) {
     Vert3D& vertex = mVerts[static_cast<size_t>(start + j)];
     vertex = group[static_cast<size_t>(j)];
-    SnapNearZero(vertex.mPos, kNetTolerance);
+    SnapNearZero(vertex.mPos, kPointTolerance);
     vertex.mFlags &= ~(kVertGroupDistance | kVertGroupFirst);
     if (j == 0) vertex.mFlags |= kVertGroupFirst;
     vertex.mFlags |= detail_Model3D::GroupPlace(j);
@@ -585,7 +589,8 @@ double Model3D::GetMeanEdgeLength() {
 double Model3D::CalcMaxRadius(const Model3D* model) {
   if (!model) return 0.0;
   double largest = 0.0;
-  for (int i = 0; i < model->mNumVerts; ++i) largest = std::max(largest, Dot(model->mVerts[i].mPos, model->mVerts[i].mPos));
+  for (int i = 0; i < model->mNumVerts; ++i)
+    largest = std::max(largest, Dot(model->mVerts[i].mPos, model->mVerts[i].mPos));
   return std::sqrt(largest);
 }
 
@@ -604,21 +609,21 @@ Vert3D* Model3D::FindVertExact(const double* position) const {
   if (!mVerts || mVertsByX.size() != static_cast<size_t>(mNumVerts)) {
     for (int i = 0; i < mNumVerts; ++i) {
       const double* p = mVerts[static_cast<size_t>(i)].mPos;
-      if (std::fabs(p[0] - position[0]) <= kNetTolerance && std::fabs(p[1] - position[1]) <= kNetTolerance &&
-          std::fabs(p[2] - position[2]) <= kNetTolerance) {
+      if (std::fabs(p[0] - position[0]) <= kPointTolerance && std::fabs(p[1] - position[1]) <= kPointTolerance &&
+          std::fabs(p[2] - position[2]) <= kPointTolerance) {
         return &mVerts[static_cast<size_t>(i)];
       }
     }
     return nullptr;
   }
-  const double low = position[0] - kNetTolerance;
+  const double low = position[0] - kPointTolerance;
   auto it = std::lower_bound(mVertsByX.begin(), mVertsByX.end(), low,
                              [this](int32_t i, double x) { return mVerts[static_cast<size_t>(i)].mPos[0] < x; });
   int best = -1;
   for (; it != mVertsByX.end(); ++it) {
     const double* p = mVerts[static_cast<size_t>(*it)].mPos;
-    if (p[0] > position[0] + kNetTolerance) break;
-    if (std::fabs(p[1] - position[1]) <= kNetTolerance && std::fabs(p[2] - position[2]) <= kNetTolerance) {
+    if (p[0] > position[0] + kPointTolerance) break;
+    if (std::fabs(p[1] - position[1]) <= kPointTolerance && std::fabs(p[2] - position[2]) <= kPointTolerance) {
       if (best < 0 || *it < best) best = *it;
     }
   }

@@ -31,7 +31,7 @@ struct SegVert;
 struct ViewExtents;
 
 // Options of Model3D::CreateSimplePoly (bit n of the option word is 1 << n).
-constexpr uint32_t kCopyHolesAllowed = 1u << 1;       // turn holes into coplanar faces without asking
+constexpr uint32_t kCopyHolesAllowed = 1u << 1;        // turn holes into coplanar faces without asking
 constexpr uint32_t kCopyVerticesByPosition = 1u << 2;  // no vertex per model vertex: found by position
 constexpr uint32_t kCopyTriangles = 1u << 5;           // every type as triangles
 constexpr uint32_t kCopyNonConvexAsTriangles = 1u << 6;

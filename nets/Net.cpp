@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/Messages.h"
+#include "core/Tolerances.h"
 #include "core/Units.h"
 #include "nets/Edge3D.h"
 #include "nets/Face3D.h"
@@ -88,7 +89,9 @@ int Net::CountFacelets(const Net* net) {
   return count;
 }
 
-const float* Net::GetColor() const { return first ? first->GetColor() : kDrawnFaceletColor; }
+const float* Net::GetColor() const {
+  return first ? first->GetColor() : kDrawnFaceletColor;
+}
 
 int Net::GetNumber(const Net* net) {
   if (!net) return -1;
@@ -104,7 +107,9 @@ int Net::GetNumber(const Net* net) {
   return -2;
 }
 
-Model3D* Net::GetModel(const Net* net) { return net && net->first ? net->first->GetModel() : nullptr; }
+Model3D* Net::GetModel(const Net* net) {
+  return net && net->first ? net->first->GetModel() : nullptr;
+}
 
 void Net::ClearEdgeFlags(uint32_t bits) {
   for (Face3D* f = first; f; f = f->mNextInNet) {
@@ -301,7 +306,9 @@ int NetType::GetIndex(const NetType* type, const Model3D* model) {
   return -2;
 }
 
-int NetType::CountFirstNetFacelets() const { return Net::CountFacelets(GetFirstNet()); }
+int NetType::CountFirstNetFacelets() const {
+  return Net::CountFacelets(GetFirstNet());
+}
 
 int NetType::CountFirstNetEdges() const {
   int count = 0;
@@ -541,17 +548,16 @@ void NetType::SetBBoxRadii() {
       points.push_back({{edge->unfolded[0], edge->unfolded[1]}, edge});
     }
   }
-  std::sort(points.begin(), points.end(), [](const Point& a, const Point& b) {
-    return a.p[0] < b.p[0] || (a.p[0] == b.p[0] && a.p[1] < b.p[1]);
-  });
+  std::sort(points.begin(), points.end(),
+            [](const Point& a, const Point& b) { return a.p[0] < b.p[0] || (a.p[0] == b.p[0] && a.p[1] < b.p[1]); });
   std::vector<Point> hull(2 * points.size());
   size_t k = 0;
   for (size_t i = 0; i < points.size(); ++i) {
-    while (k >= 2 && Cross2(hull[k - 2].p, hull[k - 1].p, points[i].p) <= kNetTolerance * kNetTolerance) --k;
+    while (k >= 2 && Cross2(hull[k - 2].p, hull[k - 1].p, points[i].p) <= kPointTolerance * kPointTolerance) --k;
     hull[k++] = points[i];
   }
   for (size_t i = points.size() - 1, lower = k + 1; i-- > 0;) {
-    while (k >= lower && Cross2(hull[k - 2].p, hull[k - 1].p, points[i].p) <= kNetTolerance * kNetTolerance) --k;
+    while (k >= lower && Cross2(hull[k - 2].p, hull[k - 1].p, points[i].p) <= kPointTolerance * kPointTolerance) --k;
     hull[k++] = points[i];
   }
   hull.resize(k > 1 ? k - 1 : k);
@@ -571,7 +577,7 @@ void NetType::SetBBoxRadii() {
     const double* b = hull[(i + 1) % n].p;
     double d[2] = {b[0] - a[0], b[1] - a[1]};
     const double length = std::hypot(d[0], d[1]);
-    if (length < kNetTolerance) {
+    if (length < kPointTolerance) {
       if (n > 1) continue;
       d[0] = 1.0;
       d[1] = 0.0;
@@ -589,10 +595,10 @@ void NetType::SetBBoxRadii() {
       hi[1] = std::max(hi[1], across);
     }
     const double area = (hi[0] - lo[0]) * (hi[1] - lo[1]);
-    bool better = bestArea < 0.0 || area < bestArea - kNetTolerance;
-    if (!better && std::fabs(area - bestArea) <= kNetTolerance) {
-      better = d[0] > bestDir[0] + kNetTolerance ||
-               (std::fabs(d[0] - bestDir[0]) <= kNetTolerance && d[1] > bestDir[1] + kNetTolerance);
+    bool better = bestArea < 0.0 || area < bestArea - kPointTolerance;
+    if (!better && std::fabs(area - bestArea) <= kPointTolerance) {
+      better = d[0] > bestDir[0] + kPointTolerance ||
+               (std::fabs(d[0] - bestDir[0]) <= kPointTolerance && d[1] > bestDir[1] + kPointTolerance);
     }
     if (better) {
       bestArea = area;
@@ -615,20 +621,22 @@ void NetType::SetBBoxRadii() {
     const int count = f->GetNumEdges();
     for (int i = 0; i < count; ++i) Transform2DPoint(m, f->mEdges[i].unfolded, f->mEdges[i].unfolded);
     const double* t = f->mNetTransform;
-    const double composed[6] = {m[0] * t[0] + m[2] * t[1], m[1] * t[0] + m[3] * t[1],
-                                m[0] * t[2] + m[2] * t[3], m[1] * t[2] + m[3] * t[3],
+    const double composed[6] = {m[0] * t[0] + m[2] * t[1],        m[1] * t[0] + m[3] * t[1],
+                                m[0] * t[2] + m[2] * t[3],        m[1] * t[2] + m[3] * t[3],
                                 m[0] * t[4] + m[2] * t[5] + m[4], m[1] * t[4] + m[3] * t[5] + m[5]};
     for (int i = 0; i < 6; ++i) f->mNetTransform[i] = composed[i];
   }
 }
 
-double NetType::GetBBoxRadius() const { return std::sqrt(radiusX * radiusX + radiusY * radiusY); }
+double NetType::GetBBoxRadius() const {
+  return std::sqrt(radiusX * radiusX + radiusY * radiusY);
+}
 
 int CompareNetTypes(const NetType* a, const NetType* b) {
   const double areaA = a->radiusX * a->radiusY;
   const double areaB = b->radiusX * b->radiusY;
-  if (areaA > areaB + kNetTolerance) return -1;
-  if (areaA < areaB - kNetTolerance) return 1;
+  if (areaA > areaB + kPointTolerance) return -1;
+  if (areaA < areaB - kPointTolerance) return 1;
   return 0;
 }
 

@@ -9,6 +9,7 @@
 
 #include "core/MergeSort.h"
 #include "core/Messages.h"
+#include "core/Tolerances.h"
 #include "core/Units.h"
 #include "nets/Edge3D.h"
 #include "nets/Face3D.h"
@@ -35,7 +36,9 @@ struct Candidate {
 };
 
 // Cut in every net of its type.
-bool CutInEveryCopy(Edge3D* edge) { return edge->EveryCopyHas(kEdgeCut); }
+bool CutInEveryCopy(Edge3D* edge) {
+  return edge->EveryCopyHas(kEdgeCut);
+}
 
 // The nets met when crossing the copies of the edgelet at (position, index), from
 // the given net until back at it; empty when the walk leaves the type or runs past
@@ -101,8 +104,8 @@ bool NetType::TryToCombineNets(int limit) {
     if (a1 != b1) return a1 ? -1 : 1;
     const bool a2 = (a.edge->flags & kEdgePrefer2) != 0, b2 = (b.edge->flags & kEdgePrefer2) != 0;
     if (a2 != b2) return a2 ? -1 : 1;
-    if (a.spread > b.spread + kNetTolerance) return -1;
-    if (a.spread < b.spread - kNetTolerance) return 1;
+    if (a.spread > b.spread + kPointTolerance) return -1;
+    if (a.spread < b.spread - kPointTolerance) return 1;
     if (a.position != b.position) return a.position < b.position ? -1 : 1;
     if (a.index != b.index) return a.index < b.index ? -1 : 1;
     return 0;
@@ -164,7 +167,8 @@ bool NetType::TryToCombineNets(int limit) {
         starts.push_back(member->first);
         crossings.push_back(member->GetEdgeAt(candidate.position, candidate.index));
       }
-      for (int j = 0; j + 1 < length; ++j) ring[static_cast<size_t>(j + 1)]->Absorb(head, crossings[static_cast<size_t>(j)]);
+      for (int j = 0; j + 1 < length; ++j)
+        ring[static_cast<size_t>(j + 1)]->Absorb(head, crossings[static_cast<size_t>(j)]);
       MoveToHead(head, starts[static_cast<size_t>(length / 2)]);
     }
     const int expected = numNets / length;

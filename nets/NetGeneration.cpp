@@ -9,6 +9,7 @@
 #include "core/MergeSort.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
+#include "core/Tolerances.h"
 #include "core/Units.h"
 #include "model/Poly.h"
 #include "nets/Edge3D.h"
@@ -223,7 +224,8 @@ bool NetGenerator::WalkAroundVertex(Edge3D* e, VertexLoop& loop, std::vector<Edg
     }
     Edge3D* across = Edge3D::GetNeighInNet(current, true);
     if (!across) return false;
-    if ((current->flags & kEdgeNotSymmetricStart) && !(current->flags & kEdgeRejectedStart)) loop.metNotSymmetric = true;
+    if ((current->flags & kEdgeNotSymmetricStart) && !(current->flags & kEdgeRejectedStart))
+      loop.metNotSymmetric = true;
     loop.edges.push_back(current);
     if (static_cast<int>(loop.edges.size()) > max) return false;
     Edge3D* next = across->GetNextInLoop();
@@ -248,7 +250,7 @@ NetGenerator::Choice NetGenerator::SearchVertices(std::vector<Edge3D*>& seen) {
     Vert3D* vertex = &mModel->mVerts[static_cast<size_t>(v)];
     if (!(vertex->mFlags & kVertGroupFirst) || (vertex->mFlags & kVertAlone)) continue;
     const double distance = Dot(vertex->mPos, vertex->mPos);
-    if (distance < bestDistance - kNetTolerance) continue;
+    if (distance < bestDistance - kPointTolerance) continue;
     const int rotations = vertex->GetNumRots(mModel);
     for (Edge3D* e = vertex->mFirstEdge; e; e = e->nextAtVert) {
       if (e->flags & (kEdgeSeenAtVertex | kEdgeRejectedStart | kEdgeNotSymmetricStart)) continue;
@@ -299,8 +301,8 @@ NetGenerator::Choice NetGenerator::SearchVertices(std::vector<Edge3D*>& seen) {
       }
       const double mean = sum / n;
       if (convex || order > 1) {
-        const bool farther = distance > bestDistance + kNetTolerance;
-        const bool equal = std::fabs(distance - bestDistance) <= kNetTolerance;
+        const bool farther = distance > bestDistance + kPointTolerance;
+        const bool equal = std::fabs(distance - bestDistance) <= kPointTolerance;
         if (!best.edge || farther || (equal && ((convex && !bestConvex) || mean < bestMean))) {
           best.edge = e;
           best.order = order;
@@ -475,9 +477,10 @@ std::vector<const void*> NetShape(const Net& net) {
       if (e.flags & (kEdgeJoined | kEdgePlacementJoin)) {
         const Edge3D* across = Edge3D::GetNeighInNet(&e, false);
         const auto it = across ? std::find(chain.begin(), chain.end(), across->face) : chain.end();
-        code = it == chain.end() ? -2 : (it - chain.begin()) * 4096 + Edge3D::GetIndex(across) * 4 +
-                                            ((e.flags & kEdgeJoinedFirst) ? 1 : 0) +
-                                            ((e.flags & kEdgePlacementJoin) ? 2 : 0);
+        code = it == chain.end()
+                   ? -2
+                   : (it - chain.begin()) * 4096 + Edge3D::GetIndex(across) * 4 +
+                         ((e.flags & kEdgeJoinedFirst) ? 1 : 0) + ((e.flags & kEdgePlacementJoin) ? 2 : 0);
       }
       shape.push_back(reinterpret_cast<const void*>(code));
     }
@@ -565,7 +568,9 @@ void Model3D::MakeNets() {
   platform::Services().views->InvalidateInfo(detail_NetGeneration::kInfoReasonNets);
 }
 
-bool Model3D::HasNets() const { return (mFlags & kModelHasNets) != 0; }
+bool Model3D::HasNets() const {
+  return (mFlags & kModelHasNets) != 0;
+}
 
 int Model3D::GetNumNetTypes() const {
   int count = 0;

@@ -37,7 +37,9 @@ int NextPassing(const NetType* type, int cursor, int step, const float* colour, 
   return -1;
 }
 
-int32_t Twips(double modelLength) { return GetUnitSettings().ModelToTwipsRounded(modelLength); }
+int32_t Twips(double modelLength) {
+  return GetUnitSettings().ModelToTwipsRounded(modelLength);
+}
 
 struct Packer {
   Model3D* model;
@@ -173,7 +175,9 @@ void NetPlacement::RotatePoint(const double* p, double* out) const {
   }
 }
 
-void NetPlacement::RotatePointInPlace(double* p) const { RotatePoint(p, p); }
+void NetPlacement::RotatePointInPlace(double* p) const {
+  RotatePoint(p, p);
+}
 
 void NetPlacement::RotateSize(int32_t* size) const {
   if (!rotated) return;

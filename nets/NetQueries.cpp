@@ -29,7 +29,9 @@ constexpr double kDegreesPerRadian = 57.29577951308232;
 // Panes whose view type has this bit show nets.
 constexpr unsigned kViewKindNet = 0x10000;
 
-bool SameColour(const float* a, const float* b) { return a[0] == b[0] && a[1] == b[1] && a[2] == b[2]; }
+bool SameColour(const float* a, const float* b) {
+  return a[0] == b[0] && a[1] == b[1] && a[2] == b[2];
+}
 
 }  // namespace detail_NetQueries
 
@@ -184,8 +186,8 @@ void DescribeSelectedEdge(Model3D* model, Edge3D* edge) {
   if (!model) return;
   if (edge) {
     if (model->mPoly) model->mPoly->ClearSelection();
-    model->mCurrentNet = edge->face->mNet ? edge->face->mNet
-                                          : (model->mNetTypes ? model->mNetTypes->GetFirstNet() : nullptr);
+    model->mCurrentNet =
+        edge->face->mNet ? edge->face->mNet : (model->mNetTypes ? model->mNetTypes->GetFirstNet() : nullptr);
     char number[64];
     std::string text = "Selected edge " + GetEdgeName(edge);
     if (edge->mNeigh) text += ", neighbour " + GetEdgeName(edge->mNeigh);

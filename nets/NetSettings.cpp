@@ -37,7 +37,9 @@ uint32_t GetTabKindFlag(int32_t kind) {
   }
 }
 
-double GetNetTabSize() { return GetUnitSettings().TwipsToUnits(GetNetSettings().tabSizeTwips); }
+double GetNetTabSize() {
+  return GetUnitSettings().TwipsToUnits(GetNetSettings().tabSizeTwips);
+}
 
 double GetNetTabSizeInModelUnits() {
   const double scale = GetUnitSettings().mLengthScale;

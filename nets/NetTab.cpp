@@ -6,6 +6,7 @@
 
 #include "core/Geometry.h"
 #include "core/Messages.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
 #include "model/PolyElement.h"
@@ -22,8 +23,6 @@ namespace corvia {
 namespace detail_NetTab {
 
 constexpr double kPi = 3.141592653589793;
-// Heights and positions closer than this are one.
-constexpr double kProfileTolerance = 1e-9;
 constexpr int kEnvelopeDepth = 64;
 
 // A linear piece of an obstacle over the edge: height tA at sA to tB at sB.
@@ -40,20 +39,20 @@ void Envelope(const std::vector<const Piece*>& lines, double sa, double sb, int 
   double minA = 0.0, minB = 0.0;
   for (const Piece* line : lines) {
     const double a = line->At(sa);
-    if (!atA || a < minA - kProfileTolerance ||
-        (std::fabs(a - minA) <= kProfileTolerance && line->At(sb) < atA->At(sb))) {
+    if (!atA || a < minA - kTabProfileTolerance ||
+        (std::fabs(a - minA) <= kTabProfileTolerance && line->At(sb) < atA->At(sb))) {
       atA = line;
       minA = a;
     }
     const double b = line->At(sb);
-    if (!atB || b < minB - kProfileTolerance ||
-        (std::fabs(b - minB) <= kProfileTolerance && line->At(sa) < atB->At(sa))) {
+    if (!atB || b < minB - kTabProfileTolerance ||
+        (std::fabs(b - minB) <= kTabProfileTolerance && line->At(sa) < atB->At(sa))) {
       atB = line;
       minB = b;
     }
   }
   if (!atA) return;
-  if (atA == atB || depth >= kEnvelopeDepth || std::fabs(atA->At(sb) - minB) <= kProfileTolerance) {
+  if (atA == atB || depth >= kEnvelopeDepth || std::fabs(atA->At(sb) - minB) <= kTabProfileTolerance) {
     outS.push_back(sb);
     outH.push_back(minB);
     return;
@@ -62,14 +61,14 @@ void Envelope(const std::vector<const Piece*>& lines, double sa, double sb, int 
   const double fa = atA->At(sa), fb = atA->At(sb);
   const double ga = atB->At(sa), gb = atB->At(sb);
   const double denominator = (fb - fa) - (gb - ga);
-  if (std::fabs(denominator) < kProfileTolerance) {
+  if (std::fabs(denominator) < kTabProfileTolerance) {
     outS.push_back(sb);
     outH.push_back(minB);
     return;
   }
   const double u = (ga - fa) / denominator;
   const double sc = sa + u * (sb - sa);
-  if (sc <= sa + kProfileTolerance || sc >= sb - kProfileTolerance) {
+  if (sc <= sa + kTabProfileTolerance || sc >= sb - kTabProfileTolerance) {
     outS.push_back(sb);
     outH.push_back(minB);
     return;
@@ -97,7 +96,7 @@ NetTab::NetTab(const Edge3D* edge) {
   const double dx = next->unfolded[0] - mA[0];
   const double dy = next->unfolded[1] - mA[1];
   const double length = std::hypot(dx, dy);
-  if (length <= kNetTolerance) {
+  if (length <= kPointTolerance) {
     mLength = 0.0;
     return;
   }
@@ -145,17 +144,17 @@ void NetTab::Trim(const std::vector<TabObstacle>& obstacles) {
   GetBounds(least, largest);
   std::vector<Piece> pieces;
   for (const TabObstacle& o : obstacles) {
-    if (std::max(o.a[0], o.b[0]) < least[0] - kProfileTolerance ||
-        std::min(o.a[0], o.b[0]) > largest[0] + kProfileTolerance ||
-        std::max(o.a[1], o.b[1]) < least[1] - kProfileTolerance ||
-        std::min(o.a[1], o.b[1]) > largest[1] + kProfileTolerance) {
+    if (std::max(o.a[0], o.b[0]) < least[0] - kTabProfileTolerance ||
+        std::min(o.a[0], o.b[0]) > largest[0] + kTabProfileTolerance ||
+        std::max(o.a[1], o.b[1]) < least[1] - kTabProfileTolerance ||
+        std::min(o.a[1], o.b[1]) > largest[1] + kTabProfileTolerance) {
       continue;
     }
     double s1 = (o.a[0] - mA[0]) * mD[0] + (o.a[1] - mA[1]) * mD[1];
     double t1 = (o.a[0] - mA[0]) * mN[0] + (o.a[1] - mA[1]) * mN[1];
     double s2 = (o.b[0] - mA[0]) * mD[0] + (o.b[1] - mA[1]) * mD[1];
     double t2 = (o.b[0] - mA[0]) * mN[0] + (o.b[1] - mA[1]) * mN[1];
-    if (std::fabs(s2 - s1) <= kProfileTolerance) continue;
+    if (std::fabs(s2 - s1) <= kTabProfileTolerance) continue;
     if (s1 > s2) {
       std::swap(s1, s2);
       std::swap(t1, t2);
@@ -171,7 +170,7 @@ void NetTab::Trim(const std::vector<TabObstacle>& obstacles) {
       s2 = mLength;
     }
     // Only what lies out on the tab's side stops it.
-    if (t1 <= kProfileTolerance && t2 <= kProfileTolerance) continue;
+    if (t1 <= kTabProfileTolerance && t2 <= kTabProfileTolerance) continue;
     if (t1 < 0.0 || t2 < 0.0) {
       const double s0 = s1 + (s2 - s1) * (0.0 - t1) / (t2 - t1);
       if (t1 < 0.0) {
@@ -181,7 +180,7 @@ void NetTab::Trim(const std::vector<TabObstacle>& obstacles) {
         s2 = s0;
         t2 = 0.0;
       }
-      if (s2 - s1 <= kProfileTolerance) continue;
+      if (s2 - s1 <= kTabProfileTolerance) continue;
     }
     pieces.push_back({s1, t1, s2, t2});
   }
@@ -194,7 +193,7 @@ void NetTab::Trim(const std::vector<TabObstacle>& obstacles) {
   std::sort(breaks.begin(), breaks.end());
   std::vector<double> unique;
   for (double s : breaks) {
-    if (unique.empty() || s > unique.back() + kProfileTolerance) unique.push_back(s);
+    if (unique.empty() || s > unique.back() + kTabProfileTolerance) unique.push_back(s);
   }
   std::vector<Piece> profile;
   for (size_t i = 0; i + 1 < mS.size(); ++i) profile.push_back({mS[i], mH[i], mS[i + 1], mH[i + 1]});
@@ -223,7 +222,7 @@ void NetTab::Trim(const std::vector<TabObstacle>& obstacles) {
   mS.clear();
   mH.clear();
   for (size_t i = 0; i < outS.size(); ++i) {
-    if (!mS.empty() && outS[i] <= mS.back() + kProfileTolerance) {
+    if (!mS.empty() && outS[i] <= mS.back() + kTabProfileTolerance) {
       mH.back() = std::min(mH.back(), outH[i]);
       continue;
     }
@@ -231,10 +230,10 @@ void NetTab::Trim(const std::vector<TabObstacle>& obstacles) {
       const double s0 = mS[mS.size() - 2], h0 = mH[mH.size() - 2];
       const double s1 = mS.back(), h1 = mH.back();
       const double predicted = h0 + (h1 - h0) * (outS[i] - s0) / (s1 - s0);
-      if (std::fabs(predicted - outH[i]) <= kProfileTolerance && i + 1 < outS.size()) {
+      if (std::fabs(predicted - outH[i]) <= kTabProfileTolerance && i + 1 < outS.size()) {
         // s1 lies on the line from s0 to here.
         const double expected = h0 + (outH[i] - h0) * (s1 - s0) / (outS[i] - s0);
-        if (std::fabs(expected - h1) <= kProfileTolerance) {
+        if (std::fabs(expected - h1) <= kTabProfileTolerance) {
           mS.back() = outS[i];
           mH.back() = outH[i];
           continue;
@@ -289,10 +288,10 @@ void NetTab::Triangulate() {
     return static_cast<int32_t>(n + k - 1);
   };
   for (size_t k = 0; k + 1 < n; ++k) {
-    if (mH[k + 1] > detail_NetTab::kProfileTolerance) {
+    if (mH[k + 1] > kTabProfileTolerance) {
       indices.insert(indices.end(), {base(k), base(k + 1), static_cast<int32_t>(k + 1)});
     }
-    if (mH[k] > detail_NetTab::kProfileTolerance) {
+    if (mH[k] > kTabProfileTolerance) {
       indices.insert(indices.end(), {base(k), static_cast<int32_t>(k + 1), static_cast<int32_t>(k)});
     }
   }
@@ -340,7 +339,7 @@ void NetTab::Fold(const Edge3D* edge, double hinge) {
     const double t0 = d + 0.33 * (kPi - d);
     const double denominator = 2.0 * t0 - d;
     const double k = denominator != 0.0 ? t0 / denominator : 1.0;
-    if (k >= 1.0 - 1e-9 || k <= 0.0) {
+    if (k >= 1.0 - kTabProfileTolerance || k <= 0.0) {
       angle = d * hinge;
     } else if (hinge < k) {
       const double u = 1.0 - hinge / k;
@@ -520,7 +519,7 @@ void SeparateTabs(Net* net) {
       // that parts the two edges, or half-way between parallel edges.
       double point[2], direction[2];
       double crossing[2];
-      if (IntersectLines2D(crossing, e0, e1, f0, f1, kNetTolerance)) {
+      if (IntersectLines2D(crossing, e0, e1, f0, f1, kPointTolerance)) {
         point[0] = crossing[0];
         point[1] = crossing[1];
         double b1[2] = {de[0] + df[0], de[1] + df[1]};
@@ -563,7 +562,7 @@ void CutTabInSpace(Edge3D* edge) {
   double axis[3];
   Subtract(axis, next->vert->mPos, a3);
   const double length = std::sqrt(Dot(axis, axis));
-  if (length < kNetTolerance) return;
+  if (length < kPointTolerance) return;
   Divide(axis, axis, length);
   double n[3], out[3];
   edge->face->GetNormal(n);
@@ -604,7 +603,7 @@ void CutTabInSpace(Edge3D* edge) {
       const double* p = Face3D::GetCornerPosition(&f->mEdges[i]);
       const double* q = Face3D::GetCornerPosition(f->mEdges[i].GetNextInLoop());
       double x[3];
-      if (!SegmentCrossesPlane(x, planeNormal, planeOffset, p, q, kNetTolerance)) continue;
+      if (!SegmentCrossesPlane(x, planeNormal, planeOffset, p, q, kPointTolerance)) continue;
       double r[3];
       Subtract(r, x, a3);
       const double s = Dot(r, axis), t = Dot(r, w);

@@ -6,6 +6,7 @@
 
 #include "core/Geometry.h"
 #include "core/Messages.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "nets/Edge3D.h"
 #include "nets/Face3D.h"
@@ -18,14 +19,11 @@ namespace corvia {
 namespace detail_Unfold {
 
 constexpr double kPi = 3.141592653589793;
-constexpr double kContactTolerance = 1e-6;
-// An outline edge closer than this to a side of the new facelet lies along it.
-constexpr double kAlongSide = 1e-6;
 constexpr int kOverlap = 12;
 
 bool Unit2D(double* out, double x, double y) {
   const double length = std::hypot(x, y);
-  if (length < kNetTolerance) {
+  if (length < kPointTolerance) {
     out[0] = out[1] = 0.0;
     return false;
   }
@@ -49,7 +47,7 @@ double ClockwiseAngle(const double* w, bool wValid, const double* u, bool uValid
 }
 
 bool BoxesApart(const double* a0, const double* a1, const double* b0, const double* b1) {
-  const double t = kContactTolerance;
+  const double t = kNetContactTolerance;
   return std::max(a0[0], a1[0]) < std::min(b0[0], b1[0]) - t || std::max(b0[0], b1[0]) < std::min(a0[0], a1[0]) - t ||
          std::max(a0[1], a1[1]) < std::min(b0[1], b1[1]) - t || std::max(b0[1], b1[1]) < std::min(a0[1], a1[1]) - t;
 }
@@ -189,8 +187,8 @@ int EdgeContactTest(Edge3D* a, Edge3D* b, PlacementJoins* joins) {
   const Edge3D* bNext = b->GetNextInLoop();
   if (BoxesApart(a->unfolded, aNext->unfolded, b->unfolded, bNext->unfolded)) return 0;
   double x1[2], x2[2];
-  const int code = IntersectSegments2D(a->unfolded, aNext->unfolded, b->unfolded, bNext->unfolded, kContactTolerance,
-                                       x1, x2);
+  const int code =
+      IntersectSegments2D(a->unfolded, aNext->unfolded, b->unfolded, bNext->unfolded, kNetContactTolerance, x1, x2);
   switch (code) {
     case kSegmentsApart:
     case kSegmentsAMeetsC:
@@ -220,7 +218,7 @@ int EdgeContactTest(Edge3D* a, Edge3D* b, PlacementJoins* joins) {
       const double a2 = ClockwiseAngle(w2, w2Valid, u, uValid);
       // b lying along the new facelet's side before the corner: that side's own test
       // decides.
-      if (a1 <= kAlongSide || a1 >= 2.0 * kPi - kAlongSide) return 0;
+      if (a1 <= kAngleTolerance || a1 >= 2.0 * kPi - kAngleTolerance) return 0;
       return a2 >= a1 ? kOverlap : 0;
     }
     default:
@@ -235,7 +233,7 @@ double GetHingeAngle(const Edge3D* edge, const Edge3D* across) {
   const Edge3D* next = edge->GetNextInLoop();
   double axis[3] = {next->unfolded[0] - edge->unfolded[0], next->unfolded[1] - edge->unfolded[1], 0.0};
   const double length = std::sqrt(Dot(axis, axis));
-  if (length < kNetTolerance) return 0.0;
+  if (length < kPointTolerance) return 0.0;
   Divide(axis, axis, length);
   const double up[3] = {0.0, 0.0, 1.0};
   double turned[3], side[3];
@@ -256,7 +254,7 @@ void Net::Fold(double hinge, double place) {
   // back and moves in as the fraction grows.
   Transform3D fold = placement;
   const double distance = std::sqrt(Dot(centre, centre));
-  if (distance > kNetTolerance) {
+  if (distance > kPointTolerance) {
     double normal[3];
     root->GetNormal(normal);
     double cosine = Dot(normal, centre) / distance;
@@ -265,7 +263,7 @@ void Net::Fold(double hinge, double place) {
       cosine = -cosine;
     }
     const double angle = cosine >= 1.0 ? 0.0 : std::acos(cosine);
-    if (angle >= 1e-6) {
+    if (angle >= kAngleTolerance) {
       double axis[3];
       Cross(axis, normal, centre);
       const double length = std::sqrt(Dot(axis, axis));
@@ -310,7 +308,7 @@ void Net::Fold(double hinge, double place) {
         Transform3D relative;
         RelativePlacement(facelet, child, relative);
         ComposeTransforms(childFold, facelet->mPlacement, relative);
-      } else if (length >= kNetTolerance) {
+      } else if (length >= kPointTolerance) {
         Divide(axis, axis, length);
         const double point[3] = {edge->unfolded[0], edge->unfolded[1], 0.0};
         Transform3D turn;

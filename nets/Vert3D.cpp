@@ -1,6 +1,7 @@
 #include "nets/Vert3D.h"
 
 #include "core/Messages.h"
+#include "core/Tolerances.h"
 #include "model/Poly.h"
 #include "nets/Edge3D.h"
 #include "nets/Face3D.h"
@@ -11,7 +12,9 @@
 namespace corvia {
 
 namespace detail_Vert3D {
-const SymGroup* GroupOf(const Model3D* model) { return model && model->mPoly ? model->mPoly->mSymGroup : nullptr; }
+const SymGroup* GroupOf(const Model3D* model) {
+  return model && model->mPoly ? model->mPoly->mSymGroup : nullptr;
+}
 }  // namespace detail_Vert3D
 
 int Vert3D::GetIndex(const Vert3D* vertex) {
@@ -29,8 +32,8 @@ int Vert3D::GetIndexIn(const Vert3D* vertex, const Model3D* model) {
 int Vert3D::Compare(const Vert3D* a, const Vert3D* b) {
   if (a == b) return 0;
   for (int k = 0; k < 3; ++k) {
-    if (a->mPos[k] < b->mPos[k] - kNetTolerance) return -1;
-    if (a->mPos[k] > b->mPos[k] + kNetTolerance) return 1;
+    if (a->mPos[k] < b->mPos[k] - kPointTolerance) return -1;
+    if (a->mPos[k] > b->mPos[k] + kPointTolerance) return 1;
   }
   ShowInternalError("Vert3D::Compare() - Vertices equal");
   return 0;
@@ -89,8 +92,8 @@ Vert3D* Vert3D::GetNextGroupVertex(Model3D* model) {
 void Edge3DType::SetBlock() {
   const Face3D* first = mFaceType->mNumFacelets > 0 ? &mFaceType->mFacelets[0] : nullptr;
   const int length = mFaceType->mLoopLengths ? mFaceType->mLoopLengths[mLoop] : 0;
-  const bool rotated = first && first->mEdges && mLoopStart < mFaceType->mNumEdges &&
-                       first->mEdges[mLoopStart].Has(kEdgeRotatedLoop);
+  const bool rotated =
+      first && first->mEdges && mLoopStart < mFaceType->mNumEdges && first->mEdges[mLoopStart].Has(kEdgeRotatedLoop);
   if (rotated) {
     mLoopEnd = mLoopStart + length * mNumRots;
     mNextLoop = mLoop + mNumRots;

@@ -28,7 +28,6 @@ using corvia::Face3DType;
 using corvia::Model3D;
 using corvia::Vert3D;
 
-
 class FacetModelTest : public n::NetsTest {};
 
 }  // namespace test_FacetModel
@@ -168,7 +167,8 @@ TEST_F(FacetModelTest, IcosahedronVerticesLieOnFiveFoldAxesAndItsTrianglesHaveOn
 TEST_F(FacetModelTest, LoopsOfAFaceletWithAHoleWrapSeparately) {
   // A square with a triangular hole, on no axis.
   PolygonVertex* outer = nullptr;
-  for (auto [x, y] : {std::pair{0.0, 0.0}, {4.0, 0.0}, {4.0, 4.0}, {0.0, 4.0}}) NewPolygonVertex(x, y, nullptr, nullptr, outer);
+  for (auto [x, y] : {std::pair{0.0, 0.0}, {4.0, 0.0}, {4.0, 4.0}, {0.0, 4.0}})
+    NewPolygonVertex(x, y, nullptr, nullptr, outer);
   PolygonVertex* hole = nullptr;
   for (auto [x, y] : {std::pair{1.0, 1.0}, {1.0, 3.0}, {3.0, 1.0}}) NewPolygonVertex(x, y, nullptr, nullptr, hole);
   PolygonList* list = nullptr;

@@ -19,6 +19,7 @@
 #include "construction/Library.h"
 #include "core/Units.h"
 #include "core/VectorMath.h"
+#include "model/Poly.h"
 #include "nets/Edge3D.h"
 #include "nets/Face3D.h"
 #include "nets/Model3D.h"
@@ -26,7 +27,6 @@
 #include "nets/NetFlags.h"
 #include "nets/NetSettings.h"
 #include "nets/NetTab.h"
-#include "model/Poly.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/support/TestSupport.h"
 
@@ -130,8 +130,7 @@ inline std::vector<std::pair<SlabEdge, SlabEdge>> Covered(const Ring& ring, doub
     if (std::min(a[0], b[0]) > xm || std::max(a[0], b[0]) < xm) continue;
     edges.push_back({Lerp(a, b, x0), Lerp(a, b, x1), b[0] > a[0] ? 1 : -1});
   }
-  std::sort(edges.begin(), edges.end(),
-            [](const SlabEdge& p, const SlabEdge& q) { return p.y0 + p.y1 < q.y0 + q.y1; });
+  std::sort(edges.begin(), edges.end(), [](const SlabEdge& p, const SlabEdge& q) { return p.y0 + p.y1 < q.y0 + q.y1; });
   std::vector<std::pair<SlabEdge, SlabEdge>> intervals;
   int winding = 0;
   for (size_t i = 0; i + 1 < edges.size(); ++i) {
@@ -416,8 +415,8 @@ inline void ExpectCongruentTypes(const Model3D& model, const std::string& name) 
       inv[8] = (ma[0] * ma[4] - ma[3] * ma[1]) / det;
       double r[9];
       MatrixTimesMatrix(r, mb, inv);
-      const double rdet = r[0] * (r[4] * r[8] - r[7] * r[5]) - r[3] * (r[1] * r[8] - r[7] * r[2]) +
-                          r[6] * (r[1] * r[5] - r[4] * r[2]);
+      const double rdet =
+          r[0] * (r[4] * r[8] - r[7] * r[5]) - r[3] * (r[1] * r[8] - r[7] * r[2]) + r[6] * (r[1] * r[5] - r[4] * r[2]);
       EXPECT_NEAR(rdet, 1.0, 1e-6) << name << ": net " << n << " of a type is no rotation of the first";
       for (size_t k = 0; k < a.size(); ++k) {
         double image[3], d[3];

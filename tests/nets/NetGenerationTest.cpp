@@ -24,7 +24,6 @@ using corvia::Model3D;
 using corvia::Net;
 using corvia::NetType;
 
-
 class NetGenerationTest : public n::NetsTest {};
 
 // Every edgelet that is cut, in pairs with the edgelet across.

@@ -176,8 +176,8 @@ TEST_F(NetPagesTest, EveryNetLandsInsideItsPageAndApartFromTheOthers) {
         EXPECT_GE(box[1], rect[3] - 1.0);
         EXPECT_LE(box[3], top + 1.0);
         for (const auto& other : boxes) {
-          const bool apart =
-              box[2] <= other[0] + 1.0 || other[2] <= box[0] + 1.0 || box[3] <= other[1] + 1.0 || other[3] <= box[1] + 1.0;
+          const bool apart = box[2] <= other[0] + 1.0 || other[2] <= box[0] + 1.0 || box[3] <= other[1] + 1.0 ||
+                             other[3] <= box[1] + 1.0;
           EXPECT_TRUE(apart) << maxFaces;
         }
         boxes.push_back(box);
