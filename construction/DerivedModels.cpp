@@ -16,10 +16,12 @@
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/Poly.h"
+#include "model/Globals.h"
 #include "model/PolyElement.h"
 #include "nets/Model3D.h"
 #include "platform/Services.h"
 #include "stellation/FaceTypeBlock.h"
+#include "stellation/SimpleFaceting.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
 #include "symmetry/Waterman.h"
@@ -206,8 +208,7 @@ SimplePoly* DeriveModelForViewType(Poly& poly, uint32_t viewType, uint32_t flags
   if (flags & (kDeriveBase | kDeriveDual)) return detail_DerivedModels::BaseDualPath(poly, flags, edgeList, derived);
   switch (viewType) {
     case kViewFacetingPreview:
-      detail_DerivedModels::Missing("CreateSimpleFacetedPolyhedron");
-      return nullptr;
+      return CreateSimpleFacetedPolyhedron(&poly, flags, nullptr);
     case kViewBaseDualCompound:
       detail_DerivedModels::Missing("MakeCompoundWithDual");
       return nullptr;
@@ -305,7 +306,10 @@ void CreateWatermanModel(int latticeType, int root, bool fourD) {
   platform::Services().views->SetWaitCursor(false);
 }
 
-void CreateFacetedModel() { detail_DerivedModels::Missing("CreateSimpleFacetedPolyhedron"); }
+void CreateFacetedModel() {
+  std::unique_ptr<SimplePoly> simple(CreateSimpleFacetedPolyhedron(GetCurrentPoly(), 0, nullptr));
+  if (simple) simple->CreatePolyWithUndo(kUndoFacetedModel, false, false);
+}
 
 bool Poly::CreateFromLibraryEntry(PolyTemplate* polyTemplate, LibraryEntry* entry, bool deferBuild) {
   if (!entry) return false;

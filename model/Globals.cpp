@@ -1,5 +1,7 @@
 #include "model/Globals.h"
 
+#include <cstdio>
+
 #include "core/PolygonSplit.h"
 #include "core/Units.h"
 #include "model/ElementList.h"
@@ -40,6 +42,14 @@ DocumentAccess& GetDocumentAccess() { return *detail_ModelGlobals::gAccess; }
 Poly* GetCurrentPoly() { return GetDocumentAccess().GetCurrentPoly(); }
 
 Poly* GetOtherPoly() { return GetDocumentAccess().GetOtherPoly(); }
+
+char* GetMenuPathOfCommand(int commandId, char* buffer, size_t size) {
+  if (!buffer || size == 0) return buffer;
+  std::snprintf(buffer, size, "%s", GetDocumentAccess().GetMenuPathOfCommand(commandId).c_str());
+  return buffer;
+}
+
+int GetMouseSelectionMode() { return GetDocumentAccess().GetMouseSelectionMode(); }
 
 Model3D* GetCurrentModel3D() {
   Poly* poly = GetCurrentPoly();

@@ -4,6 +4,9 @@
 // answers as if no document existed yet (null models, empty memories, nothing to
 // mark or refresh).
 
+#include <cstddef>
+#include <string>
+
 #include "core/Globals.h"
 
 namespace corvia {
@@ -59,6 +62,11 @@ class DocumentAccess {
   // Whether the cross-section is on display.
   virtual bool IsCrossSectionShown() { return false; }
   // ---- end model change ----
+  // The menu path of a command, the item texts from the menu bar down joined by "->";
+  // empty when the command has none.
+  virtual std::string GetMenuPathOfCommand(int /*commandId*/) { return std::string(); }
+  // The mouse selection mode of the views (0: selecting faces and vertices).
+  virtual int GetMouseSelectionMode() { return 0; }
 };
 
 // Installs the document's accessor (null: the default); returns the one before.
@@ -67,6 +75,9 @@ DocumentAccess& GetDocumentAccess();
 
 Poly* GetCurrentPoly();
 Poly* GetOtherPoly();
+// The menu path of a command into the buffer (empty when unknown); returns the buffer.
+char* GetMenuPathOfCommand(int commandId, char* buffer, size_t size);
+int GetMouseSelectionMode();
 // The facelet model of the face-type block the current model shows; null without a
 // model or before one is built.
 Model3D* GetCurrentModel3D();

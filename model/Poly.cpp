@@ -23,6 +23,7 @@
 #include "model/PolyFwd.h"
 #include "platform/Services.h"
 #include "stellation/FaceTypeBlock.h"
+#include "stellation/Faceting.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
 
@@ -170,6 +171,10 @@ void Poly::ClearFaceTypes() {
   }
   mBaseBlock->Clear(true);
   mDualBlock->Clear(true);
+  // The facetings refer to the elements and types just thrown away.
+  for (FaceTypeBlock* block : {mBaseBlock.get(), mDualBlock.get()}) {
+    if (block->mFaceting) block->mFaceting->Clear();
+  }
 }
 
 // ---- Names --------------------------------------------------------------------------

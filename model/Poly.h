@@ -154,6 +154,9 @@ class Poly {
   void TranslateBy(const double* vector);
 
   // ---- Drawn polygons --------------------------------------------------------------------
+  // Adds a clicked vertex to the facet being drawn; clicking its last vertex (or the one
+  // before) again takes the last one back, and a vertex off the facet's plane is refused.
+  void AddFacetVertex(const double* point);
   void FinishDrawnPolygon(bool resetFacetings, bool withUndo);
   void ClearDrawnPolygons(bool resetFacetings);
   // By pointer, or (for a null pointer) by position in the chain.

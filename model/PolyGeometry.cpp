@@ -6,6 +6,7 @@
 #include "core/DrawnPolygon.h"
 #include "core/Geometry.h"
 #include "core/Messages.h"
+#include "core/PolygonRing.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
@@ -14,6 +15,7 @@
 #include "nets/Model3D.h"
 #include "platform/Services.h"
 #include "stellation/FaceTypeBlock.h"
+#include "stellation/Faceting.h"
 
 namespace corvia {
 
@@ -40,7 +42,7 @@ double SquaredDistanceFromLine(const double* p, const double* a, const double* u
   return uu > 0.0 ? Dot(c, c) / uu : Dot(d, d);
 }
 
-void ResetAllFacetings() { MissingService("ResetAllFacetings"); }
+bool SameCorner(const double* a, const double* b) { return NearlyEqual(a, b, kPointTolerance); }
 
 }  // namespace detail_PolyGeometry
 
@@ -152,12 +154,64 @@ void Poly::TranslateBy(const double*) {
   detail_PolyGeometry::MissingService("Poly::TranslateBy: Poly::CreateSimplePoly");
 }
 
-void Poly::FinishDrawnPolygon(bool, bool) {
-  detail_PolyGeometry::MissingService("Poly::FinishDrawnPolygon");
+void Poly::AddFacetVertex(const double* point) {
+  if (!mCurrentDrawnPolygon) mCurrentDrawnPolygon = new DrawnPolygon(mDrawnPolygons, mLastDrawnPolygon);
+  DrawnPolygon* polygon = mCurrentDrawnPolygon;
+  const PolygonVertex* last = polygon->ring ? polygon->ring->prev : nullptr;
+  if (last && (detail_PolyGeometry::SameCorner(point, last->point) ||
+               (last->prev != last && detail_PolyGeometry::SameCorner(point, last->prev->point)))) {
+    // Clicking the last vertex again takes it back.
+    polygon->RemoveLastVertex();
+  } else if (!polygon->IsCoplanar(point)) {
+    const char* text = "Vertex not coplanar with existing polygon";
+    platform::Services().views->SetPaneMessage(text);
+    platform::Services().views->SetStatusText(text);
+    return;
+  } else {
+    NewPolygonVertex(0.0, 0.0, nullptr, point, polygon->ring);
+  }
+  polygon->Triangulate();
+  ClearFacetingSelectionOf(this);
+  platform::Services().views->RedrawAllViews(false);
+}
+
+void Poly::FinishDrawnPolygon(bool resetFacetings, bool withUndo) {
+  if (!mCurrentDrawnPolygon) mCurrentDrawnPolygon = new DrawnPolygon(mDrawnPolygons, mLastDrawnPolygon);
+  DrawnPolygon* polygon = mCurrentDrawnPolygon;
+  // Repeated corners go, the closing one (last equal to first) too.
+  while (polygon->ring && polygon->ring->next != polygon->ring) {
+    PolygonVertex* repeated = nullptr;
+    PolygonVertex* v = polygon->ring;
+    do {
+      if (detail_PolyGeometry::SameCorner(v->point, v->prev->point)) repeated = v;
+      v = v->next;
+    } while (!repeated && v != polygon->ring);
+    if (!repeated) break;
+    if (repeated == polygon->ring) polygon->ring = repeated->next;
+    repeated->prev->next = repeated->next;
+    repeated->next->prev = repeated->prev;
+    FreePolygonVertex(repeated);
+  }
+  if (!polygon->ring || polygon->ring->next == polygon->ring) {
+    polygon->Clear();
+    return;
+  }
+  if (withUndo) platform::Services().undo->AddUndo(kUndoDrawnPolygons, 0);
+  if (resetFacetings) ResetFacetingsOf(this);
+  for (FaceTypeBlock* block : {mBaseBlock.get(), mDualBlock.get()}) {
+    Model3D* model = block->GetExistingModel3D();
+    if (model && model->HasNets()) {
+      model->AddDrawnPolygon(polygon);
+      model->MakeNets();
+    }
+  }
+  mCurrentDrawnPolygon = new DrawnPolygon(mDrawnPolygons, mLastDrawnPolygon);
+  mNetsStale = 1;
+  platform::Services().views->RedrawAllViews(false);
 }
 
 void Poly::ClearDrawnPolygons(bool resetFacetings) {
-  if (resetFacetings) detail_PolyGeometry::ResetAllFacetings();
+  if (resetFacetings) ResetFacetingsOf(this);
   DeleteDrawnPolygonChain(mDrawnPolygons);
   mDrawnPolygons = mLastDrawnPolygon = nullptr;
   mCurrentDrawnPolygon = new DrawnPolygon(mDrawnPolygons, mLastDrawnPolygon);
@@ -179,7 +233,7 @@ bool Poly::RemoveDrawnPolygon(DrawnPolygon* polygon, int index) {
   }
   if (!found) return false;
   platform::Services().undo->AddUndo(kUndoDrawnPolygons, 0);
-  detail_PolyGeometry::ResetAllFacetings();
+  ResetFacetingsOf(this);
   if (mSelectedFacetPreview >= 0 && mSelectedFacetPreview < mNumFacetPreviewRecords) {
     if (mFacetPreviewRecords[mSelectedFacetPreview] == found) {
       mSelectedFacetPreview = -1;

@@ -18,6 +18,7 @@
 #include "model/PolyElement.h"
 #include "model/Transitions.h"
 #include "nets/Model3D.h"
+#include "stellation/Faceting.h"
 #include "platform/Services.h"
 #include "stellation/StellationState.h"
 #include "symmetry/SymGroup.h"
@@ -41,15 +42,11 @@ bool KitAcceptsModel(const FaceTypeBlock* block) {
 
 }  // namespace detail_FaceTypeBlock
 
-void FacetingDeleter::operator()(Faceting* faceting) const {
-  if (faceting) detail_FaceTypeBlock::Pending("Faceting destructor");
-}
-
 void MillerStateDeleter::operator()(MillerState* state) const {
   if (state) detail_FaceTypeBlock::Pending("MillerState destructor");
 }
 
-FaceTypeBlock::FaceTypeBlock(Poly* owner) : mOwner(owner) {
+FaceTypeBlock::FaceTypeBlock(Poly* owner) : mOwner(owner), mFaceting(new Faceting(this)) {
   mCoplanarRecords.Init();
   FreeCellArrays();
   Reset(true);

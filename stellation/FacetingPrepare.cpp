@@ -1,0 +1,1188 @@
+// Preparation of a faceting: the edges (one per orbit of vertex pairs), the planes
+// (one per orbit of planes through three or more vertices, with their vertices grouped
+// by the plane's symmetry), the candidate facets of each plane with their edge
+// multiplicities, areas, orders and mirror partners, and the hull labels.
+
+#include <cmath>
+#include <cstdint>
+#include <numeric>
+#include <vector>
+
+#include "core/IntMath.h"
+#include "core/MergeSort.h"
+#include "core/Messages.h"
+#include "core/Progress.h"
+#include "core/VectorMath.h"
+#include "model/ElementFlags.h"
+#include "model/Poly.h"
+#include "model/PolyElement.h"
+#include "stellation/FaceType.h"
+#include "stellation/FaceTypeBlock.h"
+#include "stellation/Faceting.h"
+#include "symmetry/SymGroup.h"
+#include "symmetry/SymOperations.h"
+
+namespace corvia {
+
+namespace detail_FacetingPrepare {
+
+constexpr double kTol = 1e-7;
+constexpr double kHullHeight = 0.9999999;
+constexpr int kPlaneProgressTriples = 20;
+constexpr int kPolygonsPerReport = 10000;
+// Walk steps between two cancel checks while a plane's facets are searched.
+constexpr int64_t kWalkStepsPerCheck = 1 << 17;
+
+// Elements at infinity, coplanar copies: no vertices of a faceting.
+bool IsUsableVertex(const PolyElement* v) {
+  return !v->HasFlag(kElementHemi) && !v->HasFlag(kElementInf) && !v->HasFlag(kElementCoplanar);
+}
+
+bool IsEvenFold(int fold) { return fold != 0 && std::abs(fold) % 2 == 0; }
+
+// Whether the point lies on the line of the direction (the centre lies on every line).
+bool OnLine(const double* p, const double* direction) {
+  double c[3];
+  Cross(c, p, direction);
+  return std::fabs(c[0]) <= kTol && std::fabs(c[1]) <= kTol && std::fabs(c[2]) <= kTol;
+}
+
+// Calls the step within its part of the progress bar.
+template <typename Step>
+bool RunStep(double low, double high, Step step) {
+  const ProgressRange saved = PushProgressRange(low, high);
+  const bool ok = step();
+  PopProgressRange(saved);
+  return ok;
+}
+
+int CompareFacetingEdges(const FacetingEdge* a, const FacetingEdge* b) {
+  if (a->mSquaredLength < b->mSquaredLength - kTol) return -1;
+  if (a->mSquaredLength > b->mSquaredLength + kTol) return 1;
+  const int a1 = a->mVert1->mType ? a->mVert1->mType->mIndex : -1;
+  const int b1 = b->mVert1->mType ? b->mVert1->mType->mIndex : -1;
+  if (a1 != b1) return a1 < b1 ? -1 : 1;
+  const int a2 = a->mVert2->mType ? a->mVert2->mType->mIndex : -1;
+  const int b2 = b->mVert2->mType ? b->mVert2->mType->mIndex : -1;
+  if (a2 != b2) return a2 < b2 ? -1 : 1;
+  return a->mCreationIndex < b->mCreationIndex ? -1 : a->mCreationIndex > b->mCreationIndex ? 1 : 0;
+}
+
+int ComparePlanes(const FacetPlane* a, const FacetPlane* b) {
+  if (a->mRelativeHeight > b->mRelativeHeight + kTol) return -1;
+  if (a->mRelativeHeight < b->mRelativeHeight - kTol) return 1;
+  if (a->mD < b->mD - kTol) return -1;
+  if (a->mD > b->mD + kTol) return 1;
+  return a->mCreationIndex < b->mCreationIndex ? -1 : a->mCreationIndex > b->mCreationIndex ? 1 : 0;
+}
+
+int CompareFacets(const Facet* a, const Facet* b) {
+  if (a->mRotationalOrder != b->mRotationalOrder) return a->mRotationalOrder > b->mRotationalOrder ? -1 : 1;
+  if (a->mNumVerts != b->mNumVerts) return a->mNumVerts > b->mNumVerts ? -1 : 1;
+  if (a->mTotalTurning < b->mTotalTurning - kTol) return -1;
+  if (a->mTotalTurning > b->mTotalTurning + kTol) return 1;
+  if (a->mSquaredArea > b->mSquaredArea + kTol) return -1;
+  if (a->mSquaredArea < b->mSquaredArea - kTol) return 1;
+  return a->mCreationIndex < b->mCreationIndex ? -1 : a->mCreationIndex > b->mCreationIndex ? 1 : 0;
+}
+
+// Whether the cycle maps onto itself (either way round) under the permutation.
+bool CycleFixedBy(const std::vector<int32_t>& cycle, const std::vector<int32_t>& g) {
+  const size_t n = cycle.size();
+  const int32_t first = g[size_t(cycle[0])];
+  for (size_t s = 0; s < n; ++s) {
+    if (cycle[s] != first) continue;
+    for (bool forwards : {true, false}) {
+      bool all = true;
+      for (size_t k = 1; k < n && all; ++k) all = g[size_t(cycle[k])] == cycle[forwards ? (s + k) % n : (s + n - k) % n];
+      if (all) return true;
+    }
+    return false;
+  }
+  return false;
+}
+
+}  // namespace detail_FacetingPrepare
+
+// ---- The whole preparation -----------------------------------------------------------------
+
+void Faceting::CollectRotations() {
+  mRotations.clear();
+  const SymGroup* group = mModel ? mModel->mSymGroup : nullptr;
+  SymRotationIterator it;
+  double m[9];
+  while (GetNextSymmetryRotation(group, it, true, m)) mRotations.insert(mRotations.end(), m, m + 9);
+}
+
+bool Faceting::Prepare() {
+  Poly* poly = GetModel();
+  if (IsPrepared()) {
+    if (mPreparedCriteria == GetFacetingSettings().criteria) return true;
+    Clear();
+  }
+  if (!poly || !poly->mSymGroup) return false;
+  FaceTypeBlock* other = mBlock == poly->mBaseBlock.get() ? poly->mDualBlock.get() : poly->mBaseBlock.get();
+  return CreateFaceting(poly, other->mFirstFaceType);
+}
+
+bool Faceting::CreateFaceting(Poly* poly, FaceType* firstVertexType) {
+  using detail_FacetingPrepare::RunStep;
+  if (!poly || !poly->mSymGroup) return false;
+  Clear();
+  mModel = poly;
+  mVertexTypes = firstVertexType;
+  FaceTypeBlock* typeBlock = firstVertexType ? firstVertexType->mBlock : nullptr;
+  mNumVertexTypes = typeBlock ? typeBlock->CountDistinctFaceTypes() : 0;
+  mVertexTypeUseCounts.assign(size_t(typeBlock ? typeBlock->CountFaceTypes() : 0), 0);
+  CollectRotations();
+  ProgressScope progress;
+  const bool ok = RunStep(0.0, 0.05, [&] { return CreateEdges(); }) &&
+                  RunStep(0.05, 0.5, [&] { return CreatePlanes(); }) &&
+                  RunStep(0.5, 0.9, [&] { return CreateFaces(); }) &&
+                  RunStep(0.9, 0.95, [&] { return LabelSpikyFacets(); });
+  if (!ok) {
+    Clear();
+    return false;
+  }
+  mStack.reserve(size_t(mNumEdges) + 1);
+  mPreparedCriteria = GetFacetingSettings().criteria;
+  return true;
+}
+
+// ---- Edges --------------------------------------------------------------------------------
+
+FacetingEdge* Faceting::FindEdge(const double* a, const double* b, bool* reversed) const {
+  using detail_FacetingPrepare::kTol;
+  double d[3];
+  Subtract(d, a, b);
+  const double squared = Dot(d, d);
+  const size_t numRotations = mRotations.size() / 9;
+  for (FacetingEdge* edge = mEdgeHead; edge; edge = edge->mNextEdge) {
+    if (std::fabs(edge->mSquaredLength - squared) > kTol) continue;
+    for (size_t r = 0; r < numRotations; ++r) {
+      double ma[3];
+      MatrixTimesVector(&mRotations[9 * r], ma, a);
+      const bool toFirst = NearlyEqual(ma, edge->mVert1->mDualVert, kTol);
+      if (!toFirst && !NearlyEqual(ma, edge->mVert2->mDualVert, kTol)) continue;
+      double mb[3];
+      MatrixTimesVector(&mRotations[9 * r], mb, b);
+      if (NearlyEqual(mb, toFirst ? edge->mVert2->mDualVert : edge->mVert1->mDualVert, kTol)) {
+        if (reversed) *reversed = !toFirst;
+        return edge;
+      }
+    }
+  }
+  return nullptr;
+}
+
+bool Faceting::CreateEdges() {
+  using namespace detail_FacetingPrepare;
+  const SymGroup* group = mModel->mSymGroup;
+  int typeNumber = 0;
+  int numTypes = 0;
+  for (FaceType* type = mVertexTypes; type; type = type->mNext) ++numTypes;
+  for (FaceType* typeA = mVertexTypes; typeA; typeA = typeA->mNext, ++typeNumber) {
+    if (!UpdateProgress(numTypes > 0 ? double(typeNumber) / numTypes : 0.0, "Faceting preparation: creating edges")) {
+      return false;
+    }
+    PolyElement* r = typeA->mFirstFace;
+    if (typeA->mCoplanarMaster || !r || r->HasFlag(kElementHemi) || r->HasFlag(kElementInf)) continue;
+    const int n = typeA->mNumRotations;
+    // A frame about r's axis: one rotation step about it is a sector of angle 2 pi / n.
+    double z[3], x[3], y[3];
+    const double length = std::sqrt(Dot(r->mDualVert, r->mDualVert));
+    if (length <= kTol) continue;
+    Divide(z, r->mDualVert, length);
+    PerpendicularByAxis(x, z);
+    Divide(x, x, std::sqrt(Dot(x, x)));
+    Cross(y, z, x);
+    double sine = 0.0, cosine = 1.0;
+    if (n > 1) GetSinCos(1, n, sine, cosine);
+    for (FaceType* typeB = typeA; typeB; typeB = typeB->mNext) {
+      if (typeB->mCoplanarMaster || !typeB->mFirstFace) continue;
+      if (typeB->mFirstFace->HasFlag(kElementHemi) || typeB->mFirstFace->HasFlag(kElementInf)) continue;
+      for (PolyElement* v = typeB->mFirstFace; v; v = v->mNextOfType) {
+        if (v == r || !IsUsableVertex(v)) continue;
+        if (n > 1) {
+          const double px = Dot(v->mDualVert, x);
+          const double py = Dot(v->mDualVert, y);
+          if (py < -kTol) continue;
+          if (std::fabs(px) > kTol || std::fabs(py) > kTol) {
+            const double t = px * sine - py * cosine;
+            if (t < -kTol) continue;
+            if (std::fabs(t) <= kTol && (n > 2 || px < 0.0)) continue;
+          }
+        }
+        bool onAxis = false;
+        bool halfTurn = false;
+        double along[3], mid[3];
+        Subtract(along, v->mDualVert, r->mDualVert);
+        Add(mid, v->mDualVert, r->mDualVert);
+        Scale(mid, mid, 0.5);
+        for (int t = 0; t < group->numAxisTypes && !onAxis; ++t) {
+          const SymAxisType& axisType = group->axisTypes[t];
+          if (axisType.oppositeEnds) continue;
+          for (int i = 0; i < axisType.numAxes; ++i) {
+            const double* dir = axisType.axes[i].direction;
+            if (OnLine(r->mDualVert, dir) && OnLine(v->mDualVert, dir)) {
+              onAxis = true;
+              break;
+            }
+            if (IsEvenFold(axisType.fold) && std::fabs(Dot(dir, along)) <= kTol && OnLine(mid, dir)) halfTurn = true;
+          }
+        }
+        if (onAxis || FindEdge(r->mDualVert, v->mDualVert)) continue;
+        FacetingEdge* edge = new FacetingEdge(this, r, v);
+        if (halfTurn) edge->mFlags |= kFacetingEdgeHalfTurn;
+      }
+    }
+  }
+  return true;
+}
+
+void Faceting::FindChiralEdges() {
+  using namespace detail_FacetingPrepare;
+  std::vector<FacetingEdge*> edges;
+  for (FacetingEdge* edge = mEdgeHead; edge; edge = edge->mNextEdge) edges.push_back(edge);
+  MergeSort(edges, CompareFacetingEdges);
+  const SymGroup* group = mModel->mSymGroup;
+  std::vector<FacetingEdge*> order;
+  order.reserve(edges.size());
+  if (group->reflectionType == kReflectionChiral) {
+    for (FacetingEdge* edge : edges) order.push_back(edge);
+  } else {
+    double improper[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+    group->GetReflectionMatrix(improper);
+    std::vector<bool> placed(edges.size(), false);
+    for (size_t i = 0; i < edges.size(); ++i) {
+      FacetingEdge* edge = edges[i];
+      const bool sameBefore = i > 0 && std::fabs(edges[i - 1]->mSquaredLength - edge->mSquaredLength) <= kTol;
+      const bool sameAfter =
+          i + 1 < edges.size() && std::fabs(edges[i + 1]->mSquaredLength - edge->mSquaredLength) <= kTol;
+      if (!sameBefore && !sameAfter) edge->mFlags |= kFacetingEdgeUniqueLength;
+      if (placed[i]) continue;
+      placed[i] = true;
+      order.push_back(edge);
+      double a[3], b[3];
+      MatrixTimesVector(improper, a, edge->mVert1->mDualVert);
+      MatrixTimesVector(improper, b, edge->mVert2->mDualVert);
+      // The partner among the edges of the same length that a rotation maps the
+      // reflected ends onto.
+      size_t partner = edges.size();
+      for (size_t j = 0; j < edges.size() && partner == edges.size(); ++j) {
+        if (std::fabs(edges[j]->mSquaredLength - edge->mSquaredLength) > kTol) continue;
+        const size_t numRotations = mRotations.size() / 9;
+        for (size_t r = 0; r < numRotations && partner == edges.size(); ++r) {
+          double ma[3], mb[3];
+          MatrixTimesVector(&mRotations[9 * r], ma, a);
+          MatrixTimesVector(&mRotations[9 * r], mb, b);
+          const double* e1 = edges[j]->mVert1->mDualVert;
+          const double* e2 = edges[j]->mVert2->mDualVert;
+          if ((NearlyEqual(ma, e1, kTol) && NearlyEqual(mb, e2, kTol)) ||
+              (NearlyEqual(ma, e2, kTol) && NearlyEqual(mb, e1, kTol))) {
+            partner = j;
+          }
+        }
+      }
+      if (partner == edges.size()) {
+        ShowInternalError("Faceting::FindChiralEdges - Not found");
+        continue;
+      }
+      if (partner == i || placed[partner]) continue;
+      placed[partner] = true;
+      order.push_back(edges[partner]);
+      edge->mFlags |= kFacetingEdgeMirrorNext;
+      edges[partner]->mFlags |= kFacetingEdgeMirrorPrev;
+    }
+  }
+  mEdgeHead = mEdgeTail = nullptr;
+  int index = 0;
+  for (FacetingEdge* edge : order) {
+    edge->mPrevEdge = mEdgeTail;
+    edge->mNextEdge = nullptr;
+    if (mEdgeTail) {
+      mEdgeTail->mNextEdge = edge;
+    } else {
+      mEdgeHead = edge;
+    }
+    mEdgeTail = edge;
+    edge->mIndex = index++;
+  }
+}
+
+// ---- Planes -------------------------------------------------------------------------------
+
+double Faceting::GetRelativeHeight(const double* normal, double d) const {
+  double largest = 0.0;
+  for (FaceType* type = mVertexTypes; type; type = type->mNext) {
+    for (PolyElement* v = type->mFirstFace; v; v = v->mNextOfType) {
+      if (v->HasFlag(kElementHemi)) continue;
+      const double projection = Dot(normal, v->mDualVert);
+      if (projection > largest) largest = projection;
+    }
+  }
+  return largest <= detail_FacetingPrepare::kTol ? 0.0 : -d / largest;
+}
+
+bool Faceting::AddVerts(FacetPlane* plane, PolyElement* a, PolyElement* b) {
+  using namespace detail_FacetingPrepare;
+  if (a) new FacetPlaneVert(plane, a);
+  if (b) new FacetPlaneVert(plane, b);
+  for (FaceType* type = mVertexTypes; type; type = type->mNext) {
+    if (type->mCoplanarMaster) continue;
+    for (PolyElement* v = type->mFirstFace; v; v = v->mNextOfType) {
+      if (v == a || v == b || !IsUsableVertex(v)) continue;
+      if (std::fabs(Dot(plane->mNormal, v->mDualVert) + plane->mD) <= kTol) new FacetPlaneVert(plane, v);
+    }
+  }
+  return plane->GroupVertsOfType();
+}
+
+std::vector<int32_t> FacetPlane::GetCode(const std::vector<int32_t>& cycle) const {
+  const size_t n = cycle.size();
+  std::vector<int32_t> best;
+  std::vector<int32_t> image(n);
+  std::vector<int32_t> candidate(n);
+  for (const std::vector<int32_t>& g : mSymmetries) {
+    int32_t least = INT32_MAX;
+    for (size_t i = 0; i < n; ++i) {
+      image[i] = g[size_t(cycle[i])];
+      if (image[i] < least) least = image[i];
+    }
+    // The least sequence starts at the least number.
+    for (size_t s = 0; s < n; ++s) {
+      if (image[s] != least) continue;
+      for (bool forwards : {true, false}) {
+        for (size_t k = 0; k < n; ++k) candidate[k] = image[forwards ? (s + k) % n : (s + n - k) % n];
+        if (best.empty() || candidate < best) best = candidate;
+      }
+    }
+  }
+  return best;
+}
+
+bool FacetPlane::GroupVertsOfType() {
+  using detail_FacetingPrepare::kTol;
+  mVertArray.clear();
+  for (ListNode* node = mVertHead; node; node = node->mNext) mVertArray.push_back(static_cast<FacetPlaneVert*>(node));
+  double sine = 0.0, cosine = 1.0;
+  if (mNumRots > 1) GetSinCos(1, mNumRots, sine, cosine);
+  for (size_t i = 0; i < mVertArray.size(); ++i) {
+    FacetPlaneVert* leader = mVertArray[i];
+    if (leader->mFlags & kPlaneVertGrouped) continue;
+    leader->mFlags |= kPlaneVertGrouped;
+    leader->mRotationIndex = 0;
+    if (mNumRots == 1 || (std::fabs(leader->x) <= kTol && std::fabs(leader->y) <= kTol)) continue;
+    double px = leader->x, py = leader->y;
+    FacetPlaneVert* last = leader;
+    for (int k = 1; k < mNumRots; ++k) {
+      const double nx = px * cosine - py * sine;
+      const double ny = px * sine + py * cosine;
+      px = nx;
+      py = ny;
+      FacetPlaneVert* found = nullptr;
+      for (size_t j = i + 1; j < mVertArray.size() && !found; ++j) {
+        FacetPlaneVert* w = mVertArray[j];
+        if (!(w->mFlags & kPlaneVertGrouped) && std::fabs(w->x - px) <= kTol && std::fabs(w->y - py) <= kTol) found = w;
+      }
+      if (!found) {
+        // The plane's rotation does not map its vertices onto each other: its facets
+        // could not be completed from their paths.
+        ShowInternalError("Faceting: Couldn't group vertices of same type.");
+        return false;
+      }
+      found->mFlags |= kPlaneVertGrouped;
+      found->mRotationIndex = k;
+      found->mGroupLeader = leader;
+      found->mNextInGroup = leader;
+      last->mNextInGroup = found;
+      last = found;
+    }
+  }
+  // The half-turn about an even axis lying in the plane acts on it as the reflection in
+  // the axis's line.
+  if ((mFlags & kPlaneInPlaneAxis) && mInPlaneAxis) {
+    double a[2] = {Dot(mInPlaneAxis->direction, mU), Dot(mInPlaneAxis->direction, mW)};
+    const double length = std::sqrt(a[0] * a[0] + a[1] * a[1]);
+    a[0] /= length;
+    a[1] /= length;
+    for (FacetPlaneVert* v : mVertArray) {
+      if (v->mFlippedPartner) continue;
+      const double along = v->x * a[0] + v->y * a[1];
+      FacetPlaneVert* w = FindVertAt(2.0 * along * a[0] - v->x, 2.0 * along * a[1] - v->y);
+      if (!w) {
+        ShowInternalError("Faceting: Couldn't find vertices flipped in hemi plane.");
+        return false;
+      }
+      v->mFlippedPartner = w;
+      w->mFlippedPartner = v;
+      if (w != v) w->mFlags |= kPlaneVertFlipped;
+    }
+  }
+  // The plane's symmetries as permutations of the vertex numbers.
+  const size_t n = mVertArray.size();
+  std::vector<int32_t> step(n), flip(n);
+  for (size_t i = 0; i < n; ++i) {
+    FacetPlaneVert* v = mVertArray[i];
+    step[i] = v->mNextInGroup->mIndex;
+    flip[i] = v->mFlippedPartner ? v->mFlippedPartner->mIndex : int32_t(i);
+  }
+  mSymmetries.clear();
+  std::vector<int32_t> power(n);
+  std::iota(power.begin(), power.end(), 0);
+  for (int k = 0; k < mNumRots; ++k) {
+    mSymmetries.push_back(power);
+    for (size_t i = 0; i < n; ++i) power[i] = step[size_t(power[i])];
+  }
+  if ((mFlags & kPlaneInPlaneAxis) && mInPlaneAxis) {
+    for (int k = 0; k < mNumRots; ++k) {
+      std::vector<int32_t> flipped(n);
+      for (size_t i = 0; i < n; ++i) flipped[i] = mSymmetries[size_t(k)][size_t(flip[i])];
+      mSymmetries.push_back(flipped);
+    }
+  }
+  // A vertex class: the rotation group together with its flipped image.
+  for (FacetPlaneVert* v : mVertArray) {
+    FacetPlaneVert* leader = v->mGroupLeader;
+    FacetPlaneVert* other = v->mFlippedPartner ? v->mFlippedPartner->mGroupLeader : leader;
+    v->mClassLeader = other->mIndex < leader->mIndex ? other : leader;
+  }
+  return true;
+}
+
+bool Faceting::CreatePlanes() {
+  using namespace detail_FacetingPrepare;
+  const SymGroup* group = mModel->mSymGroup;
+  const int criteria = GetFacetingSettings().criteria;
+  const bool reflections = group->reflectionType != kReflectionChiral;
+  int numVertices = 0;
+  for (FaceType* type = mVertexTypes; type; type = type->mNext) {
+    for (PolyElement* v = type->mFirstFace; v; v = v->mNextOfType) ++numVertices;
+  }
+  const double totalTriples = double(mNumEdges) * double(numVertices > 0 ? numVertices : 1);
+  int64_t triples = 0;
+  const size_t numRotations = mRotations.size() / 9;
+  std::vector<FacetingEdge*> edges;
+  for (FacetingEdge* edge = mEdgeHead; edge; edge = edge->mNextEdge) edges.push_back(edge);
+  for (FacetingEdge* edge : edges) {
+    PolyElement* a = edge->mVert1;
+    PolyElement* b = edge->mVert2;
+    for (FaceType* type = a->mType; type; type = type->mNext) {
+      if (type->mCoplanarMaster) continue;
+      for (PolyElement* c = type->mFirstFace; c; c = c->mNextOfType) {
+        if (c == a || c == b || !IsUsableVertex(c)) continue;
+        if (++triples % kPlaneProgressTriples == 0) {
+          const double fraction = triples / totalTriples;
+          if (!UpdateProgress(fraction < 1.0 ? fraction : 1.0, "Faceting preparation: creating planes\n%d planes so far",
+                              mNumPlanes)) {
+            return false;
+          }
+        }
+        double ab[3], ac[3];
+        Subtract(ab, b->mDualVert, a->mDualVert);
+        Subtract(ac, c->mDualVert, a->mDualVert);
+        if (AreParallel(ab, ac, kTol)) continue;
+        double plane[4];
+        TriangleNormal(plane, a->mDualVert, b->mDualVert, c->mDualVert);
+        Divide(plane, plane, std::sqrt(Dot(plane, plane)));
+        const double projection = Dot(plane, a->mDualVert);
+        if (projection >= 0.0) {
+          plane[3] = -projection;
+        } else {
+          Negate(plane);
+          plane[3] = projection;
+        }
+        if (criteria == kFacetingTidyAndDuals && std::fabs(plane[3]) <= kTol) continue;
+        for (double& component : plane) {
+          if (std::fabs(component) <= kTol) component = 0.0;
+        }
+        bool known = false;
+        for (ListNode* node = mPlaneHead; node && !known; node = node->mNext) {
+          const FacetPlane* other = static_cast<FacetPlane*>(node);
+          const double existing[4] = {other->mNormal[0], other->mNormal[1], other->mNormal[2], other->mD};
+          if (PlanesEqual(existing, plane, kTol) || PlanesOpposite(existing, plane, kTol)) known = true;
+          if (known || std::fabs(other->mD - plane[3]) > kTol) continue;
+          for (size_t r = 0; r < numRotations && !known; ++r) {
+            double image[4];
+            MatrixTimesVector(&mRotations[9 * r], image, plane);
+            image[3] = plane[3];
+            known = PlanesEqual(existing, image, kTol) || PlanesOpposite(existing, image, kTol);
+          }
+        }
+        if (known) continue;
+        const SymAxisType* axisType = group->FindAxisTypeOfDirection(plane);
+        const int numRots = axisType ? std::abs(axisType->fold) : 1;
+        FacetPlane* made = new FacetPlane(this, plane, plane[3], numRots);
+        const bool central = std::fabs(plane[3]) <= kTol;
+        if (central) {
+          made->mFlags |= kPlaneThroughCentre;
+          if (const SymAxis* axis = group->FindEvenAxisInPlane(plane, nullptr)) {
+            made->mFlags |= kPlaneInPlaneAxis;
+            made->mInPlaneAxis = axis;
+          }
+        }
+        if (!AddVerts(made, a, b)) return false;
+        if (!reflections) continue;
+        // Reflexible when an improper operation maps the plane onto itself.
+        SymRotationIterator it;
+        double improper[9], m[9];
+        bool reflexible = false;
+        while (!reflexible && GetNextImproperOperation(group, it, improper, m)) {
+          double image[3];
+          MatrixTimesVector(m, image, plane);
+          if (NearlyEqual(image, plane, kTol) || (central && NearlyOpposite(image, plane, kTol))) {
+            reflexible = true;
+            for (int k = 0; k < 9; ++k) made->mMirrorMatrix[k] = m[k];
+          }
+        }
+        if (reflexible) {
+          made->mFlags |= kPlaneReflexible;
+          for (int k = 0; k < group->mirrorPlanes.count && !made->mMirror; ++k) {
+            const double* mirror = group->mirrorPlanes[k].direction;
+            if (std::fabs(Dot(mirror, plane)) <= kTol || (central && AreParallel(mirror, plane, kTol))) {
+              made->mMirror = &group->mirrorPlanes[k];
+            }
+          }
+          if (made->mMirror && central) {
+            double line[3];
+            Cross(line, plane, made->mMirror->direction);
+            const SymAxisType* along = Dot(line, line) > kTol ? group->FindAxisTypeOfDirection(line) : nullptr;
+            if (along && IsEvenFold(along->fold)) made->mFlags |= kPlaneEvenAxisOnMirror;
+          } else if (!made->mMirror && central) {
+            made->mFlags |= kPlaneReflexibleCentral;
+            if (numRots % 2 == 0) made->mFlags |= kPlaneEvenAxisOnMirror;
+          }
+          continue;
+        }
+        // A chiral plane: its mirror image is another orbit, made at once.
+        double improperMatrix[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+        group->GetReflectionMatrix(improperMatrix);
+        double mirrored[3];
+        MatrixTimesVector(improperMatrix, mirrored, plane);
+        for (double& component : mirrored) {
+          if (std::fabs(component) <= kTol) component = 0.0;
+        }
+        made->mFlags |= kPlaneMirrorNext;
+        for (int k = 0; k < 9; ++k) made->mMirrorMatrix[k] = improperMatrix[k];
+        FacetPlane* image = new FacetPlane(this, mirrored, plane[3], numRots);
+        image->mFlags |= kPlaneMirrorPrev | (made->mFlags & (kPlaneThroughCentre | kPlaneInPlaneAxis));
+        if (made->mInPlaneAxis) image->mInPlaneAxis = group->FindEvenAxisInPlane(mirrored, nullptr);
+        if (!image->mInPlaneAxis) image->mFlags &= ~kPlaneInPlaneAxis;
+        for (int k = 0; k < 9; ++k) image->mMirrorMatrix[k] = improperMatrix[k];
+        if (!AddVerts(image, nullptr, nullptr)) return false;
+      }
+    }
+  }
+  FindChiralEdges();
+  int index = 0;
+  std::vector<FacetPlane*> planes;
+  for (ListNode* node = mPlaneHead; node; node = node->mNext) {
+    FacetPlane* plane = static_cast<FacetPlane*>(node);
+    plane->mIndex = index++;
+    if (!plane->CreateEdges()) return false;
+    plane->mRelativeHeight = GetRelativeHeight(plane->mNormal, plane->mD);
+    planes.push_back(plane);
+  }
+  MergeSort(planes, ComparePlanes);
+  mPlaneHead = mPlaneTail = nullptr;
+  for (FacetPlane* plane : planes) ListNode::Append(plane, mPlaneHead, mPlaneTail);
+  return true;
+}
+
+bool FacetPlane::CreateEdges() {
+  using detail_FacetingPrepare::kTol;
+  const size_t n = mVertArray.size();
+  std::vector<FacetPlaneEdge*> byPair(n * n, nullptr);
+  const Faceting* faceting = mFaceting;
+  const SymGroup* group = faceting->mModel->mSymGroup;
+  int index = 0;
+  int orbit = 0;
+  for (size_t p = 0; p < n; ++p) {
+    for (size_t q = p + 1; q < n; ++q) {
+      if (byPair[p * n + q]) continue;
+      FacetingEdge* edge = faceting->FindEdge(mVertArray[p]->GetPosition(), mVertArray[q]->GetPosition());
+      if (!edge) continue;
+      FacetPlaneEdge* head = nullptr;
+      FacetPlaneEdge* last = nullptr;
+      for (int k = 0; k < mNumRots; ++k) {
+        const size_t a = size_t(mSymmetries[size_t(k)][p]);
+        const size_t b = size_t(mSymmetries[size_t(k)][q]);
+        if (byPair[a * n + b]) break;
+        FacetPlaneEdge* made = new FacetPlaneEdge(this, mVertArray[a], mVertArray[b], edge);
+        made->mIndex = index++;
+        made->mOrbitIndex = orbit;
+        byPair[a * n + b] = byPair[b * n + a] = made;
+        if (!head) head = made;
+        made->mOrbitHead = head;
+        if (last) last->mNextInOrbit = made;
+        made->mNextInOrbit = head;
+        last = made;
+      }
+      ++orbit;
+      FacetPlaneVert* vp = mVertArray[p];
+      FacetPlaneVert* vq = mVertArray[q];
+      const bool opposite = std::fabs(vp->x + vq->x) <= kTol && std::fabs(vp->y + vq->y) <= kTol &&
+                            (std::fabs(vp->x) > kTol || std::fabs(vp->y) > kTol);
+      uint32_t flags = 0;
+      if (opposite && mNumRots % 2 == 0 && vq->mGroupLeader == vp->mGroupLeader) flags |= kPlaneEdgeDiametric;
+      if ((mFlags & kPlaneThroughCentre) && (edge->mFlags & kFacetingEdgeHalfTurn) && opposite &&
+          !(flags & kPlaneEdgeDiametric)) {
+        double direction[3];
+        Subtract(direction, vq->GetPosition(), vp->GetPosition());
+        bool inPlane = false;
+        for (const SymAxis* axis = group->FindNextEvenAxisInPlane(direction, nullptr); axis && !inPlane;
+             axis = group->FindNextEvenAxisInPlane(direction, axis)) {
+          inPlane = std::fabs(Dot(axis->direction, mNormal)) <= kTol;
+        }
+        if (!inPlane) flags |= kPlaneEdgeCountsTwice;
+      }
+      FacetPlaneEdge* member = head;
+      do {
+        member->mFlags |= flags;
+        member = member->mNextInOrbit;
+      } while (member != head);
+    }
+  }
+  // Orbits of the half-turns about axes lying in the plane.
+  if ((mFlags & kPlaneInPlaneAxis) && mSymmetries.size() > size_t(mNumRots)) {
+    const std::vector<int32_t>& flip = mSymmetries[size_t(mNumRots)];
+    for (ListNode* node = mEdgeHead; node; node = node->mNext) {
+      FacetPlaneEdge* edge = static_cast<FacetPlaneEdge*>(node);
+      if (edge->mOrbitHead != edge) continue;
+      const size_t a = size_t(flip[size_t(edge->mEnd1->mIndex)]);
+      const size_t b = size_t(flip[size_t(edge->mEnd2->mIndex)]);
+      FacetPlaneEdge* image = byPair[a * n + b];
+      if (!image) continue;
+      edge->mFlippedOrbit = image->mOrbitHead;
+      if (image->mOrbitHead->mOrbitIndex < edge->mOrbitIndex) {
+        FacetPlaneEdge* member = edge;
+        do {
+          member->mFlags |= kPlaneEdgeFlippedOrbit;
+          member = member->mNextInOrbit;
+        } while (member != edge);
+      }
+    }
+    for (ListNode* node = mEdgeHead; node; node = node->mNext) {
+      FacetPlaneEdge* edge = static_cast<FacetPlaneEdge*>(node);
+      edge->mFlippedOrbit = edge->mOrbitHead->mFlippedOrbit;
+    }
+  }
+  return true;
+}
+
+// ---- Facets of one plane --------------------------------------------------------------------
+
+namespace detail_FacetingPrepare {
+
+// The search of one plane's closed polygons: paths from each start edge (the head of
+// its rotation orbit, the lowest orbit the polygon uses), closed by a rotation of the
+// plane that maps the start onto the path's end. A start whose ends are opposite
+// through the plane's centre begins a bow-tie: a polygon that the half-turn about the
+// plane's axis maps onto itself the other way round.
+class PlaneWalk {
+ public:
+  PlaneWalk(FacetPlane* plane, int number, int numPlanes, bool tidy)
+      : mPlane(plane), mNumber(number), mNumPlanes(numPlanes), mTidy(tidy) {
+    const size_t n = plane->mVertArray.size();
+    mOnPath.assign(n, false);
+    mGroupOnPath.assign(n, 0);
+    int orbits = 0;
+    for (ListNode* node = plane->mEdgeHead; node; node = node->mNext) {
+      const int orbit = static_cast<FacetPlaneEdge*>(node)->mOrbitIndex;
+      if (orbit + 1 > orbits) orbits = orbit + 1;
+    }
+    mOrbitUsed.assign(size_t(orbits), false);
+  }
+
+  bool Run() {
+    for (ListNode* node = mPlane->mEdgeHead; node; node = node->mNext) {
+      FacetPlaneEdge* start = static_cast<FacetPlaneEdge*>(node);
+      if (start->mOrbitHead != start) continue;
+      mStart = start;
+      mBowTie = (start->mFlags & kPlaneEdgeDiametric) != 0;
+      start->mFlags |= kPlaneEdgeOnWalk;
+      FacetPlaneVert* s = start->mEnd1;
+      FacetPlaneVert* t = start->mEnd2;
+      Push(s);
+      mOrbitUsed[size_t(start->mOrbitIndex)] = true;
+      if (!mBowTie && t->mGroupLeader == s->mGroupLeader) {
+        // The start edge alone, repeated by the rotation that takes its first end to its
+        // second: a regular polygon or star.
+        if (!Close(Rotation(s, t))) return false;
+      }
+      bool ok = true;
+      if (mBowTie || !mTidy || t->mGroupLeader != s->mGroupLeader) {
+        mPathEdges.push_back(start);
+        Push(t);
+        ok = Walk();
+        Pop();
+        mPathEdges.pop_back();
+      }
+      mOrbitUsed[size_t(start->mOrbitIndex)] = false;
+      Pop();
+      start->mFlags &= ~kPlaneEdgeOnWalk;
+      if (!ok) return false;
+    }
+    return true;
+  }
+
+ private:
+  FacetPlaneVert* Vert(int i) const { return mPlane->mVertArray[size_t(i)]; }
+
+  // The rotation index i with R^i a = b (both in one group).
+  int Rotation(const FacetPlaneVert* a, const FacetPlaneVert* b) const {
+    const int n = mPlane->mNumRots;
+    return ((b->mRotationIndex - a->mRotationIndex) % n + n) % n;
+  }
+
+  void Push(FacetPlaneVert* v) {
+    mPath.push_back(v);
+    mOnPath[size_t(v->mIndex)] = true;
+    ++mGroupOnPath[size_t(v->mGroupLeader->mIndex)];
+  }
+
+  void Pop() {
+    FacetPlaneVert* v = mPath.back();
+    mPath.pop_back();
+    mOnPath[size_t(v->mIndex)] = false;
+    --mGroupOnPath[size_t(v->mGroupLeader->mIndex)];
+  }
+
+  bool Tick() {
+    if (++mSteps % kWalkStepsPerCheck != 0) return true;
+    return UpdateProgress(double(mNumber - 1) / mNumPlanes, nullptr);
+  }
+
+  bool Walk() {
+    if (!Tick()) return false;
+    FacetPlaneVert* x = mPath.back();
+    FacetPlaneVert* s = mPath.front();
+    for (FacetPlaneEdge* e = x->mEdgeListHead; e; e = e->GetNextAt(x)) {
+      FacetPlaneVert* w = e->GetOtherEnd(x);
+      const int orbit = e->mOrbitHead->mOrbitIndex;
+      const bool diametric = (e->mFlags & kPlaneEdgeDiametric) != 0;
+      if (mOrbitUsed[size_t(orbit)]) continue;
+      if (mBowTie) {
+        if (diametric) {
+          if (orbit > mStart->mOrbitIndex && !CloseBowTie()) return false;
+          continue;
+        }
+      } else {
+        if (diametric || orbit < mStart->mOrbitIndex) continue;
+        if (w == s) {
+          if (mPath.size() >= 3 && !Close(0)) return false;
+          continue;
+        }
+        if (w->mGroupLeader == s->mGroupLeader && !Close(Rotation(s, w))) return false;
+      }
+      if (mOnPath[size_t(w->mIndex)]) continue;
+      if (mTidy && mGroupOnPath[size_t(w->mGroupLeader->mIndex)] > 0) continue;
+      mOrbitUsed[size_t(orbit)] = true;
+      mPathEdges.push_back(e);
+      Push(w);
+      const bool ok = Walk();
+      Pop();
+      mPathEdges.pop_back();
+      mOrbitUsed[size_t(orbit)] = false;
+      if (!ok) return false;
+    }
+    return true;
+  }
+
+  // The polygon of the path repeated by R^i (i = 0: the path closes on itself).
+  bool Close(int i) {
+    const int n = mPlane->mNumRots;
+    const int k = i == 0 ? 1 : n / Gcd(i, n);
+    const int count = k * int(mPath.size());
+    if (count < 3) return true;
+    std::vector<int32_t> cycle;
+    cycle.reserve(size_t(count));
+    const std::vector<int32_t>& sigma = mPlane->mSymmetries[size_t(i)];
+    std::vector<int32_t> image;
+    for (FacetPlaneVert* v : mPath) image.push_back(v->mIndex);
+    for (int j = 0; j < k; ++j) {
+      cycle.insert(cycle.end(), image.begin(), image.end());
+      for (int32_t& v : image) v = sigma[size_t(v)];
+    }
+    return Emit(cycle, false);
+  }
+
+  // The bow-tie T, ..., X, -X, ..., -T (= S): the path after the start and its image
+  // under the half-turn about the plane's axis.
+  bool CloseBowTie() {
+    const std::vector<int32_t>& half = mPlane->mSymmetries[size_t(mPlane->mNumRots / 2)];
+    std::vector<int32_t> cycle;
+    for (size_t j = 1; j < mPath.size(); ++j) cycle.push_back(mPath[j]->mIndex);
+    for (size_t j = mPath.size() - 1; j >= 1; --j) cycle.push_back(half[size_t(mPath[j]->mIndex)]);
+    return Emit(cycle, true);
+  }
+
+  bool Emit(const std::vector<int32_t>& cycle, bool bowTie);
+
+  FacetPlane* mPlane;
+  int mNumber;
+  int mNumPlanes;
+  bool mTidy;
+  FacetPlaneEdge* mStart = nullptr;
+  bool mBowTie = false;
+  std::vector<FacetPlaneVert*> mPath;
+  std::vector<FacetPlaneEdge*> mPathEdges;
+  std::vector<bool> mOnPath;
+  std::vector<int> mGroupOnPath;
+  std::vector<bool> mOrbitUsed;
+  int64_t mSteps = 0;
+  int64_t mPolygons = 0;
+};
+
+bool PlaneWalk::Emit(const std::vector<int32_t>& cycle, bool bowTie) {
+  FacetPlane* plane = mPlane;
+  Faceting* faceting = plane->mFaceting;
+  if (++mPolygons % kPolygonsPerReport == 0) {
+    if (!UpdateProgress(double(mNumber - 1) / mNumPlanes,
+                        "Faceting preparation: finding possible faces\n%d faces so far, processing plane %d/%d (%d "
+                        "vertices)",
+                        faceting->mNumFacets, mNumber, mNumPlanes, plane->mNumVerts)) {
+      return false;
+    }
+  }
+  const size_t n = cycle.size();
+  // Every vertex once.
+  std::vector<bool> seen(plane->mVertArray.size(), false);
+  for (int32_t v : cycle) {
+    if (seen[size_t(v)]) return true;
+    seen[size_t(v)] = true;
+  }
+  std::vector<int32_t> code = plane->GetCode(cycle);
+  if (plane->mFacetsByCode.count(code)) return true;
+  // The polygon's own symmetry, and no copy of it in the plane that meets it at a side
+  // (or, under the tidy criteria, at a vertex).
+  int rotations = 0;
+  int stabiliser = 0;
+  bool halfTurnSymmetric = false;
+  for (size_t g = 0; g < plane->mSymmetries.size(); ++g) {
+    const std::vector<int32_t>& perm = plane->mSymmetries[g];
+    if (CycleFixedBy(cycle, perm)) {
+      ++stabiliser;
+      if (g < size_t(plane->mNumRots)) {
+        ++rotations;
+      } else {
+        halfTurnSymmetric = true;
+      }
+      continue;
+    }
+    for (size_t i = 0; i < n; ++i) {
+      const int32_t a = perm[size_t(cycle[i])];
+      const int32_t b = perm[size_t(cycle[(i + 1) % n])];
+      if (mTidy && seen[size_t(a)]) return true;
+      for (size_t j = 0; j < n; ++j) {
+        const int32_t c = cycle[j];
+        const int32_t d = cycle[(j + 1) % n];
+        if ((a == c && b == d) || (a == d && b == c)) return true;
+      }
+    }
+  }
+  // Sides by edge: the orbit of the facet runs along each edge of an edge's orbit
+  // (sides on it) x (rotations reversing the edge) / (rotations fixing the facet) times.
+  struct Use {
+    FacetingEdge* edge;
+    FacetPlaneEdge* planeEdge;
+    int sides;
+  };
+  std::vector<Use> uses;
+  for (size_t i = 0; i < n; ++i) {
+    FacetPlaneVert* a = plane->mVertArray[size_t(cycle[i])];
+    FacetPlaneVert* b = plane->mVertArray[size_t(cycle[(i + 1) % n])];
+    FacetPlaneEdge* planeEdge = a->FindEdgeTo(b, nullptr);
+    if (!planeEdge) {
+      ShowInternalError("FacetPlane::CreateFaces failed");
+      return true;
+    }
+    bool found = false;
+    for (Use& use : uses) {
+      if (use.edge == planeEdge->mEdge) {
+        ++use.sides;
+        found = true;
+      }
+    }
+    if (!found) uses.push_back({planeEdge->mEdge, planeEdge, 1});
+  }
+  Facet* facet = new Facet(plane);
+  facet->mEdgeRecords.resize(uses.size());
+  bool allTwo = true;
+  for (size_t i = 0; i < uses.size(); ++i) {
+    const int reversing = (uses[i].edge->mFlags & kFacetingEdgeHalfTurn) ? 2 : 1;
+    const int product = uses[i].sides * reversing;
+    if (product % stabiliser != 0) {
+      ShowInternalError("FacetPlane::CreateFaces failed");
+      delete facet;
+      return true;
+    }
+    const int multiplicity = product / stabiliser;
+    if (multiplicity > 2) {
+      delete facet;
+      return true;
+    }
+    allTwo = allTwo && multiplicity == 2;
+    FacetEdgeRecord& record = facet->mEdgeRecords[i];
+    record.edge = uses[i].edge;
+    record.facet = facet;
+    record.multiplicity = multiplicity;
+    record.planeEdge = uses[i].planeEdge;
+  }
+  for (int32_t v : cycle) facet->mVerts.push_back(plane->mVertArray[size_t(v)]);
+  facet->mNumVerts = int32_t(n);
+  facet->mNumEdgeRecords = int32_t(uses.size());
+  facet->mRotationalOrder = rotations;
+  if (bowTie) facet->mFlags |= kFacetBowTie;
+  if (allTwo) facet->mFlags |= kFacetIsohedral;
+  if (halfTurnSymmetric) facet->mFlags |= kFacetHalfTurnSymmetric;
+  for (int32_t v : cycle) {
+    FacetPlaneVert* leader = plane->mVertArray[size_t(v)]->mClassLeader;
+    bool known = false;
+    for (FacetPlaneVert* other : facet->mClassLeaders) known = known || other == leader;
+    if (!known) facet->mClassLeaders.push_back(leader);
+  }
+  facet->mCode = code;
+  plane->mFacetsByCode[code] = facet;
+  plane->AppendFacet(facet);
+  return true;
+}
+
+}  // namespace detail_FacetingPrepare
+
+bool FacetPlane::CreateFaces(int number) {
+  const int criteria = GetFacetingSettings().criteria;
+  const bool tidy = criteria == kFacetingTidyAndDuals || criteria == kFacetingTidy;
+  detail_FacetingPrepare::PlaneWalk walk(this, number, mFaceting->mNumPlanes, tidy);
+  return walk.Run();
+}
+
+bool Faceting::CreateFaces() {
+  int number = 1;
+  for (FacetPlane* plane = static_cast<FacetPlane*>(mPlaneHead); plane; plane = plane->GetNext(), ++number) {
+    if (!plane->CreateFaces(number)) return false;
+  }
+  if (!UpdateProgress(1.0, "Faceting preparation: creating faces\nPost-processing")) return false;
+  for (FacetPlane* plane = static_cast<FacetPlane*>(mPlaneHead); plane;) {
+    FacetPlane* next = plane->GetNext();
+    if (!plane->mFacetHead) {
+      ListNode::Unlink(plane, mPlaneHead, mPlaneTail);
+      delete plane;
+    }
+    plane = next;
+  }
+  if (!mPlaneHead) return false;
+  int index = 0;
+  for (FacetPlane* plane = static_cast<FacetPlane*>(mPlaneHead); plane; plane = plane->GetNext()) {
+    plane->mIndex = index++;
+  }
+  if (!FinishFacets()) return false;
+  // Use lists, over all facets in plane order.
+  std::vector<FacetEdgeRecord*> tails;
+  for (FacetingEdge* edge = mEdgeHead; edge; edge = edge->mNextEdge) edge->mUseList = nullptr;
+  for (Facet* facet = GetFirstFacet(); facet; facet = facet->GetNext()) {
+    for (FacetEdgeRecord& record : facet->mEdgeRecords) {
+      record.nextUse = nullptr;
+      FacetEdgeRecord** link = &record.edge->mUseList;
+      while (*link) link = &(*link)->nextUse;
+      *link = &record;
+    }
+  }
+  // Edges no facet uses go, in every plane and then from the faceting.
+  for (FacetPlane* plane = static_cast<FacetPlane*>(mPlaneHead); plane; plane = plane->GetNext()) {
+    for (ListNode* node = plane->mEdgeHead; node;) {
+      ListNode* next = node->mNext;
+      FacetPlaneEdge* edge = static_cast<FacetPlaneEdge*>(node);
+      if (!edge->mEdge->mUseList) {
+        for (FacetPlaneVert* end : {edge->mEnd1, edge->mEnd2}) {
+          FacetPlaneEdge** link = &end->mEdgeListHead;
+          while (*link && *link != edge) link = (*link)->mEnd1 == end ? &(*link)->mNextAtEnd1 : &(*link)->mNextAtEnd2;
+          if (*link) *link = edge->GetNextAt(end);
+        }
+        ListNode::Unlink(edge, plane->mEdgeHead, plane->mEdgeTail);
+        --plane->mNumEdges;
+        delete edge;
+      }
+      node = next;
+    }
+  }
+  for (FacetingEdge* edge = mEdgeHead; edge;) {
+    FacetingEdge* next = edge->mNextEdge;
+    if (!edge->mUseList) {
+      if (edge->mPrevEdge) {
+        edge->mPrevEdge->mNextEdge = edge->mNextEdge;
+      } else {
+        mEdgeHead = edge->mNextEdge;
+      }
+      if (edge->mNextEdge) {
+        edge->mNextEdge->mPrevEdge = edge->mPrevEdge;
+      } else {
+        mEdgeTail = edge->mPrevEdge;
+      }
+      --mNumEdges;
+      delete edge;
+    }
+    edge = next;
+  }
+  index = 0;
+  for (FacetingEdge* edge = mEdgeHead; edge; edge = edge->mNextEdge) edge->mIndex = index++;
+  return true;
+}
+
+bool Faceting::FinishFacets() {
+  using namespace detail_FacetingPrepare;
+  if (!UpdateProgress(1.0, "Faceting preparation: creating faces\nCalculating face areas")) return false;
+  for (Facet* facet = GetFirstFacet(); facet; facet = facet->GetNext()) {
+    const int n = facet->mNumVerts;
+    // The fan from the last vertex; a bow-tie's from the centre (the midpoint of its
+    // first and last vertex) over its first half, one lobe.
+    const bool bowTie = (facet->mFlags & kFacetBowTie) != 0;
+    double origin[3];
+    if (bowTie) {
+      Add(origin, facet->GetVertexPosition(0), facet->GetVertexPosition(n - 1));
+      Scale(origin, origin, 0.5);
+    } else {
+      CopyVector(origin, facet->GetVertexPosition(n - 1));
+    }
+    const int count = bowTie ? n / 2 : n;
+    double sum[3] = {0.0, 0.0, 0.0};
+    for (int i = 0; i + 1 < count; ++i) {
+      double a[3], b[3], c[3];
+      Subtract(a, facet->GetVertexPosition(i), origin);
+      Subtract(b, facet->GetVertexPosition(i + 1), origin);
+      Cross(c, a, b);
+      AddTo(sum, c);
+    }
+    double area = Dot(sum, sum) / 4.0;
+    if (bowTie) area = -area;
+    facet->mSquaredArea = std::fabs(area) <= kTol ? 0.0 : area;
+    double turning = 0.0;
+    for (int i = 0; i < n; ++i) {
+      const FacetPlaneVert* p = facet->mVerts[size_t(i)];
+      const FacetPlaneVert* q = facet->mVerts[size_t((i + 1) % n)];
+      const FacetPlaneVert* r = facet->mVerts[size_t((i + 2) % n)];
+      double u[2], v[2];
+      const double pq[2] = {q->x, q->y};
+      const double pp[2] = {p->x, p->y};
+      const double pr[2] = {r->x, r->y};
+      Vec2Subtract(u, pq, pp);
+      Vec2Subtract(v, pr, pq);
+      const double lu = std::sqrt(u[0] * u[0] + u[1] * u[1]);
+      const double lv = std::sqrt(v[0] * v[0] + v[1] * v[1]);
+      if (lu <= kTol || lv <= kTol) continue;
+      u[0] /= lu;
+      u[1] /= lu;
+      v[0] /= lv;
+      v[1] /= lv;
+      double half[2];
+      if (u[0] * v[0] + u[1] * v[1] >= 0.0) {
+        Vec2Subtract(half, u, v);
+        turning += 2.0 * std::asin(std::fmin(1.0, std::sqrt(half[0] * half[0] + half[1] * half[1]) / 2.0));
+      } else {
+        Vec2Add(half, u, v);
+        turning += M_PI - 2.0 * std::asin(std::fmin(1.0, std::sqrt(half[0] * half[0] + half[1] * half[1]) / 2.0));
+      }
+    }
+    facet->mTotalTurning = turning;
+  }
+  if (!UpdateProgress(1.0, "Faceting preparation: creating faces\nSorting faces")) return false;
+  for (FacetPlane* plane = static_cast<FacetPlane*>(mPlaneHead); plane; plane = plane->GetNext()) {
+    std::vector<Facet*> facets;
+    for (Facet* facet = plane->mFacetHead; facet; facet = facet->mNextInPlane) facets.push_back(facet);
+    MergeSort(facets, CompareFacets);
+    plane->mFacetHead = plane->mFacetTail = nullptr;
+    plane->mNumFacets = 0;
+    for (Facet* facet : facets) plane->AppendFacet(facet);
+  }
+  const SymGroup* group = mModel->mSymGroup;
+  if (group->reflectionType == kReflectionChiral) return true;
+  // Mirror partners: each facet's image under the plane's improper operation.
+  for (FacetPlane* plane = static_cast<FacetPlane*>(mPlaneHead); plane; plane = plane->GetNext()) {
+    if (plane->mFlags & kPlaneMirrorPrev) continue;
+    FacetPlane* target = plane->GetMirrorPlane();
+    std::vector<Facet*> facets;
+    for (Facet* facet = plane->mFacetHead; facet; facet = facet->mNextInPlane) facets.push_back(facet);
+    std::vector<Facet*> images;
+    for (Facet* facet : facets) {
+      if (!UpdateProgress(1.0, "Faceting preparation: creating faces\nFinding chiral partners, face %s/%d-%d",
+                          Facet::GetIdText(facet), plane->mIndex, plane->mNumFacets)) {
+        return false;
+      }
+      if (facet->mMirror) continue;
+      std::vector<int32_t> cycle;
+      for (int i = 0; i < facet->mNumVerts; ++i) {
+        double image[3], p[2];
+        MatrixTimesVector(plane->mMirrorMatrix, image, facet->GetVertexPosition(i));
+        target->ToPlane2D(image, p);
+        const FacetPlaneVert* w = std::fabs(Dot(image, target->mNormal) + target->mD) <= kTol
+                                      ? target->FindVertAt(p[0], p[1])
+                                      : nullptr;
+        if (!w) break;
+        cycle.push_back(w->mIndex);
+      }
+      Facet* partner = nullptr;
+      if (int(cycle.size()) == facet->mNumVerts) {
+        auto found = target->mFacetsByCode.find(target->GetCode(cycle));
+        if (found != target->mFacetsByCode.end()) partner = found->second;
+      }
+      if (!partner) {
+        ShowInternalError("FindChiralFaces failed");
+        continue;
+      }
+      facet->mMirror = partner;
+      partner->mMirror = facet;
+      if (partner == facet) continue;
+      partner->mFlags |= kFacetSecondOfPair;
+      if (target == plane) {
+        // Directly after its partner.
+        plane->RemoveFacet(partner);
+        partner->mPrevInPlane = facet;
+        partner->mNextInPlane = facet->mNextInPlane;
+        if (facet->mNextInPlane) {
+          facet->mNextInPlane->mPrevInPlane = partner;
+        } else {
+          plane->mFacetTail = partner;
+        }
+        facet->mNextInPlane = partner;
+        ++plane->mNumFacets;
+      } else {
+        images.push_back(partner);
+      }
+    }
+    if (target != plane && int(images.size()) == target->mNumFacets) {
+      // The mirror plane lists the images in the order of their originals.
+      target->mFacetHead = target->mFacetTail = nullptr;
+      target->mNumFacets = 0;
+      for (Facet* image : images) target->AppendFacet(image);
+    }
+  }
+  // Chiral pairs that cannot both be in one faceting are excluded.
+  for (Facet* facet = GetFirstFacet(); facet; facet = facet->GetNext()) {
+    if (!facet->IsChiral() || (facet->mFlags & kFacetSecondOfPair)) continue;
+    AddFacet(facet);
+    if (!facet->mMirror->IsAcceptable(0)) {
+      facet->mFlags |= kFacetExcluded;
+      facet->mMirror->mFlags |= kFacetExcluded;
+    }
+    RemoveFacet(facet);
+  }
+  return true;
+}
+
+bool Faceting::LabelSpikyFacets() {
+  if (!UpdateProgress(1.0, "Faceting preparation: Labeling spiky facets")) return false;
+  for (FacetPlane* plane = static_cast<FacetPlane*>(mPlaneHead); plane; plane = plane->GetNext()) {
+    if (plane->mRelativeHeight < detail_FacetingPrepare::kHullHeight) continue;
+    for (ListNode* node = plane->mEdgeHead; node; node = node->mNext) {
+      static_cast<FacetPlaneEdge*>(node)->mEdge->mFlags |= kFacetingEdgeHull;
+    }
+  }
+  for (Facet* facet = GetFirstFacet(); facet; facet = facet->GetNext()) {
+    for (const FacetEdgeRecord& record : facet->mEdgeRecords) {
+      if (record.edge->mFlags & kFacetingEdgeHull) facet->mFlags |= kFacetTouchesHull;
+    }
+  }
+  return true;
+}
+
+}  // namespace corvia
