@@ -44,8 +44,8 @@ class FacetPlaneVert;
 
 // Criteria.
 constexpr int kFacetingIsohedral = 0;
-constexpr int kFacetingTidyAndDuals = 1;  // "Tidy Facetings && Duals": no plane through the centre
-constexpr int kFacetingTidy = 2;          // coplanar facets share no vertex
+constexpr int kFacetingTidyAndDuals = 1;   // "Tidy Facetings && Duals": no plane through the centre
+constexpr int kFacetingTidy = 2;           // coplanar facets share no vertex
 constexpr int kFacetingCoplanarVerts = 3;  // coplanar facets may share vertices
 constexpr int kNumFacetingCriteria = 4;
 
@@ -112,6 +112,8 @@ bool HasCurrentFaceting();
 // The current faceting of the faceting (null: the current one) as the drawn polygons
 // of its model, one polygon per facet; only in browse mode 0.
 void ShowCurrentFaceting(Faceting* faceting);
+// The corners of a drawn polygon, in order (none for an empty one).
+std::vector<const double*> GetDrawnPolygonPoints(const DrawnPolygon* polygon);
 // The representative face of each face type of the shown block (of the given model, or
 // of the current one) as drawn polygons: the model's own faces as facets.
 void ShowOriginalAsFaceting(Poly* poly);
@@ -128,15 +130,15 @@ void Vec2Subtract(double* out, const double* a, const double* b);
 // Names of the criteria as the model file stores them.
 extern const char* const kFacetingCriteriaNames[kNumFacetingCriteria];
 // Keys of the model file.
-extern const char* const kFacetingKeyCriteria;       // "FacetingCriteria"
-extern const char* const kFacetingKeyMinFacets;      // "MinFacets"
-extern const char* const kFacetingKeyMaxFacets;      // "MaxFacets"
-extern const char* const kFacetingKeyPartialOK;      // "PartialFacetingOK"
-extern const char* const kFacetingKeySpiky;          // "SpikyFaceting"
-extern const char* const kFacetingKeyTotalNum;       // "FacetingTotalNum"
-extern const char* const kFacetingKeyNumChirals;     // "FacetingNumChirals"
-extern const char* const kFacetingKeyNumCompounds;   // "FacetingNumCompounds"
-extern const char* const kFacetingKeyTime;           // "FacetingTime"
+extern const char* const kFacetingKeyCriteria;      // "FacetingCriteria"
+extern const char* const kFacetingKeyMinFacets;     // "MinFacets"
+extern const char* const kFacetingKeyMaxFacets;     // "MaxFacets"
+extern const char* const kFacetingKeyPartialOK;     // "PartialFacetingOK"
+extern const char* const kFacetingKeySpiky;         // "SpikyFaceting"
+extern const char* const kFacetingKeyTotalNum;      // "FacetingTotalNum"
+extern const char* const kFacetingKeyNumChirals;    // "FacetingNumChirals"
+extern const char* const kFacetingKeyNumCompounds;  // "FacetingNumCompounds"
+extern const char* const kFacetingKeyTime;          // "FacetingTime"
 // The criteria value of a stored name; -1 when unknown.
 int FindFacetingCriteriaByName(const char* name);
 

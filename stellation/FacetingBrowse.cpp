@@ -28,7 +28,31 @@ namespace detail_FacetingBrowse {
 
 constexpr double kTol = 1e-7;
 
-std::vector<const double*> RingPoints(const DrawnPolygon* polygon) {
+// Starts a new polygon in the model's open drawn polygon through the points.
+void DrawPolygonThrough(Poly* poly, const std::vector<const double*>& points) {
+  DrawnPolygon* polygon = poly->mCurrentDrawnPolygon;
+  polygon->Clear();
+  for (const double* p : points) NewPolygonVertex(0.0, 0.0, nullptr, p, polygon->ring);
+}
+
+bool MaintainReflexibility() {
+  return (StellationOptions & kStellationMaintainReflexibility) != 0;
+}
+
+// The model's drawn polygons that have two corners or more.
+std::vector<const DrawnPolygon*> DrawnFacets(const Poly* poly) {
+  std::vector<const DrawnPolygon*> drawn;
+  for (const DrawnPolygon* polygon = poly->mDrawnPolygons; polygon; polygon = polygon->next) {
+    if (polygon->ring && polygon->ring->next != polygon->ring) drawn.push_back(polygon);
+  }
+  return drawn;
+}
+
+}  // namespace detail_FacetingBrowse
+
+// ---- Showing facetings as drawn polygons ------------------------------------------------------
+
+std::vector<const double*> GetDrawnPolygonPoints(const DrawnPolygon* polygon) {
   std::vector<const double*> points;
   const PolygonVertex* v = polygon ? polygon->ring : nullptr;
   if (!v) return points;
@@ -38,19 +62,6 @@ std::vector<const double*> RingPoints(const DrawnPolygon* polygon) {
   } while (v != polygon->ring);
   return points;
 }
-
-// Starts a new polygon in the model's open drawn polygon through the points.
-void DrawPolygonThrough(Poly* poly, const std::vector<const double*>& points) {
-  DrawnPolygon* polygon = poly->mCurrentDrawnPolygon;
-  polygon->Clear();
-  for (const double* p : points) NewPolygonVertex(0.0, 0.0, nullptr, p, polygon->ring);
-}
-
-bool MaintainReflexibility() { return (StellationOptions & kStellationMaintainReflexibility) != 0; }
-
-}  // namespace detail_FacetingBrowse
-
-// ---- Showing facetings as drawn polygons ------------------------------------------------------
 
 void ShowCurrentFaceting(Faceting* faceting) {
   if (!faceting) faceting = GetCurrentFaceting();
@@ -119,7 +130,7 @@ void Faceting::ShowInfoText() const {
 FacetPlane* Faceting::FindPlaneOfPolygon(const DrawnPolygon* polygon, bool* exact, double* rotation) const {
   using detail_FacetingBrowse::kTol;
   if (exact) *exact = false;
-  const std::vector<const double*> points = detail_FacetingBrowse::RingPoints(polygon);
+  const std::vector<const double*> points = GetDrawnPolygonPoints(polygon);
   if (points.size() < 3) return nullptr;
   double ab[3], ac[3];
   Subtract(ab, points[1], points[0]);
@@ -174,7 +185,7 @@ Facet* Faceting::FindFacetOfPolygon(const DrawnPolygon* polygon, bool* exact) co
   bool planeExact = false;
   FacetPlane* plane = FindPlaneOfPolygon(polygon, &planeExact, rotation);
   if (!plane) return nullptr;
-  const std::vector<const double*> points = detail_FacetingBrowse::RingPoints(polygon);
+  const std::vector<const double*> points = GetDrawnPolygonPoints(polygon);
   if (planeExact) {
     std::vector<int32_t> cycle;
     for (const double* p : points) {
@@ -230,11 +241,7 @@ void Faceting::BuildFromMarked(Facet* root, bool compound) {
 
 bool Faceting::StartFromDrawnFaces() {
   if (!Prepare()) return false;
-  Poly* poly = GetModel();
-  std::vector<const DrawnPolygon*> drawn;
-  for (const DrawnPolygon* polygon = poly->mDrawnPolygons; polygon; polygon = polygon->next) {
-    if (polygon->ring && polygon->ring->next != polygon->ring) drawn.push_back(polygon);
-  }
+  const std::vector<const DrawnPolygon*> drawn = detail_FacetingBrowse::DrawnFacets(GetModel());
   if (drawn.empty()) {
     FindNextFaceting();
     return true;
@@ -315,12 +322,17 @@ bool Faceting::StartFromDrawnFaces() {
 bool Faceting::PrepareStep() {
   if (!Prepare() || !IsPrepared()) return false;
   const int mode = GetFacetingSettings().browseMode;
-  if (mode == kBrowseFacetings) return mFacetingHead || !StartFromDrawnFaces();
+  if (mode == kBrowseFacetings) {
+    // With nothing drawn the step's own search runs: forwards the first faceting,
+    // backwards the last.
+    if (mFacetingHead || detail_FacetingBrowse::DrawnFacets(GetModel()).empty()) return true;
+    return !StartFromDrawnFaces();
+  }
   if ((mode == kBrowsePlanes || mode == kBrowseFacets) && !mCurrentFacet) {
     const Poly* poly = GetModel();
     const DrawnPolygon* polygon = poly->mCurrentDrawnPolygon;
     // Without a polygon to match the step starts at the first plane or facet.
-    if (detail_FacetingBrowse::RingPoints(polygon).size() < 3) return true;
+    if (GetDrawnPolygonPoints(polygon).size() < 3) return true;
     bool exact = false;
     if (mode == kBrowseFacets) {
       mCurrentFacet = FindFacetOfPolygon(polygon, &exact);

@@ -112,7 +112,9 @@ bool MeetInOnePlane(const FacetEdgeRecord* a, const FacetEdgeRecord* b) {
 
 // ---- Settings -----------------------------------------------------------------------------
 
-FacetingSettings& GetFacetingSettings() { return detail_FacetingElements::gSettings; }
+FacetingSettings& GetFacetingSettings() {
+  return detail_FacetingElements::gSettings;
+}
 
 void SetFacetingCriteria(int criteria) {
   FacetingSettings& settings = GetFacetingSettings();
@@ -132,11 +134,17 @@ void SetFacetingOptions(uint32_t bits, bool noReset) {
   if (!noReset) ResetAllFacetings();
 }
 
-void ToggleFacetingOptions(uint32_t bits) { SetFacetingOptions(GetFacetingSettings().options ^ bits, false); }
+void ToggleFacetingOptions(uint32_t bits) {
+  SetFacetingOptions(GetFacetingSettings().options ^ bits, false);
+}
 
-void SetMinFacetTypes(int n) { GetFacetingSettings().minFacetTypes = n < 1 ? 1 : n; }
+void SetMinFacetTypes(int n) {
+  GetFacetingSettings().minFacetTypes = n < 1 ? 1 : n;
+}
 
-void SetMaxFacetTypes(int n) { GetFacetingSettings().maxFacetTypes = n <= 0 ? kFacetingNoLimit : n; }
+void SetMaxFacetTypes(int n) {
+  GetFacetingSettings().maxFacetTypes = n <= 0 ? kFacetingNoLimit : n;
+}
 
 namespace detail_FacetingElements {
 
@@ -182,7 +190,9 @@ void ResetFacetingsOf(Poly* poly) {
   }
 }
 
-void ResetAllFacetings() { ResetFacetingsOf(GetCurrentPoly()); }
+void ResetAllFacetings() {
+  ResetFacetingsOf(GetCurrentPoly());
+}
 
 Faceting* GetCurrentFaceting() {
   Poly* poly = GetCurrentPoly();
@@ -197,7 +207,9 @@ void ClearFacetingSelectionOf(Poly* poly) {
   }
 }
 
-void ClearFacetingSelection() { ClearFacetingSelectionOf(GetCurrentPoly()); }
+void ClearFacetingSelection() {
+  ClearFacetingSelectionOf(GetCurrentPoly());
+}
 
 bool HasCurrentFaceting() {
   if (GetMouseSelectionMode() != kFacetingMouseMode && GetFacetingSettings().browseMode == kBrowseFacetings) {
@@ -273,9 +285,8 @@ void RestoreFacetingCriteria(const FacetingCriteria& stored, Faceting* faceting)
   SetFacetingCriteria(stored.criteria);
   SetMinFacetTypes(stored.minFacets);
   SetMaxFacetTypes(stored.maxFacets);
-  SetFacetingOptions((stored.partialFacetingOK ? kFacetingAcceptPartial : 0) |
-                         (stored.spikyFaceting ? kFacetingOnlySpiky : 0),
-                     true);
+  SetFacetingOptions(
+      (stored.partialFacetingOK ? kFacetingAcceptPartial : 0) | (stored.spikyFaceting ? kFacetingOnlySpiky : 0), true);
   if (!faceting) return;
   faceting->Reset(true, false);
   faceting->mNumFound = stored.totalNum;
@@ -300,7 +311,9 @@ FacetPlaneVert::FacetPlaneVert(FacetPlane* plane, PolyElement* vertex)
   y = p[1];
 }
 
-const double* FacetPlaneVert::GetPosition() const { return mVertex->mDualVert; }
+const double* FacetPlaneVert::GetPosition() const {
+  return mVertex->mDualVert;
+}
 
 FacetPlaneEdge* FacetPlaneVert::FindEdgeTo(const FacetPlaneVert* b, const FacetPlaneEdge* except) const {
   for (FacetPlaneEdge* edge = mEdgeListHead; edge; edge = edge->GetNextAt(this)) {
@@ -417,7 +430,9 @@ const char* Facet::GetIdText(const Facet* facet) {
   return buffer;
 }
 
-const double* Facet::GetVertexPosition(int i) const { return mVerts[size_t(i)]->GetPosition(); }
+const double* Facet::GetVertexPosition(int i) const {
+  return mVerts[size_t(i)]->GetPosition();
+}
 
 void Facet::SumVertexPositions(double* out) const {
   out[0] = out[1] = out[2] = 0.0;
@@ -475,8 +490,8 @@ std::string Facet::GetInfoText(const Facet* facet) {
   if (!facet) return std::string();
   const double scale = GetUnitSettings().mLengthScale;
   const double area = facet->mSquaredArea > 0.0 ? std::sqrt(facet->mSquaredArea) * scale * scale : 0.0;
-  std::string text = FormatLimited(kMessageBufferSize, "Plane %d, Facet %d: area %g, %d sides, ",
-                                   facet->mPlane->mIndex, facet->GetIndexInPlane(), area, facet->mNumVerts);
+  std::string text = FormatLimited(kMessageBufferSize, "Plane %d, Facet %d: area %g, %d sides, ", facet->mPlane->mIndex,
+                                   facet->GetIndexInPlane(), area, facet->mNumVerts);
   if (facet->mRotationalOrder >= 2) {
     text += FormatLimited(kMessageBufferSize, "%d-fold symmetry, ", facet->mRotationalOrder);
   } else {
@@ -579,13 +594,21 @@ std::string FacetPlane::GetInfoText(const FacetPlane* plane) {
 
 // ---- The engine: life cycle --------------------------------------------------------------
 
-void FacetingDeleter::operator()(Faceting* faceting) const { delete faceting; }
+void FacetingDeleter::operator()(Faceting* faceting) const {
+  delete faceting;
+}
 
-Faceting::Faceting(FaceTypeBlock* block) : mBlock(block) { Init(); }
+Faceting::Faceting(FaceTypeBlock* block) : mBlock(block) {
+  Init();
+}
 
-Faceting::~Faceting() { Clear(); }
+Faceting::~Faceting() {
+  Clear();
+}
 
-Poly* Faceting::GetModel() const { return mBlock ? mBlock->mOwner : nullptr; }
+Poly* Faceting::GetModel() const {
+  return mBlock ? mBlock->mOwner : nullptr;
+}
 
 void Faceting::Init() {
   mModel = nullptr;
@@ -666,7 +689,8 @@ void Faceting::Reset(bool keepIfEmpty, bool keepCounts) {
   if (mPlaneHead) {
     for (int32_t& count : mVertexTypeUseCounts) count = 0;
     for (FacetPlane* plane = static_cast<FacetPlane*>(mPlaneHead); plane; plane = plane->GetNext()) {
-      for (ListNode* node = plane->mVertHead; node; node = node->mNext) static_cast<FacetPlaneVert*>(node)->mUseCount = 0;
+      for (ListNode* node = plane->mVertHead; node; node = node->mNext)
+        static_cast<FacetPlaneVert*>(node)->mUseCount = 0;
       for (Facet* facet = plane->mFacetHead; facet; facet = facet->mNextInPlane) {
         facet->mDepth = -1;
         facet->mFlags &= ~(kFacetInFaceting | kFacetUnreached);
@@ -722,7 +746,9 @@ void Faceting::ReleaseEdge(FacetingEdge* edge) {
 
 namespace detail_FacetingElements {
 
-int TypeIndexOf(const PolyElement* vertex) { return vertex->mType ? vertex->mType->mIndex : -1; }
+int TypeIndexOf(const PolyElement* vertex) {
+  return vertex->mType ? vertex->mType->mIndex : -1;
+}
 
 }  // namespace detail_FacetingElements
 

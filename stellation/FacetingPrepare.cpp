@@ -38,7 +38,9 @@ bool IsUsableVertex(const PolyElement* v) {
   return !v->HasFlag(kElementHemi) && !v->HasFlag(kElementInf) && !v->HasFlag(kElementCoplanar);
 }
 
-bool IsEvenFold(int fold) { return fold != 0 && std::abs(fold) % 2 == 0; }
+bool IsEvenFold(int fold) {
+  return fold != 0 && std::abs(fold) % 2 == 0;
+}
 
 // Whether the point lies on the line of the direction (the centre lies on every line).
 bool OnLine(const double* p, const double* direction) {
@@ -94,7 +96,8 @@ bool CycleFixedBy(const std::vector<int32_t>& cycle, const std::vector<int32_t>&
     if (cycle[s] != first) continue;
     for (bool forwards : {true, false}) {
       bool all = true;
-      for (size_t k = 1; k < n && all; ++k) all = g[size_t(cycle[k])] == cycle[forwards ? (s + k) % n : (s + n - k) % n];
+      for (size_t k = 1; k < n && all; ++k)
+        all = g[size_t(cycle[k])] == cycle[forwards ? (s + k) % n : (s + n - k) % n];
       if (all) return true;
     }
     return false;
@@ -136,10 +139,9 @@ bool Faceting::CreateFaceting(Poly* poly, FaceType* firstVertexType) {
   mVertexTypeUseCounts.assign(size_t(typeBlock ? typeBlock->CountFaceTypes() : 0), 0);
   CollectRotations();
   ProgressScope progress;
-  const bool ok = RunStep(0.0, 0.05, [&] { return CreateEdges(); }) &&
-                  RunStep(0.05, 0.5, [&] { return CreatePlanes(); }) &&
-                  RunStep(0.5, 0.9, [&] { return CreateFaces(); }) &&
-                  RunStep(0.9, 0.95, [&] { return LabelSpikyFacets(); });
+  const bool ok =
+      RunStep(0.0, 0.05, [&] { return CreateEdges(); }) && RunStep(0.05, 0.5, [&] { return CreatePlanes(); }) &&
+      RunStep(0.5, 0.9, [&] { return CreateFaces(); }) && RunStep(0.9, 0.95, [&] { return LabelSpikyFacets(); });
   if (!ok) {
     Clear();
     return false;
@@ -473,8 +475,8 @@ bool Faceting::CreatePlanes() {
         if (c == a || c == b || !IsUsableVertex(c)) continue;
         if (++triples % kPlaneProgressTriples == 0) {
           const double fraction = triples / totalTriples;
-          if (!UpdateProgress(fraction < 1.0 ? fraction : 1.0, "Faceting preparation: creating planes\n%d planes so far",
-                              mNumPlanes)) {
+          if (!UpdateProgress(fraction < 1.0 ? fraction : 1.0,
+                              "Faceting preparation: creating planes\n%d planes so far", mNumPlanes)) {
             return false;
           }
         }
@@ -1114,9 +1116,8 @@ bool Faceting::FinishFacets() {
         double image[3], p[2];
         MatrixTimesVector(plane->mMirrorMatrix, image, facet->GetVertexPosition(i));
         target->ToPlane2D(image, p);
-        const FacetPlaneVert* w = std::fabs(Dot(image, target->mNormal) + target->mD) <= kTol
-                                      ? target->FindVertAt(p[0], p[1])
-                                      : nullptr;
+        const FacetPlaneVert* w =
+            std::fabs(Dot(image, target->mNormal) + target->mD) <= kTol ? target->FindVertAt(p[0], p[1]) : nullptr;
         if (!w) break;
         cycle.push_back(w->mIndex);
       }

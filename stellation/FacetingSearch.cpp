@@ -30,7 +30,9 @@ constexpr int kFacetingsPerReport = 10000;
 constexpr int kCountTextSize = 128;
 constexpr int kFacetsTextSize = 128;
 
-bool MaintainReflexibility() { return (StellationOptions & kStellationMaintainReflexibility) != 0; }
+bool MaintainReflexibility() {
+  return (StellationOptions & kStellationMaintainReflexibility) != 0;
+}
 
 }  // namespace detail_FacetingSearch
 

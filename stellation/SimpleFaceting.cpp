@@ -25,17 +25,6 @@ namespace detail_SimpleFaceting {
 constexpr uint32_t kReturnUnchecked = kFacetedQuiet | kFacetedNoCheck | kFacetedNoCheck2;
 constexpr uint32_t kBuildFlags = kSimpleWantNewColors | kSimpleKeepOrientation | kSimpleKeepLengthUnits;
 
-std::vector<const double*> RingPoints(const DrawnPolygon* polygon) {
-  std::vector<const double*> points;
-  const PolygonVertex* v = polygon->ring;
-  if (!v) return points;
-  do {
-    points.push_back(v->point);
-    v = v->next;
-  } while (v != polygon->ring);
-  return points;
-}
-
 // The vertex cycle read from its least vertex in the direction of the smaller
 // neighbour: one key for a face however it is started or turned.
 std::vector<int32_t> CycleKey(const std::vector<int32_t>& cycle) {
@@ -57,13 +46,13 @@ SimplePoly* CreateSimpleFacetedPolyhedron(Poly* poly, uint32_t flags, std::vecto
   std::vector<DrawnPolygon*> polygons;
   for (DrawnPolygon* polygon = poly->mDrawnPolygons; polygon; polygon = polygon->next) {
     if (polygon == poly->mCurrentDrawnPolygon) continue;
-    if (RingPoints(polygon).size() >= 3) polygons.push_back(polygon);
+    if (GetDrawnPolygonPoints(polygon).size() >= 3) polygons.push_back(polygon);
   }
   DrawnPolygon* open = poly->mCurrentDrawnPolygon;
   if (open && open->ring && !quiet &&
       AskYesNo("You were in the middle of creating a facet.\nWould you like to include this partially complete "
                "facet?") &&
-      RingPoints(open).size() >= 3) {
+      GetDrawnPolygonPoints(open).size() >= 3) {
     polygons.push_back(open);
   }
   if (polygons.empty()) {
@@ -94,7 +83,7 @@ SimplePoly* CreateSimpleFacetedPolyhedron(Poly* poly, uint32_t flags, std::vecto
   std::set<std::vector<int32_t>> made;
   bool tooMany = false;
   for (DrawnPolygon* polygon : polygons) {
-    const std::vector<const double*> points = RingPoints(polygon);
+    const std::vector<const double*> points = GetDrawnPolygonPoints(polygon);
     double area[3] = {0.0, 0.0, 0.0};
     double centre[3] = {0.0, 0.0, 0.0};
     for (size_t i = 0; i < points.size(); ++i) {

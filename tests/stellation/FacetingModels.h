@@ -1,0 +1,140 @@
+#pragma once
+// What the faceting tests share: uniform models built from their vertex
+// configurations, a document whose current model is one of them, and a fixture that
+// puts the program-wide faceting and stellation settings back after each test.
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "construction/PolyTemplate.h"
+#include "core/DrawnPolygon.h"
+#include "core/PolygonRing.h"
+#include "model/Globals.h"
+#include "model/Poly.h"
+#include "stellation/FaceTypeBlock.h"
+#include "stellation/Faceting.h"
+#include "symmetry/SymOperations.h"
+#include "tests/support/TestSupport.h"
+
+namespace corvia::testing {
+
+// A uniform model built from its vertex configuration ("4.4.4" the cube).
+struct TemplateModel {
+  explicit TemplateModel(const char* configuration)
+      : built(polyTemplate.Parse(configuration, false) && poly.Build(&polyTemplate, 0)) {}
+  Faceting& BaseFaceting() { return *poly.mBaseBlock->mFaceting; }
+  Faceting& DualFaceting() { return *poly.mDualBlock->mFaceting; }
+
+  PolyTemplate polyTemplate;
+  Poly poly;
+  bool built;
+};
+
+// The document: its current model, the menu paths of its commands and its mouse mode.
+class FacetingDocument : public DocumentAccess {
+ public:
+  explicit FacetingDocument(Poly* poly) : mPoly(poly) { mPrevious = InstallDocumentAccess(this); }
+  ~FacetingDocument() override { InstallDocumentAccess(mPrevious); }
+  Poly* GetCurrentPoly() override { return mPoly; }
+  std::string GetMenuPathOfCommand(int commandId) override {
+    auto found = mMenuPaths.find(commandId);
+    return found == mMenuPaths.end() ? std::string() : found->second;
+  }
+  int GetMouseSelectionMode() override { return mMouseMode; }
+
+  Poly* mPoly;
+  std::map<int, std::string> mMenuPaths;
+  int mMouseMode = 0;
+
+ private:
+  DocumentAccess* mPrevious = nullptr;
+};
+
+// Settings back to their defaults around each test.
+class FacetingFixture : public ::testing::Test {
+ protected:
+  void SetUp() override { Restore(); }
+  void TearDown() override { Restore(); }
+  static void Restore() {
+    GetFacetingSettings() = FacetingSettings();
+    StellationOptions = 0;
+  }
+  // Criteria, options and reflexibility, with the prepared elements thrown away.
+  static void Use(Faceting& faceting, int criteria, uint32_t options = 0, bool maintainReflexibility = false) {
+    GetFacetingSettings().criteria = criteria;
+    GetFacetingSettings().options = options;
+    StellationOptions = maintainReflexibility ? kStellationMaintainReflexibility : 0;
+    faceting.Clear();
+  }
+};
+
+// Cancel pressed in the progress window once it has been pumped `pumps` times, with a
+// clock that moves on by `step` seconds at every look (the window shows after a
+// second), for the lifetime of the object.
+class CancelAfterPumps {
+ public:
+  CancelAfterPumps(double step, int pumps) : mClock(step) {
+    platform::ServiceSet services = platform::Services();
+    services.clock = &mClock;
+    mSaved = platform::InstallServices(services);
+    Platform().progress.Current()->onPump = [pumps](platform::HeadlessProgressWindow::State& state) {
+      state.cancel = state.pumps >= pumps;
+    };
+  }
+  ~CancelAfterPumps() {
+    Platform().progress.Current()->onPump = nullptr;
+    platform::InstallServices(mSaved);
+  }
+  CancelAfterPumps(const CancelAfterPumps&) = delete;
+  CancelAfterPumps& operator=(const CancelAfterPumps&) = delete;
+
+ private:
+  class SteppingClock : public platform::Clock {
+   public:
+    explicit SteppingClock(double step) : mStep(step) {}
+    double NowSeconds() const override { return mNow += mStep; }
+
+   private:
+    double mStep;
+    mutable double mNow = 0.0;
+  };
+  SteppingClock mClock;
+  platform::ServiceSet mSaved;
+};
+
+// Draws the facet's polygon by clicking its vertices, and finishes it.
+inline void DrawFacet(Poly& poly, const Facet* facet) {
+  for (int i = 0; i < facet->mNumVerts; ++i) poly.AddFacetVertex(facet->GetVertexPosition(i));
+  poly.FinishDrawnPolygon(false, false);
+}
+
+// The drawn polygons of a model with at least one corner, as lists of corners.
+inline std::vector<std::vector<std::array<double, 3>>> DrawnCorners(const Poly& poly) {
+  std::vector<std::vector<std::array<double, 3>>> all;
+  for (const DrawnPolygon* polygon = poly.mDrawnPolygons; polygon; polygon = polygon->next) {
+    if (!polygon->ring) continue;
+    std::vector<std::array<double, 3>> corners;
+    const PolygonVertex* v = polygon->ring;
+    do {
+      corners.push_back({v->point[0], v->point[1], v->point[2]});
+      v = v->next;
+    } while (v != polygon->ring);
+    all.push_back(corners);
+  }
+  return all;
+}
+
+// The global indices of the facets of the current faceting, in its order.
+inline std::vector<int> CurrentFacetIndices(const Faceting& faceting) {
+  std::vector<int> indices;
+  for (const Facet* facet = faceting.GetFirstFacetInFaceting(); facet; facet = facet->GetNextInFaceting()) {
+    indices.push_back(facet->GetGlobalIndex());
+  }
+  return indices;
+}
+
+}  // namespace corvia::testing
