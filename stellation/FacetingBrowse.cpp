@@ -10,6 +10,7 @@
 #include "core/DrawnPolygon.h"
 #include "core/PolygonRing.h"
 #include "core/Progress.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
 #include "model/Globals.h"
@@ -25,8 +26,6 @@
 namespace corvia {
 
 namespace detail_FacetingBrowse {
-
-constexpr double kTol = 1e-7;
 
 // Starts a new polygon in the model's open drawn polygon through the points.
 void DrawPolygonThrough(Poly* poly, const std::vector<const double*>& points) {
@@ -128,14 +127,13 @@ void Faceting::ShowInfoText() const {
 // ---- Matching drawn polygons -------------------------------------------------------------------
 
 FacetPlane* Faceting::FindPlaneOfPolygon(const DrawnPolygon* polygon, bool* exact, double* rotation) const {
-  using detail_FacetingBrowse::kTol;
   if (exact) *exact = false;
   const std::vector<const double*> points = GetDrawnPolygonPoints(polygon);
   if (points.size() < 3) return nullptr;
   double ab[3], ac[3];
   Subtract(ab, points[1], points[0]);
   Subtract(ac, points[2], points[0]);
-  if (AreParallel(ab, ac, kTol)) return nullptr;
+  if (AreParallel(ab, ac, kPointTolerance)) return nullptr;
   double normal[3];
   TriangleNormal(normal, points[0], points[1], points[2]);
   Divide(normal, normal, std::sqrt(Dot(normal, normal)));
@@ -148,11 +146,11 @@ FacetPlane* Faceting::FindPlaneOfPolygon(const DrawnPolygon* polygon, bool* exac
   std::vector<FacetPlane*> matches;
   FacetPlane* below = nullptr;
   for (FacetPlane* plane = static_cast<FacetPlane*>(mPlaneHead); plane; plane = plane->GetNext()) {
-    if (plane->mRelativeHeight < height - kTol) {
+    if (plane->mRelativeHeight < height - kPointTolerance) {
       below = plane;
       break;
     }
-    if (std::fabs(plane->mRelativeHeight - height) <= kTol && std::fabs(plane->mD - d) <= kTol) {
+    if (std::fabs(plane->mRelativeHeight - height) <= kPointTolerance && std::fabs(plane->mD - d) <= kPointTolerance) {
       matches.push_back(plane);
     }
   }
@@ -167,7 +165,8 @@ FacetPlane* Faceting::FindPlaneOfPolygon(const DrawnPolygon* polygon, bool* exac
     MatrixTimesVector(&mRotations[9 * r], image, normal);
     for (FacetPlane* plane : matches) {
       const bool central = (plane->mFlags & kPlaneThroughCentre) != 0;
-      if (NearlyEqual(image, plane->mNormal, kTol) || (central && NearlyOpposite(image, plane->mNormal, kTol))) {
+      if (NearlyEqual(image, plane->mNormal, kPointTolerance) ||
+          (central && NearlyOpposite(image, plane->mNormal, kPointTolerance))) {
         if (exact) *exact = true;
         if (rotation) {
           for (int k = 0; k < 9; ++k) rotation[k] = mRotations[9 * r + size_t(k)];

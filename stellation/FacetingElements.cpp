@@ -7,7 +7,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/DrawnPolygon.h"
 #include "core/Messages.h"
+#include "core/PolygonRing.h"
+#include "core/Tolerances.h"
 #include "core/Units.h"
 #include "core/VectorMath.h"
 #include "model/ElementServices.h"
@@ -24,7 +27,6 @@ namespace corvia {
 
 namespace detail_FacetingElements {
 
-constexpr double kTol = 1e-7;
 constexpr int kIdBuffers = 4;
 constexpr int kIdBufferSize = 32;
 
@@ -93,7 +95,7 @@ FacetPreviewPoint PreviewPointOf(const PolyElement* element) {
   const DrawnPolygon* polygon = GetCurrentPoly()->mCurrentDrawnPolygon;
   const PolygonVertex* v = polygon->ring;
   do {
-    if (NearlyEqual(v->point, element->mDualVert, kTol)) return FacetPreviewPoint::kInside;
+    if (NearlyEqual(v->point, element->mDualVert, kPointTolerance)) return FacetPreviewPoint::kInside;
     v = v->next;
   } while (v != polygon->ring);
   return FacetPreviewPoint::kOutside;
@@ -446,14 +448,14 @@ bool Facet::MatchesUnder(const double* m) const {
   MatrixTimesVector(m, image, GetVertexPosition(0));
   int start = -1;
   for (int i = 0; i < n && start < 0; ++i) {
-    if (NearlyEqual(image, GetVertexPosition(i), detail_FacetingElements::kTol)) start = i;
+    if (NearlyEqual(image, GetVertexPosition(i), kPointTolerance)) start = i;
   }
   if (start < 0) return false;
   for (int direction : {1, -1}) {
     bool all = true;
     for (int k = 1; k < n && all; ++k) {
       MatrixTimesVector(m, image, GetVertexPosition(k));
-      all = NearlyEqual(image, GetVertexPosition(((start + direction * k) % n + n) % n), detail_FacetingElements::kTol);
+      all = NearlyEqual(image, GetVertexPosition(((start + direction * k) % n + n) % n), kPointTolerance);
     }
     if (all) return true;
   }
@@ -575,7 +577,7 @@ void FacetPlane::ToPlane2D(const double* p, double* out) const {
 FacetPlaneVert* FacetPlane::FindVertAt(double x, double y) const {
   for (ListNode* node = mVertHead; node; node = node->mNext) {
     FacetPlaneVert* v = static_cast<FacetPlaneVert*>(node);
-    if (std::fabs(v->x - x) <= detail_FacetingElements::kTol && std::fabs(v->y - y) <= detail_FacetingElements::kTol) {
+    if (std::fabs(v->x - x) <= kPointTolerance && std::fabs(v->y - y) <= kPointTolerance) {
       return v;
     }
   }

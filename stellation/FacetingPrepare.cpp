@@ -12,6 +12,7 @@
 #include "core/MergeSort.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
 #include "model/Poly.h"
@@ -26,8 +27,6 @@ namespace corvia {
 
 namespace detail_FacetingPrepare {
 
-constexpr double kTol = 1e-7;
-constexpr double kHullHeight = 0.9999999;
 constexpr int kPlaneProgressTriples = 20;
 constexpr int kPolygonsPerReport = 10000;
 // Walk steps between two cancel checks while a plane's facets are searched.
@@ -46,7 +45,7 @@ bool IsEvenFold(int fold) {
 bool OnLine(const double* p, const double* direction) {
   double c[3];
   Cross(c, p, direction);
-  return std::fabs(c[0]) <= kTol && std::fabs(c[1]) <= kTol && std::fabs(c[2]) <= kTol;
+  return std::fabs(c[0]) <= kPointTolerance && std::fabs(c[1]) <= kPointTolerance && std::fabs(c[2]) <= kPointTolerance;
 }
 
 // Calls the step within its part of the progress bar.
@@ -59,8 +58,8 @@ bool RunStep(double low, double high, Step step) {
 }
 
 int CompareFacetingEdges(const FacetingEdge* a, const FacetingEdge* b) {
-  if (a->mSquaredLength < b->mSquaredLength - kTol) return -1;
-  if (a->mSquaredLength > b->mSquaredLength + kTol) return 1;
+  if (a->mSquaredLength < b->mSquaredLength - kPointTolerance) return -1;
+  if (a->mSquaredLength > b->mSquaredLength + kPointTolerance) return 1;
   const int a1 = a->mVert1->mType ? a->mVert1->mType->mIndex : -1;
   const int b1 = b->mVert1->mType ? b->mVert1->mType->mIndex : -1;
   if (a1 != b1) return a1 < b1 ? -1 : 1;
@@ -71,20 +70,20 @@ int CompareFacetingEdges(const FacetingEdge* a, const FacetingEdge* b) {
 }
 
 int ComparePlanes(const FacetPlane* a, const FacetPlane* b) {
-  if (a->mRelativeHeight > b->mRelativeHeight + kTol) return -1;
-  if (a->mRelativeHeight < b->mRelativeHeight - kTol) return 1;
-  if (a->mD < b->mD - kTol) return -1;
-  if (a->mD > b->mD + kTol) return 1;
+  if (a->mRelativeHeight > b->mRelativeHeight + kPointTolerance) return -1;
+  if (a->mRelativeHeight < b->mRelativeHeight - kPointTolerance) return 1;
+  if (a->mD < b->mD - kPointTolerance) return -1;
+  if (a->mD > b->mD + kPointTolerance) return 1;
   return a->mCreationIndex < b->mCreationIndex ? -1 : a->mCreationIndex > b->mCreationIndex ? 1 : 0;
 }
 
 int CompareFacets(const Facet* a, const Facet* b) {
   if (a->mRotationalOrder != b->mRotationalOrder) return a->mRotationalOrder > b->mRotationalOrder ? -1 : 1;
   if (a->mNumVerts != b->mNumVerts) return a->mNumVerts > b->mNumVerts ? -1 : 1;
-  if (a->mTotalTurning < b->mTotalTurning - kTol) return -1;
-  if (a->mTotalTurning > b->mTotalTurning + kTol) return 1;
-  if (a->mSquaredArea > b->mSquaredArea + kTol) return -1;
-  if (a->mSquaredArea < b->mSquaredArea - kTol) return 1;
+  if (a->mTotalTurning < b->mTotalTurning - kPointTolerance) return -1;
+  if (a->mTotalTurning > b->mTotalTurning + kPointTolerance) return 1;
+  if (a->mSquaredArea > b->mSquaredArea + kPointTolerance) return -1;
+  if (a->mSquaredArea < b->mSquaredArea - kPointTolerance) return 1;
   return a->mCreationIndex < b->mCreationIndex ? -1 : a->mCreationIndex > b->mCreationIndex ? 1 : 0;
 }
 
@@ -154,21 +153,20 @@ bool Faceting::CreateFaceting(Poly* poly, FaceType* firstVertexType) {
 // ---- Edges --------------------------------------------------------------------------------
 
 FacetingEdge* Faceting::FindEdge(const double* a, const double* b, bool* reversed) const {
-  using detail_FacetingPrepare::kTol;
   double d[3];
   Subtract(d, a, b);
   const double squared = Dot(d, d);
   const size_t numRotations = mRotations.size() / 9;
   for (FacetingEdge* edge = mEdgeHead; edge; edge = edge->mNextEdge) {
-    if (std::fabs(edge->mSquaredLength - squared) > kTol) continue;
+    if (std::fabs(edge->mSquaredLength - squared) > kPointTolerance) continue;
     for (size_t r = 0; r < numRotations; ++r) {
       double ma[3];
       MatrixTimesVector(&mRotations[9 * r], ma, a);
-      const bool toFirst = NearlyEqual(ma, edge->mVert1->mDualVert, kTol);
-      if (!toFirst && !NearlyEqual(ma, edge->mVert2->mDualVert, kTol)) continue;
+      const bool toFirst = NearlyEqual(ma, edge->mVert1->mDualVert, kPointTolerance);
+      if (!toFirst && !NearlyEqual(ma, edge->mVert2->mDualVert, kPointTolerance)) continue;
       double mb[3];
       MatrixTimesVector(&mRotations[9 * r], mb, b);
-      if (NearlyEqual(mb, toFirst ? edge->mVert2->mDualVert : edge->mVert1->mDualVert, kTol)) {
+      if (NearlyEqual(mb, toFirst ? edge->mVert2->mDualVert : edge->mVert1->mDualVert, kPointTolerance)) {
         if (reversed) *reversed = !toFirst;
         return edge;
       }
@@ -193,7 +191,7 @@ bool Faceting::CreateEdges() {
     // A frame about r's axis: one rotation step about it is a sector of angle 2 pi / n.
     double z[3], x[3], y[3];
     const double length = std::sqrt(Dot(r->mDualVert, r->mDualVert));
-    if (length <= kTol) continue;
+    if (length <= kPointTolerance) continue;
     Divide(z, r->mDualVert, length);
     PerpendicularByAxis(x, z);
     Divide(x, x, std::sqrt(Dot(x, x)));
@@ -208,11 +206,11 @@ bool Faceting::CreateEdges() {
         if (n > 1) {
           const double px = Dot(v->mDualVert, x);
           const double py = Dot(v->mDualVert, y);
-          if (py < -kTol) continue;
-          if (std::fabs(px) > kTol || std::fabs(py) > kTol) {
+          if (py < -kPointTolerance) continue;
+          if (std::fabs(px) > kPointTolerance || std::fabs(py) > kPointTolerance) {
             const double t = px * sine - py * cosine;
-            if (t < -kTol) continue;
-            if (std::fabs(t) <= kTol && (n > 2 || px < 0.0)) continue;
+            if (t < -kPointTolerance) continue;
+            if (std::fabs(t) <= kPointTolerance && (n > 2 || px < 0.0)) continue;
           }
         }
         bool onAxis = false;
@@ -230,7 +228,8 @@ bool Faceting::CreateEdges() {
               onAxis = true;
               break;
             }
-            if (IsEvenFold(axisType.fold) && std::fabs(Dot(dir, along)) <= kTol && OnLine(mid, dir)) halfTurn = true;
+            if (IsEvenFold(axisType.fold) && std::fabs(Dot(dir, along)) <= kPointTolerance && OnLine(mid, dir))
+              halfTurn = true;
           }
         }
         if (onAxis || FindEdge(r->mDualVert, v->mDualVert)) continue;
@@ -258,9 +257,10 @@ void Faceting::FindChiralEdges() {
     std::vector<bool> placed(edges.size(), false);
     for (size_t i = 0; i < edges.size(); ++i) {
       FacetingEdge* edge = edges[i];
-      const bool sameBefore = i > 0 && std::fabs(edges[i - 1]->mSquaredLength - edge->mSquaredLength) <= kTol;
+      const bool sameBefore =
+          i > 0 && std::fabs(edges[i - 1]->mSquaredLength - edge->mSquaredLength) <= kPointTolerance;
       const bool sameAfter =
-          i + 1 < edges.size() && std::fabs(edges[i + 1]->mSquaredLength - edge->mSquaredLength) <= kTol;
+          i + 1 < edges.size() && std::fabs(edges[i + 1]->mSquaredLength - edge->mSquaredLength) <= kPointTolerance;
       if (!sameBefore && !sameAfter) edge->mFlags |= kFacetingEdgeUniqueLength;
       if (placed[i]) continue;
       placed[i] = true;
@@ -272,7 +272,7 @@ void Faceting::FindChiralEdges() {
       // reflected ends onto.
       size_t partner = edges.size();
       for (size_t j = 0; j < edges.size() && partner == edges.size(); ++j) {
-        if (std::fabs(edges[j]->mSquaredLength - edge->mSquaredLength) > kTol) continue;
+        if (std::fabs(edges[j]->mSquaredLength - edge->mSquaredLength) > kPointTolerance) continue;
         const size_t numRotations = mRotations.size() / 9;
         for (size_t r = 0; r < numRotations && partner == edges.size(); ++r) {
           double ma[3], mb[3];
@@ -280,8 +280,8 @@ void Faceting::FindChiralEdges() {
           MatrixTimesVector(&mRotations[9 * r], mb, b);
           const double* e1 = edges[j]->mVert1->mDualVert;
           const double* e2 = edges[j]->mVert2->mDualVert;
-          if ((NearlyEqual(ma, e1, kTol) && NearlyEqual(mb, e2, kTol)) ||
-              (NearlyEqual(ma, e2, kTol) && NearlyEqual(mb, e1, kTol))) {
+          if ((NearlyEqual(ma, e1, kPointTolerance) && NearlyEqual(mb, e2, kPointTolerance)) ||
+              (NearlyEqual(ma, e2, kPointTolerance) && NearlyEqual(mb, e1, kPointTolerance))) {
             partner = j;
           }
         }
@@ -323,7 +323,7 @@ double Faceting::GetRelativeHeight(const double* normal, double d) const {
       if (projection > largest) largest = projection;
     }
   }
-  return largest <= detail_FacetingPrepare::kTol ? 0.0 : -d / largest;
+  return largest <= kPointTolerance ? 0.0 : -d / largest;
 }
 
 bool Faceting::AddVerts(FacetPlane* plane, PolyElement* a, PolyElement* b) {
@@ -334,7 +334,7 @@ bool Faceting::AddVerts(FacetPlane* plane, PolyElement* a, PolyElement* b) {
     if (type->mCoplanarMaster) continue;
     for (PolyElement* v = type->mFirstFace; v; v = v->mNextOfType) {
       if (v == a || v == b || !IsUsableVertex(v)) continue;
-      if (std::fabs(Dot(plane->mNormal, v->mDualVert) + plane->mD) <= kTol) new FacetPlaneVert(plane, v);
+      if (std::fabs(Dot(plane->mNormal, v->mDualVert) + plane->mD) <= kPointTolerance) new FacetPlaneVert(plane, v);
     }
   }
   return plane->GroupVertsOfType();
@@ -364,7 +364,6 @@ std::vector<int32_t> FacetPlane::GetCode(const std::vector<int32_t>& cycle) cons
 }
 
 bool FacetPlane::GroupVertsOfType() {
-  using detail_FacetingPrepare::kTol;
   mVertArray.clear();
   for (ListNode* node = mVertHead; node; node = node->mNext) mVertArray.push_back(static_cast<FacetPlaneVert*>(node));
   double sine = 0.0, cosine = 1.0;
@@ -374,7 +373,7 @@ bool FacetPlane::GroupVertsOfType() {
     if (leader->mFlags & kPlaneVertGrouped) continue;
     leader->mFlags |= kPlaneVertGrouped;
     leader->mRotationIndex = 0;
-    if (mNumRots == 1 || (std::fabs(leader->x) <= kTol && std::fabs(leader->y) <= kTol)) continue;
+    if (mNumRots == 1 || (std::fabs(leader->x) <= kPointTolerance && std::fabs(leader->y) <= kPointTolerance)) continue;
     double px = leader->x, py = leader->y;
     FacetPlaneVert* last = leader;
     for (int k = 1; k < mNumRots; ++k) {
@@ -385,7 +384,9 @@ bool FacetPlane::GroupVertsOfType() {
       FacetPlaneVert* found = nullptr;
       for (size_t j = i + 1; j < mVertArray.size() && !found; ++j) {
         FacetPlaneVert* w = mVertArray[j];
-        if (!(w->mFlags & kPlaneVertGrouped) && std::fabs(w->x - px) <= kTol && std::fabs(w->y - py) <= kTol) found = w;
+        if (!(w->mFlags & kPlaneVertGrouped) && std::fabs(w->x - px) <= kPointTolerance &&
+            std::fabs(w->y - py) <= kPointTolerance)
+          found = w;
       }
       if (!found) {
         // The plane's rotation does not map its vertices onto each other: its facets
@@ -483,7 +484,7 @@ bool Faceting::CreatePlanes() {
         double ab[3], ac[3];
         Subtract(ab, b->mDualVert, a->mDualVert);
         Subtract(ac, c->mDualVert, a->mDualVert);
-        if (AreParallel(ab, ac, kTol)) continue;
+        if (AreParallel(ab, ac, kPointTolerance)) continue;
         double plane[4];
         TriangleNormal(plane, a->mDualVert, b->mDualVert, c->mDualVert);
         Divide(plane, plane, std::sqrt(Dot(plane, plane)));
@@ -494,28 +495,29 @@ bool Faceting::CreatePlanes() {
           Negate(plane);
           plane[3] = projection;
         }
-        if (criteria == kFacetingTidyAndDuals && std::fabs(plane[3]) <= kTol) continue;
+        if (criteria == kFacetingTidyAndDuals && std::fabs(plane[3]) <= kPointTolerance) continue;
         for (double& component : plane) {
-          if (std::fabs(component) <= kTol) component = 0.0;
+          if (std::fabs(component) <= kPointTolerance) component = 0.0;
         }
         bool known = false;
         for (ListNode* node = mPlaneHead; node && !known; node = node->mNext) {
           const FacetPlane* other = static_cast<FacetPlane*>(node);
           const double existing[4] = {other->mNormal[0], other->mNormal[1], other->mNormal[2], other->mD};
-          if (PlanesEqual(existing, plane, kTol) || PlanesOpposite(existing, plane, kTol)) known = true;
-          if (known || std::fabs(other->mD - plane[3]) > kTol) continue;
+          if (PlanesEqual(existing, plane, kPointTolerance) || PlanesOpposite(existing, plane, kPointTolerance))
+            known = true;
+          if (known || std::fabs(other->mD - plane[3]) > kPointTolerance) continue;
           for (size_t r = 0; r < numRotations && !known; ++r) {
             double image[4];
             MatrixTimesVector(&mRotations[9 * r], image, plane);
             image[3] = plane[3];
-            known = PlanesEqual(existing, image, kTol) || PlanesOpposite(existing, image, kTol);
+            known = PlanesEqual(existing, image, kPointTolerance) || PlanesOpposite(existing, image, kPointTolerance);
           }
         }
         if (known) continue;
         const SymAxisType* axisType = group->FindAxisTypeOfDirection(plane);
         const int numRots = axisType ? std::abs(axisType->fold) : 1;
         FacetPlane* made = new FacetPlane(this, plane, plane[3], numRots);
-        const bool central = std::fabs(plane[3]) <= kTol;
+        const bool central = std::fabs(plane[3]) <= kPointTolerance;
         if (central) {
           made->mFlags |= kPlaneThroughCentre;
           if (const SymAxis* axis = group->FindEvenAxisInPlane(plane, nullptr)) {
@@ -532,7 +534,8 @@ bool Faceting::CreatePlanes() {
         while (!reflexible && GetNextImproperOperation(group, it, improper, m)) {
           double image[3];
           MatrixTimesVector(m, image, plane);
-          if (NearlyEqual(image, plane, kTol) || (central && NearlyOpposite(image, plane, kTol))) {
+          if (NearlyEqual(image, plane, kPointTolerance) ||
+              (central && NearlyOpposite(image, plane, kPointTolerance))) {
             reflexible = true;
             for (int k = 0; k < 9; ++k) made->mMirrorMatrix[k] = m[k];
           }
@@ -541,14 +544,16 @@ bool Faceting::CreatePlanes() {
           made->mFlags |= kPlaneReflexible;
           for (int k = 0; k < group->mirrorPlanes.count && !made->mMirror; ++k) {
             const double* mirror = group->mirrorPlanes[k].direction;
-            if (std::fabs(Dot(mirror, plane)) <= kTol || (central && AreParallel(mirror, plane, kTol))) {
+            if (std::fabs(Dot(mirror, plane)) <= kPointTolerance ||
+                (central && AreParallel(mirror, plane, kPointTolerance))) {
               made->mMirror = &group->mirrorPlanes[k];
             }
           }
           if (made->mMirror && central) {
             double line[3];
             Cross(line, plane, made->mMirror->direction);
-            const SymAxisType* along = Dot(line, line) > kTol ? group->FindAxisTypeOfDirection(line) : nullptr;
+            const SymAxisType* along =
+                Dot(line, line) > kPointTolerance ? group->FindAxisTypeOfDirection(line) : nullptr;
             if (along && IsEvenFold(along->fold)) made->mFlags |= kPlaneEvenAxisOnMirror;
           } else if (!made->mMirror && central) {
             made->mFlags |= kPlaneReflexibleCentral;
@@ -562,7 +567,7 @@ bool Faceting::CreatePlanes() {
         double mirrored[3];
         MatrixTimesVector(improperMatrix, mirrored, plane);
         for (double& component : mirrored) {
-          if (std::fabs(component) <= kTol) component = 0.0;
+          if (std::fabs(component) <= kPointTolerance) component = 0.0;
         }
         made->mFlags |= kPlaneMirrorNext;
         for (int k = 0; k < 9; ++k) made->mMirrorMatrix[k] = improperMatrix[k];
@@ -592,7 +597,6 @@ bool Faceting::CreatePlanes() {
 }
 
 bool FacetPlane::CreateEdges() {
-  using detail_FacetingPrepare::kTol;
   const size_t n = mVertArray.size();
   std::vector<FacetPlaneEdge*> byPair(n * n, nullptr);
   const Faceting* faceting = mFaceting;
@@ -623,8 +627,9 @@ bool FacetPlane::CreateEdges() {
       ++orbit;
       FacetPlaneVert* vp = mVertArray[p];
       FacetPlaneVert* vq = mVertArray[q];
-      const bool opposite = std::fabs(vp->x + vq->x) <= kTol && std::fabs(vp->y + vq->y) <= kTol &&
-                            (std::fabs(vp->x) > kTol || std::fabs(vp->y) > kTol);
+      const bool opposite = std::fabs(vp->x + vq->x) <= kPointTolerance &&
+                            std::fabs(vp->y + vq->y) <= kPointTolerance &&
+                            (std::fabs(vp->x) > kPointTolerance || std::fabs(vp->y) > kPointTolerance);
       uint32_t flags = 0;
       if (opposite && mNumRots % 2 == 0 && vq->mGroupLeader == vp->mGroupLeader) flags |= kPlaneEdgeDiametric;
       if ((mFlags & kPlaneThroughCentre) && (edge->mFlags & kFacetingEdgeHalfTurn) && opposite &&
@@ -634,7 +639,7 @@ bool FacetPlane::CreateEdges() {
         bool inPlane = false;
         for (const SymAxis* axis = group->FindNextEvenAxisInPlane(direction, nullptr); axis && !inPlane;
              axis = group->FindNextEvenAxisInPlane(direction, axis)) {
-          inPlane = std::fabs(Dot(axis->direction, mNormal)) <= kTol;
+          inPlane = std::fabs(Dot(axis->direction, mNormal)) <= kPointTolerance;
         }
         if (!inPlane) flags |= kPlaneEdgeCountsTwice;
       }
@@ -1057,7 +1062,7 @@ bool Faceting::FinishFacets() {
     }
     double area = Dot(sum, sum) / 4.0;
     if (bowTie) area = -area;
-    facet->mSquaredArea = std::fabs(area) <= kTol ? 0.0 : area;
+    facet->mSquaredArea = std::fabs(area) <= kPointTolerance ? 0.0 : area;
     double turning = 0.0;
     for (int i = 0; i < n; ++i) {
       const FacetPlaneVert* p = facet->mVerts[size_t(i)];
@@ -1071,7 +1076,7 @@ bool Faceting::FinishFacets() {
       Vec2Subtract(v, pr, pq);
       const double lu = std::sqrt(u[0] * u[0] + u[1] * u[1]);
       const double lv = std::sqrt(v[0] * v[0] + v[1] * v[1]);
-      if (lu <= kTol || lv <= kTol) continue;
+      if (lu <= kPointTolerance || lv <= kPointTolerance) continue;
       u[0] /= lu;
       u[1] /= lu;
       v[0] /= lv;
@@ -1116,8 +1121,9 @@ bool Faceting::FinishFacets() {
         double image[3], p[2];
         MatrixTimesVector(plane->mMirrorMatrix, image, facet->GetVertexPosition(i));
         target->ToPlane2D(image, p);
-        const FacetPlaneVert* w =
-            std::fabs(Dot(image, target->mNormal) + target->mD) <= kTol ? target->FindVertAt(p[0], p[1]) : nullptr;
+        const FacetPlaneVert* w = std::fabs(Dot(image, target->mNormal) + target->mD) <= kPointTolerance
+                                      ? target->FindVertAt(p[0], p[1])
+                                      : nullptr;
         if (!w) break;
         cycle.push_back(w->mIndex);
       }
@@ -1173,7 +1179,7 @@ bool Faceting::FinishFacets() {
 bool Faceting::LabelSpikyFacets() {
   if (!UpdateProgress(1.0, "Faceting preparation: Labeling spiky facets")) return false;
   for (FacetPlane* plane = static_cast<FacetPlane*>(mPlaneHead); plane; plane = plane->GetNext()) {
-    if (plane->mRelativeHeight < detail_FacetingPrepare::kHullHeight) continue;
+    if (plane->mRelativeHeight < kUnitLow) continue;
     for (ListNode* node = plane->mEdgeHead; node; node = node->mNext) {
       static_cast<FacetPlaneEdge*>(node)->mEdge->mFlags |= kFacetingEdgeHull;
     }

@@ -136,7 +136,7 @@ SimplePoly* CreateSimpleFacetedPolyhedron(Poly* poly, uint32_t flags, std::vecto
   simple->SetDualName(poly->mDualName, "Stellated ");
   RemoveCoincidentFaces(*simple, kCoincidentKeepOne, false, kSimpleTemp);
   simple->flags |= kBuildFlags;
-  if (poly->mPolyFlags & kPolyFlag20000) simple->flags |= kSimplePolyFlag20000;
+  if (poly->mPolyFlags & kPolyFlagInherited) simple->flags |= kSimpleInherited;
   if (flags & kReturnUnchecked) return simple.release();
   if (!simple->CheckModelValidity(0)) return nullptr;
   BlendCoplanarFaces(*simple, kBlendAskUser);
