@@ -29,6 +29,8 @@ namespace detail_FacetingBrowse {
 
 // Starts a new polygon in the model's open drawn polygon through the points.
 void DrawPolygonThrough(Poly* poly, const std::vector<const double*>& points) {
+  if (!poly->mCurrentDrawnPolygon)
+    poly->mCurrentDrawnPolygon = new DrawnPolygon(poly->mDrawnPolygons, poly->mLastDrawnPolygon);
   DrawnPolygon* polygon = poly->mCurrentDrawnPolygon;
   polygon->Clear();
   for (const double* p : points) NewPolygonVertex(0.0, 0.0, nullptr, p, polygon->ring);
@@ -346,7 +348,7 @@ bool Faceting::PrepareStep() {
 
 bool Faceting::SelectEdge(FacetingEdge* edge) {
   Poly* poly = GetModel();
-  poly->mCurrentDrawnPolygon->Clear();
+  if (poly->mCurrentDrawnPolygon) poly->mCurrentDrawnPolygon->Clear();
   platform::Services().views->RedrawAllViews(false);
   mCurrentEdge = edge;
   if (!edge) return false;
@@ -357,7 +359,7 @@ bool Faceting::SelectEdge(FacetingEdge* edge) {
 
 bool Faceting::SelectFacet(Facet* facet) {
   Poly* poly = GetModel();
-  poly->mCurrentDrawnPolygon->Clear();
+  if (poly->mCurrentDrawnPolygon) poly->mCurrentDrawnPolygon->Clear();
   platform::Services().views->RedrawAllViews(false);
   mCurrentFacet = facet;
   if (!facet) return false;

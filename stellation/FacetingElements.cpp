@@ -46,8 +46,10 @@ bool CanAddTogether(Facet* const* facets, int count, uint32_t mask) {
     if (facet->mFlags & mask) return false;
     if ((settings.options & kFacetingOnlySpiky) && (facet->mFlags & kFacetTouchesHull)) return false;
   }
-  // Records of this batch that already use an edge, found through the edge's mark.
-  std::vector<const FacetEdgeRecord*> marked;
+  // Records of this batch that already use an edge, found through the edge's mark (the
+  // search asks this for every candidate: the list is kept between calls).
+  static std::vector<const FacetEdgeRecord*> marked;
+  marked.clear();
   bool ok = true;
   for (int i = 0; ok && i < count; ++i) {
     for (const FacetEdgeRecord& record : facets[i]->mEdgeRecords) {
