@@ -33,6 +33,8 @@ target_link_libraries(corvia_platform_wx PUBLIC corvia_geometry corvia_wx CURL::
 target_precompile_headers(corvia_platform_wx PRIVATE <wx/wx.h>)
 
 corvia_folder_library(render  corvia_geometry corvia_platform_gl OpenGL::OpenGL ${GLU_LIBRARY} PkgConfig::FTGL PkgConfig::FONTCONFIG corvia_freeimage)
+# The GL entry points beyond 1.1 (framebuffer objects) come from GLVND's libOpenGL.
+target_compile_definitions(corvia_render PUBLIC GL_GLEXT_PROTOTYPES=1)
 corvia_folder_library(ui      corvia_render corvia_platform_wx corvia_wx OpenGL::GLX)
 corvia_folder_library(dialogs corvia_ui)
 corvia_folder_library(app     corvia_dialogs)

@@ -111,6 +111,15 @@ int RoundToInt(float x) {
   return static_cast<int>(r);
 }
 
+double VectorLength(const double* v) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
+
+bool NormaliseVector(double* out, const double* v) {
+  const double length = VectorLength(v);
+  if (!(length >= 1e-300)) return false;
+  Divide(out, v, length);
+  return true;
+}
+
 // ---- Tolerant tests ----------------------------------------------------------------
 
 bool NearlyEqual(const double* a, const double* b, double tol) {
@@ -307,6 +316,27 @@ void AxisRotationMatrixExact(double* out, int axis, int i, int n) {
   double c = 0.0;
   GetSinCos(i, n, s, c);
   detail_VectorMath::FillAxisRotation(out, axis, c, s);
+}
+
+void AxisAngleRotationMatrix(double* out, const double* axis, double angle) {
+  double k[3];
+  if (!NormaliseVector(k, axis)) {
+    for (int i = 0; i < 9; ++i) out[i] = (i % 4 == 0) ? 1.0 : 0.0;
+    return;
+  }
+  // Rodrigues: R = c I + s [k]x + (1 - c) k k^T, written in column order.
+  double c = std::cos(angle);
+  double s = std::sin(angle);
+  double t = 1.0 - c;
+  out[0] = c + t * k[0] * k[0];
+  out[1] = t * k[0] * k[1] + s * k[2];
+  out[2] = t * k[0] * k[2] - s * k[1];
+  out[3] = t * k[0] * k[1] - s * k[2];
+  out[4] = c + t * k[1] * k[1];
+  out[5] = t * k[1] * k[2] + s * k[0];
+  out[6] = t * k[0] * k[2] + s * k[1];
+  out[7] = t * k[1] * k[2] - s * k[0];
+  out[8] = c + t * k[2] * k[2];
 }
 
 // ---- Transforms ------------------------------------------------------------------

@@ -44,6 +44,10 @@ void LerpFloat3(float* out, const float* a, const float* b, double t);
 void TriangleNormal(double* out, const double* a, const double* b, const double* c);
 // Rounds halves away from zero; values beyond the int range saturate, NaN gives 0.
 int RoundToInt(float x);
+// Euclidean length.
+double VectorLength(const double* v);
+// v scaled to unit length; false (out untouched) when v is shorter than 1e-300.
+bool NormaliseVector(double* out, const double* v);
 
 // ---- Tolerant tests ----------------------------------------------------------------
 
@@ -101,6 +105,9 @@ void MatrixFromColumns(double* out, const double* c0, const double* c1, const do
 void AxisRotationMatrix(double* out, int axis, double angle);
 // The same for the angle 2 pi i / n, exact for multiples of 1/240 turn.
 void AxisRotationMatrixExact(double* out, int axis, int i, int n);
+// Right-handed rotation by angle (radians) about any axis through the origin (its
+// length does not matter); the identity for a zero axis.
+void AxisAngleRotationMatrix(double* out, const double* axis, double angle);
 
 // ---- Transforms ------------------------------------------------------------------
 

@@ -1,0 +1,216 @@
+#include "render/GLSection.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "core/Messages.h"
+#include "render/GL.h"
+#include "render/GLErrors.h"
+#include "render/OpenGLView.h"
+#include "render/ViewWindow.h"
+
+namespace corvia {
+
+namespace detail_GLSection {
+
+struct Level {
+  OpenGLView* view = nullptr;
+  GLTarget* target = nullptr;
+  int depth = 0;
+};
+
+std::vector<Level> gLevels;
+std::thread::id gThread;
+GLAbilities gAbilities;
+std::vector<SuspendedOpenGL*> gSuspended;
+
+bool HasExtension(const char* extensions, const char* name) {
+  if (!extensions) return false;
+  const size_t length = std::strlen(name);
+  for (const char* p = std::strstr(extensions, name); p; p = std::strstr(p + 1, name)) {
+    bool startOk = p == extensions || p[-1] == ' ';
+    bool endOk = p[length] == '\0' || p[length] == ' ';
+    if (startOk && endOk) return true;
+  }
+  return false;
+}
+
+}  // namespace detail_GLSection
+
+const GLAbilities& GetGLAbilities() { return detail_GLSection::gAbilities; }
+
+int PolygonOffsetForDepthBits(int bits) {
+  if (bits >= 24) return 200;
+  return static_cast<int>(std::floor(200.0 / std::ldexp(1.0, 24 - bits))) + 1;
+}
+
+void SetMeasuredDepthBits(int bits) {
+  GLAbilities& a = detail_GLSection::gAbilities;
+  a.depthBits = std::min(a.depthBits, bits);
+  a.polygonOffset = PolygonOffsetForDepthBits(a.depthBits);
+  a.depthFactor = a.depthBits >= 24 ? 1.0 : 1.0 / std::ldexp(1.0, 24 - a.depthBits);
+  glPolygonOffset(0.0f, static_cast<GLfloat>(a.polygonOffset));
+  glDepthFunc(GL_LEQUAL);
+}
+
+void DetectGLAbilities() {
+  using detail_GLSection::HasExtension;
+  GLAbilities& a = detail_GLSection::gAbilities;
+  if (a.detected) return;
+  a.detected = true;
+  const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+  if (version) {
+    const char* point = std::strchr(version, '.');
+    a.versionMajor = std::atoi(version);
+    a.versionMinor = point ? std::atoi(point + 1) : 0;
+  }
+  const char* vendor = reinterpret_cast<const char*>(glGetString(GL_VENDOR));
+  a.intel = vendor && std::strstr(vendor, "Intel");
+  const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+  const bool v12 = a.versionMajor > 1 || (a.versionMajor == 1 && a.versionMinor >= 2);
+  const bool v13 = a.versionMajor > 1 || (a.versionMajor == 1 && a.versionMinor >= 3);
+  a.textureWrapMode = (v12 || HasExtension(extensions, "GL_EXT_texture_edge_clamp") ||
+                       HasExtension(extensions, "GL_SGIS_texture_edge_clamp"))
+                          ? GL_CLAMP_TO_EDGE
+                          : GL_CLAMP;
+  a.separateSpecular = v12 || HasExtension(extensions, "GL_EXT_separate_specular_color");
+  a.textureUnits = 1;
+  if (v13 || HasExtension(extensions, "GL_ARB_multitexture")) {
+    GLint units = 1;
+    glGetIntegerv(GL_MAX_TEXTURE_UNITS_ARB, &units);
+    a.textureUnits = std::max(units, 1);
+  }
+  // Several units are of use only with the combiner modes.
+  if (!HasExtension(extensions, "GL_EXT_texture_env_combine") &&
+      !HasExtension(extensions, "GL_ARB_texture_env_combine")) {
+    a.textureUnits = 1;
+  }
+  a.framebufferObjects = a.versionMajor >= 3 || HasExtension(extensions, "GL_ARB_framebuffer_object");
+  GLint bits = 0;
+  glGetIntegerv(GL_STENCIL_BITS, &bits);
+  a.stencilBits = bits;
+  a.stencil = bits >= 1;
+  glGetIntegerv(GL_DEPTH_BITS, &bits);
+  a.depthBits = bits;
+  a.polygonOffset = PolygonOffsetForDepthBits(bits);
+  a.depthFactor = bits >= 24 ? 1.0 : 1.0 / std::ldexp(1.0, 24 - bits);
+  GLint lights = 8;
+  glGetIntegerv(GL_MAX_LIGHTS, &lights);
+  a.maxLights = lights;
+  CheckGLError("DetectGLAbilities");
+}
+
+// ---- Sections ----------------------------------------------------------------------------
+
+bool PreOpenGL(OpenGLView* view, GLTarget* target) {
+  using detail_GLSection::gLevels;
+  if (!view) return false;
+  if (!gLevels.empty() && gLevels.back().view == view && (!target || target == gLevels.back().target)) {
+    ++gLevels.back().depth;
+    return true;
+  }
+  if (!gLevels.empty()) DoNothing("PreOpenGL: section for another view inside an open one\n");
+  GLTarget* chosen = target ? target : view->GetDrawTarget();
+  if (!chosen || !chosen->MakeCurrent()) {
+    // The section before stays the current one.
+    if (!gLevels.empty()) gLevels.back().target->MakeCurrent();
+    return false;
+  }
+  gLevels.push_back({view, chosen, 1});
+  detail_GLSection::gThread = std::this_thread::get_id();
+  CheckGLError("PreOpenGL");
+  view->PrepareContextState(chosen);
+  return true;
+}
+
+void PostOpenGL(OpenGLView* view) {
+  using detail_GLSection::gLevels;
+  if (gLevels.empty()) {
+    ShowInternalError("Too many calls to PostOpenGL()\n");
+    return;
+  }
+  detail_GLSection::Level& top = gLevels.back();
+  if (top.view != view) {
+    // Closing another view's section would leave this one drawing in the wrong place.
+    ShowInternalError("PostOpenGL: the view is not the current GL view");
+    return;
+  }
+  if (--top.depth > 0) return;
+  GLTarget* target = top.target;
+  if (!view->IsPicking()) CheckGLError("PostOpenGL");
+  gLevels.pop_back();
+  if (!gLevels.empty()) {
+    gLevels.back().target->MakeCurrent();
+  } else {
+    target->ReleaseCurrent();
+  }
+}
+
+int GetOpenGLNesting() {
+  int n = 0;
+  for (const auto& level : detail_GLSection::gLevels) n += level.depth;
+  return n;
+}
+
+std::thread::id GetOpenGLThread() { return detail_GLSection::gThread; }
+
+OpenGLView* OpenGLView::GetCurrent() {
+  return detail_GLSection::gLevels.empty() ? nullptr : detail_GLSection::gLevels.back().view;
+}
+
+void ForgetViewSections(OpenGLView* view) {
+  using namespace detail_GLSection;
+  auto drop = [view](auto& levels) {
+    levels.erase(std::remove_if(levels.begin(), levels.end(), [view](const auto& l) { return l.view == view; }),
+                 levels.end());
+  };
+  drop(gLevels);
+  for (SuspendedOpenGL* record : gSuspended) drop(record->levels);
+}
+
+// ---- Suspending around message boxes -----------------------------------------------------
+
+void SuspendOpenGL(SuspendedOpenGL& record, bool redrawAll) {
+  using namespace detail_GLSection;
+  record.levels.clear();
+  record.thread = std::this_thread::get_id();
+  gSuspended.push_back(&record);
+  if (!gLevels.empty()) {
+    if (std::this_thread::get_id() != gThread) return;
+    for (const Level& level : gLevels) record.levels.push_back({level.view, level.target, level.depth});
+    while (!gLevels.empty()) PostOpenGL(gLevels.back().view);
+    return;
+  }
+  if (redrawAll) UpdateAllViewsNow();
+}
+
+void ResumeOpenGL(SuspendedOpenGL& record, bool redrawAll) {
+  using namespace detail_GLSection;
+  gSuspended.erase(std::remove(gSuspended.begin(), gSuspended.end(), &record), gSuspended.end());
+  if (!record.levels.empty()) {
+    for (const SuspendedOpenGL::Level& level : record.levels) {
+      for (int d = 0; d < level.depth; ++d) PreOpenGL(level.view, level.target);
+    }
+    record.levels.back().view->Invalidate(true);
+    record.levels.clear();
+    return;
+  }
+  if (redrawAll && std::this_thread::get_id() == record.thread) RedrawAllViews(false, false);
+}
+
+void InstallOpenGLMessageHook() {
+  static bool installed = false;
+  if (installed) return;
+  installed = true;
+  SetSuspendOpenGLHook([] {
+    auto record = std::make_shared<SuspendedOpenGL>();
+    SuspendOpenGL(*record, false);
+    return std::function<void()>([record] { ResumeOpenGL(*record, false); });
+  });
+}
+
+}  // namespace corvia

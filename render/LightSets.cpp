@@ -1,0 +1,191 @@
+#include "render/LightSets.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "core/Strings.h"
+#include "render/GL.h"
+#include "render/GLSection.h"
+#include "render/OpenGLView.h"
+
+namespace corvia {
+
+namespace detail_LightSets {
+
+std::vector<std::unique_ptr<LightSet>> gSets;
+LightSet* gCurrent = nullptr;
+LightSet* gPrevious = nullptr;
+unsigned gRainbowFlags = 0;
+bool gRainbowLightsFlag = false;
+
+constexpr const char* kDefaultSet = "Default";
+constexpr const char* kRainbowSet = "Rainbow";
+
+LightRecord& AddLight(LightSet* set, unsigned flags, float x, float y, float z, float r, float g, float b,
+                      float ambient, float diffuse, float specular) {
+  LightRecord& light = set->AddLight();
+  light.flags = flags;
+  light.position[0] = x;
+  light.position[1] = y;
+  light.position[2] = z;
+  light.color[0] = r;
+  light.color[1] = g;
+  light.color[2] = b;
+  light.ambient = ambient;
+  light.diffuse = diffuse;
+  light.specular = specular;
+  return light;
+}
+
+}  // namespace detail_LightSets
+
+void LightRecord::Apply() const {
+  if (!glLight) return;
+  const GLenum id = glLight;
+  auto colourTimes = [this](float factor, GLfloat* out) {
+    for (int i = 0; i < 3; ++i) out[i] = color[i] * factor;
+    out[3] = 1.0f;
+  };
+  GLfloat value[4];
+  colourTimes(ambient, value);
+  glLightfv(id, GL_AMBIENT, value);
+  colourTimes(diffuse, value);
+  glLightfv(id, GL_DIFFUSE, value);
+  colourTimes(specular, value);
+  glLightfv(id, GL_SPECULAR, value);
+  glLightf(id, GL_CONSTANT_ATTENUATION, attenuation[0]);
+  glLightf(id, GL_LINEAR_ATTENUATION, attenuation[1]);
+  glLightf(id, GL_QUADRATIC_ATTENUATION, attenuation[2]);
+  const GLfloat where[4] = {position[0], position[1], position[2], (flags & kLightDirectional) ? 0.0f : 1.0f};
+  glLightfv(id, GL_POSITION, where);
+}
+
+void LightSet::AssignGLLights(int maxLights) {
+  for (LightRecord& light : mLights) {
+    if (light.glLight) continue;
+    for (int n = 0; n < maxLights; ++n) {
+      const unsigned candidate = GL_LIGHT0 + n;
+      bool used = std::any_of(mLights.begin(), mLights.end(), [&](const LightRecord& other) {
+        return &other != &light && other.glLight == candidate;
+      });
+      if (!used) {
+        light.glLight = candidate;
+        break;
+      }
+    }
+  }
+}
+
+LightSet* CreateLightSet(const char* name) {
+  using namespace detail_LightSets;
+  gSets.push_back(std::make_unique<LightSet>(name ? name : ""));
+  LightSet* set = gSets.back().get();
+  if (!gCurrent) gCurrent = set;
+  return set;
+}
+
+LightSet* FindLightSet(const char* name) {
+  for (const auto& set : detail_LightSets::gSets) {
+    if (StrCompare(set->GetName().c_str(), name) == 0) return set.get();
+  }
+  return nullptr;
+}
+
+LightSet* GetCurrentLightSet() { return detail_LightSets::gCurrent; }
+LightSet* GetPreviousLightSet() { return detail_LightSets::gPrevious; }
+
+bool SelectLightSet(LightSet* set) {
+  using namespace detail_LightSets;
+  if (!set || set == gCurrent) return false;
+  gPrevious = gCurrent;
+  gCurrent = set;
+  return true;
+}
+
+int CountLightSets() { return static_cast<int>(detail_LightSets::gSets.size()); }
+
+void FreeLightSets() {
+  using namespace detail_LightSets;
+  gSets.clear();
+  gCurrent = gPrevious = nullptr;
+}
+
+void CreateBuiltInLightSets() {
+  using namespace detail_LightSets;
+  if (!gSets.empty()) return;
+  LightSet* normal = CreateLightSet(kDefaultSet);
+  AddLight(normal, kLightCameraFixed, 4, 2, 1, 1, 1, 1, 0.2f, 0.6f, 1.0f);
+  AddLight(normal, kLightCameraFixed, -3, 3, 1, 0.7f, 0.7f, 1, 0.1f, 0.4f, 0.8f);
+  LightSet* rainbow = CreateLightSet(kRainbowSet);
+  const unsigned fixedDirectional = kLightCameraFixed | kLightDirectional;
+  AddLight(rainbow, fixedDirectional, 0, 1, 1, 1, 0, 0, 0, 1.2f, 0);
+  AddLight(rainbow, fixedDirectional, -0.866f, -0.5f, 1, 0, 1, 0, 0, 1.2f, 0);
+  AddLight(rainbow, fixedDirectional, 0.866f, -0.5f, 1, 0, 0, 1, 0, 1.2f, 0);
+}
+
+void EnableLights() {
+  const int maxLights = GetGLAbilities().maxLights;
+  for (int n = 0; n < maxLights; ++n) glDisable(GL_LIGHT0 + n);
+  if (LightSet* set = GetCurrentLightSet()) {
+    for (const LightRecord& light : set->GetLights()) {
+      if (light.glLight) glEnable(light.glLight);
+    }
+  }
+}
+
+void PlaceLights(bool cameraFixed) {
+  LightSet* set = GetCurrentLightSet();
+  if (!set) return;
+  for (const LightRecord& light : set->GetLights()) {
+    if (((light.flags & kLightCameraFixed) != 0) == cameraFixed) light.Apply();
+  }
+}
+
+// ---- Rainbow colours -------------------------------------------------------------------------
+
+unsigned GetRainbowFlags() { return detail_LightSets::gRainbowFlags; }
+
+void SetRainbowFlags(unsigned bits, bool on) {
+  if (on) {
+    detail_LightSets::gRainbowFlags |= bits;
+  } else {
+    detail_LightSets::gRainbowFlags &= ~bits;
+  }
+}
+
+bool AreRainbowLightsSelected() {
+  LightSet* current = GetCurrentLightSet();
+  return current && current == FindLightSet(detail_LightSets::kRainbowSet);
+}
+
+void SelectRainbowLights(bool on) {
+  if (on) {
+    SelectLightSet(FindLightSet(detail_LightSets::kRainbowSet));
+  } else if (AreRainbowLightsSelected()) {
+    LightSet* back = GetPreviousLightSet();
+    if (!back || back == GetCurrentLightSet()) back = FindLightSet(detail_LightSets::kDefaultSet);
+    SelectLightSet(back);
+  }
+}
+
+void SetRainbowColors(bool on) {
+  SetRainbowFlags(kRainbowColors, on);
+  SelectRainbowLights(on && !(GetRainbowFlags() & kRainbowKeepLights));
+  detail_LightSets::gRainbowLightsFlag = on;
+  for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
+    auto* view = dynamic_cast<OpenGLView*>(v);
+    if (view && view->Is3D()) view->Invalidate(true);
+  }
+}
+
+bool GetRainbowLightsFlag() { return detail_LightSets::gRainbowLightsFlag; }
+
+void SetShininess(float shininess) { glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, shininess); }
+
+void SetSpecularColor(const float* rgb) {
+  const GLfloat value[4] = {rgb[0], rgb[1], rgb[2], 1.0f};
+  glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, value);
+}
+
+}  // namespace corvia

@@ -1,0 +1,283 @@
+#pragma once
+// NewView: the base of every pane. What every pane needs whatever it draws: a
+// caption strip with caption buttons, a place in the one ordered list of views,
+// deferred redraw flags, a one-line message, a background colour, full-screen
+// display, printing flags, and the mouse buttons and modifier keys that the mouse
+// modes of the derived views read.
+//
+// A NewView is logic without a window: the window that shows it (ViewWindow)
+// forwards its size, paint, mouse and key events to the On... handlers below, and
+// the view asks the window for repaints, capture, cursors and scroll bars.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace corvia {
+
+class CaptionWnd;
+class ViewWindow;
+
+// Redraw flags.
+constexpr uint32_t kRedrawClient = 0x1;       // the drawing area needs painting
+constexpr uint32_t kRedrawCaption = 0x2;      // the caption strip needs painting
+constexpr uint32_t kRedrawKeepMessage = 0x4;  // the message survives the next paint
+
+// The held-buttons word.
+constexpr int kMouseButtonLeft = 0x1;
+constexpr int kMouseButtonMiddle = 0x2;
+constexpr int kMouseButtonRight = 0x4;
+
+// The modifier-keys word.
+constexpr int kModifierShift = 0x1;
+constexpr int kModifierCtrl = 0x2;
+constexpr int kModifierSpace = 0x4;
+
+// Key state that mouse events carry.
+constexpr unsigned kMouseKeyShift = 0x4;
+constexpr unsigned kMouseKeyControl = 0x8;
+
+// Keys the views track.
+enum class ViewKey { Other, Shift, Control, Space };
+
+// Caption strip and its buttons, in pixels.
+constexpr int kCaptionHeight = 20;
+constexpr int kCaptionButtonWidth = 16;
+constexpr int kCaptionButtonHeight = 15;
+constexpr int kCaptionButtonGap = 2;
+// Caption button flag: leave 2 extra pixels before the next button to the left.
+constexpr unsigned kCaptionButtonSpaced = 0x1;
+
+// Size of the message buffer, terminator included.
+constexpr size_t kViewMessageSize = 1024;
+
+struct PixelRect {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+
+  int Width() const { return right - left; }
+  int Height() const { return bottom - top; }
+  bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
+  bool operator==(const PixelRect&) const = default;
+};
+
+struct CaptionButton {
+  int command = -1;
+  int icon = 0;  // 0: none
+  unsigned flags = 0;
+};
+
+class NewView {
+public:
+  NewView();
+  virtual ~NewView();
+  NewView(const NewView&) = delete;
+  NewView& operator=(const NewView&) = delete;
+
+  // ---- Virtual operations of every pane ----------------------------------------
+
+  // The caption window of the pane (the document's pane class makes its own kind).
+  virtual CaptionWnd* CreateCaptionWnd();
+  virtual void SetFullScreen(bool on);
+  // A caption button was clicked; true when handled. A plain pane handles none.
+  virtual bool OnCaptionButton(int index, int command, int argument);
+  virtual void SetViewIndex(int index);
+  virtual void Activate(bool alsoFrame);
+  // Cursor of the current mouse mode (kArrowCursor here).
+  virtual int GetCursor();
+  // Help texts of the left, the right and both buttons ("-" here).
+  virtual void GetMouseButtonHelp(std::string& left, std::string& right, std::string& both);
+  virtual void DoMouseWheel(int delta);
+  // Paints the pane. A plain pane draws nothing; it only steps the running throws.
+  virtual void OnDraw();
+  // Printing brackets: the flag is set from preparation to the end.
+  virtual bool OnPreparePrinting();
+  virtual void OnEndPrinting();
+
+  // ---- Events from the window ----------------------------------------------------
+
+  // The window now shows the view; false fails the window's creation.
+  virtual bool OnCreate(ViewWindow* window);
+  // The window is going; the view forgets it.
+  virtual void OnDestroy();
+  // Size of the drawing area.
+  virtual void OnSize(int width, int height);
+  // button: kMouseButtonLeft, kMouseButtonMiddle or kMouseButtonRight.
+  virtual void OnButtonDown(int button, int x, int y, unsigned keyFlags);
+  virtual void OnButtonUp(int button, int x, int y, unsigned keyFlags);
+  virtual void OnButtonDoubleClick(int button, int x, int y, unsigned keyFlags);
+  virtual void OnMouseMove(int x, int y, unsigned keyFlags);
+  virtual void OnKeyDown(ViewKey key, bool repeat);
+  virtual void OnKeyUp(ViewKey key);
+  virtual void OnKillFocus();
+
+  // Caption strip events, in caption coordinates. A left press returns whether the
+  // strip should capture the mouse (a button was hit).
+  bool OnCaptionButtonDown(int button, int x, int y);
+  void OnCaptionButtonUp(int button, int x, int y);
+  void OnCaptionMouseMove(int x, int y);
+
+  // ---- Redraws --------------------------------------------------------------------
+
+  // Marks the drawing area for painting and asks the window for a paint. With
+  // keepMessage the message survives it; without, the message is cleared unless a
+  // kept one is still waiting to be shown.
+  void Invalidate(bool keepMessage);
+  void InvalidateCaption();
+  // Paints at once what is marked.
+  void UpdateNow();
+  uint32_t GetRedrawFlags() const { return mRedrawFlags; }
+  // The derived view's drawing clears kRedrawClient and kRedrawKeepMessage.
+  void ClearRedrawFlags(uint32_t bits) { mRedrawFlags &= ~bits; }
+  void SetRedrawFlags(uint32_t flags) { mRedrawFlags = flags; }
+
+  // ---- Message, title, background --------------------------------------------------
+
+  // Formats the message of a view (nothing for a null view; a null format or a blank
+  // text clears it).
+  static void SetMessage(NewView* view, const char* format, ...) __attribute__((format(printf, 2, 3)));
+  void ClearMessage();
+  // The message, or null when none.
+  const char* GetMessage() const { return mMessage ? mMessage->c_str() : nullptr; }
+  void SetTitle(const std::string& text);
+  const std::string& GetTitle() const { return mTitle; }
+  void SetBackgroundColor(float r, float g, float b);
+  void SetBackgroundColor(const float* rgb) { SetBackgroundColor(rgb[0], rgb[1], rgb[2]); }
+  const float* GetBackgroundColor() const { return mBackgroundColor; }
+
+  // ---- The list of views -------------------------------------------------------------
+
+  int GetIndex() const { return mIndex; }
+  NewView* GetNext() const { return mNext; }
+  NewView* GetPrevious() const { return mPrevious; }
+  // Moves the view to position i: in front of the view that holds i now, or to the
+  // end when none does; the others are renumbered.
+  void SetIndex(int i);
+  // Unlinks the view and renumbers the views behind it.
+  void RemoveFromViewList();
+  static NewView* GetFirstView();
+  static NewView* GetLastView();
+  static NewView* GetActiveView();
+  static NewView* GetViewUnderMouse();
+  static NewView* GetFullScreenView();
+
+  // ---- Caption strip and buttons -------------------------------------------------
+
+  CaptionWnd* GetCaptionWnd() const { return mCaptionWnd.get(); }
+  // Replaces the buttons by n empty records.
+  void SetNumButtons(int n);
+  int GetNumButtons() const { return static_cast<int>(mButtons.size()); }
+  const CaptionButton& GetButton(int i) const { return mButtons[i]; }
+  // Fills record i; an index outside the buttons is an internal error.
+  void DefineButton(int i, int command, int icon, unsigned flags);
+  void SetCaptionLeftStrip(int pixels) { mCaptionLeftStrip = pixels; }
+  int GetCaptionLeftStrip() const { return mCaptionLeftStrip; }
+  // The title bar in caption coordinates; its buttons, right to left.
+  PixelRect GetCaptionRect() const;
+  bool GetButtonRect(int i, PixelRect& rect) const;
+  // The button at a caption point, or -1.
+  int HitCaptionButton(int x, int y) const;
+  int GetPressedButton() const { return mPressedButton; }
+  bool IsPressedLook() const { return mPressedLook; }
+
+  // ---- Sizes and scrolling -----------------------------------------------------------
+
+  int GetClientWidth() const { return mClientWidth; }
+  int GetClientHeight() const { return mClientHeight; }
+  // The height for drawing: the client height, at least 1.
+  int GetViewHeight() const;
+  // The scroll totals; the scroll bars show them when the scroll-bar flag is set.
+  void SetScrollSizes(int width, int height);
+  int GetScrollWidth() const { return mScrollWidth; }
+  int GetScrollHeight() const { return mScrollHeight; }
+  // Positions of the scroll bars, clamped to the totals less the client size.
+  void SetScrollPos(int x, int y);
+
+  // ---- Cursor and mouse help -------------------------------------------------------
+
+  void SetViewCursor(int cursor);
+  // Applies the cursor of the view under the mouse to this view.
+  void UpdateCursor();
+  // Reads Shift and Ctrl from the event's key flags and Space from the keyboard;
+  // on a change (or when forced) updates the mouse help and the cursor.
+  void UpdateMouseMode(unsigned keyFlags, bool force);
+
+  // ---- State ---------------------------------------------------------------------------
+
+  ViewWindow* GetWindow() const { return mWindow; }
+  bool IsPrinting() const { return mPrinting; }
+  bool IsFullScreen() const { return mFullScreen; }
+
+  static int GetMouseButtonsHeld();
+  static int GetModifierKeys();
+  static void GetPressPoint(int& x, int& y);
+  static void GetCurrentPoint(int& x, int& y);
+
+protected:
+  // Sets the drawing size without the side effects of OnSize (off-screen rendering
+  // gives the view the bitmap's size for the duration).
+  void SetClientSizeOnly(int width, int height) {
+    mClientWidth = width;
+    mClientHeight = height;
+  }
+  void MakeViewUnderMouse();
+
+  ViewWindow* mWindow = nullptr;
+  std::unique_ptr<CaptionWnd> mCaptionWnd;
+  int mClientWidth = 0;
+  int mClientHeight = 0;
+  int mScrollWidth = 0;
+  int mScrollHeight = 0;
+  int mScrollBarX = 0;
+  int mScrollBarY = 0;
+  bool mPrinting = false;
+  bool mSavedCaptionState = true;
+  uint32_t mRedrawFlags = 0;
+  bool mFullScreen = false;
+  float mBackgroundColor[3] = {0.5f, 0.5f, 0.5f};
+
+private:
+  void LinkAtEnd();
+  void RedrawPressedButton();
+
+  NewView* mNext = nullptr;
+  NewView* mPrevious = nullptr;
+  int mIndex = -1;
+  std::unique_ptr<std::string> mMessage;
+  std::string mTitle = "View";
+  int mCaptionLeftStrip = 0;
+  std::vector<CaptionButton> mButtons;
+  int mPressedButton = -1;
+  bool mPressedLook = false;
+};
+
+// Marks every view for redraw (and its caption); nothing is painted until
+// UpdateAllViewsNow or the window system paints.
+void RedrawAllViews(bool captionsToo, bool keepMessage);
+// Paints every marked view at once (idle time).
+void UpdateAllViewsNow();
+void ClearAllViewMessages();
+NewView* FindViewByIndex(int i);
+void SetDefaultBackgroundColor(float r, float g, float b);
+const float* GetDefaultBackgroundColor();
+void SetAllViewsBackgroundColor(const float* rgb);
+// Leaves full screen, if a view is shown so.
+void ExitFullScreen();
+// Passes the help texts of the view under the mouse to the status bar.
+void UpdateMouseHelp();
+
+// Whether captions are shown (all views); a change repaints nothing by itself.
+bool GetCaptionsShown();
+void SetCaptionsShown(bool shown);
+// Whether a new cursor is also shown at once, not only at the next mouse move.
+bool GetImmediateCursor();
+void SetImmediateCursor(bool on);
+// Whether SetScrollSizes passes the totals to the window's scroll bars.
+bool GetScrollBarsUsed();
+void SetScrollBarsUsed(bool on);
+
+}  // namespace corvia

@@ -1,0 +1,165 @@
+#include "render/OffscreenViewWindow.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/gl/OffscreenGL.h"
+#include "render/GL.h"
+#include "render/NewView.h"
+
+namespace corvia {
+
+namespace detail_OffscreenViewWindow {
+
+// The one EGL context of the process. It lives until the process ends: windows and
+// the GL objects of views may outlive any owner that could close it in order.
+platform::OffscreenContext* SharedContext(std::string* error) {
+  static std::string failure;
+  static platform::OffscreenContext* context = [] {
+    std::unique_ptr<platform::OffscreenContext> made = platform::OffscreenContext::Create(16, 16, &failure);
+    return made.release();
+  }();
+  if (!context && error) *error = failure;
+  return context;
+}
+
+}  // namespace detail_OffscreenViewWindow
+
+std::unique_ptr<OffscreenViewWindow> OffscreenViewWindow::Create(int width, int height, std::string* error) {
+  if (!detail_OffscreenViewWindow::SharedContext(error)) return nullptr;
+  std::unique_ptr<OffscreenViewWindow> window(new OffscreenViewWindow);
+  window->mWidth = std::max(width, 1);
+  window->mHeight = std::max(height, 1);
+  if (!window->MakeFramebuffer()) {
+    if (error) *error = "The GL context has no framebuffer objects";
+    return nullptr;
+  }
+  return window;
+}
+
+OffscreenViewWindow::~OffscreenViewWindow() {
+  Close();
+  FreeFramebuffer();
+}
+
+bool OffscreenViewWindow::MakeFramebuffer() {
+  platform::OffscreenContext* context = detail_OffscreenViewWindow::SharedContext(nullptr);
+  if (!context || !context->MakeCurrent()) return false;
+  GLuint framebuffer = 0;
+  GLuint renderbuffers[2] = {0, 0};
+  glGenFramebuffers(1, &framebuffer);
+  glGenRenderbuffers(2, renderbuffers);
+  glBindRenderbuffer(GL_RENDERBUFFER, renderbuffers[0]);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, mWidth, mHeight);
+  glBindRenderbuffer(GL_RENDERBUFFER, renderbuffers[1]);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, mWidth, mHeight);
+  glBindRenderbuffer(GL_RENDERBUFFER, 0);
+  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, renderbuffers[0]);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, renderbuffers[1]);
+  const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  // Errors of these calls are this window's, not the next drawing's.
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  mFramebuffer = framebuffer;
+  mRenderbuffers[0] = renderbuffers[0];
+  mRenderbuffers[1] = renderbuffers[1];
+  return complete;
+}
+
+void OffscreenViewWindow::FreeFramebuffer() {
+  if (!mFramebuffer) return;
+  platform::OffscreenContext* context = detail_OffscreenViewWindow::SharedContext(nullptr);
+  if (context && context->MakeCurrent()) {
+    GLuint framebuffer = mFramebuffer;
+    GLuint renderbuffers[2] = {mRenderbuffers[0], mRenderbuffers[1]};
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteFramebuffers(1, &framebuffer);
+    glDeleteRenderbuffers(2, renderbuffers);
+  }
+  mFramebuffer = 0;
+}
+
+bool OffscreenViewWindow::Show(NewView* view) {
+  if (mView) Close();
+  mView = view;
+  if (!view->OnCreate(this)) {
+    mView = nullptr;
+    return false;
+  }
+  view->OnSize(mWidth, mHeight);
+  return true;
+}
+
+void OffscreenViewWindow::Close() {
+  if (!mView) return;
+  NewView* view = mView;
+  view->OnDestroy();
+  mView = nullptr;
+}
+
+void OffscreenViewWindow::Resize(int width, int height) {
+  FreeFramebuffer();
+  mWidth = std::max(width, 1);
+  mHeight = std::max(height, 1);
+  MakeFramebuffer();
+  if (mView) mView->OnSize(mWidth, mHeight);
+}
+
+void OffscreenViewWindow::Paint() {
+  mPaintPending = false;
+  if (mView) mView->OnDraw();
+}
+
+void OffscreenViewWindow::Update() {
+  if (mPaintPending) Paint();
+}
+
+GLBitmap OffscreenViewWindow::ReadPixels() {
+  GLBitmap bitmap;
+  if (!MakeCurrent()) return bitmap;
+  bitmap.width = mWidth;
+  bitmap.height = mHeight;
+  bitmap.pixels.resize(static_cast<size_t>(mWidth) * mHeight * 4);
+  std::vector<uint8_t> rows(bitmap.pixels.size());
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, mWidth, mHeight, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
+  for (int y = 0; y < mHeight; ++y) {
+    std::memcpy(bitmap.Pixel(0, mHeight - 1 - y), &rows[static_cast<size_t>(y) * mWidth * 4],
+                static_cast<size_t>(mWidth) * 4);
+  }
+  ReleaseCurrent();
+  return bitmap;
+}
+
+bool OffscreenViewWindow::MakeCurrent() {
+  platform::OffscreenContext* context = detail_OffscreenViewWindow::SharedContext(nullptr);
+  if (!context || !mFramebuffer || !context->MakeCurrent()) return false;
+  glBindFramebuffer(GL_FRAMEBUFFER, mFramebuffer);
+  return true;
+}
+
+void OffscreenViewWindow::ReleaseCurrent() { glBindFramebuffer(GL_FRAMEBUFFER, 0); }
+
+const void* OffscreenViewWindow::ContextKey() const { return detail_OffscreenViewWindow::SharedContext(nullptr); }
+
+void OffscreenViewWindow::GetClientSize(int& width, int& height) const {
+  width = mWidth;
+  height = mHeight;
+}
+
+bool OffscreenViewWindow::CreateContext() {
+  mHasContext = detail_OffscreenViewWindow::SharedContext(nullptr) != nullptr;
+  return mHasContext;
+}
+
+void OffscreenViewWindow::SetScrollBar(bool vertical, int position, int range, int page) {
+  mScroll[vertical][0] = position;
+  mScroll[vertical][1] = range;
+  mScroll[vertical][2] = page;
+}
+
+bool OffscreenViewWindow::HasScrollBar(bool vertical) const { return mScroll[vertical][1] > mScroll[vertical][2]; }
+
+}  // namespace corvia

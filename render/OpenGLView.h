@@ -1,0 +1,491 @@
+#pragma once
+// OpenGLView: a pane that draws itself with OpenGL. It owns its part of the GL
+// state, its camera and projection, its lights, colours, materials and
+// transparency, picking, the drawing primitives, and off-screen rendering for
+// printing and image export.
+//
+// Every piece of GL code runs inside a section opened by PreOpenGL and closed by
+// PostOpenGL (GLSection.h); inside one, OpenGLView::GetCurrent() is the view being
+// drawn, and drawing code sets colours, materials, transparency, culling and depth
+// writes only through it. The camera arithmetic (matrices, fitting, rays) is plain
+// C++ that works without a window or a context; GL receives its results.
+//
+// The drawing cycle of OnDraw, in order: the extents pass, the viewport, the
+// background pass, the viewing matrix, the scene pass (once per eye in stereo),
+// then the buffers are swapped. A derived pane fills the passes.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "render/Matrix4.h"
+#include "render/NewView.h"
+
+namespace corvia {
+
+class BitmapFont;
+class DeviceContext;  // 2D drawing onto a printer page; defined by the print code
+class GLTarget;
+struct GLBitmap;
+
+// ---- Camera records -----------------------------------------------------------------
+
+// A view's camera, kept in the stored camera slots and by callers that save and
+// restore a view around printing and image export.
+struct CameraRecord {
+  uint8_t valid = 0;
+  uint8_t orthogonal = 0;
+  double eye[3] = {0, 0, 0};
+  double right[3] = {1, 0, 0};
+  double up[3] = {0, 1, 0};
+  double viewAxis[3] = {0, 0, 1};
+  float fieldOfView = 25.0f;
+  float orthoHalfHeight = 1.0f;
+  float zoom = 1.0f;
+  float rotation2D = 0.0f;
+  float extents2D[4] = {0, 0, 0, 0};
+  float scroll[2] = {0, 0};
+  float contentSize[2] = {0, 0};
+};
+
+// The eye and its frame only; brackets 3D export.
+struct CameraFrame {
+  uint8_t valid = 0;
+  double eye[3] = {0, 0, 0};
+  double right[3] = {1, 0, 0};
+  double up[3] = {0, 1, 0};
+  double viewAxis[3] = {0, 0, 1};
+};
+
+// What fitting a set of points into the window gathers (OpenGLView::InitExtents,
+// AddPointToExtents, ZoomToExtents).
+struct ViewExtents {
+  double xScale = 1.0;
+  double yScale = 1.0;
+  double xDistance = 0.0;
+  double yDistance = 0.0;
+  int32_t marginX = 0;
+  int32_t marginY = 0;
+  double minX = 9.99999e99;
+  double minY = 9.99999e99;
+  double maxX = -9.99999e99;
+  double maxY = -9.99999e99;
+  double eyeDistance = -9.99999e99;
+};
+
+constexpr int kNumStoredCameras = 5;
+
+// ---- Modes ------------------------------------------------------------------------------
+
+// Stereo modes (Display > 3D Stereo Display).
+constexpr int kStereoNone = 0;
+constexpr int kStereoParallel = 1;
+constexpr int kStereoCrossEyed = 2;
+constexpr int kStereoRedCyan = 3;
+constexpr int kStereoRedBlue = 4;
+constexpr int kStereoRedGreen = 5;
+constexpr int kStereoCyanRed = 6;
+constexpr int kStereoBlueRed = 7;
+constexpr int kStereoGreenRed = 8;
+constexpr int kNumStereoModes = 9;
+
+enum class StereoKind { None, SideBySide, Anaglyph };
+
+constexpr int kTransparencyOpaque = 0;
+constexpr int kTransparencyScreenDoor = 1;
+constexpr int kTransparencyBlended = 2;
+constexpr int kTransparencyAdditive = 3;
+
+constexpr int kCullNone = 0;
+constexpr int kCullBack = 1;
+constexpr int kCullFront = 2;
+
+// The matrix modes SetViewingMatrix takes (GL_MODELVIEW and GL_PROJECTION).
+constexpr unsigned kMatrixModelView = 0x1700;
+constexpr unsigned kMatrixProjection = 0x1701;
+
+// One picked item: its selection name less 1 and its least depth (GLSelection.h).
+struct GLHit {
+  uint32_t name = 0;
+  uint32_t depth = 0;
+};
+
+class OpenGLView : public NewView {
+public:
+  OpenGLView();
+  ~OpenGLView() override;
+
+  // The view of the innermost open GL section; null outside any.
+  static OpenGLView* GetCurrent();
+
+  // ---- Virtual operations -----------------------------------------------------------
+
+  // Makes the pane's textures (the shared context has just been set up).
+  virtual void PrepareTextures();
+  // Whether a surface at the point with the normal faces the viewer; with the matrix,
+  // through the viewing matrix in use (which a transition may have moved).
+  virtual bool IsFrontFacingF(const float* point, const float* normal, bool useMatrix);
+  virtual bool IsFrontFacing(const double* point, const double* normal, bool useMatrix);
+  // Loads the projection (kMatrixProjection) and the viewing matrix, and places the
+  // lights when asked.
+  virtual void SetViewingMatrix(unsigned matrixMode, bool withLights);
+  // A transform applied between the camera's translation and its rotation (the
+  // motion of a fading transition); false for none.
+  virtual bool PreViewingMatrixHook(Matrix4& transform);
+  // Fits 2D extents before drawing.
+  virtual void ExtentsPass();
+  virtual void ClearBackground();
+  // Drawn before the viewing matrix is set (a background image in window space).
+  virtual void BackgroundPass();
+  // The pane's contents, with the viewing matrix set; once per eye in stereo.
+  virtual void ScenePass();
+  // Printing without GL.
+  virtual void DrawWithoutGL(DeviceContext* dc);
+  // Renders the view into a bitmap of width x overSampling by height x overSampling.
+  virtual bool RenderToBitmap(GLBitmap& bitmap, int width, int height, int overSampling);
+  // Copies the camera to the other 3D views while views are linked; true when any changed.
+  virtual bool SyncLinkedViews();
+
+  // ---- NewView overrides --------------------------------------------------------------
+
+  void OnDraw() override;
+  bool OnCreate(ViewWindow* window) override;
+  void OnDestroy() override;
+  void OnSize(int width, int height) override;
+  void SetFullScreen(bool on) override;
+  void SetViewIndex(int index) override;
+  // Zooms by the wheel: 3D panes move the eye (or scale the orthogonal height), 2D
+  // panes zoom about the model point under the mouse.
+  void DoMouseWheel(int delta) override;
+
+  // ---- Context and drawing cycle --------------------------------------------------------
+
+  // Paints; with a device context and printing without GL, that pass draws instead.
+  void OnDrawWith(DeviceContext* dc);
+  bool CreateGLContext();
+  void DeleteGLContext();
+  bool HasGLContext() const { return mHasContext; }
+  void EnableOpenGL(bool on, bool printThroughGL);
+  bool IsGLEnabled() const { return mGLEnabled; }
+  bool IsPrintThroughGL() const { return mPrintThroughGL; }
+  void SetIs3D(bool on);
+  bool Is3D() const { return mIs3D; }
+  // Clear depth, enables, font, materials, textures: a freshly made context.
+  void InitOpenGLState();
+  // Puts the view's GL state back into the shared context after another view used it.
+  void RestoreGLState();
+  // Applies the viewport of the current eye (and the anaglyph colour mask).
+  void UpdateViewport();
+  // The target the next section draws on: a bitmap while rendering off screen,
+  // otherwise the window.
+  GLTarget* GetDrawTarget() const;
+  void SetBitmapTarget(GLTarget* target) { mBitmapTarget = target; }
+  bool IsBitmapTarget() const { return mBitmapTarget != nullptr; }
+  bool IsPicking() const { return mPicking; }
+  // Called by PreOpenGL when a section of this view makes a context current: the
+  // first time the view's state is set up, later it is put back when another view
+  // used the context in between.
+  void PrepareContextState(GLTarget* target);
+  void InitCamera();
+  // The region of a large image drawn in this pass (off-screen tiles): x, y (from the
+  // bottom), width and height in pixels of the whole image; width 0 for all of it.
+  void SetTile(int x, int y, int width, int height);
+
+  // ---- Camera -------------------------------------------------------------------------------
+
+  void SetDefaultCamera(bool withFieldOfView);
+  void GetCamera(CameraRecord& record) const;
+  void SetCamera(const CameraRecord& record);
+  void UseCamera(int i);
+  void StoreCamera(int i);
+  void SaveCameraFrame(CameraFrame& frame) const;
+  void RestoreCameraFrame(const CameraFrame& frame);
+
+  // Angles in degrees.
+  void RotateCamera(const double* axis, double angle);
+  void RotateAboutViewAxis(int i, double angle);
+  void RotateCameraEuler(double a, double b, double c);
+  void RotateInViewFrame(const double* cameraAxis, double angle, bool orbit);
+  void OrthonormalizeCamera();
+
+  double ConvertFieldOfView(double angle, double width, double height) const;
+  double HorizontalToVerticalFieldOfView(double angle, double width, double height) const;
+  double GetNarrowerFieldOfView() const;
+  void InitFieldOfView(double angle, double referenceAspect);
+  void SetVerticalFieldOfView(double angle);
+  void SetHorizontalFieldOfView(double angle);
+  void SetFieldOfView(double angle);
+  double GetFieldOfView() const;
+  float GetFieldOfViewInEffect() const { return mFieldOfView; }
+  void SetOrthogonal(bool on);
+  bool IsOrthogonal() const { return mOrthogonal; }
+  void SetPixelMargins(int x, int y) {
+    mMarginX = x;
+    mMarginY = y;
+  }
+  void SetNearFar(float zNear, float zFar) {
+    mNear = zNear;
+    mFar = zFar;
+  }
+  void SetEyeDistanceLimits(double minimum, double maximum) {
+    mMinEyeDistance = minimum;
+    mMaxEyeDistance = maximum;
+  }
+
+  // Fits a sphere (centre null: the origin) into the window.
+  void ViewSphere(const double* centre, double radius);
+  void InitExtents(ViewExtents& extents, double radius, int marginX, int marginY) const;
+  void AddPointToExtents(ViewExtents& extents, const double* point) const;
+  void ZoomToExtents(const ViewExtents& extents);
+
+  // Moves the eye across the view as a drag by (dx, dy) pixels moves the model point
+  // under the mouse (on the plane through the origin) with the mouse.
+  void PanCamera(int dx, int dy);
+  // Scales the orthogonal height, or the eye distance within the limits.
+  void ZoomCamera(double factor);
+
+  // 2D panes.
+  void SetExtents2D(float left, float top, float right, float bottom);
+  void FitExtents2D();
+  void ScrollTo(double x, double y);
+  void SetScrollSizes2D(double width, double height, bool force);
+  void UpdateScrollRange();
+  // Zooms by the factor keeping the model point under the window point in place.
+  void Zoom2DAt(double factor, int x, int y);
+  double GetZoomedHeight() const;
+  double PixelsToUnitsX(double pixels) const;
+  double PixelsToUnitsY(double pixels) const;
+  double UnitsToPixelsX(double units) const;
+  double UnitsToPixelsY(double units) const;
+  double WindowToModelX(double pixel) const;
+  double WindowToModelY(double pixel) const;
+  double ModelToWindowX(double unit) const;
+  double ModelToWindowY(double unit) const;
+  // With the 2D rotation.
+  void WindowToModel2D(double* model, double x, double y) const;
+  void ModelToWindow2D(double* window, const double* model) const;
+  // The model rectangle shown (left, bottom, right, top), covering the window turned
+  // by the 2D rotation.
+  const double* GetVisibleArea2D() const { return mVisibleArea; }
+  const float* GetExtents2D() const { return mExtents2D; }
+  float GetZoom() const { return mZoom; }
+  float GetRotation2D() const { return mRotation2D; }
+  void SetRotation2D(float degrees) { mRotation2D = degrees; }
+  const float* GetScrollPosition2D() const { return mScroll; }
+  const float* GetContentSize2D() const { return mContentSize; }
+
+  // Points, rays and matrices.
+  Matrix4 GetCameraTransform() const;
+  Matrix4 GetWorldToCamera() const;
+  // The projection and viewing matrices the next draw uses, for the current eye.
+  Matrix4 GetProjectionMatrix() const;
+  Matrix4 GetModelViewMatrix();
+  // Model to window pixels (y down from the top of the drawing area).
+  void UpdateCameraMatrix();
+  const Matrix4& GetCameraMatrix();
+  void TransformByCamera(float* out, const float* point);
+  void ApplyViewTransform(double* out, const double* point);
+  double GetFacingValue(const double* point, const double* normal, bool normalise) const;
+  void GetViewDirection(double* out, const double* point) const;
+  void GetPickRay(double* origin, double* direction, double x, double y) const;
+  void ApplyProjection(unsigned matrixMode);
+
+  const double* GetEye() const { return mEye; }
+  const double* GetPerEyePosition() const { return mPerEye; }
+  const double* GetRightAxis() const { return mRight; }
+  const double* GetUpAxis() const { return mUp; }
+  const double* GetViewAxis() const { return mViewAxis; }
+  void SetEye(const double* eye);
+  void SetAxes(const double* right, const double* up, const double* viewAxis);
+  float GetAspectRatio() const { return mAspect; }
+  void UpdateAspectRatio();
+  float GetOrthoHalfHeight() const { return mOrthoHalfHeight; }
+  void SetOrthoHalfHeight(float h) { mOrthoHalfHeight = h; }
+  double GetEyeSeparation() const { return mEyeSeparation; }
+  // (eye . view axis) x separation factor / focal factor, before each draw.
+  void UpdateEyeSeparation();
+  void SetCurrentEye(int eye) { mCurrentEye = eye; }
+  int GetCurrentEye() const { return mCurrentEye; }
+
+  // ---- Lighting, colours, materials, transparency ---------------------------------------
+
+  void InitMaterials();
+  bool GetLighting() const { return mLighting; }
+  void SetColor(float r, float g, float b);
+  void SetColorv(const float* rgb) { SetColor(rgb[0], rgb[1], rgb[2]); }
+  void SetColor4(float r, float g, float b, float a);
+  void SetColor4v(const float* rgba) { SetColor4(rgba[0], rgba[1], rgba[2], rgba[3]); }
+  void SetMaterialColor(const float* rgb);
+  void SetMaterialColorRGB(float r, float g, float b);
+  void SetMaterialColorRef(uint32_t colorref);
+  void SetMaterialColorAlpha(const float* rgba);
+  void SetMaterialColorAlphav(const float* rgb, float a);
+  void SetMaterialColorRGBA(float r, float g, float b, float a);
+  void SetMaterialColorEmissive(float r, float g, float b, float factor);
+  void ClearEmission();
+  void SetSpecular(float grey);
+  int SetTransparencyMode(int mode);
+  int GetTransparencyMode() const { return mTransparencyMode; }
+  void SetLineStipple(uint16_t pattern);
+  void SetLineStippleFactor(int factor) { mLineStippleFactor = factor; }
+  int SetCullMode(int mode);
+  int GetCullMode() const { return mCullMode; }
+  bool SetDepthWrites(bool on);
+  bool SuspendRainbowLights(bool keepLit);
+  void ResumeRainbowLights(bool keepLit);
+  void SetStereoMode(int mode);
+  int GetStereoMode() const;
+  StereoKind GetStereoKind() const { return mStereoKind; }
+  const float* GetAnaglyphWeights() const { return mAnaglyphWeights; }
+  // The colour channels of the current eye (all open without anaglyph stereo).
+  void ApplyStereoColorMask();
+
+  // ---- Picking -------------------------------------------------------------------------------
+
+  void ClearGLSelectionItem();
+  // Appends the items under the window point to hits; true when the selection buffer
+  // overflowed (the hits that fitted are kept).
+  bool DoSelection(std::vector<GLHit>& hits, int x, int y, bool wide);
+
+  // ---- Primitives and overlays -----------------------------------------------------------
+
+  void DrawText3D(const char* text, const double* point);
+  void DrawText2D(const char* text, double x, double y, bool centred);
+  void DrawText2Dv(const char* text, const double* point, bool centred) { DrawText2D(text, point[0], point[1], centred); }
+  // Width of the widest line and lines x line height, in pixels.
+  void MeasureText(const char* text, int& width, int& height);
+  int GetLineHeight();
+  // Text in a filled box at window pixel (x, y) (GL window coordinates, y up); flag 1
+  // centres it on x, flag 2 on y. Returns the box.
+  PixelRect DrawTextBox(int x, int y, const char* text, const float* rgb, unsigned flags, float alpha);
+  // Placement 0 top, 1 three lines below the top, 2 bottom, 3 centred vertically.
+  PixelRect DrawCornerText(int placement, const char* text, const float* rgb, int dx, int dy, float alpha);
+  void DrawClippedLine2D(const double* p0, const double* p1);
+  void DrawAxes(const char* label, const double* origin, const double* xAxis, const double* yAxis,
+                const double* zAxis, double length, const float* labelColor);
+  void DrawSphereF(const float* centre, float radius);
+  void DrawCylinderF(const float* p0, const float* p1, float radius, float trim, const float* reference, unsigned caps,
+                     float textureFrom, float textureTo, float startAngle);
+  // Level of a sphere (2, 3, 4, 6 or 8 rows per octant) and segments of a rod by
+  // their size on screen.
+  int ChooseSphereLevel(const double* centre, double radius);
+  int ChooseCylinderSegments(const double* p0, const double* p1, double radius);
+  void SetFontScale(int scale) { mFontScale = scale; }
+  int GetFontScale() const { return mFontScale; }
+
+protected:
+  // Aspect ratio, and the viewport marked stale, after the client size changed.
+  void ApplySizeChange();
+
+  // Context and cycle.
+  bool mIs3D = true;
+  bool mLighting = true;
+  bool mGLEnabled = true;
+  bool mPrintThroughGL = true;
+  bool mHasContext = false;
+  bool mNeedsGLInit = false;
+  bool mWindowExists = false;
+  GLTarget* mBitmapTarget = nullptr;
+  bool mPicking = false;
+  bool mPickWide = false;
+  int mPickX = 0;
+  int mPickY = 0;  // from the bottom
+  int mTile[4] = {0, 0, 0, 0};
+  bool mViewportStale = true;
+
+  // Camera.
+  float mAspect = 1.0f;
+  float mPixelAspect = 1.0f;
+  double mEye[3] = {0, 0, 2};
+  double mRight[3] = {1, 0, 0};
+  double mUp[3] = {0, 1, 0};
+  double mViewAxis[3] = {0, 0, 1};
+  float mFieldOfView = 25.0f;
+  float mOrthoHalfHeight = 1.0f;
+  float mReferenceAspect = -1.0f;
+  float mHorizontalAtReference = 0.0f;
+  float mSetAngle = 25.0f;
+  double mPerEye[3] = {0, 0, 2};
+  float mNear = 0.1f;
+  float mFar = 4000.0f;
+  double mMinEyeDistance = -1.0;
+  double mMaxEyeDistance = -1.0;
+  int mMarginX = 0;
+  int mMarginY = 0;
+  bool mOrthogonal = false;
+  Matrix4 mCameraMatrix;
+  Matrix4 mCameraModelView;
+  bool mCameraMatrixValid = false;
+  float mExtents2D[4] = {0, 0, 0, 0};  // left, top, right, bottom
+  float mScroll[2] = {0, 0};
+  float mContentSize[2] = {0, 0};
+  float mZoom = 1.0f;
+  float mRotation2D = 0.0f;
+  double mVisibleArea[4] = {0, 0, 1, 1};
+  double mHome[3] = {0, 0, 2};
+
+  // Stereo.
+  int mStereoMode = kStereoNone;
+  StereoKind mStereoKind = StereoKind::None;
+  int mCurrentEye = 0;
+  int mLeftEye = 1;
+  bool mEyeColorMask[2][3] = {{true, true, true}, {true, true, true}};
+  double mEyeSeparation = 0.0;
+  double mSeparationFactor = 3.0;
+  double mFocalFactor = 70.0;
+  float mAnaglyphWeights[3] = {1, 1, 1};
+
+  // State last given to GL (-1: not known).
+  int mCullMode = -1;
+  int mDepthWrites = 1;
+  int mTransparencyMode = kTransparencyOpaque;
+  int mLineStipple = 0;
+  int mLineStippleFactor = 1;
+
+  // Bitmap font.
+  std::unique_ptr<BitmapFont> mFont;
+  int mFontScale = 1;
+  int mFontMadeScale = 0;
+
+private:
+  friend bool SetLighting(OpenGLView* view, bool on);
+  friend class GLBitmapRender;
+  void MakeBitmapFont();
+  BitmapFont* Font();
+  void DrawScenePasses();
+  void ComputeVisibleArea2D();
+  Matrix4 ProjectionMatrix(bool forCameraMatrix) const;
+  // Maps the pick region or the tile's part of the current eye's viewport onto the
+  // whole of it (the identity when neither applies).
+  Matrix4 PickOrTileRegion() const;
+  Matrix4 ViewingMatrix(bool withStereoOffset, bool* hookUsed = nullptr);
+  void SetFieldOfViewInternal(double angle) { mFieldOfView = static_cast<float>(angle); }
+  void ApplyReferenceAspectOnSize();
+  double ContentOffsetX() const;
+  double ContentOffsetY() const;
+  int ViewportWidth() const;
+};
+
+// The view's lighting switch; inside a GL section GL lighting follows it in 3D
+// panes. Returns the previous switch.
+bool SetLighting(OpenGLView* view, bool on);
+
+// Every 3D view in the list.
+void SetStereoModeAllViews(int mode);
+
+// Whether camera changes of the active view go to every 3D view.
+bool GetLinkedViews();
+void SetLinkedViews(bool on);
+
+// The line width and point size every draw starts with.
+float GetDrawLineWidth();
+void SetDrawLineWidth(float width);
+float GetDrawPointSize();
+void SetDrawPointSize(float size);
+
+// The stored camera slots (View > Camera).
+bool IsCameraStored(int i);
+void ClearStoredCameras();
+
+}  // namespace corvia

@@ -1,0 +1,39 @@
+#include "render/PaneFrame.h"
+
+namespace corvia {
+
+namespace detail_PaneFrame {
+
+PaneFrame* gInstalled = nullptr;
+
+}  // namespace detail_PaneFrame
+
+void HeadlessPaneFrame::SetMouseButtonHints(const std::string& left, const std::string& right,
+                                            const std::string& both) {
+  mLeft = left;
+  mRight = right;
+  mBoth = both;
+  ++mHintUpdates;
+}
+
+HeadlessPaneFrame& GetHeadlessPaneFrame() {
+  static HeadlessPaneFrame frame;
+  return frame;
+}
+
+PaneFrame& GetPaneFrame() {
+  using detail_PaneFrame::gInstalled;
+  return gInstalled ? *gInstalled : GetHeadlessPaneFrame();
+}
+
+PaneFrame* InstallPaneFrame(PaneFrame* frame) {
+  PaneFrame* previous = detail_PaneFrame::gInstalled;
+  detail_PaneFrame::gInstalled = frame;
+  return previous;
+}
+
+void SetMouseButtonHints(const char* left, const char* right, const char* both) {
+  GetPaneFrame().SetMouseButtonHints(left ? left : "", right ? right : "", both ? both : "");
+}
+
+}  // namespace corvia

@@ -1,0 +1,42 @@
+#pragma once
+// What the panes need of the main window: the mouse-button hints of the status
+// bar and the frame's active view. The main window installs its own; until then a
+// headless one keeps the last hints, so that tests can read them.
+
+#include <string>
+
+namespace corvia {
+
+class NewView;
+
+class PaneFrame {
+public:
+  virtual ~PaneFrame() = default;
+  // Shows the help texts of the left, the right and both buttons ("L: %s",
+  // "R: %s" and "L+R: %s" in status-bar panes 1 to 3).
+  virtual void SetMouseButtonHints(const std::string& left, const std::string& right, const std::string& both) = 0;
+  // Makes the view the one that receives the frame's commands.
+  virtual void SetActiveView(NewView* view) = 0;
+};
+
+// The installed frame; never null.
+PaneFrame& GetPaneFrame();
+// Installs a frame (null puts the headless one back); returns the one before.
+PaneFrame* InstallPaneFrame(PaneFrame* frame);
+
+// The headless frame: records what it is told.
+class HeadlessPaneFrame final : public PaneFrame {
+public:
+  void SetMouseButtonHints(const std::string& left, const std::string& right, const std::string& both) override;
+  void SetActiveView(NewView* view) override { mActiveView = view; }
+
+  std::string mLeft, mRight, mBoth;
+  NewView* mActiveView = nullptr;
+  int mHintUpdates = 0;
+};
+
+HeadlessPaneFrame& GetHeadlessPaneFrame();
+
+void SetMouseButtonHints(const char* left, const char* right, const char* both);
+
+}  // namespace corvia

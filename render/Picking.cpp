@@ -1,0 +1,112 @@
+#include <algorithm>
+
+#include "core/Messages.h"
+#include "render/GL.h"
+#include "render/GLErrors.h"
+#include "render/GLSection.h"
+#include "render/GLSelection.h"
+#include "render/OpenGLView.h"
+#include "render/Primitives.h"
+
+namespace corvia {
+
+namespace detail_Picking {
+
+int gBits = -1;
+uint32_t gMask = 0;
+
+// Records read when the buffer overflowed.
+constexpr int kOverflowRecords = 64;
+
+}  // namespace detail_Picking
+
+void InitGLSelection(int numItemTypes) {
+  int bits = 0;
+  while ((1 << bits) < numItemTypes) ++bits;
+  detail_Picking::gBits = bits;
+  detail_Picking::gMask = (1u << bits) - 1u;
+}
+
+int GetGLSelectionBits() { return detail_Picking::gBits; }
+uint32_t GetGLSelectionMask() { return detail_Picking::gMask; }
+
+uint32_t MakeSelectionName(int itemType, int index) {
+  using namespace detail_Picking;
+  if (gBits < 0) {
+    ShowInternalError("You must call InitGLSelection() before SetGLSelectionItem()");
+    return 0;
+  }
+  if (itemType < 0 || static_cast<uint32_t>(itemType) > gMask) {
+    ShowInternalError("SetGLSelectionItem(): itemType too big");
+    return 0;
+  }
+  // The name must not wrap into another item's: a negative index (none) or one too
+  // large for the bits left cannot be named.
+  const uint64_t limit = (uint64_t{1} << (32 - gBits)) - 1;
+  if (index < 0 || static_cast<uint64_t>(index) >= limit) {
+    ShowInternalError("SetGLSelectionItem(): index %d out of range", index);
+    return 0;
+  }
+  return (static_cast<uint32_t>(index) << gBits) + static_cast<uint32_t>(itemType) + 1u;
+}
+
+void SetGLSelectionItem(int itemType, int index) {
+  const uint32_t name = MakeSelectionName(itemType, index);
+  if (name) glLoadName(name);
+}
+
+void OpenGLView::ClearGLSelectionItem() { glLoadName(0); }
+
+int FindHit(const std::vector<GLHit>& hits, int itemType, int index) {
+  for (size_t i = 0; i < hits.size(); ++i) {
+    if (GetHitItemType(hits[i]) == itemType && GetHitIndex(hits[i]) == index) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void SortHitsByDepth(std::vector<GLHit>& hits) {
+  std::stable_sort(hits.begin(), hits.end(), [](const GLHit& a, const GLHit& b) { return a.depth < b.depth; });
+}
+
+void AppendSelectionHits(std::vector<GLHit>& hits, const uint32_t* buffer, int words, int records) {
+  int at = 0;
+  for (int r = 0; r < records; ++r) {
+    if (at + 3 > words) break;
+    const uint32_t count = buffer[at];
+    const uint32_t minDepth = buffer[at + 1];
+    if (count > static_cast<uint32_t>(words - at - 3)) break;
+    const uint32_t innermost = count > 0 ? buffer[at + 2 + count] : 0;
+    if (innermost != 0) hits.push_back(GLHit{innermost - 1, minDepth});
+    at += 3 + static_cast<int>(count);
+  }
+}
+
+bool OpenGLView::DoSelection(std::vector<GLHit>& hits, int x, int y, bool wide) {
+  if (!PreOpenGL(this)) return false;
+  GLuint buffer[kSelectionBufferWords] = {};
+  glSelectBuffer(kSelectionBufferWords, buffer);
+  glRenderMode(GL_SELECT);
+  glInitNames();
+  glPushName(0);
+  mPicking = true;
+  mPickX = x;
+  mPickY = mClientHeight - 1 - y;
+  mPickWide = wide;
+  const uint32_t flags = GetRedrawFlags();
+  const bool text = IsTextEnabled();
+  SetTextEnabled(false);
+  OnDraw();
+  SetTextEnabled(text);
+  SetRedrawFlags(flags);
+  const GLint records = glRenderMode(GL_RENDER);
+  const bool overflow = records < 0;
+  AppendSelectionHits(hits, buffer, kSelectionBufferWords, overflow ? detail_Picking::kOverflowRecords : records);
+  mPicking = false;
+  mPickWide = false;
+  glPopName();
+  CheckGLError("OpenGLView::DoSelection");
+  PostOpenGL(this);
+  return overflow;
+}
+
+}  // namespace corvia

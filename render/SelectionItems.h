@@ -1,0 +1,23 @@
+#pragma once
+// The kinds of item a pane can pick, one list for every drawing routine. A
+// selection name packs a kind and an index (see GLSelection.h); the pane class
+// reserves room for kNumSelectionItemKinds kinds. Numbers not named here are free.
+
+namespace corvia {
+
+enum SelectionItemKind : int {
+  kSelectFace = 0,               // a face of the shown model
+  kSelectVertexAsFace = 1,       // a vertex drawn as a face (the dual side)
+  kSelectStellationFacet = 2,    // a facet of a stellation diagram
+  kSelectFacelet = 7,            // a facelet of a stellated or faceted model
+  kSelectSimplePolyFace = 14,    // a face of a SimplePoly being previewed
+  kSelectGlueTab = 16,           // a glue tab of a net
+  kSelectEdge = 23,              // an edge (an edgelet of a facet model)
+  kSelectSymmetryAxis = 24,      // a symmetry axis
+  kSelectVertex = 32,            // a vertex
+  kSelectDiagramPoint = 33,      // a point of a stellation diagram
+  kSelectSimplePolyVertex = 34,  // a vertex of a SimplePoly being previewed
+  kNumSelectionItemKinds = 37
+};
+
+}  // namespace corvia

@@ -1,0 +1,28 @@
+#pragma once
+// The mouse throws (the drag and spin objects of the document) as the panes see
+// them: panes step them before drawing and stop them when the camera is set
+// otherwise. The document installs the real ones; until then no throw exists, so
+// there is nothing to step or stop.
+
+namespace corvia {
+
+class NewView;
+class OpenGLView;
+
+class ViewMotions {
+public:
+  virtual ~ViewMotions() = default;
+  // Advances every running throw to the current time when idle time has flagged
+  // that a step is due (view: the pane being drawn, or null); true while any runs.
+  virtual bool StepMouseThrowsIfDue(NewView* view) = 0;
+  // Stops the view's zoom throw (before the camera is fitted anew).
+  virtual void StopZoomThrow(OpenGLView* view) = 0;
+  // Stops every motion of the view (it is being destroyed).
+  virtual void StopAllMotions(OpenGLView* view) = 0;
+};
+
+ViewMotions& GetViewMotions();
+// Installs the throws (null: none); returns the ones before.
+ViewMotions* InstallViewMotions(ViewMotions* motions);
+
+}  // namespace corvia
