@@ -649,6 +649,21 @@ void OpenGLView::ScrollTo(double x, double y) {
   mCameraMatrixValid = false;
 }
 
+void OpenGLView::OnScrollBar(bool vertical, int position) {
+  const int range = vertical ? mScrollHeight : mScrollWidth;
+  if (mIs3D || range <= 0) {
+    NewView::OnScrollBar(vertical, position);
+    return;
+  }
+  const double pixels = static_cast<double>(position) * mContentSize[vertical ? 1 : 0] / range;
+  const float before[2] = {mScroll[0], mScroll[1]};
+  ScrollTo(vertical ? mScroll[0] : pixels, vertical ? pixels : mScroll[1]);
+  if (before[0] != mScroll[0] || before[1] != mScroll[1]) {
+    Invalidate(true);
+    UpdateNow();
+  }
+}
+
 void OpenGLView::Zoom2DAt(double factor, int x, int y) {
   const double mx = WindowToModelX(x);
   const double my = WindowToModelY(y);

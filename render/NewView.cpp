@@ -288,6 +288,14 @@ void NewView::OnKillFocus() {
   UpdateMouseHelp();
 }
 
+void NewView::OnScrollBar(bool vertical, int position) {
+  if (vertical) {
+    SetScrollPos(mScrollBarX, position);
+  } else {
+    SetScrollPos(position, mScrollBarY);
+  }
+}
+
 // ---- Caption strip events -------------------------------------------------------------
 
 bool NewView::OnCaptionButtonDown(int button, int x, int y) {

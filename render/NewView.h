@@ -114,6 +114,8 @@ public:
   virtual void OnKeyDown(ViewKey key, bool repeat);
   virtual void OnKeyUp(ViewKey key);
   virtual void OnKillFocus();
+  // A scroll bar was moved to the position (in the units of SetScrollSizes).
+  virtual void OnScrollBar(bool vertical, int position);
 
   // Caption strip events, in caption coordinates. A left press returns whether the
   // strip should capture the mouse (a button was hit).

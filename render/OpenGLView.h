@@ -155,6 +155,8 @@ public:
   void OnSize(int width, int height) override;
   void SetFullScreen(bool on) override;
   void SetViewIndex(int index) override;
+  // A 2D pane scrolls with its scroll bars.
+  void OnScrollBar(bool vertical, int position) override;
   // Zooms by the wheel: 3D panes move the eye (or scale the orthogonal height), 2D
   // panes zoom about the model point under the mouse.
   void DoMouseWheel(int delta) override;

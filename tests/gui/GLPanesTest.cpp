@@ -14,14 +14,11 @@
 #include <functional>
 #include <vector>
 
+#include "tests/gui/GuiTestSupport.h"
+
 namespace {
 
-void YieldUntil(const std::function<bool()>& done) {
-  for (int i = 0; i < 200 && !done(); ++i) {
-    wxTheApp->Yield(true);
-    wxMilliSleep(10);
-  }
-}
+using corvia::testing::YieldUntil;
 
 TEST(GLPanes, TwoCanvasesShareContextAndDisplayList) {
   const int attribs[] = {WX_GL_RGBA, WX_GL_DOUBLEBUFFER, WX_GL_DEPTH_SIZE, 24, WX_GL_STENCIL_SIZE, 8, 0};

@@ -19,14 +19,11 @@
 #include "platform/SettingsStore.h"
 #include "tests/support/TestSupport.h"
 
+#include "tests/gui/GuiTestSupport.h"
+
 namespace test_StartUp {
 
-void YieldUntil(const std::function<bool()>& done) {
-  for (int i = 0; i < 200 && !done(); ++i) {
-    wxTheApp->Yield(true);
-    wxMilliSleep(10);
-  }
-}
+using corvia::testing::YieldUntil;
 
 // Sets an environment variable for the scope and puts the old value back.
 class ScopedEnv {

@@ -1,0 +1,412 @@
+#include "ui/PaneWindow.h"
+
+#include <wx/dcbuffer.h>
+#include <wx/frame.h>
+#include <wx/glcanvas.h>
+#include <wx/renderer.h>
+#include <wx/scrolbar.h>
+#include <wx/settings.h>
+#include <wx/utils.h>
+
+#include <map>
+
+#include "render/CaptionWnd.h"
+#include "render/GL.h"
+#include "render/GLSection.h"
+#include "render/NewView.h"
+#include "ui/SharedGLContext.h"
+
+namespace corvia {
+
+namespace detail_PaneWindow {
+
+std::map<int, wxBitmapBundle>& Icons() {
+  static std::map<int, wxBitmapBundle> icons;
+  return icons;
+}
+
+std::map<int, wxCursor>& Cursors() {
+  static std::map<int, wxCursor> cursors;
+  return cursors;
+}
+
+unsigned KeyFlags(const wxMouseState& state) {
+  unsigned flags = 0;
+  if (state.ShiftDown()) flags |= kMouseKeyShift;
+  if (state.ControlDown()) flags |= kMouseKeyControl;
+  return flags;
+}
+
+ViewKey KeyOf(const wxKeyEvent& event) {
+  switch (event.GetKeyCode()) {
+    case WXK_SHIFT:
+      return ViewKey::Shift;
+    case WXK_CONTROL:
+      return ViewKey::Control;
+    case WXK_SPACE:
+      return ViewKey::Space;
+    default:
+      return ViewKey::Other;
+  }
+}
+
+wxRect ToWx(const PixelRect& r) { return wxRect(r.left, r.top, r.Width(), r.Height()); }
+
+// The caption strip's painting on a wx device context.
+class WxCaptionPainter final : public CaptionPainter {
+public:
+  WxCaptionPainter(wxWindow* window, wxDC& dc) : mWindow(window), mDC(dc) {}
+
+  static wxColour CaptionColour(bool active) {
+    return wxSystemSettings::GetColour(active ? wxSYS_COLOUR_HIGHLIGHT : wxSystemColour(wxSYS_COLOUR_BTNSHADOW));
+  }
+
+  void FillCaptionColor(const PixelRect& rect, bool active) override {
+    mDC.SetPen(*wxTRANSPARENT_PEN);
+    mDC.SetBrush(wxBrush(CaptionColour(active)));
+    mDC.DrawRectangle(ToWx(rect));
+  }
+
+  void DrawCaption(const PixelRect& rect, const std::string& text, bool active, bool gradient) override {
+    const wxColour colour = CaptionColour(active);
+    if (gradient) {
+      mDC.GradientFillLinear(ToWx(rect), colour, colour.ChangeLightness(active ? 150 : 130), wxEAST);
+    } else {
+      FillCaptionColor(rect, active);
+    }
+    mDC.SetFont(wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT).Bold());
+    const wxSystemColour ink = active ? wxSYS_COLOUR_HIGHLIGHTTEXT : wxSystemColour(wxSYS_COLOUR_BTNTEXT);
+    mDC.SetTextForeground(wxSystemSettings::GetColour(ink));
+    const wxString label = wxString::FromUTF8(text);
+    const wxSize extent = mDC.GetTextExtent(label);
+    mDC.SetClippingRegion(ToWx(rect));
+    mDC.DrawText(label, rect.left + 4, rect.top + (rect.Height() - extent.y) / 2);
+    mDC.DestroyClippingRegion();
+  }
+
+  void DrawButton(const PixelRect& rect, bool pushed, int icon) override {
+    wxRendererNative::Get().DrawPushButton(mWindow, mDC, ToWx(rect), pushed ? static_cast<int>(wxCONTROL_PRESSED) : 0);
+    auto found = Icons().find(icon);
+    if (icon == 0 || found == Icons().end()) return;
+    const wxBitmap bitmap = found->second.GetBitmap(wxSize(12, 11));
+    const int inset = pushed ? 3 : 2;
+    mDC.DrawBitmap(bitmap, rect.left + inset, rect.top + inset, true);
+  }
+
+private:
+  wxWindow* mWindow;
+  wxDC& mDC;
+};
+
+// The title bar above the canvas; its mouse events go to the view.
+class CaptionStrip final : public wxWindow {
+public:
+  CaptionStrip(wxWindow* parent, PaneWindow* pane)
+      : wxWindow(parent, wxID_ANY, wxDefaultPosition, wxSize(100, kCaptionHeight), wxFULL_REPAINT_ON_RESIZE),
+        mPane(pane) {
+    SetBackgroundStyle(wxBG_STYLE_PAINT);
+    Bind(wxEVT_PAINT, &CaptionStrip::OnPaint, this);
+    Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+      if (mCaption) mCaption->SetSize(event.GetSize().x, event.GetSize().y);
+      event.Skip();
+    });
+    for (auto type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_DCLICK}) Bind(type, [this](wxMouseEvent& e) { Press(e, kMouseButtonLeft); });
+    for (auto type : {wxEVT_RIGHT_DOWN, wxEVT_RIGHT_DCLICK}) Bind(type, [this](wxMouseEvent& e) { Press(e, kMouseButtonRight); });
+    for (auto type : {wxEVT_MIDDLE_DOWN, wxEVT_MIDDLE_DCLICK}) Bind(type, [this](wxMouseEvent& e) { Press(e, kMouseButtonMiddle); });
+    Bind(wxEVT_LEFT_UP, &CaptionStrip::OnLeftUp, this);
+    Bind(wxEVT_MOTION, [this](wxMouseEvent& e) {
+      if (NewView* view = Owner()) view->OnCaptionMouseMove(e.GetX(), e.GetY());
+    });
+    Bind(wxEVT_MOUSE_CAPTURE_LOST, [this](wxMouseCaptureLostEvent&) {
+      if (NewView* view = Owner()) view->OnCaptionButtonUp(kMouseButtonLeft, -1, -1);
+    });
+  }
+
+  void SetCaption(CaptionWnd* caption) {
+    mCaption = caption;
+    if (mCaption) mCaption->SetSize(GetClientSize().x, GetClientSize().y);
+    Refresh();
+  }
+
+private:
+  NewView* Owner() const { return mCaption ? mCaption->GetOwner() : nullptr; }
+
+  void OnPaint(wxPaintEvent&) {
+    wxAutoBufferedPaintDC dc(this);
+    dc.SetBackground(wxBrush(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE)));
+    dc.Clear();
+    if (!mCaption) return;
+    WxCaptionPainter painter(this, dc);
+    mCaption->DrawCaptionBar(painter);
+  }
+
+  void Press(wxMouseEvent& event, int button) {
+    NewView* view = Owner();
+    if (!view) return;
+    if (view->OnCaptionButtonDown(button, event.GetX(), event.GetY()) && !HasCapture()) wxWindow::CaptureMouse();
+  }
+
+  void OnLeftUp(wxMouseEvent& event) {
+    if (HasCapture()) wxWindow::ReleaseMouse();
+    if (NewView* view = Owner()) view->OnCaptionButtonUp(kMouseButtonLeft, event.GetX(), event.GetY());
+  }
+
+  PaneWindow* mPane;
+  CaptionWnd* mCaption = nullptr;
+};
+
+// The GL canvas: paints the view and passes the mouse and keys on.
+class PaneCanvas final : public wxGLCanvas {
+public:
+  PaneCanvas(wxWindow* parent, PaneWindow* pane)
+      : wxGLCanvas(parent, PaneCanvasAttributes(), wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                   wxWANTS_CHARS | wxFULL_REPAINT_ON_RESIZE),
+        mPane(pane) {
+    SetBackgroundStyle(wxBG_STYLE_PAINT);
+    Bind(wxEVT_PAINT, &PaneCanvas::OnPaint, this);
+    Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+      if (NewView* view = mPane->GetView()) view->OnSize(GetClientSize().x, GetClientSize().y);
+      event.Skip();
+    });
+    const std::pair<wxEventTypeTag<wxMouseEvent>, int> downs[] = {{wxEVT_LEFT_DOWN, kMouseButtonLeft},
+                                                 {wxEVT_MIDDLE_DOWN, kMouseButtonMiddle},
+                                                 {wxEVT_RIGHT_DOWN, kMouseButtonRight}};
+    for (auto [type, button] : downs) {
+      Bind(type, [this, button](wxMouseEvent& e) {
+        SetFocus();
+        if (NewView* view = mPane->GetView()) view->OnButtonDown(button, e.GetX(), e.GetY(), KeyFlags(e));
+      });
+    }
+    const std::pair<wxEventTypeTag<wxMouseEvent>, int> ups[] = {
+        {wxEVT_LEFT_UP, kMouseButtonLeft}, {wxEVT_MIDDLE_UP, kMouseButtonMiddle}, {wxEVT_RIGHT_UP, kMouseButtonRight}};
+    for (auto [type, button] : ups) {
+      Bind(type, [this, button](wxMouseEvent& e) {
+        if (NewView* view = mPane->GetView()) view->OnButtonUp(button, e.GetX(), e.GetY(), KeyFlags(e));
+      });
+    }
+    const std::pair<wxEventTypeTag<wxMouseEvent>, int> doubles[] = {{wxEVT_LEFT_DCLICK, kMouseButtonLeft},
+                                                   {wxEVT_MIDDLE_DCLICK, kMouseButtonMiddle},
+                                                   {wxEVT_RIGHT_DCLICK, kMouseButtonRight}};
+    for (auto [type, button] : doubles) {
+      Bind(type, [this, button](wxMouseEvent& e) {
+        if (NewView* view = mPane->GetView()) view->OnButtonDoubleClick(button, e.GetX(), e.GetY(), KeyFlags(e));
+      });
+    }
+    Bind(wxEVT_MOTION, [this](wxMouseEvent& e) {
+      if (NewView* view = mPane->GetView()) view->OnMouseMove(e.GetX(), e.GetY(), KeyFlags(e));
+    });
+    Bind(wxEVT_MOUSEWHEEL, [this](wxMouseEvent& e) {
+      NewView* target = NewView::GetViewUnderMouse();
+      if (!target) target = mPane->GetView();
+      if (target) target->DoMouseWheel(e.GetWheelRotation());
+    });
+    Bind(wxEVT_KEY_DOWN, [this](wxKeyEvent& e) {
+      if (NewView* view = mPane->GetView()) view->OnKeyDown(KeyOf(e), e.IsAutoRepeat());
+      e.Skip();
+    });
+    Bind(wxEVT_KEY_UP, [this](wxKeyEvent& e) {
+      if (NewView* view = mPane->GetView()) view->OnKeyUp(KeyOf(e));
+      e.Skip();
+    });
+    Bind(wxEVT_KILL_FOCUS, [this](wxFocusEvent& e) {
+      if (NewView* view = mPane->GetView()) view->OnKillFocus();
+      e.Skip();
+    });
+    // Another window took the mouse: the buttons count as released.
+    Bind(wxEVT_MOUSE_CAPTURE_LOST, [this](wxMouseCaptureLostEvent&) {
+      NewView* view = mPane->GetView();
+      if (!view) return;
+      for (int button : {kMouseButtonLeft, kMouseButtonMiddle, kMouseButtonRight}) {
+        if (NewView::GetMouseButtonsHeld() & button) view->OnButtonUp(button, -1, -1, 0);
+      }
+    });
+  }
+
+private:
+  void OnPaint(wxPaintEvent&) {
+    wxPaintDC dc(this);
+    if (NewView* view = mPane->GetView()) view->OnDraw();
+  }
+
+  PaneWindow* mPane;
+};
+
+}  // namespace detail_PaneWindow
+
+void SetCaptionIcon(int icon, const wxBitmapBundle& image) { detail_PaneWindow::Icons()[icon] = image; }
+
+void SetPaneCursor(int cursor, const wxCursor& image) { detail_PaneWindow::Cursors()[cursor] = image; }
+
+PaneWindow::PaneWindow(wxWindow* parent, std::unique_ptr<NewView> view, wxWindowID id, const wxPoint& position,
+                       const wxSize& size)
+    : wxWindow(parent, id, position, size, wxCLIP_CHILDREN | wxFULL_REPAINT_ON_RESIZE) {
+  mCaption = new detail_PaneWindow::CaptionStrip(this, this);
+  mCaption->Hide();
+  mCanvas = new detail_PaneWindow::PaneCanvas(this, this);
+  mScrollBars[0] = new wxScrollBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSB_HORIZONTAL);
+  mScrollBars[1] = new wxScrollBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSB_VERTICAL);
+  for (wxScrollBar* bar : mScrollBars) bar->Hide();
+  Bind(wxEVT_SIZE, &PaneWindow::OnContainerSize, this);
+  Bind(wxEVT_SCROLL_THUMBTRACK, &PaneWindow::OnScroll, this);
+  Bind(wxEVT_SCROLL_CHANGED, &PaneWindow::OnScroll, this);
+  Bind(wxEVT_SCROLL_LINEUP, &PaneWindow::OnScroll, this);
+  Bind(wxEVT_SCROLL_LINEDOWN, &PaneWindow::OnScroll, this);
+  Bind(wxEVT_SCROLL_PAGEUP, &PaneWindow::OnScroll, this);
+  Bind(wxEVT_SCROLL_PAGEDOWN, &PaneWindow::OnScroll, this);
+  LayoutChildren();
+  mView = std::move(view);
+  if (mView && !mView->OnCreate(this)) mView.reset();
+  LayoutChildren();
+}
+
+PaneWindow::~PaneWindow() {
+  if (mFullScreenFrame) SetFullScreen(false);
+  if (mView) {
+    mView->OnDestroy();
+    mView.reset();
+  }
+}
+
+wxGLCanvas* PaneWindow::GetCanvas() const { return mCanvas; }
+wxWindow* PaneWindow::GetCaptionStrip() const { return mCaption; }
+
+void PaneWindow::LayoutChildren() {
+  const wxSize size = wxWindow::GetClientSize();
+  const int top = mCaption->IsShown() ? kCaptionHeight : 0;
+  const int barW = mScrollBars[1]->IsShown() ? ScrollBarSize(true) : 0;
+  const int barH = mScrollBars[0]->IsShown() ? ScrollBarSize(false) : 0;
+  mCaption->SetSize(0, 0, size.x, kCaptionHeight);
+  const int width = std::max(size.x - barW, 1);
+  const int height = std::max(size.y - top - barH, 1);
+  mCanvas->SetSize(0, top, width, height);
+  mScrollBars[1]->SetSize(width, top, barW, height);
+  mScrollBars[0]->SetSize(0, top + height, width, barH);
+}
+
+void PaneWindow::OnContainerSize(wxSizeEvent& event) {
+  LayoutChildren();
+  event.Skip();
+}
+
+void PaneWindow::OnScroll(wxScrollEvent& event) {
+  const bool vertical = event.GetOrientation() == wxVERTICAL;
+  if (mView) mView->OnScrollBar(vertical, mScrollBars[vertical]->GetThumbPosition());
+}
+
+// ---- ViewWindow ----------------------------------------------------------------------------
+
+bool PaneWindow::MakeCurrent() {
+  wxGLContext* context = GetSharedGLContext();
+  if (!mHasContext || !context || !mCanvas->IsShownOnScreen()) return false;
+  if (!mCanvas->SetCurrent(*context)) return false;
+  // Drawing goes to the window, not to an off-screen image left bound.
+  if (GetGLAbilities().framebufferObjects) glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  return true;
+}
+
+// The context stays current on the canvas until another takes it: GLX through wx
+// has no call to let it go, and nothing needs it let go.
+void PaneWindow::ReleaseCurrent() {}
+
+void PaneWindow::SwapBuffers() { mCanvas->SwapBuffers(); }
+
+const void* PaneWindow::ContextKey() const { return GetSharedGLContext(); }
+
+void PaneWindow::GetClientSize(int& width, int& height) const {
+  const wxSize size = mCanvas->GetClientSize();
+  width = size.x;
+  height = size.y;
+}
+
+bool PaneWindow::CreateContext() {
+  mHasContext = AcquireSharedGLContext(mCanvas) != nullptr;
+  return mHasContext;
+}
+
+void PaneWindow::Refresh() { mCanvas->Refresh(false); }
+
+void PaneWindow::Update() { mCanvas->Update(); }
+
+void PaneWindow::ShowCaption(CaptionWnd* caption) {
+  mCaption->SetCaption(caption);
+  const bool show = caption != nullptr;
+  if (show != mCaption->IsShown()) {
+    mCaption->Show(show);
+    LayoutChildren();
+  }
+}
+
+void PaneWindow::RefreshCaption(bool now) {
+  mCaption->Refresh(false);
+  if (now) mCaption->Update();
+}
+
+void PaneWindow::SetTitle(const std::string& title) { SetLabel(wxString::FromUTF8(title)); }
+
+void PaneWindow::CaptureMouse() {
+  if (!mCanvas->HasCapture()) mCanvas->CaptureMouse();
+}
+
+void PaneWindow::ReleaseMouse() {
+  if (mCanvas->HasCapture()) mCanvas->ReleaseMouse();
+}
+
+void PaneWindow::SetCursor(int cursor) {
+  auto found = detail_PaneWindow::Cursors().find(cursor);
+  mCanvas->SetCursor(cursor == kArrowCursor || found == detail_PaneWindow::Cursors().end() ? wxCursor(wxCURSOR_ARROW)
+                                                                                            : found->second);
+}
+
+bool PaneWindow::IsSpaceDown() const { return wxGetKeyState(WXK_SPACE); }
+
+void PaneWindow::RaiseMainWindow() {
+  if (wxWindow* top = wxGetTopLevelParent(this)) top->Raise();
+}
+
+void PaneWindow::SetScrollBar(bool vertical, int position, int range, int page) {
+  wxScrollBar* bar = mScrollBars[vertical];
+  const bool show = range > page && page > 0;
+  if (show) bar->SetScrollbar(position, page, range, page);
+  if (show != bar->IsShown()) {
+    bar->Show(show);
+    LayoutChildren();
+  }
+}
+
+bool PaneWindow::HasScrollBar(bool vertical) const { return mScrollBars[vertical]->IsShown(); }
+
+int PaneWindow::ScrollBarSize(bool vertical) const {
+  const int size = wxSystemSettings::GetMetric(vertical ? wxSYS_VSCROLL_X : wxSYS_HSCROLL_Y, this);
+  return size > 0 ? size : 16;
+}
+
+bool PaneWindow::SetFullScreen(bool on) {
+  if (on == (mFullScreenFrame != nullptr)) return true;
+  if (on) {
+    mSavedParent = GetParent();
+    mSavedRect = GetRect();
+    mFullScreenFrame = new wxFrame(wxGetTopLevelParent(this), wxID_ANY, GetLabel());
+    mFullScreenFrame->Bind(wxEVT_CLOSE_WINDOW, &PaneWindow::OnFullScreenClose, this);
+    Reparent(mFullScreenFrame);
+    mFullScreenFrame->ShowFullScreen(true);
+    mFullScreenFrame->Show();
+    SetSize(mFullScreenFrame->GetClientSize());
+    return true;
+  }
+  wxFrame* frame = mFullScreenFrame;
+  mFullScreenFrame = nullptr;
+  Reparent(mSavedParent);
+  SetSize(mSavedRect);
+  if (mSavedParent) mSavedParent->Layout();
+  frame->Unbind(wxEVT_CLOSE_WINDOW, &PaneWindow::OnFullScreenClose, this);
+  frame->Destroy();
+  return true;
+}
+
+void PaneWindow::OnFullScreenClose(wxCloseEvent& event) {
+  // Closing the full-screen window brings the pane back, never destroys it.
+  event.Veto();
+  if (mView) mView->SetFullScreen(false);
+}
+
+}  // namespace corvia
