@@ -16,6 +16,7 @@
 #include "platform/wx/WxMessages.h"
 #include "platform/wx/WxProgress.h"
 #include "platform/wx/WxShell.h"
+#include "ui/SharedGLContext.h"
 
 namespace corvia::app {
 
@@ -65,6 +66,8 @@ void ShutDown() {
   platform::SaveResult saved = platform::SettingsStore::Instance().Save();
   if (!saved.saved && !saved.error.empty()) std::fprintf(stderr, "corvia: %s\n", saved.error.c_str());
   platform::InstallHttpClient(nullptr);
+  // The panes are gone with the main window; their shared GL context goes last.
+  FreeSharedGLContext();
   platform::ResetServices();
   auto*& frontEnds = detail_StartUp::Installed();
   delete frontEnds;

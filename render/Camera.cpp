@@ -67,6 +67,20 @@ Matrix4 WindowMapping(const int* vp, int height) {
 
 OpenGLView* AsGLView(NewView* view) { return dynamic_cast<OpenGLView*>(view); }
 
+// A 2D point turned counter-clockwise by the angle (degrees).
+void Turn2D(double* out, double x, double y, double degrees) {
+  const double a = degrees * kRadians;
+  out[0] = x * std::cos(a) - y * std::sin(a);
+  out[1] = x * std::sin(a) + y * std::cos(a);
+}
+
+void Widen(ViewExtents& extents, double x, double y) {
+  extents.minX = std::min(extents.minX, x);
+  extents.maxX = std::max(extents.maxX, x);
+  extents.minY = std::min(extents.minY, y);
+  extents.maxY = std::max(extents.maxY, y);
+}
+
 }  // namespace detail_Camera
 
 bool IsCameraStored(int i) {
@@ -240,22 +254,28 @@ void OpenGLView::UpdateAspectRatio() {
   mCameraMatrixValid = false;
 }
 
+namespace detail_Camera {
+
+// The angle (degrees) that spans `ratio` times the extent the given angle spans at
+// the same distance: 2 atan(ratio tan(angle / 2)).
+double ScaleAngle(double angle, double ratio) { return 2.0 * std::atan(ratio * std::tan(angle * kRadians / 2.0)) * kDegrees; }
+
+}  // namespace detail_Camera
+
 double OpenGLView::ConvertFieldOfView(double angle, double width, double height) const {
-  using namespace detail_Camera;
   if (angle < 0.0) angle = mFieldOfView;
   if (width < 0.0) width = ViewportWidth();
   if (height < 0.0) height = mClientHeight;
   if (height <= 0.0 || width <= 0.0) return angle;
-  return 2.0 * std::atan(width * std::tan(angle * kRadians / 2.0) / height) * kDegrees;
+  return detail_Camera::ScaleAngle(angle, width / height);
 }
 
 double OpenGLView::HorizontalToVerticalFieldOfView(double angle, double width, double height) const {
-  using namespace detail_Camera;
   if (angle < 0.0) angle = mFieldOfView;
   if (width < 0.0) width = ViewportWidth();
   if (height < 0.0) height = mClientHeight;
   if (height <= 0.0 || width <= 0.0) return angle;
-  return 2.0 * std::atan(height * std::tan(angle * kRadians / 2.0) / width) * kDegrees;
+  return detail_Camera::ScaleAngle(angle, height / width);
 }
 
 double OpenGLView::GetNarrowerFieldOfView() const {
@@ -264,19 +284,17 @@ double OpenGLView::GetNarrowerFieldOfView() const {
 }
 
 void OpenGLView::InitFieldOfView(double angle, double referenceAspect) {
-  using namespace detail_Camera;
   mReferenceAspect = static_cast<float>(referenceAspect);
   mSetAngle = static_cast<float>(angle);
-  mHorizontalAtReference =
-      static_cast<float>(2.0 * std::atan(referenceAspect * std::tan(angle * kRadians / 2.0)) * kDegrees);
+  mHorizontalAtReference = static_cast<float>(detail_Camera::ScaleAngle(angle, referenceAspect));
   if (mReferenceAspect > 0.0f) ApplyReferenceAspectOnSize();
 }
 
 void OpenGLView::ApplyReferenceAspectOnSize() {
-  using namespace detail_Camera;
+  // A window narrower than the reference keeps the horizontal angle, a wider one the
+  // vertical angle that was set.
   if (mAspect < mReferenceAspect) {
-    mFieldOfView = static_cast<float>(2.0 * std::atan(std::tan(mHorizontalAtReference * kRadians / 2.0) / mAspect) *
-                                      kDegrees);
+    mFieldOfView = static_cast<float>(detail_Camera::ScaleAngle(mHorizontalAtReference, 1.0 / mAspect));
   } else {
     mFieldOfView = mSetAngle;
   }
@@ -284,44 +302,40 @@ void OpenGLView::ApplyReferenceAspectOnSize() {
 }
 
 void OpenGLView::SetVerticalFieldOfView(double angle) {
-  using namespace detail_Camera;
+  using detail_Camera::ScaleAngle;
   mFieldOfView = static_cast<float>(angle);
   mCameraMatrixValid = false;
   if (mReferenceAspect <= 0.0f) return;
   if (mAspect >= mReferenceAspect) {
     mSetAngle = static_cast<float>(angle);
-    mHorizontalAtReference =
-        static_cast<float>(2.0 * std::atan(mReferenceAspect * std::tan(angle * kRadians / 2.0)) * kDegrees);
+    mHorizontalAtReference = static_cast<float>(ScaleAngle(angle, mReferenceAspect));
   } else {
-    const double horizontal = 2.0 * std::atan(mAspect * std::tan(angle * kRadians / 2.0));
-    mHorizontalAtReference = static_cast<float>(horizontal * kDegrees);
-    mSetAngle = static_cast<float>(2.0 * std::atan(std::tan(horizontal / 2.0) / mReferenceAspect) * kDegrees);
+    const double horizontal = ScaleAngle(angle, mAspect);
+    mHorizontalAtReference = static_cast<float>(horizontal);
+    mSetAngle = static_cast<float>(ScaleAngle(horizontal, 1.0 / mReferenceAspect));
   }
 }
 
 void OpenGLView::SetHorizontalFieldOfView(double angle) {
-  using namespace detail_Camera;
-  const double half = std::tan(angle * kRadians / 2.0);
-  mFieldOfView = static_cast<float>(2.0 * std::atan(half / mAspect) * kDegrees);
+  using detail_Camera::ScaleAngle;
+  mFieldOfView = static_cast<float>(ScaleAngle(angle, 1.0 / mAspect));
   mCameraMatrixValid = false;
   if (mReferenceAspect <= 0.0f) return;
   mHorizontalAtReference = static_cast<float>(angle);
-  mSetAngle = static_cast<float>(2.0 * std::atan(half / mReferenceAspect) * kDegrees);
+  mSetAngle = static_cast<float>(ScaleAngle(angle, 1.0 / mReferenceAspect));
 }
 
 void OpenGLView::SetFieldOfView(double angle) {
-  using namespace detail_Camera;
   if (mReferenceAspect > 0.0f && mAspect < mReferenceAspect) {
-    SetHorizontalFieldOfView(2.0 * std::atan(mReferenceAspect * std::tan(angle * kRadians / 2.0)) * kDegrees);
+    SetHorizontalFieldOfView(detail_Camera::ScaleAngle(angle, mReferenceAspect));
   } else {
     SetVerticalFieldOfView(angle);
   }
 }
 
 double OpenGLView::GetFieldOfView() const {
-  using namespace detail_Camera;
   if (mReferenceAspect > 0.0f && mAspect < mReferenceAspect) {
-    return 2.0 * std::atan(std::tan(mHorizontalAtReference * kRadians / 2.0) / mReferenceAspect) * kDegrees;
+    return detail_Camera::ScaleAngle(mHorizontalAtReference, 1.0 / mReferenceAspect);
   }
   return mFieldOfView;
 }
@@ -396,22 +410,15 @@ void OpenGLView::InitExtents(ViewExtents& extents, double radius, int marginX, i
 void OpenGLView::AddPointToExtents(ViewExtents& extents, const double* point) const {
   using namespace detail_Camera;
   if (!mIs3D) {
-    const double a = mRotation2D * kRadians;
-    const double x = point[0] * std::cos(a) - point[1] * std::sin(a);
-    const double y = point[0] * std::sin(a) + point[1] * std::cos(a);
-    extents.minX = std::min(extents.minX, x);
-    extents.maxX = std::max(extents.maxX, x);
-    extents.minY = std::min(extents.minY, y);
-    extents.maxY = std::max(extents.maxY, y);
+    double turned[2];
+    Turn2D(turned, point[0], point[1], mRotation2D);
+    Widen(extents, turned[0], turned[1]);
     return;
   }
   const double x = Dot(point, mRight);
   const double y = Dot(point, mUp);
   if (mOrthogonal) {
-    extents.minX = std::min(extents.minX, x);
-    extents.maxX = std::max(extents.maxX, x);
-    extents.minY = std::min(extents.minY, y);
-    extents.maxY = std::max(extents.maxY, y);
+    Widen(extents, x, y);
     return;
   }
   const double z = Dot(point, mViewAxis);
@@ -577,19 +584,14 @@ double OpenGLView::WindowToModelY(double pixel) const {
 }
 
 void OpenGLView::WindowToModel2D(double* model, double x, double y) const {
-  const double a = -mRotation2D * detail_Camera::kRadians;
-  const double fx = WindowToModelX(x);
-  const double fy = WindowToModelY(y);
-  model[0] = fx * std::cos(a) - fy * std::sin(a);
-  model[1] = fx * std::sin(a) + fy * std::cos(a);
+  detail_Camera::Turn2D(model, WindowToModelX(x), WindowToModelY(y), -mRotation2D);
 }
 
 void OpenGLView::ModelToWindow2D(double* window, const double* model) const {
-  const double a = mRotation2D * detail_Camera::kRadians;
-  const double fx = model[0] * std::cos(a) - model[1] * std::sin(a);
-  const double fy = model[0] * std::sin(a) + model[1] * std::cos(a);
-  window[0] = ModelToWindowX(fx);
-  window[1] = ModelToWindowY(fy);
+  double turned[2];
+  detail_Camera::Turn2D(turned, model[0], model[1], mRotation2D);
+  window[0] = ModelToWindowX(turned[0]);
+  window[1] = ModelToWindowY(turned[1]);
 }
 
 void OpenGLView::SetExtents2D(float left, float top, float right, float bottom) {

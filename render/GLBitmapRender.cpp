@@ -6,6 +6,7 @@
 #include <new>
 
 #include "core/Messages.h"
+#include "render/Framebuffer.h"
 #include "render/GL.h"
 #include "render/GLErrors.h"
 #include "render/GLSection.h"
@@ -18,47 +19,29 @@ namespace detail_GLBitmapRender {
 
 int gMaxTileSize = 0;
 
-// A framebuffer object in the window's context: colour RGBA 8 and depth 24 with
-// stencil 8.
+// The window's context drawing into a framebuffer object of its own.
 class FramebufferTarget final : public GLTarget {
 public:
   explicit FramebufferTarget(ViewWindow* window) : mWindow(window) {}
   ~FramebufferTarget() override { Free(); }
 
   bool Make(int width, int height) {
-    glGenFramebuffers(1, &mFramebuffer);
-    glGenRenderbuffers(2, mRenderbuffers);
-    glBindRenderbuffer(GL_RENDERBUFFER, mRenderbuffers[0]);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-    glBindRenderbuffer(GL_RENDERBUFFER, mRenderbuffers[1]);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
-    glBindRenderbuffer(GL_RENDERBUFFER, 0);
-    glBindFramebuffer(GL_FRAMEBUFFER, mFramebuffer);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, mRenderbuffers[0]);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, mRenderbuffers[1]);
-    const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    const bool complete = mFramebuffer.Make(width, height);
     CheckGLError("GLBitmapRender::CreateFramebuffer");
     return complete;
   }
 
   void Free() {
-    if (!mFramebuffer) return;
-    if (mWindow->MakeCurrent()) {
-      glBindFramebuffer(GL_FRAMEBUFFER, 0);
-      glDeleteFramebuffers(1, &mFramebuffer);
-      glDeleteRenderbuffers(2, mRenderbuffers);
-    }
-    mFramebuffer = 0;
+    if (mFramebuffer.IsMade() && mWindow->MakeCurrent()) mFramebuffer.Free();
   }
 
   bool MakeCurrent() override {
     if (!mWindow->MakeCurrent()) return false;
-    glBindFramebuffer(GL_FRAMEBUFFER, mFramebuffer);
+    mFramebuffer.Bind();
     return true;
   }
   void ReleaseCurrent() override {
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    Framebuffer::BindWindow();
     mWindow->ReleaseCurrent();
   }
   void SwapBuffers() override {}
@@ -66,8 +49,7 @@ public:
 
 private:
   ViewWindow* mWindow;
-  GLuint mFramebuffer = 0;
-  GLuint mRenderbuffers[2] = {0, 0};
+  Framebuffer mFramebuffer;
 };
 
 }  // namespace detail_GLBitmapRender

@@ -45,40 +45,16 @@ OffscreenViewWindow::~OffscreenViewWindow() {
 bool OffscreenViewWindow::MakeFramebuffer() {
   platform::OffscreenContext* context = detail_OffscreenViewWindow::SharedContext(nullptr);
   if (!context || !context->MakeCurrent()) return false;
-  GLuint framebuffer = 0;
-  GLuint renderbuffers[2] = {0, 0};
-  glGenFramebuffers(1, &framebuffer);
-  glGenRenderbuffers(2, renderbuffers);
-  glBindRenderbuffer(GL_RENDERBUFFER, renderbuffers[0]);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, mWidth, mHeight);
-  glBindRenderbuffer(GL_RENDERBUFFER, renderbuffers[1]);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, mWidth, mHeight);
-  glBindRenderbuffer(GL_RENDERBUFFER, 0);
-  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, renderbuffers[0]);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, renderbuffers[1]);
-  const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  const bool complete = mFramebuffer.Make(mWidth, mHeight);
   // Errors of these calls are this window's, not the next drawing's.
   while (glGetError() != GL_NO_ERROR) {
   }
-  mFramebuffer = framebuffer;
-  mRenderbuffers[0] = renderbuffers[0];
-  mRenderbuffers[1] = renderbuffers[1];
   return complete;
 }
 
 void OffscreenViewWindow::FreeFramebuffer() {
-  if (!mFramebuffer) return;
   platform::OffscreenContext* context = detail_OffscreenViewWindow::SharedContext(nullptr);
-  if (context && context->MakeCurrent()) {
-    GLuint framebuffer = mFramebuffer;
-    GLuint renderbuffers[2] = {mRenderbuffers[0], mRenderbuffers[1]};
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glDeleteFramebuffers(1, &framebuffer);
-    glDeleteRenderbuffers(2, renderbuffers);
-  }
-  mFramebuffer = 0;
+  if (mFramebuffer.IsMade() && context && context->MakeCurrent()) mFramebuffer.Free();
 }
 
 bool OffscreenViewWindow::Show(NewView* view) {
@@ -135,12 +111,12 @@ GLBitmap OffscreenViewWindow::ReadPixels() {
 
 bool OffscreenViewWindow::MakeCurrent() {
   platform::OffscreenContext* context = detail_OffscreenViewWindow::SharedContext(nullptr);
-  if (!context || !mFramebuffer || !context->MakeCurrent()) return false;
-  glBindFramebuffer(GL_FRAMEBUFFER, mFramebuffer);
+  if (!context || !mFramebuffer.IsMade() || !context->MakeCurrent()) return false;
+  mFramebuffer.Bind();
   return true;
 }
 
-void OffscreenViewWindow::ReleaseCurrent() { glBindFramebuffer(GL_FRAMEBUFFER, 0); }
+void OffscreenViewWindow::ReleaseCurrent() { Framebuffer::BindWindow(); }
 
 const void* OffscreenViewWindow::ContextKey() const { return detail_OffscreenViewWindow::SharedContext(nullptr); }
 

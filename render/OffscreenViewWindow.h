@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "render/Framebuffer.h"
 #include "render/GLBitmapRender.h"
 #include "render/ViewWindow.h"
 
@@ -84,8 +85,7 @@ private:
   NewView* mView = nullptr;
   int mWidth = 0;
   int mHeight = 0;
-  uint32_t mFramebuffer = 0;
-  uint32_t mRenderbuffers[2] = {0, 0};
+  Framebuffer mFramebuffer;
   bool mHasContext = false;
   bool mPaintPending = false;
   bool mSpaceDown = false;

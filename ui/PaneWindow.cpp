@@ -3,13 +3,13 @@
 #include <wx/dcbuffer.h>
 #include <wx/frame.h>
 #include <wx/glcanvas.h>
-#include <wx/renderer.h>
 #include <wx/scrolbar.h>
 #include <wx/settings.h>
 #include <wx/utils.h>
 
 #include <map>
 
+#include "core/Messages.h"
 #include "render/CaptionWnd.h"
 #include "render/GL.h"
 #include "render/GLSection.h"
@@ -85,7 +85,21 @@ public:
   }
 
   void DrawButton(const PixelRect& rect, bool pushed, int icon) override {
-    wxRendererNative::Get().DrawPushButton(mWindow, mDC, ToWx(rect), pushed ? static_cast<int>(wxCONTROL_PRESSED) : 0);
+    // A raised face with a light upper-left and a dark lower-right edge, sunken
+    // (the edges swapped) while pushed.
+    const wxColour face = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE);
+    const wxColour light = face.ChangeLightness(170);
+    const wxColour dark = face.ChangeLightness(55);
+    mDC.SetPen(*wxTRANSPARENT_PEN);
+    mDC.SetBrush(wxBrush(face));
+    mDC.DrawRectangle(ToWx(rect));
+    const int l = rect.left, t = rect.top, r = rect.right - 1, b = rect.bottom - 1;
+    mDC.SetPen(wxPen(pushed ? dark : light));
+    mDC.DrawLine(l, b, l, t);
+    mDC.DrawLine(l, t, r, t);
+    mDC.SetPen(wxPen(pushed ? light : dark));
+    mDC.DrawLine(r, t, r, b);
+    mDC.DrawLine(r, b, l - 1, b);
     auto found = Icons().find(icon);
     if (icon == 0 || found == Icons().end()) return;
     const wxBitmap bitmap = found->second.GetBitmap(wxSize(12, 11));
@@ -319,6 +333,10 @@ void PaneWindow::GetClientSize(int& width, int& height) const {
 }
 
 bool PaneWindow::CreateContext() {
+  if (!IsPaneDisplaySupported()) {
+    ShowError("ChoosePixelFormat failed");
+    return false;
+  }
   mHasContext = AcquireSharedGLContext(mCanvas) != nullptr;
   return mHasContext;
 }

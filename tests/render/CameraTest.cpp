@@ -262,14 +262,19 @@ void PointOnTargetPlane(const TestView& view, double x, double y, double* out) {
   for (int k = 0; k < 3; ++k) out[k] = origin[k] + t * direction[k];
 }
 
+// A view of the size, its camera turned away from the default one.
+void TurnedView(TestView& view, int width, int height, const double* axis, double angle, bool orthogonal) {
+  view.SetSizeForTest(width, height);
+  view.InitCamera();
+  view.RotateCamera(axis, angle);
+  view.SetOrthogonal(orthogonal);
+}
+
 TEST(Camera, PanMovesThePointUnderTheMouseWithTheMouse) {
   for (bool orthogonal : {false, true}) {
     TestView view;
-    view.SetSizeForTest(400, 300);
-    view.InitCamera();
     const double axis[3] = {1, 1, 0};
-    view.RotateCamera(axis, 30);
-    view.SetOrthogonal(orthogonal);
+    TurnedView(view, 400, 300, axis, 30, orthogonal);
     double point[3], moved[3];
     PointOnTargetPlane(view, 120, 80, point);
     view.PanCamera(25, -40);
@@ -282,11 +287,8 @@ TEST(Camera, PanMovesThePointUnderTheMouseWithTheMouse) {
 TEST(Camera, RaysPassThroughTheirPixels) {
   for (bool orthogonal : {false, true}) {
     TestView view;
-    view.SetSizeForTest(300, 200);
-    view.InitCamera();
     const double axis[3] = {0.2, 1, 0.4};
-    view.RotateCamera(axis, 70);
-    view.SetOrthogonal(orthogonal);
+    TurnedView(view, 300, 200, axis, 70, orthogonal);
     for (double x : {0.0, 37.5, 150.0, 299.0}) {
       for (double y : {0.0, 100.0, 180.25}) {
         double origin[3], direction[3], along[3], pixel[3];
@@ -312,12 +314,17 @@ TEST(Camera, WheelZoomStopsAtTheDistanceLimit) {
   EXPECT_NEAR(Dot(view.GetEye(), view.GetViewAxis()), 9.0, 1e-9);
 }
 
-TEST(Camera, ZoomingAFlatPaneKeepsThePointUnderTheMouse) {
-  TestView view;
+// A flat pane of 300 x 200 pixels fitted to the extents.
+void FlatView(TestView& view, float left, float top, float right, float bottom) {
   view.SetIs3D(false);
   view.SetSizeForTest(300, 200);
-  view.SetExtents2D(-3, 2, 3, -2);
+  view.SetExtents2D(left, top, right, bottom);
   view.FitExtents2D();
+}
+
+TEST(Camera, ZoomingAFlatPaneKeepsThePointUnderTheMouse) {
+  TestView view;
+  FlatView(view, -3, 2, 3, -2);
   view.SetRotation2D(30);
   for (double factor : {1.7, 2.2, 0.8}) {
     double before[2], after[2];
@@ -337,10 +344,7 @@ TEST(Camera, ZoomingAFlatPaneKeepsThePointUnderTheMouse) {
 
 TEST(Camera, ASmallFlatContentIsCentredAndCannotScroll) {
   TestView view;
-  view.SetIs3D(false);
-  view.SetSizeForTest(300, 200);
-  view.SetExtents2D(-1, 1, 1, -1);
-  view.FitExtents2D();
+  FlatView(view, -1, 1, 1, -1);
   view.Zoom2DAt(0.5, 150, 100);
   EXPECT_LT(view.GetContentSize2D()[0], 300);
   view.ScrollTo(50, 50);
@@ -354,10 +358,7 @@ TEST(Camera, ASmallFlatContentIsCentredAndCannotScroll) {
 
 TEST(Camera, EmptyFlatExtentsKeepTheZoom) {
   TestView view;
-  view.SetIs3D(false);
-  view.SetSizeForTest(300, 200);
-  view.SetExtents2D(-1, 1, 1, -1);
-  view.FitExtents2D();
+  FlatView(view, -1, 1, 1, -1);
   const float zoom = view.GetZoom();
   view.SetExtents2D(0, 0, 0, 0);
   view.FitExtents2D();
@@ -425,11 +426,8 @@ TEST(Camera, AReferenceAspectKeepsTheWiderAngle) {
 TEST(Camera, FacingThroughTheMatrixAgreesWithTheFacingValue) {
   for (bool orthogonal : {false, true}) {
     TestView view;
-    view.SetSizeForTest(200, 200);
-    view.InitCamera();
     const double axis[3] = {1, 0.3, 0.2};
-    view.RotateCamera(axis, 50);
-    view.SetOrthogonal(orthogonal);
+    TurnedView(view, 200, 200, axis, 50, orthogonal);
     std::mt19937 random(3);
     std::uniform_real_distribution<double> c(-1, 1);
     for (int i = 0; i < 200; ++i) {

@@ -31,6 +31,16 @@ public:
   }
 };
 
+// An off-screen window showing the view; null (failing the test) when there is none.
+std::unique_ptr<OffscreenViewWindow> ShowInWindow(NewView* view, int width, int height) {
+  auto window = OffscreenViewWindow::Create(width, height);
+  if (!window || !window->Show(view)) {
+    ADD_FAILURE() << "no off-screen window";
+    return nullptr;
+  }
+  return window;
+}
+
 std::vector<int> Indexes() {
   std::vector<int> out;
   for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) out.push_back(v->GetIndex());
@@ -110,9 +120,8 @@ TEST(NewView, LongMessagesAreCutWithAnEllipsis) {
 
 TEST(NewView, CaptionButtonsLieRightToLeftWithTheirSpacing) {
   NewView view;
-  auto window = OffscreenViewWindow::Create(200, 100);
+  auto window = ShowInWindow(&view, 200, 100);
   ASSERT_TRUE(window);
-  ASSERT_TRUE(window->Show(&view));
   ASSERT_NE(window->GetCaption(), nullptr);
   EXPECT_EQ(view.GetCaptionRect(), (PixelRect{0, 0, 200, kCaptionHeight}));
 
@@ -139,9 +148,8 @@ TEST(NewView, CaptionButtonsLieRightToLeftWithTheirSpacing) {
 
 TEST(NewView, ACaptionButtonRunsOnlyWhenReleasedOverIt) {
   CountingView view;
-  auto window = OffscreenViewWindow::Create(200, 100);
+  auto window = ShowInWindow(&view, 200, 100);
   ASSERT_TRUE(window);
-  ASSERT_TRUE(window->Show(&view));
   view.SetNumButtons(1);
   view.DefineButton(0, 33, 0, 0);
   PixelRect button;
@@ -184,9 +192,8 @@ TEST(NewView, ActivationMovesTheActiveCaptionAndTellsTheFrame) {
 
 TEST(NewView, AViewThatGoesLeavesNoGlobalPointingAtIt) {
   auto view = std::make_unique<NewView>();
-  auto window = OffscreenViewWindow::Create(50, 50);
+  auto window = ShowInWindow(view.get(), 50, 50);
   ASSERT_TRUE(window);
-  ASSERT_TRUE(window->Show(view.get()));
   view->Activate(false);
   view->OnMouseMove(3, 4, 0);
   view->SetFullScreen(true);
@@ -204,9 +211,8 @@ TEST(NewView, AViewThatGoesLeavesNoGlobalPointingAtIt) {
 
 TEST(NewView, ButtonsAndKeysFeedTheMouseHelp) {
   CountingView view;
-  auto window = OffscreenViewWindow::Create(80, 60);
+  auto window = ShowInWindow(&view, 80, 60);
   ASSERT_TRUE(window);
-  ASSERT_TRUE(window->Show(&view));
   view.OnButtonDown(kMouseButtonLeft, 10, 20, 0);
   EXPECT_EQ(NewView::GetMouseButtonsHeld(), kMouseButtonLeft);
   EXPECT_TRUE(window->IsMouseCaptured());
@@ -244,9 +250,8 @@ TEST(NewView, ButtonsAndKeysFeedTheMouseHelp) {
 
 TEST(NewView, ScrollPositionsStayInsideTheContent) {
   NewView view;
-  auto window = OffscreenViewWindow::Create(100, 80);
+  auto window = ShowInWindow(&view, 100, 80);
   ASSERT_TRUE(window);
-  ASSERT_TRUE(window->Show(&view));
   view.SetScrollSizes(300, 50);
   view.SetScrollPos(500, 30);
   EXPECT_EQ(window->GetScrollPosition(false), 200);
@@ -261,9 +266,8 @@ TEST(NewView, ScrollPositionsStayInsideTheContent) {
 
 TEST(NewView, CaptionFlagIsClearedWhileCaptionsAreHidden) {
   NewView view;
-  auto window = OffscreenViewWindow::Create(100, 80);
+  auto window = ShowInWindow(&view, 100, 80);
   ASSERT_TRUE(window);
-  ASSERT_TRUE(window->Show(&view));
   view.SetFullScreen(true);
   EXPECT_FALSE(GetCaptionsShown());
   EXPECT_TRUE(window->IsFullScreen());
