@@ -102,7 +102,7 @@ void DrawFrames(benchmark::State& state, bool immediate) {
 void BM_LitMeshVertexArrays(benchmark::State& state) { DrawFrames(state, false); }
 void BM_LitMeshImmediateMode(benchmark::State& state) { DrawFrames(state, true); }
 
-BENCHMARK(BM_LitMeshVertexArrays)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
-BENCHMARK(BM_LitMeshImmediateMode)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_LitMeshVertexArrays)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LitMeshImmediateMode)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
