@@ -8,6 +8,7 @@
 // over-sampling; everything is put back afterwards. Bitmap text that starts in one
 // tile and runs into the next is cut at the tile edge.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
