@@ -300,8 +300,9 @@ void NewView::OnScrollBar(bool vertical, int position) {
 
 bool NewView::OnCaptionButtonDown(int button, int x, int y) {
   Activate(true);
-  if (mWindow) mWindow->RaiseMainWindow();
+  // Right and middle presses only activate the view.
   if (button != kMouseButtonLeft) return false;
+  if (mWindow) mWindow->RaiseMainWindow();
   int hit = HitCaptionButton(x, y);
   if (hit < 0) return false;
   mPressedButton = hit;

@@ -265,6 +265,38 @@ TEST(VectorMathMatrices, RotationsAreOrthonormalAndRightHanded) {
   for (int k = 0; k < 9; ++k) EXPECT_EQ(z[k], other[k]);
 }
 
+TEST(VectorMathMatrices, RotationsAboutAnyAxis) {
+  // About a coordinate axis they agree with the axis rotations, whatever the
+  // axis's length.
+  for (int axis = 0; axis < 3; ++axis) {
+    double a[3] = {0, 0, 0}, m[9], expected[9];
+    a[axis] = 2.5;
+    corvia::AxisAngleRotationMatrix(m, a, 0.9);
+    corvia::AxisRotationMatrix(expected, axis, 0.9);
+    for (int k = 0; k < 9; ++k) EXPECT_NEAR(m[k], expected[k], 1e-15);
+  }
+  // The axis stays, the matrix is a rotation, and a third of a turn about (1, 1, 1)
+  // cycles the coordinate axes.
+  const double diagonal[3] = {1, 1, 1};
+  double m[9], out[3];
+  corvia::AxisAngleRotationMatrix(m, diagonal, 2 * kPi / 3);
+  EXPECT_LT(OrthonormalError(m), 1e-15);
+  EXPECT_NEAR(Determinant(m), 1.0, 1e-15);
+  corvia::MatrixTimesVector(m, out, diagonal);
+  ExpectVector(out, 1, 1, 1, 1e-15);
+  const double x[3] = {1, 0, 0};
+  corvia::MatrixTimesVector(m, out, x);
+  ExpectVector(out, 0, 1, 0, 1e-15);
+  // No axis: the identity.
+  const double none[3] = {0, 0, 0};
+  corvia::AxisAngleRotationMatrix(m, none, 1.0);
+  for (int k = 0; k < 9; ++k) EXPECT_EQ(m[k], k % 4 == 0 ? 1.0 : 0.0);
+  double unit[3];
+  EXPECT_FALSE(corvia::NormaliseVector(unit, none));
+  EXPECT_TRUE(corvia::NormaliseVector(unit, diagonal));
+  EXPECT_NEAR(corvia::VectorLength(unit), 1.0, 1e-15);
+}
+
 TEST(VectorMathMatrices, ExactRotationsUseTheTable) {
   for (int axis = 0; axis < 3; ++axis) {
     for (int k = -240; k <= 480; k += 7) {
