@@ -135,6 +135,11 @@ protected:
   }
 
   void TearDown() override {
+    // Nothing the panes drew left an error behind.
+    if (PreOpenGL(View(0))) {
+      for (GLenum e = glGetError(); e != GL_NO_ERROR; e = glGetError()) ADD_FAILURE() << "GL error left: " << e;
+      PostOpenGL(View(0));
+    }
     mFrame->Destroy();
     YieldUntil([] { return wxTopLevelWindows.empty(); });
     InstallPaneFrame(mPreviousFrame);
