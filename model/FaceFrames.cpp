@@ -93,7 +93,7 @@ void PolyElement::Rotate(const double* matrix) {
   }
 }
 
-void PolyElement::ComputeCentre() {
+void PolyElement::GetCornerCentroid(double* out) const {
   double sum[3] = {0.0, 0.0, 0.0};
   int count = 0;
   for (int i = 0; i < mNumSides; ++i) {
@@ -103,12 +103,14 @@ void PolyElement::ComputeCentre() {
     ++count;
   }
   if (count == 0) {
-    CopyVector(mCentroid, mCentre);
+    CopyVector(out, mCentre);
   } else {
-    Divide(mCentroid, sum, count);
+    Divide(out, sum, count);
   }
-  SnapNearZero(mCentroid, kPointTolerance);
+  SnapNearZero(out, kPointTolerance);
 }
+
+void PolyElement::ComputeCentre() { GetCornerCentroid(mCentroid); }
 
 void PolyElement::GetNormal(double* out) const {
   CopyVector(out, mZAxis);

@@ -30,10 +30,11 @@ bool CornerMatches(const PolyElement* corner, const double* coordinate, const do
 // The corner correspondence shared by the matching functions. carried(j, out) gives
 // corner j of the element carried by the transformation; coordinate(corner) the
 // coordinate of the other's corner that is compared; sideTest whether the side
-// counts of the paired corners must agree.
-template <typename Carry, typename Coordinate>
+// counts of the paired corners must agree; agree(j, corner) any further test that
+// corner j of the element and the other's corner must pass.
+template <typename Carry, typename Coordinate, typename Agree>
 bool MatchCorners(const PolyElement* self, const PolyElement* other, const double* corner0, bool ordered,
-                  bool hemiAware, bool sideTest, Carry carried, Coordinate coordinate, int* outOffset,
+                  bool hemiAware, bool sideTest, Carry carried, Coordinate coordinate, Agree agree, int* outOffset,
                   bool* outReflected) {
   const int n = self->mNumSides;
   const PolyElement* first = self->mNeighbours[0];
@@ -43,7 +44,7 @@ bool MatchCorners(const PolyElement* self, const PolyElement* other, const doubl
   for (int k = 0; k < n; ++k) {
     const PolyElement* start = other->mNeighbours[k];
     if (!start || !sameSides(first, start)) continue;
-    if (!CornerMatches(start, coordinate(start), corner0, hemiAware)) continue;
+    if (!CornerMatches(start, coordinate(start), corner0, hemiAware) || !agree(0, start)) continue;
     if (ordered) {
       for (int step = 1; step >= -1; step -= 2) {
         bool all = true;
@@ -52,7 +53,8 @@ bool MatchCorners(const PolyElement* self, const PolyElement* other, const doubl
           const PolyElement* theirs = other->mNeighbours[Wrap(k + j * step, n)];
           double p[3];
           carried(j, p);
-          all = mine && theirs && sameSides(mine, theirs) && CornerMatches(theirs, coordinate(theirs), p, hemiAware);
+          all = mine && theirs && sameSides(mine, theirs) && CornerMatches(theirs, coordinate(theirs), p, hemiAware) &&
+                agree(j, theirs);
         }
         if (all) {
           if (outOffset) *outOffset = k;
@@ -69,7 +71,8 @@ bool MatchCorners(const PolyElement* self, const PolyElement* other, const doubl
         bool found = false;
         for (int m = 0; m < n && !found; ++m) {
           const PolyElement* theirs = other->mNeighbours[m];
-          found = mine && theirs && sameSides(mine, theirs) && CornerMatches(theirs, coordinate(theirs), p, hemiAware);
+          found = mine && theirs && sameSides(mine, theirs) &&
+                  CornerMatches(theirs, coordinate(theirs), p, hemiAware) && agree(j, theirs);
         }
         all = found;
       }
@@ -129,8 +132,18 @@ bool PolyElement::MatchTransformed(const PolyElement* other, const double* dualP
   if (mNumSides <= 0) return detail_FaceMatching::MatchWithoutCorners(outOffset, outReflected);
   auto carried = [&](int j, double* out) { MatrixTimesVector(matrix, out, mNeighbours[j]->mCentre); };
   auto coordinate = [](const PolyElement* corner) { return corner->mCentre; };
-  return detail_FaceMatching::MatchCorners(this, other, corner0, ordered, false, true, carried, coordinate, outOffset,
-                                           outReflected);
+  // Frame origins alone do not tell coplanar corners apart: the corners of two
+  // vertices that coincide (a compound whose parts share an edge) may lie in the same
+  // planes. The corners' own centroids, carried along, must agree as well.
+  auto agree = [&](int j, const PolyElement* theirs) {
+    double mine[3], carriedCentroid[3], other[3];
+    mNeighbours[j]->GetCornerCentroid(mine);
+    MatrixTimesVector(matrix, carriedCentroid, mine);
+    theirs->GetCornerCentroid(other);
+    return NearlyEqual(carriedCentroid, other, kFaceMatchTolerance);
+  };
+  return detail_FaceMatching::MatchCorners(this, other, corner0, ordered, false, true, carried, coordinate, agree,
+                                           outOffset, outReflected);
 }
 
 bool PolyElement::MatchTransformedAxes(const PolyElement* other, const double* origin, const double* normal,
@@ -142,8 +155,9 @@ bool PolyElement::MatchTransformedAxes(const PolyElement* other, const double* o
   if (mNumSides <= 0) return detail_FaceMatching::MatchWithoutCorners(outOffset, outReflected);
   auto carried = [&](int j, double* out) { MatrixTimesVector(matrix, out, mNeighbours[j]->mDualVert); };
   auto coordinate = [](const PolyElement* corner) { return corner->mDualVert; };
-  return detail_FaceMatching::MatchCorners(this, other, corner0, ordered, true, true, carried, coordinate, outOffset,
-                                           outReflected);
+  auto agree = [](int, const PolyElement*) { return true; };
+  return detail_FaceMatching::MatchCorners(this, other, corner0, ordered, true, true, carried, coordinate, agree,
+                                           outOffset, outReflected);
 }
 
 bool PolyElement::MapsOntoUnder(const PolyElement* other, const double* matrix) const {
@@ -188,7 +202,8 @@ int PolyElement::FindSymmetryOperation(const PolyElement* other, const double* o
   auto coordinate = [](const PolyElement* corner) { return corner->mDualVert; };
   int offset = -1;
   bool reflected = false;
-  if (!detail_FaceMatching::MatchCorners(this, other, corner0, true, true, false, carried, coordinate, &offset,
+  auto agree = [](int, const PolyElement*) { return true; };
+  if (!detail_FaceMatching::MatchCorners(this, other, corner0, true, true, false, carried, coordinate, agree, &offset,
                                          &reflected) ||
       !operationExists) {
     return -1;

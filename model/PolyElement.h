@@ -83,6 +83,8 @@ class PolyElement : public PolyItem {
   void Rotate(const double* matrix);
   // mCentroid = mean dual point of the corners that are not Hemi (mCentre when none).
   void ComputeCentre();
+  // That mean, computed afresh into out (mCentroid may not be set yet).
+  void GetCornerCentroid(double* out) const;
   // The normal, negated when ReverseNorm is set.
   void GetNormal(double* out) const;
   // (a - b) . stored normal.
