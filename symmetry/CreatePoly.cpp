@@ -9,9 +9,11 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <type_traits>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "construction/RainbowColor.h"
@@ -44,6 +46,7 @@ namespace detail_CreatePoly {
 constexpr double kStageFraction = 0.5;
 constexpr const char* kInvalidModel = "The polyhedron you want to create\ndoes not appear to be valid.";
 constexpr const char* kVertNull = "%s\nCreatePoly: vert NULL";
+constexpr int kMinFaceCorners = 3;
 // The radius of the reciprocation sphere when the model gives no edge distance: the
 // normalised model's own radius.
 constexpr double kDefaultMidRadius = 1.0;
@@ -79,17 +82,44 @@ void AxisFromNormal(double* x, const double* n) {
   Cross(x, n, e);
 }
 
-// A live face whose corner is no vertex of the model (or, with removedToo, a removed
-// vertex): the model cannot be built.
-int FindFaceWithDeadVertex(const SimplePoly& simple, bool removedToo) {
+// What makes a plain model from outside (a file, a user's faces) unusable as given,
+// in words for the user; empty when nothing does. Checked before any pass reads it.
+std::string DescribeInputFault(const SimplePoly& simple) {
+  char text[160];
+  int32_t corner = 0;
+  const int bad = simple.FindFaceWithUnknownCorner(false, &corner);
+  if (bad >= 0) {
+    std::snprintf(text, sizeof text, "Face %d refers to vertex %d, which the model does not have.", bad, corner);
+    return text;
+  }
+  int liveFaces = 0;
   for (int i = 0; i < simple.NumFaces(); ++i) {
     const SimpleFace& face = simple.FaceAt(i);
     if (face.IsTemp()) continue;
-    for (int32_t v : face.items) {
-      if (v < 0 || v >= simple.NumVerts() || (removedToo && simple.VertAt(v).IsTemp())) return i;
+    ++liveFaces;
+    const int n = face.Count();
+    if (n < kMinFaceCorners) {
+      std::snprintf(text, sizeof text, "Face %d has %d corner%s: every face needs at least %d.", i, n,
+                    n == 1 ? "" : "s", kMinFaceCorners);
+      return text;
     }
   }
-  return -1;
+  int32_t repeated = 0;
+  const int twice = simple.FindFaceWithRepeatedCorner(&repeated);
+  if (twice >= 0) {
+    std::snprintf(text, sizeof text, "Face %d passes vertex %d twice.", twice, repeated);
+    return text;
+  }
+  for (int i = 0; i < simple.NumVerts(); ++i) {
+    const SimpleVert& v = simple.VertAt(i);
+    if (v.IsTemp()) continue;
+    if (!std::isfinite(v.pos[0]) || !std::isfinite(v.pos[1]) || !std::isfinite(v.pos[2])) {
+      std::snprintf(text, sizeof text, "Vertex %d has no finite position.", i);
+      return text;
+    }
+  }
+  if (liveFaces == 0) return "The model has no faces.";
+  return {};
 }
 
 // Once the old model is gone a cancel can no longer give it back, and a half-built
@@ -303,26 +333,33 @@ bool SimplePoly::CreatePoly(Poly* poly, bool keepColors, bool keepDualColors) {
   TraceFlagScope trace;
 
   if (!UpdateProgress(d::kStageFraction, "%s", "FindSymmetries")) return false;
-  // A corner index outside the vertex array would send every pass out of bounds.
-  if (d::FindFaceWithDeadVertex(*this, false) >= 0) {
-    ShowInternalError(d::kVertNull, d::kInvalidModel);
+  // Input that is merely bad is the user's error, told in words; a corner index
+  // outside the vertex array would also send every pass out of bounds.
+  const std::string fault = d::DescribeInputFault(*this);
+  if (!fault.empty()) {
+    ShowError("%s\n\n%s", d::kInvalidModel, fault.c_str());
     return false;
   }
   const int numVerts = NumVerts();
   bool hasReflection = false;
-  std::unique_ptr<SymGroup> group = corvia::FindSymmetries(*this, hasReflection);
+  std::string refusal;
+  std::unique_ptr<SymGroup> group = corvia::FindSymmetries(*this, hasReflection, &refusal);
   if (NumVerts() != numVerts) {
     // Vertices were split: analyse the model as it now stands.
     group.reset();
     ResetCoincRings();
     hasReflection = false;
-    group = corvia::FindSymmetries(*this, hasReflection);
+    group = corvia::FindSymmetries(*this, hasReflection, &refusal);
   }
   if (!group) {
-    ShowError("%s", d::kInvalidModel);
+    if (refusal.empty()) {
+      ShowError("%s", d::kInvalidModel);
+    } else {
+      ShowError("%s\n\n%s", d::kInvalidModel, refusal.c_str());
+    }
     return false;
   }
-  if (d::FindFaceWithDeadVertex(*this, true) >= 0) {
+  if (FindFaceWithUnknownCorner(true) >= 0) {
     ShowInternalError(d::kVertNull, d::kInvalidModel);
     return false;
   }

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "core/Messages.h"
@@ -21,6 +24,11 @@ namespace detail_FindSymmetries {
 
 constexpr unsigned kHullOptions = kHullMarkSourceFaces;
 constexpr int kMinOrbitWidth = 3;
+// Corners further than this from their face's plane, once the model has radius 1,
+// make a face that is plainly not flat; smaller departures (coordinates rounded to
+// a few decimals) are built as they are.
+constexpr double kFlatFaceTolerance = 1e-3;
+constexpr size_t kRefusalSize = 200;
 
 // The line from the origin through s is perpendicular to the plane of normal n
 // (s a multiple of n). Passed when n has no usable component.
@@ -168,39 +176,90 @@ bool FixHemiFaces(SimplePoly& poly) {
   return true;
 }
 
-}  // namespace detail_FindSymmetries
+// Null, with the reason for the user in `refusal` when one is wanted.
+std::unique_ptr<SymGroup> Refuse(std::string* refusal, const char* format, ...) __attribute__((format(printf, 2, 3)));
+std::unique_ptr<SymGroup> Refuse(std::string* refusal, const char* format, ...) {
+  if (refusal) {
+    char text[kRefusalSize];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    *refusal = text;
+  }
+  return nullptr;
+}
 
-std::unique_ptr<SymGroup> FindSymmetries(SimplePoly& poly, bool& hasReflection) {
-  namespace d = detail_FindSymmetries;
-  hasReflection = false;
-  platform::WaitCursorScope wait;
+// The power of two that brings the largest coordinate of the finite vertices into
+// [0.5, 1); 1 for a model without a finite non-zero coordinate.
+double SizeNormalisingFactor(const SimplePoly& poly) {
+  double largest = 0.0;
+  for (int i = 0; i < poly.NumVerts(); ++i) {
+    const SimpleVert& v = poly.VertAt(i);
+    if (v.IsTemp() || v.IsInfinite()) continue;
+    for (double c : v.pos) {
+      if (std::isfinite(c)) largest = std::max(largest, std::fabs(c));
+    }
+  }
+  if (!(largest > 0.0)) return 1.0;
+  int exponent = 0;
+  std::frexp(largest, &exponent);
+  return std::ldexp(1.0, -exponent);
+}
 
+std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double sizeFactor, std::string* refusal) {
   // 1. Topology.
   if (!(poly.flags & kSimpleSortedFaceLists)) {
     DoNothing("CreateVertexFaceLists");
     poly.CreateVertexFaceLists(false);
     DoNothing("MergeCoincidentVerts");
     poly.MergeCoincidentVerts();
+    // Joined vertices may leave a face passing one point twice; and faces that do
+    // not meet in pairs cannot be ordered round their vertices.
+    int32_t a = 0, b = 0;
+    int sides = 0;
+    const int twice = poly.FindFaceWithRepeatedCorner(&a);
+    if (twice >= 0) {
+      return Refuse(refusal, "Face %d passes twice through the point of vertex %d.", twice, a);
+    }
+    if (poly.FindOddEdge(a, b, sides)) {
+      if (sides == 1) {
+        return Refuse(refusal, "Only one face meets at the edge between vertices %d and %d: the model is not closed.",
+                      a, b);
+      }
+      return Refuse(refusal, "%d faces meet at the edge between vertices %d and %d: faces must meet in pairs.", sides,
+                    a, b);
+    }
   } else {
     DoNothing("LinkCoincidentVerts");
     LinkCoincidentVerts(poly);
   }
 
-  // 2. Centre, unit radius, fresh normals.
+  // 2. Centre, unit radius, fresh normals. The radius in the model's own units is
+  // the one measured here undone by the size factor.
   DoNothing("SetNormals");
   if (!(poly.flags & kSimpleKeepCentre)) poly.Centre();
   const double radius = poly.GetMaxVertexRadius();
   if (radius > kPointTolerance && !(poly.flags & kSimpleKeepSize)) {
     poly.Scale(1 / radius);
-    if ((poly.flags & kSimpleKeepLengthUnits) && (radius < kUnitLow || radius > kUnitHigh)) {
-      poly.scale *= radius;
+    const double ownRadius = radius / sizeFactor;
+    if ((poly.flags & kSimpleKeepLengthUnits) && (ownRadius < kUnitLow || ownRadius > kUnitHigh)) {
+      poly.scale *= ownRadius;
     }
   }
   poly.CalcFaceNormals(true);
+  if (!(poly.flags & kSimpleSortedFaceLists)) {
+    for (int i = 0; i < poly.NumFaces(); ++i) {
+      const SimpleFace& f = poly.FaceAt(i);
+      if (!f.IsTemp() && !f.IsFlat(kFlatFaceTolerance)) {
+        return Refuse(refusal, "Face %d is not flat: its corners do not lie in one plane.", i);
+      }
+    }
+  }
 
   // 3, 4. The hull gives the candidate axes.
   DoNothing("CreateConvexHull");
-  std::unique_ptr<SimplePoly> hull = CreateConvexHull(poly, d::kHullOptions);
+  std::unique_ptr<SimplePoly> hull = CreateConvexHull(poly, kHullOptions);
   if (!hull) return nullptr;
   DoNothing("SimpleSortVertFaces");
   if (!hull->SimpleSortVertFaces()) {
@@ -210,7 +269,7 @@ std::unique_ptr<SymGroup> FindSymmetries(SimplePoly& poly, bool& hasReflection) 
 
   // 5. Every element its own type; the orbit buffer.
   poly.ResetIndices();
-  int width = d::kMinOrbitWidth;
+  int width = kMinOrbitWidth;
   for (int i = 0; i < hull->NumFaces(); ++i) {
     if (!hull->FaceAt(i).IsTemp()) width = std::max(width, hull->FaceAt(i).Count());
   }
@@ -223,9 +282,9 @@ std::unique_ptr<SymGroup> FindSymmetries(SimplePoly& poly, bool& hasReflection) 
   SymAxisList axes;
   {
     const VertexLocator locator(poly);
-    d::FindFaceAxes(poly, *hull, axes, buffer, locator);
-    d::FindVertexAxes(poly, *hull, axes, buffer, locator);
-    d::FindEdgeAxes(poly, *hull, axes, buffer, locator);
+    FindFaceAxes(poly, *hull, axes, buffer, locator);
+    FindVertexAxes(poly, *hull, axes, buffer, locator);
+    FindEdgeAxes(poly, *hull, axes, buffer, locator);
   }
 
   // 9. The group, and the model in its standard orientation.
@@ -248,7 +307,22 @@ std::unique_ptr<SymGroup> FindSymmetries(SimplePoly& poly, bool& hasReflection) 
   if (!poly.SortVertFaces(group.get())) return nullptr;
 
   // 14. A consistent sense for faces through the centre.
-  if (!d::FixHemiFaces(poly)) return nullptr;
+  if (!FixHemiFaces(poly)) return nullptr;
+  return group;
+}
+
+}  // namespace detail_FindSymmetries
+
+std::unique_ptr<SymGroup> FindSymmetries(SimplePoly& poly, bool& hasReflection, std::string* refusal) {
+  namespace d = detail_FindSymmetries;
+  hasReflection = false;
+  if (refusal) refusal->clear();
+  platform::WaitCursorScope wait;
+  // A power of two scales exactly (and is never taken for 1 by Scale).
+  const double sizeFactor = d::SizeNormalisingFactor(poly);
+  poly.Scale(sizeFactor);
+  std::unique_ptr<SymGroup> group = d::Analyse(poly, hasReflection, sizeFactor, refusal);
+  if (poly.flags & kSimpleKeepSize) poly.Scale(1.0 / sizeFactor);
   return group;
 }
 

@@ -12,6 +12,7 @@
 // returns.
 
 #include <memory>
+#include <string>
 
 namespace corvia {
 
@@ -21,7 +22,14 @@ class SymGroup;
 // The model's symmetry group, or null when the model cannot be analysed (fewer
 // than four vertices, all in one plane, or a model whose faces cannot be ordered).
 // hasReflection tells whether the model has a mirror, a rotation-reflection or the
-// central inversion.
-std::unique_ptr<SymGroup> FindSymmetries(SimplePoly& poly, bool& hasReflection);
+// central inversion. When the faces themselves make the model unusable (they do not
+// meet in pairs at some edge, a face passes one point twice or is not flat)
+// `refusal`, when given, receives why in words for the user; it stays empty for the
+// other failures.
+//
+// Positions are compared with absolute tolerances, so the model is first brought to
+// a size near 1 by a power of two, which is exact: its size never decides what
+// counts as one point. A model that keeps its size gets it back at the end.
+std::unique_ptr<SymGroup> FindSymmetries(SimplePoly& poly, bool& hasReflection, std::string* refusal = nullptr);
 
 }  // namespace corvia

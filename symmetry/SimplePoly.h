@@ -226,6 +226,10 @@ struct SimpleFace : SimpleElement {
   void GetCentroid(double* out) const;
   double GetCircumradius() const;
   void AreaVector(double* out) const;
+  // Whether every corner lies within the tolerance of the plane through the
+  // centroid across the area vector; a face of (nearly) no area has no plane to
+  // leave and counts as flat.
+  bool IsFlat(double tolerance) const;
   // Triangulation of the region the face covers, in its plane: `points` receives
   // 3D points (x, y, z each: the corners and, for a star face, the points where
   // its edges cross) and `indices` three point numbers per triangle, wound like
@@ -343,6 +347,16 @@ class SimplePoly {
   bool SimpleSortVertFaces();
   bool SortVertFaces(const SymGroup* group);
   bool CheckTemporaryVerts() const;
+  // The first live face with a corner that names no vertex (an index outside the
+  // array or, with removedToo, a Temp vertex); -1 when none. `corner` receives the
+  // index it names.
+  int FindFaceWithUnknownCorner(bool removedToo, int32_t* corner = nullptr) const;
+  // The first edge (by live face and corner) at which an odd number of face sides
+  // meet, counting each side of a face once; false when every edge is met in pairs.
+  bool FindOddEdge(int32_t& a, int32_t& b, int& sides) const;
+  // The first live face that passes one vertex twice; -1 when none. `vertex`
+  // receives that vertex.
+  int FindFaceWithRepeatedCorner(int32_t* vertex = nullptr) const;
   // The edge types of the model (empty when the lists are already sorted or
   // there are no edges).
   std::vector<std::unique_ptr<SimpEdgeType>> CreateEdgeTypes(const SymGroup* group);

@@ -91,6 +91,21 @@ void SimpleFace::AreaVector(double* out) const {
   }
 }
 
+bool SimpleFace::IsFlat(double tolerance) const {
+  double normal[3];
+  AreaVector(normal);
+  const double length = std::sqrt(Dot(normal, normal));
+  if (length <= tolerance) return true;
+  Divide(normal, normal, length);
+  double centroid[3];
+  GetCentroid(centroid);
+  const double offset = Dot(normal, centroid);
+  for (int i = 0; i < Count(); ++i) {
+    if (std::fabs(Dot(normal, VertAt(i).pos) - offset) > tolerance) return false;
+  }
+  return true;
+}
+
 void SimpleVert::SumCentroidsOfRing(double* out) const {
   out[0] = out[1] = out[2] = 0.0;
   for (int i = 0; i < Count(); ++i) {

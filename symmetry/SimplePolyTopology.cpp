@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <map>
 #include <tuple>
+#include <utility>
 
 #include "core/MergeSort.h"
 #include "core/Messages.h"
@@ -217,14 +218,64 @@ bool SimplePoly::SimpleSortVertFaces() {
 
 // ---- Full order through edge types ---------------------------------------------------------
 
-bool SimplePoly::CheckTemporaryVerts() const {
-  for (const SimpleFace& f : mFaces) {
+bool SimplePoly::CheckTemporaryVerts() const { return FindFaceWithUnknownCorner(true) < 0; }
+
+int SimplePoly::FindFaceWithUnknownCorner(bool removedToo, int32_t* corner) const {
+  for (int i = 0; i < NumFaces(); ++i) {
+    const SimpleFace& f = FaceAt(i);
     if (f.IsTemp()) continue;
     for (int32_t v : f.items) {
-      if (v < 0 || v >= NumVerts() || VertAt(v).IsTemp()) return false;
+      if (v < 0 || v >= NumVerts() || (removedToo && VertAt(v).IsTemp())) {
+        if (corner) *corner = v;
+        return i;
+      }
     }
   }
-  return true;
+  return -1;
+}
+
+int SimplePoly::FindFaceWithRepeatedCorner(int32_t* vertex) const {
+  std::vector<int32_t> corners;
+  for (int i = 0; i < NumFaces(); ++i) {
+    const SimpleFace& f = FaceAt(i);
+    if (f.IsTemp()) continue;
+    corners = f.items;
+    std::sort(corners.begin(), corners.end());
+    const auto repeat = std::adjacent_find(corners.begin(), corners.end());
+    if (repeat == corners.end()) continue;
+    if (vertex) *vertex = *repeat;
+    return i;
+  }
+  return -1;
+}
+
+bool SimplePoly::FindOddEdge(int32_t& a, int32_t& b, int& sides) const {
+  // Face sides counted by their ends, lower index first.
+  std::map<std::pair<int32_t, int32_t>, int> count;
+  auto forEachSide = [this](auto&& visit) {
+    for (const SimpleFace& f : mFaces) {
+      if (f.IsTemp()) continue;
+      const int n = f.Count();
+      for (int i = 0; i < n; ++i) {
+        if (visit(f.items[static_cast<size_t>(i)], f.items[static_cast<size_t>(WrapIndex(i, 1, n))])) return;
+      }
+    }
+  };
+  forEachSide([&count](int32_t p, int32_t q) {
+    ++count[std::minmax(p, q)];
+    return false;
+  });
+  bool found = false;
+  forEachSide([&](int32_t p, int32_t q) {
+    const int c = count[std::minmax(p, q)];
+    if (c % 2 == 0) return false;
+    a = p;
+    b = q;
+    sides = c;
+    found = true;
+    return true;
+  });
+  return found;
 }
 
 bool SimplePoly::SortVertFaces(const SymGroup* group) {

@@ -358,6 +358,48 @@ TEST(FindSymmetriesTest, ModelWithoutSymmetryRestsOnItsLargestFace) {
   EXPECT_NEAR(down, -1.0, 1e-9);
 }
 
+TEST(FindSymmetriesTest, TinyAndHugeModelsKeepTheirSizeOrUnitsWhenAsked) {
+  // Corners 1e-9 apart are far more than one point to a model of that size. (The
+  // faces are the unit cube's: the brute-force hull has a tolerance of its own.)
+  const double root3 = std::sqrt(3.0);
+  const FaceList faces = BruteHullFaces(Cube());
+  {
+    auto poly = MakeModel(Transformed(Cube(), 1e-9, {0, 0, 0}), faces);
+    poly->flags |= kSimpleKeepSize;
+    bool refl = false;
+    std::unique_ptr<SymGroup> g = FindSymmetries(*poly, refl);
+    ASSERT_NE(g, nullptr);
+    EXPECT_STREQ(SymGroup::GetSchoenflies(g.get()), "Oh");
+    EXPECT_NEAR(MaxRadius(*poly) / (1e-9 * root3), 1.0, 1e-12);
+  }
+  {
+    auto poly = MakeModel(Transformed(Cube(), 1e9, {0, 0, 0}), faces);
+    poly->flags |= kSimpleKeepLengthUnits;
+    poly->scale = 2.0;
+    bool refl = false;
+    std::unique_ptr<SymGroup> g = FindSymmetries(*poly, refl);
+    ASSERT_NE(g, nullptr);
+    EXPECT_STREQ(SymGroup::GetSchoenflies(g.get()), "Oh");
+    EXPECT_NEAR(MaxRadius(*poly), 1.0, 1e-12);
+    EXPECT_NEAR(poly->scale / (2e9 * root3), 1.0, 1e-12);
+  }
+}
+
+TEST(FindSymmetriesTest, FacesThatDoNotMeetInPairsAreRefusedWithTheirReason) {
+  FaceList faces = BruteHullFaces(Cube());
+  faces.pop_back();
+  auto open = MakeModel(Cube(), faces);
+  bool refl = true;
+  std::string refusal;
+  EXPECT_EQ(FindSymmetries(*open, refl, &refusal), nullptr);
+  EXPECT_NE(refusal.find("the model is not closed"), std::string::npos) << refusal;
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+  // Failures that are not the faces' fault give no reason.
+  auto flat = MakeModel({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {{0, 1, 2, 3}, {3, 2, 1, 0}});
+  EXPECT_EQ(FindSymmetries(*flat, refl, &refusal), nullptr);
+  EXPECT_EQ(refusal, "");
+}
+
 TEST(FindSymmetriesTest, FlatOrTinyModelCannotBeAnalysed) {
   auto flat = MakeModel({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {{0, 1, 2, 3}, {3, 2, 1, 0}});
   bool refl = true;

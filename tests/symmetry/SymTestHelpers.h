@@ -1,7 +1,8 @@
 #pragma once
 // Shared by the symmetry tests: the operations of a group as a list of matrices,
 // tolerant matrix comparison, the list of every kind of group, and hull models
-// built into a Poly with the sizes of their element types.
+// built into a Poly with the sizes of their element types, and a snapshot of
+// everything the set-up of a Poly decides.
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 #include "core/VectorMath.h"
 #include "model/Edge.h"
 #include "model/Poly.h"
+#include "model/PolyElement.h"
 #include "stellation/FaceTypeBlock.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
@@ -143,6 +145,44 @@ inline std::vector<int> EdgeTypeSizes(const Poly& poly) {
   for (int t = 0; t < poly.mNumEdgeTypes; ++t) sizes.push_back(poly.mEdgeTypes[t].mNumEdges);
   std::sort(sizes.begin(), sizes.end());
   return sizes;
+}
+
+// The first sentence of every refusal of a model on its way to a Poly.
+inline constexpr const char* kInvalidModelText = "The polyhedron you want to create\ndoes not appear to be valid.";
+
+// Everything the set-up decides, in order, as one record.
+struct Snapshot {
+  std::vector<double> numbers;
+  bool operator==(const Snapshot& other) const { return numbers == other.numbers; }
+};
+
+inline Snapshot Take(const Poly& poly) {
+  Snapshot s;
+  auto add = [&s](double x) { s.numbers.push_back(x); };
+  for (const ElementList* list : {static_cast<const ElementList*>(&poly.mFaces),
+                                          static_cast<const ElementList*>(&poly.mVertices)}) {
+    for (const PolyElement* e = list->mHead; e; e = e->mNext) {
+      add(FaceType::GetIndex(e->mType));
+      for (int k = 0; k < 3; ++k) {
+        add(e->mXAxis[k]);
+        add(e->mYAxis[k]);
+        add(e->mZAxis[k]);
+        add(e->mDualVert[k]);
+        add(e->mColor[k]);
+      }
+      for (int k = 0; k < e->mNumSides; ++k) add(PolyElement::GetIndex(e->GetCorner(k)));
+    }
+  }
+  for (int i = 0; i < poly.mNumEdges; ++i) {
+    const Edge& e = poly.mEdgeArray[i];
+    add(e.mEdgeType);
+    add(e.mEdgeFlags);
+    add(PolyElement::GetIndex(e.mVert1));
+    add(PolyElement::GetIndex(e.mVert2));
+    add(PolyElement::GetIndex(e.mFace1));
+    add(PolyElement::GetIndex(e.mFace2));
+  }
+  return s;
 }
 
 }  // namespace corvia::symtest
