@@ -74,8 +74,17 @@ EdgeFaceCount CountFacesAtEdge(const SimplePoly& poly, int faceIndex, int corner
 }
 
 bool SimplePoly::CheckModelValidity(uint32_t options) {
-  if (NumVerts() == 0 || NumFaces() == 0) {
+  // With vertices but no faces the model is refused below, where the hull of its
+  // vertices can be offered; with no vertices there is nothing to offer.
+  if (NumVerts() == 0) {
     ShowError("Invalid model: there are no faces or vertices.");
+    return false;
+  }
+  // Every pass below follows corners into the vertex array.
+  int32_t corner = 0;
+  const int bad = FindFaceWithUnknownCorner(false, &corner);
+  if (bad >= 0) {
+    ShowError("Invalid model: face %d refers to vertex %d, which the model does not have.", bad, corner);
     return false;
   }
   CreateVertexFaceLists(false);

@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/VectorMath.h"
@@ -134,6 +135,53 @@ TEST_F(ValidityCheck, EmptyModelsAreRefused) {
   EXPECT_FALSE(removed->CheckModelValidity(0));
   ASSERT_EQ(Messages().Boxes().size(), 1u);
   EXPECT_EQ(Messages().Boxes()[0].text, "Invalid model: there are no faces.");
+}
+
+TEST_F(ValidityCheck, VerticesWithoutFacesAreOfferedTheirHull) {
+  // Vertices alone are what a hull is made from: the error says that faces are
+  // missing, and the hull is offered when asked for.
+  auto points = [] {
+    auto cube = Cubes({{0, 0, 0}});
+    auto bare = std::make_unique<corvia::SimplePoly>(cube->NumVerts(), 0);
+    for (int i = 0; i < cube->NumVerts(); ++i) bare->VertAt(i).SetPos(cube->VertAt(i).pos);
+    return bare;
+  };
+  auto plain = points();
+  EXPECT_FALSE(plain->CheckModelValidity(0));
+  ASSERT_EQ(Messages().Boxes().size(), 1u);
+  EXPECT_EQ(Messages().Boxes()[0].title, "Error");
+  EXPECT_EQ(Messages().Boxes()[0].text, "Invalid model: there are no faces.");
+
+  Messages().Clear();
+  auto offered = points();
+  Messages().QueueAnswer(0);  // "Create convex hull instead"
+  EXPECT_TRUE(offered->CheckModelValidity(corvia::kValidityOfferHull));
+  ASSERT_EQ(Messages().Boxes().size(), 1u);
+  EXPECT_EQ(Messages().Boxes()[0].text, "Invalid model: there are no faces.");
+  ASSERT_EQ(Messages().Boxes()[0].captions.size(), 2u);
+  EXPECT_EQ(offered->CountFacesWithoutFlags(corvia::kSimpleTemp), 6);
+
+  Messages().Clear();
+  auto declined = points();
+  Messages().QueueAnswer(1);  // Cancel
+  EXPECT_FALSE(declined->CheckModelValidity(corvia::kValidityOfferHull));
+  EXPECT_EQ(declined->NumFaces(), 0);
+}
+
+TEST_F(ValidityCheck, CornersThatNameNoVertexAreRefusedBeforeAnyEdgeIsRead) {
+  for (int32_t bad : {99, -1, 8}) {
+    Messages().Clear();
+    auto cube = Cubes({{0, 0, 0}});
+    cube->FaceAt(3).items[2] = bad;
+    Messages().QueueAnswer(0);  // the hull would be offered for a merely open model
+    EXPECT_FALSE(cube->CheckModelValidity(corvia::kValidityOfferHull));
+    ASSERT_EQ(Messages().Boxes().size(), 1u);
+    EXPECT_EQ(Messages().Boxes()[0].title, "Error");
+    EXPECT_EQ(Messages().Boxes()[0].text,
+              "Invalid model: face 3 refers to vertex " + std::to_string(bad) + ", which the model does not have.");
+    EXPECT_EQ(cube->NumFaces(), 6);
+  }
+  Messages().Clear();
 }
 
 TEST_F(ValidityCheck, FourFacesAtAnEdgeNeedTheWarningsAccepted) {
