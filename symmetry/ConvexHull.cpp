@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdio>
+#include <limits>
+#include <string>
 #include <vector>
 
 #include "construction/RainbowColor.h"
@@ -11,6 +14,7 @@
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "platform/Services.h"
+#include "symmetry/RotationAxes.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia::detail_ConvexHull {
@@ -18,108 +22,199 @@ namespace corvia::detail_ConvexHull {
 constexpr int32_t kHullNone = -1;
 // Vertices with any of these take no part in the hull.
 constexpr uint32_t kHullUnusableFlags = kSimpleDone | kSimpleMark2 | kSimpleTemp | kSimpleInfinite;
+// Positions are snapped to a grid of this many steps across the widest extent of
+// the points, fine enough that no snap moves a point by a noticeable part of the
+// tolerance, and coarse enough that orientation sums fit 128 bits exactly.
+constexpr double kGridSteps = 1099511627776.0;  // 2^40
+
+constexpr size_t kHullRefusalSize = 64;
+
+__extension__ using Int128 = __int128;
+
+enum class HullOutcome {
+  Built,
+  Flat,        // fewer than 4 points, or all within the tolerance of one plane or line
+  NotFinite,   // a usable vertex has no finite position
+  // The exact hull holds, but its triangles do not join into faces of at least three
+  // corners: the points lie so nearly on one line (or in one plane) that within the
+  // tolerance they enclose no solid.
+  Unreliable,
+};
 
 struct HullPlane {
   double n[3];  // unit outward normal
   double d;     // n . p + d is the signed distance of p, negative inside
 };
 
-// The hull is kept as triangles with half-edge twins. Each triangle belongs to a
-// plane group: the triangles of one group make one polygon face of the result and
-// share the group's plane, fixed when the group was made, so that a point decides
-// "outside", "on" or "behind" once per face, as it would for the whole polygon.
-// Every point still to be added waits in the conflict list of one triangle whose
-// plane it lies outside; a point in no list lies inside or on the hull. This keeps
-// the work per point near the size of the region it rebuilds (about n log n over
-// all points in random order) instead of testing every face.
+// Squared distance from p to the closed triangle a, b, c.
+double SquaredDistanceToTriangle(const double* p, const double* a, const double* b, const double* c) {
+  double ab[3], ac[3], ap[3], closest[3];
+  Subtract(ab, b, a);
+  Subtract(ac, c, a);
+  Subtract(ap, p, a);
+  auto at = [&](double s, double t) {
+    for (int k = 0; k < 3; ++k) closest[k] = a[k] + s * ab[k] + t * ac[k];
+    double d[3];
+    Subtract(d, p, closest);
+    return Dot(d, d);
+  };
+  const double d1 = Dot(ab, ap), d2 = Dot(ac, ap);
+  if (d1 <= 0 && d2 <= 0) return at(0, 0);
+  double bp[3];
+  Subtract(bp, p, b);
+  const double d3 = Dot(ab, bp), d4 = Dot(ac, bp);
+  if (d3 >= 0 && d4 <= d3) return at(1, 0);
+  const double vc = d1 * d4 - d3 * d2;
+  if (vc <= 0 && d1 >= 0 && d3 <= 0) return at(d1 / (d1 - d3), 0);
+  double cp[3];
+  Subtract(cp, p, c);
+  const double d5 = Dot(ab, cp), d6 = Dot(ac, cp);
+  if (d6 >= 0 && d5 <= d6) return at(0, 1);
+  const double vb = d5 * d2 - d1 * d6;
+  if (vb <= 0 && d2 >= 0 && d6 <= 0) return at(0, d2 / (d2 - d6));
+  const double va = d3 * d6 - d5 * d4;
+  if (va <= 0 && (d4 - d3) >= 0 && (d5 - d6) >= 0) {
+    const double w = (d4 - d3) / ((d4 - d3) + (d5 - d6));
+    return at(1 - w, w);
+  }
+  const double denom = 1 / (va + vb + vc);
+  return at(vb * denom, vc * denom);
+}
+
+// The hull is built as triangles with half-edge twins over the points snapped to an
+// integer grid, where "does the point see this triangle" is decided exactly: the
+// structure can never fold or lose a point, however nearly flat the points lie.
+// Every point still to be added waits in the conflict list of one triangle it
+// sees; a point in no list lies inside or on the hull. This keeps the work per
+// point near the size of the region it rebuilds instead of testing every face. A
+// point within the tolerance of the hull is not added (it stays within the
+// tolerance of every hull that grows from this one). Only at the end are triangles
+// that lie within the tolerance of one plane joined into the polygon faces of the
+// result.
 class HullBuilder {
  public:
   explicit HullBuilder(SimplePoly& poly) : mPoly(poly) {}
 
-  // False when the usable points do not span 3D.
-  bool Build();
+  HullOutcome Build();
+  // The vertex whose position is not finite (NotFinite).
+  int BadVertex() const { return mBadVertex; }
   // Polygons (point numbers, counter-clockwise seen from outside) and their planes.
-  // False on a broken structure (an internal error has been shown).
+  // False when the triangles do not join into polygons of three corners or more.
   bool ExtractFaces();
   void WriteFaces(int firstFace);
 
  private:
-  const double* Pos(int32_t point) const { return &mPos[static_cast<size_t>(point) * 3]; }
+  const double* Pos(int32_t point) const { return mPoly.VertAt(mVertOf[static_cast<size_t>(point)]).pos; }
+  const int64_t* Grid(int32_t point) const { return &mGrid[static_cast<size_t>(point) * 3]; }
   static int32_t TriOf(int32_t h) { return h / 3; }
   static int32_t NextEdge(int32_t h) { return (h % 3 == 2) ? h - 2 : h + 1; }
   int32_t Start(int32_t h) const { return mTriVerts[static_cast<size_t>(h)]; }
   int32_t End(int32_t h) const { return mTriVerts[static_cast<size_t>(NextEdge(h))]; }
   int32_t Twin(int32_t h) const { return mTwin[static_cast<size_t>(h)]; }
+  int32_t Corner(int32_t t, int k) const { return mTriVerts[static_cast<size_t>(t) * 3 + static_cast<size_t>(k)]; }
   void Link(int32_t h1, int32_t h2) {
     mTwin[static_cast<size_t>(h1)] = h2;
     mTwin[static_cast<size_t>(h2)] = h1;
   }
-  int32_t GroupOfTri(int32_t t) const { return mTriGroup[static_cast<size_t>(t)]; }
-  double Dist(int32_t point, int32_t group) const {
-    const HullPlane& pl = mPlanes[static_cast<size_t>(group)];
-    return Dot(pl.n, Pos(point)) + pl.d;
-  }
-  // Distance of the point being added, worked once per group and step.
-  double StepDist(int32_t point, int32_t group);
-  int32_t NewGroup(int32_t a, int32_t b, int32_t c);
-  int32_t NewTri(int32_t a, int32_t b, int32_t c, int32_t group);
+  // The exact (b - a) x (c - a) of the snapped points.
+  void GridNormal(int32_t a, int32_t b, int32_t c, Int128* out) const;
+  // Sign of (q - a) . ((b - a) x (c - a)): positive when q lies on the side the
+  // triangle a, b, c faces (counter-clockwise seen from there), exactly.
+  int Orient(int32_t a, int32_t b, int32_t c, int32_t q) const;
+  bool Sees(int32_t q, int32_t t) const { return Orient(Corner(t, 0), Corner(t, 1), Corner(t, 2), q) > 0; }
+  int32_t NewTri(int32_t a, int32_t b, int32_t c);
   void AddConflict(int32_t point, int32_t tri);
-  void AssignInitialConflicts(const std::vector<int32_t>& tris);
   bool AddPoint(int32_t p);
-  bool PlaneHoldsTriangles(int32_t group, const std::vector<int32_t>& tris, int32_t ofGroup) const;
-  static int32_t RootGroup(std::vector<int32_t>& parent, int32_t g);
-  bool TriInPlane(int32_t t, int32_t group) const;
-  void MergeCoplanarGroups();
+  // The points used: the first of each set of coincident vertices, finite.
+  HullOutcome GatherPoints();
+  void SnapToGrid();
+  // The outward unit normal of triangle t and the plane through it.
+  HullPlane TrianglePlane(int32_t t) const;
+  void GroupCoplanarTriangles();
 
   SimplePoly& mPoly;
+  int mBadVertex = kHullNone;
   std::vector<int32_t> mVertOf;  // point -> vertex index
-  std::vector<double> mPos;      // three per point
+  std::vector<int64_t> mGrid;    // three per point
   std::vector<uint8_t> mIsCorner;
+  std::vector<uint8_t> mSkipped;  // within the tolerance of the hull when its turn came
 
   std::vector<int32_t> mTriVerts;  // three per triangle
   std::vector<int32_t> mTwin;      // three per triangle: half-edge ids
-  std::vector<int32_t> mTriGroup;
   std::vector<uint8_t> mTriAlive;
   std::vector<uint32_t> mTriStamp;
   std::vector<int32_t> mConflictHead;  // per triangle
   std::vector<int32_t> mConflictNext;  // per point
   std::vector<int32_t> mConflictTri;   // per point
-
-  std::vector<HullPlane> mPlanes;  // per group
-  std::vector<uint32_t> mGroupStamp;
-  std::vector<double> mGroupDist;
   uint32_t mStamp = 0;
 
+  std::vector<int32_t> mTriGroup;  // per triangle, once grouped
+  std::vector<HullPlane> mPlanes;  // per group
   std::vector<std::vector<int32_t>> mFaces;  // point numbers
   std::vector<int32_t> mFaceGroup;
 };
 
-double HullBuilder::StepDist(int32_t point, int32_t group) {
-  const size_t g = static_cast<size_t>(group);
-  if (mGroupStamp[g] != mStamp) {
-    mGroupStamp[g] = mStamp;
-    mGroupDist[g] = Dist(point, group);
+void HullBuilder::GridNormal(int32_t a, int32_t b, int32_t c, Int128* out) const {
+  const int64_t* pa = Grid(a);
+  const int64_t* pb = Grid(b);
+  const int64_t* pc = Grid(c);
+  Int128 u[3], v[3];
+  for (int k = 0; k < 3; ++k) {
+    u[k] = static_cast<Int128>(pb[k]) - pa[k];
+    v[k] = static_cast<Int128>(pc[k]) - pa[k];
   }
-  return mGroupDist[g];
+  out[0] = u[1] * v[2] - u[2] * v[1];
+  out[1] = u[2] * v[0] - u[0] * v[2];
+  out[2] = u[0] * v[1] - u[1] * v[0];
 }
 
-int32_t HullBuilder::NewGroup(int32_t a, int32_t b, int32_t c) {
-  HullPlane pl;
-  TriangleNormal(pl.n, Pos(a), Pos(b), Pos(c));
-  const double len = std::sqrt(Dot(pl.n, pl.n));
-  if (len > 0) Scale(pl.n, pl.n, 1.0 / len);
-  pl.d = -Dot(Pos(a), pl.n);
-  mPlanes.push_back(pl);
-  mGroupStamp.push_back(0);
-  mGroupDist.push_back(0.0);
-  return static_cast<int32_t>(mPlanes.size()) - 1;
+int HullBuilder::Orient(int32_t a, int32_t b, int32_t c, int32_t q) const {
+  // Grid differences are exact in doubles; the sum of products is decided in
+  // doubles when it lies clear of its rounding bound (7 + 56 eps) eps times the
+  // sum of the products' magnitudes, and in 128-bit integers otherwise.
+  const int64_t* pa = Grid(a);
+  const int64_t* pb = Grid(b);
+  const int64_t* pc = Grid(c);
+  const int64_t* pq = Grid(q);
+  double u[3], v[3], w[3];
+  for (int k = 0; k < 3; ++k) {
+    u[k] = static_cast<double>(pb[k] - pa[k]);
+    v[k] = static_cast<double>(pc[k] - pa[k]);
+    w[k] = static_cast<double>(pq[k] - pa[k]);
+  }
+  const double m0 = u[1] * v[2], m1 = u[2] * v[1];
+  const double m2 = u[2] * v[0], m3 = u[0] * v[2];
+  const double m4 = u[0] * v[1], m5 = u[1] * v[0];
+  const double det = w[0] * (m0 - m1) + w[1] * (m2 - m3) + w[2] * (m4 - m5);
+  const double magnitude = std::fabs(w[0]) * (std::fabs(m0) + std::fabs(m1)) +
+                           std::fabs(w[1]) * (std::fabs(m2) + std::fabs(m3)) +
+                           std::fabs(w[2]) * (std::fabs(m4) + std::fabs(m5));
+  constexpr double kEps = std::numeric_limits<double>::epsilon() / 2;
+  constexpr double kBound = (7.0 + 56.0 * kEps) * kEps;
+  if (det > kBound * magnitude) return 1;
+  if (-det > kBound * magnitude) return -1;
+  Int128 n[3];
+  GridNormal(a, b, c, n);
+  Int128 sum = 0;
+  for (int k = 0; k < 3; ++k) sum += n[k] * (static_cast<Int128>(pq[k]) - pa[k]);
+  return sum > 0 ? 1 : (sum < 0 ? -1 : 0);
 }
 
-int32_t HullBuilder::NewTri(int32_t a, int32_t b, int32_t c, int32_t group) {
-  const int32_t t = static_cast<int32_t>(mTriGroup.size());
+HullPlane HullBuilder::TrianglePlane(int32_t t) const {
+  // From the positions themselves, not their snapped images: the planes of a model
+  // whose coordinates are exact stay exact (its symmetry axes are taken from them).
+  HullPlane plane;
+  TriangleNormal(plane.n, Pos(Corner(t, 0)), Pos(Corner(t, 1)), Pos(Corner(t, 2)));
+  const double length = std::sqrt(Dot(plane.n, plane.n));
+  if (length > 0) Scale(plane.n, plane.n, 1.0 / length);
+  plane.d = -Dot(plane.n, Pos(Corner(t, 0)));
+  return plane;
+}
+
+int32_t HullBuilder::NewTri(int32_t a, int32_t b, int32_t c) {
+  const int32_t t = static_cast<int32_t>(mTriAlive.size());
   mTriVerts.insert(mTriVerts.end(), {a, b, c});
   mTwin.insert(mTwin.end(), {kHullNone, kHullNone, kHullNone});
-  mTriGroup.push_back(group);
   mTriAlive.push_back(1);
   mTriStamp.push_back(0);
   mConflictHead.push_back(kHullNone);
@@ -132,122 +227,185 @@ void HullBuilder::AddConflict(int32_t point, int32_t tri) {
   mConflictHead[static_cast<size_t>(tri)] = point;
 }
 
-void HullBuilder::AssignInitialConflicts(const std::vector<int32_t>& tris) {
+HullOutcome HullBuilder::GatherPoints() {
+  for (int i = 0; i < mPoly.NumVerts(); ++i) {
+    SimpleVert& v = mPoly.VertAt(i);
+    if (v.flags & kHullUnusableFlags) {
+      v.flags |= kSimpleTemp;
+    } else if (!std::isfinite(v.pos[0]) || !std::isfinite(v.pos[1]) || !std::isfinite(v.pos[2])) {
+      mBadVertex = i;
+      return HullOutcome::NotFinite;
+    }
+  }
+  // Of vertices that coincide only the first takes part; the others are on the hull
+  // through it and end as non-corners.
+  const VertexLocator locator(mPoly);
+  for (int i = 0; i < mPoly.NumVerts(); ++i) {
+    SimpleVert& v = mPoly.VertAt(i);
+    if (v.IsTemp()) continue;
+    if (locator.FindFirst(v.pos, kHullUnusableFlags) != i) {
+      v.flags |= kSimpleTemp;
+      continue;
+    }
+    mVertOf.push_back(i);
+  }
+  return mVertOf.size() < 4 ? HullOutcome::Flat : HullOutcome::Built;
+}
+
+void HullBuilder::SnapToGrid() {
+  double low[3], high[3];
+  CopyVector(low, Pos(0));
+  CopyVector(high, Pos(0));
   const int32_t numPoints = static_cast<int32_t>(mVertOf.size());
+  for (int32_t q = 1; q < numPoints; ++q) {
+    for (int k = 0; k < 3; ++k) {
+      low[k] = std::min(low[k], Pos(q)[k]);
+      high[k] = std::max(high[k], Pos(q)[k]);
+    }
+  }
+  const double extent = std::max({high[0] - low[0], high[1] - low[1], high[2] - low[2]});
+  const double steps = extent > 0 ? kGridSteps / extent : 1.0;
+  mGrid.resize(static_cast<size_t>(numPoints) * 3);
+  for (int32_t q = 0; q < numPoints; ++q) {
+    for (int k = 0; k < 3; ++k) mGrid[static_cast<size_t>(q) * 3 + static_cast<size_t>(k)] = std::llround((Pos(q)[k] - low[k]) * steps);
+  }
+}
+
+HullOutcome HullBuilder::Build() {
+  const HullOutcome gathered = GatherPoints();
+  if (gathered != HullOutcome::Built) return gathered;
+  const int32_t numPoints = static_cast<int32_t>(mVertOf.size());
+  SnapToGrid();
+  mIsCorner.assign(static_cast<size_t>(numPoints), 0);
+  mSkipped.assign(static_cast<size_t>(numPoints), 0);
+  mConflictNext.assign(static_cast<size_t>(numPoints), kHullNone);
+  mConflictTri.assign(static_cast<size_t>(numPoints), kHullNone);
+
+  // The first tetrahedron as large as the points allow: the two extreme points
+  // furthest apart, the point furthest from the line through them, the point
+  // furthest from their plane. Points that all lie within the tolerance of a line
+  // or a plane enclose no solid.
+  int32_t a = 0, b = 0;
+  {
+    int32_t extremes[6] = {0, 0, 0, 0, 0, 0};
+    for (int32_t q = 1; q < numPoints; ++q) {
+      for (int k = 0; k < 3; ++k) {
+        if (Pos(q)[k] < Pos(extremes[2 * k])[k]) extremes[2 * k] = q;
+        if (Pos(q)[k] > Pos(extremes[2 * k + 1])[k]) extremes[2 * k + 1] = q;
+      }
+    }
+    double widest = -1.0;
+    for (int i = 0; i < 6; ++i) {
+      for (int j = i + 1; j < 6; ++j) {
+        double d[3];
+        Subtract(d, Pos(extremes[j]), Pos(extremes[i]));
+        if (Dot(d, d) > widest) {
+          widest = Dot(d, d);
+          a = extremes[i];
+          b = extremes[j];
+        }
+      }
+    }
+  }
+  double ab[3];
+  Subtract(ab, Pos(b), Pos(a));
+  int32_t c = kHullNone;
+  double furthest = kPointTolerance;
+  for (int32_t q = 0; q < numPoints; ++q) {
+    double aq[3], off[3];
+    Subtract(aq, Pos(q), Pos(a));
+    Cross(off, ab, aq);
+    const double distance = std::sqrt(Dot(off, off) / Dot(ab, ab));
+    if (distance > furthest) {
+      furthest = distance;
+      c = q;
+    }
+  }
+  if (c == kHullNone) return HullOutcome::Flat;
+  double normal[3];
+  TriangleNormal(normal, Pos(a), Pos(b), Pos(c));
+  Scale(normal, normal, 1.0 / std::sqrt(Dot(normal, normal)));
+  int32_t d4 = kHullNone;
+  furthest = kPointTolerance;
+  for (int32_t q = 0; q < numPoints; ++q) {
+    double aq[3];
+    Subtract(aq, Pos(q), Pos(a));
+    if (std::fabs(Dot(aq, normal)) > furthest) {
+      furthest = std::fabs(Dot(aq, normal));
+      d4 = q;
+    }
+  }
+  if (d4 == kHullNone) return HullOutcome::Flat;
+  const int side = Orient(a, b, c, d4);
+  if (side == 0) return HullOutcome::Flat;
+
+  // The base faces away from the fourth corner.
+  const int32_t x[3] = {a, side > 0 ? c : b, side > 0 ? b : c};
+  const int32_t base = NewTri(x[0], x[1], x[2]);
+  int32_t sides[3];
+  for (int i = 0; i < 3; ++i) {
+    const int32_t from = x[i], to = x[(i + 1) % 3];
+    sides[i] = NewTri(to, from, d4);
+    Link(base * 3 + i, sides[i] * 3);
+  }
+  for (int i = 0; i < 3; ++i) Link(sides[i] * 3 + 1, sides[(i + 2) % 3] * 3 + 2);
+  for (int32_t corner : {a, b, c, d4}) mIsCorner[static_cast<size_t>(corner)] = 1;
+
   // Walk backwards so that each list holds its points in increasing order.
   for (int32_t q = numPoints - 1; q >= 0; --q) {
     if (mIsCorner[static_cast<size_t>(q)]) continue;
-    for (int32_t t : tris) {
-      if (Dist(q, GroupOfTri(t)) > kPointTolerance) {
+    for (int32_t t : {base, sides[0], sides[1], sides[2]}) {
+      if (Sees(q, t)) {
         AddConflict(q, t);
         break;
       }
     }
   }
-}
 
-bool HullBuilder::Build() {
-  for (int i = 0; i < mPoly.NumVerts(); ++i) {
-    SimpleVert& v = mPoly.VertAt(i);
-    if (v.flags & kHullUnusableFlags) {
-      v.flags |= kSimpleTemp;
-      continue;
-    }
-    mVertOf.push_back(i);
-    mPos.insert(mPos.end(), v.pos, v.pos + 3);
-  }
-  const int32_t numPoints = static_cast<int32_t>(mVertOf.size());
-  mIsCorner.assign(static_cast<size_t>(numPoints), 0);
-  mConflictNext.assign(static_cast<size_t>(numPoints), kHullNone);
-  mConflictTri.assign(static_cast<size_t>(numPoints), kHullNone);
-  if (numPoints < 4) return false;
-
-  // The first tetrahedron: a, then the next point apart from it, the next not on
-  // the line through both, the next off their plane.
-  const int32_t a = 0;
-  int32_t b = a + 1;
-  while (b < numPoints && SamePos(Pos(a), Pos(b))) ++b;
-  if (b >= numPoints) return false;
-  int32_t c = b + 1;
-  for (; c < numPoints; ++c) {
-    double ca[3], cb[3];
-    Subtract(ca, Pos(c), Pos(a));
-    Subtract(cb, Pos(c), Pos(b));
-    if (!AreParallel(ca, cb, kPointTolerance)) break;
-  }
-  if (c >= numPoints) return false;
-  const int32_t g0 = NewGroup(a, b, c);
-  int32_t d4 = c + 1;
-  for (; d4 < numPoints; ++d4) {
-    if (std::fabs(Dist(d4, g0)) > kPointTolerance) break;
-  }
-  if (d4 >= numPoints) return false;
-
-  int32_t x[3] = {a, b, c};
-  if (Dist(d4, g0) > 0) {
-    HullPlane& pl = mPlanes[static_cast<size_t>(g0)];
-    Negate(pl.n);
-    pl.d = -pl.d;
-    x[1] = c;
-    x[2] = b;
-  }
-  const int32_t base = NewTri(x[0], x[1], x[2], g0);
-  int32_t side[3];
-  for (int i = 0; i < 3; ++i) {
-    const int32_t from = x[i], to = x[(i + 1) % 3];
-    side[i] = NewTri(to, from, d4, NewGroup(to, from, d4));
-    Link(base * 3 + i, side[i] * 3);
-  }
-  for (int i = 0; i < 3; ++i) Link(side[i] * 3 + 1, side[(i + 2) % 3] * 3 + 2);
-  for (int32_t corner : {a, b, c, d4}) mIsCorner[static_cast<size_t>(corner)] = 1;
-
-  AssignInitialConflicts({base, side[0], side[1], side[2]});
-
-  // Every other point in index order, those passed over while choosing the
-  // tetrahedron included.
+  // Every other point in index order, those passed over for the tetrahedron
+  // included.
   for (int32_t p = 0; p < numPoints; ++p) {
     if (mIsCorner[static_cast<size_t>(p)]) continue;
     if (mConflictTri[static_cast<size_t>(p)] == kHullNone) continue;  // inside or on the hull
-    AddPoint(p);
-  }
-  return true;
-}
-
-bool HullBuilder::PlaneHoldsTriangles(int32_t group, const std::vector<int32_t>& tris, int32_t ofGroup) const {
-  const HullPlane& target = mPlanes[static_cast<size_t>(group)];
-  const HullPlane& own = mPlanes[static_cast<size_t>(ofGroup)];
-  if (Dot(target.n, own.n) <= 0) return false;
-  for (int32_t t : tris) {
-    if (GroupOfTri(t) != ofGroup) continue;
-    for (int k = 0; k < 3; ++k) {
-      if (std::fabs(Dist(mTriVerts[static_cast<size_t>(t) * 3 + k], group)) > kPointTolerance) return false;
+    if (!AddPoint(p)) {
+      // Decided exactly, what a point sees is always a disc.
+      ShowInternalError("ComputeConvexHull: broken hull");
+      return HullOutcome::Unreliable;
     }
   }
-  return true;
+  return HullOutcome::Built;
 }
 
 bool HullBuilder::AddPoint(int32_t p) {
   ++mStamp;
   const int32_t start = mConflictTri[static_cast<size_t>(p)];
 
-  // The region of faces that p sees, flooded across edges.
+  // The region of triangles that p sees, flooded across edges.
   std::vector<int32_t> visible{start};
   mTriStamp[static_cast<size_t>(start)] = mStamp;
-  int32_t firstBoundary = kHullNone;
-  int32_t numBoundary = 0;
   for (size_t i = 0; i < visible.size(); ++i) {
     const int32_t t = visible[i];
     for (int k = 0; k < 3; ++k) {
-      const int32_t h = t * 3 + k;
-      const int32_t nb = TriOf(Twin(h));
+      const int32_t nb = TriOf(Twin(t * 3 + k));
       if (mTriStamp[static_cast<size_t>(nb)] == mStamp) continue;
-      if (StepDist(p, GroupOfTri(nb)) > kPointTolerance) {
+      if (Sees(p, nb)) {
         mTriStamp[static_cast<size_t>(nb)] = mStamp;
         visible.push_back(nb);
       }
     }
   }
   auto isVisible = [this](int32_t t) { return mTriStamp[static_cast<size_t>(t)] == mStamp; };
+  double nearest = std::numeric_limits<double>::infinity();
+  for (int32_t t : visible) {
+    nearest = std::min(nearest, SquaredDistanceToTriangle(Pos(p), Pos(Corner(t, 0)), Pos(Corner(t, 1)), Pos(Corner(t, 2))));
+  }
+  if (nearest <= kSquaredPointTolerance) {
+    mSkipped[static_cast<size_t>(p)] = 1;
+    for (int32_t t : visible) mTriStamp[static_cast<size_t>(t)] = 0;
+    return true;
+  }
+  int32_t firstBoundary = kHullNone;
+  int32_t numBoundary = 0;
   for (int32_t t : visible) {
     for (int k = 0; k < 3; ++k) {
       if (!isVisible(TriOf(Twin(t * 3 + k)))) {
@@ -258,10 +416,10 @@ bool HullBuilder::AddPoint(int32_t p) {
   }
 
   // The horizon: the boundary of the visible region walked once round, as edges of
-  // visible faces. From an edge ending at v the next one starts at v: turn round v
-  // through visible faces until the face across is kept.
+  // visible triangles. From an edge ending at v the next one starts at v: turn
+  // round v through visible triangles until the one across is kept.
   std::vector<int32_t> horizon;
-  const int32_t guard = static_cast<int32_t>(mTriGroup.size()) * 3;
+  const int32_t guard = static_cast<int32_t>(mTriAlive.size()) * 3;
   int32_t h = firstBoundary;
   do {
     horizon.push_back(h);
@@ -270,73 +428,27 @@ bool HullBuilder::AddPoint(int32_t p) {
     while (isVisible(TriOf(Twin(e))) && turns++ < guard) e = NextEdge(Twin(e));
     h = e;
   } while (h != firstBoundary && static_cast<int32_t>(horizon.size()) <= numBoundary);
-  if (h != firstBoundary || static_cast<int32_t>(horizon.size()) != numBoundary) {
-    // A visible region that is not a disc can only come from points on the edge of
-    // the tolerance; the point is left out rather than the hull broken.
-    return false;
-  }
+  if (h != firstBoundary || static_cast<int32_t>(horizon.size()) != numBoundary) return false;
 
-  // The cone from p over the horizon. A face that p lies on is extended to p
-  // instead of getting a triangle of its own, and a new triangle in the plane of
-  // the one made just before joins its face.
-  const int32_t firstNewGroup = static_cast<int32_t>(mPlanes.size());
+  // The cone from p over the horizon.
   const size_t m = horizon.size();
   std::vector<int32_t> cone(m);
   for (size_t i = 0; i < m; ++i) {
-    const int32_t u = Start(horizon[i]);
-    const int32_t v = End(horizon[i]);
-    const int32_t kept = Twin(horizon[i]);
-    const int32_t keptGroup = GroupOfTri(TriOf(kept));
-    int32_t group = kHullNone;
-    if (StepDist(p, keptGroup) > -kPointTolerance) {
-      group = keptGroup;
-    } else if (i > 0) {
-      const int32_t prevGroup = GroupOfTri(cone[i - 1]);
-      double n[3];
-      TriangleNormal(n, Pos(u), Pos(v), Pos(p));
-      if (std::fabs(Dist(v, prevGroup)) <= kPointTolerance && Dot(n, mPlanes[static_cast<size_t>(prevGroup)].n) > 0) {
-        group = prevGroup;
-      }
-    }
-    if (group == kHullNone) group = NewGroup(u, v, p);
-    cone[i] = NewTri(u, v, p, group);
-    Link(cone[i] * 3, kept);
+    cone[i] = NewTri(Start(horizon[i]), End(horizon[i]), p);
+    Link(cone[i] * 3, Twin(horizon[i]));
   }
   for (size_t i = 0; i < m; ++i) Link(cone[i] * 3 + 1, cone[(i + 1) % m] * 3 + 2);
 
-  // The first and the last triangle of the cone meet at an edge through p too.
-  const int32_t gFirst = GroupOfTri(cone[0]);
-  const int32_t gLast = GroupOfTri(cone[m - 1]);
-  if (gFirst != gLast) {
-    int32_t from = kHullNone, to = kHullNone;
-    if (gFirst >= firstNewGroup && PlaneHoldsTriangles(gLast, cone, gFirst)) {
-      from = gFirst;
-      to = gLast;
-    } else if (gLast >= firstNewGroup && PlaneHoldsTriangles(gFirst, cone, gLast)) {
-      from = gLast;
-      to = gFirst;
-    }
-    if (from != kHullNone) {
-      for (int32_t t : cone) {
-        if (GroupOfTri(t) == from) mTriGroup[static_cast<size_t>(t)] = to;
-      }
-    }
-  }
-
-  // Points waiting on the removed faces move to a cone face they lie outside; a
-  // point outside the new hull always lies outside one of them.
+  // Points waiting on the removed triangles move to a cone triangle they see; one
+  // that sees none lies inside the new hull.
   for (int32_t t : visible) {
     int32_t q = mConflictHead[static_cast<size_t>(t)];
     while (q != kHullNone) {
       const int32_t next = mConflictNext[static_cast<size_t>(q)];
       mConflictTri[static_cast<size_t>(q)] = kHullNone;
-      if (q != p) {
-        int32_t lastGroup = kHullNone;
+      if (q != p && !mSkipped[static_cast<size_t>(q)]) {
         for (int32_t c : cone) {
-          const int32_t g = GroupOfTri(c);
-          if (g == lastGroup) continue;
-          lastGroup = g;
-          if (Dist(q, g) > kPointTolerance) {
+          if (Sees(q, c)) {
             AddConflict(q, c);
             break;
           }
@@ -347,61 +459,72 @@ bool HullBuilder::AddPoint(int32_t p) {
     mConflictHead[static_cast<size_t>(t)] = kHullNone;
     mTriAlive[static_cast<size_t>(t)] = 0;
   }
-  // Later points must not take the dead faces for visible ones.
+  // Later points must not take the dead triangles for visible ones.
   for (int32_t t : visible) mTriStamp[static_cast<size_t>(t)] = 0;
   mIsCorner[static_cast<size_t>(p)] = 1;
   return true;
 }
 
-int32_t HullBuilder::RootGroup(std::vector<int32_t>& parent, int32_t g) {
-  while (parent[static_cast<size_t>(g)] != g) {
-    parent[static_cast<size_t>(g)] = parent[static_cast<size_t>(parent[static_cast<size_t>(g)])];
-    g = parent[static_cast<size_t>(g)];
-  }
-  return g;
-}
-
-bool HullBuilder::TriInPlane(int32_t t, int32_t group) const {
-  for (int k = 0; k < 3; ++k) {
-    if (std::fabs(Dist(mTriVerts[static_cast<size_t>(t) * 3 + k], group)) > kPointTolerance) return false;
-  }
-  return true;
-}
-
-void HullBuilder::MergeCoplanarGroups() {
-  // Faces of one plane made at different times, apart, can meet later: the hull
-  // has one face there, so they become one group (the older plane is kept).
-  const int32_t numTris = static_cast<int32_t>(mTriGroup.size());
-  std::vector<int32_t> parent(mPlanes.size());
-  for (size_t g = 0; g < parent.size(); ++g) parent[g] = static_cast<int32_t>(g);
+void HullBuilder::GroupCoplanarTriangles() {
+  // Largest triangles first: each starts a face, whose plane is its own (a plane
+  // that touches the hull, so no point lies beyond it; the largest triangle gives
+  // it most exactly), and takes in the neighbouring triangles that lie within the
+  // tolerance of that plane.
+  const int32_t numTris = static_cast<int32_t>(mTriAlive.size());
+  // The sense of each triangle from its snapped corners, which no rounding turns.
+  std::vector<int32_t> order;
+  std::vector<double> area(static_cast<size_t>(numTris), 0.0);
+  std::vector<double> sense(static_cast<size_t>(numTris) * 3, 0.0);
   for (int32_t t = 0; t < numTris; ++t) {
     if (!mTriAlive[static_cast<size_t>(t)]) continue;
-    for (int k = 0; k < 3; ++k) {
-      const int32_t other = TriOf(Twin(t * 3 + k));
-      const int32_t g1 = RootGroup(parent, GroupOfTri(t));
-      const int32_t g2 = RootGroup(parent, GroupOfTri(other));
-      if (g1 == g2) continue;
-      if (Dot(mPlanes[static_cast<size_t>(g1)].n, mPlanes[static_cast<size_t>(g2)].n) <= 0) continue;
-      if (!TriInPlane(other, g1) || !TriInPlane(t, g2)) continue;
-      parent[static_cast<size_t>(g1 < g2 ? g2 : g1)] = g1 < g2 ? g1 : g2;
-    }
+    Int128 n[3];
+    GridNormal(Corner(t, 0), Corner(t, 1), Corner(t, 2), n);
+    double* nd = &sense[static_cast<size_t>(t) * 3];
+    for (int k = 0; k < 3; ++k) nd[k] = static_cast<double>(n[k]);
+    area[static_cast<size_t>(t)] = Dot(nd, nd);
+    order.push_back(t);
   }
-  for (int32_t t = 0; t < numTris; ++t) {
-    mTriGroup[static_cast<size_t>(t)] = RootGroup(parent, mTriGroup[static_cast<size_t>(t)]);
+  std::sort(order.begin(), order.end(), [&area](int32_t x, int32_t y) {
+    const double ax = area[static_cast<size_t>(x)], ay = area[static_cast<size_t>(y)];
+    return ax != ay ? ax > ay : x < y;
+  });
+  mTriGroup.assign(static_cast<size_t>(numTris), kHullNone);
+  std::vector<int32_t> queue;
+  for (int32_t seed : order) {
+    if (mTriGroup[static_cast<size_t>(seed)] != kHullNone) continue;
+    const int32_t g = static_cast<int32_t>(mPlanes.size());
+    mPlanes.push_back(TrianglePlane(seed));
+    const HullPlane& plane = mPlanes.back();
+    mTriGroup[static_cast<size_t>(seed)] = g;
+    queue.assign(1, seed);
+    for (size_t i = 0; i < queue.size(); ++i) {
+      for (int k = 0; k < 3; ++k) {
+        const int32_t nb = TriOf(Twin(queue[i] * 3 + k));
+        if (mTriGroup[static_cast<size_t>(nb)] != kHullNone) continue;
+        bool inPlane = Dot(&sense[static_cast<size_t>(nb) * 3], plane.n) > 0;
+        for (int c = 0; c < 3 && inPlane; ++c) {
+          inPlane = std::fabs(Dot(plane.n, Pos(Corner(nb, c))) + plane.d) <= kPointTolerance;
+        }
+        if (!inPlane) continue;
+        mTriGroup[static_cast<size_t>(nb)] = g;
+        queue.push_back(nb);
+      }
+    }
   }
 }
 
 bool HullBuilder::ExtractFaces() {
-  MergeCoplanarGroups();
-  const int32_t numTris = static_cast<int32_t>(mTriGroup.size());
+  GroupCoplanarTriangles();
+  const int32_t numTris = static_cast<int32_t>(mTriAlive.size());
+  auto groupOf = [this](int32_t t) { return mTriGroup[static_cast<size_t>(t)]; };
   std::vector<uint8_t> walked(static_cast<size_t>(numTris) * 3, 0);
   const int32_t guard = numTris * 3;
   for (int32_t t = 0; t < numTris; ++t) {
     if (!mTriAlive[static_cast<size_t>(t)]) continue;
-    const int32_t g = GroupOfTri(t);
+    const int32_t g = groupOf(t);
     for (int k = 0; k < 3; ++k) {
       const int32_t h0 = t * 3 + k;
-      if (walked[static_cast<size_t>(h0)] || GroupOfTri(TriOf(Twin(h0))) == g) continue;
+      if (walked[static_cast<size_t>(h0)] || groupOf(TriOf(Twin(h0))) == g) continue;
       std::vector<int32_t> loop;
       int32_t h = h0;
       int32_t steps = 0;
@@ -409,13 +532,10 @@ bool HullBuilder::ExtractFaces() {
         walked[static_cast<size_t>(h)] = 1;
         loop.push_back(Start(h));
         int32_t e = NextEdge(h);
-        while (GroupOfTri(TriOf(Twin(e))) == g && steps++ < guard) e = NextEdge(Twin(e));
+        while (groupOf(TriOf(Twin(e))) == g && steps++ < guard) e = NextEdge(Twin(e));
         h = e;
       } while (h != h0 && steps++ < guard);
-      if (h != h0 || loop.size() < 3) {
-        ShowInternalError("ComputeConvexHull: broken hull");
-        return false;
-      }
+      if (h != h0 || loop.size() < 3) return false;
       mFaces.push_back(std::move(loop));
       mFaceGroup.push_back(g);
     }
@@ -442,10 +562,7 @@ bool HullBuilder::ExtractFaces() {
     for (int32_t point : f) {
       if (straight[static_cast<size_t>(point)] < uses[static_cast<size_t>(point)]) kept.push_back(point);
     }
-    if (kept.size() < 3) {
-      ShowInternalError("ComputeConvexHull: broken hull");
-      return false;
-    }
+    if (kept.size() < 3) return false;
     f = std::move(kept);
   }
   std::fill(mIsCorner.begin(), mIsCorner.end(), 0);
@@ -506,20 +623,33 @@ int CompareHullVerts(const SimplePoly& poly, int32_t a, int32_t b) {
 
 namespace corvia {
 
-bool ComputeConvexHull(SimplePoly& poly, int firstFace) {
-  if (poly.NumVerts() < 4) return false;
-  platform::WaitCursorScope waitCursor;
-  poly.flags |= kSimpleGrowable;
-  bool ok = false;
-  {
+bool ComputeConvexHull(SimplePoly& poly, int firstFace, std::string* refusal) {
+  using detail_ConvexHull::HullOutcome;
+  HullOutcome outcome = HullOutcome::Flat;
+  int badVertex = -1;
+  if (poly.NumVerts() >= 4) {
+    platform::WaitCursorScope waitCursor;
+    poly.flags |= kSimpleGrowable;
     detail_ConvexHull::HullBuilder builder(poly);
-    if (builder.Build() && builder.ExtractFaces()) {
-      builder.WriteFaces(firstFace);
-      ok = true;
-    }
+    outcome = builder.Build();
+    badVertex = builder.BadVertex();
+    if (outcome == HullOutcome::Built && !builder.ExtractFaces()) outcome = HullOutcome::Unreliable;
+    if (outcome == HullOutcome::Built) builder.WriteFaces(firstFace);
   }
-  if (ok) poly.ClearAllFlags(kSimpleDone);
-  return ok;
+  if (outcome == HullOutcome::Built) {
+    poly.ClearAllFlags(kSimpleDone);
+    return true;
+  }
+  if (refusal) {
+    char text[detail_ConvexHull::kHullRefusalSize];
+    if (outcome == HullOutcome::NotFinite) {
+      std::snprintf(text, sizeof text, "vertex %d has no finite position", badVertex);
+    } else {
+      std::snprintf(text, sizeof text, "%s", "the vertices do not enclose a solid");
+    }
+    *refusal = text;
+  }
+  return false;
 }
 
 bool RemoveDegenerateFaceVerts(SimplePoly& poly) {
@@ -601,14 +731,17 @@ void BlendColor(float* out, const float* a, const float* b, float t) {
   }
 }
 
-std::unique_ptr<SimplePoly> CreateConvexHull(SimplePoly& source, unsigned options) {
+std::unique_ptr<SimplePoly> CreateConvexHull(SimplePoly& source, unsigned options, std::string* refusal) {
   const int numVerts = source.NumVerts();
-  if (numVerts < 4) return nullptr;
+  if (numVerts < 4) {
+    if (refusal) *refusal = "the vertices do not enclose a solid";
+    return nullptr;
+  }
   auto hull = std::make_unique<SimplePoly>(numVerts, 2 * numVerts - 4);
   hull->scale = source.scale;
   hull->flags |= kSimpleKeepLengthUnits | (source.flags & kSimpleInherited);
   for (int i = 0; i < numVerts; ++i) hull->VertAt(i).CopyFrom(source.VertAt(i), true);
-  if (!ComputeConvexHull(*hull, 0)) return nullptr;
+  if (!ComputeConvexHull(*hull, 0, refusal)) return nullptr;
   PrepareVertexFaceLists(*hull);
 
   const bool keepColors = (options & kHullKeepColors) != 0;

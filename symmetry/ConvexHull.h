@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "core/Tolerances.h"
 #include "symmetry/ColorList.h"
@@ -14,7 +15,6 @@
 namespace corvia {
 
 class SimplePoly;
-
 
 // Options of CreateConvexHull.
 // Keep the colours of source faces that survive as hull faces; the other hull faces
@@ -32,10 +32,14 @@ constexpr float kHullNewFaceBlend = 0.3f;
 // Infinite) and writes its faces from firstFace on; the face count then ends after
 // the last face written. Faces run counter-clockwise seen from outside and carry
 // their outward unit normals. Vertices that are not corners end with Temp. The
-// vertex-face lists and the edge array are dropped (the faces changed).
-// False, with no face written, when fewer than 4 vertices are given or the usable
-// ones do not span 3D (all coincident, collinear or coplanar).
-bool ComputeConvexHull(SimplePoly& poly, int firstFace);
+// vertex-face lists and the edge array are dropped (the faces changed). Every
+// usable vertex lies inside the hull or within kPointTolerance of its faces, and
+// every corner within kPointTolerance of the plane of each face it belongs to.
+// False, with no face written, when fewer than 4 vertices are given, the usable
+// ones do not span 3D (all within the tolerance of one point, line or plane) or
+// one has no finite position; `refusal`, when given, then receives why, in words
+// that complete "Unable to create the convex hull: ".
+bool ComputeConvexHull(SimplePoly& poly, int firstFace, std::string* refusal = nullptr);
 
 // Removes repeated corners and out-and-back spikes from every live face; faces left
 // with fewer than 3 corners and vertices left in no face get Temp. Rebuilds the
@@ -46,9 +50,10 @@ bool RemoveDegenerateFaceVerts(SimplePoly& poly);
 void PrepareVertexFaceLists(SimplePoly& poly);
 
 // A new model holding the hull of the source's vertices, named "Convex hull";
-// null for fewer than 4 vertices or a flat point set. The source gets vertex-face
-// lists (and marks with kHullMarkSourceFaces). The caller owns the result.
-std::unique_ptr<SimplePoly> CreateConvexHull(SimplePoly& source, unsigned options);
+// null, with the reason in `refusal` when given, where ComputeConvexHull fails. The
+// source gets vertex-face lists (and marks with kHullMarkSourceFaces). The caller
+// owns the result.
+std::unique_ptr<SimplePoly> CreateConvexHull(SimplePoly& source, unsigned options, std::string* refusal = nullptr);
 
 // Links the live vertices that share a position (within kPointTolerance) into
 // their coinc rings; vertices alone at their position are not touched.

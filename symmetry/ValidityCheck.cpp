@@ -1,6 +1,7 @@
 #include "symmetry/ValidityCheck.h"
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "core/Messages.h"
@@ -23,8 +24,9 @@ bool ReplaceFacesByHull(SimplePoly& poly) {
       probe.VertAt(i).CopyFrom(poly.VertAt(i), true);
       probe.VertAt(i).flags &= ~kSimpleTemp;
     }
-    if (!ComputeConvexHull(probe, 0)) {
-      ShowError("Unable to create the convex hull: the vertices do not enclose a solid.");
+    std::string refusal;
+    if (!ComputeConvexHull(probe, 0, &refusal)) {
+      ShowError("Unable to create the convex hull: %s.", refusal.c_str());
       return false;
     }
   }

@@ -2,9 +2,11 @@
 
 #include <array>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <memory>
 #include <random>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -211,6 +213,112 @@ TEST(ConvexHull, RandomPointSetsGiveSoundHulls) {
       }
     }
   }
+}
+
+// What every hull must give, however nearly flat its points: faces that close
+// into a sphere, each flat within the tolerance, and no input point further than
+// the tolerance outside the plane of any face (the plane through the face's
+// highest corner: a straight corner that was dropped may have held it up to the
+// tolerance higher).
+void ExpectHullHoldsEveryPoint(const corvia::SimplePoly& poly, const std::vector<Point>& input) {
+  constexpr double kTol = corvia::kPointTolerance;
+  std::map<std::pair<int, int>, int> edges;
+  int sides = 0;
+  for (int fi = 0; fi < poly.NumFaces(); ++fi) {
+    const corvia::SimpleFace& f = poly.FaceAt(fi);
+    ASSERT_FALSE(f.IsTemp());
+    ASSERT_GE(f.Count(), 3);
+    double low = 1e300, high = -1e300;
+    for (int k = 0; k < f.Count(); ++k) {
+      const int v = f.items[static_cast<size_t>(k)];
+      ASSERT_FALSE(poly.VertAt(v).IsTemp());
+      const double h = corvia::Dot(poly.VertAt(v).pos, f.normal);
+      low = std::min(low, h);
+      high = std::max(high, h);
+      ++edges[{v, f.items[static_cast<size_t>((k + 1) % f.Count())]}];
+      ++sides;
+    }
+    EXPECT_LE(high - low, kTol * 1.01) << "face " << fi << " not flat";
+    for (size_t i = 0; i < input.size(); ++i) {
+      EXPECT_LE(corvia::Dot(input[i].data(), f.normal) - high, 2 * kTol) << "point " << i << " outside face " << fi;
+    }
+  }
+  for (const auto& [edge, count] : edges) {
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(edges.count({edge.second, edge.first}), 1u) << "open edge " << edge.first << "-" << edge.second;
+  }
+  EXPECT_EQ(LiveVerts(poly) - sides / 2 + poly.NumFaces(), 2);
+}
+
+// Point sets that lie within a few tolerances of a plane or a line, alone or with a
+// point well away, the same on every machine: each gives a hull that holds every
+// point, or is refused (never an internal error, never a point left outside).
+TEST(ConvexHull, NearlyFlatAndNearlyStraightPointSetsAreHeldOrRefused) {
+  constexpr unsigned kSeed = 8191;
+  constexpr int kRounds = 480;
+  std::mt19937 random(kSeed);
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  int built = 0, refused = 0;
+  for (int round = 0; round < kRounds; ++round) {
+    // Thickness from 1e-10 to 1e-3: below, at and above the tolerance.
+    const double thickness = std::pow(10.0, -3.0 - static_cast<double>(round % 8));
+    const int kind = (round / 8) % 4;
+    const int n = 6 + static_cast<int>(random() % 50);
+    SCOPED_TRACE(testing::Message() << "seed " << kSeed << ", round " << round << ", kind " << kind << ", thickness "
+                                    << thickness);
+    std::vector<Point> pts;
+    for (int i = 0; i < n; ++i) {
+      Point p{unit(random), unit(random), unit(random)};
+      switch (kind) {
+        case 0:  // a slab
+        case 1:  // a slab and a point above it
+          p[2] *= thickness;
+          break;
+        case 2:  // a needle
+          p[1] *= thickness;
+          p[2] *= thickness;
+          break;
+        case 3:  // the skin of a cube
+          p[random() % 3] = (random() % 2 ? 1.0 : -1.0) * (1.0 + thickness * unit(random));
+          break;
+      }
+      pts.push_back(p);
+    }
+    if (kind == 1) pts.push_back({0.1, -0.2, 1.0});
+    auto poly = ModelOf(pts);
+    if (corvia::ComputeConvexHull(*poly, 0)) {
+      ++built;
+      ExpectHullHoldsEveryPoint(*poly, pts);
+    } else {
+      ++refused;
+      EXPECT_EQ(poly->NumFaces(), 0);
+    }
+  }
+  EXPECT_GT(built, kRounds / 3);
+  EXPECT_GT(refused, kRounds / 8);
+}
+
+TEST(ConvexHull, PointsThatAreNotFiniteAreRefusedWithTheirVertex) {
+  const double values[] = {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+                           std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::max() * 2};
+  for (double bad : values) {
+    std::vector<Point> pts = CubeCorners(-1, 1);
+    pts[5][1] = bad;
+    auto poly = ModelOf(pts);
+    std::string refusal;
+    EXPECT_FALSE(corvia::ComputeConvexHull(*poly, 0, &refusal));
+    EXPECT_EQ(refusal, "vertex 5 has no finite position");
+    EXPECT_EQ(poly->NumFaces(), 0);
+    auto source = ModelOf(pts);
+    refusal.clear();
+    EXPECT_EQ(corvia::CreateConvexHull(*source, 0, &refusal), nullptr);
+    EXPECT_EQ(refusal, "vertex 5 has no finite position");
+  }
+  // A flat set says so.
+  auto flat = ModelOf({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 5e-8}});
+  std::string refusal;
+  EXPECT_FALSE(corvia::ComputeConvexHull(*flat, 0, &refusal));
+  EXPECT_EQ(refusal, "the vertices do not enclose a solid");
 }
 
 TEST(ConvexHull, CubeSurfaceWithItsCornersMergesIntoSixFaces) {
