@@ -91,6 +91,9 @@ class Parser {
   double ParseBracketedSum();
   double SquareRoot(double value, const char* where);
   bool TooDeep();
+  // The value of a step, recorded as an error where it is not finite: an infinity on
+  // the way can vanish from the result (1/inf is 0) and must not pass unseen.
+  static double Finite(double value, const char* at);
 
   void SkipBlanks() {
     while (mPos < mEnd && IsEquationBlank(*mPos)) ++mPos;
@@ -109,6 +112,11 @@ class Parser {
   int mDepth = 0;
 };
 
+double Parser::Finite(double value, const char* at) {
+  if (!std::isfinite(value)) RecordError("Result is not a finite number at '%.10s'", at);
+  return value;
+}
+
 bool Parser::TooDeep() {
   if (mDepth <= kMaxDepth) return false;
   RecordError("Equation too deeply nested at '%.10s'", mPos);
@@ -123,9 +131,10 @@ double Parser::ParseSum() {
     SkipBlanks();
     char c = Peek();
     if (c != '+' && c != '-') return value;
+    const char* op = mPos;
     ++mPos;
     double term = ParseProduct();
-    value = (c == '+') ? value + term : value - term;
+    value = Finite((c == '+') ? value + term : value - term, op);
   }
 }
 
@@ -136,20 +145,20 @@ double Parser::ParseProduct() {
     SkipBlanks();
     char c = Peek();
     if (c == '\0' || c == '+' || c == '-' || c == ')') return value;
+    const char* op = mPos;
     if (c == '*') {
       ++mPos;
-      value *= ParsePower();
+      value = Finite(value * ParsePower(), op);
     } else if (c == '/') {
-      const char* slash = mPos;
       ++mPos;
       double divisor = ParsePower();
       if (divisor == 0.0)
-        RecordError("Division by zero at '%.10s'", slash);
+        RecordError("Division by zero at '%.10s'", op);
       else
-        value /= divisor;
+        value = Finite(value / divisor, op);
     } else {
       // Juxtaposition multiplies: 2pi, 3(1+2), 2 sqrt(2), 2 3.
-      value *= ParsePower();
+      value = Finite(value * ParsePower(), op);
     }
   }
 }
@@ -169,10 +178,7 @@ double Parser::ParsePower() {
     return base;
   }
   double exponent = ParsePower();
-  double result = std::pow(base, exponent);
-  if (!std::isfinite(result) && std::isfinite(base) && std::isfinite(exponent))
-    RecordError("Result is not a finite number at '%.10s'", op);
-  return result;
+  return Finite(std::pow(base, exponent), op);
 }
 
 double Parser::ParseUnary() {
@@ -214,18 +220,20 @@ double Parser::ParseNumber() {
       digits = true;
     }
   }
-  if (!digits) {
-    // A lone '.': skip it.
-    ++mPos;
-    return 0.0;
-  }
-  if (p < mEnd && (*p == 'e' || *p == 'E')) {
+  if (p < mEnd && digits && (*p == 'e' || *p == 'E')) {
     const char* q = p + 1;
     if (q < mEnd && (*q == '+' || *q == '-')) ++q;
     if (q < mEnd && IsDigit(*q)) {
       while (q < mEnd && IsDigit(*q)) ++q;
       p = q;
     }
+  }
+  // A point with no digit, or a second point ("1..2", "1.2.3", "1e5.5"), makes no
+  // number.
+  if (!digits || (p < mEnd && *p == '.')) {
+    RecordError("Malformed number at '%.10s'", start);
+    MoveToEnd();
+    return 0.0;
   }
   mPos = p;
   double value = 0.0;
@@ -295,17 +303,17 @@ double Parser::ParsePrimary() {
       case Function::Sqrt:
         return SquareRoot(argument, start);
       case Function::Cos:
-        return std::cos(argument);
+        return Finite(std::cos(argument), start);
       case Function::Sin:
-        return std::sin(argument);
+        return Finite(std::sin(argument), start);
       case Function::Tan:
-        return std::tan(argument);
+        return Finite(std::tan(argument), start);
       case Function::CosDegrees:
-        return std::cos(argument * kRadiansPerDegree);
+        return Finite(std::cos(argument * kRadiansPerDegree), start);
       case Function::SinDegrees:
-        return std::sin(argument * kRadiansPerDegree);
+        return Finite(std::sin(argument * kRadiansPerDegree), start);
       case Function::TanDegrees:
-        return std::tan(argument * kRadiansPerDegree);
+        return Finite(std::tan(argument * kRadiansPerDegree), start);
     }
   }
   if (WordAt("pi")) {

@@ -3,6 +3,7 @@
 #include <clocale>
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "core/Equation.h"
 #include "tests/support/TestSupport.h"
@@ -110,14 +111,44 @@ TEST(EquationTest, NumbersAreDecimalOnlyAndFinite) {
   ExpectValue("1e-999", 0);
   ExpectError("(-8)^(1/3)", std::nan(""), "Result is not a finite number at '^(1/3)'");
   Result r = Parse("1e300*1e300");
-  EXPECT_EQ(r.error, "Result is not a finite number");
+  EXPECT_EQ(r.error, "Result is not a finite number at '*1e300'");
   // A comma locale must not change how numbers read.
   if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr) {
     ExpectValue("2.5", 2.5);
     std::setlocale(LC_NUMERIC, "C");
   }
-  // A lone '.' counts as 0 and multiplies.
-  ExpectValue("3 .", 0);
+  // A lone '.' is no number.
+  ExpectError("3 .", 0, "Malformed number at '.'");
+}
+
+TEST(EquationTest, MalformedNumbersAreErrors) {
+  ExpectError(".", 0, "Malformed number at '.'");
+  ExpectError("2 . 3", 0, "Malformed number at '. 3'");
+  ExpectError("1..2", 0, "Malformed number at '1..2'");
+  ExpectError("1.2.3", 0, "Malformed number at '1.2.3'");
+  ExpectError("2*1e5.5", 0, "Malformed number at '1e5.5'");
+  ExpectError("(.)", 0, "Malformed number at '.)'");
+  // Sound forms around them still read.
+  ExpectValue("3.", 3);
+  ExpectValue(".5", 0.5);
+  ExpectValue("2.5 .5", 1.25);
+  ExpectValue("1.e2", 100);
+}
+
+TEST(EquationTest, InfinityOnTheWayIsAnErrorEvenWhenTheResultIsFinite) {
+  ExpectError("1/(1e308*10)", 0, "Result is not a finite number at '*10)'");
+  ExpectError("(1e308*10)^0", 1, "Result is not a finite number at '*10)^0'");
+  const std::pair<const char*, const char*> others[] = {
+      {"0*(1e308+1e308)", "Result is not a finite number at '+1e308)'"},
+      {"(1e308*10)-(1e308*10)", "Result is not a finite number at '*10)-(1e30'"},
+      {"cos(1e308*10)", "Result is not a finite number at '*10)'"},
+      {"1/1e-320", "Result is not a finite number at '/1e-320'"},
+      {"-(1e308*10)*0", "Result is not a finite number at '*10)*0'"},
+      {"2^1e5", "Result is not a finite number at '^1e5'"},
+  };
+  for (const auto& [text, error] : others) EXPECT_EQ(Parse(text).error, error) << text;
+  // Large but finite steps are fine.
+  ExpectValue("1e308/10*10", 1e308);
 }
 
 TEST(EquationTest, DeepNestingIsRefused) {
