@@ -286,8 +286,9 @@ bool NextWordIs(const ioStream* s, const char* name) {
 }
 
 // Reads an ASCII integer: decimal, "0x" hexadecimal or leading-0 octal (decimal only
-// when asked); the position moves just past the digits.
-bool ReadAsciiInteger(ioStream* s, long long* value, bool decimalOnly) {
+// when asked); the position moves just past the digits. A value outside
+// [low, high] (the field's range) is an error, not a value clamped to fit.
+bool ReadAsciiInteger(ioStream* s, long long* value, bool decimalOnly, long long low, long long high) {
   *value = 0;
   if (!SkipBlanks(s)) {
     ioError(s, kIoLevelError, "%s", kEndOfData);
@@ -304,12 +305,17 @@ bool ReadAsciiInteger(ioStream* s, long long* value, bool decimalOnly) {
     return false;
   }
   s->mLinePos += size_t(end - start);
+  if (errno == ERANGE || v < low || v > high) {
+    const std::string text(start, size_t(end - start));
+    ioError(s, kIoLevelError, "Number out of range: '%.*s'", kIoMaxWordLength, text.c_str());
+    return false;
+  }
   *value = v;
   return true;
 }
 
-// Reads an ASCII floating value from the next word; the position moves to the next
-// blank. Decimal notation whatever the locale.
+// Reads an ASCII floating value from the next word, which must be the number whole;
+// the position moves to the next blank. Decimal notation whatever the locale.
 template <typename T>
 bool ReadAsciiFloating(ioStream* s, T* value) {
   *value = 0;
@@ -323,7 +329,7 @@ bool ReadAsciiFloating(ioStream* s, T* value) {
   if (first < last && *first == '+') ++first;
   T v = 0;
   auto [ptr, ec] = std::from_chars(first, last, v, std::chars_format::general);
-  if (ec != std::errc() || ptr == first) {
+  if (ec != std::errc() || ptr != last) {
     ioError(s, kIoLevelError, "Expected a number, found '%s'", word.c_str());
     return false;
   }
@@ -331,15 +337,19 @@ bool ReadAsciiFloating(ioStream* s, T* value) {
   return true;
 }
 
-long long Clamp(long long v, long long low, long long high) {
-  return std::min(std::max(v, low), high);
-}
-
 int CountTokens(const ioStream* s) {
   if (!s->mTokenName) return 0;
   int count = 0;
   while (count < kIoMaxTokens && s->mTokenName(count) != nullptr) ++count;
   return count;
+}
+
+// Index of the value in the table; -1 when the table does not know it.
+int FindEnumValue(const ioEnumPair* table, int32_t value) {
+  for (int i = 0; table != nullptr && table[i].name != nullptr; ++i) {
+    if (table[i].value == value) return i;
+  }
+  return -1;
 }
 
 int CountEnums(const ioEnumPair* table) {
@@ -562,7 +572,8 @@ ioStream* ioOpenRead(const char* path, const char* typeWord, int highestMajor, i
   long long minor = 0;
   bool read;
   if (s->mMode == kIoModeAscii) {
-    read = ReadAsciiInteger(s, &major, false) && ioSkipAscii(s, ".") && ReadAsciiInteger(s, &minor, true);
+    read = ReadAsciiInteger(s, &major, false, LLONG_MIN, LLONG_MAX) && ioSkipAscii(s, ".") &&
+           ReadAsciiInteger(s, &minor, true, LLONG_MIN, LLONG_MAX);
   } else {
     uint16_t words[2] = {};
     read = Read16(s, &words[0]) && Read16(s, &words[1]);
@@ -678,10 +689,8 @@ bool ioPrintf(ioStream* stream, const char* format, ...) {
 bool ioWriteEnum(ioStream* stream, int value, const ioEnumPair* table, const char* prefix, const char* suffix) {
   using namespace detail_ioStream;
   if (stream == nullptr) return false;
-  int count = CountEnums(table);
-  int index = 0;
-  while (index < count && table[index].value != value) ++index;
-  if (index >= count) {
+  const int index = FindEnumValue(table, value);
+  if (index < 0) {
     ioError(stream, kIoLevelError, "Unknown enum value %d (0x%x)", value, unsigned(value));
     return false;
   }
@@ -805,8 +814,8 @@ int ioReadShort(ioStream* stream) {
   if (stream == nullptr) return 0;
   if (stream->mMode == kIoModeAscii) {
     long long v;
-    if (!ReadAsciiInteger(stream, &v, false)) return 0;
-    return int(Clamp(v, INT16_MIN, UINT16_MAX));
+    if (!ReadAsciiInteger(stream, &v, false, INT16_MIN, UINT16_MAX)) return 0;
+    return int(v);
   }
   uint16_t v;
   return Read16(stream, &v) ? int(v) : 0;
@@ -817,8 +826,8 @@ int32_t ioReadInt(ioStream* stream) {
   if (stream == nullptr) return 0;
   if (stream->mMode == kIoModeAscii) {
     long long v;
-    if (!ReadAsciiInteger(stream, &v, false)) return 0;
-    return int32_t(Clamp(v, INT32_MIN, INT32_MAX));
+    if (!ReadAsciiInteger(stream, &v, false, INT32_MIN, INT32_MAX)) return 0;
+    return int32_t(v);
   }
   uint32_t v;
   return Read32(stream, &v) ? int32_t(v) : 0;
@@ -829,8 +838,8 @@ uint32_t ioReadUInt(ioStream* stream) {
   if (stream == nullptr) return 0;
   if (stream->mMode == kIoModeAscii) {
     long long v;
-    if (!ReadAsciiInteger(stream, &v, false)) return 0;
-    return uint32_t(Clamp(v, 0, UINT32_MAX));
+    if (!ReadAsciiInteger(stream, &v, false, 0, UINT32_MAX)) return 0;
+    return uint32_t(v);
   }
   uint32_t v;
   return Read32(stream, &v) ? v : 0;
@@ -886,7 +895,11 @@ int ioReadEnum(ioStream* stream, const ioEnumPair* table) {
     uint32_t raw;
     if (!Read32(stream, &raw)) return -1;
     auto v = int32_t(raw);
-    if (stream->mEnumsAsValues) return v;
+    if (stream->mEnumsAsValues) {
+      if (FindEnumValue(table, v) >= 0) return v;
+      ioError(stream, kIoLevelError, "Unknown enum value %d", v);
+      return -1;
+    }
     if (v < 0 || v >= count) {
       ioError(stream, kIoLevelError, "Unknown enum index %d", v);
       return -1;
@@ -901,9 +914,13 @@ int ioReadEnum(ioStream* stream, const ioEnumPair* table) {
   for (int i = 0; i < count; ++i) {
     if (word == table[i].name) return table[i].value;
   }
+  // A word of digits is the value itself (old data), which the table must know.
   bool digitsOnly = word.size() <= 9;  // at most 9 digits: always an int
   for (char c : word) digitsOnly = digitsOnly && c >= '0' && c <= '9';
-  if (digitsOnly) return word.empty() ? 0 : std::atoi(word.c_str());
+  if (digitsOnly) {
+    const int v = word.empty() ? 0 : std::atoi(word.c_str());
+    if (FindEnumValue(table, v) >= 0) return v;
+  }
   ioError(stream, kIoLevelError, "Unknown enum value '%s'", word.c_str());
   return -1;
 }

@@ -176,6 +176,9 @@ int ioReadToken(ioStream* stream);
 // Gives one token back; the next ioReadToken returns it.
 void ioUngetToken(ioStream* stream, int token);
 
+// Numbers. In ASCII an integer outside its field's range (16 bits signed or
+// unsigned, 32 bits signed, 32 bits unsigned) and a floating word that is not one
+// number whole ("1.5xyz", "0x1p3") are errors that read as 0.
 // 16-bit value (BINARY: zero-extended).
 int ioReadShort(ioStream* stream);
 int32_t ioReadInt(ioStream* stream);
@@ -184,7 +187,8 @@ float ioReadFloat(ioStream* stream);
 double ioReadDouble(ioStream* stream);
 // Three doubles; false when one could not be read.
 bool ioReadPoint(ioStream* stream, double point[3]);
-// A value of the table; -1 when unknown or unreadable.
+// A value of the table; -1 (after an error) when unknown or unreadable, a value
+// given as a number (ASCII digits, or BINARY with mEnumsAsValues) included.
 int ioReadEnum(ioStream* stream, const ioEnumPair* table);
 bool ioReadBool(ioStream* stream);
 // ASCII: the next word or quoted string, continuation lines joined when asked.

@@ -298,7 +298,9 @@ TEST_F(ioStreamTest, TokensEnumsAndBoolsInDetail) {
   EXPECT_EQ(ioReadToken(r), kIoTokenContinue);
   EXPECT_EQ(ioReadToken(r), kIoTokenContNewL);
   EXPECT_EQ(ioReadEnum(r, kShapes), 3);
-  EXPECT_EQ(ioReadEnum(r, kShapes), 5);
+  // A number is read as a value, and must be one of the table's.
+  EXPECT_EQ(ioReadEnum(r, kShapes), -1);
+  EXPECT_TRUE(Reported("Unknown enum value '5'"));
   EXPECT_EQ(ioReadEnum(r, kShapes), -1);
   EXPECT_TRUE(Reported("Unknown enum value 'Sphere'"));
   // The end of the data is an error for an enum, not a 0.
@@ -330,7 +332,9 @@ TEST_F(ioStreamTest, TokensEnumsAndBoolsInDetail) {
   EXPECT_EQ(ioReadEnum(r, kShapes), -1);
   EXPECT_EQ(ioReadEnum(r, kShapes), -1);
   r->mEnumsAsValues = true;
-  EXPECT_EQ(ioReadEnum(r, kShapes), 77);
+  mReports.clear();
+  EXPECT_EQ(ioReadEnum(r, kShapes), -1);  // 77 is no value of the table
+  EXPECT_TRUE(Reported("Unknown enum value 77"));
   EXPECT_EQ(ioReadToken(r), kFace);
   EXPECT_EQ(ioReadToken(r), kTokenCount);
   EXPECT_EQ(ioReadToken(r), kTokenCount);
@@ -451,7 +455,9 @@ TEST_F(ioStreamTest, TruncatedAndDamagedBodiesFailCleanly) {
   EXPECT_EQ(ioReadToken(r), kVertex);
   EXPECT_EQ(ioReadInt(r), 0);
   EXPECT_TRUE(Reported("Expected a number, found 'one'"));
-  EXPECT_EQ(ioReadDouble(r), 2.5);
+  mReports.clear();
+  EXPECT_EQ(ioReadDouble(r), 0.0);  // "2.5x" is no number
+  EXPECT_TRUE(Reported("Expected a number, found '2.5x'"));
   EXPECT_EQ(ioReadString(r, true), "open string");
   EXPECT_EQ(ioReadToken(r), kName);
   EXPECT_EQ(ioReadDouble(r), 0.0);
@@ -470,6 +476,67 @@ TEST_F(ioStreamTest, DataEndingInsideATokenIsReported) {
   EXPECT_TRUE(mReports.empty());
   EXPECT_EQ(ioReadToken(r), kIoTokenEnd);
   EXPECT_TRUE(Reported("Unexpected end of data"));
+  ioClose(r);
+}
+
+TEST_F(ioStreamTest, NumbersOutOfRangeOrWithTrailingTextAreErrors) {
+  // Each line: the words, then how they read; a value that cannot be read is an error
+  // through the handler and reads as 0.
+  std::string path = Path("numbers.txt");
+  WriteFile(path,
+            "Corvia ASCII 8.10\n"
+            "2147483647 -2147483648 2147483648 -2147483649 99999999999999999999 -99999999999999999999\n"
+            "4294967295 0 4294967296 -1\n"
+            "65535 -32768 65536 -32769\n"
+            "1.5 1.5xyz 0x1p3 1e999 nan- 2.5e-3\n"
+            "3e38 1e39\n"
+            "0 3 7 4\n");
+  ioStream* r = OpenRead(path);
+  ASSERT_NE(r, nullptr);
+  auto expectError = [this](const std::string& word) {
+    EXPECT_EQ(mReports.size(), 1u) << word;
+    EXPECT_TRUE(Reported("'" + word + "'")) << word;
+    mReports.clear();
+  };
+  EXPECT_EQ(ioReadInt(r), 2147483647);
+  EXPECT_EQ(ioReadInt(r), -2147483647 - 1);
+  EXPECT_TRUE(mReports.empty());
+  for (const char* word : {"2147483648", "-2147483649", "99999999999999999999", "-99999999999999999999"}) {
+    EXPECT_EQ(ioReadInt(r), 0) << word;
+    expectError(word);
+  }
+  EXPECT_EQ(ioReadUInt(r), 4294967295u);
+  EXPECT_EQ(ioReadUInt(r), 0u);
+  EXPECT_TRUE(mReports.empty());
+  for (const char* word : {"4294967296", "-1"}) {
+    EXPECT_EQ(ioReadUInt(r), 0u) << word;
+    expectError(word);
+  }
+  EXPECT_EQ(ioReadShort(r), 65535);
+  EXPECT_EQ(ioReadShort(r), -32768);
+  EXPECT_TRUE(mReports.empty());
+  for (const char* word : {"65536", "-32769"}) {
+    EXPECT_EQ(ioReadShort(r), 0) << word;
+    expectError(word);
+  }
+  EXPECT_EQ(ioReadDouble(r), 1.5);
+  EXPECT_TRUE(mReports.empty());
+  for (const char* word : {"1.5xyz", "0x1p3", "1e999", "nan-"}) {
+    EXPECT_EQ(ioReadDouble(r), 0.0) << word;
+    expectError(word);
+  }
+  EXPECT_EQ(ioReadDouble(r), 2.5e-3);
+  EXPECT_EQ(ioReadFloat(r), 3e38f);
+  EXPECT_TRUE(mReports.empty());
+  EXPECT_EQ(ioReadFloat(r), 0.0f);
+  expectError("1e39");
+  // Enum values given as numbers must be values of the table.
+  EXPECT_EQ(ioReadEnum(r, kShapes), 0);
+  EXPECT_EQ(ioReadEnum(r, kShapes), 3);
+  EXPECT_EQ(ioReadEnum(r, kShapes), 7);
+  EXPECT_TRUE(mReports.empty());
+  EXPECT_EQ(ioReadEnum(r, kShapes), -1);
+  expectError("4");
   ioClose(r);
 }
 
