@@ -5,10 +5,12 @@
 // keep the case they were first written with.
 //
 // The file is written whole: a temporary file beside it, synced, then renamed over
-// the old one, so a save that stops half way leaves the old settings intact. A file
-// that cannot be read back (cut short, changed, garbage) is moved aside with a
-// ".damaged" suffix and the store starts empty, with one warning for the caller to
-// show. The store itself never shows anything and never throws.
+// the old one, so a save that stops half way leaves the old settings intact; the
+// next save removes such a temporary (a save holds a lock on its own until the
+// rename, so one still in use is left alone). A file that cannot be read back (cut
+// short, changed, garbage, or not a regular file: a pipe is never waited on) is moved
+// aside with a ".damaged" suffix and the store starts empty, with one warning for the
+// caller to show. The store itself never shows anything and never throws.
 
 #include <cstddef>
 #include <cstdint>

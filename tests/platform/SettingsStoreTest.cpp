@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -354,6 +360,85 @@ TEST(SettingsStore, SaveStoppedBeforeTheRenameLeavesTheOldFile) {
   reader.Load();
   EXPECT_TRUE(reader.GetNumber(kKey, "Width", width));
   EXPECT_EQ(width, 1280u);
+  // The next save cleared what the stopped one left behind.
+  EXPECT_FALSE(fs::exists(temporary));
+}
+
+TEST(SettingsStore, NextSaveRemovesOnlyTheStaleTemporariesOfThisFile) {
+  fs::path file = StoreFile("SettingsStaleTemporaries");
+  const fs::path folder = file.parent_path();
+  fs::create_directories(folder);
+  const std::string name = file.filename().string();
+  // Left by saves that died: ours, and gone.
+  const std::vector<std::string> stale = {name + ".tmp-a1B2c3", name + ".tmp-ZZZZZZ"};
+  // Not ours, or not a temporary of a save: kept.
+  const std::vector<std::string> others = {name + ".tmp-short", name + ".tmp-toolong1", name + ".tmp-ab_cd!",
+                                           "other.conf.tmp-a1B2c3", name + ".damaged", name + ".tmp-"};
+  for (const std::string& n : stale) WriteFile(folder / n, "half a file");
+  for (const std::string& n : others) WriteFile(folder / n, "something else");
+  // A link that looks like a temporary is never followed or removed.
+  fs::create_symlink(folder / others[0], folder / (name + ".tmp-L1nked"));
+  // A temporary that a live save still holds (locked) stays.
+  const fs::path live = folder / (name + ".tmp-LiVe00");
+  WriteFile(live, "being written");
+  const int holder = ::open(live.c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(holder, 0);
+  ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+
+  SettingsStore store(file);
+  store.SetNumber(kKey, "Width", 640);
+  ASSERT_TRUE(store.Save().saved);
+  for (const std::string& n : stale) EXPECT_FALSE(fs::exists(folder / n)) << n;
+  for (const std::string& n : others) EXPECT_TRUE(fs::exists(folder / n)) << n;
+  EXPECT_TRUE(fs::is_symlink(folder / (name + ".tmp-L1nked")));
+  EXPECT_TRUE(fs::exists(live));
+  ::close(holder);
+  // Nothing of the save itself is left beside the file.
+  std::set<std::string> expected(others.begin(), others.end());
+  expected.insert({name, name + ".tmp-L1nked", name + ".tmp-LiVe00"});
+  std::set<std::string> found;
+  for (const auto& entry : fs::directory_iterator(folder)) found.insert(entry.path().filename().string());
+  EXPECT_EQ(found, expected);
+}
+
+// Loads the store on another thread, so that a load that blocks fails the test
+// instead of hanging it; a writer then unblocks the reader.
+LoadResult LoadWithoutBlocking(SettingsStore& store, const fs::path& fifo) {
+  auto pending = std::async(std::launch::async, [&store] { return store.Load(); });
+  if (pending.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+    ADD_FAILURE() << "loading the settings blocked";
+    const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (writer >= 0) ::close(writer);
+  }
+  return pending.get();
+}
+
+TEST(SettingsStore, SettingsFileThatIsNotARegularFileNeverBlocksTheLoad) {
+  fs::path file = StoreFile("SettingsFifo");
+  fs::create_directories(file.parent_path());
+  ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+  SettingsStore store(file);
+  LoadResult result = LoadWithoutBlocking(store, file);
+  EXPECT_TRUE(result.damaged);
+  EXPECT_NE(result.warning.find("not a regular file"), std::string::npos) << result.warning;
+  EXPECT_TRUE(store.SubKeys("").empty());
+  // Saving puts a regular file in its place.
+  store.SetNumber(kKey, "Width", 640);
+  ASSERT_TRUE(store.Save().saved);
+  EXPECT_TRUE(fs::is_regular_file(file));
+
+  // The same through a link to a pipe, and for a folder.
+  fs::path linked = StoreFile("SettingsLinkedFifo");
+  fs::create_directories(linked.parent_path());
+  const fs::path pipe = linked.parent_path() / "pipe";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  fs::create_symlink(pipe, linked);
+  SettingsStore viaLink(linked);
+  EXPECT_TRUE(LoadWithoutBlocking(viaLink, pipe).damaged);
+  fs::path folder = StoreFile("SettingsFolder");
+  fs::create_directories(folder);
+  SettingsStore onFolder(folder);
+  EXPECT_TRUE(onFolder.Load().damaged);
 }
 
 TEST(SettingsStore, EnumerationAndDeletion) {
