@@ -6,12 +6,14 @@
 #include <wx/frame.h>
 
 #include "core/Folders.h"
+#include "core/Globals.h"
 #include "core/Messages.h"
 #include "files/ImageFormats.h"
 #include "platform/HttpClient.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
 #include "platform/wx/CurlHttpClient.h"
+#include "platform/wx/WxColourChooser.h"
 #include "platform/wx/WxFileDialogs.h"
 #include "platform/wx/WxMessages.h"
 #include "platform/wx/WxProgress.h"
@@ -28,6 +30,8 @@ struct FrontEnds {
   platform::WxShell shell;
   platform::WxFileDialogs fileDialogs;
   platform::CurlHttpClient http;
+  // The chooser installed before start-up, put back at shut-down.
+  ColorChooserFunction previousChooser = nullptr;
 };
 
 FrontEnds*& Installed() {
@@ -43,7 +47,10 @@ wxFrame* StartUp() {
   std::setlocale(LC_NUMERIC, "C");
 
   auto*& frontEnds = detail_StartUp::Installed();
-  if (!frontEnds) frontEnds = new detail_StartUp::FrontEnds;
+  if (!frontEnds) {
+    frontEnds = new detail_StartUp::FrontEnds;
+    frontEnds->previousChooser = SetColorChooser(platform::WxChooseColour);
+  }
   platform::ServiceSet services;
   services.messages = &frontEnds->messages;
   services.progress = &frontEnds->progress;
@@ -70,6 +77,7 @@ void ShutDown() {
   FreeSharedGLContext();
   platform::ResetServices();
   auto*& frontEnds = detail_StartUp::Installed();
+  if (frontEnds) SetColorChooser(frontEnds->previousChooser);
   delete frontEnds;
   frontEnds = nullptr;
 }

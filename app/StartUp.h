@@ -6,13 +6,13 @@ class wxFrame;
 
 namespace corvia::app {
 
-// Installs the wx front ends of the platform seam and the web client, loads the
-// settings (a damaged file gives one warning), creates the user's folders and opens
-// the main window, which it returns.
+// Installs the wx front ends of the platform seam, the colour chooser and the web
+// client, loads the settings (a damaged file gives one warning), creates the user's
+// folders and opens the main window, which it returns.
 wxFrame* StartUp();
 
-// Saves the settings and puts the headless front ends back. The main window is
-// closed by its owner.
+// Saves the settings and puts the headless front ends (and the chooser installed
+// before) back. The main window is closed by its owner.
 void ShutDown();
 
 }  // namespace corvia::app

@@ -6,17 +6,9 @@
 
 #include <memory>
 
+#include "platform/wx/WxOwner.h"
+
 namespace corvia::platform {
-
-namespace detail_WxFileDialogs {
-
-wxWindow* Owner() {
-  wxWindow* active = wxGetActiveWindow();
-  if (active != nullptr) return wxGetTopLevelParent(active);
-  return wxTheApp != nullptr ? wxTheApp->GetTopWindow() : nullptr;
-}
-
-}  // namespace detail_WxFileDialogs
 
 CBmpDialog::CBmpDialog(int kind, bool open, const wxString& defaultExtension, const wxString& initialName,
                        long options, const wxString& filter, wxWindow* parent)
@@ -34,7 +26,7 @@ wxString WxFileDialogWildcard(const std::string& filter) {
 FileDialogReply WxFileDialogs::RunFileDialog(const FileDialogRequest& request) {
   FileDialogReply reply;
   reply.filterIndex = request.filterIndex;
-  wxWindow* owner = detail_WxFileDialogs::Owner();
+  wxWindow* owner = DialogOwner();
   long style = request.saving ? wxFD_SAVE : wxFD_OPEN;
   if (request.overwritePrompt) style |= wxFD_OVERWRITE_PROMPT;
   if (request.mustExist) style |= wxFD_FILE_MUST_EXIST;

@@ -14,9 +14,11 @@
 #include <wx/utils.h>
 
 #include "app/StartUp.h"
+#include "core/Globals.h"
 #include "platform/Headless.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
+#include "platform/wx/WxColourChooser.h"
 #include "tests/support/TestSupport.h"
 
 #include "tests/gui/GuiTestSupport.h"
@@ -56,6 +58,12 @@ TEST(StartUp, MainWindowOpensAndClosesAndSettingsAreSaved) {
   corvia::platform::SettingsStore store(config / "Corvia" / "settings.conf");
   corvia::platform::SettingsStore* previousStore = corvia::platform::SettingsStore::InstallInstance(&store);
   corvia::platform::ServiceSet before = corvia::platform::Services();
+  auto installedChooser = [] {
+    const corvia::ColorChooserFunction current = corvia::SetColorChooser(nullptr);
+    corvia::SetColorChooser(current);
+    return current;
+  };
+  const corvia::ColorChooserFunction chooserBefore = installedChooser();
 
   wxFrame* frame = corvia::app::StartUp();
   ASSERT_NE(frame, nullptr);
@@ -63,6 +71,7 @@ TEST(StartUp, MainWindowOpensAndClosesAndSettingsAreSaved) {
   EXPECT_TRUE(frame->IsShownOnScreen());
   EXPECT_EQ(frame->GetTitle(), "Corvia");
   EXPECT_NE(corvia::platform::Services().messages, before.messages);  // the wx boxes answer now
+  EXPECT_EQ(installedChooser(), corvia::platform::WxChooseColour);
   for (const char* sub : {"Tour", "Export", "Image", "Text"}) {
     EXPECT_TRUE(std::filesystem::is_directory(documents / "Corvia" / sub)) << sub;
   }
@@ -72,6 +81,7 @@ TEST(StartUp, MainWindowOpensAndClosesAndSettingsAreSaved) {
   YieldUntil([] { return wxTopLevelWindows.empty(); });
   corvia::app::ShutDown();
   EXPECT_TRUE(std::filesystem::exists(config / "Corvia" / "settings.conf"));
+  EXPECT_EQ(installedChooser(), chooserBefore);
 
   // The test program's own headless front ends come back for the other tests.
   corvia::platform::InstallServices(before);

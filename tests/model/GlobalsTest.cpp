@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <string>
 
@@ -77,6 +78,26 @@ TEST(GlobalsTest, ColourChooser) {
   EXPECT_FALSE(corvia::ChooseColorDialog(colour));
   EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 1);
   corvia::SetColorChooser(previous);
+}
+
+TEST(GlobalsTest, TestProgramsAnswerTheColourChooserFromTheirScript) {
+  // Nothing queued: the chooser is cancelled, never left waiting for a person.
+  float colour[3] = {1.0f, 0.5f, 0.0f};
+  EXPECT_FALSE(corvia::ChooseColorDialog(colour));
+  EXPECT_EQ(colour[1], 0.5f);
+  corvia::testing::QueueColorChoice(0, 51, 255);
+  corvia::testing::QueueColorCancel();
+  EXPECT_TRUE(corvia::ChooseColorDialog(colour));
+  EXPECT_EQ(colour[0], 0.0f);
+  EXPECT_NEAR(colour[1], 0.2f, 1e-6);
+  EXPECT_EQ(colour[2], 1.0f);
+  EXPECT_FALSE(corvia::ChooseColorDialog(colour));
+  EXPECT_EQ(colour[2], 1.0f);
+  // Each opening was preset to the colour then current.
+  const auto& asked = corvia::testing::ColorChooserRequests();
+  ASSERT_EQ(asked.size(), 3u);
+  EXPECT_EQ(asked[0], (std::array<int, 3>{255, 128, 0}));
+  EXPECT_EQ(asked[2], (std::array<int, 3>{0, 51, 255}));
 }
 
 std::string Encode(std::string data, const char* key, int rounds, const char* prefix) {

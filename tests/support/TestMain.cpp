@@ -1,16 +1,20 @@
-// The main of every test program: C numeric locale, the headless platform, and a
-// hook that fails a test the moment it shows an "Internal Error" box it did not expect.
+// The main of every test program: C numeric locale, the headless platform with a
+// scripted colour chooser, and a hook that fails a test the moment it shows an
+// "Internal Error" box it did not expect.
 
 #include <clocale>
 
 #include <gtest/gtest.h>
 
+#include "core/Globals.h"
 #include "tests/support/TestSupport.h"
 
 namespace corvia::testing {
 bool TakeExpectInternalErrors();
 bool InternalErrorsExpected();
 void RemoveScratchRoot();
+bool ScriptedColorChooser(int* rgbBytes);
+void ResetColorChooserScript();
 }  // namespace corvia::testing
 
 namespace {
@@ -19,6 +23,7 @@ class ResetBetweenTests : public ::testing::EmptyTestEventListener {
   void OnTestStart(const ::testing::TestInfo&) override {
     corvia::testing::Platform().messages.Clear();
     corvia::testing::TakeExpectInternalErrors();
+    corvia::testing::ResetColorChooserScript();
   }
 };
 
@@ -33,6 +38,7 @@ int main(int argc, char** argv) {
       ADD_FAILURE() << "Unexpected \"Internal Error\" box: " << box.text;
     }
   };
+  corvia::SetColorChooser(corvia::testing::ScriptedColorChooser);
   ::testing::UnitTest::GetInstance()->listeners().Append(new ResetBetweenTests);
   int result = RUN_ALL_TESTS();
   corvia::testing::RemoveScratchRoot();

@@ -1,12 +1,17 @@
 #include "tests/support/TestSupport.h"
 
 #include <cstdlib>
+#include <deque>
+#include <optional>
 #include <unistd.h>
 
 namespace corvia::testing {
 
 namespace {
 bool gExpectInternalErrors = false;
+// Queued answers of the colour chooser: a colour for OK, none for Cancel.
+std::deque<std::optional<std::array<int, 3>>> gColorAnswers;
+std::vector<std::array<int, 3>> gColorRequests;
 
 std::filesystem::path& ScratchRoot() {
   static std::filesystem::path root;
@@ -24,6 +29,27 @@ platform::HeadlessPlatform& Platform() {
 }
 
 void ExpectInternalErrors() { gExpectInternalErrors = true; }
+
+void QueueColorChoice(int red, int green, int blue) { gColorAnswers.push_back(std::array<int, 3>{red, green, blue}); }
+
+void QueueColorCancel() { gColorAnswers.push_back(std::nullopt); }
+
+const std::vector<std::array<int, 3>>& ColorChooserRequests() { return gColorRequests; }
+
+bool ScriptedColorChooser(int* rgbBytes) {
+  gColorRequests.push_back({rgbBytes[0], rgbBytes[1], rgbBytes[2]});
+  if (gColorAnswers.empty()) return false;
+  const std::optional<std::array<int, 3>> answer = gColorAnswers.front();
+  gColorAnswers.pop_front();
+  if (!answer) return false;
+  for (int c = 0; c < 3; ++c) rgbBytes[c] = (*answer)[static_cast<size_t>(c)];
+  return true;
+}
+
+void ResetColorChooserScript() {
+  gColorAnswers.clear();
+  gColorRequests.clear();
+}
 
 bool InternalErrorsExpected() { return gExpectInternalErrors; }
 

@@ -2,8 +2,10 @@
 // Helpers every test program shares: the headless platform the test main installs,
 // and a scratch folder per test.
 
+#include <array>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/Headless.h"
 
@@ -15,6 +17,14 @@ platform::HeadlessPlatform& Platform();
 // Internal-error boxes shown during the current test fail it, unless the test
 // says it expects them (the boxes are then left for the test to inspect).
 void ExpectInternalErrors();
+
+// The colour chooser of the test programs never shows anything: it answers from a
+// script, in order, and cancels when nothing is queued. The script and the record
+// of what it was asked are emptied before every test.
+void QueueColorChoice(int red, int green, int blue);
+void QueueColorCancel();
+// The colours (bytes, red first) the chooser was opened with, in order.
+const std::vector<std::array<int, 3>>& ColorChooserRequests();
 
 // A fresh, empty folder for this test, removed at the end of the program.
 std::filesystem::path ScratchDir(const std::string& name);
