@@ -50,6 +50,10 @@ inline constexpr double kTabProfileTolerance = 1e-9;
 // Elements matched under symmetry operations, and other results of long chains of
 // arithmetic (turned images, solved heights), compared per component.
 inline constexpr double kFaceMatchTolerance = 1e-5;
+// A face of a plain model whose corners lie further than this from its plane (at
+// radius 1) is plainly not flat and is refused; smaller departures (coordinates
+// rounded to a few decimals) are built as they are.
+inline constexpr double kFlatFaceTolerance = 1e-3;
 // A face plane nearer the centre than this passes through it.
 inline constexpr double kCentralPlaneTolerance = 1e-5;
 // The fixed tolerance of the circle and triangle test.

@@ -24,10 +24,6 @@ namespace detail_FindSymmetries {
 
 constexpr unsigned kHullOptions = kHullMarkSourceFaces;
 constexpr int kMinOrbitWidth = 3;
-// Corners further than this from their face's plane, once the model has radius 1,
-// make a face that is plainly not flat; smaller departures (coordinates rounded to
-// a few decimals) are built as they are.
-constexpr double kFlatFaceTolerance = 1e-3;
 constexpr size_t kRefusalSize = 200;
 
 // The line from the origin through s is perpendicular to the plane of normal n

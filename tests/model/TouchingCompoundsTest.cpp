@@ -61,7 +61,7 @@ TEST(TouchingCompoundsTest, BuildWithoutInternalErrorsAndWithTheirGroups) {
     EXPECT_EQ(poly.mNumEdges, 12 * cubes) << c.label;
     EXPECT_EQ(poly.CountCompoundParts(), cubes) << c.label;
     ASSERT_NE(poly.mSymGroup, nullptr) << c.label;
-    EXPECT_EQ(std::string(corvia::SymGroup::GetSchoenflies(poly.mSymGroup)), c.group) << c.label;
+    EXPECT_EQ(corvia::SymGroup::GetSchoenflies(poly.mSymGroup), c.group) << c.label;
   }
 }
 

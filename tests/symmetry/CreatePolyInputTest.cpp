@@ -225,7 +225,7 @@ TEST(CreatePolyInputTest, SizeDoesNotDecideWhetherAModelIsValid) {
       ASSERT_TRUE(model->CreatePoly(&poly, false, true));
       EXPECT_EQ(poly.mVertices.mCount, static_cast<int>(shape.points.size()));
       EXPECT_EQ(poly.mFaces.mCount, static_cast<int>(shape.faces.size()));
-      EXPECT_EQ(std::string(SymGroup::GetSchoenflies(poly.mSymGroup)), shape.group);
+      EXPECT_EQ(SymGroup::GetSchoenflies(poly.mSymGroup), shape.group);
       // Normalised as any model is: largest vertex radius 1.
       double largest = 0.0;
       for (const corvia::PolyElement* v = poly.mVertices.mHead; v; v = v->mNext) {

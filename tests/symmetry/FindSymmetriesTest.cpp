@@ -369,7 +369,7 @@ TEST(FindSymmetriesTest, TinyAndHugeModelsKeepTheirSizeOrUnitsWhenAsked) {
     bool refl = false;
     std::unique_ptr<SymGroup> g = FindSymmetries(*poly, refl);
     ASSERT_NE(g, nullptr);
-    EXPECT_STREQ(SymGroup::GetSchoenflies(g.get()), "Oh");
+    EXPECT_EQ(SymGroup::GetSchoenflies(g.get()), "Oh");
     EXPECT_NEAR(MaxRadius(*poly) / (1e-9 * root3), 1.0, 1e-12);
   }
   {
@@ -379,7 +379,7 @@ TEST(FindSymmetriesTest, TinyAndHugeModelsKeepTheirSizeOrUnitsWhenAsked) {
     bool refl = false;
     std::unique_ptr<SymGroup> g = FindSymmetries(*poly, refl);
     ASSERT_NE(g, nullptr);
-    EXPECT_STREQ(SymGroup::GetSchoenflies(g.get()), "Oh");
+    EXPECT_EQ(SymGroup::GetSchoenflies(g.get()), "Oh");
     EXPECT_NEAR(MaxRadius(*poly), 1.0, 1e-12);
     EXPECT_NEAR(poly->scale / (2e9 * root3), 1.0, 1e-12);
   }
