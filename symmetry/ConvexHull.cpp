@@ -267,7 +267,9 @@ void HullBuilder::SnapToGrid() {
   const double steps = extent > 0 ? kGridSteps / extent : 1.0;
   mGrid.resize(static_cast<size_t>(numPoints) * 3);
   for (int32_t q = 0; q < numPoints; ++q) {
-    for (int k = 0; k < 3; ++k) mGrid[static_cast<size_t>(q) * 3 + static_cast<size_t>(k)] = std::llround((Pos(q)[k] - low[k]) * steps);
+    for (int k = 0; k < 3; ++k) {
+      mGrid[static_cast<size_t>(q) * 3 + static_cast<size_t>(k)] = std::llround((Pos(q)[k] - low[k]) * steps);
+    }
   }
 }
 
@@ -397,7 +399,8 @@ bool HullBuilder::AddPoint(int32_t p) {
   auto isVisible = [this](int32_t t) { return mTriStamp[static_cast<size_t>(t)] == mStamp; };
   double nearest = std::numeric_limits<double>::infinity();
   for (int32_t t : visible) {
-    nearest = std::min(nearest, SquaredDistanceToTriangle(Pos(p), Pos(Corner(t, 0)), Pos(Corner(t, 1)), Pos(Corner(t, 2))));
+    nearest =
+        std::min(nearest, SquaredDistanceToTriangle(Pos(p), Pos(Corner(t, 0)), Pos(Corner(t, 1)), Pos(Corner(t, 2))));
   }
   if (nearest <= kSquaredPointTolerance) {
     mSkipped[static_cast<size_t>(p)] = 1;

@@ -1,8 +1,8 @@
 #include "platform/wx/WxColourChooser.h"
 
+#include <wx/cmndata.h>
 #include <wx/colordlg.h>
 #include <wx/colour.h>
-#include <wx/cmndata.h>
 
 #include <algorithm>
 
@@ -14,11 +14,15 @@ namespace detail_WxColourChooser {
 
 wxColourDialog* gOpen = nullptr;
 
-unsigned char Byte(int value) { return static_cast<unsigned char>(std::clamp(value, 0, 255)); }
+unsigned char Byte(int value) {
+  return static_cast<unsigned char>(std::clamp(value, 0, 255));
+}
 
 }  // namespace detail_WxColourChooser
 
-wxColourDialog* OpenColourDialog() { return detail_WxColourChooser::gOpen; }
+wxColourDialog* OpenColourDialog() {
+  return detail_WxColourChooser::gOpen;
+}
 
 bool WxChooseColour(int* rgbBytes) {
   namespace d = detail_WxColourChooser;

@@ -13,7 +13,7 @@ namespace test_ColourChooser {
 
 // Presses the button with the given id once the chooser is open.
 class Answer : public wxTimer {
-public:
+ public:
   explicit Answer(int button) : mButton(button) { Start(kPeriodMs); }
   void Notify() override {
     if (wxColourDialog* dialog = corvia::platform::OpenColourDialog()) {
@@ -24,7 +24,7 @@ public:
   }
   bool Pressed() const { return mPressed; }
 
-private:
+ private:
   static constexpr int kPeriodMs = 20;
   int mButton;
   bool mPressed = false;

@@ -37,8 +37,12 @@ constexpr const char* kInvalid = corvia::symtest::kInvalidModelText;
 
 // The cube of half-width 1 with its faces in a fixed order, so that messages name
 // known faces and vertices.
-std::vector<Point> CubePoints() { return corvia::testing::models::CubeCorners(); }
-FaceList CubeFaces() { return corvia::testing::CubeSquares(); }
+std::vector<Point> CubePoints() {
+  return corvia::testing::models::CubeCorners();
+}
+FaceList CubeFaces() {
+  return corvia::testing::CubeSquares();
+}
 
 // A Poly holding a cube named "shown", as the model on screen.
 struct ShownModel {
@@ -67,16 +71,27 @@ TEST(CreatePolyInputTest, BadModelsAreErrorsThatSayWhatIsWrong) {
       {"Face 2 refers to vertex -1, which the model does not have.", [](auto&, auto& f) { f[2][1] = -1; }},
       {"Face 6 has 0 corners: every face needs at least 3.", [](auto&, auto& f) { f.push_back({}); }},
       {"Face 6 has 1 corner: every face needs at least 3.", [](auto&, auto& f) { f.push_back({4}); }},
-      {"Face 6 has 2 corners: every face needs at least 3.", [](auto&, auto& f) { f.push_back({0, 1}); }},
-      {"Face 0 passes vertex 0 twice.", [](auto&, auto& f) { f[0] = {0, 0, 1, 3, 2}; }},
-      {"Face 0 passes vertex 0 twice.", [](auto&, auto& f) { f[0] = {0, 1, 0, 3, 2}; }},
+      {"Face 6 has 2 corners: every face needs at least 3.",
+       [](auto&, auto& f) {
+         f.push_back({0, 1});
+       }},
+      {"Face 0 passes vertex 0 twice.",
+       [](auto&, auto& f) {
+         f[0] = {0, 0, 1, 3, 2};
+       }},
+      {"Face 0 passes vertex 0 twice.",
+       [](auto&, auto& f) {
+         f[0] = {0, 1, 0, 3, 2};
+       }},
       {"Vertex 5 has no finite position.", [nan](auto& p, auto&) { p[5][1] = nan; }},
       {"Vertex 7 has no finite position.", [inf](auto& p, auto&) { p[7][2] = -inf; }},
       {"The model has no faces.", [](auto&, auto& f) { f.clear(); }},
       {"Only one face meets at the edge between vertices 1 and 3: the model is not closed.",
        [](auto&, auto& f) { f.pop_back(); }},
       {"3 faces meet at the edge between vertices 0 and 1: faces must meet in pairs.",
-       [](auto&, auto& f) { f.push_back({0, 1, 6}); }},
+       [](auto&, auto& f) {
+         f.push_back({0, 1, 6});
+       }},
       {"3 faces meet at the edge between vertices 1 and 3: faces must meet in pairs.",
        [](auto&, auto& f) { f.push_back(f[0]); }},
       // Corners 0 and 7 trade places in every face: the faces still meet in pairs,
@@ -207,8 +222,7 @@ TEST(CreatePolyInputTest, SizeDoesNotDecideWhetherAModelIsValid) {
     const char* group;
   };
   const std::vector<Point> snub = corvia::symtest::SnubCube();
-  const Shape shapes[] = {{CubePoints(), CubeFaces(), "Oh"},
-                          {snub, corvia::symtest::BruteHullFaces(snub), "O"}};
+  const Shape shapes[] = {{CubePoints(), CubeFaces(), "Oh"}, {snub, corvia::symtest::BruteHullFaces(snub), "O"}};
   const auto turn = corvia::symtest::GenericRotation();
   for (const Shape& shape : shapes) {
     for (double size : {1e-12, 1e-9, 1e-6, 1.0, 1e6, 1e9, 1e12}) {
