@@ -140,6 +140,9 @@ class Poly {
                 FaceTypeBlock** otherBlock);
   FaceTypeBlock* GetShownBlock() const;
   void StellateBlock(bool dual, int arg);
+  // Runs the stellation set-up of the block when it is needed and allowed; success is
+  // read from the block (stellated, not refused). The flag is not read.
+  void Stellate(FaceTypeBlock* block, bool flag);
   SymGroup* GetFullSymGroup() const;
   void CreateAllPolygonsForDrawing();
   void SetRotSymOfTypes();
@@ -300,6 +303,8 @@ class Poly {
   DrawnPolygon* mLastDrawnPolygon = nullptr;
   DrawnPolygon* mCurrentDrawnPolygon = nullptr;
   uint8_t mNetsStale = 0;
+  // Set when an option change alters what the model shows (the document reads it).
+  uint8_t mModelChanged = 0;
   SimplePoly* mSimplePoly = nullptr;
   // The faceting preview's records (each record's first word names the drawn polygon
   // or face it was made from) and the selected one (-1: none).

@@ -269,8 +269,6 @@ bool Poly::RemoveDrawnPolygon(DrawnPolygon* polygon, int index) {
   return true;
 }
 
-void Poly::StellateBlock(bool, int) { detail_PolyGeometry::MissingService("Poly::Stellate"); }
-
 void Poly::CreateAllPolygonsForDrawing() {
   detail_PolyGeometry::MissingService("FaceTypeBlock::CreateFaceDiagrams");
 }

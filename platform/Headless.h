@@ -102,11 +102,19 @@ public:
   void SetStatusText(const std::string& text) override { mStatus = text; }
   void SetWaitCursor(bool busy) override { mWaitCursor = busy; if (busy) ++mWaitCursorCount; }
   void SetPaneMessage(const std::string& text) override { mPaneMessage = text; }
+  void FitViewsOfKind(unsigned mask) override { mFitKinds |= mask; }
+  void SetFitModeOfType(unsigned viewType, int mode) override {
+    mFitModeType = viewType;
+    mFitMode = mode;
+  }
 
   int mRedraws = 0;
   int mCaptionRedraws = 0;
   unsigned mInvalidatedKinds = 0;
   unsigned mInfoBits = 0;
+  unsigned mFitKinds = 0;
+  unsigned mFitModeType = 0;
+  int mFitMode = 0;
   int mWaitCursorCount = 0;
   bool mWaitCursor = false;
   std::string mStatus;
@@ -120,12 +128,18 @@ public:
   void BeginUndoGroup() override { ++mGroupDepth; }
   void EndUndoGroup() override { --mGroupDepth; }
   void DiscardLastUndo() override { ++mDiscards; }
+  void AddStellationCellUndo(int cellIndex, bool included) override { mCellChanges.push_back({cellIndex, included}); }
 
   struct Call {
     int type;
     long argument;
   };
   std::vector<Call> mCalls;
+  struct CellChange {
+    int cell;
+    bool included;
+  };
+  std::vector<CellChange> mCellChanges;
   int mCloses = 0;
   int mGroupDepth = 0;
   int mDiscards = 0;

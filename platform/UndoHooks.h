@@ -12,6 +12,8 @@ public:
   virtual void BeginUndoGroup() = 0;
   virtual void EndUndoGroup() = 0;
   virtual void DiscardLastUndo() = 0;
+  // Records one cell's change of inclusion in the open stellation step.
+  virtual void AddStellationCellUndo(int cellIndex, bool included) = 0;
 };
 
 }  // namespace corvia::platform

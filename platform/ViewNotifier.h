@@ -13,6 +13,11 @@ public:
   // Redraw every pane whose view-type bits contain the mask.
   virtual void InvalidateViewsOfKind(unsigned mask, int argument) = 0;
   virtual void InvalidateInfo(unsigned reasonBits) = 0;
+  // Asks every pane whose view-type bits contain the mask for a normal fit.
+  virtual void FitViewsOfKind(unsigned mask) = 0;
+  // Gives every pane of exactly this view type a pending fit mode (1 fit, 2 fit loose,
+  // 3 tight fit).
+  virtual void SetFitModeOfType(unsigned viewType, int mode) = 0;
   virtual void SetStatusText(const std::string& text) = 0;
   virtual void SetWaitCursor(bool busy) = 0;
   // A formatted message shown in the active pane; empty clears it.

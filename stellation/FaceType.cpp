@@ -8,6 +8,7 @@
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "stellation/FaceTypeBlock.h"
+#include "stellation/StellationDiagram.h"
 
 namespace corvia {
 
@@ -39,13 +40,11 @@ PolyElement* FaceType::GetFirstPlaneFace() const {
   return mFirstFace->IsVertex() ? mOwner->mVertices.mHead : mOwner->mFaces.mHead;
 }
 
+void StellationPoolsDeleter::operator()(StellationDiagramPools* pools) const { delete pools; }
+
 void FaceType::ClearStellationDiagram() {
-  if (mCoplanarMaster) return;
-  // The diagram records are made by the stellation diagram code, which frees them;
-  // a type can hold none before that code is linked in.
-  if (mFirstSegment || mOuterRing || mLineEqns || mOuterPoints || mInnerPoints || mAllFacets) {
-    detail_FaceType::Pending("FaceType::ClearStellationDiagram");
-  }
+  // A coplanar copy owns none of the records it points at: it only lets go of them.
+  if (!mCoplanarMaster) mStellationPools.reset();
   mCentralSegment = mFirstSegment = mLastSegment = nullptr;
   mNumSegments = 0;
   mOuterRing = nullptr;

@@ -8,6 +8,7 @@
 // of its plane and the records of its stellation diagram.
 
 #include <cstdint>
+#include <memory>
 
 #include "stellation/FaceDiagram.h"
 
@@ -25,6 +26,13 @@ struct StellationPoint;
 struct SegVert;
 struct StellationSegment;
 struct StellationFacet;
+struct StellationDiagramPools;
+class OpenGLView;
+
+// Owner of a face type's stellation-diagram records.
+struct StellationPoolsDeleter {
+  void operator()(StellationDiagramPools* pools) const;
+};
 
 // FaceType::mFlags.
 constexpr uint32_t kFaceTypeSelfMirror = 0x1;      // its own mirror image, with an in-plane mirror line
@@ -88,6 +96,60 @@ class FaceType {
   SymAxis* FindEvenFoldAxisOnNormal() const;
   SymAxis* FindEvenAxisInPlane() const;
 
+  // ---- Stellation diagram (StellationDiagram.cpp) ----------------------------------
+  // The line whose equation is (a, b, c) or (-a, -b, -c) within 1e-7 per coefficient.
+  StellationLine* FindLine(double a, double b, double c) const;
+  StellationLine* FindLineExact(double a, double b, double c) const;
+  // The corner of the bounding square's edge where the line enters the square, and the
+  // entry coordinate along that edge; null after a report.
+  SegVert* FindOuterEntry(const StellationLine* line, double* coordinate) const;
+  // Largest distance from the centre of the lines' end points (1.0 without lines).
+  void CalcDiagramRadius();
+  // The corner at a 2D point, found along a line through it; null when none.
+  SegVert* FindSegVertAt(double x, double y) const;
+  int GetNumSegments() const { return mNumSegments; }
+  // Widens the box (min x, min y, max x, max y) by every inner point.
+  void AddPointsToBounds(double* bounds) const;
+  // Geometry against the in-plane mirror line through the centre.
+  void ReflectPoint(const double* in, double* out) const;
+  bool IsRightOfMirror(double x, double y) const;
+  bool IsOnMirror(double x, double y) const;
+  bool SegmentStraddlesMirror(const StellationSegment* segment, bool acceptTouching) const;
+
+  // ---- Facets (StellationLinking.cpp) --------------------------------------------------
+  // Rings the points of each facet's rotated segments.
+  void LinkRotatedCorners();
+  // For a representative face through the centre: each inner point takes the axis bits
+  // of the first point of its ring whose face is not through the centre.
+  void CopyHemiPointFlags();
+  SegVert* FindCornerAtCentre() const;
+  SegVert* FindEdgeThroughCentre() const;
+  // Where the region of corner k (of the linked diagram of the plane face) lies seen from
+  // corner c: out[0] its signed distance from c's line (positive on the right of c's
+  // edge), out[1] its height above this face's plane. True when it lies below.
+  bool MirrorEdgeMeasure(const SegVert* c, const SegVert* k, const PolyElement* planeFace, double* out) const;
+  int CountFacets() const;
+  // The visible facets by layer, higher first, then by number.
+  void SortFacets();
+  StellationFacet* GetFacetByLayerIndex(int n) const;
+  StellationFacet* GetFacetByIndex(int n) const;
+  StellationFacet* GetNthFacet(int n) const { return GetFacetByLayerIndex(n); }
+  // Position in the list of all facets; -1 for none, -2 when absent.
+  int GetFacetIndex(const StellationFacet* facet) const;
+  // Widens the box by the corners of the visible facets (of the master for a copy).
+  void AddFacetsToBounds(double* bounds) const;
+
+  // ---- Drawing of the diagram: defined with the renderer --------------------------------
+  void DrawFacetEdgesOnFace(PolyElement* face, const double* offset, double scale);
+  void DrawDiagramOnFace(PolyElement* face, const double* offset);
+  void DrawFacetsForSelection(PolyElement* face, const double* offset);
+  void DrawSymmetryAxes2D(OpenGLView* view);
+  void DrawMirrorLines2D(OpenGLView* view);
+  static void DrawLineLabels(const FaceType* type, const double* frame);
+  static void DrawDiagramLabels(const FaceType* type, const double* frame, int kind);
+  void DrawLabelsOnFace(PolyElement* face);
+  void PrintDiagramLabels(void* deviceContext);
+
   Poly* mOwner;
   uint32_t mFlags = 0;
   uint32_t mIdFlags;
@@ -127,6 +189,8 @@ class FaceType {
   StellationPoint* mInnerPoints = nullptr;
   SegVert* mOuterRing = nullptr;
   FaceType* mNext = nullptr;
+  // The records of the stellation diagram (a coplanar copy owns none).
+  std::unique_ptr<StellationDiagramPools, StellationPoolsDeleter> mStellationPools;
 };
 
 // ---- Frames of a block's types -------------------------------------------------------

@@ -3,6 +3,10 @@
 
 #include "stellation/FaceTypeBlock.h"
 
+#include "stellation/StellationCell.h"
+#include "stellation/StellationCriteria.h"
+#include "stellation/StellationDiagram.h"
+
 #include <cmath>
 #include <cstring>
 
@@ -42,10 +46,6 @@ bool KitAcceptsModel(const FaceTypeBlock* block) {
 
 }  // namespace detail_FaceTypeBlock
 
-void MillerStateDeleter::operator()(MillerState* state) const {
-  if (state) detail_FaceTypeBlock::Pending("MillerState destructor");
-}
-
 FaceTypeBlock::FaceTypeBlock(Poly* owner) : mOwner(owner), mFaceting(new Faceting(this)) {
   mCoplanarRecords.Init();
   FreeCellArrays();
@@ -58,6 +58,7 @@ FaceTypeBlock::~FaceTypeBlock() {
 }
 
 int FaceTypeBlock::Reset(bool full) {
+  FreeCells();
   mState = kBlockNotStellated;
   mFirstCell = mOuterCell = nullptr;
   mFirstCellType = mLastCellType = nullptr;
@@ -68,6 +69,7 @@ int FaceTypeBlock::Reset(bool full) {
   mSequenceFlags = 0;
   mCurrentMiller = nullptr;
   mCoreCells = nullptr;
+  mCurrentCell = mHighestIncluded = nullptr;
   mUsedSegVerts = -1;
   mMillerState.reset();
   FreeCellArrays();
@@ -111,7 +113,7 @@ void FaceTypeBlock::Clear(bool full) {
   if (views) views->SetWaitCursor(true);
   mModel3D.reset();
   mMillerState.reset();
-  if (mFirstCellType) detail_FaceTypeBlock::Pending("FaceTypeBlock::Clear: cell types");
+  FreeCells();
   if (full) {
     mCoplanarRecords.Clear();
     FaceType* type = mFirstFaceType;
@@ -125,7 +127,6 @@ void FaceTypeBlock::Clear(bool full) {
   } else {
     for (FaceType* type = mFirstFaceType; type; type = type->mNext) type->ClearStellationDiagram();
   }
-  if (mFirstCell) detail_FaceTypeBlock::Pending("FaceTypeBlock::Clear: cells");
   // A partial clear keeps the types it has just cleared: the reset must be partial
   // too, or the list would be dropped and the refused flag lost.
   Reset(full);
@@ -140,7 +141,7 @@ void FaceTypeBlock::FreeCellArrays() {
   mCellArrayExtraCount = 0;
   mCellArrayIndex = -1;
   for (TimeSpan& span : mDurations) span = TimeSpan();
-  if (mFirstCell) detail_FaceTypeBlock::Pending("FaceTypeBlock::FreeCellArrays: cell flags");
+  ClearCellFlag(kCellArrayMark);
 }
 
 void FaceTypeBlock::AppendFaceType(FaceType* type) {
@@ -199,8 +200,11 @@ void FaceTypeBlock::SetCurrentFace(PolyElement* element) {
 StellationPoint* FaceTypeBlock::GetCurrentPointByIndex(int i) const {
   if (!mCurrentFace || !mCurrentFace->mType || i < 0) return nullptr;
   const FaceType* type = mCurrentFace->mType;
-  if (!type->mOuterPoints && !type->mInnerPoints) return nullptr;
-  detail_FaceTypeBlock::Pending("FaceTypeBlock::GetCurrentPointByIndex");
+  for (StellationPoint* list : {type->mOuterPoints, type->mInnerPoints}) {
+    for (StellationPoint* p = list; p; p = p->mNext) {
+      if (i-- == 0) return p;
+    }
+  }
   return nullptr;
 }
 
@@ -274,78 +278,6 @@ int64_t FaceTypeBlock::EstimateComplexity() const {
   return ((planes - 2) * (planes - 2) / 2 + 1) * types;
 }
 
-// ---- Cells ---------------------------------------------------------------------------
-// The cell records belong to the cell search; without cells every count is zero.
-
-int FaceTypeBlock::GetNumCells() const {
-  if (!mOuterCell) return 0;
-  detail_FaceTypeBlock::Pending("FaceTypeBlock::GetNumCells");
-  return 0;
-}
-
-namespace detail_FaceTypeBlock {
-int NoCellsOrPending(const StellationCell* first, const char* name) {
-  if (first) Pending(name);
-  return 0;
-}
-}  // namespace detail_FaceTypeBlock
-
-int FaceTypeBlock::CountCellsNoMirror() const {
-  return detail_FaceTypeBlock::NoCellsOrPending(mFirstCell, "FaceTypeBlock::CountCellsNoMirror");
-}
-
-int FaceTypeBlock::CountCellsNoMirrorIfReflexible() const {
-  if (!IsReflexible()) return 0;
-  return detail_FaceTypeBlock::NoCellsOrPending(mFirstCell, "FaceTypeBlock::CountCellsNoMirrorIfReflexible");
-}
-
-int FaceTypeBlock::CountAllCells() const {
-  return detail_FaceTypeBlock::NoCellsOrPending(mFirstCell, "FaceTypeBlock::CountAllCells");
-}
-
-int FaceTypeBlock::CountAllCellsNoMirror() const {
-  if (!IsReflexible()) return 0;
-  return detail_FaceTypeBlock::NoCellsOrPending(mFirstCell, "FaceTypeBlock::CountAllCellsNoMirror");
-}
-
-int FaceTypeBlock::CountExcludedCells() const {
-  return detail_FaceTypeBlock::NoCellsOrPending(mFirstCell, "FaceTypeBlock::CountExcludedCells");
-}
-
-int FaceTypeBlock::CountIncludedCellCopies() const {
-  return detail_FaceTypeBlock::NoCellsOrPending(mFirstCell, "FaceTypeBlock::CountIncludedCellCopies");
-}
-
-int FaceTypeBlock::GetMaxCellsPerType() const {
-  if (!mFirstCellType) return 0;
-  detail_FaceTypeBlock::Pending("FaceTypeBlock::GetMaxCellsPerType");
-  return 0;
-}
-
-int FaceTypeBlock::GetLastCellTypeIndex() const {
-  if (!mLastCellType) return 0;
-  detail_FaceTypeBlock::Pending("FaceTypeBlock::GetLastCellTypeIndex");
-  return 0;
-}
-
-StellationCell* FaceTypeBlock::FindCellByIndex(int) const {
-  detail_FaceTypeBlock::NoCellsOrPending(mFirstCell, "FaceTypeBlock::FindCellByIndex");
-  return nullptr;
-}
-
-void FaceTypeBlock::SaveInclusionToFlag(uint32_t) {
-  detail_FaceTypeBlock::NoCellsOrPending(mFirstCell, "FaceTypeBlock::SaveInclusionToFlag");
-}
-
-bool FaceTypeBlock::InclusionMatchesFlag(uint32_t) const {
-  detail_FaceTypeBlock::NoCellsOrPending(mFirstCell, "FaceTypeBlock::InclusionMatchesFlag");
-  return true;
-}
-
-void FaceTypeBlock::ClearCellFlag(uint32_t) {
-  detail_FaceTypeBlock::NoCellsOrPending(mFirstCell, "FaceTypeBlock::ClearCellFlag");
-}
-
 // ---- Measures ------------------------------------------------------------------------
 
 void FaceTypeBlock::CalcEdgeLengthRange() {
@@ -392,28 +324,6 @@ double FaceTypeBlock::UpdateScale() {
     type->mScale = type->mCoplanarMaster ? type->mCoplanarMaster->mScale : type->CalcStellatedRadius();
   }
   return mModelRadius;
-}
-
-Model3D* FaceTypeBlock::GetModel3D(bool withNets) {
-  platform::WaitCursorScope wait;
-  if (!mModel3D && mFirstFaceType && mOwner && !StellationBusy) {
-    if (IsOriginalStellation(this)) {
-      // The block shows its own polyhedron: the facelets are its faces.
-      mModel3D = std::make_unique<Model3D>(mOwner, IsDual());
-      // A side that cannot be laid flat was refused with a message.
-      if (mModel3D->GetNumFaceTypes() == 0) mModel3D.reset();
-    } else {
-      detail_FaceTypeBlock::Pending("FaceTypeBlock::GetModel3D: the model of a stellation");
-    }
-  }
-  Model3D* model = mModel3D.get();
-  if (model && withNets && !model->HasNets()) {
-    for (DrawnPolygon* polygon = mOwner->mDrawnPolygons; polygon; polygon = polygon->next) {
-      model->AddDrawnPolygon(polygon);
-    }
-    model->MakeNets();
-  }
-  return model;
 }
 
 int FaceTypeBlock::GetNumPanels() {

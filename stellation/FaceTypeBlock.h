@@ -136,10 +136,54 @@ class FaceTypeBlock {
   int GetNumPanels();
   void CountPanels();
 
-  // The facelet model of the current stellation, built on demand.
+  // The facelet model of the current stellation, built on demand; with nets, the nets
+  // are made once.
   Model3D* GetModel3D(bool withNets);
   // The facelet model as it stands (null until one is built).
   Model3D* GetExistingModel3D() const { return mModel3D.get(); }
+  // The model exists and its nets have been made.
+  bool HasNets() const;
+  // Whether the block holds a finished stellation.
+  bool IsStellated() const { return mState == kBlockStellated && !mStellationRefused; }
+
+  // ---- Cells (StellationCells.cpp) ---------------------------------------------------
+  // Builds every cell of a stellated block; false on cancel or when the cells cannot be
+  // made.
+  bool CreateCells();
+  // Frees the cells and the cell types, and the cell pointers of every facet.
+  void FreeCells();
+  // Each cell takes the inclusion of its original flag (Stellation > Original Polyhedron).
+  void ApplyCellFlags();
+  // Includes every finite cell; with reapply, then applies the criteria.
+  void IncludeAllCells(bool reapply);
+  // Includes exactly the cells above axes of the kind (0, 1, other), in one undo step.
+  void SelectCellsOfKind(int kind);
+  void SelectUnsupportableCells();
+  // Includes every excluded cell that the outside cannot reach; true when one was.
+  bool FillInaccessibleCells();
+  // The included cells are connected.
+  bool FillFromOriginal();
+  // No excluded cell is enclosed.
+  bool FillFromOutside();
+  // Excludes the included cells not connected to start (unless the selection is a part
+  // and its mirror image side by side).
+  void KeepConnectedPart(StellationCell* start);
+  StellationCell* GetOuterCell() const { return mOuterCell; }
+
+  // ---- Criteria (StellationCriteria.cpp) ----------------------------------------------
+  // Resets and selects the core of the current criterion.
+  void GoToCore();
+  // Turns the current cell set into the nearest valid stellation of the criterion; true
+  // when that changed a cell.
+  bool ApplyCriteria();
+  // One step; false when the walk wrapped round (to the core, or to the final
+  // stellation).
+  bool NextStellation();
+  bool PreviousStellation();
+  // The cell is included and supported, and every other included cell is supported and
+  // has an included cell above it.
+  bool IsSinglePeak(const StellationCell* cell) const;
+  void ClearMillerState();
 
   Poly* mOwner;
   int32_t mState = kBlockNotStellated;
@@ -156,9 +200,19 @@ class FaceTypeBlock {
   StellationCellType* mFirstCellType = nullptr;
   StellationCellType* mLastCellType = nullptr;
   int32_t mIncludedCells = 0;
+  // Included cells whose mirror image is excluded (0: the selection is reflexible).
   int32_t mSecondCellCount = 0;
+  // Cells whose inclusion differs from the original model (0: the original is shown).
   int32_t mChangedCells = 0;
+  // Set while the current cell set was produced by the criteria.
   uint8_t mCriteriaFlag = 0;
+  // The apex or last cell of the current stellation (per criterion) and the highest
+  // included cell.
+  StellationCell* mCurrentCell = nullptr;
+  StellationCell* mHighestIncluded = nullptr;
+  // Set while the set-up shows the original model: inclusion changes record no undo
+  // step and ask the panes for nothing.
+  bool mQuietCellChanges = false;
   int32_t mUsedSegVerts = -1;
   std::unique_ptr<MillerState, MillerStateDeleter> mMillerState;
   double mShortestEdge = -1.0;
@@ -181,5 +235,9 @@ class FaceTypeBlock {
   int32_t mCellArrayIndex = -1;
   TimeSpan mDurations[4];
 };
+
+// Stellates the block if needed and marks, once, the diagram edges and points used by
+// the current stellation; stores the number of its vertices in the block.
+void MarkAllUsedSegVerts(FaceTypeBlock* block);
 
 }  // namespace corvia

@@ -1,0 +1,337 @@
+// Stellation set-up: turns a face-type block into a stellated one (diagrams, linking,
+// facets, coincident vertices, cells), lazily and with a warning for complex models; the
+// marking of the edges and vertices that the current stellation uses; and the block's
+// facelet model of the current stellation.
+
+#include <cstdio>
+
+#include "core/DrawnPolygon.h"
+#include "core/Messages.h"
+#include "core/Progress.h"
+#include "core/TimeFormat.h"
+#include "model/ElementFlags.h"
+#include "model/Poly.h"
+#include "model/PolyElement.h"
+#include "nets/Model3D.h"
+#include "platform/Services.h"
+#include "stellation/FaceType.h"
+#include "stellation/FaceTypeBlock.h"
+#include "stellation/StellationCell.h"
+#include "stellation/StellationDiagram.h"
+#include "stellation/StellationState.h"
+
+namespace corvia {
+
+namespace detail_Stellate {
+
+// Complexity estimates above these ask before stellating, and pick the warning's words.
+constexpr int64_t kComplexityAsk = 150000;
+constexpr int64_t kComplexityHigh = 1000000;
+constexpr int64_t kComplexityExtreme = 2500000;
+constexpr unsigned kWarningQuestionFlags = 5;
+constexpr int kMaxWalkSteps = 100000;
+
+constexpr const char* kComplexityWarning =
+    "<b><font color=red>Warning:</font></b> this model may be too complex to stellate.\n\n<b><font "
+    "color=red>Complexity: %s</font></b>\n\nStellation is required when you display nets and at\nvarious other times, "
+    "depending on what's currently\ndisplayed in the interface.\n\nAre you sure you want to attempt stellation?\nA "
+    "progress meter may appear, giving you another\nchance to cancel the operation, but your computer\nmay grind to a "
+    "halt if you let it go too long!";
+
+const char* ComplexityText(int64_t estimate) {
+  if (estimate < kComplexityHigh) return "FAIR (probably safe, but may take a minute)";
+  if (estimate < kComplexityExtreme) return "HIGH (need fast computer with lots of memory)";
+  return "EXTREME (I recommend you hit Cancel!)";
+}
+
+// Narrows the progress bar for its lifetime.
+class RangeScope {
+ public:
+  RangeScope(double a, double b) : mSaved(PushProgressRange(a, b)) {}
+  ~RangeScope() { PopProgressRange(mSaved); }
+  RangeScope(const RangeScope&) = delete;
+  RangeScope& operator=(const RangeScope&) = delete;
+
+ private:
+  ProgressRange mSaved;
+};
+
+// The five phases; false on cancel or failure.
+bool RunPhases(FaceTypeBlock* block) {
+  const int n = block->CountDistinctFaceTypes();
+  {
+    TraceScope phase("Create stellation diagrams");
+    RangeScope range(0.0, 0.3);
+    int i = 0;
+    for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+      if (type->mCoplanarMaster) continue;
+      RangeScope part(static_cast<double>(i) / n, static_cast<double>(i + 1) / n);
+      if (!CreateStellationDiagram(type, i, n)) return false;
+      ++i;
+    }
+  }
+  {
+    TraceScope phase("Link lines");
+    RangeScope range(0.3, 0.6);
+    int total = 0;
+    for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+      if (!type->mCoplanarMaster) total += CountLines(type);
+    }
+    int counter = 0;
+    for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+      if (type->mCoplanarMaster) continue;
+      if (!LinkLines(type, &counter, total)) return false;
+      if (!SetNeighPointers(type)) return false;
+    }
+  }
+  {
+    TraceScope phase("Create facets");
+    RangeScope range(0.6, 0.65);
+    bool allFacets = true;
+    int i = 0;
+    for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+      if (type->mCoplanarMaster) continue;
+      if (!UpdateProgress(static_cast<double>(i) / n, "Creating symmetric facets for face type %d of %d.", i + 1, n)) {
+        return false;
+      }
+      ++i;
+      // A failure does not stop the other types, but the set-up ends after the phase.
+      if (!CreateFacets(type)) {
+        allFacets = false;
+        continue;
+      }
+      type->LinkRotatedCorners();
+      MarkPointsOnAxes(type);
+      for (StellationLine* line = type->mLineEqns; line; line = line->mNext) {
+        if (line->LiesInMirrorPlane(type)) line->mFlags |= kLineInMirrorPlane;
+      }
+    }
+    if (!allFacets) return false;
+  }
+  {
+    TraceScope phase("Join coincident vertices");
+    RangeScope range(0.65, 0.8);
+    int i = 0;
+    for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+      if (type->mCoplanarMaster) continue;
+      RangeScope part(static_cast<double>(i) / n, static_cast<double>(i + 1) / n);
+      if (!JoinCoincidentVertices(type, i, n)) return false;
+      ++i;
+    }
+    if (!UpdateProgress(1.0, "Copying coplanar face type info.")) return false;
+    for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) CopyCoplanarInfo(type);
+  }
+  {
+    TraceScope phase("Create cells");
+    RangeScope range(0.8, 1.0);
+    if (!block->CreateCells()) return false;
+  }
+  return true;
+}
+
+// Sets the busy flag for its lifetime.
+class BusyScope {
+ public:
+  BusyScope() { StellationBusy = true; }
+  ~BusyScope() { StellationBusy = false; }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+};
+
+}  // namespace detail_Stellate
+
+void Poly::Stellate(FaceTypeBlock* block, bool /*flag*/) {
+  using namespace detail_Stellate;
+  if (!block || block->mState >= kBlockStellated || block->mStellationRefused) return;
+  if (IsTransitionRunning() && !mTransitionDirection) return;
+  if (!block->mFirstFaceType || StellationBusy) return;
+  platform::ViewNotifier* views = platform::Services().views;
+
+  const int64_t estimate = block->EstimateComplexity();
+  if (estimate > kComplexityAsk) {
+    int answer = 1;
+    {
+      BusyScope busy;
+      answer = AskQuestion(kWarningQuestionFlags, "WARNING", {"Proceed anyway", "+Cancel"}, kComplexityWarning,
+                           ComplexityText(estimate));
+    }
+    if (answer != 0) {
+      block->mStellationRefused = 1;
+      views->InvalidateInfo(kInfoReasonStellationSetup);
+      return;
+    }
+  }
+  if (block->mState != kBlockNotStellated) {
+    block->Clear(false);
+    block->mStellationRefused = 0;
+  }
+
+  TraceScope trace("Poly::Stellate");
+  platform::WaitCursorScope wait;
+  bool ok = false;
+  {
+    // Busy for the whole set-up: a pane painted from the progress window's message loop
+    // must not build a facelet model from half-made diagrams.
+    BusyScope busy;
+    ProgressScope progress;
+    block->mState = kBlockStellated;
+    ok = RunPhases(block);
+  }
+  // A failed or cancelled set-up leaves no half-built diagram: the block refuses to
+  // stellate again until its face types are rebuilt.
+  if (!ok) block->Clear(false);
+  views->InvalidateInfo(kInfoReasonStellationSetup);
+}
+
+void Poly::StellateBlock(bool dual, int arg) {
+  Stellate(dual ? mDualBlock.get() : mBaseBlock.get(), arg != 0);
+}
+
+// ---- Used edges and vertices -------------------------------------------------------------------------
+
+namespace detail_Stellate {
+
+bool SameSurface(const StellationFacet* facet, bool down) {
+  return facet && facet->IsVisible() && ((facet->mFlags & kFacetFacesDown) != 0) == down;
+}
+
+bool RegionOnSurface(const SegVert* corner, bool down) {
+  return corner && corner->mSegment && SameSurface(corner->mSegment->mFacet, down);
+}
+
+// Whether the corner's point is a vertex of the stellated model's outline in this plane:
+// on the side of the corner's line that holds the corner's region, every region up to
+// the line's continuation must belong to the surface with the same side, and on the other
+// side none. -1 when the walk round the point does not close.
+int IsOutlineCorner(const SegVert* c, bool down) {
+  const SegVert* x = c->mPrev ? c->mPrev->mTwin : nullptr;
+  int steps = 0;
+  while (x != c) {
+    if (!x || ++steps > kMaxWalkSteps) return -1;
+    if (x->mLine == c->mLine) break;
+    if (!RegionOnSurface(x, down)) return 1;
+    x = x->mPrev ? x->mPrev->mTwin : nullptr;
+  }
+  if (x == c) return -1;
+  while (x != c) {
+    if (!x || ++steps > kMaxWalkSteps) return -1;
+    if (RegionOnSurface(x, down)) return 1;
+    x = x->mPrev ? x->mPrev->mTwin : nullptr;
+  }
+  return 0;
+}
+
+void MarkRing(StellationPoint* point) {
+  StellationPoint* p = point;
+  int steps = 0;
+  do {
+    p->mFlags |= kPointUsed | kPointCounted;
+    p = p->mCoincident;
+  } while (p && p != point && ++steps < kMaxWalkSteps);
+}
+
+}  // namespace detail_Stellate
+
+void MarkAllUsedSegVerts(FaceTypeBlock* block) {
+  using namespace detail_Stellate;
+  if (!block || block->mUsedSegVerts >= 0) return;
+  if (block->mOwner) block->mOwner->Stellate(block, false);
+  for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+    if (type->mCoplanarMaster) continue;
+    for (StellationPoint* p = type->mInnerPoints; p; p = p->mNext) p->mFlags &= ~(kPointUsed | kPointCounted);
+    for (StellationSegment* s = type->mFirstSegment; s; s = s->mNext) {
+      SegVert* corner = s->mFirst;
+      int steps = 0;
+      do {
+        corner->mFlags &= ~(kSegVertUsed | kSegVertWork);
+        if (corner->mTwin) corner->mTwin->mFlags &= ~(kSegVertUsed | kSegVertWork);
+        corner = corner->mNext;
+      } while (corner && corner != s->mFirst && ++steps < kMaxWalkSteps);
+    }
+  }
+  if (!block->mFirstFaceType || !block->IsStellated()) {
+    block->mUsedSegVerts = 0;
+    return;
+  }
+  int count = 0;
+  bool reported = false;
+  for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+    if (type->mCoplanarMaster) continue;
+    const int rotations = type->mNumRotations > 0 ? type->mNumRotations : 1;
+    for (StellationFacet* f = type->mVisibleFacets; f; f = f->mNextVisible) {
+      const bool down = (f->mFlags & kFacetFacesDown) != 0;
+      for (int k = 0; k < rotations; ++k) {
+        StellationSegment* segment = f->GetSegment(k);
+        if (!segment || !segment->mFirst) continue;
+        SegVert* c = segment->mFirst;
+        int steps = 0;
+        do {
+          SegVert* next = c->mNext;
+          bool crease = false;
+          bool skip = false;
+          if (RegionOnSurface(c->mTwin, down)) {
+            // Two coplanar regions of the surface: the edge counts only where the
+            // surface also turns into the neighbouring plane there.
+            const SegVert* other = c->GetAdjacent(down);
+            if (!other || !other->mSegment || !other->mSegment->mFacet || !other->mSegment->mFacet->IsVisible()) {
+              skip = true;
+            } else {
+              crease = true;
+            }
+          }
+          if (!skip) {
+            c->mFlags |= kSegVertUsed;
+            if (c->mTwin) c->mTwin->mFlags |= kSegVertUsed;
+            StellationPoint* p = c->mPoint;
+            if (!(p->mFlags & kPointUsed) || crease) {
+              const int corner = IsOutlineCorner(c, down);
+              if (corner < 0) {
+                if (!reported) ShowInternalError("MarkAllUsedSegVerts");
+                reported = true;
+              } else if (corner == 0) {
+                p->mFlags |= kPointUsed;
+              } else {
+                if (!(p->mFlags & kPointCounted)) count += p->GetNumCopies();
+                MarkRing(p);
+              }
+            }
+          }
+          c = next;
+        } while (c && c != segment->mFirst && ++steps < kMaxWalkSteps);
+      }
+    }
+  }
+  block->mUsedSegVerts = count;
+}
+
+// ---- The facelet model ----------------------------------------------------------------------------------
+
+Model3D* FaceTypeBlock::GetModel3D(bool withNets) {
+  platform::WaitCursorScope wait;
+  if (!mModel3D && mFirstFaceType && !StellationBusy && mOwner) {
+    const uint32_t flags = mOwner->mPolyFlags;
+    const bool plain = IsOriginalStellation(this) &&
+                       ((flags & kPolyFlag400) || (!IsDual() && (flags & (kPolyFlag800 | kPolyFlag1000))));
+    if (!plain) {
+      mOwner->Stellate(this, false);
+      if (!IsStellated()) return nullptr;
+      MarkAllUsedSegVerts(this);
+    }
+    // The facelet model is built by the nets code.
+    ShowInternalError("FaceTypeBlock::GetModel3D: Not available in this build");
+    return nullptr;
+  }
+  if (mModel3D && withNets && !mModel3D->HasNets()) {
+    for (DrawnPolygon* polygon = mOwner ? mOwner->mDrawnPolygons : nullptr; polygon; polygon = polygon->next) {
+      mModel3D->AddDrawnPolygon(polygon);
+    }
+    mModel3D->MakeNets();
+  }
+  return mModel3D.get();
+}
+
+bool FaceTypeBlock::HasNets() const {
+  return mModel3D && mModel3D->HasNets();
+}
+
+}  // namespace corvia

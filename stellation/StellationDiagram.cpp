@@ -1,0 +1,795 @@
+// One face type's stellation diagram: the lines that the other planes cut into the
+// plane of its representative face, threaded one by one through a subdivision that
+// starts as a large square, then trimmed to the bounded regions.
+
+#include "stellation/StellationDiagram.h"
+
+#include <cmath>
+#include <unordered_set>
+#include <vector>
+
+#include "core/Messages.h"
+#include "core/Progress.h"
+#include "core/VectorMath.h"
+#include "model/ElementFlags.h"
+#include "model/Poly.h"
+#include "model/PolyElement.h"
+#include "stellation/FaceType.h"
+#include "stellation/FaceTypeBlock.h"
+#include "symmetry/SymGroup.h"
+
+namespace corvia {
+
+namespace detail_StellationDiagram {
+
+constexpr const char* kInsertFailed = "InsertLine failed.  Maybe model is not accurate enough?";
+// A ring or a walk never has more members than this.
+constexpr int kMaxRingSteps = 100000;
+
+StellationDiagramPools& Pools(FaceType* type) {
+  if (!type->mStellationPools) type->mStellationPools.reset(new StellationDiagramPools);
+  return *type->mStellationPools;
+}
+
+StellationPoint* NewPoint(FaceType* type, double x, double y, bool outer) {
+  StellationPoint* point = Pools(type).mPoints.Alloc(1);
+  StellationPoint*& list = outer ? type->mOuterPoints : type->mInnerPoints;
+  point->Init(type, x, y, list);
+  if (outer) point->mFlags |= kPointOuter;
+  list = point;
+  return point;
+}
+
+SegVert* NewCorner(FaceType* type, StellationSegment* segment, StellationLine* line, StellationPoint* point) {
+  SegVert* corner = Pools(type).mSegVerts.Alloc(1);
+  corner->Init(segment, line, point);
+  return corner;
+}
+
+StellationSegment* NewSegment(FaceType* type) {
+  return Pools(type).mSegments.Alloc(1);
+}
+
+bool IsBoundingLine(FaceType* type, const StellationLine* line) {
+  if (!type->mStellationPools) return false;
+  for (const StellationLine* bounding : type->mStellationPools->mBoundingLines) {
+    if (bounding == line) return true;
+  }
+  return false;
+}
+
+void LinkSegmentFront(FaceType* type, StellationSegment* segment) {
+  segment->mPrev = nullptr;
+  segment->mNext = type->mFirstSegment;
+  if (type->mFirstSegment) type->mFirstSegment->mPrev = segment;
+  type->mFirstSegment = segment;
+  if (!type->mLastSegment) type->mLastSegment = segment;
+}
+
+void LinkSegmentBack(FaceType* type, StellationSegment* segment) {
+  segment->mNext = nullptr;
+  segment->mPrev = type->mLastSegment;
+  if (type->mLastSegment) type->mLastSegment->mNext = segment;
+  type->mLastSegment = segment;
+  if (!type->mFirstSegment) type->mFirstSegment = segment;
+}
+
+void UnlinkSegment(FaceType* type, StellationSegment* segment) {
+  if (segment->mPrev) {
+    segment->mPrev->mNext = segment->mNext;
+  } else {
+    type->mFirstSegment = segment->mNext;
+  }
+  if (segment->mNext) {
+    segment->mNext->mPrev = segment->mPrev;
+  } else {
+    type->mLastSegment = segment->mPrev;
+  }
+  segment->mNext = segment->mPrev = nullptr;
+}
+
+// Sets the segment of every corner of the ring starting at first.
+void SetRingSegment(SegVert* first, StellationSegment* segment) {
+  SegVert* corner = first;
+  int steps = 0;
+  do {
+    corner->mSegment = segment;
+    corner = corner->mNext;
+  } while (corner && corner != first && ++steps < kMaxRingSteps);
+}
+
+// Splits corner X's edge (and its twin) at a new point; returns the new corner of X's
+// segment, which starts at the point.
+SegVert* SplitEdge(FaceType* type, SegVert* x, double px, double py) {
+  SegVert* twin = x->mTwin;
+  const bool outer = IsBoundingLine(type, x->mLine);
+  StellationPoint* point = NewPoint(type, px, py, outer);
+  SegVert* x2 = NewCorner(type, x->mSegment, x->mLine, point);
+  x2->mNext = x->mNext;
+  x2->mPrev = x;
+  x->mNext->mPrev = x2;
+  x->mNext = x2;
+  SegVert* t2 = NewCorner(type, twin->mSegment, twin->mLine, point);
+  t2->mNext = twin->mNext;
+  t2->mPrev = twin;
+  twin->mNext->mPrev = t2;
+  twin->mNext = t2;
+  // x now runs from its start to the point and t2 back from the point to there; the far
+  // parts are x2 and the old twin.
+  x->mTwin = t2;
+  t2->mTwin = x;
+  x2->mTwin = twin;
+  twin->mTwin = x2;
+  return x2;
+}
+
+// Cuts segment s along the chord from v's point to w's point (both corners of s).
+// Returns the corner that runs from v's point to w's point; its segment is the new one,
+// on the left of the chord.
+SegVert* SplitSegment(FaceType* type, StellationSegment* s, SegVert* v, SegVert* w, StellationLine* line) {
+  SegVert* back = NewCorner(type, s, line, w->mPoint);
+  StellationSegment* s2 = NewSegment(type);
+  SegVert* forward = NewCorner(type, s2, line, v->mPoint);
+  SegVert* wPrev = w->mPrev;
+  SegVert* vPrev = v->mPrev;
+  wPrev->mNext = back;
+  back->mPrev = wPrev;
+  back->mNext = v;
+  v->mPrev = back;
+  vPrev->mNext = forward;
+  forward->mPrev = vPrev;
+  forward->mNext = w;
+  w->mPrev = forward;
+  back->mTwin = forward;
+  forward->mTwin = back;
+  s->mFirst = v;
+  s2->mFirst = w;
+  SetRingSegment(w, s2);
+  if (s2->TouchesOutside()) {
+    LinkSegmentFront(type, s2);
+  } else {
+    LinkSegmentBack(type, s2);
+  }
+  if (!s->TouchesOutside()) {
+    UnlinkSegment(type, s);
+    LinkSegmentBack(type, s);
+  }
+  ++type->mNumSegments;
+  return forward;
+}
+
+// The corner of the outside at the point where the corner starts, found round it.
+SegVert* OutsideCornerAt(SegVert* corner) {
+  SegVert* walk = corner;
+  int steps = 0;
+  do {
+    if (!walk->mSegment) return walk;
+    walk = walk->mTwin ? walk->mTwin->mNext : nullptr;
+  } while (walk && walk != corner && ++steps < kMaxRingSteps);
+  return nullptr;
+}
+
+bool CornerHasKeptSide(const SegVert* corner, const std::unordered_set<const StellationSegment*>& removed) {
+  const StellationSegment* own = corner->mSegment;
+  const StellationSegment* other = corner->mTwin ? corner->mTwin->mSegment : nullptr;
+  return (own && !removed.count(own)) || (other && !removed.count(other));
+}
+
+// The mirror partner's choice of central segment, mapped into this type's frame.
+StellationSegment* CentralFromPartner(FaceType* type) {
+  FaceType* partner = type->mMirrorPartner;
+  if (partner && partner->mCoplanarMaster) partner = partner->mCoplanarMaster;
+  if (!partner || !partner->mCentralSegment || !partner->mFirstFace || !partner->mMirrorFace) return nullptr;
+  const SymGroup* group = type->mOwner ? type->mOwner->mSymGroup : nullptr;
+  if (!group) return nullptr;
+  // The face of this type in the plane ring of the partner's mirror face.
+  PolyElement* target = nullptr;
+  PolyElement* member = partner->mMirrorFace;
+  int steps = 0;
+  do {
+    if (member->mType == type || (member->mType && member->mType->mCoplanarMaster == type)) {
+      target = member;
+      break;
+    }
+    member = member->mCoplanarNext;
+  } while (member && member != partner->mMirrorFace && ++steps < kMaxRingSteps);
+  if (!target) return nullptr;
+  double centroid[2];
+  partner->mCentralSegment->GetCentroid(centroid);
+  Transform3D toWorld;
+  partner->mFirstFace->GetFaceToWorld(toWorld, false);
+  const double local[3] = {centroid[0], centroid[1], 0.0};
+  double world[3];
+  TransformPoint(toWorld, world, local);
+  double improper[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+  group->GetReflectionMatrix(improper);
+  double image[3];
+  MatrixTimesVector(improper, image, world);
+  Transform3D toFace;
+  target->GetWorldToFace(toFace, false);
+  double mapped[3];
+  TransformPoint(toFace, mapped, image);
+  for (StellationSegment* s = type->mFirstSegment; s; s = s->mNext) {
+    double c[2];
+    s->GetCentroid(c);
+    if (std::fabs(c[0] - mapped[0]) <= kStellationMirrorTolerance &&
+        std::fabs(c[1] - mapped[1]) <= kStellationMirrorTolerance) {
+      return s;
+    }
+  }
+  return nullptr;
+}
+
+// A new central segment among the neighbours of the removed one.
+StellationSegment* ChooseCentralSegment(FaceType* type, const std::vector<StellationSegment*>& neighbours) {
+  std::vector<StellationSegment*> candidates = neighbours;
+  if (type->mFlags & kFaceTypeSelfMirror) {
+    for (bool touching : {false, true}) {
+      std::vector<StellationSegment*> straddling;
+      for (StellationSegment* s : neighbours) {
+        if (type->SegmentStraddlesMirror(s, touching)) straddling.push_back(s);
+      }
+      candidates = straddling;
+      if (!candidates.empty()) break;
+    }
+  }
+  StellationSegment* best = nullptr;
+  int bestScore = 0;
+  double bestDistance = 0.0;
+  for (StellationSegment* s : candidates) {
+    int score = 0;
+    const SegVert* corner = s->mFirst;
+    int steps = 0;
+    do {
+      const StellationSegment* across = corner->mTwin ? corner->mTwin->mSegment : nullptr;
+      if (!across || across->TouchesOutside()) ++score;
+      corner = corner->mNext;
+    } while (corner && corner != s->mFirst && ++steps < kMaxRingSteps);
+    double c[2];
+    s->GetCentroid(c);
+    const double distance = c[0] * c[0] + c[1] * c[1];
+    if (!best || score < bestScore || (score == bestScore && distance < bestDistance)) {
+      best = s;
+      bestScore = score;
+      bestDistance = distance;
+    }
+  }
+  return best;
+}
+
+}  // namespace detail_StellationDiagram
+
+// ---- Lines ---------------------------------------------------------------------------------
+
+StellationLine* FaceType::FindLine(double a, double b, double c) const {
+  for (StellationLine* line = mLineEqns; line; line = line->mNext) {
+    if (std::fabs(line->mA - a) <= kStellationLineTolerance && std::fabs(line->mB - b) <= kStellationLineTolerance &&
+        std::fabs(line->mC - c) <= kStellationLineTolerance) {
+      return line;
+    }
+    if (std::fabs(line->mA + a) <= kStellationLineTolerance && std::fabs(line->mB + b) <= kStellationLineTolerance &&
+        std::fabs(line->mC + c) <= kStellationLineTolerance) {
+      return line;
+    }
+  }
+  return nullptr;
+}
+
+StellationLine* FaceType::FindLineExact(double a, double b, double c) const {
+  for (StellationLine* line = mLineEqns; line; line = line->mNext) {
+    if (line->mA == a && line->mB == b && line->mC == c) return line;
+  }
+  return nullptr;
+}
+
+int CountLines(const FaceType* type) {
+  int count = 0;
+  for (const StellationLine* line = type ? type->mLineEqns : nullptr; line; line = line->mNext) ++count;
+  return count;
+}
+
+void CreateLines(FaceType* type) {
+  using namespace detail_StellationDiagram;
+  if (type->mLineEqns) {
+    ShowInternalError("CreateLines: mLineEqns != NULL");
+    return;
+  }
+  PolyElement* rep = type->mFirstFace;
+  if (!rep) return;
+  auto skipped = [](const PolyElement* face) {
+    return face->HasFlag(kElementInf) || face->HasFlag(kElementCoplanar) || !face->mType ||
+           face->mType->mCoplanarMaster;
+  };
+  for (PolyElement* face = type->GetFirstPlaneFace(); face; face = face->mNext) {
+    if (skipped(face)) continue;
+    // One face per plane cuts: the one of lowest index among the ring's cutting faces.
+    bool lower = false;
+    int steps = 0;
+    for (PolyElement* member = face->mCoplanarNext; member && member != face && steps < kMaxRingSteps;
+         member = member->mCoplanarNext, ++steps) {
+      if (!skipped(member) && member->mIndex < face->mIndex) {
+        lower = true;
+        break;
+      }
+    }
+    if (lower) continue;
+    double equation[3];
+    if (!rep->IntersectPlaneLine(face, equation)) continue;
+    StellationLine* line = type->FindLine(equation[0], equation[1], equation[2]);
+    if (!line) {
+      line = Pools(type).mLines.Alloc(1);
+      line->Init(type, equation, face, type->mLineEqns);
+      if (rep->HasFlag(kElementHemi) && face->HasFlag(kElementHemi)) line->mFlags |= kLineHemiJoin;
+      type->mLineEqns = line;
+      continue;
+    }
+    type->mFlags |= kFaceTypeSharedLine;
+    // Keep the extreme planes through the line by their measure.
+    if (line->mPlaneFaces[0] == line->mPlaneFaces[1]) {
+      line->mMeasures[0] = line->mMeasures[1] = line->PlaneMeasure(line->mPlaneFaces[0]);
+    }
+    const double m = line->PlaneMeasure(face);
+    const double m1 = line->mMeasures[0];
+    const double m2 = line->mMeasures[1];
+    auto displace = [&](PolyElement* old, PolyElement* staying) {
+      if (old && old != staying && old != face) line->mPlaneFaces[2] = old;
+    };
+    if ((m <= 0.0 && (m > m1 || m1 > 0.0)) || (m > 0.0 && m >= m2 && m2 >= 0.0 && m1 > 0.0 && m > m1)) {
+      PolyElement* old = line->mPlaneFaces[0];
+      line->mPlaneFaces[0] = face;
+      line->mMeasures[0] = m;
+      displace(old, line->mPlaneFaces[1]);
+    } else if ((m > 0.0 && (m < m2 || m2 < 0.0)) || (m <= 0.0 && m2 < 0.0 && m < m2)) {
+      PolyElement* old = line->mPlaneFaces[1];
+      line->mPlaneFaces[1] = face;
+      line->mMeasures[1] = m;
+      displace(old, line->mPlaneFaces[0]);
+    } else if (face != line->mPlaneFaces[0] && face != line->mPlaneFaces[1]) {
+      line->mPlaneFaces[2] = face;
+    }
+  }
+}
+
+// ---- The square and the lines threaded through it --------------------------------------------
+
+SegVert* FaceType::FindOuterEntry(const StellationLine* line, double* coordinate) const {
+  const StellationDiagramPools* pools = mStellationPools.get();
+  if (!pools || !pools->mBoundingLines[0]) return nullptr;
+  const double bound = mBound;
+  int side = -1;
+  double x = 0.0;
+  double y = 0.0;
+  for (int i = 0; i < 3 && side < 0; ++i) {
+    if (!IntersectLines(pools->mBoundingLines[i], line, &x, &y)) continue;
+    const double free = i == 1 ? y : x;
+    if (free >= -bound && free <= bound) side = i;
+  }
+  if (side < 0) {
+    ShowInternalError("Couldn't find intersection with line [%g, %g, %g].", line->mA, line->mB, line->mC);
+    return nullptr;
+  }
+  const double c = side == 1 ? y : x;
+  *coordinate = c;
+  const StellationLine* bounding = pools->mBoundingLines[side];
+  for (SegVert* corner = bounding->mFirst; corner; corner = corner->GetNextAlongLine(bounding)) {
+    const double a = side == 1 ? corner->mPoint->mY : corner->mPoint->mX;
+    const double b = side == 1 ? corner->mNext->mPoint->mY : corner->mNext->mPoint->mX;
+    const double low = a < b ? a : b;
+    const double high = a < b ? b : a;
+    if (c >= low - kStellationAlongTolerance && c <= high + kStellationAlongTolerance) return corner;
+  }
+  ShowInternalError("Couldn't find intersecting outer edge");
+  return nullptr;
+}
+
+bool InsertLine(FaceType* type, StellationLine* line) {
+  using namespace detail_StellationDiagram;
+  double coordinate = 0.0;
+  SegVert* entry = type->FindOuterEntry(line, &coordinate);
+  if (!entry) return false;
+  double px = 0.0;
+  double py = 0.0;
+  if (!IntersectLines(entry->mLine, line, &px, &py)) {
+    ShowInternalError(kInsertFailed);
+    return false;
+  }
+  // The first corner of the line inside the square, and the segment it enters.
+  SegVert* v = nullptr;
+  SegVert* atPoint = entry->IsAtPoint(px, py) ? entry : (entry->mNext->IsAtPoint(px, py) ? entry->mNext : nullptr);
+  if (atPoint) {
+    SegVert* outside = OutsideCornerAt(atPoint);
+    v = outside ? FindEdgeAroundVertex(outside, line) : nullptr;
+  } else {
+    v = SplitEdge(type, entry, px, py);
+  }
+  if (!v || !v->mSegment) {
+    ShowInternalError(kInsertFailed);
+    return false;
+  }
+  SegVert* firstForward = nullptr;
+  SegVert* lastBackward = nullptr;
+  // Each step cuts one segment; the line crosses each segment of the square at most once.
+  const int maxSteps = type->mNumSegments + 8;
+  for (int step = 0;; ++step) {
+    if (step > maxSteps) {
+      ShowInternalError(kInsertFailed);
+      return false;
+    }
+    StellationSegment* s = v->mSegment;
+    SegVert* exit = nullptr;
+    double qx = 0.0;
+    double qy = 0.0;
+    for (SegVert* x = v->mNext; x && x != v->mPrev; x = x->mNext) {
+      if (x->CrossesLine(line, &qx, &qy)) {
+        exit = x;
+        break;
+      }
+    }
+    if (!exit) {
+      ShowInternalError("Couldn't find exit edge");
+      return false;
+    }
+    SegVert* w = nullptr;
+    SegVert* next = nullptr;
+    if (exit->IsAtPoint(qx, qy) || exit->mNext->IsAtPoint(qx, qy)) {
+      // Through an existing point: the wedge round it that the line enters next.
+      w = exit->IsAtPoint(qx, qy) ? exit : exit->mNext;
+      if (w == v) {
+        ShowInternalError(kInsertFailed);
+        return false;
+      }
+      next = FindEdgeAroundVertex(w, line);
+      if (!next) {
+        ShowInternalError(kInsertFailed);
+        return false;
+      }
+    } else {
+      w = SplitEdge(type, exit, qx, qy);
+      next = exit->mTwin;
+    }
+    const bool wasCentral = type->mCentralSegment == s;
+    SegVert* forward = SplitSegment(type, s, v, w, line);
+    if (wasCentral) {
+      // The part on the same side of the line as the face centre stays central; the new
+      // part lies on the left of the chord.
+      const double atCentre = line->Evaluate(0.0, 0.0);
+      if (std::fabs(atCentre) > kStellationAlongTolerance) {
+        const double dx = w->mPoint->mX - v->mPoint->mX;
+        const double dy = w->mPoint->mY - v->mPoint->mY;
+        const double left = line->mA * -dy + line->mB * dx;
+        if ((left > 0.0) == (atCentre > 0.0)) type->mCentralSegment = forward->mSegment;
+      }
+    }
+    if (!firstForward) firstForward = forward;
+    lastBackward = forward->mTwin;
+    if (!next->mSegment) break;
+    v = next;
+  }
+  line->mFirst = firstForward;
+  line->mLast = lastBackward;
+  return true;
+}
+
+bool CreateStellationDiagram(FaceType* type, int i, int n) {
+  using namespace detail_StellationDiagram;
+  if (!type || type->mFirstSegment || type->mCoplanarMaster) return true;
+  const PolyElement* rep = type->mFirstFace;
+  if (!rep || rep->HasFlag(kElementInf)) return true;
+  CreateLines(type);
+
+  StellationDiagramPools& pools = Pools(type);
+  StellationSegment* square = NewSegment(type);
+  type->mFirstSegment = type->mLastSegment = type->mCentralSegment = square;
+  type->mNumSegments = 1;
+  const double r = kFaceTypeDiagramBound;
+  type->mBound = r;
+
+  const double equations[4][3] = {{0.0, -1.0, -r}, {1.0, 0.0, -r}, {0.0, 1.0, -r}, {-1.0, 0.0, -r}};
+  const double corners[4][2] = {{-r, -r}, {r, -r}, {r, r}, {-r, r}};
+  StellationLine* realLines = type->mLineEqns;
+  StellationLine* bounding[4];
+  for (int k = 3; k >= 0; --k) {
+    bounding[k] = pools.mLines.Alloc(1);
+    bounding[k]->Init(type, equations[k], nullptr, k == 3 ? realLines : bounding[k + 1]);
+    pools.mBoundingLines[k] = bounding[k];
+  }
+  type->mLineEqns = bounding[0];
+  StellationPoint* points[4];
+  for (int k = 3; k >= 0; --k) points[k] = NewPoint(type, corners[k][0], corners[k][1], true);
+  SegVert* inside[4];
+  SegVert* outside[4];
+  for (int k = 0; k < 4; ++k) {
+    inside[k] = NewCorner(type, square, bounding[k], points[k]);
+    outside[k] = NewCorner(type, nullptr, bounding[k], points[(k + 1) % 4]);
+  }
+  for (int k = 0; k < 4; ++k) {
+    inside[k]->mNext = inside[(k + 1) % 4];
+    inside[k]->mPrev = inside[(k + 3) % 4];
+    // The outside runs the other way round.
+    outside[k]->mNext = outside[(k + 3) % 4];
+    outside[k]->mPrev = outside[(k + 1) % 4];
+    inside[k]->mTwin = outside[k];
+    outside[k]->mTwin = inside[k];
+    bounding[k]->mFirst = inside[k];
+    bounding[k]->mLast = outside[k];
+  }
+  square->mFirst = inside[0];
+  type->mOuterRing = outside[0];
+
+  const int total = CountLines(type);
+  int k = 4;
+  for (StellationLine* line = realLines; line; line = line->mNext, ++k) {
+    if (!UpdateProgress(static_cast<double>(k) / total,
+                        "Creating stellation diagram for face type %d of %d,\nLine %d of %d.", i + 1, n, k + 1,
+                        total)) {
+      return false;
+    }
+    // After a failed insertion the subdivision may be inconsistent: it is not trimmed,
+    // its records go with the face type's pools when the block is cleared.
+    if (!InsertLine(type, line)) return false;
+  }
+  if (!DeleteOuterSegments(type)) return false;
+  type->CalcDiagramRadius();
+  return true;
+}
+
+// ---- Trimming ---------------------------------------------------------------------------------
+
+bool DeleteOuterSegments(FaceType* type, bool quiet) {
+  using namespace detail_StellationDiagram;
+  if (!type->mStellationPools || !type->mStellationPools->mBoundingLines[0]) return false;
+  StellationDiagramPools& pools = *type->mStellationPools;
+  if (type->mNumSegments <= 1) {
+    if (!quiet) ShowInternalError("Only one big segment");
+    return false;
+  }
+  // Every region with a corner on the square reaches beyond it: it is unbounded.
+  std::unordered_set<const StellationSegment*> removed;
+  std::vector<StellationSegment*> removedList;
+  for (StellationSegment* s = type->mFirstSegment; s; s = s->mNext) {
+    const SegVert* corner = s->mFirst;
+    int steps = 0;
+    do {
+      if (corner->mPoint->mFlags & kPointOuter) {
+        removed.insert(s);
+        removedList.push_back(s);
+        break;
+      }
+      corner = corner->mNext;
+    } while (corner != s->mFirst && ++steps < kMaxRingSteps);
+  }
+  if (static_cast<int>(removed.size()) >= type->mNumSegments) {
+    if (!quiet) ShowInternalError("Stellation planes don't enclose any space");
+    return false;
+  }
+
+  // The neighbours of a removed central segment, while the rings are whole.
+  std::vector<StellationSegment*> centralNeighbours;
+  const bool centralRemoved = removed.count(type->mCentralSegment) != 0;
+  if (centralRemoved) {
+    const SegVert* corner = type->mCentralSegment->mFirst;
+    int steps = 0;
+    do {
+      StellationSegment* across = corner->mTwin ? corner->mTwin->mSegment : nullptr;
+      if (across && !removed.count(across)) {
+        bool known = false;
+        for (StellationSegment* s : centralNeighbours) known = known || s == across;
+        if (!known) centralNeighbours.push_back(across);
+      }
+      corner = corner->mNext;
+    } while (corner != type->mCentralSegment->mFirst && ++steps < kMaxRingSteps);
+  }
+
+  // The ends of each line move inwards to its first and last kept edge.
+  std::vector<StellationLine*> lost;
+  for (StellationLine* line = type->mLineEqns; line; line = line->mNext) {
+    if (IsBoundingLine(type, line)) continue;
+    SegVert* first = line->mFirst;
+    while (first && !CornerHasKeptSide(first, removed)) first = first->GetNextAlongLine(line);
+    SegVert* last = line->mLast;
+    while (last && !CornerHasKeptSide(last, removed)) last = last->GetNextAlongLine(line);
+    line->mFirst = first;
+    line->mLast = last;
+    if (!first || !last) lost.push_back(line);
+  }
+
+  // Corners of removed regions join the outside; edges with the outside on both sides go.
+  std::vector<SegVert*> boundary;
+  for (StellationSegment* s : removedList) {
+    SegVert* corner = s->mFirst;
+    int steps = 0;
+    do {
+      corner->mSegment = nullptr;
+      corner = corner->mNext;
+    } while (corner != s->mFirst && ++steps < kMaxRingSteps);
+  }
+  for (StellationSegment* s : removedList) {
+    SegVert* corner = s->mFirst;
+    int steps = 0;
+    do {
+      if (corner->mTwin && corner->mTwin->mSegment) boundary.push_back(corner);
+      corner = corner->mNext;
+    } while (corner != s->mFirst && ++steps < kMaxRingSteps);
+  }
+  // The old outside ring has no kept side at all: it goes with the removed regions.
+  std::vector<std::pair<SegVert*, SegVert*>> links;
+  for (SegVert* corner : boundary) {
+    SegVert* next = corner->mNext;
+    int steps = 0;
+    // Round the end point, over the edges that went, to the next edge of the outline:
+    // the first edge met still has a kept region on its far side.
+    while (next) {
+      if (next->mSegment) {
+        next = nullptr;
+      } else if (next->mTwin && next->mTwin->mSegment) {
+        break;
+      } else if (++steps >= kMaxRingSteps) {
+        next = nullptr;
+      } else {
+        next = next->mTwin ? next->mTwin->mNext : nullptr;
+      }
+    }
+    if (!next) {
+      DoNothing("DeleteOuterSegments: shouldn't happen\n");
+      return false;
+    }
+    links.push_back({corner, next});
+  }
+  for (const auto& link : links) {
+    link.first->mNext = link.second;
+    link.second->mPrev = link.first;
+  }
+  type->mOuterRing = boundary.empty() ? nullptr : boundary.front();
+
+  for (StellationSegment* s : removedList) {
+    UnlinkSegment(type, s);
+    --type->mNumSegments;
+  }
+
+  // The square, its points and the lines without a kept edge go.
+  StellationLine** link = &type->mLineEqns;
+  while (*link) {
+    StellationLine* line = *link;
+    bool drop = IsBoundingLine(type, line);
+    for (StellationLine* l : lost) drop = drop || l == line;
+    if (drop) {
+      *link = line->mNext;
+    } else {
+      link = &line->mNext;
+    }
+  }
+  for (StellationLine*& bounding : pools.mBoundingLines) bounding = nullptr;
+  type->mOuterPoints = nullptr;
+  // Points left without an edge are no points of the diagram.
+  std::unordered_set<const StellationPoint*> used;
+  for (StellationSegment* s = type->mFirstSegment; s; s = s->mNext) {
+    const SegVert* corner = s->mFirst;
+    int steps = 0;
+    do {
+      used.insert(corner->mPoint);
+      corner = corner->mNext;
+    } while (corner != s->mFirst && ++steps < kMaxRingSteps);
+  }
+  StellationPoint** pointLink = &type->mInnerPoints;
+  while (*pointLink) {
+    if (used.count(*pointLink)) {
+      pointLink = &(*pointLink)->mNext;
+    } else {
+      *pointLink = (*pointLink)->mNext;
+    }
+  }
+
+  if (centralRemoved) {
+    StellationSegment* central = ChooseCentralSegment(type, centralNeighbours);
+    if (!central) central = type->mFirstSegment;
+    type->mCentralSegment = central;
+    if (type->HasLowerIdPartner()) {
+      if (StellationSegment* mapped = CentralFromPartner(type)) type->mCentralSegment = mapped;
+    }
+  }
+  return true;
+}
+
+// ---- Lookups -----------------------------------------------------------------------------------
+
+void FaceType::CalcDiagramRadius() {
+  double largest = -1.0;
+  for (const StellationLine* line = mLineEqns; line; line = line->mNext) {
+    for (const SegVert* end : {line->mFirst, line->mLast}) {
+      if (!end || !end->mPoint) continue;
+      const double d = end->mPoint->mX * end->mPoint->mX + end->mPoint->mY * end->mPoint->mY;
+      if (d > largest) largest = d;
+    }
+  }
+  mDiagramRadius = largest < 0.0 ? 1.0 : std::sqrt(largest);
+}
+
+SegVert* FaceType::FindSegVertAt(double x, double y) const {
+  for (const StellationLine* line = mLineEqns; line; line = line->mNext) {
+    if (std::fabs(line->Evaluate(x, y)) > kStellationLineTolerance) continue;
+    auto matches = [x, y](const SegVert* corner) {
+      return corner && corner->mPoint && std::fabs(corner->mPoint->mX - x) <= kStellationLineTolerance &&
+             std::fabs(corner->mPoint->mY - y) <= kStellationLineTolerance;
+    };
+    int steps = 0;
+    for (SegVert* corner = line->mFirst; corner && steps < detail_StellationDiagram::kMaxRingSteps;
+         corner = corner->GetNextAlongLine(line), ++steps) {
+      if (matches(corner)) return corner;
+    }
+    if (matches(line->mLast)) return line->mLast;
+  }
+  return nullptr;
+}
+
+void FaceType::AddPointsToBounds(double* bounds) const {
+  for (const StellationPoint* p = mInnerPoints; p; p = p->mNext) {
+    if (p->mX < bounds[0]) bounds[0] = p->mX;
+    if (p->mY < bounds[1]) bounds[1] = p->mY;
+    if (p->mX > bounds[2]) bounds[2] = p->mX;
+    if (p->mY > bounds[3]) bounds[3] = p->mY;
+  }
+}
+
+// ---- The in-plane mirror line ------------------------------------------------------------------
+
+void FaceType::ReflectPoint(const double* in, double* out) const {
+  const double dx = mMirrorLine[0];
+  const double dy = mMirrorLine[1];
+  const double length = std::hypot(dx, dy);
+  if (length <= 0.0) {
+    out[0] = in[0];
+    out[1] = in[1];
+    return;
+  }
+  const double nx = -dy / length;
+  const double ny = dx / length;
+  const double along = 2.0 * (nx * in[0] + ny * in[1]);
+  const double x = in[0] - along * nx;
+  const double y = in[1] - along * ny;
+  out[0] = x;
+  out[1] = y;
+}
+
+bool FaceType::IsRightOfMirror(double x, double y) const {
+  return mMirrorLine[1] * x - mMirrorLine[0] * y < kStellationMirrorTolerance;
+}
+
+bool FaceType::IsOnMirror(double x, double y) const {
+  return std::fabs(mMirrorLine[1] * x - mMirrorLine[0] * y) <= kStellationMirrorTolerance;
+}
+
+bool FaceType::SegmentStraddlesMirror(const StellationSegment* segment, bool acceptTouching) const {
+  if (!segment || !segment->mFirst) return false;
+  bool allOn = true;
+  bool left = false;
+  bool right = false;
+  bool previousOn = false;
+  bool consecutive = false;
+  bool anyOn = false;
+  const SegVert* corner = segment->mFirst;
+  // The last corner precedes the first.
+  const StellationPoint* last = segment->mFirst->mPrev->mPoint;
+  previousOn = IsOnMirror(last->mX, last->mY);
+  int steps = 0;
+  do {
+    const double x = corner->mPoint->mX;
+    const double y = corner->mPoint->mY;
+    const bool on = IsOnMirror(x, y);
+    if (on) {
+      anyOn = true;
+      if (previousOn) consecutive = true;
+    } else {
+      allOn = false;
+      if (IsRightOfMirror(x, y)) {
+        right = true;
+      } else {
+        left = true;
+      }
+    }
+    previousOn = on;
+    corner = corner->mNext;
+  } while (corner && corner != segment->mFirst && ++steps < detail_StellationDiagram::kMaxRingSteps);
+  return allOn || (left && right) || consecutive || (acceptTouching && anyOn);
+}
+
+}  // namespace corvia
