@@ -83,6 +83,8 @@ FaceDiagramResultPools& GetFaceDiagramResultPools() {
   return pools;
 }
 
-void ClearFaceDiagramPools() { GetFaceDiagramWorkPools().Clear(); }
+void ClearFaceDiagramPools() {
+  GetFaceDiagramWorkPools().Clear();
+}
 
 }  // namespace corvia

@@ -3,10 +3,6 @@
 
 #include "stellation/FaceTypeBlock.h"
 
-#include "stellation/StellationCell.h"
-#include "stellation/StellationCriteria.h"
-#include "stellation/StellationDiagram.h"
-
 #include <cmath>
 #include <cstring>
 
@@ -24,6 +20,9 @@
 #include "nets/Model3D.h"
 #include "stellation/Faceting.h"
 #include "platform/Services.h"
+#include "stellation/StellationCell.h"
+#include "stellation/StellationCriteria.h"
+#include "stellation/StellationDiagram.h"
 #include "stellation/StellationState.h"
 #include "symmetry/SymGroup.h"
 
@@ -33,7 +32,9 @@ namespace detail_FaceTypeBlock {
 
 // Records and services that the cell, criteria, faceting and kit code supply; until
 // they are linked in, reaching one with live data is an internal error.
-void Pending(const char* name) { ShowInternalError("%s: Not available in this build", name); }
+void Pending(const char* name) {
+  ShowInternalError("%s: Not available in this build", name);
+}
 
 // Squared length start of the edge-length search.
 constexpr double kNoShortestEdge = 9.99999e99;
@@ -237,7 +238,9 @@ void FaceTypeBlock::AlignFaceFrames() {
   for (FaceType* type = mFirstFaceType; type; type = type->mNext) type->FindMirrorPartner();
 }
 
-bool FaceTypeBlock::IsDual() const { return mOwner && mOwner->mDualBlock.get() == this; }
+bool FaceTypeBlock::IsDual() const {
+  return mOwner && mOwner->mDualBlock.get() == this;
+}
 
 ElementList* FaceTypeBlock::GetPlaneModel() const {
   if (!mOwner) return nullptr;
@@ -258,7 +261,9 @@ bool FaceTypeBlock::HasFaceImages() const {
   return planes && planes->HasOtherImageEntry(nullptr);
 }
 
-bool FaceTypeBlock::IsReflexible() const { return mOwner && mOwner->mReflexible != 0; }
+bool FaceTypeBlock::IsReflexible() const {
+  return mOwner && mOwner->mReflexible != 0;
+}
 
 int64_t FaceTypeBlock::EstimateComplexity() const {
   const SymGroup* group = mOwner ? mOwner->mSymGroup : nullptr;

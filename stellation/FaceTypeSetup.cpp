@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <numeric>
 
 #include "construction/PolyTemplate.h"
 #include "core/Tolerances.h"
@@ -51,6 +52,22 @@ void FaceType::RaiseRotSymFromAxes() {
   const SymGroup* group = mOwner ? mOwner->mSymGroup : nullptr;
   // A type without a known order has nothing to raise (and no multiple to test).
   if (!group || !mFirstFace || mNumRotations <= 0) return;
+  // The order read from the shape can claim more than the model has: the corners of a
+  // snub's triangle are all alike, yet no 3-fold axis runs through it. Only the
+  // rotations about an axis along the normal map the face onto itself.
+  if (mNumRotations > 1 && !mFirstFace->HasFlag(kElementHemi)) {
+    int fold = 1;
+    for (int t = 0; t < group->numAxisTypes && fold == 1; ++t) {
+      const SymAxisType& axisType = group->axisTypes[t];
+      for (int i = 0; i < axisType.numAxes; ++i) {
+        if (detail_FaceTypeSetup::AlongEitherSense(axisType.axes[i].direction, mFirstFace->mZAxis)) {
+          fold = std::abs(axisType.fold);
+          break;
+        }
+      }
+    }
+    if (fold % mNumRotations != 0) mNumRotations = std::gcd(mNumRotations, fold);
+  }
   for (int t = 0; t < group->numAxisTypes; ++t) {
     const SymAxisType& axisType = group->axisTypes[t];
     const int fold = std::abs(axisType.fold);

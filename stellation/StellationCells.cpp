@@ -994,7 +994,11 @@ void FaceTypeBlock::ApplyCellFlags() {
 }
 
 void FaceTypeBlock::IncludeAllCells(bool reapply) {
-  for (StellationCell* c = mFirstCell; c && c != mOuterCell; c = c->mNext) StellationCell::SetIncluded(c, true);
+  for (StellationCell* c = mFirstCell; c && c != mOuterCell; c = c->mNext) {
+    StellationCell::SetIncluded(c, true);
+    // The highest cell is the apex of the final stellation.
+    mCurrentCell = c;
+  }
   if (reapply) ApplyCriteria();
 }
 

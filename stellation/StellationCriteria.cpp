@@ -728,6 +728,8 @@ void FaceTypeBlock::GoToCore() {
   ClearMillerState();
   switch (StellationCriteria) {
     case kCriteriaPrimary:
+      // The core is the stellation of the central facet.
+      mCurrentCell = mFirstCell;
       mCriteriaFlag = 0;
       ApplyCriteria();
       return;
