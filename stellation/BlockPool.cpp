@@ -83,8 +83,6 @@ FaceDiagramResultPools& GetFaceDiagramResultPools() {
   return pools;
 }
 
-void ClearFaceDiagramPools() {
-  GetFaceDiagramWorkPools().Clear();
-}
+void ClearFaceDiagramPools() { GetFaceDiagramWorkPools().Clear(); }
 
 }  // namespace corvia

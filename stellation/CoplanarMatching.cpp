@@ -69,7 +69,8 @@ void FinishFrame(PolyElement* element) {
 std::vector<PolyElement*> FacesOf(const FaceType* type) {
   std::vector<PolyElement*> faces;
   const int limit = type->mCount;
-  for (PolyElement* face = type->mFirstFace; face && static_cast<int>(faces.size()) < limit; face = face->mNextOfType) {
+  for (PolyElement* face = type->mFirstFace; face && static_cast<int>(faces.size()) < limit;
+       face = face->mNextOfType) {
     faces.push_back(face);
   }
   return faces;
@@ -367,8 +368,8 @@ void ReorientAxes(FaceType* type, const SymGroup* group) {
     const bool improper = pass >= 1 && allowImproper;
     while (numDone < type->mCount && GetNextSymmetryOperation(group, it, true, matrix, improper)) {
       ++opIndex;
-      if (type->mNumRotations == kSquareRotations && (type->mCount == 6 || type->mCount == 3) && it.axisType == 0 &&
-          it.step != 2 && group->type == kSymGroupOctahedral) {
+      if (type->mNumRotations == kSquareRotations && (type->mCount == 6 || type->mCount == 3) &&
+          it.axisType == 0 && it.step != 2 && group->type == kSymGroupOctahedral) {
         continue;
       }
       MappedFrame image;

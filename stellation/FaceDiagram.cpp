@@ -23,21 +23,13 @@ struct SplitPoint {
   DiagramVertex* vertex;
 };
 
-double Cross2(double ax, double ay, double bx, double by) {
-  return ax * by - ay * bx;
-}
+double Cross2(double ax, double ay, double bx, double by) { return ax * by - ay * bx; }
 
-DiagramVertex* EndOf(const HalfEdge* h) {
-  return h->twin->start;
-}
+DiagramVertex* EndOf(const HalfEdge* h) { return h->twin->start; }
 
 // The winding change of a half-edge: the stored half's list, negated for the reversed.
-bool IsReversedHalf(const HalfEdge* h) {
-  return (h->flags & kHalfEdgeReversed) != 0;
-}
-const WindingNode* StoredWinding(const HalfEdge* h) {
-  return IsReversedHalf(h) ? h->twin->winding : h->winding;
-}
+bool IsReversedHalf(const HalfEdge* h) { return (h->flags & kHalfEdgeReversed) != 0; }
+const WindingNode* StoredWinding(const HalfEdge* h) { return IsReversedHalf(h) ? h->twin->winding : h->winding; }
 
 // Parameter of p along a -> b (0 at a, 1 at b) and its distance from the line.
 void Locate(const DiagramVertex* a, const DiagramVertex* b, const DiagramVertex* p, double& t, double& along,

@@ -167,9 +167,7 @@ void Clamp(float* rgb) {
   for (int k = 0; k < 3; ++k) rgb[k] = rgb[k] < 0.0f ? 0.0f : (rgb[k] > 1.0f ? 1.0f : rgb[k]);
 }
 
-bool SameColour(const float* a, const float* b) {
-  return a[0] == b[0] && a[1] == b[1] && a[2] == b[2];
-}
+bool SameColour(const float* a, const float* b) { return a[0] == b[0] && a[1] == b[1] && a[2] == b[2]; }
 
 }  // namespace detail_FaceDiagramCells
 
@@ -195,8 +193,7 @@ void CreateLoopTypes(FaceDiagram* diagram, PolyElement* ownerFace, bool secondCo
   for (DiagramLoop* loop = diagram->mFirstLoop; loop; loop = loop->next)
     if (!(loop->flags & (kLoopClockwise | kLoopDegenerate)) && loop->component) bounded.push_back(loop);
   if (bounded.empty()) return;
-  MergeSort(bounded,
-            [](const DiagramLoop* a, const DiagramLoop* b) { return CompareWindingLists(a->winding, b->winding); });
+  MergeSort(bounded, [](const DiagramLoop* a, const DiagramLoop* b) { return CompareWindingLists(a->winding, b->winding); });
   int32_t numCells = 0;
   for (size_t i = 0; i < bounded.size(); ++i) {
     if (i == 0 || !WindingListsEqual(bounded[i - 1]->winding, bounded[i]->winding)) {
@@ -256,8 +253,7 @@ void CreateLoopTypes(FaceDiagram* diagram, PolyElement* ownerFace, bool secondCo
   for (size_t i = 0; i < bounded.size(); ++i) {
     if (!(bounded[i]->flags & kLoopFirstOfCell)) continue;
     for (const WindingNode* w = bounded[i]->winding; w; w = w->next)
-      if (w->source >= 0 && w->source < numSources)
-        table[w->source].area += cellArea[static_cast<size_t>(bounded[i]->cell)];
+      if (w->source >= 0 && w->source < numSources) table[w->source].area += cellArea[static_cast<size_t>(bounded[i]->cell)];
   }
   std::vector<int32_t> order(static_cast<size_t>(numSources));
   for (int32_t k = 0; k < numSources; ++k) order[static_cast<size_t>(k)] = k;

@@ -13,17 +13,13 @@
 namespace corvia {
 
 namespace detail_FaceType {
-void Pending(const char* name) {
-  ShowInternalError("%s: Not available in this build", name);
-}
+void Pending(const char* name) { ShowInternalError("%s: Not available in this build", name); }
 }  // namespace detail_FaceType
 
 FaceType::FaceType(Poly* poly, FaceTypeBlock* block, uint32_t idFlags, int32_t index)
     : mOwner(poly), mIdFlags(idFlags), mIndex(index), mBlock(block) {}
 
-FaceType::~FaceType() {
-  ClearStellationDiagram();
-}
+FaceType::~FaceType() { ClearStellationDiagram(); }
 
 void FaceType::AddFace(PolyElement* element) {
   element->mType = this;
@@ -37,18 +33,14 @@ void FaceType::AddFace(PolyElement* element) {
   ++mCount;
 }
 
-bool FaceType::HasLowerIdPartner() const {
-  return mMirrorPartner && mMirrorPartner->mIndex < mIndex;
-}
+bool FaceType::HasLowerIdPartner() const { return mMirrorPartner && mMirrorPartner->mIndex < mIndex; }
 
 PolyElement* FaceType::GetFirstPlaneFace() const {
   if (!mOwner || !mFirstFace) return nullptr;
   return mFirstFace->IsVertex() ? mOwner->mVertices.mHead : mOwner->mFaces.mHead;
 }
 
-void StellationPoolsDeleter::operator()(StellationDiagramPools* pools) const {
-  delete pools;
-}
+void StellationPoolsDeleter::operator()(StellationDiagramPools* pools) const { delete pools; }
 
 void FaceType::ClearStellationDiagram() {
   // A coplanar copy owns none of the records it points at: it only lets go of them.

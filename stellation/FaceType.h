@@ -35,13 +35,13 @@ struct StellationPoolsDeleter {
 };
 
 // FaceType::mFlags.
-constexpr uint32_t kFaceTypeSelfMirror = 0x1;     // its own mirror image, with an in-plane mirror line
-constexpr uint32_t kFaceTypeFacetWork = 0x2;      // working flag of facet creation
-constexpr uint32_t kFaceTypeHemiMirror = 0x4;     // a plane through the centre flipped onto itself
-constexpr uint32_t kFaceTypeSharedLine = 0x8;     // a diagram line comes from more than one plane
-constexpr uint32_t kFaceTypePanelYes = 0x10;      // the representative face is one kit panel
-constexpr uint32_t kFaceTypePanelNo = 0x20;       // it is not
-constexpr uint32_t kFaceTypePanelSquare2 = 0x40;  // the panel is of the second square kind
+constexpr uint32_t kFaceTypeSelfMirror = 0x1;      // its own mirror image, with an in-plane mirror line
+constexpr uint32_t kFaceTypeFacetWork = 0x2;       // working flag of facet creation
+constexpr uint32_t kFaceTypeHemiMirror = 0x4;      // a plane through the centre flipped onto itself
+constexpr uint32_t kFaceTypeSharedLine = 0x8;      // a diagram line comes from more than one plane
+constexpr uint32_t kFaceTypePanelYes = 0x10;       // the representative face is one kit panel
+constexpr uint32_t kFaceTypePanelNo = 0x20;        // it is not
+constexpr uint32_t kFaceTypePanelSquare2 = 0x40;   // the panel is of the second square kind
 constexpr uint32_t kFaceTypeSecondPassFacets = 0x200;
 
 // Half-width of the square that bounds a diagram while it is built.

@@ -32,9 +32,7 @@ namespace detail_FaceTypeBlock {
 
 // Records and services that the cell, criteria, faceting and kit code supply; until
 // they are linked in, reaching one with live data is an internal error.
-void Pending(const char* name) {
-  ShowInternalError("%s: Not available in this build", name);
-}
+void Pending(const char* name) { ShowInternalError("%s: Not available in this build", name); }
 
 // Squared length start of the edge-length search.
 constexpr double kNoShortestEdge = 9.99999e99;
@@ -238,9 +236,7 @@ void FaceTypeBlock::AlignFaceFrames() {
   for (FaceType* type = mFirstFaceType; type; type = type->mNext) type->FindMirrorPartner();
 }
 
-bool FaceTypeBlock::IsDual() const {
-  return mOwner && mOwner->mDualBlock.get() == this;
-}
+bool FaceTypeBlock::IsDual() const { return mOwner && mOwner->mDualBlock.get() == this; }
 
 ElementList* FaceTypeBlock::GetPlaneModel() const {
   if (!mOwner) return nullptr;
@@ -261,9 +257,7 @@ bool FaceTypeBlock::HasFaceImages() const {
   return planes && planes->HasOtherImageEntry(nullptr);
 }
 
-bool FaceTypeBlock::IsReflexible() const {
-  return mOwner && mOwner->mReflexible != 0;
-}
+bool FaceTypeBlock::IsReflexible() const { return mOwner && mOwner->mReflexible != 0; }
 
 int64_t FaceTypeBlock::EstimateComplexity() const {
   const SymGroup* group = mOwner ? mOwner->mSymGroup : nullptr;
