@@ -311,7 +311,7 @@ Model3D* FaceTypeBlock::GetModel3D(bool withNets) {
   if (!mModel3D && mFirstFaceType && !StellationBusy && mOwner) {
     const uint32_t flags = mOwner->mPolyFlags;
     const bool plain = IsOriginalStellation(this) &&
-                       ((flags & kPolyFlag400) || (!IsDual() && (flags & (kPolyFlag800 | kPolyFlag1000))));
+                       ((flags & kPolyFlagConvex) || (!IsDual() && (flags & (kPolyFlagDensityOne | kPolyFlagPlainSurface))));
     if (!plain) {
       mOwner->Stellate(this, false);
       if (!IsStellated()) return nullptr;
