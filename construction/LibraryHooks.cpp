@@ -4,7 +4,12 @@
 // LibraryBuild.cpp.
 
 #include "construction/LibraryEntry.h"
+#include "construction/ModelLookup.h"
 #include "core/Messages.h"
+#include "model/Globals.h"
+#include "model/Poly.h"
+#include "stellation/FaceTypeBlock.h"
+#include "stellation/StellationCell.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia {
@@ -14,8 +19,22 @@ std::unique_ptr<SimplePoly> OpenUserLibraryModel(const char* /*path*/, bool /*du
   return nullptr;
 }
 
-void ShowWenningerStellation(int /*number*/, const char* /*baseConfig*/, const int32_t* /*ranges*/, int /*numRanges*/) {
-  ShowInternalError("ShowWenningerStellation: Not available in this build");
+void ShowWenningerStellation(int /*number*/, const char* baseConfig, const int32_t* ranges, int numRanges) {
+  bool recognised = false;
+  LibraryEntry* entry = LookUpModel(baseConfig, &recognised, true, nullptr, false);
+  if (!entry || !GetDocumentAccess().SetModel(entry)) return;
+  Poly* poly = GetCurrentPoly();
+  FaceTypeBlock* block = poly ? poly->mBaseBlock.get() : nullptr;
+  if (!block) return;
+  poly->Stellate(block, true);
+  if (!block->IsStellated()) return;
+  // The cells are numbered from 0 in the order the stellation made them.
+  int index = 0;
+  for (StellationCell* cell = block->mFirstCell; cell && cell != block->GetOuterCell(); cell = cell->mNext, ++index) {
+    bool inside = false;
+    for (int r = 0; r < numRanges && !inside; ++r) inside = index >= ranges[2 * r] && index <= ranges[2 * r + 1];
+    StellationCell::SetIncluded(cell, inside);
+  }
 }
 
 LibraryEntry* RunPolyhedraDialog() {

@@ -13,6 +13,7 @@ namespace corvia {
 
 class Poly;
 class Model3D;
+class LibraryEntry;
 class ModelRecord;  // model change
 
 // What a model memory of the document holds.
@@ -27,6 +28,9 @@ class DocumentAccess {
   virtual ~DocumentAccess();
   // The document's current model and its second model.
   virtual Poly* GetCurrentPoly() { return nullptr; }
+  // Makes the model of a library entry the current model; false when none was made
+  // (without a document there is no current model to replace).
+  virtual bool SetModel(LibraryEntry* /*entry*/) { return false; }
   virtual Poly* GetOtherPoly() { return nullptr; }
   // False for an empty slot.
   virtual bool GetMemorySlot(int /*slot*/, MemorySlotInfo* /*out*/) { return false; }

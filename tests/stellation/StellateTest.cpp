@@ -1,0 +1,215 @@
+// The stellation set-up as a whole: the warning for complex models, progress and
+// cancel, the busy flag, the vertices the current stellation uses, and models of every
+// kind (faces through the centre, a compound, chiral models, thousands of faces) that
+// end with a result or a clear message.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "core/Progress.h"
+#include "model/Poly.h"
+#include "model/Subdivision.h"
+#include "platform/Services.h"
+#include "stellation/StellationCell.h"
+#include "stellation/StellationState.h"
+#include "symmetry/SimplePoly.h"
+#include "tests/stellation/StellationModels.h"
+#include "tests/support/SolidCorners.h"
+#include "tests/support/TestSupport.h"
+#include "tests/symmetry/SimplePolyTestModels.h"
+
+namespace test_Stellate {
+
+using corvia::FaceTypeBlock;
+using corvia::StellationCell;
+using corvia::testing::ConfigModel;
+
+// A clock that moves on a little at every reading, so that the progress window appears
+// during a long computation.
+class TickingClock final : public corvia::platform::Clock {
+ public:
+  double NowSeconds() const override {
+    mNow += 0.01;
+    return mNow;
+  }
+
+ private:
+  mutable double mNow = 1000.0;
+};
+
+int CountTitled(const char* title) {
+  return corvia::testing::Platform().messages.CountTitled(title);
+}
+
+// The geodesic sphere of frequency n on the icosahedron: 20 n^2 faces.
+bool BuildGeodesicSphere(corvia::Poly& poly, int n) {
+  ConfigModel icosahedron("3.3.3.3.3");
+  if (!icosahedron.built) return false;
+  std::unique_ptr<corvia::SimplePoly> simple = icosahedron.poly.Subdivide(corvia::kSubdivideGeodesic, n);
+  return simple && simple->CreatePoly(&poly, false, false);
+}
+
+}  // namespace test_Stellate
+
+// Above a complexity of 150000 the user is asked first, with the words for the size;
+// declining (the default button) leaves the block refusing to stellate, and it is not
+// asked again. A sphere of thousands of faces ends there with that clear message.
+TEST(Stellate, ComplexityWarning) {
+  using namespace test_Stellate;
+  struct Case {
+    int frequency;
+    const char* words;
+  };
+  const Case cases[] = {{4, "FAIR"}, {5, "HIGH"}, {10, "EXTREME"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.frequency);
+    corvia::Poly poly;
+    ASSERT_TRUE(BuildGeodesicSphere(poly, c.frequency));
+    FaceTypeBlock* block = poly.mBaseBlock.get();
+    EXPECT_GT(block->EstimateComplexity(), 150000);
+    auto& messages = corvia::testing::Platform().messages;
+    messages.Clear();
+    corvia::testing::Platform().views.mInfoBits = 0;
+    poly.Stellate(block, false);
+    ASSERT_EQ(messages.Boxes().size(), 1u);
+    EXPECT_EQ(messages.Boxes().back().title, "WARNING");
+    EXPECT_NE(messages.Boxes().back().text.find(std::string("Complexity: ") + c.words), std::string::npos);
+    EXPECT_FALSE(block->IsStellated());
+    EXPECT_EQ(block->mStellationRefused, 1);
+    EXPECT_EQ(corvia::testing::Platform().views.mInfoBits & 7u, 7u);
+    EXPECT_FALSE(corvia::StellationBusy);
+    poly.Stellate(block, false);
+    EXPECT_EQ(messages.Boxes().size(), 1u);
+    EXPECT_EQ(CountTitled("Internal Error"), 0);
+  }
+}
+
+// A long set-up shows its progress and can be cancelled: the block is left as it was,
+// refusing, with no diagram and no cell, and the model itself untouched. While the
+// set-up runs, the busy flag keeps every other stellation and facelet model away.
+TEST(Stellate, ProgressAndCancel) {
+  using namespace test_Stellate;
+  ConfigModel model("4.3.3.3.3");
+  ASSERT_TRUE(model.built);
+  const int faces = model.poly.mFaces.mCount;
+  FaceTypeBlock* block = model.Block(false);
+  TickingClock clock;
+  corvia::platform::ServiceSet services = corvia::platform::Services();
+  services.clock = &clock;
+  const corvia::platform::ServiceSet previous = corvia::platform::InstallServices(services);
+  auto& progress = corvia::testing::Platform().progress;
+  const int windows = progress.WindowsCreated();
+  std::string caption;
+  bool busySeen = false;
+  progress.Current()->onPump = [&](corvia::platform::HeadlessProgressWindow::State& state) {
+    // The first pump comes before the caption is set; cancel once one is shown.
+    caption = state.caption;
+    busySeen = corvia::StellationBusy && block->GetModel3D(false) == nullptr;
+    if (!caption.empty()) state.cancel = true;
+  };
+  model.poly.Stellate(block, false);
+  corvia::platform::InstallServices(previous);
+  progress.Current()->onPump = nullptr;
+  progress.Current()->cancel = false;
+
+  EXPECT_GT(progress.WindowsCreated(), windows);
+  EXPECT_NE(caption.find("Creating stellation diagram for face type"), std::string::npos) << caption;
+  EXPECT_TRUE(busySeen);
+  EXPECT_FALSE(corvia::StellationBusy);
+  EXPECT_FALSE(corvia::IsProgressActive());
+  EXPECT_FALSE(block->IsStellated());
+  EXPECT_EQ(block->mStellationRefused, 1);
+  EXPECT_EQ(block->mFirstCell, nullptr);
+  for (const corvia::FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+    EXPECT_EQ(type->mFirstSegment, nullptr);
+    EXPECT_EQ(type->mLineEqns, nullptr);
+  }
+  EXPECT_EQ(model.poly.mFaces.mCount, faces);
+  EXPECT_EQ(CountTitled("Internal Error"), 0);
+}
+
+// The vertices of the stellated model, counted once with their copies: the icosahedron's
+// 12, the stella octangula's 14, the small triambic icosahedron's 32 and the complete
+// stellation's 92 (Wenninger; the last has 180 faces and 270 edges).
+TEST(Stellate, UsedVertices) {
+  using namespace test_Stellate;
+  struct Case {
+    const char* config;
+    const char* cells;  // included cells, '1' per cell in index order; empty: all
+    int vertices;
+  };
+  const Case cases[] = {
+      {"3.3.3.3.3", "100000000000", 12}, {"3.3.3.3", "", 14}, {"3.3.3.3.3", "110000000000", 32}, {"3.3.3.3.3", "", 92}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.config) + " " + c.cells);
+    ConfigModel model(c.config);
+    ASSERT_TRUE(model.built);
+    FaceTypeBlock* block = model.Stellated();
+    int i = 0;
+    for (StellationCell* cell = block->mFirstCell; cell != block->GetOuterCell(); cell = cell->mNext, ++i) {
+      StellationCell::SetIncluded(cell, c.cells[0] == '\0' || c.cells[i] == '1');
+    }
+    corvia::MarkAllUsedSegVerts(block);
+    EXPECT_EQ(block->mUsedSegVerts, c.vertices);
+    // Counted once: a second call keeps the count.
+    block->mUsedSegVerts = 5;
+    corvia::MarkAllUsedSegVerts(block);
+    EXPECT_EQ(block->mUsedSegVerts, 5);
+  }
+  corvia::Poly empty;
+  corvia::MarkAllUsedSegVerts(empty.mBaseBlock.get());
+  EXPECT_EQ(empty.mBaseBlock->mUsedSegVerts, 0);
+  EXPECT_EQ(empty.mBaseBlock->GetModel3D(false), nullptr);
+}
+
+// Models of every kind stellate, or say clearly why not, without an internal error:
+// faces through the centre, a compound, chiral snub models, and their duals.
+TEST(Stellate, EveryKindOfModel) {
+  using namespace test_Stellate;
+  struct Case {
+    const char* config;
+    int copies;  // finite cells, counted with their copies
+  };
+  const Case cases[] = {
+      {"3.6.3/2.6", 46}, {"3.4.3/2.4", 8}, {"4.6.4/3.6", 38}, {"4.3.3.3.3", 6319}, {"3.3.3.3.5", 114827}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.config);
+    ConfigModel model(c.config);
+    ASSERT_TRUE(model.built);
+    for (bool dual : {false, true}) {
+      FaceTypeBlock* block = model.Stellated(dual);
+      ASSERT_TRUE(block->IsStellated()) << dual;
+      if (!dual) {
+        EXPECT_EQ(block->CountAllCells(), c.copies);
+      }
+      // Walking some stellations under Miller's rules stays sound.
+      const int32_t criterion = corvia::StellationCriteria;
+      corvia::StellationCriteria = corvia::kCriteriaMiller;
+      block->GoToCore();
+      for (int k = 0; k < 20 && block->NextStellation(); ++k) {
+        EXPECT_TRUE(block->FillFromOutside());
+      }
+      corvia::StellationCriteria = criterion;
+    }
+  }
+  // The stella octangula given as a compound of two tetrahedra: its planes are the
+  // octahedron's, and the compound fills every finite cell.
+  std::vector<std::array<double, 3>> corners;
+  std::vector<std::vector<int>> faces;
+  for (const auto& p : corvia::testing::models::TetrahedronCorners()) corners.push_back({p[0], p[1], p[2]});
+  for (const auto& p : corvia::testing::models::TetrahedronCorners()) corners.push_back({-p[0], -p[1], -p[2]});
+  const std::vector<std::vector<int>> triangles = {{0, 3, 1}, {0, 2, 3}, {0, 1, 2}, {1, 3, 2}};
+  for (const auto& t : triangles) faces.push_back(t);
+  // The point reflection turns the cycles round.
+  for (const auto& t : triangles) faces.push_back({t[0] + 4, t[2] + 4, t[1] + 4});
+  std::unique_ptr<corvia::SimplePoly> simple = corvia::testmodels::ModelOf(corners, faces);
+  corvia::Poly poly;
+  ASSERT_TRUE(simple->CreatePoly(&poly, false, false));
+  EXPECT_TRUE(poly.IsCompound());
+  poly.Stellate(poly.mBaseBlock.get(), false);
+  ASSERT_TRUE(poly.mBaseBlock->IsStellated());
+  EXPECT_EQ(poly.mBaseBlock->CountAllCells(), 9);
+  EXPECT_EQ(poly.mBaseBlock->CountIncludedCellCopies(), 9);
+}

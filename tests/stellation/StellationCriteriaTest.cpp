@@ -1,0 +1,265 @@
+// The stellation criteria: the classical counts of Miller's rules and of fully
+// supported stellations, walks forwards and back, the final stellation, the refusals
+// and the mirror-image rules.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/Services.h"
+#include "stellation/StellationCell.h"
+#include "symmetry/SymOperations.h"
+#include "tests/stellation/StellationModels.h"
+#include "tests/support/TestSupport.h"
+
+namespace test_StellationCriteria {
+
+using corvia::FaceTypeBlock;
+using corvia::StellationCell;
+using corvia::testing::ConfigModel;
+using corvia::testing::CountWalk;
+using corvia::testing::Inclusion;
+
+// Sets the program-wide criterion and options for a test and puts them back.
+class CriteriaScope {
+ public:
+  explicit CriteriaScope(int criterion, uint32_t options = 0)
+      : mCriterion(corvia::StellationCriteria), mOptions(corvia::StellationOptions) {
+    corvia::StellationCriteria = criterion;
+    corvia::StellationOptions = options;
+  }
+  ~CriteriaScope() {
+    corvia::StellationCriteria = mCriterion;
+    corvia::StellationOptions = mOptions;
+  }
+
+ private:
+  int32_t mCriterion;
+  uint32_t mOptions;
+};
+
+std::vector<std::string> WalkForwards(FaceTypeBlock* block) {
+  block->mCriteriaFlag = 0;
+  block->GoToCore();
+  std::vector<std::string> sets = {Inclusion(block)};
+  while (block->NextStellation() && sets.size() < 100000) sets.push_back(Inclusion(block));
+  return sets;
+}
+
+std::string Mirror(const FaceTypeBlock* block, const std::string& set) {
+  std::string image(set.size(), '0');
+  int i = 0;
+  for (const StellationCell* c = block->mFirstCell; c && c != block->mOuterCell; c = c->mNext, ++i) {
+    if (set[static_cast<size_t>(i)] == '1') image[static_cast<size_t>(c->GetMirrorPartner()->mIndex)] = '1';
+  }
+  return image;
+}
+
+}  // namespace test_StellationCriteria
+
+// "The Fifty-Nine Icosahedra" (Coxeter, Du Val, Flather and Petrie, 1938): Miller's
+// rules allow 59 stellations of the icosahedron, itself included: 32 with its full
+// symmetry and 27 chiral ones, each pair of mirror images counted once. The cube has no
+// stellation but itself, the octahedron one (the stella octangula), the dodecahedron
+// three (the small stellated, great and great stellated dodecahedra).
+TEST(StellationCriteria, MillersRules) {
+  using namespace test_StellationCriteria;
+  CriteriaScope scope(corvia::kCriteriaMiller);
+  struct Case {
+    const char* config;
+    int total, chiral;
+  };
+  const Case cases[] = {{"3.3.3.3.3", 59, 27}, {"4.4.4", 1, 0}, {"3.3.3.3", 2, 0}, {"5.5.5", 4, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.config);
+    ConfigModel model(c.config);
+    ASSERT_TRUE(model.built);
+    FaceTypeBlock* block = model.Stellated();
+    const corvia::testing::WalkCount count = CountWalk(block);
+    EXPECT_EQ(count.total, c.total);
+    EXPECT_EQ(count.chiral, c.chiral);
+    // After the last one the walk is back at the core.
+    EXPECT_EQ(Inclusion(block).find('1'), 0u);
+  }
+}
+
+// Each Miller stellation comes once, and of two mirror images only one: a chiral one is
+// followed by its compound with its mirror image when that is a stellation the search
+// would not find by itself.
+TEST(StellationCriteria, MillerMirrorImages) {
+  using namespace test_StellationCriteria;
+  CriteriaScope scope(corvia::kCriteriaMiller);
+  ConfigModel model("3.3.3.3.3");
+  ASSERT_TRUE(model.built);
+  FaceTypeBlock* block = model.Stellated();
+  const std::vector<std::string> sets = WalkForwards(block);
+  ASSERT_EQ(sets.size(), 59u);
+  std::set<std::string> unique(sets.begin(), sets.end());
+  EXPECT_EQ(unique.size(), sets.size());
+  int compounds = 0;
+  for (size_t i = 0; i < sets.size(); ++i) {
+    const std::string image = Mirror(block, sets[i]);
+    if (image == sets[i]) continue;
+    EXPECT_EQ(unique.count(image), 0u) << sets[i];
+    if (i + 1 < sets.size()) {
+      std::string both = sets[i];
+      for (size_t k = 0; k < both.size(); ++k) {
+        if (image[k] == '1') both[k] = '1';
+      }
+      if (sets[i + 1] == both) ++compounds;
+    }
+  }
+  EXPECT_EQ(compounds, 2);
+}
+
+// Messer, "Stellations of the rhombic triacontahedron and beyond" (1995): the rhombic
+// triacontahedron has 227 fully supported stellations, each pair of mirror images
+// counted once; 112 of them are chiral. Under Maintain Reflexibility only the 115 others
+// remain, and no cell comes without its mirror image.
+TEST(StellationCriteria, FullySupported) {
+  using namespace test_StellationCriteria;
+  ConfigModel model("3.5.3.5");
+  ASSERT_TRUE(model.built);
+  FaceTypeBlock* block = model.Stellated(true);
+  ASSERT_TRUE(block->IsStellated());
+  {
+    CriteriaScope scope(corvia::kCriteriaFullySupported);
+    const corvia::testing::WalkCount count = CountWalk(block);
+    EXPECT_EQ(count.total, 227);
+    EXPECT_EQ(count.chiral, 112);
+  }
+  {
+    CriteriaScope scope(corvia::kCriteriaFullySupported, corvia::kStellationMaintainReflexibility);
+    block->mCriteriaFlag = 0;
+    block->GoToCore();
+    int total = 0;
+    do {
+      ++total;
+      EXPECT_EQ(block->mSecondCellCount, 0);
+      for (StellationCell* c = block->mFirstCell; c != block->GetOuterCell(); c = c->mNext) {
+        if (c->IsIncluded()) {
+          EXPECT_TRUE(c->IsSupported());
+        }
+      }
+    } while (block->NextStellation() && total < 1000);
+    EXPECT_EQ(total, 115);
+  }
+}
+
+// For every criterion that can step back, walking Next from the core to the final
+// stellation and Previous back gives the same sequence reversed; Previous at the core
+// goes round to the final stellation, which is every cell with the criteria applied.
+TEST(StellationCriteria, WalkingBackAndForth) {
+  using namespace test_StellationCriteria;
+  for (const char* config : {"3.3.3.3.3", "3.5.3.5"}) {
+    const bool dual = std::string(config) == "3.5.3.5";
+    ConfigModel model(config);
+    ASSERT_TRUE(model.built);
+    FaceTypeBlock* block = model.Stellated(dual);
+    for (int criterion : {corvia::kCriteriaMainline, corvia::kCriteriaPrimary, corvia::kCriteriaMonoacral,
+                          corvia::kCriteriaFullySupported}) {
+      SCOPED_TRACE(std::string(config) + " criterion " + std::to_string(criterion));
+      CriteriaScope scope(criterion);
+      const std::vector<std::string> forwards = WalkForwards(block);
+      ASSERT_GT(forwards.size(), 1u);
+      block->GoToCore();
+      EXPECT_FALSE(block->PreviousStellation());
+      std::vector<std::string> backwards = {Inclusion(block)};
+      while (block->PreviousStellation() && backwards.size() < 100000) backwards.push_back(Inclusion(block));
+      std::reverse(backwards.begin(), backwards.end());
+      EXPECT_EQ(backwards, forwards);
+      block->IncludeAllCells(true);
+      EXPECT_EQ(Inclusion(block), forwards.back());
+    }
+    // Mainline's final stellation is every finite cell.
+    CriteriaScope scope(corvia::kCriteriaMainline);
+    block->IncludeAllCells(true);
+    EXPECT_EQ(Inclusion(block), std::string(static_cast<size_t>(block->GetNumCells()), '1'));
+  }
+}
+
+// Applying a criterion turns any set into its nearest valid one and says whether that
+// changed a cell; a second application has nothing to do.
+TEST(StellationCriteria, ApplyingTheCriteria) {
+  using namespace test_StellationCriteria;
+  CriteriaScope scope(corvia::kCriteriaMainline);
+  ConfigModel model("3.3.3.3.3");
+  ASSERT_TRUE(model.built);
+  FaceTypeBlock* block = model.Stellated();
+  StellationCell::SetIncluded(block->FindCellByIndex(5), true);
+  EXPECT_EQ(block->mCriteriaFlag, 0);
+  EXPECT_TRUE(block->ApplyCriteria());
+  EXPECT_EQ(Inclusion(block), "111111000000");
+  EXPECT_FALSE(block->ApplyCriteria());
+  // A step after a manual change first applies the criteria.
+  StellationCell::SetIncluded(block->FindCellByIndex(3), false);
+  EXPECT_TRUE(block->NextStellation());
+  EXPECT_EQ(Inclusion(block), "111111000000");
+  EXPECT_TRUE(block->NextStellation());
+  EXPECT_EQ(Inclusion(block), "111111111000");
+}
+
+// A model of one shell: Next goes round to the core at once.
+TEST(StellationCriteria, OneShell) {
+  using namespace test_StellationCriteria;
+  for (int criterion = corvia::kCriteriaMainline; criterion <= corvia::kCriteriaMiller; ++criterion) {
+    CriteriaScope scope(criterion);
+    ConfigModel model("4.4.4");
+    ASSERT_TRUE(model.built);
+    FaceTypeBlock* block = model.Stellated();
+    block->GoToCore();
+    EXPECT_FALSE(block->NextStellation()) << criterion;
+    EXPECT_EQ(Inclusion(block), "1");
+  }
+}
+
+// Refusals: Primary for a model without reflections or with more than two face types;
+// Previous under Miller's rules. Each leaves the set as it was and reports no step.
+TEST(StellationCriteria, Refusals) {
+  using namespace test_StellationCriteria;
+  auto& views = corvia::testing::Platform().views;
+  {
+    CriteriaScope scope(corvia::kCriteriaPrimary);
+    for (const char* config : {"4.3.3.3.3", "4.4.3.4"}) {
+      SCOPED_TRACE(config);
+      ConfigModel model(config);
+      ASSERT_TRUE(model.built);
+      FaceTypeBlock* block = model.Stellated();
+      ASSERT_TRUE(block->IsStellated());
+      views.mPaneMessage.clear();
+      const std::string before = Inclusion(block);
+      EXPECT_FALSE(block->NextStellation());
+      EXPECT_EQ(Inclusion(block), before);
+      EXPECT_NE(views.mPaneMessage.find("Only reflexible isohedral models have \"primary\" stellations"),
+                std::string::npos);
+      EXPECT_EQ(block->mCriteriaFlag, 0);
+    }
+  }
+  {
+    CriteriaScope scope(corvia::kCriteriaMiller);
+    ConfigModel model("3.3.3.3.3");
+    ASSERT_TRUE(model.built);
+    FaceTypeBlock* block = model.Stellated();
+    block->GoToCore();
+    ASSERT_TRUE(block->NextStellation());
+    const std::string before = Inclusion(block);
+    views.mPaneMessage.clear();
+    EXPECT_FALSE(block->PreviousStellation());
+    EXPECT_EQ(Inclusion(block), before);
+    EXPECT_NE(views.mPaneMessage.find("Sorry, going to the previous stellation"), std::string::npos);
+  }
+}
+
+// The exhaustive search accepts exactly the connected sets that enclose nothing.
+TEST(StellationCriteria, ExhaustiveSearch) {
+  using namespace test_StellationCriteria;
+  CriteriaScope scope(corvia::kCriteriaExhaustive);
+  ConfigModel model("5.5.5");
+  ASSERT_TRUE(model.built);
+  FaceTypeBlock* block = model.Stellated();
+  const std::vector<std::string> sets = WalkForwards(block);
+  EXPECT_EQ(sets, (std::vector<std::string>{"1000", "1100", "1110", "1111"}));
+}
