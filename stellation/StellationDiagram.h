@@ -336,6 +336,12 @@ SegVert* MarkOriginalEdges(PolyElement* face, uint32_t flag);
 // Sets the symmetry-axis flags of the type's inner points from where they lie in space.
 void MarkPointsOnAxes(FaceType* type);
 
+// ---- Drawing of a diagram: defined with the renderer ------------------------------------
+// frame: the face frame of the diagram (two in-plane axes and an origin, 4x4 columns).
+void DrawDiagramLines(const FaceType* type, const double* frame, bool pickOnly);
+void DrawDiagramFacets(const FaceType* type, const double* frame, bool faded);
+void DrawDiagramInPlane(const FaceType* type, const double* frame, bool faded);
+
 // ---- Frames for net drawing --------------------------------------------------------
 
 // A face's frame as two in-plane axes and an origin, in a 4x4 column form.

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "model/Globals.h"
 #include "platform/Services.h"
 #include "stellation/StellationCell.h"
 #include "symmetry/SymOperations.h"
@@ -262,4 +263,48 @@ TEST(StellationCriteria, ExhaustiveSearch) {
   FaceTypeBlock* block = model.Stellated();
   const std::vector<std::string> sets = WalkForwards(block);
   EXPECT_EQ(sets, (std::vector<std::string>{"1000", "1100", "1110", "1111"}));
+}
+
+// The program-wide settings: a new criterion or a change of Maintain Reflexibility
+// makes both blocks of the current model apply their criteria afresh; switching Maintain
+// Reflexibility on includes the mirror image of every included cell.
+TEST(StellationCriteria, Settings) {
+  using namespace test_StellationCriteria;
+  class OneModel : public corvia::DocumentAccess {
+   public:
+    corvia::Poly* GetCurrentPoly() override { return poly; }
+    corvia::Poly* poly = nullptr;
+  };
+  CriteriaScope scope(corvia::kCriteriaMainline);
+  ConfigModel model("3.3.3.3.3");
+  ASSERT_TRUE(model.built);
+  OneModel document;
+  document.poly = &model.poly;
+  corvia::DocumentAccess* previous = corvia::InstallDocumentAccess(&document);
+  FaceTypeBlock* block = model.Stellated();
+  block->mCriteriaFlag = 1;
+  corvia::SetStellationCriteria(corvia::kCriteriaMiller);
+  EXPECT_EQ(corvia::StellationCriteria, corvia::kCriteriaMiller);
+  EXPECT_EQ(block->mCriteriaFlag, 0);
+  block->mCriteriaFlag = 1;
+  corvia::SetStellationCriteria(corvia::kCriteriaMiller);
+  EXPECT_EQ(block->mCriteriaFlag, 1);
+
+  StellationCell::SetIncluded(block->FindCellByIndex(6), true);
+  block->mCriteriaFlag = 1;
+  auto& views = corvia::testing::Platform().views;
+  views.mInvalidatedKinds = 0;
+  corvia::ToggleStellationOptions(corvia::kStellationMaintainReflexibility);
+  EXPECT_TRUE(corvia::StellationOptions & corvia::kStellationMaintainReflexibility);
+  EXPECT_TRUE(block->FindCellByIndex(7)->IsIncluded());
+  EXPECT_EQ(block->mSecondCellCount, 0);
+  EXPECT_EQ(block->mCriteriaFlag, 0);
+  EXPECT_EQ(model.poly.mModelChanged, 1);
+  EXPECT_EQ(views.mInvalidatedKinds & 0x840Cu, 0x840Cu);
+  // Read from a file, the options are only stored.
+  block->mCriteriaFlag = 1;
+  corvia::SetStellationOptions(0, true);
+  EXPECT_EQ(corvia::StellationOptions, 0u);
+  EXPECT_EQ(block->mCriteriaFlag, 1);
+  corvia::InstallDocumentAccess(previous);
 }
