@@ -21,6 +21,10 @@ inline constexpr double kSquaredPointTolerance = 1e-14;
 inline constexpr double kUnitLow = 0.9999999;
 inline constexpr double kUnitHigh = 1.0000001;
 
+// Positions along a line of a stellation diagram, and points at the diagram's centre:
+// crossings of one line with others that are one point.
+inline constexpr double kAlongLineTolerance = 3e-8;
+
 // ---- Axes, planes and angles -----------------------------------------------------
 
 // Directions of symmetry axes and normals, plane lookups, and centres of faces and
@@ -69,6 +73,9 @@ inline constexpr double kInvertedTriangleTolerance = 1e-9;
 // Lengths, areas and cross products this small (relative to their scale where one
 // is given) vanish: no direction or turning sense can be taken from them.
 inline constexpr double kVanishingTolerance = 1e-12;
+// A stretch of a ray inside a stellation cell shorter than this is none: the ray only
+// touches the cell.
+inline constexpr double kRayInCellTolerance = 1e-9;
 // Entries of a symmetry matrix this close to 0, +-1/2 or +-1 are made exact.
 inline constexpr double kExactEntryTolerance = 1e-13;
 

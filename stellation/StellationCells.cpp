@@ -39,7 +39,6 @@ constexpr int kMaxWalkSteps = 100000;
 constexpr int kCellsPerReport = 256;
 // How far off a facet a point is taken to lie inside the cell on that side.
 constexpr double kInsideOffset = 1e-6;
-constexpr double kAxisSlack = 1e-9;
 constexpr int kNumNameBuffers = 4;
 constexpr size_t kNameBufferSize = 32;
 
@@ -353,7 +352,7 @@ bool RayMeetsCell(const double* d, const std::vector<Plane>& planes, const std::
   for (size_t j = 0; j < planes.size(); ++j) {
     const double alpha = signs[j] * Dot(planes[j].normal, d);
     const double beta = signs[j] * planes[j].offset;
-    if (std::fabs(alpha) <= 1e-12) {
+    if (std::fabs(alpha) <= kVanishingTolerance) {
       if (beta >= 0.0) return false;
       continue;
     }
@@ -363,9 +362,9 @@ bool RayMeetsCell(const double* d, const std::vector<Plane>& planes, const std::
     } else if (t < high) {
       high = t;
     }
-    if (low >= high - kAxisSlack) return false;
+    if (low >= high - kRayInCellTolerance) return false;
   }
-  return low < high - kAxisSlack;
+  return low < high - kRayInCellTolerance;
 }
 
 void MarkCellsAboveAxes(FaceTypeBlock* block) {
@@ -686,12 +685,12 @@ PolyElement* ImageOfRepresentative(const FaceTypeBlock* block, const PolyElement
   const ElementList* list = block->GetPlaneModel();
   for (PolyElement* e = list ? list->mHead : nullptr; e; e = e->mNext) {
     if (!e->mType || e->HasFlag(kElementInf)) continue;
-    if (!NearlyEqual(e->mCentre, centre, kStellationMirrorTolerance)) continue;
-    if (NearlyEqual(e->mZAxis, normal, kStellationMirrorTolerance)) {
+    if (!NearlyEqual(e->mCentre, centre, kAxisTolerance)) continue;
+    if (NearlyEqual(e->mZAxis, normal, kAxisTolerance)) {
       *opposite = false;
       return e;
     }
-    if (NearlyOpposite(e->mZAxis, normal, kStellationMirrorTolerance)) {
+    if (NearlyOpposite(e->mZAxis, normal, kAxisTolerance)) {
       *opposite = true;
       return e;
     }

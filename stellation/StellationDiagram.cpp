@@ -212,8 +212,8 @@ StellationSegment* CentralFromPartner(FaceType* type) {
   for (StellationSegment* s = type->mFirstSegment; s; s = s->mNext) {
     double c[2];
     s->GetCentroid(c);
-    if (std::fabs(c[0] - mapped[0]) <= kStellationMirrorTolerance &&
-        std::fabs(c[1] - mapped[1]) <= kStellationMirrorTolerance) {
+    if (std::fabs(c[0] - mapped[0]) <= kAxisTolerance &&
+        std::fabs(c[1] - mapped[1]) <= kAxisTolerance) {
       return s;
     }
   }
@@ -263,12 +263,12 @@ StellationSegment* ChooseCentralSegment(FaceType* type, const std::vector<Stella
 
 StellationLine* FaceType::FindLine(double a, double b, double c) const {
   for (StellationLine* line = mLineEqns; line; line = line->mNext) {
-    if (std::fabs(line->mA - a) <= kStellationLineTolerance && std::fabs(line->mB - b) <= kStellationLineTolerance &&
-        std::fabs(line->mC - c) <= kStellationLineTolerance) {
+    if (std::fabs(line->mA - a) <= kPointTolerance && std::fabs(line->mB - b) <= kPointTolerance &&
+        std::fabs(line->mC - c) <= kPointTolerance) {
       return line;
     }
-    if (std::fabs(line->mA + a) <= kStellationLineTolerance && std::fabs(line->mB + b) <= kStellationLineTolerance &&
-        std::fabs(line->mC + c) <= kStellationLineTolerance) {
+    if (std::fabs(line->mA + a) <= kPointTolerance && std::fabs(line->mB + b) <= kPointTolerance &&
+        std::fabs(line->mC + c) <= kPointTolerance) {
       return line;
     }
   }
@@ -376,7 +376,7 @@ SegVert* FaceType::FindOuterEntry(const StellationLine* line, double* coordinate
     const double b = side == 1 ? corner->mNext->mPoint->mY : corner->mNext->mPoint->mX;
     const double low = a < b ? a : b;
     const double high = a < b ? b : a;
-    if (c >= low - kStellationAlongTolerance && c <= high + kStellationAlongTolerance) return corner;
+    if (c >= low - kAlongLineTolerance && c <= high + kAlongLineTolerance) return corner;
   }
   ShowInternalError("Couldn't find intersecting outer edge");
   return nullptr;
@@ -453,7 +453,7 @@ bool InsertLine(FaceType* type, StellationLine* line) {
       // The part on the same side of the line as the face centre stays central; the new
       // part lies on the left of the chord.
       const double atCentre = line->Evaluate(0.0, 0.0);
-      if (std::fabs(atCentre) > kStellationAlongTolerance) {
+      if (std::fabs(atCentre) > kAlongLineTolerance) {
         const double dx = w->mPoint->mX - v->mPoint->mX;
         const double dy = w->mPoint->mY - v->mPoint->mY;
         const double left = line->mA * -dy + line->mB * dx;
@@ -706,10 +706,10 @@ void FaceType::CalcDiagramRadius() {
 
 SegVert* FaceType::FindSegVertAt(double x, double y) const {
   for (const StellationLine* line = mLineEqns; line; line = line->mNext) {
-    if (std::fabs(line->Evaluate(x, y)) > kStellationLineTolerance) continue;
+    if (std::fabs(line->Evaluate(x, y)) > kPointTolerance) continue;
     auto matches = [x, y](const SegVert* corner) {
-      return corner && corner->mPoint && std::fabs(corner->mPoint->mX - x) <= kStellationLineTolerance &&
-             std::fabs(corner->mPoint->mY - y) <= kStellationLineTolerance;
+      return corner && corner->mPoint && std::fabs(corner->mPoint->mX - x) <= kPointTolerance &&
+             std::fabs(corner->mPoint->mY - y) <= kPointTolerance;
     };
     int steps = 0;
     for (SegVert* corner = line->mFirst; corner && steps < detail_StellationDiagram::kMaxRingSteps;
@@ -751,11 +751,11 @@ void FaceType::ReflectPoint(const double* in, double* out) const {
 }
 
 bool FaceType::IsRightOfMirror(double x, double y) const {
-  return mMirrorLine[1] * x - mMirrorLine[0] * y < kStellationMirrorTolerance;
+  return mMirrorLine[1] * x - mMirrorLine[0] * y < kAxisTolerance;
 }
 
 bool FaceType::IsOnMirror(double x, double y) const {
-  return std::fabs(mMirrorLine[1] * x - mMirrorLine[0] * y) <= kStellationMirrorTolerance;
+  return std::fabs(mMirrorLine[1] * x - mMirrorLine[0] * y) <= kAxisTolerance;
 }
 
 bool FaceType::SegmentStraddlesMirror(const StellationSegment* segment, bool acceptTouching) const {

@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/Tolerances.h"
 #include "stellation/BlockPool.h"
 
 namespace corvia {
@@ -33,14 +34,6 @@ struct StellationPoint;
 struct SegVert;
 struct StellationSegment;
 struct StellationFacet;
-
-// ---- Tolerances --------------------------------------------------------------------
-// Line equations and point matches.
-constexpr double kStellationLineTolerance = 1e-7;
-// Along lines and at the face centre.
-constexpr double kStellationAlongTolerance = 3e-8;
-// The in-plane mirror line and matching centroids.
-constexpr double kStellationMirrorTolerance = 1e-6;
 
 // ---- StellationLine::mFlags --------------------------------------------------------
 constexpr uint32_t kLineSameDirection1 = 0x1;    // the first linked line runs the same way

@@ -63,8 +63,8 @@ SegVert* CornerOfSegmentAt(StellationSegment* segment, double x, double y) {
   SegVert* corner = segment->mFirst;
   int steps = 0;
   do {
-    if (std::fabs(corner->mPoint->mX - x) <= kStellationMirrorTolerance &&
-        std::fabs(corner->mPoint->mY - y) <= kStellationMirrorTolerance) {
+    if (std::fabs(corner->mPoint->mX - x) <= kAxisTolerance &&
+        std::fabs(corner->mPoint->mY - y) <= kAxisTolerance) {
       return corner;
     }
     corner = corner->mNext;
@@ -316,8 +316,8 @@ SegVert* FaceType::FindCornerAtCentre() const {
   SegVert* corner = s->mFirst;
   int steps = 0;
   do {
-    if (std::fabs(corner->mPoint->mX) <= kStellationAlongTolerance &&
-        std::fabs(corner->mPoint->mY) <= kStellationAlongTolerance) {
+    if (std::fabs(corner->mPoint->mX) <= kAlongLineTolerance &&
+        std::fabs(corner->mPoint->mY) <= kAlongLineTolerance) {
       return corner;
     }
     corner = corner->mNext;
@@ -331,7 +331,7 @@ SegVert* FaceType::FindEdgeThroughCentre() const {
   SegVert* corner = s->mFirst;
   int steps = 0;
   do {
-    if (std::fabs(corner->mLine->mC) <= kStellationLineTolerance) return corner;
+    if (std::fabs(corner->mLine->mC) <= kPointTolerance) return corner;
     corner = corner->mNext;
   } while (corner && corner != s->mFirst && ++steps < detail_StellationLinking::kMaxWalkSteps);
   return nullptr;
@@ -462,7 +462,7 @@ void MarkPointsOnAxes(FaceType* type) {
     double world[3];
     TransformPoint(toWorld, world, local);
     const double length = std::sqrt(Dot(world, world));
-    if (length <= kStellationLineTolerance) {
+    if (length <= kPointTolerance) {
       p->mFlags |= kPointSingle;
       continue;
     }
@@ -565,10 +565,10 @@ SegVert* MarkOriginalEdges(PolyElement* face, uint32_t flag) {
         for (SegVert* corner = line->mFirst; corner && steps < kMaxWalkSteps;
              corner = corner->GetNextAlongLine(line), ++steps) {
           const StellationPoint* p = corner->mPoint;
-          const bool atEnd = (std::fabs(p->mX - pa[0]) <= kStellationLineTolerance &&
-                              std::fabs(p->mY - pa[1]) <= kStellationLineTolerance) ||
-                             (std::fabs(p->mX - pb[0]) <= kStellationLineTolerance &&
-                              std::fabs(p->mY - pb[1]) <= kStellationLineTolerance);
+          const bool atEnd = (std::fabs(p->mX - pa[0]) <= kPointTolerance &&
+                              std::fabs(p->mY - pa[1]) <= kPointTolerance) ||
+                             (std::fabs(p->mX - pb[0]) <= kPointTolerance &&
+                              std::fabs(p->mY - pb[1]) <= kPointTolerance);
           if (!inside) {
             if (!atEnd) continue;
             inside = true;

@@ -38,8 +38,8 @@ char* NextNameBuffer() {
 
 int SideOf(const StellationLine* line, const StellationPoint* point) {
   const double value = line->Evaluate(point->mX, point->mY);
-  if (value > kStellationLineTolerance) return 1;
-  if (value < -kStellationLineTolerance) return -1;
+  if (value > kPointTolerance) return 1;
+  if (value < -kPointTolerance) return -1;
   return 0;
 }
 
@@ -57,7 +57,7 @@ void StellationLine::Init(FaceType* owner, const double* equation, PolyElement* 
   mB = equation[1];
   mC = equation[2];
   mFlags = 0;
-  if (std::fabs(mC) <= kStellationLineTolerance) mFlags |= kLineThroughCentre;
+  if (std::fabs(mC) <= kPointTolerance) mFlags |= kLineThroughCentre;
   if (std::fabs(mA) < std::fabs(mB)) mFlags |= kLineMostlyHorizontal;
   const PolyElement* rep = owner ? owner->mFirstFace : nullptr;
   if (cuttingFace && rep) {
@@ -103,13 +103,13 @@ double StellationLine::PlaneMeasure(const PolyElement* face) const {
 }
 
 bool StellationLine::YAtX(double x, double* y) const {
-  if (std::fabs(mB) <= kStellationLineTolerance) return false;
+  if (std::fabs(mB) <= kPointTolerance) return false;
   *y = -(mA * x + mC) / mB;
   return true;
 }
 
 bool StellationLine::XAtY(double y, double* x) const {
-  if (std::fabs(mA) <= kStellationLineTolerance) return false;
+  if (std::fabs(mA) <= kPointTolerance) return false;
   *x = -(mB * y + mC) / mA;
   return true;
 }
@@ -131,8 +131,8 @@ bool StellationLine::LiesInMirrorPlane(const FaceType* type) const {
   }
   for (int k = 0; k < group->mirrorPlanes.count; ++k) {
     const double* n = group->mirrorPlanes[k].direction;
-    if (std::fabs(Dot(n, ends[0])) <= kStellationMirrorTolerance &&
-        std::fabs(Dot(n, ends[1])) <= kStellationMirrorTolerance) {
+    if (std::fabs(Dot(n, ends[0])) <= kAxisTolerance &&
+        std::fabs(Dot(n, ends[1])) <= kAxisTolerance) {
       return true;
     }
   }
@@ -141,11 +141,11 @@ bool StellationLine::LiesInMirrorPlane(const FaceType* type) const {
 
 bool IntersectLines(const StellationLine* a, const StellationLine* b, double* x, double* y) {
   const double det = a->mA * b->mB - b->mA * a->mB;
-  if (std::fabs(det) <= kStellationLineTolerance) return false;
+  if (std::fabs(det) <= kPointTolerance) return false;
   double px = (a->mB * b->mC - b->mB * a->mC) / det;
   double py = (b->mA * a->mC - a->mA * b->mC) / det;
-  if (std::fabs(px) <= kStellationLineTolerance) px = 0.0;
-  if (std::fabs(py) <= kStellationLineTolerance) py = 0.0;
+  if (std::fabs(px) <= kPointTolerance) px = 0.0;
+  if (std::fabs(py) <= kPointTolerance) py = 0.0;
   *x = px;
   *y = py;
   return true;
@@ -286,15 +286,15 @@ bool SegVert::CrossesLine(const StellationLine* line, double* x, double* y) cons
   const double c = useX ? px : py;
   const double low = start < end ? start : end;
   const double high = start < end ? end : start;
-  if (c < low - kStellationAlongTolerance || c > high + kStellationAlongTolerance) return false;
+  if (c < low - kAlongLineTolerance || c > high + kAlongLineTolerance) return false;
   *x = px;
   *y = py;
   return true;
 }
 
 bool SegVert::IsAtPoint(double x, double y) const {
-  return mPoint && std::fabs(mPoint->mX - x) <= kStellationAlongTolerance &&
-         std::fabs(mPoint->mY - y) <= kStellationAlongTolerance;
+  return mPoint && std::fabs(mPoint->mX - x) <= kAlongLineTolerance &&
+         std::fabs(mPoint->mY - y) <= kAlongLineTolerance;
 }
 
 int SegVert::CountEdgesAtPoint() const {
@@ -559,7 +559,7 @@ SegmentLocator::SegmentLocator(FaceType* type) {
 StellationSegment* SegmentLocator::Find(double x, double y) const {
   size_t low = 0;
   size_t high = mEntries.size();
-  const double from = x - kStellationMirrorTolerance;
+  const double from = x - kAxisTolerance;
   while (low < high) {
     const size_t mid = (low + high) / 2;
     if (mEntries[mid].centroid[0] < from) {
@@ -568,8 +568,8 @@ StellationSegment* SegmentLocator::Find(double x, double y) const {
       high = mid;
     }
   }
-  for (size_t i = low; i < mEntries.size() && mEntries[i].centroid[0] <= x + kStellationMirrorTolerance; ++i) {
-    if (std::fabs(mEntries[i].centroid[1] - y) <= kStellationMirrorTolerance) return mEntries[i].segment;
+  for (size_t i = low; i < mEntries.size() && mEntries[i].centroid[0] <= x + kAxisTolerance; ++i) {
+    if (std::fabs(mEntries[i].centroid[1] - y) <= kAxisTolerance) return mEntries[i].segment;
   }
   return nullptr;
 }
