@@ -39,8 +39,6 @@ constexpr int kMaxWalkSteps = 100000;
 constexpr int kCellsPerReport = 256;
 // How far off a facet a point is taken to lie inside the cell on that side.
 constexpr double kInsideOffset = 1e-6;
-constexpr int kNumNameBuffers = 4;
-constexpr size_t kNameBufferSize = 32;
 
 // One side of a facet: the cell above it or the cell below it.
 struct Side {
@@ -524,16 +522,6 @@ void MarkAllOriginalEdges(FaceTypeBlock* block) {
   for (PolyElement* e = list->mHead; e; e = e->mNext) e->mFlags &= ~kElementVisitMark;
 }
 
-// ---- Names -------------------------------------------------------------------------------------------
-
-char* NextNameBuffer() {
-  static char buffers[kNumNameBuffers][kNameBufferSize];
-  static int next = 0;
-  char* buffer = buffers[next];
-  next = (next + 1) % kNumNameBuffers;
-  return buffer;
-}
-
 }  // namespace detail_StellationCells
 
 // ---- Cell set-up ------------------------------------------------------------------------------------
@@ -700,17 +688,8 @@ PolyElement* ImageOfRepresentative(const FaceTypeBlock* block, const PolyElement
 
 // The 2D image under m of a point of the representative's frame, in the frame of target.
 void MapUnder(const PolyElement* rep, const PolyElement* target, const double* m, const double* in, double* out) {
-  Transform3D toWorld;
-  rep->GetFaceToWorld(toWorld, false);
-  const double local[3] = {in[0], in[1], 0.0};
-  double world[3];
-  TransformPoint(toWorld, world, local);
-  double image[3];
-  MatrixTimesVector(m, image, world);
-  Transform3D toFace;
-  target->GetWorldToFace(toFace, false);
   double mapped[3];
-  TransformPoint(toFace, mapped, image);
+  MapFramePoint(rep, m, target, in[0], in[1], mapped);
   out[0] = mapped[0];
   out[1] = mapped[1];
 }
@@ -816,12 +795,11 @@ StellationCell* StellationCell::GetMirrorPartner() const {
 
 const char* StellationCell::GetName(const StellationCell* cell) {
   if (!cell) return "NULL";
-  char* buffer = detail_StellationCells::NextNameBuffer();
+  char* buffer = NextStellationNameBuffer();
   if (cell->mIndex < 0) {
-    std::snprintf(buffer, detail_StellationCells::kNameBufferSize, "%d-?", cell->mType ? cell->mType->mIndex + 1 : 0);
+    std::snprintf(buffer, kStellationNameSize, "%d-?", cell->mType ? cell->mType->mIndex + 1 : 0);
   } else {
-    std::snprintf(buffer, detail_StellationCells::kNameBufferSize, "%d-%d", cell->mType ? cell->mType->mIndex + 1 : 0,
-                  cell->mIndex);
+    std::snprintf(buffer, kStellationNameSize, "%d-%d", cell->mType ? cell->mType->mIndex + 1 : 0, cell->mIndex);
   }
   return buffer;
 }

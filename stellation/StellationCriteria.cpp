@@ -780,16 +780,28 @@ bool FaceTypeBlock::ApplyCriteria() {
   return changed;
 }
 
+namespace detail_StellationCriteria {
+
+// What a step does before it steps: stellate, and apply the criteria to a set changed by
+// hand. kStepDone: applying was the step (true) or failed (false), in *result.
+constexpr int kStepGoOn = 0;
+constexpr int kStepDone = 1;
+
+int BeforeStep(FaceTypeBlock* block, bool* result) {
+  *result = false;
+  if (block->mOwner) block->mOwner->Stellate(block, false);
+  if (!block->mFirstCell) return kStepDone;
+  if (block->mCriteriaFlag) return kStepGoOn;
+  *result = block->ApplyCriteria();
+  return *result || !block->mCriteriaFlag ? kStepDone : kStepGoOn;
+}
+
+}  // namespace detail_StellationCriteria
+
 bool FaceTypeBlock::NextStellation() {
   using namespace detail_StellationCriteria;
-  if (mOwner) mOwner->Stellate(this, false);
-  if (!mFirstCell) return false;
-  if (!mCriteriaFlag) {
-    const bool produced = ApplyCriteria();
-    if (produced) return true;
-    if (!mCriteriaFlag) return false;
-  }
   bool result = false;
+  if (BeforeStep(this, &result) == kStepDone) return result;
   switch (StellationCriteria) {
     case kCriteriaPrimary:
       result = PrimaryStep(this, true);
@@ -823,12 +835,8 @@ bool FaceTypeBlock::PreviousStellation() {
     platform::Services().views->SetPaneMessage(kNoPrevious);
     return false;
   }
-  if (!mCriteriaFlag) {
-    const bool produced = ApplyCriteria();
-    if (produced) return true;
-    if (!mCriteriaFlag) return false;
-  }
   bool result = false;
+  if (BeforeStep(this, &result) == kStepDone) return result;
   switch (StellationCriteria) {
     case kCriteriaPrimary:
       result = PrimaryStep(this, false);

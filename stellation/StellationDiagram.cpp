@@ -196,24 +196,14 @@ StellationSegment* CentralFromPartner(FaceType* type) {
   if (!target) return nullptr;
   double centroid[2];
   partner->mCentralSegment->GetCentroid(centroid);
-  Transform3D toWorld;
-  partner->mFirstFace->GetFaceToWorld(toWorld, false);
-  const double local[3] = {centroid[0], centroid[1], 0.0};
-  double world[3];
-  TransformPoint(toWorld, world, local);
   double improper[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
   group->GetReflectionMatrix(improper);
-  double image[3];
-  MatrixTimesVector(improper, image, world);
-  Transform3D toFace;
-  target->GetWorldToFace(toFace, false);
   double mapped[3];
-  TransformPoint(toFace, mapped, image);
+  MapFramePoint(partner->mFirstFace, improper, target, centroid[0], centroid[1], mapped);
   for (StellationSegment* s = type->mFirstSegment; s; s = s->mNext) {
     double c[2];
     s->GetCentroid(c);
-    if (std::fabs(c[0] - mapped[0]) <= kAxisTolerance &&
-        std::fabs(c[1] - mapped[1]) <= kAxisTolerance) {
+    if (std::fabs(c[0] - mapped[0]) <= kAxisTolerance && std::fabs(c[1] - mapped[1]) <= kAxisTolerance) {
       return s;
     }
   }

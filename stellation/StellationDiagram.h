@@ -18,6 +18,7 @@
 // Every record is a plain structure owned by its face type, allocated from the type's
 // stellation pools and freed all at once by FaceType::ClearStellationDiagram.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -334,6 +335,16 @@ void MarkPointsOnAxes(FaceType* type);
 void DrawDiagramLines(const FaceType* type, const double* frame, bool pickOnly);
 void DrawDiagramFacets(const FaceType* type, const double* frame, bool faded);
 void DrawDiagramInPlane(const FaceType* type, const double* frame, bool faded);
+
+// ---- Shared helpers ---------------------------------------------------------------
+// The point (x, y) of one face's 2D frame, carried by the matrix (none: the identity)
+// and seen in another face's frame: out[0], out[1] in its plane, out[2] the height above.
+void MapFramePoint(const PolyElement* from, const double* matrix, const PolyElement* to, double x, double y,
+                   double* out);
+// One of four buffers of 32 characters used in turn, for the names of the records: a
+// message may hold up to four names at once.
+char* NextStellationNameBuffer();
+constexpr size_t kStellationNameSize = 32;
 
 // ---- Frames for net drawing --------------------------------------------------------
 

@@ -36,18 +36,6 @@ FaceType* DiagramTypeOf(const PolyElement* face) {
   return type;
 }
 
-// A point of one face's 2D frame in another face's frame (z: height above its plane).
-void MapBetweenFrames(const PolyElement* from, const PolyElement* to, double x, double y, double* out) {
-  Transform3D toWorld;
-  from->GetFaceToWorld(toWorld, false);
-  const double local[3] = {x, y, 0.0};
-  double world[3];
-  TransformPoint(toWorld, world, local);
-  Transform3D toFace;
-  to->GetWorldToFace(toFace, false);
-  TransformPoint(toFace, out, world);
-}
-
 StellationFacet* NewFacet(FaceType* type, int* number, int layer) {
   if (!type->mStellationPools) type->mStellationPools.reset(new StellationDiagramPools);
   StellationDiagramPools& pools = *type->mStellationPools;
@@ -63,8 +51,7 @@ SegVert* CornerOfSegmentAt(StellationSegment* segment, double x, double y) {
   SegVert* corner = segment->mFirst;
   int steps = 0;
   do {
-    if (std::fabs(corner->mPoint->mX - x) <= kAxisTolerance &&
-        std::fabs(corner->mPoint->mY - y) <= kAxisTolerance) {
+    if (std::fabs(corner->mPoint->mX - x) <= kAxisTolerance && std::fabs(corner->mPoint->mY - y) <= kAxisTolerance) {
       return corner;
     }
     corner = corner->mNext;
@@ -179,7 +166,7 @@ bool LinkLines(FaceType* type, int* lineCounter, int numLines) {
       line->mFlags &= ~bit;
       if (linked->mFirst && line->mFirst && line->mLast) {
         double mapped[3];
-        MapBetweenFrames(plane, rep, linked->mFirst->mPoint->mX, linked->mFirst->mPoint->mY, mapped);
+        MapFramePoint(plane, nullptr, rep, linked->mFirst->mPoint->mX, linked->mFirst->mPoint->mY, mapped);
         const double dFirst = std::hypot(mapped[0] - line->mFirst->mPoint->mX, mapped[1] - line->mFirst->mPoint->mY);
         const double dLast = std::hypot(mapped[0] - line->mLast->mPoint->mX, mapped[1] - line->mLast->mPoint->mY);
         if (dFirst < dLast) line->mFlags |= bit;
@@ -206,7 +193,7 @@ bool FaceType::MirrorEdgeMeasure(const SegVert* c, const SegVert* k, const PolyE
   if (!side || !side->mSegment || !side->mPrev || !mFirstFace || !c->mNext) return false;
   const StellationPoint* p = side->mPrev->mPoint;
   double mapped[3];
-  detail_StellationLinking::MapBetweenFrames(planeFace, mFirstFace, p->mX, p->mY, mapped);
+  MapFramePoint(planeFace, nullptr, mFirstFace, p->mX, p->mY, mapped);
   const StellationLine* line = c->mLine;
   const double dx = c->mNext->mPoint->mX - c->mPoint->mX;
   const double dy = c->mNext->mPoint->mY - c->mPoint->mY;
@@ -316,8 +303,7 @@ SegVert* FaceType::FindCornerAtCentre() const {
   SegVert* corner = s->mFirst;
   int steps = 0;
   do {
-    if (std::fabs(corner->mPoint->mX) <= kAlongLineTolerance &&
-        std::fabs(corner->mPoint->mY) <= kAlongLineTolerance) {
+    if (std::fabs(corner->mPoint->mX) <= kAlongLineTolerance && std::fabs(corner->mPoint->mY) <= kAlongLineTolerance) {
       return corner;
     }
     corner = corner->mNext;
@@ -565,10 +551,9 @@ SegVert* MarkOriginalEdges(PolyElement* face, uint32_t flag) {
         for (SegVert* corner = line->mFirst; corner && steps < kMaxWalkSteps;
              corner = corner->GetNextAlongLine(line), ++steps) {
           const StellationPoint* p = corner->mPoint;
-          const bool atEnd = (std::fabs(p->mX - pa[0]) <= kPointTolerance &&
-                              std::fabs(p->mY - pa[1]) <= kPointTolerance) ||
-                             (std::fabs(p->mX - pb[0]) <= kPointTolerance &&
-                              std::fabs(p->mY - pb[1]) <= kPointTolerance);
+          const bool atEnd =
+              (std::fabs(p->mX - pa[0]) <= kPointTolerance && std::fabs(p->mY - pa[1]) <= kPointTolerance) ||
+              (std::fabs(p->mX - pb[0]) <= kPointTolerance && std::fabs(p->mY - pb[1]) <= kPointTolerance);
           if (!inside) {
             if (!atEnd) continue;
             inside = true;

@@ -25,16 +25,6 @@ namespace detail_StellationRecords {
 // A walk round one point never meets more corners than this.
 constexpr int kMaxWalkSteps = 2000;
 constexpr int kNumNameBuffers = 4;
-constexpr size_t kNameBufferSize = 32;
-
-// Four buffers used in turn, so that one message may hold up to four names.
-char* NextNameBuffer() {
-  static char buffers[kNumNameBuffers][kNameBufferSize];
-  static int next = 0;
-  char* buffer = buffers[next];
-  next = (next + 1) % kNumNameBuffers;
-  return buffer;
-}
 
 int SideOf(const StellationLine* line, const StellationPoint* point) {
   const double value = line->Evaluate(point->mX, point->mY);
@@ -48,6 +38,31 @@ const SymGroup* GroupOf(const FaceType* type) {
 }
 
 }  // namespace detail_StellationRecords
+
+char* NextStellationNameBuffer() {
+  static char buffers[detail_StellationRecords::kNumNameBuffers][kStellationNameSize];
+  static int next = 0;
+  char* buffer = buffers[next];
+  next = (next + 1) % detail_StellationRecords::kNumNameBuffers;
+  return buffer;
+}
+
+void MapFramePoint(const PolyElement* from, const double* matrix, const PolyElement* to, double x, double y,
+                   double* out) {
+  Transform3D toWorld;
+  from->GetFaceToWorld(toWorld, false);
+  const double local[3] = {x, y, 0.0};
+  double world[3];
+  TransformPoint(toWorld, world, local);
+  if (matrix) {
+    double image[3];
+    MatrixTimesVector(matrix, image, world);
+    CopyVector(world, image);
+  }
+  Transform3D toFace;
+  to->GetWorldToFace(toFace, false);
+  TransformPoint(toFace, out, world);
+}
 
 // ---- Lines ---------------------------------------------------------------------------
 
@@ -131,8 +146,7 @@ bool StellationLine::LiesInMirrorPlane(const FaceType* type) const {
   }
   for (int k = 0; k < group->mirrorPlanes.count; ++k) {
     const double* n = group->mirrorPlanes[k].direction;
-    if (std::fabs(Dot(n, ends[0])) <= kAxisTolerance &&
-        std::fabs(Dot(n, ends[1])) <= kAxisTolerance) {
+    if (std::fabs(Dot(n, ends[0])) <= kAxisTolerance && std::fabs(Dot(n, ends[1])) <= kAxisTolerance) {
       return true;
     }
   }
@@ -293,8 +307,7 @@ bool SegVert::CrossesLine(const StellationLine* line, double* x, double* y) cons
 }
 
 bool SegVert::IsAtPoint(double x, double y) const {
-  return mPoint && std::fabs(mPoint->mX - x) <= kAlongLineTolerance &&
-         std::fabs(mPoint->mY - y) <= kAlongLineTolerance;
+  return mPoint && std::fabs(mPoint->mX - x) <= kAlongLineTolerance && std::fabs(mPoint->mY - y) <= kAlongLineTolerance;
 }
 
 int SegVert::CountEdgesAtPoint() const {
@@ -320,15 +333,14 @@ int SegVert::GetIndexInSegment() const {
 }
 
 const char* SegVert::GetName() const {
-  char* buffer = detail_StellationRecords::NextNameBuffer();
+  char* buffer = NextStellationNameBuffer();
   if (!mSegment) {
-    std::snprintf(buffer, detail_StellationRecords::kNameBufferSize, "Empty");
+    std::snprintf(buffer, kStellationNameSize, "Empty");
   } else if (!mSegment->mFacet) {
-    std::snprintf(buffer, detail_StellationRecords::kNameBufferSize, "0x%x-%d",
+    std::snprintf(buffer, kStellationNameSize, "0x%x-%d",
                   static_cast<unsigned>(reinterpret_cast<uintptr_t>(mSegment) & 0xffffu), GetIndexInSegment());
   } else {
-    std::snprintf(buffer, detail_StellationRecords::kNameBufferSize, "%d-%d", mSegment->mFacet->mNumber,
-                  GetIndexInSegment());
+    std::snprintf(buffer, kStellationNameSize, "%d-%d", mSegment->mFacet->mNumber, GetIndexInSegment());
   }
   return buffer;
 }
@@ -337,9 +349,9 @@ const char* SegVert::GetLongName() const {
   // The label goes into a buffer of its own first: formatting a buffer into itself
   // would overlap source and destination.
   const char* label = GetName();
-  char* buffer = detail_StellationRecords::NextNameBuffer();
+  char* buffer = NextStellationNameBuffer();
   const FaceType* type = mLine ? mLine->mOwner : nullptr;
-  std::snprintf(buffer, detail_StellationRecords::kNameBufferSize, "%d-%s", FaceType::GetNumber(type), label);
+  std::snprintf(buffer, kStellationNameSize, "%d-%s", FaceType::GetNumber(type), label);
   return buffer;
 }
 
@@ -508,8 +520,8 @@ int StellationFacet::GetDrawState() const {
 }
 
 const char* StellationFacet::GetName() const {
-  char* buffer = detail_StellationRecords::NextNameBuffer();
-  std::snprintf(buffer, detail_StellationRecords::kNameBufferSize, "%d-%d", FaceType::GetNumber(mOwner), mNumber);
+  char* buffer = NextStellationNameBuffer();
+  std::snprintf(buffer, kStellationNameSize, "%d-%d", FaceType::GetNumber(mOwner), mNumber);
   return buffer;
 }
 
