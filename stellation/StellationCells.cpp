@@ -24,6 +24,7 @@
 #include "stellation/StellationCell.h"
 #include "stellation/StellationCriteria.h"
 #include "stellation/StellationDiagram.h"
+#include "stellation/StellationState.h"
 #include "symmetry/SymGroup.h"
 #include "symmetry/SymOperations.h"
 
