@@ -3,10 +3,16 @@
 
 #include "stellation/FaceType.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "core/Messages.h"
+#include "core/VectorMath.h"
 #include "model/ElementList.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
+#include "nets/Face3D.h"
+#include "nets/Model3D.h"
 #include "stellation/FaceTypeBlock.h"
 #include "stellation/StellationDiagram.h"
 
@@ -65,9 +71,23 @@ bool FaceType::CanBuildPanel() {
 }
 
 double FaceType::CalcStellatedRadius() {
-  if (!mBlock || !mBlock->GetModel3D(false)) return 1.0;
-  detail_FaceType::Pending("FaceType::CalcStellatedRadius: facelets");
-  return 1.0;
+  Model3D* model = mBlock ? mBlock->GetModel3D(false) : nullptr;
+  Face3D* first = model && mFirstFace ? PolyElement::GetFace3D(mFirstFace) : nullptr;
+  if (!first) return 1.0;
+  double largest = 0.0;
+  const int limit = model->GetNumFacelets();
+  Face3D* facelet = first;
+  int steps = 0;
+  do {
+    for (int i = 0; i < facelet->GetNumEdges(); ++i) {
+      double d[3];
+      Subtract(d, Face3D::GetCornerPosition(&facelet->mEdges[i]), mFirstFace->mCentre);
+      largest = std::max(largest, Dot(d, d));
+    }
+    facelet = facelet->mNextCopy;
+  } while (facelet && facelet != first && ++steps < limit);
+  mScale = std::sqrt(largest);
+  return mScale;
 }
 
 }  // namespace corvia

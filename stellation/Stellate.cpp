@@ -10,6 +10,7 @@
 #include "core/Progress.h"
 #include "core/TimeFormat.h"
 #include "model/ElementFlags.h"
+#include "model/ElementList.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "nets/Model3D.h"
@@ -221,6 +222,23 @@ int IsOutlineCorner(const SegVert* c, bool down) {
   return 0;
 }
 
+// Whether the side's faces or corners lie at infinity (a face role through the centre on
+// the other side).
+bool HasCornersAtInfinity(Poly* poly, bool dual) {
+  ElementList* faces = nullptr;
+  ElementList* vertices = nullptr;
+  FaceTypeBlock* own = nullptr;
+  FaceTypeBlock* other = nullptr;
+  poly->GetParts(dual, &faces, &vertices, &own, &other);
+  for (const PolyElement* e = vertices ? vertices->mHead : nullptr; e; e = e->mNext) {
+    if (e->HasFlag(kElementHemi)) return true;
+  }
+  for (const PolyElement* e = faces ? faces->mHead : nullptr; e; e = e->mNext) {
+    if (e->HasFlag(kElementInf)) return true;
+  }
+  return false;
+}
+
 void MarkRing(StellationPoint* point) {
   StellationPoint* p = point;
   int steps = 0;
@@ -267,23 +285,20 @@ void MarkAllUsedSegVerts(FaceTypeBlock* block) {
         int steps = 0;
         do {
           SegVert* next = c->mNext;
-          bool crease = false;
           bool skip = false;
           if (RegionOnSurface(c->mTwin, down)) {
             // Two coplanar regions of the surface: the edge counts only where the
             // surface also turns into the neighbouring plane there.
             const SegVert* other = c->GetAdjacent(down);
-            if (!other || !other->mSegment || !other->mSegment->mFacet || !other->mSegment->mFacet->IsVisible()) {
-              skip = true;
-            } else {
-              crease = true;
-            }
+            skip = !other || !other->mSegment || !other->mSegment->mFacet || !other->mSegment->mFacet->IsVisible();
           }
           if (!skip) {
             c->mFlags |= kSegVertUsed;
             if (c->mTwin) c->mTwin->mFlags |= kSegVertUsed;
             StellationPoint* p = c->mPoint;
-            if (!(p->mFlags & kPointUsed) || crease) {
+            // A point that runs straight on for one region may be a corner of another
+            // met later (another side, another facet): asked again until counted.
+            if (!(p->mFlags & kPointCounted)) {
               const int corner = IsOutlineCorner(c, down);
               if (corner < 0) {
                 if (!reported) ShowInternalError("MarkAllUsedSegVerts");
@@ -310,16 +325,26 @@ Model3D* FaceTypeBlock::GetModel3D(bool withNets) {
   platform::WaitCursorScope wait;
   if (!mModel3D && mFirstFaceType && !StellationBusy && mOwner) {
     const uint32_t flags = mOwner->mPolyFlags;
-    const bool plain = IsOriginalStellation(this) &&
-                       ((flags & kPolyFlagConvex) || (!IsDual() && (flags & (kPolyFlagDensityOne | kPolyFlagPlainSurface))));
-    if (!plain) {
+    // A side with corners at infinity is refused by the plain build with a message;
+    // its cells would stand for some finite solid that is not the polyhedron.
+    const bool plain =
+        IsOriginalStellation(this) &&
+        ((flags & kPolyFlagConvex) || (!IsDual() && (flags & (kPolyFlagDensityOne | kPolyFlagPlainSurface))) ||
+         detail_Stellate::HasCornersAtInfinity(mOwner, IsDual()));
+    if (plain) {
+      mModel3D = std::make_unique<Model3D>(mOwner, IsDual());
+    } else {
       mOwner->Stellate(this, false);
       if (!IsStellated()) return nullptr;
       MarkAllUsedSegVerts(this);
+      mModel3D = std::make_unique<Model3D>(this, mUsedSegVerts);
     }
-    // The facelet model is built by the nets code.
-    ShowInternalError("FaceTypeBlock::GetModel3D: Not available in this build");
-    return nullptr;
+    // A model left without facelets (a side with corners at infinity, a cancelled
+    // build) is no model.
+    if (mModel3D->GetNumFaceTypes() == 0) {
+      mModel3D.reset();
+      return nullptr;
+    }
   }
   if (mModel3D && withNets && !mModel3D->HasNets()) {
     for (DrawnPolygon* polygon = mOwner ? mOwner->mDrawnPolygons : nullptr; polygon; polygon = polygon->next) {

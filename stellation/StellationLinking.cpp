@@ -526,8 +526,21 @@ SegVert* MarkOriginalEdges(PolyElement* face, uint32_t flag) {
     if (current->HasFlag(kElementInf)) continue;
     FaceType* type = DiagramTypeOf(current);
     if (!type || !type->mLineEqns) continue;
+    // A face of a coplanar copy reads the diagram in the frame of the master's face in
+    // its plane.
+    PolyElement* frameFace = current;
+    if (current->mType != type) {
+      PolyElement* member = current->mCoplanarNext;
+      for (int steps = 0; member && member != current && steps < kMaxWalkSteps; ++steps) {
+        if (member->mType == type) {
+          frameFace = member;
+          break;
+        }
+        member = member->mCoplanarNext;
+      }
+    }
     Transform3D toFace;
-    current->GetWorldToFace(toFace, false);
+    frameFace->GetWorldToFace(toFace, false);
     const int n = current->mNumSides;
     for (int i = 0; i < n; ++i) {
       PolyElement* neighbour = GetAdjacentFaceVert(current, i);
@@ -536,7 +549,7 @@ SegVert* MarkOriginalEdges(PolyElement* face, uint32_t flag) {
       if (!neighbour || !a || !b) continue;
       double equation[3];
       StellationLine* line = nullptr;
-      if (current->IntersectPlaneLine(neighbour, equation))
+      if (frameFace->IntersectPlaneLine(neighbour, equation))
         line = type->FindLine(equation[0], equation[1], equation[2]);
       if (!line) {
         ShowInternalError("MarkOriginalEdges: Couldn't find line");

@@ -26,19 +26,6 @@ using corvia::FaceTypeBlock;
 using corvia::StellationCell;
 using corvia::testing::ConfigModel;
 
-// A clock that moves on a little at every reading, so that the progress window appears
-// during a long computation.
-class TickingClock final : public corvia::platform::Clock {
- public:
-  double NowSeconds() const override {
-    mNow += 0.01;
-    return mNow;
-  }
-
- private:
-  mutable double mNow = 1000.0;
-};
-
 int CountTitled(const char* title) {
   return corvia::testing::Platform().messages.CountTitled(title);
 }
@@ -95,7 +82,7 @@ TEST(Stellate, ProgressAndCancel) {
   ASSERT_TRUE(model.built);
   const int faces = model.poly.mFaces.mCount;
   FaceTypeBlock* block = model.Block(false);
-  TickingClock clock;
+  corvia::testing::TickingClock clock;
   corvia::platform::ServiceSet services = corvia::platform::Services();
   services.clock = &clock;
   const corvia::platform::ServiceSet previous = corvia::platform::InstallServices(services);

@@ -21,26 +21,9 @@ namespace test_StellationCriteria {
 using corvia::FaceTypeBlock;
 using corvia::StellationCell;
 using corvia::testing::ConfigModel;
+using corvia::testing::CriteriaScope;
 using corvia::testing::CountWalk;
 using corvia::testing::Inclusion;
-
-// Sets the program-wide criterion and options for a test and puts them back.
-class CriteriaScope {
- public:
-  explicit CriteriaScope(int criterion, uint32_t options = 0)
-      : mCriterion(corvia::StellationCriteria), mOptions(corvia::StellationOptions) {
-    corvia::StellationCriteria = criterion;
-    corvia::StellationOptions = options;
-  }
-  ~CriteriaScope() {
-    corvia::StellationCriteria = mCriterion;
-    corvia::StellationOptions = mOptions;
-  }
-
- private:
-  int32_t mCriterion;
-  uint32_t mOptions;
-};
 
 std::vector<std::string> WalkForwards(FaceTypeBlock* block) {
   block->mCriteriaFlag = 0;

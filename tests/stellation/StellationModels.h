@@ -1,18 +1,22 @@
 #pragma once
 // Models built from vertex configurations for the stellation tests, and what the tests
 // read off a stellated block: the inclusion of its cells as text, the volume enclosed
-// by the current stellation's surface.
+// by the current stellation's surface. Also the program-wide criterion set for one test
+// and a clock that makes the progress window appear.
 
 #include <cmath>
+#include <cstdint>
 #include <string>
 
 #include "construction/PolyTemplate.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
+#include "platform/Services.h"
 #include "stellation/FaceType.h"
 #include "stellation/FaceTypeBlock.h"
 #include "stellation/StellationCell.h"
 #include "stellation/StellationDiagram.h"
+#include "symmetry/SymOperations.h"
 
 namespace corvia::testing {
 
@@ -75,6 +79,41 @@ inline double StellationVolume(const FaceTypeBlock* block) {
   }
   return volume;
 }
+
+// Sets the program-wide criterion and options for a test and puts them back.
+class CriteriaScope {
+ public:
+  explicit CriteriaScope(int criterion, uint32_t options = 0)
+      : mCriterion(StellationCriteria), mOptions(StellationOptions) {
+    StellationCriteria = criterion;
+    StellationOptions = options;
+  }
+  ~CriteriaScope() {
+    StellationCriteria = mCriterion;
+    StellationOptions = mOptions;
+  }
+  CriteriaScope(const CriteriaScope&) = delete;
+  CriteriaScope& operator=(const CriteriaScope&) = delete;
+
+ private:
+  int32_t mCriterion;
+  uint32_t mOptions;
+};
+
+// A clock that moves on a little at every reading, so that the progress window appears
+// during a long computation.
+class TickingClock final : public platform::Clock {
+ public:
+  explicit TickingClock(double step = 0.01) : mStep(step) {}
+  double NowSeconds() const override {
+    mNow += mStep;
+    return mNow;
+  }
+
+ private:
+  double mStep;
+  mutable double mNow = 1000.0;
+};
 
 // Counts the stellations from the core until the walk wraps round; chiral counts those
 // with an unpaired cell.
