@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "construction/DualMorph.h"
 #include "construction/LibraryEntry.h"
 #include "construction/PolyTemplate.h"
 #include "construction/Prisms.h"
@@ -219,16 +220,22 @@ SimplePoly* DeriveModelForViewType(Poly& poly, uint32_t viewType, uint32_t flags
       }
       return nullptr;
     case kViewMorphBySizing:
+      return poly.CreateSizingMorph(DualMorphRatio(), flags);
     case kViewMorphByTruncation:
+      return poly.CreateTruncationMorph(DualMorphRatio(), flags);
     case kViewMorphByAugmentation:
+      return poly.CreateAugmentationMorph(DualMorphRatio(), flags);
     case kViewMorphByExpansion:
+      return poly.CreateExpansionMorph(DualMorphRatio(), flags);
     case kViewMorphTiltingQuads:
+      return poly.CreateTiltingQuadsMorph(DualMorphRatio(), flags);
     case kViewMorphTiltingTriangles:
+      return poly.CreateTiltingTrianglesMorph(DualMorphRatio(), flags);
     case kViewMorphTiltingCompound:
     case kViewMorphTiltingRectification:
+      return poly.CreateTiltingMorph(DualMorphRatio(), flags, viewType);
     case kViewMorphViaSnub:
-      detail_DerivedModels::Missing("Dual morph builders");
-      return nullptr;
+      return poly.CreateSnubMorph(DualMorphRatio(), flags);
     case kViewBasePolyhedron:
       return detail_DerivedModels::BaseDualPath(poly, flags | kDeriveBase, edgeList, derived);
     case kViewDualPolyhedron:

@@ -22,6 +22,9 @@ constexpr uint32_t kDeriveDropDegenerate = 0x80;
 constexpr uint32_t kDeriveKeepPart = 0x100;
 constexpr uint32_t kDeriveVerticesOnly = 0x200;
 constexpr uint32_t kDeriveAllowInfinite = 0x400;
+// Passed on by the finish of a morph; the plain copy carries them unchanged.
+constexpr uint32_t kDeriveMorphFinish1 = 0x800;
+constexpr uint32_t kDeriveMorphFinish2 = 0x1000;
 
 // View type codes the factory tells apart.
 constexpr uint32_t kViewFacetingPreview = 0x0C05;

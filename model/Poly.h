@@ -245,6 +245,26 @@ class Poly {
   void NameSimplePoly(bool dual, SimplePoly* simple, OpenGLView* view);
   bool CreateFromLibraryEntry(PolyTemplate* polyTemplate, LibraryEntry* entry, bool deferBuild);
 
+  // ---- Dual morphs (DualMorph.cpp) ----
+  // At ratio 0 the base copy, at 1 the dual copy (true: the model is settled, and may
+  // be null after a message); false for any other ratio.
+  bool GetMorphEndModel(double t, SimplePoly*& model, uint32_t flags);
+  void GetSizingMorphScales(double t, double* baseScale, double* dualScale) const;
+  void SetTruncationMorphScale(double t);
+  void SetAugmentationMorphScale(double t);
+  // The morph models at ratio t: new plain models owned by the caller; null after a
+  // message (none with the quiet flag).
+  SimplePoly* CreateSizingMorph(double t, uint32_t flags);
+  SimplePoly* CreateTruncationMorph(double t, uint32_t flags);
+  SimplePoly* CreateAugmentationMorph(double t, uint32_t flags);
+  SimplePoly* CreateExpansionMorph(double t, uint32_t flags);
+  SimplePoly* CreateTiltingQuadsMorph(double t, uint32_t flags);
+  SimplePoly* CreateTiltingTrianglesMorph(double t, uint32_t flags);
+  // viewType: the morph to the compound or the morph to the rectified model.
+  SimplePoly* CreateTiltingMorph(double t, uint32_t flags, uint32_t viewType);
+  SimplePoly* CreateSnubMorph(double t, uint32_t flags);
+  // ---- end dual morphs ----
+
   // ---- Fields -------------------------------------------------------------------------
   char* mName = nullptr;
   char* mDualName = nullptr;

@@ -102,9 +102,15 @@ TEST(DerivedModels, DispatchAndNames) {
   EXPECT_EQ(corvia::testing::Platform().messages.Boxes().size(), before);
   EXPECT_EQ(corvia::DeriveModelForViewType(cube.poly, corvia::kViewFacetingDiagram, 0, nullptr, nullptr), nullptr);
   EXPECT_TRUE(test_DerivedModels::HasBox("Error", "Can't perform that operation from this type of view."));
-  // Morphs come with their own builders; until then the request fails loudly.
-  EXPECT_EQ(corvia::DeriveModelForViewType(cube.poly, corvia::kViewMorphBySizing, 0, nullptr, nullptr), nullptr);
-  EXPECT_TRUE(test_DerivedModels::HasBox("Internal Error", "Dual morph builders"));
+  // A morph pane gives its morph at the panes' ratio (the model itself at 0); the
+  // derived flag is the base and dual copies' alone.
+  derived = 1;
+  std::unique_ptr<corvia::SimplePoly> morph(
+      corvia::DeriveModelForViewType(cube.poly, corvia::kViewMorphBySizing, 0, &edges, &derived));
+  ASSERT_TRUE(morph);
+  EXPECT_EQ(derived, 0);
+  EXPECT_EQ(edges, nullptr);
+  EXPECT_EQ(morph->NumVerts(), 14);
 }
 
 TEST(DerivedModels, WatermanRootOutOfRangeBuildsNothing) {

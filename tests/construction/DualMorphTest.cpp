@@ -1,0 +1,230 @@
+// The morphs between a model and its dual: their two ends, the uniform polyhedra
+// they pass through at known ratios, the groups they keep, and their refusals.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "construction/DerivedModels.h"
+#include "construction/DualMorph.h"
+#include "model/Poly.h"
+#include "symmetry/SimplePoly.h"
+#include "tests/construction/DerivedModelChecks.h"
+#include "tests/support/MissingServices.h"
+#include "tests/support/TestSupport.h"
+
+namespace test_DualMorph {
+
+using corvia::Poly;
+using corvia::SimplePoly;
+using corvia::testing::Measure;
+using corvia::testing::ModelFigures;
+using corvia::testing::TemplateModel;
+
+struct Builder {
+  const char* name;
+  uint32_t viewType;
+};
+
+// Every morph view that the factory answers with a model.
+const Builder kBuilders[] = {
+    {"sizing", corvia::kViewMorphBySizing},
+    {"truncation", corvia::kViewMorphByTruncation},
+    {"augmentation", corvia::kViewMorphByAugmentation},
+    {"expansion", corvia::kViewMorphByExpansion},
+    {"tilting quads", corvia::kViewMorphTiltingQuads},
+    {"tilting triangles", corvia::kViewMorphTiltingTriangles},
+    {"tilting to compound", corvia::kViewMorphTiltingCompound},
+    {"tilting to rectification", corvia::kViewMorphTiltingRectification},
+    {"via snub", corvia::kViewMorphViaSnub},
+};
+
+// The factory's answer for a morph pane at ratio t.
+std::unique_ptr<corvia::SimplePoly> Morph(Poly& poly, uint32_t viewType, double t, uint32_t flags = 0) {
+  const double saved = corvia::DualMorphRatio();
+  corvia::DualMorphRatio() = t;
+  std::unique_ptr<corvia::SimplePoly> model(corvia::DeriveModelForViewType(poly, viewType, flags, nullptr, nullptr));
+  corvia::DualMorphRatio() = saved;
+  return model;
+}
+
+bool HasBox(const std::string& title, const std::string& text) {
+  for (const auto& box : corvia::testing::Platform().messages.Boxes()) {
+    if (box.title == title && box.text.find(text) != std::string::npos) return true;
+  }
+  return false;
+}
+
+}  // namespace test_DualMorph
+
+namespace dm = test_DualMorph;
+
+TEST(DualMorph, EveryMorphEndsInTheModelAndItsDual) {
+  corvia::testing::MissingServicesOnly missing;
+  for (const char* configuration : {"4.4.4", "3.3.3.3.4"}) {
+    dm::TemplateModel model(configuration);
+    ASSERT_TRUE(model.built) << configuration;
+    const dm::ModelFigures base = dm::Measure(std::unique_ptr<corvia::SimplePoly>(
+                                          model.poly.CreateSimplePoly(corvia::kDeriveBase, nullptr, nullptr))
+                                          .get());
+    const dm::ModelFigures dual = dm::Measure(std::unique_ptr<corvia::SimplePoly>(
+                                          model.poly.CreateSimplePoly(corvia::kDeriveDual, nullptr, nullptr))
+                                          .get());
+    ASSERT_TRUE(base.made && dual.made);
+    for (const dm::Builder& builder : dm::kBuilders) {
+      SCOPED_TRACE(std::string(configuration) + " " + builder.name);
+      const dm::ModelFigures start = dm::Measure(dm::Morph(model.poly, builder.viewType, 0.0).get());
+      EXPECT_EQ(start.verts, base.verts);
+      EXPECT_EQ(start.faces, base.faces);
+      EXPECT_EQ(start.edges, base.edges);
+      EXPECT_EQ(start.group, base.group);
+      const dm::ModelFigures end = dm::Measure(dm::Morph(model.poly, builder.viewType, 1.0).get());
+      EXPECT_EQ(end.verts, dual.verts);
+      EXPECT_EQ(end.faces, dual.faces);
+      EXPECT_EQ(end.edges, dual.edges);
+      EXPECT_EQ(end.group, dual.group);
+    }
+  }
+}
+
+TEST(DualMorph, TruncatingTheCubeGivesTheTruncatedCubeAndTheCuboctahedron) {
+  corvia::testing::MissingServicesOnly missing;
+  dm::TemplateModel cube("4.4.4");
+  ASSERT_TRUE(cube.built);
+  // The dual's planes start at the cube's vertices; they cut the edges into equal
+  // thirds of the octagon's kind at t = 1 - sqrt(1/2).
+  const dm::ModelFigures truncated = dm::Measure(dm::Morph(cube.poly, corvia::kViewMorphByTruncation, 1.0 - std::sqrt(0.5)).get());
+  EXPECT_EQ(truncated.verts, 24);
+  EXPECT_EQ(truncated.edges, 36);
+  EXPECT_EQ(truncated.faceKinds, (std::map<int, int>{{3, 8}, {8, 6}}));
+  EXPECT_EQ(truncated.group, "Oh");
+  EXPECT_TRUE(truncated.EqualEdges()) << truncated.shortestEdge << " " << truncated.longestEdge;
+
+  const dm::ModelFigures middle = dm::Measure(dm::Morph(cube.poly, corvia::kViewMorphByTruncation, 0.5).get());
+  EXPECT_EQ(middle.verts, 12);
+  EXPECT_EQ(middle.edges, 24);
+  EXPECT_EQ(middle.faceKinds, (std::map<int, int>{{3, 8}, {4, 6}}));
+  EXPECT_EQ(middle.group, "Oh");
+  EXPECT_TRUE(middle.EqualEdges());
+
+  // Past the middle the octahedron is truncated: the truncated octahedron.
+  const dm::ModelFigures other = dm::Measure(dm::Morph(cube.poly, corvia::kViewMorphByTruncation, 0.75).get());
+  EXPECT_EQ(other.verts, 24);
+  EXPECT_EQ(other.faceKinds.at(4), 6);
+  EXPECT_EQ(other.faceKinds.at(6), 8);
+}
+
+TEST(DualMorph, ExpandingTheCubeGivesTheRhombicuboctahedron) {
+  corvia::testing::MissingServicesOnly missing;
+  dm::TemplateModel cube("4.4.4");
+  ASSERT_TRUE(cube.built);
+  // Squares of side 2(1 - t) and gaps of side 2 sqrt(2) t at the cube's size: equal
+  // at t = sqrt(2) - 1.
+  const dm::ModelFigures expanded = dm::Measure(dm::Morph(cube.poly, corvia::kViewMorphByExpansion, std::sqrt(2.0) - 1.0).get());
+  EXPECT_EQ(expanded.verts, 24);
+  EXPECT_EQ(expanded.edges, 48);
+  EXPECT_EQ(expanded.faceKinds, (std::map<int, int>{{3, 8}, {4, 18}}));
+  EXPECT_EQ(expanded.group, "Oh");
+  EXPECT_TRUE(expanded.EqualEdges()) << expanded.shortestEdge << " " << expanded.longestEdge;
+}
+
+TEST(DualMorph, MorphsPassThroughTheCompoundAndTheRectifiedModel) {
+  corvia::testing::MissingServicesOnly missing;
+  dm::TemplateModel cube("4.4.4");
+  ASSERT_TRUE(cube.built);
+  const dm::ModelFigures rectified = dm::Measure(dm::Morph(cube.poly, corvia::kViewMorphTiltingRectification, 0.5).get());
+  EXPECT_EQ(rectified.verts, 12);
+  EXPECT_EQ(rectified.faceKinds, (std::map<int, int>{{3, 8}, {4, 6}}));
+  EXPECT_TRUE(rectified.EqualEdges());
+  // Half way the augmentation morph is the cube with pyramids up to the octahedron's
+  // vertices, whose faces pair up into the rhombic dodecahedron.
+  const dm::ModelFigures augmented = dm::Measure(dm::Morph(cube.poly, corvia::kViewMorphByAugmentation, 0.5).get());
+  EXPECT_EQ(augmented.verts, 14);
+  EXPECT_EQ(augmented.faceKinds, (std::map<int, int>{{4, 12}}));
+  EXPECT_EQ(augmented.group, "Oh");
+  const dm::ModelFigures sized = dm::Measure(dm::Morph(cube.poly, corvia::kViewMorphBySizing, 0.5).get());
+  EXPECT_EQ(sized.parts, 2);
+  EXPECT_EQ(sized.verts, 14);
+  EXPECT_EQ(sized.group, "Oh");
+}
+
+TEST(DualMorph, MorphsOfTheSnubCubeKeepItsChiralGroup) {
+  corvia::testing::MissingServicesOnly missing;
+  dm::TemplateModel snub("3.3.3.3.4");
+  ASSERT_TRUE(snub.built);
+  const dm::ModelFigures own = dm::Measure(dm::Morph(snub.poly, corvia::kViewMorphViaSnub, 0.0).get());
+  EXPECT_EQ(own.verts, 24);
+  EXPECT_EQ(own.edges, 60);
+  EXPECT_EQ(own.faceKinds, (std::map<int, int>{{3, 32}, {4, 6}}));
+  EXPECT_EQ(own.group, "O");
+  for (const dm::Builder& builder : dm::kBuilders) {
+    if (builder.viewType == corvia::kViewMorphViaSnub) continue;
+    for (double t : {0.3, 0.5, 0.7}) {
+      SCOPED_TRACE(std::string(builder.name) + " at " + std::to_string(t));
+      const dm::ModelFigures figures = dm::Measure(dm::Morph(snub.poly, builder.viewType, t).get());
+      ASSERT_TRUE(figures.made);
+      EXPECT_EQ(figures.group, "O");
+    }
+  }
+}
+
+TEST(DualMorph, TheSnubMorphHasOnlyItsEnds) {
+  corvia::testing::MissingServicesOnly missing;
+  dm::TemplateModel cube("4.4.4");
+  ASSERT_TRUE(cube.built);
+  corvia::testing::Platform().messages.Clear();
+  EXPECT_EQ(dm::Morph(cube.poly, corvia::kViewMorphViaSnub, 0.5, corvia::kDeriveQuiet), nullptr);
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+  EXPECT_EQ(dm::Morph(cube.poly, corvia::kViewMorphViaSnub, 0.25), nullptr);
+  EXPECT_TRUE(dm::HasBox("Error", "only at its two ends"));
+}
+
+TEST(DualMorph, ScalesAndNames) {
+  corvia::testing::MissingServicesOnly missing;
+  dm::TemplateModel cube("4.4.4");
+  ASSERT_TRUE(cube.built);
+  cube.poly.SetTruncationMorphScale(0.5);
+  EXPECT_EQ(corvia::TruncationMorphScales().base, 1.0);
+  EXPECT_EQ(corvia::TruncationMorphScales().dual, 1.0);
+  // At 0 the dual's planes pass through the cube's vertices: |V|^2 / m^2 = 3/2 of the
+  // octahedron's own distance.
+  cube.poly.SetTruncationMorphScale(0.0);
+  EXPECT_NEAR(corvia::TruncationMorphScales().dual, 1.5, 1e-12);
+  cube.poly.SetAugmentationMorphScale(0.5);
+  EXPECT_EQ(corvia::AugmentationMorphScales().base, 1.0);
+  EXPECT_EQ(corvia::AugmentationMorphScales().dual, 1.0);
+
+  // A model without a template sizes linearly.
+  std::unique_ptr<corvia::SimplePoly> copy(cube.poly.CreateSimplePoly(corvia::kDeriveBase, nullptr, nullptr));
+  corvia::Poly plain;
+  ASSERT_TRUE(copy->CreatePoly(&plain, true, false));
+  plain.mPolyFlags &= ~corvia::kPolyFlagConvex;
+  double base = 0.0, dual = 0.0;
+  plain.GetSizingMorphScales(0.5, &base, &dual);
+  EXPECT_EQ(base, 1.0);
+  EXPECT_EQ(dual, 1.0);
+  plain.GetSizingMorphScales(0.25, &base, &dual);
+  EXPECT_EQ(dual, 0.5);
+
+  std::unique_ptr<corvia::SimplePoly> morph = dm::Morph(cube.poly, corvia::kViewMorphByExpansion, 0.25);
+  ASSERT_TRUE(morph);
+  EXPECT_EQ(morph->name, "Dual Morph 25.0%");
+  EXPECT_EQ(corvia::DualMorphName(0.25), "Dual Morph 25.0%");
+}
+
+// A star polyhedron's neighbouring faces fold back over each other: the pieces are
+// still raised on every face, outward from the model.
+TEST(DualMorph, AugmentingAStarPolyhedronRaisesEveryFace) {
+  corvia::testing::MissingServicesOnly missing;
+  dm::TemplateModel star("5/2.5/2.5/2");
+  ASSERT_TRUE(star.built);
+  for (double t : {0.1, 0.9}) {
+    const dm::ModelFigures figures = dm::Measure(dm::Morph(star.poly, corvia::kViewMorphByAugmentation, t).get());
+    EXPECT_EQ(figures.faces, 60) << t;
+    EXPECT_EQ(figures.group, "Ih") << t;
+  }
+}
