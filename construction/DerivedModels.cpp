@@ -3,11 +3,15 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "construction/DualMorph.h"
 #include "construction/LibraryEntry.h"
 #include "construction/PolyTemplate.h"
+#include "construction/RainbowColor.h"
 #include "construction/Prisms.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
@@ -15,12 +19,17 @@
 #include "core/Units.h"
 #include "core/VectorMath.h"
 #include "model/Edge.h"
+#include "model/FaceImageRef.h"
+#include "model/FaceOutline.h"
 #include "model/ElementFlags.h"
 #include "model/Poly.h"
 #include "model/Globals.h"
 #include "model/PolyElement.h"
 #include "nets/Model3D.h"
 #include "platform/Services.h"
+#include "stellation/BlockPool.h"
+#include "stellation/FaceDiagramCells.h"
+#include "stellation/FaceType.h"
 #include "stellation/FaceTypeBlock.h"
 #include "stellation/SimpleFaceting.h"
 #include "symmetry/SimplePoly.h"
@@ -38,10 +47,127 @@ constexpr int kWatermanMaxRoot = 10;
 // The edge colour of a model without an edge array (0x00BBGGRR).
 constexpr uint32_t kDefaultEdgeColor = 0x000000;
 
-uint32_t PackColour(const float* rgb) {
-  uint32_t packed = 0;
-  for (int k = 0; k < 3; ++k) packed |= static_cast<uint32_t>(RoundToInt(rgb[k] * 255.0f) & 0xFF) << (8 * k);
-  return packed;
+// Colours, opacity, label, hidden flag, type index and picture of an element.
+void CopyElementAttributes(const PolyElement& element, SimpleElement& out) {
+  out.typeId = FaceType::GetIndex(element.mType);
+  out.color = PackRainbowColor(element.mColor);
+  out.color2 = PackRainbowColor(element.mBackColor);
+  out.alpha = element.mOpacity;
+  if (element.HasFlag(kElementHidden)) out.flags |= kSimpleHidden;
+  if (element.HasLabel()) out.SetLabel(element.GetLabel());
+  if (element.mImage) out.image = CopyFaceImage(element.mImage);
+}
+
+// The triangles of each face type's outline (its face diagram's cells: the
+// representative face with the faces of its plane), in the type's 2D frame. The
+// diagrams are built into pools of its own, since the program's shared result pools
+// keep a diagram only until the next one is built.
+class OutlineTriangles {
+ public:
+  explicit OutlineTriangles(bool evenOdd) : mEvenOdd(evenOdd) {}
+
+  struct Outline {
+    std::vector<double> points;  // x, y
+    std::vector<int32_t> indices;
+  };
+
+  const Outline& Get(const FaceType* type) {
+    auto found = mOutlines.find(type);
+    if (found != mOutlines.end()) return found->second;
+    Outline& outline = mOutlines[type];
+    PolyElement* representative = type->mFirstFace;
+    if (!representative) return outline;
+    FaceDiagram diagram(&mWork, &mResults);
+    FaceDiagramResult result;
+    DiagramCell* cells = nullptr;
+    if (!BuildFaceOutlineDiagram(representative, &diagram, &result, &cells, &mWork, &mResults, mEvenOdd, false)) {
+      return outline;
+    }
+    for (int i = 0; i < result.mNumPoints; ++i) {
+      outline.points.push_back(result.mPoints[i].x);
+      outline.points.push_back(result.mPoints[i].y);
+    }
+    for (int c = 0; result.mTriangles && c < result.mNumCells; ++c) {
+      const CellTriangles& cell = result.mTriangles[c];
+      for (int k = 0; k + 2 < cell.numIndices; k += 3) {
+        const bool inside = cell.indices[k] >= 0 && cell.indices[k] < result.mNumPoints &&
+                            cell.indices[k + 1] >= 0 && cell.indices[k + 1] < result.mNumPoints &&
+                            cell.indices[k + 2] >= 0 && cell.indices[k + 2] < result.mNumPoints;
+        if (!inside) continue;
+        outline.indices.insert(outline.indices.end(), cell.indices + k, cell.indices + k + 3);
+      }
+    }
+    return outline;
+  }
+
+ private:
+  bool mEvenOdd;
+  FaceDiagramWorkPools mWork;
+  FaceDiagramResultPools mResults;
+  std::unordered_map<const FaceType*, Outline> mOutlines;
+};
+
+// The face as the triangles of its face type's outline, placed by the face's own
+// frame; corners are shared by position.
+void AddOutlineTriangles(const PolyElement& face, OutlineTriangles& outlines, SimplePoly& simple) {
+  const FaceType* type = face.mType;
+  if (type && type->mCoplanarMaster) type = type->mCoplanarMaster;
+  if (!type) return;
+  const OutlineTriangles::Outline& outline = outlines.Get(type);
+  Transform3D frame;
+  face.GetFaceToWorld(frame, false);
+  // The triangles wind as the face does.
+  double facing[3];
+  face.GetNormal(facing);
+  int used = simple.NumVerts();
+  for (size_t k = 0; k + 2 < outline.indices.size(); k += 3) {
+    int32_t corners[3];
+    double p[3][3];
+    bool ok = true;
+    for (size_t j = 0; j < 3 && ok; ++j) {
+      const size_t index = static_cast<size_t>(outline.indices[k + j]);
+      const double local[3] = {outline.points[2 * index], outline.points[2 * index + 1], 0.0};
+      TransformPoint(frame, p[j], local);
+      const SimpleVert* vert = simple.FindOrCreateVert(p[j], used);
+      ok = vert != nullptr;
+      if (ok) corners[j] = vert->GetIndex();
+    }
+    if (!ok || corners[0] == corners[1] || corners[1] == corners[2] || corners[0] == corners[2]) continue;
+    double normal[3];
+    TriangleNormal(normal, p[0], p[1], p[2]);
+    if (Dot(normal, facing) < 0.0) std::swap(corners[1], corners[2]);
+    SimpleFace& out = simple.AddFace();
+    out.SetNumVerts(3);
+    for (int j = 0; j < 3; ++j) out.SetVertIndex(j, corners[j]);
+    out.typeId = FaceType::GetIndex(face.mType);
+    out.color = PackRainbowColor(face.mColor);
+    out.color2 = PackRainbowColor(face.mBackColor);
+    out.alpha = face.mOpacity;
+    if (face.mImage) out.image = CopyFaceImage(face.mImage);
+  }
+}
+
+// Each copied picture refers to the record copied from its reference element; when
+// that element was not copied, to the first record that carries the picture.
+void RepointImageOwners(SimplePoly& simple, const ElementList& verts, const std::vector<int32_t>& vertIndex,
+                        const ElementList& faces, const std::vector<int32_t>& faceIndex) {
+  std::unordered_set<const FaceImage*> done;
+  auto repoint = [&](SimpleElement& record) {
+    FaceImage* image = record.image;
+    if (!image || !done.insert(image).second) return;
+    const auto* owner = static_cast<const PolyElement*>(image->mOwner);
+    SimpleElement* target = &record;
+    if (owner && owner->mList == &verts && owner->mIndex >= 0 && owner->mIndex < verts.mCount) {
+      const int32_t i = vertIndex[static_cast<size_t>(owner->mIndex)];
+      if (i != kNoIndex) target = &simple.VertAt(i);
+    } else if (owner && owner->mList == &faces && owner->mIndex >= 0 && owner->mIndex < faces.mCount) {
+      const int32_t i = faceIndex[static_cast<size_t>(owner->mIndex)];
+      if (i != kNoIndex) target = &simple.FaceAt(i);
+    }
+    image->mOwner = target;
+  };
+  for (int i = 0; i < simple.NumVerts(); ++i) repoint(simple.VertAt(i));
+  for (int i = 0; i < simple.NumFaces(); ++i) repoint(simple.FaceAt(i));
 }
 
 void Missing(const char* name) { ShowInternalError("%s: Not available in this build", name); }
@@ -68,7 +194,7 @@ EdgeListNode* Poly::CreateEdgeList(uint32_t flags) {
       PolyElement* ends[2] = {nullptr, nullptr};
       edge->GetVerts(dual, ends);
       if (!ends[0] || !ends[1]) continue;
-      AddEdgeToList(ends[1]->mIndex, ends[0]->mIndex, detail_DerivedModels::PackColour(edge->GetColour()), list);
+      AddEdgeToList(ends[1]->mIndex, ends[0]->mIndex, PackRainbowColor(edge->GetColour()), list);
     }
     return list;
   }
@@ -88,74 +214,97 @@ EdgeListNode* Poly::CreateEdgeList(uint32_t flags) {
 // ---- The plain copy -----------------------------------------------------------------------
 
 SimplePoly* Poly::CreateSimplePoly(uint32_t flags, CompoundPart* part, OpenGLView* view) {
+  namespace d = detail_DerivedModels;
   const bool dual = (flags & kDeriveDual) != 0;
-  const bool triangles = (flags & detail_DerivedModels::kTriangleFlags) != 0;
-  if (dual && mHasCentralFace && !(flags & (detail_DerivedModels::kTriangleFlags | kDeriveAllowInfinite))) {
+  const bool triangles = (flags & d::kTriangleFlags) != 0;
+  const bool vertsOnly = (flags & kDeriveVerticesOnly) != 0;
+  if (dual && mHasCentralFace && !(flags & (d::kTriangleFlags | kDeriveAllowInfinite))) {
     ShowError("This operation may not be performed on a model with infinite vertices");
     return nullptr;
   }
-  if (part && !(flags & kDeriveVerticesOnly)) {
-    detail_DerivedModels::Missing("Poly::CreateSimplePoly: compound part copies");
-    return nullptr;
-  }
-  if (triangles) {
-    detail_DerivedModels::Missing("Poly::CreateSimplePoly: triangulated face-type outlines");
-    return nullptr;
+  // The elements of the compound parts left out: every other part, or the part given.
+  std::unordered_set<const PolyElement*> leftOut;
+  if (part && !vertsOnly) {
+    const bool keep = (flags & kDeriveKeepPart) != 0;
+    if (!IsCompound()) {
+      ShowError("%s", keep ? "Model only has one part." : "Can't remove only component.");
+      return nullptr;
+    }
+    std::vector<PolyElement*> collected;
+    for (CompoundPart* p = mCompoundParts; p; p = p->mNext) {
+      if ((p == part) == keep || !p->mFirstElement) continue;
+      p->mFirstElement->CollectConnectedPart(collected);
+      for (PolyElement* element : collected) {
+        element->mFlags &= ~kElementVisitMark;
+        leftOut.insert(element);
+      }
+    }
   }
   ElementList* faces = nullptr;
   ElementList* verts = nullptr;
   GetParts(dual, &faces, &verts, nullptr, nullptr);
-  auto simple = std::make_unique<SimplePoly>(verts->mCount, 0);
+  int numVerts = 0;
+  for (PolyElement* element = verts->mHead; element; element = element->mNext) {
+    if (!leftOut.count(element)) ++numVerts;
+  }
+  auto simple = std::make_unique<SimplePoly>(numVerts, 0);
   simple->flags |= kSimpleKeepOrientation;
+  if (triangles) simple->flags |= kSimpleGrowable;
+  ClearFaceImageCopies();
+  d::OutlineTriangles outlines((mPolyFlags & kPolyFlagOneSidedFace) != 0);
+  // The copy's number of each element of the side (-1: not copied).
+  std::vector<int32_t> vertIndex(static_cast<size_t>(verts->mCount), kNoIndex);
+  std::vector<int32_t> faceIndex(static_cast<size_t>(faces->mCount), kNoIndex);
 
   int v = 0;
-  for (PolyElement* element = verts->mHead; element; element = element->mNext, ++v) {
-    SimpleVert& out = simple->VertAt(v);
-    const bool infinite = element->HasFlag(kElementHemi) && dual;
-    if (infinite) out.flags |= kSimpleInfinite;
+  for (PolyElement* element = verts->mHead; element; element = element->mNext) {
+    if (leftOut.count(element)) continue;
+    vertIndex[static_cast<size_t>(element->mIndex)] = v;
+    SimpleVert& out = simple->VertAt(v++);
+    if (element->HasFlag(kElementHemi) && dual && !triangles) out.flags |= kSimpleInfinite;
     out.SetPos(element->mDualVert);
-    out.typeId = -1;
-    out.color = detail_DerivedModels::PackColour(element->mColor);
-    out.color2 = detail_DerivedModels::PackColour(element->mBackColor);
-    if (element->HasFlag(kElementHidden)) out.flags |= kSimpleHidden;
-    if (element->HasLabel()) out.SetLabel(element->GetLabel());
+    d::CopyElementAttributes(*element, out);
   }
-  if (!(flags & kDeriveVerticesOnly)) {
-    // Faces dropped for having fewer than three sides shift the indices of those after
-    // them: vertex-face lists and edges read the copy's numbering.
-    std::vector<int32_t> copyIndex(static_cast<size_t>(faces->mCount), kNoIndex);
-    const bool dropSmall = (flags & kDeriveDropDegenerate) != 0;
+  if (!vertsOnly) {
+    const bool dropSmall = (flags & (kDeriveDropDegenerate | d::kTriangleFlags)) != 0;
     for (PolyElement* element = faces->mHead; element; element = element->mNext) {
-      if (dropSmall && element->mNumSides < 3) continue;
-      copyIndex[static_cast<size_t>(element->mIndex)] = simple->NumFaces();
+      if (leftOut.count(element) || (dropSmall && element->mNumSides < 3)) continue;
+      if (triangles) {
+        if (!element->HasFlag(kElementSkip)) d::AddOutlineTriangles(*element, outlines, *simple);
+        continue;
+      }
+      faceIndex[static_cast<size_t>(element->mIndex)] = simple->NumFaces();
       SimpleFace& out = simple->AddFace();
       out.SetNumVerts(element->mNumSides);
-      for (int i = 0; i < element->mNumSides; ++i) out.SetVertIndex(i, element->mNeighbours[i]->mIndex);
-      if (element->HasFlag(kElementHidden)) out.flags |= kSimpleHidden;
+      for (int i = 0; i < element->mNumSides; ++i) {
+        out.SetVertIndex(i, vertIndex[static_cast<size_t>(element->mNeighbours[i]->mIndex)]);
+      }
       if (element->HasFlag(kElementReverseNorm)) out.flags |= kSimpleReversed;
-      if (element->HasFlag(kElementHemi)) out.flags |= detail_DerivedModels::kSimpleHemiFace;
+      if (element->HasFlag(kElementHemi)) out.flags |= d::kSimpleHemiFace;
       double normal[3];
       element->GetNormal(normal);
       CopyVector(out.normal, element->mNumSides > 0 ? normal : element->mXAxis);
-      out.color = detail_DerivedModels::PackColour(element->mColor);
-      out.color2 = detail_DerivedModels::PackColour(element->mBackColor);
-      if (element->HasLabel()) out.SetLabel(element->GetLabel());
-      if (element == GetCurrentFace()) simple->currentFace = copyIndex[static_cast<size_t>(element->mIndex)];
+      d::CopyElementAttributes(*element, out);
+      out.rots = element->GetRotationOrder();
+      if (element == GetCurrentFace()) simple->currentFace = faceIndex[static_cast<size_t>(element->mIndex)];
     }
-    simple->CreateVertexFaceLists(true);
-    simple->flags |= kSimpleSortedFaceLists;
-    v = 0;
-    for (PolyElement* element = verts->mHead; element; element = element->mNext, ++v) {
-      std::vector<int32_t> ring;
-      for (int i = 0; i < element->mNumSides; ++i) {
-        const PolyElement* face = element->mNeighbours[i];
-        if (face && copyIndex[static_cast<size_t>(face->mIndex)] != kNoIndex) {
-          ring.push_back(copyIndex[static_cast<size_t>(face->mIndex)]);
+    if (!triangles) {
+      simple->CreateVertexFaceLists(true);
+      simple->flags |= kSimpleSortedFaceLists;
+      for (PolyElement* element = verts->mHead; element; element = element->mNext) {
+        const int32_t copy = vertIndex[static_cast<size_t>(element->mIndex)];
+        if (copy == kNoIndex) continue;
+        std::vector<int32_t> ring;
+        for (int i = 0; i < element->mNumSides; ++i) {
+          const PolyElement* face = element->mNeighbours[i];
+          if (face && faceIndex[static_cast<size_t>(face->mIndex)] != kNoIndex) {
+            ring.push_back(faceIndex[static_cast<size_t>(face->mIndex)]);
+          }
         }
+        simple->VertAt(copy).items = ring;
       }
-      simple->VertAt(v).items = ring;
     }
-    if (mEdgeArray && mNumEdges > 0) {
+    if (!part && !triangles && mEdgeArray && mNumEdges > 0) {
       simple->SetNumEdges(mNumEdges);
       for (int i = 0; i < mNumEdges; ++i) {
         Edge* edge = GetEdge(i);
@@ -165,15 +314,18 @@ SimplePoly* Poly::CreateSimplePoly(uint32_t flags, CompoundPart* part, OpenGLVie
         edge->GetVerts(dual, ends);
         edge->GetFaces(dual, sides);
         out.flags = edge->mEdgeFlags;
-        out.endA = PolyElement::GetIndex(ends[0]);
-        out.endB = PolyElement::GetIndex(ends[1]);
-        out.faceA = sides[0] ? copyIndex[static_cast<size_t>(sides[0]->mIndex)] : kNoIndex;
-        out.faceB = sides[1] ? copyIndex[static_cast<size_t>(sides[1]->mIndex)] : kNoIndex;
-        out.color = detail_DerivedModels::PackColour(edge->GetColour());
+        out.endA = ends[0] ? vertIndex[static_cast<size_t>(ends[0]->mIndex)] : kNoIndex;
+        out.endB = ends[1] ? vertIndex[static_cast<size_t>(ends[1]->mIndex)] : kNoIndex;
+        out.faceA = sides[0] ? faceIndex[static_cast<size_t>(sides[0]->mIndex)] : kNoIndex;
+        out.faceB = sides[1] ? faceIndex[static_cast<size_t>(sides[1]->mIndex)] : kNoIndex;
+        out.color = PackRainbowColor(edge->GetColour());
         if (edge->HasLabel()) out.SetLabel(edge->GetLabel());
       }
     }
   }
+  // The arrays are final: each copied image now refers to the record copied from its
+  // reference element, or to the record that carries it when that was left out.
+  d::RepointImageOwners(*simple, *verts, vertIndex, *faces, faceIndex);
   if (mSymGroup) simple->SetSymmetry(mSymGroup);
   simple->flags |= kSimpleKeepLengthUnits;
   if (mPolyFlags & kPolyFlagConvex) simple->flags |= kSimpleConvex;
@@ -200,6 +352,25 @@ void Poly::NameSimplePoly(bool dual, SimplePoly* simple, OpenGLView* view) {
   simple->webLink = mWebLink ? mWebLink : "";
 }
 
+// ---- Compound with the dual -------------------------------------------------------------
+
+SimplePoly* MakeCompoundWithDual(Poly& poly, OpenGLView* view, uint32_t flags) {
+  const uint32_t sideless = flags & ~(kDeriveBase | kDeriveDual);
+  std::unique_ptr<SimplePoly> base(poly.CreateModel(sideless | kDeriveBase, nullptr, nullptr, view));
+  if (!base) return nullptr;
+  std::unique_ptr<SimplePoly> dual(poly.CreateModel(sideless | kDeriveDual, nullptr, nullptr, view));
+  if (!dual) return nullptr;
+  std::unique_ptr<SimplePoly> both = base->Combine(*dual);
+  // The compound is its own dual, with the model's symmetry.
+  constexpr const char* kPrefix = "Dual compound of ";
+  both->SetName(base->name.c_str(), kPrefix);
+  both->SetDualName(base->name.c_str(), kPrefix);
+  both->description = base->description;
+  both->webLink = base->webLink;
+  both->SetSymmetry(base->symmetry.get());
+  return both.release();
+}
+
 // ---- Dispatch -----------------------------------------------------------------------------
 
 SimplePoly* DeriveModelForViewType(Poly& poly, uint32_t viewType, uint32_t flags, EdgeListNode** edgeList,
@@ -211,8 +382,7 @@ SimplePoly* DeriveModelForViewType(Poly& poly, uint32_t viewType, uint32_t flags
     case kViewFacetingPreview:
       return CreateSimpleFacetedPolyhedron(&poly, flags, nullptr);
     case kViewBaseDualCompound:
-      detail_DerivedModels::Missing("MakeCompoundWithDual");
-      return nullptr;
+      return MakeCompoundWithDual(poly, nullptr, flags);
     case kViewCompound:
     case kViewFacetingDiagram:
       if (!(flags & kDeriveQuiet)) {

@@ -54,7 +54,7 @@ bool SamePlaneDirection(const double* a, const double* b) {
 
 bool BuildFaceOutlineDiagram(PolyElement* element, FaceDiagram* diagram, FaceDiagramResult* result,
                              DiagramCell** cells, FaceDiagramWorkPools* workPools,
-                             FaceDiagramResultPools* resultPools, bool evenOdd) {
+                             FaceDiagramResultPools* resultPools, bool evenOdd, bool ringCellCopies) {
   using namespace detail_FaceOutline;
   if (!element || (element->mFlags & kElementInf)) return false;
   Transform3D t;
@@ -69,7 +69,8 @@ bool BuildFaceOutlineDiagram(PolyElement* element, FaceDiagram* diagram, FaceDia
       for (int k = 0; k < n && k < kMaxPolygonPoints; ++k) DiagramLineTo(&points[2 * k], &builder);
     }
   });
-  EndFaceDiagram(result, &builder, cells, kOutlineDiagramFlags | (evenOdd ? kOutlineDiagramEvenOdd : 0), element);
+  EndFaceDiagram(result, &builder, cells, kOutlineDiagramFlags | (evenOdd ? kOutlineDiagramEvenOdd : 0),
+                 ringCellCopies ? element : nullptr);
   return true;
 }
 

@@ -22,10 +22,12 @@ constexpr uint32_t kOutlineDiagramEvenOdd = kDiagramFinishEvenOdd;
 
 // Draws the 2D outlines of every member of the element's coplanar ring (starting with
 // the element, each with its reversed flag) into the diagram, in the element's frame.
-// False (nothing drawn) for an element whose dual face lies at infinity.
+// False (nothing drawn) for an element whose dual face lies at infinity. Unless
+// ringCellCopies is false (an outline built into pools of the caller's own), the
+// ring's faces get copies of the cells for their colours.
 bool BuildFaceOutlineDiagram(PolyElement* element, FaceDiagram* diagram, FaceDiagramResult* result,
                              DiagramCell** cells, FaceDiagramWorkPools* workPools,
-                             FaceDiagramResultPools* resultPools, bool evenOdd);
+                             FaceDiagramResultPools* resultPools, bool evenOdd, bool ringCellCopies = true);
 
 // The element's polygon at scale s cut by the planes of its corners' dual elements at
 // scale t, in the element's 2D frame; null when nothing is left.

@@ -1,13 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "construction/DerivedModels.h"
 #include "construction/LibraryEntry.h"
 #include "construction/PolyTemplate.h"
+#include "model/FaceImageRef.h"
 #include "model/Poly.h"
+#include "model/PolyElement.h"
 #include "symmetry/SimplePoly.h"
+#include "tests/construction/DerivedModelChecks.h"
 #include "tests/support/MissingServices.h"
 #include "tests/support/TestSupport.h"
 
@@ -133,4 +138,129 @@ TEST(DerivedModels, LibraryEntryTemplateOwnsItsConfiguration) {
   ASSERT_TRUE(poly.CreateFromLibraryEntry(&polyTemplate, lookup.mEntry, false));
   EXPECT_EQ(polyTemplate.mText, "3.3.3.3.3");
   EXPECT_EQ(poly.mFaces.mCount, 20);
+}
+
+TEST(DerivedModels, CompoundWithTheDual) {
+  test_DerivedModels::MissingServicesOnly missing;
+  test_DerivedModels::Cube cube;
+  ASSERT_TRUE(cube.built);
+  cube.poly.SetName("Cube");
+  std::unique_ptr<corvia::SimplePoly> compound(corvia::MakeCompoundWithDual(cube.poly, nullptr, 0));
+  ASSERT_TRUE(compound);
+  EXPECT_EQ(compound->name, "Dual compound of Cube");
+  const corvia::testing::ModelFigures figures = corvia::testing::Measure(*compound);
+  EXPECT_EQ(figures.parts, 2);
+  EXPECT_EQ(figures.group, "Oh");
+  EXPECT_EQ(figures.verts, 14);
+  EXPECT_EQ(figures.faceKinds, (std::map<int, int>{{3, 8}, {4, 6}}));
+  // The Base/Dual Compound pane gives the same model.
+  std::unique_ptr<corvia::SimplePoly> pane(
+      corvia::DeriveModelForViewType(cube.poly, corvia::kViewBaseDualCompound, 0, nullptr, nullptr));
+  ASSERT_TRUE(pane);
+  EXPECT_EQ(pane->NumFaces(), 14);
+}
+
+TEST(DerivedModels, CopiesOfOnePartOfACompound) {
+  test_DerivedModels::MissingServicesOnly missing;
+  test_DerivedModels::Cube cube;
+  ASSERT_TRUE(cube.built);
+  // A single model has no part to keep or to remove.
+  corvia::CompoundPart* only = cube.poly.GetCompoundPart(0);
+  ASSERT_NE(only, nullptr);
+  EXPECT_EQ(cube.poly.CreateSimplePoly(corvia::kDeriveBase | corvia::kDeriveKeepPart, only, nullptr), nullptr);
+  EXPECT_TRUE(test_DerivedModels::HasBox("Error", "Model only has one part."));
+  EXPECT_EQ(cube.poly.CreateSimplePoly(corvia::kDeriveBase, only, nullptr), nullptr);
+  EXPECT_TRUE(test_DerivedModels::HasBox("Error", "Can't remove only component."));
+
+  std::unique_ptr<corvia::SimplePoly> simple(corvia::MakeCompoundWithDual(cube.poly, nullptr, 0));
+  corvia::Poly compound;
+  ASSERT_TRUE(simple->CreatePoly(&compound, true, false));
+  ASSERT_EQ(compound.CountCompoundParts(), 2);
+  std::vector<int> indices;
+  std::vector<uint32_t> flags;
+  for (corvia::PolyElement* e = compound.mVertices.mHead; e; e = e->mNext) {
+    indices.push_back(e->mIndex);
+    flags.push_back(e->mFlags);
+  }
+  for (int which = 0; which < 2; ++which) {
+    corvia::CompoundPart* part = compound.GetCompoundPart(which);
+    const int otherFaces = compound.GetCompoundPart(1 - which)->mNumFaces;
+    std::unique_ptr<corvia::SimplePoly> kept(
+        compound.CreateSimplePoly(corvia::kDeriveBase | corvia::kDeriveKeepPart, part, nullptr));
+    std::unique_ptr<corvia::SimplePoly> removed(compound.CreateSimplePoly(corvia::kDeriveBase, part, nullptr));
+    ASSERT_TRUE(kept && removed);
+    EXPECT_EQ(kept->NumFaces(), part->mNumFaces);
+    EXPECT_EQ(kept->NumVerts(), part->mNumVertices);
+    EXPECT_EQ(removed->NumFaces(), otherFaces);
+    // Indices address the copy, and each part is a sound model of its own.
+    for (const corvia::SimplePoly* copy : {kept.get(), removed.get()}) {
+      for (int f = 0; f < copy->NumFaces(); ++f) {
+        for (int32_t v : copy->FaceAt(f).items) EXPECT_TRUE(v >= 0 && v < copy->NumVerts());
+      }
+      const corvia::testing::ModelFigures figures = corvia::testing::Measure(*copy);
+      EXPECT_EQ(figures.parts, 1);
+      EXPECT_EQ(figures.group, "Oh");
+    }
+    // Vertices only: no faces, part or not.
+    std::unique_ptr<corvia::SimplePoly> points(
+        compound.CreateSimplePoly(corvia::kDeriveBase | corvia::kDeriveVerticesOnly | corvia::kDeriveKeepPart, part,
+                                  nullptr));
+    ASSERT_TRUE(points);
+    EXPECT_EQ(points->NumFaces(), 0);
+  }
+  // The model is as it was.
+  size_t k = 0;
+  for (corvia::PolyElement* e = compound.mVertices.mHead; e; e = e->mNext, ++k) {
+    EXPECT_EQ(e->mIndex, indices[k]);
+    EXPECT_EQ(e->mFlags, flags[k]);
+  }
+}
+
+TEST(DerivedModels, FacesAsTrianglesOfTheirOutlines) {
+  test_DerivedModels::MissingServicesOnly missing;
+  test_DerivedModels::Cube cube;
+  ASSERT_TRUE(cube.built);
+  std::unique_ptr<corvia::SimplePoly> triangles(
+      cube.poly.CreateSimplePoly(corvia::kDeriveBase | corvia::kDeriveTriangles, nullptr, nullptr));
+  ASSERT_TRUE(triangles);
+  EXPECT_EQ(triangles->NumVerts(), 8);
+  EXPECT_EQ(triangles->NumFaces(), 12);
+  EXPECT_EQ(triangles->NumEdges(), 0);
+  for (int f = 0; f < triangles->NumFaces(); ++f) EXPECT_EQ(triangles->FaceAt(f).Count(), 3);
+  // Still a closed surface whose triangles wind outwards.
+  const corvia::testing::ModelFigures figures = corvia::testing::Measure(*triangles);
+  EXPECT_TRUE(figures.made);
+  EXPECT_EQ(figures.edges, 18);
+
+  // A pentagram's outline is its inner pentagon and its five points: the points where
+  // the edges cross become vertices, shared by the faces whose inner pentagons are the
+  // faces of the dodecahedron inside.
+  corvia::testing::TemplateModel star("5/2.5/2.5/2.5/2.5/2");
+  ASSERT_TRUE(star.built);
+  std::unique_ptr<corvia::SimplePoly> pieces(
+      star.poly.CreateSimplePoly(corvia::kDeriveBase | corvia::kDeriveTriangles2, nullptr, nullptr));
+  ASSERT_TRUE(pieces);
+  EXPECT_EQ(pieces->NumVerts(), 12 + 20);
+  EXPECT_EQ(pieces->NumFaces(), 12 * (3 + 5));
+}
+
+TEST(DerivedModels, CopiedPicturesReferToTheCopy) {
+  test_DerivedModels::MissingServicesOnly missing;
+  test_DerivedModels::Cube cube;
+  ASSERT_TRUE(cube.built);
+  corvia::PolyElement* owner = cube.poly.GetFace(2);
+  corvia::PolyElement* other = cube.poly.GetFace(4);
+  auto* image = new corvia::FaceImage(nullptr, corvia::kImageProjectPlanar, corvia::kImageBoundaryBorder);
+  image->AttachToFace(owner, true);
+  image->AttachToFace(other, false);
+  std::unique_ptr<corvia::SimplePoly> copy(cube.poly.CreateSimplePoly(corvia::kDeriveBase, nullptr, nullptr));
+  ASSERT_TRUE(copy);
+  corvia::FaceImage* copied = copy->FaceAt(2).image;
+  ASSERT_NE(copied, nullptr);
+  EXPECT_NE(copied, image);
+  EXPECT_EQ(copy->FaceAt(4).image, copied);
+  EXPECT_EQ(copied->mOwner, static_cast<void*>(&copy->FaceAt(2)));
+  copy.reset();
+  corvia::FaceImage::DetachFromFace(owner);
+  corvia::FaceImage::DetachFromFace(other);
 }
