@@ -15,6 +15,9 @@ class Poly;
 class Model3D;
 class LibraryEntry;
 class ModelRecord;  // model change
+class SimplePoly;   // augmentation
+class OpenGLView;   // augmentation
+class Augmentation;  // augmentation
 
 // What a model memory of the document holds.
 struct MemorySlotInfo {
@@ -71,6 +74,18 @@ class DocumentAccess {
   virtual std::string GetMenuPathOfCommand(int /*commandId*/) { return std::string(); }
   // The mouse selection mode of the views (0: selecting faces and vertices).
   virtual int GetMouseSelectionMode() { return 0; }
+  // ---- augmentation ----
+  // The model a memory slot holds, as a plain model (the document keeps it); null for
+  // an empty slot.
+  virtual const SimplePoly* GetMemoryModel(int /*slot*/) { return nullptr; }
+  // Carries a prepared augmentation out on the pane's model (making the augmented
+  // model current); false when nothing was done.
+  virtual bool PerformAugmentation(OpenGLView* /*view*/, uint32_t /*options*/, Augmentation* /*augmentation*/) {
+    return false;
+  }
+  // The preview in the pane has ended: the pane gets its caption buttons back.
+  virtual void EndAugmentationPreview(OpenGLView* /*view*/) {}
+  // ---- end augmentation ----
 };
 
 // Installs the document's accessor (null: the default); returns the one before.

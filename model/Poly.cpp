@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "construction/Augmentation.h"
 #include "construction/LibraryEntry.h"
 #include "construction/PolyTemplate.h"
 #include "core/DrawnPolygon.h"
@@ -114,6 +115,8 @@ void Poly::Init() {
 }
 
 void Poly::Clear(bool final) {
+  // The augmentation points at faces about to go.
+  if (mAugmentation) mAugmentation->Reset();
   DeleteString(mName);
   DeleteString(mDualName);
   DeleteString(mEntryText);

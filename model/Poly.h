@@ -265,6 +265,18 @@ class Poly {
   SimplePoly* CreateSnubMorph(double t, uint32_t flags);
   // ---- end dual morphs ----
 
+  // ---- Augmentation (construction/Augmentation.cpp, AugmentMatch.cpp) ----
+  // The model's one augmentation, made on first use.
+  class Augmentation* GetAugmentation();
+  // Makes the shown side's current face the target, builds the added model and finds
+  // its matching faces and orientations; false (after a message) when nothing fits.
+  bool PrepareAugmentation(uint32_t options, class Augmentation* augmentation);
+  struct AugmentationDeleter {
+    void operator()(class Augmentation* augmentation) const;
+  };
+  std::unique_ptr<class Augmentation, AugmentationDeleter> mAugmentation;
+  // ---- end augmentation ----
+
   // ---- Fields -------------------------------------------------------------------------
   char* mName = nullptr;
   char* mDualName = nullptr;

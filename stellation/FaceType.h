@@ -42,6 +42,7 @@ constexpr uint32_t kFaceTypeSharedLine = 0x8;      // a diagram line comes from 
 constexpr uint32_t kFaceTypePanelYes = 0x10;       // the representative face is one kit panel
 constexpr uint32_t kFaceTypePanelNo = 0x20;        // it is not
 constexpr uint32_t kFaceTypePanelSquare2 = 0x40;   // the panel is of the second square kind
+constexpr uint32_t kFaceTypeAugmentTarget = 0x80;  // a face of the type is an augmentation's target
 constexpr uint32_t kFaceTypeSecondPassFacets = 0x200;
 
 // Half-width of the square that bounds a diagram while it is built.

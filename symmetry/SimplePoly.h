@@ -30,6 +30,7 @@ class SimplePoly;
 class SymGroup;
 class FaceImage;
 class Face;
+class PolyElement;
 class Poly;
 class DrawnPolygon;
 class PolygonList;
@@ -240,8 +241,9 @@ struct SimpleFace : SimpleElement {
   bool MatchFace(const SimpleFace& other, const double* targetNormal, const double* point, const double* rotation,
                  bool* backward) const;
   // Placements in which the model held by this face fits onto the target face of a
-  // Poly; the caller owns the list (ListUnlink each node). Null when none.
-  FaceOrientation* FindOrientations(const Face* target, uint32_t options) const;
+  // Poly (a face, or a vertex as a face of the dual); the caller owns the list
+  // (ListUnlink each node). Null when none.
+  FaceOrientation* FindOrientations(const PolyElement* target, uint32_t options) const;
 };
 
 // Option of FindOrientations: fit the other side of the target face.

@@ -272,7 +272,7 @@ bool SimplePoly::FaceSetMatches(const SimpleVert& a, const SimpleVert& b, const 
   return true;
 }
 
-FaceOrientation* SimpleFace::FindOrientations(const Face* target, uint32_t options) const {
+FaceOrientation* SimpleFace::FindOrientations(const PolyElement* target, uint32_t options) const {
   const int n = Count();
   if (!target || target->mNumSides != n || n <= 2) return nullptr;
   double c[3];

@@ -1,0 +1,542 @@
+// Augmentation: Johnson solids built by augmenting uniform polyhedra, compared with
+// the library's own; the preview's matching faces, orientations and faces; the
+// heights and solids; and every refusal.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "construction/Augmentation.h"
+#include "construction/Library.h"
+#include "construction/LibraryEntry.h"
+#include "core/BigUInt.h"
+#include "model/ElementFlags.h"
+#include "model/Globals.h"
+#include "model/Poly.h"
+#include "model/PolyElement.h"
+#include "stellation/FaceTypeBlock.h"
+#include "symmetry/FaceOrientation.h"
+#include "symmetry/SimplePoly.h"
+#include "tests/construction/DerivedModelChecks.h"
+#include "tests/support/MissingServices.h"
+#include "tests/support/TestSupport.h"
+
+namespace test_Augmentation {
+
+using corvia::Augmentation;
+using corvia::Poly;
+using corvia::PolyElement;
+using corvia::SimplePoly;
+using corvia::testing::Measure;
+using corvia::testing::ModelFigures;
+using corvia::testing::TemplateModel;
+
+int FirstJohnsonRecord() { return corvia::GetFirstSpringRecordIndex(); }
+
+// The library's Johnson solid Jn, measured the same way.
+ModelFigures Johnson(int n) {
+  std::unique_ptr<SimplePoly> model = corvia::gLibraryTable[FirstJohnsonRecord() + n - 1].CreatePoly(false);
+  return model ? Measure(*model) : ModelFigures();
+}
+
+void ExpectSameSolid(const ModelFigures& made, const ModelFigures& published) {
+  ASSERT_TRUE(made.made);
+  ASSERT_TRUE(published.made);
+  EXPECT_EQ(made.verts, published.verts);
+  EXPECT_EQ(made.edges, published.edges);
+  EXPECT_EQ(made.faceKinds, published.faceKinds);
+  EXPECT_EQ(made.group, published.group);
+  EXPECT_TRUE(made.EqualEdges(1e-9)) << made.shortestEdge << " " << made.longestEdge;
+}
+
+// Augments the given face of the model: the face becomes current, the augmentation is
+// prepared and the augmented model built.
+std::unique_ptr<SimplePoly> Augment(Poly& poly, PolyElement* face, uint32_t options, double scale = 1.0) {
+  poly.GetShownBlock()->SetCurrentFace(face);
+  Augmentation* augmentation = poly.GetAugmentation();
+  augmentation->mScale = scale;
+  if (!poly.PrepareAugmentation(options, augmentation)) return nullptr;
+  std::unique_ptr<SimplePoly> result = corvia::CreateAugmentedPoly(options, *augmentation);
+  augmentation->Reset();
+  return result;
+}
+
+double Length(const double* v) { return std::sqrt(corvia::Dot(v, v)); }
+
+// The axis of each pyramid on the model: from the middle of its base to the vertex
+// where only triangles meet.
+bool ApexDirections(Poly& poly, std::vector<std::vector<double>>& apexes) {
+  for (PolyElement* v = poly.mVertices.mHead; v; v = v->mNext) {
+    bool allTriangles = v->mNumSides == 5;
+    for (int i = 0; i < v->mNumSides && allTriangles; ++i) allTriangles = v->GetCorner(i)->mNumSides == 3;
+    if (!allTriangles) continue;
+    // The triangles' other corners are the base's corners.
+    double base[3] = {0, 0, 0};
+    int count = 0;
+    for (int i = 0; i < v->mNumSides; ++i) {
+      const PolyElement* triangle = v->GetCorner(i);
+      for (int k = 0; k < 3; ++k) {
+        if (triangle->GetCorner(k) == v) continue;
+        corvia::AddTo(base, triangle->GetCorner(k)->mDualVert);
+        ++count;
+      }
+    }
+    corvia::Scale(base, base, 1.0 / count);
+    double axis[3];
+    corvia::Subtract(axis, v->mDualVert, base);
+    const double length = Length(axis);
+    apexes.push_back({axis[0] / length, axis[1] / length, axis[2] / length});
+  }
+  return !apexes.empty();
+}
+
+// A pentagon whose normal makes the given cosines with the apexes.
+PolyElement* PentagonAt(Poly& poly, const std::vector<std::vector<double>>& apexes, const std::vector<double>& cosines) {
+  for (PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) {
+    if (f->mNumSides != 5) continue;
+    bool fits = true;
+    for (size_t k = 0; k < apexes.size() && fits; ++k) {
+      fits = std::fabs(corvia::Dot(f->mZAxis, apexes[k].data()) - cosines[k]) < 1e-6;
+    }
+    if (fits) return f;
+  }
+  return nullptr;
+}
+
+// The model made current in a fresh Poly, to be augmented further.
+bool Remake(const SimplePoly& simple, Poly& poly) {
+  std::unique_ptr<SimplePoly> copy = simple.CopyWithNames();
+  return copy->CreatePoly(&poly, true, false);
+}
+
+bool HasBox(const std::string& title, const std::string& text) {
+  for (const auto& box : corvia::testing::Platform().messages.Boxes()) {
+    if (box.title == title && box.text.find(text) != std::string::npos) return true;
+  }
+  return false;
+}
+
+// A document with one model in memory slot 2 that carries augmentations out itself.
+class TestDocument : public corvia::DocumentAccess {
+ public:
+  TestDocument() { mPrevious = corvia::InstallDocumentAccess(this); }
+  ~TestDocument() override { corvia::InstallDocumentAccess(mPrevious); }
+  const SimplePoly* GetMemoryModel(int slot) override { return slot == 2 ? memory.get() : nullptr; }
+  bool PerformAugmentation(corvia::OpenGLView*, uint32_t options, Augmentation* augmentation) override {
+    performed = corvia::CreateAugmentedPoly(options, *augmentation);
+    return performed != nullptr;
+  }
+  void EndAugmentationPreview(corvia::OpenGLView*) override { ++previewsEnded; }
+
+  std::unique_ptr<SimplePoly> memory;
+  std::unique_ptr<SimplePoly> performed;
+  int previewsEnded = 0;
+
+ private:
+  corvia::DocumentAccess* mPrevious;
+};
+
+}  // namespace test_Augmentation
+
+namespace ta = test_Augmentation;
+
+TEST(Augmentation, SquarePyramidOnACubeIsTheElongatedSquarePyramid) {
+  corvia::testing::MissingServicesOnly missing;
+  ta::TemplateModel cube("4.4.4");
+  ASSERT_TRUE(cube.built);
+  std::unique_ptr<corvia::SimplePoly> j8 =
+      ta::Augment(cube.poly, cube.poly.GetFace(0), corvia::kAugmentPyramid | corvia::kPyramidEqualEdges);
+  ASSERT_TRUE(j8);
+  EXPECT_EQ(j8->name.rfind("Augmented ", 0), 0u) << j8->name;
+  const ta::ModelFigures figures = ta::Measure(*j8);
+  EXPECT_EQ(figures.verts, 9);
+  EXPECT_EQ(figures.edges, 16);
+  EXPECT_EQ(figures.faceKinds, (std::map<int, int>{{3, 4}, {4, 5}}));
+  EXPECT_EQ(figures.group, "C4v");
+  ta::ExpectSameSolid(figures, ta::Johnson(8));
+  // The cube itself is as it was.
+  EXPECT_EQ(cube.poly.mFaces.mCount, 6);
+  EXPECT_FALSE(cube.poly.GetAugmentation()->HasTargets());
+}
+
+TEST(Augmentation, PentagonalPyramidsOnTheDodecahedron) {
+  corvia::testing::MissingServicesOnly missing;
+  ta::TemplateModel dodecahedron("5.5.5");
+  ASSERT_TRUE(dodecahedron.built);
+  const uint32_t pyramid = corvia::kAugmentPyramid | corvia::kPyramidEqualEdges;
+  std::unique_ptr<corvia::SimplePoly> j58 = ta::Augment(dodecahedron.poly, dodecahedron.poly.GetFace(0), pyramid);
+  ASSERT_TRUE(j58);
+  ta::ExpectSameSolid(ta::Measure(*j58), ta::Johnson(58));
+
+  // Faces of the augmented model, found by where they lie against the apexes: the
+  // opposite face (J59), a face two steps away (J60), and one two steps from both (J61).
+  const double meta = -1.0 / std::sqrt(5.0);
+  corvia::Poly once;
+  ASSERT_TRUE(ta::Remake(*j58, once));
+  std::vector<std::vector<double>> apexes;
+  ASSERT_TRUE(ta::ApexDirections(once, apexes));
+  ASSERT_EQ(apexes.size(), 1u);
+  std::unique_ptr<corvia::SimplePoly> j59 = ta::Augment(once, ta::PentagonAt(once, apexes, {-1.0}), pyramid);
+  ASSERT_TRUE(j59);
+  ta::ExpectSameSolid(ta::Measure(*j59), ta::Johnson(59));
+  std::unique_ptr<corvia::SimplePoly> j60 = ta::Augment(once, ta::PentagonAt(once, apexes, {meta}), pyramid);
+  ASSERT_TRUE(j60);
+  ta::ExpectSameSolid(ta::Measure(*j60), ta::Johnson(60));
+
+  corvia::Poly twice;
+  ASSERT_TRUE(ta::Remake(*j60, twice));
+  apexes.clear();
+  ASSERT_TRUE(ta::ApexDirections(twice, apexes));
+  ASSERT_EQ(apexes.size(), 2u);
+  corvia::PolyElement* third = ta::PentagonAt(twice, apexes, {meta, meta});
+  ASSERT_NE(third, nullptr);
+  std::unique_ptr<corvia::SimplePoly> j61 = ta::Augment(twice, third, pyramid);
+  ASSERT_TRUE(j61);
+  ta::ExpectSameSolid(ta::Measure(*j61), ta::Johnson(61));
+}
+
+TEST(Augmentation, PentagonalCupolaOnTheTruncatedDodecahedron) {
+  corvia::testing::MissingServicesOnly missing;
+  ta::TemplateModel truncated("3.10.10");
+  ASSERT_TRUE(truncated.built);
+  corvia::PolyElement* decagon = nullptr;
+  for (corvia::PolyElement* f = truncated.poly.mFaces.mHead; f && !decagon; f = f->mNext) {
+    if (f->mNumSides == 10) decagon = f;
+  }
+  ASSERT_NE(decagon, nullptr);
+  // Two ways round: the cupola's triangles on the edges the decagon shares with
+  // decagons (J68), or on those it shares with triangles, which then lie in one plane
+  // with them and are blended into rhombi.
+  truncated.poly.GetShownBlock()->SetCurrentFace(decagon);
+  corvia::Augmentation* augmentation = truncated.poly.GetAugmentation();
+  ASSERT_TRUE(truncated.poly.PrepareAugmentation(corvia::kAugmentCupola, augmentation));
+  corvia::BigUInt count;
+  augmentation->GetOrientationCounts(count);
+  ASSERT_EQ(count.Word(0), 2u);
+  const ta::ModelFigures j68 = ta::Johnson(68);
+  int johnson = 0;
+  for (int k = 0; k < 2; ++k) {
+    std::unique_ptr<corvia::SimplePoly> made = corvia::CreateAugmentedPoly(corvia::kAugmentCupola, *augmentation);
+    ASSERT_TRUE(made);
+    const ta::ModelFigures figures = ta::Measure(*made);
+    if (figures.faceKinds == j68.faceKinds) {
+      ++johnson;
+      ta::ExpectSameSolid(figures, j68);
+    } else {
+      EXPECT_EQ(figures.faceKinds, (std::map<int, int>{{3, 15}, {4, 10}, {5, 1}, {10, 11}}));
+    }
+    augmentation->NextOrientation();
+  }
+  EXPECT_EQ(johnson, 1);
+  augmentation->Reset();
+}
+
+TEST(Augmentation, EveryFaceOfATypeAtOnce) {
+  corvia::testing::MissingServicesOnly missing;
+  ta::TemplateModel cube("4.4.4");
+  ASSERT_TRUE(cube.built);
+  // Square pyramids of equal edges on all six squares: the pyramids' triangles meet
+  // in pairs in the planes of the rhombic dodecahedron's faces.
+  std::unique_ptr<corvia::SimplePoly> all = ta::Augment(
+      cube.poly, cube.poly.GetFace(0), corvia::kAugmentPyramid | corvia::kPyramidCircumradius | corvia::kAugmentSameType,
+      std::sqrt(0.5));
+  ASSERT_TRUE(all);
+  const ta::ModelFigures figures = ta::Measure(*all);
+  EXPECT_EQ(figures.verts, 14);
+  EXPECT_EQ(figures.group, "Oh");
+}
+
+TEST(Augmentation, HeightsAndSolids) {
+  corvia::testing::MissingServicesOnly missing;
+  ta::TemplateModel cube("4.4.4");
+  ASSERT_TRUE(cube.built);
+  corvia::PolyElement* face = cube.poly.GetFace(0);
+  corvia::Augmentation* augmentation = cube.poly.GetAugmentation();
+
+  // A square with a cupola is a wedge: 6 vertices, 5 faces, no top face.
+  std::unique_ptr<corvia::SimplePoly> wedge = corvia::CreateAugmentCupola(*face, 1.0, 1.0, false);
+  ASSERT_TRUE(wedge);
+  EXPECT_EQ(wedge->NumVerts(), 6);
+  EXPECT_EQ(wedge->NumFaces(), 5);
+  EXPECT_EQ(wedge->currentFace, 0);
+
+  // Twice the circumradius: the apex stands 2R from the centre along the normal;
+  // excavated it stands as far inside.
+  const double R = face->GetCircumradius();
+  double normal[3];
+  face->GetNormal(normal);
+  for (bool excavate : {false, true}) {
+    augmentation->mScale = 1.0;
+    const uint32_t options = corvia::kAugmentPyramid | corvia::kPyramidCircumradius2 |
+                             (excavate ? corvia::kAugmentExcavate : 0u);
+    ASSERT_TRUE(corvia::GetAugmentationHeight(options, face, augmentation));
+    EXPECT_NEAR(augmentation->mHeight, excavate ? -2.0 * R : 2.0 * R, 1e-12);
+    const corvia::SimplePoly& pyramid = *augmentation->mAddedModel;
+    // Centred: the apex sits 3/4 of the height beyond the base's centre... measured
+    // from the base instead, it is the full height.
+    const double* apex = pyramid.VertAt(4).pos;
+    double base[3] = {0, 0, 0};
+    for (int i = 0; i < 4; ++i) corvia::AddTo(base, pyramid.VertAt(i).pos);
+    corvia::Scale(base, base, 0.25);
+    double rise[3];
+    corvia::Subtract(rise, apex, base);
+    EXPECT_NEAR(corvia::Dot(rise, normal), excavate ? -2.0 * R : 2.0 * R, 1e-12);
+    augmentation->Reset();
+  }
+
+  // An apex on the circumsphere at a scale inside the face flips to an excavation.
+  augmentation->mScale = 0.5;
+  ASSERT_TRUE(corvia::GetAugmentationHeight(corvia::kAugmentPyramid | corvia::kPyramidCircumsphere, face,
+                                            augmentation));
+  EXPECT_TRUE(augmentation->mOptions & corvia::kAugmentExcavate);
+  EXPECT_LT(augmentation->mHeight, 0.0);
+  augmentation->Reset();
+
+  // Antiprism: the square antiprism on a square stands on equal edges.
+  double height = 0.0, ratio = 0.0;
+  std::unique_ptr<corvia::SimplePoly> antiprism =
+      corvia::CreateAugmentAntiprism(*face, 1.0, false, false, &height, &ratio);
+  ASSERT_TRUE(antiprism);
+  EXPECT_EQ(antiprism->NumVerts(), 8);
+  EXPECT_EQ(antiprism->NumFaces(), 10);
+  const double edge = face->GetMeanEdgeLength();
+  for (int f = 0; f < antiprism->NumFaces(); ++f) {
+    const corvia::SimpleFace& g = antiprism->FaceAt(f);
+    for (int i = 0; i < g.Count(); ++i) {
+      double d[3];
+      corvia::Subtract(d, g.VertWrapped(i).pos, g.VertWrapped(i + 1).pos);
+      EXPECT_NEAR(ta::Length(d), edge, 1e-9);
+    }
+  }
+  // The cupola's height on a hexagon of the truncated tetrahedron: the triangular
+  // cupola of equal edges.
+  ta::TemplateModel truncated("3.6.6");
+  ASSERT_TRUE(truncated.built);
+  corvia::PolyElement* hexagon = nullptr;
+  for (corvia::PolyElement* f = truncated.poly.mFaces.mHead; f && !hexagon; f = f->mNext) {
+    if (f->mNumSides == 6) hexagon = f;
+  }
+  ASSERT_NE(hexagon, nullptr);
+  const double e = hexagon->GetMeanEdgeLength();
+  double r = 0.0;
+  const double h = corvia::CalcCupolaHeight(hexagon->mCentroid, hexagon->GetCorner(0)->mDualVert,
+                                            hexagon->GetCorner(1)->mDualVert, hexagon->GetCorner(2)->mDualVert,
+                                            hexagon->GetCorner(3)->mDualVert, false, &r);
+  EXPECT_NEAR(h, e * std::sqrt(2.0 / 3.0), 1e-9);
+  EXPECT_NEAR(r, 2.0 / 3.0, 1e-9);
+}
+
+TEST(Augmentation, RefusalsLeaveTheModelAsItWas) {
+  corvia::testing::MissingServicesOnly missing;
+  ta::TemplateModel tetrahedron("3.3.3");
+  ASSERT_TRUE(tetrahedron.built);
+  corvia::PolyElement* triangle = tetrahedron.poly.GetFace(0);
+  corvia::Augmentation* augmentation = tetrahedron.poly.GetAugmentation();
+  auto refused = [&](uint32_t options, const char* title, const char* text) {
+    corvia::testing::Platform().messages.Clear();
+    EXPECT_EQ(ta::Augment(tetrahedron.poly, triangle, options), nullptr) << text;
+    EXPECT_TRUE(ta::HasBox(title, text)) << text;
+    EXPECT_FALSE(augmentation->HasTargets());
+    EXPECT_EQ(augmentation->mAddedModel, nullptr);
+    EXPECT_EQ(tetrahedron.poly.mFaces.mCount, 4);
+  };
+  refused(corvia::kAugmentCupola, "Error", "the face must have an even number of sides.");
+  refused(corvia::kAugmentPyramid | corvia::kPyramidEdgeLength, "Error",
+          "Pyramid can not be created with requested edge lengths.");
+  refused(corvia::kAugmentMemory, "Internal Error", "Can't augment from memory: memory is empty");
+  refused(corvia::kAugmentFile, "Internal Error", "Not available in this build");
+  refused(corvia::kAugmentPyramid | 0x700, "Internal Error", "GetAugmentationHeight: Bad flags");
+  refused(0, "Internal Error", "GetAugmentationHeight: Bad flags");
+  // No library entry chosen: nothing, silently.
+  corvia::testing::Platform().messages.Clear();
+  EXPECT_EQ(ta::Augment(tetrahedron.poly, triangle, corvia::kAugmentBuiltIn), nullptr);
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+
+  // A regular face is needed for the equal-edged pyramid, the cupola and the
+  // antiprism; a hexagon is too wide for a pyramid of its own edge.
+  ta::TemplateModel prism("3.4.4");
+  ASSERT_TRUE(prism.built);
+  ta::TemplateModel truncated("3.6.6");
+  ASSERT_TRUE(truncated.built);
+  corvia::PolyElement* hexagon = nullptr;
+  for (corvia::PolyElement* f = truncated.poly.mFaces.mHead; f && !hexagon; f = f->mNext) {
+    if (f->mNumSides == 6) hexagon = f;
+  }
+  corvia::testing::Platform().messages.Clear();
+  EXPECT_EQ(ta::Augment(truncated.poly, hexagon, corvia::kAugmentPyramid | corvia::kPyramidEqualEdges), nullptr);
+  EXPECT_TRUE(ta::HasBox("Error", "Face has too many sides to build pyramid on"));
+  // The library's square pyramid has no hexagon to attach by.
+  corvia::Augmentation* onHexagon = truncated.poly.GetAugmentation();
+  onHexagon->mLibraryEntry = &corvia::gLibraryTable[ta::FirstJohnsonRecord()];
+  corvia::testing::Platform().messages.Clear();
+  truncated.poly.GetShownBlock()->SetCurrentFace(hexagon);
+  EXPECT_FALSE(truncated.poly.PrepareAugmentation(corvia::kAugmentBuiltIn, onHexagon));
+  EXPECT_TRUE(ta::HasBox("Error", "Can't augment using built-in model: model\ndoesn't have any matching 6-sided faces"));
+  onHexagon->Reset();
+}
+
+TEST(Augmentation, PreviewStepsThroughMatchingFacesAndOrientations) {
+  corvia::testing::MissingServicesOnly missing;
+  ta::TestDocument document;
+  ta::TemplateModel prism("3.4.4");
+  ASSERT_TRUE(prism.built);
+  corvia::PolyElement* square = nullptr;
+  for (corvia::PolyElement* f = prism.poly.mFaces.mHead; f && !square; f = f->mNext) {
+    if (f->mNumSides == 4) square = f;
+  }
+  ASSERT_NE(square, nullptr);
+  // The elongated square pyramid (J8) in memory: its base and its sides are squares.
+  std::unique_ptr<corvia::SimplePoly> j8 = corvia::gLibraryTable[ta::FirstJohnsonRecord() + 7].CreatePoly(false);
+  ASSERT_TRUE(j8);
+  document.memory = std::move(j8);
+  prism.poly.GetShownBlock()->SetCurrentFace(square);
+  corvia::Augmentation* augmentation = prism.poly.GetAugmentation();
+  augmentation->mMemorySlot = 2;
+  const uint32_t options = corvia::kAugmentMemory | corvia::kAugmentAlwaysPreview;
+  ASSERT_TRUE(prism.poly.PrepareAugmentation(options, augmentation));
+  // One square of each kind. The base's four turns are one to the prism's square,
+  // whose half turn is a symmetry of the prism: one orientation. A side square (no
+  // turn of its own) fits two ways that the prism does not carry into each other.
+  ASSERT_EQ(augmentation->CountMatchingFaces(), 2);
+  const int first = augmentation->GetCurrentMatch()->face;
+  EXPECT_EQ(first, augmentation->mAddedModel->currentFace);
+  std::map<int, uint32_t> orientations;  // rotation order -> orientations
+  corvia::BigUInt count;
+  augmentation->GetOrientationCounts(count);
+  orientations[augmentation->mAddedModel->FaceAt(first).rots] = count.Word(0);
+  ASSERT_NE(augmentation->StepMatchingFace(1), nullptr);
+  const int second = augmentation->GetCurrentMatch()->face;
+  EXPECT_NE(second, first);
+  augmentation->GetOrientationCounts(count);
+  orientations[augmentation->mAddedModel->FaceAt(second).rots] = count.Word(0);
+  EXPECT_EQ(orientations, (std::map<int, uint32_t>{{1, 2u}, {4, 1u}}));
+  // Round the ring and back.
+  ASSERT_NE(augmentation->StepMatchingFace(1), nullptr);
+  EXPECT_EQ(augmentation->GetCurrentMatch()->face, first);
+  ASSERT_NE(augmentation->StepMatchingFace(-1), nullptr);
+  EXPECT_EQ(augmentation->GetCurrentMatch()->face, second);
+  // On the side square with two orientations, stepping numbers them.
+  if (augmentation->mAddedModel->FaceAt(second).rots != 1) {
+    ASSERT_NE(augmentation->StepMatchingFace(1), nullptr);
+  }
+  corvia::BigUInt index;
+  EXPECT_EQ(augmentation->GetOrientationIndices(index), 0);
+  EXPECT_TRUE(index.IsZero());
+  augmentation->NextOrientation();
+  EXPECT_EQ(augmentation->GetOrientationIndices(index), 0);
+  EXPECT_EQ(index.Word(0), 1u);
+
+  // The preview shows the added model on the square without the face it is attached
+  // by, every corner outside the prism's square plane.
+  std::vector<corvia::AugmentPreviewFace> faces;
+  augmentation->GetPreviewFaces(faces);
+  EXPECT_EQ(static_cast<int>(faces.size()), augmentation->mAddedModel->NumFaces() - 1);
+  double normal[3];
+  square->GetNormal(normal);
+  const double plane = corvia::Dot(square->mCentre, normal);
+  for (const corvia::AugmentPreviewFace& face : faces) {
+    for (size_t k = 0; k < face.corners.size(); k += 3) {
+      EXPECT_GE(corvia::Dot(&face.corners[k], normal), plane - 1e-9);
+    }
+  }
+  // Exploded, the matching face shows too.
+  augmentation->mExplode = 0.5;
+  augmentation->GetPreviewFaces(faces);
+  EXPECT_EQ(static_cast<int>(faces.size()), augmentation->mAddedModel->NumFaces());
+  augmentation->mExplode = 0.0;
+
+  // Accepting carries the augmentation out through the document and ends the preview.
+  augmentation->mView = reinterpret_cast<corvia::OpenGLView*>(&document);
+  augmentation->Apply(&prism.poly);
+  ASSERT_TRUE(document.performed);
+  EXPECT_EQ(document.previewsEnded, 1);
+  EXPECT_FALSE(augmentation->HasTargets());
+  EXPECT_EQ(augmentation->mView, nullptr);
+  const ta::ModelFigures figures = ta::Measure(*document.performed);
+  EXPECT_EQ(figures.verts, 6 + 9 - 4);
+  EXPECT_TRUE(figures.EqualEdges());
+}
+
+TEST(Augmentation, OneMatchingFaceAndTheSymmetryWarning) {
+  corvia::testing::MissingServicesOnly missing;
+  ta::TestDocument document;
+  ta::TemplateModel cube("4.4.4");
+  ASSERT_TRUE(cube.built);
+  corvia::Augmentation* augmentation = cube.poly.GetAugmentation();
+  cube.poly.GetShownBlock()->SetCurrentFace(cube.poly.GetFace(0));
+  // A triangular prism put by a square on every square of the cube turns each square
+  // half a turn only: the cube's symmetry is lost, and said so once.
+  corvia::testing::TemplateModel source("3.4.4");
+  ASSERT_TRUE(source.built);
+  document.memory.reset(source.poly.CreateSimplePoly(corvia::kDeriveBase, nullptr, nullptr));
+  augmentation->mMemorySlot = 2;
+  corvia::testing::Platform().messages.Clear();
+  ASSERT_TRUE(cube.poly.PrepareAugmentation(corvia::kAugmentMemory | corvia::kAugmentSameType, augmentation));
+  EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Warning"), 1);
+  ASSERT_EQ(augmentation->CountMatchingFaces(), 1);
+  corvia::testing::Platform().views.mPaneMessage.clear();
+  ASSERT_NE(augmentation->StepMatchingFace(1), nullptr);
+  EXPECT_EQ(corvia::testing::Platform().views.mPaneMessage,
+            "There is only one matching face\nin the model being added");
+  // Stepping says nothing more of the symmetry.
+  EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Warning"), 1);
+  // The preview puts the prism on all six squares.
+  std::vector<corvia::AugmentPlacement> placements = augmentation->GetPlacements();
+  EXPECT_EQ(placements.size(), 6u);
+  augmentation->Reset();
+}
+
+TEST(Augmentation, OrientationsCountLikeAnOdometer) {
+  corvia::testing::MissingServicesOnly missing;
+  corvia::Augmentation augmentation(nullptr);
+  // Two targets with 3 and 2 orientations.
+  for (int counts : {3, 2}) {
+    auto target = std::make_unique<corvia::AugmentTarget>(nullptr);
+    corvia::ListNode* head = nullptr;
+    corvia::ListNode* tail = nullptr;
+    for (int i = 0; i < counts; ++i) corvia::ListNode::Append(new corvia::FaceOrientation(), head, tail);
+    target->SetOrientations(static_cast<corvia::FaceOrientation*>(head));
+    augmentation.mTargets.push_back(std::move(target));
+  }
+  corvia::BigUInt value;
+  augmentation.GetOrientationCounts(value);
+  EXPECT_EQ(value.Word(0), 6u);
+  for (uint32_t expected = 0; expected < 6; ++expected) {
+    ASSERT_EQ(augmentation.GetOrientationIndices(value), 0);
+    EXPECT_EQ(value.Word(0), expected);
+    augmentation.NextOrientation();
+  }
+  // Round again, and backwards from the first to the last.
+  ASSERT_EQ(augmentation.GetOrientationIndices(value), 0);
+  EXPECT_TRUE(value.IsZero());
+  augmentation.PreviousOrientation();
+  ASSERT_EQ(augmentation.GetOrientationIndices(value), 0);
+  EXPECT_EQ(value.Word(0), 5u);
+  // A target with no current orientation has no combination number.
+  augmentation.mTargets[1]->mCurrent = nullptr;
+  EXPECT_EQ(augmentation.GetOrientationIndices(value), -1);
+  EXPECT_TRUE(value.IsZero());
+
+  // With one orientation everywhere nothing changes, and the pane says so.
+  corvia::Augmentation single(nullptr);
+  auto target = std::make_unique<corvia::AugmentTarget>(nullptr);
+  target->SetOrientations(new corvia::FaceOrientation());
+  single.mTargets.push_back(std::move(target));
+  corvia::testing::Platform().views.mPaneMessage.clear();
+  single.NextOrientation();
+  EXPECT_EQ(corvia::testing::Platform().views.mPaneMessage, "There is only one orientation");
+}
+
+TEST(Augmentation, AFaceOfFewerThanThreeSidesPreparesNothing) {
+  corvia::testing::MissingServicesOnly missing;
+  ta::TemplateModel cube("4.4.4");
+  ASSERT_TRUE(cube.built);
+  cube.poly.GetShownBlock()->SetCurrentFace(nullptr);
+  corvia::testing::Platform().messages.Clear();
+  EXPECT_FALSE(cube.poly.PrepareAugmentation(corvia::kAugmentPyramid, cube.poly.GetAugmentation()));
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+}
