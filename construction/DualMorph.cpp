@@ -62,6 +62,24 @@ PolyElement* Corner(const PolyElement* x, int i) {
   return x->mNeighbours[static_cast<size_t>(((i % n) + n) % n)];
 }
 
+// Corner i of a face with its neighbours: the corners before and after it, and the
+// faces across the sides before and after it.
+struct CornerRound {
+  CornerRound(const PolyElement* x, int i)
+      : previous(Corner(x, i - 1)),
+        corner(Corner(x, i)),
+        next(Corner(x, i + 1)),
+        before(Across(x, i - 1)),
+        after(Across(x, i)),
+        complete(previous && corner && next && before && after) {}
+  const PolyElement* previous;
+  const PolyElement* corner;
+  const PolyElement* next;
+  const PolyElement* before;
+  const PolyElement* after;
+  bool complete;
+};
+
 // The pole of a point in the mid-sphere of radius m; false for the centre.
 bool Pole(double* out, const double* p, double m) {
   const double q = Dot(p, p);
@@ -247,7 +265,12 @@ bool HasInfinitePoints(const Poly& poly) {
   return false;
 }
 
-bool RefuseInfinite(const Poly& poly, uint32_t flags) {
+// What every builder does first: at its ends a morph is the model or its dual, and a
+// model whose dual has points at infinity has no morph. True when that settles the
+// result (null after a message).
+bool Settled(Poly& poly, double t, uint32_t flags, SimplePoly*& result) {
+  result = nullptr;
+  if (poly.GetMorphEndModel(t, result, flags)) return true;
   if (!HasInfinitePoints(poly)) return false;
   if (!(flags & kDeriveQuiet)) ShowError("This operation may not be performed on a model with infinite vertices");
   return true;
@@ -408,9 +431,8 @@ AugmentationMorphPiece ClassifyAugmentationMorphSide(const double* cornerA, cons
 // ---- Builders -------------------------------------------------------------------------
 
 SimplePoly* Poly::CreateSizingMorph(double t, uint32_t flags) {
-  SimplePoly* end = nullptr;
-  if (GetMorphEndModel(t, end, flags)) return end;
-  if (detail_DualMorph::RefuseInfinite(*this, flags)) return nullptr;
+  SimplePoly* settled = nullptr;
+  if (detail_DualMorph::Settled(*this, t, flags, settled)) return settled;
   double baseScale = 1.0;
   double dualScale = 1.0;
   GetSizingMorphScales(t, &baseScale, &dualScale);
@@ -430,9 +452,8 @@ SimplePoly* Poly::CreateSizingMorph(double t, uint32_t flags) {
 
 SimplePoly* Poly::CreateTruncationMorph(double t, uint32_t flags) {
   namespace d = detail_DualMorph;
-  SimplePoly* end = nullptr;
-  if (GetMorphEndModel(t, end, flags)) return end;
-  if (d::RefuseInfinite(*this, flags)) return nullptr;
+  SimplePoly* settled = nullptr;
+  if (d::Settled(*this, t, flags, settled)) return settled;
   SetTruncationMorphScale(t);
   const MorphScales scales = TruncationMorphScales();
   d::MorphBuilder builder(2 * mNumEdges, mVertices.mCount + mFaces.mCount);
@@ -477,9 +498,8 @@ SimplePoly* Poly::CreateTruncationMorph(double t, uint32_t flags) {
 
 SimplePoly* Poly::CreateAugmentationMorph(double t, uint32_t flags) {
   namespace d = detail_DualMorph;
-  SimplePoly* end = nullptr;
-  if (GetMorphEndModel(t, end, flags)) return end;
-  if (d::RefuseInfinite(*this, flags)) return nullptr;
+  SimplePoly* settled = nullptr;
+  if (d::Settled(*this, t, flags, settled)) return settled;
   SetAugmentationMorphScale(t);
   const MorphScales scales = AugmentationMorphScales();
   const double rb = d::PointRatio(d::FirstTypeElement(mBaseBlock.get()));
@@ -542,9 +562,8 @@ SimplePoly* Poly::CreateAugmentationMorph(double t, uint32_t flags) {
 
 SimplePoly* Poly::CreateExpansionMorph(double t, uint32_t flags) {
   namespace d = detail_DualMorph;
-  SimplePoly* end = nullptr;
-  if (GetMorphEndModel(t, end, flags)) return end;
-  if (d::RefuseInfinite(*this, flags)) return nullptr;
+  SimplePoly* settled = nullptr;
+  if (d::Settled(*this, t, flags, settled)) return settled;
   d::MorphBuilder builder(2 * mNumEdges, mVertices.mCount + mNumEdges + mFaces.mCount);
   // Corner i of element x at parameter s: the corner moved towards x's dual point.
   auto cornerPoint = [](double* out, const PolyElement* x, const PolyElement* corner, double s) {
@@ -587,9 +606,8 @@ SimplePoly* Poly::CreateExpansionMorph(double t, uint32_t flags) {
 
 SimplePoly* Poly::CreateTiltingQuadsMorph(double t, uint32_t flags) {
   namespace d = detail_DualMorph;
-  SimplePoly* end = nullptr;
-  if (GetMorphEndModel(t, end, flags)) return end;
-  if (d::RefuseInfinite(*this, flags)) return nullptr;
+  SimplePoly* settled = nullptr;
+  if (d::Settled(*this, t, flags, settled)) return settled;
   const double m = mDualScale;
   const double w = 1.0 - t;
   d::MorphBuilder builder(mVertices.mCount + mFaces.mCount + mNumEdges, 2 * mNumEdges);
@@ -599,12 +617,8 @@ SimplePoly* Poly::CreateTiltingQuadsMorph(double t, uint32_t flags) {
     d::Lerp(p, d::FacePoint(x), d::VertexPoint(x), w);
     if (!d::Pole(facePoint, p, m)) return;
     for (int i = 0; i < n; ++i) {
-      const PolyElement* previous = d::Corner(x, i - 1);
-      const PolyElement* corner = d::Corner(x, i);
-      const PolyElement* next = d::Corner(x, i + 1);
-      const PolyElement* before = d::Across(x, i - 1);
-      const PolyElement* after = d::Across(x, i);
-      if (!previous || !corner || !next || !before || !after) continue;
+      const auto [previous, corner, next, before, after, complete] = d::CornerRound(x, i);
+      if (!complete) continue;
       double cornerPoint[3], q[3], sideBefore[3], sideAfter[3];
       d::Lerp(p, d::VertexPoint(corner), d::FacePoint(corner), w);
       if (!d::Pole(cornerPoint, p, m)) continue;
@@ -629,9 +643,8 @@ SimplePoly* Poly::CreateTiltingQuadsMorph(double t, uint32_t flags) {
 
 SimplePoly* Poly::CreateTiltingTrianglesMorph(double t, uint32_t flags) {
   namespace d = detail_DualMorph;
-  SimplePoly* end = nullptr;
-  if (GetMorphEndModel(t, end, flags)) return end;
-  if (d::RefuseInfinite(*this, flags)) return nullptr;
+  SimplePoly* settled = nullptr;
+  if (d::Settled(*this, t, flags, settled)) return settled;
   d::MorphBuilder builder(mVertices.mCount + mFaces.mCount + mNumEdges, 4 * mNumEdges);
   // The side point between the edge's midpoint and the dual edge's midpoint.
   auto sidePoint = [t](double* out, const PolyElement* a, const PolyElement* b, const PolyElement* x,
@@ -646,24 +659,16 @@ SimplePoly* Poly::CreateTiltingTrianglesMorph(double t, uint32_t flags) {
     double p[3];
     d::Lerp(p, d::FacePoint(x), d::VertexPoint(x), t);
     for (int i = 0; i < n; ++i) {
-      const PolyElement* previous = d::Corner(x, i - 1);
-      const PolyElement* corner = d::Corner(x, i);
-      const PolyElement* next = d::Corner(x, i + 1);
-      const PolyElement* before = d::Across(x, i - 1);
-      const PolyElement* after = d::Across(x, i);
-      if (!previous || !corner || !next || !before || !after) continue;
+      const auto [previous, corner, next, before, after, complete] = d::CornerRound(x, i);
+      if (!complete) continue;
       double s1[3], s2[3], k[3];
       sidePoint(s1, previous, corner, x, before);
       sidePoint(s2, corner, next, x, after);
       d::Lerp(k, d::VertexPoint(corner), d::FacePoint(corner), t);
       const d::PieceColour colour = d::Blend(x->mColor, x->mOpacity, corner->mColor, corner->mOpacity, t);
-      double n1[3], n2[3], e1[3], e2[3];
-      Subtract(e1, s1, p);
-      Subtract(e2, k, s1);
-      Cross(n1, e1, e2);
-      Subtract(e1, k, p);
-      Subtract(e2, s2, k);
-      Cross(n2, e1, e2);
+      double n1[3], n2[3];
+      TriangleNormal(n1, p, s1, k);
+      TriangleNormal(n2, p, k, s2);
       // One plane when the two normals are in proportion, measured on the first's
       // largest component.
       const int axis = LargestAxis(n1);
@@ -686,9 +691,8 @@ SimplePoly* Poly::CreateTiltingTrianglesMorph(double t, uint32_t flags) {
 
 SimplePoly* Poly::CreateTiltingMorph(double t, uint32_t flags, uint32_t viewType) {
   namespace d = detail_DualMorph;
-  SimplePoly* end = nullptr;
-  if (GetMorphEndModel(t, end, flags)) return end;
-  if (d::RefuseInfinite(*this, flags)) return nullptr;
+  SimplePoly* settled = nullptr;
+  if (d::Settled(*this, t, flags, settled)) return settled;
   const TiltingWeights weights = GetTiltingWeights(t, viewType == kViewMorphTiltingCompound);
   const double m = mDualScale;
   d::MorphBuilder builder(mVertices.mCount + mFaces.mCount + mNumEdges, 4 * mNumEdges);

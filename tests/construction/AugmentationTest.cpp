@@ -65,6 +65,14 @@ std::unique_ptr<SimplePoly> Augment(Poly& poly, PolyElement* face, uint32_t opti
   return result;
 }
 
+// The first face of the model with that many sides.
+PolyElement* FaceWithSides(Poly& poly, int sides) {
+  for (PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) {
+    if (f->mNumSides == sides) return f;
+  }
+  return nullptr;
+}
+
 double Length(const double* v) { return std::sqrt(corvia::Dot(v, v)); }
 
 // The axis of each pyramid on the model: from the middle of its base to the vertex
@@ -203,10 +211,7 @@ TEST(Augmentation, PentagonalCupolaOnTheTruncatedDodecahedron) {
   corvia::testing::MissingServicesOnly missing;
   ta::TemplateModel truncated("3.10.10");
   ASSERT_TRUE(truncated.built);
-  corvia::PolyElement* decagon = nullptr;
-  for (corvia::PolyElement* f = truncated.poly.mFaces.mHead; f && !decagon; f = f->mNext) {
-    if (f->mNumSides == 10) decagon = f;
-  }
+  corvia::PolyElement* decagon = ta::FaceWithSides(truncated.poly, 10);
   ASSERT_NE(decagon, nullptr);
   // Two ways round: the cupola's triangles on the edges the decagon shares with
   // decagons (J68), or on those it shares with triangles, which then lie in one plane
@@ -239,14 +244,15 @@ TEST(Augmentation, EveryFaceOfATypeAtOnce) {
   corvia::testing::MissingServicesOnly missing;
   ta::TemplateModel cube("4.4.4");
   ASSERT_TRUE(cube.built);
-  // Square pyramids of equal edges on all six squares: the pyramids' triangles meet
-  // in pairs in the planes of the rhombic dodecahedron's faces.
+  // Square pyramids half an edge high on all six squares: their triangles meet in
+  // pairs in the planes of the rhombic dodecahedron's faces, and are blended.
   std::unique_ptr<corvia::SimplePoly> all = ta::Augment(
       cube.poly, cube.poly.GetFace(0), corvia::kAugmentPyramid | corvia::kPyramidCircumradius | corvia::kAugmentSameType,
       std::sqrt(0.5));
   ASSERT_TRUE(all);
   const ta::ModelFigures figures = ta::Measure(*all);
   EXPECT_EQ(figures.verts, 14);
+  EXPECT_EQ(figures.faceKinds, (std::map<int, int>{{4, 12}}));
   EXPECT_EQ(figures.group, "Oh");
 }
 
@@ -276,8 +282,7 @@ TEST(Augmentation, HeightsAndSolids) {
     ASSERT_TRUE(corvia::GetAugmentationHeight(options, face, augmentation));
     EXPECT_NEAR(augmentation->mHeight, excavate ? -2.0 * R : 2.0 * R, 1e-12);
     const corvia::SimplePoly& pyramid = *augmentation->mAddedModel;
-    // Centred: the apex sits 3/4 of the height beyond the base's centre... measured
-    // from the base instead, it is the full height.
+    // The model is centred, so the height is measured from the base's centre.
     const double* apex = pyramid.VertAt(4).pos;
     double base[3] = {0, 0, 0};
     for (int i = 0; i < 4; ++i) corvia::AddTo(base, pyramid.VertAt(i).pos);
@@ -316,10 +321,7 @@ TEST(Augmentation, HeightsAndSolids) {
   // cupola of equal edges.
   ta::TemplateModel truncated("3.6.6");
   ASSERT_TRUE(truncated.built);
-  corvia::PolyElement* hexagon = nullptr;
-  for (corvia::PolyElement* f = truncated.poly.mFaces.mHead; f && !hexagon; f = f->mNext) {
-    if (f->mNumSides == 6) hexagon = f;
-  }
+  corvia::PolyElement* hexagon = ta::FaceWithSides(truncated.poly, 6);
   ASSERT_NE(hexagon, nullptr);
   const double e = hexagon->GetMeanEdgeLength();
   double r = 0.0;
@@ -362,10 +364,7 @@ TEST(Augmentation, RefusalsLeaveTheModelAsItWas) {
   ASSERT_TRUE(prism.built);
   ta::TemplateModel truncated("3.6.6");
   ASSERT_TRUE(truncated.built);
-  corvia::PolyElement* hexagon = nullptr;
-  for (corvia::PolyElement* f = truncated.poly.mFaces.mHead; f && !hexagon; f = f->mNext) {
-    if (f->mNumSides == 6) hexagon = f;
-  }
+  corvia::PolyElement* hexagon = ta::FaceWithSides(truncated.poly, 6);
   corvia::testing::Platform().messages.Clear();
   EXPECT_EQ(ta::Augment(truncated.poly, hexagon, corvia::kAugmentPyramid | corvia::kPyramidEqualEdges), nullptr);
   EXPECT_TRUE(ta::HasBox("Error", "Face has too many sides to build pyramid on"));
@@ -384,10 +383,7 @@ TEST(Augmentation, PreviewStepsThroughMatchingFacesAndOrientations) {
   ta::TestDocument document;
   ta::TemplateModel prism("3.4.4");
   ASSERT_TRUE(prism.built);
-  corvia::PolyElement* square = nullptr;
-  for (corvia::PolyElement* f = prism.poly.mFaces.mHead; f && !square; f = f->mNext) {
-    if (f->mNumSides == 4) square = f;
-  }
+  corvia::PolyElement* square = ta::FaceWithSides(prism.poly, 4);
   ASSERT_NE(square, nullptr);
   // The elongated square pyramid (J8) in memory: its base and its sides are squares.
   std::unique_ptr<corvia::SimplePoly> j8 = corvia::gLibraryTable[ta::FirstJohnsonRecord() + 7].CreatePoly(false);
