@@ -9,6 +9,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "construction/Augmentation.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/Poly.h"
@@ -206,8 +207,8 @@ bool Poly::ApplySubSymmetry(int rotIndex, int reflIndex) {
   selection.Restore(*this);
   mBaseBlock->SetCurrentFace(baseCurrent);
   mDualBlock->SetCurrentFace(dualCurrent);
-  // This build keeps no augmentation state in the model, so there is nothing to
-  // re-prepare for the new group.
+  // A running augmentation preview is worked out again for the new face types.
+  if (mAugmentation && mAugmentation->mView) mAugmentation->Refresh();
   platform::Services().views->InvalidateInfo(kInfoReasonNames);
   return true;
 }

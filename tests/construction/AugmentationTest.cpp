@@ -18,9 +18,13 @@
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
+#include "stellation/FaceType.h"
 #include "stellation/FaceTypeBlock.h"
 #include "symmetry/FaceOrientation.h"
 #include "symmetry/SimplePoly.h"
+#include "symmetry/SymGroup.h"
+#include "symmetry/SymGroupNames.h"
+#include "symmetry/SymSubgroups.h"
 #include "tests/construction/DerivedModelChecks.h"
 #include "tests/support/MissingServices.h"
 #include "tests/support/TestSupport.h"
@@ -535,4 +539,37 @@ TEST(Augmentation, AFaceOfFewerThanThreeSidesPreparesNothing) {
   corvia::testing::Platform().messages.Clear();
   EXPECT_FALSE(cube.poly.PrepareAugmentation(corvia::kAugmentPyramid, cube.poly.GetAugmentation()));
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+}
+
+// A new symmetry group during the preview: the augmentation is prepared again for the
+// new face types, keeping the added model.
+TEST(Augmentation, ThePreviewFollowsASubgroup) {
+  corvia::testing::MissingServicesOnly missing;
+  ta::TestDocument document;
+  ta::TemplateModel cube("4.4.4");
+  ASSERT_TRUE(cube.built);
+  cube.poly.GetShownBlock()->SetCurrentFace(cube.poly.GetFace(0));
+  corvia::Augmentation* augmentation = cube.poly.GetAugmentation();
+  const uint32_t options = corvia::kAugmentPyramid | corvia::kAugmentSameType;
+  ASSERT_TRUE(cube.poly.PrepareAugmentation(options, augmentation));
+  augmentation->mView = reinterpret_cast<corvia::OpenGLView*>(&document);
+  EXPECT_EQ(augmentation->GetPlacements().size(), 6u);
+  const corvia::SimplePoly* added = augmentation->mAddedModel.get();
+
+  corvia::SymSubgroupSpec spec;
+  int rotational = 0, reflective = 0, d4h = -1;
+  for (int n = 0; n < 500 && corvia::SymGroup::GetSubgroup(cube.poly.mSymGroup, n, spec, rotational, reflective); ++n) {
+    if (!spec.alternate && corvia::GetSubgroupSchoenflies(&spec) == "D4h") d4h = n;
+  }
+  ASSERT_GE(d4h, 0);
+  ASSERT_TRUE(cube.poly.ApplySubSymmetry(d4h, -1));
+  // The squares now fall in types of 2 and 4.
+  const size_t placements = augmentation->GetPlacements().size();
+  EXPECT_TRUE(placements == 2 || placements == 4) << placements;
+  EXPECT_EQ(augmentation->mAddedModel.get(), added);
+  ASSERT_TRUE(augmentation->HasTargets());
+  EXPECT_TRUE(augmentation->GetTargets().front()->mFace->mType->mFlags & corvia::kFaceTypeAugmentTarget);
+  augmentation->Reset();
+  EXPECT_EQ(document.previewsEnded, 1);
+  EXPECT_FALSE(cube.poly.GetFace(0)->mType->mFlags & corvia::kFaceTypeAugmentTarget);
 }
