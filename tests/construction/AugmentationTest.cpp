@@ -258,6 +258,37 @@ TEST(Augmentation, EveryFaceOfATypeAtOnce) {
   EXPECT_EQ(figures.verts, 14);
   EXPECT_EQ(figures.faceKinds, (std::map<int, int>{{4, 12}}));
   EXPECT_EQ(figures.group, "Oh");
+
+  // Equal-edged pyramids on the dodecahedron's twelve pentagons.
+  ta::TemplateModel dodecahedron("5.5.5");
+  ASSERT_TRUE(dodecahedron.built);
+  std::unique_ptr<corvia::SimplePoly> stellated =
+      ta::Augment(dodecahedron.poly, dodecahedron.poly.GetFace(3),
+                  corvia::kAugmentPyramid | corvia::kPyramidEqualEdges | corvia::kAugmentSameType);
+  ASSERT_TRUE(stellated);
+  const ta::ModelFigures twelve = ta::Measure(*stellated);
+  EXPECT_EQ(twelve.verts, 32);
+  EXPECT_EQ(twelve.faceKinds, (std::map<int, int>{{3, 60}}));
+  EXPECT_EQ(twelve.group, "Ih");
+  EXPECT_TRUE(twelve.EqualEdges());
+}
+
+// The dual side is augmented as the dual model: a regular tetrahedron on one
+// triangle of the cube's dual, the octahedron. The dihedral angles of the two add up
+// to a straight angle: three pairs of triangles lie in one plane and are blended.
+TEST(Augmentation, TheDualSide) {
+  corvia::testing::MissingServicesOnly missing;
+  ta::TemplateModel cube("4.4.4");
+  ASSERT_TRUE(cube.built);
+  cube.poly.SetShowDual(true);
+  std::unique_ptr<corvia::SimplePoly> augmented = ta::Augment(
+      cube.poly, cube.poly.GetVertex(0), corvia::kAugmentPyramid | corvia::kPyramidEqualEdges);
+  ASSERT_TRUE(augmented);
+  const ta::ModelFigures figures = ta::Measure(*augmented);
+  EXPECT_EQ(figures.verts, 7);
+  EXPECT_EQ(figures.faceKinds, (std::map<int, int>{{3, 4}, {4, 3}}));
+  EXPECT_EQ(figures.group, "C3v");
+  EXPECT_TRUE(figures.EqualEdges());
 }
 
 TEST(Augmentation, HeightsAndSolids) {
