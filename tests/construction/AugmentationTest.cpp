@@ -273,6 +273,27 @@ TEST(Augmentation, EveryFaceOfATypeAtOnce) {
   EXPECT_TRUE(twelve.EqualEdges());
 }
 
+// A pyramid whose apex is to lie on the circumsphere inside the face is dug in, and
+// the augmented model is built the way it was prepared.
+TEST(Augmentation, ThePyramidThatTurnsInward) {
+  corvia::testing::MissingServicesOnly missing;
+  ta::TemplateModel cube("4.4.4");
+  ASSERT_TRUE(cube.built);
+  corvia::PolyElement* face = cube.poly.GetFace(0);
+  std::unique_ptr<corvia::SimplePoly> dug =
+      ta::Augment(cube.poly, face, corvia::kAugmentPyramid | corvia::kPyramidCircumsphere, 0.5);
+  ASSERT_TRUE(dug);
+  const ta::ModelFigures figures = ta::Measure(*dug);
+  EXPECT_EQ(figures.verts, 9);
+  EXPECT_EQ(figures.faceKinds, (std::map<int, int>{{3, 4}, {4, 5}}));
+  EXPECT_EQ(figures.group, "C4v");
+  // The apex is the one new vertex: on the sphere of half the radius, on the face's
+  // side of the centre.
+  const double* apex = dug->VertAt(8).pos;
+  EXPECT_NEAR(ta::Length(apex), 0.5 * cube.poly.GetRadius(), 1e-9);
+  EXPECT_GT(corvia::Dot(apex, face->mZAxis), 0.0);
+}
+
 // The dual side is augmented as the dual model: a regular tetrahedron on one
 // triangle of the cube's dual, the octahedron. The dihedral angles of the two add up
 // to a straight angle: three pairs of triangles lie in one plane and are blended.
@@ -352,6 +373,19 @@ TEST(Augmentation, HeightsAndSolids) {
       EXPECT_NEAR(ta::Length(d), edge, 1e-9);
     }
   }
+  // Excavated, the antiprism goes into the model once, not out again.
+  std::unique_ptr<corvia::SimplePoly> dug = corvia::CreateAugmentAntiprism(*face, 1.0, false, true, &height, &ratio);
+  ASSERT_TRUE(dug);
+  EXPECT_LT(height, 0.0);
+  double base[3] = {0, 0, 0}, top[3] = {0, 0, 0};
+  for (int i = 0; i < 4; ++i) {
+    corvia::AddTo(base, dug->VertAt(i).pos);
+    corvia::AddTo(top, dug->VertAt(4 + i).pos);
+  }
+  double down[3];
+  corvia::Subtract(down, top, base);
+  EXPECT_LT(corvia::Dot(down, normal), 0.0);
+
   // The cupola's height on a hexagon of the truncated tetrahedron: the triangular
   // cupola of equal edges.
   ta::TemplateModel truncated("3.6.6");
@@ -392,6 +426,14 @@ TEST(Augmentation, RefusalsLeaveTheModelAsItWas) {
   corvia::testing::Platform().messages.Clear();
   EXPECT_EQ(ta::Augment(tetrahedron.poly, triangle, corvia::kAugmentBuiltIn), nullptr);
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+
+  // A hexagonal cupola on a regular dodecagon would be flat.
+  ta::TemplateModel dodecagonal("4.4.12");
+  ASSERT_TRUE(dodecagonal.built);
+  corvia::testing::Platform().messages.Clear();
+  EXPECT_EQ(ta::Augment(dodecagonal.poly, ta::FaceWithSides(dodecagonal.poly, 12), corvia::kAugmentCupola), nullptr);
+  EXPECT_TRUE(ta::HasBox("Warning", "Face has too many sides to build regular-faced cupola on."));
+  EXPECT_EQ(dodecagonal.poly.GetAugmentation()->mAddedModel, nullptr);
 
   // A regular face is needed for the equal-edged pyramid, the cupola and the
   // antiprism; a hexagon is too wide for a pyramid of its own edge.

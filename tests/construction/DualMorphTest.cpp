@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -12,6 +13,7 @@
 #include "construction/DerivedModels.h"
 #include "construction/DualMorph.h"
 #include "model/Poly.h"
+#include "model/PolyElement.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/construction/DerivedModelChecks.h"
 #include "tests/support/MissingServices.h"
@@ -227,4 +229,43 @@ TEST(DualMorph, AugmentingAStarPolyhedronRaisesEveryFace) {
     EXPECT_EQ(figures.faces, 60) << t;
     EXPECT_EQ(figures.group, "Ih") << t;
   }
+}
+
+// Near its start the augmentation morph is nearly the model: the pyramids on its
+// faces are still flat, their apexes by the faces' centres.
+TEST(DualMorph, TheAugmentationMorphStartsFlatOnTheModel) {
+  corvia::testing::MissingServicesOnly missing;
+  dm::TemplateModel cube("4.4.4");
+  ASSERT_TRUE(cube.built);
+  std::unique_ptr<corvia::SimplePoly> morph = dm::Morph(cube.poly, corvia::kViewMorphByAugmentation, 0.02);
+  ASSERT_TRUE(morph);
+  const double radius = cube.poly.GetRadius();
+  for (int v = 0; v < morph->NumVerts(); ++v) {
+    double nearest = 1e300;
+    for (const corvia::PolyElement* x : {cube.poly.mVertices.mHead, cube.poly.mFaces.mHead}) {
+      for (; x; x = x->mNext) {
+        // A vertex of the cube, or the centre of one of its faces.
+        const double* point = x->IsVertex() ? x->mDualVert : x->mCentre;
+        double d[3];
+        corvia::Subtract(d, morph->VertAt(v).pos, point);
+        nearest = std::min(nearest, std::sqrt(corvia::Dot(d, d)));
+      }
+    }
+    EXPECT_LT(nearest, 0.05 * radius) << "vertex " << v;
+  }
+}
+
+// A model with a face through its centre has a dual with vertices at infinity, and no
+// morph.
+TEST(DualMorph, MorphsOfAHemipolyhedronAreRefused) {
+  corvia::testing::MissingServicesOnly missing;
+  dm::TemplateModel hemi("3.4.3/2.4");
+  ASSERT_TRUE(hemi.built);
+  ASSERT_TRUE(hemi.poly.mHasCentralFace);
+  corvia::testing::Platform().messages.Clear();
+  EXPECT_EQ(dm::Morph(hemi.poly, corvia::kViewMorphByTruncation, 0.5), nullptr);
+  EXPECT_TRUE(dm::HasBox("Error", "This operation may not be performed on a model with infinite vertices"));
+  corvia::testing::Platform().messages.Clear();
+  EXPECT_EQ(dm::Morph(hemi.poly, corvia::kViewMorphTiltingQuads, 0.3, corvia::kDeriveQuiet), nullptr);
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
 }
