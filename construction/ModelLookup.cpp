@@ -1,5 +1,6 @@
 #include "construction/ModelLookup.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +31,11 @@ constexpr int kTooManyTerms = 5;
 constexpr int kNameScoreRaise = 100;
 constexpr int kMinListedScore = 4;
 constexpr int kAnswerSize = 80;
+// Stands for the parameter in the configurations and symbols of parametric records.
+constexpr const char* kPlaceholder = "<N>";
+constexpr size_t kPlaceholderLength = 3;
+// The name score of a text that is the whole name.
+constexpr int kWholeNameScore = 6;
 
 // Wenninger number, number of ranges, the ranges as pairs; ended by 0.
 const int32_t kStellationTable[] = {
@@ -67,9 +73,12 @@ bool ReadIndex(const char* p, int& number) {
 
 // ---- Wythoff symbols ------------------------------------------------------------------
 
+// A term of a Wythoff symbol; the placeholder "<N>" of a parametric record stands
+// for the record's n and sorts after every number.
 struct WythoffTerm {
   long num;
   long den;
+  bool placeholder;
 };
 
 struct WythoffParts {
@@ -89,6 +98,12 @@ int ReadTerms(const char*& p, WythoffTerm* terms) {
       negate = true;
       p = SkipBlanks(p + 1);
     }
+    if (std::strncmp(p, kPlaceholder, kPlaceholderLength) == 0) {
+      p += kPlaceholderLength;
+      if (count >= kTooManyTerms - 1) return kTooManyTerms;
+      terms[count++] = {0, 1, true};
+      continue;
+    }
     if (!std::isdigit(static_cast<unsigned char>(*p))) return -1;
     long num = 0, den = 1;
     while (std::isdigit(static_cast<unsigned char>(*p)) && num < kIndexSaturation) num = num * 10 + (*p++ - '0');
@@ -107,8 +122,13 @@ int ReadTerms(const char*& p, WythoffTerm* terms) {
       ++p;
     }
     if (count >= kTooManyTerms - 1) return kTooManyTerms;
-    terms[count++] = {negate ? -num : num, den};
+    terms[count++] = {negate ? -num : num, den, false};
   }
+}
+
+bool TermBefore(const WythoffTerm& a, const WythoffTerm& b) {
+  if (a.placeholder || b.placeholder) return !a.placeholder && b.placeholder;
+  return a.num * b.den < b.num * a.den;
 }
 
 // Selection sort by value, the first of equal values kept first.
@@ -116,7 +136,7 @@ void SortTerms(WythoffTerm* terms, int count) {
   for (int i = 0; i < count; ++i) {
     int best = i;
     for (int j = i + 1; j < count; ++j) {
-      if (terms[j].num * terms[best].den < terms[best].num * terms[j].den) best = j;
+      if (TermBefore(terms[j], terms[best])) best = j;
     }
     WythoffTerm t = terms[best];
     for (int j = best; j > i; --j) terms[j] = terms[j - 1];
@@ -141,14 +161,44 @@ int ReadWythoff(const char* text, WythoffParts& parts) {
   return *SkipBlanks(p) == 0 ? 1 : 0;
 }
 
+bool SameTerm(const WythoffTerm& a, const WythoffTerm& b) {
+  if (a.placeholder || b.placeholder) return a.placeholder == b.placeholder;
+  return a.num == b.num && a.den == b.den;
+}
+
 bool SameWythoff(const WythoffParts& a, const WythoffParts& b) {
   for (int part = 0; part < 2; ++part) {
     if (a.count[part] != b.count[part]) return false;
     for (int i = 0; i < a.count[part]; ++i) {
-      if (a.terms[part][i].num != b.terms[part][i].num || a.terms[part][i].den != b.terms[part][i].den) return false;
+      if (!SameTerm(a.terms[part][i], b.terms[part][i])) return false;
     }
   }
   return true;
+}
+
+// Whether the typed symbol is the stored one. Where the stored symbol holds the
+// placeholder, a typed whole number above 0 may stand in its place and becomes n
+// (0 when the typed symbol holds the placeholder itself or the stored none).
+bool MatchWythoff(const WythoffParts& typed, const WythoffParts& stored, int& n) {
+  n = 0;
+  if (SameWythoff(typed, stored)) return true;
+  for (int part = 0; part < 2; ++part) {
+    const int count = stored.count[part];
+    // Sorted, so a placeholder is the last term of its part.
+    if (count == 0 || !stored.terms[part][count - 1].placeholder || typed.count[part] != count) continue;
+    for (int k = 0; k < count; ++k) {
+      const WythoffTerm& candidate = typed.terms[part][k];
+      if (candidate.placeholder || candidate.den != 1 || candidate.num < 1) continue;
+      WythoffParts rest = typed;
+      for (int j = k; j + 1 < count; ++j) rest.terms[part][j] = rest.terms[part][j + 1];
+      rest.terms[part][count - 1] = {0, 1, true};
+      if (SameWythoff(rest, stored)) {
+        n = static_cast<int>(std::min<long>(candidate.num, kIndexSaturation));
+        return true;
+      }
+    }
+  }
+  return false;
 }
 
 // ---- Configurations -------------------------------------------------------------------
@@ -160,17 +210,20 @@ bool SameConfigChar(char a, char b) {
 }
 
 // Whether the text is the entry's configuration; n and d from the text where the
-// configuration holds "<N>" (0 and 1 when none was given).
-bool MatchConfig(const char* text, const char* config, int& n, int& d) {
+// configuration holds "<N>" (0 and 1 when none was given; numbered tells whether a
+// number was given, so that every given number is checked, 0 included).
+bool MatchConfig(const char* text, const char* config, int& n, int& d, bool& numbered) {
   n = 0;
   d = 1;
+  numbered = false;
   const char* t = text;
   const char* c = config;
   for (;;) {
     t = SkipBlanks(t);
     c = SkipBlanks(c);
     if (*c == 0 || *t == 0) return *c == 0 && *t == 0;
-    if (std::strncmp(c, "<N>", 3) == 0 && std::isdigit(static_cast<unsigned char>(*t))) {
+    if (std::strncmp(c, kPlaceholder, kPlaceholderLength) == 0 && std::isdigit(static_cast<unsigned char>(*t))) {
+      numbered = true;
       long value = 0;
       while (std::isdigit(static_cast<unsigned char>(*t)) && value < kIndexSaturation) value = value * 10 + (*t++ - '0');
       n = static_cast<int>(value);
@@ -181,7 +234,7 @@ bool MatchConfig(const char* text, const char* config, int& n, int& d) {
           value = value * 10 + (*t++ - '0');
         d = static_cast<int>(value);
       }
-      c += 3;
+      c += kPlaceholderLength;
       continue;
     }
     if (!SameConfigChar(*t, *c)) return false;
@@ -399,7 +452,11 @@ LibraryEntry* LookUpModel(const char* text, bool* recognised, bool showErrors, b
   *recognised = false;
   *isDual = false;
   const ModelSearchCriteria& criteria = gModelSearchCriteria;
-  const char* p = SkipBlanks(text != nullptr ? text : "");
+  // Blanks round the text are no part of what is looked for.
+  std::string trimmed = SkipBlanks(text != nullptr ? text : "");
+  TrimTrailingBlanks(trimmed.data());
+  trimmed.resize(std::strlen(trimmed.c_str()));
+  const char* p = trimmed.c_str();
   if (*p == 0 && criteria.IsEmpty()) return nullptr;
   if (!criteria.IsUsable()) return nullptr;
 
@@ -459,10 +516,13 @@ LibraryEntry* LookUpModel(const char* text, bool* recognised, bool showErrors, b
         LibraryEntry& entry = gLibraryTable[i];
         if (entry.mWythoff == nullptr || *entry.mWythoff == 0) continue;
         WythoffParts stored;
-        if (ReadWythoff(entry.mWythoff, stored) <= 0 || !SameWythoff(typed, stored)) continue;
+        int n = 0;
+        if (ReadWythoff(entry.mWythoff, stored) <= 0 || !MatchWythoff(typed, stored, n)) continue;
+        if (!criteria.Matches(entry, false, n > 0 ? n : -1, n > 0 ? 1 : -1)) continue;
         *recognised = true;
+        if (n > 0 && !entry.CheckParams(n, 1, showErrors)) return nullptr;
         if (!findAll) return &entry;
-        if (criteria.Matches(entry, false, -1, -1)) AppendSearchResult(&entry, false);
+        AppendSearchResult(&entry, false);
       }
       if (gHead != nullptr) return gHead->mEntry;
     }
@@ -475,17 +535,24 @@ LibraryEntry* LookUpModel(const char* text, bool* recognised, bool showErrors, b
     for (int i = 0; i < kNumLibraryEntries; ++i) {
       LibraryEntry& entry = gLibraryTable[i];
       int n = 0, d = 1;
-      if (entry.mConfig == nullptr || !MatchConfig(p, entry.mConfig, n, d)) continue;
+      bool numbered = false;
+      if (entry.mConfig == nullptr || !MatchConfig(p, entry.mConfig, n, d, numbered)) continue;
       if (!criteria.Matches(entry, false, n, d)) continue;
       *recognised = true;
-      if (n != 0 && !entry.CheckParams(n, d, showErrors)) return nullptr;
+      if (numbered && !entry.CheckParams(n, d, showErrors)) return nullptr;
       if (!findAll) return &entry;
       AppendSearchResult(&entry, false);
     }
   }
 
-  // Names.
-  if (*p != '-' && *p != '!' && !std::isdigit(static_cast<unsigned char>(*p))) {
+  // Names. A text that starts with a digit counts only where it is a whole name, so
+  // that configurations never read as initials or parts of names.
+  if (*p != '-' && *p != '!') {
+    const bool wholeOnly = std::isdigit(static_cast<unsigned char>(*p)) != 0;
+    auto nameScore = [&](const char* names) {
+      const int score = ParseModelNameAbbrev(p, names);
+      return wholeOnly && score != kWholeNameScore ? 0 : score;
+    };
     int bestScore = 3;
     LibraryEntry* best = nullptr;
     bool bestDual = false;
@@ -506,11 +573,13 @@ LibraryEntry* LookUpModel(const char* text, bool* recognised, bool showErrors, b
       }
       if (m) {
         int score = 0;
-        if (entry.mConfig != nullptr && *entry.mConfig != 0) score = ParseModelNameAbbrev(p, entry.mConfig) * 4 + 3;
-        int nameScore = ParseModelNameAbbrev(p, entry.mName);
-        if (nameScore >= 5) nameScore += kNameScoreRaise;
-        if (nameScore * 4 + 2 > score) score = nameScore * 4 + 2;
-        int otherScore = ParseModelNameAbbrev(p, entry.mOtherNames) * 4 + 1;
+        // The configurations were looked at already; a digit starts only those.
+        if (!wholeOnly && entry.mConfig != nullptr && *entry.mConfig != 0)
+          score = ParseModelNameAbbrev(p, entry.mConfig) * 4 + 3;
+        int mainScore = nameScore(entry.mName);
+        if (mainScore >= 5) mainScore += kNameScoreRaise;
+        if (mainScore * 4 + 2 > score) score = mainScore * 4 + 2;
+        int otherScore = nameScore(entry.mOtherNames) * 4 + 1;
         if (otherScore > score) score = otherScore;
         if (score > bestScore) {
           bestScore = score;
@@ -520,7 +589,7 @@ LibraryEntry* LookUpModel(const char* text, bool* recognised, bool showErrors, b
         if (findAll && score >= kMinListedScore) InsertSearchResult(&entry, false, score);
       }
       if (dualListed) {
-        int score = ParseModelNameAbbrev(p, entry.mDualName) * 4;
+        int score = nameScore(entry.mDualName) * 4;
         if (score > bestScore) {
           bestScore = score;
           best = &entry;
@@ -555,7 +624,11 @@ int FindLibraryEntryByText(const LibraryEntry* entry, const PolyTemplate* poly, 
   for (int i = 0; i < kNumLibraryEntries; ++i) {
     const char* config = gLibraryTable[i].mConfig;
     if (config == nullptr || *config == 0) continue;
-    size_t placeholder = std::strncmp(config, "<N>", 3) == 0 ? 3 : config[0] == 'N' ? 1 : 0;
+    size_t placeholder =
+        std::strncmp(config, detail_ModelLookup::kPlaceholder, detail_ModelLookup::kPlaceholderLength) == 0
+            ? detail_ModelLookup::kPlaceholderLength
+        : config[0] == 'N' ? 1
+                           : 0;
     for (const std::string& text : configs) {
       if (placeholder == 0) {
         if (text == config) return i;

@@ -117,10 +117,29 @@ TEST_F(ModelLookupTest, WythoffSymbols) {
   EXPECT_EQ(LastMessage(), "Invalid Wythoff symbol: too many terms.");
   EXPECT_EQ(LookUpModel("3/0 | 2 3", nullptr, true, nullptr, false), nullptr);
   EXPECT_EQ(LastMessage(), "There is no matching model with that Wythoff symbol.");
-  EXPECT_EQ(LookUpModel("2 <N> | 2", nullptr, true, nullptr, false), nullptr);
+  // The parametric records' symbols hold "<N>": typed as stored they find their
+  // record; a whole number in that place is the record's n.
+  EXPECT_EQ(LookUpModel("2 <N> | 2", nullptr, true, nullptr, false), &gLibraryTable[96]);
+  EXPECT_EQ(Find("| 2 <N> 2"), 97);
+  EXPECT_EQ(Find("2 | 2 <N>"), -1);
+  EXPECT_EQ(Find("2 11 | 2"), 96);
+  int n = 0, d = 0;
+  gLibraryTable[96].GetParams(n, d);
+  EXPECT_EQ(n, 11);
+  EXPECT_EQ(d, 1);
+  EXPECT_EQ(Find("| 2 13 2"), 97);
+  gLibraryTable[97].GetParams(n, d);
+  EXPECT_EQ(n, 13);
+  // A fixed record comes first; a fraction is no parameter; a refused base finds nothing.
+  EXPECT_EQ(Find("2 7 | 2"), 85);
+  EXPECT_EQ(Find("2 11/3 | 2"), -1);
+  EXPECT_EQ(LookUpModel("| 2 2 2", nullptr, true, nullptr, false), nullptr);
+  EXPECT_EQ(LastMessage(), "Illegal antiprism base");
   ClearSearchResults();
   EXPECT_EQ(LookUpModel("2 5 | 2", nullptr, false, nullptr, true), &gLibraryTable[78]);
-  EXPECT_EQ(CountSearchResults(), 1);
+  // The pentagonal prism, then the N-gonal prism with n = 5, as for "5.4.4".
+  EXPECT_EQ(CountSearchResults(), 2);
+  EXPECT_EQ(GetSearchResults()->Next()->mEntry, &gLibraryTable[96]);
 }
 
 TEST_F(ModelLookupTest, ConfigurationsAndSymbols) {
@@ -142,6 +161,69 @@ TEST_F(ModelLookupTest, ConfigurationsAndSymbols) {
   // A refused parameter finds nothing.
   EXPECT_EQ(LookUpModel("q' 9/3", nullptr, true, nullptr, false), nullptr);
   EXPECT_EQ(LastMessage(), "Illegal cuploid base");
+  // A number in the placeholder's place is always checked, 0 and 2 included.
+  testing::Platform().messages.Clear();
+  EXPECT_EQ(LookUpModel("0.4.4", nullptr, true, nullptr, false), nullptr);
+  EXPECT_EQ(LastMessage(), "Illegal prism base");
+  EXPECT_EQ(LookUpModel("0/0.3.3.3", nullptr, true, nullptr, false), nullptr);
+  EXPECT_EQ(LastMessage(), "Illegal antiprism base");
+  EXPECT_EQ(LookUpModel("Y 0", nullptr, true, nullptr, false), nullptr);
+  EXPECT_EQ(LastMessage(), "Illegal pyramid base");
+  EXPECT_EQ(LookUpModel("Q+ 0", nullptr, true, nullptr, false), nullptr);
+  EXPECT_EQ(LastMessage(), "Illegal cupolaic blend base");
+  gLibraryTable[96].GetParams(n, d);
+  EXPECT_EQ(n, 11);
+  // The placeholder typed as it stands finds its record and keeps the parameters.
+  EXPECT_EQ(Find("<N>.4.4"), 96);
+  gLibraryTable[96].GetParams(n, d);
+  EXPECT_EQ(n, 11);
+}
+
+TEST_F(ModelLookupTest, BlanksRoundTheTextAreIgnored) {
+  for (const char* text : {"Cube ", "  Cube", " cube\t", "Hexahedron  ", "4.4.4 ", "3 | 2 4 ", "U6 "}) {
+    EXPECT_EQ(Find(text), 1) << "'" << text << "'";
+  }
+  bool dual = false;
+  EXPECT_EQ(Find("Rhombic Dodecahedron  ", &dual), 10);
+  EXPECT_TRUE(dual);
+  EXPECT_EQ(Find("   "), -1);
+}
+
+TEST_F(ModelLookupTest, NamesThatStartWithADigitAreFoundWhole) {
+  EXPECT_EQ(Find("5-5-4 Acrohedron"), 207);
+  EXPECT_EQ(Find("5-5-4 acrohedron "), 207);
+  // A name that starts with a digit is matched whole, never by its initials or a part
+  // of it, so configurations never read as names.
+  EXPECT_EQ(Find("5-5-4"), -1);
+  EXPECT_EQ(Find("5-5-4 A"), -1);
+  EXPECT_EQ(Find("3.3.3"), 0);
+}
+
+// Every record is found by each of its own texts: its name, its configuration or
+// symbol as stored, and its Wythoff symbol.
+TEST_F(ModelLookupTest, EveryRecordIsFoundByItsNameConfigurationAndSymbol) {
+  for (int i = 0; i < kNumLibraryEntries; ++i) {
+    const LibraryEntry& entry = gLibraryTable[i];
+    bool dual = true;
+    EXPECT_EQ(Find(entry.mName, &dual), i) << "name '" << entry.mName << "'";
+    EXPECT_FALSE(dual) << entry.mName;
+    if (entry.mConfig[0] != 0 && entry.mConfig[0] != '?') {
+      EXPECT_EQ(Find(entry.mConfig), i) << "configuration '" << entry.mConfig << "' of " << entry.mName;
+    }
+    if (entry.mWythoff[0] != 0) {
+      EXPECT_EQ(Find(entry.mWythoff), i) << "symbol '" << entry.mWythoff << "' of " << entry.mName;
+    }
+    // With find-all the record is among the results of each.
+    for (const char* text : {entry.mName, entry.mConfig, entry.mWythoff}) {
+      if (text[0] == 0 || text[0] == '?') continue;
+      LookUpModel(text, nullptr, false, nullptr, true);
+      bool listed = false;
+      for (LibraryListNode* node = GetSearchResults(); node != nullptr; node = node->Next())
+        listed = listed || (node->mEntry == &entry && !node->mIsDual);
+      EXPECT_TRUE(listed) << "'" << text << "' of " << entry.mName;
+    }
+  }
+  EXPECT_EQ(testing::Platform().messages.Boxes().size(), 0u);
 }
 
 TEST_F(ModelLookupTest, NamesAbbreviationsAndDuals) {
