@@ -11,8 +11,13 @@ namespace detail_PolyFamily {
 
 // Shows the refusal of a base: the size message for too many sides, else the
 // family's plain message.
-bool Refuse(int n, bool showErrors, const char* illegal, const char* tooMany) {
-  if (showErrors) ShowError("%s", n > kFamilyMaxSides ? tooMany : illegal);
+bool Refuse(int n, bool showErrors, const char* illegal, const char* family) {
+  if (!showErrors) return false;
+  if (n > kFamilyMaxSides) {
+    ShowError("%s base must have less than %d sides", family, kFamilyMaxSides + 1);
+  } else {
+    ShowError("%s", illegal);
+  }
   return false;
 }
 
@@ -45,35 +50,33 @@ void AppendList(std::string& text, std::initializer_list<int> verts) {
 
 bool CheckPrismBase(int n, int d, bool showErrors) {
   if (n >= 3 && n <= kFamilyMaxSides && d > 0 && Gcd(n, d) == 1) return true;
-  return detail_PolyFamily::Refuse(n, showErrors, "Illegal prism base", "Prism base must have less than 9999 sides");
+  return detail_PolyFamily::Refuse(n, showErrors, "Illegal prism base", "Prism");
 }
 
 bool CheckAntiprismBase(int n, int d, bool showErrors) {
   if (n >= 3 && n <= kFamilyMaxSides && d > 0 && Gcd(n, d) == 1) return true;
-  return detail_PolyFamily::Refuse(n, showErrors, "Illegal antiprism base",
-                                   "Antiprism base must have less than 9999 sides");
+  return detail_PolyFamily::Refuse(n, showErrors, "Illegal antiprism base", "Antiprism");
 }
 
 bool CheckPyramidBase(int n, int d, bool showErrors) {
   if (n >= 3 && n <= kFamilyMaxSides && d > 0 && d <= n / 2 && n / d < 6 && Gcd(n, d) == 1) return true;
-  return detail_PolyFamily::Refuse(n, showErrors, "Illegal pyramid base", "Pyramid base must have less than 9999 sides");
+  return detail_PolyFamily::Refuse(n, showErrors, "Illegal pyramid base", "Pyramid");
 }
 
 bool CheckCupolaBase(int n, int d, bool showErrors) {
   if (detail_PolyFamily::CupolaLike(n, d) && d % 2 == 1 && Gcd(n, d) == 1) return true;
-  return detail_PolyFamily::Refuse(n, showErrors, "Illegal cupola base", "Cupola base must have less than 9999 sides");
+  return detail_PolyFamily::Refuse(n, showErrors, "Illegal cupola base", "Cupola");
 }
 
 bool CheckCuploidBase(int n, int d, bool showErrors) {
   // d = n/2 would fall apart into two-vertex top faces.
   if (n >= 3 && detail_PolyFamily::CupolaLike(n, d) && d % 2 == 0 && 2 * d != n) return true;
-  return detail_PolyFamily::Refuse(n, showErrors, "Illegal cuploid base", "Cuploid base must have less than 9999 sides");
+  return detail_PolyFamily::Refuse(n, showErrors, "Illegal cuploid base", "Cuploid");
 }
 
 bool CheckCupolaicBlendBase(int n, int d, bool showErrors) {
   if (detail_PolyFamily::CupolaLike(n, d) && d % 2 == 1 && Gcd(n, d) == 1) return true;
-  return detail_PolyFamily::Refuse(n, showErrors, "Illegal cupolaic blend base",
-                                   "Cupolaic blend base must have less than 9999 sides");
+  return detail_PolyFamily::Refuse(n, showErrors, "Illegal cupolaic blend base", "Cupolaic blend");
 }
 
 void AppendFamilyLabel(std::string& buffer, int k, int d, bool turned) {

@@ -20,8 +20,11 @@ namespace corvia {
 constexpr uint32_t kFamilyPrism = 0x80000;
 constexpr uint32_t kFamilyAntiprism = 0x100000;
 
-// The largest base polygon of every family.
-constexpr int kFamilyMaxSides = 9999;
+// The largest base polygon of every family. Building a model and finding its
+// symmetry take time that grows fast with the base's sides (the spring families'
+// faces carry a spring for every diagonal): up to this size a model builds within
+// moments, and a larger base is refused before anything is built.
+constexpr int kFamilyMaxSides = 99;
 
 // Tests of a base {n/d}: true when allowed; otherwise false, after the family's
 // message when showErrors is set.

@@ -216,6 +216,12 @@ bool PolyTemplate::Parse(const char* text, bool showErrors) {
   mShowErrors = showErrors ? 1 : 0;
   if (!ParseText()) return false;
   if (!Solve(0)) return false;
+  // Edges shorter than the distance at which two points are one: the faces close
+  // round the vertex only in the plane (a tiling), at a height of nothing.
+  if (!(std::sqrt(2.0 * mRadius * mVertHeight) > kPointTolerance)) {
+    Report(false, "Faces at vertex lie in plane.");
+    return false;
+  }
   return Finish(mVertHeight, true);
 }
 
@@ -463,7 +469,12 @@ bool PolyTemplate::SolveByBisection(const TemplatePolygon* key) {
       }
     }
   }
+  // The clamp snaps a corner that spans its neighbours almost straight (a face
+  // through the centre) to exactly straight; the corner of a polygon of many sides
+  // is that close to straight and yet not straight, so its sum is also taken as
+  // solved.
   s = AngleSum(h, true);
+  if (std::fabs(s - target) > kAngleTolerance) s = AngleSum(h, false);
   if (s < target - kAngleTolerance || s > target + kAngleTolerance) {
     Dump();
     Report(false, "Failed to figure out vertex height.");

@@ -16,14 +16,18 @@
 #include <cstdint>
 #include <string>
 
+#include "construction/PolyFamily.h"
+
 namespace corvia {
 
 class LibraryEntry;
 class PolyTemplate;
 
 // The largest polygon and the most polygons round a vertex a configuration may
-// have. Each distinct starting polygon takes one bit of a 32-bit identity word.
-constexpr int kTemplateMaxSides = 100000;
+// have. Polygons of more than a few sides stand only in prisms and antiprisms, so
+// the largest is the prism family's largest base. Each distinct starting polygon
+// takes one bit of a 32-bit identity word.
+constexpr int kTemplateMaxSides = kFamilyMaxSides;
 constexpr int kTemplateMaxValence = 32;
 constexpr int kTemplateMaxWraps = 1000;
 

@@ -701,12 +701,14 @@ int VertexBound(const Poly& poly) {
   return -1;
 }
 
-enum class FailureReason { kNoArrangement, kTooManyVertices, kTooManySteps };
+enum class FailureReason { kNoSolution, kNoArrangement, kTooManyVertices, kTooManySteps };
 
 // Says why a build gave up; every failed build ends with a message.
 void ReportFailure(Poly& poly, FailureReason reason) {
   const char* text = poly.mTemplate ? poly.mTemplate->mText.c_str() : "";
-  if (reason == FailureReason::kTooManyVertices) {
+  if (reason == FailureReason::kNoSolution) {
+    ShowError("\"%s\" - The vertex configuration has no solution to build from.", text);
+  } else if (reason == FailureReason::kTooManyVertices) {
     ShowError("\"%s\" - The faces don't close up into a polyhedron within %d vertices.", text,
               kBuildMaxNewVertices);
   } else if (reason == FailureReason::kTooManySteps) {
@@ -740,6 +742,12 @@ bool Poly::Prepare(PolyTemplate* polyTemplate, uint32_t flags) {
   mMatchCounter = 0;
   if (LibraryEntry* entry = polyTemplate->mEntry) {
     if (detail_PolyBuild::CategoryMarksElements(entry)) mPolyFlags |= detail_PolyBuild::kPolyFlagsCategoryMarked;
+  }
+  // A template whose solving failed has no edge length: there are no faces to place.
+  if (!(polyTemplate->mEdgeLength > kPointTolerance)) {
+    mBuildState = kBuildFailed;
+    detail_PolyBuild::ReportFailure(*this, detail_PolyBuild::FailureReason::kNoSolution);
+    return false;
   }
 
   // The arrangements: the distinct starting polygons read forwards, then backwards.
@@ -784,9 +792,11 @@ bool Poly::Prepare(PolyTemplate* polyTemplate, uint32_t flags) {
   if (!CreateVertices(face)) return false;
   vertex->mRemaining = 1;
   vertex->mTurnSense = 0;
+  // No arrangement takes even the first face: the template's faces do not close
+  // round a vertex of a polyhedron.
   if (!detail_PolyBuild::DoNextMatch(*this, vertex)) {
-    ShowInternalError("Prepare: DoNextMatch() failed.");
     mBuildState = kBuildFailed;
+    detail_PolyBuild::ReportFailure(*this, detail_PolyBuild::FailureReason::kNoArrangement);
     return false;
   }
   if (!detail_PolyBuild::CreateFaces(*this, vertex) || !detail_PolyBuild::CheckRemaining(*this)) {

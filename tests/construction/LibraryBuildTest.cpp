@@ -214,7 +214,8 @@ TEST_F(LibraryBuildTest, UniformRecordsBuildWithTheirCountsSymmetryAndDual) {
 }
 
 TEST_F(LibraryBuildTest, ParametricPrismsAndAntiprismsBuildForSeveralBases) {
-  const int bases[][2] = {{3, 1}, {5, 2}, {7, 3}, {8, 3}, {9, 4}, {12, 5}, {16, 1}};
+  // Up to the largest base the family takes.
+  const int bases[][2] = {{3, 1}, {5, 2}, {7, 3}, {8, 3}, {9, 4}, {12, 5}, {16, 1}, {90, 1}, {97, 45}, {99, 1}};
   for (const auto& base : bases) {
     const int n = base[0], d = base[1];
     LibraryEntry& prism = gLibraryTable[96];

@@ -173,6 +173,12 @@ TEST_F(ModelLookupTest, ConfigurationsAndSymbols) {
   EXPECT_EQ(LastMessage(), "Illegal cupolaic blend base");
   gLibraryTable[96].GetParams(n, d);
   EXPECT_EQ(n, 11);
+  // A base larger than the families take is refused at once.
+  EXPECT_EQ(LookUpModel("100.4.4", nullptr, true, nullptr, false), nullptr);
+  EXPECT_EQ(LastMessage(), "Prism base must have less than 100 sides");
+  EXPECT_EQ(LookUpModel("99991.3.3.3", nullptr, true, nullptr, false), nullptr);
+  EXPECT_EQ(LastMessage(), "Antiprism base must have less than 100 sides");
+  EXPECT_EQ(Find("99.3.3.3"), 97);
   // The placeholder typed as it stands finds its record and keeps the parameters.
   EXPECT_EQ(Find("<N>.4.4"), 96);
   gLibraryTable[96].GetParams(n, d);

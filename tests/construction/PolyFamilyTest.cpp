@@ -17,9 +17,24 @@ namespace corvia {
 TEST(PolyFamilyTest, BaseTestsAcceptAndRefuseWithTheirMessages) {
   auto& messages = testing::Platform().messages;
   messages.Clear();
-  EXPECT_FALSE(CheckPrismBase(10000, 1, true));
-  EXPECT_EQ(test_PolyFamily::LastMessage(), "Prism base must have less than 9999 sides");
-  EXPECT_TRUE(CheckPrismBase(9999, 1, true));
+  // Bases up to the limit build in moments; larger ones are refused before anything
+  // is built.
+  EXPECT_FALSE(CheckPrismBase(kFamilyMaxSides + 1, 1, true));
+  EXPECT_EQ(test_PolyFamily::LastMessage(), "Prism base must have less than 100 sides");
+  EXPECT_TRUE(CheckPrismBase(kFamilyMaxSides, 1, true));
+  EXPECT_EQ(kFamilyMaxSides, 99);
+  EXPECT_FALSE(CheckAntiprismBase(10000, 1, true));
+  EXPECT_EQ(test_PolyFamily::LastMessage(), "Antiprism base must have less than 100 sides");
+  EXPECT_TRUE(CheckAntiprismBase(99, 98, true));
+  EXPECT_FALSE(CheckPyramidBase(101, 20, true));
+  EXPECT_EQ(test_PolyFamily::LastMessage(), "Pyramid base must have less than 100 sides");
+  EXPECT_TRUE(CheckPyramidBase(99, 20, true));
+  EXPECT_FALSE(CheckCupolaBase(100, 33, true));
+  EXPECT_EQ(test_PolyFamily::LastMessage(), "Cupola base must have less than 100 sides");
+  EXPECT_TRUE(CheckCupolaBase(98, 33, true));
+  EXPECT_FALSE(CheckCuploidBase(100, 34, true));
+  EXPECT_EQ(test_PolyFamily::LastMessage(), "Cuploid base must have less than 100 sides");
+  EXPECT_TRUE(CheckCuploidBase(99, 34, true));
   EXPECT_FALSE(CheckPrismBase(6, 2, true));
   EXPECT_EQ(test_PolyFamily::LastMessage(), "Illegal prism base");
   EXPECT_FALSE(CheckAntiprismBase(2, 1, true));
@@ -34,7 +49,7 @@ TEST(PolyFamilyTest, BaseTestsAcceptAndRefuseWithTheirMessages) {
   EXPECT_FALSE(CheckCuploidBase(5, 3, true));
   EXPECT_EQ(test_PolyFamily::LastMessage(), "Illegal cuploid base");
   EXPECT_FALSE(CheckCupolaicBlendBase(10001, 1, true));
-  EXPECT_EQ(test_PolyFamily::LastMessage(), "Cupolaic blend base must have less than 9999 sides");
+  EXPECT_EQ(test_PolyFamily::LastMessage(), "Cupolaic blend base must have less than 100 sides");
   size_t shown = messages.Boxes().size();
   EXPECT_FALSE(CheckCupolaBase(0, 1, false));
   EXPECT_EQ(messages.Boxes().size(), shown);

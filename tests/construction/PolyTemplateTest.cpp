@@ -7,6 +7,7 @@
 
 #include "construction/BuildHooks.h"
 #include "construction/LibraryEntry.h"
+#include "construction/PolyFamily.h"
 #include "construction/PolyTemplate.h"
 #include "construction/RainbowColor.h"
 #include "tests/support/TestSupport.h"
@@ -247,7 +248,7 @@ TEST(PolyTemplateTest, UnboundedInputsAreRefused) {
   EXPECT_EQ(ErrorOf("(3.3.3)/0"), Quoted("(3.3.3)/0", "Number of wraps round the vertex must be at least 1."));
   // Digit runs that would overflow are held at the bound.
   EXPECT_EQ(ErrorOf("99999999999999999999999.3.3"),
-            Quoted("99999999999999999999999.3.3", "Polygons may not have more than 100000 sides."));
+            Quoted("99999999999999999999999.3.3", "Polygons may not have more than 99 sides."));
   EXPECT_EQ(ErrorOf("5/99999999999999999999.3.3"),
             Quoted("5/99999999999999999999.3.3", "Number of wraps may not be >= number of sides."));
   // More polygons than identity bits.
@@ -256,8 +257,67 @@ TEST(PolyTemplateTest, UnboundedInputsAreRefused) {
   EXPECT_EQ(ErrorOf(many.c_str()), Quoted(many.c_str(), "May not have more than 32 faces at a vertex."));
   // A long ring within the bounds formats completely.
   corvia::PolyTemplate t;
-  test_PolyTemplate::Solve(t, "99991.4.4");
-  EXPECT_EQ(corvia::PolyTemplate::FormatVertexConfiguration(&t), "99991.4.4");
+  test_PolyTemplate::Solve(t, "99.4.4");
+  EXPECT_EQ(corvia::PolyTemplate::FormatVertexConfiguration(&t), "99.4.4");
+}
+
+// Polygons as large as the prism family allows and no larger: a larger one is
+// refused while the text is read, before any solving.
+TEST(PolyTemplateTest, PolygonsBeyondTheFamilyLimitAreRefusedAtOnce) {
+  using test_PolyTemplate::ErrorOf;
+  using test_PolyTemplate::Quoted;
+  EXPECT_EQ(corvia::kTemplateMaxSides, corvia::kFamilyMaxSides);
+  for (const char* text : {"100.4.4", "3.3.3.100", "99991.4.4", "100000.3.3.3", "100/3.4.4", "4.4.4.100"}) {
+    EXPECT_EQ(ErrorOf(text), Quoted(text, "Polygons may not have more than 99 sides.")) << text;
+  }
+}
+
+// Prisms {n}.4.4 and antiprisms {n}.3.3.3 of every size up to the limit solve to
+// the edge length of their closed forms (circumradius 1), whichever polygon the
+// text starts with, and name their library records.
+TEST(PolyTemplateTest, EveryPrismAndAntiprismSizeSolves) {
+  const double pi = 3.14159265358979323846;
+  for (int n = 3; n <= corvia::kTemplateMaxSides; ++n) {
+    const double s = std::sin(pi / n);
+    // Prism: base radius rho and half height e / 2 with rho^2 + e^2 / 4 = 1.
+    const double prismEdge = 2.0 * s / std::sqrt(1.0 + s * s);
+    // Antiprism: the top ring turned by pi / n, height H with
+    // e^2 = 2 rho^2 (1 - cos(pi / n)) + H^2 and rho^2 + H^2 / 4 = 1.
+    const double h2OverRho2 = 4.0 * s * s - 2.0 * (1.0 - std::cos(pi / n));
+    const double antiprismEdge = 2.0 * s / std::sqrt(1.0 + h2OverRho2 / 4.0);
+    const std::string number = std::to_string(n);
+    const std::string texts[] = {number + ".4.4", "4." + number + ".4", number + ".3.3.3", "3.3.3." + number};
+    for (int k = 0; k < 4; ++k) {
+      const std::string& text = texts[k];
+      const bool prism = k < 2;
+      corvia::PolyTemplate t;
+      corvia::testing::Platform().messages.Clear();
+      ASSERT_TRUE(t.Parse(text.c_str(), true)) << text << " " << test_PolyTemplate::Boxes("Error").size();
+      ASSERT_NE(t.mEntry, nullptr) << text;
+      EXPECT_NEAR(t.mEdgeLength, prism ? prismEdge : antiprismEdge, 1e-9) << text;
+      EXPECT_NEAR(test_PolyTemplate::SumProjected(t), 2.0 * pi, 1e-6) << text;
+      if (n > 10) {
+        EXPECT_EQ(t.mEntry->GetIndex(), prism ? 96 : 97) << text;
+      }
+    }
+  }
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+}
+
+// Rings whose faces close round a vertex only in the plane solve to a vertex height
+// of nothing (edges shorter than the distance at which two points are one): they
+// are refused as flat, never handed on as a polyhedron of no size.
+TEST(PolyTemplateTest, RingsThatCloseOnlyInThePlaneAreRefused) {
+  using test_PolyTemplate::ErrorOf;
+  using test_PolyTemplate::Quoted;
+  for (const char* text :
+       {"10.10/7.10", "8.8/5.8.8/5", "5/3.10.5/3.10", "10/7.5.10/7.5", "10.5/3.10.5/3", "3/2.6.3/2.6"}) {
+    EXPECT_EQ(ErrorOf(text), Quoted(text, "Faces at vertex lie in plane.")) << text;
+    corvia::PolyTemplate t;
+    EXPECT_FALSE(t.Parse(text, false));
+    EXPECT_EQ(t.mEdgeLength, 0.0) << text;
+    EXPECT_EQ(t.mEntry, nullptr) << text;
+  }
 }
 
 TEST(PolyTemplateTest, SolvedConfigurationsNameTheirLibraryEntries) {

@@ -283,3 +283,46 @@ TEST(PolyBuild, FailedBuildsSayWhy) {
             "\"4.5/2.4.3\" - No arrangement of the faces round the vertices closes up into a polyhedron.");
   corvia::testing::Platform().messages.Clear();
 }
+
+// A template that did not solve (its faces close round a vertex only in the plane)
+// holds no polyhedron: building it is refused with the builder's own message, never
+// an internal error.
+TEST(PolyBuild, TemplatesThatDidNotSolveAreRefused) {
+  for (const char* text :
+       {"10.10/7.10", "8.8/5.8.8/5", "5/3.10.5/3.10", "10/7.5.10/7.5", "10.5/3.10.5/3", "3/2.6.3/2.6"}) {
+    SCOPED_TRACE(text);
+    corvia::testing::Platform().messages.Clear();
+    corvia::PolyTemplate polyTemplate;
+    corvia::Poly poly;
+    EXPECT_FALSE(polyTemplate.Parse(text, false));
+    EXPECT_FALSE(poly.Build(&polyTemplate, 0));
+    EXPECT_EQ(poly.mBuildState, corvia::kBuildFailed);
+    const auto& boxes = corvia::testing::Platform().messages.Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].title, "Error");
+    EXPECT_EQ(boxes[0].text, std::string("\"") + text + "\" - The vertex configuration has no solution to build from.");
+  }
+  corvia::testing::Platform().messages.Clear();
+}
+
+// Prisms and antiprisms as large as the templates allow grow face by face into
+// their models.
+TEST(PolyBuild, PrismsAndAntiprismsAtTheLimitBuild) {
+  test_PolyBuild::MissingServicesOnly missing;
+  const int n = corvia::kTemplateMaxSides;
+  const std::string number = std::to_string(n);
+  for (const std::string& text : {number + ".4.4", "3.3.3." + number, "4.4." + number}) {
+    SCOPED_TRACE(text);
+    const bool prism = text.find(".3") == std::string::npos;
+    corvia::PolyTemplate polyTemplate;
+    corvia::Poly poly;
+    ASSERT_TRUE(test_PolyBuild::BuildFrom(poly, polyTemplate, text.c_str()));
+    EXPECT_TRUE(poly.mBuildState == corvia::kBuildFinished || poly.mBuildState == corvia::kBuildFinishedWithChoices);
+    EXPECT_EQ(poly.mVertices.mCount, 2 * n);
+    EXPECT_EQ(poly.mFaces.mCount, prism ? n + 2 : 2 * n + 2);
+    EXPECT_EQ(poly.mNumEdges, prism ? 3 * n : 4 * n);
+    test_PolyBuild::ExpectComplete(poly, prism ? 3 : 4);
+    ASSERT_NE(poly.mSymGroup, nullptr);
+    EXPECT_EQ(std::string(corvia::SymGroup::GetSchoenflies(poly.mSymGroup)), prism ? "D99h" : "D99d");
+  }
+}
