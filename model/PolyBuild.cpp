@@ -1,9 +1,17 @@
 // Building a uniform polyhedron from a solved vertex configuration. The model grows
 // outwards from one face: at each vertex in turn one arrangement of the template's
 // polygons is fitted round it, the faces it asks for are found or made, and their
-// corners are found (by position) or made. Where a vertex admits more than one
-// arrangement the choice is kept, so that a dead end backs up to the latest choice
-// and a finished model can be stepped on to the next solution.
+// corners are found or made. Where a vertex admits more than one arrangement the
+// choice is kept, so that a dead end backs up to the latest choice and a finished
+// model can be stepped on to the next solution.
+//
+// A face is known by where it lies: no two faces of a polyhedron coincide. A vertex
+// is known by the faces round it, not by where it lies, since in some degenerate
+// polyhedra several vertices share one point. So a new face's corner is the vertex
+// that a face already standing across the corner's edge has there; a corner that no
+// such face reaches is a new vertex. When a vertex's arrangement asks for a face
+// that already stands at another vertex in the same point, the two vertices are one
+// and are merged; so are two vertices that one corner of a face turns out to be.
 //
 // Geometry of a vertex P: its neighbours along the edges lie on the vertex-figure
 // circle about the axis through the centre and P. Reading the arrangement, face k
@@ -47,6 +55,17 @@ struct SavedLinks {
   uint32_t idFlags;
 };
 
+// A vertex merged into another one during the match with the given serial number:
+// where it stood, its first face, and the face corners that held it. Undoing the
+// match puts a vertex back there.
+struct MergeRecord {
+  int serial;
+  double position[3];
+  PolyElement* firstFace;
+  uint8_t firstSense;
+  std::vector<std::pair<PolyElement*, int>> corners;
+};
+
 // A face's identity gathers the template polygons it stands for at each of its
 // corners. Every bit a match adds is noted, so that undoing the match takes it away
 // again: a face that outlives the match must not keep the identity of an
@@ -70,6 +89,8 @@ class PolyBuildRecord {
   std::vector<detail_PolyBuild::SavedLinks> savedLinks;
   // In the order made, so in order of the matches' serial numbers.
   std::vector<detail_PolyBuild::IdFlagsChange> idChanges;
+  // Likewise.
+  std::vector<detail_PolyBuild::MergeRecord> merges;
 };
 
 void Poly::BuildRecordDeleter::operator()(PolyBuildRecord* record) const { delete record; }
@@ -101,10 +122,9 @@ int Wrap(int i, int n) {
   return r < 0 ? r + n : r;
 }
 
-// Turns point about the unit axis through the origin by angle (right-handed).
-void RotateAbout(double* out, const double* point, const double* axis, double angle) {
-  const double c = std::cos(angle);
-  const double s = std::sin(angle);
+// Turns point about the unit axis through the origin by the angle whose cosine and
+// sine are given (right-handed).
+void RotateAbout(double* out, const double* point, const double* axis, double c, double s) {
   double cross[3];
   Cross(cross, axis, point);
   const double along = Dot(axis, point) * (1.0 - c);
@@ -139,25 +159,56 @@ void CornerPosition(const PolyElement* face, int i, double* out) {
 // after and before the vertex.
 struct Incidence {
   PolyElement* face;
+  // The vertex's place among the face's corners.
+  int corner;
   double after[3];
   double before[3];
 };
 
-using IncidenceTable = std::vector<std::vector<Incidence>>;
+// The faces at each vertex, by vertex index, in one array.
+class IncidenceTable {
+ public:
+  class Range {
+   public:
+    const Incidence* begin() const { return mFirst; }
+    const Incidence* end() const { return mLast; }
+    size_t size() const { return static_cast<size_t>(mLast - mFirst); }
+    const Incidence* mFirst;
+    const Incidence* mLast;
+  };
+  Range operator[](size_t vertex) const { return {mItems.data() + mStart[vertex], mItems.data() + mStart[vertex + 1]}; }
 
-// Which faces stand at each vertex (by vertex index), read from the faces' corners.
+  std::vector<size_t> mStart;
+  std::vector<Incidence> mItems;
+};
+
+bool IsListedCorner(const PolyElement* corner, int count) {
+  return corner && corner->mIndex >= 0 && corner->mIndex < count;
+}
+
+// Which faces stand at each vertex, read from the faces' corners.
 IncidenceTable CollectIncidences(Poly& poly) {
-  IncidenceTable table(static_cast<size_t>(poly.mVertices.mCount));
+  const int count = poly.mVertices.mCount;
+  IncidenceTable table;
+  table.mStart.assign(static_cast<size_t>(count) + 1, 0);
   for (PolyElement* face = poly.mFaces.mHead; face; face = face->mNext) {
-    const int n = face->mNumSides;
-    for (int i = 0; i < n; ++i) {
-      PolyElement* corner = face->mNeighbours[i];
-      if (!corner || corner->mIndex < 0 || corner->mIndex >= poly.mVertices.mCount) continue;
-      Incidence entry;
+    for (int i = 0; i < face->mNumSides; ++i) {
+      const PolyElement* corner = face->mNeighbours[i];
+      if (IsListedCorner(corner, count)) ++table.mStart[static_cast<size_t>(corner->mIndex) + 1];
+    }
+  }
+  for (size_t v = 1; v < table.mStart.size(); ++v) table.mStart[v] += table.mStart[v - 1];
+  table.mItems.resize(table.mStart.back());
+  std::vector<size_t> next(table.mStart.begin(), table.mStart.end() - 1);
+  for (PolyElement* face = poly.mFaces.mHead; face; face = face->mNext) {
+    for (int i = 0; i < face->mNumSides; ++i) {
+      const PolyElement* corner = face->mNeighbours[i];
+      if (!IsListedCorner(corner, count)) continue;
+      Incidence& entry = table.mItems[next[static_cast<size_t>(corner->mIndex)]++];
       entry.face = face;
+      entry.corner = i;
       CornerPosition(face, i + 1, entry.after);
       CornerPosition(face, i - 1, entry.before);
-      table[static_cast<size_t>(corner->mIndex)].push_back(entry);
     }
   }
   return table;
@@ -186,17 +237,32 @@ bool ExpectArrangement(const Vertex* vertex, const TemplateArrangement& arrangem
   out.polygons.assign(static_cast<size_t>(valence), nullptr);
   out.after.assign(static_cast<size_t>(valence), {0.0, 0.0, 0.0});
   out.before.assign(static_cast<size_t>(valence), {0.0, 0.0, 0.0});
+  const std::vector<double>& cosines = arrangement.mTurnCos;
+  const std::vector<double>& sines = arrangement.mTurnSin;
+  if (static_cast<int>(cosines.size()) <= valence || static_cast<int>(sines.size()) <= valence) return false;
+  const TemplatePolygon* p = arrangement.mStart;
+  for (int k = 0; k < valence; ++k, p = StepPolygon(p, arrangement.mList)) {
+    const size_t i = static_cast<size_t>(k);
+    out.polygons[i] = p;
+    RotateAbout(out.after[i].data(), a0, axis, cosines[i], sign * sines[i]);
+    RotateAbout(out.before[i].data(), a0, axis, cosines[i + 1], sign * sines[i + 1]);
+    SnapNearZero(out.after[i].data(), kPointTolerance);
+    SnapNearZero(out.before[i].data(), kPointTolerance);
+  }
+  return true;
+}
+
+// The turns of each arrangement, from the projected angles of its polygons.
+void ComputeTurns(TemplateArrangement& arrangement, int valence) {
+  arrangement.mTurnCos.assign(1, 1.0);
+  arrangement.mTurnSin.assign(1, 0.0);
   double turned = 0.0;
   const TemplatePolygon* p = arrangement.mStart;
   for (int k = 0; k < valence; ++k, p = StepPolygon(p, arrangement.mList)) {
-    out.polygons[static_cast<size_t>(k)] = p;
-    RotateAbout(out.after[static_cast<size_t>(k)].data(), a0, axis, sign * turned);
     turned += p->mProjectedAngle;
-    RotateAbout(out.before[static_cast<size_t>(k)].data(), a0, axis, sign * turned);
-    SnapNearZero(out.after[static_cast<size_t>(k)].data(), kPointTolerance);
-    SnapNearZero(out.before[static_cast<size_t>(k)].data(), kPointTolerance);
+    arrangement.mTurnCos.push_back(std::cos(turned));
+    arrangement.mTurnSin.push_back(std::sin(turned));
   }
-  return true;
 }
 
 bool Near(const double* a, const double* b) { return NearlyEqual(a, b, kPointTolerance); }
@@ -230,12 +296,12 @@ struct Candidate {
 
 // Every arrangement (with either turn) that fits all faces standing at the vertex,
 // fewest missing faces first, list 0 before list 1.
-std::vector<Candidate> FindCandidates(Poly& poly, const Vertex* vertex, const std::vector<Incidence>& incidences) {
+std::vector<Candidate> FindCandidates(Poly& poly, const Vertex* vertex, IncidenceTable::Range incidences) {
   std::vector<Candidate> found;
   const int valence = vertex->mNumSides;
+  Expected expected;
   for (const TemplateArrangement& arrangement : TableOf(&poly)) {
     for (int sign : {1, -1}) {
-      Expected expected;
       if (!ExpectArrangement(vertex, arrangement, sign, valence, expected)) continue;
       std::vector<uint8_t> used(static_cast<size_t>(valence), 0);
       bool fits = true;
@@ -325,9 +391,12 @@ bool CheckRemaining(Poly& poly) {
   for (PolyElement* element = poly.mVertices.mHead; element; element = element->mNext) {
     Vertex* vertex = AsVertex(element);
     if (vertex->mMatch) continue;
-    vertex->mRemaining = CountRemaining(poly, vertex, table);
+    // The count holds while no face came to the vertex or left it.
+    if (vertex->mChanged || vertex->mRemaining < 0) vertex->mRemaining = CountRemaining(poly, vertex, table);
     if (vertex->mRemaining < 1) {
-      ShowError("Failed: Found vertex with no possible match: '%s'", DescribeVertex(vertex).c_str());
+      // A dead end of the search, which backs up to the latest choice; the build says
+      // why only when no choice is left (ReportFailure).
+      DoNothing("Failed: Found vertex with no possible match: '%s'", DescribeVertex(vertex).c_str());
       return false;
     }
   }
@@ -406,27 +475,117 @@ bool DoNextMatch(Poly& poly, Vertex* vertex) {
   return true;
 }
 
-// Corner positions, dual point and Hemi flag of a new face; corners already standing
-// at a position are shared. False when the face would pass a vertex whose
-// arrangement does not hold it.
-bool PlaceCorners(Poly& poly, PolyElement* face) {
+// The vertex that a face other than `face`, standing at `from`, has next to `from`
+// at `position`: the far end of the edge from `from` towards `position`, which
+// `face` shares. Null when no face stands along that edge yet.
+Vertex* VertexAcross(Poly& poly, const PolyElement* from, const PolyElement* face, const double* position) {
+  if (!from) return nullptr;
+  for (PolyElement* other = poly.mFaces.mHead; other; other = other->mNext) {
+    if (other == face) continue;
+    const int n = other->mNumSides;
+    for (int i = 0; i < n; ++i) {
+      if (other->mNeighbours[i] != from) continue;
+      for (int step : {1, -1}) {
+        PolyElement* corner = other->mNeighbours[Wrap(i + step, n)];
+        if (corner && Near(corner->mDualVert, position)) return AsVertex(corner);
+      }
+    }
+  }
+  return nullptr;
+}
+
+// Merges `gone` into `keep`, two vertices in one point that are one vertex: every
+// face corner that held gone holds keep, and gone (which has no arrangement yet) is
+// destroyed. Noted under the match with the given serial number, whose undoing puts
+// it back.
+void MergeVertices(Poly& poly, Vertex* keep, Vertex* gone, int serial) {
+  MergeRecord record;
+  record.serial = serial;
+  CopyVector(record.position, gone->mDualVert);
+  record.firstFace = gone->mNeighbours[0];
+  record.firstSense = gone->mFaceSense[0];
+  for (PolyElement* face = poly.mFaces.mHead; face; face = face->mNext) {
+    for (int i = 0; i < face->mNumSides; ++i) {
+      if (face->mNeighbours[i] != gone) continue;
+      record.corners.emplace_back(face, i);
+      face->SetNeighbour(i, keep);
+    }
+  }
+  RecordOf(&poly).merges.push_back(std::move(record));
+  keep->mChanged = 1;
+  poly.mVertices.Remove(gone);
+}
+
+// Puts back every vertex merged under the match with the given serial number or a
+// later one, latest first.
+void UndoMerges(Poly& poly, int serial) {
+  std::vector<MergeRecord>& merges = RecordOf(&poly).merges;
+  while (!merges.empty() && merges.back().serial >= serial) {
+    const MergeRecord& record = merges.back();
+    Vertex* vertex = NewVertex(poly, record.position);
+    for (const auto& [face, i] : record.corners) {
+      if (PolyElement* keep = face->mNeighbours[i]) AsVertex(keep)->mChanged = 1;
+      face->SetNeighbour(i, vertex);
+    }
+    vertex->SetFace(0, record.firstFace);
+    vertex->mFaceSense[0] = record.firstSense;
+    merges.pop_back();
+  }
+}
+
+// Sets corner i of a new face to the vertex. False when it cannot be: the vertex has
+// its arrangement already (which does not hold the new face), or is another corner
+// of the face.
+bool SetCorner(PolyElement* face, int i, Vertex* vertex) {
+  if (vertex->mMatch && vertex->FindVertexIndex(face, -1) < 0) return false;
+  for (int k = 0; k < face->mNumSides; ++k) {
+    if (k != i && face->mNeighbours[k] == vertex) return false;
+  }
+  face->SetNeighbour(i, vertex);
+  vertex->mChanged = 1;
+  return true;
+}
+
+// Corners, dual point and Hemi flag of a new face whose corner 0 is set. Walking
+// round the face from corner 0, forwards and then backwards, each corner is the
+// vertex that a face standing across the edge before it has there; where the two
+// walks meet on two vertices, they are one. The corners no walk reaches are new
+// vertices. False when the face cannot stand: it would pass a vertex whose
+// arrangement does not hold it. Merges are noted under the given match serial.
+bool PlaceCorners(Poly& poly, PolyElement* face, int serial) {
   if (!face->mNeighbours[0]) {
     ShowInternalError("CreateVertices: First vertex must exist!");
     return false;
   }
   const int n = face->mNumSides;
-  for (int i = 1; i < n; ++i) {
-    if (face->mNeighbours[i]) continue;
-    double position[3];
+  double position[3];
+  for (int i = 1; i < n && !face->mNeighbours[i]; ++i) {
     CornerPosition(face, i, position);
-    PolyElement* existing = poly.mVertices.FindAt(position);
-    if (existing) {
-      Vertex* vertex = AsVertex(existing);
-      if (vertex->mMatch && vertex->FindVertexIndex(face, -1) < 0) return false;
-      face->SetNeighbour(i, vertex);
-      vertex->mChanged = 1;
+    Vertex* across = VertexAcross(poly, face->mNeighbours[i - 1], face, position);
+    if (!across) break;
+    if (!SetCorner(face, i, across)) return false;
+  }
+  for (int i = n - 1; i >= 1; --i) {
+    CornerPosition(face, i, position);
+    Vertex* across = VertexAcross(poly, face->mNeighbours[Wrap(i + 1, n)], face, position);
+    if (!across) break;
+    PolyElement* current = face->mNeighbours[i];
+    if (!current) {
+      if (!SetCorner(face, i, across)) return false;
       continue;
     }
+    if (current != across) {
+      // One corner, two vertices: one of them may not have its arrangement yet.
+      Vertex* a = AsVertex(current);
+      if (a->mMatch || across->mMatch) return false;
+      Vertex* keep = a->mIndex < across->mIndex ? a : across;
+      MergeVertices(poly, keep, keep == a ? across : a, serial);
+    }
+    break;
+  }
+  for (int i = 1; i < n; ++i) {
+    if (face->mNeighbours[i]) continue;
+    CornerPosition(face, i, position);
     Vertex* vertex = NewVertex(poly, position);
     vertex->SetFace(0, face);
     vertex->mFaceSense[0] = 0;
@@ -491,7 +650,27 @@ Face* MakeFace(Poly& poly, Vertex* vertex, const TemplatePolygon* record, const 
   return face;
 }
 
-// Finds or makes every face of the vertex's arrangement.
+// A face standing at another vertex in the vertex's point that fills place k of the
+// expected arrangement: that vertex and the face, or nulls.
+std::pair<Vertex*, PolyElement*> CoincidentFace(Poly& poly, const Vertex* vertex, const IncidenceTable& table,
+                                                const Expected& expected, size_t k) {
+  for (PolyElement* element = poly.mVertices.mHead; element; element = element->mNext) {
+    if (element == vertex || !Near(element->mDualVert, vertex->mDualVert)) continue;
+    for (const Incidence& incidence : table[static_cast<size_t>(element->mIndex)]) {
+      if (incidence.face->mNumSides != expected.polygons[k]->mSides) continue;
+      const double* a = expected.after[k].data();
+      const double* b = expected.before[k].data();
+      if ((Near(incidence.after, a) && Near(incidence.before, b)) ||
+          (Near(incidence.after, b) && Near(incidence.before, a))) {
+        return {AsVertex(element), incidence.face};
+      }
+    }
+  }
+  return {nullptr, nullptr};
+}
+
+// Finds or makes every face of the vertex's arrangement. False at a dead end: a face
+// it asks for belongs to another vertex's arrangement, or cannot stand.
 bool CreateFaces(Poly& poly, Vertex* vertex) {
   if (!vertex->mNeighbours[0]) {
     ShowInternalError("CreateFaces: First face doesn't exist");
@@ -503,40 +682,64 @@ bool CreateFaces(Poly& poly, Vertex* vertex) {
     ShowInternalError("CreateFaces: face doesn't match!");
     return false;
   }
-  const IncidenceTable table = CollectIncidences(poly);
-  std::vector<PolyElement*> slots(static_cast<size_t>(vertex->mNumSides), nullptr);
-  std::vector<uint8_t> senses(static_cast<size_t>(vertex->mNumSides), 0);
-  for (const Incidence& incidence : table[static_cast<size_t>(vertex->mIndex)]) {
-    bool forward = true;
-    const int slot = SlotOf(expected, incidence, forward);
-    if (slot < 0 || slots[static_cast<size_t>(slot)]) {
-      ShowInternalError("CreateFaces: face doesn't match!");
-      return false;
+  const size_t valence = static_cast<size_t>(vertex->mNumSides);
+  std::vector<PolyElement*> slots;
+  std::vector<uint8_t> senses;
+  IncidenceTable table;
+  for (bool merged = true; merged;) {
+    merged = false;
+    table = CollectIncidences(poly);
+    slots.assign(valence, nullptr);
+    senses.assign(valence, 0);
+    for (const Incidence& incidence : table[static_cast<size_t>(vertex->mIndex)]) {
+      bool forward = true;
+      const int slot = SlotOf(expected, incidence, forward);
+      if (slot < 0 || slots[static_cast<size_t>(slot)]) {
+        ShowInternalError("CreateFaces: face doesn't match!");
+        return false;
+      }
+      slots[static_cast<size_t>(slot)] = incidence.face;
+      senses[static_cast<size_t>(slot)] = forward ? 0 : 1;
     }
-    slots[static_cast<size_t>(slot)] = incidence.face;
-    senses[static_cast<size_t>(slot)] = forward ? 0 : 1;
+    // A face the arrangement asks for that stands already at another vertex in this
+    // point makes that vertex this one, with all its faces in free places.
+    for (size_t k = 0; k < valence && !merged; ++k) {
+      if (slots[k]) continue;
+      const auto [other, face] = CoincidentFace(poly, vertex, table, expected, k);
+      if (!other) continue;
+      if (other->mMatch) return false;
+      std::vector<uint8_t> taken(valence, 0);
+      for (size_t j = 0; j < valence; ++j) taken[j] = slots[j] ? 1 : 0;
+      for (const Incidence& incidence : table[static_cast<size_t>(other->mIndex)]) {
+        bool forward = true;
+        const int slot = SlotOf(expected, incidence, forward);
+        if (slot < 0 || taken[static_cast<size_t>(slot)]) return false;
+        taken[static_cast<size_t>(slot)] = 1;
+      }
+      MergeVertices(poly, vertex, other, vertex->mMatchSerial);
+      merged = true;
+    }
   }
-  for (int k = 0; k < vertex->mNumSides; ++k) {
-    const size_t s = static_cast<size_t>(k);
-    PolyElement* face = slots[s];
+  for (size_t k = 0; k < valence; ++k) {
+    PolyElement* face = slots[k];
     if (face) {
-      vertex->SetFace(k, face);
-      vertex->mFaceSense[s] = senses[s];
+      vertex->SetFace(static_cast<int>(k), face);
+      vertex->mFaceSense[k] = senses[k];
       const uint32_t previous = face->mIdFlags;
-      face->mIdFlags |= expected.polygons[s]->mId;
+      face->mIdFlags |= expected.polygons[k]->mId;
       if (face->mIdFlags != previous) RecordOf(&poly).idChanges.push_back({face, previous, vertex->mMatchSerial});
       continue;
     }
     bool forward = true;
-    Face* made = MakeFace(poly, vertex, expected.polygons[s], expected.after[s].data(), expected.before[s].data(),
-                          forward);
+    Face* made =
+        MakeFace(poly, vertex, expected.polygons[k], expected.after[k].data(), expected.before[k].data(), forward);
     if (!made) {
       ShowInternalError("CreateFaces: face doesn't match!");
       return false;
     }
-    vertex->SetFace(k, made);
-    vertex->mFaceSense[s] = forward ? 0 : 1;
-    if (!PlaceCorners(poly, made)) return false;
+    vertex->SetFace(static_cast<int>(k), made);
+    vertex->mFaceSense[k] = forward ? 0 : 1;
+    if (!PlaceCorners(poly, made, vertex->mMatchSerial)) return false;
   }
   return true;
 }
@@ -568,6 +771,7 @@ void RemoveMatchesFrom(Poly& poly, Vertex* vertex, bool full) {
   const int facesAtMatch = vertex->mFacesAtMatch;
   poly.ClearEdges();
   poly.ClearFaceTypes();
+  UndoMerges(poly, serial);
   // The identities go back to what they were before the vertex was matched, while
   // every face they name still stands.
   std::vector<IdFlagsChange>& changes = RecordOf(&poly).idChanges;
@@ -582,6 +786,7 @@ void RemoveMatchesFrom(Poly& poly, Vertex* vertex, bool full) {
     for (int i = 0; i < face->mNumSides; ++i) {
       PolyElement* corner = face->mNeighbours[i];
       if (!corner) continue;
+      AsVertex(corner)->mChanged = 1;
       for (int k = corner->FindVertexIndex(face, -1); k >= 0; k = corner->FindVertexIndex(face, k)) {
         AsVertex(corner)->SetFace(k, nullptr);
         AsVertex(corner)->mFaceSense[k] = 0;
@@ -636,6 +841,7 @@ void RestoreLinks(Poly& poly) {
       if (!links.senses.empty()) AsVertex(links.element)->mFaceSense[k] = links.senses[static_cast<size_t>(k)];
     }
     links.element->mIdFlags = links.idFlags;
+    if (links.element->IsVertex()) AsVertex(links.element)->mChanged = 1;
   }
   saved.clear();
 }
@@ -690,9 +896,19 @@ bool VerticesAlike(const Poly& poly) {
   return true;
 }
 
+// The vertices that have their arrangement. Each is a vertex of the solution on its
+// own; the others may yet prove to be one with another vertex in their point.
+int CountMatched(const Poly& poly) {
+  int count = 0;
+  for (const PolyElement* element = poly.mVertices.mHead; element; element = element->mNext) {
+    if (static_cast<const Vertex*>(element)->mMatch) ++count;
+  }
+  return count;
+}
+
 // How many vertices a solution may have: the library record's count when the
-// template names a record that gives one. A branch that grows past it cannot close
-// into that polyhedron.
+// template names a record that gives one. A branch whose matched vertices grow past
+// it cannot close into that polyhedron.
 int VertexBound(const Poly& poly) {
   const PolyTemplate* polyTemplate = poly.mTemplate;
   if (polyTemplate && polyTemplate->mEntry && polyTemplate->mEntry->mNumVerts > 0) {
@@ -754,11 +970,15 @@ bool Poly::Prepare(PolyTemplate* polyTemplate, uint32_t flags) {
   detail_PolyBuild::RecordOf(this).madeFaces.clear();
   detail_PolyBuild::RecordOf(this).savedLinks.clear();
   detail_PolyBuild::RecordOf(this).idChanges.clear();
+  detail_PolyBuild::RecordOf(this).merges.clear();
   std::vector<TemplateArrangement>& table = detail_PolyBuild::TableOf(this);
   table.clear();
-  for (const TemplatePolygon* p = polyTemplate->mNextToTry; p; p = p->mNextToTry) table.push_back({p, 0, p->mId});
-  for (const TemplatePolygon* p = polyTemplate->mPrevToTry; p; p = p->mPrevToTry) table.push_back({p, 1, p->mId});
-  if (table.empty()) table.push_back({polyTemplate->GetHead(), 0, polyTemplate->GetHead()->mId});
+  for (const TemplatePolygon* p = polyTemplate->mNextToTry; p; p = p->mNextToTry)
+    table.push_back({p, 0, p->mId, {}, {}});
+  for (const TemplatePolygon* p = polyTemplate->mPrevToTry; p; p = p->mPrevToTry)
+    table.push_back({p, 1, p->mId, {}, {}});
+  if (table.empty()) table.push_back({polyTemplate->GetHead(), 0, polyTemplate->GetHead()->mId, {}, {}});
+  for (TemplateArrangement& arrangement : table) detail_PolyBuild::ComputeTurns(arrangement, polyTemplate->mValence);
 
   // The first face lies level above the centre, corner 0 on the x axis.
   const TemplatePolygon* record = polyTemplate->GetHead();
@@ -809,7 +1029,7 @@ bool Poly::Prepare(PolyTemplate* polyTemplate, uint32_t flags) {
 
 bool Poly::CreateVertices(PolyElement* face) {
   if (!face || !face->IsFace() || !static_cast<Face*>(face)->mRecord) return false;
-  return detail_PolyBuild::PlaceCorners(*this, face);
+  return detail_PolyBuild::PlaceCorners(*this, face, mMatchCounter - 1);
 }
 
 bool Poly::RunBuild() {
@@ -819,7 +1039,7 @@ bool Poly::RunBuild() {
   int steps = 0;
   const int bound = detail_PolyBuild::VertexBound(*this);
   while (mBuildState == kBuildRunning) {
-    if (bound > 0 && mVertices.mCount > bound) {
+    if (bound > 0 && detail_PolyBuild::CountMatched(*this) > bound) {
       // A branch that has outgrown the polyhedron is a dead end like any other.
       bool resumed = false;
       while (!resumed && mBuildState != kBuildFailed && mNumBranches >= 1 && ++steps <= kBuildMaxSteps) {

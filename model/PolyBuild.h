@@ -3,6 +3,7 @@
 // stand round one vertex, and the states of a build.
 
 #include <cstdint>
+#include <vector>
 
 namespace corvia {
 
@@ -15,6 +16,10 @@ class TemplateArrangement {
   const TemplatePolygon* mStart = nullptr;
   int32_t mList = 0;
   uint32_t mId = 0;
+  // Cosine and sine of the turn from the first face's first side to each side round
+  // the vertex (valence + 1 values), worked out once for the build.
+  std::vector<double> mTurnCos;
+  std::vector<double> mTurnSin;
 };
 
 // Poly::mBuildState.

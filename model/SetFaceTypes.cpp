@@ -424,12 +424,19 @@ uint8_t Poly::SetSymGroup() {
     if (haveFrame) {
       CopyVector(b, axisType->axes[1].direction);
       const double c = Dot(a, b);
+      // A face made from a retrograde polygon may have its normal inwards until the
+      // face frames are aligned below: the normals are compared as f's is, inwards or
+      // outwards, so that the angle between them is the angle between their axes.
+      const bool fOutwards = Dot(p, f->mCentre) >= 0.0;
       PolyElement* g = mFaces.mHead;
+      double facing = 1.0;
       for (; g; g = g->mNext) {
-        if (g->mType == principal && std::fabs(Dot(g->mZAxis, p) - c) <= kFaceMatchTolerance) break;
+        if (g->mType != principal) continue;
+        facing = (Dot(g->mZAxis, g->mCentre) >= 0.0) == fOutwards ? 1.0 : -1.0;
+        if (std::fabs(facing * Dot(g->mZAxis, p) - c) <= kFaceMatchTolerance) break;
       }
       if (g) {
-        CopyVector(q, g->mZAxis);
+        Scale(q, g->mZAxis, facing);
       } else {
         ShowInternalError("SetSymGroup: face == NULL");
         haveFrame = false;
