@@ -56,11 +56,11 @@ struct SavedLinks {
 };
 
 // A vertex merged into another one during the match with the given serial number:
-// where it stood, its first face, and the face corners that held it. Undoing the
-// match puts a vertex back there.
+// its first face and the face corners that held it. Undoing the match puts a vertex
+// back there, in the point of the vertex that took its place (the set-up of a
+// finished model may have turned the model since).
 struct MergeRecord {
   int serial;
-  double position[3];
   PolyElement* firstFace;
   uint8_t firstSense;
   std::vector<std::pair<PolyElement*, int>> corners;
@@ -501,7 +501,6 @@ Vertex* VertexAcross(Poly& poly, const PolyElement* from, const PolyElement* fac
 void MergeVertices(Poly& poly, Vertex* keep, Vertex* gone, int serial) {
   MergeRecord record;
   record.serial = serial;
-  CopyVector(record.position, gone->mDualVert);
   record.firstFace = gone->mNeighbours[0];
   record.firstSense = gone->mFaceSense[0];
   for (PolyElement* face = poly.mFaces.mHead; face; face = face->mNext) {
@@ -522,7 +521,12 @@ void UndoMerges(Poly& poly, int serial) {
   std::vector<MergeRecord>& merges = RecordOf(&poly).merges;
   while (!merges.empty() && merges.back().serial >= serial) {
     const MergeRecord& record = merges.back();
-    Vertex* vertex = NewVertex(poly, record.position);
+    if (record.corners.empty()) {
+      merges.pop_back();
+      continue;
+    }
+    const auto& [holder, corner] = record.corners.front();
+    Vertex* vertex = NewVertex(poly, holder->mNeighbours[corner]->mDualVert);
     for (const auto& [face, i] : record.corners) {
       if (PolyElement* keep = face->mNeighbours[i]) AsVertex(keep)->mChanged = 1;
       face->SetNeighbour(i, vertex);

@@ -386,3 +386,24 @@ TEST(PolyBuild, CoincidentVerticesStayApart) {
     EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
   }
 }
+
+// The set-up of a finished model turns it to its group's standard place. Stepping
+// on to the next solution backs up through matches in which vertices were merged,
+// and puts each merged vertex back where the model now stands.
+TEST(PolyBuild, SteppingOnUndoesMergesInTheTurnedModel) {
+  corvia::testing::Platform().messages.Clear();
+  corvia::PolyTemplate polyTemplate;
+  corvia::Poly poly;
+  ASSERT_TRUE(test_PolyBuild::BuildFrom(poly, polyTemplate, "10/3.6.10/7.6/5"));
+  for (int step = 0; step < 3 && poly.mBuildState == corvia::kBuildFinishedWithChoices; ++step) {
+    SCOPED_TRACE(step);
+    poly.BuildStep();
+    if (!poly.RunBuild()) break;
+    EXPECT_EQ(poly.mVertices.mCount, 60);
+    EXPECT_EQ(poly.mFaces.mCount, 32);
+    test_PolyBuild::ExpectComplete(poly, 4);
+    ASSERT_NE(poly.mSymGroup, nullptr);
+    EXPECT_EQ(std::string(corvia::SymGroup::GetSchoenflies(poly.mSymGroup)), "Ih");
+  }
+  EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 0);
+}
