@@ -49,12 +49,14 @@ void AppendList(std::string& text, std::initializer_list<int> verts) {
 }  // namespace detail_PolyFamily
 
 bool CheckPrismBase(int n, int d, bool showErrors) {
-  if (n >= 3 && n <= kFamilyMaxSides && d > 0 && Gcd(n, d) == 1) return true;
+  if (n >= 3 && n <= kFamilyMaxSides && d > 0 && d < n && Gcd(n, d) == 1) return true;
   return detail_PolyFamily::Refuse(n, showErrors, "Illegal prism base", "Prism");
 }
 
 bool CheckAntiprismBase(int n, int d, bool showErrors) {
-  if (n >= 3 && n <= kFamilyMaxSides && d > 0 && Gcd(n, d) == 1) return true;
+  // A crossed antiprism's triangles reach from base to base only while n / d > 3/2;
+  // at or past it they would have to be other than equilateral.
+  if (n >= 3 && n <= kFamilyMaxSides && d > 0 && 2 * n > 3 * d && Gcd(n, d) == 1) return true;
   return detail_PolyFamily::Refuse(n, showErrors, "Illegal antiprism base", "Antiprism");
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <utility>
 
+#include "construction/PolyFamily.h"
 #include "construction/Prisms.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/support/TestSupport.h"
@@ -129,6 +130,32 @@ TEST(PrismsTest, AntiprismsHaveEquilateralSides) {
     EXPECT_NEAR(e.maxLength, test_Prisms::Chord(n, d), 1e-12) << n << "/" << d;
     EXPECT_TRUE(e.oriented) << n << "/" << d;
   }
+}
+
+// Every base that the prism and antiprism families accept, up to their largest,
+// builds a closed model whose edges all have one length; a base that could not (an
+// antiprism whose triangles cannot reach from base to base, d past n) is refused by
+// the family before anything is built.
+TEST(PrismsTest, EveryBaseTheFamiliesAcceptBuildsWithEqualEdges) {
+  corvia::testing::Platform().messages.Clear();
+  for (int n = 3; n <= corvia::kFamilyMaxSides; ++n) {
+    for (int d = 1; d <= n + 1; ++d) {
+      for (bool antiprism : {false, true}) {
+        const bool accepted = antiprism ? corvia::CheckAntiprismBase(n, d, false) : corvia::CheckPrismBase(n, d, false);
+        if (!accepted) continue;
+        auto model = antiprism ? corvia::CreateAntiprism(n, d) : corvia::CreatePrism(n, d);
+        ASSERT_TRUE(model) << n << "/" << d << (antiprism ? " antiprism" : " prism");
+        const auto e = test_Prisms::Edges(*model);
+        EXPECT_NEAR(e.maxLength, e.minLength, 1e-9) << n << "/" << d << (antiprism ? " antiprism" : " prism");
+        EXPECT_TRUE(e.oriented) << n << "/" << d;
+      }
+    }
+  }
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+  EXPECT_FALSE(corvia::CheckPrismBase(7, 9, false));
+  EXPECT_FALSE(corvia::CheckAntiprismBase(7, 5, false));
+  EXPECT_TRUE(corvia::CheckAntiprismBase(7, 4, false));
+  EXPECT_FALSE(corvia::CheckAntiprismBase(3, 2, false));
 }
 
 TEST(PrismsTest, BadBasesAreRefused) {
