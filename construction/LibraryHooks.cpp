@@ -1,7 +1,7 @@
 #include "construction/LibraryHooks.h"
 
 // BuildLibraryEntryModel and BuildSpringModel are the library's own road to a model:
-// LibraryBuild.cpp.
+// LibraryBuild.cpp. OpenUserLibraryModel reads the model file: files/ModelFileOpen.cpp.
 
 #include "construction/LibraryEntry.h"
 #include "construction/ModelLookup.h"
@@ -13,11 +13,6 @@
 #include "symmetry/SimplePoly.h"
 
 namespace corvia {
-
-std::unique_ptr<SimplePoly> OpenUserLibraryModel(const char* /*path*/, bool /*dual*/) {
-  ShowInternalError("OpenUserLibraryModel: Not available in this build");
-  return nullptr;
-}
 
 void ShowWenningerStellation(int /*number*/, const char* baseConfig, const int32_t* ranges, int numRanges) {
   bool recognised = false;

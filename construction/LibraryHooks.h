@@ -15,7 +15,8 @@ class SimplePoly;
 // into the Poly, then its base (factory flag 0x8) or dual (0x10) model.
 std::unique_ptr<SimplePoly> BuildLibraryEntryModel(LibraryEntry& entry, bool dual);
 
-// Opens a user record's model file through the document.
+// The model (or its dual) of a user record's model file; null after a message when
+// the file cannot be read. Defined with the model file, in files/.
 std::unique_ptr<SimplePoly> OpenUserLibraryModel(const char* path, bool dual);
 
 // Reads a face-list text into a spring model. With points (as many as the model

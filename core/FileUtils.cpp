@@ -22,6 +22,7 @@ namespace detail_FileUtils {
 constexpr size_t kCopyBlockBytes = 1024;
 constexpr const char* kUniquePart = "-XXXXXX";
 constexpr mode_t kPermissionBits = 0777;
+constexpr mode_t kNewFileBits = 0666;
 
 bool SameFile(const char* a, const char* b) {
   std::error_code ec;
@@ -101,6 +102,59 @@ bool FileCopy(const char* destination, const char* source, bool reportErrors, bo
     detail_FileUtils::ReportOpenTo(reportErrors, destination);
   }
   return ok;
+}
+
+bool WriteFileReplacing(const char* destination, const std::function<bool(const char* temporary)>& write,
+                        std::string* error) {
+  auto fail = [error](const std::string& what) {
+    if (error) *error = what;
+    return false;
+  };
+  if (destination == nullptr || *destination == '\0') return fail("no file name");
+  std::string target = NativePath(destination);
+  std::error_code ec;
+  if (std::filesystem::is_symlink(target, ec)) {
+    std::filesystem::path resolved = std::filesystem::weakly_canonical(target, ec);
+    if (!ec && !resolved.empty()) target = resolved.string();
+  }
+  std::string temporary;
+  int fd = detail_FileUtils::MakeSibling(target, temporary);
+  if (fd < 0) return fail(std::string("no new file can be made beside it: ") + std::strerror(errno));
+  struct stat old {};
+  if (stat(target.c_str(), &old) == 0) {
+    fchmod(fd, old.st_mode & detail_FileUtils::kPermissionBits);
+  } else {
+    // What a plain new file would get: the user's umask decides.
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, detail_FileUtils::kNewFileBits & ~mask);
+  }
+  close(fd);
+  if (!write(temporary.c_str())) {
+    std::remove(temporary.c_str());
+    return fail("the new file could not be written");
+  }
+  // The data must be on the disk before the name points at it.
+  int syncFd = open(temporary.c_str(), O_RDONLY | O_CLOEXEC);
+  const bool synced = syncFd >= 0 && fsync(syncFd) == 0;
+  const int syncErrno = errno;
+  if (syncFd >= 0) close(syncFd);
+  if (!synced) {
+    std::remove(temporary.c_str());
+    return fail(std::string("the new file could not be synced: ") + std::strerror(syncErrno));
+  }
+  if (std::rename(temporary.c_str(), target.c_str()) != 0) {
+    const int renameErrno = errno;
+    std::remove(temporary.c_str());
+    return fail(std::strerror(renameErrno));
+  }
+  std::string folder = std::filesystem::path(target).parent_path().string();
+  int folderFd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folderFd >= 0) {
+    fsync(folderFd);
+    close(folderFd);
+  }
+  return true;
 }
 
 bool RemoveFile(const char* path) {

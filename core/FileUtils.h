@@ -3,6 +3,7 @@
 // private temporary files in it, and the URL encoding of form values.
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 namespace corvia {
@@ -13,6 +14,16 @@ namespace corvia {
 // as it was, and a copy of a file onto itself leaves the file untouched (true).
 // With overwrite false an existing destination is refused (false).
 bool FileCopy(const char* destination, const char* source, bool reportErrors, bool overwrite = true);
+
+// Writes a file so that the old one survives any failure: `write` writes the whole
+// new file at the path it is given (a new file beside the destination), which is then
+// synced and renamed over the destination. The new file takes the old one's
+// permissions (for a new file, those the user's umask gives); a destination that is a
+// link stays one, its target being replaced. False, with the destination untouched
+// and `error` (when given) saying what went wrong, when `write` returns false or the
+// file cannot be made, synced or renamed.
+bool WriteFileReplacing(const char* destination, const std::function<bool(const char* temporary)>& write,
+                        std::string* error);
 
 // Deletes a file; true on success.
 bool RemoveFile(const char* path);

@@ -604,6 +604,28 @@ ioStream* ioOpenRead(const char* path, const char* typeWord, int highestMajor, i
   return s;
 }
 
+ioStream* ioOpenReadText(const char* name, const char* text, size_t size, int major, int minor, int firstLine,
+                         ioTokenNameFunc tokenName, ioErrorHandler errorHandler) {
+  // An empty buffer cannot be opened on every C library: an empty line reads the same.
+  static const char kEmptyText[] = "\n";
+  auto* s = new ioStream;
+  s->mTokenName = std::move(tokenName);
+  s->mErrorHandler = std::move(errorHandler);
+  s->mFileName = name != nullptr ? name : "";
+  s->mMode = kIoModeAscii;
+  s->mVersionMajor = int16_t(major);
+  s->mVersionMinor = int16_t(minor);
+  s->mLineNumber = std::max(firstLine, 0);
+  const bool empty = text == nullptr || size == 0;
+  s->mFile = fmemopen(const_cast<char*>(empty ? kEmptyText : text), empty ? 1 : size, "r");
+  if (s->mFile == nullptr) {
+    ioError(s, kIoLevelError, "Can't open file");
+    ioClose(s);
+    return nullptr;
+  }
+  return s;
+}
+
 bool ioClose(ioStream* stream) {
   if (stream == nullptr) return true;
   bool ok = true;
@@ -999,6 +1021,49 @@ bool ioSkipAscii(ioStream* stream, const char* literal) {
   }
   ioError(stream, kIoLevelError, "ioSkipAscii didn't find '%s'", literal);
   return false;
+}
+
+bool ioReadLinesUntil(ioStream* stream, const char* endWord, std::string* text, int* firstLine, size_t limit) {
+  using namespace detail_ioStream;
+  if (stream == nullptr || stream->mMode != kIoModeAscii || endWord == nullptr || text == nullptr) return false;
+  text->clear();
+  stream->mPushedToken = kIoTokenEnd;
+  auto atEnd = [&]() {
+    if (!NextWordIs(stream, endWord)) return false;
+    stream->mLinePos = stream->mLine.size();
+    return true;
+  };
+  auto keep = [&](std::string_view line) {
+    if (text->size() + line.size() + 1 > limit) {
+      ioError(stream, kIoLevelError, "Section longer than %zu bytes", limit);
+      return false;
+    }
+    text->append(line);
+    text->push_back('\n');
+    return true;
+  };
+  while (stream->mLinePos < stream->mLine.size() && IsBlank(stream->mLine[stream->mLinePos])) ++stream->mLinePos;
+  int lastLine = stream->mLineNumber;
+  if (firstLine != nullptr) *firstLine = lastLine;
+  if (stream->mLinePos < stream->mLine.size()) {
+    if (atEnd()) return true;
+    if (firstLine != nullptr) *firstLine = lastLine - 1;
+    if (!keep(std::string_view(stream->mLine).substr(stream->mLinePos))) return false;
+    stream->mLinePos = stream->mLine.size();
+  }
+  for (;;) {
+    if (!ReadLine(stream, false)) {
+      ioError(stream, kIoLevelError, "Expected '%s' before the end of the data", endWord);
+      return false;
+    }
+    if (atEnd()) return true;
+    // Lines skipped by the reader (empty or comments) stay as empty lines, so that
+    // line numbers within the text match the file's.
+    while (++lastLine < stream->mLineNumber) {
+      if (!keep("")) return false;
+    }
+    if (!keep(stream->mLine)) return false;
+  }
 }
 
 bool ioReadBytes(ioStream* stream, void* buffer, int size, bool swap) {

@@ -122,6 +122,15 @@ ioStream* ioOpenWrite(const char* path, const char* typeWord, int major, int min
 ioStream* ioOpenRead(const char* path, const char* typeWord, int highestMajor, int highestMinor,
                      ioTokenNameFunc tokenName, ioErrorHandler errorHandler, const void* data, int32_t size);
 
+// Opens an ASCII reading stream over text held in memory: a part of a file read
+// earlier, with no header of its own. The caller keeps the text while the stream
+// lives. `name` and `firstLine` make messages name the file and the line where the
+// text stood (the first line of the text is line firstLine + 1); the version is the
+// one of the file it came from. Null (after "Can't open file") when no stream can be
+// made.
+ioStream* ioOpenReadText(const char* name, const char* text, size_t size, int major, int minor, int firstLine,
+                         ioTokenNameFunc tokenName, ioErrorHandler errorHandler);
+
 // Closes the file or hands a memory write stream's data to its ioBuffer (freed when
 // there is none), and deletes the stream. Null is ignored. False when the file could
 // not be written completely.
@@ -199,6 +208,13 @@ std::string ioReadString(ioStream* stream, bool joinContinuations);
 bool ioSkipAscii(ioStream* stream, const char* literal);
 // True when all bytes were read (a memory stream consumes nothing otherwise).
 bool ioReadBytes(ioStream* stream, void* buffer, int size, bool swap);
+// ASCII only: the text from the read position up to the line whose first word is
+// `endWord`, which is consumed whole. The rest of the current line (when it holds
+// more than blanks) and every line in between are kept as read (indentation kept,
+// comments and trailing blanks cut), each ending in a line end; at most `limit`
+// bytes. `firstLine` receives the number of the line before the first one kept.
+// False, after an error, at the end of the data or past the limit.
+bool ioReadLinesUntil(ioStream* stream, const char* endWord, std::string* text, int* firstLine, size_t limit);
 
 // Reports through the stream's error handler, or to the standard error output when
 // there is none. Level 1 errors, 0 warnings. Returns the handler's result.

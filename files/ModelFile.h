@@ -1,14 +1,156 @@
 #pragma once
-// The native model file, as far as the geometry reads it.
+// The native model file (".corv"): the model's vertices, faces and edges with their
+// colours, labels, opacities and face images, its names and the library entry or
+// vertex configuration it came from, the drawn facets and the faceting settings,
+// then the scene sections that the layers above the geometry write (pane layouts,
+// mouse throws, ...). The file is a token stream (core/ioStream.h) with the type
+// word "Corvia", in the ASCII or the BINARY form; in the BINARY form the model and
+// every scene section lie in blocks compressed with LZRW3-A. docs/model-file.md
+// describes the layout.
+//
+// Reading takes the file as hostile: every count, length and index is bounded, and
+// a file that cannot be read gives one "Error" box naming the file, the line where
+// it could tell, and what is wrong, leaving the current model as it was. Saving
+// writes a new file beside the old one and renames it over it once complete.
 
+#include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/BigUInt.h"
+#include "core/TimeSpan.h"
+#include "core/ioStream.h"
 
 namespace corvia {
 
+class Poly;
+class PolyElement;
 class SimplePoly;
+class FaceImage;
+class ModelFileSection;
 
-// The model of a model file, or its dual, as a plain model owned by the caller; null
+constexpr const char* kModelFileTypeWord = "Corvia";
+constexpr const char* kModelFileExtension = ".corv";
+// The version written; files of a newer major version are refused, of a newer minor
+// read after a warning.
+constexpr int kModelFileVersionMajor = 8;
+constexpr int kModelFileVersionMinor = 10;
+
+// The two forms of the file.
+constexpr int kModelFileAscii = kIoModeAscii;
+constexpr int kModelFileBinary = kIoModeBinary;
+
+// Modes of OpenModelFile, as the document passes them.
+constexpr int kOpenModelFilePlain = 0;
+// The open steps from one model to the next (Next and Previous Polyhedron, or a
+// library step onto a model file): a file that cannot be read is reported in the
+// active pane instead of a box, since the caller goes on to the next model.
+constexpr int kOpenModelFileStepping = 0x2;
+// The document keeps its pending transition for the model it opens; the reader
+// passes the model change on as usual.
+constexpr int kOpenModelFileKeepTransition = 0x8;
+
+// The undo step of opening a model file (it plays the transition of loading a model).
+constexpr int kUndoLoadModel = 1;
+
+// Bounds on what a file may hold.
+constexpr int kModelFileMaxElements = 1 << 22;       // vertices, faces or edges
+constexpr int kModelFileMaxCorners = 1 << 16;        // corners of one face or drawn facet
+constexpr size_t kModelFileMaxText = size_t(1) << 20;  // one name, label or file name
+constexpr size_t kModelFileMaxBlock = size_t(1) << 30; // one block, uncompressed
+constexpr size_t kModelFileMaxSection = size_t(1) << 26;  // one scene section of an ASCII file
+
+// The faceting settings a model file keeps: the criteria ("Isohedral", "DualTidy",
+// "Tidy", "CoplanarVerts"), the limits on facet types, the two options and the
+// counts and time of an enumeration, so that an interrupted enumeration resumes.
+struct ModelFileFaceting {
+  int criteria = 2;
+  int minFacets = 1;
+  int maxFacets = 2147483647;
+  bool partialFacetingOK = false;
+  bool spikyFaceting = false;
+  BigUInt totalNum;
+  BigUInt numChirals;
+  BigUInt numCompounds;
+  TimeSpan time;
+};
+
+// How the faceting engine meets the file. The getter gives the settings of a model
+// for saving (false: nothing to save); the restorer puts read settings back after the
+// model and its drawn facets are in place (set the criteria, the options without a
+// reset, reset the faceting to the stored counts and start it from the drawn facets).
+// Until the engine installs them, settings read are kept with the model and written
+// back when it is saved.
+using FacetingStateGetter = bool (*)(Poly& poly, ModelFileFaceting& out);
+using FacetingStateRestorer = void (*)(Poly& poly, const ModelFileFaceting& state);
+void SetModelFileFacetingHooks(FacetingStateGetter getter, FacetingStateRestorer restorer);
+
+// How the pictures of a file's face images are made: the renderer's NewFaceImage
+// (model/FaceImageRef.h), which the renderer installs. Until then the images of a file
+// come without pictures, keeping their file names and every other field.
+using FaceImageMaker = FaceImage* (*)(const char* file, int projection, uint32_t boundaryMode, PolyElement* ownerFace,
+                                      void* ownerFacelet, const float* borderColor);
+void SetModelFileImageMaker(FaceImageMaker maker);
+
+// What OpenModelFile makes of a file: the outcome of reading alone, with no model
+// changed. Exposed for the tests and tools that look into files.
+struct ModelFileScene {
+  std::string name;
+  int form = kModelFileBinary;  // the form of the file it came from
+  std::string data;             // BINARY: a memory stream; ASCII: the section's lines
+  int firstLine = 0;            // ASCII: the line before the first of the section
+};
+
+struct ModelFileContents {
+  std::unique_ptr<SimplePoly> model;
+  std::string entryText, description;
+  // The library entry the model came from: its index and name (checked on reading,
+  // since the library may change), and the parameters of a parametric entry.
+  int libraryIndex = -1;
+  std::string libraryName;
+  int libraryN = 0;
+  int libraryD = 0;
+  std::string configuration;  // the vertex configuration it was built from
+  bool tookBranch = false;
+  bool hasLengthScale = false;
+  int maxFacesPerNet = -1;
+  // Drawn facets: the corner points of each, three coordinates a corner.
+  std::vector<std::vector<double>> drawnPolygons;
+  std::optional<ModelFileFaceting> faceting;
+  std::vector<ModelFileScene> scene;
+  int form = kModelFileBinary;
+  // The first warning met (a file of a newer minor version), for the caller to show.
+  std::string warning;
+  ModelFileContents();
+  ~ModelFileContents();
+  ModelFileContents(ModelFileContents&&) noexcept;
+  ModelFileContents& operator=(ModelFileContents&&) noexcept;
+};
+
+// Reads a file without changing anything and without showing anything; the scene
+// sections are checked by their installed readers (without applying them). False when
+// the file cannot be read: `error` receives the text to show, naming the file, empty
+// when the user cancelled (then `cancelled` is set).
+bool ReadModelFile(const char* path, ModelFileContents& contents, std::string* error, bool* cancelled = nullptr);
+
+// Opens a model file and makes its model current through the model-entry road (undo
+// step, transition, the document's refresh), then restores its drawn facets, faceting
+// settings and scene. False, with the current model untouched, when the file cannot
+// be read or its model cannot be built.
+bool OpenModelFile(const char* path, int mode);
+
+// The model of a file, or its dual, for augmentation with a model from a file; null
 // after a message when the file cannot be read.
 std::unique_ptr<SimplePoly> ReadModelFileAsSimplePoly(const char* path, bool dual);
+
+// Writes the model, its drawn facets and faceting settings and the scene sections
+// (those of the installed sections, and those kept from the file the model came
+// from) in the given form. The old file stays until the new one is complete. False
+// after an error box naming the file.
+bool WriteModelFile(const char* path, int form, Poly& poly);
+// The File menu's Save and Save As: the current model.
+bool SaveModelFile(const char* path, int form);
 
 }  // namespace corvia

@@ -138,6 +138,7 @@ FaceImage* CopyFaceImage(FaceImage* source) {
     std::memcpy(copy->mRotationFrame, source->mRotationFrame, sizeof copy->mRotationFrame);
     copy->mSize = source->mSize;
     copy->mBaseScale = source->mBaseScale;
+    copy->mFileName = source->mFileName;
     source->mCopy = copy;
   }
   source->mCopy->AddUse();

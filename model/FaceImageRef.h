@@ -6,6 +6,7 @@
 // reaches it through FaceImageTextures; without a renderer images carry none.
 
 #include <cstdint>
+#include <string>
 
 #include "core/VectorMath.h"
 #include "model/ListNode.h"
@@ -95,6 +96,9 @@ class FaceImage : public ListNode {
   double mRotationFrame[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};  // X, Y, Z, origin
   double mSize = 2.0;
   double mBaseScale = 1.0;
+  // The picture's file. Model files name images by it, so it is kept also for an
+  // image whose picture could not be made (no renderer, or a file gone missing).
+  std::string mFileName;
   FaceImage* mCopy = nullptr;  // the copy made for the model being copied
   int32_t mUseCount = 0;
   int32_t mTextureCount = 0;

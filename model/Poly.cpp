@@ -132,6 +132,7 @@ void Poly::Clear(bool final) {
   PointBlock::FreeChain(mPointBlocks);
   mPointBlocks = nullptr;
   mCrossSection.reset();  // cross-section
+  mFileKeep.reset();      // model file
   DeleteDrawnPolygonChain(mDrawnPolygons);
   mDrawnPolygons = mLastDrawnPolygon = mCurrentDrawnPolygon = nullptr;
   DeleteString(mDescription);

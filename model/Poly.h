@@ -33,6 +33,7 @@ class PolyElement;
 class OpenGLView;
 struct PointBlock;
 class CrossSection;  // cross-section
+struct ModelFileKeep;  // model file
 struct SlicePlane;   // cross-section
 struct ViewExtents;  // cross-section
 
@@ -375,6 +376,16 @@ class Poly {
   };
   std::unique_ptr<CrossSection, CrossSectionDeleter> mCrossSection;
   // ---- end cross-section ----
+
+  // ---- Model file (files/ModelFile.h) ----
+  // What the model file this model was read from held that nothing in the program
+  // claimed (a scene section of a layer that is not there, faceting settings without
+  // the faceting engine): kept with the model and written back when it is saved.
+  struct FileKeepDeleter {
+    void operator()(ModelFileKeep* keep) const;
+  };
+  std::unique_ptr<ModelFileKeep, FileKeepDeleter> mFileKeep;
+  // ---- end model file ----
 };
 
 // The face order of Poly::SortFaces: polygons by n/d ascending; equal shapes by the

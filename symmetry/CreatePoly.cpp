@@ -384,6 +384,7 @@ bool SimplePoly::CreatePoly(Poly* poly, bool keepColors, bool keepDualColors) {
 
   poly->mBuildState = 1;
   poly->mReflexible = hasReflection ? 1 : 0;
+  poly->mTemplate = polyTemplate;
   if (flags & kSimpleWantNewColors) keepColors = false;
   if (flags & kSimpleKeepColors) {
     keepColors = true;

@@ -32,6 +32,7 @@ class FaceImage;
 class Face;
 class PolyElement;
 class Poly;
+class PolyTemplate;
 class DrawnPolygon;
 class PolygonList;
 struct SimpEdgeType;
@@ -286,6 +287,10 @@ class SimplePoly {
   int32_t currentFace = kNoIndex;
   // Model length scale.
   double scale = 1.0;
+  // The vertex configuration the model was built from, when it is known (a model read
+  // back from a file); not owned. CreatePoly hands it to the Poly before the face types
+  // are set up, since they depend on it.
+  PolyTemplate* polyTemplate = nullptr;
   // Empty when not set.
   std::string name, dualName, description, webLink;
 

@@ -1,0 +1,123 @@
+#pragma once
+// What the model file's writer and reader share: the token table, the flag bits kept
+// per element, the framing of compressed blocks, and what a model keeps of a file.
+// The token numbers are stored in BINARY files: new tokens go at the end, and no
+// token ever changes its number.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "files/ModelFile.h"
+
+namespace corvia {
+
+namespace modelfile {
+
+enum Token : int {
+  kTokModel = 0,
+  kTokEndModel,
+  kTokName,
+  kTokDualName,
+  kTokEntryText,
+  kTokDescription,
+  kTokWebLink,
+  kTokLibraryEntry,
+  kTokConfiguration,
+  kTokTookBranch,
+  kTokLengthScale,
+  kTokMaxFacesPerNet,
+  kTokModelFlags,
+  kTokCurrentFace,
+  kTokVertices,
+  kTokFaces,
+  kTokEdges,
+  kTokLabels,
+  kTokOpacities,
+  kTokFaceImage,
+  kTokEndFaceImage,
+  kTokFile,
+  kTokProjection,
+  kTokBoundary,
+  kTokFlags,
+  kTokOffset,
+  kTokRotation,
+  kTokFrame,
+  kTokRotationFrame,
+  kTokSize,
+  kTokBaseScale,
+  kTokOwner,
+  kTokUsedBy,
+  kTokDrawnPolygon,
+  kTokFacetingCriteria,
+  kTokMinFacets,
+  kTokMaxFacets,
+  kTokPartialFacetingOK,
+  kTokSpikyFaceting,
+  kTokFacetingTotalNum,
+  kTokFacetingNumChirals,
+  kTokFacetingNumCompounds,
+  kTokFacetingTime,
+  kTokScene,
+  kTokEndScene,
+  kTokCompressedBlock,
+  kTokVertexRings,
+  kNumTokens
+};
+
+// The token table of the file (null past the last token).
+const char* TokenName(int index);
+
+// The criteria as the file names them, values 0 to 3.
+extern const ioEnumPair kFacetingCriteriaNames[];
+
+// Element kinds of labels, opacities and image users.
+constexpr int kKindVertex = 0;
+constexpr int kKindFace = 1;
+constexpr int kKindEdge = 2;
+
+// The plain-model flags a file keeps: per vertex, per face, per edge, per model.
+constexpr uint32_t kStoredVertFlags = 0x8;           // hidden
+constexpr uint32_t kStoredFaceFlags = 0x70008;       // hidden, central plane, its sense settled, reversed
+constexpr uint32_t kStoredEdgeFlags = 0x8;           // hidden
+constexpr uint32_t kStoredModelFlags = 0x83800;      // convex, density one, plain surface, inherited
+
+// The FaceImage flags a file keeps (the owner-is-a-facelet and counting marks belong
+// to the running program).
+constexpr uint32_t kStoredImageFlags = 0x12;
+
+// A compressed block: the token, the length of the data and of the stored block, the
+// stored block (core/Lzrw3a.h). Decompression needs no more than this many bytes of
+// output per byte of input (an item of two bytes copies at most 18), so a block whose
+// claimed length is larger is damaged.
+constexpr uint32_t kMaxExpansion = 9;
+// Room the compressor is given beyond the data.
+constexpr uint32_t kCompressRoom = 1024;
+
+// The progress caption while reading and writing.
+constexpr const char* kReadingCaption = "Reading model file";
+constexpr const char* kWritingCaption = "Saving model file";
+// Elements between two progress reports.
+constexpr int kProgressStep = 4096;
+
+}  // namespace modelfile
+
+// What a model keeps of the file it was read from (Poly::mFileKeep).
+struct ModelFileKeep {
+  std::vector<ModelFileScene> scene;
+  bool hasFaceting = false;
+  ModelFileFaceting faceting;
+};
+
+// The installed scene sections, in the order installed (ModelFileSection.cpp).
+const std::vector<ModelFileSection*>& GetModelFileSections();
+
+// A reading stream over a scene section's data as it was read from the file at path
+// (ModelFileRead.cpp).
+ioStream* OpenSceneSectionStream(const char* path, const ModelFileScene& section, const ioErrorHandler& handler);
+
+// The installed faceting hooks (ModelFileFormat.cpp).
+FacetingStateGetter GetFacetingStateGetter();
+FacetingStateRestorer GetFacetingStateRestorer();
+
+}  // namespace corvia

@@ -1,0 +1,311 @@
+// Opening a model file: the file is read whole first (ModelFileRead.cpp) and nothing
+// changes unless it reads; its model then enters by the one road (CreatePolyWithUndo:
+// undo step, transition, the document's refresh), and only once the model is current
+// do its drawn facets, faceting settings, pictures and scene follow.
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "construction/DerivedModels.h"
+#include "construction/Library.h"
+#include "construction/LibraryEntry.h"
+#include "construction/LibraryHooks.h"
+#include "construction/ModelLookup.h"
+#include "construction/PolyTemplate.h"
+#include "core/DrawnPolygon.h"
+#include "core/Messages.h"
+#include "core/PolygonRing.h"
+#include "core/Strings.h"
+#include "core/Units.h"
+#include "files/ModelFile.h"
+#include "files/ModelFileFormat.h"
+#include "files/ModelFileSection.h"
+#include "model/FaceImageRef.h"
+#include "model/Globals.h"
+#include "model/Poly.h"
+#include "model/PolyElement.h"
+#include "platform/Services.h"
+#include "symmetry/SimplePoly.h"
+
+namespace corvia {
+
+namespace detail_ModelFileOpen {
+
+FaceImageMaker gImageMaker = nullptr;
+
+constexpr const char* kCouldNotOpen = "Couldn't open the model file\n";
+
+// While a file's model is built, the errors the build reports (a model that is not a
+// valid polyhedron, say) name the file they came from; when stepping from model to
+// model they go to the active pane instead of a box.
+class FileMessages : public platform::MessageFrontEnd {
+ public:
+  FileMessages(const char* path, bool toPane) : mPath(path), mToPane(toPane) {
+    platform::ServiceSet set = platform::Services();
+    mInner = set.messages;
+    set.messages = this;
+    mSaved = platform::InstallServices(set);
+  }
+  ~FileMessages() override { platform::InstallServices(mSaved); }
+  FileMessages(const FileMessages&) = delete;
+  FileMessages& operator=(const FileMessages&) = delete;
+
+  platform::MessageBoxReply ShowBox(const platform::MessageBoxRequest& request) override {
+    if (request.icon != platform::BoxIcon::Error || request.title != "Error") return mInner->ShowBox(request);
+    const std::string text = std::string(kCouldNotOpen) + "'" + mPath + "':\n" + request.text;
+    if (mToPane) {
+      platform::Services().views->SetPaneMessage(text);
+      return platform::MessageBoxReply{};
+    }
+    platform::MessageBoxRequest named = request;
+    named.text = text;
+    return mInner->ShowBox(named);
+  }
+  std::string SystemErrorText(int code) override { return mInner->SystemErrorText(code); }
+  bool AskText(const std::string& title, const std::string& prompt, std::string& text) override {
+    return mInner->AskText(title, prompt, text);
+  }
+
+ private:
+  std::string mPath;
+  bool mToPane;
+  platform::MessageFrontEnd* mInner = nullptr;
+  platform::ServiceSet mSaved;
+};
+
+// Shows why a file could not be read: a box, or the active pane when stepping.
+void ReportUnreadable(const std::string& error, int mode) {
+  if (error.empty()) return;
+  const std::string text = std::string(kCouldNotOpen) + error;
+  if (mode & kOpenModelFileStepping) {
+    platform::Services().views->SetPaneMessage(text);
+  } else {
+    ShowError("%s", text.c_str());
+  }
+}
+
+void ReportWarning(const std::string& warning, int mode) {
+  if (warning.empty()) return;
+  if (mode & kOpenModelFileStepping) {
+    platform::Services().views->SetPaneMessage(warning);
+  } else {
+    ShowWarning("%s", warning.c_str());
+  }
+}
+
+// The library entry a file names: by its index when the name there still agrees, else
+// by the name (the library may have been renumbered since the file was written).
+LibraryEntry* FindLibraryEntry(const ModelFileContents& contents) {
+  if (contents.libraryName.empty()) return nullptr;
+  LibraryEntry* entry = GetLibraryEntry(contents.libraryIndex);
+  if (entry && entry->mName && contents.libraryName == entry->mName) return entry;
+  const int count = GetNumLibraryEntries();
+  for (int i = 0; i < count; ++i) {
+    entry = GetLibraryEntry(i);
+    if (entry && entry->mName && contents.libraryName == entry->mName) return entry;
+  }
+  return nullptr;
+}
+
+// The template of a vertex configuration read from a file. Models keep a pointer to
+// their template, so each configuration is parsed once and kept for the program's life.
+PolyTemplate* FindTemplate(const std::string& configuration) {
+  static std::map<std::string, std::unique_ptr<PolyTemplate>> templates;
+  auto found = templates.find(configuration);
+  if (found != templates.end()) return found->second.get();
+  auto polyTemplate = std::make_unique<PolyTemplate>();
+  if (!polyTemplate->Parse(configuration.c_str(), false)) polyTemplate.reset();
+  PolyTemplate* result = polyTemplate.get();
+  templates.emplace(configuration, std::move(polyTemplate));
+  return result;
+}
+
+// The template of the configuration the model was built from, handed to the model-entry
+// road. It is taken only when every vertex has as many faces as the configuration
+// says: the face-type set-up reads it.
+void PrepareTemplate(const ModelFileContents& contents) {
+  SimplePoly& simple = *contents.model;
+  if (contents.configuration.empty()) return;
+  PolyTemplate* polyTemplate = FindTemplate(contents.configuration);
+  if (!polyTemplate) return;
+  std::vector<int> faces(size_t(simple.NumVerts()), 0);
+  for (int f = 0; f < simple.NumFaces(); ++f) {
+    for (int32_t v : simple.FaceAt(f).items) ++faces[size_t(v)];
+  }
+  for (int count : faces) {
+    if (count != polyTemplate->mValence) return;
+  }
+  simple.polyTemplate = polyTemplate;
+}
+
+// Where the model came from: its library entry, then what the plain model does not carry.
+void RestoreOrigin(Poly& poly, const ModelFileContents& contents) {
+  if (LibraryEntry* entry = FindLibraryEntry(contents)) {
+    if (entry->IsParametric() && contents.libraryN > 0) entry->CheckParams(contents.libraryN, contents.libraryD, false);
+    poly.mLibraryEntry = entry;
+  }
+  poly.mTookBranch = contents.tookBranch ? 1 : 0;
+  if (!contents.description.empty()) poly.SetDescription(CopyString(contents.description.c_str()));
+}
+
+// The drawn facets, as Poly::FinishDrawnPolygon leaves them: each finished polygon
+// triangulated, then a fresh open one to draw into.
+void RestoreDrawnPolygons(Poly& poly, const ModelFileContents& contents) {
+  for (const std::vector<double>& points : contents.drawnPolygons) {
+    if (points.size() < 6) continue;
+    if (!poly.mCurrentDrawnPolygon) poly.mCurrentDrawnPolygon = new DrawnPolygon(poly.mDrawnPolygons, poly.mLastDrawnPolygon);
+    DrawnPolygon* polygon = poly.mCurrentDrawnPolygon;
+    for (size_t i = 0; i + 2 < points.size(); i += 3) NewPolygonVertex(0.0, 0.0, nullptr, &points[i], polygon->ring);
+    polygon->Triangulate();
+    poly.mCurrentDrawnPolygon = new DrawnPolygon(poly.mDrawnPolygons, poly.mLastDrawnPolygon);
+  }
+  if (!contents.drawnPolygons.empty()) poly.mNetsStale = 1;
+}
+
+// The pictures of the face images, made by the renderer. An image whose picture
+// cannot be made stays as it is, with its file name, and is reported once.
+void LoadPictures(Poly& poly, std::string& warning) {
+  if (!gImageMaker) return;
+  std::vector<FaceImage*> images;
+  std::map<FaceImage*, std::vector<PolyElement*>> users;
+  for (ElementList* list : {static_cast<ElementList*>(&poly.mVertices), static_cast<ElementList*>(&poly.mFaces)}) {
+    for (PolyElement* e = list->mHead; e; e = e->mNext) {
+      if (!e->mImage || e->mImage->mTextureImage) continue;
+      auto& list2 = users[e->mImage];
+      if (list2.empty()) images.push_back(e->mImage);
+      list2.push_back(e);
+    }
+  }
+  for (FaceImage* image : images) {
+    const std::vector<PolyElement*>& elements = users[image];
+    PolyElement* owner = image->GetOwnerFace();
+    if (!owner || owner->mPoly != &poly) owner = elements.front();
+    FaceImage* loaded =
+        gImageMaker(image->mFileName.c_str(), image->mProjection, image->mBoundaryMode, owner, nullptr, nullptr);
+    if (!loaded) {
+      if (warning.empty()) warning = "Couldn't load image '" + image->mFileName + "'";
+      continue;
+    }
+    loaded->mFlags = (loaded->mFlags & kFaceImageOwnerFacelet) | (image->mFlags & ~kFaceImageOwnerFacelet);
+    std::memcpy(loaded->mOffset, image->mOffset, sizeof loaded->mOffset);
+    loaded->mRotation = image->mRotation;
+    loaded->mRotationInUse = image->mRotationInUse;
+    std::memcpy(loaded->mFrame, image->mFrame, sizeof loaded->mFrame);
+    std::memcpy(loaded->mRotationFrame, image->mRotationFrame, sizeof loaded->mRotationFrame);
+    loaded->mSize = image->mSize;
+    loaded->mBaseScale = image->mBaseScale;
+    loaded->mFileName = image->mFileName;
+    // The last element to switch releases the image without a picture.
+    for (PolyElement* e : elements) loaded->AttachToFace(e, e == owner);
+  }
+}
+
+// What no installed part of the program claims stays with the model, to be written
+// back when it is saved.
+void KeepUnclaimed(Poly& poly, ModelFileContents& contents) {
+  auto keep = std::make_unique<ModelFileKeep>();
+  for (ModelFileScene& section : contents.scene) {
+    if (!FindModelFileSection(section.name.c_str())) keep->scene.push_back(std::move(section));
+  }
+  if (contents.faceting && !GetFacetingStateRestorer()) {
+    keep->hasFaceting = true;
+    keep->faceting = *contents.faceting;
+  }
+  if (!keep->scene.empty() || keep->hasFaceting) poly.mFileKeep.reset(keep.release());
+}
+
+// Restores the scene sections that installed sections claim; the first that fails is
+// reported.
+void RestoreScene(const char* path, const ModelFileContents& contents, std::string& warning) {
+  std::string firstError;
+  ioErrorHandler handler = [&firstError](int level, const char* text, const char*) {
+    if (level >= kIoLevelError && firstError.empty()) firstError = text;
+    return 0;
+  };
+  for (const ModelFileScene& section : contents.scene) {
+    ModelFileSection* reader = FindModelFileSection(section.name.c_str());
+    if (!reader) continue;
+    ioStream* stream = OpenSceneSectionStream(path, section, handler);
+    const bool read = stream && reader->Read(stream, true);
+    ioClose(stream);
+    if ((!read || !firstError.empty()) && warning.empty()) {
+      warning = "The scene section '" + section.name + "' of '" + path + "' could not be restored.";
+      if (!firstError.empty()) warning += "\n" + firstError;
+    }
+  }
+}
+
+}  // namespace detail_ModelFileOpen
+
+void SetModelFileImageMaker(FaceImageMaker maker) { detail_ModelFileOpen::gImageMaker = maker; }
+
+bool OpenModelFile(const char* path, int mode) {
+  namespace d = detail_ModelFileOpen;
+  ModelFileContents contents;
+  std::string error;
+  if (!ReadModelFile(path, contents, &error)) {
+    d::ReportUnreadable(error, mode);
+    return false;
+  }
+  SimplePoly& simple = *contents.model;
+  // CreatePoly gives the model its entry text from the plain model's description.
+  simple.description = contents.entryText;
+  d::PrepareTemplate(contents);
+  {
+    d::FileMessages messages(path, (mode & kOpenModelFileStepping) != 0);
+    if (!simple.CreatePolyWithUndo(kUndoLoadModel, true, true)) return false;
+  }
+  Poly* poly = GetCurrentPoly();
+  if (!poly) return false;
+  d::RestoreOrigin(*poly, contents);
+  if (contents.maxFacesPerNet > 0) GetUnitSettings().mMaxFacesPerNet = contents.maxFacesPerNet;
+  d::RestoreDrawnPolygons(*poly, contents);
+  std::string warning = contents.warning;
+  d::LoadPictures(*poly, warning);
+  if (contents.faceting) {
+    if (FacetingStateRestorer restorer = GetFacetingStateRestorer()) restorer(*poly, *contents.faceting);
+  }
+  d::RestoreScene(path, contents, warning);
+  d::KeepUnclaimed(*poly, contents);
+  platform::Services().views->InvalidateInfo(kInfoReasonNames);
+  platform::Services().views->RedrawAllViews(true);
+  d::ReportWarning(warning, mode);
+  return true;
+}
+
+std::unique_ptr<SimplePoly> ReadModelFileAsSimplePoly(const char* path, bool dual) {
+  namespace d = detail_ModelFileOpen;
+  ModelFileContents contents;
+  std::string error;
+  if (!ReadModelFile(path, contents, &error)) {
+    d::ReportUnreadable(error, kOpenModelFilePlain);
+    return nullptr;
+  }
+  // Through a model of its own, as the library's models are made, so that the plain
+  // model comes with its topology complete and its dual is the program's dual. Making
+  // that model must not change the program's length scale.
+  UnitSettings& units = GetUnitSettings();
+  const double lengthScale = units.mLengthScale;
+  d::PrepareTemplate(contents);
+  auto poly = std::make_unique<Poly>();
+  bool built;
+  {
+    d::FileMessages messages(path, false);
+    built = contents.model->CreatePoly(poly.get(), true, true);
+  }
+  units.mLengthScale = lengthScale;
+  if (!built) return nullptr;
+  std::unique_ptr<SimplePoly> model(poly->CreateModel(dual ? kDeriveDual : kDeriveBase, nullptr, nullptr, nullptr));
+  if (model) d::ReportWarning(contents.warning, kOpenModelFilePlain);
+  return model;
+}
+
+std::unique_ptr<SimplePoly> OpenUserLibraryModel(const char* path, bool dual) {
+  return ReadModelFileAsSimplePoly(path, dual);
+}
+
+}  // namespace corvia

@@ -1,0 +1,747 @@
+// Reading the model file into ModelFileContents, with no model changed. The input is
+// hostile: every count is bounded by what is left of the data (each record needs a
+// few bytes, so a count the data cannot hold is refused before anything is made for
+// it), every index by the counts read so far, every text, block and section by a
+// fixed limit; numbers must be finite. The first error ends the reading, and its text
+// names the file and, in the ASCII form, the line.
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/Lzrw3a.h"
+#include "core/Messages.h"
+#include "core/Progress.h"
+#include "core/ioStream.h"
+#include "files/ModelFile.h"
+#include "files/ModelFileFormat.h"
+#include "files/ModelFileSection.h"
+#include "model/FaceImageRef.h"
+#include "symmetry/SimplePoly.h"
+
+namespace corvia {
+
+namespace detail_ModelFileRead {
+
+using namespace modelfile;
+
+// Fewest bytes one number takes: in text a digit and a blank, in binary a field.
+constexpr int64_t kAsciiNumberBytes = 2;
+constexpr int64_t kBinaryNumberBytes = 4;
+// Numbers in a record besides the corners: vertex, face, edge, label, opacity, user.
+constexpr int kVertexNumbers = 6;
+constexpr int kFaceNumbers = 4;
+constexpr int kEdgeNumbers = 6;
+constexpr int kLabelNumbers = 3;
+constexpr int kOpacityNumbers = 3;
+constexpr int kUserNumbers = 2;
+constexpr int kPointNumbers = 3;
+// Longest decimal count of a faceting enumeration that is taken.
+constexpr size_t kMaxCountDigits = 100000;
+// Longest vertex configuration that is taken.
+constexpr size_t kMaxConfiguration = 1024;
+// A day in milliseconds: the bound of a TimeSpan's milliseconds.
+constexpr int kMillisecondsPerDay = 86400000;
+// The colour bits of an element's colour word.
+constexpr uint32_t kColourBits = 0xFFFFFF;
+
+struct Reader {
+  const char* path = "";
+  ioStream* s = nullptr;  // the stream read now: the file, or a block of it
+  int64_t fileSize = 0;
+  bool* failed = nullptr;
+  bool cancelled = false;
+  int64_t sinceReport = 0;
+  ModelFileContents* out = nullptr;
+  ioErrorHandler handler;
+
+  bool Ok() const { return !*failed && !cancelled; }
+  // Reports an error through the stream, so it names the file and line. Always false.
+  bool Fail(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+  bool IsAscii() const { return s->mMode == kIoModeAscii; }
+  int64_t NumberBytes() const { return IsAscii() ? kAsciiNumberBytes : kBinaryNumberBytes; }
+
+  // Bytes left in the stream read now (an upper bound for a file being read as text).
+  int64_t Remaining() const {
+    if (s->mMode == kIoModeMemory) return int64_t(s->mMemSize) - int64_t(s->mMemPos);
+    long at = s->mFile ? std::ftell(s->mFile) : -1;
+    int64_t left = at < 0 ? fileSize : fileSize - at;
+    if (IsAscii()) left += int64_t(s->mLine.size() - std::min(s->mLinePos, s->mLine.size()));
+    return std::max<int64_t>(left, 0);
+  }
+  double Fraction() const {
+    if (s->mMode == kIoModeMemory) return s->mMemSize > 0 ? double(s->mMemPos) / s->mMemSize : 0.0;
+    long at = s->mFile ? std::ftell(s->mFile) : 0;
+    return fileSize > 0 ? double(at) / double(fileSize) : 0.0;
+  }
+  // Counts a record; now and then reports progress. False once cancelled.
+  bool Step() {
+    if (++sinceReport < kProgressStep) return Ok();
+    sinceReport = 0;
+    if (!UpdateProgress(Fraction(), "%s", kReadingCaption)) cancelled = true;
+    return Ok();
+  }
+
+  // A count of records of `numbers` numbers each (besides `extra` numbers per record
+  // that the caller bounds itself): not negative, below `limit`, and no more than
+  // what is left of the data can hold. -1 after an error.
+  int ReadCount(const char* what, int numbers, int limit) {
+    const int32_t n = ioReadInt(s);
+    if (!Ok()) return -1;
+    if (n < 0 || n > limit) {
+      Fail("%s: %d is not a possible count", what, int(n));
+      return -1;
+    }
+    if (int64_t(n) * numbers * NumberBytes() > Remaining()) {
+      Fail("%s: %d records do not fit in what is left of the file", what, int(n));
+      return -1;
+    }
+    return n;
+  }
+  // An index into [low, count): -1 for low -1 allows "none".
+  bool ReadIndex(const char* what, int low, int count, int32_t& index) {
+    index = ioReadInt(s);
+    if (!Ok()) return false;
+    if (index < low || index >= count) return Fail("%s: index %d is out of range", what, int(index));
+    return true;
+  }
+  bool ReadFinite(double& value) {
+    value = ioReadDouble(s);
+    if (!Ok()) return false;
+    if (!std::isfinite(value)) return Fail("A number is not finite");
+    return true;
+  }
+  bool ReadFinite(double* values, int count) {
+    for (int i = 0; i < count; ++i) {
+      if (!ReadFinite(values[i])) return false;
+    }
+    return true;
+  }
+  bool ReadText(const char* what, std::string& text, size_t limit) {
+    text = ioReadString(s, true);
+    if (!Ok()) return false;
+    if (text.size() > limit) return Fail("%s: the text is longer than %zu bytes", what, limit);
+    return true;
+  }
+};
+
+bool Reader::Fail(const char* format, ...) {
+  if (!*failed) {
+    va_list args;
+    va_start(args, format);
+    const std::string message = FormatLimitedV(kMessageBufferSize, format, args);
+    va_end(args);
+    ioError(s, kIoLevelError, "%s", message.c_str());
+  }
+  *failed = true;
+  return false;
+}
+
+// ---- Model records ----------------------------------------------------------------
+
+void ReadVertices(Reader& r, SimplePoly& simple) {
+  if (simple.NumVerts() > 0) return void(r.Fail("The vertices are given twice"));
+  const int n = r.ReadCount("Vertices", kVertexNumbers, kModelFileMaxElements);
+  if (n < 0) return;
+  simple.Resize(n, 0);
+  for (int i = 0; i < n && r.Step(); ++i) {
+    double pos[3];
+    if (!r.ReadFinite(pos, 3)) return;
+    SimpleVert& v = simple.VertAt(i);
+    v.SetPos(pos);
+    v.color = ioReadUInt(r.s) & kColourBits;
+    v.color2 = ioReadUInt(r.s) & kColourBits;
+    v.flags |= ioReadUInt(r.s) & kStoredVertFlags;
+  }
+}
+
+void ReadFaces(Reader& r, SimplePoly& simple) {
+  if (simple.NumFaces() > 0) return void(r.Fail("The faces are given twice"));
+  const int n = r.ReadCount("Faces", kFaceNumbers, kModelFileMaxElements);
+  if (n < 0) return;
+  simple.Resize(simple.NumVerts(), n);
+  const int numVerts = simple.NumVerts();
+  for (int i = 0; i < n && r.Step(); ++i) {
+    const int corners = r.ReadCount("Face corners", 1, kModelFileMaxCorners);
+    if (corners < 0) return;
+    SimpleFace& f = simple.FaceAt(i);
+    f.SetNumVerts(corners);
+    for (int k = 0; k < corners; ++k) {
+      int32_t v;
+      if (!r.ReadIndex("Face corner", 0, numVerts, v)) return;
+      f.SetVertIndex(k, v);
+    }
+    f.color = ioReadUInt(r.s) & kColourBits;
+    f.color2 = ioReadUInt(r.s) & kColourBits;
+    f.flags |= ioReadUInt(r.s) & kStoredFaceFlags;
+    if (corners < 3 && !r.ReadFinite(f.normal, 3)) return;
+  }
+}
+
+// Whether faces f and g meet along an edge at vertex v.
+bool MeetAtVertex(const SimpleFace& f, const SimpleFace& g, int32_t v) {
+  const int n = f.Count();
+  for (int c = 0; c < n; ++c) {
+    if (f.items[size_t(c)] != v) continue;
+    if (g.HasEdge(v, f.items[size_t((c + 1) % n)]) || g.HasEdge(v, f.items[size_t((c + n - 1) % n)])) return true;
+  }
+  return false;
+}
+
+// The faces round each vertex in order. A ring must hold exactly the faces that have
+// the vertex as a corner (as often as they have it), each meeting the next along an
+// edge at the vertex, but once where the surface is open: the model is then taken as
+// sorted round its vertices, as it was when written.
+void ReadVertexRings(Reader& r, SimplePoly& simple) {
+  if (simple.flags & kSimpleSortedFaceLists) return void(r.Fail("The vertex rings are given twice"));
+  const int numVerts = simple.NumVerts();
+  const int n = r.ReadCount("Vertex rings", 1, kModelFileMaxElements);
+  if (n < 0) return;
+  if (n != numVerts) return void(r.Fail("There are %d vertex rings for %d vertices", n, numVerts));
+  std::vector<std::vector<int32_t>> incident(static_cast<size_t>(numVerts));
+  for (int f = 0; f < simple.NumFaces(); ++f) {
+    for (int32_t v : simple.FaceAt(f).items) incident[size_t(v)].push_back(f);
+  }
+  for (int i = 0; i < n && r.Step(); ++i) {
+    const int k = r.ReadCount("Vertex ring", 1, kModelFileMaxElements);
+    if (k < 0) return;
+    if (size_t(k) != incident[size_t(i)].size())
+      return void(r.Fail("The ring of vertex %d holds %d faces instead of %d", i, k, int(incident[size_t(i)].size())));
+    std::vector<int32_t> ring(static_cast<size_t>(k));
+    for (int j = 0; j < k; ++j) {
+      if (!r.ReadIndex("Vertex ring", 0, simple.NumFaces(), ring[size_t(j)])) return;
+    }
+    std::vector<int32_t> sorted = ring;
+    std::sort(sorted.begin(), sorted.end());
+    int breaks = 0;
+    for (int j = 0; j < k && breaks <= 1; ++j) {
+      if (!MeetAtVertex(simple.FaceAt(ring[size_t(j)]), simple.FaceAt(ring[size_t((j + 1) % k)]), i)) ++breaks;
+    }
+    if (sorted != incident[size_t(i)] || breaks > 1)
+      return void(r.Fail("The faces round vertex %d are not the faces at it in order", i));
+    simple.VertAt(i).items = std::move(ring);
+  }
+  if (r.Ok()) simple.flags |= kSimpleHasVertFaceLists | kSimpleSortedFaceLists;
+}
+
+void ReadEdges(Reader& r, SimplePoly& simple) {
+  if (simple.NumEdges() > 0) return void(r.Fail("The edges are given twice"));
+  // An edge lies along one or two face sides: there are never more edges than sides.
+  int64_t sides = 0;
+  for (int i = 0; i < simple.NumFaces(); ++i) sides += simple.FaceAt(i).Count();
+  const int n = r.ReadCount("Edges", kEdgeNumbers, int(std::min<int64_t>(sides, kModelFileMaxElements)));
+  if (n < 0) return;
+  simple.SetNumEdges(n);
+  for (int i = 0; i < n && r.Step(); ++i) {
+    SimpleEdge& e = simple.EdgeAt(i);
+    if (!r.ReadIndex("Edge end", -1, simple.NumVerts(), e.endA) || !r.ReadIndex("Edge end", -1, simple.NumVerts(), e.endB) ||
+        !r.ReadIndex("Edge side", -1, simple.NumFaces(), e.faceA) ||
+        !r.ReadIndex("Edge side", -1, simple.NumFaces(), e.faceB))
+      return;
+    e.color = ioReadUInt(r.s) & kColourBits;
+    e.flags = ioReadUInt(r.s) & kStoredEdgeFlags;
+  }
+}
+
+// The count of elements of a kind; -1 for an unknown kind.
+int CountOfKind(const SimplePoly& simple, int kind, bool edgesToo) {
+  if (kind == kKindVertex) return simple.NumVerts();
+  if (kind == kKindFace) return simple.NumFaces();
+  if (kind == kKindEdge && edgesToo) return simple.NumEdges();
+  return -1;
+}
+
+SimpleElement& ElementOfKind(SimplePoly& simple, int kind, int index) {
+  if (kind == kKindVertex) return simple.VertAt(index);
+  return simple.FaceAt(index);
+}
+
+// Reads an element kind and index; false after an error.
+bool ReadElement(Reader& r, const SimplePoly& simple, bool edgesToo, int& kind, int32_t& index) {
+  kind = ioReadInt(r.s);
+  if (!r.Ok()) return false;
+  const int count = CountOfKind(simple, kind, edgesToo);
+  if (count < 0) return r.Fail("Unknown element kind %d", kind);
+  return r.ReadIndex("Element", 0, count, index);
+}
+
+void ReadLabels(Reader& r, SimplePoly& simple) {
+  const int n = r.ReadCount("Labels", kLabelNumbers, kModelFileMaxElements);
+  for (int i = 0; i < n && r.Step(); ++i) {
+    int kind = -1;
+    int32_t index = -1;
+    std::string text;
+    if (!ReadElement(r, simple, true, kind, index) || !r.ReadText("Label", text, kModelFileMaxText)) return;
+    if (kind == kKindEdge) {
+      simple.EdgeAt(index).SetLabel(text.c_str());
+    } else {
+      ElementOfKind(simple, kind, index).SetLabel(text.c_str());
+    }
+  }
+}
+
+void ReadOpacities(Reader& r, SimplePoly& simple) {
+  const int n = r.ReadCount("Opacities", kOpacityNumbers, kModelFileMaxElements);
+  for (int i = 0; i < n && r.Step(); ++i) {
+    int kind = -1;
+    int32_t index = -1;
+    if (!ReadElement(r, simple, false, kind, index)) return;
+    const float alpha = ioReadFloat(r.s);
+    if (!r.Ok()) return;
+    if (!(alpha >= 0.0f && alpha <= 1.0f)) return void(r.Fail("An opacity is not between 0 and 1"));
+    ElementOfKind(simple, kind, index).alpha = alpha;
+  }
+}
+
+// One face image: its fields, then the elements that use it. The image is made now,
+// without a picture (the picture is the renderer's, made once the model is built);
+// the elements hold it as the plain model's images are held, one use each.
+void ReadFaceImage(Reader& r, SimplePoly& simple) {
+  std::string file;
+  int projection = kImageProjectPerFace;
+  uint32_t boundary = kImageBoundaryBorder;
+  uint32_t flags = 0;
+  double offset[2] = {0, 0};
+  double rotation[2] = {0, 0};
+  double frame[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
+  double rotationFrame[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
+  double size = 2.0;
+  double baseScale = 1.0;
+  int ownerKind = -1;
+  int32_t ownerIndex = -1;
+  std::vector<std::pair<int, int32_t>> users;
+  for (;;) {
+    const int token = ioReadToken(r.s);
+    if (!r.Ok()) return;
+    switch (token) {
+      case kTokEndFaceImage: {
+        if (users.empty()) return;
+        auto* image = new FaceImage(nullptr, projection, boundary);
+        image->mFileName = file;
+        image->mFlags = flags;
+        std::memcpy(image->mOffset, offset, sizeof offset);
+        image->mRotation = rotation[0];
+        image->mRotationInUse = rotation[1];
+        std::memcpy(image->mFrame, frame, sizeof frame);
+        std::memcpy(image->mRotationFrame, rotationFrame, sizeof rotationFrame);
+        image->mSize = size;
+        image->mBaseScale = baseScale;
+        for (const auto& [kind, index] : users) {
+          SimpleElement& e = ElementOfKind(simple, kind, index);
+          image->AddUse();
+          FaceImage::Release(e.image);
+          e.image = image;
+        }
+        // The plain model's elements own their images; the owner is a plain element
+        // that CreatePoly maps onto the new model's.
+        if (ownerKind >= 0) image->mOwner = &ElementOfKind(simple, ownerKind, ownerIndex);
+        return;
+      }
+      case kTokFile:
+        if (!r.ReadText("Image file", file, kModelFileMaxText)) return;
+        break;
+      case kTokProjection:
+        projection = ioReadInt(r.s);
+        if (r.Ok() && (projection < kImageProjectPerFace || projection > kImageProjectCubic))
+          return void(r.Fail("Unknown image projection %d", projection));
+        break;
+      case kTokBoundary:
+        boundary = ioReadUInt(r.s);
+        if (r.Ok() && boundary != kImageBoundaryBorder && boundary != kImageBoundaryClamp &&
+            boundary != kImageBoundaryRepeat)
+          return void(r.Fail("Unknown image boundary mode 0x%x", unsigned(boundary)));
+        break;
+      case kTokFlags:
+        flags = ioReadUInt(r.s) & kStoredImageFlags;
+        break;
+      case kTokOffset:
+        if (!r.ReadFinite(offset, 2)) return;
+        break;
+      case kTokRotation:
+        if (!r.ReadFinite(rotation, 2)) return;
+        break;
+      case kTokFrame:
+        if (!r.ReadFinite(frame, 12)) return;
+        break;
+      case kTokRotationFrame:
+        if (!r.ReadFinite(rotationFrame, 12)) return;
+        break;
+      case kTokSize:
+        if (!r.ReadFinite(size)) return;
+        break;
+      case kTokBaseScale:
+        if (!r.ReadFinite(baseScale)) return;
+        break;
+      case kTokOwner:
+        if (!ReadElement(r, simple, false, ownerKind, ownerIndex)) return;
+        break;
+      case kTokUsedBy: {
+        if (!users.empty()) return void(r.Fail("The users of an image are given twice"));
+        const int n = r.ReadCount("Image users", kUserNumbers, simple.NumVerts() + simple.NumFaces());
+        for (int i = 0; i < n && r.Ok(); ++i) {
+          int kind = -1;
+          int32_t index = -1;
+          if (!ReadElement(r, simple, false, kind, index)) return;
+          users.emplace_back(kind, index);
+        }
+        break;
+      }
+      case kIoTokenEnd:
+        return void(r.Fail("The file ends inside a face image"));
+      default:
+        return void(r.Fail("Didn't expect '%s' in a face image", ioTokenName(r.s, token) ? ioTokenName(r.s, token) : "?"));
+    }
+    if (!r.Ok()) return;
+  }
+}
+
+void ReadDrawnPolygon(Reader& r) {
+  const int n = r.ReadCount("Drawn facet", kPointNumbers, kModelFileMaxCorners);
+  if (n < 0) return;
+  if (r.out->drawnPolygons.size() >= size_t(kModelFileMaxElements)) return void(r.Fail("Too many drawn facets"));
+  std::vector<double> points(size_t(n) * 3);
+  if (!r.ReadFinite(points.data(), n * 3)) return;
+  r.out->drawnPolygons.push_back(std::move(points));
+}
+
+void ReadBigUInt(Reader& r, BigUInt& value) {
+  std::string digits;
+  if (!r.ReadText("Faceting count", digits, kMaxCountDigits)) return;
+  if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos)
+    return void(r.Fail("A faceting count is not a whole number"));
+  value.Parse(digits.c_str());
+}
+
+ModelFileFaceting& Faceting(Reader& r) {
+  if (!r.out->faceting) r.out->faceting.emplace();
+  return *r.out->faceting;
+}
+
+// One faceting key; false when the token is none.
+bool ReadFacetingKey(Reader& r, int token) {
+  switch (token) {
+    case kTokFacetingCriteria: {
+      const int criteria = ioReadEnum(r.s, kFacetingCriteriaNames);
+      if (r.Ok() && (criteria < 0 || criteria > 3)) r.Fail("Unknown faceting criteria");
+      Faceting(r).criteria = criteria;
+      return true;
+    }
+    case kTokMinFacets:
+      Faceting(r).minFacets = std::max(1, int(ioReadInt(r.s)));
+      return true;
+    case kTokMaxFacets: {
+      const int n = ioReadInt(r.s);
+      Faceting(r).maxFacets = n <= 0 ? 2147483647 : n;
+      return true;
+    }
+    case kTokPartialFacetingOK:
+      Faceting(r).partialFacetingOK = ioReadBool(r.s);
+      return true;
+    case kTokSpikyFaceting:
+      Faceting(r).spikyFaceting = ioReadBool(r.s);
+      return true;
+    case kTokFacetingTotalNum:
+      ReadBigUInt(r, Faceting(r).totalNum);
+      return true;
+    case kTokFacetingNumChirals:
+      ReadBigUInt(r, Faceting(r).numChirals);
+      return true;
+    case kTokFacetingNumCompounds:
+      ReadBigUInt(r, Faceting(r).numCompounds);
+      return true;
+    case kTokFacetingTime: {
+      const int days = ioReadInt(r.s);
+      const int milliseconds = ioReadInt(r.s);
+      if (r.Ok() && (days < 0 || milliseconds < 0 || milliseconds >= kMillisecondsPerDay))
+        r.Fail("The faceting time is not a duration");
+      Faceting(r).time = TimeSpan(days, milliseconds);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+void ReadLibraryEntry(Reader& r) {
+  ModelFileContents& out = *r.out;
+  out.libraryIndex = ioReadInt(r.s);
+  if (!r.ReadText("Library entry", out.libraryName, kModelFileMaxText)) return;
+  out.libraryN = ioReadInt(r.s);
+  out.libraryD = ioReadInt(r.s);
+}
+
+// The model's body, up to EndModel.
+void ReadModelBody(Reader& r) {
+  SimplePoly& simple = *r.out->model;
+  std::string text;
+  for (;;) {
+    const int token = ioReadToken(r.s);
+    if (!r.Ok()) return;
+    switch (token) {
+      case kTokEndModel:
+        if (simple.NumVerts() == 0 || simple.NumFaces() == 0) return void(r.Fail("The model has no vertices or no faces"));
+        if (simple.currentFace >= simple.NumFaces()) return void(r.Fail("The current face is out of range"));
+        return;
+      case kTokName:
+        r.ReadText("Name", simple.name, kModelFileMaxText);
+        break;
+      case kTokDualName:
+        r.ReadText("Dual name", simple.dualName, kModelFileMaxText);
+        break;
+      case kTokEntryText:
+        r.ReadText("Entry text", r.out->entryText, kModelFileMaxText);
+        break;
+      case kTokDescription:
+        r.ReadText("Description", r.out->description, kModelFileMaxText);
+        break;
+      case kTokWebLink:
+        r.ReadText("Web link", simple.webLink, kModelFileMaxText);
+        break;
+      case kTokLibraryEntry:
+        ReadLibraryEntry(r);
+        break;
+      case kTokConfiguration:
+        r.ReadText("Configuration", r.out->configuration, kMaxConfiguration);
+        break;
+      case kTokTookBranch:
+        r.out->tookBranch = ioReadBool(r.s);
+        break;
+      case kTokLengthScale: {
+        double scale;
+        if (r.ReadFinite(scale) && scale <= 0.0) return void(r.Fail("The length scale is not positive"));
+        simple.scale = scale;
+        r.out->hasLengthScale = true;
+        break;
+      }
+      case kTokMaxFacesPerNet:
+        r.out->maxFacesPerNet = std::max(1, int(ioReadInt(r.s)));
+        break;
+      case kTokModelFlags:
+        simple.flags |= ioReadUInt(r.s) & kStoredModelFlags;
+        break;
+      case kTokCurrentFace:
+        r.ReadIndex("Current face", -1, std::max(simple.NumFaces(), 1), simple.currentFace);
+        break;
+      case kTokVertices:
+        ReadVertices(r, simple);
+        break;
+      case kTokFaces:
+        ReadFaces(r, simple);
+        break;
+      case kTokVertexRings:
+        ReadVertexRings(r, simple);
+        break;
+      case kTokEdges:
+        ReadEdges(r, simple);
+        break;
+      case kTokLabels:
+        ReadLabels(r, simple);
+        break;
+      case kTokOpacities:
+        ReadOpacities(r, simple);
+        break;
+      case kTokFaceImage:
+        ReadFaceImage(r, simple);
+        break;
+      case kTokDrawnPolygon:
+        ReadDrawnPolygon(r);
+        break;
+      case kIoTokenEnd:
+        return void(r.Fail("The file ends inside the model"));
+      default:
+        if (!ReadFacetingKey(r, token))
+          return void(r.Fail("Didn't expect '%s' in the model", ioTokenName(r.s, token) ? ioTokenName(r.s, token) : "?"));
+        break;
+    }
+    if (!r.Ok()) return;
+  }
+}
+
+// ---- Blocks and the scene ------------------------------------------------------------
+
+// A compressed block of a BINARY file, uncompressed into `data`.
+bool ReadBlock(Reader& r, std::string& data) {
+  if (ioReadToken(r.s) != kTokCompressedBlock) return r.Ok() ? r.Fail("Expected a compressed block") : false;
+  const int32_t length = ioReadInt(r.s);
+  const int32_t stored = ioReadInt(r.s);
+  if (!r.Ok()) return false;
+  if (stored < int32_t(kLzrw3aFlagBytes) || stored > r.Remaining())
+    return r.Fail("A compressed block is larger than what is left of the file");
+  if (length < 0 || uint64_t(length) > kModelFileMaxBlock ||
+      uint64_t(length) > uint64_t(stored - int32_t(kLzrw3aFlagBytes)) * kMaxExpansion)
+    return r.Fail("A compressed block claims %d bytes, more than it can hold", int(length));
+  std::vector<uint8_t> block(static_cast<size_t>(stored));
+  if (!ioReadBytes(r.s, block.data(), stored, false)) return r.Fail("The file ends inside a compressed block");
+  data.assign(size_t(length), '\0');
+  std::vector<uint8_t> work(kLzrw3aWorkMemorySize);
+  uint32_t produced = uint32_t(length);
+  if (!Lzrw3aCompress(kLzrw3aActionDecompress, work.data(), block.data(), uint32_t(stored),
+                      reinterpret_cast<uint8_t*>(data.data()), &produced) ||
+      produced != uint32_t(length))
+    return r.Fail("A compressed block is damaged");
+  return true;
+}
+
+// A memory stream over a block's data, reporting as the file.
+ioStream* OpenBlockStream(Reader& r, const std::string& data) {
+  ioStream* block = ioOpenRead(nullptr, nullptr, kModelFileVersionMajor, kModelFileVersionMinor, TokenName, r.handler,
+                               data.data(), int32_t(data.size()));
+  if (block) block->mFileName = r.path;
+  if (!block) *r.failed = true;
+  return block;
+}
+
+void ReadModel(Reader& r) {
+  if (r.out->model) return void(r.Fail("The file holds more than one model"));
+  r.out->model = std::make_unique<SimplePoly>();
+  if (r.IsAscii()) return ReadModelBody(r);
+  std::string data;
+  if (!ReadBlock(r, data)) return;
+  ioStream* outer = r.s;
+  r.s = OpenBlockStream(r, data);
+  if (r.s) ReadModelBody(r);
+  ioClose(r.s);
+  r.s = outer;
+}
+
+void ReadScene(Reader& r) {
+  ModelFileScene section;
+  if (!r.ReadText("Scene section", section.name, kSceneSectionNameMax)) return;
+  if (!IsSceneSectionName(section.name.c_str())) return void(r.Fail("'%s' is not a scene section", section.name.c_str()));
+  if (r.out->scene.size() >= size_t(kModelFileMaxElements)) return void(r.Fail("Too many scene sections"));
+  section.form = r.s->mMode;
+  if (r.IsAscii()) {
+    if (!ioReadLinesUntil(r.s, TokenName(kTokEndScene), &section.data, &section.firstLine, kModelFileMaxSection)) {
+      *r.failed = true;
+      return;
+    }
+  } else if (!ReadBlock(r, section.data)) {
+    return;
+  }
+  r.out->scene.push_back(std::move(section));
+}
+
+void ReadFile(Reader& r) {
+  for (;;) {
+    const int token = ioReadToken(r.s);
+    if (!r.Ok()) return;
+    switch (token) {
+      case kTokModel:
+        ReadModel(r);
+        break;
+      case kTokScene:
+        ReadScene(r);
+        break;
+      case kIoTokenEnd:
+        if (!r.out->model) r.Fail("The file holds no model");
+        return;
+      default:
+        return void(r.Fail("Didn't expect '%s' here", ioTokenName(r.s, token) ? ioTokenName(r.s, token) : "?"));
+    }
+    if (!r.Ok()) return;
+  }
+}
+
+// The file must be a plain file that can be opened; the reason when not.
+bool CheckFile(const char* path, int64_t& size, std::string& error) {
+  struct stat info {};
+  if (stat(path, &info) != 0) {
+    error = std::string("'") + path + "':\n" + std::strerror(errno);
+    return false;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    error = std::string("'") + path + "':\nThis is not a file.";
+    return false;
+  }
+  size = int64_t(info.st_size);
+  return true;
+}
+
+}  // namespace detail_ModelFileRead
+
+// Opens a stream over a scene section's data, as read from a file.
+ioStream* OpenSceneSectionStream(const char* path, const ModelFileScene& section, const ioErrorHandler& handler) {
+  if (section.form == kIoModeAscii) {
+    return ioOpenReadText(path, section.data.data(), section.data.size(), kModelFileVersionMajor,
+                          kModelFileVersionMinor, section.firstLine, modelfile::TokenName, handler);
+  }
+  ioStream* s = ioOpenRead(nullptr, nullptr, kModelFileVersionMajor, kModelFileVersionMinor, modelfile::TokenName,
+                           handler, section.data.data(), int32_t(section.data.size()));
+  if (s) s->mFileName = path;
+  return s;
+}
+
+bool ReadModelFile(const char* path, ModelFileContents& contents, std::string* error, bool* cancelled) {
+  namespace d = detail_ModelFileRead;
+  if (cancelled) *cancelled = false;
+  contents = ModelFileContents();
+  std::string firstError;
+  bool failed = false;
+  ioErrorHandler handler = [&](int level, const char* text, const char*) {
+    if (level >= kIoLevelError) {
+      if (firstError.empty()) firstError = text;
+      failed = true;
+    } else if (contents.warning.empty()) {
+      contents.warning = text;
+    }
+    return 0;
+  };
+  auto fail = [&](const std::string& text) {
+    if (error) *error = text;
+    contents = ModelFileContents();
+    return false;
+  };
+  if (path == nullptr || *path == '\0') return fail("No file name was given.");
+  int64_t size = 0;
+  std::string reason;
+  if (!d::CheckFile(path, size, reason)) return fail(reason);
+
+  ProgressScope progress;
+  ioStream* s = ioOpenRead(path, kModelFileTypeWord, kModelFileVersionMajor, kModelFileVersionMinor,
+                           modelfile::TokenName, handler, nullptr, 0);
+  if (!s) return fail(firstError);
+  contents.form = s->mMode;
+  d::Reader r;
+  r.path = path;
+  r.s = s;
+  r.fileSize = size;
+  r.failed = &failed;
+  r.out = &contents;
+  r.handler = handler;
+  d::ReadFile(r);
+  ioClose(s);
+  if (r.cancelled) {
+    if (cancelled) *cancelled = true;
+    return fail("");
+  }
+  if (failed) return fail(firstError);
+
+  // The sections that a reader claims must read: a file whose scene cannot be restored
+  // is refused before anything changes.
+  for (const ModelFileScene& section : contents.scene) {
+    ModelFileSection* reader = FindModelFileSection(section.name.c_str());
+    if (!reader) continue;
+    ioStream* stream = OpenSceneSectionStream(path, section, handler);
+    const bool read = stream && reader->Read(stream, false);
+    ioClose(stream);
+    if (!read || failed) {
+      if (firstError.empty()) firstError = "'" + std::string(path) + "':\nThe scene section '" + section.name + "' cannot be read.";
+      return fail(firstError);
+    }
+  }
+  // The model keeps what the file gives and nothing else: no centring, scaling or
+  // turning, and its own colours.
+  contents.model->flags |= kSimpleKeepOrientation | kSimpleKeepCentre | kSimpleKeepSize | kSimpleKeepLengthUnits;
+  return true;
+}
+
+}  // namespace corvia

@@ -1,0 +1,457 @@
+// Writing the model file: the model as its plain copy (Poly::CreateSimplePoly) with
+// what that copy leaves out (opacities, face images, names, the library entry and
+// configuration, drawn facets, faceting settings), then the scene sections. Doubles
+// are written with 17 significant digits in the ASCII form and as 8 bytes in the
+// BINARY form, so they read back bit for bit.
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "construction/DerivedModels.h"
+#include "construction/LibraryEntry.h"
+#include "construction/PolyTemplate.h"
+#include "core/FileUtils.h"
+#include "core/Lzrw3a.h"
+#include "core/Messages.h"
+#include "core/Progress.h"
+#include "core/TimeFormat.h"
+#include "core/Units.h"
+#include "core/ioStream.h"
+#include "files/ModelFile.h"
+#include "files/ModelFileFormat.h"
+#include "files/ModelFileSection.h"
+#include "model/DrawnPolygonModel.h"
+#include "model/Edge.h"
+#include "model/FaceImageRef.h"
+#include "model/Globals.h"
+#include "model/Poly.h"
+#include "model/PolyElement.h"
+#include "symmetry/SimplePoly.h"
+
+namespace corvia {
+
+namespace detail_ModelFileWrite {
+
+using namespace modelfile;
+
+// Where the body goes, how far it has come, and the first failure.
+struct Writer {
+  ioStream* stream = nullptr;
+  int indent = 0;
+  bool failed = false;
+  bool cancelled = false;
+  int done = 0;
+  int total = 1;
+
+  void Check(bool ok) { failed = failed || !ok; }
+  // Counts one element; reports progress now and then. False once cancelled.
+  bool Step() {
+    if (++done % kProgressStep != 0) return !cancelled;
+    if (!UpdateProgress(double(done) / double(total), "%s", kWritingCaption)) cancelled = true;
+    return !cancelled;
+  }
+  void Token(int token, int extra = 0) { Check(ioWriteToken(stream, token, indent + extra)); }
+  void Text(int token, const char* text) {
+    if (text == nullptr || *text == '\0') return;
+    Token(token);
+    Check(ioWriteString(stream, " ", text, "\n", indent));
+  }
+  void Record() { Check(ioIndent(stream, indent + 2)); }
+};
+
+void WriteVertices(Writer& w, const SimplePoly& simple) {
+  w.Token(kTokVertices);
+  w.Check(ioPrintf(w.stream, " %d\n", simple.NumVerts()));
+  for (int i = 0; i < simple.NumVerts() && w.Step(); ++i) {
+    const SimpleVert& v = simple.VertAt(i);
+    w.Record();
+    w.Check(ioPrintf(w.stream, "%.17g %.17g %.17g 0x%06x 0x%06x %d\n", v.pos[0], v.pos[1], v.pos[2], v.color, v.color2,
+                     int(v.flags & kStoredVertFlags)));
+  }
+}
+
+void WriteFaces(Writer& w, const SimplePoly& simple) {
+  w.Token(kTokFaces);
+  w.Check(ioPrintf(w.stream, " %d\n", simple.NumFaces()));
+  for (int i = 0; i < simple.NumFaces() && w.Step(); ++i) {
+    const SimpleFace& f = simple.FaceAt(i);
+    w.Record();
+    w.Check(ioPrintf(w.stream, "%d", f.Count()));
+    for (int32_t corner : f.items) w.Check(ioPrintf(w.stream, " %d", corner));
+    w.Check(ioPrintf(w.stream, " 0x%06x 0x%06x %d", f.color, f.color2, int(f.flags & kStoredFaceFlags)));
+    // A face with fewer than three corners has no plane of its own: it goes with it.
+    if (f.Count() < 3) w.Check(ioPrintf(w.stream, " %.17g %.17g %.17g", f.normal[0], f.normal[1], f.normal[2]));
+    w.Check(ioPrintf(w.stream, "\n"));
+  }
+  if (simple.currentFace >= 0 && simple.currentFace < simple.NumFaces()) {
+    w.Token(kTokCurrentFace);
+    w.Check(ioPrintf(w.stream, " %d\n", simple.currentFace));
+  }
+}
+
+// The faces round each vertex in their order round it, as the model has them: a
+// vertex whose faces wind round it twice keeps them in one ring.
+void WriteVertexRings(Writer& w, const SimplePoly& simple) {
+  if (!(simple.flags & kSimpleSortedFaceLists)) return;
+  w.Token(kTokVertexRings);
+  w.Check(ioPrintf(w.stream, " %d\n", simple.NumVerts()));
+  for (int i = 0; i < simple.NumVerts() && w.Step(); ++i) {
+    const SimpleVert& v = simple.VertAt(i);
+    w.Record();
+    w.Check(ioPrintf(w.stream, "%d", v.Count()));
+    for (int32_t face : v.items) w.Check(ioPrintf(w.stream, " %d", face));
+    w.Check(ioPrintf(w.stream, "\n"));
+  }
+}
+
+void WriteEdges(Writer& w, const SimplePoly& simple) {
+  if (simple.NumEdges() == 0) return;
+  w.Token(kTokEdges);
+  w.Check(ioPrintf(w.stream, " %d\n", simple.NumEdges()));
+  for (int i = 0; i < simple.NumEdges() && w.Step(); ++i) {
+    const SimpleEdge& e = simple.EdgeAt(i);
+    w.Record();
+    w.Check(ioPrintf(w.stream, "%d %d %d %d 0x%06x %d\n", e.endA, e.endB, e.faceA, e.faceB, e.color,
+                     int(e.flags & kStoredEdgeFlags)));
+  }
+}
+
+void WriteLabels(Writer& w, const SimplePoly& simple) {
+  struct Label {
+    int kind;
+    int index;
+    const std::string* text;
+  };
+  std::vector<Label> labels;
+  for (int i = 0; i < simple.NumVerts(); ++i)
+    if (!simple.VertAt(i).label.empty()) labels.push_back({kKindVertex, i, &simple.VertAt(i).label});
+  for (int i = 0; i < simple.NumFaces(); ++i)
+    if (!simple.FaceAt(i).label.empty()) labels.push_back({kKindFace, i, &simple.FaceAt(i).label});
+  for (int i = 0; i < simple.NumEdges(); ++i)
+    if (!simple.EdgeAt(i).label.empty()) labels.push_back({kKindEdge, i, &simple.EdgeAt(i).label});
+  if (labels.empty()) return;
+  w.Token(kTokLabels);
+  w.Check(ioPrintf(w.stream, " %d\n", int(labels.size())));
+  for (const Label& label : labels) {
+    w.Record();
+    w.Check(ioPrintf(w.stream, "%d %d", label.kind, label.index));
+    w.Check(ioWriteString(w.stream, " ", label.text->c_str(), "\n", w.indent + 2));
+  }
+}
+
+// The elements of the model in the file's numbering: vertices, then faces.
+template <typename Visit>
+void ForEachElement(Poly& poly, Visit visit) {
+  for (PolyElement* v = poly.mVertices.mHead; v; v = v->mNext) visit(kKindVertex, v);
+  for (PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) visit(kKindFace, f);
+}
+
+void WriteOpacities(Writer& w, Poly& poly) {
+  std::vector<std::pair<int, const PolyElement*>> translucent;
+  ForEachElement(poly, [&](int kind, const PolyElement* e) {
+    if (e->mOpacity != 1.0f) translucent.emplace_back(kind, e);
+  });
+  if (translucent.empty()) return;
+  w.Token(kTokOpacities);
+  w.Check(ioPrintf(w.stream, " %d\n", int(translucent.size())));
+  for (const auto& [kind, e] : translucent) {
+    w.Record();
+    w.Check(ioPrintf(w.stream, "%d %d %.9hg\n", kind, e->mIndex, double(e->mOpacity)));
+  }
+}
+
+void WriteDoubles(Writer& w, int token, const double* values, int count) {
+  w.Token(token, 2);
+  for (int i = 0; i < count; ++i) w.Check(ioPrintf(w.stream, " %.17g", values[i]));
+  w.Check(ioPrintf(w.stream, "\n"));
+}
+
+void WriteFaceImages(Writer& w, Poly& poly) {
+  // Each image once, in the order of first use; with the elements that use it.
+  std::vector<FaceImage*> images;
+  std::map<const FaceImage*, std::vector<std::pair<int, int>>> users;
+  ForEachElement(poly, [&](int kind, PolyElement* e) {
+    if (!e->mImage) return;
+    auto& list = users[e->mImage];
+    if (list.empty()) images.push_back(e->mImage);
+    list.emplace_back(kind, e->mIndex);
+  });
+  for (FaceImage* image : images) {
+    w.Token(kTokFaceImage);
+    w.Check(ioPrintf(w.stream, "\n"));
+    w.Token(kTokFile, 2);
+    w.Check(ioWriteString(w.stream, " ", image->mFileName.c_str(), "\n", w.indent + 2));
+    w.Token(kTokProjection, 2);
+    w.Check(ioPrintf(w.stream, " %d\n", int(image->mProjection)));
+    w.Token(kTokBoundary, 2);
+    w.Check(ioPrintf(w.stream, " 0x%x\n", unsigned(image->mBoundaryMode)));
+    w.Token(kTokFlags, 2);
+    w.Check(ioPrintf(w.stream, " 0x%x\n", unsigned(image->mFlags & kStoredImageFlags)));
+    WriteDoubles(w, kTokOffset, image->mOffset, 2);
+    const double rotations[2] = {image->mRotation, image->mRotationInUse};
+    WriteDoubles(w, kTokRotation, rotations, 2);
+    WriteDoubles(w, kTokFrame, image->mFrame, 12);
+    WriteDoubles(w, kTokRotationFrame, image->mRotationFrame, 12);
+    WriteDoubles(w, kTokSize, &image->mSize, 1);
+    WriteDoubles(w, kTokBaseScale, &image->mBaseScale, 1);
+    const PolyElement* owner = image->GetOwnerFace();
+    if (owner && owner->mPoly == &poly) {
+      w.Token(kTokOwner, 2);
+      w.Check(ioPrintf(w.stream, " %d %d\n", owner->IsFace() ? kKindFace : kKindVertex, owner->mIndex));
+    }
+    const auto& list = users[image];
+    w.Token(kTokUsedBy, 2);
+    w.Check(ioPrintf(w.stream, " %d", int(list.size())));
+    for (const auto& [kind, index] : list) w.Check(ioPrintf(w.stream, " %d %d", kind, index));
+    w.Check(ioPrintf(w.stream, "\n"));
+    w.Token(kTokEndFaceImage);
+    w.Check(ioPrintf(w.stream, "\n"));
+  }
+}
+
+// The finished drawn facets (not the one being drawn), by their corner points.
+void WriteDrawnPolygons(Writer& w, Poly& poly) {
+  for (const DrawnPolygon* p = poly.mDrawnPolygons; p; p = p->next) {
+    if (p == poly.mCurrentDrawnPolygon || !p->ring) continue;
+    std::vector<const PolygonVertex*> corners;
+    const PolygonVertex* v = p->ring;
+    do {
+      corners.push_back(v);
+      v = v->next;
+    } while (v && v != p->ring && int(corners.size()) < kModelFileMaxCorners);
+    w.Token(kTokDrawnPolygon);
+    w.Check(ioPrintf(w.stream, " %d\n", int(corners.size())));
+    for (const PolygonVertex* corner : corners) {
+      w.Record();
+      w.Check(ioPrintf(w.stream, "%.17g %.17g %.17g\n", corner->point[0], corner->point[1], corner->point[2]));
+    }
+  }
+}
+
+void WriteBigUInt(Writer& w, int token, const BigUInt& value) {
+  std::vector<char> digits(size_t(value.CountDigits()) + 2);
+  value.ToString(digits.data(), int(digits.size()));
+  w.Token(token);
+  w.Check(ioWriteString(w.stream, " ", digits.data(), "\n", -1));
+}
+
+void WriteFaceting(Writer& w, const ModelFileFaceting& f) {
+  w.Token(kTokFacetingCriteria);
+  w.Check(ioWriteEnum(w.stream, f.criteria, kFacetingCriteriaNames, " ", "\n"));
+  w.Token(kTokMinFacets);
+  w.Check(ioPrintf(w.stream, " %d\n", f.minFacets));
+  w.Token(kTokMaxFacets);
+  w.Check(ioPrintf(w.stream, " %d\n", f.maxFacets));
+  w.Token(kTokPartialFacetingOK);
+  w.Check(ioWriteBool(w.stream, f.partialFacetingOK, " ", "\n"));
+  w.Token(kTokSpikyFaceting);
+  w.Check(ioWriteBool(w.stream, f.spikyFaceting, " ", "\n"));
+  WriteBigUInt(w, kTokFacetingTotalNum, f.totalNum);
+  WriteBigUInt(w, kTokFacetingNumChirals, f.numChirals);
+  WriteBigUInt(w, kTokFacetingNumCompounds, f.numCompounds);
+  // Days and milliseconds, each well inside 32 bits for any time an enumeration takes.
+  w.Token(kTokFacetingTime);
+  w.Check(ioPrintf(w.stream, " %d %d\n", int(f.time.GetDays()), int(f.time.GetMilliseconds())));
+}
+
+void WriteNamesAndOrigin(Writer& w, Poly& poly, const SimplePoly& simple) {
+  w.Text(kTokName, poly.mName);
+  w.Text(kTokDualName, poly.mDualName);
+  w.Text(kTokEntryText, poly.mEntryText);
+  w.Text(kTokDescription, poly.mDescription);
+  w.Text(kTokWebLink, poly.mWebLink);
+  const LibraryEntry* entry = poly.mLibraryEntry;
+  if (entry && entry->GetIndex() >= 0) {
+    int n = 0, d = 0;
+    if (entry->IsParametric()) entry->GetParams(n, d);
+    w.Token(kTokLibraryEntry);
+    w.Check(ioPrintf(w.stream, " %d", entry->GetIndex()));
+    w.Check(ioWriteString(w.stream, " ", entry->mName, nullptr, -1));
+    w.Check(ioPrintf(w.stream, " %d %d\n", n, d));
+  }
+  if (poly.mTemplate) {
+    w.Text(kTokConfiguration, PolyTemplate::FormatVertexConfiguration(poly.mTemplate).c_str());
+  }
+  if (poly.mTookBranch) {
+    w.Token(kTokTookBranch);
+    w.Check(ioWriteBool(w.stream, true, " ", "\n"));
+  }
+  const UnitSettings& units = GetUnitSettings();
+  w.Token(kTokLengthScale);
+  w.Check(ioPrintf(w.stream, " %.17g\n", units.mLengthScale));
+  w.Token(kTokMaxFacesPerNet);
+  w.Check(ioPrintf(w.stream, " %d\n", int(units.mMaxFacesPerNet)));
+  w.Token(kTokModelFlags);
+  w.Check(ioPrintf(w.stream, " 0x%x\n", unsigned(simple.flags & kStoredModelFlags)));
+}
+
+void WriteBody(Writer& w, Poly& poly, const SimplePoly& simple) {
+  w.total = 2 * simple.NumVerts() + simple.NumFaces() + simple.NumEdges() + 1;
+  WriteNamesAndOrigin(w, poly, simple);
+  WriteVertices(w, simple);
+  WriteFaces(w, simple);
+  WriteVertexRings(w, simple);
+  WriteEdges(w, simple);
+  WriteLabels(w, simple);
+  WriteOpacities(w, poly);
+  WriteFaceImages(w, poly);
+  WriteDrawnPolygons(w, poly);
+  ModelFileFaceting faceting;
+  FacetingStateGetter getter = GetFacetingStateGetter();
+  if (getter ? getter(poly, faceting) : false) {
+    WriteFaceting(w, faceting);
+  } else if (!getter && poly.mFileKeep && poly.mFileKeep->hasFaceting) {
+    WriteFaceting(w, poly.mFileKeep->faceting);
+  }
+  w.indent = 0;
+  w.Token(kTokEndModel);
+  w.Check(ioPrintf(w.stream, "\n"));
+}
+
+// Compresses a memory stream's data into a block of the file.
+bool WriteCompressedBlock(ioStream* s, const uint8_t* data, int32_t length) {
+  std::vector<uint8_t> work(kLzrw3aWorkMemorySize);
+  std::vector<uint8_t> block(size_t(length) + kCompressRoom);
+  uint32_t stored = uint32_t(block.size());
+  if (!Lzrw3aCompress(kLzrw3aActionCompress, work.data(), data, uint32_t(length), block.data(), &stored)) return false;
+  bool ok = ioWriteToken(s, kTokCompressedBlock, 0);
+  ok = ioPrintf(s, "%d%d", length, int32_t(stored)) && ok;
+  return ioWriteBytes(s, block.data(), int(stored), false) && ok;
+}
+
+// A memory stream for one block, with the file's version and token table.
+ioStream* OpenBlock(ioBuffer& buffer, const ioErrorHandler& handler) {
+  return ioOpenWrite(nullptr, nullptr, kModelFileVersionMajor, kModelFileVersionMinor, kIoModeMemory, TokenName, handler,
+                     &buffer);
+}
+
+bool CloseBlock(ioStream* s, ioStream* block, ioBuffer& buffer) {
+  if (!ioClose(block)) return false;
+  return WriteCompressedBlock(s, buffer.data, buffer.length);
+}
+
+void WriteSection(Writer& w, ModelFileSection* section, const ioErrorHandler& handler) {
+  ioStream* s = w.stream;
+  w.Check(ioWriteToken(s, kTokScene, 0));
+  w.Check(ioWriteString(s, " ", section->GetName(), "\n", -1));
+  const ioCallbacks saved{s->mTokenName, s->mErrorHandler};
+  if (s->mMode == kIoModeAscii) {
+    w.Check(section->Write(s, 2));
+    ioRestoreCallbacks(s, saved);
+    // The end stands on a line of its own, whatever the section ended with.
+    w.Check(ioPrintf(s, "\n"));
+    w.Check(ioWriteToken(s, kTokEndScene, 0));
+    w.Check(ioPrintf(s, "\n"));
+    return;
+  }
+  ioBuffer buffer;
+  ioStream* block = OpenBlock(buffer, handler);
+  if (!block) {
+    w.failed = true;
+    return;
+  }
+  w.Check(section->Write(block, 0));
+  w.Check(CloseBlock(s, block, buffer));
+}
+
+void WriteKeptSection(Writer& w, const ModelFileScene& kept) {
+  ioStream* s = w.stream;
+  w.Check(ioWriteToken(s, kTokScene, 0));
+  w.Check(ioWriteString(s, " ", kept.name.c_str(), "\n", -1));
+  if (s->mMode == kIoModeAscii) {
+    if (!kept.data.empty()) w.Check(ioPrintf(s, "%s", kept.data.c_str()));
+    w.Check(ioWriteToken(s, kTokEndScene, 0));
+    w.Check(ioPrintf(s, "\n"));
+    return;
+  }
+  w.Check(WriteCompressedBlock(s, reinterpret_cast<const uint8_t*>(kept.data.data()), int32_t(kept.data.size())));
+}
+
+// The scene: the installed sections with something to save, then the sections kept
+// from the file the model came from that no installed section writes and that were
+// read from a file of this form.
+void WriteScene(Writer& w, Poly& poly, const ioErrorHandler& handler) {
+  for (ModelFileSection* section : GetModelFileSections()) {
+    if (!w.failed && section->HasData()) WriteSection(w, section, handler);
+  }
+  if (!poly.mFileKeep) return;
+  for (const ModelFileScene& kept : poly.mFileKeep->scene) {
+    if (w.failed || FindModelFileSection(kept.name.c_str()) || kept.form != w.stream->mMode) continue;
+    WriteKeptSection(w, kept);
+  }
+}
+
+}  // namespace detail_ModelFileWrite
+
+bool WriteModelFile(const char* path, int form, Poly& poly) {
+  namespace d = detail_ModelFileWrite;
+  if (form != kModelFileAscii && form != kModelFileBinary) {
+    ShowInternalError("WriteModelFile: unknown form %d", form);
+    return false;
+  }
+  std::unique_ptr<SimplePoly> simple(poly.CreateSimplePoly(kDeriveBase, nullptr, nullptr));
+  if (!simple) return false;
+
+  std::string firstError;
+  ioErrorHandler handler = [&firstError](int level, const char*, const char* message) {
+    if (level >= kIoLevelError && firstError.empty()) firstError = message;
+    return 0;
+  };
+  ProgressScope progress;
+  bool cancelled = false;
+  auto write = [&](const char* temporary) {
+    ioStream* s = ioOpenWrite(temporary, kModelFileTypeWord, kModelFileVersionMajor, kModelFileVersionMinor, form,
+                              modelfile::TokenName, handler, nullptr);
+    if (!s) return false;
+    d::Writer w;
+    w.stream = s;
+    if (form == kModelFileAscii) {
+      char when[kTimeAndDateBufferSize];
+      FormatTimeAndDate(when);
+      w.Check(ioPrintf(s, "# Corvia model file, saved %s\n", when));
+      w.Check(ioWriteToken(s, modelfile::kTokModel, 0));
+      w.Check(ioPrintf(s, "\n"));
+      w.indent = 2;
+      d::WriteBody(w, poly, *simple);
+    } else {
+      w.Check(ioWriteToken(s, modelfile::kTokModel, 0));
+      ioBuffer buffer;
+      ioStream* block = d::OpenBlock(buffer, handler);
+      if (block) {
+        d::Writer inner;
+        inner.stream = block;
+        d::WriteBody(inner, poly, *simple);
+        w.failed = w.failed || inner.failed;
+        w.cancelled = inner.cancelled;
+        w.Check(d::CloseBlock(s, block, buffer));
+      } else {
+        w.failed = true;
+      }
+    }
+    if (!w.failed && !w.cancelled) d::WriteScene(w, poly, handler);
+    cancelled = w.cancelled;
+    const bool closed = ioClose(s);
+    return closed && !w.failed && !w.cancelled;
+  };
+  std::string error;
+  if (WriteFileReplacing(path, write, &error)) return true;
+  if (cancelled) return false;
+  if (!firstError.empty()) error = firstError;
+  ShowError("Couldn't save the model file\n'%s':\n%s", path ? path : "", error.c_str());
+  return false;
+}
+
+bool SaveModelFile(const char* path, int form) {
+  Poly* poly = GetCurrentPoly();
+  if (!poly) {
+    ShowError("There is no model to save.");
+    return false;
+  }
+  return WriteModelFile(path, form, *poly);
+}
+
+}  // namespace corvia

@@ -1,0 +1,181 @@
+#pragma once
+// What the model file tests share: a document with one current model, models built
+// as the document builds them, and a comparison of two models element by element.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "construction/Library.h"
+#include "construction/LibraryEntry.h"
+#include "construction/PolyTemplate.h"
+#include "construction/RainbowColor.h"
+#include "model/Edge.h"
+#include "model/Globals.h"
+#include "model/Poly.h"
+#include "model/PolyElement.h"
+#include "stellation/FaceType.h"
+#include "stellation/FaceTypeBlock.h"
+#include "tests/support/TestSupport.h"
+
+namespace test_ModelFile {
+
+// The document: its current model is the one held here.
+class TestDocument : public corvia::DocumentAccess {
+ public:
+  TestDocument() : mPrevious(corvia::InstallDocumentAccess(this)) {}
+  ~TestDocument() override { corvia::InstallDocumentAccess(mPrevious); }
+  corvia::Poly* GetCurrentPoly() override { return &mPoly; }
+
+  corvia::Poly mPoly;
+
+ private:
+  corvia::DocumentAccess* mPrevious;
+};
+
+// A library model built as the document builds it: from the entry (through the
+// template for a vertex configuration), then given the entry.
+struct LibraryModel {
+  corvia::PolyTemplate polyTemplate;
+  corvia::Poly poly;
+
+  bool Build(int index) {
+    corvia::LibraryEntry* entry = corvia::GetLibraryEntry(index);
+    if (!entry || !poly.CreateFromLibraryEntry(&polyTemplate, entry, false)) return false;
+    poly.SetLibraryEntry(entry);
+    return poly.mVertices.mCount > 0 && poly.mFaces.mCount > 0;
+  }
+};
+
+inline std::vector<corvia::PolyElement*> Elements(const corvia::ElementList& list) {
+  std::vector<corvia::PolyElement*> out;
+  for (corvia::PolyElement* e = list.mHead; e; e = e->mNext) out.push_back(e);
+  return out;
+}
+
+inline uint32_t Packed(const float* rgb) { return corvia::PackRainbowColor(rgb); }
+
+inline std::string Text(const char* s) { return s ? s : ""; }
+
+inline bool SameBits(const double* a, const double* b) { return std::memcmp(a, b, 3 * sizeof(double)) == 0; }
+
+// The same corners in the same cyclic order. The face-type set-up starts the corners of
+// the faces of a type where the type's first face starts them, so a face may start at
+// another corner once its model is rebuilt.
+inline bool SameCycle(const corvia::PolyElement* a, const corvia::PolyElement* b) {
+  const int n = a->mNumSides;
+  if (n != b->mNumSides) return false;
+  if (n == 0) return true;
+  for (int shift = 0; shift < n; ++shift) {
+    bool same = true;
+    for (int k = 0; same && k < n; ++k) same = a->GetCorner(k)->mIndex == b->GetCorner((k + shift) % n)->mIndex;
+    if (same) return true;
+  }
+  return false;
+}
+
+// The face types of a list as a partition: each element labelled by the order in
+// which its type first turns up. Types are numbered by the way the model was made (a
+// model built from its vertex configuration lists them by the template's polygons, any
+// other by their distance from the centre), so the grouping is what must agree.
+inline std::vector<int> TypePartition(const corvia::ElementList& list) {
+  std::map<const corvia::FaceType*, int> label;
+  std::vector<int> out;
+  for (corvia::PolyElement* e = list.mHead; e; e = e->mNext) {
+    auto found = label.emplace(e->mType, int(label.size())).first;
+    out.push_back(e->mType ? found->second : -1);
+  }
+  return out;
+}
+
+// Edges by their ends and sides, with what a user can change on them.
+inline std::map<std::array<int, 4>, std::string> EdgeAttributes(const corvia::Poly& poly) {
+  std::map<std::array<int, 4>, std::string> out;
+  for (int i = 0; i < poly.mNumEdges; ++i) {
+    const corvia::Edge* e = poly.GetEdge(i);
+    const int a = corvia::PolyElement::GetIndex(e->mVert1), b = corvia::PolyElement::GetIndex(e->mVert2);
+    const int f = corvia::PolyElement::GetIndex(e->mFace1), g = corvia::PolyElement::GetIndex(e->mFace2);
+    out[{std::min(a, b), std::max(a, b), std::min(f, g), std::max(f, g)}] =
+        std::to_string(Packed(e->GetColour())) + " " + e->mLabel + ((e->mEdgeFlags & 0x8) ? " hidden" : "");
+  }
+  return out;
+}
+
+// The same model: counts, every position bit for bit, colours (as stored: 24 bits),
+// opacities, labels, names, origin, and face types in both blocks.
+// Each type of `finer` lies within one type of `coarser`.
+inline bool Refines(const std::vector<int>& finer, const std::vector<int>& coarser) {
+  if (finer.size() != coarser.size()) return false;
+  std::map<int, int> within;
+  for (size_t i = 0; i < finer.size(); ++i) {
+    if (within.emplace(finer[i], coarser[i]).first->second != coarser[i]) return false;
+  }
+  return true;
+}
+
+// With `orbitsOnly`, b's face types are the symmetry orbits of its faces, which may
+// split a type that a's maker drew wider: b's types must then lie within a's.
+inline void ExpectSameModel(const corvia::Poly& a, const corvia::Poly& b, const std::string& what,
+                            bool orbitsOnly = false) {
+  ASSERT_EQ(a.mVertices.mCount, b.mVertices.mCount) << what;
+  ASSERT_EQ(a.mFaces.mCount, b.mFaces.mCount) << what;
+  EXPECT_EQ(a.mNumEdges, b.mNumEdges) << what;
+  EXPECT_EQ(Text(a.mName), Text(b.mName)) << what;
+  EXPECT_EQ(Text(a.mDualName), Text(b.mDualName)) << what;
+  EXPECT_EQ(Text(a.mEntryText), Text(b.mEntryText)) << what;
+  EXPECT_EQ(Text(a.mDescription), Text(b.mDescription)) << what;
+  EXPECT_EQ(Text(a.mWebLink), Text(b.mWebLink)) << what;
+  EXPECT_EQ(a.mLibraryEntry, b.mLibraryEntry) << what;
+  char nameA[256], nameB[256];
+  a.GetName(nameA, sizeof nameA);
+  b.GetName(nameB, sizeof nameB);
+  EXPECT_STREQ(nameA, nameB) << what;
+  if (orbitsOnly) {
+    EXPECT_TRUE(Refines(TypePartition(b.mFaces), TypePartition(a.mFaces))) << what;
+    EXPECT_TRUE(Refines(TypePartition(b.mVertices), TypePartition(a.mVertices))) << what;
+  } else {
+    EXPECT_EQ(a.mBaseBlock->CountFaceTypes(), b.mBaseBlock->CountFaceTypes()) << what;
+    EXPECT_EQ(a.mDualBlock->CountFaceTypes(), b.mDualBlock->CountFaceTypes()) << what;
+    EXPECT_EQ(TypePartition(a.mFaces), TypePartition(b.mFaces)) << what;
+    EXPECT_EQ(TypePartition(a.mVertices), TypePartition(b.mVertices)) << what;
+  }
+  const auto va = Elements(a.mVertices), vb = Elements(b.mVertices);
+  const auto fa = Elements(a.mFaces), fb = Elements(b.mFaces);
+  int mismatches = 0;
+  for (size_t i = 0; i < va.size() && mismatches < 5; ++i) {
+    const bool same = SameBits(va[i]->mDualVert, vb[i]->mDualVert) && Packed(va[i]->mColor) == Packed(vb[i]->mColor) &&
+                      Packed(va[i]->mBackColor) == Packed(vb[i]->mBackColor) && va[i]->mOpacity == vb[i]->mOpacity &&
+                      va[i]->mLabel == vb[i]->mLabel && va[i]->mNumSides == vb[i]->mNumSides;
+    if (!same) ++mismatches;
+    EXPECT_TRUE(same) << what << ": vertex " << i;
+  }
+  for (size_t i = 0; i < fa.size() && mismatches < 5; ++i) {
+    const bool same = SameCycle(fa[i], fb[i]) && Packed(fa[i]->mColor) == Packed(fb[i]->mColor) &&
+                      Packed(fa[i]->mBackColor) == Packed(fb[i]->mBackColor) && fa[i]->mOpacity == fb[i]->mOpacity &&
+                      fa[i]->mLabel == fb[i]->mLabel;
+    if (!same) ++mismatches;
+    EXPECT_TRUE(same) << what << ": face " << i;
+  }
+  EXPECT_EQ(EdgeAttributes(a), EdgeAttributes(b)) << what;
+}
+
+inline std::string ReadBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+}  // namespace test_ModelFile
