@@ -67,6 +67,42 @@ TEST(FileCopy, FailuresAreReportedAndLeaveTheDestination) {
   EXPECT_EQ(ReadAll(dir / "dest"), "keep");
 }
 
+TEST(WriteFileReplacing, ReplacesOnlyAWholeNewFile) {
+  fs::path dir = testing::ScratchDir("replace");
+  const fs::path file = dir / "model.txt";
+  std::ofstream(file) << "old";
+  chmod(file.c_str(), 0640);
+  std::string written;
+  auto write = [&](const char* temporary) {
+    written = temporary;
+    // Beside the destination, so that the rename replaces it in one step.
+    EXPECT_EQ(fs::path(temporary).parent_path(), dir);
+    std::ofstream(temporary) << "new";
+    return true;
+  };
+  std::string error;
+  ASSERT_TRUE(WriteFileReplacing(file.c_str(), write, &error)) << error;
+  EXPECT_EQ(ReadAll(file), "new");
+  EXPECT_FALSE(fs::exists(written));
+  struct stat info {};
+  ASSERT_EQ(stat(file.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
+
+  // A writer that fails, part way through, leaves the old file and no trace.
+  auto fails = [&](const char* temporary) {
+    std::ofstream(temporary) << "half";
+    return false;
+  };
+  EXPECT_FALSE(WriteFileReplacing(file.c_str(), fails, &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(ReadAll(file), "new");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+
+  // A folder that is not there: nothing can be made.
+  EXPECT_FALSE(WriteFileReplacing((dir / "none" / "x.txt").c_str(), write, &error));
+  EXPECT_NE(error.find("beside"), std::string::npos) << error;
+}
+
 TEST(TempFiles, PathsAndPrivateUniqueFiles) {
   std::string folder;
   GetTempDirectory(folder);

@@ -597,4 +597,70 @@ TEST_F(ioStreamTest, CallbacksCanBeSwitched) {
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "plain 5\n");
 }
 
+// A part of an ASCII file read as lines up to its end word, then read again on its own
+// as a stream: its errors name the file and the line where the text stood.
+TEST_F(ioStreamTest, LinesUpToAnEndWordReadAgainAsAStream) {
+  const std::string path = Path("lines.txt");
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << "Corvia ASCII 8.10\n"
+           "Model Name \"Scene\"\n"
+           "  Vertex 3  # a note\n"
+           "\n"
+           "  Face \"End inside\"\n"
+           "End of it\n"
+           "Model\n";
+  }
+  ioStream* r = OpenRead(path);
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(ioReadToken(r), kModel);
+  EXPECT_EQ(ioReadToken(r), kName);
+  EXPECT_EQ(ioReadString(r, false), "Scene");
+  std::string text;
+  int firstLine = -1;
+  ASSERT_TRUE(ioReadLinesUntil(r, "End", &text, &firstLine, 1000));
+  EXPECT_EQ(text, "  Vertex 3\n\n  Face \"End inside\"\n");
+  EXPECT_EQ(firstLine, 2);
+  // The end word's line is taken whole; reading goes on after it.
+  EXPECT_EQ(ioReadToken(r), kModel);
+  ioClose(r);
+
+  ioStream* part = ioOpenReadText(path.c_str(), text.data(), text.size(), 8, 10, firstLine, TokenName, Handler());
+  ASSERT_NE(part, nullptr);
+  EXPECT_EQ(ioCompareVersion(part, 8, 10), 0);
+  EXPECT_EQ(ioReadToken(part), kVertex);
+  EXPECT_EQ(ioReadInt(part), 3);
+  EXPECT_EQ(ioReadToken(part), kFace);
+  EXPECT_EQ(ioReadInt(part), 0);
+  EXPECT_TRUE(Reported("'" + path + "', line 5:"));
+  EXPECT_EQ(ioReadToken(part), kIoTokenEnd);
+  ioClose(part);
+
+  // An empty part reads as the end at once.
+  ioStream* empty = ioOpenReadText("x", nullptr, 0, 8, 10, 0, TokenName, Handler());
+  ASSERT_NE(empty, nullptr);
+  EXPECT_EQ(ioReadToken(empty), kIoTokenEnd);
+  ioClose(empty);
+}
+
+TEST_F(ioStreamTest, LinesUpToAnEndWordAreBounded) {
+  const std::string path = Path("unended.txt");
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << "Corvia ASCII 8.10\nModel\n  a long line of text\n  another\n";
+  }
+  ioStream* r = OpenRead(path);
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(ioReadToken(r), kModel);
+  std::string text;
+  EXPECT_FALSE(ioReadLinesUntil(r, "End", &text, nullptr, 10));
+  EXPECT_TRUE(Reported("longer than 10 bytes"));
+  ioClose(r);
+  r = OpenRead(path);
+  EXPECT_EQ(ioReadToken(r), kModel);
+  EXPECT_FALSE(ioReadLinesUntil(r, "End", &text, nullptr, 1000));
+  EXPECT_TRUE(Reported("Expected 'End' before the end of the data"));
+  ioClose(r);
+}
+
 }  // namespace corvia::test_ioStream

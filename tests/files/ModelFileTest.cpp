@@ -1,0 +1,650 @@
+// The model file beyond the plain model: face images, opacities, labels, drawn facets
+// and faceting settings; the scene sections and their readers; the file a save
+// replaces; the model of a file for augmentation; and bad files, which must give one
+// message naming the file and leave the current model as it was.
+
+#include "files/ModelFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/DrawnPolygon.h"
+#include "core/PolygonRing.h"
+#include "core/Units.h"
+#include "core/ioStream.h"
+#include "files/ModelFileFormat.h"
+#include "files/ModelFileSection.h"
+#include "model/FaceImageRef.h"
+#include "nets/Model3D.h"
+#include "symmetry/SimplePoly.h"
+#include "tests/files/ModelFileTestSupport.h"
+
+namespace test_ModelFileFeatures {
+
+using namespace test_ModelFile;
+using corvia::FaceImage;
+using corvia::ModelFileFaceting;
+using corvia::Poly;
+using corvia::PolyElement;
+
+constexpr int kCube = 1;
+constexpr int kTetrahemihexahedron = 22;
+constexpr const int kForms[] = {corvia::kModelFileAscii, corvia::kModelFileBinary};
+
+std::string FormName(int form) { return form == corvia::kModelFileAscii ? "ASCII" : "BINARY"; }
+
+auto& Messages() { return corvia::testing::Platform().messages; }
+
+// A file in a scratch folder made once for the test program.
+std::string Path(const std::string& folder, const std::string& name) {
+  static std::map<std::string, std::filesystem::path> folders;
+  auto found = folders.find(folder);
+  if (found == folders.end()) found = folders.emplace(folder, corvia::testing::ScratchDir(folder)).first;
+  return (found->second / name).string();
+}
+
+// A picture-less image with every field set apart from its default.
+FaceImage* MakeImage(const char* file, int projection, double seed) {
+  auto* image = new FaceImage(nullptr, projection, corvia::kImageBoundaryRepeat);
+  image->mFileName = file;
+  image->mFlags = corvia::kFaceImageFlip | corvia::kFaceImageKeepUpright;
+  image->mOffset[0] = seed / 3.0;
+  image->mOffset[1] = -seed / 7.0;
+  image->mRotation = seed / 11.0;
+  image->mRotationInUse = seed / 13.0;
+  for (int i = 0; i < 12; ++i) {
+    image->mFrame[i] = seed + i / 17.0;
+    image->mRotationFrame[i] = seed - i / 19.0;
+  }
+  image->mSize = seed * 0.1 + 1.0 / 3.0;
+  image->mBaseScale = 2.0 / 3.0;
+  return image;
+}
+
+bool SameImage(const FaceImage* a, const FaceImage* b) {
+  return a && b && a->mFileName == b->mFileName && a->mProjection == b->mProjection &&
+         a->mBoundaryMode == b->mBoundaryMode && (a->mFlags & 0x12) == (b->mFlags & 0x12) &&
+         std::memcmp(a->mOffset, b->mOffset, sizeof a->mOffset) == 0 && a->mRotation == b->mRotation &&
+         a->mRotationInUse == b->mRotationInUse && std::memcmp(a->mFrame, b->mFrame, sizeof a->mFrame) == 0 &&
+         std::memcmp(a->mRotationFrame, b->mRotationFrame, sizeof a->mRotationFrame) == 0 && a->mSize == b->mSize &&
+         a->mBaseScale == b->mBaseScale;
+}
+
+// The faceting engine as the file sees it: a state to save and the state restored.
+ModelFileFaceting gSavedFaceting;
+std::vector<ModelFileFaceting> gRestored;
+int gDrawnAtRestore = -1;
+
+bool GetFaceting(Poly&, ModelFileFaceting& out) {
+  out = gSavedFaceting;
+  return true;
+}
+void RestoreFaceting(Poly& poly, const ModelFileFaceting& state) {
+  gRestored.push_back(state);
+  gDrawnAtRestore = corvia::DrawnPolygon::CountChain(poly.mDrawnPolygons);
+}
+
+class FacetingHooks {
+ public:
+  FacetingHooks() { corvia::SetModelFileFacetingHooks(GetFaceting, RestoreFaceting); }
+  ~FacetingHooks() { corvia::SetModelFileFacetingHooks(nullptr, nullptr); }
+};
+
+std::string Count(const corvia::BigUInt& n) {
+  char text[128];
+  n.ToString(text, sizeof text);
+  return text;
+}
+
+bool SameFaceting(const ModelFileFaceting& a, const ModelFileFaceting& b) {
+  return a.criteria == b.criteria && a.minFacets == b.minFacets && a.maxFacets == b.maxFacets &&
+         a.partialFacetingOK == b.partialFacetingOK && a.spikyFaceting == b.spikyFaceting &&
+         Count(a.totalNum) == Count(b.totalNum) && Count(a.numChirals) == Count(b.numChirals) &&
+         Count(a.numCompounds) == Count(b.numCompounds) && a.time == b.time;
+}
+
+// Draws a finished facet through the given corner points.
+void DrawFacet(Poly& poly, const std::vector<const double*>& points) {
+  corvia::DrawnPolygon* polygon = poly.mCurrentDrawnPolygon;
+  for (const double* p : points) corvia::NewPolygonVertex(0.0, 0.0, nullptr, p, polygon->ring);
+  polygon->Triangulate();
+  poly.mCurrentDrawnPolygon = new corvia::DrawnPolygon(poly.mDrawnPolygons, poly.mLastDrawnPolygon);
+}
+
+std::vector<double> FacetPoints(const corvia::DrawnPolygon* polygon) {
+  std::vector<double> points;
+  const corvia::PolygonVertex* v = polygon->ring;
+  do {
+    points.insert(points.end(), v->point, v->point + 3);
+    v = v->next;
+  } while (v != polygon->ring);
+  return points;
+}
+
+// A scene section of a layer above the geometry: a token table of its own, numbers,
+// a text with a line end and quotes, and an edge reference-like number.
+class TestSection : public corvia::ModelFileSection {
+ public:
+  explicit TestSection(const char* name = "TestScene") : mName(name) {}
+  const char* GetName() const override { return mName.c_str(); }
+  bool HasData() override { return mHasData; }
+  bool Write(corvia::ioStream* s, int indent) override {
+    if (mFailWrite) return false;
+    const corvia::ioCallbacks saved = corvia::ioSetCallbacks(s, SectionToken, nullptr);
+    bool ok = corvia::ioWriteToken(s, 1, indent);
+    ok = corvia::ioPrintf(s, "\t%d\t%.17g\t%hg\n", mNumber, mReal, double(mSingle)) && ok;
+    ok = corvia::ioWriteToken(s, 2, indent) && ok;
+    ok = corvia::ioWriteString(s, "\t", mText.c_str(), "\n", indent) && ok;
+    if (mExtra) ok = corvia::ioPrintf(s, "%d\n", 99) && ok;
+    ok = corvia::ioWriteToken(s, 0, indent) && ok;
+    ok = corvia::ioPrintf(s, "\n") && ok;
+    corvia::ioRestoreCallbacks(s, saved);
+    return ok;
+  }
+  bool Read(corvia::ioStream* s, bool apply) override {
+    ++(apply ? mApplied : mChecked);
+    if (mFailRead) {
+      corvia::ioError(s, corvia::kIoLevelError, "The test scene cannot be read");
+      return false;
+    }
+    const corvia::ioCallbacks saved = corvia::ioSetCallbacks(s, SectionToken, nullptr);
+    bool ok = corvia::ioReadToken(s) == 1;
+    const int number = corvia::ioReadInt(s);
+    const double real = corvia::ioReadDouble(s);
+    const float single = corvia::ioReadFloat(s);
+    ok = ok && corvia::ioReadToken(s) == 2;
+    const std::string text = corvia::ioReadString(s, true);
+    corvia::ioRestoreCallbacks(s, saved);
+    if (ok && apply) {
+      mReadNumber = number;
+      mReadReal = real;
+      mReadSingle = single;
+      mReadText = text;
+    }
+    return ok;
+  }
+
+  static const char* SectionToken(int i) {
+    static const char* const kNames[] = {"EndSection", "Camera", "Caption"};
+    return i >= 0 && i < 3 ? kNames[i] : nullptr;
+  }
+
+  std::string mName;
+  bool mHasData = true;
+  bool mFailWrite = false;
+  bool mFailRead = false;
+  bool mExtra = false;
+  int mNumber = -42;
+  double mReal = 1.0 / 3.0;
+  float mSingle = 0.1f;
+  std::string mText = "A \"quoted\" caption\nover two lines, with a backslash \\ in it";
+  int mChecked = 0;
+  int mApplied = 0;
+  int mReadNumber = 0;
+  double mReadReal = 0.0;
+  float mReadSingle = 0.0f;
+  std::string mReadText;
+};
+
+class Installed {
+ public:
+  explicit Installed(corvia::ModelFileSection* section) : mSection(section) {
+    corvia::InstallModelFileSection(section);
+  }
+  ~Installed() { corvia::RemoveModelFileSection(mSection); }
+
+ private:
+  corvia::ModelFileSection* mSection;
+};
+
+// What a failed open must leave: the current model as it was.
+struct Snapshot {
+  int vertices = 0;
+  int faces = 0;
+  std::string name;
+  double first[3] = {0, 0, 0};
+  explicit Snapshot(const Poly& poly) : vertices(poly.mVertices.mCount), faces(poly.mFaces.mCount), name(Text(poly.mName)) {
+    if (poly.mVertices.mHead) std::memcpy(first, poly.mVertices.mHead->mDualVert, sizeof first);
+  }
+  bool Same(const Poly& poly) const {
+    Snapshot now(poly);
+    return now.vertices == vertices && now.faces == faces && now.name == name &&
+           std::memcmp(now.first, first, sizeof first) == 0;
+  }
+};
+
+// The renderer's NewFaceImage as the file meets it: it records the files asked for and
+// cannot load a file whose name says "missing".
+struct Maker {
+  static FaceImage* Make(const char* file, int projection, uint32_t boundary, PolyElement* owner, void*, const float*) {
+    calls.push_back(file);
+    if (std::strstr(file, "missing")) return nullptr;
+    auto* image = new FaceImage(nullptr, projection, boundary);
+    image->mOwner = owner;
+    made.push_back(image);
+    return image;
+  }
+  static inline std::vector<std::string> calls;
+  static inline std::vector<FaceImage*> made;
+};
+
+}  // namespace test_ModelFileFeatures
+
+using namespace test_ModelFileFeatures;
+
+TEST(ModelFileTest, ImagesOpacitiesLabelsDrawnFacetsAndFacetingComeBack) {
+  FacetingHooks hooks;
+  gSavedFaceting = ModelFileFaceting();
+  gSavedFaceting.criteria = 3;
+  gSavedFaceting.minFacets = 2;
+  gSavedFaceting.maxFacets = 7;
+  gSavedFaceting.partialFacetingOK = true;
+  gSavedFaceting.spikyFaceting = true;
+  gSavedFaceting.totalNum.Parse("123456789012345678901234567890");
+  gSavedFaceting.numChirals = 17u;
+  gSavedFaceting.numCompounds = 5u;
+  gSavedFaceting.time = corvia::TimeSpan(2, 3456789);
+
+  LibraryModel cube;
+  ASSERT_TRUE(cube.Build(kCube));
+  Poly& poly = cube.poly;
+  std::vector<PolyElement*> faces = Elements(poly.mFaces);
+  std::vector<PolyElement*> verts = Elements(poly.mVertices);
+  FaceImage* planar = MakeImage("pictures/brick wall.png", corvia::kImageProjectPlanar, 1.5);
+  planar->AttachToFace(faces[0], true);
+  planar->AttachToFace(faces[1], false);
+  FaceImage* spherical = MakeImage("/abs/globe \"map\".jpg", corvia::kImageProjectSpherical, -4.25);
+  spherical->AttachToFace(verts[2], true);
+  faces[3]->SetOpacity(0.25f);
+  verts[5]->SetOpacity(0.8f);
+  verts[1]->SetLabel("corner \"one\"");
+  faces[4]->SetLabel("a face\nwith two lines");
+  poly.GetEdge(3)->SetLabel("edge");
+  const float red[3] = {1.0f, 0.0f, 0.0f};
+  poly.GetEdge(5)->SetColour(red);
+  poly.GetEdge(6)->mEdgeFlags |= 0x8;
+  DrawFacet(poly, {verts[0]->mDualVert, verts[1]->mDualVert, verts[2]->mDualVert});
+  DrawFacet(poly, {verts[4]->mDualVert, verts[5]->mDualVert, verts[6]->mDualVert, verts[7]->mDualVert});
+  corvia::GetUnitSettings().mMaxFacesPerNet = 33;
+
+  for (int form : kForms) {
+    const std::string path = Path("features", "cube-" + FormName(form) + ".corv");
+    ASSERT_TRUE(corvia::WriteModelFile(path.c_str(), form, poly));
+    corvia::GetUnitSettings().mMaxFacesPerNet = 1000000;
+    gRestored.clear();
+    Messages().Clear();
+    TestDocument document;
+    ASSERT_TRUE(corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain)) << FormName(form);
+    EXPECT_TRUE(Messages().Boxes().empty());
+    Poly& back = document.mPoly;
+    ExpectSameModel(poly, back, FormName(form));
+    std::vector<PolyElement*> backFaces = Elements(back.mFaces);
+    std::vector<PolyElement*> backVerts = Elements(back.mVertices);
+    // One image each, shared as before, with every field; the owners come along.
+    EXPECT_TRUE(SameImage(planar, backFaces[0]->mImage)) << FormName(form);
+    EXPECT_EQ(backFaces[0]->mImage, backFaces[1]->mImage);
+    EXPECT_EQ(backFaces[0]->mImage->GetOwnerFace(), backFaces[0]);
+    EXPECT_EQ(backFaces[0]->mImage->GetUseCount(), 2);
+    EXPECT_TRUE(SameImage(spherical, backVerts[2]->mImage)) << FormName(form);
+    EXPECT_EQ(backVerts[2]->mImage->GetOwnerFace(), backVerts[2]);
+    EXPECT_EQ(backFaces[2]->mImage, nullptr);
+    // The drawn facets, corner by corner, and a fresh open one to draw into.
+    ASSERT_EQ(corvia::DrawnPolygon::CountChain(back.mDrawnPolygons), 3);
+    EXPECT_EQ(FacetPoints(back.mDrawnPolygons), FacetPoints(poly.mDrawnPolygons));
+    EXPECT_EQ(FacetPoints(back.mDrawnPolygons->next), FacetPoints(poly.mDrawnPolygons->next));
+    EXPECT_GT(back.mDrawnPolygons->indexCount, 0);
+    EXPECT_EQ(back.mCurrentDrawnPolygon, back.mLastDrawnPolygon);
+    EXPECT_EQ(back.mCurrentDrawnPolygon->ring, nullptr);
+    // The faceting engine gets its state once, after the drawn facets.
+    ASSERT_EQ(gRestored.size(), 1u);
+    EXPECT_TRUE(SameFaceting(gRestored[0], gSavedFaceting));
+    EXPECT_EQ(gDrawnAtRestore, 3);
+    EXPECT_EQ(corvia::GetUnitSettings().mMaxFacesPerNet, 33);
+  }
+}
+
+TEST(ModelFileTest, PicturesComeFromTheRenderersMakerAndAMissingOneIsReported) {
+  LibraryModel cube;
+  ASSERT_TRUE(cube.Build(kCube));
+  std::vector<PolyElement*> faces = Elements(cube.poly.mFaces);
+  FaceImage* found = MakeImage("found.png", corvia::kImageProjectCylindrical, 2.0);
+  found->AttachToFace(faces[0], true);
+  found->AttachToFace(faces[5], false);
+  MakeImage("missing.png", corvia::kImageProjectPerFace, 3.0)->AttachToFace(faces[2], true);
+  const std::string path = Path("pictures", "cube.corv");
+  ASSERT_TRUE(corvia::WriteModelFile(path.c_str(), corvia::kModelFileBinary, cube.poly));
+
+  corvia::SetModelFileImageMaker(Maker::Make);
+  Messages().Clear();
+  TestDocument document;
+  const bool opened = corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain);
+  corvia::SetModelFileImageMaker(nullptr);
+  ASSERT_TRUE(opened);
+  EXPECT_EQ(Maker::calls.size(), 2u);
+  ASSERT_EQ(Maker::made.size(), 1u);
+  std::vector<PolyElement*> back = Elements(document.mPoly.mFaces);
+  // The renderer's image carries the file's fields and serves both faces.
+  EXPECT_EQ(back[0]->mImage, Maker::made[0]);
+  EXPECT_EQ(back[5]->mImage, Maker::made[0]);
+  EXPECT_EQ(Maker::made[0]->GetUseCount(), 2);
+  EXPECT_TRUE(SameImage(found, Maker::made[0]));
+  // The missing picture: one warning, and the image stays with its file name.
+  ASSERT_EQ(Messages().Boxes().size(), 1u);
+  EXPECT_EQ(Messages().Boxes()[0].title, "Warning");
+  EXPECT_NE(Messages().Boxes()[0].text.find("missing.png"), std::string::npos);
+  ASSERT_NE(back[2]->mImage, nullptr);
+  EXPECT_EQ(back[2]->mImage->mFileName, "missing.png");
+}
+
+TEST(ModelFileTest, FacetingSettingsWithoutTheEngineAreKeptAndWrittenBack) {
+  LibraryModel cube;
+  ASSERT_TRUE(cube.Build(kCube));
+  const std::string first = Path("kept-faceting", "first.corv");
+  const std::string second = Path("kept-faceting", "second.corv");
+  {
+    FacetingHooks hooks;
+    gSavedFaceting = ModelFileFaceting();
+    gSavedFaceting.criteria = 0;
+    gSavedFaceting.totalNum = 12u;
+    ASSERT_TRUE(corvia::WriteModelFile(first.c_str(), corvia::kModelFileAscii, cube.poly));
+  }
+  TestDocument document;
+  ASSERT_TRUE(corvia::OpenModelFile(first.c_str(), corvia::kOpenModelFilePlain));
+  ASSERT_TRUE(document.mPoly.mFileKeep);
+  EXPECT_TRUE(document.mPoly.mFileKeep->hasFaceting);
+  ASSERT_TRUE(corvia::WriteModelFile(second.c_str(), corvia::kModelFileAscii, document.mPoly));
+  corvia::ModelFileContents contents;
+  std::string error;
+  ASSERT_TRUE(corvia::ReadModelFile(second.c_str(), contents, &error)) << error;
+  ASSERT_TRUE(contents.faceting);
+  EXPECT_TRUE(SameFaceting(*contents.faceting, gSavedFaceting));
+  EXPECT_NE(ReadBytes(second).find("FacetingCriteria Isohedral"), std::string::npos);
+}
+
+TEST(ModelFileTest, SceneSectionsGoThroughTheirReadersAndAreKeptWithoutOne) {
+  LibraryModel cube;
+  ASSERT_TRUE(cube.Build(kCube));
+  for (int form : kForms) {
+    const std::string path = Path("scene", "with-scene-" + FormName(form) + ".corv");
+    TestSection section;
+    TestSection other("OtherScene");
+    other.mNumber = 7;
+    {
+      Installed one(&section);
+      Installed two(&other);
+      ASSERT_TRUE(corvia::WriteModelFile(path.c_str(), form, cube.poly));
+      TestDocument document;
+      Messages().Clear();
+      ASSERT_TRUE(corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain)) << FormName(form);
+      EXPECT_TRUE(Messages().Boxes().empty());
+      // Checked before the model changed, then applied.
+      EXPECT_EQ(section.mChecked, 1);
+      EXPECT_EQ(section.mApplied, 1);
+      EXPECT_EQ(section.mReadNumber, -42);
+      EXPECT_EQ(section.mReadReal, 1.0 / 3.0);
+      EXPECT_EQ(section.mReadSingle, 0.1f);
+      EXPECT_EQ(section.mReadText, section.mText);
+      EXPECT_EQ(other.mReadNumber, 7);
+      EXPECT_FALSE(document.mPoly.mFileKeep);
+    }
+    // Without a reader the file opens all the same; the sections stay with the model and
+    // are written back in a file of the same form.
+    const std::string again = Path("scene", "again-" + FormName(form) + ".corv");
+    const std::string otherForm = Path("scene", "other-form-" + FormName(form) + ".corv");
+    {
+      TestDocument document;
+      Messages().Clear();
+      ASSERT_TRUE(corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain))
+          << (Messages().Boxes().empty() ? "" : Messages().Boxes()[0].text);
+      EXPECT_TRUE(Messages().Boxes().empty());
+      ASSERT_TRUE(document.mPoly.mFileKeep);
+      ASSERT_EQ(document.mPoly.mFileKeep->scene.size(), 2u);
+      ASSERT_TRUE(corvia::WriteModelFile(again.c_str(), form, document.mPoly));
+      const int otherFormId = form == corvia::kModelFileAscii ? corvia::kModelFileBinary : corvia::kModelFileAscii;
+      ASSERT_TRUE(corvia::WriteModelFile(otherForm.c_str(), otherFormId, document.mPoly));
+    }
+    TestSection reread;
+    Installed installed(&reread);
+    TestDocument document;
+    ASSERT_TRUE(corvia::OpenModelFile(again.c_str(), corvia::kOpenModelFilePlain));
+    EXPECT_EQ(reread.mReadNumber, -42);
+    EXPECT_EQ(reread.mReadText, section.mText);
+    // The other section, with no reader now either, is kept again.
+    ASSERT_TRUE(document.mPoly.mFileKeep);
+    EXPECT_EQ(document.mPoly.mFileKeep->scene.size(), 1u);
+    // A kept section cannot change its form: a file of the other form goes without it.
+    corvia::ModelFileContents contents;
+    std::string error;
+    ASSERT_TRUE(corvia::ReadModelFile(otherForm.c_str(), contents, &error)) << error;
+    EXPECT_TRUE(contents.scene.empty());
+  }
+}
+
+TEST(ModelFileTest, ASectionReadShortIsSkippedAndOneThatFailsRefusesTheFile) {
+  LibraryModel cube;
+  ASSERT_TRUE(cube.Build(kCube));
+  for (int form : kForms) {
+    const std::string path = Path("scene-bad", "cube-" + FormName(form) + ".corv");
+    TestSection section;
+    section.mExtra = true;
+    TestSection after("After");
+    after.mNumber = 5;
+    Installed one(&section);
+    Installed two(&after);
+    ASSERT_TRUE(corvia::WriteModelFile(path.c_str(), form, cube.poly));
+    {
+      // The section's reader leaves a number unread: it is skipped.
+      TestDocument document;
+      Messages().Clear();
+      ASSERT_TRUE(corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain));
+      EXPECT_TRUE(Messages().Boxes().empty());
+      EXPECT_EQ(after.mReadNumber, 5);
+    }
+    TestDocument document;
+    LibraryModel tetra;
+    ASSERT_TRUE(document.mPoly.CreateFromLibraryEntry(&tetra.polyTemplate, corvia::GetLibraryEntry(0), false));
+    const Snapshot before(document.mPoly);
+    section.mFailRead = true;
+    section.mApplied = 0;
+    Messages().Clear();
+    EXPECT_FALSE(corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain));
+    ASSERT_EQ(Messages().Boxes().size(), 1u);
+    EXPECT_EQ(Messages().Boxes()[0].title, "Error");
+    EXPECT_NE(Messages().Boxes()[0].text.find(path), std::string::npos);
+    EXPECT_NE(Messages().Boxes()[0].text.find("The test scene cannot be read"), std::string::npos);
+    EXPECT_EQ(section.mApplied, 0);
+    EXPECT_TRUE(before.Same(document.mPoly));
+  }
+}
+
+TEST(ModelFileTest, AFailedSaveKeepsTheOldFile) {
+  LibraryModel cube;
+  ASSERT_TRUE(cube.Build(kCube));
+  const std::filesystem::path folder = corvia::testing::ScratchDir("failed-save");
+  const std::string path = (folder / "cube.corv").string();
+  ASSERT_TRUE(corvia::WriteModelFile(path.c_str(), corvia::kModelFileBinary, cube.poly));
+  const std::string before = ReadBytes(path);
+  TestSection failing;
+  failing.mFailWrite = true;
+  Installed installed(&failing);
+  for (int form : kForms) {
+    Messages().Clear();
+    EXPECT_FALSE(corvia::WriteModelFile(path.c_str(), form, cube.poly));
+    ASSERT_EQ(Messages().Boxes().size(), 1u);
+    EXPECT_EQ(Messages().Boxes()[0].title, "Error");
+    EXPECT_NE(Messages().Boxes()[0].text.find(path), std::string::npos);
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
+  }
+  failing.mFailWrite = false;
+  Messages().Clear();
+  EXPECT_FALSE(corvia::WriteModelFile((folder / "no folder" / "x.corv").c_str(), corvia::kModelFileAscii, cube.poly));
+  EXPECT_EQ(Messages().CountTitled("Error"), 1);
+}
+
+TEST(ModelFileTest, TheModelOfAFileForAugmentationAndUserRecords) {
+  LibraryModel cube;
+  ASSERT_TRUE(cube.Build(kCube));
+  const std::string path = Path("augment", "cube.corv");
+  ASSERT_TRUE(corvia::WriteModelFile(path.c_str(), corvia::kModelFileAscii, cube.poly));
+  corvia::UnitSettings& units = corvia::GetUnitSettings();
+  units.mLengthScale = 5.5;
+  std::unique_ptr<corvia::SimplePoly> base = corvia::ReadModelFileAsSimplePoly(path.c_str(), false);
+  ASSERT_TRUE(base);
+  EXPECT_EQ(base->NumVerts(), 8);
+  EXPECT_EQ(base->NumFaces(), 6);
+  EXPECT_EQ(base->name, "Cube");
+  std::unique_ptr<corvia::SimplePoly> dual = corvia::ReadModelFileAsSimplePoly(path.c_str(), true);
+  ASSERT_TRUE(dual);
+  EXPECT_EQ(dual->NumVerts(), 6);
+  EXPECT_EQ(dual->NumFaces(), 8);
+  EXPECT_EQ(dual->name, "Octahedron");
+  // Reading a model for augmentation leaves the program's length scale alone.
+  EXPECT_EQ(units.mLengthScale, 5.5);
+
+  // A user record of the library is its model file.
+  std::unique_ptr<corvia::LibraryEntry> user = corvia::NewUserLibraryEntry(path.c_str());
+  std::unique_ptr<corvia::SimplePoly> fromRecord = user->CreatePoly(true);
+  ASSERT_TRUE(fromRecord);
+  EXPECT_EQ(fromRecord->NumFaces(), 8);
+
+  // A model whose dual has vertices at infinity has no dual to add.
+  LibraryModel hemi;
+  ASSERT_TRUE(hemi.Build(kTetrahemihexahedron));
+  const std::string hemiPath = Path("augment", "hemi.corv");
+  ASSERT_TRUE(corvia::WriteModelFile(hemiPath.c_str(), corvia::kModelFileBinary, hemi.poly));
+  Messages().Clear();
+  EXPECT_FALSE(corvia::ReadModelFileAsSimplePoly(hemiPath.c_str(), true));
+  EXPECT_EQ(Messages().CountTitled("Error"), 1);
+  // An unreadable file: one message naming it.
+  Messages().Clear();
+  EXPECT_FALSE(corvia::ReadModelFileAsSimplePoly((hemiPath + ".none").c_str(), false));
+  ASSERT_EQ(Messages().Boxes().size(), 1u);
+  EXPECT_NE(Messages().Boxes()[0].text.find(hemiPath + ".none"), std::string::npos);
+}
+
+TEST(ModelFileTest, EdgeReferencesNameEdgeletsByTheirRunningIndex) {
+  LibraryModel cube;
+  ASSERT_TRUE(cube.Build(kCube));
+  corvia::Model3D model(&cube.poly, false);
+  // Four edgelets round each of the six faces.
+  ASSERT_NE(model.GetEdge(23), nullptr);
+  ASSERT_EQ(model.GetEdge(24), nullptr);
+  corvia::ioBuffer buffer;
+  corvia::ioStream* w = corvia::ioOpenWrite(nullptr, nullptr, 8, 10, corvia::kIoModeMemory, nullptr, nullptr, &buffer);
+  for (int i : {0, 5, 23}) EXPECT_TRUE(corvia::WriteEdgeReference(w, model.GetEdge(i)));
+  EXPECT_TRUE(corvia::WriteEdgeReference(w, nullptr));
+  corvia::ioPrintf(w, "%d%d", 24, 1 << 30);
+  corvia::ioClose(w);
+  corvia::ioStream* r =
+      corvia::ioOpenRead(nullptr, nullptr, 8, 10, nullptr, nullptr, buffer.data, buffer.length);
+  for (int i : {0, 5, 23}) EXPECT_EQ(corvia::ReadEdgeReference(r, &model), model.GetEdge(i));
+  // None, and indices past the last edgelet, name no edgelet.
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(corvia::ReadEdgeReference(r, &model), nullptr);
+  corvia::ioClose(r);
+}
+
+// A square seen from both sides: it reads, but is no polyhedron.
+constexpr const char* kFlatSquare =
+    "Corvia ASCII 8.10\n"
+    "Model\n"
+    "  Vertices 4\n"
+    "    0 0 0 0 0 0\n    1 0 0 0 0 0\n    1 1 0 0 0 0\n    0 1 0 0 0 0\n"
+    "  Faces 2\n"
+    "    4 0 1 2 3 0 0 0\n    4 0 3 2 1 0 0 0\n"
+    "EndModel\n";
+
+TEST(ModelFileTest, BadFilesGiveOneMessageNamingTheFileAndChangeNothing) {
+  LibraryModel cube;
+  ASSERT_TRUE(cube.Build(kCube));
+  const std::string good = Path("bad", "good.corv");
+  ASSERT_TRUE(corvia::WriteModelFile(good.c_str(), corvia::kModelFileAscii, cube.poly));
+  const std::string text = ReadBytes(good);
+  auto replaced = [&](const std::string& from, const std::string& to) {
+    std::string changed = text;
+    const size_t at = changed.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? changed : changed.replace(at, from.size(), to);
+  };
+  const std::string binary = Path("bad", "good-binary.corv");
+  ASSERT_TRUE(corvia::WriteModelFile(binary.c_str(), corvia::kModelFileBinary, cube.poly));
+  const std::string bytes = ReadBytes(binary);
+  std::string damaged = bytes;
+  damaged[damaged.size() / 2] ^= 0x5A;
+  damaged[damaged.size() / 2 + 1] ^= 0x3C;
+
+  struct Case {
+    std::string name;
+    std::string contents;
+    std::string says;
+  };
+  const std::vector<Case> cases = {
+      {"empty", "", "not the right kind of file"},
+      {"other kind", "Other ASCII 8.10\n", "not the right kind of file"},
+      {"newer", replaced("8.10", "9.00"), "newer version"},
+      {"cut text", text.substr(0, text.size() / 2), "end of data"},
+      {"cut binary", bytes.substr(0, bytes.size() - 40), "larger than what is left"},
+      {"damaged binary", damaged, "'"},
+      {"corner", replaced("4 0 1 2 3", "4 0 1 2 8"), "Face corner: index 8 is out of range"},
+      {"count", replaced("Vertices 8", "Vertices 2000000"), "do not fit"},
+      {"not a number", replaced("Faces 6", "Faces six"), "Expected a number, found 'six'"},
+      {"infinite", replaced("0.5773502691896254 ", "inf "), "not finite"},
+      {"unknown", replaced("  CurrentFace", "  Colour 1\n  CurrentFace"), "Unknown token 'Colour'"},
+      {"ring", replaced("3 0 1 2\n", "3 0 1 1\n"), "not the faces at it in order"},
+      {"no model", "Corvia ASCII 8.10\n", "holds no model"},
+      {"flat", kFlatSquare, "does not appear to be valid"},
+  };
+  TestDocument document;
+  LibraryModel tetra;
+  ASSERT_TRUE(document.mPoly.CreateFromLibraryEntry(&tetra.polyTemplate, corvia::GetLibraryEntry(0), false));
+  const Snapshot before(document.mPoly);
+  for (const Case& c : cases) {
+    const std::string path = Path("bad", c.name + ".corv");
+    WriteBytes(path, c.contents);
+    Messages().Clear();
+    EXPECT_FALSE(corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain)) << c.name;
+    ASSERT_EQ(Messages().Boxes().size(), 1u) << c.name;
+    const auto& box = Messages().Boxes()[0];
+    EXPECT_EQ(box.title, "Error") << c.name;
+    EXPECT_NE(box.text.find(path), std::string::npos) << c.name << ": " << box.text;
+    EXPECT_NE(box.text.find(c.says), std::string::npos) << c.name << ": " << box.text;
+    EXPECT_TRUE(before.Same(document.mPoly)) << c.name;
+  }
+  // A missing file and a folder.
+  for (const std::string& path : {Path("bad", "none.corv"), Path("bad", "")}) {
+    Messages().Clear();
+    EXPECT_FALSE(corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain));
+    ASSERT_EQ(Messages().Boxes().size(), 1u);
+    EXPECT_NE(Messages().Boxes()[0].text.find(path), std::string::npos);
+  }
+  // Stepping through files, the reason goes to the pane: the caller tries the next one.
+  Messages().Clear();
+  auto& views = corvia::testing::Platform().views;
+  views.mPaneMessage.clear();
+  EXPECT_FALSE(corvia::OpenModelFile(Path("bad", "corner.corv").c_str(), corvia::kOpenModelFileStepping));
+  EXPECT_TRUE(Messages().Boxes().empty());
+  EXPECT_NE(views.mPaneMessage.find("corner.corv"), std::string::npos);
+  EXPECT_TRUE(before.Same(document.mPoly));
+}
+
+TEST(ModelFileTest, ANewerMinorVersionOpensAfterAWarning) {
+  LibraryModel cube;
+  ASSERT_TRUE(cube.Build(kCube));
+  const std::string path = Path("newer-minor", "cube.corv");
+  ASSERT_TRUE(corvia::WriteModelFile(path.c_str(), corvia::kModelFileAscii, cube.poly));
+  std::string text = ReadBytes(path);
+  text.replace(text.find("8.10"), 4, "8.99");
+  WriteBytes(path, text);
+  TestDocument document;
+  Messages().Clear();
+  ASSERT_TRUE(corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain));
+  ASSERT_EQ(Messages().Boxes().size(), 1u);
+  EXPECT_EQ(Messages().Boxes()[0].title, "Warning");
+  EXPECT_EQ(document.mPoly.mFaces.mCount, 6);
+}
