@@ -61,6 +61,9 @@ constexpr int kModelFileMaxCorners = 1 << 16;        // corners of one face or d
 constexpr size_t kModelFileMaxText = size_t(1) << 20;  // one name, label or file name
 constexpr size_t kModelFileMaxBlock = size_t(1) << 30; // one block, uncompressed
 constexpr size_t kModelFileMaxSection = size_t(1) << 26;  // one scene section of an ASCII file
+// Largest size of a coordinate or other real number: far beyond any model, and small
+// enough that products of two stay finite.
+constexpr double kModelFileMaxCoordinate = 1e12;
 
 // The faceting settings a model file keeps: the criteria ("Isohedral", "DualTidy",
 // "Tidy", "CoplanarVerts"), the limits on facet types, the two options and the

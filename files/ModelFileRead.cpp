@@ -20,6 +20,8 @@
 #include "core/Lzrw3a.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
+#include "core/Tolerances.h"
+#include "core/VectorMath.h"
 #include "core/ioStream.h"
 #include "files/ModelFile.h"
 #include "files/ModelFileFormat.h"
@@ -117,7 +119,7 @@ struct Reader {
   bool ReadFinite(double& value) {
     value = ioReadDouble(s);
     if (!Ok()) return false;
-    if (!std::isfinite(value)) return Fail("A number is not finite");
+    if (!(std::fabs(value) <= kModelFileMaxCoordinate)) return Fail("A number is out of range");
     return true;
   }
   bool ReadFinite(double* values, int count) {
@@ -591,10 +593,20 @@ bool ReadBlock(Reader& r, std::string& data) {
   return true;
 }
 
+// Reports of a memory stream inside the file (a block, a scene section) name the file:
+// those made before the stream knows its name get it put in front.
+ioErrorHandler NamingHandler(const std::string& path, const ioErrorHandler& handler) {
+  return [path, handler](int level, const char* text, const char* message) {
+    const std::string named = "'" + path + "':\n";
+    if (std::strncmp(text, named.c_str(), named.size() - 2) == 0) return handler(level, text, message);
+    return handler(level, (named + text).c_str(), message);
+  };
+}
+
 // A memory stream over a block's data, reporting as the file.
 ioStream* OpenBlockStream(Reader& r, const std::string& data) {
-  ioStream* block = ioOpenRead(nullptr, nullptr, kModelFileVersionMajor, kModelFileVersionMinor, TokenName, r.handler,
-                               data.data(), int32_t(data.size()));
+  ioStream* block = ioOpenRead(nullptr, nullptr, kModelFileVersionMajor, kModelFileVersionMinor, TokenName,
+                               NamingHandler(r.path, r.handler), data.data(), int32_t(data.size()));
   if (block) block->mFileName = r.path;
   if (!block) *r.failed = true;
   return block;
@@ -651,6 +663,52 @@ void ReadFile(Reader& r) {
   }
 }
 
+// Every face lies in a plane: its corners within kPointTolerance (for a model larger than
+// the unit sphere, that much per unit of its size: the median distance of its vertices
+// from the centre, which one stray vertex cannot inflate) of the plane through their
+// centroid across the face's Newell normal. The model-entry road takes faces as flat,
+// and a face bent out of its plane (a hand-edited coordinate) would give the model a
+// shape that matches nothing under its own symmetry. -1 when all are flat, else the
+// first bent face.
+int FindBentFace(const SimplePoly& simple) {
+  std::vector<double> distances;
+  distances.reserve(size_t(simple.NumVerts()));
+  for (int i = 0; i < simple.NumVerts(); ++i) distances.push_back(std::sqrt(Dot(simple.VertAt(i).pos, simple.VertAt(i).pos)));
+  double size = 1.0;
+  if (!distances.empty()) {
+    auto middle = distances.begin() + std::ptrdiff_t(distances.size() / 2);
+    std::nth_element(distances.begin(), middle, distances.end());
+    size = std::max(size, *middle);
+  }
+  const double tolerance = kPointTolerance * size;
+  for (int f = 0; f < simple.NumFaces(); ++f) {
+    const SimpleFace& face = simple.FaceAt(f);
+    const int n = face.Count();
+    if (n < 4) continue;
+    double normal[3] = {0, 0, 0};
+    double centroid[3] = {0, 0, 0};
+    for (int k = 0; k < n; ++k) {
+      const double* a = face.VertWrapped(k).pos;
+      const double* b = face.VertWrapped(k + 1).pos;
+      normal[0] += (a[1] - b[1]) * (a[2] + b[2]);
+      normal[1] += (a[2] - b[2]) * (a[0] + b[0]);
+      normal[2] += (a[0] - b[0]) * (a[1] + b[1]);
+      Add(centroid, centroid, a);
+    }
+    const double length = std::sqrt(Dot(normal, normal));
+    // A face whose turns cancel has no plane to test against.
+    if (length <= kVanishingTolerance) continue;
+    Divide(normal, normal, length);
+    Divide(centroid, centroid, n);
+    for (int k = 0; k < n; ++k) {
+      double d[3];
+      Subtract(d, face.VertAt(k).pos, centroid);
+      if (!(std::fabs(Dot(d, normal)) <= tolerance)) return f;
+    }
+  }
+  return -1;
+}
+
 // The file must be a plain file that can be opened; the reason when not.
 bool CheckFile(const char* path, int64_t& size, std::string& error) {
   struct stat info {};
@@ -675,7 +733,8 @@ ioStream* OpenSceneSectionStream(const char* path, const ModelFileScene& section
                           kModelFileVersionMinor, section.firstLine, modelfile::TokenName, handler);
   }
   ioStream* s = ioOpenRead(nullptr, nullptr, kModelFileVersionMajor, kModelFileVersionMinor, modelfile::TokenName,
-                           handler, section.data.data(), int32_t(section.data.size()));
+                           detail_ModelFileRead::NamingHandler(path, handler), section.data.data(),
+                           int32_t(section.data.size()));
   if (s) s->mFileName = path;
   return s;
 }
@@ -724,6 +783,9 @@ bool ReadModelFile(const char* path, ModelFileContents& contents, std::string* e
     return fail("");
   }
   if (failed) return fail(firstError);
+
+  const int bent = d::FindBentFace(*contents.model);
+  if (bent >= 0) return fail("'" + std::string(path) + "':\nFace " + std::to_string(bent + 1) + " is not flat.");
 
   // The sections that a reader claims must read: a file whose scene cannot be restored
   // is refused before anything changes.

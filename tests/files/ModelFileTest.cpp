@@ -33,8 +33,6 @@ using corvia::ModelFileFaceting;
 using corvia::Poly;
 using corvia::PolyElement;
 
-constexpr int kCube = 1;
-constexpr int kTetrahemihexahedron = 22;
 constexpr const int kForms[] = {corvia::kModelFileAscii, corvia::kModelFileBinary};
 
 std::string FormName(int form) { return form == corvia::kModelFileAscii ? "ASCII" : "BINARY"; }
@@ -594,7 +592,9 @@ TEST(ModelFileTest, BadFilesGiveOneMessageNamingTheFileAndChangeNothing) {
       {"corner", replaced("4 0 1 2 3", "4 0 1 2 8"), "Face corner: index 8 is out of range"},
       {"count", replaced("Vertices 8", "Vertices 2000000"), "do not fit"},
       {"not a number", replaced("Faces 6", "Faces six"), "Expected a number, found 'six'"},
-      {"infinite", replaced("0.5773502691896254 ", "inf "), "not finite"},
+      {"infinite", replaced("0.5773502691896254 ", "inf "), "out of range"},
+      {"huge", replaced("0.5773502691896254 ", "1e200 "), "out of range"},
+      {"bent", replaced("0.5773502691896254 ", "0.5774 "), "Face 1 is not flat"},
       {"unknown", replaced("  CurrentFace", "  Colour 1\n  CurrentFace"), "Unknown token 'Colour'"},
       {"ring", replaced("3 0 1 2\n", "3 0 1 1\n"), "not the faces at it in order"},
       {"no model", "Corvia ASCII 8.10\n", "holds no model"},

@@ -29,6 +29,11 @@
 
 namespace test_ModelFile {
 
+// Library records the tests build.
+constexpr int kTetrahedron = 0;
+constexpr int kCube = 1;
+constexpr int kTetrahemihexahedron = 22;
+
 // The document: its current model is the one held here.
 class TestDocument : public corvia::DocumentAccess {
  public:

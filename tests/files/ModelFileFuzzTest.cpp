@@ -1,0 +1,243 @@
+// Random files for the model file reader: files cut short, files with bytes or words
+// changed, and files of random bytes or words after a good header. Each round draws
+// from its own generator seeded with (seed, round), so a failure names the round that
+// replays it on every machine. Whatever the file, opening it either works (with at
+// most a warning) or gives exactly one "Error" box, never an internal error, and a
+// failed open leaves the current model as it was.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/DrawnPolygon.h"
+#include "core/PolygonRing.h"
+#include "core/ioStream.h"
+#include "files/ModelFile.h"
+#include "files/ModelFileSection.h"
+#include "model/FaceImageRef.h"
+#include "tests/files/ModelFileTestSupport.h"
+
+namespace test_ModelFileFuzz {
+
+using namespace test_ModelFile;
+
+constexpr uint32_t kSeed = 20261207;
+constexpr int kRounds = 250;
+
+std::mt19937 RoundRandom(uint32_t seed, int round) {
+  std::seed_seq sequence{seed, static_cast<uint32_t>(round)};
+  return std::mt19937(sequence);
+}
+
+std::string Where(const char* kind, int round) {
+  return std::string(kind) + ": seed " + std::to_string(kSeed) + " round " + std::to_string(round);
+}
+
+int Below(std::mt19937& random, int n) { return n <= 0 ? 0 : int(random() % uint32_t(n)); }
+
+// A scene section with a token table of its own, reading what it wrote.
+class FuzzSection : public corvia::ModelFileSection {
+ public:
+  const char* GetName() const override { return "FuzzScene"; }
+  bool Write(corvia::ioStream* s, int indent) override {
+    const corvia::ioCallbacks saved = corvia::ioSetCallbacks(s, Token, nullptr);
+    bool ok = corvia::ioWriteToken(s, 1, indent);
+    ok = corvia::ioPrintf(s, "\t%d\t%g\n", 3, 0.25) && ok;
+    ok = corvia::ioWriteToken(s, 0, indent) && ok;
+    ok = corvia::ioPrintf(s, "\n") && ok;
+    corvia::ioRestoreCallbacks(s, saved);
+    return ok;
+  }
+  bool Read(corvia::ioStream* s, bool) override {
+    const corvia::ioCallbacks saved = corvia::ioSetCallbacks(s, Token, nullptr);
+    bool ok = true;
+    for (int token = corvia::ioReadToken(s); ok && token > 0; token = corvia::ioReadToken(s)) {
+      if (token != 1) {
+        corvia::ioError(s, corvia::kIoLevelError, "Didn't expect a fuzz token");
+        ok = false;
+        break;
+      }
+      const int count = corvia::ioReadInt(s);
+      corvia::ioReadDouble(s);
+      if (count != 3) {
+        corvia::ioError(s, corvia::kIoLevelError, "Bad fuzz count %d", count);
+        ok = false;
+      }
+    }
+    corvia::ioRestoreCallbacks(s, saved);
+    return ok;
+  }
+  static const char* Token(int i) {
+    static const char* const kNames[] = {"EndSection", "Fuzz"};
+    return i >= 0 && i < 2 ? kNames[i] : nullptr;
+  }
+};
+
+// The files the rounds start from: a cube with everything a file can hold, and a
+// model with faces through its centre, in both forms.
+std::vector<std::string> SeedFiles(FuzzSection& section) {
+  std::vector<std::string> files;
+  const std::filesystem::path folder = corvia::testing::ScratchDir("fuzz-seeds");
+  for (int index : {kCube, kTetrahemihexahedron}) {
+    LibraryModel model;
+    if (!model.Build(index)) continue;
+    std::vector<corvia::PolyElement*> faces = Elements(model.poly.mFaces);
+    std::vector<corvia::PolyElement*> verts = Elements(model.poly.mVertices);
+    auto* image = new corvia::FaceImage(nullptr, corvia::kImageProjectPlanar, corvia::kImageBoundaryBorder);
+    image->mFileName = "picture.png";
+    image->AttachToFace(faces[0], true);
+    image->AttachToFace(faces[1], false);
+    faces[2]->SetOpacity(0.5f);
+    verts[0]->SetLabel("label");
+    corvia::DrawnPolygon* polygon = model.poly.mCurrentDrawnPolygon;
+    for (int i = 0; i < 3; ++i) corvia::NewPolygonVertex(0, 0, nullptr, verts[size_t(i)]->mDualVert, polygon->ring);
+    polygon->Triangulate();
+    model.poly.mCurrentDrawnPolygon = new corvia::DrawnPolygon(model.poly.mDrawnPolygons, model.poly.mLastDrawnPolygon);
+    for (int form : {corvia::kModelFileAscii, corvia::kModelFileBinary}) {
+      const std::filesystem::path path = folder / ("seed" + std::to_string(files.size()) + ".corv");
+      corvia::InstallModelFileSection(&section);
+      const bool written = corvia::WriteModelFile(path.c_str(), form, model.poly);
+      corvia::RemoveModelFileSection(&section);
+      if (written) files.push_back(ReadBytes(path));
+    }
+  }
+  return files;
+}
+
+// Words a changed text file may get in place of one of its own.
+const char* const kWords[] = {"0",          "-1",        "2147483647", "-2147483648", "99999999999", "1e308",
+                              "nan",        "inf",       "0x7fffffff", "\"\"",        "\"text\"",    "Yes",
+                              "Model",      "EndModel",  "Vertices",   "Faces",       "Scene",       "EndScene",
+                              "FaceImage",  "UsedBy",    "Continue",   "ContNewL",    "#",           "3.5",
+                              "VertexRings", "DrawnPolygon", "CompressedBlock", "Labels"};
+
+std::string ChangeText(std::string text, std::mt19937& random) {
+  const int changes = 1 + Below(random, 3);
+  for (int c = 0; c < changes; ++c) {
+    // Pick a word (a run of non-blanks) and put another in its place.
+    size_t at = size_t(Below(random, int(text.size())));
+    while (at > 0 && !std::isspace(static_cast<unsigned char>(text[at - 1]))) --at;
+    size_t end = at;
+    while (end < text.size() && !std::isspace(static_cast<unsigned char>(text[end]))) ++end;
+    const std::string word = kWords[Below(random, int(std::size(kWords)))];
+    text.replace(at, end - at, word);
+  }
+  return text;
+}
+
+std::string ChangeBytes(std::string bytes, std::mt19937& random) {
+  const int changes = 1 + Below(random, 8);
+  for (int c = 0; c < changes && !bytes.empty(); ++c) {
+    const size_t at = size_t(Below(random, int(bytes.size())));
+    switch (Below(random, 3)) {
+      case 0:
+        bytes[at] = char(random());
+        break;
+      case 1:
+        bytes[at] ^= char(1 << Below(random, 8));
+        break;
+      default:
+        // A number made large: four bytes of 0xFF.
+        for (size_t k = at; k < bytes.size() && k < at + 4; ++k) bytes[k] = char(0xFF);
+        break;
+    }
+  }
+  return bytes;
+}
+
+std::string RandomFile(std::mt19937& random) {
+  std::string file;
+  switch (Below(random, 3)) {
+    case 0: {
+      file = "Corvia ASCII 8.10\n";
+      const int words = Below(random, 200);
+      for (int i = 0; i < words; ++i) file += std::string(kWords[Below(random, int(std::size(kWords)))]) + " \n"[Below(random, 2)];
+      break;
+    }
+    case 1: {
+      file = std::string("Corvia BINARY \x08\x00\x0a\x00", 18);
+      const int bytes = Below(random, 400);
+      for (int i = 0; i < bytes; ++i) file.push_back(char(random()));
+      break;
+    }
+    default: {
+      const int bytes = Below(random, 400);
+      for (int i = 0; i < bytes; ++i) file.push_back(char(random()));
+      break;
+    }
+  }
+  return file;
+}
+
+// Opens the file over a current tetrahedron and checks the outcome.
+void OpenAndCheck(const std::string& contents, const std::string& where, bool withSection, FuzzSection& section) {
+  static const std::filesystem::path folder = corvia::testing::ScratchDir("fuzz");
+  const std::string path = (folder / "round.corv").string();
+  WriteBytes(path, contents);
+  TestDocument document;
+  LibraryModel tetra;
+  ASSERT_TRUE(document.mPoly.CreateFromLibraryEntry(&tetra.polyTemplate, corvia::GetLibraryEntry(kTetrahedron), false));
+  const int vertices = document.mPoly.mVertices.mCount;
+  double first[3];
+  std::memcpy(first, document.mPoly.mVertices.mHead->mDualVert, sizeof first);
+  auto& messages = corvia::testing::Platform().messages;
+  messages.Clear();
+  if (withSection) corvia::InstallModelFileSection(&section);
+  const bool opened = corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain);
+  if (withSection) corvia::RemoveModelFileSection(&section);
+  const auto& boxes = messages.Boxes();
+  if (opened) {
+    EXPECT_LE(boxes.size(), 1u) << where;
+    for (const auto& box : boxes) EXPECT_EQ(box.title, "Warning") << where << ": " << box.text;
+    EXPECT_GT(document.mPoly.mFaces.mCount, 0) << where;
+  } else {
+    ASSERT_EQ(boxes.size(), 1u) << where;
+    EXPECT_EQ(boxes[0].title, "Error") << where << ": " << boxes[0].text;
+    EXPECT_NE(boxes[0].text.find(path), std::string::npos) << where << ": " << boxes[0].text;
+    EXPECT_EQ(document.mPoly.mVertices.mCount, vertices) << where;
+    EXPECT_EQ(std::memcmp(document.mPoly.mVertices.mHead->mDualVert, first, sizeof first), 0) << where;
+  }
+}
+
+}  // namespace test_ModelFileFuzz
+
+using namespace test_ModelFileFuzz;
+
+TEST(Fuzz, ModelFilesCutShort) {
+  FuzzSection section;
+  const std::vector<std::string> seeds = SeedFiles(section);
+  ASSERT_EQ(seeds.size(), 4u);
+  for (int round = 0; round < kRounds; ++round) {
+    std::mt19937 random = RoundRandom(kSeed, round);
+    const std::string& seed = seeds[size_t(Below(random, int(seeds.size())))];
+    OpenAndCheck(seed.substr(0, size_t(Below(random, int(seed.size())))), Where("cut", round), round % 2 == 0, section);
+    if (HasFatalFailure()) return;
+  }
+}
+
+TEST(Fuzz, ModelFilesChanged) {
+  FuzzSection section;
+  const std::vector<std::string> seeds = SeedFiles(section);
+  ASSERT_EQ(seeds.size(), 4u);
+  for (int round = 0; round < 2 * kRounds; ++round) {
+    std::mt19937 random = RoundRandom(kSeed + 1, round);
+    const size_t which = size_t(Below(random, int(seeds.size())));
+    const bool text = seeds[which].compare(0, 12, "Corvia ASCII") == 0;
+    const std::string changed = text ? ChangeText(seeds[which], random) : ChangeBytes(seeds[which], random);
+    OpenAndCheck(changed, Where("changed", round), round % 2 == 0, section);
+    if (HasFatalFailure()) return;
+  }
+}
+
+TEST(Fuzz, ModelFilesOfRandomData) {
+  FuzzSection section;
+  for (int round = 0; round < kRounds; ++round) {
+    std::mt19937 random = RoundRandom(kSeed + 2, round);
+    OpenAndCheck(RandomFile(random), Where("random", round), round % 2 == 0, section);
+    if (HasFatalFailure()) return;
+  }
+}
