@@ -190,15 +190,7 @@ void LoadPictures(Poly& poly, std::string& warning) {
       if (warning.empty()) warning = "Couldn't load image '" + image->mFileName + "'";
       continue;
     }
-    loaded->mFlags = (loaded->mFlags & kFaceImageOwnerFacelet) | (image->mFlags & ~kFaceImageOwnerFacelet);
-    std::memcpy(loaded->mOffset, image->mOffset, sizeof loaded->mOffset);
-    loaded->mRotation = image->mRotation;
-    loaded->mRotationInUse = image->mRotationInUse;
-    std::memcpy(loaded->mFrame, image->mFrame, sizeof loaded->mFrame);
-    std::memcpy(loaded->mRotationFrame, image->mRotationFrame, sizeof loaded->mRotationFrame);
-    loaded->mSize = image->mSize;
-    loaded->mBaseScale = image->mBaseScale;
-    loaded->mFileName = image->mFileName;
+    CopyFaceImagePlacement(loaded, image);
     // The last element to switch releases the image without a picture.
     for (PolyElement* e : elements) loaded->AttachToFace(e, e == owner);
   }

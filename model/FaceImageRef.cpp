@@ -118,6 +118,18 @@ void ClearFaceImageCopies() {
   }
 }
 
+void CopyFaceImagePlacement(FaceImage* to, const FaceImage* from) {
+  to->mFlags = (to->mFlags & kFaceImageOwnerFacelet) | (from->mFlags & ~kFaceImageOwnerFacelet);
+  std::memcpy(to->mOffset, from->mOffset, sizeof to->mOffset);
+  to->mRotation = from->mRotation;
+  to->mRotationInUse = from->mRotationInUse;
+  std::memcpy(to->mFrame, from->mFrame, sizeof to->mFrame);
+  std::memcpy(to->mRotationFrame, from->mRotationFrame, sizeof to->mRotationFrame);
+  to->mSize = from->mSize;
+  to->mBaseScale = from->mBaseScale;
+  to->mFileName = from->mFileName;
+}
+
 FaceImage* CopyFaceImage(FaceImage* source) {
   if (!source) return nullptr;
   if (!source->mCopy) {
@@ -129,16 +141,8 @@ FaceImage* CopyFaceImage(FaceImage* source) {
       if (!texture) return nullptr;
     }
     FaceImage* copy = new FaceImage(texture, source->mProjection, source->mBoundaryMode);
-    copy->mFlags = source->mFlags & ~kFaceImageOwnerFacelet;
+    CopyFaceImagePlacement(copy, source);
     copy->mOwner = source->mFlags & kFaceImageOwnerFacelet ? nullptr : source->mOwner;
-    std::memcpy(copy->mOffset, source->mOffset, sizeof copy->mOffset);
-    copy->mRotation = source->mRotation;
-    copy->mRotationInUse = source->mRotationInUse;
-    std::memcpy(copy->mFrame, source->mFrame, sizeof copy->mFrame);
-    std::memcpy(copy->mRotationFrame, source->mRotationFrame, sizeof copy->mRotationFrame);
-    copy->mSize = source->mSize;
-    copy->mBaseScale = source->mBaseScale;
-    copy->mFileName = source->mFileName;
     source->mCopy = copy;
   }
   source->mCopy->AddUse();

@@ -117,6 +117,10 @@ void ClearFaceImageCopies();
 FaceImage* CopyFaceImage(FaceImage* source);
 void CopyFaceImage(PolyElement* target, FaceImage* source);
 
+// Gives an image another's placement: its flags but the facelet-owner bit, offset,
+// rotations, both frames, size, base scale and file name.
+void CopyFaceImagePlacement(FaceImage* to, const FaceImage* from);
+
 // NewFaceImage (file, projection, boundary mode, owner face, owner facelet, border
 // colour) loads the picture: defined with the renderer.
 FaceImage* NewFaceImage(const char* file, int projection, uint32_t boundaryMode, PolyElement* ownerFace,
