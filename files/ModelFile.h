@@ -19,9 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "core/BigUInt.h"
-#include "core/TimeSpan.h"
 #include "core/ioStream.h"
+#include "stellation/Faceting.h"
 
 namespace corvia {
 
@@ -65,31 +64,6 @@ constexpr size_t kModelFileMaxSection = size_t(1) << 26;  // one scene section o
 // enough that products of two stay finite.
 constexpr double kModelFileMaxCoordinate = 1e12;
 
-// The faceting settings a model file keeps: the criteria ("Isohedral", "DualTidy",
-// "Tidy", "CoplanarVerts"), the limits on facet types, the two options and the
-// counts and time of an enumeration, so that an interrupted enumeration resumes.
-struct ModelFileFaceting {
-  int criteria = 2;
-  int minFacets = 1;
-  int maxFacets = 2147483647;
-  bool partialFacetingOK = false;
-  bool spikyFaceting = false;
-  BigUInt totalNum;
-  BigUInt numChirals;
-  BigUInt numCompounds;
-  TimeSpan time;
-};
-
-// How the faceting engine meets the file. The getter gives the settings of a model
-// for saving (false: nothing to save); the restorer puts read settings back after the
-// model and its drawn facets are in place (set the criteria, the options without a
-// reset, reset the faceting to the stored counts and start it from the drawn facets).
-// Until the engine installs them, settings read are kept with the model and written
-// back when it is saved.
-using FacetingStateGetter = bool (*)(Poly& poly, ModelFileFaceting& out);
-using FacetingStateRestorer = void (*)(Poly& poly, const ModelFileFaceting& state);
-void SetModelFileFacetingHooks(FacetingStateGetter getter, FacetingStateRestorer restorer);
-
 // How the pictures of a file's face images are made: the renderer's NewFaceImage
 // (model/FaceImageRef.h), which the renderer installs. Until then the images of a file
 // come without pictures, keeping their file names and every other field.
@@ -121,7 +95,8 @@ struct ModelFileContents {
   int maxFacesPerNet = -1;
   // Drawn facets: the corner points of each, three coordinates a corner.
   std::vector<std::vector<double>> drawnPolygons;
-  std::optional<ModelFileFaceting> faceting;
+  // The faceting settings and an enumeration's counts, when the file gives them.
+  std::optional<FacetingCriteria> faceting;
   std::vector<ModelFileScene> scene;
   int form = kModelFileBinary;
   // The first warning met (a file of a newer minor version), for the caller to show.
@@ -139,8 +114,9 @@ struct ModelFileContents {
 bool ReadModelFile(const char* path, ModelFileContents& contents, std::string* error, bool* cancelled = nullptr);
 
 // Opens a model file and makes its model current through the model-entry road (undo
-// step, transition, the document's refresh), then restores its drawn facets, faceting
-// settings and scene. False, with the current model untouched, when the file cannot
+// step, transition, the document's refresh), then restores its drawn facets, its
+// faceting settings (RestoreFacetingCriteria on the faceting of the shown block, after
+// the drawn facets) and its scene. False, with the current model untouched, when the file cannot
 // be read or its model cannot be built.
 bool OpenModelFile(const char* path, int mode);
 

@@ -20,9 +20,6 @@ constexpr const char* kTokenNames[modelfile::kNumTokens] = {
     "FacetingNumChirals", "FacetingNumCompounds", "FacetingTime", "Scene",       "EndScene",
     "CompressedBlock", "VertexRings"};
 
-FacetingStateGetter gFacetingGetter = nullptr;
-FacetingStateRestorer gFacetingRestorer = nullptr;
-
 }  // namespace detail_ModelFileFormat
 
 namespace modelfile {
@@ -32,7 +29,7 @@ const char* TokenName(int index) {
   return detail_ModelFileFormat::kTokenNames[index];
 }
 
-const ioEnumPair kFacetingCriteriaNames[] = {
+const ioEnumPair kCriteriaNames[] = {
     {0, "Isohedral"}, {1, "DualTidy"}, {2, "Tidy"}, {3, "CoplanarVerts"}, {0, nullptr}};
 
 }  // namespace modelfile
@@ -43,14 +40,5 @@ ModelFileContents::ModelFileContents(ModelFileContents&&) noexcept = default;
 ModelFileContents& ModelFileContents::operator=(ModelFileContents&&) noexcept = default;
 
 void Poly::FileKeepDeleter::operator()(ModelFileKeep* keep) const { delete keep; }
-
-void SetModelFileFacetingHooks(FacetingStateGetter getter, FacetingStateRestorer restorer) {
-  detail_ModelFileFormat::gFacetingGetter = getter;
-  detail_ModelFileFormat::gFacetingRestorer = restorer;
-}
-
-FacetingStateGetter GetFacetingStateGetter() { return detail_ModelFileFormat::gFacetingGetter; }
-
-FacetingStateRestorer GetFacetingStateRestorer() { return detail_ModelFileFormat::gFacetingRestorer; }
 
 }  // namespace corvia

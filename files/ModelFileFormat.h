@@ -68,8 +68,8 @@ enum Token : int {
 // The token table of the file (null past the last token).
 const char* TokenName(int index);
 
-// The criteria as the file names them, values 0 to 3.
-extern const ioEnumPair kFacetingCriteriaNames[];
+// The faceting criteria as the file names them (kFacetingCriteriaNames, values 0 to 3).
+extern const ioEnumPair kCriteriaNames[];
 
 // Element kinds of labels, opacities and image users.
 constexpr int kKindVertex = 0;
@@ -105,8 +105,6 @@ constexpr int kProgressStep = 4096;
 // What a model keeps of the file it was read from (Poly::mFileKeep).
 struct ModelFileKeep {
   std::vector<ModelFileScene> scene;
-  bool hasFaceting = false;
-  ModelFileFaceting faceting;
 };
 
 // The installed scene sections, in the order installed (ModelFileSection.cpp).
@@ -115,9 +113,5 @@ const std::vector<ModelFileSection*>& GetModelFileSections();
 // A reading stream over a scene section's data as it was read from the file at path
 // (ModelFileRead.cpp).
 ioStream* OpenSceneSectionStream(const char* path, const ModelFileScene& section, const ioErrorHandler& handler);
-
-// The installed faceting hooks (ModelFileFormat.cpp).
-FacetingStateGetter GetFacetingStateGetter();
-FacetingStateRestorer GetFacetingStateRestorer();
 
 }  // namespace corvia

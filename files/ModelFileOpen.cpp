@@ -29,6 +29,8 @@
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "platform/Services.h"
+#include "stellation/FaceTypeBlock.h"
+#include "stellation/Faceting.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia {
@@ -196,18 +198,14 @@ void LoadPictures(Poly& poly, std::string& warning) {
   }
 }
 
-// What no installed part of the program claims stays with the model, to be written
-// back when it is saved.
+// The scene sections that no installed section claims stay with the model, to be
+// written back when it is saved.
 void KeepUnclaimed(Poly& poly, ModelFileContents& contents) {
   auto keep = std::make_unique<ModelFileKeep>();
   for (ModelFileScene& section : contents.scene) {
     if (!FindModelFileSection(section.name.c_str())) keep->scene.push_back(std::move(section));
   }
-  if (contents.faceting && !GetFacetingStateRestorer()) {
-    keep->hasFaceting = true;
-    keep->faceting = *contents.faceting;
-  }
-  if (!keep->scene.empty() || keep->hasFaceting) poly.mFileKeep.reset(keep.release());
+  if (!keep->scene.empty()) poly.mFileKeep.reset(keep.release());
 }
 
 // Restores the scene sections that installed sections claim; the first that fails is
@@ -258,9 +256,7 @@ bool OpenModelFile(const char* path, int mode) {
   d::RestoreDrawnPolygons(*poly, contents);
   std::string warning = contents.warning;
   d::LoadPictures(*poly, warning);
-  if (contents.faceting) {
-    if (FacetingStateRestorer restorer = GetFacetingStateRestorer()) restorer(*poly, *contents.faceting);
-  }
+  if (contents.faceting) RestoreFacetingCriteria(*contents.faceting, poly->GetShownBlock()->mFaceting.get());
   d::RestoreScene(path, contents, warning);
   d::KeepUnclaimed(*poly, contents);
   platform::Services().views->InvalidateInfo(kInfoReasonNames);

@@ -423,7 +423,7 @@ void ReadBigUInt(Reader& r, BigUInt& value) {
   value.Parse(digits.c_str());
 }
 
-ModelFileFaceting& Faceting(Reader& r) {
+FacetingCriteria& Criteria(Reader& r) {
   if (!r.out->faceting) r.out->faceting.emplace();
   return *r.out->faceting;
 }
@@ -432,40 +432,40 @@ ModelFileFaceting& Faceting(Reader& r) {
 bool ReadFacetingKey(Reader& r, int token) {
   switch (token) {
     case kTokFacetingCriteria: {
-      const int criteria = ioReadEnum(r.s, kFacetingCriteriaNames);
-      if (r.Ok() && (criteria < 0 || criteria > 3)) r.Fail("Unknown faceting criteria");
-      Faceting(r).criteria = criteria;
+      const int criteria = ioReadEnum(r.s, kCriteriaNames);
+      if (r.Ok() && (criteria < 0 || criteria >= kNumFacetingCriteria)) r.Fail("Unknown faceting criteria");
+      Criteria(r).criteria = criteria;
       return true;
     }
     case kTokMinFacets:
-      Faceting(r).minFacets = std::max(1, int(ioReadInt(r.s)));
+      Criteria(r).minFacets = std::max(1, int(ioReadInt(r.s)));
       return true;
     case kTokMaxFacets: {
       const int n = ioReadInt(r.s);
-      Faceting(r).maxFacets = n <= 0 ? 2147483647 : n;
+      Criteria(r).maxFacets = n <= 0 ? kFacetingNoLimit : n;
       return true;
     }
     case kTokPartialFacetingOK:
-      Faceting(r).partialFacetingOK = ioReadBool(r.s);
+      Criteria(r).partialFacetingOK = ioReadBool(r.s);
       return true;
     case kTokSpikyFaceting:
-      Faceting(r).spikyFaceting = ioReadBool(r.s);
+      Criteria(r).spikyFaceting = ioReadBool(r.s);
       return true;
     case kTokFacetingTotalNum:
-      ReadBigUInt(r, Faceting(r).totalNum);
+      ReadBigUInt(r, Criteria(r).totalNum);
       return true;
     case kTokFacetingNumChirals:
-      ReadBigUInt(r, Faceting(r).numChirals);
+      ReadBigUInt(r, Criteria(r).numChirals);
       return true;
     case kTokFacetingNumCompounds:
-      ReadBigUInt(r, Faceting(r).numCompounds);
+      ReadBigUInt(r, Criteria(r).numCompounds);
       return true;
     case kTokFacetingTime: {
       const int days = ioReadInt(r.s);
       const int milliseconds = ioReadInt(r.s);
       if (r.Ok() && (days < 0 || milliseconds < 0 || milliseconds >= kMillisecondsPerDay))
         r.Fail("The faceting time is not a duration");
-      Faceting(r).time = TimeSpan(days, milliseconds);
+      Criteria(r).time = TimeSpan(days, milliseconds);
       return true;
     }
     default:

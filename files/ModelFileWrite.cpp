@@ -30,6 +30,8 @@
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
+#include "stellation/FaceTypeBlock.h"
+#include "stellation/Faceting.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia {
@@ -239,9 +241,9 @@ void WriteBigUInt(Writer& w, int token, const BigUInt& value) {
   w.Check(ioWriteString(w.stream, " ", digits.data(), "\n", -1));
 }
 
-void WriteFaceting(Writer& w, const ModelFileFaceting& f) {
+void WriteFaceting(Writer& w, const FacetingCriteria& f) {
   w.Token(kTokFacetingCriteria);
-  w.Check(ioWriteEnum(w.stream, f.criteria, kFacetingCriteriaNames, " ", "\n"));
+  w.Check(ioWriteEnum(w.stream, f.criteria, kCriteriaNames, " ", "\n"));
   w.Token(kTokMinFacets);
   w.Check(ioPrintf(w.stream, " %d\n", f.minFacets));
   w.Token(kTokMaxFacets);
@@ -300,13 +302,8 @@ void WriteBody(Writer& w, Poly& poly, const SimplePoly& simple) {
   WriteOpacities(w, poly);
   WriteFaceImages(w, poly);
   WriteDrawnPolygons(w, poly);
-  ModelFileFaceting faceting;
-  FacetingStateGetter getter = GetFacetingStateGetter();
-  if (getter ? getter(poly, faceting) : false) {
-    WriteFaceting(w, faceting);
-  } else if (!getter && poly.mFileKeep && poly.mFileKeep->hasFaceting) {
-    WriteFaceting(w, poly.mFileKeep->faceting);
-  }
+  // The settings are the program's; the counts those of the faceting the model shows.
+  WriteFaceting(w, GetFacetingCriteria(poly.GetShownBlock()->mFaceting.get()));
   w.indent = 0;
   w.Token(kTokEndModel);
   w.Check(ioPrintf(w.stream, "\n"));

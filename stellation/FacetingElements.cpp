@@ -293,14 +293,16 @@ void RestoreFacetingCriteria(const FacetingCriteria& stored, Faceting* faceting)
       (stored.partialFacetingOK ? kFacetingAcceptPartial : 0) | (stored.spikyFaceting ? kFacetingOnlySpiky : 0), true);
   if (!faceting) return;
   faceting->Reset(true, false);
-  faceting->mNumFound = stored.totalNum;
-  faceting->mNumChirals = stored.numChirals;
-  faceting->mNumCompounds = stored.numCompounds;
-  faceting->mElapsed = stored.time;
   // Without drawn facets there is nothing to start from: the search starts afresh at the
   // next step, so that the first faceting is not passed over unseen.
   const Poly* poly = faceting->GetModel();
   if (poly && poly->mDrawnPolygons && poly->mDrawnPolygons->ring) faceting->StartFromDrawnFaces();
+  // The counts go in last: preparing the faceting to start from the drawn facets clears
+  // them, and an interrupted enumeration must resume from them.
+  faceting->mNumFound = stored.totalNum;
+  faceting->mNumChirals = stored.numChirals;
+  faceting->mNumCompounds = stored.numCompounds;
+  faceting->mElapsed = stored.time;
 }
 
 // ---- Plane vertices ------------------------------------------------------------------------

@@ -22,6 +22,7 @@
 #include "files/ModelFileSection.h"
 #include "model/FaceImageRef.h"
 #include "nets/Model3D.h"
+#include "stellation/Faceting.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/files/ModelFileTestSupport.h"
 
@@ -29,7 +30,7 @@ namespace test_ModelFileFeatures {
 
 using namespace test_ModelFile;
 using corvia::FaceImage;
-using corvia::ModelFileFaceting;
+using corvia::FacetingCriteria;
 using corvia::Poly;
 using corvia::PolyElement;
 
@@ -74,25 +75,21 @@ bool SameImage(const FaceImage* a, const FaceImage* b) {
          a->mBaseScale == b->mBaseScale;
 }
 
-// The faceting engine as the file sees it: a state to save and the state restored.
-ModelFileFaceting gSavedFaceting;
-std::vector<ModelFileFaceting> gRestored;
-int gDrawnAtRestore = -1;
-
-bool GetFaceting(Poly&, ModelFileFaceting& out) {
-  out = gSavedFaceting;
-  return true;
-}
-void RestoreFaceting(Poly& poly, const ModelFileFaceting& state) {
-  gRestored.push_back(state);
-  gDrawnAtRestore = corvia::DrawnPolygon::CountChain(poly.mDrawnPolygons);
+// The faceting settings are the program's: a test that changes them puts the defaults
+// back.
+void ResetFacetingSettings() {
+  corvia::SetFacetingCriteria(corvia::kFacetingTidy);
+  corvia::SetMinFacetTypes(1);
+  corvia::SetMaxFacetTypes(0);
+  corvia::SetFacetingOptions(0, true);
 }
 
-class FacetingHooks {
+class FacetingDefaults {
  public:
-  FacetingHooks() { corvia::SetModelFileFacetingHooks(GetFaceting, RestoreFaceting); }
-  ~FacetingHooks() { corvia::SetModelFileFacetingHooks(nullptr, nullptr); }
+  ~FacetingDefaults() { ResetFacetingSettings(); }
 };
+
+corvia::Faceting* ShownFaceting(Poly& poly) { return poly.GetShownBlock()->mFaceting.get(); }
 
 std::string Count(const corvia::BigUInt& n) {
   char text[128];
@@ -100,7 +97,7 @@ std::string Count(const corvia::BigUInt& n) {
   return text;
 }
 
-bool SameFaceting(const ModelFileFaceting& a, const ModelFileFaceting& b) {
+bool SameFaceting(const FacetingCriteria& a, const FacetingCriteria& b) {
   return a.criteria == b.criteria && a.minFacets == b.minFacets && a.maxFacets == b.maxFacets &&
          a.partialFacetingOK == b.partialFacetingOK && a.spikyFaceting == b.spikyFaceting &&
          Count(a.totalNum) == Count(b.totalNum) && Count(a.numChirals) == Count(b.numChirals) &&
@@ -237,18 +234,7 @@ struct Maker {
 using namespace test_ModelFileFeatures;
 
 TEST(ModelFileTest, ImagesOpacitiesLabelsDrawnFacetsAndFacetingComeBack) {
-  FacetingHooks hooks;
-  gSavedFaceting = ModelFileFaceting();
-  gSavedFaceting.criteria = 3;
-  gSavedFaceting.minFacets = 2;
-  gSavedFaceting.maxFacets = 7;
-  gSavedFaceting.partialFacetingOK = true;
-  gSavedFaceting.spikyFaceting = true;
-  gSavedFaceting.totalNum.Parse("123456789012345678901234567890");
-  gSavedFaceting.numChirals = 17u;
-  gSavedFaceting.numCompounds = 5u;
-  gSavedFaceting.time = corvia::TimeSpan(2, 3456789);
-
+  FacetingDefaults defaults;
   LibraryModel cube;
   ASSERT_TRUE(cube.Build(kCube));
   Poly& poly = cube.poly;
@@ -270,12 +256,24 @@ TEST(ModelFileTest, ImagesOpacitiesLabelsDrawnFacetsAndFacetingComeBack) {
   DrawFacet(poly, {verts[0]->mDualVert, verts[1]->mDualVert, verts[2]->mDualVert});
   DrawFacet(poly, {verts[4]->mDualVert, verts[5]->mDualVert, verts[6]->mDualVert, verts[7]->mDualVert});
   corvia::GetUnitSettings().mMaxFacesPerNet = 33;
+  // The faceting settings, and the counts of an enumeration of the shown faceting.
+  corvia::SetFacetingCriteria(corvia::kFacetingCoplanarVerts);
+  corvia::SetMinFacetTypes(2);
+  corvia::SetMaxFacetTypes(7);
+  corvia::SetFacetingOptions(corvia::kFacetingAcceptPartial | corvia::kFacetingOnlySpiky, true);
+  corvia::Faceting* faceting = ShownFaceting(poly);
+  ASSERT_NE(faceting, nullptr);
+  faceting->mNumFound.Parse("123456789012345678901234567890");
+  faceting->mNumChirals = 17u;
+  faceting->mNumCompounds = 5u;
+  faceting->mElapsed = corvia::TimeSpan(2, 3456789);
+  const FacetingCriteria saved = corvia::GetFacetingCriteria(faceting);
 
   for (int form : kForms) {
     const std::string path = Path("features", "cube-" + FormName(form) + ".corv");
     ASSERT_TRUE(corvia::WriteModelFile(path.c_str(), form, poly));
     corvia::GetUnitSettings().mMaxFacesPerNet = 1000000;
-    gRestored.clear();
+    ResetFacetingSettings();
     Messages().Clear();
     TestDocument document;
     ASSERT_TRUE(corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain)) << FormName(form);
@@ -299,10 +297,8 @@ TEST(ModelFileTest, ImagesOpacitiesLabelsDrawnFacetsAndFacetingComeBack) {
     EXPECT_GT(back.mDrawnPolygons->indexCount, 0);
     EXPECT_EQ(back.mCurrentDrawnPolygon, back.mLastDrawnPolygon);
     EXPECT_EQ(back.mCurrentDrawnPolygon->ring, nullptr);
-    // The faceting engine gets its state once, after the drawn facets.
-    ASSERT_EQ(gRestored.size(), 1u);
-    EXPECT_TRUE(SameFaceting(gRestored[0], gSavedFaceting));
-    EXPECT_EQ(gDrawnAtRestore, 3);
+    // The faceting settings come back, and the counts with the faceting of the new model.
+    EXPECT_TRUE(SameFaceting(corvia::GetFacetingCriteria(ShownFaceting(back)), saved)) << FormName(form);
     EXPECT_EQ(corvia::GetUnitSettings().mMaxFacesPerNet, 33);
   }
 }
@@ -340,29 +336,22 @@ TEST(ModelFileTest, PicturesComeFromTheRenderersMakerAndAMissingOneIsReported) {
   EXPECT_EQ(back[2]->mImage->mFileName, "missing.png");
 }
 
-TEST(ModelFileTest, FacetingSettingsWithoutTheEngineAreKeptAndWrittenBack) {
-  LibraryModel cube;
-  ASSERT_TRUE(cube.Build(kCube));
-  const std::string first = Path("kept-faceting", "first.corv");
-  const std::string second = Path("kept-faceting", "second.corv");
-  {
-    FacetingHooks hooks;
-    gSavedFaceting = ModelFileFaceting();
-    gSavedFaceting.criteria = 0;
-    gSavedFaceting.totalNum = 12u;
-    ASSERT_TRUE(corvia::WriteModelFile(first.c_str(), corvia::kModelFileAscii, cube.poly));
+TEST(ModelFileTest, FacetingKeysAreTheFacetingEnginesNames) {
+  using namespace corvia::modelfile;
+  EXPECT_STREQ(TokenName(kTokFacetingCriteria), corvia::kFacetingKeyCriteria);
+  EXPECT_STREQ(TokenName(kTokMinFacets), corvia::kFacetingKeyMinFacets);
+  EXPECT_STREQ(TokenName(kTokMaxFacets), corvia::kFacetingKeyMaxFacets);
+  EXPECT_STREQ(TokenName(kTokPartialFacetingOK), corvia::kFacetingKeyPartialOK);
+  EXPECT_STREQ(TokenName(kTokSpikyFaceting), corvia::kFacetingKeySpiky);
+  EXPECT_STREQ(TokenName(kTokFacetingTotalNum), corvia::kFacetingKeyTotalNum);
+  EXPECT_STREQ(TokenName(kTokFacetingNumChirals), corvia::kFacetingKeyNumChirals);
+  EXPECT_STREQ(TokenName(kTokFacetingNumCompounds), corvia::kFacetingKeyNumCompounds);
+  EXPECT_STREQ(TokenName(kTokFacetingTime), corvia::kFacetingKeyTime);
+  for (int i = 0; i < corvia::kNumFacetingCriteria; ++i) {
+    EXPECT_EQ(kCriteriaNames[i].value, i);
+    EXPECT_STREQ(kCriteriaNames[i].name, corvia::kFacetingCriteriaNames[i]);
   }
-  TestDocument document;
-  ASSERT_TRUE(corvia::OpenModelFile(first.c_str(), corvia::kOpenModelFilePlain));
-  ASSERT_TRUE(document.mPoly.mFileKeep);
-  EXPECT_TRUE(document.mPoly.mFileKeep->hasFaceting);
-  ASSERT_TRUE(corvia::WriteModelFile(second.c_str(), corvia::kModelFileAscii, document.mPoly));
-  corvia::ModelFileContents contents;
-  std::string error;
-  ASSERT_TRUE(corvia::ReadModelFile(second.c_str(), contents, &error)) << error;
-  ASSERT_TRUE(contents.faceting);
-  EXPECT_TRUE(SameFaceting(*contents.faceting, gSavedFaceting));
-  EXPECT_NE(ReadBytes(second).find("FacetingCriteria Isohedral"), std::string::npos);
+  EXPECT_EQ(kCriteriaNames[corvia::kNumFacetingCriteria].name, nullptr);
 }
 
 TEST(ModelFileTest, SceneSectionsGoThroughTheirReadersAndAreKeptWithoutOne) {
