@@ -17,7 +17,6 @@
 #include "core/PolygonRing.h"
 #include "core/ioStream.h"
 #include "files/ModelFile.h"
-#include "files/ModelFileSection.h"
 #include "model/FaceImageRef.h"
 #include "tests/files/ModelFileTestSupport.h"
 
@@ -39,47 +38,9 @@ std::string Where(const char* kind, int round) {
 
 int Below(std::mt19937& random, int n) { return n <= 0 ? 0 : int(random() % uint32_t(n)); }
 
-// A scene section with a token table of its own, reading what it wrote.
-class FuzzSection : public corvia::ModelFileSection {
- public:
-  const char* GetName() const override { return "FuzzScene"; }
-  bool Write(corvia::ioStream* s, int indent) override {
-    const corvia::ioCallbacks saved = corvia::ioSetCallbacks(s, Token, nullptr);
-    bool ok = corvia::ioWriteToken(s, 1, indent);
-    ok = corvia::ioPrintf(s, "\t%d\t%g\n", 3, 0.25) && ok;
-    ok = corvia::ioWriteToken(s, 0, indent) && ok;
-    ok = corvia::ioPrintf(s, "\n") && ok;
-    corvia::ioRestoreCallbacks(s, saved);
-    return ok;
-  }
-  bool Read(corvia::ioStream* s, bool) override {
-    const corvia::ioCallbacks saved = corvia::ioSetCallbacks(s, Token, nullptr);
-    bool ok = true;
-    for (int token = corvia::ioReadToken(s); ok && token > 0; token = corvia::ioReadToken(s)) {
-      if (token != 1) {
-        corvia::ioError(s, corvia::kIoLevelError, "Didn't expect a fuzz token");
-        ok = false;
-        break;
-      }
-      const int count = corvia::ioReadInt(s);
-      corvia::ioReadDouble(s);
-      if (count != 3) {
-        corvia::ioError(s, corvia::kIoLevelError, "Bad fuzz count %d", count);
-        ok = false;
-      }
-    }
-    corvia::ioRestoreCallbacks(s, saved);
-    return ok;
-  }
-  static const char* Token(int i) {
-    static const char* const kNames[] = {"EndSection", "Fuzz"};
-    return i >= 0 && i < 2 ? kNames[i] : nullptr;
-  }
-};
-
 // The files the rounds start from: a cube with everything a file can hold, and a
 // model with faces through its centre, in both forms.
-std::vector<std::string> SeedFiles(FuzzSection& section) {
+std::vector<std::string> SeedFiles(TestSection& section) {
   std::vector<std::string> files;
   const std::filesystem::path folder = corvia::testing::ScratchDir("fuzz-seeds");
   for (int index : {kCube, kTetrahemihexahedron}) {
@@ -174,7 +135,7 @@ std::string RandomFile(std::mt19937& random) {
 }
 
 // Opens the file over a current tetrahedron and checks the outcome.
-void OpenAndCheck(const std::string& contents, const std::string& where, bool withSection, FuzzSection& section) {
+void OpenAndCheck(const std::string& contents, const std::string& where, bool withSection, TestSection& section) {
   static const std::filesystem::path folder = corvia::testing::ScratchDir("fuzz");
   const std::string path = (folder / "round.corv").string();
   WriteBytes(path, contents);
@@ -208,7 +169,7 @@ void OpenAndCheck(const std::string& contents, const std::string& where, bool wi
 using namespace test_ModelFileFuzz;
 
 TEST(Fuzz, ModelFilesCutShort) {
-  FuzzSection section;
+  TestSection section;
   const std::vector<std::string> seeds = SeedFiles(section);
   ASSERT_EQ(seeds.size(), 4u);
   for (int round = 0; round < kRounds; ++round) {
@@ -220,7 +181,7 @@ TEST(Fuzz, ModelFilesCutShort) {
 }
 
 TEST(Fuzz, ModelFilesChanged) {
-  FuzzSection section;
+  TestSection section;
   const std::vector<std::string> seeds = SeedFiles(section);
   ASSERT_EQ(seeds.size(), 4u);
   for (int round = 0; round < 2 * kRounds; ++round) {
@@ -234,7 +195,7 @@ TEST(Fuzz, ModelFilesChanged) {
 }
 
 TEST(Fuzz, ModelFilesOfRandomData) {
-  FuzzSection section;
+  TestSection section;
   for (int round = 0; round < kRounds; ++round) {
     std::mt19937 random = RoundRandom(kSeed + 2, round);
     OpenAndCheck(RandomFile(random), Where("random", round), round % 2 == 0, section);

@@ -19,6 +19,8 @@
 #include "construction/LibraryEntry.h"
 #include "construction/PolyTemplate.h"
 #include "construction/RainbowColor.h"
+#include "core/ioStream.h"
+#include "files/ModelFileSection.h"
 #include "model/Edge.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
@@ -172,6 +174,82 @@ inline void ExpectSameModel(const corvia::Poly& a, const corvia::Poly& b, const 
   }
   EXPECT_EQ(EdgeAttributes(a), EdgeAttributes(b)) << what;
 }
+
+// A scene section of a layer above the geometry: a token table of its own, numbers,
+// a text with a line end and quotes, and an edge reference-like number.
+class TestSection : public corvia::ModelFileSection {
+ public:
+  explicit TestSection(const char* name = "TestScene") : mName(name) {}
+  const char* GetName() const override { return mName.c_str(); }
+  bool HasData() override { return mHasData; }
+  bool Write(corvia::ioStream* s, int indent) override {
+    if (mFailWrite) return false;
+    const corvia::ioCallbacks saved = corvia::ioSetCallbacks(s, SectionToken, nullptr);
+    bool ok = corvia::ioWriteToken(s, 1, indent);
+    ok = corvia::ioPrintf(s, "\t%d\t%.17g\t%hg\n", mNumber, mReal, double(mSingle)) && ok;
+    ok = corvia::ioWriteToken(s, 2, indent) && ok;
+    ok = corvia::ioWriteString(s, "\t", mText.c_str(), "\n", indent) && ok;
+    if (mExtra) ok = corvia::ioPrintf(s, "%d\n", 99) && ok;
+    ok = corvia::ioWriteToken(s, 0, indent) && ok;
+    ok = corvia::ioPrintf(s, "\n") && ok;
+    corvia::ioRestoreCallbacks(s, saved);
+    return ok;
+  }
+  bool Read(corvia::ioStream* s, bool apply) override {
+    ++(apply ? mApplied : mChecked);
+    if (mFailRead) {
+      corvia::ioError(s, corvia::kIoLevelError, "The test scene cannot be read");
+      return false;
+    }
+    const corvia::ioCallbacks saved = corvia::ioSetCallbacks(s, SectionToken, nullptr);
+    bool ok = corvia::ioReadToken(s) == 1;
+    const int number = corvia::ioReadInt(s);
+    const double real = corvia::ioReadDouble(s);
+    const float single = corvia::ioReadFloat(s);
+    ok = ok && corvia::ioReadToken(s) == 2;
+    const std::string text = corvia::ioReadString(s, true);
+    corvia::ioRestoreCallbacks(s, saved);
+    if (ok && apply) {
+      mReadNumber = number;
+      mReadReal = real;
+      mReadSingle = single;
+      mReadText = text;
+    }
+    return ok;
+  }
+
+  static const char* SectionToken(int i) {
+    static const char* const kNames[] = {"EndSection", "Camera", "Caption"};
+    return i >= 0 && i < 3 ? kNames[i] : nullptr;
+  }
+
+  std::string mName;
+  bool mHasData = true;
+  bool mFailWrite = false;
+  bool mFailRead = false;
+  bool mExtra = false;
+  int mNumber = -42;
+  double mReal = 1.0 / 3.0;
+  float mSingle = 0.1f;
+  std::string mText = "A \"quoted\" caption\nover two lines, with a backslash \\ in it";
+  int mChecked = 0;
+  int mApplied = 0;
+  int mReadNumber = 0;
+  double mReadReal = 0.0;
+  float mReadSingle = 0.0f;
+  std::string mReadText;
+};
+
+class Installed {
+ public:
+  explicit Installed(corvia::ModelFileSection* section) : mSection(section) {
+    corvia::InstallModelFileSection(section);
+  }
+  ~Installed() { corvia::RemoveModelFileSection(mSection); }
+
+ private:
+  corvia::ModelFileSection* mSection;
+};
 
 inline std::string ReadBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
