@@ -124,12 +124,18 @@ bool OpenModelFile(const char* path, int mode);
 // after a message when the file cannot be read.
 std::unique_ptr<SimplePoly> ReadModelFileAsSimplePoly(const char* path, bool dual);
 
+// The form of the file a model was read from; BINARY for a model that came from no file.
+int GetModelFileForm(const Poly& poly);
+
 // Writes the model, its drawn facets and faceting settings and the scene sections
 // (those of the installed sections, and those kept from the file the model came
 // from) in the given form. The old file stays until the new one is complete. False
 // after an error box naming the file.
 bool WriteModelFile(const char* path, int form, Poly& poly);
-// The File menu's Save and Save As: the current model.
+// The File menu: Open and the recent-file list call OpenModelFile (mode 0); Save and
+// Save As call SaveModelFile with the current model, the path, and the form (the form
+// chosen, or kModelFileSameForm: the form of the file the model was read from).
+constexpr int kModelFileSameForm = -1;
 bool SaveModelFile(const char* path, int form);
 
 }  // namespace corvia

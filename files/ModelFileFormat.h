@@ -104,6 +104,7 @@ constexpr int kProgressStep = 4096;
 
 // What a model keeps of the file it was read from (Poly::mFileKeep).
 struct ModelFileKeep {
+  int form = kModelFileBinary;
   std::vector<ModelFileScene> scene;
 };
 

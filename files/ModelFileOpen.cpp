@@ -198,14 +198,15 @@ void LoadPictures(Poly& poly, std::string& warning) {
   }
 }
 
-// The scene sections that no installed section claims stay with the model, to be
-// written back when it is saved.
+// The form of the file, and the scene sections that no installed section claims, stay
+// with the model: saving writes them back.
 void KeepUnclaimed(Poly& poly, ModelFileContents& contents) {
   auto keep = std::make_unique<ModelFileKeep>();
+  keep->form = contents.form;
   for (ModelFileScene& section : contents.scene) {
     if (!FindModelFileSection(section.name.c_str())) keep->scene.push_back(std::move(section));
   }
-  if (!keep->scene.empty()) poly.mFileKeep.reset(keep.release());
+  poly.mFileKeep.reset(keep.release());
 }
 
 // Restores the scene sections that installed sections claim; the first that fails is
@@ -232,6 +233,8 @@ void RestoreScene(const char* path, const ModelFileContents& contents, std::stri
 }  // namespace detail_ModelFileOpen
 
 void SetModelFileImageMaker(FaceImageMaker maker) { detail_ModelFileOpen::gImageMaker = maker; }
+
+int GetModelFileForm(const Poly& poly) { return poly.mFileKeep ? poly.mFileKeep->form : kModelFileBinary; }
 
 bool OpenModelFile(const char* path, int mode) {
   namespace d = detail_ModelFileOpen;

@@ -448,7 +448,7 @@ bool SaveModelFile(const char* path, int form) {
     ShowError("There is no model to save.");
     return false;
   }
-  return WriteModelFile(path, form, *poly);
+  return WriteModelFile(path, form == kModelFileSameForm ? GetModelFileForm(*poly) : form, *poly);
 }
 
 }  // namespace corvia

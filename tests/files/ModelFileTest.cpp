@@ -306,7 +306,10 @@ TEST(ModelFileTest, SceneSectionsGoThroughTheirReadersAndAreKeptWithoutOne) {
       EXPECT_EQ(section.mReadSingle, 0.1f);
       EXPECT_EQ(section.mReadText, section.mText);
       EXPECT_EQ(other.mReadNumber, 7);
-      EXPECT_FALSE(document.mPoly.mFileKeep);
+      // The model remembers only its file's form: a plain Save writes that form again.
+      ASSERT_TRUE(document.mPoly.mFileKeep);
+      EXPECT_TRUE(document.mPoly.mFileKeep->scene.empty());
+      EXPECT_EQ(corvia::GetModelFileForm(document.mPoly), form);
     }
     // Without a reader the file opens all the same; the sections stay with the model and
     // are written back in a file of the same form.
@@ -550,18 +553,29 @@ TEST(ModelFileTest, BadFilesGiveOneMessageNamingTheFileAndChangeNothing) {
   EXPECT_TRUE(before.Same(document.mPoly));
 }
 
-TEST(ModelFileTest, ANewerMinorVersionOpensAfterAWarning) {
+TEST(ModelFileTest, FilesWrittenElsewhereOpen) {
   LibraryModel cube;
   ASSERT_TRUE(cube.Build(kCube));
-  const std::string path = Path("newer-minor", "cube.corv");
+  const std::string path = Path("elsewhere", "cube.corv");
   ASSERT_TRUE(corvia::WriteModelFile(path.c_str(), corvia::kModelFileAscii, cube.poly));
-  std::string text = ReadBytes(path);
-  text.replace(text.find("8.10"), 4, "8.99");
-  WriteBytes(path, text);
+  const std::string text = ReadBytes(path);
+  // Line ends of another system.
+  std::string crlf;
+  for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  WriteBytes(path, crlf);
   TestDocument document;
   Messages().Clear();
+  ASSERT_TRUE(corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain));
+  EXPECT_TRUE(Messages().Boxes().empty());
+  ExpectSameModel(cube.poly, document.mPoly, "CR LF");
+  // A newer minor version: read after a warning; saved again, it takes the form it came in.
+  std::string newer = text;
+  newer.replace(newer.find("8.10"), 4, "8.99");
+  WriteBytes(path, newer);
   ASSERT_TRUE(corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain));
   ASSERT_EQ(Messages().Boxes().size(), 1u);
   EXPECT_EQ(Messages().Boxes()[0].title, "Warning");
   EXPECT_EQ(document.mPoly.mFaces.mCount, 6);
+  ASSERT_TRUE(corvia::SaveModelFile(path.c_str(), corvia::kModelFileSameForm));
+  EXPECT_EQ(ReadBytes(path).compare(0, 17, "Corvia ASCII 8.10"), 0);
 }
