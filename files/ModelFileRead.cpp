@@ -19,6 +19,7 @@
 
 #include "core/Lzrw3a.h"
 #include "core/Messages.h"
+#include "core/Paths.h"
 #include "core/Progress.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
@@ -350,6 +351,9 @@ void ReadFaceImage(Reader& r, SimplePoly& simple) {
       }
       case kTokFile:
         if (!r.ReadText("Image file", file, kModelFileMaxText)) return;
+        // A name written with backslashes (another system's) is taken with slashes.
+        NormalizePathSeparators(file.data());
+        file.resize(std::strlen(file.c_str()));
         break;
       case kTokProjection:
         projection = ioReadInt(r.s);

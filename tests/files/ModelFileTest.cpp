@@ -562,12 +562,17 @@ TEST(ModelFileTest, FilesWrittenElsewhereOpen) {
   // Line ends of another system.
   std::string crlf;
   for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  // An image named with backslashes.
+  crlf.replace(crlf.find("EndModel"), 0,
+               "FaceImage\r\n  File \"pictures\\\\brick.png\"\r\n  UsedBy 1 1 2\r\nEndFaceImage\r\n");
   WriteBytes(path, crlf);
   TestDocument document;
   Messages().Clear();
   ASSERT_TRUE(corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain));
   EXPECT_TRUE(Messages().Boxes().empty());
   ExpectSameModel(cube.poly, document.mPoly, "CR LF");
+  ASSERT_NE(Elements(document.mPoly.mFaces)[2]->mImage, nullptr);
+  EXPECT_EQ(Elements(document.mPoly.mFaces)[2]->mImage->mFileName, "pictures/brick.png");
   // A newer minor version: read after a warning; saved again, it takes the form it came in.
   std::string newer = text;
   newer.replace(newer.find("8.10"), 4, "8.99");
