@@ -107,11 +107,12 @@ struct ModelFileContents {
   ModelFileContents& operator=(ModelFileContents&&) noexcept;
 };
 
-// Reads a file without changing anything and without showing anything; the scene
-// sections are checked by their installed readers (without applying them). False when
-// the file cannot be read: `error` receives the text to show, naming the file, empty
-// when the user cancelled (then `cancelled` is set).
-bool ReadModelFile(const char* path, ModelFileContents& contents, std::string* error, bool* cancelled = nullptr);
+// Reads a file without changing anything and without showing anything; with
+// checkScene the scene sections are checked by their installed readers (without
+// applying them). False when the file cannot be read: `error` receives the text to
+// show, naming the file, empty when the user cancelled (then `cancelled` is set).
+bool ReadModelFile(const char* path, ModelFileContents& contents, std::string* error, bool* cancelled = nullptr,
+                   bool checkScene = true);
 
 // Opens a model file and makes its model current through the model-entry road (undo
 // step, transition, the document's refresh), then restores its drawn facets, its

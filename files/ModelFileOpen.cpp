@@ -272,7 +272,8 @@ std::unique_ptr<SimplePoly> ReadModelFileAsSimplePoly(const char* path, bool dua
   namespace d = detail_ModelFileOpen;
   ModelFileContents contents;
   std::string error;
-  if (!ReadModelFile(path, contents, &error)) {
+  // Only the model is wanted: the scene is neither checked nor restored.
+  if (!ReadModelFile(path, contents, &error, nullptr, false)) {
     d::ReportUnreadable(error, kOpenModelFilePlain);
     return nullptr;
   }

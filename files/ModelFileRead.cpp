@@ -743,7 +743,8 @@ ioStream* OpenSceneSectionStream(const char* path, const ModelFileScene& section
   return s;
 }
 
-bool ReadModelFile(const char* path, ModelFileContents& contents, std::string* error, bool* cancelled) {
+bool ReadModelFile(const char* path, ModelFileContents& contents, std::string* error, bool* cancelled,
+                   bool checkScene) {
   namespace d = detail_ModelFileRead;
   if (cancelled) *cancelled = false;
   contents = ModelFileContents();
@@ -794,7 +795,7 @@ bool ReadModelFile(const char* path, ModelFileContents& contents, std::string* e
   // The sections that a reader claims must read: a file whose scene cannot be restored
   // is refused before anything changes.
   for (const ModelFileScene& section : contents.scene) {
-    ModelFileSection* reader = FindModelFileSection(section.name.c_str());
+    ModelFileSection* reader = checkScene ? FindModelFileSection(section.name.c_str()) : nullptr;
     if (!reader) continue;
     ioStream* stream = OpenSceneSectionStream(path, section, handler);
     const bool read = stream && reader->Read(stream, false);

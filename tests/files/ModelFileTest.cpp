@@ -378,6 +378,10 @@ TEST(ModelFileTest, ASectionReadShortIsSkippedAndOneThatFailsRefusesTheFile) {
     EXPECT_NE(Messages().Boxes()[0].text.find("The test scene cannot be read"), std::string::npos);
     EXPECT_EQ(section.mApplied, 0);
     EXPECT_TRUE(before.Same(document.mPoly));
+    // A model taken from the file for augmentation needs no scene.
+    Messages().Clear();
+    EXPECT_TRUE(corvia::ReadModelFileAsSimplePoly(path.c_str(), false));
+    EXPECT_TRUE(Messages().Boxes().empty());
   }
 }
 
