@@ -49,7 +49,8 @@ corvia::Poly* Sphere() {
 }
 
 std::string FilePath(int form) {
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() / ("corvia-bench-" + std::to_string(getpid()));
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("corvia-bench-" + std::to_string(getpid()));
   std::filesystem::create_directories(folder);
   return (folder / (form == corvia::kModelFileAscii ? "sphere-ascii.corv" : "sphere-binary.corv")).string();
 }
@@ -103,12 +104,24 @@ void Read(benchmark::State& state, int form) {
   }
 }
 
-void SaveAscii(benchmark::State& state) { Save(state, corvia::kModelFileAscii); }
-void SaveBinary(benchmark::State& state) { Save(state, corvia::kModelFileBinary); }
-void OpenAscii(benchmark::State& state) { Open(state, corvia::kModelFileAscii); }
-void OpenBinary(benchmark::State& state) { Open(state, corvia::kModelFileBinary); }
-void ReadAscii(benchmark::State& state) { Read(state, corvia::kModelFileAscii); }
-void ReadBinary(benchmark::State& state) { Read(state, corvia::kModelFileBinary); }
+void SaveAscii(benchmark::State& state) {
+  Save(state, corvia::kModelFileAscii);
+}
+void SaveBinary(benchmark::State& state) {
+  Save(state, corvia::kModelFileBinary);
+}
+void OpenAscii(benchmark::State& state) {
+  Open(state, corvia::kModelFileAscii);
+}
+void OpenBinary(benchmark::State& state) {
+  Open(state, corvia::kModelFileBinary);
+}
+void ReadAscii(benchmark::State& state) {
+  Read(state, corvia::kModelFileAscii);
+}
+void ReadBinary(benchmark::State& state) {
+  Read(state, corvia::kModelFileBinary);
+}
 
 BENCHMARK(SaveAscii)->Unit(benchmark::kMillisecond);
 BENCHMARK(SaveBinary)->Unit(benchmark::kMillisecond);

@@ -55,10 +55,10 @@ constexpr int kOpenModelFileKeepTransition = 0x8;
 constexpr int kUndoLoadModel = 1;
 
 // Bounds on what a file may hold.
-constexpr int kModelFileMaxElements = 1 << 22;       // vertices, faces or edges
-constexpr int kModelFileMaxCorners = 1 << 16;        // corners of one face or drawn facet
-constexpr size_t kModelFileMaxText = size_t(1) << 20;  // one name, label or file name
-constexpr size_t kModelFileMaxBlock = size_t(1) << 30; // one block, uncompressed
+constexpr int kModelFileMaxElements = 1 << 22;            // vertices, faces or edges
+constexpr int kModelFileMaxCorners = 1 << 16;             // corners of one face or drawn facet
+constexpr size_t kModelFileMaxText = size_t(1) << 20;     // one name, label or file name
+constexpr size_t kModelFileMaxBlock = size_t(1) << 30;    // one block, uncompressed
 constexpr size_t kModelFileMaxSection = size_t(1) << 26;  // one scene section of an ASCII file
 // Largest size of a coordinate or other real number: far beyond any model, and small
 // enough that products of two stay finite.

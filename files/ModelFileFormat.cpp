@@ -8,17 +8,20 @@ namespace corvia {
 namespace detail_ModelFileFormat {
 
 // In token order; the numbers are stored in BINARY files.
+// clang-format off
 constexpr const char* kTokenNames[modelfile::kNumTokens] = {
-    "Model",          "EndModel",          "Name",              "DualName",      "EntryText",
-    "Description",    "WebLink",           "LibraryEntry",      "Configuration", "TookBranch",
-    "LengthScale",    "MaxFacesPerNet",    "ModelFlags",        "CurrentFace",   "Vertices",
-    "Faces",          "Edges",             "Labels",            "Opacities",     "FaceImage",
-    "EndFaceImage",   "File",              "Projection",        "Boundary",      "Flags",
-    "Offset",         "Rotation",          "Frame",             "RotationFrame", "Size",
-    "BaseScale",      "Owner",             "UsedBy",            "DrawnPolygon",  "FacetingCriteria",
-    "MinFacets",      "MaxFacets",         "PartialFacetingOK", "SpikyFaceting", "FacetingTotalNum",
-    "FacetingNumChirals", "FacetingNumCompounds", "FacetingTime", "Scene",       "EndScene",
-    "CompressedBlock", "VertexRings"};
+    /*  0 */ "Model", "EndModel", "Name", "DualName", "EntryText",
+    /*  5 */ "Description", "WebLink", "LibraryEntry", "Configuration", "TookBranch",
+    /* 10 */ "LengthScale", "MaxFacesPerNet", "ModelFlags", "CurrentFace", "Vertices",
+    /* 15 */ "Faces", "Edges", "Labels", "Opacities", "FaceImage",
+    /* 20 */ "EndFaceImage", "File", "Projection", "Boundary", "Flags",
+    /* 25 */ "Offset", "Rotation", "Frame", "RotationFrame", "Size",
+    /* 30 */ "BaseScale", "Owner", "UsedBy", "DrawnPolygon", "FacetingCriteria",
+    /* 35 */ "MinFacets", "MaxFacets", "PartialFacetingOK", "SpikyFaceting", "FacetingTotalNum",
+    /* 40 */ "FacetingNumChirals", "FacetingNumCompounds", "FacetingTime", "Scene", "EndScene",
+    /* 45 */ "CompressedBlock", "VertexRings"
+};
+// clang-format on
 
 }  // namespace detail_ModelFileFormat
 
@@ -39,6 +42,8 @@ ModelFileContents::~ModelFileContents() = default;
 ModelFileContents::ModelFileContents(ModelFileContents&&) noexcept = default;
 ModelFileContents& ModelFileContents::operator=(ModelFileContents&&) noexcept = default;
 
-void Poly::FileKeepDeleter::operator()(ModelFileKeep* keep) const { delete keep; }
+void Poly::FileKeepDeleter::operator()(ModelFileKeep* keep) const {
+  delete keep;
+}
 
 }  // namespace corvia

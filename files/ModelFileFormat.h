@@ -77,10 +77,10 @@ constexpr int kKindFace = 1;
 constexpr int kKindEdge = 2;
 
 // The plain-model flags a file keeps: per vertex, per face, per edge, per model.
-constexpr uint32_t kStoredVertFlags = 0x8;           // hidden
-constexpr uint32_t kStoredFaceFlags = 0x70008;       // hidden, central plane, its sense settled, reversed
-constexpr uint32_t kStoredEdgeFlags = 0x8;           // hidden
-constexpr uint32_t kStoredModelFlags = 0x83800;      // convex, density one, plain surface, inherited
+constexpr uint32_t kStoredVertFlags = 0x8;       // hidden
+constexpr uint32_t kStoredFaceFlags = 0x70008;   // hidden, central plane, its sense settled, reversed
+constexpr uint32_t kStoredEdgeFlags = 0x8;       // hidden
+constexpr uint32_t kStoredModelFlags = 0x83800;  // convex, density one, plain surface, inherited
 
 // The FaceImage flags a file keeps (the owner-is-a-facelet and counting marks belong
 // to the running program).

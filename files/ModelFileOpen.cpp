@@ -159,7 +159,8 @@ void RestoreOrigin(Poly& poly, const ModelFileContents& contents) {
 void RestoreDrawnPolygons(Poly& poly, const ModelFileContents& contents) {
   for (const std::vector<double>& points : contents.drawnPolygons) {
     if (points.size() < 6) continue;
-    if (!poly.mCurrentDrawnPolygon) poly.mCurrentDrawnPolygon = new DrawnPolygon(poly.mDrawnPolygons, poly.mLastDrawnPolygon);
+    if (!poly.mCurrentDrawnPolygon)
+      poly.mCurrentDrawnPolygon = new DrawnPolygon(poly.mDrawnPolygons, poly.mLastDrawnPolygon);
     DrawnPolygon* polygon = poly.mCurrentDrawnPolygon;
     for (size_t i = 0; i + 2 < points.size(); i += 3) NewPolygonVertex(0.0, 0.0, nullptr, &points[i], polygon->ring);
     polygon->Triangulate();
@@ -232,9 +233,13 @@ void RestoreScene(const char* path, const ModelFileContents& contents, std::stri
 
 }  // namespace detail_ModelFileOpen
 
-void SetModelFileImageMaker(FaceImageMaker maker) { detail_ModelFileOpen::gImageMaker = maker; }
+void SetModelFileImageMaker(FaceImageMaker maker) {
+  detail_ModelFileOpen::gImageMaker = maker;
+}
 
-int GetModelFileForm(const Poly& poly) { return poly.mFileKeep ? poly.mFileKeep->form : kModelFileBinary; }
+int GetModelFileForm(const Poly& poly) {
+  return poly.mFileKeep ? poly.mFileKeep->form : kModelFileBinary;
+}
 
 bool OpenModelFile(const char* path, int mode) {
   namespace d = detail_ModelFileOpen;

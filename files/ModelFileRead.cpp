@@ -246,7 +246,8 @@ void ReadEdges(Reader& r, SimplePoly& simple) {
   simple.SetNumEdges(n);
   for (int i = 0; i < n && r.Step(); ++i) {
     SimpleEdge& e = simple.EdgeAt(i);
-    if (!r.ReadIndex("Edge end", -1, simple.NumVerts(), e.endA) || !r.ReadIndex("Edge end", -1, simple.NumVerts(), e.endB) ||
+    if (!r.ReadIndex("Edge end", -1, simple.NumVerts(), e.endA) ||
+        !r.ReadIndex("Edge end", -1, simple.NumVerts(), e.endB) ||
         !r.ReadIndex("Edge side", -1, simple.NumFaces(), e.faceA) ||
         !r.ReadIndex("Edge side", -1, simple.NumFaces(), e.faceB))
       return;
@@ -404,7 +405,8 @@ void ReadFaceImage(Reader& r, SimplePoly& simple) {
       case kIoTokenEnd:
         return void(r.Fail("The file ends inside a face image"));
       default:
-        return void(r.Fail("Didn't expect '%s' in a face image", ioTokenName(r.s, token) ? ioTokenName(r.s, token) : "?"));
+        return void(
+            r.Fail("Didn't expect '%s' in a face image", ioTokenName(r.s, token) ? ioTokenName(r.s, token) : "?"));
     }
     if (!r.Ok()) return;
   }
@@ -494,7 +496,8 @@ void ReadModelBody(Reader& r) {
     if (!r.Ok()) return;
     switch (token) {
       case kTokEndModel:
-        if (simple.NumVerts() == 0 || simple.NumFaces() == 0) return void(r.Fail("The model has no vertices or no faces"));
+        if (simple.NumVerts() == 0 || simple.NumFaces() == 0)
+          return void(r.Fail("The model has no vertices or no faces"));
         if (simple.currentFace >= simple.NumFaces()) return void(r.Fail("The current face is out of range"));
         return;
       case kTokName:
@@ -565,7 +568,8 @@ void ReadModelBody(Reader& r) {
         return void(r.Fail("The file ends inside the model"));
       default:
         if (!ReadFacetingKey(r, token))
-          return void(r.Fail("Didn't expect '%s' in the model", ioTokenName(r.s, token) ? ioTokenName(r.s, token) : "?"));
+          return void(
+              r.Fail("Didn't expect '%s' in the model", ioTokenName(r.s, token) ? ioTokenName(r.s, token) : "?"));
         break;
     }
     if (!r.Ok()) return;
@@ -632,7 +636,8 @@ void ReadModel(Reader& r) {
 void ReadScene(Reader& r) {
   ModelFileScene section;
   if (!r.ReadText("Scene section", section.name, kSceneSectionNameMax)) return;
-  if (!IsSceneSectionName(section.name.c_str())) return void(r.Fail("'%s' is not a scene section", section.name.c_str()));
+  if (!IsSceneSectionName(section.name.c_str()))
+    return void(r.Fail("'%s' is not a scene section", section.name.c_str()));
   if (r.out->scene.size() >= size_t(kModelFileMaxElements)) return void(r.Fail("Too many scene sections"));
   section.form = r.s->mMode;
   if (r.IsAscii()) {
@@ -677,7 +682,8 @@ void ReadFile(Reader& r) {
 int FindBentFace(const SimplePoly& simple) {
   std::vector<double> distances;
   distances.reserve(size_t(simple.NumVerts()));
-  for (int i = 0; i < simple.NumVerts(); ++i) distances.push_back(std::sqrt(Dot(simple.VertAt(i).pos, simple.VertAt(i).pos)));
+  for (int i = 0; i < simple.NumVerts(); ++i)
+    distances.push_back(std::sqrt(Dot(simple.VertAt(i).pos, simple.VertAt(i).pos)));
   double size = 1.0;
   if (!distances.empty()) {
     auto middle = distances.begin() + std::ptrdiff_t(distances.size() / 2);
@@ -736,9 +742,9 @@ ioStream* OpenSceneSectionStream(const char* path, const ModelFileScene& section
     return ioOpenReadText(path, section.data.data(), section.data.size(), kModelFileVersionMajor,
                           kModelFileVersionMinor, section.firstLine, modelfile::TokenName, handler);
   }
-  ioStream* s = ioOpenRead(nullptr, nullptr, kModelFileVersionMajor, kModelFileVersionMinor, modelfile::TokenName,
-                           detail_ModelFileRead::NamingHandler(path, handler), section.data.data(),
-                           int32_t(section.data.size()));
+  ioStream* s =
+      ioOpenRead(nullptr, nullptr, kModelFileVersionMajor, kModelFileVersionMinor, modelfile::TokenName,
+                 detail_ModelFileRead::NamingHandler(path, handler), section.data.data(), int32_t(section.data.size()));
   if (s) s->mFileName = path;
   return s;
 }
@@ -801,7 +807,8 @@ bool ReadModelFile(const char* path, ModelFileContents& contents, std::string* e
     const bool read = stream && reader->Read(stream, false);
     ioClose(stream);
     if (!read || failed) {
-      if (firstError.empty()) firstError = "'" + std::string(path) + "':\nThe scene section '" + section.name + "' cannot be read.";
+      if (firstError.empty())
+        firstError = "'" + std::string(path) + "':\nThe scene section '" + section.name + "' cannot be read.";
       return fail(firstError);
     }
   }

@@ -23,7 +23,9 @@ std::vector<ModelFileSection*>& Sections() {
 
 ModelFileSection::~ModelFileSection() = default;
 
-const std::vector<ModelFileSection*>& GetModelFileSections() { return detail_ModelFileSection::Sections(); }
+const std::vector<ModelFileSection*>& GetModelFileSections() {
+  return detail_ModelFileSection::Sections();
+}
 
 bool IsSceneSectionName(const char* name) {
   if (name == nullptr || *name == '\0') return false;

@@ -322,8 +322,8 @@ bool WriteCompressedBlock(ioStream* s, const uint8_t* data, int32_t length) {
 
 // A memory stream for one block, with the file's version and token table.
 ioStream* OpenBlock(ioBuffer& buffer, const ioErrorHandler& handler) {
-  return ioOpenWrite(nullptr, nullptr, kModelFileVersionMajor, kModelFileVersionMinor, kIoModeMemory, TokenName, handler,
-                     &buffer);
+  return ioOpenWrite(nullptr, nullptr, kModelFileVersionMajor, kModelFileVersionMinor, kIoModeMemory, TokenName,
+                     handler, &buffer);
 }
 
 bool CloseBlock(ioStream* s, ioStream* block, ioBuffer& buffer) {

@@ -36,7 +36,9 @@ std::string Where(const char* kind, int round) {
   return std::string(kind) + ": seed " + std::to_string(kSeed) + " round " + std::to_string(round);
 }
 
-int Below(std::mt19937& random, int n) { return n <= 0 ? 0 : int(random() % uint32_t(n)); }
+int Below(std::mt19937& random, int n) {
+  return n <= 0 ? 0 : int(random() % uint32_t(n));
+}
 
 // The files the rounds start from: a cube with everything a file can hold, and a
 // model with faces through its centre, in both forms.
@@ -70,11 +72,11 @@ std::vector<std::string> SeedFiles(TestSection& section) {
 }
 
 // Words a changed text file may get in place of one of its own.
-const char* const kWords[] = {"0",          "-1",        "2147483647", "-2147483648", "99999999999", "1e308",
-                              "nan",        "inf",       "0x7fffffff", "\"\"",        "\"text\"",    "Yes",
-                              "Model",      "EndModel",  "Vertices",   "Faces",       "Scene",       "EndScene",
-                              "FaceImage",  "UsedBy",    "Continue",   "ContNewL",    "#",           "3.5",
-                              "VertexRings", "DrawnPolygon", "CompressedBlock", "Labels"};
+const char* const kWords[] = {
+    "0",        "-1",         "2147483647", "-2147483648", "99999999999",  "1e308",           "nan",
+    "inf",      "0x7fffffff", "\"\"",       "\"text\"",    "Yes",          "Model",           "EndModel",
+    "Vertices", "Faces",      "Scene",      "EndScene",    "FaceImage",    "UsedBy",          "Continue",
+    "ContNewL", "#",          "3.5",        "VertexRings", "DrawnPolygon", "CompressedBlock", "Labels"};
 
 std::string ChangeText(std::string text, std::mt19937& random) {
   const int changes = 1 + Below(random, 3);
@@ -116,7 +118,8 @@ std::string RandomFile(std::mt19937& random) {
     case 0: {
       file = "Corvia ASCII 8.10\n";
       const int words = Below(random, 200);
-      for (int i = 0; i < words; ++i) file += std::string(kWords[Below(random, int(std::size(kWords)))]) + " \n"[Below(random, 2)];
+      for (int i = 0; i < words; ++i)
+        file += std::string(kWords[Below(random, int(std::size(kWords)))]) + " \n"[Below(random, 2)];
       break;
     }
     case 1: {

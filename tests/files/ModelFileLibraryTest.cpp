@@ -38,9 +38,9 @@ TEST(ModelFileLibraryTest, EveryLibraryModelComesBackTheSameInBothForms) {
       ASSERT_TRUE(corvia::WriteModelFile(path.c_str(), form, original.poly)) << what;
       TestDocument document;
       ASSERT_TRUE(corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain)) << what;
-      EXPECT_TRUE(messages.Boxes().empty()) << what << ": " << (messages.Boxes().empty() ? "" : messages.Boxes()[0].text);
-      ExpectSameModel(original.poly, document.mPoly, what,
-                      index == test_ModelFileLibrary::kTemplateTypedRecord);
+      EXPECT_TRUE(messages.Boxes().empty())
+          << what << ": " << (messages.Boxes().empty() ? "" : messages.Boxes()[0].text);
+      ExpectSameModel(original.poly, document.mPoly, what, index == test_ModelFileLibrary::kTemplateTypedRecord);
     }
   }
   // The library's own tests say which records build; most do.

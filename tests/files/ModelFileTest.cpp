@@ -3,8 +3,6 @@
 // replaces; the model of a file for augmentation; and bad files, which must give one
 // message naming the file and leave the current model as it was.
 
-#include "files/ModelFile.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -18,6 +16,7 @@
 #include "core/PolygonRing.h"
 #include "core/Units.h"
 #include "core/ioStream.h"
+#include "files/ModelFile.h"
 #include "files/ModelFileFormat.h"
 #include "model/FaceImageRef.h"
 #include "nets/Model3D.h"
@@ -35,9 +34,13 @@ using corvia::PolyElement;
 
 constexpr const int kForms[] = {corvia::kModelFileAscii, corvia::kModelFileBinary};
 
-std::string FormName(int form) { return form == corvia::kModelFileAscii ? "ASCII" : "BINARY"; }
+std::string FormName(int form) {
+  return form == corvia::kModelFileAscii ? "ASCII" : "BINARY";
+}
 
-auto& Messages() { return corvia::testing::Platform().messages; }
+auto& Messages() {
+  return corvia::testing::Platform().messages;
+}
 
 // A file in a scratch folder made once for the test program.
 std::string Path(const std::string& folder, const std::string& name) {
@@ -88,7 +91,9 @@ class FacetingDefaults {
   ~FacetingDefaults() { ResetFacetingSettings(); }
 };
 
-corvia::Faceting* ShownFaceting(Poly& poly) { return poly.GetShownBlock()->mFaceting.get(); }
+corvia::Faceting* ShownFaceting(Poly& poly) {
+  return poly.GetShownBlock()->mFaceting.get();
+}
 
 std::string Count(const corvia::BigUInt& n) {
   char text[128];
@@ -127,7 +132,8 @@ struct Snapshot {
   int faces = 0;
   std::string name;
   double first[3] = {0, 0, 0};
-  explicit Snapshot(const Poly& poly) : vertices(poly.mVertices.mCount), faces(poly.mFaces.mCount), name(Text(poly.mName)) {
+  explicit Snapshot(const Poly& poly)
+      : vertices(poly.mVertices.mCount), faces(poly.mFaces.mCount), name(Text(poly.mName)) {
     if (poly.mVertices.mHead) std::memcpy(first, poly.mVertices.mHead->mDualVert, sizeof first);
   }
   bool Same(const Poly& poly) const {
@@ -275,6 +281,9 @@ TEST(ModelFileTest, FacetingKeysAreTheFacetingEnginesNames) {
     EXPECT_STREQ(kCriteriaNames[i].name, corvia::kFacetingCriteriaNames[i]);
   }
   EXPECT_EQ(kCriteriaNames[corvia::kNumFacetingCriteria].name, nullptr);
+  // The table ends where the tokens do.
+  EXPECT_STREQ(TokenName(kTokVertexRings), "VertexRings");
+  EXPECT_EQ(TokenName(kNumTokens), nullptr);
 }
 
 TEST(ModelFileTest, SceneSectionsGoThroughTheirReadersAndAreKeptWithoutOne) {
@@ -464,8 +473,7 @@ TEST(ModelFileTest, EdgeReferencesNameEdgeletsByTheirRunningIndex) {
   EXPECT_TRUE(corvia::WriteEdgeReference(w, nullptr));
   corvia::ioPrintf(w, "%d%d", 24, 1 << 30);
   corvia::ioClose(w);
-  corvia::ioStream* r =
-      corvia::ioOpenRead(nullptr, nullptr, 8, 10, nullptr, nullptr, buffer.data, buffer.length);
+  corvia::ioStream* r = corvia::ioOpenRead(nullptr, nullptr, 8, 10, nullptr, nullptr, buffer.data, buffer.length);
   for (int i : {0, 5, 23}) EXPECT_EQ(corvia::ReadEdgeReference(r, &model), model.GetEdge(i));
   // None, and indices past the last edgelet, name no edgelet.
   for (int i = 0; i < 3; ++i) EXPECT_EQ(corvia::ReadEdgeReference(r, &model), nullptr);

@@ -8,9 +8,9 @@
 #include <array>
 #include <cstring>
 #include <filesystem>
-#include <map>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -69,11 +69,17 @@ inline std::vector<corvia::PolyElement*> Elements(const corvia::ElementList& lis
   return out;
 }
 
-inline uint32_t Packed(const float* rgb) { return corvia::PackRainbowColor(rgb); }
+inline uint32_t Packed(const float* rgb) {
+  return corvia::PackRainbowColor(rgb);
+}
 
-inline std::string Text(const char* s) { return s ? s : ""; }
+inline std::string Text(const char* s) {
+  return s ? s : "";
+}
 
-inline bool SameBits(const double* a, const double* b) { return std::memcmp(a, b, 3 * sizeof(double)) == 0; }
+inline bool SameBits(const double* a, const double* b) {
+  return std::memcmp(a, b, 3 * sizeof(double)) == 0;
+}
 
 // The same corners in the same cyclic order. The face-type set-up starts the corners of
 // the faces of a type where the type's first face starts them, so a face may start at
