@@ -419,7 +419,8 @@ TEST(Augmentation, RefusalsLeaveTheModelAsItWas) {
   refused(corvia::kAugmentPyramid | corvia::kPyramidEdgeLength, "Error",
           "Pyramid can not be created with requested edge lengths.");
   refused(corvia::kAugmentMemory, "Internal Error", "Can't augment from memory: memory is empty");
-  refused(corvia::kAugmentFile, "Internal Error", "Not available in this build");
+  // No file chosen: the model file says so.
+  refused(corvia::kAugmentFile, "Error", "Couldn't open the model file");
   refused(corvia::kAugmentPyramid | 0x700, "Internal Error", "GetAugmentationHeight: Bad flags");
   refused(0, "Internal Error", "GetAugmentationHeight: Bad flags");
   // No library entry chosen: nothing, silently.

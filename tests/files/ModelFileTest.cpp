@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "construction/Augmentation.h"
 #include "core/DrawnPolygon.h"
 #include "core/PolygonRing.h"
 #include "core/Units.h"
@@ -438,6 +439,18 @@ TEST(ModelFileTest, TheModelOfAFileForAugmentationAndUserRecords) {
   EXPECT_EQ(dual->name, "Octahedron");
   // Reading a model for augmentation leaves the program's length scale alone.
   EXPECT_EQ(units.mLengthScale, 5.5);
+
+  // Augmentation with the model of the file: a cube on a face of a cube.
+  LibraryModel target;
+  ASSERT_TRUE(target.Build(kCube));
+  target.poly.GetShownBlock()->SetCurrentFace(target.poly.GetFace(0));
+  corvia::Augmentation* augmentation = target.poly.GetAugmentation();
+  augmentation->mFilePath = path;
+  ASSERT_TRUE(target.poly.PrepareAugmentation(corvia::kAugmentFile, augmentation));
+  std::unique_ptr<corvia::SimplePoly> augmented = corvia::CreateAugmentedPoly(corvia::kAugmentFile, *augmentation);
+  augmentation->Reset();
+  ASSERT_TRUE(augmented);
+  EXPECT_EQ(augmented->NumVerts(), 12);
 
   // A user record of the library is its model file.
   std::unique_ptr<corvia::LibraryEntry> user = corvia::NewUserLibraryEntry(path.c_str());
