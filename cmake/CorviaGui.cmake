@@ -2,7 +2,7 @@
 
 set(OpenGL_GL_PREFERENCE GLVND)
 find_package(OpenGL REQUIRED COMPONENTS OpenGL EGL GLX)
-find_package(wxWidgets REQUIRED COMPONENTS gl core base)
+find_package(wxWidgets REQUIRED COMPONENTS gl aui core base)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(FTGL REQUIRED IMPORTED_TARGET ftgl)
 pkg_check_modules(FONTCONFIG REQUIRED IMPORTED_TARGET fontconfig)
@@ -36,6 +36,15 @@ corvia_folder_library(render  corvia_geometry corvia_platform_gl OpenGL::OpenGL 
 # The GL entry points beyond 1.1 (framebuffer objects) come from GLVND's libOpenGL.
 target_compile_definitions(corvia_render PUBLIC GL_GLEXT_PROTOTYPES=1)
 corvia_folder_library(ui      corvia_render corvia_platform_wx corvia_wx OpenGL::GLX)
+# The toolbar and menu images (ui/icons/*.svg) are built into the program.
+file(GLOB icon_files CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/ui/icons/*.svg)
+set(icon_source ${CMAKE_BINARY_DIR}/generated/IconSources.cpp)
+add_custom_command(OUTPUT ${icon_source}
+  COMMAND ${CMAKE_COMMAND} -DDIR=${PROJECT_SOURCE_DIR}/ui/icons -DOUT=${icon_source} -P ${PROJECT_SOURCE_DIR}/cmake/EmbedIcons.cmake
+  DEPENDS ${icon_files} ${PROJECT_SOURCE_DIR}/cmake/EmbedIcons.cmake
+  COMMENT "Embedding the toolbar images" VERBATIM)
+target_sources(corvia_ui PRIVATE ${icon_source})
+set_source_files_properties(${icon_source} PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON SKIP_PRECOMPILE_HEADERS ON)
 corvia_folder_library(dialogs corvia_ui)
 corvia_folder_library(app     corvia_dialogs)
 foreach(t corvia_ui corvia_dialogs corvia_app)

@@ -1,0 +1,16 @@
+# Writes a C++ source holding every SVG image of ui/icons by name, so that the
+# program needs no files beside it. Run by the build: cmake -DDIR=... -DOUT=... -P.
+file(GLOB icons "${DIR}/*.svg")
+list(SORT icons)
+set(body "// Made by cmake/EmbedIcons.cmake from ui/icons/*.svg; do not edit.\n#include \"ui/IconData.h\"\n\nnamespace corvia {\n\nconst IconSource kIconSources[] = {\n")
+set(count 0)
+foreach(icon ${icons})
+  get_filename_component(name ${icon} NAME_WE)
+  file(READ ${icon} svg)
+  string(APPEND body "    {\"${name}\", R\"svg(${svg})svg\"},\n")
+  math(EXPR count "${count} + 1")
+endforeach()
+string(APPEND body "};\n\nconst int kNumIconSources = ${count};\n\n}  // namespace corvia\n")
+file(WRITE "${OUT}.tmp" "${body}")
+file(COPY_FILE "${OUT}.tmp" "${OUT}" ONLY_IF_DIFFERENT)
+file(REMOVE "${OUT}.tmp")
