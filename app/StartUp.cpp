@@ -1,5 +1,7 @@
 #include "app/StartUp.h"
 
+#include <dlfcn.h>
+
 #include <clocale>
 #include <cstdio>
 
@@ -18,6 +20,7 @@
 #include "platform/wx/WxMessages.h"
 #include "platform/wx/WxProgress.h"
 #include "platform/wx/WxShell.h"
+#include "ui/MainFrame.h"
 #include "ui/SharedGLContext.h"
 
 namespace corvia::app {
@@ -34,6 +37,18 @@ struct FrontEnds {
   ColorChooserFunction previousChooser = nullptr;
 };
 
+// GTK 3 hides the images of menu items unless its "gtk-menu-images" setting is on.
+// The program needs no GTK headers for one setting: it looks the two calls up in
+// the GTK that wx has loaded.
+void EnableMenuImages() {
+  using SettingsGetDefault = void* (*)();
+  using ObjectSet = void (*)(void*, const char*, ...);
+  auto getDefault = reinterpret_cast<SettingsGetDefault>(dlsym(RTLD_DEFAULT, "gtk_settings_get_default"));
+  auto objectSet = reinterpret_cast<ObjectSet>(dlsym(RTLD_DEFAULT, "g_object_set"));
+  if (!getDefault || !objectSet) return;
+  if (void* settings = getDefault()) objectSet(settings, "gtk-menu-images", 1, nullptr);
+}
+
 FrontEnds*& Installed() {
   static FrontEnds* frontEnds = nullptr;
   return frontEnds;
@@ -45,6 +60,7 @@ wxFrame* StartUp() {
   // Files, typed numbers and messages use '.' whatever the desktop's locale; GTK
   // may have changed it while starting.
   std::setlocale(LC_NUMERIC, "C");
+  detail_StartUp::EnableMenuImages();
 
   auto*& frontEnds = detail_StartUp::Installed();
   if (!frontEnds) {
@@ -60,12 +76,14 @@ wxFrame* StartUp() {
   platform::InstallHttpClient(&frontEnds->http);
   InstallImageFormatTest();
 
-  auto* frame = new wxFrame(nullptr, wxID_ANY, "Corvia", wxDefaultPosition, wxSize(1024, 768));
-  frame->Show();
-
   platform::LoadResult loaded = platform::SettingsStore::Instance().Load();
   if (!loaded.warning.empty()) ShowWarning("%s", loaded.warning.c_str());
   CreateDefaultFolders();
+
+  // The main window takes the placement and the bar arrangement of the last run.
+  LoadWindowPlacement(kFirstWindowWidth, kFirstWindowHeight);
+  auto* frame = new CMainFrame;
+  frame->Show();
   return frame;
 }
 

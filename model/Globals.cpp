@@ -43,9 +43,21 @@ Poly* GetCurrentPoly() { return GetDocumentAccess().GetCurrentPoly(); }
 
 Poly* GetOtherPoly() { return GetDocumentAccess().GetOtherPoly(); }
 
+namespace {
+MenuPathProvider gMenuPathProvider = nullptr;
+}
+
+MenuPathProvider InstallMenuPathProvider(MenuPathProvider provider) {
+  MenuPathProvider before = gMenuPathProvider;
+  gMenuPathProvider = provider;
+  return before;
+}
+
 char* GetMenuPathOfCommand(int commandId, char* buffer, size_t size) {
   if (!buffer || size == 0) return buffer;
-  std::snprintf(buffer, size, "%s", GetDocumentAccess().GetMenuPathOfCommand(commandId).c_str());
+  std::string path = GetDocumentAccess().GetMenuPathOfCommand(commandId);
+  if (path.empty() && gMenuPathProvider) path = gMenuPathProvider(commandId);
+  std::snprintf(buffer, size, "%s", path.c_str());
   return buffer;
 }
 

@@ -95,7 +95,11 @@ DocumentAccess& GetDocumentAccess();
 Poly* GetCurrentPoly();
 Poly* GetOtherPoly();
 // The menu path of a command into the buffer (empty when unknown); returns the buffer.
+// The document answers first; when it knows none, the main window's menu does.
 char* GetMenuPathOfCommand(int commandId, char* buffer, size_t size);
+using MenuPathProvider = std::string (*)(int commandId);
+// Installs the menu's answer (null: none); returns the one before.
+MenuPathProvider InstallMenuPathProvider(MenuPathProvider provider);
 int GetMouseSelectionMode();
 // The facelet model of the face-type block the current model shows; null without a
 // model or before one is built.

@@ -2,9 +2,15 @@
 
 #include <wx/wx.h>
 
+#include <cstdlib>
+
 #include "app/StartUp.h"
 
 namespace {
+
+// Window placement and floating bars need X11: GTK must not choose Wayland. Set
+// before wx starts GTK.
+[[maybe_unused]] const bool gX11Backend = setenv("GDK_BACKEND", "x11", 1) == 0;
 
 class CorviaApp : public wxApp {
 public:
