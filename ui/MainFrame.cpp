@@ -96,24 +96,31 @@ CMainFrame::CMainFrame() : NewFrame(kProductTitle, GetSavedWindowRect().GetSize(
   LoadBarState();
   mAui.Update();
 
-  // Keys that no menu item carries.
+  // Keys that no menu item carries: those without an item, and Tab, which GTK
+  // menus refuse.
   std::vector<wxAcceleratorEntry> keys;
   for (const CommandInfo& info : GetCommandTable()) {
+    int flags = 0, key = 0;
+    if (!ParseAccelerator(info.accel, flags, key)) continue;
+    if (key == kKeyTab && !(info.flags & kCommandTakenOut)) {
+      keys.emplace_back(wxACCEL_NORMAL, WXK_TAB, ToWxId(info.id));
+      continue;
+    }
     if (!(info.flags & kCommandKeyOnly)) continue;
     wxAcceleratorEntry entry;
     if (entry.FromString(wxString::FromUTF8(WxAcceleratorText(info.accel)))) {
-      entry.Set(entry.GetFlags(), entry.GetKeyCode(), info.id);
+      entry.Set(entry.GetFlags(), entry.GetKeyCode(), ToWxId(info.id));
       keys.push_back(entry);
     }
   }
   SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(keys.size()), keys.data()));
 
   for (const auto& toggle : detail_MainFrame::kBarToggles) {
-    Bind(wxEVT_MENU, &CMainFrame::OnToggleBar, this, toggle.command);
-    Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateToggleBar, this, toggle.command);
+    Bind(wxEVT_MENU, &CMainFrame::OnToggleBar, this, ToWxId(toggle.command));
+    Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateToggleBar, this, ToWxId(toggle.command));
     SetCommandAvailable(toggle.command, true);
   }
-  Bind(wxEVT_MENU, [this](wxCommandEvent&) { Close(); }, kCmdAppExit);
+  Bind(wxEVT_MENU, [this](wxCommandEvent&) { Close(); }, ToWxId(kCmdAppExit));
   SetCommandAvailable(kCmdAppExit, true);
   Bind(wxEVT_MENU_HIGHLIGHT, &CMainFrame::OnMenuHighlight, this);
   Bind(wxEVT_IDLE, &CMainFrame::OnIdle, this);
@@ -127,7 +134,6 @@ CMainFrame::CMainFrame() : NewFrame(kProductTitle, GetSavedWindowRect().GetSize(
 }
 
 CMainFrame::~CMainFrame() {
-  InstallMenuPathProvider(nullptr);
   mAui.UnInit();
 }
 
@@ -227,7 +233,7 @@ void CMainFrame::DockDefault() {
   // The tour bar sits below the information bar in the same column.
   auto dockingBar = [&](CSizingControlBarCF* bar, int position) {
     mAui.AddPane(bar, wxAuiPaneInfo()
-                          .Name(PaneName(bar->GetId()))
+                          .Name(PaneName(bar->GetControlId()))
                           .Caption(wxString::FromUTF8(bar->GetTitle()))
                           .Right()
                           .Layer(1)
@@ -303,13 +309,14 @@ void CMainFrame::ToggleBar(wxWindow* bar) {
 }
 
 void CMainFrame::OnToggleBar(wxCommandEvent& event) {
-  if (event.GetId() == kCmdShowModelInfo) ExitFullScreen();
-  ToggleBar(BarOfCommand(event.GetId()));
+  const int command = FromWxId(event.GetId());
+  if (command == kCmdShowModelInfo) ExitFullScreen();
+  ToggleBar(BarOfCommand(command));
 }
 
 void CMainFrame::OnUpdateToggleBar(wxUpdateUIEvent& event) {
   event.Enable(true);
-  event.Check(IsBarShown(BarOfCommand(event.GetId())));
+  event.Check(IsBarShown(BarOfCommand(FromWxId(event.GetId()))));
 }
 
 void CMainFrame::SetGeomagStyleButton(int style) {
@@ -363,7 +370,7 @@ bool CMainFrame::CloseDown() {
 }
 
 void CMainFrame::OnMenuHighlight(wxMenuEvent& event) {
-  const int id = event.GetMenuId();
+  const int id = FromWxId(event.GetMenuId());
   if (id < kFirstCommandId || id > kLastCommandId) {
     event.Skip();
     return;
@@ -378,7 +385,7 @@ void CMainFrame::OnIdle(wxIdleEvent& event) {
     for (int command : bar->GetButtonCommands()) {
       if (GetElementWordRule(command) == ElementWordRule::None) continue;
       const wxString tip = wxString::FromUTF8(RewriteCommandText(command, GetCommandPrompt(command), 80));
-      if (wxAuiToolBarItem* item = bar->FindTool(command); item && item->GetShortHelp() != tip) item->SetShortHelp(tip);
+      if (wxAuiToolBarItem* item = bar->FindTool(ToWxId(command)); item && item->GetShortHelp() != tip) item->SetShortHelp(tip);
     }
   }
   if (mInfoBar) mInfoBar->UpdateActive();

@@ -103,8 +103,8 @@ NewFrame::NewFrame(const wxString& title, const wxSize& size)
   Bind(wxEVT_SIZE, &NewFrame::OnSize, this);
   Bind(wxEVT_MOVE, &NewFrame::OnMove, this);
   Bind(wxEVT_MENU_CLOSE, &NewFrame::OnMenuClose, this);
-  Bind(wxEVT_MENU, &NewFrame::OnLayoutCommand, this, kCmdLayout1, kCmdChooseLayout);
-  Bind(wxEVT_UPDATE_UI, &NewFrame::OnUpdateLayoutCommand, this, kCmdLayout1, kCmdChooseLayout);
+  Bind(wxEVT_MENU, &NewFrame::OnLayoutCommand, this, ToWxId(kCmdLayout1), ToWxId(kCmdChooseLayout));
+  Bind(wxEVT_UPDATE_UI, &NewFrame::OnUpdateLayoutCommand, this, ToWxId(kCmdLayout1), ToWxId(kCmdChooseLayout));
   for (int id = kCmdLayout1; id <= kCmdChooseLayout; ++id) SetCommandAvailable(id, true);
 
   // Every run starts in Layout2 unless a scene chooses another.
@@ -239,12 +239,13 @@ void NewFrame::OnClientAreaSize(wxSizeEvent& event) {
 
 void NewFrame::OnLayoutCommand(wxCommandEvent& event) {
   const int current = GetCurrentLayoutIndex();
-  if (event.GetId() == kCmdChooseLayout) {
+  const int command = FromWxId(event.GetId());
+  if (command == kCmdChooseLayout) {
     int index = current;
     if (detail_NewFrame::RunLayoutDialog(this, index)) SetLayout(index);
     return;
   }
-  SetLayout(detail_NewFrame::NextLayoutOfKey(event.GetId(), current));
+  SetLayout(detail_NewFrame::NextLayoutOfKey(command, current));
 }
 
 void NewFrame::OnUpdateLayoutCommand(wxUpdateUIEvent& event) { event.Enable(true); }
@@ -257,10 +258,14 @@ void NewFrame::UpdateSizeLimits() {
     SetMinSize(wxDefaultSize);
     return;
   }
+  // Only a laid-out window says what surrounds the pane.
+  if (!IsShown() || pane->GetSize().x <= 1 || pane->GetSize().y <= 1) return;
   // Everything around the active pane (borders, bars, other panes) stays; the pane
   // keeps its minimum size.
-  const wxSize extra = GetSize() - pane->GetSize();
-  SetMinSize(wxSize(extra.x + kMinActivePaneWidth, extra.y + kMinActivePaneHeight));
+  // The limit only stops a shrinking frame; it never makes the frame grow.
+  const wxSize size = GetSize();
+  const wxSize extra = size - pane->GetSize();
+  SetMinSize(wxSize(std::min(extra.x + kMinActivePaneWidth, size.x), std::min(extra.y + kMinActivePaneHeight, size.y)));
 }
 
 void NewFrame::RememberNormalRect() {
@@ -269,6 +274,7 @@ void NewFrame::RememberNormalRect() {
 
 void NewFrame::OnSize(wxSizeEvent& event) {
   RememberNormalRect();
+  UpdateSizeLimits();
   event.Skip();
 }
 
@@ -360,9 +366,11 @@ void NewFrame::RemoveCommandTarget(wxEvtHandler* target) {
 
 bool NewFrame::TryBefore(wxEvent& event) {
   const wxEventType type = event.GetEventType();
-  if (!mRouting && (type == wxEVT_MENU || type == wxEVT_UPDATE_UI) && event.GetId() >= kFirstCommandId &&
-      event.GetId() <= kLastCommandId) {
+  if (!mRouting && (type == wxEVT_MENU || type == wxEVT_UPDATE_UI) && event.GetId() >= ToWxId(kFirstCommandId) &&
+      event.GetId() <= ToWxId(kLastCommandId)) {
     mRouting = true;
+    // As a command with a handler is enabled unless its update handler says otherwise.
+    if (type == wxEVT_UPDATE_UI) static_cast<wxUpdateUIEvent&>(event).Enable(IsCommandAvailable(FromWxId(event.GetId())));
     bool handled = false;
     for (wxEvtHandler* target : std::vector<wxEvtHandler*>(mCommandTargets)) {
       if (target->ProcessEventLocally(event)) {
@@ -377,15 +385,15 @@ bool NewFrame::TryBefore(wxEvent& event) {
 }
 
 wxBEGIN_EVENT_TABLE(NewFrame, wxFrame)
-  EVT_MENU_RANGE(kFirstCommandId, kLastCommandId, NewFrame::OnUnhandledCommand)
-  EVT_UPDATE_UI_RANGE(kFirstCommandId, kLastCommandId, NewFrame::OnUpdateUnhandled)
+  EVT_MENU_RANGE(ToWxId(kFirstCommandId), ToWxId(kLastCommandId), NewFrame::OnUnhandledCommand)
+  EVT_UPDATE_UI_RANGE(ToWxId(kFirstCommandId), ToWxId(kLastCommandId), NewFrame::OnUpdateUnhandled)
 wxEND_EVENT_TABLE()
 
 // The frame's own table comes after every handler of the frame, its derived
 // classes and the command targets: a command that reaches it has no handler.
 void NewFrame::OnUnhandledCommand(wxCommandEvent&) {}
 
-void NewFrame::OnUpdateUnhandled(wxUpdateUIEvent& event) { event.Enable(IsCommandAvailable(event.GetId())); }
+void NewFrame::OnUpdateUnhandled(wxUpdateUIEvent& event) { event.Enable(IsCommandAvailable(FromWxId(event.GetId()))); }
 
 // ---- Free functions ------------------------------------------------------------------------
 

@@ -38,7 +38,8 @@ std::string WxAcceleratorText(const char* accel) {
     case kKeyUp: return text + "Up";
     case kKeyDown: return text + "Down";
     case kKeyEscape: return text + "Esc";
-    case kKeyTab: return text + "Tab";
+    // GTK menus take no Tab accelerator: the frame's key table carries it.
+    case kKeyTab: return std::string();
     default: break;
   }
   if (key >= kKeyF1 && key < kKeyF1 + 12) return text + "F" + std::to_string(key - kKeyF1 + 1);
@@ -108,7 +109,7 @@ wxMenuItem* OwnerDrawMenu::AppendODMenu(wxMenu* menu, const std::string& text, u
                                         const std::string& image) {
   if (!menu) return nullptr;
   if (command == kCommandSeparator) return menu->AppendSeparator();
-  auto* item = new wxMenuItem(menu, command, wxString::FromUTF8(text), wxString::FromUTF8(GetCommandPrompt(command)),
+  auto* item = new wxMenuItem(menu, ToWxId(command), wxString::FromUTF8(text), wxString::FromUTF8(GetCommandPrompt(command)),
                               detail_OwnerDrawMenu::KindOf(flags));
   const std::string name = image.empty() ? std::string() : image;
   if (!name.empty() && item->GetKind() == wxITEM_NORMAL && HasIcon(name))
@@ -143,7 +144,7 @@ void OwnerDrawMenu::ModifyODMenu(const char* text, int command, const std::strin
         menus.push_back(item->GetSubMenu());
         continue;
       }
-      if (item->GetId() != command) continue;
+      if (item->GetId() != ToWxId(command)) continue;
       if (text) item->SetItemLabel(wxString::FromUTF8(text));
       if (item->GetKind() != wxITEM_NORMAL) continue;
       // GTK makes an item's image when the item is inserted: the item goes out and
@@ -167,7 +168,7 @@ bool OwnerDrawMenu::DeleteODMenu(int command) {
   if (!mMenuBar || command == kCommandSeparator) return false;
   bool removed = false;
   wxMenu* menu = nullptr;
-  while (wxMenuItem* item = mMenuBar->FindItem(command, &menu)) {
+  while (wxMenuItem* item = mMenuBar->FindItem(ToWxId(command), &menu)) {
     menu->Destroy(item);
     removed = true;
   }
@@ -215,7 +216,7 @@ bool OwnerDrawMenu::PathOf(const wxMenu* menu, int command, std::vector<std::str
       path.push_back(StripMenuText(item->GetItemLabel().utf8_string()));
       if (PathOf(item->GetSubMenu(), command, path)) return true;
       path.pop_back();
-    } else if (!item->IsSeparator() && item->GetId() == command) {
+    } else if (!item->IsSeparator() && item->GetId() == ToWxId(command)) {
       path.push_back(StripMenuText(item->GetItemLabel().utf8_string()));
       return true;
     }

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "core/Registry.h"
+#include "ui/CommandTable.h"
 
 namespace corvia {
 
@@ -28,7 +29,10 @@ std::string SectionName(const char* profileName, int id) {
 
 }  // namespace detail_SizingControlBar
 
-bool CSizingControlBar::Create(const char* title, wxWindow* parent, int id) {
+bool CSizingControlBar::Create(const char* title, wxWindow* parent, int controlId) {
+  mControlId = controlId;
+  // wx takes ids below 32767 only: the bar's window id is that of its command range.
+  const int id = controlId > 32766 ? ToWxId(controlId) : controlId;
   if (!wxPanel::Create(parent, id, wxDefaultPosition, wxSize(0, 0), wxTAB_TRAVERSAL | wxCLIP_CHILDREN, title))
     return false;
   mTitle = title ? title : "";
@@ -101,7 +105,7 @@ void CSizingControlBar::ApplySizesToManager() {
 
 void CSizingControlBar::LoadState(const char* profileName) {
   using detail_SizingControlBar::AtLeast;
-  const std::string section = detail_SizingControlBar::SectionName(profileName, GetId());
+  const std::string section = detail_SizingControlBar::SectionName(profileName, mControlId);
   RegistryKeyPtr key = OpenRegistryKeyForRead(TheRegistryApp(), section.c_str(), nullptr);
   if (!key) return;
   GetRegistryInt(key.get(), "sizeHorzCX", mSizeHorz.x);
@@ -116,7 +120,7 @@ void CSizingControlBar::LoadState(const char* profileName) {
 }
 
 void CSizingControlBar::SaveState(const char* profileName) {
-  const std::string section = detail_SizingControlBar::SectionName(profileName, GetId());
+  const std::string section = detail_SizingControlBar::SectionName(profileName, mControlId);
   RegistryKeyPtr key = OpenRegistryKeyForWrite(TheRegistryApp(), section.c_str(), nullptr);
   if (!key) return;
   SetRegistryInt(key.get(), "sizeHorzCX", mSizeHorz.x);

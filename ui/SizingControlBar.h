@@ -30,8 +30,10 @@ class CSizingControlBar : public wxPanel {
   static const wxSize kMinFloat;
 
   CSizingControlBar() = default;
-  // Makes the bar's window (hidden until the manager shows it); true on success.
-  bool Create(const char* title, wxWindow* parent, int id);
+  // Makes the bar's window (hidden until the manager shows it); true on success. The
+  // control id names the bar's saved sizes.
+  bool Create(const char* title, wxWindow* parent, int controlId);
+  int GetControlId() const { return mControlId; }
 
   const std::string& GetTitle() const { return mTitle; }
   void SetTitle(const std::string& title);
@@ -64,6 +66,7 @@ class CSizingControlBar : public wxPanel {
   void OnSize(wxSizeEvent& event);
 
   std::string mTitle;
+  int mControlId = 0;
   wxAuiManager* mManager = nullptr;
   wxSize mSizeHorz{kDefaultSize, kDefaultSize};
   wxSize mSizeVert{kDefaultSize, kDefaultSize};

@@ -66,7 +66,7 @@ CToolBarEx::CToolBarEx(wxWindow* parent, int id, const char* title, const std::v
     const std::string image = info && info->icon ? info->icon : "";
     const wxString tip = wxString::FromUTF8(GetCommandPrompt(command));
     const bool toggles = info && (info->flags & (kCommandCheck | kCommandRadio));
-    AddTool(command, tip, GetIconBundle(image.empty() ? "list" : image), tip, toggles ? wxITEM_CHECK : wxITEM_NORMAL);
+    AddTool(ToWxId(command), tip, GetIconBundle(image.empty() ? "list" : image), tip, toggles ? wxITEM_CHECK : wxITEM_NORMAL);
   }
   Realize();
   Bind(wxEVT_AUITOOLBAR_TOOL_DROPDOWN, &CToolBarEx::OnDropDownEvent, this);
@@ -75,14 +75,14 @@ CToolBarEx::CToolBarEx(wxWindow* parent, int id, const char* title, const std::v
 
 void CToolBarEx::AddControlSlot(int id, int chars) {
   const int width = GetCharWidth() * chars;
-  auto* combo = new wxComboBox(this, id, wxEmptyString, wxDefaultPosition, wxSize(width, -1), 0, nullptr,
+  auto* combo = new wxComboBox(this, ToWxId(id), wxEmptyString, wxDefaultPosition, wxSize(width, -1), 0, nullptr,
                                wxCB_DROPDOWN | wxCB_READONLY);
   combo->Disable();
   AddControl(combo);
 }
 
 void CToolBarEx::SetDropDown(int command, bool on) {
-  SetToolDropDown(command, on);
+  SetToolDropDown(ToWxId(command), on);
   mDropDowns.erase(std::remove(mDropDowns.begin(), mDropDowns.end(), command), mDropDowns.end());
   if (on) mDropDowns.push_back(command);
   Realize();
@@ -96,7 +96,7 @@ void CToolBarEx::OnDropDown(int /*command*/) {}
 
 void CToolBarEx::OnDropDownEvent(wxAuiToolBarEvent& event) {
   if (event.IsDropDownClicked() && GetToolEnabled(event.GetId())) {
-    OnDropDown(event.GetId());
+    OnDropDown(FromWxId(event.GetId()));
     return;
   }
   event.Skip();
@@ -105,8 +105,8 @@ void CToolBarEx::OnDropDownEvent(wxAuiToolBarEvent& event) {
 void CToolBarEx::OnRightClick(wxAuiToolBarEvent& event) {
   // A right click on an enabled button opens its drop-down, as its arrow does.
   const int id = event.GetId();
-  if (FindTool(id) && GetToolEnabled(id) && HasDropDown(id)) {
-    OnDropDown(id);
+  if (FindTool(id) && GetToolEnabled(id) && HasDropDown(FromWxId(id))) {
+    OnDropDown(FromWxId(id));
     return;
   }
   event.Skip();
@@ -116,27 +116,27 @@ std::vector<int> CToolBarEx::GetButtonCommands() const {
   std::vector<int> commands;
   for (size_t i = 0; i < GetToolCount(); ++i) {
     wxAuiToolBarItem* item = const_cast<CToolBarEx*>(this)->FindToolByIndex(static_cast<int>(i));
-    if (item && item->GetKind() != wxITEM_SEPARATOR && !item->GetWindow()) commands.push_back(item->GetId());
+    if (item && item->GetKind() != wxITEM_SEPARATOR && !item->GetWindow()) commands.push_back(FromWxId(item->GetId()));
   }
   return commands;
 }
 
 bool CToolBarEx::SetButtonImage(int command, const std::string& image) {
-  if (!FindTool(command) || !HasIcon(image)) return false;
-  SetToolBitmap(command, GetIconBundle(image));
+  if (!FindTool(ToWxId(command)) || !HasIcon(image)) return false;
+  SetToolBitmap(ToWxId(command), GetIconBundle(image));
   Refresh();
   return true;
 }
 
 bool CToolBarEx::DeleteButton(int command) {
-  if (!FindTool(command)) return false;
-  DeleteTool(command);
+  if (!FindTool(ToWxId(command))) return false;
+  DeleteTool(ToWxId(command));
   return true;
 }
 
 int CToolBarEx::GetHotButton() const {
   for (size_t i = 0; i < m_items.GetCount(); ++i) {
-    if (m_items[i].GetState() & wxAUI_BUTTON_STATE_HOVER) return m_items[i].GetId();
+    if (m_items[i].GetState() & wxAUI_BUTTON_STATE_HOVER) return FromWxId(m_items[i].GetId());
   }
   return -1;
 }
