@@ -456,3 +456,74 @@ TEST_F(MainWindow, StatusTextsAndCloseDown) {
 }
 
 }  // namespace
+
+namespace {
+
+// The runs of pane background (the panes' grey, 128 in each channel) along a row
+// and a column through the middle of the window: where the panes begin and end. The
+// fonts of captions, menus and toolbars may differ between machines; these runs do
+// not.
+std::vector<std::pair<int, int>> GreyRuns(const wxImage& image, bool alongRow, int at) {
+  std::vector<std::pair<int, int>> runs;
+  const int length = alongRow ? image.GetWidth() : image.GetHeight();
+  int start = -1;
+  for (int i = 0; i <= length; ++i) {
+    bool grey = false;
+    if (i < length) {
+      const int x = alongRow ? i : at, y = alongRow ? at : i;
+      grey = std::abs(image.GetRed(x, y) - 128) <= 2 && std::abs(image.GetGreen(x, y) - 128) <= 2 &&
+             std::abs(image.GetBlue(x, y) - 128) <= 2;
+    }
+    if (grey && start < 0) start = i;
+    if (!grey && start >= 0) {
+      if (i - start >= 20) runs.emplace_back(start, i);
+      start = -1;
+    }
+  }
+  return runs;
+}
+
+wxImage FramePixels(wxWindow* frame) {
+  const wxRect rect = frame->GetScreenRect();
+  wxBitmap bitmap(rect.GetSize());
+  wxMemoryDC memory(bitmap);
+  wxScreenDC screen;
+  memory.Blit(0, 0, rect.width, rect.height, &screen, rect.x, rect.y);
+  memory.SelectObject(wxNullBitmap);
+  return bitmap.ConvertToImage();
+}
+
+TEST_F(MainWindow, WholeWindowMatchesTheReferenceLayout) {
+  wxImage::AddHandler(new wxPNGHandler);
+  OpenFrame();
+  Command(kCmdLayout4);  // Layout4Grid: two columns, two rows of panes
+  mFrame->Refresh();
+  YieldFor(500);
+  const wxImage shot = FramePixels(mFrame);
+  const std::filesystem::path reference = corvia::testing::FixturesDir() / "main-window.png";
+  if (std::getenv("CORVIA_WRITE_REFERENCE")) shot.SaveFile(reference.string(), wxBITMAP_TYPE_PNG);
+  wxImage expected;
+  ASSERT_TRUE(expected.LoadFile(reference.string(), wxBITMAP_TYPE_PNG)) << reference;
+  // The same window size, and panes where the reference has them, within 3 pixels.
+  ASSERT_EQ(shot.GetSize(), expected.GetSize());
+  const int rows[] = {shot.GetHeight() * 2 / 5, shot.GetHeight() * 4 / 5};
+  for (int y : rows) {
+    const auto want = GreyRuns(expected, true, y), got = GreyRuns(shot, true, y);
+    ASSERT_EQ(got.size(), want.size()) << "row " << y;
+    ASSERT_EQ(want.size(), 2u);
+    for (size_t i = 0; i < want.size(); ++i) {
+      EXPECT_NEAR(got[i].first, want[i].first, 3);
+      EXPECT_NEAR(got[i].second, want[i].second, 3);
+    }
+  }
+  const int column = GreyRuns(expected, true, rows[0])[0].first + 20;
+  const auto want = GreyRuns(expected, false, column), got = GreyRuns(shot, false, column);
+  ASSERT_EQ(want.size(), 2u);
+  ASSERT_EQ(got.size(), want.size());
+  for (size_t i = 0; i < want.size(); ++i) {
+    EXPECT_NEAR(got[i].first, want[i].first, 3);
+    EXPECT_NEAR(got[i].second, want[i].second, 3);
+  }
+}
+
+}  // namespace
