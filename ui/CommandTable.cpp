@@ -17,7 +17,9 @@ constexpr unsigned R = kCommandRadio;
 constexpr unsigned OUT = kCommandTakenOut;
 
 // A separator inside the popup that the path names.
-CommandInfo Sep(const char* popup) { return {kCommandSeparator, popup, "", "", 0}; }
+CommandInfo Sep(const char* popup) {
+  return {kCommandSeparator, popup, "", "", 0};
+}
 
 std::vector<CommandInfo> MakeTable() {
   return {
@@ -521,7 +523,9 @@ void SetCommandAvailable(int id, bool available) {
   }
 }
 
-bool IsCommandAvailable(int id) { return detail_CommandTable::Available().count(id) != 0; }
+bool IsCommandAvailable(int id) {
+  return detail_CommandTable::Available().count(id) != 0;
+}
 
 bool ParseAccelerator(const char* text, int& flags, int& key) {
   flags = 0;

@@ -30,12 +30,16 @@ constexpr int kCommandSeparator = 0;
 // wx accepts window and menu ids only below 32767, while the commands keep their own
 // numbers (32768 and up): a command's wx id is its number less this offset.
 constexpr int kWxIdOffset = 30000;
-constexpr int ToWxId(int command) { return command - kWxIdOffset; }
-constexpr int FromWxId(int id) { return id + kWxIdOffset; }
+constexpr int ToWxId(int command) {
+  return command - kWxIdOffset;
+}
+constexpr int FromWxId(int id) {
+  return id + kWxIdOffset;
+}
 
 struct CommandInfo {
   int id = 0;
-  const char* path = "";  // "View > Toolbars > Show Main Toolbar"
+  const char* path = "";   // "View > Toolbars > Show Main Toolbar"
   const char* accel = "";  // "Ctrl+Right Arrow", "Shift+H", "F1"; empty for none
   const char* icon = "";   // name of the toolbar image (ui/icons/<name>.svg); empty for none
   unsigned flags = 0;

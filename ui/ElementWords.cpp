@@ -29,7 +29,8 @@ bool ReplaceWordKeepCase(std::string& text, const char* from, const char* to, si
     const bool wordStart = i == 0 || !std::isalpha(static_cast<unsigned char>(text[i - 1]));
     bool match = wordStart && i + fromLength <= text.size();
     for (size_t k = 0; match && k < fromLength; ++k) {
-      match = std::tolower(static_cast<unsigned char>(text[i + k])) == std::tolower(static_cast<unsigned char>(from[k]));
+      match =
+          std::tolower(static_cast<unsigned char>(text[i + k])) == std::tolower(static_cast<unsigned char>(from[k]));
     }
     if (!match) {
       out += text[i++];
@@ -81,15 +82,26 @@ bool SwapFaceCellWords(std::string& text, const ElementWordState& state, size_t 
                                : ReplaceWordKeepCase(text, "cell", "face", capacity);
 }
 
-bool SwapFaceCellWords(std::string& text) { return SwapFaceCellWords(text, CurrentElementWordState()); }
+bool SwapFaceCellWords(std::string& text) {
+  return SwapFaceCellWords(text, CurrentElementWordState());
+}
 
 ElementWordRule GetElementWordRule(int command) {
   switch (command) {
-    case 33113: case 32926: case 32927: case 32928: case 32929:
+    case 33113:
+    case 32926:
+    case 32927:
+    case 32928:
+    case 32929:
       return ElementWordRule::Elements;
-    case 33114: case 33116: case 33175: case 32879: case 32984:
+    case 33114:
+    case 33116:
+    case 33175:
+    case 32879:
+    case 32984:
       return ElementWordRule::ElementsOrVertex;
-    case 32834: case 32937:
+    case 32834:
+    case 32937:
       return ElementWordRule::FacesOrCells;
     default:
       return ElementWordRule::None;
@@ -99,10 +111,17 @@ ElementWordRule GetElementWordRule(int command) {
 std::string RewriteCommandText(int command, const std::string& text, size_t capacity) {
   std::string rewritten = text;
   switch (GetElementWordRule(command)) {
-    case ElementWordRule::Elements: SwapElementWords(rewritten, false, CurrentElementWordState(), capacity); break;
-    case ElementWordRule::ElementsOrVertex: SwapElementWords(rewritten, true, CurrentElementWordState(), capacity); break;
-    case ElementWordRule::FacesOrCells: SwapFaceCellWords(rewritten, CurrentElementWordState(), capacity); break;
-    case ElementWordRule::None: break;
+    case ElementWordRule::Elements:
+      SwapElementWords(rewritten, false, CurrentElementWordState(), capacity);
+      break;
+    case ElementWordRule::ElementsOrVertex:
+      SwapElementWords(rewritten, true, CurrentElementWordState(), capacity);
+      break;
+    case ElementWordRule::FacesOrCells:
+      SwapFaceCellWords(rewritten, CurrentElementWordState(), capacity);
+      break;
+    case ElementWordRule::None:
+      break;
   }
   return rewritten;
 }

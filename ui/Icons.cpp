@@ -18,7 +18,9 @@ const char* FindSource(const std::string& name) {
 
 }  // namespace detail_Icons
 
-bool HasIcon(const std::string& name) { return detail_Icons::FindSource(name) != nullptr; }
+bool HasIcon(const std::string& name) {
+  return detail_Icons::FindSource(name) != nullptr;
+}
 
 wxBitmapBundle GetIconBundle(const std::string& name, int size) {
   static std::map<std::pair<std::string, int>, wxBitmapBundle> cache;

@@ -129,9 +129,15 @@ LayoutRecord* GetLayoutRecord(int index) {
   return index >= 0 && index < kNumLayouts ? &detail_Layouts::gRecords[index] : nullptr;
 }
 
-int GetCurrentLayoutIndex() { return detail_Layouts::gCurrent; }
-void SetCurrentLayoutIndex(int index) { detail_Layouts::gCurrent = index; }
-LayoutRecord* GetCurrentLayout() { return GetLayoutRecord(detail_Layouts::gCurrent); }
+int GetCurrentLayoutIndex() {
+  return detail_Layouts::gCurrent;
+}
+void SetCurrentLayoutIndex(int index) {
+  detail_Layouts::gCurrent = index;
+}
+LayoutRecord* GetCurrentLayout() {
+  return GetLayoutRecord(detail_Layouts::gCurrent);
+}
 
 const char* GetLayoutName(int index) {
   return index >= 0 && index < kNumLayouts ? detail_Layouts::kLayoutNames[index].name : nullptr;
@@ -174,11 +180,20 @@ std::vector<float> InitialSplitterRatios(const LayoutRecord* record, int layoutI
   for (int r = 0; r < rows - 1; ++r) ratios[columns - 1 + r] = 1.0f / rows;
   if (!nested && !ratios.empty()) {
     switch (layoutIndex) {
-      case kLayout3SplitLeft: ratios[0] = 1.0f / 3; break;
-      case kLayout3SplitRight: ratios[0] = 2.0f / 3; break;
-      case kLayout4SplitLeft: ratios[0] = 0.25f; break;
-      case kLayout4SplitRight: ratios[0] = 0.75f; break;
-      default: break;
+      case kLayout3SplitLeft:
+        ratios[0] = 1.0f / 3;
+        break;
+      case kLayout3SplitRight:
+        ratios[0] = 2.0f / 3;
+        break;
+      case kLayout4SplitLeft:
+        ratios[0] = 0.25f;
+        break;
+      case kLayout4SplitRight:
+        ratios[0] = 0.75f;
+        break;
+      default:
+        break;
     }
   }
   return ratios;

@@ -2,8 +2,8 @@
 
 #include <wx/accel.h>
 #include <wx/aui/dockart.h>
-#include <wx/glcanvas.h>
 #include <wx/display.h>
+#include <wx/glcanvas.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -39,9 +39,9 @@ struct BarToggle {
   int barId;
 };
 constexpr BarToggle kBarToggles[] = {
-    {kCmdShowMainToolbar, kMainToolBarId}, {kCmdShowTourToolbar, kTourToolBarId},
+    {kCmdShowMainToolbar, kMainToolBarId},     {kCmdShowTourToolbar, kTourToolBarId},
     {kCmdShowOptionToolbar, kOptionToolBarId}, {kCmdShowModeToolbar, kModeToolBarId},
-    {kCmdShowViewToolbar, kViewToolBarId}, {kCmdShowModelInfo, kInfoBarId},
+    {kCmdShowViewToolbar, kViewToolBarId},     {kCmdShowModelInfo, kInfoBarId},
 };
 
 // The buttons the program does not offer, by toolbar.
@@ -49,7 +49,9 @@ constexpr int kRemovedViewButtons[] = {32812, 33501, 33105};
 constexpr int kRemovedModeButtons[] = {33382};
 constexpr int kRemovedOptionButtons[] = {33171, 33170};
 
-std::string PaneName(int id) { return std::to_string(id); }
+std::string PaneName(int id) {
+  return std::to_string(id);
+}
 
 // The names of the panes a saved arrangement lists.
 std::vector<std::string> PaneNamesOf(const std::string& perspective) {
@@ -120,7 +122,8 @@ CMainFrame::CMainFrame() : NewFrame(kProductTitle, GetSavedWindowRect().GetSize(
     Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateToggleBar, this, ToWxId(toggle.command));
     SetCommandAvailable(toggle.command, true);
   }
-  Bind(wxEVT_MENU, [this](wxCommandEvent&) { Close(); }, ToWxId(kCmdAppExit));
+  Bind(
+      wxEVT_MENU, [this](wxCommandEvent&) { Close(); }, ToWxId(kCmdAppExit));
   SetCommandAvailable(kCmdAppExit, true);
   Bind(wxEVT_MENU_HIGHLIGHT, &CMainFrame::OnMenuHighlight, this);
   Bind(wxEVT_IDLE, &CMainFrame::OnIdle, this);
@@ -138,8 +141,8 @@ CMainFrame::~CMainFrame() {
 }
 
 CToolBarEx* CMainFrame::GetToolBar(int id) const {
-  for (CToolBarEx* bar : std::initializer_list<CToolBarEx*>{mMainToolBar, mTourToolBar, mOptionToolBar, mModeToolBar,
-                                                            mViewToolBar}) {
+  for (CToolBarEx* bar :
+       std::initializer_list<CToolBarEx*>{mMainToolBar, mTourToolBar, mOptionToolBar, mModeToolBar, mViewToolBar}) {
     if (bar && bar->GetId() == id) return bar;
   }
   return nullptr;
@@ -164,8 +167,8 @@ void CMainFrame::CreateToolBars() {
   for (int id : detail_MainFrame::kRemovedViewButtons) mViewToolBar->DeleteButton(id);
   for (int id : detail_MainFrame::kRemovedModeButtons) mModeToolBar->DeleteButton(id);
   for (int id : detail_MainFrame::kRemovedOptionButtons) mOptionToolBar->DeleteButton(id);
-  for (CToolBarEx* bar : std::initializer_list<CToolBarEx*>{mMainToolBar, mTourToolBar, mOptionToolBar, mModeToolBar,
-                                                            mViewToolBar})
+  for (CToolBarEx* bar :
+       std::initializer_list<CToolBarEx*>{mMainToolBar, mTourToolBar, mOptionToolBar, mModeToolBar, mViewToolBar})
     RemoveDoubleToolbarSeparators(bar);
 }
 
@@ -345,8 +348,8 @@ void CMainFrame::SetLayout(int index) {
     maker.SetViewType(v, GetLayoutViewType(index, pane));
   if (stereo >= 0) SetStereoModeAllViews(stereo);
   if ((current == kLayout1) != (index == kLayout1)) {
-    for (CToolBarEx* bar : std::initializer_list<CToolBarEx*>{mMainToolBar, mTourToolBar, mOptionToolBar,
-                                                              mModeToolBar, mViewToolBar}) {
+    for (CToolBarEx* bar :
+         std::initializer_list<CToolBarEx*>{mMainToolBar, mTourToolBar, mOptionToolBar, mModeToolBar, mViewToolBar}) {
       if (bar) bar->Refresh();
     }
   }
@@ -385,7 +388,8 @@ void CMainFrame::OnIdle(wxIdleEvent& event) {
     for (int command : bar->GetButtonCommands()) {
       if (GetElementWordRule(command) == ElementWordRule::None) continue;
       const wxString tip = wxString::FromUTF8(RewriteCommandText(command, GetCommandPrompt(command), 80));
-      if (wxAuiToolBarItem* item = bar->FindTool(ToWxId(command)); item && item->GetShortHelp() != tip) item->SetShortHelp(tip);
+      if (wxAuiToolBarItem* item = bar->FindTool(ToWxId(command)); item && item->GetShortHelp() != tip)
+        item->SetShortHelp(tip);
     }
   }
   if (mInfoBar) mInfoBar->UpdateActive();

@@ -36,17 +36,24 @@ constexpr const char* kSettingsSection = "Settings";
 // The next layout of the keys that cycle (Ctrl+3, Ctrl+4, Ctrl+5).
 int NextLayoutOfKey(int command, int current) {
   switch (command) {
-    case kCmdLayout1: return kLayout1;
-    case kCmdLayout2: return kLayout2;
-    case kCmdLayout3: return current == kLayout3Equal ? kLayout3SplitRight
-                             : current == kLayout3SplitRight ? kLayout3SplitLeft
-                                                             : kLayout3Equal;
-    case kCmdLayout4: return current == kLayout4Grid ? kLayout4SplitRight
-                             : current == kLayout4SplitRight ? kLayout4SplitLeft
-                                                             : kLayout4Grid;
-    case kCmdLayout5: return current == kLayout5SplitRight ? kLayout5SplitLeft : kLayout5SplitRight;
-    case kCmdLayout6: return kLayout6;
-    default: return current;
+    case kCmdLayout1:
+      return kLayout1;
+    case kCmdLayout2:
+      return kLayout2;
+    case kCmdLayout3:
+      return current == kLayout3Equal        ? kLayout3SplitRight
+             : current == kLayout3SplitRight ? kLayout3SplitLeft
+                                             : kLayout3Equal;
+    case kCmdLayout4:
+      return current == kLayout4Grid         ? kLayout4SplitRight
+             : current == kLayout4SplitRight ? kLayout4SplitLeft
+                                             : kLayout4Grid;
+    case kCmdLayout5:
+      return current == kLayout5SplitRight ? kLayout5SplitLeft : kLayout5SplitRight;
+    case kCmdLayout6:
+      return kLayout6;
+    default:
+      return current;
   }
 }
 
@@ -79,11 +86,12 @@ bool RunLayoutDialog(wxWindow* parent, int& index) {
 
 }  // namespace detail_NewFrame
 
-NewFrame* GetMainFrame() { return detail_NewFrame::gMainFrame; }
+NewFrame* GetMainFrame() {
+  return detail_NewFrame::gMainFrame;
+}
 
 NewFrame::NewFrame(const wxString& title, const wxSize& size)
-    : wxFrame(nullptr, wxID_ANY, title, wxDefaultPosition, size,
-              wxDEFAULT_FRAME_STYLE | wxCLIP_CHILDREN) {
+    : wxFrame(nullptr, wxID_ANY, title, wxDefaultPosition, size, wxDEFAULT_FRAME_STYLE | wxCLIP_CHILDREN) {
   detail_NewFrame::gMainFrame = this;
   mPreviousPaneFrame = InstallPaneFrame(this);
   mPreviousLayoutHost = InstallLayoutHost(this);
@@ -141,7 +149,8 @@ void NewFrame::SetLayout(int index, bool keepRecords) {
 void NewFrame::BuildLayout(int index, bool storeOld) {
   ExitFullScreen();
   if (storeOld && !mKeepRecordsOnce) StoreLayoutRatios();
-  const int previousActive = mActiveView ? mActiveView->GetIndex() : (NewView::GetActiveView() ? NewView::GetActiveView()->GetIndex() : 0);
+  const int previousActive =
+      mActiveView ? mActiveView->GetIndex() : (NewView::GetActiveView() ? NewView::GetActiveView()->GetIndex() : 0);
   SetCurrentLayoutIndex(index);
   const LayoutRecord& record = *GetCurrentLayout();
 
@@ -248,7 +257,9 @@ void NewFrame::OnLayoutCommand(wxCommandEvent& event) {
   SetLayout(detail_NewFrame::NextLayoutOfKey(command, current));
 }
 
-void NewFrame::OnUpdateLayoutCommand(wxUpdateUIEvent& event) { event.Enable(true); }
+void NewFrame::OnUpdateLayoutCommand(wxUpdateUIEvent& event) {
+  event.Enable(true);
+}
 
 // ---- Size limits, placement ----------------------------------------------------------
 
@@ -370,7 +381,8 @@ bool NewFrame::TryBefore(wxEvent& event) {
       event.GetId() <= ToWxId(kLastCommandId)) {
     mRouting = true;
     // As a command with a handler is enabled unless its update handler says otherwise.
-    if (type == wxEVT_UPDATE_UI) static_cast<wxUpdateUIEvent&>(event).Enable(IsCommandAvailable(FromWxId(event.GetId())));
+    if (type == wxEVT_UPDATE_UI)
+      static_cast<wxUpdateUIEvent&>(event).Enable(IsCommandAvailable(FromWxId(event.GetId())));
     bool handled = false;
     for (wxEvtHandler* target : std::vector<wxEvtHandler*>(mCommandTargets)) {
       if (target->ProcessEventLocally(event)) {
@@ -385,15 +397,17 @@ bool NewFrame::TryBefore(wxEvent& event) {
 }
 
 wxBEGIN_EVENT_TABLE(NewFrame, wxFrame)
-  EVT_MENU_RANGE(ToWxId(kFirstCommandId), ToWxId(kLastCommandId), NewFrame::OnUnhandledCommand)
-  EVT_UPDATE_UI_RANGE(ToWxId(kFirstCommandId), ToWxId(kLastCommandId), NewFrame::OnUpdateUnhandled)
-wxEND_EVENT_TABLE()
+    EVT_MENU_RANGE(ToWxId(kFirstCommandId), ToWxId(kLastCommandId), NewFrame::OnUnhandledCommand)
+        EVT_UPDATE_UI_RANGE(ToWxId(kFirstCommandId), ToWxId(kLastCommandId), NewFrame::OnUpdateUnhandled)
+            wxEND_EVENT_TABLE()
 
-// The frame's own table comes after every handler of the frame, its derived
-// classes and the command targets: a command that reaches it has no handler.
-void NewFrame::OnUnhandledCommand(wxCommandEvent&) {}
+    // The frame's own table comes after every handler of the frame, its derived
+    // classes and the command targets: a command that reaches it has no handler.
+    void NewFrame::OnUnhandledCommand(wxCommandEvent&) {}
 
-void NewFrame::OnUpdateUnhandled(wxUpdateUIEvent& event) { event.Enable(IsCommandAvailable(FromWxId(event.GetId()))); }
+void NewFrame::OnUpdateUnhandled(wxUpdateUIEvent& event) {
+  event.Enable(IsCommandAvailable(FromWxId(event.GetId())));
+}
 
 // ---- Free functions ------------------------------------------------------------------------
 
@@ -475,9 +489,15 @@ void SaveWindowPlacement() {
   key->Close();
 }
 
-wxRect GetSavedWindowRect() { return detail_NewFrame::gSavedRect; }
-bool GetStartMaximised() { return detail_NewFrame::gStartMaximised; }
-void SetStartMaximised(bool maximised) { detail_NewFrame::gStartMaximised = maximised; }
+wxRect GetSavedWindowRect() {
+  return detail_NewFrame::gSavedRect;
+}
+bool GetStartMaximised() {
+  return detail_NewFrame::gStartMaximised;
+}
+void SetStartMaximised(bool maximised) {
+  detail_NewFrame::gStartMaximised = maximised;
+}
 
 void AddRunningDialog(wxWindow* dialog) {
   if (dialog) detail_NewFrame::gRunningDialogs.push_back(dialog);

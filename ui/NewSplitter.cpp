@@ -74,8 +74,12 @@ std::vector<int> NewSplitter::CellSizes(bool columns) const {
   return SizesFromRatios(total, ratios, cells - 1);
 }
 
-std::vector<int> NewSplitter::GetColumnWidths() const { return CellSizes(true); }
-std::vector<int> NewSplitter::GetRowHeights() const { return CellSizes(false); }
+std::vector<int> NewSplitter::GetColumnWidths() const {
+  return CellSizes(true);
+}
+std::vector<int> NewSplitter::GetRowHeights() const {
+  return CellSizes(false);
+}
 
 void NewSplitter::ApplyRatios() {
   const std::vector<int> widths = CellSizes(true);
@@ -178,6 +182,8 @@ void NewSplitter::OnMouse(wxMouseEvent& event) {
   event.Skip();
 }
 
-void NewSplitter::OnCaptureLost(wxMouseCaptureLostEvent&) { mTracking = false; }
+void NewSplitter::OnCaptureLost(wxMouseCaptureLostEvent&) {
+  mTracking = false;
+}
 
 }  // namespace corvia

@@ -33,14 +33,21 @@ std::string WxAcceleratorText(const char* accel) {
   if (flags & kAccelShift) text += "Shift+";
   if (flags & kAccelAlt) text += "Alt+";
   switch (key) {
-    case kKeyLeft: return text + "Left";
-    case kKeyRight: return text + "Right";
-    case kKeyUp: return text + "Up";
-    case kKeyDown: return text + "Down";
-    case kKeyEscape: return text + "Esc";
+    case kKeyLeft:
+      return text + "Left";
+    case kKeyRight:
+      return text + "Right";
+    case kKeyUp:
+      return text + "Up";
+    case kKeyDown:
+      return text + "Down";
+    case kKeyEscape:
+      return text + "Esc";
     // GTK menus take no Tab accelerator: the frame's key table carries it.
-    case kKeyTab: return std::string();
-    default: break;
+    case kKeyTab:
+      return std::string();
+    default:
+      break;
   }
   if (key >= kKeyF1 && key < kKeyF1 + 12) return text + "F" + std::to_string(key - kKeyF1 + 1);
   return text + static_cast<char>(key);
@@ -53,7 +60,9 @@ std::string MenuItemText(const std::string& label, const char* accel) {
 
 OwnerDrawMenu::OwnerDrawMenu() = default;
 
-OwnerDrawMenu::~OwnerDrawMenu() { DestroyMenu(); }
+OwnerDrawMenu::~OwnerDrawMenu() {
+  DestroyMenu();
+}
 
 void OwnerDrawMenu::SetIconSize(int width, int height) {
   mIconWidth = width > 0 ? width : 16;
@@ -109,8 +118,8 @@ wxMenuItem* OwnerDrawMenu::AppendODMenu(wxMenu* menu, const std::string& text, u
                                         const std::string& image) {
   if (!menu) return nullptr;
   if (command == kCommandSeparator) return menu->AppendSeparator();
-  auto* item = new wxMenuItem(menu, ToWxId(command), wxString::FromUTF8(text), wxString::FromUTF8(GetCommandPrompt(command)),
-                              detail_OwnerDrawMenu::KindOf(flags));
+  auto* item = new wxMenuItem(menu, ToWxId(command), wxString::FromUTF8(text),
+                              wxString::FromUTF8(GetCommandPrompt(command)), detail_OwnerDrawMenu::KindOf(flags));
   const std::string name = image.empty() ? std::string() : image;
   if (!name.empty() && item->GetKind() == wxITEM_NORMAL && HasIcon(name))
     item->SetBitmap(GetIconBundle(name, mIconWidth));
@@ -246,7 +255,9 @@ std::string OwnerDrawMenu::GetCommandPath(int command) const {
   return GetCommandPath(command, buffer, sizeof buffer) ? std::string(buffer) : std::string();
 }
 
-bool OwnerDrawMenu::IsOwnedMenu(const wxMenu* menu) const { return mOwned.count(menu) != 0; }
+bool OwnerDrawMenu::IsOwnedMenu(const wxMenu* menu) const {
+  return mOwned.count(menu) != 0;
+}
 
 void OwnerDrawMenu::ForgetMenu(wxMenu* menu) {
   if (!menu) return;

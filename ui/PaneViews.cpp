@@ -17,15 +17,24 @@ class PlainPaneView final : public OpenGLView {
 
 const char* DefaultTypeName(int viewType) {
   switch (viewType) {
-    case 0x1900: return "Base Polyhedron";
-    case 0x1A01: return "Dual of Base Polyhedron";
-    case 0x1802: return "Base/Dual Compound";
-    case 0x2903: return "Stellation of Base Polyhedron";
-    case 0xA409: return "Stellation Diagram";
-    case 0xA40A: return "Cell Diagram";
-    case 0x1340E: return "Unfolded Net";
-    case 0x12C0F: return "Folding Net";
-    default: return nullptr;
+    case 0x1900:
+      return "Base Polyhedron";
+    case 0x1A01:
+      return "Dual of Base Polyhedron";
+    case 0x1802:
+      return "Base/Dual Compound";
+    case 0x2903:
+      return "Stellation of Base Polyhedron";
+    case 0xA409:
+      return "Stellation Diagram";
+    case 0xA40A:
+      return "Cell Diagram";
+    case 0x1340E:
+      return "Unfolded Net";
+    case 0x12C0F:
+      return "Folding Net";
+    default:
+      return nullptr;
   }
 }
 

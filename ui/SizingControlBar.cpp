@@ -70,13 +70,15 @@ bool CSizingControlBar::IsFloating() const {
 bool CSizingControlBar::IsHorzDocked() const {
   if (!mManager) return false;
   const wxAuiPaneInfo& pane = mManager->GetPane(const_cast<CSizingControlBar*>(this));
-  return pane.IsOk() && pane.IsDocked() && (pane.dock_direction == wxAUI_DOCK_TOP || pane.dock_direction == wxAUI_DOCK_BOTTOM);
+  return pane.IsOk() && pane.IsDocked() &&
+         (pane.dock_direction == wxAUI_DOCK_TOP || pane.dock_direction == wxAUI_DOCK_BOTTOM);
 }
 
 bool CSizingControlBar::IsVertDocked() const {
   if (!mManager) return false;
   const wxAuiPaneInfo& pane = mManager->GetPane(const_cast<CSizingControlBar*>(this));
-  return pane.IsOk() && pane.IsDocked() && (pane.dock_direction == wxAUI_DOCK_LEFT || pane.dock_direction == wxAUI_DOCK_RIGHT);
+  return pane.IsOk() && pane.IsDocked() &&
+         (pane.dock_direction == wxAUI_DOCK_LEFT || pane.dock_direction == wxAUI_DOCK_RIGHT);
 }
 
 void CSizingControlBar::TakeSizesFromManager() {
@@ -88,7 +90,8 @@ void CSizingControlBar::TakeSizesFromManager() {
     if (IsHorzDocked()) mSizeHorz = AtLeast(pane.rect.GetSize(), kMinHorz);
     if (IsVertDocked()) mSizeVert = AtLeast(pane.rect.GetSize(), kMinVert);
   }
-  if (pane.IsFloating() && pane.frame) mSizeFloat = AtLeast(pane.frame->GetSize(), kMinFloat);
+  if (pane.IsFloating() && pane.frame)
+    mSizeFloat = AtLeast(pane.frame->GetSize(), kMinFloat);
   else if (pane.floating_size.x > 0 && pane.floating_size.y > 0)
     mSizeFloat = AtLeast(pane.floating_size, kMinFloat);
 }

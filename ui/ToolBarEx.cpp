@@ -16,12 +16,18 @@ namespace detail_ToolBarEx {
 // Widths of the combo slots in average characters.
 int ComboChars(int id) {
   switch (id) {
-    case kCategoryComboId: return 29;
-    case kModelComboId: return 56;
-    case kSymmetryComboId: return 32;
-    case kRotationalComboId: return 20;
-    case kReflectiveComboId: return 25;
-    default: return 0;
+    case kCategoryComboId:
+      return 29;
+    case kModelComboId:
+      return 56;
+    case kSymmetryComboId:
+      return 32;
+    case kRotationalComboId:
+      return 20;
+    case kReflectiveComboId:
+      return 25;
+    default:
+      return 0;
   }
 }
 
@@ -33,14 +39,33 @@ const std::vector<int>& GetToolbarResource(int toolbarId) {
        {57601, 57603, 57604, 57609, 0, 57643, 57644, 0, 32785, kCategoryComboId, kModelComboId, 32791, 32792, 0, 33008,
         33151, 33152, 33126}},
       {kTourToolBarId, {33486, 0, 33487, 33493, 33488, 0, 33480, 0, 33479, 33483, 33482, 33485, 33484}},
-      {kOptionToolBarId,
-       {32963, 0, 33524, 33127, 32983, 33116, 32879, 32984, 33114, 33171, 33170, 0, 32935, 32936, 33157, 33159, 33169, 0,
-        33122, 0, 32795, 32796, 0, kSymmetryComboId, 32850, kRotationalComboId, 33074, kReflectiveComboId, 33009, 0, 32816,
-        32815, 32868, 0, 33161, 33162, 33163, 33164, 33165, 33166, 33167, 33209, 33210, 33211, 33213}},
+      {kOptionToolBarId, {32963, 0,
+                          33524, 33127,
+                          32983, 33116,
+                          32879, 32984,
+                          33114, 33171,
+                          33170, 0,
+                          32935, 32936,
+                          33157, 33159,
+                          33169, 0,
+                          33122, 0,
+                          32795, 32796,
+                          0,     kSymmetryComboId,
+                          32850, kRotationalComboId,
+                          33074, kReflectiveComboId,
+                          33009, 0,
+                          32816, 32815,
+                          32868, 0,
+                          33161, 33162,
+                          33163, 33164,
+                          33165, 33166,
+                          33167, 33209,
+                          33210, 33211,
+                          33213}},
       {kModeToolBarId, {32937, 32945, 32938, 32939, 32940, 33175, 33186, 33384, 33382}},
       {kViewToolBarId,
-       {32772, 32773, 32774, 32797, 32798, 33105, 33104, 32812, 0, 32834, 32870, 32836, 32838, 32833, 33130, 33315, 0,
-        32840, 32883, 0, 32782, 32781, 32783, 32947, 32948, 33154, 33499, 33500, 33501}},
+       {32772, 32773, 32774, 32797, 32798, 33105, 33104, 32812, 0,     32834, 32870, 32836, 32838, 32833, 33130,
+        33315, 0,     32840, 32883, 0,     32782, 32781, 32783, 32947, 32948, 33154, 33499, 33500, 33501}},
   };
   static const std::vector<int> none;
   auto found = resources.find(toolbarId);
@@ -66,7 +91,8 @@ CToolBarEx::CToolBarEx(wxWindow* parent, int id, const char* title, const std::v
     const std::string image = info && info->icon ? info->icon : "";
     const wxString tip = wxString::FromUTF8(GetCommandPrompt(command));
     const bool toggles = info && (info->flags & (kCommandCheck | kCommandRadio));
-    AddTool(ToWxId(command), tip, GetIconBundle(image.empty() ? "list" : image), tip, toggles ? wxITEM_CHECK : wxITEM_NORMAL);
+    AddTool(ToWxId(command), tip, GetIconBundle(image.empty() ? "list" : image), tip,
+            toggles ? wxITEM_CHECK : wxITEM_NORMAL);
   }
   Realize();
   Bind(wxEVT_AUITOOLBAR_TOOL_DROPDOWN, &CToolBarEx::OnDropDownEvent, this);
@@ -154,7 +180,8 @@ void RemoveDoubleToolbarSeparators(wxAuiToolBar* toolbar) {
     ++i;
   }
   const int count = static_cast<int>(toolbar->GetToolCount());
-  if (count > 0 && toolbar->FindToolByIndex(count - 1)->GetKind() == wxITEM_SEPARATOR) toolbar->DeleteByIndex(count - 1);
+  if (count > 0 && toolbar->FindToolByIndex(count - 1)->GetKind() == wxITEM_SEPARATOR)
+    toolbar->DeleteByIndex(count - 1);
   toolbar->Realize();
 }
 

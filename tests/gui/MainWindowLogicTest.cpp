@@ -216,9 +216,10 @@ bool ReadSection(const std::string& section, int defaultCurrent) {
 TEST(Layouts, HostileSectionsDoNoHarm) {
   corvia::testing::Platform().messages.TakeBoxes();
   // A layout number beyond the eleven names no record; its ratios go nowhere.
-  EXPECT_TRUE(ReadSection("CurrentLayout\t57\nLayout\t57\n  Ratios\t3\t0.1\t0.2\t0.3\nLayout\tLayout2\n"
-                          "  Ratios\t5\t0.25\t9\t9\t9\t9\nEndSection\n",
-                          kLayout2));
+  EXPECT_TRUE(
+      ReadSection("CurrentLayout\t57\nLayout\t57\n  Ratios\t3\t0.1\t0.2\t0.3\nLayout\tLayout2\n"
+                  "  Ratios\t5\t0.25\t9\t9\t9\t9\nEndSection\n",
+                  kLayout2));
   EXPECT_EQ(GetLayoutRecord(kLayout2)->numRatios, 3);  // more than three keep three
   EXPECT_FLOAT_EQ(GetLayoutRecord(kLayout2)->ratios[0], 0.25f);
   for (int i = 0; i < kNumLayouts; ++i) {

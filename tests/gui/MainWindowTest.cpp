@@ -85,7 +85,9 @@ class MainWindow : public ::testing::Test {
 };
 
 // The screen rectangle of a pane.
-wxRect ScreenRect(wxWindow* w) { return wxRect(w->GetScreenPosition(), w->GetSize()); }
+wxRect ScreenRect(wxWindow* w) {
+  return wxRect(w->GetScreenPosition(), w->GetSize());
+}
 
 TEST_F(MainWindow, ElevenLayoutsFromTheKeysShowTheirPanesAndViewTypes) {
   OpenFrame();
@@ -289,9 +291,12 @@ TEST_F(MainWindow, MenuBarHoldsEveryCommandOfTheTable) {
 class DocumentCommands : public wxEvtHandler {
  public:
   DocumentCommands() {
-    Bind(wxEVT_MENU, [this](wxCommandEvent& e) { handled.push_back(FromWxId(e.GetId())); }, ToWxId(32792));
-    Bind(wxEVT_MENU, [this](wxCommandEvent& e) { handled.push_back(FromWxId(e.GetId())); }, ToWxId(32937));
-    Bind(wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Check(mode); }, ToWxId(32937));
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent& e) { handled.push_back(FromWxId(e.GetId())); }, ToWxId(32792));
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent& e) { handled.push_back(FromWxId(e.GetId())); }, ToWxId(32937));
+    Bind(
+        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Check(mode); }, ToWxId(32937));
   }
   std::vector<int> handled;
   bool mode = true;
