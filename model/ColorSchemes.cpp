@@ -73,10 +73,14 @@ void AssignGeomagPanelColors(FaceTypeBlock*) {
   ShowInternalError("AssignGeomagPanelColors: Not available in this build");
 }
 
-// The cell colours of a stellation diagram belong to the stellation code; an element
-// without cell colour holders has nothing to recompute.
+// The element's copy of its face diagram's cells takes its colours from the faces of
+// its coplanar ring, by the same rule as the diagram itself (a one-sided model fills
+// by the even-odd rule); an element without cell colour holders has nothing to do.
 void CalcCellColours(PolyElement* element, int side) {
-  if (element->mCellColours[side]) ShowInternalError("CellColorArray::Calc: Not available in this build");
+  CellColorArray* cells = element->mCellColours[side].get();
+  if (!cells || !cells->mCells) return;
+  const bool evenOdd = element->mPoly && (element->mPoly->mPolyFlags & kPolyFlagOneSidedFace);
+  cells->Calc(GetDiagramDrawFlags(false, evenOdd), nullptr, kDiagramSourceFaces, nullptr);
 }
 
 // The axis class that colours a type: its coplanar parent's when it has one.
@@ -739,7 +743,7 @@ bool Poly::IsInSelectedPlane(const PolyElement* element) const {
   return element == mSelectedElement || element->IsCoplanarWith(mSelectedElement);
 }
 
-void Poly::UpdateCellColours() {
+void Poly::UpdateCellColours(bool redraw) {
   using namespace detail_ColorSchemes;
   if (mPolyFlags & kPolyFlagCellColoursFront) {
     for (ElementList* list : {static_cast<ElementList*>(&mFaces), static_cast<ElementList*>(&mVertices)}) {
@@ -773,7 +777,7 @@ void Poly::UpdateCellColours() {
   // The model's own cell colours (kPolyFlagCellColoursOwn) are those of the cross-section
   // fill, which its pane recolours when it is redrawn.
   mPolyFlags &= ~kPolyFlagCellColoursStale;
-  platform::Services().views->RedrawAllViews(false);
+  if (redraw) platform::Services().views->RedrawAllViews(false);
 }
 
 // ---- Default colours ------------------------------------------------------------------------

@@ -144,6 +144,19 @@ void Edge::GetOutwardNormal(double* out, bool dual) const {
   }
 }
 
+void Edge::GetLabelFrame(double* out, bool dual) const {
+  double direction[3], outward[3];
+  GetVector(direction, dual);
+  GetOutwardNormal(outward, dual);
+  Cross(out, direction, outward);
+  if (detail_Edge::IsZero(out)) {
+    out[0] = 1.0;
+    out[1] = out[2] = 0.0;
+    return;
+  }
+  detail_Edge::Normalise(out);
+}
+
 void Edge::GetNearestPointToCentre(double* out, bool useSide) const {
   const double* a = mVert1->mDualVert;
   const double* b = mVert2->mDualVert;

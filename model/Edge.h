@@ -43,6 +43,9 @@ class Edge : public PolyItem {
   double GetLength(bool dual) const;
   // Unit sum of the two sides' normals.
   void GetOutwardNormal(double* out, bool dual) const;
+  // The right direction of the edge's label: a unit vector across the edge, so that a
+  // text reading along it with its up direction along the edge faces out of the model.
+  void GetLabelFrame(double* out, bool dual) const;
   // The point of the edge line nearest to the model centre.
   void GetNearestPointToCentre(double* out, bool useSide) const;
 

@@ -637,4 +637,40 @@ bool PolyElement::IntersectPlaneLine(const PolyElement* other, double* out) cons
   return true;
 }
 
+// ---- Ends of a side as drawn -----------------------------------------------------------
+
+bool PolyElement::GetSideEnds(int i, double* a, double* b) const {
+  const int n = mNumSides;
+  if (n <= 0 || !mNeighbours) return false;
+  const PolyElement* c0 = mNeighbours[detail_FaceFrames::Wrap(i, n)];
+  const PolyElement* c1 = mNeighbours[detail_FaceFrames::Wrap(i + 1, n)];
+  if (!c0 || !c1) return false;
+  const bool hemi0 = c0->HasFlag(kElementHemi), hemi1 = c1->HasFlag(kElementHemi);
+  if (hemi0 && hemi1) return false;
+  if (hemi0 || hemi1) {
+    // The line through the finite corner along the direction of the other one, cut off
+    // where it leaves the model's sphere.
+    const double* p = (hemi0 ? c1 : c0)->mDualVert;
+    double d[3];
+    CopyVector(d, (hemi0 ? c0 : c1)->mDualVert);
+    detail_FaceFrames::Normalise(d);
+    const double radius = mPoly ? PolyGetRadius(mPoly) : 1.0;
+    const double s = Dot(p, d);
+    double foot[3];
+    for (int k = 0; k < 3; ++k) foot[k] = p[k] - s * d[k];
+    const double rest = radius * radius - Dot(foot, foot);
+    if (rest < 0.0) return false;
+    const double r = std::sqrt(rest);
+    for (int k = 0; k < 3; ++k) {
+      a[k] = p[k] + (r - s) * d[k];
+      b[k] = p[k] + (-r - s) * d[k];
+    }
+    return true;
+  }
+  if (c1->mIndex < c0->mIndex) std::swap(c0, c1);
+  CopyVector(a, c0->mDualVert);
+  CopyVector(b, c1->mDualVert);
+  return true;
+}
+
 }  // namespace corvia

@@ -256,8 +256,10 @@ void Face::BuildFaceDiagram() {
   const bool evenOdd = mPoly && (mPoly->mPolyFlags & kPolyFlagOneSidedFace);
   type->mResults[0].Reset();
   type->mDiagramCells = nullptr;
+  // The results live in the model's own pools, as long as its face types.
   corvia::BuildFaceOutlineDiagram(this, &type->mFaceDiagram, &type->mResults[0], &type->mDiagramCells,
-                                  &GetFaceDiagramWorkPools(), &GetFaceDiagramResultPools(), evenOdd);
+                                  mPoly ? mPoly->mDiagramWorkPools.get() : &GetFaceDiagramWorkPools(),
+                                  mPoly ? mPoly->mDiagramResultPools.get() : &GetFaceDiagramResultPools(), evenOdd);
 }
 
 PolygonVertex* Face::CreateMorphPolygon(double s, double t) const { return corvia::CreateMorphPolygon(this, s, t); }

@@ -23,6 +23,7 @@
 #include "model/PolyElement.h"
 #include "model/PolyFwd.h"
 #include "platform/Services.h"
+#include "stellation/BlockPool.h"
 #include "stellation/FaceTypeBlock.h"
 #include "stellation/Faceting.h"
 #include "symmetry/SimplePoly.h"
@@ -46,12 +47,22 @@ double& GetRadiusMargin() {
 }
 
 Poly::Poly()
-    : mBaseBlock(std::make_unique<FaceTypeBlock>(this)), mDualBlock(std::make_unique<FaceTypeBlock>(this)) {
+    : mDiagramWorkPools(new FaceDiagramWorkPools()),
+      mDiagramResultPools(new FaceDiagramResultPools()),
+      mBaseBlock(std::make_unique<FaceTypeBlock>(this)),
+      mDualBlock(std::make_unique<FaceTypeBlock>(this)) {
   mShowDual = 0;
   Init();
 }
 
 Poly::~Poly() { Clear(true); }
+
+void Poly::DiagramWorkPoolsDeleter::operator()(FaceDiagramWorkPools* pools) const {
+  delete pools;
+}
+void Poly::DiagramResultPoolsDeleter::operator()(FaceDiagramResultPools* pools) const {
+  delete pools;
+}
 
 void Poly::Init() {
   mName = mDualName = mEntryText = mWebLink = nullptr;
@@ -84,6 +95,7 @@ void Poly::Init() {
   mSelectedItem = nullptr;
   mCurrentEdge = nullptr;
   mTransitionBase = 1.0;
+  mDisplayScale = 1.0;
   mDualScale = 1.0;
   mRadius = -1.0;
   mVolume = mDualVolume = 0.0;
@@ -175,6 +187,15 @@ void Poly::ClearFaceTypes() {
   }
   mBaseBlock->Clear(true);
   mDualBlock->Clear(true);
+  // The face diagrams went with the types: their cells, and every element's copies of
+  // them, are dropped together.
+  for (ElementList* list : {static_cast<ElementList*>(&mFaces), static_cast<ElementList*>(&mVertices)}) {
+    for (PolyElement* element = list->mHead; element; element = element->mNext) {
+      element->mCellColours[0].reset();
+      element->mCellColours[1].reset();
+    }
+  }
+  mDiagramResultPools->Rewind();
   // The facetings refer to the elements and types just thrown away.
   for (FaceTypeBlock* block : {mBaseBlock.get(), mDualBlock.get()}) {
     if (block->mFaceting) block->mFaceting->Clear();
@@ -315,6 +336,10 @@ FaceTypeBlock* PolyTypeBlock(Poly* poly, bool dualBlock) {
 PolyElement* PolyBlockCurrent(Poly* poly, bool dualBlock) {
   FaceTypeBlock* block = PolyTypeBlock(poly, dualBlock);
   return block ? block->mCurrentFace : nullptr;
+}
+
+PolyElement* PolySelectedElement(const Poly* poly) {
+  return poly ? poly->mSelectedElement : nullptr;
 }
 
 void PolySetBlockCurrent(Poly* poly, bool dualBlock, PolyElement* element) {

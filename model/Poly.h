@@ -34,6 +34,8 @@ class OpenGLView;
 struct PointBlock;
 class CrossSection;  // cross-section
 struct ModelFileKeep;  // model file
+class FaceDiagramWorkPools;
+class FaceDiagramResultPools;
 struct SlicePlane;   // cross-section
 struct ViewExtents;  // cross-section
 
@@ -188,6 +190,8 @@ class Poly {
   void MarkPart(PolyElement* element, const float* colour, bool sameColourOnly);
 
   // ---- Edges -----------------------------------------------------------------------------
+  // Whether any edge carries a label.
+  bool HasEdgeLabels() const { return mNumLabelledEdges > 0; }
   // Replaces the edge array (the model owns it).
   void SetEdges(Edge* edges, int count);
 
@@ -215,7 +219,9 @@ class Poly {
   int GetColorTable(std::unique_ptr<class ColorList>& table);
   void SetFaceImage(class FaceImage* image, PolyElement* face, int scope);
   bool IsInSelectedPlane(const PolyElement* element) const;
-  void UpdateCellColours();
+  // With redraw false the panes are not asked to draw again (the drawing itself brings
+  // the colours up to date).
+  void UpdateCellColours(bool redraw = true);
 
   // ---- Set-up pipeline ------------------------------------------------------------------
   // Turns linked vertices and faces into a full model: face types of both blocks, the
@@ -317,6 +323,18 @@ class Poly {
   uint8_t mReflexible = 0;
   int32_t mSubSymRotIndex = 0;
   int32_t mSubSymReflIndex = 0;
+  // The pools of the face diagrams of the model's face types: their cells and triangles
+  // live as long as the face types (the program's shared pools keep a result only
+  // until the next diagram is built). Declared before the blocks, so that they outlive
+  // the face types.
+  struct DiagramWorkPoolsDeleter {
+    void operator()(FaceDiagramWorkPools* pools) const;
+  };
+  struct DiagramResultPoolsDeleter {
+    void operator()(FaceDiagramResultPools* pools) const;
+  };
+  std::unique_ptr<FaceDiagramWorkPools, DiagramWorkPoolsDeleter> mDiagramWorkPools;
+  std::unique_ptr<FaceDiagramResultPools, DiagramResultPoolsDeleter> mDiagramResultPools;
   std::unique_ptr<FaceTypeBlock> mBaseBlock;
   std::unique_ptr<FaceTypeBlock> mDualBlock;
   PolyElement* mSelectedElement = nullptr;
@@ -324,6 +342,9 @@ class Poly {
   Edge* mCurrentEdge = nullptr;
   uint8_t mShowDual = 0;
   double mTransitionBase = 1.0;
+  // Every drawn position of the model is multiplied by it (a fading transition scales
+  // the model for a draw); 1.0 otherwise.
+  double mDisplayScale = 1.0;
   double mDualScale = 1.0;
   double mRadius = -1.0;
   double mVolume = 0.0;

@@ -24,6 +24,8 @@ FaceTypeBlock* PolyTypeBlock(Poly* poly, bool dualBlock);
 // The current element of the base or the dual face-type block.
 PolyElement* PolyBlockCurrent(Poly* poly, bool dualBlock);
 void PolySetBlockCurrent(Poly* poly, bool dualBlock, PolyElement* element);
+// The element the user selected, or null.
+PolyElement* PolySelectedElement(const Poly* poly);
 
 // Called while an element is destroyed: the model drops every reference it keeps to
 // it (the selected element and item, the current element of either block).

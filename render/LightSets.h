@@ -79,5 +79,7 @@ void SetSpecularColor(const float* rgb);
 // the mask (clearing it), 4 finish. Nested uses each take their own stencil bit.
 void PrepareCoplanarStencil(int step);
 int GetCoplanarStencilDepth();
+// The step of the innermost level (0 outside any).
+int GetCoplanarStencilStep();
 
 }  // namespace corvia

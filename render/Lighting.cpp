@@ -322,6 +322,10 @@ void OpenGLView::ApplyStereoColorMask() {
 
 int GetCoplanarStencilDepth() { return static_cast<int>(detail_Lighting::gStencilSteps.size()); }
 
+int GetCoplanarStencilStep() {
+  return detail_Lighting::gStencilSteps.empty() ? 0 : detail_Lighting::gStencilSteps.back();
+}
+
 namespace detail_Lighting {
 
 // The stencil, colour and depth state of a level in its step.

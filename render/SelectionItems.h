@@ -12,8 +12,12 @@ enum SelectionItemKind : int {
   kSelectFacelet = 7,            // a facelet of a stellated or faceted model
   kSelectSimplePolyFace = 14,    // a face of a SimplePoly being previewed
   kSelectGlueTab = 16,           // a glue tab of a net
+  kSelectBaseEdge = 19,          // an edge of the model
+  kSelectDualEdge = 20,          // an edge of the dual
   kSelectEdge = 23,              // an edge (an edgelet of a facet model)
   kSelectSymmetryAxis = 24,      // a symmetry axis
+  kSelectBaseVertex = 28,        // a vertex of the model
+  kSelectDualVertex = 29,        // a vertex of the dual
   kSelectVertex = 32,            // a vertex
   kSelectDiagramPoint = 33,      // a point of a stellation diagram
   kSelectSimplePolyVertex = 34,  // a vertex of a SimplePoly being previewed

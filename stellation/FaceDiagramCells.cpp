@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "core/MergeSort.h"
@@ -13,6 +14,7 @@
 #include "model/ElementFlags.h"
 #include "model/PolyElement.h"
 #include "model/PolyFwd.h"
+#include "stellation/FaceType.h"
 
 namespace corvia {
 
@@ -148,9 +150,10 @@ int32_t GroupLength(const DiagramCell* cell, int32_t i, int32_t kind, const Diag
 bool IsSourceSelected(DiagramSource source, int32_t kind, const DiagramSourceCallbacks* callbacks) {
   if (!source) return false;
   if (kind == kDiagramSourceFaces) {
+    // The face the user selected. (Every model has a current face, the first of its
+    // first type; taking that one would draw it white for good.)
     auto* face = reinterpret_cast<PolyElement*>(source);
-    if (!face->mPoly) return false;
-    return PolyBlockCurrent(face->mPoly, face->IsVertex()) == face;
+    return face->mPoly && PolySelectedElement(face->mPoly) == face;
   }
   if (kind == kDiagramSourceCallbacks && callbacks && callbacks->isSelected)
     return callbacks->isSelected(source, callbacks->context);
@@ -300,37 +303,56 @@ void CreateLoopTypes(FaceDiagram* diagram, PolyElement* ownerFace, bool secondCo
   diagram->mCells = cells;
   diagram->mTriangles = ranges;
 
-  // The faces of the owner's coplanar ring get their own copies, each source turned
-  // into the ring face at the same place counted from that face.
+  // Every face of the owner's type gets its own copy, each source turned into the
+  // face of that face's coplanar ring at the same place in its ring as the source in
+  // the owner's ring (the rings of one type are ordered alike). A source that is not
+  // in the owner's ring, or a ring of another length, gives the face itself.
   if (!ownerFace) return;
-  std::vector<PolyElement*> ring;
-  PolyElement* member = ownerFace;
   const int32_t ringLimit = 1 << 20;
-  do {
-    ring.push_back(member);
-    member = member->mCoplanarNext;
-  } while (member && member != ownerFace && static_cast<int32_t>(ring.size()) < ringLimit);
+  auto ringOf = [ringLimit](PolyElement* start) {
+    std::vector<PolyElement*> ring;
+    PolyElement* member = start;
+    do {
+      ring.push_back(member);
+      member = member->mCoplanarNext;
+    } while (member && member != start && static_cast<int32_t>(ring.size()) < ringLimit);
+    return ring;
+  };
+  const std::vector<PolyElement*> ownerRing = ringOf(ownerFace);
   std::unordered_map<DiagramSource, size_t> ringPlace;
-  for (size_t k = 0; k < ring.size(); ++k) ringPlace.emplace(reinterpret_cast<DiagramSource>(ring[k]), k);
-  for (size_t j = 0; j < ring.size(); ++j) {
-    PolyElement* face = ring[j];
-    if (face->mFlags & kElementHidden) continue;
-    DiagramCell* copy = pools.mCellCopies->Alloc(numCells);
-    for (int32_t c = 0; c < numCells; ++c) {
-      copy[c] = cells[c];
-      copy[c].pairs = pools.mSourcePairs->Alloc(cells[c].numPairs);
-      for (int32_t k = 0; k < cells[c].numPairs; ++k) {
-        copy[c].pairs[k].winding = cells[c].pairs[k].winding;
-        auto found = ringPlace.find(cells[c].pairs[k].source);
-        copy[c].pairs[k].source = found == ringPlace.end()
-                                      ? reinterpret_cast<DiagramSource>(face)
-                                      : reinterpret_cast<DiagramSource>(ring[(j + found->second) % ring.size()]);
+  for (size_t k = 0; k < ownerRing.size(); ++k) ringPlace.emplace(reinterpret_cast<DiagramSource>(ownerRing[k]), k);
+  std::vector<PolyElement*> starts;
+  if (ownerFace->mType) {
+    for (PolyElement* e = ownerFace->mType->mFirstFace; e && static_cast<int32_t>(starts.size()) < ringLimit;
+         e = e->mNextOfType)
+      if (e != ownerFace) starts.push_back(e);
+  }
+  starts.insert(starts.begin(), ownerFace);
+  std::unordered_set<const PolyElement*> served;
+  for (PolyElement* start : starts) {
+    if (served.count(start)) continue;
+    const std::vector<PolyElement*> ring = start == ownerFace ? ownerRing : ringOf(start);
+    const bool sameShape = ring.size() == ownerRing.size();
+    for (size_t j = 0; j < ring.size(); ++j) {
+      PolyElement* face = ring[j];
+      if (!served.insert(face).second || (face->mFlags & kElementHidden)) continue;
+      DiagramCell* copy = pools.mCellCopies->Alloc(numCells);
+      for (int32_t c = 0; c < numCells; ++c) {
+        copy[c] = cells[c];
+        copy[c].pairs = pools.mSourcePairs->Alloc(cells[c].numPairs);
+        for (int32_t k = 0; k < cells[c].numPairs; ++k) {
+          copy[c].pairs[k].winding = cells[c].pairs[k].winding;
+          auto found = ringPlace.find(cells[c].pairs[k].source);
+          copy[c].pairs[k].source = found == ringPlace.end() || !sameShape
+                                        ? reinterpret_cast<DiagramSource>(face)
+                                        : reinterpret_cast<DiagramSource>(ring[(j + found->second) % ring.size()]);
+        }
       }
+      auto& slot = face->mCellColours[secondColour ? 1 : 0];
+      if (!slot) slot.reset(new CellColorArray());
+      slot->mCells = copy;
+      slot->mNumCells = numCells;
     }
-    auto& slot = face->mCellColours[secondColour ? 1 : 0];
-    if (!slot) slot.reset(new CellColorArray());
-    slot->mCells = copy;
-    slot->mNumCells = numCells;
   }
 }
 

@@ -11,6 +11,7 @@
 #include "core/Messages.h"
 #include "core/TimeFormat.h"
 #include "core/VectorMath.h"
+#include "model/ColorSchemes.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
 #include "model/FaceOutline.h"
@@ -213,9 +214,12 @@ void FaceTypeBlock::CreateFaceDiagrams() {
     if (!face || type->mCoplanarMaster || face->HasFlag(kElementInf)) continue;
     type->mResults[0].Reset();
     type->mDiagramCells = nullptr;
+    // The results live in the model's own pools, as long as its face types; the
+    // faces' copies of the cells get their colours on the next update.
     BuildFaceOutlineDiagram(face, &type->mFaceDiagram, &type->mResults[0], &type->mDiagramCells,
-                            &GetFaceDiagramWorkPools(), &GetFaceDiagramResultPools(),
+                            mOwner->mDiagramWorkPools.get(), mOwner->mDiagramResultPools.get(),
                             (mOwner->mPolyFlags & kPolyFlagOneSidedFace) != 0);
+    mOwner->mPolyFlags |= kPolyFlagCellColoursFront;
   }
 }
 

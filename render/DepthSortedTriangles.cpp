@@ -1,0 +1,376 @@
+// Depth-sorted translucent triangles: the record pool, the three queues and their
+// drawing.
+
+#include "render/DepthSortedTriangles.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include "core/RadixSorter.h"
+#include "model/FaceImageRef.h"
+#include "render/FaceImageTexturing.h"
+#include "render/GL.h"
+#include "render/GLErrors.h"
+#include "render/LightSets.h"
+#include "render/ModelDrawPane.h"
+#include "render/OpenGLView.h"
+
+namespace corvia {
+
+namespace detail_DepthSortedTriangles {
+
+constexpr int kStartBlockSize = 1024;
+constexpr int kFreedBlockSize = 120;
+
+// The coplanar stencil's steps (LightSets.h).
+constexpr int kStencilMarking = 1;
+constexpr int kStencilClearing = 3;
+
+struct Block {
+  std::unique_ptr<DepthSortedTriangle[]> records;
+  int capacity = 0;
+  int used = 0;
+  Block* next = nullptr;  // the older block
+};
+
+struct Queue {
+  DepthSortedTriangle* head = nullptr;
+  DepthSortedTriangle* tail = nullptr;
+  int count = 0;
+};
+
+struct State {
+  std::vector<std::unique_ptr<Block>> owned;
+  Block* first = nullptr;  // the newest
+  Block* current = nullptr;
+  int minimumBlockSize = kStartBlockSize;
+  Queue firstQueue, sortedQueue, lastQueue;
+  // The view whose pass queued what is queued; other views never draw it.
+  const OpenGLView* owner = nullptr;
+  RadixSorter sorter;
+  int subdivisionDepth = 4;
+  double subdivisionTolerance = 0.05;
+  float alphaFactor = 1.0f;
+};
+
+State& Get() {
+  static State state;
+  return state;
+}
+
+DepthSortedTriangle* TakeRecords(int n) {
+  State& s = Get();
+  int skipped = 0;
+  for (Block* b = s.current; b; b = b->next) {
+    if (b->used + n <= b->capacity) {
+      DepthSortedTriangle* r = &b->records[static_cast<size_t>(b->used)];
+      b->used += n;
+      s.current = b;
+      return r;
+    }
+    skipped += b->capacity;
+  }
+  auto block = std::make_unique<Block>();
+  block->capacity = std::max(2 * (n + skipped), s.minimumBlockSize);
+  block->records = std::make_unique<DepthSortedTriangle[]>(static_cast<size_t>(block->capacity));
+  block->used = n;
+  block->next = s.first;
+  s.first = block.get();
+  s.current = block.get();
+  s.owned.push_back(std::move(block));
+  return &s.current->records[0];
+}
+
+void EmptyQueues() {
+  State& s = Get();
+  s.firstQueue = s.sortedQueue = s.lastQueue = Queue();
+  for (Block* b = s.first; b; b = b->next) b->used = 0;
+  s.current = s.first;
+  s.owner = nullptr;
+}
+
+bool AnyQueued() {
+  const State& s = Get();
+  return s.firstQueue.head || s.sortedQueue.head || s.lastQueue.head;
+}
+
+void Prepend(Queue& q, DepthSortedTriangle* t) {
+  t->next = q.head;
+  q.head = t;
+  if (!q.tail) q.tail = t;
+  ++q.count;
+}
+
+void Append(Queue& q, DepthSortedTriangle* t) {
+  t->next = nullptr;
+  if (q.tail) {
+    q.tail->next = t;
+  } else {
+    q.head = t;
+  }
+  q.tail = t;
+  ++q.count;
+}
+
+bool HasAlphaTexture(const FaceImage* image) {
+  return image && image->mTextureImage && image->HasAlpha();
+}
+
+bool IsCurvedProjection(const FaceImage* image) {
+  return image && (image->mProjection == kImageProjectCylindrical || image->mProjection == kImageProjectSpherical);
+}
+
+void Midpoint(double* out, const double* a, const double* b) {
+  for (int k = 0; k < 3; ++k) out[k] = 0.5 * (a[k] + b[k]);
+}
+
+// Texture coordinates of the three corners, the seam repaired.
+void CornerTexCoords(const FaceImage* image, const Transform3D& transform, const double (*corners)[3], float* coords) {
+  std::fill(coords, coords + 6, 0.0f);
+  image->GetTriangleTexCoords(transform, corners[0], coords, nullptr);
+  image->GetTriangleTexCoords(transform, corners[1], coords + 2, coords);
+  image->GetTriangleTexCoords(transform, corners[2], coords + 4, coords);
+  const double* points[3] = {corners[0], corners[1], corners[2]};
+  FixTexCoordSeam(transform, points, coords, image->mProjection);
+}
+
+// Whether the coordinates of some edge's mid-point differ from the mean of its ends'
+// by more than the tolerance: the projection bends across the triangle.
+bool NeedsSubdivision(const FaceImage* image, const Transform3D& transform, const double (*corners)[3],
+                      const float* coords) {
+  const double tolerance = Get().subdivisionTolerance;
+  for (int i = 0; i < 3; ++i) {
+    const int j = (i + 1) % 3;
+    double mid[3];
+    Midpoint(mid, corners[i], corners[j]);
+    float at[2] = {0.0f, 0.0f};
+    image->GetTriangleTexCoords(transform, mid, at, coords + 2 * i);
+    for (int k = 0; k < 2; ++k) {
+      const double mean = 0.5 * (coords[2 * i + k] + coords[2 * j + k]);
+      if (!std::isfinite(at[k]) || std::fabs(at[k] - mean) > tolerance) return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace detail_DepthSortedTriangles
+
+float& DepthSortAlphaFactor() {
+  return detail_DepthSortedTriangles::Get().alphaFactor;
+}
+
+void UseFineTextureSubdivision() {
+  detail_DepthSortedTriangles::Get().subdivisionDepth = 6;
+  detail_DepthSortedTriangles::Get().subdivisionTolerance = 0.01;
+}
+
+void UseNormalTextureSubdivision() {
+  detail_DepthSortedTriangles::Get().subdivisionDepth = 4;
+  detail_DepthSortedTriangles::Get().subdivisionTolerance = 0.05;
+}
+
+int GetTextureSubdivisionDepth() {
+  return detail_DepthSortedTriangles::Get().subdivisionDepth;
+}
+double GetTextureSubdivisionTolerance() {
+  return detail_DepthSortedTriangles::Get().subdivisionTolerance;
+}
+
+void DrawTriangleArrays(const double (*corners)[3], const double* normal, const float* colour, float alpha,
+                        const FaceImage* image, const Transform3D* transform, const float* texCoords, int depth) {
+  using namespace detail_DepthSortedTriangles;
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (!view) return;
+  view->SetMaterialColorAlphav(colour, alpha);
+  glNormal3dv(normal);
+  if (!image || !transform) {
+    const GLfloat vertices[9] = {
+        static_cast<GLfloat>(corners[0][0]), static_cast<GLfloat>(corners[0][1]), static_cast<GLfloat>(corners[0][2]),
+        static_cast<GLfloat>(corners[1][0]), static_cast<GLfloat>(corners[1][1]), static_cast<GLfloat>(corners[1][2]),
+        static_cast<GLfloat>(corners[2][0]), static_cast<GLfloat>(corners[2][1]), static_cast<GLfloat>(corners[2][2])};
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, vertices);
+    glDrawArrays(GL_TRIANGLES, 0, 3);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    return;
+  }
+  float coords[6];
+  if (texCoords) {
+    std::copy(texCoords, texCoords + 6, coords);
+  } else {
+    CornerTexCoords(image, *transform, corners, coords);
+  }
+  if (IsCurvedProjection(image) && depth < Get().subdivisionDepth &&
+      NeedsSubdivision(image, *transform, corners, coords)) {
+    // Cut at the edge mid-points into four and draw each one level deeper.
+    double mid[3][3];
+    for (int i = 0; i < 3; ++i) Midpoint(mid[i], corners[i], corners[(i + 1) % 3]);
+    const double* pieces[4][3] = {{corners[0], mid[0], mid[2]},
+                                  {mid[0], corners[1], mid[1]},
+                                  {mid[2], mid[1], corners[2]},
+                                  {mid[0], mid[1], mid[2]}};
+    for (const auto& piece : pieces) {
+      double p[3][3];
+      for (int i = 0; i < 3; ++i) std::copy(piece[i], piece[i] + 3, p[i]);
+      DrawTriangleArrays(p, normal, colour, alpha, image, transform, nullptr, depth + 1);
+    }
+    return;
+  }
+  const GLfloat vertices[9] = {
+      static_cast<GLfloat>(corners[0][0]), static_cast<GLfloat>(corners[0][1]), static_cast<GLfloat>(corners[0][2]),
+      static_cast<GLfloat>(corners[1][0]), static_cast<GLfloat>(corners[1][1]), static_cast<GLfloat>(corners[1][2]),
+      static_cast<GLfloat>(corners[2][0]), static_cast<GLfloat>(corners[2][1]), static_cast<GLfloat>(corners[2][2])};
+  BindImageTexture(image);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  glVertexPointer(3, GL_FLOAT, 0, vertices);
+  glTexCoordPointer(2, GL_FLOAT, 0, coords);
+  glDrawArrays(GL_TRIANGLES, 0, 3);
+  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  glDisableClientState(GL_VERTEX_ARRAY);
+  UnbindImageTexture(image);
+}
+
+void DrawTriangleBatch(const DepthSortedTriangle& t) {
+  using namespace detail_DepthSortedTriangles;
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (!view) return;
+  const int before = view->GetTransparencyMode();
+  const int stencil = GetCoplanarStencilStep();
+  const bool translucent = (t.alpha < 1.0f || t.image) && stencil != kStencilClearing;
+  const bool hasTexture = t.image != nullptr;
+  if (translucent) {
+    view->SetSpecular(0.0f);
+    if (t.alpha < 1.0f || HasAlphaTexture(t.image)) view->SetTransparencyMode(kTransparencyBlended);
+    if (stencil == kStencilMarking) glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+  }
+  DrawTriangleArrays(t.corners, t.normal, t.colour, t.alpha, t.image, hasTexture ? &t.textureTransform : nullptr,
+                     hasTexture ? &t.texCoords[0][0] : nullptr, 0);
+  if (translucent) {
+    if (stencil == kStencilMarking) glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
+    view->SetSpecular(0.5f);
+    // Again in black, adding nothing: the triangle's depth is written.
+    static const float kBlack[3] = {0.0f, 0.0f, 0.0f};
+    view->SetTransparencyMode(kTransparencyAdditive);
+    DrawTriangleArrays(t.corners, t.normal, kBlack, 1.0f, nullptr, nullptr, nullptr, 0);
+  }
+  view->SetTransparencyMode(before);
+}
+
+bool AddDepthSortedTriangle(const double* p0, const double* p1, const double* p2, const double* normal,
+                            const float* rgba, unsigned flags, double scale, const FaceImage* image,
+                            const Transform3D* textureTransform, const float* texCoords) {
+  using namespace detail_DepthSortedTriangles;
+  State& s = Get();
+  OpenGLView* view = OpenGLView::GetCurrent();
+  double corners[3][3];
+  for (int k = 0; k < 3; ++k) {
+    corners[0][k] = p0[k] * scale;
+    corners[1][k] = p1[k] * scale;
+    corners[2][k] = p2[k] * scale;
+  }
+  float alpha = rgba[3];
+  if (s.alphaFactor != 1.0f) alpha *= s.alphaFactor;
+  const Transform3D* transform = image ? textureTransform : nullptr;
+  const bool opaque = alpha >= 1.0f && !HasAlphaTexture(image);
+  if (opaque || (flags & kTriangleNeverDefer) || (view && view->IsPicking())) {
+    DrawTriangleArrays(corners, normal, rgba, alpha, transform ? image : nullptr, transform, texCoords, 0);
+    return true;
+  }
+  // A pass of another view left its triangles behind: they are not this view's to draw.
+  if (s.owner != view && AnyQueued()) EmptyQueues();
+  s.owner = view;
+  DepthSortedTriangle* t = TakeRecords(1);
+  for (int i = 0; i < 3; ++i) std::copy(corners[i], corners[i] + 3, t->corners[i]);
+  for (int k = 0; k < 3; ++k) t->centroid[k] = (corners[0][k] + corners[1][k] + corners[2][k]) * (1.0 / 3.0);
+  std::copy(normal, normal + 3, t->normal);
+  std::copy(rgba, rgba + 3, t->colour);
+  t->alpha = alpha;
+  t->image = transform ? image : nullptr;
+  if (t->image) {
+    t->textureTransform = *transform;
+    if (texCoords) {
+      std::copy(texCoords, texCoords + 6, &t->texCoords[0][0]);
+    } else {
+      CornerTexCoords(image, *transform, t->corners, &t->texCoords[0][0]);
+    }
+  }
+  const bool ordered = !view || GetModelDrawPane(view).GetDrawOrder() >= 1.0;
+  if (ordered && (flags & kTriangleDrawFirst)) {
+    Prepend(s.firstQueue, t);
+  } else if (ordered && (flags & kTriangleDrawLast)) {
+    Prepend(s.lastQueue, t);
+  } else {
+    Append(s.sortedQueue, t);
+  }
+  return false;
+}
+
+void DrawDepthSortedTriangles() {
+  using namespace detail_DepthSortedTriangles;
+  State& s = Get();
+  if (!AnyQueued()) return;
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (!view || view != s.owner) {
+    EmptyQueues();
+    return;
+  }
+  view->SetTransparencyMode(kTransparencyBlended);
+  for (DepthSortedTriangle* t = s.firstQueue.head; t; t = t->next) DrawTriangleBatch(*t);
+  if (s.sortedQueue.head) {
+    // Farthest first: the key is minus the squared distance from the eye, held as a
+    // float; the sort is stable, so equal keys keep the order they were queued in.
+    const double* eye = view->GetPerEyePosition();
+    for (DepthSortedTriangle* t = s.sortedQueue.head; t; t = t->next) {
+      double d[3];
+      Subtract(d, t->centroid, eye);
+      t->key = static_cast<float>(-Dot(d, d));
+    }
+    DepthSortedTriangle* tail = nullptr;
+    auto* head = static_cast<DepthSortedTriangle*>(s.sorter.SortByCallback(
+        s.sortedQueue.head, static_cast<unsigned>(s.sortedQueue.count), 0, offsetof(DepthSortedTriangle, key), nullptr,
+        offsetof(DepthSortedTriangle, next), -1, reinterpret_cast<void**>(&tail)));
+    s.sortedQueue.head = head;
+    s.sortedQueue.tail = tail;
+    for (DepthSortedTriangle* t = head; t; t = t->next) DrawTriangleBatch(*t);
+  }
+  for (DepthSortedTriangle* t = s.lastQueue.head; t; t = t->next) DrawTriangleBatch(*t);
+  view->SetTransparencyMode(kTransparencyOpaque);
+  EmptyQueues();
+  CheckGLError("DrawDepthSortedTriangles");
+}
+
+void DiscardDepthSortedTriangles() {
+  detail_DepthSortedTriangles::EmptyQueues();
+}
+
+void FreeDepthSortedTriangles() {
+  using namespace detail_DepthSortedTriangles;
+  State& s = Get();
+  s.firstQueue = s.sortedQueue = s.lastQueue = Queue();
+  s.owner = nullptr;
+  s.first = s.current = nullptr;
+  s.owned.clear();
+  s.sorter.FreeAll();
+  s.minimumBlockSize = kFreedBlockSize;
+}
+
+DepthSortStatistics GetDepthSortStatistics() {
+  using namespace detail_DepthSortedTriangles;
+  const State& s = Get();
+  DepthSortStatistics stats;
+  stats.firstQueue = s.firstQueue.count;
+  stats.sortedQueue = s.sortedQueue.count;
+  stats.lastQueue = s.lastQueue.count;
+  for (const Block* b = s.first; b; b = b->next) {
+    ++stats.blocks;
+    stats.capacity += b->capacity;
+  }
+  stats.minimumBlockSize = s.minimumBlockSize;
+  return stats;
+}
+
+}  // namespace corvia

@@ -1,0 +1,438 @@
+// Drawing of a model's elements: corner points, edge lines, numbers and frames, the
+// user's labels, and the vertex-figure pane.
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "core/DrawnPolygon.h"
+#include "core/Geometry.h"
+#include "core/Globals.h"
+#include "model/ColorSchemes.h"
+#include "model/Edge.h"
+#include "model/ElementFlags.h"
+#include "model/ElementLabels.h"
+#include "model/ElementList.h"
+#include "model/Globals.h"
+#include "model/PointPicker.h"
+#include "model/Poly.h"
+#include "model/PolyElement.h"
+#include "model/VertexFigure.h"
+#include "render/GL.h"
+#include "render/GLErrors.h"
+#include "render/GLSelection.h"
+#include "render/LabelDrawing.h"
+#include "render/ModelDrawSettings.h"
+#include "render/OpenGLView.h"
+#include "render/Primitives.h"
+#include "render/SelectionItems.h"
+#include "stellation/FaceType.h"
+#include "stellation/FaceTypeBlock.h"
+
+namespace corvia {
+
+namespace detail_ElementDrawing {
+
+// (p + offset) x scale.
+void Place(double* out, const double* p, const double* offset, double scale) {
+  for (int k = 0; k < 3; ++k) out[k] = (p[k] + (offset ? offset[k] : 0.0)) * scale;
+}
+
+void EmitPoint(const double* p, const double* offset, double scale) {
+  double q[3];
+  Place(q, p, offset, scale);
+  glVertex3dv(q);
+}
+
+bool SideHidden(const PolyElement* element, int i) {
+  if (!element->mEdges || i < 0 || i >= element->mNumSides) return false;
+  const Edge* edge = element->mEdges[i];
+  const Poly* poly = element->mPoly;
+  return edge && edge->IsHidden(poly ? poly->mShowDual != 0 : false);
+}
+
+// The mean edge length of the element's face-type block (0 without one).
+double BlockEdgeLength(const PolyElement* element) {
+  FaceTypeBlock* block = element->GetTypeBlock();
+  return block ? block->GetMeanEdgeLength() : 0.0;
+}
+
+double VertexSphereRadius(const PolyElement* element) {
+  return GetSphereRadius(element->mPoly, element->IsVertex(), BlockEdgeLength(element), -1, -1.0, -1.0);
+}
+
+// The text colour of labels: grey for all while something is selected and numbers
+// are shown.
+void SetLabelColourForSelection(const Poly* poly) {
+  const bool dim = poly && poly->mSelectedItem && (DiagnosticNumbers & kShowAnyNumbers);
+  SetLabelTextColour(dim ? kLabelDimmedColour : kLabelTextColour);
+}
+
+// Around a run of labels: lighting off and blending on; everything restored after.
+class LabelState {
+ public:
+  explicit LabelState(OpenGLView* view) : mView(view) {
+    mLighting = SetLighting(view, false);
+    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  }
+  ~LabelState() {
+    glPopAttrib();
+    SetLabelTextColour(kLabelTextColour);
+    SetLabelTextOffset(0, 0.001);
+    SetLighting(mView, mLighting);
+  }
+  LabelState(const LabelState&) = delete;
+  LabelState& operator=(const LabelState&) = delete;
+
+ private:
+  OpenGLView* mView;
+  bool mLighting;
+};
+
+}  // namespace detail_ElementDrawing
+
+// ---- Points and lines -------------------------------------------------------------------
+
+void PolyElement::DrawCornerPoints(const double* offset, double scale) const {
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (!view || !mNeighbours) return;
+  const bool dual = mPoly && mPoly->mShowDual;
+  glBegin(GL_POINTS);
+  for (int i = 0; i < mNumSides; ++i) {
+    const PolyElement* corner = mNeighbours[i];
+    if (!corner || corner->HasFlag(kElementHemi) || corner->IsHidden(dual)) continue;
+    view->SetMaterialColor(corner->GetDrawColour());
+    detail_ElementDrawing::EmitPoint(corner->mDualVert, offset, scale);
+  }
+  glEnd();
+}
+
+void PolyElement::DrawEdgeLine(int i, const double* offset, double scale, bool noHighlight) const {
+  using namespace detail_ElementDrawing;
+  if (SideHidden(this, i)) return;
+  double a[3], b[3];
+  if (!GetSideEnds(i, a, b)) return;
+  const bool selected =
+      !noHighlight && mEdges && mPoly && i >= 0 && i < mNumSides && mEdges[i] && mEdges[i] == mPoly->mCurrentEdge;
+  if (selected) {
+    glEnd();
+    glLineWidth(GetEdgeLineWidth() * 3.0f);
+    glBegin(GL_LINES);
+  }
+  EmitPoint(a, offset, scale);
+  EmitPoint(b, offset, scale);
+  if (selected) {
+    glEnd();
+    glLineWidth(GetEdgeLineWidth());
+    glBegin(GL_LINES);
+  }
+}
+
+void PolyElement::EmitHalfEdge(int i, const double* offset, double scale, bool firstHalf) const {
+  using namespace detail_ElementDrawing;
+  // The edge ending at corner i is side i - 1.
+  const int side = mNumSides > 0 ? (i - 1 + mNumSides) % mNumSides : 0;
+  if (SideHidden(this, side)) return;
+  double a[3], b[3];
+  if (!GetSideEnds(side, a, b)) return;
+  // a and b come in the canonical order; the half next to corner i is wanted second.
+  const PolyElement* corner = mNeighbours[((i % mNumSides) + mNumSides) % mNumSides];
+  if (corner && !corner->HasFlag(kElementHemi) && PointsEqual(a, corner->mDualVert)) std::swap(a, b);
+  double mid[3];
+  for (int k = 0; k < 3; ++k) mid[k] = 0.5 * (a[k] + b[k]);
+  if (firstHalf) {
+    EmitPoint(a, offset, scale);
+    EmitPoint(mid, offset, scale);
+  } else {
+    EmitPoint(mid, offset, scale);
+    EmitPoint(b, offset, scale);
+  }
+}
+
+void PolyElement::DrawEdges(const double* offset, double scale) const {
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (!view) return;
+  glBegin(GL_LINES);
+  for (int i = 0; i < mNumSides; ++i) {
+    view->SetMaterialColor(PolyItem::GetColour(mEdges ? mEdges[i] : nullptr));
+    DrawEdgeLine(i, offset, scale, false);
+  }
+  glEnd();
+}
+
+// ---- Numbers and labels ------------------------------------------------------------------
+
+void PolyElement::DrawNumber(double scale, double push) const {
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (!view || (mFlags & kElementHidden)) return;
+  double at[3];
+  for (int k = 0; k < 3; ++k) at[k] = (mCentroid[k] + (push == 1.0 ? 0.0 : (push - 1.0) * mCentre[k])) * scale;
+  char number[16];
+  std::snprintf(number, sizeof number, "%d", GetNumber());
+  view->DrawAxes(number, at, mXAxis, mYAxis, mZAxis, 0.3, nullptr);
+}
+
+void PolyElement::DrawTextIfShown(double scale, double push) const {
+  if (!IsTextShown()) return;
+  double at[3];
+  for (int k = 0; k < 3; ++k) at[k] = (mCentroid[k] + (push == 1.0 ? 0.0 : (push - 1.0) * mCentre[k])) * scale;
+  double normal[3];
+  GetNormal(normal);
+  DrawLabel(at, mXAxis, normal);
+}
+
+void PolyElement::DrawLabel(const double* position, const double* firstAxis, const double* normal) const {
+  using namespace detail_ElementDrawing;
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (!view) return;
+  LabelText text;
+  BuildElementLabel(this, false, text);
+  if (text.Empty()) return;
+  LabelState state(view);
+  SetLabelColourForSelection(mPoly);
+  const double size = GetLabelSize(mPoly, IsVertex(), BlockEdgeLength(this), -1, -1.0, -1.0);
+  if ((GetModelDrawSettings().labelTextMode & 0xF) == 3) SetLabelTextOffset(1, GetRadius());
+  double at[3];
+  CopyVector(at, position);
+  if (GetElementDisplayOptions().constructionToyStyle) {
+    const double lift = VertexSphereRadius(this);
+    for (int k = 0; k < 3; ++k) at[k] += lift * normal[k];
+  }
+  DrawLabelMarkup(text.Get(), at, size, firstAxis, normal, 0);
+}
+
+void ElementList::DrawNumbers(double scale, double push) {
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (!view) return;
+  const bool lighting = SetLighting(view, false);
+  for (PolyElement* e = mHead; e; e = e->mNext) e->DrawNumber(scale, push);
+  SetLighting(view, lighting);
+  CheckGLError("ElementList::DrawNumbers");
+}
+
+void ElementList::DrawLabels(Poly*, double scale, double push) {
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (!view) return;
+  if (!(DiagnosticNumbers & (kShowFaceNumbers | kShowFaceTypeNumbers)) && !(HasLabels() && ShowLabels)) return;
+  const bool lighting = SetLighting(view, false);
+  for (PolyElement* e = mHead; e; e = e->mNext) e->DrawTextIfShown(scale, push);
+  SetLighting(view, lighting);
+  CheckGLError("ElementList::DrawLabels");
+}
+
+void ElementList::DrawAllLabels(Poly* poly, double scale, double push) {
+  using namespace detail_ElementDrawing;
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (!view || !mHead) return;
+  if (!(DiagnosticNumbers & (kShowVertexNumbers | kShowVertexTypeNumbers)) && !(HasLabels() && ShowLabels)) return;
+  LabelState state(view);
+  SetLabelColourForSelection(poly);
+  const ModelDrawSettings& settings = GetModelDrawSettings();
+  const bool spheres = UsingVertexSpheres() && settings.showVerts;
+  const double size = GetLabelSize(poly, mHead->IsFace(), BlockEdgeLength(mHead), -1, -1.0, -1.0);
+  const double lift = spheres ? VertexSphereRadius(mHead) : 0.0;
+  const bool dual = poly && poly->mShowDual;
+  for (PolyElement* e = mHead; e; e = e->mNext) {
+    if ((e->mFlags & kElementCoplanar) || !e->mType || e->mType->mMirrorPartner) continue;
+    bool anyShown = settings.showVerts;
+    for (int i = 0; i < e->mNumSides && !anyShown; ++i)
+      anyShown = e->mNeighbours[i] && !e->mNeighbours[i]->IsHidden(dual);
+    if (!anyShown) continue;
+    LabelText text;
+    BuildElementLabel(e, true, text);
+    if (text.Empty()) continue;
+    double normal[3];
+    e->GetNormal(normal);
+    double at[3];
+    for (int k = 0; k < 3; ++k) {
+      const double push3 = push == 1.0 || e->HasFlag(kElementHemi) ? 0.0 : (push - 1.0) * e->mCentre[k];
+      at[k] = (e->mDualVert[k] + push3) * scale + lift * normal[k];
+    }
+    DrawLabelMarkup(text.Get(), at, size, e->mXAxis, normal, 0);
+  }
+  CheckGLError("ElementList::DrawAllLabels");
+}
+
+// ---- Extents ----------------------------------------------------------------------------
+
+void PolyElement::AddToExtents(OpenGLView* view, ViewExtents* extents, const double* matrix) const {
+  if (!view || !extents || !mNeighbours) return;
+  Transform3D worldToFace;
+  if (matrix) {
+    for (int k = 0; k < 12; ++k) worldToFace.m[k] = matrix[k];
+  } else {
+    GetWorldToFace(worldToFace, false);
+  }
+  for (int i = 0; i < mNumSides; ++i) {
+    double points[10];
+    const int n = GetPolygon2D(i, worldToFace, points);
+    for (int k = 0; k < n; ++k) {
+      const double p[3] = {points[2 * k], points[2 * k + 1], 0.0};
+      view->AddPointToExtents(*extents, p);
+    }
+  }
+}
+
+void PolyElement::AddVertexFigureToBounds2D(OpenGLView* view, ViewExtents* extents) const {
+  if (!view || !extents) return;
+  Transform3D worldToFace;
+  GetWorldToFace(worldToFace, false);
+  int steps = mList ? mList->mCount : 1;
+  const PolyElement* member = this;
+  do {
+    if (ShowDualFaceOnVertexFigure) member->AddToExtents(view, extents, worldToFace.m);
+    for (int i = 0; i < member->mNumSides; ++i) {
+      double p[3] = {0.0, 0.0, 0.0};
+      if (member->GetAdjacent2D(i, worldToFace, p)) view->AddPointToExtents(*extents, p);
+    }
+    member = ShowCoplanarVertexFigures ? member->mCoplanarNext : nullptr;
+  } while (member && member != this && steps-- > 0);
+}
+
+void PolyElement::AddOthersToBounds2D(OpenGLView* view, ViewExtents* extents) const {
+  if (!view || !extents || !mList) return;
+  Transform3D worldToFace;
+  GetWorldToFace(worldToFace, false);
+  for (const PolyElement* e = mList->mHead; e; e = e->mNext) {
+    if (e == this) continue;
+    double p[3] = {0.0, 0.0, 0.0};
+    if (ProjectElementTo2D(e, worldToFace, p)) view->AddPointToExtents(*extents, p);
+  }
+}
+
+// ---- The vertex-figure pane --------------------------------------------------------------
+
+void PolyElement::DrawVertexFigure2D(OpenGLView* view, bool showLines, bool picking) const {
+  using namespace detail_ElementDrawing;
+  if (!view || !mList) return;
+  Transform3D worldToFace;
+  GetWorldToFace(worldToFace, false);
+  const float lineWidth = GetEdgeLineWidth();
+  const float pixel = GetModelDrawSettings().lineWidthFactor;
+  struct Projected {
+    const PolyElement* element;
+    double p[2];
+  };
+  std::vector<Projected> others;
+  for (const PolyElement* e = mList->mHead; e; e = e->mNext) {
+    Projected q{e, {0.0, 0.0}};
+    if (e != this && !(e->mFlags & kElementSkip) && ProjectElementTo2D(e, worldToFace, q.p)) others.push_back(q);
+  }
+
+  // 1. The lines through the projections of every pair, clipped to the list's spread.
+  if (showLines) {
+    const double spread = GetListSpread2D();
+    const double lo[2] = {-spread, -spread}, hi[2] = {spread, spread};
+    view->SetColor(0.6f, 0.6f, 0.6f);
+    glBegin(GL_LINES);
+    for (size_t a = 0; a < others.size(); ++a) {
+      for (size_t b = a + 1; b < others.size(); ++b) {
+        const double* p = others[a].p;
+        const double* q = others[b].p;
+        double d[2] = {q[0] - p[0], q[1] - p[1]};
+        const double length = std::hypot(d[0], d[1]);
+        if (length <= 1e-7) continue;
+        const double reach = 4.0 * (spread + std::hypot(p[0], p[1])) / length;
+        double p0[2] = {p[0] - d[0] * reach, p[1] - d[1] * reach};
+        double p1[2] = {p[0] + d[0] * reach, p[1] + d[1] * reach};
+        if (!ClipLine2D(p0, p1, lo, hi)) continue;
+        glVertex2dv(p0);
+        glVertex2dv(p1);
+      }
+    }
+    glEnd();
+  }
+
+  // 2. The vertex figures of the drawn polygons through this element's point.
+  if (mPoly && mPoly->mDrawnPolygons) {
+    glLineWidth(lineWidth + 2.0f);
+    for (const DrawnPolygon* polygon = mPoly->mDrawnPolygons; polygon; polygon = polygon->next) {
+      const PolygonVertex* ring = polygon->ring;
+      if (!ring) continue;
+      const PolygonVertex* v = ring;
+      do {
+        bool here = true;
+        for (int k = 0; k < 3; ++k) here = here && std::fabs(v->point[k] - mDualVert[k]) <= 1e-7;
+        if (here && v->prev && v->next && v->prev != v) {
+          double a[2], b[2];
+          ProjectTo2D(v->prev->point, false, worldToFace, a);
+          ProjectTo2D(v->next->point, false, worldToFace, b);
+          if (polygon == mPoly->mCurrentDrawnPolygon) {
+            view->SetColorv(kLabelHighlightColour);
+          } else {
+            view->SetColor(0.0f, 1.0f, 0.0f);
+          }
+          glBegin(GL_LINES);
+          glVertex2dv(a);
+          glVertex2dv(b);
+          glEnd();
+        }
+        v = v->next;
+      } while (v && v != ring);
+    }
+    glLineWidth(pixel);
+  }
+
+  // 3. The element's own point, then the others: a ring in the default vertex colour
+  // round each point in its own colour.
+  glPointSize(11.0f * pixel);
+  view->SetColorv(GetDrawColour());
+  glBegin(GL_POINTS);
+  glVertex2d(0.0, 0.0);
+  glEnd();
+  glPointSize(7.0f * pixel);
+  view->SetColorv(DefaultVertexColor);
+  for (const Projected& q : others) {
+    if (picking)
+      SetGLSelectionItem(q.element->IsVertex() ? kSelectBaseVertex : kSelectDualVertex, q.element->GetIndex());
+    glBegin(GL_POINTS);
+    glVertex2dv(q.p);
+    glEnd();
+  }
+  if (picking) view->ClearGLSelectionItem();
+  glPointSize(5.0f * pixel);
+  glBegin(GL_POINTS);
+  for (const Projected& q : others) {
+    view->SetColorv(q.element->GetDrawColour());
+    glVertex2dv(q.p);
+  }
+  glEnd();
+  glPointSize(pixel);
+
+  // 4. In Measurement Mode the measurement points that are defined.
+  constexpr int kMeasurementMode = 3;
+  if (GetMouseSelectionMode() == kMeasurementMode) {
+    glPointSize(7.0f * pixel);
+    view->SetColor(1.0f, 0.5f, 0.5f);
+    glBegin(GL_POINTS);
+    for (int i = 0; i < kNumMeasurementPoints; ++i) {
+      const double* m = GetMeasurementPoint(i);
+      if (m[0] == kUndefinedPoint) continue;
+      double p[2];
+      ProjectTo2D(m, false, worldToFace, p);
+      glVertex2dv(p);
+    }
+    glEnd();
+    glPointSize(pixel);
+  }
+
+  // 5. The numbers of the projected elements.
+  if (DiagnosticNumbers & (kShowVertexNumbers | kShowVertexTypeNumbers)) {
+    for (const Projected& q : others) {
+      LabelText text;
+      if (DiagnosticNumbers & kShowVertexTypeNumbers) text.AppendNumber(FaceType::GetNumber(q.element->mType));
+      if (DiagnosticNumbers & kShowVertexNumbers) {
+        if (!text.Empty()) text.Append("-");
+        text.AppendNumber(q.element->GetNumber());
+      }
+      const bool selected = mPoly && q.element == mPoly->mSelectedElement;
+      view->SetColorv(selected ? kLabelHighlightColour : kLabelTextColour);
+      view->DrawText2Dv(text.Get(), q.p, false);
+    }
+  }
+  CheckGLError("PolyElement::DrawVertexFigure2D");
+}
+
+}  // namespace corvia

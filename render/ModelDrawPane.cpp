@@ -1,0 +1,71 @@
+// The plain answers of a pane to the model drawing.
+
+#include "render/ModelDrawPane.h"
+
+#include "model/Globals.h"
+#include "model/Poly.h"
+#include "render/PreviewDrawing.h"
+#include "stellation/FaceTypeBlock.h"
+
+namespace corvia {
+
+ModelDrawPane::~ModelDrawPane() = default;
+
+int ModelDrawPane::PushTransparency(int mode) {
+  ++mTransparencyNesting;
+  if (OpenGLView* view = OpenGLView::GetCurrent()) view->SetTransparencyMode(mode);
+  return mTransparencyNesting;
+}
+
+int ModelDrawPane::PopTransparency(int mode) {
+  if (OpenGLView* view = OpenGLView::GetCurrent()) view->SetTransparencyMode(mode);
+  if (mTransparencyNesting > 0) --mTransparencyNesting;
+  return mTransparencyNesting;
+}
+
+unsigned ModelDrawPane::GetPreviewPickFlags() const {
+  return kPreviewPickFaces;
+}
+
+int ModelDrawPane::GetPreviewSelectedFace() const {
+  const Poly* poly = GetCurrentPoly();
+  return poly ? poly->mSelectedFacetPreview : -1;
+}
+
+Model3D* ModelDrawPane::GetModel3D(Poly* poly) {
+  FaceTypeBlock* block = poly ? poly->GetShownBlock() : nullptr;
+  return block ? block->GetModel3D(false) : nullptr;
+}
+
+// A plain pane draws every sphere and cylinder once, each in its element's colour.
+int ModelDrawPane::SetVertexMaterial(MaterialPasses& passes) {
+  passes.kind = 1;
+  passes.pass = 0;
+  return passes.kind;
+}
+
+void ModelDrawPane::EndVertexMaterial(MaterialPasses& passes) {
+  passes.pass = 0;
+}
+
+int ModelDrawPane::SetEdgeMaterial(MaterialPasses& passes) {
+  passes.kind = 1;
+  passes.pass = 0;
+  return passes.kind;
+}
+
+void ModelDrawPane::EndEdgeMaterial(MaterialPasses& passes) {
+  passes.pass = 0;
+}
+
+bool ModelDrawPane::ApplyFaceAppearance(bool, MaterialPasses& passes) {
+  return passes.pass++ == 0;
+}
+
+ModelDrawPane& GetModelDrawPane(OpenGLView* view) {
+  if (auto* pane = dynamic_cast<ModelDrawPane*>(view)) return *pane;
+  static ModelDrawPane plain;
+  return plain;
+}
+
+}  // namespace corvia

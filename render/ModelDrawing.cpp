@@ -1,0 +1,600 @@
+// Drawing of a model's faces in the face draw modes.
+
+#include "render/ModelDrawing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "core/Messages.h"
+#include "core/RadixSorter.h"
+#include "model/ColorSchemes.h"
+#include "model/Edge.h"
+#include "model/ElementFlags.h"
+#include "model/ElementLabels.h"
+#include "model/ElementList.h"
+#include "model/FaceImageRef.h"
+#include "model/Globals.h"
+#include "model/Poly.h"
+#include "model/PolyElement.h"
+#include "nets/Face3D.h"
+#include "nets/Model3D.h"
+#include "render/FaceDiagramDrawing.h"
+#include "render/GL.h"
+#include "render/GLErrors.h"
+#include "render/GLSelection.h"
+#include "render/GeomagDrawing.h"
+#include "render/LightSets.h"
+#include "render/ModelDrawPane.h"
+#include "render/ModelDrawSettings.h"
+#include "render/MorphDrawing.h"
+#include "render/OpenGLView.h"
+#include "render/SelectionItems.h"
+#include "stellation/FaceType.h"
+#include "stellation/FaceTypeBlock.h"
+
+namespace corvia {
+
+namespace detail_ModelDrawing {
+
+// The coplanar stencil's steps (LightSets.h).
+constexpr int kStencilMark = 1;
+constexpr int kStencilKeep = 2;
+constexpr int kStencilClear = 3;
+constexpr int kStencilFinish = 4;
+
+// Mouse selection mode 2, "Cut/Uncut Edges": facets are picked.
+constexpr int kMouseModePickFacets = 2;
+// Highlight mode 1: the selected face's stellation diagram is shown on it.
+constexpr int kHighlightDiagram = 1;
+// Face-drag option bit 25: the held face is drawn all the same.
+constexpr uint32_t kFaceDragDrawHeld = 1u << 25;
+
+bool Rainbow() {
+  return (GetRainbowFlags() & kRainbowColors) != 0;
+}
+
+bool GeomagOn() {
+  return GetElementDisplayOptions().constructionToyStyle;
+}
+
+// The members of the face's coplanar ring after it (not the face itself).
+template <typename Visit>
+void ForEachOtherInRing(PolyElement* face, Visit visit) {
+  int steps = face->mList ? face->mList->mCount : 0;
+  for (PolyElement* m = face->mCoplanarNext; m && m != face && steps-- > 0; m = m->mCoplanarNext) visit(m);
+}
+
+bool HasCoplanarPartner(const PolyElement* face) {
+  return face->mCoplanarNext && face->mCoplanarNext != face;
+}
+
+// The face's own frame: diagram point (x, y) to world.
+void FaceFrame(const PolyElement* face, Transform3D& frame) {
+  face->GetFaceToWorld(frame, false);
+}
+
+// The facet edges of the face's diagram drawn on the face.
+void DrawCellLinesOnFace(PolyElement* face, const double* offset) {
+  (void)face;
+  (void)offset;
+  ShowInternalError("FaceType::DrawFacetEdgesOnFace: Not available in this build");
+}
+
+// The stellation facets of the face for picking.
+void DrawFacetsForSelection(PolyElement* face, const double* offset) {
+  (void)face;
+  (void)offset;
+  ShowInternalError("FaceType::DrawFacetsForSelection: Not available in this build");
+}
+
+void DrawCellLinesUnlessSelectedPlane(Poly* poly, PolyElement* face, double morph, const FaceDrawOptions& o) {
+  if (!o.showCellLines) return;
+  if (o.highlight == kHighlightDiagram && poly->IsInSelectedPlane(face)) return;
+  double offset[3];
+  GetMorphOffset(face, morph, offset);
+  DrawCellLinesOnFace(face, offset);
+}
+
+// A face drawn on its own is drawn over everything, in the screen-door highlight.
+class SingleFaceBrackets {
+ public:
+  SingleFaceBrackets(OpenGLView* view, bool on) : mView(view), mOn(on) {
+    if (!mOn) return;
+    glDisable(GL_DEPTH_TEST);
+    mBefore = mView->GetTransparencyMode();
+    GetModelDrawPane(mView).PushTransparency(kTransparencyScreenDoor);
+  }
+  ~SingleFaceBrackets() {
+    if (!mOn) return;
+    if (mView->Is3D()) glEnable(GL_DEPTH_TEST);
+    GetModelDrawPane(mView).PopTransparency(mBefore);
+  }
+  SingleFaceBrackets(const SingleFaceBrackets&) = delete;
+  SingleFaceBrackets& operator=(const SingleFaceBrackets&) = delete;
+
+ private:
+  OpenGLView* mView;
+  bool mOn;
+  int mBefore = kTransparencyOpaque;
+};
+
+// The points, lines and numbers drawn on the faces of one ring.
+void DrawRingDetails(Poly* poly, PolyElement* face, double scale, double morph, const FaceDrawOptions& o) {
+  OpenGLView* view = o.view;
+  const bool lighting = SetLighting(view, false);
+  auto details = [&](PolyElement* member) {
+    double offset[3];
+    GetMorphOffset(member, morph, offset);
+    if (DiagnosticNumbers & kShowNumbersInFacePlanes) member->DrawNumber(scale, morph);
+    if (o.showVertices) member->DrawCornerPoints(offset, scale);
+    if (o.showEdges) member->DrawEdges(offset, scale);
+  };
+  details(face);
+  ForEachOtherInRing(face, details);
+  if (o.stellationModel) {
+    if (const Face3D* facelet = PolyElement::GetFace3D(face)) {
+      double offset[3];
+      GetMorphOffset(face, morph, offset);
+      if (o.showStelVertices) {
+        view->SetMaterialColor(DefaultVertexColor);
+        o.stellationModel->DrawRingVertices(facelet, offset);
+      }
+      if (o.showStelEdges) {
+        view->SetMaterialColor(GetNewEdgeColor());
+        o.stellationModel->DrawRingEdges(facelet, offset, o.facetPicking, false);
+        o.stellationModel->DrawRingEdges(facelet, offset, o.facetPicking, true);
+      }
+    }
+  }
+  DrawCellLinesUnlessSelectedPlane(poly, face, morph, o);
+  SetLighting(view, lighting);
+}
+
+// The face's cells through its frame, or (without cells) its polygon.
+void DrawFaceCellsOrPolygon(PolyElement* face, double scale, const double* offset, CellDrawOptions& cells,
+                            const float* colour, float alpha);
+
+}  // namespace detail_ModelDrawing
+
+bool DrawModeRespectsSkip(int drawMode) {
+  return drawMode == kDrawModeStellation || (drawMode == kDrawModePlain && !detail_ModelDrawing::GeomagOn()) ||
+         drawMode == kDrawModeTruncation || drawMode == kDrawModeExpansion;
+}
+
+bool IsMorphPieceMode(int drawMode) {
+  return drawMode == kDrawModeAugmentation ||
+         (drawMode >= kDrawModeTiltingQuads && drawMode <= kDrawModeTiltingToCompound);
+}
+
+void GetMorphOffset(const PolyElement* element, double morph, double* out) {
+  if (morph == 1.0 || !element) {
+    out[0] = out[1] = out[2] = 0.0;
+    return;
+  }
+  for (int k = 0; k < 3; ++k) out[k] = (morph - 1.0) * element->mCentre[k];
+}
+
+FaceDragState& GetFaceDragState() {
+  static FaceDragState state;
+  return state;
+}
+
+float GetFaceSortKey(const PolyElement* face, const double* eye, double morph) {
+  if (!face->AnyCoplanarTranslucent()) return std::numeric_limits<float>::lowest();
+  double offset[3];
+  GetMorphOffset(face, morph, offset);
+  double d[3];
+  for (int k = 0; k < 3; ++k) d[k] = face->mCentroid[k] + offset[k] - eye[k];
+  return static_cast<float>(-Dot(d, d));
+}
+
+namespace detail_ModelDrawing {
+
+// Back to front for the construction-toy style: sorted by key, then repaired where a
+// later face must be drawn before an earlier one.
+std::vector<PolyElement*> BackToFront(ElementList* faces, const double* eye, double morph) {
+  std::vector<PolyElement*> order;
+  std::vector<float> keys;
+  for (PolyElement* f = faces->mHead; f; f = f->mNext) {
+    order.push_back(f);
+    keys.push_back(GetFaceSortKey(f, eye, morph));
+  }
+  if (order.empty()) return order;
+  static RadixSorter sorter;
+  sorter.Sort(keys.data(), static_cast<unsigned>(keys.size()));
+  std::vector<PolyElement*> sorted(order.size());
+  for (size_t j = 0; j < order.size(); ++j) sorted[j] = order[sorter.GetIndices()[j]];
+  // Reference points moved by their morph offsets.
+  auto point = [morph](const PolyElement* f, double* out) {
+    double offset[3];
+    GetMorphOffset(f, morph, offset);
+    for (int k = 0; k < 3; ++k) out[k] = f->mCentroid[k] + offset[k];
+  };
+  constexpr double kTolerance = 1e-7;
+  size_t start = 0;
+  while (start < sorted.size() && !sorted[start]->IsTranslucent()) ++start;
+  for (size_t a = start; a < sorted.size(); ++a) {
+    const PolyElement* A = sorted[a];
+    double pa[3];
+    point(A, pa);
+    for (size_t b = a + 1; b < sorted.size(); ++b) {
+      const PolyElement* B = sorted[b];
+      double pb[3];
+      point(B, pb);
+      const double sA = A->DistanceAlongNormal(eye, pa) * A->DistanceAlongNormal(pb, pa);
+      const double sB = B->DistanceAlongNormal(eye, pb) * B->DistanceAlongNormal(pa, pb);
+      if (sA > kTolerance && sB < kTolerance) break;  // B already lies correctly in front
+      if (!(sB > kTolerance && sA < -kTolerance)) continue;
+      // B must come before A, unless a face between them objects.
+      bool objection = false;
+      for (size_t c = a + 1; c < b && !objection; ++c) {
+        const PolyElement* C = sorted[c];
+        double pc[3];
+        point(C, pc);
+        const double sC = C->DistanceAlongNormal(eye, pc) * C->DistanceAlongNormal(pb, pc);
+        const double sBc = B->DistanceAlongNormal(eye, pb) * B->DistanceAlongNormal(pc, pb);
+        objection = sBc > kTolerance && sC < -kTolerance;
+      }
+      if (objection) continue;
+      PolyElement* moved = sorted[b];
+      std::move_backward(sorted.begin() + static_cast<std::ptrdiff_t>(a),
+                         sorted.begin() + static_cast<std::ptrdiff_t>(b),
+                         sorted.begin() + static_cast<std::ptrdiff_t>(b) + 1);
+      sorted[a] = moved;
+      break;
+    }
+  }
+  return sorted;
+}
+
+void DrawFaceCellsOrPolygon(PolyElement* face, double scale, const double* offset, CellDrawOptions& cells,
+                            const float* colour, float alpha) {
+  const FaceType* type = face->mType;
+  const FaceType* master = type && type->mCoplanarMaster ? type->mCoplanarMaster : type;
+  const CellColorArray* array = face->mCellColours[0].get();
+  if (master && array && array->mCells && master->mResults[0].mNumCells > 0 &&
+      array->mNumCells == master->mResults[0].mNumCells) {
+    Transform3D frame;
+    FaceFrame(face, frame);
+    cells.frame = &frame;
+    cells.offset = offset;
+    cells.scale = scale;
+    DrawFaceDiagramCellsSorted(array->mCells, &master->mResults[0], cells);
+    cells.frame = nullptr;
+    return;
+  }
+  // A face without a diagram: its polygon, or for a star polygon a fan from its centre
+  // round every corner (the inner parts covered more than once).
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (colour && cells.fixedColour == nullptr) view->SetMaterialColorAlphav(colour, alpha);
+  if (cells.fixedColour)
+    view->SetMaterialColorAlphav(cells.fixedColour, cells.fixedAlpha >= 0.0f ? cells.fixedAlpha : 1.0f);
+  double normal[3];
+  face->GetNormal(normal);
+  glNormal3dv(normal);
+  auto emit = [&](const double* p) {
+    double q[3];
+    for (int k = 0; k < 3; ++k) q[k] = p[k] + offset[k];
+    if (scale != 1.0)
+      for (double& v : q) v *= scale;
+    glVertex3dv(q);
+  };
+  const int n = face->mNumSides;
+  if (face->mDensity == 1) {
+    glBegin(GL_POLYGON);
+    for (int i = 0; i < n; ++i)
+      if (face->mNeighbours[i]) emit(face->mNeighbours[i]->mDualVert);
+    glEnd();
+    return;
+  }
+  glBegin(GL_TRIANGLE_FAN);
+  emit(face->mCentroid);
+  if (n > 0 && face->mNeighbours[n - 1]) emit(face->mNeighbours[n - 1]->mDualVert);
+  for (int i = 0; i < n; ++i)
+    if (face->mNeighbours[i]) emit(face->mNeighbours[i]->mDualVert);
+  glEnd();
+}
+
+}  // namespace detail_ModelDrawing
+
+bool DrawFacePass(PolyElement* face, int drawMode, double scale, double morph, const FaceColourOverride& colour,
+                  int& pass, int& piece) {
+  using namespace detail_ModelDrawing;
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (!view || !face) return false;
+  const bool picking = view->IsPicking();
+  // 1. A pick draws each face once.
+  if (picking && pass > 0) return false;
+  ModelDrawPane& pane = GetModelDrawPane(view);
+  const bool respectSkip = DrawModeRespectsSkip(drawMode);
+  double offset[3];
+  GetMorphOffset(face, morph, offset);
+  static const float kBlack[3] = {0.0f, 0.0f, 0.0f};
+  static const float kWhite[3] = {1.0f, 1.0f, 1.0f};
+  bool wantsAnother = false;
+
+  if (drawMode == kDrawModeStellation) {
+    // 9. The facelets of the stellation in the face's plane.
+    FaceTypeBlock* block = face->GetTypeBlock();
+    if (block) block->GetModel3D(false);
+    if (GetMouseSelectionMode() == kMouseModePickFacets && face->mType) {
+      double normal[3];
+      face->GetNormal(normal);
+      glNormal3dv(normal);
+      DrawFacetsForSelection(face, offset);
+    } else if (Face3D* first = PolyElement::GetFace3D(face)) {
+      Face3D* facelet = first;
+      int steps = 1 << 20;
+      do {
+        facelet->Draw(2, offset, scale, nullptr);
+        facelet = facelet->mNextCopy;
+      } while (facelet && facelet != first && steps-- > 0);
+    }
+    ++pass;
+    return false;
+  }
+
+  const bool depthPass = pass == 1;
+  const int transparencyBefore = view->GetTransparencyMode();
+  // 3. The second pass writes the face's depth and leaves the colours alone.
+  if (depthPass) {
+    view->SetMaterialColorAlphav(kBlack, 1.0f);
+    view->SetTransparencyMode(kTransparencyAdditive);
+  }
+  // 4. The translucent path: the colour pass without depth writes, then the depth pass.
+  const FaceImage* image = depthPass ? nullptr : face->mImage;
+  bool translucentPath = false;
+  if (pass == 0) {
+    if (respectSkip) {
+      translucentPath = (face->mFlags & kElementOpaqueImageInRing) != 0;
+    } else {
+      translucentPath = face->mImage && !face->mImage->HasAlpha() && face->mOpacity == 1.0f;
+    }
+    const int stencil = GetCoplanarStencilStep();
+    if (translucentPath && !pane.IsSingleFacePane() && !picking && !GeomagOn() && stencil != kStencilClear) {
+      if (stencil == kStencilMark) glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+      view->SetDepthWrites(false);
+      view->SetSpecular(0.0f);
+      wantsAnother = true;
+      if (!respectSkip && (face->mOpacity < 1.0f || (face->mImage && face->mImage->HasAlpha())))
+        view->SetTransparencyMode(kTransparencyBlended);
+    } else {
+      translucentPath = false;
+    }
+  }
+
+  // 5. The colour. The cells of the modes that pass over skipped faces colour
+  // themselves; a face without cells takes its own colour in every mode.
+  float rgb[3];
+  CopyFloat3(rgb, face->GetColour());
+  float alpha = face->mOpacity;
+  bool setColour = true;
+  if (depthPass) {
+    CopyFloat3(rgb, kBlack);
+    alpha = 1.0f;
+  } else if (colour.IsSet()) {
+    CopyFloat3(rgb, colour.rgb);
+    alpha = colour.alpha;
+  } else if (Rainbow()) {
+    setColour = false;
+  } else if (image) {
+    CopyFloat3(rgb, kWhite);
+  } else if (drawMode != kDrawModeAugmentation && !IsMorphPieceMode(drawMode)) {
+    const float* back = face->mBackColor;
+    if (back[0] != rgb[0] || back[1] != rgb[1] || back[2] != rgb[2]) {
+      double centre[3], normal[3];
+      for (int k = 0; k < 3; ++k) centre[k] = (face->mCentre[k] + offset[k]) * scale;
+      face->GetNormal(normal);
+      if (!view->IsFrontFacing(centre, normal, false)) CopyFloat3(rgb, back);
+    }
+  }
+  if (!respectSkip && setColour && !depthPass) view->SetMaterialColorAlphav(rgb, alpha);
+  if (picking) SetGLSelectionItem(face->IsVertex() ? kSelectVertexAsFace : kSelectFace, face->GetIndex());
+
+  // 7. The face by mode.
+  CellDrawOptions cells;
+  cells.picking = picking;
+  double normal[3];
+  face->GetNormal(normal);
+  cells.normal = normal;
+  {
+    double centre[3];
+    for (int k = 0; k < 3; ++k) centre[k] = (face->mCentre[k] + offset[k]) * scale;
+    cells.front = view->IsFrontFacing(centre, normal, false);
+  }
+  if (depthPass) {
+    cells.fixedColour = kBlack;
+    cells.fixedAlpha = 1.0f;
+  } else if (colour.IsSet()) {
+    cells.fixedColour = colour.rgb;
+  }
+  if (drawMode == kDrawModePlain && GeomagOn()) {
+    FaceType* type = face->mType;
+    if (type && type->CanBuildPanel()) {
+      const int n = face->mNumSides;
+      std::vector<double> corners;
+      for (int i = 0; i < n; ++i) {
+        const int k = (face->mFlags & kElementReversed) ? n - 1 - i : i;
+        const PolyElement* c = face->mNeighbours[k];
+        if (!c) continue;
+        for (int j = 0; j < 3; ++j) corners.push_back(c->mDualVert[j] + offset[j]);
+      }
+      const bool plain = (face->mPoly && face == face->mPoly->mSelectedElement) || Rainbow();
+      DrawGeomagModel(static_cast<int>(corners.size() / 3), corners.data(), normal, plain ? kWhite : rgb);
+    } else {
+      DrawFaceCellsOrPolygon(face, scale, offset, cells, setColour ? rgb : nullptr, alpha);
+    }
+  } else if (drawMode == kDrawModePlain) {
+    DrawFaceCellsOrPolygon(face, scale, offset, cells, setColour ? rgb : nullptr, alpha);
+  } else {
+    const bool plain = (face->mPoly && face == face->mPoly->mSelectedElement) || Rainbow();
+    DrawMorphElement(face, drawMode, scale, morph, offset, cells, depthPass ? kBlack : rgb, alpha, plain);
+  }
+
+  // 10. The end of the pass.
+  if (depthPass) view->SetTransparencyMode(kTransparencyOpaque);
+  if (translucentPath) {
+    if (GetCoplanarStencilStep() == kStencilMark) glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
+    view->SetDepthWrites(true);
+    view->SetSpecular(0.5f);
+    if (!depthPass && !respectSkip) view->SetTransparencyMode(transparencyBefore);
+  }
+  if (picking) view->ClearGLSelectionItem();
+  if (depthPass && Rainbow()) view->SetMaterialColor(kWhite);
+  (void)piece;
+  ++pass;
+  CheckGLError("DrawFacePass");
+  return wantsAnother;
+}
+
+void DrawFaceInPasses(Poly* poly, PolyElement* face, int drawMode, double scale, double morph,
+                      const FaceDrawOptions& o) {
+  using namespace detail_ModelDrawing;
+  OpenGLView* view = o.view;
+  const bool respectSkip = o.respectSkip;
+  // 1. Skipped faces, unless the pane shows them.
+  if (respectSkip && (face->mFlags & kElementSkip) && !GetModelDrawPane(view).GetShowSkipped()) return;
+  // 2. A hidden face (or one whose dual lies at infinity) stands only for the other
+  // members of its ring.
+  if (face->mFlags & (kElementHidden | kElementInf)) {
+    if (!respectSkip && drawMode != kDrawModeStellation) return;
+    bool other = false;
+    ForEachOtherInRing(face,
+                       [&other](PolyElement* m) { other = other || !(m->mFlags & (kElementHidden | kElementInf)); });
+    if (!other) return;
+  }
+  // 3. Under the diagram highlight the faces in the selected plane are left to it.
+  PolyElement* selected = poly->mSelectedElement;
+  if (o.highlight == kHighlightDiagram && face != selected && poly->IsInSelectedPlane(face)) return;
+  // 4. The face held by a drag in this pane is lifted off the model.
+  if (!respectSkip) {
+    const FaceDragState& drag = GetFaceDragState();
+    if (drag.pane == view && !(drag.options & kFaceDragDrawHeld) && std::fabs(drag.offset) <= 1e-7 &&
+        drag.heldFace == face)
+      return;
+  }
+  // 5. The colour override of the selected face.
+  FaceColourOverride colour;
+  colour.alpha = face->mOpacity < 1.0f ? face->mOpacity : 0.5f;
+  const bool isSelected = face == selected || (drawMode == kDrawModeStellation && poly->IsInSelectedPlane(face));
+  const bool useStencil = GetModelDrawSettings().useStencil;
+  if (isSelected) {
+    if (o.highlight == kHighlightDiagram && selected && selected->mType) return;
+    colour.rgb[0] = colour.rgb[1] = colour.rgb[2] = 1.0f;
+    if (!useStencil) glDisable(GL_POLYGON_OFFSET_FILL);
+  }
+  // 6. The passes.
+  int pass = 0, piece = 0;
+  while (DrawFacePass(face, drawMode, scale, morph, colour, pass, piece)) {
+  }
+  // 7. Back to the plain state after the selected face.
+  if (isSelected) {
+    if (Rainbow()) view->SetMaterialColorRGB(1.0f, 1.0f, 1.0f);
+    if (!useStencil) glEnable(GL_POLYGON_OFFSET_FILL);
+  }
+}
+
+void DrawFaceRing(Poly* poly, PolyElement* face, int drawMode, double scale, double morph, const FaceDrawOptions& o) {
+  using namespace detail_ModelDrawing;
+  OpenGLView* view = o.view;
+  const bool single = o.singleFace == face;
+  // 1. Without the stencil, or with nothing drawn on a face that needs none.
+  if (!o.useStencil || (!o.anyDetails && (!HasCoplanarPartner(face) || o.singleFace || o.respectSkip))) {
+    if ((face->mFlags & kElementSkip) && o.respectSkip && !single) return;
+    {
+      SingleFaceBrackets brackets(view, single);
+      DrawFaceInPasses(poly, face, drawMode, scale, morph, o);
+    }
+    DrawCellLinesUnlessSelectedPlane(poly, face, morph, o);
+    return;
+  }
+  // 2. Through the stencil: the details first mark their pixels, the face fills the
+  // rest of its plane, then the details again clear the marks.
+  if ((face->mFlags & kElementSkip) && !single) return;
+  PrepareCoplanarStencil(kStencilMark);
+  for (int iteration = 0; iteration < 2; ++iteration) {
+    if (o.anyDetails) DrawRingDetails(poly, face, scale, morph, o);
+    if (!o.respectSkip && !o.singleFace) {
+      ForEachOtherInRing(face, [&](PolyElement* m) { DrawFaceInPasses(poly, m, drawMode, scale, morph, o); });
+    }
+    if (iteration == 0) {
+      PrepareCoplanarStencil(kStencilKeep);
+      {
+        SingleFaceBrackets brackets(view, single);
+        DrawFaceInPasses(poly, face, drawMode, scale, morph, o);
+      }
+      PrepareCoplanarStencil(kStencilClear);
+    }
+  }
+  PrepareCoplanarStencil(kStencilFinish);
+}
+
+void DrawFaces(Poly* poly, ElementList* faces, int drawMode, double scale, double morph, PolyElement* singleFace) {
+  using namespace detail_ModelDrawing;
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (!view || !poly || !faces) return;
+  if (poly->mPolyFlags & kPolyFlagCellColoursStale) poly->UpdateCellColours(false);
+  const ModelDrawSettings& s = GetModelDrawSettings();
+  FaceDrawOptions o;
+  o.view = view;
+  o.singleFace = singleFace;
+  // 1-3.
+  o.respectSkip = DrawModeRespectsSkip(drawMode);
+  if (!s.spheresAndCylinders) {
+    o.showVertices = s.showVerts;
+    o.showStelVertices = s.showStelVerts;
+    o.showEdges = s.showEdges;
+    o.showStelEdges = s.showStelEdges;
+  }
+  bool showPoints = o.showVertices || o.showStelVertices;
+  bool showLines = o.showEdges || o.showStelEdges;
+  o.showCellLines = s.showCellLines && (drawMode == kDrawModePlain || drawMode == kDrawModeStellation);
+  o.anyDetails = showPoints || showLines || o.showCellLines || (DiagnosticNumbers & kShowNumbersInFacePlanes);
+  o.useStencil = s.useStencil && drawMode != kDrawModeAugmentation && !IsMorphPieceMode(drawMode) && !GeomagOn();
+  // 4. Only the plain and the stellation modes draw anything on the faces.
+  if (drawMode != kDrawModePlain && drawMode != kDrawModeStellation) {
+    o.showVertices = o.showStelVertices = o.showEdges = o.showStelEdges = false;
+    showPoints = showLines = false;
+    o.showCellLines = false;
+    o.anyDetails = false;
+  }
+  // 5.
+  if (GetMouseSelectionMode() == kMouseModePickFacets && !view->IsPicking()) {
+    o.showEdges = false;
+    o.showStelEdges = true;
+    showLines = true;
+    o.anyDetails = true;
+    o.facetPicking = true;
+  } else if (drawMode == kDrawModeStellation) {
+    o.showVertices = o.showStelVertices;
+    o.showEdges = o.showStelEdges;
+  }
+  o.highlight = poly->GetSelectionHighlight(drawMode);
+  // 6.
+  if (o.showStelVertices || o.showStelEdges) o.stellationModel = GetModelDrawPane(view).GetModel3D(poly);
+  // 7.
+  if (o.useStencil) {
+    if (showPoints) glPointSize(GetVertexPointSize());
+    if (showLines || o.showCellLines) glLineWidth(GetEdgeLineWidth());
+  }
+  // 8.
+  if (!singleFace) {
+    if (GeomagOn() && !view->IsPicking()) {
+      for (PolyElement* face : BackToFront(faces, view->GetPerEyePosition(), morph))
+        DrawFaceRing(poly, face, drawMode, scale, morph, o);
+    } else {
+      for (PolyElement* face = faces->mHead; face; face = face->mNext)
+        DrawFaceRing(poly, face, drawMode, scale, morph, o);
+    }
+  } else if (!view->IsPicking()) {
+    DrawFaceRing(poly, singleFace, drawMode, scale, morph, o);
+  }
+  // 9.
+  glPointSize(s.vertSize);
+  glLineWidth(s.edgeWidth);
+  CheckGLError("DrawFaces");
+}
+
+}  // namespace corvia
