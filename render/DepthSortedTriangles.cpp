@@ -320,27 +320,31 @@ void DrawDepthSortedTriangles() {
   }
   view->SetTransparencyMode(kTransparencyBlended);
   for (DepthSortedTriangle* t = s.firstQueue.head; t; t = t->next) DrawTriangleBatch(*t);
-  if (s.sortedQueue.head) {
-    // Farthest first: the key is minus the squared distance from the eye, held as a
-    // float; the sort is stable, so equal keys keep the order they were queued in.
-    const double* eye = view->GetPerEyePosition();
-    for (DepthSortedTriangle* t = s.sortedQueue.head; t; t = t->next) {
-      double d[3];
-      Subtract(d, t->centroid, eye);
-      t->key = static_cast<float>(-Dot(d, d));
-    }
-    DepthSortedTriangle* tail = nullptr;
-    auto* head = static_cast<DepthSortedTriangle*>(s.sorter.SortByCallback(
-        s.sortedQueue.head, static_cast<unsigned>(s.sortedQueue.count), 0, offsetof(DepthSortedTriangle, key), nullptr,
-        offsetof(DepthSortedTriangle, next), -1, reinterpret_cast<void**>(&tail)));
-    s.sortedQueue.head = head;
-    s.sortedQueue.tail = tail;
-    for (DepthSortedTriangle* t = head; t; t = t->next) DrawTriangleBatch(*t);
-  }
+  SortDepthSortedTriangles(view->GetPerEyePosition());
+  for (DepthSortedTriangle* t = s.sortedQueue.head; t; t = t->next) DrawTriangleBatch(*t);
   for (DepthSortedTriangle* t = s.lastQueue.head; t; t = t->next) DrawTriangleBatch(*t);
   view->SetTransparencyMode(kTransparencyOpaque);
   EmptyQueues();
   CheckGLError("DrawDepthSortedTriangles");
+}
+
+void SortDepthSortedTriangles(const double* eye) {
+  using namespace detail_DepthSortedTriangles;
+  State& s = Get();
+  if (!s.sortedQueue.head) return;
+  // Farthest first: the key is minus the squared distance from the eye, held as a
+  // float; the sort is stable, so equal keys keep the order they were queued in.
+  for (DepthSortedTriangle* t = s.sortedQueue.head; t; t = t->next) {
+    double d[3];
+    Subtract(d, t->centroid, eye);
+    t->key = static_cast<float>(-Dot(d, d));
+  }
+  DepthSortedTriangle* tail = nullptr;
+  auto* head = static_cast<DepthSortedTriangle*>(s.sorter.SortByCallback(
+      s.sortedQueue.head, static_cast<unsigned>(s.sortedQueue.count), 0, offsetof(DepthSortedTriangle, key), nullptr,
+      offsetof(DepthSortedTriangle, next), -1, reinterpret_cast<void**>(&tail)));
+  s.sortedQueue.head = head;
+  s.sortedQueue.tail = tail;
 }
 
 void DiscardDepthSortedTriangles() {

@@ -48,6 +48,9 @@ bool AddDepthSortedTriangle(const double* p0, const double* p1, const double* p2
 // nothing is queued. Triangles queued in another pane's pass are dropped, not drawn
 // with this pane's camera.
 void DrawDepthSortedTriangles();
+// Orders the sorted queue farthest from the eye first (DrawDepthSortedTriangles does
+// it before drawing).
+void SortDepthSortedTriangles(const double* eye);
 // Empties the queues without drawing (a pass that was abandoned).
 void DiscardDepthSortedTriangles();
 // Frees every block; the next triangle makes a block of the smaller minimum size.

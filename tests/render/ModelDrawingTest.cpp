@@ -18,7 +18,7 @@
 #include "tests/render/ModelTestSupport.h"
 #include "tests/support/MissingServices.h"
 
-namespace {
+namespace test_ModelDrawing {
 
 using namespace corvia;
 using corvia::testing::IsBackground;
@@ -371,4 +371,4 @@ TEST_F(ModelDrawing, PickingNamesTheFaceUnderThePoint) {
   EXPECT_EQ(GetHitIndex(hits[0]), nearIndex);
 }
 
-}  // namespace
+}  // namespace test_ModelDrawing
