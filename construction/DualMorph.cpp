@@ -204,6 +204,22 @@ class MorphBuilder {
     return face;
   }
 
+  // A piece of an element: its corners' vertices take their elements' colours.
+  void Piece(const MorphPiece& piece) {
+    std::vector<const double*> points;
+    for (int k = 0; k < piece.Count(); ++k) {
+      const double* p = &piece.corners[3 * static_cast<size_t>(k)];
+      if (static_cast<size_t>(k) < piece.cornerElements.size() && piece.cornerElements[static_cast<size_t>(k)]) {
+        Vert(p, piece.cornerElements[static_cast<size_t>(k)]);
+      }
+      points.push_back(p);
+    }
+    PieceColour colour;
+    CopyFloat3(colour.rgb, piece.rgb);
+    colour.alpha = piece.alpha;
+    Face(points, piece.outward, colour, piece.rotations);
+  }
+
   // The common finish: the counts used, the name, the model flags and the check of
   // its edges (the check may offer the convex hull). Null when it fails.
   SimplePoly* Finish(double t) {
@@ -220,6 +236,18 @@ class MorphBuilder {
   int mUsedFaces = 0;
   bool mFailed = false;
 };
+
+// A piece of the given corners, facing along `outward`, in the colour.
+MorphPiece MakePiece(std::initializer_list<const double*> corners, const double* outward, const PieceColour& colour,
+                     int rotations = 1) {
+  MorphPiece piece;
+  for (const double* p : corners) piece.corners.insert(piece.corners.end(), p, p + 3);
+  CopyVector(piece.outward, outward);
+  CopyFloat3(piece.rgb, colour.rgb);
+  piece.alpha = colour.alpha;
+  piece.rotations = rotations;
+  return piece;
+}
 
 // Element colour as a piece colour.
 PieceColour Own(const PolyElement* x) {
@@ -496,67 +524,72 @@ SimplePoly* Poly::CreateTruncationMorph(double t, uint32_t flags) {
   return builder.Finish(t);
 }
 
+void MakeAugmentationMorphPieces(const Poly& poly, const PolyElement* x, bool vertexElement, double t,
+                                 const MorphPieceSink& sink) {
+  namespace d = detail_DualMorph;
+  if (!x || x->mNumSides <= 0 || !x->mNeighbours) return;
+  const MorphScales scales = AugmentationMorphScales();
+  const double rb = d::PointRatio(d::FirstTypeElement(poly.mBaseBlock.get()));
+  const double rd = d::PointRatio(d::FirstTypeElement(poly.mDualBlock.get()));
+  // Points of the model's vertices go with the base scale, those of its faces (the
+  // dual's vertices) with the dual scale, whichever element is drawn.
+  const double apexScale = vertexElement ? scales.base : scales.dual;
+  const double cornerScale = vertexElement ? scales.dual : scales.base;
+  const double s = vertexElement ? 1.0 - t : t;
+  const double rOwnB = vertexElement ? rd : rb;
+  const int n = x->mNumSides;
+  double apex[3];
+  Scale(apex, d::VertexPoint(x), apexScale);
+  const double ux = d::FlatParameter(x, rOwnB, rd);
+  for (int i = 0; i < n; ++i) {
+    const PolyElement* a = d::Corner(x, i);
+    const PolyElement* b = d::Corner(x, i + 1);
+    const PolyElement* y = d::Across(x, i);
+    if (!a || !b || !y) continue;
+    double ca[3], cb[3], other[3];
+    Scale(ca, d::VertexPoint(a), cornerScale);
+    Scale(cb, d::VertexPoint(b), cornerScale);
+    Scale(other, d::VertexPoint(y), apexScale);
+    const AugmentationMorphPiece kind = ClassifyAugmentationMorphSide(ca, cb, apex, other, d::FacePoint(x));
+    if (kind == AugmentationMorphPiece::kNone) continue;
+    const bool flat = kind == AugmentationMorphPiece::kQuadrilateral;
+    // The quadrilateral of two coplanar triangles is given once, by the face of lower
+    // index.
+    if (flat && (vertexElement || y->mIndex < x->mIndex)) continue;
+    // The piece's colour moves from the element's towards the mean round the edge as
+    // the ratio passes from the element's flat point to its neighbour's.
+    const double uy = d::FlatParameter(y, rOwnB, rd);
+    const d::PieceColour mean = d::Mean(x, y, a, b);
+    double lambda;
+    if (std::fabs(uy - ux) < kPointTolerance) {
+      lambda = s < ux ? 0.0 : 1.0;
+    } else {
+      lambda = (s - ux) / (uy - ux);
+    }
+    const d::PieceColour colour = d::Blend(x->mColor, x->mOpacity, mean.rgb, mean.alpha, lambda);
+    if (flat) {
+      double outward[3];
+      Add(outward, d::FacePoint(x), d::FacePoint(y));
+      MorphPiece piece = d::MakePiece({ca, apex, cb, other}, outward, colour);
+      piece.cornerElements = {a, x, b, y};
+      sink(piece);
+    } else {
+      MorphPiece piece = d::MakePiece({ca, cb, apex}, d::FacePoint(x), colour);
+      piece.cornerElements = {a, b, x};
+      sink(piece);
+    }
+  }
+}
+
 SimplePoly* Poly::CreateAugmentationMorph(double t, uint32_t flags) {
   namespace d = detail_DualMorph;
   SimplePoly* settled = nullptr;
   if (d::Settled(*this, t, flags, settled)) return settled;
   SetAugmentationMorphScale(t);
-  const MorphScales scales = AugmentationMorphScales();
-  const double rb = d::PointRatio(d::FirstTypeElement(mBaseBlock.get()));
-  const double rd = d::PointRatio(d::FirstTypeElement(mDualBlock.get()));
   d::MorphBuilder builder(mVertices.mCount + mFaces.mCount, 2 * mNumEdges);
-  d::EdgeOnce quads;
-  for (int pass = 0; pass < 2; ++pass) {
-    const ElementList& list = pass == 0 ? static_cast<const ElementList&>(mFaces) : mVertices;
-    // Points of the model's vertices go with the base scale, those of its faces (the
-    // dual's vertices) with the dual scale, in both passes.
-    const double apexScale = pass == 0 ? scales.dual : scales.base;
-    const double cornerScale = pass == 0 ? scales.base : scales.dual;
-    const double s = pass == 0 ? t : 1.0 - t;
-    const double rOwnB = pass == 0 ? rb : rd;
-    d::ForEachElement(list, [&](PolyElement* x) {
-      const int n = x->mNumSides;
-      double apex[3];
-      Scale(apex, d::VertexPoint(x), apexScale);
-      const double ux = d::FlatParameter(x, rOwnB, rd);
-      for (int i = 0; i < n; ++i) {
-        const PolyElement* a = d::Corner(x, i);
-        const PolyElement* b = d::Corner(x, i + 1);
-        const PolyElement* y = d::Across(x, i);
-        if (!a || !b || !y) continue;
-        double ca[3], cb[3], other[3];
-        Scale(ca, d::VertexPoint(a), cornerScale);
-        Scale(cb, d::VertexPoint(b), cornerScale);
-        Scale(other, d::VertexPoint(y), apexScale);
-        const AugmentationMorphPiece piece = ClassifyAugmentationMorphSide(ca, cb, apex, other, d::FacePoint(x));
-        if (piece == AugmentationMorphPiece::kNone) continue;
-        const bool flat = piece == AugmentationMorphPiece::kQuadrilateral;
-        if (flat && (pass != 0 || !quads.First(x, i))) continue;
-        // The piece's colour moves from the element's towards the mean round the edge
-        // as the ratio passes from the element's flat point to its neighbour's.
-        const double uy = d::FlatParameter(y, rOwnB, rd);
-        const d::PieceColour mean = d::Mean(x, y, a, b);
-        double lambda;
-        if (std::fabs(uy - ux) < kPointTolerance) {
-          lambda = s < ux ? 0.0 : 1.0;
-        } else {
-          lambda = (s - ux) / (uy - ux);
-        }
-        const d::PieceColour colour = d::Blend(x->mColor, x->mOpacity, mean.rgb, mean.alpha, lambda);
-        builder.Vert(ca, a);
-        builder.Vert(cb, b);
-        builder.Vert(apex, x);
-        double outward[3];
-        Add(outward, d::FacePoint(x), d::FacePoint(y));
-        if (flat) {
-          builder.Vert(other, y);
-          builder.Face({ca, apex, cb, other}, outward, colour);
-        } else {
-          builder.Face({ca, cb, apex}, d::FacePoint(x), colour);
-        }
-      }
-    });
-  }
+  auto sink = [&builder](const MorphPiece& piece) { builder.Piece(piece); };
+  d::ForEachElement(mFaces, [&](PolyElement* x) { MakeAugmentationMorphPieces(*this, x, false, t, sink); });
+  d::ForEachElement(mVertices, [&](PolyElement* x) { MakeAugmentationMorphPieces(*this, x, true, t, sink); });
   return builder.Finish(t);
 }
 
@@ -604,41 +637,90 @@ SimplePoly* Poly::CreateExpansionMorph(double t, uint32_t flags) {
   return builder.Finish(t);
 }
 
+void MakeTiltingQuadsMorphPieces(const Poly& poly, const PolyElement* x, double t, const MorphPieceSink& sink) {
+  namespace d = detail_DualMorph;
+  if (!x || x->mNumSides <= 0 || !x->mNeighbours) return;
+  const double m = poly.mDualScale;
+  const double w = 1.0 - t;
+  const int n = x->mNumSides;
+  double facePoint[3], p[3];
+  d::Lerp(p, d::FacePoint(x), d::VertexPoint(x), w);
+  if (!d::Pole(facePoint, p, m)) return;
+  for (int i = 0; i < n; ++i) {
+    const auto [previous, corner, next, before, after, complete] = d::CornerRound(x, i);
+    if (!complete) continue;
+    double cornerPoint[3], q[3], sideBefore[3], sideAfter[3];
+    d::Lerp(p, d::VertexPoint(corner), d::FacePoint(corner), w);
+    if (!d::Pole(cornerPoint, p, m)) continue;
+    d::Lerp(q, d::VertexPoint(corner), d::VertexPoint(x), w);
+    if (!d::SidePoint(sideBefore, d::VertexPoint(previous), d::VertexPoint(corner), d::VertexPoint(x),
+                      d::VertexPoint(before), q, m)) {
+      continue;
+    }
+    d::Lerp(q, d::VertexPoint(next), d::VertexPoint(x), w);
+    if (!d::SidePoint(sideAfter, d::VertexPoint(corner), d::VertexPoint(next), d::VertexPoint(x),
+                      d::VertexPoint(after), q, m)) {
+      continue;
+    }
+    const d::PieceColour colour = d::Blend(corner->mColor, corner->mOpacity, x->mColor, x->mOpacity, w);
+    double outward[3];
+    Add(outward, d::FacePoint(x), d::VertexPoint(corner));
+    sink(d::MakePiece({facePoint, sideBefore, cornerPoint, sideAfter}, outward, colour));
+  }
+}
+
 SimplePoly* Poly::CreateTiltingQuadsMorph(double t, uint32_t flags) {
   namespace d = detail_DualMorph;
   SimplePoly* settled = nullptr;
   if (d::Settled(*this, t, flags, settled)) return settled;
-  const double m = mDualScale;
-  const double w = 1.0 - t;
   d::MorphBuilder builder(mVertices.mCount + mFaces.mCount + mNumEdges, 2 * mNumEdges);
   d::ForEachElement(mFaces, [&](PolyElement* x) {
-    const int n = x->mNumSides;
-    double facePoint[3], p[3];
-    d::Lerp(p, d::FacePoint(x), d::VertexPoint(x), w);
-    if (!d::Pole(facePoint, p, m)) return;
-    for (int i = 0; i < n; ++i) {
-      const auto [previous, corner, next, before, after, complete] = d::CornerRound(x, i);
-      if (!complete) continue;
-      double cornerPoint[3], q[3], sideBefore[3], sideAfter[3];
-      d::Lerp(p, d::VertexPoint(corner), d::FacePoint(corner), w);
-      if (!d::Pole(cornerPoint, p, m)) continue;
-      d::Lerp(q, d::VertexPoint(corner), d::VertexPoint(x), w);
-      if (!d::SidePoint(sideBefore, d::VertexPoint(previous), d::VertexPoint(corner), d::VertexPoint(x),
-                        d::VertexPoint(before), q, m)) {
-        continue;
-      }
-      d::Lerp(q, d::VertexPoint(next), d::VertexPoint(x), w);
-      if (!d::SidePoint(sideAfter, d::VertexPoint(corner), d::VertexPoint(next), d::VertexPoint(x),
-                        d::VertexPoint(after), q, m)) {
-        continue;
-      }
-      const d::PieceColour colour = d::Blend(corner->mColor, corner->mOpacity, x->mColor, x->mOpacity, w);
-      double outward[3];
-      Add(outward, d::FacePoint(x), d::VertexPoint(corner));
-      builder.Face({facePoint, sideBefore, cornerPoint, sideAfter}, outward, colour);
-    }
+    MakeTiltingQuadsMorphPieces(*this, x, t, [&builder](const MorphPiece& piece) { builder.Piece(piece); });
   });
   return builder.Finish(t);
+}
+
+void MakeTiltingTrianglesMorphPieces(const Poly&, const PolyElement* x, double t, const MorphPieceSink& sink) {
+  namespace d = detail_DualMorph;
+  if (!x || x->mNumSides <= 0 || !x->mNeighbours) return;
+  // The side point between the edge's midpoint and the dual edge's midpoint.
+  auto sidePoint = [t](double* out, const PolyElement* a, const PolyElement* b, const PolyElement* f,
+                       const PolyElement* g) {
+    double edgeMid[3], dualMid[3];
+    d::Lerp(edgeMid, d::VertexPoint(a), d::VertexPoint(b), 0.5);
+    d::Lerp(dualMid, d::VertexPoint(f), d::VertexPoint(g), 0.5);
+    d::Lerp(out, edgeMid, dualMid, t);
+  };
+  const int n = x->mNumSides;
+  double p[3];
+  d::Lerp(p, d::FacePoint(x), d::VertexPoint(x), t);
+  for (int i = 0; i < n; ++i) {
+    const auto [previous, corner, next, before, after, complete] = d::CornerRound(x, i);
+    if (!complete) continue;
+    double s1[3], s2[3], k[3];
+    sidePoint(s1, previous, corner, x, before);
+    sidePoint(s2, corner, next, x, after);
+    d::Lerp(k, d::VertexPoint(corner), d::FacePoint(corner), t);
+    const d::PieceColour colour = d::Blend(x->mColor, x->mOpacity, corner->mColor, corner->mOpacity, t);
+    double n1[3], n2[3];
+    TriangleNormal(n1, p, s1, k);
+    TriangleNormal(n2, p, k, s2);
+    // One plane when the two normals are in proportion, measured on the first's
+    // largest component.
+    const int axis = LargestAxis(n1);
+    bool parallel = std::fabs(n1[axis]) > kPointTolerance;
+    if (parallel) {
+      const double ratio = n2[axis] / n1[axis];
+      for (int c = 0; c < 3 && parallel; ++c) parallel = std::fabs(n2[c] - ratio * n1[c]) <= kPointTolerance;
+      parallel = parallel && ratio > 0.0;
+    }
+    if (parallel) {
+      sink(d::MakePiece({p, s1, k, s2}, d::FacePoint(x), colour));
+    } else {
+      sink(d::MakePiece({p, s1, k}, d::FacePoint(x), colour));
+      sink(d::MakePiece({p, k, s2}, d::FacePoint(x), colour));
+    }
+  }
 }
 
 SimplePoly* Poly::CreateTiltingTrianglesMorph(double t, uint32_t flags) {
@@ -646,93 +728,67 @@ SimplePoly* Poly::CreateTiltingTrianglesMorph(double t, uint32_t flags) {
   SimplePoly* settled = nullptr;
   if (d::Settled(*this, t, flags, settled)) return settled;
   d::MorphBuilder builder(mVertices.mCount + mFaces.mCount + mNumEdges, 4 * mNumEdges);
-  // The side point between the edge's midpoint and the dual edge's midpoint.
-  auto sidePoint = [t](double* out, const PolyElement* a, const PolyElement* b, const PolyElement* x,
-                       const PolyElement* y) {
-    double edgeMid[3], dualMid[3];
-    d::Lerp(edgeMid, d::VertexPoint(a), d::VertexPoint(b), 0.5);
-    d::Lerp(dualMid, d::VertexPoint(x), d::VertexPoint(y), 0.5);
-    d::Lerp(out, edgeMid, dualMid, t);
-  };
   d::ForEachElement(mFaces, [&](PolyElement* x) {
-    const int n = x->mNumSides;
-    double p[3];
-    d::Lerp(p, d::FacePoint(x), d::VertexPoint(x), t);
-    for (int i = 0; i < n; ++i) {
-      const auto [previous, corner, next, before, after, complete] = d::CornerRound(x, i);
-      if (!complete) continue;
-      double s1[3], s2[3], k[3];
-      sidePoint(s1, previous, corner, x, before);
-      sidePoint(s2, corner, next, x, after);
-      d::Lerp(k, d::VertexPoint(corner), d::FacePoint(corner), t);
-      const d::PieceColour colour = d::Blend(x->mColor, x->mOpacity, corner->mColor, corner->mOpacity, t);
-      double n1[3], n2[3];
-      TriangleNormal(n1, p, s1, k);
-      TriangleNormal(n2, p, k, s2);
-      // One plane when the two normals are in proportion, measured on the first's
-      // largest component.
-      const int axis = LargestAxis(n1);
-      bool parallel = std::fabs(n1[axis]) > kPointTolerance;
-      if (parallel) {
-        const double ratio = n2[axis] / n1[axis];
-        for (int c = 0; c < 3 && parallel; ++c) parallel = std::fabs(n2[c] - ratio * n1[c]) <= kPointTolerance;
-        parallel = parallel && ratio > 0.0;
-      }
-      if (parallel) {
-        builder.Face({p, s1, k, s2}, d::FacePoint(x), colour);
-      } else {
-        builder.Face({p, s1, k}, d::FacePoint(x), colour);
-        builder.Face({p, k, s2}, d::FacePoint(x), colour);
-      }
-    }
+    MakeTiltingTrianglesMorphPieces(*this, x, t, [&builder](const MorphPiece& piece) { builder.Piece(piece); });
   });
   return builder.Finish(t);
+}
+
+void MakeTiltingMorphPieces(const Poly& poly, const PolyElement* x, bool vertexElement, double t, bool toCompound,
+                            const MorphPieceSink& sink) {
+  namespace d = detail_DualMorph;
+  if (!x || x->mNumSides <= 0 || !x->mNeighbours) return;
+  const TiltingWeights weights = GetTiltingWeights(t, toCompound);
+  const double m = poly.mDualScale;
+  const double w = vertexElement ? weights.vertex : weights.face;
+  const int n = x->mNumSides;
+  double apex[3];
+  d::Lerp(apex, d::FacePoint(x), d::VertexPoint(x), w);
+  // Side point i lies on side i (from corner i to corner i + 1).
+  std::vector<double> sides(3 * static_cast<size_t>(n));
+  std::vector<char> have(static_cast<size_t>(n), 0);
+  for (int i = 0; i < n; ++i) {
+    const PolyElement* a = d::Corner(x, i);
+    const PolyElement* b = d::Corner(x, i + 1);
+    const PolyElement* y = d::Across(x, i);
+    if (!a || !b || !y) continue;
+    double q[3];
+    d::Lerp(q, d::VertexPoint(x), d::VertexPoint(b), t);
+    have[static_cast<size_t>(i)] = d::SidePoint(&sides[3 * static_cast<size_t>(i)], d::VertexPoint(a),
+                                                d::VertexPoint(b), d::VertexPoint(x), d::VertexPoint(y), q, m);
+  }
+  if (w == 0.0) {
+    MorphPiece polygon;
+    for (int i = 0; i < n; ++i) {
+      if (!have[static_cast<size_t>(i)]) continue;
+      const double* p = &sides[3 * static_cast<size_t>(i)];
+      polygon.corners.insert(polygon.corners.end(), p, p + 3);
+    }
+    CopyVector(polygon.outward, d::FacePoint(x));
+    CopyFloat3(polygon.rgb, x->mColor);
+    polygon.alpha = x->mOpacity;
+    polygon.rotations = x->GetRotationOrder();
+    sink(polygon);
+    return;
+  }
+  for (int i = 0; i < n; ++i) {
+    const size_t before = static_cast<size_t>((i + n - 1) % n);
+    const PolyElement* corner = d::Corner(x, i);
+    if (!corner || !have[before] || !have[static_cast<size_t>(i)]) continue;
+    const d::PieceColour colour = d::Blend(x->mColor, x->mOpacity, corner->mColor, corner->mOpacity, w);
+    sink(d::MakePiece({apex, &sides[3 * before], &sides[3 * static_cast<size_t>(i)]}, d::FacePoint(x), colour));
+  }
 }
 
 SimplePoly* Poly::CreateTiltingMorph(double t, uint32_t flags, uint32_t viewType) {
   namespace d = detail_DualMorph;
   SimplePoly* settled = nullptr;
   if (d::Settled(*this, t, flags, settled)) return settled;
-  const TiltingWeights weights = GetTiltingWeights(t, viewType == kViewMorphTiltingCompound);
-  const double m = mDualScale;
+  const bool toCompound = viewType == kViewMorphTiltingCompound;
   d::MorphBuilder builder(mVertices.mCount + mFaces.mCount + mNumEdges, 4 * mNumEdges);
-  for (int pass = 0; pass < 2; ++pass) {
-    const ElementList& list = pass == 0 ? static_cast<const ElementList&>(mFaces) : mVertices;
-    const double w = pass == 0 ? weights.face : weights.vertex;
-    d::ForEachElement(list, [&](PolyElement* x) {
-      const int n = x->mNumSides;
-      double apex[3];
-      d::Lerp(apex, d::FacePoint(x), d::VertexPoint(x), w);
-      // Side point i lies on side i (from corner i to corner i + 1).
-      std::vector<double> sides(3 * static_cast<size_t>(n));
-      std::vector<char> have(static_cast<size_t>(n), 0);
-      for (int i = 0; i < n; ++i) {
-        const PolyElement* a = d::Corner(x, i);
-        const PolyElement* b = d::Corner(x, i + 1);
-        const PolyElement* y = d::Across(x, i);
-        if (!a || !b || !y) continue;
-        double q[3];
-        d::Lerp(q, d::VertexPoint(x), d::VertexPoint(b), t);
-        have[static_cast<size_t>(i)] = d::SidePoint(&sides[3 * static_cast<size_t>(i)], d::VertexPoint(a),
-                                                    d::VertexPoint(b), d::VertexPoint(x), d::VertexPoint(y), q, m);
-      }
-      if (w == 0.0) {
-        std::vector<const double*> corners;
-        for (int i = 0; i < n; ++i) {
-          if (have[static_cast<size_t>(i)]) corners.push_back(&sides[3 * static_cast<size_t>(i)]);
-        }
-        builder.Face(corners, d::FacePoint(x), d::Own(x), x->GetRotationOrder());
-        return;
-      }
-      for (int i = 0; i < n; ++i) {
-        const size_t before = static_cast<size_t>((i + n - 1) % n);
-        const PolyElement* corner = d::Corner(x, i);
-        if (!corner || !have[before] || !have[static_cast<size_t>(i)]) continue;
-        const d::PieceColour colour = d::Blend(x->mColor, x->mOpacity, corner->mColor, corner->mOpacity, w);
-        builder.Face({apex, &sides[3 * before], &sides[3 * static_cast<size_t>(i)]}, d::FacePoint(x), colour);
-      }
-    });
-  }
+  auto sink = [&builder](const MorphPiece& piece) { builder.Piece(piece); };
+  d::ForEachElement(mFaces, [&](PolyElement* x) { MakeTiltingMorphPieces(*this, x, false, t, toCompound, sink); });
+  d::ForEachElement(mVertices, [&](PolyElement* x) { MakeTiltingMorphPieces(*this, x, true, t, toCompound, sink); });
   return builder.Finish(t);
 }
 

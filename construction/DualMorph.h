@@ -5,9 +5,14 @@
 // in DualMorph.cpp); the scale rules here are shared with the drawing of the morph
 // panes, so that a pane and a model built at the same ratio agree.
 
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace corvia {
+
+class Poly;
+class PolyElement;
 
 // The ratio of the dual-morph panes: 0 shows the model, 1 its dual. 0.5 until a pane
 // sets it; the factory builds the morph models at this ratio.
@@ -45,5 +50,38 @@ TiltingWeights GetTiltingWeights(double t, bool toCompound);
 enum class AugmentationMorphPiece { kNone, kTriangle, kQuadrilateral };
 AugmentationMorphPiece ClassifyAugmentationMorphSide(const double* cornerA, const double* cornerB, const double* apex,
                                                      const double* otherApex, const double* outward);
+
+// One piece of a morph model as one element makes it: its corners in order (three
+// coordinates each), the direction it faces, its colour and alpha, and its rotation
+// order. The builders put the pieces into the morph model; the morph panes draw the
+// same pieces, so that a pane and a model built at the same ratio agree.
+struct MorphPiece {
+  std::vector<double> corners;
+  // The element each corner stands for, when it is one (its colour goes to the vertex).
+  std::vector<const PolyElement*> cornerElements;
+  double outward[3] = {0.0, 0.0, 0.0};
+  float rgb[3] = {0.0f, 0.0f, 0.0f};
+  float alpha = 1.0f;
+  int rotations = 1;
+  int Count() const { return static_cast<int>(corners.size() / 3); }
+};
+using MorphPieceSink = std::function<void(const MorphPiece&)>;
+
+// The pieces of element x at ratio t. x is one of the model's faces (vertexElement
+// false) or one of its vertices taken as a face of the dual.
+// Augmentation: the triangle from each side to the raised apex, or the quadrilateral
+// that two neighbours' coplanar triangles make (given once, by the face of lower
+// index); the scales are those Poly::SetAugmentationMorphScale set for t.
+void MakeAugmentationMorphPieces(const Poly& poly, const PolyElement* x, bool vertexElement, double t,
+                                 const MorphPieceSink& sink);
+// Tilting quads and tilting triangles: the pieces of a face at each of its corners
+// (a vertex element gives none; its pieces are the faces' at it).
+void MakeTiltingQuadsMorphPieces(const Poly& poly, const PolyElement* face, double t, const MorphPieceSink& sink);
+void MakeTiltingTrianglesMorphPieces(const Poly& poly, const PolyElement* face, double t,
+                                     const MorphPieceSink& sink);
+// Tilting to the compound or to the rectified model: the fan of triangles from the
+// element's apex, or, at weight 0, its polygon of edge midpoints.
+void MakeTiltingMorphPieces(const Poly& poly, const PolyElement* x, bool vertexElement, double t, bool toCompound,
+                            const MorphPieceSink& sink);
 
 }  // namespace corvia

@@ -77,16 +77,7 @@ void FaceFrame(const PolyElement* face, Transform3D& frame) {
 
 // The facet edges of the face's diagram drawn on the face.
 void DrawCellLinesOnFace(PolyElement* face, const double* offset) {
-  (void)face;
-  (void)offset;
-  ShowInternalError("FaceType::DrawFacetEdgesOnFace: Not available in this build");
-}
-
-// The stellation facets of the face for picking.
-void DrawFacetsForSelection(PolyElement* face, const double* offset) {
-  (void)face;
-  (void)offset;
-  ShowInternalError("FaceType::DrawFacetsForSelection: Not available in this build");
+  if (face->mType) face->mType->DrawFacetEdgesOnFace(face, offset, 1.0);
 }
 
 void DrawCellLinesUnlessSelectedPlane(Poly* poly, PolyElement* face, double morph, const FaceDrawOptions& o) {
@@ -176,6 +167,64 @@ void GetMorphOffset(const PolyElement* element, double morph, double* out) {
   for (int k = 0; k < 3; ++k) out[k] = (morph - 1.0) * element->mCentre[k];
 }
 
+void DrawFaceThroughFrame(PolyElement* face, const Transform3D& frame, double scale, const double* offset,
+                          CellDrawOptions& cells, const float* colour, float alpha) {
+  static const double kZero[3] = {0.0, 0.0, 0.0};
+  if (!offset) offset = kZero;
+  const FaceType* type = face->mType;
+  const FaceType* master = type && type->mCoplanarMaster ? type->mCoplanarMaster : type;
+  const CellColorArray* array = face->mCellColours[0].get();
+  if (master && array && array->mCells && master->mResults[0].mNumCells > 0 &&
+      array->mNumCells == master->mResults[0].mNumCells) {
+    const Transform3D* before = cells.frame;
+    cells.frame = &frame;
+    cells.offset = offset;
+    cells.scale = scale;
+    DrawFaceDiagramCellsSorted(array->mCells, &master->mResults[0], cells);
+    cells.frame = before;
+    return;
+  }
+  // A face without a diagram: its polygon, or for a star polygon a fan from its centre
+  // round every corner (the inner parts covered more than once), each point taken
+  // through the frame from the face's own.
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (!view) return;
+  if (cells.fixedColour) {
+    view->SetMaterialColorAlphav(cells.fixedColour, cells.fixedAlpha >= 0.0f ? cells.fixedAlpha : alpha);
+  } else if (colour) {
+    view->SetMaterialColorAlphav(colour, alpha);
+  }
+  double normal[3];
+  face->GetNormal(normal);
+  glNormal3dv(normal);
+  Transform3D worldToFace;
+  face->GetWorldToFace(worldToFace, false);
+  auto emit = [&](const double* p) {
+    double local[3], q[3];
+    TransformPoint(worldToFace, local, p);
+    local[2] = 0.0;
+    TransformPoint(frame, q, local);
+    for (int k = 0; k < 3; ++k) q[k] += offset[k];
+    if (scale != 1.0)
+      for (double& v : q) v *= scale;
+    glVertex3dv(q);
+  };
+  const int n = face->mNumSides;
+  if (face->mDensity == 1) {
+    glBegin(GL_POLYGON);
+    for (int i = 0; i < n; ++i)
+      if (face->mNeighbours[i]) emit(face->mNeighbours[i]->mDualVert);
+    glEnd();
+    return;
+  }
+  glBegin(GL_TRIANGLE_FAN);
+  emit(face->mCentroid);
+  if (n > 0 && face->mNeighbours[n - 1]) emit(face->mNeighbours[n - 1]->mDualVert);
+  for (int i = 0; i < n; ++i)
+    if (face->mNeighbours[i]) emit(face->mNeighbours[i]->mDualVert);
+  glEnd();
+}
+
 FaceDragState& GetFaceDragState() {
   static FaceDragState state;
   return state;
@@ -251,50 +300,9 @@ std::vector<PolyElement*> BackToFront(ElementList* faces, const double* eye, dou
 
 void DrawFaceCellsOrPolygon(PolyElement* face, double scale, const double* offset, CellDrawOptions& cells,
                             const float* colour, float alpha) {
-  const FaceType* type = face->mType;
-  const FaceType* master = type && type->mCoplanarMaster ? type->mCoplanarMaster : type;
-  const CellColorArray* array = face->mCellColours[0].get();
-  if (master && array && array->mCells && master->mResults[0].mNumCells > 0 &&
-      array->mNumCells == master->mResults[0].mNumCells) {
-    Transform3D frame;
-    FaceFrame(face, frame);
-    cells.frame = &frame;
-    cells.offset = offset;
-    cells.scale = scale;
-    DrawFaceDiagramCellsSorted(array->mCells, &master->mResults[0], cells);
-    cells.frame = nullptr;
-    return;
-  }
-  // A face without a diagram: its polygon, or for a star polygon a fan from its centre
-  // round every corner (the inner parts covered more than once).
-  OpenGLView* view = OpenGLView::GetCurrent();
-  if (colour && cells.fixedColour == nullptr) view->SetMaterialColorAlphav(colour, alpha);
-  if (cells.fixedColour)
-    view->SetMaterialColorAlphav(cells.fixedColour, cells.fixedAlpha >= 0.0f ? cells.fixedAlpha : 1.0f);
-  double normal[3];
-  face->GetNormal(normal);
-  glNormal3dv(normal);
-  auto emit = [&](const double* p) {
-    double q[3];
-    for (int k = 0; k < 3; ++k) q[k] = p[k] + offset[k];
-    if (scale != 1.0)
-      for (double& v : q) v *= scale;
-    glVertex3dv(q);
-  };
-  const int n = face->mNumSides;
-  if (face->mDensity == 1) {
-    glBegin(GL_POLYGON);
-    for (int i = 0; i < n; ++i)
-      if (face->mNeighbours[i]) emit(face->mNeighbours[i]->mDualVert);
-    glEnd();
-    return;
-  }
-  glBegin(GL_TRIANGLE_FAN);
-  emit(face->mCentroid);
-  if (n > 0 && face->mNeighbours[n - 1]) emit(face->mNeighbours[n - 1]->mDualVert);
-  for (int i = 0; i < n; ++i)
-    if (face->mNeighbours[i]) emit(face->mNeighbours[i]->mDualVert);
-  glEnd();
+  Transform3D frame;
+  FaceFrame(face, frame);
+  DrawFaceThroughFrame(face, frame, scale, offset, cells, colour, alpha);
 }
 
 }  // namespace detail_ModelDrawing
@@ -323,7 +331,7 @@ bool DrawFacePass(PolyElement* face, int drawMode, double scale, double morph, c
       double normal[3];
       face->GetNormal(normal);
       glNormal3dv(normal);
-      DrawFacetsForSelection(face, offset);
+      face->mType->DrawFacetsForSelection(face, offset);
     } else if (Face3D* first = PolyElement::GetFace3D(face)) {
       Face3D* facelet = first;
       int steps = 1 << 20;

@@ -10,8 +10,11 @@
 
 #include <cstdint>
 
+#include "core/VectorMath.h"
+
 namespace corvia {
 
+struct CellDrawOptions;
 class ElementList;
 class Model3D;
 class OpenGLView;
@@ -77,6 +80,12 @@ bool DrawFacePass(PolyElement* face, int drawMode, double scale, double morph, c
 // to the face's reference point (moved by the morph offset); the lowest float for a
 // face whose coplanar ring holds nothing translucent, so that it comes first.
 float GetFaceSortKey(const PolyElement* face, const double* eye, double morph);
+
+// The face's face-diagram cells (or, without them, its polygon) placed by the frame
+// instead of the face's own: a diagram point (x, y) goes to the frame's origin + x
+// axis1 + y axis2, then the offset is added and the scale applied.
+void DrawFaceThroughFrame(PolyElement* face, const Transform3D& frame, double scale, const double* offset,
+                          CellDrawOptions& cells, const float* colour, float alpha);
 
 // The morph offset of an element, (m - 1) times its face centre; zero for m = 1.0.
 void GetMorphOffset(const PolyElement* element, double morph, double* out);

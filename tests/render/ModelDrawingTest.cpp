@@ -8,6 +8,8 @@
 #include <cmath>
 #include <vector>
 
+#include "construction/DerivedModels.h"
+#include "construction/DualMorph.h"
 #include "model/ColorSchemes.h"
 #include "model/ElementFlags.h"
 #include "render/GLSelection.h"
@@ -15,6 +17,7 @@
 #include "render/ModelDrawSettings.h"
 #include "render/SelectionItems.h"
 #include "stellation/FaceDiagramCells.h"
+#include "symmetry/SimplePoly.h"
 #include "tests/render/ModelTestSupport.h"
 #include "tests/support/MissingServices.h"
 
@@ -320,6 +323,76 @@ TEST_F(ModelDrawing, EveryDrawModeDrawsAStarModel) {
     CloseWindows();
     mWindows.clear();
   }
+}
+
+// Which pixel centres the faces of a plain model cover, projected along z.
+std::vector<bool> ProjectedCover(const SimplePoly& model) {
+  std::vector<std::vector<double>> polygons;
+  for (int f = 0; f < model.NumFaces(); ++f) {
+    const SimpleFace& face = model.FaceAt(f);
+    if (face.IsTemp()) continue;
+    std::vector<double> polygon;
+    for (int32_t v : face.items) {
+      double xy[2];
+      ToPixel(model.VertAt(v).pos, xy);
+      polygon.push_back(xy[0]);
+      polygon.push_back(xy[1]);
+    }
+    polygons.push_back(polygon);
+  }
+  std::vector<bool> cover(kSize * kSize, false);
+  for (int y = 0; y < kSize; ++y)
+    for (int x = 0; x < kSize; ++x)
+      for (const auto& polygon : polygons)
+        if (InsideByWinding(polygon, x + 0.5, y + 0.5)) {
+          cover[y * kSize + x] = true;
+          break;
+        }
+  return cover;
+}
+
+// A morph pane shows the model the morph builder makes at the same ratio: the drawing
+// of both the faces and the vertices covers what the built model's faces cover.
+TEST_F(ModelDrawing, MorphPanesShowTheMorphModels) {
+  corvia::testing::MissingServicesOnly missing;
+  struct Morph {
+    int mode;
+    uint32_t viewType;
+  };
+  for (const double t : {0.3, 0.7}) {
+    for (const Morph m :
+         {Morph{kDrawModeTruncation, kViewMorphByTruncation}, Morph{kDrawModeAugmentation, kViewMorphByAugmentation},
+          Morph{kDrawModeTiltingQuads, kViewMorphTiltingQuads},
+          Morph{kDrawModeTiltingTriangles, kViewMorphTiltingTriangles},
+          Morph{kDrawModeTiltingToRectification, kViewMorphTiltingRectification},
+          Morph{kDrawModeTiltingToCompound, kViewMorphTiltingCompound}}) {
+      SCOPED_TRACE(::testing::Message() << "mode " << m.mode << " at " << t);
+      TestModel cube(kCube);
+      ASSERT_TRUE(cube.built);
+      corvia::testing::TurnTowardsViewer(cube.poly, kOblique);
+      DualMorphRatio() = t;
+      std::unique_ptr<SimplePoly> built(DeriveModelForViewType(cube.poly, m.viewType, 0, nullptr, nullptr));
+      ASSERT_TRUE(built);
+      cube.poly.SetTruncationMorphScale(t);
+      cube.poly.SetAugmentationMorphScale(t);
+      ModelView view;
+      view.scene = [&](corvia::testing::TestView&) {
+        DrawFaces(&cube.poly, &cube.poly.mFaces, m.mode, 1.0, 1.0, nullptr);
+        DrawFaces(&cube.poly, &cube.poly.mVertices, m.mode, 1.0, 1.0, nullptr);
+      };
+      auto* window = Show(view, kSize, kSize);
+      ASSERT_NE(window, nullptr);
+      view.Setup(kHalfHeight);
+      const GLBitmap image = Draw(window);
+      CloseWindows();
+      mWindows.clear();
+      const std::vector<bool> cover = ProjectedCover(*built);
+      const int expected = static_cast<int>(std::count(cover.begin(), cover.end(), true));
+      EXPECT_GT(expected, 1000);
+      EXPECT_NEAR(CountModelPixels(image), expected, BoundaryPixels(cover));
+    }
+  }
+  DualMorphRatio() = 0.5;
 }
 
 TEST_F(ModelDrawing, FacesWithAnOpaqueImageInTheirRingTakeADepthPass) {
