@@ -48,6 +48,11 @@ struct State {
   Block* current = nullptr;
   int minimumBlockSize = kStartBlockSize;
   Queue firstQueue, sortedQueue, lastQueue;
+  // The sorted queue in queuing order, and its keys: sorted as arrays, the records are
+  // read in the order they were filled, not in the order of a list that the last sort
+  // shuffled.
+  std::vector<DepthSortedTriangle*> sortedOrder;
+  std::vector<float> keys;
   // The view whose pass queued what is queued; other views never draw it.
   const OpenGLView* owner = nullptr;
   RadixSorter sorter;
@@ -87,6 +92,7 @@ DepthSortedTriangle* TakeRecords(int n) {
 void EmptyQueues() {
   State& s = Get();
   s.firstQueue = s.sortedQueue = s.lastQueue = Queue();
+  s.sortedOrder.clear();
   for (Block* b = s.first; b; b = b->next) b->used = 0;
   s.current = s.first;
   s.owner = nullptr;
@@ -305,6 +311,7 @@ bool AddDepthSortedTriangle(const double* p0, const double* p1, const double* p2
     Prepend(s.lastQueue, t);
   } else {
     Append(s.sortedQueue, t);
+    s.sortedOrder.push_back(t);
   }
   return false;
 }
@@ -321,7 +328,8 @@ void DrawDepthSortedTriangles() {
   view->SetTransparencyMode(kTransparencyBlended);
   for (DepthSortedTriangle* t = s.firstQueue.head; t; t = t->next) DrawTriangleBatch(*t);
   SortDepthSortedTriangles(view->GetPerEyePosition());
-  for (DepthSortedTriangle* t = s.sortedQueue.head; t; t = t->next) DrawTriangleBatch(*t);
+  const unsigned* order = s.sorter.GetIndices();
+  for (size_t k = 0; k < s.sortedOrder.size(); ++k) DrawTriangleBatch(*s.sortedOrder[order[k]]);
   for (DepthSortedTriangle* t = s.lastQueue.head; t; t = t->next) DrawTriangleBatch(*t);
   view->SetTransparencyMode(kTransparencyOpaque);
   EmptyQueues();
@@ -331,20 +339,27 @@ void DrawDepthSortedTriangles() {
 void SortDepthSortedTriangles(const double* eye) {
   using namespace detail_DepthSortedTriangles;
   State& s = Get();
-  if (!s.sortedQueue.head) return;
+  const size_t count = s.sortedOrder.size();
+  if (count == 0) return;
   // Farthest first: the key is minus the squared distance from the eye, held as a
   // float; the sort is stable, so equal keys keep the order they were queued in.
-  for (DepthSortedTriangle* t = s.sortedQueue.head; t; t = t->next) {
+  s.keys.resize(count);
+  for (size_t k = 0; k < count; ++k) {
+    DepthSortedTriangle* t = s.sortedOrder[k];
     double d[3];
     Subtract(d, t->centroid, eye);
     t->key = static_cast<float>(-Dot(d, d));
+    s.keys[k] = t->key;
   }
-  DepthSortedTriangle* tail = nullptr;
-  auto* head = static_cast<DepthSortedTriangle*>(s.sorter.SortByCallback(
-      s.sortedQueue.head, static_cast<unsigned>(s.sortedQueue.count), 0, offsetof(DepthSortedTriangle, key), nullptr,
-      offsetof(DepthSortedTriangle, next), -1, reinterpret_cast<void**>(&tail)));
-  s.sortedQueue.head = head;
-  s.sortedQueue.tail = tail;
+  s.sorter.Sort(s.keys.data(), static_cast<unsigned>(count));
+}
+
+const DepthSortedTriangle* GetSortedTriangle(int k) {
+  using namespace detail_DepthSortedTriangles;
+  const State& s = Get();
+  if (k < 0 || static_cast<size_t>(k) >= s.sortedOrder.size() || s.sorter.GetCount() != s.sortedOrder.size())
+    return nullptr;
+  return s.sortedOrder[s.sorter.GetIndices()[k]];
 }
 
 void DiscardDepthSortedTriangles() {
@@ -355,6 +370,10 @@ void FreeDepthSortedTriangles() {
   using namespace detail_DepthSortedTriangles;
   State& s = Get();
   s.firstQueue = s.sortedQueue = s.lastQueue = Queue();
+  s.sortedOrder.clear();
+  s.sortedOrder.shrink_to_fit();
+  s.keys.clear();
+  s.keys.shrink_to_fit();
   s.owner = nullptr;
   s.first = s.current = nullptr;
   s.owned.clear();

@@ -49,8 +49,10 @@ bool AddDepthSortedTriangle(const double* p0, const double* p1, const double* p2
 // with this pane's camera.
 void DrawDepthSortedTriangles();
 // Orders the sorted queue farthest from the eye first (DrawDepthSortedTriangles does
-// it before drawing).
+// it before drawing); the order is GetSortedTriangle's.
 void SortDepthSortedTriangles(const double* eye);
+// The k-th triangle of the sorted queue in the order of the last sort.
+const DepthSortedTriangle* GetSortedTriangle(int k);
 // Empties the queues without drawing (a pass that was abandoned).
 void DiscardDepthSortedTriangles();
 // Frees every block; the next triangle makes a block of the smaller minimum size.
