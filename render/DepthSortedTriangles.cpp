@@ -25,10 +25,6 @@ namespace detail_DepthSortedTriangles {
 constexpr int kStartBlockSize = 1024;
 constexpr int kFreedBlockSize = 120;
 
-// The coplanar stencil's steps (LightSets.h).
-constexpr int kStencilMarking = 1;
-constexpr int kStencilClearing = 3;
-
 struct Block {
   std::unique_ptr<DepthSortedTriangle[]> records;
   int capacity = 0;
@@ -246,17 +242,17 @@ void DrawTriangleBatch(const DepthSortedTriangle& t) {
   if (!view) return;
   const int before = view->GetTransparencyMode();
   const int stencil = GetCoplanarStencilStep();
-  const bool translucent = (t.alpha < 1.0f || t.image) && stencil != kStencilClearing;
+  const bool translucent = (t.alpha < 1.0f || t.image) && stencil != kStencilClear;
   const bool hasTexture = t.image != nullptr;
   if (translucent) {
     view->SetSpecular(0.0f);
     if (t.alpha < 1.0f || HasAlphaTexture(t.image)) view->SetTransparencyMode(kTransparencyBlended);
-    if (stencil == kStencilMarking) glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+    if (stencil == kStencilMark) glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
   }
   DrawTriangleArrays(t.corners, t.normal, t.colour, t.alpha, t.image, hasTexture ? &t.textureTransform : nullptr,
                      hasTexture ? &t.texCoords[0][0] : nullptr, 0);
   if (translucent) {
-    if (stencil == kStencilMarking) glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
+    if (stencil == kStencilMark) glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
     view->SetSpecular(0.5f);
     // Again in black, adding nothing: the triangle's depth is written.
     static const float kBlack[3] = {0.0f, 0.0f, 0.0f};

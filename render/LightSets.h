@@ -77,6 +77,10 @@ void SetSpecularColor(const float* rgb);
 
 // The stencil steps around faces drawn in one plane: 1 mark, 2 keep, 3 draw through
 // the mask (clearing it), 4 finish. Nested uses each take their own stencil bit.
+constexpr int kStencilMark = 1;
+constexpr int kStencilKeep = 2;
+constexpr int kStencilClear = 3;
+constexpr int kStencilFinish = 4;
 void PrepareCoplanarStencil(int step);
 int GetCoplanarStencilDepth();
 // The step of the innermost level (0 outside any).

@@ -38,12 +38,6 @@ namespace corvia {
 
 namespace detail_ModelDrawing {
 
-// The coplanar stencil's steps (LightSets.h).
-constexpr int kStencilMark = 1;
-constexpr int kStencilKeep = 2;
-constexpr int kStencilClear = 3;
-constexpr int kStencilFinish = 4;
-
 // Mouse selection mode 2, "Cut/Uncut Edges": facets are picked.
 constexpr int kMouseModePickFacets = 2;
 // Highlight mode 1: the selected face's stellation diagram is shown on it.

@@ -46,14 +46,7 @@ void DrawAxisStar(const double* centre, const double* d, const double* reference
   }
   glEnd();
   // The ring through the spoke tips, in fold x steps segments.
-  glBegin(GL_LINE_LOOP);
-  for (int k = 0; k < total; ++k) {
-    double s = 0.0, c = 0.0;
-    GetSinCos(k, total, s, c);
-    glVertex3d(centre[0] + radius * (c * u[0] + s * v[0]), centre[1] + radius * (c * u[1] + s * v[1]),
-               centre[2] + radius * (c * u[2] + s * v[2]));
-  }
-  glEnd();
+  DrawCircle3D(centre, d, radius, total, false, u);
 }
 
 }  // namespace detail_SymmetryDrawing
