@@ -9,6 +9,7 @@
 #include "model/ColorSchemes.h"
 #include "model/Edge.h"
 #include "render/GLSelection.h"
+#include "render/LightSets.h"
 #include "render/ModelDrawSettings.h"
 #include "render/SelectionItems.h"
 #include "render/VertexEdgeDrawing.h"
@@ -96,6 +97,35 @@ TEST_F(VertexEdgeDrawing, VerticesAndEdgesAppearWhereTheyProject) {
     EXPECT_TRUE(ColourNear(image, xy, RoundToInt(c[0] * 255), RoundToInt(c[1] * 255), RoundToInt(c[2] * 255)))
         << "edge " << e;
   }
+}
+
+// With "ShowEdges" the faces draw their edges on themselves: the lines mark the
+// stencil first, so the face filled after them in the same plane leaves them visible.
+TEST_F(VertexEdgeDrawing, EdgesOnTheFacesStayVisibleThroughTheStencil) {
+  TestModel cube("4.4.4");
+  ASSERT_TRUE(cube.built);
+  const double turn[3] = {0.3, 0.5, 0.8};
+  corvia::testing::TurnTowardsViewer(cube.poly, turn);
+  GetModelDrawSettings().showEdges = true;
+  GetModelDrawSettings().edgeWidth = 3.0f;
+  const GLBitmap image =
+      DrawScene([&cube](ModelView&) { DrawFaces(&cube.poly, &cube.poly.mFaces, kDrawModePlain, 1.0, 1.0, nullptr); });
+  EXPECT_EQ(GetCoplanarStencilDepth(), 0);
+  int visible = 0, front = 0;
+  for (int e = 0; e < cube.poly.mNumEdges; ++e) {
+    const Edge& edge = cube.poly.mEdgeArray[e];
+    double middle[3];
+    for (int k = 0; k < 3; ++k) middle[k] = 0.5 * (edge.mVert1->mDualVert[k] + edge.mVert2->mDualVert[k]);
+    // Edges on the far side are behind the faces.
+    if (middle[2] < 0.1) continue;
+    ++front;
+    int xy[2];
+    ToPixel(middle, xy);
+    const float* c = edge.GetColour();
+    visible += ColourNear(image, xy, RoundToInt(c[0] * 255), RoundToInt(c[1] * 255), RoundToInt(c[2] * 255)) ? 1 : 0;
+  }
+  EXPECT_GT(front, 3);
+  EXPECT_EQ(visible, front);
 }
 
 TEST_F(VertexEdgeDrawing, UnderAMorphAVertexIsDrawnOncePerFace) {
