@@ -128,6 +128,39 @@ TEST_F(VertexEdgeDrawing, EdgesOnTheFacesStayVisibleThroughTheStencil) {
   EXPECT_EQ(visible, front);
 }
 
+// The selected edge is three times as wide as the others, and the width comes back
+// for the edges after it.
+TEST_F(VertexEdgeDrawing, TheSelectedEdgeIsDrawnThreeTimesAsWide) {
+  TestModel cube("4.4.4");
+  ASSERT_TRUE(cube.built);
+  PolyElement* front = nullptr;
+  for (PolyElement* f = cube.poly.mFaces.mHead; f; f = f->mNext)
+    if (f->mZAxis[2] > 0.99) front = f;
+  ASSERT_NE(front, nullptr);
+  cube.poly.mCurrentEdge = front->mEdges[0];
+  GetModelDrawSettings().edgeWidth = 1.0f;
+  const GLBitmap image = DrawScene([front](ModelView&) { front->DrawEdges(nullptr, 1.0); });
+  // Across each side at its middle: how many pixels the line covers.
+  auto widthAcross = [&](int side) {
+    double a[3], b[3];
+    EXPECT_TRUE(front->GetSideEnds(side, a, b));
+    double middle[3];
+    for (int k = 0; k < 3; ++k) middle[k] = 0.5 * (a[k] + b[k]);
+    int xy[2];
+    ToPixel(middle, xy);
+    const bool horizontal = std::fabs(a[1] - b[1]) < 1e-9;
+    int width = 0;
+    for (int d = -6; d <= 6; ++d) {
+      const int x = horizontal ? xy[0] : xy[0] + d, y = horizontal ? xy[1] + d : xy[1];
+      width += corvia::testing::IsBackground(PixelAt(image, x, y)) ? 0 : 1;
+    }
+    return width;
+  };
+  EXPECT_EQ(widthAcross(0), 3);
+  for (int side = 1; side < 4; ++side) EXPECT_EQ(widthAcross(side), 1) << side;
+  cube.poly.mCurrentEdge = nullptr;
+}
+
 TEST_F(VertexEdgeDrawing, UnderAMorphAVertexIsDrawnOncePerFace) {
   TestModel cube("4.4.4");
   ASSERT_TRUE(cube.built);
