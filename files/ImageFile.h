@@ -1,0 +1,65 @@
+#pragma once
+// Images read through the image library: loading files and the program's own
+// images, nearest-pixel resampling, the colour of one pixel, and the pixel buffer a
+// texture is uploaded from. Images are the library's bitmaps (FIBITMAP); whoever
+// receives one unloads it with FreeImage_Unload (or UnloadImage).
+//
+// Pixel rows count from the bottom (row 0 is the lowest), as the image library and
+// OpenGL both do.
+
+#include <cstdint>
+#include <vector>
+
+struct FIBITMAP;
+
+namespace corvia {
+
+// Loads an image file; the format is read from the file's contents, else guessed
+// from its name. Flags are the image library's load flags. Null after the error
+// "Failed to load image '%s', format %d, flags 0x%x" when the file is missing,
+// damaged or of no format the library reads.
+FIBITMAP* LoadImageFile(const char* path, int flags);
+
+// Loads one of the program's own images: the name as a path when that file
+// exists, else the file of that name in the program's "Resources" folder. Null,
+// without a message, when neither loads.
+FIBITMAP* LoadImageResource(const char* name);
+
+// FreeImage_Unload; null is ignored.
+void UnloadImage(FIBITMAP* image);
+
+// A new image of the given size made by nearest-pixel stepping over the source,
+// with the source's bit depth, palette and transparency table. Null for a null
+// image or a size below 1.
+FIBITMAP* ResampleImage(FIBITMAP* image, int width, int height);
+
+// The colour of the pixel (x, y) as RGBA bytes, through the palette (and its
+// transparency table) for indexed images; alpha 255 where the image has none.
+// False, leaving rgba alone, for a null image, a pixel outside it or an image type
+// with no colour reading.
+bool GetImagePixelColor(FIBITMAP* image, int x, int y, uint8_t* rgba);
+
+// The channel counts a texture buffer can have.
+constexpr int kImageGrey = 1;
+constexpr int kImageGreyAlpha = 2;
+constexpr int kImageRGB = 3;
+constexpr int kImageRGBA = 4;
+
+// Fills buffer with a texture of textureWidth x textureHeight pixels, rows bottom
+// first and packed without padding (upload with an unpack alignment of 1): the
+// image is centred inside the area that keeps borderS columns free at the left and
+// right and borderT rows at the bottom and top (an image larger than that area is
+// cut to it), and every pixel it does not cover takes the border colour (RGBA
+// floats 0..1; null is transparent black). Returns the channel count: grey images
+// give 1 (2 with transparency), others 3 (4 with transparency); 0, with the buffer
+// emptied, for a null image, a texture size outside 1..32768 or an image that
+// cannot be read.
+int GetOpenGLBuffer(FIBITMAP* image, std::vector<uint8_t>& buffer, int textureWidth, int textureHeight, int borderS,
+                    int borderT, const float* borderColor);
+
+// The margins that centre an inner rectangle inside an outer one: left, bottom,
+// right and top, the odd pixel going to the right and top. Negative when the inner
+// rectangle is the larger.
+void CentreMargins(int* margins, int innerWidth, int innerHeight, int outerWidth, int outerHeight);
+
+}  // namespace corvia

@@ -1,0 +1,306 @@
+// Image files: PNG, JPEG and paletted GIF files written by the test load with the
+// colours put in, resample by nearest pixel and fill texture buffers centred in
+// their borders; missing and damaged files give the loader's message.
+
+#include <FreeImage.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "files/ImageFile.h"
+#include "tests/support/TestSupport.h"
+
+namespace test_ImageFile {
+
+using corvia::testing::Platform;
+
+struct Colour {
+  int r, g, b, a;
+};
+
+// A 24-bit image whose pixel (x, y) is (40x + 10, 60y + 5, 200 - 30x).
+FIBITMAP* MakeGradient(int width, int height) {
+  FIBITMAP* image = FreeImage_Allocate(width, height, 24);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      RGBQUAD c = {};
+      c.rgbRed = static_cast<BYTE>(40 * x + 10);
+      c.rgbGreen = static_cast<BYTE>(60 * y + 5);
+      c.rgbBlue = static_cast<BYTE>(200 - 30 * x);
+      FreeImage_SetPixelColor(image, x, y, &c);
+    }
+  }
+  return image;
+}
+
+Colour GradientAt(int x, int y) {
+  return {40 * x + 10, 60 * y + 5, 200 - 30 * x, 255};
+}
+
+Colour PixelOf(FIBITMAP* image, int x, int y) {
+  uint8_t rgba[4] = {1, 2, 3, 4};
+  EXPECT_TRUE(corvia::GetImagePixelColor(image, x, y, rgba)) << x << "," << y;
+  return {rgba[0], rgba[1], rgba[2], rgba[3]};
+}
+
+void ExpectColour(const Colour& actual, const Colour& wanted, int tolerance, const std::string& where) {
+  EXPECT_NEAR(actual.r, wanted.r, tolerance) << where;
+  EXPECT_NEAR(actual.g, wanted.g, tolerance) << where;
+  EXPECT_NEAR(actual.b, wanted.b, tolerance) << where;
+  EXPECT_NEAR(actual.a, wanted.a, tolerance) << where;
+}
+
+std::string Save(FIBITMAP* image, FREE_IMAGE_FORMAT format, const std::string& name, int flags = 0) {
+  const std::string path = (corvia::testing::ScratchDir("ImageFile") / name).string();
+  EXPECT_TRUE(FreeImage_Save(format, image, path.c_str(), flags)) << name;
+  return path;
+}
+
+class ImageFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Platform().messages.Clear(); }
+};
+
+TEST_F(ImageFileTest, PngLoadsResamplesAndFillsATextureBuffer) {
+  FIBITMAP* made = MakeGradient(4, 3);
+  const std::string path = Save(made, FIF_PNG, "gradient.png");
+  FreeImage_Unload(made);
+
+  FIBITMAP* image = corvia::LoadImageFile(path.c_str(), 0);
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(Platform().messages.Boxes().size(), 0u);
+  for (auto [x, y] : {std::pair{0, 0}, {3, 0}, {1, 2}, {3, 2}}) {
+    ExpectColour(PixelOf(image, x, y), GradientAt(x, y), 0, "png pixel");
+  }
+  uint8_t untouched[4] = {9, 9, 9, 9};
+  EXPECT_FALSE(corvia::GetImagePixelColor(image, 4, 0, untouched));
+  EXPECT_FALSE(corvia::GetImagePixelColor(image, 0, -1, untouched));
+  EXPECT_EQ(untouched[0], 9);
+
+  // Twice the size: every source pixel becomes a 2 x 2 block.
+  FIBITMAP* doubled = corvia::ResampleImage(image, 8, 6);
+  ASSERT_NE(doubled, nullptr);
+  EXPECT_EQ(FreeImage_GetBPP(doubled), 24u);
+  for (int y = 0; y < 6; ++y) {
+    for (int x = 0; x < 8; ++x) ExpectColour(PixelOf(doubled, x, y), GradientAt(x / 2, y / 2), 0, "doubled");
+  }
+  // Half the width: the pixel under each new pixel's centre (source columns 1 and 3).
+  FIBITMAP* halved = corvia::ResampleImage(image, 2, 1);
+  ASSERT_NE(halved, nullptr);
+  ExpectColour(PixelOf(halved, 0, 0), GradientAt(1, 1), 0, "halved 0");
+  ExpectColour(PixelOf(halved, 1, 0), GradientAt(3, 1), 0, "halved 1");
+  EXPECT_EQ(corvia::ResampleImage(image, 0, 4), nullptr);
+  EXPECT_EQ(corvia::ResampleImage(nullptr, 4, 4), nullptr);
+
+  // An 8 x 8 texture with one border pixel each way: the 4 x 3 image sits centred in
+  // the 6 x 6 area inside the border, at columns 2 to 5 and rows 2 to 4.
+  std::vector<uint8_t> buffer;
+  const float border[4] = {1.0f, 0.5f, 0.0f, 1.0f};
+  ASSERT_EQ(corvia::GetOpenGLBuffer(image, buffer, 8, 8, 1, 1, border), corvia::kImageRGB);
+  ASSERT_EQ(buffer.size(), 8u * 8u * 3u);
+  auto texel = [&](int x, int y) {
+    const uint8_t* p = &buffer[static_cast<size_t>((y * 8 + x) * 3)];
+    return Colour{p[0], p[1], p[2], 255};
+  };
+  ExpectColour(texel(0, 0), {255, 128, 0, 255}, 0, "corner border");
+  ExpectColour(texel(1, 1), {255, 128, 0, 255}, 0, "margin");
+  ExpectColour(texel(2, 2), GradientAt(0, 0), 0, "image origin");
+  ExpectColour(texel(5, 4), GradientAt(3, 2), 0, "image top right");
+  ExpectColour(texel(6, 4), {255, 128, 0, 255}, 0, "right of the image");
+  ExpectColour(texel(2, 5), {255, 128, 0, 255}, 0, "above the image");
+
+  // A texture smaller than the image keeps its border and shows the image's middle.
+  ASSERT_EQ(corvia::GetOpenGLBuffer(image, buffer, 4, 3, 1, 0, border), corvia::kImageRGB);
+  ExpectColour(Colour{buffer[0], buffer[1], buffer[2], 255}, {255, 128, 0, 255}, 0, "cut: border");
+  ExpectColour(Colour{buffer[3], buffer[4], buffer[5], 255}, GradientAt(1, 0), 0, "cut: first image column");
+
+  EXPECT_EQ(corvia::GetOpenGLBuffer(image, buffer, 0, 8, 0, 0, border), 0);
+  EXPECT_TRUE(buffer.empty());
+  EXPECT_EQ(corvia::GetOpenGLBuffer(image, buffer, 8, 100000, 0, 0, border), 0);
+  EXPECT_EQ(corvia::GetOpenGLBuffer(nullptr, buffer, 8, 8, 0, 0, border), 0);
+
+  FreeImage_Unload(halved);
+  FreeImage_Unload(doubled);
+  corvia::UnloadImage(image);
+  corvia::UnloadImage(nullptr);
+}
+
+TEST_F(ImageFileTest, JpegKeepsItsColoursWithinTheCompressionLoss) {
+  // Four 8 x 8 blocks of plain colour, so that each block's middle survives the
+  // compression nearly unchanged.
+  const Colour blocks[2][2] = {{{200, 30, 40, 255}, {20, 180, 60, 255}}, {{30, 60, 210, 255}, {240, 230, 20, 255}}};
+  FIBITMAP* made = FreeImage_Allocate(16, 16, 24);
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 16; ++x) {
+      const Colour& c = blocks[y / 8][x / 8];
+      RGBQUAD q = {static_cast<BYTE>(c.b), static_cast<BYTE>(c.g), static_cast<BYTE>(c.r), 0};
+      FreeImage_SetPixelColor(made, x, y, &q);
+    }
+  }
+  const std::string path = Save(made, FIF_JPEG, "blocks.jpg", JPEG_QUALITYSUPERB | JPEG_SUBSAMPLING_444);
+  FreeImage_Unload(made);
+
+  FIBITMAP* image = corvia::LoadImageFile(path.c_str(), 0);
+  ASSERT_NE(image, nullptr);
+  for (int by = 0; by < 2; ++by) {
+    for (int bx = 0; bx < 2; ++bx) {
+      ExpectColour(PixelOf(image, bx * 8 + 4, by * 8 + 4), blocks[by][bx], 12, "jpeg block");
+    }
+  }
+  FIBITMAP* small = corvia::ResampleImage(image, 2, 2);
+  ASSERT_NE(small, nullptr);
+  ExpectColour(PixelOf(small, 1, 0), blocks[0][1], 12, "resampled block");
+  std::vector<uint8_t> buffer;
+  ASSERT_EQ(corvia::GetOpenGLBuffer(small, buffer, 2, 2, 0, 0, nullptr), corvia::kImageRGB);
+  ExpectColour(Colour{buffer[9], buffer[10], buffer[11], 255}, blocks[1][1], 12, "buffer block");
+  FreeImage_Unload(small);
+  FreeImage_Unload(image);
+}
+
+TEST_F(ImageFileTest, PalettedGifGoesThroughItsPaletteAndTransparency) {
+  FIBITMAP* made = FreeImage_Allocate(6, 4, 8);
+  RGBQUAD* palette = FreeImage_GetPalette(made);
+  const Colour colours[4] = {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 0}, {250, 250, 250, 255}};
+  for (int i = 0; i < 256; ++i) palette[i] = RGBQUAD{0, 0, 0, 0};
+  for (int i = 0; i < 4; ++i) {
+    palette[i] =
+        RGBQUAD{static_cast<BYTE>(colours[i].b), static_cast<BYTE>(colours[i].g), static_cast<BYTE>(colours[i].r), 0};
+  }
+  for (int y = 0; y < 4; ++y) {
+    for (int x = 0; x < 6; ++x) {
+      BYTE index = static_cast<BYTE>((x + y) % 4);
+      FreeImage_SetPixelIndex(made, x, y, &index);
+    }
+  }
+  FreeImage_SetTransparentIndex(made, 2);
+  const std::string path = Save(made, FIF_GIF, "palette.gif");
+  FreeImage_Unload(made);
+
+  FIBITMAP* image = corvia::LoadImageFile(path.c_str(), 0);
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(FreeImage_GetBPP(image), 8u);
+  ASSERT_TRUE(FreeImage_IsTransparent(image));
+  for (auto [x, y] : {std::pair{0, 0}, {1, 0}, {1, 1}, {5, 3}, {4, 2}}) {
+    ExpectColour(PixelOf(image, x, y), colours[(x + y) % 4], 0, "gif pixel");
+  }
+  // Resampling keeps the depth, the palette and the transparent entry.
+  FIBITMAP* wide = corvia::ResampleImage(image, 12, 4);
+  ASSERT_NE(wide, nullptr);
+  EXPECT_EQ(FreeImage_GetBPP(wide), 8u);
+  ExpectColour(PixelOf(wide, 2, 1), colours[2], 0, "resampled transparent pixel");
+  ExpectColour(PixelOf(wide, 11, 3), colours[(5 + 3) % 4], 0, "resampled corner");
+
+  std::vector<uint8_t> buffer;
+  ASSERT_EQ(corvia::GetOpenGLBuffer(image, buffer, 8, 4, 1, 0, nullptr), corvia::kImageRGBA);
+  // Image column x lies at buffer column x + 1.
+  auto texel = [&](int x, int y) {
+    const uint8_t* p = &buffer[static_cast<size_t>((y * 8 + x) * 4)];
+    return Colour{p[0], p[1], p[2], p[3]};
+  };
+  ExpectColour(texel(1, 0), colours[0], 0, "buffer red");
+  ExpectColour(texel(3, 0), colours[2], 0, "buffer transparent");
+  ExpectColour(texel(0, 0), {0, 0, 0, 0}, 0, "transparent border");
+  FreeImage_Unload(wide);
+  FreeImage_Unload(image);
+}
+
+TEST_F(ImageFileTest, GreyAndOneBitImagesKeepTheirKind) {
+  FIBITMAP* grey = FreeImage_Allocate(3, 1, 8);
+  RGBQUAD* palette = FreeImage_GetPalette(grey);
+  for (int i = 0; i < 256; ++i)
+    palette[i] = RGBQUAD{static_cast<BYTE>(i), static_cast<BYTE>(i), static_cast<BYTE>(i), 0};
+  for (int x = 0; x < 3; ++x) {
+    BYTE v = static_cast<BYTE>(100 * x);
+    FreeImage_SetPixelIndex(grey, x, 0, &v);
+  }
+  std::vector<uint8_t> buffer;
+  ASSERT_EQ(corvia::GetOpenGLBuffer(grey, buffer, 4, 1, 0, 0, nullptr), corvia::kImageGrey);
+  EXPECT_EQ(buffer, (std::vector<uint8_t>{0, 100, 200, 0}));
+  FreeImage_Unload(grey);
+
+  // One bit per pixel: resampling steps over the bits.
+  FIBITMAP* bits = FreeImage_Allocate(9, 2, 1);
+  RGBQUAD* two = FreeImage_GetPalette(bits);
+  two[0] = RGBQUAD{0, 0, 0, 0};
+  two[1] = RGBQUAD{255, 255, 255, 0};
+  for (int x = 0; x < 9; ++x) {
+    BYTE v = static_cast<BYTE>(x % 3 == 0);
+    FreeImage_SetPixelIndex(bits, x, 0, &v);
+    FreeImage_SetPixelIndex(bits, x, 1, &v);
+  }
+  FIBITMAP* tripled = corvia::ResampleImage(bits, 27, 2);
+  ASSERT_NE(tripled, nullptr);
+  EXPECT_EQ(FreeImage_GetBPP(tripled), 1u);
+  for (int x = 0; x < 27; ++x) {
+    const int wanted = (x / 3) % 3 == 0 ? 255 : 0;
+    EXPECT_EQ(PixelOf(tripled, x, 1).r, wanted) << x;
+  }
+  FreeImage_Unload(tripled);
+  FreeImage_Unload(bits);
+}
+
+TEST_F(ImageFileTest, MissingAndDamagedFilesGiveTheLoadersMessage) {
+  const std::string missing = (corvia::testing::ScratchDir("ImageFileMissing") / "none.png").string();
+  EXPECT_EQ(corvia::LoadImageFile(missing.c_str(), 0), nullptr);
+  ASSERT_EQ(Platform().messages.Boxes().size(), 1u);
+  EXPECT_EQ(Platform().messages.Boxes()[0].title, "Error");
+  EXPECT_EQ(Platform().messages.Boxes()[0].text, "Failed to load image '" + missing + "', format -1, flags 0x0");
+
+  // A PNG signature followed by rubbish, and a file of no format at all.
+  const std::string damaged = (corvia::testing::ScratchDir("ImageFileDamaged") / "bad.png").string();
+  {
+    std::ofstream out(damaged, std::ios::binary);
+    out << "\x89PNG\r\n\x1a\n" << std::string(64, '\x7f');
+  }
+  Platform().messages.Clear();
+  EXPECT_EQ(corvia::LoadImageFile(damaged.c_str(), 0x2), nullptr);
+  ASSERT_EQ(Platform().messages.Boxes().size(), 1u);
+  EXPECT_EQ(Platform().messages.Boxes()[0].text,
+            "Failed to load image '" + damaged + "', format " + std::to_string(FIF_PNG) + ", flags 0x2");
+
+  const std::string rubbish = (corvia::testing::ScratchDir("ImageFileRubbish") / "notes.xyz").string();
+  {
+    std::ofstream out(rubbish);
+    out << "not an image";
+  }
+  Platform().messages.Clear();
+  EXPECT_EQ(corvia::LoadImageFile(rubbish.c_str(), 0), nullptr);
+  EXPECT_EQ(Platform().messages.CountTitled("Error"), 1);
+
+  // The program's own images fail quietly.
+  Platform().messages.Clear();
+  EXPECT_EQ(corvia::LoadImageResource("no-such-image.png"), nullptr);
+  EXPECT_EQ(corvia::LoadImageResource(damaged.c_str()), nullptr);
+  EXPECT_EQ(corvia::LoadImageResource(nullptr), nullptr);
+  EXPECT_TRUE(Platform().messages.Boxes().empty());
+}
+
+TEST_F(ImageFileTest, ResourcesLoadByPath) {
+  FIBITMAP* made = MakeGradient(2, 2);
+  const std::string path = Save(made, FIF_BMP, "resource.bmp");
+  FreeImage_Unload(made);
+  FIBITMAP* image = corvia::LoadImageResource(path.c_str());
+  ASSERT_NE(image, nullptr);
+  ExpectColour(PixelOf(image, 1, 1), GradientAt(1, 1), 0, "bmp");
+  FreeImage_Unload(image);
+}
+
+TEST(CentreMargins, SplitsTheDifferenceWithTheOddPixelRightAndTop) {
+  int m[4];
+  corvia::CentreMargins(m, 3, 2, 8, 5);
+  EXPECT_EQ(m[0], 2);
+  EXPECT_EQ(m[1], 1);
+  EXPECT_EQ(m[2], 3);
+  EXPECT_EQ(m[3], 2);
+  corvia::CentreMargins(m, 64, 64, 64, 64);
+  EXPECT_EQ(m[0] + m[1] + m[2] + m[3], 0);
+  // A larger inner rectangle sticks out on both sides.
+  corvia::CentreMargins(m, 11, 4, 8, 4);
+  EXPECT_EQ(m[0], -2);
+  EXPECT_EQ(m[2], -1);
+}
+
+}  // namespace test_ImageFile
