@@ -49,6 +49,12 @@ inline constexpr double kNetContactTolerance = 1e-6;
 // Heights and positions along a glue tab's edge closer than this are one.
 inline constexpr double kTabProfileTolerance = 1e-9;
 
+// ---- Construction toy --------------------------------------------------------------
+
+// A face is a panel of the construction toy when its squared edges (in rod lengths)
+// and the cross products of its consecutive edges match the panel shape within this.
+inline constexpr double kToyPanelTolerance = 1e-6;
+
 // ---- Matching under symmetry -----------------------------------------------------
 
 // Elements matched under symmetry operations, and other results of long chains of

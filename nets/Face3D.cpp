@@ -185,18 +185,6 @@ double Face3DType::GetArea() const {
   return mNumFacelets > 0 ? mFacelets[0].GetArea() : 0.0;
 }
 
-bool Face3DType::IsGeomagPanel() {
-  if (mNumFacelets < 1) return false;
-  if (mFlags & (kTypePanelYes | kTypePanelNo)) return (mFlags & kTypePanelYes) != 0;
-  if (mNumEdges < 13 && mNumLoops == 1) {
-    // The panel shapes belong to the construction-toy drawing.
-    ShowInternalError("Face3DType::IsGeomagPanel: CanMakeGeomagPanel: Not available in this build");
-    return false;
-  }
-  mFlags |= kTypePanelNo;
-  return false;
-}
-
 int Face3DType::GetLoopStart(int loop) const {
   int start = 0;
   for (int i = 0; i < loop && i < mNumLoops; ++i) start += mLoopLengths[i];

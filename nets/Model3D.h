@@ -137,8 +137,17 @@ class Model3D {
   void ComputeFaceletLineData();
 
   // ---- Construction toy ----
-  // Cached test whether the facelets can be built with the construction toy.
+  // Whether the facelets can be built with the construction toy: rods of one length
+  // at no less than the toy's angle, panels where the faces have their shapes. The
+  // answer is kept; the block's note says why not, or what cannot be a panel.
+  // Always true while a model is being made or stellated (and then not kept).
   bool CanBuildWithGeomag();
+  // Counts, once, the rods, balls and panels (by shape and colour) the model needs;
+  // all zero when it cannot be built. Nothing is counted while a model is being
+  // made or stellated.
+  void CountGeomagParts();
+  // The number of panels of every shape and colour.
+  int GetNumGeomagParts();
 
   // ---- Drawing; defined with the renderer ----
   void DrawVertices(double explode);

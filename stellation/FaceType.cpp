@@ -7,8 +7,11 @@
 #include <cmath>
 
 #include "core/Messages.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
+#include "model/ElementFlags.h"
 #include "model/ElementList.h"
+#include "model/GeomagPanels.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "nets/Face3D.h"
@@ -62,11 +65,35 @@ void FaceType::ClearStellationDiagram() {
 bool FaceType::CanBuildPanel() {
   if (mFlags & kFaceTypePanelYes) return true;
   if (mFlags & kFaceTypePanelNo) return false;
-  if (!mFirstFace || mFirstFace->mNumSides >= kFaceTypeMaxPanelSides) {
-    mFlags |= kFaceTypePanelNo;
-    return false;
+  PolyElement* face = mFirstFace;
+  const int n = face ? face->mNumSides : 0;
+  double rod = 0.0;
+  if (mBlock) {
+    mBlock->CalcEdgeLengthRange();
+    rod = mBlock->mShortestEdge;
   }
-  detail_FaceType::Pending("FaceType::CanBuildPanel: kit polygon test");
+  if (n >= 3 && n < kFaceTypeMaxPanelSides && rod > kPointTolerance) {
+    // The corners in the face's own frame, measured in rods, turning about +z.
+    Transform3D worldToFace;
+    face->GetWorldToFace(worldToFace, false);
+    const bool reversed = face->HasFlag(kElementReversed);
+    double corners[3 * kFaceTypeMaxPanelSides];
+    bool finite = true;
+    for (int i = 0; i < n && finite; ++i) {
+      double points[10];
+      finite = face->GetPolygon2D(reversed ? n - 1 - i : i, worldToFace, points) == 1;
+      corners[3 * i] = points[0] / rod;
+      corners[3 * i + 1] = points[1] / rod;
+      corners[3 * i + 2] = 0.0;
+    }
+    const double normal[3] = {0.0, 0.0, 1.0};
+    bool rhombus = false;
+    if (finite && CanMakeGeomagPanel(n, corners, normal, &rhombus)) {
+      mFlags |= kFaceTypePanelYes | (rhombus ? kFaceTypePanelSquare2 : 0u);
+      return true;
+    }
+  }
+  mFlags |= kFaceTypePanelNo;
   return false;
 }
 

@@ -15,6 +15,7 @@
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
 #include "model/FaceOutline.h"
+#include "model/GeomagPanels.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "model/Transitions.h"
@@ -82,7 +83,7 @@ int FaceTypeBlock::Reset(bool full) {
   }
   mRods = kKitNotCounted;
   mBalls = kKitNotCounted;
-  mSpare = nullptr;
+  mToyNote = nullptr;
   mModel3D.reset();
 
   if (full) {
@@ -346,9 +347,22 @@ void FaceTypeBlock::CountPanels() {
   mRods = 0;
   mBalls = 0;
   if (!mOwner || !detail_FaceTypeBlock::KitAcceptsModel(this)) return;
-  // The panel split per face and the colour lookup belong to the construction-toy
-  // code; the counts above stay zero until it is linked in.
-  detail_FaceTypeBlock::Pending("FaceTypeBlock::CountPanels: FindGeomagPanelColor");
+  mRods = mOwner->mNumEdges;
+  // The balls are the elements of the other role: the vertices for the base block.
+  mBalls = IsDual() ? mOwner->mFaces.mCount : mOwner->mVertices.mCount;
+  for (FaceType* type = mFirstFaceType; type; type = type->mNext) {
+    if (!type->CanBuildPanel() || !type->mFirstFace) continue;
+    GeomagFaceParts parts;
+    const bool rhombus = (type->mFlags & kFaceTypePanelSquare2) != 0;
+    if (!GetGeomagFaceParts(type->mFirstFace->mNumSides, rhombus, parts)) continue;
+    for (PolyElement* face = type->mFirstFace; face; face = face->mNextOfType) {
+      int colour = FindGeomagPanelColor(face->mColor);
+      if (colour < 0) colour = 0;
+      for (int shape = 0; shape < kGeomagPanelShapes; ++shape) mPanels[shape][colour] += parts.panels[shape];
+    }
+    mRods += type->mCount * parts.extraRods;
+    mBalls += type->mCount * parts.extraBalls;
+  }
 }
 
 }  // namespace corvia

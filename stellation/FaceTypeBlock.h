@@ -221,8 +221,9 @@ class FaceTypeBlock {
   int32_t mPanels[kKitPanelKinds][kKitColours];
   int32_t mRods = kKitNotCounted;
   int32_t mBalls = kKitNotCounted;
-  // Text of the construction-kit note; not owned.
-  const char* mSpare = nullptr;
+  // Why the facet model cannot be built with the construction toy, or what of it
+  // cannot be a panel; null when there is nothing to say. Not owned.
+  const char* mToyNote = nullptr;
   std::unique_ptr<Model3D> mModel3D;
   std::unique_ptr<Faceting, FacetingDeleter> mFaceting;
   // Stellation-sequence state.

@@ -55,11 +55,17 @@ TEST_F(StellationStateTest, PanelsAreCountedOnlyForASideTheKitCanBuild) {
   EXPECT_EQ(cube.poly.mBaseBlock->mBalls, 0);
   EXPECT_EQ(test_StellationState::CountBoxes("Internal Error", "FindGeomagPanelColor"), 0);
   EXPECT_EQ(test_StellationState::CountBoxes("Internal Error", "CanBuildWithKit"), 0);
-  // The dual side (the octahedron) is checked on its own and accepted: the counts go
-  // on to the panel colours, which come with the construction-toy code.
+  // The dual side (the octahedron) is checked on its own and accepted: 12 rods, a
+  // ball at each of its 6 corners and a triangle panel in each of its 8 faces.
   cube.poly.mDualBlock->CountPanels();
   EXPECT_TRUE(cube.poly.mPolyFlags & corvia::kKitDualBuildable);
-  EXPECT_EQ(test_StellationState::CountBoxes("Internal Error", "FindGeomagPanelColor"), 1);
+  EXPECT_EQ(test_StellationState::CountBoxes("Internal Error", "FindGeomagPanelColor"), 0);
+  EXPECT_EQ(cube.poly.mDualBlock->mRods, 12);
+  EXPECT_EQ(cube.poly.mDualBlock->mBalls, 6);
+  int triangles = 0;
+  for (int colour = 0; colour < corvia::kKitColours; ++colour) triangles += cube.poly.mDualBlock->mPanels[0][colour];
+  EXPECT_EQ(triangles, 8);
+  EXPECT_EQ(cube.poly.mDualBlock->GetNumPanels(), 8);
   corvia::testing::Platform().messages.Clear();
 }
 
