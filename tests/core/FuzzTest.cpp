@@ -10,7 +10,10 @@
 //     the same text);
 //   - a compressed block decompresses to its source; a damaged one fails or stays
 //     within the room it was given;
-//   - the evaluator's result is finite or an error.
+//   - the evaluator's result is finite or an error;
+//   - marked-up text, cut anywhere and mixed with stray bytes, ends; every piece it
+//     draws is whole UTF-8 on one line, at a finite place and size, and links end
+//     no more often than they start.
 
 #include <gtest/gtest.h>
 
@@ -23,8 +26,10 @@
 #include <vector>
 
 #include "core/Equation.h"
+#include "core/HtmlText.h"
 #include "core/Lzrw3a.h"
 #include "core/ioStream.h"
+#include "tests/core/FakeTextBackend.h"
 #include "tests/support/TestSupport.h"
 
 namespace test_Fuzz {
@@ -395,6 +400,83 @@ TEST(Fuzz, EquationResultIsFiniteOrAnError) {
     } else {
       ASSERT_TRUE(std::isfinite(value)) << Where(kSeed, round) << ": accepted \"" << text << "\" as " << value;
     }
+  }
+}
+
+// ---- Marked-up text ----------------------------------------------------------------
+
+// A marked-up text of fragments of the language, each perhaps cut short, with stray
+// bytes, pieces of UTF-8 and numbers between them.
+std::string RandomMarkUp(std::mt19937& random) {
+  static const char* const kFragments[] = {
+      "<ul>", "<ol>", "</ul>", "</ol>", "<li>", "<center>", "</center>", "<right>", "</right>", "<in>", "</in>",
+      "<b>", "</b>", "<i>", "</i>", "<shadow>", "</shadow>", "<glow>", "<glow 0.7>", "<glow -3>", "<glow 1e400>",
+      "</glow>", "<sub>", "</sub>", "<sup>", "</sup>", "<font color=#12ab9z size=+2>", "<face=\"Times\">",
+      "<face=\"Nope\">", "<res=100000 face=\"Times\">", "<size=\"-3\">", "<size=1e9>", "<color=orange>",
+      "<color=#>", "</font>", "<a>", "<a id=\"7\" noColor href=\"x>y\">", "<a href=\"", "</a>", "<sel>", "<else>",
+      "</sel>", "<br>", "<p>", "<pre>", "<<", "<", ">", "&", ";", "&lt;", "&gt;", "&amp;", "&copy;", "&deg;",
+      "&ccedil;", "&unknown;", "\n", "\r\n", "\t", " ", "  word ", "text", "\xC3\xA9", "\xE2\x82\xAC",
+      "\xF0\x9F\x98\x80", "\xE2\x82", "\xFF", "\x80", "\xC0\xAF", "\xED\xA0\x80", "123", "-4.5e3"};
+  constexpr size_t kCount = sizeof kFragments / sizeof kFragments[0];
+  std::string text;
+  const size_t parts = random() % 60;
+  for (size_t i = 0; i < parts; ++i) {
+    switch (random() % 8) {
+      case 0:
+        text += static_cast<char>(random() % 256);
+        break;
+      case 1: {
+        // Deep nesting of one tag.
+        const std::string tag = kFragments[random() % kCount];
+        for (size_t k = random() % 40; k > 0; --k) text += tag;
+        break;
+      }
+      default: {
+        std::string fragment = kFragments[random() % kCount];
+        if (random() % 6 == 0 && !fragment.empty()) fragment.resize(random() % fragment.size());
+        text += fragment;
+        break;
+      }
+    }
+  }
+  // Cut anywhere, as a label cut at its length limit is.
+  if (random() % 4 == 0 && !text.empty()) text.resize(random() % text.size());
+  return text;
+}
+
+TEST(Fuzz, MarkedUpTextEndsAndDrawsWholeCharacters) {
+  constexpr uint32_t kSeed = 26;
+  constexpr int kRounds = 4000;
+  const uint32_t kFlags[] = {0, corvia::kTextCentre, corvia::kTextRight, corvia::kTextMeasureOnly,
+                             corvia::kTextSelected | corvia::kTextShadow, corvia::kTextNoWidthLimit};
+  for (int round = 0; round < kRounds; ++round) {
+    std::mt19937 random = RoundRandom(kSeed, round);
+    const std::string text = RandomMarkUp(random);
+    const double width = random() % 3 == 0 ? -1.0 : static_cast<double>(random() % 40) / 4.0;
+    const uint32_t flags = kFlags[random() % (sizeof kFlags / sizeof kFlags[0])];
+    const int limit = random() % 5 == 0 ? static_cast<int>(random() % 100) : -1;
+    corvia::testing::FakeTextBackend backend;
+    corvia::TextLayout layout(backend);
+    double pen[3] = {0.0, 0.0, 0.0};
+    float boxMin[2] = {1e30f, 1e30f};
+    float boxMax[2] = {-1e30f, -1e30f};
+    const double height = layout.DrawHtml(pen, 1.0, width, text.c_str(), flags, boxMin, boxMax, limit, 0);
+    ASSERT_TRUE(std::isfinite(height)) << Where(kSeed, round);
+    ASSERT_TRUE(std::isfinite(pen[0]) && std::isfinite(pen[1]) && std::isfinite(pen[2])) << Where(kSeed, round);
+    for (const auto& piece : backend.pieces) {
+      ASSERT_EQ(corvia::CleanUtf8(piece.text.data(), piece.text.size()), piece.text) << Where(kSeed, round);
+      ASSERT_EQ(piece.text.find_first_of("\r\n"), std::string::npos) << Where(kSeed, round);
+      ASSERT_TRUE(std::isfinite(piece.pen[0]) && std::isfinite(piece.pen[1]) && std::isfinite(piece.scale))
+          << Where(kSeed, round);
+      ASSERT_GE(piece.scale, 0.0) << Where(kSeed, round);
+      for (float c : piece.top) {
+        ASSERT_TRUE(c >= 0.0f && c <= 1.0f) << Where(kSeed, round);
+      }
+    }
+    if (flags & corvia::kTextMeasureOnly) {
+      ASSERT_TRUE(backend.pieces.empty()) << Where(kSeed, round);
+    }
+    ASSERT_LE(backend.linksEnded, static_cast<int>(backend.links.size())) << Where(kSeed, round);
   }
 }
 
