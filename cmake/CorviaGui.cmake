@@ -6,6 +6,8 @@ find_package(wxWidgets REQUIRED COMPONENTS gl aui core base)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(FTGL REQUIRED IMPORTED_TARGET ftgl)
 pkg_check_modules(FONTCONFIG REQUIRED IMPORTED_TARGET fontconfig)
+# The texture font renders and thickens glyph bitmaps with FreeType itself.
+pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)
 find_package(CURL REQUIRED)
 find_library(GLU_LIBRARY GLU REQUIRED)
 
@@ -32,7 +34,7 @@ target_include_directories(corvia_platform_wx PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(corvia_platform_wx PUBLIC corvia_geometry corvia_wx CURL::libcurl)
 target_precompile_headers(corvia_platform_wx PRIVATE <wx/wx.h>)
 
-corvia_folder_library(render  corvia_geometry corvia_platform_gl OpenGL::OpenGL ${GLU_LIBRARY} PkgConfig::FTGL PkgConfig::FONTCONFIG corvia_freeimage)
+corvia_folder_library(render  corvia_geometry corvia_platform_gl OpenGL::OpenGL ${GLU_LIBRARY} PkgConfig::FTGL PkgConfig::FREETYPE PkgConfig::FONTCONFIG corvia_freeimage)
 # The GL entry points beyond 1.1 (framebuffer objects) come from GLVND's libOpenGL.
 target_compile_definitions(corvia_render PUBLIC GL_GLEXT_PROTOTYPES=1)
 corvia_folder_library(ui      corvia_render corvia_platform_wx corvia_wx OpenGL::GLX)

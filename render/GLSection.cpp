@@ -158,6 +158,11 @@ int GetOpenGLNesting() {
 
 std::thread::id GetOpenGLThread() { return detail_GLSection::gThread; }
 
+const void* GetCurrentGLContextKey() {
+  using detail_GLSection::gLevels;
+  return gLevels.empty() || !gLevels.back().target ? nullptr : gLevels.back().target->ContextKey();
+}
+
 OpenGLView* OpenGLView::GetCurrent() {
   return detail_GLSection::gLevels.empty() ? nullptr : detail_GLSection::gLevels.back().view;
 }

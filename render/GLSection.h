@@ -57,6 +57,9 @@ void ForgetViewSections(OpenGLView* view);
 int GetOpenGLNesting();
 // The thread that opened the outermost section.
 std::thread::id GetOpenGLThread();
+// The GL context the innermost open section draws with (GLTarget::ContextKey);
+// null outside any section. Textures and the fonts made of them belong to it.
+const void* GetCurrentGLContextKey();
 
 // Opens a section for its lifetime.
 class GLSection {

@@ -118,12 +118,16 @@ void OpenGLView::SetColor(float r, float g, float b) {
 }
 
 void OpenGLView::SetColor4(float r, float g, float b, float a) {
+  float c[4] = {r, g, b, a};
+  FilterColor4(c);
+  glColor4fv(c);
+}
+
+void OpenGLView::FilterColor4(float* rgba) const {
   if (mStereoKind == StereoKind::Anaglyph) {
     const float v = mPrinting ? 0.0f : 1.0f;
-    glColor4f(v, v, v, a);
-    return;
+    rgba[0] = rgba[1] = rgba[2] = v;
   }
-  glColor4f(r, g, b, a);
 }
 
 void OpenGLView::SetMaterialColorAlphav(const float* rgb, float alpha) {

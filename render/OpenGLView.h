@@ -318,6 +318,8 @@ public:
   void SetColorv(const float* rgb) { SetColor(rgb[0], rgb[1], rgb[2]); }
   void SetColor4(float r, float g, float b, float a);
   void SetColor4v(const float* rgba) { SetColor4(rgba[0], rgba[1], rgba[2], rgba[3]); }
+  // The colour SetColor4 would give GL, for drawing that sets colours per vertex.
+  void FilterColor4(float* rgba) const;
   void SetMaterialColor(const float* rgb);
   void SetMaterialColorRGB(float r, float g, float b);
   void SetMaterialColorRef(uint32_t colorref);

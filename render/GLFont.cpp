@@ -1,0 +1,347 @@
+#include "render/GLFont.h"
+
+#include <FTGL/ftgl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <set>
+#include <vector>
+
+#include "core/HtmlText.h"
+#include "core/Messages.h"
+#include "core/Strings.h"
+#include "render/FontFiles.h"
+#include "render/GL.h"
+#include "render/GLSection.h"
+#include "render/MipmapTextureFont.h"
+
+namespace corvia {
+
+namespace detail_GLFont {
+
+// The 94 signs of the keyboard, then the copyright and the degree sign.
+constexpr char kGlyphSet[] =
+    "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ`~!@#$%^&*()-=_+[]{}\\|;':\",./<>?"
+    "\xC2\xA9\xC2\xB0";
+constexpr int kGlyphSetLength = sizeof kGlyphSet - 1;
+static_assert(kGlyphSetLength == 98);
+
+// The library's faces are made at 72 dots per inch: the size is in pixels.
+constexpr unsigned kFaceDpi = 72;
+constexpr const char* kFontFolder = "Fonts";
+
+// Further entry flag: the face list changed while another context was current.
+constexpr uint32_t kFontEntryReloadDue = 0x4;
+
+std::string gDefaultName = "Arial";
+int gDefaultResolution = kDefaultFontResolution;
+
+using Cache = std::vector<std::unique_ptr<GLFontCacheEntry>>;
+// One cache per GL context.
+std::map<const void*, Cache> gCaches;
+// Face lists already reported as missing.
+std::set<std::string> gReported;
+
+Cache& CurrentCache() {
+  return gCaches[GetCurrentGLContextKey()];
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+// The face list of a requested name: up to its first double quote, trimmed.
+std::string FaceListOf(const char* name, int length) {
+  if (!name) return std::string();
+  size_t n = length < 0 ? std::strlen(name) : static_cast<size_t>(length);
+  if (const void* quote = std::memchr(name, '"', n)) n = static_cast<size_t>(static_cast<const char*>(quote) - name);
+  size_t start = 0;
+  while (start < n && IsSpaceChar(static_cast<unsigned char>(name[start]))) ++start;
+  while (n > start && IsSpaceChar(static_cast<unsigned char>(name[n - 1]))) --n;
+  return std::string(name + start, n - start);
+}
+
+}  // namespace detail_GLFont
+
+const char* GetGlyphSet() {
+  return detail_GLFont::kGlyphSet;
+}
+int GetGlyphSetLength() {
+  return detail_GLFont::kGlyphSetLength;
+}
+
+// ---- GLFont -------------------------------------------------------------------------------------
+
+GLFont::GLFont() = default;
+GLFont::~GLFont() = default;
+
+FTFont* GLFont::CreateFont(int kind, int size, float depth, const char* path, const char* glyphSet,
+                           float boldStrength) {
+  if (!path || !*path) return nullptr;
+  std::unique_ptr<FTFont> font;
+  MipmapTextureFont* texture = nullptr;
+  switch (kind) {
+    case kFontPixmap:
+      font = std::make_unique<FTPixmapFont>(path);
+      break;
+    case kFontMipmapTexture:
+      texture = new MipmapTextureFont(path);
+      font.reset(texture);
+      texture->SetGlyphLimit(static_cast<unsigned>(std::max(mMaxGlyphs, 0)));
+      texture->SetBoldStrength(boldStrength);
+      texture->SetDeferMipmaps(true);
+      break;
+    case kFontExtruded:
+      font = std::make_unique<FTExtrudeFont>(path);
+      break;
+    case kFontPolygon:
+      font = std::make_unique<FTPolygonFont>(path);
+      break;
+    default:
+      return nullptr;
+  }
+  if (font->Error()) return nullptr;
+  font->FaceSize(static_cast<unsigned>(std::max(size, 1)), detail_GLFont::kFaceDpi);
+  font->Depth(depth);
+  DoNothing("CreateFont(): Pre Advance\n");
+  // Every glyph of the set is made now, so that drawing only binds and emits quads.
+  font->Advance(glyphSet ? glyphSet : detail_GLFont::kGlyphSet);
+  if (texture) texture->SetDeferMipmaps(false);
+  DoNothing("CreateFont(): Post Advance\n");
+  return font.release();
+}
+
+bool GLFont::Load(int kind, float scale, float depth, int resolution, const char* folder, const char* regularName,
+                  const char* boldName, const char* italicName, const char* boldItalicName, const char* glyphSet) {
+  Free();
+  resolution = std::clamp(resolution, kTextMinResolution, kTextMaxResolution);
+  mResolution = resolution;
+  mScale = scale / static_cast<float>(resolution);
+  if (!glyphSet) glyphSet = detail_GLFont::kGlyphSet;
+  std::string regularFile, boldFile, path;
+  if (!FindFontFile(regularName, folder, regularFile, boldFile) || !ResolveFontPath(path, regularName, folder)) {
+    return false;
+  }
+  mFaces[kFaceRegular].reset(CreateFont(kind, resolution, depth, path.c_str(), glyphSet, 0.0f));
+  if (!mFaces[kFaceRegular]) return false;
+  mKind = kind;
+
+  // The bold face: the family's bold file, or the regular face thickened.
+  auto open = [&](const char* name, float strength) -> FTFont* {
+    std::string file;
+    return ResolveFontPath(file, name, folder) ? CreateFont(kind, resolution, depth, file.c_str(), glyphSet, strength)
+                                               : nullptr;
+  };
+  if (boldName && StrCompareNoCase(boldName, regularName) == 0) {
+    std::string boldPath;
+    if (boldFile == regularFile) {
+      mFaces[kFaceBold].reset(CreateFont(kind, resolution, depth, path.c_str(), glyphSet, kSyntheticBoldStrength));
+    } else if (FindFontPath(boldPath, boldFile.c_str(), folder)) {
+      mFaces[kFaceBold].reset(CreateFont(kind, resolution, depth, boldPath.c_str(), glyphSet, 0.0f));
+    }
+  } else if (boldName && *boldName) {
+    mFaces[kFaceBold].reset(open(boldName, 0.0f));
+  }
+  if (italicName && *italicName) mFaces[kFaceItalic].reset(open(italicName, 0.0f));
+  if (boldItalicName && *boldItalicName) {
+    const bool sameAsItalic = italicName && StrCompareNoCase(boldItalicName, italicName) == 0;
+    mFaces[kFaceBoldItalic].reset(open(boldItalicName, sameAsItalic ? kSyntheticBoldStrength : 0.0f));
+  }
+  return true;
+}
+
+FTFont* GLFont::GetFace(uint32_t style) {
+  FTFont* face = mFaces[kFaceRegular].get();
+  float shear = 0.0f;
+  const bool bold = (style & kTextBold) != 0;
+  const bool italic = (style & kTextItalic) != 0;
+  if (bold && italic) {
+    if (mFaces[kFaceBoldItalic]) {
+      face = mFaces[kFaceBoldItalic].get();
+    } else {
+      if (mFaces[kFaceBold]) face = mFaces[kFaceBold].get();
+      shear = kSyntheticItalicShear;
+    }
+  } else if (bold) {
+    if (mFaces[kFaceBold]) face = mFaces[kFaceBold].get();
+  } else if (italic) {
+    if (mFaces[kFaceItalic]) {
+      face = mFaces[kFaceItalic].get();
+    } else {
+      shear = kSyntheticItalicShear;
+    }
+  }
+  SetGlyphShear(shear);
+  return face;
+}
+
+float GLFont::Ascender(uint32_t style) {
+  FTFont* face = GetFace(style);
+  SetGlyphShear(0.0f);
+  return face ? face->Ascender() * mScale : 0.0f;
+}
+
+float GLFont::Descender(uint32_t style) {
+  FTFont* face = GetFace(style);
+  SetGlyphShear(0.0f);
+  return face ? face->Descender() * mScale : 0.0f;
+}
+
+void GLFont::Free() {
+  for (auto& face : mFaces) face.reset();
+  mKind = kFontNone;
+  mResolution = kDefaultFontResolution;
+  mScale = 1.0f / kDefaultFontResolution;
+}
+
+void GLFont::SetTextureEnable() const {
+  if (mKind == kFontMipmapTexture) {
+    glEnable(GL_TEXTURE_2D);
+  } else {
+    glDisable(GL_TEXTURE_2D);
+  }
+}
+
+// ---- The cache ----------------------------------------------------------------------------------
+
+void GLFontCacheEntry::Unload() {
+  font.Free();
+  flags &= ~(kFontEntryLoaded | kFontEntryFailed | detail_GLFont::kFontEntryReloadDue);
+}
+
+bool LoadFontFaces(GLFontCacheEntry* entry, bool reload) {
+  using namespace detail_GLFont;
+  if (!entry) return false;
+  if (entry->flags & kFontEntryReloadDue) {
+    entry->Unload();
+  } else if (entry->flags & kFontEntryLoaded) {
+    if (!reload) return true;
+    entry->Unload();
+  } else if ((entry->flags & kFontEntryFailed) && !reload) {
+    return false;
+  }
+  entry->flags &= ~kFontEntryFailed;
+  entry->resolution = gDefaultResolution;
+  entry->glyphSetLength = kGlyphSetLength;
+  entry->font.SetMaxGlyphs(kGlyphSetLength);
+  const std::string& list = entry->faceList;
+  size_t start = 0;
+  while (start <= list.size()) {
+    size_t end = list.find(',', start);
+    if (end == std::string::npos) end = list.size();
+    size_t first = start;
+    while (first < end && IsSpaceChar(static_cast<unsigned char>(list[first]))) ++first;
+    size_t last = end;
+    while (last > first && IsSpaceChar(static_cast<unsigned char>(list[last - 1]))) --last;
+    const std::string face = list.substr(first, last - first);
+    if (!face.empty() && entry->font.Load(kFontMipmapTexture, entry->scale, 0.0f, entry->resolution, kFontFolder,
+                                          face.c_str(), face.c_str(), nullptr, nullptr, kGlyphSet)) {
+      entry->flags |= kFontEntryLoaded;
+      entry->currentFace = first;
+      entry->currentFaceLength = last - first;
+      return true;
+    }
+    start = end + 1;
+  }
+  entry->flags |= kFontEntryFailed;
+  // Once per list: a missing font must not bring up a box at every repaint.
+  if (gReported.insert(Lower(list)).second) {
+    ShowError("Can't load font \"%s\".  Make sure you have it installed.", list.c_str());
+  }
+  return false;
+}
+
+GLFontCacheEntry* FindOrLoadFont(const char* name, int length) {
+  using namespace detail_GLFont;
+  const std::string list = FaceListOf(name, length);
+  Cache& cache = CurrentCache();
+  // One entry per list and resolution, so that texts at two resolutions do not
+  // rebuild each other's glyphs.
+  for (auto& entry : cache) {
+    if (entry->resolution == gDefaultResolution && StrCompareNoCase(entry->faceList.c_str(), list.c_str()) == 0) {
+      if (entry->flags & kFontEntryReloadDue) LoadFontFaces(entry.get(), true);
+      return entry.get();
+    }
+  }
+  cache.push_back(std::make_unique<GLFontCacheEntry>());
+  GLFontCacheEntry* entry = cache.back().get();
+  entry->faceList = list;
+  entry->resolution = gDefaultResolution;
+  LoadFontFaces(entry, false);
+  return entry;
+}
+
+GLFont* GetFont(const char* name, int length) {
+  GLFontCacheEntry* entry = FindOrLoadFont(name, length);
+  return entry && (entry->flags & kFontEntryLoaded) ? &entry->font : nullptr;
+}
+
+GLFontCacheEntry* GetDefaultFontEntry() {
+  using namespace detail_GLFont;
+  Cache& cache = CurrentCache();
+  GLFontCacheEntry* entry = nullptr;
+  if (cache.empty()) {
+    const int saved = gDefaultResolution;
+    gDefaultResolution = kDefaultFontResolution;
+    entry = FindOrLoadFont(gDefaultName.c_str(), -1);
+    gDefaultResolution = saved;
+  } else {
+    entry = cache.front().get();
+    if (!(entry->flags & (kFontEntryLoaded | kFontEntryFailed)) || (entry->flags & kFontEntryReloadDue)) {
+      LoadFontFaces(entry, false);
+    }
+  }
+  return entry && (entry->flags & kFontEntryLoaded) ? entry : nullptr;
+}
+
+void SetDefaultFontName(const char* name) {
+  using namespace detail_GLFont;
+  if (!name || StrCompareNoCase(name, gDefaultName.c_str()) == 0) return;
+  gDefaultName = name;
+  const void* current = GetCurrentGLContextKey();
+  for (auto& [context, cache] : gCaches) {
+    if (cache.empty()) continue;
+    GLFontCacheEntry& first = *cache.front();
+    first.faceList = name;
+    // Its textures can go only while their context is current; elsewhere the font
+    // is reopened at its next use.
+    if (context == current) {
+      if (first.flags & kFontEntryLoaded) first.Unload();
+      first.flags &= ~kFontEntryFailed;
+    } else {
+      first.flags |= kFontEntryReloadDue;
+    }
+  }
+}
+
+const char* GetDefaultFontName() {
+  return detail_GLFont::gDefaultName.c_str();
+}
+
+int GetDefaultFontResolution() {
+  return detail_GLFont::gDefaultResolution;
+}
+
+void SetDefaultFontResolution(int resolution) {
+  detail_GLFont::gDefaultResolution = std::clamp(resolution, kTextMinResolution, kTextMaxResolution);
+}
+
+void FreeAllFonts() {
+  detail_GLFont::gCaches.clear();
+  detail_GLFont::gReported.clear();
+}
+
+void ApplyDefaultFontTextureState() {
+  detail_GLFont::Cache& cache = detail_GLFont::CurrentCache();
+  if (!cache.empty()) cache.front()->font.SetTextureEnable();
+}
+
+int CountCachedFonts() {
+  return static_cast<int>(detail_GLFont::CurrentCache().size());
+}
+
+}  // namespace corvia
