@@ -150,7 +150,7 @@ struct State {
 };
 
 // Everything a call keeps that a measuring pass must be able to put back.
-struct Snapshot {
+struct Cursor {
   State state;
   double pen[3] = {0.0, 0.0, 0.0};
   size_t pos = 0;
@@ -191,7 +191,7 @@ class Layout {
   bool Has(size_t at, const char* prefix) const { return at < mEnd && HasPrefix(mText + at, mEnd - at, prefix); }
   void Stop() {
     mStopped = true;
-    mPos = mEnd;
+    k.pos = mEnd;
   }
 
   // ---- Lines and runs ----
@@ -211,24 +211,16 @@ class Layout {
   TextBackend& b;
   const char* mText;
   size_t mEnd;
-  size_t mPos = 0;
   bool mStopped = false;
 
-  State s;
-  double mPen[3] = {0.0, 0.0, 0.0};
+  Cursor k;
+  State& s = k.state;
   double mBaseSize = 1.0;
   double mWidth = -1.0;
   float* mBoxMin = nullptr;
   float* mBoxMax = nullptr;
   size_t mByteLimit = kNone;
   intptr_t mLinkValue = 0;
-  std::string mLinkTarget;
-  int mLinkId = -1;
-  bool mAtLineStart = true;
-  bool mLineHoldsWord = false;
-  bool mLineHasText = false;
-  bool mPendingListIndent = false;
-  Align mAlign = Align::None;
 
   // The measuring pass of an aligned line.
   bool mMeasuring = false;
@@ -236,33 +228,6 @@ class Layout {
   size_t mBreakPos = kNone;
   // The real pass of an aligned line draws up to here.
   size_t mLimitPos = kNone;
-
-  Snapshot Save() const {
-    Snapshot snap;
-    snap.state = s;
-    std::copy(mPen, mPen + 3, snap.pen);
-    snap.pos = mPos;
-    snap.atLineStart = mAtLineStart;
-    snap.lineHoldsWord = mLineHoldsWord;
-    snap.lineHasText = mLineHasText;
-    snap.pendingListIndent = mPendingListIndent;
-    snap.linkTarget = mLinkTarget;
-    snap.linkId = mLinkId;
-    snap.align = mAlign;
-    return snap;
-  }
-  void Restore(const Snapshot& snap) {
-    s = snap.state;
-    std::copy(snap.pen, snap.pen + 3, mPen);
-    mPos = snap.pos;
-    mAtLineStart = snap.atLineStart;
-    mLineHoldsWord = snap.lineHoldsWord;
-    mLineHasText = snap.lineHasText;
-    mPendingListIndent = snap.pendingListIndent;
-    mLinkTarget = snap.linkTarget;
-    mLinkId = snap.linkId;
-    mAlign = snap.align;
-  }
 };
 
 double Layout::Html(double* pen, double size, double width, uint32_t flags, float* boxMin, float* boxMax, int charLimit,
@@ -272,7 +237,7 @@ double Layout::Html(double* pen, double size, double width, uint32_t flags, floa
   if (!s.font) return 0.0;
   b.BeginText();
   b.UseFont(s.font);
-  std::copy(pen, pen + 3, mPen);
+  std::copy(pen, pen + 3, k.pen);
   s.left = pen[0];
   s.size = size;
   mBaseSize = size;
@@ -285,9 +250,9 @@ double Layout::Html(double* pen, double size, double width, uint32_t flags, floa
   mBoxMax = boxMax;
   mLinkValue = linkValue;
   if (flags & kTextCentre) {
-    mAlign = Align::Centre;
+    k.align = Align::Centre;
   } else if (flags & kTextRight) {
-    mAlign = Align::Right;
+    k.align = Align::Right;
   }
   if (charLimit >= 0) {
     // The limit counts characters; find the byte where it falls.
@@ -298,16 +263,16 @@ double Layout::Html(double* pen, double size, double width, uint32_t flags, floa
     }
     mByteLimit = std::min(bytes, mEnd);
   }
-  const double startY = mPen[1];
-  while (mPos < mEnd && !mStopped) {
-    const size_t before = mPos;
-    if (mAlign != Align::None && mAtLineStart) AlignLine();
+  const double startY = k.pen[1];
+  while (k.pos < mEnd && !mStopped) {
+    const size_t before = k.pos;
+    if (k.align != Align::None && k.atLineStart) AlignLine();
     // Every round takes at least one item.
-    if (mPos == before && !mStopped) Step();
+    if (k.pos == before && !mStopped) Step();
   }
-  double height = startY - mPen[1];
-  if (mLineHasText) height += b.GetLineHeight(s.font, 0) * GlyphScale();
-  std::copy(mPen, mPen + 3, pen);
+  double height = startY - k.pen[1];
+  if (k.lineHasText) height += b.GetLineHeight(s.font, 0) * GlyphScale();
+  std::copy(k.pen, k.pen + 3, pen);
   return height;
 }
 
@@ -315,7 +280,7 @@ void Layout::Run(TextFont font, double* pen, double size, double left, double wi
                  float* boxMin, float* boxMax) {
   if (!font || mEnd == 0) return;
   b.UseFont(font);
-  std::copy(pen, pen + 3, mPen);
+  std::copy(pen, pen + 3, k.pen);
   s.font = font;
   s.left = left;
   s.size = size;
@@ -324,7 +289,7 @@ void Layout::Run(TextFont font, double* pen, double size, double left, double wi
   mWidth = width;
   mBoxMin = boxMin;
   mBoxMax = boxMax;
-  mAtLineStart = false;
+  k.atLineStart = false;
   size_t start = 0;
   while (start <= mEnd && !mStopped) {
     const char* feed = static_cast<const char*>(std::memchr(mText + start, '\n', mEnd - start));
@@ -337,7 +302,7 @@ void Layout::Run(TextFont font, double* pen, double size, double left, double wi
     NewLine(1);
     start = stop + 1;
   }
-  std::copy(mPen, mPen + 3, pen);
+  std::copy(k.pen, k.pen + 3, pen);
 }
 
 // ---- The interpreter ----------------------------------------------------------------------
@@ -347,11 +312,11 @@ void Layout::Step() {
     mLineEnded = true;
     return;
   }
-  const char c = mText[mPos];
+  const char c = mText[k.pos];
   if (c == '\r') {
-    ++mPos;
+    ++k.pos;
   } else if (c == '\n') {
-    ++mPos;
+    ++k.pos;
     NewLine(1);
   } else if (c == '<') {
     Tag();
@@ -364,57 +329,57 @@ void Layout::Step() {
 
 // Whether the item at the position breaks the line a measuring pass measures.
 bool Layout::EndsMeasuredLine() {
-  if (mText[mPos] == '\n') return true;
-  if (mText[mPos] != '<') return false;
-  if (Has(mPos, "</center>") || Has(mPos, "</right>") || Has(mPos, "<br>")) return true;
-  if (Has(mPos, "<p")) return true;
-  if (!mAtLineStart && (Has(mPos, "<li>") || Has(mPos, "<center>") || Has(mPos, "<right>"))) return true;
+  if (mText[k.pos] == '\n') return true;
+  if (mText[k.pos] != '<') return false;
+  if (Has(k.pos, "</center>") || Has(k.pos, "</right>") || Has(k.pos, "<br>")) return true;
+  if (Has(k.pos, "<p")) return true;
+  if (!k.atLineStart && (Has(k.pos, "<li>") || Has(k.pos, "<center>") || Has(k.pos, "<right>"))) return true;
   return false;
 }
 
 void Layout::AlignLine() {
-  const size_t start = mPos;
-  const Snapshot saved = Save();
+  const size_t start = k.pos;
+  const Cursor saved = k;
   const size_t savedLimit = mLimitPos;
   // Measure the line: no drawing, no box, no wrap of its own.
   mMeasuring = true;
   mLineEnded = false;
   mBreakPos = kNone;
   s.flags |= kTextMeasuringLine | kTextNoWidthLimit;
-  while (mPos < mEnd && !mStopped && !mLineEnded && mBreakPos == kNone) Step();
+  while (k.pos < mEnd && !mStopped && !mLineEnded && mBreakPos == kNone) Step();
   mMeasuring = false;
-  const double measured = mPen[0];
-  const size_t breakAt = mBreakPos != kNone ? mBreakPos : mPos;
+  const double measured = k.pen[0];
+  const size_t breakAt = mBreakPos != kNone ? mBreakPos : k.pos;
   const bool wrapped = mBreakPos != kNone;
   mBreakPos = kNone;
   const bool stopped = mStopped;
-  Restore(saved);
+  k = saved;
   mStopped = false;
 
   double offset = (mWidth < 0.0 ? 0.0 : mWidth) + s.left - measured;
-  if (mAlign == Align::Centre) offset *= 0.5;
-  mPen[0] += offset;
+  if (k.align == Align::Centre) offset *= 0.5;
+  k.pen[0] += offset;
   // Draw the line up to where the measurement ended, without wrapping by itself.
   const uint32_t flagsBefore = s.flags;
   s.flags |= kTextNoWidthLimit;
   mLimitPos = breakAt;
-  while (mPos < breakAt && !mStopped) Step();
+  while (k.pos < breakAt && !mStopped) Step();
   mLimitPos = savedLimit;
   s.flags = (s.flags & ~kTextNoWidthLimit) | (flagsBefore & kTextNoWidthLimit);
   if (stopped) Stop();
   // A line that ends at once (a break, or the block closing) leaves its item to the
   // caller, which takes it as it is.
-  if (wrapped && mPos > start) NewLine(1);
+  if (wrapped && k.pos > start) NewLine(1);
 }
 
 void Layout::Tag() {
-  const size_t at = mPos;
+  const size_t at = k.pos;
   if (Has(at, "<<")) {
-    ++mPos;
+    ++k.pos;
     const std::string lt = "<";
     if (mByteLimit != kNone && at >= mByteLimit && !mMeasuring) return Stop();
     LayOut(lt, at, at + 2, false);
-    mPos = at + 2;
+    k.pos = at + 2;
     return;
   }
   if (Has(at, "<ul>")) {
@@ -428,8 +393,8 @@ void Layout::Tag() {
       --s.listDepth;
     }
   } else if (Has(at, "<li>")) {
-    if (!mAtLineStart) NewLine(1);
-    mPendingListIndent = false;
+    if (!k.atLineStart) NewLine(1);
+    k.pendingListIndent = false;
     std::string bullet(static_cast<size_t>(kListIndentPerLevel * std::min(s.listDepth, kTextMaxListDepth)), ' ');
     const int depth = s.listDepth;
     if (depth < kTextMaxListDepth && s.counters[depth] >= 1) {
@@ -438,20 +403,20 @@ void Layout::Tag() {
       bullet += depth % 2 ? "* " : "- ";
     }
     SkipTag(at);
-    if (!mStopped) LayOut(bullet, mPos, mPos, false);
+    if (!mStopped) LayOut(bullet, k.pos, k.pos, false);
     return;
   } else if (Has(at, "<center>") || Has(at, "<right>")) {
-    if (mAlign != Align::None) {
+    if (k.align != Align::None) {
       if (!mMeasuring) {
         DoNothing("Nested <center> or <right>!\n");
         b.Trace("Nested <center> or <right>!");
       }
     } else {
-      mAlign = Has(at, "<center>") ? Align::Centre : Align::Right;
+      k.align = Has(at, "<center>") ? Align::Centre : Align::Right;
     }
-    if (!mAtLineStart) NewLine(1);
+    if (!k.atLineStart) NewLine(1);
   } else if (Has(at, "</center>") || Has(at, "</right>")) {
-    mAlign = Align::None;
+    k.align = Align::None;
   } else if (Has(at, "<in>")) {
     if (s.indentCount < kTextMaxIndents - 1) {
       s.indents[s.indentCount++] = s.left;
@@ -459,7 +424,7 @@ void Layout::Tag() {
       DoNothing("GLFont::DrawHtml(): \nmax indentation depth reached\n");
       b.Trace("GLFont::DrawHtml(): \nmax indentation depth reached");
     }
-    s.left = mPen[0];
+    s.left = k.pen[0];
   } else if (Has(at, "</in>")) {
     if (s.indentCount > 0) s.left = s.indents[--s.indentCount];
   } else if (Has(at, "<b>")) {
@@ -485,17 +450,17 @@ void Layout::Tag() {
   } else if (Has(at, "</glow>")) {
     s.glow = 0.0;
   } else if (Has(at, "<sub>")) {
-    mPen[1] += b.GetDescender(s.font, 0) * GlyphScale();
+    k.pen[1] += b.GetDescender(s.font, 0) * GlyphScale();
     s.size *= kScriptShrink;
   } else if (Has(at, "</sub>")) {
     s.size = std::min(s.size * kScriptGrow, mBaseSize * kMaxSizeFactor);
-    mPen[1] -= b.GetDescender(s.font, 0) * GlyphScale();
+    k.pen[1] -= b.GetDescender(s.font, 0) * GlyphScale();
   } else if (Has(at, "<sup>")) {
-    mPen[1] += 0.5 * b.GetAscender(s.font, 0) * GlyphScale();
+    k.pen[1] += 0.5 * b.GetAscender(s.font, 0) * GlyphScale();
     s.size *= kScriptShrink;
   } else if (Has(at, "</sup>")) {
     s.size = std::min(s.size * kScriptGrow, mBaseSize * kMaxSizeFactor);
-    mPen[1] -= 0.5 * b.GetAscender(s.font, 0) * GlyphScale();
+    k.pen[1] -= 0.5 * b.GetAscender(s.font, 0) * GlyphScale();
   } else if (Has(at, "<font ")) {
     return FontTag(at + std::strlen("<font "));
   } else if (Has(at, "<face=") || Has(at, "<res=") || Has(at, "<size=") || Has(at, "<color=")) {
@@ -507,8 +472,8 @@ void Layout::Tag() {
   } else if (Has(at, "</a>")) {
     if (s.flags & kTextInLink) {
       if (Drawing() && !mMeasuring) b.EndLink();
-      mLinkTarget.clear();
-      mLinkId = -1;
+      k.linkTarget.clear();
+      k.linkId = -1;
       s.flags &= ~(kTextInLink | kTextLinkNoColor);
     }
   } else if (Has(at, "<sel>")) {
@@ -530,18 +495,18 @@ void Layout::Tag() {
 void Layout::SkipTag(size_t from) {
   const void* close = std::memchr(mText + from, '>', mEnd - from);
   if (!close) return Stop();
-  mPos = static_cast<size_t>(static_cast<const char*>(close) - mText) + 1;
+  k.pos = static_cast<size_t>(static_cast<const char*>(close) - mText) + 1;
 }
 
 void Layout::SkipPast(size_t from, const char* first, const char* second) {
   for (size_t p = from; p < mEnd; ++p) {
     if (mText[p] != '<') continue;
     if (Has(p, first)) {
-      mPos = p + std::strlen(first);
+      k.pos = p + std::strlen(first);
       return;
     }
     if (second && Has(p, second)) {
-      mPos = p + std::strlen(second);
+      k.pos = p + std::strlen(second);
       return;
     }
   }
@@ -626,7 +591,7 @@ void Layout::FontTag(size_t p) {
     }
   }
   if (p >= mEnd) return Stop();
-  mPos = p + 1;
+  k.pos = p + 1;
 }
 
 void Layout::PopFont() {
@@ -643,8 +608,8 @@ void Layout::PopFont() {
 }
 
 void Layout::LinkTag(size_t p) {
-  mLinkTarget.clear();
-  mLinkId = -1;
+  k.linkTarget.clear();
+  k.linkId = -1;
   bool targetRead = false;
   while (p < mEnd && mText[p] != '>' && !targetRead) {
     if (IsBlankOrTab(mText[p])) {
@@ -657,7 +622,7 @@ void Layout::LinkTag(size_t p) {
       const void* quote = std::memchr(mText + p, '"', mEnd - p);
       if (!quote) return Stop();
       const size_t close = static_cast<size_t>(static_cast<const char*>(quote) - mText);
-      mLinkTarget.assign(mText + p, close - p);
+      k.linkTarget.assign(mText + p, close - p);
       // The target ends the attributes.
       p = close + 1;
       targetRead = true;
@@ -668,7 +633,7 @@ void Layout::LinkTag(size_t p) {
       if (p < mEnd && mText[p] == '"') ++p;
       double n = 0.0;
       if (p < mEnd && ReadNumber(mText + p, mEnd - p, n)) {
-        mLinkId = static_cast<int>(std::clamp(n, -1.0, double{std::numeric_limits<int>::max()}));
+        k.linkId = static_cast<int>(std::clamp(n, -1.0, double{std::numeric_limits<int>::max()}));
       }
     } else if (HasPrefix(mText + p, rest, "noColor")) {
       s.flags |= kTextLinkNoColor;
@@ -678,11 +643,11 @@ void Layout::LinkTag(size_t p) {
   SkipTag(p);
   if (mStopped) return;
   s.flags |= kTextInLink;
-  if (Drawing() && !mMeasuring) b.BeginLink(mLinkTarget, mLinkId, mLinkValue);
+  if (Drawing() && !mMeasuring) b.BeginLink(k.linkTarget, k.linkId, mLinkValue);
 }
 
 void Layout::Entity() {
-  const size_t at = mPos;
+  const size_t at = k.pos;
   const void* semicolon = std::memchr(mText + at, ';', mEnd - at);
   if (!semicolon) return Stop();
   if (mByteLimit != kNone && at >= mByteLimit && !mMeasuring) return Stop();
@@ -698,11 +663,11 @@ void Layout::Entity() {
     if (length == std::strlen(entity.name) && StrCompareNNoCase(name, entity.name, length) == 0) text = entity.text;
   }
   LayOut(text, at, end + 1, false);
-  if (!mMeasuring || mBreakPos == kNone) mPos = end + 1;
+  if (!mMeasuring || mBreakPos == kNone) k.pos = end + 1;
 }
 
 void Layout::PlainText() {
-  const size_t at = mPos;
+  const size_t at = k.pos;
   size_t end = at;
   while (end < mEnd && mText[end] != '\n' && mText[end] != '\r' && mText[end] != '<' && mText[end] != '&') ++end;
   if (mLimitPos != kNone) end = std::min(end, mLimitPos);
@@ -727,8 +692,8 @@ void Layout::PlainText() {
     }
   }
   const std::string text = CleanUtf8(mText + at, clean - at);
-  mPos = end;
-  LayOut(text, at, clean, mAtLineStart);
+  k.pos = end;
+  LayOut(text, at, clean, k.atLineStart);
   if (last || clean < cut) Stop();
 }
 
@@ -736,13 +701,13 @@ void Layout::PlainText() {
 
 void Layout::NewLine(int count) {
   for (int i = 0; i < count; ++i) {
-    mPen[0] = s.left;
-    mPen[1] -= LineHeight();
+    k.pen[0] = s.left;
+    k.pen[1] -= LineHeight();
   }
-  mAtLineStart = true;
-  mLineHoldsWord = false;
-  mLineHasText = false;
-  mPendingListIndent = s.listDepth > 0;
+  k.atLineStart = true;
+  k.lineHoldsWord = false;
+  k.lineHasText = false;
+  k.pendingListIndent = s.listDepth > 0;
 }
 
 void Layout::LayOut(const std::string& clean, size_t from, size_t to, bool skipLeadingBlanks) {
@@ -753,14 +718,14 @@ void Layout::LayOut(const std::string& clean, size_t from, size_t to, bool skipL
     while (i < n && IsBlankOrTab(text[i])) ++i;
     if (i == n) return;
   }
-  if (i < n && mPendingListIndent && s.listDepth > 0) {
+  if (i < n && k.pendingListIndent && s.listDepth > 0) {
     const int blanks = kListIndentPerLevel * std::min(s.listDepth, kTextMaxListDepth) + kListIndentExtra;
     const std::string indent(static_cast<size_t>(blanks), ' ');
-    mPen[0] += b.GetAdvance(s.font, s.flags & kTextStyleMask, indent.data(), indent.size()) * GlyphScale();
+    k.pen[0] += b.GetAdvance(s.font, s.flags & kTextStyleMask, indent.data(), indent.size()) * GlyphScale();
   }
-  mPendingListIndent = false;
+  k.pendingListIndent = false;
   if (i == n) return;
-  mAtLineStart = false;
+  k.atLineStart = false;
 
   const uint32_t style = s.flags & kTextStyleMask;
   const double scale = GlyphScale();
@@ -776,9 +741,9 @@ void Layout::LayOut(const std::string& clean, size_t from, size_t to, bool skipL
     size_t wordEnd = wordStart;
     while (wordEnd < n && !IsBlankOrTab(text[wordEnd])) ++wordEnd;
     const double advance = b.GetAdvance(s.font, style, text + start, wordEnd - start) * scale;
-    const bool beyond = mPen[0] + advance > limit;
+    const bool beyond = k.pen[0] + advance > limit;
     // A measured line breaks only after a word, so that every line takes one.
-    if (measureBreak ? beyond && mLineHoldsWord : wrap && beyond && (mLineHoldsWord || mPen[0] > limit)) {
+    if (measureBreak ? beyond && k.lineHoldsWord : wrap && beyond && (k.lineHoldsWord || k.pen[0] > limit)) {
       // What the line holds, without the blanks before the word.
       size_t pieceEnd = wordStart;
       while (pieceEnd > start && IsBlankOrTab(text[pieceEnd - 1])) --pieceEnd;
@@ -795,12 +760,12 @@ void Layout::LayOut(const std::string& clean, size_t from, size_t to, bool skipL
         Piece(text + start, pieceEnd - start, b.GetAdvance(s.font, style, text + start, pieceEnd - start) * scale);
       }
       NewLine(1);
-      mAtLineStart = false;
+      k.atLineStart = false;
       start = wordStart;
       i = wordStart;
       continue;
     }
-    mLineHoldsWord = true;
+    k.lineHoldsWord = true;
     i = wordEnd;
   }
   if (start < n) Piece(text + start, n - start, b.GetAdvance(s.font, style, text + start, n - start) * scale);
@@ -819,13 +784,13 @@ void Layout::RunColor(float* rgba) const {
 void Layout::Piece(const char* text, size_t length, double advance) {
   const uint32_t style = s.flags & kTextStyleMask;
   const double scale = GlyphScale();
-  double pen[3] = {mPen[0], mPen[1], mPen[2]};
+  double pen[3] = {k.pen[0], k.pen[1], k.pen[2]};
   if (!mMeasuring && mWidth >= 0.0) {
     // A run aligned by itself within the width.
     if (s.flags & kTextCentre) pen[0] = s.left + (mWidth - advance) / 2.0;
     if (s.flags & kTextRight) pen[0] = s.left + mWidth - advance;
   }
-  mLineHasText = true;
+  k.lineHasText = true;
   if (!(s.flags & kTextMeasuringLine)) {
     double box[4];
     b.GetBounds(s.font, style, text, length, box);
@@ -866,7 +831,7 @@ void Layout::Piece(const char* text, size_t length, double advance) {
       }
     }
   }
-  mPen[0] = pen[0] + advance;
+  k.pen[0] = pen[0] + advance;
 }
 
 void Layout::DrawPiece(TextPieceKind kind, const char* text, size_t length, const double* pen, double scale,
@@ -881,8 +846,8 @@ void Layout::DrawPiece(TextPieceKind kind, const char* text, size_t length, cons
   piece.scale = scale;
   std::copy(top, top + 4, piece.top);
   std::copy(bottom, bottom + 4, piece.bottom);
-  piece.linkTarget = &mLinkTarget;
-  piece.linkId = (s.flags & kTextInLink) ? mLinkId : -1;
+  piece.linkTarget = &k.linkTarget;
+  piece.linkId = (s.flags & kTextInLink) ? k.linkId : -1;
   b.DrawPiece(piece);
 }
 
