@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/Messages.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
@@ -20,10 +19,6 @@
 #include "stellation/StellationDiagram.h"
 
 namespace corvia {
-
-namespace detail_FaceType {
-void Pending(const char* name) { ShowInternalError("%s: Not available in this build", name); }
-}  // namespace detail_FaceType
 
 FaceType::FaceType(Poly* poly, FaceTypeBlock* block, uint32_t idFlags, int32_t index)
     : mOwner(poly), mIdFlags(idFlags), mIndex(index), mBlock(block) {}

@@ -8,7 +8,6 @@
 
 #include "core/DrawnPolygon.h"
 #include "core/MergeSort.h"
-#include "core/Messages.h"
 #include "core/TimeFormat.h"
 #include "core/VectorMath.h"
 #include "model/ColorSchemes.h"
@@ -31,10 +30,6 @@
 namespace corvia {
 
 namespace detail_FaceTypeBlock {
-
-// Records and services that the cell, criteria, faceting and kit code supply; until
-// they are linked in, reaching one with live data is an internal error.
-void Pending(const char* name) { ShowInternalError("%s: Not available in this build", name); }
 
 // Squared length start of the edge-length search.
 constexpr double kNoShortestEdge = 9.99999e99;
