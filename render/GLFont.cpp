@@ -123,7 +123,7 @@ bool GLFont::Load(int kind, float scale, float depth, int resolution, const char
   mScale = scale / static_cast<float>(resolution);
   if (!glyphSet) glyphSet = detail_GLFont::kGlyphSet;
   std::string regularFile, boldFile, path;
-  if (!FindFontFile(regularName, folder, regularFile, boldFile) || !ResolveFontPath(path, regularName, folder)) {
+  if (!FindFontFile(regularName, folder, regularFile, boldFile) || !FindFontPath(path, regularFile.c_str(), folder)) {
     return false;
   }
   mFaces[kFaceRegular].reset(CreateFont(kind, resolution, depth, path.c_str(), glyphSet, 0.0f));
