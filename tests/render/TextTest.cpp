@@ -18,6 +18,7 @@
 #include "render/GLSelection.h"
 #include "render/GLText.h"
 #include "render/MipmapTextureFont.h"
+#include "render/SelectionItems.h"
 #include "tests/render/RenderTestSupport.h"
 #include "tests/support/TestSupport.h"
 
