@@ -117,7 +117,9 @@ FTFont* GLFont::CreateFont(int kind, int size, float depth, const char* path, co
 
 bool GLFont::Load(int kind, float scale, float depth, int resolution, const char* folder, const char* regularName,
                   const char* boldName, const char* italicName, const char* boldItalicName, const char* glyphSet) {
-  Free();
+  // The glyph limit set for this load stays.
+  for (auto& face : mFaces) face.reset();
+  mKind = kFontNone;
   resolution = std::clamp(resolution, kTextMinResolution, kTextMaxResolution);
   mResolution = resolution;
   mScale = scale / static_cast<float>(resolution);
@@ -194,6 +196,7 @@ float GLFont::Descender(uint32_t style) {
 void GLFont::Free() {
   for (auto& face : mFaces) face.reset();
   mKind = kFontNone;
+  mMaxGlyphs = kDefaultGlyphLimit;
   mResolution = kDefaultFontResolution;
   mScale = 1.0f / kDefaultFontResolution;
 }

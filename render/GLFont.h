@@ -33,6 +33,8 @@ constexpr int kNumFaces = 4;
 constexpr int kDefaultFontResolution = 48;
 constexpr float kSyntheticBoldStrength = 2.0f;
 constexpr float kSyntheticItalicShear = 0.26f;
+// A font's glyph limit after a reset (the cache gives the glyph set's length).
+constexpr int kDefaultGlyphLimit = 100;
 
 // Cache entry flags.
 constexpr uint32_t kFontEntryLoaded = 0x1;
@@ -67,6 +69,7 @@ class GLFont {
   float Ascender(uint32_t style);
   float Descender(uint32_t style);
   bool IsLoaded() const { return mKind >= 0 && mFaces[kFaceRegular] != nullptr; }
+  // Deletes the faces and resets the font.
   void Free();
   void SetMaxGlyphs(int n) { mMaxGlyphs = n; }
   // Texturing on for texture fonts, off for the others.
@@ -81,7 +84,7 @@ class GLFont {
                int length, float* boxMin, float* boxMax);
 
   int mKind = kFontNone;
-  int mMaxGlyphs = 100;
+  int mMaxGlyphs = kDefaultGlyphLimit;
   int mResolution = kDefaultFontResolution;
   std::unique_ptr<FTFont> mFaces[kNumFaces];
   // The lower glyph corners' colour; red -1 when unset.

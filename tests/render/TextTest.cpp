@@ -180,6 +180,21 @@ TEST_F(Text, TheCacheOpensTheFirstInstalledFaceAndReportsAMissingOneOnce) {
   EXPECT_EQ(small->mResolution, 24);
   EXPECT_EQ(GetFont("Arial", -1)->mResolution, kDefaultFontResolution);
   EXPECT_EQ(CountCachedFonts(), 4);
+  GLFont unloaded;
+  unloaded.SetMaxGlyphs(7);
+  unloaded.Free();
+  EXPECT_EQ(unloaded.mMaxGlyphs, 100);
+  EXPECT_FALSE(unloaded.IsLoaded());
+
+  // A file name opens that file.
+  std::string installed;
+  ASSERT_TRUE(ResolveFontPath(installed, "Arial", "Fonts"));
+  const auto dir = corvia::testing::ScratchDir("FontCache");
+  std::filesystem::copy_file(installed, dir / "label.ttf");
+  GLFont* file = GetFont((dir / "label.ttf").string().c_str(), -1);
+  ASSERT_NE(file, nullptr);
+  EXPECT_TRUE(file->IsLoaded());
+  EXPECT_TRUE(Platform().messages.Boxes().size() == 1u);
 
   // The default font: "Arial" until another name is set.
   GLFontCacheEntry* first = GetDefaultFontEntry();
