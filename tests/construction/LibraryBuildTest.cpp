@@ -36,9 +36,13 @@ constexpr double kEdgeTolerance = 1e-6;
 // Miller, "Uniform polyhedra" (1954), and Skilling, "The complete set of uniform
 // polyhedra" (1975), which also gives the great disnub dirhombidodecahedron
 // (record 75) and the degenerate uniform polyhedra (98 to 104), all of the full
-// icosahedral group. Three of the snubs have a vertex figure that reads the same
-// mirrored (| 5/2 3 3, | 3/2 3/2 5/2 and the great dirhombicosidodecahedron): they
-// are not chiral; the other snubs have the rotations only.
+// icosahedral group. Of the snubs only | 5/2 3 3, | 3/2 3/2 5/2 and the two dirhombic
+// ones (74, 75) have mirror symmetry; the others have the rotations only. The great
+// snub dodecicosidodecahedron (73) is among the chiral ones although its vertex
+// figure reads the same mirrored, with {5/2} and {5/3} exchanged, and its vertices
+// are centrally symmetric: its triangles are one of two mirror-image sets of 80 on
+// those vertices. SnubSymmetryTest builds every snub from its Wythoff symbol and
+// reads the group of each from its faces.
 const char* const kUniformGroups[] = {
     "Td", "Oh", "Oh", "Ih", "Ih", "Ih", "Ih", "Ih", "Ih",              // 0-8 regular
     "Td", "Oh", "Oh", "Oh", "Oh", "Oh", "O",                           // 9-15
