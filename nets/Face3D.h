@@ -18,7 +18,7 @@ class PolyElement;
 class FaceImage;
 class OpenGLView;
 struct PolygonList;
-struct StellationFacetLoop;
+struct StellationSegment;
 
 // Drawing modes of a facelet: folded net in 3D, flat net, on the source model.
 constexpr int kFaceletDrawFolded = 0;
@@ -139,7 +139,9 @@ class Face3D {
   // a little against the corners it was made from.
   double mPlaneNormal[3] = {0.0, 0.0, 0.0};
   std::unique_ptr<Edge3D[]> mEdges;
-  StellationFacetLoop* mFacetLoop = nullptr;
+  // The diagram segment the facelet was cut from: its joined segments make the
+  // stellation lines drawn on it (none until the facelet line data is computed).
+  StellationSegment* mFacetLoop = nullptr;
   // Six doubles m0, m1, m2, m3, tx, ty: x' = m0 x + m2 y + tx, y' = m1 x + m3 y + ty.
   double mNetTransform[6] = {1.0, 0.0, 0.0, 1.0, 0.0, 0.0};
   double mOutlineTransform[6] = {1.0, 0.0, 0.0, 1.0, 0.0, 0.0};

@@ -21,6 +21,7 @@ enum SelectionItemKind : int {
   kSelectVertex = 32,            // a vertex
   kSelectDiagramPoint = 33,      // a point of a stellation diagram
   kSelectSimplePolyVertex = 34,  // a vertex of a SimplePoly being previewed
+  kSelectStellationLine = 35,    // a line of a stellation diagram
   kNumSelectionItemKinds = 37
 };
 

@@ -45,6 +45,13 @@ constexpr uint32_t kFaceTypePanelSquare2 = 0x40;   // the panel is of the second
 constexpr uint32_t kFaceTypeAugmentTarget = 0x80;  // a face of the type is an augmentation's target
 constexpr uint32_t kFaceTypeSecondPassFacets = 0x200;
 
+// What FaceType::DrawDiagramLabels labels: point coordinates, corners, segments,
+// facets.
+constexpr int kDiagramLabelPoints = 0;
+constexpr int kDiagramLabelCorners = 1;
+constexpr int kDiagramLabelSegments = 2;
+constexpr int kDiagramLabelFacets = 3;
+
 // Half-width of the square that bounds a diagram while it is built.
 constexpr double kFaceTypeDiagramBound = 999999.9;
 // Faces of this many sides or more are never one kit panel.

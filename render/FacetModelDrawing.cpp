@@ -1,0 +1,631 @@
+// Drawing of the facet model in a pane: its vertices, edges and cut edges, its
+// facelets back to front, facelet numbers on screen and on paper, the rings of
+// coplanar facelets, the folding nets, the selected facelets and the selected edge.
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "core/MergeSort.h"
+#include "core/Messages.h"
+#include "core/VectorMath.h"
+#include "model/ColorSchemes.h"
+#include "model/Edge.h"
+#include "model/ElementFlags.h"
+#include "model/ElementLabels.h"
+#include "model/Globals.h"
+#include "model/Poly.h"
+#include "model/PolyElement.h"
+#include "nets/Edge3D.h"
+#include "nets/Face3D.h"
+#include "nets/Model3D.h"
+#include "nets/Net.h"
+#include "nets/NetFlags.h"
+#include "nets/NetSettings.h"
+#include "nets/NetTab.h"
+#include "nets/Vert3D.h"
+#include "render/FaceletDrawing.h"
+#include "render/GL.h"
+#include "render/GLSelection.h"
+#include "render/GeomagDrawing.h"
+#include "render/ModelDrawPane.h"
+#include "render/ModelDrawSettings.h"
+#include "render/NetDrawSettings.h"
+#include "render/OpenGLView.h"
+#include "render/Primitives.h"
+#include "render/PrintPage.h"
+#include "render/SelectionItems.h"
+
+namespace corvia {
+
+namespace detail_FacetModelDrawing {
+
+constexpr uint16_t kReflexStipple = 0x0F0F;
+constexpr uint16_t kHiddenStipple = 0x5555;
+constexpr int kMouseModeCutEdges = 2;
+// Poly::GetSelectionHighlight's mode of the facet model; 1 leaves the selected plane
+// to the pane's selection pass.
+constexpr int kHighlightDrawMode = 8;
+constexpr int kHighlightSelectedPlane = 1;
+// Ring walks end after this many steps on a broken ring.
+constexpr int kMaxRingSteps = 1 << 20;
+constexpr float kSelectedEdgeColour[3] = {1.0f, 0.9f, 0.9f};
+constexpr float kHighlightedEdgeColour[3] = {1.0f, 0.8f, 0.8f};
+constexpr float kNumberColour[3] = {1.0f, 1.0f, 0.8f};
+constexpr float kNeighbourEdgeColour[3] = {0.2f, 0.6f, 1.0f};
+
+double ModelScale(const Model3D* model) {
+  return model && model->mPoly ? model->mPoly->mDisplayScale : 1.0;
+}
+
+bool GeomagOn() {
+  return GetElementDisplayOptions().constructionToyStyle;
+}
+
+// The centre the facelet moves out along when the model is exploded: its source
+// face's frame centre, or its own centroid for a drawn polygon.
+void ExplodeCentre(const Face3D* facelet, double* out) {
+  if (facelet->mSourceFace) {
+    CopyVector(out, facelet->mSourceFace->mCentre);
+  } else {
+    facelet->GetCentroid(out);
+  }
+}
+
+// (p + (f - 1) centre) x scale.
+void Exploded(double* out, const double* p, const Face3D* facelet, double explode, double scale) {
+  double centre[3] = {0.0, 0.0, 0.0};
+  if (explode != 1.0) ExplodeCentre(facelet, centre);
+  for (int k = 0; k < 3; ++k) out[k] = (p[k] + (explode - 1.0) * centre[k]) * scale;
+}
+
+// The member of a coincident ring this pane draws for the edge.
+Edge3D* Representative(Edge3D* edge) {
+  if (!edge->nextCoinc) return edge;
+  return edge->GetDrawingRepresentative([](const Edge3D* e) {
+    const Face3D* f = e->face;
+    const Face3D* g = e->mNeigh ? e->mNeigh->face : nullptr;
+    return !(f && f->mSourceFace && f->mSourceFace->HasFlag(kElementHidden)) &&
+           !(g && g->mSourceFace && g->mSourceFace->HasFlag(kElementHidden));
+  });
+}
+
+template <typename Visit>
+void ForEachFacelet(Model3D* model, Visit visit) {
+  for (Face3DType* type = model->mFaceTypes; type; type = type->mNext) {
+    for (int i = 0; i < type->mNumFacelets; ++i) visit(&type->mFacelets[i]);
+  }
+}
+
+template <typename Visit>
+void ForEachInRing(const Face3D* facelet, Visit visit) {
+  const Face3D* f = facelet;
+  for (int steps = 0; f && steps < kMaxRingSteps; ++steps) {
+    visit(f);
+    f = f->mNextCopy;
+    if (f == facelet) break;
+  }
+}
+
+// Farthest first by the key; then one sweep that moves a facelet forward when it
+// lies behind the plane of one drawn before it.
+template <typename Centroid, typename PlaneDistance>
+void SortBackToFront(std::vector<Face3D*>& facelets, const double* eye, Centroid centroid, PlaneDistance distance) {
+  struct Keyed {
+    Face3D* facelet;
+    double key;
+  };
+  std::vector<Keyed> keyed;
+  keyed.reserve(facelets.size());
+  for (Face3D* f : facelets) {
+    double c[3];
+    centroid(f, c);
+    double d[3];
+    Subtract(d, c, eye);
+    keyed.push_back({f, Dot(d, d)});
+  }
+  MergeSort(keyed, [](const Keyed& a, const Keyed& b) { return a.key > b.key ? -1 : (a.key < b.key ? 1 : 0); });
+  for (size_t k = 0; k < keyed.size(); ++k) facelets[k] = keyed[k].facelet;
+  const size_t n = facelets.size();
+  size_t i = 0;
+  while (i < n) {
+    Face3D* a = facelets[i];
+    double ca[3];
+    centroid(a, ca);
+    size_t next = i + 1;
+    for (size_t j = i + 1; j < n; ++j) {
+      Face3D* b = facelets[j];
+      double cb[3];
+      centroid(b, cb);
+      const double pA = distance(b, eye) * distance(b, ca);
+      const double pB = distance(a, eye) * distance(a, cb);
+      if (pB > 1e-7 && pA < 1e-7) break;
+      if (pA > 1e-7 && pB < -1e-7) {
+        // B lies behind A: it is drawn first.
+        for (size_t k = j; k > i; --k) facelets[k] = facelets[k - 1];
+        facelets[i] = b;
+        next = i + 2;
+        break;
+      }
+    }
+    i = next;
+  }
+}
+
+// Line width and stipple of the marked edges; false for an unmarked edgelet.
+bool MarkedEdgeStyle(const Edge3D* edge, const float*& colour, float& width) {
+  const float base = GetModelDrawSettings().edgeWidth;
+  const float factor = GetModelDrawSettings().lineWidthFactor;
+  if (edge->Has(kEdgeUserCut)) {
+    colour = kSelectedEdgeColour;
+    width = (base + 2.0f) * factor;
+    return true;
+  }
+  if (edge->Has(kEdgeGeneratorCut)) {
+    colour = kHighlightedEdgeColour;
+    width = base * factor;
+    return true;
+  }
+  return false;
+}
+
+class DrawState {
+ public:
+  explicit DrawState(OpenGLView* view) : mView(view), mLighting(SetLighting(view, false)) {
+    glGetFloatv(GL_LINE_WIDTH, &mWidth);
+    glGetFloatv(GL_POINT_SIZE, &mSize);
+  }
+  ~DrawState() {
+    mView->SetLineStipple(0);
+    glLineWidth(mWidth);
+    glPointSize(mSize);
+    SetLighting(mView, mLighting);
+  }
+  DrawState(const DrawState&) = delete;
+  DrawState& operator=(const DrawState&) = delete;
+
+ private:
+  OpenGLView* mView;
+  bool mLighting;
+  float mWidth = 1.0f;
+  float mSize = 1.0f;
+};
+
+}  // namespace detail_FacetModelDrawing
+
+// ---- Vertices and edges ------------------------------------------------------------------------
+
+void Model3D::DrawVertices(double explode) {
+  using namespace detail_FacetModelDrawing;
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (!view || !mVerts) return;
+  const double scale = ModelScale(this);
+  const bool spheres = UsingVertexSpheres();
+  const bool picking = view->IsPicking() && GetNetDrawPane(view).PicksVertices();
+  const bool geomag = GeomagOn();
+  const double radius = spheres ? GetSphereRadius(mPoly, IsDual(), GetMeanEdgeLength(), mNumVerts, -1.0, -1.0) : 0.0;
+  auto place = [&](const double* p) {
+    if (spheres) {
+      DrawSphere(p, radius);
+      return;
+    }
+    glBegin(GL_POINTS);
+    glVertex3dv(p);
+    glEnd();
+  };
+  auto drawAll = [&]() {
+    for (int i = 0; i < mNumVerts; ++i) {
+      const Vert3D& v = mVerts[static_cast<size_t>(i)];
+      if (picking) SetGLSelectionItem(kSelectVertex, i);
+      double p[3];
+      if (explode == 1.0) {
+        Scale(p, v.mPos, scale);
+        place(p);
+      } else if (geomag && spheres) {
+        if (!v.mFirstEdge) continue;
+        Exploded(p, v.mPos, v.mFirstEdge->face, explode, scale);
+        place(p);
+      } else {
+        int steps = kMaxRingSteps;
+        for (const Edge3D* e = v.mFirstEdge; e && steps-- > 0; e = e->nextAtVert) {
+          Exploded(p, v.mPos, e->face, explode, scale);
+          place(p);
+        }
+      }
+    }
+  };
+  if (spheres) {
+    ModelDrawPane& pane = GetModelDrawPane(view);
+    MaterialPasses passes;
+    pane.SetVertexMaterial(passes);
+    while (pane.ApplyFaceAppearance(true, passes)) drawAll();
+    pane.EndVertexMaterial(passes);
+  } else {
+    DrawState state(view);
+    view->SetColorv(DefaultVertexColor);
+    glPointSize(GetVertexPointSize());
+    drawAll();
+  }
+  if (picking) view->ClearGLSelectionItem();
+}
+
+void Model3D::DrawEdges(double explode) {
+  using namespace detail_FacetModelDrawing;
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (!view) return;
+  const double scale = ModelScale(this);
+  const bool cylinders = UsingEdgeCylinders();
+  const bool geomag = GeomagOn();
+  const bool picking = view->IsPicking() && GetNetDrawPane(view).PicksEdges();
+  double joint = 0.0;
+  const double radius =
+      cylinders ? GetSphereJointRadius(mPoly, IsDual(), GetMeanEdgeLength(), -1, -1.0, -1.0, &joint) : 0.0;
+  const float* colour = GetNewEdgeColor();
+  auto drawAll = [&]() {
+    ForEachFacelet(this, [&](Face3D* facelet) {
+      const int count = facelet->GetNumEdges();
+      for (int i = 0; i < count; ++i) {
+        Edge3D* e = &facelet->mEdges[i];
+        // Each physical edge once, unless the exploded model draws every outline.
+        if (!e->Has(kEdgeDrawnMark) && (geomag || explode == 1.0)) continue;
+        Edge3D* edge = Representative(e);
+        const Edge3D* next = edge->GetNextInLoop();
+        if (!next) continue;
+        double a[3], b[3];
+        Exploded(a, Face3D::GetCornerPosition(edge), edge->face, explode, scale);
+        Exploded(b, Face3D::GetCornerPosition(next), edge->face, explode, scale);
+        if (picking) SetGLSelectionItem(kSelectEdge, Edge3D::GetNumber(edge));
+        if (cylinders) {
+          DrawGeomagRod(a, b, colour, radius, joint);
+          continue;
+        }
+        view->SetLineStipple(edge->dihedral > kConvexLimit ? kReflexStipple : 0);
+        glBegin(GL_LINES);
+        glVertex3dv(a);
+        glVertex3dv(b);
+        glEnd();
+      }
+    });
+  };
+  if (cylinders) {
+    ModelDrawPane& pane = GetModelDrawPane(view);
+    MaterialPasses passes;
+    pane.SetEdgeMaterial(passes);
+    while (pane.ApplyFaceAppearance(false, passes)) drawAll();
+    pane.EndEdgeMaterial(passes);
+  } else {
+    DrawState state(view);
+    view->SetColorv(colour);
+    glLineWidth(GetEdgeLineWidth());
+    drawAll();
+  }
+  if (picking) view->ClearGLSelectionItem();
+}
+
+void Model3D::DrawMarkedEdges(double explode) {
+  using namespace detail_FacetModelDrawing;
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (!view) return;
+  // Scaled like every other drawing of the model, so that the marks lie on its edges.
+  const double scale = ModelScale(this);
+  DrawState state(view);
+  ForEachFacelet(this, [&](Face3D* facelet) {
+    const int count = facelet->GetNumEdges();
+    for (int i = 0; i < count; ++i) {
+      Edge3D* e = &facelet->mEdges[i];
+      if (!e->Has(kEdgeDrawnMark) && explode == 1.0) continue;
+      Edge3D* edge = Representative(e);
+      const Edge3D* next = edge->GetNextInLoop();
+      const float* colour = nullptr;
+      float width = 1.0f;
+      if (!next || !MarkedEdgeStyle(edge, colour, width)) continue;
+      double a[3], b[3];
+      Exploded(a, Face3D::GetCornerPosition(edge), edge->face, explode, scale);
+      Exploded(b, Face3D::GetCornerPosition(next), edge->face, explode, scale);
+      view->SetColorv(colour);
+      glLineWidth(width);
+      view->SetLineStipple(edge->dihedral > kConvexLimit ? kReflexStipple : 0);
+      glBegin(GL_LINES);
+      glVertex3dv(a);
+      glVertex3dv(b);
+      glEnd();
+    }
+  });
+}
+
+// ---- Facelets ----------------------------------------------------------------------------------
+
+void Model3D::DrawFacelets(double explode) {
+  using namespace detail_FacetModelDrawing;
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (!view) return;
+  const double scale = ModelScale(this);
+  std::vector<Face3D*> facelets;
+  facelets.reserve(static_cast<size_t>(GetNumFacelets()));
+  const bool leaveSelected = mPoly && mPoly->GetSelectionHighlight(kHighlightDrawMode) == kHighlightSelectedPlane;
+  ForEachFacelet(this, [&](Face3D* f) {
+    if (leaveSelected && f->mSourceFace && mPoly->IsInSelectedPlane(f->mSourceFace)) return;
+    facelets.push_back(f);
+  });
+  // The eye in model units: the facelets are drawn scaled.
+  double eye[3];
+  Scale(eye, view->GetPerEyePosition(), scale != 0.0 ? 1.0 / scale : 1.0);
+  SortBackToFront(
+      facelets, eye,
+      [explode](const Face3D* f, double* out) {
+        double c[3];
+        f->GetCentroid(c);
+        Exploded(out, c, f, explode, 1.0);
+      },
+      [](const Face3D* f, const double* p) { return f->DistanceToPlane(p); });
+  for (Face3D* f : facelets) {
+    double offset[3] = {0.0, 0.0, 0.0};
+    if (explode != 1.0) {
+      ExplodeCentre(f, offset);
+      Scale(offset, offset, explode - 1.0);
+    }
+    f->Draw(kFaceletDrawModel, offset, scale, nullptr);
+  }
+}
+
+void Model3D::DrawFaceletNumbers(const Transform3D& transform, bool currentFaceOnly) {
+  using namespace detail_FacetModelDrawing;
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (!view) return;
+  const bool lighting = SetLighting(view, false);
+  view->SetColorv(kNumberColour);
+  const PolyElement* current = currentFaceOnly && mPoly ? mPoly->GetCurrentFace() : nullptr;
+  int n = 0;
+  char text[16];
+  for (Face3DType* type = mFaceTypes; type; type = type->mNext) {
+    for (int i = 0; i < type->mNumFacelets; ++i) {
+      Face3D* f = &type->mFacelets[i];
+      std::snprintf(text, sizeof text, "%d", n);
+      if (DiagnosticNumbers & kNumberEachFacelet) ++n;
+      if (currentFaceOnly && f->mSourceFace != current) continue;
+      double c[3], p[3];
+      f->GetCentroid(c);
+      TransformPoint(transform, p, c);
+      view->DrawText3D(text, p);
+    }
+    if (DiagnosticNumbers & kNumberEachFaceletType) ++n;
+  }
+  SetLighting(view, lighting);
+}
+
+void Model3D::PrintFaceletNumbers(const PolyElement* source, const double* pageTransform,
+                                  const Transform3D& modelTransform) {
+  PrintPage* page = GetCurrentPrintPage();
+  if (!page) {
+    ShowInternalError("Model3D::PrintFaceletNumbers: No page is being printed");
+    return;
+  }
+  if (!pageTransform) return;
+  const double* m = pageTransform;
+  int n = 0;
+  char text[16];
+  for (Face3DType* type = mFaceTypes; type; type = type->mNext) {
+    for (int i = 0; i < type->mNumFacelets; ++i) {
+      Face3D* f = &type->mFacelets[i];
+      std::snprintf(text, sizeof text, "%d", n);
+      if (DiagnosticNumbers & kNumberEachFacelet) ++n;
+      if (f->mSourceFace != source) continue;
+      double c[3], p[3];
+      f->GetCentroid(c);
+      TransformPoint(modelTransform, p, c);
+      const double at[2] = {m[0] * p[0] + m[2] * p[1] + m[4], m[1] * p[0] + m[3] * p[1] + m[5]};
+      page->PrintTextAt(at, text);
+    }
+    if (DiagnosticNumbers & kNumberEachFaceletType) ++n;
+  }
+}
+
+// ---- Rings of coplanar facelets ---------------------------------------------------------------
+
+void Model3D::DrawRingVertices(const Face3D* facelet, const double* offset) {
+  using namespace detail_FacetModelDrawing;
+  if (!facelet || !OpenGLView::GetCurrent()) return;
+  const double scale = ModelScale(this);
+  glBegin(GL_POINTS);
+  ForEachInRing(facelet, [&](const Face3D* f) {
+    const int count = f->GetNumEdges();
+    for (int i = 0; i < count; ++i) {
+      const Vert3D* v = f->mEdges[i].vert;
+      if (!v) continue;
+      glVertex3d((v->mPos[0] + offset[0]) * scale, (v->mPos[1] + offset[1]) * scale, (v->mPos[2] + offset[2]) * scale);
+    }
+  });
+  glEnd();
+}
+
+void Model3D::DrawRingEdges(const Face3D* facelet, const double* offset, bool highlightedOnly, bool reflexOnly) {
+  using namespace detail_FacetModelDrawing;
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (!facelet || !view) return;
+  const double scale = ModelScale(this);
+  bool stippled = false;
+  ForEachInRing(facelet, [&](const Face3D* f) {
+    const int count = f->GetNumEdges();
+    for (int i = 0; i < count; ++i) {
+      Edge3D* edge = Representative(&f->mEdges[i]);
+      const Edge3D* next = edge->GetNextInLoop();
+      if (!next) continue;
+      const bool reflex = edge->dihedral > kConvexLimit;
+      if (reflex != reflexOnly) continue;
+      if (reflexOnly && !stippled) {
+        view->SetLineStipple(kReflexStipple);
+        stippled = true;
+      }
+      if (highlightedOnly) {
+        const float* colour = nullptr;
+        float width = 1.0f;
+        if (!MarkedEdgeStyle(edge, colour, width)) continue;
+        view->SetColorv(colour);
+        glLineWidth(width);
+      }
+      const double* a = Face3D::GetCornerPosition(edge);
+      const double* b = Face3D::GetCornerPosition(next);
+      // One order for both facelets of an edge, so that they draw the same segment.
+      if (edge->vert && next->vert && next->vert < edge->vert) std::swap(a, b);
+      glBegin(GL_LINES);
+      glVertex3d((a[0] + offset[0]) * scale, (a[1] + offset[1]) * scale, (a[2] + offset[2]) * scale);
+      glVertex3d((b[0] + offset[0]) * scale, (b[1] + offset[1]) * scale, (b[2] + offset[2]) * scale);
+      glEnd();
+    }
+  });
+  if (highlightedOnly) glLineWidth(GetEdgeLineWidth());
+  if (stippled) view->SetLineStipple(0);
+}
+
+// ---- Folding nets ----------------------------------------------------------------------------------
+
+void Model3D::DrawNets() {
+  using namespace detail_FacetModelDrawing;
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (!view) return;
+  UpdateFolding();
+  const int32_t shown = GetNetSettings().displayMode;
+  if (!GeomagOn()) {
+    if (shown == kShowCurrentNet && mCurrentNet) {
+      mCurrentNet->DrawFolded(this);
+    } else if (shown == kShowCurrentNetType && mCurrentNet && mCurrentNet->type) {
+      mCurrentNet->type->DrawFolded(this);
+    } else {
+      for (NetType* type = mNetTypes; type; type = type->next) type->DrawFolded(this);
+    }
+    return;
+  }
+  // The construction-toy style sorts the facelets of every shown net together.
+  std::vector<Face3D*> facelets;
+  auto addNet = [&](const Net& net) {
+    int steps = kMaxRingSteps;
+    for (Face3D* f = net.first; f && steps-- > 0; f = f->mNextInNet) facelets.push_back(f);
+  };
+  if (shown == kShowCurrentNet && mCurrentNet) {
+    addNet(*mCurrentNet);
+  } else if (shown == kShowCurrentNetType && mCurrentNet && mCurrentNet->type) {
+    for (int i = 0; i < mCurrentNet->type->numNets; ++i) addNet(mCurrentNet->type->nets[i]);
+  } else {
+    for (NetType* type = mNetTypes; type; type = type->next) {
+      for (int i = 0; i < type->numNets; ++i) addNet(type->nets[i]);
+    }
+  }
+  const double scale = ModelScale(this);
+  double eye[3];
+  Scale(eye, view->GetPerEyePosition(), scale != 0.0 ? 1.0 / scale : 1.0);
+  SortBackToFront(
+      facelets, eye, [](const Face3D* f, double* out) { f->GetPlacedCentroid(out); },
+      [](const Face3D* f, const double* p) { return f->DistanceToPlacedPlane(p); });
+  if (GetModelDrawSettings().spheresAndCylinders && GetMouseSelectionMode() != kMouseModeCutEdges) {
+    for (Face3D* f : facelets) f->DrawEdgesAndVertices(this, kFaceletDrawFolded, scale);
+  }
+  for (Face3D* f : facelets) {
+    f->Draw(kFaceletDrawFolded, nullptr, scale, nullptr);
+    f->DrawNetExtras(this);
+  }
+}
+
+void Model3D::DrawSelectedFacelets() {
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (!view) return;
+  ModelDrawPane& pane = GetModelDrawPane(view);
+  const int before = view->GetTransparencyMode();
+  pane.PushTransparency(GetNetDrawSettings().selectedTransparency);
+  glDisable(GL_DEPTH_TEST);
+  const double scale = detail_FacetModelDrawing::ModelScale(this);
+  detail_FacetModelDrawing::ForEachFacelet(this, [&](Face3D* f) {
+    if (f->IsSelected(mPoly)) f->Draw(kFaceletDrawFolded, nullptr, scale, nullptr);
+  });
+  if (view->Is3D()) glEnable(GL_DEPTH_TEST);
+  pane.PopTransparency(before);
+}
+
+void Model3D::DrawSelectedEdge(int mode) {
+  using namespace detail_FacetModelDrawing;
+  OpenGLView* view = OpenGLView::GetCurrent();
+  Edge3D* selected = mSelectedEdge;
+  if (!view || !selected || !selected->face) return;
+  auto shown = [&](const Edge3D* e) {
+    if (mode == kFaceletDrawFlat) return IsEdgeShown(e, 1);
+    if (e->face && e->face->mType && e->face->mType->HasFlag(kTypeDrawn)) return false;
+    return mode == kFaceletDrawFolded ? IsEdgeShown(e, 0) : true;
+  };
+  Edge3D* neighbour = Edge3D::GetNeighInNet(selected, false);
+  bool drawSelected = shown(selected);
+  bool drawNeighbour = neighbour && !neighbour->Has(kEdgeJoined) && shown(neighbour);
+  if (!drawSelected && !drawNeighbour) return;
+  if (mode == kFaceletDrawFlat) {
+    // The flat pane shows the first net of the type.
+    selected = selected->GetFirstNetCopy();
+    neighbour = Edge3D::GetNeighInNet(selected, false);
+    drawNeighbour = drawNeighbour && neighbour;
+  }
+  const double scale = ModelScale(this);
+  auto position = [&](const Edge3D* e, double* out) {
+    if (mode == kFaceletDrawFlat) {
+      out[0] = e->unfolded[0];
+      out[1] = e->unfolded[1];
+      out[2] = 0.0;
+    } else if (mode == kFaceletDrawFolded) {
+      Scale(out, e->pos3D, scale);
+    } else {
+      Scale(out, Face3D::GetCornerPosition(e), scale);
+    }
+  };
+  auto drawOne = [&](const Edge3D* e, const float* colour) {
+    const Edge3D* next = e->GetNextInLoop();
+    if (!next) return;
+    double a[3], b[3];
+    position(e, a);
+    position(next, b);
+    view->SetColorv(colour);
+    glBegin(GL_POINTS);
+    glVertex3dv(a);
+    glVertex3dv(b);
+    glEnd();
+    glBegin(GL_LINES);
+    glVertex3dv(a);
+    glVertex3dv(b);
+    glEnd();
+  };
+  static const float kWhite[3] = {1.0f, 1.0f, 1.0f};
+  DrawState state(view);
+  glPointSize(GetVertexPointSize() + 4.0f);
+  glLineWidth(GetEdgeLineWidth() * 3.0f);
+  const int passes = mode == kFaceletDrawFlat ? 1 : 2;
+  for (int pass = 0; pass < passes; ++pass) {
+    if (pass == 1) view->SetLineStipple(kHiddenStipple);
+    if (drawSelected) drawOne(selected, kWhite);
+    if (drawNeighbour) drawOne(neighbour, kNeighbourEdgeColour);
+    if (pass == 0 && passes > 1) {
+      glDisable(GL_DEPTH_TEST);
+      if (mode == kFaceletDrawFolded && selected->tab) {
+        ModelDrawPane& pane = GetModelDrawPane(view);
+        const int before = view->GetTransparencyMode();
+        pane.PushTransparency(GetNetDrawSettings().selectedTransparency);
+        selected->tab->DrawFilled(kFaceletDrawFolded, scale, true);
+        pane.PopTransparency(before);
+      }
+    }
+  }
+  view->SetLineStipple(0);
+  if (view->Is3D()) glEnable(GL_DEPTH_TEST);
+}
+
+// ---- Bounds ------------------------------------------------------------------------------------------
+
+void Model3D::ExtendViewBounds(OpenGLView* view, ViewExtents* bounds) {
+  if (!view || !bounds) return;
+  UpdateFolding();
+  const int32_t shown = GetNetSettings().displayMode;
+  if (shown == kShowCurrentNet && mCurrentNet) {
+    mCurrentNet->ExtendViewBounds(view, bounds, this, true);
+    return;
+  }
+  for (NetType* type = mNetTypes; type; type = type->next) {
+    if (shown == kShowCurrentNetType && mCurrentNet && type != mCurrentNet->type) continue;
+    for (int i = 0; i < type->numNets; ++i) type->nets[i].ExtendViewBounds(view, bounds, this, true);
+  }
+}
+
+}  // namespace corvia

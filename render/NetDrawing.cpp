@@ -1,0 +1,251 @@
+// Drawing of one net: flat in the Unfolded Net pane, with its edges, texts and corner
+// angles; folded in the Folding Net pane; and the bounds a view fits round it.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "core/Units.h"
+#include "core/VectorMath.h"
+#include "model/ColorSchemes.h"
+#include "model/Edge.h"
+#include "model/Globals.h"
+#include "model/Poly.h"
+#include "nets/Edge3D.h"
+#include "nets/Face3D.h"
+#include "nets/Model3D.h"
+#include "nets/Net.h"
+#include "nets/NetFlags.h"
+#include "nets/NetSettings.h"
+#include "nets/NetTab.h"
+#include "nets/Vert3D.h"
+#include "render/FaceletDrawing.h"
+#include "render/GL.h"
+#include "render/GLSelection.h"
+#include "render/LightSets.h"
+#include "render/ModelDrawSettings.h"
+#include "render/NetDrawSettings.h"
+#include "render/OpenGLView.h"
+#include "render/SelectionItems.h"
+
+namespace corvia {
+
+namespace detail_NetDrawing {
+
+constexpr uint16_t kValleyStipple = 0x0F0F;
+constexpr int kMouseModeCutEdges = 2;
+constexpr int kMaxChainSteps = 1 << 22;
+// Corner angles: the text stands on the bisector, farther out in sharp corners.
+constexpr double kLeastCornerAngle = 0.001;
+constexpr double kGreatestCornerAngle = 3.1315926535897933;
+constexpr const char* kDegreeSign = "\xC2\xB0";
+
+template <typename Visit>
+void ForEachFacelet(const Net* net, Visit visit) {
+  int steps = kMaxChainSteps;
+  for (Face3D* f = net->first; f && steps-- > 0; f = f->mNextInNet) visit(f);
+}
+
+double ModelScale(const Model3D* model) {
+  return model && model->mPoly ? model->mPoly->mDisplayScale : 1.0;
+}
+
+bool GeomagOn() {
+  return GetElementDisplayOptions().constructionToyStyle;
+}
+
+// The flat edges: each edgelet owns the edge from its corner to the next one; a
+// joined edge is drawn from its first side only.
+void DrawFlatEdges(const Net* net, OpenGLView* view, float baseWidth) {
+  const bool picking = view->IsPicking();
+  const bool cutMode = GetMouseSelectionMode() == kMouseModeCutEdges;
+  if (!picking) view->SetColorv(GetNewEdgeColor());
+  ForEachFacelet(net, [&](Face3D* f) {
+    const int count = f->GetNumEdges();
+    for (int i = 0; i < count; ++i) {
+      const Edge3D* e = &f->mEdges[i];
+      const Edge3D* next = e->GetNextInLoop();
+      if (!next || e->Has(kEdgeJoinedAdded)) continue;
+      const double* a = e->unfolded;
+      const double* b = next->unfolded;
+      if (picking) {
+        SetGLSelectionItem(kSelectEdge, Edge3D::GetNumber(e));
+      } else {
+        const bool valley = !e->IsConvex();
+        view->SetLineStipple(valley ? kValleyStipple : 0);
+        // Dashes start at the end with the lower vertex index, so that both sides of a
+        // cut valley edge show them in one phase.
+        if (valley && Vert3D::GetIndex(next->vert) < Vert3D::GetIndex(e->vert)) std::swap(a, b);
+      }
+      glLineWidth(baseWidth * (cutMode && e->Has(kEdgeUserCut) ? 3.0f : 1.0f));
+      glBegin(GL_LINES);
+      glVertex2dv(a);
+      glVertex2dv(b);
+      glEnd();
+    }
+  });
+  if (picking) view->ClearGLSelectionItem();
+  view->SetLineStipple(0);
+}
+
+// The inside angle at each corner, written on its bisector.
+void DrawCornerAngles(const Net* net, OpenGLView* view) {
+  const double textPixels = view->GetLineHeight();
+  const double pixelsPerUnit = view->UnitsToPixelsX(1.0);
+  if (pixelsPerUnit <= 0.0) return;
+  char text[kAngleTextSize];
+  ForEachFacelet(net, [&](Face3D* f) {
+    const int count = f->GetNumEdges();
+    for (int i = 0; i < count; ++i) {
+      const Edge3D* e = &f->mEdges[i];
+      const Edge3D* previous = e->GetPrevInLoop();
+      const Edge3D* next = e->GetNextInLoop();
+      if (!previous || !next) continue;
+      const double into[2] = {e->unfolded[0] - previous->unfolded[0], e->unfolded[1] - previous->unfolded[1]};
+      const double outOf[2] = {next->unfolded[0] - e->unfolded[0], next->unfolded[1] - e->unfolded[1]};
+      const double angle = GetCornerAngle(into, outOf);
+      GetUnitSettings().FormatAngle(text, angle, kDegreeSign);
+      const double lengthIn = std::hypot(into[0], into[1]);
+      const double lengthOut = std::hypot(outOf[0], outOf[1]);
+      if (lengthIn < 1e-7 || lengthOut < 1e-7) continue;
+      // Bisector into the corner: between the way back and the way on, turned over
+      // for a reflex corner; the left normal of the edge in a straight one.
+      double bisector[2] = {outOf[0] / lengthOut - into[0] / lengthIn, outOf[1] / lengthOut - into[1] / lengthIn};
+      double length = std::hypot(bisector[0], bisector[1]);
+      if (length < 1e-7) {
+        bisector[0] = -into[1] / lengthIn;
+        bisector[1] = into[0] / lengthIn;
+        length = 1.0;
+      } else if (angle > 3.141592653589793) {
+        bisector[0] = -bisector[0];
+        bisector[1] = -bisector[1];
+      }
+      const double c = std::clamp(angle, kLeastCornerAngle, kGreatestCornerAngle);
+      double r = std::max(20.0 * textPixels / (2.0 * std::tan(c / 2.0)), 10.0 * textPixels) / pixelsPerUnit;
+      const double span = std::hypot(outOf[0] + into[0], outOf[1] + into[1]);
+      r = std::min(r, 0.25 * span);
+      const double at[2] = {e->unfolded[0] + r * bisector[0] / length, e->unfolded[1] + r * bisector[1] / length};
+      view->DrawText2Dv(text, at, true);
+    }
+  });
+}
+
+}  // namespace detail_NetDrawing
+
+void Net::DrawUnfolded() {
+  using namespace detail_NetDrawing;
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (!view || !first) return;
+  // 1. The facelets, and the glue tabs beside them.
+  ForEachFacelet(this, [](Face3D* f) { f->Draw(kFaceletDrawFlat, nullptr, 1.0, nullptr); });
+  ForEachFacelet(this, [view](Face3D* f) { f->DrawTabs(kFaceletDrawFlat, view, 1.0); });
+  const bool lighting = SetLighting(view, false);
+  float width = 1.0f;
+  glGetFloatv(GL_LINE_WIDTH, &width);
+  // 2. Sphere sections and stellation lines.
+  const float baseWidth = GetEdgeLineWidth() * GetNetDrawSettings().netLineWidthFactor;
+  glLineWidth(baseWidth);
+  DrawSphereSections(false, nullptr, false);
+  DrawFaceletLines(false, false);
+  // 3. Edges.
+  if (!GeomagOn()) DrawFlatEdges(this, view, baseWidth);
+  glLineWidth(width);
+  // 4. to 6. Texts.
+  if (!view->IsPicking()) {
+    view->SetColorv(GetNewEdgeColor());
+    char text[256];
+    if (AreFaceletNumbersShown()) {
+      ForEachFacelet(this, [&](Face3D* f) {
+        double centre[3], direction[3], normal[3];
+        f->GetCentreFrame(kFaceletDrawFlat, centre, direction, normal, nullptr, 1.0);
+        std::snprintf(text, sizeof text, "%d", GetFaceletDisplayNumber(f));
+        view->DrawText2Dv(text, centre, true);
+      });
+    }
+    const uint32_t edgeData = GetNetSettings().edgeData;
+    if (edgeData) {
+      ForEachFacelet(this, [&](Face3D* f) {
+        const int count = f->GetNumEdges();
+        for (int i = 0; i < count; ++i) {
+          const Edge3D* e = &f->mEdges[i];
+          const Edge3D* next = e->GetNextInLoop();
+          if (!next || !e->GetEdgeDataText(text, sizeof text)) continue;
+          const double middle[2] = {0.5 * (e->unfolded[0] + next->unfolded[0]),
+                                    0.5 * (e->unfolded[1] + next->unfolded[1])};
+          view->DrawText2Dv(text, middle, true);
+        }
+      });
+    }
+    if (edgeData & kEdgeDataFaceAngles) DrawCornerAngles(this, view);
+  }
+  SetLighting(view, lighting);
+}
+
+void Net::DrawFolded(Model3D* model) {
+  using namespace detail_NetDrawing;
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (!view || !first || !first->mType || first->mType->HasFlag(kTypeDrawn)) return;
+  if (!model) model = GetModel(this);
+  const double scale = ModelScale(model);
+  const bool stencil = GetModelDrawSettings().useStencil && !GeomagOn();
+  const bool tabs = GetNetSettings().show3DTabs;
+  ForEachFacelet(this, [&](Face3D* f) {
+    if (stencil) {
+      // Coplanar facelets of different nets do not fight over their pixels.
+      PrepareCoplanarStencil(kStencilMark);
+      f->Draw(kFaceletDrawFolded, nullptr, scale, nullptr);
+      PrepareCoplanarStencil(kStencilKeep);
+      f->DrawNetExtras(model);
+      PrepareCoplanarStencil(kStencilClear);
+      f->Draw(kFaceletDrawFolded, nullptr, scale, nullptr);
+      PrepareCoplanarStencil(kStencilFinish);
+    } else {
+      f->Draw(kFaceletDrawFolded, nullptr, scale, nullptr);
+      f->DrawNetExtras(model);
+    }
+    if (tabs) f->DrawTabs(kFaceletDrawFolded, view, scale);
+  });
+  view->SetLineStipple(0);
+}
+
+void NetType::DrawFolded(Model3D* model) {
+  for (int i = 0; i < numNets; ++i) nets[i].DrawFolded(model);
+}
+
+void Net::ExtendViewBounds(OpenGLView* view, ViewExtents* extents, Model3D* model, bool folded) {
+  using namespace detail_NetDrawing;
+  if (!view || !extents) return;
+  if (!model) model = GetModel(this);
+  const double scale = folded ? ModelScale(model) : 1.0;
+  const bool withTabs = !(folded && !GetNetSettings().show3DTabs);
+  ForEachFacelet(this, [&](Face3D* f) {
+    const int count = f->GetNumEdges();
+    for (int i = 0; i < count; ++i) {
+      const Edge3D& e = f->mEdges[i];
+      double p[3];
+      GetFaceletCorner(&e, folded ? kFaceletDrawFolded : kFaceletDrawFlat, nullptr, scale, p);
+      view->AddPointToExtents(*extents, p);
+      if (!withTabs || !e.tab) continue;
+      for (const TabPoint& t : e.tab->outline) {
+        if (folded) {
+          Scale(p, t.pos3D, scale);
+        } else {
+          p[0] = t.pos2D[0];
+          p[1] = t.pos2D[1];
+          p[2] = 0.0;
+        }
+        view->AddPointToExtents(*extents, p);
+      }
+    }
+  });
+}
+
+void Net::DrawSphereSections(bool folded, void* page, bool printing) {
+  detail_NetDrawing::ForEachFacelet(this, [&](Face3D* f) { f->DrawSphereSections(folded, page, printing); });
+}
+
+void Net::DrawFaceletLines(bool folded, bool printing) {
+  detail_NetDrawing::ForEachFacelet(this, [&](Face3D* f) { f->DrawStellationLines(folded, printing); });
+}
+
+}  // namespace corvia

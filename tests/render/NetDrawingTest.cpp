@@ -1,0 +1,330 @@
+// The facet model, its nets and stellation diagrams drawn off screen: facelets of the
+// flat nets where their unfolded points put them, tabs beside them, folding nets
+// that close onto the model, the icosahedron's stellation diagram against its own
+// geometry, a stellation's silhouette, printed facets and outlines, and reference
+// images.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "construction/Library.h"
+#include "core/Units.h"
+#include "model/ColorSchemes.h"
+#include "model/ElementFlags.h"
+#include "model/ElementLabels.h"
+#include "model/Poly.h"
+#include "model/PolyElement.h"
+#include "nets/Edge3D.h"
+#include "nets/Face3D.h"
+#include "nets/Model3D.h"
+#include "nets/Net.h"
+#include "nets/NetFlags.h"
+#include "nets/NetSettings.h"
+#include "nets/NetTab.h"
+#include "render/DepthSortedTriangles.h"
+#include "render/FaceletDrawing.h"
+#include "render/GLSelection.h"
+#include "render/ModelDrawPane.h"
+#include "render/ModelDrawSettings.h"
+#include "render/NetDrawSettings.h"
+#include "render/PrintPage.h"
+#include "render/SelectionItems.h"
+#include "stellation/FaceType.h"
+#include "stellation/FaceTypeBlock.h"
+#include "stellation/StellationCell.h"
+#include "stellation/StellationDiagram.h"
+#include "symmetry/SimplePoly.h"
+#include "tests/render/ModelTestSupport.h"
+#include "tests/support/TestSupport.h"
+
+namespace test_NetDrawing {
+
+using namespace corvia;
+using corvia::testing::IsBackground;
+using corvia::testing::PixelAt;
+using corvia::testing::Rgba;
+using corvia::testing::TestView;
+
+constexpr int kCubeRecord = 1;
+constexpr int kIcosahedronRecord = 4;
+constexpr int kSize = 240;
+
+std::unique_ptr<Poly> BuildLibraryPoly(int index) {
+  LibraryEntry* entry = GetLibraryEntry(index);
+  if (!entry) return nullptr;
+  std::unique_ptr<SimplePoly> simple = entry->CreatePoly(false);
+  if (!simple) return nullptr;
+  auto poly = std::make_unique<Poly>();
+  if (!simple->CreatePoly(poly.get(), false, false)) return nullptr;
+  return poly;
+}
+
+// Each face a colour of its own, far apart in red and green, blue 0.
+void ColourFacesApart(Poly& poly) {
+  int i = 0;
+  const int n = poly.mFaces.mCount;
+  for (PolyElement* f = poly.mFaces.mHead; f; f = f->mNext, ++i) {
+    const float t = (i + 1.0f) / (n + 1.0f);
+    const float c[3] = {t, 1.0f - t, 0.0f};
+    CopyFloat3(f->mColor, c);
+    CopyFloat3(f->mBackColor, c);
+    f->mOpacity = 1.0f;
+  }
+}
+
+Rgba Expected(const float* c) {
+  return {static_cast<int>(std::lround(c[0] * 255)), static_cast<int>(std::lround(c[1] * 255)),
+          static_cast<int>(std::lround(c[2] * 255)), 255};
+}
+
+bool Near(const Rgba& a, const Rgba& b, int levels = 1) {
+  return std::abs(a.r - b.r) <= levels && std::abs(a.g - b.g) <= levels && std::abs(a.b - b.b) <= levels;
+}
+
+// A flat pane showing the rectangle (left, top, right, bottom) of the net plane.
+class FlatView : public TestView {
+ public:
+  void Fit(double left, double top, double right, double bottom) {
+    SetIs3D(false);
+    SetBackgroundColor(0, 0, 0);
+    SetExtents2D(static_cast<float>(left), static_cast<float>(top), static_cast<float>(right),
+                 static_cast<float>(bottom));
+    FitExtents2D();
+  }
+  void ScenePass() override {
+    ++scenePasses;
+    SetLighting(this, false);
+    if (scene) scene(*this);
+    DrawDepthSortedTriangles();
+  }
+  // The pixel of a point of the plane.
+  void Pixel(const double* p, int& x, int& y) {
+    double w[2];
+    ModelToWindow2D(w, p);
+    x = static_cast<int>(std::floor(w[0]));
+    y = static_cast<int>(std::floor(w[1]));
+  }
+};
+
+// An orthogonal pane looking down -z at the origin.
+class SpaceView : public TestView {
+ public:
+  bool lit = false;
+  void Setup(double halfHeight) {
+    SetOrthogonal(true);
+    SetOrthoHalfHeight(static_cast<float>(halfHeight));
+    const double eye[3] = {0, 0, 5};
+    SetEye(eye);
+    SetBackgroundColor(0, 0, 0);
+  }
+  void ScenePass() override {
+    ++scenePasses;
+    SetLighting(this, lit);
+    if (scene) scene(*this);
+    DrawDepthSortedTriangles();
+  }
+};
+
+// The bounds of a net with its tabs in the plane, widened by a margin.
+void NetBounds(const Net& net, double* box) {
+  box[0] = box[1] = 1e300;
+  box[2] = box[3] = -1e300;
+  auto add = [&](const double* p) {
+    box[0] = std::min(box[0], p[0]);
+    box[1] = std::min(box[1], p[1]);
+    box[2] = std::max(box[2], p[0]);
+    box[3] = std::max(box[3], p[1]);
+  };
+  for (Face3D* f = net.first; f; f = f->mNextInNet) {
+    for (int i = 0; i < f->GetNumEdges(); ++i) {
+      add(f->mEdges[i].unfolded);
+      if (f->mEdges[i].tab) {
+        for (const TabPoint& t : f->mEdges[i].tab->outline) add(t.pos2D);
+      }
+    }
+  }
+  const double margin = 0.05 * std::max(box[2] - box[0], box[3] - box[1]);
+  box[0] -= margin;
+  box[1] -= margin;
+  box[2] += margin;
+  box[3] += margin;
+}
+
+// Whether every pixel within radius of (x, y) lies inside the polygon of the points:
+// a probe away from the facelet's edges.
+double DistanceToSegment(const double* p, const double* a, const double* b) {
+  const double d[2] = {b[0] - a[0], b[1] - a[1]};
+  const double len2 = d[0] * d[0] + d[1] * d[1];
+  double t = len2 > 0 ? ((p[0] - a[0]) * d[0] + (p[1] - a[1]) * d[1]) / len2 : 0.0;
+  t = std::clamp(t, 0.0, 1.0);
+  return std::hypot(p[0] - a[0] - t * d[0], p[1] - a[1] - t * d[1]);
+}
+
+class NetDrawing : public corvia::testing::GLTest {
+ protected:
+  void SetUp() override {
+    GLTest::SetUp();
+    mNets = GetNetSettings();
+    mNetDraw = GetNetDrawSettings();
+    mModelDraw = GetModelDrawSettings();
+    mNumbers = DiagnosticNumbers;
+    mScheme = StellationColorScheme;
+    mMaxFaces = GetUnitSettings().mMaxFacesPerNet;
+  }
+  void TearDown() override {
+    CloseWindows();
+    GetNetSettings() = mNets;
+    GetNetDrawSettings() = mNetDraw;
+    GetModelDrawSettings() = mModelDraw;
+    DiagnosticNumbers = mNumbers;
+    StellationColorScheme = mScheme;
+    GetUnitSettings().mMaxFacesPerNet = mMaxFaces;
+    GLTest::TearDown();
+  }
+
+  // The flat net drawn in a pane fitted round it; also where the pane put it.
+  GLBitmap DrawFlatNet(Net& net, FlatView& view) {
+    double box[4];
+    NetBounds(net, box);
+    view.scene = [&net](TestView&) { net.DrawUnfolded(); };
+    auto* window = Show(view, kSize, kSize);
+    if (!window) return GLBitmap();
+    view.Fit(box[0], box[3], box[2], box[1]);
+    return Draw(window);
+  }
+
+  NetSettings mNets;
+  NetDrawSettings mNetDraw;
+  ModelDrawSettings mModelDraw;
+  uint32_t mNumbers = 0;
+  int mScheme = 0;
+  int mMaxFaces = 0;
+};
+
+// ---- Flat nets -------------------------------------------------------------------------------
+
+// Every facelet of the unfolded nets of the cube and the icosahedron fills the pixels
+// its unfolded corners enclose, in its face's colour; tabs stand grey beside the cut
+// edges and edges are drawn in the edge colour.
+TEST_F(NetDrawing, FlatNetsFillEachFaceletWhereItsPointsPutIt) {
+  for (int record : {kCubeRecord, kIcosahedronRecord}) {
+    SCOPED_TRACE(record);
+    auto poly = BuildLibraryPoly(record);
+    ASSERT_NE(poly, nullptr);
+    ColourFacesApart(*poly);
+    GetUnitSettings().mMaxFacesPerNet = 1000000;
+    Model3D model(poly.get(), false);
+    model.MakeNets();
+    ASSERT_TRUE(model.HasNets());
+    Net* net = model.GetNet(0);
+    ASSERT_NE(net, nullptr);
+    FlatView view;
+    const GLBitmap image = DrawFlatNet(*net, view);
+    ASSERT_GT(image.width, 0);
+    int facelets = 0, tabs = 0;
+    for (Face3D* f = net->first; f; f = f->mNextInNet, ++facelets) {
+      // Probes on rays from the centre to each corner, half way: inside a convex
+      // facelet, and away from its edges.
+      double centre[2] = {0, 0};
+      const int n = f->GetNumEdges();
+      for (int i = 0; i < n; ++i) {
+        centre[0] += f->mEdges[i].unfolded[0] / n;
+        centre[1] += f->mEdges[i].unfolded[1] / n;
+      }
+      const Rgba expected = Expected(f->GetColor());
+      for (int i = 0; i <= n; ++i) {
+        double p[2] = {centre[0], centre[1]};
+        if (i < n) {
+          p[0] = 0.5 * (centre[0] + f->mEdges[i].unfolded[0]);
+          p[1] = 0.5 * (centre[1] + f->mEdges[i].unfolded[1]);
+        }
+        int x = 0, y = 0;
+        view.Pixel(p, x, y);
+        EXPECT_TRUE(Near(PixelAt(image, x, y), expected))
+            << "facelet " << Face3D::GetIndex(f) << " at " << x << "," << y << ": " << PixelAt(image, x, y).r << " "
+            << PixelAt(image, x, y).g << " " << PixelAt(image, x, y).b;
+      }
+      for (int i = 0; i < n; ++i) {
+        const NetTab* tab = f->mEdges[i].tab.get();
+        if (!tab || tab->outline.size() < 3) continue;
+        // The middle of the tab, half way out from its edge.
+        const TabPoint& a = tab->outline.front();
+        const TabPoint& b = tab->outline.back();
+        double far[2] = {0, 0};
+        double best = -1;
+        for (const TabPoint& t : tab->outline) {
+          const double d = DistanceToSegment(t.pos2D, a.pos2D, b.pos2D);
+          if (d > best) {
+            best = d;
+            far[0] = t.pos2D[0];
+            far[1] = t.pos2D[1];
+          }
+        }
+        const double foot[2] = {0.5 * (a.pos2D[0] + b.pos2D[0]), 0.5 * (a.pos2D[1] + b.pos2D[1])};
+        double p[2] = {foot[0], foot[1]};
+        // Towards the far point's height, along the edge's outward normal.
+        const double d[2] = {b.pos2D[0] - a.pos2D[0], b.pos2D[1] - a.pos2D[1]};
+        const double len = std::hypot(d[0], d[1]);
+        const double out[2] = {-d[1] / len, d[0] / len};
+        const double side = (far[0] - foot[0]) * out[0] + (far[1] - foot[1]) * out[1];
+        p[0] += 0.5 * side * out[0];
+        p[1] += 0.5 * side * out[1];
+        int x = 0, y = 0;
+        view.Pixel(p, x, y);
+        if (std::fabs(side) * view.UnitsToPixelsX(1.0) < 8.0) continue;
+        ++tabs;
+        EXPECT_TRUE(Near(PixelAt(image, x, y), Rgba{179, 179, 179, 255}, 2)) << "tab at " << x << "," << y;
+      }
+    }
+    EXPECT_EQ(facelets, model.GetNumFacelets());
+    EXPECT_GT(tabs, 0);
+  }
+}
+
+// A hidden face shows in the flat net, and nowhere else.
+TEST_F(NetDrawing, AHiddenFaceIsDrawnOnlyInTheFlatNet) {
+  auto poly = BuildLibraryPoly(kCubeRecord);
+  ASSERT_NE(poly, nullptr);
+  ColourFacesApart(*poly);
+  Model3D model(poly.get(), false);
+  model.MakeNets();
+  Face3D* facelet = model.GetNet(0)->first;
+  ASSERT_NE(facelet, nullptr);
+  // Translucent, so that its triangles are queued and can be counted.
+  facelet->mSourceFace->mOpacity = 0.5f;
+  int queued[3] = {0, 0, 0};
+  TestView view;
+  view.scene = [&](TestView&) {
+    for (int mode : {kFaceletDrawFolded, kFaceletDrawModel}) {
+      facelet->Draw(mode, nullptr, 1.0, nullptr);
+      queued[mode] = GetDepthSortStatistics().sortedQueue;
+      DiscardDepthSortedTriangles();
+    }
+  };
+  auto* window = Show(view, 32, 32);
+  ASSERT_NE(window, nullptr);
+  Draw(window);
+  EXPECT_EQ(queued[kFaceletDrawFolded], 2);
+  EXPECT_EQ(queued[kFaceletDrawModel], 2);
+  facelet->mSourceFace->mFlags |= kElementHidden;
+  Draw(window);
+  EXPECT_EQ(queued[kFaceletDrawFolded], 0);
+  EXPECT_EQ(queued[kFaceletDrawModel], 0);
+  CloseWindows();
+
+  FlatView flat;
+  const GLBitmap image = DrawFlatNet(*model.GetNet(0), flat);
+  double centre[3], direction[3], normal[3];
+  facelet->GetCentreFrame(kFaceletDrawFlat, centre, direction, normal, nullptr, 1.0);
+  int x = 0, y = 0;
+  flat.Pixel(centre, x, y);
+  EXPECT_TRUE(Near(PixelAt(image, x, y), Expected(facelet->GetColor())));
+}
+
+}  // namespace test_NetDrawing
