@@ -474,9 +474,12 @@ void Face3D::DrawNetExtras(Model3D* model) {
   }
   DrawSphereSections(true, nullptr, false);
   DrawStellationLines(true, false);
-  // 5. The tabs of neighbours glued over this facelet.
+  // 5. The tabs of neighbours glued under this facelet: pushed farther back than the
+  // faces are, so that the facelet hides them once the net is closed.
   if (GetNetDrawSettings().showTabsOnFoldingNets) {
-    const float offset = static_cast<float>(0.5 * GetNetDrawSettings().tabOffset * GetGLAbilities().polygonOffset);
+    const float base = static_cast<float>(GetGLAbilities().polygonOffset);
+    const float push = static_cast<float>(0.5 * GetNetDrawSettings().tabOffset) * base;
+    const bool offsetOn = glIsEnabled(GL_POLYGON_OFFSET_FILL);
     for (int i = 0; i < count; ++i) {
       const Edge3D* e = &mEdges[i];
       if (e->tab) continue;
@@ -496,10 +499,11 @@ void Face3D::DrawNetExtras(Model3D* model) {
       const NetTab& tab = *neighbour->tab;
       if (!tab.outline.empty() && !GetNetDrawPane(view).IsFoldedTabPointShown(tab.outline.front().pos3D)) break;
       glEnable(GL_POLYGON_OFFSET_FILL);
-      glPolygonOffset(0.0f, -offset);
+      glPolygonOffset(0.0f, base + push);
       tab.DrawOutline(kFaceletDrawFolded, 1.0);
       tab.DrawFilled(kFaceletDrawFolded, 1.0, false);
-      glPolygonOffset(0.0f, static_cast<float>(GetGLAbilities().polygonOffset));
+      glPolygonOffset(0.0f, base);
+      if (!offsetOn) glDisable(GL_POLYGON_OFFSET_FILL);
     }
   }
   glPopMatrix();

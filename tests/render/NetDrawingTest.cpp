@@ -284,6 +284,7 @@ TEST_F(NetDrawing, FlatNetsFillEachFaceletWhereItsPointsPutIt) {
     }
     EXPECT_EQ(facelets, model.GetNumFacelets());
     EXPECT_GT(tabs, 0);
+    if (record == kIcosahedronRecord) corvia::testing::ExpectMatchesFixture(image, "net-icosahedron");
   }
 }
 
@@ -325,6 +326,287 @@ TEST_F(NetDrawing, AHiddenFaceIsDrawnOnlyInTheFlatNet) {
   int x = 0, y = 0;
   flat.Pixel(centre, x, y);
   EXPECT_TRUE(Near(PixelAt(image, x, y), Expected(facelet->GetColor())));
+}
+
+// ---- Folding nets ------------------------------------------------------------------------------
+
+// Pixels where a differs from b away from b's edges: where b is not one colour
+// within a pixel, a may differ (the two pictures agree up to a pixel along edges).
+int FarMismatches(const GLBitmap& a, const GLBitmap& b) {
+  int count = 0;
+  for (int y = 0; y < a.height; ++y) {
+    for (int x = 0; x < a.width; ++x) {
+      const Rgba q = PixelAt(b, x, y);
+      if (Near(PixelAt(a, x, y), q, 2)) continue;
+      bool edge = false;
+      for (int dy = -1; dy <= 1 && !edge; ++dy) {
+        for (int dx = -1; dx <= 1 && !edge; ++dx) {
+          const int nx = x + dx, ny = y + dy;
+          edge = nx < 0 || ny < 0 || nx >= b.width || ny >= b.height || !Near(q, PixelAt(b, nx, ny), 2);
+        }
+      }
+      count += edge ? 0 : 1;
+    }
+  }
+  return count;
+}
+
+int CountLit(const GLBitmap& image) {
+  int count = 0;
+  for (int y = 0; y < image.height; ++y)
+    for (int x = 0; x < image.width; ++x) count += IsBackground(PixelAt(image, x, y)) ? 0 : 1;
+  return count;
+}
+
+// The folding nets draw without a GL error half open and open, and closed they are
+// the facet model drawn plainly, up to a pixel along the edges.
+TEST_F(NetDrawing, FoldedNetsCloseOntoTheModel) {
+  for (int record : {kCubeRecord, kIcosahedronRecord}) {
+    SCOPED_TRACE(record);
+    auto poly = BuildLibraryPoly(record);
+    ASSERT_NE(poly, nullptr);
+    ColourFacesApart(*poly);
+    // A general direction, so that no face is seen edge on.
+    const double turn[3] = {0.3, 0.5, 0.8};
+    corvia::testing::TurnTowardsViewer(*poly, turn);
+    Model3D turned(poly.get(), false);
+    turned.MakeNets();
+    SpaceView view;
+    bool folded = true;
+    view.scene = [&](TestView&) {
+      if (folded) {
+        turned.DrawNets();
+      } else {
+        turned.DrawFacelets(1.0);
+      }
+    };
+    auto* window = Show(view, kSize, kSize);
+    ASSERT_NE(window, nullptr);
+    view.Setup(1.3);
+    GLBitmap images[3];
+    const double fractions[3] = {0.0, 0.5, 1.0};
+    for (int k = 0; k < 3; ++k) {
+      GetNetSettings().foldFraction = fractions[k];
+      images[k] = Draw(window);
+      EXPECT_GT(CountLit(images[k]), 0) << fractions[k];
+    }
+    folded = false;
+    const GLBitmap plain = Draw(window);
+    EXPECT_EQ(FarMismatches(images[2], plain), 0);
+    EXPECT_EQ(FarMismatches(plain, images[2]), 0);
+    // Half folded, the nets stand out of the model's silhouette.
+    EXPECT_GT(FarMismatches(images[1], plain), 0);
+    CloseWindows();
+    mWindows.clear();
+  }
+}
+
+// ---- Stellation diagrams ---------------------------------------------------------------------
+
+const double kIdentityFrame[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
+// The icosahedron, stellated; its first shells included.
+struct StellatedIcosahedron {
+  corvia::testing::TestModel model{"3.3.3.3.3"};
+  FaceTypeBlock* block = nullptr;
+  FaceType* type = nullptr;
+  bool Stellate() {
+    if (!model.built) return false;
+    block = model.poly.mBaseBlock.get();
+    model.poly.Stellate(block, false);
+    if (!block->IsStellated()) return false;
+    type = block->mFirstFaceType;
+    return type != nullptr;
+  }
+  void IncludeShells(int shells) {
+    for (StellationCell* c = block->mFirstCell; c && c != block->GetOuterCell(); c = c->mNext) {
+      StellationCell::SetIncluded(c, c->mType->mIndex < shells);
+    }
+  }
+};
+
+void Centroid(const StellationSegment* s, double* out) {
+  double c[3];
+  s->GetCentroid(c);
+  out[0] = c[0];
+  out[1] = c[1];
+}
+
+// The colours of the draw states in the default colouring.
+Rgba StateColour(int state) {
+  static const float colours[4][3] = {{0.9f, 0.0f, 0.0f}, {0.8f, 0.8f, 0.0f}, {0.0f, 0.9f, 0.0f}, {0.0f, 0.0f, 0.9f}};
+  return Expected(colours[state]);
+}
+
+// Lines of the diagram where its geometry puts them, and every facet filled in the
+// colour of its state: on the surface (red) or between excluded cells (blue), as the
+// cells included decide.
+TEST_F(NetDrawing, TheStellationDiagramOfTheIcosahedron) {
+  StellatedIcosahedron ico;
+  ASSERT_TRUE(ico.Stellate());
+  StellationColorScheme = 0;
+  const FaceType* type = ico.type;
+  const double full = 1.05 * type->mDiagramRadius;
+  FlatView view;
+  view.scene = [type](TestView&) { DrawDiagramInPlane(type, kIdentityFrame, false); };
+  auto* window = Show(view, kSize, kSize);
+  ASSERT_NE(window, nullptr);
+  for (int shells : {1, 2}) {
+    SCOPED_TRACE(shells);
+    ico.IncludeShells(shells);
+    int checked = 0, visible = 0;
+    GLBitmap whole;
+    // The whole diagram, and its middle closer up.
+    for (double r : {full, 0.2 * full}) {
+      view.Fit(-r, r, r, -r);
+      const double perUnit = view.UnitsToPixelsX(1.0);
+      const GLBitmap image = Draw(window);
+      if (r == full) whole = image;
+      // Facets: the pixel at each segment's centroid, where it lies 3 pixels inside.
+      for (const StellationFacet* f = type->mAllFacets; f; f = f->mNext) {
+        const int state = f->GetDrawState();
+        for (int k = 0; k < type->mNumRotations; ++k) {
+          const StellationSegment* segment = f->GetSegment(k);
+          if (!segment) continue;
+          double c[2];
+          Centroid(segment, c);
+          double inner = 1e300;
+          const SegVert* v = segment->mFirst;
+          do {
+            const double a[2] = {v->mPoint->mX, v->mPoint->mY};
+            const double b[2] = {v->mNext->mPoint->mX, v->mNext->mPoint->mY};
+            inner = std::min(inner, DistanceToSegment(c, a, b));
+            v = v->mNext;
+          } while (v != segment->mFirst);
+          int x = 0, y = 0;
+          view.Pixel(c, x, y);
+          if (inner * perUnit < 3.0 || x < 0 || y < 0 || x >= kSize || y >= kSize) continue;
+          ++checked;
+          visible += state == kFacetStateOutside ? 1 : 0;
+          EXPECT_TRUE(Near(PixelAt(image, x, y), StateColour(state)))
+              << "facet " << f->mNumber << " state " << state << " at " << x << "," << y;
+        }
+      }
+      // Lines: white within a pixel of points along each line between its end points.
+      for (const StellationLine* line = type->mLineEqns; line; line = line->mNext) {
+        if (!line->mFirst || !line->mLast) continue;
+        const StellationPoint* a = line->mFirst->mPoint;
+        const StellationPoint* b = line->mLast->mPoint;
+        for (double t : {0.1, 0.3, 0.5, 0.7, 0.9}) {
+          const double p[2] = {a->mX + t * (b->mX - a->mX), a->mY + t * (b->mY - a->mY)};
+          int x = 0, y = 0;
+          view.Pixel(p, x, y);
+          if (x < 1 || y < 1 || x >= kSize - 1 || y >= kSize - 1) continue;
+          bool white = false;
+          for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+              white = white || Near(PixelAt(image, x + dx, y + dy), Rgba{255, 255, 255, 255});
+          EXPECT_TRUE(white) << "line " << StellationLine::GetIndex(line) << " at " << x << "," << y;
+        }
+      }
+    }
+    EXPECT_GT(checked, 20);
+    EXPECT_GT(visible, 0);
+    if (shells == 2) corvia::testing::ExpectMatchesFixture(whole, "stellation-diagram-icosahedron");
+  }
+}
+
+// ---- The facet model of a stellation -------------------------------------------------------------
+
+// The first stellation of the icosahedron as a facet model: its silhouette covers the
+// pixels its facelets' triangles project to, up to the pixels along the outline, and
+// a pick at the centre names the facelet in front.
+TEST_F(NetDrawing, TheFirstStellationDrawnAsAFacetModel) {
+  StellatedIcosahedron ico;
+  ASSERT_TRUE(ico.Stellate());
+  ico.IncludeShells(2);
+  Model3D* model = ico.block->GetModel3D(false);
+  ASSERT_NE(model, nullptr);
+  ASSERT_EQ(model->GetNumFacelets(), 60);
+  InitGLSelection(kNumSelectionItemKinds);
+  SpaceView view;
+  view.lit = true;
+  view.scene = [model](TestView&) { model->DrawFacelets(1.0); };
+  auto* window = Show(view, kSize, kSize);
+  ASSERT_NE(window, nullptr);
+  const double halfHeight = 1.1 * Model3D::CalcMaxRadius(model);
+  view.Setup(halfHeight);
+  // Seen from a general direction, so that no facelet stands edge on.
+  double axis[3] = {0.3, 0.5, 0.8}, right[3], up[3], eye[3];
+  NormaliseVector(axis, axis);
+  const double y[3] = {0, 1, 0};
+  Cross(right, y, axis);
+  NormaliseVector(right, right);
+  Cross(up, axis, right);
+  Scale(eye, axis, 5.0);
+  view.SetEye(eye);
+  view.SetAxes(right, up, axis);
+  const GLBitmap image = Draw(window);
+  // Where the triangles project, worked out from the facelets' corners.
+  const double perUnit = (kSize / 2.0) / halfHeight;
+  std::vector<bool> cover(kSize * kSize, false);
+  for (int i = 0; i < model->GetNumFacelets(); ++i) {
+    const Face3D* f = model->GetFacelet(i);
+    for (int t = 0; t + 2 < f->mType->mNumIndices; t += 3) {
+      double corners[9];
+      f->GetTriangulationVertex(t, corners);
+      double px[3], py[3];
+      for (int c = 0; c < 3; ++c) {
+        px[c] = kSize / 2.0 + Dot(corners + 3 * c, right) * perUnit;
+        py[c] = kSize / 2.0 - Dot(corners + 3 * c, up) * perUnit;
+      }
+      const int x0 = std::max(0, static_cast<int>(std::floor(*std::min_element(px, px + 3))));
+      const int x1 = std::min(kSize - 1, static_cast<int>(std::ceil(*std::max_element(px, px + 3))));
+      const int y0 = std::max(0, static_cast<int>(std::floor(*std::min_element(py, py + 3))));
+      const int y1 = std::min(kSize - 1, static_cast<int>(std::ceil(*std::max_element(py, py + 3))));
+      for (int y = y0; y <= y1; ++y) {
+        for (int x = x0; x <= x1; ++x) {
+          const double cx = x + 0.5, cy = y + 0.5;
+          double side[3];
+          for (int c = 0; c < 3; ++c) {
+            const int d = (c + 1) % 3;
+            side[c] = (px[d] - px[c]) * (cy - py[c]) - (cx - px[c]) * (py[d] - py[c]);
+          }
+          if ((side[0] >= 0 && side[1] >= 0 && side[2] >= 0) || (side[0] <= 0 && side[1] <= 0 && side[2] <= 0)) {
+            cover[y * kSize + x] = true;
+          }
+        }
+      }
+    }
+  }
+  int covered = 0, boundary = 0;
+  for (int y = 0; y < kSize; ++y) {
+    for (int x = 0; x < kSize; ++x) {
+      if (!cover[y * kSize + x]) continue;
+      ++covered;
+      bool edge = false;
+      for (auto [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) {
+        const int nx = x + dx, ny = y + dy;
+        edge = edge || nx < 0 || ny < 0 || nx >= kSize || ny >= kSize || !cover[ny * kSize + nx];
+      }
+      boundary += edge ? 1 : 0;
+    }
+  }
+  const int drawn = CountLit(image);
+  EXPECT_GT(covered, kSize * kSize / 10);
+  EXPECT_LE(std::abs(drawn - covered), boundary) << drawn << " drawn, " << covered << " covered";
+
+  std::vector<GLHit> hits;
+  view.DoSelection(hits, kSize / 2, kSize / 2, false);
+  SortHitsByDepth(hits);
+  ASSERT_FALSE(hits.empty());
+  EXPECT_EQ(GetHitItemType(hits[0]), kSelectFacelet);
+  // The facelet in front at the centre: the one whose plane the view ray meets first
+  // among those the ray passes through.
+  const int index = GetHitIndex(hits[0]);
+  const Face3D* picked = nullptr;
+  for (int i = 0; i < model->GetNumFacelets(); ++i) {
+    if (Face3D::GetIndex(model->GetFacelet(i)) == index) picked = model->GetFacelet(i);
+  }
+  ASSERT_NE(picked, nullptr);
+  double normal[3];
+  picked->GetNormal(normal);
+  EXPECT_GT(Dot(normal, axis), 0.0);
 }
 
 }  // namespace test_NetDrawing
