@@ -97,6 +97,28 @@ void ForEachFacelet(Model3D* model, Visit visit) {
   }
 }
 
+// Calls visit(edge, a, b) for each edge the model draws, as the member of its
+// coincident ring this pane draws, with its ends moved out by the explosion and
+// scaled: each physical edge once, except that an exploded model (outside the
+// construction-toy style) draws every facelet's own outline.
+template <typename Visit>
+void ForEachModelEdge(Model3D* model, double explode, double scale, bool onceAlways, Visit visit) {
+  ForEachFacelet(model, [&](Face3D* facelet) {
+    const int count = facelet->GetNumEdges();
+    for (int i = 0; i < count; ++i) {
+      Edge3D* e = &facelet->mEdges[i];
+      if (!e->Has(kEdgeDrawnMark) && (onceAlways || explode == 1.0)) continue;
+      Edge3D* edge = Representative(e);
+      const Edge3D* next = edge->GetNextInLoop();
+      if (!next) continue;
+      double a[3], b[3];
+      Exploded(a, Face3D::GetCornerPosition(edge), edge->face, explode, scale);
+      Exploded(b, Face3D::GetCornerPosition(next), edge->face, explode, scale);
+      visit(edge, a, b);
+    }
+  });
+}
+
 template <typename Visit>
 void ForEachInRing(const Face3D* facelet, Visit visit) {
   const Face3D* f = facelet;
@@ -191,6 +213,31 @@ class DrawState {
   float mSize = 1.0f;
 };
 
+// Draws the spheres or cylinders with the pane's material, again while the pane asks
+// for another pass; or once as plain points or lines, lighting off.
+template <typename Draw, typename Plain>
+void DrawWithMaterial(OpenGLView* view, bool solids, bool spheres, Draw draw, Plain plain) {
+  if (!solids) {
+    DrawState state(view);
+    plain();
+    draw();
+    return;
+  }
+  ModelDrawPane& pane = GetModelDrawPane(view);
+  MaterialPasses passes;
+  if (spheres) {
+    pane.SetVertexMaterial(passes);
+  } else {
+    pane.SetEdgeMaterial(passes);
+  }
+  while (pane.ApplyFaceAppearance(spheres, passes)) draw();
+  if (spheres) {
+    pane.EndVertexMaterial(passes);
+  } else {
+    pane.EndEdgeMaterial(passes);
+  }
+}
+
 }  // namespace detail_FacetModelDrawing
 
 // ---- Vertices and edges ------------------------------------------------------------------------
@@ -234,18 +281,10 @@ void Model3D::DrawVertices(double explode) {
       }
     }
   };
-  if (spheres) {
-    ModelDrawPane& pane = GetModelDrawPane(view);
-    MaterialPasses passes;
-    pane.SetVertexMaterial(passes);
-    while (pane.ApplyFaceAppearance(true, passes)) drawAll();
-    pane.EndVertexMaterial(passes);
-  } else {
-    DrawState state(view);
+  DrawWithMaterial(view, spheres, true, drawAll, [&]() {
     view->SetColorv(DefaultVertexColor);
     glPointSize(GetVertexPointSize());
-    drawAll();
-  }
+  });
   if (picking) view->ClearGLSelectionItem();
 }
 
@@ -262,43 +301,23 @@ void Model3D::DrawEdges(double explode) {
       cylinders ? GetSphereJointRadius(mPoly, IsDual(), GetMeanEdgeLength(), -1, -1.0, -1.0, &joint) : 0.0;
   const float* colour = GetNewEdgeColor();
   auto drawAll = [&]() {
-    ForEachFacelet(this, [&](Face3D* facelet) {
-      const int count = facelet->GetNumEdges();
-      for (int i = 0; i < count; ++i) {
-        Edge3D* e = &facelet->mEdges[i];
-        // Each physical edge once, unless the exploded model draws every outline.
-        if (!e->Has(kEdgeDrawnMark) && (geomag || explode == 1.0)) continue;
-        Edge3D* edge = Representative(e);
-        const Edge3D* next = edge->GetNextInLoop();
-        if (!next) continue;
-        double a[3], b[3];
-        Exploded(a, Face3D::GetCornerPosition(edge), edge->face, explode, scale);
-        Exploded(b, Face3D::GetCornerPosition(next), edge->face, explode, scale);
-        if (picking) SetGLSelectionItem(kSelectEdge, Edge3D::GetNumber(edge));
-        if (cylinders) {
-          DrawGeomagRod(a, b, colour, radius, joint);
-          continue;
-        }
-        view->SetLineStipple(edge->dihedral > kConvexLimit ? kReflexStipple : 0);
-        glBegin(GL_LINES);
-        glVertex3dv(a);
-        glVertex3dv(b);
-        glEnd();
+    ForEachModelEdge(this, explode, scale, geomag, [&](const Edge3D* edge, const double* a, const double* b) {
+      if (picking) SetGLSelectionItem(kSelectEdge, Edge3D::GetNumber(edge));
+      if (cylinders) {
+        DrawGeomagRod(a, b, colour, radius, joint);
+        return;
       }
+      view->SetLineStipple(edge->dihedral > kConvexLimit ? kReflexStipple : 0);
+      glBegin(GL_LINES);
+      glVertex3dv(a);
+      glVertex3dv(b);
+      glEnd();
     });
   };
-  if (cylinders) {
-    ModelDrawPane& pane = GetModelDrawPane(view);
-    MaterialPasses passes;
-    pane.SetEdgeMaterial(passes);
-    while (pane.ApplyFaceAppearance(false, passes)) drawAll();
-    pane.EndEdgeMaterial(passes);
-  } else {
-    DrawState state(view);
+  DrawWithMaterial(view, cylinders, false, drawAll, [&]() {
     view->SetColorv(colour);
     glLineWidth(GetEdgeLineWidth());
-    drawAll();
-  }
+  });
   if (picking) view->ClearGLSelectionItem();
 }
 
@@ -309,27 +328,17 @@ void Model3D::DrawMarkedEdges(double explode) {
   // Scaled like every other drawing of the model, so that the marks lie on its edges.
   const double scale = ModelScale(this);
   DrawState state(view);
-  ForEachFacelet(this, [&](Face3D* facelet) {
-    const int count = facelet->GetNumEdges();
-    for (int i = 0; i < count; ++i) {
-      Edge3D* e = &facelet->mEdges[i];
-      if (!e->Has(kEdgeDrawnMark) && explode == 1.0) continue;
-      Edge3D* edge = Representative(e);
-      const Edge3D* next = edge->GetNextInLoop();
-      const float* colour = nullptr;
-      float width = 1.0f;
-      if (!next || !MarkedEdgeStyle(edge, colour, width)) continue;
-      double a[3], b[3];
-      Exploded(a, Face3D::GetCornerPosition(edge), edge->face, explode, scale);
-      Exploded(b, Face3D::GetCornerPosition(next), edge->face, explode, scale);
-      view->SetColorv(colour);
-      glLineWidth(width);
-      view->SetLineStipple(edge->dihedral > kConvexLimit ? kReflexStipple : 0);
-      glBegin(GL_LINES);
-      glVertex3dv(a);
-      glVertex3dv(b);
-      glEnd();
-    }
+  ForEachModelEdge(this, explode, scale, false, [&](const Edge3D* edge, const double* a, const double* b) {
+    const float* colour = nullptr;
+    float width = 1.0f;
+    if (!MarkedEdgeStyle(edge, colour, width)) return;
+    view->SetColorv(colour);
+    glLineWidth(width);
+    view->SetLineStipple(edge->dihedral > kConvexLimit ? kReflexStipple : 0);
+    glBegin(GL_LINES);
+    glVertex3dv(a);
+    glVertex3dv(b);
+    glEnd();
   });
 }
 

@@ -47,6 +47,7 @@ namespace test_NetDrawing {
 
 using namespace corvia;
 using corvia::testing::IsBackground;
+using corvia::testing::ModelView;
 using corvia::testing::PixelAt;
 using corvia::testing::Rgba;
 using corvia::testing::TestView;
@@ -109,25 +110,6 @@ class FlatView : public TestView {
     ModelToWindow2D(w, p);
     x = static_cast<int>(std::floor(w[0]));
     y = static_cast<int>(std::floor(w[1]));
-  }
-};
-
-// An orthogonal pane looking down -z at the origin.
-class SpaceView : public TestView {
- public:
-  bool lit = false;
-  void Setup(double halfHeight) {
-    SetOrthogonal(true);
-    SetOrthoHalfHeight(static_cast<float>(halfHeight));
-    const double eye[3] = {0, 0, 5};
-    SetEye(eye);
-    SetBackgroundColor(0, 0, 0);
-  }
-  void ScenePass() override {
-    ++scenePasses;
-    SetLighting(this, lit);
-    if (scene) scene(*this);
-    DrawDepthSortedTriangles();
   }
 };
 
@@ -371,7 +353,8 @@ TEST_F(NetDrawing, FoldedNetsCloseOntoTheModel) {
     corvia::testing::TurnTowardsViewer(*poly, turn);
     Model3D turned(poly.get(), false);
     turned.MakeNets();
-    SpaceView view;
+    ModelView view;
+    view.lit = false;
     bool folded = true;
     view.scene = [&](TestView&) {
       if (folded) {
@@ -524,8 +507,7 @@ TEST_F(NetDrawing, TheFirstStellationDrawnAsAFacetModel) {
   ASSERT_NE(model, nullptr);
   ASSERT_EQ(model->GetNumFacelets(), 60);
   InitGLSelection(kNumSelectionItemKinds);
-  SpaceView view;
-  view.lit = true;
+  ModelView view;
   view.scene = [model](TestView&) { model->DrawFacelets(1.0); };
   auto* window = Show(view, kSize, kSize);
   ASSERT_NE(window, nullptr);
