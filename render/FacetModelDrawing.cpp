@@ -129,49 +129,55 @@ void ForEachInRing(const Face3D* facelet, Visit visit) {
   }
 }
 
-// Farthest first by the key; then one sweep that moves a facelet forward when it
-// lies behind the plane of one drawn before it.
-template <typename Centroid, typename PlaneDistance>
-void SortBackToFront(std::vector<Face3D*>& facelets, const double* eye, Centroid centroid, PlaneDistance distance) {
-  struct Keyed {
-    Face3D* facelet;
-    double key;
-  };
-  std::vector<Keyed> keyed;
-  keyed.reserve(facelets.size());
-  for (Face3D* f : facelets) {
-    double c[3];
-    centroid(f, c);
-    double d[3];
-    Subtract(d, c, eye);
-    keyed.push_back({f, Dot(d, d)});
+// Where a facelet stands for the back-to-front order: its centroid and its plane.
+struct SortEntry {
+  Face3D* facelet = nullptr;
+  double centroid[3] = {0.0, 0.0, 0.0};
+  double normal[3] = {0.0, 0.0, 1.0};
+  double point[3] = {0.0, 0.0, 0.0};
+  double key = 0.0;
+  double Distance(const double* p) const {
+    return (p[0] - point[0]) * normal[0] + (p[1] - point[1]) * normal[1] + (p[2] - point[2]) * normal[2];
   }
-  MergeSort(keyed, [](const Keyed& a, const Keyed& b) { return a.key > b.key ? -1 : (a.key < b.key ? 1 : 0); });
-  for (size_t k = 0; k < keyed.size(); ++k) facelets[k] = keyed[k].facelet;
-  const size_t n = facelets.size();
+};
+
+// Farthest from the eye first (a stable sort on a strict comparison); then one sweep
+// that moves a facelet forward when it lies behind the plane of one drawn before it.
+// place fills an entry's centroid and plane.
+template <typename Place>
+void SortBackToFront(std::vector<Face3D*>& facelets, const double* eye, Place place) {
+  std::vector<SortEntry> entries(facelets.size());
+  for (size_t k = 0; k < facelets.size(); ++k) {
+    SortEntry& e = entries[k];
+    e.facelet = facelets[k];
+    place(e);
+    double d[3];
+    Subtract(d, e.centroid, eye);
+    e.key = Dot(d, d);
+  }
+  MergeSort(entries, [](const SortEntry& a, const SortEntry& b) { return a.key > b.key ? -1 : (a.key < b.key ? 1 : 0); });
+  const size_t n = entries.size();
   size_t i = 0;
   while (i < n) {
-    Face3D* a = facelets[i];
-    double ca[3];
-    centroid(a, ca);
     size_t next = i + 1;
     for (size_t j = i + 1; j < n; ++j) {
-      Face3D* b = facelets[j];
-      double cb[3];
-      centroid(b, cb);
-      const double pA = distance(b, eye) * distance(b, ca);
-      const double pB = distance(a, eye) * distance(a, cb);
+      const SortEntry& a = entries[i];
+      const SortEntry& b = entries[j];
+      const double pA = b.Distance(eye) * b.Distance(a.centroid);
+      const double pB = a.Distance(eye) * a.Distance(b.centroid);
       if (pB > 1e-7 && pA < 1e-7) break;
       if (pA > 1e-7 && pB < -1e-7) {
         // B lies behind A: it is drawn first.
-        for (size_t k = j; k > i; --k) facelets[k] = facelets[k - 1];
-        facelets[i] = b;
+        SortEntry moved = b;
+        for (size_t k = j; k > i; --k) entries[k] = entries[k - 1];
+        entries[i] = moved;
         next = i + 2;
         break;
       }
     }
     i = next;
   }
+  for (size_t k = 0; k < n; ++k) facelets[k] = entries[k].facelet;
 }
 
 // Line width and stipple of the marked edges; false for an unmarked edgelet.
@@ -359,14 +365,13 @@ void Model3D::DrawFacelets(double explode) {
   // The eye in model units: the facelets are drawn scaled.
   double eye[3];
   Scale(eye, view->GetPerEyePosition(), scale != 0.0 ? 1.0 / scale : 1.0);
-  SortBackToFront(
-      facelets, eye,
-      [explode](const Face3D* f, double* out) {
-        double c[3];
-        f->GetCentroid(c);
-        Exploded(out, c, f, explode, 1.0);
-      },
-      [](const Face3D* f, const double* p) { return f->DistanceToPlane(p); });
+  SortBackToFront(facelets, eye, [explode](SortEntry& e) {
+    double c[3];
+    e.facelet->GetCentroid(c);
+    Exploded(e.centroid, c, e.facelet, explode, 1.0);
+    e.facelet->GetNormal(e.normal);
+    if (e.facelet->GetNumEdges() > 0) Exploded(e.point, Face3D::GetCornerPosition(&e.facelet->mEdges[0]), e.facelet, explode, 1.0);
+  });
   for (Face3D* f : facelets) {
     double offset[3] = {0.0, 0.0, 0.0};
     if (explode != 1.0) {
@@ -522,9 +527,11 @@ void Model3D::DrawNets() {
   const double scale = ModelScale(this);
   double eye[3];
   Scale(eye, view->GetPerEyePosition(), scale != 0.0 ? 1.0 / scale : 1.0);
-  SortBackToFront(
-      facelets, eye, [](const Face3D* f, double* out) { f->GetPlacedCentroid(out); },
-      [](const Face3D* f, const double* p) { return f->DistanceToPlacedPlane(p); });
+  SortBackToFront(facelets, eye, [](SortEntry& e) {
+    e.facelet->GetPlacedCentroid(e.centroid);
+    CopyVector(e.normal, e.facelet->mNormal);
+    if (e.facelet->GetNumEdges() > 0) CopyVector(e.point, e.facelet->mEdges[0].pos3D);
+  });
   if (GetModelDrawSettings().spheresAndCylinders && GetMouseSelectionMode() != kMouseModeCutEdges) {
     for (Face3D* f : facelets) f->DrawEdgesAndVertices(this, kFaceletDrawFolded, scale);
   }

@@ -351,7 +351,7 @@ void DrawDiagramInPlane(const FaceType* type, const double* frame, bool faded) {
     if (picking) view->ClearGLSelectionItem();
     glPointSize(size);
   }
-  if ((flags & ~kDiagramPicking) == kDiagramShowPoints && !(flags & kDiagramPicking)) return;
+  if (flags == kDiagramShowPoints) return;
   DrawDiagramFacets(type, frame, faded);
   glFlush();
   view->SetMaterialColorRGB(1.0f, 1.0f, 1.0f);
