@@ -407,7 +407,7 @@ void FaceType::DrawFacetsForSelection(PolyElement* face, const double* offset) {
   double frame[16];
   FrameOnScaledFace(frame, face, offset, scale);
   double centre[3], normal[3];
-  for (int k = 0; k < 3; ++k) centre[k] = face->mCentre[k] * (scale == 1.0 ? 1.0 : scale) + (offset ? offset[k] : 0.0);
+  for (int k = 0; k < 3; ++k) centre[k] = face->mCentre[k] * scale + (offset ? offset[k] : 0.0);
   face->GetNormal(normal);
   const bool facesViewer = view->IsFrontFacing(centre, normal, true);
   for (const StellationFacet* f = mVisibleFacets; f; f = f->mNextVisible) {
