@@ -147,7 +147,7 @@ void OpenGLView::GetCamera(CameraRecord& record) const {
   std::copy(mContentSize, mContentSize + 2, record.contentSize);
 }
 
-void OpenGLView::SetCamera(const CameraRecord& record) {
+void OpenGLView::SetCamera(const CameraRecord& record, bool redraw) {
   if (!record.valid) return;
   mOrthogonal = record.orthogonal != 0;
   SetEye(record.eye);
@@ -160,7 +160,7 @@ void OpenGLView::SetCamera(const CameraRecord& record) {
   std::copy(record.scroll, record.scroll + 2, mScroll);
   std::copy(record.contentSize, record.contentSize + 2, mContentSize);
   SetScrollSizes2D(record.contentSize[0], record.contentSize[1], true);
-  Invalidate(true);
+  if (redraw) Invalidate(true);
 }
 
 void OpenGLView::UseCamera(int i) {

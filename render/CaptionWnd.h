@@ -19,6 +19,8 @@ public:
   virtual void DrawCaption(const PixelRect& rect, const std::string& text, bool active, bool gradient) = 0;
   // A push button with its icon (12 x 11 at 2 pixels from the top left, 3 when pushed).
   virtual void DrawButton(const PixelRect& rect, bool pushed, int icon) = 0;
+  // An icon filling the rectangle (a marker for a menu when the icon has no image).
+  virtual void DrawIcon(const PixelRect& rect, int icon) = 0;
 };
 
 class CaptionWnd {
@@ -41,6 +43,8 @@ public:
 
   // The left strip, the caption text (when it has room) and the buttons.
   virtual void DrawCaptionBar(CaptionPainter& painter);
+  // A press on the strip that hit no caption button (any mouse button).
+  virtual void OnCaptionPress(int /*button*/, int /*x*/, int /*y*/) {}
 
 private:
   NewView* mOwner;

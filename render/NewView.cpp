@@ -300,11 +300,16 @@ void NewView::OnScrollBar(bool vertical, int position) {
 
 bool NewView::OnCaptionButtonDown(int button, int x, int y) {
   Activate(true);
-  // Right and middle presses only activate the view.
-  if (button != kMouseButtonLeft) return false;
-  if (mWindow) mWindow->RaiseMainWindow();
-  int hit = HitCaptionButton(x, y);
-  if (hit < 0) return false;
+  // Right and middle presses only activate the view, and the caption window sees them.
+  int hit = -1;
+  if (button == kMouseButtonLeft) {
+    if (mWindow) mWindow->RaiseMainWindow();
+    hit = HitCaptionButton(x, y);
+  }
+  if (hit < 0) {
+    if (mCaptionWnd) mCaptionWnd->OnCaptionPress(button, x, y);
+    return false;
+  }
   mPressedButton = hit;
   mPressedLook = true;
   RedrawPressedButton();

@@ -13,6 +13,7 @@
 #include "render/GLSection.h"
 #include "render/LightSets.h"
 #include "render/ViewMotions.h"
+#include "render/ViewThrows.h"
 #include "render/ViewWindow.h"
 
 namespace corvia {
@@ -91,7 +92,7 @@ void SetDrawLineWidth(float width) { detail_OpenGLView::gLineWidth = width; }
 float GetDrawPointSize() { return detail_OpenGLView::gPointSize; }
 void SetDrawPointSize(float size) { detail_OpenGLView::gPointSize = size; }
 
-OpenGLView::OpenGLView() { InstallOpenGLMessageHook(); }
+OpenGLView::OpenGLView() : mThrows(std::make_unique<ViewThrows>(this)) { InstallOpenGLMessageHook(); }
 
 OpenGLView::~OpenGLView() {
   for (auto it = detail_OpenGLView::gStateOwner.begin(); it != detail_OpenGLView::gStateOwner.end();) {
@@ -255,6 +256,7 @@ bool OpenGLView::OnCreate(ViewWindow* window) {
 
 void OpenGLView::OnDestroy() {
   GetViewMotions().StopAllMotions(this);
+  MouseThrow::ClearActive();
   DeleteGLContext();
   NewView::OnDestroy();
   mWindowExists = false;

@@ -25,6 +25,8 @@
 namespace corvia {
 
 class BitmapFont;
+class MouseThrow;
+struct ViewThrows;
 class DeviceContext;  // 2D drawing onto a printer page; defined by the print code
 class GLTarget;
 struct GLBitmap;
@@ -105,6 +107,35 @@ constexpr int kCullFront = 2;
 constexpr unsigned kMatrixModelView = 0x1700;
 constexpr unsigned kMatrixProjection = 0x1701;
 
+// Mouse modes (OpenGLView::GetMouseMode).
+constexpr int kMouseModeNone = 0;
+constexpr int kMouseModeNoTwist = 1;    // left + right while twisting is forbidden
+constexpr int kMouseModeZoom = 2;
+constexpr int kMouseModeTumble = 3;
+constexpr int kMouseModeTwist = 4;
+constexpr int kMouseModeSpace = 5;      // Space with no button
+constexpr int kMouseModePan = 6;
+constexpr int kMouseModeFieldOfView = 7;
+constexpr int kMouseModeZoom2D = 8;
+constexpr int kMouseModePan2D = 9;
+constexpr int kMouseModeTwist2D = 10;
+constexpr int kMouseModePivot = 11;
+
+// Cursors of the mouse modes.
+constexpr int kCursorTumble = 154;
+constexpr int kCursorPan = 155;
+constexpr int kCursorTwist = 156;
+constexpr int kCursorZoom = 157;
+constexpr int kCursorNoTwist = 171;
+constexpr int kCursorFieldOfView = 176;
+constexpr int kCursorPivot = 305;
+
+// Degrees of rotation per pixel of drag.
+constexpr float kDefaultDragRate = 0.3f;
+// Limits of the field of view changed by dragging (degrees).
+constexpr double kMinDragFieldOfView = 5.0;
+constexpr double kMaxDragFieldOfView = 160.0;
+
 // One picked item: its selection name less 1 and its least depth (GLSelection.h).
 struct GLHit {
   uint32_t name = 0;
@@ -160,6 +191,36 @@ public:
   // Zooms by the wheel: 3D panes move the eye (or scale the orthogonal height), 2D
   // panes zoom about the model point under the mouse.
   void DoMouseWheel(int delta) override;
+  // The mouse modes: tumble, zoom, twist, pivot, pan and field of view in 3D panes;
+  // pan, zoom and twist in 2D panes.
+  void OnButtonDown(int button, int x, int y, unsigned keyFlags) override;
+  void OnButtonUp(int button, int x, int y, unsigned keyFlags) override;
+  void OnMouseMove(int x, int y, unsigned keyFlags) override;
+  int GetCursor() override;
+  void GetMouseButtonHelp(std::string& left, std::string& right, std::string& both) override;
+
+  // ---- Mouse navigation ----------------------------------------------------------------
+
+  // The mode of the buttons and keys held now (kMouseMode...).
+  int GetMouseMode() const;
+  // A press (after NewView's handling) and a release (before it).
+  void BeginMouseAction(unsigned keyFlags, int x, int y);
+  void EndMouseAction();
+  // Unless keepMotion, also stops the twist and pivot throws and sets the 2D rotation
+  // to 0.
+  void SetTwistAllowed(bool allowed, bool keepMotion);
+  bool IsTwistAllowed() const { return mTwistAllowed; }
+  // With linked views, stops the other 3D views' zoom throw only, or their tumble,
+  // twist and look throws (and pivot throw when asked).
+  void StopLinkedThrows(bool zoomOnly, bool pivotToo);
+  // Stops every throw of the view.
+  void StopViewThrows();
+  MouseThrow* GetTumbleThrow() const;
+  MouseThrow* GetTwistThrow() const;
+  MouseThrow* GetZoomThrow() const;
+  MouseThrow* GetPivotThrow() const;
+  MouseThrow* GetLookThrow() const;
+  float GetDragRate() const { return mDragRate; }
 
   // ---- Context and drawing cycle --------------------------------------------------------
 
@@ -198,7 +259,8 @@ public:
 
   void SetDefaultCamera(bool withFieldOfView);
   void GetCamera(CameraRecord& record) const;
-  void SetCamera(const CameraRecord& record);
+  // Without redraw the pane is not marked (a pane taking a camera while it draws).
+  void SetCamera(const CameraRecord& record, bool redraw = true);
   void UseCamera(int i);
   void StoreCamera(int i);
   void SaveCameraFrame(CameraFrame& frame) const;
@@ -447,6 +509,11 @@ protected:
   int mLineStipple = 0;
   int mLineStippleFactor = 1;
 
+  // Mouse navigation.
+  std::unique_ptr<ViewThrows> mThrows;
+  bool mTwistAllowed = true;
+  float mDragRate = kDefaultDragRate;
+
   // Bitmap font.
   std::unique_ptr<BitmapFont> mFont;
   int mFontScale = 1;
@@ -477,6 +544,10 @@ bool SetLighting(OpenGLView* view, bool on);
 
 // Every 3D view in the list.
 void SetStereoModeAllViews(int mode);
+
+// Whether the twist buttons twist only with Space held (and pivot without it).
+bool GetTwistWithSpace();
+void SetTwistWithSpace(bool on);
 
 // Whether camera changes of the active view go to every 3D view.
 bool GetLinkedViews();

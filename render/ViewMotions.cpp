@@ -1,15 +1,24 @@
 #include "render/ViewMotions.h"
 
+#include "render/MouseThrow.h"
+#include "render/OpenGLView.h"
+
 namespace corvia {
 
 namespace detail_ViewMotions {
 
-// No throw exists before the document makes its own.
-class NoMotions final : public ViewMotions {
+// The panes' own throws: stepped by the paint that follows idle time's request, and
+// stopped when a view's camera is set otherwise or the view goes.
+class PaneThrowMotions final : public ViewMotions {
 public:
-  bool StepMouseThrowsIfDue(NewView*) override { return false; }
-  void StopZoomThrow(OpenGLView*) override {}
-  void StopAllMotions(OpenGLView*) override {}
+  // Every running throw advances with the first paint after the request, whichever
+  // pane that is.
+  bool StepMouseThrowsIfDue(NewView*) override {
+    if (!IsThrowStepPending()) return GetActiveMouseThrows() != nullptr;
+    return StepMouseThrows(nullptr);
+  }
+  void StopZoomThrow(OpenGLView* view) override { view->GetZoomThrow()->Deactivate(); }
+  void StopAllMotions(OpenGLView* view) override { view->StopViewThrows(); }
 };
 
 ViewMotions* gInstalled = nullptr;
@@ -17,8 +26,8 @@ ViewMotions* gInstalled = nullptr;
 }  // namespace detail_ViewMotions
 
 ViewMotions& GetViewMotions() {
-  static detail_ViewMotions::NoMotions none;
-  return detail_ViewMotions::gInstalled ? *detail_ViewMotions::gInstalled : none;
+  static detail_ViewMotions::PaneThrowMotions throws;
+  return detail_ViewMotions::gInstalled ? *detail_ViewMotions::gInstalled : throws;
 }
 
 ViewMotions* InstallViewMotions(ViewMotions* motions) {

@@ -1,8 +1,7 @@
 #pragma once
-// The mouse throws (the drag and spin objects of the document) as the panes see
-// them: panes step them before drawing and stop them when the camera is set
-// otherwise. The document installs the real ones; until then no throw exists, so
-// there is nothing to step or stop.
+// The mouse throws (render/MouseThrow.h) as the panes' drawing cycle sees them:
+// panes step them before drawing and stop them when the camera is set otherwise.
+// The throws themselves answer unless a test installs something else.
 
 namespace corvia {
 

@@ -107,6 +107,22 @@ public:
     mDC.DrawBitmap(bitmap, rect.left + inset, rect.top + inset, true);
   }
 
+  void DrawIcon(const PixelRect& rect, int icon) override {
+    auto found = Icons().find(icon);
+    if (found != Icons().end()) {
+      const wxBitmap bitmap = found->second.GetBitmap(wxSize(rect.Width(), rect.Height()));
+      mDC.DrawBitmap(bitmap, rect.left, rect.top, true);
+      return;
+    }
+    // No image: a small triangle pointing down, the mark of a menu.
+    const int cx = rect.left + rect.Width() / 2;
+    const int cy = rect.top + rect.Height() / 2;
+    const wxPoint marker[3] = {wxPoint(cx - 4, cy - 2), wxPoint(cx + 4, cy - 2), wxPoint(cx, cy + 3)};
+    mDC.SetPen(*wxTRANSPARENT_PEN);
+    mDC.SetBrush(wxBrush(wxSystemSettings::GetColour(wxSYS_COLOUR_HIGHLIGHTTEXT)));
+    mDC.DrawPolygon(3, marker);
+  }
+
 private:
   wxWindow* mWindow;
   wxDC& mDC;

@@ -1,0 +1,10 @@
+#include "render/DisplaySettings.h"
+
+namespace corvia {
+
+DisplaySettings& GetDisplaySettings() {
+  static DisplaySettings settings;
+  return settings;
+}
+
+}  // namespace corvia

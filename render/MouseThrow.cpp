@@ -1,0 +1,428 @@
+// Mouse drags and throws: the list of all throws, the running ones, the drag
+// history, stepping, saving and the stored record.
+
+#include "render/MouseThrow.h"
+
+#include <cfloat>
+#include <cmath>
+#include <map>
+
+#include "core/Messages.h"
+#include "core/TimeFormat.h"
+#include "core/ioStream.h"
+#include "render/NewView.h"
+#include "render/OpenGLView.h"
+
+namespace corvia {
+
+namespace detail_MouseThrow {
+
+struct DragSample {
+  double time = 0.0;
+  int x = 0;
+  int y = 0;
+};
+
+ListNode* gAllHead = nullptr;
+ListNode* gAllTail = nullptr;
+MouseThrow* gActive = nullptr;
+MouseThrow* gCurrent = nullptr;
+DragSample gSamples[kThrowSamples];
+int gSampleCount = 0;
+int gLastSample = -1;
+int gInterfaceType = -1;
+bool gInertiaAllowed = true;
+bool gStepPending = false;
+bool gReflectingRange = false;
+
+// An axis shorter than this is left as it is.
+constexpr double kTinyAxis = 0.0001;
+// Streams older than these store the speeds in thousandths, or no axis or only two
+// of its coordinates.
+constexpr int kVersionMajor = 8;
+constexpr int kVersionSpeedsInUnits = 2;
+constexpr int kVersionAxisXY = 3;
+constexpr int kVersionAxisZ = 6;
+
+std::map<int, MouseThrowDataSkipper>& Skippers() {
+  static std::map<int, MouseThrowDataSkipper> skippers;
+  return skippers;
+}
+
+// The remainder of x by m in [0, m).
+double Remainder(double x, double m) {
+  double r = std::fmod(x, m);
+  if (r < 0.0) r += m;
+  return r;
+}
+
+}  // namespace detail_MouseThrow
+
+// ---- One throw ---------------------------------------------------------------------------
+
+MouseThrow::MouseThrow(int kind) {
+  ListNode::Append(this, detail_MouseThrow::gAllHead, detail_MouseThrow::gAllTail);
+  Setup(kind, nullptr, 0);
+}
+
+MouseThrow::~MouseThrow() {
+  ListNode::Unlink(this, detail_MouseThrow::gAllHead, detail_MouseThrow::gAllTail);
+  Deactivate();
+  if (detail_MouseThrow::gCurrent == this) detail_MouseThrow::gCurrent = nullptr;
+}
+
+void MouseThrow::Setup(int kind, OpenGLView* view, uint32_t flags) {
+  mKind = kind;
+  mView = view;
+  mFlags = flags;
+}
+
+void MouseThrow::SetActive(bool on) {
+  if (on) {
+    mFlags |= kThrowActive;
+  } else {
+    mFlags &= ~kThrowActive;
+  }
+}
+
+int MouseThrow::GetID() const {
+  int id = mKind * kThrowIdPerKind;
+  if (mView) id += mView->GetIndex();
+  return id;
+}
+
+void MouseThrow::ClearActive() {
+  using namespace detail_MouseThrow;
+  gSampleCount = 0;
+  gLastSample = -1;
+  MouseThrow* current = gCurrent;
+  gCurrent = nullptr;
+  if (current) current->Deactivate();
+}
+
+void MouseThrow::Deactivate() {
+  using namespace detail_MouseThrow;
+  if (!IsActive()) return;
+  MouseThrow** link = &gActive;
+  while (*link && *link != this) link = &(*link)->mNextActive;
+  if (*link) {
+    *link = mNextActive;
+  } else {
+    DoNothing("Couldn't find active MouseThrow in list");
+  }
+  mNextActive = nullptr;
+  SetActive(false);
+  ClearActive();
+}
+
+void MouseThrow::PushActive() {
+  mNextActive = detail_MouseThrow::gActive;
+  detail_MouseThrow::gActive = this;
+}
+
+int MouseThrow::AddDragSample(int x, int y) {
+  using namespace detail_MouseThrow;
+  if (gInterfaceType < 0) {
+    DoNothing("MouseThrow::mInterfaceType has not been set!");
+    gInterfaceType = 0;
+  }
+  if (gCurrent && gCurrent != this) ClearActive();
+  if (IsActive()) Deactivate();
+  gCurrent = this;
+  gLastSample = (gLastSample + 1) % kThrowSamples;
+  if (gSampleCount < kThrowSamples) ++gSampleCount;
+  gSamples[gLastSample] = DragSample{GetTimeSeconds(), x, y};
+  return x;
+}
+
+bool MouseThrow::EndDrag() {
+  using namespace detail_MouseThrow;
+  if (gCurrent != this || IsActive() || !gInertiaAllowed) {
+    ClearActive();
+    return false;
+  }
+  gCurrent = nullptr;
+  if (gSampleCount < kThrowSamples) {
+    ClearActive();
+    return false;
+  }
+  const double now = GetTimeSeconds();
+  const DragSample& newest = gSamples[gLastSample];
+  const DragSample& before = gSamples[(gLastSample + kThrowSamples - 1) % kThrowSamples];
+  const DragSample& oldest = gSamples[(gLastSample + 1) % kThrowSamples];
+  const double sinceLast = now - newest.time;
+  const bool recent =
+      gInterfaceType == 0 ? sinceLast <= kThrowReleaseDelay : sinceLast <= 2.0 * (newest.time - before.time);
+  const double span = now - oldest.time;
+  if (!recent || span < kThrowMinSpan) {
+    ClearActive();
+    return false;
+  }
+  float dx = static_cast<float>(newest.x - oldest.x);
+  float dy = static_cast<float>(newest.y - oldest.y);
+  if (ConvertsDrag()) ConvertMotion(dx, dy);
+  mSpeedX = static_cast<float>(dx / span);
+  mSpeedY = static_cast<float>(dy / span);
+  if (!(mSpeedX < -kThrowMinSpeed || mSpeedX > kThrowMinSpeed || mSpeedY < -kThrowMinSpeed ||
+        mSpeedY > kThrowMinSpeed)) {
+    ClearActive();
+    return false;
+  }
+  mTime = now;
+  PushActive();
+  ClearActive();
+  SetActive(true);
+  return true;
+}
+
+void MouseThrow::ApplyMotion(float dx, float dy) {
+  ConvertMotion(dx, dy);
+  Apply(dx, dy);
+}
+
+void MouseThrow::StartThrow(float speedX, float speedY) {
+  mSpeedX = speedX;
+  mSpeedY = speedY;
+  mTime = GetTimeSeconds();
+  if (IsActive()) return;
+  PushActive();
+  SetActive(true);
+}
+
+void MouseThrow::ReverseSpeed() {
+  mSpeedX = -mSpeedX;
+  mSpeedY = -mSpeedY;
+}
+
+bool MouseThrow::KeepInRange(double& value, double low, double high) {
+  using detail_MouseThrow::Remainder;
+  const double r = high - low;
+  if (!detail_MouseThrow::gReflectingRange || !(r > 0.0)) {
+    // An empty range (or a clamping one) holds the value at its ends.
+    if (value > high) {
+      value = high;
+    } else if (value < low) {
+      value = low;
+    } else {
+      return false;
+    }
+    if (!(r > 0.0) && detail_MouseThrow::gReflectingRange) return false;
+    ReverseSpeed();
+    return true;
+  }
+  if (value >= low && value <= high) return false;
+  if (value < low) {
+    const double m = Remainder(low - value, 2.0 * r);
+    if (m > r) {
+      value = low + 2.0 * r - m;
+      return false;
+    }
+    value = low + m;
+  } else {
+    const double m = Remainder(value - high, 2.0 * r);
+    if (m > r) {
+      value = low + m - r;
+      return false;
+    }
+    value = low + r - m;
+  }
+  ReverseSpeed();
+  return true;
+}
+
+void MouseThrow::Step(double now) {
+  const double dt = now - mTime;
+  mTime = now;
+  Apply(static_cast<float>(dt * mSpeedX), static_cast<float>(dt * mSpeedY));
+}
+
+void MouseThrow::ConvertMotion(float& dx, float& dy) {
+  using detail_MouseThrow::kTinyAxis;
+  if (!(mFlags & kThrowProjectsAxis) || !mView) {
+    mAxis[0] = -dy;
+    mAxis[1] = -dx;
+    mAxis[2] = 0.0;
+    const double length = std::sqrt(mAxis[0] * mAxis[0] + mAxis[1] * mAxis[1]);
+    if (length > kTinyAxis) {
+      mAxis[0] /= length;
+      mAxis[1] /= length;
+    }
+    dx = static_cast<float>(length);
+    dy = 0.0f;
+    return;
+  }
+  const double origin[3] = {0, 0, 0};
+  double a[3], b[3];
+  mView->ApplyViewTransform(a, origin);
+  mView->ApplyViewTransform(b, mAxis);
+  double ux = b[0] - a[0];
+  double uy = b[1] - a[1];
+  const double length = std::sqrt(ux * ux + uy * uy);
+  if (length <= kTinyAxis) {
+    dx = dx + dy;
+  } else {
+    ux /= length;
+    uy /= length;
+    dx = static_cast<float>(uy * dx - ux * dy);
+  }
+  dy = 0.0f;
+}
+
+// ---- The lists ----------------------------------------------------------------------------
+
+MouseThrow* FindMouseThrow(int id) {
+  for (ListNode* node = detail_MouseThrow::gAllHead; node; node = node->mNext) {
+    auto* t = static_cast<MouseThrow*>(node);
+    if (t->GetID() == id) return t;
+  }
+  return nullptr;
+}
+
+MouseThrow* GetActiveMouseThrows() { return detail_MouseThrow::gActive; }
+MouseThrow* GetCurrentMouseThrow() { return detail_MouseThrow::gCurrent; }
+
+bool IsMouseInertiaAllowed() { return detail_MouseThrow::gInertiaAllowed; }
+
+void SetMouseInertiaAllowed(bool on) {
+  detail_MouseThrow::gInertiaAllowed = on;
+  if (!on) StopAllMouseThrows();
+}
+
+int GetMouseInterfaceType() { return detail_MouseThrow::gInterfaceType; }
+void SetMouseInterfaceType(int type) { detail_MouseThrow::gInterfaceType = type; }
+bool GetReflectingRangeMode() { return detail_MouseThrow::gReflectingRange; }
+void SetReflectingRangeMode(bool on) { detail_MouseThrow::gReflectingRange = on; }
+bool IsThrowStepPending() { return detail_MouseThrow::gStepPending; }
+void SetThrowStepPending(bool on) { detail_MouseThrow::gStepPending = on; }
+
+bool StepMouseThrows(NewView* view) {
+  using namespace detail_MouseThrow;
+  gStepPending = false;
+  if (!gActive) return false;
+  const double now = GetTimeSeconds();
+  // A step may stop its own throw (a value at the end of its range): take the next
+  // one first.
+  for (MouseThrow* t = gActive; t;) {
+    MouseThrow* next = t->mNextActive;
+    if (!view || !t->mView || static_cast<NewView*>(t->mView) == view) t->Step(now);
+    t = next;
+  }
+  return gActive != nullptr;
+}
+
+bool RedrawMouseThrowViews() {
+  for (MouseThrow* t = detail_MouseThrow::gActive; t; t = t->mNextActive) t->Redraw();
+  return detail_MouseThrow::gActive != nullptr;
+}
+
+void SetThrowStartTimeAll(double time) {
+  if (time == DBL_MAX) time = GetTimeSeconds();
+  for (MouseThrow* t = detail_MouseThrow::gActive; t; t = t->mNextActive) t->mTime = time;
+}
+
+void StopAllMouseThrows() {
+  while (MouseThrow* t = detail_MouseThrow::gActive) {
+    // Deactivate unlinks it, so the loop ends.
+    t->Deactivate();
+  }
+}
+
+// ---- Saving ---------------------------------------------------------------------------------
+
+SavedMouseThrow* SaveMouseThrows() {
+  ListNode* head = nullptr;
+  for (MouseThrow* t = detail_MouseThrow::gActive; t; t = t->mNextActive) {
+    auto* saved = new SavedMouseThrow;
+    saved->mId = t->GetID();
+    saved->mTime = t->mTime;
+    saved->mSpeedX = t->mSpeedX;
+    saved->mSpeedY = t->mSpeedY;
+    for (int i = 0; i < 3; ++i) saved->mAxis[i] = t->mAxis[i];
+    t->SaveData(*saved);
+    // In front of those before: the list ends oldest first.
+    saved->mNext = head;
+    if (head) head->mPrev = saved;
+    head = saved;
+  }
+  return static_cast<SavedMouseThrow*>(head);
+}
+
+void RestoreMouseThrows(SavedMouseThrow* list) {
+  StopAllMouseThrows();
+  for (ListNode* node = list; node; node = node->mNext) {
+    auto* saved = static_cast<SavedMouseThrow*>(node);
+    MouseThrow* t = FindMouseThrow(saved->mId);
+    if (!t) continue;
+    t->StartThrow(saved->mSpeedX, saved->mSpeedY);
+    for (int i = 0; i < 3; ++i) t->mAxis[i] = saved->mAxis[i];
+    t->mTime = saved->mTime;
+    t->RestoreData(*saved);
+  }
+}
+
+void FreeSavedMouseThrows(SavedMouseThrow* list) {
+  for (ListNode* node = list; node;) {
+    ListNode* next = node->mNext;
+    delete node;
+    node = next;
+  }
+}
+
+// ---- The stored record ------------------------------------------------------------------------
+
+void SetMouseThrowDataSkipper(int kind, MouseThrowDataSkipper skipper) {
+  detail_MouseThrow::Skippers()[kind] = skipper;
+}
+
+void WriteMouseThrowData(ioStream* stream, int indent) {
+  ioIndent(stream, indent);
+  for (MouseThrow* t = detail_MouseThrow::gActive; t; t = t->mNextActive) {
+    const int id = t->GetID();
+    if (id < 0) continue;
+    ioPrintf(stream, "%d\t%hg\t%hg\n", id, static_cast<double>(t->mSpeedX), static_cast<double>(t->mSpeedY));
+    ioPrintf(stream, "%g\t%g\t%g\n", t->mAxis[0], t->mAxis[1], t->mAxis[2]);
+    t->WriteData(stream);
+    ioPrintf(stream, "\n");
+  }
+  ioPrintf(stream, "%d\n", -1);
+}
+
+void ReadMouseThrowData(ioStream* stream, int kindBound, bool apply) {
+  using namespace detail_MouseThrow;
+  const int bound = kThrowIdPerKind * kindBound;
+  for (int id = ioReadInt(stream); id >= 0 && id < bound && ioIsOk(stream); id = ioReadInt(stream)) {
+    float speedX = ioReadFloat(stream);
+    float speedY = ioReadFloat(stream);
+    double axis[3] = {0, 0, 0};
+    const bool hasAxis = ioCompareVersion(stream, kVersionMajor, kVersionAxisXY) >= 0;
+    if (hasAxis) {
+      axis[0] = ioReadDouble(stream);
+      axis[1] = ioReadDouble(stream);
+      if (ioCompareVersion(stream, kVersionMajor, kVersionAxisZ) >= 0) axis[2] = ioReadDouble(stream);
+    }
+    if (ioCompareVersion(stream, kVersionMajor, kVersionSpeedsInUnits) < 0) {
+      speedX *= 1000.0f;
+      speedY *= 1000.0f;
+    }
+    MouseThrow* t = FindMouseThrow(id);
+    if (!t) {
+      DoNothing("ReadMouseThrowData: Can't find mouse-throw ID %d\n", id);
+      // The record's own data still follows: step over it, or the rest is misread.
+      auto skipper = Skippers().find(id / kThrowIdPerKind);
+      if (skipper != Skippers().end() && skipper->second) skipper->second(stream);
+      continue;
+    }
+    if (apply) {
+      t->StartThrow(speedX, speedY);
+      if (hasAxis) {
+        for (int i = 0; i < 3; ++i) t->mAxis[i] = axis[i];
+      } else {
+        float dx = speedX, dy = speedY;
+        t->ConvertMotion(dx, dy);
+      }
+    }
+    t->ReadData(stream, apply);
+  }
+}
+
+}  // namespace corvia

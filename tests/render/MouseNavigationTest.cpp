@@ -1,0 +1,197 @@
+// Mouse navigation of a pane, driven by hand with the test program's clock: modes by
+// buttons and keys, what a drag does to the camera, the throw after a fast release,
+// zooming by drag and wheel, and the field-of-view limits.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <string>
+
+#include "core/VectorMath.h"
+#include "render/MouseThrow.h"
+#include "render/ViewThrows.h"
+#include "tests/render/RenderTestSupport.h"
+
+namespace test_MouseNavigation {
+
+using namespace corvia;
+using corvia::testing::TestView;
+
+constexpr double kRad = std::numbers::pi / 180.0;
+
+class MouseNavigationTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetMouseInterfaceType(0);
+    SetMouseInertiaAllowed(true);
+    SetTwistWithSpace(false);
+    view.SetSizeForTest(400, 300);
+  }
+  void TearDown() override {
+    StopAllMouseThrows();
+    for (int b : {kMouseButtonLeft, kMouseButtonMiddle, kMouseButtonRight}) {
+      if (NewView::GetMouseButtonsHeld() & b) view.OnButtonUp(b, 0, 0, 0);
+    }
+    view.OnKillFocus();
+  }
+  static void Advance(double seconds) { corvia::testing::Platform().clock.Advance(seconds); }
+
+  // Presses, moves by (dx, dy) per step for the steps (10 ms apart) and releases after
+  // the pause.
+  void Drag(int button, int dx, int dy, int steps, double pause, unsigned keys = 0) {
+    int x = 200, y = 150;
+    view.OnMouseMove(x, y, keys);
+    view.OnButtonDown(button, x, y, keys);
+    for (int i = 0; i < steps; ++i) {
+      Advance(0.01);
+      x += dx;
+      y += dy;
+      view.OnMouseMove(x, y, keys);
+    }
+    Advance(pause);
+    view.OnButtonUp(button, x, y, keys);
+  }
+
+  double EyeDistance() const { return Dot(view.GetEye(), view.GetViewAxis()); }
+
+  TestView view;
+};
+
+TEST_F(MouseNavigationTest, ModesFollowButtonsAndKeys) {
+  EXPECT_EQ(view.GetMouseMode(), kMouseModeNone);
+  view.OnButtonDown(kMouseButtonLeft, 10, 10, 0);
+  EXPECT_EQ(view.GetMouseMode(), kMouseModeTumble);
+  EXPECT_EQ(view.GetCursor(), kCursorTumble);
+  view.OnButtonDown(kMouseButtonRight, 10, 10, 0);
+  EXPECT_EQ(view.GetMouseMode(), kMouseModeTwist);
+  SetTwistWithSpace(true);
+  EXPECT_EQ(view.GetMouseMode(), kMouseModePivot);
+  SetTwistWithSpace(false);
+  view.SetTwistAllowed(false, false);
+  EXPECT_EQ(view.GetMouseMode(), kMouseModeNoTwist);
+  view.SetTwistAllowed(true, false);
+  view.OnButtonUp(kMouseButtonLeft, 10, 10, 0);
+  EXPECT_EQ(view.GetMouseMode(), kMouseModeZoom);
+  // Shift or Ctrl switches the modes off.
+  view.UpdateMouseMode(kMouseKeyShift, false);
+  EXPECT_EQ(view.GetMouseMode(), kMouseModeNone);
+  std::string left, right, both;
+  view.GetMouseButtonHelp(left, right, both);
+  EXPECT_EQ(left + right + both, "---");
+  view.UpdateMouseMode(0, false);
+  view.OnButtonUp(kMouseButtonRight, 10, 10, 0);
+  view.OnButtonDown(kMouseButtonMiddle, 10, 10, 0);
+  EXPECT_EQ(view.GetMouseMode(), kMouseModeTwist);
+  view.OnButtonUp(kMouseButtonMiddle, 10, 10, 0);
+  view.GetMouseButtonHelp(left, right, both);
+  EXPECT_EQ(left, "Tumble");
+  EXPECT_EQ(right, "Zoom");
+  EXPECT_EQ(both, "Twist");
+
+  view.SetIs3D(false);
+  view.OnButtonDown(kMouseButtonLeft, 10, 10, 0);
+  EXPECT_EQ(view.GetMouseMode(), kMouseModePan2D);
+  view.OnButtonUp(kMouseButtonLeft, 10, 10, 0);
+  view.OnButtonDown(kMouseButtonRight, 10, 10, 0);
+  EXPECT_EQ(view.GetMouseMode(), kMouseModeZoom2D);
+  view.OnButtonUp(kMouseButtonRight, 10, 10, 0);
+  view.SetIs3D(true);
+}
+
+TEST_F(MouseNavigationTest, DragRightTurnsTheModelRight) {
+  const double distance = EyeDistance();
+  // 20 steps of 5 pixels: 100 pixels at 0.3 degrees each, then a slow release.
+  Drag(kMouseButtonLeft, 5, 0, 20, 0.5);
+  EXPECT_EQ(GetActiveMouseThrows(), nullptr);
+  const double angle = 30.0 * kRad;
+  // The camera went round the centre to the left, so the model's front turned right.
+  EXPECT_NEAR(view.GetEye()[0], -distance * std::sin(angle), 1e-9);
+  EXPECT_NEAR(view.GetEye()[2], distance * std::cos(angle), 1e-9);
+  EXPECT_NEAR(view.GetEye()[1], 0.0, 1e-12);
+  double front[3] = {0, 0, 1}, window[3];
+  view.ApplyViewTransform(window, front);
+  EXPECT_GT(window[0], 200.0);
+}
+
+TEST_F(MouseNavigationTest, FastReleaseKeepsTurningUntilStopped) {
+  Drag(kMouseButtonLeft, 5, 0, 10, 0.0);
+  MouseThrow* spin = GetActiveMouseThrows();
+  ASSERT_EQ(spin, view.GetTumbleThrow());
+  // 20 pixels over the last five samples, 40 ms: 500 pixels a second.
+  EXPECT_NEAR(spin->mSpeedX, 500.0f, 1e-2);
+  const double before = std::atan2(-view.GetEye()[0], view.GetEye()[2]);
+  SetThrowStepPending(true);
+  Advance(0.1);
+  StepMouseThrows(nullptr);
+  const double after = std::atan2(-view.GetEye()[0], view.GetEye()[2]);
+  // 0.1 s at 500 pixels a second, 0.3 degrees a pixel.
+  EXPECT_NEAR((after - before) / kRad, 15.0, 1e-5);
+  // A press on the pane stops it.
+  view.OnButtonDown(kMouseButtonLeft, 0, 0, 0);
+  EXPECT_FALSE(spin->IsActive());
+  view.OnButtonUp(kMouseButtonLeft, 0, 0, 0);
+}
+
+TEST_F(MouseNavigationTest, RightDragAndWheelZoom) {
+  const double distance = EyeDistance();
+  // Down by 50 pixels: 1.006^50 further away.
+  Drag(kMouseButtonRight, 0, 5, 10, 0.0);
+  EXPECT_NEAR(EyeDistance(), distance * std::pow(1.006, 50), 1e-9);
+  EXPECT_EQ(GetActiveMouseThrows(), nullptr);  // zooming never throws
+  const double zoomed = EyeDistance();
+  view.DoMouseWheel(120);
+  EXPECT_NEAR(EyeDistance(), zoomed / 1.06, 1e-9);
+  view.SetEyeDistanceLimits(-1.0, zoomed);
+  view.DoMouseWheel(-360);
+  EXPECT_NEAR(EyeDistance(), zoomed, 1e-9);
+}
+
+TEST_F(MouseNavigationTest, TwistAndPivot) {
+  // Left and right together, to the right by 40 pixels: the camera turns 12 degrees
+  // about the view axis, so the model turns clockwise.
+  view.OnButtonDown(kMouseButtonLeft, 0, 0, 0);
+  view.OnButtonDown(kMouseButtonRight, 0, 0, 0);
+  for (int i = 1; i <= 8; ++i) view.OnMouseMove(5 * i, 0, 0);
+  view.OnButtonUp(kMouseButtonRight, 40, 0, 0);
+  view.OnButtonUp(kMouseButtonLeft, 40, 0, 0);
+  EXPECT_NEAR(std::atan2(view.GetRightAxis()[1], view.GetRightAxis()[0]) / kRad, 12.0, 1e-9);
+
+  // The pivot turns about the world's vertical axis whatever the view's twist.
+  const double height = view.GetEye()[1];
+  SetTwistWithSpace(true);
+  view.OnButtonDown(kMouseButtonMiddle, 0, 0, 0);
+  for (int i = 1; i <= 10; ++i) view.OnMouseMove(5 * i, 0, 0);
+  view.OnButtonUp(kMouseButtonMiddle, 50, 0, 0);
+  EXPECT_NEAR(view.GetEye()[1], height, 1e-12);
+  EXPECT_GT(std::fabs(view.GetEye()[0]), 0.1);
+}
+
+TEST_F(MouseNavigationTest, SpaceTurnsTheButtonsIntoPanAndFieldOfView) {
+  // The space bar is read from the window.
+  std::string error;
+  auto window = OffscreenViewWindow::Create(400, 300, &error);
+  ASSERT_NE(window, nullptr) << error;
+  ASSERT_TRUE(window->Show(&view));
+  window->SetSpaceDown(true);
+  view.OnButtonDown(kMouseButtonRight, 0, 0, 0);
+  ASSERT_EQ(view.GetMouseMode(), kMouseModeFieldOfView);
+  for (int i = 1; i <= 400; ++i) view.OnMouseMove(10 * i, 0, 0);
+  EXPECT_NEAR(view.GetFieldOfView(), 160.0, 1e-4);
+  for (int i = 399; i >= -400; --i) view.OnMouseMove(10 * i, 0, 0);
+  EXPECT_NEAR(view.GetFieldOfView(), 5.0, 1e-4);
+  view.OnButtonUp(kMouseButtonRight, -4000, 0, 0);
+
+  // Pan: the model point under the mouse moves with it.
+  view.OnMouseMove(200, 150, 0);
+  view.OnButtonDown(kMouseButtonLeft, 200, 150, 0);
+  EXPECT_EQ(view.GetMouseMode(), kMouseModePan);
+  const double eyeX = view.GetEye()[0];
+  view.OnMouseMove(220, 150, 0);
+  EXPECT_LT(view.GetEye()[0], eyeX);
+  view.OnButtonUp(kMouseButtonLeft, 220, 150, 0);
+  window->SetSpaceDown(false);
+  window->Close();
+}
+
+}  // namespace test_MouseNavigation
