@@ -7,6 +7,7 @@
 
 #include <wx/frame.h>
 
+#include "app/PolyApp.h"
 #include "core/Folders.h"
 #include "core/Globals.h"
 #include "core/Messages.h"
@@ -82,12 +83,11 @@ wxFrame* StartUp() {
 
   // The main window takes the placement and the bar arrangement of the last run.
   LoadWindowPlacement(kFirstWindowWidth, kFirstWindowHeight);
-  auto* frame = new CMainFrame;
-  frame->Show();
-  return frame;
+  return CPolyApp::Get().InitInstance();
 }
 
 void ShutDown() {
+  CPolyApp::Get().ExitInstance();
   platform::SaveResult saved = platform::SettingsStore::Instance().Save();
   if (!saved.saved && !saved.error.empty()) std::fprintf(stderr, "corvia: %s\n", saved.error.c_str());
   platform::InstallHttpClient(nullptr);

@@ -11,12 +11,15 @@ constexpr int kFirstWindowWidth = 1000;
 constexpr int kFirstWindowHeight = 800;
 
 // Installs the wx front ends of the platform seam, the colour chooser and the web
-// client, loads the settings (a damaged file gives one warning), creates the user's
-// folders and opens the main window where it was last, which it returns.
+// client, loads the settings store (a damaged file gives one warning), creates the
+// user's folders and runs the program's start-up (app/PolyApp.h): the settings, the
+// document, the main window with its panes and the first model. Returns the main
+// window, shown.
 wxFrame* StartUp();
 
-// Saves the settings and puts the headless front ends (and the chooser installed
-// before) back. The main window is closed by its owner.
+// After the main window has closed (which saved the settings): frees the document,
+// writes the settings file and puts the headless front ends (and the chooser
+// installed before) back.
 void ShutDown();
 
 }  // namespace corvia::app

@@ -6,14 +6,11 @@
 
 #include <cstdint>
 
+#include "model/TransitionSettings.h"
+
 namespace corvia {
 
 class Poly;
-
-// Transition types whose half of the transition explodes or implodes.
-constexpr int32_t kTransitionExplodeAndGrow = 5;
-constexpr int32_t kTransitionShrinkAndImplode = 6;
-constexpr int32_t kTransitionExplodeAndImplode = 7;
 
 // Construction-kit verdicts in the Poly flags word, per side.
 constexpr uint32_t kKitBaseBuildable = 0x1;

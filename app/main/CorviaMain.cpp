@@ -27,4 +27,10 @@ public:
 
 }  // namespace
 
-wxIMPLEMENT_APP(CorviaApp);
+wxIMPLEMENT_APP_NO_MAIN(CorviaApp);
+
+int main(int argc, char** argv) {
+  // Window placement and floating bars need X11, also on a Wayland desktop.
+  setenv("GDK_BACKEND", "x11", 1);
+  return wxEntry(argc, argv);
+}

@@ -69,7 +69,8 @@ TEST(StartUp, MainWindowOpensAndClosesAndSettingsAreSaved) {
   ASSERT_NE(frame, nullptr);
   YieldUntil([&] { return frame->IsShownOnScreen(); });
   EXPECT_TRUE(frame->IsShownOnScreen());
-  EXPECT_EQ(frame->GetTitle(), "Corvia");
+  // The window is titled after the model it starts with.
+  EXPECT_EQ(frame->GetTitle(), "3.3.3.3.3 - Icosahedron");
   EXPECT_NE(corvia::platform::Services().messages, before.messages);  // the wx boxes answer now
   EXPECT_EQ(installedChooser(), corvia::platform::WxChooseColour);
   for (const char* sub : {"Tour", "Export", "Image", "Text"}) {

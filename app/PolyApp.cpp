@@ -1,0 +1,128 @@
+// The program object: start-up, idle work, the document, recent files.
+
+#include "app/PolyApp.h"
+
+#include <wx/app.h>
+#include <wx/frame.h>
+
+#include <cstdlib>
+#include <ctime>
+
+#include "app/MainWindow.h"
+#include "app/PolyDoc.h"
+#include "app/PolyView.h"
+#include "app/RecentFiles.h"
+#include "app/Settings.h"
+#include "app/UpdateCheck.h"
+#include "construction/ModelLookup.h"
+#include "core/Messages.h"
+#include "core/TimeFormat.h"
+#include "model/ColorSchemes.h"
+#include "model/Poly.h"
+#include "model/TransitionSettings.h"
+#include "render/LightSets.h"
+#include "render/MouseThrow.h"
+#include "render/NewView.h"
+
+namespace corvia {
+
+namespace detail_PolyApp {
+
+// The model every run starts with: the icosahedron.
+constexpr const char* kStartModel = "3.3.3.3.3";
+// The seed of the random transitions: the time turned left by 5 bits.
+constexpr int kSeedRotation = 5;
+
+unsigned TimeSeed() {
+  const auto t = static_cast<uint32_t>(std::time(nullptr));
+  return (t << kSeedRotation) | (t >> (32 - kSeedRotation));
+}
+
+}  // namespace detail_PolyApp
+
+CPolyApp& CPolyApp::Get() {
+  static CPolyApp app;
+  return app;
+}
+
+wxFrame* CPolyApp::InitInstance() {
+  using namespace detail_PolyApp;
+  SetMouseInterfaceType(0);
+  LoadSettings();
+  GetRecentFiles().Load(kRecentFileCount);
+  std::srand(TimeSeed());
+  LoadPaneImages();
+
+  mDoc = std::make_unique<CPolyDoc>();
+  mFrame = CreateMainWindow();
+  SetDocumentTitleListener([frame = mFrame](const std::string& title) {
+    frame->SetTitle(title.empty() ? wxString("Corvia") : wxString::FromUTF8(title));
+  });
+  mFrame->Bind(wxEVT_CLOSE_WINDOW, &CPolyApp::OnMainWindowClose, this);
+  if (wxTheApp && !mIdleBound) {
+    wxTheApp->Bind(wxEVT_IDLE, &CPolyApp::OnIdle, this);
+    mIdleBound = true;
+  }
+
+  SetTransitionDefaults();
+  {
+    // The first model is shown with the transition set up for start-up.
+    ForcedTransitionOccasion startUp(kOccasionStartUp);
+    bool recognised = false;
+    mDoc->SetModel(LookUpModel(kStartModel, &recognised, true, nullptr, false), false, false);
+    CheckForNewVersion(false);
+    mFrame->Show();
+    mDoc->UpdateTitle();
+    if (GetAppSettings().rainbowColors) SetRainbowColors(true);
+    mFrame->Update();
+  }
+  return mFrame;
+}
+
+void CPolyApp::OnMainWindowClose(wxCloseEvent& event) {
+  SaveSettings();
+  GetRecentFiles().Save();
+  ShutdownPaneGlobals();
+  SetDocumentTitleListener(nullptr);
+  mFrame = nullptr;
+  event.Skip();
+}
+
+void CPolyApp::ExitInstance() {
+  if (mIdleBound && wxTheApp) wxTheApp->Unbind(wxEVT_IDLE, &CPolyApp::OnIdle, this);
+  mIdleBound = false;
+  RemoveMainWindowServices();
+  mDoc.reset();
+  mFrame = nullptr;
+}
+
+void CPolyApp::OnIdle(wxIdleEvent& event) {
+  if (DoIdleWork(-1.0)) event.RequestMore();
+  event.Skip();
+}
+
+bool CPolyApp::DoIdleWork(double time) {
+  if (mFrame && mFrame->IsIconized() && !mExporting) return false;
+  if (time < 0.0) time = GetTimeSeconds();
+  bool busy = false;
+  if (RedrawMouseThrowViews()) {
+    SetThrowStepPending(true);
+    busy = true;
+  }
+  if (mDoc && mDoc->UpdateTransitions(time)) busy = true;
+  UpdateAllViewsNow();
+  if (NewView::GetMouseButtonsHeld() == 0 && IsUpdateCheckDone()) RunUpdateCheck();
+  return busy;
+}
+
+bool CPolyApp::OnRecentFile(int command) {
+  const int index = command - kRecentFileFirstCommand;
+  RecentFileList& list = GetRecentFiles();
+  if (index < 0 || index >= list.Count() || !mDoc) return false;
+  const std::string path = list.Get(index);
+  if (mDoc->OnOpenDocument(path.c_str())) return true;
+  list.Remove(index);
+  return false;
+}
+
+}  // namespace corvia

@@ -1,0 +1,48 @@
+#pragma once
+// CPolyApp: the program object. It starts the program (settings, the document and its
+// panes in the main window, the first model, the update check), runs the idle work
+// that drives every animation, and finds the single document for the rest of the
+// program. The model itself lives in the document.
+
+#include <memory>
+
+class wxFrame;
+class wxIdleEvent;
+class wxCloseEvent;
+
+namespace corvia {
+
+class CPolyDoc;
+
+class CPolyApp {
+ public:
+  static CPolyApp& Get();
+
+  // The start-up steps; the main window, shown.
+  wxFrame* InitInstance();
+  // After the main window has gone: the document and the program-wide state.
+  void ExitInstance();
+
+  // One pass of the idle work at the time (below 0: now); true while something still
+  // moves, so that idle time keeps coming.
+  bool DoIdleWork(double time);
+  // The single document; null before the start-up made it.
+  CPolyDoc* GetDoc() const { return mDoc.get(); }
+  wxFrame* GetMainWindow() const { return mFrame; }
+  // A recent-file command (57616 to 57631): opens that file; an entry whose file
+  // cannot be opened leaves the list.
+  bool OnRecentFile(int command);
+  // Set while an image or video export runs: idle work goes on while minimised.
+  void SetExporting(bool on) { mExporting = on; }
+
+ private:
+  void OnIdle(wxIdleEvent& event);
+  void OnMainWindowClose(wxCloseEvent& event);
+
+  std::unique_ptr<CPolyDoc> mDoc;
+  wxFrame* mFrame = nullptr;
+  bool mExporting = false;
+  bool mIdleBound = false;
+};
+
+}  // namespace corvia

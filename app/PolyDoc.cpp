@@ -1,0 +1,539 @@
+// The document: its model records, making a built-in model current, the transitions
+// between models, the title and the file path.
+
+#include "app/PolyDoc.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <utility>
+
+#include "app/PolyView.h"
+#include "construction/LibraryEntry.h"
+#include "construction/PolyTemplate.h"
+#include "core/Messages.h"
+#include "core/Paths.h"
+#include "core/Strings.h"
+#include "core/TimeFormat.h"
+#include "model/ColorSchemes.h"
+#include "model/ModelBusy.h"
+#include "model/Poly.h"
+#include "model/PolyElement.h"
+#include "model/Transitions.h"
+#include "platform/Services.h"
+#include "render/MouseThrow.h"
+#include "render/NewView.h"
+
+namespace corvia {
+
+namespace detail_PolyDoc {
+
+CPolyDoc* gDocument = nullptr;
+bool gTransitionsEnabled = true;
+int gReverseNesting = 0;
+std::function<void(const std::string&)> gTitleListener;
+
+// A transition shorter than this does not run.
+constexpr double kShortestTransition = 0.01;
+// The file modes of a model file named by a library entry.
+constexpr int kOpenPlain = 0;
+constexpr int kOpenNotFromList = 2;
+constexpr int kOpenFromListKeepTransition = 8;
+constexpr int kOpenKeepTransition = 10;
+// A random transition is one of the types from Sideways to Explode & Implode.
+constexpr int kFirstRandomType = kTransitionSideways;
+constexpr int kNumRandomTypes = kTransitionExplodeAndImplode - kTransitionSideways + 1;
+// Colour-scheme bits under which a new model keeps the colours of the old one.
+constexpr uint32_t kColorArrangementMask = 0xFFF000;
+
+TemplateHolder::TemplateHolder() : mTemplate(std::make_unique<PolyTemplate>()) {}
+TemplateHolder::~TemplateHolder() = default;
+
+// The first six panes of the list of views: the panes whose state a model record keeps.
+template <typename Fn>
+void ForRecordedPanes(Fn fn) {
+  int i = 0;
+  for (NewView* v = NewView::GetFirstView(); v && i < kNumModelViewRecords; v = v->GetNext(), ++i) {
+    if (CPolyView* pane = CPolyView::AsPolyView(v)) fn(i, pane);
+  }
+}
+
+// Turns a transition round for the reverse-transition scope.
+void Reverse(TransitionSettings& s) {
+  switch (s.mType) {
+    case kTransitionSideways:
+      s.mParams[kParamSlideAngle] += 180.0;
+      s.mParams[kParamSlideSpin] = -s.mParams[kParamSlideSpin];
+      break;
+    case kTransitionOrbit:
+      s.mParams[kParamOrbitAngle] = -s.mParams[kParamOrbitAngle];
+      s.mParams[kParamOrbitSpeed] = -s.mParams[kParamOrbitSpeed];
+      break;
+    case kTransitionExplodeAndGrow:
+    case kTransitionShrinkAndImplode:
+      s.mType = s.mType == kTransitionExplodeAndGrow ? kTransitionShrinkAndImplode : kTransitionExplodeAndGrow;
+      s.mParams[kParamExplodeSpin] = -s.mParams[kParamExplodeSpin];
+      break;
+    case kTransitionExplodeAndImplode:
+      s.mParams[kParamExplodeSpin] = -s.mParams[kParamExplodeSpin];
+      break;
+    default:
+      break;
+  }
+}
+
+// The colours of the first face of a side, to give a new model the same.
+struct SideColours {
+  bool known = false;
+  float front[3] = {0, 0, 0};
+  float back[3] = {0, 0, 0};
+};
+
+SideColours FirstColours(const ElementList& list) {
+  SideColours c;
+  if (const PolyElement* first = list.mHead) {
+    c.known = true;
+    std::copy(first->mColor, first->mColor + 3, c.front);
+    std::copy(first->mBackColor, first->mBackColor + 3, c.back);
+  }
+  return c;
+}
+
+bool GiveColours(ElementList& list, const SideColours& c, bool backAsFront) {
+  if (!c.known) return false;
+  for (PolyElement* e = list.mHead; e; e = e->mNext) {
+    std::copy(c.front, c.front + 3, e->mColor);
+    const float* back = backAsFront ? c.front : c.back;
+    std::copy(back, back + 3, e->mBackColor);
+  }
+  return true;
+}
+
+}  // namespace detail_PolyDoc
+
+// ---- Records --------------------------------------------------------------------------------
+
+DocRecord::DocRecord(ListNode*& head, ListNode*& tail) : ModelRecord(head, tail) {}
+
+DocRecord::~DocRecord() { FreeSavedMouseThrows(mSavedThrows); }
+
+void DocRecord::SetSavedThrows(SavedMouseThrow* list) {
+  if (list == mSavedThrows) return;
+  FreeSavedMouseThrows(mSavedThrows);
+  mSavedThrows = list;
+}
+
+void DocRecord::SaveGeometry() {
+  mValues[0] = mPoly.mTransitionBase;
+  mValues[1] = mPoly.mTransitionCurrent;
+  mValues[2] = mPoly.mTransitionTarget;
+}
+
+void DocRecord::RestoreGeometry() {
+  mPoly.mTransitionBase = mValues[0];
+  mPoly.mTransitionCurrent = mValues[1];
+  mPoly.mTransitionTarget = mValues[2];
+}
+
+// ---- The document ----------------------------------------------------------------------------
+
+CPolyDoc* GetDocument() { return detail_PolyDoc::gDocument; }
+
+void SetDocumentTitleListener(std::function<void(const std::string&)> listener) {
+  detail_PolyDoc::gTitleListener = std::move(listener);
+}
+
+bool AreTransitionsEnabled() { return detail_PolyDoc::gTransitionsEnabled; }
+void SetTransitionsEnabled(bool on) { detail_PolyDoc::gTransitionsEnabled = on; }
+
+ReverseTransitionScope::ReverseTransitionScope() { ++detail_PolyDoc::gReverseNesting; }
+ReverseTransitionScope::~ReverseTransitionScope() { --detail_PolyDoc::gReverseNesting; }
+
+CPolyDoc::CPolyDoc() {
+  detail_PolyDoc::gDocument = this;
+  InstallDocumentAccess(this);
+  mPendingTransition = TransitionSettings();
+  MakeCurrentRecord(NewRecord(), kRecordConstruct);
+}
+
+CPolyDoc::~CPolyDoc() {
+  while (mFirstRecord) delete mFirstRecord;
+  mCurrentRecord = nullptr;
+  mPoly = nullptr;
+  if (&GetDocumentAccess() == this) InstallDocumentAccess(nullptr);
+  if (detail_PolyDoc::gDocument == this) detail_PolyDoc::gDocument = nullptr;
+}
+
+DocRecord* CPolyDoc::NewRecord() { return new DocRecord(mFirstRecord, mLastRecord); }
+
+int CPolyDoc::CountRecords() const {
+  int n = 0;
+  for (ListNode* r = mFirstRecord; r; r = r->mNext) ++n;
+  return n;
+}
+
+void CPolyDoc::MakeCurrentRecord(DocRecord* record, int mode) {
+  using detail_PolyDoc::ForRecordedPanes;
+  if (!record) return;
+  const bool drawing = mode == kRecordDraw;
+  // Drawing switches records on every paint: the throws are left alone then (the
+  // pane's drawing steps them), so that a drag in progress keeps its history.
+  std::unique_ptr<MouseThrowState> throws;
+  if (!drawing) throws = std::make_unique<MouseThrowState>();
+  // The record that goes keeps the panes as they are (also at the start of a
+  // transition, so that it is drawn with them while it fades and comes back as it
+  // was when the new model cannot be built).
+  if (mCurrentRecord && mode != kRecordConstruct) {
+    DocRecord* outgoing = mCurrentRecord;
+    ForRecordedPanes([outgoing](int i, CPolyView* pane) {
+      pane->GetCamera(outgoing->mCameras[i]);
+      outgoing->mViews[i].mFirst = static_cast<int32_t>(pane->GetViewType());
+      outgoing->mViews[i].mLast = pane->GetExplosion();
+    });
+  }
+  mCurrentRecord = record;
+  mPoly = &record->mPoly;
+  ForRecordedPanes([record, drawing](int i, CPolyView* pane) {
+    const ModelViewRecord& view = record->mViews[i];
+    if (view.mFirst < 0) return;  // a new record: the panes stay as they are
+    pane->SetViewType(static_cast<ViewType>(view.mFirst), true);
+    if (record->mCameras[i].valid) pane->SetCamera(record->mCameras[i], !drawing);
+    pane->SetExplosion(view.mLast);
+  });
+}
+
+// ---- Making a model current ------------------------------------------------------------------
+
+bool CPolyDoc::SetModel(LibraryEntry* entry, bool fromList, bool keepTransition) {
+  using namespace detail_PolyDoc;
+  if (!entry) return false;
+  const SideColours baseColours = FirstColours(mPoly->mFaces);
+  const SideColours dualColours = FirstColours(mPoly->mVertices);
+
+  if (entry->IsUserRecord() && entry->mName && FileExists(entry->mName)) {
+    int mode = kOpenPlain;
+    if (!fromList) mode = kOpenNotFromList;
+    if (keepTransition) mode = fromList ? kOpenFromListKeepTransition : kOpenKeepTransition;
+    return OpenEntryFile(entry->mName, mode);
+  }
+
+  platform::UndoHooks* undo = platform::Services().undo;
+  undo->BeginUndoGroup();
+  const TransitionSettings savedPending = mPendingTransition;
+  DocRecord* previous = mCurrentRecord;
+  const uint8_t showDual = mPoly->mShowDual;
+  PrepareTransition(kOccasionBuiltInModel);
+  // The model is always built into a record of its own, so that a build that fails
+  // leaves the model shown before untouched (with no transition to run, the new
+  // record simply takes the old one's place).
+  const bool transition = mCurrentRecord != previous;
+  if (!transition) {
+    MakeCurrentRecord(NewRecord(), kRecordSwitch);
+    mPoly->mShowDual = showDual;
+  }
+
+  bool built = false;
+  {
+    ModelBusyScope busy;
+    busy.Set();
+    built = mPoly->CreateFromLibraryEntry(mCurrentRecord->GetTemplate(), entry, mOneVertexAtATime);
+  }
+  if (!built) {
+    SwitchToModel(previous);
+    undo->DiscardLastUndo();
+    undo->EndUndoGroup();
+    if (keepTransition) mPendingTransition = savedPending;
+    RedrawAllViews(false, true);
+    return false;
+  }
+
+  if (!mPoly->mLibraryEntry) mPoly->SetLibraryEntry(entry);
+  if ((FaceColorScheme & kColorSingle) && !(FaceColorScheme & kColorArrangementMask)) {
+    const bool backAsFront = (FaceColorScheme & kColorSameFrontAndBack) != 0;
+    bool given = GiveColours(mPoly->mFaces, baseColours, backAsFront);
+    given = GiveColours(mPoly->mVertices, dualColours, backAsFront) || given;
+    if (given) NotifyColorChange(mPoly);
+  }
+  if (keepTransition) mPendingTransition = savedPending;
+  undo->EndUndoGroup();
+
+  // Without a transition the new record replaces the one before at once.
+  if (!transition ||
+      !DoTransition(kOccasionBuiltInModel, previous, mPendingTransition, GetTimeSeconds(), true, false)) {
+    delete previous;
+  }
+  UpdateAfterChange(0);
+  return true;
+}
+
+bool CPolyDoc::OpenEntryFile(const char*, int) {
+  ShowInternalError("CPolyDoc::SetModel: model files: Not available in this build");
+  return false;
+}
+
+bool CPolyDoc::OnOpenDocument(const char*) {
+  ShowInternalError("CPolyDoc::OnOpenDocument: Not available in this build");
+  return false;
+}
+
+// ---- Transitions --------------------------------------------------------------------------------
+
+Poly* CPolyDoc::PrepareTransition(int occasion) {
+  GetTransitionSettings(mPendingTransition, occasion);
+  const bool forced = GetForcedTransitionOccasion() >= 0;
+  if (!AreTransitionsEnabled() && !forced) return mPoly;
+  if (mPendingTransition.mType == kTransitionNone) return mPoly;
+  if (!(mPendingTransition.GetDuration() >= detail_PolyDoc::kShortestTransition)) return mPoly;
+  const uint8_t showDual = mPoly->mShowDual;
+  SavedMouseThrow* saved = SaveMouseThrows();
+  DocRecord* previous = mCurrentRecord;
+  MakeCurrentRecord(NewRecord(), kRecordTransition);
+  previous->SetSavedThrows(saved);
+  mPoly->mShowDual = showDual;
+  return mPoly;
+}
+
+void CPolyDoc::PrepareTransition(int occasion, ModelRecord** outRecord) {
+  DocRecord* before = mCurrentRecord;
+  PrepareTransition(occasion);
+  if (outRecord) *outRecord = before;
+}
+
+void CPolyDoc::SwitchToModel(ModelRecord* record) {
+  auto* target = static_cast<DocRecord*>(record);
+  if (!target || target == mCurrentRecord) return;
+  DocRecord* old = mCurrentRecord;
+  MakeCurrentRecord(target, kRecordSwitch);
+  delete old;
+}
+
+bool CPolyDoc::DoTransition(int occasion, double startTime, ModelRecord* outgoing, bool restoreMouseThrow,
+                            bool restartMouseThrows) {
+  TransitionSettings settings;
+  GetTransitionSettings(settings, occasion);
+  return DoTransition(occasion, static_cast<DocRecord*>(outgoing), settings, startTime, restoreMouseThrow,
+                      restartMouseThrows);
+}
+
+bool CPolyDoc::DoTransition(int, DocRecord* outgoing, const TransitionSettings& settings, double startTime,
+                            bool restoreMouseThrow, bool restartMouseThrows) {
+  using namespace detail_PolyDoc;
+  if (!outgoing || outgoing == mCurrentRecord) return false;
+  if (restoreMouseThrow && outgoing->GetSavedThrows()) RestoreMouseThrows(outgoing->GetSavedThrows());
+
+  TransitionSettings s;
+  CopyTransitionSettings(s, settings);
+  if (s.mType == kTransitionRandom) {
+    s.mType = std::rand() % kNumRandomTypes + kFirstRandomType;
+    // Overlapping transitions look alike: the latest one that started after this start
+    // lends its type.
+    double latest = startTime;
+    for (DocRecord* r = GetFirstRecord(); r; r = r->Next()) {
+      if (r->mPoly.IsTransitionRunning() && r->mPoly.GetTransitionStart() > latest) {
+        latest = r->mPoly.GetTransitionStart();
+        s.mType = r->mPoly.mTransition.mType;
+      }
+    }
+  }
+  if (gReverseNesting > 0) Reverse(s);
+  const double duration = s.GetDuration();
+
+  // Every other model still on screen fades out now: one that was fading in turns
+  // round where it stands, one fading out ends no later than the new transition.
+  for (DocRecord* r = GetFirstRecord(); r; r = r->Next()) {
+    Poly& p = r->mPoly;
+    if (r == mCurrentRecord || r == outgoing || !p.IsTransitionRunning()) continue;
+    if (p.mTransitionDirection != 0) {
+      const double shown = p.mTransitionProgress;
+      p.mTransition = s;
+      p.mTransitionDirection = 0;
+      p.mTransitionEnd = startTime + shown * duration;
+    } else if (duration < p.mTransitionEnd - startTime) {
+      p.RetimeTransition(startTime, duration);
+    }
+  }
+
+  Poly& old = outgoing->mPoly;
+  if (!old.IsTransitionRunning()) {
+    old.mTransition = s;
+    old.mTransitionDirection = 0;
+    outgoing->SaveGeometry();
+    old.mTransitionProgress = 1.0;
+    old.mTransitionEnd = startTime + duration;
+  } else if (old.mTransitionDirection != 0) {
+    // The model that was coming in goes out again from where it stands.
+    const double shown = old.mTransitionProgress;
+    old.mTransition = s;
+    old.mTransitionDirection = 0;
+    old.mTransitionEnd = startTime + shown * duration;
+  }
+
+  Poly& incoming = *mPoly;
+  incoming.mTransition = s;
+  incoming.mTransitionDirection = 1;
+  mCurrentRecord->SaveGeometry();
+  incoming.mTransitionProgress = 0.0;
+  incoming.mTransitionEnd = startTime + duration;
+
+  if (restartMouseThrows) {
+    SetThrowStartTimeAll(startTime);
+    const bool reflecting = GetReflectingRangeMode();
+    SetReflectingRangeMode(true);
+    StepMouseThrows(nullptr);
+    SetReflectingRangeMode(reflecting);
+  }
+  return true;
+}
+
+bool CPolyDoc::UpdateTransitions(double time) {
+  bool running = false;
+  bool redrawn = false;
+  for (DocRecord* r = GetFirstRecord(); r;) {
+    // Ending a transition may delete the record: the next one is taken first.
+    DocRecord* next = r->Next();
+    Poly& p = r->mPoly;
+    if (p.IsTransitionRunning()) {
+      if (!redrawn) {
+        RedrawAllViews(false, true);
+        redrawn = true;
+      }
+      const double start = p.GetTransitionStart();
+      const double span = p.mTransitionEnd - start;
+      const double f = span > 0.0 ? (time - start) / span : 1.0;
+      const bool fadingIn = p.mTransitionDirection != 0;
+      if (f >= 1.0 || f < 0.0) {
+        const bool queued = fadingIn && p.mOtherTransition.mType >= 0;
+        EndTransition(r);
+        if (queued) {
+          p.mTransition = p.mOtherTransition;
+          p.mTransitionEnd = time + p.mTransition.GetDuration();
+          p.mTransitionDirection = 1;
+          p.mTransitionProgress = 0.0;
+          r->RestoreGeometry();
+          p.mOtherTransition.mType = -1;
+          running = true;
+        }
+      } else {
+        p.mTransitionProgress = fadingIn ? f : 1.0 - f;
+        running = true;
+      }
+    }
+    r = next;
+  }
+  return running;
+}
+
+void CPolyDoc::EndTransition(DocRecord* record) {
+  using detail_PolyDoc::ForRecordedPanes;
+  if (!record) return;
+  Poly& p = record->mPoly;
+  if (p.IsTransitionRunning()) RedrawAllViews(false, true);
+  p.mTransitionEnd = -1.0;
+  if (p.mTransitionDirection != 0) {
+    p.mTransitionProgress = 1.0;
+    p.mTransitionDirection = 0;
+    record->RestoreGeometry();
+    // The exploding types change the panes' explosion factor: back to none.
+    if (p.mTransition.mType >= kTransitionExplodeAndGrow && p.mTransition.mType <= kTransitionExplodeAndImplode) {
+      for (ModelViewRecord& view : record->mViews) view.mLast = 1.0;
+      if (record == mCurrentRecord) ForRecordedPanes([](int, CPolyView* pane) { pane->SetExplosion(1.0); });
+    }
+    return;
+  }
+  // The record goes. The current one hands over to its neighbour first; the only
+  // record of the document always stays.
+  if (record == mCurrentRecord) {
+    DocRecord* other = record->Previous() ? record->Previous() : record->Next();
+    if (!other) {
+      p.mTransitionProgress = 1.0;
+      return;
+    }
+    MakeCurrentRecord(other, kRecordSwitch);
+  }
+  delete record;
+}
+
+void CPolyDoc::EndAllTransitions() {
+  for (DocRecord* r = GetFirstRecord(); r;) {
+    DocRecord* next = r->Next();
+    if (r->mPoly.IsTransitionRunning()) {
+      if (r != mCurrentRecord) r->mPoly.mTransitionDirection = 0;
+      EndTransition(r);
+    }
+    r = next;
+  }
+}
+
+// ---- After a change ------------------------------------------------------------------------------
+
+void CPolyDoc::UpdateAfterChange(int flags) {
+  if (flags & kChangeTitleOnly) {
+    UpdateTitle();
+    UpdateAllCaptions();
+    RedrawAllViews(false, false);
+    return;
+  }
+  if (!(flags & kChangeKeepPath)) SetPathName(nullptr, false);
+  // The title names the model, so it follows every change of model.
+  UpdateTitle();
+  UpdateAllCaptions();
+  SetFitModeAllViews(kFitNormal);
+}
+
+void CPolyDoc::InvalidateCrossSectionViews() { corvia::InvalidateCrossSectionViews(false); }
+
+bool CPolyDoc::IsCrossSectionShown() {
+  const int choice = GetSectionInModelChoice();
+  return choice == kSectionInModelAlways ||
+         (choice == kSectionInModelWhenOpen && FindViewOfType(kViewCrossSection, kViewCrossSection));
+}
+
+int CPolyDoc::GetMouseSelectionMode() { return GetPaneSelectionMode(); }
+
+void CPolyDoc::MarkColorsStaleAndRedraw() {
+  if (GetPaneSelectionMode() == kSelectColorHide) UpdateMouseHelp();
+  if (mPoly) mPoly->mPolyFlags |= kPolyFlagCellColoursStale;
+  RedrawAllViews(false, false);
+}
+
+// ---- Title and path ----------------------------------------------------------------------------------
+
+std::string CPolyDoc::GetDisplayName() const { return IsBlank(mOwnName.c_str()) ? mFrameworkTitle : mOwnName; }
+
+void CPolyDoc::SetPathName(const char* path, bool) {
+  if (IsBlank(path)) {
+    mPathName.clear();
+    mFrameworkTitle.clear();
+    mOwnName.clear();
+    return;
+  }
+  mPathName = path;
+  mFrameworkTitle = GetFileNamePart(path);
+  mOwnName.clear();
+  mFileText.clear();
+  UpdateTitle();
+}
+
+void CPolyDoc::UpdateTitle() {
+  std::string title;
+  const std::string display = GetDisplayName();
+  if (!IsBlank(display.c_str())) {
+    title = "\"" + std::string(GetFileNamePart(display.c_str())) + "\": ";
+    std::replace(title.begin(), title.end(), ';', '/');
+  }
+  if (mPoly) {
+    char symbol[256] = "";
+    mPoly->GetName(symbol, sizeof symbol);
+    if (symbol[0]) title += std::string(symbol) + " - ";
+    if (!IsBlank(mPoly->mName)) {
+      title += mPoly->mName;
+    } else if (mPoly->mLibraryEntry && mPoly->mLibraryEntry->mName) {
+      title += mPoly->mLibraryEntry->mName;
+    } else {
+      title += "<No Name>";
+    }
+  }
+  mWindowTitle = title;
+  if (detail_PolyDoc::gTitleListener) detail_PolyDoc::gTitleListener(mWindowTitle);
+}
+
+}  // namespace corvia

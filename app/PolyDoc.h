@@ -1,0 +1,163 @@
+#pragma once
+// CPolyDoc: the single document. It holds the list of model records (the current
+// model and those still fading in or out), the transition set-up of the next model
+// change, the title and the file path, and it is what the geometry reaches as the
+// document (DocumentAccess).
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/ViewType.h"
+#include "model/Globals.h"
+#include "model/ModelRecord.h"
+#include "model/TransitionSettings.h"
+#include "render/OpenGLView.h"
+
+namespace corvia {
+
+class LibraryEntry;
+class PolyTemplate;
+class SavedMouseThrow;
+
+namespace detail_PolyDoc {
+// Holds a record's template; a base of DocRecord so that it outlives the model built
+// from it.
+struct TemplateHolder {
+  TemplateHolder();
+  ~TemplateHolder();
+  std::unique_ptr<PolyTemplate> mTemplate;
+};
+}  // namespace detail_PolyDoc
+
+// A model record of the document: beside the model, the camera and view type of
+// each of the first six panes (mViews[i].mFirst holds the view type, mLast the
+// explosion factor), the throws that ran while it was current, and the values of its
+// model that a transition changes.
+class DocRecord final : private detail_PolyDoc::TemplateHolder, public ModelRecord {
+ public:
+  DocRecord(ListNode*& head, ListNode*& tail);
+  ~DocRecord() override;
+
+  DocRecord* Next() const { return static_cast<DocRecord*>(mNext); }
+  DocRecord* Previous() const { return static_cast<DocRecord*>(mPrev); }
+  PolyTemplate* GetTemplate() const { return mTemplate.get(); }
+  // Keeps the list of saved throws (the record frees it).
+  void SetSavedThrows(SavedMouseThrow* list);
+  SavedMouseThrow* GetSavedThrows() const { return mSavedThrows; }
+  // The values of the model that a transition changes, kept to be put back.
+  void SaveGeometry();
+  void RestoreGeometry();
+
+  CameraRecord mCameras[kNumModelViewRecords];
+
+ private:
+  SavedMouseThrow* mSavedThrows = nullptr;
+};
+
+// UpdateAfterChange flags.
+constexpr int kChangeTitleOnly = 1;
+constexpr int kChangeKeepPath = 2;
+constexpr int kChangeKeepTour = 4;
+
+// MakeCurrentRecord modes.
+constexpr int kRecordSwitch = 0;
+constexpr int kRecordConstruct = 1;
+constexpr int kRecordDraw = 2;
+constexpr int kRecordTransition = 4;  // the panes' state is not saved into the old record
+
+class CPolyDoc final : public DocumentAccess {
+ public:
+  CPolyDoc();
+  ~CPolyDoc() override;
+  CPolyDoc(const CPolyDoc&) = delete;
+  CPolyDoc& operator=(const CPolyDoc&) = delete;
+
+  // ---- DocumentAccess ----------------------------------------------------------------------
+  Poly* GetCurrentPoly() override { return mPoly; }
+  void PrepareTransition(int occasion, ModelRecord** outRecord) override;
+  void SwitchToModel(ModelRecord* record) override;
+  bool DoTransition(int occasion, double startTime, ModelRecord* outgoing, bool restoreMouseThrow,
+                    bool restartMouseThrows) override;
+  void UpdateAfterChange(int flags) override;
+  void InvalidateCrossSectionViews() override;
+  bool IsCrossSectionShown() override;
+  int GetMouseSelectionMode() override;
+
+  // ---- Models ---------------------------------------------------------------------------------
+  // Makes the model of a built-in library entry current; false (the model as it was)
+  // when it cannot be built.
+  bool SetModel(LibraryEntry* entry, bool fromList, bool keepTransition);
+  DocRecord* GetCurrentRecord() const { return mCurrentRecord; }
+  DocRecord* GetFirstRecord() const { return static_cast<DocRecord*>(mFirstRecord); }
+  int CountRecords() const;
+  // Makes the record current (modes above); for drawing, the panes take its cameras
+  // and view types without being redrawn.
+  void MakeCurrentRecord(DocRecord* record, int mode);
+  bool IsOneVertexAtATime() const { return mOneVertexAtATime; }
+  void SetOneVertexAtATime(bool on) { mOneVertexAtATime = on; }
+
+  // ---- Transitions ------------------------------------------------------------------------
+  // Sets up the transition of the occasion for the coming change; returns the model to
+  // build into (a new record's when a transition will run).
+  Poly* PrepareTransition(int occasion);
+  // Starts the prepared transition from the outgoing record; false when none runs.
+  bool DoTransition(int occasion, DocRecord* outgoing, const TransitionSettings& settings, double startTime,
+                    bool restoreMouseThrow, bool restartMouseThrows);
+  // Advances every running transition to the time; true while any runs.
+  bool UpdateTransitions(double time);
+  void EndTransition(DocRecord* record);
+  void EndAllTransitions();
+  const TransitionSettings& GetPendingTransition() const { return mPendingTransition; }
+
+  // ---- Title and path ----------------------------------------------------------------------
+  void UpdateTitle();
+  const std::string& GetTitle() const { return mWindowTitle; }
+  std::string GetDisplayName() const;
+  const std::string& GetPathName() const { return mPathName; }
+  void SetPathName(const char* path, bool addToRecent);
+  void SetOwnName(const std::string& name) { mOwnName = name; }
+  // Opens a model file; false when it was not read.
+  bool OnOpenDocument(const char* path);
+  bool IsModified() const { return mModified; }
+  void SetModifiedFlag(bool modified) { mModified = modified; }
+  void MarkColorsStaleAndRedraw();
+
+ private:
+  DocRecord* NewRecord();
+  // Opens a model file named by a library entry (mode as the file reader takes it).
+  bool OpenEntryFile(const char* path, int mode);
+
+  ListNode* mFirstRecord = nullptr;
+  ListNode* mLastRecord = nullptr;
+  DocRecord* mCurrentRecord = nullptr;
+  Poly* mPoly = nullptr;
+  std::string mOwnName;
+  std::string mPathName;
+  std::string mFrameworkTitle;
+  std::string mFileText;
+  std::string mWindowTitle;
+  bool mOneVertexAtATime = false;
+  bool mModified = false;
+  TransitionSettings mPendingTransition;
+};
+
+// The document of the program; null before it is made and after it is gone.
+CPolyDoc* GetDocument();
+// Who shows the title (the main window); none: the title is only kept.
+void SetDocumentTitleListener(std::function<void(const std::string&)> listener);
+
+// "Options > Enable Transitions".
+bool AreTransitionsEnabled();
+void SetTransitionsEnabled(bool on);
+
+// While one lives, the transitions that start run backwards.
+class ReverseTransitionScope {
+ public:
+  ReverseTransitionScope();
+  ~ReverseTransitionScope();
+  ReverseTransitionScope(const ReverseTransitionScope&) = delete;
+  ReverseTransitionScope& operator=(const ReverseTransitionScope&) = delete;
+};
+
+}  // namespace corvia

@@ -1,0 +1,487 @@
+// The pane class: its own and the shared drag objects, creation, the caption with
+// its view-type icon and its buttons, and the operations that reach panes by kind.
+
+#include "app/PolyView.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/PolyDoc.h"
+#include "core/DrawnPolygon.h"
+#include "core/Messages.h"
+#include "core/PolygonRing.h"
+#include "core/Tolerances.h"
+#include "core/ioStream.h"
+#include "model/ColorSchemes.h"
+#include "model/CrossSection.h"
+#include "model/Poly.h"
+#include "nets/NetSettings.h"
+#include "stellation/FaceType.h"
+#include "stellation/FaceTypeBlock.h"
+#include "stellation/Faceting.h"
+
+namespace corvia {
+
+namespace detail_PolyView {
+
+int gSelectionMode = kSelectFacesVertices;
+int gSectionInModel = kSectionInModelNever;
+int gFitSuspension = 0;
+double gDualMorphRatio = 0.0;
+bool gSectionDrag = false;
+ViewTypeMenuFunction gViewTypeMenu = nullptr;
+
+// Amounts per unit of drag of the drag objects.
+constexpr double kExplodeRate = 0.03;
+constexpr double kMorphRate = 0.002;
+constexpr double kFoldRate = 0.002;
+constexpr double kDepthRate = 0.001;
+
+// A drag object shared by all panes: what its motion changes and which panes it redraws.
+class SharedThrow final : public MouseThrow {
+ public:
+  SharedThrow(int kind, uint32_t flags) : MouseThrow(kind) { Setup(kind, nullptr, flags); }
+
+  void Redraw() override {
+    switch (mKind) {
+      case kThrowKindDualMorph:
+        InvalidateViewsOfKind(kViewFlagMorph, false);
+        break;
+      case kThrowKindFoldingNet:
+        InvalidateViewsOfKind(kViewFoldingNet, false);
+        break;
+      case kThrowKind3DPanes:
+        InvalidateViewsOfKind(kViewFlag3D, false);
+        break;
+      case kThrowKindNetPanes:
+        InvalidateViewsOfKind(kViewFlagNet, false);
+        break;
+      default:
+        InvalidateCrossSectionViews(false);
+        break;
+    }
+  }
+
+  int Apply(float amountX, float) override {
+    switch (mKind) {
+      case kThrowKindDualMorph: {
+        double ratio = GetDualMorphRatio() + kMorphRate * amountX;
+        KeepInRange(ratio, 0.0, 1.0);
+        SetDualMorphRatio(ratio, true);
+        return 1;
+      }
+      case kThrowKindFoldingNet: {
+        double fold = GetNetSettings().foldFraction + kFoldRate * amountX;
+        KeepInRange(fold, 0.0, 1.0);
+        GetNetSettings().foldFraction = fold;
+        Redraw();
+        return 1;
+      }
+      case kThrowKindSection: {
+        double depth = SliceDepth() + kDepthRate * amountX;
+        KeepInRange(depth, 0.0, 1.0);
+        SliceDepth() = depth;
+        if (Poly* poly = GetCurrentPoly()) poly->InvalidateCrossSection();
+        Redraw();
+        return 1;
+      }
+      default:
+        return 0;
+    }
+  }
+};
+
+struct SharedThrows {
+  SharedThrow morph{kThrowKindDualMorph, 0};
+  SharedThrow folding{kThrowKindFoldingNet, 0};
+  SharedThrow threeD{kThrowKind3DPanes, 0};
+  SharedThrow nets{kThrowKindNetPanes, 0};
+  SharedThrow section{kThrowKindSection, 0};
+};
+
+SharedThrows& Shared() {
+  static SharedThrows throws;
+  return throws;
+}
+
+// Reads past the explosion factor of a pane's drag that is not there to take it.
+void SkipExplodeData(ioStream* stream) { ioReadDouble(stream); }
+
+bool IsFacetingType(ViewType code) { return code == kViewFacetingPreview || code == kViewFacetingDiagram; }
+
+}  // namespace detail_PolyView
+
+// ---- The pane's own drag objects --------------------------------------------------------------
+
+// Pulls the pane's faces apart: each unit of drag adds to the explosion factor.
+class CPolyView::ExplodeThrow final : public MouseThrow {
+ public:
+  explicit ExplodeThrow(CPolyView* pane) : MouseThrow(kThrowKindPaneExplode), mPane(pane) {
+    Setup(kThrowKindPaneExplode, pane, 0);
+  }
+  void Redraw() override { mPane->Invalidate(true); }
+  int Apply(float amountX, float) override {
+    mPane->mExplosion = std::max(0.0, mPane->mExplosion + detail_PolyView::kExplodeRate * amountX);
+    return 1;
+  }
+  void WriteData(ioStream* stream) override { ioPrintf(stream, "%g\n", mPane->mExplosion); }
+  void ReadData(ioStream* stream, bool apply) override {
+    const double factor = ioReadDouble(stream);
+    if (apply && std::isfinite(factor)) mPane->mExplosion = factor;
+  }
+  struct Data final : MouseThrowData {
+    double explosion = 1.0;
+  };
+  void SaveData(SavedMouseThrow& saved) override {
+    auto data = std::make_unique<Data>();
+    data->explosion = mPane->mExplosion;
+    saved.mData = std::move(data);
+  }
+  void RestoreData(const SavedMouseThrow& saved) override {
+    if (auto* data = dynamic_cast<const Data*>(saved.mData.get())) mPane->mExplosion = data->explosion;
+  }
+
+ private:
+  CPolyView* mPane;
+};
+
+// The cross-section turned by dragging in a pane; the turning itself belongs to the
+// section tumble mode of the mouse commands.
+class CPolyView::SectionThrow final : public MouseThrow {
+ public:
+  explicit SectionThrow(CPolyView* pane) : MouseThrow(kThrowKindPaneSection) {
+    Setup(kThrowKindPaneSection, pane, kThrowConvertsDrag);
+  }
+  void Redraw() override { InvalidateCrossSectionViews(false); }
+  int Apply(float, float) override {
+    ShowInternalError("CPolyView: cross-section tumble: Not available in this build");
+    Deactivate();
+    return 0;
+  }
+};
+
+MouseThrow* GetSharedThrow(int kind) {
+  detail_PolyView::SharedThrows& shared = detail_PolyView::Shared();
+  switch (kind) {
+    case kThrowKindDualMorph:
+      return &shared.morph;
+    case kThrowKindFoldingNet:
+      return &shared.folding;
+    case kThrowKind3DPanes:
+      return &shared.threeD;
+    case kThrowKindNetPanes:
+      return &shared.nets;
+    case kThrowKindSection:
+      return &shared.section;
+    default:
+      return nullptr;
+  }
+}
+
+// ---- Construction ---------------------------------------------------------------------------------
+
+CPolyView::CPolyView()
+    : mExplodeThrow(std::make_unique<ExplodeThrow>(this)), mSectionThrow(std::make_unique<SectionThrow>(this)) {
+  detail_PolyView::Shared();
+  SetMouseThrowDataSkipper(kThrowKindPaneExplode, detail_PolyView::SkipExplodeData);
+  SetCaptionLeftStrip(kViewIconStrip);
+  InitFieldOfView(GetFieldOfView(), 1.0);
+}
+
+CPolyView::~CPolyView() {
+  mSectionThrow.reset();
+  mExplodeThrow.reset();
+}
+
+CPolyView* CPolyView::AsPolyView(NewView* view) { return dynamic_cast<CPolyView*>(view); }
+
+CPolyView* CPolyView::GetActive() { return AsPolyView(NewView::GetActiveView()); }
+
+bool CPolyView::OnCreate(ViewWindow* window) {
+  if (!OpenGLView::OnCreate(window)) return false;
+  SetViewType(kViewBasePolyhedron, false);
+  return true;
+}
+
+// The fixed textures come with the texture images of the renderer; until then a pane
+// has none to make.
+void CPolyView::PrepareTextures() {}
+
+void CPolyView::Activate(bool alsoFrame) {
+  if (NewView::GetActiveView() == this) return;
+  NewView::Activate(alsoFrame);
+  RefreshNetsMessage();
+}
+
+bool CPolyView::IsModelFrontFacingF(const float* point, const float* normal) {
+  const Poly* poly = GetCurrentPoly();
+  return IsFrontFacingF(point, normal, poly && poly->mTransitionProgress != 1.0);
+}
+
+bool CPolyView::IsModelFrontFacing(const double* point, const double* normal) {
+  const Poly* poly = GetCurrentPoly();
+  return IsFrontFacing(point, normal, poly && poly->mTransitionProgress != 1.0);
+}
+
+// ---- Caption ---------------------------------------------------------------------------------------
+
+CaptionWnd* CPolyView::CreateCaptionWnd() { return new PolyCaptionWnd(this); }
+
+PixelRect PolyCaptionWnd::GetIconRect() const {
+  const int left = (kCaptionHeight - kViewIconSize) / 2;
+  const int top = (GetHeight() - kViewIconSize) / 2;
+  return PixelRect{left, top, left + kViewIconSize, top + kViewIconSize};
+}
+
+void PolyCaptionWnd::DrawCaptionBar(CaptionPainter& painter) {
+  CaptionWnd::DrawCaptionBar(painter);
+  auto* pane = CPolyView::AsPolyView(GetOwner());
+  if (!pane || pane->GetViewType() == kNoViewType) return;
+  painter.DrawIcon(GetIconRect(), kViewTypeIconBase + ViewIndexOf(pane->GetViewType()));
+}
+
+void PolyCaptionWnd::OnCaptionPress(int button, int x, int y) {
+  if (button != kMouseButtonLeft && button != kMouseButtonRight) return;
+  if (!GetIconRect().Contains(x, y)) return;
+  if (auto* pane = CPolyView::AsPolyView(GetOwner())) pane->ShowViewTypeMenu();
+}
+
+void SetViewTypeMenuFunction(ViewTypeMenuFunction function) { detail_PolyView::gViewTypeMenu = function; }
+
+void CPolyView::ShowViewTypeMenu() {
+  if (detail_PolyView::gViewTypeMenu) detail_PolyView::gViewTypeMenu(this);
+}
+
+void CPolyView::SetCaptionButtons() {
+  using detail_PolyView::IsFacetingType;
+  struct Button {
+    int action;
+    int icon;
+    bool last;
+  };
+  std::vector<Button> buttons;
+  auto group = [&buttons](std::initializer_list<std::pair<int, int>> list) {
+    for (auto [action, icon] : list) buttons.push_back(Button{action, icon, false});
+    if (!buttons.empty()) buttons.back().last = true;
+  };
+  const ViewType code = mViewType;
+  const int mode = detail_PolyView::gSelectionMode;
+  const bool foldingAllNets = code == kViewFoldingNet && GetNetSettings().displayMode == kShowAllNets;
+  const bool modelStepping = !(code & kViewFlagPart) || code == kViewFacetingPreview || code == kViewCompound ||
+                             code == kViewCrossSection || code == kViewCellDiagram || foldingAllNets;
+  if (modelStepping) {
+    group({{kCaptionNextModel, kIconNextModel}, {kCaptionPreviousModel, kIconPreviousModel}});
+  } else {
+    group({{kCaptionElementOn, kIconElementOn}, {kCaptionElementBack, kIconElementBack}});
+  }
+  if (code == kViewCrossSection) group({{kCaptionElementOn, kIconElementOn}, {kCaptionElementBack, kIconElementBack}});
+  if (code == kViewStellationOfBase || code == kViewStellationOfDual || code == kViewFaceOfStellation ||
+      code == kViewStellationDiagram || code == kViewCellDiagram) {
+    group({{kCaptionNextStellation, kIconNextStellation}, {kCaptionPreviousStellation, kIconPreviousStellation}});
+  }
+  if (IsFacetingType(code)) group({{kCaptionFacetingOn, kIconFacetingOn}, {kCaptionFacetingBack, kIconFacetingBack}});
+  const bool facetingEdit = mode == kSelectFaceting && (IsThreeDViewType(code) || code == kViewFace ||
+                                                        code == kViewFaceOfStellation || code == kViewStellationDiagram);
+  if (facetingEdit) {
+    group({{kCaptionFacetingAction, kIconFacetingAction},
+           {kCaptionFacetingAction - 1, kIconFacetingAction - 1},
+           {kCaptionFacetingExtra, kIconFacetingExtra}});
+  } else if (IsFacetingType(code) || code == kViewUnfoldedNet) {
+    group({{kCaptionFacetingAction, kIconFacetingAction}});
+  }
+  if (code == kViewDualPolyhedron || code == kViewCompoundOfDuals || code == kViewStellationOfBase ||
+      code == kViewStellationOfDual || (code & kViewFlagMorph) || code == kViewFacetingPreview ||
+      code == kViewCompound) {
+    group({{kCaptionMakeBase, kIconMakeBase}});
+  }
+  if (mode == kSelectMeasurement || facetingEdit) group({{kCaptionMeasure, kIconMeasure}});
+
+  SetNumButtons(static_cast<int>(buttons.size()));
+  for (size_t i = 0; i < buttons.size(); ++i) {
+    DefineButton(static_cast<int>(i), buttons[i].action, buttons[i].icon, buttons[i].last ? kCaptionButtonSpaced : 0);
+  }
+  InvalidateCaption();
+}
+
+bool CPolyView::OnCaptionButton(int, int command, int) {
+  // The commands behind the caption buttons (stepping models, stellations, elements
+  // and facetings) come with the browsing and editing commands of the document.
+  static const char* const kNames[] = {"Previous model", "Next model", "Previous stellation", "Next stellation"};
+  const char* name = command >= 0 && command < 4 ? kNames[command] : "This button";
+  SetMessage(this, "%s: not available in this version.", name);
+  return true;
+}
+
+void CPolyView::RefreshNetsMessage() {
+  if (mViewType != kNoViewType && (mViewType & (kViewFlagBase | kViewFlagDual))) {
+    if (Poly* poly = GetCurrentPoly()) poly->mShowDual = (mViewType & kViewFlagDual) ? 1 : 0;
+  }
+  const bool otherModel = Is3D() && (mViewType == kViewFacetingPreview || mViewType == kViewCompoundOfDuals ||
+                                     mViewType == kViewCompound || (mViewType & kViewFlagMorph) ||
+                                     mViewType == kViewCrossSection);
+  for (NewView* v = GetFirstView(); v; v = v->GetNext()) {
+    CPolyView* pane = AsPolyView(v);
+    if (!pane || pane->mViewType == kNoViewType || !(pane->mViewType & kViewFlagNet)) continue;
+    if (otherModel) {
+      SetMessage(pane, "%s",
+                 "To see nets for the model in the selected view\nfirst make it the new base model by clicking on\n"
+                 "the left-and-down arrow button on that view's\ntitle bar.  Then select a base model view.");
+    } else {
+      pane->ClearMessage();
+    }
+  }
+}
+
+// ---- Fits, transparency, blocks ------------------------------------------------------------------------
+
+void CPolyView::SetFitMode(int mode) {
+  if (IsFitSuspended()) return;
+  mFitMode = mode;
+  Invalidate(true);
+}
+
+FitSuspension::FitSuspension() { ++detail_PolyView::gFitSuspension; }
+FitSuspension::~FitSuspension() { --detail_PolyView::gFitSuspension; }
+bool IsFitSuspended() { return detail_PolyView::gFitSuspension >= 1; }
+
+void CPolyView::PushTransparency(int mode) {
+  ++mTransparencyNesting;
+  SetTransparencyMode(mode);
+}
+
+int CPolyView::PopTransparency(int mode) {
+  SetTransparencyMode(mode);
+  return --mTransparencyNesting;
+}
+
+FaceTypeBlock* CPolyView::GetShownBlock(bool other) const {
+  Poly* poly = GetCurrentPoly();
+  const ShownSide side = GetShownSide();
+  if (!poly || side == ShownSide::None) return nullptr;
+  const bool dual = (side == ShownSide::Dual) != other;
+  return dual ? poly->mDualBlock.get() : poly->mBaseBlock.get();
+}
+
+Model3D* CPolyView::GetModel3D() const {
+  FaceTypeBlock* block = GetShownBlock(false);
+  return block ? block->GetModel3D(false) : nullptr;
+}
+
+// ---- Over all panes ----------------------------------------------------------------------------------
+
+CPolyView* FindViewOfType(ViewType a, ViewType b) {
+  for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
+    CPolyView* pane = CPolyView::AsPolyView(v);
+    if (pane && (pane->GetViewType() == a || pane->GetViewType() == b)) return pane;
+  }
+  return nullptr;
+}
+
+void InvalidateViewsOfKind(ViewType mask, bool now) {
+  for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
+    CPolyView* pane = CPolyView::AsPolyView(v);
+    if (!pane || pane->GetViewType() == kNoViewType || !HasViewFlags(pane->GetViewType(), mask)) continue;
+    pane->Invalidate(true);
+    if (now) pane->UpdateNow();
+  }
+}
+
+void InvalidateCrossSectionViews(bool now) {
+  InvalidateViewsOfKind(kViewCrossSection, now);
+  const int choice = detail_PolyView::gSectionInModel;
+  const bool inModels = choice == kSectionInModelAlways ||
+                        (choice == kSectionInModelWhenOpen && FindViewOfType(kViewCrossSection, kViewCrossSection));
+  if (!inModels) return;
+  const Poly* poly = GetCurrentPoly();
+  const bool dual = poly && poly->mShowDual;
+  InvalidateViewsOfKind(dual ? kViewDualPolyhedron : kViewBasePolyhedron, now);
+  InvalidateViewsOfKind(kViewCompoundOfDuals, now);
+}
+
+void SetFitModeAllViews(int mode) {
+  for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
+    if (CPolyView* pane = CPolyView::AsPolyView(v)) pane->SetFitMode(mode);
+  }
+}
+
+void FitViewsOfKind(ViewType mask) {
+  for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
+    CPolyView* pane = CPolyView::AsPolyView(v);
+    if (pane && pane->GetViewType() != kNoViewType && HasViewFlags(pane->GetViewType(), mask)) {
+      pane->SetFitMode(kFitNormal);
+    }
+  }
+}
+
+void UpdateAllCaptions() {
+  for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
+    if (CPolyView* pane = CPolyView::AsPolyView(v)) pane->UpdateCaption();
+  }
+}
+
+void SetCaptionButtonsAllViews() {
+  for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
+    if (CPolyView* pane = CPolyView::AsPolyView(v)) pane->SetCaptionButtons();
+  }
+}
+
+void CheckConstructionToyAllViews() {
+  if (!GeomagStyle) return;
+  for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
+    if (CPolyView* pane = CPolyView::AsPolyView(v)) pane->CheckConstructionToy();
+  }
+}
+
+int GetPaneSelectionMode() { return detail_PolyView::gSelectionMode; }
+
+void SetMouseSelectionMode(int mode) {
+  using namespace detail_PolyView;
+  const int old = gSelectionMode;
+  if (mode != old) {
+    if (HasCurrentFaceting()) {
+      if (Poly* poly = GetCurrentPoly(); poly && poly->mCurrentDrawnPolygon) poly->mCurrentDrawnPolygon->Clear();
+      ReleasePolygonVertexPool();
+      ClearFacetingSelection();
+      RedrawAllViews(false, false);
+    }
+    gSectionDrag = mode == kSelectMeasurement || (mode == kSelect4DTumble && old == kSelectMeasurement);
+    if (old == kSelectSectionTumble) {
+      for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
+        if (CPolyView* pane = CPolyView::AsPolyView(v)) pane->StopViewThrows();
+      }
+    }
+    gSelectionMode = mode;
+    if (old > kSelectIdentification || mode > kSelectIdentification) RedrawAllViews(false, false);
+    if (old == kSelectMeasurement || old == kSelectFaceting || mode == kSelectMeasurement || mode == kSelectFaceting) {
+      SetCaptionButtonsAllViews();
+    }
+  }
+  UpdateMouseHelp();
+}
+
+int GetSectionInModelChoice() { return detail_PolyView::gSectionInModel; }
+void SetSectionInModelChoice(int choice) { detail_PolyView::gSectionInModel = choice; }
+
+double GetDualMorphRatio() { return detail_PolyView::gDualMorphRatio; }
+
+void SetDualMorphRatio(double ratio, bool redraw) {
+  if (std::fabs(ratio) <= kPointTolerance) ratio = 0.0;
+  if (ratio == detail_PolyView::gDualMorphRatio) return;
+  detail_PolyView::gDualMorphRatio = ratio;
+  if (Poly* poly = GetCurrentPoly()) {
+    for (FaceTypeBlock* block : {poly->mBaseBlock.get(), poly->mDualBlock.get()}) {
+      if (!block) continue;
+      for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+        for (FaceDiagramResult& result : type->mResults) result.Reset();
+      }
+    }
+  }
+  if (redraw) InvalidateViewsOfKind(kViewFlagMorph, false);
+}
+
+void ShutdownPaneGlobals() {
+  SetMouseSelectionMode(kSelectFacesVertices);
+  StopAllMouseThrows();
+}
+
+}  // namespace corvia

@@ -1,0 +1,265 @@
+#pragma once
+// CPolyView: the pane class of the program. Every pane shows the single document in
+// one view type (app/ViewType.h) and draws it with OpenGL; the pane keeps its own
+// drag objects, its pending fit, its explosion factor and its display switches. The
+// class also holds what all panes share: the five shared drag objects, the mouse
+// selection mode, the fit suspension, and the operations that reach panes by kind.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/ViewType.h"
+#include "render/CaptionWnd.h"
+#include "render/MouseThrow.h"
+#include "render/OpenGLView.h"
+
+namespace corvia {
+
+class CPolyDoc;
+class FaceTypeBlock;
+class Model3D;
+class Poly;
+
+// Mouse selection modes, in the order of "Selection > Mouse Selection Mode".
+constexpr int kSelectFacesVertices = 0;
+constexpr int kSelectIdentification = 1;
+constexpr int kSelectCutEdges = 2;
+constexpr int kSelectMeasurement = 3;
+constexpr int kSelectFaceting = 4;
+constexpr int kSelectColorHide = 5;
+constexpr int kSelectImage = 6;
+constexpr int kSelectSectionTumble = 7;
+constexpr int kSelect4DTumble = 8;
+
+// "Section > Show Cross-Section in Model Views".
+constexpr int kSectionInModelNever = 0;
+constexpr int kSectionInModelWhenOpen = 1;
+constexpr int kSectionInModelAlways = 2;
+
+// Pending fits.
+constexpr int kFitNone = 0;
+constexpr int kFitNormal = 1;
+constexpr int kFitLoose = 2;
+constexpr int kFitTight = 3;
+
+// Caption button actions.
+constexpr int kCaptionPreviousModel = 0;
+constexpr int kCaptionNextModel = 1;
+constexpr int kCaptionPreviousStellation = 2;
+constexpr int kCaptionNextStellation = 3;
+constexpr int kCaptionFacetingBack = 4;
+constexpr int kCaptionFacetingOn = 5;
+constexpr int kCaptionElementBack = 6;
+constexpr int kCaptionElementOn = 7;
+constexpr int kCaptionMakeBase = 12;
+constexpr int kCaptionFacetingAction = 11;
+constexpr int kCaptionFacetingExtra = 14;
+constexpr int kCaptionMeasure = 15;
+
+// Caption button icons (by their image numbers).
+constexpr int kIconElementOn = 194;
+constexpr int kIconElementBack = 195;
+constexpr int kIconNextStellation = 196;
+constexpr int kIconPreviousStellation = 197;
+constexpr int kIconNextModel = 198;
+constexpr int kIconPreviousModel = 199;
+constexpr int kIconFacetingAction = 201;
+constexpr int kIconMakeBase = 202;
+constexpr int kIconFacetingExtra = 203;
+constexpr int kIconMeasure = 208;
+constexpr int kIconFacetingOn = 209;
+constexpr int kIconFacetingBack = 210;
+
+// The drag objects of the panes (their kinds; identifiers are kind x 6 + pane).
+constexpr int kThrowKindDualMorph = 1000;
+constexpr int kThrowKindFoldingNet = 1001;
+constexpr int kThrowKindPaneExplode = 1002;
+constexpr int kThrowKind3DPanes = 1003;
+constexpr int kThrowKindNetPanes = 1004;
+constexpr int kThrowKindSection = 1005;
+constexpr int kThrowKindPaneSection = 1006;
+
+// Images of the view-type icons: this number plus the view index.
+constexpr int kViewTypeIconBase = 1000;
+
+// The width of the caption's view-type icon and the strip that holds it.
+constexpr int kViewIconSize = 16;
+constexpr int kViewIconStrip = 20;
+
+// What a pane shows of the document's sides.
+enum class ShownSide { Base, Dual, None };
+
+// The pane's caption: the caption bar with the view-type icon at its left, which
+// opens the view-type menu.
+class PolyCaptionWnd final : public CaptionWnd {
+ public:
+  explicit PolyCaptionWnd(NewView* owner) : CaptionWnd(owner) {}
+  // The icon's rectangle in caption coordinates.
+  PixelRect GetIconRect() const;
+  void DrawCaptionBar(CaptionPainter& painter) override;
+  void OnCaptionPress(int button, int x, int y) override;
+};
+
+// Material passes of spheres and cylinders (one record per drawing loop).
+struct MaterialPassState {
+  uint8_t flags = 0;
+  uint8_t pass = 1;
+  int texture = -1;
+  bool reflectionInOnePass = false;
+  float specular[3] = {0.5f, 0.5f, 0.5f};
+  float shininess = 90.0f;
+};
+
+// Material pass flags.
+constexpr uint8_t kPassSphereMap = 2;
+constexpr uint8_t kPassTexture = 4;
+constexpr uint8_t kPassSecondPlain = 8;
+constexpr uint8_t kPassSpecular = 16;
+
+class CPolyView final : public OpenGLView {
+ public:
+  CPolyView();
+  ~CPolyView() override;
+
+  static CPolyView* GetActive();
+  static CPolyView* AsPolyView(NewView* view);
+
+  // ---- NewView and OpenGLView -------------------------------------------------------------
+  CaptionWnd* CreateCaptionWnd() override;
+  bool OnCaptionButton(int index, int command, int argument) override;
+  void Activate(bool alsoFrame) override;
+  bool OnCreate(ViewWindow* window) override;
+  void PrepareTextures() override;
+  // The motion of a fading transition.
+  bool PreViewingMatrixHook(Matrix4& transform) override;
+  // The pending fit.
+  void ExtentsPass() override;
+  void BackgroundPass() override;
+  // One OnGLDraw per model on screen, then the corner texts.
+  void ScenePass() override;
+
+  // Front-facing tests that count a fading transition's motion.
+  bool IsModelFrontFacingF(const float* point, const float* normal);
+  bool IsModelFrontFacing(const double* point, const double* normal);
+
+  // ---- View type (PolyViewType.cpp) --------------------------------------------------------
+  // Switches the pane to the code; true.
+  bool SetViewType(ViewType code, bool quiet);
+  ViewType GetViewType() const { return mViewType; }
+  bool IsThreeDViewType(ViewType code) const;
+  ShownSide GetShownSide() const;
+  bool IsShowingDual() const;
+  // The pane title.
+  void UpdateCaption();
+  std::string GetViewName() const;
+  std::string GetShownModelName(bool withSymbol, bool withNumbers) const;
+  std::string GetStellationName() const;
+  std::string GetExportModelName() const;
+  // The view-type menu of the caption icon.
+  void ShowViewTypeMenu();
+
+  // ---- Pane class (PolyView.cpp) ----------------------------------------------------------
+  void SetCaptionButtons();
+  void SetFitMode(int mode);
+  int GetFitMode() const { return mFitMode; }
+  double GetExplosion() const { return mExplosion; }
+  void SetExplosion(double factor) { mExplosion = factor; }
+  // The explosion factor the drawing of the model being drawn uses (a fading
+  // transition of the exploding kinds changes it).
+  double GetDrawExplosion() const { return mDrawExplosion; }
+  FaceTypeBlock* GetShownBlock(bool other) const;
+  Model3D* GetModel3D() const;
+  void PushTransparency(int mode);
+  int PopTransparency(int mode);
+  bool mShowSymmetryAxes = false;
+  bool mShowReflectionPlanes = false;
+  bool mShowReflectionNormals = false;
+
+  // ---- Drawing (PolyViewDraw.cpp) ------------------------------------------------------------
+  void OnGLDraw();
+  void FitGeometryToView(int mode);
+  double GetGeometryRadius(bool withSpheres) const;
+  double GetShownSphereRadius() const;
+
+  // ---- Scene passes and materials (PolyViewScene.cpp) --------------------------------------
+  int SetVertexMaterial(MaterialPassState& state);
+  void EndVertexMaterial();
+  void SetEdgeMaterial(MaterialPassState& state);
+  void EndEdgeMaterial();
+  bool ApplyFaceAppearance(bool forSpheres, MaterialPassState& state);
+  void CheckConstructionToy();
+  bool ShowsSectionInModel() const;
+  bool TakesSectionDrag(ViewType code) const;
+  bool SelectionModeApplies(bool ignoreMode) const;
+  void DrawSectionInModel();
+
+ private:
+  class ExplodeThrow;
+  class SectionThrow;
+  void RefreshNetsMessage();
+  void DrawCornerTexts();
+  void DrawContentMissing();
+
+  std::unique_ptr<MouseThrow> mExplodeThrow;
+  std::unique_ptr<MouseThrow> mSectionThrow;
+  ViewType mViewType = kNoViewType;
+  int mFitMode = kFitNone;
+  double mExplosion = 1.0;
+  double mDrawExplosion = 1.0;
+  double mSecondFactor = 1.0;
+  int mTransparencyNesting = 0;
+};
+
+// ---- Operations over the panes ----------------------------------------------------------------
+
+CPolyView* FindViewOfType(ViewType a, ViewType b);
+// Marks every pane whose code holds all bits of the mask (an exact code selects its type).
+void InvalidateViewsOfKind(ViewType mask, bool now);
+void InvalidateCrossSectionViews(bool now);
+void SetFitModeAllViews(int mode);
+void FitViewsOfKind(ViewType mask);
+void UpdateAllCaptions();
+void SetCaptionButtonsAllViews();
+void CheckConstructionToyAllViews();
+// The mouse selection mode of the panes.
+int GetPaneSelectionMode();
+void SetMouseSelectionMode(int mode);
+// "Section > Show Cross-Section in Model Views".
+int GetSectionInModelChoice();
+void SetSectionInModelChoice(int choice);
+double GetDualMorphRatio();
+void SetDualMorphRatio(double ratio, bool redraw);
+
+// While one lives, fit requests are dropped.
+class FitSuspension {
+ public:
+  FitSuspension();
+  ~FitSuspension();
+  FitSuspension(const FitSuspension&) = delete;
+  FitSuspension& operator=(const FitSuspension&) = delete;
+};
+bool IsFitSuspended();
+
+// The shared drag objects (made on first use, kept to the end).
+MouseThrow* GetSharedThrow(int kind);
+// The pane class's globals at the main window's close.
+void ShutdownPaneGlobals();
+
+// The polygon offset that keeps lines on faces in front of them, by the eye's
+// distance from the centre (10 units in orthogonal projection).
+double PolygonOffsetUnits(double distance, bool orthogonal);
+// The line an empty pane shows in place of content that this version does not draw.
+const char* GetMissingContentText(ViewType code);
+
+// The names of the current model and of its dual.
+std::string GetPolyName(bool withSymbol, bool withNumbers);
+std::string GetDualPolyName(bool withSymbol, bool withNumbers);
+// Whether the current model is a four-dimensional polytope.
+bool Is4DModel();
+
+// The popup of the caption icon: the window side installs it (none: no menu).
+using ViewTypeMenuFunction = void (*)(CPolyView* view);
+void SetViewTypeMenuFunction(ViewTypeMenuFunction function);
+
+}  // namespace corvia

@@ -1,0 +1,342 @@
+// The pane's drawing hooks around the dispatch: the motion of a fading transition,
+// one draw per model on screen, the corner texts; the materials of vertex spheres
+// and edge cylinders; the construction-toy check; the cross-section in model panes.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+
+#include "app/PolyDoc.h"
+#include "app/PolyView.h"
+#include "core/Messages.h"
+#include "core/Strings.h"
+#include "core/VectorMath.h"
+#include "model/ColorSchemes.h"
+#include "model/CrossSection.h"
+#include "model/Edge.h"
+#include "model/Poly.h"
+#include "model/Transitions.h"
+#include "render/DisplaySettings.h"
+#include "render/GL.h"
+#include "render/GLSection.h"
+#include "render/LightSets.h"
+#include "stellation/Faceting.h"
+
+namespace corvia {
+
+namespace detail_PolyViewScene {
+
+constexpr double kRadians = std::numbers::pi / 180.0;
+// The smallest visible fraction an exploding model is divided by.
+constexpr double kSmallestFraction = 1e-7;
+// Spins are given in half turns.
+constexpr double kHalfTurn = 180.0;
+constexpr double kFullTurn = 360.0;
+
+Matrix4 AxisRotation4(const double* axis, double degrees) {
+  double m[9];
+  AxisAngleRotationMatrix(m, axis, degrees * kRadians);
+  return RotationMatrix4(m);
+}
+
+Matrix4 SpinAboutY(double degrees) {
+  const double axis[3] = {0.0, 1.0, 0.0};
+  return AxisRotation4(axis, degrees);
+}
+
+// Material kinds: specular colour and material colour (the given colour when the
+// kind takes it).
+struct MaterialKind {
+  float specular[3];
+  float colour[3];
+};
+
+bool IsReflective(int kind) { return kind != kMaterialPlain && kind != kMaterialEdgeColor && kind != kMaterialTextured; }
+
+// The state of a material kind applied to the pass record and to GL.
+void ApplyMaterialKind(OpenGLView* view, MaterialPassState& state, int kind, const float* given, float alpha) {
+  static constexpr float kGrey[3] = {0.5f, 0.5f, 0.5f};
+  const float* specular = kGrey;
+  float colour[4] = {0.8f, 0.8f, 0.8f, alpha};
+  static constexpr float kGold[3] = {1.0f, 0.8f, 0.1f};
+  static constexpr float kSilver[3] = {0.9f, 0.9f, 1.0f};
+  static constexpr float kCopper[3] = {1.0f, 0.4f, 0.1f};
+  switch (kind) {
+    case kMaterialPlain:
+      std::copy(given, given + 3, colour);
+      break;
+    case kMaterialEdgeColor:
+      std::copy(GetNewEdgeColor(), GetNewEdgeColor() + 3, colour);
+      break;
+    case kMaterialGold:
+      specular = kGold;
+      for (int i = 0; i < 3; ++i) colour[i] = 0.9f * kGold[i];
+      break;
+    case kMaterialSilver:
+      specular = kSilver;
+      std::copy(kSilver, kSilver + 3, colour);
+      break;
+    case kMaterialCopper:
+      specular = kCopper;
+      for (int i = 0; i < 3; ++i) colour[i] = 0.7f * kCopper[i];
+      break;
+    case kMaterialGlass:
+      colour[3] = 0.85f;
+      break;
+    default:
+      break;
+  }
+  std::copy(specular, specular + 3, state.specular);
+  state.shininess = 20.0f;
+  view->SetMaterialColorAlpha(colour);
+}
+
+}  // namespace detail_PolyViewScene
+
+// ---- The motion of a fading transition ---------------------------------------------------
+
+bool CPolyView::PreViewingMatrixHook(Matrix4& transform) {
+  using namespace detail_PolyViewScene;
+  Poly* poly = GetCurrentPoly();
+  if (!poly || !(poly->mTransitionProgress < 1.0) || !poly->IsTransitionRunning()) return false;
+  const double t = std::max(poly->mTransitionProgress, 0.0);
+  const TransitionSettings& s = poly->mTransition;
+  const bool incoming = poly->mTransitionDirection != 0;
+  // The outgoing model moves and turns the other way.
+  const double sign = incoming ? 1.0 : -1.0;
+  const double from = incoming ? s.Param(kParamIncomingScale) : s.Param(kParamOutgoingScale);
+  const double scale = std::isfinite(from) ? from + (1.0 - from) * t : 1.0;
+  poly->mTransitionBase = scale;
+  const double r = 1.0 - t;
+  const double duration = s.GetDuration();
+  Matrix4 motion;
+  switch (s.mType) {
+    case kTransitionSideways: {
+      const double a = s.Param(kParamSlideAngle) * kRadians;
+      const double radius = GetGeometryRadius(true);
+      motion = TranslationMatrix4(sign * std::cos(a) * r * radius, sign * std::sin(a) * r * radius, 0.0) *
+               SpinAboutY(sign * duration * s.Param(kParamSlideSpin) * kHalfTurn * r * r);
+      break;
+    }
+    case kTransitionOrbit: {
+      const double a = s.Param(kParamOrbitAngle) * kRadians;
+      const double axis[3] = {std::cos(a), std::sin(a), 0.0};
+      motion = AxisRotation4(axis, sign * r * s.Param(kParamOrbitSpeed) * kFullTurn);
+      break;
+    }
+    case kTransitionShrinkAndGrow:
+      motion = SpinAboutY(sign * duration * s.Param(kParamShrinkSpin) * kHalfTurn * r * r);
+      break;
+    case kTransitionExplodeAndGrow:
+    case kTransitionShrinkAndImplode:
+    case kTransitionExplodeAndImplode:
+      mDrawExplosion = poly->IsTransitionFading()
+                           ? (1.0 / std::max(t, kSmallestFraction)) * ((mExplosion - 1.0) * r + 1.0)
+                           : 1.0;
+      motion = SpinAboutY(sign * duration * s.Param(kParamExplodeSpin) * kHalfTurn * r * r);
+      break;
+    default:
+      break;
+  }
+  if (!Is3D()) motion = motion * ScalingMatrix4(scale, scale, scale);
+  transform = motion;
+  return true;
+}
+
+// ---- One draw per model --------------------------------------------------------------------------
+
+void CPolyView::ScenePass() {
+  CPolyDoc* doc = GetDocument();
+  if (!doc || mViewType == kNoViewType) return;
+  DocRecord* current = doc->GetCurrentRecord();
+  if (doc->CountRecords() <= 1) {
+    mDrawExplosion = mExplosion;
+    OnGLDraw();
+  } else {
+    // A fading transition: the models going and coming are drawn, each with its own
+    // camera and motion.
+    for (DocRecord* record = doc->GetFirstRecord(); record; record = record->Next()) {
+      doc->MakeCurrentRecord(record, kRecordDraw);
+      mDrawExplosion = mExplosion;
+      SetViewingMatrix(kMatrixProjection, true);
+      OnGLDraw();
+    }
+    if (doc->GetCurrentRecord() != current) doc->MakeCurrentRecord(current, kRecordDraw);
+    SetViewingMatrix(kMatrixProjection, true);
+  }
+  DrawCornerTexts();
+}
+
+void CPolyView::DrawCornerTexts() {
+  const float* colour = GetDisplaySettings().titleColor;
+  if (const char* message = GetMessage(); message && !IsBlank(message)) {
+    DrawCornerText(3, message, colour, 0, 0, 1.0f);
+  } else {
+    DrawContentMissing();
+  }
+  char text[96];
+  if (mViewType != kNoViewType && (mViewType & kViewFlagMorph)) {
+    std::snprintf(text, sizeof text, "Morphing: %.1f%%", 100.0 * GetDualMorphRatio());
+    DrawCornerText(0, text, colour, 0, 0, 1.0f);
+  } else if (mViewType == kViewCrossSection) {
+    char depth[48];
+    std::snprintf(depth, sizeof depth, "%.6f", SliceDepth());
+    StripTrailingZeros(depth, 3);
+    std::snprintf(text, sizeof text, "Cross-Section depth: %s", depth);
+    DrawCornerText(0, text, colour, 0, 0, 1.0f);
+  }
+}
+
+// A background image needs the texture images of the renderer; without an image
+// texture there is nothing to draw.
+void CPolyView::BackgroundPass() {}
+
+// ---- Materials of spheres and cylinders ------------------------------------------------------------
+
+int CPolyView::SetVertexMaterial(MaterialPassState& state) {
+  const DisplaySettings& display = GetDisplaySettings();
+  int kind = display.sphereMaterial;
+  if (HasCurrentFaceting()) {
+    kind = kMaterialEdgeColor;
+  } else if (GeomagStyle) {
+    kind = kMaterialSilver;
+  }
+  detail_PolyViewScene::ApplyMaterialKind(this, state, kind, display.sphereColor, 1.0f);
+  return kind;
+}
+
+void CPolyView::EndVertexMaterial() {
+  if (GeomagStyle) return;
+  SetSpecular(0.5f);
+  SetShininess(90.0f);
+}
+
+void CPolyView::SetEdgeMaterial(MaterialPassState& state) {
+  const DisplaySettings& display = GetDisplaySettings();
+  detail_PolyViewScene::ApplyMaterialKind(this, state, display.cylinderMaterial, display.cylinderColor, 1.0f);
+}
+
+void CPolyView::EndEdgeMaterial() {
+  SetSpecular(0.5f);
+  SetShininess(90.0f);
+}
+
+bool CPolyView::ApplyFaceAppearance(bool forSpheres, MaterialPassState& state) {
+  const DisplaySettings& display = GetDisplaySettings();
+  if (state.pass == 1 && state.flags == 0) {
+    const int kind = forSpheres ? display.sphereMaterial : display.cylinderMaterial;
+    // Reflections and textures need the renderer's texture images: a pass whose
+    // texture is not there is left out.
+    if (detail_PolyViewScene::IsReflective(kind) && glIsTexture(2)) state.flags |= kPassSphereMap;
+    if (kind == kMaterialGlass && glIsTexture(5)) {
+      state.texture = 5;
+      state.flags |= kPassTexture | kPassSpecular;
+    } else if (kind == kMaterialTextured && glIsTexture(3)) {
+      state.texture = 3;
+      state.flags |= kPassTexture | kPassSpecular;
+    } else if (!(state.flags & kPassSphereMap)) {
+      state.flags |= kPassSecondPlain;
+    }
+    if (GetGLAbilities().separateSpecular || state.flags == kPassSecondPlain) {
+      state.flags &= ~kPassSpecular;
+      for (float& c : state.specular) c *= 0.5f;
+    }
+    if (state.flags & kPassSpecular) {
+      SetSpecular(0.0f);
+    } else {
+      SetSpecularColor(state.specular);
+      SetShininess(state.shininess);
+    }
+    SetCullMode(kCullBack);
+    state.pass = 1;
+    return true;
+  }
+  // Undo the pass just drawn.
+  if (state.pass == kPassSpecular && state.flags != kPassSpecular) SetTransparencyMode(kTransparencyOpaque);
+  // On to the next pass that is set.
+  for (state.pass = static_cast<uint8_t>(state.pass << 1); state.pass && state.pass <= kPassSpecular;
+       state.pass = static_cast<uint8_t>(state.pass << 1)) {
+    if (!(state.flags & state.pass)) continue;
+    if (state.pass == kPassSpecular) {
+      static constexpr float kBlack[3] = {0.0f, 0.0f, 0.0f};
+      SetMaterialColor(kBlack);
+      SetSpecularColor(state.specular);
+      SetShininess(state.shininess);
+      if (state.flags != kPassSpecular) SetTransparencyMode(kTransparencyAdditive);
+    }
+    return true;
+  }
+  SetCullMode(kCullNone);
+  state = MaterialPassState{};
+  return false;
+}
+
+// ---- The construction toy ---------------------------------------------------------------------------
+
+void CPolyView::CheckConstructionToy() {
+  if (!GeomagStyle || mViewType == kNoViewType) return;
+  Poly* poly = GetCurrentPoly();
+  if (!poly) return;
+  auto report = [this, poly](bool buildable, bool dual, bool needsReason) {
+    const char* reason = poly->mKitReason[dual ? 1 : 0];
+    if (!buildable) {
+      if (reason || !needsReason) SetMessage(this, "Model can't be made with Geomag.\n%s", reason ? reason : "");
+    } else if (reason) {
+      SetMessage(this, "Some Geomag panels have been left out.\n%s", reason);
+    }
+  };
+  if (mViewType == kViewBasePolyhedron || mViewType == kViewDualPolyhedron) {
+    const bool dual = mViewType == kViewDualPolyhedron;
+    report(CanBuildWithKit(poly, dual), dual, false);
+  } else if (mViewType == kViewStellationOfBase || mViewType == kViewStellationOfDual ||
+             (mViewType & kViewFlagNet)) {
+    const bool dual = mViewType == kViewStellationOfDual || ((mViewType & kViewFlagNet) && poly->mShowDual);
+    report(poly->CanBuildStellationWithKit(dual), dual, true);
+  } else {
+    SetMessage(this, "%s", "Geomag-style not available in this view.");
+  }
+}
+
+// ---- The cross-section in model panes ----------------------------------------------------------------
+
+bool CPolyView::ShowsSectionInModel() const {
+  const int choice = GetSectionInModelChoice();
+  const bool shown = choice == kSectionInModelAlways ||
+                     (choice == kSectionInModelWhenOpen && FindViewOfType(kViewCrossSection, kViewCrossSection));
+  if (!shown) return false;
+  const Poly* poly = GetCurrentPoly();
+  const bool documentDual = poly && poly->mShowDual;
+  switch (GetShownSide()) {
+    case ShownSide::Base:
+      return !documentDual;
+    case ShownSide::Dual:
+      return documentDual;
+    default:
+      return mViewType == kViewCompoundOfDuals;
+  }
+}
+
+bool CPolyView::TakesSectionDrag(ViewType code) const {
+  if (code == kViewCrossSection) return true;
+  if (code == kViewBasePolyhedron || code == kViewDualPolyhedron || code == kViewCompoundOfDuals) {
+    return ShowsSectionInModel();
+  }
+  return false;
+}
+
+bool CPolyView::SelectionModeApplies(bool ignoreMode) const {
+  int mode = ignoreMode ? kSelectFacesVertices : GetPaneSelectionMode();
+  if (mode == kSelectColorHide) return false;
+  if (mode == kSelectMeasurement && mViewType == kViewCrossSection) mode = kSelectFacesVertices;
+  if (mViewType == kViewCrossSection) return true;
+  if (mode != kSelectSectionTumble && !ShowsSectionInModel()) return false;
+  return mViewType == kViewBasePolyhedron || mViewType == kViewDualPolyhedron || mViewType == kViewCompoundOfDuals;
+}
+
+void CPolyView::DrawSectionInModel() {
+  if (!ShowsSectionInModel()) return;
+  ShowInternalError("CPolyView::DrawSectionInModel: Not available in this build");
+}
+
+}  // namespace corvia

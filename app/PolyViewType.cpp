@@ -1,0 +1,381 @@
+// A pane's view type: switching it, the side it shows, and the names in its title.
+
+#include <cstdio>
+
+#include "app/PolyDoc.h"
+#include "app/PolyView.h"
+#include "construction/LibraryEntry.h"
+#include "construction/PolyTemplate.h"
+#include "core/Paths.h"
+#include "core/Strings.h"
+#include "model/ColorSchemes.h"
+#include "model/Poly.h"
+#include "stellation/FaceTypeBlock.h"
+
+namespace corvia {
+
+namespace detail_PolyViewType {
+
+std::string Blank(const char* text) { return IsBlank(text) ? std::string() : std::string(text); }
+
+// The model's symbol (its vertex configuration), or empty.
+std::string Symbol(const Poly* poly) {
+  char symbol[256] = "";
+  poly->GetName(symbol, sizeof symbol);
+  return symbol;
+}
+
+// A model is uniform when every vertex is like every other: its dual side has one
+// face type.
+bool IsUniform(const Poly* poly) { return poly->mDualBlock && poly->mDualBlock->CountFaceTypes() == 1; }
+
+// The document's file, as a model name: ';' read as '/', no extension.
+std::string FileModelName() {
+  CPolyDoc* doc = GetDocument();
+  if (!doc) return {};
+  const std::string display = doc->GetDisplayName();
+  std::string name = GetFileNamePart(display.c_str());
+  for (char& c : name) {
+    if (c == ';') c = '/';
+  }
+  const size_t dot = name.rfind('.');
+  if (dot != std::string::npos) name.resize(dot);
+  return name;
+}
+
+// Whether some pane other than the one given shows a code with the flags (or exactly
+// the code when exact).
+bool OtherPaneShows(const CPolyView* self, ViewType code, bool exact) {
+  for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
+    CPolyView* pane = CPolyView::AsPolyView(v);
+    if (!pane || pane == self || pane->GetViewType() == kNoViewType) continue;
+    if (exact ? pane->GetViewType() == code : HasViewFlags(pane->GetViewType(), code)) return true;
+  }
+  return false;
+}
+
+}  // namespace detail_PolyViewType
+
+// The model holds polyhedra: four-dimensional polytopes have no place in Poly, so no
+// model shown is one.
+bool Is4DModel() { return false; }
+
+std::string GetPolyName(bool withSymbol, bool withNumbers) {
+  using namespace detail_PolyViewType;
+  const Poly* poly = GetCurrentPoly();
+  if (!poly) return "Unnamed";
+  const PolyTemplate* polyTemplate = poly->mTemplate;
+  if (polyTemplate && !polyTemplate->mEntry) {
+    const std::string name = Blank(poly->mName);
+    return name.empty() ? PolyTemplate::FormatVertexConfiguration(polyTemplate) : name;
+  }
+  if (polyTemplate) {
+    const LibraryEntry* entry = polyTemplate->mEntry;
+    const bool uniform = IsUniform(poly);
+    std::string text = uniform ? "" : "Pseudo ";
+    std::string name = Blank(poly->mName);
+    text += name.empty() ? Blank(entry->mName) : name;
+    if (withSymbol) text += " (" + entry->GetVertexConfiguration() + ")";
+    if (withNumbers && uniform && entry->GetModelsPage() >= 0) {
+      char numbers[64];
+      std::snprintf(numbers, sizeof numbers, ", W%d, p%d", entry->GetWenningerNumber(), entry->GetModelsPage());
+      text += numbers;
+    }
+    return text;
+  }
+  std::string text = Blank(poly->mName);
+  if (text.empty() && poly->mLibraryEntry) text = Blank(poly->mLibraryEntry->mName);
+  if (text.empty() && !poly->mLibraryEntry) text = FileModelName();
+  if (text.empty()) text = "Unnamed";
+  const std::string symbol = Symbol(poly);
+  if (withSymbol && !symbol.empty()) text += " (" + symbol + ")";
+  return text;
+}
+
+std::string GetDualPolyName(bool withSymbol, bool withNumbers) {
+  using namespace detail_PolyViewType;
+  const Poly* poly = GetCurrentPoly();
+  if (!poly) return "Unnamed Dual";
+  const PolyTemplate* polyTemplate = poly->mTemplate;
+  if (polyTemplate && !polyTemplate->mEntry) {
+    const std::string name = Blank(poly->mDualName);
+    return name.empty() ? "D-" + GetPolyName(withSymbol, withNumbers) : name;
+  }
+  if (polyTemplate) {
+    const LibraryEntry* entry = polyTemplate->mEntry;
+    const bool uniform = IsUniform(poly);
+    std::string text = uniform ? "" : "Pseudo ";
+    std::string name = Blank(poly->mDualName);
+    text += name.empty() ? entry->GetDualName() : name;
+    if (withSymbol) text += " (Dual of " + entry->GetVertexConfiguration() + ")";
+    if (withNumbers && uniform && entry->GetDualModelsPage() >= 0) {
+      char numbers[64];
+      std::snprintf(numbers, sizeof numbers, ", WD%d, p%d", entry->GetWenningerNumber(), entry->GetDualModelsPage());
+      text += numbers;
+    }
+    return text;
+  }
+  std::string text = Blank(poly->mDualName);
+  if (text.empty()) {
+    const std::string name = Blank(poly->mName);
+    if (!name.empty()) {
+      text = "Dual of " + name;
+    } else if (const LibraryEntry* entry = poly->mLibraryEntry) {
+      text = entry->GetDualName();
+      if (IsBlank(text.c_str())) text = "Dual of " + Blank(entry->mName);
+    } else {
+      const std::string file = FileModelName();
+      text = file.empty() ? "Unnamed Dual" : "Dual of " + file;
+    }
+  }
+  const std::string symbol = Symbol(poly);
+  if (withSymbol && !symbol.empty()) text += " (Dual of " + symbol + ")";
+  return text;
+}
+
+// ---- Side and dimension ------------------------------------------------------------------------
+
+ShownSide CPolyView::GetShownSide() const {
+  if (mViewType == kNoViewType) return ShownSide::None;
+  if (mViewType & kViewFlagBase) return ShownSide::Base;
+  if (mViewType & kViewFlagDual) return ShownSide::Dual;
+  if (mViewType & kViewFlagPart) {
+    const Poly* poly = GetCurrentPoly();
+    return poly && poly->mShowDual ? ShownSide::Dual : ShownSide::Base;
+  }
+  return ShownSide::None;
+}
+
+bool CPolyView::IsShowingDual() const {
+  if (mViewType != kNoViewType && (mViewType & kViewFlagBase)) return false;
+  if (mViewType != kNoViewType && (mViewType & kViewFlagDual)) return true;
+  const Poly* poly = GetCurrentPoly();
+  return poly && poly->mShowDual;
+}
+
+bool CPolyView::IsThreeDViewType(ViewType code) const {
+  if (code == kNoViewType) return false;
+  return (code & kViewFlag3D) || (Is4DModel() && (code & kViewFlagElements));
+}
+
+// ---- Names -------------------------------------------------------------------------------------------
+
+std::string CPolyView::GetShownModelName(bool withSymbol, bool withNumbers) const {
+  switch (GetShownSide()) {
+    case ShownSide::Base:
+      return GetPolyName(withSymbol, withNumbers);
+    case ShownSide::Dual:
+      return GetDualPolyName(withSymbol, withNumbers);
+    default:
+      return "<Unknown>";
+  }
+}
+
+std::string CPolyView::GetStellationName() const {
+  if (GetShownSide() == ShownSide::None) return "<Unknown>";
+  if (FaceTypeBlock::IsOriginalStellation(GetShownBlock(false))) return GetShownModelName(true, true);
+  return "Stellation of " + GetShownModelName(true, false);
+}
+
+std::string CPolyView::GetViewName() const {
+  const char* prefix = nullptr;
+  switch (mViewType) {
+    case kViewBasePolyhedron:
+    case kViewDualPolyhedron:
+      prefix = "";
+      break;
+    case kViewStellationOfBase:
+    case kViewStellationOfDual:
+      prefix = "Stellation of ";
+      break;
+    case kViewFacetingPreview:
+      prefix = "Faceting Preview for ";
+      break;
+    case kViewCompound:
+      prefix = "Compound of ";
+      break;
+    case kViewFace:
+      prefix = Is4DModel() ? "Cell of " : "Face of ";
+      break;
+    case kViewFaceOfStellation:
+      prefix = "Face of Stellation of ";
+      break;
+    case kViewStellationDiagram:
+      prefix = "Stellation Diagram for ";
+      break;
+    case kViewCellDiagram:
+      prefix = "Cell Diagram for ";
+      break;
+    case kViewVertexFigure:
+      prefix = "Vertex Figure for ";
+      break;
+    case kViewFacetingDiagram:
+      prefix = "Faceting Diagram for ";
+      break;
+    case kViewCrossSection:
+      prefix = "Cross-Section of ";
+      break;
+    case kViewUnfoldedNet:
+      prefix = "Unfolded Net for ";
+      break;
+    case kViewFoldingNet:
+      prefix = "Folding Net for ";
+      break;
+    case kViewCompoundOfDuals:
+    case kViewMorphBySizing:
+    case kViewMorphByTruncation:
+    case kViewMorphByAugmentation:
+    case kViewMorphByExpansion:
+    case kViewMorphByTiltingQuads:
+    case kViewMorphByTiltingTriangles:
+    case kViewMorphByTiltingToCompound:
+    case kViewMorphByTiltingToRectification:
+    case kViewMorphViaSnub:
+      return GetViewTypeName(mViewType);
+    default:
+      ShowInternalError("Illegal view type in GetViewName (0x%x).", mViewType);
+      return GetShownModelName(true, true);
+  }
+  return prefix + GetShownModelName(true, true);
+}
+
+std::string CPolyView::GetExportModelName() const {
+  switch (mViewType) {
+    case kViewBasePolyhedron:
+    case kViewDualPolyhedron:
+    case kViewFace:
+    case kViewFacetingDiagram:
+      return GetShownModelName(true, true);
+    case kViewStellationOfBase:
+    case kViewStellationOfDual:
+    case kViewFaceOfStellation:
+    case kViewStellationDiagram:
+    case kViewCellDiagram:
+    case kViewUnfoldedNet:
+    case kViewFoldingNet:
+      return GetStellationName();
+    case kViewCompoundOfDuals:
+      return "Dual compound of " + GetPolyName(true, true);
+    case kViewFacetingPreview:
+      return "A faceted polyhedron";
+    case kViewCompound:
+      return "Compound of " + GetShownModelName(true, true);
+    case kViewCrossSection:
+      return "Cross-Section of " + GetShownModelName(true, true);
+    default:
+      if (mViewType != kNoViewType && (mViewType & kViewFlagMorph)) return "Dual-morph of " + GetPolyName(true, true);
+      return "<Unknown>";
+  }
+}
+
+void CPolyView::UpdateCaption() {
+  if (mViewType == kNoViewType) return;
+  SetTitle(GetViewName());
+}
+
+// ---- Switching ------------------------------------------------------------------------------------------
+
+bool CPolyView::SetViewType(ViewType code, bool quiet) {
+  using detail_PolyViewType::OtherPaneShows;
+  const ViewType old = mViewType;
+  const bool had = old != kNoViewType;
+  if (code == old && ((code & kViewFlag3D) || Is3D() == Is4DModel())) return true;
+  const bool old3D = had && (old & kViewFlag3D);
+  const bool new3D = (code & kViewFlag3D) != 0;
+
+  if (!quiet) {
+    ClearMessage();
+    if (old == kViewFoldingNet && GetSharedThrow(kThrowKindFoldingNet)->IsActive() &&
+        !OtherPaneShows(this, kViewFoldingNet, true)) {
+      GetSharedThrow(kThrowKindFoldingNet)->Deactivate();
+    }
+    if (old == kViewUnfoldedNet && GetSharedThrow(kThrowKindNetPanes)->IsActive() &&
+        !OtherPaneShows(this, kViewUnfoldedNet, true)) {
+      GetSharedThrow(kThrowKindNetPanes)->Deactivate();
+    }
+    if (had && TakesSectionDrag(old) && !TakesSectionDrag(code)) {
+      bool other = false;
+      for (NewView* v = GetFirstView(); v && !other; v = v->GetNext()) {
+        CPolyView* pane = AsPolyView(v);
+        other = pane && pane != this && pane->GetViewType() != kNoViewType && pane->TakesSectionDrag(pane->GetViewType());
+      }
+      if (!other) {
+        GetSharedThrow(kThrowKindSection)->Deactivate();
+        for (NewView* v = GetFirstView(); v; v = v->GetNext()) {
+          if (CPolyView* pane = AsPolyView(v)) pane->StopViewThrows();
+        }
+      }
+    }
+    if ((old == kViewCrossSection || code == kViewCrossSection) &&
+        GetSectionInModelChoice() == kSectionInModelWhenOpen) {
+      for (NewView* v = GetFirstView(); v; v = v->GetNext()) {
+        CPolyView* pane = AsPolyView(v);
+        if (!pane || pane == this) continue;
+        const ViewType t = pane->GetViewType();
+        if (t == kViewBasePolyhedron || t == kViewDualPolyhedron || t == kViewCompoundOfDuals) pane->Invalidate(true);
+      }
+    }
+    const bool oldMorph = had && (old & kViewFlagMorph);
+    const bool newMorph = (code & kViewFlagMorph) != 0;
+    if (oldMorph && !newMorph && !OtherPaneShows(this, kViewFlagMorph, false)) {
+      GetSharedThrow(kThrowKindDualMorph)->Deactivate();
+    }
+    if (newMorph && !oldMorph) {
+      SetMessage(this, "%s", "Ctrl+Left-drag --- Morph between model and dual\nCtrl+Right-click --- Morph to half-way point");
+    }
+    if (code == kViewFoldingNet) {
+      SetMessage(this, "%s", "Ctrl+Left-drag --- Fold/unfold model\nCtrl+Right-click --- Unfold half-way");
+    }
+  }
+
+  // Diagrams that are flat print with their own drawing; every other pane prints
+  // through OpenGL.
+  const bool flatDiagram = (code & kViewFlagDiagram) && !IsThreeDViewType(code);
+  EnableOpenGL(true, !flatDiagram);
+  SetIs3D(IsThreeDViewType(code));
+  if (!quiet) {
+    if (Is4DModel() && old3D != new3D && !OtherPaneShows(this, kViewFlag3D, false)) {
+      GetSharedThrow(kThrowKind3DPanes)->Deactivate();
+    }
+    if (old3D != new3D || (code & kViewFlagNet)) GetTumbleThrow()->Deactivate();
+  }
+  mViewType = code;
+  if (!quiet) SetCaptionButtons();
+  if (GetActiveView() == this) {
+    RefreshNetsMessage();
+    if (!(code & (kViewFlagBase | kViewFlagDual))) {
+      bool base = false, dual = false;
+      for (NewView* v = GetFirstView(); v; v = v->GetNext()) {
+        CPolyView* pane = AsPolyView(v);
+        if (!pane || pane->GetViewType() == kNoViewType) continue;
+        base = base || (pane->GetViewType() & kViewFlagBase);
+        dual = dual || (pane->GetViewType() & kViewFlagDual);
+      }
+      if (Poly* poly = GetCurrentPoly(); poly && base != dual) poly->mShowDual = dual ? 1 : 0;
+    }
+  }
+  if (!GetMessage()) CheckConstructionToy();
+  SetExtents2D(0, 0, 0, 0);
+  SetTwistAllowed(code != kViewCellDiagram, quiet);
+  if (!quiet) UpdateCaption();
+  if (GetLinkedViews() && Is3D() != old3D) {
+    for (NewView* v = GetFirstView(); v; v = v->GetNext()) {
+      CPolyView* pane = AsPolyView(v);
+      if (pane && pane != this && pane->Is3D()) {
+        pane->SyncLinkedViews();
+        break;
+      }
+    }
+    Invalidate(true);
+    return true;
+  }
+  if (had && (old & kViewFlagMorph) && (code & kViewFlagMorph)) {
+    Invalidate(true);
+    return true;
+  }
+  if (!quiet) SetFitMode(kFitNormal);
+  Invalidate(true);
+  return true;
+}
+
+}  // namespace corvia

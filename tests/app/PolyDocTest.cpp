@@ -1,0 +1,220 @@
+// The document: making built-in models current by name, configuration and index, a
+// model that cannot be built, the fading transitions from model to model, and the
+// title.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "construction/Library.h"
+#include "core/TimeFormat.h"
+#include "stellation/FaceTypeBlock.h"
+#include "tests/app/AppTestSupport.h"
+
+namespace test_PolyDoc {
+
+using namespace corvia;
+using corvia::testing::DocumentTest;
+
+int CountFaces(const Poly* poly) { return poly ? poly->mFaces.mCount : -1; }
+int CountVertices(const Poly* poly) { return poly ? poly->mVertices.mCount : -1; }
+
+class PolyDocTest : public DocumentTest {
+ protected:
+};
+
+TEST_F(PolyDocTest, ModelsByNameConfigurationAndIndex) {
+  SetTransitionsEnabled(false);
+  EXPECT_FALSE(Doc().SetModel(nullptr, false, false));
+  EXPECT_EQ(Doc().CountRecords(), 1);
+
+  ASSERT_TRUE(Doc().SetModel(Find("Icosidodecahedron"), false, false));
+  EXPECT_EQ(GetCurrentPoly(), &Doc().GetCurrentRecord()->mPoly);
+  EXPECT_EQ(CountFaces(GetCurrentPoly()), 32);
+  EXPECT_EQ(CountVertices(GetCurrentPoly()), 30);
+  EXPECT_STREQ(GetCurrentPoly()->mName, "Icosidodecahedron");
+  EXPECT_EQ(Doc().GetTitle(), "5.3.5.3 - Icosidodecahedron");
+
+  ASSERT_TRUE(Doc().SetModel(Find("4.3.4.3"), false, false));
+  EXPECT_STREQ(GetCurrentPoly()->mName, "Cuboctahedron");
+  EXPECT_EQ(CountFaces(GetCurrentPoly()), 14);
+
+  // By catalogue index and by position in the library.
+  ASSERT_TRUE(Doc().SetModel(Find("W1"), false, false));
+  EXPECT_STREQ(GetCurrentPoly()->mName, "Tetrahedron");
+  LibraryEntry* tenth = GetLibraryEntry(10);
+  ASSERT_NE(tenth, nullptr);
+  ASSERT_TRUE(Doc().SetModel(tenth, false, false));
+  EXPECT_EQ(GetCurrentPoly()->mLibraryEntry, tenth);
+  EXPECT_EQ(CountFaces(GetCurrentPoly()), tenth->mNumFaces);
+  // Without transitions the new model simply takes the old one's place.
+  EXPECT_EQ(Doc().CountRecords(), 1);
+}
+
+TEST_F(PolyDocTest, FailedBuildLeavesTheModelAndThePanes) {
+  SetTransitionsEnabled(false);
+  CPolyView* pane = AddPane(kViewBasePolyhedron);
+  ASSERT_TRUE(Doc().SetModel(Find("3.3.3.3.3"), false, false));
+  Poly* before = GetCurrentPoly();
+  WindowOf(pane)->Paint();
+  pane->RotateAboutViewAxis(1, 20.0);
+  CameraRecord camera;
+  pane->GetCamera(camera);
+
+  // Seven triangles round a vertex close up only in the hyperbolic plane.
+  LibraryEntry impossible = *Find("3.3.3.3.3");
+  impossible.mConfig = "3.3.3.3.3.3.3";
+  impossible.mCategory = 0;
+  impossible.mFlags = 0;
+  corvia::testing::Platform().messages.Clear();
+  EXPECT_FALSE(Doc().SetModel(&impossible, false, false));
+  EXPECT_EQ(GetCurrentPoly(), before);
+  EXPECT_EQ(CountFaces(GetCurrentPoly()), 20);
+  EXPECT_STREQ(GetCurrentPoly()->mName, "Icosahedron");
+  EXPECT_EQ(Doc().CountRecords(), 1);
+  EXPECT_EQ(corvia::testing::Platform().undo.mDiscards, 1);
+  EXPECT_EQ(corvia::testing::Platform().undo.mGroupDepth, 0);
+  CameraRecord after;
+  pane->GetCamera(after);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_DOUBLE_EQ(after.eye[i], camera.eye[i]);
+    EXPECT_DOUBLE_EQ(after.up[i], camera.up[i]);
+  }
+  EXPECT_EQ(pane->GetViewType(), kViewBasePolyhedron);
+
+  // With a transition prepared the failure goes back as well.
+  SetTransitionsEnabled(true);
+  EXPECT_FALSE(Doc().SetModel(&impossible, false, false));
+  EXPECT_EQ(GetCurrentPoly(), before);
+  EXPECT_EQ(Doc().CountRecords(), 1);
+  corvia::testing::Platform().undo.mDiscards = 0;
+}
+
+TEST_F(PolyDocTest, TransitionRunsFromOneModelToTheNextAndEnds) {
+  CPolyView* pane = AddPane(kViewBasePolyhedron);
+  SetTransitionsEnabled(false);
+  ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
+  SetTransitionsEnabled(true);
+  DocRecord* cube = Doc().GetCurrentRecord();
+  const double start = GetTimeSeconds();
+  ASSERT_TRUE(Doc().SetModel(Find("Octahedron"), false, false));
+  DocRecord* octahedron = Doc().GetCurrentRecord();
+  ASSERT_NE(octahedron, cube);
+  ASSERT_EQ(Doc().CountRecords(), 2);
+  EXPECT_EQ(Doc().GetFirstRecord(), cube);
+  const double duration = octahedron->mPoly.GetTransitionDuration();
+  ASSERT_GT(duration, 0.01);
+  EXPECT_TRUE(cube->mPoly.IsTransitionRunning());
+  EXPECT_TRUE(octahedron->mPoly.IsTransitionRunning());
+
+  // Half way, each model is half shown; both are drawn, and each pane paint ends
+  // with the new model current.
+  Advance(duration / 2.0);
+  EXPECT_TRUE(Doc().UpdateTransitions(GetTimeSeconds()));
+  EXPECT_NEAR(octahedron->mPoly.mTransitionProgress, 0.5, 1e-9);
+  EXPECT_NEAR(cube->mPoly.mTransitionProgress, 0.5, 1e-9);
+  WindowOf(pane)->Paint();
+  EXPECT_EQ(Doc().GetCurrentRecord(), octahedron);
+  // Shrink & Grow: each is drawn at half its size, the old one turning the other way.
+  EXPECT_NEAR(octahedron->mPoly.mTransitionBase, 0.5, 1e-9);
+
+  Advance(duration);
+  EXPECT_FALSE(Doc().UpdateTransitions(GetTimeSeconds()));
+  EXPECT_EQ(Doc().CountRecords(), 1);
+  EXPECT_EQ(Doc().GetCurrentRecord(), octahedron);
+  EXPECT_FALSE(octahedron->mPoly.IsTransitionRunning());
+  EXPECT_EQ(octahedron->mPoly.mTransitionProgress, 1.0);
+  EXPECT_EQ(octahedron->mPoly.mTransitionBase, 1.0);
+  EXPECT_EQ(CountFaces(GetCurrentPoly()), 8);
+  EXPECT_GE(GetTimeSeconds() - start, duration);
+}
+
+TEST_F(PolyDocTest, QuickChangesLeaveEveryOlderModelFadingOut) {
+  SetTransitionsEnabled(false);
+  ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
+  SetTransitionsEnabled(true);
+  ASSERT_TRUE(Doc().SetModel(Find("Octahedron"), false, false));
+  DocRecord* octahedron = Doc().GetCurrentRecord();
+  Advance(0.1);
+  Doc().UpdateTransitions(GetTimeSeconds());
+  ASSERT_TRUE(Doc().SetModel(Find("Dodecahedron"), false, false));
+  EXPECT_EQ(Doc().CountRecords(), 3);
+  // The octahedron, caught coming in, now goes out from where it stood.
+  EXPECT_EQ(octahedron->mPoly.mTransitionDirection, 0);
+  Advance(0.05);
+  Doc().UpdateTransitions(GetTimeSeconds());
+  Doc().EndAllTransitions();
+  EXPECT_EQ(Doc().CountRecords(), 1);
+  EXPECT_EQ(CountFaces(GetCurrentPoly()), 12);
+
+  // Left to run, the two older models go too.
+  ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
+  ASSERT_TRUE(Doc().SetModel(Find("Octahedron"), false, false));
+  EXPECT_EQ(Doc().CountRecords(), 3);
+  for (int i = 0; i < 100 && Doc().UpdateTransitions(GetTimeSeconds()); ++i) Advance(0.1);
+  EXPECT_EQ(Doc().CountRecords(), 1);
+  EXPECT_EQ(CountFaces(GetCurrentPoly()), 8);
+}
+
+TEST_F(PolyDocTest, ShortOrDisabledTransitionsDoNotRun) {
+  TransitionSettings* defaults = GetTransitionRecord(kOccasionDefault);
+  ASSERT_NE(defaults, nullptr);
+  defaults->mDuration = 0.005;
+  ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
+  EXPECT_EQ(Doc().CountRecords(), 1);
+  defaults->mDuration = 1.0;
+  SetTransitionsEnabled(false);
+  ASSERT_TRUE(Doc().SetModel(Find("Octahedron"), false, false));
+  EXPECT_EQ(Doc().CountRecords(), 1);
+  // A forced occasion runs its transition even so.
+  {
+    ForcedTransitionOccasion startUp(kOccasionStartUp);
+    ASSERT_TRUE(Doc().SetModel(Find("Tetrahedron"), false, false));
+  }
+  EXPECT_EQ(Doc().CountRecords(), 2);
+  Doc().EndAllTransitions();
+  EXPECT_EQ(Doc().CountRecords(), 1);
+  EXPECT_EQ(CountFaces(GetCurrentPoly()), 4);
+}
+
+TEST_F(PolyDocTest, EachModelKeepsItsOwnCamera) {
+  CPolyView* pane = AddPane(kViewBasePolyhedron);
+  SetTransitionsEnabled(false);
+  ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
+  DocRecord* cube = Doc().GetCurrentRecord();
+  WindowOf(pane)->Paint();
+  pane->RotateAboutViewAxis(1, 30.0);
+  CameraRecord turned;
+  pane->GetCamera(turned);
+  SetTransitionsEnabled(true);
+  ASSERT_TRUE(Doc().SetModel(Find("Octahedron"), false, false));
+  // The old record took the pane's camera with it.
+  EXPECT_DOUBLE_EQ(cube->mCameras[0].eye[0], turned.eye[0]);
+  EXPECT_EQ(cube->mViews[0].mFirst, static_cast<int32_t>(kViewBasePolyhedron));
+  Doc().EndAllTransitions();
+}
+
+TEST_F(PolyDocTest, TitleAndPath) {
+  SetTransitionsEnabled(false);
+  ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
+  Doc().SetPathName("/models/Great;Dodecahedron.corv", false);
+  EXPECT_EQ(Doc().GetTitle(), "\"Great/Dodecahedron.corv\": 4.4.4 - Cube");
+  Doc().UpdateAfterChange(kChangeKeepPath);
+  EXPECT_EQ(Doc().GetPathName(), "/models/Great;Dodecahedron.corv");
+  Doc().UpdateAfterChange(0);
+  EXPECT_EQ(Doc().GetPathName(), "");
+  EXPECT_EQ(Doc().GetTitle(), "4.4.4 - Cube");
+  // A model with no name of its own and no library entry.
+  Poly* poly = GetCurrentPoly();
+  poly->SetName(nullptr);
+  poly->SetDualName(nullptr);
+  poly->mLibraryEntry = nullptr;
+  poly->mTemplate = nullptr;
+  Doc().UpdateTitle();
+  EXPECT_EQ(Doc().GetTitle(), "<No Name>");
+  EXPECT_EQ(GetPolyName(true, true), "Unnamed");
+  EXPECT_EQ(GetDualPolyName(true, true), "Unnamed Dual");
+}
+
+}  // namespace test_PolyDoc
