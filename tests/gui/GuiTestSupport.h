@@ -2,9 +2,14 @@
 // What the window tests share.
 
 #include <wx/app.h>
+#include <wx/dcmemory.h>
+#include <wx/dcscreen.h>
+#include <wx/image.h>
 #include <wx/utils.h>
 
+#include <cstdlib>
 #include <functional>
+#include <string>
 
 namespace corvia::testing {
 
@@ -23,5 +28,40 @@ inline void YieldFor(int milliseconds) {
     wxMilliSleep(10);
   }
 }
+
+// The pixels of a window as the screen shows them.
+inline wxImage ScreenPixels(wxWindow* window) {
+  const wxSize size = window->GetClientSize();
+  const wxPoint origin = window->ClientToScreen(wxPoint(0, 0));
+  wxBitmap bitmap(size);
+  wxMemoryDC memory(bitmap);
+  wxScreenDC screen;
+  memory.Blit(0, 0, size.x, size.y, &screen, origin.x, origin.y);
+  memory.SelectObject(wxNullBitmap);
+  return bitmap.ConvertToImage();
+}
+
+// Sets an environment variable for the scope and puts the old value back.
+class ScopedEnv {
+public:
+  ScopedEnv(const char* name, const std::string& value) : mName(name) {
+    if (const char* old = std::getenv(name)) mOld = old, mHad = true;
+    setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv() {
+    if (mHad) {
+      setenv(mName, mOld.c_str(), 1);
+    } else {
+      unsetenv(mName);
+    }
+  }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+  const char* mName;
+  std::string mOld;
+  bool mHad = false;
+};
 
 }  // namespace corvia::testing

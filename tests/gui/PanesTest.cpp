@@ -30,6 +30,7 @@ namespace {
 
 using namespace corvia;
 using corvia::testing::TestView;
+using corvia::testing::ScreenPixels;
 using corvia::testing::YieldFor;
 using corvia::testing::YieldUntil;
 
@@ -79,18 +80,6 @@ struct PaneFrameForTest : public PaneFrame {
   std::string hints;
   NewView* active = nullptr;
 };
-
-// The pixels of a window as the screen shows them.
-wxImage ScreenPixels(wxWindow* window) {
-  const wxSize size = window->GetClientSize();
-  const wxPoint origin = window->ClientToScreen(wxPoint(0, 0));
-  wxBitmap bitmap(size);
-  wxMemoryDC memory(bitmap);
-  wxScreenDC screen;
-  memory.Blit(0, 0, size.x, size.y, &screen, origin.x, origin.y);
-  memory.SelectObject(wxNullBitmap);
-  return bitmap.ConvertToImage();
-}
 
 int LargestDifference(const wxImage& image, const GLBitmap& bitmap) {
   if (image.GetWidth() != bitmap.width || image.GetHeight() != bitmap.height) return 1000;

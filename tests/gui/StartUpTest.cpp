@@ -27,26 +27,7 @@ namespace test_StartUp {
 
 using corvia::testing::YieldUntil;
 
-// Sets an environment variable for the scope and puts the old value back.
-class ScopedEnv {
-public:
-  ScopedEnv(const char* name, const std::string& value) : mName(name) {
-    if (const char* old = std::getenv(name)) mOld = old, mHad = true;
-    setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (mHad) {
-      setenv(mName, mOld.c_str(), 1);
-    } else {
-      unsetenv(mName);
-    }
-  }
-
-private:
-  const char* mName;
-  std::string mOld;
-  bool mHad = false;
-};
+using corvia::testing::ScopedEnv;
 
 TEST(StartUp, MainWindowOpensAndClosesAndSettingsAreSaved) {
   std::filesystem::path home = corvia::testing::ScratchDir("startup-home");
