@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "app/PolyDoc.h"
 #include "core/DrawnPolygon.h"
@@ -319,14 +320,16 @@ void CPolyView::RefreshNetsMessage() {
   const bool otherModel = Is3D() && (mViewType == kViewFacetingPreview || mViewType == kViewCompoundOfDuals ||
                                      mViewType == kViewCompound || (mViewType & kViewFlagMorph) ||
                                      mViewType == kViewCrossSection);
+  static const char* const kNetsMessage =
+      "To see nets for the model in the selected view\nfirst make it the new base model by clicking on\n"
+      "the left-and-down arrow button on that view's\ntitle bar.  Then select a base model view.";
   for (NewView* v = GetFirstView(); v; v = v->GetNext()) {
     CPolyView* pane = AsPolyView(v);
     if (!pane || pane->mViewType == kNoViewType || !(pane->mViewType & kViewFlagNet)) continue;
     if (otherModel) {
-      SetMessage(pane, "%s",
-                 "To see nets for the model in the selected view\nfirst make it the new base model by clicking on\n"
-                 "the left-and-down arrow button on that view's\ntitle bar.  Then select a base model view.");
-    } else {
+      SetMessage(pane, "%s", kNetsMessage);
+    } else if (pane->GetMessage() && std::strcmp(pane->GetMessage(), kNetsMessage) == 0) {
+      // Only this message goes: a net pane's own hint (folding) stays.
       pane->ClearMessage();
     }
   }

@@ -1,0 +1,245 @@
+// The panes: view-type codes and names, titles, switching types, caption buttons,
+// reaching panes by kind, the polygon offset, the material passes, and the motion of a
+// fading transition.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "core/TimeFormat.h"
+#include "nets/NetSettings.h"
+#include "render/DisplaySettings.h"
+#include "render/GL.h"
+#include "render/GLSection.h"
+#include "tests/app/AppTestSupport.h"
+
+namespace test_PolyView {
+
+using namespace corvia;
+using corvia::testing::DocumentTest;
+
+TEST(ViewTypes, IndexCodesAndNames) {
+  for (int i = 0; i < kNumViewTypes; ++i) {
+    EXPECT_EQ(ViewIndexOf(kViewTypes[i]), i);
+    EXPECT_EQ(ViewTypeFromIndex(i), kViewTypes[i]);
+    // A full code maps to itself.
+    EXPECT_EQ(ViewTypeFromIndex(kViewTypes[i]), kViewTypes[i]);
+    EXPECT_EQ(GetViewTypeOfCommand(GetViewTypeCommand(kViewTypes[i])), kViewTypes[i]);
+  }
+  EXPECT_EQ(ViewTypeFromIndex(25), 25u);
+  EXPECT_EQ(ViewTypeFromIndex(0x1900), kViewBasePolyhedron);
+  EXPECT_STREQ(GetViewTypeName(kViewFace), "Face of Base/Dual Polyhedron");
+  EXPECT_STREQ(GetViewTypeName(kViewMorphViaSnub), "Morph Duals via Snub");
+  EXPECT_EQ(GetViewTypeCommand(kViewUnfoldedNet), 32840);
+  EXPECT_EQ(GetViewTypeOfCommand(1), kNoViewType);
+  corvia::testing::ExpectInternalErrors();
+  EXPECT_STREQ(GetViewTypeName(0x1919), "Unknown view type");
+  EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 1);
+}
+
+class PolyViewTest : public DocumentTest {
+ protected:
+  void SetUp() override {
+    DocumentTest::SetUp();
+    SetTransitionsEnabled(false);
+    ASSERT_TRUE(Doc().SetModel(Find("Icosahedron"), false, false));
+  }
+};
+
+TEST_F(PolyViewTest, TitlesNameTheModelTheTypeShows) {
+  CPolyView* base = AddPane(kViewBasePolyhedron);
+  CPolyView* dual = AddPane(kViewDualPolyhedron);
+  CPolyView* nets = AddPane(kViewUnfoldedNet);
+  CPolyView* morph = AddPane(kViewMorphBySizing);
+  EXPECT_EQ(base->GetTitle(), "Icosahedron (3.3.3.3.3), W4, p17");
+  EXPECT_EQ(dual->GetTitle(), "Dodecahedron (Dual of 3.3.3.3.3), WD4, p9");
+  EXPECT_EQ(nets->GetTitle(), "Unfolded Net for Icosahedron (3.3.3.3.3), W4, p17");
+  EXPECT_EQ(morph->GetTitle(), "Morph Duals by Sizing");
+  EXPECT_EQ(base->GetExportModelName(), "Icosahedron (3.3.3.3.3), W4, p17");
+  EXPECT_EQ(morph->GetExportModelName(), "Dual-morph of Icosahedron (3.3.3.3.3), W4, p17");
+  EXPECT_EQ(morph->GetShownModelName(true, true), "<Unknown>");
+  EXPECT_EQ(nets->GetStellationName(), "Icosahedron (3.3.3.3.3), W4, p17");
+
+  // A model of the library built without a template: named by its record.
+  ASSERT_TRUE(Doc().SetModel(Find("J1"), false, false));
+  UpdateAllCaptions();
+  EXPECT_EQ(base->GetTitle().rfind("Square Pyramid", 0), 0u) << base->GetTitle();
+  EXPECT_EQ(GetDualPolyName(false, false), "Dual of Square Pyramid");
+}
+
+TEST_F(PolyViewTest, SwitchingTheTypeSetsItsPane) {
+  CPolyView* pane = AddPane(kViewBasePolyhedron);
+  EXPECT_TRUE(pane->Is3D());
+  EXPECT_EQ(pane->GetFitMode(), kFitNormal);
+  // Model stepping buttons on a model pane.
+  ASSERT_EQ(pane->GetNumButtons(), 2);
+  EXPECT_EQ(pane->GetButton(0).command, kCaptionNextModel);
+  EXPECT_EQ(pane->GetButton(1).icon, kIconPreviousModel);
+
+  pane->SetViewType(kViewFace, false);
+  EXPECT_FALSE(pane->Is3D());
+  EXPECT_EQ(pane->GetButton(0).command, kCaptionElementOn);
+  EXPECT_FALSE(pane->IsPrintThroughGL());
+
+  pane->SetViewType(kViewFoldingNet, false);
+  EXPECT_TRUE(pane->Is3D());
+  EXPECT_STREQ(pane->GetMessage(), "Ctrl+Left-drag --- Fold/unfold model\nCtrl+Right-click --- Unfold half-way");
+
+  pane->SetViewType(kViewMorphByTruncation, false);
+  EXPECT_STREQ(pane->GetMessage(),
+               "Ctrl+Left-drag --- Morph between model and dual\nCtrl+Right-click --- Morph to half-way point");
+  // The dual shown as the base gets the button that makes it the base model.
+  EXPECT_EQ(pane->GetButton(pane->GetNumButtons() - 1).command, kCaptionMakeBase);
+  // Between two morphs the camera stays: no new fit.
+  pane->SetFitMode(kFitNone);
+  pane->SetViewType(kViewMorphByExpansion, false);
+  EXPECT_EQ(pane->GetFitMode(), kFitNone);
+
+  // The faceting buttons and the measurement button in faceting mode.
+  pane->SetViewType(kViewFace, false);
+  SetMouseSelectionMode(kSelectFaceting);
+  ASSERT_GE(pane->GetNumButtons(), 4);
+  EXPECT_EQ(pane->GetButton(pane->GetNumButtons() - 1).command, kCaptionMeasure);
+  EXPECT_EQ(pane->GetButton(pane->GetNumButtons() - 2).command, kCaptionFacetingExtra);
+  SetMouseSelectionMode(kSelectFacesVertices);
+
+  // A caption button whose command is not in this version says so in the pane.
+  pane->OnCaptionButton(0, kCaptionNextModel, 0);
+  EXPECT_STREQ(pane->GetMessage(), "Next model: not available in this version.");
+}
+
+TEST_F(PolyViewTest, PanesByKind) {
+  CPolyView* base = AddPane(kViewBasePolyhedron);
+  CPolyView* unfolded = AddPane(kViewUnfoldedNet);
+  CPolyView* folding = AddPane(kViewFoldingNet);
+  CPolyView* face = AddPane(kViewFace);
+  for (auto& window : mWindows) window->Paint();
+  InvalidateViewsOfKind(kViewFlagNet, false);
+  EXPECT_TRUE(WindowOf(unfolded)->IsPaintPending());
+  EXPECT_TRUE(WindowOf(folding)->IsPaintPending());
+  EXPECT_FALSE(WindowOf(base)->IsPaintPending());
+  EXPECT_FALSE(WindowOf(face)->IsPaintPending());
+  EXPECT_EQ(FindViewOfType(kViewFace, kViewVertexFigure), face);
+  EXPECT_EQ(FindViewOfType(kViewCrossSection, kViewCrossSection), nullptr);
+
+  // Fits are dropped while suspended.
+  base->SetFitMode(kFitNone);
+  {
+    FitSuspension suspended;
+    SetFitModeAllViews(kFitTight);
+  }
+  EXPECT_EQ(base->GetFitMode(), kFitNone);
+
+  // The morph ratio: a value within 1e-7 of 0 is 0; the same value redraws nothing.
+  for (auto& window : mWindows) window->Paint();
+  SetDualMorphRatio(5e-8, true);
+  EXPECT_EQ(GetDualMorphRatio(), 0.0);
+  CPolyView* morph = AddPane(kViewMorphBySizing);
+  WindowOf(morph)->Paint();
+  SetDualMorphRatio(0.5, true);
+  EXPECT_TRUE(WindowOf(morph)->IsPaintPending());
+  WindowOf(morph)->Paint();
+  SetDualMorphRatio(0.5, true);
+  EXPECT_FALSE(WindowOf(morph)->IsPaintPending());
+  SetDualMorphRatio(0.0, false);
+}
+
+TEST_F(PolyViewTest, AnEmptyPaneSaysWhatIsMissing) {
+  CPolyView* nets = AddPane(kViewUnfoldedNet);
+  corvia::testing::Platform().messages.Clear();
+  WindowOf(nets)->Paint();
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+  EXPECT_STREQ(GetMissingContentText(kViewUnfoldedNet), "Nets are not drawn in this version.");
+  // The line stands on the pane's background, lighter than it.
+  const GLBitmap image = WindowOf(nets)->ReadPixels();
+  int bright = 0;
+  for (int y = 0; y < image.height; ++y) {
+    for (int x = 0; x < image.width; ++x) bright += image.Pixel(x, y)[0] > 200 ? 1 : 0;
+  }
+  EXPECT_GT(bright, 50);
+}
+
+TEST(PolygonOffset, FollowsThePowerLawThroughItsPoints) {
+  EXPECT_NEAR(PolygonOffsetUnits(1.2, false), 8000.0, 1e-6);
+  EXPECT_NEAR(PolygonOffsetUnits(4.5, false), 200.0, 1e-6);
+  EXPECT_NEAR(PolygonOffsetUnits(75.0, false), 6.0, 1e-6);
+  EXPECT_EQ(PolygonOffsetUnits(3.0, true), 10.0);
+  EXPECT_EQ(PolygonOffsetUnits(1e6, false), 1.0);
+  // An eye at or behind the centre still gets a finite offset.
+  EXPECT_TRUE(std::isfinite(PolygonOffsetUnits(0.0, false)));
+  EXPECT_TRUE(std::isfinite(PolygonOffsetUnits(-2.0, false)));
+  EXPECT_TRUE(std::isfinite(PolygonOffsetUnits(std::nan(""), false)));
+}
+
+TEST_F(PolyViewTest, MaterialPassesOfSpheres) {
+  CPolyView* pane = AddPane(kViewBasePolyhedron);
+  DisplaySettings& display = GetDisplaySettings();
+  const int saved = display.sphereMaterial;
+  ASSERT_TRUE(PreOpenGL(pane));
+  for (int kind : {kMaterialPlain, kMaterialGold}) {
+    display.sphereMaterial = kind;
+    MaterialPassState state;
+    EXPECT_EQ(pane->SetVertexMaterial(state), kind);
+    int passes = 0;
+    while (pane->ApplyFaceAppearance(true, state) && passes < 10) ++passes;
+    // The plain pass and the second plain pass; there are no textures for the others.
+    EXPECT_EQ(passes, 2) << "kind " << kind;
+    EXPECT_EQ(state.flags, 0);
+    EXPECT_EQ(pane->GetCullMode(), kCullNone);
+    pane->EndVertexMaterial();
+  }
+  PostOpenGL(pane);
+  display.sphereMaterial = saved;
+}
+
+TEST_F(PolyViewTest, FadingModelsMoveAsTheirTransitionSays) {
+  CPolyView* pane = AddPane(kViewBasePolyhedron);
+  Poly* poly = GetCurrentPoly();
+  Matrix4 motion;
+  EXPECT_FALSE(pane->PreViewingMatrixHook(motion));
+
+  // Sideways at 90 degrees, a quarter shown: the incoming model is three quarters of
+  // the pane's radius above, the outgoing one as far below.
+  poly->mTransition = TransitionSettings();
+  GetTransitionSettings(poly->mTransition, kOccasionDefault);
+  poly->mTransition.mType = kTransitionSideways;
+  poly->mTransition.mParams[kParamSlideAngle] = 90.0;
+  poly->mTransition.mParams[kParamSlideSpin] = 0.0;
+  poly->mTransitionEnd = GetTimeSeconds() + 1.0;
+  poly->mTransitionProgress = 0.25;
+  poly->mTransitionDirection = 1;
+  ASSERT_TRUE(pane->PreViewingMatrixHook(motion));
+  const double radius = pane->GetGeometryRadius(true);
+  EXPECT_NEAR(motion(0, 3), 0.0, 1e-12);
+  EXPECT_NEAR(motion(1, 3), 0.75 * radius, 1e-12);
+  poly->mTransitionDirection = 0;
+  ASSERT_TRUE(pane->PreViewingMatrixHook(motion));
+  EXPECT_NEAR(motion(1, 3), -0.75 * radius, 1e-12);
+
+  // Shrink & Grow: the scale goes from the starting size to 1 and spins about the
+  // screen's vertical.
+  poly->mTransition.mType = kTransitionShrinkAndGrow;
+  poly->mTransition.mParams[kParamShrinkSpin] = 1.0;
+  poly->mTransition.mDuration = 1.0;
+  poly->mTransitionProgress = 0.5;
+  poly->mTransitionDirection = 1;
+  ASSERT_TRUE(pane->PreViewingMatrixHook(motion));
+  EXPECT_NEAR(poly->mTransitionBase, 0.5, 1e-12);
+  // 180 x 0.25 = 45 degrees.
+  EXPECT_NEAR(motion(0, 0), std::cos(std::numbers::pi / 4.0), 1e-12);
+  EXPECT_NEAR(motion(1, 1), 1.0, 1e-12);
+
+  // An exploding type blows the fading model apart as it vanishes.
+  poly->mTransition.mType = kTransitionExplodeAndImplode;
+  poly->mTransitionProgress = 0.5;
+  ASSERT_TRUE(pane->PreViewingMatrixHook(motion));
+  EXPECT_NEAR(pane->GetDrawExplosion(), 2.0, 1e-12);
+
+  poly->mTransitionEnd = -1.0;
+  poly->mTransitionProgress = 1.0;
+  poly->mTransitionBase = 1.0;
+  EXPECT_FALSE(pane->PreViewingMatrixHook(motion));
+}
+
+}  // namespace test_PolyView
