@@ -50,6 +50,13 @@ class FrameViews final : public platform::ViewNotifier {
   // The information tree comes with the frame's bars; until then there is nothing to
   // bring up to date.
   void InvalidateInfo(unsigned) override {}
+  void FitViewsOfKind(unsigned mask) override { corvia::FitViewsOfKind(mask); }
+  void SetFitModeOfType(unsigned viewType, int mode) override {
+    for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
+      CPolyView* pane = CPolyView::AsPolyView(v);
+      if (pane && pane->GetViewType() == viewType) pane->SetFitMode(mode);
+    }
+  }
   void SetStatusText(const std::string& text) override {
     if (wxStatusBar* bar = gFrame ? gFrame->GetStatusBar() : nullptr) bar->SetStatusText(wxString::FromUTF8(text), 0);
   }
