@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "app/MainWindow.h"
+#include "app/WindowServices.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
 #include "app/RecentFiles.h"
@@ -23,6 +23,8 @@
 #include "render/LightSets.h"
 #include "render/MouseThrow.h"
 #include "render/NewView.h"
+#include "ui/MainFrame.h"
+#include "ui/NewFrame.h"
 
 namespace corvia {
 
@@ -51,14 +53,15 @@ wxFrame* CPolyApp::InitInstance() {
   LoadSettings();
   GetRecentFiles().Load(kRecentFileCount);
   std::srand(TimeSeed());
-  LoadPaneImages();
 
+  // The document first: the main window's layouts make its panes.
   mDoc = std::make_unique<CPolyDoc>();
-  mFrame = CreateMainWindow();
-  SetDocumentTitleListener([frame = mFrame](const std::string& title) {
-    frame->SetTitle(title.empty() ? wxString("Corvia") : wxString::FromUTF8(title));
-  });
-  mFrame->Bind(wxEVT_CLOSE_WINDOW, &CPolyApp::OnMainWindowClose, this);
+  InstallWindowServices();
+  CMainFrame::SetDocumentCloseDown([this] { CloseDown(); });
+  auto* frame = new CMainFrame;
+  mFrame = frame;
+  ConnectMainWindow(frame);
+  SetDocumentTitleListener([](const std::string& title) { SetMainWindowTitle(title.c_str()); });
   if (wxTheApp && !mIdleBound) {
     wxTheApp->Bind(wxEVT_IDLE, &CPolyApp::OnIdle, this);
     mIdleBound = true;
@@ -71,27 +74,27 @@ wxFrame* CPolyApp::InitInstance() {
     bool recognised = false;
     mDoc->SetModel(LookUpModel(kStartModel, &recognised, true, nullptr, false), false, false);
     CheckForNewVersion(false);
-    mFrame->Show();
+    frame->Show();
     mDoc->UpdateTitle();
     if (GetAppSettings().rainbowColors) SetRainbowColors(true);
-    mFrame->Update();
+    frame->Update();
   }
-  return mFrame;
+  return frame;
 }
 
-void CPolyApp::OnMainWindowClose(wxCloseEvent& event) {
+void CPolyApp::CloseDown() {
   SaveSettings();
   GetRecentFiles().Save();
   ShutdownPaneGlobals();
   SetDocumentTitleListener(nullptr);
   mFrame = nullptr;
-  event.Skip();
 }
 
 void CPolyApp::ExitInstance() {
   if (mIdleBound && wxTheApp) wxTheApp->Unbind(wxEVT_IDLE, &CPolyApp::OnIdle, this);
   mIdleBound = false;
-  RemoveMainWindowServices();
+  CMainFrame::SetDocumentCloseDown(nullptr);
+  RemoveWindowServices();
   mDoc.reset();
   mFrame = nullptr;
 }

@@ -8,7 +8,6 @@
 
 class wxFrame;
 class wxIdleEvent;
-class wxCloseEvent;
 
 namespace corvia {
 
@@ -37,7 +36,8 @@ class CPolyApp {
 
  private:
   void OnIdle(wxIdleEvent& event);
-  void OnMainWindowClose(wxCloseEvent& event);
+  // The document's part of the main window's close-down: the settings are saved.
+  void CloseDown();
 
   std::unique_ptr<CPolyDoc> mDoc;
   wxFrame* mFrame = nullptr;

@@ -13,11 +13,11 @@
 #include <numbers>
 #include <string>
 
-#include "app/MainWindow.h"
 #include "app/PolyApp.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
 #include "app/StartUp.h"
+#include "app/WindowServices.h"
 #include "core/VectorMath.h"
 #include "model/Poly.h"
 #include "platform/Services.h"
@@ -178,11 +178,11 @@ TEST_F(ProgramTest, AnIdleProgramPaintsNothing) {
     ++paints;
     event.Skip();
   };
-  for (int i = 0; i < kDefaultPaneCount; ++i) Canvas(i)->Bind(wxEVT_PAINT, count);
+  for (int i = 0; i < CountPanes(); ++i) Canvas(i)->Bind(wxEVT_PAINT, count);
   YieldFor(1000);
   EXPECT_EQ(paints, 0);
   EXPECT_FALSE(CPolyApp::Get().DoIdleWork(-1.0));
-  for (int i = 0; i < kDefaultPaneCount; ++i) Canvas(i)->Unbind(wxEVT_PAINT, count);
+  for (int i = 0; i < CountPanes(); ++i) Canvas(i)->Unbind(wxEVT_PAINT, count);
 }
 
 TEST_F(ProgramTest, ClosingWritesTheSettings) {

@@ -1,0 +1,222 @@
+// The main window and the panes of the document, joined.
+
+#include "app/WindowServices.h"
+
+#include <wx/cursor.h>
+#include <wx/frame.h>
+#include <wx/menu.h>
+#include <wx/utils.h>
+
+#include <memory>
+#include <string>
+
+#include "app/PolyView.h"
+#include "app/ViewType.h"
+#include "platform/Services.h"
+#include "render/MouseThrow.h"
+#include "ui/CommandTable.h"
+#include "ui/Icons.h"
+#include "ui/MainFrame.h"
+#include "ui/NewFrame.h"
+#include "ui/PaneViews.h"
+#include "ui/PaneWindow.h"
+#include "ui/ToolBarEx.h"
+
+namespace corvia {
+
+namespace detail_WindowServices {
+
+// "Options > Allow Mouse Inertia".
+constexpr int kCmdAllowMouseInertia = 32943;
+// The view-type icons are drawn at this size in captions and menus.
+constexpr int kViewIconPixels = 16;
+
+// The layouts' panes are the document's panes.
+class PolyViewMaker final : public PaneViewMaker {
+ public:
+  std::unique_ptr<NewView> CreateView() override { return std::make_unique<CPolyView>(); }
+  int GetViewType(const NewView* view) override {
+    auto* pane = dynamic_cast<const CPolyView*>(view);
+    if (!pane || pane->GetViewType() == kNoViewType) return -1;
+    return static_cast<int>(pane->GetViewType());
+  }
+  void SetViewType(NewView* view, int viewType) override {
+    if (auto* pane = dynamic_cast<CPolyView*>(view)) pane->SetViewType(static_cast<ViewType>(viewType), false);
+  }
+};
+
+// What the geometry tells the panes and the frame.
+class FrameViews final : public platform::ViewNotifier {
+ public:
+  void RedrawAllViews(bool captionsToo) override { corvia::RedrawAllViews(captionsToo, false); }
+  void InvalidateViewsOfKind(unsigned mask, int argument) override { corvia::InvalidateViewsOfKind(mask, argument != 0); }
+  // The information tree is not in the information bar yet: nothing to bring up to date.
+  void InvalidateInfo(unsigned) override {}
+  void FitViewsOfKind(unsigned mask) override { corvia::FitViewsOfKind(mask); }
+  void SetFitModeOfType(unsigned viewType, int mode) override {
+    for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
+      CPolyView* pane = CPolyView::AsPolyView(v);
+      if (pane && pane->GetViewType() == viewType) pane->SetFitMode(mode);
+    }
+  }
+  void SetStatusText(const std::string& text) override { StatusPrintf("%s", text.c_str()); }
+  void SetWaitCursor(bool busy) override {
+    if (busy) {
+      wxBeginBusyCursor();
+    } else if (wxIsBusy()) {
+      wxEndBusyCursor();
+    }
+  }
+  void SetPaneMessage(const std::string& text) override {
+    NewView* view = NewView::GetActiveView();
+    if (text.empty()) {
+      NewView::SetMessage(view, nullptr);
+    } else {
+      NewView::SetMessage(view, "%s", text.c_str());
+    }
+  }
+};
+
+// The commands of the panes: the View menu's view types switch the active pane and
+// carry its mark; mouse inertia is allowed or not.
+class PaneCommands final : public wxEvtHandler {
+ public:
+  PaneCommands() {
+    for (ViewType code : kViewTypes) {
+      const int id = ToWxId(GetViewTypeCommand(code));
+      Bind(wxEVT_MENU, [code](wxCommandEvent&) {
+        if (CPolyView* pane = CPolyView::GetActive()) pane->SetViewType(code, false);
+      }, id);
+      Bind(wxEVT_UPDATE_UI, [code](wxUpdateUIEvent& event) {
+        CPolyView* pane = CPolyView::GetActive();
+        event.Enable(pane != nullptr);
+        event.Check(pane && pane->GetViewType() == code);
+      }, id);
+    }
+    Bind(wxEVT_MENU, [](wxCommandEvent&) { SetMouseInertiaAllowed(!IsMouseInertiaAllowed()); },
+         ToWxId(kCmdAllowMouseInertia));
+    Bind(wxEVT_UPDATE_UI, [](wxUpdateUIEvent& event) { event.Check(IsMouseInertiaAllowed()); },
+         ToWxId(kCmdAllowMouseInertia));
+  }
+
+  static void MarkAvailable(bool available) {
+    for (ViewType code : kViewTypes) SetCommandAvailable(GetViewTypeCommand(code), available);
+    SetCommandAvailable(kCmdAllowMouseInertia, available);
+  }
+};
+
+PolyViewMaker gMaker;
+FrameViews gViews;
+PaneViewMaker* gPreviousMaker = nullptr;
+platform::ViewNotifier* gPreviousViews = nullptr;
+std::unique_ptr<PaneCommands> gCommands;
+NewFrame* gFrame = nullptr;
+
+// The caption's view-type menu: the buttons of the main window's view toolbar in
+// order, each with its image and its tooltip's text, the pane's own type checked.
+void ShowViewTypeMenu(CPolyView* pane) {
+  auto* window = dynamic_cast<PaneWindow*>(pane->GetWindow());
+  auto* frame = dynamic_cast<CMainFrame*>(GetMainFrame());
+  ViewToolBar* bar = frame ? frame->GetViewToolBar() : nullptr;
+  if (!window || !bar) return;
+  wxMenu menu;
+  for (size_t i = 0; i < bar->GetToolCount(); ++i) {
+    wxAuiToolBarItem* tool = bar->FindToolByIndex(static_cast<int>(i));
+    if (!tool || tool->GetWindow()) continue;
+    if (tool->GetKind() == wxITEM_SEPARATOR) {
+      if (menu.GetMenuItemCount() > 0) menu.AppendSeparator();
+      continue;
+    }
+    const int command = FromWxId(tool->GetId());
+    const std::string text = GetCommandPrompt(command);
+    if (text.empty()) break;
+    const ViewType code = GetViewTypeOfCommand(command);
+    auto* item = new wxMenuItem(&menu, tool->GetId(), wxString::FromUTF8(text), wxEmptyString, wxITEM_CHECK);
+    menu.Append(item);
+    item->Check(code != kNoViewType && code == pane->GetViewType());
+  }
+  const int chosen = window->GetPopupMenuSelectionFromUser(menu, wxPoint(0, 0));
+  if (chosen == wxID_NONE) return;
+  const ViewType code = GetViewTypeOfCommand(FromWxId(chosen));
+  if (code != kNoViewType) pane->SetViewType(code, false);
+}
+
+// The images of the caption buttons, the view types and the mouse modes.
+void LoadPaneImages() {
+  struct CaptionImage {
+    int icon;
+    const char* name;
+  };
+  static constexpr CaptionImage kCaptionImages[] = {
+      {kIconElementOn, "caption_on"},        {kIconElementBack, "caption_back"},
+      {kIconNextStellation, "nextstel"},     {kIconPreviousStellation, "prevstel"},
+      {kIconNextModel, "next"},              {kIconPreviousModel, "prev"},
+      {kIconFacetingAction - 1, "caption_minus"}, {kIconFacetingAction, "caption_plus"},
+      {kIconMakeBase, "caption_makebase"},   {kIconFacetingExtra, "caption_cross"},
+      {kIconMeasure, "measure"},             {kIconFacetingOn, "caption_up"},
+      {kIconFacetingBack, "caption_down"},
+  };
+  for (const CaptionImage& image : kCaptionImages) SetCaptionIcon(image.icon, GetIconBundle(image.name, 12));
+  for (int i = 0; i < kNumViewTypes; ++i) {
+    const CommandInfo* command = FindCommand(GetViewTypeCommand(kViewTypes[i]));
+    if (command && command->icon[0]) {
+      SetCaptionIcon(kViewTypeIconBase + i, GetIconBundle(command->icon, kViewIconPixels));
+    }
+  }
+  SetPaneCursor(kCursorTumble, wxCursor(wxCURSOR_HAND));
+  SetPaneCursor(kCursorPan, wxCursor(wxCURSOR_SIZING));
+  SetPaneCursor(kCursorTwist, wxCursor(wxCURSOR_POINT_RIGHT));
+  SetPaneCursor(kCursorZoom, wxCursor(wxCURSOR_MAGNIFIER));
+  SetPaneCursor(kCursorNoTwist, wxCursor(wxCURSOR_NO_ENTRY));
+  SetPaneCursor(kCursorFieldOfView, wxCursor(wxCURSOR_SIZENS));
+  SetPaneCursor(kCursorPivot, wxCursor(wxCURSOR_SIZEWE));
+}
+
+}  // namespace detail_WindowServices
+
+void InstallWindowServices() {
+  using namespace detail_WindowServices;
+  gPreviousMaker = InstallPaneViewMaker(&gMaker);
+  platform::ServiceSet services = platform::Services();
+  gPreviousViews = services.views;
+  services.views = &gViews;
+  platform::InstallServices(services);
+  SetViewTypeMenuFunction(ShowViewTypeMenu);
+  LoadPaneImages();
+  PaneCommands::MarkAvailable(true);
+}
+
+void ConnectMainWindow(wxFrame* frame) {
+  using namespace detail_WindowServices;
+  gFrame = dynamic_cast<NewFrame*>(frame);
+  if (!gFrame) return;
+  gCommands = std::make_unique<PaneCommands>();
+  gFrame->AddCommandTarget(gCommands.get());
+}
+
+void RemoveWindowServices() {
+  using namespace detail_WindowServices;
+  if (gFrame && gCommands && GetMainFrame() == gFrame) gFrame->RemoveCommandTarget(gCommands.get());
+  gCommands.reset();
+  gFrame = nullptr;
+  PaneCommands::MarkAvailable(false);
+  SetViewTypeMenuFunction(nullptr);
+  InstallPaneViewMaker(gPreviousMaker);
+  gPreviousMaker = nullptr;
+  platform::ServiceSet services = platform::Services();
+  if (services.views == &gViews) {
+    services.views = gPreviousViews;
+    platform::InstallServices(services);
+  }
+  gPreviousViews = nullptr;
+}
+
+CPolyView* GetPane(int index) { return CPolyView::AsPolyView(FindViewByIndex(index)); }
+
+int CountPanes() {
+  int n = 0;
+  for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) n += CPolyView::AsPolyView(v) ? 1 : 0;
+  return n;
+}
+
+}  // namespace corvia
