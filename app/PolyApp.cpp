@@ -119,13 +119,7 @@ bool CPolyApp::DoIdleWork(double time) {
 }
 
 bool CPolyApp::OnRecentFile(int command) {
-  const int index = command - kRecentFileFirstCommand;
-  RecentFileList& list = GetRecentFiles();
-  if (index < 0 || index >= list.Count() || !mDoc) return false;
-  const std::string path = list.Get(index);
-  if (mDoc->OnOpenDocument(path.c_str())) return true;
-  list.Remove(index);
-  return false;
+  return mDoc && OpenRecentFile(*mDoc, command - kRecentFileFirstCommand);
 }
 
 }  // namespace corvia

@@ -10,10 +10,12 @@
 #include "app/PolyView.h"
 #include "construction/LibraryEntry.h"
 #include "construction/PolyTemplate.h"
+#include "app/RecentFiles.h"
 #include "core/Messages.h"
 #include "core/Paths.h"
 #include "core/Strings.h"
 #include "core/TimeFormat.h"
+#include "files/ModelFile.h"
 #include "model/ColorSchemes.h"
 #include "model/ModelBusy.h"
 #include "model/Poly.h"
@@ -265,14 +267,16 @@ bool CPolyDoc::SetModel(LibraryEntry* entry, bool fromList, bool keepTransition)
   return true;
 }
 
-bool CPolyDoc::OpenEntryFile(const char*, int) {
-  ShowInternalError("CPolyDoc::SetModel: model files: Not available in this build");
-  return false;
+bool CPolyDoc::OpenEntryFile(const char* path, int mode) {
+  if (!OpenModelFile(path, mode)) return false;
+  SetPathName(path, false);
+  return true;
 }
 
-bool CPolyDoc::OnOpenDocument(const char*) {
-  ShowInternalError("CPolyDoc::OnOpenDocument: Not available in this build");
-  return false;
+bool CPolyDoc::OnOpenDocument(const char* path) {
+  if (IsBlank(path) || !OpenModelFile(path, kOpenModelFilePlain)) return false;
+  SetPathName(path, true);
+  return true;
 }
 
 // ---- Transitions --------------------------------------------------------------------------------
@@ -499,7 +503,7 @@ void CPolyDoc::MarkColorsStaleAndRedraw() {
 
 std::string CPolyDoc::GetDisplayName() const { return IsBlank(mOwnName.c_str()) ? mFrameworkTitle : mOwnName; }
 
-void CPolyDoc::SetPathName(const char* path, bool) {
+void CPolyDoc::SetPathName(const char* path, bool addToRecent) {
   if (IsBlank(path)) {
     mPathName.clear();
     mFrameworkTitle.clear();
@@ -507,6 +511,7 @@ void CPolyDoc::SetPathName(const char* path, bool) {
     return;
   }
   mPathName = path;
+  if (addToRecent) GetRecentFiles().Add(mPathName);
   mFrameworkTitle = GetFileNamePart(path);
   mOwnName.clear();
   mFileText.clear();

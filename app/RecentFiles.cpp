@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/PolyDoc.h"
 #include "core/Registry.h"
 #include "core/Strings.h"
 #include "platform/SettingsStore.h"
@@ -56,6 +57,16 @@ void RecentFileList::Add(const std::string& path) {
 
 void RecentFileList::Remove(int index) {
   if (index >= 0 && index < Count()) mFiles.erase(mFiles.begin() + index);
+}
+
+bool OpenRecentFile(CPolyDoc& document, int index) {
+  RecentFileList& list = GetRecentFiles();
+  if (index < 0 || index >= list.Count()) return false;
+  // A copy: opening puts the file first in the list.
+  const std::string path = list.Get(index);
+  if (document.OnOpenDocument(path.c_str())) return true;
+  list.Remove(index);
+  return false;
 }
 
 }  // namespace corvia

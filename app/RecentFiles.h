@@ -30,4 +30,9 @@ class RecentFileList {
 
 RecentFileList& GetRecentFiles();
 
+class CPolyDoc;
+// Opens entry `index` of the list in the document; an entry whose file cannot be
+// opened leaves the list (the current model stays). False then.
+bool OpenRecentFile(CPolyDoc& document, int index);
+
 }  // namespace corvia
