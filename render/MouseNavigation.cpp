@@ -11,6 +11,7 @@
 #include "platform/Services.h"
 #include "render/OpenGLView.h"
 #include "render/ViewThrows.h"
+#include "render/ViewWindow.h"
 
 namespace corvia {
 
