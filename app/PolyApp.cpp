@@ -113,6 +113,8 @@ bool CPolyApp::DoIdleWork(double time) {
     busy = true;
   }
   if (mDoc && mDoc->UpdateTransitions(time)) busy = true;
+  Poly* poly = GetCurrentPoly();
+  if (poly && (poly->mPolyFlags & kPolyFlagCellColoursStale)) poly->UpdateCellColours();
   UpdateAllViewsNow();
   if (NewView::GetMouseButtonsHeld() == 0 && IsUpdateCheckDone()) RunUpdateCheck();
   return busy;

@@ -128,12 +128,14 @@ void DocRecord::SaveGeometry() {
   mValues[0] = mPoly.mTransitionBase;
   mValues[1] = mPoly.mTransitionCurrent;
   mValues[2] = mPoly.mTransitionTarget;
+  mValues[3] = mPoly.mDisplayScale;
 }
 
 void DocRecord::RestoreGeometry() {
   mPoly.mTransitionBase = mValues[0];
   mPoly.mTransitionCurrent = mValues[1];
   mPoly.mTransitionTarget = mValues[2];
+  mPoly.mDisplayScale = mValues[3];
 }
 
 // ---- The document ----------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "app/PolyDoc.h"
+#include "construction/DualMorph.h"
 #include "core/DrawnPolygon.h"
 #include "core/Messages.h"
 #include "core/PolygonRing.h"
@@ -15,6 +16,7 @@
 #include "core/ioStream.h"
 #include "model/ColorSchemes.h"
 #include "model/CrossSection.h"
+#include "construction/Augmentation.h"
 #include "model/Poly.h"
 #include "nets/NetSettings.h"
 #include "stellation/FaceType.h"
@@ -28,7 +30,6 @@ namespace detail_PolyView {
 int gSelectionMode = kSelectFacesVertices;
 int gSectionInModel = kSectionInModelNever;
 int gFitSuspension = 0;
-double gDualMorphRatio = 0.0;
 bool gSectionDrag = false;
 ViewTypeMenuFunction gViewTypeMenu = nullptr;
 
@@ -280,15 +281,26 @@ void CPolyView::SetCaptionButtons() {
       code == kViewStellationDiagram || code == kViewCellDiagram) {
     group({{kCaptionNextStellation, kIconNextStellation}, {kCaptionPreviousStellation, kIconPreviousStellation}});
   }
+  const Poly* poly = GetCurrentPoly();
+  const bool augmenting = poly && poly->mAugmentation && poly->mAugmentation->mView == this;
+  if (augmenting) {
+    group({{kCaptionAugmentCancel, kIconAugmentCancel},
+           {kCaptionAugmentBack, kIconAugmentBack},
+           {kCaptionElementOn, kIconElementOn},
+           {kCaptionElementBack, kIconElementBack},
+           {kCaptionMatchOn, kIconMatchOn},
+           {kCaptionMatchBack, kIconMatchBack}});
+  }
   if (IsFacetingType(code)) group({{kCaptionFacetingOn, kIconFacetingOn}, {kCaptionFacetingBack, kIconFacetingBack}});
-  const bool facetingEdit = mode == kSelectFaceting && (IsThreeDViewType(code) || code == kViewFace ||
-                                                        code == kViewFaceOfStellation || code == kViewStellationDiagram);
+  const bool facetingEdit = mode == kSelectFaceting && !augmenting &&
+                            (IsThreeDViewType(code) || code == kViewFace || code == kViewFaceOfStellation ||
+                             code == kViewStellationDiagram);
   if (facetingEdit) {
-    group({{kCaptionFacetingAction, kIconFacetingAction},
-           {kCaptionFacetingAction - 1, kIconFacetingAction - 1},
+    group({{kCaptionAugmentCancel, kIconAugmentCancel},
+           {kCaptionAugmentBack, kIconAugmentBack},
            {kCaptionFacetingExtra, kIconFacetingExtra}});
   } else if (IsFacetingType(code) || code == kViewUnfoldedNet) {
-    group({{kCaptionFacetingAction, kIconFacetingAction}});
+    group({{kCaptionAugmentCancel, kIconAugmentCancel}});
   }
   if (code == kViewDualPolyhedron || code == kViewCompoundOfDuals || code == kViewStellationOfBase ||
       code == kViewStellationOfDual || (code & kViewFlagMorph) || code == kViewFacetingPreview ||
@@ -347,16 +359,6 @@ FitSuspension::FitSuspension() { ++detail_PolyView::gFitSuspension; }
 FitSuspension::~FitSuspension() { --detail_PolyView::gFitSuspension; }
 bool IsFitSuspended() { return detail_PolyView::gFitSuspension >= 1; }
 
-void CPolyView::PushTransparency(int mode) {
-  ++mTransparencyNesting;
-  SetTransparencyMode(mode);
-}
-
-int CPolyView::PopTransparency(int mode) {
-  SetTransparencyMode(mode);
-  return --mTransparencyNesting;
-}
-
 FaceTypeBlock* CPolyView::GetShownBlock(bool other) const {
   Poly* poly = GetCurrentPoly();
   const ShownSide side = GetShownSide();
@@ -367,6 +369,15 @@ FaceTypeBlock* CPolyView::GetShownBlock(bool other) const {
 
 Model3D* CPolyView::GetModel3D() const {
   FaceTypeBlock* block = GetShownBlock(false);
+  return block ? block->GetModel3D(false) : nullptr;
+}
+
+Model3D* CPolyView::GetModel3D(Poly* poly) {
+  if (!poly) return nullptr;
+  // The pane's side when it shows one, else the side the document shows.
+  FaceTypeBlock* block = GetShownSide() == ShownSide::Dual   ? poly->mDualBlock.get()
+                         : GetShownSide() == ShownSide::Base ? poly->mBaseBlock.get()
+                                                             : poly->GetShownBlock();
   return block ? block->GetModel3D(false) : nullptr;
 }
 
@@ -465,12 +476,12 @@ void SetMouseSelectionMode(int mode) {
 int GetSectionInModelChoice() { return detail_PolyView::gSectionInModel; }
 void SetSectionInModelChoice(int choice) { detail_PolyView::gSectionInModel = choice; }
 
-double GetDualMorphRatio() { return detail_PolyView::gDualMorphRatio; }
+double GetDualMorphRatio() { return DualMorphRatio(); }
 
 void SetDualMorphRatio(double ratio, bool redraw) {
   if (std::fabs(ratio) <= kPointTolerance) ratio = 0.0;
-  if (ratio == detail_PolyView::gDualMorphRatio) return;
-  detail_PolyView::gDualMorphRatio = ratio;
+  if (ratio == DualMorphRatio()) return;
+  DualMorphRatio() = ratio;
   if (Poly* poly = GetCurrentPoly()) {
     for (FaceTypeBlock* block : {poly->mBaseBlock.get(), poly->mDualBlock.get()}) {
       if (!block) continue;

@@ -12,6 +12,7 @@
 #include "app/ViewType.h"
 #include "render/CaptionWnd.h"
 #include "render/MouseThrow.h"
+#include "render/ModelDrawPane.h"
 #include "render/OpenGLView.h"
 
 namespace corvia {
@@ -52,8 +53,11 @@ constexpr int kCaptionFacetingBack = 4;
 constexpr int kCaptionFacetingOn = 5;
 constexpr int kCaptionElementBack = 6;
 constexpr int kCaptionElementOn = 7;
+constexpr int kCaptionMatchBack = 8;
+constexpr int kCaptionMatchOn = 9;
+constexpr int kCaptionAugmentBack = 10;
+constexpr int kCaptionAugmentCancel = 11;
 constexpr int kCaptionMakeBase = 12;
-constexpr int kCaptionFacetingAction = 11;
 constexpr int kCaptionFacetingExtra = 14;
 constexpr int kCaptionMeasure = 15;
 
@@ -64,9 +68,12 @@ constexpr int kIconNextStellation = 196;
 constexpr int kIconPreviousStellation = 197;
 constexpr int kIconNextModel = 198;
 constexpr int kIconPreviousModel = 199;
-constexpr int kIconFacetingAction = 201;
+constexpr int kIconAugmentBack = 200;
+constexpr int kIconAugmentCancel = 201;
 constexpr int kIconMakeBase = 202;
 constexpr int kIconFacetingExtra = 203;
+constexpr int kIconMatchOn = 204;
+constexpr int kIconMatchBack = 205;
 constexpr int kIconMeasure = 208;
 constexpr int kIconFacetingOn = 209;
 constexpr int kIconFacetingBack = 210;
@@ -101,23 +108,7 @@ class PolyCaptionWnd final : public CaptionWnd {
   void OnCaptionPress(int button, int x, int y) override;
 };
 
-// Material passes of spheres and cylinders (one record per drawing loop).
-struct MaterialPassState {
-  uint8_t flags = 0;
-  uint8_t pass = 1;
-  int texture = -1;
-  bool reflectionInOnePass = false;
-  float specular[3] = {0.5f, 0.5f, 0.5f};
-  float shininess = 90.0f;
-};
-
-// Material pass flags.
-constexpr uint8_t kPassSphereMap = 2;
-constexpr uint8_t kPassTexture = 4;
-constexpr uint8_t kPassSecondPlain = 8;
-constexpr uint8_t kPassSpecular = 16;
-
-class CPolyView final : public OpenGLView {
+class CPolyView final : public OpenGLView, public ModelDrawPane {
  public:
   CPolyView();
   ~CPolyView() override;
@@ -170,8 +161,6 @@ class CPolyView final : public OpenGLView {
   double GetDrawExplosion() const { return mDrawExplosion; }
   FaceTypeBlock* GetShownBlock(bool other) const;
   Model3D* GetModel3D() const;
-  void PushTransparency(int mode);
-  int PopTransparency(int mode);
   bool mShowSymmetryAxes = false;
   bool mShowReflectionPlanes = false;
   bool mShowReflectionNormals = false;
@@ -182,12 +171,18 @@ class CPolyView final : public OpenGLView {
   double GetGeometryRadius(bool withSpheres) const;
   double GetShownSphereRadius() const;
 
-  // ---- Scene passes and materials (PolyViewScene.cpp) --------------------------------------
-  int SetVertexMaterial(MaterialPassState& state);
-  void EndVertexMaterial();
-  void SetEdgeMaterial(MaterialPassState& state);
-  void EndEdgeMaterial();
-  bool ApplyFaceAppearance(bool forSpheres, MaterialPassState& state);
+  // ---- ModelDrawPane: what the model drawing asks of the pane ------------------------------
+  bool IsFacetingPreviewPane() const override { return mViewType == kViewFacetingPreview; }
+  Model3D* GetModel3D(Poly* poly) override;
+  // The sphere and cylinder materials (PolyViewScene.cpp): the kinds of the settings
+  // "SphereMaterial" and "CylinderMaterial", drawn in the passes each needs.
+  int SetVertexMaterial(MaterialPasses& passes) override;
+  void EndVertexMaterial(MaterialPasses& passes) override;
+  int SetEdgeMaterial(MaterialPasses& passes) override;
+  void EndEdgeMaterial(MaterialPasses& passes) override;
+  bool ApplyFaceAppearance(bool forSpheres, MaterialPasses& passes) override;
+
+  // ---- Scene passes (PolyViewScene.cpp) ----------------------------------------------------
   void CheckConstructionToy();
   bool ShowsSectionInModel() const;
   bool TakesSectionDrag(ViewType code) const;
@@ -200,6 +195,10 @@ class CPolyView final : public OpenGLView {
   void RefreshNetsMessage();
   void DrawCornerTexts();
   void DrawContentMissing();
+  // OnGLDraw's steps (PolyViewDraw.cpp).
+  void DrawVerticesAndEdges(Poly* poly);
+  bool DrawViewType(Poly* poly, int& drawMode);
+  bool HasContent() const;
 
   std::unique_ptr<MouseThrow> mExplodeThrow;
   std::unique_ptr<MouseThrow> mSectionThrow;
@@ -208,7 +207,6 @@ class CPolyView final : public OpenGLView {
   double mExplosion = 1.0;
   double mDrawExplosion = 1.0;
   double mSecondFactor = 1.0;
-  int mTransparencyNesting = 0;
 };
 
 // ---- Operations over the panes ----------------------------------------------------------------
@@ -249,7 +247,8 @@ void ShutdownPaneGlobals();
 // The polygon offset that keeps lines on faces in front of them, by the eye's
 // distance from the centre (10 units in orthogonal projection).
 double PolygonOffsetUnits(double distance, bool orthogonal);
-// The line an empty pane shows in place of content that this version does not draw.
+// The line an empty pane shows in place of content that this version does not draw;
+// null for a view type that is drawn.
 const char* GetMissingContentText(ViewType code);
 
 // The names of the current model and of its dual.

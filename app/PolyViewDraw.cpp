@@ -9,7 +9,17 @@
 #include "core/Messages.h"
 #include "core/VectorMath.h"
 #include "model/Poly.h"
+#include "construction/Augmentation.h"
+#include "core/DrawnPolygon.h"
+#include "nets/Model3D.h"
+#include "render/DepthSortedTriangles.h"
 #include "render/DisplaySettings.h"
+#include "render/ModelDrawSettings.h"
+#include "render/ModelDrawing.h"
+#include "render/VertexEdgeDrawing.h"
+#include "render/ViewTypeDrawing.h"
+#include "stellation/Faceting.h"
+#include "symmetry/SymGroup.h"
 #include "render/GL.h"
 #include "stellation/FaceTypeBlock.h"
 #include "symmetry/SimplePoly.h"
@@ -36,7 +46,8 @@ double PowerLaw(double d, double x0, double y0, double x1, double y1) {
                                      (std::log(x1) - std::log(x0)));
 }
 
-// What a pane of the type shows until its drawing is there.
+// What a pane of the type shows until its drawing is there; null for a type that is
+// drawn.
 const char* MissingContent(ViewType code) {
   switch (code) {
     case kViewUnfoldedNet:
@@ -51,15 +62,15 @@ const char* MissingContent(ViewType code) {
       return "This diagram is not drawn in this version.";
     case kViewCrossSection:
       return "Cross-sections are not drawn in this version.";
+    case kViewFacetingPreview:
+      return "Facetings are not drawn in this version.";
     case kViewStellationOfBase:
     case kViewStellationOfDual:
     case kViewCompound:
+      // Stellations are drawn facelet by facelet, which comes with the nets' drawing.
       return "Stellations are not drawn in this version.";
-    case kViewFacetingPreview:
-      return "Facetings are not drawn in this version.";
     default:
-      if (code & kViewFlagMorph) return "Dual morphs are not drawn in this version.";
-      return "Models are not drawn in this version.";
+      return nullptr;
   }
 }
 
@@ -82,13 +93,125 @@ const char* GetMissingContentText(ViewType code) { return detail_PolyViewDraw::M
 
 // ---- OnGLDraw --------------------------------------------------------------------------------
 
+bool CPolyView::HasContent() const { return GetMissingContentText(mViewType) == nullptr; }
+
+// Vertices and edges beside the faces, unless the faces draw them through the stencil.
+void CPolyView::DrawVerticesAndEdges(Poly* poly) {
+  const ModelDrawSettings& settings = GetModelDrawSettings();
+  if (settings.useStencil && !settings.spheresAndCylinders && mViewType != kViewFacetingPreview) return;
+  ViewType code = mViewType;
+  if (code == kViewFacetingPreview) code = poly->mShowDual ? kViewDualPolyhedron : kViewBasePolyhedron;
+  const double m = mDrawExplosion;
+  const bool cutting = GetPaneSelectionMode() == kSelectCutEdges && !IsBitmapTarget();
+  if (code == kViewBasePolyhedron || code == kViewDualPolyhedron || code == kViewCompoundOfDuals) {
+    if (settings.showStelVerts) {
+      if (Model3D* model = GetModel3D(poly)) model->DrawVertices(m);
+    }
+    if (settings.showVerts) {
+      if (code != kViewDualPolyhedron) DrawPolyVertices(poly, kBaseBlock, m);
+      if (code != kViewBasePolyhedron) DrawPolyVertices(poly, kDualBlock, m);
+    }
+    if (cutting) {
+      if (Model3D* model = GetModel3D(poly)) model->DrawMarkedEdges(m);
+    } else {
+      if (settings.showStelEdges) {
+        if (code != kViewDualPolyhedron) {
+          if (Model3D* model = poly->mBaseBlock ? poly->mBaseBlock->GetExistingModel3D() : nullptr) model->DrawEdges(m);
+        }
+        if (code != kViewBasePolyhedron) {
+          if (Model3D* model = poly->mDualBlock ? poly->mDualBlock->GetExistingModel3D() : nullptr) model->DrawEdges(m);
+        }
+      }
+      if (settings.showEdges) {
+        if (code != kViewDualPolyhedron) DrawPolyEdges(poly, kBaseBlock, m);
+        if (code != kViewBasePolyhedron) DrawPolyEdges(poly, kDualBlock, m);
+      }
+    }
+    return;
+  }
+  Model3D* model = GetModel3D(poly);
+  if (!model) return;
+  if (settings.showStelVerts || settings.showVerts) model->DrawVertices(m);
+  if (cutting) {
+    model->DrawMarkedEdges(m);
+  } else if (settings.showStelEdges || settings.showEdges) {
+    model->DrawEdges(m);
+  }
+}
+
+// The view type's own drawing; false for a type that has none.
+bool CPolyView::DrawViewType(Poly* poly, int& drawMode) {
+  const double m = mDrawExplosion;
+  const double t = GetDualMorphRatio();
+  const bool augmenting = poly->mAugmentation && poly->mAugmentation->mView == this;
+  switch (mViewType) {
+    case kViewBasePolyhedron:
+    case kViewDualPolyhedron:
+      if (mViewType == kViewBasePolyhedron) {
+        DrawBaseBlock(poly, 1.0, m);
+      } else {
+        DrawDualBlock(poly, 1.0, m);
+      }
+      if (augmenting) poly->mAugmentation->Draw(false);
+      return true;
+    case kViewCompoundOfDuals:
+      DrawBaseBlock(poly, 1.0, m);
+      DrawDualBlock(poly, 1.0, m);
+      return true;
+    case kViewStellationOfBase:
+      DrawStellationOfBase(poly, m);
+      drawMode = kDrawModeStellation;
+      return true;
+    case kViewStellationOfDual:
+      DrawStellationOfDual(poly, m);
+      drawMode = kDrawModeStellation;
+      return true;
+    case kViewCompound:
+      drawMode = DrawCompoundView(poly, m);
+      return true;
+    case kViewMorphBySizing:
+      DrawMorphBySizing(poly, t, m);
+      return true;
+    case kViewMorphByTruncation:
+      drawMode = DrawMorphByTruncation(poly, t, m);
+      return true;
+    case kViewMorphByAugmentation:
+      drawMode = DrawMorphByAugmentation(poly, t, m);
+      return true;
+    case kViewMorphByExpansion:
+      drawMode = DrawMorphByExpansion(poly, t, m);
+      return true;
+    case kViewMorphByTiltingQuads:
+      drawMode = DrawMorphByTiltingQuads(poly, t, m);
+      return true;
+    case kViewMorphByTiltingTriangles:
+      drawMode = DrawMorphByTiltingTriangles(poly, t, m);
+      return true;
+    case kViewMorphByTiltingToCompound:
+      drawMode = DrawMorphByTiltingToCompound(poly, t, m);
+      return true;
+    case kViewMorphByTiltingToRectification:
+      drawMode = DrawMorphByTiltingToRectification(poly, t, m);
+      return true;
+    case kViewMorphViaSnub:
+      drawMode = DrawMorphViaSnub(poly, t, m);
+      return true;
+    default:
+      return false;
+  }
+}
+
 void CPolyView::OnGLDraw() {
-  DisplaySettings& display = GetDisplaySettings();
-  const bool savedStencil = display.useStencil;
-  if (Is3D()) {
+  Poly* poly = GetCurrentPoly();
+  ModelDrawSettings& settings = GetModelDrawSettings();
+  const DisplaySettings& display = GetDisplaySettings();
+  const bool savedStencil = settings.useStencil;
+  const bool pane3D = Is3D();
+  int drawMode = kDrawModePlain;
+  if (pane3D) {
     SetSpecular(0.5f);
-    if (IsBitmapTarget()) display.useStencil = false;
-    if (display.useStencil) {
+    if (IsBitmapTarget()) settings.useStencil = false;
+    if (settings.useStencil) {
       glDisable(GL_POLYGON_OFFSET_FILL);
     } else {
       const double distance = Dot(GetEye(), GetViewAxis());
@@ -96,33 +219,88 @@ void CPolyView::OnGLDraw() {
       glEnable(GL_POLYGON_OFFSET_FILL);
     }
   }
-  // The view type's own drawing.
+  const bool modelPane = poly && (mViewType & kViewFlag3D) && !Is4DModel();
+  const double scale = poly ? poly->mDisplayScale : 1.0;
+  if (modelPane) {
+    if (display.showMidsphere) DrawReferenceSphere(poly->mDualScale * scale, display.midsphereColor);
+    if (mShowSymmetryAxes) DrawModelSymmetryAxes(poly, scale);
+    if (mShowReflectionPlanes && poly->mSymGroup) poly->mSymGroup->DrawReflections(scale);
+    if (mShowReflectionNormals && poly->mSymGroup) poly->mSymGroup->DrawMirrorPlaneNormals(scale);
+    if (mViewType != kViewFoldingNet && !(mViewType & kViewFlagMorph)) DrawVerticesAndEdges(poly);
+  }
+  // A type whose drawing is not in this version shows an empty pane (and says so).
   if (!IsKnownViewType(mViewType)) {
     ShowInternalError("Illegal view type in OnGLDraw (0x%x).", mViewType);
+  } else if (poly && HasContent()) {
+    DrawViewType(poly, drawMode);
   }
-  if (Is3D()) {
-    glDisable(GL_POLYGON_OFFSET_FILL);
+  DrawDepthSortedTriangles();
+  if (modelPane && mShowReflectionPlanes && poly->mSymGroup && poly->mSymGroup->type == kSymGroupPyramidal) {
+    // The planes show through the model.
+    glDisable(GL_DEPTH_TEST);
+    SetLineStipple(0x5555);
+    poly->mSymGroup->DrawReflections(scale);
     glEnable(GL_DEPTH_TEST);
     SetLineStipple(0);
   }
-  display.useStencil = savedStencil;
+  if (poly && pane3D && mViewType != kViewFoldingNet && !(mViewType & kViewFlagMorph)) {
+    DrawSectionInModel();
+    if (HasCurrentFaceting() && GetPaneSelectionMode() != kSelectMeasurement) {
+      // The facets being drawn show through the model.
+      glDisable(GL_POLYGON_OFFSET_FILL);
+      DrawDrawnPolygons(poly->mDrawnPolygons, this);
+      SetLineStipple(0x5555);
+      glDisable(GL_DEPTH_TEST);
+      DrawDrawnPolygons(poly->mDrawnPolygons, this);
+      glEnable(GL_DEPTH_TEST);
+      SetLineStipple(0);
+      DrawFacetingVertices(poly, poly->mShowDual ? kDualBlock : kBaseBlock, mDrawExplosion);
+    }
+    glDisable(GL_POLYGON_OFFSET_FILL);
+    if (poly->mAugmentation && poly->mAugmentation->mView == this) {
+      SetLineStipple(0x1111);
+      glDisable(GL_DEPTH_TEST);
+      poly->mAugmentation->Draw(true);
+      glEnable(GL_DEPTH_TEST);
+      SetLineStipple(0);
+    }
+  }
+  if (pane3D) {
+    glEnable(GL_DEPTH_TEST);
+    SetLineStipple(0);
+  }
+  settings.useStencil = savedStencil;
 }
 
 // The content of a pane whose drawing is not in this version: an empty pane with a
 // line that says so where messages stand.
 void CPolyView::DrawContentMissing() {
   if (GetMessage() || mViewType == kNoViewType) return;
-  DrawCornerText(3, GetMissingContentText(mViewType), GetDisplaySettings().titleColor, 0, 0, 1.0f);
+  if (const char* missing = GetMissingContentText(mViewType)) {
+    DrawCornerText(3, missing, GetDisplaySettings().titleColor, 0, 0, 1.0f);
+  }
 }
 
 // ---- Fits -------------------------------------------------------------------------------------
 
 double CPolyView::GetShownSphereRadius() const {
-  const DisplaySettings& display = GetDisplaySettings();
-  if (!Is3D() || !display.spheresAndCylinders) return 0.0;
-  if (!(display.showVerts || display.showEdges || display.showStelVerts || display.showStelEdges)) return 0.0;
-  // The spheres are drawn with the models; until then none stands out of a model.
-  return 0.0;
+  const ModelDrawSettings& settings = GetModelDrawSettings();
+  Poly* poly = GetCurrentPoly();
+  if (!poly || !Is3D() || !settings.spheresAndCylinders) return 0.0;
+  if (!(settings.showVerts || settings.showEdges || settings.showStelVerts || settings.showStelEdges)) return 0.0;
+  // The mean edge length of what the pane shows: the larger side's for the compound.
+  double edge = 0.0;
+  if (mViewType & kViewFlagStellation) {
+    FaceTypeBlock* block = GetShownBlock(false);
+    edge = block ? block->GetMeanEdgeLength() : 0.0;
+  } else if (mViewType == kViewCompoundOfDuals || mViewType == kViewFacetingPreview) {
+    for (FaceTypeBlock* block : {poly->mBaseBlock.get(), poly->mDualBlock.get()}) {
+      if (block) edge = std::max(edge, block->GetMeanEdgeLength());
+    }
+  } else if (FaceTypeBlock* block = GetShownBlock(false)) {
+    edge = block->GetMeanEdgeLength();
+  }
+  return GetSphereRadius(poly, IsShowingDual(), edge, -1, -1.0, -1.0);
 }
 
 double CPolyView::GetGeometryRadius(bool withSpheres) const {
@@ -187,9 +365,9 @@ void CPolyView::FitGeometryToView(int mode) {
 
 void CPolyView::ExtentsPass() {
   if (mViewType == kNoViewType || mFitMode == kFitNone) return;
-  // Only the model panes have something to fit in this version: the diagrams, nets
+  // Only the panes whose content is drawn have something to fit: the diagrams, nets
   // and sections wait until there is one.
-  if (!Is3D() || (mViewType & kViewFlagNet)) return;
+  if (!Is3D() || !HasContent()) return;
   const int mode = mFitMode;
   mFitMode = kFitNone;
   FitGeometryToView(mode);

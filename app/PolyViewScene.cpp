@@ -21,6 +21,7 @@
 #include "render/GL.h"
 #include "render/GLSection.h"
 #include "render/LightSets.h"
+#include "render/ModelDrawSettings.h"
 #include "stellation/Faceting.h"
 
 namespace corvia {
@@ -55,7 +56,7 @@ struct MaterialKind {
 bool IsReflective(int kind) { return kind != kMaterialPlain && kind != kMaterialEdgeColor && kind != kMaterialTextured; }
 
 // The state of a material kind applied to the pass record and to GL.
-void ApplyMaterialKind(OpenGLView* view, MaterialPassState& state, int kind, const float* given, float alpha) {
+void ApplyMaterialKind(OpenGLView* view, MaterialPasses& state, int kind, const float* given, float alpha) {
   static constexpr float kGrey[3] = {0.5f, 0.5f, 0.5f};
   const float* specular = kGrey;
   float colour[4] = {0.8f, 0.8f, 0.8f, alpha};
@@ -89,6 +90,8 @@ void ApplyMaterialKind(OpenGLView* view, MaterialPassState& state, int kind, con
   }
   std::copy(specular, specular + 3, state.specular);
   state.shininess = 20.0f;
+  state.kind = kind;
+  std::copy(colour, colour + 3, state.colour);
   view->SetMaterialColorAlpha(colour);
 }
 
@@ -107,7 +110,7 @@ bool CPolyView::PreViewingMatrixHook(Matrix4& transform) {
   const double sign = incoming ? 1.0 : -1.0;
   const double from = incoming ? s.Param(kParamIncomingScale) : s.Param(kParamOutgoingScale);
   const double scale = std::isfinite(from) ? from + (1.0 - from) * t : 1.0;
-  poly->mTransitionBase = scale;
+  poly->mDisplayScale = scale;
   const double r = 1.0 - t;
   const double duration = s.GetDuration();
   Matrix4 motion;
@@ -194,81 +197,88 @@ void CPolyView::BackgroundPass() {}
 
 // ---- Materials of spheres and cylinders ------------------------------------------------------------
 
-int CPolyView::SetVertexMaterial(MaterialPassState& state) {
-  const DisplaySettings& display = GetDisplaySettings();
-  int kind = display.sphereMaterial;
+int CPolyView::SetVertexMaterial(MaterialPasses& passes) {
+  passes = MaterialPasses{};
+  int kind = GetModelDrawSettings().sphereMaterial;
   if (HasCurrentFaceting()) {
     kind = kMaterialEdgeColor;
   } else if (GeomagStyle) {
     kind = kMaterialSilver;
   }
-  detail_PolyViewScene::ApplyMaterialKind(this, state, kind, display.sphereColor, 1.0f);
+  detail_PolyViewScene::ApplyMaterialKind(this, passes, kind, GetDisplaySettings().sphereColor, 1.0f);
   return kind;
 }
 
-void CPolyView::EndVertexMaterial() {
+void CPolyView::EndVertexMaterial(MaterialPasses& passes) {
+  passes.pass = 0;
   if (GeomagStyle) return;
   SetSpecular(0.5f);
   SetShininess(90.0f);
 }
 
-void CPolyView::SetEdgeMaterial(MaterialPassState& state) {
-  const DisplaySettings& display = GetDisplaySettings();
-  detail_PolyViewScene::ApplyMaterialKind(this, state, display.cylinderMaterial, display.cylinderColor, 1.0f);
+int CPolyView::SetEdgeMaterial(MaterialPasses& passes) {
+  passes = MaterialPasses{};
+  const int kind = GetModelDrawSettings().cylinderMaterial;
+  detail_PolyViewScene::ApplyMaterialKind(this, passes, kind, GetDisplaySettings().cylinderColor, 1.0f);
+  return kind;
 }
 
-void CPolyView::EndEdgeMaterial() {
+void CPolyView::EndEdgeMaterial(MaterialPasses& passes) {
+  passes.pass = 0;
   SetSpecular(0.5f);
   SetShininess(90.0f);
 }
 
-bool CPolyView::ApplyFaceAppearance(bool forSpheres, MaterialPassState& state) {
-  const DisplaySettings& display = GetDisplaySettings();
-  if (state.pass == 1 && state.flags == 0) {
-    const int kind = forSpheres ? display.sphereMaterial : display.cylinderMaterial;
+bool CPolyView::ApplyFaceAppearance(bool forSpheres, MaterialPasses& passes) {
+  const ModelDrawSettings& settings = GetModelDrawSettings();
+  if (passes.pass++ == 0) {
+    const int kind = forSpheres ? settings.sphereMaterial : settings.cylinderMaterial;
+    passes.passFlags = 0;
+    passes.passBit = 1;
     // Reflections and textures need the renderer's texture images: a pass whose
     // texture is not there is left out.
-    if (detail_PolyViewScene::IsReflective(kind) && glIsTexture(2)) state.flags |= kPassSphereMap;
+    if (detail_PolyViewScene::IsReflective(kind) && glIsTexture(2)) passes.passFlags |= kPassSphereMap;
     if (kind == kMaterialGlass && glIsTexture(5)) {
-      state.texture = 5;
-      state.flags |= kPassTexture | kPassSpecular;
+      passes.texture = 5;
+      passes.passFlags |= kPassTexture | kPassSpecular;
     } else if (kind == kMaterialTextured && glIsTexture(3)) {
-      state.texture = 3;
-      state.flags |= kPassTexture | kPassSpecular;
-    } else if (!(state.flags & kPassSphereMap)) {
-      state.flags |= kPassSecondPlain;
+      passes.texture = 3;
+      passes.passFlags |= kPassTexture | kPassSpecular;
+    } else if (!(passes.passFlags & kPassSphereMap)) {
+      passes.passFlags |= kPassSecondPlain;
     }
-    if (GetGLAbilities().separateSpecular || state.flags == kPassSecondPlain) {
-      state.flags &= ~kPassSpecular;
-      for (float& c : state.specular) c *= 0.5f;
+    if (GetGLAbilities().separateSpecular || passes.passFlags == kPassSecondPlain) {
+      passes.passFlags &= ~kPassSpecular;
+      for (float& c : passes.specular) c *= 0.5f;
     }
-    if (state.flags & kPassSpecular) {
+    if (passes.passFlags & kPassSpecular) {
       SetSpecular(0.0f);
     } else {
-      SetSpecularColor(state.specular);
-      SetShininess(state.shininess);
+      SetSpecularColor(passes.specular);
+      SetShininess(passes.shininess);
     }
     SetCullMode(kCullBack);
-    state.pass = 1;
     return true;
   }
   // Undo the pass just drawn.
-  if (state.pass == kPassSpecular && state.flags != kPassSpecular) SetTransparencyMode(kTransparencyOpaque);
+  if (passes.passBit == kPassSpecular && passes.passFlags != kPassSpecular) SetTransparencyMode(kTransparencyOpaque);
   // On to the next pass that is set.
-  for (state.pass = static_cast<uint8_t>(state.pass << 1); state.pass && state.pass <= kPassSpecular;
-       state.pass = static_cast<uint8_t>(state.pass << 1)) {
-    if (!(state.flags & state.pass)) continue;
-    if (state.pass == kPassSpecular) {
+  for (passes.passBit = static_cast<uint8_t>(passes.passBit << 1); passes.passBit && passes.passBit <= kPassSpecular;
+       passes.passBit = static_cast<uint8_t>(passes.passBit << 1)) {
+    if (!(passes.passFlags & passes.passBit)) continue;
+    if (passes.passBit == kPassSpecular) {
       static constexpr float kBlack[3] = {0.0f, 0.0f, 0.0f};
       SetMaterialColor(kBlack);
-      SetSpecularColor(state.specular);
-      SetShininess(state.shininess);
-      if (state.flags != kPassSpecular) SetTransparencyMode(kTransparencyAdditive);
+      SetSpecularColor(passes.specular);
+      SetShininess(passes.shininess);
+      if (passes.passFlags != kPassSpecular) SetTransparencyMode(kTransparencyAdditive);
     }
     return true;
   }
   SetCullMode(kCullNone);
-  state = MaterialPassState{};
+  passes.passFlags = 0;
+  passes.passBit = 1;
+  passes.texture = -1;
   return false;
 }
 

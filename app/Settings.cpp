@@ -19,6 +19,7 @@
 #include "nets/NetSettings.h"
 #include "platform/SettingsStore.h"
 #include "render/DisplaySettings.h"
+#include "render/ModelDrawSettings.h"
 #include "render/LightSets.h"
 #include "render/NewView.h"
 #include "render/OpenGLView.h"
@@ -117,6 +118,7 @@ void Folder(Exchange& io, const char* name, DefaultFolderKind kind) {
 void ExchangeTable(Exchange& io) {
   AppSettings& app = GetAppSettings();
   DisplaySettings& display = GetDisplaySettings();
+  ModelDrawSettings& model = GetModelDrawSettings();
   UnitSettings& units = GetUnitSettings();
   NetSettings& nets = GetNetSettings();
   const bool loading = io.Loading();
@@ -127,19 +129,19 @@ void ExchangeTable(Exchange& io) {
   if (io.Bool("PivotAroundAxis", pivot) && loading) SetTwistWithSpace(pivot);
   if (!loading) app.rainbowColors = (GetRainbowFlags() & kRainbowColors) != 0;
   io.Bool("RainbowColors", app.rainbowColors);
-  io.Bool("ShowVerts", display.showVerts);
-  io.Bool("ShowEdges", display.showEdges);
-  io.Bool("ShowStelVerts", display.showStelVerts);
-  io.Bool("ShowStelEdges", display.showStelEdges);
-  io.Bool("SpheresAndCylinders", display.spheresAndCylinders);
-  io.Int("SphereRadBasedOn", display.sphereRadBasedOn);
-  io.Float("SphereRad", display.sphereRad);
-  io.Float("CylinderRad", display.cylinderRad);
+  io.Bool("ShowVerts", model.showVerts);
+  io.Bool("ShowEdges", model.showEdges);
+  io.Bool("ShowStelVerts", model.showStelVerts);
+  io.Bool("ShowStelEdges", model.showStelEdges);
+  io.Bool("SpheresAndCylinders", model.spheresAndCylinders);
+  io.Int("SphereRadBasedOn", model.sphereRadBasedOn);
+  io.Float("SphereRad", model.sphereRad);
+  io.Float("CylinderRad", model.cylinderRad);
   io.Bool("ShareMaterial", display.shareMaterial);
-  io.Int("SphereMaterial", display.sphereMaterial);
-  io.Int("CylinderMaterial", display.cylinderMaterial);
-  io.Float("VertSize", display.vertSize);
-  io.Float("EdgeWidth", display.edgeWidth);
+  io.Int("SphereMaterial", model.sphereMaterial);
+  io.Int("CylinderMaterial", model.cylinderMaterial);
+  io.Float("VertSize", model.vertSize);
+  io.Float("EdgeWidth", model.edgeWidth);
   io.Colour("SphereColor", display.sphereColor);
   io.Colour("CylinderColor", display.cylinderColor);
   io.Colour("VertColor", DefaultVertexColor);
@@ -180,8 +182,8 @@ void ExchangeTable(Exchange& io) {
   }
   int messages = static_cast<int>(GetSavedMessageMask());
   if (io.Int("ShowMessages", messages) && loading) SetSavedMessageMask(static_cast<uint32_t>(messages));
-  io.Bool("UseStencil", display.useStencil);
-  if (loading && !display.useStencil) {
+  io.Bool("UseStencil", model.useStencil);
+  if (loading && !model.useStencil) {
     // The automatic choice needs the stencil method.
     display.autoStencil = false;
   } else {

@@ -1,17 +1,14 @@
 #pragma once
-// The program-wide display options that the drawing of models reads: which vertices
-// and edges are shown and how (points and lines, or spheres and cylinders with their
-// materials), their sizes and colours, the colours of texts and of the midsphere, the
-// background image, and how coplanar faces are kept apart. The settings store keeps
-// them between runs under the names given beside each.
+// The program-wide display options of the panes beside those of the model drawing
+// (render/ModelDrawSettings.h): the colours of spheres and cylinders, of the panes'
+// texts and of the midsphere, the background image, and the automatic choice of the
+// coplanar method. The settings store keeps them between runs under the names given
+// beside each.
 
 #include <cstdint>
 #include <string>
 
 namespace corvia {
-
-// What the sphere radius is measured against ("SphereRadBasedOn").
-constexpr int kSphereRadiusOfEdgeLength = 0;
 
 // Material kinds of spheres and cylinders ("SphereMaterial", "CylinderMaterial").
 constexpr int kMaterialPlain = 0;      // the sphere or cylinder colour
@@ -31,19 +28,7 @@ constexpr int kImageFitStretch = 4;
 constexpr int kImageFitActualSize = 5;
 
 struct DisplaySettings {
-  bool showVerts = false;             // "ShowVerts"
-  bool showEdges = false;             // "ShowEdges"
-  bool showStelVerts = false;         // "ShowStelVerts"
-  bool showStelEdges = false;         // "ShowStelEdges"
-  bool spheresAndCylinders = false;   // "SpheresAndCylinders"
-  int sphereRadBasedOn = kSphereRadiusOfEdgeLength;  // "SphereRadBasedOn"
-  double sphereRad = 0.4;             // "SphereRad"
-  double cylinderRad = 0.7;           // "CylinderRad"
-  bool shareMaterial = false;         // "ShareMaterial"
-  int sphereMaterial = kMaterialGold;     // "SphereMaterial"
-  int cylinderMaterial = kMaterialSilver;  // "CylinderMaterial"
-  float vertSize = 3.0f;              // "VertSize", pixels
-  float edgeWidth = 1.0f;             // "EdgeWidth", pixels
+  bool shareMaterial = false;         // "ShareMaterial": spheres and cylinders alike
   float sphereColor[3] = {1.0f, 1.0f, 0.8f};    // "SphereColor"
   float cylinderColor[3] = {1.0f, 1.0f, 0.8f};  // "CylinderColor"
   float titleColor[3] = {1.0f, 1.0f, 1.0f};     // "TitleColor": texts in the panes
@@ -51,10 +36,11 @@ struct DisplaySettings {
   std::string bgImage;                // "BGImage": none when empty
   int bgImageFit = kImageFitWithin;   // "BGImageFit"
   int bgImageAlpha = 0;               // "BGImageAlpha"
-  bool useStencil = true;             // "UseStencil": coplanar faces through the stencil
-  bool autoStencil = true;            // "AutoStencil"
+  bool autoStencil = true;            // "AutoStencil": the stencil except when too slow
   bool hideFacetingDiagram = true;    // "HideFacetingDiagram"
   bool hideFacetingVertices = true;   // "HideFacetingVertices"
+  // "Display > Show Midsphere/Reciprocation Sphere".
+  bool showMidsphere = false;
 };
 
 DisplaySettings& GetDisplaySettings();

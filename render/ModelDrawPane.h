@@ -5,6 +5,8 @@
 // and cylinders. The document's pane class derives from ModelDrawPane beside
 // OpenGLView and answers for itself; any other view gets the plain answers below.
 
+#include <cstdint>
+
 #include "render/OpenGLView.h"
 
 namespace corvia {
@@ -12,11 +14,25 @@ namespace corvia {
 class Poly;
 class Model3D;
 
+// Material pass flags of the document's panes: a sphere-map reflection, a texture, a
+// second plain pass, a separate specular pass.
+constexpr uint8_t kPassSphereMap = 2;
+constexpr uint8_t kPassTexture = 4;
+constexpr uint8_t kPassSecondPlain = 8;
+constexpr uint8_t kPassSpecular = 16;
+
 // The passes of one sphere or cylinder material set-up.
 struct MaterialPasses {
   int kind = 0;  // what SetVertexMaterial / SetEdgeMaterial chose
   int pass = 0;  // passes given so far
   float colour[3] = {1.0f, 1.0f, 0.8f};
+  // The document's panes: the passes still to come (kPass... bits), the one drawn
+  // now, its texture (-1 none) and the specular colour and shininess of the material.
+  uint8_t passFlags = 0;
+  uint8_t passBit = 1;
+  int texture = -1;
+  float specular[3] = {0.5f, 0.5f, 0.5f};
+  float shininess = 90.0f;
 };
 
 class ModelDrawPane {

@@ -23,6 +23,7 @@ struct ModelDrawSettings {
   int sphereRadBasedOn = 0;    // "SphereRadBasedOn": see GetSphereRadius
   double sphereRad = 0.4;      // "SphereRad"
   double cylinderRad = 0.7;    // "CylinderRad"
+  int sphereMaterial = 2;      // "SphereMaterial": 1 draws each sphere in its vertex's colour
   int cylinderMaterial = 3;    // "CylinderMaterial": 1 draws each cylinder in its edge's colour
   float vertSize = 3.0f;       // "VertSize": point size in pixels
   float edgeWidth = 1.0f;      // "EdgeWidth": line width in pixels

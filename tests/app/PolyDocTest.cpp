@@ -117,7 +117,7 @@ TEST_F(PolyDocTest, TransitionRunsFromOneModelToTheNextAndEnds) {
   WindowOf(pane)->Paint();
   EXPECT_EQ(Doc().GetCurrentRecord(), octahedron);
   // Shrink & Grow: each is drawn at half its size, the old one turning the other way.
-  EXPECT_NEAR(octahedron->mPoly.mTransitionBase, 0.5, 1e-9);
+  EXPECT_NEAR(octahedron->mPoly.mDisplayScale, 0.5, 1e-9);
 
   Advance(duration);
   EXPECT_FALSE(Doc().UpdateTransitions(GetTimeSeconds()));
@@ -125,7 +125,7 @@ TEST_F(PolyDocTest, TransitionRunsFromOneModelToTheNextAndEnds) {
   EXPECT_EQ(Doc().GetCurrentRecord(), octahedron);
   EXPECT_FALSE(octahedron->mPoly.IsTransitionRunning());
   EXPECT_EQ(octahedron->mPoly.mTransitionProgress, 1.0);
-  EXPECT_EQ(octahedron->mPoly.mTransitionBase, 1.0);
+  EXPECT_EQ(octahedron->mPoly.mDisplayScale, 1.0);
   EXPECT_EQ(CountFaces(GetCurrentPoly()), 8);
   EXPECT_GE(GetTimeSeconds() - start, duration);
 }

@@ -10,6 +10,7 @@
 #include "core/TimeFormat.h"
 #include "nets/NetSettings.h"
 #include "render/DisplaySettings.h"
+#include "render/ModelDrawSettings.h"
 #include "render/GL.h"
 #include "render/GLSection.h"
 #include "tests/app/AppTestSupport.h"
@@ -174,23 +175,24 @@ TEST(PolygonOffset, FollowsThePowerLawThroughItsPoints) {
 
 TEST_F(PolyViewTest, MaterialPassesOfSpheres) {
   CPolyView* pane = AddPane(kViewBasePolyhedron);
-  DisplaySettings& display = GetDisplaySettings();
-  const int saved = display.sphereMaterial;
+  ModelDrawSettings& settings = GetModelDrawSettings();
+  const int saved = settings.sphereMaterial;
   ASSERT_TRUE(PreOpenGL(pane));
+  EXPECT_EQ(&GetModelDrawPane(pane), static_cast<ModelDrawPane*>(pane));
   for (int kind : {kMaterialPlain, kMaterialGold}) {
-    display.sphereMaterial = kind;
-    MaterialPassState state;
-    EXPECT_EQ(pane->SetVertexMaterial(state), kind);
-    int passes = 0;
-    while (pane->ApplyFaceAppearance(true, state) && passes < 10) ++passes;
+    settings.sphereMaterial = kind;
+    MaterialPasses passes;
+    EXPECT_EQ(pane->SetVertexMaterial(passes), kind);
+    int count = 0;
+    while (pane->ApplyFaceAppearance(true, passes) && count < 10) ++count;
     // The plain pass and the second plain pass; there are no textures for the others.
-    EXPECT_EQ(passes, 2) << "kind " << kind;
-    EXPECT_EQ(state.flags, 0);
+    EXPECT_EQ(count, 2) << "kind " << kind;
+    EXPECT_EQ(passes.passFlags, 0);
     EXPECT_EQ(pane->GetCullMode(), kCullNone);
-    pane->EndVertexMaterial();
+    pane->EndVertexMaterial(passes);
   }
   PostOpenGL(pane);
-  display.sphereMaterial = saved;
+  settings.sphereMaterial = saved;
 }
 
 TEST_F(PolyViewTest, FadingModelsMoveAsTheirTransitionSays) {
@@ -225,7 +227,7 @@ TEST_F(PolyViewTest, FadingModelsMoveAsTheirTransitionSays) {
   poly->mTransitionProgress = 0.5;
   poly->mTransitionDirection = 1;
   ASSERT_TRUE(pane->PreViewingMatrixHook(motion));
-  EXPECT_NEAR(poly->mTransitionBase, 0.5, 1e-12);
+  EXPECT_NEAR(poly->mDisplayScale, 0.5, 1e-12);
   // 180 x 0.25 = 45 degrees.
   EXPECT_NEAR(motion(0, 0), std::cos(std::numbers::pi / 4.0), 1e-12);
   EXPECT_NEAR(motion(1, 1), 1.0, 1e-12);
@@ -238,7 +240,7 @@ TEST_F(PolyViewTest, FadingModelsMoveAsTheirTransitionSays) {
 
   poly->mTransitionEnd = -1.0;
   poly->mTransitionProgress = 1.0;
-  poly->mTransitionBase = 1.0;
+  poly->mDisplayScale = 1.0;
   EXPECT_FALSE(pane->PreViewingMatrixHook(motion));
 }
 

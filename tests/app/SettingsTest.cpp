@@ -24,6 +24,7 @@
 #include "nets/NetSettings.h"
 #include "platform/SettingsStore.h"
 #include "render/DisplaySettings.h"
+#include "render/ModelDrawSettings.h"
 #include "render/NewView.h"
 #include "render/OpenGLView.h"
 #include "tests/support/TestSupport.h"
@@ -151,6 +152,7 @@ class SettingsTest : public ::testing::Test {
     mPrevious = platform::SettingsStore::InstallInstance(mStore.get());
     // Every variable the table reaches, to put back after the test.
     mDisplay = GetDisplaySettings();
+    mModel = GetModelDrawSettings();
     mNets = GetNetSettings();
     mUnits = GetUnitSettings();
     mApp = GetAppSettings();
@@ -169,6 +171,7 @@ class SettingsTest : public ::testing::Test {
 
   void TearDown() override {
     GetDisplaySettings() = mDisplay;
+    GetModelDrawSettings() = mModel;
     GetNetSettings() = mNets;
     GetUnitSettings() = mUnits;
     GetAppSettings() = mApp;
@@ -207,6 +210,7 @@ class SettingsTest : public ::testing::Test {
   std::unique_ptr<platform::SettingsStore> mStore;
   platform::SettingsStore* mPrevious = nullptr;
   DisplaySettings mDisplay;
+  ModelDrawSettings mModel;
   NetSettings mNets;
   UnitSettings mUnits;
   AppSettings mApp;
@@ -225,8 +229,8 @@ TEST_F(SettingsTest, FirstStartKeepsEveryDefaultAndSavesThem) {
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
   EXPECT_EQ(GetUnitSettings().mDistanceUnit, kUnitCentimetre);
   EXPECT_EQ(GetNetSettings().tabSizeTwips, kDefaultTabSizeTwips);
-  EXPECT_TRUE(GetDisplaySettings().useStencil);
-  EXPECT_EQ(GetDisplaySettings().sphereRad, 0.4);
+  EXPECT_TRUE(GetModelDrawSettings().useStencil);
+  EXPECT_EQ(GetModelDrawSettings().sphereRad, 0.4);
   ASSERT_NE(FindFontSetup(kDefaultFontSetup), nullptr);
   ASSERT_NE(FindFontSetup(kScreenFontSetup), nullptr);
 
@@ -292,7 +296,7 @@ TEST_F(SettingsTest, DamagedFileGivesDefaultsAndOneMessage) {
   LoadSettings();
   EXPECT_EQ(Boxes("Warning"), 1);
   EXPECT_EQ(corvia::testing::Platform().messages.Boxes().size(), 1u);
-  EXPECT_EQ(GetDisplaySettings().sphereMaterial, kMaterialGold);
+  EXPECT_EQ(GetModelDrawSettings().sphereMaterial, kMaterialGold);
   EXPECT_EQ(GetNetSettings().tabType, kTabKindDouble);
   SaveSettings();
   ExpectStored(DefaultTable());
@@ -313,7 +317,7 @@ TEST_F(SettingsTest, ValuesWithRulesOfTheirOwn) {
   mStore->SetNumber(kKey, "UseStencil", 0);
   mStore->SetNumber(kKey, "AutoStencil", 1);
   LoadSettings();
-  EXPECT_FALSE(GetDisplaySettings().useStencil);
+  EXPECT_FALSE(GetModelDrawSettings().useStencil);
   EXPECT_FALSE(GetDisplaySettings().autoStencil);
 
   // A blank export folder is the working directory; another blank folder has no path.
