@@ -2,8 +2,6 @@
 // What the window tests share.
 
 #include <wx/app.h>
-#include <wx/dcmemory.h>
-#include <wx/dcscreen.h>
 #include <wx/image.h>
 #include <wx/utils.h>
 
@@ -29,17 +27,10 @@ inline void YieldFor(int milliseconds) {
   }
 }
 
-// The pixels of a window as the screen shows them.
-inline wxImage ScreenPixels(wxWindow* window) {
-  const wxSize size = window->GetClientSize();
-  const wxPoint origin = window->ClientToScreen(wxPoint(0, 0));
-  wxBitmap bitmap(size);
-  wxMemoryDC memory(bitmap);
-  wxScreenDC screen;
-  memory.Blit(0, 0, size.x, size.y, &screen, origin.x, origin.y);
-  memory.SelectObject(wxNullBitmap);
-  return bitmap.ConvertToImage();
-}
+// The pixels of a window as the screen shows them, read from the display's root window
+// the way a screenshot is taken (GuiScreen.cpp). A screen context of the toolkit may
+// hand back what a GL canvas showed some time before.
+wxImage ScreenPixels(wxWindow* window);
 
 // Sets an environment variable for the scope and puts the old value back.
 class ScopedEnv {

@@ -7,11 +7,15 @@
 #include <wx/frame.h>
 #include <wx/glcanvas.h>
 #include <wx/uiaction.h>
+#include <wx/image.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <numbers>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/PolyApp.h"
 #include "app/PolyDoc.h"
@@ -20,6 +24,7 @@
 #include "app/WindowServices.h"
 #include "core/VectorMath.h"
 #include "model/Poly.h"
+#include "model/PolyElement.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
 #include "render/MouseThrow.h"
@@ -81,6 +86,102 @@ class ProgramTest : public ::testing::Test {
   // The angle by which the camera has gone round the vertical axis.
   static double TurnAngle(const CPolyView* view) { return std::atan2(-view->GetEye()[0], view->GetEye()[2]); }
 
+  // Checks the screen against where the pane's camera puts the model: every face that
+  // faces the viewer shows its own colour (lit: the channels the colour lacks stay
+  // dark) at its centre, and the model's outline is where its corners project. Returns
+  // the number of faces checked.
+  static int ExpectModelWhereTheCameraPutsIt(CPolyView* pane) {
+    // What the screen shows is the last paint's: one now, with the camera as it is.
+    pane->Invalidate(true);
+    pane->UpdateNow();
+    YieldFor(50);
+    const wxImage image = corvia::testing::ScreenPixels(Canvas(0));
+    Poly* poly = GetCurrentPoly();
+    int checked = 0;
+    for (PolyElement* face = poly->mFaces.mHead; face; face = face->mNext) {
+      double toEye[3];
+      Subtract(toEye, pane->GetEye(), face->mCentre);
+      if (Dot(toEye, face->mZAxis) <= 0.1 * std::sqrt(Dot(toEye, toEye))) continue;  // edge-on or away
+      double window[3];
+      pane->ApplyViewTransform(window, face->mCentre);
+      const int x = static_cast<int>(std::lround(window[0])), y = static_cast<int>(std::lround(window[1]));
+      if (x < 0 || y < 0 || x >= image.GetWidth() || y >= image.GetHeight()) continue;
+      const int rgb[3] = {image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y)};
+      const float* colour = face->mColor;
+      const int brightest = std::max({rgb[0], rgb[1], rgb[2]});
+      EXPECT_GT(brightest, 40) << "face " << face->mIndex << " at " << x << "," << y;
+      for (int c = 0; c < 3; ++c) {
+        if (colour[c] < 0.1f) {
+          EXPECT_LT(rgb[c], brightest / 3 + 8) << "face " << face->mIndex << " channel " << c;
+        }
+        if (colour[c] > 0.9f) {
+          EXPECT_EQ(rgb[c], brightest) << "face " << face->mIndex << " channel " << c;
+        }
+      }
+      ++checked;
+    }
+    // The model is convex: its outline is the hull of its projected corners. Away
+    // from the outline every pixel of a grid is the model inside it and the background
+    // outside.
+    std::vector<std::pair<double, double>> corners;
+    for (PolyElement* v = poly->mVertices.mHead; v; v = v->mNext) {
+      double window[3];
+      pane->ApplyViewTransform(window, v->mDualVert);
+      corners.push_back({window[0], window[1]});
+    }
+    const std::vector<std::pair<double, double>> hull = Hull(corners);
+    int inside = 0, outside = 0;
+    for (int y = 4; y < image.GetHeight(); y += 12) {
+      for (int x = 4; x < image.GetWidth(); x += 12) {
+        const double distance = SignedDistance(hull, x, y);
+        if (std::fabs(distance) < 3.0) continue;
+        const bool background = std::abs(image.GetRed(x, y) - 128) <= 1 && std::abs(image.GetGreen(x, y) - 128) <= 1 &&
+                                std::abs(image.GetBlue(x, y) - 128) <= 1;
+        EXPECT_EQ(background, distance < 0.0) << "pixel " << x << "," << y;
+        (distance < 0.0 ? outside : inside)++;
+      }
+    }
+    EXPECT_GT(inside, 100);
+    EXPECT_GT(outside, 100);
+    return checked;
+  }
+
+  // The convex hull of points, counter-clockwise in window coordinates (y down).
+  static std::vector<std::pair<double, double>> Hull(std::vector<std::pair<double, double>> points) {
+    std::sort(points.begin(), points.end());
+    auto cross = [](const auto& o, const auto& a, const auto& b) {
+      return (a.first - o.first) * (b.second - o.second) - (a.second - o.second) * (b.first - o.first);
+    };
+    std::vector<std::pair<double, double>> hull(2 * points.size());
+    size_t k = 0;
+    for (size_t i = 0; i < points.size(); ++i) {
+      while (k >= 2 && cross(hull[k - 2], hull[k - 1], points[i]) <= 0) --k;
+      hull[k++] = points[i];
+    }
+    for (size_t i = points.size() - 1, t = k + 1; i > 0; --i) {
+      while (k >= t && cross(hull[k - 2], hull[k - 1], points[i - 1]) <= 0) --k;
+      hull[k++] = points[i - 1];
+    }
+    hull.resize(k - 1);
+    return hull;
+  }
+
+  // Positive inside the hull: the distance to its nearest side; negative outside.
+  static double SignedDistance(const std::vector<std::pair<double, double>>& hull, double x, double y) {
+    double nearest = 1e300;
+    bool inside = true;
+    for (size_t i = 0; i < hull.size(); ++i) {
+      const auto& a = hull[i];
+      const auto& b = hull[(i + 1) % hull.size()];
+      const double dx = b.first - a.first, dy = b.second - a.second;
+      const double length = std::sqrt(dx * dx + dy * dy);
+      const double side = (dx * (y - a.second) - dy * (x - a.first)) / length;
+      if (side < 0.0) inside = false;
+      nearest = std::min(nearest, std::fabs(side));
+    }
+    return inside ? nearest : -nearest;
+  }
+
   std::filesystem::path mHome;
   std::unique_ptr<ScopedEnv> mHomeEnv, mConfigEnv, mDocumentsEnv;
   std::unique_ptr<platform::SettingsStore> mStore;
@@ -106,6 +207,10 @@ TEST_F(ProgramTest, StartsWithTheIcosahedronInItsPanes) {
   // The model fills the pane: the camera sees the unit sphere.
   EXPECT_NEAR(Pane(0)->GetViewAxis()[2], 1.0, 1e-12);
   EXPECT_GT(Dot(Pane(0)->GetEye(), Pane(0)->GetViewAxis()), 1.0);
+  // Half of the twenty faces face the viewer; those seen edge-on are left out.
+  EXPECT_GE(ExpectModelWhereTheCameraPutsIt(Pane(0)), 8);
+  // The net pane has nothing to draw yet and says so.
+  EXPECT_NE(GetMissingContentText(kViewUnfoldedNet), nullptr);
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
 }
 
@@ -129,6 +234,8 @@ TEST_F(ProgramTest, DragTurnsTheModelAndAFastReleaseKeepsItTurning) {
   YieldUntil([] { return NewView::GetMouseButtonsHeld() == 0; });
   EXPECT_NEAR((TurnAngle(pane) - before) / kRadians, 30.0, 1e-6);
   EXPECT_EQ(GetActiveMouseThrows(), nullptr);
+  // The image turned with the camera.
+  EXPECT_GE(ExpectModelWhereTheCameraPutsIt(pane), 8);
 
   // A fast drag released at once keeps turning.
   mouse.MouseMove(centre);
@@ -167,6 +274,8 @@ TEST_F(ProgramTest, WheelZooms) {
   wheel.m_linesPerAction = 3;
   Canvas(0)->GetEventHandler()->ProcessEvent(wheel);
   EXPECT_NEAR(Dot(pane->GetEye(), pane->GetViewAxis()), distance / 1.06, 1e-9);
+  // The image grew with the nearer camera.
+  EXPECT_GE(ExpectModelWhereTheCameraPutsIt(pane), 8);
   wheel.m_wheelRotation = -240;
   Canvas(0)->GetEventHandler()->ProcessEvent(wheel);
   EXPECT_NEAR(Dot(pane->GetEye(), pane->GetViewAxis()), distance * 1.06, 1e-9);
