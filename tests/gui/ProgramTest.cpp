@@ -29,6 +29,7 @@
 #include "platform/SettingsStore.h"
 #include "render/MouseThrow.h"
 #include "tests/gui/GuiTestSupport.h"
+#include "tests/support/PlaneHull.h"
 #include "tests/support/TestSupport.h"
 #include "ui/PaneWindow.h"
 
@@ -129,7 +130,7 @@ class ProgramTest : public ::testing::Test {
       pane->ApplyViewTransform(window, v->mDualVert);
       corners.push_back({window[0], window[1]});
     }
-    const std::vector<std::pair<double, double>> hull = Hull(corners);
+    const std::vector<std::pair<double, double>> hull = corvia::testing::PlaneHull(std::move(corners));
     int inside = 0, outside = 0;
     for (int y = 4; y < image.GetHeight(); y += 12) {
       for (int x = 4; x < image.GetWidth(); x += 12) {
@@ -144,26 +145,6 @@ class ProgramTest : public ::testing::Test {
     EXPECT_GT(inside, 100);
     EXPECT_GT(outside, 100);
     return checked;
-  }
-
-  // The convex hull of points, counter-clockwise in window coordinates (y down).
-  static std::vector<std::pair<double, double>> Hull(std::vector<std::pair<double, double>> points) {
-    std::sort(points.begin(), points.end());
-    auto cross = [](const auto& o, const auto& a, const auto& b) {
-      return (a.first - o.first) * (b.second - o.second) - (a.second - o.second) * (b.first - o.first);
-    };
-    std::vector<std::pair<double, double>> hull(2 * points.size());
-    size_t k = 0;
-    for (size_t i = 0; i < points.size(); ++i) {
-      while (k >= 2 && cross(hull[k - 2], hull[k - 1], points[i]) <= 0) --k;
-      hull[k++] = points[i];
-    }
-    for (size_t i = points.size() - 1, t = k + 1; i > 0; --i) {
-      while (k >= t && cross(hull[k - 2], hull[k - 1], points[i - 1]) <= 0) --k;
-      hull[k++] = points[i - 1];
-    }
-    hull.resize(k - 1);
-    return hull;
   }
 
   // Positive inside the hull: the distance to its nearest side; negative outside.

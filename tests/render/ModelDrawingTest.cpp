@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "construction/DerivedModels.h"
@@ -20,6 +21,7 @@
 #include "symmetry/SimplePoly.h"
 #include "tests/render/ModelTestSupport.h"
 #include "tests/support/MissingServices.h"
+#include "tests/support/PlaneHull.h"
 
 namespace test_ModelDrawing {
 
@@ -140,23 +142,7 @@ double HullArea(Poly& poly) {
     ToPixel(v->mDualVert, xy);
     points.emplace_back(xy[0], xy[1]);
   }
-  std::sort(points.begin(), points.end());
-  auto cross = [](auto o, auto a, auto b) {
-    return (a.first - o.first) * (b.second - o.second) - (a.second - o.second) * (b.first - o.first);
-  };
-  std::vector<std::pair<double, double>> hull(2 * points.size());
-  size_t k = 0;
-  for (size_t i = 0; i < points.size(); ++i) {
-    while (k >= 2 && cross(hull[k - 2], hull[k - 1], points[i]) <= 0) --k;
-    hull[k++] = points[i];
-  }
-  for (size_t i = points.size() - 1, t = k + 1; i > 0; --i) {
-    while (k >= t && cross(hull[k - 2], hull[k - 1], points[i - 1]) <= 0) --k;
-    hull[k++] = points[i - 1];
-  }
-  double area = 0;
-  for (size_t i = 0; i + 1 < k; ++i) area += hull[i].first * hull[i + 1].second - hull[i + 1].first * hull[i].second;
-  return std::fabs(area) / 2;
+  return corvia::testing::PolygonArea(corvia::testing::PlaneHull(std::move(points)));
 }
 
 int CountModelPixels(const GLBitmap& image) {
