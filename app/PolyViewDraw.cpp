@@ -16,6 +16,7 @@
 #include "render/DisplaySettings.h"
 #include "render/ModelDrawSettings.h"
 #include "render/ModelDrawing.h"
+#include "render/NetDrawSettings.h"
 #include "render/VertexEdgeDrawing.h"
 #include "render/ViewTypeDrawing.h"
 #include "stellation/Faceting.h"
@@ -64,11 +65,6 @@ const char* MissingContent(ViewType code) {
       return "Cross-sections are not drawn in this version.";
     case kViewFacetingPreview:
       return "Facetings are not drawn in this version.";
-    case kViewStellationOfBase:
-    case kViewStellationOfDual:
-    case kViewCompound:
-      // Stellations are drawn facelet by facelet, which comes with the nets' drawing.
-      return "Stellations are not drawn in this version.";
     default:
       return nullptr;
   }
@@ -244,6 +240,13 @@ void CPolyView::OnGLDraw() {
     SetLineStipple(0);
   }
   if (poly && pane3D && mViewType != kViewFoldingNet && !(mViewType & kViewFlagMorph)) {
+    if ((mViewType & (kViewFlagBase | kViewFlagDual | kViewFlagPart)) && AreFaceletNumbersShown()) {
+      if (Model3D* model = GetModel3D(poly)) {
+        Transform3D transform{};
+        for (int k = 0; k < 3; ++k) transform.m[4 * k] = scale;
+        model->DrawFaceletNumbers(transform, false);
+      }
+    }
     DrawSectionInModel();
     if (HasCurrentFaceting() && GetPaneSelectionMode() != kSelectMeasurement) {
       // The facets being drawn show through the model.

@@ -8,7 +8,9 @@
 #include <string>
 
 #include "core/TimeFormat.h"
+#include "model/ElementLabels.h"
 #include "nets/NetSettings.h"
+#include "render/NetDrawSettings.h"
 #include "render/DisplaySettings.h"
 #include "render/ModelDrawSettings.h"
 #include "render/GL.h"
@@ -159,6 +161,43 @@ TEST_F(PolyViewTest, AnEmptyPaneSaysWhatIsMissing) {
     for (int x = 0; x < image.width; ++x) bright += image.Pixel(x, y)[0] > 200 ? 1 : 0;
   }
   EXPECT_GT(bright, 50);
+}
+
+// The stellation panes draw the current stellation facelet by facelet: at the start
+// the model itself, as large as in the base pane.
+TEST_F(PolyViewTest, StellationPanesDrawTheCurrentStellation) {
+  CPolyView* base = AddPane(kViewBasePolyhedron);
+  CPolyView* stellation = AddPane(kViewStellationOfBase);
+  CPolyView* compound = AddPane(kViewCompound);
+  corvia::testing::Platform().messages.Clear();
+  auto covered = [this](CPolyView* pane) {
+    WindowOf(pane)->Paint();
+    const GLBitmap image = WindowOf(pane)->ReadPixels();
+    const unsigned char* corner = image.Pixel(0, 0);
+    int count = 0;
+    for (int y = 0; y < image.height; ++y) {
+      for (int x = 0; x < image.width; ++x) {
+        const unsigned char* p = image.Pixel(x, y);
+        count += (p[0] != corner[0] || p[1] != corner[1] || p[2] != corner[2]) ? 1 : 0;
+      }
+    }
+    return count;
+  };
+  const int model = covered(base);
+  ASSERT_GT(model, 2000);
+  EXPECT_EQ(GetMissingContentText(kViewStellationOfBase), nullptr);
+  EXPECT_NEAR(covered(stellation), model, model / 20);
+  EXPECT_NEAR(covered(compound), model, model / 20);
+  // The diagnostic facelet numbers stand on the facelets while they are asked for.
+  const GLBitmap plain = WindowOf(stellation)->ReadPixels();
+  const uint32_t savedNumbers = DiagnosticNumbers;
+  DiagnosticNumbers |= kNumberEachFacelet;
+  covered(stellation);
+  EXPECT_NE(WindowOf(stellation)->ReadPixels().pixels, plain.pixels);
+  DiagnosticNumbers = savedNumbers;
+  covered(stellation);
+  EXPECT_EQ(WindowOf(stellation)->ReadPixels().pixels, plain.pixels);
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
 }
 
 TEST(PolygonOffset, FollowsThePowerLawThroughItsPoints) {
