@@ -30,6 +30,9 @@ class Face : public PolyElement {
   // The face at scale s truncated by the planes of its corners' dual elements at
   // scale t, in the face's 2D frame; null when nothing is left.
   PolygonVertex* CreateMorphPolygon(double s, double t) const;
+  // The same cut outline for every member of the coplanar ring, drawn into the face
+  // type's morph diagram (see BuildTypeMorphDiagram).
+  void BuildMorphDiagram(double s, double t);
   // This face and face1 meet along the edge from previous to vertex; next is the face
   // after this one round the vertex. See the free FollowEdgeLine.
   bool FollowEdgeLine(double* out, PolyElement* previous, PolyElement* face1, PolyElement* vertex, PolyElement* next);

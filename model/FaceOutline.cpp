@@ -146,7 +146,7 @@ PolygonVertex* CreateMorphPolygon(const PolyElement* element, double s, double t
 
 bool BuildMorphOutlineDiagram(PolyElement* element, double s, double t, FaceDiagram* diagram,
                               FaceDiagramResult* result, DiagramCell** cells, FaceDiagramWorkPools* workPools,
-                              FaceDiagramResultPools* resultPools) {
+                              FaceDiagramResultPools* resultPools, bool evenOdd) {
   using namespace detail_FaceOutline;
   if (!element || (element->mFlags & kElementInf)) return false;
   const double planeHeight = s * Dot(element->mZAxis, element->mCentre);
@@ -171,7 +171,33 @@ bool BuildMorphOutlineDiagram(PolyElement* element, double s, double t, FaceDiag
     }
     FreePolygonRing(ring);
   });
-  EndFaceDiagram(result, &builder, cells, kOutlineDiagramFlags, element);
+  // The ring's copies of these cells are its second ones: the first are those of the
+  // face diagram.
+  EndFaceDiagram(result, &builder, cells,
+                 kOutlineDiagramFlags | kDiagramFinishSecondColour | (evenOdd ? kOutlineDiagramEvenOdd : 0), element);
+  return true;
+}
+
+bool BuildTypeMorphDiagram(PolyElement* element, double s, double t) {
+  using namespace detail_FaceOutline;
+  FaceType* type = element ? element->mType : nullptr;
+  Poly* poly = element ? element->mPoly : nullptr;
+  if (!type || !poly || type->mCoplanarMaster || (element->mFlags & kElementInf)) return false;
+  // The old diagram goes first, with the copies of its cells, so that none is left from
+  // other scales when nothing is drawn now.
+  type->mResults[1].Reset();
+  type->mMorphCells = nullptr;
+  for (PolyElement* face = type->mFirstFace; face; face = face->mNextOfType) {
+    ForEachCoplanar(face, [](PolyElement* member) { member->mCellColours[1].reset(); });
+  }
+  FaceDiagram diagram(poly->mDiagramWorkPools.get(), poly->mMorphDiagramResultPools.get());
+  if (!BuildMorphOutlineDiagram(element, s, t, &diagram, &type->mResults[1], &type->mMorphCells,
+                                poly->mDiagramWorkPools.get(), poly->mMorphDiagramResultPools.get(),
+                                (poly->mPolyFlags & kPolyFlagOneSidedFace) != 0)) {
+    return false;
+  }
+  // The ring's second cell colours are to be worked out.
+  poly->mPolyFlags |= kPolyFlagCellColoursBack;
   return true;
 }
 
@@ -263,6 +289,8 @@ void Face::BuildFaceDiagram() {
 }
 
 PolygonVertex* Face::CreateMorphPolygon(double s, double t) const { return corvia::CreateMorphPolygon(this, s, t); }
+
+void Face::BuildMorphDiagram(double s, double t) { corvia::BuildTypeMorphDiagram(this, s, t); }
 
 bool Face::FollowEdgeLine(double* out, PolyElement* previous, PolyElement* face1, PolyElement* vertex,
                           PolyElement* next) {

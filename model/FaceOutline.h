@@ -33,10 +33,19 @@ bool BuildFaceOutlineDiagram(PolyElement* element, FaceDiagram* diagram, FaceDia
 // scale t, in the element's 2D frame; null when nothing is left.
 PolygonVertex* CreateMorphPolygon(const PolyElement* element, double s, double t);
 
-// The same cut outline for every member of the coplanar ring, drawn into the diagram.
+// The same cut outline for every member of the coplanar ring, drawn into the diagram
+// in the element's frame; the ring's faces get copies of the cells as their second
+// cell colours. False (nothing drawn) for an element at infinity, or when t times its
+// dual point does not lie beyond its plane at scale s.
 bool BuildMorphOutlineDiagram(PolyElement* element, double s, double t, FaceDiagram* diagram,
                               FaceDiagramResult* result, DiagramCell** cells, FaceDiagramWorkPools* workPools,
-                              FaceDiagramResultPools* resultPools);
+                              FaceDiagramResultPools* resultPools, bool evenOdd);
+
+// The morph diagram of the element's face type (its second result), in the model's
+// morph diagram pools: cleared, then drawn from the outlines of the element's ring
+// truncated at scales s and t. Only for a type that is no coplanar copy and an element
+// not at infinity; false when nothing was drawn.
+bool BuildTypeMorphDiagram(PolyElement* element, double s, double t);
 
 // Faces face0 (plane A) and face1 (plane B) meet along an edge ending at vertex; next is
 // the face after face0 round the vertex on the side where the line goes on; previous is

@@ -49,6 +49,7 @@ double& GetRadiusMargin() {
 Poly::Poly()
     : mDiagramWorkPools(new FaceDiagramWorkPools()),
       mDiagramResultPools(new FaceDiagramResultPools()),
+      mMorphDiagramResultPools(new FaceDiagramResultPools()),
       mBaseBlock(std::make_unique<FaceTypeBlock>(this)),
       mDualBlock(std::make_unique<FaceTypeBlock>(this)) {
   mShowDual = 0;
@@ -77,6 +78,7 @@ void Poly::Init() {
   mFirstMatch = 1;
   mTookBranch = 0;
   mHasCentralFace = 0;
+  mFourDimensional = 0;
   mMatchCounter = 0;
   mNumEdges = 0;
   mEdgeArray = nullptr;
@@ -196,6 +198,7 @@ void Poly::ClearFaceTypes() {
     }
   }
   mDiagramResultPools->Rewind();
+  mMorphDiagramResultPools->Rewind();
   // The facetings refer to the elements and types just thrown away.
   for (FaceTypeBlock* block : {mBaseBlock.get(), mDualBlock.get()}) {
     if (block->mFaceting) block->mFaceting->Clear();

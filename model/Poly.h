@@ -147,8 +147,12 @@ class Poly {
   // read from the block (stellated, not refused). The flag is not read.
   void Stellate(FaceTypeBlock* block, bool flag);
   SymGroup* GetFullSymGroup() const;
+  // Each block builds the face diagrams of its types.
   void CreateAllPolygonsForDrawing();
   void SetRotSymOfTypes();
+  // Makes every face type's morph diagram again at the truncation morph scales (base
+  // types at the base scale cut by the dual's planes, dual types the other way round),
+  // then the cell colours.
   void UpdateDiagramLineRanges();
 
   // ---- Geometry -----------------------------------------------------------------------
@@ -157,6 +161,8 @@ class Poly {
   void GetVertexCentroid(double* out) const;
   void GetEdgeCentroid(double* out) const;
   bool GetCircumcentre(double* out, double* radiusSquared) const;
+  // Moves the model by the vector, as one undo step: the dual is made again about the
+  // centre, so it changes shape. Nothing changes when the moved model cannot be made.
   void TranslateBy(const double* vector);
 
   // ---- Drawn polygons --------------------------------------------------------------------
@@ -300,6 +306,9 @@ class Poly {
   uint8_t mFirstMatch = 1;
   uint8_t mTookBranch = 0;
   uint8_t mHasCentralFace = 0;
+  // The model is the 3D part of a four-dimensional polytope (no builder of this
+  // program makes one): its group notations read "---".
+  uint8_t mFourDimensional = 0;
   int32_t mMatchCounter = 0;
   // The builder's record beside the model (arrangements, faces in the order made,
   // links before the set-up); made by a build, freed with the model.
@@ -335,6 +344,8 @@ class Poly {
   };
   std::unique_ptr<FaceDiagramWorkPools, DiagramWorkPoolsDeleter> mDiagramWorkPools;
   std::unique_ptr<FaceDiagramResultPools, DiagramResultPoolsDeleter> mDiagramResultPools;
+  // The morph diagrams' own result pools, rewound whenever they are all made again.
+  std::unique_ptr<FaceDiagramResultPools, DiagramResultPoolsDeleter> mMorphDiagramResultPools;
   std::unique_ptr<FaceTypeBlock> mBaseBlock;
   std::unique_ptr<FaceTypeBlock> mDualBlock;
   PolyElement* mSelectedElement = nullptr;

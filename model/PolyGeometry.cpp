@@ -2,20 +2,25 @@
 // stellation and construction code.
 
 #include <cmath>
+#include <memory>
 
+#include "construction/DerivedModels.h"
+#include "construction/DualMorph.h"
 #include "core/DrawnPolygon.h"
 #include "core/Geometry.h"
-#include "core/Messages.h"
 #include "core/PolygonRing.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
+#include "model/FaceOutline.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "nets/Model3D.h"
 #include "platform/Services.h"
 #include "stellation/FaceTypeBlock.h"
+#include "stellation/FaceType.h"
 #include "stellation/Faceting.h"
+#include "symmetry/SimplePoly.h"
 
 namespace corvia {
 
@@ -23,8 +28,6 @@ namespace detail_PolyGeometry {
 
 // Panes that show drawn polygons.
 constexpr unsigned kDrawnPolygonViewKinds[] = {0xc05, 0x840c, 0x1340e, 0x9407, 0xa408, 0xa409};
-
-void MissingService(const char* name) { ShowInternalError("%s: Not available in this build", name); }
 
 double SquaredDistance(const double* a, const double* b) {
   double d[3];
@@ -150,8 +153,23 @@ bool Poly::GetCircumcentre(double* out, double* radiusSquared) const {
   return true;
 }
 
-void Poly::TranslateBy(const double*) {
-  detail_PolyGeometry::MissingService("Poly::TranslateBy: Poly::CreateSimplePoly");
+void Poly::TranslateBy(const double* vector) {
+  platform::UndoHooks* undo = platform::Services().undo;
+  undo->AddUndo(kUndoTranslate, 0);
+  std::unique_ptr<SimplePoly> copy(CreateSimplePoly(kDeriveBase, nullptr, nullptr));
+  bool made = false;
+  if (copy) {
+    // The plain copy's Translate moves by the opposite of its vector.
+    double back[3];
+    Scale(back, vector, -1.0);
+    copy->Translate(back);
+    // The moved model replaces this one as it stands: neither centred, nor scaled, nor
+    // turned, with its colours and its dual's.
+    copy->flags |= kSimpleKeepCentre | kSimpleKeepSize | kSimpleKeepOrientation;
+    made = copy->CreatePoly(this, true, true);
+  }
+  // A model that could not be made leaves nothing to undo.
+  if (!made) undo->DiscardLastUndo();
 }
 
 void Poly::AddFacetVertex(const double* point) {
@@ -270,11 +288,33 @@ bool Poly::RemoveDrawnPolygon(DrawnPolygon* polygon, int index) {
 }
 
 void Poly::CreateAllPolygonsForDrawing() {
-  detail_PolyGeometry::MissingService("FaceTypeBlock::CreateFaceDiagrams");
+  mBaseBlock->CreateFaceDiagrams();
+  mDualBlock->CreateFaceDiagrams();
 }
 
 void Poly::UpdateDiagramLineRanges() {
-  detail_PolyGeometry::MissingService("Poly::UpdateDiagramLineRanges: FaceDiagramResultPools");
+  // Every morph diagram is made again: the old cells, and every element's copies of
+  // them, go before their pools are rewound.
+  for (ElementList* list : {static_cast<ElementList*>(&mFaces), static_cast<ElementList*>(&mVertices)}) {
+    for (PolyElement* element = list->mHead; element; element = element->mNext) element->mCellColours[1].reset();
+  }
+  for (FaceTypeBlock* block : {mBaseBlock.get(), mDualBlock.get()}) {
+    for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+      type->mResults[1].Reset();
+      type->mMorphCells = nullptr;
+    }
+  }
+  mMorphDiagramResultPools->Rewind();
+  // The base model's faces at its own scale cut by the dual's planes, and the dual's
+  // faces the other way round.
+  const MorphScales scales = TruncationMorphScales();
+  for (FaceType* type = mBaseBlock->mFirstFaceType; type; type = type->mNext) {
+    if (type->mFirstFace) BuildTypeMorphDiagram(type->mFirstFace, scales.base, scales.dual);
+  }
+  for (FaceType* type = mDualBlock->mFirstFaceType; type; type = type->mNext) {
+    if (type->mFirstFace) BuildTypeMorphDiagram(type->mFirstFace, scales.dual, scales.base);
+  }
+  UpdateCellColours();
 }
 
 }  // namespace corvia

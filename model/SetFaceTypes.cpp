@@ -624,8 +624,7 @@ void Poly::SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool rec
   }
 
   DoNothing("CreateAllPolygonsForDrawing");
-  base->CreateFaceDiagrams();
-  dual->CreateFaceDiagrams();
+  CreateAllPolygonsForDrawing();
 
   // A cross-section on display slices the new model along its first axis.
   if (GetDocumentAccess().IsCrossSectionShown()) ResetCrossSectionAxis();

@@ -10,6 +10,7 @@
 #include "nets/Model3D.h"
 #include "nets/Net.h"
 #include "nets/NetFlags.h"
+#include "stellation/StellationDiagram.h"
 #include "symmetry/SymGroup.h"
 
 namespace corvia {
@@ -233,6 +234,9 @@ void Face3D::Create(PolyElement* source, Face3DType* type, PolygonList* loops, c
     return;
   }
   mOutlineTransform[0] = mirrored ? -1.0 : 1.0;
+  // Corners whose vertices are known (given, or found in their diagram corner's group)
+  // give the outline its plane.
+  bool fitToCorners = corners != nullptr;
   int k = 0;
   const PolygonList* node = loops;
   for (int loop = 0; loop < type->mNumLoops && node; ++loop, node = node->next) {
@@ -248,13 +252,23 @@ void Face3D::Create(PolyElement* source, Face3DType* type, PolygonList* loops, c
       edge.local[1] = v->y;
       const double flat[3] = {v->x, v->y, 0.0};
       TransformPoint(faceTransform, edge.pos3D, flat);
+      // Corners cut from a stellation diagram name their diagram corner: its region is
+      // the facelet's facet loop, which the stellation lines are drawn from, and its
+      // point's vertex group holds the vertex.
+      SegVert* diagramCorner = static_cast<SegVert*>(v->owner);
+      if (diagramCorner && !mFacetLoop && diagramCorner->mSegment) {
+        mFacetLoop = diagramCorner->mSegment;
+        if (model) model->mFlags |= kModelLineData;
+      }
       if (corners) {
         edge.vert = corners[k];
         if (edge.vert) CopyVector(edge.pos3D, edge.vert->mPos);
-      } else if (v->owner) {
-        // Corners cut from a stellation diagram name their diagram element; its
-        // vertex group is searched.
-        ShowInternalError("Face3D::Create: stellation corners: Not available in this build");
+      } else if (diagramCorner) {
+        edge.vert = model ? model->FindVert(diagramCorner, edge.pos3D) : nullptr;
+        if (edge.vert) {
+          CopyVector(edge.pos3D, edge.vert->mPos);
+          fitToCorners = true;
+        }
       } else {
         edge.vert = model ? model->FindVertExact(edge.pos3D) : nullptr;
       }
@@ -283,7 +297,7 @@ void Face3D::Create(PolyElement* source, Face3DType* type, PolygonList* loops, c
     Divide(plane, plane, length);
     if (Dot(plane, up) < 0.0) Negate(plane);
   }
-  if (corners) {
+  if (fitToCorners) {
     // The outline in the plane through the corners themselves, so that it fits them.
     double x[3], y[3], along[3];
     const double* origin = faceTransform.Translation();

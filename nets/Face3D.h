@@ -78,8 +78,10 @@ class Face3D {
   // Builds the edgelets from the loops (one edgelet per polygon vertex, loop after
   // loop), placing each corner in space with the face transform. The builder sets
   // the flags kFaceletReversed and kFaceletFlipped before. With corners, edgelet k
-  // starts at corners[k] (a builder that knows its vertices); else the vertex is
-  // looked up by position.
+  // starts at corners[k] (a builder that knows its vertices). A ring point cut from a
+  // stellation diagram names its diagram corner (SegVert) as owner: the corner's
+  // region becomes the facet loop, and without corners the vertex is found in the
+  // corner's vertex group. Otherwise the vertex is looked up by position.
   void Create(PolyElement* source, Face3DType* type, PolygonList* loops, const Transform3D& faceTransform,
               Model3D* model, Vert3D* const* corners = nullptr);
   // Links each edgelet to the edgelet of the facelet across its edge. reported is
@@ -140,7 +142,9 @@ class Face3D {
   double mPlaneNormal[3] = {0.0, 0.0, 0.0};
   std::unique_ptr<Edge3D[]> mEdges;
   // The diagram segment the facelet was cut from: its joined segments make the
-  // stellation lines drawn on it (none until the facelet line data is computed).
+  // stellation lines drawn on it (none until the facelet line data is computed). In
+  // the diagram's coordinates the joined segments cover the facelet's outline as its
+  // local points give it through the outline transform.
   StellationSegment* mFacetLoop = nullptr;
   // Six doubles m0, m1, m2, m3, tx, ty: x' = m0 x + m2 y + tx, y' = m1 x + m3 y + ty.
   double mNetTransform[6] = {1.0, 0.0, 0.0, 1.0, 0.0, 0.0};

@@ -20,6 +20,7 @@
 #include "core/VectorMath.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
+#include "nets/Face3D.h"
 #include "nets/Model3D.h"
 #include "nets/NetFlags.h"
 #include "platform/Services.h"
@@ -378,7 +379,82 @@ uint32_t VertexKind(const double* p, const SymGroup* group) {
   return kVertOnAxis | (index == 0 ? kVertAxisKind0 : 0u) | (index == 1 ? kVertAxisKind1 : 0u);
 }
 
+// The corner at the diagram point `from` whose edge runs towards `to`: the edge's far
+// end must lie ahead along the direction, off it by no more than the tolerance in the
+// other coordinate. Null when no edge at the point runs that way.
+SegVert* CornerAlong(SegVert* atPoint, const double* from, const double* to) {
+  const double d[2] = {to[0] - from[0], to[1] - from[1]};
+  const int major = std::fabs(d[0]) >= std::fabs(d[1]) ? 0 : 1;
+  if (d[major] == 0.0) return nullptr;
+  SegVert* c = atPoint;
+  int steps = 0;
+  do {
+    if (c->mNext && c->mNext->mPoint) {
+      const double offset[2] = {c->mNext->mPoint->mX - from[0], c->mNext->mPoint->mY - from[1]};
+      const double along = offset[major] / d[major];
+      if (along > kPointTolerance && std::fabs(offset[1 - major] - along * d[1 - major]) <= kPointTolerance) return c;
+    }
+    c = c->mTwin ? c->mTwin->mNext : nullptr;
+  } while (c && c != atPoint && ++steps < kMaxWalkSteps);
+  return nullptr;
+}
+
+// The diagram region inside the facelet along its first edge, found in the diagram of
+// its source face's type; null when the diagram has no edge there.
+StellationSegment* FindFacetLoop(const Face3D& facelet) {
+  const PolyElement* source = facelet.mSourceFace;
+  const FaceType* type = source ? source->mType : nullptr;
+  if (type && type->mCoplanarMaster) type = type->mCoplanarMaster;
+  const Face3DType* faceletType = facelet.mType;
+  if (!type || !type->mLineEqns || !faceletType || faceletType->mNumLoops < 1) return nullptr;
+  const int n = faceletType->mLoopLengths[0];
+  if (n < 3) return nullptr;
+  // The first loop in the diagram's coordinates, and which side of it the facelet lies.
+  std::vector<std::array<double, 2>> ring(static_cast<size_t>(n));
+  double area = 0.0;
+  for (int i = 0; i < n; ++i) Transform2DPoint(facelet.mOutlineTransform, facelet.mEdges[i].local, ring[i].data());
+  for (int i = 0; i < n; ++i) {
+    const auto& a = ring[static_cast<size_t>(i)];
+    const auto& b = ring[static_cast<size_t>((i + 1) % n)];
+    area += a[0] * b[1] - b[0] * a[1];
+  }
+  SegVert* start = type->FindSegVertAt(ring[0][0], ring[0][1]);
+  SegVert* along = start ? CornerAlong(start, ring[0].data(), ring[1].data()) : nullptr;
+  if (!along) return nullptr;
+  // A region lies on the left of its corners' edges: the facelet's own where its loop
+  // runs counter-clockwise, else the one across.
+  const SegVert* inside = area > 0.0 ? along : along->mTwin;
+  return inside ? inside->mSegment : nullptr;
+}
+
 }  // namespace detail_Model3DStellation
+
+void Model3D::ComputeFaceletLineData() {
+  using namespace detail_Model3DStellation;
+  if (!mFaceTypes || (mFlags & kModelLineData)) return;
+  FaceTypeBlock* block = mBlock;
+  Poly* poly = mPoly;
+  mFlags |= kModelLineData;
+  if (!block || !poly) return;
+  // The lines are those of the block's stellation diagrams, set up now when they are
+  // not yet. A set-up that fails or is cancelled clears the block's facet model: this
+  // one, which is being drawn, is held meanwhile (only the plain polyhedron's model
+  // exists before the set-up, and it does not depend on the diagrams).
+  if (!block->IsStellated()) {
+    std::unique_ptr<Model3D> held;
+    if (block->mModel3D.get() == this) held = std::move(block->mModel3D);
+    poly->Stellate(block, false);
+    if (held) block->mModel3D = std::move(held);
+    if (!block->IsStellated()) return;
+  }
+  MarkAllUsedSegVerts(block);
+  for (Face3DType* type = mFaceTypes; type; type = type->mNext) {
+    for (int f = 0; f < type->mNumFacelets; ++f) {
+      Face3D& facelet = type->mFacelets[static_cast<size_t>(f)];
+      if (!facelet.mFacetLoop) facelet.mFacetLoop = FindFacetLoop(facelet);
+    }
+  }
+}
 
 Model3D::Model3D(FaceTypeBlock* block, int vertexCount) {
   using namespace detail_Model3DStellation;
@@ -584,7 +660,9 @@ Model3D::Model3D(FaceTypeBlock* block, int vertexCount) {
       for (size_t i = 0; i < loop.size(); ++i) {
         const StellationPoint* p = loop[i]->mPoint;
         const StellationPoint* q = loop[(i + 1) % loop.size()]->mPoint;
-        PolygonVertex* v = NewPolygonVertex(p->mX, p->mY, nullptr, nullptr, ring);
+        // The ring point names its diagram corner: the facelet finds its facet loop
+        // and its vertices through it.
+        PolygonVertex* v = NewPolygonVertex(p->mX, p->mY, loop[i], nullptr, ring);
         double a[3], b[3], middle[3];
         ToWorld(toWorld, p, a);
         ToWorld(toWorld, q, b);
@@ -616,14 +694,7 @@ Model3D::Model3D(FaceTypeBlock* block, int vertexCount) {
       const bool reversed = source && Dot(outward, source->mZAxis) < 0.0;
       if (reversed) facelet.mFlags |= kFaceletReversed;
       if (reversed != region.down) facelet.mFlags |= kFaceletFlipped;
-      std::vector<Vert3D*> verts3D(corners.size(), nullptr);
-      for (size_t k = 0; k < corners.size(); ++k) {
-        double world[3], image[3];
-        ToWorld(toWorld, corners[k]->mPoint, world);
-        MatrixTimesVector(m.data(), image, world);
-        verts3D[k] = FindVert(corners[k], image);
-      }
-      facelet.Create(source, type, list, faceTransform, this, verts3D.data());
+      facelet.Create(source, type, list, faceTransform, this);
     }
     for (size_t f = 0; f < region.others->size(); ++f) {
       PolyElement* face = (*region.others)[f];

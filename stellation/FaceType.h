@@ -172,9 +172,13 @@ class FaceType {
   FaceType* mMirrorPartner = nullptr;
   PolyElement* mMirrorFace = nullptr;
   FaceDiagram mFaceDiagram;
+  // The results of the face diagram and of the morph diagram (the faces truncated by
+  // the dual's planes).
   FaceDiagramResult mResults[2];
   // The cells of the face diagram, in the diagram result pools.
   DiagramCell* mDiagramCells = nullptr;
+  // The cells of the morph diagram, in the morph diagram result pools.
+  DiagramCell* mMorphCells = nullptr;
   FaceTypeBlock* mBlock;
   PolyElement* mFirstFace = nullptr;
   PolyElement* mLastFace = nullptr;

@@ -1,6 +1,7 @@
 #include "symmetry/SymGroup.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 #include "core/IntMath.h"
@@ -8,6 +9,8 @@
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/ElementList.h"
+#include "model/Globals.h"
+#include "model/Poly.h"
 #include "model/Face.h"
 #include "model/PolyElement.h"
 #include "model/PolyFwd.h"
@@ -509,18 +512,22 @@ void SymGroup::Rotate(const double* m) {
 }
 
 void SymGroup::SelectAxis(int i) {
+  platform::ViewNotifier* views = platform::Services().views;
   // A number past the last axis selects nothing, like a negative one.
-  if (i < 0 || GetAxis(i) == nullptr) {
-    // Deselecting needs nothing of the model.
-    if (SelectedSymAxis != nullptr) {
-      SelectedSymAxis = nullptr;
-      platform::Services().views->RedrawAllViews(false);
-    }
-    return;
+  SymAxis* axis = i >= 0 ? GetAxis(i) : nullptr;
+  SymAxis* previous = SelectedSymAxis;
+  if (axis) {
+    // An axis takes the place of the model's selected element or edge.
+    if (Poly* poly = GetCurrentPoly()) poly->ClearSelection();
+    char status[64];
+    std::snprintf(status, sizeof status, "Selected %d-fold rotational symmetry axis",
+                  std::abs(FindAxisTypeOfAxis(axis)->fold));
+    views->SetStatusText(status);
   }
-  // Selecting clears the model's element selection and pivots the view round the
-  // axis, neither of which this build has yet.
-  ShowInternalError("SymGroup::SelectAxis: not available in this build");
+  SelectedSymAxis = axis;
+  if (axis == previous) return;
+  views->RedrawAllViews(false);
+  if (axis) GetDocumentAccess().PivotAroundSelectedItem();
 }
 
 int SymGroup::TotalAxes() const {

@@ -5,9 +5,10 @@
 #include <cstring>
 #include <string>
 
-#include "core/Messages.h"
 #include "core/Strings.h"
 #include "core/TimeFormat.h"
+#include "model/Globals.h"
+#include "model/Poly.h"
 #include "symmetry/SymSubgroups.h"
 
 namespace corvia {
@@ -33,10 +34,10 @@ int FirstFold(const SymGroup& group) {
 }
 
 // Whether the current model is a four-dimensional polytope; its texts then read
-// "---" in place of a group. The model does not exist in this build yet.
-bool CurrentModelIsFourDimensional(const char* caller) {
-  ShowInternalError("%s: the current model is not available in this build", caller);
-  return false;
+// "---" in place of a group.
+bool CurrentModelIsFourDimensional() {
+  const Poly* poly = GetCurrentPoly();
+  return poly && poly->mFourDimensional;
 }
 
 std::string Join(const std::string& a, const char* separator, const std::string& b, const std::string& c) {
@@ -205,7 +206,7 @@ const char* SymGroup::GetReflectionName(const SymGroup* group) {
 std::string SymGroup::GetSchoenflies(const SymGroup* group) {
   using namespace detail_SymGroupNames;
   if (group == nullptr) {
-    if (CurrentModelIsFourDimensional("SymGroup::GetSchoenflies")) return "---";
+    if (CurrentModelIsFourDimensional()) return "---";
     return "C1";
   }
   return GetSchoenfliesNotation(group->type, group->reflectionType, FirstFold(*group));
@@ -214,7 +215,7 @@ std::string SymGroup::GetSchoenflies(const SymGroup* group) {
 std::string SymGroup::GetOrbifold(const SymGroup* group) {
   using namespace detail_SymGroupNames;
   if (group == nullptr) {
-    if (CurrentModelIsFourDimensional("SymGroup::GetOrbifold")) return "---";
+    if (CurrentModelIsFourDimensional()) return "---";
     return "11";
   }
   return GetOrbifoldNotation(group->type, group->reflectionType, FirstFold(*group));
@@ -223,7 +224,7 @@ std::string SymGroup::GetOrbifold(const SymGroup* group) {
 std::string SymGroup::GetCoxeter(const SymGroup* group) {
   using namespace detail_SymGroupNames;
   if (group == nullptr) {
-    if (CurrentModelIsFourDimensional("SymGroup::GetCoxeter")) return "---";
+    if (CurrentModelIsFourDimensional()) return "---";
     return "[ ]+";
   }
   return GetCoxeterNotation(group->type, group->reflectionType, FirstFold(*group));
@@ -232,7 +233,7 @@ std::string SymGroup::GetCoxeter(const SymGroup* group) {
 std::string SymGroup::GetNotations(const SymGroup* group, const char* separator) {
   using namespace detail_SymGroupNames;
   if (group == nullptr) {
-    if (CurrentModelIsFourDimensional("SymGroup::GetNotations")) return "---";
+    if (CurrentModelIsFourDimensional()) return "---";
     return Join("C1", separator, "11", "[ ]+");
   }
   int fold = FirstFold(*group);

@@ -200,3 +200,119 @@ TEST(FaceOutline, WithoutADiagramStaysEmpty) {
 
 }  // namespace
 }  // namespace corvia
+
+// ---- Morph diagrams of the face types at the truncation scales ----
+
+#include "construction/DualMorph.h"
+#include "construction/PolyTemplate.h"
+#include "model/Poly.h"
+#include "stellation/FaceDiagramCells.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+// Area of a diagram result's filled triangles, and how many corners the diagram has.
+double ResultArea(const corvia::FaceDiagramResult& result) {
+  double area = 0.0;
+  for (int c = 0; c < result.mNumCells; ++c) {
+    const corvia::CellTriangles& t = result.mTriangles[c];
+    for (int i = 0; i + 2 < t.numIndices; i += 3) {
+      const corvia::DiagramPoint& a = result.mPoints[t.indices[i]];
+      const corvia::DiagramPoint& b = result.mPoints[t.indices[i + 1]];
+      const corvia::DiagramPoint& p = result.mPoints[t.indices[i + 2]];
+      area += std::fabs((b.x - a.x) * (p.y - a.y) - (p.x - a.x) * (b.y - a.y)) / 2.0;
+    }
+  }
+  return area;
+}
+
+struct BuiltCube {
+  corvia::PolyTemplate polyTemplate;
+  corvia::Poly poly;
+  bool built = false;
+  BuiltCube() { built = polyTemplate.Parse("4.4.4", false) && poly.Build(&polyTemplate, 0); }
+};
+
+// With corners at distance 1 the cube's faces lie at a = 1/sqrt 3 from the centre and
+// the dual octahedron (reciprocated in the sphere through the edge midpoints) has its
+// corners at 2a, its faces x + y + z = 2a. A face x = s a cut by the octahedron's
+// planes at scale t keeps |y| + |z| <= (2t - s) a: the whole square at ratio 0 (the
+// planes through the cube's corners), an octagon at 0.25, the diamond through the edge
+// midpoints at 0.5 (the cuboctahedron), and a smaller diamond at 0.75. The
+// octahedron's face at 0.5 is the triangle of the three edge midpoints.
+TEST(MorphDiagram, CubeAndOctahedronAtTheTruncationScales) {
+  BuiltCube cube;
+  ASSERT_TRUE(cube.built);
+  corvia::Poly& poly = cube.poly;
+  corvia::FaceType* square = poly.mBaseBlock->mFirstFaceType;
+  corvia::FaceType* triangle = poly.mDualBlock->mFirstFaceType;
+  ASSERT_NE(square, nullptr);
+  ASSERT_NE(triangle, nullptr);
+  const double a = std::fabs(corvia::Dot(square->mFirstFace->mCentre, square->mFirstFace->mZAxis));
+  EXPECT_NEAR(a, 1.0 / std::sqrt(3.0), 1e-12);
+  const struct {
+    double t;
+    int corners;
+    double squareArea;  // in units of a^2
+  } cases[] = {{0.0, 4, 4.0}, {0.25, 8, 3.5}, {0.5, 4, 2.0}, {0.75, 4, 0.5}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.t);
+    poly.SetTruncationMorphScale(c.t);
+    poly.UpdateDiagramLineRanges();
+    const corvia::MorphScales scales = corvia::TruncationMorphScales();
+    const corvia::FaceDiagramResult& result = square->mResults[1];
+    ASSERT_EQ(result.mNumCells, 1);
+    EXPECT_EQ(result.mNumPoints, c.corners);
+    // The outline lies in the face's plane moved out to the base scale.
+    EXPECT_GE(scales.base, 1.0);
+    EXPECT_NEAR(ResultArea(result), c.squareArea * a * a, 1e-9);
+    // Every face has its copy of the cell, coloured like the face; the colours are
+    // up to date.
+    for (const corvia::PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) {
+      const corvia::CellColorArray* cells = f->mCellColours[1].get();
+      ASSERT_NE(cells, nullptr);
+      EXPECT_EQ(cells->mNumCells, 1);
+      for (int k = 0; k < 3; ++k) EXPECT_FLOAT_EQ(cells->mCells[0].colour[k], f->GetColour()[k]);
+    }
+    EXPECT_EQ(poly.mPolyFlags & corvia::kPolyFlagCellColoursStale, 0u);
+    // The face diagram is left as it was.
+    EXPECT_EQ(square->mResults[0].mNumCells, 1);
+  }
+  // At 0.5 the dual's triangle is cut to the triangle of the edge midpoints.
+  poly.SetTruncationMorphScale(0.5);
+  poly.UpdateDiagramLineRanges();
+  EXPECT_EQ(triangle->mResults[1].mNumCells, 1);
+  EXPECT_EQ(triangle->mResults[1].mNumPoints, 3);
+  EXPECT_NEAR(ResultArea(triangle->mResults[1]), std::sqrt(3.0) / 2.0 * a * a, 1e-9);
+  // Nearer than its plane, the dual's corner cuts nothing away: the diagram is
+  // cleared, and no face keeps cells of the old one.
+  auto* face = static_cast<corvia::Face*>(poly.mFaces.mHead);
+  face->BuildMorphDiagram(1.0, 0.4);
+  EXPECT_EQ(square->mResults[1].mNumCells, -1);
+  EXPECT_EQ(square->mMorphCells, nullptr);
+  for (const corvia::PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) EXPECT_EQ(f->mCellColours[1].get(), nullptr);
+  // Drawn again at scales where it is cut.
+  face->BuildMorphDiagram(1.0, 1.0);
+  EXPECT_EQ(square->mResults[1].mNumCells, 1);
+  EXPECT_NEAR(ResultArea(square->mResults[1]), 2.0 * a * a, 1e-9);
+  EXPECT_TRUE(poly.mPolyFlags & corvia::kPolyFlagCellColoursBack);
+}
+
+// The face diagrams of both blocks are made again from the faces.
+TEST(MorphDiagram, AllPolygonsForDrawingRebuildsTheFaceDiagrams) {
+  BuiltCube cube;
+  ASSERT_TRUE(cube.built);
+  for (corvia::FaceTypeBlock* block : {cube.poly.mBaseBlock.get(), cube.poly.mDualBlock.get()}) {
+    block->mFirstFaceType->mResults[0].Reset();
+    block->mFirstFaceType->mDiagramCells = nullptr;
+  }
+  cube.poly.mPolyFlags &= ~corvia::kPolyFlagCellColoursFront;
+  cube.poly.CreateAllPolygonsForDrawing();
+  EXPECT_TRUE(cube.poly.mPolyFlags & corvia::kPolyFlagCellColoursFront);
+  for (corvia::FaceTypeBlock* block : {cube.poly.mBaseBlock.get(), cube.poly.mDualBlock.get()}) {
+    EXPECT_EQ(block->mFirstFaceType->mResults[0].mNumCells, 1);
+    EXPECT_NE(block->mFirstFaceType->mDiagramCells, nullptr);
+  }
+}
+
+}  // namespace

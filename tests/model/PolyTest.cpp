@@ -367,7 +367,7 @@ TEST(PolyModel, ModelRecordsLeaveTheirListWhenDeleted) {
   EXPECT_EQ(array.mRecords, nullptr);
 }
 
-TEST(PolyModel, ServicesOfLaterSubsystemsFailLoudly) {
+TEST(PolyModel, HandBuiltModelHasNoSubgroupsAndMovesAsOneStep) {
   corvia::testing::ExpectInternalErrors();
   Poly cube;
   corvia::testing::BuildCube(cube);
@@ -375,10 +375,17 @@ TEST(PolyModel, ServicesOfLaterSubsystemsFailLoudly) {
   // Without a symmetry group there is no subgroup to apply: false, and no message.
   EXPECT_FALSE(cube.ApplySubSymmetry(0, -1));
   EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 0);
+  // Moving it makes the model again (set up in full) as one undo step.
+  double before[3];
+  cube.GetVertexCentroid(before);
   const double by[3] = {1, 0, 0};
   cube.TranslateBy(by);
-  EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 1);
-  EXPECT_EQ(corvia::testing::Platform().undo.mCalls.size(), undoSteps);
+  EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 0);
+  EXPECT_EQ(corvia::testing::Platform().undo.mCalls.size(), undoSteps + 1);
+  EXPECT_EQ(cube.mVertices.mCount, 8);
+  double centre[3];
+  cube.GetVertexCentroid(centre);
+  for (int k = 0; k < 3; ++k) EXPECT_NEAR(centre[k], before[k] + by[k], 1e-12);
 }
 
 }  // namespace
