@@ -31,7 +31,8 @@ bool SamePoints(const std::vector<std::vector<double>>& a, const std::vector<std
   for (const auto& p : a) {
     bool found = false;
     for (const auto& q : b) {
-      found = found || (std::fabs(p[0] - q[0]) <= tol && std::fabs(p[1] - q[1]) <= tol && std::fabs(p[2] - q[2]) <= tol);
+      found =
+          found || (std::fabs(p[0] - q[0]) <= tol && std::fabs(p[1] - q[1]) <= tol && std::fabs(p[2] - q[2]) <= tol);
     }
     if (!found) return false;
   }

@@ -73,7 +73,8 @@ int ExpectFaceletsOnTheirRegions(Model3D* model) {
     const int n = facelet->GetNumEdges();
     std::vector<std::array<double, 2>> points(static_cast<size_t>(n));
     for (int e = 0; e < n; ++e) {
-      corvia::Transform2DPoint(facelet->mOutlineTransform, facelet->mEdges[e].local, points[static_cast<size_t>(e)].data());
+      corvia::Transform2DPoint(facelet->mOutlineTransform, facelet->mEdges[e].local,
+                               points[static_cast<size_t>(e)].data());
     }
     for (int e = 0; e < n; ++e) {
       const corvia::Edge3D* next = facelet->mEdges[e].GetNextInLoop();
@@ -81,8 +82,8 @@ int ExpectFaceletsOnTheirRegions(Model3D* model) {
       const auto& q = points[static_cast<size_t>(next - facelet->mEdges.get())];
       bool onBorder = false;
       for (const StellationLine* line : border) {
-        onBorder = onBorder || (std::fabs(line->Evaluate(p[0], p[1])) <= 1e-7 &&
-                                std::fabs(line->Evaluate(q[0], q[1])) <= 1e-7);
+        onBorder = onBorder ||
+                   (std::fabs(line->Evaluate(p[0], p[1])) <= 1e-7 && std::fabs(line->Evaluate(q[0], q[1])) <= 1e-7);
       }
       EXPECT_TRUE(onBorder) << "edge " << e;
     }
@@ -90,6 +91,19 @@ int ExpectFaceletsOnTheirRegions(Model3D* model) {
   }
   return checked;
 }
+
+// A model built from a configuration, its base block not stellated, and the block's
+// facet model: the plain polyhedron's.
+struct PlainModel {
+  corvia::testing::ConfigModel model;
+  FaceTypeBlock* block = nullptr;
+  Model3D* plain = nullptr;
+  explicit PlainModel(const char* configuration) : model(configuration) {
+    if (!model.built) return;
+    block = model.Block(false);
+    plain = block->GetModel3D(false);
+  }
+};
 
 }  // namespace test_FaceletLineData
 
@@ -120,10 +134,9 @@ TEST(FaceletLineData, FirstStellationOfTheIcosahedron) {
 // region of its diagram.
 TEST(FaceletLineData, PlainModelStellatesItsBlockWhenAsked) {
   using namespace test_FaceletLineData;
-  corvia::testing::ConfigModel model("3.3.3.3.3");
-  ASSERT_TRUE(model.built);
-  FaceTypeBlock* block = model.Block(false);
-  Model3D* plain = block->GetModel3D(false);
+  PlainModel icosahedron("3.3.3.3.3");
+  FaceTypeBlock* block = icosahedron.block;
+  Model3D* plain = icosahedron.plain;
   ASSERT_NE(plain, nullptr);
   ASSERT_FALSE(block->IsStellated());
   EXPECT_FALSE(plain->mFlags & corvia::kModelLineData);
@@ -143,11 +156,8 @@ TEST(FaceletLineData, PlainModelStellatesItsBlockWhenAsked) {
 // block (the cancelled set-up clears the block) and the facelets without lines.
 TEST(FaceletLineData, CancelledStellationKeepsTheModel) {
   using namespace test_FaceletLineData;
-  corvia::testing::ConfigModel model("4.3.3.3.3");
-  ASSERT_TRUE(model.built);
-  FaceTypeBlock* block = model.Block(false);
-  Model3D* plain = block->GetModel3D(false);
-  ASSERT_NE(plain, nullptr);
+  PlainModel snubCube("4.3.3.3.3");
+  ASSERT_NE(snubCube.plain, nullptr);
   corvia::testing::TickingClock clock(0.25);
   corvia::platform::ServiceSet services = corvia::platform::Services();
   services.clock = &clock;
@@ -157,14 +167,15 @@ TEST(FaceletLineData, CancelledStellationKeepsTheModel) {
   progress.Current()->onPump = [&](corvia::platform::HeadlessProgressWindow::State& state) {
     if (!state.caption.empty()) state.cancel = cancelled = true;
   };
-  plain->ComputeFaceletLineData();
+  snubCube.plain->ComputeFaceletLineData();
   progress.Current()->onPump = nullptr;
   progress.Current()->cancel = false;
   corvia::platform::InstallServices(previous);
   EXPECT_TRUE(cancelled);
-  EXPECT_FALSE(block->IsStellated());
+  EXPECT_FALSE(snubCube.block->IsStellated());
   EXPECT_FALSE(corvia::IsProgressActive());
-  ASSERT_EQ(block->GetExistingModel3D(), plain);
-  EXPECT_TRUE(plain->mFlags & corvia::kModelLineData);
-  for (int i = 0; i < plain->GetNumFacelets(); ++i) EXPECT_EQ(plain->GetFacelet(i)->mFacetLoop, nullptr);
+  ASSERT_EQ(snubCube.block->GetExistingModel3D(), snubCube.plain);
+  EXPECT_TRUE(snubCube.plain->mFlags & corvia::kModelLineData);
+  for (int i = 0; i < snubCube.plain->GetNumFacelets(); ++i)
+    EXPECT_EQ(snubCube.plain->GetFacelet(i)->mFacetLoop, nullptr);
 }
