@@ -48,7 +48,7 @@ TEST(SymGroupSelection, NullGroupNotationsFollowTheCurrentModel) {
   group->reflectionType = kReflectionDiagonal;
   EXPECT_EQ(SymGroup::GetNotations(group.get(), " "), "Td *332 [3,3]");
   // A new model is an ordinary one again.
-  poly.Init();
+  poly.Clear(false);
   EXPECT_EQ(SymGroup::GetCoxeter(nullptr), "[ ]+");
 }
 
