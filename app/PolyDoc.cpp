@@ -15,8 +15,10 @@
 #include "core/Paths.h"
 #include "core/Strings.h"
 #include "core/TimeFormat.h"
+#include "core/VectorMath.h"
 #include "files/ModelFile.h"
 #include "model/ColorSchemes.h"
+#include "model/Edge.h"
 #include "model/ModelBusy.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
@@ -24,6 +26,7 @@
 #include "platform/Services.h"
 #include "render/MouseThrow.h"
 #include "render/NewView.h"
+#include "symmetry/SymGroup.h"
 
 namespace corvia {
 
@@ -494,6 +497,65 @@ bool CPolyDoc::IsCrossSectionShown() {
 }
 
 int CPolyDoc::GetMouseSelectionMode() { return GetPaneSelectionMode(); }
+
+namespace detail_PolyDoc {
+// The pane given, or the active one; null when it is no model pane or has no view type.
+CPolyView* TypedPane(OpenGLView* view) {
+  CPolyView* pane = view ? CPolyView::AsPolyView(view) : CPolyView::GetActive();
+  return pane && pane->GetViewType() != kNoViewType ? pane : nullptr;
+}
+}  // namespace detail_PolyDoc
+
+namespace detail_PolyDoc {
+// The point the pivot axis runs through: along the selected symmetry axis, else the
+// selected vertex, the middle of the selected edge or the centre of the selected face;
+// false when nothing is selected.
+bool SelectedPivotPoint(const Poly* poly, double* out) {
+  if (SelectedSymAxis) {
+    std::copy(SelectedSymAxis->direction, SelectedSymAxis->direction + 3, out);
+    return true;
+  }
+  PolyItem* item = poly ? poly->mSelectedItem : nullptr;
+  if (!item) return false;
+  const bool dual = poly->mShowDual != 0;
+  if (Edge* edge = item->AsEdge()) {
+    PolyElement* ends[2] = {nullptr, nullptr};
+    edge->GetVerts(dual, ends);
+    if (!ends[0] || !ends[1]) return false;
+    for (int k = 0; k < 3; ++k) out[k] = (ends[0]->mDualVert[k] + ends[1]->mDualVert[k]) / 2.0;
+    return true;
+  }
+  const PolyElement* element = item->AsElement();
+  if (!element) return false;
+  const double* point = item->IsVertexIn(dual) ? element->mDualVert : element->mCentroid;
+  std::copy(point, point + 3, out);
+  return true;
+}
+}  // namespace detail_PolyDoc
+
+void CPolyDoc::PivotAroundSelectedItem() {
+  double point[3];
+  double axis[3];
+  if (!detail_PolyDoc::SelectedPivotPoint(mPoly, point) || !NormaliseVector(axis, point)) return;
+  CPolyView* active = CPolyView::GetActive();
+  for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
+    CPolyView* pane = CPolyView::AsPolyView(v);
+    if (!pane || !pane->Is3D() || (pane != active && !GetLinkedViews())) continue;
+    std::copy(axis, axis + 3, pane->GetPivotThrow()->mAxis);
+  }
+}
+
+uint32_t CPolyDoc::GetPaneViewType(OpenGLView* view) {
+  const CPolyView* pane = detail_PolyDoc::TypedPane(view);
+  return pane ? static_cast<uint32_t>(pane->GetViewType()) : 0;
+}
+
+bool CPolyDoc::GetPanePolyNames(OpenGLView* view, std::string* name, std::string* dualName) {
+  if (!detail_PolyDoc::TypedPane(view)) return false;
+  if (name) *name = GetPolyName(false, false);
+  if (dualName) *dualName = GetDualPolyName(false, false);
+  return true;
+}
 
 void CPolyDoc::MarkColorsStaleAndRedraw() {
   if (GetPaneSelectionMode() == kSelectColorHide) UpdateMouseHelp();

@@ -83,6 +83,11 @@ class CPolyDoc final : public DocumentAccess {
   void InvalidateCrossSectionViews() override;
   bool IsCrossSectionShown() override;
   int GetMouseSelectionMode() override;
+  // The pivot axis of the active pane (of every 3D pane while views are linked) runs
+  // from the centre through the selected axis, or the selected item's centre.
+  void PivotAroundSelectedItem() override;
+  uint32_t GetPaneViewType(OpenGLView* view) override;
+  bool GetPanePolyNames(OpenGLView* view, std::string* name, std::string* dualName) override;
 
   // ---- Models ---------------------------------------------------------------------------------
   // Makes the model of a built-in library entry current; false (the model as it was)

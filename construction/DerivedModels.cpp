@@ -170,8 +170,6 @@ void RepointImageOwners(SimplePoly& simple, const ElementList& verts, const std:
   for (int i = 0; i < simple.NumFaces(); ++i) repoint(simple.FaceAt(i));
 }
 
-void Missing(const char* name) { ShowInternalError("%s: Not available in this build", name); }
-
 bool IsUnnamed(const std::string& text) { return text.empty() || strcasecmp(text.c_str(), "Unnamed") == 0 || strcasecmp(text.c_str(), "Unnamed Dual") == 0; }
 
 SimplePoly* BaseDualPath(Poly& poly, uint32_t flags, EdgeListNode** edgeList, uint8_t* derived) {
@@ -337,12 +335,14 @@ SimplePoly* Poly::CreateSimplePoly(uint32_t flags, CompoundPart* part, OpenGLVie
 }
 
 void Poly::NameSimplePoly(bool dual, SimplePoly* simple, OpenGLView* view) {
-  if (view) {
-    detail_DerivedModels::Missing("Poly::NameSimplePoly: GetPolyName of a pane");
-    return;
+  // The document's model takes the names its pane shows; any other model (one being
+  // built beside it, or with no document) keeps its own.
+  std::string name;
+  std::string dualName;
+  if (GetCurrentPoly() != this || !GetDocumentAccess().GetPanePolyNames(view, &name, &dualName)) {
+    name = mName ? mName : "";
+    dualName = mDualName ? mDualName : "";
   }
-  std::string name = mName ? mName : "";
-  std::string dualName = mDualName ? mDualName : "";
   if (detail_DerivedModels::IsUnnamed(name)) name.clear();
   if (detail_DerivedModels::IsUnnamed(dualName)) dualName.clear();
   if (dual) name.swap(dualName);
@@ -428,12 +428,11 @@ SimplePoly* DeriveModelForViewType(Poly& poly, uint32_t viewType, uint32_t flags
 
 SimplePoly* Poly::DeriveModel(uint32_t flags, EdgeListNode** edgeList, uint8_t* derived, OpenGLView* view) {
   platform::Services().views->SetWaitCursor(true);
-  SimplePoly* result = nullptr;
-  if (view && !(flags & (kDeriveBase | kDeriveDual))) {
-    detail_DerivedModels::Missing("ViewType of a pane");
-  } else {
-    result = DeriveModelForViewType(*this, kViewNone, flags, edgeList, derived);
-  }
+  // A side named in the flags needs no pane; otherwise the given pane's view type
+  // decides, or for the document's model the active pane's.
+  const bool askPane = !(flags & (kDeriveBase | kDeriveDual)) && (view || GetCurrentPoly() == this);
+  const uint32_t viewType = askPane ? GetDocumentAccess().GetPaneViewType(view) : kViewNone;
+  SimplePoly* result = DeriveModelForViewType(*this, viewType, flags, edgeList, derived);
   platform::Services().views->SetWaitCursor(false);
   return result;
 }

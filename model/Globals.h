@@ -5,6 +5,7 @@
 // mark or refresh).
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "core/Globals.h"
@@ -86,6 +87,15 @@ class DocumentAccess {
   // The preview in the pane has ended: the pane gets its caption buttons back.
   virtual void EndAugmentationPreview(OpenGLView* /*view*/) {}
   // ---- end augmentation ----
+  // ---- panes ----
+  // The view type code of the pane (null: the active pane); 0 when there is none.
+  virtual uint32_t GetPaneViewType(OpenGLView* /*view*/) { return 0; }
+  // The display names of the current model and of its dual as the pane (null: the
+  // active pane) titles them; false when there is no pane to ask.
+  virtual bool GetPanePolyNames(OpenGLView* /*view*/, std::string* /*name*/, std::string* /*dualName*/) {
+    return false;
+  }
+  // ---- end panes ----
 };
 
 // Installs the document's accessor (null: the default); returns the one before.
