@@ -2,26 +2,167 @@
 
 #include <wx/app.h>
 #include <wx/filename.h>
+#include <wx/image.h>
+#include <wx/log.h>
+#include <wx/panel.h>
+#include <wx/sizer.h>
+#include <wx/statbmp.h>
+#include <wx/stattext.h>
+#include <wx/timer.h>
 #include <wx/toplevel.h>
 
+#include <algorithm>
 #include <memory>
 
+#include "core/Folders.h"
 #include "platform/wx/WxOwner.h"
 
 namespace corvia::platform {
+
+namespace detail_WxFileDialogs {
+
+wxFileDialog* gOpen = nullptr;
+
+// The picture's room in the preview pane, in pixels.
+constexpr int kPreviewSize = 160;
+// How often the dialog is asked for its filter while it runs.
+constexpr int kFilterPollMs = 100;
+
+// The image handlers wx has beside BMP are added on the first preview.
+void EnsureImageHandlers() {
+  static bool added = false;
+  if (added) return;
+  added = true;
+  wxLogNull quiet;  // handlers added before are kept, without a word
+  wxInitAllImageHandlers();
+}
+
+// A picture of the file no larger than the preview's room, and the image's own size;
+// an invalid image when the file is no image wx can read.
+wxImage PreviewImage(const wxString& path, wxSize* size) {
+  if (path.empty() || !wxFileName::FileExists(path)) return wxImage();
+  EnsureImageHandlers();
+  wxLogNull quiet;  // a file that is no image is no error here
+  wxImage image;
+  if (!image.LoadFile(path) || !image.IsOk()) return wxImage();
+  const int w = image.GetWidth();
+  const int h = image.GetHeight();
+  *size = wxSize(w, h);
+  if (w > kPreviewSize || h > kPreviewSize) {
+    const double scale = std::min(double(kPreviewSize) / w, double(kPreviewSize) / h);
+    image.Rescale(std::max(1, int(w * scale)), std::max(1, int(h * scale)), wxIMAGE_QUALITY_HIGH);
+  }
+  return image;
+}
+
+// While the dialog runs: when the user picks another filter, the name in the name box
+// is offered to the request's hook, and takes the name the hook gives back.
+class FilterFollower : public wxTimer {
+ public:
+  FilterFollower(wxFileDialog& dialog, const FileDialogRequest& request)
+      : mDialog(dialog), mRequest(request), mIndex(dialog.GetFilterIndex()) {
+    if (mRequest.onTypeChange) Start(kFilterPollMs);
+  }
+  void Notify() override {
+    const int index = mDialog.GetFilterIndex();
+    if (index == mIndex || index < 0) return;
+    mIndex = index;
+    std::string name = wxFileName(mDialog.GetPath()).GetFullName().utf8_string();
+    if (name.empty()) name = mDialog.GetFilename().utf8_string();
+    if (name.empty()) return;
+    if (mRequest.onTypeChange(name, index + 1)) mDialog.SetFilename(wxString::FromUTF8(name.c_str()));
+  }
+
+ private:
+  wxFileDialog& mDialog;
+  const FileDialogRequest& mRequest;
+  int mIndex;
+};
+
+}  // namespace detail_WxFileDialogs
+
+// The pane beside the file list; it follows the dialog's selection as the dialog
+// reports it.
+class PreviewPane : public wxPanel {
+ public:
+  PreviewPane(wxWindow* parent, CBmpDialog* dialog) : wxPanel(parent), mDialog(dialog) {
+    auto* sizer = new wxBoxSizer(wxHORIZONTAL);
+    const wxSize room(detail_WxFileDialogs::kPreviewSize, detail_WxFileDialogs::kPreviewSize);
+    dialog->mPicture = new wxStaticBitmap(this, wxID_ANY, wxBitmap(room.x, room.y));
+    dialog->mPicture->SetMinSize(room);
+    dialog->mText = new wxStaticText(this, wxID_ANY, "No preview");
+    dialog->mText->SetMinSize(wxSize(room.x, -1));
+    sizer->Add(dialog->mPicture, 0, wxALL, 4);
+    sizer->Add(dialog->mText, 1, wxALL | wxALIGN_CENTER_VERTICAL, 4);
+    SetSizerAndFit(sizer);
+    SetMinSize(GetSize());
+    Bind(wxEVT_UPDATE_UI, &PreviewPane::OnUpdate, this);
+  }
+  ~PreviewPane() override {
+    mDialog->mPicture = nullptr;
+    mDialog->mText = nullptr;
+  }
+
+ private:
+  void OnUpdate(wxUpdateUIEvent&) {
+    const wxString path = mDialog->GetCurrentlySelectedFilename();
+    if (path != mDialog->mPreviewPath) mDialog->ShowPreview(path);
+  }
+  CBmpDialog* mDialog;
+};
 
 CBmpDialog::CBmpDialog(int kind, bool open, const wxString& defaultExtension, const wxString& initialName,
                        long options, const wxString& filter, wxWindow* parent)
     : wxFileDialog(parent, wxFileSelectorPromptStr, wxEmptyString, initialName, filter,
                    options | (open ? wxFD_OPEN : wxFD_SAVE)),
       mKind(kind),
-      mDefaultExtension(defaultExtension) {}
+      mDefaultExtension(defaultExtension) {
+  SetExtraControlCreator(&CBmpDialog::CreatePreviewPane);
+}
+
+wxWindow* CBmpDialog::CreatePreviewPane(wxWindow* parent) {
+  auto* dialog = dynamic_cast<CBmpDialog*>(parent);
+  if (!dialog) return nullptr;
+  return new PreviewPane(parent, dialog);
+}
+
+void CBmpDialog::ShowPreview(const wxString& path) {
+  mPreviewPath = path;
+  if (!mPicture || !mText) return;
+  wxString text = "No preview";
+  wxSize size;
+  const wxImage image = detail_WxFileDialogs::PreviewImage(path, &size);
+  const int room = detail_WxFileDialogs::kPreviewSize;
+  wxBitmap picture(room, room);
+  bool shown = false;
+  if (image.IsOk()) {
+    picture = wxBitmap(image);
+    text = wxString::Format("%d x %d", size.x, size.y);
+    shown = true;
+  } else if (mKind == kBmpDialogFiles && !path.empty()) {
+    std::string description;
+    if (FilePreviewCallback describe = GetFilePreviewCallback();
+        describe && describe(path.utf8_string().c_str(), description)) {
+      text = wxString::FromUTF8(description.c_str());
+    }
+  }
+  mPicture->SetBitmap(picture);
+  mPicture->Show(shown);
+  mText->SetLabel(text);
+  if (wxWindow* pane = mText->GetParent()) pane->Layout();
+}
+
+wxString CBmpDialog::GetPreviewText() const { return mText ? mText->GetLabel() : wxString(); }
+
+bool CBmpDialog::IsPreviewingImage() const { return mPicture && mPicture->IsShown(); }
 
 wxString WxFileDialogWildcard(const std::string& filter) {
   std::string text = filter;
   while (!text.empty() && text.back() == '|') text.pop_back();
   return wxString::FromUTF8(text.c_str());
 }
+
+wxFileDialog* OpenFileDialog() { return detail_WxFileDialogs::gOpen; }
 
 FileDialogReply WxFileDialogs::RunFileDialog(const FileDialogRequest& request) {
   FileDialogReply reply;
@@ -47,7 +188,14 @@ FileDialogReply WxFileDialogs::RunFileDialog(const FileDialogRequest& request) {
   if (request.filterIndex >= 1) dialog->SetFilterIndex(request.filterIndex - 1);
   dialog->CentreOnParent();
 
-  if (dialog->ShowModal() != wxID_OK) return reply;
+  int answer = wxID_CANCEL;
+  {
+    detail_WxFileDialogs::FilterFollower follower(*dialog, request);
+    detail_WxFileDialogs::gOpen = dialog.get();
+    answer = dialog->ShowModal();
+    detail_WxFileDialogs::gOpen = nullptr;
+  }
+  if (answer != wxID_OK) return reply;
   reply.ok = true;
   reply.path = dialog->GetPath().utf8_string();
   reply.filterIndex = dialog->GetFilterIndex() + 1;

@@ -3,7 +3,13 @@
 
 #include <wx/filedlg.h>
 
+#include <functional>
+#include <string>
+
 #include "platform/FileDialogFrontEnd.h"
+
+class wxStaticBitmap;
+class wxStaticText;
 
 namespace corvia::platform {
 
@@ -11,8 +17,9 @@ namespace corvia::platform {
 constexpr int kBmpDialogImages = 0;  // previews images
 constexpr int kBmpDialogFiles = 1;   // describes any file through the installed preview callback
 
-// The file dialog with a preview pane. The pane itself comes with the image
-// loading; until then the dialog is the plain one and keeps its kind for it.
+// The file dialog with a preview pane beside the file list: the chosen file's picture
+// when it is an image, else (in the describing kind) the text the installed preview
+// callback gives, else a line saying there is none.
 class CBmpDialog : public wxFileDialog {
  public:
   // `options` are wxFileDialog styles; open picks wxFD_OPEN, else wxFD_SAVE.
@@ -22,9 +29,22 @@ class CBmpDialog : public wxFileDialog {
   int Kind() const { return mKind; }
   const wxString& DefaultExtension() const { return mDefaultExtension; }
 
+  // Shows the file in the preview pane (an empty path clears it); nothing before the
+  // pane exists, which is when the dialog is shown.
+  void ShowPreview(const wxString& path);
+  // What the pane shows: its text, and whether it shows a picture.
+  wxString GetPreviewText() const;
+  bool IsPreviewingImage() const;
+
  private:
+  friend class PreviewPane;
+  static wxWindow* CreatePreviewPane(wxWindow* parent);
+
   int mKind;
   wxString mDefaultExtension;
+  wxString mPreviewPath;
+  wxStaticBitmap* mPicture = nullptr;
+  wxStaticText* mText = nullptr;
 };
 
 class WxFileDialogs final : public FileDialogFrontEnd {
@@ -34,5 +54,8 @@ class WxFileDialogs final : public FileDialogFrontEnd {
 
 // The filter in wx's form: the same fields, without the empty trailing ones.
 wxString WxFileDialogWildcard(const std::string& filter);
+
+// The file dialog while it runs, else null (window tests answer it through this).
+wxFileDialog* OpenFileDialog();
 
 }  // namespace corvia::platform
