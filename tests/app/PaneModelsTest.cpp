@@ -19,9 +19,6 @@ namespace test_PaneModels {
 using namespace corvia;
 using corvia::testing::DocumentTest;
 
-// The factory's flag that keeps it from showing messages.
-constexpr uint32_t kQuiet = 0x1;
-
 class PaneModelsTest : public DocumentTest {
  protected:
   void SetUp() override {
@@ -45,7 +42,6 @@ TEST_F(PaneModelsTest, EachPaneGivesTheModelItShows) {
   CPolyView* base = AddPane(kViewBasePolyhedron);
   CPolyView* dual = AddPane(kViewDualPolyhedron);
   CPolyView* stellation = AddPane(kViewStellationOfBase);
-  CPolyView* compound = AddPane(kViewCompound);
 
   std::unique_ptr<SimplePoly> model(Model()->CreateModel(0, nullptr, nullptr, base));
   ASSERT_TRUE(model);
@@ -66,12 +62,6 @@ TEST_F(PaneModelsTest, EachPaneGivesTheModelItShows) {
   ASSERT_TRUE(model);
   EXPECT_EQ(derived, 1);
   EXPECT_EQ(model->NumFaces(), 20);
-
-  // No model comes from a compound pane: quietly with the quiet flag, else with a message.
-  EXPECT_EQ(Model()->CreateModel(kQuiet, nullptr, nullptr, compound), nullptr);
-  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
-  EXPECT_EQ(Model()->CreateModel(0, nullptr, nullptr, compound), nullptr);
-  EXPECT_EQ(corvia::testing::Platform().messages.Boxes().size(), 1u);
 }
 
 TEST_F(PaneModelsTest, WithoutAPaneTheActivePaneDecides) {
