@@ -21,7 +21,7 @@
 #include "render/GL.h"
 #include "render/GLErrors.h"
 #include "render/GLSelection.h"
-#include "render/LabelDrawing.h"
+#include "render/GLText.h"
 #include "render/ModelDrawSettings.h"
 #include "render/OpenGLView.h"
 #include "render/Primitives.h"
@@ -65,7 +65,38 @@ double VertexSphereRadius(const PolyElement* element) {
 // are shown.
 void SetLabelColourForSelection(const Poly* poly) {
   const bool dim = poly && poly->mSelectedItem && (DiagnosticNumbers & kShowAnyNumbers);
-  SetLabelTextColour(dim ? kLabelDimmedColour : kLabelTextColour);
+  SetGLTextColor(dim ? kLabelDimmedColour : kLabelTextColour);
+}
+
+// The axes of an element's label by the placement in the low bits of the text mode:
+// reading out of the surface along the normal (extend), lying in the face's plane
+// (flat), or standing on it (sit on). A label facing the viewer takes none.
+void GetLabelAxes(uint32_t mode, const double* normal, const double* firstAxis, double* right, double* up) {
+  switch (mode & kTextAnchorMask) {
+    case kTextAnchorCentre:
+      CopyVector(right, firstAxis);
+      Cross(up, normal, firstAxis);
+      NormaliseVector(up, up);
+      break;
+    case kTextAnchorBottomCentre:
+      CopyVector(right, firstAxis);
+      CopyVector(up, normal);
+      break;
+    default:
+      CopyVector(right, normal);
+      CopyVector(up, firstAxis);
+      break;
+  }
+}
+
+// Draws a label's mark-up at the position in the element's frame, at the size the
+// label settings give.
+void DrawElementText(const char* text, const double* at, double size, const double* normal, const double* firstAxis) {
+  const ModelDrawSettings& settings = GetModelDrawSettings();
+  double right[3], up[3];
+  GetLabelAxes(settings.labelTextMode, normal, firstAxis, right, up);
+  DrawGLText(static_cast<int>(settings.labelTextMode), at, size * settings.labelFontSize, -1.0, text, 0, right, up,
+             nullptr, nullptr, nullptr);
 }
 
 // Around a run of labels: lighting off and blending on; everything restored after.
@@ -79,8 +110,8 @@ class LabelState {
   }
   ~LabelState() {
     glPopAttrib();
-    SetLabelTextColour(kLabelTextColour);
-    SetLabelTextOffset(0, 0.001);
+    SetGLTextColor(kLabelTextColour);
+    SetGLTextOffset(kDefaultTextOffset, 0);
     SetLighting(mView, mLighting);
   }
   LabelState(const LabelState&) = delete;
@@ -193,14 +224,15 @@ void PolyElement::DrawLabel(const double* position, const double* firstAxis, con
   LabelState state(view);
   SetLabelColourForSelection(mPoly);
   const double size = GetLabelSize(mPoly, IsVertex(), BlockEdgeLength(this), -1, -1.0, -1.0);
-  if ((GetModelDrawSettings().labelTextMode & 0xF) == 3) SetLabelTextOffset(1, GetRadius());
+  if ((GetModelDrawSettings().labelTextMode & kTextAnchorMask) == kTextAnchorCentreFacing)
+    SetGLTextOffset(GetRadius(), 1);
   double at[3];
   CopyVector(at, position);
   if (GetElementDisplayOptions().constructionToyStyle) {
     const double lift = VertexSphereRadius(this);
     for (int k = 0; k < 3; ++k) at[k] += lift * normal[k];
   }
-  DrawLabelMarkup(text.Get(), at, size, firstAxis, normal, 0);
+  DrawElementText(text.Get(), at, size, normal, firstAxis);
 }
 
 void ElementList::DrawNumbers(double scale, double push) {
@@ -250,7 +282,7 @@ void ElementList::DrawAllLabels(Poly* poly, double scale, double push) {
       const double push3 = push == 1.0 || e->HasFlag(kElementHemi) ? 0.0 : (push - 1.0) * e->mCentre[k];
       at[k] = (e->mDualVert[k] + push3) * scale + lift * normal[k];
     }
-    DrawLabelMarkup(text.Get(), at, size, e->mXAxis, normal, 0);
+    DrawElementText(text.Get(), at, size, normal, e->mXAxis);
   }
   CheckGLError("ElementList::DrawAllLabels");
 }

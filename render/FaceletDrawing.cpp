@@ -33,6 +33,7 @@
 #include "render/GL.h"
 #include "render/GLSection.h"
 #include "render/GLSelection.h"
+#include "render/GLText.h"
 #include "render/GeomagDrawing.h"
 #include "render/LightSets.h"
 #include "render/ModelDrawPane.h"
@@ -63,6 +64,8 @@ constexpr uint32_t kLabelFacingBits = 0xE;
 // Where a folded facelet's corner angle stands: a tenth of the way along the two
 // edges at the corner.
 constexpr double kAngleTextPush = 0.1;
+// The numbers and edge texts of folded facelets.
+constexpr float kNetTextColour[3] = {1.0f, 1.0f, 1.0f};
 
 bool GeomagOn() {
   return GetElementDisplayOptions().constructionToyStyle;
@@ -442,7 +445,7 @@ void Face3D::DrawNetExtras(Model3D* model) {
     double centre[3];
     GetPlacedCentroid(centre);
     std::snprintf(text, sizeof text, "%d", GetFaceletDisplayNumber(this));
-    view->DrawText3D(text, centre);
+    DrawGLScreenText(text, centre, kNetTextColour);
   }
   // 2. Edge texts, 3. corner angles.
   const uint32_t edgeData = GetNetSettings().edgeData;
@@ -454,7 +457,7 @@ void Face3D::DrawNetExtras(Model3D* model) {
     if (e->GetEdgeDataText(text, sizeof text)) {
       double middle[3];
       for (int k = 0; k < 3; ++k) middle[k] = 0.5 * (e->pos3D[k] + next->pos3D[k]);
-      view->DrawText3D(text, middle);
+      DrawGLScreenText(text, middle, kNetTextColour);
     }
     if (edgeData & kEdgeDataFaceAngles) {
       const double into[2] = {e->unfolded[0] - previous->unfolded[0], e->unfolded[1] - previous->unfolded[1]};
@@ -464,7 +467,7 @@ void Face3D::DrawNetExtras(Model3D* model) {
       for (int k = 0; k < 3; ++k) {
         at[k] = e->pos3D[k] + kAngleTextPush * ((next->pos3D[k] - e->pos3D[k]) - (e->pos3D[k] - previous->pos3D[k]));
       }
-      view->DrawText3D(text, at);
+      DrawGLScreenText(text, at, kNetTextColour);
     }
   }
   // 4. Edges, corners, sphere sections and stellation lines.

@@ -27,6 +27,7 @@
 #include "render/FaceletDrawing.h"
 #include "render/GL.h"
 #include "render/GLSelection.h"
+#include "render/GLText.h"
 #include "render/GeomagDrawing.h"
 #include "render/ModelDrawPane.h"
 #include "render/ModelDrawSettings.h"
@@ -387,7 +388,6 @@ void Model3D::DrawFaceletNumbers(const Transform3D& transform, bool currentFaceO
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view) return;
   const bool lighting = SetLighting(view, false);
-  view->SetColorv(kNumberColour);
   const PolyElement* current = currentFaceOnly && mPoly ? mPoly->GetCurrentFace() : nullptr;
   int n = 0;
   char text[16];
@@ -400,7 +400,7 @@ void Model3D::DrawFaceletNumbers(const Transform3D& transform, bool currentFaceO
       double c[3], p[3];
       f->GetCentroid(c);
       TransformPoint(transform, p, c);
-      view->DrawText3D(text, p);
+      DrawGLScreenText(text, p, kNumberColour);
     }
     if (DiagnosticNumbers & kNumberEachFaceletType) ++n;
   }

@@ -33,7 +33,7 @@ constexpr double kConstantSizePixels = 800.0;
 constexpr double kOrthoUnit = 0.7;
 
 float gTextColor[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-double gTextOffset = 0.001;
+double gTextOffset = kDefaultTextOffset;
 int gTextOffsetMode = 0;
 
 uint32_t gLinkPickMask = 0;
@@ -161,6 +161,18 @@ void PerpendicularInPlane(double* out, const double* a, const double* b) {
   Cross(out, a, b);
   if (Dot(out, out) <= 1e-24) PerpendicularByAxis(out, a);
   NormaliseVector(out, out);
+}
+
+// Model units per pixel of the pane at the point, across the line of sight.
+double UnitsPerPixelAt(OpenGLView* view, const double* point) {
+  if (!view->Is3D()) return view->PixelsToUnitsY(1.0);
+  constexpr double kStep = 1e-3;
+  double a[3], b[3], q[3];
+  for (int i = 0; i < 3; ++i) q[i] = point[i] + kStep * view->GetUpAxis()[i];
+  view->ApplyViewTransform(a, point);
+  view->ApplyViewTransform(b, q);
+  const double pixels = std::hypot(b[0] - a[0], b[1] - a[1]);
+  return pixels > 0.0 && std::isfinite(pixels) ? kStep / pixels : 0.0;
 }
 
 }  // namespace detail_GLText
@@ -334,6 +346,20 @@ void DrawGLText(int mode, const double* position, double size, double width, con
   DrawHtmlAt(pen, static_cast<float>(size), static_cast<float>(width), text, flags, nullptr, nullptr, -1, 0);
   glPopMatrix();
   CheckGLError("DrawGLText");
+}
+
+void DrawGLScreenText(const char* text, const double* position, const float* rgb) {
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (!view || view->IsPicking() || !position || !text || !*text) return;
+  const double size =
+      kScreenTextPixels * std::max(view->GetFontScale(), 1) * detail_GLText::UnitsPerPixelAt(view, position);
+  if (size <= 0.0) return;
+  float saved[4];
+  GetGLTextColor(saved);
+  const float colour[4] = {rgb ? rgb[0] : 1.0f, rgb ? rgb[1] : 1.0f, rgb ? rgb[2] : 1.0f, 1.0f};
+  SetGLTextColor(colour);
+  DrawGLText(kTextAnchorCentreFacing, position, size, -1.0, text, 0, nullptr, nullptr, nullptr, nullptr, nullptr);
+  SetGLTextColor(saved);
 }
 
 }  // namespace corvia

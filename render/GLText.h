@@ -13,7 +13,9 @@ namespace corvia {
 void SetGLTextColor(const float* rgba);
 void GetGLTextColor(float* rgba);
 // How far labels are moved towards the eye in perspective panes: the offset times
-// the vector to the eye (mode 0), or times its direction (mode 1).
+// the vector to the eye (mode 0), or times its direction (mode 1). Labels that change
+// it put back the default offset in mode 0.
+constexpr double kDefaultTextOffset = 0.001;
 void SetGLTextOffset(double offset, int mode);
 double GetGLTextOffset();
 int GetGLTextOffsetMode();
@@ -49,5 +51,13 @@ constexpr int kTextFaceEye = 0x400;
 // view's roll), and drawn. Null eye, target and view-up are the pane camera's.
 void DrawGLText(int mode, const double* position, double size, double width, const char* text, uint32_t flags,
                 const double* right, const double* up, const double* eye, const double* target, const double* viewUp);
+
+// The height in pixels of the panes' plain texts at points (numbers, diagram labels),
+// before the pane's font scale (raised for printing and images).
+constexpr double kScreenTextPixels = 16.0;
+// A plain text at a point, centred on it, facing the viewer and kScreenTextPixels
+// high on screen wherever the point lies, in the colour (RGB); lines break at line
+// feeds. Nothing is drawn while the pane picks.
+void DrawGLScreenText(const char* text, const double* position, const float* rgb);
 
 }  // namespace corvia

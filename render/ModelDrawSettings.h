@@ -37,7 +37,11 @@ struct ModelDrawSettings {
   // Label sizes: the mode of GetLabelSize and a factor on its result.
   int labelSizeMode = 0;
   double labelSizeFactor = 1.0;
-  // The text mode word of edge labels; low four bits 3: offset by half the edge.
+  // The height of a label of size 1 in model units (the size of the font set-up).
+  double labelFontSize = 0.05;
+  // The text mode word of labels (DrawGLText's modes): the placement in the low four
+  // bits (3: facing the viewer, moved towards it by half the edge or the element's
+  // radius), and the turns that keep it readable.
   uint32_t labelTextMode = 0;
 };
 

@@ -12,6 +12,7 @@
 #include "render/GL.h"
 #include "render/GLErrors.h"
 #include "render/GLSelection.h"
+#include "render/GLText.h"
 #include "render/OpenGLView.h"
 #include "render/ViewWindow.h"
 
@@ -508,8 +509,7 @@ void OpenGLView::DrawAxes(const char* label, const double* origin, const double*
   glDisable(GL_LIGHTING);
   if (label) {
     static const float kWhite[3] = {1, 1, 1};
-    SetColorv(labelColor ? labelColor : kWhite);
-    DrawText3D(label, origin);
+    DrawGLScreenText(label, origin, labelColor ? labelColor : kWhite);
   }
   const double* axes[3] = {xAxis, yAxis, zAxis};
   static const float kAxisColors[3][3] = {{1, 0.5f, 0.5f}, {0.5f, 1, 0.5f}, {0.5f, 0.5f, 1}};

@@ -17,6 +17,7 @@
 #include "model/PolyElement.h"
 #include "render/GL.h"
 #include "render/GLSelection.h"
+#include "render/GLText.h"
 #include "render/ModelDrawSettings.h"
 #include "render/NetDrawSettings.h"
 #include "render/OpenGLView.h"
@@ -196,10 +197,12 @@ class StippledLines {
   float mWidth = 1.0f;
 };
 
-void DrawLabelAt(OpenGLView* view, const double* frame, double x, double y, const char* text) {
+// Labels of the diagram are white.
+void DrawLabelAt(const double* frame, double x, double y, const char* text) {
+  static const float kWhite[3] = {1.0f, 1.0f, 1.0f};
   double p[3];
   MapPointThroughFrame(p, frame, x, y);
-  view->DrawText3D(text, p);
+  DrawGLScreenText(text, p, kWhite);
 }
 
 }  // namespace detail_StellationDrawing
@@ -489,14 +492,13 @@ void FaceType::DrawLineLabels(const FaceType* type, const double* frame) {
   if (!view || !owner || !frame) return;
   const int scale = view->GetFontScale();
   view->SetFontScale(2);
-  view->SetColor(1.0f, 1.0f, 1.0f);
   char text[16];
   int index = 0;
   for (const StellationLine* line = owner->mLineEqns; line; line = line->mNext, ++index) {
     if (!line->mLast || !line->mLast->mPoint) continue;
     std::snprintf(text, sizeof text, "%d", index);
     const StellationPoint* end = line->mLast->mPoint;
-    DrawLabelAt(view, frame, end->mX * kLabelPush, end->mY * kLabelPush, text);
+    DrawLabelAt(frame, end->mX * kLabelPush, end->mY * kLabelPush, text);
   }
   view->SetFontScale(scale);
 }
@@ -568,8 +570,7 @@ void FaceType::DrawDiagramLabels(const FaceType* type, const double* frame, int 
   OpenGLView* view = OpenGLView::GetCurrent();
   const FaceType* owner = DiagramOwner(type);
   if (!view || !owner || !frame) return;
-  view->SetColor(1.0f, 1.0f, 1.0f);
-  ForEachLabel(owner, kind, [&](double x, double y, const char* text) { DrawLabelAt(view, frame, x, y, text); });
+  ForEachLabel(owner, kind, [&](double x, double y, const char* text) { DrawLabelAt(frame, x, y, text); });
 }
 
 void FaceType::DrawLabelsOnFace(PolyElement* face) {

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "core/DrawnPolygon.h"
+#include "core/HtmlText.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/ElementLabels.h"
@@ -14,8 +15,8 @@
 #include "render/GL.h"
 #include "render/GLErrors.h"
 #include "render/GLSelection.h"
+#include "render/GLText.h"
 #include "render/GeomagDrawing.h"
-#include "render/LabelDrawing.h"
 #include "render/ModelDrawPane.h"
 #include "render/ModelDrawSettings.h"
 #include "render/ModelDrawing.h"
@@ -270,11 +271,12 @@ void DrawLabels(Poly* poly, int block, double scale, double morph) {
   }
   const double size = GetLabelSize(poly, lists.dual, MeanEdgeLength(lists), -1, -1.0, -1.0);
   const bool dim = poly->mSelectedItem && (DiagnosticNumbers & kShowAnyNumbers);
-  SetLabelTextColour(dim ? kLabelDimmedColour : kLabelTextColour);
+  SetGLTextColor(dim ? kLabelDimmedColour : kLabelTextColour);
   glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT);
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  constexpr unsigned kSelectedLabel = 2048;
+  const int mode = static_cast<int>(s.labelTextMode);
+  const double textSize = size * s.labelFontSize;
   for (int e = 0; e < poly->mNumEdges; ++e) {
     const Edge* edge = &poly->mEdgeArray[e];
     if (edge->IsHidden(lists.dual)) continue;
@@ -294,24 +296,24 @@ void DrawLabels(Poly* poly, int block, double scale, double morph) {
     NormaliseVector(up, up);
     if (lift > 0.0)
       for (int k = 0; k < 3; ++k) position[k] += lift * right[k];
-    if ((s.labelTextMode & 0xF) == 3) SetLabelTextOffset(1, 0.5 * edge->GetLength(lists.dual));
-    const unsigned flags = poly->mSelectedItem == edge ? kSelectedLabel : 0;
+    if ((mode & kTextAnchorMask) == kTextAnchorCentreFacing) SetGLTextOffset(0.5 * edge->GetLength(lists.dual), 1);
+    const uint32_t flags = poly->mSelectedItem == edge ? kTextSelected : 0;
     if (morph == 1.0) {
       double at[3];
       MovedPoint(at, position, nullptr, 1.0, scale);
-      DrawLabelMarkup(text.Get(), at, size, right, up, flags);
+      DrawGLText(mode, at, textSize, -1.0, text.Get(), flags, right, up, nullptr, nullptr, nullptr);
     } else {
       for (const PolyElement* side : {side0, side1}) {
         if (!side) continue;
         double at[3];
         MovedPoint(at, position, side->mCentre, morph, scale);
-        DrawLabelMarkup(text.Get(), at, size, right, up, flags);
+        DrawGLText(mode, at, textSize, -1.0, text.Get(), flags, right, up, nullptr, nullptr, nullptr);
       }
     }
   }
   glPopAttrib();
-  SetLabelTextColour(kLabelTextColour);
-  SetLabelTextOffset(0, 0.001);
+  SetGLTextColor(kLabelTextColour);
+  SetGLTextOffset(kDefaultTextOffset, 0);
   SetLighting(view, lighting);
   CheckGLError("DrawLabels");
 }

@@ -1,0 +1,233 @@
+// Labels of elements and edges drawn in the panes' fonts: where the label settings put
+// the glyphs (size, placement, anchor), and the offset that lifts a label out of the
+// model towards the eye.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <functional>
+
+#include "core/HtmlText.h"
+#include "model/Edge.h"
+#include "model/ElementLabels.h"
+#include "render/GLFont.h"
+#include "render/GLText.h"
+#include "render/ModelDrawSettings.h"
+#include "render/VertexEdgeDrawing.h"
+#include "tests/render/ModelTestSupport.h"
+
+namespace test_LabelDrawing {
+
+using namespace corvia;
+using corvia::testing::ModelView;
+using corvia::testing::PixelAt;
+using corvia::testing::TestModel;
+
+constexpr int kSize = 300;
+constexpr double kHalfHeight = 1.5;  // 100 pixels a unit, the origin at (150, 150)
+
+struct Box {
+  double left = DBL_MAX, top = DBL_MAX, right = -DBL_MAX, bottom = -DBL_MAX;
+  bool Empty() const { return right < left; }
+  double Width() const { return right - left; }
+  double Height() const { return bottom - top; }
+};
+
+// The box of the pixels that pass the test.
+Box BoxOf(const GLBitmap& image, const std::function<bool(const corvia::testing::Rgba&)>& test) {
+  Box box;
+  for (int y = 0; y < image.height; ++y) {
+    for (int x = 0; x < image.width; ++x) {
+      if (!test(PixelAt(image, x, y))) continue;
+      box.left = std::min<double>(box.left, x), box.right = std::max<double>(box.right, x);
+      box.top = std::min<double>(box.top, y), box.bottom = std::max<double>(box.bottom, y);
+    }
+  }
+  return box;
+}
+
+bool IsText(const corvia::testing::Rgba& c) {
+  return c.r > 160 && c.g > 160 && c.b > 160;
+}
+
+class LabelDrawing : public corvia::testing::GLTest {
+ protected:
+  void SetUp() override {
+    corvia::testing::GLTest::SetUp();
+    mSavedNumbers = DiagnosticNumbers;
+    DiagnosticNumbers = 0;
+  }
+  void TearDown() override {
+    DiagnosticNumbers = mSavedNumbers;
+    GetModelDrawSettings() = ModelDrawSettings();
+    corvia::testing::GLTest::TearDown();
+  }
+
+  // Draws the scene in a pane looking down -z at the origin (orthogonal, or in
+  // perspective from (0, 0, 5)); the layout's box of the text at the size is measured
+  // in the same context.
+  GLBitmap DrawScene(bool orthogonal, const std::function<void()>& scene, const char* measure = nullptr,
+                     double size = 0.0) {
+    ModelView view;
+    view.lit = false;
+    view.scene = [&](corvia::testing::TestView&) { scene(); };
+    auto* window = Show(view, kSize, kSize);
+    view.Setup(kHalfHeight);
+    view.SetOrthogonal(orthogonal);
+    GLBitmap image = window ? Draw(window) : GLBitmap();
+    if (measure && PreOpenGL(&view)) {
+      mBoxMin[0] = mBoxMin[1] = FLT_MAX;
+      mBoxMax[0] = mBoxMax[1] = -FLT_MAX;
+      double pen[3] = {0.0, 0.0, 0.0};
+      DrawHtmlAt(pen, static_cast<float>(size), -1.0f, measure, kTextMeasureOnly, mBoxMin, mBoxMax, -1, 0);
+      PostOpenGL(&view);
+    }
+    if (PreOpenGL(&view)) {
+      FreeAllFonts();
+      PostOpenGL(&view);
+    }
+    CloseWindows();
+    mWindows.clear();
+    return image;
+  }
+
+  // The layout box in pixels for a text whose anchor point is the origin.
+  Box Expected(double anchorX, double anchorY) const {
+    constexpr double kPerUnit = kSize / 2.0 / kHalfHeight;
+    Box box;
+    box.left = kSize / 2.0 + (mBoxMin[0] - anchorX) * kPerUnit;
+    box.right = kSize / 2.0 + (mBoxMax[0] - anchorX) * kPerUnit;
+    box.top = kSize / 2.0 - (mBoxMax[1] - anchorY) * kPerUnit;
+    box.bottom = kSize / 2.0 - (mBoxMin[1] - anchorY) * kPerUnit;
+    return box;
+  }
+
+  float mBoxMin[2] = {0, 0}, mBoxMax[2] = {0, 0};
+  uint32_t mSavedNumbers = 0;
+};
+
+// The layout box is the glyphs' extent with the font's side bearings; the drawn
+// pixels lie within it and fill most of it.
+void ExpectGlyphsFill(const Box& drawn, const Box& expected) {
+  ASSERT_FALSE(drawn.Empty());
+  EXPECT_GE(drawn.left, expected.left - 2);
+  EXPECT_LE(drawn.right, expected.right + 2);
+  EXPECT_GE(drawn.top, expected.top - 2);
+  EXPECT_LE(drawn.bottom, expected.bottom + 2);
+  EXPECT_GT(drawn.Width(), 0.75 * expected.Width());
+  EXPECT_GT(drawn.Height(), 0.75 * expected.Height());
+}
+
+// A face label at the size its settings give (mode 0: 1, times the factor, times the
+// font size), lying flat (centred on its point), reading out of the surface from its
+// point along the normal (extend), or standing on the face (seen edge-on from above).
+TEST_F(LabelDrawing, AnElementLabelTakesTheSizeAndPlacementOfItsSettings) {
+  TestModel cube("4.4.4");
+  ASSERT_TRUE(cube.built);
+  PolyElement* face = cube.poly.mFaces.mHead;
+  face->SetLabel("HEH");
+  ModelDrawSettings& settings = GetModelDrawSettings();
+  settings.labelSizeMode = 0;
+  settings.labelSizeFactor = 4.0;
+  const double size = 4.0 * settings.labelFontSize;
+  const double origin[3] = {0.0, 0.0, 0.0};
+  const double xAxis[3] = {1.0, 0.0, 0.0}, yAxis[3] = {0.0, 1.0, 0.0}, zAxis[3] = {0.0, 0.0, 1.0};
+
+  settings.labelTextMode = kTextAnchorCentre;
+  GLBitmap image = DrawScene(
+      true, [&] { face->DrawLabel(origin, xAxis, zAxis); }, "HEH", size);
+  const Box flat = BoxOf(image, IsText);
+  ExpectGlyphsFill(flat, Expected((mBoxMin[0] + mBoxMax[0]) / 2.0, (mBoxMin[1] + mBoxMax[1]) / 2.0));
+  EXPECT_NEAR((flat.left + flat.right) / 2.0, 150.0, 3.0);
+  EXPECT_NEAR((flat.top + flat.bottom) / 2.0, 150.0, 3.0);
+
+  // Twice the factor, twice the glyphs.
+  settings.labelSizeFactor = 8.0;
+  image = DrawScene(true, [&] { face->DrawLabel(origin, xAxis, zAxis); });
+  const Box twice = BoxOf(image, IsText);
+  EXPECT_NEAR(twice.Width(), 2.0 * flat.Width(), 4.0);
+  EXPECT_NEAR(twice.Height(), 2.0 * flat.Height(), 4.0);
+  settings.labelSizeFactor = 4.0;
+
+  // Extending from the point along the normal (+x here), its first axis up.
+  settings.labelTextMode = kTextAnchorLeftMiddle;
+  image = DrawScene(
+      true, [&] { face->DrawLabel(origin, yAxis, xAxis); }, "HEH", size);
+  const Box extend = BoxOf(image, IsText);
+  ExpectGlyphsFill(extend, Expected(mBoxMin[0], (mBoxMin[1] + mBoxMax[1]) / 2.0));
+  EXPECT_GT(extend.right, 150.0 + 0.75 * flat.Width());
+
+  // Standing on a face that faces the viewer, and extending towards the viewer: edge-on.
+  for (uint32_t mode : {kTextAnchorBottomCentre, kTextAnchorLeftMiddle}) {
+    settings.labelTextMode = mode;
+    image = DrawScene(true, [&] { face->DrawLabel(origin, xAxis, zAxis); });
+    const Box edgeOn = BoxOf(image, IsText);
+    EXPECT_TRUE(edgeOn.Empty() || edgeOn.Height() < 3 || edgeOn.Width() < 3) << "mode " << mode;
+  }
+}
+
+// Facing the viewer, a label is moved towards the eye by the element's radius, so
+// that it shows in front of the faces around its point; without that offset it stays
+// behind a face nearer than its own.
+TEST_F(LabelDrawing, TheFacingOffsetLiftsALabelOutOfTheModel) {
+  TestModel cube("4.4.4");
+  ASSERT_TRUE(cube.built);
+  PolyElement* face = cube.poly.mFaces.mHead;
+  face->SetLabel("HEH");
+  ASSERT_GT(face->GetRadius(), 0.4);
+  ModelDrawSettings& settings = GetModelDrawSettings();
+  settings.labelSizeFactor = 4.0;
+  const double behind[3] = {0.0, 0.0, -0.3};
+  const double xAxis[3] = {1.0, 0.0, 0.0}, zAxis[3] = {0.0, 0.0, 1.0};
+  auto scene = [&] {
+    OpenGLView* view = OpenGLView::GetCurrent();
+    view->SetMaterialColorRGB(1.0f, 0.0f, 0.0f);
+    glBegin(GL_QUADS);
+    glVertex3d(-1.0, -1.0, 0.0);
+    glVertex3d(1.0, -1.0, 0.0);
+    glVertex3d(1.0, 1.0, 0.0);
+    glVertex3d(-1.0, 1.0, 0.0);
+    glEnd();
+    face->DrawLabel(behind, xAxis, zAxis);
+  };
+  settings.labelTextMode = kTextAnchorCentre;
+  const Box hidden = BoxOf(DrawScene(false, scene), IsText);
+  EXPECT_TRUE(hidden.Empty());
+  settings.labelTextMode = kTextAnchorCentreFacing;
+  const Box lifted = BoxOf(DrawScene(false, scene), IsText);
+  ASSERT_FALSE(lifted.Empty());
+  EXPECT_NEAR((lifted.left + lifted.right) / 2.0, 150.0, 4.0);
+}
+
+// Edge numbers stand 0.4 of the way along their edges, facing the viewer.
+TEST_F(LabelDrawing, EdgeNumbersStandAlongTheirEdges) {
+  TestModel cube("4.4.4");
+  ASSERT_TRUE(cube.built);
+  const double turn[3] = {0.3, 0.5, 0.8};
+  corvia::testing::TurnTowardsViewer(cube.poly, turn);
+  DiagnosticNumbers = kShowEdgeNumbers;
+  ModelDrawSettings& settings = GetModelDrawSettings();
+  settings.labelTextMode = kTextAnchorCentreFacing;
+  settings.labelSizeFactor = 3.0;
+  const GLBitmap image = DrawScene(true, [&] { DrawLabels(&cube.poly, kBaseBlock, 1.0, 1.0); });
+  // Every edge's label is centred where its 0.4 point projects.
+  int found = 0;
+  for (int e = 0; e < cube.poly.mNumEdges; ++e) {
+    const Edge& edge = cube.poly.mEdgeArray[e];
+    double p[3];
+    for (int k = 0; k < 3; ++k)
+      p[k] = edge.mVert1->mDualVert[k] + 0.4 * (edge.mVert2->mDualVert[k] - edge.mVert1->mDualVert[k]);
+    const int x = static_cast<int>(std::lround(150.0 + 100.0 * p[0]));
+    const int y = static_cast<int>(std::lround(150.0 - 100.0 * p[1]));
+    bool any = false;
+    for (int dy = -5; dy <= 5 && !any; ++dy) {
+      for (int dx = -8; dx <= 8 && !any; ++dx) any = IsText(PixelAt(image, x + dx, y + dy));
+    }
+    found += any ? 1 : 0;
+  }
+  EXPECT_EQ(found, cube.poly.mNumEdges);
+}
+
+}  // namespace test_LabelDrawing
