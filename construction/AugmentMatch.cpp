@@ -302,6 +302,17 @@ void Augmentation::GetPreviewFaces(std::vector<AugmentPreviewFace>& out) const {
   const SimplePoly& added = *mAddedModel;
   const int matching = mCurrentMatch->face;
   const bool showMatching = (mOptions & kAugmentKeepCoincident) || std::fabs(mExplode) > kPointTolerance;
+  // Each face is cut into triangles once, in the added model's own space.
+  std::vector<std::vector<double>> triangles(static_cast<size_t>(added.NumFaces()));
+  std::vector<int32_t> indices;
+  std::vector<double> points;
+  for (int f = 0; f < added.NumFaces(); ++f) {
+    const int count = added.FaceAt(f).Triangulate(indices, points);
+    for (int i = 0; i < 3 * count; ++i) {
+      const double* p = &points[3 * static_cast<size_t>(indices[static_cast<size_t>(i)])];
+      triangles[static_cast<size_t>(f)].insert(triangles[static_cast<size_t>(f)].end(), p, p + 3);
+    }
+  }
   for (const AugmentPlacement& placement : GetPlacements()) {
     for (int f = 0; f < added.NumFaces(); ++f) {
       const SimpleFace& face = added.FaceAt(f);
@@ -312,6 +323,12 @@ void Augmentation::GetPreviewFaces(std::vector<AugmentPreviewFace>& out) const {
         double p[3];
         placement.Place(*placement.target->mCurrent, face.VertAt(i).pos, p);
         preview.corners.insert(preview.corners.end(), p, p + 3);
+      }
+      const std::vector<double>& cut = triangles[static_cast<size_t>(f)];
+      for (size_t k = 0; k + 2 < cut.size(); k += 3) {
+        double p[3];
+        placement.Place(*placement.target->mCurrent, &cut[k], p);
+        preview.triangles.insert(preview.triangles.end(), p, p + 3);
       }
       if (mOptions & kAugmentInheritColour) {
         preview.colour = PackRainbowColor(placement.face->mColor);

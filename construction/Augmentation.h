@@ -149,6 +149,9 @@ struct AugmentPlacement {
 // A face of the added model as the preview shows it.
 struct AugmentPreviewFace {
   std::vector<double> corners;  // x, y, z of each corner, in the model's space
+  // The region the face covers cut into triangles: x, y, z of three points a
+  // triangle, placed like the corners.
+  std::vector<double> triangles;
   uint32_t colour = 0;          // packed 0x00BBGGRR
   float alpha = 1.0f;
   bool matchingFace = false;

@@ -1,11 +1,14 @@
 // The panes: view-type codes and names, titles, switching types, caption buttons,
 // reaching panes by kind, the polygon offset, the material passes, and the motion of a
-// fading transition.
+// fading transition; every view type drawing its scene, and the morph and compound
+// panes against the outlines their models project to.
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/TimeFormat.h"
 #include "model/ElementLabels.h"
@@ -14,7 +17,9 @@
 #include "render/DisplaySettings.h"
 #include "render/ModelDrawSettings.h"
 #include "render/GL.h"
+#include "render/GLErrors.h"
 #include "render/GLSection.h"
+#include "tests/support/PlaneHull.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace test_PolyView {
@@ -163,6 +168,174 @@ TEST_F(PolyViewTest, AnEmptyPaneSaysWhatIsMissing) {
   EXPECT_GT(bright, 50);
 }
 
+// The pixels of the pane's picture from the row on that differ from its lower right
+// corner (the background).
+int CoveredPixels(const GLBitmap& image, int firstRow = 0) {
+  const unsigned char* corner = image.Pixel(image.width - 1, image.height - 1);
+  int count = 0;
+  for (int y = firstRow; y < image.height; ++y) {
+    for (int x = 0; x < image.width; ++x) {
+      const unsigned char* p = image.Pixel(x, y);
+      count += (p[0] != corner[0] || p[1] != corner[1] || p[2] != corner[2]) ? 1 : 0;
+    }
+  }
+  return count;
+}
+
+// Where each set of points projects in the pane, as a convex outline in window pixels.
+std::vector<corvia::testing::PlanePoint> ProjectedHull(CPolyView* pane, const std::vector<std::vector<double>>& points) {
+  std::vector<corvia::testing::PlanePoint> projected;
+  pane->UpdateCameraMatrix();
+  for (const std::vector<double>& p : points) {
+    const float point[3] = {static_cast<float>(p[0]), static_cast<float>(p[1]), static_cast<float>(p[2])};
+    float window[3];
+    pane->TransformByCamera(window, point);
+    projected.emplace_back(window[0], window[1]);
+  }
+  return corvia::testing::PlaneHull(std::move(projected));
+}
+
+bool InsideConvex(const std::vector<corvia::testing::PlanePoint>& hull, double x, double y) {
+  if (hull.size() < 3) return false;
+  int sign = 0;
+  for (size_t i = 0; i < hull.size(); ++i) {
+    const auto& a = hull[i];
+    const auto& b = hull[(i + 1) % hull.size()];
+    const double cross = (b.first - a.first) * (y - a.second) - (b.second - a.second) * (x - a.first);
+    const int s = cross > 0 ? 1 : (cross < 0 ? -1 : 0);
+    if (s != 0 && sign != 0 && s != sign) return false;
+    if (s != 0) sign = s;
+  }
+  return true;
+}
+
+// The pixel centres of a width x height pane from the row on inside any of the
+// outlines, and about how many lie along an outline's edge (the tolerance of a
+// comparison).
+std::pair<int, int> CoverOfOutlines(const std::vector<std::vector<corvia::testing::PlanePoint>>& hulls, int width,
+                                    int height, int firstRow = 0) {
+  int inside = 0;
+  double perimeter = 0;
+  for (const auto& hull : hulls) {
+    for (size_t i = 0; i < hull.size(); ++i) {
+      const auto& a = hull[i];
+      const auto& b = hull[(i + 1) % hull.size()];
+      perimeter += std::hypot(b.first - a.first, b.second - a.second);
+    }
+  }
+  for (int y = firstRow; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      for (const auto& hull : hulls) {
+        if (InsideConvex(hull, x + 0.5, y + 0.5)) {
+          ++inside;
+          break;
+        }
+      }
+    }
+  }
+  return {inside, static_cast<int>(perimeter) + 10};
+}
+
+// The corners of the base model and of its dual, at the size the panes draw them.
+std::vector<std::vector<double>> BaseCorners(const Poly* poly, double scale) {
+  std::vector<std::vector<double>> corners;
+  for (const PolyElement* v = poly->mVertices.mHead; v; v = v->mNext) {
+    corners.push_back({scale * v->mDualVert[0], scale * v->mDualVert[1], scale * v->mDualVert[2]});
+  }
+  return corners;
+}
+
+std::vector<std::vector<double>> DualCorners(const Poly* poly, double scale) {
+  std::vector<std::vector<double>> corners;
+  for (const PolyElement* f = poly->mFaces.mHead; f; f = f->mNext) {
+    corners.push_back({scale * f->mDualVert[0], scale * f->mDualVert[1], scale * f->mDualVert[2]});
+  }
+  return corners;
+}
+
+// Every view type draws its scene without a GL error or an internal error: for the
+// icosahedron, the snub cube and a stellation of the icosahedron.
+TEST_F(PolyViewTest, EveryViewTypeDrawsItsScene) {
+  std::vector<std::string> errors;
+  const GLErrorListener saved = SetGLErrorListener(
+      [&](const std::string& location, const std::string& error) { errors.push_back(location + ": " + error); });
+  CPolyView* pane = AddPane(kViewBasePolyhedron, 160, 120);
+  for (const char* model : {"Icosahedron", "Snub Cube", "stellation"}) {
+    SCOPED_TRACE(model);
+    if (std::string(model) == "stellation") {
+      ASSERT_TRUE(Doc().SetModel(Find("Icosahedron"), false, false));
+      Poly* poly = GetCurrentPoly();
+      poly->StellateBlock(false, 0);
+      ASSERT_TRUE(poly->mBaseBlock->NextStellation());
+      ASSERT_TRUE(poly->mBaseBlock->NextStellation());
+    } else {
+      ASSERT_TRUE(Doc().SetModel(Find(model), false, false));
+    }
+    for (const double t : {0.0, 0.4, 1.0}) {
+      SetDualMorphRatio(t, false);
+      for (int i = 0; i < kNumViewTypes; ++i) {
+        SCOPED_TRACE(GetViewTypeName(kViewTypes[i]));
+        corvia::testing::Platform().messages.Clear();
+        pane->SetViewType(kViewTypes[i], false);
+        WindowOf(pane)->Paint();
+        EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 0);
+        EXPECT_TRUE(errors.empty()) << errors.front();
+        errors.clear();
+      }
+    }
+  }
+  SetDualMorphRatio(0.0, false);
+  SetGLErrorListener(saved);
+}
+
+// A morph pane at its two ends shows the model and its dual: the drawn silhouette
+// covers what their corners' outlines cover in the pane's camera (below the line that
+// tells the morph's progress).
+TEST_F(PolyViewTest, MorphPanesAtTheirEndsShowTheModelAndItsDual) {
+  Poly* poly = GetCurrentPoly();
+  ASSERT_NE(poly, nullptr);
+  for (const ViewType type : {kViewMorphBySizing, kViewMorphByTruncation, kViewMorphByAugmentation,
+                              kViewMorphByExpansion, kViewMorphByTiltingQuads, kViewMorphByTiltingTriangles,
+                              kViewMorphByTiltingToCompound, kViewMorphByTiltingToRectification}) {
+    SCOPED_TRACE(GetViewTypeName(type));
+    CPolyView* pane = AddPane(type, 200, 200);
+    for (const double t : {0.0, 1.0}) {
+      SCOPED_TRACE(t);
+      SetDualMorphRatio(t, false);
+      pane->ClearMessage();
+      WindowOf(pane)->Paint();
+      const GLBitmap image = WindowOf(pane)->ReadPixels();
+      double base = 1.0, dual = 1.0;
+      poly->GetSizingMorphScales(t, &base, &dual);
+      const double scale = poly->mDisplayScale * (type == kViewMorphBySizing ? (t == 0.0 ? base : dual) : 1.0);
+      const auto corners = t == 0.0 ? BaseCorners(poly, scale) : DualCorners(poly, scale);
+      constexpr int kBelowProgress = 20;
+      const auto [expected, tolerance] = CoverOfOutlines({ProjectedHull(pane, corners)}, 200, 200, kBelowProgress);
+      EXPECT_GT(expected, 2000);
+      EXPECT_NEAR(CoveredPixels(image, kBelowProgress), expected, tolerance);
+    }
+  }
+  SetDualMorphRatio(0.0, false);
+}
+
+// The compound of the model and its dual shows both: the union of their outlines.
+TEST_F(PolyViewTest, TheCompoundOfDualsShowsBoth) {
+  ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
+  Poly* poly = GetCurrentPoly();
+  CPolyView* pane = AddPane(kViewCompoundOfDuals, 200, 200);
+  WindowOf(pane)->Paint();
+  const GLBitmap image = WindowOf(pane)->ReadPixels();
+  const auto base = ProjectedHull(pane, BaseCorners(poly, poly->mDisplayScale));
+  const auto dual = ProjectedHull(pane, DualCorners(poly, poly->mDisplayScale));
+  const auto [both, tolerance] = CoverOfOutlines({base, dual}, 200, 200);
+  const int baseOnly = CoverOfOutlines({base}, 200, 200).first;
+  const int dualOnly = CoverOfOutlines({dual}, 200, 200).first;
+  // Each model reaches past the other.
+  ASSERT_GT(both, baseOnly + 200);
+  ASSERT_GT(both, dualOnly + 200);
+  EXPECT_NEAR(CoveredPixels(image), both, tolerance);
+}
+
 // The stellation panes draw the current stellation facelet by facelet: at the start
 // the model itself, as large as in the base pane.
 TEST_F(PolyViewTest, StellationPanesDrawTheCurrentStellation) {
@@ -172,16 +345,7 @@ TEST_F(PolyViewTest, StellationPanesDrawTheCurrentStellation) {
   corvia::testing::Platform().messages.Clear();
   auto covered = [this](CPolyView* pane) {
     WindowOf(pane)->Paint();
-    const GLBitmap image = WindowOf(pane)->ReadPixels();
-    const unsigned char* corner = image.Pixel(0, 0);
-    int count = 0;
-    for (int y = 0; y < image.height; ++y) {
-      for (int x = 0; x < image.width; ++x) {
-        const unsigned char* p = image.Pixel(x, y);
-        count += (p[0] != corner[0] || p[1] != corner[1] || p[2] != corner[2]) ? 1 : 0;
-      }
-    }
-    return count;
+    return CoveredPixels(WindowOf(pane)->ReadPixels());
   };
   const int model = covered(base);
   ASSERT_GT(model, 2000);

@@ -1,6 +1,7 @@
 // The model's faces drawn off screen: silhouettes against the projected outline
 // worked out here, star faces filled by their winding, translucent faces blended back
-// to front, the passes of every face draw mode, and reference images.
+// to front, the passes of every face draw mode, the augmentation preview, and reference
+// images.
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "construction/Augmentation.h"
 #include "construction/DerivedModels.h"
 #include "construction/DualMorph.h"
 #include "model/ColorSchemes.h"
@@ -379,6 +381,84 @@ TEST_F(ModelDrawing, MorphPanesShowTheMorphModels) {
     }
   }
   DualMorphRatio() = 0.5;
+}
+
+// The augmentation preview draws the added pyramid where its placement puts it: the
+// solid pass covers what the placed triangles cover, the wire-frame pass draws only
+// their outlines, and nothing is drawn without a preview pane.
+TEST_F(ModelDrawing, TheAugmentationPreviewDrawsThePiecesInPlace) {
+  corvia::testing::MissingServicesOnly missing;
+  TestModel cube(kCube);
+  ASSERT_TRUE(cube.built);
+  // The face looking most along +x: its pyramid stands beside the cube seen from +z.
+  PolyElement* side = cube.poly.mFaces.mHead;
+  for (PolyElement* f = side; f; f = f->mNext) {
+    if (f->mZAxis[0] > side->mZAxis[0]) side = f;
+  }
+  cube.poly.GetShownBlock()->SetCurrentFace(side);
+  Augmentation* augmentation = cube.poly.GetAugmentation();
+  ASSERT_TRUE(cube.poly.PrepareAugmentation(kAugmentPyramid | kPyramidEqualEdges | kAugmentAlwaysPreview, augmentation));
+  cube.poly.mDisplayScale = 0.75;
+  std::vector<AugmentPreviewFace> faces;
+  augmentation->GetPreviewFaces(faces);
+  ASSERT_EQ(faces.size(), 4u);  // the base lies on the cube's face
+
+  std::vector<std::vector<double>> triangles;
+  for (const AugmentPreviewFace& face : faces) {
+    EXPECT_EQ(face.triangles.size(), 9u);
+    for (size_t k = 0; k + 8 < face.triangles.size(); k += 9) {
+      std::vector<double> polygon;
+      for (int c = 0; c < 3; ++c) {
+        double p[3], xy[2];
+        for (int i = 0; i < 3; ++i) p[i] = cube.poly.mDisplayScale * face.triangles[k + 3 * c + i];
+        ToPixel(p, xy);
+        polygon.push_back(xy[0]);
+        polygon.push_back(xy[1]);
+      }
+      triangles.push_back(polygon);
+    }
+  }
+  std::vector<bool> cover(kSize * kSize, false);
+  for (int y = 0; y < kSize; ++y)
+    for (int x = 0; x < kSize; ++x)
+      for (const auto& triangle : triangles)
+        if (InsideByWinding(triangle, x + 0.5, y + 0.5)) cover[y * kSize + x] = true;
+  const int expected = static_cast<int>(std::count(cover.begin(), cover.end(), true));
+  ASSERT_GT(expected, 1000);
+
+  auto drawPreview = [&](bool wireFrame) {
+    ModelView view;
+    augmentation->mView = &view;
+    view.scene = [&](corvia::testing::TestView&) { augmentation->Draw(wireFrame); };
+    auto* window = Show(view, kSize, kSize);
+    view.Setup(kHalfHeight);
+    GLBitmap image = window ? Draw(window) : GLBitmap();
+    CloseWindows();
+    mWindows.clear();
+    augmentation->mView = nullptr;
+    return image;
+  };
+  const GLBitmap solid = drawPreview(false);
+  int outside = 0;
+  for (int y = 0; y < kSize; ++y)
+    for (int x = 0; x < kSize; ++x)
+      outside += !cover[y * kSize + x] && !IsBackground(PixelAt(solid, x, y)) ? 1 : 0;
+  EXPECT_NEAR(CountModelPixels(solid), expected, BoundaryPixels(cover));
+  EXPECT_LT(outside, BoundaryPixels(cover));
+
+  const GLBitmap wire = drawPreview(true);
+  const int lines = CountModelPixels(wire);
+  EXPECT_GT(lines, 100);
+  EXPECT_LT(lines, expected / 2);
+
+  // Without its pane the preview draws nothing.
+  ModelView view;
+  view.scene = [&](corvia::testing::TestView&) { augmentation->Draw(false); };
+  auto* window = Show(view, kSize, kSize);
+  view.Setup(kHalfHeight);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(CountModelPixels(Draw(window)), 0);
+  augmentation->Reset();
 }
 
 TEST_F(ModelDrawing, FacesWithAnOpaqueImageInTheirRingTakeADepthPass) {
