@@ -336,6 +336,21 @@ TEST_F(PolyViewTest, TheCompoundOfDualsShowsBoth) {
   EXPECT_NEAR(CoveredPixels(image), both, tolerance);
 }
 
+// The symmetry axes stand out of the model in the model and morph panes that show them.
+TEST_F(PolyViewTest, SymmetryAxesStandOutOfTheModel) {
+  for (const ViewType type : {kViewBasePolyhedron, kViewCompoundOfDuals, kViewMorphByTruncation}) {
+    SCOPED_TRACE(GetViewTypeName(type));
+    CPolyView* pane = AddPane(type, 200, 200);
+    pane->ClearMessage();
+    WindowOf(pane)->Paint();
+    const int plain = CoveredPixels(WindowOf(pane)->ReadPixels(), 20);
+    pane->mShowSymmetryAxes = true;
+    WindowOf(pane)->Paint();
+    const GLBitmap withAxes = WindowOf(pane)->ReadPixels();
+    EXPECT_GT(CoveredPixels(withAxes, 20), plain + 50);
+  }
+}
+
 // The stellation panes draw the current stellation facelet by facelet: at the start
 // the model itself, as large as in the base pane.
 TEST_F(PolyViewTest, StellationPanesDrawTheCurrentStellation) {
