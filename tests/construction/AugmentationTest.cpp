@@ -516,6 +516,26 @@ TEST(Augmentation, PreviewStepsThroughMatchingFacesAndOrientations) {
     for (size_t k = 0; k < face.corners.size(); k += 3) {
       EXPECT_GE(corvia::Dot(&face.corners[k], normal), plane - 1e-9);
     }
+    // The face's triangles cover the region its corners bound, in its plane.
+    double area[3] = {0, 0, 0};
+    const size_t n = face.corners.size() / 3;
+    for (size_t i = 0; i < n; ++i) {
+      double c[3];
+      corvia::Cross(c, &face.corners[3 * i], &face.corners[3 * ((i + 1) % n)]);
+      for (int k = 0; k < 3; ++k) area[k] += 0.5 * c[k];
+    }
+    double covered = 0.0;
+    ASSERT_EQ(face.triangles.size() % 9, 0u);
+    ASSERT_EQ(face.triangles.size() / 9, n - 2);
+    for (size_t k = 0; k < face.triangles.size(); k += 9) {
+      double ab[3], ac[3], c[3];
+      corvia::Subtract(ab, &face.triangles[k + 3], &face.triangles[k]);
+      corvia::Subtract(ac, &face.triangles[k + 6], &face.triangles[k]);
+      corvia::Cross(c, ab, ac);
+      covered += 0.5 * ta::Length(c);
+      EXPECT_NEAR(std::fabs(corvia::Dot(c, area)), ta::Length(c) * ta::Length(area), 1e-9);
+    }
+    EXPECT_NEAR(covered, ta::Length(area), 1e-9);
   }
   // Exploded, the matching face shows too.
   augmentation->mExplode = 0.5;
