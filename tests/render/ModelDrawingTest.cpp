@@ -313,6 +313,19 @@ TEST_F(ModelDrawing, EveryDrawModeDrawsAStarModel) {
   }
 }
 
+// Which pixel centres the window polygons (x, y of each corner) cover by their winding.
+std::vector<bool> CoverOfPolygons(const std::vector<std::vector<double>>& polygons) {
+  std::vector<bool> cover(kSize * kSize, false);
+  for (int y = 0; y < kSize; ++y)
+    for (int x = 0; x < kSize; ++x)
+      for (const auto& polygon : polygons)
+        if (InsideByWinding(polygon, x + 0.5, y + 0.5)) {
+          cover[y * kSize + x] = true;
+          break;
+        }
+  return cover;
+}
+
 // Which pixel centres the faces of a plain model cover, projected along z.
 std::vector<bool> ProjectedCover(const SimplePoly& model) {
   std::vector<std::vector<double>> polygons;
@@ -328,15 +341,7 @@ std::vector<bool> ProjectedCover(const SimplePoly& model) {
     }
     polygons.push_back(polygon);
   }
-  std::vector<bool> cover(kSize * kSize, false);
-  for (int y = 0; y < kSize; ++y)
-    for (int x = 0; x < kSize; ++x)
-      for (const auto& polygon : polygons)
-        if (InsideByWinding(polygon, x + 0.5, y + 0.5)) {
-          cover[y * kSize + x] = true;
-          break;
-        }
-  return cover;
+  return CoverOfPolygons(polygons);
 }
 
 // A morph pane shows the model the morph builder makes at the same ratio: the drawing
@@ -418,11 +423,7 @@ TEST_F(ModelDrawing, TheAugmentationPreviewDrawsThePiecesInPlace) {
       triangles.push_back(polygon);
     }
   }
-  std::vector<bool> cover(kSize * kSize, false);
-  for (int y = 0; y < kSize; ++y)
-    for (int x = 0; x < kSize; ++x)
-      for (const auto& triangle : triangles)
-        if (InsideByWinding(triangle, x + 0.5, y + 0.5)) cover[y * kSize + x] = true;
+  const std::vector<bool> cover = CoverOfPolygons(triangles);
   const int expected = static_cast<int>(std::count(cover.begin(), cover.end(), true));
   ASSERT_GT(expected, 1000);
 
