@@ -38,6 +38,9 @@ corvia_folder_library(render  corvia_geometry corvia_platform_gl OpenGL::OpenGL 
 # The GL entry points beyond 1.1 (framebuffer objects) come from GLVND's libOpenGL.
 target_compile_definitions(corvia_render PUBLIC GL_GLEXT_PROTOTYPES=1)
 corvia_folder_library(ui      corvia_render corvia_platform_wx corvia_wx OpenGL::GLX)
+# The reusable controls of the bars and dialogs (lists, editors, combo boxes).
+file(GLOB control_srcs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/ui/controls/*.cpp)
+target_sources(corvia_ui PRIVATE ${control_srcs})
 # The toolbar and menu images (ui/icons/*.svg) are built into the program.
 file(GLOB icon_files CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/ui/icons/*.svg)
 set(icon_source ${CMAKE_BINARY_DIR}/generated/IconSources.cpp)
