@@ -19,6 +19,7 @@
 #include "ui/CommandIds.h"
 #include "ui/CommandTable.h"
 #include "ui/ElementWords.h"
+#include "ui/InfoBar.h"
 #include "ui/PaneViews.h"
 #include "ui/PaneWindow.h"
 #include "ui/SizingControlBar.h"
@@ -200,16 +201,16 @@ void CMainFrame::CreateMenu() {
 }
 
 void CMainFrame::CreateDockingBars() {
-  mInfoBar = new CSizingControlBarCF;
-  mInfoBar->Create("Info", this, kInfoBarId);
+  mInfoBar = new InfoBar;
+  mInfoBar->CreateBar(this);
   mTourBar = new CSizingControlBarCF;
   mTourBar->Create("Tour", this, kTourBarId);
-  for (CSizingControlBarCF* bar : {mInfoBar, mTourBar}) {
+  // The tour list comes with the tour bar.
+  mTourBar->Disable();
+  for (CSizingControlBarCF* bar : {static_cast<CSizingControlBarCF*>(mInfoBar), mTourBar}) {
     // The bars fill themselves with their one child; the manager's sashes size them.
     bar->SetSizingStyle((bar->GetSizingStyle() & ~kSizingEdgeBits) | kSizingSizeChild);
     bar->SetManager(&mAui);
-    // The bar's contents come with the information tree and the tour list.
-    bar->Disable();
   }
   if (wxFont font(wxFontInfo(9).FaceName(mInfoBar->GetCaptionFace())); font.IsOk())
     mAui.GetArtProvider()->SetFont(wxAUI_DOCKART_CAPTION_FONT, font);
@@ -394,6 +395,8 @@ void CMainFrame::OnIdle(wxIdleEvent& event) {
   }
   if (mInfoBar) mInfoBar->UpdateActive();
   if (mTourBar) mTourBar->UpdateActive();
+  // The information tree is rebuilt when something asked for it and it is in sight.
+  UpdateInfoIfNeeded();
   event.Skip();
 }
 

@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "ui/InfoBar.h"
 #include "ui/NewFrame.h"
 #include "ui/OwnerDrawMenu.h"
 
@@ -54,7 +55,7 @@ class CMainFrame : public NewFrame {
   ModeToolBar* GetModeToolBar() const { return mModeToolBar; }
   ViewToolBar* GetViewToolBar() const { return mViewToolBar; }
   CToolBarEx* GetToolBar(int id) const;
-  CSizingControlBarCF* GetInfoBar() const { return mInfoBar; }
+  InfoBar* GetInfoBar() const { return mInfoBar; }
   CSizingControlBarCF* GetTourBar() const { return mTourBar; }
 
   // Shows a hidden bar, hides a shown one (a toolbar or a docking bar).
@@ -98,7 +99,7 @@ class CMainFrame : public NewFrame {
   OptionToolBar* mOptionToolBar = nullptr;
   ModeToolBar* mModeToolBar = nullptr;
   ViewToolBar* mViewToolBar = nullptr;
-  CSizingControlBarCF* mInfoBar = nullptr;
+  InfoBar* mInfoBar = nullptr;
   CSizingControlBarCF* mTourBar = nullptr;
   // The image of each construction-toy edge style, by style.
   std::string mGeomagImages[11];

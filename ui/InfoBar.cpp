@@ -1,0 +1,479 @@
+#include "ui/InfoBar.h"
+
+#include <wx/menu.h>
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+
+#include "core/Messages.h"
+#include "core/Registry.h"
+#include "core/Strings.h"
+#include "model/Edge.h"
+#include "model/Globals.h"
+#include "model/Poly.h"
+#include "nets/Model3D.h"
+#include "platform/Services.h"
+#include "stellation/FaceTypeBlock.h"
+#include "ui/CommandTable.h"
+#include "ui/NewFrame.h"
+
+namespace corvia {
+
+const char* const kInfoTreePrompt = "Click on \"+\" or \"-\" to expand or collapse items";
+const wxSize InfoBar::kFloatSize(250, 400);
+const wxSize InfoBar::kMinVertSize(33, 75);
+
+namespace detail_InfoBar {
+
+// The key an item carries.
+class KeyData : public wxTreeItemData {
+ public:
+  explicit KeyData(int key) : mKey(key) {}
+  int mKey;
+};
+
+InfoBar* gBar = nullptr;
+unsigned gUpdateFlags = kInfoUpdateKeepTop;
+bool gRebuilding = false;
+int gTopKey = 0;
+InfoEditFunction gEdit;
+
+// The menu's entries by key.
+struct MenuEntry {
+  int key;
+  const char* text;
+};
+constexpr MenuEntry kEditEntries[] = {
+    {kInfoLink, "Edit link..."},
+    {kInfoComments, "Edit comments..."},
+    {kInfoCommentLine, "Edit comments..."},
+    {kInfoBase, "Edit base name..."},
+    {kInfoBaseMidRadius, "Edit midradius..."},
+    {kInfoDualMidRadius, "Edit midradius..."},
+    {kInfoBaseRadius, "Edit base radius..."},
+    {kInfoSurfaceArea, "Edit surface area..."},
+    {kInfoVolume, "Edit base volume..."},
+    {kInfoDual, "Edit dual name..."},
+    {kInfoDualInRadius, "Edit dual inradius..."},
+    {kInfoDualRadius, "Edit dual radius..."},
+    {kInfoDualSurfaceArea, "Edit dual surface area..."},
+    {kInfoDualVolume, "Edit dual volume..."},
+};
+
+// The per-type lists whose placeholder an expansion replaces, in the order the rules
+// are tried: the list key and the branch it stands in.
+constexpr std::pair<int, int> kListRules[] = {
+    {kInfoNumBaseFaces, kInfoBase}, {kInfoNumBaseVerts, kInfoBase}, {kInfoNumDualFaces, kInfoDual},
+    {kInfoNumDualVerts, kInfoDual}, {kInfoNumBaseEdges, kInfoBase}, {kInfoNumDualEdges, kInfoDual},
+};
+
+bool IsWebOrMailAddress(const std::string& link) {
+  std::string lower;
+  for (char c : link) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower.rfind("http://", 0) == 0 || lower.rfind("https://", 0) == 0 || lower.rfind("mailto:", 0) == 0;
+}
+
+// Selections the program makes itself are not passed on to the model.
+bool gSelecting = false;
+void SelectQuietly(wxTreeCtrl* tree, const wxTreeItemId& item) {
+  gSelecting = true;
+  // With nothing to select the hidden root holds the selection: a tree without one
+  // selects an item of its own at the next idle time, scrolling it into sight.
+  tree->SelectItem(item.IsOk() ? item : tree->GetRootItem());
+  gSelecting = false;
+}
+
+}  // namespace detail_InfoBar
+
+// ---- The tree -------------------------------------------------------------------------------
+
+InfoTree::InfoTree(InfoBar* bar, wxWindowID id)
+    : wxTreeCtrl(bar, id, wxDefaultPosition, wxDefaultSize,
+                 wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_HIDE_ROOT | wxTR_SINGLE | wxBORDER_THEME),
+      mBar(bar) {
+  AddRoot("Info");
+  SetHelpText(kInfoTreePrompt);
+  Bind(wxEVT_TREE_ITEM_EXPANDED, &InfoTree::OnExpanded, this);
+  Bind(wxEVT_TREE_ITEM_COLLAPSED, &InfoTree::OnExpanded, this);
+  Bind(wxEVT_TREE_SEL_CHANGED, &InfoTree::OnSelChanged, this);
+  Bind(wxEVT_TREE_BEGIN_LABEL_EDIT, &InfoTree::OnBeginLabelEdit, this);
+  Bind(wxEVT_TREE_ITEM_MENU, &InfoTree::OnItemMenu, this);
+  Bind(wxEVT_RIGHT_DOWN, &InfoTree::OnRightDown, this);
+  Bind(wxEVT_MOTION, &InfoTree::OnMotion, this);
+  Bind(
+      wxEVT_MENU, [this](wxCommandEvent& e) { RunMenuCommand(FromWxId(e.GetId())); }, ToWxId(kInfoEditCommand));
+  Bind(
+      wxEVT_MENU, [this](wxCommandEvent& e) { RunMenuCommand(FromWxId(e.GetId())); }, ToWxId(kInfoOpenLinkCommand));
+}
+
+int InfoTree::KeyOf(const wxTreeCtrl* tree, const wxTreeItemId& item) {
+  if (!item.IsOk()) return -1;
+  auto* data = dynamic_cast<detail_InfoBar::KeyData*>(tree->GetItemData(item));
+  return data ? data->mKey : -1;
+}
+
+InfoSink::Item InfoTree::AddItem(int key, Item parent, const std::string& text) {
+  const wxTreeItemId under = parent ? wxTreeItemId(reinterpret_cast<void*>(parent)) : GetRootItem();
+  const wxTreeItemId item = AppendItem(under, wxString::FromUTF8(text), -1, -1, new detail_InfoBar::KeyData(key));
+  return reinterpret_cast<Item>(item.GetID());
+}
+
+void InfoTree::ExpandItem(Item item) {
+  if (item) Expand(wxTreeItemId(reinterpret_cast<void*>(item)));
+}
+
+void InfoTree::ScrollItemToTop(const wxTreeItemId& item) {
+  if (!item.IsOk()) return;
+  // Brings the tree's layout and scroll range up to date and the item into sight.
+  ScrollTo(item);
+  wxRect rect;
+  if (!GetBoundingRect(item, rect)) return;
+  int startX = 0, startY = 0, unitX = 1, unitY = 1;
+  GetViewStart(&startX, &startY);
+  GetScrollPixelsPerUnit(&unitX, &unitY);
+  if (unitY <= 0) return;
+  // Rounded up, so that the item is the first one in sight (its top maybe cut).
+  const int logicalY = rect.y + startY * unitY;
+  Scroll(-1, (logicalY + unitY - 1) / unitY);
+}
+
+void InfoTree::OnBeginLabelEdit(wxTreeEvent& event) {
+  event.Veto();
+}
+
+void InfoTree::OnMotion(wxMouseEvent& event) {
+  StatusPrintf("%s", kInfoTreePrompt);
+  event.Skip();
+}
+
+void InfoTree::OnExpanded(wxTreeEvent& event) {
+  using namespace detail_InfoBar;
+  event.Skip();
+  if (gRebuilding) return;
+  const wxTreeItemId item = event.GetItem();
+  const int key = KeyOf(this, item);
+  if (key < 0 || key >= kNumInfoKeys) return;
+  SetInfoExpanded(key, event.GetEventType() == wxEVT_TREE_ITEM_EXPANDED);
+
+  for (const auto& [listKey, branchKey] : kListRules) {
+    if (!((key == listKey || (key == branchKey && IsInfoExpanded(branchKey))) && IsInfoExpanded(listKey))) continue;
+    const wxTreeItemId list = FindItemInTree(this, listKey, false);
+    if (HasPlaceholderChild(this, list, true))
+      InvalidateInfo(kInfoUpdateModel);
+    else
+      mBar->ShowSelectedElement();
+    return;
+  }
+  Poly* poly = GetCurrentPoly();
+  FaceTypeBlock* block = poly ? poly->GetShownBlock() : nullptr;
+  if (key == kInfoStellation && IsInfoExpanded(kInfoStellation)) {
+    if (!block || block->mStellationRefused) return;
+    if (!block->IsStellated()) {
+      poly->Stellate(block, true);
+      if (!block->IsStellated()) SetInfoExpanded(kInfoStellation, false);
+      InvalidateInfo(kInfoUpdateStellation);
+    } else if (HasPlaceholderChild(this, item, false)) {
+      InvalidateInfo(kInfoUpdateStellation);
+    }
+  } else if (key == kInfoNets && IsInfoExpanded(kInfoNets)) {
+    if (!block || block->mStellationRefused) return;
+    if (!block->HasNets()) {
+      Model3D* model = block->GetModel3D(true);
+      if (!model) SetInfoExpanded(kInfoNets, false);
+      InvalidateInfo(kInfoUpdateNets);
+    } else if (HasPlaceholderChild(this, item, false)) {
+      InvalidateInfo(kInfoUpdateNets);
+    }
+  }
+}
+
+void InfoTree::OnSelChanged(wxTreeEvent& event) {
+  event.Skip();
+  if (detail_InfoBar::gSelecting || detail_InfoBar::gRebuilding) return;
+  const wxTreeItemId item = event.GetItem();
+  Poly* poly = GetCurrentPoly();
+  if (!item.IsOk() || !poly) return;
+  const std::string text = GetItemText(item).utf8_string();
+  const int n = !text.empty() && std::isdigit(static_cast<unsigned char>(text[0])) ? std::atoi(text.c_str()) - 1 : -1;
+  auto firstOfType = [&](FaceTypeBlock* block) -> PolyElement* {
+    const FaceType* type = block && n >= 0 ? block->GetFaceType(n) : nullptr;
+    return type ? type->mFirstFace : nullptr;
+  };
+  PolyItem* element = nullptr;
+  bool dualSide = false;
+  switch (KeyOf(this, item)) {
+    case kInfoComponents:
+      if (const CompoundPart* part = n >= 0 ? poly->GetCompoundPart(n) : nullptr) element = part->mFirstElement;
+      break;
+    case kInfoBaseFaces:
+      element = firstOfType(poly->mBaseBlock.get());
+      break;
+    case kInfoBaseEdges:
+    case kInfoDualEdges:
+      if (n >= 0 && n < poly->mNumEdgeTypes) element = poly->mEdgeTypes[n].mFirstEdge;
+      break;
+    case kInfoBaseVerts:
+      element = firstOfType(poly->mDualBlock.get());
+      dualSide = true;
+      break;
+    case kInfoDualFaces:
+      element = firstOfType(poly->mDualBlock.get());
+      break;
+    case kInfoDualVerts:
+      element = firstOfType(poly->mBaseBlock.get());
+      dualSide = true;
+      break;
+    default:
+      break;
+  }
+  if (!element) return;
+  mBar->SetPassingSelection(true);
+  poly->SelectEdge(element, dualSide);
+  mBar->SetPassingSelection(false);
+}
+
+std::vector<std::pair<int, std::string>> InfoTree::GetMenuEntries(int key) {
+  std::vector<std::pair<int, std::string>> entries;
+  if (key == kInfoLink) {
+    const Poly* poly = GetCurrentPoly();
+    if (poly && !IsBlank(poly->mWebLink)) entries.emplace_back(kInfoOpenLinkCommand, "Open link...");
+  }
+  for (const auto& entry : detail_InfoBar::kEditEntries) {
+    if (entry.key == key) entries.emplace_back(kInfoEditCommand, entry.text);
+  }
+  return entries;
+}
+
+void InfoTree::OnRightDown(wxMouseEvent& event) {
+  int flags = 0;
+  const wxTreeItemId item = HitTest(event.GetPosition(), flags);
+  const int key = KeyOf(this, item);
+  if (key < 0 || key >= kNumInfoKeys) return;
+  const auto entries = GetMenuEntries(key);
+  if (entries.empty()) return;
+  mMenuKey = key;
+  wxMenu menu;
+  for (const auto& [command, text] : entries) {
+    wxMenuItem* added = menu.Append(ToWxId(command), wxString::FromUTF8(text));
+    if (command == kInfoEditCommand && !detail_InfoBar::gEdit) added->Enable(false);
+  }
+  PopupMenu(&menu, event.GetPosition());
+}
+
+void InfoTree::OnItemMenu(wxTreeEvent& event) {
+  // The right button's own handling opens the menu.
+  event.Skip(false);
+}
+
+void InfoTree::RunMenuCommand(int command) {
+  const Poly* poly = GetCurrentPoly();
+  if (command == kInfoOpenLinkCommand) {
+    if (mMenuKey == kInfoLink && poly && !IsBlank(poly->mWebLink)) OpenInfoLink(poly->mWebLink);
+    return;
+  }
+  if (command == kInfoEditCommand && detail_InfoBar::gEdit && mMenuKey >= 0) detail_InfoBar::gEdit(mMenuKey);
+}
+
+void SetInfoEditFunction(InfoEditFunction edit) {
+  detail_InfoBar::gEdit = std::move(edit);
+}
+
+bool OpenInfoLink(const char* link) {
+  const std::string target = link ? SkipBlanks(link) : "";
+  platform::Shell* shell = platform::Services().shell;
+  if (!detail_InfoBar::IsWebOrMailAddress(target) || !shell || !shell->OpenUrl(target)) {
+    ShowError("Couldn't open link '%s'.", link ? link : "");
+    return false;
+  }
+  return true;
+}
+
+// ---- The bar --------------------------------------------------------------------------------
+
+InfoBar::InfoBar() {
+  mSizeFloat = kFloatSize;
+}
+
+InfoBar::~InfoBar() {
+  if (detail_InfoBar::gBar == this) detail_InfoBar::gBar = nullptr;
+}
+
+bool InfoBar::CreateBar(wxWindow* parent) {
+  if (!Create("Info", parent, 61451)) return false;
+  mTree = new InfoTree(this, ToWxId(61450));
+  detail_InfoBar::gBar = this;
+  return true;
+}
+
+InfoBar* GetInfoBar() {
+  return detail_InfoBar::gBar;
+}
+
+void InfoBar::MarkSelectedType(int kind, int index, bool dual) {
+  if (!IsInfoBarVisible() || mTreeSelection || !mTree) return;
+  static constexpr int kKeys[4][2] = {{kInfoBaseCells, kInfoDualCells},
+                                      {kInfoBaseFaces, kInfoDualFaces},
+                                      {kInfoBaseEdges, kInfoDualEdges},
+                                      {kInfoBaseVerts, kInfoDualVerts}};
+  if (kind < 0 || kind > 3) return;
+  wxTreeItemId item;
+  if (index >= 0) {
+    item = FindItemInTree(mTree, kKeys[kind][dual ? 1 : 0], true);
+    for (int i = 0; i < index && item.IsOk(); ++i) item = mTree->GetNextSibling(item);
+  }
+  detail_InfoBar::SelectQuietly(mTree, item);
+}
+
+void InfoBar::ShowSelectedElement() {
+  const Poly* poly = GetCurrentPoly();
+  if (!poly) return;
+  const bool dual = poly->mShowDual != 0;
+  if (const PolyElement* element = poly->mSelectedElement) {
+    // Shown as a vertex on the side shown: a base vertex while the base is shown, a
+    // face while the dual is.
+    const bool asVertex = element->IsVertex() != dual;
+    MarkSelectedType(asVertex ? 3 : 1, FaceType::GetIndex(element->mType), dual);
+  } else if (const Edge* edge = poly->GetSelectedEdge()) {
+    MarkSelectedType(2, edge->mEdgeType, dual);
+  }
+}
+
+// ---- Rebuilding -----------------------------------------------------------------------------
+
+unsigned InvalidateInfo(unsigned reasons) {
+  return detail_InfoBar::gUpdateFlags |= reasons;
+}
+
+unsigned GetInfoUpdateFlags() {
+  return detail_InfoBar::gUpdateFlags;
+}
+
+bool IsInfoBarVisible() {
+  InfoBar* bar = detail_InfoBar::gBar;
+  return bar && bar->IsShownOnScreen();
+}
+
+bool IsInfoRebuilding() {
+  return detail_InfoBar::gRebuilding;
+}
+
+void UpdateInfoIfNeeded() {
+  using detail_InfoBar::gUpdateFlags;
+  if (gUpdateFlags != 0 && UpdateInfoTree(detail_InfoBar::gBar, gUpdateFlags)) gUpdateFlags = 0;
+}
+
+bool UpdateInfoTree(InfoBar* bar, unsigned flags) {
+  using namespace detail_InfoBar;
+  if (!bar || bar != gBar || !IsInfoBarVisible() || !bar->GetTree()) return false;
+  if (gRebuilding) return true;
+  gRebuilding = true;
+  platform::Services().views->SetWaitCursor(true);
+  InfoTree* tree = bar->GetTree();
+  if (!(flags & kInfoUpdateKeepTop)) GetInfoFirstVisibleKey();
+  int scrollX = 0, scrollY = 0;
+  tree->GetViewStart(&scrollX, &scrollY);
+  bar->Freeze();
+  tree->DeleteChildren(tree->GetRootItem());
+  InsertInfoContents(*tree, GetCurrentPoly());
+  detail_InfoBar::SelectQuietly(tree, wxTreeItemId());
+  bar->ShowSelectedElement();
+  // The tree lays its items out once it is no longer frozen; only then can it scroll.
+  bar->Thaw();
+  SetInfoFirstVisibleKey(gTopKey);
+  int rangeX = 0, rangeY = 0, unitX = 1, unitY = 1;
+  tree->GetVirtualSize(&rangeX, &rangeY);
+  tree->GetScrollPixelsPerUnit(&unitX, &unitY);
+  const int limitX = unitX > 0 ? std::max(0, (rangeX - tree->GetClientSize().x) / unitX) : 0;
+  tree->Scroll(std::min(scrollX, limitX), -1);
+  gRebuilding = false;
+  platform::Services().views->SetWaitCursor(false);
+  return true;
+}
+
+int GetInfoFirstVisibleKey() {
+  using namespace detail_InfoBar;
+  gTopKey = 0;
+  if (gBar && gBar->GetTree()) {
+    const wxTreeItemId first = gBar->GetTree()->GetFirstVisibleItem();
+    if (first.IsOk() && InfoTree::KeyOf(gBar->GetTree(), first) >= 0) gTopKey = InfoTree::KeyOf(gBar->GetTree(), first);
+  }
+  return gTopKey;
+}
+
+void SetInfoFirstVisibleKey(int key) {
+  using namespace detail_InfoBar;
+  gTopKey = key;
+  if (!gBar || !gBar->GetTree()) return;
+  InfoTree* tree = gBar->GetTree();
+  tree->ScrollItemToTop(FindItemInTree(tree, key, false));
+}
+
+wxTreeItemId FindItemInTree(wxTreeCtrl* tree, int key, bool exact) {
+  if (!tree) return wxTreeItemId();
+  wxTreeItemIdValue cookie;
+  wxTreeItemId item = tree->GetFirstChild(tree->GetRootItem(), cookie);
+  wxTreeItemId last;
+  int previous = -1;
+  while (item.IsOk()) {
+    const int itemKey = InfoTree::KeyOf(tree, item);
+    // An item out of order is only noted; the walk goes on.
+    if (itemKey < previous) DoNothing("FindItemInTree: bad order");
+    previous = itemKey;
+    if (itemKey >= key) {
+      if (itemKey == key) return item;
+      return exact ? wxTreeItemId() : last;
+    }
+    last = item;
+    if (itemKey >= 0 && IsInfoExpanded(itemKey) && tree->ItemHasChildren(item)) {
+      item = tree->GetFirstChild(item, cookie);
+      continue;
+    }
+    wxTreeItemId next = tree->GetNextSibling(item);
+    while (!next.IsOk()) {
+      item = tree->GetItemParent(item);
+      if (!item.IsOk() || item == tree->GetRootItem()) return last;
+      next = tree->GetNextSibling(item);
+    }
+    item = next;
+  }
+  return last;
+}
+
+bool HasPlaceholderChild(wxTreeCtrl* tree, const wxTreeItemId& item, bool remove) {
+  if (!tree || !item.IsOk() || tree->GetChildrenCount(item, false) != 1) return false;
+  wxTreeItemIdValue cookie;
+  const wxTreeItemId child = tree->GetFirstChild(item, cookie);
+  if (tree->GetItemText(child) != kInfoPlaceholder) return false;
+  if (remove) tree->Delete(child);
+  return true;
+}
+
+// ---- Settings -------------------------------------------------------------------------------
+
+void SaveInfoExpansion() {
+  RegistryKeyPtr key = OpenRegistryKeyForWrite(TheRegistryApp(), "Settings", kInfoExpansionKey);
+  if (!key) return;
+  for (int i = 0; i < kNumInfoKeys; ++i) SetRegistryInt(key.get(), GetInfoItemKey(i), IsInfoExpanded(i) ? 1 : 0);
+  key->Close();
+}
+
+void LoadInfoExpansion() {
+  ResetInfoExpansion();
+  RegistryKeyPtr key = OpenRegistryKeyForRead(TheRegistryApp(), "Settings", kInfoExpansionKey);
+  if (!key) return;
+  for (int i = 0; i < kNumInfoKeys; ++i) {
+    int value = 0;
+    if (GetRegistryInt(key.get(), GetInfoItemKey(i), value)) SetInfoExpanded(i, value != 0);
+  }
+}
+
+std::string GetInfoTopItemSetting() {
+  return GetInfoItemKey(GetInfoFirstVisibleKey());
+}
+
+void SetInfoTopItemSetting(const char* name) {
+  SetInfoFirstVisibleKey(FindInfoItemKey(name));
+}
+
+}  // namespace corvia
