@@ -21,6 +21,7 @@
 #include "nets/Net.h"
 #include "platform/Services.h"
 #include "stellation/FaceTypeBlock.h"
+#include "ui/BarDocument.h"
 
 namespace corvia {
 
@@ -156,7 +157,7 @@ bool HasUniformFlag(const Poly* poly) {
   return poly->mDualBlock && poly->mDualBlock->CountFaceTypes() == 1;
 }
 const LibraryEntry* EntryOf(const Poly* poly) {
-  return poly->mTemplate && poly->mTemplate->mEntry ? poly->mTemplate->mEntry : poly->mLibraryEntry;
+  return GetPolyLibraryEntry(poly);
 }
 
 // The template's radii in the model's size (its radius is the model's, 1).

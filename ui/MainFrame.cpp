@@ -10,12 +10,15 @@
 #include <set>
 #include <sstream>
 
+#include "core/Messages.h"
 #include "core/PolygonRing.h"
 #include "core/Registry.h"
 #include "model/Globals.h"
+#include "model/Poly.h"
 #include "render/NewView.h"
 #include "render/OpenGLView.h"
 #include "stellation/BlockPool.h"
+#include "symmetry/SymGroup.h"
 #include "ui/CommandIds.h"
 #include "ui/CommandTable.h"
 #include "ui/ElementWords.h"
@@ -24,6 +27,7 @@
 #include "ui/PaneWindow.h"
 #include "ui/SizingControlBar.h"
 #include "ui/ToolBarEx.h"
+#include "ui/controls/OwnerDrawCombo.h"
 
 namespace corvia {
 
@@ -171,6 +175,11 @@ void CMainFrame::CreateToolBars() {
   for (CToolBarEx* bar :
        std::initializer_list<CToolBarEx*>{mMainToolBar, mTourToolBar, mOptionToolBar, mModeToolBar, mViewToolBar})
     RemoveDoubleToolbarSeparators(bar);
+
+  // The combos in their slots: a toolbar whose combos cannot be made is a window
+  // that cannot work.
+  if (!mMainToolBar->CreateCombos() || !mOptionToolBar->CreateCombos())
+    ShowInternalError("CMainFrame: Couldn't create the toolbars' combo boxes");
 }
 
 void CMainFrame::CreateMenu() {
@@ -321,6 +330,50 @@ void CMainFrame::OnToggleBar(wxCommandEvent& event) {
 void CMainFrame::OnUpdateToggleBar(wxUpdateUIEvent& event) {
   event.Enable(true);
   event.Check(IsBarShown(BarOfCommand(FromWxId(event.GetId()))));
+}
+
+void CMainFrame::FillSymmetryCombos() {
+  if (!mOptionToolBar) return;
+  mOptionToolBar->UpdateSymmetryCombo();
+  mOptionToolBar->UpdateRotationalCombo();
+  mOptionToolBar->UpdateReflectiveCombo();
+}
+
+bool CMainFrame::SelectSubSymmetry(int rotational, int reflective, bool force) {
+  Poly* poly = GetCurrentPoly();
+  if (!poly || !mOptionToolBar) return false;
+  if (rotational > 0 || reflective >= 1) {
+    mOptionToolBar->FillSymmetryCombo(force);
+    mOptionToolBar->FillRotationalCombo(force);
+    mOptionToolBar->FillReflectiveCombo(force);
+  }
+  mOptionToolBar->GetRotationalCombo()->SetSelection(rotational);
+  mOptionToolBar->GetReflectiveCombo()->SetSelection(reflective);
+  const SymGroup* full = poly->mFullSymGroup ? poly->mFullSymGroup : poly->mSymGroup;
+  mOptionToolBar->GetSymmetryCombo()->SetCurSel(SymGroup::FindSubgroupIndex(full, rotational, reflective));
+  return poly->ApplySubSymmetry(rotational, reflective);
+}
+
+namespace detail_MainFrame {
+
+void UpdateCmdText(wxUpdateUIEvent& event, const std::function<bool(std::string&)>& rewrite) {
+  NewFrame* frame = GetMainFrame();
+  wxMenuBar* bar = frame ? frame->GetMenuBar() : nullptr;
+  wxMenuItem* item = bar ? bar->FindItem(event.GetId()) : nullptr;
+  if (!item) return;
+  std::string text = item->GetItemLabel().utf8_string();
+  if (text.size() > 80) text.resize(80);
+  if (rewrite(text)) event.SetText(wxString::FromUTF8(text));
+}
+
+}  // namespace detail_MainFrame
+
+void UpdateCmdTextForDual(wxUpdateUIEvent& event, bool allowVertex) {
+  detail_MainFrame::UpdateCmdText(event, [&](std::string& text) { return SwapElementWords(text, allowVertex); });
+}
+
+void UpdateCmdTextForCells(wxUpdateUIEvent& event) {
+  detail_MainFrame::UpdateCmdText(event, [](std::string& text) { return SwapFaceCellWords(text); });
 }
 
 void CMainFrame::SetGeomagStyleButton(int style) {

@@ -13,16 +13,11 @@
 #include "ui/InfoBar.h"
 #include "ui/NewFrame.h"
 #include "ui/OwnerDrawMenu.h"
+#include "ui/Toolbars.h"
 
 namespace corvia {
 
-class CToolBarEx;
 class CSizingControlBarCF;
-class MainToolBar;
-class TourToolBar;
-class OptionToolBar;
-class ModeToolBar;
-class ViewToolBar;
 
 // Control ids of the docking bars.
 constexpr int kInfoBarId = 61451;
@@ -67,6 +62,14 @@ class CMainFrame : public NewFrame {
   void SaveBarState();
   bool LoadBarState();
 
+  // Refills the option toolbar's symmetry, rotational and reflective combos for the
+  // current model.
+  void FillSymmetryCombos();
+  // Shows the sub-symmetry (rotational and reflective list positions) in the option
+  // toolbar's combos and applies it to the current model (force refills the lists);
+  // false when the subgroup does not exist. A scene or an undo step calls it.
+  bool SelectSubSymmetry(int rotational, int reflective, bool force);
+
   // The construction-toy edge style 0-10: its image on the option toolbar's
   // "Choose Geomag Edge Style" button.
   void SetGeomagStyleButton(int style);
@@ -109,5 +112,10 @@ class CMainFrame : public NewFrame {
 
 // The main window's menu path of a command ("View->Toolbars->Show Main Toolbar").
 std::string GetMainMenuPathOfCommand(int command);
+
+// Update handlers' rewriting of a menu item's text for the element kind the user works
+// on: the item's text as the menu has it, rewritten, and set only when it changed.
+void UpdateCmdTextForDual(wxUpdateUIEvent& event, bool allowVertex);
+void UpdateCmdTextForCells(wxUpdateUIEvent& event);
 
 }  // namespace corvia

@@ -1,5 +1,6 @@
 #include "ui/ToolBarEx.h"
 
+#include <wx/aui/framemanager.h>
 #include <wx/combobox.h>
 
 #include <algorithm>
@@ -74,7 +75,7 @@ const std::vector<int>& GetToolbarResource(int toolbarId) {
 
 CToolBarEx::CToolBarEx(wxWindow* parent, int id, const char* title, const std::vector<int>& buttons)
     : wxAuiToolBar(parent, id, wxDefaultPosition, wxDefaultSize,
-                   wxAUI_TB_DEFAULT_STYLE | wxAUI_TB_GRIPPER | wxAUI_TB_PLAIN_BACKGROUND),
+                   wxAUI_TB_DEFAULT_STYLE | wxAUI_TB_GRIPPER | wxAUI_TB_PLAIN_BACKGROUND | wxAUI_TB_OVERFLOW),
       mTitle(title) {
   SetName(title);
   SetToolBitmapSize(wxSize(16, 16));
@@ -99,8 +100,23 @@ CToolBarEx::CToolBarEx(wxWindow* parent, int id, const char* title, const std::v
   Bind(wxEVT_AUITOOLBAR_RIGHT_CLICK, &CToolBarEx::OnRightClick, this);
 }
 
+int CToolBarEx::GetSlotWidth(int chars) const {
+  return GetCharWidth() * chars;
+}
+
+bool CToolBarEx::ReplaceControlSlot(int id, wxControl* control) {
+  wxAuiToolBarItem* item = FindTool(ToWxId(id));
+  if (!item || !control || !item->GetWindow()) return false;
+  wxWindow* placeholder = item->GetWindow();
+  item->SetWindow(control);
+  item->SetMinSize(control->GetEffectiveMinSize());
+  placeholder->Destroy();
+  Realize();
+  return true;
+}
+
 void CToolBarEx::AddControlSlot(int id, int chars) {
-  const int width = GetCharWidth() * chars;
+  const int width = GetSlotWidth(chars);
   auto* combo = new wxComboBox(this, ToWxId(id), wxEmptyString, wxDefaultPosition, wxSize(width, -1), 0, nullptr,
                                wxCB_DROPDOWN | wxCB_READONLY);
   combo->Disable();
@@ -108,7 +124,10 @@ void CToolBarEx::AddControlSlot(int id, int chars) {
 }
 
 void CToolBarEx::SetDropDown(int command, bool on) {
-  SetToolDropDown(ToWxId(command), on);
+  // Only plain buttons draw the arrow; a button that toggles opens its menu by a right
+  // click alone.
+  wxAuiToolBarItem* item = FindTool(ToWxId(command));
+  if (item && item->GetKind() == wxITEM_NORMAL) SetToolDropDown(ToWxId(command), on);
   mDropDowns.erase(std::remove(mDropDowns.begin(), mDropDowns.end(), command), mDropDowns.end());
   if (on) mDropDowns.push_back(command);
   Realize();
@@ -184,16 +203,5 @@ void RemoveDoubleToolbarSeparators(wxAuiToolBar* toolbar) {
     toolbar->DeleteByIndex(count - 1);
   toolbar->Realize();
 }
-
-MainToolBar::MainToolBar(wxWindow* parent)
-    : CToolBarEx(parent, kMainToolBarId, "Main toolbar", GetToolbarResource(kMainToolBarId)) {}
-TourToolBar::TourToolBar(wxWindow* parent)
-    : CToolBarEx(parent, kTourToolBarId, "Tour toolbar", GetToolbarResource(kTourToolBarId)) {}
-OptionToolBar::OptionToolBar(wxWindow* parent)
-    : CToolBarEx(parent, kOptionToolBarId, "Option toolbar", GetToolbarResource(kOptionToolBarId)) {}
-ModeToolBar::ModeToolBar(wxWindow* parent)
-    : CToolBarEx(parent, kModeToolBarId, "Mode toolbar", GetToolbarResource(kModeToolBarId)) {}
-ViewToolBar::ViewToolBar(wxWindow* parent)
-    : CToolBarEx(parent, kViewToolBarId, "View toolbar", GetToolbarResource(kViewToolBarId)) {}
 
 }  // namespace corvia

@@ -28,9 +28,14 @@ class CToolBarEx : public wxAuiToolBar {
   bool SetButtonImage(int command, const std::string& image);
   // Removes a button; false when there was none.
   bool DeleteButton(int command);
-  // A slot for a control that another part places there: a disabled combo of the
-  // width of `chars` average characters until its owner fills it.
+  // A slot for a control that the toolbar places there: a disabled combo of the width
+  // of `chars` average characters until its owner fills it.
   void AddControlSlot(int id, int chars);
+  // Puts a control in the place of a slot (the slot's placeholder goes); false when
+  // there is no such slot.
+  bool ReplaceControlSlot(int id, wxControl* control);
+  // The width of a slot's control: `chars` average characters of the toolbar's font.
+  int GetSlotWidth(int chars) const;
 
   // Hot tracking: the button under the mouse is drawn raised. wx's AUI toolbar
   // tracks it itself; this tells which one it is (-1 for none).
@@ -46,28 +51,6 @@ class CToolBarEx : public wxAuiToolBar {
 
 // Removes separators that stand first, last or directly after another separator.
 void RemoveDoubleToolbarSeparators(wxAuiToolBar* toolbar);
-
-// The five toolbars; the parts that own their combos and drop-down menus extend them.
-class MainToolBar : public CToolBarEx {
- public:
-  explicit MainToolBar(wxWindow* parent);
-};
-class TourToolBar : public CToolBarEx {
- public:
-  explicit TourToolBar(wxWindow* parent);
-};
-class OptionToolBar : public CToolBarEx {
- public:
-  explicit OptionToolBar(wxWindow* parent);
-};
-class ModeToolBar : public CToolBarEx {
- public:
-  explicit ModeToolBar(wxWindow* parent);
-};
-class ViewToolBar : public CToolBarEx {
- public:
-  explicit ViewToolBar(wxWindow* parent);
-};
 
 // Control ids of the toolbars (their resource ids) and of the combos they hold.
 constexpr int kMainToolBarId = 128;

@@ -1,0 +1,32 @@
+#include "ui/BarDocument.h"
+
+#include "construction/PolyTemplate.h"
+#include "model/Poly.h"
+
+namespace corvia {
+
+namespace detail_BarDocument {
+
+BarDocument gNoDocument;
+BarDocument* gDocument = &gNoDocument;
+
+}  // namespace detail_BarDocument
+
+BarDocument& GetBarDocument() {
+  return *detail_BarDocument::gDocument;
+}
+
+BarDocument* InstallBarDocument(BarDocument* document) {
+  using namespace detail_BarDocument;
+  BarDocument* previous = gDocument == &gNoDocument ? nullptr : gDocument;
+  gDocument = document ? document : &gNoDocument;
+  return previous;
+}
+
+LibraryEntry* GetPolyLibraryEntry(const Poly* poly) {
+  if (!poly) return nullptr;
+  if (poly->mLibraryEntry) return poly->mLibraryEntry;
+  return poly->mTemplate ? poly->mTemplate->mEntry : nullptr;
+}
+
+}  // namespace corvia

@@ -1,0 +1,52 @@
+#pragma once
+// What the bars ask of the document that lies above them: making a model current,
+// the model typed into the main toolbar's model box, opening a model file, the names
+// of its undo steps, and the pane options some buttons open. The document installs
+// its answers; until it does, the bars show what the geometry knows and change
+// nothing (the default answers "no document").
+
+#include <string>
+#include <vector>
+
+class wxWindow;
+class wxRect;
+
+namespace corvia {
+
+class LibraryEntry;
+class Poly;
+
+class BarDocument {
+ public:
+  virtual ~BarDocument() = default;
+  // Makes the model of a library entry current; false, the model as it was, when it
+  // cannot be built. fromList: the entry was chosen from the search results.
+  virtual bool SetModel(LibraryEntry* /*entry*/, bool /*fromList*/) { return false; }
+  // A catalogue name or number, a vertex configuration or a Wythoff symbol typed by the
+  // user; false (after the lookup's message) when it names no model.
+  virtual bool OpenModelByNameOrSymbol(const std::string& /*text*/) { return false; }
+  // Opens a model file as the current model; false when it was not read.
+  virtual bool OpenModelFile(const std::string& /*path*/) { return false; }
+  // The document's model file, empty for none.
+  virtual std::string GetPathName() { return std::string(); }
+  // Stops a playing tour (opening a list of models does).
+  virtual void StopTour() {}
+  // The names of the undo (or redo) steps, the next one first; one step back or on.
+  virtual std::vector<std::string> GetUndoNames(bool /*redo*/) { return {}; }
+  virtual bool Undo() { return false; }
+  virtual bool Redo() { return false; }
+  // The active pane's Sphere and Cylinder Options, and its menu of construction-toy
+  // edge colours below a toolbar button (screen rectangle).
+  virtual void ShowSphereCylinderOptions() {}
+  virtual void ShowRodColorMenu(wxWindow* /*toolbar*/, const wxRect& /*button*/) {}
+};
+
+// The installed document; never null.
+BarDocument& GetBarDocument();
+// Installs a document (null puts the default back); returns the one before.
+BarDocument* InstallBarDocument(BarDocument* document);
+
+// The library entry the model came from: its own, or its template's.
+LibraryEntry* GetPolyLibraryEntry(const Poly* poly);
+
+}  // namespace corvia
