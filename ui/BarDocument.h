@@ -15,6 +15,8 @@ namespace corvia {
 
 class LibraryEntry;
 class Poly;
+class TransitionSettings;
+struct TourModel;
 
 class BarDocument {
  public:
@@ -29,12 +31,19 @@ class BarDocument {
   virtual bool OpenModelFile(const std::string& /*path*/) { return false; }
   // The document's model file, empty for none.
   virtual std::string GetPathName() { return std::string(); }
-  // Stops a playing tour (opening a list of models does).
-  virtual void StopTour() {}
   // The names of the undo (or redo) steps, the next one first; one step back or on.
   virtual std::vector<std::string> GetUndoNames(bool /*redo*/) { return {}; }
   virtual bool Undo() { return false; }
   virtual bool Redo() { return false; }
+  // Makes a tour event's model current, with the transition or at once, and without
+  // stopping the tour; false when it cannot be made.
+  virtual bool SetTourModel(const TourModel& /*model*/, const TransitionSettings* /*transition*/) { return false; }
+  // The seconds of a transition whose own duration is unset (the default occasion's).
+  virtual double GetDefaultTransitionDuration() { return 0.0; }
+  // "Options > Enable Transitions".
+  virtual bool AreTransitionsEnabled() { return false; }
+  // While on, the transitions that start run backwards.
+  virtual void SetReverseTransitions(bool /*on*/) {}
   // The active pane's Sphere and Cylinder Options, and its menu of construction-toy
   // edge colours below a toolbar button (screen rectangle).
   virtual void ShowSphereCylinderOptions() {}

@@ -27,6 +27,7 @@
 #include "ui/PaneWindow.h"
 #include "ui/SizingControlBar.h"
 #include "ui/ToolBarEx.h"
+#include "ui/Tour.h"
 #include "ui/controls/OwnerDrawCombo.h"
 
 namespace corvia {
@@ -134,6 +135,10 @@ CMainFrame::CMainFrame() : NewFrame(kProductTitle, GetSavedWindowRect().GetSize(
   Bind(wxEVT_IDLE, &CMainFrame::OnIdle, this);
   Bind(wxEVT_ACTIVATE, &CMainFrame::OnActivate, this);
   InstallMenuPathProvider(GetMainMenuPathOfCommand);
+  // The Tour menu, and the tour in saved scenes.
+  mTourCommands = std::make_unique<TourCommands>(this);
+  AddCommandTarget(mTourCommands.get());
+  InstallTourSection();
 
   NewView* active = NewView::GetActiveView() ? NewView::GetActiveView() : NewView::GetFirstView();
   if (active) {
@@ -142,6 +147,7 @@ CMainFrame::CMainFrame() : NewFrame(kProductTitle, GetSavedWindowRect().GetSize(
 }
 
 CMainFrame::~CMainFrame() {
+  if (mTourCommands) RemoveCommandTarget(mTourCommands.get());
   mAui.UnInit();
 }
 
@@ -212,11 +218,10 @@ void CMainFrame::CreateMenu() {
 void CMainFrame::CreateDockingBars() {
   mInfoBar = new InfoBar;
   mInfoBar->CreateBar(this);
-  mTourBar = new CSizingControlBarCF;
-  mTourBar->Create("Tour", this, kTourBarId);
-  // The tour list comes with the tour bar.
-  mTourBar->Disable();
-  for (CSizingControlBarCF* bar : {static_cast<CSizingControlBarCF*>(mInfoBar), mTourBar}) {
+  mTourBar = new CTourBar;
+  mTourBar->CreateBar(this);
+  for (CSizingControlBarCF* bar :
+       {static_cast<CSizingControlBarCF*>(mInfoBar), static_cast<CSizingControlBarCF*>(mTourBar)}) {
     // The bars fill themselves with their one child; the manager's sashes size them.
     bar->SetSizingStyle((bar->GetSizingStyle() & ~kSizingEdgeBits) | kSizingSizeChild);
     bar->SetManager(&mAui);
@@ -412,6 +417,7 @@ void CMainFrame::SetLayout(int index) {
 bool CMainFrame::CloseDown() {
   if (mClosing) return false;
   mClosing = true;
+  GetTour().StopTour();
   // Nothing may still show what the close-down frees: full screen and the running
   // dialogs end first.
   ExitFullScreen();

@@ -8,12 +8,14 @@
 #include <wx/aui/framemanager.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "ui/InfoBar.h"
 #include "ui/NewFrame.h"
 #include "ui/OwnerDrawMenu.h"
 #include "ui/Toolbars.h"
+#include "ui/TourBar.h"
 
 namespace corvia {
 
@@ -51,7 +53,7 @@ class CMainFrame : public NewFrame {
   ViewToolBar* GetViewToolBar() const { return mViewToolBar; }
   CToolBarEx* GetToolBar(int id) const;
   InfoBar* GetInfoBar() const { return mInfoBar; }
-  CSizingControlBarCF* GetTourBar() const { return mTourBar; }
+  CTourBar* GetTourBar() const { return mTourBar; }
 
   // Shows a hidden bar, hides a shown one (a toolbar or a docking bar).
   void ToggleBar(wxWindow* bar);
@@ -103,7 +105,8 @@ class CMainFrame : public NewFrame {
   ModeToolBar* mModeToolBar = nullptr;
   ViewToolBar* mViewToolBar = nullptr;
   InfoBar* mInfoBar = nullptr;
-  CSizingControlBarCF* mTourBar = nullptr;
+  CTourBar* mTourBar = nullptr;
+  std::unique_ptr<TourCommands> mTourCommands;
   // The image of each construction-toy edge style, by style.
   std::string mGeomagImages[11];
   int mGeomagStyle = 0;

@@ -21,6 +21,7 @@
 #include "symmetry/SymSubgroups.h"
 #include "ui/BarDocument.h"
 #include "ui/CommandTable.h"
+#include "ui/Tour.h"
 #include "ui/controls/OwnerDrawCombo.h"
 
 namespace corvia {
@@ -176,7 +177,7 @@ void MainToolBar::OnCategoryEvent(wxCommandEvent& event) {
   const wxEventType type = event.GetEventType();
   if (type == wxEVT_COMBOBOX_DROPDOWN) {
     mKeys.Detach(this);
-    GetBarDocument().StopTour();
+    GetTour().StopTour();
     FillCategoryCombo(false);
   } else if (type == wxEVT_COMBOBOX_CLOSEUP) {
     mKeys.Restore(this);
@@ -189,7 +190,7 @@ void MainToolBar::OnModelEvent(wxCommandEvent& event) {
   const wxEventType type = event.GetEventType();
   if (type == wxEVT_COMBOBOX_DROPDOWN) {
     mKeys.Detach(this);
-    GetBarDocument().StopTour();
+    GetTour().StopTour();
     FillModelComboIfNeeded(false);
   } else if (type == wxEVT_COMBOBOX_CLOSEUP) {
     mKeys.Restore(this);
@@ -439,7 +440,7 @@ void MainToolBar::ChooseModel(int row) {
 }
 
 void MainToolBar::OpenTypedModel(const std::string& text) {
-  GetBarDocument().StopTour();
+  GetTour().StopTour();
   const char* start = SkipBlanks(text.c_str());
   if (*start) GetBarDocument().OpenModelByNameOrSymbol(start);
   // Whatever it was, the boxes show the model that is current now.

@@ -165,6 +165,17 @@ TEST_F(EditableListTest, NoEditsForTheFirstColumnReadOnlyRowsModifiersOrWithEdit
   EXPECT_TRUE(list.editBoxes.empty());
 }
 
+TEST_F(EditableListTest, LabelsAreEditedOnlyWithTheStyle) {
+  list.ClickCell(0, 0, false, false, false);
+  list.ClickCell(0, 0, false, false, false);
+  EXPECT_TRUE(list.editBoxes.empty());
+  list.SetEditLabels(true);
+  list.ClickCell(0, 0, false, false, false);
+  ASSERT_EQ(list.editBoxes.size(), 1u);
+  EXPECT_EQ(list.editBoxes[0].text, "cube");
+  EXPECT_EQ(owner.begins.size(), 1u);
+}
+
 TEST_F(EditableListTest, AnAllowedEditThatCannotOpenStillEnds) {
   list.SetColumnWidth(1, 4);
   list.ClickCell(0, 1, false, false, false);

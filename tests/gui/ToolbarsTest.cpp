@@ -30,6 +30,7 @@
 #include "ui/CommandTable.h"
 #include "ui/MainFrame.h"
 #include "ui/Toolbars.h"
+#include "ui/Tour.h"
 #include "ui/controls/OwnerDrawCombo.h"
 
 namespace {
@@ -73,13 +74,11 @@ class StandInDocument : public DocumentAccess, public BarDocument {
     if (onUndo) onUndo();
     return true;
   }
-  void StopTour() override { ++tourStops; }
 
   std::unique_ptr<Poly> poly;
   std::vector<std::string> typed;
   bool lastFromList = false;
   int undos = 0;
-  int tourStops = 0;
   std::function<void()> onUndo;
 };
 
@@ -298,7 +297,7 @@ TEST_F(Toolbars, EachToolbarsButtonsReachTheirCommands) {
     std::vector<int> commands;
   } recorder;
   const int probes[][2] = {{kMainToolBarId, 32792},
-                           {kTourToolBarId, 33480},
+                           {kTourToolBarId, 33487},
                            {kOptionToolBarId, 32935},
                            {kModeToolBarId, 32939},
                            {kViewToolBarId, 32773}};
@@ -331,6 +330,16 @@ TEST_F(Toolbars, EachToolbarsButtonsReachTheirCommands) {
     YieldUntil([&] { return recorder.commands.size() == expected.size(); });
   }
   EXPECT_EQ(recorder.commands, expected);
+  // The tour's own buttons reach the tour: "Add to Tour" records an event.
+  GetTour().Clear();
+  CToolBarEx* tourBar = mFrame->GetToolBar(kTourToolBarId);
+  const wxRect add = tourBar->GetToolRect(ToWxId(33479));
+  mouse.MouseMove(tourBar->ClientToScreen(wxPoint(add.x + add.width / 3, add.y + add.height / 2)));
+  YieldFor(80);
+  mouse.MouseClick();
+  YieldUntil([&] { return GetTour().GetNumEvents() == 1; });
+  EXPECT_EQ(GetTour().GetNumEvents(), 1);
+  GetTour().Clear();
   mFrame->RemoveCommandTarget(&recorder);
   for (const auto& probe : probes) SetCommandAvailable(probe[1], false);
 }

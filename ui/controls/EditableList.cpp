@@ -443,6 +443,10 @@ void EditableList::ClickCell(int row, int column, bool shift, bool ctrl, bool on
   mLastClickedColumn = column;
   if (column < 0) return;
 
+  if (column == 0 && mEditLabels && mEditOnClick && wasSelected && !shift && !ctrl) {
+    EditLabel(row, column);
+    return;
+  }
   const int kind = column > 0 ? GetEffectiveEditKind(row, column) : 0;
   if (mEditOnClick && column > 0 && kind != kListRowReadOnly && !shift && !ctrl) {
     if (!wasSelected && kind != kListEditYesNo) {
@@ -494,6 +498,17 @@ void EditableList::ClickCell(int row, int column, bool shift, bool ctrl, bool on
     if (mFocusedRow == row) SetFocusedItem(-1);
     NotifySelection(row, false);
   }
+}
+
+bool EditableList::EditLabel(int row, int column) {
+  if (!ValidRow(row) || SendBeginEdit(row, column)) return false;
+  MakeRowVisible(row);
+  if (column >= GetColumnCount() || GetColumnWidth(column) < kListMinEditWidth ||
+      !OpenEditBox(row, column, GetCellText(row, column))) {
+    SendEndEdit(row, column, nullptr);
+    return false;
+  }
+  return true;
 }
 
 bool EditableList::ShowInPlaceCombo(int row, int column, int count, const char* const* strings, int selected) {

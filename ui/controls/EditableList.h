@@ -186,6 +186,12 @@ class EditableList {
   // deselected.
   void SetSelChangeCallback(std::function<void(int row, int selected)> callback);
   void SetEditOnClick(bool on) { mEditOnClick = on; }
+  // The labels (first column) are edited too: a click on the label of a selected row
+  // opens the edit box, as F2 does.
+  void SetEditLabels(bool on) { mEditLabels = on; }
+  // Opens the edit box on a cell after asking the owner (F2 on a label); true when it
+  // opened.
+  bool EditLabel(int row, int column);
   void SetCtrlClickDeselects(bool on) { mCtrlClickDeselects = on; }
   int GetLastClickedColumn() const { return mLastClickedColumn; }
   // Who is told of edits; none: the window side finds the owner.
@@ -284,6 +290,7 @@ class EditableList {
   bool mEditOnClick = true;
   bool mCtrlClickDeselects = false;
   bool mSingleSelection = false;
+  bool mEditLabels = false;
   std::function<void(int, int)> mSelChange;
   ListEditOwner* mEditOwner = nullptr;
 };

@@ -651,6 +651,9 @@ void NewListCtrl::OnBodyKey(wxKeyEvent& event) {
     case WXK_PAGEDOWN:
       next = focused + GetCountPerPage();
       break;
+    case WXK_F2:
+      if (GetFocusedItem() >= 0) EditLabel(GetFocusedItem(), 0);
+      return;
     case WXK_SPACE:
       if (GetStateImage(focused) != kListStateNone)
         SetStateImage(focused, GetStateImage(focused) == kListStateChecked ? kListStateUnchecked : kListStateChecked);
