@@ -133,9 +133,10 @@ void InfoTree::ScrollItemToTop(const wxTreeItemId& item) {
   GetViewStart(&startX, &startY);
   GetScrollPixelsPerUnit(&unitX, &unitY);
   if (unitY <= 0) return;
-  // Rounded up, so that the item is the first one in sight (its top maybe cut).
+  // Rounded up, so that the item is the first one in sight (its top maybe cut); the
+  // tree's first lines stand at the top.
   const int logicalY = rect.y + startY * unitY;
-  Scroll(-1, (logicalY + unitY - 1) / unitY);
+  Scroll(-1, logicalY < unitY ? 0 : (logicalY + unitY - 1) / unitY);
 }
 
 void InfoTree::OnBeginLabelEdit(wxTreeEvent& event) {

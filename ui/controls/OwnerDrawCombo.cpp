@@ -298,15 +298,19 @@ void OwnerDrawCombo::OnDrawItem(wxDC& dc, const wxRect& rect, int row, int flags
       dc.DrawRectangle(wxRect(rect).Deflate(kFrameWidth / 2));
     }
   }
+  // In the list the texts stand at the item's top; in the closed combo, which is taller
+  // than an item, in its middle.
+  const int top =
+      (flags & wxODCB_PAINTING_CONTROL) ? rect.y + (rect.height - dc.GetCharHeight()) / 2 : rect.y + kTextTop;
   dc.SetTextForeground(first);
-  dc.DrawText(wxString::FromUTF8(item->mText1), rect.x + kFirstTextLeft, rect.y + kTextTop);
+  dc.DrawText(wxString::FromUTF8(item->mText1), rect.x + kFirstTextLeft, top);
   if (!item->mText2.empty()) {
     dc.SetTextForeground(ToWxColour(kSecondTextColour));
-    dc.DrawText(wxString::FromUTF8(item->mText2), rect.x + mSecondOffset, rect.y + kTextTop);
+    dc.DrawText(wxString::FromUTF8(item->mText2), rect.x + mSecondOffset, top);
   }
   if (!item->mText3.empty()) {
     dc.SetTextForeground(ToWxColour(kThirdTextColour));
-    dc.DrawText(wxString::FromUTF8(item->mText3), rect.x + mThirdOffset, rect.y + kTextTop);
+    dc.DrawText(wxString::FromUTF8(item->mText3), rect.x + mThirdOffset, top);
   }
 }
 
