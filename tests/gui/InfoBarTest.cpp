@@ -12,6 +12,7 @@
 #include "core/Registry.h"
 #include "model/Globals.h"
 #include "platform/SettingsStore.h"
+#include "tests/gui/FrameTestSupport.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/stellation/StellationModels.h"
 #include "tests/support/TestSupport.h"
@@ -24,37 +25,18 @@ using namespace corvia;
 using corvia::testing::YieldFor;
 using corvia::testing::YieldUntil;
 
-// The document as far as the bar needs one: its current model.
-class ModelDocument : public DocumentAccess {
- public:
-  Poly* GetCurrentPoly() override { return model ? &model->poly : nullptr; }
-  std::unique_ptr<corvia::testing::ConfigModel> model;
-};
-
-class InfoBarWindow : public ::testing::Test {
+class InfoBarWindow : public corvia::testing::FrameTest {
  protected:
   void SetUp() override {
-    mStore = std::make_unique<platform::SettingsStore>(corvia::testing::ScratchDir("info-bar") / "settings.conf");
-    mPreviousStore = platform::SettingsStore::InstallInstance(mStore.get());
-    mPreviousDocument = InstallDocumentAccess(&mDocument);
-    LoadInfoExpansion();
-    SetStartMaximised(false);
-    LoadWindowPlacement(1100, 800);
-    mFrame = new CMainFrame;
-    mFrame->Show();
-    YieldUntil([&] { return mFrame->IsShownOnScreen(); });
-    YieldFor(200);
+    ResetInfoExpansion();
+    OpenFrame("info-bar", &mDocument, nullptr, 1100, 800);
   }
   void TearDown() override {
-    mFrame->Close(true);
-    YieldUntil([] { return wxTopLevelWindows.empty(); });
-    InstallDocumentAccess(mPreviousDocument);
-    platform::SettingsStore::InstallInstance(mPreviousStore);
+    FrameTest::TearDown();
     ResetInfoExpansion();
   }
   void SetModel(const char* config) {
-    mDocument.model = std::make_unique<corvia::testing::ConfigModel>(config);
-    ASSERT_TRUE(mDocument.model->built);
+    ASSERT_TRUE(mDocument.SetConfiguration(config));
     InvalidateInfo(kInfoUpdateModel);
   }
   InfoTree* Tree() { return mFrame->GetInfoBar()->GetTree(); }
@@ -67,11 +49,7 @@ class InfoBarWindow : public ::testing::Test {
     YieldFor(50);
   }
 
-  CMainFrame* mFrame = nullptr;
-  ModelDocument mDocument;
-  DocumentAccess* mPreviousDocument = nullptr;
-  std::unique_ptr<platform::SettingsStore> mStore;
-  platform::SettingsStore* mPreviousStore = nullptr;
+  corvia::testing::ModelDocument mDocument;
 };
 
 TEST_F(InfoBarWindow, KeepsExpandedItemsAndTheTopItemAcrossARebuild) {

@@ -24,6 +24,7 @@
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
 #include "symmetry/SymSubgroups.h"
+#include "tests/gui/FrameTestSupport.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/TestSupport.h"
 #include "ui/BarDocument.h"
@@ -39,20 +40,12 @@ using namespace corvia;
 using corvia::testing::YieldFor;
 using corvia::testing::YieldUntil;
 
-// A document of one model: library entries are built as they are; a typed text is
-// looked up the way the library does.
-class StandInDocument : public DocumentAccess, public BarDocument {
+// The model box's text is looked up the way the library does.
+class StandInDocument : public corvia::testing::ModelDocument {
  public:
-  Poly* GetCurrentPoly() override { return poly.get(); }
   bool SetModel(LibraryEntry* entry, bool fromList) override {
-    if (!entry) return false;
-    std::unique_ptr<SimplePoly> simple = entry->CreatePoly(false);
-    auto made = std::make_unique<Poly>();
-    if (!simple || !simple->CreatePoly(made.get(), false, false)) return false;
-    made->SetLibraryEntry(entry);
-    poly = std::move(made);
     lastFromList = fromList;
-    return true;
+    return SetEntry(entry);
   }
   bool OpenModelByNameOrSymbol(const std::string& text) override {
     typed.push_back(text);
@@ -75,33 +68,17 @@ class StandInDocument : public DocumentAccess, public BarDocument {
     return true;
   }
 
-  std::unique_ptr<Poly> poly;
   std::vector<std::string> typed;
   bool lastFromList = false;
   int undos = 0;
   std::function<void()> onUndo;
 };
 
-class Toolbars : public ::testing::Test {
+class Toolbars : public corvia::testing::FrameTest {
  protected:
-  void SetUp() override {
-    mStore = std::make_unique<platform::SettingsStore>(corvia::testing::ScratchDir("toolbars") / "settings.conf");
-    mPreviousStore = platform::SettingsStore::InstallInstance(mStore.get());
-    mPreviousAccess = InstallDocumentAccess(&mDocument);
-    mPreviousBars = InstallBarDocument(&mDocument);
-    SetStartMaximised(false);
-    LoadWindowPlacement(1200, 800);
-    mFrame = new CMainFrame;
-    mFrame->Show();
-    YieldUntil([&] { return mFrame->IsShownOnScreen(); });
-    YieldFor(150);
-  }
+  void SetUp() override { OpenFrame("toolbars", &mDocument, &mDocument); }
   void TearDown() override {
-    mFrame->Close(true);
-    YieldUntil([] { return wxTopLevelWindows.empty(); });
-    InstallBarDocument(mPreviousBars);
-    InstallDocumentAccess(mPreviousAccess);
-    platform::SettingsStore::InstallInstance(mPreviousStore);
+    FrameTest::TearDown();
     ClearSearchResults();
   }
   void SetModel(const char* text) {
@@ -116,15 +93,12 @@ class Toolbars : public ::testing::Test {
     return combo->GetString(static_cast<unsigned>(i)).utf8_string();
   }
   std::string ModelName() {
-    return mDocument.poly && mDocument.poly->mLibraryEntry ? mDocument.poly->mLibraryEntry->mName : "";
+    return mDocument.GetCurrentPoly() && mDocument.GetCurrentPoly()->mLibraryEntry
+               ? mDocument.GetCurrentPoly()->mLibraryEntry->mName
+               : "";
   }
 
-  CMainFrame* mFrame = nullptr;
   StandInDocument mDocument;
-  DocumentAccess* mPreviousAccess = nullptr;
-  BarDocument* mPreviousBars = nullptr;
-  std::unique_ptr<platform::SettingsStore> mStore;
-  platform::SettingsStore* mPreviousStore = nullptr;
 };
 
 TEST_F(Toolbars, CombosHoldOneItemUntilTheyDropDownAndListEveryCategory) {
@@ -157,7 +131,7 @@ TEST_F(Toolbars, CombosHoldOneItemUntilTheyDropDownAndListEveryCategory) {
   // Choosing a category makes its first model current.
   bar->FillCategoryCombo(false);
   bar->ChooseCategory(kCategoryArchimedean);
-  EXPECT_EQ(mDocument.poly->mLibraryEntry->mCategory, kCategoryArchimedean);
+  EXPECT_EQ(mDocument.GetCurrentPoly()->mLibraryEntry->mCategory, kCategoryArchimedean);
   EXPECT_FALSE(mDocument.lastFromList);
 }
 
@@ -168,9 +142,9 @@ TEST_F(Toolbars, WithoutALibraryModelTheListsCountFromAfterThePlaceholder) {
   EXPECT_EQ(Item(bar->GetCategoryCombo(), 1), "Search Results");
   // Row 0 is the placeholder: nothing happens.
   bar->ChooseCategory(0);
-  EXPECT_EQ(mDocument.poly, nullptr);
+  EXPECT_EQ(mDocument.GetCurrentPoly(), nullptr);
   bar->ChooseCategory(1 + kCategoryPlatonic);
-  ASSERT_NE(mDocument.poly, nullptr);
+  ASSERT_NE(mDocument.GetCurrentPoly(), nullptr);
   EXPECT_EQ(ModelName(), "Tetrahedron");
 }
 
@@ -216,7 +190,7 @@ TEST_F(Toolbars, SymmetryCombosApplySubSymmetriesWithTheirUndoSteps) {
   EXPECT_EQ(bar->GetRotationalCombo()->GetString(0), "Octahedral");
 
   bar->FillSymmetryCombo(false);
-  const SymGroup* full = mDocument.poly->mSymGroup;
+  const SymGroup* full = mDocument.GetCurrentPoly()->mSymGroup;
   int subgroups = 0;
   {
     SymSubgroupSpec spec;
@@ -232,7 +206,7 @@ TEST_F(Toolbars, SymmetryCombosApplySubSymmetriesWithTheirUndoSteps) {
   EXPECT_EQ(undo.mCalls.back().type, kUndoSubSymmetry);
   int rot = 0, refl = 0;
   SymSubgroupSpec spec;
-  ASSERT_TRUE(SymGroup::GetSubgroup(mDocument.poly->mFullSymGroup, 1, spec, rot, refl));
+  ASSERT_TRUE(SymGroup::GetSubgroup(mDocument.GetCurrentPoly()->mFullSymGroup, 1, spec, rot, refl));
   EXPECT_EQ(bar->GetRotationalCombo()->GetSelection(), rot);
   EXPECT_EQ(bar->GetReflectiveCombo()->GetSelection(), refl);
   // While a sub-symmetry is applied the closed combos keep their lists.
@@ -246,7 +220,7 @@ TEST_F(Toolbars, SymmetryCombosApplySubSymmetriesWithTheirUndoSteps) {
   // A scene's sub-symmetry shows in the combos.
   EXPECT_TRUE(mFrame->SelectSubSymmetry(1, 0, true));
   EXPECT_EQ(bar->GetRotationalCombo()->GetSelection(), 1);
-  EXPECT_EQ(symmetry->GetSelectedItem(), SymGroup::FindSubgroupIndex(mDocument.poly->mFullSymGroup, 1, 0));
+  EXPECT_EQ(symmetry->GetSelectedItem(), SymGroup::FindSubgroupIndex(mDocument.GetCurrentPoly()->mFullSymGroup, 1, 0));
 }
 
 TEST_F(Toolbars, DropDownMenusCarryTheirMarks) {

@@ -21,6 +21,7 @@
 #include "render/NewView.h"
 #include "render/OpenGLView.h"
 #include "symmetry/SimplePoly.h"
+#include "tests/gui/FrameTestSupport.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/TestSupport.h"
 #include "ui/BarDocument.h"
@@ -36,62 +37,28 @@ using namespace corvia;
 using corvia::testing::YieldFor;
 using corvia::testing::YieldUntil;
 
-// A document of one model, made from a library entry or a vertex configuration.
-class TourDocumentStandIn : public DocumentAccess, public BarDocument {
+// Tour events make their models as the test's document does.
+class TourDocumentStandIn : public corvia::testing::ModelDocument {
  public:
-  Poly* GetCurrentPoly() override { return model ? &model->poly : nullptr; }
   bool SetTourModel(const TourModel& tourModel, const TransitionSettings* transition) override {
     ++loads;
     lastTransition = transition ? transition->mType : -1;
     if (tourModel.libraryIndex >= 0) return SetEntry(GetLibraryEntry(tourModel.libraryIndex));
     return SetConfiguration(tourModel.configuration.c_str());
   }
-  bool SetEntry(LibraryEntry* entry) {
-    if (!entry) return false;
-    std::unique_ptr<SimplePoly> simple = entry->CreatePoly(false);
-    auto made = std::make_unique<Model>();
-    if (!simple || !simple->CreatePoly(&made->poly, false, false)) return false;
-    made->poly.SetLibraryEntry(entry);
-    model = std::move(made);
-    return true;
-  }
-  bool SetConfiguration(const char* text) {
-    auto made = std::make_unique<Model>();
-    if (!made->polyTemplate.Parse(text, false) || !made->poly.Build(&made->polyTemplate, 0)) return false;
-    model = std::move(made);
-    return true;
-  }
-  struct Model {
-    PolyTemplate polyTemplate;
-    Poly poly;
-  };
-  std::unique_ptr<Model> model;
   int loads = 0;
   int lastTransition = -2;
 };
 
-class Tours : public ::testing::Test {
+class Tours : public corvia::testing::FrameTest {
  protected:
   void SetUp() override {
-    mStore = std::make_unique<platform::SettingsStore>(corvia::testing::ScratchDir("tours") / "settings.conf");
-    mPreviousStore = platform::SettingsStore::InstallInstance(mStore.get());
-    mPreviousAccess = InstallDocumentAccess(&mDocument);
-    mPreviousBars = InstallBarDocument(&mDocument);
     GetTour().Clear();
-    SetStartMaximised(false);
-    LoadWindowPlacement(1200, 800);
-    mFrame = new CMainFrame;
-    mFrame->Show();
-    YieldUntil([&] { return mFrame->IsShownOnScreen(); });
-    YieldFor(150);
+    OpenFrame("tours", &mDocument, &mDocument);
   }
   void TearDown() override {
     GetTour().Clear();
-    mFrame->Close(true);
-    YieldUntil([] { return wxTopLevelWindows.empty(); });
-    InstallBarDocument(mPreviousBars);
-    InstallDocumentAccess(mPreviousAccess);
-    platform::SettingsStore::InstallInstance(mPreviousStore);
+    FrameTest::TearDown();
   }
   static OpenGLView* Pane(int i) {
     NewView* view = NewView::GetFirstView();
@@ -146,12 +113,7 @@ class Tours : public ::testing::Test {
     mFrame->GetTourBar()->RefreshList(false);
   }
 
-  CMainFrame* mFrame = nullptr;
   TourDocumentStandIn mDocument;
-  DocumentAccess* mPreviousAccess = nullptr;
-  BarDocument* mPreviousBars = nullptr;
-  std::unique_ptr<platform::SettingsStore> mStore;
-  platform::SettingsStore* mPreviousStore = nullptr;
   std::vector<CameraRecord> mCameras;
 };
 
@@ -366,11 +328,7 @@ TEST_F(Tours, TheTourBarsEditsAndMoves) {
 }
 
 TEST_F(Tours, TheTourMenuReachesTheTour) {
-  auto command = [&](int id) {
-    wxCommandEvent event(wxEVT_MENU, ToWxId(id));
-    event.SetEventObject(mFrame);
-    mFrame->GetEventHandler()->ProcessEvent(event);
-  };
+  auto command = [&](int id) { Command(id); };
   ASSERT_TRUE(mDocument.SetConfiguration("4.4.4"));
   command(kCmdTourAdd);
   ASSERT_TRUE(mDocument.SetConfiguration("3.3.3"));

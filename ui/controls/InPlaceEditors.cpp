@@ -27,16 +27,19 @@ wxRect EditorRect(wxWindow* editor, const wxRect& cell) {
 
 }  // namespace detail_InPlaceEditors
 
+bool InPlaceEditorState::EndKey(const wxKeyEvent& event) {
+  const int key = event.GetKeyCode();
+  if (key == WXK_ESCAPE) mCancelled = true;
+  return key == WXK_ESCAPE || key == WXK_RETURN || key == WXK_NUMPAD_ENTER;
+}
+
 // ---- InPlaceEdit ----------------------------------------------------------------------------
 
 InPlaceEdit::InPlaceEdit(NewListCtrl* list, wxWindow* parent, int row, int column, const std::string& text,
                          const wxRect& rect, int align)
     : wxTextCtrl(parent, ToWxId(kInPlaceEditorId), wxString::FromUTF8(text), rect.GetPosition(), rect.GetSize(),
                  wxTE_PROCESS_ENTER | detail_InPlaceEditors::AlignStyle(align)),
-      mList(list),
-      mRow(row),
-      mColumn(column),
-      mInitialText(text) {
+      InPlaceEditorState(list, row, column) {
   SetFont(list->GetFont());
   SetSize(detail_InPlaceEditors::EditorRect(this, rect));
   Bind(wxEVT_CHAR_HOOK, &InPlaceEdit::OnCharHook, this);
@@ -48,19 +51,12 @@ InPlaceEdit::InPlaceEdit(NewListCtrl* list, wxWindow* parent, int row, int colum
 }
 
 void InPlaceEdit::OnCharHook(wxKeyEvent& event) {
-  // Enter and Escape end the edit here, before a dialog or the frame's keys see them.
-  switch (event.GetKeyCode()) {
-    case WXK_ESCAPE:
-      mCancelled = true;
-      [[fallthrough]];
-    case WXK_RETURN:
-    case WXK_NUMPAD_ENTER:
-      Finish();
-      mList->FocusBody();
-      return;
-    default:
-      event.Skip();
+  if (!EndKey(event)) {
+    event.Skip();
+    return;
   }
+  Finish();
+  mList->FocusBody();
 }
 
 void InPlaceEdit::OnText(wxCommandEvent& event) {
@@ -98,9 +94,7 @@ InPlaceCombo::InPlaceCombo(NewListCtrl* list, wxWindow* parent, int row, int col
                            const std::vector<std::string>& entries, int selected, const wxRect& rect)
     : wxComboBox(parent, ToWxId(kInPlaceEditorId), wxEmptyString, rect.GetPosition(), rect.GetSize(), 0, nullptr,
                  wxCB_READONLY),
-      mList(list),
-      mRow(row),
-      mColumn(column) {
+      InPlaceEditorState(list, row, column) {
   SetFont(list->GetFont());
   for (const std::string& entry : entries) Append(wxString::FromUTF8(entry));
   if (selected >= 0 && selected < static_cast<int>(GetCount())) SetSelection(selected);
@@ -117,18 +111,12 @@ InPlaceCombo::InPlaceCombo(NewListCtrl* list, wxWindow* parent, int row, int col
 }
 
 void InPlaceCombo::OnCharHook(wxKeyEvent& event) {
-  switch (event.GetKeyCode()) {
-    case WXK_ESCAPE:
-      mCancelled = true;
-      [[fallthrough]];
-    case WXK_RETURN:
-    case WXK_NUMPAD_ENTER:
-      Finish();
-      mList->FocusBody();
-      return;
-    default:
-      event.Skip();
+  if (!EndKey(event)) {
+    event.Skip();
+    return;
   }
+  Finish();
+  mList->FocusBody();
 }
 
 void InPlaceCombo::OnDropDown(wxCommandEvent& event) {

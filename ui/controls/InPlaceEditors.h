@@ -19,15 +19,31 @@ class NewListCtrl;
 // The control id of both editors (their window id is ToWxId of it).
 constexpr int kInPlaceEditorId = 61446;
 
-class InPlaceEdit : public wxTextCtrl {
+// What both editors know: their list and cell, and how the edit ends.
+class InPlaceEditorState {
+ public:
+  int GetRow() const { return mRow; }
+  int GetColumn() const { return mColumn; }
+  bool IsCancelled() const { return mCancelled; }
+
+ protected:
+  InPlaceEditorState(NewListCtrl* list, int row, int column) : mList(list), mRow(row), mColumn(column) {}
+  // Enter and Escape end the edit at once, before a dialog or the frame's keys see
+  // them (Escape cancelling it); true when the key was one of them.
+  bool EndKey(const wxKeyEvent& event);
+
+  NewListCtrl* mList;
+  int mRow, mColumn;
+  bool mCancelled = false;
+  bool mFinished = false;
+};
+
+class InPlaceEdit : public wxTextCtrl, public InPlaceEditorState {
  public:
   // Made by the list over the cell's rectangle (in the list body's coordinates).
   InPlaceEdit(NewListCtrl* list, wxWindow* parent, int row, int column, const std::string& text, const wxRect& rect,
               int align);
 
-  int GetRow() const { return mRow; }
-  int GetColumn() const { return mColumn; }
-  bool IsCancelled() const { return mCancelled; }
   // Ends the edit at once with the text as it stands (or cancelled); the editor goes
   // after the current event.
   void Finish();
@@ -36,22 +52,13 @@ class InPlaceEdit : public wxTextCtrl {
   void OnCharHook(wxKeyEvent& event);
   void OnText(wxCommandEvent& event);
   void OnKillFocus(wxFocusEvent& event);
-
-  NewListCtrl* mList;
-  int mRow, mColumn;
-  std::string mInitialText;
-  bool mCancelled = false;
-  bool mFinished = false;
 };
 
-class InPlaceCombo : public wxComboBox {
+class InPlaceCombo : public wxComboBox, public InPlaceEditorState {
  public:
   InPlaceCombo(NewListCtrl* list, wxWindow* parent, int row, int column, const std::vector<std::string>& entries,
                int selected, const wxRect& rect);
 
-  int GetRow() const { return mRow; }
-  int GetColumn() const { return mColumn; }
-  bool IsCancelled() const { return mCancelled; }
   // Ends the edit with the entry chosen (or cancelled).
   void Finish();
 
@@ -61,10 +68,6 @@ class InPlaceCombo : public wxComboBox {
   void OnCloseUp(wxCommandEvent& event);
   void OnKillFocus(wxFocusEvent& event);
 
-  NewListCtrl* mList;
-  int mRow, mColumn;
-  bool mCancelled = false;
-  bool mFinished = false;
   bool mDropped = false;
 };
 

@@ -329,11 +329,7 @@ wxRect NewListCtrl::GetCellRect(int row, int column) const {
   return wxRect(origin.x, origin.y, GetColumnWidth(column), mRowHeight);
 }
 
-bool NewListCtrl::OpenEditBox(int row, int column, const std::string& text) {
-  if (mEdit || mCombo) return false;
-  BeginEditBox();
-  EnsureVisible(row);
-  mBody->Update();
+wxRect NewListCtrl::EditorRect(int row, int column) {
   // A cell whose left edge is out of sight comes to the left of the view.
   wxRect cell = GetCellRect(row, column);
   const int clientWidth = mBody->GetClientSize().x;
@@ -343,23 +339,21 @@ bool NewListCtrl::OpenEditBox(int row, int column, const std::string& text) {
   }
   const int left = cell.x + detail_NewListCtrl::kEditInsetLeft;
   const int right = std::min(left + cell.width - detail_NewListCtrl::kEditWidthLess, clientWidth);
-  mEdit = new InPlaceEdit(this, mBody, row, column, text, wxRect(left, cell.y, std::max(1, right - left), cell.height),
-                          GetColumnAlign(column));
+  return wxRect(left, cell.y, std::max(1, right - left), cell.height);
+}
+
+bool NewListCtrl::OpenEditBox(int row, int column, const std::string& text) {
+  if (mEdit || mCombo) return false;
+  BeginEditBox();
+  EnsureVisible(row);
+  mBody->Update();
+  mEdit = new InPlaceEdit(this, mBody, row, column, text, EditorRect(row, column), GetColumnAlign(column));
   return true;
 }
 
 bool NewListCtrl::OpenComboBox(int row, int column, const std::vector<std::string>& entries, int selected) {
   if (mEdit || mCombo) return false;
-  wxRect cell = GetCellRect(row, column);
-  const int clientWidth = mBody->GetClientSize().x;
-  if (cell.x < 0 || cell.x > clientWidth) {
-    ScrollToX(GetScrollX() + cell.x);
-    cell = GetCellRect(row, column);
-  }
-  const int left = cell.x + detail_NewListCtrl::kEditInsetLeft;
-  const int right = std::min(left + cell.width - detail_NewListCtrl::kEditWidthLess, clientWidth);
-  mCombo = new InPlaceCombo(this, mBody, row, column, entries, selected,
-                            wxRect(left, cell.y, std::max(1, right - left), cell.height));
+  mCombo = new InPlaceCombo(this, mBody, row, column, entries, selected, EditorRect(row, column));
   return true;
 }
 

@@ -110,6 +110,8 @@ class NewListCtrl : public wxControl, public EditableList {
   void OnTimer(wxTimerEvent& event);
   void SyncHeaderScroll();
   int FitColumnWidth(int column) const;
+  // An editor's place over a cell, scrolling the cell into sight first.
+  wxRect EditorRect(int row, int column);
 
   // Mouse and keys of the body.
   void OnBodyLeftDown(wxMouseEvent& event);
