@@ -30,7 +30,7 @@ class PaneCanvas;
 }  // namespace detail_PaneWindow
 
 class PaneWindow final : public wxWindow, public ViewWindow {
- public:
+public:
   // Shows the view, which the pane then owns. Check IsShowingView: a view whose
   // creation fails is destroyed and the pane stays empty.
   PaneWindow(wxWindow* parent, std::unique_ptr<NewView> view, wxWindowID id = wxID_ANY,
@@ -70,7 +70,7 @@ class PaneWindow final : public wxWindow, public ViewWindow {
   using wxWindow::Refresh;
   using wxWindow::Update;
 
- private:
+private:
   void LayoutChildren();
   void OnContainerSize(wxSizeEvent& event);
   void OnScroll(wxScrollEvent& event);

@@ -33,17 +33,11 @@ wxGLContext* AcquireSharedGLContext(wxGLCanvas* canvas) {
   return gContext.get();
 }
 
-wxGLContext* GetSharedGLContext() {
-  return detail_SharedGLContext::gContext.get();
-}
+wxGLContext* GetSharedGLContext() { return detail_SharedGLContext::gContext.get(); }
 
-void FreeSharedGLContext() {
-  detail_SharedGLContext::gContext.reset();
-}
+void FreeSharedGLContext() { detail_SharedGLContext::gContext.reset(); }
 
-bool IsPaneDisplaySupported() {
-  return wxGLCanvas::IsDisplaySupported(PaneCanvasAttributes());
-}
+bool IsPaneDisplaySupported() { return wxGLCanvas::IsDisplaySupported(PaneCanvasAttributes()); }
 
 bool IsQuadBufferStereoSupported() {
   return wxGLCanvas::IsDisplaySupported(detail_SharedGLContext::MakeAttributes(true));
