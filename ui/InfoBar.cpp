@@ -37,7 +37,11 @@ InfoBar* gBar = nullptr;
 unsigned gUpdateFlags = kInfoUpdateKeepTop;
 bool gRebuilding = false;
 int gTopKey = 0;
-InfoEditFunction gEdit;
+
+// The Edit menu's commands the tree's edits run.
+constexpr int kCmdEditBaseName = 33184;
+constexpr int kCmdEditDualName = 33185;
+constexpr int kCmdEditComments = 33125;
 
 // The menu's entries by key.
 struct MenuEntry {
@@ -257,7 +261,10 @@ void InfoTree::OnRightDown(wxMouseEvent& event) {
   wxMenu menu;
   for (const auto& [command, text] : entries) {
     wxMenuItem* added = menu.Append(ToWxId(command), wxString::FromUTF8(text));
-    if (command == kInfoEditCommand && !detail_InfoBar::gEdit) added->Enable(false);
+    if (command == kInfoEditCommand) {
+      const int edit = GetInfoEditCommand(key);
+      added->Enable(edit != 0 && IsCommandAvailable(edit));
+    }
   }
   PopupMenu(&menu, event.GetPosition());
 }
@@ -273,11 +280,26 @@ void InfoTree::RunMenuCommand(int command) {
     if (mMenuKey == kInfoLink && poly && !IsBlank(poly->mWebLink)) OpenInfoLink(poly->mWebLink);
     return;
   }
-  if (command == kInfoEditCommand && detail_InfoBar::gEdit && mMenuKey >= 0) detail_InfoBar::gEdit(mMenuKey);
+  const int edit = command == kInfoEditCommand ? GetInfoEditCommand(mMenuKey) : 0;
+  NewFrame* frame = GetMainFrame();
+  if (edit == 0 || !frame || !IsCommandAvailable(edit)) return;
+  wxCommandEvent event(wxEVT_MENU, ToWxId(edit));
+  event.SetEventObject(frame);
+  frame->GetEventHandler()->ProcessEvent(event);
 }
 
-void SetInfoEditFunction(InfoEditFunction edit) {
-  detail_InfoBar::gEdit = std::move(edit);
+int GetInfoEditCommand(int key) {
+  switch (key) {
+    case kInfoBase:
+      return detail_InfoBar::kCmdEditBaseName;
+    case kInfoDual:
+      return detail_InfoBar::kCmdEditDualName;
+    case kInfoComments:
+    case kInfoCommentLine:
+      return detail_InfoBar::kCmdEditComments;
+    default:
+      return 0;
+  }
 }
 
 bool OpenInfoLink(const char* link) {

@@ -124,11 +124,10 @@ void LoadInfoExpansion();
 std::string GetInfoTopItemSetting();
 void SetInfoTopItemSetting(const char* name);
 
-// What "Edit ..." of the right-click menu does for a key (the names, the link and
-// the comments of the model, and the scale commands of the measurements): the
-// document installs it; without it the entries are shown disabled.
-using InfoEditFunction = std::function<void(int key)>;
-void SetInfoEditFunction(InfoEditFunction edit);
+// The command that "Edit ..." of the right-click menu runs for a key: the Edit menu's
+// base name, dual name and comments; 0 for the keys whose edits (the link, the scale
+// of the measurements) have no command in this build, whose entries stay disabled.
+int GetInfoEditCommand(int key);
 // Opens the model's link: web and mail addresses only, anything else is refused
 // with the same message as a link that cannot be opened.
 bool OpenInfoLink(const char* link);

@@ -135,6 +135,10 @@ TEST_F(InfoBarWindow, TheRightClickMenuOffersWhatTheKeyAllows) {
   EXPECT_EQ(link[0].second, "Open link...");
   EXPECT_EQ(InfoTree::GetMenuEntries(kInfoVolume)[0].second, "Edit base volume...");
   EXPECT_TRUE(InfoTree::GetMenuEntries(kInfoGenus).empty());
+  // The edits run the Edit menu's commands; the link and the measurements have none.
+  EXPECT_EQ(GetInfoEditCommand(kInfoBase), 33184);
+  EXPECT_EQ(GetInfoEditCommand(kInfoCommentLine), 33125);
+  EXPECT_EQ(GetInfoEditCommand(kInfoVolume), 0);
   // Only web and mail addresses open.
   EXPECT_FALSE(OpenInfoLink("/bin/sh"));
   const auto& boxes = corvia::testing::Platform().messages.Boxes();
