@@ -27,6 +27,8 @@
 #include "render/MouseThrow.h"
 #include "render/NewView.h"
 #include "symmetry/SymGroup.h"
+#include "ui/MainFrame.h"
+#include "ui/Tour.h"
 
 namespace corvia {
 
@@ -213,9 +215,6 @@ void CPolyDoc::MakeCurrentRecord(DocRecord* record, int mode) {
 bool CPolyDoc::SetModel(LibraryEntry* entry, bool fromList, bool keepTransition) {
   using namespace detail_PolyDoc;
   if (!entry) return false;
-  const SideColours baseColours = FirstColours(mPoly->mFaces);
-  const SideColours dualColours = FirstColours(mPoly->mVertices);
-
   if (entry->IsUserRecord() && entry->mName && FileExists(entry->mName)) {
     int mode = kOpenPlain;
     if (!fromList) mode = kOpenNotFromList;
@@ -223,17 +222,37 @@ bool CPolyDoc::SetModel(LibraryEntry* entry, bool fromList, bool keepTransition)
     return OpenEntryFile(entry->mName, mode);
   }
 
+  return MakeModel(kOccasionBuiltInModel, nullptr, keepTransition, 0, [&](Poly& poly, PolyTemplate& polyTemplate) {
+    if (!poly.CreateFromLibraryEntry(&polyTemplate, entry, mOneVertexAtATime)) return false;
+    if (!poly.mLibraryEntry) poly.SetLibraryEntry(entry);
+    return true;
+  });
+}
+
+bool CPolyDoc::MakeModel(int occasion, const TransitionSettings* transition, bool keepTransition, int changeFlags,
+                         const std::function<bool(Poly&, PolyTemplate&)>& build) {
+  using namespace detail_PolyDoc;
+  const SideColours baseColours = FirstColours(mPoly->mFaces);
+  const SideColours dualColours = FirstColours(mPoly->mVertices);
   platform::UndoHooks* undo = platform::Services().undo;
   undo->BeginUndoGroup();
   const TransitionSettings savedPending = mPendingTransition;
   DocRecord* previous = mCurrentRecord;
   const uint8_t showDual = mPoly->mShowDual;
-  PrepareTransition(kOccasionBuiltInModel);
+  if (transition) {
+    // The transition given, or none.
+    CopyTransitionSettings(mPendingTransition, *transition);
+    PreparePendingTransition();
+  } else if (occasion >= 0) {
+    PrepareTransition(occasion);
+  } else {
+    mPendingTransition = TransitionSettings();
+  }
   // The model is always built into a record of its own, so that a build that fails
   // leaves the model shown before untouched (with no transition to run, the new
   // record simply takes the old one's place).
-  const bool transition = mCurrentRecord != previous;
-  if (!transition) {
+  const bool transitionRuns = mCurrentRecord != previous;
+  if (!transitionRuns) {
     MakeCurrentRecord(NewRecord(), kRecordSwitch);
     mPoly->mShowDual = showDual;
   }
@@ -242,7 +261,7 @@ bool CPolyDoc::SetModel(LibraryEntry* entry, bool fromList, bool keepTransition)
   {
     ModelBusyScope busy;
     busy.Set();
-    built = mPoly->CreateFromLibraryEntry(mCurrentRecord->GetTemplate(), entry, mOneVertexAtATime);
+    built = build(*mPoly, *mCurrentRecord->GetTemplate());
   }
   if (!built) {
     SwitchToModel(previous);
@@ -253,7 +272,6 @@ bool CPolyDoc::SetModel(LibraryEntry* entry, bool fromList, bool keepTransition)
     return false;
   }
 
-  if (!mPoly->mLibraryEntry) mPoly->SetLibraryEntry(entry);
   if ((FaceColorScheme & kColorSingle) && !(FaceColorScheme & kColorArrangementMask)) {
     const bool backAsFront = (FaceColorScheme & kColorSameFrontAndBack) != 0;
     bool given = GiveColours(mPoly->mFaces, baseColours, backAsFront);
@@ -264,11 +282,9 @@ bool CPolyDoc::SetModel(LibraryEntry* entry, bool fromList, bool keepTransition)
   undo->EndUndoGroup();
 
   // Without a transition the new record replaces the one before at once.
-  if (!transition ||
-      !DoTransition(kOccasionBuiltInModel, previous, mPendingTransition, GetTimeSeconds(), true, false)) {
+  if (!transitionRuns || !DoTransition(occasion, previous, mPendingTransition, GetTimeSeconds(), true, false))
     delete previous;
-  }
-  UpdateAfterChange(0);
+  UpdateAfterChange(changeFlags);
   return true;
 }
 
@@ -288,6 +304,10 @@ bool CPolyDoc::OnOpenDocument(const char* path) {
 
 Poly* CPolyDoc::PrepareTransition(int occasion) {
   GetTransitionSettings(mPendingTransition, occasion);
+  return PreparePendingTransition();
+}
+
+Poly* CPolyDoc::PreparePendingTransition() {
   const bool forced = GetForcedTransitionOccasion() >= 0;
   if (!AreTransitionsEnabled() && !forced) return mPoly;
   if (mPendingTransition.mType == kTransitionNone) return mPoly;
@@ -481,6 +501,8 @@ void CPolyDoc::UpdateAfterChange(int flags) {
     RedrawAllViews(false, false);
     return;
   }
+  // A change of model that is not the tour's own ends the tour.
+  if (!(flags & kChangeKeepTour)) GetTour().StopTour();
   if (!(flags & kChangeKeepPath)) SetPathName(nullptr, false);
   // The title names the model, so it follows every change of model.
   UpdateTitle();
@@ -603,6 +625,12 @@ void CPolyDoc::UpdateTitle() {
   }
   mWindowTitle = title;
   if (detail_PolyDoc::gTitleListener) detail_PolyDoc::gTitleListener(mWindowTitle);
+  // The toolbars' combos show the model.
+  if (auto* frame = dynamic_cast<CMainFrame*>(GetMainFrame())) {
+    frame->FillSymmetryCombos();
+    frame->GetMainToolBar()->UpdateCategoryCombo();
+    frame->GetMainToolBar()->UpdateModelCombo();
+  }
 }
 
 }  // namespace corvia

@@ -19,6 +19,7 @@ namespace corvia {
 class LibraryEntry;
 class PolyTemplate;
 class SavedMouseThrow;
+struct TourModel;
 
 namespace detail_PolyDoc {
 // Holds a record's template; a base of DocRecord so that it outlives the model built
@@ -89,10 +90,20 @@ class CPolyDoc final : public DocumentAccess {
   uint32_t GetPaneViewType(OpenGLView* view) override;
   bool GetPanePolyNames(OpenGLView* view, std::string* name, std::string* dualName) override;
 
+  // The information bar marks the type of the selected element.
+  void MarkSelectedType(int kind, int typeNumber, bool dual) override;
+
   // ---- Models ---------------------------------------------------------------------------------
   // Makes the model of a built-in library entry current; false (the model as it was)
   // when it cannot be built.
   bool SetModel(LibraryEntry* entry, bool fromList, bool keepTransition);
+  // The model search of the toolbars: a catalogue name, number or Wythoff symbol the
+  // library knows, else a vertex configuration built from its template. False, after a
+  // message, when the text names no model or the model cannot be built.
+  bool OpenModelByNameOrSymbol(const char* text);
+  // A tour event's model made current with the event's transition (none: at once),
+  // keeping the tour playing; false when it cannot be made.
+  bool SetTourModel(const TourModel& model, const TransitionSettings* transition);
   DocRecord* GetCurrentRecord() const { return mCurrentRecord; }
   DocRecord* GetFirstRecord() const { return static_cast<DocRecord*>(mFirstRecord); }
   int CountRecords() const;
@@ -106,6 +117,8 @@ class CPolyDoc final : public DocumentAccess {
   // Sets up the transition of the occasion for the coming change; returns the model to
   // build into (a new record's when a transition will run).
   Poly* PrepareTransition(int occasion);
+  // The same with the pending transition as it has been set.
+  Poly* PreparePendingTransition();
   // Starts the prepared transition from the outgoing record; false when none runs.
   bool DoTransition(int occasion, DocRecord* outgoing, const TransitionSettings& settings, double startTime,
                     bool restoreMouseThrow, bool restartMouseThrows);
@@ -130,6 +143,11 @@ class CPolyDoc final : public DocumentAccess {
 
  private:
   DocRecord* NewRecord();
+  // Builds a model into a record of its own with the occasion's transition (or the one
+  // given; occasion -1 and none: at once) and makes it current; when the build fails
+  // the model shown before stays. changeFlags go to UpdateAfterChange.
+  bool MakeModel(int occasion, const TransitionSettings* transition, bool keepTransition, int changeFlags,
+                 const std::function<bool(Poly&, PolyTemplate&)>& build);
   // Opens a model file named by a library entry (mode as the file reader takes it).
   bool OpenEntryFile(const char* path, int mode);
 

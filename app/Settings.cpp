@@ -23,6 +23,7 @@
 #include "render/LightSets.h"
 #include "render/NewView.h"
 #include "render/OpenGLView.h"
+#include "ui/InfoBar.h"
 
 namespace corvia {
 
@@ -327,7 +328,10 @@ void LoadSettings() {
     if (io.Bool("NewStyleTitleBars", captions)) SetCaptionsShown(captions);
     io.Bool("Geomag", app.geomag);
     ExchangeTable(io);
+    // The information tree's first item, by its key's name.
+    SetInfoTopItemSetting(app.topInfoItem.c_str());
   }
+  LoadInfoExpansion();
   LoadFontSetups();
 }
 
@@ -348,9 +352,12 @@ void SaveSettings() {
     io.Bool("NewStyleTitleBars", captions);
     AppSettings& app = GetAppSettings();
     io.Bool("Geomag", app.geomag);
+    // Without the information tree the top item stays as it was read.
+    if (GetInfoBar()) app.topInfoItem = GetInfoTopItemSetting();
     ExchangeTable(io);
   }
   key.reset();
+  SaveInfoExpansion();
   SaveFontSetups();
 }
 

@@ -10,11 +10,15 @@
 #include <memory>
 #include <string>
 
+#include "app/PolyDoc.h"
 #include "app/PolyView.h"
 #include "app/ViewType.h"
 #include "platform/Services.h"
 #include "render/MouseThrow.h"
+#include "model/TransitionSettings.h"
+#include "ui/BarDocument.h"
 #include "ui/CommandTable.h"
+#include "ui/InfoBar.h"
 #include "ui/Icons.h"
 #include "ui/MainFrame.h"
 #include "ui/NewFrame.h"
@@ -50,8 +54,7 @@ class FrameViews final : public platform::ViewNotifier {
  public:
   void RedrawAllViews(bool captionsToo) override { corvia::RedrawAllViews(captionsToo, false); }
   void InvalidateViewsOfKind(unsigned mask, int argument) override { corvia::InvalidateViewsOfKind(mask, argument != 0); }
-  // The information tree is not in the information bar yet: nothing to bring up to date.
-  void InvalidateInfo(unsigned) override {}
+  void InvalidateInfo(unsigned reasonBits) override { corvia::InvalidateInfo(reasonBits); }
   void FitViewsOfKind(unsigned mask) override { corvia::FitViewsOfKind(mask); }
   void SetFitModeOfType(unsigned viewType, int mode) override {
     for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
@@ -75,6 +78,44 @@ class FrameViews final : public platform::ViewNotifier {
       NewView::SetMessage(view, "%s", text.c_str());
     }
   }
+};
+
+// What the bars ask of the document.
+class DocumentBars final : public BarDocument {
+ public:
+  bool SetModel(LibraryEntry* entry, bool fromList) override {
+    CPolyDoc* doc = GetDocument();
+    return doc && doc->SetModel(entry, fromList, false);
+  }
+  bool OpenModelByNameOrSymbol(const std::string& text) override {
+    CPolyDoc* doc = GetDocument();
+    return doc && doc->OpenModelByNameOrSymbol(text.c_str());
+  }
+  bool OpenModelFile(const std::string& path) override {
+    CPolyDoc* doc = GetDocument();
+    return doc && doc->OnOpenDocument(path.c_str());
+  }
+  std::string GetPathName() override {
+    CPolyDoc* doc = GetDocument();
+    return doc ? doc->GetPathName() : std::string();
+  }
+  bool SetTourModel(const TourModel& model, const TransitionSettings* transition) override {
+    CPolyDoc* doc = GetDocument();
+    return doc && doc->SetTourModel(model, transition);
+  }
+  double GetDefaultTransitionDuration() override {
+    TransitionSettings defaults;
+    GetTransitionSettings(defaults, kOccasionDefault);
+    return defaults.GetDuration();
+  }
+  bool AreTransitionsEnabled() override { return corvia::AreTransitionsEnabled(); }
+  void SetReverseTransitions(bool on) override {
+    if (on && !mReverse) mReverse = std::make_unique<ReverseTransitionScope>();
+    if (!on) mReverse.reset();
+  }
+
+ private:
+  std::unique_ptr<ReverseTransitionScope> mReverse;
 };
 
 // The commands of the panes: the View menu's view types switch the active pane and
@@ -107,6 +148,8 @@ class PaneCommands final : public wxEvtHandler {
 
 PolyViewMaker gMaker;
 FrameViews gViews;
+DocumentBars gBars;
+BarDocument* gPreviousBars = nullptr;
 PaneViewMaker* gPreviousMaker = nullptr;
 platform::ViewNotifier* gPreviousViews = nullptr;
 std::unique_ptr<PaneCommands> gCommands;
@@ -185,6 +228,9 @@ void InstallWindowServices() {
   SetViewTypeMenuFunction(ShowViewTypeMenu);
   LoadPaneImages();
   PaneCommands::MarkAvailable(true);
+  gPreviousBars = InstallBarDocument(&gBars);
+  // The information tree names the models as the panes do.
+  SetInfoNameFunction([](bool dual) { return dual ? GetDualPolyName(false, false) : GetPolyName(false, false); });
 }
 
 void ConnectMainWindow(wxFrame* frame) {
@@ -201,6 +247,9 @@ void RemoveWindowServices() {
   gCommands.reset();
   gFrame = nullptr;
   PaneCommands::MarkAvailable(false);
+  SetInfoNameFunction(nullptr);
+  if (&GetBarDocument() == &gBars) InstallBarDocument(gPreviousBars);
+  gPreviousBars = nullptr;
   SetViewTypeMenuFunction(nullptr);
   InstallPaneViewMaker(gPreviousMaker);
   gPreviousMaker = nullptr;

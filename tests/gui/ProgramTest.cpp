@@ -8,6 +8,7 @@
 #include <wx/glcanvas.h>
 #include <wx/uiaction.h>
 #include <wx/image.h>
+#include <wx/odcombo.h>
 
 #include <algorithm>
 #include <cmath>
@@ -31,7 +32,13 @@
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/PlaneHull.h"
 #include "tests/support/TestSupport.h"
+#include "construction/ModelLookup.h"
+#include "model/TransitionSettings.h"
+#include "ui/InfoBar.h"
+#include "ui/MainFrame.h"
 #include "ui/PaneWindow.h"
+#include "ui/Tour.h"
+#include "ui/TourBar.h"
 
 namespace test_Program {
 
@@ -301,6 +308,92 @@ TEST_F(ProgramTest, ClosingWritesTheSettings) {
   platform::InstallServices(services);
   YieldUntil([this] { return mFrame->IsShownOnScreen(); });
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+}
+
+TEST_F(ProgramTest, TheModelBoxTakesATypedModelAndRefusesBadInput) {
+  auto* frame = dynamic_cast<CMainFrame*>(mFrame);
+  ASSERT_NE(frame, nullptr);
+  MainToolBar* bar = frame->GetMainToolBar();
+  auto name = [] {
+    char text[128];
+    GetCurrentPoly()->GetName(text, sizeof text);
+    return std::string(text);
+  };
+  bar->OpenTypedModel("3.4.3.4");
+  EXPECT_EQ(name(), "3.4.3.4");
+  EXPECT_EQ(bar->GetModelCombo()->GetString(0), "Cuboctahedron");
+  EXPECT_EQ(bar->GetCategoryCombo()->GetString(0), "- - - Archimedean");
+  bar->OpenTypedModel("snub cube");
+  EXPECT_EQ(std::string(GetCurrentPoly()->mLibraryEntry->mName), "Snub Cube");
+  auto& messages = corvia::testing::Platform().messages;
+  messages.Clear();
+  for (const char* bad : {"3.4*", "no model of this name", "U81", "3.4.5.6.7.8.9"}) {
+    SCOPED_TRACE(bad);
+    bar->OpenTypedModel(bad);
+    EXPECT_EQ(std::string(GetCurrentPoly()->mLibraryEntry->mName), "Snub Cube");
+    EXPECT_EQ(bar->GetModelCombo()->GetString(0), "Snub Cube");
+  }
+  EXPECT_EQ(messages.CountTitled("Error"), 4);
+  EXPECT_EQ(messages.Boxes().front().text, "Couldn't find any model with name or symbol\n\"3.4*\"");
+  messages.Clear();
+}
+
+TEST_F(ProgramTest, TheInformationTreeFollowsTheModel) {
+  YieldUntil([] { return GetInfoUpdateFlags() == 0; });
+  InfoTree* tree = dynamic_cast<CMainFrame*>(mFrame)->GetInfoBar()->GetTree();
+  auto text = [tree](int key) {
+    const wxTreeItemId item = FindItemInTree(tree, key, true);
+    return item.IsOk() ? tree->GetItemText(item).utf8_string() : std::string("<none>");
+  };
+  EXPECT_EQ(text(kInfoNumBaseFaces), "20 faces of 1 type");
+  EXPECT_EQ(text(kInfoBase), "\"Icosahedron\"");
+  bool recognised = false;
+  ASSERT_TRUE(Doc()->SetModel(LookUpModel("4.4.4", &recognised, false, nullptr, false), false, false));
+  YieldUntil([] { return GetInfoUpdateFlags() == 0; });
+  EXPECT_EQ(text(kInfoNumBaseFaces), "6 faces of 1 type");
+  EXPECT_EQ(text(kInfoNumBaseEdges), "12 edges of 1 type");
+  EXPECT_EQ(text(kInfoNumBaseVerts), "8 vertices of 1 type");
+}
+
+TEST_F(ProgramTest, ATourOfThreeEventsPlaysBackToItsModelsAndViews) {
+  Tour& tour = GetTour();
+  tour.Clear();
+  bool recognised = false;
+  const char* models[] = {"4.4.4", "snub cube", "3.4.3.4"};
+  std::vector<double> turns;
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_TRUE(Doc()->OpenModelByNameOrSymbol(models[i]));
+    YieldUntil([] { return !GetCurrentPoly()->IsTransitionRunning(); });
+    const double axis[3] = {0, 1, 0};
+    Pane(0)->RotateCamera(axis, 0.4 * (i + 1));
+    turns.push_back(TurnAngle(Pane(0)));
+    tour.AddToTour();
+    tour.GetEvent(i)->mDuration = 0.4f;
+    tour.GetEvent(i)->mTransition.mType = kTransitionNone;
+  }
+  (void)recognised;
+  ASSERT_EQ(tour.GetNumEvents(), 3);
+  EXPECT_EQ(dynamic_cast<CMainFrame*>(mFrame)->GetTourBar()->GetList()->GetItemCount(), 3);
+  tour.SetCurrentEvent(tour.GetEvent(0));
+  tour.PlayTour();
+  ASSERT_TRUE(tour.IsTourPlaying());
+  auto name = [] {
+    char text[128];
+    GetCurrentPoly()->GetName(text, sizeof text);
+    return std::string(text);
+  };
+  EXPECT_EQ(name(), "4.4.4");
+  EXPECT_NEAR(TurnAngle(Pane(0)), turns[0], 1e-6);
+  YieldUntil([&] { return tour.GetCurrentEvent() == tour.GetEvent(1); });
+  EXPECT_EQ(std::string(GetCurrentPoly()->mLibraryEntry->mName), "Snub Cube");
+  EXPECT_NEAR(TurnAngle(Pane(0)), turns[1], 1e-6);
+  YieldUntil([&] { return tour.GetCurrentEvent() == tour.GetEvent(2); });
+  EXPECT_EQ(name(), "3.4.3.4");
+  EXPECT_NEAR(TurnAngle(Pane(0)), turns[2], 1e-6);
+  // A model change that is not the tour's stops it.
+  ASSERT_TRUE(Doc()->OpenModelByNameOrSymbol("5.5.5"));
+  EXPECT_FALSE(tour.IsTourPlaying());
+  tour.Clear();
 }
 
 }  // namespace test_Program

@@ -1,0 +1,89 @@
+// The document's side of the toolbars' model search and of tours: a typed name,
+// number, symbol or configuration made current, a tour event's model with the event's
+// transition, and the information bar's mark of the selected element's type.
+
+#include <cstring>
+
+#include "app/PolyDoc.h"
+#include "construction/Library.h"
+#include "construction/LibraryEntry.h"
+#include "construction/ModelLookup.h"
+#include "construction/PolyTemplate.h"
+#include "core/Messages.h"
+#include "model/Poly.h"
+#include "platform/Services.h"
+#include "symmetry/SimplePoly.h"
+#include "ui/InfoBar.h"
+#include "ui/Tour.h"
+
+namespace corvia {
+
+namespace detail_PolyDocTour {
+
+constexpr const char* kNotFound = "Couldn't find any model with name or symbol\n\"%s\"";
+// The undo step of a new model.
+constexpr int kUndoNewModel = 0;
+
+// Builds from a vertex configuration, whole or (one vertex at a time) prepared.
+bool BuildConfiguration(Poly& poly, PolyTemplate& polyTemplate, const char* text, bool oneVertexAtATime) {
+  if (!polyTemplate.Parse(text, true)) return false;
+  return oneVertexAtATime ? poly.Prepare(&polyTemplate, 0) : poly.Build(&polyTemplate, 0);
+}
+
+}  // namespace detail_PolyDocTour
+
+bool CPolyDoc::OpenModelByNameOrSymbol(const char* text) {
+  using namespace detail_PolyDocTour;
+  if (!text) return false;
+  bool recognised = false;
+  LibraryEntry* entry = LookUpModel(text, &recognised, true, nullptr, false);
+  if (recognised) return entry && SetModel(entry, false, false);
+  if (std::strchr(text, '*') || (!std::strchr(text, '.') && !std::strchr(text, ','))) {
+    ShowError(kNotFound, text);
+    return false;
+  }
+  // A configuration: its parser says what is wrong with it.
+  PolyTemplate check;
+  if (!check.Parse(text, true)) return false;
+  platform::Services().undo->AddUndo(kUndoNewModel, 0);
+  return MakeModel(kOccasionBuiltInModel, nullptr, false, 0, [&](Poly& poly, PolyTemplate& polyTemplate) {
+    return BuildConfiguration(poly, polyTemplate, text, mOneVertexAtATime);
+  });
+}
+
+bool CPolyDoc::SetTourModel(const TourModel& model, const TransitionSettings* transition) {
+  using namespace detail_PolyDocTour;
+  TransitionSettings none;
+  none.mType = kTransitionNone;
+  const TransitionSettings* used = transition ? transition : &none;
+  bool built = false;
+  if (model.libraryIndex >= 0) {
+    LibraryEntry* entry = GetLibraryEntry(model.libraryIndex);
+    if (!entry || (entry->IsParametric() && !entry->CheckParams(model.n, model.d, true))) return false;
+    built = MakeModel(kOccasionTour, used, false, kChangeKeepTour, [&](Poly& poly, PolyTemplate& polyTemplate) {
+      if (!poly.CreateFromLibraryEntry(&polyTemplate, entry, false)) return false;
+      if (!poly.mLibraryEntry) poly.SetLibraryEntry(entry);
+      return true;
+    });
+  } else if (!model.configuration.empty()) {
+    built = MakeModel(kOccasionTour, used, false, kChangeKeepTour, [&](Poly& poly, PolyTemplate& polyTemplate) {
+      return BuildConfiguration(poly, polyTemplate, model.configuration.c_str(), false);
+    });
+  } else if (!model.faces.empty()) {
+    const int numVerts = static_cast<int>(model.vertices.size() / 3);
+    built = MakeModel(kOccasionTour, used, false, kChangeKeepTour, [&](Poly& poly, PolyTemplate&) {
+      SimplePoly simple(numVerts, static_cast<int>(model.faces.size()));
+      for (int v = 0; v < numVerts; ++v) simple.VertAt(v).SetPos(&model.vertices[3 * static_cast<size_t>(v)]);
+      for (size_t f = 0; f < model.faces.size(); ++f) simple.FaceAt(static_cast<int>(f)).items = model.faces[f];
+      return simple.CreatePoly(&poly, false, false);
+    });
+  }
+  if (built && mPoly->mShowDual != (model.showDual ? 1 : 0)) mPoly->SetShowDual(model.showDual);
+  return built;
+}
+
+void CPolyDoc::MarkSelectedType(int kind, int typeNumber, bool dual) {
+  if (InfoBar* bar = GetInfoBar()) bar->MarkSelectedType(kind, typeNumber - 1, dual);
+}
+
+}  // namespace corvia
