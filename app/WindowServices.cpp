@@ -13,13 +13,13 @@
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
 #include "app/ViewType.h"
+#include "model/TransitionSettings.h"
 #include "platform/Services.h"
 #include "render/MouseThrow.h"
-#include "model/TransitionSettings.h"
 #include "ui/BarDocument.h"
 #include "ui/CommandTable.h"
-#include "ui/InfoBar.h"
 #include "ui/Icons.h"
+#include "ui/InfoBar.h"
 #include "ui/MainFrame.h"
 #include "ui/NewFrame.h"
 #include "ui/PaneViews.h"
@@ -103,11 +103,6 @@ class DocumentBars final : public BarDocument {
     CPolyDoc* doc = GetDocument();
     return doc && doc->SetTourModel(model, transition);
   }
-  double GetDefaultTransitionDuration() override {
-    TransitionSettings defaults;
-    GetTransitionSettings(defaults, kOccasionDefault);
-    return defaults.GetDuration();
-  }
   bool AreTransitionsEnabled() override { return corvia::AreTransitionsEnabled(); }
   void SetReverseTransitions(bool on) override {
     if (on && !mReverse) mReverse = std::make_unique<ReverseTransitionScope>();
@@ -125,19 +120,27 @@ class PaneCommands final : public wxEvtHandler {
   PaneCommands() {
     for (ViewType code : kViewTypes) {
       const int id = ToWxId(GetViewTypeCommand(code));
-      Bind(wxEVT_MENU, [code](wxCommandEvent&) {
-        if (CPolyView* pane = CPolyView::GetActive()) pane->SetViewType(code, false);
-      }, id);
-      Bind(wxEVT_UPDATE_UI, [code](wxUpdateUIEvent& event) {
-        CPolyView* pane = CPolyView::GetActive();
-        event.Enable(pane != nullptr);
-        event.Check(pane && pane->GetViewType() == code);
-      }, id);
+      Bind(
+          wxEVT_MENU,
+          [code](wxCommandEvent&) {
+            if (CPolyView* pane = CPolyView::GetActive()) pane->SetViewType(code, false);
+          },
+          id);
+      Bind(
+          wxEVT_UPDATE_UI,
+          [code](wxUpdateUIEvent& event) {
+            CPolyView* pane = CPolyView::GetActive();
+            event.Enable(pane != nullptr);
+            event.Check(pane && pane->GetViewType() == code);
+          },
+          id);
     }
-    Bind(wxEVT_MENU, [](wxCommandEvent&) { SetMouseInertiaAllowed(!IsMouseInertiaAllowed()); },
-         ToWxId(kCmdAllowMouseInertia));
-    Bind(wxEVT_UPDATE_UI, [](wxUpdateUIEvent& event) { event.Check(IsMouseInertiaAllowed()); },
-         ToWxId(kCmdAllowMouseInertia));
+    Bind(
+        wxEVT_MENU, [](wxCommandEvent&) { SetMouseInertiaAllowed(!IsMouseInertiaAllowed()); },
+        ToWxId(kCmdAllowMouseInertia));
+    Bind(
+        wxEVT_UPDATE_UI, [](wxUpdateUIEvent& event) { event.Check(IsMouseInertiaAllowed()); },
+        ToWxId(kCmdAllowMouseInertia));
   }
 
   static void MarkAvailable(bool available) {
@@ -191,13 +194,20 @@ void LoadPaneImages() {
     const char* name;
   };
   static constexpr CaptionImage kCaptionImages[] = {
-      {kIconElementOn, "caption_on"},        {kIconElementBack, "caption_back"},
-      {kIconNextStellation, "nextstel"},     {kIconPreviousStellation, "prevstel"},
-      {kIconNextModel, "next"},              {kIconPreviousModel, "prev"},
-      {kIconAugmentBack, "caption_minus"},   {kIconAugmentCancel, "caption_plus"},
-      {kIconMatchOn, "caption_on"},          {kIconMatchBack, "caption_back"},
-      {kIconMakeBase, "caption_makebase"},   {kIconFacetingExtra, "caption_cross"},
-      {kIconMeasure, "measure"},             {kIconFacetingOn, "caption_up"},
+      {kIconElementOn, "caption_on"},
+      {kIconElementBack, "caption_back"},
+      {kIconNextStellation, "nextstel"},
+      {kIconPreviousStellation, "prevstel"},
+      {kIconNextModel, "next"},
+      {kIconPreviousModel, "prev"},
+      {kIconAugmentBack, "caption_minus"},
+      {kIconAugmentCancel, "caption_plus"},
+      {kIconMatchOn, "caption_on"},
+      {kIconMatchBack, "caption_back"},
+      {kIconMakeBase, "caption_makebase"},
+      {kIconFacetingExtra, "caption_cross"},
+      {kIconMeasure, "measure"},
+      {kIconFacetingOn, "caption_up"},
       {kIconFacetingBack, "caption_down"},
   };
   for (const CaptionImage& image : kCaptionImages) SetCaptionIcon(image.icon, GetIconBundle(image.name, 12));
@@ -261,7 +271,9 @@ void RemoveWindowServices() {
   gPreviousViews = nullptr;
 }
 
-CPolyView* GetPane(int index) { return CPolyView::AsPolyView(FindViewByIndex(index)); }
+CPolyView* GetPane(int index) {
+  return CPolyView::AsPolyView(FindViewByIndex(index));
+}
 
 int CountPanes() {
   int n = 0;

@@ -38,8 +38,6 @@ class BarDocument {
   // Makes a tour event's model current, with the transition or at once, and without
   // stopping the tour; false when it cannot be made.
   virtual bool SetTourModel(const TourModel& /*model*/, const TransitionSettings* /*transition*/) { return false; }
-  // The seconds of a transition whose own duration is unset (the default occasion's).
-  virtual double GetDefaultTransitionDuration() { return 0.0; }
   // "Options > Enable Transitions".
   virtual bool AreTransitionsEnabled() { return false; }
   // While on, the transitions that start run backwards.

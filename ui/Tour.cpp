@@ -156,7 +156,7 @@ const char* GetTransitionName(int type) {
 
 int FindTransitionByName(const char* text) {
   if (!text) return -1;
-  for (int type = 0; type <= kTourFadeDefault; ++type) {
+  for (int type = 0; type <= kTransitionDefault; ++type) {
     if (std::strcmp(GetTransitionName(type), text) == 0) return type;
   }
   return -1;
@@ -174,8 +174,8 @@ bool TourModel::operator==(const TourModel& other) const {
 // ---- Events ---------------------------------------------------------------------------------
 
 TourEvent::TourEvent() {
-  mTransition.mType = kTourFadeDefault;
-  mTransition.mDuration = kTransitionUnsetDuration;
+  mTransition.mType = kTransitionDefault;
+  mTransition.mDuration = kTransitionUnset;
 }
 
 void TourEvent::Capture() {
@@ -217,11 +217,14 @@ void TourEvent::SetName(const char* text, bool byUser) {
 }
 
 bool TourEvent::HasFadeTime() const {
-  return mTransition.mDuration != kTransitionUnsetDuration;
+  return mTransition.mDuration != kTransitionUnset;
 }
 
 double TourEvent::GetFadeTime() const {
-  return HasFadeTime() ? mTransition.mDuration : GetBarDocument().GetDefaultTransitionDuration();
+  if (HasFadeTime()) return mTransition.mDuration;
+  TransitionSettings defaults;
+  GetTransitionSettings(defaults, kOccasionDefault);
+  return defaults.GetDuration();
 }
 
 double TourEvent::GetTotalTime(bool withTransition) const {
@@ -339,8 +342,8 @@ void Tour::NextEvent() {
   const int index = IndexOf(mCurrent);
   mCurrent = GetEvent(index + 1 < GetNumEvents() ? index + 1 : 0);
   if (GetBarDocument().AreTransitionsEnabled() && left) {
-    TransitionSettings transition = left->mTransition;
-    if (transition.mDuration == kTransitionUnsetDuration) transition.mDuration = left->GetFadeTime();
+    TransitionSettings transition;
+    CopyTransitionSettings(transition, left->mTransition);
     GoToTourEvent(true, &transition);
   } else {
     GoToTourEvent(true, nullptr);
@@ -353,8 +356,8 @@ void Tour::PreviousEvent() {
   mCurrent = GetEvent(index > 0 ? index - 1 : GetNumEvents() - 1);
   if (GetBarDocument().AreTransitionsEnabled()) {
     // The event's own transition, played backwards.
-    TransitionSettings transition = mCurrent->mTransition;
-    if (transition.mDuration == kTransitionUnsetDuration) transition.mDuration = mCurrent->GetFadeTime();
+    TransitionSettings transition;
+    CopyTransitionSettings(transition, mCurrent->mTransition);
     GetBarDocument().SetReverseTransitions(true);
     GoToTourEvent(true, &transition);
     GetBarDocument().SetReverseTransitions(false);
@@ -374,8 +377,7 @@ void Tour::GoToTourEvent(bool select, const TransitionSettings* transition) {
   mCurrent->Load(transition);
   SelectCurrentRow();
   const double fade = transition ? transition->mDuration : 0.0;
-  StartTimer((std::isfinite(fade) && fade > 0.0 && fade != kTransitionUnsetDuration ? fade : 0.0) +
-             mCurrent->mDuration);
+  StartTimer((std::isfinite(fade) && fade > 0.0 && fade != kTransitionUnset ? fade : 0.0) + mCurrent->mDuration);
 }
 
 void Tour::PlayTour() {
@@ -410,11 +412,11 @@ void Tour::OnTimerFired() {
 
 double Tour::BeginTourTransition(double /*time*/) {
   if (!mCurrent || mEvents.empty()) return 0.0;
-  TransitionSettings transition = mCurrent->mTransition;
-  transition.mDuration = mCurrent->GetFadeTime();
+  TransitionSettings transition;
+  CopyTransitionSettings(transition, mCurrent->mTransition);
   const int index = IndexOf(mCurrent);
   mCurrent = GetEvent(index + 1 < GetNumEvents() ? index + 1 : 0);
-  const bool runs = transition.mType != 0 && std::isfinite(transition.mDuration) &&
+  const bool runs = transition.mType != kTransitionNone && std::isfinite(transition.mDuration) &&
                     transition.mDuration >= detail_Tour::kShortestTransition;
   mCurrent->Load(runs ? &transition : nullptr);
   SelectCurrentRow();
@@ -546,10 +548,10 @@ bool Tour::Read(ioStream* stream, bool apply) {
         case kTokenFade: {
           const int type = ioReadInt(stream);
           const double seconds = ioReadDouble(stream);
-          if (type < 0 || type > kTourFadeDefault || !Finite(seconds) || seconds > 1e6)
+          if (type < 0 || type > kTransitionDefault || !Finite(seconds) || seconds > 1e6)
             return scope.Fail("A tour event's transition is out of range");
           event->mTransition.mType = type;
-          event->mTransition.mDuration = seconds < 0.0 ? kTransitionUnsetDuration : seconds;
+          event->mTransition.mDuration = seconds < 0.0 ? kTransitionUnset : seconds;
           break;
         }
         case kTokenLayout: {

@@ -10,7 +10,6 @@
 #include <wx/event.h>
 #include <wx/timer.h>
 
-#include <cfloat>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -29,11 +28,9 @@ constexpr uint32_t kTourEventMarked = 0x1;  // selected again after the list is 
 constexpr uint32_t kTourEventNamedByUser = 0x4;
 constexpr uint32_t kTourEventInheritLayout = 0x8;  // keeps the layout shown when it is loaded
 
-// A transition's duration that is not set (the default's is taken).
-constexpr double kTransitionUnsetDuration = DBL_MAX;
-// Transition types of the fade: 0 to 7, and the default occasion's.
+// The transition types that have names of their own: 0 to 7 (kTransitionDefault
+// follows them).
 constexpr int kTourFadeTypes = 8;
-constexpr int kTourFadeDefault = 8;
 // The seconds a new event stays.
 constexpr float kTourEventDuration = 5.0f;
 // Durations not above this are refused.

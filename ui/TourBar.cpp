@@ -61,7 +61,7 @@ bool IsUsableDuration(double seconds) {
 std::string CTourListCtrl::GetCellText(int row, int column) {
   const std::string text = NewListCtrl::GetCellText(row, column);
   // An unset fade time is edited as -1.
-  if (column == kTourColumnFade && text == GetTransitionName(kTourFadeDefault)) return "-1";
+  if (column == kTourColumnFade && text == GetTransitionName(kTransitionDefault)) return "-1";
   return text;
 }
 
@@ -76,9 +76,9 @@ void CTourListCtrl::OnDropItem(EditableList* target, int sourceRow, int dropRow)
 
 bool CTourListCtrl::EditCellCustom(int row, int column) {
   const char* names[kTourFadeTypes + 1];
-  for (int type = 0; type <= kTourFadeDefault; ++type) names[type] = GetTransitionName(type);
+  for (int type = 0; type <= kTransitionDefault; ++type) names[type] = GetTransitionName(type);
   const TourEvent* event = mBar ? mBar->GetTour().GetEvent(row) : nullptr;
-  const int selected = event ? std::clamp(event->mTransition.mType, 0, kTourFadeDefault) : 0;
+  const int selected = event ? std::clamp(event->mTransition.mType, 0, kTransitionDefault) : 0;
   return ShowInPlaceCombo(row, column, kTourFadeTypes + 1, names, selected);
 }
 
@@ -152,7 +152,7 @@ std::string CTourBar::CellText(const TourEvent& event, int column) {
     case kTourColumnDuration:
       return Seconds(event.mDuration);
     case kTourColumnFade:
-      return event.HasFadeTime() ? Seconds(event.mTransition.mDuration) : GetTransitionName(kTourFadeDefault);
+      return event.HasFadeTime() ? Seconds(event.mTransition.mDuration) : GetTransitionName(kTransitionDefault);
     case kTourColumnFadeType:
       return GetTransitionName(event.mTransition.mType);
     case kTourColumnInherit:
@@ -250,7 +250,7 @@ void CTourBar::OnEndLabelEdit(EditableList& /*list*/, int row, int column, const
       break;
     case kTourColumnFade:
       if (!ParseNumber(text, value)) return;
-      event->mTransition.mDuration = value >= 0.0 ? value : kTransitionUnsetDuration;
+      event->mTransition.mDuration = value >= 0.0 ? value : kTransitionUnset;
       break;
     case kTourColumnFadeType: {
       const int type = FindTransitionByName(text);
