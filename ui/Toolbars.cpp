@@ -168,6 +168,9 @@ bool MainToolBar::CreateCombos() {
     combo->Bind(wxEVT_COMBOBOX, handler, this);
   }
   mModelCombo->Bind(wxEVT_TEXT_ENTER, &MainToolBar::OnModelEvent, this);
+  // The combos' ids are commands too: the window's updates would disable them otherwise.
+  SetCommandAvailable(kCategoryComboId, true);
+  SetCommandAvailable(kModelComboId, true);
   UpdateCategoryCombo();
   UpdateModelCombo();
   return true;
@@ -511,6 +514,7 @@ bool OptionToolBar::CreateCombos() {
     combo->Bind(wxEVT_COMBOBOX_DROPDOWN, &OptionToolBar::OnComboEvent, this);
     combo->Bind(wxEVT_COMBOBOX_CLOSEUP, &OptionToolBar::OnComboEvent, this);
     combo->Bind(wxEVT_COMBOBOX, &OptionToolBar::OnComboEvent, this);
+    SetCommandAvailable(FromWxId(combo->GetId()), true);
   }
   UpdateSymmetryCombo();
   UpdateRotationalCombo();

@@ -135,6 +135,21 @@ TEST_F(Toolbars, CombosHoldOneItemUntilTheyDropDownAndListEveryCategory) {
   EXPECT_FALSE(mDocument.lastFromList);
 }
 
+TEST_F(Toolbars, TheCombosStayEnabledThroughTheWindowsUpdates) {
+  // The combos' ids lie among the commands, whose updates disable what has no handler.
+  SetModel("4.4.4");
+  mFrame->UpdateWindowUI(wxUPDATE_UI_RECURSE);
+  YieldFor(100);
+  MainToolBar* main = mFrame->GetMainToolBar();
+  OptionToolBar* options = mFrame->GetOptionToolBar();
+  const std::vector<wxWindow*> combos = {main->GetCategoryCombo(), main->GetModelCombo(), options->GetSymmetryCombo(),
+                                         options->GetRotationalCombo(), options->GetReflectiveCombo()};
+  for (wxWindow* combo : combos) {
+    combo->UpdateWindowUI();
+    EXPECT_TRUE(combo->IsEnabled()) << FromWxId(combo->GetId());
+  }
+}
+
 TEST_F(Toolbars, WithoutALibraryModelTheListsCountFromAfterThePlaceholder) {
   MainToolBar* bar = mFrame->GetMainToolBar();
   bar->FillCategoryCombo(true);
