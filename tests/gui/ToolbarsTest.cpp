@@ -28,6 +28,7 @@
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/TestSupport.h"
 #include "ui/BarDocument.h"
+#include "ui/CommandIds.h"
 #include "ui/CommandTable.h"
 #include "ui/MainFrame.h"
 #include "ui/Toolbars.h"
@@ -236,6 +237,29 @@ TEST_F(Toolbars, SymmetryCombosApplySubSymmetriesWithTheirUndoSteps) {
   EXPECT_TRUE(mFrame->SelectSubSymmetry(1, 0, true));
   EXPECT_EQ(bar->GetRotationalCombo()->GetSelection(), 1);
   EXPECT_EQ(symmetry->GetSelectedItem(), SymGroup::FindSubgroupIndex(mDocument.GetCurrentPoly()->mFullSymGroup, 1, 0));
+}
+
+TEST_F(Toolbars, MenuTextsSpeakOfTheSelectedElement) {
+  SetModel("4.4.4");
+  Poly* poly = mDocument.GetCurrentPoly();
+  ASSERT_NE(mFrame->GetMenuBar()->FindItem(ToWxId(32984)), nullptr);
+  // The text the update sets, empty when it leaves the menu's text alone.
+  auto update = [](int command, bool allowVertex, bool cells) {
+    wxUpdateUIEvent event(ToWxId(command));
+    if (cells)
+      UpdateCmdTextForCells(event);
+    else
+      UpdateCmdTextForDual(event, allowVertex);
+    return event.GetSetText() ? wxStripMenuCodes(event.GetText()).utf8_string() : std::string();
+  };
+  EXPECT_EQ(update(32984, true, false), "");
+  poly->mSelectedElement = poly->mVertices.mHead;
+  EXPECT_EQ(update(32984, true, false).rfind("Set Single Vertex Color...", 0), 0u);
+  EXPECT_EQ(update(32984, false, false), "");
+  // A polyhedron's faces stay faces; a command the menu does not hold is left alone.
+  EXPECT_EQ(update(32834, false, true), "");
+  EXPECT_EQ(update(kLastCommandId, true, false), "");
+  poly->mSelectedElement = nullptr;
 }
 
 TEST_F(Toolbars, DropDownMenusCarryTheirMarks) {
