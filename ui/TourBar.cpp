@@ -126,6 +126,8 @@ void CTourBar::Setup() {
   mList->SetBar(this);
   mList->SetEditOwner(this);
   mList->SetEditLabels(true);
+  // The current event stays marked while the tour plays and the focus is elsewhere.
+  mList->SetShowSelectionAlways(true);
   mList->SetSelChangeCallback([this](int row, int selected) { OnSelection(row, selected); });
   uint8_t kinds[std::size(kColumns)];
   int column = 0;
