@@ -139,6 +139,10 @@ void CTourBar::Setup() {
   mList->GetBody()->Bind(wxEVT_RIGHT_DOWN,
                          [this](wxMouseEvent& e) { ShowContextMenu(e.GetPosition(), e.ShiftDown(), e.ControlDown()); });
   Bind(wxEVT_MENU, &CTourBar::OnMenuCommand, this);
+  // The menu's own commands answer here: the main window would disable them as
+  // commands nobody handles.
+  for (int command : {kCmdTourSetDuration, kCmdTourInheritLayout})
+    Bind(wxEVT_UPDATE_UI, &CTourBar::OnUpdateMenuCommand, this, ToWxId(command));
   Tour& tour = GetTour();
   tour.SetListener([this](bool keep) { RefreshList(keep); });
   tour.SetSelectListener([this] { SelectCurrentEvent(true); });
@@ -300,6 +304,11 @@ void CTourBar::ShowContextMenu(const wxPoint& bodyPoint, bool shift, bool ctrl) 
   menu.AppendSeparator();
   menu.Append(ToWxId(kCmdTourRemove), "Delete");
   mList->GetBody()->PopupMenu(&menu, bodyPoint);
+}
+
+void CTourBar::OnUpdateMenuCommand(wxUpdateUIEvent& event) {
+  event.Enable(!GetSelectedRows().empty());
+  if (FromWxId(event.GetId()) == kCmdTourInheritLayout) event.Check(AllSelectedInheritLayout());
 }
 
 void CTourBar::OnMenuCommand(wxCommandEvent& event) {

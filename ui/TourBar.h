@@ -88,6 +88,7 @@ class CTourBar : public CSizingControlBarCF, public ListEditOwner {
  private:
   void OnSelection(int row, int selected);
   void OnMenuCommand(wxCommandEvent& event);
+  void OnUpdateMenuCommand(wxUpdateUIEvent& event);
 
   CTourListCtrl* mList = nullptr;
   wxAcceleratorTable mSavedKeys;

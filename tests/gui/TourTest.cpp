@@ -327,6 +327,26 @@ TEST_F(Tours, TheTourBarsEditsAndMoves) {
   EXPECT_FLOAT_EQ(tour.GetEvent(0)->mDuration, 1.5f);
 }
 
+TEST_F(Tours, TheListsMenuOffersItsOwnCommandsForASelection) {
+  RecordThree();
+  CTourListCtrl* list = mFrame->GetTourBar()->GetList();
+  // The menu's items are updated from the list, as a popup menu is.
+  auto update = [&](int command) {
+    wxUpdateUIEvent event(ToWxId(command));
+    event.SetEventObject(list->GetBody());
+    list->GetBody()->HandleWindowEvent(event);
+    return std::make_pair(event.GetSetEnabled() && event.GetEnabled(), event.GetSetChecked() && event.GetChecked());
+  };
+  list->DeselectAll();
+  list->SetSelected(1, true);
+  EXPECT_TRUE(update(kCmdTourSetDuration).first);
+  EXPECT_EQ(update(kCmdTourInheritLayout), std::make_pair(true, false));
+  GetTour().GetEvent(1)->mFlags |= kTourEventInheritLayout;
+  EXPECT_EQ(update(kCmdTourInheritLayout), std::make_pair(true, true));
+  list->DeselectAll();
+  EXPECT_FALSE(update(kCmdTourSetDuration).first);
+}
+
 TEST_F(Tours, TheTourMenuReachesTheTour) {
   auto command = [&](int id) { Command(id); };
   ASSERT_TRUE(mDocument.SetConfiguration("4.4.4"));
