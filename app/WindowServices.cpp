@@ -9,10 +9,12 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
 #include "app/ViewType.h"
+#include "core/Messages.h"
 #include "model/TransitionSettings.h"
 #include "platform/Services.h"
 #include "render/MouseThrow.h"
@@ -107,6 +109,26 @@ class DocumentBars final : public BarDocument {
   void SetReverseTransitions(bool on) override {
     if (on && !mReverse) mReverse = std::make_unique<ReverseTransitionScope>();
     if (!on) mReverse.reset();
+  }
+  // The document's undo list and the panes' sphere, cylinder and rod options are not
+  // here yet; their buttons stay disabled until their commands are.
+  std::vector<std::string> GetUndoNames(bool /*redo*/) override {
+    ShowInternalError("CPolyDoc::GetUndoNames: Not available in this build");
+    return {};
+  }
+  bool Undo() override {
+    ShowInternalError("CPolyDoc::Undo: Not available in this build");
+    return false;
+  }
+  bool Redo() override {
+    ShowInternalError("CPolyDoc::Redo: Not available in this build");
+    return false;
+  }
+  void ShowSphereCylinderOptions() override {
+    ShowInternalError("CPolyView::OnSphereCylinderOptions: Not available in this build");
+  }
+  void ShowRodColorMenu(wxWindow* /*toolbar*/, const wxRect& /*button*/) override {
+    ShowInternalError("CPolyView::ShowRodColorMenuAtButton: Not available in this build");
   }
 
  private:
