@@ -615,7 +615,8 @@ void OpenGLView::FitExtents2D() {
   if (spanY >= kTinyExtent && availableH > 0) ppu = ppu < 0 ? availableH / spanY : std::min(ppu, availableH / spanY);
   if (ppu > 0) mZoom = static_cast<float>(ppu / GetViewHeight());
   UpdateScrollRange();
-  Invalidate(true);
+  // A fit made by the draw itself is drawn by that draw.
+  if (!IsDrawing()) Invalidate(true);
 }
 
 void OpenGLView::UpdateScrollRange() {

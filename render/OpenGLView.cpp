@@ -287,6 +287,8 @@ void OpenGLView::SetFullScreen(bool on) {
 
 // ---- The drawing cycle -------------------------------------------------------------------
 
+bool OpenGLView::IsDrawing() { return detail_OpenGLView::gDrawing; }
+
 void OpenGLView::OnDraw() { OnDrawWith(nullptr); }
 
 void OpenGLView::OnDrawWith(DeviceContext* dc) {

@@ -149,6 +149,8 @@ public:
 
   // The view of the innermost open GL section; null outside any.
   static OpenGLView* GetCurrent();
+  // Whether some view is inside OnDraw (a refresh asked for then is the draw's own).
+  static bool IsDrawing();
 
   // ---- Virtual operations -----------------------------------------------------------
 

@@ -9,6 +9,7 @@ enum SelectionItemKind : int {
   kSelectFace = 0,               // a face of the shown model
   kSelectVertexAsFace = 1,       // a vertex drawn as a face (the dual side)
   kSelectStellationFacet = 2,    // a facet of a stellation diagram
+  kSelectStellationCell = 3,     // a cell of the cell diagram
   kSelectFacelet = 7,            // a facelet of a stellated or faceted model
   kSelectSimplePolyFace = 14,    // a face of a SimplePoly being previewed
   kSelectGlueTab = 16,           // a glue tab of a net

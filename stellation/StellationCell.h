@@ -56,9 +56,9 @@ constexpr int kUndoDualStellationChange = 30;
 
 // Panes that are fitted or re-framed when the stellation changes.
 constexpr unsigned kViewKindFitOnStellation = 0x10000;
-constexpr unsigned kViewStellationOfBase = 0x2903;
-constexpr unsigned kViewStellationOfDual = 0x2A04;
-constexpr unsigned kViewCellDiagram = 0xA408;
+constexpr unsigned kPaneStellationOfBase = 0x2903;
+constexpr unsigned kPaneStellationOfDual = 0x2A04;
+constexpr unsigned kPaneFaceOfStellation = 0xA408;
 // The information tree's reason for a stellation change.
 constexpr unsigned kInfoReasonStellation = 2;
 constexpr unsigned kInfoReasonStellationSetup = 7;

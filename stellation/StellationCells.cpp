@@ -892,8 +892,8 @@ void StellationCell::SetIncludedInner(bool on) {
   platform::ViewNotifier* views = platform::Services().views;
   views->FitViewsOfKind(kViewKindFitOnStellation);
   if (AutoFrameStellation) {
-    views->SetFitModeOfType(block->IsDual() ? kViewStellationOfDual : kViewStellationOfBase, 1);
-    views->SetFitModeOfType(kViewCellDiagram, 1);
+    views->SetFitModeOfType(block->IsDual() ? kPaneStellationOfDual : kPaneStellationOfBase, 1);
+    views->SetFitModeOfType(kPaneFaceOfStellation, 1);
   }
   views->InvalidateInfo(kInfoReasonStellation);
 }

@@ -297,7 +297,7 @@ TEST(StellatedModel, RemadeCopiedAndMeasured) {
 
   uint8_t derived = 0;
   std::unique_ptr<corvia::SimplePoly> copy(
-      corvia::DeriveModelForViewType(model.poly, corvia::kViewStellationOfBase, 0, nullptr, &derived));
+      corvia::DeriveModelForViewType(model.poly, corvia::kPaneStellationOfBase, 0, nullptr, &derived));
   ASSERT_TRUE(copy);
   EXPECT_EQ(derived, 1);
   EXPECT_EQ(copy->NumVerts(), 14);
