@@ -3,11 +3,13 @@
 #include <FreeImage.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <mutex>
 #include <string>
 
+#include "core/FileUtils.h"
 #include "core/Messages.h"
 #include "core/Paths.h"
 
@@ -333,6 +335,63 @@ void CentreMargins(int* margins, int innerWidth, int innerHeight, int outerWidth
   margins[1] = static_cast<int>(bottom);
   margins[2] = static_cast<int>(dx - left);
   margins[3] = static_cast<int>(dy - bottom);
+}
+
+ImageFileKind GetImageFileKind(const char* path) {
+  if (!path) return ImageFileKind::kNone;
+  const char* dot = std::strrchr(path, '.');
+  const char* slash = std::strrchr(path, '/');
+  if (!dot || (slash && dot < slash)) return ImageFileKind::kNone;
+  std::string extension(dot + 1);
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (extension == "png") return ImageFileKind::kPng;
+  if (extension == "jpg" || extension == "jpeg" || extension == "jpe") return ImageFileKind::kJpeg;
+  return ImageFileKind::kNone;
+}
+
+bool WriteImageFile(const char* path, const uint8_t* rgba, int width, int height, int jpegQuality, int dpi) {
+  detail_ImageFile::QuietLibraryMessages();
+  const ImageFileKind kind = GetImageFileKind(path);
+  if (kind == ImageFileKind::kNone) {
+    ShowError("Couldn't write image file '%s'.\nOnly PNG (.png) and JPEG (.jpg) images can be written.",
+              path ? path : "");
+    return false;
+  }
+  if (!rgba || width < 1 || height < 1) {
+    ShowError("Couldn't write image file '%s'.\nThe image is empty.", path);
+    return false;
+  }
+  FIBITMAP* image = FreeImage_Allocate(width, height, 24);
+  if (!image) {
+    ShowError("Couldn't write image file '%s'.\nNot enough memory for an image of %d x %d pixels.", path, width,
+              height);
+    return false;
+  }
+  // The library's rows run from the bottom, its pixels in its own channel order.
+  for (int y = 0; y < height; ++y) {
+    BYTE* row = FreeImage_GetScanLine(image, height - 1 - y);
+    const uint8_t* in = rgba + static_cast<size_t>(y) * width * 4;
+    for (int x = 0; x < width; ++x, in += 4, row += 3) {
+      row[FI_RGBA_RED] = in[0];
+      row[FI_RGBA_GREEN] = in[1];
+      row[FI_RGBA_BLUE] = in[2];
+    }
+  }
+  if (dpi > 0) {
+    const unsigned perMetre = static_cast<unsigned>(std::lround(dpi / 0.0254));
+    FreeImage_SetDotsPerMeterX(image, perMetre);
+    FreeImage_SetDotsPerMeterY(image, perMetre);
+  }
+  const FREE_IMAGE_FORMAT format = kind == ImageFileKind::kPng ? FIF_PNG : FIF_JPEG;
+  const int flags = kind == ImageFileKind::kPng ? PNG_DEFAULT : std::clamp(jpegQuality, 1, 100);
+  std::string error;
+  const bool written = WriteFileReplacing(
+      path, [&](const char* temporary) { return FreeImage_Save(format, image, temporary, flags) != 0; }, &error);
+  FreeImage_Unload(image);
+  if (!written) {
+    ShowError("Couldn't write image file '%s'.\n%s", path, error.empty() ? "The file could not be written." : error.c_str());
+  }
+  return written;
 }
 
 }  // namespace corvia

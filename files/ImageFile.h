@@ -57,6 +57,18 @@ constexpr int kImageRGBA = 4;
 int GetOpenGLBuffer(FIBITMAP* image, std::vector<uint8_t>& buffer, int textureWidth, int textureHeight, int borderS,
                     int borderT, const float* borderColor);
 
+// The image files the program writes, known by their extension.
+enum class ImageFileKind { kNone, kPng, kJpeg };
+// ".png" gives kPng; ".jpg", ".jpeg", ".jpe" give kJpeg (any case); anything else kNone.
+ImageFileKind GetImageFileKind(const char* path);
+
+// Writes RGBA pixels (rows top first; alpha is dropped) as a PNG or JPEG file of the
+// kind its name gives, JPEG at the quality (1 to 100), with the resolution in dots per
+// inch when it is above 0. The file is written beside its name and renamed over it
+// when complete, so a failure leaves any old file as it was. False after the error
+// "Couldn't write image file '%s'." with the reason on the next line.
+bool WriteImageFile(const char* path, const uint8_t* rgba, int width, int height, int jpegQuality, int dpi);
+
 // The margins that centre an inner rectangle inside an outer one: left, bottom,
 // right and top, the odd pixel going to the right and top. Negative when the inner
 // rectangle is the larger.
