@@ -38,6 +38,7 @@ constexpr double kExplodeRate = 0.03;
 constexpr double kMorphRate = 0.002;
 constexpr double kFoldRate = 0.002;
 constexpr double kDepthRate = 0.001;
+constexpr double kDegrees = 3.14159265358979323846 / 180.0;
 
 // A drag object shared by all panes: what its motion changes and which panes it redraws.
 class SharedThrow final : public MouseThrow {
@@ -155,10 +156,26 @@ class CPolyView::SectionThrow final : public MouseThrow {
     Setup(kThrowKindPaneSection, pane, kThrowConvertsDrag);
   }
   void Redraw() override { InvalidateCrossSectionViews(false); }
-  int Apply(float, float) override {
-    ShowInternalError("CPolyView: cross-section tumble: Not available in this build");
-    Deactivate();
-    return 0;
+  // The model turns under the slicing plane about the drag's axis as the pane shows
+  // it: the plane's frame turns the other way.
+  int Apply(float amountX, float) override {
+    OpenGLView* view = GetView();
+    if (!view) return 0;
+    double axis[3] = {0.0, 0.0, 0.0};
+    for (int k = 0; k < 3; ++k) {
+      axis[k] = mAxis[0] * view->GetRightAxis()[k] + mAxis[1] * view->GetUpAxis()[k] +
+                mAxis[2] * view->GetViewAxis()[k];
+    }
+    if (!NormaliseVector(axis, axis)) return 0;
+    double m[9];
+    AxisAngleRotationMatrix(m, axis, -amountX * view->GetDragRate() * detail_PolyView::kDegrees);
+    double* frame = SlicingFrame();
+    for (int row = 0; row < 3; ++row) {
+      const double v[3] = {frame[row], frame[row + 4], frame[row + 8]};
+      for (int i = 0; i < 3; ++i) frame[row + 4 * i] = m[i] * v[0] + m[3 + i] * v[1] + m[6 + i] * v[2];
+    }
+    if (Poly* poly = GetCurrentPoly()) poly->InvalidateCrossSection();
+    return 1;
   }
 };
 

@@ -13,7 +13,9 @@
 #include "render/CaptionWnd.h"
 #include "render/MouseThrow.h"
 #include "render/ModelDrawPane.h"
+#include "render/NetDrawSettings.h"
 #include "render/OpenGLView.h"
+#include "render/PrintPage.h"
 
 namespace corvia {
 
@@ -21,6 +23,10 @@ class CPolyDoc;
 class FaceTypeBlock;
 class Model3D;
 class Poly;
+class PolyElement;
+struct GLBitmap;
+class NetPage;
+struct NetPlacement;
 
 // Mouse selection modes, in the order of "Selection > Mouse Selection Mode".
 constexpr int kSelectFacesVertices = 0;
@@ -108,7 +114,17 @@ class PolyCaptionWnd final : public CaptionWnd {
   void OnCaptionPress(int button, int x, int y) override;
 };
 
-class CPolyView final : public OpenGLView, public ModelDrawPane {
+// The printing of a pane: the device context of the page and its printable rectangle
+// (left, top, right, bottom in page units, y growing upwards).
+struct PanePrintState {
+  DeviceContext* dc = nullptr;
+  int32_t rect[4] = {0, 0, 0, 0};
+  // The diagram and the net being printed (PrintPage).
+  double diagramTransform[6] = {1.0, 0.0, 0.0, 1.0, 0.0, 0.0};
+  const NetPlacement* placement = nullptr;
+};
+
+class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawPane, public PrintPage {
  public:
   CPolyView();
   ~CPolyView() override;
@@ -171,6 +187,62 @@ class CPolyView final : public OpenGLView, public ModelDrawPane {
   double GetGeometryRadius(bool withSpheres) const;
   double GetShownSphereRadius() const;
 
+  // ---- Diagram and net panes (PolyViewPanes.cpp) -------------------------------------------
+  // Sets the 2D extents of a flat pane before a fit; false when it has nothing to fit.
+  bool PrepareDiagramPane();
+  // The drawing of the flat and net types; false for another type.
+  bool DrawDiagramPane(Poly* poly);
+  // The text in the pane's upper-left corner (empty for none).
+  std::string GetPaneStatusText() const;
+
+  // ---- Printed pages (PolyViewPrint.cpp) -----------------------------------------------------
+  // The page being printed; while one is, the page operations draw onto it.
+  void BeginPrintPage(DeviceContext* dc, const int32_t* rect);
+  void EndPrintPage();
+  bool IsPrintingPage() const { return mPrint.dc != nullptr; }
+  const PanePrintState& GetPrintState() const { return mPrint; }
+  void SetPrintDiagramTransform(const double* m);
+  void SetPrintNetPlacement(const NetPlacement* placement) { mPrint.placement = placement; }
+  bool IsOnPage(const double* p) const;
+  bool IsOnPage(int32_t x, int32_t y) const;
+  void PrintTextAt(int32_t x, int32_t y, const char* text);
+  // The segment clipped to the page, rounded; false when nothing is left.
+  bool ClipToPage(const double* a, const double* b, int32_t* out) const;
+  void PrintLine(const double* a, const double* b);
+  void PrintRectangle(const double* a, const double* b);
+  void FillRectangle(const double* a, const double* b);
+  void PrintArrowHead(const double* from, const double* to, double size);
+  void PrintArrow(const double* from, const double* to, double size);
+  void PrintDoubleArrow(const double* from, const double* to, double size);
+  void PrintDot(const double* centre, double radius);
+  void PrintClippedPolygon(const double* a, const double* b, const double* c);
+  // Sets the pane's 2D extents to the model, unless it has its own.
+  void FitPaneToModel();
+  // Nets printed in the construction-toy style.
+  bool PrintsNetsAsToyPanels() const;
+  // How many pages the pane prints (the nets of an Unfolded Net pane fill as many as
+  // their fitting needs, any other pane one); 0 when there is nothing to print.
+  int CountPrintPages(const int32_t* rect);
+  // Draws page n (from 1) of the pane onto the device context, rect as above.
+  bool PrintPageContent(int page, DeviceContext& dc, const int32_t* rect);
+  // Whether the pane prints through its own page drawing rather than as an image.
+  bool PrintsWithPageDrawing() const;
+  void EndPrinting();
+
+  // ---- PrintPage ------------------------------------------------------------------------------
+  DeviceContext& GetDC() override;
+  void PrintPolygon(const double* xy, int count) override;
+  void PrintTextAt(const double* point, const char* text) override;
+  const double* GetDiagramTransform() const override { return mPrint.diagramTransform; }
+  const NetPlacement* GetNetPlacement() const override { return mPrint.placement; }
+
+  // ---- Image export (PolyViewExport.cpp) -------------------------------------------------------
+  // The pane drawn at width x height, over-sampled by the factor and averaged down.
+  bool RenderImage(GLBitmap& image, int width, int height, int overSampling, bool hideTexts);
+  // Exports the pane as a PNG or JPEG file (by the name's extension) of the size
+  // asked, with the export settings' over-sampling, texts and JPEG quality.
+  bool ExportImage(const char* path, int width, int height);
+
   // ---- ModelDrawPane: what the model drawing asks of the pane ------------------------------
   bool IsFacetingPreviewPane() const override { return mViewType == kViewFacetingPreview; }
   Model3D* GetModel3D(Poly* poly) override;
@@ -194,6 +266,13 @@ class CPolyView final : public OpenGLView, public ModelDrawPane {
   class SectionThrow;
   void RefreshNetsMessage();
   void DrawCornerTexts();
+  void DrawFacePane(Poly* poly, bool ofStellation);
+  void DrawFaceTypePart(Poly* poly, PolyElement* face);
+  void DrawVertexFigurePane(Poly* poly);
+  void DrawCellDiagramPane(Poly* poly);
+  void PrintDiagramPage(Poly* poly);
+  void PrintNetPage(int page);
+  void FreePrintedPages();
   void DrawContentMissing();
   // OnGLDraw's steps (PolyViewDraw.cpp).
   void DrawVerticesAndEdges(Poly* poly);
@@ -207,6 +286,10 @@ class CPolyView final : public OpenGLView, public ModelDrawPane {
   double mExplosion = 1.0;
   double mDrawExplosion = 1.0;
   double mSecondFactor = 1.0;
+  PanePrintState mPrint;
+  // The pages of nets being printed.
+  NetPage* mPrintedPages = nullptr;
+  bool mHideTexts = false;
 };
 
 // ---- Operations over the panes ----------------------------------------------------------------
@@ -247,6 +330,12 @@ void ShutdownPaneGlobals();
 // The polygon offset that keeps lines on faces in front of them, by the eye's
 // distance from the centre (10 units in orthogonal projection).
 double PolygonOffsetUnits(double distance, bool orthogonal);
+// A light facet or cell colour darkened for the flat panes: red and green both above
+// 0.8 scale all three parts by 0.8 / max(red, green).
+void LightenDiagramColour(float* rgb);
+// The 2D extents (left, top, right, bottom) of the cell diagram.
+void GetCellDiagramExtents(int numCellTypes, int maxCellsPerType, float* extents);
+
 // The line an empty pane shows in place of content that this version does not draw;
 // null for a view type that is drawn.
 const char* GetMissingContentText(ViewType code);

@@ -51,18 +51,6 @@ double PowerLaw(double d, double x0, double y0, double x1, double y1) {
 // drawn.
 const char* MissingContent(ViewType code) {
   switch (code) {
-    case kViewUnfoldedNet:
-    case kViewFoldingNet:
-      return "Nets are not drawn in this version.";
-    case kViewFace:
-    case kViewFaceOfStellation:
-    case kViewStellationDiagram:
-    case kViewCellDiagram:
-    case kViewVertexFigure:
-    case kViewFacetingDiagram:
-      return "This diagram is not drawn in this version.";
-    case kViewCrossSection:
-      return "Cross-sections are not drawn in this version.";
     case kViewFacetingPreview:
       return "Facetings are not drawn in this version.";
     default:
@@ -193,7 +181,7 @@ bool CPolyView::DrawViewType(Poly* poly, int& drawMode) {
       drawMode = DrawMorphViaSnub(poly, t, m);
       return true;
     default:
-      return false;
+      return DrawDiagramPane(poly);
   }
 }
 
@@ -362,15 +350,17 @@ void CPolyView::FitGeometryToView(int mode) {
     ViewSphere(nullptr, GetGeometryRadius(true));
     return;
   }
-  // Flat panes fit their diagram; the diagrams come with their panes.
+  // Flat panes show their element in its own frame, upright.
+  if (mode == kFitNormal) SetRotation2D(0.0f);
   FitExtents2D();
 }
 
 void CPolyView::ExtentsPass() {
-  if (mViewType == kNoViewType || mFitMode == kFitNone) return;
-  // Only the panes whose content is drawn have something to fit: the diagrams, nets
-  // and sections wait until there is one.
-  if (!Is3D() || !HasContent()) return;
+  if (mViewType == kNoViewType || mFitMode == kFitNone || !HasContent()) return;
+  if (!Is3D()) {
+    // The flat panes fit their diagram once it is there; until then the fit waits.
+    if (!PrepareDiagramPane()) return;
+  }
   const int mode = mFitMode;
   mFitMode = kFitNone;
   FitGeometryToView(mode);

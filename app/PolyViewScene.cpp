@@ -173,13 +173,16 @@ void CPolyView::ScenePass() {
 
 void CPolyView::DrawCornerTexts() {
   const float* colour = GetDisplaySettings().titleColor;
+  if (mHideTexts) return;
   if (const char* message = GetMessage(); message && !IsBlank(message)) {
     DrawCornerText(3, message, colour, 0, 0, 1.0f);
   } else {
     DrawContentMissing();
   }
   char text[96];
-  if (mViewType != kNoViewType && (mViewType & kViewFlagMorph)) {
+  if (const std::string status = GetPaneStatusText(); !status.empty()) {
+    DrawCornerText(0, status.c_str(), colour, 0, 0, 1.0f);
+  } else if (mViewType != kNoViewType && (mViewType & kViewFlagMorph)) {
     std::snprintf(text, sizeof text, "Morphing: %.1f%%", 100.0 * GetDualMorphRatio());
     DrawCornerText(0, text, colour, 0, 0, 1.0f);
   } else if (mViewType == kViewCrossSection) {
@@ -346,7 +349,30 @@ bool CPolyView::SelectionModeApplies(bool ignoreMode) const {
 
 void CPolyView::DrawSectionInModel() {
   if (!ShowsSectionInModel()) return;
-  ShowInternalError("CPolyView::DrawSectionInModel: Not available in this build");
+  Poly* poly = GetCurrentPoly();
+  if (!poly || !poly->BuildCrossSection() || !poly->mCrossSection) return;
+  // The section's plane coordinates carried into the model: x u + y v + the plane's
+  // point nearest the centre, at the model's scale.
+  SlicePlane plane;
+  poly->GetSlicePlane(plane);
+  const double s = poly->mDisplayScale;
+  double a[3], b[3], c[3];
+  for (int k = 0; k < 3; ++k) {
+    a[k] = plane.mU[k] * s;
+    b[k] = plane.mV[k] * s;
+    c[k] = -plane.mOffset * plane.mNormal[k] * s;
+  }
+  CrossSection* section = poly->mCrossSection.get();
+  DrawCrossSection(section, a, b, c);
+  // Shown through the model.
+  glDisable(GL_POLYGON_OFFSET_FILL);
+  SetLineStipple(0x5555);
+  const int mode = SetTransparencyMode(kTransparencyBlended);
+  glDisable(GL_DEPTH_TEST);
+  DrawCrossSection(section, a, b, c);
+  glEnable(GL_DEPTH_TEST);
+  SetTransparencyMode(mode);
+  SetLineStipple(0);
 }
 
 }  // namespace corvia

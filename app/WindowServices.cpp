@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/PolyDoc.h"
+#include "app/PolyPrintout.h"
 #include "app/PolyView.h"
 #include "app/ViewType.h"
 #include "core/Messages.h"
@@ -34,6 +35,9 @@ namespace detail_WindowServices {
 
 // "Options > Allow Mouse Inertia".
 constexpr int kCmdAllowMouseInertia = 32943;
+// "File > Print..." (the preview, from which the pane prints) and "File > Print Setup...".
+constexpr int kCmdFilePrint = 57609;
+constexpr int kCmdFilePrintSetup = 57606;
 // The view-type icons are drawn at this size in captions and menus.
 constexpr int kViewIconPixels = 16;
 
@@ -157,17 +161,22 @@ class PaneCommands final : public wxEvtHandler {
           },
           id);
     }
-    Bind(
-        wxEVT_MENU, [](wxCommandEvent&) { SetMouseInertiaAllowed(!IsMouseInertiaAllowed()); },
-        ToWxId(kCmdAllowMouseInertia));
-    Bind(
-        wxEVT_UPDATE_UI, [](wxUpdateUIEvent& event) { event.Check(IsMouseInertiaAllowed()); },
-        ToWxId(kCmdAllowMouseInertia));
+    Bind(wxEVT_MENU, [](wxCommandEvent&) { SetMouseInertiaAllowed(!IsMouseInertiaAllowed()); },
+         ToWxId(kCmdAllowMouseInertia));
+    Bind(wxEVT_UPDATE_UI, [](wxUpdateUIEvent& event) { event.Check(IsMouseInertiaAllowed()); },
+         ToWxId(kCmdAllowMouseInertia));
+    Bind(wxEVT_MENU, [](wxCommandEvent&) { ShowPrintPreview(CPolyView::GetActive(), GetMainFrame()); },
+         ToWxId(kCmdFilePrint));
+    Bind(wxEVT_UPDATE_UI, [](wxUpdateUIEvent& event) { event.Enable(CPolyView::GetActive() != nullptr); },
+         ToWxId(kCmdFilePrint));
+    Bind(wxEVT_MENU, [](wxCommandEvent&) { ShowPageSetup(GetMainFrame()); }, ToWxId(kCmdFilePrintSetup));
   }
 
   static void MarkAvailable(bool available) {
     for (ViewType code : kViewTypes) SetCommandAvailable(GetViewTypeCommand(code), available);
     SetCommandAvailable(kCmdAllowMouseInertia, available);
+    SetCommandAvailable(kCmdFilePrint, available);
+    SetCommandAvailable(kCmdFilePrintSetup, available);
   }
 };
 

@@ -154,11 +154,12 @@ TEST_F(PolyViewTest, PanesByKind) {
 }
 
 TEST_F(PolyViewTest, AnEmptyPaneSaysWhatIsMissing) {
-  CPolyView* nets = AddPane(kViewUnfoldedNet);
+  CPolyView* nets = AddPane(kViewFacetingPreview);
   corvia::testing::Platform().messages.Clear();
   WindowOf(nets)->Paint();
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
-  EXPECT_STREQ(GetMissingContentText(kViewUnfoldedNet), "Nets are not drawn in this version.");
+  EXPECT_EQ(GetMissingContentText(kViewUnfoldedNet), nullptr);
+  EXPECT_STREQ(GetMissingContentText(kViewFacetingPreview), "Facetings are not drawn in this version.");
   // The line stands on the pane's background, lighter than it.
   const GLBitmap image = WindowOf(nets)->ReadPixels();
   int bright = 0;

@@ -197,8 +197,9 @@ TEST_F(ProgramTest, StartsWithTheIcosahedronInItsPanes) {
   EXPECT_GT(Dot(Pane(0)->GetEye(), Pane(0)->GetViewAxis()), 1.0);
   // Half of the twenty faces face the viewer; those seen edge-on are left out.
   EXPECT_GE(ExpectModelWhereTheCameraPutsIt(Pane(0)), 8);
-  // The net pane has nothing to draw yet and says so.
-  EXPECT_NE(GetMissingContentText(kViewUnfoldedNet), nullptr);
+  // The net pane draws the icosahedron's net and says which net it is.
+  EXPECT_EQ(GetMissingContentText(kViewUnfoldedNet), nullptr);
+  EXPECT_EQ(Pane(1)->GetPaneStatusText(), "Net type 1 of 1.  Need 1 copy of this net.");
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
 }
 

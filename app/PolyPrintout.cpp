@@ -1,0 +1,156 @@
+#include "app/PolyPrintout.h"
+
+#include <wx/frame.h>
+#include <wx/printdlg.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "app/PolyView.h"
+#include "core/Messages.h"
+#include "core/Units.h"
+#include "ui/PanePrinting.h"
+#include "ui/WxDeviceContext.h"
+
+namespace corvia {
+
+namespace detail_PolyPrintout {
+
+constexpr double kTwipsPerInch = 1440.0;
+constexpr int kTextPoints = 9;
+
+// Page units (twips, y up) onto the DC's units (y down).
+class TwipsDeviceContext final : public DeviceContext {
+ public:
+  TwipsDeviceContext(DeviceContext& dc, const PrintPageGeometry& g) : mDC(dc), mG(g) {}
+  void MoveTo(int x, int y) override { mDC.MoveTo(X(x), Y(y)); }
+  void LineTo(int x, int y) override { mDC.LineTo(X(x), Y(y)); }
+  void Polygon(const int* xy, int count) override {
+    std::vector<int> points(static_cast<size_t>(2 * std::max(count, 0)));
+    for (int i = 0; i < count; ++i) {
+      points[2 * i] = X(xy[2 * i]);
+      points[2 * i + 1] = Y(xy[2 * i + 1]);
+    }
+    mDC.Polygon(points.data(), count);
+  }
+  void Arc(int cx, int cy, int radius, int x0, int y0, int x1, int y1) override {
+    mDC.Arc(X(cx), Y(cy), std::max(1, RoundToDevice(radius * mG.scaleX)), X(x0), Y(y0), X(x1), Y(y1));
+  }
+  void TextOut(int x, int y, const char* text) override { mDC.TextOut(X(x), Y(y), text); }
+  void SetPen(uint32_t colour, int width) override {
+    mDC.SetPen(colour, std::max(1, RoundToDevice(width * mG.scaleX)));
+  }
+  void SetBrush(uint32_t colour) override { mDC.SetBrush(colour); }
+
+ private:
+  int X(int x) const { return RoundToDevice(mG.originX + x * mG.scaleX); }
+  int Y(int y) const { return RoundToDevice(mG.originY - y * mG.scaleY); }
+  DeviceContext& mDC;
+  const PrintPageGeometry& mG;
+};
+
+}  // namespace detail_PolyPrintout
+
+PrintPageGeometry GetPrintPageGeometry(const wxRect& paper, const wxSize& ppi) {
+  using detail_PolyPrintout::kTwipsPerInch;
+  PrintPageGeometry g;
+  g.scaleX = ppi.x > 0 ? ppi.x / kTwipsPerInch : 1.0;
+  g.scaleY = ppi.y > 0 ? ppi.y / kTwipsPerInch : 1.0;
+  g.originX = paper.x;
+  g.originY = paper.y + paper.height;
+  const UnitSettings& units = GetUnitSettings();
+  const int32_t width = static_cast<int32_t>(std::lround(paper.width / g.scaleX));
+  const int32_t height = static_cast<int32_t>(std::lround(paper.height / g.scaleY));
+  g.rect[0] = units.mMarginLeft;
+  g.rect[1] = height - units.mMarginTop;
+  g.rect[2] = width - units.mMarginRight;
+  g.rect[3] = units.mMarginBottom;
+  // Margins larger than the paper leave a page of nothing rather than a turned one.
+  if (g.rect[2] < g.rect[0]) g.rect[2] = g.rect[0];
+  if (g.rect[1] < g.rect[3]) g.rect[1] = g.rect[3];
+  return g;
+}
+
+CPolyPrintout::CPolyPrintout(CPolyView* pane) : wxPrintout("Corvia"), mPane(pane) {}
+
+CPolyPrintout::~CPolyPrintout() {
+  if (mPane) mPane->EndPrinting();
+}
+
+PrintPageGeometry CPolyPrintout::GetGeometry() {
+  int ppiX = 0, ppiY = 0;
+  GetPPIPrinter(&ppiX, &ppiY);
+  return GetPrintPageGeometry(GetPaperRectPixels(), wxSize(ppiX, ppiY));
+}
+
+void CPolyPrintout::OnPreparePrinting() {
+  mPages = 0;
+  if (!mPane) return;
+  const PrintPageGeometry g = GetGeometry();
+  mPages = mPane->PrintsWithPageDrawing() ? mPane->CountPrintPages(g.rect) : 1;
+}
+
+void CPolyPrintout::GetPageInfo(int* minPage, int* maxPage, int* selFrom, int* selTo) {
+  *minPage = 1;
+  *maxPage = mPages;
+  *selFrom = 1;
+  *selTo = mPages;
+}
+
+bool CPolyPrintout::HasPage(int page) { return page >= 1 && page <= mPages; }
+
+bool CPolyPrintout::OnPrintPage(int page) {
+  wxDC* dc = GetDC();
+  if (!dc || !mPane || !HasPage(page)) return false;
+  const PrintPageGeometry g = GetGeometry();
+  if (!mPane->PrintsWithPageDrawing()) {
+    // The pane as an image on the page inside the margins.
+    const wxRect rect(RoundToDevice(g.originX + g.rect[0] * g.scaleX), RoundToDevice(g.originY - g.rect[1] * g.scaleY),
+                      RoundToDevice((g.rect[2] - g.rect[0]) * g.scaleX),
+                      RoundToDevice((g.rect[1] - g.rect[3]) * g.scaleY));
+    wxSize client(800, 600);
+    if (wxWindow* top = wxTheApp ? wxTheApp->GetTopWindow() : nullptr) client = top->GetClientSize();
+    return DoPrint(mPane, *dc, rect, IsPreview(), client);
+  }
+  wxFont font(wxFontInfo(detail_PolyPrintout::kTextPoints).Family(wxFONTFAMILY_SWISS));
+  dc->SetFont(font);
+  dc->SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
+  WxDeviceContext device(*dc);
+  detail_PolyPrintout::TwipsDeviceContext twips(device, g);
+  return mPane->PrintPageContent(page, twips, g.rect);
+}
+
+void CPolyPrintout::OnEndPrinting() {
+  if (mPane) mPane->EndPrinting();
+}
+
+wxPrintData& GetPrintData() { return GetPageSetupData().GetPrintData(); }
+
+wxPageSetupDialogData& GetPageSetupData() {
+  static wxPageSetupDialogData data;
+  return data;
+}
+
+bool ShowPrintPreview(CPolyView* pane, wxWindow* parent) {
+  if (!pane) return false;
+  wxPrintDialogData printData(GetPrintData());
+  auto* preview = new wxPrintPreview(new CPolyPrintout(pane), new CPolyPrintout(pane), &printData);
+  if (!preview->IsOk()) {
+    delete preview;
+    ShowError("There is nothing to print in this view.");
+    return false;
+  }
+  auto* frame = new wxPreviewFrame(preview, parent, "Print Preview", wxDefaultPosition, wxSize(800, 700));
+  frame->Centre(wxBOTH);
+  frame->Initialize();
+  frame->Show(true);
+  return true;
+}
+
+void ShowPageSetup(wxWindow* parent) {
+  wxPageSetupDialog dialog(parent, &GetPageSetupData());
+  if (dialog.ShowModal() == wxID_OK) GetPageSetupData() = dialog.GetPageSetupDialogData();
+}
+
+}  // namespace corvia

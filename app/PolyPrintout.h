@@ -1,0 +1,61 @@
+#pragma once
+// Printing a pane through the framework's printing: the nets of an Unfolded Net pane
+// on as many pages as their fitting needs, flat diagrams drawn on the page, every
+// other pane as an image rendered off screen. The same printout serves the print
+// preview.
+
+#include <wx/cmndata.h>
+#include <wx/dc.h>
+#include <wx/print.h>
+
+#include <cstdint>
+
+namespace corvia {
+
+class CPolyView;
+
+// The page rectangle of a printout in twips (left, top, right, bottom, y growing
+// upwards, origin at the paper's lower left corner), inside the margins of the unit
+// settings; and the factors from twips to the DC's units.
+struct PrintPageGeometry {
+  int32_t rect[4] = {0, 0, 0, 0};
+  double scaleX = 1.0;
+  double scaleY = 1.0;
+  // The paper's lower left corner in the DC's units.
+  double originX = 0.0;
+  double originY = 0.0;
+};
+// paper: the paper rectangle in the DC's units; ppi: the DC's units per inch.
+PrintPageGeometry GetPrintPageGeometry(const wxRect& paper, const wxSize& ppi);
+
+class CPolyPrintout final : public wxPrintout {
+ public:
+  explicit CPolyPrintout(CPolyView* pane);
+  ~CPolyPrintout() override;
+
+  void OnPreparePrinting() override;
+  void GetPageInfo(int* minPage, int* maxPage, int* selFrom, int* selTo) override;
+  bool HasPage(int page) override;
+  bool OnPrintPage(int page) override;
+  void OnEndPrinting() override;
+
+  // The pages counted by the last preparation.
+  int GetPageCount() const { return mPages; }
+
+ private:
+  PrintPageGeometry GetGeometry();
+  CPolyView* mPane;
+  int mPages = 0;
+};
+
+// The program's print settings (paper, orientation), kept for the run.
+wxPrintData& GetPrintData();
+wxPageSetupDialogData& GetPageSetupData();
+
+// Opens the print preview of the pane in a frame of its own, from which it prints;
+// false (with a message) when the pane has nothing to print.
+bool ShowPrintPreview(CPolyView* pane, wxWindow* parent);
+// "File > Print Setup...".
+void ShowPageSetup(wxWindow* parent);
+
+}  // namespace corvia

@@ -1,0 +1,632 @@
+// The flat panes of one element or diagram (the face, the face of the stellation, the
+// stellation diagram, the cell diagram, the vertex figure, the faceting diagram, the
+// cross-section) and the two net panes: their 2D extents, their drawing and their
+// status texts.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/PolyDoc.h"
+#include "app/PolyView.h"
+#include "construction/RainbowColor.h"
+#include "core/DrawnPolygon.h"
+#include "core/PolygonRing.h"
+#include "core/Tolerances.h"
+#include "core/VectorMath.h"
+#include "model/CrossSection.h"
+#include "model/Edge.h"
+#include "model/ElementFlags.h"
+#include "model/ElementList.h"
+#include "model/Poly.h"
+#include "model/PolyElement.h"
+#include "nets/Model3D.h"
+#include "nets/Net.h"
+#include "nets/NetSettings.h"
+#include "render/DisplaySettings.h"
+#include "render/GL.h"
+#include "render/GLErrors.h"
+#include "render/GLSelection.h"
+#include "render/ModelDrawSettings.h"
+#include "render/NetDrawSettings.h"
+#include "render/Primitives.h"
+#include "render/SelectionItems.h"
+#include "stellation/FaceType.h"
+#include "stellation/FaceTypeBlock.h"
+#include "stellation/Faceting.h"
+#include "stellation/StellationCell.h"
+#include "stellation/StellationDiagram.h"
+
+namespace corvia {
+
+namespace detail_PolyViewPanes {
+
+const double kIdentityFrame[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
+// The cell diagram's grid: one box of this many units per cell.
+constexpr double kCellBox = 50.0;
+constexpr double kCellMargin = 5.0;
+// Cell numbers are written once a text of this height in pixels fits a box.
+constexpr double kCellLabelPixels = 8.5;
+
+// The faceting edge colours of the face panes, by how many facets share an edge.
+constexpr float kOpenEdge[3] = {0.5f, 1.0f, 0.5f};
+constexpr float kOddEdge[3] = {1.0f, 0.7f, 0.2f};
+constexpr float kCoplanarEdge[3] = {0.5f, 0.0f, 1.0f};
+constexpr float kEvenEdge[3] = {1.0f, 0.2f, 0.2f};
+
+// Vertex figure marks.
+constexpr double kArrowSize = 0.1;
+constexpr int kReciprocationSegments = 180;
+constexpr double kLabelFraction = 0.45;
+
+bool HasStellatedBlock(Poly* poly, FaceTypeBlock* block) {
+  if (!poly || !block) return false;
+  if (!block->IsStellated()) poly->Stellate(block, false);
+  return block->IsStellated();
+}
+
+// The element's polygon: each corner's dual point in the element's own frame.
+std::vector<double> Polygon2D(const PolyElement* element) {
+  std::vector<double> xy;
+  if (!element || !element->mNeighbours) return xy;
+  Transform3D worldToFace;
+  element->GetWorldToFace(worldToFace, false);
+  for (int i = 0; i < element->mNumSides; ++i) {
+    const PolyElement* corner = element->GetCorner(i);
+    if (!corner || corner->HasFlag(kElementHemi)) continue;
+    double p[3];
+    TransformPoint(worldToFace, p, corner->mDualVert);
+    xy.push_back(p[0]);
+    xy.push_back(p[1]);
+  }
+  return xy;
+}
+
+double Extent2D(const std::vector<double>& xy) {
+  double r = 0.0;
+  for (size_t i = 0; i + 1 < xy.size(); i += 2) r = std::max(r, std::hypot(xy[i], xy[i + 1]));
+  return r;
+}
+
+// One edge of the hand-drawn faceting with the facets that share it.
+struct DrawnEdge {
+  double a[3];
+  double b[3];
+  std::vector<const double*> normals;
+};
+
+bool SamePoint(const double* p, const double* q) {
+  for (int k = 0; k < 3; ++k) {
+    if (std::fabs(p[k] - q[k]) > kPointTolerance) return false;
+  }
+  return true;
+}
+
+// Normals equal, or nearly opposite.
+bool Coplanar(const double* n, const double* m) {
+  bool same = true, opposite = true;
+  for (int k = 0; k < 3; ++k) {
+    same = same && std::fabs(n[k] - m[k]) <= kPointTolerance;
+    opposite = opposite && std::fabs(n[k] + m[k]) <= kPointTolerance;
+  }
+  return same || opposite;
+}
+
+std::vector<DrawnEdge> CollectDrawnEdges(const DrawnPolygon* polygons) {
+  std::vector<DrawnEdge> edges;
+  for (const DrawnPolygon* polygon = polygons; polygon; polygon = polygon->next) {
+    const PolygonVertex* ring = polygon->ring;
+    if (!ring) continue;
+    const PolygonVertex* v = ring;
+    int guard = 0;
+    do {
+      const PolygonVertex* w = v->next;
+      if (!w || w == v) break;
+      bool found = false;
+      for (DrawnEdge& e : edges) {
+        if ((SamePoint(e.a, v->point) && SamePoint(e.b, w->point)) ||
+            (SamePoint(e.a, w->point) && SamePoint(e.b, v->point))) {
+          e.normals.push_back(polygon->normal);
+          found = true;
+          break;
+        }
+      }
+      if (!found) {
+        DrawnEdge e{};
+        std::copy(v->point, v->point + 3, e.a);
+        std::copy(w->point, w->point + 3, e.b);
+        e.normals.push_back(polygon->normal);
+        edges.push_back(std::move(e));
+      }
+      v = w;
+    } while (v != ring && ++guard < 100000);
+  }
+  return edges;
+}
+
+const float* DrawnEdgeColour(const DrawnEdge& edge) {
+  const size_t n = edge.normals.size();
+  if (n == 1) return kOpenEdge;
+  if (n % 2 == 1) return kOddEdge;
+  if (n == 2) return Coplanar(edge.normals[0], edge.normals[1]) ? kCoplanarEdge : GetNewEdgeColor();
+  return kEvenEdge;
+}
+
+}  // namespace detail_PolyViewPanes
+
+void LightenDiagramColour(float* rgb) {
+  if (rgb[0] > 0.8f && rgb[1] > 0.8f) {
+    const float k = 0.8f / std::max(rgb[0], rgb[1]);
+    for (int i = 0; i < 3; ++i) rgb[i] *= k;
+  }
+}
+
+void GetCellDiagramExtents(int numCellTypes, int maxCellsPerType, float* extents) {
+  using detail_PolyViewPanes::kCellBox;
+  const float halfWidth = static_cast<float>(kCellBox / 2.0 * maxCellsPerType);
+  const float halfHeight = static_cast<float>(kCellBox / 2.0 * numCellTypes);
+  extents[0] = -halfWidth;
+  extents[1] = halfHeight;
+  extents[2] = halfWidth;
+  extents[3] = -halfHeight;
+}
+
+// ---- Preparations ---------------------------------------------------------------------------
+
+bool CPolyView::PrepareDiagramPane() {
+  using namespace detail_PolyViewPanes;
+  Poly* poly = GetCurrentPoly();
+  if (!poly) return false;
+  FaceTypeBlock* block = GetShownBlock(false);
+  auto square = [this](double r) {
+    if (!(r > 0.0) || !std::isfinite(r)) return false;
+    const float h = static_cast<float>(r);
+    SetExtents2D(-h, h, h, -h);
+    return true;
+  };
+  switch (mViewType) {
+    case kViewFace: {
+      if (Is3D()) return true;
+      PolyElement* face = poly->GetCurrentFace();
+      return face && square(face->GetCoplanarRadius());
+    }
+    case kViewVertexFigure: {
+      if (Is3D()) return true;
+      return square(Extent2D(Polygon2D(poly->GetOtherCurrentFinite())));
+    }
+    case kViewFacetingDiagram: {
+      PolyElement* element = poly->GetOtherCurrentFinite();
+      return element && square(element->GetOthersExtent2D());
+    }
+    case kViewFaceOfStellation: {
+      PolyElement* face = poly->GetCurrentFace();
+      if (!face || !HasStellatedBlock(poly, block)) return false;
+      if (!block->GetExistingModel3D()) block->GetModel3D(false);
+      block->UpdateScale();
+      return square(FaceType::GetScale(face->mType));
+    }
+    case kViewStellationDiagram: {
+      PolyElement* face = poly->GetCurrentFace();
+      if (!face || !face->mType || !HasStellatedBlock(poly, block)) return false;
+      return square(1.05 * face->mType->mDiagramRadius);
+    }
+    case kViewCellDiagram: {
+      if (!HasStellatedBlock(poly, block) || !block->mFirstCellType) return false;
+      int types = 0;
+      for (StellationCellType* type = block->mFirstCellType; type; type = type->mNext) ++types;
+      float e[4];
+      GetCellDiagramExtents(types, block->GetMaxCellsPerType(), e);
+      SetExtents2D(e[0], e[1], e[2], e[3]);
+      if (mFitMode == kFitTight) mFitMode = kFitNormal;
+      return true;
+    }
+    case kViewCrossSection: {
+      if (Is3D()) return true;
+      if (!poly->BuildCrossSection() || !poly->mCrossSection || poly->mCrossSection->mLoops.empty()) return false;
+      double lo[2] = {1e300, 1e300}, hi[2] = {-1e300, -1e300};
+      for (const auto& loop : poly->mCrossSection->mLoops) {
+        for (int i = 0; i < loop->NumPoints(); ++i) {
+          for (int k = 0; k < 2; ++k) {
+            lo[k] = std::min(lo[k], loop->mPoints[2 * i + k]);
+            hi[k] = std::max(hi[k], loop->mPoints[2 * i + k]);
+          }
+        }
+      }
+      const double r = std::max({std::fabs(lo[0]), std::fabs(lo[1]), std::fabs(hi[0]), std::fabs(hi[1])});
+      return square(r * 1.05);
+    }
+    case kViewUnfoldedNet:
+    case kViewFoldingNet: {
+      if (Is3D()) return true;
+      if (IsPrintingPage()) return false;
+      Model3D* model = block ? block->GetModel3D(true) : nullptr;
+      if (!model || !model->HasNets() || !model->mCurrentNet || !model->mCurrentNet->type) return false;
+      return square(model->mCurrentNet->type->GetBBoxRadius());
+    }
+    default:
+      return true;
+  }
+}
+
+// ---- Drawing --------------------------------------------------------------------------------
+
+bool CPolyView::DrawDiagramPane(Poly* poly) {
+  using namespace detail_PolyViewPanes;
+  switch (mViewType) {
+    case kViewFace:
+      DrawFacePane(poly, false);
+      return true;
+    case kViewFaceOfStellation:
+      DrawFacePane(poly, true);
+      return true;
+    case kViewStellationDiagram: {
+      FaceTypeBlock* block = GetShownBlock(false);
+      PolyElement* face = poly->GetCurrentFace();
+      if (face && face->mType && HasStellatedBlock(poly, block)) {
+        DrawDiagramInPlane(face->mType, kIdentityFrame, false);
+        DrawFaceTypePart(poly, face);
+      }
+      return true;
+    }
+    case kViewVertexFigure:
+      DrawVertexFigurePane(poly);
+      return true;
+    case kViewFacetingDiagram: {
+      PolyElement* element = poly->GetOtherCurrentFinite();
+      if (element && !element->HasFlag(kElementInf)) element->DrawVertexFigure2D(this, true, IsPicking());
+      return true;
+    }
+    case kViewCellDiagram:
+      DrawCellDiagramPane(poly);
+      return true;
+    case kViewCrossSection:
+      if (poly->BuildCrossSection() && poly->mCrossSection) DrawCrossSectionView(poly->mCrossSection.get());
+      return true;
+    case kViewUnfoldedNet: {
+      FaceTypeBlock* block = GetShownBlock(false);
+      Model3D* model = block ? block->GetModel3D(true) : nullptr;
+      if (model && model->HasNets() && model->mCurrentNet) model->mCurrentNet->DrawUnfolded();
+      return true;
+    }
+    case kViewFoldingNet: {
+      FaceTypeBlock* block = GetShownBlock(false);
+      Model3D* model = block ? block->GetModel3D(true) : nullptr;
+      if (model && model->HasNets()) {
+        model->UpdateFolding();
+        model->DrawNets();
+      }
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+void CPolyView::DrawFacePane(Poly* poly, bool ofStellation) {
+  using namespace detail_PolyViewPanes;
+  PolyElement* face = poly->GetCurrentFace();
+  FaceTypeBlock* block = GetShownBlock(false);
+  if (!face || !face->mType) return;
+  const FaceType* type = face->mType;
+  const bool stellated = HasStellatedBlock(poly, block);
+  const bool picking = IsPicking();
+  const bool lighting = corvia::SetLighting(this, false);
+  if (stellated) {
+    bool any = false;
+    for (const StellationFacet* f = type->mAllFacets; f; f = f->mNext) {
+      if (!f->IsVisible()) continue;
+      any = true;
+      float rgb[3];
+      if (ofStellation) {
+        static const float kStates[4][3] = {
+            {0.9f, 0.0f, 0.0f}, {0.8f, 0.8f, 0.0f}, {0.0f, 0.9f, 0.0f}, {0.0f, 0.0f, 0.9f}};
+        const int state = std::clamp(f->GetDrawState(), 0, 3);
+        std::copy(kStates[state], kStates[state] + 3, rgb);
+      } else {
+        const float* c = (f->mFlags & kFacetFacesDown) ? face->mBackColor : face->GetColour();
+        std::copy(c, c + 3, rgb);
+      }
+      LightenDiagramColour(rgb);
+      if (picking) {
+        SetGLSelectionItem(kSelectStellationFacet, type->GetFacetIndex(f));
+      } else {
+        SetColorv(rgb);
+      }
+      StellationFacet::Draw(f, kIdentityFrame);
+    }
+    if (picking) ClearGLSelectionItem();
+    if (any) {
+      // The outline of the stellation in this face: the lines between a facet in it
+      // and one outside.
+      if (!picking) SetColorv(GetNewEdgeColor());
+      glLineWidth(GetEdgeLineWidth());
+      DrawDiagramLines(type, kIdentityFrame, picking);
+    } else if (!ofStellation) {
+      DrawDiagramInPlane(type, kIdentityFrame, false);
+    }
+  } else if (!ofStellation) {
+    // Without a stellation the face itself, in its colour.
+    const std::vector<double> xy = Polygon2D(face);
+    if (xy.size() >= 6) {
+      float rgb[3];
+      std::copy(face->GetColour(), face->GetColour() + 3, rgb);
+      LightenDiagramColour(rgb);
+      if (!picking) SetColorv(rgb);
+      glBegin(GL_POLYGON);
+      for (size_t i = 0; i + 1 < xy.size(); i += 2) glVertex2d(xy[i], xy[i + 1]);
+      glEnd();
+      if (!picking) SetColorv(GetNewEdgeColor());
+      glBegin(GL_LINE_LOOP);
+      for (size_t i = 0; i + 1 < xy.size(); i += 2) glVertex2d(xy[i], xy[i + 1]);
+      glEnd();
+    }
+  }
+  corvia::SetLighting(this, lighting);
+  DrawFaceTypePart(poly, face);
+  CheckGLError("CPolyView::DrawFacePane");
+}
+
+void CPolyView::DrawFaceTypePart(Poly* poly, PolyElement* face) {
+  using namespace detail_PolyViewPanes;
+  const int mode = GetPaneSelectionMode();
+  if (mode == kSelectFaceting && poly->mDrawnPolygons) {
+    Transform3D worldToFace;
+    face->GetWorldToFace(worldToFace, false);
+    const float width = (GetModelDrawSettings().edgeWidth + 2.0f) * GetModelDrawSettings().lineWidthFactor;
+    const bool lighting = corvia::SetLighting(this, false);
+    glLineWidth(width);
+    for (const DrawnEdge& edge : CollectDrawnEdges(poly->mDrawnPolygons)) {
+      if (std::fabs(face->DistanceAlongNormal(edge.a, face->mCentre)) > kPointTolerance ||
+          std::fabs(face->DistanceAlongNormal(edge.b, face->mCentre)) > kPointTolerance) {
+        continue;
+      }
+      double a[3], b[3];
+      TransformPoint(worldToFace, a, edge.a);
+      TransformPoint(worldToFace, b, edge.b);
+      SetColorv(DrawnEdgeColour(edge));
+      glBegin(GL_LINES);
+      glVertex2d(a[0], a[1]);
+      glVertex2d(b[0], b[1]);
+      glEnd();
+    }
+    glLineWidth(GetModelDrawSettings().lineWidthFactor);
+    corvia::SetLighting(this, lighting);
+  }
+  if (AreFaceletNumbersShown()) {
+    if (Model3D* model = GetModel3D(poly)) {
+      Transform3D worldToFace;
+      face->GetWorldToFace(worldToFace, false);
+      model->DrawFaceletNumbers(worldToFace, true);
+    }
+  }
+}
+
+void CPolyView::DrawVertexFigurePane(Poly* poly) {
+  using namespace detail_PolyViewPanes;
+  PolyElement* element = poly->GetOtherCurrentFace();
+  if (!element) return;
+  const bool picking = IsPicking();
+  const bool lighting = corvia::SetLighting(this, false);
+  const bool reciprocation = GetDisplaySettings().showMidsphere;
+  const bool atCentre = element->HasFlag(kElementInf);
+  Transform3D worldToFace;
+  element->GetWorldToFace(worldToFace, false);
+  if (reciprocation && !atCentre && !picking) {
+    // The reciprocating sphere (the midsphere) cut by the figure's plane; an imaginary
+    // radius is drawn by its magnitude.
+    const double origin[3] = {0.0, 0.0, 0.0};
+    const double d = element->DistanceAlongNormal(element->mCentre, origin);
+    const double r2 = poly->mDualScale * poly->mDualScale - d * d;
+    const double centre[2] = {0.0, 0.0};
+    SetColorv(GetDisplaySettings().titleColor);
+    DrawCircle2D(centre, std::sqrt(std::fabs(r2)), kReciprocationSegments, false);
+  }
+  // The edges of the figure: from neighbour to neighbour round the vertex.
+  const std::vector<double> xy = Polygon2D(element);
+  const int n = static_cast<int>(xy.size() / 2);
+  float rgb[3] = {1.0f, 0.0f, 0.0f};
+  RainbowColor(0, rgb);
+  glLineWidth((GetModelDrawSettings().edgeWidth + 1.0f) * GetModelDrawSettings().lineWidthFactor);
+  for (int i = 0; i < n && n >= 2; ++i) {
+    const int j = (i + 1) % n;
+    if (picking) {
+      const PolyElement* side = element->GetCorner(j);
+      SetGLSelectionItem(side && side->IsVertex() ? kSelectVertexAsFace : kSelectFace, PolyElement::GetIndex(side));
+    } else {
+      SetColorv(rgb);
+      NextRainbowColor(rgb);
+    }
+    glBegin(GL_LINES);
+    glVertex2d(xy[2 * i], xy[2 * i + 1]);
+    glVertex2d(xy[2 * j], xy[2 * j + 1]);
+    glEnd();
+    if (reciprocation && !picking) {
+      const double mid[2] = {(xy[2 * i] + xy[2 * j]) / 2.0, (xy[2 * i + 1] + xy[2 * j + 1]) / 2.0};
+      const double len = std::hypot(mid[0], mid[1]);
+      if (len > kPointTolerance) {
+        const double out[2] = {mid[0] * (1.0 + kArrowSize / len), mid[1] * (1.0 + kArrowSize / len)};
+        DrawDoubleArrow2D(mid, out, kArrowSize);
+      }
+    }
+  }
+  if (picking) ClearGLSelectionItem();
+  glLineWidth(GetModelDrawSettings().lineWidthFactor);
+  // Corner numbers, placed towards the middle of their neighbours.
+  if (!picking && n >= 3) {
+    SetColorv(GetDisplaySettings().titleColor);
+    char text[48];
+    for (int i = 0; i < n; ++i) {
+      const int a = (i + n - 1) % n, b = (i + 1) % n;
+      const double towards[2] = {(xy[2 * a] + xy[2 * b]) / 2.0, (xy[2 * a + 1] + xy[2 * b + 1]) / 2.0};
+      const double at[2] = {xy[2 * i] + kLabelFraction * (towards[0] - xy[2 * i]),
+                            xy[2 * i + 1] + kLabelFraction * (towards[1] - xy[2 * i + 1])};
+      std::snprintf(text, sizeof text, "%d", i + 1);
+      DrawText2Dv(text, at, true);
+    }
+  }
+  corvia::SetLighting(this, lighting);
+  CheckGLError("CPolyView::DrawVertexFigurePane");
+}
+
+void CPolyView::DrawCellDiagramPane(Poly* poly) {
+  using namespace detail_PolyViewPanes;
+  FaceTypeBlock* block = GetShownBlock(false);
+  if (!HasStellatedBlock(poly, block) || !block->mFirstCellType) return;
+  const bool picking = IsPicking();
+  const bool lighting = corvia::SetLighting(this, false);
+  int types = 0;
+  for (StellationCellType* type = block->mFirstCellType; type; type = type->mNext) ++types;
+  // Where each cell's box stands: rows from the bottom, each row centred.
+  struct Box {
+    const StellationCell* cell;
+    double x0, y0, x1, y1;
+  };
+  std::vector<Box> boxes;
+  int row = 0;
+  for (StellationCellType* type = block->mFirstCellType; type; type = type->mNext, ++row) {
+    const double y0 = -kCellBox * types / 2.0 + row * kCellBox;
+    int i = 0;
+    for (const StellationCell* c = type->mFirstCell; c && c->mType == type && i < type->mNumCells; c = c->mNext, ++i) {
+      const double x0 = -kCellBox * type->mNumCells / 2.0 + i * kCellBox;
+      boxes.push_back(Box{c, x0 + kCellMargin, y0 + kCellMargin, x0 + kCellBox - kCellMargin,
+                          y0 + kCellBox - kCellMargin});
+    }
+  }
+  auto centre = [](const Box& b, double* out) {
+    out[0] = (b.x0 + b.x1) / 2.0;
+    out[1] = (b.y0 + b.y1) / 2.0;
+  };
+  // The links between cells, behind the boxes.
+  if (!picking) {
+    SetColor(0.6f, 0.6f, 0.6f);
+    SetLineStipple(0x6666);
+    glBegin(GL_LINES);
+    for (const Box& b : boxes) {
+      for (const StellationCell* other : b.cell->mNeighbours) {
+        if (!other || other <= b.cell) continue;
+        for (const Box& o : boxes) {
+          if (o.cell != other) continue;
+          double p[2], q[2];
+          centre(b, p);
+          centre(o, q);
+          glVertex2dv(p);
+          glVertex2dv(q);
+        }
+      }
+    }
+    glEnd();
+    SetLineStipple(0);
+  }
+  const double pixels = GetZoomedHeight() * kCellBox;
+  char text[16];
+  for (const Box& b : boxes) {
+    float rgb[3];
+    RainbowColor(b.cell->mType->mIndex, rgb);
+    LightenDiagramColour(rgb);
+    if (picking) {
+      SetGLSelectionItem(kSelectStellationCell, StellationCell::GetIndex(b.cell));
+    } else {
+      SetColorv(rgb);
+    }
+    glRectd(b.x0, b.y0, b.x1, b.y1);
+    if (picking) continue;
+    const bool included = b.cell->IsIncluded();
+    SetColorv(included ? GetNewEdgeColor() : GetDisplaySettings().titleColor);
+    glLineWidth(included ? static_cast<float>(std::clamp(pixels / 20.0, 1.0, 3.0)) : 1.0f);
+    glBegin(GL_LINE_LOOP);
+    glVertex2d(b.x0, b.y0);
+    glVertex2d(b.x1, b.y0);
+    glVertex2d(b.x1, b.y1);
+    glVertex2d(b.x0, b.y1);
+    glEnd();
+    glLineWidth(1.0f);
+    if (pixels >= kCellLabelPixels * 4.0) {
+      const float ink = rgb[0] + rgb[1] + rgb[2] < 1.5f ? 1.0f : 0.0f;
+      SetColor(ink, ink, ink);
+      std::snprintf(text, sizeof text, "%d", StellationCell::GetIndexInType(b.cell) + 1);
+      double at[2];
+      centre(b, at);
+      DrawText2Dv(text, at, true);
+    }
+  }
+  if (picking) ClearGLSelectionItem();
+  corvia::SetLighting(this, lighting);
+  CheckGLError("CPolyView::DrawCellDiagramPane");
+}
+
+// ---- Status texts ---------------------------------------------------------------------------
+
+std::string CPolyView::GetPaneStatusText() const {
+  Poly* poly = GetCurrentPoly();
+  if (!poly || mViewType == kNoViewType) return {};
+  char text[512];
+  text[0] = '\0';
+  switch (mViewType) {
+    case kViewFace:
+    case kViewFaceOfStellation:
+    case kViewStellationDiagram: {
+      PolyElement* face = poly->GetCurrentFace();
+      FaceTypeBlock* block = GetShownBlock(false);
+      if (!face || !face->mType || !block) return {};
+      std::snprintf(text, sizeof text, "Face type %d of %d%s.  %d faces of this type.", FaceType::GetNumber(face->mType),
+                    block->CountDistinctFaceTypes(), face->HasFlag(kElementHemi) ? " (Infinite)" : "",
+                    face->mType->mCount);
+      break;
+    }
+    case kViewFacetingDiagram:
+    case kViewVertexFigure: {
+      const bool faceting = mViewType == kViewFacetingDiagram;
+      PolyElement* vertex = faceting ? poly->GetOtherCurrentFinite() : poly->GetOtherCurrentFace();
+      FaceTypeBlock* block = GetShownBlock(true);
+      if (!vertex || !block) return {};
+      const int count = vertex->mList ? vertex->mList->mCount : 0;
+      const bool infinite = vertex->HasFlag(kElementHemi);
+      const bool atCentre = vertex->HasFlag(kElementInf);
+      if (faceting) {
+        std::snprintf(text, sizeof text, "Vertex type %d of %d%s.  Vertex %d of %d.%s", FaceType::GetNumber(vertex->mType),
+                      block->CountDistinctFaceTypes(), infinite ? " (Infinite)" : "", vertex->GetNumber(), count,
+                      atCentre ? "\nVertex is at centre of model,\nso faceting diagram is undefined." : "");
+      } else {
+        std::string s;
+        std::snprintf(text, sizeof text, "Vertex type %d of %d (vertex %d of %d%s).", FaceType::GetNumber(vertex->mType),
+                      block->CountDistinctFaceTypes(), vertex->GetNumber(), count, infinite ? ", infinite" : "");
+        s = text;
+        if (atCentre) {
+          s += "\nVertex is at centre of model,\nso vertex figure is undefined.";
+        } else if (GetDisplaySettings().showMidsphere) {
+          s +=
+              "\nThick lines: Vertex figure\nThin lines: Dual face\nCircle of reciprocation = intersection of plane "
+              "and reciprocating sphere";
+          const double origin[3] = {0.0, 0.0, 0.0};
+          const double d = vertex->DistanceAlongNormal(vertex->mCentre, origin);
+          if (poly->mDualScale * poly->mDualScale - d * d < 0.0) {
+            s +=
+                "\n\nDual face plane is outside reciprocation sphere so circle has imaginary\nradius.  Displayed "
+                "circle still works to reciprocate, but an additional\ninversion is also required (rotation by 180 "
+                "degrees).";
+          }
+        }
+        return s;
+      }
+      break;
+    }
+    case kViewUnfoldedNet: {
+      FaceTypeBlock* block = GetShownBlock(false);
+      Model3D* model = block ? block->GetExistingModel3D() : nullptr;
+      if (!model || !model->HasNets() || !model->mCurrentNet || !model->mCurrentNet->type) return "No nets.";
+      const NetType* type = model->mCurrentNet->type;
+      const int copies = type->numNets;
+      std::snprintf(text, sizeof text, "Net type %d of %d.  Need %d %s of this net.", NetType::GetNumber(type, model),
+                    model->GetNumNetTypes(), copies, copies == 1 ? "copy" : "copies");
+      break;
+    }
+    default:
+      return {};
+  }
+  return text;
+}
+
+}  // namespace corvia

@@ -1,0 +1,518 @@
+// Printed pages of a pane: texts, lines, arrows, dots and polygons clipped to the
+// printable rectangle, and the pages themselves: the nets of an Unfolded Net pane
+// fitted onto as many pages as they need, a flat diagram on one page.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "app/PolyView.h"
+#include "construction/RainbowColor.h"
+#include "core/Messages.h"
+#include "core/Units.h"
+#include "model/CrossSection.h"
+#include "model/Edge.h"
+#include "model/Poly.h"
+#include "model/PolyElement.h"
+#include "nets/Edge3D.h"
+#include "nets/Face3D.h"
+#include "nets/Model3D.h"
+#include "nets/Net.h"
+#include "nets/NetFlags.h"
+#include "nets/NetPages.h"
+#include "nets/NetTab.h"
+#include "model/ColorSchemes.h"
+#include "render/Primitives.h"
+#include "stellation/FaceType.h"
+#include "stellation/FaceTypeBlock.h"
+#include "stellation/StellationCell.h"
+#include "stellation/StellationDiagram.h"
+
+namespace corvia {
+
+namespace detail_PolyViewPrint {
+
+constexpr double kDegrees = 3.14159265358979323846 / 180.0;
+// Valley folds print dashed: dash and gap in twips.
+constexpr double kDashTwips = 120.0;
+// Thin lines of the printed diagrams, in twips.
+constexpr int kHairline = 10;
+constexpr uint32_t kBlack = 0x000000;
+constexpr uint32_t kGrey = 0x808080;
+
+uint32_t Pack(const float* rgb) { return PackRainbowColor(rgb); }
+
+// The convex polygon's points that stay against one page edge (x or y against v, on
+// the upper side strictly above, on the lower side at most v), with the crossings.
+std::vector<double> ClipAgainstEdge(const std::vector<double>& in, int axis, double v, bool upper) {
+  const int n = static_cast<int>(in.size() / 2);
+  auto stays = [&](int i) {
+    const double c = in[2 * i + axis];
+    return upper ? c > v : c <= v;
+  };
+  int firstOut = -1;
+  for (int i = 0; i < n && firstOut < 0; ++i) {
+    if (!stays(i)) firstOut = i;
+  }
+  if (firstOut < 0) return in;
+  int firstIn = -1;
+  for (int k = 1; k <= n && firstIn < 0; ++k) {
+    const int i = (firstOut + k) % n;
+    if (stays(i)) firstIn = i;
+  }
+  if (firstIn < 0) return {};
+  auto crossing = [&](int a, int b, std::vector<double>& out) {
+    const double ca = in[2 * a + axis], cb = in[2 * b + axis];
+    const double t = cb != ca ? (v - ca) / (cb - ca) : 0.0;
+    const int other = 1 - axis;
+    double p[2];
+    p[axis] = v;
+    p[other] = in[2 * a + other] + t * (in[2 * b + other] - in[2 * a + other]);
+    out.push_back(p[0]);
+    out.push_back(p[1]);
+  };
+  std::vector<double> out;
+  const int lastOut = (firstIn + n - 1) % n;
+  crossing(lastOut, firstIn, out);
+  int i = firstIn;
+  int last = i;
+  for (int k = 0; k < n && stays(i); ++k) {
+    out.push_back(in[2 * i]);
+    out.push_back(in[2 * i + 1]);
+    last = i;
+    i = (i + 1) % n;
+  }
+  crossing(last, (last + 1) % n, out);
+  return out;
+}
+
+// A 2D affine map (m0..m5) that shows the extents (left, top, right, bottom) centred
+// on the page rectangle, as large as fits.
+void FitExtentsToPage(const float* extents, const int32_t* rect, double* m) {
+  const double w = std::fabs(extents[2] - extents[0]);
+  const double h = std::fabs(extents[1] - extents[3]);
+  const double pw = rect[2] - rect[0];
+  const double ph = rect[1] - rect[3];
+  const double s = (w > 0.0 && h > 0.0) ? std::min(pw / w, ph / h) : 1.0;
+  const double cx = (extents[0] + extents[2]) / 2.0, cy = (extents[1] + extents[3]) / 2.0;
+  m[0] = s;
+  m[1] = 0.0;
+  m[2] = 0.0;
+  m[3] = s;
+  m[4] = (rect[0] + rect[2]) / 2.0 - s * cx;
+  m[5] = (rect[1] + rect[3]) / 2.0 - s * cy;
+}
+
+void MapPoint(const double* m, double x, double y, double* out) {
+  out[0] = m[0] * x + m[2] * y + m[4];
+  out[1] = m[1] * x + m[3] * y + m[5];
+}
+
+}  // namespace detail_PolyViewPrint
+
+// ---- The page ------------------------------------------------------------------------------
+
+void CPolyView::BeginPrintPage(DeviceContext* dc, const int32_t* rect) {
+  mPrint.dc = dc;
+  std::copy(rect, rect + 4, mPrint.rect);
+  mPrint.placement = nullptr;
+}
+
+void CPolyView::EndPrintPage() {
+  mPrint.dc = nullptr;
+  mPrint.placement = nullptr;
+}
+
+void CPolyView::SetPrintDiagramTransform(const double* m) { std::copy(m, m + 6, mPrint.diagramTransform); }
+
+DeviceContext& CPolyView::GetDC() {
+  // Callers reach the device context only through a page being printed.
+  static class NullDC final : public DeviceContext {
+   public:
+    void MoveTo(int, int) override {}
+    void LineTo(int, int) override {}
+    void Polygon(const int*, int) override {}
+    void Arc(int, int, int, int, int, int, int) override {}
+    void TextOut(int, int, const char*) override {}
+    void SetPen(uint32_t, int) override {}
+    void SetBrush(uint32_t) override {}
+  } none;
+  if (!mPrint.dc) {
+    ShowInternalError("CPolyView::GetDC: No page is being printed");
+    return none;
+  }
+  return *mPrint.dc;
+}
+
+bool CPolyView::IsOnPage(const double* p) const {
+  const int32_t* r = mPrint.rect;
+  return p[0] >= r[0] && p[0] <= r[2] && p[1] >= r[3] && p[1] <= r[1];
+}
+
+bool CPolyView::IsOnPage(int32_t x, int32_t y) const {
+  const int32_t* r = mPrint.rect;
+  return x >= r[0] && x <= r[2] && y >= r[3] && y <= r[1];
+}
+
+void CPolyView::PrintTextAt(const double* point, const char* text) {
+  if (!mPrint.dc || !text || !IsOnPage(point)) return;
+  mPrint.dc->TextOut(RoundToDevice(point[0]), RoundToDevice(point[1]), text);
+}
+
+void CPolyView::PrintTextAt(int32_t x, int32_t y, const char* text) {
+  if (!mPrint.dc || !text || !IsOnPage(x, y)) return;
+  mPrint.dc->TextOut(x, y, text);
+}
+
+bool CPolyView::ClipToPage(const double* a, const double* b, int32_t* out) const {
+  double p[2] = {a[0], a[1]}, q[2] = {b[0], b[1]};
+  const double lo[2] = {static_cast<double>(mPrint.rect[0]), static_cast<double>(mPrint.rect[3])};
+  const double hi[2] = {static_cast<double>(mPrint.rect[2]), static_cast<double>(mPrint.rect[1])};
+  if (!std::isfinite(p[0] + p[1] + q[0] + q[1]) || !ClipLine2D(p, q, lo, hi)) return false;
+  out[0] = RoundToDevice(p[0]);
+  out[1] = RoundToDevice(p[1]);
+  out[2] = RoundToDevice(q[0]);
+  out[3] = RoundToDevice(q[1]);
+  return true;
+}
+
+void CPolyView::PrintLine(const double* a, const double* b) {
+  int32_t c[4];
+  if (!mPrint.dc || !ClipToPage(a, b, c)) return;
+  mPrint.dc->MoveTo(c[0], c[1]);
+  mPrint.dc->LineTo(c[2], c[3]);
+}
+
+void CPolyView::PrintRectangle(const double* a, const double* b) {
+  const double p0[2] = {a[0], a[1]}, p1[2] = {a[0], b[1]}, p2[2] = {b[0], a[1]}, p3[2] = {b[0], b[1]};
+  PrintLine(p0, p1);
+  PrintLine(p0, p2);
+  PrintLine(p1, p3);
+  PrintLine(p2, p3);
+}
+
+void CPolyView::FillRectangle(const double* a, const double* b) {
+  const double xy[8] = {a[0], a[1], a[0], b[1], b[0], b[1], b[0], a[1]};
+  PrintPolygon(xy, 4);
+}
+
+void CPolyView::PrintArrowHead(const double* from, const double* to, double size) {
+  const double d[2] = {from[0] - to[0], from[1] - to[1]};
+  const double length = std::hypot(d[0], d[1]);
+  if (!(length > 0.0)) return;
+  const double u[2] = {d[0] / length, d[1] / length};
+  for (double turn : {45.0, -45.0}) {
+    const double c = std::cos(turn * detail_PolyViewPrint::kDegrees), s = std::sin(turn * detail_PolyViewPrint::kDegrees);
+    const double end[2] = {to[0] + size * (c * u[0] - s * u[1]), to[1] + size * (s * u[0] + c * u[1])};
+    PrintLine(end, to);
+  }
+}
+
+void CPolyView::PrintArrow(const double* from, const double* to, double size) {
+  PrintLine(from, to);
+  PrintArrowHead(from, to, size);
+}
+
+void CPolyView::PrintDoubleArrow(const double* from, const double* to, double size) {
+  PrintLine(from, to);
+  PrintArrowHead(from, to, size);
+  PrintArrowHead(to, from, size);
+}
+
+void CPolyView::PrintDot(const double* centre, double radius) {
+  if (!mPrint.dc || !(radius >= 0.0)) return;
+  // Nothing leaves the page: a dot that does not lie wholly on it is left out.
+  const int32_t* r = mPrint.rect;
+  if (!(centre[0] - radius >= r[0] && centre[0] + radius <= r[2] && centre[1] - radius >= r[3] &&
+        centre[1] + radius <= r[1])) {
+    return;
+  }
+  // The whole circle filled with the current brush, as a polygon of many sides.
+  constexpr int kSides = 36;
+  std::vector<int> xy(2 * kSides);
+  for (int i = 0; i < kSides; ++i) {
+    const double a = 2.0 * 3.14159265358979323846 * i / kSides;
+    xy[2 * i] = RoundToDevice(centre[0] + radius * std::cos(a));
+    xy[2 * i + 1] = RoundToDevice(centre[1] + radius * std::sin(a));
+  }
+  mPrint.dc->Polygon(xy.data(), kSides);
+}
+
+void CPolyView::PrintClippedPolygon(const double* a, const double* b, const double* c) {
+  using detail_PolyViewPrint::ClipAgainstEdge;
+  if (!mPrint.dc) return;
+  std::vector<double> xy = {a[0], a[1], b[0], b[1], c[0], c[1]};
+  for (double v : xy) {
+    if (!std::isfinite(v)) return;
+  }
+  const int32_t* r = mPrint.rect;
+  xy = ClipAgainstEdge(xy, 0, r[0], true);
+  if (!xy.empty()) xy = ClipAgainstEdge(xy, 0, r[2], false);
+  if (!xy.empty()) xy = ClipAgainstEdge(xy, 1, r[3], true);
+  if (!xy.empty()) xy = ClipAgainstEdge(xy, 1, r[1], false);
+  if (xy.size() < 6) return;
+  std::vector<int> points(xy.size());
+  for (size_t i = 0; i < xy.size(); ++i) points[i] = RoundToDevice(xy[i]);
+  mPrint.dc->Polygon(points.data(), static_cast<int>(points.size() / 2));
+}
+
+void CPolyView::PrintPolygon(const double* xy, int count) {
+  if (count < 3) return;
+  for (int i = 1; i + 1 < count; ++i) PrintClippedPolygon(xy, xy + 2 * i, xy + 2 * (i + 1));
+}
+
+void CPolyView::FitPaneToModel() {
+  const float* e = GetExtents2D();
+  if (e[0] != e[2] || e[1] != e[3]) return;
+  Poly* poly = GetCurrentPoly();
+  const float r = static_cast<float>(poly && IsShowingDual() ? poly->GetRadius() : 1.0);
+  SetExtents2D(-r, r, r, -r);
+}
+
+bool CPolyView::PrintsNetsAsToyPanels() const {
+  if (mViewType != kViewUnfoldedNet || !GeomagStyle) return false;
+  FaceTypeBlock* block = GetShownBlock(false);
+  Model3D* model = block ? block->GetExistingModel3D() : nullptr;
+  return model && model->CanBuildWithGeomag() && block->HasFaceImages();
+}
+
+// ---- Pages of a pane --------------------------------------------------------------------------
+
+bool CPolyView::PrintsWithPageDrawing() const {
+  if (mViewType == kViewUnfoldedNet) return true;
+  return (mViewType & kViewFlagDiagram) && !Is3D() && mViewType != kViewFacetingDiagram;
+}
+
+void CPolyView::FreePrintedPages() {
+  NetPage::FreeList(mPrintedPages);
+  mPrintedPages = nullptr;
+}
+
+void CPolyView::EndPrinting() {
+  FreePrintedPages();
+  EndPrintPage();
+}
+
+int CPolyView::CountPrintPages(const int32_t* rect) {
+  FreePrintedPages();
+  if (mViewType != kViewUnfoldedNet) return 1;
+  FaceTypeBlock* block = GetShownBlock(false);
+  Model3D* model = block ? block->GetModel3D(true) : nullptr;
+  if (!model || !model->HasNets()) return 0;
+  // The pages are made after any remaking of the nets, and freed before the next: a
+  // page holds pointers into the nets.
+  if (model->CountNetsToPrint(nullptr, false) <= 0) return 0;
+  int32_t lowest = 0;
+  mPrintedPages = FitNetsOnPages(model, rect, 0, nullptr, false, &lowest);
+  int pages = 0;
+  for (NetPage* page = mPrintedPages; page; page = page->next) ++pages;
+  return pages;
+}
+
+bool CPolyView::PrintPageContent(int page, DeviceContext& dc, const int32_t* rect) {
+  Poly* poly = GetCurrentPoly();
+  if (!poly || page < 1) return false;
+  BeginPrintPage(&dc, rect);
+  {
+    PrintPageScope scope(this);
+    if (mViewType == kViewUnfoldedNet) {
+      PrintNetPage(page);
+    } else {
+      PrintDiagramPage(poly);
+    }
+  }
+  EndPrintPage();
+  return true;
+}
+
+void CPolyView::PrintNetPage(int pageNumber) {
+  using namespace detail_PolyViewPrint;
+  NetPage* page = ListNth(mPrintedPages, pageNumber - 1);
+  if (!page) return;
+  DeviceContext& dc = *mPrint.dc;
+  const int lineWidth = std::max(1, GetUnitSettings().mPrintLineWidth);
+  for (NetPlacement* placement = page->head; placement; placement = placement->next) {
+    Net* net = placement->net;
+    if (!net) continue;
+    mPrint.placement = placement;
+    auto toPage = [placement](const double* p, double* out) { placement->ToPagePoint(p, false, out); };
+    // The facelets filled in their colours.
+    int steps = 1000000;
+    for (Face3D* f = net->first; f && steps-- > 0; f = f->mNextInNet) {
+      if (!f->mType) continue;
+      const uint32_t colour = Pack(f->GetColor());
+      dc.SetBrush(colour);
+      dc.SetPen(colour, 1);
+      const int count = f->GetNumEdges();
+      for (int i = 0; i + 2 < f->mType->mNumIndices; i += 3) {
+        double p[3][2];
+        bool valid = true;
+        for (int c = 0; c < 3 && valid; ++c) {
+          const int index = f->mType->mIndices[i + c];
+          valid = index >= 0 && index < count;
+          if (valid) toPage(f->mEdges[index].unfolded, p[c]);
+        }
+        if (valid) PrintClippedPolygon(p[0], p[1], p[2]);
+      }
+    }
+    // The glue tabs, outlined.
+    dc.SetPen(kBlack, lineWidth);
+    steps = 1000000;
+    for (Face3D* f = net->first; f && steps-- > 0; f = f->mNextInNet) {
+      for (int i = 0; i < f->GetNumEdges(); ++i) {
+        const NetTab* tab = f->mEdges[i].tab.get();
+        if (!tab || tab->IsEmpty() || tab->outline.size() < 2) continue;
+        double previous[2];
+        bool first = true;
+        for (const TabPoint& point : tab->outline) {
+          double q[2];
+          toPage(point.pos2D, q);
+          if (!first) PrintLine(previous, q);
+          previous[0] = q[0];
+          previous[1] = q[1];
+          first = false;
+        }
+      }
+    }
+    // The edges: the outline and the folds, valley folds dashed.
+    steps = 1000000;
+    for (Face3D* f = net->first; f && steps-- > 0; f = f->mNextInNet) {
+      for (int i = 0; i < f->GetNumEdges(); ++i) {
+        const Edge3D* e = &f->mEdges[i];
+        const Edge3D* next = e->GetNextInLoop();
+        if (!next || e->Has(kEdgeJoinedAdded)) continue;
+        double a[2], b[2];
+        toPage(e->unfolded, a);
+        toPage(next->unfolded, b);
+        const bool fold = e->Has(kEdgeJoinedFirst);
+        if (fold && !e->IsConvex()) {
+          const double length = std::hypot(b[0] - a[0], b[1] - a[1]);
+          const int dashes = std::max(1, static_cast<int>(length / (2.0 * kDashTwips)));
+          for (int k = 0; k < dashes; ++k) {
+            const double t0 = static_cast<double>(2 * k) / (2 * dashes - 1);
+            const double t1 = static_cast<double>(2 * k + 1) / (2 * dashes - 1);
+            const double p[2] = {a[0] + t0 * (b[0] - a[0]), a[1] + t0 * (b[1] - a[1])};
+            const double q[2] = {a[0] + std::min(t1, 1.0) * (b[0] - a[0]), a[1] + std::min(t1, 1.0) * (b[1] - a[1])};
+            PrintLine(p, q);
+          }
+        } else {
+          PrintLine(a, b);
+        }
+      }
+    }
+    net->DrawSphereSections(false, placement, true);
+    net->DrawFaceletLines(false, true);
+  }
+  mPrint.placement = nullptr;
+}
+
+void CPolyView::PrintDiagramPage(Poly* poly) {
+  using namespace detail_PolyViewPrint;
+  if (!PrepareDiagramPane()) FitPaneToModel();
+  double m[6];
+  FitExtentsToPage(GetExtents2D(), mPrint.rect, m);
+  SetPrintDiagramTransform(m);
+  DeviceContext& dc = *mPrint.dc;
+  FaceTypeBlock* block = GetShownBlock(false);
+  PolyElement* face = poly->GetCurrentFace();
+  auto line = [&](double x0, double y0, double x1, double y1) {
+    double a[2], b[2];
+    MapPoint(m, x0, y0, a);
+    MapPoint(m, x1, y1, b);
+    PrintLine(a, b);
+  };
+  switch (mViewType) {
+    case kViewFace:
+    case kViewFaceOfStellation:
+    case kViewStellationDiagram: {
+      if (!face || !face->mType || !block || !block->IsStellated()) return;
+      const FaceType* type = face->mType;
+      if (mViewType != kViewStellationDiagram) {
+        for (const StellationFacet* f = type->mAllFacets; f; f = f->mNext) {
+          if (!f->IsVisible()) continue;
+          float rgb[3];
+          std::copy(face->GetColour(), face->GetColour() + 3, rgb);
+          LightenDiagramColour(rgb);
+          dc.SetBrush(Pack(rgb));
+          dc.SetPen(Pack(rgb), 1);
+          StellationFacet::Print(f, m);
+        }
+      }
+      dc.SetPen(mViewType == kViewStellationDiagram ? kBlack : kGrey, kHairline);
+      for (const StellationLine* l = type->mLineEqns; l; l = l->mNext) {
+        if (!l->mFirst || !l->mLast || !l->mFirst->mPoint || !l->mLast->mPoint) continue;
+        line(l->mFirst->mPoint->mX, l->mFirst->mPoint->mY, l->mLast->mPoint->mX, l->mLast->mPoint->mY);
+      }
+      break;
+    }
+    case kViewCellDiagram: {
+      if (!block || !block->mFirstCellType) return;
+      int types = 0;
+      for (StellationCellType* type = block->mFirstCellType; type; type = type->mNext) ++types;
+      int row = 0;
+      for (StellationCellType* type = block->mFirstCellType; type; type = type->mNext, ++row) {
+        const double y0 = -25.0 * types + 50.0 * row;
+        int i = 0;
+        for (const StellationCell* c = type->mFirstCell; c && c->mType == type && i < type->mNumCells;
+             c = c->mNext, ++i) {
+          const double x0 = -25.0 * type->mNumCells + 50.0 * i;
+          double a[2], b[2];
+          MapPoint(m, x0 + 5.0, y0 + 5.0, a);
+          MapPoint(m, x0 + 45.0, y0 + 45.0, b);
+          float rgb[3];
+          RainbowColor(type->mIndex, rgb);
+          LightenDiagramColour(rgb);
+          dc.SetBrush(Pack(rgb));
+          dc.SetPen(Pack(rgb), 1);
+          FillRectangle(a, b);
+          dc.SetPen(kBlack, c->IsIncluded() ? 3 * kHairline : kHairline);
+          PrintRectangle(a, b);
+        }
+      }
+      break;
+    }
+    case kViewVertexFigure: {
+      PolyElement* element = poly->GetOtherCurrentFace();
+      if (!element || !element->mNeighbours) return;
+      Transform3D worldToFace;
+      element->GetWorldToFace(worldToFace, false);
+      std::vector<double> xy;
+      for (int i = 0; i < element->mNumSides; ++i) {
+        const PolyElement* corner = element->GetCorner(i);
+        if (!corner) continue;
+        double p[3];
+        TransformPoint(worldToFace, p, corner->mDualVert);
+        xy.push_back(p[0]);
+        xy.push_back(p[1]);
+      }
+      const int n = static_cast<int>(xy.size() / 2);
+      float rgb[3];
+      RainbowColor(0, rgb);
+      for (int i = 0; i < n && n >= 2; ++i) {
+        const int j = (i + 1) % n;
+        dc.SetPen(Pack(rgb), 2 * kHairline);
+        NextRainbowColor(rgb);
+        line(xy[2 * i], xy[2 * i + 1], xy[2 * j], xy[2 * j + 1]);
+      }
+      break;
+    }
+    case kViewCrossSection: {
+      if (!poly->BuildCrossSection() || !poly->mCrossSection) return;
+      for (const auto& loop : poly->mCrossSection->mLoops) {
+        const int n = loop->NumPoints();
+        for (int i = 0; i < n; ++i) {
+          const int j = (i + 1) % n;
+          const PolyElement* f = loop->mFaces[static_cast<size_t>(j)];
+          dc.SetPen(Pack(f ? f->GetColour() : loop->mColour.colour), 2 * kHairline);
+          line(loop->mPoints[2 * i], loop->mPoints[2 * i + 1], loop->mPoints[2 * j], loop->mPoints[2 * j + 1]);
+        }
+      }
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+}  // namespace corvia
