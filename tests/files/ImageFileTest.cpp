@@ -5,7 +5,10 @@
 #include <FreeImage.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -304,3 +307,111 @@ TEST(CentreMargins, SplitsTheDifferenceWithTheOddPixelRightAndTop) {
 }
 
 }  // namespace test_ImageFile
+
+namespace test_ImageFileWrite {
+
+using corvia::testing::Platform;
+
+// RGBA pixels of a gradient, the top row first: (x, y) is (50x, 40y, 255 - 50x).
+std::vector<uint8_t> Gradient(int width, int height) {
+  std::vector<uint8_t> rgba(static_cast<size_t>(width) * height * 4);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      uint8_t* p = &rgba[(static_cast<size_t>(y) * width + x) * 4];
+      p[0] = static_cast<uint8_t>(50 * x);
+      p[1] = static_cast<uint8_t>(40 * y);
+      p[2] = static_cast<uint8_t>(255 - 50 * x);
+      p[3] = 77;
+    }
+  }
+  return rgba;
+}
+
+// The pixel (x, y) counted from the top, as the file holds it.
+std::vector<int> ReadBack(const std::string& path, int x, int y) {
+  FIBITMAP* image = FreeImage_Load(FreeImage_GetFileType(path.c_str(), 0), path.c_str(), 0);
+  EXPECT_NE(image, nullptr) << path;
+  if (!image) return {};
+  RGBQUAD c = {};
+  FreeImage_GetPixelColor(image, x, FreeImage_GetHeight(image) - 1 - y, &c);
+  FreeImage_Unload(image);
+  return {c.rgbRed, c.rgbGreen, c.rgbBlue};
+}
+
+TEST(ImageFileWrite, KindsByExtension) {
+  EXPECT_EQ(corvia::GetImageFileKind("a/b.PNG"), corvia::ImageFileKind::kPng);
+  EXPECT_EQ(corvia::GetImageFileKind("b.jpeg"), corvia::ImageFileKind::kJpeg);
+  EXPECT_EQ(corvia::GetImageFileKind("b.Jpg"), corvia::ImageFileKind::kJpeg);
+  EXPECT_EQ(corvia::GetImageFileKind("b.bmp"), corvia::ImageFileKind::kNone);
+  // A dot in a folder's name is not an extension.
+  EXPECT_EQ(corvia::GetImageFileKind("x.png/picture"), corvia::ImageFileKind::kNone);
+  EXPECT_EQ(corvia::GetImageFileKind(nullptr), corvia::ImageFileKind::kNone);
+}
+
+TEST(ImageFileWrite, PngKeepsEveryPixelTopRowFirstAndJpegItsColoursNearly) {
+  Platform().messages.Clear();
+  const auto folder = corvia::testing::ScratchDir("ImageFileWrite");
+  const std::vector<uint8_t> rgba = Gradient(5, 4);
+  const std::string png = (folder / "gradient.png").string();
+  ASSERT_TRUE(corvia::WriteImageFile(png.c_str(), rgba.data(), 5, 4, 90, 300));
+  for (int y = 0; y < 4; ++y) {
+    for (int x = 0; x < 5; ++x) EXPECT_EQ(ReadBack(png, x, y), (std::vector<int>{50 * x, 40 * y, 255 - 50 * x}));
+  }
+  FIBITMAP* image = FreeImage_Load(FIF_PNG, png.c_str(), 0);
+  ASSERT_NE(image, nullptr);
+  EXPECT_NEAR(FreeImage_GetDotsPerMeterX(image) * 0.0254, 300.0, 1.0);
+  FreeImage_Unload(image);
+
+  // A flat colour survives JPEG compression within a few levels.
+  std::vector<uint8_t> flat(16 * 16 * 4);
+  for (size_t i = 0; i < flat.size(); i += 4) flat[i] = 200, flat[i + 1] = 60, flat[i + 2] = 30;
+  const std::string jpeg = (folder / "flat.jpg").string();
+  ASSERT_TRUE(corvia::WriteImageFile(jpeg.c_str(), flat.data(), 16, 16, 95, 0));
+  EXPECT_EQ(FreeImage_GetFileType(jpeg.c_str(), 0), FIF_JPEG);
+  const std::vector<int> c = ReadBack(jpeg, 8, 8);
+  ASSERT_EQ(c.size(), 3u);
+  EXPECT_NEAR(c[0], 200, 4);
+  EXPECT_NEAR(c[1], 60, 4);
+  EXPECT_NEAR(c[2], 30, 4);
+  EXPECT_TRUE(Platform().messages.Boxes().empty());
+  // Nothing is left beside the files.
+  int files = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++files;
+  EXPECT_EQ(files, 2);
+}
+
+TEST(ImageFileWrite, AFailureSaysWhyAndLeavesTheOldFile) {
+  const auto folder = corvia::testing::ScratchDir("ImageFileWriteFails");
+  const std::vector<uint8_t> rgba = Gradient(2, 2);
+  Platform().messages.Clear();
+  const std::string bmp = (folder / "picture.bmp").string();
+  EXPECT_FALSE(corvia::WriteImageFile(bmp.c_str(), rgba.data(), 2, 2, 90, 0));
+  ASSERT_EQ(Platform().messages.Boxes().size(), 1u);
+  EXPECT_EQ(Platform().messages.Boxes()[0].text,
+            "Couldn't write image file '" + bmp + "'.\nOnly PNG (.png) and JPEG (.jpg) images can be written.");
+  EXPECT_FALSE(std::filesystem::exists(bmp));
+
+  const std::string png = (folder / "old.png").string();
+  {
+    std::ofstream out(png);
+    out << "old contents";
+  }
+  Platform().messages.Clear();
+  EXPECT_FALSE(corvia::WriteImageFile(png.c_str(), nullptr, 0, 0, 90, 0));
+  EXPECT_EQ(Platform().messages.CountTitled("Error"), 1);
+  // A folder that cannot be written to: the old file stays as it was.
+  std::filesystem::permissions(folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  Platform().messages.Clear();
+  const bool written = corvia::WriteImageFile(png.c_str(), rgba.data(), 2, 2, 90, 0);
+  std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
+  if (geteuid() != 0) {
+    EXPECT_FALSE(written);
+    EXPECT_EQ(Platform().messages.CountTitled("Error"), 1);
+    std::ifstream in(png);
+    std::string contents;
+    std::getline(in, contents);
+    EXPECT_EQ(contents, "old contents");
+  }
+}
+
+}  // namespace test_ImageFileWrite
