@@ -16,9 +16,24 @@
 #include "model/TransitionSettings.h"
 #include "render/MouseThrow.h"
 #include "render/OffscreenViewWindow.h"
+#include "stellation/FaceTypeBlock.h"
+#include "stellation/StellationCell.h"
 #include "tests/support/TestSupport.h"
 
 namespace corvia::testing {
+
+// Stellates the base of the current model with the cells of the shells below the
+// count (the model itself for 1).
+inline void StellateCurrentBase(int shells) {
+  Poly* poly = GetCurrentPoly();
+  ASSERT_NE(poly, nullptr);
+  FaceTypeBlock* block = poly->mBaseBlock.get();
+  poly->Stellate(block, false);
+  ASSERT_TRUE(block->IsStellated());
+  for (StellationCell* c = block->mFirstCell; c && c != block->GetOuterCell(); c = c->mNext) {
+    StellationCell::SetIncluded(c, c->mType->mIndex < shells);
+  }
+}
 
 class DocumentTest : public ::testing::Test {
  protected:

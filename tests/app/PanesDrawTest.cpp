@@ -17,8 +17,6 @@
 #include "nets/Model3D.h"
 #include "nets/NetPages.h"
 #include "render/GLBitmapRender.h"
-#include "stellation/FaceTypeBlock.h"
-#include "stellation/StellationCell.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/render/ModelTestSupport.h"
 
@@ -87,16 +85,7 @@ class PanesDrawTest : public DocumentTest {
     Platform().messages.Clear();
   }
 
-  // The icosahedron's stellation of the shells below the count.
-  static void Stellate(int shells) {
-    Poly* poly = GetCurrentPoly();
-    FaceTypeBlock* block = poly->mBaseBlock.get();
-    poly->Stellate(block, false);
-    ASSERT_TRUE(block->IsStellated());
-    for (StellationCell* c = block->mFirstCell; c && c != block->GetOuterCell(); c = c->mNext) {
-      StellationCell::SetIncluded(c, c->mType->mIndex < shells);
-    }
-  }
+  static void Stellate(int shells) { corvia::testing::StellateCurrentBase(shells); }
 
   GLBitmap Draw(CPolyView* pane) {
     WindowOf(pane)->Paint();

@@ -9,27 +9,37 @@
 #include <wx/uiaction.h>
 #include <wx/image.h>
 #include <wx/odcombo.h>
+#include <wx/dcps.h>
 
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <numbers>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/PolyApp.h"
+#include "app/PolyPrintout.h"
+#include "app/Settings.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
 #include "app/StartUp.h"
 #include "app/WindowServices.h"
+#include "core/Units.h"
 #include "core/VectorMath.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
+#include "nets/Model3D.h"
+#include "nets/NetPages.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
 #include "render/MouseThrow.h"
+#include "tests/app/AppTestSupport.h"
 #include "tests/gui/GuiTestSupport.h"
+#include "tests/render/ModelTestSupport.h"
 #include "tests/support/PlaneHull.h"
 #include "tests/support/TestSupport.h"
 #include "construction/ModelLookup.h"
@@ -87,6 +97,12 @@ class ProgramTest : public ::testing::Test {
 
   static CPolyDoc* Doc() { return CPolyApp::Get().GetDoc(); }
   static CPolyView* Pane(int i) { return GetPane(i); }
+  // Paints the pane now and lets the screen show it.
+  static void Repaint(CPolyView* pane) {
+    pane->Invalidate(true);
+    pane->UpdateNow();
+    YieldFor(50);
+  }
   static wxGLCanvas* Canvas(int i) { return static_cast<PaneWindow*>(Pane(i)->GetWindow())->GetCanvas(); }
   static wxPoint CentreOf(wxWindow* window) {
     return window->ClientToScreen(wxPoint(window->GetClientSize().x / 2, window->GetClientSize().y / 2));
@@ -100,9 +116,7 @@ class ProgramTest : public ::testing::Test {
   // the number of faces checked.
   static int ExpectModelWhereTheCameraPutsIt(CPolyView* pane) {
     // What the screen shows is the last paint's: one now, with the camera as it is.
-    pane->Invalidate(true);
-    pane->UpdateNow();
-    YieldFor(50);
+    Repaint(pane);
     const wxImage image = corvia::testing::ScreenPixels(Canvas(0));
     Poly* poly = GetCurrentPoly();
     int checked = 0;
@@ -395,6 +409,158 @@ TEST_F(ProgramTest, ATourOfThreeEventsPlaysBackToItsModelsAndViews) {
   ASSERT_TRUE(Doc()->OpenModelByNameOrSymbol("5.5.5"));
   EXPECT_FALSE(tour.IsTourPlaying());
   tour.Clear();
+}
+
+// ---- The flat panes on screen, exported and printed ---------------------------------------------
+
+// The pixels of a window as the screen shows them.
+GLBitmap ScreenBitmap(wxWindow* canvas) {
+  const wxImage image = corvia::testing::ScreenPixels(canvas);
+  GLBitmap bitmap;
+  bitmap.width = image.GetWidth();
+  bitmap.height = image.GetHeight();
+  bitmap.pixels.resize(static_cast<size_t>(bitmap.width) * bitmap.height * 4);
+  for (int y = 0; y < bitmap.height; ++y) {
+    for (int x = 0; x < bitmap.width; ++x) {
+      uint8_t* p = bitmap.Pixel(x, y);
+      p[0] = image.GetRed(x, y);
+      p[1] = image.GetGreen(x, y);
+      p[2] = image.GetBlue(x, y);
+      p[3] = 255;
+    }
+  }
+  return bitmap;
+}
+
+// The pixels that are not the panes' grey background.
+int Drawn(const GLBitmap& image) {
+  int count = 0;
+  for (size_t i = 0; i < image.pixels.size(); i += 4) {
+    const uint8_t* p = &image.pixels[i];
+    count += (std::abs(p[0] - 128) > 2 || std::abs(p[1] - 128) > 2 || std::abs(p[2] - 128) > 2) ? 1 : 0;
+  }
+  return count;
+}
+
+int LargestDifference(const GLBitmap& a, const GLBitmap& b) {
+  if (a.width != b.width || a.height != b.height) return 1000;
+  int worst = 0;
+  for (size_t i = 0; i < a.pixels.size(); ++i) {
+    if (i % 4 != 3) worst = std::max(worst, std::abs(int{a.pixels[i]} - int{b.pixels[i]}));
+  }
+  return worst;
+}
+
+// The net pane and the stellation diagram pane as the screen shows them, for the
+// icosahedron and a stellation of it, against their reference pictures; the exported
+// image holds the pixels of the screen.
+TEST_F(ProgramTest, NetAndDiagramPanesOnScreenAndExported) {
+  CPolyView* pane = Pane(1);
+  auto Shot = [pane](int i) {
+    Repaint(pane);
+    return ScreenBitmap(Canvas(i));
+  };
+  ASSERT_EQ(pane->GetViewType(), kViewUnfoldedNet);
+  ExportSettings& settings = GetAppSettings().exports;
+  const ExportSettings saved = settings;
+  settings.overSample = 1;
+  settings.hideText = 0;
+  const GLBitmap net = Shot(1);
+  EXPECT_GT(Drawn(net), 5000);
+  corvia::testing::ExpectMatchesFixture(net, "pane-net-icosahedron");
+  const std::string path = (corvia::testing::ScratchDir("pane-export") / "net.png").string();
+  ASSERT_TRUE(pane->ExportImage(path.c_str(), net.width, net.height));
+  GLBitmap exported;
+  ASSERT_TRUE(corvia::testing::LoadPng(path, exported));
+  EXPECT_LE(LargestDifference(exported, net), 1);
+  settings = saved;
+
+  ASSERT_TRUE(pane->SetViewType(kViewStellationDiagram, false));
+  const GLBitmap diagram = Shot(1);
+  EXPECT_EQ(pane->GetPaneStatusText(), "Face type 1 of 1.  20 faces of this type.");
+  EXPECT_GT(Drawn(diagram), 5000);
+  corvia::testing::StellateCurrentBase(2);
+  const GLBitmap stellation = Shot(1);
+  EXPECT_NE(stellation.pixels, diagram.pixels);
+  corvia::testing::ExpectMatchesFixture(stellation, "pane-stellation-diagram-icosahedron");
+
+  // The nets of the stellation, unfolded and folding.
+  ASSERT_TRUE(pane->SetViewType(kViewUnfoldedNet, false));
+  const GLBitmap nets = Shot(1);
+  EXPECT_GT(Drawn(nets), 2000);
+  EXPECT_NE(nets.pixels, net.pixels);
+  ASSERT_TRUE(pane->SetViewType(kViewFoldingNet, false));
+  EXPECT_GT(Drawn(Shot(1)), 2000);
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+}
+
+// The nets of a stellation printed into a PostScript file: one page of the file for
+// each page of the fitting, every line inside the page's margins.
+TEST_F(ProgramTest, NetsPrintIntoAPostScriptFile) {
+  corvia::testing::StellateCurrentBase(2);
+  CPolyView* pane = Pane(1);
+  UnitSettings& units = GetUnitSettings();
+  const UnitSettings saved = units;
+  units.mLengthScale = 3.0;
+  units.mMarginLeft = units.mMarginRight = units.mMarginTop = units.mMarginBottom = 1440;
+  const std::string path = (corvia::testing::ScratchDir("print-nets") / "nets.ps").string();
+  wxPrintData data;
+  data.SetPaperId(wxPAPER_A4);
+  data.SetFilename(path);
+  data.SetPrintMode(wxPRINT_MODE_FILE);
+  int pages = 0;
+  wxSize ppi, size;
+  {
+    wxPostScriptDC dc(data);
+    ASSERT_TRUE(dc.IsOk());
+    ppi = dc.GetPPI();
+    size = dc.GetSize();
+    CPolyPrintout printout(pane);
+    printout.SetPPIPrinter(ppi.x, ppi.y);
+    printout.SetPPIScreen(96, 96);
+    printout.SetPageSizePixels(size.x, size.y);
+    printout.SetPaperRectPixels(wxRect(wxPoint(0, 0), size));
+    printout.SetDC(&dc);
+    printout.OnPreparePrinting();
+    pages = printout.GetPageCount();
+    ASSERT_TRUE(dc.StartDoc("Nets"));
+    for (int page = 1; page <= pages; ++page) {
+      dc.StartPage();
+      EXPECT_TRUE(printout.OnPrintPage(page));
+      dc.EndPage();
+    }
+    dc.EndDoc();
+    printout.OnEndPrinting();
+  }
+  // The fitting itself, on the same page.
+  const PrintPageGeometry geometry = GetPrintPageGeometry(wxRect(wxPoint(0, 0), size), ppi);
+  Model3D* model = GetCurrentPoly()->mBaseBlock.get()->GetModel3D(true);
+  ASSERT_NE(model, nullptr);
+  model->CountNetsToPrint(nullptr, false);
+  int32_t lowest = 0;
+  NetPage* fitted = FitNetsOnPages(model, geometry.rect, 0, nullptr, false, &lowest);
+  int expected = 0;
+  for (NetPage* page = fitted; page; page = page->next) ++expected;
+  NetPage::FreeList(fitted);
+  units = saved;
+  EXPECT_EQ(pages, expected);
+  EXPECT_GT(pages, 1);
+
+  std::ifstream in(path);
+  ASSERT_TRUE(in) << path;
+  std::string line;
+  int filePages = 0, points = 0;
+  while (std::getline(in, line)) {
+    if (line.rfind("%%Page:", 0) == 0) ++filePages;
+    std::istringstream words(line);
+    double x = 0.0, y = 0.0;
+    std::string op;
+    if (!(words >> x >> y >> op) || (op != "moveto" && op != "lineto")) continue;
+    ++points;
+    ASSERT_TRUE(x >= 71.0 && x <= 595.0 - 71.0 && y >= 71.0 && y <= 842.0 - 71.0) << line;
+  }
+  EXPECT_EQ(filePages, pages);
+  EXPECT_GT(points, 100);
 }
 
 }  // namespace test_Program
