@@ -31,6 +31,7 @@
 #include "render/GLSelection.h"
 #include "render/ModelDrawSettings.h"
 #include "render/NetDrawSettings.h"
+#include "render/PreviewDrawing.h"
 #include "render/Primitives.h"
 #include "render/SelectionItems.h"
 #include "stellation/FaceType.h"
@@ -50,12 +51,6 @@ constexpr double kCellBox = 50.0;
 constexpr double kCellMargin = 5.0;
 // Cell numbers are written once a text of this height in pixels fits a box.
 constexpr double kCellLabelPixels = 8.5;
-
-// The faceting edge colours of the face panes, by how many facets share an edge.
-constexpr float kOpenEdge[3] = {0.5f, 1.0f, 0.5f};
-constexpr float kOddEdge[3] = {1.0f, 0.7f, 0.2f};
-constexpr float kCoplanarEdge[3] = {0.5f, 0.0f, 1.0f};
-constexpr float kEvenEdge[3] = {1.0f, 0.2f, 0.2f};
 
 // Vertex figure marks.
 constexpr double kArrowSize = 0.1;
@@ -149,10 +144,11 @@ std::vector<DrawnEdge> CollectDrawnEdges(const DrawnPolygon* polygons) {
 
 const float* DrawnEdgeColour(const DrawnEdge& edge) {
   const size_t n = edge.normals.size();
-  if (n == 1) return kOpenEdge;
-  if (n % 2 == 1) return kOddEdge;
-  if (n == 2) return Coplanar(edge.normals[0], edge.normals[1]) ? kCoplanarEdge : GetNewEdgeColor();
-  return kEvenEdge;
+  // The colours of the preview's problem edges, by how many facets share the edge.
+  if (n == 1) return kOpenEdgeColour;
+  if (n % 2 == 1) return kOddEdgeColour;
+  if (n == 2) return Coplanar(edge.normals[0], edge.normals[1]) ? kCoplanarEdgeColour : GetNewEdgeColor();
+  return kManyFaceEdgeColour;
 }
 
 }  // namespace detail_PolyViewPanes

@@ -67,15 +67,6 @@ int Covered(const GLBitmap& image) {
   return count;
 }
 
-int LargestDifference(const GLBitmap& a, const GLBitmap& b) {
-  if (a.width != b.width || a.height != b.height) return 1000;
-  int worst = 0;
-  for (size_t i = 0; i < a.pixels.size(); ++i) {
-    if (i % 4 != 3) worst = std::max(worst, std::abs(int{a.pixels[i]} - int{b.pixels[i]}));
-  }
-  return worst;
-}
-
 class PanesDrawTest : public DocumentTest {
  protected:
   void SetUp() override {
@@ -273,7 +264,7 @@ TEST_F(PanesDrawTest, AnExportedImageHoldsThePanesPixelsTiledOrNot) {
   ASSERT_TRUE(pane->ExportImage(png.c_str(), 160, 120));
   GLBitmap file;
   ASSERT_TRUE(corvia::testing::LoadPng(png, file));
-  EXPECT_LE(LargestDifference(file, screen), 1);
+  EXPECT_LE(corvia::testing::LargestChannelDifference(file, screen), 1);
 
   // Larger than the largest tile: the same picture drawn in pieces.
   settings.hideText = 1;
@@ -284,7 +275,7 @@ TEST_F(PanesDrawTest, AnExportedImageHoldsThePanesPixelsTiledOrNot) {
   GLBitmapRender::SetMaxTileSize(0);
   ASSERT_TRUE(corvia::testing::LoadPng(png, file));
   EXPECT_EQ(file.width, 700);
-  EXPECT_LE(LargestDifference(file, whole), 1);
+  EXPECT_LE(corvia::testing::LargestChannelDifference(file, whole), 1);
   EXPECT_GT(Covered(file), 10000);
 
   // Over-sampled: the mean of each block, still the size asked.

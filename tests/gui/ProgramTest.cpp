@@ -442,15 +442,6 @@ int Drawn(const GLBitmap& image) {
   return count;
 }
 
-int LargestDifference(const GLBitmap& a, const GLBitmap& b) {
-  if (a.width != b.width || a.height != b.height) return 1000;
-  int worst = 0;
-  for (size_t i = 0; i < a.pixels.size(); ++i) {
-    if (i % 4 != 3) worst = std::max(worst, std::abs(int{a.pixels[i]} - int{b.pixels[i]}));
-  }
-  return worst;
-}
-
 // The net pane and the stellation diagram pane as the screen shows them, for the
 // icosahedron and a stellation of it, against their reference pictures; the exported
 // image holds the pixels of the screen.
@@ -472,7 +463,7 @@ TEST_F(ProgramTest, NetAndDiagramPanesOnScreenAndExported) {
   ASSERT_TRUE(pane->ExportImage(path.c_str(), net.width, net.height));
   GLBitmap exported;
   ASSERT_TRUE(corvia::testing::LoadPng(path, exported));
-  EXPECT_LE(LargestDifference(exported, net), 1);
+  EXPECT_LE(corvia::testing::LargestChannelDifference(exported, net), 1);
   settings = saved;
 
   ASSERT_TRUE(pane->SetViewType(kViewStellationDiagram, false));

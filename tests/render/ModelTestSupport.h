@@ -6,6 +6,7 @@
 #include <FreeImage.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -122,6 +123,17 @@ inline bool LoadPng(const std::filesystem::path& path, GLBitmap& bitmap) {
   }
   FreeImage_Unload(image);
   return true;
+}
+
+// The largest difference of a colour channel between two images of one size; 1000
+// for images of different sizes.
+inline int LargestChannelDifference(const GLBitmap& a, const GLBitmap& b) {
+  if (a.width != b.width || a.height != b.height) return 1000;
+  int worst = 0;
+  for (size_t i = 0; i < a.pixels.size(); ++i) {
+    if (i % 4 != 3) worst = std::max(worst, std::abs(int{a.pixels[i]} - int{b.pixels[i]}));
+  }
+  return worst;
 }
 
 // Compares the image with tests/fixtures/<name>.png, one level per channel allowed. On
