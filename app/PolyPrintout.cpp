@@ -10,6 +10,7 @@
 #include "app/PolyView.h"
 #include "core/Messages.h"
 #include "core/Units.h"
+#include "render/NewView.h"
 #include "ui/PanePrinting.h"
 #include "ui/WxDeviceContext.h"
 
@@ -50,6 +51,14 @@ class TwipsDeviceContext final : public DeviceContext {
   const PrintPageGeometry& mG;
 };
 
+// Whether the pane still exists: a preview window may outlive the pane it shows.
+bool IsLivePane(const CPolyView* pane) {
+  for (NewView* view = NewView::GetFirstView(); pane && view; view = view->GetNext()) {
+    if (view == pane) return true;
+  }
+  return false;
+}
+
 }  // namespace detail_PolyPrintout
 
 PrintPageGeometry GetPrintPageGeometry(const wxRect& paper, const wxSize& ppi) {
@@ -75,8 +84,10 @@ PrintPageGeometry GetPrintPageGeometry(const wxRect& paper, const wxSize& ppi) {
 CPolyPrintout::CPolyPrintout(CPolyView* pane) : wxPrintout("Corvia"), mPane(pane) {}
 
 CPolyPrintout::~CPolyPrintout() {
-  if (mPane) mPane->EndPrinting();
+  if (CPolyView* pane = GetPane()) pane->EndPrinting();
 }
+
+CPolyView* CPolyPrintout::GetPane() const { return detail_PolyPrintout::IsLivePane(mPane) ? mPane : nullptr; }
 
 PrintPageGeometry CPolyPrintout::GetGeometry() {
   int ppiX = 0, ppiY = 0;
@@ -86,9 +97,13 @@ PrintPageGeometry CPolyPrintout::GetGeometry() {
 
 void CPolyPrintout::OnPreparePrinting() {
   mPages = 0;
-  if (!mPane) return;
+  mToldWhy = false;
+  CPolyView* pane = GetPane();
+  if (!pane) return;
   const PrintPageGeometry g = GetGeometry();
-  mPages = mPane->PrintsWithPageDrawing() ? mPane->CountPrintPages(g.rect) : 1;
+  mPages = pane->PrintsWithPageDrawing() ? pane->CountPrintPages(g.rect) : 1;
+  mToldWhy = mPages < 0;
+  if (mPages < 0) mPages = 0;
 }
 
 void CPolyPrintout::GetPageInfo(int* minPage, int* maxPage, int* selFrom, int* selTo) {
@@ -102,27 +117,28 @@ bool CPolyPrintout::HasPage(int page) { return page >= 1 && page <= mPages; }
 
 bool CPolyPrintout::OnPrintPage(int page) {
   wxDC* dc = GetDC();
-  if (!dc || !mPane || !HasPage(page)) return false;
+  CPolyView* pane = GetPane();
+  if (!dc || !pane || !HasPage(page)) return false;
   const PrintPageGeometry g = GetGeometry();
-  if (!mPane->PrintsWithPageDrawing()) {
+  if (!pane->PrintsWithPageDrawing()) {
     // The pane as an image on the page inside the margins.
     const wxRect rect(RoundToDevice(g.originX + g.rect[0] * g.scaleX), RoundToDevice(g.originY - g.rect[1] * g.scaleY),
                       RoundToDevice((g.rect[2] - g.rect[0]) * g.scaleX),
                       RoundToDevice((g.rect[1] - g.rect[3]) * g.scaleY));
     wxSize client(800, 600);
     if (wxWindow* top = wxTheApp ? wxTheApp->GetTopWindow() : nullptr) client = top->GetClientSize();
-    return DoPrint(mPane, *dc, rect, IsPreview(), client);
+    return DoPrint(pane, *dc, rect, IsPreview(), client);
   }
   wxFont font(wxFontInfo(detail_PolyPrintout::kTextPoints).Family(wxFONTFAMILY_SWISS));
   dc->SetFont(font);
   dc->SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
   WxDeviceContext device(*dc);
   detail_PolyPrintout::TwipsDeviceContext twips(device, g);
-  return mPane->PrintPageContent(page, twips, g.rect);
+  return pane->PrintPageContent(page, twips, g.rect);
 }
 
 void CPolyPrintout::OnEndPrinting() {
-  if (mPane) mPane->EndPrinting();
+  if (CPolyView* pane = GetPane()) pane->EndPrinting();
 }
 
 wxPrintData& GetPrintData() { return GetPageSetupData().GetPrintData(); }
@@ -135,10 +151,21 @@ wxPageSetupDialogData& GetPageSetupData() {
 bool ShowPrintPreview(CPolyView* pane, wxWindow* parent) {
   if (!pane) return false;
   wxPrintDialogData printData(GetPrintData());
-  auto* preview = new wxPrintPreview(new CPolyPrintout(pane), new CPolyPrintout(pane), &printData);
+  auto* printout = new CPolyPrintout(pane);
+  auto* preview = new wxPrintPreview(printout, new CPolyPrintout(pane), &printData);
   if (!preview->IsOk()) {
     delete preview;
-    ShowError("There is nothing to print in this view.");
+    ShowError("There is no printer to print this view on.");
+    return false;
+  }
+  // The preview counts the pages only when it first draws one: counted here too, so
+  // that an empty print opens no window.
+  printout->OnPreparePrinting();
+  if (printout->GetPageCount() < 1) {
+    // A pane whose nets cannot be fitted has said why already.
+    const bool told = printout->HasToldWhy();
+    delete preview;
+    if (!told) ShowError("There is nothing to print in this view.");
     return false;
   }
   auto* frame = new wxPreviewFrame(preview, parent, "Print Preview", wxDefaultPosition, wxSize(800, 700));

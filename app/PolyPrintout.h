@@ -41,11 +41,16 @@ class CPolyPrintout final : public wxPrintout {
 
   // The pages counted by the last preparation.
   int GetPageCount() const { return mPages; }
+  // Whether the last preparation found nothing to print and said why.
+  bool HasToldWhy() const { return mToldWhy; }
 
  private:
   PrintPageGeometry GetGeometry();
+  // The pane, while it exists.
+  CPolyView* GetPane() const;
   CPolyView* mPane;
   int mPages = 0;
+  bool mToldWhy = false;
 };
 
 // The program's print settings (paper, orientation), kept for the run.

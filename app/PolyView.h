@@ -221,7 +221,8 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   // Nets printed in the construction-toy style.
   bool PrintsNetsAsToyPanels() const;
   // How many pages the pane prints (the nets of an Unfolded Net pane fill as many as
-  // their fitting needs, any other pane one); 0 when there is nothing to print.
+  // their fitting needs, any other pane one); 0 when there is nothing to print, -1
+  // after an error when a net is larger than the page.
   int CountPrintPages(const int32_t* rect);
   // Draws page n (from 1) of the pane onto the device context, rect as above.
   bool PrintPageContent(int page, DeviceContext& dc, const int32_t* rect);

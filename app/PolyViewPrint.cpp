@@ -305,6 +305,10 @@ int CPolyView::CountPrintPages(const int32_t* rect) {
   if (model->CountNetsToPrint(nullptr, false) <= 0) return 0;
   int32_t lowest = 0;
   mPrintedPages = FitNetsOnPages(model, rect, 0, nullptr, false, &lowest);
+  if (!mPrintedPages) {
+    ShowError("The nets do not fit on the page.\nPrint them at a smaller length scale, on larger paper or with narrower margins.");
+    return -1;
+  }
   int pages = 0;
   for (NetPage* page = mPrintedPages; page; page = page->next) ++pages;
   return pages;
@@ -313,6 +317,10 @@ int CPolyView::CountPrintPages(const int32_t* rect) {
 bool CPolyView::PrintPageContent(int page, DeviceContext& dc, const int32_t* rect) {
   Poly* poly = GetCurrentPoly();
   if (!poly || page < 1) return false;
+  // The pages are fitted again for each page: the nets may have been made anew since
+  // the count (a preview stays open while the model changes), and the old pages would
+  // point into nets that are gone.
+  if (mViewType == kViewUnfoldedNet && CountPrintPages(rect) < page) return false;
   BeginPrintPage(&dc, rect);
   {
     PrintPageScope scope(this);

@@ -10,6 +10,7 @@
 #include <wx/image.h>
 #include <wx/odcombo.h>
 #include <wx/dcps.h>
+#include <wx/prntbase.h>
 
 #include <algorithm>
 #include <cmath>
@@ -552,6 +553,40 @@ TEST_F(ProgramTest, NetsPrintIntoAPostScriptFile) {
   }
   EXPECT_EQ(filePages, pages);
   EXPECT_GT(points, 100);
+}
+
+
+// The print preview of the net pane opens in a window of its own; nets too large for
+// the page open none and say why.
+TEST_F(ProgramTest, PrintPreviewOfTheNets) {
+  auto previewFrame = []() -> wxPreviewFrame* {
+    for (wxWindow* window : wxTopLevelWindows) {
+      if (auto* frame = dynamic_cast<wxPreviewFrame*>(window)) return frame;
+    }
+    return nullptr;
+  };
+  // Two centimetres for each unit of the model: the icosahedron's net fits on A4.
+  UnitSettings& units = GetUnitSettings();
+  const double scale = units.mLengthScale;
+  units.mLengthScale = 2.0;
+  ASSERT_TRUE(ShowPrintPreview(Pane(1), mFrame));
+  YieldUntil([&] { return previewFrame() && previewFrame()->IsShownOnScreen(); });
+  wxPreviewFrame* frame = previewFrame();
+  ASSERT_NE(frame, nullptr);
+  frame->Close(true);
+  YieldUntil([&] { return previewFrame() == nullptr; });
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+  // The main window takes input again.
+  EXPECT_TRUE(mFrame->IsEnabled());
+
+  units.mLengthScale = 200.0;
+  EXPECT_FALSE(ShowPrintPreview(Pane(1), mFrame));
+  units.mLengthScale = scale;
+  ASSERT_EQ(corvia::testing::Platform().messages.Boxes().size(), 1u);
+  EXPECT_EQ(corvia::testing::Platform().messages.Boxes()[0].text.rfind("The nets do not fit on the page.", 0), 0u);
+  YieldFor(50);
+  EXPECT_EQ(previewFrame(), nullptr);
+  corvia::testing::Platform().messages.Clear();
 }
 
 }  // namespace test_Program
