@@ -25,6 +25,7 @@ class Model3D;
 class Poly;
 class PolyElement;
 struct GLBitmap;
+struct Transform3D;
 class NetPage;
 struct NetPlacement;
 
@@ -194,6 +195,9 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   bool DrawDiagramPane(Poly* poly);
   // The text in the pane's upper-left corner (empty for none).
   std::string GetPaneStatusText() const;
+  // The measured points, the measured planes and the measured value, while a point is
+  // measured; in a flat pane in the frame of its element (toPlane: world to that frame).
+  void DrawMeasurements(const Transform3D* toPlane);
 
   // ---- Printed pages (PolyViewPrint.cpp) -----------------------------------------------------
   // The page being printed; while one is, the page operations draw onto it.

@@ -236,7 +236,10 @@ void CPolyView::OnGLDraw() {
       }
     }
     DrawSectionInModel();
-    if (HasCurrentFaceting() && GetPaneSelectionMode() != kSelectMeasurement) {
+    if (GetPaneSelectionMode() == kSelectMeasurement) {
+      glDisable(GL_POLYGON_OFFSET_FILL);
+      DrawMeasurements(nullptr);
+    } else if (HasCurrentFaceting()) {
       // The facets being drawn show through the model.
       glDisable(GL_POLYGON_OFFSET_FILL);
       DrawDrawnPolygons(poly->mDrawnPolygons, this);

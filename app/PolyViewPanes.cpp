@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "app/PolyView.h"
 #include "construction/RainbowColor.h"
 #include "core/DrawnPolygon.h"
+#include "core/Units.h"
 #include "core/PolygonRing.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
@@ -20,8 +22,11 @@
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
+#include "model/ColorSchemes.h"
+#include "model/Measurement.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
+#include "model/PointPicker.h"
 #include "nets/Model3D.h"
 #include "nets/Net.h"
 #include "nets/NetSettings.h"
@@ -51,6 +56,10 @@ constexpr double kCellBox = 50.0;
 constexpr double kCellMargin = 5.0;
 // Cell numbers are written once a text of this height in pixels fits a box.
 constexpr double kCellLabelPixels = 8.5;
+
+// The measured planes are drawn in this colour (scaled by 0.8).
+constexpr float kMeasurePlaneColour[3] = {0.6f, 0.8f, 1.0f};
+constexpr float kMeasurePlaneAlpha = 0.5f;
 
 // Vertex figure marks.
 constexpr double kArrowSize = 0.1;
@@ -391,6 +400,11 @@ void CPolyView::DrawFaceTypePart(Poly* poly, PolyElement* face) {
     glLineWidth(GetModelDrawSettings().lineWidthFactor);
     corvia::SetLighting(this, lighting);
   }
+  if (mode == kSelectMeasurement) {
+    Transform3D worldToFace;
+    face->GetWorldToFace(worldToFace, false);
+    DrawMeasurements(&worldToFace);
+  }
   if (AreFaceletNumbersShown()) {
     if (Model3D* model = GetModel3D(poly)) {
       Transform3D worldToFace;
@@ -551,6 +565,92 @@ void CPolyView::DrawCellDiagramPane(Poly* poly) {
   if (picking) ClearGLSelectionItem();
   corvia::SetLighting(this, lighting);
   CheckGLError("CPolyView::DrawCellDiagramPane");
+}
+
+// ---- Measurements ---------------------------------------------------------------------------
+
+void CPolyView::DrawMeasurements(const Transform3D* toPlane) {
+  using namespace detail_PolyViewPanes;
+  bool any = false;
+  for (int i = 0; i < kNumMeasurementPoints && !any; ++i) any = GetMeasurementPoint(i)[0] != kUndefinedPoint;
+  if (!any) return;
+  const bool lighting = corvia::SetLighting(this, false);
+  // A flat pane shows everything in its element's frame, flattened onto its plane.
+  glPushMatrix();
+  if (toPlane) {
+    const GLdouble flatten[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+    glMultMatrixd(flatten);
+    GLdouble m[16] = {};
+    for (int col = 0; col < 3; ++col) {
+      for (int row = 0; row < 3; ++row) m[4 * col + row] = toPlane->m[3 * col + row];
+      m[12 + col] = toPlane->m[9 + col];
+    }
+    m[15] = 1.0;
+    glMultMatrixd(m);
+  }
+  // 1. The planes of the pickers that hold three points or more, translucent and seen
+  // from both sides.
+  glPushAttrib(GL_ENABLE_BIT);
+  glDisable(GL_CULL_FACE);
+  for (int k = 0; k < kNumPointPickers; ++k) {
+    const PointPicker& picker = GetPointPicker(k);
+    if (picker.mCount < 3 || !picker.AllDefined()) continue;
+    const int nesting = PushTransparency(kTransparencyBlended);
+    SetColor4(0.8f * kMeasurePlaneColour[0], 0.8f * kMeasurePlaneColour[1], 0.8f * kMeasurePlaneColour[2],
+              kMeasurePlaneAlpha);
+    picker.DrawPlane();
+    PopTransparency(nesting > 1 ? kTransparencyBlended : kTransparencyOpaque);
+  }
+  glPopAttrib();
+  // 2. A polytope's measured line, drawn once and then shown through.
+  double a[4], b[4];
+  const bool segment = GetMeasuredSegment(a, b);
+  if (segment && Is4DModel()) {
+    glLineWidth((GetModelDrawSettings().edgeWidth + 2.0f) * GetModelDrawSettings().lineWidthFactor);
+    SetColorv(GetNewEdgeColor());
+    for (int pass = 0; pass < 2; ++pass) {
+      if (pass == 1) {
+        glDisable(GL_DEPTH_TEST);
+        SetLineStipple(0x5555);
+      }
+      glBegin(GL_LINES);
+      glVertex3dv(a);
+      glVertex3dv(b);
+      glEnd();
+    }
+    SetLineStipple(0);
+    if (Is3D()) glEnable(GL_DEPTH_TEST);
+    glLineWidth(GetModelDrawSettings().lineWidthFactor);
+  }
+  // 3. The measured points.
+  GLfloat pointSize = 1.0f;
+  glGetFloatv(GL_POINT_SIZE, &pointSize);
+  glPointSize((GetModelDrawSettings().vertSize + 4.0f) * GetModelDrawSettings().lineWidthFactor);
+  SetColorv(DefaultVertexColor);
+  glBegin(GL_POINTS);
+  for (int i = 0; i < kNumMeasurementPoints; ++i) {
+    const double* p = GetMeasurementPoint(i);
+    if (p[0] != kUndefinedPoint) glVertex3dv(p);
+  }
+  glEnd();
+  glPointSize(pointSize);
+  // 4. The length of the measured segment, and the measured angle, at its middle.
+  if (segment) {
+    char text[kAngleTextSize + 48];
+    const double length = GetMeasuredDistance();
+    int used = std::snprintf(text, sizeof text, " %.12g", length);
+    const double angle = GetMeasuredAngle(0);
+    if (angle != std::numeric_limits<double>::max() && used > 0 && used < static_cast<int>(sizeof text) - 2) {
+      char angleText[kAngleTextSize];
+      std::snprintf(text + used, sizeof text - used, " %s", GetUnitSettings().FormatAngle(angleText, angle, nullptr));
+    }
+    const double middle[3] = {(a[0] + b[0]) / 2.0, (a[1] + b[1]) / 2.0, (a[2] + b[2]) / 2.0};
+    SetColorv(GetDisplaySettings().titleColor);
+    DrawText3D(text, middle);
+  }
+  glPopMatrix();
+  corvia::SetLighting(this, lighting);
+  CheckGLError("CPolyView::DrawMeasurements");
 }
 
 // ---- Status texts ---------------------------------------------------------------------------

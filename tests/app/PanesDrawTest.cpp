@@ -13,6 +13,9 @@
 
 #include "app/Settings.h"
 #include "core/Units.h"
+#include "model/Measurement.h"
+#include "model/PointPicker.h"
+#include "model/PolyElement.h"
 #include "files/ImageFile.h"
 #include "nets/Model3D.h"
 #include "nets/NetPages.h"
@@ -284,6 +287,37 @@ TEST_F(PanesDrawTest, AnExportedImageHoldsThePanesPixelsTiledOrNot) {
   ASSERT_TRUE(pane->ExportImage(jpeg.c_str(), 200, 150));
   EXPECT_EQ(corvia::GetImageFileKind(jpeg.c_str()), ImageFileKind::kJpeg);
   settings = saved;
+  EXPECT_TRUE(Platform().messages.Boxes().empty());
+}
+
+// In Measurement Mode the model pane and the face pane show the measured points, the
+// measured plane and the measured value; without points, nothing of them.
+TEST_F(PanesDrawTest, MeasurementsShowInTheModelAndFacePanes) {
+  CPolyView* model = AddPane(kViewBasePolyhedron, 200, 200);
+  CPolyView* face = AddPane(kViewFace, 200, 200);
+  const int savedMode = GetPaneSelectionMode();
+  SetMouseSelectionMode(kSelectMeasurement);
+  ResetMeasurementPoints();
+  ResetMeasurement();
+  const GLBitmap plainModel = Draw(model), plainFace = Draw(face);
+  // A plane through three corners of the current face, and a point off it.
+  PolyElement* current = GetCurrentPoly()->GetCurrentFace();
+  ASSERT_NE(current, nullptr);
+  for (int i = 0; i < 3; ++i) {
+    const double* p = current->GetCorner(i)->mDualVert;
+    const double point[4] = {p[0], p[1], p[2], 0.0};
+    PickMeasurementPoint(point, kMeasureFromMouse | (i > 0 ? kMeasureAddToItem : 0));
+  }
+  const double origin[4] = {0.0, 0.0, 0.0, 0.0};
+  PickMeasurementPoint(origin, kMeasureFromMouse);
+  double a[4], b[4];
+  ASSERT_TRUE(GetMeasuredSegment(a, b));
+  EXPECT_NE(Draw(model).pixels, plainModel.pixels);
+  EXPECT_NE(Draw(face).pixels, plainFace.pixels);
+  ResetMeasurementPoints();
+  ResetMeasurement();
+  EXPECT_EQ(Draw(face).pixels, plainFace.pixels);
+  SetMouseSelectionMode(savedMode);
   EXPECT_TRUE(Platform().messages.Boxes().empty());
 }
 
