@@ -151,6 +151,20 @@ std::vector<DrawnEdge> CollectDrawnEdges(const DrawnPolygon* polygons) {
   return edges;
 }
 
+// Multiplies the GL matrix by the frame, then flattens onto the frame's plane (z = 0),
+// so that points off the plane are drawn where they project onto it.
+void MultiplyFlatFrame(const Transform3D& frame) {
+  const GLdouble flatten[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+  glMultMatrixd(flatten);
+  GLdouble m[16] = {};
+  for (int col = 0; col < 3; ++col) {
+    for (int row = 0; row < 3; ++row) m[4 * col + row] = frame.m[3 * col + row];
+    m[12 + col] = frame.m[9 + col];
+  }
+  m[15] = 1.0;
+  glMultMatrixd(m);
+}
+
 const float* DrawnEdgeColour(const DrawnEdge& edge) {
   const size_t n = edge.normals.size();
   // The colours of the preview's problem edges, by how many facets share the edge.
@@ -400,6 +414,18 @@ void CPolyView::DrawFaceTypePart(Poly* poly, PolyElement* face) {
     glLineWidth(GetModelDrawSettings().lineWidthFactor);
     corvia::SetLighting(this, lighting);
   }
+  if (HasCurrentFaceting() && poly->mDrawnPolygons) {
+    // The facets being drawn by hand, seen through.
+    Transform3D worldToFace;
+    face->GetWorldToFace(worldToFace, false);
+    glPushMatrix();
+    MultiplyFlatFrame(worldToFace);
+    const int before = GetTransparencyMode();
+    PushTransparency(kTransparencyBlended);
+    DrawDrawnPolygons(poly->mDrawnPolygons, this);
+    PopTransparency(before);
+    glPopMatrix();
+  }
   if (mode == kSelectMeasurement) {
     Transform3D worldToFace;
     face->GetWorldToFace(worldToFace, false);
@@ -577,17 +603,7 @@ void CPolyView::DrawMeasurements(const Transform3D* toPlane) {
   const bool lighting = corvia::SetLighting(this, false);
   // A flat pane shows everything in its element's frame, flattened onto its plane.
   glPushMatrix();
-  if (toPlane) {
-    const GLdouble flatten[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
-    glMultMatrixd(flatten);
-    GLdouble m[16] = {};
-    for (int col = 0; col < 3; ++col) {
-      for (int row = 0; row < 3; ++row) m[4 * col + row] = toPlane->m[3 * col + row];
-      m[12 + col] = toPlane->m[9 + col];
-    }
-    m[15] = 1.0;
-    glMultMatrixd(m);
-  }
+  if (toPlane) MultiplyFlatFrame(*toPlane);
   // 1. The planes of the pickers that hold three points or more, translucent and seen
   // from both sides.
   glPushAttrib(GL_ENABLE_BIT);
@@ -595,11 +611,12 @@ void CPolyView::DrawMeasurements(const Transform3D* toPlane) {
   for (int k = 0; k < kNumPointPickers; ++k) {
     const PointPicker& picker = GetPointPicker(k);
     if (picker.mCount < 3 || !picker.AllDefined()) continue;
-    const int nesting = PushTransparency(kTransparencyBlended);
+    const int before = GetTransparencyMode();
+    PushTransparency(kTransparencyBlended);
     SetColor4(0.8f * kMeasurePlaneColour[0], 0.8f * kMeasurePlaneColour[1], 0.8f * kMeasurePlaneColour[2],
               kMeasurePlaneAlpha);
     picker.DrawPlane();
-    PopTransparency(nesting > 1 ? kTransparencyBlended : kTransparencyOpaque);
+    PopTransparency(before);
   }
   glPopAttrib();
   // 2. A polytope's measured line, drawn once and then shown through.

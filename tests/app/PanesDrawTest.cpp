@@ -290,6 +290,35 @@ TEST_F(PanesDrawTest, AnExportedImageHoldsThePanesPixelsTiledOrNot) {
   EXPECT_TRUE(Platform().messages.Boxes().empty());
 }
 
+// A flat diagram prints on one page, fitted inside its rectangle; any other pane
+// prints as an image.
+TEST_F(PanesDrawTest, DiagramsPrintOnOnePageInsideTheRectangle) {
+  Stellate(2);
+  GetCurrentPoly()->mDualBlock.get()->SetCurrentFace(GetCurrentPoly()->mVertices.mHead);
+  const int32_t rect[4] = {1440, 15000, 10000, 1440};
+  for (ViewType type : {kViewFace, kViewFaceOfStellation, kViewStellationDiagram, kViewCellDiagram,
+                        kViewVertexFigure, kViewCrossSection}) {
+    SCOPED_TRACE(GetViewTypeName(type));
+    CPolyView* pane = AddPane(type);
+    Draw(pane);
+    ASSERT_TRUE(pane->PrintsWithPageDrawing());
+    EXPECT_EQ(pane->CountPrintPages(rect), 1);
+    RecordingDC dc;
+    ASSERT_TRUE(pane->PrintPageContent(1, dc, rect));
+    EXPECT_GT(dc.lines.size() + dc.polygons.size(), 3u);
+    int32_t lo[2] = {rect[2], rect[1]}, hi[2] = {rect[0], rect[3]};
+    for (const auto& [x, y] : dc.points) {
+      ASSERT_TRUE(x >= rect[0] && x <= rect[2] && y >= rect[3] && y <= rect[1]) << x << "," << y;
+      lo[0] = std::min(lo[0], x), lo[1] = std::min(lo[1], y), hi[0] = std::max(hi[0], x), hi[1] = std::max(hi[1], y);
+    }
+    // Fitted: the drawing spans most of the page's narrower side.
+    EXPECT_GT(std::max(hi[0] - lo[0], hi[1] - lo[1]), (rect[2] - rect[0]) / 2);
+    EXPECT_FALSE(pane->IsPrintingPage());
+  }
+  EXPECT_FALSE(AddPane(kViewBasePolyhedron)->PrintsWithPageDrawing());
+  EXPECT_TRUE(Platform().messages.Boxes().empty());
+}
+
 // In Measurement Mode the model pane and the face pane show the measured points, the
 // measured plane and the measured value; without points, nothing of them.
 TEST_F(PanesDrawTest, MeasurementsShowInTheModelAndFacePanes) {
