@@ -319,6 +319,22 @@ TEST_F(PanesDrawTest, DiagramsPrintOnOnePageInsideTheRectangle) {
   EXPECT_TRUE(Platform().messages.Boxes().empty());
 }
 
+// The section shows inside the model panes while a cross-section pane is open, as the
+// choice says.
+TEST_F(PanesDrawTest, TheSectionShowsInsideTheModel) {
+  CPolyView* model = AddPane(kViewBasePolyhedron, 200, 200);
+  const int savedChoice = GetSectionInModelChoice();
+  SetSectionInModelChoice(kSectionInModelWhenOpen);
+  const GLBitmap alone = Draw(model);
+  AddPane(kViewCrossSection);
+  const GLBitmap withSection = Draw(model);
+  EXPECT_NE(withSection.pixels, alone.pixels);
+  SetSectionInModelChoice(kSectionInModelNever);
+  EXPECT_EQ(Draw(model).pixels, alone.pixels);
+  SetSectionInModelChoice(savedChoice);
+  EXPECT_TRUE(Platform().messages.Boxes().empty());
+}
+
 // In Measurement Mode the model pane and the face pane show the measured points, the
 // measured plane and the measured value; without points, nothing of them.
 TEST_F(PanesDrawTest, MeasurementsShowInTheModelAndFacePanes) {
