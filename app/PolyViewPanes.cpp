@@ -340,10 +340,8 @@ void CPolyView::DrawFacePane(Poly* poly, bool ofStellation) {
       any = true;
       float rgb[3];
       if (ofStellation) {
-        static const float kStates[4][3] = {
-            {0.9f, 0.0f, 0.0f}, {0.8f, 0.8f, 0.0f}, {0.0f, 0.9f, 0.0f}, {0.0f, 0.0f, 0.9f}};
-        const int state = std::clamp(f->GetDrawState(), 0, 3);
-        std::copy(kStates[state], kStates[state] + 3, rgb);
+        const float* c = GetFacetStateColour(std::clamp(f->GetDrawState(), 0, 3));
+        std::copy(c, c + 3, rgb);
       } else {
         const float* c = (f->mFlags & kFacetFacesDown) ? face->mBackColor : face->GetColour();
         std::copy(c, c + 3, rgb);

@@ -207,6 +207,8 @@ void DrawLabelAt(const double* frame, double x, double y, const char* text) {
 
 }  // namespace detail_StellationDrawing
 
+const float* GetFacetStateColour(int state) { return detail_StellationDrawing::kStateColours[state & 3]; }
+
 // ---- Facets ---------------------------------------------------------------------------------
 
 void StellationFacet::Draw(const StellationFacet* facet, const double* frame) {

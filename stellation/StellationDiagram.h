@@ -332,6 +332,9 @@ void MarkPointsOnAxes(FaceType* type);
 
 // ---- Drawing of a diagram: defined with the renderer ------------------------------------
 // frame: the face frame of the diagram (two in-plane axes and an origin, 4x4 columns).
+// The colour of a facet's draw state (StellationFacet::GetDrawState, 0 to 3) in the
+// diagrams.
+const float* GetFacetStateColour(int state);
 void DrawDiagramLines(const FaceType* type, const double* frame, bool pickOnly);
 void DrawDiagramFacets(const FaceType* type, const double* frame, bool faded);
 void DrawDiagramInPlane(const FaceType* type, const double* frame, bool faded);
