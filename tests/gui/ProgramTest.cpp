@@ -38,6 +38,13 @@
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
 #include "render/MouseThrow.h"
+// wx headers come before FreeImage.h (through the render test support), which
+// defines the guard of windows.h that wx takes for a Windows build.
+#include "ui/InfoBar.h"
+#include "ui/MainFrame.h"
+#include "ui/PaneWindow.h"
+#include "ui/Tour.h"
+#include "ui/TourBar.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/render/ModelTestSupport.h"
@@ -45,11 +52,6 @@
 #include "tests/support/TestSupport.h"
 #include "construction/ModelLookup.h"
 #include "model/TransitionSettings.h"
-#include "ui/InfoBar.h"
-#include "ui/MainFrame.h"
-#include "ui/PaneWindow.h"
-#include "ui/Tour.h"
-#include "ui/TourBar.h"
 
 namespace test_Program {
 
