@@ -281,7 +281,11 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   void DrawContentMissing();
   // OnGLDraw's steps (PolyViewDraw.cpp).
   void DrawVerticesAndEdges(Poly* poly);
-  bool DrawViewType(Poly* poly, int& drawMode);
+  bool DrawViewType(Poly* poly, int& drawMode, double& sizingScale);
+  // Which sides of the model the view type drew (bit 0 the base, bit 1 the dual).
+  int GetDrawnSides(const Poly* poly) const;
+  // The selected item over the drawn model.
+  void DrawSelection(Poly* poly, int drawMode, double sizingScale);
   bool HasContent() const;
 
   std::unique_ptr<MouseThrow> mExplodeThrow;

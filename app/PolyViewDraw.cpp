@@ -124,7 +124,7 @@ void CPolyView::DrawVerticesAndEdges(Poly* poly) {
 }
 
 // The view type's own drawing; false for a type that has none.
-bool CPolyView::DrawViewType(Poly* poly, int& drawMode) {
+bool CPolyView::DrawViewType(Poly* poly, int& drawMode, double& sizingScale) {
   const double m = mDrawExplosion;
   const double t = GetDualMorphRatio();
   const bool augmenting = poly->mAugmentation && poly->mAugmentation->mView == this;
@@ -154,7 +154,7 @@ bool CPolyView::DrawViewType(Poly* poly, int& drawMode) {
       drawMode = DrawCompoundView(poly, m);
       return true;
     case kViewMorphBySizing:
-      DrawMorphBySizing(poly, t, m);
+      sizingScale = DrawMorphBySizing(poly, t, m);
       return true;
     case kViewMorphByTruncation:
       drawMode = DrawMorphByTruncation(poly, t, m);
@@ -192,6 +192,7 @@ void CPolyView::OnGLDraw() {
   const bool savedStencil = settings.useStencil;
   const bool pane3D = Is3D();
   int drawMode = kDrawModePlain;
+  double sizingScale = 1.0;
   if (pane3D) {
     SetSpecular(0.5f);
     if (IsBitmapTarget()) settings.useStencil = false;
@@ -216,7 +217,7 @@ void CPolyView::OnGLDraw() {
   if (!IsKnownViewType(mViewType)) {
     ShowInternalError("Illegal view type in OnGLDraw (0x%x).", mViewType);
   } else if (poly && HasContent()) {
-    DrawViewType(poly, drawMode);
+    DrawViewType(poly, drawMode, sizingScale);
   }
   DrawDepthSortedTriangles();
   if (modelPane && mShowReflectionPlanes && poly->mSymGroup && poly->mSymGroup->type == kSymGroupPyramidal) {
@@ -260,10 +261,66 @@ void CPolyView::OnGLDraw() {
     }
   }
   if (pane3D) {
+    if (poly && HasContent()) DrawSelection(poly, drawMode, sizingScale);
     glEnable(GL_DEPTH_TEST);
     SetLineStipple(0);
   }
   settings.useStencil = savedStencil;
+}
+
+int CPolyView::GetDrawnSides(const Poly* poly) const {
+  constexpr int kBase = 1, kDual = 2;
+  const int documentSide = poly->mShowDual ? kDual : kBase;
+  const double t = GetDualMorphRatio();
+  switch (mViewType) {
+    case kViewBasePolyhedron:
+    case kViewStellationOfBase:
+      return kBase;
+    case kViewDualPolyhedron:
+    case kViewStellationOfDual:
+      return kDual;
+    case kViewCompoundOfDuals:
+    case kViewMorphBySizing:
+      return kBase | kDual;
+    case kViewCompound:
+      return documentSide;
+    case kViewMorphByTruncation:
+    case kViewMorphByExpansion:
+      return (t != 0.0 ? kDual : 0) | (t != 1.0 ? kBase : 0);
+    case kViewMorphByAugmentation:
+    case kViewMorphByTiltingTriangles:
+    case kViewMorphByTiltingToCompound:
+    case kViewMorphByTiltingToRectification:
+    case kViewMorphByTiltingQuads:
+    case kViewMorphViaSnub:
+      return t == 0.0 ? kBase : t == 1.0 ? kDual : documentSide;
+    default:
+      return 0;
+  }
+}
+
+void CPolyView::DrawSelection(Poly* poly, int drawMode, double sizingScale) {
+  if (!poly->mSelectedItem || IsPicking()) return;
+  if (mViewType == kViewFoldingNet) {
+    if (Model3D* model = GetModel3D(poly)) model->DrawSelectedFacelets();
+    return;
+  }
+  // Items belong to the side the document shows.
+  if (!(GetDrawnSides(poly) & (poly->mShowDual ? 2 : 1))) return;
+  const double m = mDrawExplosion;
+  if (poly->IsEdgeSelected()) {
+    DrawSelectedEdge(poly, m);
+    return;
+  }
+  const bool asVertex = poly->IsSelectionVertex();
+  if (!asVertex) DrawSelectedFace(poly, drawMode, sizingScale, m);
+  if (asVertex && (mViewType == kViewBasePolyhedron || mViewType == kViewDualPolyhedron ||
+                   mViewType == kViewCompoundOfDuals)) {
+    // Shown through the model.
+    glDisable(GL_DEPTH_TEST);
+    DrawSelectionMeasurements(poly, m);
+    glEnable(GL_DEPTH_TEST);
+  }
 }
 
 // The content of a pane whose drawing is not in this version: an empty pane with a

@@ -143,6 +143,7 @@ void ExchangeTable(Exchange& io) {
   io.Int("CylinderMaterial", model.cylinderMaterial);
   io.Float("VertSize", model.vertSize);
   io.Float("EdgeWidth", model.edgeWidth);
+  io.Bool("Show Vertex Angles", model.showVertexAngles);
   io.Colour("SphereColor", display.sphereColor);
   io.Colour("CylinderColor", display.cylinderColor);
   io.Colour("VertColor", DefaultVertexColor);

@@ -29,6 +29,8 @@ struct ModelDrawSettings {
   float edgeWidth = 1.0f;      // "EdgeWidth": line width in pixels
   bool useStencil = true;      // "UseStencil": coplanar faces through the stencil buffer
   bool showCellLines = false;  // "Show Cell Lines": the facet edges drawn on the faces
+  // "Show Vertex Angles": the selected vertex shows the angles of its edges and faces.
+  bool showVertexAngles = false;
   // Raised while printing and exporting images so that points and lines keep their
   // size at the higher resolution; every point size and line width is the setting
   // times its factor.

@@ -8,11 +8,15 @@
 #include "core/VectorMath.h"
 #include "model/ColorSchemes.h"
 #include "model/ElementFlags.h"
+#include "model/ElementLabels.h"
+#include "model/ElementList.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "render/DepthSortedTriangles.h"
+#include "render/DisplaySettings.h"
 #include "render/GL.h"
 #include "render/GLErrors.h"
+#include "render/ModelDrawSettings.h"
 #include "render/ModelDrawing.h"
 #include "render/OpenGLView.h"
 #include "render/Primitives.h"
@@ -25,10 +29,27 @@ namespace corvia {
 
 namespace detail_ViewTypeDrawing {
 
+// The element numbers and frames in the face planes, with the coordinate axes.
+void DrawElementNumbers(ElementList* faces, double scale, double morph) {
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (!view) return;
+  const bool lighting = SetLighting(view, false);
+  static const double kOrigin[3] = {0.0, 0.0, 0.0};
+  static const double kX[3] = {1.0, 0.0, 0.0};
+  static const double kY[3] = {0.0, 1.0, 0.0};
+  static const double kZ[3] = {0.0, 0.0, 1.0};
+  view->DrawAxes(nullptr, kOrigin, kX, kY, kZ, 2.0, GetDisplaySettings().titleColor);
+  faces->DrawNumbers(scale, morph);
+  SetLighting(view, lighting);
+}
+
 // Draws a block: its face list in mode 0 and the labels of both lists, at the scale
 // times the display scale.
 void DrawBlock(Poly* poly, ElementList* faces, ElementList* vertices, bool dual, double scale, double morph) {
   const double s = scale * poly->mDisplayScale;
+  if (!GetModelDrawSettings().useStencil && (DiagnosticNumbers & kShowNumbersInFacePlanes)) {
+    DrawElementNumbers(faces, s, morph);
+  }
   DrawFaces(poly, faces, kDrawModePlain, s, morph, nullptr);
   faces->DrawLabels(poly, s, morph);
   vertices->DrawAllLabels(poly, s, morph);

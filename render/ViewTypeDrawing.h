@@ -40,4 +40,16 @@ void DrawModelSymmetryAxes(Poly* poly, double scale);
 // A wire sphere about the centre in the colour, unlit.
 void DrawReferenceSphere(double radius, const float* colour);
 
+// The selection over the model, in white and unlit (SelectionDrawing.cpp). The edge:
+// its end points, larger than the vertices, and its line from each of its two sides.
+void DrawSelectedEdge(Poly* poly, double morph);
+// The selected element seen as a vertex: its point, and either the halves of the sides
+// that meet at it or, with "Show Vertex Angles", the lines to its neighbours' feet in
+// its plane with the angles between them.
+void DrawSelectionMeasurements(Poly* poly, double morph);
+// The selected element seen as a face: under the diagram highlight the stellation
+// diagram in its plane, else the face alone over everything; then its text. `scale`
+// is the pane's sizing scale (1.0 but for the sizing morph).
+void DrawSelectedFace(Poly* poly, int drawMode, double scale, double morph);
+
 }  // namespace corvia
