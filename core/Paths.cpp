@@ -241,6 +241,16 @@ bool FindProgramFile(std::string& out, const char* name, bool needFolder) {
   return PathExists(out.c_str(), needFolder, false);
 }
 
+std::string GetProgramFolder() { return detail_Paths::ProgramFolder(); }
+
+bool IsWebAddress(const char* text) {
+  if (!text) return false;
+  for (const char* scheme : {"http://", "https://", "mailto:"}) {
+    if (StartsWithNoCase(text, scheme) == 0 && text[std::strlen(scheme)] != '\0') return true;
+  }
+  return false;
+}
+
 int64_t GetFileModifiedTime(const char* path) {
   if (!path) return -1;
   struct stat info;

@@ -52,6 +52,8 @@ bool MakeDirectories(const char* path);
 // name is tried one folder higher and that test decides. `out` holds the path
 // tried last.
 bool FindProgramFile(std::string& out, const char* name, bool needFolder);
+// The folder of the program's own file, ending in '/'.
+std::string GetProgramFolder();
 // Modification time (seconds since the epoch), -1 when it cannot be read.
 int64_t GetFileModifiedTime(const char* path);
 
@@ -68,6 +70,10 @@ const char* GetRelativePath(const char* path, const char* base);
 // In place: every separator becomes '/' and runs of separators collapse to one,
 // except that a leading pair (a network path) is kept. True when the text changed.
 bool NormalizePathSeparators(char* path);
+
+// Whether the text is a web or mail address ("http://", "https://", "mailto:",
+// ignoring case): what links from texts that came from outside may open.
+bool IsWebAddress(const char* text);
 
 // Folder listing. `patterns` are paths with wildcards, separated by ';'. what = 0
 // lists folders only, 1 files only, anything else both; "." and ".." never. The
