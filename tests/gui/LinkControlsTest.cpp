@@ -4,8 +4,6 @@
 // opens its links. CORVIA_WRITE_SCREENSHOTS=<folder> keeps pictures of both.
 
 #include <gtest/gtest.h>
-#include <wx/dcclient.h>
-#include <wx/dcmemory.h>
 #include <wx/frame.h>
 #include <wx/image.h>
 #include <wx/panel.h>
@@ -27,29 +25,18 @@ namespace {
 
 using namespace corvia;
 using corvia::testing::Platform;
+using corvia::testing::ScreenPixels;
 using corvia::testing::YieldFor;
 using corvia::testing::YieldUntil;
 
 constexpr int kLabelId = 4101;
 constexpr int kHeadingId = 4102;
 
-// The pixels of a window as it shows them. (The screen's own device context may hand
-// back what an earlier capture saw, so each window is read through its own.)
-wxImage ShownPixels(wxWindow* window) {
-  const wxSize size = window->GetClientSize();
-  wxBitmap bitmap(size);
-  wxMemoryDC memory(bitmap);
-  wxClientDC shown(window);
-  memory.Blit(0, 0, size.x, size.y, &shown, 0, 0);
-  memory.SelectObject(wxNullBitmap);
-  return bitmap.ConvertToImage();
-}
-
 void KeepScreenshot(wxWindow* window, const char* name) {
   const char* folder = std::getenv("CORVIA_WRITE_SCREENSHOTS");
   if (!folder) return;
   if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
-  ShownPixels(window).SaveFile(std::string(folder) + "/" + name + ".png", wxBITMAP_TYPE_PNG);
+  ScreenPixels(window).SaveFile(std::string(folder) + "/" + name + ".png", wxBITMAP_TYPE_PNG);
 }
 
 // Pixels whose colour is near the given one.
@@ -121,7 +108,7 @@ TEST_F(LinkControls, ALinkLabelTakesTheItemsPlaceAndOpensItsAddress) {
   EXPECT_EQ(link->GetTextColor(), wxColour(0, 0, 255));
   EXPECT_TRUE(link->IsUnderlined());
   EXPECT_TRUE(link->GetCursor().IsOk());
-  const wxImage pixels = ShownPixels(link);
+  const wxImage pixels = ScreenPixels(link);
   EXPECT_GT(CountNear(pixels, wxRect(pixels.GetSize()), 0, 0, 255, 60), 20) << "blue text shows";
   KeepScreenshot(frame, "hyperlink");
 
@@ -164,7 +151,7 @@ TEST_F(LinkControls, APlainLabelIsColouredSizedAndIgnoresClicks) {
   EXPECT_TRUE(heading->IsBold());
   EXPECT_FALSE(heading->IsUnderlined());
   YieldFor(100);
-  const wxImage pixels = ShownPixels(heading);
+  const wxImage pixels = ScreenPixels(heading);
   EXPECT_GT(CountNear(pixels, wxRect(pixels.GetSize()), 192, 0, 0, 50), 40) << "dark red text shows";
   EXPECT_GE(heading->GetSize().y, 30) << "the label grows with its font";
 
@@ -258,7 +245,7 @@ TEST_F(LinkControls, RichTextShowsItsStylesAndOpensItsLinks) {
   EXPECT_FALSE(box->GetCursor().IsOk()) << "the normal pointer elsewhere";
 
   KeepScreenshot(frame, "richtext");
-  const wxImage pixels = ShownPixels(box);
+  const wxImage pixels = ScreenPixels(box);
   EXPECT_GT(CountNear(pixels, wxRect(pixels.GetSize()), 192, 0, 0, 40), 20) << "the warning's dark red";
   EXPECT_GT(CountNear(pixels, wxRect(pixels.GetSize()), 255, 0, 0, 40), 10) << "the note's red";
   EXPECT_GT(CountNear(pixels, wxRect(pixels.GetSize()), 0, 0, 255, 60), 20) << "the link's blue";
