@@ -61,3 +61,18 @@ endforeach()
 
 add_executable(corvia ${PROJECT_SOURCE_DIR}/app/main/CorviaMain.cpp)
 target_link_libraries(corvia PRIVATE corvia_app)
+
+# The manual: copied beside the program in the build tree (where the program and the
+# tests find it), installed under share/corvia/manual beside bin/corvia.
+include(GNUInstallDirs)
+file(GLOB manual_files CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/manual/*)
+set(manual_stamp ${CMAKE_BINARY_DIR}/manual/.copied)
+add_custom_command(OUTPUT ${manual_stamp}
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${PROJECT_SOURCE_DIR}/docs/manual ${CMAKE_BINARY_DIR}/manual
+  COMMAND ${CMAKE_COMMAND} -E touch ${manual_stamp}
+  DEPENDS ${manual_files}
+  COMMENT "Copying the manual beside the program" VERBATIM)
+add_custom_target(corvia_manual ALL DEPENDS ${manual_stamp})
+add_dependencies(corvia corvia_manual)
+install(TARGETS corvia RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/manual/ DESTINATION ${CMAKE_INSTALL_DATADIR}/corvia/manual)
