@@ -55,4 +55,13 @@ private:
   bool mHad = false;
 };
 
+// Keeps a picture of the window as <name>.png in the folder CORVIA_WRITE_SCREENSHOTS
+// names, when it is set (for a person to look at).
+inline void KeepScreenshot(wxWindow* window, const char* name) {
+  const char* folder = std::getenv("CORVIA_WRITE_SCREENSHOTS");
+  if (!folder) return;
+  if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
+  ScreenPixels(window).SaveFile(std::string(folder) + "/" + name + ".png", wxBITMAP_TYPE_PNG);
+}
+
 }  // namespace corvia::testing

@@ -24,6 +24,7 @@
 namespace {
 
 using namespace corvia;
+using corvia::testing::KeepScreenshot;
 using corvia::testing::Platform;
 using corvia::testing::ScreenPixels;
 using corvia::testing::YieldFor;
@@ -31,13 +32,6 @@ using corvia::testing::YieldUntil;
 
 constexpr int kLabelId = 4101;
 constexpr int kHeadingId = 4102;
-
-void KeepScreenshot(wxWindow* window, const char* name) {
-  const char* folder = std::getenv("CORVIA_WRITE_SCREENSHOTS");
-  if (!folder) return;
-  if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
-  ScreenPixels(window).SaveFile(std::string(folder) + "/" + name + ".png", wxBITMAP_TYPE_PNG);
-}
 
 // Pixels whose colour is near the given one.
 int CountNear(const wxImage& image, const wxRect& area, int red, int green, int blue, int tolerance) {
