@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "app/HelpCommands.h"
 #include "app/WindowServices.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
@@ -23,6 +24,7 @@
 #include "render/LightSets.h"
 #include "render/MouseThrow.h"
 #include "render/NewView.h"
+#include "ui/CommandIds.h"
 #include "ui/MainFrame.h"
 #include "ui/NewFrame.h"
 
@@ -61,6 +63,9 @@ wxFrame* CPolyApp::InitInstance() {
   auto* frame = new CMainFrame;
   mFrame = frame;
   ConnectMainWindow(frame);
+  mHelp = std::make_unique<HelpCommands>();
+  frame->AddCommandTarget(mHelp.get());
+  HelpCommands::MarkAvailable(true);
   SetDocumentTitleListener([](const std::string& title) { SetMainWindowTitle(title.c_str()); });
   if (wxTheApp && !mIdleBound) {
     wxTheApp->Bind(wxEVT_IDLE, &CPolyApp::OnIdle, this);
@@ -95,6 +100,11 @@ void CPolyApp::ExitInstance() {
   mIdleBound = false;
   CMainFrame::SetDocumentCloseDown(nullptr);
   RemoveWindowServices();
+  if (mHelp) {
+    if (NewFrame* frame = GetMainFrame()) frame->RemoveCommandTarget(mHelp.get());
+    HelpCommands::MarkAvailable(false);
+    mHelp.reset();
+  }
   mDoc.reset();
   mFrame = nullptr;
 }
@@ -119,6 +129,8 @@ bool CPolyApp::DoIdleWork(double time) {
   if (NewView::GetMouseButtonsHeld() == 0 && IsUpdateCheckDone()) RunUpdateCheck();
   return busy;
 }
+
+void CPolyApp::RunUpdateCheck() { corvia::RunUpdateCheck(kVersionHistoryPage, ChooseUpdatePage, kCmdCheckForUpdates); }
 
 bool CPolyApp::OnRecentFile(int command) {
   return mDoc && OpenRecentFile(*mDoc, command - kRecentFileFirstCommand);

@@ -12,6 +12,7 @@ class wxIdleEvent;
 namespace corvia {
 
 class CPolyDoc;
+class HelpCommands;
 
 class CPolyApp {
  public:
@@ -31,6 +32,8 @@ class CPolyApp {
   // A recent-file command (57616 to 57631): opens that file; an entry whose file
   // cannot be opened leaves the list.
   bool OnRecentFile(int command);
+  // Shows the finished update check's answer, offering the product's pages.
+  void RunUpdateCheck();
   // Set while an image or video export runs: idle work goes on while minimised.
   void SetExporting(bool on) { mExporting = on; }
 
@@ -40,6 +43,7 @@ class CPolyApp {
   void CloseDown();
 
   std::unique_ptr<CPolyDoc> mDoc;
+  std::unique_ptr<HelpCommands> mHelp;
   wxFrame* mFrame = nullptr;
   bool mExporting = false;
   bool mIdleBound = false;

@@ -9,6 +9,8 @@
 #include "core/Messages.h"
 #include "core/Strings.h"
 #include "core/WebRequest.h"
+#include "platform/Services.h"
+#include "ui/CommandTable.h"
 
 namespace corvia {
 
@@ -63,7 +65,7 @@ bool CheckForNewVersion(bool now) {
 
 bool IsUpdateCheckDone() { return TheWebRequest().GetState() == WebRequest::kFinished; }
 
-void RunUpdateCheck() {
+void RunUpdateCheck(const char* historyPage, UpdatePageChooser chooser, int command) {
   WebRequest& request = TheWebRequest();
   // Collecting sets the request back to idle, so the answer is shown once.
   if (!request.IsFinished()) return;
@@ -78,13 +80,36 @@ void RunUpdateCheck() {
   request.DeleteFile();
   if (!request.Succeeded()) return;
   const int latest = ParseVersionText(line.c_str());
-  if (latest == 0) return;
+  const std::string title = GetCommandPrompt(command);
+  if (latest == 0) {
+    // Asked for by the user, an answer that names no version is not kept quiet.
+    if (interactive) ShowError("The update server's answer names no version.");
+    return;
+  }
   detail_UpdateCheck::gLatest = line;
-  if (latest > ParseVersionText(kProductVersion)) {
-    ShowInformation("Version %s of %s is available (this is version %s).", line.c_str(), kProductEdition,
-                    kProductVersion);
+  const std::string page = chooser ? chooser(line.c_str()) : std::string();
+  // The button chosen, as what it opens: the chosen page, the history or nothing.
+  enum class Open { kNothing, kPage, kHistory } open = Open::kNothing;
+  if (latest > ParseVersionText(kProductVersion) || !page.empty()) {
+    if (page.empty()) {
+      open = AskQuestion(kMessageFlagInformationIcon, title.c_str(), {"-Close", "Version History"},
+                         "Version %s of %s is available (this is version %s).", line.c_str(), kProductEdition,
+                         kProductVersion) == 1 ? Open::kHistory : Open::kNothing;
+    } else {
+      const int answer = AskQuestion(kMessageFlagInformationIcon, title.c_str(),
+                                     {"+Open Downloads Page", "Version History", "-Close"},
+                                     "Version %s of %s is available (this is version %s).", line.c_str(),
+                                     kProductEdition, kProductVersion);
+      open = answer == 0 ? Open::kPage : answer == 1 ? Open::kHistory : Open::kNothing;
+    }
   } else if (interactive) {
-    ShowInformation("You have the latest version of %s.", kProductEdition);
+    open = AskQuestion(kMessageFlagInformationIcon, title.c_str(), {"-OK", "Version History"},
+                       "You have the latest version of %s.", kProductEdition) == 1 ? Open::kHistory : Open::kNothing;
+  }
+  if (open == Open::kPage) {
+    platform::Services().shell->OpenUrl(page);
+  } else if (open == Open::kHistory && historyPage && *historyPage) {
+    platform::Services().shell->OpenUrl(historyPage);
   }
 }
 

@@ -19,9 +19,14 @@ bool CheckForNewVersion(bool now);
 bool IsUpdateCheckDone();
 // "5.4" as 5004: the major version times 1000 plus the minor; 0 for no version.
 int ParseVersionText(const char* text);
-// Collects the finished check and shows what it found; the latest version known
-// afterwards (empty when none was found).
-void RunUpdateCheck();
+// Chooses the page offered for the latest version found; empty for none.
+using UpdatePageChooser = std::string (*)(const char* latestVersion);
+// Collects the finished check and shows what it found, in boxes titled like the
+// command that checks at once: a newer version offers the page the chooser picks
+// and the version history; the same version is told only when the user asked, with
+// the version history offered. The latest version known afterwards (empty when none
+// was found).
+void RunUpdateCheck(const char* historyPage, UpdatePageChooser chooser, int command);
 const std::string& GetLatestVersionText();
 // The day number (days since 1970 in local time) the daily limit counts.
 int GetTodayNumber();

@@ -6,7 +6,9 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "app/HelpCommands.h"
 #include "app/Settings.h"
 #include "app/UpdateCheck.h"
 #include "core/WebRequest.h"
@@ -14,6 +16,7 @@
 #include "platform/wx/CurlHttpClient.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/TestSupport.h"
+#include "ui/CommandIds.h"
 
 namespace test_UpdateCheck {
 
@@ -36,7 +39,7 @@ class UpdateCheckTest : public ::testing::Test {
   static void Collect() {
     for (int i = 0; i < 500 && !IsUpdateCheckDone(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     ASSERT_TRUE(IsUpdateCheckDone());
-    RunUpdateCheck();
+    RunUpdateCheck(kVersionHistoryPage, ChooseUpdatePage, kCmdCheckForUpdates);
   }
 
   AppSettings mSaved;
@@ -70,11 +73,11 @@ TEST_F(UpdateCheckTest, ANewerVersionIsShownOnce) {
   Collect();
   EXPECT_NE(server.LastRequest().find("GET /version?oldVer=5.4&edition=Brantis "), std::string::npos);
   EXPECT_EQ(GetLatestVersionText(), "6.1");
-  ASSERT_EQ(corvia::testing::Platform().messages.CountTitled("Information"), 1);
+  ASSERT_EQ(corvia::testing::Platform().messages.CountTitled("Check for Software Updates Now"), 1);
   EXPECT_EQ(corvia::testing::Platform().messages.Boxes()[0].text, "Version 6.1 of Brantis is available (this is version 5.4).");
   // Collected: idle time finds nothing more to show.
   EXPECT_FALSE(IsUpdateCheckDone());
-  RunUpdateCheck();
+  RunUpdateCheck(kVersionHistoryPage, ChooseUpdatePage, kCmdCheckForUpdates);
   EXPECT_EQ(corvia::testing::Platform().messages.Boxes().size(), 1u);
   // Once a day by itself; the menu command whatever the day.
   EXPECT_FALSE(CheckForNewVersion(false));
@@ -92,6 +95,77 @@ TEST_F(UpdateCheckTest, TheSameVersionIsQuietUnlessAsked) {
   GetAppSettings().checkForUpdates = false;
   GetAppSettings().lastUpdateCheckDay = 0;
   EXPECT_FALSE(CheckForNewVersion(false));
+}
+
+TEST(UpdatePage, OnlyANewerVersionOffersTheDownloads) {
+  EXPECT_EQ(ChooseUpdatePage("6.0"), kDownloadsPage);
+  EXPECT_EQ(ChooseUpdatePage("5.5"), kDownloadsPage);
+  EXPECT_EQ(ChooseUpdatePage("5.4"), "");
+  EXPECT_EQ(ChooseUpdatePage("4.9"), "");
+  EXPECT_EQ(ChooseUpdatePage("no version"), "");
+}
+
+TEST_F(UpdateCheckTest, TheAnswerOpensThePageChosen) {
+  std::vector<std::string>& opened = corvia::testing::Platform().shell.mOpened;
+  opened.clear();
+  LoopbackServer server(HttpReply("200 OK", "5.7\n"));
+  GetAppSettings().updateUrl = server.Url("/v");
+  // The default button: the downloads page.
+  ASSERT_TRUE(CheckForNewVersion(true));
+  Collect();
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0], kDownloadsPage);
+  EXPECT_NE(GetAboutVersionText().find("(not the latest!)"), std::string::npos);
+  // The second button: the version history.
+  corvia::testing::Platform().messages.QueueAnswer(1);
+  ASSERT_TRUE(CheckForNewVersion(true));
+  Collect();
+  ASSERT_EQ(opened.size(), 2u);
+  EXPECT_EQ(opened[1], kVersionHistoryPage);
+  // Closed: nothing opens.
+  corvia::testing::Platform().messages.QueueAnswer(2);
+  ASSERT_TRUE(CheckForNewVersion(true));
+  Collect();
+  EXPECT_EQ(opened.size(), 2u);
+  opened.clear();
+}
+
+TEST_F(UpdateCheckTest, TheSameVersionIsToldWhenAsked) {
+  LoopbackServer server(HttpReply("200 OK", "5.4\n"));
+  GetAppSettings().updateUrl = server.Url("/v");
+  ASSERT_TRUE(CheckForNewVersion(true));
+  Collect();
+  const auto& boxes = corvia::testing::Platform().messages.Boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "You have the latest version of Brantis.");
+  EXPECT_EQ(GetAboutVersionText(), "Version 5.4");
+  EXPECT_TRUE(corvia::testing::Platform().shell.mOpened.empty());
+}
+
+TEST_F(UpdateCheckTest, AnUnreachableServerIsToldOnlyWhenAsked) {
+  std::string url;
+  {
+    LoopbackServer gone(HttpReply("200 OK", "6.0\n"));
+    url = gone.Url("/v");
+  }
+  GetAppSettings().updateUrl = url;
+  GetAppSettings().lastUpdateCheckDay = 0;
+  GetAppSettings().checkForUpdates = true;
+  ASSERT_TRUE(CheckForNewVersion(false));
+  Collect();
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+  ASSERT_TRUE(CheckForNewVersion(true));
+  Collect();
+  EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Error"), 1);
+}
+
+TEST_F(UpdateCheckTest, AnAnswerWithoutAVersionIsToldWhenAsked) {
+  LoopbackServer server(HttpReply("200 OK", "<html>moved</html>\n"));
+  GetAppSettings().updateUrl = server.Url("/v");
+  ASSERT_TRUE(CheckForNewVersion(true));
+  Collect();
+  ASSERT_EQ(corvia::testing::Platform().messages.CountTitled("Error"), 1);
+  EXPECT_EQ(corvia::testing::Platform().messages.Boxes()[0].text, "The update server's answer names no version.");
 }
 
 }  // namespace test_UpdateCheck

@@ -200,6 +200,7 @@ TEST_F(GraphWindows, CurvesAreDrawnWhereTheirPointsMap) {
   YieldFor(100);
   ASSERT_EQ(frame->bar->GetGraphWidth(), kPlotWidth);
   const wxImage image = ScreenPixels(frame->bar);
+  corvia::testing::KeepScreenshot(frame, "graph");
   const wxColour colour = GraphBar::GetComponentColour(0);
   GraphCurves& curves = GetGraphCurves();
   curves.SetPlotSize(kPlotWidth, kPlotHeight);

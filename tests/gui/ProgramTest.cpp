@@ -4,7 +4,10 @@
 // program paints nothing, and closing writes the settings.
 
 #include <gtest/gtest.h>
+#include <wx/dialog.h>
 #include <wx/frame.h>
+#include <wx/menu.h>
+#include <wx/timer.h>
 #include <wx/glcanvas.h>
 #include <wx/uiaction.h>
 #include <wx/image.h>
@@ -22,6 +25,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/HelpCommands.h"
 #include "app/PolyApp.h"
 #include "app/PolyPrintout.h"
 #include "app/Settings.h"
@@ -31,6 +35,7 @@
 #include "app/WindowServices.h"
 #include "core/Units.h"
 #include "core/VectorMath.h"
+#include "core/WebRequest.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "nets/Model3D.h"
@@ -52,6 +57,9 @@
 #include "tests/support/TestSupport.h"
 #include "construction/ModelLookup.h"
 #include "model/TransitionSettings.h"
+#include "ui/CommandIds.h"
+#include "ui/CommandTable.h"
+#include "ui/controls/HyperLink.h"
 
 namespace test_Program {
 
@@ -589,6 +597,75 @@ TEST_F(ProgramTest, PrintPreviewOfTheNets) {
   YieldFor(50);
   EXPECT_EQ(previewFrame(), nullptr);
   corvia::testing::Platform().messages.Clear();
+}
+
+// Closes the About box once it is open, keeping what it showed.
+class CloseAboutBox : public wxTimer {
+ public:
+  CloseAboutBox() { Start(kPeriodMs); }
+  void Notify() override {
+    for (wxWindow* window : wxTopLevelWindows) {
+      auto* dialog = dynamic_cast<wxDialog*>(window);
+      if (!dialog || dialog->GetName() != "AboutBox" || !dialog->IsModal()) continue;
+      Stop();
+      title = dialog->GetTitle().utf8_string();
+      for (const char* name : {"product", "version", "date", "homePage", "webSite"}) {
+        if (wxWindow* item = dialog->FindWindow(name)) texts.push_back(item->GetLabel().utf8_string());
+      }
+      if (auto* link = dynamic_cast<HyperLink*>(dialog->FindWindow("homePage"))) homePage = link->GetAddress();
+      corvia::testing::KeepScreenshot(dialog, "about-box");
+      dialog->EndModal(wxID_OK);
+    }
+  }
+  std::string title;
+  std::vector<std::string> texts;
+  std::string homePage;
+
+ private:
+  static constexpr int kPeriodMs = 20;
+};
+
+TEST_F(ProgramTest, TheHelpMenuOpensTheManualThePagesAndTheAboutBox) {
+  platform::ServiceSet services = platform::Services();
+  services.shell = &corvia::testing::Platform().shell;
+  platform::InstallServices(services);
+  std::vector<std::string>& opened = corvia::testing::Platform().shell.mOpened;
+  opened.clear();
+  const auto post = [this](int command) {
+    mFrame->GetMenuBar()->UpdateMenus();
+    wxMenuItem* item = mFrame->GetMenuBar()->FindItem(ToWxId(command));
+    ASSERT_NE(item, nullptr) << command;
+    EXPECT_TRUE(item->IsEnabled()) << command;
+    wxCommandEvent event(wxEVT_MENU, ToWxId(command));
+    event.SetEventObject(mFrame);
+    mFrame->ProcessWindowEvent(event);
+  };
+
+  post(kCmdHelpManual);
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_TRUE(std::filesystem::is_regular_file(opened[0])) << opened[0];
+  EXPECT_EQ(std::filesystem::path(opened[0]).filename(), "BrantisManual.html");
+  for (int command : {kCmdHelpPaper, kCmdHelpForums, kCmdHelpFacebook, kCmdHelpCompanionApp}) post(command);
+  EXPECT_EQ(opened, (std::vector<std::string>{opened[0], kPaperPage, kForumsPage, kFacebookPage, kCompanionAppPage}));
+
+  {
+    CloseAboutBox close;
+    post(kCmdAppAbout);
+    EXPECT_EQ(close.title, "About Brantis");
+    EXPECT_EQ(close.texts, (std::vector<std::string>{"Brantis", GetAboutVersionText(), "10th May 2014", "Home page",
+                                                     kHomePage}));
+    EXPECT_EQ(close.homePage, kHomePage);
+  }
+  EXPECT_TRUE(std::none_of(wxTopLevelWindows.begin(), wxTopLevelWindows.end(),
+                           [](wxWindow* window) { return window->GetName() == "AboutBox"; }));
+
+  // No update server is set here: the user is told, and no request is made.
+  corvia::testing::Platform().messages.Clear();
+  post(kCmdCheckForUpdates);
+  ASSERT_EQ(corvia::testing::Platform().messages.Boxes().size(), 1u);
+  EXPECT_EQ(TheWebRequest().GetState(), WebRequest::kIdle);
+  corvia::testing::Platform().messages.Clear();
+  opened.clear();
 }
 
 }  // namespace test_Program
