@@ -35,7 +35,8 @@ bool HyperLink::Create(wxWindow* parent, wxWindowID id, const std::string& text,
   if (!wxControl::Create(parent, id, pos, size, style | wxBORDER_NONE, wxDefaultValidator, "HyperLink")) return false;
   SetBackgroundStyle(wxBG_STYLE_PAINT);
   mTextColour = wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOWTEXT);
-  mBackground = wxBrush(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE));
+  // The face of the dialog it stands on.
+  mBackground = wxBrush(parent ? parent->GetBackgroundColour() : wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE));
   mBlinkBackground = mBackground;
   mBaseFont = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
   mFontHeight = mBaseFont.GetPixelSize().y;
