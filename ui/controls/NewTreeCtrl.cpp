@@ -1,9 +1,6 @@
 #include "ui/controls/NewTreeCtrl.h"
 
-#include <wx/popupwin.h>
 #include <wx/settings.h>
-#include <wx/sizer.h>
-#include <wx/stattext.h>
 
 #include <unistd.h>
 
@@ -12,6 +9,7 @@
 
 #include "core/Paths.h"
 #include "ui/controls/DialogItemPlace.h"
+#include "ui/controls/DragImage.h"
 
 namespace corvia {
 
@@ -22,8 +20,6 @@ namespace detail_NewTreeCtrl {
 constexpr int kHoverTimerId = 2;
 // Within this many pixels of an item's top or bottom a drop goes above or below it.
 constexpr int kEdgeBand = 4;
-// The pointer's place on the drag image.
-constexpr int kDragImageOffset = 15;
 constexpr int kInsertMarkHeight = 2;
 
 // The one drag in progress, whichever tree it started in.
@@ -33,7 +29,6 @@ struct DragState {
   wxTreeItemId target;
   TreeDropPosition position = kDropNone;
   NewTreeCtrl* feedbackTree = nullptr;
-  wxPopupWindow* image = nullptr;
   wxPoint lastPoint;
   bool dragging = false;
 };
@@ -65,26 +60,6 @@ bool HasSubfolders(const std::string& folder) {
   return false;
 }
 
-// The drag image: the item's text in the tree's font, beside the pointer.
-wxPopupWindow* MakeDragImage(NewTreeCtrl* tree, const wxTreeItemId& item) {
-  auto* popup = new wxPopupWindow(tree, wxBORDER_NONE);
-  popup->SetBackgroundColour(tree->GetBackgroundColour());
-  auto* text = new wxStaticText(popup, wxID_ANY, tree->GetItemText(item));
-  text->SetFont(tree->GetFont());
-  text->SetForegroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOWTEXT));
-  auto* sizer = new wxBoxSizer(wxVERTICAL);
-  sizer->Add(text);
-  popup->SetSizerAndFit(sizer);
-  return popup;
-}
-
-void MoveDragImage(const wxPoint& screenPoint) {
-  if (wxPopupWindow* image = Drag().image) {
-    image->Move(screenPoint + wxPoint(kDragImageOffset, kDragImageOffset));
-    if (!image->IsShown()) image->Show();
-  }
-}
-
 }  // namespace detail_NewTreeCtrl
 
 NewTreeCtrl::NewTreeCtrl(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style) {
@@ -95,7 +70,7 @@ NewTreeCtrl::~NewTreeCtrl() {
   using namespace detail_NewTreeCtrl;
   DragState& drag = Drag();
   if (drag.source == this) {
-    if (drag.image) drag.image->Destroy();
+    if (drag.dragging) DragImageEnd();
     drag = DragState();
   } else if (drag.feedbackTree == this) {
     drag.feedbackTree = nullptr;
@@ -286,9 +261,8 @@ bool NewTreeCtrl::BeginDragItem(const wxTreeItemId& item) {
   drag.target = wxTreeItemId();
   drag.position = kDropNone;
   drag.dragging = true;
-  drag.image = MakeDragImage(this, item);
   drag.lastPoint = wxGetMousePosition();
-  MoveDragImage(drag.lastPoint);
+  DragImageBegin(GetItemText(item).utf8_string(), drag.lastPoint.x, drag.lastPoint.y);
   return true;
 }
 
@@ -359,7 +333,7 @@ void NewTreeCtrl::DragTo(const wxPoint& screenPoint) {
   mHoverTimer.Stop();
   DragState& drag = Drag();
   if (!drag.dragging) return;
-  MoveDragImage(screenPoint);
+  DragImageMove(screenPoint.x, screenPoint.y);
   mHoverTimer.StartOnce(kHoverExpandMs);
   drag.lastPoint = screenPoint;
   NewTreeCtrl* tree = TreeOfWindow(WindowUnderPoint(screenPoint));
@@ -395,8 +369,7 @@ void NewTreeCtrl::EndDrag(bool drop) {
   DragState& drag = Drag();
   if (!drag.dragging) return;
   drag.dragging = false;
-  if (drag.image) drag.image->Destroy();
-  drag.image = nullptr;
+  DragImageEnd();
   if (drag.feedbackTree) drag.feedbackTree->HideDropFeedback();
   drag.feedbackTree = nullptr;
   wxWindow* window = drop ? WindowUnderPoint(drag.lastPoint) : nullptr;
@@ -495,9 +468,9 @@ void NewTreeCtrl::OnHoverTimer(wxTimerEvent&) {
   if (!drag.dragging || drag.position != kDropOnto || !drag.target.IsOk()) return;
   NewTreeCtrl* tree = TreeOfWindow(WindowUnderPoint(drag.lastPoint));
   if (!tree || tree != drag.feedbackTree) return;
-  if (drag.image) drag.image->Hide();
+  DragImageLeave();
   tree->Expand(drag.target);
-  MoveDragImage(drag.lastPoint);
+  DragImageEnter(nullptr, drag.lastPoint.x, drag.lastPoint.y);
 }
 
 }  // namespace corvia

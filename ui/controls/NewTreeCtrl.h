@@ -13,8 +13,6 @@
 #include <cstdint>
 #include <string>
 
-class wxPopupWindow;
-
 namespace corvia {
 
 // Where a dragged branch goes, relative to the target item.
