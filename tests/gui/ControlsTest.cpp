@@ -75,28 +75,8 @@ class ListFrame : public wxFrame, public ListEditOwner {
   std::vector<std::string> ends;
 };
 
-class Controls : public ::testing::Test {
+class Controls : public corvia::testing::WindowTest {
  protected:
-  void TearDown() override {
-    for (wxWindow* w : wxTopLevelWindows) w->Destroy();
-    YieldUntil([] { return wxTopLevelWindows.empty(); });
-  }
-  template <typename Frame>
-  Frame* Show(Frame* frame) {
-    frame->Show();
-    frame->Raise();
-    YieldUntil([&] { return frame->IsShownOnScreen(); });
-    YieldFor(150);
-    return frame;
-  }
-  void ClickAt(wxWindow* window, const wxPoint& point) {
-    wxUIActionSimulator mouse;
-    mouse.MouseMove(window->ClientToScreen(point));
-    YieldFor(60);
-    mouse.MouseClick();
-    YieldFor(120);
-  }
-  static wxPoint Centre(const wxRect& r) { return wxPoint(r.x + r.width / 2, r.y + r.height / 2); }
   static std::vector<std::string> Column(EditableList& list, int column) {
     std::vector<std::string> texts;
     for (int row = 0; row < list.GetItemCount(); ++row) texts.push_back(list.GetItemText(row, column));

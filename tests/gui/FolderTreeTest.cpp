@@ -53,7 +53,7 @@ class TreeFrame : public wxFrame {
   bool ok;
 };
 
-class FolderTree : public ::testing::Test {
+class FolderTree : public corvia::testing::WindowTest {
  protected:
   void SetUp() override {
     mCwd = fs::current_path();
@@ -66,15 +66,10 @@ class FolderTree : public ::testing::Test {
   }
   void TearDown() override {
     fs::current_path(mCwd);
-    for (wxWindow* w : wxTopLevelWindows) w->Destroy();
-    YieldUntil([] { return wxTopLevelWindows.empty(); });
+    WindowTest::TearDown();
   }
-  NewTreeCtrl* Show(NewTreeCtrl* made) {
-    frame = new TreeFrame(made);
-    frame->Show();
-    frame->Raise();
-    YieldUntil([&] { return frame->IsShownOnScreen(); });
-    YieldFor(100);
+  NewTreeCtrl* ShowTree(NewTreeCtrl* made) {
+    frame = Show(new TreeFrame(made));
     return frame->tree;
   }
   std::vector<std::string> Children(const wxTreeItemId& item) const {
@@ -112,7 +107,7 @@ class FolderTree : public ::testing::Test {
 };
 
 TEST_F(FolderTree, TakesTheDialogItemsPlaceOrFails) {
-  NewTreeCtrl* tree = Show(new NewTreeCtrl);
+  NewTreeCtrl* tree = ShowTree(new NewTreeCtrl);
   EXPECT_TRUE(frame->ok);
   EXPECT_EQ(frame->panel->FindWindow(kTreeItemId), tree);
   EXPECT_GT(tree->GetSize().x, 200);
@@ -122,7 +117,7 @@ TEST_F(FolderTree, TakesTheDialogItemsPlaceOrFails) {
 }
 
 TEST_F(FolderTree, AFolderShowsItsSubfoldersInNaturalOrderReadOnce) {
-  NewTreeCtrl* tree = Show(new NewTreeCtrl);
+  NewTreeCtrl* tree = ShowTree(new NewTreeCtrl);
   const wxTreeItemId top = tree->AppendItem(tree->GetRootItem(), "My models");
   const std::string folder = root.string();
   tree->SetItemFolder(top, folder.c_str());
@@ -176,7 +171,7 @@ void RecordSelection(wxTreeItemId item, NewTreeCtrl* tree, uintptr_t word) {
 }
 
 TEST_F(FolderTree, ValuesAreFoundDepthFirstPastFolderBranches) {
-  NewTreeCtrl* tree = Show(new NewTreeCtrl);
+  NewTreeCtrl* tree = ShowTree(new NewTreeCtrl);
   const wxTreeItemId rootItem = tree->GetRootItem();
   EXPECT_EQ(tree->GetItemRecord(rootItem), nullptr);
   EXPECT_FALSE(tree->SetItemValue(rootItem, 5));
@@ -211,7 +206,7 @@ TEST_F(FolderTree, ValuesAreFoundDepthFirstPastFolderBranches) {
 }
 
 TEST_F(FolderTree, DropsGoWhereThePointerSaysAndNeverInsideTheBranch) {
-  NewTreeCtrl* tree = Show(new DraggableTree);
+  NewTreeCtrl* tree = ShowTree(new DraggableTree);
   const wxTreeItemId rootItem = tree->GetRootItem();
   const wxTreeItemId a = tree->AppendItem(rootItem, "A");
   const wxTreeItemId a1 = tree->AppendItem(a, "A1");
@@ -293,7 +288,7 @@ TEST_F(FolderTree, DropsGoWhereThePointerSaysAndNeverInsideTheBranch) {
 }
 
 TEST_F(FolderTree, RestingOnACollapsedItemOpensIt) {
-  NewTreeCtrl* tree = Show(new DraggableTree);
+  NewTreeCtrl* tree = ShowTree(new DraggableTree);
   const wxTreeItemId rootItem = tree->GetRootItem();
   const wxTreeItemId a = tree->AppendItem(rootItem, "A");
   const wxTreeItemId b = tree->AppendItem(rootItem, "B");
@@ -316,7 +311,7 @@ TEST_F(FolderTree, RestingOnACollapsedItemOpensIt) {
 }
 
 TEST_F(FolderTree, TheMouseDragsABranch) {
-  NewTreeCtrl* tree = Show(new DraggableTree);
+  NewTreeCtrl* tree = ShowTree(new DraggableTree);
   const wxTreeItemId rootItem = tree->GetRootItem();
   const wxTreeItemId a = tree->AppendItem(rootItem, "A");
   tree->AppendItem(rootItem, "B");

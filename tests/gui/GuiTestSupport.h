@@ -1,7 +1,10 @@
 #pragma once
 // What the window tests share.
 
+#include <gtest/gtest.h>
 #include <wx/app.h>
+#include <wx/toplevel.h>
+#include <wx/uiaction.h>
 #include <wx/image.h>
 #include <wx/utils.h>
 
@@ -63,5 +66,31 @@ inline void KeepScreenshot(wxWindow* window, const char* name) {
   if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
   ScreenPixels(window).SaveFile(std::string(folder) + "/" + name + ".png", wxBITMAP_TYPE_PNG);
 }
+
+// Window tests: frames shown and raised, clicks where a person would click, and
+// every top-level window gone afterwards.
+class WindowTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    for (wxWindow* w : wxTopLevelWindows) w->Destroy();
+    YieldUntil([] { return wxTopLevelWindows.empty(); });
+  }
+  template <typename Frame>
+  static Frame* Show(Frame* frame) {
+    frame->Show();
+    frame->Raise();
+    YieldUntil([&] { return frame->IsShownOnScreen(); });
+    YieldFor(150);
+    return frame;
+  }
+  static void ClickAt(wxWindow* window, const wxPoint& point) {
+    wxUIActionSimulator mouse;
+    mouse.MouseMove(window->ClientToScreen(point));
+    YieldFor(60);
+    mouse.MouseClick();
+    YieldFor(120);
+  }
+  static wxPoint Centre(const wxRect& r) { return wxPoint(r.x + r.width / 2, r.y + r.height / 2); }
+};
 
 }  // namespace corvia::testing

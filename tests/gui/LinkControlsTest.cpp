@@ -63,29 +63,9 @@ class LabelFrame : public wxFrame {
 std::vector<std::string> gCallbackAddresses;
 void RecordAddress(const char* address) { gCallbackAddresses.push_back(address); }
 
-class LinkControls : public ::testing::Test {
+class LinkControls : public corvia::testing::WindowTest {
  protected:
   void SetUp() override { Platform().shell.mOpened.clear(); }
-  void TearDown() override {
-    for (wxWindow* w : wxTopLevelWindows) w->Destroy();
-    YieldUntil([] { return wxTopLevelWindows.empty(); });
-  }
-  template <typename Frame>
-  Frame* Show(Frame* frame) {
-    frame->Show();
-    frame->Raise();
-    YieldUntil([&] { return frame->IsShownOnScreen(); });
-    YieldFor(150);
-    return frame;
-  }
-  void ClickAt(wxWindow* window, const wxPoint& point) {
-    wxUIActionSimulator mouse;
-    mouse.MouseMove(window->ClientToScreen(point));
-    YieldFor(60);
-    mouse.MouseClick();
-    YieldFor(120);
-  }
-  static wxPoint Centre(const wxRect& r) { return wxPoint(r.x + r.width / 2, r.y + r.height / 2); }
 };
 
 TEST_F(LinkControls, ALinkLabelTakesTheItemsPlaceAndOpensItsAddress) {
