@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -79,6 +80,28 @@ inline void TurnTowardsViewer(Poly& poly, const double* direction) {
 
 inline bool IsBackground(const Rgba& c) {
   return c.r + c.g + c.b <= 6;
+}
+
+// The pixel of a point in a square ModelView of `size` pixels set up with `halfHeight`.
+inline void ProjectToPixel(const double* p, int size, double halfHeight, int* xy) {
+  const double perUnit = (size / 2.0) / halfHeight;
+  xy[0] = static_cast<int>(std::floor(size / 2.0 + p[0] * perUnit));
+  xy[1] = static_cast<int>(std::floor(size / 2.0 - p[1] * perUnit));
+}
+
+// Whether a pixel within reach of (x, y) has the colour, within `tolerance` a channel.
+inline bool ColourNearPixel(const GLBitmap& image, const int* xy, int r, int g, int b, int reach = 1,
+                            int tolerance = 2) {
+  for (int dy = -reach; dy <= reach; ++dy) {
+    for (int dx = -reach; dx <= reach; ++dx) {
+      const int x = xy[0] + dx, y = xy[1] + dy;
+      if (x < 0 || y < 0 || x >= image.width || y >= image.height) continue;
+      const Rgba c = PixelAt(image, x, y);
+      if (std::abs(c.r - r) <= tolerance && std::abs(c.g - g) <= tolerance && std::abs(c.b - b) <= tolerance)
+        return true;
+    }
+  }
+  return false;
 }
 
 // ---- Reference images ----------------------------------------------------------------

@@ -24,29 +24,16 @@ using corvia::testing::TestModel;
 constexpr int kSize = 200;
 constexpr double kHalfHeight = 1.25;
 
-void ToPixel(const double* p, int* xy) {
-  const double perUnit = (kSize / 2.0) / kHalfHeight;
-  xy[0] = static_cast<int>(std::floor(kSize / 2.0 + p[0] * perUnit));
-  xy[1] = static_cast<int>(std::floor(kSize / 2.0 - p[1] * perUnit));
-}
+void ToPixel(const double* p, int* xy) { corvia::testing::ProjectToPixel(p, kSize, kHalfHeight, xy); }
 
 void Between(const double* a, const double* b, double t, double* out) {
   for (int k = 0; k < 3; ++k) out[k] = a[k] + t * (b[k] - a[k]);
 }
 
-// Whether a pixel within reach of the point has the colour.
-bool ColourNear(const GLBitmap& image, const double* p, int r, int g, int b, int reach = 1) {
+bool ColourNear(const GLBitmap& image, const double* p, int r, int g, int b) {
   int xy[2];
   ToPixel(p, xy);
-  for (int dy = -reach; dy <= reach; ++dy) {
-    for (int dx = -reach; dx <= reach; ++dx) {
-      const int x = xy[0] + dx, y = xy[1] + dy;
-      if (x < 0 || y < 0 || x >= image.width || y >= image.height) continue;
-      const Rgba c = PixelAt(image, x, y);
-      if (std::abs(c.r - r) <= 3 && std::abs(c.g - g) <= 3 && std::abs(c.b - b) <= 3) return true;
-    }
-  }
-  return false;
+  return corvia::testing::ColourNearPixel(image, xy, r, g, b, 1, 3);
 }
 
 bool WhiteNear(const GLBitmap& image, const double* p) { return ColourNear(image, p, 255, 255, 255); }

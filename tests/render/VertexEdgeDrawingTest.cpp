@@ -28,23 +28,10 @@ using corvia::testing::TestModel;
 constexpr int kSize = 200;
 constexpr double kHalfHeight = 1.25;
 
-void ToPixel(const double* p, int* xy) {
-  const double perUnit = (kSize / 2.0) / kHalfHeight;
-  xy[0] = static_cast<int>(std::floor(kSize / 2.0 + p[0] * perUnit));
-  xy[1] = static_cast<int>(std::floor(kSize / 2.0 - p[1] * perUnit));
-}
+void ToPixel(const double* p, int* xy) { corvia::testing::ProjectToPixel(p, kSize, kHalfHeight, xy); }
 
-// Whether a pixel near (x, y) has the colour.
 bool ColourNear(const GLBitmap& image, const int* xy, int r, int g, int b, int reach = 1) {
-  for (int dy = -reach; dy <= reach; ++dy) {
-    for (int dx = -reach; dx <= reach; ++dx) {
-      const int x = xy[0] + dx, y = xy[1] + dy;
-      if (x < 0 || y < 0 || x >= image.width || y >= image.height) continue;
-      const Rgba c = PixelAt(image, x, y);
-      if (std::abs(c.r - r) <= 2 && std::abs(c.g - g) <= 2 && std::abs(c.b - b) <= 2) return true;
-    }
-  }
-  return false;
+  return corvia::testing::ColourNearPixel(image, xy, r, g, b, reach);
 }
 
 class VertexEdgeDrawing : public corvia::testing::GLTest {
