@@ -10,6 +10,7 @@
 
 #include "app/HelpCommands.h"
 #include "app/WindowServices.h"
+#include "app/ModelUndo.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
 #include "app/RecentFiles.h"
@@ -91,6 +92,7 @@ void CPolyApp::CloseDown() {
   SaveSettings();
   GetRecentFiles().Save();
   ShutdownPaneGlobals();
+  GetUndoList().ClearUndoList();
   SetDocumentTitleListener(nullptr);
   mFrame = nullptr;
 }

@@ -11,6 +11,7 @@
 #include "construction/LibraryEntry.h"
 #include "construction/PolyTemplate.h"
 #include "app/RecentFiles.h"
+#include "app/UndoList.h"
 #include "core/Messages.h"
 #include "core/Paths.h"
 #include "core/Strings.h"
@@ -23,6 +24,7 @@
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "model/Transitions.h"
+#include "symmetry/SymOperations.h"
 #include "platform/Services.h"
 #include "render/MouseThrow.h"
 #include "render/NewView.h"
@@ -49,8 +51,6 @@ constexpr int kOpenKeepTransition = 10;
 // A random transition is one of the types from Sideways to Explode & Implode.
 constexpr int kFirstRandomType = kTransitionSideways;
 constexpr int kNumRandomTypes = kTransitionExplodeAndImplode - kTransitionSideways + 1;
-// Colour-scheme bits under which a new model keeps the colours of the old one.
-constexpr uint32_t kColorArrangementMask = 0xFFF000;
 
 TemplateHolder::TemplateHolder() : mTemplate(std::make_unique<PolyTemplate>()) {}
 TemplateHolder::~TemplateHolder() = default;
@@ -236,6 +236,8 @@ bool CPolyDoc::MakeModel(int occasion, const TransitionSettings* transition, boo
   const SideColours dualColours = FirstColours(mPoly->mVertices);
   platform::UndoHooks* undo = platform::Services().undo;
   undo->BeginUndoGroup();
+  // One step for the new model and whatever its build records.
+  undo->AddUndo(kUndoNewModel, 0);
   const TransitionSettings savedPending = mPendingTransition;
   DocRecord* previous = mCurrentRecord;
   const uint8_t showDual = mPoly->mShowDual;

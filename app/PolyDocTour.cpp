@@ -21,9 +21,6 @@ namespace corvia {
 namespace detail_PolyDocTour {
 
 constexpr const char* kNotFound = "Couldn't find any model with name or symbol\n\"%s\"";
-// The undo step of a new model.
-constexpr int kUndoNewModel = 0;
-
 // Builds from a vertex configuration, whole or (one vertex at a time) prepared.
 bool BuildConfiguration(Poly& poly, PolyTemplate& polyTemplate, const char* text, bool oneVertexAtATime) {
   if (!polyTemplate.Parse(text, true)) return false;
@@ -45,7 +42,6 @@ bool CPolyDoc::OpenModelByNameOrSymbol(const char* text) {
   // A configuration: its parser says what is wrong with it.
   PolyTemplate check;
   if (!check.Parse(text, true)) return false;
-  platform::Services().undo->AddUndo(kUndoNewModel, 0);
   return MakeModel(kOccasionBuiltInModel, nullptr, false, 0, [&](Poly& poly, PolyTemplate& polyTemplate) {
     return BuildConfiguration(poly, polyTemplate, text, mOneVertexAtATime);
   });

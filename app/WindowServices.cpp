@@ -7,13 +7,16 @@
 #include <wx/menu.h>
 #include <wx/utils.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/ModelUndo.h"
 #include "app/PolyDoc.h"
 #include "app/PolyPrintout.h"
 #include "app/PolyView.h"
+#include "app/Settings.h"
 #include "app/ViewType.h"
 #include "core/Messages.h"
 #include "model/TransitionSettings.h"
@@ -38,6 +41,9 @@ constexpr int kCmdAllowMouseInertia = 32943;
 // "File > Print..." (the preview, from which the pane prints) and "File > Print Setup...".
 constexpr int kCmdFilePrint = 57609;
 constexpr int kCmdFilePrintSetup = 57606;
+// "Edit > Undo" and "Edit > Redo", also the main toolbar's buttons.
+constexpr int kCmdEditUndo = 57643;
+constexpr int kCmdEditRedo = 57644;
 // The view-type icons are drawn at this size in captions and menus.
 constexpr int kViewIconPixels = 16;
 
@@ -114,20 +120,11 @@ class DocumentBars final : public BarDocument {
     if (on && !mReverse) mReverse = std::make_unique<ReverseTransitionScope>();
     if (!on) mReverse.reset();
   }
-  // The document's undo list and the panes' sphere, cylinder and rod options are not
-  // here yet; their buttons stay disabled until their commands are.
-  std::vector<std::string> GetUndoNames(bool /*redo*/) override {
-    ShowInternalError("CPolyDoc::GetUndoNames: Not available in this build");
-    return {};
-  }
-  bool Undo() override {
-    ShowInternalError("CPolyDoc::Undo: Not available in this build");
-    return false;
-  }
-  bool Redo() override {
-    ShowInternalError("CPolyDoc::Redo: Not available in this build");
-    return false;
-  }
+  std::vector<std::string> GetUndoNames(bool redo) override { return GetUndoList().GetNames(redo); }
+  bool Undo() override { return GetUndoList().Undo(); }
+  bool Redo() override { return GetUndoList().Redo(); }
+  // The panes' sphere, cylinder and rod options are not here yet; their buttons stay
+  // disabled until their commands are.
   void ShowSphereCylinderOptions() override {
     ShowInternalError("CPolyView::OnSphereCylinderOptions: Not available in this build");
   }
@@ -170,6 +167,12 @@ class PaneCommands final : public wxEvtHandler {
     Bind(wxEVT_UPDATE_UI, [](wxUpdateUIEvent& event) { event.Enable(CPolyView::GetActive() != nullptr); },
          ToWxId(kCmdFilePrint));
     Bind(wxEVT_MENU, [](wxCommandEvent&) { ShowPageSetup(GetMainFrame()); }, ToWxId(kCmdFilePrintSetup));
+    Bind(wxEVT_MENU, [](wxCommandEvent&) { GetUndoList().Undo(); }, ToWxId(kCmdEditUndo));
+    Bind(wxEVT_UPDATE_UI, [](wxUpdateUIEvent& event) { event.Enable(GetUndoList().CanUndo()); },
+         ToWxId(kCmdEditUndo));
+    Bind(wxEVT_MENU, [](wxCommandEvent&) { GetUndoList().Redo(); }, ToWxId(kCmdEditRedo));
+    Bind(wxEVT_UPDATE_UI, [](wxUpdateUIEvent& event) { event.Enable(GetUndoList().CanRedo()); },
+         ToWxId(kCmdEditRedo));
   }
 
   static void MarkAvailable(bool available) {
@@ -177,6 +180,8 @@ class PaneCommands final : public wxEvtHandler {
     SetCommandAvailable(kCmdAllowMouseInertia, available);
     SetCommandAvailable(kCmdFilePrint, available);
     SetCommandAvailable(kCmdFilePrintSetup, available);
+    SetCommandAvailable(kCmdEditUndo, available);
+    SetCommandAvailable(kCmdEditRedo, available);
   }
 };
 
@@ -186,6 +191,7 @@ DocumentBars gBars;
 BarDocument* gPreviousBars = nullptr;
 PaneViewMaker* gPreviousMaker = nullptr;
 platform::ViewNotifier* gPreviousViews = nullptr;
+platform::UndoHooks* gPreviousUndo = nullptr;
 std::unique_ptr<PaneCommands> gCommands;
 NewFrame* gFrame = nullptr;
 
@@ -265,6 +271,16 @@ void InstallWindowServices() {
   platform::ServiceSet services = platform::Services();
   gPreviousViews = services.views;
   services.views = &gViews;
+  // The document's undo list, within the limits of the settings.
+  const AppSettings& settings = GetAppSettings();
+  UndoLimits limits;
+  limits.enabled = settings.undoEnabled;
+  limits.maxBytes = size_t(std::max(settings.maxUndoSize, 0));
+  limits.minCount = settings.minNumUndos;
+  limits.maxCount = settings.maxNumUndos;
+  GetUndoList().SetLimits(limits);
+  gPreviousUndo = services.undo;
+  services.undo = &GetUndoList();
   platform::InstallServices(services);
   SetViewTypeMenuFunction(ShowViewTypeMenu);
   LoadPaneImages();
@@ -295,11 +311,12 @@ void RemoveWindowServices() {
   InstallPaneViewMaker(gPreviousMaker);
   gPreviousMaker = nullptr;
   platform::ServiceSet services = platform::Services();
-  if (services.views == &gViews) {
-    services.views = gPreviousViews;
-    platform::InstallServices(services);
-  }
+  if (services.views == &gViews) services.views = gPreviousViews;
+  if (services.undo == &GetUndoList()) services.undo = gPreviousUndo;
+  platform::InstallServices(services);
   gPreviousViews = nullptr;
+  gPreviousUndo = nullptr;
+  GetUndoList().ClearUndoList();
 }
 
 CPolyView* GetPane(int index) {

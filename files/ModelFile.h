@@ -133,6 +133,19 @@ int GetModelFileForm(const Poly& poly);
 // from) in the given form. The old file stays until the new one is complete. False
 // after an error box naming the file.
 bool WriteModelFile(const char* path, int form, Poly& poly);
+
+// A model held in memory, as the undo steps keep it: the model with its drawn facets
+// and faceting settings in the BINARY layout (compressed), without the scene sections.
+// False when it cannot be written.
+bool WriteModelToMemory(Poly& poly, std::string& data);
+// Reads such data; `name` stands for the file in the error text.
+bool ReadModelFromMemory(const std::string& data, const char* name, ModelFileContents& contents,
+                         std::string* error);
+// Makes the model of such data the current model, with no undo step and no transition,
+// and restores its drawn facets and faceting settings. False, with the error text, when
+// it cannot be read or built.
+bool RestoreModelFromMemory(const std::string& data, const char* name, std::string* error);
+
 // The File menu: Open and the recent-file list call OpenModelFile (mode 0); Save and
 // Save As call SaveModelFile with the current model, the path, and the form (the form
 // chosen, or kModelFileSameForm: the form of the file the model was read from).

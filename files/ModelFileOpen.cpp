@@ -273,6 +273,31 @@ bool OpenModelFile(const char* path, int mode) {
   return true;
 }
 
+bool RestoreModelFromMemory(const std::string& data, const char* name, std::string* error) {
+  namespace d = detail_ModelFileOpen;
+  ModelFileContents contents;
+  if (!ReadModelFromMemory(data, name, contents, error)) return false;
+  SimplePoly& simple = *contents.model;
+  simple.description = contents.entryText;
+  d::PrepareTemplate(contents);
+  // No undo step of its own and no transition: the caller's step is what runs.
+  if (!simple.CreatePolyWithUndo(-1, true, true)) {
+    if (error) *error = "'" + std::string(name) + "':\nThe model could not be built.";
+    return false;
+  }
+  Poly* poly = GetCurrentPoly();
+  if (!poly) return false;
+  d::RestoreOrigin(*poly, contents);
+  if (contents.maxFacesPerNet > 0) GetUnitSettings().mMaxFacesPerNet = contents.maxFacesPerNet;
+  d::RestoreDrawnPolygons(*poly, contents);
+  std::string warning;
+  d::LoadPictures(*poly, warning);
+  if (contents.faceting) RestoreFacetingCriteria(*contents.faceting, poly->GetShownBlock()->mFaceting.get());
+  platform::Services().views->InvalidateInfo(kInfoReasonNames);
+  platform::Services().views->RedrawAllViews(true);
+  return true;
+}
+
 std::unique_ptr<SimplePoly> ReadModelFileAsSimplePoly(const char* path, bool dual) {
   namespace d = detail_ModelFileOpen;
   ModelFileContents contents;

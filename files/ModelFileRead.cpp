@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -749,14 +750,59 @@ ioStream* OpenSceneSectionStream(const char* path, const ModelFileScene& section
   return s;
 }
 
-bool ReadModelFile(const char* path, ModelFileContents& contents, std::string* error, bool* cancelled,
-                   bool checkScene) {
-  namespace d = detail_ModelFileRead;
-  if (cancelled) *cancelled = false;
-  contents = ModelFileContents();
-  std::string firstError;
-  bool failed = false;
-  ioErrorHandler handler = [&](int level, const char* text, const char*) {
+namespace detail_ModelFileRead {
+
+// Reads an opened stream (a file, or memory laid out as the BINARY form) named by
+// path into the contents and checks what was read; false with error set.
+bool ReadModelStream(ioStream* s, const char* path, int64_t size, ModelFileContents& contents,
+                     std::string& firstError, bool& failed, const ioErrorHandler& handler, bool* cancelled,
+                     bool checkScene) {
+  contents.form = s->mMode;
+  Reader r;
+  r.path = path;
+  r.s = s;
+  r.fileSize = size;
+  r.failed = &failed;
+  r.out = &contents;
+  r.handler = handler;
+  ReadFile(r);
+  ioClose(s);
+  if (r.cancelled) {
+    if (cancelled) *cancelled = true;
+    firstError.clear();
+    return false;
+  }
+  if (failed) return false;
+
+  const int bent = FindBentFace(*contents.model);
+  if (bent >= 0) {
+    firstError = "'" + std::string(path) + "':\nFace " + std::to_string(bent + 1) + " is not flat.";
+    return false;
+  }
+
+  // The sections that a reader claims must read: a file whose scene cannot be restored
+  // is refused before anything changes.
+  for (const ModelFileScene& section : contents.scene) {
+    ModelFileSection* reader = checkScene ? FindModelFileSection(section.name.c_str()) : nullptr;
+    if (!reader) continue;
+    ioStream* stream = OpenSceneSectionStream(path, section, handler);
+    const bool read = stream && reader->Read(stream, false);
+    ioClose(stream);
+    if (!read || failed) {
+      if (firstError.empty())
+        firstError = "'" + std::string(path) + "':\nThe scene section '" + section.name + "' cannot be read.";
+      return false;
+    }
+  }
+  // The model keeps what the file gives and nothing else: no centring, scaling or
+  // turning, and its own colours.
+  contents.model->flags |= kSimpleKeepOrientation | kSimpleKeepCentre | kSimpleKeepSize | kSimpleKeepLengthUnits;
+  return true;
+}
+
+// The error handler of a read: the first error, and the first warning into contents.
+ioErrorHandler ReadHandler(ModelFileContents& contents, std::string& firstError, bool& failed) {
+  return [&contents, &firstError, &failed](int level, const char* text, const char*) {
     if (level >= kIoLevelError) {
       if (firstError.empty()) firstError = text;
       failed = true;
@@ -765,6 +811,18 @@ bool ReadModelFile(const char* path, ModelFileContents& contents, std::string* e
     }
     return 0;
   };
+}
+
+}  // namespace detail_ModelFileRead
+
+bool ReadModelFile(const char* path, ModelFileContents& contents, std::string* error, bool* cancelled,
+                   bool checkScene) {
+  namespace d = detail_ModelFileRead;
+  if (cancelled) *cancelled = false;
+  contents = ModelFileContents();
+  std::string firstError;
+  bool failed = false;
+  ioErrorHandler handler = d::ReadHandler(contents, firstError, failed);
   auto fail = [&](const std::string& text) {
     if (error) *error = text;
     contents = ModelFileContents();
@@ -779,43 +837,34 @@ bool ReadModelFile(const char* path, ModelFileContents& contents, std::string* e
   ioStream* s = ioOpenRead(path, kModelFileTypeWord, kModelFileVersionMajor, kModelFileVersionMinor,
                            modelfile::TokenName, handler, nullptr, 0);
   if (!s) return fail(firstError);
-  contents.form = s->mMode;
-  d::Reader r;
-  r.path = path;
-  r.s = s;
-  r.fileSize = size;
-  r.failed = &failed;
-  r.out = &contents;
-  r.handler = handler;
-  d::ReadFile(r);
-  ioClose(s);
-  if (r.cancelled) {
-    if (cancelled) *cancelled = true;
-    return fail("");
-  }
-  if (failed) return fail(firstError);
-
-  const int bent = d::FindBentFace(*contents.model);
-  if (bent >= 0) return fail("'" + std::string(path) + "':\nFace " + std::to_string(bent + 1) + " is not flat.");
-
-  // The sections that a reader claims must read: a file whose scene cannot be restored
-  // is refused before anything changes.
-  for (const ModelFileScene& section : contents.scene) {
-    ModelFileSection* reader = checkScene ? FindModelFileSection(section.name.c_str()) : nullptr;
-    if (!reader) continue;
-    ioStream* stream = OpenSceneSectionStream(path, section, handler);
-    const bool read = stream && reader->Read(stream, false);
-    ioClose(stream);
-    if (!read || failed) {
-      if (firstError.empty())
-        firstError = "'" + std::string(path) + "':\nThe scene section '" + section.name + "' cannot be read.";
-      return fail(firstError);
-    }
-  }
-  // The model keeps what the file gives and nothing else: no centring, scaling or
-  // turning, and its own colours.
-  contents.model->flags |= kSimpleKeepOrientation | kSimpleKeepCentre | kSimpleKeepSize | kSimpleKeepLengthUnits;
+  if (!d::ReadModelStream(s, path, size, contents, firstError, failed, handler, cancelled, checkScene))
+    return fail(firstError);
   return true;
+}
+
+bool ReadModelFromMemory(const std::string& data, const char* name, ModelFileContents& contents,
+                         std::string* error) {
+  namespace d = detail_ModelFileRead;
+  contents = ModelFileContents();
+  std::string firstError;
+  bool failed = false;
+  ioErrorHandler handler = d::ReadHandler(contents, firstError, failed);
+  if (data.size() > size_t(INT32_MAX)) {
+    if (error) *error = "'" + std::string(name) + "':\nThe data is too large.";
+    return false;
+  }
+  ProgressScope progress;
+  ioStream* s = ioOpenRead(nullptr, nullptr, kModelFileVersionMajor, kModelFileVersionMinor, modelfile::TokenName,
+                           handler, data.data(), int32_t(data.size()));
+  bool read = s != nullptr;
+  if (s) {
+    s->mFileName = name;
+    read = d::ReadModelStream(s, name, int64_t(data.size()), contents, firstError, failed, handler, nullptr, false);
+  }
+  if (read) return true;
+  if (error) *error = firstError.empty() ? "'" + std::string(name) + "':\nThe data cannot be read." : firstError;
+  contents = ModelFileContents();
+  return false;
 }
 
 }  // namespace corvia

@@ -384,6 +384,44 @@ void WriteScene(Writer& w, Poly& poly, const ioErrorHandler& handler) {
 
 }  // namespace detail_ModelFileWrite
 
+namespace detail_ModelFileWrite {
+
+// The model and, with withScene, the scene sections, into a stream opened for writing
+// (a file of the form, or memory, which is laid out as the BINARY form).
+bool WriteModelStream(ioStream* s, Poly& poly, const SimplePoly& simple, const ioErrorHandler& handler, bool withScene,
+                      bool& cancelled) {
+  Writer w;
+  w.stream = s;
+  if (s->mMode == kModelFileAscii) {
+    char when[kTimeAndDateBufferSize];
+    FormatTimeAndDate(when);
+    w.Check(ioPrintf(s, "# Corvia model file, saved %s\n", when));
+    w.Check(ioWriteToken(s, modelfile::kTokModel, 0));
+    w.Check(ioPrintf(s, "\n"));
+    w.indent = 2;
+    WriteBody(w, poly, simple);
+  } else {
+    w.Check(ioWriteToken(s, modelfile::kTokModel, 0));
+    ioBuffer buffer;
+    ioStream* block = OpenBlock(buffer, handler);
+    if (block) {
+      Writer inner;
+      inner.stream = block;
+      WriteBody(inner, poly, simple);
+      w.failed = w.failed || inner.failed;
+      w.cancelled = inner.cancelled;
+      w.Check(CloseBlock(s, block, buffer));
+    } else {
+      w.failed = true;
+    }
+  }
+  if (withScene && !w.failed && !w.cancelled) WriteScene(w, poly, handler);
+  cancelled = w.cancelled;
+  return !w.failed && !w.cancelled;
+}
+
+}  // namespace detail_ModelFileWrite
+
 bool WriteModelFile(const char* path, int form, Poly& poly) {
   namespace d = detail_ModelFileWrite;
   if (form != kModelFileAscii && form != kModelFileBinary) {
@@ -404,35 +442,9 @@ bool WriteModelFile(const char* path, int form, Poly& poly) {
     ioStream* s = ioOpenWrite(temporary, kModelFileTypeWord, kModelFileVersionMajor, kModelFileVersionMinor, form,
                               modelfile::TokenName, handler, nullptr);
     if (!s) return false;
-    d::Writer w;
-    w.stream = s;
-    if (form == kModelFileAscii) {
-      char when[kTimeAndDateBufferSize];
-      FormatTimeAndDate(when);
-      w.Check(ioPrintf(s, "# Corvia model file, saved %s\n", when));
-      w.Check(ioWriteToken(s, modelfile::kTokModel, 0));
-      w.Check(ioPrintf(s, "\n"));
-      w.indent = 2;
-      d::WriteBody(w, poly, *simple);
-    } else {
-      w.Check(ioWriteToken(s, modelfile::kTokModel, 0));
-      ioBuffer buffer;
-      ioStream* block = d::OpenBlock(buffer, handler);
-      if (block) {
-        d::Writer inner;
-        inner.stream = block;
-        d::WriteBody(inner, poly, *simple);
-        w.failed = w.failed || inner.failed;
-        w.cancelled = inner.cancelled;
-        w.Check(d::CloseBlock(s, block, buffer));
-      } else {
-        w.failed = true;
-      }
-    }
-    if (!w.failed && !w.cancelled) d::WriteScene(w, poly, handler);
-    cancelled = w.cancelled;
+    const bool written = d::WriteModelStream(s, poly, *simple, handler, true, cancelled);
     const bool closed = ioClose(s);
-    return closed && !w.failed && !w.cancelled;
+    return closed && written;
   };
   std::string error;
   if (WriteFileReplacing(path, write, &error)) return true;
@@ -440,6 +452,23 @@ bool WriteModelFile(const char* path, int form, Poly& poly) {
   if (!firstError.empty()) error = firstError;
   ShowError("Couldn't save the model file\n'%s':\n%s", path ? path : "", error.c_str());
   return false;
+}
+
+bool WriteModelToMemory(Poly& poly, std::string& data) {
+  namespace d = detail_ModelFileWrite;
+  data.clear();
+  std::unique_ptr<SimplePoly> simple(poly.CreateSimplePoly(kDeriveBase, nullptr, nullptr));
+  if (!simple) return false;
+  ioErrorHandler handler = [](int, const char*, const char*) { return 0; };
+  ioBuffer buffer;
+  ioStream* s = ioOpenWrite(nullptr, nullptr, kModelFileVersionMajor, kModelFileVersionMinor, kIoModeMemory,
+                            modelfile::TokenName, handler, &buffer);
+  if (!s) return false;
+  bool cancelled = false;
+  const bool written = d::WriteModelStream(s, poly, *simple, handler, false, cancelled);
+  if (!ioClose(s) || !written) return false;
+  data.assign(reinterpret_cast<const char*>(buffer.data), size_t(buffer.length));
+  return true;
 }
 
 bool SaveModelFile(const char* path, int form) {

@@ -1,0 +1,182 @@
+#include "app/ModelUndo.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "app/PolyDoc.h"
+#include "core/Messages.h"
+#include "files/ModelFile.h"
+#include "files/ModelFileFormat.h"
+#include "model/Globals.h"
+#include "model/Poly.h"
+#include "platform/Services.h"
+#include "stellation/FaceTypeBlock.h"
+#include "stellation/StellationCell.h"
+#include "symmetry/SymOperations.h"
+#include "ui/MainFrame.h"
+#include "ui/NewFrame.h"
+
+namespace corvia {
+
+namespace detail_ModelUndo {
+
+// The name a step's model goes by in messages about it.
+constexpr const char* kStepName = "Undo step";
+
+struct CellSet {
+  bool stellated = false;
+  std::vector<int> included;
+};
+
+class ModelSnapshot final : public UndoState {
+ public:
+  std::string mData;
+  std::optional<ModelFileKeep> mKeep;
+  bool mShowDual = false;
+  bool mSubSymmetry = false;
+  int mRotIndex = 0;
+  int mReflIndex = 0;
+  CellSet mCells[2];
+
+  size_t GetMemorySize() const override {
+    size_t size = sizeof(*this) + mData.capacity();
+    for (const CellSet& cells : mCells) size += cells.included.capacity() * sizeof(int);
+    if (mKeep) {
+      for (const ModelFileScene& section : mKeep->scene) size += sizeof(section) + section.data.capacity();
+    }
+    return size;
+  }
+};
+
+FaceTypeBlock* BlockOf(Poly& poly, bool dual) { return dual ? poly.mDualBlock.get() : poly.mBaseBlock.get(); }
+
+CellSet CaptureCells(FaceTypeBlock* block) {
+  CellSet set;
+  if (!block || !block->IsStellated()) return set;
+  set.stellated = true;
+  for (StellationCell* c = block->mFirstCell; c; c = c->mNext) {
+    if (c->IsIncluded()) set.included.push_back(c->mIndex);
+  }
+  return set;
+}
+
+// While a step is put back, Maintain Reflexibility must not add mirror partners: the
+// step names every cell it changed.
+class ExactCells {
+ public:
+  ExactCells() : mSaved(StellationOptions) { StellationOptions &= ~kStellationMaintainReflexibility; }
+  ~ExactCells() { StellationOptions = mSaved; }
+  ExactCells(const ExactCells&) = delete;
+  ExactCells& operator=(const ExactCells&) = delete;
+
+ private:
+  uint32_t mSaved;
+};
+
+bool RestoreCells(Poly& poly, FaceTypeBlock* block, const CellSet& set) {
+  if (!set.stellated || !block) return true;
+  poly.Stellate(block, false);
+  if (!block->IsStellated()) return false;
+  int last = -1;
+  for (StellationCell* c = block->mFirstCell; c; c = c->mNext) last = std::max(last, c->mIndex);
+  std::vector<bool> on(size_t(last + 1), false);
+  for (int index : set.included) {
+    if (index < 0 || size_t(index) >= on.size()) return false;
+    on[size_t(index)] = true;
+  }
+  ExactCells exact;
+  for (StellationCell* c = block->mFirstCell; c; c = c->mNext) {
+    if (c->mIndex >= 0 && size_t(c->mIndex) < on.size() && c->IsIncluded() != on[size_t(c->mIndex)])
+      StellationCell::SetIncluded(c, on[size_t(c->mIndex)]);
+  }
+  return true;
+}
+
+bool Apply(const ModelSnapshot& state) {
+  std::string error;
+  if (!RestoreModelFromMemory(state.mData, kStepName, &error)) {
+    if (!error.empty()) ShowError("%s", error.c_str());
+    return false;
+  }
+  Poly* poly = GetCurrentPoly();
+  if (!poly) return false;
+  if (state.mKeep) {
+    poly->mFileKeep.reset(new ModelFileKeep(*state.mKeep));
+  } else {
+    poly->mFileKeep.reset();
+  }
+  if (state.mSubSymmetry) {
+    // The colours are the step's own: the subgroup must not give new ones.
+    const bool recolour = RecolourOnSubSymmetry;
+    RecolourOnSubSymmetry = false;
+    const bool applied = poly->ApplySubSymmetry(state.mRotIndex, state.mReflIndex);
+    RecolourOnSubSymmetry = recolour;
+    if (!applied) return false;
+  }
+  if (poly->mShowDual != (state.mShowDual ? 1 : 0)) poly->SetShowDual(state.mShowDual);
+  if (!RestoreCells(*poly, poly->mBaseBlock.get(), state.mCells[0])) return false;
+  if (!RestoreCells(*poly, poly->mDualBlock.get(), state.mCells[1])) return false;
+  if (auto* frame = dynamic_cast<CMainFrame*>(GetMainFrame())) frame->FillSymmetryCombos();
+  platform::Services().views->RedrawAllViews(true);
+  return true;
+}
+
+}  // namespace detail_ModelUndo
+
+std::unique_ptr<UndoState> DocumentUndoModel::Capture() {
+  namespace d = detail_ModelUndo;
+  Poly* poly = GetCurrentPoly();
+  if (!poly) return nullptr;
+  auto state = std::make_unique<d::ModelSnapshot>();
+  if (!WriteModelToMemory(*poly, state->mData)) return nullptr;
+  if (poly->mFileKeep) state->mKeep = *poly->mFileKeep;
+  state->mShowDual = poly->mShowDual != 0;
+  state->mSubSymmetry = poly->mFullSymGroup != nullptr && poly->mSymGroup != poly->mFullSymGroup;
+  state->mRotIndex = poly->mSubSymRotIndex;
+  state->mReflIndex = poly->mSubSymReflIndex;
+  state->mCells[0] = d::CaptureCells(poly->mBaseBlock.get());
+  state->mCells[1] = d::CaptureCells(poly->mDualBlock.get());
+  return state;
+}
+
+bool DocumentUndoModel::Restore(const UndoState& state, const UndoState& current) {
+  namespace d = detail_ModelUndo;
+  const auto* target = dynamic_cast<const d::ModelSnapshot*>(&state);
+  const auto* back = dynamic_cast<const d::ModelSnapshot*>(&current);
+  if (!target || !back) return false;
+  // A model fading in or out is finished first: the step replaces the current one.
+  if (CPolyDoc* doc = GetDocument()) doc->EndAllTransitions();
+  if (d::Apply(*target)) return true;
+  d::Apply(*back);
+  return false;
+}
+
+bool DocumentUndoModel::SetCells(bool dual, const std::vector<UndoCellChange>& changes, bool undo) {
+  namespace d = detail_ModelUndo;
+  Poly* poly = GetCurrentPoly();
+  FaceTypeBlock* block = poly ? d::BlockOf(*poly, dual) : nullptr;
+  if (!block || !block->IsStellated()) return false;
+  for (const UndoCellChange& change : changes) {
+    if (!block->FindCellByIndex(change.cell)) return false;
+  }
+  d::ExactCells exact;
+  if (undo) {
+    for (auto it = changes.rbegin(); it != changes.rend(); ++it)
+      StellationCell::SetIncluded(block->FindCellByIndex(it->cell), !it->included);
+  } else {
+    for (const UndoCellChange& change : changes)
+      StellationCell::SetIncluded(block->FindCellByIndex(change.cell), change.included);
+  }
+  platform::Services().views->RedrawAllViews(true);
+  return true;
+}
+
+UndoList& GetUndoList() {
+  static DocumentUndoModel model;
+  static UndoList list(model);
+  return list;
+}
+
+}  // namespace corvia

@@ -1,0 +1,262 @@
+#include "app/UndoList.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "core/Messages.h"
+
+namespace corvia {
+
+struct UndoList::Step {
+  int type = 0;
+  // A model step: the state before the change, and once undone the state it replaced.
+  std::unique_ptr<UndoState> before;
+  std::unique_ptr<UndoState> after;
+  // A stellation step: the cells it changed, in order.
+  bool cells = false;
+  bool dual = false;
+  std::vector<UndoCellChange> changes;
+
+  size_t GetMemorySize() const {
+    size_t size = sizeof(Step) + changes.capacity() * sizeof(UndoCellChange);
+    if (before) size += before->GetMemorySize();
+    if (after) size += after->GetMemorySize();
+    return size;
+  }
+};
+
+std::string GetUndoTypeName(int type) {
+  switch (type) {
+    case 0: return "New Model";
+    case 1: return "Load Model";
+    case 2: return "Model Change";
+    case 4: return "Faceted Model";
+    case 5: return "Retrieve Memory";
+    case 6: return "Add from Memory";
+    case 7: return "Add Base and Dual";
+    case 8: return "Add Mirror Image";
+    case 11: return "Convex Hull";
+    case 12: return "Convex Core";
+    case 16: return "Geodesic Sphere";
+    case 17: return "Zonohedrify";
+    case 19: return "Waterman Polyhedron";
+    case 20: return "Create Block";
+    case 23: return "Make Faces Regular";
+    case 24: return "Translate";
+    case 25: return "Variation";
+    case 26: return "Length Scale";
+    case 27: return "Color Change";
+    case 28: return "Faceting Change";
+    case 29: return "Stellation Change";
+    case 30: return "Dual Stellation Change";
+    case 31: return "Sub-Symmetry Change";
+    case 32: return "Stellation Option";
+    case 44: return "Face Image";
+    default: return "Change";
+  }
+}
+
+UndoList::UndoList(UndoModel& model) : mModel(model) {}
+
+UndoList::~UndoList() = default;
+
+void UndoList::SetLimits(const UndoLimits& limits) {
+  mLimits = limits;
+  if (!mLimits.enabled) {
+    ClearUndoList();
+    return;
+  }
+  Trim();
+}
+
+// ---- Recording ---------------------------------------------------------------------------------
+
+void UndoList::AddUndo(int type, long /*argument*/) {
+  if (mRestoring) return;
+  mCellsOpen = false;
+  if (!mLimits.enabled) {
+    mFresh = false;
+    return;
+  }
+  // Inside a group the first step stands for the whole group.
+  if (mGroupDepth > 0 && mGroupStep) {
+    ++mGroupAdds;
+    return;
+  }
+  auto step = std::make_unique<Step>();
+  step->type = type;
+  // A stellation step outside a group keeps only its cells; in a group the model is
+  // kept whole, since the group's other changes are part of the step.
+  if ((type == kUndoStellationCells || type == kUndoDualStellationCells) && mGroupDepth == 0) {
+    step->cells = true;
+    step->dual = type == kUndoDualStellationCells;
+  } else {
+    step->before = mModel.Capture();
+    if (!step->before) {
+      // Nothing to put back: the change cannot be undone, and a later discard must
+      // not take an older step with it.
+      mFresh = false;
+      return;
+    }
+  }
+  Step* added = step.get();
+  Push(std::move(step));
+  mCellsOpen = added->cells;
+  if (mGroupDepth > 0) {
+    mGroupStep = added;
+    mGroupAdds = 1;
+  }
+}
+
+void UndoList::Push(std::unique_ptr<Step> step) {
+  // The steps that could be redone go, but stay at hand until this step is kept.
+  mDroppedRedo = std::move(mRedo);
+  mRedo.clear();
+  mUndo.push_back(std::move(step));
+  mFresh = true;
+  Trim();
+}
+
+void UndoList::AddStellationCellUndo(int cellIndex, bool included) {
+  if (mRestoring || !mCellsOpen || mUndo.empty()) return;
+  mUndo.back()->changes.push_back({cellIndex, included});
+}
+
+void UndoList::CloseUndo() {
+  if (!mCellsOpen) return;
+  mCellsOpen = false;
+  // A stellation step that changed no cell would undo nothing.
+  if (!mUndo.empty() && mUndo.back()->changes.empty() && mFresh) {
+    RemoveNewest();
+    return;
+  }
+  Trim();
+}
+
+void UndoList::BeginUndoGroup() {
+  if (mRestoring) return;
+  if (mGroupDepth++ == 0) {
+    mCellsOpen = false;
+    mGroupStep = nullptr;
+    mGroupAdds = 0;
+  }
+}
+
+void UndoList::EndUndoGroup() {
+  if (mRestoring || mGroupDepth == 0) return;
+  if (--mGroupDepth == 0) {
+    mGroupStep = nullptr;
+    mGroupAdds = 0;
+  }
+}
+
+void UndoList::DiscardLastUndo() {
+  if (mRestoring) return;
+  mCellsOpen = false;
+  if (mGroupDepth > 0) {
+    // Only the group's own step, once none of its changes is left.
+    if (!mGroupStep || mGroupAdds == 0) return;
+    if (--mGroupAdds > 0) return;
+    if (mFresh && !mUndo.empty() && mUndo.back().get() == mGroupStep) RemoveNewest();
+    mGroupStep = nullptr;
+    return;
+  }
+  if (mFresh) RemoveNewest();
+}
+
+void UndoList::RemoveNewest() {
+  if (mUndo.empty()) return;
+  if (mUndo.back().get() == mGroupStep) mGroupStep = nullptr;
+  mUndo.pop_back();
+  mRedo = std::move(mDroppedRedo);
+  mDroppedRedo.clear();
+  mFresh = false;
+  mCellsOpen = false;
+}
+
+void UndoList::Trim() {
+  // The newest step stays whatever the limits: it was just recorded.
+  const size_t keep = size_t(std::max(mLimits.minCount, 1));
+  const size_t most = std::max(size_t(std::max(mLimits.maxCount, 0)), keep);
+  while (mUndo.size() > most) mUndo.pop_front();
+  while (mUndo.size() > keep && GetMemorySize() > mLimits.maxBytes) mUndo.pop_front();
+}
+
+size_t UndoList::GetMemorySize() const {
+  size_t size = 0;
+  for (const Steps* steps : {&mUndo, &mRedo, &mDroppedRedo}) {
+    for (const auto& step : *steps) size += step->GetMemorySize();
+  }
+  return size;
+}
+
+void UndoList::ClearUndoList() {
+  mUndo.clear();
+  mRedo.clear();
+  mDroppedRedo.clear();
+  mFresh = false;
+  mCellsOpen = false;
+  mGroupStep = nullptr;
+  mGroupAdds = 0;
+}
+
+std::vector<std::string> UndoList::GetNames(bool redo) const {
+  std::vector<std::string> names;
+  const Steps& steps = redo ? mRedo : mUndo;
+  for (auto it = steps.rbegin(); it != steps.rend(); ++it) names.push_back(GetUndoTypeName((*it)->type));
+  return names;
+}
+
+// ---- Undo and redo -----------------------------------------------------------------------------
+
+bool UndoList::Apply(Step& step, bool undo) {
+  if (step.cells) return mModel.SetCells(step.dual, step.changes, undo);
+  std::unique_ptr<UndoState>& target = undo ? step.before : step.after;
+  std::unique_ptr<UndoState>& replaced = undo ? step.after : step.before;
+  if (!target) return false;
+  std::unique_ptr<UndoState> current = mModel.Capture();
+  if (!current) return false;
+  if (!mModel.Restore(*target, *current)) return false;
+  replaced = std::move(current);
+  return true;
+}
+
+bool UndoList::Undo() {
+  if (mRestoring || mUndo.empty()) return false;
+  mCellsOpen = false;
+  mFresh = false;
+  mDroppedRedo.clear();
+  Step& step = *mUndo.back();
+  mRestoring = true;
+  const bool done = Apply(step, true);
+  mRestoring = false;
+  if (!done) {
+    ShowError("Couldn't undo the %s.\nThe model stays as it is.", GetUndoTypeName(step.type).c_str());
+    return false;
+  }
+  mRedo.push_back(std::move(mUndo.back()));
+  mUndo.pop_back();
+  Trim();
+  return true;
+}
+
+bool UndoList::Redo() {
+  if (mRestoring || mRedo.empty()) return false;
+  mCellsOpen = false;
+  mFresh = false;
+  mDroppedRedo.clear();
+  Step& step = *mRedo.back();
+  mRestoring = true;
+  const bool done = Apply(step, false);
+  mRestoring = false;
+  if (!done) {
+    ShowError("Couldn't redo the %s.\nThe model stays as it is.", GetUndoTypeName(step.type).c_str());
+    return false;
+  }
+  mUndo.push_back(std::move(mRedo.back()));
+  mRedo.pop_back();
+  Trim();
+  return true;
+}
+
+}  // namespace corvia

@@ -1,0 +1,128 @@
+#pragma once
+// The document's undo list. Before each recorded change the list keeps what the change
+// will replace: the whole model (UndoModel::Capture) or, for a stellation step, the
+// cells whose inclusion changes. Undo puts the newest step back and keeps the state it
+// replaced for Redo; a new step drops the steps that could be redone. Steps recorded
+// inside an undo group are one step. The oldest steps are dropped first when the list
+// holds more than its limits allow, never the last MinNumUndos.
+
+#include <cstddef>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/UndoHooks.h"
+
+namespace corvia {
+
+// A state of the model that a step can put back.
+class UndoState {
+ public:
+  virtual ~UndoState() = default;
+  virtual size_t GetMemorySize() const = 0;
+};
+
+// One cell's change of inclusion in a stellation step.
+struct UndoCellChange {
+  int cell;
+  bool included;
+};
+
+// What the list saves and puts back: the document's current model (app/ModelUndo.h).
+class UndoModel {
+ public:
+  virtual ~UndoModel() = default;
+  // The whole state of the current model; null when it cannot be taken.
+  virtual std::unique_ptr<UndoState> Capture() = 0;
+  // Makes the state current. When that fails, the current state comes back from
+  // `current` (taken just before) and the result is false.
+  virtual bool Restore(const UndoState& state, const UndoState& current) = 0;
+  // Gives the cells of the base (dual) stellation the inclusion before the changes
+  // (undo) or after them; false, nothing changed, when the stellation lacks a cell.
+  virtual bool SetCells(bool dual, const std::vector<UndoCellChange>& changes, bool undo) = 0;
+};
+
+// The settings "UndoEnabled", "MaxUndoSize", "MinNumUndos" and "MaxNumUndos".
+struct UndoLimits {
+  bool enabled = true;
+  size_t maxBytes = 33554432;
+  int minCount = 2;
+  int maxCount = 1000;
+};
+
+// Step types the list knows by kind: the stellation steps keep their cells only.
+constexpr int kUndoNewModel = 0;
+constexpr int kUndoStellationCells = 29;
+constexpr int kUndoDualStellationCells = 30;
+
+// The name of a step of the type, as the Undo and Redo drop-downs list it.
+std::string GetUndoTypeName(int type);
+
+class UndoList final : public platform::UndoHooks {
+ public:
+  explicit UndoList(UndoModel& model);
+  ~UndoList() override;
+  UndoList(const UndoList&) = delete;
+  UndoList& operator=(const UndoList&) = delete;
+
+  // Takes new limits and drops what they no longer allow; with undo off the list is
+  // emptied.
+  void SetLimits(const UndoLimits& limits);
+  const UndoLimits& GetLimits() const { return mLimits; }
+
+  // ---- Recording (platform::UndoHooks) -----------------------------------------------------
+  void AddUndo(int type, long argument) override;
+  void CloseUndo() override;
+  void BeginUndoGroup() override;
+  void EndUndoGroup() override;
+  // Removes the step that the last AddUndo recorded (inside a group: once every
+  // AddUndo of the group has been discarded), and brings back the steps that it
+  // dropped from the redo list. Nothing when that AddUndo recorded nothing.
+  void DiscardLastUndo() override;
+  void AddStellationCellUndo(int cellIndex, bool included) override;
+
+  // ---- Undo and redo -------------------------------------------------------------------------
+  // One step; false (after saying why, for a step that could not be put back) when
+  // there is none or it failed. A failed step stays where it was.
+  bool Undo();
+  bool Redo();
+  bool CanUndo() const { return !mUndo.empty(); }
+  bool CanRedo() const { return !mRedo.empty(); }
+  // The names of the steps, the next one first: choosing item n undoes (redoes) n.
+  std::vector<std::string> GetNames(bool redo) const;
+  // Deletes every step.
+  void ClearUndoList();
+
+  int GetNumUndos() const { return int(mUndo.size()); }
+  int GetNumRedos() const { return int(mRedo.size()); }
+  size_t GetMemorySize() const;
+  // Whether a step is being put back (the changes it makes are not recorded).
+  bool IsRestoring() const { return mRestoring; }
+
+ private:
+  struct Step;
+  using Steps = std::deque<std::unique_ptr<Step>>;
+  void Push(std::unique_ptr<Step> step);
+  void RemoveNewest();
+  void Trim();
+  bool Apply(Step& step, bool undo);
+
+  UndoModel& mModel;
+  UndoLimits mLimits;
+  Steps mUndo;  // oldest first
+  Steps mRedo;  // the next to redo last
+  // The redo steps that the newest step dropped, until it is kept for good.
+  Steps mDroppedRedo;
+  // The newest step was recorded by the last AddUndo and may still be discarded.
+  bool mFresh = false;
+  // The newest step is a stellation step still taking cells.
+  bool mCellsOpen = false;
+  int mGroupDepth = 0;
+  // The group's step, and how many AddUndo of the group it stands for.
+  Step* mGroupStep = nullptr;
+  int mGroupAdds = 0;
+  bool mRestoring = false;
+};
+
+}  // namespace corvia

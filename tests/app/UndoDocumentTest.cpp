@@ -1,0 +1,158 @@
+// The undo list over the document's model: every step puts back the model as it was
+// (names, faces, colours, the stellation's cells, the sub-symmetry), and redo goes
+// forward again.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/ModelUndo.h"
+#include "construction/RainbowColor.h"
+#include "model/ColorSchemes.h"
+#include "model/PolyElement.h"
+#include "platform/Services.h"
+#include "symmetry/SymGroup.h"
+#include "tests/app/AppTestSupport.h"
+
+namespace corvia::testing {
+namespace {
+
+// The step type of the option toolbar's symmetry combos.
+constexpr int kSubSymmetryStep = 31;
+
+// What a step must put back.
+struct Look {
+  std::string name;
+  int faces = 0;
+  int vertices = 0;
+  std::vector<uint32_t> colours;
+  std::vector<int> cells;  // the included cells of a base stellation that is not the model
+  std::string group;
+  bool subgroup = false;
+
+  bool operator==(const Look&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Look& look) {
+  out << look.name << " F" << look.faces << " V" << look.vertices << " " << look.group << (look.subgroup ? "(sub)" : "")
+      << " cells";
+  for (int c : look.cells) out << " " << c;
+  out << " colours";
+  for (uint32_t c : look.colours) out << " " << std::hex << c << std::dec;
+  return out;
+}
+
+Look TakeLook() {
+  Look look;
+  Poly* poly = GetCurrentPoly();
+  if (!poly) return look;
+  look.name = poly->mName ? poly->mName : "";
+  look.faces = poly->mFaces.mCount;
+  look.vertices = poly->mVertices.mCount;
+  for (PolyElement* e = poly->mFaces.mHead; e; e = e->mNext) look.colours.push_back(PackRainbowColor(e->mColor));
+  FaceTypeBlock* block = poly->mBaseBlock.get();
+  if (block->IsStellated() && !FaceTypeBlock::IsOriginalStellation(block)) {
+    for (StellationCell* c = block->mFirstCell; c; c = c->mNext) {
+      if (c->IsIncluded()) look.cells.push_back(c->mIndex);
+    }
+  }
+  look.group = SymGroup::GetNotations(poly->mSymGroup, ", ");
+  look.subgroup = poly->mFullSymGroup && poly->mSymGroup != poly->mFullSymGroup;
+  return look;
+}
+
+class UndoDocumentTest : public DocumentTest {
+ protected:
+  void SetUp() override {
+    DocumentTest::SetUp();
+    SetTransitionsEnabled(false);
+  }
+  void TearDown() override {
+    if (mPrevious) {
+      platform::ServiceSet set = platform::Services();
+      set.undo = mPrevious;
+      platform::InstallServices(set);
+    }
+    DocumentTest::TearDown();
+  }
+  void InstallList() {
+    platform::ServiceSet set = platform::Services();
+    mPrevious = set.undo;
+    set.undo = &mList;
+    platform::InstallServices(set);
+  }
+
+  DocumentUndoModel mModel;
+  UndoList mList{mModel};
+  platform::UndoHooks* mPrevious = nullptr;
+};
+
+TEST_F(UndoDocumentTest, EachStepPutsTheModelBackAndRedoGoesForward) {
+  ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
+  InstallList();
+  std::vector<Look> looks{TakeLook()};
+
+  // A face's colour.
+  platform::Services().undo->AddUndo(kUndoColorChange, 0);
+  const float red[3] = {1.0f, 0.0f, 0.0f};
+  std::copy(red, red + 3, GetCurrentPoly()->mFaces.mHead->mNext->mColor);
+  looks.push_back(TakeLook());
+
+  // Another model, then cells of its stellation.
+  ASSERT_TRUE(Doc().SetModel(Find("Icosahedron"), false, false));
+  looks.push_back(TakeLook());
+  Poly* poly = GetCurrentPoly();
+  FaceTypeBlock* block = poly->mBaseBlock.get();
+  AddStellationUndo(block);
+  poly->Stellate(block, false);
+  ASSERT_TRUE(block->IsStellated());
+  for (StellationCell* c = block->mFirstCell; c && c != block->GetOuterCell(); c = c->mNext)
+    StellationCell::SetIncluded(c, c->mType->mIndex < 3);
+  CloseStellationUndo();
+  looks.push_back(TakeLook());
+  ASSERT_FALSE(looks.back().cells.empty());
+
+  // A sub-symmetry.
+  platform::Services().undo->AddUndo(kSubSymmetryStep, 0);
+  ASSERT_TRUE(GetCurrentPoly()->ApplySubSymmetry(3, -1));
+  looks.push_back(TakeLook());
+  ASSERT_TRUE(looks.back().subgroup);
+  ASSERT_NE(looks.back().group, looks[2].group);
+
+  EXPECT_EQ(mList.GetNames(false), (std::vector<std::string>{"Sub-Symmetry Change", "Stellation Change", "New Model",
+                                                              "Color Change"}));
+  for (size_t i = looks.size() - 1; i > 0; --i) {
+    ASSERT_TRUE(mList.Undo()) << "undoing to step " << i - 1;
+    EXPECT_EQ(TakeLook(), looks[i - 1]) << "after undoing to step " << i - 1;
+  }
+  EXPECT_FALSE(mList.Undo());
+  for (size_t i = 1; i < looks.size(); ++i) {
+    ASSERT_TRUE(mList.Redo()) << "redoing step " << i;
+    EXPECT_EQ(TakeLook(), looks[i]) << "after redoing step " << i;
+  }
+  EXPECT_FALSE(mList.Redo());
+  EXPECT_TRUE(Platform().messages.Boxes().empty());
+}
+
+TEST_F(UndoDocumentTest, AFailedModelBuildLeavesTheListAsItWas) {
+  ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
+  InstallList();
+  ASSERT_TRUE(Doc().SetModel(Find("Octahedron"), false, false));
+  ASSERT_TRUE(mList.Undo());
+  const auto undos = mList.GetNames(false);
+  const auto redos = mList.GetNames(true);
+  LibraryEntry impossible = *Find("3.3.3.3.3");
+  impossible.mConfig = "3.3.3.3.3.3.3";
+  impossible.mCategory = 0;
+  impossible.mFlags = 0;
+  EXPECT_FALSE(Doc().SetModel(&impossible, false, false));
+  Platform().messages.Clear();
+  EXPECT_EQ(mList.GetNames(false), undos);
+  EXPECT_EQ(mList.GetNames(true), redos);
+  ASSERT_TRUE(mList.Redo());
+  EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 8);
+}
+
+}  // namespace
+}  // namespace corvia::testing
