@@ -128,7 +128,8 @@ bool Apply(const ModelSnapshot& state) {
 std::unique_ptr<UndoState> DocumentUndoModel::Capture() {
   namespace d = detail_ModelUndo;
   Poly* poly = GetCurrentPoly();
-  if (!poly) return nullptr;
+  // A document with no model yet has nothing to go back to.
+  if (!poly || poly->mFaces.mCount == 0) return nullptr;
   auto state = std::make_unique<d::ModelSnapshot>();
   if (!WriteModelToMemory(*poly, state->mData)) return nullptr;
   if (poly->mFileKeep) state->mKeep = *poly->mFileKeep;

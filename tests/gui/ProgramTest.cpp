@@ -45,9 +45,11 @@
 #include "render/MouseThrow.h"
 // wx headers come before FreeImage.h (through the render test support), which
 // defines the guard of windows.h that wx takes for a Windows build.
+#include "ui/BarDocument.h"
 #include "ui/InfoBar.h"
 #include "ui/MainFrame.h"
 #include "ui/PaneWindow.h"
+#include "ui/Toolbars.h"
 #include "ui/Tour.h"
 #include "ui/TourBar.h"
 #include "tests/app/AppTestSupport.h"
@@ -362,6 +364,65 @@ TEST_F(ProgramTest, TheModelBoxTakesATypedModelAndRefusesBadInput) {
   EXPECT_EQ(messages.CountTitled("Error"), 4);
   EXPECT_EQ(messages.Boxes().front().text, "Couldn't find any model with name or symbol\n\"3.4*\"");
   messages.Clear();
+}
+
+// A view front end whose every redraw takes two seconds of the test's clock.
+class SlowRedraws final : public platform::ViewNotifier {
+ public:
+  explicit SlowRedraws(platform::ViewNotifier* inner) : mInner(inner) {}
+  void RedrawAllViews(bool captionsToo) override {
+    corvia::testing::Platform().clock.Advance(2.0);
+    mInner->RedrawAllViews(captionsToo);
+  }
+  void InvalidateViewsOfKind(unsigned mask, int argument) override { mInner->InvalidateViewsOfKind(mask, argument); }
+  void InvalidateInfo(unsigned reasonBits) override { mInner->InvalidateInfo(reasonBits); }
+  void SetStatusText(const std::string& text) override { mInner->SetStatusText(text); }
+  void SetWaitCursor(bool busy) override { mInner->SetWaitCursor(busy); }
+  void SetPaneMessage(const std::string& text) override { mInner->SetPaneMessage(text); }
+  void FitViewsOfKind(unsigned mask) override { mInner->FitViewsOfKind(mask); }
+  void SetFitModeOfType(unsigned viewType, int mode) override { mInner->SetFitModeOfType(viewType, mode); }
+
+ private:
+  platform::ViewNotifier* mInner;
+};
+
+TEST_F(ProgramTest, TheUndoDropDownListsTheStepsAndUndoesSeveralAtOnce) {
+  auto* frame = dynamic_cast<CMainFrame*>(mFrame);
+  ASSERT_NE(frame, nullptr);
+  MainToolBar* bar = frame->GetMainToolBar();
+  auto name = [] { return std::string(GetCurrentPoly()->mLibraryEntry->mName); };
+  for (const char* model : {"Cube", "Octahedron", "Dodecahedron", "Tetrahedron"}) bar->OpenTypedModel(model);
+  ASSERT_EQ(name(), "Tetrahedron");
+  std::vector<std::string> names = GetBarDocument().GetUndoNames(false);
+  ASSERT_GE(names.size(), 4u);
+  EXPECT_EQ(names[0], "New Model");
+  EXPECT_TRUE(GetBarDocument().GetUndoNames(true).empty());
+
+  // The drop-down's third item: three steps under a progress report.
+  platform::ServiceSet services = platform::Services();
+  const platform::ServiceSet wx = services;
+  auto& platform = corvia::testing::Platform();
+  services.progress = &platform.progress;
+  services.clock = &platform.clock;
+  platform::InstallServices(services);
+  bar->UndoSteps(3, false);
+  EXPECT_EQ(name(), "Cube");
+  EXPECT_EQ(GetBarDocument().GetUndoNames(true).size(), 3u);
+
+  // Redo comes back step by step; with slow steps the progress window comes up and a
+  // cancel stops after the step that runs.
+  SlowRedraws slow(services.views);
+  services.views = &slow;
+  platform::InstallServices(services);
+  platform.progress.Current()->onPump = [](auto& state) { state.cancel = true; };
+  bar->UndoSteps(3, true);
+  platform.progress.Current()->onPump = nullptr;
+  platform::InstallServices(wx);
+  const size_t redone = 3 - GetBarDocument().GetUndoNames(true).size();
+  EXPECT_GE(redone, 1u);
+  EXPECT_LT(redone, 3u);
+  EXPECT_EQ(name(), redone == 1 ? "Octahedron" : "Dodecahedron");
+  EXPECT_EQ(platform.messages.CountTitled("Error"), 0);
 }
 
 TEST_F(ProgramTest, TheInformationTreeFollowsTheModel) {
