@@ -8,6 +8,7 @@
 #include <wx/utils.h>
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@
 #include "platform/Services.h"
 #include "render/MouseThrow.h"
 #include "ui/BarDocument.h"
+#include "ui/CommandIds.h"
 #include "ui/CommandTable.h"
 #include "ui/Icons.h"
 #include "ui/InfoBar.h"
@@ -31,6 +33,7 @@
 #include "ui/PaneViews.h"
 #include "ui/PaneWindow.h"
 #include "ui/ToolBarEx.h"
+#include "ui/Toolbars.h"
 
 namespace corvia {
 
@@ -93,6 +96,25 @@ class FrameViews final : public platform::ViewNotifier {
 };
 
 // What the bars ask of the document.
+}  // namespace detail_WindowServices
+
+void BuildRodColorMenu(wxMenu& menu) {
+  auto* frame = dynamic_cast<CMainFrame*>(GetMainFrame());
+  const int current = frame ? frame->GetGeomagStyle() : -1;
+  for (int style = 0; style < int(std::size(kCmdGeomagStyles)); ++style) {
+    const int command = kCmdGeomagStyles[style];
+    const CommandInfo* info = FindCommand(command);
+    if (!info) continue;
+    const std::vector<std::string> parts = SplitMenuPath(info->path);
+    if (parts.empty()) continue;
+    wxMenuItem* item = menu.AppendCheckItem(ToWxId(command), wxString::FromUTF8(StripMenuText(parts.back())));
+    item->Check(style == current);
+    item->Enable(IsCommandAvailable(command));
+  }
+}
+
+namespace detail_WindowServices {
+
 class DocumentBars final : public BarDocument {
  public:
   bool SetModel(LibraryEntry* entry, bool fromList) override {
@@ -123,13 +145,17 @@ class DocumentBars final : public BarDocument {
   std::vector<std::string> GetUndoNames(bool redo) override { return GetUndoList().GetNames(redo); }
   bool Undo() override { return GetUndoList().Undo(); }
   bool Redo() override { return GetUndoList().Redo(); }
-  // The panes' sphere, cylinder and rod options are not here yet; their buttons stay
-  // disabled until their commands are.
+  // The panes' sphere and cylinder options are not here yet; the button stays disabled
+  // until its command is.
   void ShowSphereCylinderOptions() override {
     ShowInternalError("CPolyView::OnSphereCylinderOptions: Not available in this build");
   }
-  void ShowRodColorMenu(wxWindow* /*toolbar*/, const wxRect& /*button*/) override {
-    ShowInternalError("CPolyView::ShowRodColorMenuAtButton: Not available in this build");
+  void ShowRodColorMenu(wxWindow* toolbar, const wxRect& /*button*/) override {
+    if (auto* bar = dynamic_cast<CToolBarEx*>(toolbar)) {
+      wxMenu menu;
+      BuildRodColorMenu(menu);
+      ShowMenuBelowButton(bar, kCmdChooseGeomagStyle, menu);
+    }
   }
 
  private:

@@ -5,6 +5,7 @@
 // their images, and the geometry's view notifications reach the panes.
 
 class wxFrame;
+class wxMenu;
 
 namespace corvia {
 
@@ -17,6 +18,12 @@ void InstallWindowServices();
 void ConnectMainWindow(wxFrame* frame);
 // Takes everything back (the main window has gone).
 void RemoveWindowServices();
+
+// The construction toy's edge colours, the items of Display > Geomag > Geomag Edge
+// Style, the current one checked: the menu that the option toolbar's edge-style
+// button opens below itself while the construction-toy style is on. The chosen item
+// runs as its menu command.
+void BuildRodColorMenu(wxMenu& menu);
 
 // The pane at the index of the list of views; null when none.
 CPolyView* GetPane(int index);

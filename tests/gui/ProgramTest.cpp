@@ -46,6 +46,7 @@
 // wx headers come before FreeImage.h (through the render test support), which
 // defines the guard of windows.h that wx takes for a Windows build.
 #include "ui/BarDocument.h"
+#include "ui/CommandTable.h"
 #include "ui/InfoBar.h"
 #include "ui/MainFrame.h"
 #include "ui/PaneWindow.h"
@@ -423,6 +424,20 @@ TEST_F(ProgramTest, TheUndoDropDownListsTheStepsAndUndoesSeveralAtOnce) {
   EXPECT_LT(redone, 3u);
   EXPECT_EQ(name(), redone == 1 ? "Octahedron" : "Dodecahedron");
   EXPECT_EQ(platform.messages.CountTitled("Error"), 0);
+}
+
+TEST_F(ProgramTest, TheEdgeStyleButtonsMenuOffersTheRodColours) {
+  auto* frame = dynamic_cast<CMainFrame*>(mFrame);
+  ASSERT_NE(frame, nullptr);
+  frame->SetGeomagStyleButton(3);
+  wxMenu menu;
+  BuildRodColorMenu(menu);
+  ASSERT_EQ(menu.GetMenuItemCount(), 11u);
+  EXPECT_EQ(menu.FindItemByPosition(0)->GetItemLabelText(), "Yellow");
+  EXPECT_EQ(menu.FindItemByPosition(10)->GetItemLabelText(), "Pastel Sky");
+  for (size_t i = 0; i < 11; ++i) EXPECT_EQ(menu.FindItemByPosition(i)->IsChecked(), i == 3) << i;
+  EXPECT_EQ(FromWxId(menu.FindItemByPosition(7)->GetId()), 33209);
+  frame->SetGeomagStyleButton(0);
 }
 
 TEST_F(ProgramTest, TheInformationTreeFollowsTheModel) {
