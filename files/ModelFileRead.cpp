@@ -848,7 +848,8 @@ bool ReadModelFromMemory(const std::string& data, const char* name, ModelFileCon
   contents = ModelFileContents();
   std::string firstError;
   bool failed = false;
-  ioErrorHandler handler = d::ReadHandler(contents, firstError, failed);
+  // Reports made before the stream knows its name get it put in front.
+  ioErrorHandler handler = d::NamingHandler(name, d::ReadHandler(contents, firstError, failed));
   if (data.size() > size_t(INT32_MAX)) {
     if (error) *error = "'" + std::string(name) + "':\nThe data is too large.";
     return false;

@@ -609,3 +609,45 @@ TEST(ModelFileTest, FilesWrittenElsewhereOpen) {
   ASSERT_TRUE(corvia::SaveModelFile(path.c_str(), corvia::kModelFileSameForm));
   EXPECT_EQ(ReadBytes(path).compare(0, 17, "Corvia ASCII 8.10"), 0);
 }
+
+// The undo steps keep models in memory: the same model comes back, without the scene,
+// and damaged or cut data is refused with the name given.
+TEST(ModelFileMemory, TheModelComesBackAndDamagedDataIsRefused) {
+  LibraryModel cube;
+  ASSERT_TRUE(cube.Build(kCube));
+  Poly& poly = cube.poly;
+  std::vector<PolyElement*> faces = Elements(poly.mFaces);
+  const float green[3] = {0.0f, 1.0f, 0.0f};
+  std::copy(green, green + 3, faces[2]->mColor);
+  faces[1]->SetLabel("labelled");
+  TestSection section("Memo");
+  Installed installed(&section);
+  std::string data;
+  ASSERT_TRUE(corvia::WriteModelToMemory(poly, data));
+  ASSERT_FALSE(data.empty());
+
+  corvia::ModelFileContents contents;
+  std::string error;
+  ASSERT_TRUE(corvia::ReadModelFromMemory(data, "Undo step", contents, &error)) << error;
+  ASSERT_NE(contents.model, nullptr);
+  EXPECT_EQ(contents.model->NumFaces(), 6);
+  EXPECT_EQ(contents.model->NumVerts(), 8);
+  EXPECT_TRUE(contents.scene.empty());
+  LibraryModel again;
+  ASSERT_TRUE(contents.model->CreatePoly(&again.poly, true, true));
+  std::vector<PolyElement*> back = Elements(again.poly.mFaces);
+  ASSERT_EQ(back.size(), faces.size());
+  for (size_t i = 0; i < faces.size(); ++i) EXPECT_EQ(Packed(back[i]->mColor), Packed(faces[i]->mColor)) << i;
+  EXPECT_EQ(Text(back[1]->GetLabel()), "labelled");
+
+  for (size_t cut : {size_t(0), size_t(3), data.size() / 2, data.size() - 1}) {
+    SCOPED_TRACE(cut);
+    error.clear();
+    EXPECT_FALSE(corvia::ReadModelFromMemory(data.substr(0, cut), "Undo step", contents, &error));
+    EXPECT_NE(error.find("Undo step"), std::string::npos) << error;
+    EXPECT_EQ(contents.model, nullptr);
+  }
+  std::string damaged = data;
+  for (size_t i = data.size() / 3; i < data.size() / 3 + 8; ++i) damaged[i] = char(damaged[i] ^ 0x5A);
+  EXPECT_FALSE(corvia::ReadModelFromMemory(damaged, "Undo step", contents, &error));
+}
