@@ -221,40 +221,28 @@ bool UndoList::Apply(Step& step, bool undo) {
   return true;
 }
 
-bool UndoList::Undo() {
-  if (mRestoring || mUndo.empty()) return false;
-  mCellsOpen = false;
-  mFresh = false;
-  mDroppedRedo.clear();
-  Step& step = *mUndo.back();
-  mRestoring = true;
-  const bool done = Apply(step, true);
-  mRestoring = false;
-  if (!done) {
-    ShowError("Couldn't undo the %s.\nThe model stays as it is.", GetUndoTypeName(step.type).c_str());
-    return false;
-  }
-  mRedo.push_back(std::move(mUndo.back()));
-  mUndo.pop_back();
-  Trim();
-  return true;
-}
+bool UndoList::Undo() { return Move(true); }
 
-bool UndoList::Redo() {
-  if (mRestoring || mRedo.empty()) return false;
+bool UndoList::Redo() { return Move(false); }
+
+bool UndoList::Move(bool undo) {
+  Steps& from = undo ? mUndo : mRedo;
+  Steps& to = undo ? mRedo : mUndo;
+  if (mRestoring || from.empty()) return false;
   mCellsOpen = false;
   mFresh = false;
   mDroppedRedo.clear();
-  Step& step = *mRedo.back();
+  Step& step = *from.back();
   mRestoring = true;
-  const bool done = Apply(step, false);
+  const bool done = Apply(step, undo);
   mRestoring = false;
   if (!done) {
-    ShowError("Couldn't redo the %s.\nThe model stays as it is.", GetUndoTypeName(step.type).c_str());
+    ShowError("Couldn't %s the %s.\nThe model stays as it is.", undo ? "undo" : "redo",
+              GetUndoTypeName(step.type).c_str());
     return false;
   }
-  mUndo.push_back(std::move(mRedo.back()));
-  mRedo.pop_back();
+  to.push_back(std::move(from.back()));
+  from.pop_back();
   Trim();
   return true;
 }

@@ -107,6 +107,8 @@ class UndoList final : public platform::UndoHooks {
   void RemoveNewest();
   void Trim();
   bool Apply(Step& step, bool undo);
+  // Undoes or redoes the next step: it moves to the other list.
+  bool Move(bool undo);
 
   UndoModel& mModel;
   UndoLimits mLimits;
