@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "app/PolyDoc.h"
-#include "core/Messages.h"
 #include "files/ModelFile.h"
 #include "files/ModelFileFormat.h"
 #include "model/Globals.h"
@@ -95,11 +94,8 @@ bool RestoreCells(Poly& poly, FaceTypeBlock* block, const CellSet& set) {
 }
 
 bool Apply(const ModelSnapshot& state) {
-  std::string error;
-  if (!RestoreModelFromMemory(state.mData, kStepName, &error)) {
-    if (!error.empty()) ShowError("%s", error.c_str());
-    return false;
-  }
+  // The list says that the step could not be put back.
+  if (!RestoreModelFromMemory(state.mData, kStepName, nullptr)) return false;
   Poly* poly = GetCurrentPoly();
   if (!poly) return false;
   if (state.mKeep) {

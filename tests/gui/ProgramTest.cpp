@@ -423,6 +423,14 @@ TEST_F(ProgramTest, TheUndoDropDownListsTheStepsAndUndoesSeveralAtOnce) {
   EXPECT_GE(redone, 1u);
   EXPECT_LT(redone, 3u);
   EXPECT_EQ(name(), redone == 1 ? "Octahedron" : "Dodecahedron");
+
+  // Edit > Undo and Edit > Redo, as Ctrl+Z and Ctrl+Y send them.
+  const std::string before = name();
+  for (int command : {57643, 57644}) {
+    wxCommandEvent event(wxEVT_MENU, ToWxId(command));
+    mFrame->GetEventHandler()->ProcessEvent(event);
+    EXPECT_EQ(name(), command == 57643 ? (redone == 1 ? "Cube" : "Octahedron") : before);
+  }
   EXPECT_EQ(platform.messages.CountTitled("Error"), 0);
 }
 
