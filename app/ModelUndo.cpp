@@ -10,6 +10,7 @@
 #include "files/ModelFileFormat.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
+#include "model/PolyElement.h"
 #include "platform/Services.h"
 #include "stellation/FaceTypeBlock.h"
 #include "stellation/StellationCell.h"
@@ -38,6 +39,11 @@ class ModelSnapshot final : public UndoState {
   int mRotIndex = 0;
   int mReflIndex = 0;
   CellSet mCells[2];
+  uint32_t mStellationOptions = 0;
+  // The selected face or vertex: its list (0 faces, 1 vertices; -1 none) and number.
+  int mSelectedList = -1;
+  int mSelectedIndex = -1;
+  bool mSelectedAsVertex = false;
 
   size_t GetMemorySize() const override {
     size_t size = sizeof(*this) + mData.capacity();
@@ -114,6 +120,12 @@ bool Apply(const ModelSnapshot& state) {
   if (poly->mShowDual != (state.mShowDual ? 1 : 0)) poly->SetShowDual(state.mShowDual);
   if (!RestoreCells(*poly, poly->mBaseBlock.get(), state.mCells[0])) return false;
   if (!RestoreCells(*poly, poly->mDualBlock.get(), state.mCells[1])) return false;
+  // The cells are exact already: the option alone comes back.
+  StellationOptions = state.mStellationOptions;
+  if (state.mSelectedList >= 0) {
+    PolyElement* e = state.mSelectedList == 0 ? poly->GetFace(state.mSelectedIndex) : poly->GetVertex(state.mSelectedIndex);
+    if (e) poly->SelectFace(e, state.mSelectedAsVertex);
+  }
   if (auto* frame = dynamic_cast<CMainFrame*>(GetMainFrame())) frame->FillSymmetryCombos();
   platform::Services().views->RedrawAllViews(true);
   return true;
@@ -135,6 +147,13 @@ std::unique_ptr<UndoState> DocumentUndoModel::Capture() {
   state->mReflIndex = poly->mSubSymReflIndex;
   state->mCells[0] = d::CaptureCells(poly->mBaseBlock.get());
   state->mCells[1] = d::CaptureCells(poly->mDualBlock.get());
+  state->mStellationOptions = StellationOptions;
+  if (PolyElement* e = poly->mSelectedElement) {
+    if (poly->GetFace(e->mIndex) == e) state->mSelectedList = 0;
+    if (poly->GetVertex(e->mIndex) == e) state->mSelectedList = 1;
+    state->mSelectedIndex = e->mIndex;
+    state->mSelectedAsVertex = poly->IsSelectionVertex();
+  }
   return state;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The undo list's side of the document: a step keeps the current model as the model
 // file keeps it (written to memory, compressed), with what the file leaves out: the
-// sections kept from the file it came from, the side shown, the sub-symmetry and the
-// cells of both stellations. Stellation steps change cells of the current model.
+// sections kept from the file it came from, the side shown, the sub-symmetry, the cells
+// of both stellations, the stellation options and the selected face or vertex.
+// Stellation steps change cells of the current model.
 
 #include "app/UndoList.h"
 

@@ -30,12 +30,13 @@ struct Look {
   std::vector<int> cells;  // the included cells of a base stellation that is not the model
   std::string group;
   bool subgroup = false;
+  int selected = -1;
 
   bool operator==(const Look&) const = default;
 };
 
 std::ostream& operator<<(std::ostream& out, const Look& look) {
-  out << look.name << " F" << look.faces << " V" << look.vertices << " " << look.group << (look.subgroup ? "(sub)" : "")
+  out << look.name << " selected " << look.selected << " F" << look.faces << " V" << look.vertices << " " << look.group << (look.subgroup ? "(sub)" : "")
       << " cells";
   for (int c : look.cells) out << " " << c;
   out << " colours";
@@ -59,6 +60,7 @@ Look TakeLook() {
   }
   look.group = SymGroup::GetNotations(poly->mSymGroup, ", ");
   look.subgroup = poly->mFullSymGroup && poly->mSymGroup != poly->mFullSymGroup;
+  look.selected = PolyElement::GetIndex(poly->mSelectedElement);
   return look;
 }
 
@@ -96,8 +98,11 @@ TEST_F(UndoDocumentTest, EachStepPutsTheModelBackAndRedoGoesForward) {
   // A face's colour.
   platform::Services().undo->AddUndo(kUndoColorChange, 0);
   const float red[3] = {1.0f, 0.0f, 0.0f};
-  std::copy(red, red + 3, GetCurrentPoly()->mFaces.mHead->mNext->mColor);
+  PolyElement* face = GetCurrentPoly()->mFaces.mHead->mNext;
+  std::copy(red, red + 3, face->mColor);
+  GetCurrentPoly()->SelectFace(face, false);
   looks.push_back(TakeLook());
+  ASSERT_EQ(looks.back().selected, 1);
 
   // Another model, then cells of its stellation.
   ASSERT_TRUE(Doc().SetModel(Find("Icosahedron"), false, false));
