@@ -382,10 +382,6 @@ void WriteScene(Writer& w, Poly& poly, const ioErrorHandler& handler) {
   }
 }
 
-}  // namespace detail_ModelFileWrite
-
-namespace detail_ModelFileWrite {
-
 // The model and, with withScene, the scene sections, into a stream opened for writing
 // (a file of the form, or memory, which is laid out as the BINARY form).
 bool WriteModelStream(ioStream* s, Poly& poly, const SimplePoly& simple, const ioErrorHandler& handler, bool withScene,
