@@ -55,6 +55,16 @@ inline constexpr double kTabProfileTolerance = 1e-9;
 // and the cross products of its consecutive edges match the panel shape within this.
 inline constexpr double kToyPanelTolerance = 1e-6;
 
+// ---- Images on faces ----------------------------------------------------------------
+
+// A point this near the axis of a cylindrical or spherical image projection lies on
+// it (its angle round the axis is undefined), and this near the projection's origin
+// has no direction at all.
+inline constexpr double kImageAxisTolerance = 1e-5;
+// An image turned by the user snaps to a quarter turn, or to lie along an edge of its
+// face, within this angle (5 degrees, in radians).
+inline constexpr double kImageSnapAngle = 0.087266462599716474;
+
 // ---- Matching under symmetry -----------------------------------------------------
 
 // Elements matched under symmetry operations, and other results of long chains of

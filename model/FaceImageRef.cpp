@@ -3,7 +3,10 @@
 #include <cstring>
 
 #include "core/Messages.h"
+#include "model/ElementList.h"
+#include "model/Poly.h"
 #include "model/PolyElement.h"
+#include "nets/Face3D.h"
 
 namespace corvia {
 
@@ -108,9 +111,61 @@ PolyElement* FaceImage::GetOwnerFace() const {
   return static_cast<PolyElement*>(mOwner);
 }
 
+Face3D* FaceImage::GetOwnerFacelet() const {
+  if (!(mFlags & kFaceImageOwnerFacelet)) return nullptr;
+  return static_cast<Face3D*>(mOwner);
+}
+
+void FaceImage::AttachToFacelet(Face3D* facelet, bool recordOwner) {
+  if (!facelet) return;
+  AddUse();
+  DetachFromFacelet(facelet);
+  facelet->mImage = this;
+  if (recordOwner) {
+    mOwner = facelet;
+    mFlags |= kFaceImageOwnerFacelet;
+  }
+}
+
+void FaceImage::DetachFromFacelet(Face3D* facelet) {
+  if (!facelet || !facelet->mImage) return;
+  FaceImage* previous = facelet->mImage;
+  facelet->mImage = nullptr;
+  // The facelet may go before the image: the image must not keep pointing at it.
+  if (previous->mOwner == facelet && (previous->mFlags & kFaceImageOwnerFacelet)) {
+    previous->mOwner = nullptr;
+    previous->mFlags &= ~kFaceImageOwnerFacelet;
+  }
+  Release(previous);
+}
+
 FaceImage* GetFaceImageList() { return static_cast<FaceImage*>(detail_FaceImageRef::gHead); }
 
 bool HasFaceImages() { return detail_FaceImageRef::gHead != nullptr; }
+
+void ClearFaceImageMarks() {
+  for (ListNode* node = detail_FaceImageRef::gHead; node; node = node->mNext) {
+    static_cast<FaceImage*>(node)->mFlags &= ~kFaceImageCounted;
+  }
+}
+
+int CountFaceImagesOfFaces(const ElementList* faces) {
+  int count = 0;
+  if (!faces) return 0;
+  for (const PolyElement* e = faces->mHead; e; e = e->mNext) {
+    if (e->mImage && !(e->mImage->mFlags & kFaceImageCounted)) {
+      e->mImage->mFlags |= kFaceImageCounted;
+      ++count;
+    }
+  }
+  return count;
+}
+
+int CountFaceImagesOfPoly(const Poly* poly) {
+  ClearFaceImageMarks();
+  if (!poly) return 0;
+  return CountFaceImagesOfFaces(&poly->mFaces) + CountFaceImagesOfFaces(&poly->mVertices);
+}
 
 void ClearFaceImageCopies() {
   for (ListNode* node = detail_FaceImageRef::gHead; node; node = node->mNext) {

@@ -5,6 +5,7 @@
 #include "core/Messages.h"
 #include "core/PolygonRing.h"
 #include "core/Tolerances.h"
+#include "model/FaceImageRef.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "nets/Model3D.h"
@@ -199,7 +200,7 @@ Face3D::Face3D() : mNextCopy(this) {
   for (int i = 0; i < 12; ++i) mPlacement.m[i] = identity[i];
 }
 
-Face3D::~Face3D() = default;
+Face3D::~Face3D() { FaceImage::DetachFromFacelet(this); }
 
 void Face3D::Create(PolyElement* source, Face3DType* type, PolygonList* loops, const Transform3D& faceTransform,
                     Model3D* model, Vert3D* const* corners) {
@@ -461,6 +462,7 @@ float Face3D::GetAlpha() const {
 }
 
 FaceImage* Face3D::GetImage() const {
+  if (mImage) return mImage;
   return mSourceFace ? mSourceFace->mImage : nullptr;
 }
 
@@ -469,7 +471,7 @@ const char* Face3D::GetLabel() const {
 }
 
 bool Face3D::IsShown() const {
-  return mSourceFace && (mSourceFace->mImage || mSourceFace->HasLabel());
+  return mImage || (mSourceFace && (mSourceFace->mImage || mSourceFace->HasLabel()));
 }
 
 int Face3D::FindEdgeByVertex(const Vert3D* vertex) const {

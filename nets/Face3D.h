@@ -132,6 +132,9 @@ class Face3D {
   void DrawStellationLines(bool folded, bool printing);
 
   PolyElement* mSourceFace = nullptr;
+  // An image placed on the facelet itself (one use held); else it shows its source
+  // face's.
+  FaceImage* mImage = nullptr;
   Face3DType* mType = nullptr;
   uint32_t mFlags = 0;
   Net* mNet = nullptr;

@@ -122,7 +122,8 @@ bool HasAlphaTexture(const FaceImage* image) {
 }
 
 bool IsCurvedProjection(const FaceImage* image) {
-  return image && (image->mProjection == kImageProjectCylindrical || image->mProjection == kImageProjectSpherical);
+  return image && (image->mProjection == kImageProjectCylindrical || image->mProjection == kImageProjectSpherical ||
+                   image->mProjection == kImageProjectCubic);
 }
 
 void Midpoint(double* out, const double* a, const double* b) {
@@ -131,12 +132,8 @@ void Midpoint(double* out, const double* a, const double* b) {
 
 // Texture coordinates of the three corners, the seam repaired.
 void CornerTexCoords(const FaceImage* image, const Transform3D& transform, const double (*corners)[3], float* coords) {
-  std::fill(coords, coords + 6, 0.0f);
-  image->GetTriangleTexCoords(transform, corners[0], coords, nullptr);
-  image->GetTriangleTexCoords(transform, corners[1], coords + 2, coords);
-  image->GetTriangleTexCoords(transform, corners[2], coords + 4, coords);
   const double* points[3] = {corners[0], corners[1], corners[2]};
-  FixTexCoordSeam(transform, points, coords, image->mProjection);
+  image->GetTriangleTexCoords(transform, points, coords, nullptr);
 }
 
 // Whether the coordinates of some edge's mid-point differ from the mean of its ends'
@@ -149,7 +146,7 @@ bool NeedsSubdivision(const FaceImage* image, const Transform3D& transform, cons
     double mid[3];
     Midpoint(mid, corners[i], corners[j]);
     float at[2] = {0.0f, 0.0f};
-    image->GetTriangleTexCoords(transform, mid, at, coords + 2 * i);
+    image->GetPointTexCoords(transform, mid, at, coords + 2 * i);
     for (int k = 0; k < 2; ++k) {
       const double mean = 0.5 * (coords[2 * i + k] + coords[2 * j + k]);
       if (!std::isfinite(at[k]) || std::fabs(at[k] - mean) > tolerance) return true;

@@ -79,11 +79,8 @@ void DrawnPolygon::DrawTriangles(const Transform3D& frame, const PolyElement* ow
     }
     if (!valid) continue;
     float coords[6] = {0, 0, 0, 0, 0, 0};
-    image->GetTriangleTexCoords(transform, textured[0], coords, nullptr);
-    image->GetTriangleTexCoords(transform, textured[1], coords + 2, coords);
-    image->GetTriangleTexCoords(transform, textured[2], coords + 4, coords);
     const double* texturedPoints[3] = {textured[0], textured[1], textured[2]};
-    FixTexCoordSeam(transform, texturedPoints, coords, image->mProjection);
+    image->GetTriangleTexCoords(transform, texturedPoints, coords, nullptr);
     for (int i = 0; i < 3; ++i) {
       glTexCoord2fv(coords + 2 * i);
       glVertex3dv(corners[i]);

@@ -25,6 +25,7 @@ struct Level {
 
 std::vector<Level> gLevels;
 std::thread::id gThread;
+unsigned gSerial = 0;
 GLAbilities gAbilities;
 std::vector<SuspendedOpenGL*> gSuspended;
 
@@ -121,6 +122,7 @@ bool PreOpenGL(OpenGLView* view, GLTarget* target) {
     return false;
   }
   gLevels.push_back({view, chosen, 1});
+  if (gLevels.size() == 1) ++detail_GLSection::gSerial;
   detail_GLSection::gThread = std::this_thread::get_id();
   CheckGLError("PreOpenGL");
   view->PrepareContextState(chosen);
@@ -157,6 +159,8 @@ int GetOpenGLNesting() {
 }
 
 std::thread::id GetOpenGLThread() { return detail_GLSection::gThread; }
+
+unsigned GetOpenGLSectionSerial() { return detail_GLSection::gSerial; }
 
 const void* GetCurrentGLContextKey() {
   using detail_GLSection::gLevels;

@@ -57,6 +57,9 @@ void ForgetViewSections(OpenGLView* view);
 int GetOpenGLNesting();
 // The thread that opened the outermost section.
 std::thread::id GetOpenGLThread();
+// Counts the outermost sections opened so far (a paint opens one): what is checked
+// once per paint compares it.
+unsigned GetOpenGLSectionSerial();
 // The GL context the innermost open section draws with (GLTarget::ContextKey);
 // null outside any section. Textures and the fonts made of them belong to it.
 const void* GetCurrentGLContextKey();

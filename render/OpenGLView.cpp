@@ -10,6 +10,7 @@
 #include "render/GL.h"
 #include "render/GLBitmapRender.h"
 #include "render/GLErrors.h"
+#include "render/FaceImage.h"
 #include "render/GLSection.h"
 #include "render/LightSets.h"
 #include "render/ViewMotions.h"
@@ -92,7 +93,10 @@ void SetDrawLineWidth(float width) { detail_OpenGLView::gLineWidth = width; }
 float GetDrawPointSize() { return detail_OpenGLView::gPointSize; }
 void SetDrawPointSize(float size) { detail_OpenGLView::gPointSize = size; }
 
-OpenGLView::OpenGLView() : mThrows(std::make_unique<ViewThrows>(this)) { InstallOpenGLMessageHook(); }
+OpenGLView::OpenGLView() : mThrows(std::make_unique<ViewThrows>(this)) {
+  InstallOpenGLMessageHook();
+  InstallFaceImageRenderer();
+}
 
 OpenGLView::~OpenGLView() {
   for (auto it = detail_OpenGLView::gStateOwner.begin(); it != detail_OpenGLView::gStateOwner.end();) {

@@ -22,6 +22,8 @@
 #include "render/Matrix4.h"
 #include "render/NewView.h"
 
+struct FIBITMAP;
+
 namespace corvia {
 
 class BitmapFont;
@@ -408,6 +410,24 @@ public:
   const float* GetAnaglyphWeights() const { return mAnaglyphWeights; }
   // The colour channels of the current eye (all open without anaglyph stereo).
   void ApplyStereoColorMask();
+
+  // ---- Textures (Textures.cpp) ----------------------------------------------------------
+
+  // Makes the image the texture of textureId (flags: kTexture... of render/Textures.h),
+  // in the view of the open GL section or else the active view: sized to powers of two
+  // no larger than maxSize and the implementation's limit, rescaled or padded, with
+  // its border colour (the given one, else found on the image's edges; written to
+  // outBorderColour when asked) and its mipmaps. An alphaTextureId (0: none) receives
+  // the image's alpha alone when it has one. The four sizes may be null; when given,
+  // the in-place update compares them, and they receive the image size used and the
+  // texture size. Returns the channels uploaded (1 to 4), 0 when nothing was.
+  static int PrepareTexture(unsigned textureId, FIBITMAP* image, unsigned flags, unsigned alphaTextureId, int maxSize,
+                            float* outBorderColour, const float* borderColour, int* imageWidth, int* imageHeight,
+                            int* textureWidth, int* textureHeight);
+  // Texturing on with the texture bound, when the id names a texture (or, forced, a
+  // name not yet bound); true when it was bound.
+  static bool EnableTexture(unsigned id, bool force);
+  static void DisableTexture();
 
   // ---- Picking -------------------------------------------------------------------------------
 

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <functional>
+#include <ostream>
 #include <memory>
 #include <string>
 
@@ -47,7 +48,12 @@ public:
 
 struct Rgba {
   int r = 0, g = 0, b = 0, a = 0;
+  bool operator==(const Rgba&) const = default;
 };
+
+inline std::ostream& operator<<(std::ostream& out, const Rgba& c) {
+  return out << "(" << c.r << ", " << c.g << ", " << c.b << ", " << c.a << ")";
+}
 
 inline Rgba PixelAt(const GLBitmap& bitmap, int x, int y) {
   const uint8_t* p = bitmap.Pixel(x, y);
