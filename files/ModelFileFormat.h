@@ -84,7 +84,7 @@ constexpr uint32_t kStoredModelFlags = 0x83800;  // convex, density one, plain s
 
 // The FaceImage flags a file keeps (the owner-is-a-facelet and counting marks belong
 // to the running program).
-constexpr uint32_t kStoredImageFlags = 0x12;
+constexpr uint32_t kStoredImageFlags = 0x13;
 
 // A compressed block: the token, the length of the data and of the stored block, the
 // stored block (core/Lzrw3a.h). Decompression needs no more than this many bytes of

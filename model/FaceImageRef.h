@@ -21,6 +21,7 @@ class ElementList;
 class TextureImage;
 
 // FaceImage::mFlags.
+constexpr uint32_t kFaceImageTint = 0x1;           // the face's colour tints the image (else drawn white)
 constexpr uint32_t kFaceImageFlip = 0x2;           // flip horizontally
 constexpr uint32_t kFaceImageOwnerFacelet = 0x4;   // the owner is a facelet, not a face
 constexpr uint32_t kFaceImageCounted = 0x8;        // scratch mark of the counting operations

@@ -85,6 +85,7 @@ FaceImage* NewFaceImage(const char* file, int projection, uint32_t boundaryMode,
 
 bool FaceImage::Reload(uint32_t boundaryMode, const float* borderColour) {
   using namespace detail_FaceImageTexturing;
+  const uint32_t previousMode = mBoundaryMode;
   mBoundaryMode = boundaryMode;
   const unsigned wrapS = WrapS(mProjection, boundaryMode);
   const unsigned wrapT = boundaryMode;
@@ -97,6 +98,8 @@ bool FaceImage::Reload(uint32_t boundaryMode, const float* borderColour) {
   }
   TextureImage* texture = TextureImage::New(mFileName.c_str(), wrapS, wrapT, borderColour, false);
   if (!texture) {
+    // The image keeps its picture, and the mode that goes with it.
+    mBoundaryMode = previousMode;
     ShowError("Couldn't reload image '%s'", mFileName.c_str());
     return false;
   }

@@ -381,7 +381,7 @@ bool DrawFacePass(PolyElement* face, int drawMode, double scale, double morph, c
     alpha = colour.alpha;
   } else if (Rainbow()) {
     setColour = false;
-  } else if (image) {
+  } else if (image && !(image->mFlags & kFaceImageTint)) {
     CopyFloat3(rgb, kWhite);
   } else if (drawMode != kDrawModeAugmentation && !IsMorphPieceMode(drawMode)) {
     const float* back = face->mBackColor;

@@ -12,6 +12,7 @@
 #include "core/PolygonRing.h"
 #include "core/Tolerances.h"
 #include "model/ElementFlags.h"
+#include "model/FaceImageRef.h"
 #include "model/PolyElement.h"
 #include "model/PolyFwd.h"
 #include "stellation/FaceType.h"
@@ -373,6 +374,10 @@ bool GetColorOfSource(DiagramSource source, int32_t kind, const DiagramSourceCal
     }
     *alpha = face->mOpacity;
     *textured = face->mImage != nullptr;
+    // An image that the face's colour does not tint shows its own colours.
+    if (face->mImage && !(face->mImage->mFlags & kFaceImageTint)) {
+      for (int k = 0; k < 3; ++k) colour[k] = secondColour[k] = 1.0f;
+    }
     return !(face->mFlags & kElementHidden);
   }
   if (kind == kDiagramSourceCallbacks) {
