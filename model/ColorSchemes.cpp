@@ -16,6 +16,8 @@
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
 #include "model/FaceImageRef.h"
+#include "model/GeomagPanels.h"
+#include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "nets/Model3D.h"
@@ -67,10 +69,28 @@ void SetBoth(PolyElement* element, const float* front, const float* back) {
 
 bool SameFloat3(const float* a, const float* b) { return a[0] == b[0] && a[1] == b[1] && a[2] == b[2]; }
 
-// The construction-toy panel colours belong to the renderer, which is not part of the
-// geometry build.
-void AssignGeomagPanelColors(FaceTypeBlock*) {
-  ShowInternalError("AssignGeomagPanelColors: Not available in this build");
+// The construction-toy panel colour of a face's shape: green triangles, blue squares
+// (a quadrilateral whose first corner is square), yellow other quadrilaterals and
+// hexagons, red pentagons, clear anything else.
+int GeomagPanelColorOfShape(const PolyElement* face) {
+  switch (face->mNumSides) {
+    case 3:
+      return kGeomagPanelGreen;
+    case 4: {
+      const PolyElement* const* c = face->mNeighbours.get();
+      if (!c || !c[0] || !c[1] || !c[2]) return kGeomagPanelYellow;
+      double first[3], second[3];
+      Subtract(first, c[1]->mDualVert, c[0]->mDualVert);
+      Subtract(second, c[2]->mDualVert, c[1]->mDualVert);
+      return std::fabs(Dot(first, second)) <= kToyPanelTolerance ? kGeomagPanelBlue : kGeomagPanelYellow;
+    }
+    case 5:
+      return kGeomagPanelRed;
+    case 6:
+      return kGeomagPanelYellow;
+    default:
+      return kGeomagPanelClear;
+  }
 }
 
 // The element's copy of its face diagram's cells takes its colours from the faces of
@@ -421,6 +441,38 @@ void ColorByCompound(Poly* poly, uint32_t bit, uint32_t mask) {
 }
 
 void ReapplyColorScheme(Poly* poly, ElementList* list) { ColorScheme(poly, list, FaceColorScheme); }
+
+bool AssignGeomagPanelColors(FaceTypeBlock* block) {
+  if (!block) return false;
+  bool changed = false;
+  for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+    PolyElement* face = type->mFirstFace;
+    if (!face || face->mNumSides < 3) continue;
+    // The first face that has no panel colour; a type whose faces all have one keeps them.
+    while (face && FindGeomagPanelColor(face->mColor) >= 0) face = face->mNextOfType;
+    if (!face) continue;
+    float colour[3];
+    GetGeomagPanelColor(detail_ColorSchemes::GeomagPanelColorOfShape(face), colour);
+    for (; face; face = face->mNextOfType) {
+      if (FindGeomagPanelColor(face->mColor) >= 0) continue;
+      CopyFloat3(face->mColor, colour);
+      CopyFloat3(face->mBackColor, colour);
+      changed = true;
+    }
+  }
+  return changed;
+}
+
+bool AssignGeomagPanelColorsToCurrentModel() {
+  Poly* poly = GetCurrentPoly();
+  if (!poly) return false;
+  const bool base = AssignGeomagPanelColors(poly->mBaseBlock.get());
+  const bool dual = AssignGeomagPanelColors(poly->mDualBlock.get());
+  if (base) ResetColorCaches(poly, 0, false);
+  if (dual) ResetColorCaches(poly, 1, false);
+  if (base || dual) platform::Services().views->RedrawAllViews(false);
+  return base || dual;
+}
 
 void ColorScheme(Poly* poly, ElementList* list, uint32_t scheme) {
   using namespace detail_ColorSchemes;

@@ -11,6 +11,7 @@ namespace corvia {
 
 class Poly;
 class ElementList;
+class FaceTypeBlock;
 class PolyItem;
 
 // ---- Face colour scheme word --------------------------------------------------------
@@ -64,6 +65,14 @@ extern bool GeomagStyle;
 // The colour vertices take while they are not coloured as dual faces; (1.0, 1.0, 0.8)
 // at start. The default edge colour is the one new edges take (model/Edge.h).
 extern float DefaultVertexColor[3];
+
+// The construction-toy panel colours: each face type of the block whose faces do not
+// all have one takes the colour of its faces' shape (model/GeomagPanels.h), on both
+// sides of every face that has none yet. True when any face changed colour.
+bool AssignGeomagPanelColors(FaceTypeBlock* block);
+// The same for both sides of the current model; the colours of a side that changed are
+// refreshed.
+bool AssignGeomagPanelColorsToCurrentModel();
 
 // Passed for the old colour: take the colour of the current vertex or selected edge.
 constexpr uint32_t kColorRefNone = 0xFF000000u;

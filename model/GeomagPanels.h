@@ -16,6 +16,11 @@ constexpr int kGeomagPentagon = 3;
 constexpr int kGeomagPanelShapes = 4;
 
 // Panel colours: "Red", "Yellow", "Blue", "Green", "Clear".
+constexpr int kGeomagPanelRed = 0;
+constexpr int kGeomagPanelYellow = 1;
+constexpr int kGeomagPanelBlue = 2;
+constexpr int kGeomagPanelGreen = 3;
+constexpr int kGeomagPanelClear = 4;
 constexpr int kGeomagPanelColors = 5;
 
 // Faces of more sides than this are never panels.

@@ -86,6 +86,9 @@ class DocumentAccess {
   }
   // The preview in the pane has ended: the pane gets its caption buttons back.
   virtual void EndAugmentationPreview(OpenGLView* /*view*/) {}
+  // While the construction-toy style is on, every pane says whether its model can be
+  // built with the toy (run when a model is made and when the style is switched on).
+  virtual void CheckConstructionToyAllViews() {}
   // ---- end augmentation ----
   // ---- panes ----
   // The view type code of the pane (null: the active pane); 0 when there is none.

@@ -637,7 +637,9 @@ void Poly::SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool rec
     ReapplyColorScheme(this, &mVertices);
   }
   if (GeomagStyle) {
-    ShowInternalError("SetFaceTypes: construction-toy panel colours: Not available in this build");
+    // Every face type in its construction-toy panel colour.
+    if (AssignGeomagPanelColors(mBaseBlock.get())) ResetColorCaches(this, 0, false);
+    if (AssignGeomagPanelColors(mDualBlock.get())) ResetColorCaches(this, 1, false);
   }
 
   if (!withGroup && !(mPolyFlags & kPolyFlagKeepFaceOrder)) SortFaces();

@@ -1,13 +1,25 @@
 #pragma once
 // The construction-toy display style as the model drawing needs it: a face drawn as
-// one kit panel with its rods and balls, and a rod between two points.
+// the toy's panels, and a rod between two points.
 
 namespace corvia {
 
+class FaceImage;
+struct Transform3D;
+
 // The face of `sides` corners (three doubles each, in order round the face) with its
-// unit normal, as a panel in the colour.
-void DrawGeomagModel(int sides, const double* corners, const double* normal, const float* colour);
-// A rod from `from` to `to` of the radius, shortened by trim at each end.
+// unit normal, as the toy builds it: one panel in the colour (translucent: faintly for
+// the "Clear" panel colour), set in from the rods round it, with a rim. A hexagon is
+// three rhombi round a ball at its centre; an octagon, decagon or dodecagon a cupola of
+// triangles and squares round a square, pentagon or hexagon, sunk into the model, with
+// the rods (in rodColour; null for the colour of new edges) and balls that hold it.
+// Nothing for a face the toy has no panel for. An image (with its texture map,
+// GetTexCoordTransform of the face) is drawn on the panel.
+void DrawGeomagModel(int sides, const double* corners, const double* normal, const float* colour,
+                     const FaceImage* image = nullptr, const Transform3D* textureTransform = nullptr,
+                     const float* rodColour = nullptr);
+// A rod from `from` to `to` of the radius, shortened by trim at each end: a tube of 12
+// sides with rounded ends, in the colour.
 void DrawGeomagRod(const double* from, const double* to, const float* colour, double radius, double trim);
 
 }  // namespace corvia

@@ -424,7 +424,12 @@ bool DrawFacePass(PolyElement* face, int drawMode, double scale, double morph, c
         for (int j = 0; j < 3; ++j) corners.push_back(c->mDualVert[j] + offset[j]);
       }
       const bool plain = (face->mPoly && face == face->mPoly->mSelectedElement) || Rainbow();
-      DrawGeomagModel(static_cast<int>(corners.size() / 3), corners.data(), normal, plain ? kWhite : rgb);
+      Transform3D texture;
+      if (image) image->GetTexCoordTransform(texture, face);
+      // The rods that hold a large face's panels in the colour of its own rods.
+      const float* rod = face->mEdges && face->mEdges[0] ? PolyItem::GetColour(face->mEdges[0]) : nullptr;
+      DrawGeomagModel(static_cast<int>(corners.size() / 3), corners.data(), normal, plain ? kWhite : rgb, image,
+                      image ? &texture : nullptr, rod);
     } else {
       DrawFaceCellsOrPolygon(face, scale, offset, cells, setColour ? rgb : nullptr, alpha);
     }

@@ -23,6 +23,7 @@
 #include "core/Tolerances.h"
 #include "core/Units.h"
 #include "core/VectorMath.h"
+#include "model/ColorSchemes.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/Face.h"
@@ -410,6 +411,7 @@ bool SimplePoly::CreatePoly(Poly* poly, bool keepColors, bool keepDualColors) {
   poly->SetDualName(dualName.c_str());
   poly->SetName3(description.c_str());
   poly->SetWebLink(webLink.c_str());
+  if (GeomagStyle) GetDocumentAccess().CheckConstructionToyAllViews();
   return true;
 }
 

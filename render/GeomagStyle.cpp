@@ -1,0 +1,189 @@
+#include "render/GeomagStyle.h"
+
+#include <string>
+#include <vector>
+
+#include "construction/RainbowColor.h"
+#include "core/Globals.h"
+#include "core/Messages.h"
+#include "model/ColorSchemes.h"
+#include "model/GeomagPanels.h"
+#include "model/Globals.h"
+#include "platform/Services.h"
+#include "render/ModelDrawSettings.h"
+#include "render/NewView.h"
+
+namespace corvia {
+
+namespace detail_GeomagStyle {
+
+struct RodColour {
+  const char* name;
+  uint32_t packed;  // 0x00BBGGRR
+};
+
+constexpr uint32_t Pack(uint32_t r, uint32_t g, uint32_t b) { return r | (g << 8) | (b << 16); }
+
+constexpr RodColour kRodColours[kGeomagRodColors] = {
+    {"Yellow", Pack(0xD9, 0xBF, 0x00)},          {"Red", Pack(0xCC, 0x00, 0x00)},
+    {"Green", Pack(0x00, 0x80, 0x00)},           {"Blue", Pack(0x1A, 0x1A, 0xB3)},
+    {"Metallic Blue", Pack(0x66, 0x66, 0xCC)},   {"Metallic Silver", Pack(0xCC, 0xCC, 0xCC)},
+    {"Glow in the Dark", Pack(0xA0, 0xA0, 0xA0)}, {"Pastel Lemon", Pack(0xFF, 0xD9, 0x66)},
+    {"Pastel Musk", Pack(0xFF, 0xA1, 0xAE)},     {"Pastel Mauve", Pack(0xBF, 0x99, 0xB3)},
+    {"Pastel Sky", Pack(0xDB, 0xD6, 0xF2)},
+};
+
+constexpr const char* kPanelColourNames[kGeomagPanelColors] = {"Red", "Yellow", "Blue", "Green", "Clear"};
+constexpr const char* kPanelNames[kGeomagPanelShapes][2] = {
+    {"Triangles", "Triangle"}, {"Squares", "Square"}, {"Rhombi", "Rhombus"}, {"Pentagons", "Pentagon"}};
+
+// The user's settings while the style is on, and the style's while it is suspended.
+GeomagStyleRecord gUser;
+GeomagStyleRecord gStyle;
+ColorTableChooser gChooser = nullptr;
+
+GeomagStyleRecord Current() {
+  const ModelDrawSettings& s = GetModelDrawSettings();
+  GeomagStyleRecord r;
+  r.on = GeomagStyle;
+  r.showVerts = s.showVerts;
+  r.showEdges = s.showEdges;
+  r.spheresAndCylinders = s.spheresAndCylinders;
+  r.sphereRadBasedOn = s.sphereRadBasedOn;
+  r.sphereRad = s.sphereRad;
+  r.cylinderRad = s.cylinderRad;
+  return r;
+}
+
+void Apply(const GeomagStyleRecord& r) {
+  ModelDrawSettings& s = GetModelDrawSettings();
+  s.showVerts = r.showVerts;
+  s.showEdges = r.showEdges;
+  s.spheresAndCylinders = r.spheresAndCylinders;
+  s.sphereRadBasedOn = r.sphereRadBasedOn;
+  s.sphereRad = r.sphereRad;
+  s.cylinderRad = r.cylinderRad;
+  GeomagStyle = r.on;
+}
+
+// What changes with the style: the information tree's parts that show it.
+constexpr unsigned kInfoAll = 15;
+
+}  // namespace detail_GeomagStyle
+
+uint32_t GetGeomagRodColor(int i) {
+  return i >= 0 && i < kGeomagRodColors ? detail_GeomagStyle::kRodColours[i].packed : 0;
+}
+
+int FindGeomagRodColor(uint32_t packed) {
+  for (int i = 0; i < kGeomagRodColors; ++i) {
+    if (detail_GeomagStyle::kRodColours[i].packed == packed) return i;
+  }
+  return -1;
+}
+
+const char* GetGeomagRodColorName(int i) {
+  return i >= 0 && i < kGeomagRodColors ? detail_GeomagStyle::kRodColours[i].name : "";
+}
+
+const char* GetGeomagPanelColorName(int i) {
+  return i >= 0 && i < kGeomagPanelColors ? detail_GeomagStyle::kPanelColourNames[i] : "";
+}
+
+const char* GetGeomagPanelName(int shape, bool singular) {
+  if (shape < 0 || shape >= kGeomagPanelShapes) return "Unknown";
+  return detail_GeomagStyle::kPanelNames[shape][singular ? 1 : 0];
+}
+
+GeomagStyleRecord GetGeomagStyleValues() {
+  GeomagStyleRecord r;
+  r.on = true;
+  r.showVerts = true;
+  r.showEdges = true;
+  r.spheresAndCylinders = true;
+  r.sphereRadBasedOn = 1;
+  r.sphereRad = 0.17;
+  r.cylinderRad = 0.55;
+  return r;
+}
+
+void SetGeomagStyle(bool on) {
+  using namespace detail_GeomagStyle;
+  if (on == GeomagStyle) return;
+  if (on) {
+    gUser = Current();
+    gStyle = GetGeomagStyleValues();
+    Apply(gStyle);
+    AssignGeomagPanelColorsToCurrentModel();
+    GetDocumentAccess().CheckConstructionToyAllViews();
+  } else {
+    GeomagStyleRecord user = gUser;
+    user.on = false;
+    Apply(user);
+    ClearAllViewMessages();
+  }
+  platform::Services().views->InvalidateInfo(kInfoAll);
+  RedrawAllViews(true, false);
+}
+
+bool SuspendGeomagStyle() {
+  using namespace detail_GeomagStyle;
+  if (!GeomagStyle) return false;
+  gStyle = Current();
+  GeomagStyleRecord user = gUser;
+  user.on = false;
+  Apply(user);
+  return true;
+}
+
+void ResumeGeomagStyle(bool wasSuspended) {
+  using namespace detail_GeomagStyle;
+  if (!wasSuspended) return;
+  gUser = Current();
+  gStyle.on = true;
+  Apply(gStyle);
+}
+
+ColorTableChooser SetColorTableChooser(ColorTableChooser chooser) {
+  ColorTableChooser previous = detail_GeomagStyle::gChooser;
+  detail_GeomagStyle::gChooser = chooser;
+  return previous;
+}
+
+bool ChooseGeomagColor(float* rgb) {
+  using namespace detail_GeomagStyle;
+  if (!rgb) return false;
+  if (!gChooser) {
+    ShowInternalError("ChooseGeomagColor: Not available in this build");
+    return false;
+  }
+  std::vector<std::string> cells;
+  std::vector<uint32_t> colours;
+  for (int i = 0; i < kGeomagPanelColors; ++i) {
+    float c[3];
+    GetGeomagPanelColor(i, c);
+    colours.push_back(PackRainbowColor(c));
+    cells.emplace_back("");
+    cells.emplace_back(kPanelColourNames[i]);
+  }
+  const int row = gChooser("Choose a Geomag color", {"Color", "Name"}, cells, colours, FindGeomagPanelColor(rgb));
+  if (row < 0 || row >= kGeomagPanelColors) return false;
+  return GetGeomagPanelColor(row, rgb);
+}
+
+bool PickColor(float* rgb, bool allowToyColours) {
+  UpdateAllViewsNow();
+  if (GeomagStyle && allowToyColours) return ChooseGeomagColor(rgb);
+  return ChooseColorDialog(rgb);
+}
+
+bool PickColorRGB(uint32_t* packed, bool allowToyColours) {
+  if (!packed) return false;
+  float rgb[3];
+  UnpackRainbowColor(*packed, rgb);
+  if (!PickColor(rgb, allowToyColours)) return false;
+  *packed = PackRainbowColor(rgb);
+  return true;
+}
+
+}  // namespace corvia
