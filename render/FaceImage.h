@@ -38,10 +38,23 @@ FaceImage* PlaceImageOnFaces(Poly* poly, PolyElement* face, const char* file, in
                              int scope, const float* borderColour);
 
 // The fit commands ("Fit Image Around..."), on the image of the model's selected (or
-// current) face: each sets the image's size and offset round what it measures and
-// redraws every view. False when there is no such image or nothing to measure.
-enum class ImageFit { SelectedFace, FaceCircle, FacesWithSameImage, Model, ModelSphere, WithinFace };
-bool FitImage(Poly* poly, ImageFit fit);
+// current) face: each sets the image's size and offset round what it measures (the
+// base scale back to 1.0) and redraws every view. False when there is no such image or
+// nothing to measure.
+// The corners of the face (of the facelets made from it, when the model shows a
+// stellation).
+bool FitImageAroundSelectedFace(Poly* poly);
+// The face's bounding circle about its centre.
+bool FitImageAroundFaceCircle(Poly* poly);
+// The corners of every face that shows the image, each in its own frame for the
+// projection onto each face.
+bool FitImageAroundFacesWithSameImage(Poly* poly);
+// Every vertex of the model (of the stellation it shows).
+bool FitImageAroundModel(Poly* poly);
+// The model's bounding sphere about its centre.
+bool FitImageAroundModelSphere(Poly* poly);
+// The largest image of its shape inside the face.
+bool FitImageWithinFace(Poly* poly);
 
 // The largest rectangle of the given width over height (aspect) inside the convex
 // region left of every edge of the polygon (x, y pairs; either winding): centre x,

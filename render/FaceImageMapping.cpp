@@ -463,8 +463,11 @@ bool LargestRectangleInPolygon(const std::vector<double>& polygon, double aspect
   return true;
 }
 
+namespace detail_FaceImageMapping {
+
+enum class ImageFit { SelectedFace, FaceCircle, FacesWithSameImage, Model, ModelSphere, WithinFace };
+
 bool FitImage(Poly* poly, ImageFit fit) {
-  using namespace detail_FaceImageMapping;
   if (!poly) return false;
   PolyElement* face = poly->GetSelectedOrCurrentFace();
   FaceImage* image = face ? face->mImage : nullptr;
@@ -544,6 +547,33 @@ bool FitImage(Poly* poly, ImageFit fit) {
   if (!image->FitToExtents(extents)) return false;
   platform::Services().views->RedrawAllViews(false);
   return true;
+}
+
+}  // namespace detail_FaceImageMapping
+
+bool FitImageAroundSelectedFace(Poly* poly) {
+  using namespace detail_FaceImageMapping;
+  return FitImage(poly, ImageFit::SelectedFace);
+}
+bool FitImageAroundFaceCircle(Poly* poly) {
+  using namespace detail_FaceImageMapping;
+  return FitImage(poly, ImageFit::FaceCircle);
+}
+bool FitImageAroundFacesWithSameImage(Poly* poly) {
+  using namespace detail_FaceImageMapping;
+  return FitImage(poly, ImageFit::FacesWithSameImage);
+}
+bool FitImageAroundModel(Poly* poly) {
+  using namespace detail_FaceImageMapping;
+  return FitImage(poly, ImageFit::Model);
+}
+bool FitImageAroundModelSphere(Poly* poly) {
+  using namespace detail_FaceImageMapping;
+  return FitImage(poly, ImageFit::ModelSphere);
+}
+bool FitImageWithinFace(Poly* poly) {
+  using namespace detail_FaceImageMapping;
+  return FitImage(poly, ImageFit::WithinFace);
 }
 
 // ---- Texture coordinates -------------------------------------------------------------------

@@ -55,9 +55,6 @@ constexpr uint16_t kValleyStipple = 0x0F0F;
 constexpr int kMouseModeCutEdges = 2;
 // Segments of a whole circle of a sphere section.
 constexpr int kCircleSegments = 120;
-// The face image's first mode bit: the image tints the face colour instead of
-// replacing it.
-constexpr uint32_t kFaceImageTints = 0x1;
 // The text flags of a label that lies flat in its plane.
 constexpr uint32_t kLabelLieFlat = 0x1;
 constexpr uint32_t kLabelFacingBits = 0xE;
@@ -175,7 +172,11 @@ void Face3D::Draw(int mode, const double* offset, double scale, const Face3D* co
     for (int i = 0; i < count; ++i) GetFaceletCorner(&mEdges[i], mode, offset, scale, &corners[3 * i]);
     static const float kWhite[3] = {1.0f, 1.0f, 1.0f};
     const bool override = (GetRainbowFlags() & kRainbowColors) != 0;
-    DrawGeomagModel(count, corners.data(), normal, override ? kWhite : colour);
+    // On the model, the image of the source face on the panel.
+    FaceImage* image = nesting == 0 && mode == kFaceletDrawModel ? GetImage() : nullptr;
+    Transform3D texture;
+    if (image) image->GetTexCoordTransform(texture, source->mSourceFace);
+    DrawGeomagModel(count, corners.data(), normal, override ? kWhite : colour, image, image ? &texture : nullptr);
   } else {
     // 5. An image on the source face: laid down, then fixed in the depth buffer.
     FaceImage* image = nesting == 0 ? GetImage() : nullptr;
@@ -187,7 +188,7 @@ void Face3D::Draw(int mode, const double* offset, double scale, const Face3D* co
     }
     // 6. The fill colour.
     float rgba[4] = {colour[0], colour[1], colour[2], alpha};
-    if (selected || (image && !(image->mFlags & kFaceImageTints))) rgba[0] = rgba[1] = rgba[2] = 1.0f;
+    if (selected || (image && !(image->mFlags & kFaceImageTint))) rgba[0] = rgba[1] = rgba[2] = 1.0f;
     if (selected) rgba[3] = GetNetDrawSettings().selectedAlpha;
     // 7. The triangles.
     const double triangleScale = mode == kFaceletDrawFlat ? 1.0 : scale;
@@ -207,11 +208,8 @@ void Face3D::Draw(int mode, const double* offset, double scale, const Face3D* co
         if (withImage) {
           double model3[9];
           GetTriangulationVertex(i, model3);
-          withImage->GetTriangleTexCoords(texture, model3, coords, nullptr);
-          withImage->GetTriangleTexCoords(texture, model3 + 3, coords + 2, coords);
-          withImage->GetTriangleTexCoords(texture, model3 + 6, coords + 4, coords);
           const double* points[3] = {model3, model3 + 3, model3 + 6};
-          FixTexCoordSeam(texture, points, coords, withImage->mProjection);
+          withImage->GetTriangleTexCoords(texture, points, coords, nullptr);
           texCoords = coords;
         }
         AddDepthSortedTriangle(p[0], p[1], p[2], normal, rgba, flags, triangleScale, withImage,

@@ -21,6 +21,7 @@
 #include "render/ModelDrawSettings.h"
 #include "render/OpenGLView.h"
 #include "render/Primitives.h"
+#include "render/PrintPage.h"
 
 namespace corvia {
 
@@ -157,6 +158,8 @@ void Point(const double* origin, const double* x, const double* y, const double*
 void DrawPanel(int shape, const std::vector<const double*>& corners, const double* normal, double edge,
                double rodRatio, const float* colour, const FaceImage* image, const Transform3D* textureTransform) {
   OpenGLView* view = OpenGLView::GetCurrent();
+  PrintPage* page = view ? nullptr : GetCurrentPrintPage();
+  if (!view && !page) return;
   const PanelMesh& mesh = Mesh(shape, rodRatio);
   double centre[3] = {0.0, 0.0, 0.0};
   for (const double* c : corners) AddTo(centre, c);
@@ -171,6 +174,16 @@ void DrawPanel(int shape, const std::vector<const double*>& corners, const doubl
   std::vector<double> outline(3 * count);
   for (size_t i = 0; i < count; ++i) {
     Point(centre, x, y, normal, edge, mesh.outline[2 * i], mesh.outline[2 * i + 1], 0.0, &outline[3 * i]);
+  }
+  if (page) {
+    // Printed without GL: the outline on the page, whose units the corners are in.
+    DeviceContext& dc = page->GetDC();
+    dc.MoveTo(RoundToDevice(outline[0]), RoundToDevice(outline[1]));
+    for (size_t i = 1; i <= count; ++i) {
+      const double* p = &outline[3 * (i % count)];
+      dc.LineTo(RoundToDevice(p[0]), RoundToDevice(p[1]));
+    }
+    return;
   }
   for (size_t i = 0; i < count; ++i) {
     AddDepthSortedTriangle(centre, &outline[3 * i], &outline[3 * ((i + 1) % count)], normal, rgba, 0, 1.0, image,
@@ -236,6 +249,7 @@ void DrawPart(std::vector<const double*> corners, const double* normal, const fl
 
 void DrawBall(const double* centre, double radius) {
   OpenGLView* view = OpenGLView::GetCurrent();
+  if (!view) return;
   view->SetMaterialColor(kBallColour);
   DrawSphere(centre, radius);
 }
@@ -304,7 +318,10 @@ void DrawGeomagModel(int sides, const double* corners, const double* normal, con
                      const FaceImage* image, const Transform3D* textureTransform, const float* rodColour) {
   using namespace detail_GeomagDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
-  if (!view || !corners || !normal || !colour || sides < 3 || sides > kGeomagMaxPanelSides) return;
+  if ((!view && !GetCurrentPrintPage()) || !corners || !normal || !colour || sides < 3 ||
+      sides > kGeomagMaxPanelSides) {
+    return;
+  }
   // 1. Only what the toy has panels for, measured in rods.
   double first[3];
   Subtract(first, corners + 3, corners);
@@ -330,7 +347,7 @@ void DrawGeomagModel(int sides, const double* corners, const double* normal, con
   } else {
     DrawCupola(c, normal, edge, colour, image, textureTransform, rod, sizes);
   }
-  CheckGLError("DrawGeomagModel");
+  if (view) CheckGLError("DrawGeomagModel");
 }
 
 void DrawGeomagRod(const double* from, const double* to, const float* colour, double radius, double trim) {

@@ -14,7 +14,9 @@ struct Transform3D;
 // triangles and squares round a square, pentagon or hexagon, sunk into the model, with
 // the rods (in rodColour; null for the colour of new edges) and balls that hold it.
 // Nothing for a face the toy has no panel for. An image (with its texture map,
-// GetTexCoordTransform of the face) is drawn on the panel.
+// GetTexCoordTransform of the face) is drawn on the panel. Outside a GL section, while
+// a page is printed (render/PrintPage.h), the panels' outlines are drawn on it instead,
+// the corners given in its device units.
 void DrawGeomagModel(int sides, const double* corners, const double* normal, const float* colour,
                      const FaceImage* image = nullptr, const Transform3D* textureTransform = nullptr,
                      const float* rodColour = nullptr);

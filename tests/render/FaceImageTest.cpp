@@ -222,10 +222,18 @@ TEST(FaceImageMapping, FitCommandsMeasureTheSelectedFaceAndTheModel) {
     square.push_back(Dot(d, y));
     half = std::max({half, std::fabs(square[2 * i]), std::fabs(square[2 * i + 1])});
   }
-  ASSERT_TRUE(FitImage(&model.poly, ImageFit::SelectedFace));
+  ASSERT_TRUE(FitImageAroundSelectedFace(&model.poly));
   EXPECT_NEAR(image->mSize, 2 * half, 1e-9);
   EXPECT_NEAR(image->mOffset[0], 0.0, 1e-9);
-  ASSERT_TRUE(FitImage(&model.poly, ImageFit::FaceCircle));
+  // The whole cube seen along the face's normal covers the face's square; so does the
+  // one face that shows the image.
+  image->mSize = 5.0;
+  ASSERT_TRUE(FitImageAroundModel(&model.poly));
+  EXPECT_NEAR(image->mSize, 2 * half, 1e-9);
+  image->mSize = 5.0;
+  ASSERT_TRUE(FitImageAroundFacesWithSameImage(&model.poly));
+  EXPECT_NEAR(image->mSize, 2 * half, 1e-9);
+  ASSERT_TRUE(FitImageAroundFaceCircle(&model.poly));
   EXPECT_NEAR(image->mSize, face->GetMaxEdgeLength() * std::sqrt(2.0), 1e-9);
   // Within the face: the largest centred square whose corners lie in the face, found by
   // halving.
@@ -243,9 +251,9 @@ TEST(FaceImageMapping, FitCommandsMeasureTheSelectedFaceAndTheModel) {
     const bool fits = inside(h, h) && inside(-h, h) && inside(-h, -h) && inside(h, -h);
     (fits ? low : high) = h;
   }
-  ASSERT_TRUE(FitImage(&model.poly, ImageFit::WithinFace));
+  ASSERT_TRUE(FitImageWithinFace(&model.poly));
   EXPECT_NEAR(image->mSize, 2 * low, 1e-7);
-  ASSERT_TRUE(FitImage(&model.poly, ImageFit::ModelSphere));
+  ASSERT_TRUE(FitImageAroundModelSphere(&model.poly));
   EXPECT_NEAR(image->mSize, 2.0, 1e-9);
   model.poly.mSelectedElement = nullptr;
   FaceImage::DetachFromFace(face);
@@ -543,6 +551,36 @@ TEST_F(FaceImageDrawing, SphericalMapsTheImageByLongitudeAndLatitude) {
     RoundPoint(BlockCentre(bx, by), mFace->mCentre[2], true, p);
     ExpectColour(bitmap, p, BlockColour(bx, by), "block " + std::to_string(bx) + "," + std::to_string(by));
   }
+}
+
+TEST_F(FaceImageDrawing, TheWholeImageIsShownFaintlyWhereItLies) {
+  FaceImage* image =
+      PlaceImageOnFaces(&mModel.poly, mFace, mPath.c_str(), kImageProjectPlanar, kImageBoundaryBorder, 0, nullptr);
+  ASSERT_NE(image, nullptr);
+  image->mSize = 0.5;
+  image->mOffset[0] = 1.0;  // one image to the right: mostly beside the cube
+  PolyElement* face = mFace;
+  mView.scene = [image, face](corvia::testing::TestView& view) { image->DrawWholeImage(&view, face); };
+  const GLBitmap bitmap = Draw(mWindow);
+  mView.scene = nullptr;
+  for (auto [bx, by] : {std::pair{3, 1}, {5, 2}, {4, 0}}) {
+    double p[3];
+    PlanarPoint({BlockCentre(bx, by).u + 1.0, BlockCentre(bx, by).v}, 0.0, p);
+    ASSERT_GT(p[0], mFace->mCentre[2] + 0.05);
+    const Rgba got = At(bitmap, p);
+    const Rgba block = BlockColour(bx, by);
+    EXPECT_NEAR(got.r, 0.3 * block.r, 3) << bx << "," << by;
+    EXPECT_NEAR(got.g, 0.3 * block.g, 3) << bx << "," << by;
+    EXPECT_NEAR(got.b, 0.3 * block.b, 3) << bx << "," << by;
+  }
+  // Off, nothing is drawn there.
+  GetFaceImageSettings().showWholeImage = false;
+  mView.scene = [image, face](corvia::testing::TestView& view) { image->DrawWholeImage(&view, face); };
+  double p[3];
+  PlanarPoint({BlockCentre(5, 2).u + 1.0, BlockCentre(5, 2).v}, 0.0, p);
+  EXPECT_EQ(At(Draw(mWindow), p), (Rgba{0, 0, 0, 255}));
+  mView.scene = nullptr;
+  GetFaceImageSettings() = FaceImageSettings();
 }
 
 TEST_F(FaceImageDrawing, SwitchingProjectionAsksForTheRepeatingPictureAndResetsTheBaseScale) {

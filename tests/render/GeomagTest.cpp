@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -20,6 +21,7 @@
 #include "render/GeomagDrawing.h"
 #include "render/GeomagStyle.h"
 #include "render/ModelDrawSettings.h"
+#include "render/PrintPage.h"
 #include "render/VertexEdgeDrawing.h"
 #include "stellation/FaceType.h"
 #include "stellation/FaceTypeBlock.h"
@@ -482,6 +484,65 @@ TEST_F(GeomagDrawing, LargeFacesAreBuiltFromSmallerPanels) {
   ASSERT_NE(window, nullptr);
   Draw(window);
   EXPECT_TRUE(Platform().messages.Boxes().empty());
+}
+
+}  // namespace test_Geomag
+
+namespace test_Geomag {
+
+// A page that keeps the lines drawn on it.
+class LinePage : public PrintPage, public DeviceContext {
+ public:
+  std::vector<std::array<int, 4>> lines;
+  int x = 0, y = 0;
+  DeviceContext& GetDC() override { return *this; }
+  void PrintPolygon(const double*, int) override {}
+  void PrintTextAt(const double*, const char*) override {}
+  const double* GetDiagramTransform() const override { return kIdentity; }
+  void MoveTo(int px, int py) override { x = px, y = py; }
+  void LineTo(int px, int py) override {
+    lines.push_back({x, y, px, py});
+    x = px, y = py;
+  }
+  void Polygon(const int*, int) override {}
+  void Arc(int, int, int, int, int, int, int) override {}
+  void TextOut(int, int, const char*) override {}
+  void SetPen(uint32_t, int) override {}
+  void SetBrush(uint32_t) override {}
+  static constexpr double kIdentity[6] = {1, 0, 0, 1, 0, 0};
+};
+
+TEST_F(GeomagTest, PrintedWithoutGLAPanelIsItsOutlineSetInFromTheRods) {
+  GetModelDrawSettings().sphereRadBasedOn = 1;
+  GetModelDrawSettings().sphereRad = 0.17;
+  GetModelDrawSettings().cylinderRad = 0.55;
+  LinePage page;
+  PrintPageScope scope(&page);
+  // A square of 1000 device units.
+  const double corners[12] = {0, 0, 0, 1000, 0, 0, 1000, 1000, 0, 0, 1000, 0};
+  const double normal[3] = {0, 0, 1};
+  const float blue[3] = {0.0f, 0.2f, 1.0f};
+  DrawGeomagModel(4, corners, normal, blue);
+  // Four corners of four arc steps each, closed.
+  ASSERT_EQ(page.lines.size(), 20u);
+  const int inset = static_cast<int>(std::lround(1000 * 0.0935));
+  for (const auto& line : page.lines) {
+    for (int k = 0; k < 4; ++k) {
+      EXPECT_GE(line[k], inset - 1);
+      EXPECT_LE(line[k], 1000 - inset + 1);
+    }
+  }
+  EXPECT_EQ(page.lines.back()[2], page.lines.front()[0]);
+  EXPECT_EQ(page.lines.back()[3], page.lines.front()[1]);
+  // A heptagon is no panel: nothing.
+  page.lines.clear();
+  std::vector<double> heptagon;
+  for (int k = 0; k < 7; ++k) {
+    const double a = 2 * 3.14159265358979323846 * k / 7;
+    heptagon.insert(heptagon.end(), {1152.4 * std::cos(a), 1152.4 * std::sin(a), 0.0});
+  }
+  DrawGeomagModel(7, heptagon.data(), normal, blue);
+  EXPECT_TRUE(page.lines.empty());
 }
 
 }  // namespace test_Geomag

@@ -364,6 +364,34 @@ TEST_F(TextureGL, AnAlphaTextureHoldsTheImagesAlpha) {
   glDeleteTextures(2, names);
 }
 
+TEST_F(TextureGL, SphereMappingGoesOnTheSecondUnitAndOffAgain) {
+  TestView view;
+  ASSERT_NE(Show(view, 16, 16), nullptr);
+  GLSection section(&view);
+  EXPECT_FALSE(EnableSphereMapTexture(12345, false));  // names no texture
+  unsigned name = 0;
+  glGenTextures(1, &name);
+  ASSERT_TRUE(EnableSphereMapTexture(name, true));
+  const bool second = GetGLAbilities().textureUnits > 1;
+  if (second) glActiveTexture(GL_TEXTURE1);
+  EXPECT_TRUE(glIsEnabled(GL_TEXTURE_GEN_S));
+  EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+  GLint mode = 0;
+  glGetTexGeniv(GL_T, GL_TEXTURE_GEN_MODE, &mode);
+  EXPECT_EQ(mode, GL_SPHERE_MAP);
+  if (second) {
+    glActiveTexture(GL_TEXTURE0);
+    // The first unit is the active one again, and untouched.
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
+  }
+  DisableSphereMapTexture();
+  if (second) glActiveTexture(GL_TEXTURE1);
+  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
+  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+  if (second) glActiveTexture(GL_TEXTURE0);
+  glDeleteTextures(1, &name);
+}
+
 // ---- Texture images -------------------------------------------------------------------------
 
 class TextureImages : public TextureGL {
