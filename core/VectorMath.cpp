@@ -65,6 +65,10 @@ void Scale(double* out, const double* v, double s) {
   for (int k = 0; k < 3; ++k) out[k] = v[k] * s;
 }
 
+void PointAlongRay(const double* origin, const double* direction, double t, double* out) {
+  for (int k = 0; k < 3; ++k) out[k] = origin[k] + t * direction[k];
+}
+
 void Divide(double* out, const double* v, double s) {
   for (int k = 0; k < 3; ++k) out[k] = v[k] / s;
 }

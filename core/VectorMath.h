@@ -33,6 +33,8 @@ void Add(double* out, const double* a, const double* b);
 void Subtract(double* out, const double* a, const double* b);
 void AddTo(double* a, const double* b);
 void Scale(double* out, const double* v, double s);
+// origin + t direction.
+void PointAlongRay(const double* origin, const double* direction, double t, double* out);
 void Divide(double* out, const double* v, double s);
 void Negate(double* v);
 void NegateInto(double* out, const double* v);

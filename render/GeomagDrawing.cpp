@@ -379,10 +379,8 @@ void DrawGeomagRod(const double* from, const double* to, const float* colour, do
   const double span = length - 2.0 * trim;
   const double capShare = std::min(capLength, 0.25 * span);
   double a[3], b[3];
-  for (int k = 0; k < 3; ++k) {
-    a[k] = from[k] + axis[k] * (trim + capShare);
-    b[k] = to[k] - axis[k] * (trim + capShare);
-  }
+  PointAlongRay(from, axis, trim + capShare, a);
+  PointAlongRay(to, axis, -(trim + capShare), b);
   view->SetMaterialColor(colour);
   auto around = [&](int i, double* n) {
     const double phi = 2.0 * kPi * i / kRodSides;
@@ -423,7 +421,7 @@ void DrawGeomagRod(const double* from, const double* to, const float* colour, do
       glEnd();
     }
     double tip[3];
-    for (int k = 0; k < 3; ++k) tip[k] = base[k] + sign * capShare * axis[k];
+    PointAlongRay(base, axis, sign * capShare, tip);
     double outward[3];
     Scale(outward, axis, sign);
     glBegin(GL_TRIANGLE_FAN);

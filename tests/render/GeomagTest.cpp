@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "construction/Library.h"
 #include "construction/RainbowColor.h"
 #include "model/ColorSchemes.h"
 #include "model/Edge.h"
@@ -25,7 +24,7 @@
 #include "render/VertexEdgeDrawing.h"
 #include "stellation/FaceType.h"
 #include "stellation/FaceTypeBlock.h"
-#include "symmetry/SimplePoly.h"
+#include "tests/nets/NetChecks.h"
 #include "tests/render/ModelTestSupport.h"
 #include "tests/support/TestSupport.h"
 
@@ -37,21 +36,16 @@ using corvia::testing::Platform;
 using corvia::testing::Rgba;
 using corvia::testing::TestModel;
 
+using corvia::testing::nets::kCube;
+using corvia::testing::nets::kIcosahedron;
+
 std::unique_ptr<Poly> LibraryPoly(int index, bool dual = false) {
-  LibraryEntry* entry = GetLibraryEntry(index);
-  if (!entry) return nullptr;
-  std::unique_ptr<SimplePoly> simple = entry->CreatePoly(dual);
-  if (!simple) return nullptr;
-  auto poly = std::make_unique<Poly>();
-  if (!simple->CreatePoly(poly.get(), false, false)) return nullptr;
-  return poly;
+  return corvia::testing::nets::BuildLibraryPoly(index, dual);
 }
 
 constexpr int kTetrahedron = 0;
-constexpr int kCube = 1;
 constexpr int kOctahedron = 2;
 constexpr int kDodecahedron = 3;
-constexpr int kIcosahedron = 4;
 constexpr int kTruncatedTetrahedron = 9;
 constexpr int kSquarePyramid = 105;        // J1
 constexpr int kPentagonalPyramid = 106;    // J2
