@@ -117,7 +117,10 @@ void FaceImage::SetProjection(int projection) {
   if (projection == mProjection) return;
   mProjection = projection;
   mBaseScale = 1.0;
-  Reload(mBoundaryMode, nullptr);
+  // The border colour asked for goes with the image.
+  const float* border =
+      mTextureImage && mTextureImage->mRequestedBorder[0] >= 0.0f ? mTextureImage->mRequestedBorder : nullptr;
+  Reload(mBoundaryMode, border);
 }
 
 FaceImage* PlaceImageOnFaces(Poly* poly, PolyElement* face, const char* file, int projection, uint32_t boundaryMode,

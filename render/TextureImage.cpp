@@ -78,9 +78,11 @@ TextureImage* TextureImage::New(const char* file, unsigned wrapS, unsigned wrapT
     if (border && std::memcmp(candidate->mRequestedBorder, borderColour, 3 * sizeof(float)) != 0) continue;
     image = candidate;
   }
-  // 2. A new one.
+  // 2. A new one. Its textures are made in each context where it is first drawn, so
+  // only a texture asked for at once needs a view now (a model file opened before
+  // any pane has its context keeps its images).
   if (!image) {
-    if (!GetTextureView()) {
+    if (createNow && !GetTextureView()) {
       ShowInternalError("TextureImage::New() called without OpenGL view");
       return nullptr;
     }
@@ -207,7 +209,8 @@ bool TextureImage::Prepare(bool checkTime, bool force, bool keepBorder) {
     return false;
   }
   mLoadFailed = false;
-  RedrawAllViews(false, false);
+  // The panes show the new picture; their messages stay.
+  RedrawAllViews(false, true);
 
   // 4.
   const bool keep = existed && keepBorder;
@@ -289,6 +292,12 @@ unsigned TextureImage::GetContextTexture(bool second) {
   }
   if (!textures || textures->loadedTime == -2) return 0;
   return textures->names[second ? 1 : 0];
+}
+
+void SetBlockyPixels(bool on) {
+  GetTextureImageSettings().blockyPixels = on;
+  if (GetTextureView()) TextureImage::PrepareAll(false, true);
+  RedrawAllViews(false, true);
 }
 
 void TextureImage::SetRequestedBorder(const float* rgb) {

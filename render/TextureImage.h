@@ -30,14 +30,17 @@ struct TextureImageSettings {
   bool blockyPixels = false;
 };
 TextureImageSettings& GetTextureImageSettings();
+// "Blocky Pixels when Close-Up": the option, every texture made again and the panes
+// redrawn.
+void SetBlockyPixels(bool on);
 
 class TextureImage : public ListNode {
  public:
   // The instance for the file with the wrap modes (and, where a wrap clamps to the
   // border, the border colour, RGB; null for the image's own), with a reference added
   // for the caller. Made when none exists yet; with createNow its texture is made at
-  // once. Null when no OpenGL view exists (an internal error), when the file does not
-  // exist, or when the texture asked for cannot be made.
+  // once. Null when the file does not exist, when the texture asked for cannot be made,
+  // or when it is asked for at once and no OpenGL view exists (an internal error).
   static TextureImage* New(const char* file, unsigned wrapS, unsigned wrapT, const float* borderColour,
                            bool createNow);
   // Drops one reference; the last one deletes the instance.

@@ -506,12 +506,44 @@ TEST_F(TextureImages, AMissingFileGivesNoImageAndADamagedOneTheLoadersMessageOnc
   EXPECT_EQ(TextureImage::CountAll(), before);
 }
 
-TEST_F(TextureImages, WithoutAViewNoneIsMade) {
+TEST_F(TextureImages, WithoutAViewOnlyATextureAskedForAtOnceIsRefused) {
   const std::string path = Save(MakeSolid(4, 4, 1, 2, 3), FIF_PNG, "noview.png");
   corvia::testing::ExpectInternalErrors();
-  EXPECT_EQ(TextureImage::New(path.c_str(), kWrapClamp, kWrapClamp, nullptr, false), nullptr);
+  EXPECT_EQ(TextureImage::New(path.c_str(), kWrapClamp, kWrapClamp, nullptr, true), nullptr);
   EXPECT_EQ(Platform().messages.CountTitled("Internal Error"), 1);
   EXPECT_EQ(Platform().messages.Boxes()[0].text, "TextureImage::New() called without OpenGL view");
+  // An image held for later (a model file opened before the panes have their context)
+  // gets its texture where it is first drawn.
+  TextureImage* image = TextureImage::New(path.c_str(), kWrapClamp, kWrapClamp, nullptr, false);
+  ASSERT_NE(image, nullptr);
+  EXPECT_TRUE(image->CreateTexture());
+  TestView view;
+  ASSERT_NE(Show(view, 16, 16), nullptr);
+  EXPECT_EQ(FirstTexel(view, image), (Rgba{1, 2, 3, 255}));
+  image->DeleteTexture();
+  image->Release();
+}
+
+TEST_F(TextureImages, BlockyPixelsMakeEveryTextureAgainMagnifiedWithoutSmoothing) {
+  const std::string path = Save(MakeSolid(8, 8, 9, 9, 9), FIF_PNG, "blocky.png");
+  TestView view;
+  ASSERT_NE(Show(view, 16, 16), nullptr);
+  TextureImage* image = TextureImage::New(path.c_str(), kWrapRepeat, kWrapRepeat, nullptr, true);
+  ASSERT_NE(image, nullptr);
+  auto magnification = [&] {
+    GLSection section(&view);
+    glBindTexture(GL_TEXTURE_2D, image->GetContextTexture(false));
+    GLint filter = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &filter);
+    return filter;
+  };
+  EXPECT_EQ(magnification(), GL_LINEAR);
+  SetBlockyPixels(true);
+  EXPECT_EQ(magnification(), GL_NEAREST);
+  SetBlockyPixels(false);
+  EXPECT_EQ(magnification(), GL_LINEAR);
+  image->DeleteTexture();
+  image->Release();
 }
 
 // A target that draws with the view's context but counts as a context of its own.
