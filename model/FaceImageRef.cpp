@@ -217,4 +217,16 @@ void CopyFaceImage(PolyElement* target, FaceImage* source) {
   copy->RemoveUse();
 }
 
+void CopyFaceImage(Face3D* target, FaceImage* source) {
+  if (!target) return;
+  if (!source) {
+    FaceImage::DetachFromFacelet(target);
+    return;
+  }
+  FaceImage* copy = CopyFaceImage(source);
+  if (!copy) return;
+  copy->AttachToFacelet(target, false);
+  copy->RemoveUse();
+}
+
 }  // namespace corvia

@@ -183,11 +183,13 @@ int CountFaceImagesOfPoly(const Poly* poly);
 // Model copies: before a copy every copy link is cleared; then each source image gets
 // one copy, made on first need (same texture file and settings, flags other than the
 // facelet-owner bit, placement, frames and scale). The first form hands out the copy
-// with one use added for the caller; the second attaches it to the target element.
+// with one use added for the caller; the others attach it to the target element or
+// facelet.
 // Both give null / leave the target without an image for a null source.
 void ClearFaceImageCopies();
 FaceImage* CopyFaceImage(FaceImage* source);
 void CopyFaceImage(PolyElement* target, FaceImage* source);
+void CopyFaceImage(Face3D* target, FaceImage* source);
 
 // Gives an image another's placement: its flags but the facelet-owner bit, offset,
 // rotations, both frames, size, base scale and file name.

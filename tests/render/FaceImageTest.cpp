@@ -357,6 +357,84 @@ TEST(FaceImageMapping, AFaceletHoldsAUseAndLetsItsImageGoWhenItGoes) {
   EXPECT_FALSE(HasFaceImages());
 }
 
+TEST(FaceImageMapping, ImagesAreCountedOnceAndCopiedOncePerModelCopy) {
+  TestModel model("4.4.4");
+  ASSERT_TRUE(model.built);
+  auto* first = new FaceImage(nullptr, kImageProjectPlanar, kImageBoundaryBorder);
+  auto* second = new FaceImage(nullptr, kImageProjectSpherical, kImageBoundaryRepeat);
+  PolyElement* f = model.poly.mFaces.mHead;
+  first->AttachToFace(f, true);
+  first->AttachToFace(f->mNext, false);
+  second->AttachToFace(f->mNext->mNext, true);
+  second->mOffset[1] = 0.25;
+  EXPECT_EQ(CountFaceImagesOfPoly(&model.poly), 2);
+  ClearFaceImageMarks();
+  EXPECT_EQ(CountFaceImagesOfFaces(&model.poly.mFaces), 2);
+  EXPECT_EQ(CountFaceImagesOfFaces(&model.poly.mFaces), 0);  // marked already
+
+  // Copies onto facelets: one copy per image, whatever the number of targets.
+  ClearFaceImageCopies();
+  {
+    Face3D a, b, c;
+    CopyFaceImage(&a, first);
+    CopyFaceImage(&b, first);
+    CopyFaceImage(&c, second);
+    ASSERT_NE(a.GetImage(), nullptr);
+    EXPECT_EQ(a.GetImage(), b.GetImage());
+    EXPECT_NE(a.GetImage(), first);
+    EXPECT_EQ(a.GetImage()->GetUseCount(), 2);
+    EXPECT_EQ(c.GetImage()->mProjection, kImageProjectSpherical);
+    EXPECT_EQ(c.GetImage()->mOffset[1], 0.25);
+    CopyFaceImage(&c, nullptr);
+    EXPECT_EQ(c.mImage, nullptr);
+  }
+  for (PolyElement* e = model.poly.mFaces.mHead; e; e = e->mNext) FaceImage::DetachFromFace(e);
+  EXPECT_FALSE(HasFaceImages());
+}
+
+TEST(FaceImageMapping, OrientingTowardsTheSelectionTurnsTheFrame) {
+  TestModel model("4.4.4");
+  ASSERT_TRUE(model.built);
+  PolyElement* face = model.poly.mFaces.mHead;
+  PolyElement* vertex = model.poly.mVertices.mHead;
+  PlainImage image(kImageProjectPlanar);
+  model.poly.mSelectedItem = vertex;
+  model.poly.mSelectedElement = vertex;
+  ASSERT_TRUE(image->OrientTowardsSelection(&model.poly, false));
+  double towards[3];
+  NormaliseVector(towards, vertex->mDualVert);
+  const double* x = image->mFrame;
+  const double* y = image->mFrame + 3;
+  const double* z = image->mFrame + 6;
+  EXPECT_NEAR(Dot(z, towards), 1.0, 1e-12);
+  // An orthonormal right-handed frame.
+  EXPECT_NEAR(Dot(x, x), 1.0, 1e-12);
+  EXPECT_NEAR(Dot(y, y), 1.0, 1e-12);
+  EXPECT_NEAR(Dot(x, y), 0.0, 1e-12);
+  EXPECT_NEAR(Dot(y, z), 0.0, 1e-12);
+  double cross[3];
+  Cross(cross, x, y);
+  EXPECT_NEAR(Dot(cross, z), 1.0, 1e-12);
+
+  // Towards a face, its frame's up kept (made square to the new axis).
+  model.poly.mSelectedItem = face;
+  model.poly.mSelectedElement = face;
+  ASSERT_TRUE(image->OrientTowardsSelection(&model.poly, false));
+  EXPECT_NEAR(Dot(z, face->mZAxis), 1.0, 1e-9);
+  EXPECT_NEAR(Dot(y, face->mYAxis), 1.0, 1e-9);
+
+  // The height along the vertex direction: y points at it.
+  model.poly.mSelectedItem = vertex;
+  model.poly.mSelectedElement = vertex;
+  ASSERT_TRUE(image->OrientTowardsSelection(&model.poly, true));
+  EXPECT_NEAR(Dot(y, towards), 1.0, 1e-12);
+  EXPECT_NEAR(Dot(z, y), 0.0, 1e-12);
+  Cross(cross, x, y);
+  EXPECT_NEAR(Dot(cross, z), 1.0, 1e-12);
+  model.poly.mSelectedItem = nullptr;
+  model.poly.mSelectedElement = nullptr;
+}
+
 // ---- Off screen: an image file on a face of a cube ----------------------------------------------
 
 constexpr int kSize = 200;
