@@ -109,10 +109,8 @@ TextureImage* TextureImage::New(const char* file, unsigned wrapS, unsigned wrapT
 }
 
 TextureImage::~TextureImage() {
-  if (mTextureCount > 0) {
-    mTextureCount = 0;
-    DeleteAllContextTextures();
-  }
+  mTextureCount = 0;
+  DeleteAllContextTextures();
 }
 
 void TextureImage::Release() {
@@ -277,8 +275,11 @@ bool TextureImage::PrepareAll(bool checkTime, bool force) {
 
 unsigned TextureImage::GetContextTexture(bool second) {
   using namespace detail_TextureImage;
+  // Drawn, the image needs its textures here even when no holder counted them yet (an
+  // image only on facelets); the last holder's DeleteTexture or the image's end
+  // deletes them.
   const void* context = GetCurrentGLContextKey();
-  if (!context || mTextureCount <= 0) return 0;
+  if (!context) return 0;
   ContextTextures* textures = FindContext(context);
   if (!textures || textures->loadedTime == -2) {
     // First use in this context.

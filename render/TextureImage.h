@@ -61,7 +61,7 @@ class TextureImage : public ListNode {
 
   // The texture (or, with second, the alpha texture) in the current GL context: made
   // and read there the first time; the file time checked once per paint. 0 outside a
-  // section, without a texture count, or when the image cannot be read.
+  // section, or when the image cannot be read.
   unsigned GetContextTexture(bool second);
 
   // A new border colour asked for (RGB; null: the image's own): the textures are read

@@ -438,6 +438,27 @@ TEST_F(TextureImages, InstancesAreSharedByFileWrapsAndBorderColour) {
   EXPECT_EQ(TextureImage::CountAll(), before);
 }
 
+TEST_F(TextureImages, AnImageDrawnWithoutATextureCountGetsTexturesThatGoWithIt) {
+  // Facelets hold an image's use but no texture count: drawn, it still shows.
+  const std::string path = Save(MakeSolid(8, 8, 0, 0, 255), FIF_PNG, "uncounted.png");
+  TestView view;
+  ASSERT_NE(Show(view, 16, 16), nullptr);
+  TextureImage* image = TextureImage::New(path.c_str(), kWrapRepeat, kWrapRepeat, nullptr, false);
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(image->mTextureCount, 0);
+  EXPECT_EQ(FirstTexel(view, image), (Rgba{0, 0, 255, 255}));
+  unsigned name = 0;
+  {
+    GLSection section(&view);
+    name = image->GetContextTexture(false);
+  }
+  ASSERT_NE(name, 0u);
+  // The image's end deletes them.
+  image->Release();
+  GLSection section(&view);
+  EXPECT_FALSE(glIsTexture(name));
+}
+
 TEST_F(TextureImages, AChangedFileIsReadAgainWhenChecked) {
   const std::string path = Save(MakeSolid(8, 8, 255, 0, 0), FIF_PNG, "changing.png");
   TestView view;
