@@ -287,6 +287,8 @@ bool CPolyDoc::MakeModel(int occasion, const TransitionSettings* transition, boo
   if (!transitionRuns || !DoTransition(occasion, previous, mPendingTransition, GetTimeSeconds(), true, false))
     delete previous;
   UpdateAfterChange(changeFlags);
+  // Made while busy, the model had no verdict of the toy's yet.
+  if (GeomagStyle) CheckConstructionToyAllViews();
   return true;
 }
 
@@ -513,6 +515,8 @@ void CPolyDoc::UpdateAfterChange(int flags) {
 }
 
 void CPolyDoc::InvalidateCrossSectionViews() { corvia::InvalidateCrossSectionViews(false); }
+
+void CPolyDoc::CheckConstructionToyAllViews() { corvia::CheckConstructionToyAllViews(); }
 
 bool CPolyDoc::IsCrossSectionShown() {
   const int choice = GetSectionInModelChoice();

@@ -84,6 +84,7 @@ class CPolyDoc final : public DocumentAccess {
   void InvalidateCrossSectionViews() override;
   bool IsCrossSectionShown() override;
   int GetMouseSelectionMode() override;
+  void CheckConstructionToyAllViews() override;
   // The pivot axis of the active pane (of every 3D pane while views are linked) runs
   // from the centre through the selected axis, or the selected item's centre.
   void PivotAroundSelectedItem() override;

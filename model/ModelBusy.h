@@ -8,7 +8,7 @@ namespace corvia {
 extern bool g_ModelBusy;
 
 // Remembers the flag when made and puts it back when it goes, on every way out;
-// Set() raises it in between.
+// Set() raises it in between, Restore() puts it back early.
 class ModelBusyScope {
  public:
   ModelBusyScope() : mSaved(g_ModelBusy) {}
@@ -16,6 +16,7 @@ class ModelBusyScope {
   ModelBusyScope(const ModelBusyScope&) = delete;
   ModelBusyScope& operator=(const ModelBusyScope&) = delete;
   void Set() { g_ModelBusy = true; }
+  void Restore() { g_ModelBusy = mSaved; }
 
  private:
   bool mSaved;

@@ -411,6 +411,9 @@ bool SimplePoly::CreatePoly(Poly* poly, bool keepColors, bool keepDualColors) {
   poly->SetDualName(dualName.c_str());
   poly->SetName3(description.c_str());
   poly->SetWebLink(webLink.c_str());
+  // The model is finished: the toy's verdict can be given (unless a caller is still
+  // building around this).
+  busy.Restore();
   if (GeomagStyle) GetDocumentAccess().CheckConstructionToyAllViews();
   return true;
 }

@@ -19,6 +19,7 @@
 #include "render/GL.h"
 #include "render/GLErrors.h"
 #include "render/GLSection.h"
+#include "render/GeomagStyle.h"
 #include "tests/support/PlaneHull.h"
 #include "tests/app/AppTestSupport.h"
 
@@ -461,6 +462,31 @@ TEST_F(PolyViewTest, FadingModelsMoveAsTheirTransitionSays) {
   poly->mTransitionProgress = 1.0;
   poly->mDisplayScale = 1.0;
   EXPECT_FALSE(pane->PreViewingMatrixHook(motion));
+}
+
+// In the construction-toy style each pane says what the toy can make of its model: when
+// the style is switched on and when a model is made while it is on.
+TEST_F(PolyViewTest, TheToyStylesVerdictStandsInEachPane) {
+  struct StyleOff {
+    ~StyleOff() { SetGeomagStyle(false); }
+  } styleOff;
+  CPolyView* base = AddPane(kViewBasePolyhedron);
+  CPolyView* dual = AddPane(kViewDualPolyhedron);
+  CPolyView* morph = AddPane(kViewMorphBySizing);
+  SetGeomagStyle(true);
+  EXPECT_EQ(base->GetMessage(), nullptr);
+  ASSERT_NE(morph->GetMessage(), nullptr);
+  EXPECT_STREQ(morph->GetMessage(), "Geomag-style not available in this view.");
+
+  // The triakis tetrahedron has edges of two lengths: no rods for them.
+  ASSERT_TRUE(Doc().SetModel(Find("Truncated Tetrahedron"), false, false));
+  EXPECT_EQ(base->GetMessage(), nullptr);
+  ASSERT_NE(dual->GetMessage(), nullptr);
+  EXPECT_EQ(std::string(dual->GetMessage()).rfind("Model can't be made with Geomag.", 0), 0u) << dual->GetMessage();
+
+  SetGeomagStyle(false);
+  EXPECT_EQ(dual->GetMessage(), nullptr);
+  EXPECT_EQ(morph->GetMessage(), nullptr);
 }
 
 }  // namespace test_PolyView

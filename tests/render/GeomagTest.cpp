@@ -16,6 +16,7 @@
 #include "model/Edge.h"
 #include "model/GeomagPanels.h"
 #include "model/Globals.h"
+#include "model/ModelBusy.h"
 #include "nets/Model3D.h"
 #include "render/GeomagDrawing.h"
 #include "render/GeomagStyle.h"
@@ -55,8 +56,12 @@ constexpr int kTriangularBipyramid = 116;  // J12
 // Counts what the document hears of the style.
 class ToyDocument : public DocumentAccess {
  public:
-  void CheckConstructionToyAllViews() override { ++checks; }
+  void CheckConstructionToyAllViews() override {
+    ++checks;
+    checkedWhileBusy = checkedWhileBusy || g_ModelBusy;
+  }
   int checks = 0;
+  bool checkedWhileBusy = false;
 };
 
 class GeomagTest : public ::testing::Test {
@@ -206,6 +211,8 @@ TEST_F(GeomagTest, AModelMadeWhileTheStyleIsOnIsColouredAndChecked) {
   auto poly = LibraryPoly(kIcosahedron);
   ASSERT_TRUE(poly);
   EXPECT_EQ(mDocument.checks, checks + 1);
+  // Asked once the model is finished, not while the build's busy flag would silence it.
+  EXPECT_FALSE(mDocument.checkedWhileBusy);
   for (PolyElement* f = poly->mFaces.mHead; f; f = f->mNext) EXPECT_EQ(PanelColourOf(f), kGeomagPanelGreen);
   // The dual's faces (the vertices) are coloured too: pentagons of the dodecahedron.
   for (PolyElement* v = poly->mVertices.mHead; v; v = v->mNext) EXPECT_EQ(PanelColourOf(v), kGeomagPanelRed);
