@@ -22,6 +22,7 @@
 #include "model/ColorSchemes.h"
 #include "model/Poly.h"
 #include "model/TransitionSettings.h"
+#include "render/GeomagStyle.h"
 #include "render/LightSets.h"
 #include "render/MouseThrow.h"
 #include "render/NewView.h"
@@ -83,6 +84,7 @@ wxFrame* CPolyApp::InitInstance() {
     frame->Show();
     mDoc->UpdateTitle();
     if (GetAppSettings().rainbowColors) SetRainbowColors(true);
+    if (GetAppSettings().geomag) SetGeomagStyle(true);
     frame->Update();
   }
   return frame;

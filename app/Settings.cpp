@@ -19,6 +19,7 @@
 #include "nets/NetSettings.h"
 #include "platform/SettingsStore.h"
 #include "render/DisplaySettings.h"
+#include "render/GeomagStyle.h"
 #include "render/ModelDrawSettings.h"
 #include "render/LightSets.h"
 #include "render/NewView.h"
@@ -341,6 +342,12 @@ void SaveSettings() {
   RegistryKeyPtr key = OpenRegistryKeyForWrite(TheRegistryApp(), kSettingsSection, nullptr);
   if (!key) return;
   {
+    // The user's own sphere and edge settings are written, not the construction toy's.
+    const bool suspended = SuspendGeomagStyle();
+    struct Resume {
+      bool suspended;
+      ~Resume() { ResumeGeomagStyle(suspended); }
+    } resume{suspended};
     Exchange io(key.get(), false);
     UnitSettings& units = GetUnitSettings();
     int distance = units.mDistanceUnit;

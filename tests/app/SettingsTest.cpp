@@ -24,6 +24,7 @@
 #include "nets/NetSettings.h"
 #include "platform/SettingsStore.h"
 #include "render/DisplaySettings.h"
+#include "render/GeomagStyle.h"
 #include "render/ModelDrawSettings.h"
 #include "render/NewView.h"
 #include "render/OpenGLView.h"
@@ -343,6 +344,27 @@ TEST_F(SettingsTest, ValuesWithRulesOfTheirOwn) {
   uint32_t geomag = 0;
   EXPECT_TRUE(mStore->GetNumber(kKey, "Geomag", geomag));
   EXPECT_EQ(geomag, 1u);
+}
+
+TEST_F(SettingsTest, TheToyStyleIsSavedWithTheUsersOwnSettings) {
+  GetModelDrawSettings().sphereRad = 0.25;
+  GetModelDrawSettings().spheresAndCylinders = false;
+  SetGeomagStyle(true);
+  GetAppSettings().geomag = true;
+  SaveSettings();
+  uint32_t stored = 0;
+  EXPECT_TRUE(mStore->GetNumber(kKey, "SphereRad", stored));
+  EXPECT_EQ(stored, FloatBits(0.25f));
+  EXPECT_TRUE(mStore->GetNumber(kKey, "SpheresAndCylinders", stored));
+  EXPECT_EQ(stored, 0u);
+  EXPECT_TRUE(mStore->GetNumber(kKey, "Geomag", stored));
+  EXPECT_EQ(stored, 1u);
+  // The style goes on as it was.
+  EXPECT_TRUE(GeomagStyle);
+  EXPECT_EQ(GetModelDrawSettings().sphereRad, 0.17);
+  EXPECT_TRUE(GetModelDrawSettings().spheresAndCylinders);
+  SetGeomagStyle(false);
+  EXPECT_EQ(GetModelDrawSettings().sphereRad, 0.25);
 }
 
 TEST_F(SettingsTest, UserFontSetupsRoundTrip) {
