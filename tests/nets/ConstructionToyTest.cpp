@@ -22,14 +22,7 @@ namespace test_ConstructionToy {
 namespace n = corvia::testing::nets;
 using corvia::Model3D;
 
-constexpr int kTetrahedron = 0;
-constexpr int kOctahedron = 2;
-constexpr int kDodecahedron = 3;
-constexpr int kTruncatedTetrahedron = 9;
-constexpr int kSquarePyramid = 105;        // J1
-constexpr int kPentagonalPyramid = 106;    // J2
-constexpr int kTriangularCupola = 107;     // J3
-constexpr int kTriangularBipyramid = 116;  // J12
+using n::kTetrahedron, n::kOctahedron, n::kDodecahedron, n::kTruncatedTetrahedron, n::kSquarePyramid, n::kPentagonalPyramid, n::kTriangularCupola, n::kTriangularBipyramid;
 
 struct Parts {
   int rods, balls;

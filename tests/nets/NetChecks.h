@@ -35,13 +35,21 @@ namespace corvia::testing::nets {
 using Ring = std::vector<std::array<double, 2>>;
 
 // Records of the library the tests take their models from.
+constexpr int kTetrahedron = 0;
 constexpr int kCube = 1;
+constexpr int kOctahedron = 2;
+constexpr int kDodecahedron = 3;
 constexpr int kIcosahedron = 4;
 constexpr int kGreatDodecahedron = 6;
+constexpr int kTruncatedTetrahedron = 9;
 constexpr int kTruncatedOctahedron = 11;
 constexpr int kTruncatedIcosahedron = 17;
 constexpr int kSnubDodecahedron = 21;
 constexpr int kTetrahemihexahedron = 22;
+constexpr int kSquarePyramid = 105;        // J1
+constexpr int kPentagonalPyramid = 106;    // J2
+constexpr int kTriangularCupola = 107;     // J3
+constexpr int kTriangularBipyramid = 116;  // J12
 constexpr double kPi = 3.141592653589793;
 
 // The library record as a Poly (its dual with dual set); null when it does not build.

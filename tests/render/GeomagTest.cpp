@@ -44,14 +44,7 @@ std::unique_ptr<Poly> LibraryPoly(int index, bool dual = false) {
   return corvia::testing::nets::BuildLibraryPoly(index, dual);
 }
 
-constexpr int kTetrahedron = 0;
-constexpr int kOctahedron = 2;
-constexpr int kDodecahedron = 3;
-constexpr int kTruncatedTetrahedron = 9;
-constexpr int kSquarePyramid = 105;        // J1
-constexpr int kPentagonalPyramid = 106;    // J2
-constexpr int kTriangularCupola = 107;     // J3
-constexpr int kTriangularBipyramid = 116;  // J12
+using corvia::testing::nets::kTetrahedron, corvia::testing::nets::kOctahedron, corvia::testing::nets::kDodecahedron, corvia::testing::nets::kTruncatedTetrahedron, corvia::testing::nets::kSquarePyramid, corvia::testing::nets::kPentagonalPyramid, corvia::testing::nets::kTriangularCupola, corvia::testing::nets::kTriangularBipyramid;
 
 // Counts what the document hears of the style.
 class ToyDocument : public DocumentAccess {
