@@ -8,12 +8,15 @@
 #include "app/PolyView.h"
 #include "core/Messages.h"
 #include "core/VectorMath.h"
+#include "model/FaceImageRef.h"
 #include "model/Poly.h"
+#include "model/PolyElement.h"
 #include "construction/Augmentation.h"
 #include "core/DrawnPolygon.h"
 #include "nets/Model3D.h"
 #include "render/DepthSortedTriangles.h"
 #include "render/DisplaySettings.h"
+#include "render/GeomagStyle.h"
 #include "render/ModelDrawSettings.h"
 #include "render/ModelDrawing.h"
 #include "render/NetDrawSettings.h"
@@ -99,12 +102,15 @@ void CPolyView::DrawVerticesAndEdges(Poly* poly) {
       if (Model3D* model = GetModel3D(poly)) model->DrawMarkedEdges(m);
     } else {
       if (settings.showStelEdges) {
+        // The facet model's edges are lines, never the toy's rods.
+        const bool suspended = SuspendGeomagStyle();
         if (code != kViewDualPolyhedron) {
           if (Model3D* model = poly->mBaseBlock ? poly->mBaseBlock->GetExistingModel3D() : nullptr) model->DrawEdges(m);
         }
         if (code != kViewBasePolyhedron) {
           if (Model3D* model = poly->mDualBlock ? poly->mDualBlock->GetExistingModel3D() : nullptr) model->DrawEdges(m);
         }
+        ResumeGeomagStyle(suspended);
       }
       if (settings.showEdges) {
         if (code != kViewDualPolyhedron) DrawPolyEdges(poly, kBaseBlock, m);
@@ -213,6 +219,16 @@ void CPolyView::OnGLDraw() {
     if (mShowReflectionNormals && poly->mSymGroup) poly->mSymGroup->DrawMirrorPlaneNormals(scale);
     if (mViewType != kViewFoldingNet && !(mViewType & kViewFlagMorph)) DrawVerticesAndEdges(poly);
   }
+  // In image mode the current face's image shows where it lies, before the model and
+  // once more after it.
+  PolyElement* imageFace = nullptr;
+  if (modelPane && GetPaneSelectionMode() == kSelectImage) {
+    PolyElement* face = poly->GetCurrentFace();
+    if (face && face->mImage) {
+      imageFace = face;
+      face->mImage->DrawWholeImage(this, face);
+    }
+  }
   // A type whose drawing is not in this version shows an empty pane (and says so).
   if (!IsKnownViewType(mViewType)) {
     ShowInternalError("Illegal view type in OnGLDraw (0x%x).", mViewType);
@@ -228,6 +244,7 @@ void CPolyView::OnGLDraw() {
     glEnable(GL_DEPTH_TEST);
     SetLineStipple(0);
   }
+  if (imageFace && pane3D) imageFace->mImage->DrawWholeImage(this, imageFace);
   if (poly && pane3D && mViewType != kViewFoldingNet && !(mViewType & kViewFlagMorph)) {
     if ((mViewType & (kViewFlagBase | kViewFlagDual | kViewFlagPart)) && AreFaceletNumbersShown()) {
       if (Model3D* model = GetModel3D(poly)) {

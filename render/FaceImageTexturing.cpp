@@ -192,6 +192,8 @@ void FaceImage::DrawWholeImage(OpenGLView* view, const PolyElement* selectedFace
   view->SetMaterialColorAlphav(kWhite, 0.3f);
   BindImageTexture(this);
   glBegin(GL_QUADS);
+  // Lit as the plane of the image, not by whatever normal was drawn last.
+  glNormal3dv(frame + 6);
   for (int i = 0; i < 4; ++i) {
     glTexCoord2d(u[i], v[i]);
     glVertex3dv(corners[i]);

@@ -3,6 +3,7 @@
 // fading transition; every view type drawing its scene, and the morph and compound
 // panes against the outlines their models project to.
 
+#include <FreeImage.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,13 +13,18 @@
 
 #include "core/TimeFormat.h"
 #include "model/ElementLabels.h"
+#include "model/FaceImageRef.h"
+#include "model/PolyElement.h"
 #include "nets/NetSettings.h"
 #include "render/NetDrawSettings.h"
 #include "render/DisplaySettings.h"
+#include "render/FaceImage.h"
+#include "render/GLErrors.h"
 #include "render/ModelDrawSettings.h"
 #include "render/GL.h"
 #include "render/GLErrors.h"
 #include "render/GLSection.h"
+#include "stellation/FaceTypeBlock.h"
 #include "render/GeomagStyle.h"
 #include "tests/support/PlaneHull.h"
 #include "tests/app/AppTestSupport.h"
@@ -487,6 +493,51 @@ TEST_F(PolyViewTest, TheToyStylesVerdictStandsInEachPane) {
   SetGeomagStyle(false);
   EXPECT_EQ(dual->GetMessage(), nullptr);
   EXPECT_EQ(morph->GetMessage(), nullptr);
+}
+
+// In image mode the pane shows the whole image of the current face faintly where it
+// lies, and only then.
+TEST_F(PolyViewTest, ImageModeShowsTheCurrentFacesWholeImage) {
+  SetGLErrorListener([](const std::string& location, const std::string& error) {
+    ADD_FAILURE() << "GL error at " << location << ": " << error;
+  });
+  struct Restore {
+    ~Restore() {
+      SetMouseSelectionMode(kSelectFacesVertices);
+      SetGLErrorListener(nullptr);
+    }
+  } restore;
+  ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
+  CPolyView* pane = AddPane(kViewBasePolyhedron);
+  Poly* poly = GetCurrentPoly();
+  PolyElement* face = poly->mFaces.mHead;
+  poly->mBaseBlock->SetCurrentFace(face);
+
+  // A white picture, placed far larger than the face, so that most of it lies beside
+  // the model.
+  FIBITMAP* picture = FreeImage_Allocate(8, 8, 24);
+  RGBQUAD white = {255, 255, 255, 0};
+  for (unsigned y = 0; y < 8; ++y) {
+    for (unsigned x = 0; x < 8; ++x) FreeImage_SetPixelColor(picture, x, y, &white);
+  }
+  const std::string path = (corvia::testing::ScratchDir("ImageMode") / "white.png").string();
+  ASSERT_TRUE(FreeImage_Save(FIF_PNG, picture, path.c_str(), 0));
+  FreeImage_Unload(picture);
+  FaceImage* image = PlaceImageOnFaces(poly, face, path.c_str(), kImageProjectPlanar, kImageBoundaryBorder, 0, nullptr);
+  ASSERT_NE(image, nullptr);
+  image->mSize = 20.0;
+
+  WindowOf(pane)->Paint();
+  const GLBitmap plain = WindowOf(pane)->ReadPixels();
+  SetMouseSelectionMode(kSelectImage);
+  WindowOf(pane)->Paint();
+  const GLBitmap shown = WindowOf(pane)->ReadPixels();
+  // The pane's corner lies beside the model: lighter with the image over it.
+  EXPECT_GT(shown.Pixel(2, 2)[0], plain.Pixel(2, 2)[0] + 6);
+  SetMouseSelectionMode(kSelectFacesVertices);
+  WindowOf(pane)->Paint();
+  EXPECT_EQ(WindowOf(pane)->ReadPixels().pixels, plain.pixels);
+  FaceImage::DetachFromFace(face);
 }
 
 }  // namespace test_PolyView
