@@ -244,7 +244,6 @@ void CPolyView::OnGLDraw() {
     glEnable(GL_DEPTH_TEST);
     SetLineStipple(0);
   }
-  if (imageFace && pane3D) imageFace->mImage->DrawWholeImage(this, imageFace);
   if (poly && pane3D && mViewType != kViewFoldingNet && !(mViewType & kViewFlagMorph)) {
     if ((mViewType & (kViewFlagBase | kViewFlagDual | kViewFlagPart)) && AreFaceletNumbersShown()) {
       if (Model3D* model = GetModel3D(poly)) {
@@ -278,6 +277,7 @@ void CPolyView::OnGLDraw() {
     }
   }
   if (pane3D) {
+    if (imageFace) imageFace->mImage->DrawWholeImage(this, imageFace);
     if (poly && HasContent()) DrawSelection(poly, drawMode, sizingScale);
     glEnable(GL_DEPTH_TEST);
     SetLineStipple(0);
