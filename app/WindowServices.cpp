@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/DocCommands.h"
 #include "app/ModelUndo.h"
 #include "app/PolyDoc.h"
 #include "app/PolyPrintout.h"
@@ -322,10 +323,12 @@ void ConnectMainWindow(wxFrame* frame) {
   if (!gFrame) return;
   gCommands = std::make_unique<PaneCommands>();
   gFrame->AddCommandTarget(gCommands.get());
+  ConnectDocCommands(frame);
 }
 
 void RemoveWindowServices() {
   using namespace detail_WindowServices;
+  DisconnectDocCommands();
   if (gFrame && gCommands && GetMainFrame() == gFrame) gFrame->RemoveCommandTarget(gCommands.get());
   gCommands.reset();
   gFrame = nullptr;

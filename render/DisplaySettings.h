@@ -41,6 +41,11 @@ struct DisplaySettings {
   bool hideFacetingVertices = true;   // "HideFacetingVertices"
   // "Display > Show Midsphere/Reciprocation Sphere".
   bool showMidsphere = false;
+  // A new background colour that is dark on every channel makes the pane texts white,
+  // one that is light black.
+  bool autoTitleColor = true;
+  // How translucent surfaces are drawn: 1 screen-door (fast), 2 blending.
+  int transparencyType = 1;
 };
 
 DisplaySettings& GetDisplaySettings();

@@ -1,0 +1,145 @@
+// The command target that joins the document's selection, colour, display and option
+// commands to the main window, and what their handlers share.
+
+#include "app/DocCommands.h"
+
+#include <wx/event.h>
+#include <wx/frame.h>
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+#include "app/PolyDoc.h"
+#include "core/Equation.h"
+#include "core/Messages.h"
+#include "render/NewView.h"
+#include "ui/CommandTable.h"
+#include "ui/NewFrame.h"
+
+namespace corvia {
+
+namespace detail_DocCommands {
+
+// Every command of both groups is bound to one handler of each kind.
+class DocCommandTarget final : public wxEvtHandler {
+ public:
+  DocCommandTarget() {
+    for (const auto* group : {&GetColorDisplayCommands(), &GetOptionCommands(), &GetStellationCommands()}) {
+      for (const DocCommand& command : *group) {
+        const int id = ToWxId(command.id);
+        Bind(wxEVT_MENU, [id = command.id](wxCommandEvent&) { RunDocCommand(id); }, id);
+        Bind(wxEVT_UPDATE_UI, [id = command.id](wxUpdateUIEvent& event) {
+          const CommandUi ui = UpdateDocCommand(id);
+          event.Enable(ui.enabled);
+          if (ui.check >= 0) event.Check(ui.check != 0);
+          if (!ui.text.empty()) event.SetText(wxString::FromUTF8(ui.text));
+        }, id);
+      }
+    }
+  }
+};
+
+std::unique_ptr<DocCommandTarget> gTarget;
+NewFrame* gFrame = nullptr;
+
+void MarkAvailable(bool available) {
+  for (const auto* group : {&GetColorDisplayCommands(), &GetOptionCommands(), &GetStellationCommands()})
+    for (const DocCommand& command : *group) SetCommandAvailable(command.id, available);
+}
+
+constexpr int kNumberTextSize = 64;
+
+// Asks until the text is a number or the user cancels.
+bool AskNumberText(const char* prompt, double& value, bool whole) {
+  char text[kNumberTextSize];
+  if (whole) {
+    std::snprintf(text, sizeof text, "%d", static_cast<int>(value));
+  } else {
+    std::snprintf(text, sizeof text, "%.15lg", value);
+  }
+  for (;;) {
+    if (!AskText(prompt, text, sizeof text, 0)) return false;
+    const char* error = nullptr;
+    const double typed = ParseEquation(text, &error);
+    if (error) {
+      ReportEquationError(error, true);
+      continue;
+    }
+    if (!std::isfinite(typed) || (whole && std::fabs(typed) > 2147483647.0)) {
+      ShowError("\"%s\" is not a number that can be used here.", text);
+      continue;
+    }
+    value = whole ? std::round(typed) : typed;
+    return true;
+  }
+}
+
+}  // namespace detail_DocCommands
+
+const DocCommand* FindDocCommand(int id) {
+  for (const auto* group : {&GetColorDisplayCommands(), &GetOptionCommands(), &GetStellationCommands()})
+    for (const DocCommand& command : *group)
+      if (command.id == id) return &command;
+  return nullptr;
+}
+
+CommandUi UpdateDocCommand(int id) {
+  CommandUi ui;
+  const DocCommand* command = FindDocCommand(id);
+  if (!command) {
+    ui.enabled = false;
+    return ui;
+  }
+  if (command->update) command->update(ui);
+  return ui;
+}
+
+bool RunDocCommand(int id) {
+  const DocCommand* command = FindDocCommand(id);
+  if (!command || !UpdateDocCommand(id).enabled) return false;
+  command->run();
+  return true;
+}
+
+void ConnectDocCommands(wxFrame* frame) {
+  using namespace detail_DocCommands;
+  DisconnectDocCommands();
+  MarkAvailable(true);
+  gFrame = dynamic_cast<NewFrame*>(frame);
+  if (!gFrame) return;
+  gTarget = std::make_unique<DocCommandTarget>();
+  gFrame->AddCommandTarget(gTarget.get());
+}
+
+void DisconnectDocCommands() {
+  using namespace detail_DocCommands;
+  if (gFrame && gTarget && GetMainFrame() == gFrame) gFrame->RemoveCommandTarget(gTarget.get());
+  gTarget.reset();
+  gFrame = nullptr;
+  MarkAvailable(false);
+}
+
+namespace doc_commands {
+
+Poly* CurrentPoly() {
+  CPolyDoc* document = GetDocument();
+  return document ? document->GetCurrentPoly() : nullptr;
+}
+
+void Redraw() { RedrawAllViews(false, false); }
+
+bool AskWholeNumber(const char* prompt, int& value) {
+  double number = value;
+  if (!detail_DocCommands::AskNumberText(prompt, number, true)) return false;
+  value = static_cast<int>(number);
+  return true;
+}
+
+bool AskRealNumber(const char* prompt, double& value) {
+  return detail_DocCommands::AskNumberText(prompt, value, false);
+}
+
+}  // namespace doc_commands
+
+}  // namespace corvia

@@ -1,0 +1,66 @@
+#pragma once
+// The document's commands of the Selection, Color and Display menus and the
+// transparency, stereo, stellation, option and Nets items. Each command is a handler
+// and an update handler that work without windows (the tests run them on a document
+// whose panes are off screen); one command target joins them to the main window.
+
+#include <string>
+#include <vector>
+
+class wxFrame;
+
+namespace corvia {
+
+class Poly;
+
+// What an update handler says of its item: enabled or not, its mark (-1: the item
+// carries none), and a new text when the item's text changes with the model.
+struct CommandUi {
+  bool enabled = true;
+  int check = -1;
+  std::string text;
+};
+
+struct DocCommand {
+  int id = 0;
+  void (*run)() = nullptr;
+  // Null: always enabled, no mark.
+  void (*update)(CommandUi& ui) = nullptr;
+};
+
+// The selection, colour and display commands (DocCommandsColor.cpp), the
+// transparency, stereo, option and nets commands (DocCommandsOptions.cpp) and the
+// stellation criteria and options (DocCommandsStellation.cpp).
+const std::vector<DocCommand>& GetColorDisplayCommands();
+const std::vector<DocCommand>& GetOptionCommands();
+const std::vector<DocCommand>& GetStellationCommands();
+
+// The command of either group; null when it is neither's.
+const DocCommand* FindDocCommand(int id);
+// The item's state as its update handler gives it.
+CommandUi UpdateDocCommand(int id);
+// Runs the command when its item is enabled; false when it did not run.
+bool RunDocCommand(int id);
+
+// Marks the commands as built (or not) and joins them to the main window, or takes
+// them off it again.
+void ConnectDocCommands(wxFrame* frame);
+void DisconnectDocCommands();
+
+namespace doc_commands {
+
+// The current model; null when there is none.
+Poly* CurrentPoly();
+// Marks every pane for redraw.
+void Redraw();
+// The update handler of a radio or check item: marked while the condition holds.
+inline void Mark(CommandUi& ui, bool on) { ui.check = on ? 1 : 0; }
+// Asks for a whole number or a real number (typed as an equation) starting from the
+// value; false on Cancel, the value unchanged. A typed text that is no number is
+// reported and asked for again.
+bool AskWholeNumber(const char* prompt, int& value);
+bool AskRealNumber(const char* prompt, double& value);
+
+}  // namespace doc_commands
+
+}  // namespace corvia

@@ -1,0 +1,325 @@
+// The document's transparency, stereo, vertex-stepping, variation, stellation, option
+// and Nets commands. Most set one program-wide option, redraw and mark their item.
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "app/DocCommands.h"
+#include "app/PolyDoc.h"
+#include "app/PolyView.h"
+#include "app/ViewType.h"
+#include "core/Messages.h"
+#include "core/Units.h"
+#include "model/Globals.h"
+#include "model/Poly.h"
+#include "model/PolyBuild.h"
+#include "nets/Edge3D.h"
+#include "nets/Model3D.h"
+#include "nets/NetFlags.h"
+#include "nets/NetSettings.h"
+#include "platform/Services.h"
+#include "render/DisplaySettings.h"
+#include "render/LightSets.h"
+#include "render/NewView.h"
+#include "render/OpenGLView.h"
+#include "stellation/FaceTypeBlock.h"
+#include "symmetry/SimplePoly.h"
+
+namespace corvia {
+
+namespace detail_DocCommandsOptions {
+
+using doc_commands::CurrentPoly;
+using doc_commands::Mark;
+using doc_commands::Redraw;
+
+// Undo steps of these commands.
+constexpr int kUndoVariation = 25;
+
+// ---- Transparency and stereo -------------------------------------------------------------
+
+void SetTransparencyType(int type) {
+  GetDisplaySettings().transparencyType = type;
+  Redraw();
+}
+
+// The mode the stereo items are marked by: that of the first 3D pane (the modes are
+// set on the 3D panes only).
+int ShownStereoMode() {
+  for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
+    auto* view = dynamic_cast<OpenGLView*>(v);
+    if (view && view->Is3D()) return view->GetStereoMode();
+  }
+  return kStereoNone;
+}
+
+// The glasses modes keep the normal lights with rainbow colours (the colours come from
+// the glasses); the others use the rainbow lights again.
+void SetStereo(int mode) {
+  SetRainbowFlags(kRainbowKeepLights, mode >= kStereoRedCyan);
+  SetRainbowColors((GetRainbowFlags() & kRainbowColors) != 0);
+  SetStereoModeAllViews(mode);
+  Redraw();
+}
+
+// ---- The Poly menu ---------------------------------------------------------------------------
+
+bool CanAddVertex() {
+  Poly* poly = CurrentPoly();
+  return poly && poly->mTemplate && poly->mBuildState == kBuildRunning;
+}
+
+void AddVertex() {
+  Poly* poly = CurrentPoly();
+  if (!poly) return;
+  poly->BuildStep();
+  if (poly->mBuildState != kBuildRunning) {
+    if (CPolyDoc* document = GetDocument()) document->UpdateAfterChange(0);
+  }
+  Redraw();
+}
+
+const char* const kVariationTexts[] = {"Create Mirror Image", "Create Pseudo Version", "Mirror Image/Pseudo Version"};
+
+void GoToVariation() {
+  Poly* poly = CurrentPoly();
+  if (!poly || !poly->mSimplePoly) return;
+  std::unique_ptr<SimplePoly> mirror = poly->mSimplePoly->CopyWithNames();
+  mirror->Reflect(poly->mSymGroup);
+  // The undo step and the transition come with the new model; a failed build leaves
+  // the model shown as it was and records nothing.
+  if (!mirror->CreatePolyWithUndo(kUndoVariation, false, false)) return;
+  if (CPolyDoc* document = GetDocument()) document->UpdateAfterChange(0);
+}
+
+void UpdateVariation(CommandUi& ui) {
+  Poly* poly = CurrentPoly();
+  ui.enabled = poly && poly->mSimplePoly;
+  ui.text = kVariationTexts[ui.enabled ? 0 : 2];
+}
+
+// ---- Nets -------------------------------------------------------------------------------------
+
+void RefreshNetPanes() {
+  Redraw();
+  InvalidateViewsOfKind(kViewFlagNet, false);
+}
+
+// Makes the nets of both sides again where the blocks hold nets.
+void RemakeNets() {
+  if (Poly* poly = CurrentPoly()) {
+    for (FaceTypeBlock* block : {poly->mBaseBlock.get(), poly->mDualBlock.get()}) {
+      Model3D* model = block ? block->GetExistingModel3D() : nullptr;
+      if (model && model->HasNets()) model->MakeNets();
+    }
+  }
+  RefreshNetPanes();
+}
+
+void AskMaxFacesPerNet() {
+  int value = GetUnitSettings().mMaxFacesPerNet;
+  if (!doc_commands::AskWholeNumber("Maximum number of faces allowed per net:", value)) return;
+  GetUnitSettings().mMaxFacesPerNet = value < 1 ? 1 : value;
+  RemakeNets();
+}
+
+void SetCoincEdgeMethod(int32_t method) {
+  GetUnitSettings().mCoincEdgeMethod = method;
+  RemakeNets();
+}
+
+void SetColourMixing(int32_t mixing) {
+  GetUnitSettings().mSingleColorPages = mixing;
+  RefreshNetPanes();
+}
+
+void RebuildCurrentTabs() {
+  if (Model3D* model = GetCurrentModel3D()) model->RebuildTabs();
+  RefreshNetPanes();
+}
+
+Edge3D* SelectedNetEdge() {
+  Model3D* model = GetCurrentModel3D();
+  return model ? model->mSelectedEdge : nullptr;
+}
+
+constexpr uint32_t kTabBits = kEdgeTabNone | kEdgeTabSingle | kEdgeTabDouble;
+
+// The tab kind of the selected net edge and its partner, or of every edge without one.
+void SetTabKind(int32_t kind) {
+  Edge3D* edge = SelectedNetEdge();
+  if (!edge) {
+    GetNetSettings().tabType = kind;
+    RebuildCurrentTabs();
+    return;
+  }
+  // Without a partner in the net only the selected edge changes.
+  Edge3D* partner = Edge3D::GetNeighInNet(edge, false);
+  const uint32_t bit = GetTabKindFlag(kind);
+  if (kind == kTabKindSingle) {
+    // A single tab sits on one edge of the pair: choosing it again moves it across.
+    const bool moveAcross = edge->Has(kEdgeTabSingle) || GetNetSettings().tabType == kTabKindSingle;
+    Edge3D* carrier = edge;
+    Edge3D* other = partner;
+    if (moveAcross && partner) {
+      carrier = edge->Has(kEdgeHasTab) ? partner : edge;
+      other = carrier == edge ? partner : edge;
+    }
+    carrier->flags |= kEdgeHasTab;
+    if (other) other->flags &= ~kEdgeHasTab;
+  }
+  for (Edge3D* e : {edge, partner}) {
+    if (e) e->flags = (e->flags & ~kTabBits) | bit;
+  }
+  RebuildCurrentTabs();
+}
+
+void UpdateTabKind(CommandUi& ui, int32_t kind) {
+  if (const Edge3D* edge = SelectedNetEdge()) {
+    const uint32_t bit = GetTabKindFlag(kind);
+    Mark(ui, bit ? edge->Has(bit) : !edge->Has(kTabBits));
+  } else {
+    Mark(ui, GetNetSettings().tabType == kind);
+  }
+}
+
+void AskTabSize() {
+  UnitSettings& units = GetUnitSettings();
+  double size = units.TwipsToUnits(GetNetSettings().tabSizeTwips);
+  if (!doc_commands::AskRealNumber("Enter tab size", size)) return;
+  if (!(size > 0.0)) {
+    ShowError("The tab size must be greater than zero.");
+    return;
+  }
+  GetNetSettings().tabSizeTwips = units.UnitsToTwips(size);
+  RebuildCurrentTabs();
+}
+
+void SelectNeighbouringEdge() {
+  Model3D* model = GetCurrentModel3D();
+  Edge3D* edge = model ? model->mSelectedEdge : nullptr;
+  Edge3D* neighbour = edge ? Edge3D::GetNeighInNet(edge, false) : nullptr;
+  if (neighbour) DescribeSelectedEdge(model, neighbour);
+  RefreshNetPanes();
+}
+
+void SetFoldingNetsShown(int32_t mode) {
+  GetNetSettings().displayMode = mode;
+  InvalidateViewsOfKind(kViewFoldingNet, false);
+}
+
+void ToggleFoldingTabs() {
+  GetNetSettings().show3DTabs = !GetNetSettings().show3DTabs;
+  InvalidateViewsOfKind(kViewFoldingNet, false);
+}
+
+constexpr uint32_t kEdgeDataKinds = 0x7F;
+
+// An edge data item chosen again shows none; another becomes the only one. The face
+// angles bit stays either way.
+void ChooseEdgeData(uint32_t kind) {
+  uint32_t& data = GetNetSettings().edgeData;
+  data = (data & ~kEdgeDataKinds) | ((data & kEdgeDataKinds) == kind ? 0 : kind);
+  RefreshNetPanes();
+}
+
+void ToggleFaceAngles() {
+  GetNetSettings().edgeData ^= kEdgeDataFaceAngles;
+  RefreshNetPanes();
+}
+
+// ---- The table ---------------------------------------------------------------------------------
+
+#define STEREO(id, mode) {id, [] { SetStereo(mode); }, [](CommandUi& ui) { Mark(ui, ShownStereoMode() == (mode)); }}
+#define COINC(id, method)                                      \
+  {id, [] { SetCoincEdgeMethod(method); },                     \
+   [](CommandUi& ui) { Mark(ui, GetUnitSettings().mCoincEdgeMethod == (method)); }}
+#define MIXING(id, value)                                      \
+  {id, [] { SetColourMixing(value); },                         \
+   [](CommandUi& ui) { Mark(ui, GetUnitSettings().mSingleColorPages == (value)); }}
+#define TABS(id, kind) {id, [] { SetTabKind(kind); }, [](CommandUi& ui) { UpdateTabKind(ui, kind); }}
+#define FOLDING(id, mode) \
+  {id, [] { SetFoldingNetsShown(mode); }, [](CommandUi& ui) { Mark(ui, GetNetSettings().displayMode == (mode)); }}
+#define EDGE_DATA(id, kind)                                    \
+  {id, [] { ChooseEdgeData(kind); },                           \
+   [](CommandUi& ui) { Mark(ui, (GetNetSettings().edgeData & kEdgeDataKinds) == (kind)); }}
+
+constexpr int32_t kMixingAllowed = 0;
+
+std::vector<DocCommand> MakeTable() {
+  return {
+      {32802, [] { SetTransparencyType(kTransparencyScreenDoor); },
+       [](CommandUi& ui) { Mark(ui, GetDisplaySettings().transparencyType == kTransparencyScreenDoor); }},
+      {32803, [] { SetTransparencyType(kTransparencyBlended); },
+       [](CommandUi& ui) { Mark(ui, GetDisplaySettings().transparencyType == kTransparencyBlended); }},
+      STEREO(32804, kStereoNone),
+      STEREO(32805, kStereoParallel),
+      STEREO(32806, kStereoCrossEyed),
+      STEREO(33475, kStereoRedCyan),
+      STEREO(32807, kStereoRedBlue),
+      STEREO(32809, kStereoRedGreen),
+      STEREO(33476, kStereoCyanRed),
+      STEREO(32808, kStereoBlueRed),
+      STEREO(32810, kStereoGreenRed),
+      {32776,
+       [] {
+         if (CPolyDoc* document = GetDocument()) document->SetOneVertexAtATime(!document->IsOneVertexAtATime());
+       },
+       [](CommandUi& ui) {
+         const CPolyDoc* document = GetDocument();
+         ui.enabled = document != nullptr;
+         Mark(ui, document && document->IsOneVertexAtATime());
+       }},
+      {32777, AddVertex, [](CommandUi& ui) { ui.enabled = CanAddVertex(); }},
+      {32780, GoToVariation, UpdateVariation},
+      {33503, [] { SetTransitionsEnabled(!AreTransitionsEnabled()); },
+       [](CommandUi& ui) { Mark(ui, AreTransitionsEnabled()); }},
+      {32903, AskMaxFacesPerNet, nullptr},
+      COINC(32899, kCoincEdgeTongueInGroove),
+      COINC(32900, kCoincEdgeInternalSupport),
+      COINC(32901, kCoincEdgeNoInternalSupport),
+      COINC(32902, kCoincEdgeUnconnected),
+      MIXING(33280, kSingleColorPagesAuto),
+      MIXING(32874, kSingleColorPagesYes),
+      MIXING(33282, kMixingAllowed),
+      TABS(33512, kTabKindDefault),
+      TABS(33507, kTabKindNone),
+      TABS(33508, kTabKindSingle),
+      TABS(33509, kTabKindDouble),
+      {33510, AskTabSize, nullptr},
+      {33513, SelectNeighbouringEdge,
+       [](CommandUi& ui) {
+         const Edge3D* edge = SelectedNetEdge();
+         ui.enabled = edge && Edge3D::GetNeighInNet(edge, false);
+       }},
+      FOLDING(33160, kShowAllNets),
+      FOLDING(33205, kShowCurrentNetType),
+      FOLDING(33206, kShowCurrentNet),
+      {33515, ToggleFoldingTabs, [](CommandUi& ui) { Mark(ui, GetNetSettings().show3DTabs); }},
+      EDGE_DATA(33505, 0),
+      EDGE_DATA(33504, kEdgeDataConnectionIds),
+      EDGE_DATA(32876, kEdgeDataNames),
+      EDGE_DATA(33511, kEdgeDataTypeNames),
+      EDGE_DATA(33000, kEdgeDataLengths),
+      EDGE_DATA(33001, kEdgeDataDihedrals),
+      EDGE_DATA(33128, kEdgeDataMitres),
+      {33135, ToggleFaceAngles, [](CommandUi& ui) { Mark(ui, (GetNetSettings().edgeData & kEdgeDataFaceAngles) != 0); }},
+  };
+}
+
+#undef STEREO
+#undef COINC
+#undef MIXING
+#undef TABS
+#undef FOLDING
+#undef EDGE_DATA
+
+}  // namespace detail_DocCommandsOptions
+
+const std::vector<DocCommand>& GetOptionCommands() {
+  static const std::vector<DocCommand> table = detail_DocCommandsOptions::MakeTable();
+  return table;
+}
+
+}  // namespace corvia

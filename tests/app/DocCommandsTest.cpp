@@ -1,0 +1,395 @@
+// The document's selection, colour, display, stereo, stellation, option and nets
+// commands, run as the menu runs them, on a document whose panes are off screen.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/DocCommands.h"
+#include "core/Globals.h"
+#include "core/Messages.h"
+#include "core/Units.h"
+#include "model/ColorSchemes.h"
+#include "model/Edge.h"
+#include "model/ElementFlags.h"
+#include "model/PolyElement.h"
+#include "nets/NetSettings.h"
+#include "render/DisplaySettings.h"
+#include "render/GLErrors.h"
+#include "render/LightSets.h"
+#include "render/NewView.h"
+#include "stellation/FaceTypeBlock.h"
+#include "tests/app/AppTestSupport.h"
+#include "ui/CommandTable.h"
+
+namespace test_DocCommands {
+
+using namespace corvia;
+using corvia::testing::DocumentTest;
+using corvia::testing::Platform;
+using corvia::testing::QueueColorChoice;
+
+// Every program-wide value the commands change, put back after each test.
+struct SavedOptions {
+  uint32_t faceScheme = FaceColorScheme;
+  int diagramScheme = StellationColorScheme;
+  unsigned rainbow = GetRainbowFlags();
+  NetSettings nets = GetNetSettings();
+  UnitSettings units = GetUnitSettings();
+  DisplaySettings display = GetDisplaySettings();
+  float background[3] = {GetDefaultBackgroundColor()[0], GetDefaultBackgroundColor()[1],
+                         GetDefaultBackgroundColor()[2]};
+  ~SavedOptions() {
+    SetDefaultBackgroundColor(background[0], background[1], background[2]);
+    FaceColorScheme = faceScheme;
+    StellationColorScheme = diagramScheme;
+    SetRainbowFlags(~0u, false);
+    SetRainbowFlags(rainbow & ~kRainbowColors, true);
+    SetRainbowColors((rainbow & kRainbowColors) != 0);
+    GetNetSettings() = nets;
+    GetUnitSettings() = units;
+    GetDisplaySettings() = display;
+  }
+};
+
+class DocCommandsTest : public DocumentTest {
+ protected:
+  void SetUp() override {
+    DocumentTest::SetUp();
+    SetTransitionsEnabled(false);
+    ASSERT_TRUE(Doc().SetModel(Find("Icosahedron"), false, false));
+    mPrevious = SetGLErrorListener([this](const std::string& where, const std::string& error) {
+      mGLErrors.push_back(where + ": " + error);
+    });
+    DrainScripts();
+  }
+  void TearDown() override {
+    DrainScripts();
+    SetGLErrorListener(mPrevious);
+    DocumentTest::TearDown();
+  }
+
+  // Colours queued for the chooser and unused are dropped, with the boxes and texts.
+  static void DrainScripts() {
+    float rgb[3] = {0.0f, 0.0f, 0.0f};
+    while (ChooseColorDialog(rgb)) {
+    }
+    Platform().messages.Clear();
+  }
+
+  Poly* P() { return Doc().GetCurrentPoly(); }
+  size_t UndoCount() const { return Platform().undo.mCalls.size(); }
+
+  // The pixels of the pane that differ from its corner (the background), or those
+  // whose channel (0 red, 1 green, 2 blue) stands well above the other two.
+  int Covered(CPolyView* pane, int channel = -1) {
+    WindowOf(pane)->Paint();
+    const GLBitmap image = WindowOf(pane)->ReadPixels();
+    const unsigned char* corner = image.Pixel(0, 0);
+    int count = 0;
+    for (int y = 0; y < image.height; ++y) {
+      for (int x = 0; x < image.width; ++x) {
+        const unsigned char* p = image.Pixel(x, y);
+        const bool differs = p[0] != corner[0] || p[1] != corner[1] || p[2] != corner[2];
+        const int a = p[channel < 0 ? 0 : channel];
+        const int b = p[(channel + 1) % 3];
+        const int c = p[(channel + 2) % 3];
+        const bool dominant = a > 2 * (b + 10) && a > 2 * (c + 10);
+        count += (channel < 0 ? differs : dominant) ? 1 : 0;
+      }
+    }
+    return count;
+  }
+
+  // Runs every command of every group once, answering each prompt.
+  void RunAll(std::vector<int>* disabled) {
+    for (const auto* group : {&GetColorDisplayCommands(), &GetOptionCommands(), &GetStellationCommands()}) {
+      for (const DocCommand& command : *group) {
+        DrainScripts();
+        QueueColorChoice(200, 40, 40);
+        Platform().messages.QueueText("5");
+        // A face is selected, or for the faces around a vertex, a vertex.
+        P()->SelectFace(command.id == 33076 ? P()->GetVertex(0) : P()->GetFace(0), command.id == 33076);
+        if (!RunDocCommand(command.id)) disabled->push_back(command.id);
+        for (auto& window : mWindows) window->Paint();
+      }
+    }
+  }
+
+  SavedOptions mSaved;
+  GLErrorListener mPrevious;
+  std::vector<std::string> mGLErrors;
+};
+
+TEST_F(DocCommandsTest, EveryCommandRunsOnTheIcosahedronAndItsStellation) {
+  AddPane(kViewBasePolyhedron);
+  AddPane(kViewDualPolyhedron);
+  AddPane(kViewStellationOfBase);
+  AddPane(kViewStellationDiagram);
+  AddPane(kViewFoldingNet);
+  std::vector<int> disabled;
+  RunAll(&disabled);
+  // Without a step-by-step build, a description to mirror or a selected net edge these
+  // stay disabled; the icosahedron is no compound.
+  EXPECT_EQ(disabled, (std::vector<int>{33153, 32777, 32780, 33513}));
+
+  // The run switched transitions and the step-by-step build on.
+  SetTransitionsEnabled(false);
+  Doc().SetOneVertexAtATime(false);
+  ASSERT_TRUE(Doc().SetModel(Find("Icosahedron"), false, false));
+  FaceTypeBlock* block = P()->GetShownBlock();
+  P()->Stellate(block, true);
+  ASSERT_TRUE(block->IsStellated());
+  block->IncludeAllCells(false);
+  ASSERT_GT(block->GetNumIncludedCells(), 1);
+  disabled.clear();
+  RunAll(&disabled);
+  EXPECT_EQ(disabled, (std::vector<int>{33153, 32777, 32780, 33513}));
+  EXPECT_TRUE(mGLErrors.empty()) << mGLErrors.front();
+  // Every command that runs here is marked as built.
+  for (const auto* group : {&GetColorDisplayCommands(), &GetOptionCommands(), &GetStellationCommands()})
+    for (const DocCommand& command : *group) EXPECT_NE(FindCommand(command.id), nullptr) << command.id;
+}
+
+TEST_F(DocCommandsTest, ColourSchemeWordAndArrangements) {
+  RunDocCommand(32786);  // Color by Face Type
+  EXPECT_EQ(FaceColorScheme & kColorBasicMask, kColorByFaceType);
+  EXPECT_EQ(UpdateDocCommand(32786).check, 1);
+  EXPECT_EQ(UpdateDocCommand(32910).check, 0);
+  // Tab swaps single and auto colour.
+  RunDocCommand(33131);
+  EXPECT_EQ(FaceColorScheme & kColorBasicMask, kColorSingle);
+  RunDocCommand(33131);
+  EXPECT_EQ(FaceColorScheme & kColorBasicMask, kColorAuto);
+  // A dodecahedral arrangement replaces the other; chosen again, the group goes off.
+  RunDocCommand(32992);
+  EXPECT_EQ(FaceColorScheme & 0x3000u, 0x1000u);
+  RunDocCommand(32993);
+  EXPECT_EQ(FaceColorScheme & 0x3000u, 0x2000u);
+  EXPECT_EQ(UpdateDocCommand(32993).check, 1);
+  EXPECT_EQ(UpdateDocCommand(32992).check, 0);
+  RunDocCommand(32993);
+  EXPECT_EQ(FaceColorScheme & 0x3000u, 0u);
+  // The cubic arrangement is a group of one.
+  RunDocCommand(32998);
+  RunDocCommand(32998);
+  EXPECT_EQ(FaceColorScheme & 0x80000u, 0u);
+  const uint32_t before = FaceColorScheme;
+  RunDocCommand(33141);
+  EXPECT_EQ(FaceColorScheme, before ^ kColorSameFrontAndBack);
+  RunDocCommand(32801);
+  EXPECT_EQ(StellationColorScheme, 4);
+  EXPECT_EQ(UpdateDocCommand(32801).check, 1);
+}
+
+TEST_F(DocCommandsTest, ReplacingAColour) {
+  PolyElement* face = P()->GetCurrentFace();
+  ASSERT_NE(face, nullptr);
+  const float old[3] = {face->mColor[0], face->mColor[1], face->mColor[2]};
+  // By itself: nothing changes and no undo step is recorded.
+  const size_t undo = UndoCount();
+  const auto toByte = [](float c) { return static_cast<int>(c * 255.0f + 0.5f); };
+  QueueColorChoice(toByte(old[0]), toByte(old[1]), toByte(old[2]));
+  // The chooser works in bytes: the colour only equals the old when it was a byte value.
+  face->mColor[0] = toByte(old[0]) / 255.0f;
+  face->mColor[1] = toByte(old[1]) / 255.0f;
+  face->mColor[2] = toByte(old[2]) / 255.0f;
+  const float exact[3] = {face->mColor[0], face->mColor[1], face->mColor[2]};
+  RunDocCommand(33116);
+  EXPECT_EQ(UndoCount(), undo);
+  EXPECT_EQ(face->mColor[0], exact[0]);
+
+  // A new colour that no face has: every face of the old colour takes it.
+  QueueColorChoice(0, 255, 0);
+  RunDocCommand(33116);
+  ASSERT_EQ(UndoCount(), undo + 1);
+  EXPECT_EQ(Platform().undo.mCalls.back().type, kUndoColorChange);
+  EXPECT_EQ(face->mColor[0], 0.0f);
+  EXPECT_EQ(face->mColor[1], 1.0f);
+
+  // A colour another face has already: the merge question; No chooses again (here:
+  // Cancel), so nothing changes.
+  PolyElement* other = P()->GetFace(5);
+  other->mColor[0] = 0.0f;
+  other->mColor[1] = 0.0f;
+  other->mColor[2] = 1.0f;
+  QueueColorChoice(0, 0, 255);
+  Platform().messages.QueueAnswer(kBoxNo);
+  RunDocCommand(33116);
+  EXPECT_EQ(UndoCount(), undo + 1);
+  EXPECT_EQ(face->mColor[1], 1.0f);
+  ASSERT_FALSE(Platform().messages.Boxes().empty());
+  EXPECT_NE(Platform().messages.Boxes().back().text.find("merge the two sets"), std::string::npos);
+}
+
+TEST_F(DocCommandsTest, SingleBackColourOfAFaceThroughTheCentreIsRefused) {
+  PolyElement* face = P()->GetCurrentFace();
+  face->mFlags |= kElementHemi;
+  QueueColorChoice(255, 0, 0);
+  const size_t undo = UndoCount();
+  RunDocCommand(32985);
+  EXPECT_EQ(UndoCount(), undo);
+  ASSERT_EQ(Platform().messages.Boxes().size(), 1u);
+  EXPECT_NE(Platform().messages.Boxes()[0].text.find("pass through the centre"), std::string::npos);
+  face->mFlags &= ~kElementHemi;
+  RunDocCommand(32985);
+  EXPECT_EQ(face->mBackColor[0], 1.0f);
+}
+
+TEST_F(DocCommandsTest, TakingTheColourOfNeighboursEnds) {
+  const float white[3] = {1.0f, 1.0f, 1.0f};
+  for (PolyElement* e = P()->mFaces.mHead; e; e = e->mNext) std::copy(white, white + 3, e->mColor);
+  PolyElement* face = P()->GetCurrentFace();
+  face->mColor[1] = 0.0f;
+  RunDocCommand(33301);
+  EXPECT_EQ(face->mColor[1], 1.0f);
+  EXPECT_TRUE(Platform().messages.Boxes().empty());
+  // Neighbours of two colours: asked once; "Leave unchanged" keeps the face.
+  face->mColor[1] = 0.0f;
+  PolyElement* neighbour = face->GetAdjacent(0);
+  neighbour->mColor[2] = 0.0f;
+  Platform().messages.QueueAnswer(2);
+  RunDocCommand(33301);
+  EXPECT_EQ(Platform().messages.Boxes().size(), 1u);
+  EXPECT_EQ(face->mColor[1], 0.0f);
+  for (PolyElement* e = P()->mFaces.mHead; e; e = e->mNext) EXPECT_FALSE(e->HasFlag(kElementVisitMark));
+}
+
+TEST_F(DocCommandsTest, ShowingAndHidingFaces) {
+  PolyElement* face = P()->GetCurrentFace();
+  const int count = P()->mFaces.mCount;
+  auto hidden = [this] {
+    int n = 0;
+    for (PolyElement* e = P()->mFaces.mHead; e; e = e->mNext) n += e->HasFlag(kElementHidden);
+    return n;
+  };
+  RunDocCommand(32926);  // the current face
+  EXPECT_TRUE(face->HasFlag(kElementHidden));
+  EXPECT_EQ(hidden(), 1);
+  // In its plane one face is hidden: all of them are shown.
+  RunDocCommand(33365);
+  EXPECT_EQ(hidden(), 0);
+  RunDocCommand(33365);
+  EXPECT_TRUE(face->HasFlag(kElementHidden));
+  RunDocCommand(32929);  // toggle
+  EXPECT_EQ(hidden(), count - 1);
+  // The current face is shown again by the toggle: all are hidden.
+  RunDocCommand(32928);
+  EXPECT_EQ(hidden(), count);
+  RunDocCommand(32928);
+  EXPECT_EQ(hidden(), 0);
+  RunDocCommand(32927);  // the icosahedron has one face type
+  EXPECT_EQ(hidden(), count);
+  RunDocCommand(32927);
+  // Around a vertex: its five faces.
+  P()->SelectFace(P()->GetVertex(0), true);
+  RunDocCommand(33076);
+  EXPECT_EQ(hidden(), 5);
+  RunDocCommand(33076);
+  EXPECT_EQ(hidden(), 0);
+  // With an edge selected the edges are hidden, not the faces.
+  P()->SelectEdge(P()->GetEdge(0), false);
+  RunDocCommand(32927);
+  int hiddenEdges = 0;
+  for (int i = 0; i < P()->mNumEdges; ++i) hiddenEdges += (P()->mEdgeArray[i].mEdgeFlags & kEdgeHidden) != 0;
+  EXPECT_EQ(hiddenEdges, 30);
+  EXPECT_EQ(hidden(), 0);
+}
+
+TEST_F(DocCommandsTest, SelectionCommands) {
+  RunDocCommand(32931);
+  EXPECT_EQ(Platform().views.mPaneMessage, "There is only one type of face");
+  P()->SelectFace(P()->GetFace(3), false);
+  EXPECT_TRUE(UpdateDocCommand(32869).enabled);
+  RunDocCommand(32869);
+  EXPECT_FALSE(UpdateDocCommand(32869).enabled);
+  // Two face types: the steps wrap round.
+  ASSERT_TRUE(Doc().SetModel(Find("Icosidodecahedron"), false, false));
+  const FaceType* first = P()->GetCurrentFace()->mType;
+  RunDocCommand(32931);
+  EXPECT_NE(P()->GetCurrentFace()->mType, first);
+  RunDocCommand(32931);
+  EXPECT_EQ(P()->GetCurrentFace()->mType, first);
+  RunDocCommand(32932);
+  EXPECT_NE(P()->GetCurrentFace()->mType, first);
+}
+
+TEST_F(DocCommandsTest, NetsOptions) {
+  // A maximum of 0 faces per net is stored as 1.
+  Platform().messages.QueueText("0");
+  RunDocCommand(32903);
+  EXPECT_EQ(GetUnitSettings().mMaxFacesPerNet, 1);
+  ASSERT_FALSE(Platform().messages.TextPrompts().empty());
+  EXPECT_EQ(Platform().messages.TextPrompts().back(), "Maximum number of faces allowed per net:");
+  // Text that is no number is reported and asked again; Cancel keeps the value.
+  Platform().messages.QueueText("many");
+  RunDocCommand(32903);
+  EXPECT_EQ(GetUnitSettings().mMaxFacesPerNet, 1);
+  EXPECT_EQ(Platform().messages.Boxes().size(), 1u);
+  // Edge data: chosen twice, none; the face angles stay.
+  RunDocCommand(33135);
+  RunDocCommand(33000);
+  EXPECT_EQ(GetNetSettings().edgeData, kEdgeDataLengths | kEdgeDataFaceAngles);
+  RunDocCommand(33001);
+  EXPECT_EQ(GetNetSettings().edgeData, kEdgeDataDihedrals | kEdgeDataFaceAngles);
+  RunDocCommand(33001);
+  EXPECT_EQ(GetNetSettings().edgeData, kEdgeDataFaceAngles);
+  EXPECT_EQ(UpdateDocCommand(33505).check, 1);
+  EXPECT_EQ(UpdateDocCommand(33135).check, 1);
+  // Tab size: in the distance unit; zero is refused.
+  Platform().messages.QueueText("1");
+  RunDocCommand(33510);
+  EXPECT_DOUBLE_EQ(GetNetSettings().tabSizeTwips, GetUnitSettings().UnitsToTwips(1.0));
+  Platform().messages.QueueText("0");
+  RunDocCommand(33510);
+  EXPECT_DOUBLE_EQ(GetNetSettings().tabSizeTwips, GetUnitSettings().UnitsToTwips(1.0));
+  // Without a selected net edge the tab kind is the global one.
+  RunDocCommand(33508);
+  EXPECT_EQ(GetNetSettings().tabType, kTabKindSingle);
+  EXPECT_EQ(UpdateDocCommand(33508).check, 1);
+  RunDocCommand(32901);
+  EXPECT_EQ(GetUnitSettings().mCoincEdgeMethod, kCoincEdgeNoInternalSupport);
+  RunDocCommand(33282);
+  EXPECT_EQ(GetUnitSettings().mSingleColorPages, 0);
+  RunDocCommand(33206);
+  EXPECT_EQ(GetNetSettings().displayMode, kShowCurrentNet);
+  const bool tabs = GetNetSettings().show3DTabs;
+  RunDocCommand(33515);
+  EXPECT_NE(GetNetSettings().show3DTabs, tabs);
+}
+
+TEST_F(DocCommandsTest, StereoKeepsOrRestoresTheRainbowLights) {
+  AddPane(kViewBasePolyhedron);
+  CreateBuiltInLightSets();
+  RunDocCommand(32983);  // rainbow colours on
+  ASSERT_NE(GetRainbowFlags() & kRainbowColors, 0u);
+  EXPECT_TRUE(AreRainbowLightsSelected());
+  RunDocCommand(33475);  // red/cyan glasses: the normal lights
+  EXPECT_FALSE(AreRainbowLightsSelected());
+  EXPECT_EQ(UpdateDocCommand(33475).check, 1);
+  RunDocCommand(32804);
+  EXPECT_TRUE(AreRainbowLightsSelected());
+  EXPECT_EQ(UpdateDocCommand(32804).check, 1);
+  RunDocCommand(32983);
+  EXPECT_FALSE(AreRainbowLightsSelected());
+}
+
+TEST_F(DocCommandsTest, OneColourCommandAndOneDisplayCommandChangeThePixels) {
+  CPolyView* pane = AddPane(kViewBasePolyhedron, 240, 200);
+  const int model = Covered(pane);
+  ASSERT_GT(model, 3000);
+  EXPECT_LT(Covered(pane, 1), model / 10);
+  // Every face green.
+  QueueColorChoice(0, 255, 0);
+  RunDocCommand(33114);
+  EXPECT_GT(Covered(pane, 1), model / 2);
+  // Every face hidden: little more than edges and vertices stay.
+  RunDocCommand(32928);
+  EXPECT_LT(Covered(pane, 1), model / 10);
+  EXPECT_LT(Covered(pane), model / 2);
+  RunDocCommand(32928);
+  EXPECT_GT(Covered(pane, 1), model / 2);
+}
+
+}  // namespace test_DocCommands
