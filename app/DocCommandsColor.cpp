@@ -327,8 +327,10 @@ void SetBackgroundColour() {
 void ApplyScheme(uint32_t bit, uint32_t mask) {
   Poly* poly = CurrentPoly();
   if (!poly) return;
+  // The undo step and the rainbow note come with the recolouring.
   ColorByCompound(poly, bit, mask);
-  NotifyColorChange(poly);
+  ResetColorCaches(poly, 0, false);
+  ResetColorCaches(poly, 1, true);
 }
 
 // A special arrangement: choosing the one that is on turns its group off.

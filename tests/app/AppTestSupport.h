@@ -8,13 +8,20 @@
 #include <string>
 #include <vector>
 
+#include "app/DocCommands.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
 #include "construction/LibraryEntry.h"
+#include "core/Units.h"
 #include "construction/ModelLookup.h"
+#include "model/ColorSchemes.h"
 #include "model/Poly.h"
 #include "model/TransitionSettings.h"
+#include "nets/NetSettings.h"
+#include "render/DisplaySettings.h"
+#include "render/LightSets.h"
 #include "render/MouseThrow.h"
+#include "render/NewView.h"
 #include "render/OffscreenViewWindow.h"
 #include "stellation/FaceTypeBlock.h"
 #include "stellation/StellationCell.h"
@@ -34,6 +41,54 @@ inline void StellateCurrentBase(int shells) {
     StellationCell::SetIncluded(c, c->mType->mIndex < shells);
   }
 }
+
+// Puts back every program-wide value that the document's selection, colour, display,
+// option and nets commands change, when it goes.
+class CommandOptionsScope {
+ public:
+  CommandOptionsScope() {
+    for (const DocCommand& command : GetStellationCommands()) mStellationMarks.push_back(UpdateDocCommand(command.id).check);
+  }
+  ~CommandOptionsScope() {
+    FaceColorScheme = mFaceScheme;
+    StellationColorScheme = mDiagramScheme;
+    SetRainbowFlags(~0u, false);
+    SetRainbowFlags(mRainbow & ~kRainbowColors, true);
+    SetRainbowColors((mRainbow & kRainbowColors) != 0);
+    GetNetSettings() = mNets;
+    GetUnitSettings() = mUnits;
+    GetDisplaySettings() = mDisplay;
+    SetDefaultBackgroundColor(mBackground[0], mBackground[1], mBackground[2]);
+    SetTransitionsEnabled(mTransitions);
+    // The stellation criteria and options through their own items: the criterion
+    // that was marked first, then the options whose marks differ.
+    const std::vector<DocCommand>& stellation = GetStellationCommands();
+    for (int pass = 0; pass < 2; ++pass) {
+      for (size_t i = 0; i < stellation.size(); ++i) {
+        const bool option = stellation[i].id == kFullSupportCommand || stellation[i].id == kReflexibilityCommand;
+        if (option != (pass == 1)) continue;
+        const int now = UpdateDocCommand(stellation[i].id).check;
+        if (option ? now != mStellationMarks[i] : mStellationMarks[i] == 1 && now != 1) RunDocCommand(stellation[i].id);
+      }
+    }
+  }
+  CommandOptionsScope(const CommandOptionsScope&) = delete;
+  CommandOptionsScope& operator=(const CommandOptionsScope&) = delete;
+
+ private:
+  static constexpr int kFullSupportCommand = 32862;
+  static constexpr int kReflexibilityCommand = 33009;
+  uint32_t mFaceScheme = FaceColorScheme;
+  int mDiagramScheme = StellationColorScheme;
+  unsigned mRainbow = GetRainbowFlags();
+  NetSettings mNets = GetNetSettings();
+  UnitSettings mUnits = GetUnitSettings();
+  DisplaySettings mDisplay = GetDisplaySettings();
+  float mBackground[3] = {GetDefaultBackgroundColor()[0], GetDefaultBackgroundColor()[1],
+                          GetDefaultBackgroundColor()[2]};
+  bool mTransitions = AreTransitionsEnabled();
+  std::vector<int> mStellationMarks;
+};
 
 class DocumentTest : public ::testing::Test {
  protected:

@@ -30,29 +30,6 @@ using corvia::testing::DocumentTest;
 using corvia::testing::Platform;
 using corvia::testing::QueueColorChoice;
 
-// Every program-wide value the commands change, put back after each test.
-struct SavedOptions {
-  uint32_t faceScheme = FaceColorScheme;
-  int diagramScheme = StellationColorScheme;
-  unsigned rainbow = GetRainbowFlags();
-  NetSettings nets = GetNetSettings();
-  UnitSettings units = GetUnitSettings();
-  DisplaySettings display = GetDisplaySettings();
-  float background[3] = {GetDefaultBackgroundColor()[0], GetDefaultBackgroundColor()[1],
-                         GetDefaultBackgroundColor()[2]};
-  ~SavedOptions() {
-    SetDefaultBackgroundColor(background[0], background[1], background[2]);
-    FaceColorScheme = faceScheme;
-    StellationColorScheme = diagramScheme;
-    SetRainbowFlags(~0u, false);
-    SetRainbowFlags(rainbow & ~kRainbowColors, true);
-    SetRainbowColors((rainbow & kRainbowColors) != 0);
-    GetNetSettings() = nets;
-    GetUnitSettings() = units;
-    GetDisplaySettings() = display;
-  }
-};
-
 class DocCommandsTest : public DocumentTest {
  protected:
   void SetUp() override {
@@ -117,7 +94,7 @@ class DocCommandsTest : public DocumentTest {
     }
   }
 
-  SavedOptions mSaved;
+  corvia::testing::CommandOptionsScope mSaved;
   GLErrorListener mPrevious;
   std::vector<std::string> mGLErrors;
 };
