@@ -42,12 +42,6 @@ constexpr int kMaxListedIndices = 20;
 
 bool SameColour(const float* a, const float* b) { return a[0] == b[0] && a[1] == b[1] && a[2] == b[2]; }
 
-void CopyColour(float* to, const float* from) {
-  to[0] = from[0];
-  to[1] = from[1];
-  to[2] = from[2];
-}
-
 // The elements shown as faces (the vertex list while the dual is shown).
 ElementList* ShownFaces(Poly* poly) {
   ElementList* faces = nullptr;
@@ -126,7 +120,7 @@ enum class Scope { kItem, kType, kAll };
 
 // Picks a colour starting from the first; false on Cancel.
 bool PickColour(const float* start, float* chosen) {
-  CopyColour(chosen, start);
+  CopyFloat3(chosen, start);
   return ChooseColorDialog(chosen);
 }
 
@@ -136,7 +130,7 @@ void SetEdgeColours(Poly* poly, Edge* edge, Scope scope) {
   platform::Services().undo->AddUndo(kUndoColorChange, 0);
   ForEachEdge(poly, [&](Edge* e) {
     if (scope == Scope::kAll || e == edge || (scope == Scope::kType && e->mEdgeType == edge->mEdgeType))
-      CopyColour(e->mColor, rgb);
+      CopyFloat3(e->mColor, rgb);
   });
   NotifyColorChange(poly);
 }
@@ -166,10 +160,10 @@ void SetFaceColours(Scope scope, bool back) {
     if (back) {
       // A face through the centre shows its front on both sides.
       if (scope != Scope::kItem && e->HasFlag(kElementHemi)) return;
-      CopyColour(e->mBackColor, rgb);
+      CopyFloat3(e->mBackColor, rgb);
     } else {
-      CopyColour(e->mColor, rgb);
-      if (bothSides) CopyColour(e->mBackColor, rgb);
+      CopyFloat3(e->mColor, rgb);
+      if (bothSides) CopyFloat3(e->mBackColor, rgb);
     }
   });
   NotifyColorChange(poly);
@@ -206,7 +200,7 @@ void ReplaceColourThroughout(bool back) {
   PolyElement* face = poly->GetCurrentFace();
   if (!face) return;
   float oldColour[3];
-  CopyColour(oldColour, back ? face->mBackColor : face->mColor);
+  CopyFloat3(oldColour, back ? face->mBackColor : face->mColor);
   float newColour[3];
   for (;;) {
     if (!PickColour(oldColour, newColour)) return;
@@ -223,8 +217,8 @@ void ReplaceColourThroughout(bool back) {
   }
   platform::Services().undo->AddUndo(kUndoColorChange, 0);
   ForEachFace(poly, [&](PolyElement* e) {
-    if (!back && SameColour(e->mColor, oldColour)) CopyColour(e->mColor, newColour);
-    if (SameColour(e->mBackColor, oldColour)) CopyColour(e->mBackColor, newColour);
+    if (!back && SameColour(e->mColor, oldColour)) CopyFloat3(e->mColor, newColour);
+    if (SameColour(e->mBackColor, oldColour)) CopyFloat3(e->mBackColor, newColour);
   });
   NotifyColorChange(poly);
 }
@@ -240,7 +234,7 @@ void TakeColourFromNeighbours() {
   // The colour is fixed before the first pass: the current face itself takes a new
   // colour on the way.
   float colour[3];
-  CopyColour(colour, face->mColor);
+  CopyFloat3(colour, face->mColor);
   platform::Services().undo->AddUndo(kUndoColorChange, 0);
   int choice = kNotAsked;
   const ElementList* faces = ShownFaces(poly);
@@ -276,8 +270,8 @@ void TakeColourFromNeighbours() {
           return;
         }
       }
-      CopyColour(e->mColor, from->mColor);
-      CopyColour(e->mBackColor, from->mBackColor);
+      CopyFloat3(e->mColor, from->mColor);
+      CopyFloat3(e->mBackColor, from->mBackColor);
       e->mFlags |= kElementVisitMark;
       changed = true;
     });
@@ -313,10 +307,10 @@ void SetBackgroundColour() {
   if (display.autoTitleColor) {
     if (rgb[0] < kDarkBackground && rgb[1] < kDarkBackground && rgb[2] < kDarkBackground) {
       const float white[3] = {1.0f, 1.0f, 1.0f};
-      CopyColour(display.titleColor, white);
+      CopyFloat3(display.titleColor, white);
     } else if (rgb[0] > kLightBackground && rgb[1] > kLightBackground && rgb[2] > kLightBackground) {
       const float black[3] = {0.0f, 0.0f, 0.0f};
-      CopyColour(display.titleColor, black);
+      CopyFloat3(display.titleColor, black);
     }
   }
   RedrawAllViews(true, false);

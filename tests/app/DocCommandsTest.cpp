@@ -14,6 +14,10 @@
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/PolyElement.h"
+#include "nets/Edge3D.h"
+#include "nets/Face3D.h"
+#include "nets/Model3D.h"
+#include "nets/NetFlags.h"
 #include "nets/NetSettings.h"
 #include "render/DisplaySettings.h"
 #include "render/GLErrors.h"
@@ -334,6 +338,46 @@ TEST_F(DocCommandsTest, NetsOptions) {
   const bool tabs = GetNetSettings().show3DTabs;
   RunDocCommand(33515);
   EXPECT_NE(GetNetSettings().show3DTabs, tabs);
+}
+
+// The tab kind of a selected net edge goes to the edge and its partner; a single tab
+// sits on one of the two, and choosing single again moves it across.
+TEST_F(DocCommandsTest, TabKindsOfASelectedNetEdge) {
+  ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
+  GetNetSettings().tabType = kTabKindDouble;
+  Model3D* model = P()->GetShownBlock()->GetModel3D(true);
+  ASSERT_NE(model, nullptr);
+  Edge3D* edge = nullptr;
+  for (Face3DType* type = model->mFaceTypes; type && !edge; type = type->mNext) {
+    for (int f = 0; f < type->mNumFacelets && !edge; ++f) {
+      Face3D& facelet = type->mFacelets[f];
+      for (int i = 0; i < facelet.GetNumEdges() && !edge; ++i) {
+        Edge3D* e = &facelet.mEdges[i];
+        if (!(e->flags & kEdgeJoined) && Edge3D::GetNeighInNet(e, false)) edge = e;
+      }
+    }
+  }
+  ASSERT_NE(edge, nullptr);
+  DescribeSelectedEdge(model, edge);
+  Edge3D* partner = Edge3D::GetNeighInNet(edge, false);
+  EXPECT_TRUE(UpdateDocCommand(33513).enabled);
+  EXPECT_EQ(UpdateDocCommand(33512).check, 1);  // no tab bits: the default
+  RunDocCommand(33508);
+  EXPECT_TRUE(edge->Has(kEdgeTabSingle));
+  EXPECT_TRUE(partner->Has(kEdgeTabSingle));
+  EXPECT_EQ(UpdateDocCommand(33508).check, 1);
+  const bool onEdge = edge->Has(kEdgeHasTab);
+  EXPECT_NE(onEdge, partner->Has(kEdgeHasTab));
+  RunDocCommand(33508);
+  EXPECT_NE(edge->Has(kEdgeHasTab), onEdge);
+  EXPECT_NE(partner->Has(kEdgeHasTab), edge->Has(kEdgeHasTab));
+  RunDocCommand(33507);
+  EXPECT_TRUE(edge->Has(kEdgeTabNone) && partner->Has(kEdgeTabNone));
+  EXPECT_FALSE(edge->Has(kEdgeTabSingle));
+  EXPECT_EQ(GetNetSettings().tabType, kTabKindDouble);
+  // Select Neighbouring Edge goes to the partner.
+  RunDocCommand(33513);
+  EXPECT_EQ(model->mSelectedEdge, partner);
 }
 
 TEST_F(DocCommandsTest, StereoKeepsOrRestoresTheRainbowLights) {
