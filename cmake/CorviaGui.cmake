@@ -52,7 +52,7 @@ target_sources(corvia_ui PRIVATE ${icon_source})
 set_source_files_properties(${icon_source} PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON SKIP_PRECOMPILE_HEADERS ON)
 corvia_folder_library(dialogs corvia_ui)
 corvia_folder_library(app     corvia_dialogs)
-# The stellation commands need the stellation headers, whose names clash with the
+# The stellation commands need the symmetry headers, whose names clash with the
 # document's in one translation unit.
 set_source_files_properties(${PROJECT_SOURCE_DIR}/app/DocCommandsStellation.cpp PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
 foreach(t corvia_ui corvia_dialogs corvia_app)
