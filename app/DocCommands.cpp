@@ -15,6 +15,7 @@
 #include "core/Messages.h"
 #include "render/NewView.h"
 #include "ui/CommandTable.h"
+#include "ui/MainFrame.h"
 #include "ui/NewFrame.h"
 
 namespace corvia {
@@ -29,11 +30,17 @@ class DocCommandTarget final : public wxEvtHandler {
       for (const DocCommand& command : *group) {
         const int id = ToWxId(command.id);
         Bind(wxEVT_MENU, [id = command.id](wxCommandEvent&) { RunDocCommand(id); }, id);
-        Bind(wxEVT_UPDATE_UI, [id = command.id](wxUpdateUIEvent& event) {
+        Bind(wxEVT_UPDATE_UI, [id = command.id, words = command.words](wxUpdateUIEvent& event) {
           const CommandUi ui = UpdateDocCommand(id);
           event.Enable(ui.enabled);
           if (ui.check >= 0) event.Check(ui.check != 0);
-          if (!ui.text.empty()) event.SetText(wxString::FromUTF8(ui.text));
+          if (!ui.text.empty()) {
+            event.SetText(wxString::FromUTF8(ui.text));
+          } else if (words == ElementWords::kCell) {
+            UpdateCmdTextForCells(event);
+          } else if (words != ElementWords::kNone) {
+            UpdateCmdTextForDual(event, words == ElementWords::kEdgeOrVertex);
+          }
         }, id);
       }
     }

@@ -21,11 +21,17 @@ struct CommandUi {
   std::string text;
 };
 
+// How an item's text follows the element the user works on: not at all, "face"
+// becoming "edge" for a selected edge (and "vertex" for a selected vertex where the
+// command acts on vertices), or "face" becoming "cell" for a polytope.
+enum class ElementWords { kNone, kEdge, kEdgeOrVertex, kCell };
+
 struct DocCommand {
   int id = 0;
   void (*run)() = nullptr;
   // Null: always enabled, no mark.
   void (*update)(CommandUi& ui) = nullptr;
+  ElementWords words = ElementWords::kNone;
 };
 
 // The selection, colour and display commands (DocCommandsColor.cpp), the

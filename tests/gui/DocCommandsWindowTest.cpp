@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <wx/frame.h>
+#include <wx/menuitem.h>
 
 #include <algorithm>
 #include <memory>
@@ -17,6 +18,7 @@
 #include "app/StartUp.h"
 #include "app/WindowServices.h"
 #include "core/Globals.h"
+#include "model/Edge.h"
 #include "model/Poly.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
@@ -92,6 +94,12 @@ TEST(DocCommandsWindow, EveryCommandIsEnabledAndRunsFromTheMainWindow) {
       ++ran;
     }
   }
+  // With an edge selected the colour items speak of edges.
+  GetCurrentPoly()->SelectEdge(GetCurrentPoly()->GetEdge(0), false);
+  wxUpdateUIEvent text(ToWxId(32984));
+  frame->GetEventHandler()->ProcessEvent(text);
+  ASSERT_TRUE(text.GetSetText());
+  EXPECT_EQ(wxStripMenuCodes(text.GetText()).utf8_string().rfind("Set Single Edge Color", 0), 0u);
   YieldFor(100);
   EXPECT_EQ(static_cast<size_t>(ran), total - unavailable.size());
   EXPECT_TRUE(glErrors.empty()) << glErrors.front();
