@@ -158,8 +158,6 @@ void SetFaceColours(Scope scope, bool back) {
     if (scope == Scope::kItem && e != face) return;
     if (scope == Scope::kType && e->mType != face->mType) return;
     if (back) {
-      // A face through the centre shows its front on both sides.
-      if (scope != Scope::kItem && e->HasFlag(kElementHemi)) return;
       CopyFloat3(e->mBackColor, rgb);
     } else {
       CopyFloat3(e->mColor, rgb);

@@ -8,6 +8,7 @@
 
 #include "app/DocCommands.h"
 #include "core/Globals.h"
+#include "core/VectorMath.h"
 #include "core/Messages.h"
 #include "core/Units.h"
 #include "model/ColorSchemes.h"
@@ -25,7 +26,6 @@
 #include "render/NewView.h"
 #include "stellation/FaceTypeBlock.h"
 #include "tests/app/AppTestSupport.h"
-#include "ui/CommandTable.h"
 
 namespace test_DocCommands {
 
@@ -103,34 +103,25 @@ class DocCommandsTest : public DocumentTest {
   std::vector<std::string> mGLErrors;
 };
 
-TEST_F(DocCommandsTest, EveryCommandRunsOnTheIcosahedronAndItsStellation) {
+// The window test runs every command on the icosahedron; here they run on its
+// complete stellation, with panes of the kinds they change drawn after each.
+TEST_F(DocCommandsTest, EveryCommandRunsOnAStellation) {
   AddPane(kViewBasePolyhedron);
   AddPane(kViewDualPolyhedron);
   AddPane(kViewStellationOfBase);
   AddPane(kViewStellationDiagram);
   AddPane(kViewFoldingNet);
-  std::vector<int> disabled;
-  RunAll(&disabled);
-  // Without a step-by-step build, a description to mirror or a selected net edge these
-  // stay disabled; the icosahedron is no compound.
-  EXPECT_EQ(disabled, (std::vector<int>{33153, 32777, 32780, 33513}));
-
-  // The run switched transitions and the step-by-step build on.
-  SetTransitionsEnabled(false);
-  Doc().SetOneVertexAtATime(false);
-  ASSERT_TRUE(Doc().SetModel(Find("Icosahedron"), false, false));
   FaceTypeBlock* block = P()->GetShownBlock();
   P()->Stellate(block, true);
   ASSERT_TRUE(block->IsStellated());
   block->IncludeAllCells(false);
   ASSERT_GT(block->GetNumIncludedCells(), 1);
-  disabled.clear();
+  std::vector<int> disabled;
   RunAll(&disabled);
+  // Without a step-by-step build, a description to mirror or a selected net edge these
+  // stay disabled; the icosahedron is no compound.
   EXPECT_EQ(disabled, (std::vector<int>{33153, 32777, 32780, 33513}));
   EXPECT_TRUE(mGLErrors.empty()) << mGLErrors.front();
-  // Every command that runs here is marked as built.
-  for (const auto* group : {&GetColorDisplayCommands(), &GetOptionCommands(), &GetStellationCommands()})
-    for (const DocCommand& command : *group) EXPECT_NE(FindCommand(command.id), nullptr) << command.id;
 }
 
 TEST_F(DocCommandsTest, ColourSchemeWordAndArrangements) {
@@ -156,30 +147,16 @@ TEST_F(DocCommandsTest, ColourSchemeWordAndArrangements) {
   RunDocCommand(32998);
   RunDocCommand(32998);
   EXPECT_EQ(FaceColorScheme & 0x80000u, 0u);
-  const uint32_t before = FaceColorScheme;
-  RunDocCommand(33141);
-  EXPECT_EQ(FaceColorScheme, before ^ kColorSameFrontAndBack);
-  RunDocCommand(32801);
-  EXPECT_EQ(StellationColorScheme, 4);
-  EXPECT_EQ(UpdateDocCommand(32801).check, 1);
 }
 
 TEST_F(DocCommandsTest, ReplacingAColour) {
+  // The icosahedron's faces are red. By itself: no change and no undo step.
   PolyElement* face = P()->GetCurrentFace();
-  ASSERT_NE(face, nullptr);
-  const float old[3] = {face->mColor[0], face->mColor[1], face->mColor[2]};
-  // By itself: nothing changes and no undo step is recorded.
+  ASSERT_EQ(face->mColor[0], 1.0f);
   const size_t undo = UndoCount();
-  const auto toByte = [](float c) { return static_cast<int>(c * 255.0f + 0.5f); };
-  QueueColorChoice(toByte(old[0]), toByte(old[1]), toByte(old[2]));
-  // The chooser works in bytes: the colour only equals the old when it was a byte value.
-  face->mColor[0] = toByte(old[0]) / 255.0f;
-  face->mColor[1] = toByte(old[1]) / 255.0f;
-  face->mColor[2] = toByte(old[2]) / 255.0f;
-  const float exact[3] = {face->mColor[0], face->mColor[1], face->mColor[2]};
+  QueueColorChoice(255, 0, 0);
   RunDocCommand(33116);
   EXPECT_EQ(UndoCount(), undo);
-  EXPECT_EQ(face->mColor[0], exact[0]);
 
   // A new colour that no face has: every face of the old colour takes it.
   QueueColorChoice(0, 255, 0);
@@ -191,10 +168,8 @@ TEST_F(DocCommandsTest, ReplacingAColour) {
 
   // A colour another face has already: the merge question; No chooses again (here:
   // Cancel), so nothing changes.
-  PolyElement* other = P()->GetFace(5);
-  other->mColor[0] = 0.0f;
-  other->mColor[1] = 0.0f;
-  other->mColor[2] = 1.0f;
+  const float blue[3] = {0.0f, 0.0f, 1.0f};
+  CopyFloat3(P()->GetFace(5)->mColor, blue);
   QueueColorChoice(0, 0, 255);
   Platform().messages.QueueAnswer(kBoxNo);
   RunDocCommand(33116);
@@ -220,7 +195,7 @@ TEST_F(DocCommandsTest, SingleBackColourOfAFaceThroughTheCentreIsRefused) {
 
 TEST_F(DocCommandsTest, TakingTheColourOfNeighboursEnds) {
   const float white[3] = {1.0f, 1.0f, 1.0f};
-  for (PolyElement* e = P()->mFaces.mHead; e; e = e->mNext) std::copy(white, white + 3, e->mColor);
+  for (PolyElement* e = P()->mFaces.mHead; e; e = e->mNext) CopyFloat3(e->mColor, white);
   PolyElement* face = P()->GetCurrentFace();
   face->mColor[1] = 0.0f;
   RunDocCommand(33301);
@@ -251,18 +226,12 @@ TEST_F(DocCommandsTest, ShowingAndHidingFaces) {
   // In its plane one face is hidden: all of them are shown.
   RunDocCommand(33365);
   EXPECT_EQ(hidden(), 0);
-  RunDocCommand(33365);
-  EXPECT_TRUE(face->HasFlag(kElementHidden));
-  RunDocCommand(32929);  // toggle
+  RunDocCommand(32926);
+  RunDocCommand(32929);  // toggle: the current face is shown, so all are hidden next
   EXPECT_EQ(hidden(), count - 1);
-  // The current face is shown again by the toggle: all are hidden.
   RunDocCommand(32928);
   EXPECT_EQ(hidden(), count);
   RunDocCommand(32928);
-  EXPECT_EQ(hidden(), 0);
-  RunDocCommand(32927);  // the icosahedron has one face type
-  EXPECT_EQ(hidden(), count);
-  RunDocCommand(32927);
   // Around a vertex: its five faces.
   P()->SelectFace(P()->GetVertex(0), true);
   RunDocCommand(33076);
@@ -288,12 +257,10 @@ TEST_F(DocCommandsTest, SelectionCommands) {
   // Two face types: the steps wrap round.
   ASSERT_TRUE(Doc().SetModel(Find("Icosidodecahedron"), false, false));
   const FaceType* first = P()->GetCurrentFace()->mType;
-  RunDocCommand(32931);
+  RunDocCommand(32932);
   EXPECT_NE(P()->GetCurrentFace()->mType, first);
   RunDocCommand(32931);
   EXPECT_EQ(P()->GetCurrentFace()->mType, first);
-  RunDocCommand(32932);
-  EXPECT_NE(P()->GetCurrentFace()->mType, first);
 }
 
 TEST_F(DocCommandsTest, NetsOptions) {
@@ -328,16 +295,6 @@ TEST_F(DocCommandsTest, NetsOptions) {
   // Without a selected net edge the tab kind is the global one.
   RunDocCommand(33508);
   EXPECT_EQ(GetNetSettings().tabType, kTabKindSingle);
-  EXPECT_EQ(UpdateDocCommand(33508).check, 1);
-  RunDocCommand(32901);
-  EXPECT_EQ(GetUnitSettings().mCoincEdgeMethod, kCoincEdgeNoInternalSupport);
-  RunDocCommand(33282);
-  EXPECT_EQ(GetUnitSettings().mSingleColorPages, 0);
-  RunDocCommand(33206);
-  EXPECT_EQ(GetNetSettings().displayMode, kShowCurrentNet);
-  const bool tabs = GetNetSettings().show3DTabs;
-  RunDocCommand(33515);
-  EXPECT_NE(GetNetSettings().show3DTabs, tabs);
 }
 
 // The tab kind of a selected net edge goes to the edge and its partner; a single tab
@@ -372,9 +329,7 @@ TEST_F(DocCommandsTest, TabKindsOfASelectedNetEdge) {
   EXPECT_NE(edge->Has(kEdgeHasTab), onEdge);
   EXPECT_NE(partner->Has(kEdgeHasTab), edge->Has(kEdgeHasTab));
   RunDocCommand(33507);
-  EXPECT_TRUE(edge->Has(kEdgeTabNone) && partner->Has(kEdgeTabNone));
-  EXPECT_FALSE(edge->Has(kEdgeTabSingle));
-  EXPECT_EQ(GetNetSettings().tabType, kTabKindDouble);
+  EXPECT_TRUE(edge->Has(kEdgeTabNone) && partner->Has(kEdgeTabNone) && !edge->Has(kEdgeTabSingle));
   // Select Neighbouring Edge goes to the partner.
   RunDocCommand(33513);
   EXPECT_EQ(model->mSelectedEdge, partner);
