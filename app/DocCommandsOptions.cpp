@@ -80,8 +80,6 @@ void AddVertex() {
   Redraw();
 }
 
-const char* const kVariationTexts[] = {"Create Mirror Image", "Create Pseudo Version", "Mirror Image/Pseudo Version"};
-
 void GoToVariation() {
   Poly* poly = CurrentPoly();
   if (!poly || !poly->mSimplePoly) return;
@@ -96,7 +94,7 @@ void GoToVariation() {
 void UpdateVariation(CommandUi& ui) {
   Poly* poly = CurrentPoly();
   ui.enabled = poly && poly->mSimplePoly;
-  ui.text = kVariationTexts[ui.enabled ? 0 : 2];
+  ui.text = ui.enabled ? "Create Mirror Image" : "Mirror Image/Pseudo Version";
 }
 
 // ---- Nets -------------------------------------------------------------------------------------
