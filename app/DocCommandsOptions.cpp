@@ -80,6 +80,22 @@ void AddVertex() {
   Redraw();
 }
 
+bool CanRemoveVertex() {
+  Poly* poly = CurrentPoly();
+  return poly && poly->mTemplate && poly->mMatchCounter >= 2;
+}
+
+void RemoveVertex() {
+  Poly* poly = CurrentPoly();
+  if (!poly) return;
+  const bool wasFinished = poly->mBuildState != kBuildRunning;
+  poly->RemoveVertex(true);
+  if (wasFinished) {
+    if (CPolyDoc* document = GetDocument()) document->UpdateAfterChange(0);
+  }
+  Redraw();
+}
+
 void GoToVariation() {
   Poly* poly = CurrentPoly();
   if (!poly || !poly->mSimplePoly) return;
@@ -270,6 +286,7 @@ std::vector<DocCommand> MakeTable() {
          Mark(ui, document && document->IsOneVertexAtATime());
        }},
       {32777, AddVertex, [](CommandUi& ui) { ui.enabled = CanAddVertex(); }},
+      {32779, RemoveVertex, [](CommandUi& ui) { ui.enabled = CanRemoveVertex(); }},
       {32780, GoToVariation, UpdateVariation},
       {33503, [] { SetTransitionsEnabled(!AreTransitionsEnabled()); },
        [](CommandUi& ui) { Mark(ui, AreTransitionsEnabled()); }},

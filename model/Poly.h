@@ -249,6 +249,9 @@ class Poly {
   bool Prepare(PolyTemplate* polyTemplate, uint32_t flags);
   bool RunBuild();
   bool BuildStep();
+  // Undoes the latest vertex the build matched (nothing before the second); with full
+  // the vertex's arrangement is forgotten too, else its other arrangements stay to try.
+  void RemoveVertex(bool full);
   bool MatchStep(Vertex* vertex);
   bool CreateVertices(PolyElement* face);
   SimplePoly* CreateModel(uint32_t flags, struct EdgeListNode** edgeList, uint8_t* derived, OpenGLView* view);

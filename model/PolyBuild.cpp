@@ -1095,6 +1095,27 @@ bool Poly::BuildStep() {
   return false;
 }
 
+void Poly::RemoveVertex(bool full) {
+  using namespace detail_PolyBuild;
+  if (mMatchCounter < 2) return;
+  Vertex* latest = nullptr;
+  for (PolyElement* element = mVertices.mHead; element && !latest; element = element->mNext) {
+    Vertex* vertex = AsVertex(element);
+    if (vertex->mMatch && vertex->mMatchSerial == mMatchCounter - 1) latest = vertex;
+  }
+  if (!latest) {
+    ShowInternalError("RemoveVertex: Couldn't find vertex");
+    return;
+  }
+  // A finished model has its links saved; the steps work on the links as built.
+  ClearEdges();
+  if (!RecordOf(this).savedLinks.empty()) {
+    ClearFaceTypes();
+    RestoreLinks(*this);
+  }
+  RemoveMatchesFrom(*this, latest, full);
+}
+
 bool Poly::MatchStep(Vertex* vertex) {
   if (!vertex) {
     // While choices remain, a solution that is not uniform is one more dead end.

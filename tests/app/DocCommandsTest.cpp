@@ -263,6 +263,36 @@ TEST_F(DocCommandsTest, SelectionCommands) {
   EXPECT_EQ(P()->GetCurrentFace()->mType, first);
 }
 
+// Built one vertex at a time, the model grows by Add Vertex and shrinks by Remove
+// Vertex until it is complete.
+TEST_F(DocCommandsTest, AddingAndRemovingVertices) {
+  AddPane(kViewBasePolyhedron);
+  RunDocCommand(32776);
+  ASSERT_TRUE(Doc().IsOneVertexAtATime());
+  ASSERT_TRUE(Doc().SetModel(Find("Icosahedron"), false, false));
+  ASSERT_TRUE(UpdateDocCommand(32777).enabled);
+  RunDocCommand(32777);
+  RunDocCommand(32777);
+  const int faces = P()->mFaces.mCount;
+  RunDocCommand(32777);
+  EXPECT_GT(P()->mFaces.mCount, faces);
+  RunDocCommand(32779);
+  EXPECT_EQ(P()->mFaces.mCount, faces);
+  for (int i = 0; i < 100 && UpdateDocCommand(32777).enabled; ++i) {
+    RunDocCommand(32777);
+    WindowOf(mPanes[0].get())->Paint();
+  }
+  EXPECT_EQ(P()->mFaces.mCount, 20);
+  // From the complete model back one step, and forward to it again.
+  EXPECT_FALSE(UpdateDocCommand(32777).enabled);
+  RunDocCommand(32779);
+  EXPECT_TRUE(UpdateDocCommand(32777).enabled);
+  while (UpdateDocCommand(32777).enabled) RunDocCommand(32777);
+  EXPECT_EQ(P()->mFaces.mCount, 20);
+  EXPECT_TRUE(mGLErrors.empty()) << mGLErrors.front();
+  Doc().SetOneVertexAtATime(false);
+}
+
 TEST_F(DocCommandsTest, NetsOptions) {
   // A maximum of 0 faces per net is stored as 1.
   Platform().messages.QueueText("0");
