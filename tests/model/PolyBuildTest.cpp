@@ -406,3 +406,28 @@ TEST(PolyBuild, SteppingOnUndoesMergesInTheTurnedModel) {
   }
   EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 0);
 }
+
+// Removing the latest matched vertex takes back its step, from the finished model
+// too; building on closes the same polyhedron again.
+TEST(PolyBuild, RemovingTheLatestVertexTakesBackItsStep) {
+  test_PolyBuild::MissingServicesOnly missing;
+  corvia::PolyTemplate polyTemplate;
+  corvia::Poly poly;
+  ASSERT_TRUE(test_PolyBuild::BuildFrom(poly, polyTemplate, "3.4.3.4"));
+  ASSERT_EQ(poly.mFaces.mCount, 14);
+  const int counter = poly.mMatchCounter;
+  poly.RemoveVertex(true);
+  EXPECT_EQ(poly.mBuildState, corvia::kBuildRunning);
+  EXPECT_EQ(poly.mMatchCounter, counter - 1);
+  for (int i = 0; i < 3; ++i) poly.RemoveVertex(true);
+  EXPECT_LT(poly.mFaces.mCount, 14);
+  ASSERT_TRUE(poly.RunBuild());
+  EXPECT_EQ(poly.mVertices.mCount, 12);
+  EXPECT_EQ(poly.mFaces.mCount, 14);
+  test_PolyBuild::ExpectComplete(poly, 4);
+  // Nothing is taken back before the second vertex.
+  while (poly.mMatchCounter >= 2) poly.RemoveVertex(true);
+  const int faces = poly.mFaces.mCount;
+  poly.RemoveVertex(true);
+  EXPECT_EQ(poly.mFaces.mCount, faces);
+}
