@@ -6,6 +6,7 @@
 #include "app/PolyView.h"
 #include "construction/LibraryEntry.h"
 #include "construction/PolyTemplate.h"
+#include "core/Messages.h"
 #include "core/Paths.h"
 #include "core/Strings.h"
 #include "model/ColorSchemes.h"
