@@ -233,12 +233,12 @@ double TourEvent::GetTotalTime(bool withTransition) const {
 
 // ---- The tour -------------------------------------------------------------------------------
 
-Tour::Tour() : mTimer(this) {
+Tour::Tour() {
   Bind(wxEVT_TIMER, [this](wxTimerEvent&) { OnTimerFired(); });
 }
 
 Tour::~Tour() {
-  mTimer.Stop();
+  if (mTimer) mTimer->Stop();
 }
 
 Tour& GetTour() {
@@ -393,17 +393,18 @@ void Tour::PlayTour() {
 }
 
 void Tour::StopTour() {
-  mTimer.Stop();
+  if (mTimer) mTimer->Stop();
   mTimerMs = 0;
 }
 
 void Tour::StartTimer(double seconds) {
   mTimerMs = std::max(1, TourTimerMilliseconds(seconds));
-  mTimer.StartOnce(mTimerMs);
+  if (!mTimer) mTimer = std::make_unique<wxTimer>(this);
+  mTimer->StartOnce(mTimerMs);
 }
 
 void Tour::OnTimerFired() {
-  mTimer.Stop();
+  if (mTimer) mTimer->Stop();
   mTimerMs = 0;
   if (!mCurrent) return;
   const double transition = BeginTourTransition(-1.0);

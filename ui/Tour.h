@@ -123,7 +123,7 @@ class Tour : public wxEvtHandler {
   bool MoveEvent(int from, int before);
 
   // ---- Playback ----
-  bool IsTourPlaying() const { return mTimer.IsRunning(); }
+  bool IsTourPlaying() const { return mTimer && mTimer->IsRunning(); }
   void StopTour();
   // Loads the current event (with the transition), or restarts playback from it.
   void GoToTourEvent(bool select, const TransitionSettings* transition);
@@ -134,7 +134,7 @@ class Tour : public wxEvtHandler {
   // time); returns its duration, 0 when none runs.
   double BeginTourTransition(double time);
   // The milliseconds the timer was armed for, 0 while it is not.
-  int GetTimerMilliseconds() const { return mTimer.IsRunning() ? mTimerMs : 0; }
+  int GetTimerMilliseconds() const { return IsTourPlaying() ? mTimerMs : 0; }
   // What the timer does when it fires.
   void OnTimerFired();
 
@@ -158,7 +158,9 @@ class Tour : public wxEvtHandler {
 
   std::vector<std::unique_ptr<TourEvent>> mEvents;
   TourEvent* mCurrent = nullptr;
-  wxTimer mTimer;
+  // Made when a tour first plays: a program without a running toolkit (tests, tools)
+  // can hold a tour and stop it without one.
+  std::unique_ptr<wxTimer> mTimer;
   int mTimerMs = 0;
   std::function<void(bool)> mListener;
   std::function<void()> mSelect;
