@@ -36,41 +36,8 @@ void FillAxisRotation(double* out, int axis, double c, double s) {
 
 // ---- Vector arithmetic -----------------------------------------------------------
 
-double Dot(const double* a, const double* b) {
-  return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
-}
-
-void Cross(double* out, const double* a, const double* b) {
-  const double x = a[1] * b[2] - a[2] * b[1];
-  const double y = a[2] * b[0] - a[0] * b[2];
-  const double z = a[0] * b[1] - a[1] * b[0];
-  out[0] = x;
-  out[1] = y;
-  out[2] = z;
-}
-
-void Add(double* out, const double* a, const double* b) {
-  for (int k = 0; k < 3; ++k) out[k] = a[k] + b[k];
-}
-
-void Subtract(double* out, const double* a, const double* b) {
-  for (int k = 0; k < 3; ++k) out[k] = a[k] - b[k];
-}
-
-void AddTo(double* a, const double* b) {
-  for (int k = 0; k < 3; ++k) a[k] += b[k];
-}
-
-void Scale(double* out, const double* v, double s) {
-  for (int k = 0; k < 3; ++k) out[k] = v[k] * s;
-}
-
 void PointAlongRay(const double* origin, const double* direction, double t, double* out) {
   for (int k = 0; k < 3; ++k) out[k] = origin[k] + t * direction[k];
-}
-
-void Divide(double* out, const double* v, double s) {
-  for (int k = 0; k < 3; ++k) out[k] = v[k] / s;
 }
 
 void Negate(double* v) {
@@ -79,10 +46,6 @@ void Negate(double* v) {
 
 void NegateInto(double* out, const double* v) {
   for (int k = 0; k < 3; ++k) out[k] = -v[k];
-}
-
-void CopyVector(double* out, const double* v) {
-  for (int k = 0; k < 3; ++k) out[k] = v[k];
 }
 
 void CopyFloat3(float* out, const float* v) {
@@ -125,18 +88,6 @@ bool NormaliseVector(double* out, const double* v) {
 }
 
 // ---- Tolerant tests ----------------------------------------------------------------
-
-bool NearlyEqual(const double* a, const double* b, double tol) {
-  for (int k = 0; k < 3; ++k)
-    if (!(std::fabs(a[k] - b[k]) <= tol)) return false;
-  return true;
-}
-
-bool NearlyOpposite(const double* a, const double* b, double tol) {
-  for (int k = 0; k < 3; ++k)
-    if (!(std::fabs(a[k] + b[k]) <= tol)) return false;
-  return true;
-}
 
 int CompareWithin(const double* a, const double* b, double tol) {
   for (int k = 0; k < 3; ++k) {
@@ -282,12 +233,6 @@ double PseudoAngle(const double* v) {
 }
 
 // ---- Matrices --------------------------------------------------------------------
-
-void MatrixTimesVector(const double* m, double* out, const double* v) {
-  double r[3];
-  for (int row = 0; row < 3; ++row) r[row] = m[row] * v[0] + m[3 + row] * v[1] + m[6 + row] * v[2];
-  CopyVector(out, r);
-}
 
 void MatrixTimesMatrix(double* out, const double* a, const double* b) {
   double r[9];

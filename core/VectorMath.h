@@ -10,6 +10,8 @@
 // Tolerances are the caller's; every comparison within a tolerance is a closed
 // interval, |a - b| <= tol.
 
+#include <cmath>
+
 #include "core/Tolerances.h"
 
 namespace corvia {
@@ -27,18 +29,49 @@ struct Transform3D {
 
 // ---- Vector arithmetic -----------------------------------------------------------
 
-double Dot(const double* a, const double* b);
-void Cross(double* out, const double* a, const double* b);
-void Add(double* out, const double* a, const double* b);
-void Subtract(double* out, const double* a, const double* b);
-void AddTo(double* a, const double* b);
-void Scale(double* out, const double* v, double s);
+// The small operations are defined here, inline: they sit in the innermost loops of
+// the symmetry search, the set-up and the hull.
+
+inline double Dot(const double* a, const double* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+
+inline void Cross(double* out, const double* a, const double* b) {
+  const double x = a[1] * b[2] - a[2] * b[1];
+  const double y = a[2] * b[0] - a[0] * b[2];
+  const double z = a[0] * b[1] - a[1] * b[0];
+  out[0] = x;
+  out[1] = y;
+  out[2] = z;
+}
+
+inline void Add(double* out, const double* a, const double* b) {
+  for (int k = 0; k < 3; ++k) out[k] = a[k] + b[k];
+}
+
+inline void Subtract(double* out, const double* a, const double* b) {
+  for (int k = 0; k < 3; ++k) out[k] = a[k] - b[k];
+}
+
+inline void AddTo(double* a, const double* b) {
+  for (int k = 0; k < 3; ++k) a[k] += b[k];
+}
+
+inline void Scale(double* out, const double* v, double s) {
+  for (int k = 0; k < 3; ++k) out[k] = v[k] * s;
+}
+
 // origin + t direction.
 void PointAlongRay(const double* origin, const double* direction, double t, double* out);
-void Divide(double* out, const double* v, double s);
+
+inline void Divide(double* out, const double* v, double s) {
+  for (int k = 0; k < 3; ++k) out[k] = v[k] / s;
+}
+
 void Negate(double* v);
 void NegateInto(double* out, const double* v);
-void CopyVector(double* out, const double* v);
+
+inline void CopyVector(double* out, const double* v) {
+  for (int k = 0; k < 3; ++k) out[k] = v[k];
+}
 void CopyFloat3(float* out, const float* v);
 // a + (b - a) * t, worked in double.
 void LerpFloat3(float* out, const float* a, const float* b, double t);
@@ -53,8 +86,18 @@ bool NormaliseVector(double* out, const double* v);
 
 // ---- Tolerant tests ----------------------------------------------------------------
 
-bool NearlyEqual(const double* a, const double* b, double tol);
-bool NearlyOpposite(const double* a, const double* b, double tol);
+inline bool NearlyEqual(const double* a, const double* b, double tol) {
+  for (int k = 0; k < 3; ++k)
+    if (!(std::fabs(a[k] - b[k]) <= tol)) return false;
+  return true;
+}
+
+inline bool NearlyOpposite(const double* a, const double* b, double tol) {
+  for (int k = 0; k < 3; ++k)
+    if (!(std::fabs(a[k] + b[k]) <= tol)) return false;
+  return true;
+}
+
 // Lexicographic three-way compare on x, then y, then z: a component that lies
 // within tol of the other's ties and passes to the next. -1, 0 or 1.
 int CompareWithin(const double* a, const double* b, double tol);
@@ -96,7 +139,11 @@ double PseudoAngle(const double* v);
 
 // ---- Matrices --------------------------------------------------------------------
 
-void MatrixTimesVector(const double* m, double* out, const double* v);
+inline void MatrixTimesVector(const double* m, double* out, const double* v) {
+  double r[3];
+  for (int row = 0; row < 3; ++row) r[row] = m[row] * v[0] + m[3 + row] * v[1] + m[6 + row] * v[2];
+  CopyVector(out, r);
+}
 // a b: apply b, then a.
 void MatrixTimesMatrix(double* out, const double* a, const double* b);
 void ScaleMatrix(double* m, double s);
