@@ -52,8 +52,36 @@ bool UnitLength(double* v) {
   return true;
 }
 
-void FindFaceAxes(SimplePoly& poly, const SimplePoly& hull, SymAxisList& axes, std::vector<int32_t>& buffer,
-                  const VertexLocator& locator) {
+// The candidate search over the hull: the axes found, the orbit buffer the tests
+// fill, and the group of the turns found so far.
+struct AxisSearch {
+  SimplePoly& poly;
+  const VertexLocator& locator;
+  SymAxisList axes;
+  std::vector<int32_t> buffer;
+  RotationClosure found;
+
+  // The turns by 1/k about dir for k = n, n-1, ... 2 dividing n: the first that maps
+  // the model onto itself is recorded. A turn that is a product of the turns found
+  // already is one of them without a test (and its test would join no new types).
+  void TryAxis(const SimpleFace* face, const SimpleVert* vert, int edge, const double* dir, int n) {
+    for (int k = n; k >= 2; --k) {
+      if (n % k != 0) continue;
+      double m[9];
+      if (AxisTurnMatrix(dir, k, m) && found.Contains(m)) {
+        AddCandidateAxis(axes, k, dir);
+        return;
+      }
+      if (TestAxisAndCombineSameTypes(poly, face, vert, edge, dir, n, k, buffer, &locator)) {
+        AddCandidateAxis(axes, k, dir);
+        found.AddGenerator(m);
+        return;
+      }
+    }
+  }
+};
+
+void FindFaceAxes(const SimplePoly& hull, AxisSearch& search) {
   DoNothing("Find face axes");
   for (int i = 0; i < hull.NumFaces(); ++i) {
     const SimpleFace& f = hull.FaceAt(i);
@@ -61,19 +89,12 @@ void FindFaceAxes(SimplePoly& poly, const SimplePoly& hull, SymAxisList& axes, s
     double s[3];
     SumCorners(hull, f, s);
     if (!CentredOnNormal(f.normal, s)) continue;
-    if (AxisListHasDirection(axes, f.normal)) continue;
-    for (int k = f.Count(); k >= 2; --k) {
-      if (f.Count() % k != 0) continue;
-      if (TestAxisAndCombineSameTypes(poly, &f, nullptr, -1, f.normal, f.Count(), k, buffer, &locator)) {
-        AddCandidateAxis(axes, k, f.normal);
-        break;
-      }
-    }
+    if (AxisListHasDirection(search.axes, f.normal)) continue;
+    search.TryAxis(&f, nullptr, -1, f.normal, f.Count());
   }
 }
 
-void FindVertexAxes(SimplePoly& poly, const SimplePoly& hull, SymAxisList& axes, std::vector<int32_t>& buffer,
-                    const VertexLocator& locator) {
+void FindVertexAxes(const SimplePoly& hull, AxisSearch& search) {
   DoNothing("Find vertex axes");
   for (int i = 0; i < hull.NumVerts(); ++i) {
     const SimpleVert& v = hull.VertAt(i);
@@ -85,19 +106,12 @@ void FindVertexAxes(SimplePoly& poly, const SimplePoly& hull, SymAxisList& axes,
     if (!CentredOnNormal(v.pos, s)) continue;
     double dir[3];
     CopyVector(dir, v.pos);
-    if (!UnitLength(dir) || AxisListHasDirection(axes, dir)) continue;
-    for (int k = v.Count(); k >= 2; --k) {
-      if (v.Count() % k != 0) continue;
-      if (TestAxisAndCombineSameTypes(poly, nullptr, &v, -1, dir, v.Count(), k, buffer, &locator)) {
-        AddCandidateAxis(axes, k, dir);
-        break;
-      }
-    }
+    if (!UnitLength(dir) || AxisListHasDirection(search.axes, dir)) continue;
+    search.TryAxis(nullptr, &v, -1, dir, v.Count());
   }
 }
 
-void FindEdgeAxes(SimplePoly& poly, const SimplePoly& hull, SymAxisList& axes, std::vector<int32_t>& buffer,
-                  const VertexLocator& locator) {
+void FindEdgeAxes(const SimplePoly& hull, AxisSearch& search) {
   DoNothing("Find edge axes");
   for (int i = 0; i < hull.NumFaces(); ++i) {
     const SimpleFace& f = hull.FaceAt(i);
@@ -114,10 +128,8 @@ void FindEdgeAxes(SimplePoly& poly, const SimplePoly& hull, SymAxisList& axes, s
       Add(dir, f.normal, g->normal);
       Scale(dir, dir, 0.5);
       if (!CentredOnNormal(dir, mid)) continue;
-      if (!UnitLength(dir) || AxisListHasDirection(axes, dir)) continue;
-      if (TestAxisAndCombineSameTypes(poly, &f, &hull.VertAt(a), j, dir, 2, 2, buffer, &locator)) {
-        AddCandidateAxis(axes, 2, dir);
-      }
+      if (!UnitLength(dir) || AxisListHasDirection(search.axes, dir)) continue;
+      search.TryAxis(&f, &hull.VertAt(a), j, dir, 2);
     }
   }
 }
@@ -272,15 +284,17 @@ std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double 
   for (int i = 0; i < hull->NumVerts(); ++i) {
     if (!hull->VertAt(i).IsTemp()) width = std::max(width, hull->VertAt(i).Count());
   }
-  std::vector<int32_t> buffer(static_cast<size_t>(poly.NumVerts()) * static_cast<size_t>(width));
 
   // 6-8. Candidate axes through face centres, vertices and edge midpoints of the hull.
   SymAxisList axes;
   {
     const VertexLocator locator(poly);
-    FindFaceAxes(poly, *hull, axes, buffer, locator);
-    FindVertexAxes(poly, *hull, axes, buffer, locator);
-    FindEdgeAxes(poly, *hull, axes, buffer, locator);
+    AxisSearch search{poly, locator, {}, {}, {}};
+    search.buffer.resize(static_cast<size_t>(poly.NumVerts()) * static_cast<size_t>(width));
+    FindFaceAxes(*hull, search);
+    FindVertexAxes(*hull, search);
+    FindEdgeAxes(*hull, search);
+    axes = std::move(search.axes);
   }
 
   // 9. The group, and the model in its standard orientation.
@@ -296,7 +310,6 @@ std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double 
   // 12. The search's own data goes.
   hull.reset();
   axes.clear();
-  buffer.clear();
 
   // 13. Faces in order round every vertex.
   DoNothing("SortVertFaces");

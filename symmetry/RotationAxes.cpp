@@ -376,12 +376,7 @@ bool MatchPlaneFaceOrbits(SimplePoly& poly, const double* /*axis*/, int k, const
   return true;
 }
 
-bool TestAxisRotations(SimplePoly& poly, const SimpleFace* face, const SimpleVert* vert, int edge, const double* axis,
-                       double* m, int n, int k, std::vector<int32_t>& buffer, int& count,
-                       const VertexLocator& locator) {
-  namespace d = detail_RotationAxes;
-  if (k < 1 || n < 1) return false;
-  const int q = n / k;
+bool AxisTurnMatrix(const double* axis, int k, double* m) {
   double u[3], w[3], v[3];
   const double len = std::sqrt(Dot(axis, axis));
   if (!(len > 0)) return false;
@@ -395,6 +390,55 @@ bool TestAxisRotations(SimplePoly& poly, const SimpleFace* face, const SimpleVer
   AxisRotationMatrixExact(turn, 2, 1, k);
   MatrixTimesMatrix(tmp, turn, basisT);
   MatrixTimesMatrix(m, basis, tmp);
+  return true;
+}
+
+RotationClosure::RotationClosure() {
+  namespace d = detail_RotationAxes;
+  Matrix identity;
+  std::copy(d::kIdentity, d::kIdentity + 9, identity.begin());
+  mElements.push_back(identity);
+}
+
+bool RotationClosure::Contains(const double* m) const {
+  if (mGaveUp) return false;
+  for (const Matrix& e : mElements) {
+    bool same = true;
+    for (int j = 0; j < 9 && same; ++j) same = std::fabs(e[static_cast<size_t>(j)] - m[j]) <= kPointTolerance;
+    if (same) return true;
+  }
+  return false;
+}
+
+void RotationClosure::AddGenerator(const double* m) {
+  if (mGaveUp || Contains(m)) return;
+  Matrix g;
+  std::copy(m, m + 9, g.begin());
+  mGenerators.push_back(g);
+  // Every product of generators, breadth first from the identity.
+  mElements.resize(1);
+  for (size_t i = 0; i < mElements.size(); ++i) {
+    for (const Matrix& gen : mGenerators) {
+      Matrix product;
+      MatrixTimesMatrix(product.data(), mElements[i].data(), gen.data());
+      if (Contains(product.data())) continue;
+      if (static_cast<int>(mElements.size()) >= kMaxRotations) {
+        mGaveUp = true;
+        mElements.clear();
+        return;
+      }
+      mElements.push_back(product);
+    }
+  }
+}
+
+bool TestAxisRotations(SimplePoly& poly, const SimpleFace* face, const SimpleVert* vert, int edge, const double* axis,
+                       double* m, int n, int k, std::vector<int32_t>& buffer, int& count,
+                       const VertexLocator& locator) {
+  namespace d = detail_RotationAxes;
+  if (k < 1 || n < 1) return false;
+  const int q = n / k;
+  if (!AxisTurnMatrix(axis, k, m)) return false;
   if (q * k != n) return false;
 
   // The candidate's own vertices come first: the rotation must carry them round.

@@ -47,6 +47,35 @@ class VertexLocator {
   std::unordered_map<CellKey, std::vector<int32_t>, CellKeyHash> mCells;
 };
 
+// The turn by 1/k about `axis`, right-handed (counter-clockwise seen from the
+// axis tip), as the rotation tests build it. False, and m untouched, for an axis
+// of no length.
+bool AxisTurnMatrix(const double* axis, int k, double* m);
+
+// The rotations of the axes found so far together with all their products: the
+// group they generate. A turn that is already in it maps the model onto itself
+// (it is a product of turns that do) and its test would join no new types, so
+// the search takes it without testing. Rotation groups of models are finite;
+// should the products not close within kMaxRotations (a dihedral group of a
+// 120-gon), the set stops answering and every candidate is tested.
+class RotationClosure {
+ public:
+  static constexpr int kMaxRotations = 240;
+
+  RotationClosure();
+  // Whether m is one of the rotations (every entry within kPointTolerance).
+  bool Contains(const double* m) const;
+  // Adds a generator and closes the set under products again.
+  void AddGenerator(const double* m);
+  int Count() const { return mGaveUp ? 0 : static_cast<int>(mElements.size()); }
+
+ private:
+  using Matrix = std::array<double, 9>;
+  std::vector<Matrix> mGenerators;
+  std::vector<Matrix> mElements;
+  bool mGaveUp = false;
+};
+
 // Whether the turn by 1/k about `axis` maps the model onto itself; on success the
 // types of the vertices and faces it carries onto each other are joined (faces that
 // meet the same image at one vertex are also joined into one coincidence ring).

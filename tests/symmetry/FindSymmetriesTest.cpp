@@ -450,5 +450,59 @@ TEST(FindSymmetriesTest, VertexLookupSearchesTheWholeToleranceWindow) {
   EXPECT_EQ(locator.FindFirst(away, 0), -1);
 }
 
+// The group the found turns generate: two 5-fold axes of the icosahedron give all
+// 60 rotations, a 4-fold and a 3-fold axis of the cube the 24 of the octahedral
+// group, one 7-fold axis its 7 turns; a turn of another axis is not in the group.
+TEST(FindSymmetriesTest, FoundTurnsCloseIntoTheirGroup) {
+  const double phi = Golden();
+  const double five1[3] = {0, 1, phi}, five2[3] = {0, -1, phi}, three[3] = {1, 1, 1}, four[3] = {0, 0, 1};
+  double m[9];
+  RotationClosure icosahedral;
+  ASSERT_TRUE(AxisTurnMatrix(five1, 5, m));
+  icosahedral.AddGenerator(m);
+  EXPECT_EQ(icosahedral.Count(), 5);
+  ASSERT_TRUE(AxisTurnMatrix(five2, 5, m));
+  icosahedral.AddGenerator(m);
+  EXPECT_EQ(icosahedral.Count(), 60);
+  // A 3-fold axis of the icosahedron: the centre of the face (0, 1, phi), (0, -1, phi), (phi, 0, 1).
+  const double face[3] = {phi, 0, 1 + 2 * phi};
+  ASSERT_TRUE(AxisTurnMatrix(face, 3, m));
+  EXPECT_TRUE(icosahedral.Contains(m));
+  ASSERT_TRUE(AxisTurnMatrix(four, 4, m));
+  EXPECT_FALSE(icosahedral.Contains(m));
+
+  RotationClosure octahedral;
+  octahedral.AddGenerator(m);
+  ASSERT_TRUE(AxisTurnMatrix(three, 3, m));
+  octahedral.AddGenerator(m);
+  EXPECT_EQ(octahedral.Count(), 24);
+  ASSERT_TRUE(AxisTurnMatrix(four, 2, m));
+  EXPECT_TRUE(octahedral.Contains(m));
+
+  RotationClosure cyclic;
+  ASSERT_TRUE(AxisTurnMatrix(three, 7, m));
+  cyclic.AddGenerator(m);
+  EXPECT_EQ(cyclic.Count(), 7);
+  const double zero[3] = {0, 0, 0};
+  EXPECT_FALSE(AxisTurnMatrix(zero, 2, m));
+}
+
+// Turns about two axes at an angle that is no angle of a finite group generate ever
+// more products: the set gives up and answers no to everything, so every candidate
+// is tested as before.
+TEST(FindSymmetriesTest, FoundTurnsThatDoNotCloseAreForgotten) {
+  const double a[3] = {0, 0, 1}, b[3] = {0.3, 0, 1};
+  double m[9];
+  RotationClosure closure;
+  ASSERT_TRUE(AxisTurnMatrix(a, 5, m));
+  closure.AddGenerator(m);
+  ASSERT_TRUE(AxisTurnMatrix(b, 5, m));
+  closure.AddGenerator(m);
+  EXPECT_EQ(closure.Count(), 0);
+  EXPECT_FALSE(closure.Contains(m));
+  const double identity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+  EXPECT_FALSE(closure.Contains(identity));
+}
+
 }  // namespace
 }  // namespace corvia::symtest
