@@ -7,10 +7,12 @@
 // along +y; the 4-fold axes of the octahedral group lie along x, y and z. A group
 // is built in that orientation and then turned with SymGroup::Rotate.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace corvia {
 
@@ -101,6 +103,23 @@ struct SymAxisType {
   void Init(int32_t fold, int32_t numAxes, int32_t numEnds);
 };
 
+// The matrices of a group's operations in the order the iterators of
+// symmetry/SymOperations.h give them, worked out once and kept while the axes and
+// the improper matrix they were built from stay the same.
+struct SymOperationCache {
+  // Fold, axis count and directions of every axis type the rotations were built from.
+  std::vector<double> axesKey;
+  // Index of the first rotation of each axis type in `rotations`.
+  std::vector<int32_t> firstOfType;
+  // The rotations without the identity.
+  std::vector<std::array<double, 9>> rotations;
+  // The improper matrix F the products were built with, and the products R x F, the
+  // identity's first.
+  std::array<double, 9> improper = {};
+  bool hasImproper = false;
+  std::vector<std::array<double, 9>> improperOperations;
+};
+
 // ---- The group ------------------------------------------------------------------
 
 class SymGroup {
@@ -115,6 +134,8 @@ class SymGroup {
   int32_t numRotations = 0;
   // The rotation that has been applied to the standard axes (column order).
   double orientation[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+  // Kept by the operation iterators; not part of the group's value.
+  mutable SymOperationCache mOperationCache;
 
   SymGroup() = default;
   // Clears the selected axis when it is one of this group's.

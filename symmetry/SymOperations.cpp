@@ -1,5 +1,7 @@
 #include "symmetry/SymOperations.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "core/Messages.h"
@@ -60,6 +62,79 @@ bool IsChiral(const SymGroup* group) {
   return group == nullptr || group->reflectionType == kReflectionChiral;
 }
 
+// What the rotations of the group are built from, in the order of the cache key.
+template <typename Visit>
+void VisitAxesKey(const SymGroup& group, Visit&& visit) {
+  for (int t = 0; t < group.numAxisTypes; ++t) {
+    const SymAxisType& axisType = group.axisTypes[t];
+    visit(axisType.fold);
+    visit(axisType.numAxes);
+    visit(axisType.oppositeEnds);
+    for (int a = 0; a < axisType.numAxes; ++a) {
+      for (double c : axisType.axes[a].direction) visit(c);
+    }
+  }
+}
+
+// The group's rotation matrices, built again only when its axes have changed since.
+const SymOperationCache& RotationsOf(const SymGroup& group) {
+  SymOperationCache& cache = group.mOperationCache;
+  size_t k = 0;
+  bool same = !cache.firstOfType.empty() || group.numAxisTypes <= 0;
+  VisitAxesKey(group, [&](double value) {
+    same = same && k < cache.axesKey.size() && cache.axesKey[k] == value;
+    ++k;
+  });
+  if (same && k == cache.axesKey.size()) return cache;
+  cache.axesKey.clear();
+  VisitAxesKey(group, [&](double value) { cache.axesKey.push_back(value); });
+  cache.firstOfType.assign(static_cast<size_t>(std::max(group.numAxisTypes, 0)), 0);
+  cache.rotations.clear();
+  cache.hasImproper = false;
+  cache.improperOperations.clear();
+  for (int t = 0; t < group.numAxisTypes; ++t) {
+    const SymAxisType& axisType = group.axisTypes[t];
+    cache.firstOfType[static_cast<size_t>(t)] = static_cast<int32_t>(cache.rotations.size());
+    if (axisType.oppositeEnds) continue;
+    for (int a = 0; a < axisType.numAxes; ++a) {
+      for (int step = 1; step < axisType.fold; ++step) {
+        cache.rotations.emplace_back();
+        SymmetryRotationMatrix(cache.rotations.back().data(), axisType.axes[a].direction, step, axisType.fold);
+      }
+    }
+  }
+  return cache;
+}
+
+// Index of the iterator's rotation in the cache's list; -1 for the identity.
+int RotationIndex(const SymGroup& group, const SymOperationCache& cache, const SymRotationIterator& it) {
+  if (it.step <= 0 || group.numAxisTypes <= 0) return -1;
+  const SymAxisType& axisType = group.axisTypes[it.axisType];
+  return cache.firstOfType[static_cast<size_t>(it.axisType)] + it.axis * (axisType.fold - 1) + it.step - 1;
+}
+
+// The products R x F of every rotation with the improper matrix F, the identity's
+// first, built again only when F or the rotations have changed since.
+const SymOperationCache& ImproperOperationsOf(const SymGroup& group, const double* improper) {
+  const SymOperationCache& rotations = RotationsOf(group);
+  SymOperationCache& cache = group.mOperationCache;
+  if (cache.hasImproper && std::equal(cache.improper.begin(), cache.improper.end(), improper)) return rotations;
+  std::copy(improper, improper + 9, cache.improper.begin());
+  cache.hasImproper = true;
+  cache.improperOperations.assign(rotations.rotations.size() + 1, {});
+  double identity[9];
+  SetIdentity(identity);
+  for (size_t r = 0; r < cache.improperOperations.size(); ++r) {
+    const double* rotation = r == 0 ? identity : rotations.rotations[r - 1].data();
+    double* product = cache.improperOperations[r].data();
+    MatrixTimesMatrix(product, rotation, improper);
+    SnapExactEntries(product);
+  }
+  return cache;
+}
+
+void CopyMatrix(double* out, const std::array<double, 9>& m) { std::copy(m.begin(), m.end(), out); }
+
 }  // namespace detail_SymOperations
 
 void SymmetryRotationMatrix(double* matrix, const double* axis, int step, int fold) {
@@ -100,6 +175,8 @@ bool GetNextSymmetryRotation(const SymGroup* group, SymRotationIterator& it, boo
     return false;
   }
   if (it.AtStart()) {
+    // The matrices are checked against the axes once per iteration, at its start.
+    RotationsOf(*group);
     it.axisType = 0;
     it.axis = 0;
     it.step = withIdentity ? 0 : 1;
@@ -130,8 +207,8 @@ bool GetNextSymmetryRotation(const SymGroup* group, SymRotationIterator& it, boo
     }
   }
   if (matrix != nullptr) {
-    const SymAxisType& axisType = group->axisTypes[it.axisType];
-    SymmetryRotationMatrix(matrix, axisType.axes[it.axis].direction, it.step, axisType.fold);
+    const SymOperationCache& cache = group->mOperationCache;
+    CopyMatrix(matrix, cache.rotations[static_cast<size_t>(RotationIndex(*group, cache, it))]);
   }
   return true;
 }
@@ -147,17 +224,21 @@ bool GetNextSymmetryOperation(const SymGroup* group, SymOperationIterator& it, b
     // The rotations are done: go round again, each times the improper matrix.
     it.improperPhase = 1;
   }
-  double rotation[9];
-  if (!GetNextSymmetryRotation(group, it, true, rotation)) {
+  const bool starting = it.AtStart();
+  if (!GetNextSymmetryRotation(group, it, true, nullptr)) {
     it.improperPhase = 0;
     return false;
   }
   if (matrix != nullptr) {
-    double improperMatrix[9];
-    SetIdentity(improperMatrix);
-    group->GetReflectionMatrix(improperMatrix);
-    MatrixTimesMatrix(matrix, rotation, improperMatrix);
-    SnapExactEntries(matrix);
+    // The improper matrix is checked once per round, at its start.
+    const SymOperationCache* cache = &group->mOperationCache;
+    if (starting || !cache->hasImproper) {
+      double improperMatrix[9];
+      SetIdentity(improperMatrix);
+      group->GetReflectionMatrix(improperMatrix);
+      cache = &ImproperOperationsOf(*group, improperMatrix);
+    }
+    CopyMatrix(matrix, cache->improperOperations[static_cast<size_t>(RotationIndex(*group, *cache, it) + 1)]);
   }
   return true;
 }
@@ -165,15 +246,16 @@ bool GetNextSymmetryOperation(const SymGroup* group, SymOperationIterator& it, b
 bool GetNextImproperOperation(const SymGroup* group, SymRotationIterator& it, double* improper, double* matrix) {
   using namespace detail_SymOperations;
   if (IsChiral(group)) return false;
-  if (it.AtStart()) {
+  const bool starting = it.AtStart();
+  if (starting) {
     SetIdentity(improper);
     group->GetReflectionMatrix(improper);
   }
-  double rotation[9];
-  if (!GetNextSymmetryRotation(group, it, true, rotation)) return false;
+  if (!GetNextSymmetryRotation(group, it, true, nullptr)) return false;
   if (matrix != nullptr) {
-    MatrixTimesMatrix(matrix, rotation, improper);
-    SnapExactEntries(matrix);
+    const SymOperationCache& cache =
+        starting || !group->mOperationCache.hasImproper ? ImproperOperationsOf(*group, improper) : group->mOperationCache;
+    CopyMatrix(matrix, cache.improperOperations[static_cast<size_t>(RotationIndex(*group, cache, it) + 1)]);
   }
   return true;
 }

@@ -354,5 +354,49 @@ TEST(SymOperationsTest, ElementTakesTheAxisOfItsPlane) {
   EXPECT_EQ(GetPredefinedColorIndex(oh.get(), kColorArrangementRhombicDodecahedral2, &two, &alone, &second), -1);
 }
 
+// The matrices are kept with the group between iterations: a group whose axes are
+// turned, or whose improper operation changes, gives the same operations as a fresh
+// group built that way, also when an iteration is left before its end.
+TEST(SymOperationsTest, KeptMatricesFollowTheGroup) {
+  auto group = CreateSymGroup(kSymGroupDihedral, 4);
+  group->SetReflectionType(kReflectionHorizontal);
+  const std::vector<Matrix> before = symtest::Operations(group.get(), true);
+  SymOperationIterator partial;
+  Matrix m;
+  ASSERT_TRUE(GetNextSymmetryOperation(group.get(), partial, false, m.data(), true));
+
+  const Matrix turn = symtest::GenericRotation();
+  group->Rotate(turn.data());
+  group->SetReflectionType(kReflectionVertical);
+  auto fresh = CreateSymGroup(kSymGroupDihedral, 4);
+  fresh->Rotate(turn.data());
+  fresh->SetReflectionType(kReflectionVertical);
+  const std::vector<Matrix> kept = symtest::Operations(group.get(), true);
+  const std::vector<Matrix> expected = symtest::Operations(fresh.get(), true);
+  ASSERT_EQ(kept.size(), expected.size());
+  for (size_t i = 0; i < kept.size(); ++i) EXPECT_EQ(kept[i], expected[i]) << "operation " << i;
+  EXPECT_FALSE(symtest::SameMatrix(kept[3], before[3]));
+
+  // The improper operations alone, after only the improper matrix has changed (D3's
+  // axes stay as they are between D3h and D3d).
+  auto d3 = CreateSymGroup(kSymGroupDihedral, 3);
+  d3->SetReflectionType(kReflectionHorizontal);
+  const std::vector<Matrix> horizontal = symtest::Operations(d3.get(), true);
+  d3->SetReflectionType(kReflectionVertical);
+  auto d3d = CreateSymGroup(kSymGroupDihedral, 3);
+  d3d->SetReflectionType(kReflectionVertical);
+  SymRotationIterator a, b;
+  Matrix fa, fb, ma, mb;
+  int count = 0;
+  while (GetNextImproperOperation(d3.get(), a, fa.data(), ma.data())) {
+    ASSERT_TRUE(GetNextImproperOperation(d3d.get(), b, fb.data(), mb.data()));
+    EXPECT_EQ(fa, fb);
+    EXPECT_EQ(ma, mb);
+    EXPECT_FALSE(symtest::Contains(horizontal, ma));
+    ++count;
+  }
+  EXPECT_EQ(count, 6);
+}
+
 }  // namespace
 }  // namespace corvia
