@@ -22,8 +22,6 @@ constexpr double kCellSizeOfExtent = 1e-12;
 
 const double kIdentity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
 
-int64_t CellIndex(double x, double size) { return static_cast<int64_t>(std::floor(x / size)); }
-
 bool IsFinite3(const double* p) { return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]); }
 
 // Next member of a vertex's coincidence ring (a broken link ends the ring).
@@ -69,56 +67,38 @@ bool HasAny(uint32_t flags, uint32_t bits) { return (flags & bits) != 0; }
 
 // ---- VertexLocator ------------------------------------------------------------------
 
-size_t VertexLocator::CellKeyHash::operator()(const CellKey& key) const {
-  uint64_t h = 1469598103934665603ull;
-  for (int64_t c : key) {
-    h ^= static_cast<uint64_t>(c) + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2);
-  }
-  return static_cast<size_t>(h);
-}
+namespace detail_RotationAxes {
 
-VertexLocator::VertexLocator(const SimplePoly& poly) : mPoly(poly) {
-  namespace d = detail_RotationAxes;
+// The cell width of the vertex grid: far wider than the tolerance box, and wide
+// enough for the model's largest coordinate to keep cell numbers small.
+double VertexCellSize(const SimplePoly& poly) {
   double extent = 0;
   for (int i = 0; i < poly.NumVerts(); ++i) {
     const SimpleVert& v = poly.VertAt(i);
-    if (v.IsTemp() || !d::IsFinite3(v.pos)) continue;
+    if (v.IsTemp() || !IsFinite3(v.pos)) continue;
     for (double c : v.pos) extent = std::max(extent, std::fabs(c));
   }
-  mCellSize = std::max(d::kMinCellSize, extent * d::kCellSizeOfExtent);
-  mCells.reserve(static_cast<size_t>(poly.NumVerts()));
+  return std::max(kMinCellSize, extent * kCellSizeOfExtent);
+}
+
+}  // namespace detail_RotationAxes
+
+VertexLocator::VertexLocator(const SimplePoly& poly)
+    : mPoly(poly), mGrid(detail_RotationAxes::VertexCellSize(poly)) {
+  mGrid.Reserve(static_cast<size_t>(poly.NumVerts()));
   for (int i = 0; i < poly.NumVerts(); ++i) {
-    const SimpleVert& v = poly.VertAt(i);
-    if (v.IsTemp() || !d::IsFinite3(v.pos)) continue;
-    CellKey key = {d::CellIndex(v.pos[0], mCellSize), d::CellIndex(v.pos[1], mCellSize),
-                   d::CellIndex(v.pos[2], mCellSize)};
-    mCells[key].push_back(i);
+    if (!poly.VertAt(i).IsTemp()) mGrid.Add(poly.VertAt(i).pos, i);
   }
+  mGrid.Finish();
 }
 
 int32_t VertexLocator::FindFirst(const double* p, uint32_t excludeFlags) const {
-  namespace d = detail_RotationAxes;
-  if (!d::IsFinite3(p)) return -1;
-  int64_t lo[3], hi[3];
-  for (int j = 0; j < 3; ++j) {
-    lo[j] = d::CellIndex(p[j] - kPointTolerance, mCellSize);
-    hi[j] = d::CellIndex(p[j] + kPointTolerance, mCellSize);
-  }
   int32_t best = -1;
-  for (int64_t x = lo[0]; x <= hi[0]; ++x) {
-    for (int64_t y = lo[1]; y <= hi[1]; ++y) {
-      for (int64_t z = lo[2]; z <= hi[2]; ++z) {
-        auto it = mCells.find(CellKey{x, y, z});
-        if (it == mCells.end()) continue;
-        for (int32_t i : it->second) {
-          const SimpleVert& v = mPoly.VertAt(i);
-          if (d::HasAny(v.flags, excludeFlags) || v.IsTemp()) continue;
-          if (!NearlyEqual(v.pos, p, kPointTolerance)) continue;
-          if (best < 0 || i < best) best = i;
-        }
-      }
-    }
-  }
+  mGrid.ForEachWithin(p, kPointTolerance, [&](int32_t i) {
+    const SimpleVert& v = mPoly.VertAt(i);
+    if ((v.flags & excludeFlags) || v.IsTemp()) return;
+    if (best < 0 || i < best) best = i;
+  });
   return best;
 }
 

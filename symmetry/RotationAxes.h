@@ -12,9 +12,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
+#include "core/PointGrid.h"
 #include "core/Tolerances.h"
 
 namespace corvia {
@@ -24,10 +24,9 @@ struct SimpleFace;
 struct SimpleVert;
 
 // Finds the vertices of a model within kPointTolerance of a point in every
-// coordinate. Positions are hashed by grid cell, so a lookup reads the one to
-// eight cells the tolerance box touches and never misses a vertex the way a search
-// in a tolerantly sorted array can. The positions are read once: rebuild after the
-// model has been moved.
+// coordinate, through a grid of their positions (core/PointGrid.h), so that a
+// lookup never misses a vertex the way a search in a tolerantly sorted array can.
+// The positions are read once: rebuild after the model has been moved.
 class VertexLocator {
  public:
   explicit VertexLocator(const SimplePoly& poly);
@@ -37,14 +36,8 @@ class VertexLocator {
   int32_t FindFirst(const double* p, uint32_t excludeFlags) const;
 
  private:
-  using CellKey = std::array<int64_t, 3>;
-  struct CellKeyHash {
-    size_t operator()(const CellKey& key) const;
-  };
-
   const SimplePoly& mPoly;
-  double mCellSize = 1.0;
-  std::unordered_map<CellKey, std::vector<int32_t>, CellKeyHash> mCells;
+  PointGrid mGrid;
 };
 
 // The turn by 1/k about `axis`, right-handed (counter-clockwise seen from the

@@ -5,10 +5,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <map>
-#include <tuple>
 #include <utility>
 
 #include "core/MergeSort.h"
+#include "core/PointGrid.h"
 #include "core/Messages.h"
 #include "core/Tolerances.h"
 #include "symmetry/SimplePoly.h"
@@ -119,36 +119,20 @@ void SimplePoly::MergeCoincidentVerts() {
   // order: a tolerant order need not put near-equal points side by side.
   std::vector<int> rank(mVerts.size(), -1);
   for (size_t r = 0; r < live.size(); ++r) rank[static_cast<size_t>(live[r])] = static_cast<int>(r);
-  std::map<std::tuple<int64_t, int64_t, int64_t, bool>, std::vector<int>> grid;
-  constexpr double kCell = 10 * kPointTolerance;
-  auto cell = [](double x) {
-    const double c = std::floor(x / kCell);
-    return c == c ? static_cast<int64_t>(std::clamp(c, -4e18, 4e18)) : int64_t{0};
-  };
-  for (int i : live) {
-    const SimpleVert& v = VertAt(i);
-    grid[{cell(v.pos[0]), cell(v.pos[1]), cell(v.pos[2]), v.IsInfinite()}].push_back(i);
-  }
+  PointGrid grid(10 * kPointTolerance);
+  grid.Reserve(live.size());
+  for (int i : live) grid.Add(VertAt(i).pos, i);
+  grid.Finish();
   std::vector<bool> absorbed(mVerts.size(), false);
   bool degenerate = false;
+  std::vector<int> run;
   for (int a : live) {
     if (absorbed[static_cast<size_t>(a)]) continue;
     SimpleVert& va = VertAt(a);
-    std::vector<int> run;
-    const int64_t cx = cell(va.pos[0]), cy = cell(va.pos[1]), cz = cell(va.pos[2]);
-    for (int64_t dx = -1; dx <= 1; ++dx) {
-      for (int64_t dy = -1; dy <= 1; ++dy) {
-        for (int64_t dz = -1; dz <= 1; ++dz) {
-          auto it = grid.find({cx + dx, cy + dy, cz + dz, va.IsInfinite()});
-          if (it == grid.end()) continue;
-          for (int b : it->second) {
-            if (b != a && !absorbed[static_cast<size_t>(b)] && NearlyEqual(va.pos, VertAt(b).pos, kPointTolerance)) {
-              run.push_back(b);
-            }
-          }
-        }
-      }
-    }
+    run.clear();
+    grid.ForEachWithin(va.pos, kPointTolerance, [&](int32_t b) {
+      if (b != a && !absorbed[static_cast<size_t>(b)] && VertAt(b).IsInfinite() == va.IsInfinite()) run.push_back(b);
+    });
     if (run.empty()) continue;
     std::sort(run.begin(), run.end(),
               [&rank](int x, int y) { return rank[static_cast<size_t>(x)] < rank[static_cast<size_t>(y)]; });
