@@ -9,10 +9,13 @@
 // corner sense: its corner j is the image of corner -j, so the image of side u is its
 // side -u-1, not side u.
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
 #include "core/Messages.h"
+#include "core/PointGrid.h"
+#include "core/Tolerances.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/Face.h"
@@ -37,50 +40,85 @@ struct CornerMap {
   int step = 1;
 };
 
-// The corner map of the first operation of the group that carries `from` onto `to`;
-// false when there is none. Rotations are preferred, so that faces reached by
-// rotations keep the edge classes of the rotation group; improper operations serve
-// the faces that no rotation reaches, or all of them when `improperOnly`.
-bool FindCornerMap(const PolyElement* from, const PolyElement* to, const SymGroup* group, bool improperOnly,
-                   CornerMap& out) {
-  if (!group || !from || !to || from->mNumSides <= 0 || !from->mNeighbours[0]) return false;
-  bool haveImproper = false;
-  CornerMap improper;
-  SymOperationIterator it;
-  it.Reset();
-  double matrix[9];
-  while (GetNextSymmetryOperation(group, it, true, matrix, true)) {
-    const bool isImproper = it.improperPhase != 0;
-    if (improperOnly && !isImproper) continue;
-    if (isImproper && haveImproper) continue;
-    double origin[3];
-    double normal[3];
-    double corner0[3];
-    MatrixTimesVector(matrix, origin, from->mCentre);
-    MatrixTimesVector(matrix, normal, from->mZAxis);
-    MatrixTimesVector(matrix, corner0, from->mNeighbours[0]->mDualVert);
-    int offset = 0;
-    bool reflected = false;
-    if (!from->MatchTransformedAxes(to, origin, normal, corner0, matrix, true, &offset, &reflected)) continue;
-    const CornerMap found{offset, reflected ? -1 : 1};
-    if (!isImproper || improperOnly) {
-      out = found;
-      return true;
+// The corner maps from one face to the faces of its type. The operations of the
+// group and the images of the face's centre under them are worked out once; a face
+// then tries only the operations that carry the centre onto its own (the first
+// thing a match checks), in the order of the group.
+class CornerMapFinder {
+ public:
+  CornerMapFinder(const PolyElement* from, const SymGroup* group) : mFrom(from), mCentres(kCentreCellSize) {
+    if (!group || !from || from->mNumSides <= 0 || !from->mNeighbours[0]) return;
+    SymOperationIterator it;
+    it.Reset();
+    Operation op;
+    while (GetNextSymmetryOperation(group, it, true, op.matrix, true)) {
+      op.improper = it.improperPhase != 0;
+      double centre[3];
+      MatrixTimesVector(op.matrix, centre, from->mCentre);
+      mCentres.Add(centre, static_cast<int32_t>(mOperations.size()));
+      mOperations.push_back(op);
     }
-    improper = found;
-    haveImproper = true;
+    mCentres.Finish();
   }
-  if (haveImproper) out = improper;
-  return haveImproper;
-}
 
-// The corner map for the edge passes: the identity when no operation is found (a face
-// without a group, or frames the group does not relate).
-CornerMap CornerMapFor(const PolyElement* from, const PolyElement* to, const SymGroup* group) {
-  CornerMap map;
-  if (from != to) FindCornerMap(from, to, group, false, map);
-  return map;
-}
+  // The corner map of the first operation that carries `from` onto `to`; false when
+  // there is none. Rotations are preferred, so that faces reached by rotations keep
+  // the edge classes of the rotation group; improper operations serve the faces that
+  // no rotation reaches, or all of them when `improperOnly`.
+  bool Find(const PolyElement* to, bool improperOnly, CornerMap& out) {
+    if (mOperations.empty() || !to) return false;
+    mCandidates.clear();
+    mCentres.ForEachWithin(to->mCentre, kFaceMatchTolerance, [this](int32_t k) { mCandidates.push_back(k); });
+    std::sort(mCandidates.begin(), mCandidates.end());
+    bool haveImproper = false;
+    CornerMap improper;
+    for (int32_t k : mCandidates) {
+      const Operation& op = mOperations[static_cast<size_t>(k)];
+      if (improperOnly && !op.improper) continue;
+      if (op.improper && haveImproper) continue;
+      double origin[3];
+      double normal[3];
+      double corner0[3];
+      MatrixTimesVector(op.matrix, origin, mFrom->mCentre);
+      MatrixTimesVector(op.matrix, normal, mFrom->mZAxis);
+      MatrixTimesVector(op.matrix, corner0, mFrom->mNeighbours[0]->mDualVert);
+      int offset = 0;
+      bool reflected = false;
+      if (!mFrom->MatchTransformedAxes(to, origin, normal, corner0, op.matrix, true, &offset, &reflected)) continue;
+      const CornerMap found{offset, reflected ? -1 : 1};
+      if (!op.improper || improperOnly) {
+        out = found;
+        return true;
+      }
+      improper = found;
+      haveImproper = true;
+    }
+    if (haveImproper) out = improper;
+    return haveImproper;
+  }
+
+  // The corner map for the edge passes: the identity when no operation is found (a
+  // face without a group, or frames the group does not relate).
+  CornerMap For(const PolyElement* to) {
+    CornerMap map;
+    if (mFrom != to) Find(to, false, map);
+    return map;
+  }
+
+ private:
+  // Cells far wider than the matching tolerance of the centres.
+  static constexpr double kCentreCellSize = 20 * kFaceMatchTolerance;
+
+  struct Operation {
+    double matrix[9];
+    bool improper = false;
+  };
+
+  const PolyElement* mFrom;
+  std::vector<Operation> mOperations;
+  PointGrid mCentres;
+  std::vector<int32_t> mCandidates;
+};
 
 // In a vertex's ring of faces, the slot (k: between faces k and k + 1) that lies
 // between faces a and b; -1 when they are not neighbours there. Slots already
@@ -236,7 +274,7 @@ void Poly::CreateEdges() {
       // The mirror face is the image of F under an improper operation: side u of F
       // goes to side u sense + mirrorOffset of M.
       detail_Edges::CornerMap toMirror;
-      if (detail_Edges::FindCornerMap(f, mirror, mSymGroup, true, toMirror)) {
+      if (detail_Edges::CornerMapFinder(f, mSymGroup).Find(mirror, true, toMirror)) {
         sense = toMirror.step;
         mirrorOffset = detail_Edges::Wrap(sense < 0 ? toMirror.offset - 1 : toMirror.offset, n);
       } else {
@@ -253,11 +291,9 @@ void Poly::CreateEdges() {
     // Corner maps from each pass's reference face (F, then M) to the faces of its type.
     std::vector<detail_Edges::CornerMap> maps[2];
     for (int pass = 0; pass < (mirror && mirror->mType ? 2 : 1); ++pass) {
-      const PolyElement* reference = pass == 0 ? f : mirror;
+      detail_Edges::CornerMapFinder finder(pass == 0 ? f : mirror, mSymGroup);
       FaceType* passType = pass == 0 ? type : mirror->mType;
-      for (PolyElement* g = passType->mFirstFace; g; g = g->mNextOfType) {
-        maps[pass].push_back(detail_Edges::CornerMapFor(reference, g, mSymGroup));
-      }
+      for (PolyElement* g = passType->mFirstFace; g; g = g->mNextOfType) maps[pass].push_back(finder.For(g));
     }
     for (int u = 0; u < unit && !builder.stop; ++u) {
       int s = u;

@@ -2,6 +2,7 @@
 // the splitting of vertices where several separate fans of faces touch.
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -19,6 +20,8 @@ namespace corvia {
 
 namespace detail_SimplePolyTopology {
 
+// Cells of the grid of edge-end images: far wider than the tolerance.
+constexpr double kEdgeEndCellSize = 100 * kPointTolerance;
 
 bool IsZero(const double* v) { return std::fabs(v[0]) <= kPointTolerance && std::fabs(v[1]) <= kPointTolerance && std::fabs(v[2]) <= kPointTolerance; }
 
@@ -560,39 +563,71 @@ std::vector<std::unique_ptr<SimpEdgeType>> SimplePoly::CreateEdgeTypes(const Sym
       type.edges.front().flags |= kEdgeOccurrenceMatched;
       MarkEndA(type.edges.front(), type.a, *this);
     }
-    int rotations = 0;
+    // Each occurrence is matched by the first rotation (in the group's order) that
+    // carries the type's ends onto its own. The images of every type's end a are
+    // filed by position, so an occurrence looks up the rotations that bring a onto
+    // one of its ends instead of trying them all.
+    std::vector<std::array<double, 9>> rotations;
     SymRotationIterator it;
     double m[9];
     while (group && GetNextSymmetryRotation(group, it, false, m)) {
-      ++rotations;
+      rotations.emplace_back();
+      std::copy(m, m + 9, rotations.back().begin());
+    }
+    const int numRotations = static_cast<int>(rotations.size());
+    std::vector<double> imageA, imageB;  // per (type of the pass, rotation), three doubles
+    PointGrid images(kEdgeEndCellSize);
+    if (numRotations > 0) {
+      const size_t count = (passEnd - passStart) * static_cast<size_t>(numRotations);
+      imageA.resize(3 * count);
+      imageB.resize(3 * count);
+      images.Reserve(count);
       for (size_t t = passStart; t < passEnd; ++t) {
-        SimpEdgeType& type = *types[t];
-        double ma[3], mb[3];
-        MatrixTimesVector(m, ma, VertAt(type.a).pos);
-        MatrixTimesVector(m, mb, VertAt(type.b).pos);
-        for (size_t o = 1; o < type.edges.size(); ++o) {
-          EdgeOccurrence& occ = type.edges[o];
-          if (occ.flags & kEdgeOccurrenceMatched) continue;
-          if (type.numFaces == 0) {
-            occ.flags |= kEdgeOccurrenceMatched;
-            continue;
-          }
-          const EdgeFaceEntry& e0 = occ.entries.front();
-          const SimpleFace& f0 = FaceAt(e0.face);
-          const int32_t p = f0.items[static_cast<size_t>(e0.corner)];
-          const int32_t q = f0.items[static_cast<size_t>(WrapIndex(e0.corner, 1, f0.Count()))];
-          int32_t endMa;
-          if (NearlyEqual(VertAt(p).pos, ma, kPointTolerance) && NearlyEqual(VertAt(q).pos, mb, kPointTolerance)) {
-            endMa = p;
-          } else if (NearlyEqual(VertAt(p).pos, mb, kPointTolerance) && NearlyEqual(VertAt(q).pos, ma, kPointTolerance)) {
-            endMa = q;
-          } else {
-            continue;
-          }
-          occ.flags |= kEdgeOccurrenceMatched;
-          MarkEndA(occ, endMa, *this);
-          ReorderOccurrence(type.edges.front(), occ, m, *this);
+        const SimpEdgeType& type = *types[t];
+        for (int r = 0; r < numRotations; ++r) {
+          const size_t image = (t - passStart) * static_cast<size_t>(numRotations) + static_cast<size_t>(r);
+          MatrixTimesVector(rotations[static_cast<size_t>(r)].data(), &imageA[3 * image], VertAt(type.a).pos);
+          MatrixTimesVector(rotations[static_cast<size_t>(r)].data(), &imageB[3 * image], VertAt(type.b).pos);
+          images.Add(&imageA[3 * image], static_cast<int32_t>(image));
         }
+      }
+    }
+    images.Finish();
+    for (size_t t = passStart; t < passEnd && numRotations > 0; ++t) {
+      SimpEdgeType& type = *types[t];
+      const size_t firstImage = (t - passStart) * static_cast<size_t>(numRotations);
+      for (size_t o = 1; o < type.edges.size(); ++o) {
+        EdgeOccurrence& occ = type.edges[o];
+        if (occ.flags & kEdgeOccurrenceMatched) continue;
+        if (type.numFaces == 0) {
+          occ.flags |= kEdgeOccurrenceMatched;
+          continue;
+        }
+        const EdgeFaceEntry& e0 = occ.entries.front();
+        const SimpleFace& f0 = FaceAt(e0.face);
+        const int32_t p = f0.items[static_cast<size_t>(e0.corner)];
+        const int32_t q = f0.items[static_cast<size_t>(WrapIndex(e0.corner, 1, f0.Count()))];
+        // The first rotation taking a to p and b to q, or a to q and b to p (at one
+        // rotation the first way round wins).
+        int best = numRotations;
+        int32_t endMa = -1;
+        for (const int32_t end : {p, q}) {
+          const int32_t other = end == p ? q : p;
+          images.ForEachWithin(VertAt(end).pos, kPointTolerance, [&](int32_t image) {
+            const size_t s = static_cast<size_t>(image);
+            if (s < firstImage || s >= firstImage + static_cast<size_t>(numRotations)) return;
+            const int r = static_cast<int>(s - firstImage);
+            if (r > best || (r == best && end == q) || !NearlyEqual(VertAt(other).pos, &imageB[3 * s], kPointTolerance)) {
+              return;
+            }
+            best = r;
+            endMa = end;
+          });
+        }
+        if (best == numRotations) continue;
+        occ.flags |= kEdgeOccurrenceMatched;
+        MarkEndA(occ, endMa, *this);
+        ReorderOccurrence(type.edges.front(), occ, rotations[static_cast<size_t>(best)].data(), *this);
       }
     }
     // Occurrences that no rotation relates to the reference form new types. With no
@@ -625,7 +660,7 @@ std::vector<std::unique_ptr<SimpEdgeType>> SimplePoly::CreateEdgeTypes(const Sym
         types.push_back(std::move(created));
       };
       if (moved.empty() || len == 0) continue;
-      if (rotations == 0) {
+      if (numRotations == 0) {
         for (EdgeOccurrence& occ : moved) {
           std::vector<EdgeOccurrence> one;
           one.push_back(std::move(occ));
