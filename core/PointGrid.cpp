@@ -39,13 +39,7 @@ size_t PointGrid::BucketOf(const int64_t* cell) const {
 
 void PointGrid::Add(const double* p, int32_t id) {
   if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) return;
-  Entry e;
-  for (int j = 0; j < 3; ++j) {
-    e.cell[j] = CellOf(p[j]);
-    e.pos[j] = p[j];
-  }
-  e.id = id;
-  mEntries.push_back(e);
+  mEntries.push_back(Entry{{p[0], p[1], p[2]}, id});
 }
 
 void PointGrid::Finish() {
@@ -56,7 +50,8 @@ void PointGrid::Finish() {
   mBucketStart.assign(buckets + 1, 0);
   std::vector<size_t> bucketOf(mEntries.size());
   for (size_t i = 0; i < mEntries.size(); ++i) {
-    bucketOf[i] = BucketOf(mEntries[i].cell);
+    const int64_t cell[3] = {CellOf(mEntries[i].pos[0]), CellOf(mEntries[i].pos[1]), CellOf(mEntries[i].pos[2])};
+    bucketOf[i] = BucketOf(cell);
     ++mBucketStart[bucketOf[i] + 1];
   }
   for (size_t b = 0; b < buckets; ++b) mBucketStart[b + 1] += mBucketStart[b];

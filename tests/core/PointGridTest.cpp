@@ -79,7 +79,9 @@ TEST(PointGridTest, HugeAndNonFiniteCoordinates) {
   EXPECT_TRUE(Within(empty, huge, 1.0).empty());
 }
 
-// Against a plain scan: random clusters of near points, searched at random places.
+// Against a plain scan: random clusters of near points, searched at random places,
+// with tolerances below a cell, across a few cells and across more cells than the
+// table has buckets.
 TEST(PointGridTest, AgreesWithAScanOfEveryPoint) {
   std::mt19937 random(17);
   std::uniform_real_distribution<double> coord(-1.0, 1.0);
@@ -92,16 +94,18 @@ TEST(PointGridTest, AgreesWithAScanOfEveryPoint) {
   PointGrid grid(1e-6);
   for (size_t i = 0; i < points.size(); ++i) grid.Add(points[i].data(), static_cast<int32_t>(i));
   grid.Finish();
-  for (size_t q = 0; q < points.size(); ++q) {
-    double p[3] = {points[q][0] + jitter(random), points[q][1], points[q][2] + jitter(random)};
-    std::vector<int32_t> expected;
-    for (size_t i = 0; i < points.size(); ++i) {
-      if (std::fabs(points[i][0] - p[0]) <= 1e-7 && std::fabs(points[i][1] - p[1]) <= 1e-7 &&
-          std::fabs(points[i][2] - p[2]) <= 1e-7) {
-        expected.push_back(static_cast<int32_t>(i));
+  for (double tol : {1e-7, 3e-6, 0.05}) {
+    for (size_t q = 0; q < points.size(); q += tol > 1e-6 ? 7 : 1) {
+      double p[3] = {points[q][0] + jitter(random), points[q][1], points[q][2] + jitter(random)};
+      std::vector<int32_t> expected;
+      for (size_t i = 0; i < points.size(); ++i) {
+        if (std::fabs(points[i][0] - p[0]) <= tol && std::fabs(points[i][1] - p[1]) <= tol &&
+            std::fabs(points[i][2] - p[2]) <= tol) {
+          expected.push_back(static_cast<int32_t>(i));
+        }
       }
+      EXPECT_EQ(Within(grid, p, tol), expected) << "search " << q << " within " << tol;
     }
-    EXPECT_EQ(Within(grid, p, 1e-7), expected) << "search " << q;
   }
 }
 
