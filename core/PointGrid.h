@@ -5,6 +5,9 @@
 // (as a search in a tolerantly sorted array does), and costs the same for any
 // number of points.
 //
+// The grid files numbers (ids) only; positionOf(id) gives the position of a point
+// (three doubles), read when it is added, when the grid is finished and in every
+// search, so the positions must stay where they are and as they are meanwhile.
 // The grid is filled first and then searched: Add the points, Finish, search.
 
 #include <algorithm>
@@ -15,18 +18,39 @@
 
 namespace corvia {
 
-class PointGrid {
+// The cells and buckets of a point grid, apart from where the positions come from.
+class PointGridCells {
+ protected:
+  explicit PointGridCells(double cellSize) : mCellSize(cellSize > 0 ? cellSize : 1.0) {}
+
+  int64_t CellOf(double x) const;
+  size_t BucketOf(const double* p) const;
+  size_t BucketOfCell(const int64_t* cell) const;
+  // Sets up the buckets for a given number of points (mBucketStart all zero).
+  void SizeBuckets(size_t count);
+  static bool IsFinite(const double* p) { return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]); }
+
+  double mCellSize;
+  // Ids of bucket b are mIds[mBucketStart[b] .. mBucketStart[b + 1]).
+  std::vector<uint32_t> mBucketStart;
+  size_t mBucketMask = 0;
+};
+
+template <typename PositionOf>
+class PointGrid : PointGridCells {
  public:
   // Cells are cellSize wide in each coordinate; searches are cheapest with tolerances
   // of at most half a cell.
-  explicit PointGrid(double cellSize);
+  PointGrid(double cellSize, PositionOf positionOf) : PointGridCells(cellSize), mPositionOf(positionOf) {}
 
-  void Reserve(size_t count) { mEntries.reserve(count); }
-  // Files a copy of p under id; a point with a coordinate that is not finite is left out.
-  void Add(const double* p, int32_t id);
+  void Reserve(size_t count) { mIds.reserve(count); }
+  // Files point id; a point with a coordinate that is not finite is left out.
+  void Add(int32_t id) {
+    if (IsFinite(mPositionOf(id))) mIds.push_back(id);
+  }
   // Builds the table that searches read; after the last Add, before the first search.
   void Finish();
-  size_t Count() const { return mEntries.size(); }
+  size_t Count() const { return mIds.size(); }
 
   // Calls visit(id) for every filed point within tol of p in every coordinate
   // (|a - b| <= tol), each once, in no particular order.
@@ -34,38 +58,43 @@ class PointGrid {
   void ForEachWithin(const double* p, double tol, Visit&& visit) const;
 
  private:
-  struct Entry {
-    double pos[3];
-    int32_t id;
-  };
-
-  int64_t CellOf(double x) const;
-  size_t BucketOf(const int64_t* cell) const;
   template <typename Visit>
   void ScanBucket(size_t b, const double* p, double tol, Visit& visit) const;
 
-  double mCellSize;
-  std::vector<Entry> mEntries;
-  // Entries of bucket b are mEntries[mBucketStart[b] .. mBucketStart[b + 1]).
-  std::vector<uint32_t> mBucketStart;
-  size_t mBucketMask = 0;
+  PositionOf mPositionOf;
+  std::vector<int32_t> mIds;
 };
 
+template <typename PositionOf>
+void PointGrid<PositionOf>::Finish() {
+  SizeBuckets(mIds.size());
+  std::vector<uint32_t> bucketOf(mIds.size());
+  for (size_t i = 0; i < mIds.size(); ++i) {
+    bucketOf[i] = static_cast<uint32_t>(BucketOf(mPositionOf(mIds[i])));
+    ++mBucketStart[bucketOf[i] + 1];
+  }
+  for (size_t b = 0; b + 1 < mBucketStart.size(); ++b) mBucketStart[b + 1] += mBucketStart[b];
+  // Ids in bucket order; within a bucket in the order they were added.
+  std::vector<int32_t> sorted(mIds.size());
+  std::vector<uint32_t> next(mBucketStart.begin(), mBucketStart.end() - 1);
+  for (size_t i = 0; i < mIds.size(); ++i) sorted[next[bucketOf[i]]++] = mIds[i];
+  mIds = std::move(sorted);
+}
+
+template <typename PositionOf>
 template <typename Visit>
-void PointGrid::ScanBucket(size_t b, const double* p, double tol, Visit& visit) const {
+void PointGrid<PositionOf>::ScanBucket(size_t b, const double* p, double tol, Visit& visit) const {
   for (uint32_t e = mBucketStart[b]; e < mBucketStart[b + 1]; ++e) {
-    const Entry& entry = mEntries[e];
-    if (std::fabs(entry.pos[0] - p[0]) <= tol && std::fabs(entry.pos[1] - p[1]) <= tol &&
-        std::fabs(entry.pos[2] - p[2]) <= tol) {
-      visit(entry.id);
-    }
+    const int32_t id = mIds[e];
+    const double* q = mPositionOf(id);
+    if (std::fabs(q[0] - p[0]) <= tol && std::fabs(q[1] - p[1]) <= tol && std::fabs(q[2] - p[2]) <= tol) visit(id);
   }
 }
 
+template <typename PositionOf>
 template <typename Visit>
-void PointGrid::ForEachWithin(const double* p, double tol, Visit&& visit) const {
-  if (mBucketStart.empty()) return;
-  if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) return;
+void PointGrid<PositionOf>::ForEachWithin(const double* p, double tol, Visit&& visit) const {
+  if (mBucketStart.empty() || !IsFinite(p)) return;
   int64_t lo[3], hi[3];
   double cells = 1;
   for (int j = 0; j < 3; ++j) {
@@ -83,7 +112,7 @@ void PointGrid::ForEachWithin(const double* p, double tol, Visit&& visit) const 
     for (cell[0] = lo[0]; cell[0] <= hi[0]; ++cell[0]) {
       for (cell[1] = lo[1]; cell[1] <= hi[1]; ++cell[1]) {
         for (cell[2] = lo[2]; cell[2] <= hi[2]; ++cell[2]) {
-          const size_t b = BucketOf(cell);
+          const size_t b = BucketOfCell(cell);
           bool again = false;
           for (int r = 0; r < numRead && !again; ++r) again = read[r] == b;
           if (again) continue;
@@ -95,20 +124,26 @@ void PointGrid::ForEachWithin(const double* p, double tol, Visit&& visit) const 
     return;
   }
   // A box of more cells than there are buckets reads every bucket.
-  std::vector<size_t> buckets;
   if (cells > static_cast<double>(mBucketMask)) {
     for (size_t b = 0; b <= mBucketMask; ++b) ScanBucket(b, p, tol, visit);
     return;
   }
+  std::vector<size_t> buckets;
   int64_t cell[3];
   for (cell[0] = lo[0]; cell[0] <= hi[0]; ++cell[0]) {
     for (cell[1] = lo[1]; cell[1] <= hi[1]; ++cell[1]) {
-      for (cell[2] = lo[2]; cell[2] <= hi[2]; ++cell[2]) buckets.push_back(BucketOf(cell));
+      for (cell[2] = lo[2]; cell[2] <= hi[2]; ++cell[2]) buckets.push_back(BucketOfCell(cell));
     }
   }
   std::sort(buckets.begin(), buckets.end());
   buckets.erase(std::unique(buckets.begin(), buckets.end()), buckets.end());
   for (size_t b : buckets) ScanBucket(b, p, tol, visit);
 }
+
+// The positions of a flat array of points, three doubles each.
+struct PackedPositions {
+  const double* first;
+  const double* operator()(int32_t id) const { return first + 3 * static_cast<size_t>(id); }
+};
 
 }  // namespace corvia

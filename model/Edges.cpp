@@ -46,18 +46,20 @@ struct CornerMap {
 // thing a match checks), in the order of the group.
 class CornerMapFinder {
  public:
-  CornerMapFinder(const PolyElement* from, const SymGroup* group) : mFrom(from), mCentres(kCentreCellSize) {
+  CornerMapFinder(const PolyElement* from, const SymGroup* group)
+      : mFrom(from), mCentres(kCentreCellSize, PackedPositions{nullptr}) {
     if (!group || !from || from->mNumSides <= 0 || !from->mNeighbours[0]) return;
     SymOperationIterator it;
     it.Reset();
     Operation op;
     while (GetNextSymmetryOperation(group, it, true, op.matrix, true)) {
       op.improper = it.improperPhase != 0;
-      double centre[3];
-      MatrixTimesVector(op.matrix, centre, from->mCentre);
-      mCentres.Add(centre, static_cast<int32_t>(mOperations.size()));
       mOperations.push_back(op);
+      mCentreImages.resize(mCentreImages.size() + 3);
+      MatrixTimesVector(op.matrix, &mCentreImages[mCentreImages.size() - 3], from->mCentre);
     }
+    mCentres = PointGrid(kCentreCellSize, PackedPositions{mCentreImages.data()});
+    for (size_t k = 0; k < mOperations.size(); ++k) mCentres.Add(static_cast<int32_t>(k));
     mCentres.Finish();
   }
 
@@ -116,7 +118,9 @@ class CornerMapFinder {
 
   const PolyElement* mFrom;
   std::vector<Operation> mOperations;
-  PointGrid mCentres;
+  // The images of the face's centre under the operations, filed by position.
+  std::vector<double> mCentreImages;
+  PointGrid<PackedPositions> mCentres;
   std::vector<int32_t> mCandidates;
 };
 

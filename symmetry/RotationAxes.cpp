@@ -83,11 +83,13 @@ double VertexCellSize(const SimplePoly& poly) {
 
 }  // namespace detail_RotationAxes
 
+const double* VertexLocator::VertexPosition::operator()(int32_t i) const { return poly->VertAt(i).pos; }
+
 VertexLocator::VertexLocator(const SimplePoly& poly)
-    : mPoly(poly), mGrid(detail_RotationAxes::VertexCellSize(poly)) {
+    : mPoly(poly), mGrid(detail_RotationAxes::VertexCellSize(poly), VertexPosition{&poly}) {
   mGrid.Reserve(static_cast<size_t>(poly.NumVerts()));
   for (int i = 0; i < poly.NumVerts(); ++i) {
-    if (!poly.VertAt(i).IsTemp()) mGrid.Add(poly.VertAt(i).pos, i);
+    if (!poly.VertAt(i).IsTemp()) mGrid.Add(i);
   }
   mGrid.Finish();
 }

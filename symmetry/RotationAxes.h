@@ -36,8 +36,13 @@ class VertexLocator {
   int32_t FindFirst(const double* p, uint32_t excludeFlags) const;
 
  private:
+  struct VertexPosition {
+    const SimplePoly* poly;
+    const double* operator()(int32_t i) const;
+  };
+
   const SimplePoly& mPoly;
-  PointGrid mGrid;
+  PointGrid<VertexPosition> mGrid;
 };
 
 // The turn by 1/k about `axis`, right-handed (counter-clockwise seen from the

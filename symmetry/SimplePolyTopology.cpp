@@ -122,9 +122,9 @@ void SimplePoly::MergeCoincidentVerts() {
   // order: a tolerant order need not put near-equal points side by side.
   std::vector<int> rank(mVerts.size(), -1);
   for (size_t r = 0; r < live.size(); ++r) rank[static_cast<size_t>(live[r])] = static_cast<int>(r);
-  PointGrid grid(10 * kPointTolerance);
+  PointGrid grid(10 * kPointTolerance, [this](int32_t i) { return static_cast<const double*>(VertAt(i).pos); });
   grid.Reserve(live.size());
-  for (int i : live) grid.Add(VertAt(i).pos, i);
+  for (int i : live) grid.Add(i);
   grid.Finish();
   std::vector<bool> absorbed(mVerts.size(), false);
   bool degenerate = false;
@@ -575,23 +575,20 @@ std::vector<std::unique_ptr<SimpEdgeType>> SimplePoly::CreateEdgeTypes(const Sym
       std::copy(m, m + 9, rotations.back().begin());
     }
     const int numRotations = static_cast<int>(rotations.size());
-    std::vector<double> imageA, imageB;  // per (type of the pass, rotation), three doubles
-    PointGrid images(kEdgeEndCellSize);
-    if (numRotations > 0) {
-      const size_t count = (passEnd - passStart) * static_cast<size_t>(numRotations);
-      imageA.resize(3 * count);
-      imageB.resize(3 * count);
-      images.Reserve(count);
-      for (size_t t = passStart; t < passEnd; ++t) {
-        const SimpEdgeType& type = *types[t];
-        for (int r = 0; r < numRotations; ++r) {
-          const size_t image = (t - passStart) * static_cast<size_t>(numRotations) + static_cast<size_t>(r);
-          MatrixTimesVector(rotations[static_cast<size_t>(r)].data(), &imageA[3 * image], VertAt(type.a).pos);
-          MatrixTimesVector(rotations[static_cast<size_t>(r)].data(), &imageB[3 * image], VertAt(type.b).pos);
-          images.Add(&imageA[3 * image], static_cast<int32_t>(image));
-        }
+    // Per (type of the pass, rotation), three doubles each.
+    const size_t numImages = (passEnd - passStart) * static_cast<size_t>(numRotations);
+    std::vector<double> imageA(3 * numImages), imageB(3 * numImages);
+    for (size_t t = passStart; t < passEnd; ++t) {
+      const SimpEdgeType& type = *types[t];
+      for (int r = 0; r < numRotations; ++r) {
+        const size_t image = (t - passStart) * static_cast<size_t>(numRotations) + static_cast<size_t>(r);
+        MatrixTimesVector(rotations[static_cast<size_t>(r)].data(), &imageA[3 * image], VertAt(type.a).pos);
+        MatrixTimesVector(rotations[static_cast<size_t>(r)].data(), &imageB[3 * image], VertAt(type.b).pos);
       }
     }
+    PointGrid images(kEdgeEndCellSize, PackedPositions{imageA.data()});
+    images.Reserve(numImages);
+    for (size_t image = 0; image < numImages; ++image) images.Add(static_cast<int32_t>(image));
     images.Finish();
     for (size_t t = passStart; t < passEnd && numRotations > 0; ++t) {
       SimpEdgeType& type = *types[t];
