@@ -1,9 +1,11 @@
 #include "symmetry/ConvexHull.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <vector>
@@ -69,30 +71,37 @@ uint64_t MortonBits(uint64_t x) {
   return x;
 }
 
-// A vertex and the Morton code of its cell.
-struct CurveEntry {
-  uint64_t code;
-  int32_t vertex;
+// A number to sort by and what it belongs to.
+struct KeyedEntry {
+  uint64_t key;
+  int32_t value;
 };
 
-// Sorts by code, and by vertex among equal codes (the entries come in vertex order):
-// a least-significant-digit radix sort, eleven bits at a time, skipping the digits
-// in which all codes agree.
-void SortAlongCurve(std::vector<CurveEntry>& entries) {
+// Sorts by key, keeping the order of entries with equal keys: a least-significant-
+// digit radix sort, eleven bits at a time, skipping the digits in which all keys
+// agree.
+void SortByKey(std::vector<KeyedEntry>& entries) {
   constexpr int kDigitBits = 11;
   constexpr size_t kDigits = size_t{1} << kDigitBits;
   if (entries.empty()) return;
   uint64_t differing = 0;
-  for (const CurveEntry& e : entries) differing |= e.code ^ entries.front().code;
-  std::vector<CurveEntry> other(entries.size());
+  for (const KeyedEntry& e : entries) differing |= e.key ^ entries.front().key;
+  std::vector<KeyedEntry> other(entries.size());
   for (int shift = 0; shift < 64; shift += kDigitBits) {
     if (((differing >> shift) & (kDigits - 1)) == 0) continue;
     std::vector<size_t> start(kDigits + 1, 0);
-    for (const CurveEntry& e : entries) ++start[((e.code >> shift) & (kDigits - 1)) + 1];
+    for (const KeyedEntry& e : entries) ++start[((e.key >> shift) & (kDigits - 1)) + 1];
     for (size_t d = 0; d < kDigits; ++d) start[d + 1] += start[d];
-    for (const CurveEntry& e : entries) other[start[(e.code >> shift) & (kDigits - 1)]++] = e;
+    for (const KeyedEntry& e : entries) other[start[(e.key >> shift) & (kDigits - 1)]++] = e;
     entries.swap(other);
   }
+}
+
+// A key whose order is that of the non-negative double x, largest first.
+uint64_t DescendingKey(double x) {
+  uint64_t bits;
+  std::memcpy(&bits, &x, sizeof bits);
+  return ~bits;
 }
 
 // Squared distance from p to the closed triangle a, b, c.
@@ -239,6 +248,8 @@ class HullBuilder {
   // The outward unit normal of triangle t and the plane through it.
   HullPlane TrianglePlane(int32_t t) const;
   void GroupCoplanarTriangles();
+  // The plane of a face: its first triangle's, worked out when first asked for.
+  const HullPlane& PlaneOf(int32_t group);
 
   SimplePoly& mPoly;
   int mBadVertex = kHullNone;
@@ -259,7 +270,10 @@ class HullBuilder {
   std::vector<std::pair<int32_t, uint32_t>> mPending;
 
   std::vector<int32_t> mTriGroup;  // per triangle, once grouped
-  std::vector<HullPlane> mPlanes;  // per group
+  // Per group: its plane once worked out, and the triangle it comes from.
+  std::vector<HullPlane> mPlanes;
+  std::vector<uint8_t> mPlaneKnown;
+  std::vector<int32_t> mPlaneSeed;
   // The faces: corners (vertex numbers) of face j at mFaceCorners[mFaceStart[j] ..
   // mFaceStart[j + 1]), its plane mPlanes[mFaceGroup[j]].
   std::vector<int32_t> mFaceCorners;
@@ -271,6 +285,9 @@ constexpr double kFilterEps = std::numeric_limits<double>::epsilon() / 2;
 // Rounding bound of the orientation sum, relative to the sum of the magnitudes of
 // its products.
 constexpr double kOrientBound = (7.0 + 56.0 * kFilterEps) * kFilterEps;
+// A component of a triangle's normal in doubles has the sign of the exact one when
+// it exceeds this many times the sum of the magnitudes of its products.
+constexpr double kNormalTrust = 4 * kFilterEps;
 
 void HullBuilder::GridNormal(int32_t a, int32_t b, int32_t c, Int128* out) const {
   Int128 u[3], v[3];
@@ -400,17 +417,18 @@ HullOutcome HullBuilder::GatherPoints() {
     return MortonBits(cellOf(g[0])) << 2 | MortonBits(cellOf(g[1])) << 1 | MortonBits(cellOf(g[2]));
   };
   {
-    std::vector<CurveEntry> curve;
+    std::vector<KeyedEntry> curve;
     curve.reserve(numUsable);
     for (int i = 0; i < mPoly.NumVerts(); ++i) {
       const SimpleVert& v = mPoly.VertAt(i);
       if (v.IsTemp()) continue;
       const double g[3] = {snap(v.pos[0], 0), snap(v.pos[1], 1), snap(v.pos[2], 2)};
-      curve.push_back(CurveEntry{codeOf(g), i});
+      curve.push_back(KeyedEntry{codeOf(g), i});
     }
-    SortAlongCurve(curve);
+    // Equal codes stay in vertex order.
+    SortByKey(curve);
     mVertOf.resize(curve.size());
-    for (size_t j = 0; j < curve.size(); ++j) mVertOf[j] = curve[j].vertex;
+    for (size_t j = 0; j < curve.size(); ++j) mVertOf[j] = curve[j].value;
   }
   // The positions are read in the order of the curve, which jumps about the vertex
   // array: each is asked for a few points ahead.
@@ -720,7 +738,11 @@ bool HullBuilder::AddPoint(int32_t p, int32_t start) {
   // Points waiting on the removed triangles move to a cone triangle they see; one
   // that sees none lies inside the new hull. A point inside the tetrahedron of p over
   // its own removed triangle (strictly inside the planes through p and the
-  // triangle's sides) lies inside the new hull without trying the whole cone.
+  // triangle's sides) lies inside the new hull without trying the whole cone. The
+  // points of one list lie near each other: each tries the cone first where the
+  // point before it found its triangle, beginning at the removed triangle's own
+  // side of the horizon.
+  for (size_t i = 0; i < m; ++i) Tri(TriOf(horizon[i])).stamp = mStamp + 1 + static_cast<uint32_t>(i);
   for (int32_t t : visible) {
     int32_t q = Tri(t).conflicts;
     if (q == kHullNone) continue;
@@ -728,6 +750,7 @@ bool HullBuilder::AddPoint(int32_t p, int32_t start) {
     const int32_t corner[3] = {tri.corner[0], tri.corner[1], tri.corner[2]};
     HullFilter sides[3];
     for (int k = 0; k < 3; ++k) SetFilter(sides[k], corner[k], corner[(k + 1) % 3], p);
+    size_t from = tri.stamp > mStamp ? static_cast<size_t>(tri.stamp - mStamp - 1) : 0;
     while (q != kHullNone) {
       const int32_t next = mConflictNext[static_cast<size_t>(q)];
       if (q != p && !Has(q, kPointSkipped)) {
@@ -736,8 +759,10 @@ bool HullBuilder::AddPoint(int32_t p, int32_t start) {
           inside = Side(sides[k], corner[k], corner[(k + 1) % 3], p, q, det, bound) < 0;
         }
         for (size_t i = 0; i < m && !inside; ++i) {
-          if (Sees(q, cone[i], det, bound)) {
-            AddConflict(q, cone[i], det);
+          const size_t c = (from + i) % m;
+          if (Sees(q, cone[c], det, bound)) {
+            AddConflict(q, cone[c], det);
+            from = c;
             break;
           }
         }
@@ -745,6 +770,7 @@ bool HullBuilder::AddPoint(int32_t p, int32_t start) {
       q = next;
     }
   }
+  mStamp += static_cast<uint32_t>(m) + 1;
   for (int32_t t : visible) {
     HullTri& tri = Tri(t);
     tri.corner[0] = kHullNone;
@@ -767,50 +793,90 @@ void HullBuilder::GroupCoplanarTriangles() {
   // corners' vertex numbers, so that the faces do not depend on the order the
   // triangles were made in.
   const int32_t numTris = static_cast<int32_t>(mTris.size());
-  struct Seed {
-    double area;
-    int32_t key[3];  // vertex numbers of the corners, ascending
-    int32_t tri;
-  };
-  std::vector<Seed> order;
-  // The sense of each triangle from its snapped corners, which no rounding turns.
+  // The normal of each triangle from its snapped corners, in doubles; where it is
+  // too small to trust its rounding, from the exact one. Its sense no rounding turns.
   std::vector<double> sense(static_cast<size_t>(numTris) * 3, 0.0);
+  std::vector<KeyedEntry> order;
   for (int32_t t = 0; t < numTris; ++t) {
     const HullTri& tri = Tri(t);
     if (tri.corner[0] < 0) continue;
-    Int128 n[3];
-    GridNormal(tri.corner[0], tri.corner[1], tri.corner[2], n);
     double* nd = &sense[static_cast<size_t>(t) * 3];
-    for (int k = 0; k < 3; ++k) nd[k] = static_cast<double>(n[k]);
-    Seed seed{Dot(nd, nd), {}, t};
-    for (int k = 0; k < 3; ++k) seed.key[k] = mVertOf[static_cast<size_t>(tri.corner[k])];
-    std::sort(seed.key, seed.key + 3);
-    order.push_back(seed);
+    HullFilter f;
+    SetFilter(f, tri.corner[0], tri.corner[1], tri.corner[2]);
+    bool trusted = true;
+    for (int k = 0; k < 3; ++k) trusted = trusted && std::fabs(f.n[k]) > kNormalTrust * f.m[k];
+    if (trusted) {
+      CopyVector(nd, f.n);
+    } else {
+      Int128 n[3];
+      GridNormal(tri.corner[0], tri.corner[1], tri.corner[2], n);
+      for (int k = 0; k < 3; ++k) nd[k] = static_cast<double>(n[k]);
+    }
+    order.push_back(KeyedEntry{DescendingKey(Dot(nd, nd)), t});
   }
-  std::sort(order.begin(), order.end(), [](const Seed& x, const Seed& y) {
-    if (x.area != y.area) return x.area > y.area;
-    if (!std::equal(x.key, x.key + 3, y.key)) return std::lexicographical_compare(x.key, x.key + 3, y.key, y.key + 3);
-    return x.tri < y.tri;
-  });
+  SortByKey(order);
+  // Triangles of one size in the order of their corners' vertex numbers.
+  auto cornerKey = [this](int32_t t) {
+    std::array<int32_t, 3> key;
+    for (int k = 0; k < 3; ++k) key[static_cast<size_t>(k)] = mVertOf[static_cast<size_t>(Tri(t).corner[k])];
+    std::sort(key.begin(), key.end());
+    return key;
+  };
+  for (size_t i = 0; i < order.size();) {
+    size_t j = i + 1;
+    while (j < order.size() && order[j].key == order[i].key) ++j;
+    if (j - i > 1) {
+      std::sort(order.begin() + static_cast<std::ptrdiff_t>(i), order.begin() + static_cast<std::ptrdiff_t>(j),
+                [&](const KeyedEntry& x, const KeyedEntry& y) {
+                  const auto kx = cornerKey(x.value), ky = cornerKey(y.value);
+                  return kx != ky ? kx < ky : x.value < y.value;
+                });
+    }
+    i = j;
+  }
+
   mTriGroup.assign(static_cast<size_t>(numTris), kHullNone);
   std::vector<int32_t> queue;
-  for (const Seed& s : order) {
-    const int32_t seed = s.tri;
+  const double snapMove = kSnapMargin / mSteps;
+  for (const KeyedEntry& s : order) {
+    const int32_t seed = s.value;
     if (mTriGroup[static_cast<size_t>(seed)] != kHullNone) continue;
     const int32_t g = static_cast<int32_t>(mPlanes.size());
-    mPlanes.push_back(TrianglePlane(seed));
-    const HullPlane& plane = mPlanes.back();
+    mPlanes.push_back(HullPlane{});
+    mPlaneKnown.push_back(0);
+    mPlaneSeed.push_back(seed);
     mTriGroup[static_cast<size_t>(seed)] = g;
+    // The seed's plane in the grid, to rule out the neighbours that lie clearly off
+    // it without reading their positions: what snapping moves the plane grows with
+    // the distance from the seed over its least height.
+    const HullTri& st = Tri(seed);
+    const double* gn = &sense[static_cast<size_t>(seed) * 3];
+    const double gnLength = std::sqrt(Dot(gn, gn));
+    double longest = 0.0;
+    for (int k = 0; k < 3; ++k) {
+      double e[3];
+      Subtract(e, Grid(st.corner[(k + 1) % 3]), Grid(st.corner[k]));
+      longest = std::max(longest, std::sqrt(Dot(e, e)));
+    }
+    const double height = longest > 0 ? gnLength / longest : 0.0;  // in grid steps
     queue.assign(1, seed);
     for (size_t i = 0; i < queue.size(); ++i) {
       for (int k = 0; k < 3; ++k) {
-        const int32_t nb = TriOf(Twin(queue[i] * 3 + k));
+        const int32_t across = Twin(queue[i] * 3 + k);
+        const int32_t nb = TriOf(across);
         if (mTriGroup[static_cast<size_t>(nb)] != kHullNone) continue;
-        // The corner across the shared edge decides first: the two others are
-        // corners of a triangle already in the face.
-        const int32_t far = Tri(nb).corner[(Twin(queue[i] * 3 + k) % 3 + 2) % 3];
-        bool inPlane = std::fabs(Dot(plane.n, Pos(far)) + plane.d) <= kPointTolerance &&
-                       Dot(&sense[static_cast<size_t>(nb) * 3], plane.n) > 0;
+        // The corner across the shared edge decides: the two others are corners of
+        // a triangle already in the face.
+        const int32_t far = Tri(nb).corner[(across % 3 + 2) % 3];
+        if (height > 0) {
+          double w[3];
+          Subtract(w, Grid(far), Grid(st.corner[0]));
+          const double distance = std::fabs(Dot(w, gn)) / gnLength / mSteps;
+          const double reach = std::sqrt(Dot(w, w)) / mSteps;
+          if (distance > kPointTolerance + snapMove * (2.0 + 2.0 * reach * mSteps / height)) continue;
+        }
+        const HullPlane& plane = PlaneOf(g);
+        bool inPlane = Dot(&sense[static_cast<size_t>(nb) * 3], plane.n) > 0;
         for (int c = 0; c < 3 && inPlane; ++c) {
           inPlane = std::fabs(Dot(plane.n, Pos(Tri(nb).corner[c])) + plane.d) <= kPointTolerance;
         }
@@ -820,6 +886,15 @@ void HullBuilder::GroupCoplanarTriangles() {
       }
     }
   }
+}
+
+const HullPlane& HullBuilder::PlaneOf(int32_t group) {
+  const size_t g = static_cast<size_t>(group);
+  if (!mPlaneKnown[g]) {
+    mPlanes[g] = TrianglePlane(mPlaneSeed[g]);
+    mPlaneKnown[g] = 1;
+  }
+  return mPlanes[g];
 }
 
 bool HullBuilder::ExtractFaces() {
@@ -852,7 +927,8 @@ bool HullBuilder::ExtractFaces() {
       faceGroup.push_back(g);
     }
   }
-  // The triangles are done with.
+  // Every face's plane, then the triangles are done with.
+  for (size_t g = 0; g < mPlanes.size(); ++g) PlaneOf(static_cast<int32_t>(g));
   std::vector<HullTri>().swap(mTris);
   std::vector<HullFilter>().swap(mFilters);
   std::vector<int32_t>().swap(mTriGroup);
@@ -908,21 +984,21 @@ bool HullBuilder::ExtractFaces() {
 
   // The faces in the order of their first two corners: two faces never share both
   // (an edge has one face on each side).
-  std::vector<uint32_t> faceOrder(numFaces);
-  for (size_t j = 0; j < numFaces; ++j) faceOrder[j] = static_cast<uint32_t>(j);
-  std::sort(faceOrder.begin(), faceOrder.end(), [&](uint32_t x, uint32_t y) {
-    const int32_t x0 = kept[keptStart[x]], y0 = kept[keptStart[y]];
-    if (x0 != y0) return x0 < y0;
-    const int32_t x1 = kept[keptStart[x] + 1], y1 = kept[keptStart[y] + 1];
-    return x1 != y1 ? x1 < y1 : x < y;
-  });
+  std::vector<KeyedEntry> faceOrder(numFaces);
+  for (size_t j = 0; j < numFaces; ++j) {
+    const auto first = static_cast<uint64_t>(kept[keptStart[j]]);
+    const auto second = static_cast<uint64_t>(kept[keptStart[j] + 1]);
+    faceOrder[j] = KeyedEntry{first << 32 | second, static_cast<int32_t>(j)};
+  }
+  SortByKey(faceOrder);
   mFaceCorners.clear();
   mFaceStart.assign(1, 0);
   mFaceGroup.clear();
   mFaceCorners.reserve(kept.size());
   mFaceStart.reserve(numFaces + 1);
   mFaceGroup.reserve(numFaces);
-  for (uint32_t j : faceOrder) {
+  for (const KeyedEntry& entry : faceOrder) {
+    const auto j = static_cast<size_t>(entry.value);
     mFaceCorners.insert(mFaceCorners.end(), kept.begin() + keptStart[j], kept.begin() + keptStart[j + 1]);
     mFaceStart.push_back(static_cast<uint32_t>(mFaceCorners.size()));
     mFaceGroup.push_back(faceGroup[j]);
