@@ -2,6 +2,8 @@
 
 #include "core/RadixSorter.h"
 
+#include <algorithm>
+
 #include <cstring>
 #include <utility>
 
@@ -160,6 +162,24 @@ void* RadixSorter::SortByCallback(void* head, unsigned count, unsigned flags, st
   if (rest != nullptr && prevOffset >= 0) WriteLink(rest, prevOffset, previous);
   if (outTail != nullptr) *outTail = previous;
   return mNodes[mIndices[0]];
+}
+
+void SortByKey(std::vector<KeyedEntry>& entries) {
+  constexpr int kDigitBits = 11;
+  constexpr size_t kDigits = size_t{1} << kDigitBits;
+  if (entries.empty()) return;
+  uint64_t differing = 0;
+  for (const KeyedEntry& e : entries) differing |= e.key ^ entries.front().key;
+  std::vector<KeyedEntry> other(entries.size());
+  std::vector<size_t> start(kDigits + 1);
+  for (int shift = 0; shift < 64; shift += kDigitBits) {
+    if (((differing >> shift) & (kDigits - 1)) == 0) continue;
+    std::fill(start.begin(), start.end(), 0);
+    for (const KeyedEntry& e : entries) ++start[((e.key >> shift) & (kDigits - 1)) + 1];
+    for (size_t d = 0; d < kDigits; ++d) start[d + 1] += start[d];
+    for (const KeyedEntry& e : entries) other[start[(e.key >> shift) & (kDigits - 1)]++] = e;
+    entries.swap(other);
+  }
 }
 
 }  // namespace corvia

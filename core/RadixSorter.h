@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace corvia {
 
@@ -68,5 +69,16 @@ class RadixSorter {
   unsigned mNumSorts = 0;
   unsigned mNumAlreadySorted = 0;
 };
+
+// A 64-bit key to sort by and what it belongs to.
+struct KeyedEntry {
+  uint64_t key;
+  int32_t value;
+};
+
+// Sorts by key, ascending, keeping the order of entries with equal keys: a
+// least-significant-digit radix sort, eleven bits at a time, that passes over the
+// digits in which all keys agree.
+void SortByKey(std::vector<KeyedEntry>& entries);
 
 }  // namespace corvia

@@ -12,6 +12,7 @@
 
 #include "construction/RainbowColor.h"
 #include "core/MergeSort.h"
+#include "core/RadixSorter.h"
 #include "core/Messages.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
@@ -69,32 +70,6 @@ uint64_t MortonBits(uint64_t x) {
   x = (x | x << 4) & 0x10c30c30c30c30c3ull;
   x = (x | x << 2) & 0x1249249249249249ull;
   return x;
-}
-
-// A number to sort by and what it belongs to.
-struct KeyedEntry {
-  uint64_t key;
-  int32_t value;
-};
-
-// Sorts by key, keeping the order of entries with equal keys: a least-significant-
-// digit radix sort, eleven bits at a time, skipping the digits in which all keys
-// agree.
-void SortByKey(std::vector<KeyedEntry>& entries) {
-  constexpr int kDigitBits = 11;
-  constexpr size_t kDigits = size_t{1} << kDigitBits;
-  if (entries.empty()) return;
-  uint64_t differing = 0;
-  for (const KeyedEntry& e : entries) differing |= e.key ^ entries.front().key;
-  std::vector<KeyedEntry> other(entries.size());
-  for (int shift = 0; shift < 64; shift += kDigitBits) {
-    if (((differing >> shift) & (kDigits - 1)) == 0) continue;
-    std::vector<size_t> start(kDigits + 1, 0);
-    for (const KeyedEntry& e : entries) ++start[((e.key >> shift) & (kDigits - 1)) + 1];
-    for (size_t d = 0; d < kDigits; ++d) start[d + 1] += start[d];
-    for (const KeyedEntry& e : entries) other[start[(e.key >> shift) & (kDigits - 1)]++] = e;
-    entries.swap(other);
-  }
 }
 
 // A key whose order is that of the non-negative double x, largest first.
@@ -816,21 +791,28 @@ void HullBuilder::GroupCoplanarTriangles() {
   }
   SortByKey(order);
   // Triangles of one size in the order of their corners' vertex numbers.
-  auto cornerKey = [this](int32_t t) {
-    std::array<int32_t, 3> key;
-    for (int k = 0; k < 3; ++k) key[static_cast<size_t>(k)] = mVertOf[static_cast<size_t>(Tri(t).corner[k])];
-    std::sort(key.begin(), key.end());
-    return key;
+  struct Tie {
+    std::array<int32_t, 3> corners;  // ascending
+    KeyedEntry entry;
   };
+  std::vector<Tie> ties;
   for (size_t i = 0; i < order.size();) {
     size_t j = i + 1;
     while (j < order.size() && order[j].key == order[i].key) ++j;
     if (j - i > 1) {
-      std::sort(order.begin() + static_cast<std::ptrdiff_t>(i), order.begin() + static_cast<std::ptrdiff_t>(j),
-                [&](const KeyedEntry& x, const KeyedEntry& y) {
-                  const auto kx = cornerKey(x.value), ky = cornerKey(y.value);
-                  return kx != ky ? kx < ky : x.value < y.value;
-                });
+      ties.clear();
+      for (size_t e = i; e < j; ++e) {
+        Tie tie{{}, order[e]};
+        for (int k = 0; k < 3; ++k) {
+          tie.corners[static_cast<size_t>(k)] = mVertOf[static_cast<size_t>(Tri(order[e].value).corner[k])];
+        }
+        std::sort(tie.corners.begin(), tie.corners.end());
+        ties.push_back(tie);
+      }
+      std::sort(ties.begin(), ties.end(), [](const Tie& x, const Tie& y) {
+        return x.corners != y.corners ? x.corners < y.corners : x.entry.value < y.entry.value;
+      });
+      for (size_t e = i; e < j; ++e) order[e] = ties[e - i].entry;
     }
     i = j;
   }

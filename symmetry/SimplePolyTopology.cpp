@@ -5,11 +5,11 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
-#include <map>
 #include <utility>
 
 #include "core/MergeSort.h"
 #include "core/PointGrid.h"
+#include "core/RadixSorter.h"
 #include "core/Messages.h"
 #include "core/Tolerances.h"
 #include "symmetry/SimplePoly.h"
@@ -237,32 +237,37 @@ int SimplePoly::FindFaceWithRepeatedCorner(int32_t* vertex) const {
 }
 
 bool SimplePoly::FindOddEdge(int32_t& a, int32_t& b, int& sides) const {
-  // Face sides counted by their ends, lower index first.
-  std::map<std::pair<int32_t, int32_t>, int> count;
-  auto forEachSide = [this](auto&& visit) {
-    for (const SimpleFace& f : mFaces) {
-      if (f.IsTemp()) continue;
-      const int n = f.Count();
-      for (int i = 0; i < n; ++i) {
-        if (visit(f.items[static_cast<size_t>(i)], f.items[static_cast<size_t>(WrapIndex(i, 1, n))])) return;
-      }
+  // Every face side keyed by its ends, lower first, in face order; sorted by key,
+  // the sides of one edge lie together, the first of them first.
+  std::vector<KeyedEntry> ends;
+  std::vector<std::pair<int32_t, int32_t>> side;
+  for (const SimpleFace& f : mFaces) {
+    if (f.IsTemp()) continue;
+    const int n = f.Count();
+    for (int i = 0; i < n; ++i) {
+      const int32_t p = f.items[static_cast<size_t>(i)], q = f.items[static_cast<size_t>(WrapIndex(i, 1, n))];
+      const auto [low, high] = std::minmax(p, q);
+      ends.push_back(KeyedEntry{static_cast<uint64_t>(static_cast<uint32_t>(low)) << 32 | static_cast<uint32_t>(high),
+                                static_cast<int32_t>(side.size())});
+      side.emplace_back(p, q);
     }
-  };
-  forEachSide([&count](int32_t p, int32_t q) {
-    ++count[std::minmax(p, q)];
-    return false;
-  });
-  bool found = false;
-  forEachSide([&](int32_t p, int32_t q) {
-    const int c = count[std::minmax(p, q)];
-    if (c % 2 == 0) return false;
-    a = p;
-    b = q;
-    sides = c;
-    found = true;
-    return true;
-  });
-  return found;
+  }
+  SortByKey(ends);
+  // The first side in face order whose edge has an odd number of sides.
+  int32_t first = -1;
+  for (size_t i = 0; i < ends.size();) {
+    size_t j = i + 1;
+    while (j < ends.size() && ends[j].key == ends[i].key) ++j;
+    if ((j - i) % 2 == 1 && (first < 0 || ends[i].value < first)) {
+      first = ends[i].value;
+      sides = static_cast<int>(j - i);
+    }
+    i = j;
+  }
+  if (first < 0) return false;
+  a = side[static_cast<size_t>(first)].first;
+  b = side[static_cast<size_t>(first)].second;
+  return true;
 }
 
 bool SimplePoly::SortVertFaces(const SymGroup* group) {
@@ -756,7 +761,23 @@ bool SimplePoly::TraverseEdgeTypes(std::vector<std::unique_ptr<SimpEdgeType>>& t
 namespace detail_SimplePolyTopology {
 
 // Partner entry for each corner of each face.
-using PartnerTable = std::vector<std::vector<EdgeFaceEntry*>>;
+class PartnerTable {
+ public:
+  explicit PartnerTable(const SimplePoly& poly) : mStart(static_cast<size_t>(poly.NumFaces()) + 1, 0) {
+    for (int fi = 0; fi < poly.NumFaces(); ++fi) {
+      const SimpleFace& f = poly.FaceAt(fi);
+      mStart[static_cast<size_t>(fi) + 1] = mStart[static_cast<size_t>(fi)] + (f.IsTemp() ? 0u : static_cast<uint32_t>(f.Count()));
+    }
+    mPartner.assign(mStart.back(), nullptr);
+  }
+  EdgeFaceEntry*& At(int32_t face, int corner) {
+    return mPartner[mStart[static_cast<size_t>(face)] + static_cast<uint32_t>(corner)];
+  }
+
+ private:
+  std::vector<uint32_t> mStart;  // per face, into mPartner
+  std::vector<EdgeFaceEntry*> mPartner;
+};
 
 }  // namespace detail_SimplePolyTopology
 
@@ -787,7 +808,7 @@ bool TraverseFaceLoop(SimplePoly& poly, int32_t vi, EdgeFaceEntry* entry, Partne
     }
     if (entry->flags & side) return true;
     entry->flags |= side;
-    EdgeFaceEntry* partner = table[static_cast<size_t>(entry->face)][static_cast<size_t>(k)];
+    EdgeFaceEntry* partner = table.At(entry->face, k);
     if (!partner) {
       ShowInternalError("TraverseFaceLoop: adj == NULL");
       return false;
@@ -801,7 +822,7 @@ bool TraverseFaceLoop(SimplePoly& poly, int32_t vi, EdgeFaceEntry* entry, Partne
     v.items[static_cast<size_t>(count)] = entry->face;
     ++count;
     corners.push_back(p);
-    entry = table[static_cast<size_t>(entry->face)][static_cast<size_t>(other)];
+    entry = table.At(entry->face, other);
   }
   ShowInternalError("TraverseFaceLoop: more faces than expected");
   return false;
@@ -812,17 +833,14 @@ bool TraverseFaceLoop(SimplePoly& poly, int32_t vi, EdgeFaceEntry* entry, Partne
 bool SimplePoly::SortVertFacesUsingEdgeTypes(std::vector<std::unique_ptr<SimpEdgeType>>& types,
                                              const SymGroup* /*group*/) {
   using namespace detail_SimplePolyTopology;
-  PartnerTable table(mFaces.size());
-  for (int fi = 0; fi < NumFaces(); ++fi) {
-    if (!FaceAt(fi).IsTemp()) table[static_cast<size_t>(fi)].assign(static_cast<size_t>(FaceAt(fi).Count()), nullptr);
-  }
+  PartnerTable table(*this);
   for (auto& type : types) {
     for (EdgeOccurrence& occ : type->edges) {
       for (int k = 0; k < type->numFaces; ++k) {
         const int p = type->slots[static_cast<size_t>(k)].partner;
         if (p < 0) continue;
         const EdgeFaceEntry& e = occ.entries[static_cast<size_t>(k)];
-        table[static_cast<size_t>(e.face)][static_cast<size_t>(e.corner)] = &occ.entries[static_cast<size_t>(p)];
+        table.At(e.face, e.corner) = &occ.entries[static_cast<size_t>(p)];
       }
     }
   }
