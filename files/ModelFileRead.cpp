@@ -16,6 +16,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/Lzrw3a.h"
@@ -606,9 +607,9 @@ bool ReadBlock(Reader& r, std::string& data) {
 // those made before the stream knows its name get it put in front.
 ioErrorHandler NamingHandler(const std::string& path, const ioErrorHandler& handler) {
   return [path, handler](int level, const char* text, const char* message) {
-    const std::string named = "'" + path + "':\n";
-    if (std::strncmp(text, named.c_str(), named.size() - 2) == 0) return handler(level, text, message);
-    return handler(level, (named + text).c_str(), message);
+    const std::string quoted = "'" + path + "'";
+    if (std::string_view(text).starts_with(quoted)) return handler(level, text, message);
+    return handler(level, (quoted + ":\n" + text).c_str(), message);
   };
 }
 

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <iterator>
 #include <limits>
 #include <random>
 #include <vector>
@@ -220,4 +223,43 @@ TEST(RadixSorterList, EmptyAndShortenedLists) {
   Node* head = static_cast<Node*>(SortList(sorter, &nodes[0], 3, 0, &tail));
   EXPECT_EQ(tail, &nodes[0]);
   EXPECT_EQ(ListIds(head, &nodes[3]), (std::vector<int>{1, 2, 0, 3}));
+}
+
+// Keys that differ in every digit, only in their low digits, only in their high
+// digits, or in a few middle bits with many repeats: the order must be a stable
+// sort's, whichever digits are passed over.
+TEST(RadixSorterSortByKey, MatchesAStableSortOfTheKeys) {
+  std::mt19937_64 rng(17);
+  const std::function<uint64_t()> kinds[] = {
+      [&] { return rng(); },
+      [&] { return rng() & 0xFFFu; },
+      [&] { return (rng() & 0xFFFu) << 52; },
+      [&] { return ((rng() % 7) << 30) | 5u; },
+  };
+  for (size_t kind = 0; kind < std::size(kinds); ++kind) {
+    for (size_t n : {size_t{1}, size_t{2}, size_t{37}, size_t{5000}}) {
+      SCOPED_TRACE(testing::Message() << "kind " << kind << " n " << n);
+      std::vector<corvia::KeyedEntry> entries;
+      for (size_t i = 0; i < n; ++i) entries.push_back({kinds[kind](), static_cast<int32_t>(i)});
+      std::vector<corvia::KeyedEntry> expected = entries;
+      std::stable_sort(expected.begin(), expected.end(),
+                       [](const corvia::KeyedEntry& a, const corvia::KeyedEntry& b) { return a.key < b.key; });
+      corvia::SortByKey(entries);
+      ASSERT_EQ(entries.size(), expected.size());
+      for (size_t i = 0; i < n; ++i) {
+        EXPECT_EQ(entries[i].key, expected[i].key) << i;
+        EXPECT_EQ(entries[i].value, expected[i].value) << i;
+      }
+    }
+  }
+}
+
+TEST(RadixSorterSortByKey, EmptyAndAllEqualKeysKeepTheirOrder) {
+  std::vector<corvia::KeyedEntry> none;
+  corvia::SortByKey(none);
+  EXPECT_TRUE(none.empty());
+  std::vector<corvia::KeyedEntry> same;
+  for (int32_t i = 0; i < 100; ++i) same.push_back({0xDEADBEEFull, i});
+  corvia::SortByKey(same);
+  for (int32_t i = 0; i < 100; ++i) EXPECT_EQ(same[static_cast<size_t>(i)].value, i);
 }
