@@ -217,50 +217,8 @@ TEST(ConvexHull, RandomPointSetsGiveSoundHulls) {
   }
 }
 
-// A face as the sorted positions of its corners, apart from how the vertices are
-// numbered.
-std::vector<Point> CornerPositions(const corvia::SimplePoly& poly, const corvia::SimpleFace& f) {
-  std::vector<Point> corners;
-  for (int k = 0; k < f.Count(); ++k) {
-    const double* p = poly.VertAt(f.items[static_cast<size_t>(k)]).pos;
-    corners.push_back({p[0], p[1], p[2]});
-  }
-  std::sort(corners.begin(), corners.end());
-  return corners;
-}
-
-// The faces come out in an order of their own: each starts at its lowest vertex and
-// they run by their first two corners, so the same points in another order give the
-// same faces, only numbered by the new order.
-TEST(ConvexHull, FacesAreOrderedByTheirCornersWhateverTheOrderOfThePoints) {
-  for (int kind = 0; kind < 3; ++kind) {
-    SCOPED_TRACE(testing::Message() << "kind " << kind);
-    const std::vector<Point> pts = RandomPoints(kind, 700, 23u);
-    std::vector<Point> reversed(pts.rbegin(), pts.rend());
-    std::vector<std::vector<Point>> faceSets[2];
-    for (int pass = 0; pass < 2; ++pass) {
-      auto poly = ModelOf(pass == 0 ? pts : reversed);
-      ASSERT_TRUE(corvia::ComputeConvexHull(*poly, 0));
-      ExpectSoundHull(*poly, pts);
-      for (int fi = 0; fi < poly->NumFaces(); ++fi) {
-        const corvia::SimpleFace& f = poly->FaceAt(fi);
-        EXPECT_EQ(f.items[0], *std::min_element(f.items.begin(), f.items.begin() + f.Count())) << "face " << fi;
-        if (fi > 0) {
-          const corvia::SimpleFace& before = poly->FaceAt(fi - 1);
-          EXPECT_LT(std::make_pair(before.items[0], before.items[1]), std::make_pair(f.items[0], f.items[1]))
-              << "face " << fi;
-        }
-        faceSets[pass].push_back(CornerPositions(*poly, f));
-      }
-      std::sort(faceSets[pass].begin(), faceSets[pass].end());
-    }
-    EXPECT_EQ(faceSets[0], faceSets[1]);
-  }
-}
-
-// A geodesic sphere's vertices come face by face, each next to the last: the order
-// that once made every added point see a long list of faces. Every vertex is a
-// corner of a sound hull.
+// A geodesic sphere's vertices come face by face, each next to the last: every
+// vertex is a corner of a sound hull.
 TEST(ConvexHull, GeodesicSphereVerticesListedFaceByFaceAreAllCorners) {
   const std::unique_ptr<corvia::SimplePoly> sphere = corvia::symtest::MakeGeodesicModel(12);
   std::vector<Point> pts;
