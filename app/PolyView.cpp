@@ -19,6 +19,8 @@
 #include "construction/Augmentation.h"
 #include "model/Poly.h"
 #include "nets/NetSettings.h"
+#include "render/GLSelection.h"
+#include "render/SelectionItems.h"
 #include "stellation/FaceType.h"
 #include "stellation/FaceTypeBlock.h"
 #include "stellation/Faceting.h"
@@ -204,6 +206,7 @@ CPolyView::CPolyView()
   detail_PolyView::Shared();
   SetMouseThrowDataSkipper(kThrowKindPaneExplode, detail_PolyView::SkipExplodeData);
   SetCaptionLeftStrip(kViewIconStrip);
+  InitGLSelection(kNumSelectionItemKinds);
   InitFieldOfView(GetFieldOfView(), 1.0);
 }
 
@@ -487,6 +490,7 @@ void SetMouseSelectionMode(int mode) {
       SetCaptionButtonsAllViews();
     }
   }
+  ShowModeHelp();
   UpdateMouseHelp();
 }
 

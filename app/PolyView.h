@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/ViewType.h"
 #include "render/CaptionWnd.h"
@@ -39,6 +40,13 @@ constexpr int kSelectColorHide = 5;
 constexpr int kSelectImage = 6;
 constexpr int kSelectSectionTumble = 7;
 constexpr int kSelect4DTumble = 8;
+
+// The cursors of the mouse selection modes, among the pane's cursor images.
+constexpr int kCursorIdentify = 158;
+constexpr int kCursorCutEdges = 159;
+constexpr int kCursorMeasure = 161;
+constexpr int kCursorFaceting = 162;
+constexpr int kCursorColorHide = 160;
 
 // "Section > Show Cross-Section in Model Views".
 constexpr int kSectionInModelNever = 0;
@@ -113,6 +121,14 @@ class PolyCaptionWnd final : public CaptionWnd {
   PixelRect GetIconRect() const;
   void DrawCaptionBar(CaptionPainter& painter) override;
   void OnCaptionPress(int button, int x, int y) override;
+};
+
+// What a click found under the pointer: a selection item kind (render/SelectionItems.h)
+// and index, or kind -1 for nothing.
+struct PaneHit {
+  int kind = -1;
+  int index = -1;
+  bool Found() const { return kind >= 0; }
 };
 
 // The printing of a pane: the device context of the page and its printable rectangle
@@ -248,6 +264,36 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   // asked, with the export settings' over-sampling, texts and JPEG quality.
   bool ExportImage(const char* path, int width, int height);
 
+  // ---- Clicks and mouse modes (PaneMouse.cpp) -------------------------------------------------
+  // A press and release of the left button that did not move is a click; it acts by
+  // the mouse selection mode. Drags stay the navigation of OpenGLView.
+  void OnButtonDown(int button, int x, int y, unsigned keyFlags) override;
+  void OnButtonUp(int button, int x, int y, unsigned keyFlags) override;
+  // The second press of a quick pair is a press like the first: it starts a drag or a
+  // click of its own.
+  void OnButtonDoubleClick(int button, int x, int y, unsigned keyFlags) override;
+  void OnMouseMove(int x, int y, unsigned keyFlags) override;
+  int GetCursor() override;
+  void GetMouseButtonHelp(std::string& left, std::string& right, std::string& both) override;
+  // What lies under the window point, as a click reads it (kind -1: nothing).
+  PaneHit PickAt(int x, int y);
+  // Carries out a click at the window point (keys: kMouseKey... bits).
+  void OnClick(int x, int y, unsigned keyFlags);
+  // Sends the releases of the buttons still held to the pane under the mouse.
+  static void ReleaseMouseButtons();
+
+  // ---- Scale and export commands (PaneModeCommands.cpp) --------------------------------------
+  void OnScaleMidradius();
+  void OnScaleBaseRadius();
+  void OnScaleBaseSurfaceArea();
+  void OnScaleBaseVolume();
+  void OnScaleDualInradius();
+  void OnScaleDualRadius();
+  void OnScaleDualSurfaceArea();
+  void OnScaleDualVolume();
+  // Asks for a PNG or JPEG file and writes the pane's image at its size.
+  void OnFileExportImage();
+
   // ---- ModelDrawPane: what the model drawing asks of the pane ------------------------------
   bool IsFacetingPreviewPane() const override { return mViewType == kViewFacetingPreview; }
   Model3D* GetModel3D(Poly* poly) override;
@@ -315,6 +361,14 @@ void CheckConstructionToyAllViews();
 // The mouse selection mode of the panes.
 int GetPaneSelectionMode();
 void SetMouseSelectionMode(int mode);
+// Shows the help of the mouse selection mode in the status bar (in Measurement Mode
+// with what is measured).
+void ShowModeHelp();
+// The item a click means, from the hits of a pick of the pixel under the pointer and
+// of a wider pick around it: the nearest vertex (wide), else the nearest edge (wide),
+// that does not lie behind the nearest face under the pixel; else that face; else the
+// nearest hit of any kind. Nothing for no hits.
+PaneHit ChooseClickHit(std::vector<GLHit> pixel, std::vector<GLHit> around);
 // "Section > Show Cross-Section in Model Views".
 int GetSectionInModelChoice();
 void SetSectionInModelChoice(int choice);

@@ -82,10 +82,13 @@ const char* GetMissingContentText(ViewType code) { return detail_PolyViewDraw::M
 
 bool CPolyView::HasContent() const { return GetMissingContentText(mViewType) == nullptr; }
 
-// Vertices and edges beside the faces, unless the faces draw them through the stencil.
+// Vertices and edges beside the faces, unless the faces draw them through the stencil;
+// a pick draws them here all the same, each under its own name.
 void CPolyView::DrawVerticesAndEdges(Poly* poly) {
   const ModelDrawSettings& settings = GetModelDrawSettings();
-  if (settings.useStencil && !settings.spheresAndCylinders && mViewType != kViewFacetingPreview) return;
+  if (settings.useStencil && !settings.spheresAndCylinders && mViewType != kViewFacetingPreview && !IsPicking()) {
+    return;
+  }
   ViewType code = mViewType;
   if (code == kViewFacetingPreview) code = poly->mShowDual ? kViewDualPolyhedron : kViewBasePolyhedron;
   const double m = mDrawExplosion;

@@ -15,6 +15,7 @@
 
 #include "app/DocCommands.h"
 #include "app/ModelUndo.h"
+#include "app/PaneModeCommands.h"
 #include "app/PolyDoc.h"
 #include "app/PolyPrintout.h"
 #include "app/PolyView.h"
@@ -288,6 +289,11 @@ void LoadPaneImages() {
   SetPaneCursor(kCursorNoTwist, wxCursor(wxCURSOR_NO_ENTRY));
   SetPaneCursor(kCursorFieldOfView, wxCursor(wxCURSOR_SIZENS));
   SetPaneCursor(kCursorPivot, wxCursor(wxCURSOR_SIZEWE));
+  SetPaneCursor(kCursorIdentify, wxCursor(wxCURSOR_QUESTION_ARROW));
+  SetPaneCursor(kCursorCutEdges, wxCursor(wxCURSOR_PENCIL));
+  SetPaneCursor(kCursorMeasure, wxCursor(wxCURSOR_CROSS));
+  SetPaneCursor(kCursorFaceting, wxCursor(wxCURSOR_BULLSEYE));
+  SetPaneCursor(kCursorColorHide, wxCursor(wxCURSOR_PAINT_BRUSH));
 }
 
 }  // namespace detail_WindowServices
@@ -324,11 +330,13 @@ void ConnectMainWindow(wxFrame* frame) {
   gCommands = std::make_unique<PaneCommands>();
   gFrame->AddCommandTarget(gCommands.get());
   ConnectDocCommands(frame);
+  InstallPaneModeCommands(frame);
 }
 
 void RemoveWindowServices() {
   using namespace detail_WindowServices;
   DisconnectDocCommands();
+  RemovePaneModeCommands();
   if (gFrame && gCommands && GetMainFrame() == gFrame) gFrame->RemoveCommandTarget(gCommands.get());
   gCommands.reset();
   gFrame = nullptr;

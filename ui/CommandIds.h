@@ -87,6 +87,16 @@ constexpr int kCmdShowEdgeTypeNumbers = 33607;
 constexpr int kCmdShowFaceletNumbers = 33608;
 constexpr int kCmdShowFaceletTypeNumbers = 33609;
 
+// ---- The scale commands of the active pane (reached from the information tree) ----
+constexpr int kCmdScaleMidradius = 33630;
+constexpr int kCmdScaleBaseRadius = 33631;
+constexpr int kCmdScaleBaseSurfaceArea = 33632;
+constexpr int kCmdScaleBaseVolume = 33633;
+constexpr int kCmdScaleDualInradius = 33634;
+constexpr int kCmdScaleDualRadius = 33635;
+constexpr int kCmdScaleDualSurfaceArea = 33636;
+constexpr int kCmdScaleDualVolume = 33637;
+
 // The range of command ids, for handlers of every command.
 constexpr int kFirstCommandId = 32768;
 constexpr int kLastCommandId = 59999;

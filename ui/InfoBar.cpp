@@ -15,6 +15,7 @@
 #include "nets/Model3D.h"
 #include "platform/Services.h"
 #include "stellation/FaceTypeBlock.h"
+#include "ui/CommandIds.h"
 #include "ui/CommandTable.h"
 #include "ui/NewFrame.h"
 
@@ -297,6 +298,23 @@ int GetInfoEditCommand(int key) {
     case kInfoComments:
     case kInfoCommentLine:
       return detail_InfoBar::kCmdEditComments;
+    case kInfoBaseMidRadius:
+    case kInfoDualMidRadius:
+      return kCmdScaleMidradius;
+    case kInfoBaseRadius:
+      return kCmdScaleBaseRadius;
+    case kInfoSurfaceArea:
+      return kCmdScaleBaseSurfaceArea;
+    case kInfoVolume:
+      return kCmdScaleBaseVolume;
+    case kInfoDualInRadius:
+      return kCmdScaleDualInradius;
+    case kInfoDualRadius:
+      return kCmdScaleDualRadius;
+    case kInfoDualSurfaceArea:
+      return kCmdScaleDualSurfaceArea;
+    case kInfoDualVolume:
+      return kCmdScaleDualVolume;
     default:
       return 0;
   }

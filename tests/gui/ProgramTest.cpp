@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "app/HelpCommands.h"
+#include "app/PaneModeCommands.h"
 #include "app/PolyApp.h"
 #include "app/PolyPrintout.h"
 #include "app/Settings.h"
@@ -36,7 +37,14 @@
 #include "core/Units.h"
 #include "core/VectorMath.h"
 #include "core/WebRequest.h"
+#include "model/Edge.h"
+#include "model/ElementFlags.h"
+#include "model/Measurement.h"
+#include "model/PointPicker.h"
 #include "model/Poly.h"
+#include "core/PolygonRing.h"
+#include "core/DrawnPolygon.h"
+#include "render/ModelDrawSettings.h"
 #include "model/PolyElement.h"
 #include "nets/Model3D.h"
 #include "nets/NetPages.h"
@@ -750,6 +758,211 @@ TEST_F(ProgramTest, TheHelpMenuOpensTheManualThePagesAndTheAboutBox) {
   EXPECT_EQ(TheWebRequest().GetState(), WebRequest::kIdle);
   corvia::testing::Platform().messages.Clear();
   opened.clear();
+}
+
+
+// ---- Clicks and the mouse selection modes ------------------------------------------------------
+
+// A click at a point of the pane's drawing area.
+void ClickAtWindow(wxWindow* canvas, int x, int y) {
+  wxUIActionSimulator mouse;
+  mouse.MouseMove(canvas->ClientToScreen(wxPoint(x, y)));
+  YieldFor(50);
+  mouse.MouseClick();
+  YieldUntil([] { return NewView::GetMouseButtonsHeld() == 0; });
+  YieldFor(50);
+}
+
+// A click where the pane's camera puts a model point.
+void ClickAt(CPolyView* pane, wxWindow* canvas, const double* point) {
+  double window[3];
+  pane->ApplyViewTransform(window, point);
+  ClickAtWindow(canvas, static_cast<int>(std::lround(window[0])), static_cast<int>(std::lround(window[1])));
+}
+
+// The element of the list nearest the eye: the face that faces it most, or the vertex
+// in front.
+PolyElement* Frontmost(const CPolyView* pane, ElementList& list, bool byCentre) {
+  PolyElement* best = nullptr;
+  double bestValue = -1e300;
+  for (PolyElement* e = list.mHead; e; e = e->mNext) {
+    const double value = Dot(byCentre ? e->mCentre : e->mDualVert, pane->GetEye());
+    if (value > bestValue) bestValue = value, best = e;
+  }
+  return best;
+}
+
+// A menu command, sent to the window as its menu item sends it.
+void Command(wxFrame* frame, int id) {
+  wxCommandEvent event(wxEVT_MENU, ToWxId(id));
+  event.SetEventObject(frame);
+  frame->GetEventHandler()->ProcessEvent(event);
+}
+
+bool MenuItemChecked(wxFrame* frame, int id) {
+  frame->GetMenuBar()->UpdateMenus();
+  wxMenuItem* item = frame->GetMenuBar()->FindItem(ToWxId(id));
+  return item && item->IsChecked();
+}
+
+TEST_F(ProgramTest, AClickSelectsWhatLiesUnderThePointerAndADragDoesNot) {
+  CPolyView* pane = Pane(0);
+  wxWindow* canvas = Canvas(0);
+  Poly* poly = GetCurrentPoly();
+  ModelDrawSettings& draw = GetModelDrawSettings();
+  const ModelDrawSettings saved = draw;
+
+  // The face that faces the viewer most, clicked at its centre.
+  PolyElement* face = Frontmost(pane, poly->mFaces, true);
+  ClickAt(pane, canvas, face->mCentre);
+  EXPECT_EQ(poly->mSelectedItem, face);
+  EXPECT_FALSE(poly->IsSelectionVertex());
+  Repaint(pane);
+  corvia::testing::KeepScreenshot(mFrame, "selected-face");
+  // The selected face again clears the selection; so does a click on empty space.
+  ClickAt(pane, canvas, face->mCentre);
+  EXPECT_EQ(poly->mSelectedItem, nullptr);
+  ClickAt(pane, canvas, face->mCentre);
+  EXPECT_EQ(poly->mSelectedItem, face);
+  ClickAtWindow(canvas, 5, 5);
+  EXPECT_EQ(poly->mSelectedItem, nullptr);
+
+  // With vertices and edges shown, a click on a vertex selects it, one on the middle
+  // of an edge the edge.
+  draw.showVerts = draw.showEdges = true;
+  Repaint(pane);
+  PolyElement* vertex = Frontmost(pane, poly->mVertices, false);
+  ClickAt(pane, canvas, vertex->mDualVert);
+  EXPECT_EQ(poly->mSelectedItem, vertex);
+  EXPECT_TRUE(poly->IsSelectionVertex());
+  Repaint(pane);
+  corvia::testing::KeepScreenshot(mFrame, "selected-vertex");
+  Edge* edge = nullptr;
+  double middle[3] = {0, 0, 0}, bestValue = -1e300;
+  for (int i = 0; i < poly->mNumEdges; ++i) {
+    Edge* e = poly->GetEdge(i);
+    double m[3];
+    Add(m, e->GetVert(false, 0)->mDualVert, e->GetVert(false, 1)->mDualVert);
+    if (Dot(m, pane->GetEye()) > bestValue) bestValue = Dot(m, pane->GetEye()), edge = e, CopyVector(middle, m);
+  }
+  for (double& c : middle) c /= 2.0;
+  ClickAt(pane, canvas, middle);
+  EXPECT_TRUE(poly->IsEdgeSelected());
+  EXPECT_EQ(poly->GetSelectedEdge(), edge);
+  Repaint(pane);
+  corvia::testing::KeepScreenshot(mFrame, "selected-edge");
+  draw = saved;
+  poly->ClearSelection();
+
+  // A drag from a face turns the model and selects nothing.
+  const double before = TurnAngle(pane);
+  double window[3];
+  pane->ApplyViewTransform(window, face->mCentre);
+  const wxPoint start = canvas->ClientToScreen(wxPoint(static_cast<int>(window[0]), static_cast<int>(window[1])));
+  wxUIActionSimulator mouse;
+  mouse.MouseMove(start);
+  YieldFor(50);
+  mouse.MouseDown();
+  YieldFor(50);
+  for (int i = 1; i <= 6; ++i) {
+    mouse.MouseMove(start + wxPoint(10 * i, 0));
+    YieldFor(20);
+  }
+  YieldFor(300);
+  mouse.MouseUp();
+  YieldUntil([] { return NewView::GetMouseButtonsHeld() == 0; });
+  YieldFor(50);
+  EXPECT_GT(std::fabs(TurnAngle(pane) - before), 5.0 * kRadians);
+  EXPECT_EQ(poly->mSelectedItem, nullptr);
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+}
+
+TEST_F(ProgramTest, TheModeCommandsSetTheModeAndAClickActsByIt) {
+  CPolyView* pane = Pane(0);
+  wxWindow* canvas = Canvas(0);
+  Poly* poly = GetCurrentPoly();
+  struct ModeItem {
+    int id, mode;
+  };
+  for (ModeItem item : {ModeItem{32945, kSelectIdentification}, ModeItem{32938, kSelectCutEdges},
+                        ModeItem{32939, kSelectMeasurement}, ModeItem{32940, kSelectFaceting},
+                        ModeItem{33175, kSelectColorHide}, ModeItem{32937, kSelectFacesVertices}}) {
+    Command(mFrame, item.id);
+    EXPECT_EQ(GetPaneSelectionMode(), item.mode);
+    EXPECT_TRUE(MenuItemChecked(mFrame, item.id)) << item.id;
+  }
+  EXPECT_FALSE(MenuItemChecked(mFrame, 32939));
+
+  // Identification names the face in the status bar and selects nothing.
+  Command(mFrame, 32945);
+  PolyElement* face = Frontmost(pane, poly->mFaces, true);
+  ClickAt(pane, canvas, face->mCentre);
+  EXPECT_EQ(poly->mSelectedItem, nullptr);
+  EXPECT_EQ(mFrame->GetStatusBar()->GetStatusText(0).ToStdString(),
+            "Base face " + std::to_string(face->GetNumber()) + " (type 1)");
+
+  // Measurement: a point on each of two faces, and their distance is measured.
+  Command(mFrame, 32939);
+  PolyElement* other = face->GetAdjacent(0);
+  ClickAt(pane, canvas, face->mCentre);
+  EXPECT_EQ(GetPointPicker(0).mCount, 1);
+  double a[3], b[3];
+  CopyVector(a, GetPointPicker(0).GetPoint(0));
+  EXPECT_NEAR(a[0], face->mCentre[0], 0.02);
+  EXPECT_NEAR(a[1], face->mCentre[1], 0.02);
+  EXPECT_NEAR(a[2], face->mCentre[2], 0.02);
+  ClickAt(pane, canvas, other->mCentre);
+  CopyVector(b, GetPointPicker(0).GetPoint(0));
+  double d[3];
+  Subtract(d, a, b);
+  EXPECT_NEAR(GetMeasuredDistance(), VectorLength(d), 1e-9);
+  EXPECT_GT(GetMeasuredDistance(), 0.1);
+
+  // Faceting: a click on a vertex starts the facet with it.
+  Command(mFrame, 32940);
+  PolyElement* vertex = face->GetCorner(0);
+  ClickAt(pane, canvas, vertex->mDualVert);
+  ASSERT_NE(poly->mCurrentDrawnPolygon, nullptr);
+  ASSERT_EQ(CountPolygonRing(poly->mCurrentDrawnPolygon->ring), 1);
+  const double* added = poly->mCurrentDrawnPolygon->ring->point;
+  EXPECT_NEAR(added[0], vertex->mDualVert[0], 1e-12);
+  EXPECT_NEAR(added[1], vertex->mDualVert[1], 1e-12);
+  EXPECT_NEAR(added[2], vertex->mDualVert[2], 1e-12);
+
+  // Colour/hide: the clicked face is hidden.
+  Command(mFrame, 33175);
+  ClickAt(pane, canvas, face->mCentre);
+  EXPECT_TRUE(face->HasFlag(kElementHidden));
+  face->mFlags &= ~kElementHidden;
+
+  // Esc's command goes back to selecting.
+  Command(mFrame, 32937);
+  EXPECT_EQ(GetPaneSelectionMode(), kSelectFacesVertices);
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+}
+
+TEST_F(ProgramTest, AScaleCommandRescalesTheModel) {
+  ASSERT_TRUE(Doc()->OpenModelByNameOrSymbol("cube"));
+  YieldUntil([] { return !GetCurrentPoly()->IsTransitionRunning(); });
+  Poly* poly = GetCurrentPoly();
+  ASSERT_EQ(poly->mFaces.mCount, 6);
+  UnitSettings& units = GetUnitSettings();
+  const double saved = units.mLengthScale;
+  corvia::testing::Platform().messages.QueueText("2");
+  Command(mFrame, kCmdScaleMidradius);
+  EXPECT_NEAR(GetMidradius(poly) * units.mLengthScale, 2.0, 1e-9);
+  // The volume of a cube of edge e is e^3.
+  corvia::testing::Platform().messages.QueueText("27");
+  Command(mFrame, kCmdScaleBaseVolume);
+  EXPECT_NEAR(poly->mVolume * std::pow(units.mLengthScale, 3), 27.0, 1e-9);
+  // A value that is not above 0 is refused and changes nothing.
+  const double before = units.mLengthScale;
+  corvia::testing::Platform().messages.QueueText("-1");
+  Command(mFrame, kCmdScaleBaseRadius);
+  EXPECT_EQ(units.mLengthScale, before);
+  ASSERT_EQ(corvia::testing::Platform().messages.Boxes().size(), 1u);
+  corvia::testing::Platform().messages.Clear();
+  units.SetLengthScale(saved, false);
 }
 
 }  // namespace test_Program

@@ -1,0 +1,288 @@
+// The pane commands of the mouse selection modes, the scale commands of the active
+// pane (reached from the information tree) and "File > Export Image...".
+
+#include "app/PaneModeCommands.h"
+
+#include <wx/event.h>
+
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "app/PolyView.h"
+#include "core/Equation.h"
+#include "core/Folders.h"
+#include "core/Messages.h"
+#include "core/Units.h"
+#include "model/Edge.h"
+#include "model/Globals.h"
+#include "model/Measurement.h"
+#include "model/Poly.h"
+#include "ui/CommandIds.h"
+#include "ui/CommandTable.h"
+#include "ui/InfoBar.h"
+#include "ui/NewFrame.h"
+
+namespace corvia {
+
+namespace detail_PaneModeCommands {
+
+// The mode commands, in the order of the modes. Image Mode and Cross-section Tumble
+// Mode wait for the images on faces and the tumbling of the section; 4D Tumble Mode is
+// not in the menu.
+struct ModeCommand {
+  int id;
+  int mode;
+  bool available;
+};
+constexpr ModeCommand kModeCommands[] = {
+    {32937, kSelectFacesVertices, true}, {32945, kSelectIdentification, true}, {32938, kSelectCutEdges, true},
+    {32939, kSelectMeasurement, true},   {32940, kSelectFaceting, true},       {33175, kSelectColorHide, true},
+    {33186, kSelectImage, false},        {33384, kSelectSectionTumble, false},
+};
+
+// The scale commands, each with the pane's handler.
+struct ScaleCommand {
+  int id;
+  void (CPolyView::*handler)();
+};
+constexpr ScaleCommand kScaleCommands[] = {
+    {kCmdScaleMidradius, &CPolyView::OnScaleMidradius},
+    {kCmdScaleBaseRadius, &CPolyView::OnScaleBaseRadius},
+    {kCmdScaleBaseSurfaceArea, &CPolyView::OnScaleBaseSurfaceArea},
+    {kCmdScaleBaseVolume, &CPolyView::OnScaleBaseVolume},
+    {kCmdScaleDualInradius, &CPolyView::OnScaleDualInradius},
+    {kCmdScaleDualRadius, &CPolyView::OnScaleDualRadius},
+    {kCmdScaleDualSurfaceArea, &CPolyView::OnScaleDualSurfaceArea},
+    {kCmdScaleDualVolume, &CPolyView::OnScaleDualVolume},
+};
+
+constexpr int kAnswerSize = 64;
+
+// The measurement at a length scale of 1 and its dimension (1 length, 2 area, 3
+// volume); false, with the reason, when the model has no such measurement.
+struct Measure {
+  double value = 0.0;
+  int dimension = 1;
+};
+
+bool MeasureOf(ScaleMeasure which, Poly* poly, Measure& out, const char*& reason) {
+  reason = nullptr;
+  switch (which) {
+    case ScaleMeasure::Midradius:
+    case ScaleMeasure::DualInradius: {
+      const double mid = GetMidradius(poly);
+      if (mid <= 0.0) {
+        reason = "This polyhedron has no midsphere.";
+        return false;
+      }
+      // The dual is the reciprocal about the midsphere of a model of radius 1.
+      out = {which == ScaleMeasure::Midradius ? mid : mid * mid, 1};
+      return true;
+    }
+    case ScaleMeasure::BaseRadius:
+      out = {1.0, 1};
+      return true;
+    case ScaleMeasure::DualRadius:
+      if (poly->mHasCentralFace) {
+        reason = "The dual's radius is infinite.";
+        return false;
+      }
+      out = {poly->GetRadius(), 1};
+      return true;
+    case ScaleMeasure::BaseSurfaceArea:
+      out = {poly->mSurfaceArea, 2};
+      return true;
+    case ScaleMeasure::DualSurfaceArea:
+      out = {poly->mDualSurfaceArea, 2};
+      return true;
+    case ScaleMeasure::BaseVolume:
+      out = {poly->mVolume, 3};
+      return true;
+    case ScaleMeasure::DualVolume:
+      out = {poly->mDualVolume, 3};
+      return true;
+  }
+  return false;
+}
+
+const char* PromptOf(ScaleMeasure which) {
+  switch (which) {
+    case ScaleMeasure::Midradius:
+      return "Enter new midradius";
+    case ScaleMeasure::BaseRadius:
+      return "Enter new base radius";
+    case ScaleMeasure::BaseSurfaceArea:
+      return "Enter new base surface area";
+    case ScaleMeasure::BaseVolume:
+      return "Enter new base volume";
+    case ScaleMeasure::DualInradius:
+      return "Enter new dual inradius";
+    case ScaleMeasure::DualRadius:
+      return "Enter new dual radius";
+    case ScaleMeasure::DualSurfaceArea:
+      return "Enter new dual surface area";
+    case ScaleMeasure::DualVolume:
+      return "Enter new dual volume";
+  }
+  return "";
+}
+
+// The commands of the panes' modes and of the active pane.
+class PaneModeCommands final : public wxEvtHandler {
+ public:
+  PaneModeCommands() {
+    for (const ModeCommand& command : kModeCommands) {
+      if (!command.available) continue;
+      const int mode = command.mode;
+      Bind(wxEVT_MENU, [mode](wxCommandEvent&) { SetMouseSelectionMode(mode); }, ToWxId(command.id));
+      Bind(
+          wxEVT_UPDATE_UI, [mode](wxUpdateUIEvent& event) { event.Check(GetPaneSelectionMode() == mode); },
+          ToWxId(command.id));
+    }
+    for (const ScaleCommand& command : kScaleCommands) {
+      auto handler = command.handler;
+      Bind(
+          wxEVT_MENU,
+          [handler](wxCommandEvent&) {
+            if (CPolyView* pane = CPolyView::GetActive()) (pane->*handler)();
+          },
+          ToWxId(command.id));
+      Bind(wxEVT_UPDATE_UI, &PaneModeCommands::EnableWithPane, this, ToWxId(command.id));
+    }
+    Bind(
+        wxEVT_MENU,
+        [](wxCommandEvent&) {
+          if (CPolyView* pane = CPolyView::GetActive()) pane->OnFileExportImage();
+        },
+        ToWxId(kCmdExportImage));
+    Bind(wxEVT_UPDATE_UI, &PaneModeCommands::EnableWithPane, this, ToWxId(kCmdExportImage));
+  }
+
+  static void MarkAvailable(bool available) {
+    for (const ModeCommand& command : kModeCommands) {
+      if (command.available) SetCommandAvailable(command.id, available);
+    }
+    for (const ScaleCommand& command : kScaleCommands) SetCommandAvailable(command.id, available);
+    SetCommandAvailable(kCmdExportImage, available);
+  }
+
+ private:
+  void EnableWithPane(wxUpdateUIEvent& event) { event.Enable(CPolyView::GetActive() != nullptr); }
+};
+
+std::unique_ptr<PaneModeCommands> gCommands;
+NewFrame* gFrame = nullptr;
+ModeHelpRefresher gPreviousRefresher = nullptr;
+
+}  // namespace detail_PaneModeCommands
+
+double GetMidradius(Poly* poly) {
+  // Every edge touches the midsphere: the edges' nearest points to the centre lie at
+  // one distance.
+  if (!poly || poly->mNumEdges <= 0) return 0.0;
+  double radius = -1.0;
+  for (int i = 0; i < poly->mNumEdges; ++i) {
+    const Edge* edge = poly->GetEdge(i);
+    if (!edge) return 0.0;
+    double nearest[3];
+    edge->GetNearestPointToCentre(nearest, false);
+    const double distance = std::sqrt(nearest[0] * nearest[0] + nearest[1] * nearest[1] + nearest[2] * nearest[2]);
+    if (radius < 0.0) {
+      radius = distance;
+    } else if (std::fabs(distance - radius) > kPointTolerance) {
+      return 0.0;
+    }
+  }
+  return radius;
+}
+
+double ScaleForMeasure(double unitValue, double wanted, int dimension) {
+  if (!(unitValue > 0.0) || !(wanted > 0.0) || !std::isfinite(wanted) || dimension < 1) return 0.0;
+  return std::pow(wanted / unitValue, 1.0 / dimension);
+}
+
+bool ScaleModelTo(ScaleMeasure which, double wanted) {
+  using namespace detail_PaneModeCommands;
+  Poly* poly = GetCurrentPoly();
+  if (!poly) return false;
+  Measure measure;
+  const char* reason = nullptr;
+  if (!MeasureOf(which, poly, measure, reason)) {
+    ShowError("%s", reason);
+    return false;
+  }
+  UnitSettings& units = GetUnitSettings();
+  const double scale = ScaleForMeasure(measure.value, wanted, measure.dimension);
+  if (scale <= 0.0 || !std::isfinite(scale)) {
+    ShowError("The new value must be a number greater than 0.");
+    return false;
+  }
+  units.SetLengthScale(scale, true);
+  InvalidateInfo(1);
+  return true;
+}
+
+// Asks for the new value, starting from the present one, and rescales the model.
+void AskAndScale(ScaleMeasure which) {
+  using namespace detail_PaneModeCommands;
+  Poly* poly = GetCurrentPoly();
+  if (!poly) return;
+  Measure measure;
+  const char* reason = nullptr;
+  if (!MeasureOf(which, poly, measure, reason)) {
+    ShowError("%s", reason);
+    return;
+  }
+  char answer[kAnswerSize];
+  std::snprintf(answer, sizeof answer, "%.15g",
+                measure.value * std::pow(GetUnitSettings().mLengthScale, measure.dimension));
+  if (!AskText(PromptOf(which), answer, kAnswerSize, 0) || !IsValidEquation(answer, true)) return;
+  ScaleModelTo(which, EvaluateEquation(answer, true));
+}
+
+void CPolyView::OnScaleMidradius() { AskAndScale(ScaleMeasure::Midradius); }
+void CPolyView::OnScaleBaseRadius() { AskAndScale(ScaleMeasure::BaseRadius); }
+void CPolyView::OnScaleBaseSurfaceArea() { AskAndScale(ScaleMeasure::BaseSurfaceArea); }
+void CPolyView::OnScaleBaseVolume() { AskAndScale(ScaleMeasure::BaseVolume); }
+void CPolyView::OnScaleDualInradius() { AskAndScale(ScaleMeasure::DualInradius); }
+void CPolyView::OnScaleDualRadius() { AskAndScale(ScaleMeasure::DualRadius); }
+void CPolyView::OnScaleDualSurfaceArea() { AskAndScale(ScaleMeasure::DualSurfaceArea); }
+void CPolyView::OnScaleDualVolume() { AskAndScale(ScaleMeasure::DualVolume); }
+
+void CPolyView::OnFileExportImage() {
+  static const char kFilter[] = "PNG Files (*.png)|*.png|JPEG Files (*.jpg)|*.jpg;*.jpeg||";
+  std::string path = GetExportModelName();
+  if (!AskFileToSave("Export Image", path, "png", kFilter, &DefaultFolder(DefaultFolderKind::Image), nullptr)) {
+    return;
+  }
+  if (!ExportImage(path.c_str(), GetClientWidth(), GetClientHeight())) {
+    ShowError("Couldn't export the image to '%s'.", path.c_str());
+  }
+}
+
+void InstallPaneModeCommands(wxFrame* frame) {
+  using namespace detail_PaneModeCommands;
+  RemovePaneModeCommands();
+  gFrame = dynamic_cast<NewFrame*>(frame);
+  if (!gFrame) return;
+  gCommands = std::make_unique<PaneModeCommands>();
+  gFrame->AddCommandTarget(gCommands.get());
+  PaneModeCommands::MarkAvailable(true);
+  gPreviousRefresher = SetModeHelpRefresher(ShowModeHelp);
+}
+
+void RemovePaneModeCommands() {
+  using namespace detail_PaneModeCommands;
+  if (!gCommands) return;
+  if (gFrame && GetMainFrame() == gFrame) gFrame->RemoveCommandTarget(gCommands.get());
+  PaneModeCommands::MarkAvailable(false);
+  SetModeHelpRefresher(gPreviousRefresher);
+  gPreviousRefresher = nullptr;
+  gCommands.reset();
+  gFrame = nullptr;
+}
+
+}  // namespace corvia

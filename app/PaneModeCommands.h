@@ -1,0 +1,38 @@
+#pragma once
+// The pane commands of the mouse selection modes, the scale commands of the active
+// pane and "File > Export Image...", joined to the main window.
+
+class wxFrame;
+
+namespace corvia {
+
+class Poly;
+
+// What the scale commands set.
+enum class ScaleMeasure {
+  Midradius,
+  BaseRadius,
+  BaseSurfaceArea,
+  BaseVolume,
+  DualInradius,
+  DualRadius,
+  DualSurfaceArea,
+  DualVolume
+};
+
+// The radius of the sphere that touches every edge, at a length scale of 1; 0 when the
+// edges touch no one sphere.
+double GetMidradius(Poly* poly);
+// The length scale at which a measurement of the given dimension (1 length, 2 area,
+// 3 volume) that is unitValue at a scale of 1 becomes wanted; 0 when there is none (a
+// value not above 0).
+double ScaleForMeasure(double unitValue, double wanted, int dimension);
+// Rescales the current model so that the measurement becomes the value; false, after
+// saying why, when it cannot.
+bool ScaleModelTo(ScaleMeasure which, double wanted);
+
+// Joins the commands to the main window, and takes them back.
+void InstallPaneModeCommands(wxFrame* frame);
+void RemovePaneModeCommands();
+
+}  // namespace corvia

@@ -1,0 +1,435 @@
+// Clicks in the panes: a press and release of the left button without a drag picks
+// what lies under the pointer and acts by the mouse selection mode (select, identify,
+// cut net edges, measure, draw facets by hand, hide faces). Drags stay the camera's.
+// Also the cursors, the mouse help and the status help of the modes.
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/PolyView.h"
+#include "core/Geometry.h"
+#include "core/Units.h"
+#include "core/VectorMath.h"
+#include "model/Edge.h"
+#include "model/ElementFlags.h"
+#include "model/Globals.h"
+#include "model/Measurement.h"
+#include "model/PointPicker.h"
+#include "model/Poly.h"
+#include "model/PolyElement.h"
+#include "nets/Edge3D.h"
+#include "nets/Face3D.h"
+#include "nets/Model3D.h"
+#include "platform/Services.h"
+#include "render/GLSelection.h"
+#include "render/SelectionItems.h"
+#include "render/ViewWindow.h"
+#include "stellation/FaceType.h"
+
+namespace corvia {
+
+namespace detail_PaneMouse {
+
+// A release within this many pixels of its press is a click, not a drag.
+constexpr int kClickSlop = 3;
+// A corner this near the pointer (pixels) is the vertex a facet click means.
+constexpr double kCornerReach = 12.0;
+// A vertex or an edge counts as in front when it lies no deeper than the face under
+// the pointer by this share of the depth range that the pick met.
+constexpr double kFrontShare = 0.125;
+
+// The press being watched for a click.
+struct PressState {
+  bool candidate = false;
+  int x = 0;
+  int y = 0;
+};
+PressState gPress;
+
+bool IsFaceKind(int kind) {
+  return kind == kSelectFace || kind == kSelectVertexAsFace || kind == kSelectFacelet ||
+         kind == kSelectStellationFacet || kind == kSelectStellationCell || kind == kSelectSimplePolyFace;
+}
+bool IsPointKind(int kind) {
+  return kind == kSelectBaseVertex || kind == kSelectDualVertex || kind == kSelectVertex ||
+         kind == kSelectDiagramPoint || kind == kSelectSimplePolyVertex;
+}
+bool IsLineKind(int kind) {
+  return kind == kSelectBaseEdge || kind == kSelectDualEdge || kind == kSelectEdge || kind == kSelectStellationLine;
+}
+
+PaneHit HitOf(const GLHit& hit) { return PaneHit{GetHitItemType(hit), GetHitIndex(hit)}; }
+
+// The element of the model that a hit names, and whether it is picked as a vertex.
+PolyElement* ElementOf(Poly* poly, const PaneHit& hit, bool& asVertex) {
+  asVertex = hit.kind == kSelectBaseVertex || hit.kind == kSelectDualVertex;
+  switch (hit.kind) {
+    case kSelectFace:
+    case kSelectDualVertex:
+      return poly->GetFace(hit.index);
+    case kSelectVertexAsFace:
+    case kSelectBaseVertex:
+      return poly->GetVertex(hit.index);
+    default:
+      return nullptr;
+  }
+}
+
+Edge* EdgeOf(Poly* poly, const PaneHit& hit) {
+  if (hit.kind != kSelectBaseEdge && hit.kind != kSelectDualEdge) return nullptr;
+  return poly->GetEdge(hit.index);
+}
+
+// The edgelet of the facet model with the running number (Edge3D::GetNumber).
+Edge3D* FindEdgelet(Model3D* model, int number) {
+  if (!model || number < 0) return nullptr;
+  for (Face3DType* type = model->mFaceTypes; type; type = type->mNext) {
+    const int count = type->mNumFacelets * type->mNumEdges;
+    if (number < count) {
+      if (type->mNumEdges <= 0) return nullptr;
+      return &type->mFacelets[number / type->mNumEdges].mEdges[number % type->mNumEdges];
+    }
+    number -= count;
+  }
+  return nullptr;
+}
+
+void SetStatus(const std::string& text) { platform::Services().views->SetStatusText(text); }
+
+int TypeNumber(const PolyElement* element) { return FaceType::GetNumber(element->mType); }
+
+// What the identification mode says of an item.
+std::string DescribeHit(CPolyView* pane, Poly* poly, const PaneHit& hit) {
+  char text[160];
+  bool asVertex = false;
+  if (PolyElement* element = ElementOf(poly, hit, asVertex)) {
+    const bool dual = hit.kind == kSelectVertexAsFace || hit.kind == kSelectDualVertex;
+    std::snprintf(text, sizeof text, "%s %s %d (type %d)", dual ? "Dual" : "Base", asVertex ? "vertex" : "face",
+                  element->GetNumber(), TypeNumber(element));
+    return text;
+  }
+  if (Edge* edge = EdgeOf(poly, hit)) {
+    const bool dual = hit.kind == kSelectDualEdge;
+    std::snprintf(text, sizeof text, "%s edge %d (type %d), length %g", dual ? "Dual" : "Base",
+                  Edge::GetNumber(edge, poly), edge->mEdgeType + 1,
+                  edge->GetLength(dual) * GetUnitSettings().mLengthScale);
+    return text;
+  }
+  if (hit.kind == kSelectEdge) {
+    if (Edge3D* edgelet = FindEdgelet(pane->GetModel3D(), hit.index)) return "Edge " + GetEdgeName(edgelet);
+  }
+  if (hit.kind == kSelectFacelet) {
+    std::snprintf(text, sizeof text, "Facelet %d", hit.index + 1);
+    return text;
+  }
+  return "Nothing there";
+}
+
+// The model point under the pointer on the item: a vertex itself, the point of an edge
+// nearest the pick ray, the ray's crossing of a face's plane.
+bool PointOnItem(CPolyView* pane, Poly* poly, const PaneHit& hit, int x, int y, double* out) {
+  double origin[3], direction[3];
+  pane->GetPickRay(origin, direction, x, y);
+  const double scale = poly->mDisplayScale != 0.0 ? poly->mDisplayScale : 1.0;
+  for (double& c : origin) c /= scale;
+  bool asVertex = false;
+  if (PolyElement* element = ElementOf(poly, hit, asVertex)) {
+    if (asVertex) {
+      CopyVector(out, element->mDualVert);
+      return true;
+    }
+    const double facing = Dot(element->mZAxis, direction);
+    if (std::fabs(facing) < kPointTolerance) return false;
+    double toPlane[3];
+    Subtract(toPlane, element->mCentre, origin);
+    const double t = Dot(element->mZAxis, toPlane) / facing;
+    for (int k = 0; k < 3; ++k) out[k] = origin[k] + t * direction[k];
+    return true;
+  }
+  if (Edge* edge = EdgeOf(poly, hit)) {
+    const bool dual = hit.kind == kSelectDualEdge;
+    const PolyElement* a = edge->GetVert(dual, 0);
+    const PolyElement* b = edge->GetVert(dual, 1);
+    if (!a || !b) return false;
+    double far[3], onEdge[3], onRay[3], params[2] = {0.0, 0.0};
+    Add(far, origin, direction);
+    ClosestPointsOfLines3D(onEdge, onRay, params, a->mDualVert, b->mDualVert, origin, far, kPointTolerance);
+    const double t = std::clamp(params[0], 0.0, 1.0);
+    for (int k = 0; k < 3; ++k) out[k] = a->mDualVert[k] + t * (b->mDualVert[k] - a->mDualVert[k]);
+    return true;
+  }
+  return false;
+}
+
+// The vertex of the shown side that a faceting click means: the picked vertex, or the
+// corner of the picked face nearest the pointer, when it lies near enough.
+PolyElement* FacetingVertex(CPolyView* pane, Poly* poly, const PaneHit& hit, int x, int y) {
+  bool asVertex = false;
+  PolyElement* element = ElementOf(poly, hit, asVertex);
+  if (!element) return nullptr;
+  if (asVertex) return element;
+  PolyElement* best = nullptr;
+  double bestDistance = kCornerReach;
+  const double scale = poly->mDisplayScale;
+  for (int i = 0; i < element->mNumSides; ++i) {
+    PolyElement* corner = element->GetCorner(i);
+    if (!corner) continue;
+    double p[3], window[3];
+    Scale(p, corner->mDualVert, scale);
+    pane->ApplyViewTransform(window, p);
+    const double distance = std::hypot(window[0] - x, window[1] - y);
+    if (distance <= bestDistance) {
+      bestDistance = distance;
+      best = corner;
+    }
+  }
+  return best;
+}
+
+// Mode 0: selects the item; the selected item again, or nothing, clears the selection.
+void SelectHit(CPolyView* pane, Poly* poly, const PaneHit& hit) {
+  bool asVertex = false;
+  if (PolyElement* element = ElementOf(poly, hit, asVertex)) {
+    if (poly->mSelectedItem == element && poly->IsSelectionVertex() == asVertex) {
+      poly->ClearSelection();
+    } else {
+      poly->SelectFace(element, asVertex);
+    }
+    return;
+  }
+  if (Edge* edge = EdgeOf(poly, hit)) {
+    const bool dual = hit.kind == kSelectDualEdge;
+    if (poly->mSelectedItem == edge && (poly->mShowDual != 0) == dual) {
+      poly->ClearSelection();
+      return;
+    }
+    poly->SetShowDual(dual);
+    poly->SelectEdge(edge, false);
+    return;
+  }
+  if (hit.kind == kSelectEdge && HasViewFlags(pane->GetViewType(), kViewFlagNet)) {
+    Model3D* model = pane->GetModel3D();
+    if (Edge3D* edgelet = FindEdgelet(model, hit.index)) {
+      poly->ClearSelection();
+      DescribeSelectedEdge(model, edgelet);
+      return;
+    }
+  }
+  poly->ClearSelection();
+}
+
+}  // namespace detail_PaneMouse
+
+PaneHit ChooseClickHit(std::vector<GLHit> pixel, std::vector<GLHit> around) {
+  using namespace detail_PaneMouse;
+  SortHitsByDepth(pixel);
+  SortHitsByDepth(around);
+  uint32_t lowest = UINT32_MAX, highest = 0;
+  for (const std::vector<GLHit>* list : {&pixel, &around}) {
+    for (const GLHit& h : *list) {
+      lowest = std::min(lowest, h.depth);
+      highest = std::max(highest, h.depth);
+    }
+  }
+  if (lowest > highest) return PaneHit{};
+  const GLHit* face = nullptr;
+  for (const GLHit& h : pixel) {
+    if (IsFaceKind(GetHitItemType(h))) {
+      face = &h;
+      break;
+    }
+  }
+  const double slack = kFrontShare * static_cast<double>(highest - lowest);
+  auto inFront = [&](const GLHit& h) { return !face || static_cast<double>(h.depth) <= face->depth + slack; };
+  for (bool (*kind)(int) : {IsPointKind, IsLineKind}) {
+    for (const GLHit& h : around) {
+      if (kind(GetHitItemType(h)) && inFront(h)) return HitOf(h);
+    }
+  }
+  if (face) return HitOf(*face);
+  if (!pixel.empty()) return HitOf(pixel.front());
+  return HitOf(around.front());
+}
+
+PaneHit CPolyView::PickAt(int x, int y) {
+  std::vector<GLHit> pixel, around;
+  DoSelection(pixel, x, y, false);
+  DoSelection(around, x, y, true);
+  return ChooseClickHit(std::move(pixel), std::move(around));
+}
+
+void CPolyView::OnClick(int x, int y, unsigned keyFlags) {
+  using namespace detail_PaneMouse;
+  Poly* poly = GetCurrentPoly();
+  if (!poly || mViewType == kNoViewType) return;
+  const PaneHit hit = PickAt(x, y);
+  switch (GetPaneSelectionMode()) {
+    case kSelectFacesVertices:
+      SelectHit(this, poly, hit);
+      break;
+    case kSelectIdentification:
+      SetStatus(DescribeHit(this, poly, hit));
+      break;
+    case kSelectCutEdges:
+      if (hit.kind == kSelectEdge && HasViewFlags(mViewType, kViewFlagNet)) {
+        if (Edge3D* edgelet = FindEdgelet(GetModel3D(), hit.index)) {
+          edgelet->ToggleCut(true);
+          InvalidateViewsOfKind(kViewFlagNet, false);
+        }
+      }
+      break;
+    case kSelectMeasurement: {
+      double point[4] = {0.0, 0.0, 0.0, 0.0};
+      if (!PointOnItem(this, poly, hit, x, y, point)) break;
+      // Ctrl adds the point to the newest item (a line or a plane), Shift puts it in
+      // place of that item.
+      uint32_t flags = kMeasureFromMouse;
+      if (keyFlags & kMouseKeyControl) flags |= kMeasureAddToItem;
+      if (keyFlags & kMouseKeyShift) flags |= kMeasureReplaceItem;
+      PickMeasurementPoint(point, flags);
+      break;
+    }
+    case kSelectFaceting:
+      if (PolyElement* vertex = FacetingVertex(this, poly, hit, x, y)) {
+        poly->AddFacetVertex(vertex->mDualVert);
+        RedrawAllViews(false, false);
+      }
+      break;
+    case kSelectColorHide: {
+      bool asVertex = false;
+      PolyElement* element = ElementOf(poly, hit, asVertex);
+      if (!element || asVertex) break;
+      if (poly->mSelectedItem == element) poly->ClearSelection();
+      element->mFlags |= kElementHidden;
+      RedrawAllViews(false, false);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+// ---- Press, move, release ---------------------------------------------------------------------
+
+void CPolyView::OnButtonDown(int button, int x, int y, unsigned keyFlags) {
+  using namespace detail_PaneMouse;
+  // Only the left button pressed alone can end as a click.
+  gPress.candidate = button == kMouseButtonLeft && GetMouseButtonsHeld() == 0;
+  gPress.x = x;
+  gPress.y = y;
+  OpenGLView::OnButtonDown(button, x, y, keyFlags);
+}
+
+void CPolyView::OnButtonDoubleClick(int button, int x, int y, unsigned keyFlags) {
+  OnButtonDown(button, x, y, keyFlags);
+}
+
+void CPolyView::OnMouseMove(int x, int y, unsigned keyFlags) {
+  using namespace detail_PaneMouse;
+  if (gPress.candidate && GetMouseButtonsHeld() &&
+      (std::abs(x - gPress.x) > kClickSlop || std::abs(y - gPress.y) > kClickSlop)) {
+    gPress.candidate = false;
+  }
+  OpenGLView::OnMouseMove(x, y, keyFlags);
+}
+
+void CPolyView::OnButtonUp(int button, int x, int y, unsigned keyFlags) {
+  using namespace detail_PaneMouse;
+  const bool click = gPress.candidate && button == kMouseButtonLeft && GetMouseButtonsHeld() == kMouseButtonLeft &&
+                     std::abs(x - gPress.x) <= kClickSlop && std::abs(y - gPress.y) <= kClickSlop;
+  gPress.candidate = false;
+  OpenGLView::OnButtonUp(button, x, y, keyFlags);
+  if (click) OnClick(gPress.x, gPress.y, keyFlags);
+}
+
+void CPolyView::ReleaseMouseButtons() {
+  NewView* under = GetViewUnderMouse();
+  if (!under) return;
+  int x = 0, y = 0;
+  GetCurrentPoint(x, y);
+  for (int button : {kMouseButtonLeft, kMouseButtonMiddle, kMouseButtonRight}) {
+    if (GetMouseButtonsHeld() & button) under->OnButtonUp(button, x, y, 0);
+  }
+}
+
+// ---- Cursors and help -------------------------------------------------------------------------
+
+int CPolyView::GetCursor() {
+  // While a button or a key drives the camera, its cursor; else the mode's.
+  const int navigation = OpenGLView::GetCursor();
+  if (navigation != kArrowCursor || GetMouseButtonsHeld()) return navigation;
+  switch (GetPaneSelectionMode()) {
+    case kSelectIdentification:
+      return kCursorIdentify;
+    case kSelectCutEdges:
+      return HasViewFlags(mViewType, kViewFlagNet) ? kCursorCutEdges : kArrowCursor;
+    case kSelectMeasurement:
+      return kCursorMeasure;
+    case kSelectFaceting:
+      return kCursorFaceting;
+    case kSelectColorHide:
+      return kCursorColorHide;
+    default:
+      return kArrowCursor;
+  }
+}
+
+void CPolyView::GetMouseButtonHelp(std::string& left, std::string& right, std::string& both) {
+  OpenGLView::GetMouseButtonHelp(left, right, both);
+  if (left == "-") return;
+  static const char* const kClickHelp[] = {"Select",   "Identify",      "Cut/uncut edge", "Measure",
+                                           "Add vertex", "Hide face", nullptr,          nullptr, nullptr};
+  const int mode = GetPaneSelectionMode();
+  if (mode == kSelectCutEdges && !HasViewFlags(mViewType, kViewFlagNet)) return;
+  if (mode >= 0 && mode < static_cast<int>(std::size(kClickHelp)) && kClickHelp[mode]) {
+    left = std::string(kClickHelp[mode]) + " (click), " + left;
+  }
+}
+
+void ShowModeHelp() {
+  using namespace detail_PaneMouse;
+  switch (GetPaneSelectionMode()) {
+    case kSelectFacesVertices:
+      SetStatus("Click on a face, vertex or edge to select it");
+      break;
+    case kSelectIdentification:
+      SetStatus("Click on a face, vertex or edge to identify it");
+      break;
+    case kSelectCutEdges:
+      SetStatus("Click on an edge of a net to cut or join it");
+      break;
+    case kSelectMeasurement: {
+      const double distance = GetMeasuredDistance();
+      const double angle = GetMeasuredAngle(0);
+      std::string text;
+      if (distance != DBL_MAX) {
+        char value[64];
+        std::snprintf(value, sizeof value, "Distance: %g", distance * GetUnitSettings().mLengthScale);
+        text = value;
+      }
+      if (angle != DBL_MAX) {
+        char value[kAngleTextSize];
+        text += (text.empty() ? "Angle: " : ", angle: ") + std::string(GetUnitSettings().FormatAngle(value, angle, "deg"));
+      }
+      if (text.empty()) text = "Click on points to measure (Ctrl+click adds to a line or plane, Shift+click replaces)";
+      SetStatus(text);
+      break;
+    }
+    case kSelectFaceting:
+      SetStatus("Click on vertices to draw a facet");
+      break;
+    case kSelectColorHide:
+      SetStatus("Click on a face to hide it");
+      break;
+    default:
+      SetStatus("");
+      break;
+  }
+}
+
+}  // namespace corvia
