@@ -1,0 +1,199 @@
+// Clicks in the panes: which picked item a click means, what a click does in each
+// mouse selection mode in off-screen panes, and the scale commands' arithmetic.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "app/PaneModeCommands.h"
+#include "core/Units.h"
+#include "core/VectorMath.h"
+#include "model/Edge.h"
+#include "model/Measurement.h"
+#include "model/Poly.h"
+#include "nets/Edge3D.h"
+#include "nets/Face3D.h"
+#include "nets/Model3D.h"
+#include "nets/NetFlags.h"
+#include "render/GLSelection.h"
+#include "render/SelectionItems.h"
+#include "tests/app/AppTestSupport.h"
+
+namespace test_PaneMouse {
+
+using namespace corvia;
+using corvia::testing::DocumentTest;
+
+GLHit Hit(int kind, int index, uint32_t depth) { return GLHit{MakeSelectionName(kind, index) - 1, depth}; }
+
+bool Means(const PaneHit& hit, int kind, int index) { return hit.kind == kind && hit.index == index; }
+
+TEST(ClickHits, PointsBeforeLinesBeforeFacesUnlessHidden) {
+  InitGLSelection(kNumSelectionItemKinds);
+  EXPECT_FALSE(ChooseClickHit({}, {}).Found());
+  const GLHit front = Hit(kSelectFace, 3, 1000), back = Hit(kSelectFace, 9, 9000);
+  // The nearest face under the pixel, whatever the order of the records.
+  EXPECT_TRUE(Means(ChooseClickHit({back, front}, {}), kSelectFace, 3));
+  // A vertex and an edge on the front face: the vertex wins, then the edge.
+  EXPECT_TRUE(Means(ChooseClickHit({front, back}, {Hit(kSelectBaseEdge, 4, 1000), Hit(kSelectBaseVertex, 2, 1100)}),
+                    kSelectBaseVertex, 2));
+  EXPECT_TRUE(Means(ChooseClickHit({front, back}, {Hit(kSelectBaseEdge, 4, 1000)}), kSelectBaseEdge, 4));
+  // A vertex and an edge behind the model are not what the click means.
+  EXPECT_TRUE(Means(ChooseClickHit({front, back}, {Hit(kSelectBaseVertex, 7, 8800), Hit(kSelectBaseEdge, 5, 8900)}),
+                    kSelectFace, 3));
+  // Beside the model: the vertex or edge met around the pointer.
+  EXPECT_TRUE(Means(ChooseClickHit({}, {Hit(kSelectDualEdge, 1, 5000)}), kSelectDualEdge, 1));
+  // A net's edgelet under the pixel with no face.
+  EXPECT_TRUE(Means(ChooseClickHit({Hit(kSelectGlueTab, 6, 10)}, {}), kSelectGlueTab, 6));
+}
+
+TEST(ScaleCommands, ScaleForAMeasurementOfEachDimension) {
+  EXPECT_DOUBLE_EQ(ScaleForMeasure(0.5, 2.0, 1), 4.0);
+  EXPECT_DOUBLE_EQ(ScaleForMeasure(2.0, 8.0, 2), 2.0);
+  EXPECT_NEAR(ScaleForMeasure(1.0, 27.0, 3), 3.0, 1e-12);
+  // Nothing for values that no scale gives.
+  EXPECT_EQ(ScaleForMeasure(1.0, 0.0, 1), 0.0);
+  EXPECT_EQ(ScaleForMeasure(1.0, -4.0, 2), 0.0);
+  EXPECT_EQ(ScaleForMeasure(0.0, 1.0, 1), 0.0);
+  EXPECT_EQ(ScaleForMeasure(1.0, INFINITY, 1), 0.0);
+}
+
+class PaneClickTest : public DocumentTest {
+ protected:
+  void SetUp() override {
+    DocumentTest::SetUp();
+    SetTransitionsEnabled(false);
+    ASSERT_TRUE(Doc().SetModel(Find("Icosahedron"), false, false));
+  }
+  void TearDown() override {
+    SetMouseSelectionMode(kSelectFacesVertices);
+    DocumentTest::TearDown();
+  }
+  // The window point of a model point in a drawn pane.
+  static void WindowOf(CPolyView* pane, const double* point, int& x, int& y) {
+    double window[3];
+    pane->ApplyViewTransform(window, point);
+    x = static_cast<int>(std::lround(window[0]));
+    y = static_cast<int>(std::lround(window[1]));
+  }
+  static PolyElement* FrontFace(CPolyView* pane) {
+    PolyElement* best = nullptr;
+    for (PolyElement* f = GetCurrentPoly()->mFaces.mHead; f; f = f->mNext) {
+      if (!best || Dot(f->mCentre, pane->GetEye()) > Dot(best->mCentre, pane->GetEye())) best = f;
+    }
+    return best;
+  }
+};
+
+TEST_F(PaneClickTest, SelectingTogglesAndEmptySpaceClears) {
+  CPolyView* pane = AddPane(kViewBasePolyhedron, 300, 300);
+  pane->OnDraw();
+  Poly* poly = GetCurrentPoly();
+  PolyElement* face = FrontFace(pane);
+  int x = 0, y = 0;
+  WindowOf(pane, face->mCentre, x, y);
+  EXPECT_TRUE(Means(pane->PickAt(x, y), kSelectFace, face->GetIndex()));
+  pane->OnClick(x, y, 0);
+  EXPECT_EQ(poly->mSelectedItem, face);
+  pane->OnClick(x, y, 0);
+  EXPECT_EQ(poly->mSelectedItem, nullptr);
+  pane->OnClick(x, y, 0);
+  pane->OnClick(2, 2, 0);
+  EXPECT_EQ(poly->mSelectedItem, nullptr);
+  // Identification says what the face is and selects nothing.
+  SetMouseSelectionMode(kSelectIdentification);
+  pane->OnClick(x, y, 0);
+  EXPECT_EQ(poly->mSelectedItem, nullptr);
+  EXPECT_EQ(corvia::testing::Platform().views.mStatus,
+            "Base face " + std::to_string(face->GetNumber()) + " (type 1)");
+  pane->OnClick(2, 2, 0);
+  EXPECT_EQ(corvia::testing::Platform().views.mStatus, "Nothing there");
+}
+
+TEST_F(PaneClickTest, MeasuringTwoVerticesGivesTheEdgeLength) {
+  CPolyView* pane = AddPane(kViewBasePolyhedron, 300, 300);
+  pane->OnDraw();
+  SetMouseSelectionMode(kSelectMeasurement);
+  PolyElement* face = FrontFace(pane);
+  PolyElement* a = face->GetCorner(0);
+  PolyElement* b = face->GetCorner(1);
+  // Points on the face near its corners: the picked points lie in the face's plane.
+  double p[3], q[3];
+  for (int k = 0; k < 3; ++k) {
+    p[k] = 0.9 * a->mDualVert[k] + 0.1 * face->mCentre[k];
+    q[k] = 0.9 * b->mDualVert[k] + 0.1 * face->mCentre[k];
+  }
+  int x = 0, y = 0;
+  WindowOf(pane, p, x, y);
+  pane->OnClick(x, y, 0);
+  WindowOf(pane, q, x, y);
+  pane->OnClick(x, y, 0);
+  double first[4], second[4];
+  ASSERT_TRUE(GetMeasuredSegment(first, second));
+  for (const double* point : {first, second}) {
+    double offset[3];
+    Subtract(offset, point, face->mCentre);
+    EXPECT_NEAR(Dot(offset, face->mZAxis), 0.0, 1e-9);
+  }
+  double d[3];
+  Subtract(d, p, q);
+  // Within the few pixels a click can miss by.
+  EXPECT_NEAR(GetMeasuredDistance(), VectorLength(d), 0.03);
+}
+
+TEST_F(PaneClickTest, CutModeCutsAndJoinsTheClickedEdgeOfANet) {
+  CPolyView* pane = AddPane(kViewUnfoldedNet, 300, 300);
+  pane->OnDraw();
+  SetMouseSelectionMode(kSelectCutEdges);
+  // An edge of the net near the pane's centre.
+  PaneHit hit;
+  int x = 0, y = 0;
+  for (int dy = -30; dy <= 30 && hit.kind != kSelectEdge; dy += 3) {
+    for (int dx = -30; dx <= 30 && hit.kind != kSelectEdge; dx += 3) {
+      x = 150 + dx;
+      y = 150 + dy;
+      hit = pane->PickAt(x, y);
+    }
+  }
+  ASSERT_EQ(hit.kind, kSelectEdge);
+  Model3D* model = pane->GetModel3D();
+  ASSERT_NE(model, nullptr);
+  auto edgelet = [&]() -> Edge3D* {
+    for (Face3DType* type = model->mFaceTypes; type; type = type->mNext) {
+      for (int f = 0; f < type->mNumFacelets; ++f) {
+        for (int i = 0; i < type->mNumEdges; ++i) {
+          Edge3D* e = &type->mFacelets[f].mEdges[i];
+          if (Edge3D::GetNumber(e) == hit.index) return e;
+        }
+      }
+    }
+    return nullptr;
+  };
+  ASSERT_NE(edgelet(), nullptr);
+  const bool before = edgelet()->Has(kEdgeUserCut);
+  pane->OnClick(x, y, 0);
+  EXPECT_NE(edgelet()->Has(kEdgeUserCut), before);
+  pane->OnDraw();
+  pane->OnClick(x, y, 0);
+  EXPECT_EQ(edgelet()->Has(kEdgeUserCut), before);
+}
+
+TEST_F(PaneClickTest, MidradiusOfUniformModels) {
+  // The icosahedron of radius 1: its midradius is the golden ratio over the radius of
+  // the icosahedron of edge 2.
+  const double phi = (1.0 + std::sqrt(5.0)) / 2.0;
+  EXPECT_NEAR(GetMidradius(GetCurrentPoly()), phi / std::sqrt(phi * phi + 1.0), 1e-9);
+  ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
+  EXPECT_NEAR(GetMidradius(GetCurrentPoly()), std::sqrt(2.0 / 3.0), 1e-9);
+  UnitSettings& units = GetUnitSettings();
+  const double saved = units.mLengthScale;
+  ASSERT_TRUE(ScaleModelTo(ScaleMeasure::Midradius, 2.0));
+  EXPECT_NEAR(GetMidradius(GetCurrentPoly()) * units.mLengthScale, 2.0, 1e-9);
+  ASSERT_TRUE(ScaleModelTo(ScaleMeasure::DualInradius, 1.5));
+  const double mid = GetMidradius(GetCurrentPoly());
+  EXPECT_NEAR(mid * mid * units.mLengthScale, 1.5, 1e-9);
+  units.SetLengthScale(saved, false);
+}
+
+}  // namespace test_PaneMouse
