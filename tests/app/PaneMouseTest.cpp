@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <string>
 #include <vector>
 
 #include "app/PaneModeCommands.h"
@@ -194,6 +196,22 @@ TEST_F(PaneClickTest, MidradiusOfUniformModels) {
   const double mid = GetMidradius(GetCurrentPoly());
   EXPECT_NEAR(mid * mid * units.mLengthScale, 1.5, 1e-9);
   units.SetLengthScale(saved, false);
+}
+
+TEST_F(PaneClickTest, ExportImageWritesThePaneAtItsSize) {
+  CPolyView* pane = AddPane(kViewBasePolyhedron, 120, 90);
+  const std::string path = (corvia::testing::ScratchDir("pane-export-command") / "model.jpg").string();
+  std::filesystem::remove(path);
+  corvia::testing::Platform().fileDialogs.QueueChoice(path, 2);
+  pane->OnFileExportImage();
+  ASSERT_EQ(corvia::testing::Platform().fileDialogs.mRequests.size(), 1u);
+  EXPECT_TRUE(corvia::testing::Platform().fileDialogs.mRequests[0].saving);
+  EXPECT_TRUE(std::filesystem::exists(path));
+  // Cancelled, nothing is written.
+  std::filesystem::remove(path);
+  corvia::testing::Platform().fileDialogs.QueueCancel();
+  pane->OnFileExportImage();
+  EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 }  // namespace test_PaneMouse

@@ -16,6 +16,7 @@
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/stellation/StellationModels.h"
 #include "tests/support/TestSupport.h"
+#include "ui/CommandIds.h"
 #include "ui/InfoBar.h"
 #include "ui/MainFrame.h"
 
@@ -135,10 +136,13 @@ TEST_F(InfoBarWindow, TheRightClickMenuOffersWhatTheKeyAllows) {
   EXPECT_EQ(link[0].second, "Open link...");
   EXPECT_EQ(InfoTree::GetMenuEntries(kInfoVolume)[0].second, "Edit base volume...");
   EXPECT_TRUE(InfoTree::GetMenuEntries(kInfoGenus).empty());
-  // The edits run the Edit menu's commands; the link and the measurements have none.
+  // The edits run the Edit menu's commands, the measurements the scale commands of the
+  // active pane; the link has none.
   EXPECT_EQ(GetInfoEditCommand(kInfoBase), 33184);
   EXPECT_EQ(GetInfoEditCommand(kInfoCommentLine), 33125);
-  EXPECT_EQ(GetInfoEditCommand(kInfoVolume), 0);
+  EXPECT_EQ(GetInfoEditCommand(kInfoVolume), kCmdScaleBaseVolume);
+  EXPECT_EQ(GetInfoEditCommand(kInfoDualMidRadius), kCmdScaleMidradius);
+  EXPECT_EQ(GetInfoEditCommand(kInfoLink), 0);
   // Only web and mail addresses open.
   EXPECT_FALSE(OpenInfoLink("/bin/sh"));
   const auto& boxes = corvia::testing::Platform().messages.Boxes();
