@@ -284,8 +284,9 @@ void CPolyView::OnClick(int x, int y, unsigned keyFlags) {
       }
       break;
     case kSelectMeasurement: {
+      // Points are found along the pick ray in the model's space: 3D panes only.
       double point[4] = {0.0, 0.0, 0.0, 0.0};
-      if (!PointOnItem(this, poly, hit, x, y, point)) break;
+      if (!Is3D() || !PointOnItem(this, poly, hit, x, y, point)) break;
       // Ctrl adds the point to the newest item (a line or a plane), Shift puts it in
       // place of that item.
       uint32_t flags = kMeasureFromMouse;
@@ -295,7 +296,7 @@ void CPolyView::OnClick(int x, int y, unsigned keyFlags) {
       break;
     }
     case kSelectFaceting:
-      if (PolyElement* vertex = FacetingVertex(this, poly, hit, x, y)) {
+      if (PolyElement* vertex = Is3D() ? FacetingVertex(this, poly, hit, x, y) : nullptr) {
         poly->AddFacetVertex(vertex->mDualVert);
         RedrawAllViews(false, false);
       }

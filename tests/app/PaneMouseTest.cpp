@@ -11,6 +11,7 @@
 #include "app/PaneModeCommands.h"
 #include "core/Units.h"
 #include "core/VectorMath.h"
+#include "files/ImageFormats.h"
 #include "model/Edge.h"
 #include "model/Measurement.h"
 #include "model/Poly.h"
@@ -199,6 +200,7 @@ TEST_F(PaneClickTest, MidradiusOfUniformModels) {
 }
 
 TEST_F(PaneClickTest, ExportImageWritesThePaneAtItsSize) {
+  InstallImageFormatTest();
   CPolyView* pane = AddPane(kViewBasePolyhedron, 120, 90);
   const std::string path = (corvia::testing::ScratchDir("pane-export-command") / "model.jpg").string();
   std::filesystem::remove(path);
