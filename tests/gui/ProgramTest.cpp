@@ -917,6 +917,8 @@ TEST_F(ProgramTest, TheModeCommandsSetTheModeAndAClickActsByIt) {
   Subtract(d, a, b);
   EXPECT_NEAR(GetMeasuredDistance(), VectorLength(d), 1e-9);
   EXPECT_GT(GetMeasuredDistance(), 0.1);
+  Repaint(pane);
+  corvia::testing::KeepScreenshot(mFrame, "measurement");
 
   // Faceting: a click on a vertex starts the facet with it.
   Command(mFrame, 32940);
