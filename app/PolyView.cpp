@@ -492,6 +492,7 @@ void SetMouseSelectionMode(int mode) {
   }
   ShowModeHelp();
   UpdateMouseHelp();
+  if (NewView* under = NewView::GetViewUnderMouse()) under->UpdateCursor();
 }
 
 int GetSectionInModelChoice() { return detail_PolyView::gSectionInModel; }
