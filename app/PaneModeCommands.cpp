@@ -1,4 +1,5 @@
-// The pane commands of the mouse selection modes, the scale commands of the active
+// The pane commands of the mouse selection modes (entering Image Mode places an image
+// on a face that has none), the scale commands of the active
 // pane (reached from the information tree) and "File > Export Image...".
 
 #include "app/PaneModeCommands.h"
@@ -17,9 +18,12 @@
 #include "core/Messages.h"
 #include "core/Units.h"
 #include "model/Edge.h"
+#include "model/FaceImageRef.h"
 #include "model/Globals.h"
 #include "model/Measurement.h"
 #include "model/Poly.h"
+#include "model/PolyElement.h"
+#include "render/FaceImage.h"
 #include "ui/CommandIds.h"
 #include "ui/CommandTable.h"
 #include "ui/InfoBar.h"
@@ -29,9 +33,8 @@ namespace corvia {
 
 namespace detail_PaneModeCommands {
 
-// The mode commands, in the order of the modes. Image Mode and Cross-section Tumble
-// Mode wait for the images on faces and the tumbling of the section; 4D Tumble Mode is
-// not in the menu.
+// The mode commands, in the order of the modes. Cross-section Tumble Mode waits for the
+// tumbling of the section; 4D Tumble Mode is not in the menu.
 struct ModeCommand {
   int id;
   int mode;
@@ -40,7 +43,7 @@ struct ModeCommand {
 constexpr ModeCommand kModeCommands[] = {
     {32937, kSelectFacesVertices, true}, {32945, kSelectIdentification, true}, {32938, kSelectCutEdges, true},
     {32939, kSelectMeasurement, true},   {32940, kSelectFaceting, true},       {33175, kSelectColorHide, true},
-    {33186, kSelectImage, false},        {33384, kSelectSectionTumble, false},
+    {33186, kSelectImage, true},         {33384, kSelectSectionTumble, false},
 };
 
 // The scale commands, each with the pane's handler.
@@ -137,7 +140,15 @@ class PaneModeCommands final : public wxEvtHandler {
     for (const ModeCommand& command : kModeCommands) {
       if (!command.available) continue;
       const int mode = command.mode;
-      Bind(wxEVT_MENU, [mode](wxCommandEvent&) { SetMouseSelectionMode(mode); }, ToWxId(command.id));
+      Bind(
+          wxEVT_MENU,
+          [mode](wxCommandEvent&) {
+            const int old = GetPaneSelectionMode();
+            SetMouseSelectionMode(mode);
+            // The user entering Image Mode on a face without an image places one.
+            if (mode == kSelectImage && old != kSelectImage) PlaceImageOnCurrentFace();
+          },
+          ToWxId(command.id));
       Bind(
           wxEVT_UPDATE_UI, [mode](wxUpdateUIEvent& event) { event.Check(GetPaneSelectionMode() == mode); },
           ToWxId(command.id));
@@ -261,6 +272,24 @@ void CPolyView::OnFileExportImage() {
   if (!ExportImage(path.c_str(), GetClientWidth(), GetClientHeight())) {
     ShowError("Couldn't export the image to '%s'.", path.c_str());
   }
+}
+
+bool PlaceImageOnCurrentFace() {
+  static const char kFilter[] =
+      "Image Files (*.png;*.jpg;*.gif;*.bmp;*.tif)|*.png;*.jpg;*.jpeg;*.gif;*.bmp;*.tif;*.tiff|All Files (*.*)|*.*||";
+  Poly* poly = GetCurrentPoly();
+  PolyElement* face = poly ? poly->GetCurrentFace() : nullptr;
+  if (!face || face->mImage) return false;
+  std::string path;
+  if (!AskFileToOpen("Choose Image for Face", path, "png", kFilter, &DefaultFolder(DefaultFolderKind::Image),
+                     nullptr)) {
+    return false;
+  }
+  if (!PlaceImageOnFaces(poly, face, path.c_str(), kImageProjectPerFace, kImageBoundaryBorder, 0, nullptr)) {
+    return false;
+  }
+  RedrawAllViews(false, false);
+  return true;
 }
 
 void InstallPaneModeCommands(wxFrame* frame) {

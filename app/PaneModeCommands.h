@@ -31,6 +31,10 @@ double ScaleForMeasure(double unitValue, double wanted, int dimension);
 // saying why, when it cannot.
 bool ScaleModelTo(ScaleMeasure which, double wanted);
 
+// Asks for an image file and places it on the current face when that face has no image
+// yet; true when one was placed.
+bool PlaceImageOnCurrentFace();
+
 // Joins the commands to the main window, and takes them back.
 void InstallPaneModeCommands(wxFrame* frame);
 void RemovePaneModeCommands();

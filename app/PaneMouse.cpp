@@ -301,6 +301,14 @@ void CPolyView::OnClick(int x, int y, unsigned keyFlags) {
         RedrawAllViews(false, false);
       }
       break;
+    case kSelectImage: {
+      // The clicked face becomes the current one, whose image the mode shows and the
+      // image commands change.
+      bool asVertex = false;
+      PolyElement* element = ElementOf(poly, hit, asVertex);
+      if (element && !asVertex && poly->mSelectedItem != element) poly->SelectFace(element, false);
+      break;
+    }
     case kSelectColorHide: {
       bool asVertex = false;
       PolyElement* element = ElementOf(poly, hit, asVertex);
@@ -383,8 +391,8 @@ int CPolyView::GetCursor() {
 void CPolyView::GetMouseButtonHelp(std::string& left, std::string& right, std::string& both) {
   OpenGLView::GetMouseButtonHelp(left, right, both);
   if (left == "-") return;
-  static const char* const kClickHelp[] = {"Select",   "Identify",      "Cut/uncut edge", "Measure",
-                                           "Add vertex", "Hide face", nullptr,          nullptr, nullptr};
+  static const char* const kClickHelp[] = {"Select",     "Identify",  "Cut/uncut edge", "Measure", "Add vertex",
+                                           "Hide face", "Pick face", nullptr,          nullptr};
   const int mode = GetPaneSelectionMode();
   if (mode == kSelectCutEdges && !HasViewFlags(mViewType, kViewFlagNet)) return;
   if (mode >= 0 && mode < static_cast<int>(std::size(kClickHelp)) && kClickHelp[mode]) {
@@ -426,6 +434,9 @@ void ShowModeHelp() {
       break;
     case kSelectColorHide:
       SetStatus("Click on a face to hide it");
+      break;
+    case kSelectImage:
+      SetStatus("Click on a face to show its image");
       break;
     default:
       SetStatus("");

@@ -13,6 +13,7 @@
 #include "core/VectorMath.h"
 #include "files/ImageFormats.h"
 #include "model/Edge.h"
+#include "model/FaceImageRef.h"
 #include "model/Measurement.h"
 #include "model/Poly.h"
 #include "nets/Edge3D.h"
@@ -214,6 +215,36 @@ TEST_F(PaneClickTest, ExportImageWritesThePaneAtItsSize) {
   corvia::testing::Platform().fileDialogs.QueueCancel();
   pane->OnFileExportImage();
   EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(PaneClickTest, ImageModePlacesAnImageAndAClickPicksTheFace) {
+  InstallImageFormatTest();
+  CPolyView* pane = AddPane(kViewBasePolyhedron, 300, 300);
+  pane->OnDraw();
+  const std::string path = (corvia::testing::ScratchDir("pane-image-mode") / "picture.png").string();
+  ASSERT_TRUE(pane->ExportImage(path.c_str(), 16, 16));
+  Poly* poly = GetCurrentPoly();
+  PolyElement* current = poly->GetCurrentFace();
+  ASSERT_NE(current, nullptr);
+  // Cancelled, nothing is placed; chosen, the current face shows the picture.
+  corvia::testing::Platform().fileDialogs.QueueCancel();
+  EXPECT_FALSE(PlaceImageOnCurrentFace());
+  EXPECT_EQ(current->mImage, nullptr);
+  corvia::testing::Platform().fileDialogs.QueueChoice(path);
+  EXPECT_TRUE(PlaceImageOnCurrentFace());
+  EXPECT_NE(current->mImage, nullptr);
+  // A face with an image is not asked for again.
+  EXPECT_FALSE(PlaceImageOnCurrentFace());
+
+  SetMouseSelectionMode(kSelectImage);
+  PolyElement* face = FrontFace(pane);
+  int x = 0, y = 0;
+  WindowOf(pane, face->mCentre, x, y);
+  pane->OnClick(x, y, 0);
+  EXPECT_EQ(poly->GetCurrentFace(), face);
+  pane->OnClick(x, y, 0);
+  EXPECT_EQ(poly->GetCurrentFace(), face);
+  FaceImage::DetachFromFace(current);
 }
 
 }  // namespace test_PaneMouse
