@@ -90,31 +90,6 @@ class PaneClickTest : public DocumentTest {
   }
 };
 
-TEST_F(PaneClickTest, SelectingTogglesAndEmptySpaceClears) {
-  CPolyView* pane = AddPane(kViewBasePolyhedron, 300, 300);
-  pane->OnDraw();
-  Poly* poly = GetCurrentPoly();
-  PolyElement* face = FrontFace(pane);
-  int x = 0, y = 0;
-  WindowOf(pane, face->mCentre, x, y);
-  EXPECT_TRUE(Means(pane->PickAt(x, y), kSelectFace, face->GetIndex()));
-  pane->OnClick(x, y, 0);
-  EXPECT_EQ(poly->mSelectedItem, face);
-  pane->OnClick(x, y, 0);
-  EXPECT_EQ(poly->mSelectedItem, nullptr);
-  pane->OnClick(x, y, 0);
-  pane->OnClick(2, 2, 0);
-  EXPECT_EQ(poly->mSelectedItem, nullptr);
-  // Identification says what the face is and selects nothing.
-  SetMouseSelectionMode(kSelectIdentification);
-  pane->OnClick(x, y, 0);
-  EXPECT_EQ(poly->mSelectedItem, nullptr);
-  EXPECT_EQ(corvia::testing::Platform().views.mStatus,
-            "Base face " + std::to_string(face->GetNumber()) + " (type 1)");
-  pane->OnClick(2, 2, 0);
-  EXPECT_EQ(corvia::testing::Platform().views.mStatus, "Nothing there");
-}
-
 TEST_F(PaneClickTest, MeasuringTwoVerticesGivesTheEdgeLength) {
   CPolyView* pane = AddPane(kViewBasePolyhedron, 300, 300);
   pane->OnDraw();
