@@ -928,8 +928,12 @@ TEST_F(ProgramTest, TheModeCommandsSetTheModeAndAClickActsByIt) {
   EXPECT_TRUE(face->HasFlag(kElementHidden));
   face->mFlags &= ~kElementHidden;
 
-  // Esc's command goes back to selecting.
-  Command(mFrame, 32937);
+  // Esc goes back to selecting.
+  canvas->SetFocus();
+  YieldFor(50);
+  wxUIActionSimulator keys;
+  keys.Char(WXK_ESCAPE);
+  YieldUntil([] { return GetPaneSelectionMode() == kSelectFacesVertices; });
   EXPECT_EQ(GetPaneSelectionMode(), kSelectFacesVertices);
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
 }
