@@ -33,17 +33,15 @@ namespace corvia {
 
 namespace detail_PaneModeCommands {
 
-// The mode commands, in the order of the modes. Cross-section Tumble Mode waits for the
-// tumbling of the section; 4D Tumble Mode is not in the menu.
+// The mode commands, in the order of the modes (4D Tumble Mode is not in the menu).
 struct ModeCommand {
   int id;
   int mode;
-  bool available;
 };
 constexpr ModeCommand kModeCommands[] = {
-    {32937, kSelectFacesVertices, true}, {32945, kSelectIdentification, true}, {32938, kSelectCutEdges, true},
-    {32939, kSelectMeasurement, true},   {32940, kSelectFaceting, true},       {33175, kSelectColorHide, true},
-    {33186, kSelectImage, true},         {33384, kSelectSectionTumble, false},
+    {32937, kSelectFacesVertices}, {32945, kSelectIdentification}, {32938, kSelectCutEdges},
+    {32939, kSelectMeasurement},   {32940, kSelectFaceting},       {33175, kSelectColorHide},
+    {33186, kSelectImage},         {33384, kSelectSectionTumble},
 };
 
 // The scale commands, each with the pane's handler.
@@ -138,7 +136,6 @@ class PaneModeCommands final : public wxEvtHandler {
  public:
   PaneModeCommands() {
     for (const ModeCommand& command : kModeCommands) {
-      if (!command.available) continue;
       const int mode = command.mode;
       Bind(
           wxEVT_MENU,
@@ -173,9 +170,7 @@ class PaneModeCommands final : public wxEvtHandler {
   }
 
   static void MarkAvailable(bool available) {
-    for (const ModeCommand& command : kModeCommands) {
-      if (command.available) SetCommandAvailable(command.id, available);
-    }
+    for (const ModeCommand& command : kModeCommands) SetCommandAvailable(command.id, available);
     for (const ScaleCommand& command : kScaleCommands) SetCommandAvailable(command.id, available);
     SetCommandAvailable(kCmdExportImage, available);
   }

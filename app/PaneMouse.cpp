@@ -1,6 +1,8 @@
 // Clicks in the panes: a press and release of the left button without a drag picks
 // what lies under the pointer and acts by the mouse selection mode (select, identify,
-// cut net edges, measure, draw facets by hand, hide faces). Drags stay the camera's.
+// cut net edges, measure, draw facets by hand, hide faces, pick the face of an image).
+// Drags stay the camera's, except that in Cross-section Tumble Mode the left button turns
+// the model under the slicing plane.
 // Also the cursors, the mouse help and the status help of the modes.
 
 #include <algorithm>
@@ -43,9 +45,10 @@ constexpr double kCornerReach = 12.0;
 // the pointer by this share of the depth range that the pick met.
 constexpr double kFrontShare = 0.125;
 
-// The press being watched for a click.
+// The press being watched for a click, or driving the slicing plane's tumble.
 struct PressState {
   bool candidate = false;
+  bool section = false;
   int x = 0;
   int y = 0;
 };
@@ -328,9 +331,21 @@ void CPolyView::OnClick(int x, int y, unsigned keyFlags) {
 void CPolyView::OnButtonDown(int button, int x, int y, unsigned keyFlags) {
   using namespace detail_PaneMouse;
   // Only the left button pressed alone can end as a click.
-  gPress.candidate = button == kMouseButtonLeft && GetMouseButtonsHeld() == 0;
+  const bool alone = button == kMouseButtonLeft && GetMouseButtonsHeld() == 0;
+  gPress.candidate = alone;
+  gPress.section = false;
   gPress.x = x;
   gPress.y = y;
+  // In Cross-section Tumble Mode the left button turns the model under the slicing
+  // plane in the panes that show the section, in place of the camera.
+  if (alone && GetPaneSelectionMode() == kSelectSectionTumble && TakesSectionDrag(mViewType) &&
+      !(keyFlags & (kMouseKeyShift | kMouseKeyControl))) {
+    gPress.candidate = false;
+    gPress.section = true;
+    NewView::OnButtonDown(button, x, y, keyFlags);
+    mSectionThrow->AddDragSample(x, y);
+    return;
+  }
   OpenGLView::OnButtonDown(button, x, y, keyFlags);
 }
 
@@ -340,6 +355,17 @@ void CPolyView::OnButtonDoubleClick(int button, int x, int y, unsigned keyFlags)
 
 void CPolyView::OnMouseMove(int x, int y, unsigned keyFlags) {
   using namespace detail_PaneMouse;
+  if (gPress.section && (GetMouseButtonsHeld() & kMouseButtonLeft)) {
+    int lastX = 0, lastY = 0;
+    GetCurrentPoint(lastX, lastY);
+    if (x != lastX || y != lastY) {
+      mSectionThrow->AddDragSample(x, y);
+      mSectionThrow->ApplyMotion(static_cast<float>(x - lastX), static_cast<float>(y - lastY));
+      InvalidateCrossSectionViews(false);
+    }
+    NewView::OnMouseMove(x, y, keyFlags);
+    return;
+  }
   if (gPress.candidate && GetMouseButtonsHeld() &&
       (std::abs(x - gPress.x) > kClickSlop || std::abs(y - gPress.y) > kClickSlop)) {
     gPress.candidate = false;
@@ -349,6 +375,12 @@ void CPolyView::OnMouseMove(int x, int y, unsigned keyFlags) {
 
 void CPolyView::OnButtonUp(int button, int x, int y, unsigned keyFlags) {
   using namespace detail_PaneMouse;
+  if (gPress.section && button == kMouseButtonLeft) {
+    gPress.section = false;
+    mSectionThrow->EndDrag();
+    NewView::OnButtonUp(button, x, y, keyFlags);
+    return;
+  }
   const bool click = gPress.candidate && button == kMouseButtonLeft && GetMouseButtonsHeld() == kMouseButtonLeft &&
                      std::abs(x - gPress.x) <= kClickSlop && std::abs(y - gPress.y) <= kClickSlop;
   gPress.candidate = false;
@@ -383,6 +415,8 @@ int CPolyView::GetCursor() {
       return kCursorFaceting;
     case kSelectColorHide:
       return kCursorColorHide;
+    case kSelectSectionTumble:
+      return TakesSectionDrag(mViewType) ? kCursorTumble : kArrowCursor;
     default:
       return kArrowCursor;
   }
@@ -395,6 +429,10 @@ void CPolyView::GetMouseButtonHelp(std::string& left, std::string& right, std::s
                                            "Hide face", "Pick face", nullptr,          nullptr};
   const int mode = GetPaneSelectionMode();
   if (mode == kSelectCutEdges && !HasViewFlags(mViewType, kViewFlagNet)) return;
+  if (mode == kSelectSectionTumble && TakesSectionDrag(mViewType)) {
+    left = "Tumble cross-section";
+    return;
+  }
   if (mode >= 0 && mode < static_cast<int>(std::size(kClickHelp)) && kClickHelp[mode]) {
     left = std::string(kClickHelp[mode]) + " (click), " + left;
   }
@@ -437,6 +475,9 @@ void ShowModeHelp() {
       break;
     case kSelectImage:
       SetStatus("Click on a face to show its image");
+      break;
+    case kSelectSectionTumble:
+      SetStatus("Drag in a cross-section view to turn the model under the slicing plane");
       break;
     default:
       SetStatus("");

@@ -483,6 +483,8 @@ void SetMouseSelectionMode(int mode) {
       for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
         if (CPolyView* pane = CPolyView::AsPolyView(v)) pane->StopViewThrows();
       }
+      // The slicing plane's own throw too.
+      StopAllMouseThrows();
     }
     gSelectionMode = mode;
     if (old > kSelectIdentification || mode > kSelectIdentification) RedrawAllViews(false, false);

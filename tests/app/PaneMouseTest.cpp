@@ -14,6 +14,7 @@
 #include "files/ImageFormats.h"
 #include "model/Edge.h"
 #include "model/FaceImageRef.h"
+#include "model/CrossSection.h"
 #include "model/Measurement.h"
 #include "model/Poly.h"
 #include "nets/Edge3D.h"
@@ -220,6 +221,33 @@ TEST_F(PaneClickTest, ImageModePlacesAnImageAndAClickPicksTheFace) {
   pane->OnClick(x, y, 0);
   EXPECT_EQ(poly->GetCurrentFace(), face);
   FaceImage::DetachFromFace(current);
+}
+
+TEST_F(PaneClickTest, SectionTumbleModeTurnsTheSlicingPlaneNotTheCamera) {
+  CPolyView* section = AddPane(kViewCrossSection, 200, 150);
+  CPolyView* model = AddPane(kViewBasePolyhedron, 200, 150);
+  section->OnDraw();
+  model->OnDraw();
+  auto frame = [] { return std::vector<double>(SlicingFrame(), SlicingFrame() + 12); };
+  auto drag = [](CPolyView* pane) {
+    pane->OnButtonDown(kMouseButtonLeft, 100, 75, 0);
+    pane->OnMouseMove(130, 75, 0);
+    pane->OnButtonUp(kMouseButtonLeft, 130, 75, 0);
+  };
+  const std::vector<double> before = frame();
+  SetMouseSelectionMode(kSelectSectionTumble);
+  // A model pane without the section in it keeps its camera's tumble.
+  const double eye[3] = {model->GetEye()[0], model->GetEye()[1], model->GetEye()[2]};
+  drag(model);
+  EXPECT_EQ(frame(), before);
+  EXPECT_NE(model->GetEye()[0], eye[0]);
+  drag(section);
+  EXPECT_NE(frame(), before);
+  // Leaving the mode stops the plane's throw; the section pane pans again.
+  SetMouseSelectionMode(kSelectFacesVertices);
+  const std::vector<double> turned = frame();
+  drag(section);
+  EXPECT_EQ(frame(), turned);
 }
 
 }  // namespace test_PaneMouse

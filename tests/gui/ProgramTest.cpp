@@ -886,7 +886,8 @@ TEST_F(ProgramTest, TheModeCommandsSetTheModeAndAClickActsByIt) {
   };
   for (ModeItem item : {ModeItem{32945, kSelectIdentification}, ModeItem{32938, kSelectCutEdges},
                         ModeItem{32939, kSelectMeasurement}, ModeItem{32940, kSelectFaceting},
-                        ModeItem{33175, kSelectColorHide}, ModeItem{32937, kSelectFacesVertices}}) {
+                        ModeItem{33175, kSelectColorHide}, ModeItem{33384, kSelectSectionTumble},
+                        ModeItem{32937, kSelectFacesVertices}}) {
     Command(mFrame, item.id);
     EXPECT_EQ(GetPaneSelectionMode(), item.mode);
     EXPECT_TRUE(MenuItemChecked(mFrame, item.id)) << item.id;
