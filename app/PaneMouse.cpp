@@ -13,11 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "app/PolyDoc.h"
 #include "app/PolyView.h"
 #include "core/Geometry.h"
 #include "core/Units.h"
 #include "core/VectorMath.h"
 #include "model/Edge.h"
+#include "model/ColorSchemes.h"
 #include "model/ElementFlags.h"
 #include "model/Globals.h"
 #include "model/Measurement.h"
@@ -318,7 +320,14 @@ void CPolyView::OnClick(int x, int y, unsigned keyFlags) {
       if (!element || asVertex) break;
       if (poly->mSelectedItem == element) poly->ClearSelection();
       element->mFlags |= kElementHidden;
-      RedrawAllViews(false, false);
+      // The panes keep what they drew of each side until its colour caches go stale.
+      ResetColorCaches(poly, 0, false);
+      ResetColorCaches(poly, 1, false);
+      if (CPolyDoc* document = GetDocument()) {
+        document->MarkColorsStaleAndRedraw();
+      } else {
+        RedrawAllViews(false, false);
+      }
       break;
     }
     default:

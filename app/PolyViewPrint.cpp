@@ -13,6 +13,7 @@
 #include "core/Units.h"
 #include "model/CrossSection.h"
 #include "model/Edge.h"
+#include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "nets/Edge3D.h"
