@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "app/FileCommands.h"
 #include "app/HelpCommands.h"
 #include "app/WindowServices.h"
 #include "app/ModelUndo.h"
@@ -68,6 +69,9 @@ wxFrame* CPolyApp::InitInstance() {
   mHelp = std::make_unique<HelpCommands>();
   frame->AddCommandTarget(mHelp.get());
   HelpCommands::MarkAvailable(true);
+  mFiles = std::make_unique<FileCommands>();
+  frame->AddCommandTarget(mFiles.get());
+  FileCommands::MarkAvailable(true);
   SetDocumentTitleListener([](const std::string& title) { SetMainWindowTitle(title.c_str()); });
   if (wxTheApp && !mIdleBound) {
     wxTheApp->Bind(wxEVT_IDLE, &CPolyApp::OnIdle, this);
@@ -108,6 +112,11 @@ void CPolyApp::ExitInstance() {
     if (NewFrame* frame = GetMainFrame()) frame->RemoveCommandTarget(mHelp.get());
     HelpCommands::MarkAvailable(false);
     mHelp.reset();
+  }
+  if (mFiles) {
+    if (NewFrame* frame = GetMainFrame()) frame->RemoveCommandTarget(mFiles.get());
+    FileCommands::MarkAvailable(false);
+    mFiles.reset();
   }
   mDoc.reset();
   mFrame = nullptr;

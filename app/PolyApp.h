@@ -12,6 +12,7 @@ class wxIdleEvent;
 namespace corvia {
 
 class CPolyDoc;
+class FileCommands;
 class HelpCommands;
 
 class CPolyApp {
@@ -44,6 +45,7 @@ class CPolyApp {
 
   std::unique_ptr<CPolyDoc> mDoc;
   std::unique_ptr<HelpCommands> mHelp;
+  std::unique_ptr<FileCommands> mFiles;
   wxFrame* mFrame = nullptr;
   bool mExporting = false;
   bool mIdleBound = false;

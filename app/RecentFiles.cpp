@@ -26,13 +26,13 @@ void RecentFileList::Load(int size) {
   mSize = std::max(size, 0);
   mFiles.clear();
   RegistryKeyPtr key = OpenRegistryKeyForRead(TheRegistryApp(), detail_RecentFiles::kSection, nullptr);
-  if (!key) return;
-  for (int i = 0; i < mSize; ++i) {
+  for (int i = 0; key && i < mSize; ++i) {
     std::string path;
     if (GetRegistryCString(key.get(), detail_RecentFiles::ValueName(i).c_str(), path) && !IsBlank(path.c_str())) {
       mFiles.push_back(path);
     }
   }
+  Changed();
 }
 
 void RecentFileList::Save() const {
@@ -53,10 +53,13 @@ void RecentFileList::Add(const std::string& path) {
   mFiles.erase(std::remove(mFiles.begin(), mFiles.end(), path), mFiles.end());
   mFiles.insert(mFiles.begin(), path);
   if (Count() > mSize) mFiles.resize(static_cast<size_t>(mSize));
+  Changed();
 }
 
 void RecentFileList::Remove(int index) {
-  if (index >= 0 && index < Count()) mFiles.erase(mFiles.begin() + index);
+  if (index < 0 || index >= Count()) return;
+  mFiles.erase(mFiles.begin() + index);
+  Changed();
 }
 
 bool OpenRecentFile(CPolyDoc& document, int index) {

@@ -2,6 +2,7 @@
 // The list of recently used model files, newest first, kept with the settings under
 // "Recent File List" ("File1", "File2", ...). Entries are whole paths.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,9 +23,16 @@ class RecentFileList {
   void Remove(int index);
   int Count() const { return static_cast<int>(mFiles.size()); }
   const std::string& Get(int index) const { return mFiles[static_cast<size_t>(index)]; }
+  // Called after every change of the entries (the File menu shows them).
+  void SetChangeListener(std::function<void()> listener) { mListener = std::move(listener); }
 
  private:
+  void Changed() const {
+    if (mListener) mListener();
+  }
+
   std::vector<std::string> mFiles;
+  std::function<void()> mListener;
   int mSize = kRecentFileCount;
 };
 

@@ -63,6 +63,7 @@
 #include "ui/TourBar.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/gui/GuiTestSupport.h"
+#include "tests/gui/ProgramTestSupport.h"
 #include "tests/render/ModelTestSupport.h"
 #include "tests/support/PlaneHull.h"
 #include "tests/support/TestSupport.h"
@@ -84,15 +85,9 @@ constexpr double kRadians = std::numbers::pi / 180.0;
 class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    mHome = corvia::testing::ScratchDir("program-home");
-    mHomeEnv = std::make_unique<ScopedEnv>("HOME", mHome.string());
-    mConfigEnv = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", (mHome / "config").string());
-    mDocumentsEnv = std::make_unique<ScopedEnv>("XDG_DOCUMENTS_DIR", (mHome / "Documents").string());
-    mStore = std::make_unique<platform::SettingsStore>(mHome / "config" / "Corvia" / "settings.conf");
-    mPreviousStore = platform::SettingsStore::InstallInstance(mStore.get());
-    mBefore = platform::Services();
-
-    mFrame = app::StartUp();
+    mProgram = std::make_unique<corvia::testing::RunningProgram>("program-home");
+    mHome = mProgram->Home();
+    mFrame = mProgram->Frame();
     ASSERT_NE(mFrame, nullptr);
     // The boxes are recorded, so that a test fails on an internal error instead of
     // waiting for a person.
@@ -106,16 +101,7 @@ class ProgramTest : public ::testing::Test {
     YieldFor(100);
   }
 
-  void TearDown() override {
-    StopAllMouseThrows();
-    if (!wxTopLevelWindows.empty()) {
-      mFrame->Close(true);
-      YieldUntil([] { return wxTopLevelWindows.empty(); });
-    }
-    app::ShutDown();
-    platform::InstallServices(mBefore);
-    platform::SettingsStore::InstallInstance(mPreviousStore);
-  }
+  void TearDown() override { mProgram.reset(); }
 
   static CPolyDoc* Doc() { return CPolyApp::Get().GetDoc(); }
   static CPolyView* Pane(int i) { return GetPane(i); }
@@ -206,11 +192,8 @@ class ProgramTest : public ::testing::Test {
     return inside ? nearest : -nearest;
   }
 
+  std::unique_ptr<corvia::testing::RunningProgram> mProgram;
   std::filesystem::path mHome;
-  std::unique_ptr<ScopedEnv> mHomeEnv, mConfigEnv, mDocumentsEnv;
-  std::unique_ptr<platform::SettingsStore> mStore;
-  platform::SettingsStore* mPreviousStore = nullptr;
-  platform::ServiceSet mBefore;
   wxFrame* mFrame = nullptr;
 };
 
@@ -723,15 +706,7 @@ TEST_F(ProgramTest, TheHelpMenuOpensTheManualThePagesAndTheAboutBox) {
   platform::InstallServices(services);
   std::vector<std::string>& opened = corvia::testing::Platform().shell.mOpened;
   opened.clear();
-  const auto post = [this](int command) {
-    mFrame->GetMenuBar()->UpdateMenus();
-    wxMenuItem* item = mFrame->GetMenuBar()->FindItem(ToWxId(command));
-    ASSERT_NE(item, nullptr) << command;
-    EXPECT_TRUE(item->IsEnabled()) << command;
-    wxCommandEvent event(wxEVT_MENU, ToWxId(command));
-    event.SetEventObject(mFrame);
-    mFrame->ProcessWindowEvent(event);
-  };
+  const auto post = [this](int command) { corvia::testing::PostMenuCommand(mFrame, command); };
 
   post(kCmdHelpManual);
   ASSERT_EQ(opened.size(), 1u);

@@ -1,0 +1,74 @@
+#pragma once
+// The real program as corvia runs it, started in a home folder of its own (its
+// settings and documents there) and shut down again, for the window tests of the
+// whole program.
+
+#include <wx/frame.h>
+#include <wx/menu.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/StartUp.h"
+#include "platform/Services.h"
+#include "platform/SettingsStore.h"
+#include "render/MouseThrow.h"
+#include "tests/gui/GuiTestSupport.h"
+#include "tests/support/TestSupport.h"
+#include "ui/CommandTable.h"
+
+namespace corvia::testing {
+
+class RunningProgram {
+ public:
+  // Starts the program with its home in a new scratch folder of the name.
+  explicit RunningProgram(const std::string& name)
+      : mHome(ScratchDir(name)),
+        mHomeEnv("HOME", mHome.string()),
+        mConfigEnv("XDG_CONFIG_HOME", (mHome / "config").string()),
+        mDocumentsEnv("XDG_DOCUMENTS_DIR", (mHome / "Documents").string()),
+        mStore(mHome / "config" / "Corvia" / "settings.conf"),
+        mPreviousStore(platform::SettingsStore::InstallInstance(&mStore)),
+        mBefore(platform::Services()),
+        mFrame(app::StartUp()) {}
+
+  // Closes the main window when it is still open, shuts the program down and puts
+  // the services and the settings store back.
+  ~RunningProgram() {
+    StopAllMouseThrows();
+    if (!wxTopLevelWindows.empty()) {
+      mFrame->Close(true);
+      YieldUntil([] { return wxTopLevelWindows.empty(); });
+    }
+    app::ShutDown();
+    platform::InstallServices(mBefore);
+    platform::SettingsStore::InstallInstance(mPreviousStore);
+  }
+  RunningProgram(const RunningProgram&) = delete;
+  RunningProgram& operator=(const RunningProgram&) = delete;
+
+  wxFrame* Frame() const { return mFrame; }
+  const std::filesystem::path& Home() const { return mHome; }
+
+ private:
+  std::filesystem::path mHome;
+  ScopedEnv mHomeEnv, mConfigEnv, mDocumentsEnv;
+  platform::SettingsStore mStore;
+  platform::SettingsStore* mPreviousStore;
+  platform::ServiceSet mBefore;
+  wxFrame* mFrame;
+};
+
+// Sends the command as its menu item does, after checking that the item is there and
+// that its update handler enables it.
+inline void PostMenuCommand(wxFrame* frame, int command) {
+  frame->GetMenuBar()->UpdateMenus();
+  wxMenuItem* item = frame->GetMenuBar()->FindItem(ToWxId(command));
+  ASSERT_NE(item, nullptr) << command;
+  ASSERT_TRUE(item->IsEnabled()) << command;
+  wxCommandEvent event(wxEVT_MENU, ToWxId(command));
+  event.SetEventObject(frame);
+  frame->ProcessWindowEvent(event);
+}
+
+}  // namespace corvia::testing
