@@ -16,6 +16,7 @@
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/TestSupport.h"
 #include "ui/CommandTable.h"
+#include "ui/NewFrame.h"
 
 namespace corvia::testing {
 
@@ -32,12 +33,13 @@ class RunningProgram {
         mBefore(platform::Services()),
         mFrame(app::StartUp()) {}
 
-  // Closes the main window when it is still open, shuts the program down and puts
-  // the services and the settings store back.
+  // Closes the main window when it is still open (a test may have started the
+  // program again), shuts the program down and puts the services and the settings
+  // store back.
   ~RunningProgram() {
     StopAllMouseThrows();
-    if (!wxTopLevelWindows.empty()) {
-      mFrame->Close(true);
+    if (NewFrame* frame = GetMainFrame()) {
+      frame->Close(true);
       YieldUntil([] { return wxTopLevelWindows.empty(); });
     }
     app::ShutDown();
@@ -47,6 +49,7 @@ class RunningProgram {
   RunningProgram(const RunningProgram&) = delete;
   RunningProgram& operator=(const RunningProgram&) = delete;
 
+  // The main window the program opened first.
   wxFrame* Frame() const { return mFrame; }
   const std::filesystem::path& Home() const { return mHome; }
 
