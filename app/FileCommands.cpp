@@ -88,7 +88,8 @@ FileCommands::FileCommands() {
   bind(kCmdFileOpen, &FileCommands::OnFileOpen);
   bind(kCmdFileSave, &FileCommands::OnFileSave);
   bind(kCmdFileSaveAs, &FileCommands::OnFileSaveAs);
-  Bind(wxEVT_MENU, [](wxCommandEvent&) { OnExportMetricData(); }, ToWxId(kCmdExportMetricData));
+  Bind(
+      wxEVT_MENU, [](wxCommandEvent&) { OnExportMetricData(); }, ToWxId(kCmdExportMetricData));
   for (int command : {kCmdFileSave, kCmdFileSaveAs, kCmdExportMetricData}) {
     Bind(
         wxEVT_UPDATE_UI, [](wxUpdateUIEvent& event) { event.Enable(GetDocument() && GetCurrentPoly()); },
@@ -107,7 +108,9 @@ FileCommands::FileCommands() {
   UpdateMainWindowMenu();
 }
 
-FileCommands::~FileCommands() { GetRecentFiles().SetChangeListener(nullptr); }
+FileCommands::~FileCommands() {
+  GetRecentFiles().SetChangeListener(nullptr);
+}
 
 void FileCommands::MarkAvailable(bool available) {
   for (int command : detail_FileCommands::kFileCommands) SetCommandAvailable(command, available);
@@ -118,8 +121,8 @@ void FileCommands::MarkAvailable(bool available) {
 bool FileCommands::OnFileOpen(CPolyDoc& document) {
   std::string path;
   int filterIndex = 1;
-  if (!AskFileToOpen("Open", path, kLibraryExtension + 1, kModelFileFilter,
-                     &DefaultFolder(DefaultFolderKind::Program), &filterIndex)) {
+  if (!AskFileToOpen("Open", path, kLibraryExtension + 1, kModelFileFilter, &DefaultFolder(DefaultFolderKind::Program),
+                     &filterIndex)) {
     return false;
   }
   return document.OnOpenDocument(path.c_str());
@@ -133,7 +136,9 @@ bool FileCommands::OnFileSave(CPolyDoc& document) {
   return SaveDocumentAs(document, std::string(path));
 }
 
-bool FileCommands::OnFileSaveAs(CPolyDoc& document) { return detail_FileCommands::AskAndSave(document); }
+bool FileCommands::OnFileSaveAs(CPolyDoc& document) {
+  return detail_FileCommands::AskAndSave(document);
+}
 
 bool FileCommands::OnExportMetricData() {
   Poly* poly = GetCurrentPoly();
@@ -148,8 +153,8 @@ bool FileCommands::OnExportMetricData() {
     return false;
   }
   const std::string name = pane ? pane->GetExportModelName() : detail_FileCommands::ModelName(poly);
-  std::string path = std::string(DefaultFolder(DefaultFolderKind::Export).GetPath()) + "/" +
-                     FileNameForModel(name, ".txt");
+  std::string path =
+      std::string(DefaultFolder(DefaultFolderKind::Export).GetPath()) + "/" + FileNameForModel(name, ".txt");
   int filterIndex = 1;
   if (!AskFileToSave(kMetricDataDialogTitle, path, "txt", kMetricDataFilter, &DefaultFolder(DefaultFolderKind::Export),
                      &filterIndex)) {
