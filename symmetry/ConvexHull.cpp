@@ -105,7 +105,8 @@ class HullBuilder {
 
  private:
   const double* Pos(int32_t point) const { return mPoly.VertAt(mVertOf[static_cast<size_t>(point)]).pos; }
-  const int64_t* Grid(int32_t point) const { return &mGrid[static_cast<size_t>(point) * 3]; }
+  // Snapped coordinates are whole numbers below 2^41, held exactly in doubles.
+  const double* Grid(int32_t point) const { return &mGrid[static_cast<size_t>(point) * 3]; }
   static int32_t TriOf(int32_t h) { return h / 3; }
   static int32_t NextEdge(int32_t h) { return (h % 3 == 2) ? h - 2 : h + 1; }
   int32_t Start(int32_t h) const { return mTriVerts[static_cast<size_t>(h)]; }
@@ -121,8 +122,15 @@ class HullBuilder {
   // Sign of (q - a) . ((b - a) x (c - a)): positive when q lies on the side the
   // triangle a, b, c faces (counter-clockwise seen from there), exactly.
   int Orient(int32_t a, int32_t b, int32_t c, int32_t q) const;
-  bool Sees(int32_t q, int32_t t) const { return Orient(Corner(t, 0), Corner(t, 1), Corner(t, 2), q) > 0; }
+  // Orient(corners of t, q) > 0, from the cross products kept with t.
+  bool Sees(int32_t q, int32_t t) const;
+  // A triangle in the first free slot; its number, given in the order triangles
+  // are made, is what orders the faces in the end.
   int32_t NewTri(int32_t a, int32_t b, int32_t c);
+  void FreeTri(int32_t t);
+  // Renumbers the living triangles 0, 1, ... in the order they were made and lets
+  // go of what only the building needed.
+  void PackTriangles();
   void AddConflict(int32_t point, int32_t tri);
   bool AddPoint(int32_t p);
   // The points used: the first of each set of coincident vertices, finite.
@@ -135,69 +143,113 @@ class HullBuilder {
   SimplePoly& mPoly;
   int mBadVertex = kHullNone;
   std::vector<int32_t> mVertOf;  // point -> vertex index
-  std::vector<int64_t> mGrid;    // three per point
+  std::vector<double> mGrid;     // three per point
   std::vector<uint8_t> mIsCorner;
   std::vector<uint8_t> mSkipped;  // within the tolerance of the hull when its turn came
 
-  std::vector<int32_t> mTriVerts;  // three per triangle
-  std::vector<int32_t> mTwin;      // three per triangle: half-edge ids
+  // Triangles live in slots that are used again once a triangle is removed.
+  std::vector<int32_t> mTriVerts;  // three per slot
+  std::vector<int32_t> mTwin;      // three per slot: half-edge ids
   std::vector<uint8_t> mTriAlive;
   std::vector<uint32_t> mTriStamp;
-  std::vector<int32_t> mConflictHead;  // per triangle
+  std::vector<int32_t> mConflictHead;  // per slot
+  std::vector<uint32_t> mTriSerial;    // per slot: when its triangle was made
+  std::vector<int32_t> mSlotOfSerial;  // per triangle ever made
+  std::vector<int32_t> mFreeSlots;
+  // Per slot: the differences of the cross products of the edges from corner 0 and
+  // the sums of their magnitudes, the parts of Orient that do not depend on q.
+  struct SideTerms {
+    double n[3];
+    double magnitude[3];
+  };
+  std::vector<SideTerms> mSideTerms;
   std::vector<int32_t> mConflictNext;  // per point
   std::vector<int32_t> mConflictTri;   // per point
   uint32_t mStamp = 0;
+  // Working lists of AddPoint, kept to save their allocations.
+  std::vector<int32_t> mVisible;
+  std::vector<int32_t> mHorizon;
+  std::vector<int32_t> mCone;
 
   std::vector<int32_t> mTriGroup;  // per triangle, once grouped
   std::vector<HullPlane> mPlanes;  // per group
-  std::vector<std::vector<int32_t>> mFaces;  // point numbers
+  // Faces as runs of point numbers in one array: face j holds
+  // mCorners[mFaceStart[j]] up to mCorners[mFaceStart[j + 1]].
+  std::vector<int32_t> mCorners;
+  std::vector<size_t> mFaceStart{0};
   std::vector<int32_t> mFaceGroup;
 };
 
 void HullBuilder::GridNormal(int32_t a, int32_t b, int32_t c, Int128* out) const {
-  const int64_t* pa = Grid(a);
-  const int64_t* pb = Grid(b);
-  const int64_t* pc = Grid(c);
+  const double* pa = Grid(a);
+  const double* pb = Grid(b);
+  const double* pc = Grid(c);
   Int128 u[3], v[3];
   for (int k = 0; k < 3; ++k) {
-    u[k] = static_cast<Int128>(pb[k]) - pa[k];
-    v[k] = static_cast<Int128>(pc[k]) - pa[k];
+    u[k] = static_cast<Int128>(static_cast<int64_t>(pb[k]) - static_cast<int64_t>(pa[k]));
+    v[k] = static_cast<Int128>(static_cast<int64_t>(pc[k]) - static_cast<int64_t>(pa[k]));
   }
   out[0] = u[1] * v[2] - u[2] * v[1];
   out[1] = u[2] * v[0] - u[0] * v[2];
   out[2] = u[0] * v[1] - u[1] * v[0];
 }
 
-int HullBuilder::Orient(int32_t a, int32_t b, int32_t c, int32_t q) const {
-  // Grid differences are exact in doubles; the sum of products is decided in
-  // doubles when it lies clear of its rounding bound (7 + 56 eps) eps times the
-  // sum of the products' magnitudes, and in 128-bit integers otherwise.
-  const int64_t* pa = Grid(a);
-  const int64_t* pb = Grid(b);
-  const int64_t* pc = Grid(c);
-  const int64_t* pq = Grid(q);
-  double u[3], v[3], w[3];
+// The cross products of the edges b - a and c - a, as Orient needs them.
+void SideTermsOf(const double* pa, const double* pb, const double* pc, double* n, double* magnitude) {
+  double u[3], v[3];
   for (int k = 0; k < 3; ++k) {
-    u[k] = static_cast<double>(pb[k] - pa[k]);
-    v[k] = static_cast<double>(pc[k] - pa[k]);
-    w[k] = static_cast<double>(pq[k] - pa[k]);
+    u[k] = pb[k] - pa[k];
+    v[k] = pc[k] - pa[k];
   }
   const double m0 = u[1] * v[2], m1 = u[2] * v[1];
   const double m2 = u[2] * v[0], m3 = u[0] * v[2];
   const double m4 = u[0] * v[1], m5 = u[1] * v[0];
-  const double det = w[0] * (m0 - m1) + w[1] * (m2 - m3) + w[2] * (m4 - m5);
-  const double magnitude = std::fabs(w[0]) * (std::fabs(m0) + std::fabs(m1)) +
-                           std::fabs(w[1]) * (std::fabs(m2) + std::fabs(m3)) +
-                           std::fabs(w[2]) * (std::fabs(m4) + std::fabs(m5));
+  n[0] = m0 - m1;
+  n[1] = m2 - m3;
+  n[2] = m4 - m5;
+  magnitude[0] = std::fabs(m0) + std::fabs(m1);
+  magnitude[1] = std::fabs(m2) + std::fabs(m3);
+  magnitude[2] = std::fabs(m4) + std::fabs(m5);
+}
+
+// The sign of (q - a) . n in doubles when it lies clear of its rounding bound
+// (7 + 56 eps) eps times the sum of the products' magnitudes; 0 when it does not
+// and only the exact sum can tell.
+int FilteredSign(const double* pa, const double* pq, const double* n, const double* magnitude) {
+  const double w[3] = {pq[0] - pa[0], pq[1] - pa[1], pq[2] - pa[2]};
+  const double det = w[0] * n[0] + w[1] * n[1] + w[2] * n[2];
+  const double bound =
+      std::fabs(w[0]) * magnitude[0] + std::fabs(w[1]) * magnitude[1] + std::fabs(w[2]) * magnitude[2];
   constexpr double kEps = std::numeric_limits<double>::epsilon() / 2;
   constexpr double kBound = (7.0 + 56.0 * kEps) * kEps;
-  if (det > kBound * magnitude) return 1;
-  if (-det > kBound * magnitude) return -1;
-  Int128 n[3];
-  GridNormal(a, b, c, n);
+  if (det > kBound * bound) return 1;
+  if (-det > kBound * bound) return -1;
+  return 0;
+}
+
+int HullBuilder::Orient(int32_t a, int32_t b, int32_t c, int32_t q) const {
+  // Grid differences are exact in doubles; the sum of products is decided in
+  // doubles where the rounding cannot turn it, and in 128-bit integers otherwise.
+  double n[3], magnitude[3];
+  SideTermsOf(Grid(a), Grid(b), Grid(c), n, magnitude);
+  const int sign = FilteredSign(Grid(a), Grid(q), n, magnitude);
+  if (sign != 0) return sign;
+  Int128 exact[3];
+  GridNormal(a, b, c, exact);
+  const double* pa = Grid(a);
+  const double* pq = Grid(q);
   Int128 sum = 0;
-  for (int k = 0; k < 3; ++k) sum += n[k] * (static_cast<Int128>(pq[k]) - pa[k]);
+  for (int k = 0; k < 3; ++k) {
+    sum += exact[k] * static_cast<Int128>(static_cast<int64_t>(pq[k]) - static_cast<int64_t>(pa[k]));
+  }
   return sum > 0 ? 1 : (sum < 0 ? -1 : 0);
+}
+
+bool HullBuilder::Sees(int32_t q, int32_t t) const {
+  const SideTerms& terms = mSideTerms[static_cast<size_t>(t)];
+  const int sign = FilteredSign(Grid(Corner(t, 0)), Grid(q), terms.n, terms.magnitude);
+  if (sign != 0) return sign > 0;
+  return Orient(Corner(t, 0), Corner(t, 1), Corner(t, 2), q) > 0;
 }
 
 HullPlane HullBuilder::TrianglePlane(int32_t t) const {
@@ -212,13 +264,70 @@ HullPlane HullBuilder::TrianglePlane(int32_t t) const {
 }
 
 int32_t HullBuilder::NewTri(int32_t a, int32_t b, int32_t c) {
-  const int32_t t = static_cast<int32_t>(mTriAlive.size());
-  mTriVerts.insert(mTriVerts.end(), {a, b, c});
-  mTwin.insert(mTwin.end(), {kHullNone, kHullNone, kHullNone});
-  mTriAlive.push_back(1);
-  mTriStamp.push_back(0);
-  mConflictHead.push_back(kHullNone);
+  int32_t t;
+  if (mFreeSlots.empty()) {
+    t = static_cast<int32_t>(mTriAlive.size());
+    mTriVerts.insert(mTriVerts.end(), {a, b, c});
+    mTwin.insert(mTwin.end(), {kHullNone, kHullNone, kHullNone});
+    mTriAlive.push_back(1);
+    mTriStamp.push_back(0);
+    mConflictHead.push_back(kHullNone);
+    mTriSerial.push_back(0);
+    mSideTerms.emplace_back();
+  } else {
+    t = mFreeSlots.back();
+    mFreeSlots.pop_back();
+    const size_t first = static_cast<size_t>(t) * 3;
+    mTriVerts[first] = a;
+    mTriVerts[first + 1] = b;
+    mTriVerts[first + 2] = c;
+    std::fill_n(mTwin.begin() + static_cast<std::ptrdiff_t>(first), 3, kHullNone);
+    mTriAlive[static_cast<size_t>(t)] = 1;
+    mTriStamp[static_cast<size_t>(t)] = 0;
+    mConflictHead[static_cast<size_t>(t)] = kHullNone;
+  }
+  mTriSerial[static_cast<size_t>(t)] = static_cast<uint32_t>(mSlotOfSerial.size());
+  mSlotOfSerial.push_back(t);
+  SideTerms& terms = mSideTerms[static_cast<size_t>(t)];
+  SideTermsOf(Grid(a), Grid(b), Grid(c), terms.n, terms.magnitude);
   return t;
+}
+
+void HullBuilder::FreeTri(int32_t t) {
+  mTriAlive[static_cast<size_t>(t)] = 0;
+  mFreeSlots.push_back(t);
+}
+
+void HullBuilder::PackTriangles() {
+  // Slots in the order their triangles were made: a slot used again is met at its
+  // latest triangle.
+  const size_t numSlots = mTriAlive.size();
+  std::vector<int32_t> newIndex(numSlots, kHullNone);
+  std::vector<int32_t> order;
+  order.reserve(numSlots - mFreeSlots.size());
+  for (size_t serial = 0; serial < mSlotOfSerial.size(); ++serial) {
+    const int32_t t = mSlotOfSerial[serial];
+    if (!mTriAlive[static_cast<size_t>(t)] || mTriSerial[static_cast<size_t>(t)] != serial) continue;
+    newIndex[static_cast<size_t>(t)] = static_cast<int32_t>(order.size());
+    order.push_back(t);
+  }
+  std::vector<int32_t> verts(order.size() * 3), twin(order.size() * 3);
+  for (size_t i = 0; i < order.size(); ++i) {
+    const size_t from = static_cast<size_t>(order[i]) * 3;
+    for (size_t k = 0; k < 3; ++k) {
+      verts[i * 3 + k] = mTriVerts[from + k];
+      const int32_t h = mTwin[from + k];
+      twin[i * 3 + k] = newIndex[static_cast<size_t>(TriOf(h))] * 3 + h % 3;
+    }
+  }
+  mTriVerts = std::move(verts);
+  mTwin = std::move(twin);
+  mTriAlive.assign(order.size(), 1);
+  for (auto* list : {&mTriStamp, &mTriSerial}) std::vector<uint32_t>().swap(*list);
+  for (auto* list : {&mConflictHead, &mSlotOfSerial, &mFreeSlots, &mConflictNext, &mConflictTri}) {
+    std::vector<int32_t>().swap(*list);
+  }
+  std::vector<SideTerms>().swap(mSideTerms);
 }
 
 void HullBuilder::AddConflict(int32_t point, int32_t tri) {
@@ -268,7 +377,7 @@ void HullBuilder::SnapToGrid() {
   mGrid.resize(static_cast<size_t>(numPoints) * 3);
   for (int32_t q = 0; q < numPoints; ++q) {
     for (int k = 0; k < 3; ++k) {
-      mGrid[static_cast<size_t>(q) * 3 + static_cast<size_t>(k)] = std::llround((Pos(q)[k] - low[k]) * steps);
+      mGrid[static_cast<size_t>(q) * 3 + static_cast<size_t>(k)] = static_cast<double>(std::llround((Pos(q)[k] - low[k]) * steps));
     }
   }
 }
@@ -375,6 +484,7 @@ HullOutcome HullBuilder::Build() {
       return HullOutcome::Unreliable;
     }
   }
+  PackTriangles();
   return HullOutcome::Built;
 }
 
@@ -383,7 +493,8 @@ bool HullBuilder::AddPoint(int32_t p) {
   const int32_t start = mConflictTri[static_cast<size_t>(p)];
 
   // The region of triangles that p sees, flooded across edges.
-  std::vector<int32_t> visible{start};
+  std::vector<int32_t>& visible = mVisible;
+  visible.assign(1, start);
   mTriStamp[static_cast<size_t>(start)] = mStamp;
   for (size_t i = 0; i < visible.size(); ++i) {
     const int32_t t = visible[i];
@@ -421,7 +532,8 @@ bool HullBuilder::AddPoint(int32_t p) {
   // The horizon: the boundary of the visible region walked once round, as edges of
   // visible triangles. From an edge ending at v the next one starts at v: turn
   // round v through visible triangles until the one across is kept.
-  std::vector<int32_t> horizon;
+  std::vector<int32_t>& horizon = mHorizon;
+  horizon.clear();
   const int32_t guard = static_cast<int32_t>(mTriAlive.size()) * 3;
   int32_t h = firstBoundary;
   do {
@@ -435,7 +547,8 @@ bool HullBuilder::AddPoint(int32_t p) {
 
   // The cone from p over the horizon.
   const size_t m = horizon.size();
-  std::vector<int32_t> cone(m);
+  std::vector<int32_t>& cone = mCone;
+  cone.resize(m);
   for (size_t i = 0; i < m; ++i) {
     cone[i] = NewTri(Start(horizon[i]), End(horizon[i]), p);
     Link(cone[i] * 3, Twin(horizon[i]));
@@ -460,10 +573,8 @@ bool HullBuilder::AddPoint(int32_t p) {
       q = next;
     }
     mConflictHead[static_cast<size_t>(t)] = kHullNone;
-    mTriAlive[static_cast<size_t>(t)] = 0;
+    FreeTri(t);
   }
-  // Later points must not take the dead triangles for visible ones.
-  for (int32_t t : visible) mTriStamp[static_cast<size_t>(t)] = 0;
   mIsCorner[static_cast<size_t>(p)] = 1;
   return true;
 }
@@ -528,18 +639,18 @@ bool HullBuilder::ExtractFaces() {
     for (int k = 0; k < 3; ++k) {
       const int32_t h0 = t * 3 + k;
       if (walked[static_cast<size_t>(h0)] || groupOf(TriOf(Twin(h0))) == g) continue;
-      std::vector<int32_t> loop;
+      const size_t first = mCorners.size();
       int32_t h = h0;
       int32_t steps = 0;
       do {
         walked[static_cast<size_t>(h)] = 1;
-        loop.push_back(Start(h));
+        mCorners.push_back(Start(h));
         int32_t e = NextEdge(h);
         while (groupOf(TriOf(Twin(e))) == g && steps++ < guard) e = NextEdge(Twin(e));
         h = e;
       } while (h != h0 && steps++ < guard);
-      if (h != h0 || loop.size() < 3) return false;
-      mFaces.push_back(std::move(loop));
+      if (h != h0 || mCorners.size() - first < 3) return false;
+      mFaceStart.push_back(mCorners.size());
       mFaceGroup.push_back(g);
     }
   }
@@ -549,8 +660,10 @@ bool HullBuilder::ExtractFaces() {
   // the faces still agree on their shared edges.
   const size_t numPoints = mVertOf.size();
   std::vector<int32_t> uses(numPoints, 0), straight(numPoints, 0);
-  for (const std::vector<int32_t>& f : mFaces) {
-    const size_t n = f.size();
+  const size_t numFaces = mFaceGroup.size();
+  for (size_t j = 0; j < numFaces; ++j) {
+    const int32_t* f = &mCorners[mFaceStart[j]];
+    const size_t n = mFaceStart[j + 1] - mFaceStart[j];
     for (size_t i = 0; i < n; ++i) {
       const int32_t prev = f[(i + n - 1) % n], cur = f[i], next = f[(i + 1) % n];
       double toCur[3], toNext[3];
@@ -560,18 +673,21 @@ bool HullBuilder::ExtractFaces() {
       if (AreParallel(toCur, toNext, kPointTolerance)) ++straight[static_cast<size_t>(cur)];
     }
   }
-  for (std::vector<int32_t>& f : mFaces) {
-    std::vector<int32_t> kept;
-    for (int32_t point : f) {
-      if (straight[static_cast<size_t>(point)] < uses[static_cast<size_t>(point)]) kept.push_back(point);
+  // The kept corners move down in place, face by face.
+  size_t kept = 0;
+  for (size_t j = 0; j < numFaces; ++j) {
+    const size_t first = kept;
+    for (size_t i = mFaceStart[j]; i < mFaceStart[j + 1]; ++i) {
+      const int32_t point = mCorners[i];
+      if (straight[static_cast<size_t>(point)] < uses[static_cast<size_t>(point)]) mCorners[kept++] = point;
     }
-    if (kept.size() < 3) return false;
-    f = std::move(kept);
+    if (kept - first < 3) return false;
+    mFaceStart[j] = first;
   }
+  mFaceStart[numFaces] = kept;
+  mCorners.resize(kept);
   std::fill(mIsCorner.begin(), mIsCorner.end(), 0);
-  for (const std::vector<int32_t>& f : mFaces) {
-    for (int32_t point : f) mIsCorner[static_cast<size_t>(point)] = 1;
-  }
+  for (int32_t point : mCorners) mIsCorner[static_cast<size_t>(point)] = 1;
   return true;
 }
 
@@ -582,16 +698,18 @@ void HullBuilder::WriteFaces(int firstFace) {
   mPoly.SetNumEdges(0);
 
   // One growth for all the faces instead of one per face past the end.
-  const int needed = firstFace + static_cast<int>(mFaces.size());
+  const size_t numFaces = mFaceGroup.size();
+  const int needed = firstFace + static_cast<int>(numFaces);
   if (needed > mPoly.NumFaces()) mPoly.Resize(mPoly.NumVerts(), needed);
   int index = firstFace;
-  for (size_t j = 0; j < mFaces.size(); ++j, ++index) {
+  for (size_t j = 0; j < numFaces; ++j, ++index) {
     SimpleFace* face = mPoly.GetFace(index);
     if (!face) return;
-    const std::vector<int32_t>& corners = mFaces[j];
-    face->SetNumVerts(static_cast<int>(corners.size()), 1);
-    for (size_t i = 0; i < corners.size(); ++i) {
-      face->SetVertIndex(static_cast<int>(i), mVertOf[static_cast<size_t>(corners[i])]);
+    const size_t first = mFaceStart[j];
+    const size_t count = mFaceStart[j + 1] - first;
+    face->SetNumVerts(static_cast<int>(count), 1);
+    for (size_t i = 0; i < count; ++i) {
+      face->SetVertIndex(static_cast<int>(i), mVertOf[static_cast<size_t>(mCorners[first + i])]);
     }
     CopyVector(face->normal, mPlanes[static_cast<size_t>(mFaceGroup[j])].n);
     // A reused record is a new face: it must not stay removed or keep old rings.
