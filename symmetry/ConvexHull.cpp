@@ -33,8 +33,8 @@ __extension__ using Int128 = __int128;
 
 enum class HullOutcome {
   Built,
-  Flat,        // fewer than 4 points, or all within the tolerance of one plane or line
-  NotFinite,   // a usable vertex has no finite position
+  Flat,       // fewer than 4 points, or all within the tolerance of one plane or line
+  NotFinite,  // a usable vertex has no finite position
   // The exact hull holds, but its triangles do not join into faces of at least three
   // corners: the points lie so nearly on one line (or in one plane) that within the
   // tolerance they enclose no solid.
@@ -218,8 +218,7 @@ void SideTermsOf(const double* pa, const double* pb, const double* pc, double* n
 int FilteredSign(const double* pa, const double* pq, const double* n, const double* magnitude) {
   const double w[3] = {pq[0] - pa[0], pq[1] - pa[1], pq[2] - pa[2]};
   const double det = w[0] * n[0] + w[1] * n[1] + w[2] * n[2];
-  const double bound =
-      std::fabs(w[0]) * magnitude[0] + std::fabs(w[1]) * magnitude[1] + std::fabs(w[2]) * magnitude[2];
+  const double bound = std::fabs(w[0]) * magnitude[0] + std::fabs(w[1]) * magnitude[1] + std::fabs(w[2]) * magnitude[2];
   constexpr double kEps = std::numeric_limits<double>::epsilon() / 2;
   constexpr double kBound = (7.0 + 56.0 * kEps) * kEps;
   if (det > kBound * bound) return 1;
@@ -377,7 +376,8 @@ void HullBuilder::SnapToGrid() {
   mGrid.resize(static_cast<size_t>(numPoints) * 3);
   for (int32_t q = 0; q < numPoints; ++q) {
     for (int k = 0; k < 3; ++k) {
-      mGrid[static_cast<size_t>(q) * 3 + static_cast<size_t>(k)] = static_cast<double>(std::llround((Pos(q)[k] - low[k]) * steps));
+      mGrid[static_cast<size_t>(q) * 3 + static_cast<size_t>(k)] =
+          static_cast<double>(std::llround((Pos(q)[k] - low[k]) * steps));
     }
   }
 }

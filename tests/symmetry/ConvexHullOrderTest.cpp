@@ -118,18 +118,17 @@ TEST(ConvexHullOrder, GeodesicSpheresKeepTheirFaceOrder) {
   for (int frequency = 1; frequency <= 30; ++frequency) {
     got.push_back(HashOfHull(PointsOf(*corvia::symtest::MakeGeodesicModel(frequency))));
   }
-  ExpectHashes("geodesic", got, {
-      0xf3739750b1517591ull, 0x413d6bbdaef46931ull, 0x1dcdf7f0f94ea759ull,
-      0x4d05a85976ecd1f6ull, 0x37529c8760a4f10eull, 0xc765d048cb8ca2cfull,
-      0x9cc9b458b978e4b8ull, 0xf0f55aa7e530bae2ull, 0x864d4b0f5006148full,
-      0x86d87aa42319d164ull, 0xd679235936085b2aull, 0xfaf87d5b63443324ull,
-      0xe9d34e9545af5cb2ull, 0x5a891b7605376470ull, 0x11e3107d57edcbe6ull,
-      0xc4181946edc37d1dull, 0xaa7fad15d78103e0ull, 0x87cbb4a3a52d26aeull,
-      0x1eb75b62bcf4baf0ull, 0x3e7ec764a950a53full, 0xef707d0fd626fe09ull,
-      0x1a7f6b4ba7fbd44dull, 0x9f18fe4fd11a783aull, 0x57992b043d1e7e3full,
-      0x3dc50302cd77ef99ull, 0x180cd9ebc7f8155eull, 0x4209dc540e054b6dull,
-      0xe9d5ae1f9e8c99e7ull, 0xf299ea28c04a2b73ull, 0x6c8ab4fe34e01626ull,
-  });
+  ExpectHashes("geodesic", got,
+               {
+                   0xf3739750b1517591ull, 0x413d6bbdaef46931ull, 0x1dcdf7f0f94ea759ull, 0x4d05a85976ecd1f6ull,
+                   0x37529c8760a4f10eull, 0xc765d048cb8ca2cfull, 0x9cc9b458b978e4b8ull, 0xf0f55aa7e530bae2ull,
+                   0x864d4b0f5006148full, 0x86d87aa42319d164ull, 0xd679235936085b2aull, 0xfaf87d5b63443324ull,
+                   0xe9d34e9545af5cb2ull, 0x5a891b7605376470ull, 0x11e3107d57edcbe6ull, 0xc4181946edc37d1dull,
+                   0xaa7fad15d78103e0ull, 0x87cbb4a3a52d26aeull, 0x1eb75b62bcf4baf0ull, 0x3e7ec764a950a53full,
+                   0xef707d0fd626fe09ull, 0x1a7f6b4ba7fbd44dull, 0x9f18fe4fd11a783aull, 0x57992b043d1e7e3full,
+                   0x3dc50302cd77ef99ull, 0x180cd9ebc7f8155eull, 0x4209dc540e054b6dull, 0xe9d5ae1f9e8c99e7ull,
+                   0xf299ea28c04a2b73ull, 0x6c8ab4fe34e01626ull,
+               });
 }
 
 TEST(ConvexHullOrder, WatermanPolyhedraKeepTheirFaceOrder) {
@@ -140,29 +139,34 @@ TEST(ConvexHullOrder, WatermanPolyhedraKeepTheirFaceOrder) {
       got.push_back(poly ? HullHash(*poly) : kRefusedMark);
     }
   }
-  ExpectHashes("waterman", got, {
-      0xed9aba56adf61d6bull, 0x06d2de628488726dull, 0x38ddac897ae35affull,
-      0x35da084c5630eb0bull, 0xcc48ad7c183f7dabull, 0xbfef823a1a20dd6full,
-      0xa6e624059b90b2dfull, 0xcd29e83da0f967a1ull, 0x1ba75910862ea803ull,
-      0x98077f039f2fbcebull, 0xf87a00f9a2b05d4dull, 0x7e060f1d463b8163ull,
-      0x4e87dc83c639a52bull, 0xceee07a7569142abull, 0x5b3f692af63b225dull,
-      0x79e35249381c5b9full, 0x10fd2a484584030bull, 0x10fd2a484584030bull,
-      0x29168117685a2937ull, 0xbba8345d481b08dbull, 0xf87a00f9a2b05d4dull,
-      0x123ea4589a96ed6bull, 0x8c5ee2a4d8a23b23ull, 0x0073bd80acb9b949ull,
-      0xe8c5622f9cabffcbull, 0x603c11ff9e74ed9full, 0x603c11ff9e74ed9full,
-      0x68e1cfd350db950bull, 0xe428898d79ea9efdull, 0xf09d2407225c88b7ull,
-  });
+  ExpectHashes("waterman", got,
+               {
+                   0xed9aba56adf61d6bull, 0x06d2de628488726dull, 0x38ddac897ae35affull, 0x35da084c5630eb0bull,
+                   0xcc48ad7c183f7dabull, 0xbfef823a1a20dd6full, 0xa6e624059b90b2dfull, 0xcd29e83da0f967a1ull,
+                   0x1ba75910862ea803ull, 0x98077f039f2fbcebull, 0xf87a00f9a2b05d4dull, 0x7e060f1d463b8163ull,
+                   0x4e87dc83c639a52bull, 0xceee07a7569142abull, 0x5b3f692af63b225dull, 0x79e35249381c5b9full,
+                   0x10fd2a484584030bull, 0x10fd2a484584030bull, 0x29168117685a2937ull, 0xbba8345d481b08dbull,
+                   0xf87a00f9a2b05d4dull, 0x123ea4589a96ed6bull, 0x8c5ee2a4d8a23b23ull, 0x0073bd80acb9b949ull,
+                   0xe8c5622f9cabffcbull, 0x603c11ff9e74ed9full, 0x603c11ff9e74ed9full, 0x68e1cfd350db950bull,
+                   0xe428898d79ea9efdull, 0xf09d2407225c88b7ull,
+               });
 }
 
 TEST(ConvexHullOrder, RandomCloudsKeepTheirFaceOrder) {
   std::vector<uint64_t> got;
   for (bool onSphere : {true, false}) {
-    for (int n : {10, 1000, 100000}) got.push_back(HashOfHull(RandomCloud(onSphere, n, 4711u + static_cast<unsigned>(n))));
+    for (int n : {10, 1000, 100000})
+      got.push_back(HashOfHull(RandomCloud(onSphere, n, 4711u + static_cast<unsigned>(n))));
   }
-  ExpectHashes("random", got, {
-      0x0822771166db2d37ull, 0x7213565bdc329e74ull, 0x674d2ae25b3d4f46ull,
-      0xdb17ed9f90124865ull, 0xc97439ad5367a922ull, 0xa13472adb7d9f46dull,
-  });
+  ExpectHashes("random", got,
+               {
+                   0x0822771166db2d37ull,
+                   0x7213565bdc329e74ull,
+                   0x674d2ae25b3d4f46ull,
+                   0xdb17ed9f90124865ull,
+                   0xc97439ad5367a922ull,
+                   0xa13472adb7d9f46dull,
+               });
 }
 
 // Flat, straight, coincident and nearly so: what the hull holds and what it refuses.
@@ -209,10 +213,15 @@ TEST(ConvexHullOrder, NearlyDegenerateSetsKeepTheirFaceOrderAndRefusals) {
     Mix(rounds, HashOfHull(points));
   }
   got.push_back(rounds);
-  ExpectHashes("degenerate", got, {
-      0x170007d27a96b162ull, 0x170007d27a96b162ull, 0x170007d27a96b162ull,
-      0x170007d27a96b162ull, 0xdd5abb28d75505f2ull, 0x91f14b0fe9fe08a6ull,
-  });
+  ExpectHashes("degenerate", got,
+               {
+                   0x170007d27a96b162ull,
+                   0x170007d27a96b162ull,
+                   0x170007d27a96b162ull,
+                   0x170007d27a96b162ull,
+                   0xdd5abb28d75505f2ull,
+                   0x91f14b0fe9fe08a6ull,
+               });
 }
 
 TEST(ConvexHullOrder, LibraryRecordsKeepTheirFaceOrder) {
@@ -225,9 +234,10 @@ TEST(ConvexHullOrder, LibraryRecordsKeepTheirFaceOrder) {
     Mix(hash, HashOfHull(PointsOf(*model)));
   }
   EXPECT_GT(built, 0);
-  ExpectHashes("library", {hash}, {
-      0x17d29883618df13cull,
-  });
+  ExpectHashes("library", {hash},
+               {
+                   0x17d29883618df13cull,
+               });
 }
 
 }  // namespace
