@@ -390,7 +390,17 @@ void ReorientAxes(FaceType* type, const SymGroup* group) {
         if (offset != 0) candidate->RotateCorners(offset, false);
         if (!WithinPerComponent(candidate->mZAxis, image.normal, kAxisTolerance)) Negate(candidate->mZAxis);
         MatrixTimesVector(matrix, candidate->mXAxis, face->mXAxis);
-        FinishFrame(candidate);
+        if (it.improperPhase != 0) {
+          // The image of a right-handed frame under an improper operation is
+          // left-handed: normal cross x would mirror the representative's diagram on
+          // this face, and everything drawn through the frame would leave the face's
+          // outline.
+          MatrixTimesVector(matrix, candidate->mYAxis, face->mYAxis);
+          SnapNearZero(candidate->mXAxis, kPointTolerance);
+          SnapNearZero(candidate->mYAxis, kPointTolerance);
+        } else {
+          FinishFrame(candidate);
+        }
         matchedOp[i] = opIndex;
         ++numDone;
         progress = true;

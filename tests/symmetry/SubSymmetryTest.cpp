@@ -14,6 +14,8 @@
 #include "model/Edge.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
+#include "stellation/FaceDiagram.h"
+#include "stellation/FaceType.h"
 #include "stellation/FaceTypeBlock.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
@@ -353,6 +355,51 @@ TEST(SubSymmetryTest, PrismEdgesUnderGroupsWithoutVerticalMirrors) {
   ASSERT_TRUE(prism.ApplySubSymmetry(FindSubgroup(prism.GetFullSymGroup(), "C6h"), -1));
   EXPECT_EQ(TypeSizes(*prism.mBaseBlock), (Sizes{2, 6}));
   EXPECT_EQ(EdgeTypeSizes(prism), (Sizes{6, 12}));
+}
+
+// Each face draws its type's diagram through its own frame, so under every subgroup
+// the diagram's points, carried by a face's frame, must land on that face's corners,
+// also for faces that only an improper operation relates to their representative.
+TEST(SubSymmetryTest, EveryFaceFrameCarriesItsTypesDiagramOntoTheFace) {
+  struct Case {
+    const char* name;
+    std::vector<Point> points;
+  };
+  const Case cases[] = {{"cube", Cube()}, {"icosahedron", Icosahedron()}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Poly poly;
+    BuildHullPoly(poly, c.points);
+    const int count = CountSubgroups(poly.mSymGroup);
+    for (int n = 0; n < count; ++n) {
+      ASSERT_TRUE(poly.ApplySubSymmetry(n, -1));
+      SCOPED_TRACE(SymGroup::GetSchoenflies(poly.mSymGroup));
+      poly.mBaseBlock->CreateFaceDiagrams();
+      int wrong = 0;
+      for (const PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) {
+        const corvia::FaceType* type = f->mType;
+        ASSERT_NE(type, nullptr);
+        const corvia::FaceType* master = type->mCoplanarMaster ? type->mCoplanarMaster : type;
+        const corvia::FaceDiagramResult& diagram = master->mResults[0];
+        ASSERT_GT(diagram.mNumPoints, 2);
+        corvia::Transform3D frame;
+        f->GetFaceToWorld(frame, false);
+        for (int i = 0; i < diagram.mNumPoints; ++i) {
+          const double local[3] = {diagram.mPoints[i].x, diagram.mPoints[i].y, 0.0};
+          double world[3];
+          corvia::TransformPoint(frame, world, local);
+          double nearest = 1e9;
+          for (int k = 0; k < f->mNumSides; ++k) {
+            double d[3];
+            corvia::Subtract(d, world, f->GetCorner(k)->mDualVert);
+            nearest = std::min(nearest, std::sqrt(corvia::Dot(d, d)));
+          }
+          if (nearest > 1e-6) ++wrong;
+        }
+      }
+      EXPECT_EQ(wrong, 0);
+    }
+  }
 }
 
 TEST(SubSymmetryTest, MissingSubgroupLeavesTheModelAlone) {
