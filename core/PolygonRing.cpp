@@ -44,7 +44,10 @@ struct NodePool {
     --live;
   }
 
+  // The chunks go back to the system only when no node is in use: the rings of drawn
+  // facets and previews outlive the operations that release the pools.
   void Release() {
+    if (live > 0) return;
     chunks.clear();
     freeList = nullptr;
     live = 0;

@@ -109,7 +109,8 @@ PolygonVertex* CopyPolygonRing(const PolygonVertex* ring);
 // Returns one node to the pool; the caller has unlinked it.
 void FreePolygonVertex(PolygonVertex* vertex);
 void FreePolygonRing(PolygonVertex* ring);
-// Deletes every pooled vertex node, live or free: no ring may be in use.
+// Deletes every pooled vertex node once none is in use; while a ring lives, its nodes
+// and the free ones stay for reuse.
 void ReleasePolygonVertexPool();
 // Nodes of the vertex pool now handed out (for leak checks).
 int CountLivePolygonVertices();
@@ -141,6 +142,7 @@ PolygonVertex* RemoveDuplicatePolygonVertices(PolygonVertex* ring);
 PolygonList* NewPolygonListNode(PolygonVertex* ring);
 // Returns one list node to its pool (not its ring).
 void FreePolygonListNode(PolygonList* node);
+// Deletes every pooled list node once none is in use, as ReleasePolygonVertexPool.
 void ReleasePolygonListPool();
 int CountLivePolygonListNodes();
 

@@ -330,6 +330,33 @@ TEST(PolygonRingTest, ListsCountCopyAndFree) {
   FreePolygonList(head);
 }
 
+// Releasing the pools while a ring and a list live keeps both whole (the rings of
+// drawn facets outlive the operations that release the pools); once nothing lives the
+// pools empty.
+TEST(PolygonRingTest, ReleasingThePoolsKeepsLiveRings) {
+  const int verticesBefore = CountLivePolygonVertices();
+  const int nodesBefore = CountLivePolygonListNodes();
+  PolygonList *head = nullptr, *tail = nullptr;
+  PolygonVertex* ring = MakeRing(RegularPolygon(7, 2.0));
+  AppendToPolygonList(MakeRing(RegularPolygon(4)), head, tail);
+  const double area = GetPolygonRingArea2D(ring);
+  ReleasePolygonVertexPool();
+  ReleasePolygonListPool();
+  EXPECT_EQ(CountPolygonRing(ring), 7);
+  EXPECT_DOUBLE_EQ(GetPolygonRingArea2D(ring), area);
+  EXPECT_EQ(CountPolygonListVertices(head), 4);
+  // New nodes come from the kept pool, apart from the live ones.
+  PolygonVertex* other = MakeRing(RegularPolygon(5));
+  EXPECT_EQ(CountPolygonRing(ring), 7);
+  EXPECT_EQ(CountPolygonRing(other), 5);
+  FreePolygonRing(other);
+  FreePolygonRing(ring);
+  FreePolygonList(head);
+  EXPECT_EQ(CountLivePolygonListNodes(), nodesBefore);
+  EXPECT_EQ(CountLivePolygonVertices(), verticesBefore);
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+}
+
 // Star-shaped polygons with random radii round a centre, 3 to 60 corners.
 TEST(PolygonRingTest, RandomStarShapedPolygonsCoverExactly) {
   std::mt19937 rng(12345);
