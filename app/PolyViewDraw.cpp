@@ -50,17 +50,6 @@ double PowerLaw(double d, double x0, double y0, double x1, double y1) {
                                      (std::log(x1) - std::log(x0)));
 }
 
-// What a pane of the type shows until its drawing is there; null for a type that is
-// drawn.
-const char* MissingContent(ViewType code) {
-  switch (code) {
-    case kViewFacetingPreview:
-      return "Facetings are not drawn in this version.";
-    default:
-      return nullptr;
-  }
-}
-
 }  // namespace detail_PolyViewDraw
 
 double PolygonOffsetUnits(double distance, bool orthogonal) {
@@ -76,7 +65,10 @@ double PolygonOffsetUnits(double distance, bool orthogonal) {
   return std::max(units, 1.0);
 }
 
-const char* GetMissingContentText(ViewType code) { return detail_PolyViewDraw::MissingContent(code); }
+// Every view type has its drawing now; a type that lacks one again says so here.
+const char* GetMissingContentText(ViewType) {
+  return nullptr;
+}
 
 // ---- OnGLDraw --------------------------------------------------------------------------------
 
@@ -161,6 +153,9 @@ bool CPolyView::DrawViewType(Poly* poly, int& drawMode, double& sizingScale) {
       return true;
     case kViewCompound:
       drawMode = DrawCompoundView(poly, m);
+      return true;
+    case kViewFacetingPreview:
+      DrawFacetingPreview(poly, m);
       return true;
     case kViewMorphBySizing:
       sizingScale = DrawMorphBySizing(poly, t, m);

@@ -41,6 +41,7 @@
 #include "render/SelectionItems.h"
 #include "stellation/FaceType.h"
 #include "stellation/FaceTypeBlock.h"
+#include "stellation/FacetPreview.h"
 #include "stellation/Faceting.h"
 #include "stellation/StellationCell.h"
 #include "stellation/StellationDiagram.h"
@@ -274,6 +275,9 @@ bool CPolyView::PrepareDiagramPane() {
 
 bool CPolyView::DrawDiagramPane(Poly* poly) {
   using namespace detail_PolyViewPanes;
+  // The flat face panes show the selected preview face's facet, so the preview must be
+  // up to date.
+  if (mViewType == kViewFace || mViewType == kViewFacetingDiagram) UpdateFacetPreview(poly);
   switch (mViewType) {
     case kViewFace:
       DrawFacePane(poly, false);

@@ -166,7 +166,10 @@ void RestoreDrawnPolygons(Poly& poly, const ModelFileContents& contents) {
     polygon->Triangulate();
     poly.mCurrentDrawnPolygon = new DrawnPolygon(poly.mDrawnPolygons, poly.mLastDrawnPolygon);
   }
-  if (!contents.drawnPolygons.empty()) poly.mNetsStale = 1;
+  if (!contents.drawnPolygons.empty()) {
+    poly.mNetsStale = 1;
+    poly.mFacetPreviewDirty = true;
+  }
 }
 
 // The pictures of the face images, made by the renderer. An image whose picture

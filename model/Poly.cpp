@@ -25,6 +25,7 @@
 #include "platform/Services.h"
 #include "stellation/BlockPool.h"
 #include "stellation/FaceTypeBlock.h"
+#include "stellation/FacetPreview.h"
 #include "stellation/Faceting.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
@@ -63,6 +64,9 @@ void Poly::DiagramWorkPoolsDeleter::operator()(FaceDiagramWorkPools* pools) cons
 }
 void Poly::DiagramResultPoolsDeleter::operator()(FaceDiagramResultPools* pools) const {
   delete pools;
+}
+void Poly::FacetPreviewDeleter::operator()(FacetPreview* preview) const {
+  delete preview;
 }
 
 void Poly::Init() {
@@ -105,9 +109,8 @@ void Poly::Init() {
   mModelDensity = 0.0;
   mPointBlocks = nullptr;
   mNetsStale = 0;
-  mSimplePoly = nullptr;
-  mFacetPreviewRecords = nullptr;
-  mNumFacetPreviewRecords = 0;
+  mFacetPreview.reset();
+  mFacetPreviewDirty = true;
   mSelectedFacetPreview = -1;
   mExtraSymGroup = nullptr;
   for (auto& vector : mSpareVectors) vector[0] = vector[1] = vector[2] = 0.0;
@@ -136,11 +139,9 @@ void Poly::Clear(bool final) {
   DeleteString(mEntryText);
   DeleteString(mWebLink);
   mName = mDualName = mEntryText = mWebLink = nullptr;
-  delete mSimplePoly;
-  mSimplePoly = nullptr;
-  delete[] mFacetPreviewRecords;
-  mFacetPreviewRecords = nullptr;
-  mNumFacetPreviewRecords = 0;
+  // The preview's records point at the drawn polygons deleted below.
+  mFacetPreview.reset();
+  mFacetPreviewDirty = true;
   delete mExtraSymGroup;
   mExtraSymGroup = nullptr;
   PointBlock::FreeChain(mPointBlocks);

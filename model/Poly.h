@@ -28,6 +28,7 @@ class LibraryEntry;
 class PolyTemplate;
 class PolyBuildRecord;
 class DrawnPolygon;
+struct FacetPreview;
 class PolyItem;
 class PolyElement;
 class OpenGLView;
@@ -373,11 +374,15 @@ class Poly {
   uint8_t mNetsStale = 0;
   // Set when an option change alters what the model shows (the document reads it).
   uint8_t mModelChanged = 0;
-  SimplePoly* mSimplePoly = nullptr;
-  // The faceting preview's records (each record's first word names the drawn polygon
-  // or face it was made from) and the selected one (-1: none).
-  void** mFacetPreviewRecords = nullptr;
-  int32_t mNumFacetPreviewRecords = 0;
+  // The faceting preview (stellation/FacetPreview.h): the faceted model of the drawn
+  // polygons with a record per face. Whoever changes the drawn polygons, the facets or
+  // what the faceted model depends on sets the dirty mark; the next drawing makes the
+  // preview again. The selected preview face: -1 for none.
+  struct FacetPreviewDeleter {
+    void operator()(FacetPreview* preview) const;
+  };
+  std::unique_ptr<FacetPreview, FacetPreviewDeleter> mFacetPreview;
+  bool mFacetPreviewDirty = true;
   int32_t mSelectedFacetPreview = -1;
   SymGroup* mExtraSymGroup = nullptr;
   double mSpareVectors[3][3] = {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}};

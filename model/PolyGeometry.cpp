@@ -18,6 +18,7 @@
 #include "nets/Model3D.h"
 #include "platform/Services.h"
 #include "stellation/FaceTypeBlock.h"
+#include "stellation/FacetPreview.h"
 #include "stellation/FaceType.h"
 #include "stellation/Faceting.h"
 #include "symmetry/SimplePoly.h"
@@ -189,6 +190,7 @@ void Poly::AddFacetVertex(const double* point) {
     NewPolygonVertex(0.0, 0.0, nullptr, point, polygon->ring);
   }
   polygon->Triangulate();
+  mFacetPreviewDirty = true;
   ClearFacetingSelectionOf(this);
   platform::Services().views->RedrawAllViews(false);
 }
@@ -225,6 +227,7 @@ void Poly::FinishDrawnPolygon(bool resetFacetings, bool withUndo) {
   }
   mCurrentDrawnPolygon = new DrawnPolygon(mDrawnPolygons, mLastDrawnPolygon);
   mNetsStale = 1;
+  mFacetPreviewDirty = true;
   platform::Services().views->RedrawAllViews(false);
 }
 
@@ -234,6 +237,7 @@ void Poly::ClearDrawnPolygons(bool resetFacetings) {
   mDrawnPolygons = mLastDrawnPolygon = nullptr;
   mCurrentDrawnPolygon = new DrawnPolygon(mDrawnPolygons, mLastDrawnPolygon);
   mNetsStale = 1;
+  mFacetPreviewDirty = true;
   mSelectedFacetPreview = -1;
   for (FaceTypeBlock* block : {mBaseBlock.get(), mDualBlock.get()}) {
     if (Model3D* model = block->GetExistingModel3D()) model->ClearDrawnPolygons();
@@ -252,15 +256,18 @@ bool Poly::RemoveDrawnPolygon(DrawnPolygon* polygon, int index) {
   if (!found) return false;
   platform::Services().undo->AddUndo(kUndoDrawnPolygons, 0);
   ResetFacetingsOf(this);
-  if (mSelectedFacetPreview >= 0 && mSelectedFacetPreview < mNumFacetPreviewRecords) {
-    if (mFacetPreviewRecords[mSelectedFacetPreview] == found) {
+  // The selected preview face keeps its place among the faces that stay.
+  const std::vector<FacetPreviewRecord>* records = mFacetPreview ? &mFacetPreview->records : nullptr;
+  if (records && mSelectedFacetPreview >= 0 && mSelectedFacetPreview < int(records->size())) {
+    if ((*records)[size_t(mSelectedFacetPreview)].polygon == found) {
       mSelectedFacetPreview = -1;
     } else {
       int before = 0;
-      for (int i = 0; i < mSelectedFacetPreview; ++i) before += mFacetPreviewRecords[i] == found ? 1 : 0;
+      for (int i = 0; i < mSelectedFacetPreview; ++i) before += (*records)[size_t(i)].polygon == found ? 1 : 0;
       mSelectedFacetPreview -= before;
     }
   }
+  mFacetPreviewDirty = true;
   // The facet models hold a facelet type for each polygon that has a ring, in chain
   // order.
   int drawnIndex = 0;

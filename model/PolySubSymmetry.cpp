@@ -156,6 +156,8 @@ void Poly::SetRotSymOfTypes() {
 bool Poly::ApplySubSymmetry(int rotIndex, int reflIndex) {
   namespace d = detail_PolySubSymmetry;
   mSelectedFacetPreview = -1;
+  // The faceted model repeats the facets over the group in use.
+  mFacetPreviewDirty = true;
 
   // The full group is the one in use until a subgroup has been applied.
   SymGroup* full = mFullSymGroup ? mFullSymGroup : mSymGroup;

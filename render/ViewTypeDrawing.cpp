@@ -22,6 +22,8 @@
 #include "render/Primitives.h"
 #include "render/VertexEdgeDrawing.h"
 #include "stellation/FaceTypeBlock.h"
+#include "stellation/FacetPreview.h"
+#include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
 #include "symmetry/SymOperations.h"
 
@@ -187,6 +189,14 @@ void DrawStellationOfDual(Poly* poly, double morph) {
   if (!poly) return;
   DrawFaces(poly, &poly->mVertices, kDrawModeStellation, poly->mDisplayScale, morph, nullptr);
   poly->mVertices.DrawLabels(poly, 1.0, morph);
+}
+
+void DrawFacetingPreview(Poly* poly, double morph) {
+  if (!poly) return;
+  UpdateFacetPreview(poly);
+  FacetPreview* preview = poly->mFacetPreview.get();
+  if (!preview || !preview->model) return;
+  preview->model->Draw(preview->polygons, OpenGLView::GetCurrent(), morph, poly->mDisplayScale);
 }
 
 int DrawCompoundView(Poly* poly, double morph) {

@@ -31,6 +31,9 @@ int DrawMorphViaSnub(Poly* poly, double t, double morph);
 // The current stellation of a side: the faces in mode 8 and their labels.
 void DrawStellationOfBase(Poly* poly, double morph);
 void DrawStellationOfDual(Poly* poly, double morph);
+// The faceted model of the drawn facets (made again when out of date), its faces
+// pickable, the selected one highlighted and its problem edges coloured.
+void DrawFacetingPreview(Poly* poly, double morph);
 // The base faces in mode 0 while the shown block is unstellated, else in mode 8; the
 // mode.
 int DrawCompoundView(Poly* poly, double morph);

@@ -775,6 +775,7 @@ void Faceting::AddFacet(Facet* facet) {
   for (FacetPlaneVert* leader : facet->mClassLeaders) ++leader->mUseCount;
   ListNode::Append(facet, mFacetingHead, mFacetingTail);
   ++mFacetsInFaceting;
+  if (Poly* poly = GetModel()) poly->mFacetPreviewDirty = true;
   facet->mFlags |= kFacetInFaceting;
   if (facet->IsChiral()) {
     if (facet->mMirror->mFlags & kFacetInFaceting) {
@@ -816,6 +817,7 @@ void Faceting::RemoveFacet(Facet* facet) {
   }
   ListNode::Unlink(facet, mFacetingHead, mFacetingTail);
   --mFacetsInFaceting;
+  if (Poly* poly = GetModel()) poly->mFacetPreviewDirty = true;
   facet->mFlags &= ~kFacetInFaceting;
   if (facet->IsChiral()) {
     if (facet->mMirror->mFlags & kFacetInFaceting) {

@@ -1193,7 +1193,10 @@ void SetStellationOptions(uint32_t bits, bool fromFile) {
       IncludeMirrorPartners(poly->mBaseBlock.get());
       IncludeMirrorPartners(poly->mDualBlock.get());
     }
-    if (poly) poly->mModelChanged = 1;
+    if (poly) {
+      poly->mModelChanged = 1;
+      poly->mFacetPreviewDirty = true;
+    }
     platform::Services().views->InvalidateViewsOfKind(0xC05, 0);
     platform::Services().views->InvalidateViewsOfKind(0x840C, 0);
   }

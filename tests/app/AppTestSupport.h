@@ -24,6 +24,7 @@
 #include "render/NewView.h"
 #include "render/OffscreenViewWindow.h"
 #include "stellation/FaceTypeBlock.h"
+#include "stellation/Faceting.h"
 #include "stellation/StellationCell.h"
 #include "tests/support/TestSupport.h"
 
@@ -138,5 +139,35 @@ class DocumentTest : public ::testing::Test {
   std::vector<std::unique_ptr<CPolyView>> mPanes;
   std::vector<std::unique_ptr<OffscreenViewWindow>> mWindows;
 };
+
+// The icosahedron as the document's model, without transitions; Draw paints a pane
+// and reads what it drew.
+class IcosahedronDocumentTest : public DocumentTest {
+ protected:
+  void SetUp() override {
+    DocumentTest::SetUp();
+    SetTransitionsEnabled(false);
+    ASSERT_TRUE(Doc().SetModel(Find("Icosahedron"), false, false));
+    Platform().messages.Clear();
+  }
+
+  GLBitmap Draw(CPolyView* pane) {
+    WindowOf(pane)->Paint();
+    return WindowOf(pane)->ReadPixels();
+  }
+};
+
+// The faceting of the current model that the step key reaches after `steps` steps
+// under the isohedral criteria, shown as its drawn polygons; the faceting, or null when
+// there are not that many.
+inline Faceting* ShowIsohedralFaceting(int steps) {
+  GetFacetingSettings().criteria = kFacetingIsohedral;
+  Faceting* faceting = GetCurrentFaceting();
+  if (!faceting) return nullptr;
+  for (int i = 0; i < steps; ++i) faceting->StepForward();
+  if (!faceting->GetFirstFacetInFaceting()) return nullptr;
+  ShowCurrentFaceting(faceting);
+  return faceting;
+}
 
 }  // namespace corvia::testing

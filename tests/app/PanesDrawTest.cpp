@@ -70,21 +70,9 @@ int Covered(const GLBitmap& image) {
   return count;
 }
 
-class PanesDrawTest : public DocumentTest {
+class PanesDrawTest : public corvia::testing::IcosahedronDocumentTest {
  protected:
-  void SetUp() override {
-    DocumentTest::SetUp();
-    SetTransitionsEnabled(false);
-    ASSERT_TRUE(Doc().SetModel(Find("Icosahedron"), false, false));
-    Platform().messages.Clear();
-  }
-
   static void Stellate(int shells) { corvia::testing::StellateCurrentBase(shells); }
-
-  GLBitmap Draw(CPolyView* pane) {
-    WindowOf(pane)->Paint();
-    return WindowOf(pane)->ReadPixels();
-  }
 };
 
 constexpr ViewType kFlatTypes[] = {kViewFace,         kViewFaceOfStellation, kViewStellationDiagram,

@@ -159,14 +159,20 @@ TEST_F(PolyViewTest, PanesByKind) {
   SetDualMorphRatio(0.0, false);
 }
 
-TEST_F(PolyViewTest, AnEmptyPaneSaysWhatIsMissing) {
+TEST_F(PolyViewTest, NoPaneTypeLacksItsContent) {
   CPolyView* nets = AddPane(kViewFacetingPreview);
+  // One face of the icosahedron drawn as a facet: the preview repeats it into the
+  // icosahedron.
+  Poly* poly = GetCurrentPoly();
+  const PolyElement* face = poly->mFaces.mHead;
+  for (int i = 0; i < face->mNumSides; ++i) poly->AddFacetVertex(face->GetCorner(i)->mDualVert);
+  poly->FinishDrawnPolygon(false, false);
   corvia::testing::Platform().messages.Clear();
   WindowOf(nets)->Paint();
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
   EXPECT_EQ(GetMissingContentText(kViewUnfoldedNet), nullptr);
-  EXPECT_STREQ(GetMissingContentText(kViewFacetingPreview), "Facetings are not drawn in this version.");
-  // The line stands on the pane's background, lighter than it.
+  EXPECT_EQ(GetMissingContentText(kViewFacetingPreview), nullptr);
+  // The preview's faces stand on the pane's background, lighter than it.
   const GLBitmap image = WindowOf(nets)->ReadPixels();
   int bright = 0;
   for (int y = 0; y < image.height; ++y) {

@@ -51,6 +51,9 @@
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
 #include "render/MouseThrow.h"
+#include "stellation/FacetPreview.h"
+#include "stellation/Faceting.h"
+#include "symmetry/SimplePoly.h"
 // wx headers come before FreeImage.h (through the render test support), which
 // defines the guard of windows.h that wx takes for a Windows build.
 #include "ui/BarDocument.h"
@@ -568,6 +571,27 @@ TEST_F(ProgramTest, NetAndDiagramPanesOnScreenAndExported) {
   EXPECT_NE(nets.pixels, net.pixels);
   ASSERT_TRUE(pane->SetViewType(kViewFoldingNet, false));
   EXPECT_GT(Drawn(Shot(1)), 2000);
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+}
+
+// The Faceting Preview pane on screen: the faceted model of the second isohedral
+// faceting of the icosahedron (the first is the icosahedron itself), as the program
+// shows it.
+TEST_F(ProgramTest, TheFacetingPreviewShowsAFacetingOfTheIcosahedron) {
+  CPolyView* pane = Pane(1);
+  ASSERT_TRUE(pane->SetViewType(kViewFacetingPreview, false));
+  Repaint(pane);
+  const GLBitmap empty = ScreenBitmap(Canvas(1));
+  const FacetingSettings saved = GetFacetingSettings();
+  ASSERT_NE(corvia::testing::ShowIsohedralFaceting(2), nullptr);
+  Repaint(pane);
+  const GLBitmap shown = ScreenBitmap(Canvas(1));
+  Poly* poly = GetCurrentPoly();
+  ASSERT_NE(poly->mFacetPreview, nullptr);
+  EXPECT_GT(poly->mFacetPreview->model->NumFaces(), 4);
+  EXPECT_GT(Drawn(shown), Drawn(empty) + 5000);
+  corvia::testing::ExpectMatchesFixture(shown, "pane-faceting-preview-icosahedron");
+  GetFacetingSettings() = saved;
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
 }
 

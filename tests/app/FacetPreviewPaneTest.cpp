@@ -1,0 +1,185 @@
+// The Faceting Preview pane: the faceted model of a faceting of the icosahedron drawn
+// where the camera puts its faces, and a face picked in it selected, with the pane and
+// the Faceting Diagram pane redrawn.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "core/DrawnPolygon.h"
+#include "model/PolyElement.h"
+#include "platform/Services.h"
+#include "render/GLSelection.h"
+#include "render/SelectionItems.h"
+#include "stellation/FacetPreview.h"
+#include "stellation/Faceting.h"
+#include "symmetry/SimplePoly.h"
+#include "tests/app/AppTestSupport.h"
+
+namespace test_FacetPreviewPane {
+
+using namespace corvia;
+using corvia::testing::Platform;
+
+// The panes hear of redraws as the program's do; everything else stays headless.
+class PaneViews final : public platform::ViewNotifier {
+ public:
+  void RedrawAllViews(bool captionsToo) override { Platform().views.RedrawAllViews(captionsToo); }
+  void InvalidateViewsOfKind(unsigned mask, int argument) override {
+    Platform().views.InvalidateViewsOfKind(mask, argument);
+    corvia::InvalidateViewsOfKind(mask, argument != 0);
+  }
+  void InvalidateInfo(unsigned reasonBits) override { Platform().views.InvalidateInfo(reasonBits); }
+  void SetStatusText(const std::string& text) override { Platform().views.SetStatusText(text); }
+  void SetWaitCursor(bool busy) override { Platform().views.SetWaitCursor(busy); }
+  void SetPaneMessage(const std::string& text) override { Platform().views.SetPaneMessage(text); }
+  void FitViewsOfKind(unsigned mask) override { Platform().views.FitViewsOfKind(mask); }
+  void SetFitModeOfType(unsigned viewType, int mode) override { Platform().views.SetFitModeOfType(viewType, mode); }
+};
+
+bool Background(const GLBitmap& image, int x, int y) {
+  const uint8_t* corner = image.Pixel(image.width - 1, image.height - 1);
+  const uint8_t* p = image.Pixel(x, y);
+  return p[0] == corner[0] && p[1] == corner[1] && p[2] == corner[2];
+}
+
+// Whether (x, y) lies inside the polygon (a star polygon counts its inner parts, by
+// winding number) and more than a pixel away from each of its sides.
+bool InsidePolygon(const std::vector<std::array<double, 2>>& polygon, double x, double y) {
+  double winding = 0.0;
+  const size_t n = polygon.size();
+  for (size_t i = 0; i < n; ++i) {
+    const auto& a = polygon[i];
+    const auto& b = polygon[(i + 1) % n];
+    const double dx = b[0] - a[0], dy = b[1] - a[1];
+    const double t = std::clamp(((x - a[0]) * dx + (y - a[1]) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+    if (std::hypot(a[0] + t * dx - x, a[1] + t * dy - y) <= 1.0) return false;
+    winding += std::atan2((a[0] - x) * (b[1] - y) - (a[1] - y) * (b[0] - x),
+                          (a[0] - x) * (b[0] - x) + (a[1] - y) * (b[1] - y));
+  }
+  return std::fabs(winding) > 1.0;
+}
+
+class FacetPreviewPaneTest : public corvia::testing::IcosahedronDocumentTest {
+ protected:
+  void SetUp() override {
+    IcosahedronDocumentTest::SetUp();
+    platform::ServiceSet services = platform::Services();
+    services.views = &mViews;
+    mSaved = platform::InstallServices(services);
+    GetFacetingSettings() = FacetingSettings();
+    InitGLSelection(kNumSelectionItemKinds);
+    Platform().messages.Clear();
+  }
+  void TearDown() override {
+    platform::InstallServices(mSaved);
+    GetFacetingSettings() = FacetingSettings();
+    IcosahedronDocumentTest::TearDown();
+  }
+
+  PaneViews mViews;
+  platform::ServiceSet mSaved;
+};
+
+TEST_F(FacetPreviewPaneTest, TheFacetingIsDrawnWhereItsFacesProjectAndAPickSelectsAFace) {
+  constexpr int kSize = 240;
+  CPolyView* preview = AddPane(kViewFacetingPreview, kSize, kSize);
+  CPolyView* diagram = AddPane(kViewFacetingDiagram, 160, 160);
+  Poly* poly = GetCurrentPoly();
+  poly->mDualBlock->SetCurrentFace(poly->mVertices.mHead);
+  const GLBitmap empty = Draw(preview);
+
+  ASSERT_NE(corvia::testing::ShowIsohedralFaceting(2), nullptr);
+  const GLBitmap image = Draw(preview);
+  ASSERT_NE(poly->mFacetPreview, nullptr);
+  const SimplePoly& faceted = *poly->mFacetPreview->model;
+  ASSERT_GT(faceted.NumFaces(), 4);
+
+  // Each face turned to the eye covers the pixel of its centre, which showed the
+  // background before.
+  std::vector<std::vector<std::array<double, 2>>> projected;
+  std::vector<bool> facing;
+  int checked = 0;
+  for (int i = 0; i < faceted.NumFaces(); ++i) {
+    const SimpleFace& face = faceted.FaceAt(i);
+    projected.emplace_back();
+    double centre[3] = {0, 0, 0};
+    for (int32_t v : face.items) {
+      const double* p = faceted.VertAt(v).pos;
+      double window[3];
+      preview->ApplyViewTransform(window, p);
+      projected.back().push_back({window[0], window[1]});
+      for (int k = 0; k < 3; ++k) centre[k] += p[k] / double(face.items.size());
+    }
+    double toEye[3];
+    Subtract(toEye, preview->GetEye(), centre);
+    double normal[3];
+    CopyVector(normal, face.normal);
+    if (Dot(normal, centre) < 0.0) Negate(normal);
+    facing.push_back(Dot(toEye, normal) > 0.2 * std::sqrt(Dot(toEye, toEye)));
+    if (!facing.back() || face.IsTemp()) continue;
+    double window[3];
+    preview->ApplyViewTransform(window, centre);
+    const int x = int(std::lround(window[0])), y = int(std::lround(window[1]));
+    ASSERT_TRUE(x > 0 && y > 0 && x < kSize && y < kSize);
+    EXPECT_FALSE(Background(image, x, y)) << "face " << i << " at " << x << "," << y;
+    EXPECT_TRUE(Background(empty, x, y)) << "face " << i << " at " << x << "," << y;
+    ++checked;
+  }
+  EXPECT_GT(checked, 2);
+
+  // A pick at the centre of a face that faces the eye: the hit nearest the eye is a
+  // preview face, and the pixel lies in its projection.
+  int pickX = -1, pickY = -1;
+  for (size_t i = 0; i < projected.size() && pickX < 0; ++i) {
+    if (!facing[i]) continue;
+    double x = 0.0, y = 0.0;
+    for (const auto& p : projected[i]) {
+      x += p[0] / double(projected[i].size());
+      y += p[1] / double(projected[i].size());
+    }
+    if (InsidePolygon(projected[i], int(x) + 0.5, int(y) + 0.5)) {
+      pickX = int(x);
+      pickY = int(y);
+    }
+  }
+  ASSERT_GE(pickX, 0);
+  std::vector<GLHit> hits;
+  preview->DoSelection(hits, pickX, pickY, false);
+  SortHitsByDepth(hits);
+  ASSERT_FALSE(hits.empty());
+  int picked = -1;
+  for (const GLHit& hit : hits) {
+    if (GetHitItemType(hit) == kSelectSimplePolyFace) {
+      picked = GetHitIndex(hit);
+      break;
+    }
+  }
+  ASSERT_GE(picked, 0);
+  ASSERT_LT(picked, faceted.NumFaces());
+  EXPECT_TRUE(InsidePolygon(projected[size_t(picked)], pickX + 0.5, pickY + 0.5));
+
+  // The pick selects it: both faceting panes are to be drawn again, the facet's text
+  // is shown, and the preview draws the face in white over the rest.
+  Draw(diagram);
+  EXPECT_FALSE(WindowOf(diagram)->IsPaintPending());
+  EXPECT_FALSE(WindowOf(preview)->IsPaintPending());
+  Platform().views.mStatus.clear();
+  EXPECT_TRUE(SelectFacetByPick(poly, picked));
+  EXPECT_EQ(poly->mSelectedFacetPreview, picked);
+  EXPECT_TRUE(WindowOf(diagram)->IsPaintPending());
+  EXPECT_TRUE(WindowOf(preview)->IsPaintPending());
+  EXPECT_EQ(Platform().views.mStatus.rfind("Plane ", 0), 0u) << Platform().views.mStatus;
+  const GLBitmap selected = Draw(preview);
+  const uint8_t* p = selected.Pixel(pickX, pickY);
+  const uint8_t* q = image.Pixel(pickX, pickY);
+  EXPECT_GE(std::min({p[0], p[1], p[2]}), std::min({q[0], q[1], q[2]}));
+  EXPECT_NE(selected.pixels, image.pixels);
+  EXPECT_TRUE(Platform().messages.Boxes().empty());
+}
+
+}  // namespace test_FacetPreviewPane
