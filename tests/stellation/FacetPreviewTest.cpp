@@ -12,6 +12,7 @@
 #include "core/PolygonRing.h"
 #include "model/PolyElement.h"
 #include "stellation/FacetPreview.h"
+#include "stellation/StellationCell.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
 #include "symmetry/SymSubgroups.h"
