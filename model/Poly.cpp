@@ -109,6 +109,7 @@ void Poly::Init() {
   mModelDensity = 0.0;
   mPointBlocks = nullptr;
   mNetsStale = 0;
+  mSimplePoly = nullptr;
   mFacetPreview.reset();
   mFacetPreviewDirty = true;
   mSelectedFacetPreview = -1;
@@ -139,6 +140,8 @@ void Poly::Clear(bool final) {
   DeleteString(mEntryText);
   DeleteString(mWebLink);
   mName = mDualName = mEntryText = mWebLink = nullptr;
+  delete mSimplePoly;
+  mSimplePoly = nullptr;
   // The preview's records point at the drawn polygons deleted below.
   mFacetPreview.reset();
   mFacetPreviewDirty = true;

@@ -374,6 +374,7 @@ class Poly {
   uint8_t mNetsStale = 0;
   // Set when an option change alters what the model shows (the document reads it).
   uint8_t mModelChanged = 0;
+  SimplePoly* mSimplePoly = nullptr;
   // The faceting preview (stellation/FacetPreview.h): the faceted model of the drawn
   // polygons with a record per face. Whoever changes the drawn polygons, the facets or
   // what the faceted model depends on sets the dirty mark; the next drawing makes the
