@@ -33,6 +33,7 @@
 #include "render/GLSelection.h"
 #include "render/SelectionItems.h"
 #include "render/ViewWindow.h"
+#include "stellation/FacetPreview.h"
 #include "stellation/FaceType.h"
 
 namespace corvia {
@@ -215,6 +216,11 @@ void SelectHit(CPolyView* pane, Poly* poly, const PaneHit& hit) {
     }
     poly->SetShowDual(dual);
     poly->SelectEdge(edge, false);
+    return;
+  }
+  if (hit.kind == kSelectSimplePolyFace && pane->GetViewType() == kViewFacetingPreview) {
+    // A face of the preview names the facet it repeats.
+    SelectFacetByPick(poly, hit.index);
     return;
   }
   if (hit.kind == kSelectEdge && HasViewFlags(pane->GetViewType(), kViewFlagNet)) {

@@ -179,6 +179,11 @@ TEST_F(FacetPreviewPaneTest, TheFacetingIsDrawnWhereItsFacesProjectAndAPickSelec
   const uint8_t* q = image.Pixel(pickX, pickY);
   EXPECT_GE(std::min({p[0], p[1], p[2]}), std::min({q[0], q[1], q[2]}));
   EXPECT_NE(selected.pixels, image.pixels);
+
+  // A click on the same pixel in the select mode picks the same face.
+  poly->mSelectedFacetPreview = -1;
+  preview->OnClick(pickX, pickY, 0);
+  EXPECT_EQ(poly->mSelectedFacetPreview, picked);
   EXPECT_TRUE(Platform().messages.Boxes().empty());
 }
 
