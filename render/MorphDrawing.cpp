@@ -2,6 +2,7 @@
 
 #include "render/MorphDrawing.h"
 
+#include <utility>
 #include <vector>
 
 #include "construction/DualMorph.h"
@@ -71,7 +72,13 @@ class PieceDrawer {
   }
 
  private:
+  // Lighting is two-sided and GL lights the side the corners wind round, so a triangle
+  // that winds against the piece's outward normal is drawn the other way round, or it
+  // shows its unlit back (a piece listed inwards, the crossed half of a split quad).
   void Triangle(const double* a, const double* b, const double* c, const double* normal, const float* rgba) const {
+    double winding[3];
+    TriangleNormal(winding, a, b, c);
+    if (Dot(winding, normal) < 0.0) std::swap(b, c);
     AddDepthSortedTriangle(a, b, c, normal, rgba, mCells.triangleFlags, mScale, nullptr, nullptr, nullptr);
   }
 

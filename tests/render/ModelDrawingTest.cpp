@@ -388,6 +388,49 @@ TEST_F(ModelDrawing, MorphPanesShowTheMorphModels) {
   DualMorphRatio() = 0.5;
 }
 
+// Where two neighbours' pyramids lie in one plane the augmentation morph draws their
+// quadrilateral, listed from the corners in the other turn than its triangles: it is lit
+// on its outer side as the triangles are just before, not shown by its dark back.
+TEST_F(ModelDrawing, TheAugmentationMorphLightsItsFlatQuadrilaterals) {
+  corvia::testing::MissingServicesOnly missing;
+  auto meanRed = [&](double t) {
+    TestModel cube(kCube);
+    EXPECT_TRUE(cube.built);
+    corvia::testing::TurnTowardsViewer(cube.poly, kOblique);
+    DualMorphRatio() = t;
+    cube.poly.SetAugmentationMorphScale(t);
+    ModelView view;
+    view.scene = [&](corvia::testing::TestView&) {
+      DrawFaces(&cube.poly, &cube.poly.mFaces, kDrawModeAugmentation, 1.0, 1.0, nullptr);
+      DrawFaces(&cube.poly, &cube.poly.mVertices, kDrawModeAugmentation, 1.0, 1.0, nullptr);
+    };
+    auto* window = Show(view, kSize, kSize);
+    EXPECT_NE(window, nullptr);
+    if (!window) return 0.0;
+    view.Setup(kHalfHeight);
+    const GLBitmap image = Draw(window);
+    CloseWindows();
+    mWindows.clear();
+    double sum = 0.0;
+    int count = 0;
+    for (int y = 0; y < image.height; ++y) {
+      for (int x = 0; x < image.width; ++x) {
+        const auto c = PixelAt(image, x, y);
+        if (IsBackground(c)) continue;
+        sum += c.r;
+        ++count;
+      }
+    }
+    return count ? sum / count : 0.0;
+  };
+  // At one half the cube's pyramids make the rhombic dodecahedron: quadrilaterals only.
+  const double flat = meanRed(0.5);
+  const double pyramids = meanRed(0.47);
+  EXPECT_GT(pyramids, 120.0);
+  EXPECT_NEAR(flat, pyramids, 0.15 * pyramids);
+  DualMorphRatio() = 0.5;
+}
+
 // The augmentation preview draws the added pyramid where its placement puts it: the
 // solid pass covers what the placed triangles cover, the wire-frame pass draws only
 // their outlines, and nothing is drawn without a preview pane.
