@@ -953,7 +953,9 @@ bool Poly::Prepare(PolyTemplate* polyTemplate, uint32_t flags) {
   mTemplate = polyTemplate;
   if (polyTemplate->mEntry) SetLibraryEntry(polyTemplate->mEntry);
   mDualScale = polyTemplate->mMidRadius;
-  mRadius = polyTemplate->mRadius;
+  // The model's radius is its dual's, the farthest pole of its faces; the template's
+  // radius is the model's own (1), so it is left to be measured once the faces stand.
+  mRadius = -1.0;
   mHasCentralFace = polyTemplate->mHasHemi;
   mBuildState = kBuildRunning;
   mNumBranches = 0;

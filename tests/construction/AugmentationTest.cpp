@@ -287,10 +287,10 @@ TEST(Augmentation, ThePyramidThatTurnsInward) {
   EXPECT_EQ(figures.verts, 9);
   EXPECT_EQ(figures.faceKinds, (std::map<int, int>{{3, 4}, {4, 5}}));
   EXPECT_EQ(figures.group, "C4v");
-  // The apex is the one new vertex: on the sphere of half the radius, on the face's
-  // side of the centre.
+  // The apex is the one new vertex: on the sphere of half the model's radius (1; the
+  // dual's is GetRadius), on the face's side of the centre.
   const double* apex = dug->VertAt(8).pos;
-  EXPECT_NEAR(ta::Length(apex), 0.5 * cube.poly.GetRadius(), 1e-9);
+  EXPECT_NEAR(ta::Length(apex), 0.5, 1e-9);
   EXPECT_GT(corvia::Dot(apex, face->mZAxis), 0.0);
 }
 

@@ -120,6 +120,8 @@ TEST_F(InfoContentsTest, TheCubeInTheUnitChosen) {
   // The dual's lists wait for their branch to open: one placeholder each.
   EXPECT_EQ(tree.Texts(kInfoDualFaces), (std::vector<std::string>{kInfoPlaceholder}));
   EXPECT_EQ(tree.Text(kInfoDualRadius).rfind("Radius: ", 0), 0u);
+  // The dual octahedron shares the cube's midsphere: its corners lie 2/sqrt(3) out.
+  EXPECT_NEAR(Number(tree.Text(kInfoDualRadius), "Radius: "), s * 2.0 / std::sqrt(3.0), 1e-5);
   EXPECT_TRUE(tree.Find(kInfoBase)->expanded);
   EXPECT_TRUE(tree.Find(kInfoDual)->expanded);
   EXPECT_FALSE(tree.Find(kInfoStellation)->expanded);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <map>
@@ -190,6 +191,33 @@ TEST(PolyBuild, StarPolyhedra) {
     ASSERT_TRUE(built);
     EXPECT_EQ(poly.mVertices.mCount, c.vertices);
     EXPECT_EQ(poly.mFaces.mCount, c.faces);
+  }
+}
+
+// A built model's radius is its dual's (the farthest face pole), which for the star
+// polyhedra lies well outside the model's own unit sphere: the dual's pane and the
+// dual's "Radius" are measured by it.
+TEST(PolyBuild, TheRadiusIsTheDualsFarthestPole) {
+  test_PolyBuild::MissingServicesOnly missing;
+  struct Case {
+    const char* text;
+    double radius;
+  };
+  const double phi = (1.0 + std::sqrt(5.0)) / 2.0;
+  // The cube's octahedron with the same midsphere reaches 2/sqrt(3); the great
+  // dodecahedron's small stellated dodecahedron reaches phi times its radius.
+  const Case cases[] = {{"4.4.4", 2.0 / std::sqrt(3.0)}, {"(5.5.5.5.5)/2", phi}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    corvia::PolyTemplate polyTemplate;
+    corvia::Poly poly;
+    ASSERT_TRUE(test_PolyBuild::BuildFrom(poly, polyTemplate, c.text));
+    double farthest = 0.0;
+    for (const corvia::PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) {
+      farthest = std::max(farthest, std::sqrt(corvia::Dot(f->mDualVert, f->mDualVert)));
+    }
+    EXPECT_NEAR(farthest, c.radius, 1e-9);
+    EXPECT_NEAR(poly.GetRadius(), farthest, 1e-9);
   }
 }
 
