@@ -164,6 +164,7 @@ class CellBuilder {
   // Makes the cell on the given side of the facet (and its mirror image); null when the
   // region is unbounded or the sides are taken.
   StellationCell* MakeCellFromFacet(StellationFacet* facet, bool above, int layer) {
+    if (mConflict) return nullptr;
     std::vector<Side> sides;
     const bool bounded = CollectSides(facet, above, sides);
     bool distinctMirror = false;
@@ -198,6 +199,9 @@ class CellBuilder {
   }
 
   bool MirrorFailed() const { return mMirrorFailed; }
+  // A facet side was claimed by two cells: the cells overlap and none made after it can
+  // be trusted, so the set-up stops there and says so once.
+  bool Conflicted() const { return mConflict; }
 
   // The outer cell from every facet side that faces no cell; each cell with a lower facet
   // facing it becomes unsupportable.
@@ -225,6 +229,8 @@ class CellBuilder {
     for (const Side& side : sides) {
       const StellationCell* existing = CellOnSide(side.facet, side.above);
       if (!existing) continue;
+      if (mConflict) return nullptr;
+      mConflict = true;
       ShowInternalError(side.above ? "MakePermenantFacetArray: Creating cell %d\nFacet %s already has cell above (%d)."
                                    : "MakePermenantFacetArray: Creating cell %d\nFacet %s already has cell below (%d).",
                         mNumCells, side.facet->GetName(), StellationCell::GetIndex(existing));
@@ -288,6 +294,7 @@ class CellBuilder {
   StellationCellType* mLastType = nullptr;
   int32_t mNumCells = 0;
   bool mMirrorFailed = false;
+  bool mConflict = false;
 };
 
 // The first facet side of the core: for a facet that is its own hemi partner, a facet
@@ -552,7 +559,7 @@ bool FaceTypeBlock::CreateCells() {
 
   // Breadth first: above each cell's upper facets, then below its lower facets.
   int processed = 0;
-  StellationCell* from = mFirstCell;
+  StellationCell* from = builder.Conflicted() ? nullptr : mFirstCell;
   while (from) {
     for (StellationCell* cell = from; cell; cell = cell->mNext) {
       const int layer = cell->mType ? cell->mType->mIndex + 1 : 1;
@@ -573,6 +580,7 @@ bool FaceTypeBlock::CreateCells() {
     // Facets that no cell reached: cells next to the first of them (and the following
     // facets of its layer) start the next layer, and the walk goes on from there.
     from = nullptr;
+    if (builder.Conflicted()) break;
     for (FaceType* type = mFirstFaceType; type && !from; type = type->mNext) {
       if (type->mCoplanarMaster) continue;
       for (StellationFacet* f = type->mAllFacets; f && !from; f = f->mNext) {
@@ -594,6 +602,8 @@ bool FaceTypeBlock::CreateCells() {
       f->mFlags &= ~kFacetCollected;
     }
   }
+  // Overlapping cells were reported where they were found.
+  if (builder.Conflicted()) return false;
   if (builder.MirrorFailed() || !mFirstCell) {
     ShowInternalError("Stellation is not valid");
     return false;
