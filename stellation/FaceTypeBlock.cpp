@@ -80,6 +80,7 @@ int FaceTypeBlock::Reset(bool full) {
   mBalls = kKitNotCounted;
   mToyNote = nullptr;
   mModel3D.reset();
+  mModel3DRefused = 0;
 
   if (full) {
     mStellationRefused = 0;
@@ -108,6 +109,7 @@ void FaceTypeBlock::Clear(bool full) {
   platform::ViewNotifier* views = platform::Services().views;
   if (views) views->SetWaitCursor(true);
   mModel3D.reset();
+  mModel3DRefused = 0;
   mMillerState.reset();
   FreeCells();
   if (full) {

@@ -225,6 +225,10 @@ class FaceTypeBlock {
   // cannot be a panel; null when there is nothing to say. Not owned.
   const char* mToyNote = nullptr;
   std::unique_ptr<Model3D> mModel3D;
+  // The plain facet model was refused because the side has corners at infinity (the
+  // refusal said so); it is not built, nor refused aloud, again until the block's
+  // cells or face types change.
+  uint8_t mModel3DRefused = 0;
   std::unique_ptr<Faceting, FacetingDeleter> mFaceting;
   // Stellation-sequence state.
   uint8_t mSequenceFlags = 0;

@@ -323,16 +323,19 @@ void MarkAllUsedSegVerts(FaceTypeBlock* block) {
 
 Model3D* FaceTypeBlock::GetModel3D(bool withNets) {
   platform::WaitCursorScope wait;
-  if (!mModel3D && mFirstFaceType && !StellationBusy && mOwner) {
+  if (!mModel3D && !mModel3DRefused && mFirstFaceType && !StellationBusy && mOwner) {
     const uint32_t flags = mOwner->mPolyFlags;
     // A side with corners at infinity is refused by the plain build with a message;
-    // its cells would stand for some finite solid that is not the polyhedron.
+    // its cells would stand for some finite solid that is not the polyhedron. The
+    // refusal is remembered: every pane asks for the model on every paint.
+    const bool infinite = detail_Stellate::HasCornersAtInfinity(mOwner, IsDual());
     const bool plain =
         IsOriginalStellation(this) &&
         ((flags & kPolyFlagConvex) || (!IsDual() && (flags & (kPolyFlagDensityOne | kPolyFlagPlainSurface))) ||
-         detail_Stellate::HasCornersAtInfinity(mOwner, IsDual()));
+         infinite);
     if (plain) {
       mModel3D = std::make_unique<Model3D>(mOwner, IsDual());
+      if (infinite && mModel3D->GetNumFaceTypes() == 0) mModel3DRefused = 1;
     } else {
       mOwner->Stellate(this, false);
       if (!IsStellated()) return nullptr;

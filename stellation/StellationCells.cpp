@@ -895,6 +895,7 @@ void StellationCell::SetIncludedInner(bool on) {
   }
 
   block->mModel3D.reset();
+  block->mModel3DRefused = 0;
   block->mModelRadius = -1.0;
   block->mUsedSegVerts = -1;
   if (block->mQuietCellChanges) return;

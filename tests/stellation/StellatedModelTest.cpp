@@ -332,3 +332,21 @@ TEST(StellatedModel, ProgressAndCancel) {
   ExpectClosed(block);
   corvia::platform::InstallServices(previous);
 }
+
+// The dual of the octahemioctahedron has corners at infinity: its facet model is refused
+// once, with the message, and every later request (each pane asks on every paint) gets
+// none without another box, until the cells change.
+TEST(StellatedModel, ARefusedFacetModelIsRefusedOnce) {
+  using namespace test_StellatedModel;
+  ConfigModel model("3.6.3/2.6");
+  ASSERT_TRUE(model.built);
+  FaceTypeBlock* block = model.Block(true);
+  auto& messages = corvia::testing::Platform().messages;
+  messages.Clear();
+  EXPECT_EQ(block->GetModel3D(false), nullptr);
+  EXPECT_EQ(block->GetModel3D(false), nullptr);
+  EXPECT_EQ(block->GetModel3D(true), nullptr);
+  ASSERT_EQ(messages.CountTitled("Error"), 1);
+  EXPECT_EQ(messages.Boxes().back().text, "This operation may not be performed on a model with infinite vertices");
+  messages.Clear();
+}
