@@ -387,7 +387,10 @@ double CPolyView::GetGeometryRadius(bool withSpheres) const {
     case kViewCompound:
     case kViewFoldingNet: {
       FaceTypeBlock* block = GetShownBlock(false);
-      const double scale = block && block->GetExistingModel3D() ? block->UpdateScale() : 1.0;
+      // Until the stellation's facet model is made (the first paint makes it, after the
+      // fit) the shown side's own radius stands for it: the dual's reaches past 1.
+      const double side = block && block->IsDual() && poly ? poly->GetRadius() : 1.0;
+      const double scale = block && block->GetExistingModel3D() ? block->UpdateScale() : side;
       radius = mViewType == kViewFoldingNet ? 2.0 * scale : scale;
       break;
     }

@@ -331,6 +331,32 @@ TEST_F(PolyViewTest, MorphPanesAtTheirEndsShowTheModelAndItsDual) {
   SetDualMorphRatio(0.0, false);
 }
 
+// The dual of a star polyhedron reaches far outside the model's unit sphere: the dual's
+// pane and the dual's stellation pane, fitted on their first paint, hold all of it.
+TEST_F(PolyViewTest, TheDualsPanesHoldTheWholeDualOfAStar) {
+  for (const char* name : {"Great Dodecahedron", "Great Icosahedron"}) {
+    for (const ViewType type : {kViewDualPolyhedron, kViewStellationOfDual}) {
+      SCOPED_TRACE(std::string(name) + ", " + GetViewTypeName(type));
+      ASSERT_TRUE(Doc().SetModel(Find(name), false, false));
+      CPolyView* pane = AddPane(type, 200, 200);
+      pane->ClearMessage();
+      WindowOf(pane)->Paint();
+      const GLBitmap image = WindowOf(pane)->ReadPixels();
+      EXPECT_GT(CoveredPixels(image), 2000);
+      // Nothing of it runs off the pane: the border is background all round.
+      const uint8_t* corner = image.Pixel(199, 199);
+      int onBorder = 0;
+      for (int k = 0; k < 200; ++k) {
+        for (const auto& [x, y] : {std::pair{k, 0}, std::pair{k, 199}, std::pair{0, k}, std::pair{199, k}}) {
+          const uint8_t* p = image.Pixel(x, y);
+          onBorder += (p[0] != corner[0] || p[1] != corner[1] || p[2] != corner[2]) ? 1 : 0;
+        }
+      }
+      EXPECT_EQ(onBorder, 0);
+    }
+  }
+}
+
 // The compound of the model and its dual shows both: the union of their outlines.
 TEST_F(PolyViewTest, TheCompoundOfDualsShowsBoth) {
   ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
