@@ -574,6 +574,9 @@ void SortCoplanarFaces(FaceTypeBlock* block) {
   if (!planes) return;
   for (PolyElement* element = planes->mHead; element; element = element->mNext) element->mFlags &= ~kElementSkip;
   const int limit = planes->mCount > 0 ? planes->mCount : 1;
+  // The first member of each ring: the one that stands for the ring where the others
+  // are passed over (its diagram covers the whole plane), so it keeps no Skip mark.
+  std::vector<PolyElement*> heads;
 
   for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
     if (type->mCoplanarMaster || !type->mFirstFace || type->mFirstFace->CountCoplanar() <= 1) continue;
@@ -593,6 +596,7 @@ void SortCoplanarFaces(FaceTypeBlock* block) {
         ring[i]->mCoplanarNext = ring[(i + 1) % ring.size()];
         ring[i]->mFlags |= kElementSkip;
       }
+      heads.push_back(ring.front());
       MergeSort(ring, CompareFacesByCentre);
       for (size_t i = 1; i < ring.size(); ++i) {
         if (WithinPerComponent(ring[i - 1]->mCentre, ring[i]->mCentre, kAxisTolerance)) {
@@ -602,6 +606,9 @@ void SortCoplanarFaces(FaceTypeBlock* block) {
       }
     }
   }
+  // The marks kept every ring from being taken twice above; the heads are cleared only
+  // now, or a ring would be ordered again from its head.
+  for (PolyElement* head : heads) head->mFlags &= ~kElementSkip;
 }
 
 // ---- Coplanar copies ---------------------------------------------------------------------

@@ -357,6 +357,16 @@ TEST_F(PolyViewTest, TheDualsPanesHoldTheWholeDualOfAStar) {
   }
 }
 
+// Every face of the great dirhombicosidodecahedron shares its plane with another; each
+// plane is drawn once, by the first face of its ring, so the model shows.
+TEST_F(PolyViewTest, AModelWhoseFacesAllShareTheirPlanesIsDrawn) {
+  ASSERT_TRUE(Doc().SetModel(Find("Great Dirhombicosidodecahedron"), false, false));
+  CPolyView* pane = AddPane(kViewBasePolyhedron, 200, 200);
+  WindowOf(pane)->Paint();
+  const GLBitmap image = WindowOf(pane)->ReadPixels();
+  EXPECT_GT(CoveredPixels(image), 10000);
+}
+
 // The compound of the model and its dual shows both: the union of their outlines.
 TEST_F(PolyViewTest, TheCompoundOfDualsShowsBoth) {
   ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));

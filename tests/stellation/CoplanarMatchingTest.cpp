@@ -48,6 +48,10 @@ TEST(CoplanarMatching, ConcentricFacesAreMarkedOnceEach) {
   EXPECT_TRUE(model.back->HasFlag(corvia::kElementSkipCopConcentric));
   EXPECT_EQ(model.front->mCoplanarNext, model.back);
   EXPECT_EQ(model.back->mCoplanarNext, model.front);
+  // The ring's first member stands for it; the other is passed over.
+  EXPECT_FALSE(model.front->HasFlag(corvia::kElementSkip));
+  EXPECT_TRUE(model.back->HasFlag(corvia::kElementSkip));
+  EXPECT_EQ(corvia::PolyElement::GetFirstUnskipped(model.back), model.front);
 }
 
 TEST(CoplanarMatching, RingOrderFollowsTypeThenIndex) {
