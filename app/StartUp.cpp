@@ -11,6 +11,7 @@
 #include "core/Folders.h"
 #include "core/Globals.h"
 #include "core/Messages.h"
+#include "dialogs/WxDialogs.h"
 #include "files/ImageFormats.h"
 #include "platform/HttpClient.h"
 #include "platform/Services.h"
@@ -33,6 +34,7 @@ struct FrontEnds {
   platform::WxProgress progress;
   platform::WxShell shell;
   platform::WxFileDialogs fileDialogs;
+  WxDialogs dialogs;
   platform::CurlHttpClient http;
   // The chooser installed before start-up, put back at shut-down.
   ColorChooserFunction previousChooser = nullptr;
@@ -73,6 +75,7 @@ wxFrame* StartUp() {
   services.progress = &frontEnds->progress;
   services.shell = &frontEnds->shell;
   services.fileDialogs = &frontEnds->fileDialogs;
+  services.dialogs = &frontEnds->dialogs;
   platform::InstallServices(services);
   platform::InstallHttpClient(&frontEnds->http);
   InstallImageFormatTest();

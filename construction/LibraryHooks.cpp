@@ -5,9 +5,11 @@
 
 #include "construction/LibraryEntry.h"
 #include "construction/ModelLookup.h"
+#include "construction/PolyhedraDialog.h"
 #include "core/Messages.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
+#include "platform/Services.h"
 #include "stellation/FaceTypeBlock.h"
 #include "stellation/StellationCell.h"
 #include "symmetry/SimplePoly.h"
@@ -32,9 +34,18 @@ void ShowWenningerStellation(int /*number*/, const char* baseConfig, const int32
   }
 }
 
-LibraryEntry* RunPolyhedraDialog() {
-  ShowInternalError("RunPolyhedraDialog: Not available in this build");
-  return nullptr;
+bool CPolyhedraDialog::DoModal() {
+  CPolyhedraDialog answer = *this;
+  if (!platform::Services().dialogs->RunDialog(answer)) return false;
+  *this = answer;
+  return true;
+}
+
+LibraryEntry* RunPolyhedraDialog(bool* isDual) {
+  CPolyhedraDialog dialog;
+  const bool chosen = dialog.DoModal() && dialog.mEntry;
+  if (isDual) *isDual = chosen && dialog.mIsDual;
+  return chosen ? dialog.mEntry : nullptr;
 }
 
 }  // namespace corvia

@@ -31,7 +31,8 @@ std::unique_ptr<SimplePoly> BuildSpringModel(const char* faceList, const double 
 // index lies in one of the ranges (pairs of first and last, inclusive).
 void ShowWenningerStellation(int number, const char* baseConfig, const int32_t* ranges, int numRanges);
 
-// Runs the "Polyhedra" model browser; the entry chosen with OK, else null.
-LibraryEntry* RunPolyhedraDialog();
+// Runs the "Polyhedra" model browser; the entry chosen with OK, else null. isDual
+// (when given) tells whether the entry's dual was chosen.
+LibraryEntry* RunPolyhedraDialog(bool* isDual = nullptr);
 
 }  // namespace corvia

@@ -10,6 +10,10 @@ std::string MessageFrontEnd::SystemErrorText(int code) {
   return text ? text : std::string();
 }
 
+bool MessageFrontEnd::AskMultiLineText(const std::string& title, const std::string& prompt, std::string& text) {
+  return AskText(title, prompt, text);
+}
+
 namespace {
 
 int DefaultResult(const MessageBoxRequest& request) {
@@ -42,6 +46,7 @@ MessageBoxReply HeadlessMessages::ShowBox(const MessageBoxRequest& request) {
 
 bool HeadlessMessages::AskText(const std::string&, const std::string& prompt, std::string& text) {
   mTextPrompts.push_back(prompt);
+  mTextStarts.push_back(text);
   if (mTextAnswers.empty()) return false;
   auto [ok, answer] = mTextAnswers.front();
   mTextAnswers.pop_front();
@@ -71,6 +76,7 @@ void HeadlessMessages::Clear() {
   mAnswers.clear();
   mTextAnswers.clear();
   mTextPrompts.clear();
+  mTextStarts.clear();
 }
 
 void HeadlessProgressWindow::Pump() {
@@ -126,6 +132,51 @@ void HeadlessFileDialogs::QueueChoice(const std::string& path, int filterIndex) 
 
 void HeadlessFileDialogs::QueueCancel() { mReplies.push_back(FileDialogReply{false, std::string(), 0}); }
 
+bool HeadlessDialogs::Answer(DialogValues& values) {
+  const std::string name = values.DialogName();
+  mShown.push_back(name);
+  if (mScripts.empty()) return false;
+  Script script = std::move(mScripts.front());
+  std::string expected = std::move(mExpected.front());
+  mScripts.pop_front();
+  mExpected.pop_front();
+  if (!expected.empty() && expected != name) {
+    mMismatches.push_back(name);
+    return false;
+  }
+  return script(values);
+}
+
+bool HeadlessDialogs::RunDialog(DialogValues& values) { return Answer(values); }
+
+void HeadlessDialogs::ShowModeless(DialogValues& values) {
+  mOpen.insert(values.DialogName());
+  Answer(values);
+}
+
+void HeadlessDialogs::Refresh(const std::string& name) {
+  if (IsOpen(name)) mRefreshed.push_back(name);
+}
+
+void HeadlessDialogs::QueueOk() {
+  mScripts.push_back([](DialogValues&) { return true; });
+  mExpected.emplace_back();
+}
+
+void HeadlessDialogs::QueueCancel() {
+  mScripts.push_back([](DialogValues&) { return false; });
+  mExpected.emplace_back();
+}
+
+void HeadlessDialogs::Clear() {
+  mScripts.clear();
+  mExpected.clear();
+  mOpen.clear();
+  mShown.clear();
+  mMismatches.clear();
+  mRefreshed.clear();
+}
+
 HeadlessPlatform::HeadlessPlatform() {
   ServiceSet set;
   set.messages = &messages;
@@ -135,6 +186,7 @@ HeadlessPlatform::HeadlessPlatform() {
   set.shell = &shell;
   set.clock = &clock;
   set.fileDialogs = &fileDialogs;
+  set.dialogs = &dialogs;
   mPrevious = InstallServices(set);
 }
 

@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,8 +22,9 @@ public:
 
   // The next text prompt's answer (cancelled when `ok` is false).
   void QueueText(const std::string& text, bool ok = true);
-  // The prompts asked so far.
+  // The prompts asked so far, and the text each started from.
   const std::vector<std::string>& TextPrompts() const { return mTextPrompts; }
+  const std::vector<std::string>& TextStarts() const { return mTextStarts; }
 
   // Answers for the next boxes, in order; without one a box gets its default button
   // and its check box stays as it started.
@@ -42,6 +44,7 @@ private:
   std::deque<MessageBoxReply> mAnswers;
   std::deque<std::pair<bool, std::string>> mTextAnswers;
   std::vector<std::string> mTextPrompts;
+  std::vector<std::string> mTextStarts;
 };
 
 // A progress window that shows nothing. Tests read what it was told and script
@@ -168,6 +171,50 @@ private:
   std::deque<FileDialogReply> mReplies;
 };
 
+// Dialogs that never show: each takes the next scripted answer, which may change
+// the record and confirms or cancels it; with none queued a dialog is cancelled.
+class HeadlessDialogs final : public DialogFrontEnd {
+public:
+  using Script = std::function<bool(DialogValues&)>;
+
+  bool RunDialog(DialogValues& values) override;
+  // A modeless dialog takes its scripted answer as it opens and stays open until
+  // Close; it is brought forward when it is open already.
+  void ShowModeless(DialogValues& values) override;
+  bool IsOpen(const std::string& name) const override { return mOpen.count(name) != 0; }
+  void Refresh(const std::string& name) override;
+
+  // The next dialog's answer. The script sees the record only when it is of the kind
+  // T (otherwise the dialog is cancelled and the mismatch recorded).
+  template <class T>
+  void Queue(std::function<bool(T&)> script) {
+    mScripts.push_back([script](DialogValues& values) {
+      T* typed = dynamic_cast<T*>(&values);
+      return typed ? script(*typed) : false;
+    });
+    mExpected.push_back(T().DialogName());
+  }
+  // Confirms the next dialog as it stands, or cancels it.
+  void QueueOk();
+  void QueueCancel();
+  void Close(const std::string& name) { mOpen.erase(name); }
+  void Clear();
+
+  // The names of the dialogs run or opened, in order.
+  std::vector<std::string> mShown;
+  // Dialogs that met a script written for another dialog.
+  std::vector<std::string> mMismatches;
+  // Refresh requests that found their dialog open.
+  std::vector<std::string> mRefreshed;
+
+private:
+  bool Answer(DialogValues& values);
+
+  std::deque<Script> mScripts;
+  std::deque<std::string> mExpected;  // empty: any dialog
+  std::set<std::string> mOpen;
+};
+
 // A complete headless set that installs itself for its lifetime and puts the
 // previous set back when it goes.
 class HeadlessPlatform {
@@ -184,6 +231,7 @@ public:
   HeadlessShell shell;
   ManualClock clock;
   HeadlessFileDialogs fileDialogs;
+  HeadlessDialogs dialogs;
 
 private:
   ServiceSet mPrevious;

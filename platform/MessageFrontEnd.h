@@ -54,6 +54,9 @@ public:
   // Asks for one line of text, starting from `text`; false when cancelled (then
   // `text` is left as it was).
   virtual bool AskText(const std::string& title, const std::string& prompt, std::string& text) = 0;
+  // The same for a text of several lines ("\n" between them); a front end without
+  // a prompt of its own for them asks with AskText.
+  virtual bool AskMultiLineText(const std::string& title, const std::string& prompt, std::string& text);
 };
 
 }  // namespace corvia::platform

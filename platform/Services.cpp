@@ -15,8 +15,9 @@ struct Defaults {
   HeadlessShell shell;
   SteadyClock clock;
   HeadlessFileDialogs fileDialogs;
+  HeadlessDialogs dialogs;
 
-  ServiceSet Set() { return ServiceSet{&messages, &progress, &views, &undo, &shell, &clock, &fileDialogs}; }
+  ServiceSet Set() { return ServiceSet{&messages, &progress, &views, &undo, &shell, &clock, &fileDialogs, &dialogs}; }
 };
 
 Defaults& TheDefaults() {
@@ -44,6 +45,7 @@ ServiceSet InstallServices(const ServiceSet& services) {
   if (!next.shell) next.shell = fallback.shell;
   if (!next.clock) next.clock = fallback.clock;
   if (!next.fileDialogs) next.fileDialogs = fallback.fileDialogs;
+  if (!next.dialogs) next.dialogs = fallback.dialogs;
   Current() = next;
   return previous;
 }

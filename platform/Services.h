@@ -4,6 +4,7 @@
 // so geometry code never finds a null front end.
 
 #include "platform/Clock.h"
+#include "platform/DialogFrontEnd.h"
 #include "platform/FileDialogFrontEnd.h"
 #include "platform/MessageFrontEnd.h"
 #include "platform/ProgressFrontEnd.h"
@@ -21,6 +22,7 @@ struct ServiceSet {
   Shell* shell = nullptr;
   Clock* clock = nullptr;
   FileDialogFrontEnd* fileDialogs = nullptr;
+  DialogFrontEnd* dialogs = nullptr;
 };
 
 // The installed front ends; never null members.

@@ -72,6 +72,15 @@ bool WxMessages::AskText(const std::string& title, const std::string& prompt, st
   return true;
 }
 
+bool WxMessages::AskMultiLineText(const std::string& title, const std::string& prompt, std::string& text) {
+  wxTextEntryDialog dialog(BoxOwner(), wxString::FromUTF8(prompt), wxString::FromUTF8(title), wxString::FromUTF8(text),
+                           wxTextEntryDialogStyle | wxTE_MULTILINE);
+  dialog.SetSize(dialog.FromDIP(wxSize(480, 320)));
+  if (dialog.ShowModal() != wxID_OK) return false;
+  text = dialog.GetValue().utf8_string();
+  return true;
+}
+
 MessageBoxReply WxMessages::ShowBox(const MessageBoxRequest& request) {
   MessageBoxReply reply;
   reply.checkBoxTicked = request.checkBoxInitial;

@@ -10,6 +10,7 @@ class WxMessages final : public MessageFrontEnd {
 public:
   MessageBoxReply ShowBox(const MessageBoxRequest& request) override;
   bool AskText(const std::string& title, const std::string& prompt, std::string& text) override;
+  bool AskMultiLineText(const std::string& title, const std::string& prompt, std::string& text) override;
 };
 
 }  // namespace corvia::platform

@@ -42,3 +42,51 @@ TEST(Services, PausedHeadlessWindowGivesUpInsteadOfHanging) {
   window.WaitWhilePaused();
   EXPECT_TRUE(window.CancelRequested());
 }
+
+namespace test_HeadlessDialogs {
+
+struct Greeting : DialogValues {
+  const char* DialogName() const override { return "Greeting"; }
+  int count = 1;
+};
+struct Other : DialogValues {
+  const char* DialogName() const override { return "Other"; }
+};
+
+TEST(HeadlessDialogs, ScriptsAnswerInOrderAndUnscriptedDialogsAreCancelled) {
+  auto& dialogs = corvia::testing::Platform().dialogs;
+  dialogs.Queue<Greeting>([](Greeting& g) {
+    g.count = 5;
+    return true;
+  });
+  dialogs.QueueCancel();
+  Greeting greeting;
+  EXPECT_TRUE(Services().dialogs->RunDialog(greeting));
+  EXPECT_EQ(greeting.count, 5);
+  EXPECT_FALSE(Services().dialogs->RunDialog(greeting));
+  EXPECT_FALSE(Services().dialogs->RunDialog(greeting));  // nothing queued
+  EXPECT_EQ(dialogs.mShown, (std::vector<std::string>{"Greeting", "Greeting", "Greeting"}));
+
+  // A script written for another dialog cancels the one that met it.
+  dialogs.Queue<Greeting>([](Greeting&) { return true; });
+  Other other;
+  EXPECT_FALSE(Services().dialogs->RunDialog(other));
+  EXPECT_EQ(dialogs.mMismatches, std::vector<std::string>{"Other"});
+}
+
+TEST(HeadlessDialogs, ModelessDialogsStayOpenUntilClosed) {
+  auto& dialogs = corvia::testing::Platform().dialogs;
+  Greeting greeting;
+  Services().dialogs->Refresh("Greeting");
+  EXPECT_TRUE(dialogs.mRefreshed.empty());
+  dialogs.QueueOk();
+  Services().dialogs->ShowModeless(greeting);
+  EXPECT_TRUE(Services().dialogs->IsOpen("Greeting"));
+  EXPECT_FALSE(Services().dialogs->IsOpen("Other"));
+  Services().dialogs->Refresh("Greeting");
+  EXPECT_EQ(dialogs.mRefreshed, std::vector<std::string>{"Greeting"});
+  dialogs.Close("Greeting");
+  EXPECT_FALSE(Services().dialogs->IsOpen("Greeting"));
+}
+
+}  // namespace test_HeadlessDialogs

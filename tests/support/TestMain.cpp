@@ -22,6 +22,7 @@ namespace {
 class ResetBetweenTests : public ::testing::EmptyTestEventListener {
   void OnTestStart(const ::testing::TestInfo&) override {
     corvia::testing::Platform().messages.Clear();
+    corvia::testing::Platform().dialogs.Clear();
     corvia::testing::TakeExpectInternalErrors();
     corvia::testing::ResetColorChooserScript();
   }

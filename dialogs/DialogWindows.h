@@ -1,0 +1,21 @@
+#pragma once
+// The windows of the dialogs, one runner per record kind: each shows its window on a
+// copy of the record and writes the copy back only on OK.
+
+namespace corvia {
+
+class AugmentDlg;
+class CPolyhedraDialog;
+class CTableDialog;
+class CTorusDialog;
+class LayoutDlg;
+class SpheresDlg;
+
+bool RunPolyhedraWindow(CPolyhedraDialog& values);
+bool RunAugmentWindow(AugmentDlg& values);
+bool RunTorusWindow(CTorusDialog& values);
+bool RunTableWindow(CTableDialog& values);
+bool RunLayoutWindow(LayoutDlg& values);
+bool RunSpheresWindow(SpheresDlg& values);
+
+}  // namespace corvia

@@ -1,0 +1,49 @@
+#include "dialogs/WxDialogs.h"
+
+#include "construction/PolyhedraDialog.h"
+#include "core/Messages.h"
+#include "dialogs/AugmentDlg.h"
+#include "dialogs/DialogBase.h"
+#include "dialogs/DialogWindows.h"
+#include "dialogs/LayoutDlg.h"
+#include "dialogs/SpheresDialog.h"
+#include "dialogs/TableDialog.h"
+#include "dialogs/TorusDialog.h"
+
+namespace corvia {
+
+namespace detail_WxDialogs {
+
+template <class T>
+bool Try(platform::DialogValues& values, bool (*run)(T&), bool& result) {
+  T* typed = dynamic_cast<T*>(&values);
+  if (!typed) return false;
+  result = run(*typed);
+  return true;
+}
+
+}  // namespace detail_WxDialogs
+
+bool WxDialogs::RunDialog(platform::DialogValues& values) {
+  using detail_WxDialogs::Try;
+  bool result = false;
+  if (Try<CPolyhedraDialog>(values, RunPolyhedraWindow, result) || Try<AugmentDlg>(values, RunAugmentWindow, result) ||
+      Try<CTorusDialog>(values, RunTorusWindow, result) || Try<CTableDialog>(values, RunTableWindow, result) ||
+      Try<LayoutDlg>(values, RunLayoutWindow, result) || Try<SpheresDlg>(values, RunSpheresWindow, result)) {
+    return result;
+  }
+  ShowInternalError("RunDialog: No window for the dialog %s", values.DialogName());
+  return false;
+}
+
+void WxDialogs::ShowModeless(platform::DialogValues& values) {
+  ShowInternalError("ShowModeless: No window for the dialog %s", values.DialogName());
+}
+
+bool WxDialogs::IsOpen(const std::string& name) const { return FindOpenDialog(name.c_str()) != nullptr; }
+
+void WxDialogs::Refresh(const std::string& name) {
+  if (CorviaDialog* dialog = FindOpenDialog(name.c_str())) dialog->TransferDataToWindow();
+}
+
+}  // namespace corvia

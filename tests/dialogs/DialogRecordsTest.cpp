@@ -1,0 +1,234 @@
+// The dialogs as their callers use them, answered by the headless front end: what a
+// confirmed dialog hands back and changes, and that a cancelled one changes nothing.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "construction/Augmentation.h"
+#include "construction/LibraryEntry.h"
+#include "construction/LibraryHooks.h"
+#include "construction/ModelLookup.h"
+#include "construction/PolyhedraDialog.h"
+#include "dialogs/AugmentDlg.h"
+#include "dialogs/DialogHelpers.h"
+#include "dialogs/LayoutDlg.h"
+#include "dialogs/SpheresDialog.h"
+#include "dialogs/StellationPlanes.h"
+#include "dialogs/TableDialog.h"
+#include "dialogs/TorusDialog.h"
+#include "model/Poly.h"
+#include "nets/ReferenceSpheres.h"
+#include "stellation/FaceTypeBlock.h"
+#include "symmetry/SimplePoly.h"
+#include "tests/construction/DerivedModelChecks.h"
+#include "tests/support/MissingServices.h"
+#include "tests/support/TestSupport.h"
+
+namespace test_DialogRecords {
+
+using namespace corvia;
+namespace ct = corvia::testing;
+using ct::Platform;
+
+LibraryEntry* Find(const char* text) {
+  bool recognised = false, dual = false;
+  return LookUpModel(text, &recognised, false, &dual, false);
+}
+
+TEST(PolyhedraDialog, TheChosenModelComesBackAndCancelGivesNone) {
+  LibraryEntry* cube = Find("cube");
+  ASSERT_NE(cube, nullptr);
+  Platform().dialogs.Queue<CPolyhedraDialog>([cube](CPolyhedraDialog& d) {
+    d.mEntry = cube;
+    d.mIsDual = true;
+    return true;
+  });
+  bool dual = false;
+  EXPECT_EQ(RunPolyhedraDialog(&dual), cube);
+  EXPECT_TRUE(dual);
+  Platform().dialogs.Queue<CPolyhedraDialog>([cube](CPolyhedraDialog& d) {
+    d.mEntry = cube;
+    return false;
+  });
+  EXPECT_EQ(RunPolyhedraDialog(&dual), nullptr);
+  EXPECT_FALSE(dual);
+  EXPECT_EQ(Platform().dialogs.mShown, (std::vector<std::string>{"PolyhedraDialog", "PolyhedraDialog"}));
+}
+
+TEST(AugmentDlg, ParametersGoToTheAugmentation) {
+  AugmentDlg dialog{AugmentDlg::Blank{}};
+  dialog.mOptions = kAugmentPyramid | kPyramidCircumradius2 | kAugmentSameType;
+  dialog.mScale = -2.5;
+  dialog.mMemorySlot = 3;
+  dialog.mFilePath = "/tmp/model.corv";
+  dialog.mNewFaceColour = 0x00112233;
+  Augmentation augmentation(nullptr);
+  dialog.GetParameters(augmentation);
+  // A negative scale digs the solid in, and the scale itself stays positive.
+  EXPECT_EQ(augmentation.mOptions, dialog.mOptions | kAugmentExcavate);
+  EXPECT_EQ(augmentation.mScale, 2.5);
+  EXPECT_EQ(augmentation.mMemorySlot, 3);
+  EXPECT_EQ(augmentation.mFilePath, "/tmp/model.corv");
+  EXPECT_EQ(augmentation.mNewFaceColour, 0x00112233u);
+
+  // Turning an excavation round with a negative scale makes it an augmentation.
+  dialog.mOptions |= kAugmentExcavate;
+  dialog.GetParameters(augmentation);
+  EXPECT_EQ(augmentation.mOptions & kAugmentExcavate, 0u);
+
+  // A whole model is added at its own size, and a dual chosen in the browser means
+  // the model's dual.
+  LibraryEntry* cube = Find("cube");
+  dialog.mOptions = kAugmentBuiltIn;
+  dialog.mEntry = cube;
+  dialog.mEntryIsDual = true;
+  dialog.GetParameters(augmentation);
+  EXPECT_EQ(augmentation.mScale, 1.0);
+  EXPECT_EQ(augmentation.mLibraryEntry, cube);
+  EXPECT_EQ(augmentation.mOptions, kAugmentBuiltIn | kAugmentUseDual);
+}
+
+TEST(AugmentDlg, ConfirmedOptionsAreRememberedAndCancelledOnesNot) {
+  Platform().dialogs.Queue<AugmentDlg>([](AugmentDlg& d) {
+    d.mOptions = kAugmentPrism | kPrismLongestEdge | kAugmentKeepColours;
+    d.mScale = 0.5;
+    return true;
+  });
+  AugmentDlg first;
+  ASSERT_TRUE(first.DoModal());
+  EXPECT_EQ(first.mScale, 0.5);
+  Platform().dialogs.Queue<AugmentDlg>([](AugmentDlg& d) {
+    d.mOptions = kAugmentCupola;
+    d.mScale = 9.0;
+    return false;
+  });
+  AugmentDlg second;
+  EXPECT_EQ(second.mOptions, kAugmentPrism | kPrismLongestEdge | kAugmentKeepColours);
+  EXPECT_FALSE(second.DoModal());
+  EXPECT_EQ(second.mScale, 0.5);
+  EXPECT_EQ(AugmentDlg().mScale, 0.5);
+}
+
+TEST(AugmentDlg, ANegativeScaleExcavatesTheCube) {
+  ct::MissingServicesOnly missing;
+  ct::TemplateModel cube("4.4.4");
+  ASSERT_TRUE(cube.built);
+  AugmentDlg dialog{AugmentDlg::Blank{}};
+  dialog.mOptions = kAugmentPyramid | kPyramidCircumradius;
+  dialog.mScale = -0.5;
+  Augmentation* augmentation = cube.poly.GetAugmentation();
+  dialog.GetParameters(*augmentation);
+  cube.poly.GetShownBlock()->SetCurrentFace(cube.poly.GetFace(0));
+  ASSERT_TRUE(cube.poly.PrepareAugmentation(augmentation->mOptions, augmentation));
+  EXPECT_LT(augmentation->mHeight, 0.0);
+  std::unique_ptr<SimplePoly> dug = CreateAugmentedPoly(augmentation->mOptions, *augmentation);
+  augmentation->Reset();
+  ASSERT_TRUE(dug);
+  const ct::ModelFigures figures = ct::Measure(*dug);
+  EXPECT_EQ(figures.verts, 9);
+  EXPECT_EQ(figures.faceKinds, (std::map<int, int>{{3, 4}, {4, 5}}));
+}
+
+TEST(TorusDialog, BuildsTheTorusOfTheValuesAndRemembersThem) {
+  Platform().dialogs.Queue<CTorusDialog>([](CTorusDialog& d) {
+    d.mTubeRadius = 0.25;
+    d.mRings = 8;
+    d.mSegments = 6;
+    return true;
+  });
+  std::unique_ptr<SimplePoly> torus = RunTorusDialog();
+  ASSERT_TRUE(torus);
+  EXPECT_EQ(torus->NumVerts(), 48);
+  EXPECT_EQ(torus->NumFaces(), 48);
+  CTorusDialog next;
+  EXPECT_EQ(next.mRings, 8);
+  EXPECT_EQ(next.mSegments, 6);
+  EXPECT_EQ(next.mTubeRadius, 0.25);
+  Platform().dialogs.Queue<CTorusDialog>([](CTorusDialog& d) {
+    d.mRings = 99;
+    return false;
+  });
+  EXPECT_EQ(RunTorusDialog(), nullptr);
+  EXPECT_EQ(CTorusDialog().mRings, 8);
+}
+
+TEST(TableDialog, ChosenRowOrMinusOne) {
+  CTableDialog table("Choose a Geomag color", 2, 3, {"Color", "Name"}, {"", "Red", "", "Green", "", "Blue"},
+                     {0x0000FF, 0x00FF00, 0xFF0000}, 1);
+  EXPECT_EQ(table.Cell(2, 1), "Blue");
+  EXPECT_EQ(table.Cell(3, 1), "");
+  Platform().dialogs.Queue<CTableDialog>([](CTableDialog& d) {
+    EXPECT_EQ(d.mRow, 1);
+    EXPECT_EQ(d.mTitle, "Choose a Geomag color");
+    d.mRow = 2;
+    return true;
+  });
+  EXPECT_EQ(table.DoModal(), 2);
+  Platform().dialogs.QueueCancel();
+  EXPECT_EQ(table.DoModal(), -1);
+  EXPECT_EQ(table.mRow, 2);
+  // A row outside the table counts as no choice.
+  Platform().dialogs.Queue<CTableDialog>([](CTableDialog& d) {
+    d.mRow = 7;
+    return true;
+  });
+  EXPECT_EQ(table.DoModal(), -1);
+}
+
+TEST(LayoutDlg, HoldsTheChosenLayout) {
+  LayoutDlg dialog(4);
+  Platform().dialogs.Queue<LayoutDlg>([](LayoutDlg& d) {
+    EXPECT_EQ(d.mLayout, 4);
+    d.mLayout = 10;
+    return true;
+  });
+  EXPECT_TRUE(dialog.DoModal());
+  EXPECT_EQ(dialog.mLayout, 10);
+  Platform().dialogs.Queue<LayoutDlg>([](LayoutDlg& d) {
+    d.mLayout = 11;
+    return true;
+  });
+  EXPECT_FALSE(dialog.DoModal());
+  EXPECT_EQ(dialog.mLayout, 10);
+}
+
+TEST(SpheresDialog, ConfirmedRadiiBecomeTheReferenceSpheres) {
+  g_ReferenceSpheres = {1.0};
+  Platform().dialogs.Queue<SpheresDlg>([](SpheresDlg& d) {
+    EXPECT_EQ(d.mRadii, std::vector<double>{1.0});
+    d.mRadii = {2.0, -1.0, 0.0, 0.5};
+    return true;
+  });
+  const int redraws = Platform().views.mRedraws;
+  EXPECT_TRUE(SpheresDlg().DoModal());
+  EXPECT_EQ(g_ReferenceSpheres, (std::vector<double>{2.0, 0.5}));
+  EXPECT_GT(Platform().views.mRedraws, redraws);
+  Platform().dialogs.Queue<SpheresDlg>([](SpheresDlg& d) {
+    d.mRadii.clear();
+    return false;
+  });
+  EXPECT_FALSE(SpheresDlg().DoModal());
+  EXPECT_EQ(g_ReferenceSpheres, (std::vector<double>{2.0, 0.5}));
+  g_ReferenceSpheres.clear();
+}
+
+TEST(DialogHelpers, PlaneListAndMenuTexts) {
+  const double plane[4] = {0, 0, 1, 0.5};
+  AppendStellationPlane(plane);
+  AppendStellationPlane(plane);
+  EXPECT_EQ(CountPlaneList(), 2);
+  EXPECT_EQ(GetPlaneList()->mPlane[3], 0.5);
+  ClearPlaneList();
+  EXPECT_EQ(CountPlaneList(), 0);
+  EXPECT_EQ(GetPlaneList(), nullptr);
+
+  EXPECT_TRUE(MenuTextEquals("&Debug", "Debug"));
+  EXPECT_TRUE(MenuTextEquals("4&D", "&4D"));
+  EXPECT_FALSE(MenuTextEquals("Debug", "Debugging"));
+  EXPECT_FALSE(MenuTextEquals("De&bug", "Debog"));
+  EXPECT_TRUE(MenuTextEquals("", "&&"));
+  EXPECT_FALSE(MenuTextEquals(nullptr, "x"));
+}
+
+}  // namespace test_DialogRecords
