@@ -1,0 +1,327 @@
+// The dialogs' windows under a virtual display: each opened through the wx front end,
+// filled by a timer while its modal loop runs and confirmed or cancelled, so that no
+// person is needed. Messages go to the headless front end, so refusals are recorded
+// and never wait.
+
+#include <gtest/gtest.h>
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/listbox.h>
+#include <wx/listctrl.h>
+#include <wx/radiobox.h>
+#include <wx/textctrl.h>
+#include <wx/tglbtn.h>
+#include <wx/timer.h>
+
+#include <functional>
+#include <memory>
+
+#include "construction/Augmentation.h"
+#include "construction/LibraryEntry.h"
+#include "construction/LibraryHooks.h"
+#include "construction/ModelLookup.h"
+#include "construction/PolyhedraDialog.h"
+#include "core/Registry.h"
+#include "dialogs/AugmentDlg.h"
+#include "dialogs/DialogBase.h"
+#include "dialogs/LayoutDlg.h"
+#include "dialogs/SpheresDialog.h"
+#include "dialogs/TableDialog.h"
+#include "dialogs/TorusDialog.h"
+#include "dialogs/WxDialogs.h"
+#include "nets/ReferenceSpheres.h"
+#include "platform/SettingsStore.h"
+#include "symmetry/SimplePoly.h"
+#include "tests/support/TestSupport.h"
+
+namespace test_Dialogs {
+
+using namespace corvia;
+namespace ct = corvia::testing;
+
+// While it lives the wx dialogs answer and the settings are kept in a scratch file.
+class WxDialogsFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    mStore = std::make_unique<platform::SettingsStore>(ct::ScratchDir("dialogs") / "settings.conf");
+    mPreviousStore = platform::SettingsStore::InstallInstance(mStore.get());
+    platform::ServiceSet set = platform::Services();
+    set.dialogs = &mDialogs;
+    mPrevious = platform::InstallServices(set);
+  }
+  void TearDown() override {
+    platform::InstallServices(mPrevious);
+    platform::SettingsStore::InstallInstance(mPreviousStore);
+  }
+
+  WxDialogs mDialogs;
+  platform::ServiceSet mPrevious;
+  std::unique_ptr<platform::SettingsStore> mStore;
+  platform::SettingsStore* mPreviousStore = nullptr;
+};
+
+// Waits for the dialog of the key to open, then runs the script on it once; the
+// script fills the fields and presses a button.
+class Script : public wxTimer {
+ public:
+  Script(const char* key, std::function<void(CorviaDialog&)> script) : mKey(key), mScript(std::move(script)) {
+    Start(kPeriodMs);
+  }
+  void Notify() override {
+    CorviaDialog* dialog = GetTopDialog();
+    if (!dialog || dialog->GetKey() != mKey || !dialog->IsShown()) return;
+    Stop();
+    mRan = true;
+    mScript(*dialog);
+    // A script that stopped half way (a failed assertion) must not leave the test
+    // waiting for a person.
+    if (dialog->IsModal()) {
+      ADD_FAILURE() << mKey << " was left open";
+      dialog->EndModal(wxID_CANCEL);
+    }
+  }
+  bool Ran() const { return mRan; }
+
+ private:
+  static constexpr int kPeriodMs = 20;
+  std::string mKey;
+  std::function<void(CorviaDialog&)> mScript;
+  bool mRan = false;
+};
+
+template <class T>
+T* Control(CorviaDialog& dialog, const char* name) {
+  T* control = FindDialogControl<T>(&dialog, name);
+  EXPECT_NE(control, nullptr) << name;
+  return control;
+}
+
+void SetText(CorviaDialog& dialog, const char* name, const char* text) {
+  if (auto* field = Control<wxTextCtrl>(dialog, name)) field->SetValue(text);
+}
+
+void Click(CorviaDialog& dialog, const char* name) {
+  wxButton* button = Control<wxButton>(dialog, name);
+  if (!button) return;
+  wxCommandEvent event(wxEVT_BUTTON, button->GetId());
+  event.SetEventObject(button);
+  button->ProcessWindowEvent(event);
+}
+
+void SelectRadio(CorviaDialog& dialog, const char* name, int index) {
+  wxRadioBox* box = Control<wxRadioBox>(dialog, name);
+  if (!box) return;
+  box->SetSelection(index);
+  wxCommandEvent event(wxEVT_RADIOBOX, box->GetId());
+  event.SetInt(index);
+  event.SetEventObject(box);
+  box->ProcessWindowEvent(event);
+}
+
+TEST_F(WxDialogsFixture, TorusOkBuildsItCancelChangesNothingAndBadCountsAreRefused) {
+  {
+    Script script(CTorusDialog::kName, [](CorviaDialog& dialog) {
+      SetText(dialog, "tubeRadius", "1/4");
+      SetText(dialog, "rings", "2");
+      SetText(dialog, "segments", "6");
+      dialog.PressOk();
+      // Two rings are too few: the dialog stays open with the error shown.
+      EXPECT_TRUE(dialog.IsShown());
+      EXPECT_EQ(ct::Platform().messages.CountTitled("Error"), 1);
+      SetText(dialog, "rings", "2*4");
+      dialog.PressOk();
+    });
+    std::unique_ptr<SimplePoly> torus = RunTorusDialog();
+    EXPECT_TRUE(script.Ran());
+    ASSERT_TRUE(torus);
+    EXPECT_EQ(torus->NumVerts(), 48);
+    EXPECT_EQ(torus->NumFaces(), 48);
+  }
+  EXPECT_EQ(CTorusDialog().mTubeRadius, 0.25);
+  {
+    Script script(CTorusDialog::kName, [](CorviaDialog& dialog) {
+      SetText(dialog, "rings", "40");
+      dialog.PressCancel();
+    });
+    EXPECT_EQ(RunTorusDialog(), nullptr);
+    EXPECT_TRUE(script.Ran());
+  }
+  EXPECT_EQ(CTorusDialog().mRings, 8);
+
+  // The dialog's place is kept under its own key, and it opens there next time.
+  RegistryKeyPtr key = OpenRegistryKeyForWrite(TheRegistryApp(), CTorusDialog::kName, nullptr);
+  ASSERT_TRUE(key);
+  int x = -1, y = -1;
+  EXPECT_TRUE(GetRegistryInt(key.get(), "DialogX", x));
+  EXPECT_TRUE(GetRegistryInt(key.get(), "DialogY", y));
+  SetRegistryInt(key.get(), "DialogX", 130);
+  SetRegistryInt(key.get(), "DialogY", 110);
+  key->Close();
+  wxPoint shownAt;
+  {
+    Script script(CTorusDialog::kName, [&](CorviaDialog& dialog) {
+      shownAt = dialog.GetScreenPosition();
+      dialog.PressCancel();
+    });
+    RunTorusDialog();
+  }
+  EXPECT_EQ(shownAt, wxPoint(130, 110));
+}
+
+TEST_F(WxDialogsFixture, LayoutChoosesOneOfEleven) {
+  LayoutDlg layout(1);
+  Script script(LayoutDlg::kName, [](CorviaDialog& dialog) {
+    EXPECT_TRUE(Control<wxBitmapToggleButton>(dialog, "layout1")->GetValue());
+    wxBitmapToggleButton* six = Control<wxBitmapToggleButton>(dialog, "layout10");
+    six->SetValue(true);
+    wxCommandEvent event(wxEVT_TOGGLEBUTTON, six->GetId());
+    event.SetEventObject(six);
+    six->ProcessWindowEvent(event);
+    EXPECT_FALSE(Control<wxBitmapToggleButton>(dialog, "layout1")->GetValue());
+    dialog.PressOk();
+  });
+  EXPECT_TRUE(layout.DoModal());
+  EXPECT_EQ(layout.mLayout, 10);
+  Script cancel(LayoutDlg::kName, [](CorviaDialog& dialog) { dialog.PressCancel(); });
+  EXPECT_FALSE(layout.DoModal());
+  EXPECT_EQ(layout.mLayout, 10);
+}
+
+TEST_F(WxDialogsFixture, TableGivesTheChosenRow) {
+  CTableDialog table("Choose a Geomag color", 2, 3, {"Color", "Name"}, {"", "Red", "", "Green", "", "Blue"},
+                     {0x0000FF, 0x00FF00, 0xFF0000}, 0);
+  Script script(CTableDialog::kName, [](CorviaDialog& dialog) {
+    wxListCtrl* list = Control<wxListCtrl>(dialog, "table");
+    EXPECT_EQ(list->GetItemCount(), 3);
+    EXPECT_EQ(list->GetItemText(2, 1), "Blue");
+    EXPECT_EQ(list->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED), 0);
+    list->SetItemState(2, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    dialog.PressOk();
+  });
+  EXPECT_EQ(table.DoModal(), 2);
+  Script cancel(CTableDialog::kName, [](CorviaDialog& dialog) { dialog.PressCancel(); });
+  EXPECT_EQ(table.DoModal(), -1);
+  // The column widths were kept.
+  RegistryKeyPtr key = OpenRegistryKeyForRead(TheRegistryApp(), CTableDialog::kName, nullptr);
+  ASSERT_TRUE(key);
+  int width = 0;
+  EXPECT_TRUE(GetRegistryInt(key.get(), "Column1", width));
+  EXPECT_GT(width, 0);
+}
+
+TEST_F(WxDialogsFixture, SpheresAddedThroughTheRadiusPrompt) {
+  g_ReferenceSpheres = {1.5};
+  ct::Platform().messages.QueueText("2*3");
+  ct::Platform().messages.QueueText("0");  // refused: no sphere of radius 0
+  ct::Platform().messages.QueueText("0.5");
+  Script script(SpheresDlg::kName, [](CorviaDialog& dialog) {
+    wxListBox* list = Control<wxListBox>(dialog, "radii");
+    EXPECT_EQ(list->GetCount(), 1u);
+    Click(dialog, "add");
+    Click(dialog, "add");
+    EXPECT_EQ(list->GetCount(), 3u);
+    EXPECT_EQ(list->GetString(1), "6");
+    EXPECT_EQ(list->GetString(2), "0.5");
+    list->SetSelection(0);
+    Click(dialog, "remove");
+    dialog.PressOk();
+  });
+  EXPECT_TRUE(SpheresDlg().DoModal());
+  EXPECT_EQ(g_ReferenceSpheres, (std::vector<double>{6.0, 0.5}));
+  EXPECT_EQ(ct::Platform().messages.CountTitled("Error"), 1);
+  Script cancel(SpheresDlg::kName, [](CorviaDialog& dialog) {
+    Control<wxListBox>(dialog, "radii")->SetSelection(0);
+    Click(dialog, "remove");
+    dialog.PressCancel();
+  });
+  EXPECT_FALSE(SpheresDlg().DoModal());
+  EXPECT_EQ(g_ReferenceSpheres, (std::vector<double>{6.0, 0.5}));
+  g_ReferenceSpheres.clear();
+}
+
+TEST_F(WxDialogsFixture, AugmentationOptionsFromTheWindow) {
+  AugmentDlg dialog{AugmentDlg::Blank{}};
+  dialog.mOptions = kAugmentPyramid;
+  Script script(AugmentDlg::kName, [](CorviaDialog& window) {
+    SelectRadio(window, "kind", 2);  // prism
+    wxChoice* height = Control<wxChoice>(window, "heightMode");
+    EXPECT_EQ(height->GetCount(), 4u);
+    height->SetSelection(2);
+    SetText(window, "scale", "-1/2");
+    SelectRadio(window, "faces", 1);
+    SelectRadio(window, "colours", 1);
+    Control<wxCheckBox>(window, "keepCoincident")->SetValue(true);
+    Control<wxChoice>(window, "previewStyle")->SetSelection(2);
+    window.PressOk();
+  });
+  ASSERT_TRUE(dialog.DoModal());
+  EXPECT_EQ(dialog.mOptions, kAugmentPrism | kPrismLongestEdge | kAugmentSameType | kAugmentKeepColours |
+                                 kAugmentKeepCoincident | kAugmentPreviewSolid | kAugmentPreviewWireFrame);
+  EXPECT_EQ(dialog.mScale, -0.5);
+  Augmentation augmentation(nullptr);
+  dialog.GetParameters(augmentation);
+  EXPECT_TRUE(augmentation.mOptions & kAugmentExcavate);
+  EXPECT_EQ(augmentation.mScale, 0.5);
+
+  // A built-in model must be chosen first; cancelling keeps the prism.
+  Script refused(AugmentDlg::kName, [](CorviaDialog& window) {
+    SelectRadio(window, "kind", 5);
+    EXPECT_FALSE(Control<wxTextCtrl>(window, "scale")->IsEnabled());
+    window.PressOk();
+    EXPECT_TRUE(window.IsShown());
+    window.PressCancel();
+  });
+  EXPECT_FALSE(dialog.DoModal());
+  EXPECT_EQ(ct::Platform().messages.CountTitled("Error"), 1);
+  EXPECT_EQ(dialog.mOptions & kAugmentSolidMask, kAugmentPrism);
+}
+
+TEST_F(WxDialogsFixture, PolyhedraBrowserSearchesAndChooses) {
+  ModelSearchCriteria before = gModelSearchCriteria;
+  bool recognised = false;
+  LibraryEntry* cube = LookUpModel("cube", &recognised, false, nullptr, false);
+  ASSERT_NE(cube, nullptr);
+  {
+    Script script(CPolyhedraDialog::kName, [](CorviaDialog& dialog) {
+      SetText(dialog, "name", "cube");
+      Click(dialog, "search");
+      wxListBox* results = Control<wxListBox>(dialog, "results");
+      ASSERT_GT(results->GetCount(), 0u);
+      EXPECT_EQ(results->GetString(0), "Cube");
+      results->SetSelection(0);
+      dialog.PressOk();
+    });
+    bool dual = true;
+    EXPECT_EQ(RunPolyhedraDialog(&dual), cube);
+    EXPECT_FALSE(dual);
+    EXPECT_EQ(gModelSearchCriteria.mName, "cube");
+  }
+  {
+    // Bounds on the counts: of the models named like the tetrahedron only those
+    // of at most four faces. Cancelled, the search stands as it was.
+    Script script(CPolyhedraDialog::kName, [](CorviaDialog& dialog) {
+      SetText(dialog, "name", "tetrahedron");
+      Click(dialog, "search");
+      wxListBox* results = Control<wxListBox>(dialog, "results");
+      EXPECT_NE(results->FindString("Truncated Tetrahedron"), wxNOT_FOUND);
+      SetText(dialog, "maxFaces", "4");
+      Click(dialog, "search");
+      EXPECT_NE(results->FindString("Tetrahedron"), wxNOT_FOUND);
+      EXPECT_EQ(results->FindString("Truncated Tetrahedron"), wxNOT_FOUND);
+      SetText(dialog, "maxFaces", "four");
+      Click(dialog, "search");
+      EXPECT_EQ(ct::Platform().messages.CountTitled("Error"), 1);
+      dialog.PressCancel();
+    });
+    EXPECT_EQ(RunPolyhedraDialog(), nullptr);
+    EXPECT_EQ(gModelSearchCriteria.mName, "cube");
+    EXPECT_EQ(gModelSearchCriteria.mMaxFaces, kCriteriaUnset);
+    ASSERT_NE(GetSearchResults(), nullptr);
+    EXPECT_EQ(GetSearchResults()->mEntry, cube);
+  }
+  gModelSearchCriteria = before;
+  ClearSearchResults();
+}
+
+}  // namespace test_Dialogs
