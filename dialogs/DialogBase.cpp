@@ -16,6 +16,7 @@
 #include "core/Strings.h"
 #include "core/Registry.h"
 #include "platform/wx/WxOwner.h"
+#include "ui/NewFrame.h"
 
 namespace corvia {
 
@@ -26,7 +27,18 @@ std::vector<CorviaDialog*> gOpen;
 constexpr const char* kDialogX = "DialogX";
 constexpr const char* kDialogY = "DialogY";
 
-void Forget(CorviaDialog* dialog) { gOpen.erase(std::remove(gOpen.begin(), gOpen.end(), dialog), gOpen.end()); }
+// Open dialogs are also the main window's running dialogs, which its close-down ends.
+void Remember(CorviaDialog* dialog) {
+  gOpen.erase(std::remove(gOpen.begin(), gOpen.end(), dialog), gOpen.end());
+  gOpen.push_back(dialog);
+  RemoveRunningDialog(dialog);
+  AddRunningDialog(dialog);
+}
+
+void Forget(CorviaDialog* dialog) {
+  gOpen.erase(std::remove(gOpen.begin(), gOpen.end(), dialog), gOpen.end());
+  RemoveRunningDialog(dialog);
+}
 
 }  // namespace detail_DialogBase
 
@@ -45,8 +57,7 @@ CorviaDialog::~CorviaDialog() {
 bool CorviaDialog::Show(bool show) {
   if (show) {
     RestorePlacement();
-    detail_DialogBase::Forget(this);
-    detail_DialogBase::gOpen.push_back(this);
+    detail_DialogBase::Remember(this);
   } else {
     if (IsShown()) SavePlacement();
     detail_DialogBase::Forget(this);
@@ -56,8 +67,7 @@ bool CorviaDialog::Show(bool show) {
 
 int CorviaDialog::ShowModal() {
   RestorePlacement();
-  detail_DialogBase::Forget(this);
-  detail_DialogBase::gOpen.push_back(this);
+  detail_DialogBase::Remember(this);
   const int result = wxDialog::ShowModal();
   SavePlacement();
   detail_DialogBase::Forget(this);

@@ -5,7 +5,7 @@
 #include "dialogs/AugmentDlg.h"
 #include "dialogs/DialogBase.h"
 #include "dialogs/DialogWindows.h"
-#include "dialogs/LayoutDlg.h"
+#include "ui/LayoutDlg.h"
 #include "dialogs/SpheresDialog.h"
 #include "dialogs/TableDialog.h"
 #include "dialogs/TorusDialog.h"

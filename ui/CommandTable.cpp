@@ -493,6 +493,18 @@ std::string StripMenuText(const std::string& text) {
   return out;
 }
 
+bool MenuTextEquals(const char* a, const char* b) {
+  if (!a || !b) return a == b;
+  for (;;) {
+    while (*a == '&') ++a;
+    while (*b == '&') ++b;
+    if (*a != *b) return false;
+    if (!*a) return true;
+    ++a;
+    ++b;
+  }
+}
+
 std::string GetCommandMenuPath(int id) {
   const CommandInfo* info = FindCommand(id);
   if (!info || !*info->path) return std::string();

@@ -56,6 +56,8 @@ std::vector<std::string> SplitMenuPath(const char* path);
 // A menu text without its "&" mnemonics ("&&" stays one "&") and without what
 // follows a tab.
 std::string StripMenuText(const std::string& text);
+// Whether two menu texts are the same when every '&' (the mnemonic mark) is left out.
+bool MenuTextEquals(const char* a, const char* b);
 // The menu path of a command joined by "->", mnemonics and accelerators left out;
 // empty for a command without a menu item.
 std::string GetCommandMenuPath(int id);

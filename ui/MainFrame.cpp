@@ -197,8 +197,8 @@ void CMainFrame::CreateMenu() {
   // The program shows neither the four-dimensional nor the debugging menu.
   wxMenuBar* bar = mMenu.GetMenuBar();
   for (int i = static_cast<int>(bar->GetMenuCount()) - 1; i >= 0; --i) {
-    const std::string label = StripMenuText(bar->GetMenuLabel(i).utf8_string());
-    if (label == "4D" || label == "Debug") mMenu.DeleteTopMenu(i);
+    const std::string label = bar->GetMenuLabel(i).utf8_string();
+    if (MenuTextEquals(label.c_str(), "4D") || MenuTextEquals(label.c_str(), "Debug")) mMenu.DeleteTopMenu(i);
   }
   for (const CommandInfo& info : GetCommandTable()) {
     if (info.flags & kCommandTakenOut) mMenu.DeleteODMenu(info.id);

@@ -1,6 +1,5 @@
 #include "ui/NewFrame.h"
 
-#include <wx/choicdlg.h>
 #include <wx/dialog.h>
 #include <wx/display.h>
 #include <wx/statusbr.h>
@@ -14,6 +13,7 @@
 #include "render/NewView.h"
 #include "ui/CommandIds.h"
 #include "ui/CommandTable.h"
+#include "ui/LayoutDlg.h"
 #include "ui/NewSplitter.h"
 #include "ui/PaneViews.h"
 #include "ui/PaneWindow.h"
@@ -55,33 +55,6 @@ int NextLayoutOfKey(int command, int current) {
     default:
       return current;
   }
-}
-
-// The Choose Layout dialog: the current layout in, the chosen one out.
-bool RunLayoutDialog(wxWindow* parent, int& index) {
-  static const char* const kDescriptions[kNumLayouts] = {
-      "One pane",
-      "Two panes side by side",
-      "Three panes side by side",
-      "Three panes: two stacked on the left",
-      "Three panes: two stacked on the right",
-      "Four panes in a grid",
-      "Four panes: three stacked on the left",
-      "Four panes: three stacked on the right",
-      "Five panes: four on the left",
-      "Five panes: four on the right",
-      "Six panes in a grid",
-  };
-  wxArrayString choices;
-  for (const char* d : kDescriptions) choices.Add(d);
-  wxSingleChoiceDialog dialog(parent, "Choose how the panes are arranged:", "Choose Layout", choices);
-  dialog.SetSelection(std::clamp(index, 0, kNumLayouts - 1));
-  AddRunningDialog(&dialog);
-  const int answer = dialog.ShowModal();
-  RemoveRunningDialog(&dialog);
-  if (answer != wxID_OK) return false;
-  index = dialog.GetSelection();
-  return true;
 }
 
 }  // namespace detail_NewFrame
@@ -250,8 +223,8 @@ void NewFrame::OnLayoutCommand(wxCommandEvent& event) {
   const int current = GetCurrentLayoutIndex();
   const int command = FromWxId(event.GetId());
   if (command == kCmdChooseLayout) {
-    int index = current;
-    if (detail_NewFrame::RunLayoutDialog(this, index)) SetLayout(index);
+    LayoutDlg dialog(current);
+    if (dialog.DoModal()) SetLayout(dialog.mLayout);
     return;
   }
   SetLayout(detail_NewFrame::NextLayoutOfKey(command, current));

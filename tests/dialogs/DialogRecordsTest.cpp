@@ -11,8 +11,7 @@
 #include "construction/ModelLookup.h"
 #include "construction/PolyhedraDialog.h"
 #include "dialogs/AugmentDlg.h"
-#include "dialogs/DialogHelpers.h"
-#include "dialogs/LayoutDlg.h"
+#include "ui/LayoutDlg.h"
 #include "dialogs/SpheresDialog.h"
 #include "dialogs/StellationPlanes.h"
 #include "dialogs/TableDialog.h"
@@ -213,7 +212,7 @@ TEST(SpheresDialog, ConfirmedRadiiBecomeTheReferenceSpheres) {
   g_ReferenceSpheres.clear();
 }
 
-TEST(DialogHelpers, PlaneListAndMenuTexts) {
+TEST(StellationPlanes, ClearPlaneListEmptiesTheList) {
   const double plane[4] = {0, 0, 1, 0.5};
   AppendStellationPlane(plane);
   AppendStellationPlane(plane);
@@ -222,13 +221,6 @@ TEST(DialogHelpers, PlaneListAndMenuTexts) {
   ClearPlaneList();
   EXPECT_EQ(CountPlaneList(), 0);
   EXPECT_EQ(GetPlaneList(), nullptr);
-
-  EXPECT_TRUE(MenuTextEquals("&Debug", "Debug"));
-  EXPECT_TRUE(MenuTextEquals("4&D", "&4D"));
-  EXPECT_FALSE(MenuTextEquals("Debug", "Debugging"));
-  EXPECT_FALSE(MenuTextEquals("De&bug", "Debog"));
-  EXPECT_TRUE(MenuTextEquals("", "&&"));
-  EXPECT_FALSE(MenuTextEquals(nullptr, "x"));
 }
 
 }  // namespace test_DialogRecords

@@ -7,6 +7,9 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
+#include <wx/combobox.h>
+#include <wx/display.h>
+#include <wx/frame.h>
 #include <wx/listbox.h>
 #include <wx/listctrl.h>
 #include <wx/radiobox.h>
@@ -25,7 +28,7 @@
 #include "core/Registry.h"
 #include "dialogs/AugmentDlg.h"
 #include "dialogs/DialogBase.h"
-#include "dialogs/LayoutDlg.h"
+#include "ui/LayoutDlg.h"
 #include "dialogs/SpheresDialog.h"
 #include "dialogs/TableDialog.h"
 #include "dialogs/TorusDialog.h"
@@ -33,7 +36,9 @@
 #include "nets/ReferenceSpheres.h"
 #include "platform/SettingsStore.h"
 #include "symmetry/SimplePoly.h"
+#include "tests/gui/GuiTestSupport.h"
 #include "tests/support/TestSupport.h"
+#include "ui/ComboDropWidth.h"
 
 namespace test_Dialogs {
 
@@ -322,6 +327,25 @@ TEST_F(WxDialogsFixture, PolyhedraBrowserSearchesAndChooses) {
   }
   gModelSearchCriteria = before;
   ClearSearchResults();
+}
+
+TEST(ComboDropWidth, WidestEntryWithinTheScreen) {
+  wxFrame frame(nullptr, wxID_ANY, "combo", wxPoint(0, 0), wxSize(400, 200));
+  auto* combo = new wxComboBox(&frame, wxID_ANY, "", wxPoint(10, 10), wxSize(80, -1));
+  frame.Show();
+  ct::YieldFor(50);
+  EXPECT_GE(SetComboDropWidth(combo), 1);
+  combo->Append("short");
+  const int narrow = SetComboDropWidth(combo);
+  combo->Append("a much longer entry than the combo itself can show");
+  const int wide = SetComboDropWidth(combo);
+  EXPECT_GT(wide, narrow);
+  EXPECT_GT(wide, combo->GetTextExtent("a much longer entry than the combo itself can show").x);
+  // Near the screen's right edge the list stops at the edge.
+  frame.Move(1200, 0);
+  ct::YieldFor(50);
+  const int screenRight = wxDisplay(0u).GetGeometry().GetRight() + 1;
+  EXPECT_LE(SetComboDropWidth(combo), screenRight - combo->GetScreenPosition().x);
 }
 
 }  // namespace test_Dialogs

@@ -50,6 +50,12 @@ TEST(CommandTable, PathsPromptsAndAccelerators) {
   EXPECT_EQ(GetCommandPrompt(32984), "Set Single Face Color");
   EXPECT_EQ(GetCommandPrompt(32815), "Next Stellation");
   EXPECT_EQ(StripMenuText("Tidy Facetings && Duals\tCtrl+T"), "Tidy Facetings & Duals");
+  EXPECT_TRUE(MenuTextEquals("&Debug", "Debug"));
+  EXPECT_TRUE(MenuTextEquals("4&D", "&4D"));
+  EXPECT_FALSE(MenuTextEquals("Debug", "Debugging"));
+  EXPECT_FALSE(MenuTextEquals("De&bug", "Debog"));
+  EXPECT_TRUE(MenuTextEquals("", "&&"));
+  EXPECT_FALSE(MenuTextEquals(nullptr, "x"));
 
   int flags = 0, key = 0;
   ASSERT_TRUE(ParseAccelerator("Ctrl+Shift+C", flags, key));

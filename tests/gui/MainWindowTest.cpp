@@ -9,6 +9,7 @@
 #include <wx/dcmemory.h>
 #include <wx/dcscreen.h>
 #include <wx/display.h>
+#include <wx/timer.h>
 #include <wx/uiaction.h>
 
 #include <cstdlib>
@@ -17,6 +18,8 @@
 
 #include "core/Registry.h"
 #include "core/ioStream.h"
+#include "dialogs/DialogBase.h"
+#include "dialogs/WxDialogs.h"
 #include "model/Globals.h"
 #include "platform/SettingsStore.h"
 #include "render/NewView.h"
@@ -24,6 +27,7 @@
 #include "tests/support/TestSupport.h"
 #include "ui/CommandIds.h"
 #include "ui/CommandTable.h"
+#include "ui/LayoutDlg.h"
 #include "ui/Layouts.h"
 #include "ui/MainFrame.h"
 #include "ui/NewSplitter.h"
@@ -137,6 +141,46 @@ TEST_F(MainWindow, ElevenLayoutsFromTheKeysShowTheirPanesAndViewTypes) {
     }
   }
   EXPECT_EQ(seen.size(), 11u);
+}
+
+TEST_F(MainWindow, ChooseLayoutRunsTheLayoutDialog) {
+  OpenFrame();
+  ASSERT_EQ(GetCurrentLayoutIndex(), kLayout2);
+  auto& dialogs = corvia::testing::Platform().dialogs;
+  dialogs.Queue<LayoutDlg>([](LayoutDlg& d) {
+    EXPECT_EQ(d.mLayout, kLayout2);
+    d.mLayout = kLayout4Grid;
+    return true;
+  });
+  Command(kCmdChooseLayout);
+  EXPECT_EQ(GetCurrentLayoutIndex(), kLayout4Grid);
+  EXPECT_EQ(mFrame->GetPaneWindows().size(), 4u);
+  dialogs.Queue<LayoutDlg>([](LayoutDlg& d) {
+    d.mLayout = kLayout1;
+    return false;
+  });
+  Command(kCmdChooseLayout);
+  EXPECT_EQ(GetCurrentLayoutIndex(), kLayout4Grid);
+
+  // The real dialog is one of the running dialogs, which the close-down cancels.
+  WxDialogs wx;
+  platform::ServiceSet set = platform::Services();
+  set.dialogs = &wx;
+  const platform::ServiceSet before = platform::InstallServices(set);
+  struct EndRunning : wxTimer {
+    void Notify() override {
+      if (!GetTopDialog()) return;
+      Stop();
+      ended = true;
+      EndRunningDialogs();
+    }
+    bool ended = false;
+  } end;
+  end.Start(20);
+  Command(kCmdChooseLayout);
+  platform::InstallServices(before);
+  EXPECT_TRUE(end.ended);
+  EXPECT_EQ(GetCurrentLayoutIndex(), kLayout4Grid);
 }
 
 TEST_F(MainWindow, LayoutsRememberTheirViewTypesAndRatios) {

@@ -1,4 +1,4 @@
-#include "dialogs/DialogHelpers.h"
+#include "ui/ComboDropWidth.h"
 
 #include <dlfcn.h>
 
@@ -9,18 +9,6 @@
 #include <algorithm>
 
 namespace corvia {
-
-bool MenuTextEquals(const char* a, const char* b) {
-  if (!a || !b) return a == b;
-  for (;;) {
-    while (*a == '&') ++a;
-    while (*b == '&') ++b;
-    if (*a != *b) return false;
-    if (!*a) return true;
-    ++a;
-    ++b;
-  }
-}
 
 int SetComboDropWidth(wxComboBox* combo) {
   if (!combo) return 0;

@@ -1,4 +1,4 @@
-#include "dialogs/LayoutDlg.h"
+#include "ui/LayoutDlg.h"
 
 #include "platform/Services.h"
 
