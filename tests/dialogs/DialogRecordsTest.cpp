@@ -12,10 +12,12 @@
 #include "construction/PolyhedraDialog.h"
 #include "dialogs/AugmentDlg.h"
 #include "ui/LayoutDlg.h"
+#include "dialogs/SelectByIndex.h"
 #include "dialogs/SpheresDialog.h"
 #include "dialogs/StellationPlanes.h"
 #include "dialogs/TableDialog.h"
 #include "dialogs/TorusDialog.h"
+#include "model/Globals.h"
 #include "model/Poly.h"
 #include "nets/ReferenceSpheres.h"
 #include "stellation/FaceTypeBlock.h"
@@ -224,3 +226,50 @@ TEST(StellationPlanes, ClearPlaneListEmptiesTheList) {
 }
 
 }  // namespace test_DialogRecords
+
+namespace test_SelectByIndex {
+
+using namespace corvia;
+namespace ct = corvia::testing;
+
+struct CubeDocument : DocumentAccess {
+  Poly* GetCurrentPoly() override { return poly; }
+  Poly* poly = nullptr;
+};
+
+TEST(SelectElementByIndex, SelectsByNumberFromOneAndRefusesOthers) {
+  ct::TemplateModel cube("4.4.4");
+  ASSERT_TRUE(cube.built);
+  CubeDocument document;
+  document.poly = &cube.poly;
+  DocumentAccess* before = InstallDocumentAccess(&document);
+  auto& messages = ct::Platform().messages;
+
+  messages.QueueText("7");
+  messages.QueueText("0");
+  messages.QueueText("6");
+  EXPECT_TRUE(SelectElementByIndex(IndexedElement::Face));
+  EXPECT_EQ(cube.poly.mSelectedElement, cube.poly.GetFace(5));
+  EXPECT_EQ(messages.CountTitled("Error"), 2);
+  EXPECT_EQ(messages.TextPrompts()[0], "Number of the face to select (1 to 6):");
+
+  messages.QueueText("8");
+  EXPECT_TRUE(SelectElementByIndex(IndexedElement::Vertex));
+  EXPECT_EQ(cube.poly.mSelectedElement, cube.poly.GetVertex(7));
+
+  messages.QueueText("12");
+  EXPECT_TRUE(SelectElementByIndex(IndexedElement::Edge));
+  EXPECT_EQ(cube.poly.GetSelectedEdge(), cube.poly.GetEdge(11));
+
+  // On the dual side the faces are the cube's vertices.
+  cube.poly.mShowDual = 1;
+  messages.QueueText("8");
+  EXPECT_TRUE(SelectElementByIndex(IndexedElement::Face));
+  EXPECT_EQ(cube.poly.mSelectedElement, cube.poly.GetVertex(7));
+
+  EXPECT_FALSE(SelectElementByIndex(IndexedElement::Face));  // cancelled
+  EXPECT_EQ(cube.poly.mSelectedElement, cube.poly.GetVertex(7));
+  InstallDocumentAccess(before);
+}
+
+}  // namespace test_SelectByIndex
