@@ -11,6 +11,7 @@
 #include "core/Folders.h"
 #include "core/Globals.h"
 #include "core/Messages.h"
+#include "dialogs/StellationPlanes.h"
 #include "dialogs/WxDialogs.h"
 #include "files/ImageFormats.h"
 #include "platform/HttpClient.h"
@@ -90,6 +91,8 @@ wxFrame* StartUp() {
 }
 
 void ShutDown() {
+  // What the dialogs kept for the whole run.
+  ClearPlaneList();
   CPolyApp::Get().ExitInstance();
   platform::SaveResult saved = platform::SettingsStore::Instance().Save();
   if (!saved.saved && !saved.error.empty()) std::fprintf(stderr, "corvia: %s\n", saved.error.c_str());
