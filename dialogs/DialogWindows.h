@@ -8,6 +8,7 @@ class AugmentDlg;
 class CPolyhedraDialog;
 class CTableDialog;
 class CTorusDialog;
+class FontOptionsDlg;
 class LayoutDlg;
 class SpheresDlg;
 
@@ -17,5 +18,6 @@ bool RunTorusWindow(CTorusDialog& values);
 bool RunTableWindow(CTableDialog& values);
 bool RunLayoutWindow(LayoutDlg& values);
 bool RunSpheresWindow(SpheresDlg& values);
+bool RunFontOptionsWindow(FontOptionsDlg& values);
 
 }  // namespace corvia

@@ -5,6 +5,7 @@
 #include "dialogs/AugmentDlg.h"
 #include "dialogs/DialogBase.h"
 #include "dialogs/DialogWindows.h"
+#include "dialogs/FontOptionsDlg.h"
 #include "ui/LayoutDlg.h"
 #include "dialogs/SpheresDialog.h"
 #include "dialogs/TableDialog.h"
@@ -29,7 +30,8 @@ bool WxDialogs::RunDialog(platform::DialogValues& values) {
   bool result = false;
   if (Try<CPolyhedraDialog>(values, RunPolyhedraWindow, result) || Try<AugmentDlg>(values, RunAugmentWindow, result) ||
       Try<CTorusDialog>(values, RunTorusWindow, result) || Try<CTableDialog>(values, RunTableWindow, result) ||
-      Try<LayoutDlg>(values, RunLayoutWindow, result) || Try<SpheresDlg>(values, RunSpheresWindow, result)) {
+      Try<LayoutDlg>(values, RunLayoutWindow, result) || Try<SpheresDlg>(values, RunSpheresWindow, result) ||
+      Try<FontOptionsDlg>(values, RunFontOptionsWindow, result)) {
     return result;
   }
   ShowInternalError("RunDialog: No window for the dialog %s", values.DialogName());

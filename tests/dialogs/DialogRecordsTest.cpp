@@ -11,6 +11,7 @@
 #include "construction/ModelLookup.h"
 #include "construction/PolyhedraDialog.h"
 #include "dialogs/AugmentDlg.h"
+#include "dialogs/FontOptionsDlg.h"
 #include "ui/LayoutDlg.h"
 #include "dialogs/SelectByIndex.h"
 #include "dialogs/SpheresDialog.h"
@@ -20,6 +21,7 @@
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "nets/ReferenceSpheres.h"
+#include "render/GLFont.h"
 #include "stellation/FaceTypeBlock.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/construction/DerivedModelChecks.h"
@@ -273,3 +275,28 @@ TEST(SelectElementByIndex, SelectsByNumberFromOneAndRefusesOthers) {
 }
 
 }  // namespace test_SelectByIndex
+
+namespace test_FontOptions {
+
+using namespace corvia;
+namespace ct = corvia::testing;
+
+TEST(FontOptionsDialog, TheChosenFontBecomesTheDefault) {
+  const std::string before = GetDefaultFontName();
+  ct::Platform().dialogs.Queue<FontOptionsDlg>([&](FontOptionsDlg& d) {
+    EXPECT_EQ(d.mDefaultFont, before);
+    d.mDefaultFont = "Liberation Serif";
+    return true;
+  });
+  EXPECT_TRUE(FontOptionsDlg().DoModal());
+  EXPECT_STREQ(GetDefaultFontName(), "Liberation Serif");
+  ct::Platform().dialogs.Queue<FontOptionsDlg>([](FontOptionsDlg& d) {
+    d.mDefaultFont = "DejaVu Sans";
+    return false;
+  });
+  EXPECT_FALSE(FontOptionsDlg().DoModal());
+  EXPECT_STREQ(GetDefaultFontName(), "Liberation Serif");
+  SetDefaultFontName(before.c_str());
+}
+
+}  // namespace test_FontOptions

@@ -28,12 +28,14 @@
 #include "core/Registry.h"
 #include "dialogs/AugmentDlg.h"
 #include "dialogs/DialogBase.h"
+#include "dialogs/FontOptionsDlg.h"
 #include "ui/LayoutDlg.h"
 #include "dialogs/SpheresDialog.h"
 #include "dialogs/TableDialog.h"
 #include "dialogs/TorusDialog.h"
 #include "dialogs/WxDialogs.h"
 #include "nets/ReferenceSpheres.h"
+#include "render/GLFont.h"
 #include "platform/SettingsStore.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/gui/GuiTestSupport.h"
@@ -327,6 +329,33 @@ TEST_F(WxDialogsFixture, PolyhedraBrowserSearchesAndChooses) {
   }
   gModelSearchCriteria = before;
   ClearSearchResults();
+}
+
+TEST_F(WxDialogsFixture, FontOptionsChooseAnInstalledFont) {
+  const std::string before = GetDefaultFontName();
+  {
+    Script script(FontOptionsDlg::kName, [](CorviaDialog& dialog) {
+      wxComboBox* font = Control<wxComboBox>(dialog, "defaultFont");
+      EXPECT_EQ(font->GetValue(), "Arial");
+      EXPECT_NE(font->FindString("Liberation Serif"), wxNOT_FOUND);
+      font->SetValue("No Such Font");
+      dialog.PressOk();
+      EXPECT_EQ(ct::Platform().messages.CountTitled("Error"), 1);
+      font->SetValue("Liberation Serif");
+      dialog.PressOk();
+    });
+    EXPECT_TRUE(FontOptionsDlg().DoModal());
+  }
+  EXPECT_STREQ(GetDefaultFontName(), "Liberation Serif");
+  {
+    Script script(FontOptionsDlg::kName, [](CorviaDialog& dialog) {
+      Control<wxComboBox>(dialog, "defaultFont")->SetValue("DejaVu Sans");
+      dialog.PressCancel();
+    });
+    EXPECT_FALSE(FontOptionsDlg().DoModal());
+  }
+  EXPECT_STREQ(GetDefaultFontName(), "Liberation Serif");
+  SetDefaultFontName(before.c_str());
 }
 
 TEST(ComboDropWidth, WidestEntryWithinTheScreen) {
