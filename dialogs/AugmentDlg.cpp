@@ -21,7 +21,9 @@ AugmentDlg& Remembered() {
 
 }  // namespace detail_AugmentDlg
 
-AugmentDlg::AugmentDlg() { *this = detail_AugmentDlg::Remembered(); }
+AugmentDlg::AugmentDlg() {
+  *this = detail_AugmentDlg::Remembered();
+}
 
 bool AugmentDlg::DoModal() {
   AugmentDlg answer = *this;

@@ -29,8 +29,8 @@ namespace detail_AugmentWindow {
 // The radio choices in the order of their option bits.
 const uint32_t kKinds[] = {kAugmentPyramid, kAugmentCupola,  kAugmentPrism, kAugmentAntiprism,
                            kAugmentMemory,  kAugmentBuiltIn, kAugmentFile};
-const char* const kKindNames[] = {"Pyramid", "Cupola", "Prism", "Antiprism", "Model in memory", "Built-in model",
-                                  "Model file"};
+const char* const kKindNames[] = {"Pyramid",         "Cupola",         "Prism",     "Antiprism",
+                                  "Model in memory", "Built-in model", "Model file"};
 constexpr int kNumKinds = 7;
 
 const char* const kPyramidHeights[] = {
@@ -57,8 +57,8 @@ const char* const kFaceChoices[] = {"The selected face only", "All faces of the 
 const uint32_t kFaceBits[] = {kAugmentSelectedFace, kAugmentSameType, kAugmentSameShapeAndSize, kAugmentSameShape};
 
 const char* const kColourChoices[] = {"Colour by the colour scheme", "Keep the colours of both models",
-                                      "New faces take the colour of the augmented face", "New faces in this colour:",
-                                      "New faces in a colour the model does not use yet"};
+                                      "New faces take the colour of the augmented face",
+                                      "New faces in this colour:", "New faces in a colour the model does not use yet"};
 const uint32_t kColourBits[] = {0, kAugmentKeepColours, kAugmentInheritColour, kAugmentGivenColour,
                                 kAugmentUnusedColour};
 
@@ -104,8 +104,8 @@ class AugmentWindow : public CorviaDialog {
     mHeight->Bind(wxEVT_CHOICE, [this](wxCommandEvent&) { mHeightMode = std::max(0, mHeight->GetSelection()); });
     heightBox->Add(mHeight, 0, wxEXPAND | wxBOTTOM, FromDIP(4));
     auto* scaleRow = new wxBoxSizer(wxHORIZONTAL);
-    scaleRow->Add(new wxStaticText(heightBox->GetStaticBox(), wxID_ANY, "Scale:"), 0,
-                  wxALIGN_CENTER_VERTICAL | wxRIGHT, FromDIP(6));
+    scaleRow->Add(new wxStaticText(heightBox->GetStaticBox(), wxID_ANY, "Scale:"), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT,
+                  FromDIP(6));
     mScale = new wxTextCtrl(heightBox->GetStaticBox(), wxID_ANY, "", wxDefaultPosition, wxDefaultSize, 0,
                             wxDefaultValidator, "scale");
     scaleRow->Add(mScale, 1);
@@ -117,8 +117,8 @@ class AugmentWindow : public CorviaDialog {
 
     auto* modelBox = new wxStaticBoxSizer(wxVERTICAL, this, "Model to add");
     wxWindow* box = modelBox->GetStaticBox();
-    mMemory = new wxChoice(box, wxID_ANY, wxDefaultPosition, wxDefaultSize, 0, nullptr, 0, wxDefaultValidator,
-                           "memorySlot");
+    mMemory =
+        new wxChoice(box, wxID_ANY, wxDefaultPosition, wxDefaultSize, 0, nullptr, 0, wxDefaultValidator, "memorySlot");
     for (int slot = 0; slot < kNumMemorySlots; ++slot) mMemory->Append(MemorySlotText(slot));
     modelBox->Add(mMemory, 0, wxEXPAND | wxBOTTOM, FromDIP(4));
     auto* entryRow = new wxBoxSizer(wxHORIZONTAL);
@@ -132,8 +132,8 @@ class AugmentWindow : public CorviaDialog {
     auto* fileRow = new wxBoxSizer(wxHORIZONTAL);
     mFile = new wxTextCtrl(box, wxID_ANY, "", wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, "filePath");
     fileRow->Add(mFile, 1, wxRIGHT, FromDIP(6));
-    mBrowse = new wxButton(box, wxID_ANY, "Browse...", wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
-                           "browse");
+    mBrowse =
+        new wxButton(box, wxID_ANY, "Browse...", wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, "browse");
     mBrowse->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { BrowseFile(); });
     fileRow->Add(mBrowse);
     modelBox->Add(fileRow, 0, wxEXPAND | wxBOTTOM, FromDIP(4));
@@ -142,8 +142,8 @@ class AugmentWindow : public CorviaDialog {
     modelBox->Add(mUseDual);
     left->Add(modelBox, 0, wxEXPAND);
 
-    mFaces = new wxRadioBox(this, wxID_ANY, "Faces to augment", wxDefaultPosition, wxDefaultSize,
-                            Strings(kFaceChoices), 1, wxRA_SPECIFY_COLS, wxDefaultValidator, "faces");
+    mFaces = new wxRadioBox(this, wxID_ANY, "Faces to augment", wxDefaultPosition, wxDefaultSize, Strings(kFaceChoices),
+                            1, wxRA_SPECIFY_COLS, wxDefaultValidator, "faces");
     right->Add(mFaces, 0, wxEXPAND | wxBOTTOM, FromDIP(6));
     mSameColour = new wxCheckBox(this, wxID_ANY, "Only faces of the selected face's colour", wxDefaultPosition,
                                  wxDefaultSize, 0, wxDefaultValidator, "sameColour");
@@ -346,11 +346,7 @@ class AugmentWindow : public CorviaDialog {
 }  // namespace detail_AugmentWindow
 
 bool RunAugmentWindow(AugmentDlg& values) {
-  AugmentDlg edited = values;
-  detail_AugmentWindow::AugmentWindow window(edited);
-  if (window.ShowModal() != wxID_OK) return false;
-  values = edited;
-  return true;
+  return RunWindowOnCopy<detail_AugmentWindow::AugmentWindow>(values);
 }
 
 }  // namespace corvia

@@ -7,14 +7,14 @@
 #include <wx/textctrl.h>
 
 #include <algorithm>
-#include <cstdarg>
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
 
 #include "core/Equation.h"
 #include "core/Messages.h"
-#include "core/Strings.h"
 #include "core/Registry.h"
+#include "core/Strings.h"
 #include "platform/wx/WxOwner.h"
 #include "ui/NewFrame.h"
 
@@ -164,9 +164,13 @@ std::string FormatFieldNumber(double value) {
   return text;
 }
 
-const std::vector<CorviaDialog*>& GetOpenDialogs() { return detail_DialogBase::gOpen; }
+const std::vector<CorviaDialog*>& GetOpenDialogs() {
+  return detail_DialogBase::gOpen;
+}
 
-CorviaDialog* GetTopDialog() { return detail_DialogBase::gOpen.empty() ? nullptr : detail_DialogBase::gOpen.back(); }
+CorviaDialog* GetTopDialog() {
+  return detail_DialogBase::gOpen.empty() ? nullptr : detail_DialogBase::gOpen.back();
+}
 
 CorviaDialog* FindOpenDialog(const char* key) {
   for (CorviaDialog* dialog : detail_DialogBase::gOpen) {

@@ -66,6 +66,17 @@ CorviaDialog* FindOpenDialog(const char* key);
 void LoadListColumnWidths(wxListCtrl* list, const char* dialogKey);
 void SaveListColumnWidths(wxListCtrl* list, const char* dialogKey);
 
+// Runs the window W of a record modally on a copy of it: the record takes the copy
+// only when the user confirms.
+template <class W, class T>
+bool RunWindowOnCopy(T& values) {
+  T edited = values;
+  W window(edited);
+  if (window.ShowModal() != wxID_OK) return false;
+  values = edited;
+  return true;
+}
+
 // Finds a child control by its name (tests fill dialogs through it).
 template <class T>
 T* FindDialogControl(wxWindow* dialog, const char* name) {

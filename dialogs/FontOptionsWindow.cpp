@@ -54,11 +54,7 @@ class FontOptionsWindow : public CorviaDialog {
 }  // namespace detail_FontOptionsWindow
 
 bool RunFontOptionsWindow(FontOptionsDlg& values) {
-  FontOptionsDlg edited = values;
-  detail_FontOptionsWindow::FontOptionsWindow window(edited);
-  if (window.ShowModal() != wxID_OK) return false;
-  values = edited;
-  return true;
+  return RunWindowOnCopy<detail_FontOptionsWindow::FontOptionsWindow>(values);
 }
 
 }  // namespace corvia

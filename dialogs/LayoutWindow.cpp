@@ -75,8 +75,8 @@ class LayoutWindow : public CorviaDialog {
     auto* grid = new wxGridSizer(4, FromDIP(6), FromDIP(6));
     const wxSize size = FromDIP(wxSize(63, 47));
     for (int i = 0; i < LayoutDlg::kNumChoices; ++i) {
-      auto* button = new wxBitmapToggleButton(this, wxID_ANY, DrawPicture(i, size), wxDefaultPosition, wxDefaultSize,
-                                              0, wxDefaultValidator, "layout" + std::to_string(i));
+      auto* button = new wxBitmapToggleButton(this, wxID_ANY, DrawPicture(i, size), wxDefaultPosition, wxDefaultSize, 0,
+                                              wxDefaultValidator, "layout" + std::to_string(i));
       LayoutRecord record;
       DefineLayout(record, i);
       button->SetToolTip(wxString::Format("%d pane%s", record.numPanes, record.numPanes > 1 ? "s" : ""));
@@ -116,11 +116,7 @@ class LayoutWindow : public CorviaDialog {
 }  // namespace detail_LayoutWindow
 
 bool RunLayoutWindow(LayoutDlg& values) {
-  LayoutDlg edited = values;
-  detail_LayoutWindow::LayoutWindow window(edited);
-  if (window.ShowModal() != wxID_OK) return false;
-  values = edited;
-  return true;
+  return RunWindowOnCopy<detail_LayoutWindow::LayoutWindow>(values);
 }
 
 }  // namespace corvia

@@ -49,8 +49,8 @@ class PolyhedraWindow : public CorviaDialog {
                            wxDefaultValidator, "name");
     mName->Bind(wxEVT_TEXT_ENTER, [this](wxCommandEvent&) { Search(); });
     searchRow->Add(mName, 1, wxRIGHT, FromDIP(6));
-    auto* search = new wxButton(this, wxID_ANY, "Search", wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
-                                "search");
+    auto* search =
+        new wxButton(this, wxID_ANY, "Search", wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, "search");
     search->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Search(); });
     searchRow->Add(search);
     column->Add(searchRow, 0, wxEXPAND | wxBOTTOM, FromDIP(8));
@@ -62,8 +62,8 @@ class PolyhedraWindow : public CorviaDialog {
     for (int i = 0; i < kNumCounts; ++i) {
       grid->Add(new wxStaticText(this, wxID_ANY, kCountNames[i]), 0, wxALIGN_CENTER_VERTICAL);
       for (int bound = 0; bound < 2; ++bound) {
-        auto* field = new wxTextCtrl(this, wxID_ANY, "", wxDefaultPosition, FromDIP(wxSize(70, -1)),
-                                     wxTE_PROCESS_ENTER, wxDefaultValidator, bound ? kMaxNames[i] : kMinNames[i]);
+        auto* field = new wxTextCtrl(this, wxID_ANY, "", wxDefaultPosition, FromDIP(wxSize(70, -1)), wxTE_PROCESS_ENTER,
+                                     wxDefaultValidator, bound ? kMaxNames[i] : kMinNames[i]);
         field->Bind(wxEVT_TEXT_ENTER, [this](wxCommandEvent&) { Search(); });
         mBounds[static_cast<size_t>(2 * i + bound)] = field;
         grid->Add(field);
@@ -197,14 +197,9 @@ class SearchSnapshot {
 
 bool RunPolyhedraWindow(CPolyhedraDialog& values) {
   const detail_PolyhedraWindow::SearchSnapshot before;
-  CPolyhedraDialog edited = values;
-  detail_PolyhedraWindow::PolyhedraWindow window(edited);
-  if (window.ShowModal() != wxID_OK) {
-    before.Restore();
-    return false;
-  }
-  values = edited;
-  return true;
+  if (RunWindowOnCopy<detail_PolyhedraWindow::PolyhedraWindow>(values)) return true;
+  before.Restore();
+  return false;
 }
 
 }  // namespace corvia

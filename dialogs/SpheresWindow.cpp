@@ -89,11 +89,7 @@ class SpheresWindow : public CorviaDialog {
 }  // namespace detail_SpheresWindow
 
 bool RunSpheresWindow(SpheresDlg& values) {
-  SpheresDlg edited = values;
-  detail_SpheresWindow::SpheresWindow window(edited);
-  if (window.ShowModal() != wxID_OK) return false;
-  values = edited;
-  return true;
+  return RunWindowOnCopy<detail_SpheresWindow::SpheresWindow>(values);
 }
 
 }  // namespace corvia

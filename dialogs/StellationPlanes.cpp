@@ -19,7 +19,9 @@ StellationPlaneNode* AppendStellationPlane(const double plane[4]) {
   return node;
 }
 
-StellationPlaneNode* GetPlaneList() { return static_cast<StellationPlaneNode*>(detail_StellationPlanes::gHead); }
+StellationPlaneNode* GetPlaneList() {
+  return static_cast<StellationPlaneNode*>(detail_StellationPlanes::gHead);
+}
 
 int CountPlaneList() {
   int count = 0;

@@ -5,8 +5,8 @@
 namespace corvia {
 
 CTableDialog::CTableDialog(const char* title, int numColumns, int numRows, const std::vector<std::string>& headers,
-                           const std::vector<std::string>& cells, const std::vector<uint32_t>& colours,
-                           int initialRow, int colourColumn)
+                           const std::vector<std::string>& cells, const std::vector<uint32_t>& colours, int initialRow,
+                           int colourColumn)
     : mTitle(title ? title : ""),
       mNumColumns(numColumns > 0 ? numColumns : 0),
       mNumRows(numRows > 0 ? numRows : 0),

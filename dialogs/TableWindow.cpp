@@ -27,8 +27,8 @@ class TableWindow : public CorviaDialog {
  public:
   explicit TableWindow(CTableDialog& values)
       : CorviaDialog(nullptr, values.mTitle.c_str(), CTableDialog::kName), mValues(values) {
-    mList = new wxListCtrl(this, wxID_ANY, wxDefaultPosition, FromDIP(wxSize(360, 260)),
-                           wxLC_REPORT | wxLC_SINGLE_SEL, wxDefaultValidator, "table");
+    mList = new wxListCtrl(this, wxID_ANY, wxDefaultPosition, FromDIP(wxSize(360, 260)), wxLC_REPORT | wxLC_SINGLE_SEL,
+                           wxDefaultValidator, "table");
     const wxSize swatch = FromDIP(wxSize(24, 14));
     mImages = std::make_unique<wxImageList>(swatch.x, swatch.y, false, values.mNumRows);
     for (int row = 0; row < values.mNumRows; ++row) {
@@ -85,11 +85,7 @@ class TableWindow : public CorviaDialog {
 }  // namespace detail_TableWindow
 
 bool RunTableWindow(CTableDialog& values) {
-  CTableDialog edited = values;
-  detail_TableWindow::TableWindow window(edited);
-  if (window.ShowModal() != wxID_OK) return false;
-  values = edited;
-  return true;
+  return RunWindowOnCopy<detail_TableWindow::TableWindow>(values);
 }
 
 }  // namespace corvia

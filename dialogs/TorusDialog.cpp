@@ -36,7 +36,9 @@ bool CTorusDialog::DoModal() {
   return true;
 }
 
-std::unique_ptr<SimplePoly> CTorusDialog::CreateModel() const { return CreateTorus(mTubeRadius, mRings, mSegments); }
+std::unique_ptr<SimplePoly> CTorusDialog::CreateModel() const {
+  return CreateTorus(mTubeRadius, mRings, mSegments);
+}
 
 std::unique_ptr<SimplePoly> RunTorusDialog() {
   CTorusDialog dialog;

@@ -14,7 +14,8 @@ namespace detail_TorusWindow {
 
 class TorusWindow : public CorviaDialog {
  public:
-  explicit TorusWindow(CTorusDialog& values) : CorviaDialog(nullptr, "Create a torus", CTorusDialog::kName), mValues(values) {
+  explicit TorusWindow(CTorusDialog& values)
+      : CorviaDialog(nullptr, "Create a torus", CTorusDialog::kName), mValues(values) {
     auto* grid = new wxFlexGridSizer(2, FromDIP(6), FromDIP(10));
     mRadius = AddField(grid, "Tube radius (ring radius 1):", "tubeRadius");
     mRings = AddField(grid, "Number of rings:", "rings");
@@ -64,11 +65,7 @@ class TorusWindow : public CorviaDialog {
 }  // namespace detail_TorusWindow
 
 bool RunTorusWindow(CTorusDialog& values) {
-  CTorusDialog edited = values;
-  detail_TorusWindow::TorusWindow window(edited);
-  if (window.ShowModal() != wxID_OK) return false;
-  values = edited;
-  return true;
+  return RunWindowOnCopy<detail_TorusWindow::TorusWindow>(values);
 }
 
 }  // namespace corvia

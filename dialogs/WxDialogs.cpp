@@ -6,10 +6,10 @@
 #include "dialogs/DialogBase.h"
 #include "dialogs/DialogWindows.h"
 #include "dialogs/FontOptionsDlg.h"
-#include "ui/LayoutDlg.h"
 #include "dialogs/SpheresDialog.h"
 #include "dialogs/TableDialog.h"
 #include "dialogs/TorusDialog.h"
+#include "ui/LayoutDlg.h"
 
 namespace corvia {
 
@@ -42,7 +42,9 @@ void WxDialogs::ShowModeless(platform::DialogValues& values) {
   ShowInternalError("ShowModeless: No window for the dialog %s", values.DialogName());
 }
 
-bool WxDialogs::IsOpen(const std::string& name) const { return FindOpenDialog(name.c_str()) != nullptr; }
+bool WxDialogs::IsOpen(const std::string& name) const {
+  return FindOpenDialog(name.c_str()) != nullptr;
+}
 
 void WxDialogs::Refresh(const std::string& name) {
   if (CorviaDialog* dialog = FindOpenDialog(name.c_str())) dialog->TransferDataToWindow();

@@ -1,7 +1,6 @@
 #include "ui/ComboDropWidth.h"
 
 #include <dlfcn.h>
-
 #include <wx/combobox.h>
 #include <wx/display.h>
 #include <wx/settings.h>
@@ -30,8 +29,7 @@ int SetComboDropWidth(wxComboBox* combo) {
   // runs on it), so its function is looked up rather than linked.
   if (width > combo->GetSize().GetWidth()) {
     using SetFixedWidth = void (*)(void*, int);
-    static auto setFixed =
-        reinterpret_cast<SetFixedWidth>(dlsym(RTLD_DEFAULT, "gtk_combo_box_set_popup_fixed_width"));
+    static auto setFixed = reinterpret_cast<SetFixedWidth>(dlsym(RTLD_DEFAULT, "gtk_combo_box_set_popup_fixed_width"));
     if (setFixed && combo->GetHandle()) setFixed(combo->GetHandle(), 0);
   }
   return width;

@@ -12,7 +12,6 @@
 #include "construction/PolyhedraDialog.h"
 #include "dialogs/AugmentDlg.h"
 #include "dialogs/FontOptionsDlg.h"
-#include "ui/LayoutDlg.h"
 #include "dialogs/SelectByIndex.h"
 #include "dialogs/SpheresDialog.h"
 #include "dialogs/StellationPlanes.h"
@@ -27,6 +26,7 @@
 #include "tests/construction/DerivedModelChecks.h"
 #include "tests/support/MissingServices.h"
 #include "tests/support/TestSupport.h"
+#include "ui/LayoutDlg.h"
 
 namespace test_DialogRecords {
 

@@ -29,18 +29,18 @@
 #include "dialogs/AugmentDlg.h"
 #include "dialogs/DialogBase.h"
 #include "dialogs/FontOptionsDlg.h"
-#include "ui/LayoutDlg.h"
 #include "dialogs/SpheresDialog.h"
 #include "dialogs/TableDialog.h"
 #include "dialogs/TorusDialog.h"
 #include "dialogs/WxDialogs.h"
 #include "nets/ReferenceSpheres.h"
-#include "render/GLFont.h"
 #include "platform/SettingsStore.h"
+#include "render/GLFont.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/TestSupport.h"
 #include "ui/ComboDropWidth.h"
+#include "ui/LayoutDlg.h"
 
 namespace test_Dialogs {
 
