@@ -10,6 +10,7 @@
 #include <vector>
 
 class wxListCtrl;
+class wxSizer;
 class wxTextCtrl;
 
 namespace corvia {
@@ -33,6 +34,10 @@ class CorviaDialog : public wxDialog {
  protected:
   // Puts the OK and Cancel buttons under the contents and fits the dialog.
   void FinishLayout(wxSizer* contents);
+  // For a dialog that stays open beside the main window: OK applies the fields and
+  // closes, Cancel closes, and closing destroys the window. Apply (added to the
+  // sizer) applies the fields and stays open.
+  void MakeModeless(wxSizer* applyPlace);
   // Tells the user what is wrong with a field and keeps the dialog open.
   bool RefuseField(const char* format, ...) __attribute__((format(printf, 2, 3)));
   // A number or equation typed in a field; false (after the evaluator's message,

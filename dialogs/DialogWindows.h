@@ -10,6 +10,7 @@ class CTableDialog;
 class CTorusDialog;
 class FontOptionsDlg;
 class LayoutDlg;
+class SphereCylinderDlg;
 class SpheresDlg;
 
 bool RunPolyhedraWindow(CPolyhedraDialog& values);
@@ -19,5 +20,8 @@ bool RunTableWindow(CTableDialog& values);
 bool RunLayoutWindow(LayoutDlg& values);
 bool RunSpheresWindow(SpheresDlg& values);
 bool RunFontOptionsWindow(FontOptionsDlg& values);
+
+// The modeless ones: opened, or brought forward when open.
+void ShowSphereCylinderWindow(SphereCylinderDlg& values);
 
 }  // namespace corvia

@@ -6,6 +6,7 @@
 #include "dialogs/DialogBase.h"
 #include "dialogs/DialogWindows.h"
 #include "dialogs/FontOptionsDlg.h"
+#include "dialogs/SphereCylinderDialog.h"
 #include "dialogs/SpheresDialog.h"
 #include "dialogs/TableDialog.h"
 #include "dialogs/TorusDialog.h"
@@ -39,6 +40,10 @@ bool WxDialogs::RunDialog(platform::DialogValues& values) {
 }
 
 void WxDialogs::ShowModeless(platform::DialogValues& values) {
+  if (auto* spheres = dynamic_cast<SphereCylinderDlg*>(&values)) {
+    ShowSphereCylinderWindow(*spheres);
+    return;
+  }
   ShowInternalError("ShowModeless: No window for the dialog %s", values.DialogName());
 }
 
@@ -48,6 +53,10 @@ bool WxDialogs::IsOpen(const std::string& name) const {
 
 void WxDialogs::Refresh(const std::string& name) {
   if (CorviaDialog* dialog = FindOpenDialog(name.c_str())) dialog->TransferDataToWindow();
+}
+
+void WxDialogs::Apply(const std::string& name) {
+  if (CorviaDialog* dialog = FindOpenDialog(name.c_str())) dialog->TransferDataFromWindow();
 }
 
 }  // namespace corvia

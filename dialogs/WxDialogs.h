@@ -12,6 +12,7 @@ class WxDialogs final : public platform::DialogFrontEnd {
   void ShowModeless(platform::DialogValues& values) override;
   bool IsOpen(const std::string& name) const override;
   void Refresh(const std::string& name) override;
+  void Apply(const std::string& name) override;
 };
 
 }  // namespace corvia

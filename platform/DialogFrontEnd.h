@@ -29,6 +29,9 @@ class DialogFrontEnd {
   virtual bool IsOpen(const std::string& name) const = 0;
   // Asks the open modeless dialog of that name to read its values again.
   virtual void Refresh(const std::string& name) = 0;
+  // Applies the fields of the open modeless dialog of that name, as its Apply button
+  // does.
+  virtual void Apply(const std::string& name) = 0;
 };
 
 }  // namespace corvia::platform

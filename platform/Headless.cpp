@@ -158,6 +158,10 @@ void HeadlessDialogs::Refresh(const std::string& name) {
   if (IsOpen(name)) mRefreshed.push_back(name);
 }
 
+void HeadlessDialogs::Apply(const std::string& name) {
+  if (IsOpen(name)) mApplied.push_back(name);
+}
+
 void HeadlessDialogs::QueueOk() {
   mScripts.push_back([](DialogValues&) { return true; });
   mExpected.emplace_back();
@@ -175,6 +179,7 @@ void HeadlessDialogs::Clear() {
   mShown.clear();
   mMismatches.clear();
   mRefreshed.clear();
+  mApplied.clear();
 }
 
 HeadlessPlatform::HeadlessPlatform() {

@@ -183,6 +183,7 @@ public:
   void ShowModeless(DialogValues& values) override;
   bool IsOpen(const std::string& name) const override { return mOpen.count(name) != 0; }
   void Refresh(const std::string& name) override;
+  void Apply(const std::string& name) override;
 
   // The next dialog's answer. The script sees the record only when it is of the kind
   // T (otherwise the dialog is cancelled and the mismatch recorded).
@@ -204,8 +205,9 @@ public:
   std::vector<std::string> mShown;
   // Dialogs that met a script written for another dialog.
   std::vector<std::string> mMismatches;
-  // Refresh requests that found their dialog open.
+  // Refresh and apply requests that found their dialog open.
   std::vector<std::string> mRefreshed;
+  std::vector<std::string> mApplied;
 
 private:
   bool Answer(DialogValues& values);

@@ -13,6 +13,7 @@
 #include "dialogs/AugmentDlg.h"
 #include "dialogs/FontOptionsDlg.h"
 #include "dialogs/SelectByIndex.h"
+#include "dialogs/SphereCylinderDialog.h"
 #include "dialogs/SpheresDialog.h"
 #include "dialogs/StellationPlanes.h"
 #include "dialogs/TableDialog.h"
@@ -300,3 +301,19 @@ TEST(FontOptionsDialog, TheChosenFontBecomesTheDefault) {
 }
 
 }  // namespace test_FontOptions
+
+namespace test_ModelessDialogs {
+
+using namespace corvia;
+namespace ct = corvia::testing;
+
+TEST(SphereCylinderDialog, FieldsAreAppliedOnlyWhileItIsOpen) {
+  auto& dialogs = ct::Platform().dialogs;
+  ApplySphereCylinderOptions();
+  EXPECT_TRUE(dialogs.mApplied.empty());
+  ShowSphereCylinderOptions();
+  ApplySphereCylinderOptions();
+  EXPECT_EQ(dialogs.mApplied, std::vector<std::string>{SphereCylinderDlg::kName});
+}
+
+}  // namespace test_ModelessDialogs

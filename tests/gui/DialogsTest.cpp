@@ -29,6 +29,7 @@
 #include "dialogs/AugmentDlg.h"
 #include "dialogs/DialogBase.h"
 #include "dialogs/FontOptionsDlg.h"
+#include "dialogs/SphereCylinderDialog.h"
 #include "dialogs/SpheresDialog.h"
 #include "dialogs/TableDialog.h"
 #include "dialogs/TorusDialog.h"
@@ -36,6 +37,7 @@
 #include "nets/ReferenceSpheres.h"
 #include "platform/SettingsStore.h"
 #include "render/GLFont.h"
+#include "render/ModelDrawSettings.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/TestSupport.h"
@@ -378,3 +380,51 @@ TEST(ComboDropWidth, WidestEntryWithinTheScreen) {
 }
 
 }  // namespace test_Dialogs
+
+namespace test_ModelessWindows {
+
+using namespace corvia;
+namespace ct = corvia::testing;
+using test_Dialogs::Control;
+using test_Dialogs::SetText;
+
+class ModelessFixture : public test_Dialogs::WxDialogsFixture {
+ protected:
+  void TearDown() override {
+    for (CorviaDialog* dialog : std::vector<CorviaDialog*>(GetOpenDialogs())) dialog->Destroy();
+    ct::YieldFor(20);
+    test_Dialogs::WxDialogsFixture::TearDown();
+  }
+};
+
+TEST_F(ModelessFixture, SphereAndCylinderOptionsGoToTheDrawSettings) {
+  const ModelDrawSettings before = GetModelDrawSettings();
+  ShowSphereCylinderOptions();
+  CorviaDialog* dialog = FindOpenDialog(SphereCylinderDlg::kName);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(Control<wxTextCtrl>(*dialog, "sphereRad")->GetValue(), "0.4");
+  Control<wxCheckBox>(*dialog, "spheresAndCylinders")->SetValue(true);
+  Control<wxCheckBox>(*dialog, "edgeCylinders")->SetValue(false);
+  SetText(*dialog, "sphereRad", "1/4");
+  Control<wxChoice>(*dialog, "cylinderMaterial")->SetSelection(4);
+  // Selecting a vertex applies the fields of the open dialog.
+  ApplySphereCylinderOptions();
+  EXPECT_TRUE(UsingVertexSpheres());
+  EXPECT_FALSE(UsingEdgeCylinders());
+  EXPECT_EQ(GetModelDrawSettings().sphereRad, 0.25);
+  EXPECT_EQ(GetModelDrawSettings().cylinderMaterial, 4);
+  // Opening it again brings the open one forward.
+  ShowSphereCylinderOptions();
+  EXPECT_EQ(FindOpenDialog(SphereCylinderDlg::kName), dialog);
+  SetText(*dialog, "cylinderRad", "0");
+  dialog->PressOk();
+  EXPECT_EQ(ct::Platform().messages.CountTitled("Error"), 1);
+  SetText(*dialog, "cylinderRad", "2");
+  dialog->PressCancel();
+  ct::YieldFor(20);
+  EXPECT_EQ(FindOpenDialog(SphereCylinderDlg::kName), nullptr);
+  EXPECT_EQ(GetModelDrawSettings().cylinderRad, before.cylinderRad);
+  GetModelDrawSettings() = before;
+}
+
+}  // namespace test_ModelessWindows
