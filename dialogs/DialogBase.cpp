@@ -96,14 +96,18 @@ void CorviaDialog::FinishLayout(wxSizer* contents) {
 }
 
 void CorviaDialog::MakeModeless(wxSizer* applyPlace) {
-  auto* apply = new wxButton(this, wxID_APPLY, "Apply", wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
-                             "apply");
+  auto* apply =
+      new wxButton(this, wxID_APPLY, "Apply", wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, "apply");
   apply->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { TransferDataFromWindow(); });
   applyPlace->Add(apply, 0, wxTOP, FromDIP(8));
-  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
-    if (Validate() && TransferDataFromWindow()) Close();
-  }, wxID_OK);
-  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Close(); }, wxID_CANCEL);
+  Bind(
+      wxEVT_BUTTON,
+      [this](wxCommandEvent&) {
+        if (Validate() && TransferDataFromWindow()) Close();
+      },
+      wxID_OK);
+  Bind(
+      wxEVT_BUTTON, [this](wxCommandEvent&) { Close(); }, wxID_CANCEL);
   Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { Destroy(); });
 }
 

@@ -5,9 +5,9 @@
 #include <wx/listctrl.h>
 #include <wx/sizer.h>
 
+#include "core/TableDialog.h"
 #include "dialogs/DialogBase.h"
 #include "dialogs/DialogWindows.h"
-#include "dialogs/TableDialog.h"
 
 namespace corvia {
 

@@ -2,13 +2,13 @@
 
 #include "construction/PolyhedraDialog.h"
 #include "core/Messages.h"
+#include "core/TableDialog.h"
 #include "dialogs/AugmentDlg.h"
 #include "dialogs/DialogBase.h"
 #include "dialogs/DialogWindows.h"
 #include "dialogs/FontOptionsDlg.h"
 #include "dialogs/SphereCylinderDialog.h"
 #include "dialogs/SpheresDialog.h"
-#include "dialogs/TableDialog.h"
 #include "dialogs/TorusDialog.h"
 #include "ui/LayoutDlg.h"
 

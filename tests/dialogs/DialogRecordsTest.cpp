@@ -16,7 +16,6 @@
 #include "dialogs/SphereCylinderDialog.h"
 #include "dialogs/SpheresDialog.h"
 #include "dialogs/StellationPlanes.h"
-#include "dialogs/TableDialog.h"
 #include "dialogs/TorusDialog.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
@@ -155,29 +154,6 @@ TEST(TorusDialog, BuildsTheTorusOfTheValuesAndRemembersThem) {
   });
   EXPECT_EQ(RunTorusDialog(), nullptr);
   EXPECT_EQ(CTorusDialog().mRings, 8);
-}
-
-TEST(TableDialog, ChosenRowOrMinusOne) {
-  CTableDialog table("Choose a Geomag color", 2, 3, {"Color", "Name"}, {"", "Red", "", "Green", "", "Blue"},
-                     {0x0000FF, 0x00FF00, 0xFF0000}, 1);
-  EXPECT_EQ(table.Cell(2, 1), "Blue");
-  EXPECT_EQ(table.Cell(3, 1), "");
-  Platform().dialogs.Queue<CTableDialog>([](CTableDialog& d) {
-    EXPECT_EQ(d.mRow, 1);
-    EXPECT_EQ(d.mTitle, "Choose a Geomag color");
-    d.mRow = 2;
-    return true;
-  });
-  EXPECT_EQ(table.DoModal(), 2);
-  Platform().dialogs.QueueCancel();
-  EXPECT_EQ(table.DoModal(), -1);
-  EXPECT_EQ(table.mRow, 2);
-  // A row outside the table counts as no choice.
-  Platform().dialogs.Queue<CTableDialog>([](CTableDialog& d) {
-    d.mRow = 7;
-    return true;
-  });
-  EXPECT_EQ(table.DoModal(), -1);
 }
 
 TEST(LayoutDlg, HoldsTheChosenLayout) {

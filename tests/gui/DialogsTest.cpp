@@ -31,7 +31,7 @@
 #include "dialogs/FontOptionsDlg.h"
 #include "dialogs/SphereCylinderDialog.h"
 #include "dialogs/SpheresDialog.h"
-#include "dialogs/TableDialog.h"
+#include "core/TableDialog.h"
 #include "dialogs/TorusDialog.h"
 #include "dialogs/WxDialogs.h"
 #include "nets/ReferenceSpheres.h"

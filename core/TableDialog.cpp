@@ -1,4 +1,4 @@
-#include "dialogs/TableDialog.h"
+#include "core/TableDialog.h"
 
 #include "platform/Services.h"
 
