@@ -108,7 +108,11 @@ void CorviaDialog::MakeModeless(wxSizer* applyPlace) {
       wxID_OK);
   Bind(
       wxEVT_BUTTON, [this](wxCommandEvent&) { Close(); }, wxID_CANCEL);
-  Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { Destroy(); });
+  // Hidden at once, so that it is no longer found open while it waits to be deleted.
+  Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) {
+    Hide();
+    Destroy();
+  });
 }
 
 bool CorviaDialog::RefuseField(const char* format, ...) {

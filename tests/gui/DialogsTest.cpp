@@ -421,8 +421,8 @@ TEST_F(ModelessFixture, SphereAndCylinderOptionsGoToTheDrawSettings) {
   EXPECT_EQ(ct::Platform().messages.CountTitled("Error"), 1);
   SetText(*dialog, "cylinderRad", "2");
   dialog->PressCancel();
-  ct::YieldFor(20);
   EXPECT_EQ(FindOpenDialog(SphereCylinderDlg::kName), nullptr);
+  ct::YieldFor(20);
   EXPECT_EQ(GetModelDrawSettings().cylinderRad, before.cylinderRad);
   GetModelDrawSettings() = before;
 }
