@@ -17,6 +17,7 @@
 #include "core/Strings.h"
 #include "core/TimeFormat.h"
 #include "core/VectorMath.h"
+#include "dialogs/SphereCylinderDialog.h"
 #include "files/ModelFile.h"
 #include "model/ColorSchemes.h"
 #include "model/Edge.h"
@@ -584,6 +585,7 @@ bool CPolyDoc::GetPanePolyNames(OpenGLView* view, std::string* name, std::string
   if (dualName) *dualName = GetDualPolyName(false, false);
   return true;
 }
+void CPolyDoc::ApplySphereCylinderOptions() { ::corvia::ApplySphereCylinderOptions(); }
 
 void CPolyDoc::MarkColorsStaleAndRedraw() {
   if (GetPaneSelectionMode() == kSelectColorHide) UpdateMouseHelp();

@@ -90,6 +90,7 @@ class CPolyDoc final : public DocumentAccess {
   void PivotAroundSelectedItem() override;
   uint32_t GetPaneViewType(OpenGLView* view) override;
   bool GetPanePolyNames(OpenGLView* view, std::string* name, std::string* dualName) override;
+  void ApplySphereCylinderOptions() override;
 
   // The information bar marks the type of the selected element.
   void MarkSelectedType(int kind, int typeNumber, bool dual) override;

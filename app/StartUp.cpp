@@ -25,6 +25,7 @@
 #include "platform/wx/WxShell.h"
 #include "ui/MainFrame.h"
 #include "ui/SharedGLContext.h"
+#include "ui/TransitionsDlg.h"
 
 namespace corvia::app {
 
@@ -93,6 +94,7 @@ wxFrame* StartUp() {
 void ShutDown() {
   // What the dialogs kept for the whole run.
   ClearPlaneList();
+  FreeSelectedOccasions();
   CPolyApp::Get().ExitInstance();
   platform::SaveResult saved = platform::SettingsStore::Instance().Save();
   if (!saved.saved && !saved.error.empty()) std::fprintf(stderr, "corvia: %s\n", saved.error.c_str());

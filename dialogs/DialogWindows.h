@@ -12,6 +12,7 @@ class FontOptionsDlg;
 class LayoutDlg;
 class SphereCylinderDlg;
 class SpheresDlg;
+class TransitionsDlg;
 
 bool RunPolyhedraWindow(CPolyhedraDialog& values);
 bool RunAugmentWindow(AugmentDlg& values);
@@ -23,5 +24,6 @@ bool RunFontOptionsWindow(FontOptionsDlg& values);
 
 // The modeless ones: opened, or brought forward when open.
 void ShowSphereCylinderWindow(SphereCylinderDlg& values);
+void ShowTransitionsWindow(TransitionsDlg& values);
 
 }  // namespace corvia

@@ -1,5 +1,6 @@
 // The window of the Sphere and Cylinder Options.
 
+#include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/sizer.h>
@@ -8,11 +9,13 @@
 
 #include <algorithm>
 
+#include "core/Globals.h"
 #include "dialogs/DialogBase.h"
 #include "dialogs/DialogWindows.h"
 #include "dialogs/SphereCylinderDialog.h"
 #include "platform/Services.h"
 #include "platform/wx/WxOwner.h"
+#include "render/DisplaySettings.h"
 #include "render/ModelDrawSettings.h"
 
 namespace corvia {
@@ -62,11 +65,27 @@ class SphereCylinderWindow : public CorviaDialog {
     mCylinderRad =
         new wxTextCtrl(this, wxID_ANY, "", wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, "cylinderRad");
     grid->Add(mCylinderRad, 1, wxEXPAND);
+    label("Sphere material:");
+    mSphereMaterial = new wxChoice(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, Strings(kMaterials, kNumMaterials),
+                                   0, wxDefaultValidator, "sphereMaterial");
+    grid->Add(mSphereMaterial, 1, wxEXPAND);
     label("Cylinder material:");
     mCylinderMaterial = new wxChoice(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                                      Strings(kMaterials, kNumMaterials), 0, wxDefaultValidator, "cylinderMaterial");
     grid->Add(mCylinderMaterial, 1, wxEXPAND);
     column->Add(grid, 0, wxEXPAND | wxBOTTOM, FromDIP(6));
+    mShare = new wxCheckBox(this, wxID_ANY, "Cylinders share the spheres' material", wxDefaultPosition, wxDefaultSize,
+                            0, wxDefaultValidator, "shareMaterial");
+    column->Add(mShare, 0, wxBOTTOM, FromDIP(6));
+    auto* colours = new wxBoxSizer(wxHORIZONTAL);
+    auto colourButton = [&](const char* text, const char* name, float* colour) {
+      auto* button = new wxButton(this, wxID_ANY, text, wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, name);
+      button->Bind(wxEVT_BUTTON, [colour](wxCommandEvent&) { ChooseColorDialog(colour); });
+      colours->Add(button, 0, wxRIGHT, FromDIP(6));
+    };
+    colourButton("Sphere colour...", "sphereColour", mSphereColour);
+    colourButton("Cylinder colour...", "cylinderColour", mCylinderColour);
+    column->Add(colours);
     MakeModeless(column);
     FinishLayout(column);
   }
@@ -80,6 +99,11 @@ class SphereCylinderWindow : public CorviaDialog {
     mSphereRad->SetValue(FormatFieldNumber(draw.sphereRad));
     mCylinderRad->SetValue(FormatFieldNumber(draw.cylinderRad));
     mCylinderMaterial->SetSelection(std::clamp(draw.cylinderMaterial, 0, kNumMaterials - 1));
+    mSphereMaterial->SetSelection(std::clamp(draw.sphereMaterial, 0, kNumMaterials - 1));
+    const DisplaySettings& display = GetDisplaySettings();
+    mShare->SetValue(display.shareMaterial);
+    std::copy(display.sphereColor, display.sphereColor + 3, mSphereColour);
+    std::copy(display.cylinderColor, display.cylinderColor + 3, mCylinderColour);
     return true;
   }
 
@@ -95,6 +119,11 @@ class SphereCylinderWindow : public CorviaDialog {
     draw.sphereRad = sphereRad;
     draw.cylinderRad = cylinderRad;
     draw.cylinderMaterial = std::max(0, mCylinderMaterial->GetSelection());
+    draw.sphereMaterial = std::max(0, mSphereMaterial->GetSelection());
+    DisplaySettings& display = GetDisplaySettings();
+    display.shareMaterial = mShare->GetValue();
+    std::copy(mSphereColour, mSphereColour + 3, display.sphereColor);
+    std::copy(mCylinderColour, mCylinderColour + 3, display.cylinderColor);
     platform::Services().views->RedrawAllViews(false);
     return true;
   }
@@ -107,6 +136,10 @@ class SphereCylinderWindow : public CorviaDialog {
   wxTextCtrl* mSphereRad;
   wxTextCtrl* mCylinderRad;
   wxChoice* mCylinderMaterial;
+  wxChoice* mSphereMaterial;
+  wxCheckBox* mShare;
+  float mSphereColour[3] = {1, 1, 1};
+  float mCylinderColour[3] = {1, 1, 1};
 };
 
 }  // namespace detail_SphereCylinderWindow

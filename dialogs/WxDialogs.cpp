@@ -11,6 +11,7 @@
 #include "dialogs/SpheresDialog.h"
 #include "dialogs/TorusDialog.h"
 #include "ui/LayoutDlg.h"
+#include "ui/TransitionsDlg.h"
 
 namespace corvia {
 
@@ -40,6 +41,10 @@ bool WxDialogs::RunDialog(platform::DialogValues& values) {
 }
 
 void WxDialogs::ShowModeless(platform::DialogValues& values) {
+  if (auto* transitions = dynamic_cast<TransitionsDlg*>(&values)) {
+    ShowTransitionsWindow(*transitions);
+    return;
+  }
   if (auto* spheres = dynamic_cast<SphereCylinderDlg*>(&values)) {
     ShowSphereCylinderWindow(*spheres);
     return;

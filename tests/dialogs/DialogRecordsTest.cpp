@@ -19,6 +19,7 @@
 #include "dialogs/TorusDialog.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
+#include "model/TransitionSettings.h"
 #include "nets/ReferenceSpheres.h"
 #include "render/GLFont.h"
 #include "stellation/FaceTypeBlock.h"
@@ -27,6 +28,7 @@
 #include "tests/support/MissingServices.h"
 #include "tests/support/TestSupport.h"
 #include "ui/LayoutDlg.h"
+#include "ui/TransitionsDlg.h"
 
 namespace test_DialogRecords {
 
@@ -282,6 +284,26 @@ namespace test_ModelessDialogs {
 
 using namespace corvia;
 namespace ct = corvia::testing;
+
+TEST(TransitionsDialog, OpensOnTheOccasionAndRefreshesOnlyWhenOpen) {
+  auto& dialogs = ct::Platform().dialogs;
+  RefreshTransitionsDlg();
+  EXPECT_TRUE(dialogs.mRefreshed.empty());
+  dialogs.Queue<TransitionsDlg>([](TransitionsDlg& d) {
+    EXPECT_EQ(d.mOccasion, kOccasionTour);
+    return true;
+  });
+  ShowTransitionsDialog(kOccasionTour);
+  EXPECT_TRUE(dialogs.IsOpen(TransitionsDlg::kName));
+  RefreshTransitionsDlg();
+  EXPECT_EQ(dialogs.mRefreshed, std::vector<std::string>{TransitionsDlg::kName});
+  EXPECT_STREQ(GetTransitionOccasionName(kOccasionStartUp), "Start-up");
+  EXPECT_EQ(GetTransitionOccasionName(kNumTransitionOccasions), nullptr);
+
+  GetSelectedOccasions() = {3, 4};
+  FreeSelectedOccasions();
+  EXPECT_TRUE(GetSelectedOccasions().empty());
+}
 
 TEST(SphereCylinderDialog, FieldsAreAppliedOnlyWhileItIsOpen) {
   auto& dialogs = ct::Platform().dialogs;

@@ -26,16 +26,18 @@
 #include "construction/ModelLookup.h"
 #include "construction/PolyhedraDialog.h"
 #include "core/Registry.h"
+#include "core/TableDialog.h"
 #include "dialogs/AugmentDlg.h"
 #include "dialogs/DialogBase.h"
 #include "dialogs/FontOptionsDlg.h"
 #include "dialogs/SphereCylinderDialog.h"
 #include "dialogs/SpheresDialog.h"
-#include "core/TableDialog.h"
 #include "dialogs/TorusDialog.h"
 #include "dialogs/WxDialogs.h"
+#include "model/TransitionSettings.h"
 #include "nets/ReferenceSpheres.h"
 #include "platform/SettingsStore.h"
+#include "render/DisplaySettings.h"
 #include "render/GLFont.h"
 #include "render/ModelDrawSettings.h"
 #include "symmetry/SimplePoly.h"
@@ -43,6 +45,7 @@
 #include "tests/support/TestSupport.h"
 #include "ui/ComboDropWidth.h"
 #include "ui/LayoutDlg.h"
+#include "ui/TransitionsDlg.h"
 
 namespace test_Dialogs {
 
@@ -397,6 +400,66 @@ class ModelessFixture : public test_Dialogs::WxDialogsFixture {
   }
 };
 
+TEST_F(ModelessFixture, TransitionsSetTheSelectedOccasions) {
+  SetTransitionDefaults();
+  ShowTransitionsDialog(kOccasionBuiltInModel);
+  CorviaDialog* dialog = FindOpenDialog(TransitionsDlg::kName);
+  ASSERT_NE(dialog, nullptr);
+  wxListBox* occasions = Control<wxListBox>(*dialog, "occasions");
+  wxArrayInt rows;
+  occasions->GetSelections(rows);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0], kOccasionBuiltInModel);
+  EXPECT_EQ(Control<wxChoice>(*dialog, "type")->GetSelection(), kTransitionDefault);
+  EXPECT_EQ(Control<wxTextCtrl>(*dialog, "duration")->GetValue(), "");
+
+  Control<wxChoice>(*dialog, "type")->SetSelection(kTransitionOrbit);
+  SetText(*dialog, "duration", "5/2");
+  SetText(*dialog, "orbitSpeed", "1/4");
+  dialog->PressOk();
+  const TransitionSettings* record = GetTransitionRecord(kOccasionBuiltInModel);
+  EXPECT_EQ(record->mType, kTransitionOrbit);
+  EXPECT_EQ(record->mDuration, 2.5);
+  EXPECT_EQ(record->mParams[kParamOrbitSpeed], 0.25);
+  EXPECT_EQ(record->mParams[kParamSlideSpin], kTransitionUnset);
+  ct::YieldFor(20);
+  EXPECT_EQ(FindOpenDialog(TransitionsDlg::kName), nullptr);
+
+  // The default needs every value; cancelled, nothing changes.
+  ShowTransitionsDialog(kOccasionDefault);
+  dialog = FindOpenDialog(TransitionsDlg::kName);
+  ASSERT_NE(dialog, nullptr);
+  const double duration = GetTransitionRecord(kOccasionDefault)->mDuration;
+  SetText(*dialog, "duration", "");
+  dialog->PressOk();
+  EXPECT_EQ(ct::Platform().messages.CountTitled("Error"), 1);
+  EXPECT_TRUE(dialog->IsShown());
+  SetText(*dialog, "duration", "9");
+  dialog->PressCancel();
+  ct::YieldFor(20);
+  EXPECT_EQ(GetTransitionRecord(kOccasionDefault)->mDuration, duration);
+
+  // Several occasions at once, and a refresh shows what changed meanwhile.
+  ShowTransitionsDialog(-1);
+  dialog = FindOpenDialog(TransitionsDlg::kName);
+  ASSERT_NE(dialog, nullptr);
+  occasions = Control<wxListBox>(*dialog, "occasions");
+  occasions->DeselectAll();
+  occasions->SetSelection(5);
+  occasions->SetSelection(6);
+  Control<wxChoice>(*dialog, "type")->SetSelection(kTransitionSideways);
+  wxCommandEvent apply(wxEVT_BUTTON, wxID_APPLY);
+  Control<wxButton>(*dialog, "apply")->ProcessWindowEvent(apply);
+  EXPECT_EQ(GetTransitionRecord(5)->mType, kTransitionSideways);
+  EXPECT_EQ(GetTransitionRecord(6)->mType, kTransitionSideways);
+  EXPECT_EQ(GetSelectedOccasions(), (std::vector<int>{5, 6}));
+  GetTransitionRecord(5)->mDuration = 7.0;
+  RefreshTransitionsDlg();
+  EXPECT_EQ(Control<wxTextCtrl>(*dialog, "duration")->GetValue(), "7");
+  SetTransitionDefaults();
+  FreeSelectedOccasions();
+}
+
 TEST_F(ModelessFixture, SphereAndCylinderOptionsGoToTheDrawSettings) {
   const ModelDrawSettings before = GetModelDrawSettings();
   ShowSphereCylinderOptions();
@@ -413,6 +476,7 @@ TEST_F(ModelessFixture, SphereAndCylinderOptionsGoToTheDrawSettings) {
   EXPECT_FALSE(UsingEdgeCylinders());
   EXPECT_EQ(GetModelDrawSettings().sphereRad, 0.25);
   EXPECT_EQ(GetModelDrawSettings().cylinderMaterial, 4);
+  EXPECT_EQ(GetDisplaySettings().shareMaterial, Control<wxCheckBox>(*dialog, "shareMaterial")->GetValue());
   // Opening it again brings the open one forward.
   ShowSphereCylinderOptions();
   EXPECT_EQ(FindOpenDialog(SphereCylinderDlg::kName), dialog);

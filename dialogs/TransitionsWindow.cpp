@@ -1,0 +1,162 @@
+// The window of the Transitions dialog: it stays open beside the main window and
+// writes the fields into the records of the selected occasions on Apply and OK.
+
+#include <wx/choice.h>
+#include <wx/listbox.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include <array>
+
+#include "core/Strings.h"
+#include "dialogs/DialogBase.h"
+#include "dialogs/DialogWindows.h"
+#include "model/TransitionSettings.h"
+#include "platform/wx/WxOwner.h"
+#include "ui/TransitionsDlg.h"
+
+namespace corvia {
+
+namespace detail_TransitionsWindow {
+
+const char* const kTypeNames[] = {"No transition", "Random",         "Sideways",         "Orbit",
+                                  "Shrink & Grow", "Explode & Grow", "Shrink & Implode", "Explode & Implode",
+                                  "As the default"};
+constexpr int kNumTypes = 9;
+
+// The fields of the parameters, duration first, in the order of the record.
+const char* const kParamLabels[kTransitionNumParams] = {
+    "Duration (seconds):",       "Incoming model grows from:", "Sideways: direction (degrees):",
+    "Sideways: spin (turns/s):", "Outgoing model shrinks to:", "Orbit: axis (degrees):",
+    "Orbit: speed (turns/s):",   "Shrink & Grow: spin:",       "Explode and implode: spin:",
+};
+const char* const kParamNames[kTransitionNumParams] = {
+    "duration",   "incomingScale", "slideAngle", "slideSpin",   "outgoingScale",
+    "orbitAngle", "orbitSpeed",    "shrinkSpin", "explodeSpin",
+};
+
+class TransitionsWindow : public CorviaDialog {
+ public:
+  TransitionsWindow() : CorviaDialog(platform::DialogOwner(), "Transitions", TransitionsDlg::kName) {
+    auto* row = new wxBoxSizer(wxHORIZONTAL);
+    mOccasions = new wxListBox(this, wxID_ANY, wxDefaultPosition, FromDIP(wxSize(170, 260)), 0, nullptr, wxLB_EXTENDED,
+                               wxDefaultValidator, "occasions");
+    for (int i = 0; i < kNumTransitionOccasions; ++i) mOccasions->Append(GetTransitionOccasionName(i));
+    mOccasions->Bind(wxEVT_LISTBOX, [this](wxCommandEvent&) {
+      KeepSelection();
+      ShowFields();
+    });
+    row->Add(mOccasions, 0, wxEXPAND | wxRIGHT, FromDIP(10));
+
+    auto* grid = new wxFlexGridSizer(2, FromDIP(4), FromDIP(8));
+    grid->Add(new wxStaticText(this, wxID_ANY, "Transition:"), 0, wxALIGN_CENTER_VERTICAL);
+    mType = new wxChoice(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, 0, nullptr, 0, wxDefaultValidator, "type");
+    for (const char* name : kTypeNames) mType->Append(wxString::FromUTF8(name));
+    grid->Add(mType, 1, wxEXPAND);
+    for (int i = 0; i < kTransitionNumParams; ++i) {
+      grid->Add(new wxStaticText(this, wxID_ANY, kParamLabels[i]), 0, wxALIGN_CENTER_VERTICAL);
+      mParams[static_cast<size_t>(i)] = new wxTextCtrl(this, wxID_ANY, "", wxDefaultPosition, FromDIP(wxSize(110, -1)),
+                                                       0, wxDefaultValidator, kParamNames[i]);
+      grid->Add(mParams[static_cast<size_t>(i)], 1, wxEXPAND);
+    }
+    auto* right = new wxBoxSizer(wxVERTICAL);
+    right->Add(grid, 0, wxEXPAND | wxBOTTOM, FromDIP(6));
+    right->Add(new wxStaticText(this, wxID_ANY, "An empty field takes the default's value."));
+    MakeModeless(right);
+    row->Add(right, 1, wxEXPAND);
+    FinishLayout(row);
+  }
+
+  void Select(int occasion) {
+    if (occasion < 0 || occasion >= kNumTransitionOccasions) return;
+    GetSelectedOccasions() = {occasion};
+    TransferDataToWindow();
+  }
+
+  bool TransferDataToWindow() override {
+    mOccasions->DeselectAll();
+    std::vector<int>& selected = GetSelectedOccasions();
+    if (selected.empty()) selected.push_back(kOccasionDefault);
+    for (int occasion : selected) {
+      if (occasion >= 0 && occasion < kNumTransitionOccasions) mOccasions->SetSelection(occasion);
+    }
+    ShowFields();
+    return true;
+  }
+
+  bool TransferDataFromWindow() override {
+    KeepSelection();
+    const std::vector<int>& selected = GetSelectedOccasions();
+    if (selected.empty()) return RefuseField("Please select the occasions to set.");
+    bool defaultSelected = false;
+    for (int occasion : selected) defaultSelected |= occasion == kOccasionDefault;
+    const int type = mType->GetSelection();
+    if (type < 0 || (defaultSelected && type == kTransitionDefault)) {
+      return RefuseField("The default transition needs a type of its own.");
+    }
+    double values[kTransitionNumParams];
+    for (int i = 0; i < kTransitionNumParams; ++i) {
+      wxTextCtrl* field = mParams[static_cast<size_t>(i)];
+      if (IsBlank(field->GetValue().utf8_string().c_str())) {
+        if (defaultSelected) {
+          field->SetFocus();
+          return RefuseField("The default transition needs every value.");
+        }
+        values[i] = kTransitionUnset;
+      } else if (!ReadReal(field, values[i])) {
+        return false;
+      }
+    }
+    if (values[kParamDuration] != kTransitionUnset && values[kParamDuration] < 0.0) {
+      mParams[kParamDuration]->SetFocus();
+      return RefuseField("A transition cannot last less than no time.");
+    }
+    for (int occasion : selected) {
+      TransitionSettings* record = GetTransitionRecord(occasion);
+      if (!record) continue;
+      record->mType = type;
+      for (int i = 0; i < kTransitionNumParams; ++i) record->Param(i) = values[i];
+    }
+    return true;
+  }
+
+ private:
+  void KeepSelection() {
+    wxArrayInt rows;
+    mOccasions->GetSelections(rows);
+    std::vector<int>& selected = GetSelectedOccasions();
+    selected.assign(rows.begin(), rows.end());
+  }
+
+  // The fields show the first selected occasion.
+  void ShowFields() {
+    const std::vector<int>& selected = GetSelectedOccasions();
+    const TransitionSettings* record = selected.empty() ? nullptr : GetTransitionRecord(selected.front());
+    if (!record) return;
+    mType->SetSelection(record->mType >= 0 && record->mType < kNumTypes ? record->mType : kTransitionDefault);
+    for (int i = 0; i < kTransitionNumParams; ++i) {
+      const double value = record->Param(i);
+      mParams[static_cast<size_t>(i)]->SetValue(value == kTransitionUnset ? std::string() : FormatFieldNumber(value));
+    }
+  }
+
+  wxListBox* mOccasions;
+  wxChoice* mType;
+  std::array<wxTextCtrl*, kTransitionNumParams> mParams{};
+};
+
+}  // namespace detail_TransitionsWindow
+
+void ShowTransitionsWindow(TransitionsDlg& values) {
+  auto* window = dynamic_cast<detail_TransitionsWindow::TransitionsWindow*>(FindOpenDialog(TransitionsDlg::kName));
+  if (!window) {
+    window = new detail_TransitionsWindow::TransitionsWindow;
+    window->TransferDataToWindow();
+    window->Show();
+  }
+  window->Select(values.mOccasion);
+  window->Raise();
+}
+
+}  // namespace corvia
