@@ -22,6 +22,7 @@
 #include "app/Settings.h"
 #include "app/ViewType.h"
 #include "core/Messages.h"
+#include "dialogs/DialogCommands.h"
 #include "model/TransitionSettings.h"
 #include "platform/Services.h"
 #include "render/MouseThrow.h"
@@ -221,6 +222,7 @@ PaneViewMaker* gPreviousMaker = nullptr;
 platform::ViewNotifier* gPreviousViews = nullptr;
 platform::UndoHooks* gPreviousUndo = nullptr;
 std::unique_ptr<PaneCommands> gCommands;
+std::unique_ptr<DialogCommands> gDialogCommands;
 NewFrame* gFrame = nullptr;
 
 // The caption's view-type menu: the buttons of the main window's view toolbar in
@@ -321,6 +323,8 @@ void InstallWindowServices() {
   gPreviousBars = InstallBarDocument(&gBars);
   // The information tree names the models as the panes do.
   SetInfoNameFunction([](bool dual) { return dual ? GetDualPolyName(false, false) : GetPolyName(false, false); });
+
+  DialogCommands::MarkAvailable(true);
 }
 
 void ConnectMainWindow(wxFrame* frame) {
@@ -331,19 +335,27 @@ void ConnectMainWindow(wxFrame* frame) {
   gFrame->AddCommandTarget(gCommands.get());
   ConnectDocCommands(frame);
   InstallPaneModeCommands(frame);
+  gDialogCommands = std::make_unique<DialogCommands>();
+  gFrame->AddCommandTarget(gDialogCommands.get());
 }
 
 void RemoveWindowServices() {
   using namespace detail_WindowServices;
   DisconnectDocCommands();
   RemovePaneModeCommands();
-  if (gFrame && gCommands && GetMainFrame() == gFrame) gFrame->RemoveCommandTarget(gCommands.get());
+  if (gFrame && GetMainFrame() == gFrame) {
+    if (gCommands) gFrame->RemoveCommandTarget(gCommands.get());
+    if (gDialogCommands) gFrame->RemoveCommandTarget(gDialogCommands.get());
+  }
   gCommands.reset();
+  gDialogCommands.reset();
   gFrame = nullptr;
   PaneCommands::MarkAvailable(false);
   SetInfoNameFunction(nullptr);
   if (&GetBarDocument() == &gBars) InstallBarDocument(gPreviousBars);
   gPreviousBars = nullptr;
+
+  DialogCommands::MarkAvailable(false);
   SetViewTypeMenuFunction(nullptr);
   InstallPaneViewMaker(gPreviousMaker);
   gPreviousMaker = nullptr;

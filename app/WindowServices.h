@@ -14,7 +14,8 @@ class CPolyView;
 // Installs the pane maker, the view notifications and the images; before the main
 // window is made.
 void InstallWindowServices();
-// Joins the commands of the panes to the main window (after it is made).
+// Joins the commands of the panes and those that open dialogs to the main window
+// (after it is made).
 void ConnectMainWindow(wxFrame* frame);
 // Takes everything back (the main window has gone).
 void RemoveWindowServices();

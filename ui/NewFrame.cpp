@@ -485,7 +485,15 @@ void EndRunningDialogs() {
   std::vector<wxWindow*> running;
   running.swap(detail_NewFrame::gRunningDialogs);
   for (wxWindow* window : running) {
-    if (auto* dialog = dynamic_cast<wxDialog*>(window); dialog && dialog->IsModal()) dialog->EndModal(wxID_CANCEL);
+    auto* dialog = dynamic_cast<wxDialog*>(window);
+    if (!dialog) continue;
+    // A dialog open beside the main window closes as its Cancel would, while what it
+    // shows is still there (and it keeps its place for the next run).
+    if (dialog->IsModal()) {
+      dialog->EndModal(wxID_CANCEL);
+    } else if (dialog->IsShown()) {
+      dialog->Close(true);
+    }
   }
 }
 

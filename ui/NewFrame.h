@@ -140,7 +140,8 @@ wxRect GetSavedWindowRect();
 bool GetStartMaximised();
 void SetStartMaximised(bool maximised);
 
-// The dialogs running now; the close-down ends them as cancelled.
+// The dialogs running now; the close-down ends them as cancelled: a modal one
+// leaves its loop, one open beside the main window is closed.
 void AddRunningDialog(wxWindow* dialog);
 void RemoveRunningDialog(wxWindow* dialog);
 void EndRunningDialogs();

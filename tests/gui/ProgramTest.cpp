@@ -1,7 +1,8 @@
 // The real program under a (virtual) display, through the start-up and shut-down
 // steps that corvia runs: its window shows the icosahedron in its panes, the mouse
 // turns and zooms it, a fast release keeps it turning until a click stops it, an idle
-// program paints nothing, and closing writes the settings.
+// program paints nothing, closing writes the settings, and the commands that open
+// dialogs open them (a dialog still open at the close keeps its place).
 
 #include <gtest/gtest.h>
 #include <wx/dialog.h>
@@ -37,6 +38,8 @@
 #include "core/Units.h"
 #include "core/VectorMath.h"
 #include "core/WebRequest.h"
+#include "dialogs/DialogBase.h"
+#include "dialogs/FontOptionsDlg.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/Measurement.h"
@@ -60,10 +63,12 @@
 #include "ui/CommandTable.h"
 #include "ui/InfoBar.h"
 #include "ui/MainFrame.h"
+#include "ui/NewFrame.h"
 #include "ui/PaneWindow.h"
 #include "ui/Toolbars.h"
 #include "ui/Tour.h"
 #include "ui/TourBar.h"
+#include "ui/TransitionsDlg.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/gui/ProgramTestSupport.h"
@@ -960,6 +965,67 @@ TEST_F(ProgramTest, AScaleCommandRescalesTheModel) {
   ASSERT_EQ(corvia::testing::Platform().messages.Boxes().size(), 1u);
   corvia::testing::Platform().messages.Clear();
   units.SetLengthScale(saved, false);
+}
+
+TEST_F(ProgramTest, DialogCommandsOpenTheirDialogsAndClosingKeepsTheirPlaces) {
+  constexpr int kTextOptions = 33458, kTransitionOptions = 33497, kSelectVertexByIndex = 33136;
+  for (int id : {kTextOptions, kTransitionOptions, 32930, 33442, kSelectVertexByIndex}) {
+    EXPECT_TRUE(IsCommandAvailable(id)) << id;
+  }
+  auto& messages = corvia::testing::Platform().messages;
+
+  // A modal dialog: its window opens and is cancelled from the event loop it runs.
+  bool fontOptionsShown = false;
+  wxTheApp->CallAfter([&fontOptionsShown] {
+    CorviaDialog* dialog = GetTopDialog();
+    if (!dialog || dialog->GetKey() != FontOptionsDlg::kName) return;
+    fontOptionsShown = dialog->IsModal();
+    dialog->PressCancel();
+  });
+  Command(mFrame, kTextOptions);
+  EXPECT_TRUE(fontOptionsShown);
+  EXPECT_EQ(GetTopDialog(), nullptr);
+
+  // The vertex numbered 2 of the icosahedron; a number it has not is refused, and
+  // cancelling then leaves the selection alone.
+  Poly* poly = GetCurrentPoly();
+  ASSERT_NE(poly, nullptr);
+  messages.QueueText("2");
+  Command(mFrame, kSelectVertexByIndex);
+  ASSERT_FALSE(messages.TextPrompts().empty());
+  EXPECT_EQ(messages.TextPrompts().back(), "Number of the vertex to select (1 to 12):");
+  EXPECT_EQ(poly->mSelectedElement, poly->GetVertex(1));
+  messages.QueueText("13");
+  Command(mFrame, kSelectVertexByIndex);
+  EXPECT_EQ(messages.CountTitled("Error"), 1);
+  EXPECT_EQ(poly->mSelectedElement, poly->GetVertex(1));
+
+  // The Transitions dialog stays open beside the main window until the program
+  // closes it, and its place is written with the settings.
+  Command(mFrame, kTransitionOptions);
+  CorviaDialog* transitions = FindOpenDialog(TransitionsDlg::kName);
+  ASSERT_NE(transitions, nullptr);
+  YieldUntil([transitions] { return transitions->IsShownOnScreen(); });
+  const wxPoint place = transitions->GetScreenPosition();
+  // The close-down ends it before it frees what the dialog shows.
+  EndRunningDialogs();
+  EXPECT_EQ(FindOpenDialog(TransitionsDlg::kName), nullptr);
+  mFrame->Close(true);
+  YieldUntil([] { return wxTopLevelWindows.empty(); });
+  app::ShutDown();
+  platform::SettingsStore written(mHome / "config" / "Corvia" / "settings.conf");
+  ASSERT_FALSE(written.Load().damaged);
+  const char* key = "Software\\CorviaSoft\\Corvia\\TransitionsDialog";
+  uint32_t x = 0, y = 0;
+  EXPECT_TRUE(written.GetNumber(key, "DialogX", x));
+  EXPECT_TRUE(written.GetNumber(key, "DialogY", y));
+  EXPECT_EQ(static_cast<int>(x), place.x);
+  EXPECT_EQ(static_cast<int>(y), place.y);
+  mFrame = app::StartUp();
+  platform::ServiceSet services = platform::Services();
+  services.messages = &messages;
+  platform::InstallServices(services);
+  YieldUntil([this] { return mFrame->IsShownOnScreen(); });
 }
 
 }  // namespace test_Program
