@@ -15,6 +15,7 @@
 #include <wx/odcombo.h>
 #include <wx/dcps.h>
 #include <wx/prntbase.h>
+#include <wx/timer.h>
 
 #include <algorithm>
 #include <cmath>
@@ -975,15 +976,20 @@ TEST_F(ProgramTest, DialogCommandsOpenTheirDialogsAndClosingKeepsTheirPlaces) {
   auto& messages = corvia::testing::Platform().messages;
 
   // A modal dialog: its window opens and is cancelled from the event loop it runs.
-  bool fontOptionsShown = false;
-  wxTheApp->CallAfter([&fontOptionsShown] {
-    CorviaDialog* dialog = GetTopDialog();
-    if (!dialog || dialog->GetKey() != FontOptionsDlg::kName) return;
-    fontOptionsShown = dialog->IsModal();
-    dialog->PressCancel();
-  });
+  struct CancelFontOptions : wxTimer {
+    void Notify() override {
+      CorviaDialog* dialog = GetTopDialog();
+      if (!dialog || dialog->GetKey() != FontOptionsDlg::kName || !dialog->IsModal()) return;
+      Stop();
+      shown = true;
+      dialog->PressCancel();
+    }
+    bool shown = false;
+  } cancel;
+  cancel.Start(20);
   Command(mFrame, kTextOptions);
-  EXPECT_TRUE(fontOptionsShown);
+  cancel.Stop();
+  EXPECT_TRUE(cancel.shown);
   EXPECT_EQ(GetTopDialog(), nullptr);
 
   // The vertex numbered 2 of the icosahedron; a number it has not is refused, and
