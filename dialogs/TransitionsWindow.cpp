@@ -1,5 +1,7 @@
 // The window of the Transitions dialog: it stays open beside the main window and
-// writes the fields into the records of the selected occasions on Apply and OK.
+// writes the fields into the records of the selected occasions on Apply and OK. The
+// tour occasion alone, while rows of the tour bar are selected, stands for the
+// transitions of those rows' events.
 
 #include <wx/choice.h>
 #include <wx/listbox.h>
@@ -8,12 +10,15 @@
 #include <wx/textctrl.h>
 
 #include <array>
+#include <vector>
 
 #include "core/Strings.h"
 #include "dialogs/DialogBase.h"
 #include "dialogs/DialogWindows.h"
 #include "model/TransitionSettings.h"
 #include "platform/wx/WxOwner.h"
+#include "ui/Tour.h"
+#include "ui/TourBar.h"
 #include "ui/TransitionsDlg.h"
 
 namespace corvia {
@@ -35,6 +40,18 @@ const char* const kParamNames[kTransitionNumParams] = {
     "duration",   "incomingScale", "slideAngle", "slideSpin",   "outgoingScale",
     "orbitAngle", "orbitSpeed",    "shrinkSpin", "explodeSpin",
 };
+
+// The events of the tour bar's selected rows, when the tour occasion is the one
+// selected; none otherwise.
+std::vector<TourEvent*> SelectedTourEvents() {
+  std::vector<TourEvent*> events;
+  CTourBar* bar = GetTourBar();
+  if (!bar || GetSelectedOccasions() != std::vector<int>{kOccasionTour}) return events;
+  for (int row : bar->GetSelectedRows()) {
+    if (TourEvent* event = GetTour().GetEvent(row)) events.push_back(event);
+  }
+  return events;
+}
 
 class TransitionsWindow : public CorviaDialog {
  public:
@@ -112,12 +129,20 @@ class TransitionsWindow : public CorviaDialog {
       mParams[kParamDuration]->SetFocus();
       return RefuseField("A transition cannot last less than no time.");
     }
-    for (int occasion : selected) {
-      TransitionSettings* record = GetTransitionRecord(occasion);
-      if (!record) continue;
+    std::vector<TransitionSettings*> records;
+    const std::vector<TourEvent*> events = SelectedTourEvents();
+    for (TourEvent* event : events) records.push_back(&event->mTransition);
+    if (events.empty()) {
+      for (int occasion : selected) {
+        if (TransitionSettings* record = GetTransitionRecord(occasion)) records.push_back(record);
+      }
+    }
+    for (TransitionSettings* record : records) {
       record->mType = type;
       for (int i = 0; i < kTransitionNumParams; ++i) record->Param(i) = values[i];
     }
+    // The tour bar shows the events' fade types and times.
+    if (!events.empty()) GetTourBar()->RefreshList(true);
     return true;
   }
 
@@ -129,10 +154,13 @@ class TransitionsWindow : public CorviaDialog {
     selected.assign(rows.begin(), rows.end());
   }
 
-  // The fields show the first selected occasion.
+  // The fields show the first selected tour event, or the first selected occasion.
   void ShowFields() {
     const std::vector<int>& selected = GetSelectedOccasions();
-    const TransitionSettings* record = selected.empty() ? nullptr : GetTransitionRecord(selected.front());
+    const std::vector<TourEvent*> events = SelectedTourEvents();
+    const TransitionSettings* record = !events.empty()    ? &events.front()->mTransition
+                                       : selected.empty() ? nullptr
+                                                          : GetTransitionRecord(selected.front());
     if (!record) return;
     mType->SetSelection(record->mType >= 0 && record->mType < kNumTypes ? record->mType : kTransitionDefault);
     for (int i = 0; i < kTransitionNumParams; ++i) {

@@ -14,6 +14,7 @@
 #include "ui/CommandTable.h"
 #include "ui/MainFrame.h"
 #include "ui/Tour.h"
+#include "ui/TransitionsDlg.h"
 
 namespace corvia {
 
@@ -213,10 +214,15 @@ void CTourBar::SelectCurrentEvent(bool deselectOthers) {
   mList->SetSelected(row, true);
   mList->SetFocusedItem(row);
   mList->EnsureVisible(row);
+  RefreshTransitionsDlg();
 }
 
 void CTourBar::OnSelection(int row, int selected) {
-  if (!selected) return;
+  if (!selected) {
+    // The transitions dialog may be showing the transition of the row's event.
+    RefreshTransitionsDlg();
+    return;
+  }
   Tour& tour = GetTour();
   tour.StopTour();
   if (TourEvent* event = tour.GetEvent(row)) {
@@ -274,6 +280,7 @@ void CTourBar::OnEndLabelEdit(EditableList& /*list*/, int row, int column, const
       return;
   }
   if (mList) mList->SetItemText(row, column, CellText(*event, column).c_str());
+  if (column == kTourColumnFade || column == kTourColumnFadeType) RefreshTransitionsDlg();
 }
 
 bool CTourBar::AllSelectedInheritLayout() const {
@@ -322,8 +329,12 @@ void CTourBar::OnMenuCommand(wxCommandEvent& event) {
     case kCmdTourRemove:
       GetTour().RemoveFromTour(GetSelectedRows());
       break;
+    case kCmdTransitionOptions:
+      // Opened from here, the dialog shows the transitions of the selected events.
+      ShowTransitionsDialog(kOccasionTour);
+      break;
     default:
-      // The transition options and the video export are the main window's commands.
+      // The video export is the main window's command.
       if (NewFrame* frame = GetMainFrame()) {
         wxCommandEvent command(wxEVT_MENU, event.GetId());
         command.SetEventObject(frame);

@@ -5,6 +5,7 @@
 // dialogs open them (a dialog still open at the close keeps its place).
 
 #include <gtest/gtest.h>
+#include <wx/choice.h>
 #include <wx/dialog.h>
 #include <wx/frame.h>
 #include <wx/menu.h>
@@ -15,7 +16,7 @@
 #include <wx/odcombo.h>
 #include <wx/dcps.h>
 #include <wx/prntbase.h>
-#include <wx/timer.h>
+#include <wx/textctrl.h>
 
 #include <algorithm>
 #include <cmath>
@@ -1032,6 +1033,63 @@ TEST_F(ProgramTest, DialogCommandsOpenTheirDialogsAndClosingKeepsTheirPlaces) {
   services.messages = &messages;
   platform::InstallServices(services);
   YieldUntil([this] { return mFrame->IsShownOnScreen(); });
+}
+
+// Opened from the tour bar, the Transitions dialog sets the transitions of the
+// selected rows' events, and the bar shows them; the occasions' records stay.
+TEST_F(ProgramTest, TransitionOptionsOfTheTourBarSetTheSelectedEvents) {
+  Tour& tour = GetTour();
+  tour.Clear();
+  for (int i = 0; i < 3; ++i) tour.AddToTour();
+  CTourBar* bar = dynamic_cast<CMainFrame*>(mFrame)->GetTourBar();
+  ASSERT_NE(bar, nullptr);
+  CTourListCtrl* list = bar->GetList();
+  ASSERT_EQ(list->GetItemCount(), 3);
+  list->DeselectAll();
+  list->SetSelected(0, true);
+  list->SetSelected(2, true);
+  const TransitionSettings tourRecord = *GetTransitionRecord(kOccasionTour);
+  const int untouched = tour.GetEvent(1)->mTransition.mType;
+
+  wxCommandEvent open(wxEVT_MENU, ToWxId(33497));
+  bar->ProcessWindowEvent(open);
+  CorviaDialog* dialog = FindOpenDialog(TransitionsDlg::kName);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(GetSelectedOccasions(), std::vector<int>{kOccasionTour});
+  auto* type = FindDialogControl<wxChoice>(dialog, "type");
+  auto* duration = FindDialogControl<wxTextCtrl>(dialog, "duration");
+  ASSERT_TRUE(type && duration);
+  type->SetSelection(kTransitionOrbit);
+  duration->SetValue("3/2");
+  dialog->PressOk();
+  for (int row : {0, 2}) {
+    EXPECT_EQ(tour.GetEvent(row)->mTransition.mType, kTransitionOrbit) << row;
+    EXPECT_EQ(tour.GetEvent(row)->mTransition.mDuration, 1.5) << row;
+    EXPECT_EQ(list->GetItemText(row, kTourColumnFadeType), GetTransitionName(kTransitionOrbit)) << row;
+  }
+  EXPECT_EQ(tour.GetEvent(1)->mTransition.mType, untouched);
+  EXPECT_EQ(bar->GetSelectedRows(), (std::vector<int>{0, 2}));
+  EXPECT_EQ(GetTransitionRecord(kOccasionTour)->mType, tourRecord.mType);
+  EXPECT_EQ(GetTransitionRecord(kOccasionTour)->mDuration, tourRecord.mDuration);
+
+  // Open again, the dialog follows the bar: the selection and an edit of a fade time.
+  YieldFor(20);
+  bar->ProcessWindowEvent(open);
+  dialog = FindOpenDialog(TransitionsDlg::kName);
+  ASSERT_NE(dialog, nullptr);
+  duration = FindDialogControl<wxTextCtrl>(dialog, "duration");
+  EXPECT_EQ(duration->GetValue(), "1.5");
+  list->DeselectAll();
+  list->SetSelected(1, true);
+  RefreshTransitionsDlg();
+  EXPECT_EQ(duration->GetValue(), "");
+  bar->OnEndLabelEdit(*list, 1, kTourColumnFade, "4");
+  EXPECT_EQ(duration->GetValue(), "4");
+  dialog->PressCancel();
+  YieldFor(20);
+  EXPECT_EQ(tour.GetEvent(1)->mTransition.mType, untouched);
+  tour.Clear();
+  FreeSelectedOccasions();
 }
 
 }  // namespace test_Program
