@@ -23,6 +23,7 @@
 #include "app/ViewType.h"
 #include "core/Messages.h"
 #include "dialogs/DialogCommands.h"
+#include "dialogs/SphereCylinderDialog.h"
 #include "model/TransitionSettings.h"
 #include "platform/Services.h"
 #include "render/MouseThrow.h"
@@ -148,11 +149,7 @@ class DocumentBars final : public BarDocument {
   std::vector<std::string> GetUndoNames(bool redo) override { return GetUndoList().GetNames(redo); }
   bool Undo() override { return GetUndoList().Undo(); }
   bool Redo() override { return GetUndoList().Redo(); }
-  // The panes' sphere and cylinder options are not here yet; the button stays disabled
-  // until its command is.
-  void ShowSphereCylinderOptions() override {
-    ShowInternalError("CPolyView::OnSphereCylinderOptions: Not available in this build");
-  }
+  void ShowSphereCylinderOptions() override { corvia::ShowSphereCylinderOptions(); }
   void ShowRodColorMenu(wxWindow* toolbar, const wxRect& /*button*/) override {
     if (auto* bar = dynamic_cast<CToolBarEx*>(toolbar)) {
       wxMenu menu;

@@ -2,7 +2,9 @@
 
 #include "dialogs/FontOptionsDlg.h"
 #include "dialogs/SelectByIndex.h"
+#include "dialogs/SphereCylinderDialog.h"
 #include "model/Globals.h"
+#include "render/ModelDrawSettings.h"
 #include "ui/CommandTable.h"
 #include "ui/TransitionsDlg.h"
 
@@ -12,6 +14,7 @@ namespace detail_DialogCommands {
 
 constexpr int kCmdTextOptions = 33458;
 constexpr int kCmdTransitionOptions = 33497;
+constexpr int kCmdSpheresAndCylinders = 33157;
 constexpr int kCmdSelectFaceByIndex = 32930;
 constexpr int kCmdSelectEdgeByIndex = 33442;
 constexpr int kCmdSelectVertexByIndex = 33136;
@@ -35,6 +38,12 @@ DialogCommands::DialogCommands() {
   // From the menu the dialog keeps the occasions selected when it was last open.
   Bind(
       wxEVT_MENU, [](wxCommandEvent&) { ShowTransitionsDialog(-1); }, ToWxId(kCmdTransitionOptions));
+  // The dialog holds the switch; the item's mark shows it.
+  Bind(
+      wxEVT_MENU, [](wxCommandEvent&) { ShowSphereCylinderOptions(); }, ToWxId(kCmdSpheresAndCylinders));
+  Bind(
+      wxEVT_UPDATE_UI, [](wxUpdateUIEvent& event) { event.Check(GetModelDrawSettings().spheresAndCylinders); },
+      ToWxId(kCmdSpheresAndCylinders));
   for (const IndexCommand& command : kIndexCommands) {
     const IndexedElement kind = command.kind;
     Bind(
@@ -49,6 +58,7 @@ void DialogCommands::MarkAvailable(bool available) {
   using namespace detail_DialogCommands;
   SetCommandAvailable(kCmdTextOptions, available);
   SetCommandAvailable(kCmdTransitionOptions, available);
+  SetCommandAvailable(kCmdSpheresAndCylinders, available);
   for (const IndexCommand& command : kIndexCommands) SetCommandAvailable(command.id, available);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The menu commands whose whole work is to open a dialog: Edit > Text Options...,
-// Options > Transition Options... and the three Selection > Select ... by Index...
-// commands. The main window routes them here once the program joins this handler to
-// it (AddCommandTarget).
+// Options > Transition Options..., Display > Vertex & Edge Options > Use Spheres and
+// Cylinders... and the three Selection > Select ... by Index... commands. The main window routes them here once the
+// program joins this handler to it (AddCommandTarget).
 
 #include <wx/event.h>
 

@@ -42,6 +42,7 @@
 #include "core/WebRequest.h"
 #include "dialogs/DialogBase.h"
 #include "dialogs/FontOptionsDlg.h"
+#include "dialogs/SphereCylinderDialog.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/Measurement.h"
@@ -971,7 +972,8 @@ TEST_F(ProgramTest, AScaleCommandRescalesTheModel) {
 
 TEST_F(ProgramTest, DialogCommandsOpenTheirDialogsAndClosingKeepsTheirPlaces) {
   constexpr int kTextOptions = 33458, kTransitionOptions = 33497, kSelectVertexByIndex = 33136;
-  for (int id : {kTextOptions, kTransitionOptions, 32930, 33442, kSelectVertexByIndex}) {
+  constexpr int kSpheresAndCylinders = 33157;
+  for (int id : {kTextOptions, kTransitionOptions, kSpheresAndCylinders, 32930, 33442, kSelectVertexByIndex}) {
     EXPECT_TRUE(IsCommandAvailable(id)) << id;
   }
   auto& messages = corvia::testing::Platform().messages;
@@ -1007,6 +1009,17 @@ TEST_F(ProgramTest, DialogCommandsOpenTheirDialogsAndClosingKeepsTheirPlaces) {
   EXPECT_EQ(messages.CountTitled("Error"), 1);
   EXPECT_EQ(poly->mSelectedElement, poly->GetVertex(1));
 
+  // The Sphere and Cylinder Options, from the menu and from the option toolbar's
+  // arrow; it stays open beside the main window.
+  Command(mFrame, kSpheresAndCylinders);
+  CorviaDialog* spheres = FindOpenDialog(SphereCylinderDlg::kName);
+  ASSERT_NE(spheres, nullptr);
+  spheres->PressCancel();
+  YieldFor(20);
+  EXPECT_EQ(FindOpenDialog(SphereCylinderDlg::kName), nullptr);
+  GetBarDocument().ShowSphereCylinderOptions();
+  EXPECT_NE(FindOpenDialog(SphereCylinderDlg::kName), nullptr);
+
   // The Transitions dialog stays open beside the main window until the program
   // closes it, and its place is written with the settings.
   Command(mFrame, kTransitionOptions);
@@ -1017,6 +1030,7 @@ TEST_F(ProgramTest, DialogCommandsOpenTheirDialogsAndClosingKeepsTheirPlaces) {
   // The close-down ends it before it frees what the dialog shows.
   EndRunningDialogs();
   EXPECT_EQ(FindOpenDialog(TransitionsDlg::kName), nullptr);
+  EXPECT_EQ(FindOpenDialog(SphereCylinderDlg::kName), nullptr);
   mFrame->Close(true);
   YieldUntil([] { return wxTopLevelWindows.empty(); });
   app::ShutDown();
