@@ -7,8 +7,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "core/Equation.h"
 #include "core/Messages.h"
+#include "core/Prompts.h"
 #include "core/Strings.h"
 #include "render/NewView.h"
 #include "ui/CommandTable.h"
@@ -34,7 +34,6 @@ constexpr ColumnSpec kColumns[] = {
     {"Fade Type", 60, kListEditCustom}, {"Inherit Layout", 20, kListEditYesNo},
 };
 constexpr const char* kDurationPrompt = "Enter duration of selected tour events.";
-constexpr int kPromptSize = 80;
 
 std::string Seconds(double value) {
   char text[64];
@@ -353,11 +352,8 @@ void CTourBar::SetDurationOfSelected() {
   for (int row : rows) {
     if (const TourEvent* event = GetTour().GetEvent(row)) shortest = std::min(shortest, double(event->mDuration));
   }
-  char answer[kPromptSize];
-  std::snprintf(answer, sizeof answer, "%.15lg", shortest);
-  if (!AskText(kDurationPrompt, answer, kPromptSize, 0) || !IsValidEquation(answer, true)) return;
-  const double seconds = EvaluateEquation(answer, true);
-  if (!IsUsableDuration(seconds)) return;
+  double seconds = shortest;
+  if (!AskReal(kDurationPrompt, seconds, 0) || !IsUsableDuration(seconds)) return;
   for (int row : rows) {
     if (TourEvent* event = GetTour().GetEvent(row)) event->mDuration = static_cast<float>(seconds);
   }

@@ -325,6 +325,14 @@ TEST_F(Tours, TheTourBarsEditsAndMoves) {
   messages.QueueText("0");
   bar->SetDurationOfSelected();
   EXPECT_FLOAT_EQ(tour.GetEvent(0)->mDuration, 1.5f);
+  // A malformed equation is refused with the evaluator's message and asked again.
+  const int errors = messages.CountTitled("Error");
+  messages.QueueText("2*(1");
+  messages.QueueText("2*(1+1/2)");
+  bar->SetDurationOfSelected();
+  EXPECT_EQ(messages.CountTitled("Error"), errors + 1);
+  EXPECT_FLOAT_EQ(tour.GetEvent(0)->mDuration, 3.0f);
+  EXPECT_FLOAT_EQ(tour.GetEvent(1)->mDuration, 3.0f);
 }
 
 TEST_F(Tours, TheListsMenuOffersItsOwnCommandsForASelection) {
