@@ -55,32 +55,6 @@ void MarkAvailable(bool available) {
     for (const DocCommand& command : *group) SetCommandAvailable(command.id, available);
 }
 
-constexpr int kNumberTextSize = 64;
-
-// Asks until the text is a number or the user cancels.
-bool AskNumberText(const char* prompt, double& value, bool whole) {
-  char text[kNumberTextSize];
-  if (whole) {
-    std::snprintf(text, sizeof text, "%d", static_cast<int>(value));
-  } else {
-    std::snprintf(text, sizeof text, "%.15lg", value);
-  }
-  for (;;) {
-    if (!AskText(prompt, text, sizeof text, 0)) return false;
-    const char* error = nullptr;
-    const double typed = ParseEquation(text, &error);
-    if (error) {
-      ReportEquationError(error, true);
-      continue;
-    }
-    if (!std::isfinite(typed) || (whole && std::fabs(typed) > 2147483647.0)) {
-      ShowError("\"%s\" is not a number that can be used here.", text);
-      continue;
-    }
-    value = whole ? std::round(typed) : typed;
-    return true;
-  }
-}
 
 }  // namespace detail_DocCommands
 
@@ -135,17 +109,6 @@ Poly* CurrentPoly() {
 }
 
 void Redraw() { RedrawAllViews(false, false); }
-
-bool AskWholeNumber(const char* prompt, int& value) {
-  double number = value;
-  if (!detail_DocCommands::AskNumberText(prompt, number, true)) return false;
-  value = static_cast<int>(number);
-  return true;
-}
-
-bool AskRealNumber(const char* prompt, double& value) {
-  return detail_DocCommands::AskNumberText(prompt, value, false);
-}
 
 }  // namespace doc_commands
 

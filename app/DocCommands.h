@@ -61,11 +61,6 @@ Poly* CurrentPoly();
 void Redraw();
 // The update handler of a radio or check item: marked while the condition holds.
 inline void Mark(CommandUi& ui, bool on) { ui.check = on ? 1 : 0; }
-// Asks for a whole number or a real number (typed as an equation) starting from the
-// value; false on Cancel, the value unchanged. A typed text that is no number is
-// reported and asked for again.
-bool AskWholeNumber(const char* prompt, int& value);
-bool AskRealNumber(const char* prompt, double& value);
 
 }  // namespace doc_commands
 

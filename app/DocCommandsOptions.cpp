@@ -10,6 +10,7 @@
 #include "app/PolyView.h"
 #include "app/ViewType.h"
 #include "core/Messages.h"
+#include "core/Prompts.h"
 #include "core/Units.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
@@ -133,7 +134,7 @@ void RemakeNets() {
 
 void AskMaxFacesPerNet() {
   int value = GetUnitSettings().mMaxFacesPerNet;
-  if (!doc_commands::AskWholeNumber("Maximum number of faces allowed per net:", value)) return;
+  if (!AskNumber("Maximum number of faces allowed per net:", value)) return;
   GetUnitSettings().mMaxFacesPerNet = value < 1 ? 1 : value;
   RemakeNets();
 }
@@ -201,7 +202,7 @@ void UpdateTabKind(CommandUi& ui, int32_t kind) {
 void AskTabSize() {
   UnitSettings& units = GetUnitSettings();
   double size = units.TwipsToUnits(GetNetSettings().tabSizeTwips);
-  if (!doc_commands::AskRealNumber("Enter tab size", size)) return;
+  if (!AskReal("Enter tab size", size, 0)) return;
   if (!(size > 0.0)) {
     ShowError("The tab size must be greater than zero.");
     return;

@@ -6,6 +6,7 @@
 #include "construction/RainbowColor.h"
 #include "core/Globals.h"
 #include "core/Messages.h"
+#include "core/TableDialog.h"
 #include "model/ColorSchemes.h"
 #include "model/GeomagPanels.h"
 #include "model/Globals.h"
@@ -41,6 +42,15 @@ constexpr const char* kPanelNames[kGeomagPanelShapes][2] = {
 GeomagStyleRecord gUser;
 GeomagStyleRecord gStyle;
 ColorTableChooser gChooser = nullptr;
+
+// The table dialog of the dialogs' front end, when no other chooser is installed.
+int RunTableDialog(const char* title, const std::vector<std::string>& headers, const std::vector<std::string>& cells,
+                   const std::vector<uint32_t>& colours, int initialRow) {
+  const int columns = static_cast<int>(headers.size());
+  if (columns <= 0) return -1;
+  CTableDialog dialog(title, columns, static_cast<int>(cells.size()) / columns, headers, cells, colours, initialRow);
+  return dialog.DoModal();
+}
 
 GeomagStyleRecord Current() {
   const ModelDrawSettings& s = GetModelDrawSettings();
@@ -153,10 +163,6 @@ ColorTableChooser SetColorTableChooser(ColorTableChooser chooser) {
 bool ChooseGeomagColor(float* rgb) {
   using namespace detail_GeomagStyle;
   if (!rgb) return false;
-  if (!gChooser) {
-    ShowInternalError("ChooseGeomagColor: Not available in this build");
-    return false;
-  }
   std::vector<std::string> cells;
   std::vector<uint32_t> colours;
   for (int i = 0; i < kGeomagPanelColors; ++i) {
@@ -166,7 +172,8 @@ bool ChooseGeomagColor(float* rgb) {
     cells.emplace_back("");
     cells.emplace_back(kPanelColourNames[i]);
   }
-  const int row = gChooser("Choose a Geomag color", {"Color", "Name"}, cells, colours, FindGeomagPanelColor(rgb));
+  const ColorTableChooser chooser = gChooser ? gChooser : &RunTableDialog;
+  const int row = chooser("Choose a Geomag color", {"Color", "Name"}, cells, colours, FindGeomagPanelColor(rgb));
   if (row < 0 || row >= kGeomagPanelColors) return false;
   return GetGeomagPanelColor(row, rgb);
 }

@@ -55,8 +55,8 @@ bool SuspendGeomagStyle();
 void ResumeGeomagStyle(bool wasSuspended);
 
 // The choice of a row of a table with a colour swatch per row (the "Table" dialog):
-// the chosen row, or a negative value when cancelled. The program installs the dialog;
-// with none installed the toy's colour chooser is not available.
+// the chosen row, or a negative value when cancelled. Without one installed the table
+// dialog of the dialogs' front end asks.
 using ColorTableChooser = int (*)(const char* title, const std::vector<std::string>& headers,
                                   const std::vector<std::string>& cells, const std::vector<uint32_t>& colours,
                                   int initialRow);

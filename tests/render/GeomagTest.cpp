@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "construction/RainbowColor.h"
+#include "core/TableDialog.h"
 #include "model/ColorSchemes.h"
 #include "model/Edge.h"
 #include "model/GeomagPanels.h"
@@ -263,12 +264,23 @@ TEST_F(GeomagTest, PickColorOffersThePanelColoursOnlyWhileTheStyleIsOn) {
   EXPECT_EQ(packed, 0x123456u);
 }
 
-TEST_F(GeomagTest, WithoutATableDialogTheToyChooserSaysSo) {
+TEST_F(GeomagTest, WithoutAnInstalledChooserTheTableDialogAsks) {
   SetGeomagStyle(true);
-  corvia::testing::ExpectInternalErrors();
   float rgb[3] = {1, 0, 0};
+  int rows = 0;
+  Platform().dialogs.Queue<CTableDialog>([&rows](CTableDialog& table) {
+    rows = table.mNumRows;
+    table.mRow = kGeomagPanelBlue;
+    return true;
+  });
+  EXPECT_TRUE(ChooseGeomagColor(rgb));
+  EXPECT_EQ(rows, 5);
+  EXPECT_EQ(FindGeomagPanelColor(rgb), kGeomagPanelBlue);
+  // Cancelled, the colour stays.
+  Platform().dialogs.QueueCancel();
   EXPECT_FALSE(ChooseGeomagColor(rgb));
-  EXPECT_EQ(Platform().messages.Boxes().back().text, "ChooseGeomagColor: Not available in this build");
+  EXPECT_EQ(FindGeomagPanelColor(rgb), kGeomagPanelBlue);
+  EXPECT_TRUE(Platform().messages.Boxes().empty());
 }
 
 // ---- Off screen --------------------------------------------------------------------------------
