@@ -26,7 +26,7 @@ namespace detail_DocCommands {
 class DocCommandTarget final : public wxEvtHandler {
  public:
   DocCommandTarget() {
-    for (const auto* group : {&GetColorDisplayCommands(), &GetOptionCommands(), &GetStellationCommands()}) {
+    for (const auto* group : {&GetColorDisplayCommands(), &GetOptionCommands(), &GetStellationCommands(), &GetBrowseTextCommands()}) {
       for (const DocCommand& command : *group) {
         const int id = ToWxId(command.id);
         Bind(wxEVT_MENU, [id = command.id](wxCommandEvent&) { RunDocCommand(id); }, id);
@@ -51,7 +51,7 @@ std::unique_ptr<DocCommandTarget> gTarget;
 NewFrame* gFrame = nullptr;
 
 void MarkAvailable(bool available) {
-  for (const auto* group : {&GetColorDisplayCommands(), &GetOptionCommands(), &GetStellationCommands()})
+  for (const auto* group : {&GetColorDisplayCommands(), &GetOptionCommands(), &GetStellationCommands(), &GetBrowseTextCommands()})
     for (const DocCommand& command : *group) SetCommandAvailable(command.id, available);
 }
 
@@ -59,7 +59,7 @@ void MarkAvailable(bool available) {
 }  // namespace detail_DocCommands
 
 const DocCommand* FindDocCommand(int id) {
-  for (const auto* group : {&GetColorDisplayCommands(), &GetOptionCommands(), &GetStellationCommands()})
+  for (const auto* group : {&GetColorDisplayCommands(), &GetOptionCommands(), &GetStellationCommands(), &GetBrowseTextCommands()})
     for (const DocCommand& command : *group)
       if (command.id == id) return &command;
   return nullptr;

@@ -40,6 +40,8 @@ struct DocCommand {
 const std::vector<DocCommand>& GetColorDisplayCommands();
 const std::vector<DocCommand>& GetOptionCommands();
 const std::vector<DocCommand>& GetStellationCommands();
+// The browsing and edit commands of app/DocCommandsBrowseText.h (DocCommandsBrowse.cpp).
+const std::vector<DocCommand>& GetBrowseTextCommands();
 
 // The command of either group; null when it is neither's.
 const DocCommand* FindDocCommand(int id);

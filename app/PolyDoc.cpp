@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "app/DocCommandsBrowseText.h"
 #include "app/PolyView.h"
 #include "construction/LibraryEntry.h"
 #include "construction/PolyTemplate.h"
@@ -282,6 +283,7 @@ bool CPolyDoc::MakeModel(int occasion, const TransitionSettings* transition, boo
     if (given) NotifyColorChange(mPoly);
   }
   if (keepTransition) mPendingTransition = savedPending;
+  ReloadPersistentTextLists();
   undo->EndUndoGroup();
 
   // Without a transition the new record replaces the one before at once.

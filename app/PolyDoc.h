@@ -142,6 +142,9 @@ class CPolyDoc final : public DocumentAccess {
   bool IsModified() const { return mModified; }
   void SetModifiedFlag(bool modified) { mModified = modified; }
   void MarkColorsStaleAndRedraw();
+  // Asks for the model's link to a physical model and online information (the
+  // information bar's edit of the link).
+  void OnEditLink();
 
  private:
   DocRecord* NewRecord();

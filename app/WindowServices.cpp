@@ -141,6 +141,13 @@ class DocumentBars final : public BarDocument {
     CPolyDoc* doc = GetDocument();
     return doc && doc->SetTourModel(model, transition);
   }
+  bool EditLink() override {
+    CPolyDoc* doc = GetDocument();
+    if (!doc || !doc->GetCurrentPoly()) return false;
+    doc->OnEditLink();
+    return true;
+  }
+  bool CanEditLink() override { return GetDocument() && GetDocument()->GetCurrentPoly(); }
   bool AreTransitionsEnabled() override { return corvia::AreTransitionsEnabled(); }
   void SetReverseTransitions(bool on) override {
     if (on && !mReverse) mReverse = std::make_unique<ReverseTransitionScope>();

@@ -38,6 +38,10 @@ class BarDocument {
   // Makes a tour event's model current, with the transition or at once, and without
   // stopping the tour; false when it cannot be made.
   virtual bool SetTourModel(const TourModel& /*model*/, const TransitionSettings* /*transition*/) { return false; }
+  // Asks for the model's link (the information tree's "Edit link..."); false when the
+  // document takes no link.
+  virtual bool EditLink() { return false; }
+  virtual bool CanEditLink() { return false; }
   // "Options > Enable Transitions".
   virtual bool AreTransitionsEnabled() { return false; }
   // While on, the transitions that start run backwards.

@@ -15,6 +15,7 @@
 #include "nets/Model3D.h"
 #include "platform/Services.h"
 #include "stellation/FaceTypeBlock.h"
+#include "ui/BarDocument.h"
 #include "ui/CommandIds.h"
 #include "ui/CommandTable.h"
 #include "ui/NewFrame.h"
@@ -262,7 +263,9 @@ void InfoTree::OnRightDown(wxMouseEvent& event) {
   wxMenu menu;
   for (const auto& [command, text] : entries) {
     wxMenuItem* added = menu.Append(ToWxId(command), wxString::FromUTF8(text));
-    if (command == kInfoEditCommand) {
+    if (command == kInfoEditCommand && key == kInfoLink) {
+      added->Enable(GetBarDocument().CanEditLink());
+    } else if (command == kInfoEditCommand) {
       const int edit = GetInfoEditCommand(key);
       added->Enable(edit != 0 && IsCommandAvailable(edit));
     }
@@ -279,6 +282,11 @@ void InfoTree::RunMenuCommand(int command) {
   const Poly* poly = GetCurrentPoly();
   if (command == kInfoOpenLinkCommand) {
     if (mMenuKey == kInfoLink && poly && !IsBlank(poly->mWebLink)) OpenInfoLink(poly->mWebLink);
+    return;
+  }
+  // The link has no menu command of its own: the document asks for it.
+  if (command == kInfoEditCommand && mMenuKey == kInfoLink) {
+    GetBarDocument().EditLink();
     return;
   }
   const int edit = command == kInfoEditCommand ? GetInfoEditCommand(mMenuKey) : 0;
