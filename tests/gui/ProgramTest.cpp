@@ -28,6 +28,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/DocCommandsBrowseText.h"
 #include "app/HelpCommands.h"
 #include "app/PaneModeCommands.h"
 #include "app/PolyApp.h"
@@ -56,6 +57,7 @@
 #include "nets/NetPages.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
+#include "render/GLErrors.h"
 #include "render/MouseThrow.h"
 #include "stellation/FacetPreview.h"
 #include "stellation/Faceting.h"
@@ -73,13 +75,16 @@
 #include "ui/TourBar.h"
 #include "ui/TransitionsDlg.h"
 #include "tests/app/AppTestSupport.h"
+#include "stellation/FaceTypeBlock.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/gui/ProgramTestSupport.h"
 #include "tests/render/ModelTestSupport.h"
 #include "tests/support/PlaneHull.h"
 #include "tests/support/TestSupport.h"
 #include "construction/ModelLookup.h"
+#include "construction/PolyhedraDialog.h"
 #include "model/TransitionSettings.h"
+#include "ui/BarDocument.h"
 #include "ui/CommandIds.h"
 #include "ui/CommandTable.h"
 #include "ui/controls/HyperLink.h"
@@ -1104,6 +1109,124 @@ TEST_F(ProgramTest, TransitionOptionsOfTheTourBarSetTheSelectedEvents) {
   EXPECT_EQ(tour.GetEvent(1)->mTransition.mType, untouched);
   tour.Clear();
   FreeSelectedOccasions();
+}
+
+// The document's browsing and edit commands, posted as the menus post them: each is
+// enabled, reaches its handler, answers its prompts from the script and leaves no
+// internal error and no GL error behind, on the icosahedron and on a stellation.
+class ProgramCommandsTest : public ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    SetGLErrorListener([](const std::string& location, const std::string& error) {
+      ADD_FAILURE() << "GL error at " << location << ": " << error;
+    });
+    // Boxes, prompts and file dialogs answer from the test's script.
+    platform::ServiceSet services = platform::Services();
+    services.fileDialogs = &corvia::testing::Platform().fileDialogs;
+    services.dialogs = &corvia::testing::Platform().dialogs;
+    platform::InstallServices(services);
+    SetTransitionsEnabled(false);
+  }
+  void TearDown() override {
+    SetTextListPersistent(false);
+    SetTransitionsEnabled(true);
+    ProgramTest::TearDown();
+    SetGLErrorListener(nullptr);
+  }
+
+  wxUpdateUIEvent Update(int id) {
+    wxUpdateUIEvent event(ToWxId(id));
+    event.SetEventObject(mFrame);
+    mFrame->GetEventHandler()->ProcessEvent(event);
+    return event;
+  }
+
+  void Command(int id) {
+    EXPECT_TRUE(Update(id).GetEnabled()) << "command " << id;
+    wxCommandEvent event(wxEVT_MENU, ToWxId(id));
+    event.SetEventObject(mFrame);
+    mFrame->GetEventHandler()->ProcessEvent(event);
+    YieldFor(20);
+  }
+
+  // Every command once on the icosahedron, stellated when asked, each prompt answered.
+  void PostEveryCommand(const std::string& tag, bool stellate) {
+    bool recognised = false;
+    ASSERT_TRUE(Doc()->SetModel(LookUpModel("3.3.3.3.3", &recognised, false, nullptr, false), false, false));
+    Poly* poly = GetCurrentPoly();
+    if (stellate) poly->Stellate(poly->mBaseBlock.get(), true);
+    auto& messages = corvia::testing::Platform().messages;
+    auto& dialogs = corvia::testing::Platform().fileDialogs;
+    const auto folder = corvia::testing::ScratchDir("doc-commands-" + tag);
+    const std::string list = (folder / "list.txt").string();
+    std::ofstream(list) << "one\ntwo\nthree\n";
+
+    Command(kCmdNextPolyhedron);
+    Command(kCmdPreviousPolyhedron);
+    Command(kCmdMakeFacesRegular);
+    EXPECT_STREQ(GetCurrentPoly()->mName, "Icosahedron");
+    for (int id : {kCmdEditBaseName, kCmdEditDualName, kCmdEditComments}) {
+      messages.QueueText(tag);
+      Command(id);
+    }
+    EXPECT_STREQ(GetCurrentPoly()->mEntryText, tag.c_str());
+    // The information tree's edit of the link goes to the document.
+    messages.QueueText("https://example.com/" + tag);
+    EXPECT_TRUE(GetBarDocument().EditLink());
+    EXPECT_EQ(std::string(GetCurrentPoly()->mWebLink), "https://example.com/" + tag);
+
+    // The element commands wait for a selection.
+    GetCurrentPoly()->ClearSelection();
+    EXPECT_FALSE(Update(kCmdEditElementText).GetEnabled());
+    PolyElement* face = GetCurrentPoly()->mFaces.mHead;
+    GetCurrentPoly()->SelectFace(face, false);
+    messages.QueueText(tag);
+    Command(kCmdEditElementText);
+    EXPECT_EQ(std::string(face->GetLabel()), tag);
+
+    for (int id : {kCmdLoadTextListFaces, kCmdLoadTextListEdges, kCmdLoadTextListVertices, kCmdSaveTextListFaces,
+                   kCmdSaveTextListEdges, kCmdSaveTextListVertices}) {
+      dialogs.QueueChoice(id == kCmdSaveTextListVertices ? (folder / "saved.txt").string() : list);
+      Command(id);
+    }
+    EXPECT_EQ(std::string(face->GetLabel()), "one");
+    EXPECT_TRUE(std::filesystem::exists(folder / "saved.txt"));
+    // The text dialogs preview text files.
+    EXPECT_EQ(dialogs.mRequests.back().kind, platform::FileDialogKind::FilePreview);
+
+    const bool persistent = Update(kCmdTextListPersistent).GetChecked();
+    Command(kCmdTextListPersistent);
+    EXPECT_NE(Update(kCmdTextListPersistent).GetChecked(), persistent);
+    Command(kCmdTextListPersistent);
+
+    messages.QueueAnswer(0);
+    Command(kCmdRemoveText);
+    EXPECT_EQ(face->GetLabel(), nullptr);
+
+    // The model chosen in the Polyhedra dialog becomes current.
+    corvia::testing::Platform().dialogs.Queue<CPolyhedraDialog>([](CPolyhedraDialog& d) {
+      bool known = false;
+      d.mEntry = LookUpModel("4.4.4", &known, false, nullptr, false);
+      return true;
+    });
+    Command(kCmdPolyhedronList);
+    EXPECT_STREQ(GetCurrentPoly()->mName, "Cube");
+
+    RedrawAllViews(true, false);
+    UpdateAllViewsNow();
+    YieldFor(50);
+  }
+};
+
+TEST_F(ProgramCommandsTest, EveryCommandOnTheIcosahedronAndAStellation) {
+  PostEveryCommand("plain", false);
+  CPolyView* pane = Pane(0);
+  ASSERT_NE(pane, nullptr);
+  pane->SetViewType(kViewStellationOfBase, false);
+  PostEveryCommand("stellation", true);
+  EXPECT_EQ(pane->GetViewType(), kViewStellationOfBase);
+
 }
 
 }  // namespace test_Program

@@ -1,0 +1,287 @@
+// The document's browsing and edit commands: Next and Previous Polyhedron through the
+// library, a folder of model files, the Waterman roots and search results, reversed
+// transitions, regular faces; element texts and the text lists.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/DocCommandsBrowseText.h"
+#include "files/ModelFile.h"
+#include "model/Edge.h"
+#include "model/PolyElement.h"
+#include "render/NewView.h"
+#include "tests/app/AppTestSupport.h"
+
+namespace test_BrowseTextCommands {
+
+using namespace corvia;
+using corvia::testing::Platform;
+using Labels = std::vector<std::string>;
+
+class BrowseTextCommandsTest : public corvia::testing::DocumentTest {
+ protected:
+  void SetUp() override {
+    DocumentTest::SetUp();
+    SetTransitionsEnabled(false);
+    mPane = AddPane(kViewBasePolyhedron);
+    Platform().messages.Clear();
+  }
+  void TearDown() override {
+    ClearSearchResults();
+    SetTextListPersistent(false);
+    SetTextListPath(TextListKind::Faces, "");
+    DocumentTest::TearDown();
+  }
+
+  // Steps and gives the first pane's message.
+  std::string Step(int step) {
+    NewView::SetMessage(mPane, nullptr);
+    StepPolyhedron(step);
+    return mPane->GetMessage() ? mPane->GetMessage() : "";
+  }
+  void Show(const char* text) { ASSERT_TRUE(Doc().SetModel(Find(text), false, false)); }
+  static std::string Name() { return GetCurrentPoly()->mName ? GetCurrentPoly()->mName : ""; }
+  static int CountErrors() { return Platform().messages.CountTitled("Error"); }
+  static std::string LastBox() { return Platform().messages.Boxes().back().text; }
+  static std::string WriteFile(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+    return path.string();
+  }
+  static Labels FaceLabels() {
+    Labels labels;
+    for (PolyElement* f = GetCurrentPoly()->mFaces.mHead; f; f = f->mNext) labels.push_back(f->GetLabel() ? f->GetLabel() : "");
+    return labels;
+  }
+
+  CPolyView* mPane = nullptr;
+};
+
+// ---- Browsing ---------------------------------------------------------------------------
+
+TEST_F(BrowseTextCommandsTest, LibraryWrapsAtBothEnds) {
+  LibraryEntry* first = GetLibraryEntry(0);
+  ASSERT_TRUE(Doc().SetModel(first, false, false));
+  int last = -1;
+  for (int i = 0; i < GetNumLibraryEntries(); ++i) last = GetLibraryEntry(i)->IsParametric() ? last : i;
+  Step(-1);
+  EXPECT_EQ(GetCurrentPoly()->mLibraryEntry, GetLibraryEntry(last));
+  Step(1);
+  EXPECT_EQ(GetCurrentPoly()->mLibraryEntry, first);
+  EXPECT_EQ(CountErrors(), 0);
+}
+
+TEST_F(BrowseTextCommandsTest, FolderOfModelFilesInNaturalOrderWithWraps) {
+  const auto folder = corvia::testing::ScratchDir("browse-folder");
+  auto path = [&folder](const char* name) { return (folder / name).string(); };
+  // Natural order m1, m2, m3, m10; m3 is damaged and is passed over.
+  const char* models[][2] = {{"4.4.4", "m1.corv"}, {"3.3.3", "m2.corv"}, {"3.3.3.3", "m10.corv"}};
+  for (const auto& [model, name] : models) {
+    Show(model);
+    ASSERT_TRUE(WriteModelFile(path(name).c_str(), kModelFileAscii, *GetCurrentPoly()));
+  }
+  WriteFile(folder / "m3.corv", "not a model file\n");
+
+  ASSERT_TRUE(Doc().OnOpenDocument(path("m2.corv").c_str()));
+  EXPECT_EQ(Step(1), "");
+  EXPECT_EQ(Doc().GetPathName(), path("m10.corv"));
+  EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 8);
+  EXPECT_EQ(Step(1), "Wrapped from last to first file in folder");
+  EXPECT_EQ(Doc().GetPathName(), path("m1.corv"));
+  EXPECT_EQ(Step(-1), "Wrapped from first to last file in folder");
+  EXPECT_EQ(Doc().GetPathName(), path("m10.corv"));
+  Step(-1);
+  EXPECT_EQ(Doc().GetPathName(), path("m2.corv"));
+  EXPECT_EQ(CountErrors(), 0);
+
+  const auto single = corvia::testing::ScratchDir("browse-single");
+  std::filesystem::copy_file(path("m1.corv"), single / "only.corv");
+  ASSERT_TRUE(Doc().OnOpenDocument((single / "only.corv").string().c_str()));
+  EXPECT_EQ(Step(-1), "There are no other .CORV files in this folder");
+}
+
+TEST_F(BrowseTextCommandsTest, WatermanRootsKeepTheirLattice) {
+  // The model's name says which Waterman polyhedron it is.
+  Show("3.3.3.3.3");
+  GetCurrentPoly()->SetName("Waterman R3, cubic");
+  Step(1);
+  EXPECT_EQ(Name(), "Waterman R4, cubic");
+  GetCurrentPoly()->SetName("Waterman R1");
+  EXPECT_EQ(Step(-1), "There are no more Waterman polyhedra in this direction");
+  // Past the largest root nothing is built, and the user is told.
+  GetCurrentPoly()->SetName("Waterman R10, type 2 4D");
+  EXPECT_EQ(Step(1), "There are no more Waterman polyhedra in this direction");
+  EXPECT_EQ(Name(), "Waterman R10, type 2 4D");
+  EXPECT_EQ(CountErrors(), 0);
+}
+
+TEST_F(BrowseTextCommandsTest, SearchResultsWrapAndSwitchSides) {
+  Show("3.3.3.3.3");
+  SetCurrentSearchResult(AppendSearchResult(Find("4.4.4"), false));
+  EXPECT_EQ(Step(1), "Your search only found one polyhedron");
+  EXPECT_EQ(Name(), "Icosahedron");
+
+  // The octahedron asked for as a dual: the pane turns to the dual side and back.
+  LibraryListNode* dual = AppendSearchResult(Find("3.3.3.3"), true);
+  EXPECT_EQ(Step(1), "Switched from base to dual view");
+  EXPECT_EQ(GetCurrentSearchResult(), dual);
+  EXPECT_EQ(mPane->GetViewType(), kViewDualPolyhedron);
+  EXPECT_EQ(Step(1), "Switched from dual to base view\nWrapped from last to first search result");
+  EXPECT_EQ(Name(), "Cube");
+  EXPECT_EQ(mPane->GetViewType(), kViewBasePolyhedron);
+  EXPECT_EQ(Step(-1), "Switched from base to dual view\nWrapped from first to last search result");
+}
+
+TEST_F(BrowseTextCommandsTest, PreviousPlaysTheTransitionBackwards) {
+  SetTransitionsEnabled(true);
+  TransitionSettings* record = GetTransitionRecord(kOccasionBuiltInModel);
+  record->mType = kTransitionExplodeAndGrow;
+  record->mDuration = 1.0;
+  Show("3.3.3.3.3");
+  Doc().EndAllTransitions();
+  Step(-1);
+  EXPECT_EQ(GetCurrentPoly()->mTransition.mType, kTransitionShrinkAndImplode);
+  Doc().EndAllTransitions();
+  Step(1);
+  EXPECT_EQ(GetCurrentPoly()->mTransition.mType, kTransitionExplodeAndGrow);
+  Doc().EndAllTransitions();
+}
+
+TEST_F(BrowseTextCommandsTest, MakeFacesRegular) {
+  Show("3.3.3.3.3");
+  OnTryToMakeFacesRegular();
+  EXPECT_EQ(Platform().undo.mCalls.back().type, 23);
+  EXPECT_EQ(Name(), "Icosahedron");
+  EXPECT_EQ(CountErrors(), 0);
+
+  // The faces of the sixth Waterman polyhedron cannot all be regular, although its
+  // springs settle: the model stays as it was.
+  GetCurrentPoly()->SetName("Waterman R5");
+  Step(1);
+  const Poly* before = GetCurrentPoly();
+  const size_t steps = Platform().undo.mCalls.size();
+  OnTryToMakeFacesRegular();
+  EXPECT_EQ(LastBox(), "Could not make faces regular.");
+  EXPECT_EQ(GetCurrentPoly(), before);
+  EXPECT_EQ(Name(), "Waterman R6");
+  EXPECT_EQ(Platform().undo.mCalls.size(), steps);
+}
+
+// ---- Element texts ------------------------------------------------------------------------
+
+TEST_F(BrowseTextCommandsTest, ElementTextAndRemoveText) {
+  Show("4.4.4");
+  Poly* poly = GetCurrentPoly();
+  PolyElement* face = poly->mFaces.mHead->mNext;
+  poly->SelectFace(face, false);
+  Platform().messages.QueueText("<b>top</b>");
+  OnEditElementText();
+  EXPECT_STREQ(face->GetLabel(), "<b>top</b>");
+  EXPECT_NE(Platform().messages.TextPrompts().back().find("Enter text to appear on face 2"), std::string::npos);
+
+  const float green[3] = {0.1f, 0.9f, 0.3f};
+  poly->mFaces.mHead->SetColour(green);
+  face->SetColour(green);
+  // Cancel, the selected face only, the faces of its colour, the faces of its type (all).
+  const Labels expected[] = {{"t", "t", "t", "t", "t", "t"}, {"t", "", "t", "t", "t", "t"},
+                             {"", "", "t", "t", "t", "t"}, {"", "", "", "", "", ""}};
+  const int answers[] = {3, 0, 2, 1};
+  for (PolyElement* f = poly->mFaces.mHead; f; f = f->mNext) f->SetLabel("t");
+  for (int i = 0; i < 4; ++i) {
+    Platform().messages.QueueAnswer(answers[i]);
+    OnRemoveText();
+    EXPECT_EQ(FaceLabels(), expected[i]) << "answer " << answers[i];
+  }
+}
+
+// ---- Text lists -------------------------------------------------------------------------
+
+TEST(TextListLines, MarkupBothWays) {
+  EXPECT_EQ(TextListLineToText("top<br>side"), "top\nside");
+  EXPECT_EQ(TextToTextListLine("top\nside"), "top<br>side");
+  EXPECT_EQ(TextToTextListLine("a\n\nb"), "a<p>b");
+  EXPECT_EQ(TextListLineToText("a<P>b"), "a\n\nb");
+  EXPECT_EQ(TextListLineToText("Items:<li>one<li>two"), "Items:\n<li>one\n<li>two");
+  EXPECT_EQ(TextToTextListLine("Items:\n<li>one\n<li>two"), "Items:<li>one<li>two");
+  EXPECT_EQ(TextToTextListLine("dos\r\nline"), "dos<br>line");
+}
+
+TEST_F(BrowseTextCommandsTest, TextListsOntoTheCubeAndBack) {
+  Show("4.4.4");
+  const auto folder = corvia::testing::ScratchDir("text-lists");
+  GetCurrentPoly()->GetFace(5)->SetLabel("kept");
+  // A blank line leaves its face alone; faces after the last line keep their text.
+  const std::string list = WriteFile(folder / "names.txt", "north\r\neast\n\nwest<br>side\n");
+  ASSERT_TRUE(LoadTextList(TextListKind::Faces, list.c_str()));
+  EXPECT_EQ(FaceLabels(), (Labels{"north", "east", "", "west\nside", "", "kept"}));
+  const std::string saved = (folder / "saved.txt").string();
+  ASSERT_TRUE(SaveTextList(TextListKind::Faces, saved.c_str()));
+  std::ifstream in(saved, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "north\neast\n\nwest<br>side\n\nkept\n");
+
+  // Lines past the last edge are not read, however long.
+  std::string many;
+  for (int i = 1; i <= 12; ++i) many += "e" + std::to_string(i) + "\n";
+  ASSERT_TRUE(LoadTextList(TextListKind::Edges, WriteFile(folder / "e.txt", many + std::string(5000, 'x')).c_str()));
+  EXPECT_STREQ(GetCurrentPoly()->GetEdge(11)->GetLabel(), "e12");
+  EXPECT_EQ(CountErrors(), 0);
+}
+
+TEST_F(BrowseTextCommandsTest, DamagedOrMissingListChangesNothing) {
+  Show("4.4.4");
+  const auto folder = corvia::testing::ScratchDir("bad-lists");
+  for (PolyElement* f = GetCurrentPoly()->mFaces.mHead; f; f = f->mNext) f->SetLabel("old");
+  const Labels before = FaceLabels();
+  // A line too long for the reader after good ones; a Unicode file; no file.
+  const std::string files[] = {WriteFile(folder / "long.txt", "one\ntwo\n" + std::string(2000, 'y') + "\n"),
+                               WriteFile(folder / "utf16.txt", std::string("\xFF\xFEo\0n\0", 6)),
+                               (folder / "missing.txt").string()};
+  for (const std::string& file : files) {
+    EXPECT_FALSE(LoadTextList(TextListKind::Faces, file.c_str()));
+    EXPECT_EQ(FaceLabels(), before);
+    EXPECT_NE(LastBox().find(file), std::string::npos);
+  }
+  EXPECT_NE(Platform().messages.Boxes()[0].text.find("Line 3"), std::string::npos);
+  EXPECT_EQ(LastBox(), "Couldn't open file '" + files[2] + "' for reading");
+  EXPECT_FALSE(SaveTextList(TextListKind::Faces, (folder / "none" / "x.txt").string().c_str()));
+  EXPECT_EQ(CountErrors(), 4);
+}
+
+TEST_F(BrowseTextCommandsTest, PersistentListsFollowEveryNewModel) {
+  Show("4.4.4");
+  const auto folder = corvia::testing::ScratchDir("persistent");
+  const std::string list = WriteFile(folder / "faces.txt", "a\nb\n");
+  ASSERT_TRUE(LoadTextList(TextListKind::Faces, list.c_str()));
+  SetTextListPersistent(true);
+  Show("3.3.3.3");
+  EXPECT_EQ(FaceLabels(), (Labels{"a", "b", "", "", "", "", "", ""}));
+
+  // The list has gone: the next model says so once and the list is forgotten.
+  std::filesystem::remove(list);
+  Show("3.3.3");
+  Show("4.4.4");
+  EXPECT_EQ(CountErrors(), 1);
+  EXPECT_EQ(GetTextListPath(TextListKind::Faces), "");
+  EXPECT_EQ(GetCurrentPoly()->mFaces.mNumLabelled, 0);
+}
+
+TEST_F(BrowseTextCommandsTest, TextFilePreview) {
+  const auto folder = corvia::testing::ScratchDir("preview");
+  const std::pair<std::string, std::string> cases[] = {
+      {"one\r\ntwo\n", "one\ntwo\n"},
+      {"\xEF\xBB\xBFone\n", "<<Please resave as plain ASCII>>"},
+      {std::string("a\0b", 3), "<<File has unrecognised encoding>>"},
+      {"caf\xE9\n", "<<File has unrecognised encoding>>"}};
+  std::string text;
+  for (const auto& [contents, shown] : cases) {
+    EXPECT_TRUE(DescribeTextListFile(WriteFile(folder / "t.txt", contents).c_str(), text));
+    EXPECT_EQ(text, shown);
+  }
+  EXPECT_TRUE(DescribeTextListFile(nullptr, text));
+  EXPECT_EQ(text, "Select a text file to see the first couple of lines");
+}
+
+}  // namespace test_BrowseTextCommands
