@@ -16,13 +16,13 @@
 #include "core/FileUtils.h"
 #include "core/Folders.h"
 #include "core/Messages.h"
+#include "core/Prompts.h"
 #include "core/Strings.h"
 #include "core/TextFile.h"
 #include "model/Edge.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
-#include "platform/Services.h"
 #include "render/NewView.h"
 #include "ui/ElementWords.h"
 
@@ -68,11 +68,6 @@ std::vector<PolyItem*> ItemsOfKind(Poly* poly, TextListKind kind) {
   ElementList* list = kind == TextListKind::Faces ? faces : vertices;
   for (PolyElement* e = list ? list->mHead : nullptr; e; e = e->mNext) items.push_back(e);
   return items;
-}
-
-// Asks for a text of any length through the message front end; false when cancelled.
-bool AskLongText(const char* prompt, std::string& text) {
-  return platform::Services().messages->AskText("Corvia", prompt, text);
 }
 
 // The selected face, edge or vertex, and how the prompts name it ("face 3").
@@ -160,7 +155,7 @@ void OnEditComments() {
   Poly* poly = GetCurrentPoly();
   if (!poly) return;
   std::string text = poly->mEntryText ? poly->mEntryText : "";
-  if (!detail_DocCommandsText::AskLongText("Comments about this model", text)) return;
+  if (!AskMultiLineText("Comments about this model", text)) return;
   poly->SetName3(text.c_str());
 }
 
@@ -187,7 +182,7 @@ void OnEditElementText() {
       "<<a href=\"https://www.example.com/\">Click here<</a>",
       name.c_str());
   std::string text = item->GetLabel() ? item->GetLabel() : "";
-  if (!AskLongText(prompt.c_str(), text)) return;
+  if (!AskMultiLineText(prompt.c_str(), text)) return;
   item->SetLabel(text.c_str());
   LabelsChanged();
 }
