@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/DocCommands.h"
+#include "app/MenuCommands.h"
 #include "app/ModelUndo.h"
 #include "app/PaneModeCommands.h"
 #include "app/PolyDoc.h"
@@ -341,12 +342,14 @@ void ConnectMainWindow(wxFrame* frame) {
   InstallPaneModeCommands(frame);
   gDialogCommands = std::make_unique<DialogCommands>();
   gFrame->AddCommandTarget(gDialogCommands.get());
+  ConnectMenuCommands(gFrame);
 }
 
 void RemoveWindowServices() {
   using namespace detail_WindowServices;
   DisconnectDocCommands();
   RemovePaneModeCommands();
+  DisconnectMenuCommands();
   if (gFrame && GetMainFrame() == gFrame) {
     if (gCommands) gFrame->RemoveCommandTarget(gCommands.get());
     if (gDialogCommands) gFrame->RemoveCommandTarget(gDialogCommands.get());

@@ -1,0 +1,263 @@
+// The switches of the Display menu (vertices and edges, axes and planes, the midsphere,
+// cell lines, the coplanar method, the construction-toy style and its rods), the
+// background image's fit, the cross-section's fill and where it shows, the active
+// pane's camera, and the Options menu's pivoting, locked views and diagnostic numbers.
+
+#include <array>
+
+#include "app/MenuCommands.h"
+#include "app/PolyView.h"
+#include "app/Settings.h"
+#include "model/ColorSchemes.h"
+#include "model/CrossSection.h"
+#include "model/ElementLabels.h"
+#include "render/DisplaySettings.h"
+#include "render/GeomagStyle.h"
+#include "render/ModelDrawSettings.h"
+#include "render/MouseThrow.h"
+#include "render/NetDrawSettings.h"
+#include "render/OpenGLView.h"
+#include "ui/CommandIds.h"
+#include "ui/MainFrame.h"
+
+namespace corvia {
+
+namespace detail_MenuCommandsDisplay {
+
+using menu_commands::Mark;
+using menu_commands::RedrawPanes;
+
+constexpr int kCmdShowVertices = 32935;
+constexpr int kCmdShowEdges = 32936;
+constexpr int kCmdShowSymmetryAxes = 32850;
+constexpr int kCmdShowReflectionPlanes = 33074;
+constexpr int kCmdShowCellLines = 33122;
+constexpr int kCmdGeomagStyle = 33159;
+constexpr int kCmdPivotAroundSelected = 33524;
+constexpr int kCmdLockViews = 33127;
+
+// Each of View > Orientation's items turns the camera a quarter turn.
+constexpr double kQuarterTurn = 90.0;
+
+// ---- Model drawing switches ----------------------------------------------------------
+
+template <bool ModelDrawSettings::*kSwitch>
+void ToggleDrawSwitch() {
+  ModelDrawSettings& settings = GetModelDrawSettings();
+  settings.*kSwitch = !(settings.*kSwitch);
+  RedrawPanes();
+}
+template <bool ModelDrawSettings::*kSwitch>
+void UpdateDrawSwitch(MenuItemState& state) {
+  Mark(state, GetModelDrawSettings().*kSwitch);
+}
+
+void ToggleMidsphere() {
+  GetDisplaySettings().showMidsphere = !GetDisplaySettings().showMidsphere;
+  RedrawPanes();
+}
+void UpdateMidsphere(MenuItemState& state) { Mark(state, GetDisplaySettings().showMidsphere); }
+
+// Choosing the polygon offset also ends the automatic return to the stencil, as a
+// stored "UseStencil" of off does when the settings are read.
+template <bool kStencil>
+void SetCoplanarMethod() {
+  GetModelDrawSettings().useStencil = kStencil;
+  if (!kStencil) GetDisplaySettings().autoStencil = false;
+  RedrawPanes();
+}
+template <bool kStencil>
+void UpdateCoplanarMethod(MenuItemState& state) {
+  Mark(state, GetModelDrawSettings().useStencil == kStencil);
+}
+
+// ---- The active pane's switches and camera -------------------------------------------
+
+template <bool CPolyView::*kSwitch>
+void TogglePaneSwitch() {
+  CPolyView* pane = CPolyView::GetActive();
+  if (!pane) return;
+  pane->*kSwitch = !(pane->*kSwitch);
+  pane->Invalidate(true);
+}
+template <bool CPolyView::*kSwitch>
+void UpdatePaneSwitch(MenuItemState& state) {
+  CPolyView* pane = CPolyView::GetActive();
+  state.enabled = pane != nullptr;
+  Mark(state, pane && pane->*kSwitch);
+}
+
+CPolyView* Active3DPane() {
+  CPolyView* pane = CPolyView::GetActive();
+  return pane && pane->Is3D() ? pane : nullptr;
+}
+void EnableIn3D(MenuItemState& state) { state.enabled = Active3DPane() != nullptr; }
+
+void UseDefaultCamera() {
+  if (CPolyView* pane = Active3DPane()) {
+    StopAllMouseThrows();
+    pane->SetDefaultCamera(true);
+    pane->SetFitMode(kFitNormal);
+    pane->Invalidate(true);
+  }
+}
+
+void ToggleOrthogonal() {
+  if (CPolyView* pane = Active3DPane()) {
+    pane->SetOrthogonal(!pane->IsOrthogonal());
+    pane->Invalidate(true);
+  }
+}
+void UpdateOrthogonal(MenuItemState& state) {
+  CPolyView* pane = Active3DPane();
+  state.enabled = pane != nullptr;
+  Mark(state, pane && pane->IsOrthogonal());
+}
+
+template <int kAxis>
+void RotateAroundAxis() {
+  if (CPolyView* pane = Active3DPane()) {
+    pane->RotateAboutViewAxis(kAxis, kQuarterTurn);
+    pane->OrthonormalizeCamera();
+    pane->Invalidate(true);
+  }
+}
+
+// ---- Construction toy ----------------------------------------------------------------
+
+// The stored setting follows the style, so the next start-up shows it as it is left.
+void ToggleGeomagStyle() {
+  const bool on = !GeomagStyle;
+  GetAppSettings().geomag = on;
+  SetGeomagStyle(on);
+}
+void UpdateGeomagStyle(MenuItemState& state) { Mark(state, GeomagStyle); }
+
+CMainFrame* MainFrame() { return dynamic_cast<CMainFrame*>(GetMainFrame()); }
+
+template <int kStyle>
+void SetRodStyle() {
+  if (CMainFrame* frame = MainFrame()) frame->SetGeomagStyleButton(kStyle);
+}
+template <int kStyle>
+void UpdateRodStyle(MenuItemState& state) {
+  CMainFrame* frame = MainFrame();
+  state.enabled = frame != nullptr;
+  Mark(state, frame && frame->GetGeomagStyle() == kStyle);
+}
+
+// ---- Background image, cross-section ---------------------------------------------------
+
+template <int kFit>
+void SetBackgroundFit() {
+  GetDisplaySettings().bgImageFit = kFit;
+  RedrawPanes();
+}
+template <int kFit>
+void UpdateBackgroundFit(MenuItemState& state) {
+  Mark(state, GetDisplaySettings().bgImageFit == kFit);
+}
+
+void ToggleSectionFill() {
+  CrossSectionSettings& settings = GetCrossSectionSettings();
+  settings.fill = !settings.fill;
+  InvalidateCrossSectionViews(false);
+  RedrawPanes();
+}
+void UpdateSectionFill(MenuItemState& state) { Mark(state, GetCrossSectionSettings().fill); }
+
+template <int kChoice>
+void SetSectionInModel() {
+  SetSectionInModelChoice(kChoice);
+  RedrawPanes();
+}
+template <int kChoice>
+void UpdateSectionInModel(MenuItemState& state) {
+  Mark(state, GetSectionInModelChoice() == kChoice);
+}
+
+// ---- Options ---------------------------------------------------------------------------
+
+void TogglePivot() { SetTwistWithSpace(!GetTwistWithSpace()); }
+void UpdatePivot(MenuItemState& state) { Mark(state, GetTwistWithSpace()); }
+void ToggleLockViews() { SetLinkedViews(!GetLinkedViews()); }
+void UpdateLockViews(MenuItemState& state) { Mark(state, GetLinkedViews()); }
+
+template <uint32_t kBit>
+void ToggleNumbers() {
+  DiagnosticNumbers ^= kBit;
+  RedrawPanes();
+}
+template <uint32_t kBit>
+void UpdateNumbers(MenuItemState& state) {
+  Mark(state, (DiagnosticNumbers & kBit) != 0);
+}
+
+std::vector<MenuCommand> MakeCommands() {
+  using S = ModelDrawSettings;
+  using V = CPolyView;
+  std::vector<MenuCommand> commands = {
+      {kCmdShowVertices, ToggleDrawSwitch<&S::showVerts>, UpdateDrawSwitch<&S::showVerts>},
+      {kCmdShowEdges, ToggleDrawSwitch<&S::showEdges>, UpdateDrawSwitch<&S::showEdges>},
+      {kCmdShowStellationVertices, ToggleDrawSwitch<&S::showStelVerts>, UpdateDrawSwitch<&S::showStelVerts>},
+      {kCmdShowStellationEdges, ToggleDrawSwitch<&S::showStelEdges>, UpdateDrawSwitch<&S::showStelEdges>},
+      {kCmdShowCellLines, ToggleDrawSwitch<&S::showCellLines>, UpdateDrawSwitch<&S::showCellLines>},
+      {kCmdShowSymmetryAxes, TogglePaneSwitch<&V::mShowSymmetryAxes>, UpdatePaneSwitch<&V::mShowSymmetryAxes>},
+      {kCmdShowReflectionPlanes, TogglePaneSwitch<&V::mShowReflectionPlanes>,
+       UpdatePaneSwitch<&V::mShowReflectionPlanes>},
+      {kCmdShowReflectionNormals, TogglePaneSwitch<&V::mShowReflectionNormals>,
+       UpdatePaneSwitch<&V::mShowReflectionNormals>},
+      {kCmdShowMidsphere, ToggleMidsphere, UpdateMidsphere},
+      {kCmdCoplanarStencil, SetCoplanarMethod<true>, UpdateCoplanarMethod<true>},
+      {kCmdCoplanarOffset, SetCoplanarMethod<false>, UpdateCoplanarMethod<false>},
+      {kCmdGeomagStyle, ToggleGeomagStyle, UpdateGeomagStyle},
+      {kCmdGeomagStyles[0], SetRodStyle<0>, UpdateRodStyle<0>},
+      {kCmdGeomagStyles[1], SetRodStyle<1>, UpdateRodStyle<1>},
+      {kCmdGeomagStyles[2], SetRodStyle<2>, UpdateRodStyle<2>},
+      {kCmdGeomagStyles[3], SetRodStyle<3>, UpdateRodStyle<3>},
+      {kCmdGeomagStyles[4], SetRodStyle<4>, UpdateRodStyle<4>},
+      {kCmdGeomagStyles[5], SetRodStyle<5>, UpdateRodStyle<5>},
+      {kCmdGeomagStyles[6], SetRodStyle<6>, UpdateRodStyle<6>},
+      {kCmdGeomagStyles[7], SetRodStyle<7>, UpdateRodStyle<7>},
+      {kCmdGeomagStyles[8], SetRodStyle<8>, UpdateRodStyle<8>},
+      {kCmdGeomagStyles[9], SetRodStyle<9>, UpdateRodStyle<9>},
+      {kCmdGeomagStyles[10], SetRodStyle<10>, UpdateRodStyle<10>},
+      {kCmdBackgroundFitWithin, SetBackgroundFit<kImageFitWithin>, UpdateBackgroundFit<kImageFitWithin>},
+      {kCmdBackgroundFitAround, SetBackgroundFit<kImageFitAround>, UpdateBackgroundFit<kImageFitAround>},
+      {kCmdBackgroundFitWidth, SetBackgroundFit<kImageFitWidth>, UpdateBackgroundFit<kImageFitWidth>},
+      {kCmdBackgroundFitHeight, SetBackgroundFit<kImageFitHeight>, UpdateBackgroundFit<kImageFitHeight>},
+      {kCmdBackgroundStretch, SetBackgroundFit<kImageFitStretch>, UpdateBackgroundFit<kImageFitStretch>},
+      {kCmdBackgroundActualSize, SetBackgroundFit<kImageFitActualSize>, UpdateBackgroundFit<kImageFitActualSize>},
+      {kCmdFillCrossSection, ToggleSectionFill, UpdateSectionFill},
+      {kCmdSectionInModelNever, SetSectionInModel<kSectionInModelNever>, UpdateSectionInModel<kSectionInModelNever>},
+      {kCmdSectionInModelWhenOpen, SetSectionInModel<kSectionInModelWhenOpen>,
+       UpdateSectionInModel<kSectionInModelWhenOpen>},
+      {kCmdSectionInModelAlways, SetSectionInModel<kSectionInModelAlways>,
+       UpdateSectionInModel<kSectionInModelAlways>},
+      {kCmdUseDefaultCamera, UseDefaultCamera, EnableIn3D},
+      {kCmdOrthogonalView, ToggleOrthogonal, UpdateOrthogonal},
+      {kCmdRotateAroundX, RotateAroundAxis<0>, EnableIn3D},
+      {kCmdRotateAroundY, RotateAroundAxis<1>, EnableIn3D},
+      {kCmdRotateAroundZ, RotateAroundAxis<2>, EnableIn3D},
+      {kCmdPivotAroundSelected, TogglePivot, UpdatePivot},
+      {kCmdLockViews, ToggleLockViews, UpdateLockViews},
+      {kCmdShowFaceNumbers, ToggleNumbers<kShowFaceNumbers>, UpdateNumbers<kShowFaceNumbers>},
+      {kCmdShowFaceTypeNumbers, ToggleNumbers<kShowFaceTypeNumbers>, UpdateNumbers<kShowFaceTypeNumbers>},
+      {kCmdShowVertexNumbers, ToggleNumbers<kShowVertexNumbers>, UpdateNumbers<kShowVertexNumbers>},
+      {kCmdShowVertexTypeNumbers, ToggleNumbers<kShowVertexTypeNumbers>, UpdateNumbers<kShowVertexTypeNumbers>},
+      {kCmdShowEdgeNumbers, ToggleNumbers<kShowEdgeNumbers>, UpdateNumbers<kShowEdgeNumbers>},
+      {kCmdShowEdgeTypeNumbers, ToggleNumbers<kShowEdgeTypeNumbers>, UpdateNumbers<kShowEdgeTypeNumbers>},
+      {kCmdShowFaceletNumbers, ToggleNumbers<kNumberEachFacelet>, UpdateNumbers<kNumberEachFacelet>},
+      {kCmdShowFaceletTypeNumbers, ToggleNumbers<kNumberEachFaceletType>, UpdateNumbers<kNumberEachFaceletType>},
+  };
+  return commands;
+}
+
+}  // namespace detail_MenuCommandsDisplay
+
+const std::vector<MenuCommand>& GetDisplayMenuCommands() {
+  static const std::vector<MenuCommand> commands = detail_MenuCommandsDisplay::MakeCommands();
+  return commands;
+}
+
+}  // namespace corvia

@@ -1,0 +1,210 @@
+// The model, stellation, faceting, display, image, section, view and option commands
+// on a document whose panes are off screen: what each menu's commands change.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "app/MenuCommands.h"
+#include "app/PolyView.h"
+#include "app/Settings.h"
+#include "core/VectorMath.h"
+#include "model/ColorSchemes.h"
+#include "model/CrossSection.h"
+#include "model/ElementLabels.h"
+#include "model/Poly.h"
+#include "render/DisplaySettings.h"
+#include "render/ModelDrawSettings.h"
+#include "stellation/FaceTypeBlock.h"
+#include "stellation/Faceting.h"
+#include "stellation/StellationCell.h"
+#include "tests/app/AppTestSupport.h"
+#include "ui/CommandIds.h"
+
+namespace test_MenuCommands {
+
+using namespace corvia;
+using corvia::testing::Platform;
+
+constexpr int kCmdNextStellation = 32815;
+constexpr int kCmdPreviousStellation = 32816;
+constexpr int kCmdShowVertices = 32935;
+constexpr int kCmdShowSymmetryAxes = 32850;
+
+// The program-wide options the commands change, put back after each test.
+class MenuCommandsTest : public corvia::testing::DocumentTest {
+ protected:
+  void SetUp() override {
+    DocumentTest::SetUp();
+    SetTransitionsEnabled(false);
+    ASSERT_TRUE(Doc().SetModel(Find("3.3.3.3.3"), false, false));
+  }
+  void TearDown() override {
+    GetModelDrawSettings() = mDraw;
+    GetDisplaySettings() = mDisplay;
+    GetFacetingSettings() = mFaceting;
+    GetCrossSectionSettings() = mSection;
+    DiagnosticNumbers = mNumbers;
+    SetSelectionHighlight(mHighlight);
+    SetSectionInModelChoice(mSectionInModel);
+    GetAppSettings().autoFrameStellation = mAutoFrame;
+    AutoFrameStellation = mAutoFrame;
+    DocumentTest::TearDown();
+  }
+
+  static int CountIncluded(const FaceTypeBlock* block) {
+    int n = 0;
+    for (StellationCell* c = block->mFirstCell; c; c = c->mNext) n += c->IsIncluded() ? 1 : 0;
+    return n;
+  }
+
+  ModelDrawSettings mDraw = GetModelDrawSettings();
+  DisplaySettings mDisplay = GetDisplaySettings();
+  FacetingSettings mFaceting = GetFacetingSettings();
+  CrossSectionSettings mSection = GetCrossSectionSettings();
+  uint32_t mNumbers = DiagnosticNumbers;
+  int mHighlight = SelectionHighlightMode;
+  int mSectionInModel = GetSectionInModelChoice();
+  bool mAutoFrame = GetAppSettings().autoFrameStellation;
+};
+
+TEST_F(MenuCommandsTest, SubdividedFacesAndGeodesicSpheresOfTheIcosahedron) {
+  // Two subdivisions cut each of the 20 triangles into 4, sharing the new midpoints.
+  Platform().messages.QueueText("2");
+  ASSERT_TRUE(RunMenuCommand(kCmdSubdivideFaces));
+  Poly* poly = GetCurrentPoly();
+  EXPECT_EQ(poly->mFaces.mCount, 80);
+  EXPECT_EQ(poly->mVertices.mCount, 42);
+  ASSERT_NE(poly->mName, nullptr);
+  EXPECT_EQ(std::string(poly->mName).rfind("Subdivided ", 0), 0u) << poly->mName;
+
+  // The geodesic sphere of frequency 2 of the icosahedron: 80 faces, every vertex on
+  // one sphere.
+  ASSERT_TRUE(Doc().SetModel(Find("3.3.3.3.3"), false, false));
+  Platform().messages.QueueText("2");
+  ASSERT_TRUE(RunMenuCommand(kCmdGeodesicSphere));
+  poly = GetCurrentPoly();
+  EXPECT_EQ(poly->mFaces.mCount, 80);
+  ASSERT_NE(poly->mName, nullptr);
+  EXPECT_EQ(std::string(poly->mName).rfind("Geodesic ", 0), 0u) << poly->mName;
+  double radius = -1.0;
+  for (PolyElement* v = poly->mVertices.mHead; v; v = v->mNext) {
+    const double r = std::sqrt(Dot(v->mDualVert, v->mDualVert));
+    if (radius < 0.0) radius = r;
+    EXPECT_NEAR(r, radius, 1e-7);
+  }
+
+  // A cancelled prompt, and a number that is no number then a cancel, change nothing.
+  const int faces = poly->mFaces.mCount;
+  ASSERT_TRUE(RunMenuCommand(kCmdSubdivideFaces));
+  Platform().messages.QueueText("two");
+  ASSERT_TRUE(RunMenuCommand(kCmdGeodesicSphere));
+  EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, faces);
+  EXPECT_GE(Platform().messages.CountTitled("Error"), 1);
+  // No subdivisions at all is refused by the model with its message.
+  Platform().messages.Clear();
+  Platform().messages.QueueText("0");
+  ASSERT_TRUE(RunMenuCommand(kCmdSubdivideFaces));
+  EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, faces);
+  EXPECT_EQ(Platform().messages.CountTitled("Error"), 1);
+  Platform().messages.Clear();
+}
+
+TEST_F(MenuCommandsTest, NextAndPreviousStellationStepTheCellsAndOriginalPutsThemBack) {
+  AddPane(kViewStellationOfBase);
+  Poly* poly = GetCurrentPoly();
+  FaceTypeBlock* block = poly->mBaseBlock.get();
+  // Nothing is stellated yet: the first step stellates the shown side.
+  EXPECT_FALSE(UpdateMenuCommand(kCmdOriginalStellation).enabled);
+  ASSERT_TRUE(RunMenuCommand(kCmdNextStellation));
+  ASSERT_TRUE(block->IsStellated());
+  const int afterFirst = CountIncluded(block);
+  ASSERT_TRUE(RunMenuCommand(kCmdNextStellation));
+  const int afterSecond = CountIncluded(block);
+  EXPECT_GT(afterSecond, afterFirst);
+  EXPECT_TRUE(UpdateMenuCommand(kCmdOriginalStellation).enabled);
+  ASSERT_TRUE(RunMenuCommand(kCmdPreviousStellation));
+  EXPECT_EQ(CountIncluded(block), afterFirst);
+  ASSERT_TRUE(RunMenuCommand(kCmdOriginalStellation));
+  EXPECT_TRUE(FaceTypeBlock::IsOriginalStellation(block));
+  EXPECT_FALSE(UpdateMenuCommand(kCmdOriginalStellation).enabled);
+}
+
+TEST_F(MenuCommandsTest, FacetingCriteriaLimitsAndBrowseModesAreRadiosAndChecks) {
+  ASSERT_TRUE(RunMenuCommand(kCmdFacetingIsohedral));
+  EXPECT_EQ(GetFacetingSettings().criteria, kFacetingIsohedral);
+  EXPECT_EQ(UpdateMenuCommand(kCmdFacetingIsohedral).check, 1);
+  EXPECT_EQ(UpdateMenuCommand(kCmdFacetingTidy).check, 0);
+  Platform().messages.QueueText("0");
+  ASSERT_TRUE(RunMenuCommand(kCmdFacetingMaxTypes));
+  EXPECT_EQ(UpdateMenuCommand(kCmdFacetingMaxTypes).text, "Maximum Facet Types (no limit)...");
+  Platform().messages.QueueText("3");
+  ASSERT_TRUE(RunMenuCommand(kCmdFacetingMinTypes));
+  EXPECT_EQ(UpdateMenuCommand(kCmdFacetingMinTypes).text, "Minimum Facet Types (3)...");
+  ASSERT_TRUE(RunMenuCommand(kCmdFacetingSpiky));
+  EXPECT_EQ(UpdateMenuCommand(kCmdFacetingSpiky).check, 1);
+  ASSERT_TRUE(RunMenuCommand(kCmdFacetingSpiky));
+  EXPECT_EQ(GetFacetingSettings().options & kFacetingOnlySpiky, 0u);
+  ASSERT_TRUE(RunMenuCommand(kCmdFacetingStepPlanes));
+  EXPECT_EQ(GetFacetingSettings().browseMode, kBrowsePlanes);
+}
+
+TEST_F(MenuCommandsTest, DisplayImageSectionAndOptionSwitches) {
+  CPolyView* pane = AddPane(kViewBasePolyhedron);
+  pane->Activate(false);
+  const bool shown = GetModelDrawSettings().showVerts;
+  ASSERT_TRUE(RunMenuCommand(kCmdShowVertices));
+  EXPECT_NE(GetModelDrawSettings().showVerts, shown);
+  EXPECT_EQ(UpdateMenuCommand(kCmdShowVertices).check, shown ? 0 : 1);
+
+  // Axes are the active pane's own.
+  ASSERT_TRUE(RunMenuCommand(kCmdShowSymmetryAxes));
+  EXPECT_TRUE(pane->mShowSymmetryAxes);
+  ASSERT_TRUE(RunMenuCommand(kCmdShowSymmetryAxes));
+  EXPECT_FALSE(pane->mShowSymmetryAxes);
+
+  ASSERT_TRUE(RunMenuCommand(kCmdBackgroundStretch));
+  EXPECT_EQ(GetDisplaySettings().bgImageFit, kImageFitStretch);
+  EXPECT_EQ(UpdateMenuCommand(kCmdBackgroundFitWithin).check, 0);
+
+  ASSERT_TRUE(RunMenuCommand(kCmdSectionInModelAlways));
+  EXPECT_EQ(GetSectionInModelChoice(), kSectionInModelAlways);
+  const bool fill = GetCrossSectionSettings().fill;
+  ASSERT_TRUE(RunMenuCommand(kCmdFillCrossSection));
+  EXPECT_NE(GetCrossSectionSettings().fill, fill);
+
+  // The polygon offset ends the automatic stencil too.
+  ASSERT_TRUE(RunMenuCommand(kCmdCoplanarOffset));
+  EXPECT_FALSE(GetModelDrawSettings().useStencil);
+  EXPECT_FALSE(GetDisplaySettings().autoStencil);
+  EXPECT_EQ(UpdateMenuCommand(kCmdCoplanarStencil).check, 0);
+
+  ASSERT_TRUE(RunMenuCommand(kCmdShowEdgeTypeNumbers));
+  EXPECT_EQ(DiagnosticNumbers & kShowEdgeTypeNumbers, kShowEdgeTypeNumbers);
+
+  // The auto-frame setting and the stellation's switch change together.
+  ASSERT_TRUE(RunMenuCommand(kCmdAutoFrameStellation));
+  EXPECT_EQ(AutoFrameStellation, GetAppSettings().autoFrameStellation);
+  EXPECT_NE(AutoFrameStellation, mAutoFrame);
+}
+
+TEST_F(MenuCommandsTest, CameraCommandsTurnAndResetTheActivePane) {
+  CPolyView* pane = AddPane(kViewBasePolyhedron);
+  pane->Activate(false);
+  ASSERT_TRUE(RunMenuCommand(kCmdUseDefaultCamera));
+  ASSERT_TRUE(RunMenuCommand(kCmdRotateAroundY));
+  // A quarter turn about the vertical axis puts the eye on the x axis.
+  EXPECT_NEAR(std::fabs(pane->GetEye()[0]), 2.0, 1e-6);
+  EXPECT_NEAR(pane->GetEye()[2], 0.0, 1e-6);
+  ASSERT_TRUE(RunMenuCommand(kCmdUseDefaultCamera));
+  EXPECT_NEAR(pane->GetEye()[2], 2.0, 1e-9);
+  ASSERT_TRUE(RunMenuCommand(kCmdOrthogonalView));
+  EXPECT_TRUE(pane->IsOrthogonal());
+  EXPECT_EQ(UpdateMenuCommand(kCmdOrthogonalView).check, 1);
+  ASSERT_TRUE(RunMenuCommand(kCmdOrthogonalView));
+  EXPECT_FALSE(pane->IsOrthogonal());
+}
+
+}  // namespace test_MenuCommands
