@@ -1,0 +1,213 @@
+// The started program's command table against its command targets: the commands that
+// no target handles are listed (printed, so that whoever wires the next ones sees what
+// is left), and every command of the model, display, image, section, view and option
+// menus runs from the main window on the icosahedron and on its stellation without an
+// internal error or a GL error.
+
+#include <gtest/gtest.h>
+#include <wx/frame.h>
+
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/MenuCommands.h"
+#include "app/PolyApp.h"
+#include "app/PolyDoc.h"
+#include "app/PolyView.h"
+#include "app/Settings.h"
+#include "app/StartUp.h"
+#include "app/WindowServices.h"
+#include "construction/ModelLookup.h"
+#include "model/ElementList.h"
+#include "model/ColorSchemes.h"
+#include "model/CrossSection.h"
+#include "model/ElementLabels.h"
+#include "model/Poly.h"
+#include "platform/Services.h"
+#include "platform/SettingsStore.h"
+#include "render/DisplaySettings.h"
+#include "render/GLErrors.h"
+#include "render/ModelDrawSettings.h"
+#include "render/MouseThrow.h"
+#include "render/OpenGLView.h"
+#include "stellation/FaceTypeBlock.h"
+#include "stellation/Faceting.h"
+#include "stellation/StellationCell.h"
+#include "tests/gui/GuiTestSupport.h"
+#include "tests/support/TestSupport.h"
+#include "ui/CommandIds.h"
+#include "ui/CommandTable.h"
+
+namespace test_MenuCommandsWindow {
+
+using namespace corvia;
+using corvia::testing::Platform;
+using corvia::testing::ScopedEnv;
+using corvia::testing::YieldFor;
+using corvia::testing::YieldUntil;
+
+constexpr int kCmdGeomagStyle = 33159;
+
+// The program-wide options that the commands switch, as they were.
+struct OptionsScope {
+  ModelDrawSettings draw = GetModelDrawSettings();
+  DisplaySettings display = GetDisplaySettings();
+  FacetingSettings faceting = GetFacetingSettings();
+  CrossSectionSettings section = GetCrossSectionSettings();
+  uint32_t numbers = DiagnosticNumbers;
+  int highlight = SelectionHighlightMode;
+  int sectionInModel = GetSectionInModelChoice();
+  bool autoFrame = GetAppSettings().autoFrameStellation;
+  bool twistWithSpace = GetTwistWithSpace();
+  bool linked = GetLinkedViews();
+  ~OptionsScope() {
+    GetModelDrawSettings() = draw;
+    GetDisplaySettings() = display;
+    GetFacetingSettings() = faceting;
+    GetCrossSectionSettings() = section;
+    DiagnosticNumbers = numbers;
+    SetSelectionHighlight(highlight);
+    SetSectionInModelChoice(sectionInModel);
+    GetAppSettings().autoFrameStellation = autoFrame;
+    AutoFrameStellation = autoFrame;
+    SetTwistWithSpace(twistWithSpace);
+    SetLinkedViews(linked);
+  }
+};
+
+class MenuCommandsWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    mHome = corvia::testing::ScratchDir("menu-commands-home");
+    mHomeEnv = std::make_unique<ScopedEnv>("HOME", mHome.string());
+    mConfigEnv = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", (mHome / "config").string());
+    mStore = std::make_unique<platform::SettingsStore>(mHome / "config" / "Corvia" / "settings.conf");
+    mPreviousStore = platform::SettingsStore::InstallInstance(mStore.get());
+    mBefore = platform::Services();
+    mFrame = app::StartUp();
+    ASSERT_NE(mFrame, nullptr);
+    platform::ServiceSet services = platform::Services();
+    services.messages = &Platform().messages;
+    platform::InstallServices(services);
+    mPreviousListener = SetGLErrorListener(
+        [this](const std::string& where, const std::string& error) { mGLErrors.push_back(where + ": " + error); });
+    YieldUntil([this] { return mFrame->IsShownOnScreen() && GetPane(0); });
+    CPolyDoc* document = CPolyApp::Get().GetDoc();
+    ASSERT_NE(document, nullptr);
+    YieldUntil([document] { return document->CountRecords() == 1 && !GetCurrentPoly()->IsTransitionRunning(); });
+    SetTransitionsEnabled(false);
+  }
+
+  void TearDown() override {
+    SetGLErrorListener(mPreviousListener);
+    SetTransitionsEnabled(true);
+    StopAllMouseThrows();
+    if (!wxTopLevelWindows.empty()) {
+      mFrame->Close(true);
+      YieldUntil([] { return wxTopLevelWindows.empty(); });
+    }
+    app::ShutDown();
+    Platform().messages.Clear();
+    platform::InstallServices(mBefore);
+    platform::SettingsStore::InstallInstance(mPreviousStore);
+  }
+
+  bool Enabled(int id) {
+    wxUpdateUIEvent update(ToWxId(id));
+    mFrame->GetEventHandler()->ProcessEvent(update);
+    return update.GetEnabled();
+  }
+
+  void Post(int id) {
+    wxCommandEvent event(wxEVT_MENU, ToWxId(id));
+    event.SetEventObject(mFrame);
+    mFrame->GetEventHandler()->ProcessEvent(event);
+    for (int i = 0; i < CountPanes(); ++i) GetPane(i)->UpdateNow();
+  }
+
+  // Every command once; the switches twice, so that they end as they began. Prompts
+  // are answered with 2. The derived models come last, so that the stellation steps
+  // work on the model itself.
+  int PostEveryCommand() {
+    int ran = 0;
+    for (const auto* list : {&GetModelMenuCommands(), &GetDisplayMenuCommands()}) {
+      for (const MenuCommand& command : *list) {
+        EXPECT_TRUE(IsCommandAvailable(command.id)) << command.id;
+        if (command.id == kCmdSubdivideFaces || command.id == kCmdGeodesicSphere) continue;
+        if (!Enabled(command.id)) continue;
+        Platform().messages.QueueText("2");
+        Post(command.id);
+        const MenuItemState state = UpdateMenuCommand(command.id);
+        if (command.id == kCmdGeomagStyle || (state.check >= 0 && FindCommand(command.id) &&
+                                              (FindCommand(command.id)->flags & kCommandCheck))) {
+          Post(command.id);
+        }
+        ++ran;
+      }
+    }
+    for (int id : {kCmdSubdivideFaces, kCmdGeodesicSphere}) {
+      EXPECT_TRUE(Enabled(id)) << id;
+      Platform().messages.QueueText("2");
+      Post(id);
+      ++ran;
+    }
+    YieldFor(50);
+    mInternalErrors += Platform().messages.CountTitled("Internal Error");
+    Platform().messages.Clear();
+    return ran;
+  }
+
+  wxFrame* mFrame = nullptr;
+  std::vector<std::string> mGLErrors;
+  int mInternalErrors = 0;
+
+ private:
+  std::filesystem::path mHome;
+  std::unique_ptr<ScopedEnv> mHomeEnv, mConfigEnv;
+  std::unique_ptr<platform::SettingsStore> mStore;
+  platform::SettingsStore* mPreviousStore = nullptr;
+  platform::ServiceSet mBefore;
+  GLErrorListener mPreviousListener;
+};
+
+TEST_F(MenuCommandsWindowTest, ListsTheMenuCommandsThatNoTargetHandles) {
+  std::vector<std::string> unhandled;
+  for (const CommandInfo& info : GetCommandTable()) {
+    if (info.id == kCommandSeparator || (info.flags & kCommandTakenOut)) continue;
+    if (IsCommandAvailable(info.id)) continue;
+    const std::string path = *info.path ? info.path : "(key or mode without a menu item)";
+    unhandled.push_back(std::to_string(info.id) + "  " + path);
+  }
+  std::cout << "Commands no target handles (" << unhandled.size() << "):\n";
+  for (const std::string& line : unhandled) std::cout << "  " << line << "\n";
+  // What this program's menus were wired with is not among them.
+  for (const auto* list : {&GetModelMenuCommands(), &GetDisplayMenuCommands()}) {
+    for (const MenuCommand& command : *list) EXPECT_TRUE(IsCommandAvailable(command.id)) << command.id;
+  }
+}
+
+TEST_F(MenuCommandsWindowTest, EveryCommandRunsOnTheIcosahedronAndOnItsStellation) {
+  OptionsScope options;
+  const int total = int(GetModelMenuCommands().size() + GetDisplayMenuCommands().size());
+  // The icosahedron: Original Polyhedron may wait for a changed stellation.
+  EXPECT_GE(PostEveryCommand(), total - 1);
+  EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 320);
+
+  // Its stellation, shown in the first pane.
+  ASSERT_TRUE(CPolyApp::Get().GetDoc()->SetModel(
+      LookUpModel("3.3.3.3.3", nullptr, false, nullptr, false), false, false));
+  GetPane(0)->SetViewType(kViewStellationOfBase, false);
+  GetPane(0)->Activate(false);
+  Post(32815);
+  Post(32815);
+  EXPECT_FALSE(FaceTypeBlock::IsOriginalStellation(GetCurrentPoly()->mBaseBlock.get()));
+  EXPECT_EQ(PostEveryCommand(), total);
+
+  EXPECT_TRUE(mGLErrors.empty()) << mGLErrors.front();
+  EXPECT_EQ(mInternalErrors, 0);
+}
+
+}  // namespace test_MenuCommandsWindow
