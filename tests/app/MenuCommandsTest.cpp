@@ -32,6 +32,7 @@ constexpr int kCmdNextStellation = 32815;
 constexpr int kCmdPreviousStellation = 32816;
 constexpr int kCmdShowVertices = 32935;
 constexpr int kCmdShowSymmetryAxes = 32850;
+constexpr int kCmdGeomagStyle = 33159;
 
 // The program-wide options the commands change, put back after each test.
 class MenuCommandsTest : public corvia::testing::DocumentTest {
@@ -183,6 +184,17 @@ TEST_F(MenuCommandsTest, DisplayImageSectionAndOptionSwitches) {
 
   ASSERT_TRUE(RunMenuCommand(kCmdShowEdgeTypeNumbers));
   EXPECT_EQ(DiagnosticNumbers & kShowEdgeTypeNumbers, kShowEdgeTypeNumbers);
+
+  // The construction-toy style and its stored setting change together.
+  const bool toy = GetAppSettings().geomag;
+  ASSERT_TRUE(RunMenuCommand(kCmdGeomagStyle));
+  EXPECT_TRUE(GeomagStyle);
+  EXPECT_TRUE(GetAppSettings().geomag);
+  EXPECT_EQ(UpdateMenuCommand(kCmdGeomagStyle).check, 1);
+  ASSERT_TRUE(RunMenuCommand(kCmdGeomagStyle));
+  EXPECT_FALSE(GeomagStyle);
+  EXPECT_FALSE(GetAppSettings().geomag);
+  GetAppSettings().geomag = toy;
 
   // The auto-frame setting and the stellation's switch change together.
   ASSERT_TRUE(RunMenuCommand(kCmdAutoFrameStellation));
