@@ -48,6 +48,18 @@ class MenuCommandTarget final : public wxEvtHandler {
 std::unique_ptr<MenuCommandTarget> gTarget;
 NewFrame* gFrame = nullptr;
 
+// Asks until a number that the test accepts is typed; false on Cancel.
+template <typename Accept>
+bool AskNumber(const char* prompt, double start, Accept accept) {
+  char buffer[80];
+  std::snprintf(buffer, sizeof buffer, "%.10g", start);
+  while (AskText(prompt, buffer, sizeof buffer, 0)) {
+    if (!IsValidEquation(buffer, true)) continue;
+    if (accept(EvaluateEquation(buffer, false), buffer)) return true;
+  }
+  return false;
+}
+
 void MarkAvailable(bool available) {
   for (const auto* list : {&GetModelMenuCommands(), &GetDisplayMenuCommands()}) {
     for (const MenuCommand& command : *list) SetCommandAvailable(command.id, available);
@@ -108,19 +120,26 @@ namespace menu_commands {
 void RedrawPanes() { RedrawAllViews(false, false); }
 
 bool AskWholeNumber(const char* prompt, int& value) {
-  char buffer[80];
-  std::snprintf(buffer, sizeof buffer, "%d", value);
-  while (AskText(prompt, buffer, sizeof buffer, 0)) {
-    if (!IsValidEquation(buffer, true)) continue;
-    const double typed = std::round(EvaluateEquation(buffer, false));
+  return detail_MenuCommands::AskNumber(prompt, value, [&value](double typed, const char* text) {
+    typed = std::round(typed);
     if (!std::isfinite(typed) || std::fabs(typed) > detail_MenuCommands::kLargestWholeNumber) {
-      ShowError("%s is too large a number.", buffer);
-      continue;
+      ShowError("%s is too large a number.", text);
+      return false;
     }
     value = static_cast<int>(typed);
     return true;
-  }
-  return false;
+  });
+}
+
+bool AskPositiveNumber(const char* prompt, double& value) {
+  return detail_MenuCommands::AskNumber(prompt, value, [&value](double typed, const char* text) {
+    if (!std::isfinite(typed) || typed <= 0.0) {
+      ShowError("%s is not more than 0.", text);
+      return false;
+    }
+    value = typed;
+    return true;
+  });
 }
 
 }  // namespace menu_commands

@@ -47,6 +47,8 @@ void RedrawPanes();
 // Asks for a whole number, typed as an equation, starting from the value; false on
 // Cancel. A text that is no number is reported and asked for again.
 bool AskWholeNumber(const char* prompt, int& value);
+// The same for a real number, which must be more than 0.
+bool AskPositiveNumber(const char* prompt, double& value);
 inline void Mark(MenuItemState& state, bool on) { state.check = on ? 1 : 0; }
 
 }  // namespace menu_commands

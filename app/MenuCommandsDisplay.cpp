@@ -10,7 +10,10 @@
 #include "app/Settings.h"
 #include "model/ColorSchemes.h"
 #include "model/CrossSection.h"
+#include "model/Edge.h"
 #include "model/ElementLabels.h"
+#include "model/Globals.h"
+#include "model/Poly.h"
 #include "render/DisplaySettings.h"
 #include "render/GeomagStyle.h"
 #include "render/ModelDrawSettings.h"
@@ -35,6 +38,13 @@ constexpr int kCmdShowCellLines = 33122;
 constexpr int kCmdGeomagStyle = 33159;
 constexpr int kCmdPivotAroundSelected = 33524;
 constexpr int kCmdLockViews = 33127;
+constexpr int kCmdVertexSize = 33080;
+constexpr int kCmdDefaultVertexColor = 33079;
+constexpr int kCmdVertsAsDualFaces = 33444;
+constexpr int kCmdEdgeWidth = 33060;
+constexpr int kCmdDefaultEdgeColor = 33061;
+// The edge colour schemes' items, in the order of their values 1, 2, 4, ... 64.
+constexpr std::array<int, 7> kCmdEdgeColorCommands = {33445, 33446, 33447, 33448, 33449, 33495, 33496};
 
 // Each of View > Orientation's items turns the camera a quarter turn.
 constexpr double kQuarterTurn = 90.0;
@@ -69,6 +79,62 @@ void SetCoplanarMethod() {
 template <bool kStencil>
 void UpdateCoplanarMethod(MenuItemState& state) {
   Mark(state, GetModelDrawSettings().useStencil == kStencil);
+}
+
+// ---- Vertex and edge options ----------------------------------------------------------
+
+void AskVertexSize() {
+  double size = GetModelDrawSettings().vertSize;
+  if (!menu_commands::AskPositiveNumber("Enter size for drawing vertices (in pixels)", size)) return;
+  GetModelDrawSettings().vertSize = static_cast<float>(size);
+  RedrawPanes();
+}
+
+void AskEdgeWidth() {
+  double width = GetModelDrawSettings().edgeWidth;
+  if (!menu_commands::AskPositiveNumber("Enter line width for edges (in pixels)", width)) return;
+  GetModelDrawSettings().edgeWidth = static_cast<float>(width);
+  RedrawPanes();
+}
+
+// The new default colour goes to the elements that had the old one.
+void ChooseDefaultVertexColor() {
+  float old[3] = {DefaultVertexColor[0], DefaultVertexColor[1], DefaultVertexColor[2]};
+  float rgb[3] = {old[0], old[1], old[2]};
+  if (!PickColor(rgb, false)) return;
+  SetDefaultVertexColor(GetCurrentPoly(), rgb, old);
+  RedrawPanes();
+}
+
+void ChooseDefaultEdgeColor() {
+  const float* current = GetNewEdgeColor();
+  float old[3] = {current[0], current[1], current[2]};
+  float rgb[3] = {old[0], old[1], old[2]};
+  if (!PickColor(rgb, false)) return;
+  SetDefaultEdgeColor(GetCurrentPoly(), rgb, old);
+  RedrawPanes();
+}
+
+void ToggleVertsAsDualFaces() {
+  ColorVertsSameAsDualFace = !ColorVertsSameAsDualFace;
+  RedrawPanes();
+}
+void UpdateVertsAsDualFaces(MenuItemState& state) { Mark(state, ColorVertsSameAsDualFace); }
+
+template <int kScheme>
+void SetEdgeColorScheme() {
+  EdgeColorScheme = kScheme;
+  if (Poly* poly = GetCurrentPoly()) ApplyColorScheme(poly, true);
+  RedrawPanes();
+}
+// One mark: a scheme value of none of the items marks "Color All Edges the Same".
+template <int kScheme>
+void UpdateEdgeColorScheme(MenuItemState& state) {
+  const int scheme = EdgeColorScheme;
+  const bool known = scheme == kEdgeColorByTypeWithReflections || scheme == kEdgeColorByType ||
+                     scheme == kEdgeColorSameIfParallel || scheme == kEdgeColorByGreatCircles ||
+                     scheme == kEdgeColorFromFaces || scheme == kEdgeColorFromFacesComplement;
+  Mark(state, known ? scheme == kScheme : kScheme == kEdgeColorAllSame);
 }
 
 // ---- The active pane's switches and camera -------------------------------------------
@@ -202,6 +268,22 @@ std::vector<MenuCommand> MakeCommands() {
       {kCmdShowStellationVertices, ToggleDrawSwitch<&S::showStelVerts>, UpdateDrawSwitch<&S::showStelVerts>},
       {kCmdShowStellationEdges, ToggleDrawSwitch<&S::showStelEdges>, UpdateDrawSwitch<&S::showStelEdges>},
       {kCmdShowCellLines, ToggleDrawSwitch<&S::showCellLines>, UpdateDrawSwitch<&S::showCellLines>},
+      {kCmdVertexSize, AskVertexSize, nullptr},
+      {kCmdDefaultVertexColor, ChooseDefaultVertexColor, nullptr},
+      {kCmdVertsAsDualFaces, ToggleVertsAsDualFaces, UpdateVertsAsDualFaces},
+      {kCmdEdgeWidth, AskEdgeWidth, nullptr},
+      {kCmdDefaultEdgeColor, ChooseDefaultEdgeColor, nullptr},
+      {kCmdEdgeColorCommands[0], SetEdgeColorScheme<kEdgeColorAllSame>, UpdateEdgeColorScheme<kEdgeColorAllSame>},
+      {kCmdEdgeColorCommands[1], SetEdgeColorScheme<kEdgeColorByTypeWithReflections>,
+       UpdateEdgeColorScheme<kEdgeColorByTypeWithReflections>},
+      {kCmdEdgeColorCommands[2], SetEdgeColorScheme<kEdgeColorByType>, UpdateEdgeColorScheme<kEdgeColorByType>},
+      {kCmdEdgeColorCommands[3], SetEdgeColorScheme<kEdgeColorSameIfParallel>,
+       UpdateEdgeColorScheme<kEdgeColorSameIfParallel>},
+      {kCmdEdgeColorCommands[4], SetEdgeColorScheme<kEdgeColorByGreatCircles>,
+       UpdateEdgeColorScheme<kEdgeColorByGreatCircles>},
+      {kCmdEdgeColorCommands[5], SetEdgeColorScheme<kEdgeColorFromFaces>, UpdateEdgeColorScheme<kEdgeColorFromFaces>},
+      {kCmdEdgeColorCommands[6], SetEdgeColorScheme<kEdgeColorFromFacesComplement>,
+       UpdateEdgeColorScheme<kEdgeColorFromFacesComplement>},
       {kCmdShowSymmetryAxes, TogglePaneSwitch<&V::mShowSymmetryAxes>, UpdatePaneSwitch<&V::mShowSymmetryAxes>},
       {kCmdShowReflectionPlanes, TogglePaneSwitch<&V::mShowReflectionPlanes>,
        UpdatePaneSwitch<&V::mShowReflectionPlanes>},

@@ -13,6 +13,7 @@
 #include "core/VectorMath.h"
 #include "model/ColorSchemes.h"
 #include "model/CrossSection.h"
+#include "model/Edge.h"
 #include "model/ElementLabels.h"
 #include "model/Poly.h"
 #include "render/DisplaySettings.h"
@@ -21,6 +22,7 @@
 #include "stellation/Faceting.h"
 #include "stellation/StellationCell.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/app/MenuOptionsScope.h"
 #include "ui/CommandIds.h"
 
 namespace test_MenuCommands {
@@ -33,8 +35,11 @@ constexpr int kCmdPreviousStellation = 32816;
 constexpr int kCmdShowVertices = 32935;
 constexpr int kCmdShowSymmetryAxes = 32850;
 constexpr int kCmdGeomagStyle = 33159;
+constexpr int kCmdVertexSize = 33080;
+constexpr int kCmdDefaultEdgeColor = 33061;
+constexpr int kCmdEdgeColorAllSame = 33445;
+constexpr int kCmdEdgeColorByType = 33447;
 
-// The program-wide options the commands change, put back after each test.
 class MenuCommandsTest : public corvia::testing::DocumentTest {
  protected:
   void SetUp() override {
@@ -42,33 +47,14 @@ class MenuCommandsTest : public corvia::testing::DocumentTest {
     SetTransitionsEnabled(false);
     ASSERT_TRUE(Doc().SetModel(Find("3.3.3.3.3"), false, false));
   }
-  void TearDown() override {
-    GetModelDrawSettings() = mDraw;
-    GetDisplaySettings() = mDisplay;
-    GetFacetingSettings() = mFaceting;
-    GetCrossSectionSettings() = mSection;
-    DiagnosticNumbers = mNumbers;
-    SetSelectionHighlight(mHighlight);
-    SetSectionInModelChoice(mSectionInModel);
-    GetAppSettings().autoFrameStellation = mAutoFrame;
-    AutoFrameStellation = mAutoFrame;
-    DocumentTest::TearDown();
-  }
-
   static int CountIncluded(const FaceTypeBlock* block) {
     int n = 0;
     for (StellationCell* c = block->mFirstCell; c; c = c->mNext) n += c->IsIncluded() ? 1 : 0;
     return n;
   }
 
-  ModelDrawSettings mDraw = GetModelDrawSettings();
-  DisplaySettings mDisplay = GetDisplaySettings();
-  FacetingSettings mFaceting = GetFacetingSettings();
-  CrossSectionSettings mSection = GetCrossSectionSettings();
-  uint32_t mNumbers = DiagnosticNumbers;
-  int mHighlight = SelectionHighlightMode;
-  int mSectionInModel = GetSectionInModelChoice();
-  bool mAutoFrame = GetAppSettings().autoFrameStellation;
+  // Put back when the fixture ends, after the document has gone.
+  corvia::testing::MenuOptionsScope mOptions;
 };
 
 TEST_F(MenuCommandsTest, SubdividedFacesAndGeodesicSpheresOfTheIcosahedron) {
@@ -186,7 +172,6 @@ TEST_F(MenuCommandsTest, DisplayImageSectionAndOptionSwitches) {
   EXPECT_EQ(DiagnosticNumbers & kShowEdgeTypeNumbers, kShowEdgeTypeNumbers);
 
   // The construction-toy style and its stored setting change together.
-  const bool toy = GetAppSettings().geomag;
   ASSERT_TRUE(RunMenuCommand(kCmdGeomagStyle));
   EXPECT_TRUE(GeomagStyle);
   EXPECT_TRUE(GetAppSettings().geomag);
@@ -194,12 +179,45 @@ TEST_F(MenuCommandsTest, DisplayImageSectionAndOptionSwitches) {
   ASSERT_TRUE(RunMenuCommand(kCmdGeomagStyle));
   EXPECT_FALSE(GeomagStyle);
   EXPECT_FALSE(GetAppSettings().geomag);
-  GetAppSettings().geomag = toy;
 
   // The auto-frame setting and the stellation's switch change together.
   ASSERT_TRUE(RunMenuCommand(kCmdAutoFrameStellation));
   EXPECT_EQ(AutoFrameStellation, GetAppSettings().autoFrameStellation);
-  EXPECT_NE(AutoFrameStellation, mAutoFrame);
+  EXPECT_NE(AutoFrameStellation, mOptions.autoFrame);
+}
+
+TEST_F(MenuCommandsTest, VertexAndEdgeOptionsSetSizesColoursAndTheEdgeScheme) {
+  // A size that is not more than 0 is refused and asked for again.
+  Platform().messages.QueueText("0");
+  Platform().messages.QueueText("2.5");
+  ASSERT_TRUE(RunMenuCommand(kCmdVertexSize));
+  EXPECT_FLOAT_EQ(GetModelDrawSettings().vertSize, 2.5f);
+  EXPECT_EQ(Platform().messages.CountTitled("Error"), 1);
+  Platform().messages.Clear();
+
+  // Edges by type: the icosahedron's edges are of one type and share one colour; all
+  // alike is marked again when the scheme is one no item names.
+  const int saved = EdgeColorScheme;
+  ASSERT_TRUE(RunMenuCommand(kCmdEdgeColorByType));
+  EXPECT_EQ(EdgeColorScheme, kEdgeColorByType);
+  EXPECT_EQ(UpdateMenuCommand(kCmdEdgeColorByType).check, 1);
+  EXPECT_EQ(UpdateMenuCommand(kCmdEdgeColorAllSame).check, 0);
+  Poly* poly = GetCurrentPoly();
+  for (int i = 1; i < poly->mNumEdges; ++i) {
+    for (int c = 0; c < 3; ++c) EXPECT_EQ(poly->mEdgeArray[i].mColor[c], poly->mEdgeArray[0].mColor[c]);
+  }
+  EdgeColorScheme = 0;
+  EXPECT_EQ(UpdateMenuCommand(kCmdEdgeColorAllSame).check, 1);
+  EdgeColorScheme = saved;
+
+  // A new default edge colour goes to the edges that had the old one.
+  ASSERT_TRUE(RunMenuCommand(kCmdEdgeColorAllSame));
+  const float before[3] = {GetNewEdgeColor()[0], GetNewEdgeColor()[1], GetNewEdgeColor()[2]};
+  corvia::testing::QueueColorChoice(255, 0, 0);
+  ASSERT_TRUE(RunMenuCommand(kCmdDefaultEdgeColor));
+  EXPECT_FLOAT_EQ(poly->mEdgeArray[0].mColor[0], 1.0f);
+  EXPECT_FLOAT_EQ(poly->mEdgeArray[0].mColor[1], 0.0f);
+  SetDefaultEdgeColor(poly, before, GetNewEdgeColor());
 }
 
 TEST_F(MenuCommandsTest, CameraCommandsTurnAndResetTheActivePane) {

@@ -17,25 +17,17 @@
 #include "app/PolyApp.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
-#include "app/Settings.h"
 #include "app/StartUp.h"
 #include "app/WindowServices.h"
 #include "construction/ModelLookup.h"
 #include "model/ElementList.h"
-#include "model/ColorSchemes.h"
-#include "model/CrossSection.h"
-#include "model/ElementLabels.h"
 #include "model/Poly.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
-#include "render/DisplaySettings.h"
 #include "render/GLErrors.h"
-#include "render/ModelDrawSettings.h"
 #include "render/MouseThrow.h"
-#include "render/OpenGLView.h"
 #include "stellation/FaceTypeBlock.h"
-#include "stellation/Faceting.h"
-#include "stellation/StellationCell.h"
+#include "tests/app/MenuOptionsScope.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/TestSupport.h"
 #include "ui/CommandIds.h"
@@ -50,33 +42,6 @@ using corvia::testing::YieldFor;
 using corvia::testing::YieldUntil;
 
 constexpr int kCmdGeomagStyle = 33159;
-
-// The program-wide options that the commands switch, as they were.
-struct OptionsScope {
-  ModelDrawSettings draw = GetModelDrawSettings();
-  DisplaySettings display = GetDisplaySettings();
-  FacetingSettings faceting = GetFacetingSettings();
-  CrossSectionSettings section = GetCrossSectionSettings();
-  uint32_t numbers = DiagnosticNumbers;
-  int highlight = SelectionHighlightMode;
-  int sectionInModel = GetSectionInModelChoice();
-  bool autoFrame = GetAppSettings().autoFrameStellation;
-  bool twistWithSpace = GetTwistWithSpace();
-  bool linked = GetLinkedViews();
-  ~OptionsScope() {
-    GetModelDrawSettings() = draw;
-    GetDisplaySettings() = display;
-    GetFacetingSettings() = faceting;
-    GetCrossSectionSettings() = section;
-    DiagnosticNumbers = numbers;
-    SetSelectionHighlight(highlight);
-    SetSectionInModelChoice(sectionInModel);
-    GetAppSettings().autoFrameStellation = autoFrame;
-    AutoFrameStellation = autoFrame;
-    SetTwistWithSpace(twistWithSpace);
-    SetLinkedViews(linked);
-  }
-};
 
 class MenuCommandsWindowTest : public ::testing::Test {
  protected:
@@ -190,7 +155,7 @@ TEST_F(MenuCommandsWindowTest, ListsTheMenuCommandsThatNoTargetHandles) {
 }
 
 TEST_F(MenuCommandsWindowTest, EveryCommandRunsOnTheIcosahedronAndOnItsStellation) {
-  OptionsScope options;
+  corvia::testing::MenuOptionsScope options;
   const int total = int(GetModelMenuCommands().size() + GetDisplayMenuCommands().size());
   // The icosahedron: Original Polyhedron may wait for a changed stellation.
   EXPECT_GE(PostEveryCommand(), total - 1);
