@@ -20,6 +20,7 @@
 #include "app/StartUp.h"
 #include "app/WindowServices.h"
 #include "construction/ModelLookup.h"
+#include "core/Globals.h"
 #include "model/ElementList.h"
 #include "model/Poly.h"
 #include "platform/Services.h"
@@ -52,8 +53,12 @@ class MenuCommandsWindowTest : public ::testing::Test {
     mStore = std::make_unique<platform::SettingsStore>(mHome / "config" / "Corvia" / "settings.conf");
     mPreviousStore = platform::SettingsStore::InstallInstance(mStore.get());
     mBefore = platform::Services();
+    // The scripted colour chooser of the tests answers in place of the program's.
+    mScripted = SetColorChooser(nullptr);
+    SetColorChooser(mScripted);
     mFrame = app::StartUp();
     ASSERT_NE(mFrame, nullptr);
+    mProgramChooser = SetColorChooser(mScripted);
     platform::ServiceSet services = platform::Services();
     services.messages = &Platform().messages;
     platform::InstallServices(services);
@@ -74,7 +79,9 @@ class MenuCommandsWindowTest : public ::testing::Test {
       mFrame->Close(true);
       YieldUntil([] { return wxTopLevelWindows.empty(); });
     }
+    SetColorChooser(mProgramChooser);
     app::ShutDown();
+    SetColorChooser(mScripted);
     Platform().messages.Clear();
     platform::InstallServices(mBefore);
     platform::SettingsStore::InstallInstance(mPreviousStore);
@@ -136,6 +143,8 @@ class MenuCommandsWindowTest : public ::testing::Test {
   platform::SettingsStore* mPreviousStore = nullptr;
   platform::ServiceSet mBefore;
   GLErrorListener mPreviousListener;
+  ColorChooserFunction mScripted = nullptr;
+  ColorChooserFunction mProgramChooser = nullptr;
 };
 
 TEST_F(MenuCommandsWindowTest, ListsTheMenuCommandsThatNoTargetHandles) {
