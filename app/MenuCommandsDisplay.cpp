@@ -14,12 +14,16 @@
 #include "model/ElementLabels.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
+#include "core/Units.h"
+#include "core/VectorMath.h"
 #include "render/DisplaySettings.h"
 #include "render/GeomagStyle.h"
 #include "render/ModelDrawSettings.h"
 #include "render/MouseThrow.h"
 #include "render/NetDrawSettings.h"
 #include "render/OpenGLView.h"
+#include "symmetry/SymGroup.h"
+#include "symmetry/SymGroupNames.h"
 #include "ui/CommandIds.h"
 #include "ui/MainFrame.h"
 
@@ -43,6 +47,8 @@ constexpr int kCmdDefaultVertexColor = 33079;
 constexpr int kCmdVertsAsDualFaces = 33444;
 constexpr int kCmdEdgeWidth = 33060;
 constexpr int kCmdDefaultEdgeColor = 33061;
+// Section > Cross-Section Direction > Along Axis 1, 2 and 3.
+constexpr std::array<int, 3> kCmdSliceAlongAxis = {33378, 33379, 33380};
 // The edge colour schemes' items, in the order of their values 1, 2, 4, ... 64.
 constexpr std::array<int, 7> kCmdEdgeColorCommands = {33445, 33446, 33447, 33448, 33449, 33495, 33496};
 
@@ -67,6 +73,15 @@ void ToggleMidsphere() {
   RedrawPanes();
 }
 void UpdateMidsphere(MenuItemState& state) { Mark(state, GetDisplaySettings().showMidsphere); }
+
+// The sphere sections on the facelets; a change of length scale redraws them.
+void ToggleSphereIntersections() {
+  NetDrawSettings& settings = GetNetDrawSettings();
+  settings.showSphereSections = !settings.showSphereSections;
+  GetLengthScaleRedrawOptions().sphereIntersections = settings.showSphereSections;
+  RedrawPanes();
+}
+void UpdateSphereIntersections(MenuItemState& state) { Mark(state, GetNetDrawSettings().showSphereSections); }
 
 // Choosing the polygon offset also ends the automatic return to the stencil, as a
 // stored "UseStencil" of off does when the settings are read.
@@ -242,6 +257,48 @@ void UpdateSectionInModel(MenuItemState& state) {
   Mark(state, GetSectionInModelChoice() == kChoice);
 }
 
+// The first axis of the type i of the model's full symmetry group; null when the group
+// has no such axis.
+const SymAxis* SymmetryAxis(int i) {
+  Poly* poly = GetCurrentPoly();
+  const SymGroup* group = poly ? poly->GetFullSymGroup() : nullptr;
+  if (!group || i >= group->numAxisTypes || !group->axisTypes) return nullptr;
+  const SymAxisType& type = group->axisTypes[i];
+  return type.numAxes > 0 && type.axes ? &type.axes[0] : nullptr;
+}
+
+// The section plane becomes perpendicular to the axis, its first in-plane axis the
+// axis's reference direction.
+template <int kAxisType>
+void SliceAlongAxis() {
+  const SymAxis* axis = SymmetryAxis(kAxisType);
+  if (!axis) return;
+  double v[3];
+  Cross(v, axis->direction, axis->reference);
+  double* frame = SlicingFrame();
+  for (int k = 0; k < 3; ++k) {
+    frame[4 * k] = axis->reference[k];
+    frame[4 * k + 1] = v[k];
+    frame[4 * k + 2] = axis->direction[k];
+    frame[4 * k + 3] = 0.0;
+  }
+  frame[12] = frame[13] = frame[14] = 0.0;
+  frame[15] = 1.0;
+  if (Poly* poly = GetCurrentPoly()) poly->InvalidateCrossSection();
+  InvalidateCrossSectionViews(false);
+  RedrawPanes();
+}
+// Named by the axis, as "Along 5-fold Axis"; disabled when the group has no such axis.
+template <int kAxisType>
+void UpdateSliceAlongAxis(MenuItemState& state) {
+  state.enabled = SymmetryAxis(kAxisType) != nullptr;
+  Poly* poly = GetCurrentPoly();
+  char name[64];
+  if (GetAxisName(poly ? poly->GetFullSymGroup() : nullptr, name, sizeof name, "Along", kAxisType)) {
+    state.text = name;
+  }
+}
+
 // ---- Options ---------------------------------------------------------------------------
 
 void TogglePivot() { SetTwistWithSpace(!GetTwistWithSpace()); }
@@ -290,6 +347,7 @@ std::vector<MenuCommand> MakeCommands() {
       {kCmdShowReflectionNormals, TogglePaneSwitch<&V::mShowReflectionNormals>,
        UpdatePaneSwitch<&V::mShowReflectionNormals>},
       {kCmdShowMidsphere, ToggleMidsphere, UpdateMidsphere},
+      {kCmdShowSphereIntersections, ToggleSphereIntersections, UpdateSphereIntersections},
       {kCmdCoplanarStencil, SetCoplanarMethod<true>, UpdateCoplanarMethod<true>},
       {kCmdCoplanarOffset, SetCoplanarMethod<false>, UpdateCoplanarMethod<false>},
       {kCmdGeomagStyle, ToggleGeomagStyle, UpdateGeomagStyle},
@@ -316,6 +374,9 @@ std::vector<MenuCommand> MakeCommands() {
        UpdateSectionInModel<kSectionInModelWhenOpen>},
       {kCmdSectionInModelAlways, SetSectionInModel<kSectionInModelAlways>,
        UpdateSectionInModel<kSectionInModelAlways>},
+      {kCmdSliceAlongAxis[0], SliceAlongAxis<0>, UpdateSliceAlongAxis<0>},
+      {kCmdSliceAlongAxis[1], SliceAlongAxis<1>, UpdateSliceAlongAxis<1>},
+      {kCmdSliceAlongAxis[2], SliceAlongAxis<2>, UpdateSliceAlongAxis<2>},
       {kCmdUseDefaultCamera, UseDefaultCamera, EnableIn3D},
       {kCmdOrthogonalView, ToggleOrthogonal, UpdateOrthogonal},
       {kCmdRotateAroundX, RotateAroundAxis<0>, EnableIn3D},

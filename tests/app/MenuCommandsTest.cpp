@@ -21,6 +21,7 @@
 #include "stellation/FaceTypeBlock.h"
 #include "stellation/Faceting.h"
 #include "stellation/StellationCell.h"
+#include "symmetry/SymGroup.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/MenuOptionsScope.h"
 #include "ui/CommandIds.h"
@@ -36,6 +37,7 @@ constexpr int kCmdShowVertices = 32935;
 constexpr int kCmdShowSymmetryAxes = 32850;
 constexpr int kCmdGeomagStyle = 33159;
 constexpr int kCmdVertexSize = 33080;
+constexpr int kCmdSliceAlongFirstAxis = 33378;
 constexpr int kCmdDefaultEdgeColor = 33061;
 constexpr int kCmdEdgeColorAllSame = 33445;
 constexpr int kCmdEdgeColorByType = 33447;
@@ -155,6 +157,21 @@ TEST_F(MenuCommandsTest, DisplayImageSectionAndOptionSwitches) {
   ASSERT_TRUE(RunMenuCommand(kCmdBackgroundStretch));
   EXPECT_EQ(GetDisplaySettings().bgImageFit, kImageFitStretch);
   EXPECT_EQ(UpdateMenuCommand(kCmdBackgroundFitWithin).check, 0);
+
+  // The icosahedron's first axes are 5-fold: the plane turns perpendicular to one.
+  MenuItemState along = UpdateMenuCommand(kCmdSliceAlongFirstAxis);
+  EXPECT_TRUE(along.enabled);
+  EXPECT_EQ(along.text, "Along 5-fold Axis");
+  ASSERT_TRUE(RunMenuCommand(kCmdSliceAlongFirstAxis));
+  const double* frame = SlicingFrame();
+  const SymAxis& axis = GetCurrentPoly()->GetFullSymGroup()->axisTypes[0].axes[0];
+  for (int k = 0; k < 3; ++k) EXPECT_NEAR(frame[4 * k + 2], axis.direction[k], 1e-12);
+  const double normal[3] = {frame[2], frame[6], frame[10]};
+  const double u[3] = {frame[0], frame[4], frame[8]};
+  const double v[3] = {frame[1], frame[5], frame[9]};
+  EXPECT_NEAR(Dot(u, normal), 0.0, 1e-9);
+  EXPECT_NEAR(Dot(v, normal), 0.0, 1e-9);
+  EXPECT_NEAR(Dot(u, v), 0.0, 1e-9);
 
   ASSERT_TRUE(RunMenuCommand(kCmdSectionInModelAlways));
   EXPECT_EQ(GetSectionInModelChoice(), kSectionInModelAlways);

@@ -4,11 +4,13 @@
 
 #include "app/PolyView.h"
 #include "app/Settings.h"
+#include "core/Units.h"
 #include "model/ColorSchemes.h"
 #include "model/CrossSection.h"
 #include "model/ElementLabels.h"
 #include "render/DisplaySettings.h"
 #include "render/ModelDrawSettings.h"
+#include "render/NetDrawSettings.h"
 #include "render/OpenGLView.h"
 #include "stellation/Faceting.h"
 #include "stellation/StellationCell.h"
@@ -29,6 +31,11 @@ struct MenuOptionsScope {
   bool geomag = GetAppSettings().geomag;
   bool twistWithSpace = GetTwistWithSpace();
   bool linked = GetLinkedViews();
+  bool sphereSections = GetNetDrawSettings().showSphereSections;
+  double frame[16];
+  MenuOptionsScope() {
+    for (int i = 0; i < 16; ++i) frame[i] = SlicingFrame()[i];
+  }
   ~MenuOptionsScope() {
     GetModelDrawSettings() = draw;
     GetDisplaySettings() = display;
@@ -44,6 +51,9 @@ struct MenuOptionsScope {
     GetAppSettings().geomag = geomag;
     SetTwistWithSpace(twistWithSpace);
     SetLinkedViews(linked);
+    GetNetDrawSettings().showSphereSections = sphereSections;
+    GetLengthScaleRedrawOptions().sphereIntersections = sphereSections;
+    for (int i = 0; i < 16; ++i) SlicingFrame()[i] = frame[i];
   }
 };
 
