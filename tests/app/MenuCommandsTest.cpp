@@ -121,7 +121,7 @@ TEST_F(MenuCommandsTest, NextAndPreviousStellationStepTheCellsAndOriginalPutsThe
   EXPECT_FALSE(UpdateMenuCommand(kCmdOriginalStellation).enabled);
 }
 
-TEST_F(MenuCommandsTest, FacetingCriteriaLimitsAndBrowseModesAreRadiosAndChecks) {
+TEST_F(MenuCommandsTest, FacetingCriteriaAndLimitsShowInTheirItems) {
   ASSERT_TRUE(RunMenuCommand(kCmdFacetingIsohedral));
   EXPECT_EQ(GetFacetingSettings().criteria, kFacetingIsohedral);
   EXPECT_EQ(UpdateMenuCommand(kCmdFacetingIsohedral).check, 1);
@@ -132,12 +132,6 @@ TEST_F(MenuCommandsTest, FacetingCriteriaLimitsAndBrowseModesAreRadiosAndChecks)
   Platform().messages.QueueText("3");
   ASSERT_TRUE(RunMenuCommand(kCmdFacetingMinTypes));
   EXPECT_EQ(UpdateMenuCommand(kCmdFacetingMinTypes).text, "Minimum Facet Types (3)...");
-  ASSERT_TRUE(RunMenuCommand(kCmdFacetingSpiky));
-  EXPECT_EQ(UpdateMenuCommand(kCmdFacetingSpiky).check, 1);
-  ASSERT_TRUE(RunMenuCommand(kCmdFacetingSpiky));
-  EXPECT_EQ(GetFacetingSettings().options & kFacetingOnlySpiky, 0u);
-  ASSERT_TRUE(RunMenuCommand(kCmdFacetingStepPlanes));
-  EXPECT_EQ(GetFacetingSettings().browseMode, kBrowsePlanes);
 }
 
 TEST_F(MenuCommandsTest, DisplayImageSectionAndOptionSwitches) {
@@ -173,11 +167,6 @@ TEST_F(MenuCommandsTest, DisplayImageSectionAndOptionSwitches) {
   EXPECT_NEAR(Dot(v, normal), 0.0, 1e-9);
   EXPECT_NEAR(Dot(u, v), 0.0, 1e-9);
 
-  ASSERT_TRUE(RunMenuCommand(kCmdSectionInModelAlways));
-  EXPECT_EQ(GetSectionInModelChoice(), kSectionInModelAlways);
-  const bool fill = GetCrossSectionSettings().fill;
-  ASSERT_TRUE(RunMenuCommand(kCmdFillCrossSection));
-  EXPECT_NE(GetCrossSectionSettings().fill, fill);
 
   // The polygon offset ends the automatic stencil too.
   ASSERT_TRUE(RunMenuCommand(kCmdCoplanarOffset));

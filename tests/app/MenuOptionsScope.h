@@ -32,6 +32,8 @@ struct MenuOptionsScope {
   bool twistWithSpace = GetTwistWithSpace();
   bool linked = GetLinkedViews();
   bool sphereSections = GetNetDrawSettings().showSphereSections;
+  // A derived model brings its own length scale.
+  double lengthScale = GetUnitSettings().mLengthScale;
   double frame[16];
   MenuOptionsScope() {
     for (int i = 0; i < 16; ++i) frame[i] = SlicingFrame()[i];
@@ -54,6 +56,7 @@ struct MenuOptionsScope {
     GetNetDrawSettings().showSphereSections = sphereSections;
     GetLengthScaleRedrawOptions().sphereIntersections = sphereSections;
     for (int i = 0; i < 16; ++i) SlicingFrame()[i] = frame[i];
+    GetUnitSettings().mLengthScale = lengthScale;
   }
 };
 
