@@ -21,6 +21,7 @@
 #include "render/DisplaySettings.h"
 #include "render/GeomagStyle.h"
 #include "render/ModelDrawSettings.h"
+#include "stellation/StellationCell.h"
 #include "render/LightSets.h"
 #include "render/NewView.h"
 #include "render/OpenGLView.h"
@@ -163,7 +164,10 @@ void ExchangeTable(Exchange& io) {
   io.Int("MaxUndoSize", app.maxUndoSize);
   io.Int("MinNumUndos", app.minNumUndos);
   io.Int("MaxNumUndos", app.maxNumUndos);
-  io.Bool("AutoFrameStellation", app.autoFrameStellation);
+  // The stellation's own switch starts as the stored setting says.
+  if (io.Bool("AutoFrameStellation", app.autoFrameStellation) && loading) {
+    AutoFrameStellation = app.autoFrameStellation;
+  }
   io.Int32("TabType", nets.tabType);
   double tab = nets.tabSizeTwips;
   if (io.Float("TabSize", tab) && loading) {

@@ -28,6 +28,7 @@
 #include "render/ModelDrawSettings.h"
 #include "render/NewView.h"
 #include "render/OpenGLView.h"
+#include "stellation/StellationCell.h"
 #include "tests/support/TestSupport.h"
 
 namespace test_Settings {
@@ -320,6 +321,14 @@ TEST_F(SettingsTest, ValuesWithRulesOfTheirOwn) {
   LoadSettings();
   EXPECT_FALSE(GetModelDrawSettings().useStencil);
   EXPECT_FALSE(GetDisplaySettings().autoStencil);
+
+  // The stored auto-frame switch reaches the stellation's own.
+  mStore->SetNumber(kKey, "AutoFrameStellation", 0);
+  LoadSettings();
+  EXPECT_FALSE(AutoFrameStellation);
+  mStore->SetNumber(kKey, "AutoFrameStellation", 1);
+  LoadSettings();
+  EXPECT_TRUE(AutoFrameStellation);
 
   // A blank export folder is the working directory; another blank folder has no path.
   mStore->SetString(kKey, "BrowseExport", "");
