@@ -13,6 +13,7 @@
 #include "app/PolyDoc.h"
 #include "core/Equation.h"
 #include "core/Messages.h"
+#include "core/Prompts.h"
 #include "render/NewView.h"
 #include "ui/CommandTable.h"
 #include "ui/MainFrame.h"
@@ -26,7 +27,7 @@ namespace detail_DocCommands {
 class DocCommandTarget final : public wxEvtHandler {
  public:
   DocCommandTarget() {
-    for (const auto* group : {&GetColorDisplayCommands(), &GetOptionCommands(), &GetStellationCommands(), &GetBrowseTextCommands()}) {
+    for (const auto* group : GetDocCommandGroups()) {
       for (const DocCommand& command : *group) {
         const int id = ToWxId(command.id);
         Bind(wxEVT_MENU, [id = command.id](wxCommandEvent&) { RunDocCommand(id); }, id);
@@ -51,15 +52,21 @@ std::unique_ptr<DocCommandTarget> gTarget;
 NewFrame* gFrame = nullptr;
 
 void MarkAvailable(bool available) {
-  for (const auto* group : {&GetColorDisplayCommands(), &GetOptionCommands(), &GetStellationCommands(), &GetBrowseTextCommands()})
+  for (const auto* group : GetDocCommandGroups())
     for (const DocCommand& command : *group) SetCommandAvailable(command.id, available);
 }
 
-
 }  // namespace detail_DocCommands
 
+const std::vector<const std::vector<DocCommand>*>& GetDocCommandGroups() {
+  static const std::vector<const std::vector<DocCommand>*> groups = {
+      &GetColorDisplayCommands(), &GetOptionCommands(),      &GetStellationCommands(),
+      &GetBrowseTextCommands(),   &GetModelMenuCommands(),   &GetDisplayMenuCommands()};
+  return groups;
+}
+
 const DocCommand* FindDocCommand(int id) {
-  for (const auto* group : {&GetColorDisplayCommands(), &GetOptionCommands(), &GetStellationCommands(), &GetBrowseTextCommands()})
+  for (const auto* group : GetDocCommandGroups())
     for (const DocCommand& command : *group)
       if (command.id == id) return &command;
   return nullptr;
@@ -109,6 +116,18 @@ Poly* CurrentPoly() {
 }
 
 void Redraw() { RedrawAllViews(false, false); }
+
+bool AskPositiveNumber(const char* prompt, double& value) {
+  double typed = value;
+  while (AskReal(prompt, typed, 0)) {
+    if (typed > 0.0) {
+      value = typed;
+      return true;
+    }
+    ShowError("\"%g\" is not more than 0.", typed);
+  }
+  return false;
+}
 
 }  // namespace doc_commands
 

@@ -42,6 +42,13 @@ const std::vector<DocCommand>& GetOptionCommands();
 const std::vector<DocCommand>& GetStellationCommands();
 // The browsing and edit commands of app/DocCommandsBrowseText.h (DocCommandsBrowse.cpp).
 const std::vector<DocCommand>& GetBrowseTextCommands();
+// The Poly menu's derived models, the Stellation menu's steps and display options and
+// the Faceting menu (MenuCommandsModel.cpp); the display, image-fit, section, camera
+// and option switches (MenuCommandsDisplay.cpp).
+const std::vector<DocCommand>& GetModelMenuCommands();
+const std::vector<DocCommand>& GetDisplayMenuCommands();
+// Every group above.
+const std::vector<const std::vector<DocCommand>*>& GetDocCommandGroups();
 
 // The command of either group; null when it is neither's.
 const DocCommand* FindDocCommand(int id);
@@ -63,6 +70,10 @@ Poly* CurrentPoly();
 void Redraw();
 // The update handler of a radio or check item: marked while the condition holds.
 inline void Mark(CommandUi& ui, bool on) { ui.check = on ? 1 : 0; }
+// Asks for a real number (typed as an equation) that must be more than 0, starting
+// from the value; a smaller one is reported and asked for again. False on Cancel, the
+// value unchanged.
+bool AskPositiveNumber(const char* prompt, double& value);
 
 }  // namespace doc_commands
 

@@ -5,17 +5,17 @@
 
 #include <array>
 
-#include "app/MenuCommands.h"
+#include "app/DocCommands.h"
 #include "app/PolyView.h"
 #include "app/Settings.h"
+#include "core/Units.h"
+#include "core/VectorMath.h"
 #include "model/ColorSchemes.h"
 #include "model/CrossSection.h"
 #include "model/Edge.h"
 #include "model/ElementLabels.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
-#include "core/Units.h"
-#include "core/VectorMath.h"
 #include "render/DisplaySettings.h"
 #include "render/GeomagStyle.h"
 #include "render/ModelDrawSettings.h"
@@ -31,8 +31,8 @@ namespace corvia {
 
 namespace detail_MenuCommandsDisplay {
 
-using menu_commands::Mark;
-using menu_commands::RedrawPanes;
+using doc_commands::Mark;
+using doc_commands::Redraw;
 
 constexpr int kCmdShowVertices = 32935;
 constexpr int kCmdShowEdges = 32936;
@@ -61,27 +61,31 @@ template <bool ModelDrawSettings::*kSwitch>
 void ToggleDrawSwitch() {
   ModelDrawSettings& settings = GetModelDrawSettings();
   settings.*kSwitch = !(settings.*kSwitch);
-  RedrawPanes();
+  Redraw();
 }
 template <bool ModelDrawSettings::*kSwitch>
-void UpdateDrawSwitch(MenuItemState& state) {
-  Mark(state, GetModelDrawSettings().*kSwitch);
+void UpdateDrawSwitch(CommandUi& ui) {
+  Mark(ui, GetModelDrawSettings().*kSwitch);
 }
 
 void ToggleMidsphere() {
   GetDisplaySettings().showMidsphere = !GetDisplaySettings().showMidsphere;
-  RedrawPanes();
+  Redraw();
 }
-void UpdateMidsphere(MenuItemState& state) { Mark(state, GetDisplaySettings().showMidsphere); }
+void UpdateMidsphere(CommandUi& ui) {
+  Mark(ui, GetDisplaySettings().showMidsphere);
+}
 
 // The sphere sections on the facelets; a change of length scale redraws them.
 void ToggleSphereIntersections() {
   NetDrawSettings& settings = GetNetDrawSettings();
   settings.showSphereSections = !settings.showSphereSections;
   GetLengthScaleRedrawOptions().sphereIntersections = settings.showSphereSections;
-  RedrawPanes();
+  Redraw();
 }
-void UpdateSphereIntersections(MenuItemState& state) { Mark(state, GetNetDrawSettings().showSphereSections); }
+void UpdateSphereIntersections(CommandUi& ui) {
+  Mark(ui, GetNetDrawSettings().showSphereSections);
+}
 
 // Choosing the polygon offset also ends the automatic return to the stencil, as a
 // stored "UseStencil" of off does when the settings are read.
@@ -89,27 +93,27 @@ template <bool kStencil>
 void SetCoplanarMethod() {
   GetModelDrawSettings().useStencil = kStencil;
   if (!kStencil) GetDisplaySettings().autoStencil = false;
-  RedrawPanes();
+  Redraw();
 }
 template <bool kStencil>
-void UpdateCoplanarMethod(MenuItemState& state) {
-  Mark(state, GetModelDrawSettings().useStencil == kStencil);
+void UpdateCoplanarMethod(CommandUi& ui) {
+  Mark(ui, GetModelDrawSettings().useStencil == kStencil);
 }
 
 // ---- Vertex and edge options ----------------------------------------------------------
 
 void AskVertexSize() {
   double size = GetModelDrawSettings().vertSize;
-  if (!menu_commands::AskPositiveNumber("Enter size for drawing vertices (in pixels)", size)) return;
+  if (!doc_commands::AskPositiveNumber("Enter size for drawing vertices (in pixels)", size)) return;
   GetModelDrawSettings().vertSize = static_cast<float>(size);
-  RedrawPanes();
+  Redraw();
 }
 
 void AskEdgeWidth() {
   double width = GetModelDrawSettings().edgeWidth;
-  if (!menu_commands::AskPositiveNumber("Enter line width for edges (in pixels)", width)) return;
+  if (!doc_commands::AskPositiveNumber("Enter line width for edges (in pixels)", width)) return;
   GetModelDrawSettings().edgeWidth = static_cast<float>(width);
-  RedrawPanes();
+  Redraw();
 }
 
 // The new default colour goes to the elements that had the old one.
@@ -117,8 +121,8 @@ void ChooseDefaultVertexColor() {
   float old[3] = {DefaultVertexColor[0], DefaultVertexColor[1], DefaultVertexColor[2]};
   float rgb[3] = {old[0], old[1], old[2]};
   if (!PickColor(rgb, false)) return;
-  SetDefaultVertexColor(GetCurrentPoly(), rgb, old);
-  RedrawPanes();
+  SetDefaultVertexColor(doc_commands::CurrentPoly(), rgb, old);
+  Redraw();
 }
 
 void ChooseDefaultEdgeColor() {
@@ -126,30 +130,32 @@ void ChooseDefaultEdgeColor() {
   float old[3] = {current[0], current[1], current[2]};
   float rgb[3] = {old[0], old[1], old[2]};
   if (!PickColor(rgb, false)) return;
-  SetDefaultEdgeColor(GetCurrentPoly(), rgb, old);
-  RedrawPanes();
+  SetDefaultEdgeColor(doc_commands::CurrentPoly(), rgb, old);
+  Redraw();
 }
 
 void ToggleVertsAsDualFaces() {
   ColorVertsSameAsDualFace = !ColorVertsSameAsDualFace;
-  RedrawPanes();
+  Redraw();
 }
-void UpdateVertsAsDualFaces(MenuItemState& state) { Mark(state, ColorVertsSameAsDualFace); }
+void UpdateVertsAsDualFaces(CommandUi& ui) {
+  Mark(ui, ColorVertsSameAsDualFace);
+}
 
 template <int kScheme>
 void SetEdgeColorScheme() {
   EdgeColorScheme = kScheme;
-  if (Poly* poly = GetCurrentPoly()) ApplyColorScheme(poly, true);
-  RedrawPanes();
+  if (Poly* poly = doc_commands::CurrentPoly()) ApplyColorScheme(poly, true);
+  Redraw();
 }
 // One mark: a scheme value of none of the items marks "Color All Edges the Same".
 template <int kScheme>
-void UpdateEdgeColorScheme(MenuItemState& state) {
+void UpdateEdgeColorScheme(CommandUi& ui) {
   const int scheme = EdgeColorScheme;
   const bool known = scheme == kEdgeColorByTypeWithReflections || scheme == kEdgeColorByType ||
                      scheme == kEdgeColorSameIfParallel || scheme == kEdgeColorByGreatCircles ||
                      scheme == kEdgeColorFromFaces || scheme == kEdgeColorFromFacesComplement;
-  Mark(state, known ? scheme == kScheme : kScheme == kEdgeColorAllSame);
+  Mark(ui, known ? scheme == kScheme : kScheme == kEdgeColorAllSame);
 }
 
 // ---- The active pane's switches and camera -------------------------------------------
@@ -162,17 +168,19 @@ void TogglePaneSwitch() {
   pane->Invalidate(true);
 }
 template <bool CPolyView::*kSwitch>
-void UpdatePaneSwitch(MenuItemState& state) {
+void UpdatePaneSwitch(CommandUi& ui) {
   CPolyView* pane = CPolyView::GetActive();
-  state.enabled = pane != nullptr;
-  Mark(state, pane && pane->*kSwitch);
+  ui.enabled = pane != nullptr;
+  Mark(ui, pane && pane->*kSwitch);
 }
 
 CPolyView* Active3DPane() {
   CPolyView* pane = CPolyView::GetActive();
   return pane && pane->Is3D() ? pane : nullptr;
 }
-void EnableIn3D(MenuItemState& state) { state.enabled = Active3DPane() != nullptr; }
+void EnableIn3D(CommandUi& ui) {
+  ui.enabled = Active3DPane() != nullptr;
+}
 
 void UseDefaultCamera() {
   if (CPolyView* pane = Active3DPane()) {
@@ -189,10 +197,10 @@ void ToggleOrthogonal() {
     pane->Invalidate(true);
   }
 }
-void UpdateOrthogonal(MenuItemState& state) {
+void UpdateOrthogonal(CommandUi& ui) {
   CPolyView* pane = Active3DPane();
-  state.enabled = pane != nullptr;
-  Mark(state, pane && pane->IsOrthogonal());
+  ui.enabled = pane != nullptr;
+  Mark(ui, pane && pane->IsOrthogonal());
 }
 
 template <int kAxis>
@@ -212,19 +220,23 @@ void ToggleGeomagStyle() {
   GetAppSettings().geomag = on;
   SetGeomagStyle(on);
 }
-void UpdateGeomagStyle(MenuItemState& state) { Mark(state, GeomagStyle); }
+void UpdateGeomagStyle(CommandUi& ui) {
+  Mark(ui, GeomagStyle);
+}
 
-CMainFrame* MainFrame() { return dynamic_cast<CMainFrame*>(GetMainFrame()); }
+CMainFrame* MainFrame() {
+  return dynamic_cast<CMainFrame*>(GetMainFrame());
+}
 
 template <int kStyle>
 void SetRodStyle() {
   if (CMainFrame* frame = MainFrame()) frame->SetGeomagStyleButton(kStyle);
 }
 template <int kStyle>
-void UpdateRodStyle(MenuItemState& state) {
+void UpdateRodStyle(CommandUi& ui) {
   CMainFrame* frame = MainFrame();
-  state.enabled = frame != nullptr;
-  Mark(state, frame && frame->GetGeomagStyle() == kStyle);
+  ui.enabled = frame != nullptr;
+  Mark(ui, frame && frame->GetGeomagStyle() == kStyle);
 }
 
 // ---- Background image, cross-section ---------------------------------------------------
@@ -232,35 +244,37 @@ void UpdateRodStyle(MenuItemState& state) {
 template <int kFit>
 void SetBackgroundFit() {
   GetDisplaySettings().bgImageFit = kFit;
-  RedrawPanes();
+  Redraw();
 }
 template <int kFit>
-void UpdateBackgroundFit(MenuItemState& state) {
-  Mark(state, GetDisplaySettings().bgImageFit == kFit);
+void UpdateBackgroundFit(CommandUi& ui) {
+  Mark(ui, GetDisplaySettings().bgImageFit == kFit);
 }
 
 void ToggleSectionFill() {
   CrossSectionSettings& settings = GetCrossSectionSettings();
   settings.fill = !settings.fill;
   InvalidateCrossSectionViews(false);
-  RedrawPanes();
+  Redraw();
 }
-void UpdateSectionFill(MenuItemState& state) { Mark(state, GetCrossSectionSettings().fill); }
+void UpdateSectionFill(CommandUi& ui) {
+  Mark(ui, GetCrossSectionSettings().fill);
+}
 
 template <int kChoice>
 void SetSectionInModel() {
   SetSectionInModelChoice(kChoice);
-  RedrawPanes();
+  Redraw();
 }
 template <int kChoice>
-void UpdateSectionInModel(MenuItemState& state) {
-  Mark(state, GetSectionInModelChoice() == kChoice);
+void UpdateSectionInModel(CommandUi& ui) {
+  Mark(ui, GetSectionInModelChoice() == kChoice);
 }
 
 // The first axis of the type i of the model's full symmetry group; null when the group
 // has no such axis.
 const SymAxis* SymmetryAxis(int i) {
-  Poly* poly = GetCurrentPoly();
+  Poly* poly = doc_commands::CurrentPoly();
   const SymGroup* group = poly ? poly->GetFullSymGroup() : nullptr;
   if (!group || i >= group->numAxisTypes || !group->axisTypes) return nullptr;
   const SymAxisType& type = group->axisTypes[i];
@@ -284,42 +298,50 @@ void SliceAlongAxis() {
   }
   frame[12] = frame[13] = frame[14] = 0.0;
   frame[15] = 1.0;
-  if (Poly* poly = GetCurrentPoly()) poly->InvalidateCrossSection();
+  if (Poly* poly = doc_commands::CurrentPoly()) poly->InvalidateCrossSection();
   InvalidateCrossSectionViews(false);
-  RedrawPanes();
+  Redraw();
 }
 // Named by the axis, as "Along 5-fold Axis"; disabled when the group has no such axis.
 template <int kAxisType>
-void UpdateSliceAlongAxis(MenuItemState& state) {
-  state.enabled = SymmetryAxis(kAxisType) != nullptr;
-  Poly* poly = GetCurrentPoly();
+void UpdateSliceAlongAxis(CommandUi& ui) {
+  ui.enabled = SymmetryAxis(kAxisType) != nullptr;
+  Poly* poly = doc_commands::CurrentPoly();
   char name[64];
   if (GetAxisName(poly ? poly->GetFullSymGroup() : nullptr, name, sizeof name, "Along", kAxisType)) {
-    state.text = name;
+    ui.text = name;
   }
 }
 
 // ---- Options ---------------------------------------------------------------------------
 
-void TogglePivot() { SetTwistWithSpace(!GetTwistWithSpace()); }
-void UpdatePivot(MenuItemState& state) { Mark(state, GetTwistWithSpace()); }
-void ToggleLockViews() { SetLinkedViews(!GetLinkedViews()); }
-void UpdateLockViews(MenuItemState& state) { Mark(state, GetLinkedViews()); }
+void TogglePivot() {
+  SetTwistWithSpace(!GetTwistWithSpace());
+}
+void UpdatePivot(CommandUi& ui) {
+  Mark(ui, GetTwistWithSpace());
+}
+void ToggleLockViews() {
+  SetLinkedViews(!GetLinkedViews());
+}
+void UpdateLockViews(CommandUi& ui) {
+  Mark(ui, GetLinkedViews());
+}
 
 template <uint32_t kBit>
 void ToggleNumbers() {
   DiagnosticNumbers ^= kBit;
-  RedrawPanes();
+  Redraw();
 }
 template <uint32_t kBit>
-void UpdateNumbers(MenuItemState& state) {
-  Mark(state, (DiagnosticNumbers & kBit) != 0);
+void UpdateNumbers(CommandUi& ui) {
+  Mark(ui, (DiagnosticNumbers & kBit) != 0);
 }
 
-std::vector<MenuCommand> MakeCommands() {
+std::vector<DocCommand> MakeCommands() {
   using S = ModelDrawSettings;
   using V = CPolyView;
-  std::vector<MenuCommand> commands = {
+  std::vector<DocCommand> commands = {
       {kCmdShowVertices, ToggleDrawSwitch<&S::showVerts>, UpdateDrawSwitch<&S::showVerts>},
       {kCmdShowEdges, ToggleDrawSwitch<&S::showEdges>, UpdateDrawSwitch<&S::showEdges>},
       {kCmdShowStellationVertices, ToggleDrawSwitch<&S::showStelVerts>, UpdateDrawSwitch<&S::showStelVerts>},
@@ -372,8 +394,7 @@ std::vector<MenuCommand> MakeCommands() {
       {kCmdSectionInModelNever, SetSectionInModel<kSectionInModelNever>, UpdateSectionInModel<kSectionInModelNever>},
       {kCmdSectionInModelWhenOpen, SetSectionInModel<kSectionInModelWhenOpen>,
        UpdateSectionInModel<kSectionInModelWhenOpen>},
-      {kCmdSectionInModelAlways, SetSectionInModel<kSectionInModelAlways>,
-       UpdateSectionInModel<kSectionInModelAlways>},
+      {kCmdSectionInModelAlways, SetSectionInModel<kSectionInModelAlways>, UpdateSectionInModel<kSectionInModelAlways>},
       {kCmdSliceAlongAxis[0], SliceAlongAxis<0>, UpdateSliceAlongAxis<0>},
       {kCmdSliceAlongAxis[1], SliceAlongAxis<1>, UpdateSliceAlongAxis<1>},
       {kCmdSliceAlongAxis[2], SliceAlongAxis<2>, UpdateSliceAlongAxis<2>},
@@ -398,8 +419,8 @@ std::vector<MenuCommand> MakeCommands() {
 
 }  // namespace detail_MenuCommandsDisplay
 
-const std::vector<MenuCommand>& GetDisplayMenuCommands() {
-  static const std::vector<MenuCommand> commands = detail_MenuCommandsDisplay::MakeCommands();
+const std::vector<DocCommand>& GetDisplayMenuCommands() {
+  static const std::vector<DocCommand> commands = detail_MenuCommandsDisplay::MakeCommands();
   return commands;
 }
 

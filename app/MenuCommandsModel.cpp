@@ -6,8 +6,9 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/MenuCommands.h"
+#include "app/DocCommands.h"
 #include "app/Settings.h"
+#include "core/Prompts.h"
 #include "core/Messages.h"
 #include "model/ColorSchemes.h"
 #include "model/Globals.h"
@@ -24,7 +25,7 @@ namespace corvia {
 
 namespace detail_MenuCommandsModel {
 
-using menu_commands::Mark;
+using doc_commands::Mark;
 
 // Undo steps of the derived models: a subdivision is a plain model change.
 constexpr int kUndoModelChange = 2;
@@ -40,21 +41,23 @@ constexpr int kCmdShowStellationDiagram = 32796;
 int gSubdivisions = 2;
 int gGeodesicFrequency = 2;
 
-Poly* Current() { return GetCurrentPoly(); }
-
-void EnableWithModel(MenuItemState& state) { state.enabled = Current() != nullptr; }
+void EnableWithModel(CommandUi& ui) {
+  ui.enabled = doc_commands::CurrentPoly() != nullptr;
+}
 
 // ---- Poly -------------------------------------------------------------------------
 
 // The model of the shown side cut into smaller triangles, made the current model.
 void MakeSubdivided(uint32_t flags, const char* prompt, int& number, int undoType) {
-  Poly* poly = Current();
-  if (!poly || !menu_commands::AskWholeNumber(prompt, number)) return;
+  Poly* poly = doc_commands::CurrentPoly();
+  if (!poly || !AskNumber(prompt, number)) return;
   std::unique_ptr<SimplePoly> made = poly->Subdivide(flags, number);
   if (made) made->CreatePolyWithUndo(undoType, true, false);
 }
 
-void SubdivideFaces() { MakeSubdivided(0, "Enter number of edge subdivisions", gSubdivisions, kUndoModelChange); }
+void SubdivideFaces() {
+  MakeSubdivided(0, "Enter number of edge subdivisions", gSubdivisions, kUndoModelChange);
+}
 
 void CreateGeodesicSphere() {
   MakeSubdivided(kSubdivideGeodesic, "Enter frequency of geodesic sphere", gGeodesicFrequency, kUndoGeodesicSphere);
@@ -65,7 +68,7 @@ void CreateGeodesicSphere() {
 // The shown side's block with its cells, stellated first when it is not yet; null
 // (the set-up having said why) when it cannot be stellated.
 FaceTypeBlock* StellatedShownBlock() {
-  Poly* poly = Current();
+  Poly* poly = doc_commands::CurrentPoly();
   if (!poly) return nullptr;
   FaceTypeBlock* block = poly->GetShownBlock();
   if (!block) return nullptr;
@@ -81,7 +84,7 @@ void ChangeCells(Change change) {
   AddStellationUndo(block);
   change(block);
   CloseStellationUndo();
-  menu_commands::RedrawPanes();
+  doc_commands::Redraw();
 }
 
 void NextStellation() {
@@ -98,21 +101,27 @@ void FillInaccessibleCells() {
 }
 
 // Original Polyhedron is there to go back to once the cells differ from the model's.
-void UpdateOriginalStellation(MenuItemState& state) {
-  Poly* poly = Current();
+void UpdateOriginalStellation(CommandUi& ui) {
+  Poly* poly = doc_commands::CurrentPoly();
   FaceTypeBlock* block = poly ? poly->GetShownBlock() : nullptr;
-  state.enabled = block && !FaceTypeBlock::IsOriginalStellation(block);
+  ui.enabled = block && !FaceTypeBlock::IsOriginalStellation(block);
 }
 
 void SetHighlightMode(int mode) {
   SetSelectionHighlight(mode);
-  menu_commands::RedrawPanes();
+  doc_commands::Redraw();
 }
-void Highlight() { SetHighlightMode(kSelectionHighlight); }
-void ShowStellationDiagram() { SetHighlightMode(kSelectionShowDiagram); }
-void UpdateHighlight(MenuItemState& state) { Mark(state, SelectionHighlightMode == kSelectionHighlight); }
-void UpdateShowStellationDiagram(MenuItemState& state) {
-  Mark(state, SelectionHighlightMode == kSelectionShowDiagram);
+void Highlight() {
+  SetHighlightMode(kSelectionHighlight);
+}
+void ShowStellationDiagram() {
+  SetHighlightMode(kSelectionShowDiagram);
+}
+void UpdateHighlight(CommandUi& ui) {
+  Mark(ui, SelectionHighlightMode == kSelectionHighlight);
+}
+void UpdateShowStellationDiagram(CommandUi& ui) {
+  Mark(ui, SelectionHighlightMode == kSelectionShowDiagram);
 }
 
 // The stored setting and the stellation's own switch stay one.
@@ -121,23 +130,25 @@ void ToggleAutoFrame() {
   settings.autoFrameStellation = !settings.autoFrameStellation;
   AutoFrameStellation = settings.autoFrameStellation;
 }
-void UpdateAutoFrame(MenuItemState& state) { Mark(state, GetAppSettings().autoFrameStellation); }
+void UpdateAutoFrame(CommandUi& ui) {
+  Mark(ui, GetAppSettings().autoFrameStellation);
+}
 
 // ---- Faceting ---------------------------------------------------------------------
 
-constexpr std::array<int, kNumFacetingCriteria> kCriteriaCommands = {
-    kCmdFacetingIsohedral, kCmdFacetingTidyAndDuals, kCmdFacetingTidy, kCmdFacetingCoplanarVerts};
+constexpr std::array<int, kNumFacetingCriteria> kCriteriaCommands = {kCmdFacetingIsohedral, kCmdFacetingTidyAndDuals,
+                                                                     kCmdFacetingTidy, kCmdFacetingCoplanarVerts};
 constexpr std::array<int, 4> kBrowseCommands = {kCmdFacetingStepFacetings, kCmdFacetingStepEdges,
                                                 kCmdFacetingStepPlanes, kCmdFacetingStepFacets};
 
 template <int kCriteria>
 void SetCriteria() {
   SetFacetingCriteria(kCriteria);
-  menu_commands::RedrawPanes();
+  doc_commands::Redraw();
 }
 template <int kCriteria>
-void UpdateCriteria(MenuItemState& state) {
-  Mark(state, GetFacetingSettings().criteria == kCriteria);
+void UpdateCriteria(CommandUi& ui) {
+  Mark(ui, GetFacetingSettings().criteria == kCriteria);
 }
 
 template <int kMode>
@@ -145,22 +156,22 @@ void SetBrowseMode() {
   SetFacetingBrowseMode(kMode);
 }
 template <int kMode>
-void UpdateBrowseMode(MenuItemState& state) {
-  Mark(state, GetFacetingSettings().browseMode == kMode);
+void UpdateBrowseMode(CommandUi& ui) {
+  Mark(ui, GetFacetingSettings().browseMode == kMode);
 }
 
 void AskMinFacetTypes() {
-  if (PromptMinFacetTypes()) menu_commands::RedrawPanes();
+  if (PromptMinFacetTypes()) doc_commands::Redraw();
 }
 void AskMaxFacetTypes() {
-  if (PromptMaxFacetTypes()) menu_commands::RedrawPanes();
+  if (PromptMaxFacetTypes()) doc_commands::Redraw();
 }
-void UpdateMinFacetTypes(MenuItemState& state) {
+void UpdateMinFacetTypes(CommandUi& ui) {
   char text[64];
   std::snprintf(text, sizeof text, "Minimum Facet Types (%d)...", GetFacetingSettings().minFacetTypes);
-  state.text = text;
+  ui.text = text;
 }
-void UpdateMaxFacetTypes(MenuItemState& state) {
+void UpdateMaxFacetTypes(CommandUi& ui) {
   const int most = GetFacetingSettings().maxFacetTypes;
   char text[64];
   if (most == kFacetingNoLimit) {
@@ -168,32 +179,36 @@ void UpdateMaxFacetTypes(MenuItemState& state) {
   } else {
     std::snprintf(text, sizeof text, "Maximum Facet Types (%d)...", most);
   }
-  state.text = text;
+  ui.text = text;
 }
 
 template <uint32_t kBit>
 void ToggleOption() {
   ToggleFacetingOptions(kBit);
-  menu_commands::RedrawPanes();
+  doc_commands::Redraw();
 }
 template <uint32_t kBit>
-void UpdateOption(MenuItemState& state) {
-  Mark(state, (GetFacetingSettings().options & kBit) != 0);
+void UpdateOption(CommandUi& ui) {
+  Mark(ui, (GetFacetingSettings().options & kBit) != 0);
 }
 
 void ToggleHideDiagram() {
   GetDisplaySettings().hideFacetingDiagram = !GetDisplaySettings().hideFacetingDiagram;
-  menu_commands::RedrawPanes();
+  doc_commands::Redraw();
 }
-void UpdateHideDiagram(MenuItemState& state) { Mark(state, GetDisplaySettings().hideFacetingDiagram); }
+void UpdateHideDiagram(CommandUi& ui) {
+  Mark(ui, GetDisplaySettings().hideFacetingDiagram);
+}
 void ToggleHideVertices() {
   GetDisplaySettings().hideFacetingVertices = !GetDisplaySettings().hideFacetingVertices;
-  menu_commands::RedrawPanes();
+  doc_commands::Redraw();
 }
-void UpdateHideVertices(MenuItemState& state) { Mark(state, GetDisplaySettings().hideFacetingVertices); }
+void UpdateHideVertices(CommandUi& ui) {
+  Mark(ui, GetDisplaySettings().hideFacetingVertices);
+}
 
-std::vector<MenuCommand> MakeCommands() {
-  std::vector<MenuCommand> commands = {
+std::vector<DocCommand> MakeCommands() {
+  std::vector<DocCommand> commands = {
       {kCmdSubdivideFaces, SubdivideFaces, EnableWithModel},
       {kCmdGeodesicSphere, CreateGeodesicSphere, EnableWithModel},
       {kCmdStellationNext, NextStellation, EnableWithModel},
@@ -223,8 +238,8 @@ std::vector<MenuCommand> MakeCommands() {
 
 }  // namespace detail_MenuCommandsModel
 
-const std::vector<MenuCommand>& GetModelMenuCommands() {
-  static const std::vector<MenuCommand> commands = detail_MenuCommandsModel::MakeCommands();
+const std::vector<DocCommand>& GetModelMenuCommands() {
+  static const std::vector<DocCommand> commands = detail_MenuCommandsModel::MakeCommands();
   return commands;
 }
 

@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "app/DocCommands.h"
-#include "app/MenuCommands.h"
 #include "app/ModelUndo.h"
 #include "app/PaneModeCommands.h"
 #include "app/PolyDoc.h"

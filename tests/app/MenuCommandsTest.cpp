@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/MenuCommands.h"
+#include "app/DocCommands.h"
 #include "app/PolyView.h"
 #include "app/Settings.h"
 #include "core/VectorMath.h"
@@ -62,7 +62,7 @@ class MenuCommandsTest : public corvia::testing::DocumentTest {
 TEST_F(MenuCommandsTest, SubdividedFacesAndGeodesicSpheresOfTheIcosahedron) {
   // Two subdivisions cut each of the 20 triangles into 4, sharing the new midpoints.
   Platform().messages.QueueText("2");
-  ASSERT_TRUE(RunMenuCommand(kCmdSubdivideFaces));
+  ASSERT_TRUE(RunDocCommand(kCmdSubdivideFaces));
   Poly* poly = GetCurrentPoly();
   EXPECT_EQ(poly->mFaces.mCount, 80);
   EXPECT_EQ(poly->mVertices.mCount, 42);
@@ -73,7 +73,7 @@ TEST_F(MenuCommandsTest, SubdividedFacesAndGeodesicSpheresOfTheIcosahedron) {
   // one sphere.
   ASSERT_TRUE(Doc().SetModel(Find("3.3.3.3.3"), false, false));
   Platform().messages.QueueText("2");
-  ASSERT_TRUE(RunMenuCommand(kCmdGeodesicSphere));
+  ASSERT_TRUE(RunDocCommand(kCmdGeodesicSphere));
   poly = GetCurrentPoly();
   EXPECT_EQ(poly->mFaces.mCount, 80);
   ASSERT_NE(poly->mName, nullptr);
@@ -87,15 +87,15 @@ TEST_F(MenuCommandsTest, SubdividedFacesAndGeodesicSpheresOfTheIcosahedron) {
 
   // A cancelled prompt, and a number that is no number then a cancel, change nothing.
   const int faces = poly->mFaces.mCount;
-  ASSERT_TRUE(RunMenuCommand(kCmdSubdivideFaces));
+  ASSERT_TRUE(RunDocCommand(kCmdSubdivideFaces));
   Platform().messages.QueueText("two");
-  ASSERT_TRUE(RunMenuCommand(kCmdGeodesicSphere));
+  ASSERT_TRUE(RunDocCommand(kCmdGeodesicSphere));
   EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, faces);
   EXPECT_GE(Platform().messages.CountTitled("Error"), 1);
   // No subdivisions at all is refused by the model with its message.
   Platform().messages.Clear();
   Platform().messages.QueueText("0");
-  ASSERT_TRUE(RunMenuCommand(kCmdSubdivideFaces));
+  ASSERT_TRUE(RunDocCommand(kCmdSubdivideFaces));
   EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, faces);
   EXPECT_EQ(Platform().messages.CountTitled("Error"), 1);
   Platform().messages.Clear();
@@ -106,57 +106,57 @@ TEST_F(MenuCommandsTest, NextAndPreviousStellationStepTheCellsAndOriginalPutsThe
   Poly* poly = GetCurrentPoly();
   FaceTypeBlock* block = poly->mBaseBlock.get();
   // Nothing is stellated yet: the first step stellates the shown side.
-  EXPECT_FALSE(UpdateMenuCommand(kCmdOriginalStellation).enabled);
-  ASSERT_TRUE(RunMenuCommand(kCmdNextStellation));
+  EXPECT_FALSE(UpdateDocCommand(kCmdOriginalStellation).enabled);
+  ASSERT_TRUE(RunDocCommand(kCmdNextStellation));
   ASSERT_TRUE(block->IsStellated());
   const int afterFirst = CountIncluded(block);
-  ASSERT_TRUE(RunMenuCommand(kCmdNextStellation));
+  ASSERT_TRUE(RunDocCommand(kCmdNextStellation));
   const int afterSecond = CountIncluded(block);
   EXPECT_GT(afterSecond, afterFirst);
-  EXPECT_TRUE(UpdateMenuCommand(kCmdOriginalStellation).enabled);
-  ASSERT_TRUE(RunMenuCommand(kCmdPreviousStellation));
+  EXPECT_TRUE(UpdateDocCommand(kCmdOriginalStellation).enabled);
+  ASSERT_TRUE(RunDocCommand(kCmdPreviousStellation));
   EXPECT_EQ(CountIncluded(block), afterFirst);
-  ASSERT_TRUE(RunMenuCommand(kCmdOriginalStellation));
+  ASSERT_TRUE(RunDocCommand(kCmdOriginalStellation));
   EXPECT_TRUE(FaceTypeBlock::IsOriginalStellation(block));
-  EXPECT_FALSE(UpdateMenuCommand(kCmdOriginalStellation).enabled);
+  EXPECT_FALSE(UpdateDocCommand(kCmdOriginalStellation).enabled);
 }
 
 TEST_F(MenuCommandsTest, FacetingCriteriaAndLimitsShowInTheirItems) {
-  ASSERT_TRUE(RunMenuCommand(kCmdFacetingIsohedral));
+  ASSERT_TRUE(RunDocCommand(kCmdFacetingIsohedral));
   EXPECT_EQ(GetFacetingSettings().criteria, kFacetingIsohedral);
-  EXPECT_EQ(UpdateMenuCommand(kCmdFacetingIsohedral).check, 1);
-  EXPECT_EQ(UpdateMenuCommand(kCmdFacetingTidy).check, 0);
+  EXPECT_EQ(UpdateDocCommand(kCmdFacetingIsohedral).check, 1);
+  EXPECT_EQ(UpdateDocCommand(kCmdFacetingTidy).check, 0);
   Platform().messages.QueueText("0");
-  ASSERT_TRUE(RunMenuCommand(kCmdFacetingMaxTypes));
-  EXPECT_EQ(UpdateMenuCommand(kCmdFacetingMaxTypes).text, "Maximum Facet Types (no limit)...");
+  ASSERT_TRUE(RunDocCommand(kCmdFacetingMaxTypes));
+  EXPECT_EQ(UpdateDocCommand(kCmdFacetingMaxTypes).text, "Maximum Facet Types (no limit)...");
   Platform().messages.QueueText("3");
-  ASSERT_TRUE(RunMenuCommand(kCmdFacetingMinTypes));
-  EXPECT_EQ(UpdateMenuCommand(kCmdFacetingMinTypes).text, "Minimum Facet Types (3)...");
+  ASSERT_TRUE(RunDocCommand(kCmdFacetingMinTypes));
+  EXPECT_EQ(UpdateDocCommand(kCmdFacetingMinTypes).text, "Minimum Facet Types (3)...");
 }
 
 TEST_F(MenuCommandsTest, DisplayImageSectionAndOptionSwitches) {
   CPolyView* pane = AddPane(kViewBasePolyhedron);
   pane->Activate(false);
   const bool shown = GetModelDrawSettings().showVerts;
-  ASSERT_TRUE(RunMenuCommand(kCmdShowVertices));
+  ASSERT_TRUE(RunDocCommand(kCmdShowVertices));
   EXPECT_NE(GetModelDrawSettings().showVerts, shown);
-  EXPECT_EQ(UpdateMenuCommand(kCmdShowVertices).check, shown ? 0 : 1);
+  EXPECT_EQ(UpdateDocCommand(kCmdShowVertices).check, shown ? 0 : 1);
 
   // Axes are the active pane's own.
-  ASSERT_TRUE(RunMenuCommand(kCmdShowSymmetryAxes));
+  ASSERT_TRUE(RunDocCommand(kCmdShowSymmetryAxes));
   EXPECT_TRUE(pane->mShowSymmetryAxes);
-  ASSERT_TRUE(RunMenuCommand(kCmdShowSymmetryAxes));
+  ASSERT_TRUE(RunDocCommand(kCmdShowSymmetryAxes));
   EXPECT_FALSE(pane->mShowSymmetryAxes);
 
-  ASSERT_TRUE(RunMenuCommand(kCmdBackgroundStretch));
+  ASSERT_TRUE(RunDocCommand(kCmdBackgroundStretch));
   EXPECT_EQ(GetDisplaySettings().bgImageFit, kImageFitStretch);
-  EXPECT_EQ(UpdateMenuCommand(kCmdBackgroundFitWithin).check, 0);
+  EXPECT_EQ(UpdateDocCommand(kCmdBackgroundFitWithin).check, 0);
 
   // The icosahedron's first axes are 5-fold: the plane turns perpendicular to one.
-  MenuItemState along = UpdateMenuCommand(kCmdSliceAlongFirstAxis);
+  CommandUi along = UpdateDocCommand(kCmdSliceAlongFirstAxis);
   EXPECT_TRUE(along.enabled);
   EXPECT_EQ(along.text, "Along 5-fold Axis");
-  ASSERT_TRUE(RunMenuCommand(kCmdSliceAlongFirstAxis));
+  ASSERT_TRUE(RunDocCommand(kCmdSliceAlongFirstAxis));
   const double* frame = SlicingFrame();
   const SymAxis& axis = GetCurrentPoly()->GetFullSymGroup()->axisTypes[0].axes[0];
   for (int k = 0; k < 3; ++k) EXPECT_NEAR(frame[4 * k + 2], axis.direction[k], 1e-12);
@@ -167,27 +167,26 @@ TEST_F(MenuCommandsTest, DisplayImageSectionAndOptionSwitches) {
   EXPECT_NEAR(Dot(v, normal), 0.0, 1e-9);
   EXPECT_NEAR(Dot(u, v), 0.0, 1e-9);
 
-
   // The polygon offset ends the automatic stencil too.
-  ASSERT_TRUE(RunMenuCommand(kCmdCoplanarOffset));
+  ASSERT_TRUE(RunDocCommand(kCmdCoplanarOffset));
   EXPECT_FALSE(GetModelDrawSettings().useStencil);
   EXPECT_FALSE(GetDisplaySettings().autoStencil);
-  EXPECT_EQ(UpdateMenuCommand(kCmdCoplanarStencil).check, 0);
+  EXPECT_EQ(UpdateDocCommand(kCmdCoplanarStencil).check, 0);
 
-  ASSERT_TRUE(RunMenuCommand(kCmdShowEdgeTypeNumbers));
+  ASSERT_TRUE(RunDocCommand(kCmdShowEdgeTypeNumbers));
   EXPECT_EQ(DiagnosticNumbers & kShowEdgeTypeNumbers, kShowEdgeTypeNumbers);
 
   // The construction-toy style and its stored setting change together.
-  ASSERT_TRUE(RunMenuCommand(kCmdGeomagStyle));
+  ASSERT_TRUE(RunDocCommand(kCmdGeomagStyle));
   EXPECT_TRUE(GeomagStyle);
   EXPECT_TRUE(GetAppSettings().geomag);
-  EXPECT_EQ(UpdateMenuCommand(kCmdGeomagStyle).check, 1);
-  ASSERT_TRUE(RunMenuCommand(kCmdGeomagStyle));
+  EXPECT_EQ(UpdateDocCommand(kCmdGeomagStyle).check, 1);
+  ASSERT_TRUE(RunDocCommand(kCmdGeomagStyle));
   EXPECT_FALSE(GeomagStyle);
   EXPECT_FALSE(GetAppSettings().geomag);
 
   // The auto-frame setting and the stellation's switch change together.
-  ASSERT_TRUE(RunMenuCommand(kCmdAutoFrameStellation));
+  ASSERT_TRUE(RunDocCommand(kCmdAutoFrameStellation));
   EXPECT_EQ(AutoFrameStellation, GetAppSettings().autoFrameStellation);
   EXPECT_NE(AutoFrameStellation, mOptions.autoFrame);
 }
@@ -196,7 +195,7 @@ TEST_F(MenuCommandsTest, VertexAndEdgeOptionsSetSizesColoursAndTheEdgeScheme) {
   // A size that is not more than 0 is refused and asked for again.
   Platform().messages.QueueText("0");
   Platform().messages.QueueText("2.5");
-  ASSERT_TRUE(RunMenuCommand(kCmdVertexSize));
+  ASSERT_TRUE(RunDocCommand(kCmdVertexSize));
   EXPECT_FLOAT_EQ(GetModelDrawSettings().vertSize, 2.5f);
   EXPECT_EQ(Platform().messages.CountTitled("Error"), 1);
   Platform().messages.Clear();
@@ -204,23 +203,23 @@ TEST_F(MenuCommandsTest, VertexAndEdgeOptionsSetSizesColoursAndTheEdgeScheme) {
   // Edges by type: the icosahedron's edges are of one type and share one colour; all
   // alike is marked again when the scheme is one no item names.
   const int saved = EdgeColorScheme;
-  ASSERT_TRUE(RunMenuCommand(kCmdEdgeColorByType));
+  ASSERT_TRUE(RunDocCommand(kCmdEdgeColorByType));
   EXPECT_EQ(EdgeColorScheme, kEdgeColorByType);
-  EXPECT_EQ(UpdateMenuCommand(kCmdEdgeColorByType).check, 1);
-  EXPECT_EQ(UpdateMenuCommand(kCmdEdgeColorAllSame).check, 0);
+  EXPECT_EQ(UpdateDocCommand(kCmdEdgeColorByType).check, 1);
+  EXPECT_EQ(UpdateDocCommand(kCmdEdgeColorAllSame).check, 0);
   Poly* poly = GetCurrentPoly();
   for (int i = 1; i < poly->mNumEdges; ++i) {
     for (int c = 0; c < 3; ++c) EXPECT_EQ(poly->mEdgeArray[i].mColor[c], poly->mEdgeArray[0].mColor[c]);
   }
   EdgeColorScheme = 0;
-  EXPECT_EQ(UpdateMenuCommand(kCmdEdgeColorAllSame).check, 1);
+  EXPECT_EQ(UpdateDocCommand(kCmdEdgeColorAllSame).check, 1);
   EdgeColorScheme = saved;
 
   // A new default edge colour goes to the edges that had the old one.
-  ASSERT_TRUE(RunMenuCommand(kCmdEdgeColorAllSame));
+  ASSERT_TRUE(RunDocCommand(kCmdEdgeColorAllSame));
   const float before[3] = {GetNewEdgeColor()[0], GetNewEdgeColor()[1], GetNewEdgeColor()[2]};
   corvia::testing::QueueColorChoice(255, 0, 0);
-  ASSERT_TRUE(RunMenuCommand(kCmdDefaultEdgeColor));
+  ASSERT_TRUE(RunDocCommand(kCmdDefaultEdgeColor));
   EXPECT_FLOAT_EQ(poly->mEdgeArray[0].mColor[0], 1.0f);
   EXPECT_FLOAT_EQ(poly->mEdgeArray[0].mColor[1], 0.0f);
   SetDefaultEdgeColor(poly, before, GetNewEdgeColor());
@@ -229,17 +228,17 @@ TEST_F(MenuCommandsTest, VertexAndEdgeOptionsSetSizesColoursAndTheEdgeScheme) {
 TEST_F(MenuCommandsTest, CameraCommandsTurnAndResetTheActivePane) {
   CPolyView* pane = AddPane(kViewBasePolyhedron);
   pane->Activate(false);
-  ASSERT_TRUE(RunMenuCommand(kCmdUseDefaultCamera));
-  ASSERT_TRUE(RunMenuCommand(kCmdRotateAroundY));
+  ASSERT_TRUE(RunDocCommand(kCmdUseDefaultCamera));
+  ASSERT_TRUE(RunDocCommand(kCmdRotateAroundY));
   // A quarter turn about the vertical axis puts the eye on the x axis.
   EXPECT_NEAR(std::fabs(pane->GetEye()[0]), 2.0, 1e-6);
   EXPECT_NEAR(pane->GetEye()[2], 0.0, 1e-6);
-  ASSERT_TRUE(RunMenuCommand(kCmdUseDefaultCamera));
+  ASSERT_TRUE(RunDocCommand(kCmdUseDefaultCamera));
   EXPECT_NEAR(pane->GetEye()[2], 2.0, 1e-9);
-  ASSERT_TRUE(RunMenuCommand(kCmdOrthogonalView));
+  ASSERT_TRUE(RunDocCommand(kCmdOrthogonalView));
   EXPECT_TRUE(pane->IsOrthogonal());
-  EXPECT_EQ(UpdateMenuCommand(kCmdOrthogonalView).check, 1);
-  ASSERT_TRUE(RunMenuCommand(kCmdOrthogonalView));
+  EXPECT_EQ(UpdateDocCommand(kCmdOrthogonalView).check, 1);
+  ASSERT_TRUE(RunDocCommand(kCmdOrthogonalView));
   EXPECT_FALSE(pane->IsOrthogonal());
 }
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/MenuCommands.h"
+#include "app/DocCommands.h"
 #include "app/PolyApp.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
@@ -106,15 +106,15 @@ class MenuCommandsWindowTest : public ::testing::Test {
   int PostEveryCommand() {
     int ran = 0;
     for (const auto* list : {&GetModelMenuCommands(), &GetDisplayMenuCommands()}) {
-      for (const MenuCommand& command : *list) {
+      for (const DocCommand& command : *list) {
         EXPECT_TRUE(IsCommandAvailable(command.id)) << command.id;
         if (command.id == kCmdSubdivideFaces || command.id == kCmdGeodesicSphere) continue;
         if (!Enabled(command.id)) continue;
         Platform().messages.QueueText("2");
         Post(command.id);
-        const MenuItemState state = UpdateMenuCommand(command.id);
-        if (command.id == kCmdGeomagStyle || (state.check >= 0 && FindCommand(command.id) &&
-                                              (FindCommand(command.id)->flags & kCommandCheck))) {
+        const CommandUi state = UpdateDocCommand(command.id);
+        if (command.id == kCmdGeomagStyle ||
+            (state.check >= 0 && FindCommand(command.id) && (FindCommand(command.id)->flags & kCommandCheck))) {
           Post(command.id);
         }
         ++ran;
@@ -157,9 +157,9 @@ TEST_F(MenuCommandsWindowTest, ListsTheMenuCommandsThatNoTargetHandles) {
   }
   std::cout << "Commands no target handles (" << unhandled.size() << "):\n";
   for (const std::string& line : unhandled) std::cout << "  " << line << "\n";
-  // What this program's menus were wired with is not among them.
-  for (const auto* list : {&GetModelMenuCommands(), &GetDisplayMenuCommands()}) {
-    for (const MenuCommand& command : *list) EXPECT_TRUE(IsCommandAvailable(command.id)) << command.id;
+  // None of the document's command groups is among them.
+  for (const auto* group : GetDocCommandGroups()) {
+    for (const DocCommand& command : *group) EXPECT_TRUE(IsCommandAvailable(command.id)) << command.id;
   }
 }
 
@@ -171,8 +171,8 @@ TEST_F(MenuCommandsWindowTest, EveryCommandRunsOnTheIcosahedronAndOnItsStellatio
   EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 320);
 
   // Its stellation, shown in the first pane.
-  ASSERT_TRUE(CPolyApp::Get().GetDoc()->SetModel(
-      LookUpModel("3.3.3.3.3", nullptr, false, nullptr, false), false, false));
+  ASSERT_TRUE(
+      CPolyApp::Get().GetDoc()->SetModel(LookUpModel("3.3.3.3.3", nullptr, false, nullptr, false), false, false));
   GetPane(0)->SetViewType(kViewStellationOfBase, false);
   GetPane(0)->Activate(false);
   Post(32815);
