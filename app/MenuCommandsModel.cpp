@@ -8,8 +8,8 @@
 
 #include "app/DocCommands.h"
 #include "app/Settings.h"
-#include "core/Prompts.h"
 #include "core/Messages.h"
+#include "core/Prompts.h"
 #include "model/ColorSchemes.h"
 #include "model/Globals.h"
 #include "model/Poly.h"

@@ -341,14 +341,12 @@ void ConnectMainWindow(wxFrame* frame) {
   InstallPaneModeCommands(frame);
   gDialogCommands = std::make_unique<DialogCommands>();
   gFrame->AddCommandTarget(gDialogCommands.get());
-  ConnectMenuCommands(gFrame);
 }
 
 void RemoveWindowServices() {
   using namespace detail_WindowServices;
   DisconnectDocCommands();
   RemovePaneModeCommands();
-  DisconnectMenuCommands();
   if (gFrame && GetMainFrame() == gFrame) {
     if (gCommands) gFrame->RemoveCommandTarget(gCommands.get());
     if (gDialogCommands) gFrame->RemoveCommandTarget(gDialogCommands.get());
