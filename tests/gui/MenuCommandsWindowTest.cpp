@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 #include <wx/frame.h>
 
-#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -17,19 +16,18 @@
 #include "app/PolyApp.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
-#include "app/StartUp.h"
 #include "app/WindowServices.h"
 #include "construction/ModelLookup.h"
 #include "core/Globals.h"
 #include "model/ElementList.h"
 #include "model/Poly.h"
 #include "platform/Services.h"
-#include "platform/SettingsStore.h"
 #include "render/GLErrors.h"
 #include "render/MouseThrow.h"
 #include "stellation/FaceTypeBlock.h"
 #include "tests/app/MenuOptionsScope.h"
 #include "tests/gui/GuiTestSupport.h"
+#include "tests/gui/ProgramTestSupport.h"
 #include "tests/support/TestSupport.h"
 #include "ui/CommandIds.h"
 #include "ui/CommandTable.h"
@@ -38,7 +36,6 @@ namespace test_MenuCommandsWindow {
 
 using namespace corvia;
 using corvia::testing::Platform;
-using corvia::testing::ScopedEnv;
 using corvia::testing::YieldFor;
 using corvia::testing::YieldUntil;
 
@@ -47,16 +44,11 @@ constexpr int kCmdGeomagStyle = 33159;
 class MenuCommandsWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    mHome = corvia::testing::ScratchDir("menu-commands-home");
-    mHomeEnv = std::make_unique<ScopedEnv>("HOME", mHome.string());
-    mConfigEnv = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", (mHome / "config").string());
-    mStore = std::make_unique<platform::SettingsStore>(mHome / "config" / "Corvia" / "settings.conf");
-    mPreviousStore = platform::SettingsStore::InstallInstance(mStore.get());
-    mBefore = platform::Services();
     // The scripted colour chooser of the tests answers in place of the program's.
     mScripted = SetColorChooser(nullptr);
     SetColorChooser(mScripted);
-    mFrame = app::StartUp();
+    mProgram = std::make_unique<corvia::testing::RunningProgram>("menu-commands-home");
+    mFrame = mProgram->Frame();
     ASSERT_NE(mFrame, nullptr);
     mProgramChooser = SetColorChooser(mScripted);
     platform::ServiceSet services = platform::Services();
@@ -74,17 +66,10 @@ class MenuCommandsWindowTest : public ::testing::Test {
   void TearDown() override {
     SetGLErrorListener(mPreviousListener);
     SetTransitionsEnabled(true);
-    StopAllMouseThrows();
-    if (!wxTopLevelWindows.empty()) {
-      mFrame->Close(true);
-      YieldUntil([] { return wxTopLevelWindows.empty(); });
-    }
     SetColorChooser(mProgramChooser);
-    app::ShutDown();
+    mProgram.reset();
     SetColorChooser(mScripted);
     Platform().messages.Clear();
-    platform::InstallServices(mBefore);
-    platform::SettingsStore::InstallInstance(mPreviousStore);
   }
 
   bool Enabled(int id) {
@@ -137,11 +122,7 @@ class MenuCommandsWindowTest : public ::testing::Test {
   int mInternalErrors = 0;
 
  private:
-  std::filesystem::path mHome;
-  std::unique_ptr<ScopedEnv> mHomeEnv, mConfigEnv;
-  std::unique_ptr<platform::SettingsStore> mStore;
-  platform::SettingsStore* mPreviousStore = nullptr;
-  platform::ServiceSet mBefore;
+  std::unique_ptr<corvia::testing::RunningProgram> mProgram;
   GLErrorListener mPreviousListener;
   ColorChooserFunction mScripted = nullptr;
   ColorChooserFunction mProgramChooser = nullptr;
