@@ -117,21 +117,18 @@ void AskEdgeWidth() {
 }
 
 // The new default colour goes to the elements that had the old one.
-void ChooseDefaultVertexColor() {
-  float old[3] = {DefaultVertexColor[0], DefaultVertexColor[1], DefaultVertexColor[2]};
+void ChooseDefaultColor(const float* current, void (*apply)(Poly*, const float*, const float*)) {
+  const float old[3] = {current[0], current[1], current[2]};
   float rgb[3] = {old[0], old[1], old[2]};
   if (!PickColor(rgb, false)) return;
-  SetDefaultVertexColor(doc_commands::CurrentPoly(), rgb, old);
+  apply(doc_commands::CurrentPoly(), rgb, old);
   Redraw();
 }
-
+void ChooseDefaultVertexColor() {
+  ChooseDefaultColor(DefaultVertexColor, SetDefaultVertexColor);
+}
 void ChooseDefaultEdgeColor() {
-  const float* current = GetNewEdgeColor();
-  float old[3] = {current[0], current[1], current[2]};
-  float rgb[3] = {old[0], old[1], old[2]};
-  if (!PickColor(rgb, false)) return;
-  SetDefaultEdgeColor(doc_commands::CurrentPoly(), rgb, old);
-  Redraw();
+  ChooseDefaultColor(GetNewEdgeColor(), SetDefaultEdgeColor);
 }
 
 void ToggleVertsAsDualFaces() {
