@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/BenchModels.h"
 #include "construction/Library.h"
 #include "construction/LibraryEntry.h"
 #include "model/ColorSchemes.h"
@@ -23,18 +24,7 @@ namespace {
 
 constexpr int kWidth = 1280;
 constexpr int kHeight = 1024;
-constexpr int kIcosahedron = 4;
 constexpr int kFrequency = 30;
-
-std::unique_ptr<corvia::Poly> GeodesicSphere() {
-  std::unique_ptr<corvia::SimplePoly> ico = corvia::GetLibraryEntry(kIcosahedron)->CreatePoly(false);
-  auto icosahedron = std::make_unique<corvia::Poly>();
-  if (!ico || !ico->CreatePoly(icosahedron.get(), false, false)) return nullptr;
-  std::unique_ptr<corvia::SimplePoly> simple = icosahedron->Subdivide(corvia::kSubdivideGeodesic, kFrequency);
-  auto poly = std::make_unique<corvia::Poly>();
-  if (!simple || !simple->CreatePoly(poly.get(), false, false)) return nullptr;
-  return poly;
-}
 
 class ModelView : public corvia::OpenGLView {
  public:
@@ -49,7 +39,7 @@ class ModelView : public corvia::OpenGLView {
 };
 
 void DrawFrames(benchmark::State& state, bool translucent) {
-  std::unique_ptr<corvia::Poly> poly = GeodesicSphere();
+  std::unique_ptr<corvia::Poly> poly = corvia::bench::GeodesicSphere(kFrequency);
   if (!poly) {
     state.SkipWithError("the geodesic sphere did not build");
     return;

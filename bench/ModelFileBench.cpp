@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/BenchModels.h"
 #include "construction/Library.h"
 #include "files/ModelFile.h"
 #include "model/Globals.h"
@@ -18,7 +19,6 @@
 
 namespace {
 
-constexpr int kIcosahedron = 4;
 constexpr int kFrequency = 30;
 
 // The document: one current model.
@@ -33,18 +33,8 @@ class Document : public corvia::DocumentAccess {
   corvia::DocumentAccess* mPrevious;
 };
 
-std::unique_ptr<corvia::Poly> GeodesicSphere() {
-  std::unique_ptr<corvia::SimplePoly> ico = corvia::GetLibraryEntry(kIcosahedron)->CreatePoly(false);
-  auto base = std::make_unique<corvia::Poly>();
-  if (!ico || !ico->CreatePoly(base.get(), false, false)) return nullptr;
-  std::unique_ptr<corvia::SimplePoly> simple = base->Subdivide(corvia::kSubdivideGeodesic, kFrequency);
-  auto poly = std::make_unique<corvia::Poly>();
-  if (!simple || !simple->CreatePoly(poly.get(), false, false)) return nullptr;
-  return poly;
-}
-
 corvia::Poly* Sphere() {
-  static std::unique_ptr<corvia::Poly> sphere = GeodesicSphere();
+  static std::unique_ptr<corvia::Poly> sphere = corvia::bench::GeodesicSphere(kFrequency);
   return sphere.get();
 }
 

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "bench/BenchModels.h"
 #include "construction/Library.h"
 #include "core/Units.h"
 #include "model/Poly.h"
@@ -17,24 +18,7 @@
 
 namespace {
 
-constexpr int kIcosahedron = 4;
 constexpr int kSnubDodecahedron = 21;
-
-std::unique_ptr<corvia::Poly> LibraryPoly(int index) {
-  std::unique_ptr<corvia::SimplePoly> simple = corvia::GetLibraryEntry(index)->CreatePoly(false);
-  auto poly = std::make_unique<corvia::Poly>();
-  if (!simple || !simple->CreatePoly(poly.get(), false, false)) return nullptr;
-  return poly;
-}
-
-std::unique_ptr<corvia::Poly> GeodesicSphere(int frequency) {
-  std::unique_ptr<corvia::Poly> ico = LibraryPoly(kIcosahedron);
-  if (!ico) return nullptr;
-  std::unique_ptr<corvia::SimplePoly> simple = ico->Subdivide(corvia::kSubdivideGeodesic, frequency);
-  auto poly = std::make_unique<corvia::Poly>();
-  if (!simple || !simple->CreatePoly(poly.get(), false, false)) return nullptr;
-  return poly;
-}
 
 void MakeNets(benchmark::State& state, corvia::Poly* poly) {
   if (!poly) {
@@ -51,20 +35,20 @@ void MakeNets(benchmark::State& state, corvia::Poly* poly) {
 }
 
 void GeodesicSphereNets(benchmark::State& state) {
-  std::unique_ptr<corvia::Poly> poly = GeodesicSphere(10);
+  std::unique_ptr<corvia::Poly> poly = corvia::bench::GeodesicSphere(10);
   MakeNets(state, poly.get());
 }
 BENCHMARK(GeodesicSphereNets)->Unit(benchmark::kMillisecond);
 
 void SnubDodecahedronNets(benchmark::State& state) {
-  std::unique_ptr<corvia::Poly> poly = LibraryPoly(kSnubDodecahedron);
+  std::unique_ptr<corvia::Poly> poly = corvia::bench::LibraryPoly(kSnubDodecahedron);
   MakeNets(state, poly.get());
 }
 BENCHMARK(SnubDodecahedronNets)->Unit(benchmark::kMillisecond);
 
 // 500 nets: the facelets of the frequency-5 geodesic sphere, one net each.
 void FitFiveHundredNetsOnPages(benchmark::State& state) {
-  std::unique_ptr<corvia::Poly> poly = GeodesicSphere(5);
+  std::unique_ptr<corvia::Poly> poly = corvia::bench::GeodesicSphere(5);
   if (!poly) {
     state.SkipWithError("the model did not build");
     return;

@@ -1,0 +1,35 @@
+#pragma once
+// Models the benchmarks measure on: a library record built as the program builds it,
+// and the icosahedral geodesic sphere of a frequency.
+
+#include <memory>
+
+#include "construction/Library.h"
+#include "construction/LibraryEntry.h"
+#include "model/Poly.h"
+#include "model/Subdivision.h"
+#include "symmetry/SimplePoly.h"
+
+namespace corvia::bench {
+
+constexpr int kLibraryIcosahedron = 4;
+
+// Null when the record does not build.
+inline std::unique_ptr<Poly> LibraryPoly(int index) {
+  std::unique_ptr<SimplePoly> simple = GetLibraryEntry(index)->CreatePoly(false);
+  auto poly = std::make_unique<Poly>();
+  if (!simple || !simple->CreatePoly(poly.get(), false, false)) return nullptr;
+  return poly;
+}
+
+// 20 n^2 faces; null when it does not build.
+inline std::unique_ptr<Poly> GeodesicSphere(int frequency) {
+  std::unique_ptr<Poly> icosahedron = LibraryPoly(kLibraryIcosahedron);
+  if (!icosahedron) return nullptr;
+  std::unique_ptr<SimplePoly> simple = icosahedron->Subdivide(kSubdivideGeodesic, frequency);
+  auto poly = std::make_unique<Poly>();
+  if (!simple || !simple->CreatePoly(poly.get(), false, false)) return nullptr;
+  return poly;
+}
+
+}  // namespace corvia::bench
