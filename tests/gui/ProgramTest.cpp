@@ -244,15 +244,26 @@ TEST_F(ProgramTest, DragTurnsTheModelAndAFastReleaseKeepsItTurning) {
   const wxPoint centre = CentreOf(Canvas(0));
   const double before = TurnAngle(pane);
 
-  // A slow drag of 100 pixels to the right: 30 degrees, and no throw.
+  // A slow drag of 100 pixels to the right: 30 degrees, and no throw. Each step waits
+  // until the pane has taken it, so that a loaded machine cannot run the steps into
+  // the press.
+  auto currentX = [] {
+    int x = 0, y = 0;
+    NewView::GetCurrentPoint(x, y);
+    return x;
+  };
   mouse.MouseMove(centre);
   YieldFor(50);
   mouse.MouseDown();
+  YieldUntil([] { return NewView::GetMouseButtonsHeld() != 0; });
   YieldFor(50);
+  const int pressX = currentX();
   for (int i = 1; i <= 10; ++i) {
     mouse.MouseMove(centre + wxPoint(10 * i, 0));
+    YieldUntil([&] { return currentX() == pressX + 10 * i; });
     YieldFor(20);
   }
+  EXPECT_EQ(currentX(), pressX + 100);
   YieldFor(300);
   mouse.MouseUp();
   YieldUntil([] { return NewView::GetMouseButtonsHeld() == 0; });
