@@ -19,17 +19,24 @@ uint64_t Mix(uint64_t h) {
 
 }  // namespace detail_PointGrid
 
-int64_t PointGridCells::CellOf(double x) const {
-  const double c = std::floor(x / mCellSize);
+int64_t GridCellOf(double x, double cellSize) { return GridCellOfScaled(std::floor(x / cellSize)); }
+
+int64_t GridCellOfScaled(double c) {
   if (c > detail_PointGrid::kCellLimit) return static_cast<int64_t>(detail_PointGrid::kCellLimit);
   if (c < -detail_PointGrid::kCellLimit) return -static_cast<int64_t>(detail_PointGrid::kCellLimit);
   return static_cast<int64_t>(c);
 }
 
-size_t PointGridCells::BucketOfCell(const int64_t* cell) const {
+uint64_t HashOfCell(const int64_t* cell) {
   uint64_t h = 0x9E3779B97F4A7C15ull;
   for (int j = 0; j < 3; ++j) h = detail_PointGrid::Mix(h ^ static_cast<uint64_t>(cell[j]));
-  return static_cast<size_t>(h) & mBucketMask;
+  return h;
+}
+
+int64_t PointGridCells::CellOf(double x) const { return GridCellOf(x, mCellSize); }
+
+size_t PointGridCells::BucketOfCell(const int64_t* cell) const {
+  return static_cast<size_t>(HashOfCell(cell)) & mBucketMask;
 }
 
 size_t PointGridCells::BucketOf(const double* p) const {

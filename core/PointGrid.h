@@ -16,7 +16,17 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/RadixSorter.h"
+
 namespace corvia {
+
+// The cell of coordinate x in a grid of cells cellSize wide; cells far out share
+// the outermost one, so that no cell number overflows.
+int64_t GridCellOf(double x, double cellSize);
+// The same from x already divided by the cell width (a whole number below it).
+int64_t GridCellOfScaled(double scaled);
+// A well-mixed hash of a cell's three numbers.
+uint64_t HashOfCell(const int64_t* cell);
 
 // The cells and buckets of a point grid, apart from where the positions come from.
 class PointGridCells {
@@ -138,6 +148,44 @@ void PointGrid<PositionOf>::ForEachWithin(const double* p, double tol, Visit&& v
   std::sort(buckets.begin(), buckets.end());
   buckets.erase(std::unique(buckets.begin(), buckets.end()), buckets.end());
   for (size_t b : buckets) ScanBucket(b, p, tol, visit);
+}
+
+// Which of the points ids[0..n) certainly have no other of them within tol in every
+// coordinate (1), by one sort of the cells they fall in instead of a search per
+// point: a point whose tolerance box lies inside its own cell, and alone in that
+// cell, is alone. Points sharing a cell, or near a cell's side, come out 0; those
+// are left to a search. positionOf as for PointGrid; every position finite.
+template <typename PositionOf>
+std::vector<uint8_t> FindLonePoints(const std::vector<int32_t>& ids, double cellSize, double tol,
+                                    PositionOf positionOf) {
+  std::vector<uint8_t> lone(ids.size(), 1);
+  std::vector<KeyedEntry> cells(ids.size());
+  // Cells of its own, by multiplying: any grid serves, the test only needs cell
+  // numbers that never decrease as the coordinate grows.
+  const double scale = 1.0 / cellSize;
+  for (size_t k = 0; k < ids.size(); ++k) {
+    const double* p = positionOf(ids[k]);
+    int64_t cell[3];
+    for (int j = 0; j < 3; ++j) {
+      cell[j] = GridCellOfScaled(std::floor(p[j] * scale));
+      if (GridCellOfScaled(std::floor((p[j] - tol) * scale)) != cell[j] ||
+          GridCellOfScaled(std::floor((p[j] + tol) * scale)) != cell[j]) {
+        lone[k] = 0;
+      }
+    }
+    cells[k] = KeyedEntry{HashOfCell(cell), static_cast<int32_t>(k)};
+  }
+  // Cells whose hashes agree are taken as one: that only sends points to the search.
+  SortByKey(cells);
+  for (size_t first = 0; first < cells.size();) {
+    size_t end = first + 1;
+    while (end < cells.size() && cells[end].key == cells[first].key) ++end;
+    if (end - first > 1) {
+      for (size_t k = first; k < end; ++k) lone[static_cast<size_t>(cells[k].value)] = 0;
+    }
+    first = end;
+  }
+  return lone;
 }
 
 // The positions of a flat array of points, three doubles each.

@@ -1,6 +1,7 @@
 #include "symmetry/ConvexHull.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
@@ -10,6 +11,8 @@
 
 #include "construction/RainbowColor.h"
 #include "core/MergeSort.h"
+#include "core/PointGrid.h"
+#include "core/RadixSorter.h"
 #include "core/Messages.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
@@ -91,6 +94,11 @@ double SquaredDistanceToTriangle(const double* p, const double* a, const double*
 // tolerance of every hull that grows from this one). Only at the end are triangles
 // that lie within the tolerance of one plane joined into the polygon faces of the
 // result.
+struct HullVertexPosition {
+  const SimplePoly* poly;
+  const double* operator()(int32_t i) const { return poly->VertAt(i).pos; }
+};
+
 class HullBuilder {
  public:
   explicit HullBuilder(SimplePoly& poly) : mPoly(poly) {}
@@ -104,9 +112,17 @@ class HullBuilder {
   void WriteFaces(int firstFace);
 
  private:
-  const double* Pos(int32_t point) const { return mPoly.VertAt(mVertOf[static_cast<size_t>(point)]).pos; }
+  const double* Pos(int32_t point) const { return mPoly.VertAt(VertOf(point)).pos; }
+  // The same position, read from the point's own record once the faces are being
+  // found (after KeepPositions).
+  const double* KeptPos(int32_t point) const { return mPoints[static_cast<size_t>(point)].grid; }
+  // Puts each point's position in its record in place of its snapped one, which
+  // only the building needs: the faces are found from the records, which lie in
+  // the order of the curve, instead of from the model's vertices.
+  void KeepPositions();
+  int32_t VertOf(int32_t point) const { return mPoints[static_cast<size_t>(point)].vert; }
   // Snapped coordinates are whole numbers below 2^41, held exactly in doubles.
-  const double* Grid(int32_t point) const { return &mGrid[static_cast<size_t>(point) * 3]; }
+  const double* Grid(int32_t point) const { return mPoints[static_cast<size_t>(point)].grid; }
   static int32_t TriOf(int32_t h) { return h / 3; }
   static int32_t NextEdge(int32_t h) { return (h % 3 == 2) ? h - 2 : h + 1; }
   int32_t Start(int32_t h) const { return mTriVerts[static_cast<size_t>(h)]; }
@@ -134,18 +150,37 @@ class HullBuilder {
   void AddConflict(int32_t point, int32_t tri);
   bool AddPoint(int32_t p);
   // The points used: the first of each set of coincident vertices, finite.
-  HullOutcome GatherPoints();
-  void SnapToGrid();
+  HullOutcome GatherPoints(std::vector<int32_t>& vertOf);
+  // Snaps the points gathered to the grid and numbers them along a space-filling
+  // curve, so that points near each other, which wait on the same triangles and
+  // meet in the same triangles, lie near each other in memory. Whatever depends on
+  // the order of the points (the first tetrahedron's corners, the order the points
+  // are added in) keeps going by their order as vertices, through mPointOfRank.
+  void SnapAndOrder(const std::vector<int32_t>& vertOf);
+  // The corners of the first tetrahedron, as places in vertOf; false when the points
+  // lie within the tolerance of a line or a plane.
+  bool ChooseTetrahedron(const std::vector<int32_t>& vertOf, int32_t* corners) const;
   // The outward unit normal of triangle t and the plane through it.
   HullPlane TrianglePlane(int32_t t) const;
   void GroupCoplanarTriangles();
 
   SimplePoly& mPoly;
   int mBadVertex = kHullNone;
-  std::vector<int32_t> mVertOf;  // point -> vertex index
-  std::vector<double> mGrid;     // three per point
-  std::vector<uint8_t> mIsCorner;
-  std::vector<uint8_t> mSkipped;  // within the tolerance of the hull when its turn came
+  std::vector<int32_t> mPointOfRank;  // the points in the order of their vertices
+  // What the building reads of a point at once, in one record: its snapped position
+  // and its place in the conflict list of the triangle it waits on.
+  struct HullPoint {
+    double grid[3];  // the snapped position; the position itself after KeepPositions
+    int32_t tri = kHullNone;  // the triangle it waits on, kHullNone, kHullSkipped or kHullCorner
+    int32_t vert = kHullNone;
+  };
+  // A point within the tolerance of the hull when its turn came: it stays in its
+  // triangle's list, but no other triangle takes it.
+  static constexpr int32_t kHullSkipped = -2;
+  // A corner of the first tetrahedron.
+  static constexpr int32_t kHullCorner = -3;
+  std::vector<HullPoint> mPoints;
+  std::vector<uint8_t> mIsCorner;  // once the faces are found
 
   // Triangles live in slots that are used again once a triangle is removed.
   std::vector<int32_t> mTriVerts;  // three per slot
@@ -153,6 +188,9 @@ class HullBuilder {
   std::vector<uint8_t> mTriAlive;
   std::vector<uint32_t> mTriStamp;
   std::vector<int32_t> mConflictHead;  // per slot
+  // Per point: the next point waiting on the same triangle. Apart from the records,
+  // so that a walk along a list can run ahead and ask for the records it will need.
+  std::vector<int32_t> mConflictNext;
   std::vector<uint32_t> mTriSerial;    // per slot: when its triangle was made
   std::vector<int32_t> mSlotOfSerial;  // per triangle ever made
   std::vector<int32_t> mFreeSlots;
@@ -163,13 +201,14 @@ class HullBuilder {
     double magnitude[3];
   };
   std::vector<SideTerms> mSideTerms;
-  std::vector<int32_t> mConflictNext;  // per point
-  std::vector<int32_t> mConflictTri;   // per point
   uint32_t mStamp = 0;
   // Working lists of AddPoint, kept to save their allocations.
   std::vector<int32_t> mVisible;
   std::vector<int32_t> mHorizon;
   std::vector<int32_t> mCone;
+  // The side terms of the cone's triangles taken from the new point, their common
+  // corner: the points waiting on removed triangles are tested against them in turn.
+  std::vector<SideTerms> mConeTerms;
 
   std::vector<int32_t> mTriGroup;  // per triangle, once grouped
   std::vector<HullPlane> mPlanes;  // per group
@@ -215,14 +254,15 @@ void SideTermsOf(const double* pa, const double* pb, const double* pc, double* n
 // The sign of (q - a) . n in doubles when it lies clear of its rounding bound
 // (7 + 56 eps) eps times the sum of the products' magnitudes; 0 when it does not
 // and only the exact sum can tell.
+constexpr double kHalfEps = std::numeric_limits<double>::epsilon() / 2;
+constexpr double kSideBound = (7.0 + 56.0 * kHalfEps) * kHalfEps;
+
 int FilteredSign(const double* pa, const double* pq, const double* n, const double* magnitude) {
   const double w[3] = {pq[0] - pa[0], pq[1] - pa[1], pq[2] - pa[2]};
   const double det = w[0] * n[0] + w[1] * n[1] + w[2] * n[2];
   const double bound = std::fabs(w[0]) * magnitude[0] + std::fabs(w[1]) * magnitude[1] + std::fabs(w[2]) * magnitude[2];
-  constexpr double kEps = std::numeric_limits<double>::epsilon() / 2;
-  constexpr double kBound = (7.0 + 56.0 * kEps) * kEps;
-  if (det > kBound * bound) return 1;
-  if (-det > kBound * bound) return -1;
+  if (det > kSideBound * bound) return 1;
+  if (-det > kSideBound * bound) return -1;
   return 0;
 }
 
@@ -255,11 +295,15 @@ HullPlane HullBuilder::TrianglePlane(int32_t t) const {
   // From the positions themselves, not their snapped images: the planes of a model
   // whose coordinates are exact stay exact (its symmetry axes are taken from them).
   HullPlane plane;
-  TriangleNormal(plane.n, Pos(Corner(t, 0)), Pos(Corner(t, 1)), Pos(Corner(t, 2)));
+  TriangleNormal(plane.n, KeptPos(Corner(t, 0)), KeptPos(Corner(t, 1)), KeptPos(Corner(t, 2)));
   const double length = std::sqrt(Dot(plane.n, plane.n));
   if (length > 0) Scale(plane.n, plane.n, 1.0 / length);
-  plane.d = -Dot(plane.n, Pos(Corner(t, 0)));
+  plane.d = -Dot(plane.n, KeptPos(Corner(t, 0)));
   return plane;
+}
+
+void HullBuilder::KeepPositions() {
+  for (HullPoint& record : mPoints) CopyVector(record.grid, mPoly.VertAt(record.vert).pos);
 }
 
 int32_t HullBuilder::NewTri(int32_t a, int32_t b, int32_t c) {
@@ -323,93 +367,134 @@ void HullBuilder::PackTriangles() {
   mTwin = std::move(twin);
   mTriAlive.assign(order.size(), 1);
   for (auto* list : {&mTriStamp, &mTriSerial}) std::vector<uint32_t>().swap(*list);
-  for (auto* list : {&mConflictHead, &mSlotOfSerial, &mFreeSlots, &mConflictNext, &mConflictTri}) {
+  for (auto* list : {&mConflictHead, &mConflictNext, &mPointOfRank, &mSlotOfSerial, &mFreeSlots}) {
     std::vector<int32_t>().swap(*list);
   }
   std::vector<SideTerms>().swap(mSideTerms);
+  std::vector<SideTerms>().swap(mConeTerms);
 }
 
 void HullBuilder::AddConflict(int32_t point, int32_t tri) {
-  mConflictTri[static_cast<size_t>(point)] = tri;
+  HullPoint& record = mPoints[static_cast<size_t>(point)];
+  record.tri = tri;
   mConflictNext[static_cast<size_t>(point)] = mConflictHead[static_cast<size_t>(tri)];
   mConflictHead[static_cast<size_t>(tri)] = point;
 }
 
-HullOutcome HullBuilder::GatherPoints() {
+HullOutcome HullBuilder::GatherPoints(std::vector<int32_t>& vertOf) {
+  double extent = 0;
   for (int i = 0; i < mPoly.NumVerts(); ++i) {
     SimpleVert& v = mPoly.VertAt(i);
     if (v.flags & kHullUnusableFlags) {
       v.flags |= kSimpleTemp;
-    } else if (!std::isfinite(v.pos[0]) || !std::isfinite(v.pos[1]) || !std::isfinite(v.pos[2])) {
+      continue;
+    }
+    if (!std::isfinite(v.pos[0]) || !std::isfinite(v.pos[1]) || !std::isfinite(v.pos[2])) {
       mBadVertex = i;
       return HullOutcome::NotFinite;
     }
+    vertOf.push_back(i);
+    for (double x : v.pos) extent = std::max(extent, std::fabs(x));
   }
   // Of vertices that coincide only the first takes part; the others are on the hull
-  // through it and end as non-corners.
-  const VertexLocator locator(mPoly);
-  for (int i = 0; i < mPoly.NumVerts(); ++i) {
-    SimpleVert& v = mPoly.VertAt(i);
-    if (v.IsTemp()) continue;
-    if (locator.FindFirst(v.pos, kHullUnusableFlags) != i) {
-      v.flags |= kSimpleTemp;
-      continue;
+  // through it and end as non-corners. A vertex is dropped when a vertex before it
+  // that was kept lies within the tolerance. Most vertices have no other near them
+  // at all and are kept at once; only the rest are searched for, in their order.
+  const double cellSize = VertexLocator::CellSizeFor(extent);
+  const HullVertexPosition position{&mPoly};
+  std::vector<int32_t> crowded;
+  {
+    const std::vector<uint8_t> lone = FindLonePoints(vertOf, cellSize, kPointTolerance, position);
+    for (size_t k = 0; k < vertOf.size(); ++k) {
+      if (!lone[k]) crowded.push_back(vertOf[k]);
     }
-    mVertOf.push_back(i);
   }
-  return mVertOf.size() < 4 ? HullOutcome::Flat : HullOutcome::Built;
+  if (!crowded.empty()) {
+    PointGrid<HullVertexPosition> grid(cellSize, position);
+    grid.Reserve(crowded.size());
+    for (int32_t i : crowded) grid.Add(i);
+    grid.Finish();
+    for (int32_t i : crowded) {
+      int32_t first = i;
+      grid.ForEachWithin(mPoly.VertAt(i).pos, kPointTolerance, [&](int32_t j) {
+        if (j < first && !mPoly.VertAt(j).IsTemp()) first = j;
+      });
+      if (first != i) mPoly.VertAt(i).flags |= kSimpleTemp;
+    }
+    std::erase_if(vertOf, [this](int32_t i) { return mPoly.VertAt(i).IsTemp(); });
+  }
+  return vertOf.size() < 4 ? HullOutcome::Flat : HullOutcome::Built;
 }
 
-void HullBuilder::SnapToGrid() {
+// The bits of x (below 2^21) spread out to every third bit.
+uint64_t SpreadBits(uint64_t x) {
+  x &= 0x1fffff;
+  x = (x | x << 32) & 0x1f00000000ffffull;
+  x = (x | x << 16) & 0x1f0000ff0000ffull;
+  x = (x | x << 8) & 0x100f00f00f00f00full;
+  x = (x | x << 4) & 0x10c30c30c30c30c3ull;
+  x = (x | x << 2) & 0x1249249249249249ull;
+  return x;
+}
+
+void HullBuilder::SnapAndOrder(const std::vector<int32_t>& vertOf) {
+  auto pos = [this, &vertOf](size_t rank) { return mPoly.VertAt(vertOf[rank]).pos; };
+  const size_t numPoints = vertOf.size();
   double low[3], high[3];
-  CopyVector(low, Pos(0));
-  CopyVector(high, Pos(0));
-  const int32_t numPoints = static_cast<int32_t>(mVertOf.size());
-  for (int32_t q = 1; q < numPoints; ++q) {
+  CopyVector(low, pos(0));
+  CopyVector(high, pos(0));
+  for (size_t rank = 1; rank < numPoints; ++rank) {
     for (int k = 0; k < 3; ++k) {
-      low[k] = std::min(low[k], Pos(q)[k]);
-      high[k] = std::max(high[k], Pos(q)[k]);
+      low[k] = std::min(low[k], pos(rank)[k]);
+      high[k] = std::max(high[k], pos(rank)[k]);
     }
   }
   const double extent = std::max({high[0] - low[0], high[1] - low[1], high[2] - low[2]});
   const double steps = extent > 0 ? kGridSteps / extent : 1.0;
-  mGrid.resize(static_cast<size_t>(numPoints) * 3);
-  for (int32_t q = 0; q < numPoints; ++q) {
-    for (int k = 0; k < 3; ++k) {
-      mGrid[static_cast<size_t>(q) * 3 + static_cast<size_t>(k)] =
-          static_cast<double>(std::llround((Pos(q)[k] - low[k]) * steps));
-    }
+  auto snap = [&](size_t rank, double* grid) {
+    for (int k = 0; k < 3; ++k) grid[k] = static_cast<double>(std::llround((pos(rank)[k] - low[k]) * steps));
+  };
+
+  // Morton order of the top 11 bits of each snapped coordinate (below 2^41): cells
+  // fine enough for a million points, and a key of three radix digits.
+  std::vector<KeyedEntry> entries(numPoints);
+  for (size_t rank = 0; rank < numPoints; ++rank) {
+    double grid[3];
+    snap(rank, grid);
+    uint64_t key = 0;
+    for (int k = 0; k < 3; ++k) key |= SpreadBits(static_cast<uint64_t>(grid[k]) >> 30) << k;
+    entries[rank] = KeyedEntry{key, static_cast<int32_t>(rank)};
+  }
+  SortByKey(entries);
+  mPointOfRank.resize(numPoints);
+  for (size_t q = 0; q < numPoints; ++q) mPointOfRank[static_cast<size_t>(entries[q].value)] = static_cast<int32_t>(q);
+  std::vector<KeyedEntry>().swap(entries);
+  mPoints.resize(numPoints);
+  for (size_t rank = 0; rank < numPoints; ++rank) {
+    HullPoint& record = mPoints[static_cast<size_t>(mPointOfRank[rank])];
+    snap(rank, record.grid);
+    record.vert = vertOf[rank];
   }
 }
 
-HullOutcome HullBuilder::Build() {
-  const HullOutcome gathered = GatherPoints();
-  if (gathered != HullOutcome::Built) return gathered;
-  const int32_t numPoints = static_cast<int32_t>(mVertOf.size());
-  SnapToGrid();
-  mIsCorner.assign(static_cast<size_t>(numPoints), 0);
-  mSkipped.assign(static_cast<size_t>(numPoints), 0);
-  mConflictNext.assign(static_cast<size_t>(numPoints), kHullNone);
-  mConflictTri.assign(static_cast<size_t>(numPoints), kHullNone);
-
-  // The first tetrahedron as large as the points allow: the two extreme points
-  // furthest apart, the point furthest from the line through them, the point
-  // furthest from their plane. Points that all lie within the tolerance of a line
-  // or a plane enclose no solid.
+bool HullBuilder::ChooseTetrahedron(const std::vector<int32_t>& vertOf, int32_t* corners) const {
+  // In the order of the vertices, read straight through; the first of equals wins.
+  auto pos = [this, &vertOf](int32_t rank) { return mPoly.VertAt(vertOf[static_cast<size_t>(rank)]).pos; };
+  const int32_t numPoints = static_cast<int32_t>(vertOf.size());
   int32_t a = 0, b = 0;
   {
     int32_t extremes[6] = {0, 0, 0, 0, 0, 0};
     for (int32_t q = 1; q < numPoints; ++q) {
       for (int k = 0; k < 3; ++k) {
-        if (Pos(q)[k] < Pos(extremes[2 * k])[k]) extremes[2 * k] = q;
-        if (Pos(q)[k] > Pos(extremes[2 * k + 1])[k]) extremes[2 * k + 1] = q;
+        if (pos(q)[k] < pos(extremes[2 * k])[k]) extremes[2 * k] = q;
+        if (pos(q)[k] > pos(extremes[2 * k + 1])[k]) extremes[2 * k + 1] = q;
       }
     }
     double widest = -1.0;
     for (int i = 0; i < 6; ++i) {
       for (int j = i + 1; j < 6; ++j) {
         double d[3];
-        Subtract(d, Pos(extremes[j]), Pos(extremes[i]));
+        Subtract(d, pos(extremes[j]), pos(extremes[i]));
         if (Dot(d, d) > widest) {
           widest = Dot(d, d);
           a = extremes[i];
@@ -419,12 +504,12 @@ HullOutcome HullBuilder::Build() {
     }
   }
   double ab[3];
-  Subtract(ab, Pos(b), Pos(a));
+  Subtract(ab, pos(b), pos(a));
   int32_t c = kHullNone;
   double furthest = kPointTolerance;
   for (int32_t q = 0; q < numPoints; ++q) {
     double aq[3], off[3];
-    Subtract(aq, Pos(q), Pos(a));
+    Subtract(aq, pos(q), pos(a));
     Cross(off, ab, aq);
     const double distance = std::sqrt(Dot(off, off) / Dot(ab, ab));
     if (distance > furthest) {
@@ -432,21 +517,49 @@ HullOutcome HullBuilder::Build() {
       c = q;
     }
   }
-  if (c == kHullNone) return HullOutcome::Flat;
+  if (c == kHullNone) return false;
   double normal[3];
-  TriangleNormal(normal, Pos(a), Pos(b), Pos(c));
+  TriangleNormal(normal, pos(a), pos(b), pos(c));
   Scale(normal, normal, 1.0 / std::sqrt(Dot(normal, normal)));
   int32_t d4 = kHullNone;
   furthest = kPointTolerance;
   for (int32_t q = 0; q < numPoints; ++q) {
     double aq[3];
-    Subtract(aq, Pos(q), Pos(a));
+    Subtract(aq, pos(q), pos(a));
     if (std::fabs(Dot(aq, normal)) > furthest) {
       furthest = std::fabs(Dot(aq, normal));
       d4 = q;
     }
   }
-  if (d4 == kHullNone) return HullOutcome::Flat;
+  if (d4 == kHullNone) return false;
+  corners[0] = a;
+  corners[1] = b;
+  corners[2] = c;
+  corners[3] = d4;
+  return true;
+}
+
+HullOutcome HullBuilder::Build() {
+  // The first tetrahedron as large as the points allow: the two extreme points
+  // furthest apart, the point furthest from the line through them, the point
+  // furthest from their plane. Points that all lie within the tolerance of a line
+  // or a plane enclose no solid.
+  int32_t a, b, c, d4;
+  {
+    std::vector<int32_t> vertOf;
+    const HullOutcome gathered = GatherPoints(vertOf);
+    if (gathered != HullOutcome::Built) return gathered;
+    SnapAndOrder(vertOf);
+    int32_t corners[4];
+    if (!ChooseTetrahedron(vertOf, corners)) return HullOutcome::Flat;
+    a = mPointOfRank[static_cast<size_t>(corners[0])];
+    b = mPointOfRank[static_cast<size_t>(corners[1])];
+    c = mPointOfRank[static_cast<size_t>(corners[2])];
+    d4 = mPointOfRank[static_cast<size_t>(corners[3])];
+  }
+  const int32_t numPoints = static_cast<int32_t>(mPoints.size());
+  auto pointOfRank = [this](int32_t rank) { return mPointOfRank[static_cast<size_t>(rank)]; };
+  mConflictNext.assign(static_cast<size_t>(numPoints), kHullNone);
   const int side = Orient(a, b, c, d4);
   if (side == 0) return HullOutcome::Flat;
 
@@ -460,11 +573,10 @@ HullOutcome HullBuilder::Build() {
     Link(base * 3 + i, sides[i] * 3);
   }
   for (int i = 0; i < 3; ++i) Link(sides[i] * 3 + 1, sides[(i + 2) % 3] * 3 + 2);
-  for (int32_t corner : {a, b, c, d4}) mIsCorner[static_cast<size_t>(corner)] = 1;
+  for (int32_t corner : {a, b, c, d4}) mPoints[static_cast<size_t>(corner)].tri = kHullCorner;
 
-  // Walk backwards so that each list holds its points in increasing order.
   for (int32_t q = numPoints - 1; q >= 0; --q) {
-    if (mIsCorner[static_cast<size_t>(q)]) continue;
+    if (mPoints[static_cast<size_t>(q)].tri == kHullCorner) continue;
     for (int32_t t : {base, sides[0], sides[1], sides[2]}) {
       if (Sees(q, t)) {
         AddConflict(q, t);
@@ -473,11 +585,12 @@ HullOutcome HullBuilder::Build() {
     }
   }
 
-  // Every other point in index order, those passed over for the tetrahedron
-  // included.
-  for (int32_t p = 0; p < numPoints; ++p) {
-    if (mIsCorner[static_cast<size_t>(p)]) continue;
-    if (mConflictTri[static_cast<size_t>(p)] == kHullNone) continue;  // inside or on the hull
+  // Every other point in the order of the vertices, those passed over for the
+  // tetrahedron included.
+  for (int32_t rank = 0; rank < numPoints; ++rank) {
+    const int32_t p = pointOfRank(rank);
+    // A corner already, or inside or on the hull.
+    if (mPoints[static_cast<size_t>(p)].tri < 0) continue;
     if (!AddPoint(p)) {
       // Decided exactly, what a point sees is always a disc.
       ShowInternalError("ComputeConvexHull: broken hull");
@@ -490,7 +603,7 @@ HullOutcome HullBuilder::Build() {
 
 bool HullBuilder::AddPoint(int32_t p) {
   ++mStamp;
-  const int32_t start = mConflictTri[static_cast<size_t>(p)];
+  const int32_t start = mPoints[static_cast<size_t>(p)].tri;
 
   // The region of triangles that p sees, flooded across edges.
   std::vector<int32_t>& visible = mVisible;
@@ -514,7 +627,7 @@ bool HullBuilder::AddPoint(int32_t p) {
         std::min(nearest, SquaredDistanceToTriangle(Pos(p), Pos(Corner(t, 0)), Pos(Corner(t, 1)), Pos(Corner(t, 2))));
   }
   if (nearest <= kSquaredPointTolerance) {
-    mSkipped[static_cast<size_t>(p)] = 1;
+    mPoints[static_cast<size_t>(p)].tri = kHullSkipped;
     for (int32_t t : visible) mTriStamp[static_cast<size_t>(t)] = 0;
     return true;
   }
@@ -554,20 +667,79 @@ bool HullBuilder::AddPoint(int32_t p) {
     Link(cone[i] * 3, Twin(horizon[i]));
   }
   for (size_t i = 0; i < m; ++i) Link(cone[i] * 3 + 1, cone[(i + 1) % m] * 3 + 2);
+  // Turning the corners of a triangle round does not change its side, so each cone
+  // triangle's test may start from p, which the tests then share.
+  mConeTerms.resize(m);
+  const double* apex = Grid(p);
+  for (size_t i = 0; i < m; ++i) {
+    SideTermsOf(apex, Grid(Start(horizon[i])), Grid(End(horizon[i])), mConeTerms[i].n, mConeTerms[i].magnitude);
+  }
 
-  // Points waiting on the removed triangles move to a cone triangle they see; one
-  // that sees none lies inside the new hull.
+  // Points waiting on the removed triangles move to the first cone triangle they
+  // see; one that sees none lies inside the new hull.
+  //
+  // The cone triangles that a point q sees are always one run round the cone (or
+  // none, or all). Seen from p, the cone's triangles are the sides, in order, of a
+  // convex polygon: the section of the new hull's corner at p, which is pointed
+  // since p lies strictly outside the old hull. q sees a triangle when it lies
+  // strictly beyond that side's line. Beyond the polygon, the sides q lies beyond
+  // are the near chain between the two tangents from q (sides along a tangent
+  // line are not beyond it); q inside or on the polygon lies beyond none; and a q
+  // behind p (beyond the polygon's plane at infinity) lies beyond exactly the sides
+  // that -q lies on or inside of, the complement of such a chain. Coplanar
+  // neighbours give sides along one line, which q lies beyond together or not at
+  // all.
+  //
+  // So the first triangle a point sees is the first of the cone when it sees that
+  // one, and otherwise the start of its run. Points waiting on one triangle lie
+  // near each other, and most runs start where the previous point's did: from
+  // there the run is followed back to its start.
+  int32_t hint = kHullNone;
+  auto seesCone = [&](const double* w, const double* size, int32_t q, size_t i) {
+    // The filter of FilteredSign, with q - p worked out once for the whole cone.
+    const SideTerms& terms = mConeTerms[i];
+    const double det = w[0] * terms.n[0] + w[1] * terms.n[1] + w[2] * terms.n[2];
+    const double bound =
+        kSideBound * (size[0] * terms.magnitude[0] + size[1] * terms.magnitude[1] + size[2] * terms.magnitude[2]);
+    return det > bound || (det >= -bound && Orient(p, Start(horizon[i]), End(horizon[i]), q) > 0);
+  };
+  auto firstSeen = [&](int32_t q, const double* grid) -> int32_t {
+    const double w[3] = {grid[0] - apex[0], grid[1] - apex[1], grid[2] - apex[2]};
+    const double size[3] = {std::fabs(w[0]), std::fabs(w[1]), std::fabs(w[2])};
+    if (seesCone(w, size, q, 0)) return 0;
+    if (hint > 0 && seesCone(w, size, q, static_cast<size_t>(hint))) {
+      int32_t first = hint;
+      while (first > 1 && seesCone(w, size, q, static_cast<size_t>(first - 1))) --first;
+      return first;
+    }
+    for (size_t i = 1; i < m; ++i) {
+      if (static_cast<int32_t>(i) != hint && seesCone(w, size, q, i)) return static_cast<int32_t>(i);
+    }
+    return kHullNone;
+  };
+  // The records are scattered: each is asked for a few points ahead.
+  constexpr int kLookAhead = 6;
   for (int32_t t : visible) {
     int32_t q = mConflictHead[static_cast<size_t>(t)];
+    int32_t ahead = q;
+    for (int k = 0; k < kLookAhead && ahead != kHullNone; ++k) {
+      __builtin_prefetch(&mPoints[static_cast<size_t>(ahead)]);
+      ahead = mConflictNext[static_cast<size_t>(ahead)];
+    }
     while (q != kHullNone) {
+      if (ahead != kHullNone) {
+        __builtin_prefetch(&mPoints[static_cast<size_t>(ahead)]);
+        ahead = mConflictNext[static_cast<size_t>(ahead)];
+      }
+      HullPoint& record = mPoints[static_cast<size_t>(q)];
       const int32_t next = mConflictNext[static_cast<size_t>(q)];
-      mConflictTri[static_cast<size_t>(q)] = kHullNone;
-      if (q != p && !mSkipped[static_cast<size_t>(q)]) {
-        for (int32_t c : cone) {
-          if (Sees(q, c)) {
-            AddConflict(q, c);
-            break;
-          }
+      const bool waiting = q != p && record.tri != kHullSkipped;
+      record.tri = kHullNone;
+      if (waiting) {
+        const int32_t i = firstSeen(q, record.grid);
+        if (i != kHullNone) {
+          AddConflict(q, cone[static_cast<size_t>(i)]);
+          hint = i;
         }
       }
       q = next;
@@ -575,7 +747,6 @@ bool HullBuilder::AddPoint(int32_t p) {
     mConflictHead[static_cast<size_t>(t)] = kHullNone;
     FreeTri(t);
   }
-  mIsCorner[static_cast<size_t>(p)] = 1;
   return true;
 }
 
@@ -586,8 +757,10 @@ void HullBuilder::GroupCoplanarTriangles() {
   // tolerance of that plane.
   const int32_t numTris = static_cast<int32_t>(mTriAlive.size());
   // The sense of each triangle from its snapped corners, which no rounding turns.
-  std::vector<int32_t> order;
-  std::vector<double> area(static_cast<size_t>(numTris), 0.0);
+  // The squared areas (of the snapped triangles, doubled) are never negative, so
+  // their bits, complemented, sort largest first; the sort keeps triangles of
+  // equal area in their order.
+  std::vector<KeyedEntry> order;
   std::vector<double> sense(static_cast<size_t>(numTris) * 3, 0.0);
   for (int32_t t = 0; t < numTris; ++t) {
     if (!mTriAlive[static_cast<size_t>(t)]) continue;
@@ -595,16 +768,14 @@ void HullBuilder::GroupCoplanarTriangles() {
     GridNormal(Corner(t, 0), Corner(t, 1), Corner(t, 2), n);
     double* nd = &sense[static_cast<size_t>(t) * 3];
     for (int k = 0; k < 3; ++k) nd[k] = static_cast<double>(n[k]);
-    area[static_cast<size_t>(t)] = Dot(nd, nd);
-    order.push_back(t);
+    order.push_back(KeyedEntry{~std::bit_cast<uint64_t>(Dot(nd, nd)), t});
   }
-  std::sort(order.begin(), order.end(), [&area](int32_t x, int32_t y) {
-    const double ax = area[static_cast<size_t>(x)], ay = area[static_cast<size_t>(y)];
-    return ax != ay ? ax > ay : x < y;
-  });
+  SortByKey(order);
+  KeepPositions();
   mTriGroup.assign(static_cast<size_t>(numTris), kHullNone);
   std::vector<int32_t> queue;
-  for (int32_t seed : order) {
+  for (const KeyedEntry& entry : order) {
+    const int32_t seed = entry.value;
     if (mTriGroup[static_cast<size_t>(seed)] != kHullNone) continue;
     const int32_t g = static_cast<int32_t>(mPlanes.size());
     mPlanes.push_back(TrianglePlane(seed));
@@ -617,7 +788,7 @@ void HullBuilder::GroupCoplanarTriangles() {
         if (mTriGroup[static_cast<size_t>(nb)] != kHullNone) continue;
         bool inPlane = Dot(&sense[static_cast<size_t>(nb) * 3], plane.n) > 0;
         for (int c = 0; c < 3 && inPlane; ++c) {
-          inPlane = std::fabs(Dot(plane.n, Pos(Corner(nb, c))) + plane.d) <= kPointTolerance;
+          inPlane = std::fabs(Dot(plane.n, KeptPos(Corner(nb, c))) + plane.d) <= kPointTolerance;
         }
         if (!inPlane) continue;
         mTriGroup[static_cast<size_t>(nb)] = g;
@@ -658,8 +829,9 @@ bool HullBuilder::ExtractFaces() {
   // A corner on a straight line between its neighbours is not a corner of the
   // solid. It is dropped only when it is such in every face it belongs to, so that
   // the faces still agree on their shared edges.
-  const size_t numPoints = mVertOf.size();
-  std::vector<int32_t> uses(numPoints, 0), straight(numPoints, 0);
+  const size_t numPoints = mPoints.size();
+  // Points that are a true corner of at least one face.
+  std::vector<uint8_t> bent(numPoints, 0);
   const size_t numFaces = mFaceGroup.size();
   for (size_t j = 0; j < numFaces; ++j) {
     const int32_t* f = &mCorners[mFaceStart[j]];
@@ -667,10 +839,9 @@ bool HullBuilder::ExtractFaces() {
     for (size_t i = 0; i < n; ++i) {
       const int32_t prev = f[(i + n - 1) % n], cur = f[i], next = f[(i + 1) % n];
       double toCur[3], toNext[3];
-      Subtract(toCur, Pos(cur), Pos(prev));
-      Subtract(toNext, Pos(next), Pos(prev));
-      ++uses[static_cast<size_t>(cur)];
-      if (AreParallel(toCur, toNext, kPointTolerance)) ++straight[static_cast<size_t>(cur)];
+      Subtract(toCur, KeptPos(cur), KeptPos(prev));
+      Subtract(toNext, KeptPos(next), KeptPos(prev));
+      if (!AreParallel(toCur, toNext, kPointTolerance)) bent[static_cast<size_t>(cur)] = 1;
     }
   }
   // The kept corners move down in place, face by face.
@@ -679,15 +850,18 @@ bool HullBuilder::ExtractFaces() {
     const size_t first = kept;
     for (size_t i = mFaceStart[j]; i < mFaceStart[j + 1]; ++i) {
       const int32_t point = mCorners[i];
-      if (straight[static_cast<size_t>(point)] < uses[static_cast<size_t>(point)]) mCorners[kept++] = point;
+      if (bent[static_cast<size_t>(point)]) mCorners[kept++] = point;
     }
     if (kept - first < 3) return false;
     mFaceStart[j] = first;
   }
   mFaceStart[numFaces] = kept;
   mCorners.resize(kept);
-  std::fill(mIsCorner.begin(), mIsCorner.end(), 0);
+  mIsCorner.assign(numPoints, 0);
   for (int32_t point : mCorners) mIsCorner[static_cast<size_t>(point)] = 1;
+  // Writing the faces needs none of the triangles.
+  for (auto* list : {&mTriVerts, &mTwin, &mTriGroup}) std::vector<int32_t>().swap(*list);
+  std::vector<uint8_t>().swap(mTriAlive);
   return true;
 }
 
@@ -709,7 +883,7 @@ void HullBuilder::WriteFaces(int firstFace) {
     const size_t count = mFaceStart[j + 1] - first;
     face->SetNumVerts(static_cast<int>(count), 1);
     for (size_t i = 0; i < count; ++i) {
-      face->SetVertIndex(static_cast<int>(i), mVertOf[static_cast<size_t>(mCorners[first + i])]);
+      face->SetVertIndex(static_cast<int>(i), VertOf(mCorners[first + i]));
     }
     CopyVector(face->normal, mPlanes[static_cast<size_t>(mFaceGroup[j])].n);
     // A reused record is a new face: it must not stay removed or keep old rings.
@@ -727,8 +901,8 @@ void HullBuilder::WriteFaces(int firstFace) {
   if (mPoly.currentFace >= index) mPoly.currentFace = kNoIndex;
   if (index < mPoly.NumFaces()) mPoly.Truncate(mPoly.NumVerts(), index);
 
-  for (size_t point = 0; point < mVertOf.size(); ++point) {
-    if (!mIsCorner[point]) mPoly.VertAt(mVertOf[point]).flags |= kSimpleTemp;
+  for (size_t point = 0; point < mPoints.size(); ++point) {
+    if (!mIsCorner[point]) mPoly.VertAt(VertOf(static_cast<int32_t>(point))).flags |= kSimpleTemp;
   }
 }
 

@@ -67,26 +67,24 @@ bool HasAny(uint32_t flags, uint32_t bits) { return (flags & bits) != 0; }
 
 // ---- VertexLocator ------------------------------------------------------------------
 
-namespace detail_RotationAxes {
-
-// The cell width of the vertex grid: far wider than the tolerance box, and wide
-// enough for the model's largest coordinate to keep cell numbers small.
-double VertexCellSize(const SimplePoly& poly) {
+double VertexLocator::CellSize(const SimplePoly& poly) {
   double extent = 0;
   for (int i = 0; i < poly.NumVerts(); ++i) {
     const SimpleVert& v = poly.VertAt(i);
-    if (v.IsTemp() || !IsFinite3(v.pos)) continue;
+    if (v.IsTemp() || !detail_RotationAxes::IsFinite3(v.pos)) continue;
     for (double c : v.pos) extent = std::max(extent, std::fabs(c));
   }
-  return std::max(kMinCellSize, extent * kCellSizeOfExtent);
+  return CellSizeFor(extent);
 }
 
-}  // namespace detail_RotationAxes
+double VertexLocator::CellSizeFor(double extent) {
+  return std::max(detail_RotationAxes::kMinCellSize, extent * detail_RotationAxes::kCellSizeOfExtent);
+}
 
 const double* VertexLocator::VertexPosition::operator()(int32_t i) const { return poly->VertAt(i).pos; }
 
 VertexLocator::VertexLocator(const SimplePoly& poly)
-    : mPoly(poly), mGrid(detail_RotationAxes::VertexCellSize(poly), VertexPosition{&poly}) {
+    : mPoly(poly), mGrid(CellSize(poly), VertexPosition{&poly}) {
   mGrid.Reserve(static_cast<size_t>(poly.NumVerts()));
   for (int i = 0; i < poly.NumVerts(); ++i) {
     if (!poly.VertAt(i).IsTemp()) mGrid.Add(i);

@@ -30,6 +30,12 @@ struct SimpleVert;
 class VertexLocator {
  public:
   explicit VertexLocator(const SimplePoly& poly);
+  // The width of the locator's grid cells for this model: far wider than the
+  // tolerance box, and wide enough for the largest coordinate to keep cell numbers
+  // small.
+  static double CellSize(const SimplePoly& poly);
+  // The same for a model whose largest coordinate (in size) is extent.
+  static double CellSizeFor(double extent);
 
   // The lowest-index vertex within the tolerance of p that carries none of the
   // flags in excludeFlags; -1 when there is none.
