@@ -19,7 +19,9 @@ uint64_t Mix(uint64_t h) {
 
 }  // namespace detail_PointGrid
 
-int64_t GridCellOf(double x, double cellSize) { return GridCellOfScaled(std::floor(x / cellSize)); }
+int64_t GridCellOf(double x, double cellSize) {
+  return GridCellOfScaled(std::floor(x / cellSize));
+}
 
 int64_t GridCellOfScaled(double c) {
   if (c > detail_PointGrid::kCellLimit) return static_cast<int64_t>(detail_PointGrid::kCellLimit);
@@ -33,7 +35,9 @@ uint64_t HashOfCell(const int64_t* cell) {
   return h;
 }
 
-int64_t PointGridCells::CellOf(double x) const { return GridCellOf(x, mCellSize); }
+int64_t PointGridCells::CellOf(double x) const {
+  return GridCellOf(x, mCellSize);
+}
 
 size_t PointGridCells::BucketOfCell(const int64_t* cell) const {
   return static_cast<size_t>(HashOfCell(cell)) & mBucketMask;

@@ -11,9 +11,9 @@
 
 #include "construction/RainbowColor.h"
 #include "core/MergeSort.h"
+#include "core/Messages.h"
 #include "core/PointGrid.h"
 #include "core/RadixSorter.h"
-#include "core/Messages.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "platform/Services.h"
@@ -84,6 +84,12 @@ double SquaredDistanceToTriangle(const double* p, const double* a, const double*
   return at(vb * denom, vc * denom);
 }
 
+// Where the searches by position read a vertex.
+struct HullVertexPosition {
+  const SimplePoly* poly;
+  const double* operator()(int32_t i) const { return poly->VertAt(i).pos; }
+};
+
 // The hull is built as triangles with half-edge twins over the points snapped to an
 // integer grid, where "does the point see this triangle" is decided exactly: the
 // structure can never fold or lose a point, however nearly flat the points lie.
@@ -94,11 +100,6 @@ double SquaredDistanceToTriangle(const double* p, const double* a, const double*
 // tolerance of every hull that grows from this one). Only at the end are triangles
 // that lie within the tolerance of one plane joined into the polygon faces of the
 // result.
-struct HullVertexPosition {
-  const SimplePoly* poly;
-  const double* operator()(int32_t i) const { return poly->VertAt(i).pos; }
-};
-
 class HullBuilder {
  public:
   explicit HullBuilder(SimplePoly& poly) : mPoly(poly) {}
@@ -167,10 +168,10 @@ class HullBuilder {
   SimplePoly& mPoly;
   int mBadVertex = kHullNone;
   std::vector<int32_t> mPointOfRank;  // the points in the order of their vertices
-  // What the building reads of a point at once, in one record: its snapped position
-  // and its place in the conflict list of the triangle it waits on.
+  // What the building reads of a point at once, in one record: its snapped position,
+  // the triangle it waits on and its vertex.
   struct HullPoint {
-    double grid[3];  // the snapped position; the position itself after KeepPositions
+    double grid[3];           // the snapped position; the position itself after KeepPositions
     int32_t tri = kHullNone;  // the triangle it waits on, kHullNone, kHullSkipped or kHullCorner
     int32_t vert = kHullNone;
   };

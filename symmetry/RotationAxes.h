@@ -95,8 +95,7 @@ bool TestAxisAndCombineSameTypes(SimplePoly& poly, const SimpleFace* face, const
 // Builds the rotation m and checks every vertex (and the faces through them); the
 // blocks of the orbits found are appended to buffer, count growing by k each.
 bool TestAxisRotations(SimplePoly& poly, const SimpleFace* face, const SimpleVert* vert, int edge, const double* axis,
-                       double* m, int n, int k, std::vector<int32_t>& buffer, int& count,
-                       const VertexLocator& locator);
+                       double* m, int n, int k, std::vector<int32_t>& buffer, int& count, const VertexLocator& locator);
 
 // Checks the block at start, first choosing its entries among coincident vertices
 // by the faces round them, then spreads over the model from it.

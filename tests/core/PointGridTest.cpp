@@ -88,11 +88,12 @@ TEST(PointGridTest, AgreesWithAScanOfEveryPoint) {
     for (int k = 0; k < 4; ++k) points.push_back({centre[0] + jitter(random), centre[1] + jitter(random), centre[2]});
   }
   // Positions read in place, through an accessor of the caller's.
-  PointGrid grid(1e-6, [&points](int32_t i) { return static_cast<const double*>(points[static_cast<size_t>(i)].data()); });
+  PointGrid grid(1e-6,
+                 [&points](int32_t i) { return static_cast<const double*>(points[static_cast<size_t>(i)].data()); });
   for (size_t i = 0; i < points.size(); ++i) grid.Add(static_cast<int32_t>(i));
   grid.Finish();
   for (double tol : {1e-7, 3e-6, 0.05}) {
-    for (size_t q = 0; q < points.size(); q += tol > 1e-6 ? 7 : 1) {
+    for (size_t q = 0; q<points.size(); q += tol> 1e-6 ? 7 : 1) {
       double p[3] = {points[q][0] + jitter(random), points[q][1], points[q][2] + jitter(random)};
       std::vector<int32_t> expected;
       for (size_t i = 0; i < points.size(); ++i) {
@@ -104,6 +105,54 @@ TEST(PointGridTest, AgreesWithAScanOfEveryPoint) {
       EXPECT_EQ(Within(grid, p, tol), expected) << "search " << q << " within " << tol;
     }
   }
+}
+
+TEST(PointGridTest, LonePointsHaveNoOtherWithinTheToleranceAndFewAreMissed) {
+  // Random points, with near neighbours planted: pairs within the tolerance, pairs
+  // just beyond it, and points straddling cell sides.
+  const double cell = 1e-5, tol = 1e-7;
+  std::mt19937 random(7);
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  std::vector<double> points;
+  auto add = [&](double x, double y, double z) { points.insert(points.end(), {x, y, z}); };
+  for (int i = 0; i < 3000; ++i) {
+    const double x = unit(random), y = unit(random), z = unit(random);
+    add(x, y, z);
+    if (i % 10 == 0) add(x + 0.5 * tol, y, z - 0.9 * tol);
+    if (i % 10 == 1) add(x, y + 1.5 * tol, z);
+    if (i % 10 == 2) add(std::floor(x / cell) * cell + 0.3 * tol, y, z);
+  }
+  // Every point but the last hundred takes part.
+  const size_t count = points.size() / 3;
+  std::vector<int32_t> ids;
+  for (size_t i = 0; i + 100 < count; ++i) ids.push_back(static_cast<int32_t>(i));
+  const std::vector<uint8_t> lone = FindLonePoints(ids, cell, tol, PackedPositions{points.data()});
+  ASSERT_EQ(lone.size(), ids.size());
+  size_t numLone = 0;
+  for (size_t k = 0; k < ids.size(); ++k) {
+    const double* p = &points[static_cast<size_t>(ids[k]) * 3];
+    bool alone = true;
+    for (size_t other = 0; other < ids.size() && alone; ++other) {
+      if (other == k) continue;
+      const double* q = &points[static_cast<size_t>(ids[other]) * 3];
+      alone = std::fabs(p[0] - q[0]) > tol || std::fabs(p[1] - q[1]) > tol || std::fabs(p[2] - q[2]) > tol;
+    }
+    if (lone[k]) {
+      ++numLone;
+      EXPECT_TRUE(alone) << "point " << ids[k] << " has a neighbour within the tolerance";
+    }
+  }
+  // The planted points and their partners share cells or lie by a cell side, and so
+  // go to a search; nearly all of the other 70 per cent are found lone.
+  EXPECT_GT(numLone, ids.size() / 2);
+  EXPECT_LT(numLone, ids.size() * 7 / 10);
+}
+
+TEST(PointGridTest, CoincidentPointsAreNeverLone) {
+  // The third point lies well inside its cell, the first two at the same place.
+  const std::vector<double> points = {0.25, 0.25, 0.25, 0.25, 0.25, 0.25, 0.7500042, 0.7500042, 0.7500042};
+  const std::vector<uint8_t> lone = FindLonePoints({0, 1, 2}, 1e-5, 1e-7, PackedPositions{points.data()});
+  EXPECT_EQ(lone, (std::vector<uint8_t>{0, 0, 1}));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cinttypes>
 #include <cmath>
@@ -222,6 +223,52 @@ TEST(ConvexHullOrder, NearlyDegenerateSetsKeepTheirFaceOrderAndRefusals) {
                    0xdd5abb28d75505f2ull,
                    0x91f14b0fe9fe08a6ull,
                });
+}
+
+// Points added in an order that follows their places (a sphere sorted along one
+// axis, lattice shells row by row) wait on few triangles for long, and points that
+// crowd within the tolerance of each other leave all but the first of them out.
+std::vector<std::vector<Point>> CoherentAndCrowdedSets() {
+  std::vector<std::vector<Point>> sets;
+  std::vector<Point> sorted = RandomCloud(true, 5000, 31);
+  std::sort(sorted.begin(), sorted.end());
+  sets.push_back(sorted);
+  for (int n : {6, 8}) {
+    std::vector<Point> shell;
+    for (int x = -n; x <= n; ++x) {
+      for (int y = -n; y <= n; ++y) {
+        for (int z = -n; z <= n; ++z) {
+          const int r2 = x * x + y * y + z * z;
+          if (r2 <= n * n && r2 >= (n - 1) * (n - 1)) shell.push_back({double(x), double(y), double(z)});
+        }
+      }
+    }
+    sets.push_back(shell);
+  }
+  // A ball with its coordinates rounded to quarters: many points fall together.
+  std::vector<Point> rounded = RandomCloud(false, 3000, 32);
+  for (Point& p : rounded) {
+    for (double& c : p) c = std::round(c * 4) / 4;
+  }
+  sets.push_back(rounded);
+  // Chains of points 0.6 tolerances apart at the corners of a tetrahedron: each
+  // second point is within the tolerance of a point kept before it, each third
+  // only of one left out.
+  std::vector<Point> chains;
+  const Point corners[4] = {{1, 1, 1}, {1, -1, -1}, {-1, 1, -1}, {-1, -1, 1}};
+  for (int step = 0; step < 5; ++step) {
+    for (const Point& corner : corners) chains.push_back({corner[0] + step * 0.6e-7, corner[1], corner[2]});
+  }
+  sets.push_back(chains);
+  return sets;
+}
+
+TEST(ConvexHullOrder, CoherentAndCrowdedSetsKeepTheirFaceOrder) {
+  std::vector<uint64_t> got;
+  for (const std::vector<Point>& points : CoherentAndCrowdedSets()) got.push_back(HashOfHull(points));
+  ExpectHashes("coherent and crowded", got,
+               {0x203d4209207e72e3ull, 0x300c774509ac8051ull, 0xb362bc305652edbaull, 0xca7da667f706120eull,
+                0xb20b590caaf2430dull});
 }
 
 TEST(ConvexHullOrder, LibraryRecordsKeepTheirFaceOrder) {
