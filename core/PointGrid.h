@@ -173,7 +173,8 @@ std::vector<uint8_t> FindLonePoints(const std::vector<int32_t>& ids, double cell
         lone[k] = 0;
       }
     }
-    cells[k] = KeyedEntry{HashOfCell(cell), static_cast<int32_t>(k)};
+    // Half the hash: half the digits to sort by.
+    cells[k] = KeyedEntry{HashOfCell(cell) >> 32, static_cast<int32_t>(k)};
   }
   // Cells whose hashes agree are taken as one: that only sends points to the search.
   SortByKey(cells);
