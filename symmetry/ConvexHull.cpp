@@ -708,15 +708,22 @@ bool HullBuilder::AddPoint(int32_t p) {
     const double w[3] = {grid[0] - apex[0], grid[1] - apex[1], grid[2] - apex[2]};
     const double size[3] = {std::fabs(w[0]), std::fabs(w[1]), std::fabs(w[2])};
     if (seesCone(w, size, q, 0)) return 0;
-    if (hint > 0 && seesCone(w, size, q, static_cast<size_t>(hint))) {
-      int32_t first = hint;
-      while (first > 1 && seesCone(w, size, q, static_cast<size_t>(first - 1))) --first;
-      return first;
+    // A run that does not hold the first triangle starts at 1 or later and does not
+    // wrap round: any triangle of it leads back to its start. It is looked for
+    // outwards from where the last point's run began.
+    const int32_t numCone = static_cast<int32_t>(m);
+    const int32_t from = hint > 0 ? hint : 1;
+    int32_t seen = kHullNone;
+    for (int32_t d = 0; seen == kHullNone && (from + d < numCone || from - d >= 1); ++d) {
+      if (from + d < numCone && seesCone(w, size, q, static_cast<size_t>(from + d))) {
+        seen = from + d;
+      } else if (d > 0 && from - d >= 1 && seesCone(w, size, q, static_cast<size_t>(from - d))) {
+        seen = from - d;
+      }
     }
-    for (size_t i = 1; i < m; ++i) {
-      if (static_cast<int32_t>(i) != hint && seesCone(w, size, q, i)) return static_cast<int32_t>(i);
-    }
-    return kHullNone;
+    if (seen == kHullNone) return kHullNone;
+    while (seen > 1 && seesCone(w, size, q, static_cast<size_t>(seen - 1))) --seen;
+    return seen;
   };
   // The records are scattered: each is asked for a few points ahead.
   constexpr int kLookAhead = 6;
