@@ -291,9 +291,11 @@ std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double 
     const VertexLocator locator(poly);
     AxisSearch search{poly, locator, {}, {}, {}};
     search.buffer.resize(static_cast<size_t>(poly.NumVerts()) * static_cast<size_t>(width));
+    poly.DeferTypeJoins();
     FindFaceAxes(*hull, search);
     FindVertexAxes(*hull, search);
     FindEdgeAxes(*hull, search);
+    poly.SettleTypeJoins();
     axes = std::move(search.axes);
   }
 

@@ -290,10 +290,30 @@ bool RingContains(std::vector<Rec>& array, int32_t start, int32_t wanted, Link l
   return false;
 }
 
+// The first element of k's type's set, halving the paths on the way.
+int32_t TypeSetOf(std::vector<int32_t>& parent, int32_t k) {
+  while (parent[static_cast<size_t>(k)] != k) {
+    const int32_t up = parent[static_cast<size_t>(parent[static_cast<size_t>(k)])];
+    parent[static_cast<size_t>(k)] = up;
+    k = up;
+  }
+  return k;
+}
+
 template <typename Rec>
-void JoinTypeRings(std::vector<Rec>& array, int32_t self, int32_t other) {
+void JoinTypeRings(std::vector<Rec>& array, std::vector<int32_t>& parent, int32_t self, int32_t other) {
   Rec& a = array[static_cast<size_t>(self)];
   Rec& b = array[static_cast<size_t>(other)];
+  if (!parent.empty()) {
+    // Elements added since the joins were deferred start sets of their own.
+    while (parent.size() < array.size()) parent.push_back(static_cast<int32_t>(parent.size()));
+    const int32_t setA = TypeSetOf(parent, self);
+    const int32_t setB = TypeSetOf(parent, other);
+    if (setA == setB) return;
+    parent[static_cast<size_t>(setB)] = setA;
+    std::swap(a.nextOfType, b.nextOfType);
+    return;
+  }
   if (a.typeId == b.typeId || self == other) return;
   int32_t k = other;
   for (size_t steps = 0; steps <= array.size(); ++steps) {
@@ -305,10 +325,31 @@ void JoinTypeRings(std::vector<Rec>& array, int32_t self, int32_t other) {
   std::swap(a.nextOfType, b.nextOfType);
 }
 
+template <typename Rec>
+void SettleTypes(std::vector<Rec>& array, std::vector<int32_t>& parent) {
+  // A set's first element never had its type written over: it holds the set's.
+  for (size_t k = 0; k < parent.size() && k < array.size(); ++k) {
+    array[k].typeId = array[static_cast<size_t>(TypeSetOf(parent, static_cast<int32_t>(k)))].typeId;
+  }
+  std::vector<int32_t>().swap(parent);
+}
+
 }  // namespace detail_SimplePoly
 
 void SimpleVert::JoinTypeRing(SimpleVert& other) {
-  detail_SimplePoly::JoinTypeRings(owner->mVerts, GetIndex(), other.GetIndex());
+  detail_SimplePoly::JoinTypeRings(owner->mVerts, owner->mVertTypeParent, GetIndex(), other.GetIndex());
+}
+
+void SimplePoly::DeferTypeJoins() {
+  mVertTypeParent.resize(mVerts.size());
+  for (size_t k = 0; k < mVerts.size(); ++k) mVertTypeParent[k] = static_cast<int32_t>(k);
+  mFaceTypeParent.resize(mFaces.size());
+  for (size_t k = 0; k < mFaces.size(); ++k) mFaceTypeParent[k] = static_cast<int32_t>(k);
+}
+
+void SimplePoly::SettleTypeJoins() {
+  detail_SimplePoly::SettleTypes(mVerts, mVertTypeParent);
+  detail_SimplePoly::SettleTypes(mFaces, mFaceTypeParent);
 }
 
 void SimpleVert::SetRingFlags(uint32_t bits) {
@@ -452,7 +493,7 @@ void SimpleFace::CopyFrom(const SimpleFace& f) {
 }
 
 void SimpleFace::JoinTypeRing(SimpleFace& other) {
-  detail_SimplePoly::JoinTypeRings(owner->mFaces, GetIndex(), other.GetIndex());
+  detail_SimplePoly::JoinTypeRings(owner->mFaces, owner->mFaceTypeParent, GetIndex(), other.GetIndex());
 }
 
 int SimpleFace::CoincCount() const {

@@ -381,6 +381,13 @@ class SimplePoly {
   void ScaleAlongAxis(double factor, const double* unitAxis);
   void ResetIndices();
   void ResetCoincRings();
+  // Between these two a join of types does not write the joined type into every
+  // element of the ring it takes in: it links the two types' sets (whose type is
+  // that of their first element), and SettleTypeJoins writes each element's type
+  // once. Nothing may read typeId in between. The symmetry search joins types
+  // many times over and reads them only at the end.
+  void DeferTypeJoins();
+  void SettleTypeJoins();
   std::unique_ptr<SimplePoly> CopyWithNames() const;
   std::unique_ptr<SimplePoly> Combine(const SimplePoly& other) const;
   void Reflect(const SymGroup* group);
@@ -415,6 +422,10 @@ class SimplePoly {
   std::vector<SimpleVert> mVerts;
   std::vector<SimpleFace> mFaces;
   std::vector<SimpleEdge> mEdges;
+  // While type joins are deferred: each vertex's and face's parent in its type's
+  // set; empty otherwise.
+  std::vector<int32_t> mVertTypeParent;
+  std::vector<int32_t> mFaceTypeParent;
 
   // The position search: vertex indices hashed by the grid cell of their position
   // (cells wider than twice the tolerance, so a match lies in one of 27 cells).

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
@@ -191,6 +192,40 @@ TEST(SimplePolyOps, DualOfCentralFaceIsInfiniteVertex) {
   ASSERT_EQ(dual->NumVerts(), 1);
   EXPECT_TRUE(dual->VertAt(0).IsInfinite());
   EXPECT_DOUBLE_EQ(std::fabs(dual->VertAt(0).pos[2]), 1.0);
+}
+
+// Types joined with their rings deferred come out as when every join writes its
+// type at once: the same type on every element, the same rings in the same order.
+TEST(SimplePolyOps, DeferredTypeJoinsSettleAsImmediateOnes) {
+  constexpr int kCount = 200;
+  SimplePoly immediate(kCount, kCount), deferred(kCount, kCount);
+  immediate.ResetIndices();
+  deferred.ResetIndices();
+  deferred.DeferTypeJoins();
+  std::mt19937 random(11);
+  std::uniform_int_distribution<int> pick(0, kCount - 1);
+  for (int join = 0; join < 300; ++join) {
+    // Joins within one type, of an element with itself, and of large types.
+    const int a = pick(random), b = join % 7 == 0 ? a : pick(random);
+    if (join % 2 == 0) {
+      immediate.VertAt(a).JoinTypeRing(immediate.VertAt(b));
+      deferred.VertAt(a).JoinTypeRing(deferred.VertAt(b));
+    } else {
+      immediate.FaceAt(a).JoinTypeRing(immediate.FaceAt(b));
+      deferred.FaceAt(a).JoinTypeRing(deferred.FaceAt(b));
+    }
+  }
+  deferred.SettleTypeJoins();
+  for (int i = 0; i < kCount; ++i) {
+    EXPECT_EQ(deferred.VertAt(i).typeId, immediate.VertAt(i).typeId) << "vertex " << i;
+    EXPECT_EQ(deferred.VertAt(i).nextOfType, immediate.VertAt(i).nextOfType) << "vertex " << i;
+    EXPECT_EQ(deferred.FaceAt(i).typeId, immediate.FaceAt(i).typeId) << "face " << i;
+    EXPECT_EQ(deferred.FaceAt(i).nextOfType, immediate.FaceAt(i).nextOfType) << "face " << i;
+  }
+  // Once settled, joins write their types at once again.
+  deferred.VertAt(0).JoinTypeRing(deferred.VertAt(1));
+  immediate.VertAt(0).JoinTypeRing(immediate.VertAt(1));
+  EXPECT_EQ(deferred.VertAt(1).typeId, immediate.VertAt(1).typeId);
 }
 
 }  // namespace
