@@ -4,10 +4,6 @@ namespace corvia {
 
 namespace detail_PointGrid {
 
-// Cells beyond this many cell widths from the origin share the outermost cell, so
-// that a huge coordinate cannot overflow the cell number.
-constexpr double kCellLimit = 4.0e18;
-
 uint64_t Mix(uint64_t h) {
   h ^= h >> 33;
   h *= 0xff51afd7ed558ccdull;
@@ -21,12 +17,6 @@ uint64_t Mix(uint64_t h) {
 
 int64_t GridCellOf(double x, double cellSize) {
   return GridCellOfScaled(std::floor(x / cellSize));
-}
-
-int64_t GridCellOfScaled(double c) {
-  if (c > detail_PointGrid::kCellLimit) return static_cast<int64_t>(detail_PointGrid::kCellLimit);
-  if (c < -detail_PointGrid::kCellLimit) return -static_cast<int64_t>(detail_PointGrid::kCellLimit);
-  return static_cast<int64_t>(c);
 }
 
 uint64_t HashOfCell(const int64_t* cell) {

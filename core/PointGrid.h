@@ -24,7 +24,13 @@ namespace corvia {
 // the outermost one, so that no cell number overflows.
 int64_t GridCellOf(double x, double cellSize);
 // The same from x already divided by the cell width (a whole number below it).
-int64_t GridCellOfScaled(double scaled);
+inline int64_t GridCellOfScaled(double scaled) {
+  // Cells beyond this many cell widths from the origin share the outermost cell.
+  constexpr double kCellLimit = 4.0e18;
+  if (scaled > kCellLimit) return static_cast<int64_t>(kCellLimit);
+  if (scaled < -kCellLimit) return -static_cast<int64_t>(kCellLimit);
+  return static_cast<int64_t>(scaled);
+}
 // A well-mixed hash of a cell's three numbers.
 uint64_t HashOfCell(const int64_t* cell);
 

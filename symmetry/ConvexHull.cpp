@@ -456,14 +456,16 @@ void HullBuilder::SnapAndOrder(const std::vector<int32_t>& vertOf) {
     for (int k = 0; k < 3; ++k) grid[k] = static_cast<double>(std::llround((pos(rank)[k] - low[k]) * steps));
   };
 
-  // Morton order of the top 11 bits of each snapped coordinate (below 2^41): cells
-  // fine enough for a million points, and a key of three radix digits.
+  // Morton order of the top 11 bits of each grid coordinate (below 2^41): cells
+  // fine enough for a million points, and a key of three radix digits. Any order
+  // serves, so the coordinates need not be rounded here.
   std::vector<KeyedEntry> entries(numPoints);
   for (size_t rank = 0; rank < numPoints; ++rank) {
-    double grid[3];
-    snap(rank, grid);
     uint64_t key = 0;
-    for (int k = 0; k < 3; ++k) key |= SpreadBits(static_cast<uint64_t>(grid[k]) >> 30) << k;
+    for (int k = 0; k < 3; ++k) {
+      const double along = std::max(0.0, (pos(rank)[k] - low[k]) * steps);
+      key |= SpreadBits(static_cast<uint64_t>(along) >> 30) << k;
+    }
     entries[rank] = KeyedEntry{key, static_cast<int32_t>(rank)};
   }
   SortByKey(entries);
@@ -909,8 +911,15 @@ void HullBuilder::WriteFaces(int firstFace) {
   if (mPoly.currentFace >= index) mPoly.currentFace = kNoIndex;
   if (index < mPoly.NumFaces()) mPoly.Truncate(mPoly.NumVerts(), index);
 
+  // The points that are no corner are left out, in the order of the vertices: every
+  // vertex still in use is a point.
+  std::vector<uint8_t> cornerVert(static_cast<size_t>(mPoly.NumVerts()), 0);
   for (size_t point = 0; point < mPoints.size(); ++point) {
-    if (!mIsCorner[point]) mPoly.VertAt(VertOf(static_cast<int32_t>(point))).flags |= kSimpleTemp;
+    if (mIsCorner[point]) cornerVert[static_cast<size_t>(VertOf(static_cast<int32_t>(point)))] = 1;
+  }
+  for (int i = 0; i < mPoly.NumVerts(); ++i) {
+    SimpleVert& v = mPoly.VertAt(i);
+    if (!v.IsTemp() && !cornerVert[static_cast<size_t>(i)]) v.flags |= kSimpleTemp;
   }
 }
 
