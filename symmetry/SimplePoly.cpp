@@ -42,6 +42,9 @@ struct SimpleVertSearch {
     }
   };
   std::unordered_map<Key, std::vector<int32_t>, KeyHash> cells;
+  // Set when every position may have changed (the whole model moved): the cells
+  // are filled again only when a search first needs them.
+  bool stale = false;
 };
 
 namespace detail_SimplePoly {
@@ -634,11 +637,13 @@ void SimplePoly::SetNumEdges(int n) {
 // ---- SimplePoly: position search --------------------------------------------------------------
 
 void SimplePoly::SearchInsert(int32_t index) {
+  if (mSearch->stale) return;
   const SimpleVert& v = VertAt(index);
   mSearch->cells[detail_SimplePoly::KeyOf(v.pos, v.IsInfinite())].push_back(index);
 }
 
 void SimplePoly::SearchErase(int32_t index) {
+  if (mSearch->stale) return;
   const SimpleVert& v = VertAt(index);
   auto it = mSearch->cells.find(detail_SimplePoly::KeyOf(v.pos, v.IsInfinite()));
   if (it == mSearch->cells.end()) return;
@@ -648,6 +653,13 @@ void SimplePoly::SearchErase(int32_t index) {
 }
 
 int32_t SimplePoly::SearchFind(const double* p, bool infinite) const {
+  if (mSearch->stale) {
+    mSearch->stale = false;
+    for (int i = 0; i < NumVerts(); ++i) {
+      const SimpleVert& v = VertAt(i);
+      if (v.flags & kSimpleInTree) mSearch->cells[detail_SimplePoly::KeyOf(v.pos, v.IsInfinite())].push_back(i);
+    }
+  }
   const SimpleVertSearch::Key centre = detail_SimplePoly::KeyOf(p, infinite);
   int32_t best = kNoIndex;
   SimpleVertSearch::Key key = centre;
@@ -670,9 +682,7 @@ int32_t SimplePoly::SearchFind(const double* p, bool infinite) const {
 
 void SimplePoly::RebuildVertexSearch() {
   mSearch->cells.clear();
-  for (int i = 0; i < NumVerts(); ++i) {
-    if (VertAt(i).flags & kSimpleInTree) SearchInsert(i);
-  }
+  mSearch->stale = true;
 }
 
 SimpleVert* SimplePoly::FindOrCreateVert(const double* p, int& usedCount, bool infinite) {

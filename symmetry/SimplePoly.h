@@ -331,8 +331,8 @@ class SimplePoly {
   // vertex GetVert (usedCount) at p, usedCount then counted up. Null when the model
   // cannot hold another vertex.
   SimpleVert* FindOrCreateVert(const double* p, int& usedCount, bool infinite = false);
-  // Re-enters every InTree vertex in the position search (after positions were
-  // written directly).
+  // Has every InTree vertex entered in the position search again (after positions
+  // were written directly), when it is next searched.
   void RebuildVertexSearch();
 
   // ---- Names and attributes ----

@@ -12,6 +12,7 @@
 #include "core/RadixSorter.h"
 #include "core/Messages.h"
 #include "core/Tolerances.h"
+#include "symmetry/RotationAxes.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
 #include "symmetry/SymOperations.h"
@@ -108,8 +109,20 @@ void SimplePoly::CompressVertexTypeIds() {
 
 void SimplePoly::MergeCoincidentVerts() {
   std::vector<int> live;
+  double extent = 0;
   for (int i = 0; i < NumVerts(); ++i) {
-    if (!VertAt(i).IsTemp()) live.push_back(i);
+    const SimpleVert& v = VertAt(i);
+    if (v.IsTemp()) continue;
+    live.push_back(i);
+    for (double x : v.pos) extent = std::max(extent, std::fabs(x));
+  }
+  // Most models have no two vertices within the tolerance: then nothing merges, and
+  // one sort of the cells the vertices fall in shows it.
+  if (std::isfinite(extent)) {
+    const std::vector<uint8_t> lone =
+        FindLonePoints(live, VertexLocator::CellSizeFor(extent), kPointTolerance,
+                       [this](int32_t i) { return static_cast<const double*>(VertAt(i).pos); });
+    if (std::all_of(lone.begin(), lone.end(), [](uint8_t alone) { return alone != 0; })) return;
   }
   MergeSort(live, [this](int a, int b) {
     const SimpleVert& va = VertAt(a);

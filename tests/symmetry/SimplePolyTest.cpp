@@ -41,6 +41,29 @@ TEST(SimplePolyRecords, FindOrCreateVertMergesWithinTolerance) {
   EXPECT_EQ(used, 3);
 }
 
+// After the whole model moves the search is filled again when it is next used:
+// from the positions as they are then, with the moves made in between.
+TEST(SimplePolyRecords, SearchAfterTheModelMovesFindsTheNewPositions) {
+  SimplePoly poly(4, 0);
+  int used = 0;
+  const double p[3] = {1, 2, 3}, q[3] = {-1, 0.5, 2};
+  SimpleVert* a = poly.FindOrCreateVert(p, used);
+  SimpleVert* b = poly.FindOrCreateVert(q, used);
+  poly.Scale(2);
+  const double moved[3] = {4, 5, 6};
+  b->SetPos(moved);
+  const double pScaled[3] = {2, 4, 6};
+  EXPECT_EQ(poly.FindOrCreateVert(pScaled, used), a);
+  EXPECT_EQ(poly.FindOrCreateVert(moved, used), b);
+  EXPECT_EQ(poly.FindOrCreateVert(p, used)->GetIndex(), 2);  // nothing is left at the old place
+  EXPECT_EQ(used, 3);
+  // Once filled, the search follows single moves again.
+  const double back[3] = {-1, 0.5, 2};
+  b->SetPos(back);
+  EXPECT_EQ(poly.FindOrCreateVert(back, used), b);
+  EXPECT_EQ(used, 3);
+}
+
 TEST(SimplePolyRecords, FullModelWithoutGrowthGivesNullNotACrash) {
   testing::ExpectInternalErrors();
   SimplePoly poly(1, 0);
