@@ -15,9 +15,7 @@ uint64_t Mix(uint64_t h) {
 
 }  // namespace detail_PointGrid
 
-int64_t GridCellOf(double x, double cellSize) {
-  return GridCellOfScaled(std::floor(x / cellSize));
-}
+int64_t GridCellOf(double x, double cellSize) { return GridCellOfScaled(std::floor(x / cellSize)); }
 
 uint64_t HashOfCell(const int64_t* cell) {
   uint64_t h = 0x9E3779B97F4A7C15ull;
@@ -25,9 +23,7 @@ uint64_t HashOfCell(const int64_t* cell) {
   return h;
 }
 
-int64_t PointGridCells::CellOf(double x) const {
-  return GridCellOf(x, mCellSize);
-}
+int64_t PointGridCells::CellOf(double x) const { return GridCellOf(x, mCellSize); }
 
 size_t PointGridCells::BucketOfCell(const int64_t* cell) const {
   return static_cast<size_t>(HashOfCell(cell)) & mBucketMask;

@@ -122,6 +122,10 @@ class HullBuilder {
   // the order of the curve, instead of from the model's vertices.
   void KeepPositions();
   int32_t VertOf(int32_t point) const { return mPoints[static_cast<size_t>(point)].vert; }
+  // Before the records are made: the position of the vertex at `rank` in vertOf.
+  const double* PosOfRank(const std::vector<int32_t>& vertOf, size_t rank) const {
+    return mPoly.VertAt(vertOf[rank]).pos;
+  }
   // Snapped coordinates are whole numbers below 2^41, held exactly in doubles.
   const double* Grid(int32_t point) const { return mPoints[static_cast<size_t>(point)].grid; }
   static int32_t TriOf(int32_t h) { return h / 3; }
@@ -439,7 +443,7 @@ uint64_t SpreadBits(uint64_t x) {
 }
 
 void HullBuilder::SnapAndOrder(const std::vector<int32_t>& vertOf) {
-  auto pos = [this, &vertOf](size_t rank) { return mPoly.VertAt(vertOf[rank]).pos; };
+  auto pos = [this, &vertOf](size_t rank) { return PosOfRank(vertOf, rank); };
   const size_t numPoints = vertOf.size();
   double low[3], high[3];
   CopyVector(low, pos(0));
@@ -482,7 +486,7 @@ void HullBuilder::SnapAndOrder(const std::vector<int32_t>& vertOf) {
 
 bool HullBuilder::ChooseTetrahedron(const std::vector<int32_t>& vertOf, int32_t* corners) const {
   // In the order of the vertices, read straight through; the first of equals wins.
-  auto pos = [this, &vertOf](int32_t rank) { return mPoly.VertAt(vertOf[static_cast<size_t>(rank)]).pos; };
+  auto pos = [this, &vertOf](int32_t rank) { return PosOfRank(vertOf, static_cast<size_t>(rank)); };
   const int32_t numPoints = static_cast<int32_t>(vertOf.size());
   int32_t a = 0, b = 0;
   {

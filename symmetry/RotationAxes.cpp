@@ -22,9 +22,7 @@ constexpr double kCellSizeOfExtent = 1e-12;
 
 const double kIdentity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
 
-bool IsFinite3(const double* p) {
-  return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]);
-}
+bool IsFinite3(const double* p) { return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]); }
 
 // Next member of a vertex's coincidence ring (a broken link ends the ring).
 int32_t NextCoincVert(const SimplePoly& poly, int32_t i) {
@@ -63,9 +61,7 @@ void EnsureRoom(std::vector<int32_t>& buffer, int count, int k) {
   if (buffer.size() < need) buffer.resize(std::max(need, buffer.size() * 2));
 }
 
-bool HasAny(uint32_t flags, uint32_t bits) {
-  return (flags & bits) != 0;
-}
+bool HasAny(uint32_t flags, uint32_t bits) { return (flags & bits) != 0; }
 
 }  // namespace detail_RotationAxes
 
