@@ -154,6 +154,8 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   bool OnCaptionButton(int index, int command, int argument) override;
   void Activate(bool alsoFrame) override;
   bool OnCreate(ViewWindow* window) override;
+  // A pane that still shows its last fit as it was made fits again to its new size.
+  void OnSize(int width, int height) override;
   void PrepareTextures() override;
   // The motion of a fading transition.
   bool PreViewingMatrixHook(Matrix4& transform) override;
@@ -341,6 +343,18 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   double mExplosion = 1.0;
   double mDrawExplosion = 1.0;
   double mSecondFactor = 1.0;
+  // The camera as the last fit left it: while it is unchanged, a resize fits again.
+  struct FittedCamera {
+    bool valid = false;
+    bool is3D = false;
+    double distance = 0.0;
+    float orthoHalfHeight = 0.0f;
+    float zoom = 0.0f;
+    float scroll[2] = {0.0f, 0.0f};
+    float rotation = 0.0f;
+  };
+  FittedCamera TakeFittedCamera() const;
+  FittedCamera mFitted;
   PanePrintState mPrint;
   // The pages of nets being printed.
   NetPage* mPrintedPages = nullptr;

@@ -22,6 +22,7 @@
 #include "render/NetDrawSettings.h"
 #include "render/VertexEdgeDrawing.h"
 #include "render/ViewTypeDrawing.h"
+#include "stellation/FacetPreview.h"
 #include "stellation/Faceting.h"
 #include "symmetry/SymGroup.h"
 #include "render/GL.h"
@@ -379,18 +380,31 @@ double CPolyView::GetGeometryRadius(bool withSpheres) const {
     case kViewDualPolyhedron:
       radius = poly ? poly->GetRadius() : 1.0;
       break;
-    case kViewFacetingPreview:
-      radius = poly && poly->mShowDual ? poly->GetRadius() : 1.0;
+    case kViewFacetingPreview: {
+      // The faceted model's farthest vertex; without one, the side the document shows.
+      double farthest = 0.0;
+      if (poly) UpdateFacetPreview(poly);
+      if (poly && poly->mFacetPreview && poly->mFacetPreview->model) {
+        const SimplePoly& model = *poly->mFacetPreview->model;
+        for (int i = 0; i < model.NumVerts(); ++i) {
+          const SimpleVert& v = model.VertAt(i);
+          if (!v.IsInfinite()) farthest = std::max(farthest, std::sqrt(Dot(v.pos, v.pos)));
+        }
+      }
+      radius = farthest > 0.0 ? farthest : poly && poly->mShowDual ? poly->GetRadius() : 1.0;
       break;
+    }
     case kViewStellationOfBase:
     case kViewStellationOfDual:
     case kViewCompound:
     case kViewFoldingNet: {
       FaceTypeBlock* block = GetShownBlock(false);
-      // Until the stellation's facet model is made (the first paint makes it, after the
-      // fit) the shown side's own radius stands for it: the dual's reaches past 1.
+      // The stellation is framed as it is: its facet model is made first (the drawing
+      // needs it next anyway). Only when it cannot be made does the shown side's own
+      // radius stand for it: the dual's reaches past 1.
       const double side = block && block->IsDual() && poly ? poly->GetRadius() : 1.0;
-      const double scale = block && block->GetExistingModel3D() ? block->UpdateScale() : side;
+      const double made = block ? block->UpdateScale() : -1.0;
+      const double scale = made > 0.0 && std::isfinite(made) ? made : side;
       radius = mViewType == kViewFoldingNet ? 2.0 * scale : scale;
       break;
     }
@@ -442,6 +456,36 @@ void CPolyView::ExtentsPass() {
   const int mode = mFitMode;
   mFitMode = kFitNone;
   FitGeometryToView(mode);
+  mFitted = TakeFittedCamera();
+}
+
+CPolyView::FittedCamera CPolyView::TakeFittedCamera() const {
+  FittedCamera camera;
+  camera.valid = true;
+  camera.is3D = Is3D();
+  camera.distance = Dot(GetEye(), GetViewAxis());
+  camera.orthoHalfHeight = GetOrthoHalfHeight();
+  camera.zoom = GetZoom();
+  camera.scroll[0] = GetScrollPosition2D()[0];
+  camera.scroll[1] = GetScrollPosition2D()[1];
+  camera.rotation = GetRotation2D();
+  return camera;
+}
+
+void CPolyView::OnSize(int width, int height) {
+  // Whether the camera is still the one the last fit made, measured before the new
+  // size moves the 2D scroll position.
+  const FittedCamera now = TakeFittedCamera();
+  const bool asFitted = mFitted.valid && now.is3D == mFitted.is3D && now.distance == mFitted.distance &&
+                        now.orthoHalfHeight == mFitted.orthoHalfHeight && now.zoom == mFitted.zoom &&
+                        now.scroll[0] == mFitted.scroll[0] && now.scroll[1] == mFitted.scroll[1] &&
+                        now.rotation == mFitted.rotation;
+  OpenGLView::OnSize(width, height);
+  // A pane shown as its fit left it (the user has not zoomed, panned or scrolled it
+  // since) is fitted to the size it has now: what it shows stays whole.
+  if (asFitted && width > 0 && height > 0 && mViewType != kNoViewType && mFitMode == kFitNone) {
+    SetFitMode(kFitNormal);
+  }
 }
 
 }  // namespace corvia

@@ -52,6 +52,9 @@ namespace detail_PolyViewPanes {
 
 const double kIdentityFrame[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
+// The room a flat pane's square leaves round its element or diagram.
+constexpr double kDiagramRoom = 1.05;
+
 // The cell diagram's grid: one box of this many units per cell.
 constexpr double kCellBox = 50.0;
 constexpr double kCellMargin = 5.0;
@@ -201,9 +204,11 @@ bool CPolyView::PrepareDiagramPane() {
   Poly* poly = GetCurrentPoly();
   if (!poly) return false;
   FaceTypeBlock* block = GetShownBlock(false);
+  // A square round what the pane shows, with room to spare on every side: lines and
+  // points drawn on its outline stay whole.
   auto square = [this](double r) {
     if (!(r > 0.0) || !std::isfinite(r)) return false;
-    const float h = static_cast<float>(r);
+    const float h = static_cast<float>(r * kDiagramRoom);
     SetExtents2D(-h, h, h, -h);
     return true;
   };
@@ -231,7 +236,7 @@ bool CPolyView::PrepareDiagramPane() {
     case kViewStellationDiagram: {
       PolyElement* face = poly->GetCurrentFace();
       if (!face || !face->mType || !HasStellatedBlock(poly, block)) return false;
-      return square(1.05 * face->mType->mDiagramRadius);
+      return square(face->mType->mDiagramRadius);
     }
     case kViewCellDiagram: {
       if (!HasStellatedBlock(poly, block) || !block->mFirstCellType) return false;
@@ -256,7 +261,7 @@ bool CPolyView::PrepareDiagramPane() {
         }
       }
       const double r = std::max({std::fabs(lo[0]), std::fabs(lo[1]), std::fabs(hi[0]), std::fabs(hi[1])});
-      return square(r * 1.05);
+      return square(r);
     }
     case kViewUnfoldedNet:
     case kViewFoldingNet: {
@@ -264,7 +269,8 @@ bool CPolyView::PrepareDiagramPane() {
       if (IsPrintingPage()) return false;
       Model3D* model = block ? block->GetModel3D(true) : nullptr;
       if (!model || !model->HasNets() || !model->mCurrentNet || !model->mCurrentNet->type) return false;
-      return square(model->mCurrentNet->type->GetBBoxRadius());
+      // The net's bounding radius already holds its tabs.
+      return square(model->mCurrentNet->type->GetBBoxRadius() / kDiagramRoom);
     }
     default:
       return true;
@@ -360,11 +366,16 @@ void CPolyView::DrawFacePane(Poly* poly, bool ofStellation) {
     }
     if (picking) ClearGLSelectionItem();
     if (any) {
-      // The outline of the stellation in this face: the lines between a facet in it
-      // and one outside.
-      if (!picking) SetColorv(GetNewEdgeColor());
-      glLineWidth(GetEdgeLineWidth());
-      DrawDiagramLines(type, kIdentityFrame, picking);
+      // The face's own outline in the stellation: the edges between a facet in it and
+      // one outside; the face of the stellation shows every edge of its facets. Both
+      // end where the facets do (the diagram's lines run far beyond).
+      if (picking) {
+        DrawDiagramLines(type, kIdentityFrame, true);
+      } else {
+        SetColorv(GetNewEdgeColor());
+        glLineWidth(GetEdgeLineWidth());
+        DrawFacetEdges(type, kIdentityFrame, [](const StellationFacet* f) { return f->IsVisible(); }, !ofStellation);
+      }
     } else if (!ofStellation) {
       DrawDiagramInPlane(type, kIdentityFrame, false);
     }

@@ -5,10 +5,13 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "app/FontSetups.h"
 #include "app/PolyDoc.h"
+#include "app/ViewType.h"
 #include "core/Folders.h"
 #include "core/Messages.h"
 #include "core/Registry.h"
@@ -25,7 +28,11 @@
 #include "render/LightSets.h"
 #include "render/NewView.h"
 #include "render/OpenGLView.h"
+#include "render/MouseThrow.h"
+#include "symmetry/SymOperations.h"
 #include "ui/InfoBar.h"
+#include "ui/Layouts.h"
+#include "ui/MainFrame.h"
 
 namespace corvia {
 
@@ -51,6 +58,8 @@ constexpr const char* kFontSetupsKey = "FontSetups";
 // 0.5 mm and 5 mm in twips: a tab smaller than the first is taken as the second.
 constexpr double kSmallestTabSize = 28.34645669291339;
 constexpr double kDefaultTabSize = 283.46456692913387;
+// The stellation option bits the settings keep.
+constexpr uint32_t kStoredStellationOptions = kStellationMaintainReflexibility | kStellationFullSupportAroundCore;
 
 // One value of the table, read into or written from its variable. A value that
 // cannot be read leaves the variable as it was; one that cannot be written is skipped.
@@ -115,6 +124,86 @@ void Folder(Exchange& io, const char* name, DefaultFolderKind kind) {
   } else {
     folder.SetPath(path.c_str());
   }
+}
+
+// The view types of the layouts' panes as the settings keep them: the view indices of
+// each layout's panes, the layouts separated by ';', the panes of one by ','.
+std::string FormatLayoutViewTypes() {
+  std::string text;
+  for (int layout = 0; layout < kNumLayouts; ++layout) {
+    if (layout > 0) text += ';';
+    LayoutRecord shape;
+    DefineLayout(shape, layout);
+    const int panes = shape.numPanes;
+    for (int pane = 0; pane < panes; ++pane) {
+      if (pane > 0) text += ',';
+      text += std::to_string(ViewIndexOf(static_cast<ViewType>(GetLayoutViewType(layout, pane))));
+    }
+  }
+  return text;
+}
+
+// The table of view types from the settings' text, read as it comes: a number that
+// names no view type gives Base Polyhedron, what is missing keeps its default.
+std::vector<int> ParseLayoutViewTypes(const std::string& text) {
+  ResetLayoutViewTypes();
+  std::vector<int> types(static_cast<size_t>(kNumLayouts * kMaxPanes));
+  for (int layout = 0; layout < kNumLayouts; ++layout) {
+    for (int pane = 0; pane < kMaxPanes; ++pane) types[layout * kMaxPanes + pane] = GetLayoutViewType(layout, pane);
+  }
+  size_t start = 0;
+  for (int layout = 0; layout < kNumLayouts && start <= text.size(); ++layout) {
+    size_t end = text.find(';', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string group = text.substr(start, end - start);
+    size_t at = 0;
+    for (int pane = 0; pane < kMaxPanes && at < group.size(); ++pane) {
+      size_t comma = group.find(',', at);
+      if (comma == std::string::npos) comma = group.size();
+      const std::string word = group.substr(at, comma - at);
+      char* rest = nullptr;
+      const long index = std::strtol(word.c_str(), &rest, 10);
+      if (!word.empty() && rest && *rest == '\0') {
+        const bool known = index >= 0 && index < kNumViewTypes;
+        types[layout * kMaxPanes + pane] = static_cast<int>(known ? kViewTypes[index] : kViewBasePolyhedron);
+      }
+      at = comma + 1;
+    }
+    start = end + 1;
+  }
+  return types;
+}
+
+// Beyond the table: what the user chose of the panes and of the stellations. The
+// layout and its panes' view types are those shown when the settings are written
+// (without a main window, those read).
+void ExchangeChoices(Exchange& io) {
+  const bool loading = io.Loading();
+  bool inertia = IsMouseInertiaAllowed();
+  if (io.Bool("AllowMouseInertia", inertia) && loading) SetMouseInertiaAllowed(inertia);
+  int criteria = StellationCriteria;
+  if (io.Int("StellationCriteria", criteria) && loading && criteria >= kCriteriaMainline &&
+      criteria <= kCriteriaExhaustive) {
+    SetStellationCriteria(criteria);
+  }
+  int options = static_cast<int>(StellationOptions);
+  if (io.Int("StellationOptions", options) && loading) {
+    SetStellationOptions(static_cast<uint32_t>(options) & kStoredStellationOptions, true);
+  }
+  StartLayout& start = GetStartLayout();
+  if (!loading && GetCurrentLayoutIndex() >= 0) {
+    KeepShownViewTypes();
+    start.layout = GetCurrentLayoutIndex();
+    start.viewTypes.clear();
+    for (int layout = 0; layout < kNumLayouts; ++layout) {
+      for (int pane = 0; pane < kMaxPanes; ++pane) start.viewTypes.push_back(GetLayoutViewType(layout, pane));
+    }
+  }
+  int layout = start.layout;
+  if (io.Int("Layout", layout) && loading && layout >= 0 && layout < kNumLayouts) start.layout = layout;
+  if (!loading) ApplyStartLayoutViewTypes();
+  std::string views = FormatLayoutViewTypes();
+  if (io.String("LayoutViewTypes", views) && loading) start.viewTypes = ParseLayoutViewTypes(views);
 }
 
 // The values after "Geomag", in the table's order.
@@ -242,6 +331,7 @@ void ExchangeTable(Exchange& io) {
   io.String("UpdateCheckUrl", app.updateUrl);
   io.Bool("CheckForUpdates", app.checkForUpdates);
   io.Int("LastUpdateCheckDay", app.lastUpdateCheckDay);
+  ExchangeChoices(io);
 }
 
 // The values of one font set-up under its own key.
@@ -317,6 +407,8 @@ AppSettings& GetAppSettings() {
 
 void LoadSettings() {
   using namespace detail_Settings;
+  // What the store does not hold keeps its default: the panes too.
+  GetStartLayout() = StartLayout{};
   RegistryKeyPtr key = OpenRegistryKeyForRead(TheRegistryApp(), kSettingsSection, nullptr);
   if (key) {
     Exchange io(key.get(), true);

@@ -19,6 +19,7 @@
 #include "app/PolyDoc.h"
 #include "app/PolyPrintout.h"
 #include "app/PolyView.h"
+#include "app/SceneSections.h"
 #include "app/Settings.h"
 #include "app/ViewType.h"
 #include "core/Messages.h"
@@ -329,6 +330,7 @@ void InstallWindowServices() {
   SetInfoNameFunction([](bool dual) { return dual ? GetDualPolyName(false, false) : GetPolyName(false, false); });
 
   DialogCommands::MarkAvailable(true);
+  InstallSceneSections();
 }
 
 void ConnectMainWindow(wxFrame* frame) {
@@ -360,6 +362,7 @@ void RemoveWindowServices() {
   gPreviousBars = nullptr;
 
   DialogCommands::MarkAvailable(false);
+  RemoveSceneSections();
   SetViewTypeMenuFunction(nullptr);
   InstallPaneViewMaker(gPreviousMaker);
   gPreviousMaker = nullptr;

@@ -670,6 +670,27 @@ void ioRestoreCallbacks(ioStream* stream, const ioCallbacks& saved) {
   stream->mErrorHandler = saved.errorHandler;
 }
 
+ioSectionScope::ioSectionScope(ioStream* stream, ioTokenNameFunc tokenName) : mStream(stream) {
+  if (!stream) return;
+  mSaved = ioSetCallbacks(stream, std::move(tokenName), [this](int level, const char* text, const char* message) {
+    if (level >= kIoLevelError) mFailed = true;
+    return mSaved.errorHandler ? mSaved.errorHandler(level, text, message) : 0;
+  });
+}
+
+ioSectionScope::~ioSectionScope() {
+  if (mStream) ioRestoreCallbacks(mStream, mSaved);
+}
+
+bool ioSectionScope::Fail(const char* message) {
+  if (mStream) {
+    ioError(mStream, kIoLevelError, "%s", message);
+  } else {
+    mFailed = true;
+  }
+  return false;
+}
+
 const char* ioTokenName(const ioStream* stream, int index) {
   if (index == kIoTokenContinue) return detail_ioStream::kContinueName;
   if (index == kIoTokenContNewL) return detail_ioStream::kContNewLName;

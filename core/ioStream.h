@@ -146,6 +146,26 @@ int ioCompareVersion(const ioStream* stream, int major, int minor);
 ioCallbacks ioSetCallbacks(ioStream* stream, ioTokenNameFunc tokenName, ioErrorHandler errorHandler);
 void ioRestoreCallbacks(ioStream* stream, const ioCallbacks& saved);
 
+// For the length of a section of a stream: the section's token table (null keeps the
+// stream's), and an error handler that notes each error before passing it on to the
+// handler the stream had; both put back at the end of the scope.
+class ioSectionScope {
+ public:
+  ioSectionScope(ioStream* stream, ioTokenNameFunc tokenName);
+  ~ioSectionScope();
+  ioSectionScope(const ioSectionScope&) = delete;
+  ioSectionScope& operator=(const ioSectionScope&) = delete;
+  // Whether an error was reported since the scope began.
+  bool Failed() const { return mFailed; }
+  // Reports the message as an error; false.
+  bool Fail(const char* message);
+
+ private:
+  ioStream* mStream;
+  ioCallbacks mSaved;
+  bool mFailed = false;
+};
+
 // "Continue" for -3, "ContNewL" for -4, else the token table's name (null if none).
 const char* ioTokenName(const ioStream* stream, int index);
 

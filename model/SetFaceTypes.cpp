@@ -584,6 +584,11 @@ void Poly::SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool rec
   DoNothing("CalcCentroid");
   for (PolyElement* e = mFaces.mHead; e; e = e->mNext) e->ComputeCentre();
   for (PolyElement* e = mVertices.mHead; e; e = e->mNext) e->ComputeCentre();
+  // The dual has a current face from the start too (its first type's first vertex),
+  // so that the panes of one element show the dual's as they show the base's.
+  if (!dual->mCurrentFace && dual->mFirstFaceType && dual->mFirstFaceType->mFirstFace) {
+    dual->SetCurrentFace(dual->mFirstFaceType->mFirstFace);
+  }
 
   DoNothing("SortCoplanarFaces");
   SortCoplanarFaces(base);

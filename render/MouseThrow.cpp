@@ -387,10 +387,18 @@ void WriteMouseThrowData(ioStream* stream, int indent) {
   ioPrintf(stream, "%d\n", -1);
 }
 
-void ReadMouseThrowData(ioStream* stream, int kindBound, bool apply) {
+bool ReadMouseThrowData(ioStream* stream, int kindBound, bool apply) {
   using namespace detail_MouseThrow;
+  if (!stream) return false;
+  ioSectionScope scope(stream, nullptr);
   const int bound = kThrowIdPerKind * kindBound;
-  for (int id = ioReadInt(stream); id >= 0 && id < bound && ioIsOk(stream); id = ioReadInt(stream)) {
+  // Every read of a record is checked: a stream cut short reads as zeros, which would
+  // otherwise be taken for the identifier of one more throw, for ever.
+  auto cut = [&scope] { return scope.Fail("The mouse-throw data are cut short (no closing -1)"); };
+  for (;;) {
+    const int id = ioReadInt(stream);
+    if (scope.Failed() || !ioIsOk(stream)) return cut();
+    if (id < 0 || id >= bound) return true;
     float speedX = ioReadFloat(stream);
     float speedY = ioReadFloat(stream);
     double axis[3] = {0, 0, 0};
@@ -400,6 +408,7 @@ void ReadMouseThrowData(ioStream* stream, int kindBound, bool apply) {
       axis[1] = ioReadDouble(stream);
       if (ioCompareVersion(stream, kVersionMajor, kVersionAxisZ) >= 0) axis[2] = ioReadDouble(stream);
     }
+    if (scope.Failed()) return cut();
     if (ioCompareVersion(stream, kVersionMajor, kVersionSpeedsInUnits) < 0) {
       speedX *= 1000.0f;
       speedY *= 1000.0f;
@@ -410,6 +419,7 @@ void ReadMouseThrowData(ioStream* stream, int kindBound, bool apply) {
       // The record's own data still follows: step over it, or the rest is misread.
       auto skipper = Skippers().find(id / kThrowIdPerKind);
       if (skipper != Skippers().end() && skipper->second) skipper->second(stream);
+      if (scope.Failed()) return cut();
       continue;
     }
     if (apply) {
@@ -422,6 +432,7 @@ void ReadMouseThrowData(ioStream* stream, int kindBound, bool apply) {
       }
     }
     t->ReadData(stream, apply);
+    if (scope.Failed()) return cut();
   }
 }
 

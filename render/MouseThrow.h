@@ -167,9 +167,11 @@ class MouseThrowState {
   SavedMouseThrow* mSaved;
 };
 
-// The mouse-throw data record of model and scene files.
+// The mouse-throw data record of model and scene files. Reading ends at the closing
+// -1 or at an identifier out of bounds; data cut short, or a list that ends before
+// its -1, end it with an error reported through the stream, and false.
 void WriteMouseThrowData(ioStream* stream, int indent);
-void ReadMouseThrowData(ioStream* stream, int kindBound, bool apply);
+bool ReadMouseThrowData(ioStream* stream, int kindBound, bool apply);
 // How a kind's own data is stepped over when its throw is missing on reading.
 using MouseThrowDataSkipper = void (*)(ioStream* stream);
 void SetMouseThrowDataSkipper(int kind, MouseThrowDataSkipper skipper);

@@ -16,6 +16,7 @@
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "render/GL.h"
+#include "render/GLErrors.h"
 #include "render/GLSelection.h"
 #include "render/GLText.h"
 #include "render/ModelDrawSettings.h"
@@ -331,6 +332,31 @@ void DrawDiagramLines(const FaceType* type, const double* frame, bool pickOnly) 
     glLineWidth(width);
   }
   if (picking) view->ClearGLSelectionItem();
+}
+
+void DrawFacetEdges(const FaceType* type, const double* frame, bool (*inside)(const StellationFacet*),
+                    bool outlineOnly) {
+  using namespace detail_StellationDrawing;
+  if (!type || !frame || !inside) return;
+  glBegin(GL_LINES);
+  for (const StellationFacet* f = type->mAllFacets; f; f = f->mNext) {
+    if (!inside(f)) continue;
+    const int rotations = Rotations(f->mOwner);
+    for (int k = 0; k < rotations; ++k) {
+      ForEachCorner(f->GetSegment(k), [&](const SegVert* c) {
+        const StellationPoint* end = c->mNext ? c->mNext->mPoint : nullptr;
+        if (!c->mPoint || !end) return;
+        const StellationFacet* other = c->mTwin ? c->mTwin->GetFacet() : nullptr;
+        const bool otherInside = other && inside(other);
+        // An edge between two facets taken is drawn from one side only.
+        if (otherInside && (outlineOnly || other < f)) return;
+        FrameVertex(frame, c->mPoint);
+        FrameVertex(frame, end);
+      });
+    }
+  }
+  glEnd();
+  CheckGLError("DrawFacetEdges");
 }
 
 void DrawDiagramInPlane(const FaceType* type, const double* frame, bool faded) {

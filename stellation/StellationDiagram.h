@@ -336,6 +336,11 @@ void MarkPointsOnAxes(FaceType* type);
 // diagrams.
 const float* GetFacetStateColour(int state);
 void DrawDiagramLines(const FaceType* type, const double* frame, bool pickOnly);
+// The edges of the type's facets that `inside` takes: with `outlineOnly` those
+// between such a facet and one it does not take (or none), else every edge of such a
+// facet, each once. Unlike the diagram's lines they end where the facets do.
+void DrawFacetEdges(const FaceType* type, const double* frame, bool (*inside)(const StellationFacet*),
+                    bool outlineOnly);
 void DrawDiagramFacets(const FaceType* type, const double* frame, bool faded);
 void DrawDiagramInPlane(const FaceType* type, const double* frame, bool faded);
 

@@ -167,6 +167,20 @@ void ResetLayoutViewTypes() {
   gViewTypes[kLayout6][5] = kCellDiagram;
 }
 
+StartLayout& GetStartLayout() {
+  static StartLayout start;
+  return start;
+}
+
+void ApplyStartLayoutViewTypes() {
+  ResetLayoutViewTypes();
+  const std::vector<int>& types = GetStartLayout().viewTypes;
+  if (types.size() != static_cast<size_t>(kNumLayouts * kMaxPanes)) return;
+  for (int layout = 0; layout < kNumLayouts; ++layout) {
+    for (int pane = 0; pane < kMaxPanes; ++pane) SetLayoutViewType(layout, pane, types[layout * kMaxPanes + pane]);
+  }
+}
+
 std::vector<float> InitialSplitterRatios(const LayoutRecord* record, int layoutIndex, int rows, int columns,
                                          bool nested) {
   const int count = rows + columns - 2;

@@ -61,6 +61,20 @@ void SetLayoutViewType(int layout, int pane, int viewType);
 // Puts the defaults back: every layout's row as the frame's constructor fills it.
 void ResetLayoutViewTypes();
 
+// The layout and the panes' view types the main window starts with, kept in the
+// settings from one run to the next (Layout2 and the default view types until the
+// settings say otherwise).
+struct StartLayout {
+  int layout = kLayout2;
+  // The view type of each pane of every layout (kNumLayouts x kMaxPanes, layout by
+  // layout), or empty for the defaults.
+  std::vector<int> viewTypes;
+};
+StartLayout& GetStartLayout();
+// The table of the layouts' view types from the start layout (the defaults where it
+// has none).
+void ApplyStartLayoutViewTypes();
+
 // ---- Ratios of a grid splitter ----------------------------------------------------
 // A splitter of r rows and c columns keeps r + c - 2 ratios: first one per column
 // but the last, then one per row but the last, each that column's width (row's

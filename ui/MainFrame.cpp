@@ -90,12 +90,13 @@ void CMainFrame::SetDocumentCloseDown(std::function<void()> closeDown) {
 }
 
 CMainFrame::CMainFrame() : NewFrame(kProductTitle, GetSavedWindowRect().GetSize()) {
-  ResetLayoutViewTypes();
+  ApplyStartLayoutViewTypes();
   mAui.SetManagedWindow(this);
   mAui.SetFlags(wxAUI_MGR_DEFAULT | wxAUI_MGR_ALLOW_ACTIVE_PANE | wxAUI_MGR_LIVE_RESIZE);
   mAui.AddPane(mClientArea, wxAuiPaneInfo().Name("panes").CenterPane().PaneBorder(false));
-  // Every run starts in Layout2 unless a scene chooses another.
-  SetLayout(kLayout2);
+  // Every run starts in the layout the settings keep (Layout2 at first) until a
+  // scene chooses another.
+  SetLayout(GetLayoutRecord(GetStartLayout().layout) ? GetStartLayout().layout : static_cast<int>(kLayout2));
 
   CreateToolBars();
   CreateMenu();
@@ -394,13 +395,7 @@ void CMainFrame::SetLayout(int index) {
   PaneViewMaker& maker = GetPaneViewMaker();
   int stereo = kStereoNone;
   if (auto* first = dynamic_cast<OpenGLView*>(NewView::GetFirstView())) stereo = first->GetStereoMode();
-  if (current >= 0 && current < kNumLayouts) {
-    int pane = 0;
-    for (NewView* v = NewView::GetFirstView(); v && pane < kMaxPanes; v = v->GetNext(), ++pane) {
-      const int type = maker.GetViewType(v);
-      if (type >= 0) SetLayoutViewType(current, pane, type);
-    }
-  }
+  KeepShownViewTypes();
   NewFrame::SetLayout(index);
   int pane = 0;
   for (NewView* v = NewView::GetFirstView(); v && pane < kMaxPanes; v = v->GetNext(), ++pane)
@@ -411,6 +406,17 @@ void CMainFrame::SetLayout(int index) {
          std::initializer_list<CToolBarEx*>{mMainToolBar, mTourToolBar, mOptionToolBar, mModeToolBar, mViewToolBar}) {
       if (bar) bar->Refresh();
     }
+  }
+}
+
+void KeepShownViewTypes() {
+  const int current = GetCurrentLayoutIndex();
+  if (current < 0 || current >= kNumLayouts) return;
+  PaneViewMaker& maker = GetPaneViewMaker();
+  int pane = 0;
+  for (NewView* v = NewView::GetFirstView(); v && pane < kMaxPanes; v = v->GetNext(), ++pane) {
+    const int type = maker.GetViewType(v);
+    if (type >= 0) SetLayoutViewType(current, pane, type);
   }
 }
 

@@ -113,6 +113,10 @@ class CMainFrame : public NewFrame {
   bool mClosing = false;
 };
 
+// The view types the panes show now, kept in the table of the current layout's view
+// types (before the layout changes, and for the settings).
+void KeepShownViewTypes();
+
 // The main window's menu path of a command ("View->Toolbars->Show Main Toolbar").
 std::string GetMainMenuPathOfCommand(int command);
 

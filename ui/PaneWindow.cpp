@@ -303,14 +303,26 @@ wxWindow* PaneWindow::GetCaptionStrip() const { return mCaption; }
 void PaneWindow::LayoutChildren() {
   const wxSize size = wxWindow::GetClientSize();
   const int top = mCaption->IsShown() ? kCaptionHeight : 0;
+  // A scroll bar shorter than the toolkit's smallest one (its arrows and slider)
+  // cannot be laid out: a pane too small for it goes without.
+  for (int vertical = 0; vertical < 2; ++vertical) {
+    wxScrollBar* bar = mScrollBars[vertical];
+    if (!bar->IsShown()) continue;
+    const wxSize least = bar->GetBestSize();
+    const int length = vertical ? size.y - top : size.x;
+    const int across = vertical ? size.x : size.y - top;
+    if (length < (vertical ? least.y : least.x) + ScrollBarSize(!vertical) || across < 2 * ScrollBarSize(vertical))
+      bar->Hide();
+  }
   const int barW = mScrollBars[1]->IsShown() ? ScrollBarSize(true) : 0;
   const int barH = mScrollBars[0]->IsShown() ? ScrollBarSize(false) : 0;
-  mCaption->SetSize(0, 0, size.x, kCaptionHeight);
+  mCaption->SetSize(0, 0, std::max(size.x, 1), kCaptionHeight);
   const int width = std::max(size.x - barW, 1);
   const int height = std::max(size.y - top - barH, 1);
   mCanvas->SetSize(0, top, width, height);
-  mScrollBars[1]->SetSize(width, top, barW, height);
-  mScrollBars[0]->SetSize(0, top + height, width, barH);
+  // Hidden bars keep their size: the toolkit lays out only what is shown.
+  if (barW > 0) mScrollBars[1]->SetSize(width, top, barW, height);
+  if (barH > 0) mScrollBars[0]->SetSize(0, top + height, width, barH);
 }
 
 void PaneWindow::OnContainerSize(wxSizeEvent& event) {

@@ -83,12 +83,18 @@ std::string Indented(int category) {
   return text + (GetCategoryName(category) ? GetCategoryName(category) : "");
 }
 
-bool SearchResultsShown() {
-  return GetCurrentSearchResult() != nullptr;
-}
-
 LibraryEntry* CurrentEntry() {
   return GetPolyLibraryEntry(GetCurrentPoly());
+}
+
+// The search results stand for the model only while it is the current result's
+// model: one loaded another way shows its own name and category.
+bool SearchResultsShown() {
+  const LibraryListNode* result = GetCurrentSearchResult();
+  if (!result || !result->mEntry) return false;
+  const LibraryEntry* entry = CurrentEntry();
+  if (result->mEntry->IsUserRecord()) return entry == nullptr || entry == result->mEntry;
+  return entry == result->mEntry;
 }
 
 // A model file's name as the lists show it: no folder, no extension, ';' as '/'.
@@ -306,7 +312,7 @@ void MainToolBar::UpdateModelCombo() {
   const LibraryEntry* entry = CurrentEntry();
   if (mFolderShown) {
     text = ModelFileTitle(GetBarDocument().GetPathName());
-  } else if (const LibraryListNode* result = GetCurrentSearchResult()) {
+  } else if (const LibraryListNode* result = SearchResultsShown() ? GetCurrentSearchResult() : nullptr) {
     const LibraryEntry* found = result->mEntry;
     if (found && found->IsUserRecord())
       text = ModelFileTitle(found->mName ? found->mName : "");

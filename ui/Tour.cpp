@@ -55,69 +55,15 @@ const char* const kTokenNames[kNumTokens] = {"EndSection", "Event", "EndEvent", 
                                              "Duration",   "Fade",  "Layout",   "Library", "Configuration",
                                              "Points",     "Faces", "Dual",     "Pane",    "Current"};
 
-// The section's tokens, and an error handler that notes an error and passes it on.
-class SectionScope {
+// The section's tokens, and errors noted.
+class SectionScope : public ioSectionScope {
  public:
-  explicit SectionScope(ioStream* stream) : mStream(stream) {
-    mSaved = ioSetCallbacks(
-        stream, [](int i) { return i >= 0 && i < kNumTokens ? kTokenNames[i] : nullptr; },
-        [this](int level, const char* text, const char* message) {
-          if (level >= kIoLevelError) mFailed = true;
-          return mSaved.errorHandler ? mSaved.errorHandler(level, text, message) : 0;
-        });
-  }
-  ~SectionScope() { ioRestoreCallbacks(mStream, mSaved); }
-  bool Failed() const { return mFailed; }
-  bool Fail(const char* message) {
-    ioError(mStream, kIoLevelError, "%s", message);
-    return false;
-  }
-
- private:
-  ioStream* mStream;
-  ioCallbacks mSaved;
-  bool mFailed = false;
+  explicit SectionScope(ioStream* stream)
+      : ioSectionScope(stream, [](int i) { return i >= 0 && i < kNumTokens ? kTokenNames[i] : nullptr; }) {}
 };
 
 bool Finite(double value) {
   return std::isfinite(value) && std::fabs(value) <= kModelFileMaxCoordinate;
-}
-
-// ---- Cameras ----
-
-bool WriteCamera(ioStream* s, const CameraRecord& c) {
-  bool ok = ioPrintf(s, "\t%d %d", static_cast<int>(c.valid), static_cast<int>(c.orthogonal));
-  for (const double* v : {c.eye, c.right, c.up, c.viewAxis}) ok = ok && ioPrintf(s, " %g %g %g", v[0], v[1], v[2]);
-  ok = ok && ioPrintf(s, " %g %g %g %g", double(c.fieldOfView), double(c.orthoHalfHeight), double(c.zoom),
-                      double(c.rotation2D));
-  for (float f : c.extents2D) ok = ok && ioPrintf(s, " %g", double(f));
-  for (float f : c.scroll) ok = ok && ioPrintf(s, " %g", double(f));
-  for (float f : c.contentSize) ok = ok && ioPrintf(s, " %g", double(f));
-  return ok;
-}
-
-bool ReadCamera(ioStream* s, CameraRecord& c) {
-  c.valid = ioReadInt(s) != 0 ? 1 : 0;
-  c.orthogonal = ioReadInt(s) != 0 ? 1 : 0;
-  bool ok = true;
-  for (double* v : {c.eye, c.right, c.up, c.viewAxis}) {
-    for (int i = 0; i < 3; ++i) {
-      v[i] = ioReadDouble(s);
-      ok = ok && Finite(v[i]);
-    }
-  }
-  for (float* f : {&c.fieldOfView, &c.orthoHalfHeight, &c.zoom, &c.rotation2D}) {
-    const double value = ioReadDouble(s);
-    ok = ok && Finite(value);
-    *f = static_cast<float>(value);
-  }
-  for (float* array : {c.extents2D + 0, c.extents2D + 1, c.extents2D + 2, c.extents2D + 3, c.scroll + 0, c.scroll + 1,
-                       c.contentSize + 0, c.contentSize + 1}) {
-    const double value = ioReadDouble(s);
-    ok = ok && Finite(value);
-    *array = static_cast<float>(value);
-  }
-  return ok;
 }
 
 // ---- The model ----
@@ -148,6 +94,48 @@ TourModel ModelOf(Poly* poly) {
 }
 
 }  // namespace detail_Tour
+
+// ---- Cameras in scenes ----
+
+// Doubles with 17 digits and floats with 9 read back bit for bit.
+bool WriteCameraRecord(ioStream* s, const CameraRecord& c) {
+  bool ok = ioPrintf(s, "\t%d %d", static_cast<int>(c.valid), static_cast<int>(c.orthogonal));
+  for (const double* v : {c.eye, c.right, c.up, c.viewAxis}) ok = ok && ioPrintf(s, " %.17g %.17g %.17g", v[0], v[1], v[2]);
+  ok = ok && ioPrintf(s, " %.9g %.9g %.9g %.9g", double(c.fieldOfView), double(c.orthoHalfHeight), double(c.zoom),
+                      double(c.rotation2D));
+  for (float f : c.extents2D) ok = ok && ioPrintf(s, " %.9g", double(f));
+  for (float f : c.scroll) ok = ok && ioPrintf(s, " %.9g", double(f));
+  for (float f : c.contentSize) ok = ok && ioPrintf(s, " %.9g", double(f));
+  return ok;
+}
+
+bool ReadCameraRecord(ioStream* s, CameraRecord& c) {
+  c.valid = ioReadInt(s) != 0 ? 1 : 0;
+  c.orthogonal = ioReadInt(s) != 0 ? 1 : 0;
+  bool ok = true;
+  for (double* v : {c.eye, c.right, c.up, c.viewAxis}) {
+    for (int i = 0; i < 3; ++i) {
+      v[i] = ioReadDouble(s);
+      ok = ok && detail_Tour::Finite(v[i]);
+    }
+  }
+  for (float* f : {&c.fieldOfView, &c.orthoHalfHeight, &c.zoom, &c.rotation2D}) {
+    const double value = ioReadDouble(s);
+    ok = ok && detail_Tour::Finite(value);
+    *f = static_cast<float>(value);
+  }
+  for (float* array : {c.extents2D + 0, c.extents2D + 1, c.extents2D + 2, c.extents2D + 3, c.scroll + 0, c.scroll + 1,
+                       c.contentSize + 0, c.contentSize + 1}) {
+    const double value = ioReadDouble(s);
+    ok = ok && detail_Tour::Finite(value);
+    *array = static_cast<float>(value);
+  }
+  // A camera that cannot see: axes not of unit length, no field of view, no zoom.
+  for (const double* v : {c.right, c.up, c.viewAxis}) {
+    ok = ok && std::fabs(std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]) - 1.0) < 1e-3;
+  }
+  return ok && c.fieldOfView > 0.0f && c.fieldOfView < 180.0f && c.zoom > 0.0f;
+}
 
 const char* GetTransitionName(int type) {
   if (type >= 0 && type < kTourFadeTypes) return detail_Tour::kTransitionNames[type];
@@ -496,7 +484,7 @@ bool Tour::Write(ioStream* stream, int indent) const {
     ok = ok && ioWriteToken(stream, kTokenDual, indent + 2) && ioPrintf(stream, "\t%d\n", m.showDual ? 1 : 0);
     for (const TourPane& pane : e.mPanes) {
       ok = ok && ioWriteToken(stream, kTokenPane, indent + 2) && ioPrintf(stream, "\t%d", pane.viewType) &&
-           WriteCamera(stream, pane.camera) && ioPrintf(stream, "\n");
+           WriteCameraRecord(stream, pane.camera) && ioPrintf(stream, "\n");
     }
     ok = ok && ioWriteToken(stream, kTokenEndEvent, indent) && ioPrintf(stream, "\n");
   }
@@ -619,7 +607,7 @@ bool Tour::Read(ioStream* stream, bool apply) {
             return scope.Fail("A tour event has too many panes");
           TourPane pane;
           pane.viewType = ioReadInt(stream);
-          if (!ReadCamera(stream, pane.camera)) return scope.Fail("A tour event's camera is out of range");
+          if (!ReadCameraRecord(stream, pane.camera)) return scope.Fail("A tour event's camera is out of range");
           event->mPanes.push_back(pane);
           break;
         }

@@ -47,6 +47,12 @@ const char* GetTransitionName(int type);
 // The type of a name, -1 when none.
 int FindTransitionByName(const char* text);
 
+// A pane's camera in a scene section: its fields in the record's order on the line
+// being written. Reading refuses (false) a coordinate that is not finite or beyond
+// the model file's bound.
+bool WriteCameraRecord(ioStream* stream, const CameraRecord& camera);
+bool ReadCameraRecord(ioStream* stream, CameraRecord& camera);
+
 // How an event makes its model again: a library entry (with the parameters of a
 // parametric one), else a vertex configuration, else the model's own vertices and
 // faces.

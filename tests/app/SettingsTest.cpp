@@ -27,7 +27,11 @@
 #include "render/GeomagStyle.h"
 #include "render/ModelDrawSettings.h"
 #include "render/NewView.h"
+#include "render/LightSets.h"
+#include "render/MouseThrow.h"
 #include "render/OpenGLView.h"
+#include "symmetry/SymOperations.h"
+#include "ui/Layouts.h"
 #include "stellation/StellationCell.h"
 #include "tests/support/TestSupport.h"
 
@@ -404,6 +408,87 @@ TEST_F(SettingsTest, UserFontSetupsRoundTrip) {
   NewFontSetup("Labels");
   SaveSettings();
   EXPECT_EQ(mStore->SubKeys(std::string(kKey) + "\\FontSetups"), std::vector<std::string>{"Labels"});
+}
+
+}  // namespace test_Settings
+
+namespace test_Settings {
+
+using namespace corvia;
+
+// Every stored value changed from its default, in the store as a run would have left
+// it: loading and saving again writes each of them back unchanged, so none is lost or
+// left at its default between two runs.
+TEST_F(SettingsTest, EveryStoredValueSurvivesARestart) {
+  const float rose[3] = {1.0f, 0.2f, 0.4f};
+  const float teal[3] = {0.0f, 0.6f, 0.6f};
+  const float olive[3] = {0.4f, 0.4f, 0.0f};
+  const std::vector<Stored> changed = {
+      {"DistUnits", 2u}, {"AngleUnits", 1u}, {"Version", 5004u}, {"NewStyleTitleBars", 0u}, {"Geomag", 1u},
+      {"EnableTransitions", 0u}, {"PivotAroundAxis", 1u}, {"RainbowColors", 1u}, {"ShowVerts", 1u},
+      {"ShowEdges", 1u}, {"ShowStelVerts", 1u}, {"ShowStelEdges", 1u}, {"SpheresAndCylinders", 1u},
+      {"SphereRadBasedOn", 1u}, {"SphereRad", FloatBits(0.5f)}, {"CylinderRad", FloatBits(0.25f)},
+      {"ShareMaterial", 1u}, {"SphereMaterial", 4u}, {"CylinderMaterial", 5u}, {"VertSize", FloatBits(5.0f)},
+      {"EdgeWidth", FloatBits(2.0f)}, {"Show Vertex Angles", 1u}, {"SphereColor", PackRegistryColor(rose)},
+      {"CylinderColor", PackRegistryColor(teal)}, {"VertColor", PackRegistryColor(olive)},
+      {"EdgeColor", PackRegistryColor(rose)}, {"BGColor", PackRegistryColor(teal)},
+      {"TitleColor", PackRegistryColor(olive)}, {"MidsphereColor", PackRegistryColor(rose)},
+      {"BGImage", std::string("/pictures/sky.png")}, {"BGImageFit", 3u}, {"BGImageAlpha", 40u},
+      {"UndoEnabled", 0u}, {"MaxUndoSize", 1000000u}, {"MinNumUndos", 3u}, {"MaxNumUndos", 50u},
+      {"AutoFrameStellation", 0u}, {"TabType", 2u}, {"TabSize", FloatBits(300.0f)}, {"Show3DTabs", 0u},
+      {"LeftMargin", 100u}, {"RightMargin", 200u}, {"TopMargin", 300u}, {"BottomMargin", 400u},
+      {"PrintLineWidth", 2u}, {"PrintCellLineWidth", 20u}, {"NetSpacing", 400u}, {"ShowMessages", 7u},
+      {"UseStencil", 0u}, {"AutoStencil", 0u}, {"HideFacetingDiagram", 0u}, {"HideFacetingVertices", 0u},
+      {"TopInfoItem", std::string("Dual")}, {"ExportFolder0", std::string("/exports/first")},
+      {"ExportFolder9", std::string("/exports/last")}, {"ExportOrientation", 1u}, {"ExportSameSizeAsView", 1u},
+      {"ExportFit", 0u}, {"ExportFitLoose", 1u}, {"ExportBorders", 1u}, {"ExportAspect", std::string("4/3")},
+      {"ExportHideText", 0u}, {"ExportOpen", 1u}, {"ExportWidth", 640u}, {"ExportHeight", 480u},
+      {"ExportOverSample", 3u}, {"ExportUnitScale", 1u}, {"ExportDPI", 300u}, {"ExportJPegQuality", 80u},
+      {"ExportIsAnimation", 1u}, {"ExportTour", 1u}, {"ExportEndAfterFinalFrame", 0u},
+      {"ExportNumRotations", std::string("2/7")}, {"Export4DRot", 0u}, {"ExportTiltAxis", std::string("15")},
+      {"ExportStartRatio", std::string("1/4")}, {"ExportEndRatio", std::string("3/4")},
+      {"ExportIsPreviewing", 0u}, {"ExportFps", 25u}, {"ExportInterlaceMethod", 1u}, {"ExportNumFrames", 90u},
+      {"ExportCompression", 1u}, {"ExportQuality", 75u}, {"ExportImageType", 1u},
+      {"BrowseCorv", std::string("/models")}, {"BrowseTour", std::string("/tours")},
+      {"BrowseExport", std::string("/exports")}, {"BrowseImage", std::string("/images")},
+      {"BrowseText", std::string("/texts")}, {"UpdateCheckUrl", std::string("http://127.0.0.1:9/check")},
+      {"CheckForUpdates", 0u}, {"LastUpdateCheckDay", 12345u},
+      // What the user chose of the panes and the stellations.
+      {"AllowMouseInertia", 0u}, {"StellationCriteria", 4u}, {"StellationOptions", 5u}, {"Layout", 5u},
+      {"LayoutViewTypes",
+       std::string("0;0,14;0,14,15;0,14,15;0,14,15;3,9,1,8;0,14,15,1;0,14,15,1;0,14,15,1,2;0,14,15,1,2;0,14,15,3,9,10")},
+  };
+  // What the test changes beyond the fixture's variables, put back at its end.
+  struct Restore {
+    bool inertia = IsMouseInertiaAllowed();
+    int32_t criteria = StellationCriteria;
+    uint32_t options = StellationOptions;
+    StartLayout start = GetStartLayout();
+    ~Restore() {
+      SetMouseInertiaAllowed(inertia);
+      SetStellationCriteria(criteria);
+      SetStellationOptions(options, true);
+      GetStartLayout() = start;
+      ApplyStartLayoutViewTypes();
+      SetRainbowColors(false);
+    }
+  } restore;
+  for (const Stored& row : changed) {
+    if (const auto* number = std::get_if<uint32_t>(&row.value)) {
+      mStore->SetNumber(kKey, row.name, *number);
+    } else {
+      mStore->SetString(kKey, row.name, std::get<std::string>(row.value).c_str());
+    }
+  }
+  LoadSettings();
+  // As the start-up applies it.
+  SetRainbowColors(GetAppSettings().rainbowColors);
+  EXPECT_FALSE(IsMouseInertiaAllowed());
+  EXPECT_EQ(StellationCriteria, kCriteriaMiller);
+  EXPECT_EQ(GetStartLayout().layout, kLayout4Grid);
+  mStore->Clear();
+  SaveSettings();
+  ExpectStored(changed);
 }
 
 }  // namespace test_Settings

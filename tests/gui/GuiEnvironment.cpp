@@ -1,9 +1,13 @@
 // wx start-up for the window tests: an application object without a main loop of
-// its own, assertions and log errors to stderr so that nothing waits for a person.
+// its own, assertions and log errors to stderr so that nothing waits for a person. A
+// critical message of the toolkit (GTK or GLib) fails the test during which it came.
+
+#include <dlfcn.h>
 
 #include <clocale>
 #include <cstdio>
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/init.h>
@@ -21,6 +25,27 @@ void FailOnAssert(const wxString& file, int line, const wxString& func, const wx
                 << file.utf8_string() << ":" << line << "): " << msg.utf8_string();
 }
 
+// The toolkit's log, reached through the library that wx has loaded (its headers are
+// not needed): g_log_set_default_handler and the signature of its handlers.
+using GLogFunction = void (*)(const char* domain, int level, const char* message, void* data);
+using SetDefaultHandler = GLogFunction (*)(GLogFunction handler, void* data);
+constexpr int kGLogLevelCritical = 1 << 3;
+GLogFunction gPreviousLogHandler = nullptr;
+
+// Every message is written as before; a critical one also fails the running test.
+void FailOnCritical(const char* domain, int level, const char* message, void* data) {
+  if (gPreviousLogHandler) gPreviousLogHandler(domain, level, message, data);
+  if (level & kGLogLevelCritical) {
+    ADD_FAILURE() << (domain ? domain : "") << "-CRITICAL: " << (message ? message : "");
+  }
+}
+
+void WatchToolkitLog() {
+  auto set = reinterpret_cast<SetDefaultHandler>(dlsym(RTLD_DEFAULT, "g_log_set_default_handler"));
+  ASSERT_NE(set, nullptr) << "the toolkit's log cannot be watched";
+  gPreviousLogHandler = set(FailOnCritical, nullptr);
+}
+
 class WxEnvironment : public ::testing::Environment {
 public:
   void SetUp() override {
@@ -33,6 +58,7 @@ public:
     delete wxLog::SetActiveTarget(new wxLogStderr);
     ASSERT_TRUE(wxTheApp->CallOnInit());
     std::setlocale(LC_NUMERIC, "C");
+    WatchToolkitLog();
   }
   void TearDown() override {
     if (wxTheApp) wxTheApp->OnExit();
@@ -44,3 +70,12 @@ public:
     ::testing::AddGlobalTestEnvironment(new WxEnvironment);
 
 }  // namespace
+
+// The watch itself: a critical message of the toolkit fails the test that sees it.
+TEST(GuiStartUp, ACriticalToolkitMessageFailsTheTest) {
+  using Log = void (*)(const char* domain, int level, const char* format, ...);
+  auto log = reinterpret_cast<Log>(dlsym(RTLD_DEFAULT, "g_log"));
+  ASSERT_NE(log, nullptr);
+  EXPECT_NONFATAL_FAILURE(log("CorviaTest", 1 << 3, "%s", "a test of the watch"),
+                          "CorviaTest-CRITICAL: a test of the watch");
+}

@@ -254,4 +254,37 @@ TEST_F(MouseThrowTest, OldStreamsHoldThousandthsAndNoAxis) {
   EXPECT_NEAR(t.mAxis[1], -0.6, 1e-6);
 }
 
+// Data cut short, or a list without its closing -1, end the reading with a message
+// (no endless loop on zeros read past the end); a whole record reads true.
+TEST_F(MouseThrowTest, CutDataEndsTheReadingWithAMessage) {
+  RecordingThrow t(7);
+  const std::filesystem::path file = corvia::testing::ScratchDir("cut-throws") / "scene";
+  const std::string whole = "42\t1.5\t-2.5\n0.6\t-0.8\t0\n\n-1\n";
+  const std::string cuts[] = {"42\t1.5\t-2.5\n0.6\t-0.8\t0\n\n", "42\t1.5\t-2.5\n0.6", "42\t1.5", ""};
+  auto read = [&file](const std::string& body, std::vector<std::string>& errors) {
+    ioStream* out = ioOpenWrite(file.c_str(), "Corvia", 8, 6, kIoModeAscii, nullptr, nullptr, nullptr);
+    ioPrintf(out, "%s", body.c_str());
+    ioClose(out);
+    ioStream* in = ioOpenRead(file.c_str(), "Corvia", 8, 6, nullptr,
+                              [&errors](int level, const char*, const char* message) {
+                                if (level >= kIoLevelError) errors.push_back(message);
+                                return 0;
+                              },
+                              nullptr, 0);
+    const bool result = ReadMouseThrowData(in, kThrowKindBound, false);
+    ioClose(in);
+    return result;
+  };
+  std::vector<std::string> errors;
+  EXPECT_TRUE(read(whole, errors));
+  EXPECT_TRUE(errors.empty());
+  for (const std::string& cut : cuts) {
+    errors.clear();
+    EXPECT_FALSE(read(cut, errors)) << cut;
+    ASSERT_FALSE(errors.empty()) << cut;
+    EXPECT_EQ(errors.back(), "The mouse-throw data are cut short (no closing -1)") << cut;
+  }
+  EXPECT_FALSE(t.IsActive());
+}
+
 }  // namespace test_MouseThrow
