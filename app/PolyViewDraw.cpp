@@ -33,6 +33,9 @@ namespace corvia {
 
 namespace detail_PolyViewDraw {
 
+// The pixels a fit keeps free round a model in a three-dimensional pane.
+constexpr int kModelFitMargin = 4;
+
 // The power law of the polygon offset: units through (1.2, 8000), (4.5, 200) and
 // (75, 6), linear in log-log scale on each segment.
 constexpr double kOffsetNearDistance = 1.2;
@@ -404,7 +407,12 @@ double CPolyView::GetGeometryRadius(bool withSpheres) const {
       // radius stand for it: the dual's reaches past 1.
       const double side = block && block->IsDual() && poly ? poly->GetRadius() : 1.0;
       const double made = block ? block->UpdateScale() : -1.0;
-      const double scale = made > 0.0 && std::isfinite(made) ? made : side;
+      double scale = made > 0.0 && std::isfinite(made) ? made : side;
+      // Unstellated, the pane draws the model's own faces, reaching to its corners; the
+      // compound draws them whenever its side is shown unstellated.
+      if (mViewType == kViewCompound || (block && FaceTypeBlock::IsOriginalStellation(block))) {
+        scale = std::max(scale, side);
+      }
       radius = mViewType == kViewFoldingNet ? 2.0 * scale : scale;
       break;
     }
@@ -438,6 +446,10 @@ void CPolyView::FitGeometryToView(int mode) {
     Invalidate(true);
     return;
   }
+  // A model's farthest corners lie on the sphere fitted: a few pixels are kept free
+  // round it. The flat panes leave room in their extents instead.
+  const int margin = Is3D() ? detail_PolyViewDraw::kModelFitMargin : 0;
+  SetPixelMargins(margin, margin);
   if (Is3D()) {
     ViewSphere(nullptr, GetGeometryRadius(true));
     return;
