@@ -191,17 +191,16 @@ void ExchangeChoices(Exchange& io) {
     SetStellationOptions(static_cast<uint32_t>(options) & kStoredStellationOptions, true);
   }
   StartLayout& start = GetStartLayout();
+  // Written: what the window shows, else what was read (the start layout itself stays
+  // as read).
+  int layout = start.layout;
   if (!loading && GetCurrentLayoutIndex() >= 0) {
     KeepShownViewTypes();
-    start.layout = GetCurrentLayoutIndex();
-    start.viewTypes.clear();
-    for (int layout = 0; layout < kNumLayouts; ++layout) {
-      for (int pane = 0; pane < kMaxPanes; ++pane) start.viewTypes.push_back(GetLayoutViewType(layout, pane));
-    }
+    layout = GetCurrentLayoutIndex();
+  } else if (!loading) {
+    ApplyStartLayoutViewTypes();
   }
-  int layout = start.layout;
   if (io.Int("Layout", layout) && loading && layout >= 0 && layout < kNumLayouts) start.layout = layout;
-  if (!loading) ApplyStartLayoutViewTypes();
   std::string views = FormatLayoutViewTypes();
   if (io.String("LayoutViewTypes", views) && loading) start.viewTypes = ParseLayoutViewTypes(views);
 }
