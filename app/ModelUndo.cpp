@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/PolyDoc.h"
+#include "core/Messages.h"
 #include "files/ModelFile.h"
 #include "files/ModelFileFormat.h"
 #include "model/Globals.h"
@@ -139,7 +140,10 @@ std::unique_ptr<UndoState> DocumentUndoModel::Capture() {
   // A document with no model yet has nothing to go back to.
   if (!poly || poly->mFaces.mCount == 0) return nullptr;
   auto state = std::make_unique<d::ModelSnapshot>();
-  if (!WriteModelToMemory(*poly, state->mData)) return nullptr;
+  if (!WriteModelToMemory(*poly, state->mData)) {
+    ShowError("The model could not be kept in memory, so this change cannot be undone.");
+    return nullptr;
+  }
   if (poly->mFileKeep) state->mKeep = *poly->mFileKeep;
   state->mShowDual = poly->mShowDual != 0;
   state->mSubSymmetry = poly->mFullSymGroup != nullptr && poly->mSymGroup != poly->mFullSymGroup;

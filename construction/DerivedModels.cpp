@@ -493,6 +493,8 @@ bool Poly::CreateFromLibraryEntry(PolyTemplate* polyTemplate, LibraryEntry* entr
     // Stored or generated coordinates; the face-list text stays with the model.
     std::string faceList;
     std::unique_ptr<SimplePoly> simple = entry->CreateSpringPoly(&faceList);
+    // A record without a face list has nothing to build; the others said why not.
+    if (!simple && faceList.empty()) entry->ShowNotAvailable();
     if (!simple || !simple->CreatePoly(this, false, false)) return false;
     SetDescription(CopyString(faceList.c_str()));
     return true;

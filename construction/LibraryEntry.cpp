@@ -176,12 +176,14 @@ std::unique_ptr<SimplePoly> LibraryEntry::CreatePoly(bool dual) {
   if (IsSpringBuilt() && (mFlags & kLibraryFamilyMask) == 0) {
     std::optional<std::string> text = GetFaceListText();
     if (!text || text->empty()) {
-      ShowError("The model \"%s\" is not available yet.", mName);
+      ShowNotAvailable();
       return nullptr;
     }
   }
   return BuildLibraryEntryModel(*this, dual);
 }
+
+void LibraryEntry::ShowNotAvailable() const { ShowError("The model \"%s\" is not available yet.", mName); }
 
 std::unique_ptr<SimplePoly> LibraryEntry::CreateSpringPoly(std::string* faceList) {
   if (!IsSpringBuilt()) return nullptr;

@@ -121,6 +121,8 @@ class LibraryEntry {
   // The model of a spring-built record; null when there is nothing to build. The
   // face-list text used goes to faceList when given.
   std::unique_ptr<SimplePoly> CreateSpringPoly(std::string* faceList);
+  // Says that the record carries no geometry to build.
+  void ShowNotAvailable() const;
 };
 
 // ---- Helpers on the entries' null-tolerant accessors ------------------------------

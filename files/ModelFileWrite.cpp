@@ -460,6 +460,9 @@ bool WriteModelToMemory(Poly& poly, std::string& data) {
   ioStream* s = ioOpenWrite(nullptr, nullptr, kModelFileVersionMajor, kModelFileVersionMinor, kIoModeMemory,
                             modelfile::TokenName, handler, &buffer);
   if (!s) return false;
+  // A large model reports as it goes; without a level of its own every report would
+  // read as a cancel.
+  ProgressScope progress;
   bool cancelled = false;
   const bool written = d::WriteModelStream(s, poly, *simple, handler, false, cancelled);
   if (!ioClose(s) || !written) return false;

@@ -125,8 +125,10 @@ std::unique_ptr<SimplePoly> Poly::Subdivide(uint32_t flags, int n) {
   ElementList* vertices = nullptr;
   GetParts(dual, &faces, &vertices, nullptr, nullptr);
 
-  // A lattice needs real corners; the sphere also needs no face through the centre.
-  if ((geodesic && mHasCentralFace) || detail_Subdivision::HasCornerAtInfinity(faces)) {
+  // A lattice needs real corners, and the model no faces through the centre (a
+  // hemi-polyhedron's): the sphere cannot push such a face out, and the lattices of
+  // the faces through the centre give no order of the pieces in their planes.
+  if (mHasCentralFace || detail_Subdivision::HasCornerAtInfinity(faces)) {
     if (dual) {
       ShowError("This operation may not be performed on a model with infinite faces");
     } else {

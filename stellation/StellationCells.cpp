@@ -36,6 +36,10 @@ bool AutoFrameStellation = true;
 namespace detail_StellationCells {
 
 constexpr int kMaxWalkSteps = 100000;
+// The planes leave a facet side that no cell can be closed on, or a cell with no
+// mirror image where the group asks for one.
+constexpr const char* kCellsDoNotClose =
+    "This model cannot be stellated: the planes of its faces do not close its cells.";
 // Cells made between progress reports.
 constexpr int kCellsPerReport = 256;
 // How far off a facet a point is taken to lie inside the cell on that side.
@@ -231,9 +235,11 @@ class CellBuilder {
       if (!existing) continue;
       if (mConflict) return nullptr;
       mConflict = true;
-      ShowInternalError(side.above ? "MakePermenantFacetArray: Creating cell %d\nFacet %s already has cell above (%d)."
-                                   : "MakePermenantFacetArray: Creating cell %d\nFacet %s already has cell below (%d).",
-                        mNumCells, side.facet->GetName(), StellationCell::GetIndex(existing));
+      // The walk across the 3D edges claims a region twice where several faces meet
+      // along one edge: the planes give no cells that this model can be stellated by.
+      ShowError("This model cannot be stellated: the regions that its face planes cut out of space overlap.\n"
+                "(Cell %d: facet %s already bounds cell %d %s it.)",
+                mNumCells, side.facet->GetName(), StellationCell::GetIndex(existing), side.above ? "above" : "below");
       return nullptr;
     }
     auto* cell = new StellationCell;
@@ -605,14 +611,14 @@ bool FaceTypeBlock::CreateCells() {
   // Overlapping cells were reported where they were found.
   if (builder.Conflicted()) return false;
   if (builder.MirrorFailed() || !mFirstCell) {
-    ShowInternalError("Stellation is not valid");
+    ShowError("%s", kCellsDoNotClose);
     return false;
   }
 
   if (!UpdateProgress(0.8, "Creating outer infinite cell.")) return false;
   mOuterCell = builder.MakeOuterCell();
   if (!mOuterCell) {
-    ShowInternalError("Stellation is not valid");
+    ShowError("%s", kCellsDoNotClose);
     return false;
   }
   // Every facet has a cell on both sides; a side not reached is outside.

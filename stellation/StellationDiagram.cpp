@@ -23,6 +23,8 @@ namespace corvia {
 namespace detail_StellationDiagram {
 
 constexpr const char* kInsertFailed = "InsertLine failed.  Maybe model is not accurate enough?";
+constexpr const char* kPlanesEncloseNothing =
+    "This model cannot be stellated: the planes of its faces do not enclose any space.";
 // A ring or a walk never has more members than this.
 constexpr int kMaxRingSteps = 100000;
 
@@ -530,7 +532,8 @@ bool DeleteOuterSegments(FaceType* type, bool quiet) {
   if (!type->mStellationPools || !type->mStellationPools->mBoundingLines[0]) return false;
   StellationDiagramPools& pools = *type->mStellationPools;
   if (type->mNumSegments <= 1) {
-    if (!quiet) ShowInternalError("Only one big segment");
+    // No other plane cuts this one: there is nothing to stellate.
+    if (!quiet) ShowError("%s", kPlanesEncloseNothing);
     return false;
   }
   // Every region with a corner on the square reaches beyond it: it is unbounded.
@@ -549,7 +552,7 @@ bool DeleteOuterSegments(FaceType* type, bool quiet) {
     } while (corner != s->mFirst && ++steps < kMaxRingSteps);
   }
   if (static_cast<int>(removed.size()) >= type->mNumSegments) {
-    if (!quiet) ShowInternalError("Stellation planes don't enclose any space");
+    if (!quiet) ShowError("%s", kPlanesEncloseNothing);
     return false;
   }
 

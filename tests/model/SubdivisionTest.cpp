@@ -199,9 +199,11 @@ TEST_F(SubdivisionTest, RefusedRequestsMakeNothing) {
   EXPECT_FALSE(ico.Subdivide(0, INT_MAX));
   EXPECT_EQ(CountErrorsContaining("Please enter a smaller number."), 2);
 
+  // Faces through the centre: neither division makes a model of them.
   ico.mHasCentralFace = 1;
   EXPECT_FALSE(ico.Subdivide(corvia::kSubdivideGeodesic, 2));
-  EXPECT_EQ(CountErrorsContaining("hemispherical faces\n(faces through the centre)"), 1);
+  EXPECT_FALSE(ico.Subdivide(0, 2));
+  EXPECT_EQ(CountErrorsContaining("hemispherical faces\n(faces through the centre)"), 2);
   ico.SetShowDual(true);
   EXPECT_FALSE(ico.Subdivide(corvia::kSubdivideGeodesic, 2));
   EXPECT_EQ(CountErrorsContaining("infinite faces"), 1);
