@@ -44,7 +44,8 @@ constexpr int kUndoFacetedModel = 4;
 // The help of the augmentation preview, shown in its pane until the first step.
 constexpr const char* kPreviewHelp =
     "AUGMENTATION PREVIEW\n\nLeft/Right arrows --- Change orientation of added model\n"
-    "Up/Down arrows --- Change matching face of added model\nEnter --- Accept\nEsc --- Cancel";
+    "Up/Down arrows --- Change matching face of added model\nLeft-drag --- Change height of added model\n"
+    "Right-drag --- Explode or unexplode added model\nEnter --- Accept\nEsc --- Cancel";
 
 // The augmentation whose preview the pane shows; null when it shows none.
 Augmentation* PreviewOf(const CPolyView* pane) {
@@ -293,6 +294,10 @@ bool CPolyView::OnPaneKey(int key, int modifiers) {
   if (!poly || mViewType == kNoViewType || (modifiers & kModifierShift)) return false;
   const bool ctrl = (modifiers & kModifierCtrl) != 0;
   if (Augmentation* preview = PreviewOf(this); preview && !ctrl) {
+    if (key == kPaneKeyLeft || key == kPaneKeyRight || key == kPaneKeyUp || key == kPaneKeyDown ||
+        key == kPaneKeyReturn || key == kPaneKeyEscape) {
+      ClearMessage();
+    }
     switch (key) {
       case kPaneKeyLeft:
         preview->PreviousOrientation();
