@@ -111,10 +111,15 @@ bool HasDrawnFacets(const Poly* poly) {
   return false;
 }
 
-// The facet being drawn joins the finished ones.
-void FinishDrawnFacet(Poly* poly) {
+// The facet being drawn joins the finished ones, once it has the three corners of a
+// polygon.
+void FinishDrawnFacet(CPolyView* pane, Poly* poly) {
   const DrawnPolygon* open = poly->mCurrentDrawnPolygon;
   if (!open || !open->ring) return;
+  if (open->ring->next == open->ring || open->ring->next->next == open->ring) {
+    NewView::SetMessage(pane, "%s", "A facet needs at least three vertices");
+    return;
+  }
   poly->FinishDrawnPolygon(true, true);
 }
 
@@ -269,7 +274,7 @@ bool CPolyView::OnCaptionButton(int, int command, int) {
       if (preview) preview->StepMatchingFace(command == kCaptionMatchOn ? 1 : -1);
       return true;
     case kCaptionAccept:
-      preview ? ApplyAugmentation(preview) : FinishDrawnFacet(poly);
+      preview ? ApplyAugmentation(preview) : FinishDrawnFacet(this, poly);
       return true;
     case kCaptionCancel:
       preview ? preview->Reset() : ClearDrawnFacets(poly);
