@@ -54,11 +54,6 @@ Augmentation* PreviewOf(const CPolyView* pane) {
   return augmentation && augmentation->mView == pane ? augmentation : nullptr;
 }
 
-bool IsStellationType(ViewType code) {
-  return code == kViewStellationOfBase || code == kViewStellationOfDual || code == kViewFaceOfStellation ||
-         code == kViewStellationDiagram || code == kViewCellDiagram;
-}
-
 bool IsFacetingType(ViewType code) {
   return code == kViewFacetingPreview || code == kViewFacetingDiagram;
 }
