@@ -89,31 +89,6 @@ void UpdateSelectNone(CommandUi& ui) {
   ui.enabled = poly && (poly->mSelectedItem || poly->mSelectedElement || poly->IsEdgeSelected());
 }
 
-void StepFaceType(int step) {
-  Poly* poly = CurrentPoly();
-  if (!poly) return;
-  FaceTypeBlock* block = poly->GetShownBlock();
-  const int count = block ? block->CountFaceTypes() : 0;
-  if (count <= 1) {
-    platform::Services().views->SetPaneMessage(poly->mShowDual ? "There is only one type of vertex"
-                                                                 : "There is only one type of face");
-    return;
-  }
-  const PolyElement* current = poly->GetCurrentFace();
-  int index = FaceType::GetIndex(current ? current->mType : nullptr);
-  index = index < 0 ? (step > 0 ? 0 : count - 1) : ((index + step) % count + count) % count;
-  // Types without faces of their own are passed over.
-  for (int tries = 0; tries < count; ++tries) {
-    FaceType* type = block->GetFaceType(index);
-    if (type && type->mFirstFace) {
-      poly->SelectFace(type->mFirstFace, false);
-      break;
-    }
-    index = ((index + step) % count + count) % count;
-  }
-  Redraw();
-}
-
 // ---- Colours of single items, types and everything ---------------------------------------
 
 enum class Scope { kItem, kType, kAll };
@@ -508,8 +483,8 @@ constexpr uint32_t kRhombicDodecahedralMask = 0xE00000;
 std::vector<DocCommand> MakeTable() {
   return {
       {32869, SelectNone, UpdateSelectNone},
-      {32931, [] { StepFaceType(1); }, NeedsModel, ElementWords::kCell},
-      {32932, [] { StepFaceType(-1); }, NeedsModel, ElementWords::kCell},
+      {32931, [] { doc_commands::StepElementType(1, false); }, NeedsModel, ElementWords::kCell},
+      {32932, [] { doc_commands::StepElementType(-1, false); }, NeedsModel, ElementWords::kCell},
       {32983, [] { SetRainbowColors((GetRainbowFlags() & kRainbowColors) == 0); },
        [](CommandUi& ui) { Mark(ui, (GetRainbowFlags() & kRainbowColors) != 0); }},
       {33116, [] { ReplaceColourThroughout(false); }, NeedsFaceOrEdge, ElementWords::kEdgeOrVertex},
@@ -576,5 +551,38 @@ const std::vector<DocCommand>& GetColorDisplayCommands() {
   static const std::vector<DocCommand> table = detail_DocCommandsColor::MakeTable();
   return table;
 }
+
+namespace doc_commands {
+
+void StepElementType(int step, bool otherSide) {
+  Poly* poly = CurrentPoly();
+  if (!poly) return;
+  const bool faces = (poly->mShowDual != 0) == otherSide;
+  FaceTypeBlock* block = poly->GetShownBlock();
+  if (otherSide) block = poly->mShowDual ? poly->mBaseBlock.get() : poly->mDualBlock.get();
+  const int count = block ? block->CountFaceTypes() : 0;
+  if (count <= 1) {
+    platform::Services().views->SetPaneMessage(faces ? "There is only one type of face"
+                                                     : "There is only one type of vertex");
+    return;
+  }
+  const PolyElement* current = otherSide ? poly->GetOtherCurrentFace() : poly->GetCurrentFace();
+  int index = FaceType::GetIndex(current ? current->mType : nullptr);
+  index = index < 0 ? (step > 0 ? 0 : count - 1) : ((index + step) % count + count) % count;
+  // Types without elements of their own are passed over.
+  for (int tries = 0; tries < count; ++tries) {
+    FaceType* type = block->GetFaceType(index);
+    if (type && type->mFirstFace) {
+      // An element of the other side is selected as what it is there (a vertex of the
+      // base, or a face of the dual), which keeps the side the document shows.
+      poly->SelectFace(type->mFirstFace, otherSide);
+      break;
+    }
+    index = ((index + step) % count + count) % count;
+  }
+  Redraw();
+}
+
+}  // namespace doc_commands
 
 }  // namespace corvia

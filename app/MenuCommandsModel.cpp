@@ -14,6 +14,8 @@
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/Subdivision.h"
+#include "platform/Services.h"
+#include "platform/UndoHooks.h"
 #include "render/DisplaySettings.h"
 #include "stellation/FaceTypeBlock.h"
 #include "stellation/Faceting.h"
@@ -76,28 +78,19 @@ FaceTypeBlock* StellatedShownBlock() {
   return block->IsStellated() && block->mFirstCell ? block : nullptr;
 }
 
-// Runs a change of the cells as one undo step.
-template <typename Change>
-void ChangeCells(Change change) {
-  FaceTypeBlock* block = StellatedShownBlock();
-  if (!block) return;
-  AddStellationUndo(block);
-  change(block);
-  CloseStellationUndo();
-  doc_commands::Redraw();
-}
+using doc_commands::ChangeStellationCells;
 
 void NextStellation() {
-  ChangeCells([](FaceTypeBlock* block) { block->NextStellation(); });
+  ChangeStellationCells([](FaceTypeBlock* block) { block->NextStellation(); });
 }
 void PreviousStellation() {
-  ChangeCells([](FaceTypeBlock* block) { block->PreviousStellation(); });
+  ChangeStellationCells([](FaceTypeBlock* block) { block->PreviousStellation(); });
 }
 void OriginalStellation() {
-  ChangeCells([](FaceTypeBlock* block) { block->ApplyCellFlags(); });
+  ChangeStellationCells([](FaceTypeBlock* block) { block->ApplyCellFlags(); });
 }
 void FillInaccessibleCells() {
-  ChangeCells([](FaceTypeBlock* block) { block->FillInaccessibleCells(); });
+  ChangeStellationCells([](FaceTypeBlock* block) { block->FillInaccessibleCells(); });
 }
 
 // Original Polyhedron is there to go back to once the cells differ from the model's.
@@ -158,6 +151,16 @@ void SetBrowseMode() {
 template <int kMode>
 void UpdateBrowseMode(CommandUi& ui) {
   Mark(ui, GetFacetingSettings().browseMode == kMode);
+}
+
+// Counts the facetings of the shown side under the criteria and reports them; the
+// search leaves the last faceting it found drawn, which undo takes back.
+void EnumerateFacetings() {
+  Faceting* faceting = GetCurrentFaceting();
+  if (!faceting) return;
+  platform::Services().undo->AddUndo(kUndoDrawnPolygons, 0);
+  faceting->EnumerateAndReport();
+  doc_commands::Redraw();
 }
 
 void AskMinFacetTypes() {
@@ -222,6 +225,7 @@ std::vector<DocCommand> MakeCommands() {
       {kCriteriaCommands[1], SetCriteria<1>, UpdateCriteria<1>},
       {kCriteriaCommands[2], SetCriteria<2>, UpdateCriteria<2>},
       {kCriteriaCommands[3], SetCriteria<3>, UpdateCriteria<3>},
+      {kCmdFacetingEnumerate, EnumerateFacetings, EnableWithModel},
       {kCmdFacetingMinTypes, AskMinFacetTypes, UpdateMinFacetTypes},
       {kCmdFacetingMaxTypes, AskMaxFacetTypes, UpdateMaxFacetTypes},
       {kCmdFacetingPartial, ToggleOption<kFacetingAcceptPartial>, UpdateOption<kFacetingAcceptPartial>},
@@ -242,5 +246,19 @@ const std::vector<DocCommand>& GetModelMenuCommands() {
   static const std::vector<DocCommand> commands = detail_MenuCommandsModel::MakeCommands();
   return commands;
 }
+
+namespace doc_commands {
+
+bool ChangeStellationCells(void (*change)(FaceTypeBlock* block)) {
+  FaceTypeBlock* block = detail_MenuCommandsModel::StellatedShownBlock();
+  if (!block) return false;
+  AddStellationUndo(block);
+  change(block);
+  CloseStellationUndo();
+  Redraw();
+  return true;
+}
+
+}  // namespace doc_commands
 
 }  // namespace corvia

@@ -91,6 +91,9 @@ class CPolyDoc final : public DocumentAccess {
   uint32_t GetPaneViewType(OpenGLView* view) override;
   bool GetPanePolyNames(OpenGLView* view, std::string* name, std::string* dualName) override;
   void ApplySphereCylinderOptions() override;
+  // The augmented model replaces the current one as one undo step.
+  bool PerformAugmentation(OpenGLView* view, uint32_t options, Augmentation* augmentation) override;
+  void EndAugmentationPreview(OpenGLView* view) override;
 
   // The information bar marks the type of the selected element.
   void MarkSelectedType(int kind, int typeNumber, bool dual) override;

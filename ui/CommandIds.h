@@ -86,6 +86,7 @@ constexpr int kCmdShowEdgeNumbers = 33606;
 constexpr int kCmdShowEdgeTypeNumbers = 33607;
 constexpr int kCmdShowFaceletNumbers = 33608;
 constexpr int kCmdShowFaceletTypeNumbers = 33609;
+constexpr int kCmdFacetingEnumerate = 33620;
 
 // ---- The scale commands of the active pane (reached from the information tree) ----
 constexpr int kCmdScaleMidradius = 33630;

@@ -325,6 +325,8 @@ std::vector<CommandInfo> MakeTable() {
       {32864, "S&tellation > Enumerate Slowly (One By One)...", "", "", OUT},
 
       // ---- Faceting ----
+      {kCmdFacetingEnumerate, "F&aceting > Enumerate Facetings...", "", "", 0},
+      Sep("F&aceting"),
       {kCmdFacetingIsohedral, "F&aceting > Faceting Criteria > Isohedral", "", "", R},
       {kCmdFacetingTidyAndDuals, "F&aceting > Faceting Criteria > Tidy Facetings && Duals", "", "", R},
       {kCmdFacetingTidy, "F&aceting > Faceting Criteria > Tidy Facetings", "", "", R},
@@ -585,6 +587,15 @@ bool ParseAccelerator(const char* text, int& flags, int& key) {
     return true;
   }
   return false;
+}
+
+int FindCommandOfKey(int flags, int key) {
+  for (const CommandInfo& info : GetCommandTable()) {
+    if (info.id == kCommandSeparator || (info.flags & (kCommandTakenOut | kCommandAccelShownOnly))) continue;
+    int f = 0, k = 0;
+    if (ParseAccelerator(info.accel, f, k) && f == flags && k == key) return info.id;
+  }
+  return 0;
 }
 
 }  // namespace corvia

@@ -88,5 +88,9 @@ enum AccelKey : int {
   kKeyF1,  // F1 to F12 follow
 };
 bool ParseAccelerator(const char* text, int& flags, int& key);
+// The command whose accelerator is the key with the flags, as a key press reaches the
+// program; 0 when none is (commands taken out of the menus, and accelerators shown in
+// an item for another command, are not looked at).
+int FindCommandOfKey(int flags, int key);
 
 }  // namespace corvia
