@@ -153,6 +153,9 @@ struct KnownFault {
   const char* operation;
   const char* problem;
 };
+// A gap between progress reports, however long: its length depends on the machine,
+// so such an entry is neither matched by its seconds nor required to happen.
+constexpr const char* kSlow = "without a progress report";
 constexpr KnownFault kKnownFaults[] = {
     // The mirror partner search of the face-type set-up fails on models whose faces
     // coincide or pass through one another's edges.
@@ -168,7 +171,7 @@ constexpr KnownFault kKnownFaults[] = {
     {"geodesic sphere 8", "morph by tilting to rectification", "internal error \"FindMirrorPartner"},
     {"geodesic sphere 8", "morph by tilting triangles", "internal error \"FindMirrorPartner"},
     {"geodesic sphere 16", "morph by tilting to rectification", "internal error \"FindMirrorPartner"},
-    {"geodesic sphere 16", "morph by tilting to rectification", "1."},
+    {"geodesic sphere 16", "morph by tilting to rectification", kSlow},
     {"record 23 ", "antiprisms", "internal error \"Can't match coplanar face order"},
     // The nets of stellated surfaces whose facelet types are not whole orbits of the
     // flat regions the generator joins first.
@@ -186,7 +189,7 @@ constexpr KnownFault kKnownFaults[] = {
     {"record 245 ", "nets", "internal error \"CreateFromFaceType"},
     {"record 248 ", "nets", "internal error \"CreateFromFaceType"},
     {"record 246 ", "nets", "internal error \"CreateFromVert"},
-    {"geodesic sphere 16", "nets", "2."},
+    {"geodesic sphere 16", "nets", kSlow},
     // Stellation set-up faults on two models whose faces meet four at an edge.
     {"record 75 ", "nets", "internal error \"SetNeighPointers"},
     {"record 75 ", "nets", "refused without a word"},
@@ -199,7 +202,9 @@ bool IsKnownFault(const std::string& model, const std::string& operation, const 
                   std::vector<bool>& met) {
   for (size_t i = 0; i < std::size(kKnownFaults); ++i) {
     const KnownFault& fault = kKnownFaults[i];
-    if (model.rfind(fault.model, 0) == 0 && operation == fault.operation && problem.rfind(fault.problem, 0) == 0) {
+    const bool slow = fault.problem == kSlow;
+    const bool matches = slow ? problem.find(kSlow) != std::string::npos : problem.rfind(fault.problem, 0) == 0;
+    if (model.rfind(fault.model, 0) == 0 && operation == fault.operation && matches) {
       met[i] = true;
       return true;
     }
@@ -282,7 +287,7 @@ class Sweep {
   std::vector<std::string> KnownFaultsNotMet() const {
     std::vector<std::string> list;
     for (size_t i = 0; i < std::size(kKnownFaults); ++i) {
-      if (!mKnownMet[i])
+      if (!mKnownMet[i] && kKnownFaults[i].problem != kSlow)
         list.push_back(std::string(kKnownFaults[i].model) + ", " + kKnownFaults[i].operation + ": " +
                        kKnownFaults[i].problem);
     }
