@@ -22,7 +22,6 @@
 #include <string>
 #include <vector>
 
-#include "app/PaneModeCommands.h"
 #include "app/PolyApp.h"
 #include "app/PolyDoc.h"
 #include "app/PolyPrintout.h"
@@ -44,13 +43,14 @@
 #include "tests/gui/PrintTestSupport.h"
 #include "tests/gui/ProgramTestSupport.h"
 #include "tests/support/TestSupport.h"
+#include "ui/CommandTable.h"
+#include "ui/InfoBar.h"
 #include "ui/PaneWindow.h"
 #include "ui/WxDeviceContext.h"
 
 namespace test_PrintedPages {
 
 using namespace corvia;
-using corvia::testing::YieldFor;
 using corvia::testing::YieldUntil;
 
 // The pages are read back at this resolution: a pixel is 0.17 mm.
@@ -441,10 +441,39 @@ class PrintedPagesTest : public ::testing::Test {
     ASSERT_TRUE(Doc()->OpenModelByNameOrSymbol(model)) << model;
     WaitForModel();
   }
-  // The model's radius on paper, set as the information bar's radius item sets it.
+  // The line of the information bar that shows the model's radius on paper.
+  static std::string RadiusLine() {
+    InfoBar* bar = GetInfoBar();
+    const wxTreeItemId item =
+        bar && bar->GetTree() ? FindItemInTree(bar->GetTree(), kInfoBaseRadius, true) : wxTreeItemId();
+    return item.IsOk() ? bar->GetTree()->GetItemText(item).utf8_string() : "";
+  }
+  // The model's radius on paper, set as a user sets it: the information bar shows the
+  // radius, its menu offers "Edit base radius...", whose command asks for the new
+  // value in the distance unit.
   static void SetRadius(double centimetres) {
-    ASSERT_TRUE(ScaleModelTo(ScaleMeasure::BaseRadius, centimetres));
+    char before[64], after[64];
+    std::snprintf(before, sizeof before, "Radius: %g", GetUnitSettings().mLengthScale);
+    std::snprintf(after, sizeof after, "Radius: %g", centimetres);
+    YieldUntil([&] { return RadiusLine() == before; });
+    ASSERT_EQ(RadiusLine(), before);
+    const auto entries = InfoTree::GetMenuEntries(kInfoBaseRadius);
+    ASSERT_EQ(entries.size(), 1u);
+    ASSERT_EQ(entries[0].second, "Edit base radius...");
+    auto& messages = corvia::testing::Platform().messages;
+    const size_t prompts = messages.TextPrompts().size();
+    messages.QueueText(std::to_string(centimetres));
+    wxCommandEvent event(wxEVT_MENU, ToWxId(GetInfoEditCommand(kInfoBaseRadius)));
+    NewFrame* frame = GetMainFrame();
+    ASSERT_NE(frame, nullptr);
+    event.SetEventObject(frame);
+    frame->GetEventHandler()->ProcessEvent(event);
+    ASSERT_EQ(messages.TextPrompts().size(), prompts + 1);
+    EXPECT_EQ(messages.TextPrompts().back().rfind("Enter new base radius (cm)", 0), 0u)
+        << messages.TextPrompts().back();
     ASSERT_DOUBLE_EQ(GetUnitSettings().mLengthScale, centimetres);
+    YieldUntil([&] { return RadiusLine() == after; });
+    EXPECT_EQ(RadiusLine(), after);
   }
   static Model3D* NetModel() {
     FaceTypeBlock* block = NetPane()->GetShownBlock(false);
@@ -490,31 +519,39 @@ TEST_F(PrintedPagesTest, IcosidodecahedronAndGreatDodecahedron) {
 
   // The facelets of the net on screen show the colours that the paper shows.
   CPolyView* pane = NetPane();
-  pane->Invalidate(true);
-  pane->UpdateNow();
-  YieldFor(50);
-  const wxImage screen = corvia::testing::ScreenPixels(static_cast<PaneWindow*>(pane->GetWindow())->GetCanvas());
   Model3D* model = NetModel();
   ASSERT_NE(model, nullptr);
   ASSERT_NE(model->mCurrentNet, nullptr);
-  int onScreen = 0;
-  for (const Face3D* f = model->mCurrentNet->first; f; f = f->mNextInNet) {
-    double centroid[2] = {0.0, 0.0};
-    const int n = f->GetNumEdges();
-    for (int i = 0; i < n; ++i) {
-      centroid[0] += f->mEdges[i].unfolded[0] / n;
-      centroid[1] += f->mEdges[i].unfolded[1] / n;
+  // The facelets whose centroid shows their colour on screen, and the other colours.
+  std::vector<std::string> others;
+  auto shownOnScreen = [&] {
+    others.clear();
+    pane->Invalidate(true);
+    pane->UpdateNow();
+    const wxImage screen = corvia::testing::ScreenPixels(static_cast<PaneWindow*>(pane->GetWindow())->GetCanvas());
+    int shown = 0;
+    for (const Face3D* f = model->mCurrentNet->first; f; f = f->mNextInNet) {
+      double centroid[2] = {0.0, 0.0};
+      const int n = f->GetNumEdges();
+      for (int i = 0; i < n; ++i) {
+        centroid[0] += f->mEdges[i].unfolded[0] / n;
+        centroid[1] += f->mEdges[i].unfolded[1] / n;
+      }
+      double window[2];
+      pane->ModelToWindow2D(window, centroid);
+      const int x = static_cast<int>(window[0]), y = static_cast<int>(window[1]);
+      if (x < 0 || y < 0 || x >= screen.GetWidth() || y >= screen.GetHeight()) continue;
+      const std::array<int, 3> c = {screen.GetRed(x, y), screen.GetGreen(x, y), screen.GetBlue(x, y)};
+      if (CloseColour(c, Channels(f->GetColor()), kColourTolerance)) {
+        ++shown;
+      } else {
+        others.push_back(std::to_string(c[0]) + ", " + std::to_string(c[1]) + ", " + std::to_string(c[2]));
+      }
     }
-    double window[2];
-    pane->ModelToWindow2D(window, centroid);
-    const int x = static_cast<int>(window[0]), y = static_cast<int>(window[1]);
-    if (x < 0 || y < 0 || x >= screen.GetWidth() || y >= screen.GetHeight()) continue;
-    const std::array<int, 3> shown = {screen.GetRed(x, y), screen.GetGreen(x, y), screen.GetBlue(x, y)};
-    EXPECT_TRUE(CloseColour(shown, Channels(f->GetColor()), kColourTolerance))
-        << "(" << shown[0] << ", " << shown[1] << ", " << shown[2] << ")";
-    ++onScreen;
-  }
-  EXPECT_EQ(onScreen, 32);
+    return shown;
+  };
+  YieldUntil([&] { return shownOnScreen() == 32; });
+  EXPECT_EQ(shownOnScreen(), 32) << ::testing::PrintToString(others);
 
   // Twenty copies of the great dodecahedron's net, valley folds among their folds.
   Open("Great Dodecahedron");
