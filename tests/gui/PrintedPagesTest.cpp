@@ -417,12 +417,14 @@ class PrintedPagesTest : public ::testing::Test {
     ASSERT_TRUE(mFrame->IsShownOnScreen());
     WaitForModel();
     mUnits = GetUnitSettings();
+    mPaper = GetPrintData().GetPaperId();
     // Margins of a centimetre all round, which no net may reach into.
     GetUnitSettings().SetMargins(1.0, 1.0, 1.0, 1.0);
   }
 
   void TearDown() override {
     GetUnitSettings() = mUnits;
+    GetPrintData().SetPaperId(mPaper);
     corvia::testing::Platform().messages.Clear();
     mProgram.reset();
   }
@@ -500,6 +502,7 @@ class PrintedPagesTest : public ::testing::Test {
   std::unique_ptr<corvia::testing::RunningProgram> mProgram;
   wxFrame* mFrame = nullptr;
   UnitSettings mUnits;
+  wxPaperSize mPaper = wxPAPER_NONE;
   // The pages printed last.
   std::vector<wxImage> mPages;
 };
@@ -775,7 +778,6 @@ TEST_F(PrintedPagesTest, ThePreviewShowsThePrintedPages) {
   ASSERT_TRUE(GetPane(1)->SetViewType(kViewFaceOfStellation, false));
   compare(GetPane(1), "face", 0.01, 0.05);
   ASSERT_EQ(mPages.size(), 1u);
-  EXPECT_GT(ColoursMissingFromScreen(mPages[0], GetPane(1)), -1);
   EXPECT_EQ(ColoursMissingFromScreen(mPages[0], GetPane(1)), 0);
   // The model's pane as an image of the page.
   compare(GetPane(0), "model", 0.05, 1.0);
