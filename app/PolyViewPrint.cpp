@@ -395,6 +395,15 @@ int CPolyView::CountPrintPages(const int32_t* rect) {
     for (uint32_t packed : model->GetNetColors()) {
       if (Net* net = model->FindNetByColor(packed)) colours.push_back(net->GetColor());
     }
+    // Every net must fall under one of the colours, or it would be left off the paper.
+    for (const NetType* type = model->mNetTypes; type && !colours.empty(); type = type->next) {
+      for (int n = 0; n < type->numNets; ++n) {
+        const float* c = type->nets[n].GetColor();
+        auto same = [c](const float* k) { return c[0] == k[0] && c[1] == k[1] && c[2] == k[2]; };
+        if (type->nets[n].first && std::none_of(colours.begin(), colours.end(), same)) colours.clear();
+        if (colours.empty()) break;
+      }
+    }
   }
   if (colours.empty()) colours.push_back(nullptr);
   NetPage* last = nullptr;
