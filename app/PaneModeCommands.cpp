@@ -256,7 +256,12 @@ void AskAndScale(ScaleMeasure which) {
   char answer[kAnswerSize];
   std::snprintf(answer, sizeof answer, "%.15g",
                 measure.value * std::pow(GetUnitSettings().mLengthScale, measure.dimension));
-  if (!AskText(PromptOf(which), answer, kAnswerSize, 0) || !IsValidEquation(answer, true)) return;
+  // The value is in the distance unit that the information bar shows lengths in.
+  const char* unit = UnitSettings::GetDistanceUnitName(GetUnitSettings().mDistanceUnit);
+  const char* power = measure.dimension == 2 ? "square " : measure.dimension == 3 ? "cubic " : "";
+  char prompt[kAnswerSize * 2];
+  std::snprintf(prompt, sizeof prompt, "%s (%s%s)", PromptOf(which), power, unit);
+  if (!AskText(prompt, answer, kAnswerSize, 0) || !IsValidEquation(answer, true)) return;
   ScaleModelTo(which, EvaluateEquation(answer, true));
 }
 

@@ -26,6 +26,7 @@ class FaceTypeBlock;
 class Model3D;
 class Poly;
 class PolyElement;
+struct StellationFacet;
 struct GLBitmap;
 struct Transform3D;
 class NetPage;
@@ -243,6 +244,8 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   void PrintDoubleArrow(const double* from, const double* to, double size);
   void PrintDot(const double* centre, double radius);
   void PrintClippedPolygon(const double* a, const double* b, const double* c);
+  // A line drawn in dashes by a line stipple's bits, one bit per printed pixel from a.
+  void PrintStippledLine(const double* a, const double* b, uint16_t pattern);
   // Sets the pane's 2D extents to the model, unless it has its own.
   void FitPaneToModel();
   // Nets printed in the construction-toy style.
@@ -256,6 +259,8 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   // Whether the pane prints through its own page drawing rather than as an image.
   bool PrintsWithPageDrawing() const;
   void EndPrinting();
+  // The pages of nets that the last count made (null when there are none).
+  const NetPage* GetPrintedPages() const { return mPrintedPages; }
 
   // ---- PrintPage ------------------------------------------------------------------------------
   DeviceContext& GetDC() override;
@@ -419,6 +424,13 @@ double PolygonOffsetUnits(double distance, bool orthogonal);
 // A light facet or cell colour darkened for the flat panes: red and green both above
 // 0.8 scale all three parts by 0.8 / max(red, green).
 void LightenDiagramColour(float* rgb);
+// The colour of a facet in the face panes, on screen and on paper: its draw state's in
+// the face of the stellation, else the face's (its back's for a facet facing down),
+// lightened for the flat panes.
+void GetFacePaneFacetColour(const StellationFacet* facet, const PolyElement* face, bool ofStellation, float* rgb);
+// The element's polygon: each corner's dual point in the element's own frame (x, y
+// pairs).
+std::vector<double> GetElementPolygon2D(const PolyElement* element);
 // The 2D extents (left, top, right, bottom) of the cell diagram.
 void GetCellDiagramExtents(int numCellTypes, int maxCellsPerType, float* extents);
 

@@ -352,7 +352,7 @@ void Face3D::DrawEdgesAndVertices(Model3D* model, int mode, double scale) {
 void NetTab::DrawFilled(int mode, double scale, bool highlighted) const {
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view || numIndices <= 0) return;
-  const float grey = highlighted ? 1.0f : 0.7f;
+  const float grey = highlighted ? 1.0f : kTabFillGrey;
   view->SetMaterialColorRGB(grey, grey, grey);
   if (mode == kFaceletDrawFolded) glNormal3dv(normal);
   glBegin(GL_TRIANGLES);

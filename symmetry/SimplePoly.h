@@ -285,7 +285,8 @@ class SimplePoly {
   uint32_t flags = 0;
   // Face to become the current face type of the new Poly (index; -1 none).
   int32_t currentFace = kNoIndex;
-  // Model length scale.
+  // Model length scale: the paper length of one model unit, in distance units; a new
+  // model starts with the unit settings' scale, and CreatePoly hands it back to them.
   double scale = 1.0;
   // The vertex configuration the model was built from, when it is known (a model read
   // back from a file); not owned. CreatePoly hands it to the Poly before the face types
