@@ -527,8 +527,11 @@ void ReadModelBody(Reader& r) {
         r.out->tookBranch = ioReadBool(r.s);
         break;
       case kTokLengthScale: {
-        double scale;
-        if (r.ReadFinite(scale) && scale <= 0.0) return void(r.Fail("The length scale is not positive"));
+        // Any positive length the writer can write is read back: a model derived from
+        // one far out of scale carries a scale far from 1, and its file must open.
+        const double scale = ioReadDouble(r.s);
+        if (!r.Ok()) return;
+        if (!(scale > 0.0 && std::isfinite(scale))) return void(r.Fail("The length scale is not positive"));
         simple.scale = scale;
         r.out->hasLengthScale = true;
         break;
