@@ -2,6 +2,7 @@
 
 #include "app/WindowServices.h"
 
+#include <wx/control.h>
 #include <wx/cursor.h>
 #include <wx/frame.h>
 #include <wx/menu.h>
@@ -111,7 +112,8 @@ void BuildRodColorMenu(wxMenu& menu) {
     if (!info) continue;
     const std::vector<std::string> parts = SplitMenuPath(info->path);
     if (parts.empty()) continue;
-    wxMenuItem* item = menu.AppendCheckItem(ToWxId(command), wxString::FromUTF8(StripMenuText(parts.back())));
+    wxMenuItem* item = menu.AppendCheckItem(
+        ToWxId(command), wxControl::EscapeMnemonics(wxString::FromUTF8(StripMenuText(parts.back()))));
     item->Check(style == current);
     item->Enable(IsCommandAvailable(command));
   }
@@ -248,7 +250,8 @@ void ShowViewTypeMenu(CPolyView* pane) {
     const std::string text = GetCommandPrompt(command);
     if (text.empty()) break;
     const ViewType code = GetViewTypeOfCommand(command);
-    auto* item = new wxMenuItem(&menu, tool->GetId(), wxString::FromUTF8(text), wxEmptyString, wxITEM_CHECK);
+    auto* item = new wxMenuItem(&menu, tool->GetId(), wxControl::EscapeMnemonics(wxString::FromUTF8(text)),
+                                wxEmptyString, wxITEM_CHECK);
     menu.Append(item);
     item->Check(code != kNoViewType && code == pane->GetViewType());
   }
