@@ -27,6 +27,7 @@
 #include "dialogs/SphereCylinderDialog.h"
 #include "model/TransitionSettings.h"
 #include "platform/Services.h"
+#include "render/GeomagStyle.h"
 #include "render/MouseThrow.h"
 #include "ui/BarDocument.h"
 #include "ui/CommandIds.h"
@@ -208,6 +209,23 @@ class PaneCommands final : public wxEvtHandler {
     Bind(wxEVT_MENU, [](wxCommandEvent&) { GetUndoList().Redo(); }, ToWxId(kCmdEditRedo));
     Bind(wxEVT_UPDATE_UI, [](wxUpdateUIEvent& event) { event.Enable(GetUndoList().CanRedo()); },
          ToWxId(kCmdEditRedo));
+    // The construction toy's edge styles, while its style is shown.
+    Bind(wxEVT_MENU, [](wxCommandEvent&) { ShowRodColorMenu(); }, ToWxId(kCmdChooseGeomagStyle));
+    Bind(wxEVT_UPDATE_UI, [](wxUpdateUIEvent& event) { event.Enable(GeomagStyle); }, ToWxId(kCmdChooseGeomagStyle));
+  }
+
+  // Below the option toolbar's button while the bar is shown, else under the pointer.
+  static void ShowRodColorMenu() {
+    auto* frame = dynamic_cast<CMainFrame*>(GetMainFrame());
+    if (!frame || !GeomagStyle) return;
+    wxMenu menu;
+    BuildRodColorMenu(menu);
+    CToolBarEx* bar = frame->GetOptionToolBar();
+    if (bar && bar->IsShownOnScreen()) {
+      ShowMenuBelowButton(bar, kCmdChooseGeomagStyle, menu);
+    } else {
+      frame->PopupMenu(&menu);
+    }
   }
 
   static void MarkAvailable(bool available) {
@@ -217,6 +235,7 @@ class PaneCommands final : public wxEvtHandler {
     SetCommandAvailable(kCmdFilePrintSetup, available);
     SetCommandAvailable(kCmdEditUndo, available);
     SetCommandAvailable(kCmdEditRedo, available);
+    SetCommandAvailable(kCmdChooseGeomagStyle, available);
   }
 };
 

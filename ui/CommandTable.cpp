@@ -122,6 +122,7 @@ std::vector<CommandInfo> MakeTable() {
       {33126, "&Poly > Delete One Part of Compound", "", "deletepart", 0},
       {kCmdSubdivideFaces, "&Poly > Subdivide Faces...", "", "", 0},
       {kCmdGeodesicSphere, "&Poly > Create Geodesic Sphere...", "", "", 0},
+      {kCmdCreateTorus, "&Poly > Create Torus...", "", "", 0},
       Sep("&Poly"),
       {32776, "&Poly > Add One Vertex At A Time", "", "", C | OUT},
       {32777, "&Poly > Add Vertex", "", "", OUT},
