@@ -39,6 +39,7 @@
 #include "stellation/FaceTypeBlock.h"
 #include "stellation/StellationCell.h"
 #include "symmetry/SymGroup.h"
+#include "tests/app/MenuOptionsScope.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/gui/ProgramTestSupport.h"
 #include "tests/support/TestSupport.h"
@@ -62,6 +63,10 @@ constexpr int kRecordFirstToroidBuilt = 217;
 
 class ProgramChoicesTest : public ::testing::Test {
  protected:
+  // The options the commands switch, and the length scale that a model made from its
+  // vertices brings, are put back for the tests after these.
+  corvia::testing::MenuOptionsScope mOptions;
+
   void SetUp() override {
     // The scripted colour chooser of the tests answers in place of the program's.
     mScripted = SetColorChooser(nullptr);
