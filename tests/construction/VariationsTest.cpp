@@ -51,20 +51,6 @@ std::vector<std::array<double, 3>> Positions(const Poly& poly) {
   return out;
 }
 
-// Every point of a has a point of b at (-x, y, z).
-bool MirroredInX(const std::vector<std::array<double, 3>>& a, const std::vector<std::array<double, 3>>& b) {
-  if (a.size() != b.size()) return false;
-  for (const auto& p : a) {
-    bool found = false;
-    for (const auto& q : b) {
-      found =
-          found || (std::fabs(p[0] + q[0]) < 1e-9 && std::fabs(p[1] - q[1]) < 1e-9 && std::fabs(p[2] - q[2]) < 1e-9);
-    }
-    if (!found) return false;
-  }
-  return true;
-}
-
 }  // namespace test_Variations
 
 namespace corvia {
@@ -78,9 +64,9 @@ TEST(Variations, TheMirrorImageOfAChiralSolidReflectsItsVerticesInX) {
   std::unique_ptr<SimplePoly> mirror = MakeMirrorImage(j45.poly);
   ASSERT_TRUE(mirror);
   EXPECT_EQ(mirror->NumFaces(), j45.poly.mFaces.mCount);
-  EXPECT_TRUE(MirroredInX(Positions(j45.poly), Positions(*mirror)));
+  EXPECT_TRUE(testing::MirroredInX(Positions(j45.poly), Positions(*mirror), 1e-9));
   // The solid is chiral: it is not its own reflection in x.
-  EXPECT_FALSE(MirroredInX(Positions(j45.poly), Positions(j45.poly)));
+  EXPECT_FALSE(testing::MirroredInX(Positions(j45.poly), Positions(j45.poly), 1e-9));
   // Built, the reflection keeps the group and the counts.
   Poly built;
   ASSERT_TRUE(mirror->CreatePoly(&built, true, true));

@@ -76,17 +76,9 @@ void CollectMenuCommands(wxMenu* menu, std::set<int>& commands) {
 class MenuCommandsWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    // The scripted colour chooser of the tests answers in place of the program's.
-    mScripted = SetColorChooser(nullptr);
-    SetColorChooser(mScripted);
-    mProgram = std::make_unique<corvia::testing::RunningProgram>("menu-commands-home");
+    mProgram = std::make_unique<corvia::testing::ScriptedProgram>("menu-commands-home");
     mFrame = mProgram->Frame();
     ASSERT_NE(mFrame, nullptr);
-    mProgramChooser = SetColorChooser(mScripted);
-    platform::ServiceSet services = platform::Services();
-    services.messages = &Platform().messages;
-    services.dialogs = &Platform().dialogs;
-    platform::InstallServices(services);
     mPreviousListener = SetGLErrorListener(
         [this](const std::string& where, const std::string& error) { mGLErrors.push_back(where + ": " + error); });
     YieldUntil([this] { return mFrame->IsShownOnScreen() && GetPane(0); });
@@ -99,9 +91,7 @@ class MenuCommandsWindowTest : public ::testing::Test {
   void TearDown() override {
     SetGLErrorListener(mPreviousListener);
     SetTransitionsEnabled(true);
-    SetColorChooser(mProgramChooser);
     mProgram.reset();
-    SetColorChooser(mScripted);
     Platform().messages.Clear();
   }
 
@@ -155,10 +145,8 @@ class MenuCommandsWindowTest : public ::testing::Test {
   int mInternalErrors = 0;
 
  private:
-  std::unique_ptr<corvia::testing::RunningProgram> mProgram;
+  std::unique_ptr<corvia::testing::ScriptedProgram> mProgram;
   GLErrorListener mPreviousListener;
-  ColorChooserFunction mScripted = nullptr;
-  ColorChooserFunction mProgramChooser = nullptr;
 };
 
 TEST_F(MenuCommandsWindowTest, EveryCommandShownHasATargetUnlessItIsLeftDisabled) {

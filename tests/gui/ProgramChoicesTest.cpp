@@ -68,18 +68,9 @@ class ProgramChoicesTest : public ::testing::Test {
   corvia::testing::MenuOptionsScope mOptions;
 
   void SetUp() override {
-    // The scripted colour chooser of the tests answers in place of the program's.
-    mScripted = SetColorChooser(nullptr);
-    SetColorChooser(mScripted);
-    mProgram = std::make_unique<corvia::testing::RunningProgram>("program-choices-home");
+    mProgram = std::make_unique<corvia::testing::ScriptedProgram>("program-choices-home");
     mFrame = mProgram->Frame();
     ASSERT_NE(mFrame, nullptr);
-    mProgramChooser = SetColorChooser(mScripted);
-    // Boxes and dialogs answer from the test's script.
-    platform::ServiceSet services = platform::Services();
-    services.messages = &Platform().messages;
-    services.dialogs = &Platform().dialogs;
-    platform::InstallServices(services);
     mFrame->Bind(wxEVT_MENU_OPEN, [this](wxMenuEvent& event) {
       ++mMenusOpened;
       event.Skip();
@@ -92,9 +83,7 @@ class ProgramChoicesTest : public ::testing::Test {
 
   void TearDown() override {
     SetTransitionsEnabled(true);
-    SetColorChooser(mProgramChooser);
     mProgram.reset();
-    SetColorChooser(mScripted);
     Platform().messages.Clear();
   }
 
@@ -205,24 +194,8 @@ class ProgramChoicesTest : public ::testing::Test {
     return false;
   }
 
-  std::unique_ptr<corvia::testing::RunningProgram> mProgram;
-  ColorChooserFunction mScripted = nullptr;
-  ColorChooserFunction mProgramChooser = nullptr;
+  std::unique_ptr<corvia::testing::ScriptedProgram> mProgram;
 };
-
-// Every vertex of one list lies where the other list has a vertex mirrored in x.
-bool MirroredInX(const std::vector<std::array<double, 3>>& a, const std::vector<std::array<double, 3>>& b) {
-  if (a.size() != b.size()) return false;
-  for (const auto& p : a) {
-    bool found = false;
-    for (const auto& q : b) {
-      found =
-          found || (std::fabs(p[0] + q[0]) < 1e-6 && std::fabs(p[1] - q[1]) < 1e-6 && std::fabs(p[2] - q[2]) < 1e-6);
-    }
-    if (!found) return false;
-  }
-  return true;
-}
 
 std::vector<std::array<double, 3>> VertexPositions() {
   std::vector<std::array<double, 3>> out;
@@ -262,15 +235,13 @@ TEST_F(ProgramChoicesTest, GoToVariationMirrorsAPlainModelAndMakesAPseudoVersion
   ChooseFromMenu(kCmdGoToVariation);
   YieldUntil([original] { return GetCurrentPoly() != original; });
   const std::vector<std::array<double, 3>> mirrored = VertexPositions();
-  EXPECT_TRUE(MirroredInX(before, mirrored));
-  EXPECT_FALSE(MirroredInX(before, before));  // the solid is chiral
+  EXPECT_TRUE(corvia::testing::MirroredInX(before, mirrored, 1e-6));
+  EXPECT_FALSE(corvia::testing::MirroredInX(before, before, 1e-6));  // the solid is chiral
   EXPECT_EQ(EntryName(), "Gyroelongated Square Bicupola");
-  // Undo brings the first one back.
+  // Undo brings the first one back: the mirror image of the mirror image.
   PressKey('z', wxMOD_CONTROL);
-  YieldUntil([&before] {
-    return MirroredInX(before, VertexPositions()) == false && VertexPositions().size() == before.size();
-  });
-  EXPECT_FALSE(MirroredInX(before, VertexPositions()));
+  YieldUntil([&mirrored] { return corvia::testing::MirroredInX(mirrored, VertexPositions(), 1e-6); });
+  EXPECT_TRUE(corvia::testing::MirroredInX(mirrored, VertexPositions(), 1e-6));
 
   // The rhombicuboctahedron grown from 4.4.3.4 leaves choices: the pseudo version.
   OpenTypedModel("4.4.3.4");
