@@ -10,6 +10,7 @@
 #include "app/Settings.h"
 #include "core/Messages.h"
 #include "core/Prompts.h"
+#include "dialogs/TorusDialog.h"
 #include "model/ColorSchemes.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
@@ -29,7 +30,9 @@ namespace detail_MenuCommandsModel {
 
 using doc_commands::Mark;
 
-// Undo steps of the derived models: a subdivision is a plain model change.
+// Undo steps of the derived models: a torus is a new model, a subdivision a plain
+// model change.
+constexpr int kUndoNewModel = 0;
 constexpr int kUndoModelChange = 2;
 constexpr int kUndoGeodesicSphere = 16;
 
@@ -63,6 +66,11 @@ void SubdivideFaces() {
 
 void CreateGeodesicSphere() {
   MakeSubdivided(kSubdivideGeodesic, "Enter frequency of geodesic sphere", gGeodesicFrequency, kUndoGeodesicSphere);
+}
+
+// The torus of the "Create a torus" dialog, in colours of its own.
+void CreateTorusModel() {
+  if (std::unique_ptr<SimplePoly> torus = RunTorusDialog()) torus->CreatePolyWithUndo(kUndoNewModel, false, true);
 }
 
 // ---- Stellation -------------------------------------------------------------------
@@ -214,6 +222,7 @@ std::vector<DocCommand> MakeCommands() {
   std::vector<DocCommand> commands = {
       {kCmdSubdivideFaces, SubdivideFaces, EnableWithModel},
       {kCmdGeodesicSphere, CreateGeodesicSphere, EnableWithModel},
+      {kCmdCreateTorus, CreateTorusModel, nullptr},
       {kCmdStellationNext, NextStellation, EnableWithModel},
       {kCmdStellationPrevious, PreviousStellation, EnableWithModel},
       {kCmdOriginalStellation, OriginalStellation, UpdateOriginalStellation},

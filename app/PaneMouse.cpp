@@ -37,6 +37,9 @@
 #include "render/ViewWindow.h"
 #include "stellation/FacetPreview.h"
 #include "stellation/FaceType.h"
+#include "stellation/FaceTypeBlock.h"
+#include "stellation/StellationCell.h"
+#include "stellation/StellationDiagram.h"
 
 namespace corvia {
 
@@ -229,8 +232,36 @@ PolyElement* FacetingVertex(CPolyView* pane, Poly* poly, const PaneHit& hit, int
   return best;
 }
 
+// The stellation cell a hit names: a box of the cell diagram, or a facelet of a
+// stellation (the cell that the facet it was cut from bounds); null for other hits.
+StellationCell* CellOf(CPolyView* pane, const PaneHit& hit) {
+  FaceTypeBlock* block = pane->GetShownBlock(false);
+  if (!block || !block->IsStellated()) return nullptr;
+  const ViewType type = pane->GetViewType();
+  if (hit.kind == kSelectStellationCell && type == kViewCellDiagram) return block->FindCellByIndex(hit.index);
+  if (hit.kind != kSelectFacelet || (type != kViewStellationOfBase && type != kViewStellationOfDual)) return nullptr;
+  Model3D* model = pane->GetModel3D();
+  int index = hit.index;
+  for (Face3DType* t = model ? model->mFaceTypes : nullptr; t && index >= 0; t = t->mNext) {
+    if (index < t->mNumFacelets) {
+      const StellationSegment* loop = t->mFacelets[static_cast<size_t>(index)].mFacetLoop;
+      return loop ? GetSurfaceCell(loop->mFacet) : nullptr;
+    }
+    index -= t->mNumFacelets;
+  }
+  return nullptr;
+}
+
 // Mode 0: selects the item; the selected item again, or nothing, clears the selection.
+// A cell picked in a stellation or in the cell diagram becomes the cell that the
+// Show/Hide commands act on.
 void SelectHit(CPolyView* pane, Poly* poly, const PaneHit& hit) {
+  if (StellationCell* cell = CellOf(pane, hit)) {
+    cell->mOwner->mCurrentCell = cell;
+    SetStatus(std::string("Cell ") + StellationCell::GetName(cell));
+    RedrawAllViews(false, false);
+    return;
+  }
   bool asVertex = false;
   if (PolyElement* element = ElementOf(poly, hit, asVertex)) {
     if (poly->mSelectedItem == element && poly->IsSelectionVertex() == asVertex) {

@@ -608,6 +608,15 @@ bool CPolyDoc::GetPanePolyNames(OpenGLView* view, std::string* name, std::string
   if (dualName) *dualName = GetDualPolyName(false, false);
   return true;
 }
+
+bool CPolyDoc::IsViewTypeShown(uint32_t viewType) {
+  return FindViewOfType(viewType, viewType) != nullptr;
+}
+
+void CPolyDoc::SetActivePaneViewType(uint32_t viewType) {
+  if (CPolyView* pane = CPolyView::GetActive()) pane->SetViewType(viewType, false);
+}
+
 void CPolyDoc::ApplySphereCylinderOptions() { ::corvia::ApplySphereCylinderOptions(); }
 
 void CPolyDoc::MarkColorsStaleAndRedraw() {

@@ -584,8 +584,19 @@ void CPolyView::DrawCellDiagramPane(Poly* poly) {
     } else {
       SetColorv(rgb);
     }
-    glRectd(b.x0, b.y0, b.x1, b.y1);
+    // A hidden cell keeps its frame and its place for picking, without its colour.
+    if (picking || !b.cell->IsHidden()) glRectd(b.x0, b.y0, b.x1, b.y1);
     if (picking) continue;
+    // The cell the Show/Hide commands act on is framed twice.
+    if (b.cell == block->mCurrentCell) {
+      SetColorv(GetDisplaySettings().titleColor);
+      glBegin(GL_LINE_LOOP);
+      glVertex2d(b.x0 + kCellMargin, b.y0 + kCellMargin);
+      glVertex2d(b.x1 - kCellMargin, b.y0 + kCellMargin);
+      glVertex2d(b.x1 - kCellMargin, b.y1 - kCellMargin);
+      glVertex2d(b.x0 + kCellMargin, b.y1 - kCellMargin);
+      glEnd();
+    }
     const bool included = b.cell->IsIncluded();
     SetColorv(included ? GetNewEdgeColor() : GetDisplaySettings().titleColor);
     glLineWidth(included ? static_cast<float>(std::clamp(pixels / 20.0, 1.0, 3.0)) : 1.0f);

@@ -46,6 +46,7 @@ constexpr int kCmdRotateAroundY = 33565;
 constexpr int kCmdRotateAroundZ = 33566;
 constexpr int kCmdSubdivideFaces = 33567;
 constexpr int kCmdGeodesicSphere = 33568;
+constexpr int kCmdCreateTorus = 33569;
 constexpr int kCmdFacetingTidyAndDuals = 33570;
 constexpr int kCmdFacetingTidy = 33571;
 constexpr int kCmdFacetingCoplanarVerts = 33572;
