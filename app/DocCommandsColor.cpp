@@ -678,8 +678,8 @@ void StepElementType(int step, bool otherSide) {
   Poly* poly = CurrentPoly();
   if (!poly) return;
   if (!otherSide) {
-    if (FaceTypeBlock* cells = ShownCellBlock()) {
-      StepCellType(cells, step);
+    if (FaceTypeBlock* cells = detail_DocCommandsColor::ShownCellBlock()) {
+      detail_DocCommandsColor::StepCellType(cells, step);
       return;
     }
   }
