@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "core/VectorMath.h"
-#include "symmetry/ConvexHull.h"
 #include "symmetry/FindSymmetries.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
@@ -181,40 +180,8 @@ TEST(InexactSymmetryTest, AModelThatKeepsItsPlaceIsMovedOnlyWithinTheTolerance) 
     for (int k = 0; k < 3; ++k) moved = std::max(moved, std::fabs(after[i][k] - points[i][k]));
   }
   EXPECT_GT(moved, 0.0);
-  EXPECT_LE(moved, kSymmetryTolerance * 3 * std::sqrt(Dot(points[0].data(), points[0].data())) / 3);
+  EXPECT_LE(moved, kSymmetryTolerance * std::sqrt(Dot(points[0].data(), points[0].data())));
   EXPECT_LE(LargestMiss(*kept.model, *kept.group), 10 * kRounding);
-}
-
-TEST(InexactSymmetryTest, HullFacesJoinTrianglesWithinTheirTolerance) {
-  const std::vector<Point> noisy = Jittered(Cube(), 5e-7, 5);
-  auto exact = MakeModel(noisy, {});
-  ASSERT_TRUE(ComputeConvexHull(*exact, 0));
-  EXPECT_GT(exact->NumFaces(), 6);
-  auto joined = MakeModel(noisy, {});
-  ASSERT_TRUE(ComputeConvexHull(*joined, 0, nullptr, 1e-5));
-  ASSERT_EQ(joined->NumFaces(), 6);
-  for (int f = 0; f < 6; ++f) EXPECT_EQ(joined->FaceAt(f).Count(), 4);
-}
-
-TEST(InexactSymmetryTest, TheNormalOfABentFaceDoesNotDependOnItsFirstCorner) {
-  // A square bent by 1e-7: every start corner gives the same normal and plane.
-  const std::vector<Point> points = {{1, -1, 1}, {1, 1, 1 + 1e-7}, {-1, 1, 1}, {-1, -1, 1}, {0, 0, -1}};
-  const FaceList square = {{0, 1, 2, 3}};
-  std::vector<Point> normals;
-  for (int start = 0; start < 4; ++start) {
-    FaceList turned = {{}};
-    for (int k = 0; k < 4; ++k) turned[0].push_back(square[0][static_cast<size_t>((start + k) % 4)]);
-    auto model = MakeModel(points, turned);
-    model->CalcFaceNormals(true);
-    const SimpleFace& f = model->FaceAt(0);
-    normals.push_back({f.normal[0], f.normal[1], f.normal[2]});
-    double through[3];
-    f.GetPlanePoint(through);
-    EXPECT_NEAR(Dot(through, f.normal), 1 + 0.25e-7, 1e-15);
-  }
-  for (const Point& n : normals) {
-    for (int k = 0; k < 3; ++k) EXPECT_NEAR(n[static_cast<size_t>(k)], normals[0][static_cast<size_t>(k)], 1e-15);
-  }
 }
 
 }  // namespace
