@@ -26,6 +26,8 @@ namespace detail_FindSymmetries {
 constexpr unsigned kHullOptions = kHullMarkSourceFaces;
 constexpr int kMinOrbitWidth = 3;
 constexpr size_t kRefusalSize = 200;
+constexpr int kOctahedralRotations = 24;
+constexpr int kIcosahedralRotations = 60;
 
 // The line from the origin through s is perpendicular to the plane of normal n
 // (s a multiple of n, within the tolerance). Passed when n has no usable component.
@@ -95,6 +97,7 @@ struct AxisSearch {
   // the model onto itself is recorded. A turn that is a product of the turns found
   // already is one of them without a test (and its test would join no new types).
   void TryAxis(const SimpleFace* face, const SimpleVert* vert, int edge, const double* dir, int n) {
+    const bool complete = Complete();
     for (int k = n; k >= 2; --k) {
       if (n % k != 0) continue;
       double m[9];
@@ -102,6 +105,7 @@ struct AxisSearch {
         AddCandidateAxis(axes, k, dir);
         return;
       }
+      if (complete) continue;
       if (TestAxisAndCombineSameTypes(poly, face, vert, edge, dir, n, k, buffer, &locator, match)) {
         AddCandidateAxis(axes, k, dir);
         found.AddGenerator(m);
@@ -111,6 +115,18 @@ struct AxisSearch {
   }
 
   bool Known(const double* dir) const { return AxisListHasDirection(axes, dir, match.normal); }
+
+  // No finite group of rotations holds the octahedral or the icosahedral one: once
+  // the turns found make one of those, a turn that is not among them is no symmetry
+  // and needs no test.
+  bool Complete() const {
+    const int count = found.Count();
+    const int fold = count == kOctahedralRotations ? 4 : (count == kIcosahedralRotations ? 5 : 0);
+    if (fold == 0) return false;
+    int axesOfFold = 0;
+    for (const SymCandidateAxis& a : axes) axesOfFold += a.fold == fold ? 1 : 0;
+    return axesOfFold > 1;
+  }
 };
 
 void FindFaceAxes(const SimplePoly& hull, AxisSearch& search) {
