@@ -304,7 +304,8 @@ void FindCoplanarFaces(ElementList* list) {
   const double tolerance = detail_CoplanarFaces::CoplanarTolerance(sorted);
   double reach = 0;
   for (const PolyElement* e : sorted) reach = std::max(reach, std::sqrt(Dot(e->mCentre, e->mCentre)));
-  const double window = 2.0 * std::max(kPointTolerance, tolerance + (tolerance > 0 ? reach * kSymmetryNormalTolerance : 0));
+  const double window =
+      2.0 * std::max(kPointTolerance, tolerance + (tolerance > 0 ? reach * kSymmetryNormalTolerance : 0));
   std::vector<char> assigned(sorted.size(), 0);
   std::vector<int> members;
   for (int i = 0; i < n; ++i) {

@@ -36,10 +36,11 @@ constexpr float kHullNewFaceBlend = 0.3f;
 // usable vertex lies inside the hull or within kPointTolerance of its faces, and
 // every corner within kPointTolerance of the plane of each face it belongs to
 // (within faceTolerance where one is given: a wider one joins the triangles of a
-// face whose corners are known only to that accuracy). False, with no face written, when fewer than 4 vertices are given, the usable
-// ones do not span 3D (all within the tolerance of one point, line or plane) or
-// one has no finite position; `refusal`, when given, then receives why, in words
-// that complete "Unable to create the convex hull: ".
+// face whose corners are known only to that accuracy). False, with no face
+// written, when fewer than 4 vertices are given, the usable ones do not span 3D
+// (all within the tolerance of one point, line or plane) or one has no finite
+// position; `refusal`, when given, then receives why, in words that complete
+// "Unable to create the convex hull: ".
 bool ComputeConvexHull(SimplePoly& poly, int firstFace, std::string* refusal = nullptr,
                        double faceTolerance = kPointTolerance);
 

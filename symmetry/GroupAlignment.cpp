@@ -184,8 +184,8 @@ void TurnModelOrGroup(SimplePoly& poly, SimplePoly* hull, SymGroup& group, const
   if (hull) hull->Rotate(m);
 }
 
-std::unique_ptr<SymGroup> AlignSymmetries(SimplePoly& poly, SimplePoly& hull, const SymAxisList& axes,
-                                          double tolerance, bool* inconsistent) {
+std::unique_ptr<SymGroup> AlignSymmetries(SimplePoly& poly, SimplePoly& hull, const SymAxisList& axes, double tolerance,
+                                          bool* inconsistent) {
   namespace d = detail_GroupAlignment;
   if (axes.empty()) {
     poly.ResetIndices();
@@ -327,8 +327,8 @@ std::unique_ptr<SymGroup> AlignSymmetries(SimplePoly& poly, SimplePoly& hull, co
   return group;
 }
 
-void AlignModelWithNoSymmetry(SimplePoly& poly, SimplePoly& hull, SymGroup& group, bool hasPlane,
-                              const double* normal, double tolerance) {
+void AlignModelWithNoSymmetry(SimplePoly& poly, SimplePoly& hull, SymGroup& group, bool hasPlane, const double* normal,
+                              double tolerance) {
   namespace d = detail_GroupAlignment;
   double a[3] = {0, 1, 0};
   if (hasPlane && group.reflectionType != kReflectionCentral && normal) {

@@ -44,8 +44,8 @@ std::unique_ptr<SymGroup> AlignSymmetries(SimplePoly& poly, SimplePoly& hull, co
 // Orients a model without rotation axes: the mirror normal (hasPlane) or else the
 // inward normal of the largest hull face goes up the y axis, and the vertex sum of
 // the most-sided face off that line decides the turn about it.
-void AlignModelWithNoSymmetry(SimplePoly& poly, SimplePoly& hull, SymGroup& group, bool hasPlane,
-                              const double* normal, double tolerance = kPointTolerance);
+void AlignModelWithNoSymmetry(SimplePoly& poly, SimplePoly& hull, SymGroup& group, bool hasPlane, const double* normal,
+                              double tolerance = kPointTolerance);
 
 // Model turned by m, or, when the model keeps its orientation, the group turned the
 // opposite way onto the model.

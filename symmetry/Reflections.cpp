@@ -391,7 +391,8 @@ bool TestReflection(SimplePoly& poly, int32_t type, const double* normal, SymGro
       if (!allMatched) return;
       bool found = false;
       d::ForCoincRing(poly, ui, [&](int32_t y) {
-        if (!found && poly.VertAt(y).Count() == poly.VertAt(x).Count()) found = d::FacesHaveImagesAt(poly, x, y, q, tolerance);
+        if (!found && poly.VertAt(y).Count() == poly.VertAt(x).Count())
+          found = d::FacesHaveImagesAt(poly, x, y, q, tolerance);
       });
       allMatched = found;
     });
@@ -431,7 +432,8 @@ bool ReflectionKeepsVertexCycles(const SimplePoly& poly, const SymGroup& group, 
     const int n = v.Count();
     images.resize(3 * static_cast<size_t>(n));
     for (int j = 0; j < n; ++j) {
-      MatrixTimesVector(q, &images[3 * static_cast<size_t>(j)], centroids[static_cast<size_t>(v.items[static_cast<size_t>(j)])].data());
+      MatrixTimesVector(q, &images[3 * static_cast<size_t>(j)],
+                        centroids[static_cast<size_t>(v.items[static_cast<size_t>(j)])].data());
     }
     bool found = false;
     d::ForCoincRing(poly, ui, [&](int32_t y) {
@@ -442,7 +444,8 @@ bool ReflectionKeepsVertexCycles(const SimplePoly& poly, const SymGroup& group, 
         for (int step : {-1, 1}) {
           bool all = true;
           for (int j = 1; j < n && all; ++j) {
-            all = centroidAt(u.items[static_cast<size_t>(((o + step * j) % n + n) % n)], &images[3 * static_cast<size_t>(j)]);
+            all = centroidAt(u.items[static_cast<size_t>(((o + step * j) % n + n) % n)],
+                             &images[3 * static_cast<size_t>(j)]);
           }
           if (all) {
             found = true;

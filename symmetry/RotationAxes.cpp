@@ -168,7 +168,8 @@ bool TestForSymmetry(SimplePoly& poly, int k, const double* m, std::vector<int32
     int32_t member = entry;
     for (int steps = 0; steps <= poly.NumVerts(); ++steps) {
       const SimpleVert& cand = poly.VertAt(member);
-      if (!d::HasAny(cand.flags, kSimpleDone | kSimpleTemp) && poly.FaceSetMatches(poly.VertAt(v0), cand, p, a, match)) {
+      if (!d::HasAny(cand.flags, kSimpleDone | kSimpleTemp) &&
+          poly.FaceSetMatches(poly.VertAt(v0), cand, p, a, match)) {
         found = member;
         break;
       }
@@ -320,7 +321,8 @@ bool TestForSymmetryR(SimplePoly& poly, int k, const double* m, std::vector<int3
   return true;
 }
 
-bool MatchPlaneFaceOrbits(SimplePoly& poly, const double* /*axis*/, int k, const double* m, const SymmetryMatch& match) {
+bool MatchPlaneFaceOrbits(SimplePoly& poly, const double* /*axis*/, int k, const double* m,
+                          const SymmetryMatch& match) {
   namespace d = detail_RotationAxes;
   if (!(poly.flags & kSimpleHasPlaneFaces) || poly.NumFaces() == 0) return true;
   std::vector<int32_t> planes;
@@ -417,8 +419,8 @@ void RotationClosure::AddGenerator(const double* m) {
 }
 
 bool TestAxisRotations(SimplePoly& poly, const SimpleFace* face, const SimpleVert* vert, int edge, const double* axis,
-                       double* m, int n, int k, std::vector<int32_t>& buffer, int& count,
-                       const VertexLocator& locator, const SymmetryMatch& match) {
+                       double* m, int n, int k, std::vector<int32_t>& buffer, int& count, const VertexLocator& locator,
+                       const SymmetryMatch& match) {
   namespace d = detail_RotationAxes;
   if (k < 1 || n < 1) return false;
   const int q = n / k;

@@ -121,7 +121,8 @@ bool TestForSymmetryR(SimplePoly& poly, int k, const double* m, std::vector<int3
 bool CheckOrbit(SimplePoly& poly, int k, const double* m, const int32_t* block, double tolerance = kPointTolerance);
 
 // The faces without corners (planes) must fall into orbits of k as well.
-bool MatchPlaneFaceOrbits(SimplePoly& poly, const double* axis, int k, const double* m, const SymmetryMatch& match = {});
+bool MatchPlaneFaceOrbits(SimplePoly& poly, const double* axis, int k, const double* m,
+                          const SymmetryMatch& match = {});
 
 // Order of the sweep: height along the axis (extra[0]), then squared radius
 // (extra[1]), each within the tolerance, then index. Three-way; for MergeSort only.

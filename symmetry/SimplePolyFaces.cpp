@@ -245,7 +245,8 @@ bool SimpleFace::MatchFace(const SimpleFace& other, const double* targetNormal, 
                            const double* rotation, bool* backward, const SymmetryMatch& match) const {
   const int n = Count();
   if (other.Count() != n) return false;
-  if (!NearlyEqual(other.normal, targetNormal, match.normal) && !NearlyOpposite(other.normal, targetNormal, match.normal)) {
+  if (!NearlyEqual(other.normal, targetNormal, match.normal) &&
+      !NearlyOpposite(other.normal, targetNormal, match.normal)) {
     return false;
   }
   if (n == 0) {
@@ -280,8 +281,8 @@ bool SimpleFace::MatchFace(const SimpleFace& other, const double* targetNormal, 
   return false;
 }
 
-bool SimplePoly::FaceSetMatches(const SimpleVert& a, const SimpleVert& b, const double* point,
-                                const double* rotation, const SymmetryMatch& match) const {
+bool SimplePoly::FaceSetMatches(const SimpleVert& a, const SimpleVert& b, const double* point, const double* rotation,
+                                const SymmetryMatch& match) const {
   if (!NearlyEqual(b.pos, point, match.position) || a.Count() != b.Count()) return false;
   for (int i = 0; i < a.Count(); ++i) {
     const SimpleFace& f = a.FaceAt(i);

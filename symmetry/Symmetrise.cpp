@@ -33,7 +33,8 @@ std::vector<Matrix> DistinctOperations(const SymGroup& group, bool improper) {
     bool known = false;
     for (const Matrix& o : ops) {
       known = true;
-      for (int j = 0; j < 9 && known; ++j) known = std::fabs(o[static_cast<size_t>(j)] - m[static_cast<size_t>(j)]) <= kSameOperation;
+      for (int j = 0; j < 9 && known; ++j)
+        known = std::fabs(o[static_cast<size_t>(j)] - m[static_cast<size_t>(j)]) <= kSameOperation;
       if (known) break;
     }
     if (!known) ops.push_back(m);

@@ -116,7 +116,8 @@ std::vector<Point> Moved(const std::vector<Point>& points, double amount, unsign
     size_t same = i;
     for (size_t j = 0; j < i && same == i; ++j) {
       bool near = true;
-      for (int k = 0; k < 3; ++k) near = near && std::fabs(points[i][k] - points[j][k]) <= corvia::kCoincidentVertexTolerance;
+      for (int k = 0; k < 3; ++k)
+        near = near && std::fabs(points[i][k] - points[j][k]) <= corvia::kCoincidentVertexTolerance;
       if (near) same = j;
     }
     if (same != i) {
@@ -138,7 +139,8 @@ std::vector<Point> Rounded(const std::vector<Point>& points, int decimals) {
 }
 
 std::unique_ptr<corvia::SimplePoly> Plain(const PlainModel& model, const std::vector<Point>& points, bool withRings) {
-  auto poly = std::make_unique<corvia::SimplePoly>(static_cast<int>(points.size()), static_cast<int>(model.faces.size()));
+  auto poly =
+      std::make_unique<corvia::SimplePoly>(static_cast<int>(points.size()), static_cast<int>(model.faces.size()));
   for (size_t i = 0; i < points.size(); ++i) poly->VertAt(static_cast<int>(i)).SetPos(points[i].data());
   for (size_t f = 0; f < model.faces.size(); ++f) {
     corvia::SimpleFace& face = poly->FaceAt(static_cast<int>(f));
@@ -196,7 +198,8 @@ TEST(InexactLibrary, ErrorsBelowTheToleranceKeepEveryModelsGroup) {
     }
     for (int seed = 1; seed <= std::max(trials, 1); ++seed) {
       const double amount = 0.3 * corvia::kSymmetryTolerance;
-      Check(model, Moved(model.points, amount, static_cast<unsigned>(seed)), "moved 0.3 tolerance, seed " + std::to_string(seed), true, problems);
+      Check(model, Moved(model.points, amount, static_cast<unsigned>(seed)),
+            "moved 0.3 tolerance, seed " + std::to_string(seed), true, problems);
     }
   }
   EXPECT_TRUE(problems.empty()) << problems.size() << " problems:\n" << List(problems);

@@ -14,8 +14,8 @@
 
 #include "files/ModelFile.h"
 #include "model/Poly.h"
-#include "stellation/Faceting.h"
 #include "stellation/FaceTypeBlock.h"
+#include "stellation/Faceting.h"
 #include "symmetry/SymGroup.h"
 #include "tests/files/ModelFileTestSupport.h"
 
@@ -70,7 +70,8 @@ std::string PlainFile(const std::vector<Point>& points, const std::vector<std::v
 
 std::vector<Point> PointsOf(const corvia::Poly& poly) {
   std::vector<Point> points;
-  for (const corvia::PolyElement* v : Elements(poly.mVertices)) points.push_back({v->mDualVert[0], v->mDualVert[1], v->mDualVert[2]});
+  for (const corvia::PolyElement* v : Elements(poly.mVertices))
+    points.push_back({v->mDualVert[0], v->mDualVert[1], v->mDualVert[2]});
   return points;
 }
 
@@ -86,12 +87,13 @@ std::vector<std::vector<int>> FacesOf(const corvia::Poly& poly) {
 
 // The cube of half-width 1 about `centre`, each coordinate moved by up to `jitter`.
 std::vector<Point> CubePoints(const Point& centre, double jitter, unsigned seed) {
-  const int signs[8][3] = {{1, 1, 1},   {1, -1, 1},  {1, -1, -1}, {1, 1, -1},
+  const int signs[8][3] = {{1, 1, 1},   {1, -1, 1}, {1, -1, -1}, {1, 1, -1},
                            {-1, 1, -1}, {-1, 1, 1}, {-1, -1, 1}, {-1, -1, -1}};
   std::mt19937 random(seed);
   std::uniform_real_distribution<double> move(-jitter, jitter);
   std::vector<Point> points;
-  for (const auto& s : signs) points.push_back({centre.x + s[0] + move(random), centre.y + s[1] + move(random), centre.z + s[2] + move(random)});
+  for (const auto& s : signs)
+    points.push_back({centre.x + s[0] + move(random), centre.y + s[1] + move(random), centre.z + s[2] + move(random)});
   return points;
 }
 
@@ -111,8 +113,8 @@ std::vector<std::vector<int>> TetrahedronFaces(const std::vector<Point>& p) {
   double a[3] = {p[1].x - p[0].x, p[1].y - p[0].y, p[1].z - p[0].z};
   double b[3] = {p[2].x - p[0].x, p[2].y - p[0].y, p[2].z - p[0].z};
   double c[3] = {p[3].x - p[0].x, p[3].y - p[0].y, p[3].z - p[0].z};
-  const double volume = a[0] * (b[1] * c[2] - b[2] * c[1]) - a[1] * (b[0] * c[2] - b[2] * c[0]) +
-                        a[2] * (b[0] * c[1] - b[1] * c[0]);
+  const double volume =
+      a[0] * (b[1] * c[2] - b[2] * c[1]) - a[1] * (b[0] * c[2] - b[2] * c[0]) + a[2] * (b[0] * c[1] - b[1] * c[0]);
   if (volume > 0) return {{0, 2, 1}, {0, 1, 3}, {0, 3, 2}, {1, 2, 3}};
   return {{0, 1, 2}, {0, 3, 1}, {0, 2, 3}, {1, 3, 2}};
 }
@@ -187,7 +189,8 @@ TEST(InexactModelFile, ACubeFarFromTheCentreIsRefusedWithItsReason) {
   ASSERT_EQ(Messages().Boxes().size(), 1u) << Boxes();
   EXPECT_EQ(Messages().Boxes()[0].title, "Error");
   EXPECT_NE(Messages().Boxes()[0].text.find("far.corv"), std::string::npos);
-  EXPECT_NE(Messages().Boxes()[0].text.find("is 2 across but lies 1e+09 from the centre"), std::string::npos) << Boxes();
+  EXPECT_NE(Messages().Boxes()[0].text.find("is 2 across but lies 1e+09 from the centre"), std::string::npos)
+      << Boxes();
   EXPECT_EQ(document.mPoly.mVertices.mCount, 8);
   EXPECT_EQ(Group(document.mPoly), "Oh");
   // Far out, but not so far that its corners cannot be told apart: a right model.

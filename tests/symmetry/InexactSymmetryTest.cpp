@@ -52,7 +52,8 @@ Outcome Analyse(std::unique_ptr<SimplePoly> model, const SymmetryTolerances& tol
 std::vector<Point> Positions(const SimplePoly& poly) {
   std::vector<Point> points;
   for (int i = 0; i < poly.NumVerts(); ++i) {
-    if (!poly.VertAt(i).IsTemp()) points.push_back({poly.VertAt(i).pos[0], poly.VertAt(i).pos[1], poly.VertAt(i).pos[2]});
+    if (!poly.VertAt(i).IsTemp())
+      points.push_back({poly.VertAt(i).pos[0], poly.VertAt(i).pos[1], poly.VertAt(i).pos[2]});
   }
   return points;
 }
@@ -85,7 +86,9 @@ TEST(InexactSymmetryTest, NoiseBelowTheToleranceKeepsTheGroupAndNoiseAboveItLowe
     const char* name;
     std::vector<Point> points;
     const char* group;
-  } shapes[] = {{"icosahedron", Icosahedron(), "Ih"}, {"snub cube", SnubCube(), "O"}, {"square antiprism", SquareAntiprism(), "D4d"}};
+  } shapes[] = {{"icosahedron", Icosahedron(), "Ih"},
+                {"snub cube", SnubCube(), "O"},
+                {"square antiprism", SquareAntiprism(), "D4d"}};
   auto& messages = testing::Platform().messages;
   for (const auto& shape : shapes) {
     const FaceList faces = BruteHullFaces(shape.points);
