@@ -677,13 +677,14 @@ void ReadFile(Reader& r) {
   }
 }
 
-// Every face lies in a plane: its corners within kPointTolerance (for a model larger than
-// the unit sphere, that much per unit of its size: the median distance of its vertices
-// from the centre, which one stray vertex cannot inflate) of the plane through their
-// centroid across the face's Newell normal. The model-entry road takes faces as flat,
-// and a face bent out of its plane (a hand-edited coordinate) would give the model a
-// shape that matches nothing under its own symmetry. -1 when all are flat, else the
-// first bent face.
+// Every face lies in a plane: its corners within kFileFlatFaceTolerance (for a model
+// larger than the unit sphere, that much per unit of its size: the median distance of
+// its vertices from the centre, which one stray vertex cannot inflate) of the plane
+// through their centroid across the face's Newell normal. Coordinates rounded by the
+// program that wrote the file bend a face far less, and the symmetry analysis takes
+// them as they are; a face bent further (a hand-edited coordinate) would give the
+// model a shape that matches nothing under its own symmetry. -1 when all are flat,
+// else the first bent face.
 int FindBentFace(const SimplePoly& simple) {
   std::vector<double> distances;
   distances.reserve(size_t(simple.NumVerts()));
@@ -695,7 +696,7 @@ int FindBentFace(const SimplePoly& simple) {
     std::nth_element(distances.begin(), middle, distances.end());
     size = std::max(size, *middle);
   }
-  const double tolerance = kPointTolerance * size;
+  const double tolerance = kFileFlatFaceTolerance * size;
   for (int f = 0; f < simple.NumFaces(); ++f) {
     const SimpleFace& face = simple.FaceAt(f);
     const int n = face.Count();

@@ -130,13 +130,13 @@ void SetVertexFrame(const Poly* poly, PolyElement* vertex, int k) {
   if (!ref) return;
   double x[3];
   Subtract(x, ref->mDualVert, vertex->mCentre);
-  SnapNearZero(x, kPointTolerance);
+  SnapNearZero(x, kRoundingTolerance);
   const double length = std::sqrt(Dot(x, x));
   if (length > 0.0) Divide(x, x, length);
   CopyVector(vertex->mXAxis, x);
   Cross(vertex->mYAxis, vertex->mZAxis, vertex->mXAxis);
-  SnapNearZero(vertex->mXAxis, kPointTolerance);
-  SnapNearZero(vertex->mYAxis, kPointTolerance);
+  SnapNearZero(vertex->mXAxis, kRoundingTolerance);
+  SnapNearZero(vertex->mYAxis, kRoundingTolerance);
 }
 
 // Whether the faces round vertex v, read from offset k (backwards when its turn
