@@ -158,20 +158,6 @@ struct KnownFault {
 // so such an entry is neither matched by its seconds nor required to happen.
 constexpr const char* kSlow = "without a progress report";
 constexpr KnownFault kKnownFaults[] = {
-    // The mirror partner search of the face-type set-up fails on models whose faces
-    // coincide or pass through one another's edges.
-    {"record 103 ", "geodesic division", "internal error \"FindMirrorPartner"},
-    {"record 103 ", "subdivision", "internal error \"FindMirrorPartner"},
-    {"record 103 ", "morph by tilting to compound", "internal error \"FindMirrorPartner"},
-    {"record 104 ", "geodesic division", "internal error \"FindMirrorPartner"},
-    {"record 104 ", "morph by tilting to compound", "internal error \"FindMirrorPartner"},
-    {"record 167 ", "morph by tilting to rectification", "internal error \"FindMirrorPartner"},
-    {"record 187 ", "morph by tilting to rectification", "internal error \"FindMirrorPartner"},
-    {"record 260 ", "morph by tilting to rectification", "internal error \"FindMirrorPartner"},
-    {"record 262 ", "morph by tilting to rectification", "internal error \"FindMirrorPartner"},
-    {"geodesic sphere 8", "morph by tilting to rectification", "internal error \"FindMirrorPartner"},
-    {"geodesic sphere 8", "morph by tilting triangles", "internal error \"FindMirrorPartner"},
-    {"geodesic sphere 16", "morph by tilting to rectification", "internal error \"FindMirrorPartner"},
     {"geodesic sphere 16", "morph by tilting to rectification", kSlow},
     {"record 23 ", "antiprisms", "internal error \"Can't match coplanar face order"},
     // The nets of stellated surfaces whose facelet types are not whole orbits of the
