@@ -112,6 +112,10 @@ class Poly {
   // Keeps the text (ownership passes: a NewString or CopyString text).
   void SetDescription(char* text);
   void SetLibraryEntry(LibraryEntry* entry);
+  // The model's uniform flag: every vertex is like every other under the model's
+  // symmetry. Types are the orbits of the rotations, so a vertex and its mirror image
+  // make two types that are each other's mirror partners.
+  bool IsUniform() const;
 
   // ---- Selection and display ---------------------------------------------------------
   PolyElement* GetCurrentFace() const;

@@ -154,7 +154,7 @@ bool IsUniformModel(const Poly* poly) {
   return poly->mTemplate != nullptr;
 }
 bool HasUniformFlag(const Poly* poly) {
-  return poly->mDualBlock && poly->mDualBlock->CountFaceTypes() == 1;
+  return poly->IsUniform();
 }
 const LibraryEntry* EntryOf(const Poly* poly) {
   return GetPolyLibraryEntry(poly);
