@@ -301,6 +301,19 @@ TEST(PolygonSplitTest, RandomStarsWithRandomHoles) {
   }
 }
 
+// Every vertex of the ring in the chain of its crossing, as the split puts them.
+void ChainAtCrossings(PolygonVertex* ring, PolygonCrossing*& head, PolygonCrossing*& tail) {
+  PolygonVertex* v = ring;
+  do {
+    double p[2] = {v->x, v->y};
+    PolygonCrossing* record = FindOrAddPolygonCrossing(p, head, tail);
+    v->crossing = record;
+    v->nextAtCrossing = record->vertices;
+    record->vertices = v;
+    v = v->next;
+  } while (v != ring);
+}
+
 TEST(PolygonSplitTest, NextEdgeAtCrossingTakesTheSharpestTurn) {
   // A plus-shaped crossing: coming from the west, the sharpest turn to the right goes south.
   PolygonCrossing *head = nullptr, *tail = nullptr;
@@ -310,15 +323,7 @@ TEST(PolygonSplitTest, NextEdgeAtCrossingTakesTheSharpestTurn) {
   EXPECT_EQ(FindOrAddPolygonCrossing(near, head, tail), centre);
   EXPECT_EQ(near[0], 0.0);
   PolygonVertex* ring = MakeSplitRing({{0, 0}, {1, 0}, {0, 0}, {0, -1}, {0, 0}, {-1, 0}, {0, 0}, {0, 1}});
-  PolygonVertex* v = ring;
-  do {
-    double p[2] = {v->x, v->y};
-    PolygonCrossing* rec = FindOrAddPolygonCrossing(p, head, tail);
-    v->crossing = rec;
-    v->nextAtCrossing = rec->vertices;
-    rec->vertices = v;
-    v = v->next;
-  } while (v != ring);
+  ChainAtCrossings(ring, head, tail);
   const double west[2] = {-1, 0};
   double chosen[2];
   PolygonVertex* far = NextEdgeAtCrossing(centre, west, chosen);
@@ -337,15 +342,7 @@ TEST(PolygonSplitTest, TracedWalkLowersTheAreaBoundAtInsertedVertices) {
   PolygonVertex* ring = MakeSplitRing({{0, 0}, {1, 0}, {2, 0}, {2, 2}, {0, 2}});
   PolygonVertex* inserted = ring->next;
   inserted->flags |= kPolygonVertexAtCrossing;
-  PolygonVertex* v = ring;
-  do {
-    double p[2] = {v->x, v->y};
-    PolygonCrossing* record = FindOrAddPolygonCrossing(p, head, tail);
-    v->crossing = record;
-    v->nextAtCrossing = record->vertices;
-    record->vertices = v;
-    v = v->next;
-  } while (v != ring);
+  ChainAtCrossings(ring, head, tail);
   int counter = 0;
   double areaBound = 10.0;
   // From the corner at the origin along the first side: at the inserted vertex the
@@ -358,7 +355,7 @@ TEST(PolygonSplitTest, TracedWalkLowersTheAreaBoundAtInsertedVertices) {
   // Without an inserted vertex on the way the bound stays.
   inserted->flags &= ~kPolygonVertexAtCrossing;
   for (PolygonCrossing* c = head; c; c = c->next) c->number = -1;
-  for (v = ring->next; v != ring; v = v->next) v->flags &= ~kPolygonVertexEdgeTaken;
+  for (PolygonVertex* v = ring->next; v != ring; v = v->next) v->flags &= ~kPolygonVertexEdgeTaken;
   ring->flags &= ~kPolygonVertexEdgeTaken;
   double untouched = 10.0;
   counter = 0;
