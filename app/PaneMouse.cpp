@@ -157,7 +157,7 @@ std::string DescribeHit(CPolyView* pane, Poly* poly, const PaneHit& hit) {
   if (Edge* edge = EdgeOf(poly, hit)) {
     const bool dual = hit.kind == kSelectDualEdge;
     std::snprintf(text, sizeof text, "%s edge %d (type %d), length %g", dual ? "Dual" : "Base",
-                  Edge::GetNumber(edge, poly), edge->mEdgeType + 1,
+                  Edge::GetNumber(edge, poly), EdgeType::GetNumber(poly->GetEdgeType(edge->mEdgeType), poly),
                   edge->GetLength(dual) * GetUnitSettings().mLengthScale);
     return text;
   }

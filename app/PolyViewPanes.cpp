@@ -12,6 +12,7 @@
 
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
+#include "app/VertexFigurePane.h"
 #include "construction/RainbowColor.h"
 #include "core/DrawnPolygon.h"
 #include "core/Units.h"
@@ -68,7 +69,6 @@ constexpr float kMeasurePlaneAlpha = 0.5f;
 // Vertex figure marks.
 constexpr double kArrowSize = 0.1;
 constexpr int kReciprocationSegments = 180;
-constexpr double kLabelFraction = 0.45;
 
 bool HasStellatedBlock(Poly* poly, FaceTypeBlock* block) {
   if (!poly || !block) return false;
@@ -231,7 +231,14 @@ bool CPolyView::PrepareDiagramPane() {
     }
     case kViewVertexFigure: {
       if (Is3D()) return true;
-      return square(Extent2D(GetElementPolygon2D(poly->GetOtherCurrentFinite())));
+      // The dual face's extent, which holds the figure of a uniform polyhedron; any
+      // corner of the figure beyond it widens it.
+      const PolyElement* element = poly->GetOtherCurrentFinite();
+      double extent = Extent2D(GetElementPolygon2D(element));
+      for (const VertexFigureCorner& corner : BuildVertexFigure2D(element, extent).corners) {
+        extent = std::max(extent, std::hypot(corner.xy[0], corner.xy[1]));
+      }
+      return square(extent);
     }
     case kViewFacetingDiagram: {
       PolyElement* element = poly->GetOtherCurrentFinite();
@@ -477,48 +484,54 @@ void CPolyView::DrawVertexFigurePane(Poly* poly) {
     SetColorv(GetDisplaySettings().titleColor);
     DrawCircle2D(centre, std::sqrt(std::fabs(r2)), kReciprocationSegments, false);
   }
-  // The edges of the figure: from neighbour to neighbour round the vertex.
-  const std::vector<double> xy = GetElementPolygon2D(element);
-  const int n = static_cast<int>(xy.size() / 2);
+  // The vertex figure: from neighbour to neighbour round the vertex, each side standing
+  // for the face between them; a side runs out towards a neighbour at infinity as far
+  // as the dual face reaches.
+  const double reach = std::max(Extent2D(GetElementPolygon2D(element)), 1.0);
+  const VertexFigure2D figure = BuildVertexFigure2D(element, reach);
+  if (reciprocation && !atCentre && !picking) {
+    // The dual face in thin lines, and each side of the figure marked against the
+    // corner of the dual face it reciprocates into.
+    SetColorv(GetNewEdgeColor());
+    glBegin(GL_LINES);
+    for (const std::vector<double>& segment : figure.dualFace) {
+      glVertex2d(segment[0], segment[1]);
+      glVertex2d(segment[2], segment[3]);
+    }
+    glEnd();
+    SetColorv(GetDisplaySettings().titleColor);
+    for (const std::vector<double>& pair : figure.reciprocal) DrawDoubleArrow2D(&pair[0], &pair[2], kArrowSize);
+  }
   float rgb[3] = {1.0f, 0.0f, 0.0f};
   RainbowColor(0, rgb);
   glLineWidth((GetModelDrawSettings().edgeWidth + 1.0f) * GetModelDrawSettings().lineWidthFactor);
-  for (int i = 0; i < n && n >= 2; ++i) {
-    const int j = (i + 1) % n;
+  for (const VertexFigureSide& side : figure.sides) {
     if (picking) {
-      const PolyElement* side = element->GetCorner(j);
-      SetGLSelectionItem(side && side->IsVertex() ? kSelectVertexAsFace : kSelectFace, PolyElement::GetIndex(side));
+      SetGLSelectionItem(side.face && side.face->IsVertex() ? kSelectVertexAsFace : kSelectFace,
+                         PolyElement::GetIndex(side.face));
     } else {
       SetColorv(rgb);
       NextRainbowColor(rgb);
     }
-    glBegin(GL_LINES);
-    glVertex2d(xy[2 * i], xy[2 * i + 1]);
-    glVertex2d(xy[2 * j], xy[2 * j + 1]);
-    glEnd();
-    if (reciprocation && !picking) {
-      const double mid[2] = {(xy[2 * i] + xy[2 * j]) / 2.0, (xy[2 * i + 1] + xy[2 * j + 1]) / 2.0};
-      const double len = std::hypot(mid[0], mid[1]);
-      if (len > kPointTolerance) {
-        const double out[2] = {mid[0] * (1.0 + kArrowSize / len), mid[1] * (1.0 + kArrowSize / len)};
-        DrawDoubleArrow2D(mid, out, kArrowSize);
-      }
+    if (side.arrowAtA && side.arrowAtB) {
+      DrawDoubleArrow2D(side.a, side.b, kArrowSize);
+    } else if (side.arrowAtB) {
+      DrawArrow2D(side.a, side.b, kArrowSize);
+    } else if (side.arrowAtA) {
+      DrawArrow2D(side.b, side.a, kArrowSize);
+    } else {
+      glBegin(GL_LINES);
+      glVertex2dv(side.a);
+      glVertex2dv(side.b);
+      glEnd();
     }
   }
   if (picking) ClearGLSelectionItem();
   glLineWidth(GetModelDrawSettings().lineWidthFactor);
-  // Corner numbers, placed towards the middle of their neighbours.
-  if (!picking && n >= 3) {
+  // The corners: their numbers, and the names of the vertices that have them.
+  if (!picking) {
     SetColorv(GetDisplaySettings().titleColor);
-    char text[48];
-    for (int i = 0; i < n; ++i) {
-      const int a = (i + n - 1) % n, b = (i + 1) % n;
-      const double towards[2] = {(xy[2 * a] + xy[2 * b]) / 2.0, (xy[2 * a + 1] + xy[2 * b + 1]) / 2.0};
-      const double at[2] = {xy[2 * i] + kLabelFraction * (towards[0] - xy[2 * i]),
-                            xy[2 * i + 1] + kLabelFraction * (towards[1] - xy[2 * i + 1])};
-      std::snprintf(text, sizeof text, "%d", i + 1);
-      DrawText2Dv(text, at, true);
-    }
+    for (const VertexFigureCorner& corner : figure.corners) DrawText2Dv(corner.text.c_str(), corner.at, true);
   }
   corvia::SetLighting(this, lighting);
   CheckGLError("CPolyView::DrawVertexFigurePane");

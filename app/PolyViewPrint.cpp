@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/PolyView.h"
+#include "app/VertexFigurePane.h"
 #include "construction/RainbowColor.h"
 #include "core/Messages.h"
 #include "core/Units.h"
@@ -646,25 +647,21 @@ void CPolyView::PrintDiagramPage(Poly* poly) {
     case kViewVertexFigure: {
       PolyElement* element = poly->GetOtherCurrentFace();
       if (!element || !element->mNeighbours) return;
+      // The vertex figure as the pane draws it, side by side in the colours of the wheel.
+      double reach = 1.0;
       Transform3D worldToFace;
       element->GetWorldToFace(worldToFace, false);
-      std::vector<double> xy;
       for (int i = 0; i < element->mNumSides; ++i) {
-        const PolyElement* corner = element->GetCorner(i);
-        if (!corner) continue;
-        double p[3];
-        TransformPoint(worldToFace, p, corner->mDualVert);
-        xy.push_back(p[0]);
-        xy.push_back(p[1]);
+        double points[10];
+        const int count = element->GetPolygon2D(i, worldToFace, points);
+        for (int k = 0; k < count; ++k) reach = std::max(reach, std::hypot(points[2 * k], points[2 * k + 1]));
       }
-      const int n = static_cast<int>(xy.size() / 2);
       float rgb[3];
       RainbowColor(0, rgb);
-      for (int i = 0; i < n && n >= 2; ++i) {
-        const int j = (i + 1) % n;
+      for (const VertexFigureSide& side : BuildVertexFigure2D(element, reach).sides) {
         dc.SetPen(Pack(rgb), 2 * kHairline);
         NextRainbowColor(rgb);
-        line(xy[2 * i], xy[2 * i + 1], xy[2 * j], xy[2 * j + 1]);
+        line(side.a[0], side.a[1], side.b[0], side.b[1]);
       }
       break;
     }

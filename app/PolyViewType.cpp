@@ -26,9 +26,8 @@ std::string Symbol(const Poly* poly) {
   return symbol;
 }
 
-// A model is uniform when every vertex is like every other: its dual side has one
-// face type.
-bool IsUniform(const Poly* poly) { return poly->mDualBlock && poly->mDualBlock->CountFaceTypes() == 1; }
+// A model is uniform when every vertex is like every other.
+bool IsUniform(const Poly* poly) { return poly->IsUniform(); }
 
 // The document's file, as a model name: ';' read as '/', no extension.
 std::string FileModelName() {

@@ -506,7 +506,11 @@ bool Poly::CreateFromLibraryEntry(PolyTemplate* polyTemplate, LibraryEntry* entr
     const std::string config = entry->GetVertexConfiguration();
     std::unique_ptr<SimplePoly> simple =
         (!config.empty() && config.back() == '4') ? CreatePrism(n, d) : CreateAntiprism(n, d);
-    return simple && simple->CreatePoly(this, false, false);
+    if (!simple) return false;
+    // A prism is a uniform polyhedron like any other: its configuration's template gives
+    // it its kind, its measures and its name.
+    if (polyTemplate && polyTemplate->Parse(config.c_str(), false)) simple->polyTemplate = polyTemplate;
+    return simple->CreatePoly(this, false, false);
   }
   const std::string config = entry->GetVertexConfiguration();
   if (!polyTemplate || !polyTemplate->Parse(config.c_str(), true)) return false;

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "construction/BuildHooks.h"
+#include "construction/LibraryEntry.h"
 #include "construction/RainbowColor.h"
 #include "core/IntMath.h"
 #include "core/Messages.h"
@@ -591,6 +592,9 @@ bool PolyTemplate::Finish(double h, bool lookUp) {
     Report(false, "No polyhedron of the library has this vertex configuration.");
     return false;
   }
+  // A family's record keeps the parameters last used with it, and its names and its
+  // configuration are made from them: the 13-gonal prism is named as one.
+  if (mEntry->IsParametric() && n >= 1 && d >= 1) mEntry->CheckParams(n, d, false);
   return true;
 }
 

@@ -212,13 +212,16 @@ PolygonVertex* TracePolygonCrossingRing(PolygonVertex* start, PolygonCrossing* r
     copy->x = here->x;  // exactly the point the index refers to
     copy->y = here->y;
     copy->index = here->number;
-    if (cur->flags & kPolygonVertexAtCrossing) {
-      const double d = here->x * here->x + here->y * here->y - offset;
-      if (d < areaBound) areaBound = d;
-    }
+    // Every turn is the sharpest one at its crossing, also at the second of two
+    // crossings the split put on one edge: going on along the edge there would cut
+    // across the region being traced (the centre of a pentagram would be lost).
     double chosen[2];
     PolygonVertex* far = NextEdgeAtCrossing(here, previous, chosen);
     if (!far) break;
+    if (cur->flags & kPolygonVertexAtCrossing) {
+      const double d = chosen[0] * chosen[0] + chosen[1] * chosen[1] - offset;
+      if (d < areaBound) areaBound = d;
+    }
     if (here == record && far->crossing == start->crossing) return traced;  // closed through the start edge
     if (here == heldAt && previousCrossing == heldFrom) break;
     if (steps == nextHold) {

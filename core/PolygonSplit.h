@@ -32,7 +32,9 @@ PolygonCrossing* FindOrAddPolygonCrossing(double* point, PolygonCrossing*& head,
 // Inserts a vertex at the record's point on the edge from start to its saved next vertex.
 void InsertCrossingVertex(PolygonVertex* start, PolygonCrossing* record);
 // Follows the edges from the crossing record through start, always taking the sharpest
-// turn at each crossing, until the walk closes; returns the traced ring or null.
+// turn at each crossing, until the walk closes; returns the traced ring or null. At a
+// vertex the split inserted, the squared distance from the origin of the point the walk
+// goes on to, less the offset, lowers the area bound.
 PolygonVertex* TracePolygonCrossingRing(PolygonVertex* start, PolygonCrossing* record, int& counter,
                                         double& areaBound, double offset);
 // The edge leaving the crossing at the smallest counter-clockwise angle from the way

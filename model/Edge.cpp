@@ -40,16 +40,8 @@ Edge::Edge() {
 Edge::~Edge() = default;
 
 int Edge::GetIndex(const Edge* edge, Poly* model) {
-  if (!edge || !model) return -1;
-  const Edge* first = PolyEdgeArray(model);
-  const int count = PolyNumEdges(model);
-  if (!first) return -1;
-  // Compare addresses as integers: an edge of another array gives no index.
-  const auto address = reinterpret_cast<std::uintptr_t>(edge);
-  const auto start = reinterpret_cast<std::uintptr_t>(first);
-  if (address < start) return -1;
-  const std::uintptr_t offset = (address - start) / sizeof(Edge);
-  return offset < static_cast<std::uintptr_t>(count) ? static_cast<int>(offset) : -1;
+  if (!model) return -1;
+  return IndexInArray(edge, PolyEdgeArray(model), PolyNumEdges(model));
 }
 
 bool Edge::Touches(const PolyElement* element) const {

@@ -12,6 +12,19 @@ namespace corvia {
 class Vertex;
 class Face;
 
+// The place of an item in an array of count items from first; -1 for a null item or one
+// outside the array. Addresses are compared as integers, so an item of another array
+// gives no place.
+template <typename T>
+int IndexInArray(const T* item, const T* first, int count) {
+  if (!item || !first) return -1;
+  const auto address = reinterpret_cast<std::uintptr_t>(item);
+  const auto start = reinterpret_cast<std::uintptr_t>(first);
+  if (address < start) return -1;
+  const std::uintptr_t offset = (address - start) / sizeof(T);
+  return offset < static_cast<std::uintptr_t>(count) ? static_cast<int>(offset) : -1;
+}
+
 class Edge : public PolyItem {
  public:
   // Takes the current default edge colour.

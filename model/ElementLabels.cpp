@@ -166,7 +166,10 @@ void BuildElementLabel(const PolyElement* element, bool asVertex, LabelText& tex
 void BuildEdgeLabel(const Edge* edge, Poly* poly, LabelText& text) {
   using namespace detail_ElementLabels;
   if (!edge) return;
-  if (DiagnosticNumbers & kShowEdgeTypeNumbers) text.AppendNumber(edge->mEdgeType);
+  // Edge types are numbered as the status bar and the information tree number them.
+  if (DiagnosticNumbers & kShowEdgeTypeNumbers) {
+    text.AppendNumber(EdgeType::GetNumber(poly ? poly->GetEdgeType(edge->mEdgeType) : nullptr, poly));
+  }
   if (DiagnosticNumbers & kShowEdgeNumbers) {
     if (!text.Empty()) text.Append("-");
     text.AppendNumber(Edge::GetNumber(edge, poly));

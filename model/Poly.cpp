@@ -263,6 +263,15 @@ Edge* Poly::GetEdge(int i) const {
   return &mEdgeArray[i];
 }
 
+EdgeType* Poly::GetEdgeType(int i) const {
+  if (!mEdgeTypes || static_cast<unsigned>(i) >= static_cast<unsigned>(mNumEdgeTypes)) return nullptr;
+  return &mEdgeTypes[i];
+}
+
+int EdgeType::GetIndex(const EdgeType* type, const Poly* model) {
+  return model ? IndexInArray(type, static_cast<const EdgeType*>(model->mEdgeTypes), model->mNumEdgeTypes) : -1;
+}
+
 PolyElement* Poly::GetElementBySerial(const Poly* poly, int i) {
   if (!poly || i < 0) return nullptr;
   if (i < poly->mFaces.mCount) return poly->mFaces.GetAt(i);

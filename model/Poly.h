@@ -42,6 +42,11 @@ struct ViewExtents;  // cross-section
 
 // One class of symmetry-equivalent edges; the edges of a type are contiguous.
 struct EdgeType {
+  // Its place in the model's edge-type array; -1 for a null type or one of another
+  // model. Its number, as the user sees it, counts from 1 (0 for a null type).
+  static int GetIndex(const EdgeType* type, const Poly* model);
+  static int GetNumber(const EdgeType* type, const Poly* model) { return GetIndex(type, model) + 1; }
+
   Edge* mFirstEdge = nullptr;
   int32_t mNumEdges = 0;
 };
@@ -112,6 +117,10 @@ class Poly {
   // Keeps the text (ownership passes: a NewString or CopyString text).
   void SetDescription(char* text);
   void SetLibraryEntry(LibraryEntry* entry);
+  // The model's uniform flag: every vertex is like every other under the model's
+  // symmetry. Types are the orbits of the rotations, so a vertex and its mirror image
+  // make two types that are each other's mirror partners.
+  bool IsUniform() const;
 
   // ---- Selection and display ---------------------------------------------------------
   PolyElement* GetCurrentFace() const;
@@ -135,6 +144,8 @@ class Poly {
   PolyElement* GetVertex(int i) const;
   PolyElement* GetFace(int i) const;
   Edge* GetEdge(int i) const;
+  // The type of edges numbered i from 0 (an edge's mEdgeType), null outside the array.
+  EdgeType* GetEdgeType(int i) const;
   // Faces first, then vertices; null for a null model.
   static PolyElement* GetElementBySerial(const Poly* poly, int i);
   Edge* FindEdge(const PolyElement* end1, const PolyElement* end2, const PolyElement* side1,

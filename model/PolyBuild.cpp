@@ -23,7 +23,9 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "construction/LibraryEntry.h"
@@ -36,6 +38,8 @@
 #include "model/Poly.h"
 #include "model/PolyBuild.h"
 #include "model/Vertex.h"
+#include "symmetry/FindSymmetries.h"
+#include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
 
 namespace corvia {
@@ -91,6 +95,13 @@ class PolyBuildRecord {
   std::vector<detail_PolyBuild::IdFlagsChange> idChanges;
   // Likewise.
   std::vector<detail_PolyBuild::MergeRecord> merges;
+  // The flags the build was prepared with, and how many solutions it has reached: a
+  // step that finds no further solution builds the last one again.
+  uint32_t buildFlags = 0;
+  int solutions = 0;
+  // Set while RunBuild runs its steps, and while the last solution is built again.
+  bool running = false;
+  bool returning = false;
 };
 
 void Poly::BuildRecordDeleter::operator()(PolyBuildRecord* record) const { delete record; }
@@ -292,12 +303,40 @@ struct Candidate {
   const TemplateArrangement* arrangement;
   int sign;
   int missing;
+  // 0 when the arrangement reads the template in the vertex's own turn, 1 when it reads
+  // it the other way round.
+  int sense;
 };
 
+// Whether two arrangements would place the same faces in the same places round the
+// vertex: they differ only in the parts they give the faces.
+bool SamePlacement(const Expected& a, const Expected& b) {
+  std::vector<uint8_t> used(b.polygons.size(), 0);
+  for (size_t k = 0; k < a.polygons.size(); ++k) {
+    bool found = false;
+    for (size_t j = 0; j < b.polygons.size() && !found; ++j) {
+      if (used[j] || a.polygons[k]->mSides != b.polygons[j]->mSides) continue;
+      const bool forward = Near(a.after[k].data(), b.after[j].data()) && Near(a.before[k].data(), b.before[j].data());
+      const bool reversed = Near(a.after[k].data(), b.before[j].data()) && Near(a.before[k].data(), b.after[j].data());
+      if (forward || reversed) {
+        used[j] = 1;
+        found = true;
+      }
+    }
+    if (!found) return false;
+  }
+  return true;
+}
+
 // Every arrangement (with either turn) that fits all faces standing at the vertex,
-// fewest missing faces first, list 0 before list 1.
+// fewest missing faces first, list 0 before list 1. Of arrangements that place the same
+// faces in the same places, one is kept: the first that reads the template in the
+// vertex's own turn. The others would give the faces of one and the same solution the
+// parts of its mirror image, and the model's face types would no longer be its
+// symmetry classes.
 std::vector<Candidate> FindCandidates(Poly& poly, const Vertex* vertex, IncidenceTable::Range incidences) {
   std::vector<Candidate> found;
+  std::vector<Expected> placements;
   const int valence = vertex->mNumSides;
   Expected expected;
   for (const TemplateArrangement& arrangement : TableOf(&poly)) {
@@ -320,7 +359,17 @@ std::vector<Candidate> FindCandidates(Poly& poly, const Vertex* vertex, Incidenc
         used[static_cast<size_t>(slot)] = 1;
       }
       if (!fits) continue;
-      found.push_back({&arrangement, sign, valence - static_cast<int>(incidences.size())});
+      const int turn = sign > 0 ? 0 : 1;
+      const Candidate candidate{&arrangement, sign, valence - static_cast<int>(incidences.size()),
+                                arrangement.mList ^ turn};
+      size_t same = 0;
+      while (same < placements.size() && !SamePlacement(placements[same], expected)) ++same;
+      if (same == placements.size()) {
+        found.push_back(candidate);
+        placements.push_back(expected);
+      } else if (found[same].sense != 0 && candidate.sense == 0) {
+        found[same] = candidate;
+      }
     }
   }
   std::stable_sort(found.begin(), found.end(),
@@ -470,7 +519,10 @@ bool DoNextMatch(Poly& poly, Vertex* vertex) {
   vertex->mMatchLevel = chosen.missing;
   vertex->mMatchSerial = poly.mMatchCounter++;
   vertex->mFacesAtMatch = static_cast<int>(RecordOf(&poly).madeFaces.size());
-  vertex->mRemaining = static_cast<int>(candidates.size() - next - 1);
+  // The first vertex takes the first arrangement only: every solution has a vertex at
+  // which its first face plays that part, so the first vertex's other arrangements
+  // would build the same solutions again, turned round.
+  vertex->mRemaining = vertex->mMatchSerial == 0 ? 0 : static_cast<int>(candidates.size() - next - 1);
   CountBranches(poly);
   return true;
 }
@@ -939,6 +991,217 @@ void ReportFailure(Poly& poly, FailureReason reason) {
   }
 }
 
+// +1 when the face runs from a to b (b is the corner after a), -1 when from b to a, 0
+// when the two are no side of the face.
+int RunsFromTo(const PolyElement* face, const PolyElement* a, const PolyElement* b) {
+  const int n = face->mNumSides;
+  for (int i = 0; i < n; ++i) {
+    if (face->mNeighbours[i] != a) continue;
+    if (face->mNeighbours[Wrap(i + 1, n)] == b) return 1;
+    if (face->mNeighbours[Wrap(i - 1, n)] == b) return -1;
+  }
+  return 0;
+}
+
+// The corner that two faces next to each other round a vertex share beside it: the far
+// end of the edge between them. Null when they share none, or two.
+const PolyElement* SharedNeighbour(const PolyElement* vertex, const PolyElement* f, const PolyElement* g) {
+  const PolyElement* found = nullptr;
+  const int n = f->mNumSides;
+  for (int i = 0; i < n; ++i) {
+    if (f->mNeighbours[i] != vertex) continue;
+    for (int step : {1, -1}) {
+      const PolyElement* x = f->mNeighbours[Wrap(i + step, n)];
+      if (x == found || RunsFromTo(g, vertex, x) == 0) continue;
+      if (found) return nullptr;
+      found = x;
+    }
+  }
+  return found;
+}
+
+// Three times the volume the faces enclose as they are wound (each face a fan of
+// triangles from its first corner with the centre).
+double WoundVolume(const Poly& poly) {
+  double sum = 0.0;
+  for (const PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) {
+    const double* p0 = f->mNeighbours[0]->mDualVert;
+    for (int i = 1; i + 1 < f->mNumSides; ++i) {
+      double cross[3];
+      Cross(cross, f->mNeighbours[i]->mDualVert, f->mNeighbours[i + 1]->mDualVert);
+      sum += Dot(p0, cross);
+    }
+  }
+  return sum;
+}
+
+// Turns faces of a finished solution round so that every edge is run one way by one of
+// its faces and the other way by the other, and the faces enclose a positive volume.
+// The builder makes each face wind as the vertex that made it sees it, which can set
+// two faces of an edge running the same way (a retrograde face made at one corner, say);
+// the model's own copy and every file written from it would then be wound
+// inconsistently. A surface that cannot be wound one way (a one-sided one) keeps its
+// faces as they are.
+void WindConsistently(Poly& poly) {
+  std::vector<PolyElement*> faces;
+  for (PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) {
+    for (int i = 0; i < f->mNumSides; ++i) {
+      if (!f->mNeighbours[i]) return;
+    }
+    faces.push_back(f);
+  }
+  if (faces.empty()) return;
+  // Each pair of faces next to each other round a vertex must run their shared edge
+  // opposite ways: a face keeps its winding (+1) or turns (-1).
+  std::unordered_map<const PolyElement*, size_t> place;
+  for (size_t i = 0; i < faces.size(); ++i) place.emplace(faces[i], i);
+  struct Link {
+    size_t other;
+    bool sameWay;
+  };
+  std::vector<std::vector<Link>> links(faces.size());
+  for (const PolyElement* v = poly.mVertices.mHead; v; v = v->mNext) {
+    const int q = v->mNumSides;
+    for (int k = 0; k < q; ++k) {
+      const PolyElement* f = v->mNeighbours[k];
+      const PolyElement* g = v->mNeighbours[Wrap(k + 1, q)];
+      if (!f || !g || f == g) continue;
+      const PolyElement* x = SharedNeighbour(v, f, g);
+      if (!x) continue;
+      const auto fi = place.find(f);
+      const auto gi = place.find(g);
+      if (fi == place.end() || gi == place.end()) continue;
+      const bool sameWay = RunsFromTo(f, v, x) == RunsFromTo(g, v, x);
+      links[fi->second].push_back({gi->second, sameWay});
+      links[gi->second].push_back({fi->second, sameWay});
+    }
+  }
+  std::vector<int> turn(faces.size(), 0);
+  for (size_t start = 0; start < faces.size(); ++start) {
+    if (turn[start] != 0) continue;
+    turn[start] = 1;
+    std::vector<size_t> queue{start};
+    while (!queue.empty()) {
+      const size_t i = queue.back();
+      queue.pop_back();
+      for (const Link& link : links[i]) {
+        const int wanted = link.sameWay ? -turn[i] : turn[i];
+        if (turn[link.other] == 0) {
+          turn[link.other] = wanted;
+          queue.push_back(link.other);
+        } else if (turn[link.other] != wanted) {
+          return;
+        }
+      }
+    }
+  }
+  // Corner 0 stays and the others run the other way; the face keeps its frame, so a
+  // face turned round runs against its normal, as a retrograde face does. The links
+  // as built are saved, and going back to them undoes this.
+  auto rewind = [](PolyElement* face) {
+    face->RotateCorners(0, true);
+    for (int i = 0; i < face->mNumSides; ++i) {
+      Vertex* corner = AsVertex(face->mNeighbours[i]);
+      for (int k = corner->FindVertexIndex(face, -1); k >= 0; k = corner->FindVertexIndex(face, k)) {
+        corner->mFaceSense[k] ^= 1;
+      }
+    }
+  };
+  for (size_t i = 0; i < faces.size(); ++i) {
+    if (turn[i] < 0) rewind(faces[i]);
+  }
+  if (WoundVolume(poly) < -kPointTolerance) {
+    for (PolyElement* face : faces) rewind(face);
+  }
+}
+
+// Whether every vertex of a finished solution sees, in each part of its arrangement, a
+// face of the same identity as the first vertex does. Then the identities are the
+// symmetry classes the set-up takes them for; otherwise (a solution that is not
+// uniform, whose vertices play their parts in different surroundings) they are not.
+bool PartsAgree(const Poly& poly) {
+  const PolyTemplate* polyTemplate = poly.mTemplate;
+  if (!polyTemplate) return false;
+  std::vector<uint32_t> first;
+  std::vector<uint32_t> parts;
+  for (const PolyElement* element = poly.mVertices.mHead; element; element = element->mNext) {
+    const Vertex* vertex = static_cast<const Vertex*>(element);
+    const TemplateArrangement* match = vertex->mMatch;
+    if (!match || vertex->mNumSides != polyTemplate->mValence) return false;
+    parts.assign(static_cast<size_t>(vertex->mNumSides), 0);
+    const TemplatePolygon* p = match->mStart;
+    for (int k = 0; k < vertex->mNumSides; ++k, p = StepPolygon(p, match->mList)) {
+      const int index = p->GetIndex();
+      const PolyElement* face = vertex->mNeighbours[k];
+      if (index < 0 || index >= vertex->mNumSides || !face) return false;
+      parts[static_cast<size_t>(index)] = face->mIdFlags;
+    }
+    if (first.empty()) {
+      first = parts;
+    } else if (parts != first) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Sets a finished solution up with the symmetry its geometry has, found as for any
+// other model: the types are the orbits of its vertices and faces under that group.
+// False when the symmetry cannot be found for it.
+bool SetUpBySymmetry(Poly& poly) {
+  const int numVerts = poly.mVertices.mCount;
+  const int numFaces = poly.mFaces.mCount;
+  SimplePoly simple(numVerts, numFaces);
+  for (const PolyElement* v = poly.mVertices.mHead; v; v = v->mNext) simple.VertAt(v->mIndex).SetPos(v->mDualVert);
+  for (const PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) {
+    SimpleFace& face = simple.FaceAt(f->mIndex);
+    face.SetNumVerts(f->mNumSides, f->mDensity);
+    for (int i = 0; i < f->mNumSides; ++i) face.SetVertIndex(i, f->mNeighbours[i]->mIndex);
+  }
+  simple.flags |= kSimpleKeepOrientation | kSimpleKeepCentre | kSimpleKeepSize;
+  bool hasReflection = false;
+  std::unique_ptr<SymGroup> group = FindSymmetries(simple, hasReflection);
+  if (!group || simple.NumVerts() != numVerts || simple.NumFaces() != numFaces) return false;
+  for (PolyElement* v = poly.mVertices.mHead; v; v = v->mNext) {
+    v->mIdFlags = static_cast<uint32_t>(simple.VertAt(v->mIndex).typeId);
+  }
+  for (PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) {
+    f->mIdFlags = static_cast<uint32_t>(simple.FaceAt(f->mIndex).typeId);
+  }
+  poly.mReflexible = hasReflection ? 1 : 0;
+  poly.SetFaceTypes(std::move(group), true, false);
+  return true;
+}
+
+// A step that finds no further solution: the last one is built again, and stays, with
+// no choices left.
+void ReturnToLastSolution(Poly& poly) {
+  PolyTemplate* polyTemplate = poly.mTemplate;
+  const int solutions = RecordOf(&poly).solutions;
+  const uint32_t flags = RecordOf(&poly).buildFlags;
+  if (!polyTemplate || solutions < 1) return;
+  bool built = poly.Prepare(polyTemplate, flags);
+  RecordOf(&poly).returning = true;
+  built = built && poly.RunBuild();
+  while (built && RecordOf(&poly).solutions < solutions && poly.mBuildState == kBuildFinishedWithChoices) {
+    poly.BuildStep();
+    built = poly.RunBuild();
+  }
+  RecordOf(&poly).returning = false;
+  if (!built) return;
+  poly.mBuildState = kBuildFinished;
+  poly.mNumBranches = 0;
+  poly.mBranchVertex = nullptr;
+  ShowInformation("\"%s\" - No other arrangement of the faces closes up into a polyhedron: the model stays as it was.",
+                  polyTemplate->mText.c_str());
+}
+
+// Whether a failed step goes back to the last solution found.
+bool ReturnsToLastSolution(Poly& poly) {
+  const PolyBuildRecord& record = RecordOf(&poly);
+  return poly.mBuildState == kBuildFailed && record.solutions >= 1 && !record.returning;
+}
+
 }  // namespace detail_PolyBuild
 
 bool Poly::Build(PolyTemplate* polyTemplate, uint32_t flags) {
@@ -977,6 +1240,8 @@ bool Poly::Prepare(PolyTemplate* polyTemplate, uint32_t flags) {
   detail_PolyBuild::RecordOf(this).savedLinks.clear();
   detail_PolyBuild::RecordOf(this).idChanges.clear();
   detail_PolyBuild::RecordOf(this).merges.clear();
+  detail_PolyBuild::RecordOf(this).buildFlags = flags;
+  detail_PolyBuild::RecordOf(this).solutions = 0;
   std::vector<TemplateArrangement>& table = detail_PolyBuild::TableOf(this);
   table.clear();
   for (const TemplatePolygon* p = polyTemplate->mNextToTry; p; p = p->mNextToTry)
@@ -1044,6 +1309,7 @@ bool Poly::RunBuild() {
   detail_PolyBuild::FailureReason reason = detail_PolyBuild::FailureReason::kNoArrangement;
   int steps = 0;
   const int bound = detail_PolyBuild::VertexBound(*this);
+  detail_PolyBuild::RecordOf(this).running = true;
   while (mBuildState == kBuildRunning) {
     if (bound > 0 && detail_PolyBuild::CountMatched(*this) > bound) {
       // A branch that has outgrown the polyhedron is a dead end like any other.
@@ -1062,7 +1328,10 @@ bool Poly::RunBuild() {
       mBuildState = kBuildFailed;
     }
   }
-  if (mBuildState == kBuildFailed && wasRunning) {
+  detail_PolyBuild::RecordOf(this).running = false;
+  if (detail_PolyBuild::ReturnsToLastSolution(*this)) {
+    detail_PolyBuild::ReturnToLastSolution(*this);
+  } else if (mBuildState == kBuildFailed && wasRunning) {
     detail_PolyBuild::ReportFailure(*this, reason);
   }
   if (mBuildState == kBuildFailed) return false;
@@ -1094,6 +1363,10 @@ bool Poly::BuildStep() {
     if (detail_PolyBuild::TakeBranch(*this)) return true;
   }
   mBuildState = kBuildFailed;
+  // Stepped by hand past the last solution: that solution comes back.
+  if (!detail_PolyBuild::RecordOf(this).running && detail_PolyBuild::ReturnsToLastSolution(*this)) {
+    detail_PolyBuild::ReturnToLastSolution(*this);
+  }
   return false;
 }
 
@@ -1120,12 +1393,20 @@ void Poly::RemoveVertex(bool full) {
 
 bool Poly::MatchStep(Vertex* vertex) {
   if (!vertex) {
-    // While choices remain, a solution that is not uniform is one more dead end.
-    if (mNumBranches >= 1 && !detail_PolyBuild::VerticesAlike(*this)) return false;
+    PolyBuildRecord& record = detail_PolyBuild::RecordOf(this);
+    // Until the first solution, one that is not uniform is one more dead end while
+    // choices remain: a configuration's first model is its uniform polyhedron. Stepping
+    // on from a solution reaches the others as well.
+    if (record.solutions == 0 && mNumBranches >= 1 && !detail_PolyBuild::VerticesAlike(*this)) return false;
     mBuildState = mNumBranches < 1 ? kBuildFinished : kBuildFinishedWithChoices;
     if (mTemplate) mNumEdges = mTemplate->mValence * mVertices.mCount / 2;
+    ++record.solutions;
     detail_PolyBuild::SaveLinks(*this);
-    SetFaceTypes(nullptr, true, false);
+    detail_PolyBuild::WindConsistently(*this);
+    // The faces' identities give the types of a uniform solution whose vertices all
+    // play their parts alike; any other solution is typed by its symmetry.
+    const bool alike = detail_PolyBuild::PartsAgree(*this) && detail_PolyBuild::VerticesAlike(*this);
+    if (alike || !detail_PolyBuild::SetUpBySymmetry(*this)) SetFaceTypes(nullptr, true, false);
     return true;
   }
   if (!detail_PolyBuild::DoNextMatch(*this, vertex)) {

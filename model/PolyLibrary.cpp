@@ -7,6 +7,8 @@
 
 #include "construction/LibraryEntry.h"
 #include "model/Poly.h"
+#include "stellation/FaceType.h"
+#include "stellation/FaceTypeBlock.h"
 
 namespace corvia {
 
@@ -29,6 +31,14 @@ bool StartsWith(const std::string& text, const char* prefix) {
 }
 
 }  // namespace detail_PolyLibrary
+
+bool Poly::IsUniform() const {
+  const FaceType* first = mDualBlock ? mDualBlock->mFirstFaceType : nullptr;
+  if (!first) return false;
+  const FaceType* second = first->mNext;
+  if (!second) return true;
+  return !second->mNext && first->mMirrorPartner == second && second->mMirrorPartner == first;
+}
 
 void Poly::SetLibraryEntry(LibraryEntry* entry) {
   namespace d = detail_PolyLibrary;

@@ -135,11 +135,12 @@ void Poly::SelectEdge(PolyItem* item, bool asVertex) {
       detail_PolySelection::Redraw();
     }
     mCurrentEdge = edge;
-    if (newlySelected) GetDocumentAccess().MarkSelectedType(kInfoMarkEdge, edge->mEdgeType + 1, mShowDual != 0);
+    const int typeNumber = EdgeType::GetNumber(GetEdgeType(edge->mEdgeType), this);
+    if (newlySelected) GetDocumentAccess().MarkSelectedType(kInfoMarkEdge, typeNumber, mShowDual != 0);
     const double length = edge->GetLength(mShowDual != 0) * GetUnitSettings().mLengthScale;
     char status[detail_PolySelection::kStatusSize];
     std::snprintf(status, sizeof status, "Selected %s edge %d (type %d), length %g", mShowDual ? "dual" : "base",
-                  Edge::GetNumber(edge, this), edge->mEdgeType + 1, length);
+                  Edge::GetNumber(edge, this), typeNumber, length);
     platform::Services().views->SetStatusText(status);
     mSelectedItem = item;
     GetDocumentAccess().PivotAroundSelectedItem();

@@ -610,12 +610,11 @@ void Poly::SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool rec
       if (!f->mType) continue;
       const PolyElement* first = f->mType->mFirstFace;
       const bool reversed = first && f->HasFlag(kElementReversed) != first->HasFlag(kElementReversed);
-      if (reversed) {
-        density -= f->mType->mCornerMeasure;
-        mPolyFlags |= kPolyFlagReversedFace;
-      } else {
-        density += f->mType->mCornerMeasure;
-      }
+      if (reversed) mPolyFlags |= kPolyFlagReversedFace;
+      // Each face by its own solid angle as it is wound: faces of one type may stand
+      // wound either way (a triangle of the octahemioctahedron faces in or out), so
+      // the first face's angle does not stand for the others.
+      density += f->GetSolidAngle();
     }
     density *= d::kInverseFullSolidAngle;
     if (std::fabs(density) <= kPointTolerance) density = 0.0;

@@ -47,17 +47,25 @@ std::string Angle(double radians) {
   return GetUnitSettings().FormatAngle(text, radians, kAngleUnitText);
 }
 
+// An edgelet's type as the file names it: the facelet type's index and the edgelet's
+// index, both from 0, as the facelet type lines count; "NULL" for none.
+std::string TypeIndexName(const Edge3D* edge) {
+  if (!edge || !edge->face) return "NULL";
+  char text[64];
+  std::snprintf(text, sizeof text, "%d-%d", Face3DType::GetIndex(edge->face->mType), Edge3D::GetIndex(edge));
+  return text;
+}
+
 void WriteFaceletType(FILE* file, const Face3DType* type, double scale) {
   const Face3D& facelet = type->mFacelets[0];
-  // The types are numbered from 1 in the file, as they are in the edges' names.
-  std::fprintf(file, " Facelet type %d: area %g\n", Face3DType::GetIndex(type) + 1, type->GetArea() * scale * scale);
+  std::fprintf(file, " Facelet type %d: area %g\n", Face3DType::GetIndex(type), type->GetArea() * scale * scale);
   for (int e = 0; e < type->mNumEdges; ++e) {
     const Edge3D* edge = &facelet.mEdges[e];
     const Edge3D* next = edge->GetNextInLoop();
     const Edge3D* after = next->GetNextInLoop();
     const double length = std::hypot(next->local[0] - edge->local[0], next->local[1] - edge->local[1]) * scale;
-    std::fprintf(file, "  Edge %s: ", Edge3D::GetTypeName(edge).c_str());
-    std::fprintf(file, "Joins %s, Length %g, Dihedral %s, ", Edge3D::GetTypeName(edge->mNeigh).c_str(), length,
+    std::fprintf(file, "  Edge %s: ", TypeIndexName(edge).c_str());
+    std::fprintf(file, "Joins %s, Length %g, Dihedral %s, ", TypeIndexName(edge->mNeigh).c_str(), length,
                  Angle(edge->GetDihedralAngle()).c_str());
     std::fprintf(file, "Mitre %s\n", Angle(edge->GetMitreAngle()).c_str());
     std::fprintf(file, "        Face angle %s\n",

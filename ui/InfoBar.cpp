@@ -384,7 +384,7 @@ void InfoBar::ShowSelectedElement() {
     const bool asVertex = element->IsVertex() != dual;
     MarkSelectedType(asVertex ? 3 : 1, FaceType::GetIndex(element->mType), dual);
   } else if (const Edge* edge = poly->GetSelectedEdge()) {
-    MarkSelectedType(2, edge->mEdgeType, dual);
+    MarkSelectedType(2, EdgeType::GetIndex(poly->GetEdgeType(edge->mEdgeType), poly), dual);
   }
 }
 

@@ -154,7 +154,7 @@ bool IsUniformModel(const Poly* poly) {
   return poly->mTemplate != nullptr;
 }
 bool HasUniformFlag(const Poly* poly) {
-  return poly->mDualBlock && poly->mDualBlock->CountFaceTypes() == 1;
+  return poly->IsUniform();
 }
 const LibraryEntry* EntryOf(const Poly* poly) {
   return GetPolyLibraryEntry(poly);
@@ -278,14 +278,18 @@ void AddBaseFaceLines(InfoSink& sink, InfoSink::Item parent, const FaceTypeBlock
 void AddEdgeLines(InfoSink& sink, int key, InfoSink::Item parent, const Poly* poly, bool dual) {
   const double scale = Scale();
   for (int i = 0; i < poly->mNumEdgeTypes; ++i) {
-    const EdgeType& type = poly->mEdgeTypes[i];
-    const Edge* first = type.mFirstEdge;
+    const EdgeType* type = poly->GetEdgeType(i);
+    const int number = EdgeType::GetNumber(type, poly);
+    const Edge* first = type->mFirstEdge;
     if (first && (first->mEdgeFlags & kEdgeMirrorSecond)) {
-      sink.AddItem(key, parent, FormatInfoText("%d: Reflection of edge type %d", i + 1, i));
+      // The mirror image is the type before.
+      sink.AddItem(key, parent,
+                   FormatInfoText("%d: Reflection of edge type %d", number,
+                                  EdgeType::GetNumber(poly->GetEdgeType(i - 1), poly)));
       continue;
     }
     const double length = first ? first->GetLength(dual) : 0.0;
-    sink.AddItem(key, parent, FormatInfoText("%d: %d x length %g", i + 1, type.mNumEdges, length * scale));
+    sink.AddItem(key, parent, FormatInfoText("%d: %d x length %g", number, type->mNumEdges, length * scale));
   }
 }
 

@@ -9,10 +9,13 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "construction/Library.h"
 #include "core/TimeFormat.h"
 #include "files/ModelFile.h"
+#include "model/PolyBuild.h"
 #include "stellation/FaceTypeBlock.h"
 #include "tests/app/AppTestSupport.h"
 
@@ -265,6 +268,67 @@ TEST_F(PolyDocTest, TheLengthScaleOnEveryRoadAModelArrivesBy) {
 
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
   units = saved;
+}
+
+// A model is named for what was built: a truncated cuboctahedron typed by any reading
+// of its configuration or by its index is the uniform one; a family's member is named
+// with its own n; another solution of a configuration is its pseudo version.
+TEST_F(PolyDocTest, ModelsAreNamedForWhatWasBuilt) {
+  SetTransitionsEnabled(false);
+  // The families keep the parameters last used in their records: put them back after.
+  std::vector<std::pair<int32_t, int32_t>> params;
+  for (int i = 0; i < kNumLibraryEntries; ++i) {
+    params.emplace_back(gLibraryTable[i].mWenninger, gLibraryTable[i].mModelsPage);
+  }
+  struct Restore {
+    std::vector<std::pair<int32_t, int32_t>>& saved;
+    ~Restore() {
+      for (int i = 0; i < kNumLibraryEntries; ++i) {
+        gLibraryTable[i].mWenninger = saved[static_cast<size_t>(i)].first;
+        gLibraryTable[i].mModelsPage = saved[static_cast<size_t>(i)].second;
+      }
+    }
+  } restore{params};
+  struct Case {
+    const char* typed;
+    const char* name;
+    const char* dualName;
+  };
+  const Case cases[] = {
+      {"4.6.8", "Truncated Cuboctahedron (8.4.6)", "Disdyakis Dodecahedron (Dual of 8.4.6)"},
+      {"U11", "Truncated Cuboctahedron (8.4.6)", "Disdyakis Dodecahedron (Dual of 8.4.6)"},
+      {"4.6.10", "Truncated Icosidodecahedron (10.4.6)", "Disdyakis Triacontahedron (Dual of 10.4.6)"},
+      {"4.4.13", "13-gonal Prism (13.4.4)", "13-gonal Dipyramid (Dual of 13.4.4)"},
+      {"3.3.3.11", "11-gonal Antiprism (11.3.3.3)", "11-gonal Trapezohedron (Dual of 11.3.3.3)"},
+      {"9.4.4", "9-gonal Prism (9.4.4)", "9-gonal Dipyramid (Dual of 9.4.4)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    corvia::testing::Platform().messages.Clear();
+    ASSERT_TRUE(Doc().OpenModelByNameOrSymbol(c.typed));
+    EXPECT_EQ(GetPolyName(true, false), c.name);
+    EXPECT_EQ(GetDualPolyName(true, false), c.dualName);
+  }
+
+  // The rhombicuboctahedron's configuration closes up a second way, with one cupola
+  // turned: stepping on builds that, and names it for what it is.
+  ASSERT_TRUE(Doc().OpenModelByNameOrSymbol("4.4.3.4"));
+  Poly* poly = GetCurrentPoly();
+  EXPECT_EQ(GetPolyName(true, false), "Rhombicuboctahedron (4.4.3.4)");
+  ASSERT_EQ(poly->mBuildState, kBuildFinishedWithChoices);
+  poly->BuildStep();
+  ASSERT_TRUE(poly->RunBuild());
+  EXPECT_FALSE(poly->IsUniform());
+  EXPECT_EQ(GetPolyName(true, true), "Pseudo Rhombicuboctahedron (4.4.3.4)");
+
+  // No record of the library is taken for a pseudo version of itself.
+  for (int index = 0; index < GetNumLibraryEntries(); ++index) {
+    LibraryEntry* entry = GetLibraryEntry(index);
+    corvia::testing::Platform().messages.Clear();
+    if (!Doc().SetModel(entry, false, false)) continue;
+    const std::string name = GetPolyName(true, false);
+    EXPECT_EQ(name.find("Pseudo"), std::string::npos) << index << " " << name;
+  }
 }
 
 }  // namespace test_PolyDoc

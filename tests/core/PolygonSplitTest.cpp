@@ -128,7 +128,9 @@ TEST(PolygonSplitTest, PentagramFillsItsWholeOutline) {
 int ColorModeOne() { return 1; }
 
 TEST(PolygonSplitTest, PentagramInColorModeOneLeavesTheCentreOpen) {
-  // The centre, wound twice, is traced as a clockwise ring: a hole in the star.
+  // The centre, wound twice, is traced as a clockwise ring: a hole in the star. Each
+  // side of the centre runs between two crossings the split put on one edge, and the
+  // walk turns at the second as at any other crossing.
   SetPolygonColorModeQuery(ColorModeOne);
   const double r = 2.0;
   const SplitResult s = SplitAndTriangulate(Pentagram(r));
@@ -299,6 +301,19 @@ TEST(PolygonSplitTest, RandomStarsWithRandomHoles) {
   }
 }
 
+// Every vertex of the ring in the chain of its crossing, as the split puts them.
+void ChainAtCrossings(PolygonVertex* ring, PolygonCrossing*& head, PolygonCrossing*& tail) {
+  PolygonVertex* v = ring;
+  do {
+    double p[2] = {v->x, v->y};
+    PolygonCrossing* record = FindOrAddPolygonCrossing(p, head, tail);
+    v->crossing = record;
+    v->nextAtCrossing = record->vertices;
+    record->vertices = v;
+    v = v->next;
+  } while (v != ring);
+}
+
 TEST(PolygonSplitTest, NextEdgeAtCrossingTakesTheSharpestTurn) {
   // A plus-shaped crossing: coming from the west, the sharpest turn to the right goes south.
   PolygonCrossing *head = nullptr, *tail = nullptr;
@@ -308,21 +323,47 @@ TEST(PolygonSplitTest, NextEdgeAtCrossingTakesTheSharpestTurn) {
   EXPECT_EQ(FindOrAddPolygonCrossing(near, head, tail), centre);
   EXPECT_EQ(near[0], 0.0);
   PolygonVertex* ring = MakeSplitRing({{0, 0}, {1, 0}, {0, 0}, {0, -1}, {0, 0}, {-1, 0}, {0, 0}, {0, 1}});
-  PolygonVertex* v = ring;
-  do {
-    double p[2] = {v->x, v->y};
-    PolygonCrossing* rec = FindOrAddPolygonCrossing(p, head, tail);
-    v->crossing = rec;
-    v->nextAtCrossing = rec->vertices;
-    rec->vertices = v;
-    v = v->next;
-  } while (v != ring);
+  ChainAtCrossings(ring, head, tail);
   const double west[2] = {-1, 0};
   double chosen[2];
   PolygonVertex* far = NextEdgeAtCrossing(centre, west, chosen);
   ASSERT_NE(far, nullptr);
   EXPECT_EQ(chosen[0], 0.0);
   EXPECT_EQ(chosen[1], -1.0);
+  FreePolygonCrossings(head);
+  FreePolygonRing(ring);
+}
+
+// A walk round a square with a crossing put on its first side: the ring comes back
+// whole, every corner numbered, and only at the inserted vertex does the point the
+// walk goes on to lower the area bound.
+TEST(PolygonSplitTest, TracedWalkLowersTheAreaBoundAtInsertedVertices) {
+  PolygonCrossing *head = nullptr, *tail = nullptr;
+  PolygonVertex* ring = MakeSplitRing({{0, 0}, {1, 0}, {2, 0}, {2, 2}, {0, 2}});
+  PolygonVertex* inserted = ring->next;
+  inserted->flags |= kPolygonVertexAtCrossing;
+  ChainAtCrossings(ring, head, tail);
+  int counter = 0;
+  double areaBound = 10.0;
+  // From the corner at the origin along the first side: at the inserted vertex the
+  // walk goes on to (2, 0), 4 from the origin squared, less the offset 1.
+  PolygonVertex* traced = TracePolygonCrossingRing(inserted, ring->crossing, counter, areaBound, 1.0);
+  ASSERT_NE(traced, nullptr);
+  EXPECT_EQ(CountPolygonRing(traced), 5);
+  EXPECT_EQ(counter, 5);
+  EXPECT_DOUBLE_EQ(areaBound, 3.0);
+  // Without an inserted vertex on the way the bound stays.
+  inserted->flags &= ~kPolygonVertexAtCrossing;
+  for (PolygonCrossing* c = head; c; c = c->next) c->number = -1;
+  for (PolygonVertex* v = ring->next; v != ring; v = v->next) v->flags &= ~kPolygonVertexEdgeTaken;
+  ring->flags &= ~kPolygonVertexEdgeTaken;
+  double untouched = 10.0;
+  counter = 0;
+  PolygonVertex* again = TracePolygonCrossingRing(inserted, ring->crossing, counter, untouched, 1.0);
+  ASSERT_NE(again, nullptr);
+  EXPECT_DOUBLE_EQ(untouched, 10.0);
+  FreePolygonRing(traced);
+  FreePolygonRing(again);
   FreePolygonCrossings(head);
   FreePolygonRing(ring);
 }

@@ -147,6 +147,28 @@ TEST_F(InfoContentsTest, TheSnubCubeCountsItsTypesAndMeasures) {
   EXPECT_EQ(tree.Text(kInfoType), "Type: Uniform, Semi-regular, Archimedean");
 }
 
+// A vertex and its mirror image are two types of the rotations, mirror partners: the
+// truncated cuboctahedron is uniform all the same. The rhombicuboctahedron's
+// configuration built with one cupola turned is its pseudo version.
+TEST_F(InfoContentsTest, TheTypeLineSaysWhetherEveryVertexIsAlike) {
+  corvia::testing::ConfigModel truncated("4.6.8");
+  ASSERT_TRUE(truncated.built);
+  Lines tree;
+  InsertInfoContents(tree, &truncated.poly);
+  EXPECT_EQ(tree.Text(kInfoNumBaseVerts), "48 vertices of 2 types");
+  EXPECT_EQ(tree.Text(kInfoType), "Type: Uniform, Semi-regular, Archimedean");
+  EXPECT_EQ(tree.Text(kInfoSymbol), "Vertex Description: 4.6.8");
+
+  corvia::testing::ConfigModel pseudo("4.4.3.4");
+  ASSERT_TRUE(pseudo.built);
+  pseudo.poly.BuildStep();
+  ASSERT_TRUE(pseudo.poly.RunBuild());
+  Lines steppedTree;
+  InsertInfoContents(steppedTree, &pseudo.poly);
+  EXPECT_EQ(steppedTree.Text(kInfoType), "Type: Pseudo-uniform, Semi-regular, Archimedean");
+  EXPECT_EQ(steppedTree.Text(kInfoNumBaseVerts), "24 vertices of 3 types");
+}
+
 TEST_F(InfoContentsTest, TheIcosahedronsStellationCountsItsCellsWhenOpened) {
   corvia::testing::ConfigModel icosahedron("3.3.3.3.3");
   ASSERT_TRUE(icosahedron.built);

@@ -49,12 +49,14 @@ TEST_F(ElementLabels, EdgeTextsCarryTypeNumberThenNumberThenLabel) {
   DiagnosticNumbers = kShowEdgeNumbers | kShowEdgeTypeNumbers;
   LabelText numbers;
   BuildEdgeLabel(edge, &cube.poly, numbers);
-  EXPECT_STREQ(numbers.Get(), ("0-" + std::to_string(Edge::GetNumber(edge, &cube.poly))).c_str());
+  // The edge type counts from 1, as the status bar and the information tree count it.
+  EXPECT_EQ(EdgeType::GetNumber(cube.poly.GetEdgeType(edge->mEdgeType), &cube.poly), edge->mEdgeType + 1);
+  EXPECT_STREQ(numbers.Get(), ("1-" + std::to_string(Edge::GetNumber(edge, &cube.poly))).c_str());
 
   edge->SetLabel("ridge");
   LabelText labelled;
   BuildEdgeLabel(edge, &cube.poly, labelled);
-  EXPECT_STREQ(labelled.Get(), "0-5:<in>ridge</in>");
+  EXPECT_STREQ(labelled.Get(), "1-5:<in>ridge</in>");
   DiagnosticNumbers = 0;
   LabelText alone;
   BuildEdgeLabel(edge, &cube.poly, alone);
@@ -65,6 +67,26 @@ TEST_F(ElementLabels, EdgeTextsCarryTypeNumberThenNumberThenLabel) {
   LabelText selected;
   BuildEdgeLabel(edge, &cube.poly, selected);
   EXPECT_STREQ(selected.Get(), "<color=#ffffff>ridge</font>");
+}
+
+// An edge type's index is its place in its own model's array; its number counts from 1.
+TEST_F(ElementLabels, EdgeTypesKnowTheirPlaceInTheirOwnModel) {
+  Model cuboctahedron("3.4.3.4");
+  Model cube("4.4.4");
+  ASSERT_TRUE(cuboctahedron.built && cube.built);
+  const Poly& poly = cuboctahedron.poly;
+  ASSERT_GT(poly.mNumEdgeTypes, 0);
+  for (int i = 0; i < poly.mNumEdgeTypes; ++i) {
+    EXPECT_EQ(EdgeType::GetIndex(poly.GetEdgeType(i), &poly), i);
+    EXPECT_EQ(EdgeType::GetNumber(poly.GetEdgeType(i), &poly), i + 1);
+  }
+  EXPECT_EQ(poly.GetEdgeType(-1), nullptr);
+  EXPECT_EQ(poly.GetEdgeType(poly.mNumEdgeTypes), nullptr);
+  EXPECT_EQ(EdgeType::GetIndex(nullptr, &poly), -1);
+  EXPECT_EQ(EdgeType::GetNumber(nullptr, &poly), 0);
+  EXPECT_EQ(EdgeType::GetIndex(poly.GetEdgeType(0), nullptr), -1);
+  // A type of another model has no place in this one.
+  EXPECT_EQ(EdgeType::GetIndex(cube.poly.GetEdgeType(0), &poly), -1);
 }
 
 TEST_F(ElementLabels, LongTextsEndInAnEllipsisOnAWholeCharacterOutsideAnyTag) {

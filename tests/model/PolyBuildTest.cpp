@@ -4,18 +4,24 @@
 #include <array>
 #include <cmath>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "construction/DerivedModels.h"
 #include "construction/PolyTemplate.h"
 #include "core/VectorMath.h"
+#include "model/Edge.h"
 #include "model/Poly.h"
 #include "model/PolyBuild.h"
 #include "model/PolyElement.h"
 #include "model/Vertex.h"
 #include "stellation/FaceType.h"
 #include "stellation/FaceTypeBlock.h"
+#include "symmetry/FindSymmetries.h"
+#include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
 #include "tests/support/MissingServices.h"
 #include "tests/support/TestSupport.h"
@@ -458,4 +464,140 @@ TEST(PolyBuild, RemovingTheLatestVertexTakesBackItsStep) {
   const int faces = poly.mFaces.mCount;
   poly.RemoveVertex(true);
   EXPECT_EQ(poly.mFaces.mCount, faces);
+}
+
+namespace test_PolyBuild {
+
+// A polygon round a vertex: its sides, and its density taken either way round ({5/2}
+// and {5/3} are one polygon wound the other way).
+std::pair<int, int> PolygonOf(int sides, int density) { return {sides, std::min(density, sides - density)}; }
+
+// The polygons of the configuration in ring order.
+std::vector<std::pair<int, int>> ConfigurationRing(const corvia::PolyTemplate& polyTemplate) {
+  std::vector<std::pair<int, int>> ring;
+  const corvia::TemplatePolygon* p = polyTemplate.GetHead();
+  for (int k = 0; k < polyTemplate.mValence; ++k, p = p->mNext) ring.push_back(PolygonOf(p->mSides, p->mWraps));
+  return ring;
+}
+
+// Whether the ring reads as the configuration from some start, one way or the other.
+bool ReadsAs(const std::vector<std::pair<int, int>>& ring, const std::vector<std::pair<int, int>>& configuration) {
+  const size_t n = ring.size();
+  if (n != configuration.size()) return false;
+  for (size_t start = 0; start < n; ++start) {
+    for (int way : {1, -1}) {
+      bool same = true;
+      for (size_t k = 0; k < n && same; ++k) {
+        const size_t i = (start + n + static_cast<size_t>(way) * k % n) % n;
+        same = ring[i] == configuration[k];
+      }
+      if (same) return true;
+    }
+  }
+  return false;
+}
+
+double Distance(const double* a, const double* b) {
+  double d[3];
+  corvia::Subtract(d, a, b);
+  return std::sqrt(corvia::Dot(d, d));
+}
+
+// What makes a solution a right model of its configuration: every vertex has the
+// configuration round it, every face is a regular polygon of the one edge length,
+// every edge joins two faces that run it opposite ways, and the group the model was
+// set up with is the one its geometry has.
+void ExpectRightModel(corvia::Poly& poly, const corvia::PolyTemplate& polyTemplate) {
+  const auto configuration = ConfigurationRing(polyTemplate);
+  ExpectComplete(poly, polyTemplate.mValence);
+  for (corvia::PolyElement* v = poly.mVertices.mHead; v; v = v->mNext) {
+    std::vector<std::pair<int, int>> ring;
+    for (int k = 0; k < v->mNumSides; ++k) {
+      ring.push_back(PolygonOf(v->mNeighbours[k]->mNumSides, v->mNeighbours[k]->mDensity));
+    }
+    EXPECT_TRUE(ReadsAs(ring, configuration)) << "vertex " << v->mIndex;
+  }
+  const double edge = polyTemplate.mEdgeLength;
+  for (corvia::PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) {
+    const int n = f->mNumSides;
+    double centroid[3] = {0.0, 0.0, 0.0};
+    for (int i = 0; i < n; ++i) corvia::AddTo(centroid, f->mNeighbours[i]->mDualVert);
+    corvia::Scale(centroid, centroid, 1.0 / n);
+    const double radius = Distance(f->mNeighbours[0]->mDualVert, centroid);
+    for (int i = 0; i < n; ++i) {
+      EXPECT_NEAR(Distance(f->mNeighbours[i]->mDualVert, f->mNeighbours[(i + 1) % n]->mDualVert), edge, 1e-9);
+      EXPECT_NEAR(Distance(f->mNeighbours[i]->mDualVert, centroid), radius, 1e-9);
+    }
+  }
+  ASSERT_EQ(poly.mNumEdges, polyTemplate.mValence * poly.mVertices.mCount / 2);
+  for (int i = 0; i < poly.mNumEdges; ++i) {
+    const corvia::Edge* e = poly.GetEdge(i);
+    ASSERT_NE(e->mFace1, nullptr);
+    ASSERT_NE(e->mFace2, nullptr);
+    auto runs = [e](const corvia::PolyElement* f) {
+      for (int j = 0; j < f->mNumSides; ++j) {
+        if (f->mEdges[j] == e) return f->mNeighbours[j] == e->mVert1 ? 1 : -1;
+      }
+      return 0;
+    };
+    EXPECT_EQ(runs(e->mFace1) + runs(e->mFace2), 0) << "edge " << i;
+  }
+  std::unique_ptr<corvia::SimplePoly> copy(poly.CreateSimplePoly(corvia::kDeriveBase, nullptr, nullptr));
+  ASSERT_NE(copy, nullptr);
+  bool hasReflection = false;
+  std::unique_ptr<corvia::SymGroup> group = corvia::FindSymmetries(*copy, hasReflection);
+  ASSERT_NE(group, nullptr);
+  ASSERT_NE(poly.mSymGroup, nullptr);
+  EXPECT_EQ(corvia::SymGroup::GetSchoenflies(poly.mSymGroup), corvia::SymGroup::GetSchoenflies(group.get()));
+}
+
+}  // namespace test_PolyBuild
+
+// Stepping on from a finished model reaches every further solution of its
+// configuration, each a right model with no internal error (the test fails on any),
+// uniform or not; a step past the last one leaves the last one as it was.
+TEST(PolyBuild, EverySolutionSteppedToIsARightModel) {
+  struct Case {
+    const char* text;
+    int solutions;
+    int pseudo;
+  };
+  // The snubs come in both hands; the great snub dodecicosidodecahedron reads the same
+  // in its mirror image, and its faces close up in one way only. Three squares round
+  // a triangle close up into the rhombicuboctahedron and, with one cupola turned, the
+  // pseudo-rhombicuboctahedron, which three choices reach.
+  const Case cases[] = {{"3.3.3.3.4", 2, 0},
+                        {"3.3.3.3.5", 2, 0},
+                        {"3.3.3.3.5/2", 2, 0},
+                        {"5/2.3.3.3.5/3.3", 1, 0},
+                        {"4.4.3.4", 4, 3}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    corvia::testing::Platform().messages.Clear();
+    corvia::PolyTemplate polyTemplate;
+    corvia::Poly poly;
+    ASSERT_TRUE(test_PolyBuild::BuildFrom(poly, polyTemplate, c.text));
+    int solutions = 1;
+    int pseudo = 0;
+    for (;;) {
+      SCOPED_TRACE(solutions);
+      test_PolyBuild::ExpectRightModel(poly, polyTemplate);
+      if (!poly.IsUniform()) ++pseudo;
+      if (poly.mBuildState != corvia::kBuildFinishedWithChoices || solutions > 10) break;
+      const int faces = poly.mFaces.mCount;
+      poly.BuildStep();
+      ASSERT_TRUE(poly.RunBuild());
+      if (corvia::testing::Platform().messages.CountTitled("Information") > 0) {
+        // No further solution: the last one comes back, finished.
+        EXPECT_EQ(poly.mBuildState, corvia::kBuildFinished);
+        EXPECT_EQ(poly.mFaces.mCount, faces);
+        test_PolyBuild::ExpectRightModel(poly, polyTemplate);
+        break;
+      }
+      ++solutions;
+    }
+    EXPECT_EQ(solutions, c.solutions);
+    EXPECT_EQ(pseudo, c.pseudo);
+    EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Error"), 0);
+  }
 }

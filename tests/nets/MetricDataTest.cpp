@@ -84,11 +84,12 @@ TEST_F(MetricDataTest, TheCubesFileGivesItsLengthsAreasAndAngles) {
   const double height = edge * edge / 2.0;
   expectNumbers(lines[13], {2.0 * height, std::sqrt(2.0 * height - height * height) / 2.0});
   EXPECT_EQ(lines[14], "");
-  EXPECT_EQ(lines[15].rfind(" Facelet type 1: area ", 0), 0u);
-  expectNumbers(lines[15], {1.0, 4.0 * edge * edge});
+  // The file counts facelet types from 0, and names the edgelets' types alike.
+  EXPECT_EQ(lines[15].rfind(" Facelet type 0: area ", 0), 0u);
+  expectNumbers(lines[15], {0.0, 4.0 * edge * edge});
 
-  // Four edges, each joining another edge of type 1, at right angles; no hole.
-  const std::regex edgeLine(R"(  Edge 1-([0-3]): Joins 1-[0-3], Length ([0-9.]+), Dihedral 90 deg, Mitre 45 deg)");
+  // Four edges, each joining another edge of type 0, at right angles; no hole.
+  const std::regex edgeLine(R"(  Edge 0-([0-3]): Joins 0-[0-3], Length ([0-9.]+), Dihedral 90 deg, Mitre 45 deg)");
   for (int e = 0; e < 4; ++e) {
     std::smatch match;
     ASSERT_TRUE(std::regex_match(lines[16 + 2 * e], match, edgeLine)) << lines[16 + 2 * e];
@@ -134,14 +135,14 @@ TEST_F(MetricDataTest, AFaceletWithAHoleEndsItsOuterLoop) {
   // The header block has its two lines; the facelet lines follow the radius line.
   ASSERT_EQ(lines.size(), 4u + 2u + 3u + 1u + 7u * 2u + 1u);
   EXPECT_EQ(lines[8].rfind(" Radius ", 0), 0u);
-  EXPECT_EQ(lines[9], " Facelet type 1: area 14");
-  EXPECT_EQ(lines[10], "  Edge 1-0: Joins NULL, Length 4, Dihedral 0 deg, Mitre 90 deg");
+  EXPECT_EQ(lines[9], " Facelet type 0: area 14");
+  EXPECT_EQ(lines[10], "  Edge 0-0: Joins NULL, Length 4, Dihedral 0 deg, Mitre 90 deg");
   EXPECT_EQ(lines[11], "        Face angle 90 deg");
   // After the outer loop's last edge, once; the hole turns the other way round.
-  EXPECT_EQ(lines[16], "  Edge 1-3: Joins NULL, Length 4, Dihedral 0 deg, Mitre 90 deg");
+  EXPECT_EQ(lines[16], "  Edge 0-3: Joins NULL, Length 4, Dihedral 0 deg, Mitre 90 deg");
   EXPECT_EQ(lines[17], "        Face angle 90 deg");
   EXPECT_EQ(lines[18], "  [End Loop]");
-  EXPECT_EQ(lines[19], "  Edge 1-4: Joins NULL, Length 2, Dihedral 0 deg, Mitre 90 deg");
+  EXPECT_EQ(lines[19], "  Edge 0-4: Joins NULL, Length 2, Dihedral 0 deg, Mitre 90 deg");
   EXPECT_EQ(lines[20], "        Face angle 315 deg");
   EXPECT_EQ(lines.back(), "        Face angle 270 deg");
 }
