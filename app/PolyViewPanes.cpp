@@ -231,13 +231,16 @@ bool CPolyView::PrepareDiagramPane() {
     }
     case kViewVertexFigure: {
       if (Is3D()) return true;
-      // The dual face's extent, which holds the figure of a uniform polyhedron; any
-      // corner of the figure beyond it widens it.
+      // The figure's own sides, as far as they are drawn; with reciprocation shown, the
+      // dual face drawn beside it too.
       const PolyElement* element = poly->GetOtherCurrentFinite();
-      double extent = Extent2D(GetElementPolygon2D(element));
-      for (const VertexFigureCorner& corner : BuildVertexFigure2D(element, extent).corners) {
-        extent = std::max(extent, std::hypot(corner.xy[0], corner.xy[1]));
+      if (!element) return false;
+      const double dualFace = Extent2D(GetElementPolygon2D(element));
+      double extent = 0.0;
+      for (const VertexFigureSide& side : BuildVertexFigure2D(element, std::max(dualFace, 1.0)).sides) {
+        extent = std::max({extent, std::hypot(side.a[0], side.a[1]), std::hypot(side.b[0], side.b[1])});
       }
+      if (GetDisplaySettings().showMidsphere || extent <= 0.0) extent = std::max(extent, dualFace);
       return square(extent);
     }
     case kViewFacetingDiagram: {
