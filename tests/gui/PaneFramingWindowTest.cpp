@@ -1,10 +1,13 @@
 // The real program under a virtual display: every pane shows what it draws whole and
 // large, judged from the screen's pixels alone (never from the camera), in the start
 // layout, in each of the 25 view types, for stellations, for the dual, after a layout
-// change and after a resize; and a saved scene with four panes, turned cameras and a
-// running throw opens as it was left.
+// change, after a resize and after a start on the settings the last run wrote; panes
+// and bars squeezed to slivers and widened again keep their scroll bars laid out; and
+// a saved scene with four panes, turned cameras and a running throw opens as it was
+// left.
 
 #include <gtest/gtest.h>
+#include <wx/aui/aui.h>
 #include <wx/glcanvas.h>
 #include <wx/uiaction.h>
 #include <wx/utils.h>
@@ -36,10 +39,13 @@
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/gui/ProgramTestSupport.h"
 #include "tests/support/TestSupport.h"
+#include "ui/InfoBar.h"
 #include "ui/Layouts.h"
+#include "ui/MainFrame.h"
 #include "ui/NewFrame.h"
 #include "ui/NewSplitter.h"
 #include "ui/PaneWindow.h"
+#include "ui/TourBar.h"
 
 namespace test_PaneFramingWindow {
 
@@ -299,6 +305,45 @@ TEST_F(PaneFramingWindowTest, AZoomedNetPaneSqueezedToASliverAndBack) {
   YieldUntil([&] { return window->HasScrollBar(false) || window->HasScrollBar(true); });
   EXPECT_TRUE(window->HasScrollBar(false) || window->HasScrollBar(true));
   EXPECT_GT(net->GetZoom(), 1.5f * zoom);
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+}
+
+// The docked information and tour bars squeezed by the manager's sashes to slivers,
+// one against the other and both against the window's edge: their lists go without
+// scroll bars while there is no room to lay them out, and have them again with the
+// room.
+TEST_F(PaneFramingWindowTest, TheDockedBarsSqueezedToSliversAndBack) {
+  auto* frame = dynamic_cast<CMainFrame*>(mFrame);
+  ASSERT_NE(frame, nullptr);
+  InfoBar* info = frame->GetInfoBar();
+  CTourBar* tour = frame->GetTourBar();
+  ASSERT_TRUE(info && tour && info->IsShownOnScreen() && tour->IsShownOnScreen());
+  YieldUntil([] { return GetInfoUpdateFlags() == 0; });
+  InfoTree* tree = info->GetTree();
+  ASSERT_TRUE(tree->IsScrollbarShown(wxVERTICAL));
+  auto rect = [&](wxWindow* w) { return wxRect(mFrame->ScreenToClient(w->GetScreenPosition()), w->GetSize()); };
+  // A sash lies outside the border of the bar before it.
+  wxAuiDockArt* art = frame->GetAuiManager().GetArtProvider();
+  const int off = art->GetMetric(wxAUI_DOCKART_PANE_BORDER_SIZE) + art->GetMetric(wxAUI_DOCKART_SASH_SIZE) / 2 + 1;
+
+  // The sash between the bars, up to the top of the information bar and back.
+  const int x = rect(info).x + rect(info).width / 2;
+  auto between = [&] { return rect(info).GetBottom() + off; };
+  const int middle = between();
+  Drag(mFrame, wxPoint(x, middle), wxPoint(x, rect(info).GetTop()), wxMOUSE_BTN_LEFT, 30);
+  EXPECT_LT(info->GetClientSize().y, 60);
+  EXPECT_FALSE(tree->IsScrollbarShown(wxVERTICAL));
+  Drag(mFrame, wxPoint(x, between()), wxPoint(x, middle), wxMOUSE_BTN_LEFT, 20);
+  EXPECT_TRUE(tree->IsScrollbarShown(wxVERTICAL));
+
+  // The sash between the panes and the bars, to the window's right edge and back.
+  const int y = rect(info).y + rect(info).height / 2;
+  const int left = rect(info).GetLeft() - off;
+  Drag(mFrame, wxPoint(left, y), wxPoint(mFrame->GetClientSize().x - 1, y), wxMOUSE_BTN_LEFT, 30);
+  EXPECT_LT(info->GetClientSize().x, 60);
+  EXPECT_FALSE(tree->IsScrollbarShown(wxVERTICAL));
+  Drag(mFrame, wxPoint(rect(info).GetLeft() - off, y), wxPoint(left, y), wxMOUSE_BTN_LEFT, 30);
+  EXPECT_TRUE(tree->IsScrollbarShown(wxVERTICAL));
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
 }
 
