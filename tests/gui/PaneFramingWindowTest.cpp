@@ -371,6 +371,66 @@ TEST_F(PaneFramingWindowTest, StartedAgainAsTheLastRunLeftIt) {
   ExpectNoProblems();
 }
 
+// The information tree with its stellation and nets branches open while the
+// stellation panes are shown: both follow each step, and describe the dual's
+// stellation once its pane is the active one, as the net pane beside it, which takes
+// the dual's name and is framed again.
+TEST_F(PaneFramingWindowTest, TheInfoTreeAndTheNetPaneFollowTheStellationShown) {
+  auto* frame = dynamic_cast<CMainFrame*>(mFrame);
+  ASSERT_NE(frame, nullptr);
+  InfoTree* tree = frame->GetInfoBar()->GetTree();
+  auto rebuilt = [] { YieldUntil([] { return GetInfoUpdateFlags() == 0; }); };
+  auto text = [&](int key) {
+    const wxTreeItemId item = FindItemInTree(tree, key, true);
+    return item.IsOk() ? tree->GetItemText(item).utf8_string() : std::string("<none>");
+  };
+  rebuilt();
+  for (int key : {kInfoStellation, kInfoNets}) {
+    tree->Expand(FindItemInTree(tree, key, true));
+    rebuilt();
+  }
+  CPolyView* model = GetPane(0);
+  CPolyView* net = GetPane(1);
+  Activate(model);
+  ShowAndCheck(kViewStellationOfBase, "stellation");
+  // The nets line counts what the net pane shows: "Net type 1 of N.".
+  auto netTypesShown = [&] {
+    const std::string status = net->GetPaneStatusText();
+    const size_t of = status.find(" of ");
+    return of == std::string::npos ? std::string("?") : status.substr(of + 4, status.find('.', of) - of - 4);
+  };
+  std::vector<std::string> used;
+  for (int step = 0; step < 3; ++step) {
+    corvia::testing::PostMenuCommand(mFrame, kCmdStellationNext);
+    WaitForTransitions();
+    rebuilt();
+    used.push_back(text(kInfoNumSelCells));
+    EXPECT_NE(used.back().find(" used in current stellation"), std::string::npos) << used.back();
+    Check(net, "stellation step");
+    const std::string nets = text(kInfoNumNets);
+    EXPECT_NE(nets.find(" of " + netTypesShown() + " type"), std::string::npos)
+        << nets << " / " << net->GetPaneStatusText();
+  }
+  EXPECT_NE(used[0], used[1]);
+  EXPECT_NE(used[1], used[2]);
+
+  // The dual's stellation, unstellated: the dodecahedron's single cell and its twelve
+  // pentagons.
+  ShowAndCheck(kViewStellationOfDual, "dual stellation");
+  rebuilt();
+  EXPECT_EQ(text(kInfoNumSelCells), "1 cell of 1 type used in current stellation");
+  EXPECT_EQ(text(kInfoNumFacelets), "12 facelets of 1 type");
+  EXPECT_EQ(net->GetTitle().rfind("Unfolded Net for Dodecahedron", 0), 0u) << net->GetTitle();
+  Check(net, "dual's net");
+  // Back on the base side, the base stellation's lines and net again.
+  ShowAndCheck(kViewStellationOfBase, "stellation again");
+  rebuilt();
+  EXPECT_EQ(text(kInfoNumSelCells), used.back());
+  EXPECT_EQ(net->GetTitle().rfind("Unfolded Net for Icosahedron", 0), 0u) << net->GetTitle();
+  Check(net, "base net again");
+  ExpectNoProblems();
+}
+
 // A scene saved with four panes, two cameras turned and a throw running opens again
 // with the same layout, view types, cameras and throw.
 TEST_F(PaneFramingWindowTest, ASavedSceneReopensAsItWasLeft) {
