@@ -385,7 +385,11 @@ TEST_F(SettingsTest, UserFontSetupsRoundTrip) {
   FontSetupEntry* labels = NewFontSetup("Labels");
   labels->face = "Liberation Serif";
   labels->resolution = 64;
+  labels->size = 0.125;
+  labels->colour = 0x3366CC;
+  labels->proportionalTo = 2;
   labels->slots[0] = kFontPlaceFlat | kFontKeepUpright;
+  labels->slots[1] = kFontPlaceSitOn | kFontKeepSize | kFontKeepForward;
   labels->slots[2] = kFontPlaceScreenAlign;
   SaveSettings();
   const std::string key = std::string(kKey) + "\\FontSetups\\Labels";
@@ -401,7 +405,11 @@ TEST_F(SettingsTest, UserFontSetupsRoundTrip) {
   ASSERT_NE(read, nullptr);
   EXPECT_EQ(read->face, "Liberation Serif");
   EXPECT_EQ(read->resolution, 64);
+  EXPECT_EQ(read->size, 0.125);
+  EXPECT_EQ(read->colour, 0x3366CC);
+  EXPECT_EQ(read->proportionalTo, 2);
   EXPECT_EQ(read->slots[0], kFontPlaceFlat | kFontKeepUpright);
+  EXPECT_EQ(read->slots[1], kFontPlaceSitOn | kFontKeepSize | kFontKeepForward);
   EXPECT_EQ(read->slots[2], kFontPlaceScreenAlign);
   EXPECT_NE(FindFontSetup("Old"), nullptr);
   InitFontSetups();
