@@ -462,17 +462,19 @@ TEST_F(SettingsTest, EveryStoredValueSurvivesARestart) {
       {"BrowseText", std::string("/texts")}, {"UpdateCheckUrl", std::string("http://127.0.0.1:9/check")},
       {"CheckForUpdates", 0u}, {"LastUpdateCheckDay", 12345u},
       // What the user chose of the panes and the stellations.
-      {"AllowMouseInertia", 0u}, {"StellationCriteria", 4u}, {"StellationOptions", 5u}, {"Layout", 5u},
+      {"ColorVertsSameAsDualFace", 1u}, {"AllowMouseInertia", 0u}, {"StellationCriteria", 4u}, {"StellationOptions", 5u}, {"Layout", 5u},
       {"LayoutViewTypes",
        std::string("0;0,14;0,14,15;0,14,15;0,14,15;3,9,1,8;0,14,15,1;0,14,15,1;0,14,15,1,2;0,14,15,1,2;0,14,15,3,9,10")},
   };
   // What the test changes beyond the fixture's variables, put back at its end.
   struct Restore {
+    bool vertexColours = ColorVertsSameAsDualFace;
     bool inertia = IsMouseInertiaAllowed();
     int32_t criteria = StellationCriteria;
     uint32_t options = StellationOptions;
     StartLayout start = GetStartLayout();
     ~Restore() {
+      ColorVertsSameAsDualFace = vertexColours;
       SetMouseInertiaAllowed(inertia);
       SetStellationCriteria(criteria);
       SetStellationOptions(options, true);
@@ -492,6 +494,7 @@ TEST_F(SettingsTest, EveryStoredValueSurvivesARestart) {
   // As the start-up applies it.
   SetRainbowColors(GetAppSettings().rainbowColors);
   EXPECT_FALSE(IsMouseInertiaAllowed());
+  EXPECT_TRUE(ColorVertsSameAsDualFace);
   EXPECT_EQ(StellationCriteria, kCriteriaMiller);
   EXPECT_EQ(GetStartLayout().layout, kLayout4Grid);
   mStore->Clear();
