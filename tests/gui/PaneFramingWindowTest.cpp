@@ -297,11 +297,11 @@ TEST_F(PaneFramingWindowTest, AZoomedNetPaneSqueezedToASliverAndBack) {
   const int middle = barX();
   const int y = window->GetRect().GetTop() + window->GetRect().GetHeight() / 2;
   const int end = splitter->GetClientSize().x - 1;
-  Drag(splitter, wxPoint(middle, y), wxPoint(end, y), wxMOUSE_BTN_LEFT, 40);
+  Drag(splitter, wxPoint(middle, y), wxPoint(end, y), wxMOUSE_BTN_LEFT, 16);
   EXPECT_LT(window->GetSize().x, 2 * window->ScrollBarSize(true));
   EXPECT_FALSE(window->HasScrollBar(false));
   EXPECT_FALSE(window->HasScrollBar(true));
-  Drag(splitter, wxPoint(barX(), y), wxPoint(middle, y), wxMOUSE_BTN_LEFT, 40);
+  Drag(splitter, wxPoint(barX(), y), wxPoint(middle, y), wxMOUSE_BTN_LEFT, 16);
   YieldUntil([&] { return window->HasScrollBar(false) || window->HasScrollBar(true); });
   EXPECT_TRUE(window->HasScrollBar(false) || window->HasScrollBar(true));
   EXPECT_GT(net->GetZoom(), 1.5f * zoom);
@@ -330,19 +330,19 @@ TEST_F(PaneFramingWindowTest, TheDockedBarsSqueezedToSliversAndBack) {
   const int x = rect(info).x + rect(info).width / 2;
   auto between = [&] { return rect(info).GetBottom() + off; };
   const int middle = between();
-  Drag(mFrame, wxPoint(x, middle), wxPoint(x, rect(info).GetTop()), wxMOUSE_BTN_LEFT, 30);
+  Drag(mFrame, wxPoint(x, middle), wxPoint(x, rect(info).GetTop()), wxMOUSE_BTN_LEFT, 12);
   EXPECT_LT(info->GetClientSize().y, 60);
   EXPECT_FALSE(tree->IsScrollbarShown(wxVERTICAL));
-  Drag(mFrame, wxPoint(x, between()), wxPoint(x, middle), wxMOUSE_BTN_LEFT, 20);
+  Drag(mFrame, wxPoint(x, between()), wxPoint(x, middle), wxMOUSE_BTN_LEFT, 10);
   EXPECT_TRUE(tree->IsScrollbarShown(wxVERTICAL));
 
   // The sash between the panes and the bars, to the window's right edge and back.
   const int y = rect(info).y + rect(info).height / 2;
   const int left = rect(info).GetLeft() - off;
-  Drag(mFrame, wxPoint(left, y), wxPoint(mFrame->GetClientSize().x - 1, y), wxMOUSE_BTN_LEFT, 30);
+  Drag(mFrame, wxPoint(left, y), wxPoint(mFrame->GetClientSize().x - 1, y), wxMOUSE_BTN_LEFT, 12);
   EXPECT_LT(info->GetClientSize().x, 60);
   EXPECT_FALSE(tree->IsScrollbarShown(wxVERTICAL));
-  Drag(mFrame, wxPoint(rect(info).GetLeft() - off, y), wxPoint(left, y), wxMOUSE_BTN_LEFT, 30);
+  Drag(mFrame, wxPoint(rect(info).GetLeft() - off, y), wxPoint(left, y), wxMOUSE_BTN_LEFT, 12);
   EXPECT_TRUE(tree->IsScrollbarShown(wxVERTICAL));
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
 }
