@@ -341,7 +341,7 @@ void CPolyView::SetCaptionButtons() {
 
 void CPolyView::RefreshNetsMessage() {
   if (mViewType != kNoViewType && (mViewType & (kViewFlagBase | kViewFlagDual))) {
-    if (Poly* poly = GetCurrentPoly()) poly->mShowDual = (mViewType & kViewFlagDual) ? 1 : 0;
+    if (Poly* poly = GetCurrentPoly()) poly->SetShowDual((mViewType & kViewFlagDual) != 0);
   }
   const bool otherModel = Is3D() && (mViewType == kViewFacetingPreview || mViewType == kViewCompoundOfDuals ||
                                      mViewType == kViewCompound || (mViewType & kViewFlagMorph) ||
@@ -438,6 +438,16 @@ void FitViewsOfKind(ViewType mask) {
     if (pane && pane->GetViewType() != kNoViewType && HasViewFlags(pane->GetViewType(), mask)) {
       pane->SetFitMode(kFitNormal);
     }
+  }
+}
+
+void RefreshViewsOfKind(ViewType mask) {
+  for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
+    CPolyView* pane = CPolyView::AsPolyView(v);
+    if (!pane || pane->GetViewType() == kNoViewType || !HasViewFlags(pane->GetViewType(), mask)) continue;
+    pane->UpdateCaption();
+    pane->SetFitMode(kFitNormal);
+    pane->Invalidate(true);
   }
 }
 

@@ -383,6 +383,9 @@ void InvalidateViewsOfKind(ViewType mask, bool now);
 void InvalidateCrossSectionViews(bool now);
 void SetFitModeAllViews(int mode);
 void FitViewsOfKind(ViewType mask);
+// The panes of the kind take their titles again, fit what they show and are redrawn
+// (they show the other side of the model now).
+void RefreshViewsOfKind(ViewType mask);
 void UpdateAllCaptions();
 void SetCaptionButtonsAllViews();
 void CheckConstructionToyAllViews();

@@ -397,9 +397,18 @@ double CPolyView::GetGeometryRadius(bool withSpheres) const {
       radius = farthest > 0.0 ? farthest : poly && poly->mShowDual ? poly->GetRadius() : 1.0;
       break;
     }
+    case kViewCompound: {
+      // The compound draws the base model's faces whichever side is shown: whole, out
+      // to its corners, while the shown side is unstellated, else the base stellation's
+      // facelets in their planes.
+      FaceTypeBlock* shown = GetShownBlock(false);
+      FaceTypeBlock* base = poly ? poly->mBaseBlock.get() : nullptr;
+      const double made = base && shown && !FaceTypeBlock::IsOriginalStellation(shown) ? base->UpdateScale() : -1.0;
+      radius = made > 0.0 && std::isfinite(made) ? made : 1.0;
+      break;
+    }
     case kViewStellationOfBase:
     case kViewStellationOfDual:
-    case kViewCompound:
     case kViewFoldingNet: {
       FaceTypeBlock* block = GetShownBlock(false);
       // The stellation is framed as it is: its facet model is made first (the drawing
@@ -408,12 +417,16 @@ double CPolyView::GetGeometryRadius(bool withSpheres) const {
       const double side = block && block->IsDual() && poly ? poly->GetRadius() : 1.0;
       const double made = block ? block->UpdateScale() : -1.0;
       double scale = made > 0.0 && std::isfinite(made) ? made : side;
-      // Unstellated, the pane draws the model's own faces, reaching to its corners; the
-      // compound draws them whenever its side is shown unstellated.
-      if (mViewType == kViewCompound || (block && FaceTypeBlock::IsOriginalStellation(block))) {
-        scale = std::max(scale, side);
+      // Unstellated, the pane draws the model's own faces, reaching to its corners.
+      if (block && FaceTypeBlock::IsOriginalStellation(block)) scale = std::max(scale, side);
+      radius = scale;
+      if (mViewType == kViewFoldingNet) {
+        // Twice the model's reach, and as far as the nets reach, folded as they are:
+        // long arms unfolded reach beyond it. The drawing makes the nets next anyway.
+        Model3D* model = block ? block->GetModel3D(true) : nullptr;
+        const double reach = model && model->HasNets() ? model->GetShownNetsReach() : 0.0;
+        radius = std::max(2.0 * scale, std::isfinite(reach) ? reach : 0.0);
       }
-      radius = mViewType == kViewFoldingNet ? 2.0 * scale : scale;
       break;
     }
     default:

@@ -351,7 +351,7 @@ bool CPolyView::SetViewType(ViewType code, bool quiet) {
         base = base || (pane->GetViewType() & kViewFlagBase);
         dual = dual || (pane->GetViewType() & kViewFlagDual);
       }
-      if (Poly* poly = GetCurrentPoly(); poly && base != dual) poly->mShowDual = dual ? 1 : 0;
+      if (Poly* poly = GetCurrentPoly(); poly && base != dual) poly->SetShowDual(dual);
     }
   }
   if (!GetMessage()) CheckConstructionToy();

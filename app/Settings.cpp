@@ -174,11 +174,12 @@ std::vector<int> ParseLayoutViewTypes(const std::string& text) {
   return types;
 }
 
-// Beyond the table: what the user chose of the panes and of the stellations. The
-// layout and its panes' view types are those shown when the settings are written
-// (without a main window, those read).
+// Beyond the table: what the user chose of the panes, of the vertices' colours and of
+// the stellations. The layout and its panes' view types are those shown when the
+// settings are written (without a main window, those read).
 void ExchangeChoices(Exchange& io) {
   const bool loading = io.Loading();
+  io.Bool("ColorVertsSameAsDualFace", ColorVertsSameAsDualFace);
   bool inertia = IsMouseInertiaAllowed();
   if (io.Bool("AllowMouseInertia", inertia) && loading) SetMouseInertiaAllowed(inertia);
   int criteria = StellationCriteria;

@@ -78,6 +78,7 @@ class FrameViews final : public platform::ViewNotifier {
   void InvalidateViewsOfKind(unsigned mask, int argument) override { corvia::InvalidateViewsOfKind(mask, argument != 0); }
   void InvalidateInfo(unsigned reasonBits) override { corvia::InvalidateInfo(reasonBits); }
   void FitViewsOfKind(unsigned mask) override { corvia::FitViewsOfKind(mask); }
+  void RefreshViewsOfKind(unsigned mask) override { corvia::RefreshViewsOfKind(mask); }
   void SetFitModeOfType(unsigned viewType, int mode) override {
     for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
       CPolyView* pane = CPolyView::AsPolyView(v);

@@ -77,8 +77,8 @@ void Poly::SetShowDual(bool flag) {
     SelectFace(GetCurrentFace(), false);
     detail_PolySelection::Redraw();
   }
-  platform::Services().views->InvalidateViewsOfKind(detail_PolySelection::kViewKindShowsDualA, 0);
-  platform::Services().views->InvalidateViewsOfKind(detail_PolySelection::kViewKindShowsDualB, 0);
+  platform::Services().views->RefreshViewsOfKind(detail_PolySelection::kViewKindShowsDualA);
+  platform::Services().views->RefreshViewsOfKind(detail_PolySelection::kViewKindShowsDualB);
   platform::Services().views->InvalidateInfo(kInfoReasonShowDual);
 }
 

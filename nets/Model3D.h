@@ -129,6 +129,12 @@ class Model3D {
   int CountNetsToPrint(const float* colour, bool onlyWithImages);
   // Folds the nets to the global fold fraction when it changed.
   void UpdateFolding();
+  // The nets the display mode shows: the current net, the nets of its type, or all.
+  std::vector<Net*> GetShownNets() const;
+  // How far from the centre the shown nets reach, folded as they are now (their tabs
+  // too, where the folded nets show them): a pane fitted to it shows them whole
+  // whichever way it is turned.
+  double GetShownNetsReach();
   // Folds the nets and widens the view's bounds by the nets shown; defined with the
   // renderer.
   void ExtendViewBounds(OpenGLView* view, ViewExtents* bounds);

@@ -2,6 +2,8 @@
 // ask of a facet model with nets: which edges are shown, the net colours, colouring
 // by connected part, the copies to print, the folding, and the selection texts.
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <deque>
 #include <string>
@@ -9,6 +11,7 @@
 
 #include "construction/RainbowColor.h"
 #include "core/Units.h"
+#include "core/VectorMath.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "nets/Edge3D.h"
@@ -17,6 +20,7 @@
 #include "nets/Net.h"
 #include "nets/NetFlags.h"
 #include "nets/NetSettings.h"
+#include "nets/NetTab.h"
 #include "platform/Services.h"
 
 namespace corvia {
@@ -28,6 +32,8 @@ constexpr float kUncolouredRed = -1.0f;
 constexpr double kDegreesPerRadian = 57.29577951308232;
 // Panes whose view type has this bit show nets.
 constexpr unsigned kViewKindNet = 0x10000;
+// Walks along a net's facelets end after this many steps on a broken chain.
+constexpr int kMaxNetSteps = 1 << 22;
 
 bool SameColour(const float* a, const float* b) {
   return a[0] == b[0] && a[1] == b[1] && a[2] == b[2];
@@ -158,6 +164,40 @@ void Model3D::UpdateFolding() {
     place = 2.0 * g - 1.0;
   }
   for (NetType* type = mNetTypes; type; type = type->next) type->Fold(hinge, place);
+}
+
+std::vector<Net*> Model3D::GetShownNets() const {
+  std::vector<Net*> nets;
+  const int32_t shown = GetNetSettings().displayMode;
+  if (shown == kShowCurrentNet && mCurrentNet) {
+    nets.push_back(mCurrentNet);
+    return nets;
+  }
+  for (NetType* type = mNetTypes; type; type = type->next) {
+    if (shown == kShowCurrentNetType && mCurrentNet && type != mCurrentNet->type) continue;
+    for (int i = 0; i < type->numNets; ++i) nets.push_back(&type->nets[i]);
+  }
+  return nets;
+}
+
+double Model3D::GetShownNetsReach() {
+  using namespace detail_NetQueries;
+  UpdateFolding();
+  const bool tabs = GetNetSettings().show3DTabs;
+  double reach = 0.0;
+  auto add = [&reach](const double* p) { reach = std::max(reach, std::sqrt(Dot(p, p))); };
+  for (const Net* net : GetShownNets()) {
+    int steps = kMaxNetSteps;
+    for (const Face3D* f = net->first; f && steps-- > 0; f = f->mNextInNet) {
+      for (int i = 0; i < f->GetNumEdges(); ++i) {
+        const Edge3D& e = f->mEdges[i];
+        add(e.pos3D);
+        if (!tabs || !e.tab) continue;
+        for (const TabPoint& t : e.tab->outline) add(t.pos3D);
+      }
+    }
+  }
+  return reach * (mPoly ? mPoly->mDisplayScale : 1.0);
 }
 
 void DescribeSelectedFacelet(Model3D* model, Face3D* facelet) {

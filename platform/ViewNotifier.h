@@ -15,6 +15,12 @@ public:
   virtual void InvalidateInfo(unsigned reasonBits) = 0;
   // Asks every pane whose view-type bits contain the mask for a normal fit.
   virtual void FitViewsOfKind(unsigned mask) = 0;
+  // The panes whose view-type bits contain the mask show another side of the model
+  // now: each takes its title again, fits what it shows and is redrawn.
+  virtual void RefreshViewsOfKind(unsigned mask) {
+    FitViewsOfKind(mask);
+    InvalidateViewsOfKind(mask, 0);
+  }
   // Gives every pane of exactly this view type a pending fit mode (1 fit, 2 fit loose,
   // 3 tight fit).
   virtual void SetFitModeOfType(unsigned viewType, int mode) = 0;

@@ -439,9 +439,11 @@ void OpenGLView::ZoomToExtents(const ViewExtents& extents) {
     if (mWindow && !mWindow->HasScrollBar(false)) availableH -= mWindow->ScrollBarSize(false);
     const double spanX = extents.maxX - extents.minX;
     const double spanY = extents.maxY - extents.minY;
+    // As in FitExtents2D: no room along a side the extents span keeps the zoom.
+    const bool room = (spanX < kTinyExtent || availableW > 0) && (spanY < kTinyExtent || availableH > 0);
     double ppu = -1.0;
-    if (spanX >= kTinyExtent && availableW > 0) ppu = availableW / spanX;
-    if (spanY >= kTinyExtent && availableH > 0) ppu = ppu < 0 ? availableH / spanY : std::min(ppu, availableH / spanY);
+    if (spanX >= kTinyExtent && room) ppu = availableW / spanX;
+    if (spanY >= kTinyExtent && room) ppu = ppu < 0 ? availableH / spanY : std::min(ppu, availableH / spanY);
     if (ppu > 0) mZoom = static_cast<float>(ppu / GetViewHeight());
     UpdateScrollRange();
     const double cx = (extents.minX + extents.maxX) / 2.0;
@@ -610,9 +612,13 @@ void OpenGLView::FitExtents2D() {
   double availableH = mClientHeight - 2.0 * mMarginY;
   if (mWindow && !mWindow->HasScrollBar(true)) availableW -= mWindow->ScrollBarSize(true);
   if (mWindow && !mWindow->HasScrollBar(false)) availableH -= mWindow->ScrollBarSize(false);
+  // A pane with no room along a side that the extents span cannot hold them: the zoom
+  // stays (fitted along the other side alone and then grown, the pane would show a
+  // corner of its content hugely magnified).
+  const bool room = (spanX < kTinyExtent || availableW > 0) && (spanY < kTinyExtent || availableH > 0);
   double ppu = -1.0;
-  if (spanX >= kTinyExtent && availableW > 0) ppu = availableW / spanX;
-  if (spanY >= kTinyExtent && availableH > 0) ppu = ppu < 0 ? availableH / spanY : std::min(ppu, availableH / spanY);
+  if (spanX >= kTinyExtent && room) ppu = availableW / spanX;
+  if (spanY >= kTinyExtent && room) ppu = ppu < 0 ? availableH / spanY : std::min(ppu, availableH / spanY);
   if (ppu > 0) mZoom = static_cast<float>(ppu / GetViewHeight());
   UpdateScrollRange();
   // A fit made by the draw itself is drawn by that draw.

@@ -633,15 +633,7 @@ void Model3D::DrawSelectedEdge(int mode) {
 void Model3D::ExtendViewBounds(OpenGLView* view, ViewExtents* bounds) {
   if (!view || !bounds) return;
   UpdateFolding();
-  const int32_t shown = GetNetSettings().displayMode;
-  if (shown == kShowCurrentNet && mCurrentNet) {
-    mCurrentNet->ExtendViewBounds(view, bounds, this, true);
-    return;
-  }
-  for (NetType* type = mNetTypes; type; type = type->next) {
-    if (shown == kShowCurrentNetType && mCurrentNet && type != mCurrentNet->type) continue;
-    for (int i = 0; i < type->numNets; ++i) type->nets[i].ExtendViewBounds(view, bounds, this, true);
-  }
+  for (Net* net : GetShownNets()) net->ExtendViewBounds(view, bounds, this, true);
 }
 
 }  // namespace corvia

@@ -88,7 +88,13 @@ void NewSplitter::ApplyRatios() {
   for (int r = 0; r < mRows; ++r) {
     int x = 0;
     for (int c = 0; c < mColumns; ++c) {
-      if (wxWindow* cell = mCells[r * mColumns + c]) cell->SetSize(x, y, widths[c], heights[r]);
+      if (wxWindow* cell = mCells[r * mColumns + c]) {
+        // A cell dragged down to nothing is hidden: the toolkit keeps the last size
+        // of a window sized to nothing, which would lie over the bar beside it.
+        const bool room = widths[c] > 0 && heights[r] > 0;
+        if (room) cell->SetSize(x, y, widths[c], heights[r]);
+        if (room != cell->IsShown()) cell->Show(room);
+      }
       x += widths[c] + kBarSize;
     }
     y += heights[r] + kBarSize;

@@ -521,10 +521,14 @@ void PaneWindow::SetScrollBar(bool vertical, int position, int range, int page) 
   wxScrollBar* bar = mScrollBars[vertical];
   const bool show = range > page && page > 0;
   if (show) bar->SetScrollbar(position, page, range, page);
-  if (show != bar->IsShown()) {
-    bar->Show(show);
-    LayoutChildren();
-  }
+  // A bar shown or hidden resizes the canvas, and a flat view's content grows and
+  // shrinks with its height: asked again while the canvas takes its new size, the bars
+  // would chase each other without end. They stay as they are until the next resize.
+  if (show == bar->IsShown() || mTogglingBar) return;
+  mTogglingBar = true;
+  bar->Show(show);
+  LayoutChildren();
+  mTogglingBar = false;
 }
 
 bool PaneWindow::HasScrollBar(bool vertical) const { return mScrollBars[vertical]->IsShown(); }

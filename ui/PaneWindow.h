@@ -82,6 +82,8 @@ private:
   detail_PaneWindow::PaneCanvas* mCanvas = nullptr;
   wxScrollBar* mScrollBars[2] = {nullptr, nullptr};
   bool mHasContext = false;
+  // True while the canvas takes the size a bar shown or hidden leaves it.
+  bool mTogglingBar = false;
   // Where the pane sat before it went full screen.
   wxFrame* mFullScreenFrame = nullptr;
   wxWindow* mSavedParent = nullptr;

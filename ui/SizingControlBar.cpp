@@ -2,9 +2,12 @@
 
 #include <wx/aui/framemanager.h>
 #include <wx/fontenum.h>
+#include <wx/scrolbar.h>
+#include <wx/scrolwin.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "core/Registry.h"
 #include "ui/CommandTable.h"
@@ -17,6 +20,9 @@ const wxSize CSizingControlBar::kMinFloat(37, 32);
 
 namespace detail_SizingControlBar {
 
+// The sunken border a scrolled control draws round its contents.
+constexpr int kScrolledBorder = 2;
+
 wxSize AtLeast(const wxSize& size, const wxSize& minimum) {
   return wxSize(std::max(size.x, minimum.x), std::max(size.y, minimum.y));
 }
@@ -25,6 +31,44 @@ std::string SectionName(const char* profileName, int id) {
   char section[256];
   std::snprintf(section, sizeof section, "%s-SCBar-%d", profileName ? profileName : "", id);
   return section;
+}
+
+// The least size a scrolled control needs to show both its scroll bars: each bar's
+// length as the toolkit measures it, the other bar across its end, and the control's
+// border round them.
+wxSize LeastScrolledSize(wxWindow* parent);
+
+// The toolkit lays a scroll bar out whatever room it is given, and one given less than
+// its arrows and slider need cannot be laid out: a scrolled control in a bar sized
+// below that shows its contents without scroll bars. Decided before the children take
+// the bar's new size; what lies before a control inside the bar (a list's header) is
+// room it does not get.
+void FitScrollBars(wxWindow* bar, const wxSize& size) {
+  const wxSize least = LeastScrolledSize(bar);
+  const wxPoint origin = bar->GetScreenPosition();
+  std::vector<wxWindow*> windows(bar->GetChildren().begin(), bar->GetChildren().end());
+  for (size_t i = 0; i < windows.size(); ++i) {
+    wxWindow* window = windows[i];
+    for (wxWindow* child : window->GetChildren()) windows.push_back(child);
+    auto* scrolled = dynamic_cast<wxScrollHelper*>(window);
+    if (!scrolled) continue;
+    const wxPoint before = window->GetScreenPosition() - origin;
+    const bool fit = size.x - std::max(before.x, 0) >= least.x && size.y - std::max(before.y, 0) >= least.y;
+    const wxScrollbarVisibility shown = fit ? wxSHOW_SB_DEFAULT : wxSHOW_SB_NEVER;
+    scrolled->ShowScrollbars(shown, shown);
+  }
+}
+
+wxSize LeastScrolledSize(wxWindow* parent) {
+  static wxSize least;
+  if (least.x > 0) return least;
+  auto* bar = new wxScrollBar(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSB_VERTICAL);
+  bar->Hide();
+  const wxSize best = bar->GetBestSize();
+  bar->Destroy();
+  const int side = best.y + best.x + 2 * kScrolledBorder;
+  least = wxSize(side, side);
+  return least;
 }
 
 }  // namespace detail_SizingControlBar
@@ -55,8 +99,10 @@ void CSizingControlBar::SetTitle(const std::string& title) {
 
 void CSizingControlBar::OnSize(wxSizeEvent& event) {
   if (mSizingStyle & kSizingSizeChild) {
+    const wxSize size = GetClientSize();
+    detail_SizingControlBar::FitScrollBars(this, size);
     const wxWindowList& children = GetChildren();
-    if (!children.empty()) children.front()->SetSize(GetClientSize());
+    if (!children.empty()) children.front()->SetSize(size);
   }
   event.Skip();
 }

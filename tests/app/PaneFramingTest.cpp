@@ -90,4 +90,29 @@ TEST_F(PaneFramingTest, Stellations) {
   }
 }
 
+// The folding net is framed to where its arms reach, not only to twice the model: it
+// stays whole whichever way its pane is turned, and the compound draws the base model
+// whichever side is shown.
+TEST_F(PaneFramingTest, TheFoldingNetTurnedAndTheCompoundOfTheDualSide) {
+  std::vector<std::string> problems;
+  CPolyView* pane = AddPane(kViewFoldingNet, 180, 300);
+  const double axes[][3] = {{0.0, 1.0, 0.0}, {1.0, 0.0, 0.0}, {0.3, 0.5, 0.8}};
+  for (int i = 0; i < 3; ++i) {
+    for (int turn = 0; turn < 4; ++turn) {
+      pane->RotateCamera(axes[i], 45.0);
+      const std::string problem = corvia::testing::CheckWholeAndLarge(Draw(pane), mBackground);
+      if (!problem.empty())
+        problems.push_back("turned " + std::to_string(i) + "/" + std::to_string(turn) + ": " + problem);
+    }
+  }
+  GetCurrentPoly()->mShowDual = 1;
+  // Drawn tall, the base model's corners reach the sides first.
+  for (auto [width, height] : {std::pair{394, 625}, std::pair{320, 200}}) {
+    const std::string problem =
+        corvia::testing::CheckWholeAndLarge(Draw(AddPane(kViewCompound, width, height)), mBackground);
+    if (!problem.empty()) problems.push_back("compound of the dual side: " + problem);
+  }
+  EXPECT_TRUE(problems.empty()) << ::testing::PrintToString(problems);
+}
+
 }  // namespace test_PaneFraming

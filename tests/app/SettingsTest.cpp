@@ -385,7 +385,11 @@ TEST_F(SettingsTest, UserFontSetupsRoundTrip) {
   FontSetupEntry* labels = NewFontSetup("Labels");
   labels->face = "Liberation Serif";
   labels->resolution = 64;
+  labels->size = 0.125;
+  labels->colour = 0x3366CC;
+  labels->proportionalTo = 2;
   labels->slots[0] = kFontPlaceFlat | kFontKeepUpright;
+  labels->slots[1] = kFontPlaceSitOn | kFontKeepSize | kFontKeepForward;
   labels->slots[2] = kFontPlaceScreenAlign;
   SaveSettings();
   const std::string key = std::string(kKey) + "\\FontSetups\\Labels";
@@ -401,7 +405,11 @@ TEST_F(SettingsTest, UserFontSetupsRoundTrip) {
   ASSERT_NE(read, nullptr);
   EXPECT_EQ(read->face, "Liberation Serif");
   EXPECT_EQ(read->resolution, 64);
+  EXPECT_EQ(read->size, 0.125);
+  EXPECT_EQ(read->colour, 0x3366CC);
+  EXPECT_EQ(read->proportionalTo, 2);
   EXPECT_EQ(read->slots[0], kFontPlaceFlat | kFontKeepUpright);
+  EXPECT_EQ(read->slots[1], kFontPlaceSitOn | kFontKeepSize | kFontKeepForward);
   EXPECT_EQ(read->slots[2], kFontPlaceScreenAlign);
   EXPECT_NE(FindFontSetup("Old"), nullptr);
   InitFontSetups();
@@ -454,17 +462,19 @@ TEST_F(SettingsTest, EveryStoredValueSurvivesARestart) {
       {"BrowseText", std::string("/texts")}, {"UpdateCheckUrl", std::string("http://127.0.0.1:9/check")},
       {"CheckForUpdates", 0u}, {"LastUpdateCheckDay", 12345u},
       // What the user chose of the panes and the stellations.
-      {"AllowMouseInertia", 0u}, {"StellationCriteria", 4u}, {"StellationOptions", 5u}, {"Layout", 5u},
+      {"ColorVertsSameAsDualFace", 1u}, {"AllowMouseInertia", 0u}, {"StellationCriteria", 4u}, {"StellationOptions", 5u}, {"Layout", 5u},
       {"LayoutViewTypes",
        std::string("0;0,14;0,14,15;0,14,15;0,14,15;3,9,1,8;0,14,15,1;0,14,15,1;0,14,15,1,2;0,14,15,1,2;0,14,15,3,9,10")},
   };
   // What the test changes beyond the fixture's variables, put back at its end.
   struct Restore {
+    bool vertexColours = ColorVertsSameAsDualFace;
     bool inertia = IsMouseInertiaAllowed();
     int32_t criteria = StellationCriteria;
     uint32_t options = StellationOptions;
     StartLayout start = GetStartLayout();
     ~Restore() {
+      ColorVertsSameAsDualFace = vertexColours;
       SetMouseInertiaAllowed(inertia);
       SetStellationCriteria(criteria);
       SetStellationOptions(options, true);
@@ -484,6 +494,7 @@ TEST_F(SettingsTest, EveryStoredValueSurvivesARestart) {
   // As the start-up applies it.
   SetRainbowColors(GetAppSettings().rainbowColors);
   EXPECT_FALSE(IsMouseInertiaAllowed());
+  EXPECT_TRUE(ColorVertsSameAsDualFace);
   EXPECT_EQ(StellationCriteria, kCriteriaMiller);
   EXPECT_EQ(GetStartLayout().layout, kLayout4Grid);
   mStore->Clear();

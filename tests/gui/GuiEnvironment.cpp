@@ -6,6 +6,8 @@
 
 #include <clocale>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
@@ -26,29 +28,48 @@ void FailOnAssert(const wxString& file, int line, const wxString& func, const wx
 }
 
 // The toolkit's log, reached through the library that wx has loaded (its headers are
-// not needed): g_log_set_default_handler and the signature of its handlers.
-using GLogFunction = void (*)(const char* domain, int level, const char* message, void* data);
-using SetDefaultHandler = GLogFunction (*)(GLogFunction handler, void* data);
+// not needed). GTK writes its own critical messages as structured records, which
+// never pass the old handlers; the older calls end in a structured record too. So the
+// watch is the log's one writer: it writes every record as the default writer does
+// and fails the running test on a critical one.
+struct GLogField {
+  const char* key;
+  const void* value;
+  long length;
+};
+using GLogWriter = int (*)(int level, const GLogField* fields, size_t count, void* data);
+using SetWriter = void (*)(GLogWriter writer, void* data, void (*free)(void*));
 constexpr int kGLogLevelCritical = 1 << 3;
-GLogFunction gPreviousLogHandler = nullptr;
+GLogWriter gDefaultWriter = nullptr;
 
-// Every message is written as before; a critical one also fails the running test.
-void FailOnCritical(const char* domain, int level, const char* message, void* data) {
-  if (gPreviousLogHandler) gPreviousLogHandler(domain, level, message, data);
-  if (level & kGLogLevelCritical) {
-    ADD_FAILURE() << (domain ? domain : "") << "-CRITICAL: " << (message ? message : "");
+std::string FieldText(const GLogField* fields, size_t count, const char* key) {
+  for (size_t i = 0; i < count; ++i) {
+    if (std::strcmp(fields[i].key, key) != 0 || !fields[i].value) continue;
+    const char* text = static_cast<const char*>(fields[i].value);
+    return fields[i].length < 0 ? std::string(text) : std::string(text, static_cast<size_t>(fields[i].length));
   }
+  return std::string();
 }
 
+int FailOnCritical(int level, const GLogField* fields, size_t count, void* data) {
+  if (level & kGLogLevelCritical) {
+    ADD_FAILURE() << FieldText(fields, count, "GLIB_DOMAIN") << "-CRITICAL: " << FieldText(fields, count, "MESSAGE");
+  }
+  return gDefaultWriter ? gDefaultWriter(level, fields, count, data) : 0;
+}
+
+// Before the toolkit starts, so that its first words are watched too.
 void WatchToolkitLog() {
-  auto set = reinterpret_cast<SetDefaultHandler>(dlsym(RTLD_DEFAULT, "g_log_set_default_handler"));
-  ASSERT_NE(set, nullptr) << "the toolkit's log cannot be watched";
-  gPreviousLogHandler = set(FailOnCritical, nullptr);
+  auto set = reinterpret_cast<SetWriter>(dlsym(RTLD_DEFAULT, "g_log_set_writer_func"));
+  gDefaultWriter = reinterpret_cast<GLogWriter>(dlsym(RTLD_DEFAULT, "g_log_writer_default"));
+  ASSERT_TRUE(set && gDefaultWriter) << "the toolkit's log cannot be watched";
+  set(FailOnCritical, nullptr, nullptr);
 }
 
 class WxEnvironment : public ::testing::Environment {
 public:
   void SetUp() override {
+    WatchToolkitLog();
     wxApp::SetInstance(new TestApp);
     static int argc = 1;
     static char name[] = "test_gui";
@@ -58,7 +79,6 @@ public:
     delete wxLog::SetActiveTarget(new wxLogStderr);
     ASSERT_TRUE(wxTheApp->CallOnInit());
     std::setlocale(LC_NUMERIC, "C");
-    WatchToolkitLog();
   }
   void TearDown() override {
     if (wxTheApp) wxTheApp->OnExit();
@@ -71,11 +91,18 @@ public:
 
 }  // namespace
 
-// The watch itself: a critical message of the toolkit fails the test that sees it.
+// The watch itself: a critical message of the toolkit fails the test that sees it,
+// whether it comes the old way or as GTK writes its own.
 TEST(GuiStartUp, ACriticalToolkitMessageFailsTheTest) {
   using Log = void (*)(const char* domain, int level, const char* format, ...);
+  using Structured = void (*)(const char* domain, int level, const char* file, const char* line, const char* function,
+                              const char* format, ...);
   auto log = reinterpret_cast<Log>(dlsym(RTLD_DEFAULT, "g_log"));
-  ASSERT_NE(log, nullptr);
-  EXPECT_NONFATAL_FAILURE(log("CorviaTest", 1 << 3, "%s", "a test of the watch"),
+  auto structured = reinterpret_cast<Structured>(dlsym(RTLD_DEFAULT, "g_log_structured_standard"));
+  ASSERT_TRUE(log && structured);
+  EXPECT_NONFATAL_FAILURE(log("CorviaTest", kGLogLevelCritical, "%s", "a test of the watch"),
                           "CorviaTest-CRITICAL: a test of the watch");
+  EXPECT_NONFATAL_FAILURE(structured("CorviaTest", kGLogLevelCritical, __FILE__, "1", "Distribute", "%s: %s",
+                                     "Distribute", "assertion 'size >= 0' failed in GtkScrollbar"),
+                          "CorviaTest-CRITICAL: Distribute: assertion 'size >= 0' failed in GtkScrollbar");
 }

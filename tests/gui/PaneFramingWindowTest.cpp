@@ -1,11 +1,16 @@
 // The real program under a virtual display: every pane shows what it draws whole and
 // large, judged from the screen's pixels alone (never from the camera), in the start
 // layout, in each of the 25 view types, for stellations, for the dual, after a layout
-// change and after a resize; and a saved scene with four panes, turned cameras and a
-// running throw opens as it was left.
+// change, after a resize and after a start on the settings the last run wrote; panes
+// and bars squeezed to slivers and widened again keep their scroll bars laid out; and
+// a saved scene with four panes, turned cameras and a running throw opens as it was
+// left.
 
 #include <gtest/gtest.h>
+#include <wx/aui/aui.h>
 #include <wx/glcanvas.h>
+#include <wx/uiaction.h>
+#include <wx/utils.h>
 
 #include <cmath>
 #include <memory>
@@ -15,6 +20,7 @@
 #include "app/PolyApp.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
+#include "app/StartUp.h"
 #include "app/ViewType.h"
 #include "app/WindowServices.h"
 #include "core/VectorMath.h"
@@ -33,8 +39,13 @@
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/gui/ProgramTestSupport.h"
 #include "tests/support/TestSupport.h"
+#include "ui/InfoBar.h"
 #include "ui/Layouts.h"
+#include "ui/MainFrame.h"
+#include "ui/NewFrame.h"
+#include "ui/NewSplitter.h"
 #include "ui/PaneWindow.h"
+#include "ui/TourBar.h"
 
 namespace test_PaneFramingWindow {
 
@@ -54,6 +65,12 @@ class PaneFramingWindowTest : public ::testing::Test {
     mProgram = std::make_unique<corvia::testing::RunningProgram>("framing-home");
     mFrame = mProgram->Frame();
     ASSERT_NE(mFrame, nullptr);
+    Started();
+    const float* grey = GetDefaultBackgroundColor();
+    for (int c = 0; c < 3; ++c) mBackground[c] = static_cast<uint8_t>(std::lround(grey[c] * 255.0f));
+  }
+  // Waits for the program's window and model, as a person waits for the start.
+  void Started() {
     platform::ServiceSet services = platform::Services();
     services.messages = &corvia::testing::Platform().messages;
     platform::InstallServices(services);
@@ -62,8 +79,15 @@ class PaneFramingWindowTest : public ::testing::Test {
     WaitForTransitions();
     // The panes' corner texts are no part of what they frame.
     SetTextEnabled(false);
-    const float* grey = GetDefaultBackgroundColor();
-    for (int c = 0; c < 3; ++c) mBackground[c] = static_cast<uint8_t>(std::lround(grey[c] * 255.0f));
+  }
+  // Closes the program, which writes its settings, and starts it again on them.
+  void StartAgain() {
+    mFrame->Close(true);
+    YieldUntil([] { return wxTopLevelWindows.empty(); });
+    app::ShutDown();
+    mFrame = app::StartUp();
+    ASSERT_NE(mFrame, nullptr);
+    Started();
   }
   void TearDown() override {
     SetTextEnabled(true);
@@ -141,6 +165,31 @@ class PaneFramingWindowTest : public ::testing::Test {
     YieldFor(50);
   }
 
+  // A drag with the button from one point of the window to another in small steps,
+  // each waited for until the window has taken it: a pane's canvas until its view has,
+  // anything else until the pointer is there.
+  static void Drag(wxWindow* window, wxPoint from, wxPoint to, int button, int steps) {
+    const bool pane = dynamic_cast<wxGLCanvas*>(window) != nullptr;
+    wxUIActionSimulator mouse;
+    mouse.MouseMove(window->ClientToScreen(from));
+    YieldFor(30);
+    mouse.MouseDown(button);
+    if (pane) YieldUntil([] { return NewView::GetMouseButtonsHeld() != 0; });
+    YieldFor(30);
+    for (int i = 1; i <= steps; ++i) {
+      const wxPoint at = from + wxPoint((to.x - from.x) * i / steps, (to.y - from.y) * i / steps);
+      mouse.MouseMove(window->ClientToScreen(at));
+      YieldUntil([&] {
+        int x = 0, y = 0;
+        NewView::GetCurrentPoint(x, y);
+        return pane ? wxPoint(x, y) == at : wxGetMouseState().GetPosition() == window->ClientToScreen(at);
+      });
+    }
+    mouse.MouseUp(button);
+    if (pane) YieldUntil([] { return NewView::GetMouseButtonsHeld() == 0; });
+    YieldFor(50);
+  }
+
   void Activate(CPolyView* pane) {
     pane->Activate(true);
     YieldFor(20);
@@ -165,18 +214,14 @@ TEST_F(PaneFramingWindowTest, EveryPaneOfTheIcosahedronAndItsDual) {
   Check(GetPane(1), "start");
   ASSERT_NE(corvia::testing::ShowIsohedralFaceting(2), nullptr);
   Activate(GetPane(0));
-  // The Compound pane is checked off screen (tests/app/PaneFramingTest.cpp); reached
-  // by a call after the Faceting Preview in this window it keeps the camera it had.
-  for (ViewType type : kViewTypes) {
-    if (type != kViewCompound) ShowAndCheck(type, "icosahedron");
-  }
+  for (ViewType type : kViewTypes) ShowAndCheck(type, "icosahedron");
   ExpectNoProblems();
 
   // The dual: a pane of the dual made active shows the dual's side in the others.
   ShowAndCheck(kViewDualPolyhedron, "dual");
   ASSERT_TRUE(GetCurrentPoly()->mShowDual);
   ASSERT_NE(corvia::testing::ShowIsohedralFaceting(2), nullptr);
-  for (ViewType type : {kViewFace, kViewFaceOfStellation, kViewFacetingPreview, kViewStellationDiagram,
+  for (ViewType type : {kViewFace, kViewFaceOfStellation, kViewFacetingPreview, kViewCompound, kViewStellationDiagram,
                         kViewVertexFigure, kViewFacetingDiagram, kViewUnfoldedNet, kViewFoldingNet}) {
     ShowAndCheck(type, "dual");
   }
@@ -227,6 +272,167 @@ TEST_F(PaneFramingWindowTest, StellationsAfterMillerSteps) {
     ShowAndCheck(kViewStellationOfBase, what);
   }
   EXPECT_TRUE(severalNetTypes);
+  ExpectNoProblems();
+}
+
+// The net pane zoomed in far enough for its scroll bars, then squeezed by its splitter
+// bar to a sliver and widened again: the bars, which the canvas's height and the
+// content's size decide between them, settle at every step; a sliver too narrow for a
+// bar goes without one (the toolkit cannot lay it out); the bars come back with the
+// room.
+TEST_F(PaneFramingWindowTest, AZoomedNetPaneSqueezedToASliverAndBack) {
+  CPolyView* net = GetPane(1);
+  ASSERT_EQ(net->GetViewType(), kViewUnfoldedNet);
+  auto* window = static_cast<PaneWindow*>(net->GetWindow());
+  wxGLCanvas* canvas = Canvas(net);
+  const wxSize size = canvas->GetClientSize();
+  const float zoom = net->GetZoom();
+  // A right-drag upwards zooms in, a few pixels at a time: the content grows through
+  // every size about the pane's.
+  Drag(canvas, wxPoint(size.x / 2, size.y * 3 / 4), wxPoint(size.x / 2, size.y / 4), wxMOUSE_BTN_RIGHT, 80);
+  ASSERT_GT(net->GetZoom(), 1.5f * zoom);
+  EXPECT_TRUE(window->HasScrollBar(false) || window->HasScrollBar(true));
+
+  auto* frame = dynamic_cast<NewFrame*>(mFrame);
+  ASSERT_NE(frame, nullptr);
+  NewSplitter* splitter = frame->GetMainSplitter();
+  ASSERT_NE(splitter, nullptr);
+  // The splitter's bar between the two panes.
+  auto barX = [&] { return splitter->GetColumnWidths()[0] + 1; };
+  const int middle = barX();
+  const int y = window->GetRect().GetTop() + window->GetRect().GetHeight() / 2;
+  const int end = splitter->GetClientSize().x - 1;
+  Drag(splitter, wxPoint(middle, y), wxPoint(end, y), wxMOUSE_BTN_LEFT, 16);
+  EXPECT_LT(window->GetSize().x, 2 * window->ScrollBarSize(true));
+  EXPECT_FALSE(window->HasScrollBar(false));
+  EXPECT_FALSE(window->HasScrollBar(true));
+  Drag(splitter, wxPoint(barX(), y), wxPoint(middle, y), wxMOUSE_BTN_LEFT, 16);
+  YieldUntil([&] { return window->HasScrollBar(false) || window->HasScrollBar(true); });
+  EXPECT_TRUE(window->HasScrollBar(false) || window->HasScrollBar(true));
+  EXPECT_GT(net->GetZoom(), 1.5f * zoom);
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+}
+
+// The docked information and tour bars squeezed by the manager's sashes to slivers,
+// one against the other and both against the window's edge: their lists go without
+// scroll bars while there is no room to lay them out, and have them again with the
+// room.
+TEST_F(PaneFramingWindowTest, TheDockedBarsSqueezedToSliversAndBack) {
+  auto* frame = dynamic_cast<CMainFrame*>(mFrame);
+  ASSERT_NE(frame, nullptr);
+  InfoBar* info = frame->GetInfoBar();
+  CTourBar* tour = frame->GetTourBar();
+  ASSERT_TRUE(info && tour && info->IsShownOnScreen() && tour->IsShownOnScreen());
+  YieldUntil([] { return GetInfoUpdateFlags() == 0; });
+  InfoTree* tree = info->GetTree();
+  ASSERT_TRUE(tree->IsScrollbarShown(wxVERTICAL));
+  auto rect = [&](wxWindow* w) { return wxRect(mFrame->ScreenToClient(w->GetScreenPosition()), w->GetSize()); };
+  // A sash lies outside the border of the bar before it.
+  wxAuiDockArt* art = frame->GetAuiManager().GetArtProvider();
+  const int off = art->GetMetric(wxAUI_DOCKART_PANE_BORDER_SIZE) + art->GetMetric(wxAUI_DOCKART_SASH_SIZE) / 2 + 1;
+
+  // The sash between the bars, up to the top of the information bar and back.
+  const int x = rect(info).x + rect(info).width / 2;
+  auto between = [&] { return rect(info).GetBottom() + off; };
+  const int middle = between();
+  Drag(mFrame, wxPoint(x, middle), wxPoint(x, rect(info).GetTop()), wxMOUSE_BTN_LEFT, 12);
+  EXPECT_LT(info->GetClientSize().y, 60);
+  EXPECT_FALSE(tree->IsScrollbarShown(wxVERTICAL));
+  Drag(mFrame, wxPoint(x, between()), wxPoint(x, middle), wxMOUSE_BTN_LEFT, 10);
+  EXPECT_TRUE(tree->IsScrollbarShown(wxVERTICAL));
+
+  // The sash between the panes and the bars, to the window's right edge and back.
+  const int y = rect(info).y + rect(info).height / 2;
+  const int left = rect(info).GetLeft() - off;
+  Drag(mFrame, wxPoint(left, y), wxPoint(mFrame->GetClientSize().x - 1, y), wxMOUSE_BTN_LEFT, 12);
+  EXPECT_LT(info->GetClientSize().x, 60);
+  EXPECT_FALSE(tree->IsScrollbarShown(wxVERTICAL));
+  Drag(mFrame, wxPoint(rect(info).GetLeft() - off, y), wxPoint(left, y), wxMOUSE_BTN_LEFT, 12);
+  EXPECT_TRUE(tree->IsScrollbarShown(wxVERTICAL));
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+}
+
+// The program closed in three panes with a smaller window and started again on the
+// settings it wrote: every pane frames its model at the start, the folding net whole
+// also once it is turned.
+TEST_F(PaneFramingWindowTest, StartedAgainAsTheLastRunLeftIt) {
+  PressLayoutKey(kCmdLayout3);
+  YieldUntil([] { return CountPanes() == 3; });
+  ASSERT_EQ(CountPanes(), 3);
+  const wxSize size = mFrame->GetSize();
+  mFrame->SetSize(size.x * 4 / 5, size.y * 5 / 6);
+  YieldUntil([&] { return mFrame->GetSize().x < size.x; });
+  StartAgain();
+  ASSERT_EQ(CountPanes(), 3);
+  EXPECT_LT(mFrame->GetSize().x, size.x);
+  for (int i = 0; i < 3; ++i) Check(GetPane(i), "started again");
+  CPolyView* folding = GetPane(2);
+  ASSERT_EQ(folding->GetViewType(), kViewFoldingNet);
+  const wxSize pane = Canvas(folding)->GetClientSize();
+  Drag(Canvas(folding), wxPoint(pane.x * 3 / 4, pane.y / 2), wxPoint(pane.x / 4, pane.y / 2 + 20), wxMOUSE_BTN_LEFT,
+       25);
+  StopAllMouseThrows();
+  Check(folding, "turned");
+  ExpectNoProblems();
+}
+
+// The information tree with its stellation and nets branches open while the
+// stellation panes are shown: both follow each step, and describe the dual's
+// stellation once its pane is the active one, as the net pane beside it, which takes
+// the dual's name and is framed again.
+TEST_F(PaneFramingWindowTest, TheInfoTreeAndTheNetPaneFollowTheStellationShown) {
+  auto* frame = dynamic_cast<CMainFrame*>(mFrame);
+  ASSERT_NE(frame, nullptr);
+  InfoTree* tree = frame->GetInfoBar()->GetTree();
+  auto rebuilt = [] { YieldUntil([] { return GetInfoUpdateFlags() == 0; }); };
+  auto text = [&](int key) {
+    const wxTreeItemId item = FindItemInTree(tree, key, true);
+    return item.IsOk() ? tree->GetItemText(item).utf8_string() : std::string("<none>");
+  };
+  rebuilt();
+  for (int key : {kInfoStellation, kInfoNets}) {
+    tree->Expand(FindItemInTree(tree, key, true));
+    rebuilt();
+  }
+  CPolyView* model = GetPane(0);
+  CPolyView* net = GetPane(1);
+  Activate(model);
+  ShowAndCheck(kViewStellationOfBase, "stellation");
+  // The nets line counts what the net pane shows: "Net type 1 of N.".
+  auto netTypesShown = [&] {
+    const std::string status = net->GetPaneStatusText();
+    const size_t of = status.find(" of ");
+    return of == std::string::npos ? std::string("?") : status.substr(of + 4, status.find('.', of) - of - 4);
+  };
+  std::vector<std::string> used;
+  for (int step = 0; step < 3; ++step) {
+    corvia::testing::PostMenuCommand(mFrame, kCmdStellationNext);
+    WaitForTransitions();
+    rebuilt();
+    used.push_back(text(kInfoNumSelCells));
+    EXPECT_NE(used.back().find(" used in current stellation"), std::string::npos) << used.back();
+    Check(net, "stellation step");
+    const std::string nets = text(kInfoNumNets);
+    EXPECT_NE(nets.find(" of " + netTypesShown() + " type"), std::string::npos)
+        << nets << " / " << net->GetPaneStatusText();
+  }
+  EXPECT_NE(used[0], used[1]);
+  EXPECT_NE(used[1], used[2]);
+
+  // The dual's stellation, unstellated: the dodecahedron's single cell and its twelve
+  // pentagons.
+  ShowAndCheck(kViewStellationOfDual, "dual stellation");
+  rebuilt();
+  EXPECT_EQ(text(kInfoNumSelCells), "1 cell of 1 type used in current stellation");
+  EXPECT_EQ(text(kInfoNumFacelets), "12 facelets of 1 type");
+  EXPECT_EQ(net->GetTitle().rfind("Unfolded Net for Dodecahedron", 0), 0u) << net->GetTitle();
+  Check(net, "dual's net");
+  // Back on the base side, the base stellation's lines and net again.
+  ShowAndCheck(kViewStellationOfBase, "stellation again");
+  rebuilt();
+  EXPECT_EQ(text(kInfoNumSelCells), used.back());
+  EXPECT_EQ(net->GetTitle().rfind("Unfolded Net for Icosahedron", 0), 0u) << net->GetTitle();
+  Check(net, "base net again");
   ExpectNoProblems();
 }
 

@@ -366,6 +366,27 @@ TEST(Camera, EmptyFlatExtentsKeepTheZoom) {
   EXPECT_TRUE(std::isfinite(view.WindowToModelX(10)));
 }
 
+// A pane too low to hold the extents (its height all taken by the margins and the
+// scroll bar's room) keeps its zoom: fitted by its width alone, the content would be
+// magnified by the whole height it is given later.
+TEST(Camera, AFlatPaneWithNoRoomKeepsTheZoom) {
+  TestView view;
+  view.SetPixelMargins(4, 4);
+  FlatView(view, -1, 1, 1, -1);
+  const float zoom = view.GetZoom();
+  view.SetSizeForTest(300, 3);
+  view.FitExtents2D();
+  EXPECT_EQ(view.GetZoom(), zoom);
+  view.SetSizeForTest(0, 200);
+  view.FitExtents2D();
+  EXPECT_EQ(view.GetZoom(), zoom);
+  // A line along x needs no height.
+  view.SetExtents2D(-1, 0, 1, 0);
+  view.SetSizeForTest(300, 3);
+  view.FitExtents2D();
+  EXPECT_GT(view.GetZoom(), zoom);
+}
+
 TEST(Camera, StereoEyesSeeThePlaneOfTheOriginAlikeAndNearerPointsApart) {
   TestView view;
   view.SetSizeForTest(400, 300);
