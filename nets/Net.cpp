@@ -16,6 +16,7 @@
 #include "nets/Face3D.h"
 #include "nets/Model3D.h"
 #include "nets/NetFlags.h"
+#include "nets/NetOutline.h"
 #include "nets/NetSettings.h"
 #include "nets/Unfold.h"
 
@@ -45,10 +46,35 @@ void Net::Init(NetType* owner, Face3D* facelet) {
   first = last = facelet;
   facelet->mNet = this;
   facelet->mNextInNet = nullptr;
+  mPlaces.clear();
+  mPlacesValid = true;
+  AppendPlace(facelet);
+}
+
+const std::vector<Face3D*>& Net::Places() const {
+  // A chain changed behind the table's back shows in its ends.
+  const bool inStep = mPlacesValid && (mPlaces.empty() ? !first : (mPlaces.front() == first && mPlaces.back() == last));
+  if (!inStep) {
+    mPlaces.clear();
+    for (Face3D* f = first; f; f = f->mNextInNet) {
+      f->mPlaceInNet = static_cast<int32_t>(mPlaces.size());
+      mPlaces.push_back(f);
+    }
+    mPlacesValid = true;
+  }
+  return mPlaces;
+}
+
+void Net::AppendPlace(Face3D* facelet) {
+  if (!mPlacesValid) return;
+  facelet->mPlaceInNet = static_cast<int32_t>(mPlaces.size());
+  mPlaces.push_back(facelet);
 }
 
 void Net::AddFacelet(Edge3D* edge, Edge3D* neighbour) {
   Face3D* facelet = neighbour->face;
+  // The table follows the append only when it was in step before it.
+  Places();
   facelet->mNet = this;
   facelet->mNextInNet = nullptr;
   if (last) {
@@ -57,6 +83,7 @@ void Net::AddFacelet(Edge3D* edge, Edge3D* neighbour) {
     first = facelet;
   }
   last = facelet;
+  AppendPlace(facelet);
   edge->flags |= kEdgeJoinedFirst;
   neighbour->flags |= kEdgeJoinedAdded;
   edge->GetFirstNetCopy()->flags |= kEdgeJoinedSomewhere;
@@ -70,7 +97,11 @@ void Net::Absorb(Net* into, Edge3D* edge) {
   edge->GetFirstNetCopy()->flags |= kEdgeJoinedSomewhere;
   if (neighbour) neighbour->GetFirstNetCopy()->flags |= kEdgeJoinedSomewhere;
   flags |= kNetRemoved;
-  for (Face3D* f = first; f; f = f->mNextInNet) f->mNet = into;
+  into->Places();
+  for (Face3D* f = first; f; f = f->mNextInNet) {
+    f->mNet = into;
+    into->AppendPlace(f);
+  }
   if (first) {
     if (into->last) {
       into->last->mNextInNet = first;
@@ -80,13 +111,11 @@ void Net::Absorb(Net* into, Edge3D* edge) {
     into->last = last;
   }
   first = last = nullptr;
+  mPlaces.clear();
 }
 
 int Net::CountFacelets(const Net* net) {
-  if (!net) return 0;
-  int count = 0;
-  for (const Face3D* f = net->first; f; f = f->mNextInNet) ++count;
-  return count;
+  return net ? static_cast<int>(net->Places().size()) : 0;
 }
 
 const float* Net::GetColor() const {
@@ -129,10 +158,9 @@ Edge3D* Net::FindEdgeWithout(uint32_t bits) const {
 }
 
 Face3D* Net::GetFaceletAt(int position) const {
-  if (position < 0) return nullptr;
-  Face3D* f = first;
-  for (int i = 0; f && i < position; ++i) f = f->mNextInNet;
-  return f;
+  const std::vector<Face3D*>& places = Places();
+  if (position < 0 || position >= static_cast<int>(places.size())) return nullptr;
+  return places[static_cast<size_t>(position)];
 }
 
 Edge3D* Net::GetEdgeAt(int position, int index) const {
@@ -476,6 +504,17 @@ bool NetType::Spread() {
   if (!firstNet || !firstNet->first) return true;
   const int max = detail_Net::MaxFacesPerNet();
   int count = Net::CountFacelets(firstNet);
+  // Every net's outline filed by place, kept in step as the nets grow.
+  std::vector<std::unique_ptr<NetOutline>> outlines(static_cast<size_t>(numNets));
+  const double cell = NetOutline::CellSizeFor(*firstNet);
+  for (int n = 0; n < numNets; ++n) {
+    outlines[static_cast<size_t>(n)] = std::make_unique<NetOutline>(cell);
+    outlines[static_cast<size_t>(n)]->Fill(nets[n]);
+  }
+  auto outlineOf = [&](const Net* net) -> NetOutline* {
+    const ptrdiff_t n = net - nets.get();
+    return n >= 0 && n < numNets ? outlines[static_cast<size_t>(n)].get() : nullptr;
+  };
   for (Face3D* f = firstNet->first; f; f = f->mNextInNet) {
     if (groupSize + count > max) break;
     const int edges = f->GetNumEdges();
@@ -499,7 +538,7 @@ bool NetType::Spread() {
         Net* net = copy->face->mNet;
         Edge3D* across = Edge3D::GetNeighInNet(copy, true);
         if (!across || across->face->mNet || (copy->flags & kEdgeJoined) ||
-            !CalcUnfoldedFacePos2D(copy, across, true, &joins)) {
+            !CalcUnfoldedFacePos2D(copy, across, true, &joins, outlineOf(net))) {
           accepted = false;
           return false;
         }
@@ -515,7 +554,13 @@ bool NetType::Spread() {
         t.across->face->mNet = nullptr;
       }
       if (!accepted) continue;
-      for (const Trial& t : trials) t.net->AddFacelet(t.copy, t.across);
+      for (const Trial& t : trials) {
+        t.net->AddFacelet(t.copy, t.across);
+        if (NetOutline* outline = outlineOf(t.net)) {
+          outline->Remove(t.copy);
+          outline->InsertOpenEdges(t.across->face);
+        }
+      }
       ++count;
       ApplyPlacementJoins(joins);
     }

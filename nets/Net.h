@@ -13,6 +13,7 @@ namespace corvia {
 class Face3D;
 class Face3DType;
 class Model3D;
+class NetOutline;
 class NetType;
 class OpenGLView;
 struct Edge3D;
@@ -46,6 +47,12 @@ class Net {
   Edge3D* FindEdgeWithout(uint32_t bits) const;
   Face3D* GetFaceletAt(int position) const;
   Edge3D* GetEdgeAt(int position, int index) const;
+  // The facelets by their place in the chain. The operations that change a chain keep
+  // it in step; after any other change (a new first or last facelet) it is made again
+  // on the next use, so a facelet's place is found without a walk of the chain.
+  const std::vector<Face3D*>& Places() const;
+  // Says that the chain was changed other than by appending.
+  void InvalidatePlaces() { mPlacesValid = false; }
   // The mean of the start-vertex positions of all edgelets of the net.
   void CalcCentre();
   // Lays the net out again from its first facelet across its joined edgelets into
@@ -56,8 +63,9 @@ class Net {
   // Grows across convex edges (groupFilter other than 16) or across the others.
   void Grow(int groupFilter);
   // Merging across convex edges: without an edge the net takes in its neighbours;
-  // with one it goes into the receiving net across the edge.
-  bool MergeConvex(Net* into, Edge3D* edge);
+  // with one it goes into the receiving net across the edge, placed against the
+  // receiving net's filed outline when one is given (kept in step).
+  bool MergeConvex(Net* into, Edge3D* edge, NetOutline* outline = nullptr);
   // Folds the net: hinges by h, moved in by q (both 0 flat, 1 folded onto the model).
   void Fold(double hinge, double place);
 
@@ -67,6 +75,12 @@ class Net {
   void ExtendViewBounds(OpenGLView* view, ViewExtents* extents, Model3D* model, bool folded);
   void DrawSphereSections(bool folded, void* page, bool printing);
   void DrawFaceletLines(bool folded, bool printing);
+
+ private:
+  void AppendPlace(Face3D* facelet);
+
+  mutable std::vector<Face3D*> mPlaces;
+  mutable bool mPlacesValid = false;
 };
 
 class NetType {

@@ -16,6 +16,7 @@
 #include "nets/Model3D.h"
 #include "nets/Net.h"
 #include "nets/NetFlags.h"
+#include "nets/NetOutline.h"
 #include "nets/Unfold.h"
 
 namespace corvia {
@@ -290,11 +291,106 @@ bool NetType::TestClosure() {
   return success;
 }
 
-bool Net::MergeConvex(Net* into, Edge3D* edge) {
+namespace detail_NetCombine {
+
+// Lays the net out against the receiving net across the hinge (edge in the receiving
+// net, across in this one, both marked joined): the receiving net stays where it is
+// and this net's facelets are placed one by one from the hinge, in the order of the
+// tree of joins from the first facelet of the two, each tested against the outline
+// of what is placed so far. The outline follows; on a refusal it is put back.
+bool PlaceAgainst(Net* net, Edge3D* edge, Edge3D* across, PlacementJoins* joins, NetOutline& outline) {
+  struct Hinge {
+    Edge3D* edge;
+    Edge3D* across;
+    uint32_t edgeFlags;
+    uint32_t acrossFlags;
+  };
+  std::vector<Hinge> tree{{edge, across, edge->flags, across->flags}};
+  std::vector<Hinge> extra;
+  std::vector<Face3D*> visited{across->face};
+  std::vector<const Edge3D*> entry{across};
+  across->face->mFlags |= kFaceletVisited;
+  for (size_t k = 0; k < visited.size(); ++k) {
+    Face3D* facelet = visited[k];
+    const int count = facelet->GetNumEdges();
+    for (int i = 0; i < count; ++i) {
+      Edge3D* e = &facelet->mEdges[i];
+      if (!(e->flags & kEdgeJoined) || e == entry[k]) continue;
+      Edge3D* other = Edge3D::GetNeighInNet(e, false);
+      if (!other || other->face->mNet != net) continue;
+      if (other->face->mFlags & kFaceletVisited) {
+        if ((other->flags & kEdgeJoined) && e < other) extra.push_back({e, other, e->flags, other->flags});
+        continue;
+      }
+      other->face->mFlags |= kFaceletVisited;
+      visited.push_back(other->face);
+      entry.push_back(other);
+      tree.push_back({e, other, e->flags, other->flags});
+    }
+  }
+  for (Face3D* f : visited) f->mFlags &= ~kFaceletVisited;
+  for (const Hinge& h : tree) {
+    h.edge->flags &= ~kEdgeJoined;
+    h.across->flags &= ~kEdgeJoined;
+  }
+  for (const Hinge& h : extra) {
+    h.edge->flags &= ~kEdgeJoined;
+    h.across->flags &= ~kEdgeJoined;
+  }
+  outline.BeginTrial();
+  const bool wasExact = outline.IsExact();
+  bool accepted = true;
+  size_t placed = 0;
+  for (; placed < tree.size(); ++placed) {
+    const Hinge& h = tree[placed];
+    const bool ok = CalcUnfoldedFacePos2D(h.edge, h.across, true, joins, &outline);
+    h.edge->flags = h.edgeFlags;
+    h.across->flags = h.acrossFlags;
+    if (!ok) {
+      accepted = false;
+      ++placed;
+      break;
+    }
+    outline.Remove(h.edge);
+    outline.InsertOpenEdges(h.across->face);
+  }
+  for (; placed < tree.size(); ++placed) {
+    tree[placed].edge->flags = tree[placed].edgeFlags;
+    tree[placed].across->flags = tree[placed].acrossFlags;
+  }
+  for (const Hinge& h : extra) {
+    h.edge->flags = h.edgeFlags;
+    h.across->flags = h.acrossFlags;
+  }
+  if (!accepted) {
+    // The whole net lies against the hinge, as if taken in; the caller lays it out
+    // again from its own first facelet.
+    for (const Hinge& h : tree) CalcUnfoldedFacePos2D(h.edge, h.across, false, nullptr);
+    outline.UndoTrial();
+    outline.SetExact(wasExact);
+    return false;
+  }
+  // A join that closes a cycle is no part of the outline, and the outline is no
+  // longer one walk round a tree.
+  for (const Hinge& h : extra) {
+    outline.Remove(h.edge);
+    outline.Remove(h.across);
+  }
+  if (!extra.empty()) outline.SetExact(false);
+  outline.KeepTrial();
+  return true;
+}
+
+}  // namespace detail_NetCombine
+
+bool Net::MergeConvex(Net* into, Edge3D* edge, NetOutline* outline) {
   using namespace detail_NetCombine;
   if (!edge) {
     flags |= kNetMerged;
     bool absorbed = false;
+    // This net's outline filed once, kept in step with every net it takes in.
+    NetOutline own(NetOutline::CellSizeFor(*this));
+    own.Fill(*this);
     for (Face3D* f = first; f; f = f->mNextInNet) {
       const int count = f->GetNumEdges();
       for (int i = 0; i < count; ++i) {
@@ -303,7 +399,7 @@ bool Net::MergeConvex(Net* into, Edge3D* edge) {
         Edge3D* across = Edge3D::GetNeighInNet(e, true);
         Net* other = across ? across->face->mNet : nullptr;
         if (!other || other == this || !other->type || !(other->type->flags & kNetTypeVisited)) continue;
-        if (other->MergeConvex(this, e)) absorbed = true;
+        if (other->MergeConvex(this, e, &own)) absorbed = true;
       }
     }
     return absorbed;
@@ -316,11 +412,26 @@ bool Net::MergeConvex(Net* into, Edge3D* edge) {
   edge->flags |= kEdgeJoinedFirst;
   across->flags |= kEdgeJoinedAdded;
   PlacementJoins joins;
-  const std::vector<Net*> merged{this};
-  if (!into->Relayout(true, &joins, &merged)) {
+  bool accepted;
+  if (outline && outline->IsExact()) {
+    accepted = PlaceAgainst(this, edge, across, &joins, *outline);
+  } else {
+    const std::vector<Net*> merged{this};
+    accepted = into->Relayout(true, &joins, &merged);
+    if (!accepted) into->Relayout(false, nullptr);
+    // Not followed by a filed outline: it is no longer the net's.
+    if (outline) outline->SetExact(false);
+  }
+  if (!accepted) {
+    // The receiving net never moved, but it is laid out from its first facelet once
+    // (so that it comes out the same to the last digit as from any earlier layout);
+    // this one goes back to its own layout from its first facelet.
     edge->flags &= ~kEdgeJoinedFirst;
     across->flags &= ~kEdgeJoinedAdded;
-    into->Relayout(false, nullptr);
+    if (outline && !outline->IsNetLaidOut()) {
+      into->Relayout(false, nullptr);
+      outline->SetNetLaidOut();
+    }
     Relayout(false, nullptr);
     return false;
   }

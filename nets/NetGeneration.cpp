@@ -32,6 +32,9 @@ constexpr int kVertexWalkLimit = 101;
 // Information-tree reason: the nets changed.
 constexpr unsigned kInfoReasonNets = 2;
 constexpr const char* kProgressCaption = "Making nets";
+// Progress is reported (and the window pumped) at most this often, in seconds: the
+// share of facelets in nets is counted over the whole model.
+constexpr double kReportInterval = 0.05;
 
 int MaxFacesPerNet() {
   const int32_t max = GetUnitSettings().mMaxFacesPerNet;
@@ -98,10 +101,22 @@ class NetGenerator {
 
   Model3D* mModel;
   bool mCancelled = false;
+  double mLastReport = 0.0;
+  bool mReported = false;
+  // The vertices the vertex search looks at: the first of each vertex group, not at
+  // the origin, in index order.
+  std::vector<Vert3D*> mSearchVerts;
+  // The any-loop search rejects every edgelet before the one it finds: the next
+  // search starts at that one's vertex.
+  int mAnyLoopVertex = 0;
 };
 
 bool NetGenerator::ReportProgress() {
   if (mCancelled) return false;
+  const double now = platform::NowSeconds();
+  if (mReported && now - mLastReport < detail_NetGeneration::kReportInterval && now >= mLastReport) return true;
+  mReported = true;
+  mLastReport = now;
   const int total = mModel->GetNumFacelets();
   int done = 0;
   for (Face3DType* type = mModel->mFaceTypes; type; type = type->mNext) {
@@ -246,9 +261,7 @@ NetGenerator::Choice NetGenerator::SearchVertices(std::vector<Edge3D*>& seen) {
   double bestMean = 0.0;
   bool bestConvex = false;
   VertexLoop loop;
-  for (int v = 0; v < mModel->mNumVerts; ++v) {
-    Vert3D* vertex = &mModel->mVerts[static_cast<size_t>(v)];
-    if (!(vertex->mFlags & kVertGroupFirst) || (vertex->mFlags & kVertAlone)) continue;
+  for (Vert3D* vertex : mSearchVerts) {
     const double distance = Dot(vertex->mPos, vertex->mPos);
     if (distance < bestDistance - kPointTolerance) continue;
     const int rotations = vertex->GetNumRots(mModel);
@@ -338,12 +351,13 @@ NetGenerator::Choice NetGenerator::SearchFaceTypes(int bestOrder) {
 NetGenerator::Choice NetGenerator::SearchAnyLoop(std::vector<Edge3D*>& seen) {
   Choice choice;
   VertexLoop loop;
-  for (int v = 0; v < mModel->mNumVerts; ++v) {
+  for (int v = mAnyLoopVertex; v < mModel->mNumVerts; ++v) {
     for (Edge3D* e = mModel->mVerts[static_cast<size_t>(v)].mFirstEdge; e; e = e->nextAtVert) {
       if (e->flags & kEdgeRejectedStart) continue;
       if (!e->face->mNet && WalkAroundVertex(e, loop, seen)) {
         choice.edge = e;
         choice.order = 1;
+        mAnyLoopVertex = v;
         return choice;
       }
       e->flags |= kEdgeRejectedStart;
@@ -409,6 +423,12 @@ bool NetGenerator::GenerateNets() {
   for (NetType* type = mModel->mNetTypes; type; type = type->next) {
     if (type->groupSize > 1 && !type->Spread()) return false;
   }
+  mSearchVerts.clear();
+  for (int v = 0; v < mModel->mNumVerts; ++v) {
+    Vert3D* vertex = &mModel->mVerts[static_cast<size_t>(v)];
+    if ((vertex->mFlags & kVertGroupFirst) && !(vertex->mFlags & kVertAlone)) mSearchVerts.push_back(vertex);
+  }
+  mAnyLoopVertex = 0;
   const bool several = detail_NetGeneration::MaxFacesPerNet() > 1;
   bool vertexSearch = several;
   bool faceSearch = several;
