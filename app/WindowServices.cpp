@@ -2,6 +2,7 @@
 
 #include "app/WindowServices.h"
 
+#include <wx/app.h>
 #include <wx/cursor.h>
 #include <wx/frame.h>
 #include <wx/menu.h>
@@ -97,6 +98,8 @@ class FrameViews final : public platform::ViewNotifier {
       NewView::SetMessage(view, "%s", text.c_str());
     }
   }
+  // The idle work does it (CPolyApp::DoIdleWork, RunDeferredPaneWork).
+  void PrepareWhenIdle() override { wxWakeUpIdle(); }
 };
 
 // What the bars ask of the document.

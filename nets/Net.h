@@ -5,6 +5,7 @@
 // layout serves them all and is printed as many times as the type has nets.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -18,6 +19,10 @@ class NetType;
 class OpenGLView;
 struct Edge3D;
 struct ViewExtents;
+
+// What long steps ask now and then, with the share of the step done: false stops them
+// (the work is being cancelled); what they made so far stays whole.
+using KeepGoing = std::function<bool(double)>;
 
 // Edgelets that closed against their neighbour when a facelet was placed; applied
 // (kEdgePlacementJoin on both sides, in every net of the type) or dropped.
@@ -65,7 +70,7 @@ class Net {
   // Merging across convex edges: without an edge the net takes in its neighbours;
   // with one it goes into the receiving net across the edge, placed against the
   // receiving net's filed outline when one is given (kept in step).
-  bool MergeConvex(Net* into, Edge3D* edge, NetOutline* outline = nullptr);
+  bool MergeConvex(Net* into, Edge3D* edge, NetOutline* outline = nullptr, const KeepGoing& keepGoing = nullptr);
   // Folds the net: hinges by h, moved in by q (both 0 flat, 1 folded onto the model).
   void Fold(double hinge, double place);
 
@@ -148,6 +153,6 @@ int CompareNetTypes(const NetType* a, const NetType* b);
 
 // The merging pass across convex edges, from the given type; answers the type from
 // which the next pass starts (null when none is left).
-NetType* MergeConvexNetTypes(Model3D* model, NetType* start);
+NetType* MergeConvexNetTypes(Model3D* model, NetType* start, const KeepGoing& keepGoing = nullptr);
 
 }  // namespace corvia

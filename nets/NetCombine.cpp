@@ -28,6 +28,10 @@ int MaxFacesPerNet() {
   return max < 1 ? 1 : max;
 }
 
+// A net taking in its neighbours asks whether to go on once every this many facelets
+// and one.
+constexpr int kFaceletsBetweenAsks = 255;
+
 struct Candidate {
   Edge3D* edge;
   int position;
@@ -383,7 +387,7 @@ bool PlaceAgainst(Net* net, Edge3D* edge, Edge3D* across, PlacementJoins* joins,
 
 }  // namespace detail_NetCombine
 
-bool Net::MergeConvex(Net* into, Edge3D* edge, NetOutline* outline) {
+bool Net::MergeConvex(Net* into, Edge3D* edge, NetOutline* outline, const KeepGoing& keepGoing) {
   using namespace detail_NetCombine;
   if (!edge) {
     flags |= kNetMerged;
@@ -391,7 +395,9 @@ bool Net::MergeConvex(Net* into, Edge3D* edge, NetOutline* outline) {
     // This net's outline filed once, kept in step with every net it takes in.
     NetOutline own(NetOutline::CellSizeFor(*this));
     own.Fill(*this);
+    int walked = 0;
     for (Face3D* f = first; f; f = f->mNextInNet) {
+      if (keepGoing && (++walked & kFaceletsBetweenAsks) == 0 && !keepGoing(0.0)) break;
       const int count = f->GetNumEdges();
       for (int i = 0; i < count; ++i) {
         Edge3D* e = &f->mEdges[i];
@@ -487,7 +493,7 @@ void Compact(Model3D* model) {
 
 }  // namespace detail_NetCombine
 
-NetType* MergeConvexNetTypes(Model3D* model, NetType* start) {
+NetType* MergeConvexNetTypes(Model3D* model, NetType* start, const KeepGoing& keepGoing) {
   using namespace detail_NetCombine;
   if (!start) return nullptr;
   NetType* following = start->next;
@@ -514,7 +520,7 @@ NetType* MergeConvexNetTypes(Model3D* model, NetType* start) {
     for (int n = 0; n < type->numNets && !stopped; ++n) {
       Net* net = &type->nets[n];
       if (net->flags & (kNetMerged | kNetRemoved)) continue;
-      if (!net->MergeConvex(nullptr, nullptr)) {
+      if (!net->MergeConvex(nullptr, nullptr, nullptr, keepGoing)) {
         // Nothing could be taken in: this type is no candidate any more.
         net->type->flags &= ~kNetTypeCandidate;
         stopped = true;

@@ -84,6 +84,8 @@ void Envelope(const std::vector<const Piece*>& lines, double sa, double sb, int 
 // the trimming draws a straight line to the next point it has (the obstacles left out
 // would give it more such points).
 constexpr size_t kWholeOutlineTrimLimit = 2048;
+// Long steps ask whether to go on once every this many tabs and one.
+constexpr size_t kStepsBetweenAsks = 255;
 // Pairs of tabs are looked for this far beyond their first boxes.
 constexpr double kSeparationMargin = 1e-6;
 
@@ -583,7 +585,7 @@ void TrimTabToNeighbour(Edge3D* edge) {
   edge->tab->Trim(obstacles);
 }
 
-void TrimTabsToNet(Net* net) {
+void TrimTabsToNet(Net* net, const KeepGoing& keepGoing) {
   std::vector<TabObstacle> obstacles;
   std::vector<Edge3D*> tabbed;
   for (Face3D* f = net->first; f; f = f->mNextInNet) {
@@ -612,7 +614,9 @@ void TrimTabsToNet(Net* net) {
   }
   std::vector<uint32_t> near;
   std::vector<TabObstacle> nearObstacles;
-  for (Edge3D* e : tabbed) {
+  for (size_t t = 0; t < tabbed.size(); ++t) {
+    if (keepGoing && (t & detail_NetTab::kStepsBetweenAsks) == 0 && !keepGoing(double(t) / tabbed.size())) return;
+    Edge3D* e = tabbed[t];
     detail_NetTab::ObstaclesBelowTab(e, obstacles, grid, cell, near);
     nearObstacles.clear();
     for (uint32_t k : near) nearObstacles.push_back(obstacles[k]);
@@ -620,7 +624,7 @@ void TrimTabsToNet(Net* net) {
   }
 }
 
-void SeparateTabs(Net* net) {
+void SeparateTabs(Net* net, const KeepGoing& keepGoing) {
   struct Boxed {
     Edge3D* edge;
     double least[2];
@@ -648,6 +652,7 @@ void SeparateTabs(Net* net) {
   for (size_t i = 0; i < tabbed.size(); ++i) grid.Insert(static_cast<uint32_t>(i), tabbed[i].least, tabbed[i].largest);
   std::vector<uint32_t> near;
   for (size_t i = 0; i < tabbed.size(); ++i) {
+    if (keepGoing && (i & detail_NetTab::kStepsBetweenAsks) == 0 && !keepGoing(double(i) / tabbed.size())) return;
     Edge3D* e = tabbed[i].edge;
     grid.Query(tabbed[i].least, tabbed[i].largest, detail_NetTab::kSeparationMargin, near);
     for (uint32_t found : near) {
