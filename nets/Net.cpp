@@ -187,25 +187,11 @@ void Net::CalcCentre() {
   }
 }
 
-bool Net::Relayout(bool check, PlacementJoins* joins, const std::vector<Net*>* mergedNets) {
-  if (!first) return true;
-  auto isMember = [&](const Face3D* f) {
-    if (f->mNet == this) return true;
-    return mergedNets && std::find(mergedNets->begin(), mergedNets->end(), f->mNet) != mergedNets->end();
-  };
-  // The tree of joins from the first facelet, breadth first; joins that close a
-  // cycle among the members are kept apart.
-  struct Hinge {
-    Edge3D* edge;
-    Edge3D* across;
-    uint32_t edgeFlags;
-    uint32_t acrossFlags;
-  };
-  std::vector<Hinge> tree;
-  std::vector<Hinge> extra;
-  std::vector<Face3D*> visited{first};
-  std::vector<const Edge3D*> entry{nullptr};  // the edgelet each facelet was reached by
-  first->mFlags |= kFaceletVisited;
+void CollectNetHinges(Face3D* start, const Edge3D* entry, const std::function<bool(const Face3D*)>& isMember,
+                      std::vector<NetHinge>& tree, std::vector<NetHinge>& closing) {
+  std::vector<Face3D*> visited{start};
+  std::vector<const Edge3D*> entries{entry};  // the edgelet each facelet was reached by
+  start->mFlags |= kFaceletVisited;
   for (size_t k = 0; k < visited.size(); ++k) {
     Face3D* facelet = visited[k];
     const int count = facelet->GetNumEdges();
@@ -221,18 +207,44 @@ bool Net::Relayout(bool check, PlacementJoins* joins, const std::vector<Net*>* m
       if (across->face->mFlags & kFaceletVisited) {
         // A join that closes a cycle is met from both sides: kept from one. The hinge
         // a facelet was reached by is met again from the child: not a closing join.
-        if (edge != entry[k] && (across->flags & kEdgeJoined) && edge < across) {
-          extra.push_back({edge, across, edge->flags, across->flags});
+        if (edge != entries[k] && (across->flags & kEdgeJoined) && edge < across) {
+          closing.push_back({edge, across, edge->flags, across->flags});
         }
         continue;
       }
       across->face->mFlags |= kFaceletVisited;
       visited.push_back(across->face);
-      entry.push_back(across);
+      entries.push_back(across);
       tree.push_back({edge, across, edge->flags, across->flags});
     }
   }
   for (Face3D* f : visited) f->mFlags &= ~kFaceletVisited;
+}
+
+void OpenNetHinges(const std::vector<NetHinge>& hinges) {
+  for (const NetHinge& h : hinges) {
+    h.edge->flags &= ~kEdgeJoined;
+    h.across->flags &= ~kEdgeJoined;
+  }
+}
+
+void RestoreNetHinge(const NetHinge& hinge) {
+  hinge.edge->flags = hinge.edgeFlags;
+  hinge.across->flags = hinge.acrossFlags;
+}
+
+bool Net::Relayout(bool check, PlacementJoins* joins, const std::vector<Net*>* mergedNets) {
+  if (!first) return true;
+  auto isMember = [&](const Face3D* f) {
+    if (f->mNet == this) return true;
+    return mergedNets && std::find(mergedNets->begin(), mergedNets->end(), f->mNet) != mergedNets->end();
+  };
+  // The tree of joins from the first facelet, breadth first; joins that close a
+  // cycle among the members are kept apart.
+  using Hinge = NetHinge;
+  std::vector<Hinge> tree;
+  std::vector<Hinge> extra;
+  CollectNetHinges(first, nullptr, isMember, tree, extra);
 
   auto layoutWithoutCheck = [&]() {
     for (const Hinge& h : tree) CalcUnfoldedFacePos2D(h.edge, h.across, false, nullptr);
@@ -255,35 +267,22 @@ bool Net::Relayout(bool check, PlacementJoins* joins, const std::vector<Net*>* m
     }
     extra.swap(closing);
   }
-  for (const Hinge& h : tree) {
-    h.edge->flags &= ~kEdgeJoined;
-    h.across->flags &= ~kEdgeJoined;
-  }
-  for (const Hinge& h : extra) {
-    h.edge->flags &= ~kEdgeJoined;
-    h.across->flags &= ~kEdgeJoined;
-  }
+  OpenNetHinges(tree);
+  OpenNetHinges(extra);
   bool accepted = true;
   size_t placed = 0;
   for (; placed < tree.size(); ++placed) {
     const Hinge& h = tree[placed];
     const bool ok = CalcUnfoldedFacePos2D(h.edge, h.across, true, joins);
-    h.edge->flags = h.edgeFlags;
-    h.across->flags = h.acrossFlags;
+    RestoreNetHinge(h);
     if (!ok) {
       accepted = false;
       ++placed;
       break;
     }
   }
-  for (; placed < tree.size(); ++placed) {
-    tree[placed].edge->flags = tree[placed].edgeFlags;
-    tree[placed].across->flags = tree[placed].acrossFlags;
-  }
-  for (const Hinge& h : extra) {
-    h.edge->flags = h.edgeFlags;
-    h.across->flags = h.acrossFlags;
-  }
+  for (; placed < tree.size(); ++placed) RestoreNetHinge(tree[placed]);
+  for (const Hinge& h : extra) RestoreNetHinge(h);
   if (!accepted) {
     tree.insert(tree.begin(), kept.begin(), kept.end());
     layoutWithoutCheck();

@@ -29,6 +29,25 @@ using KeepGoing = std::function<bool(double)>;
 using PlacementJoins = std::vector<Edge3D*>;
 void ApplyPlacementJoins(const PlacementJoins& joins);
 
+// A join of two facelets of a net as a layout walks it: edge in the facelet reached
+// first, across in the other, with the flags both had.
+struct NetHinge {
+  Edge3D* edge;
+  Edge3D* across;
+  uint32_t edgeFlags;
+  uint32_t acrossFlags;
+};
+// The joins from the start facelet (reached across entry, or null for the first of a
+// layout) across joined edgelets into the facelets isMember accepts, breadth first:
+// the tree in the order the facelets are reached, and apart, once each, the joins
+// that close a cycle.
+void CollectNetHinges(Face3D* start, const Edge3D* entry, const std::function<bool(const Face3D*)>& isMember,
+                      std::vector<NetHinge>& tree, std::vector<NetHinge>& closing);
+// Opens the hinges for a layout that tests each placement (the walk round the outline
+// then stops at them); each gets its flags back with RestoreNetHinge.
+void OpenNetHinges(const std::vector<NetHinge>& hinges);
+void RestoreNetHinge(const NetHinge& hinge);
+
 class Net {
  public:
   NetType* type = nullptr;

@@ -303,53 +303,19 @@ namespace detail_NetCombine {
 // tree of joins from the first facelet of the two, each tested against the outline
 // of what is placed so far. The outline follows; on a refusal it is put back.
 bool PlaceAgainst(Net* net, Edge3D* edge, Edge3D* across, PlacementJoins* joins, NetOutline& outline) {
-  struct Hinge {
-    Edge3D* edge;
-    Edge3D* across;
-    uint32_t edgeFlags;
-    uint32_t acrossFlags;
-  };
-  std::vector<Hinge> tree{{edge, across, edge->flags, across->flags}};
-  std::vector<Hinge> extra;
-  std::vector<Face3D*> visited{across->face};
-  std::vector<const Edge3D*> entry{across};
-  across->face->mFlags |= kFaceletVisited;
-  for (size_t k = 0; k < visited.size(); ++k) {
-    Face3D* facelet = visited[k];
-    const int count = facelet->GetNumEdges();
-    for (int i = 0; i < count; ++i) {
-      Edge3D* e = &facelet->mEdges[i];
-      if (!(e->flags & kEdgeJoined) || e == entry[k]) continue;
-      Edge3D* other = Edge3D::GetNeighInNet(e, false);
-      if (!other || other->face->mNet != net) continue;
-      if (other->face->mFlags & kFaceletVisited) {
-        if ((other->flags & kEdgeJoined) && e < other) extra.push_back({e, other, e->flags, other->flags});
-        continue;
-      }
-      other->face->mFlags |= kFaceletVisited;
-      visited.push_back(other->face);
-      entry.push_back(other);
-      tree.push_back({e, other, e->flags, other->flags});
-    }
-  }
-  for (Face3D* f : visited) f->mFlags &= ~kFaceletVisited;
-  for (const Hinge& h : tree) {
-    h.edge->flags &= ~kEdgeJoined;
-    h.across->flags &= ~kEdgeJoined;
-  }
-  for (const Hinge& h : extra) {
-    h.edge->flags &= ~kEdgeJoined;
-    h.across->flags &= ~kEdgeJoined;
-  }
+  std::vector<NetHinge> tree{{edge, across, edge->flags, across->flags}};
+  std::vector<NetHinge> extra;
+  CollectNetHinges(across->face, across, [net](const Face3D* f) { return f->mNet == net; }, tree, extra);
+  OpenNetHinges(tree);
+  OpenNetHinges(extra);
   outline.BeginTrial();
   const bool wasExact = outline.IsExact();
   bool accepted = true;
   size_t placed = 0;
   for (; placed < tree.size(); ++placed) {
-    const Hinge& h = tree[placed];
+    const NetHinge& h = tree[placed];
     const bool ok = CalcUnfoldedFacePos2D(h.edge, h.across, true, joins, &outline);
-    h.edge->flags = h.edgeFlags;
-    h.across->flags = h.acrossFlags;
+    RestoreNetHinge(h);
     if (!ok) {
       accepted = false;
       ++placed;
@@ -358,25 +324,19 @@ bool PlaceAgainst(Net* net, Edge3D* edge, Edge3D* across, PlacementJoins* joins,
     outline.Remove(h.edge);
     outline.InsertOpenEdges(h.across->face);
   }
-  for (; placed < tree.size(); ++placed) {
-    tree[placed].edge->flags = tree[placed].edgeFlags;
-    tree[placed].across->flags = tree[placed].acrossFlags;
-  }
-  for (const Hinge& h : extra) {
-    h.edge->flags = h.edgeFlags;
-    h.across->flags = h.acrossFlags;
-  }
+  for (; placed < tree.size(); ++placed) RestoreNetHinge(tree[placed]);
+  for (const NetHinge& h : extra) RestoreNetHinge(h);
   if (!accepted) {
     // The whole net lies against the hinge, as if taken in; the caller lays it out
     // again from its own first facelet.
-    for (const Hinge& h : tree) CalcUnfoldedFacePos2D(h.edge, h.across, false, nullptr);
+    for (const NetHinge& h : tree) CalcUnfoldedFacePos2D(h.edge, h.across, false, nullptr);
     outline.UndoTrial();
     outline.SetExact(wasExact);
     return false;
   }
   // A join that closes a cycle is no part of the outline, and the outline is no
   // longer one walk round a tree.
-  for (const Hinge& h : extra) {
+  for (const NetHinge& h : extra) {
     outline.Remove(h.edge);
     outline.Remove(h.across);
   }

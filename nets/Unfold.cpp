@@ -147,6 +147,15 @@ bool CalcUnfoldedFacePos2D(Edge3D* placed, Edge3D* neighbour, bool check, Placem
 
   const uint32_t saved = placed->flags;
   placed->flags &= ~kEdgeJoined;
+  // Every edge of the new facelet, the shared one too, against the outline, the shared
+  // edge too: the edges of a star facelet cross its own sides.
+  auto meets = [&](Edge3D* a, const std::vector<Edge3D*>& outlineEdges) {
+    for (Edge3D* b : outlineEdges) {
+      if (a == neighbour && b == placed) continue;
+      if (EdgeContactTest(a, b, joins) != 0) return true;
+    }
+    return false;
+  };
   bool accepted = true;
   if (outline && outline->IsExact()) {
     // The outline near each new edge: the same edgelets the walk would test there.
@@ -161,24 +170,17 @@ bool CalcUnfoldedFacePos2D(Edge3D* placed, Edge3D* neighbour, bool check, Placem
                                  std::max(a->unfolded[1], next->unfolded[1])};
       outline->Query(least, largest, kNetContactTolerance, near);
       if (!placedFiled) near.push_back(placed);
-      for (Edge3D* b : near) {
-        if (a == neighbour && b == placed) continue;
-        if (EdgeContactTest(a, b, joins) != 0) {
-          accepted = false;
-          break;
-        }
-      }
+      accepted = !meets(a, near);
     }
     placed->flags = saved;
     return accepted;
   }
-  // Every edge of the new facelet, the shared one too, against the whole outline, the
-  // shared edge too: the edges of a star facelet cross its own sides.
+  // The whole outline, walked from placed.
   std::vector<Edge3D*> walked{placed};
   Edge3D* remembered = nullptr;
   int limit = 20;
   int steps = 0;
-  for (Edge3D* b = placed->GetNextOutlineEdge(false); b != placed && accepted; b = b->GetNextOutlineEdge(false)) {
+  for (Edge3D* b = placed->GetNextOutlineEdge(false); b != placed; b = b->GetNextOutlineEdge(false)) {
     if (++steps > limit) {
       if (b == remembered) {
         DoNothing("CalcUnfoldedFacePos2D: stuck in loop\n");
@@ -191,16 +193,7 @@ bool CalcUnfoldedFacePos2D(Edge3D* placed, Edge3D* neighbour, bool check, Placem
     }
     walked.push_back(b);
   }
-  for (int i = 0; i < count && accepted; ++i) {
-    Edge3D* a = &facelet->mEdges[i];
-    for (Edge3D* b : walked) {
-      if (a == neighbour && b == placed) continue;
-      if (EdgeContactTest(a, b, joins) != 0) {
-        accepted = false;
-        break;
-      }
-    }
-  }
+  for (int i = 0; i < count && accepted; ++i) accepted = !meets(&facelet->mEdges[i], walked);
   placed->flags = saved;
   return accepted;
 }
