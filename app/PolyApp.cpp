@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "app/DeferredPaneWork.h"
 #include "app/FileCommands.h"
 #include "app/HelpCommands.h"
 #include "app/WindowServices.h"
@@ -139,6 +140,9 @@ bool CPolyApp::DoIdleWork(double time) {
   Poly* poly = GetCurrentPoly();
   if (poly && (poly->mPolyFlags & kPolyFlagCellColoursStale)) poly->UpdateCellColours();
   UpdateAllViewsNow();
+  // What the panes left for later while they drew, once they are painted and nothing
+  // moves; they are painted again from the next idle time on.
+  if (!busy && NewView::GetMouseButtonsHeld() == 0 && RunDeferredPaneWork()) busy = true;
   if (NewView::GetMouseButtonsHeld() == 0 && IsUpdateCheckDone()) RunUpdateCheck();
   return busy;
 }

@@ -40,6 +40,7 @@
 #include "render/PreviewDrawing.h"
 #include "render/Primitives.h"
 #include "render/SelectionItems.h"
+#include "stellation/DeferredModelWork.h"
 #include "stellation/FaceType.h"
 #include "stellation/FaceTypeBlock.h"
 #include "stellation/FacetPreview.h"
@@ -773,7 +774,10 @@ std::string CPolyView::GetPaneStatusText() const {
     case kViewUnfoldedNet: {
       FaceTypeBlock* block = GetShownBlock(false);
       Model3D* model = block ? block->GetExistingModel3D() : nullptr;
-      if (!model || !model->HasNets() || !model->mCurrentNet || !model->mCurrentNet->type) return "No nets.";
+      if (!model || !model->HasNets() || !model->mCurrentNet || !model->mCurrentNet->type) {
+        // Nets of a large model are made when the program is idle, under their progress.
+        return IsModelWorkPending(block) ? "Making nets..." : "No nets.";
+      }
       const NetType* type = model->mCurrentNet->type;
       const int copies = type->numNets;
       std::snprintf(text, sizeof text, "Net type %d of %d.  Need %d %s of this net.", NetType::GetNumber(type, model),

@@ -11,6 +11,7 @@
 #include "core/Strings.h"
 #include "model/ColorSchemes.h"
 #include "model/Poly.h"
+#include "nets/Model3D.h"
 #include "stellation/FaceTypeBlock.h"
 
 namespace corvia {
@@ -325,6 +326,11 @@ bool CPolyView::SetViewType(ViewType code, bool quiet) {
     }
     if (code == kViewFoldingNet) {
       SetMessage(this, "%s", "Ctrl+Left-drag --- Fold/unfold model\nCtrl+Right-click --- Unfold half-way");
+    }
+    // Chosen again, a net pane asks again for nets whose making was cancelled.
+    if (code & kViewFlagNet) {
+      FaceTypeBlock* block = GetShownBlock(false);
+      if (Model3D* model = block ? block->GetExistingModel3D() : nullptr) model->mNetsCancelled = false;
     }
   }
 

@@ -2,6 +2,7 @@
 
 #include "app/WindowServices.h"
 
+#include <wx/app.h>
 #include <wx/control.h>
 #include <wx/cursor.h>
 #include <wx/frame.h>
@@ -101,6 +102,8 @@ class FrameViews final : public platform::ViewNotifier {
       NewView::SetMessage(view, "%s", text.c_str());
     }
   }
+  // The idle work does it (CPolyApp::DoIdleWork, RunDeferredPaneWork).
+  void PrepareWhenIdle() override { wxWakeUpIdle(); }
 };
 
 // What the bars ask of the document.

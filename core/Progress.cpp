@@ -31,6 +31,10 @@ struct ProgressState {
   bool showTimeRemaining = true;
   char elapsedText[kElapsedTextSize] = {};
   DrawingContextQuery drawingQuery = nullptr;
+  // A cancel asked for by the program, waiting for the next report.
+  bool cancelRequested = false;
+  // The last cancel was that one.
+  bool lastCancelRequested = false;
 };
 
 ProgressState& State() {
@@ -70,6 +74,7 @@ void PumpWindow(ProgressState& state) {
 void BeginProgress(const TimeSpan& alreadyElapsed) {
   auto& state = detail_Progress::State();
   if (state.level++ > 0) return;
+  state.lastCancelRequested = false;
   state.startTime = detail_Progress::Now() - alreadyElapsed;
   state.range = ProgressRange{};
   state.pauseSpan = TimeSpan();
@@ -91,7 +96,8 @@ bool UpdateProgress(double fraction, const char* caption, ...) {
 
   d::PumpWindow(state);
   if (!state.window) return state.level > 0;
-  if (state.window->CancelRequested()) {
+  if (state.window->CancelRequested() || state.cancelRequested) {
+    state.lastCancelRequested = !state.window->CancelRequested();
     EndProgress();
     return false;
   }
@@ -142,6 +148,7 @@ void EndProgress() {
   }
   state.window.reset();
   state.showTimeRemaining = true;
+  state.cancelRequested = false;
 }
 
 bool IsProgressActive() { return detail_Progress::State().level > 0; }
@@ -176,6 +183,18 @@ ProgressScope::ProgressScope(const TimeSpan& alreadyElapsed) : mLevel(detail_Pro
 ProgressScope::~ProgressScope() {
   if (detail_Progress::State().level >= mLevel) EndProgress();
 }
+
+bool IsDrawingContextHeld() {
+  const DrawingContextQuery query = detail_Progress::State().drawingQuery;
+  return query && query();
+}
+
+void RequestProgressCancel() {
+  auto& state = detail_Progress::State();
+  if (state.level > 0) state.cancelRequested = true;
+}
+
+bool WasProgressCancelRequested() { return detail_Progress::State().lastCancelRequested; }
 
 DrawingContextQuery SetDrawingContextQuery(DrawingContextQuery query) {
   auto& state = detail_Progress::State();

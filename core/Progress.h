@@ -73,5 +73,14 @@ private:
 // Without one, nothing is drawing. Returns the query installed before.
 using DrawingContextQuery = bool (*)();
 DrawingContextQuery SetDrawingContextQuery(DrawingContextQuery query);
+// Whether a view is drawing now (by the installed query).
+bool IsDrawingContextHeld();
+
+// Stops the running work as the Cancel button does, at its next report: the program
+// asks for it when the user turns to something else.
+void RequestProgressCancel();
+// Whether the work cancelled last was stopped that way rather than by the user
+// (kept until new work begins).
+bool WasProgressCancelRequested();
 
 }  // namespace corvia

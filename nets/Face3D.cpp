@@ -438,9 +438,9 @@ int Face3D::GetIndex(const Face3D* facelet) {
 
 int Face3D::GetIndexInNet() const {
   if (!mNet || !mNet->first) return -1;
-  int index = 0;
-  for (const Face3D* f = mNet->first; f; f = f->mNextInNet, ++index) {
-    if (f == this) return index;
+  const std::vector<Face3D*>& places = mNet->Places();
+  if (mPlaceInNet >= 0 && mPlaceInNet < static_cast<int>(places.size()) && places[mPlaceInNet] == this) {
+    return mPlaceInNet;
   }
   return -1;
 }

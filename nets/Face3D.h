@@ -157,6 +157,8 @@ class Face3D {
   double mOutlineTransform[6] = {1.0, 0.0, 0.0, 1.0, 0.0, 0.0};
   Transform3D mPlacement;
   Face3D* mNextInNet = nullptr;
+  // The place in its net's chain, kept by the net's table of places (Net::Places).
+  mutable int32_t mPlaceInNet = -1;
   Face3D* mNextCopy;
 };
 

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -99,13 +100,18 @@ class Model3D {
   // ---- Nets ----
   // Regenerates every net; under the progress window for a large model.
   void MakeNets();
+  // The nets are made (never while they are being made).
   bool HasNets() const;
+  // MakeNets is running: the nets are half made.
+  bool IsMakingNets() const { return mMakingNets; }
   int GetNumNetTypes() const;
   int GetNumNets() const;
   void ClearNets(bool resetFacelets);
   void RebuildTabs();
   void AssignTabs();
-  void RecreateTabs();
+  // With report, the share of the tabs made is reported now and then: false from it
+  // stops the work (the answer is then false, and the tabs are half made).
+  bool RecreateTabs(const std::function<bool(double)>& report = nullptr);
   void SetNetBBoxRadii();
   void CopyFirstNetLayout();
   void NumberEdgeConnections();
@@ -189,9 +195,12 @@ class Model3D {
   NetType* mNetTypesTail = nullptr;
   Net* mCurrentNet = nullptr;
   double mFoldFraction = -1.0;
+  // The last MakeNets was cancelled: a drawing does not ask for the nets again.
+  bool mNetsCancelled = false;
 
  private:
   friend class NetGenerator;
+  bool mMakingNets = false;
   // The build of the plain polyhedron.
   void CreateVerticesFromElements(ElementList* faces, FaceTypeBlock* otherBlock);
   void CreateFacesFromElements(FaceTypeBlock* ownBlock);

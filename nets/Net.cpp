@@ -16,6 +16,7 @@
 #include "nets/Face3D.h"
 #include "nets/Model3D.h"
 #include "nets/NetFlags.h"
+#include "nets/NetOutline.h"
 #include "nets/NetSettings.h"
 #include "nets/Unfold.h"
 
@@ -45,10 +46,35 @@ void Net::Init(NetType* owner, Face3D* facelet) {
   first = last = facelet;
   facelet->mNet = this;
   facelet->mNextInNet = nullptr;
+  mPlaces.clear();
+  mPlacesValid = true;
+  AppendPlace(facelet);
+}
+
+const std::vector<Face3D*>& Net::Places() const {
+  // A chain changed behind the table's back shows in its ends.
+  const bool inStep = mPlacesValid && (mPlaces.empty() ? !first : (mPlaces.front() == first && mPlaces.back() == last));
+  if (!inStep) {
+    mPlaces.clear();
+    for (Face3D* f = first; f; f = f->mNextInNet) {
+      f->mPlaceInNet = static_cast<int32_t>(mPlaces.size());
+      mPlaces.push_back(f);
+    }
+    mPlacesValid = true;
+  }
+  return mPlaces;
+}
+
+void Net::AppendPlace(Face3D* facelet) {
+  if (!mPlacesValid) return;
+  facelet->mPlaceInNet = static_cast<int32_t>(mPlaces.size());
+  mPlaces.push_back(facelet);
 }
 
 void Net::AddFacelet(Edge3D* edge, Edge3D* neighbour) {
   Face3D* facelet = neighbour->face;
+  // The table follows the append only when it was in step before it.
+  Places();
   facelet->mNet = this;
   facelet->mNextInNet = nullptr;
   if (last) {
@@ -57,6 +83,7 @@ void Net::AddFacelet(Edge3D* edge, Edge3D* neighbour) {
     first = facelet;
   }
   last = facelet;
+  AppendPlace(facelet);
   edge->flags |= kEdgeJoinedFirst;
   neighbour->flags |= kEdgeJoinedAdded;
   edge->GetFirstNetCopy()->flags |= kEdgeJoinedSomewhere;
@@ -70,7 +97,11 @@ void Net::Absorb(Net* into, Edge3D* edge) {
   edge->GetFirstNetCopy()->flags |= kEdgeJoinedSomewhere;
   if (neighbour) neighbour->GetFirstNetCopy()->flags |= kEdgeJoinedSomewhere;
   flags |= kNetRemoved;
-  for (Face3D* f = first; f; f = f->mNextInNet) f->mNet = into;
+  into->Places();
+  for (Face3D* f = first; f; f = f->mNextInNet) {
+    f->mNet = into;
+    into->AppendPlace(f);
+  }
   if (first) {
     if (into->last) {
       into->last->mNextInNet = first;
@@ -80,13 +111,11 @@ void Net::Absorb(Net* into, Edge3D* edge) {
     into->last = last;
   }
   first = last = nullptr;
+  mPlaces.clear();
 }
 
 int Net::CountFacelets(const Net* net) {
-  if (!net) return 0;
-  int count = 0;
-  for (const Face3D* f = net->first; f; f = f->mNextInNet) ++count;
-  return count;
+  return net ? static_cast<int>(net->Places().size()) : 0;
 }
 
 const float* Net::GetColor() const {
@@ -129,10 +158,9 @@ Edge3D* Net::FindEdgeWithout(uint32_t bits) const {
 }
 
 Face3D* Net::GetFaceletAt(int position) const {
-  if (position < 0) return nullptr;
-  Face3D* f = first;
-  for (int i = 0; f && i < position; ++i) f = f->mNextInNet;
-  return f;
+  const std::vector<Face3D*>& places = Places();
+  if (position < 0 || position >= static_cast<int>(places.size())) return nullptr;
+  return places[static_cast<size_t>(position)];
 }
 
 Edge3D* Net::GetEdgeAt(int position, int index) const {
@@ -159,25 +187,11 @@ void Net::CalcCentre() {
   }
 }
 
-bool Net::Relayout(bool check, PlacementJoins* joins, const std::vector<Net*>* mergedNets) {
-  if (!first) return true;
-  auto isMember = [&](const Face3D* f) {
-    if (f->mNet == this) return true;
-    return mergedNets && std::find(mergedNets->begin(), mergedNets->end(), f->mNet) != mergedNets->end();
-  };
-  // The tree of joins from the first facelet, breadth first; joins that close a
-  // cycle among the members are kept apart.
-  struct Hinge {
-    Edge3D* edge;
-    Edge3D* across;
-    uint32_t edgeFlags;
-    uint32_t acrossFlags;
-  };
-  std::vector<Hinge> tree;
-  std::vector<Hinge> extra;
-  std::vector<Face3D*> visited{first};
-  std::vector<const Edge3D*> entry{nullptr};  // the edgelet each facelet was reached by
-  first->mFlags |= kFaceletVisited;
+void CollectNetHinges(Face3D* start, const Edge3D* entry, const std::function<bool(const Face3D*)>& isMember,
+                      std::vector<NetHinge>& tree, std::vector<NetHinge>& closing) {
+  std::vector<Face3D*> visited{start};
+  std::vector<const Edge3D*> entries{entry};  // the edgelet each facelet was reached by
+  start->mFlags |= kFaceletVisited;
   for (size_t k = 0; k < visited.size(); ++k) {
     Face3D* facelet = visited[k];
     const int count = facelet->GetNumEdges();
@@ -193,18 +207,44 @@ bool Net::Relayout(bool check, PlacementJoins* joins, const std::vector<Net*>* m
       if (across->face->mFlags & kFaceletVisited) {
         // A join that closes a cycle is met from both sides: kept from one. The hinge
         // a facelet was reached by is met again from the child: not a closing join.
-        if (edge != entry[k] && (across->flags & kEdgeJoined) && edge < across) {
-          extra.push_back({edge, across, edge->flags, across->flags});
+        if (edge != entries[k] && (across->flags & kEdgeJoined) && edge < across) {
+          closing.push_back({edge, across, edge->flags, across->flags});
         }
         continue;
       }
       across->face->mFlags |= kFaceletVisited;
       visited.push_back(across->face);
-      entry.push_back(across);
+      entries.push_back(across);
       tree.push_back({edge, across, edge->flags, across->flags});
     }
   }
   for (Face3D* f : visited) f->mFlags &= ~kFaceletVisited;
+}
+
+void OpenNetHinges(const std::vector<NetHinge>& hinges) {
+  for (const NetHinge& h : hinges) {
+    h.edge->flags &= ~kEdgeJoined;
+    h.across->flags &= ~kEdgeJoined;
+  }
+}
+
+void RestoreNetHinge(const NetHinge& hinge) {
+  hinge.edge->flags = hinge.edgeFlags;
+  hinge.across->flags = hinge.acrossFlags;
+}
+
+bool Net::Relayout(bool check, PlacementJoins* joins, const std::vector<Net*>* mergedNets) {
+  if (!first) return true;
+  auto isMember = [&](const Face3D* f) {
+    if (f->mNet == this) return true;
+    return mergedNets && std::find(mergedNets->begin(), mergedNets->end(), f->mNet) != mergedNets->end();
+  };
+  // The tree of joins from the first facelet, breadth first; joins that close a
+  // cycle among the members are kept apart.
+  using Hinge = NetHinge;
+  std::vector<Hinge> tree;
+  std::vector<Hinge> extra;
+  CollectNetHinges(first, nullptr, isMember, tree, extra);
 
   auto layoutWithoutCheck = [&]() {
     for (const Hinge& h : tree) CalcUnfoldedFacePos2D(h.edge, h.across, false, nullptr);
@@ -227,35 +267,22 @@ bool Net::Relayout(bool check, PlacementJoins* joins, const std::vector<Net*>* m
     }
     extra.swap(closing);
   }
-  for (const Hinge& h : tree) {
-    h.edge->flags &= ~kEdgeJoined;
-    h.across->flags &= ~kEdgeJoined;
-  }
-  for (const Hinge& h : extra) {
-    h.edge->flags &= ~kEdgeJoined;
-    h.across->flags &= ~kEdgeJoined;
-  }
+  OpenNetHinges(tree);
+  OpenNetHinges(extra);
   bool accepted = true;
   size_t placed = 0;
   for (; placed < tree.size(); ++placed) {
     const Hinge& h = tree[placed];
     const bool ok = CalcUnfoldedFacePos2D(h.edge, h.across, true, joins);
-    h.edge->flags = h.edgeFlags;
-    h.across->flags = h.acrossFlags;
+    RestoreNetHinge(h);
     if (!ok) {
       accepted = false;
       ++placed;
       break;
     }
   }
-  for (; placed < tree.size(); ++placed) {
-    tree[placed].edge->flags = tree[placed].edgeFlags;
-    tree[placed].across->flags = tree[placed].acrossFlags;
-  }
-  for (const Hinge& h : extra) {
-    h.edge->flags = h.edgeFlags;
-    h.across->flags = h.acrossFlags;
-  }
+  for (; placed < tree.size(); ++placed) RestoreNetHinge(tree[placed]);
+  for (const Hinge& h : extra) RestoreNetHinge(h);
   if (!accepted) {
     tree.insert(tree.begin(), kept.begin(), kept.end());
     layoutWithoutCheck();
@@ -476,6 +503,17 @@ bool NetType::Spread() {
   if (!firstNet || !firstNet->first) return true;
   const int max = detail_Net::MaxFacesPerNet();
   int count = Net::CountFacelets(firstNet);
+  // Every net's outline filed by place, kept in step as the nets grow.
+  std::vector<std::unique_ptr<NetOutline>> outlines(static_cast<size_t>(numNets));
+  const double cell = NetOutline::CellSizeFor(*firstNet);
+  for (int n = 0; n < numNets; ++n) {
+    outlines[static_cast<size_t>(n)] = std::make_unique<NetOutline>(cell);
+    outlines[static_cast<size_t>(n)]->Fill(nets[n]);
+  }
+  auto outlineOf = [&](const Net* net) -> NetOutline* {
+    const ptrdiff_t n = net - nets.get();
+    return n >= 0 && n < numNets ? outlines[static_cast<size_t>(n)].get() : nullptr;
+  };
   for (Face3D* f = firstNet->first; f; f = f->mNextInNet) {
     if (groupSize + count > max) break;
     const int edges = f->GetNumEdges();
@@ -499,7 +537,7 @@ bool NetType::Spread() {
         Net* net = copy->face->mNet;
         Edge3D* across = Edge3D::GetNeighInNet(copy, true);
         if (!across || across->face->mNet || (copy->flags & kEdgeJoined) ||
-            !CalcUnfoldedFacePos2D(copy, across, true, &joins)) {
+            !CalcUnfoldedFacePos2D(copy, across, true, &joins, outlineOf(net))) {
           accepted = false;
           return false;
         }
@@ -515,7 +553,13 @@ bool NetType::Spread() {
         t.across->face->mNet = nullptr;
       }
       if (!accepted) continue;
-      for (const Trial& t : trials) t.net->AddFacelet(t.copy, t.across);
+      for (const Trial& t : trials) {
+        t.net->AddFacelet(t.copy, t.across);
+        if (NetOutline* outline = outlineOf(t.net)) {
+          outline->Remove(t.copy);
+          outline->InsertOpenEdges(t.across->face);
+        }
+      }
       ++count;
       ApplyPlacementJoins(joins);
     }

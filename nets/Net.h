@@ -5,6 +5,7 @@
 // layout serves them all and is printed as many times as the type has nets.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -13,15 +14,39 @@ namespace corvia {
 class Face3D;
 class Face3DType;
 class Model3D;
+class NetOutline;
 class NetType;
 class OpenGLView;
 struct Edge3D;
 struct ViewExtents;
 
+// What long steps ask now and then, with the share of the step done: false stops them
+// (the work is being cancelled); what they made so far stays whole.
+using KeepGoing = std::function<bool(double)>;
+
 // Edgelets that closed against their neighbour when a facelet was placed; applied
 // (kEdgePlacementJoin on both sides, in every net of the type) or dropped.
 using PlacementJoins = std::vector<Edge3D*>;
 void ApplyPlacementJoins(const PlacementJoins& joins);
+
+// A join of two facelets of a net as a layout walks it: edge in the facelet reached
+// first, across in the other, with the flags both had.
+struct NetHinge {
+  Edge3D* edge;
+  Edge3D* across;
+  uint32_t edgeFlags;
+  uint32_t acrossFlags;
+};
+// The joins from the start facelet (reached across entry, or null for the first of a
+// layout) across joined edgelets into the facelets isMember accepts, breadth first:
+// the tree in the order the facelets are reached, and apart, once each, the joins
+// that close a cycle.
+void CollectNetHinges(Face3D* start, const Edge3D* entry, const std::function<bool(const Face3D*)>& isMember,
+                      std::vector<NetHinge>& tree, std::vector<NetHinge>& closing);
+// Opens the hinges for a layout that tests each placement (the walk round the outline
+// then stops at them); each gets its flags back with RestoreNetHinge.
+void OpenNetHinges(const std::vector<NetHinge>& hinges);
+void RestoreNetHinge(const NetHinge& hinge);
 
 class Net {
  public:
@@ -46,6 +71,12 @@ class Net {
   Edge3D* FindEdgeWithout(uint32_t bits) const;
   Face3D* GetFaceletAt(int position) const;
   Edge3D* GetEdgeAt(int position, int index) const;
+  // The facelets by their place in the chain. The operations that change a chain keep
+  // it in step; after any other change (a new first or last facelet) it is made again
+  // on the next use, so a facelet's place is found without a walk of the chain.
+  const std::vector<Face3D*>& Places() const;
+  // Says that the chain was changed other than by appending.
+  void InvalidatePlaces() { mPlacesValid = false; }
   // The mean of the start-vertex positions of all edgelets of the net.
   void CalcCentre();
   // Lays the net out again from its first facelet across its joined edgelets into
@@ -56,8 +87,9 @@ class Net {
   // Grows across convex edges (groupFilter other than 16) or across the others.
   void Grow(int groupFilter);
   // Merging across convex edges: without an edge the net takes in its neighbours;
-  // with one it goes into the receiving net across the edge.
-  bool MergeConvex(Net* into, Edge3D* edge);
+  // with one it goes into the receiving net across the edge, placed against the
+  // receiving net's filed outline when one is given (kept in step).
+  bool MergeConvex(Net* into, Edge3D* edge, NetOutline* outline = nullptr, const KeepGoing& keepGoing = nullptr);
   // Folds the net: hinges by h, moved in by q (both 0 flat, 1 folded onto the model).
   void Fold(double hinge, double place);
 
@@ -67,6 +99,12 @@ class Net {
   void ExtendViewBounds(OpenGLView* view, ViewExtents* extents, Model3D* model, bool folded);
   void DrawSphereSections(bool folded, void* page, bool printing);
   void DrawFaceletLines(bool folded, bool printing);
+
+ private:
+  void AppendPlace(Face3D* facelet);
+
+  mutable std::vector<Face3D*> mPlaces;
+  mutable bool mPlacesValid = false;
 };
 
 class NetType {
@@ -134,6 +172,6 @@ int CompareNetTypes(const NetType* a, const NetType* b);
 
 // The merging pass across convex edges, from the given type; answers the type from
 // which the next pass starts (null when none is left).
-NetType* MergeConvexNetTypes(Model3D* model, NetType* start);
+NetType* MergeConvexNetTypes(Model3D* model, NetType* start, const KeepGoing& keepGoing = nullptr);
 
 }  // namespace corvia

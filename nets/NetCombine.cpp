@@ -16,6 +16,7 @@
 #include "nets/Model3D.h"
 #include "nets/Net.h"
 #include "nets/NetFlags.h"
+#include "nets/NetOutline.h"
 #include "nets/Unfold.h"
 
 namespace corvia {
@@ -26,6 +27,10 @@ int MaxFacesPerNet() {
   const int32_t max = GetUnitSettings().mMaxFacesPerNet;
   return max < 1 ? 1 : max;
 }
+
+// A net taking in its neighbours asks whether to go on once every this many facelets
+// and one.
+constexpr int kFaceletsBetweenAsks = 255;
 
 struct Candidate {
   Edge3D* edge;
@@ -290,12 +295,69 @@ bool NetType::TestClosure() {
   return success;
 }
 
-bool Net::MergeConvex(Net* into, Edge3D* edge) {
+namespace detail_NetCombine {
+
+// Lays the net out against the receiving net across the hinge (edge in the receiving
+// net, across in this one, both marked joined): the receiving net stays where it is
+// and this net's facelets are placed one by one from the hinge, in the order of the
+// tree of joins from the first facelet of the two, each tested against the outline
+// of what is placed so far. The outline follows; on a refusal it is put back.
+bool PlaceAgainst(Net* net, Edge3D* edge, Edge3D* across, PlacementJoins* joins, NetOutline& outline) {
+  std::vector<NetHinge> tree{{edge, across, edge->flags, across->flags}};
+  std::vector<NetHinge> extra;
+  CollectNetHinges(across->face, across, [net](const Face3D* f) { return f->mNet == net; }, tree, extra);
+  OpenNetHinges(tree);
+  OpenNetHinges(extra);
+  outline.BeginTrial();
+  const bool wasExact = outline.IsExact();
+  bool accepted = true;
+  size_t placed = 0;
+  for (; placed < tree.size(); ++placed) {
+    const NetHinge& h = tree[placed];
+    const bool ok = CalcUnfoldedFacePos2D(h.edge, h.across, true, joins, &outline);
+    RestoreNetHinge(h);
+    if (!ok) {
+      accepted = false;
+      ++placed;
+      break;
+    }
+    outline.Remove(h.edge);
+    outline.InsertOpenEdges(h.across->face);
+  }
+  for (; placed < tree.size(); ++placed) RestoreNetHinge(tree[placed]);
+  for (const NetHinge& h : extra) RestoreNetHinge(h);
+  if (!accepted) {
+    // The whole net lies against the hinge, as if taken in; the caller lays it out
+    // again from its own first facelet.
+    for (const NetHinge& h : tree) CalcUnfoldedFacePos2D(h.edge, h.across, false, nullptr);
+    outline.UndoTrial();
+    outline.SetExact(wasExact);
+    return false;
+  }
+  // A join that closes a cycle is no part of the outline, and the outline is no
+  // longer one walk round a tree.
+  for (const NetHinge& h : extra) {
+    outline.Remove(h.edge);
+    outline.Remove(h.across);
+  }
+  if (!extra.empty()) outline.SetExact(false);
+  outline.KeepTrial();
+  return true;
+}
+
+}  // namespace detail_NetCombine
+
+bool Net::MergeConvex(Net* into, Edge3D* edge, NetOutline* outline, const KeepGoing& keepGoing) {
   using namespace detail_NetCombine;
   if (!edge) {
     flags |= kNetMerged;
     bool absorbed = false;
+    // This net's outline filed once, kept in step with every net it takes in.
+    NetOutline own(NetOutline::CellSizeFor(*this));
+    own.Fill(*this);
+    int walked = 0;
     for (Face3D* f = first; f; f = f->mNextInNet) {
+      if (keepGoing && (++walked & kFaceletsBetweenAsks) == 0 && !keepGoing(0.0)) break;
       const int count = f->GetNumEdges();
       for (int i = 0; i < count; ++i) {
         Edge3D* e = &f->mEdges[i];
@@ -303,7 +365,7 @@ bool Net::MergeConvex(Net* into, Edge3D* edge) {
         Edge3D* across = Edge3D::GetNeighInNet(e, true);
         Net* other = across ? across->face->mNet : nullptr;
         if (!other || other == this || !other->type || !(other->type->flags & kNetTypeVisited)) continue;
-        if (other->MergeConvex(this, e)) absorbed = true;
+        if (other->MergeConvex(this, e, &own)) absorbed = true;
       }
     }
     return absorbed;
@@ -316,11 +378,26 @@ bool Net::MergeConvex(Net* into, Edge3D* edge) {
   edge->flags |= kEdgeJoinedFirst;
   across->flags |= kEdgeJoinedAdded;
   PlacementJoins joins;
-  const std::vector<Net*> merged{this};
-  if (!into->Relayout(true, &joins, &merged)) {
+  bool accepted;
+  if (outline && outline->IsExact()) {
+    accepted = PlaceAgainst(this, edge, across, &joins, *outline);
+  } else {
+    const std::vector<Net*> merged{this};
+    accepted = into->Relayout(true, &joins, &merged);
+    if (!accepted) into->Relayout(false, nullptr);
+    // Not followed by a filed outline: it is no longer the net's.
+    if (outline) outline->SetExact(false);
+  }
+  if (!accepted) {
+    // The receiving net never moved, but it is laid out from its first facelet once
+    // (so that it comes out the same to the last digit as from any earlier layout);
+    // this one goes back to its own layout from its first facelet.
     edge->flags &= ~kEdgeJoinedFirst;
     across->flags &= ~kEdgeJoinedAdded;
-    into->Relayout(false, nullptr);
+    if (outline && !outline->IsNetLaidOut()) {
+      into->Relayout(false, nullptr);
+      outline->SetNetLaidOut();
+    }
     Relayout(false, nullptr);
     return false;
   }
@@ -376,7 +453,7 @@ void Compact(Model3D* model) {
 
 }  // namespace detail_NetCombine
 
-NetType* MergeConvexNetTypes(Model3D* model, NetType* start) {
+NetType* MergeConvexNetTypes(Model3D* model, NetType* start, const KeepGoing& keepGoing) {
   using namespace detail_NetCombine;
   if (!start) return nullptr;
   NetType* following = start->next;
@@ -403,7 +480,7 @@ NetType* MergeConvexNetTypes(Model3D* model, NetType* start) {
     for (int n = 0; n < type->numNets && !stopped; ++n) {
       Net* net = &type->nets[n];
       if (net->flags & (kNetMerged | kNetRemoved)) continue;
-      if (!net->MergeConvex(nullptr, nullptr)) {
+      if (!net->MergeConvex(nullptr, nullptr, nullptr, keepGoing)) {
         // Nothing could be taken in: this type is no candidate any more.
         net->type->flags &= ~kNetTypeCandidate;
         stopped = true;

@@ -32,6 +32,14 @@ constexpr int kVertexWalkLimit = 101;
 // Information-tree reason: the nets changed.
 constexpr unsigned kInfoReasonNets = 2;
 constexpr const char* kProgressCaption = "Making nets";
+// Progress is reported (and the window pumped) at most this often, in seconds.
+constexpr double kReportInterval = 0.05;
+// The bar's parts, in the shares of the time they take: growing the nets (by the
+// facelets in nets), merging them (by the merging passes), their layouts and numbers,
+// and the glue tabs (by the edgelets trimmed).
+constexpr double kGrowEnd = 0.15;
+constexpr double kMergeEnd = 0.25;
+constexpr double kLayoutEnd = 0.3;
 
 int MaxFacesPerNet() {
   const int32_t max = GetUnitSettings().mMaxFacesPerNet;
@@ -66,6 +74,12 @@ class NetGenerator {
 
   // False when the user cancelled.
   bool GenerateAllNets();
+  // The rest of the nets (drawn polygons, layouts, numbers, order, tabs); false when
+  // the user cancelled.
+  bool FinishNets();
+  // Reports the share of the work done (at most every kReportInterval unless forced);
+  // false once the user cancelled.
+  bool ReportProgress(double fraction, bool force = false);
 
  private:
   struct VertexLoop {
@@ -80,7 +94,8 @@ class NetGenerator {
     bool fromVertexSearch = false;
   };
 
-  bool ReportProgress();
+  // The share of the growing done: the facelets in nets.
+  bool ReportGrowth();
   void MakeFlatRegionNets();
   bool GenerateNets();
   // The walk round the start vertex of e: across each edgelet to its neighbour in the
@@ -98,19 +113,38 @@ class NetGenerator {
 
   Model3D* mModel;
   bool mCancelled = false;
+  double mLastReport = 0.0;
+  bool mReported = false;
+  // The vertices the vertex search looks at: the first of each vertex group, not at
+  // the origin, in index order.
+  std::vector<Vert3D*> mSearchVerts;
+  // The any-loop search rejects every edgelet before the one it finds: the next
+  // search starts at that one's vertex.
+  int mAnyLoopVertex = 0;
 };
 
-bool NetGenerator::ReportProgress() {
+bool NetGenerator::ReportProgress(double fraction, bool force) {
   if (mCancelled) return false;
+  const double now = platform::NowSeconds();
+  if (!force && mReported && now - mLastReport < detail_NetGeneration::kReportInterval && now >= mLastReport) {
+    return true;
+  }
+  mReported = true;
+  mLastReport = now;
+  if (!UpdateProgress(fraction, "%s", detail_NetGeneration::kProgressCaption)) mCancelled = true;
+  return !mCancelled;
+}
+
+bool NetGenerator::ReportGrowth() {
+  if (mCancelled) return false;
+  const double now = platform::NowSeconds();
+  if (mReported && now - mLastReport < detail_NetGeneration::kReportInterval && now >= mLastReport) return true;
   const int total = mModel->GetNumFacelets();
   int done = 0;
   for (Face3DType* type = mModel->mFaceTypes; type; type = type->mNext) {
     for (int f = 0; f < type->mNumFacelets; ++f) done += type->mFacelets[f].mNet ? 1 : 0;
   }
-  // Growing takes the first half of the bar, merging the second.
-  const double fraction = total > 0 ? 0.8 * done / total : 0.0;
-  if (!UpdateProgress(fraction, "%s", detail_NetGeneration::kProgressCaption)) mCancelled = true;
-  return !mCancelled;
+  return ReportProgress(total > 0 ? detail_NetGeneration::kGrowEnd * done / total : 0.0, true);
 }
 
 bool NetGenerator::GenerateAllNets() {
@@ -141,9 +175,9 @@ bool NetGenerator::GenerateAllNets() {
       }
     } while (edgeType.Next());
   }
-  if (!ReportProgress()) return false;
+  if (!ReportGrowth()) return false;
   MakeFlatRegionNets();
-  if (!ReportProgress()) return false;
+  if (!ReportGrowth()) return false;
   if (!GenerateNets()) return !mCancelled;
 
   const SymGroup* group = mModel->mPoly ? mModel->mPoly->mSymGroup : nullptr;
@@ -152,7 +186,7 @@ bool NetGenerator::GenerateAllNets() {
   if (order < 1) order = 1;
   for (NetType* type = mModel->mNetTypes; type; type = type->next) type->TryToCombineNets(order);
   SplitUnlikeNets();
-  if (!ReportProgress()) return false;
+  if (!ReportGrowth()) return false;
   FinishNetTypes();
   return !mCancelled;
 }
@@ -246,9 +280,7 @@ NetGenerator::Choice NetGenerator::SearchVertices(std::vector<Edge3D*>& seen) {
   double bestMean = 0.0;
   bool bestConvex = false;
   VertexLoop loop;
-  for (int v = 0; v < mModel->mNumVerts; ++v) {
-    Vert3D* vertex = &mModel->mVerts[static_cast<size_t>(v)];
-    if (!(vertex->mFlags & kVertGroupFirst) || (vertex->mFlags & kVertAlone)) continue;
+  for (Vert3D* vertex : mSearchVerts) {
     const double distance = Dot(vertex->mPos, vertex->mPos);
     if (distance < bestDistance - kPointTolerance) continue;
     const int rotations = vertex->GetNumRots(mModel);
@@ -338,12 +370,13 @@ NetGenerator::Choice NetGenerator::SearchFaceTypes(int bestOrder) {
 NetGenerator::Choice NetGenerator::SearchAnyLoop(std::vector<Edge3D*>& seen) {
   Choice choice;
   VertexLoop loop;
-  for (int v = 0; v < mModel->mNumVerts; ++v) {
+  for (int v = mAnyLoopVertex; v < mModel->mNumVerts; ++v) {
     for (Edge3D* e = mModel->mVerts[static_cast<size_t>(v)].mFirstEdge; e; e = e->nextAtVert) {
       if (e->flags & kEdgeRejectedStart) continue;
       if (!e->face->mNet && WalkAroundVertex(e, loop, seen)) {
         choice.edge = e;
         choice.order = 1;
+        mAnyLoopVertex = v;
         return choice;
       }
       e->flags |= kEdgeRejectedStart;
@@ -409,13 +442,19 @@ bool NetGenerator::GenerateNets() {
   for (NetType* type = mModel->mNetTypes; type; type = type->next) {
     if (type->groupSize > 1 && !type->Spread()) return false;
   }
+  mSearchVerts.clear();
+  for (int v = 0; v < mModel->mNumVerts; ++v) {
+    Vert3D* vertex = &mModel->mVerts[static_cast<size_t>(v)];
+    if ((vertex->mFlags & kVertGroupFirst) && !(vertex->mFlags & kVertAlone)) mSearchVerts.push_back(vertex);
+  }
+  mAnyLoopVertex = 0;
   const bool several = detail_NetGeneration::MaxFacesPerNet() > 1;
   bool vertexSearch = several;
   bool faceSearch = several;
   bool anyLoopSearch = several;
   std::vector<Edge3D*> seen;
   for (;;) {
-    if (!ReportProgress()) return false;
+    if (!ReportGrowth()) return false;
     Choice choice;
     if (vertexSearch) {
       choice = SearchVertices(seen);
@@ -516,19 +555,24 @@ void NetGenerator::SplitUnlikeNets() {
 }
 
 void NetGenerator::FinishNetTypes() {
-  for (NetType* type = mModel->mNetTypes; type; type = type->next) type->TestMergeCandidate();
+  using namespace detail_NetGeneration;
+  int types = 0;
+  for (NetType* type = mModel->mNetTypes; type; type = type->next) {
+    type->TestMergeCandidate();
+    ++types;
+  }
   NetType* type = mModel->mNetTypes;
   int passes = 0;
-  const int total = mModel->GetNumFacelets();
+  // Each pass goes on from a later type of the list as it was: the passes are about
+  // as many as the types.
+  auto fraction = [&]() {
+    return kGrowEnd + (kMergeEnd - kGrowEnd) * std::min(1.0, static_cast<double>(passes) / (types + 1));
+  };
+  const KeepGoing keepGoing = [&](double) { return ReportProgress(fraction()); };
   while (type) {
-    type = MergeConvexNetTypes(mModel, type);
-    if ((++passes & 7) == 0) {
-      const double fraction = total > 0 ? 0.8 + 0.2 * passes / (passes + total) : 0.9;
-      if (!UpdateProgress(fraction, "%s", detail_NetGeneration::kProgressCaption)) {
-        mCancelled = true;
-        return;
-      }
-    }
+    type = MergeConvexNetTypes(mModel, type, keepGoing);
+    ++passes;
+    if (!ReportProgress(fraction())) return;
   }
   mModel->mCurrentNet = mModel->mNetTypes ? mModel->mNetTypes->GetFirstNet() : nullptr;
 }
@@ -536,40 +580,52 @@ void NetGenerator::FinishNetTypes() {
 // ---- The model's side ----------------------------------------------------------------------------
 
 void Model3D::MakeNets() {
+  if (mMakingNets) return;
   platform::WaitCursorScope wait;
+  struct Making {
+    explicit Making(bool& flag) : mFlag(flag) { mFlag = true; }
+    ~Making() { mFlag = false; }
+    bool& mFlag;
+  } making(mMakingNets);
   ClearNets(true);
   mFlags |= kModelHasNets;
-  bool cancelled = false;
-  {
-    ProgressScope progress;
-    NetGenerator generator(this);
-    cancelled = !generator.GenerateAllNets();
-  }
-  if (cancelled) {
+  mNetsCancelled = false;
+  ProgressScope progress;
+  NetGenerator generator(this);
+  if (!generator.GenerateAllNets() || !generator.FinishNets()) {
     // Stopped by the user: no half-made nets are left.
     ClearNets(true);
     mFlags &= ~kModelHasNets;
+    mNetsCancelled = true;
     return;
   }
-  // The drawn polygons' facelets are nets of their own.
-  for (Face3DType* type = mDrawnTypes; type; type = type->mNext) {
-    if (type->mNumFacelets < 1 || type->mFacelets[0].mNet) continue;
-    NetType* netType = new NetType(1, 0);
-    AppendNetType(netType);
-    netType->CreateFromFaceType(type);
-  }
-  SetNetBBoxRadii();
-  CopyFirstNetLayout();
-  NumberEdgeConnections();
-  for (NetType* type = mNetTypes; type; type = type->next) type->CalcCentres();
-  SortNetTypes();
-  mCurrentNet = mNetTypes ? mNetTypes->GetFirstNet() : nullptr;
-  RebuildTabs();
   platform::Services().views->InvalidateInfo(detail_NetGeneration::kInfoReasonNets);
 }
 
+bool NetGenerator::FinishNets() {
+  Model3D* model = mModel;
+  // The drawn polygons' facelets are nets of their own.
+  for (Face3DType* type = model->mDrawnTypes; type; type = type->mNext) {
+    if (type->mNumFacelets < 1 || type->mFacelets[0].mNet) continue;
+    NetType* netType = new NetType(1, 0);
+    model->AppendNetType(netType);
+    netType->CreateFromFaceType(type);
+  }
+  model->SetNetBBoxRadii();
+  model->CopyFirstNetLayout();
+  model->NumberEdgeConnections();
+  for (NetType* type = model->mNetTypes; type; type = type->next) type->CalcCentres();
+  model->SortNetTypes();
+  model->mCurrentNet = model->mNetTypes ? model->mNetTypes->GetFirstNet() : nullptr;
+  if (!ReportProgress(detail_NetGeneration::kLayoutEnd, true)) return false;
+  model->AssignTabs();
+  return model->RecreateTabs([this](double share) {
+    return ReportProgress(detail_NetGeneration::kLayoutEnd + (1.0 - detail_NetGeneration::kLayoutEnd) * share);
+  });
+}
+
 bool Model3D::HasNets() const {
-  return (mFlags & kModelHasNets) != 0;
+  return (mFlags & kModelHasNets) != 0 && !mMakingNets;
 }
 
 int Model3D::GetNumNetTypes() const {
@@ -761,12 +817,18 @@ void Model3D::AssignTabs() {
   for (Edge3D* e : decided) e->flags &= ~kEdgeVisited;
 }
 
-void Model3D::RecreateTabs() {
+bool Model3D::RecreateTabs(const std::function<bool(double)>& report) {
   using namespace detail_NetGeneration;
-  ForEachEdge(this, [](Edge3D* e) {
+  int total = 0;
+  ForEachEdge(this, [&total](Edge3D* e) {
     e->tab.reset();
     e->flags &= ~kEdgeTabGap;
+    ++total;
   });
+  // The nets' own trimming takes about as long as the cut in space and the ends.
+  int done = 0;
+  auto share = [&](double count) { return total > 0 ? 0.5 * count / total : 0.0; };
+  bool stopped = false;
   // Each net carries its own tabs, trimmed against its own layout; nets of one type
   // are laid out alike, so alike tabs come out alike.
   for (NetType* type = mNetTypes; type; type = type->next) {
@@ -774,8 +836,10 @@ void Model3D::RecreateTabs() {
     for (int n = 0; n < type->numNets; ++n) {
       Net* net = &type->nets[n];
       std::vector<Edge3D*> tabbed;
+      int edges = 0;
       for (Face3D* f = net->first; f; f = f->mNextInNet) {
         const int count = f->GetNumEdges();
+        edges += count;
         for (int i = 0; i < count; ++i) {
           Edge3D* e = &f->mEdges[i];
           if (!(e->flags & kEdgeHasTab) || (e->flags & (kEdgeJoined | kEdgePlacementJoin))) continue;
@@ -783,9 +847,20 @@ void Model3D::RecreateTabs() {
           tabbed.push_back(e);
         }
       }
+      // A large net takes a while: its steps report as they go, the trimming to the net
+      // and the parting of the tabs about as long each.
+      auto step = [&](double from, double to) -> KeepGoing {
+        if (!report) return nullptr;
+        return [&, from, to](double part) {
+          stopped = stopped || !report(share(done + edges * (from + (to - from) * part)));
+          return !stopped;
+        };
+      };
       for (Edge3D* e : tabbed) TrimTabToNeighbour(e);
-      TrimTabsToNet(net);
-      SeparateTabs(net);
+      TrimTabsToNet(net, step(0.0, 0.5));
+      if (!stopped) SeparateTabs(net, step(0.5, 1.0));
+      done += edges;
+      if (stopped || (report && !report(share(done)))) return false;
     }
   }
   std::vector<Edge3D*> all;
@@ -793,13 +868,16 @@ void Model3D::RecreateTabs() {
     if (e->tab) all.push_back(e);
   });
   for (Edge3D* e : all) e->tab->foldAngle = e->GetTabAngle();
-  for (Edge3D* e : all) {
+  for (size_t k = 0; k < all.size(); ++k) {
+    Edge3D* e = all[k];
     const Edge3D* partner = Edge3D::GetNeighInNet(e, false);
     if (partner && partner->tab) CutTabInSpace(e);
     e->tab->LimitEnds(TabSlope60());
+    if (report && (k & 255) == 255 && !report(0.5 + 0.5 * static_cast<double>(k) / all.size())) return false;
   }
   mFoldFraction = -1.0;
   platform::Services().views->InvalidateInfo(kInfoReasonNets);
+  return true;
 }
 
 }  // namespace corvia

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "core/BoxGrid.h"
 #include "core/Geometry.h"
 #include "core/Messages.h"
 #include "core/Tolerances.h"
@@ -75,6 +76,128 @@ void Envelope(const std::vector<const Piece*>& lines, double sa, double sb, int 
   }
   Envelope(lines, sa, sc, depth + 1, outS, outH);
   Envelope(lines, sc, sb, depth + 1, outS, outH);
+}
+
+// A net with up to this many outline edges trims every tab against all of them. In a
+// larger one a tab meets only the obstacles below the height it can keep: the profile
+// comes out the same but for where an obstacle starts or ends over the edge, where
+// the trimming draws a straight line to the next point it has (the obstacles left out
+// would give it more such points).
+constexpr size_t kWholeOutlineTrimLimit = 2048;
+// Long steps ask whether to go on once every this many tabs and one.
+constexpr size_t kStepsBetweenAsks = 255;
+// Pairs of tabs are looked for this far beyond their first boxes.
+constexpr double kSeparationMargin = 1e-6;
+
+double MeanLength(const std::vector<TabObstacle>& segments) {
+  double sum = 0.0;
+  for (const TabObstacle& o : segments) sum += std::max(std::fabs(o.b[0] - o.a[0]), std::fabs(o.b[1] - o.a[1]));
+  return segments.empty() || !(sum > 0.0) ? 1.0 : sum / static_cast<double>(segments.size());
+}
+
+// The ids of the filed obstacles that can lower the tab, in increasing order: those
+// that reach the strip over its edge below a height that the tab cannot keep. The strip
+// is searched outwards in rectangles about as tall as the edge is long, each by its
+// box; after each, the obstacles met so far bound the tab from above (over every run
+// of the edge between their ends, the lowest of them that spans it, taken at its
+// higher end), and once that bound lies below the searched height, an obstacle not yet
+// met lies wholly above whatever the tab keeps: it could only add points on a straight
+// run of its outline.
+void ObstaclesBelowTab(const Edge3D* edge, const std::vector<TabObstacle>& obstacles, BoxGrid& grid, double cell,
+                       std::vector<uint32_t>& ids) {
+  ids.clear();
+  const NetTab& tab = *edge->tab;
+  const std::vector<double>& profileS = tab.GetProfileS();
+  const std::vector<double>& profileH = tab.GetProfileH();
+  if (tab.IsEmpty() || profileS.size() < 2) return;
+  const double* a = edge->unfolded;
+  const double* b = edge->GetNextInLoop()->unfolded;
+  const double length = std::hypot(b[0] - a[0], b[1] - a[1]);
+  double height = 0.0;
+  for (double h : profileH) height = std::max(height, h);
+  const double margin = 2.0 * kTabProfileTolerance;
+  if (!(length > 0.0) || !std::isfinite(height)) return;
+  const double d[2] = {(b[0] - a[0]) / length, (b[1] - a[1]) / length};
+  const double n[2] = {d[1], -d[0]};
+  struct Line {
+    double s0, t0, s1, t1;
+    double At(double s) const { return t0 + (t1 - t0) * (s - s0) / (s1 - s0); }
+  };
+  std::vector<Line> lines;
+  std::vector<uint32_t> found;
+  std::vector<double> breaks;
+  auto profileAt = [&](double s) {
+    for (size_t k = 0; k + 1 < profileS.size(); ++k) {
+      if (s >= profileS[k] && s <= profileS[k + 1]) {
+        return profileS[k + 1] > profileS[k]
+                   ? profileH[k] + (profileH[k + 1] - profileH[k]) * (s - profileS[k]) / (profileS[k + 1] - profileS[k])
+                   : std::max(profileH[k], profileH[k + 1]);
+      }
+    }
+    return height;
+  };
+  // The highest the tab can keep, from the obstacles met so far.
+  auto bound = [&]() {
+    breaks.assign(profileS.begin(), profileS.end());
+    for (const Line& line : lines) {
+      breaks.push_back(line.s0);
+      breaks.push_back(line.s1);
+    }
+    std::sort(breaks.begin(), breaks.end());
+    double highest = 0.0;
+    for (size_t k = 0; k + 1 < breaks.size(); ++k) {
+      const double s0 = breaks[k], s1 = breaks[k + 1];
+      if (s1 <= s0) continue;
+      double here = std::max(profileAt(s0), profileAt(s1));
+      for (const Line& line : lines) {
+        if (line.s0 <= s0 && line.s1 >= s1) here = std::min(here, std::max(line.At(s0), line.At(s1)));
+      }
+      highest = std::max(highest, here);
+    }
+    return highest;
+  };
+  const double step = std::max(length, cell);
+  for (int k = 0;; ++k) {
+    const double t0 = k * step - margin;
+    const double top = std::min((k + 1) * step, height);
+    const double t1 = top + margin;
+    double least[2] = {1e300, 1e300}, largest[2] = {-1e300, -1e300};
+    for (double s : {-margin, length + margin}) {
+      for (double t : {t0, t1}) {
+        for (int c = 0; c < 2; ++c) {
+          const double p = a[c] + s * d[c] + t * n[c];
+          least[c] = std::min(least[c], p);
+          largest[c] = std::max(largest[c], p);
+        }
+      }
+    }
+    grid.Query(least, largest, margin, found);
+    bool fresh = false;
+    for (uint32_t id : found) {
+      if (std::find(ids.begin(), ids.end(), id) != ids.end()) continue;
+      ids.push_back(id);
+      fresh = true;
+      // Over the part of the edge it spans, out on the tab's side at both ends of
+      // that part: the trimming keeps it as it is, a line over that part.
+      const TabObstacle& o = obstacles[id];
+      double s0 = (o.a[0] - a[0]) * d[0] + (o.a[1] - a[1]) * d[1];
+      double u0 = (o.a[0] - a[0]) * n[0] + (o.a[1] - a[1]) * n[1];
+      double s1 = (o.b[0] - a[0]) * d[0] + (o.b[1] - a[1]) * d[1];
+      double u1 = (o.b[0] - a[0]) * n[0] + (o.b[1] - a[1]) * n[1];
+      if (s0 > s1) {
+        std::swap(s0, s1);
+        std::swap(u0, u1);
+      }
+      if (s1 - s0 <= kTabProfileTolerance || s1 <= 0.0 || s0 >= length) continue;
+      const Line whole{s0, u0, s1, u1};
+      const double from = std::max(s0, 0.0), to = std::min(s1, length);
+      const Line part{from, whole.At(from), to, whole.At(to)};
+      if (part.s1 > part.s0 && part.t0 > kTabProfileTolerance && part.t1 > kTabProfileTolerance) lines.push_back(part);
+    }
+    if (top >= height) break;
+    if (fresh && bound() < top - margin) break;
+  }
+  std::sort(ids.begin(), ids.end());
 }
 
 void Unit2D(double* v) {
@@ -462,7 +585,7 @@ void TrimTabToNeighbour(Edge3D* edge) {
   edge->tab->Trim(obstacles);
 }
 
-void TrimTabsToNet(Net* net) {
+void TrimTabsToNet(Net* net, const KeepGoing& keepGoing) {
   std::vector<TabObstacle> obstacles;
   std::vector<Edge3D*> tabbed;
   for (Face3D* f = net->first; f; f = f->mNextInNet) {
@@ -476,31 +599,65 @@ void TrimTabsToNet(Net* net) {
       obstacles.push_back({{a->unfolded[0], a->unfolded[1]}, {b->unfolded[0], b->unfolded[1]}});
     }
   }
-  for (Edge3D* e : tabbed) e->tab->Trim(obstacles);
+  if (obstacles.size() <= detail_NetTab::kWholeOutlineTrimLimit) {
+    for (Edge3D* e : tabbed) e->tab->Trim(obstacles);
+    return;
+  }
+  // A large net: each tab meets only the obstacles that can lower it, in their order.
+  const double cell = detail_NetTab::MeanLength(obstacles);
+  BoxGrid grid(cell);
+  for (size_t k = 0; k < obstacles.size(); ++k) {
+    const TabObstacle& o = obstacles[k];
+    const double least[2] = {std::min(o.a[0], o.b[0]), std::min(o.a[1], o.b[1])};
+    const double largest[2] = {std::max(o.a[0], o.b[0]), std::max(o.a[1], o.b[1])};
+    grid.Insert(static_cast<uint32_t>(k), least, largest);
+  }
+  std::vector<uint32_t> near;
+  std::vector<TabObstacle> nearObstacles;
+  for (size_t t = 0; t < tabbed.size(); ++t) {
+    if (keepGoing && (t & detail_NetTab::kStepsBetweenAsks) == 0 && !keepGoing(double(t) / tabbed.size())) return;
+    Edge3D* e = tabbed[t];
+    detail_NetTab::ObstaclesBelowTab(e, obstacles, grid, cell, near);
+    nearObstacles.clear();
+    for (uint32_t k : near) nearObstacles.push_back(obstacles[k]);
+    e->tab->Trim(nearObstacles);
+  }
 }
 
-void SeparateTabs(Net* net) {
+void SeparateTabs(Net* net, const KeepGoing& keepGoing) {
   struct Boxed {
     Edge3D* edge;
     double least[2];
     double largest[2];
+    size_t order;  // place in the walk of the net
   };
   std::vector<Boxed> tabbed;
   for (Face3D* f = net->first; f; f = f->mNextInNet) {
     const int count = f->GetNumEdges();
     for (int i = 0; i < count; ++i) {
       Edge3D* e = &f->mEdges[i];
-      Boxed boxed{e, {0.0, 0.0}, {0.0, 0.0}};
+      Boxed boxed{e, {0.0, 0.0}, {0.0, 0.0}, tabbed.size()};
       if (e->tab && e->tab->GetBounds(boxed.least, boxed.largest)) tabbed.push_back(boxed);
     }
   }
-  // Only tabs whose boxes overlap can meet: swept in order of their least x.
+  // Only tabs whose boxes overlap can meet: swept in order of their least x. Trimming
+  // only shrinks a tab, so the pairs that meet are among those whose first boxes
+  // meet, found by place.
   std::sort(tabbed.begin(), tabbed.end(), [](const Boxed& a, const Boxed& b) {
-    return a.least[0] < b.least[0] || (a.least[0] == b.least[0] && a.edge < b.edge);
+    return a.least[0] < b.least[0] || (a.least[0] == b.least[0] && a.order < b.order);
   });
+  double sum = 0.0;
+  for (const Boxed& b : tabbed) sum += std::max(b.largest[0] - b.least[0], b.largest[1] - b.least[1]);
+  BoxGrid grid(tabbed.empty() ? 1.0 : sum / static_cast<double>(tabbed.size()));
+  for (size_t i = 0; i < tabbed.size(); ++i) grid.Insert(static_cast<uint32_t>(i), tabbed[i].least, tabbed[i].largest);
+  std::vector<uint32_t> near;
   for (size_t i = 0; i < tabbed.size(); ++i) {
+    if (keepGoing && (i & detail_NetTab::kStepsBetweenAsks) == 0 && !keepGoing(double(i) / tabbed.size())) return;
     Edge3D* e = tabbed[i].edge;
-    for (size_t j = i + 1; j < tabbed.size() && tabbed[j].least[0] <= tabbed[i].largest[0]; ++j) {
+    grid.Query(tabbed[i].least, tabbed[i].largest, detail_NetTab::kSeparationMargin, near);
+    for (uint32_t found : near) {
+      const size_t j = found;
+      if (j <= i || tabbed[j].least[0] > tabbed[i].largest[0]) continue;
       Edge3D* f = tabbed[j].edge;
       double eLo[2], eHi[2], fLo[2], fHi[2];
       if (!e->tab->GetBounds(eLo, eHi) || !f->tab->GetBounds(fLo, fHi)) continue;

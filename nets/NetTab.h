@@ -14,6 +14,8 @@
 #include <list>
 #include <vector>
 
+#include "nets/Net.h"
+
 namespace corvia {
 
 struct Edge3D;
@@ -84,16 +86,14 @@ class NetTab {
 // Whether the folding view shows the edgelet's tab.
 bool IsTabShownFolded(const Edge3D* edge);
 
-class Net;
-
 // The trimming steps of the tab rebuild on the tabs of a first net: each inside the
 // face it is glued under (when that face carries no tab of its own), and all clear
 // of their own net.
 void TrimTabToNeighbour(Edge3D* edge);
-void TrimTabsToNet(Net* net);
+void TrimTabsToNet(Net* net, const KeepGoing& keepGoing = nullptr);
 // Neighbouring tabs of the net's outline are parted along the bisector of their
 // edges, then each is cut by the other's outline.
-void SeparateTabs(Net* net);
+void SeparateTabs(Net* net, const KeepGoing& keepGoing = nullptr);
 // Glued tab to tab: the tab, set up in space at its fold angle, is cut where the
 // facelets round the edge's start vertex would pierce it.
 void CutTabInSpace(Edge3D* edge);

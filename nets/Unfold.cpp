@@ -1,5 +1,6 @@
 #include "nets/Unfold.h"
 
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "nets/Face3D.h"
 #include "nets/Model3D.h"
 #include "nets/NetFlags.h"
+#include "nets/NetOutline.h"
 #include "nets/NetTab.h"
 
 namespace corvia {
@@ -130,7 +132,7 @@ void GetPlacement2D(const Edge3D* placed, const Edge3D* neighbour, double* m) {
   m[5] = placed->unfolded[1] - (s * n->local[0] + c * n->local[1]);
 }
 
-bool CalcUnfoldedFacePos2D(Edge3D* placed, Edge3D* neighbour, bool check, PlacementJoins* joins) {
+bool CalcUnfoldedFacePos2D(Edge3D* placed, Edge3D* neighbour, bool check, PlacementJoins* joins, NetOutline* outline) {
   Face3D* facelet = neighbour->face;
   double m[6];
   GetPlacement2D(placed, neighbour, m);
@@ -145,14 +147,40 @@ bool CalcUnfoldedFacePos2D(Edge3D* placed, Edge3D* neighbour, bool check, Placem
 
   const uint32_t saved = placed->flags;
   placed->flags &= ~kEdgeJoined;
+  // Every edge of the new facelet, the shared one too, against the outline, the shared
+  // edge too: the edges of a star facelet cross its own sides.
+  auto meets = [&](Edge3D* a, const std::vector<Edge3D*>& outlineEdges) {
+    for (Edge3D* b : outlineEdges) {
+      if (a == neighbour && b == placed) continue;
+      if (EdgeContactTest(a, b, joins) != 0) return true;
+    }
+    return false;
+  };
   bool accepted = true;
-  // Every edge of the new facelet, the shared one too, against the whole outline, the
-  // shared edge too: the edges of a star facelet cross its own sides.
-  std::vector<Edge3D*> outline{placed};
+  if (outline && outline->IsExact()) {
+    // The outline near each new edge: the same edgelets the walk would test there.
+    std::vector<Edge3D*> near;
+    const bool placedFiled = outline->Contains(placed);
+    for (int i = 0; i < count && accepted; ++i) {
+      Edge3D* a = &facelet->mEdges[i];
+      const Edge3D* next = a->GetNextInLoop();
+      const double least[2] = {std::min(a->unfolded[0], next->unfolded[0]),
+                               std::min(a->unfolded[1], next->unfolded[1])};
+      const double largest[2] = {std::max(a->unfolded[0], next->unfolded[0]),
+                                 std::max(a->unfolded[1], next->unfolded[1])};
+      outline->Query(least, largest, kNetContactTolerance, near);
+      if (!placedFiled) near.push_back(placed);
+      accepted = !meets(a, near);
+    }
+    placed->flags = saved;
+    return accepted;
+  }
+  // The whole outline, walked from placed.
+  std::vector<Edge3D*> walked{placed};
   Edge3D* remembered = nullptr;
   int limit = 20;
   int steps = 0;
-  for (Edge3D* b = placed->GetNextOutlineEdge(false); b != placed && accepted; b = b->GetNextOutlineEdge(false)) {
+  for (Edge3D* b = placed->GetNextOutlineEdge(false); b != placed; b = b->GetNextOutlineEdge(false)) {
     if (++steps > limit) {
       if (b == remembered) {
         DoNothing("CalcUnfoldedFacePos2D: stuck in loop\n");
@@ -163,18 +191,9 @@ bool CalcUnfoldedFacePos2D(Edge3D* placed, Edge3D* neighbour, bool check, Placem
       limit *= 2;
       steps = 0;
     }
-    outline.push_back(b);
+    walked.push_back(b);
   }
-  for (int i = 0; i < count && accepted; ++i) {
-    Edge3D* a = &facelet->mEdges[i];
-    for (Edge3D* b : outline) {
-      if (a == neighbour && b == placed) continue;
-      if (EdgeContactTest(a, b, joins) != 0) {
-        accepted = false;
-        break;
-      }
-    }
-  }
+  for (int i = 0; i < count && accepted; ++i) accepted = !meets(&facelet->mEdges[i], walked);
   placed->flags = saved;
   return accepted;
 }

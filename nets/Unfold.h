@@ -7,6 +7,7 @@
 
 namespace corvia {
 
+class NetOutline;
 struct Edge3D;
 
 // The rotation and translation (m0, m1, m2, m3, tx, ty) that lay neighbour's facelet,
@@ -17,7 +18,10 @@ void GetPlacement2D(const Edge3D* placed, const Edge3D* neighbour, double* m);
 // net): a rotation and a translation of its own outline, never a reflection. With
 // check, false when the facelet would overlap the net; edges that close against
 // their neighbour go to joins, or without a list are joined at once in every net.
-bool CalcUnfoldedFacePos2D(Edge3D* placed, Edge3D* neighbour, bool check, PlacementJoins* joins);
+// The net's outline is walked from placed, unless an exact filed outline of the net
+// is given: then only the outline edgelets near the new facelet are tested.
+bool CalcUnfoldedFacePos2D(Edge3D* placed, Edge3D* neighbour, bool check, PlacementJoins* joins,
+                           NetOutline* outline = nullptr);
 
 // The contact test of a new facelet's edgelet against an outline edgelet of the net:
 // 0 when they may touch, 12 when they overlap.

@@ -105,6 +105,7 @@ public:
   void SetStatusText(const std::string& text) override { mStatus = text; }
   void SetWaitCursor(bool busy) override { mWaitCursor = busy; if (busy) ++mWaitCursorCount; }
   void SetPaneMessage(const std::string& text) override { mPaneMessage = text; }
+  void PrepareWhenIdle() override { ++mPrepareRequests; }
   void FitViewsOfKind(unsigned mask) override { mFitKinds |= mask; }
   void SetFitModeOfType(unsigned viewType, int mode) override {
     mFitModeType = viewType;
@@ -119,6 +120,7 @@ public:
   unsigned mFitModeType = 0;
   int mFitMode = 0;
   int mWaitCursorCount = 0;
+  int mPrepareRequests = 0;
   bool mWaitCursor = false;
   std::string mStatus;
   std::string mPaneMessage;

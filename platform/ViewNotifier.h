@@ -28,6 +28,9 @@ public:
   virtual void SetWaitCursor(bool busy) = 0;
   // A formatted message shown in the active pane; empty clears it.
   virtual void SetPaneMessage(const std::string& text) = 0;
+  // Work a pane asked for while it drew was left for later (the geometry's deferred
+  // model work): the program does it when it is next idle. Nothing without a program.
+  virtual void PrepareWhenIdle() {}
 };
 
 }  // namespace corvia::platform

@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "core/Messages.h"
+#include "core/Progress.h"
 #include "render/BitmapFont.h"
 #include "render/GL.h"
 #include "render/GLBitmapRender.h"
@@ -96,6 +97,14 @@ void SetDrawPointSize(float size) { detail_OpenGLView::gPointSize = size; }
 OpenGLView::OpenGLView() : mThrows(std::make_unique<ViewThrows>(this)) {
   InstallOpenGLMessageHook();
   InstallFaceImageRenderer();
+  // From the first pane on, the progress code and the geometry know when a view draws
+  // (inside OnDraw, or inside any GL section): no progress window opens then, and long
+  // work a drawing asks for is left for later.
+  static const bool installed = [] {
+    SetDrawingContextQuery([] { return IsDrawing() || GetOpenGLNesting() > 0; });
+    return true;
+  }();
+  (void)installed;
 }
 
 OpenGLView::~OpenGLView() {

@@ -19,6 +19,7 @@
 #include "model/PolyElement.h"
 #include "model/Transitions.h"
 #include "nets/Model3D.h"
+#include "stellation/DeferredModelWork.h"
 #include "stellation/Faceting.h"
 #include "platform/Services.h"
 #include "stellation/StellationCell.h"
@@ -49,6 +50,7 @@ FaceTypeBlock::FaceTypeBlock(Poly* owner) : mOwner(owner), mFaceting(new Facetin
 }
 
 FaceTypeBlock::~FaceTypeBlock() {
+  ForgetDeferredModelWork(this);
   Clear(true);
   FreeCellArrays();
 }

@@ -139,6 +139,9 @@ class FaceTypeBlock {
   // The facelet model of the current stellation, built on demand; with nets, the nets
   // are made once.
   Model3D* GetModel3D(bool withNets);
+  // Whether the facet model is the plain polyhedron's (else it is built from the
+  // stellation).
+  bool HasPlainFacetModel() const;
   // The facelet model as it stands (null until one is built).
   Model3D* GetExistingModel3D() const { return mModel3D.get(); }
   // The model exists and its nets have been made.

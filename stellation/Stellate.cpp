@@ -15,6 +15,7 @@
 #include "model/PolyElement.h"
 #include "nets/Model3D.h"
 #include "platform/Services.h"
+#include "stellation/DeferredModelWork.h"
 #include "stellation/FaceType.h"
 #include "stellation/FaceTypeBlock.h"
 #include "stellation/StellationCell.h"
@@ -146,6 +147,9 @@ void Poly::Stellate(FaceTypeBlock* block, bool /*flag*/) {
   if (!block || block->mState >= kBlockStellated || block->mStellationRefused) return;
   if (IsTransitionRunning() && !mTransitionDirection) return;
   if (!block->mFirstFaceType || StellationBusy) return;
+  // A drawing never waits on a long set-up (nor asks about one): it is made when the
+  // program is next idle.
+  if (IsDrawingContextHeld() && DeferStellation(block)) return;
   platform::ViewNotifier* views = platform::Services().views;
 
   const int64_t estimate = block->EstimateComplexity();
@@ -321,18 +325,26 @@ void MarkAllUsedSegVerts(FaceTypeBlock* block) {
 
 // ---- The facelet model ----------------------------------------------------------------------------------
 
+bool FaceTypeBlock::HasPlainFacetModel() const {
+  if (!mOwner) return false;
+  const uint32_t flags = mOwner->mPolyFlags;
+  return IsOriginalStellation(this) &&
+         ((flags & kPolyFlagConvex) || (!IsDual() && (flags & (kPolyFlagDensityOne | kPolyFlagPlainSurface))) ||
+          detail_Stellate::HasCornersAtInfinity(mOwner, IsDual()));
+}
+
 Model3D* FaceTypeBlock::GetModel3D(bool withNets) {
+  // The nets being made (a drawing while their progress window pumps): as they stand.
+  if (mModel3D && mModel3D->IsMakingNets()) return mModel3D.get();
+  // A drawing never waits on long work: it is made when the program is next idle.
+  if (IsDrawingContextHeld() && DeferFacetModel(this, withNets)) return mModel3D.get();
   platform::WaitCursorScope wait;
   if (!mModel3D && !mModel3DRefused && mFirstFaceType && !StellationBusy && mOwner) {
-    const uint32_t flags = mOwner->mPolyFlags;
     // A side with corners at infinity is refused by the plain build with a message;
     // its cells would stand for some finite solid that is not the polyhedron. The
     // refusal is remembered: every pane asks for the model on every paint.
     const bool infinite = detail_Stellate::HasCornersAtInfinity(mOwner, IsDual());
-    const bool plain =
-        IsOriginalStellation(this) &&
-        ((flags & kPolyFlagConvex) || (!IsDual() && (flags & (kPolyFlagDensityOne | kPolyFlagPlainSurface))) ||
-         infinite);
+    const bool plain = HasPlainFacetModel();
     if (plain) {
       mModel3D = std::make_unique<Model3D>(mOwner, IsDual());
       if (infinite && mModel3D->GetNumFaceTypes() == 0) mModel3DRefused = 1;

@@ -122,15 +122,19 @@ void YieldToInterface() {
   if (loop) loop->YieldFor(kPumpedEvents);
 }
 
+bool gOtherWindowsEnabled = false;
+wxWeakRef<wxWindow> gOpenWindow;
+
 class WxProgressWindow final : public ProgressWindow {
 public:
   WxProgressWindow() : mFocus(wxWindow::FindFocus()) {
     auto* dialog = new ProgressDialog();
     mDialog = dialog;
+    gOpenWindow = dialog;
     dialog->Centre();
     dialog->Show();
     dialog->Raise();
-    mDisabler = std::make_unique<wxWindowDisabler>(dialog);
+    if (!gOtherWindowsEnabled) mDisabler = std::make_unique<wxWindowDisabler>(dialog);
   }
 
   ~WxProgressWindow() override {
@@ -181,5 +185,9 @@ private:
 std::unique_ptr<ProgressWindow> WxProgress::CreateWindow() {
   return std::make_unique<detail_WxProgress::WxProgressWindow>();
 }
+
+wxWindow* WxProgress::GetOpenWindow() { return detail_WxProgress::gOpenWindow.get(); }
+
+void WxProgress::SetOtherWindowsEnabled(bool enabled) { detail_WxProgress::gOtherWindowsEnabled = enabled; }
 
 }  // namespace corvia::platform

@@ -236,7 +236,9 @@ TEST_F(ProgressTest, CaptionIsFormattedAndCut) {
 bool DrawingNow() { return true; }
 
 TEST_F(ProgressTest, NoWindowWhileDrawing) {
+  EXPECT_FALSE(IsDrawingContextHeld()) << "no query: nothing draws";
   SetDrawingContextQuery(&DrawingNow);
+  EXPECT_TRUE(IsDrawingContextHeld());
   BeginProgress();
   clock().Advance(2.0);
   EXPECT_TRUE(UpdateProgress(0.5));
@@ -245,6 +247,29 @@ TEST_F(ProgressTest, NoWindowWhileDrawing) {
   EXPECT_TRUE(UpdateProgress(0.5));
   EXPECT_EQ(windowsCreated(), 1);
   EndProgress();
+}
+
+TEST_F(ProgressTest, TheProgramCancelsLikeTheButtonAndSaysItWasItself) {
+  RequestProgressCancel();  // with no work running: nothing to stop
+  BeginProgress();
+  ProgressScope inner;
+  clock().Advance(1.5);
+  EXPECT_TRUE(UpdateProgress(0.3));
+  RequestProgressCancel();
+  EXPECT_FALSE(UpdateProgress(0.4)) << "the next report stops";
+  EXPECT_TRUE(IsProgressActive());
+  EXPECT_FALSE(UpdateProgress(kProgressNoReport)) << "so does the outer work's";
+  EXPECT_FALSE(IsProgressActive());
+  EXPECT_TRUE(WasProgressCancelRequested());
+  // The button is the user's.
+  BeginProgress();
+  EXPECT_FALSE(WasProgressCancelRequested()) << "new work forgets it";
+  clock().Advance(1.5);
+  EXPECT_TRUE(UpdateProgress(0.3));
+  window().cancel = true;
+  EXPECT_FALSE(UpdateProgress(0.4));
+  EXPECT_FALSE(WasProgressCancelRequested());
+  EXPECT_FALSE(IsProgressActive());
 }
 
 TEST_F(ProgressTest, UnbalancedEndIsReportedAndClamped) {

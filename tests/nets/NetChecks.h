@@ -20,6 +20,7 @@
 #include "core/Units.h"
 #include "core/VectorMath.h"
 #include "model/Poly.h"
+#include "model/Subdivision.h"
 #include "nets/Edge3D.h"
 #include "nets/Face3D.h"
 #include "nets/Model3D.h"
@@ -60,6 +61,16 @@ inline std::unique_ptr<Poly> BuildLibraryPoly(int index, bool dual = false) {
   if (!simple) return nullptr;
   auto poly = std::make_unique<Poly>();
   if (!simple->CreatePoly(poly.get(), false, false)) return nullptr;
+  return poly;
+}
+
+// The icosahedral geodesic sphere of the frequency (20 n^2 faces); null when it does
+// not build.
+inline std::unique_ptr<Poly> BuildGeodesicPoly(int frequency) {
+  std::unique_ptr<Poly> icosahedron = BuildLibraryPoly(kIcosahedron);
+  std::unique_ptr<SimplePoly> simple = icosahedron ? icosahedron->Subdivide(kSubdivideGeodesic, frequency) : nullptr;
+  auto poly = std::make_unique<Poly>();
+  if (!simple || !simple->CreatePoly(poly.get(), false, false)) return nullptr;
   return poly;
 }
 
@@ -229,36 +240,39 @@ inline void ExpectCover(const Model3D& model, const std::string& name) {
 }
 
 // No two facelets of one net overlap in the flat layout.
+// No two facelets of the net overlap in the flat layout.
+inline void ExpectNetWithoutOverlap(const Net& net, const std::string& name) {
+  std::vector<const Face3D*> members;
+  for (const Face3D* f = net.first; f; f = f->mNextInNet) members.push_back(f);
+  std::vector<Ring> rings;
+  std::vector<std::array<double, 4>> boxes;
+  for (const Face3D* f : members) {
+    rings.push_back(UnfoldedRing(*f));
+    std::array<double, 4> box = {1e300, 1e300, -1e300, -1e300};
+    for (const auto& p : rings.back()) {
+      box[0] = std::min(box[0], p[0]);
+      box[1] = std::min(box[1], p[1]);
+      box[2] = std::max(box[2], p[0]);
+      box[3] = std::max(box[3], p[1]);
+    }
+    boxes.push_back(box);
+  }
+  for (size_t i = 0; i < members.size(); ++i) {
+    for (size_t j = i + 1; j < members.size(); ++j) {
+      if (boxes[i][2] < boxes[j][0] || boxes[j][2] < boxes[i][0] || boxes[i][3] < boxes[j][1] ||
+          boxes[j][3] < boxes[i][1]) {
+        continue;
+      }
+      const double area = OverlapArea(rings[i], rings[j]);
+      EXPECT_LT(area, 1e-9) << name << ": facelets " << Face3D::GetIndex(members[i]) << " and "
+                            << Face3D::GetIndex(members[j]) << " of net " << Net::GetNumber(&net);
+    }
+  }
+}
+
 inline void ExpectNoOverlap(const Model3D& model, const std::string& name) {
   for (NetType* type = model.mNetTypes; type; type = type->next) {
-    for (int n = 0; n < type->numNets; ++n) {
-      std::vector<const Face3D*> members;
-      for (const Face3D* f = type->nets[n].first; f; f = f->mNextInNet) members.push_back(f);
-      std::vector<Ring> rings;
-      std::vector<std::array<double, 4>> boxes;
-      for (const Face3D* f : members) {
-        rings.push_back(UnfoldedRing(*f));
-        std::array<double, 4> box = {1e300, 1e300, -1e300, -1e300};
-        for (const auto& p : rings.back()) {
-          box[0] = std::min(box[0], p[0]);
-          box[1] = std::min(box[1], p[1]);
-          box[2] = std::max(box[2], p[0]);
-          box[3] = std::max(box[3], p[1]);
-        }
-        boxes.push_back(box);
-      }
-      for (size_t i = 0; i < members.size(); ++i) {
-        for (size_t j = i + 1; j < members.size(); ++j) {
-          if (boxes[i][2] < boxes[j][0] || boxes[j][2] < boxes[i][0] || boxes[i][3] < boxes[j][1] ||
-              boxes[j][3] < boxes[i][1]) {
-            continue;
-          }
-          const double area = OverlapArea(rings[i], rings[j]);
-          EXPECT_LT(area, 1e-9) << name << ": facelets " << Face3D::GetIndex(members[i]) << " and "
-                                << Face3D::GetIndex(members[j]) << " of net " << Net::GetNumber(&type->nets[n]);
-        }
-      }
-    }
+    for (int n = 0; n < type->numNets; ++n) ExpectNetWithoutOverlap(type->nets[n], name);
   }
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Messages.h"
+#include "core/Progress.h"
 #include "render/GLSection.h"
 #include "tests/render/RenderTestSupport.h"
 #include "tests/support/TestSupport.h"
@@ -56,6 +57,24 @@ TEST_F(GLSections, NestedSectionsMakeCurrentAndReleaseOnce) {
   PostOpenGL(&view);
   ASSERT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 1);
   EXPECT_EQ(corvia::testing::Platform().messages.Boxes().back().text, "Too many calls to PostOpenGL()\n");
+}
+
+TEST_F(GLSections, AViewDrawsFromItsExtentsToItsLastSectionAndTheProgressCodeKnows) {
+  TestView view;
+  auto* window = Show(view, 32, 32);
+  ASSERT_NE(window, nullptr);
+  EXPECT_FALSE(IsDrawingContextHeld());
+  bool inExtents = false, inScene = false;
+  view.extents = [&](TestView&) { inExtents = IsDrawingContextHeld(); };
+  view.scene = [&](TestView&) { inScene = IsDrawingContextHeld(); };
+  window->Paint();
+  EXPECT_TRUE(inExtents);
+  EXPECT_TRUE(inScene);
+  EXPECT_FALSE(IsDrawingContextHeld());
+  ASSERT_TRUE(PreOpenGL(&view));
+  EXPECT_TRUE(IsDrawingContextHeld());
+  PostOpenGL(&view);
+  EXPECT_FALSE(IsDrawingContextHeld());
 }
 
 TEST_F(GLSections, AnotherViewsSectionNestsAndGivesTheContextBack) {

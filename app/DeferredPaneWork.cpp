@@ -1,0 +1,105 @@
+#include "app/DeferredPaneWork.h"
+
+#include <wx/app.h>
+#include <wx/eventfilter.h>
+#include <wx/menu.h>
+#include <wx/toplevel.h>
+#include <wx/weakref.h>
+#include <wx/window.h>
+
+#include <memory>
+#include <vector>
+
+#include "core/Progress.h"
+#include "platform/wx/WxProgress.h"
+#include "render/NewView.h"
+#include "stellation/DeferredModelWork.h"
+
+namespace corvia {
+
+namespace detail_DeferredPaneWork {
+
+// While the work runs: the progress window's own events pass, as do paints and the
+// other events that only show things, and the menu bar's input; a menu command (also
+// from a key) or closing a window stops the work and is held back, to be sent again
+// once the work has stopped; any other input is dropped.
+class CommandsStopWork final : public wxEventFilter {
+ public:
+  int FilterEvent(wxEvent& event) override {
+    if (!IsProgressActive()) return Event_Skip;
+    wxObject* object = event.GetEventObject();
+    wxWindow* window = wxDynamicCast(object, wxWindow);
+    wxWindow* progress = platform::WxProgress::GetOpenWindow();
+    if (progress && window && (window == progress || wxGetTopLevelParent(window) == progress)) return Event_Skip;
+    const wxEventType type = event.GetEventType();
+    if (type == wxEVT_MENU || type == wxEVT_CLOSE_WINDOW) {
+      // Menu items send their command from the menu: the main window carries it out.
+      wxEvtHandler* target = nullptr;
+      if (type == wxEVT_MENU && !window) {
+        target = wxTheApp ? wxTheApp->GetTopWindow() : nullptr;
+      } else if (window) {
+        target = window->GetEventHandler();
+      } else {
+        target = wxDynamicCast(object, wxEvtHandler);
+      }
+      if (target) mHeld.push_back({target, std::unique_ptr<wxEvent>(event.Clone())});
+      RequestProgressCancel();
+      return Event_Processed;
+    }
+    // The menu bar opens its menus; every other window's input is dropped, and with
+    // it what the input would have done (a click on a control, a key in a pane).
+    if (event.GetEventCategory() == wxEVT_CATEGORY_USER_INPUT && !wxDynamicCast(window, wxMenuBar)) {
+      return Event_Processed;
+    }
+    return Event_Skip;
+  }
+
+  // Sends the commands held back, in the order they came, to be carried out next.
+  void SendHeldCommands() {
+    for (Held& held : mHeld) {
+      if (held.target) wxQueueEvent(held.target.get(), held.event.release());
+    }
+    mHeld.clear();
+  }
+
+ private:
+  struct Held {
+    wxWeakRef<wxEvtHandler> target;
+    std::unique_ptr<wxEvent> event;
+  };
+  std::vector<Held> mHeld;
+};
+
+// The work's progress window leaves the menus answering while the filter is in place.
+class WorkScope {
+ public:
+  WorkScope() {
+    wxEvtHandler::AddFilter(&mFilter);
+    platform::WxProgress::SetOtherWindowsEnabled(true);
+  }
+  ~WorkScope() {
+    platform::WxProgress::SetOtherWindowsEnabled(false);
+    wxEvtHandler::RemoveFilter(&mFilter);
+    mFilter.SendHeldCommands();
+  }
+  WorkScope(const WorkScope&) = delete;
+  WorkScope& operator=(const WorkScope&) = delete;
+
+ private:
+  CommandsStopWork mFilter;
+};
+
+}  // namespace detail_DeferredPaneWork
+
+bool RunDeferredPaneWork() {
+  if (!HasDeferredModelWork() || IsProgressActive()) return false;
+  {
+    detail_DeferredPaneWork::WorkScope scope;
+    RunDeferredModelWork();
+  }
+  // The panes draw what was made, or ask again for what they still lack.
+  RedrawAllViews(false, false);
+  return true;
+}
+
+}  // namespace corvia

@@ -1,0 +1,140 @@
+#include "stellation/DeferredModelWork.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "core/Progress.h"
+#include "model/Poly.h"
+#include "nets/Model3D.h"
+#include "platform/Services.h"
+#include "stellation/FaceTypeBlock.h"
+
+namespace corvia {
+
+namespace detail_DeferredModelWork {
+
+struct Request {
+  FaceTypeBlock* block;
+  bool stellate;
+  bool facetModel;
+  bool nets;
+};
+
+std::vector<Request>& Requests() {
+  static std::vector<Request> requests;
+  return requests;
+}
+
+// The block whose work is being done now.
+const FaceTypeBlock* gRunning = nullptr;
+
+void Note(FaceTypeBlock* block, bool stellate, bool facetModel, bool nets) {
+  std::vector<Request>& requests = Requests();
+  const auto found =
+      std::find_if(requests.begin(), requests.end(), [block](const Request& r) { return r.block == block; });
+  if (found != requests.end()) {
+    found->stellate = found->stellate || stellate;
+    found->facetModel = found->facetModel || facetModel;
+    found->nets = found->nets || nets;
+    return;
+  }
+  requests.push_back({block, stellate, facetModel, nets});
+  platform::Services().views->PrepareWhenIdle();
+}
+
+// The facelets the block's facet model has, or would have at least: one per face of
+// its side.
+int FaceletEstimate(const FaceTypeBlock* block) {
+  if (const Model3D* model = block->GetExistingModel3D()) return model->GetNumFacelets();
+  const Poly* poly = block->mOwner;
+  if (!poly) return 0;
+  return block->IsDual() ? poly->mVertices.mCount : poly->mFaces.mCount;
+}
+
+bool IsLongStellation(const FaceTypeBlock* block) {
+  return block->EstimateComplexity() >= kDeferredStellationComplexity;
+}
+
+}  // namespace detail_DeferredModelWork
+
+bool DeferStellation(FaceTypeBlock* block) {
+  using namespace detail_DeferredModelWork;
+  if (!block || block->IsStellated() || block->mStellationRefused || !block->mFirstFaceType) return false;
+  if (!IsLongStellation(block)) return false;
+  Note(block, true, false, false);
+  return true;
+}
+
+bool DeferFacetModel(FaceTypeBlock* block, bool withNets) {
+  using namespace detail_DeferredModelWork;
+  if (!block) return false;
+  Model3D* model = block->GetExistingModel3D();
+  const bool needModel = !model && !block->mModel3DRefused && block->mFirstFaceType;
+  const bool needNets = withNets && (needModel || (model && !model->HasNets()));
+  if (!needModel && !needNets) return false;
+  // Nets the user cancelled wait until something asks for them outside a drawing.
+  if (model && needNets && !needModel && model->mNetsCancelled) return true;
+  bool longWork = needNets && FaceletEstimate(block) >= kDeferredNetsFacelets;
+  if (needModel && !longWork) {
+    longWork = block->HasPlainFacetModel() ? FaceletEstimate(block) >= kDeferredFacetModelFacelets
+                                           : !block->IsStellated() && IsLongStellation(block);
+  }
+  if (!longWork) return false;
+  Note(block, false, true, needNets);
+  return true;
+}
+
+bool HasDeferredModelWork() { return !detail_DeferredModelWork::Requests().empty(); }
+
+bool IsModelWorkPending(const FaceTypeBlock* block) {
+  using namespace detail_DeferredModelWork;
+  if (!block) return false;
+  if (gRunning == block) return true;
+  const std::vector<Request>& requests = Requests();
+  return std::any_of(requests.begin(), requests.end(), [block](const Request& r) { return r.block == block; });
+}
+
+bool RunDeferredModelWork() {
+  using namespace detail_DeferredModelWork;
+  std::vector<Request>& requests = Requests();
+  if (requests.empty()) return true;
+  ProgressScope progress;
+  bool finished = true;
+  while (!requests.empty()) {
+    const Request request = requests.front();
+    requests.erase(requests.begin());
+    FaceTypeBlock* block = request.block;
+    gRunning = block;
+    if (request.stellate && block->mOwner) block->mOwner->Stellate(block, false);
+    Model3D* model = nullptr;
+    if (request.facetModel || request.nets) model = block->GetModel3D(request.nets);
+    gRunning = nullptr;
+    // A facet model that cannot be made (no facelets, a refused or cancelled set-up) is
+    // not asked for again by the drawings until the block changes.
+    if ((request.facetModel || request.nets) && !model && !WasProgressCancelRequested()) block->mModel3DRefused = 1;
+    if (WasProgressCancelRequested()) {
+      // The program stopped the work to do something else: the drawings ask again.
+      if (model && !model->HasNets()) model->mNetsCancelled = false;
+      if (request.stellate && !block->IsStellated() && block->mState == kBlockNotStellated) {
+        block->mStellationRefused = 0;
+      }
+    }
+    if (!UpdateProgress(kProgressNoReport)) {
+      finished = false;
+      break;
+    }
+  }
+  if (!finished) requests.clear();
+  return finished;
+}
+
+void ForgetDeferredModelWork(const FaceTypeBlock* block) {
+  using namespace detail_DeferredModelWork;
+  std::vector<Request>& requests = Requests();
+  requests.erase(
+      std::remove_if(requests.begin(), requests.end(), [block](const Request& r) { return r.block == block; }),
+      requests.end());
+  if (gRunning == block) gRunning = nullptr;
+}
+
+}  // namespace corvia

@@ -1,0 +1,278 @@
+// A model of 72,000 faces in the running program: opening its file paints the panes
+// at once and makes the nets afterwards, when the program is idle, under the progress
+// window; meanwhile the panes repaint and the menus answer (a command chosen stops
+// the nets and runs, and the nets are made afterwards), and Cancel leaves the program
+// as it was, usable. A clock that moves whenever it is read lets the test act while
+// the nets are being made (they read it as they report).
+
+#include <gtest/gtest.h>
+#include <wx/button.h>
+#include <wx/frame.h>
+#include <wx/glcanvas.h>
+#include <wx/menu.h>
+#include <wx/uiaction.h>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/PolyApp.h"
+#include "app/PolyDoc.h"
+#include "app/PolyView.h"
+#include "app/ViewType.h"
+#include "app/WindowServices.h"
+#include "core/Progress.h"
+#include "files/ModelFile.h"
+#include "model/Poly.h"
+#include "nets/Model3D.h"
+#include "platform/Clock.h"
+#include "platform/wx/WxProgress.h"
+#include "stellation/DeferredModelWork.h"
+#include "stellation/FaceTypeBlock.h"
+#include "tests/gui/ProgramTestSupport.h"
+#include "tests/nets/NetChecks.h"
+#include "ui/PaneWindow.h"
+
+namespace test_LargeModel {
+
+using namespace corvia;
+using corvia::testing::Platform;
+
+// File > Open...
+constexpr int kCmdOpen = 57601;
+constexpr int kFrequency = 60;  // 72,000 faces
+constexpr int kFaces = 20 * kFrequency * kFrequency;
+
+// Moves on a twentieth of a second whenever it is read, and calls the test's hook
+// first (not from inside the hook itself).
+class SteppingClock final : public platform::Clock {
+ public:
+  double NowSeconds() const override {
+    mNow += 0.05;
+    if (onRead && !mInHook) {
+      mInHook = true;
+      onRead();
+      mInHook = false;
+    }
+    return mNow;
+  }
+  std::function<void()> onRead;
+
+ private:
+  mutable double mNow = 1000.0;
+  mutable bool mInHook = false;
+};
+
+// The file dialogs: the next one chooses the file given, the others are cancelled;
+// each notes what the nets were doing when it was asked.
+class NotingFileDialogs final : public platform::FileDialogFrontEnd {
+ public:
+  platform::FileDialogReply RunFileDialog(const platform::FileDialogRequest& request) override {
+    FaceTypeBlock* block = GetCurrentPoly() ? GetCurrentPoly()->GetShownBlock() : nullptr;
+    asked.push_back({block && block->HasNets(), IsProgressActive()});
+    platform::FileDialogReply reply{!next.empty(), next, request.filterIndex};
+    next.clear();
+    return reply;
+  }
+  struct Asked {
+    bool hadNets;
+    bool progressActive;
+  };
+  std::vector<Asked> asked;
+  std::string next;
+};
+
+class LargeModelTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    mProgram = std::make_unique<corvia::testing::RunningProgram>("large-model-home");
+    mFrame = mProgram->Frame();
+    ASSERT_NE(mFrame, nullptr);
+    platform::ServiceSet services = platform::Services();
+    services.messages = &Platform().messages;
+    services.fileDialogs = &mFileDialogs;
+    services.dialogs = &Platform().dialogs;
+    services.clock = &mClock;
+    platform::InstallServices(services);
+    corvia::testing::YieldUntil([this] { return mFrame->IsShownOnScreen() && CountPanes() >= 2 && Doc(); });
+    Doc()->EndAllTransitions();
+    SetTransitionsEnabled(false);
+    Platform().messages.Clear();
+    ASSERT_EQ(GetPane(1)->GetViewType(), kViewUnfoldedNet);
+  }
+
+  void TearDown() override {
+    mClock.onRead = nullptr;
+    SetTransitionsEnabled(true);
+    mProgram.reset();
+  }
+
+  // The model file brings its own length scale: the settings are put back after.
+  corvia::testing::nets::SettingsGuard mSettings;
+
+  static CPolyDoc* Doc() { return CPolyApp::Get().GetDoc(); }
+  static FaceTypeBlock* Block() { return GetCurrentPoly() ? GetCurrentPoly()->GetShownBlock() : nullptr; }
+  static Model3D* Facets() { return Block() ? Block()->GetExistingModel3D() : nullptr; }
+  static bool MakingNets() { return Facets() && Facets()->IsMakingNets(); }
+  static wxGLCanvas* Canvas(int i) { return static_cast<PaneWindow*>(GetPane(i)->GetWindow())->GetCanvas(); }
+
+  // The geodesic sphere written once for every test.
+  static const std::string& LargeModelFile() {
+    static const std::string path = [] {
+      const std::filesystem::path file = corvia::testing::ScratchDir("large-model-file") / "sphere.corv";
+      std::unique_ptr<Poly> poly = corvia::testing::nets::BuildGeodesicPoly(kFrequency);
+      if (!poly || !WriteModelFile(file.string().c_str(), kModelFileBinary, *poly)) return std::string();
+      return file.string();
+    }();
+    return path;
+  }
+
+  void OpenLargeModel() {
+    mFileDialogs.next = LargeModelFile();
+    corvia::testing::PostMenuCommand(mFrame, kCmdOpen);
+  }
+
+  // Lets wx work until the condition holds, at most the given seconds.
+  static bool YieldUntilFor(double seconds, const std::function<bool()>& done) {
+    const wxLongLong until = wxGetLocalTimeMillis() + static_cast<long>(seconds * 1000.0);
+    while (!done()) {
+      if (wxGetLocalTimeMillis() > until) return false;
+      wxTheApp->Yield(true);
+      wxMilliSleep(10);
+    }
+    return true;
+  }
+
+  // Counts the paints of a pane's canvas.
+  struct PaintCounter {
+    PaintCounter(wxWindow* window) : mWindow(window) { mWindow->Bind(wxEVT_PAINT, &PaintCounter::OnPaint, this); }
+    ~PaintCounter() { mWindow->Unbind(wxEVT_PAINT, &PaintCounter::OnPaint, this); }
+    void OnPaint(wxPaintEvent& event) {
+      ++count;
+      event.Skip();
+    }
+    wxWindow* mWindow;
+    int count = 0;
+  };
+
+  std::unique_ptr<corvia::testing::RunningProgram> mProgram;
+  wxFrame* mFrame = nullptr;
+  SteppingClock mClock;
+  NotingFileDialogs mFileDialogs;
+};
+
+TEST_F(LargeModelTest, NetsAreMadeWhenIdleWhileThePanesRepaintAndTheMenusAnswer) {
+  ASSERT_FALSE(LargeModelFile().empty());
+  PaintCounter modelPaints(Canvas(0)), netPaints(Canvas(1));
+  // What the test sees while the nets are made, read by the clock's hook.
+  bool started = false, startedWhileDrawing = false, windowSeen = false, repainted = false;
+  int paintsBeforeNets = -1, paintsWhenAsked = -1, step = 0, readsAtStep = 0, reads = 0;
+  wxUIActionSimulator user;
+  mClock.onRead = [&] {
+    if (!MakingNets()) return;
+    ++reads;
+    if (!started) {
+      started = true;
+      // The first report of the nets: the panes have painted the model, and no pane
+      // is drawing now (a drawing that waited on the nets would be).
+      startedWhileDrawing = IsDrawingContextHeld();
+      paintsBeforeNets = modelPaints.count;
+    }
+    if (!platform::WxProgress::GetOpenWindow()) return;
+    windowSeen = true;
+    if (step == 0) {
+      paintsWhenAsked = modelPaints.count;
+      Canvas(0)->Refresh();
+      step = 1;
+    } else if (step == 1 && modelPaints.count > paintsWhenAsked) {
+      // The model pane painted again while the nets are being made. The user opens
+      // the File menu and chooses Open... (the dialog's script cancels it).
+      repainted = true;
+      wxMenuBar* bar = mFrame->GetMenuBar();
+      user.MouseMove(bar->ClientToScreen(wxPoint(18, bar->GetClientSize().y / 2)));
+      user.MouseClick();
+      step = 2;
+      readsAtStep = reads;
+    } else if (step >= 2 && step <= 4 && reads - readsAtStep > 20) {
+      // Down to the second item, Open..., and Enter.
+      user.Char(step == 4 ? WXK_RETURN : WXK_DOWN);
+      ++step;
+      readsAtStep = reads;
+    }
+  };
+
+  const int pathAsked = static_cast<int>(mFileDialogs.asked.size());
+  OpenLargeModel();
+  ASSERT_EQ(GetCurrentPoly()->mFaces.mCount, kFaces);
+  // Opening the file made no nets: the panes ask for them as they paint, and the
+  // program makes them when it is next idle.
+  EXPECT_FALSE(Block()->HasNets());
+  EXPECT_TRUE(YieldUntilFor(240.0, [] { return Block()->HasNets() && !HasDeferredModelWork(); }));
+  mClock.onRead = nullptr;
+
+  EXPECT_TRUE(started);
+  EXPECT_FALSE(startedWhileDrawing);
+  EXPECT_GT(paintsBeforeNets, 0);
+  EXPECT_GT(netPaints.count, 0);
+  EXPECT_TRUE(windowSeen);
+  EXPECT_TRUE(repainted);
+  EXPECT_EQ(step, 5);
+  // The command chosen from the menu ran once the nets had stopped; the nets were made
+  // after it.
+  ASSERT_EQ(static_cast<int>(mFileDialogs.asked.size()), pathAsked + 2);
+  const NotingFileDialogs::Asked chosen = mFileDialogs.asked.back();
+  EXPECT_FALSE(chosen.hadNets);
+  EXPECT_FALSE(chosen.progressActive);
+  EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, kFaces);
+  corvia::testing::YieldFor(100);
+  EXPECT_EQ(GetPane(1)->GetPaneStatusText().rfind("Net type 1 of ", 0), 0u) << GetPane(1)->GetPaneStatusText();
+  EXPECT_EQ(Platform().messages.Boxes().size(), 0u);
+}
+
+TEST_F(LargeModelTest, CancelLeavesTheModelAndThePanesAsTheyWereAndTheProgramUsable) {
+  ASSERT_FALSE(LargeModelFile().empty());
+  bool cancelled = false;
+  wxUIActionSimulator user;
+  mClock.onRead = [&] {
+    wxWindow* progress = platform::WxProgress::GetOpenWindow();
+    if (cancelled || !MakingNets() || !progress || !progress->IsShownOnScreen()) return;
+    auto* cancel = dynamic_cast<wxButton*>(progress->FindWindow(wxID_CANCEL));
+    if (!cancel) return;
+    user.MouseMove(cancel->ClientToScreen(wxPoint(cancel->GetClientSize().x / 2, cancel->GetClientSize().y / 2)));
+    user.MouseClick();
+    cancelled = true;
+  };
+  OpenLargeModel();
+  Poly* poly = GetCurrentPoly();
+  ASSERT_EQ(poly->mFaces.mCount, kFaces);
+  EXPECT_TRUE(YieldUntilFor(240.0, [&] { return cancelled && !MakingNets() && !IsProgressActive(); }));
+  mClock.onRead = nullptr;
+  ASSERT_TRUE(cancelled);
+  // No nets, and they are not asked for again by the panes as they repaint.
+  PaintCounter modelPaints(Canvas(0));
+  GetPane(0)->Invalidate(true);
+  GetPane(1)->Invalidate(true);
+  EXPECT_TRUE(YieldUntilFor(30.0, [&] { return modelPaints.count > 0; }));
+  corvia::testing::YieldFor(300);
+  EXPECT_EQ(GetCurrentPoly(), poly);
+  EXPECT_EQ(poly->mFaces.mCount, kFaces);
+  EXPECT_FALSE(Block()->HasNets());
+  EXPECT_FALSE(HasDeferredModelWork());
+  EXPECT_EQ(GetPane(1)->GetPaneStatusText(), "No nets.");
+  EXPECT_EQ(GetPane(0)->GetViewType(), kViewBasePolyhedron);
+
+  // Usable: the net pane, made a model pane and a net pane again, asks for the nets,
+  // and they are made.
+  user.MouseMove(Canvas(1)->ClientToScreen(wxPoint(8, Canvas(1)->GetClientSize().y - 8)));
+  corvia::testing::YieldFor(60);
+  user.MouseClick();
+  corvia::testing::YieldFor(120);
+  ASSERT_EQ(CPolyView::AsPolyView(NewView::GetActiveView()), GetPane(1));
+  corvia::testing::PostMenuCommand(mFrame, GetViewTypeCommand(kViewBasePolyhedron));
+  corvia::testing::PostMenuCommand(mFrame, GetViewTypeCommand(kViewUnfoldedNet));
+  EXPECT_TRUE(YieldUntilFor(240.0, [] { return Block()->HasNets() && !HasDeferredModelWork(); }));
+  EXPECT_EQ(Platform().messages.Boxes().size(), 0u);
+}
+
+}  // namespace test_LargeModel

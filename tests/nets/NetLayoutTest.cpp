@@ -1,0 +1,133 @@
+// The nets the generator makes stay the same: for every library record (both sides)
+// and for geodesic spheres with several limits of facelets per net, the net types, the
+// chains of facelets, the joins, cuts, tab marks, connection numbers and the flat
+// layout hash to recorded values. A change that means to alter the nets records them
+// again (CORVIA_NET_LAYOUT_RECORD=1 writes tests/fixtures/net-layout-hashes.txt anew):
+// a failure names the model and its new hash, and CORVIA_NET_LAYOUT_DUMP=<file>
+// writes every description in full.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "construction/Library.h"
+#include "model/Poly.h"
+#include "stellation/FaceTypeBlock.h"
+#include "tests/nets/NetChecks.h"
+
+namespace test_NetLayout {
+
+using namespace corvia;
+namespace n = corvia::testing::nets;
+
+// The whole description of a model's nets, one line per facelet of a net's chain;
+// places to nine decimals, far above what rounding in another order could change.
+std::string Describe(const Model3D& model) {
+  std::string text;
+  char line[256];
+  for (const NetType* type = model.mNetTypes; type; type = type->next) {
+    std::snprintf(line, sizeof line, "type group %d nets %d radii %.9f %.9f\n", type->groupSize, type->numNets,
+                  type->radiusX, type->radiusY);
+    text += line;
+    for (int k = 0; k < type->numNets; ++k) {
+      const Net& net = type->nets[k];
+      std::snprintf(line, sizeof line, " net %d centre %.9f %.9f %.9f\n", k, net.centre[0], net.centre[1],
+                    net.centre[2]);
+      text += line;
+      for (const Face3D* f = net.first; f; f = f->mNextInNet) {
+        std::snprintf(line, sizeof line, "  f %d-%d:", Face3DType::GetIndex(f->mType), Face3D::GetIndex(f));
+        text += line;
+        for (int i = 0; i < f->GetNumEdges(); ++i) {
+          const Edge3D& e = f->mEdges[i];
+          const uint32_t bits = e.flags & (kEdgeCut | kEdgeNeverJoin | kEdgeJoined | kEdgePlacementJoin | kEdgeHasTab);
+          std::snprintf(line, sizeof line, " [%x %d %.9f %.9f]", bits, e.connectionId, e.unfolded[0], e.unfolded[1]);
+          text += line;
+        }
+        text += "\n";
+      }
+    }
+  }
+  return text;
+}
+
+uint64_t Hash(const std::string& text) {
+  uint64_t hash = 14695981039346656037ull;
+  for (unsigned char c : text) {
+    hash ^= c;
+    hash *= 1099511628211ull;
+  }
+  return hash;
+}
+
+// The models and their nets' descriptions, in a fixed order.
+std::vector<std::pair<std::string, std::string>> DescribeAll() {
+  std::vector<std::pair<std::string, std::string>> all;
+  for (int index = 0; index < kNumLibraryEntries; ++index) {
+    for (bool dual : {false, true}) {
+      std::unique_ptr<Poly> poly = n::BuildLibraryPoly(index, dual);
+      if (!poly) continue;
+      Model3D model(poly.get(), false);
+      model.MakeNets();
+      all.push_back({std::to_string(index) + (dual ? " dual" : " base"), Describe(model)});
+    }
+  }
+  // Non-convex models as the program shows them: the facet model of their stellation.
+  for (int index : {5, 6, 7, 8, n::kTetrahemihexahedron}) {
+    std::unique_ptr<Poly> poly = n::BuildLibraryPoly(index);
+    Model3D* model = poly && poly->mBaseBlock ? poly->mBaseBlock->GetModel3D(true) : nullptr;
+    if (model) all.push_back({std::to_string(index) + " shown", Describe(*model)});
+  }
+  for (int frequency : {3, 6, 9}) {
+    std::unique_ptr<Poly> poly = n::BuildGeodesicPoly(frequency);
+    if (!poly) continue;
+    for (int max : {1000000, 1, 6, 40}) {
+      n::SettingsGuard guard;
+      std::unique_ptr<Model3D> model = n::MakeNets(poly.get(), max);
+      all.push_back({"geodesic " + std::to_string(frequency) + " max " + std::to_string(max), Describe(*model)});
+    }
+  }
+  return all;
+}
+
+}  // namespace test_NetLayout
+
+TEST(NetLayout, TheNetsOfTheLibraryAndOfGeodesicSpheresAreAsRecorded) {
+  corvia::testing::ExpectInternalErrors();
+  const auto all = test_NetLayout::DescribeAll();
+  if (const char* path = std::getenv("CORVIA_NET_LAYOUT_DUMP")) {
+    std::ofstream out(path);
+    for (const auto& [name, text] : all) out << "== " << name << "\n" << text;
+  }
+  const std::filesystem::path table = corvia::testing::FixturesDir() / "net-layout-hashes.txt";
+  std::map<std::string, std::string> recorded;
+  {
+    std::ifstream in(table);
+    std::string line;
+    while (std::getline(in, line)) {
+      const size_t space = line.rfind(' ');
+      if (space != std::string::npos) recorded[line.substr(0, space)] = line.substr(space + 1);
+    }
+  }
+  std::string written;
+  for (const auto& [name, text] : all) {
+    char hash[24];
+    std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(test_NetLayout::Hash(text)));
+    written += name + " " + hash + "\n";
+    const auto found = recorded.find(name);
+    if (found == recorded.end()) {
+      ADD_FAILURE() << name << ": no recorded hash; its nets hash to " << hash;
+    } else {
+      EXPECT_EQ(found->second, hash) << name << ": the nets changed";
+    }
+  }
+  EXPECT_EQ(recorded.size(), all.size()) << "models recorded that are no longer made";
+  if (std::getenv("CORVIA_NET_LAYOUT_RECORD")) std::ofstream(table) << written;
+}

@@ -1,0 +1,161 @@
+// Long work asked for while a view draws is left for later: the nets of a large model,
+// a stellation set-up the user would be asked about. Small work is done at once; what
+// was left is made when the program runs it, and a cancel by the user is not undone
+// by the next drawing, while one by the program is.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "core/Progress.h"
+#include "nets/Model3D.h"
+#include "platform/Clock.h"
+#include "stellation/DeferredModelWork.h"
+#include "stellation/FaceTypeBlock.h"
+#include "tests/nets/NetChecks.h"
+
+namespace test_DeferredModelWork {
+
+using namespace corvia;
+namespace n = corvia::testing::nets;
+
+platform::HeadlessPlatform& Headless() { return corvia::testing::Platform(); }
+
+bool gDrawing = false;
+bool Drawing() { return gDrawing; }
+
+// Moves on a second each time it is read, so that a progress window opens at once.
+class TickingClock final : public platform::Clock {
+ public:
+  double NowSeconds() const override { return mNow += 1.0; }
+
+ private:
+  mutable double mNow = 0.0;
+};
+
+class DeferredModelWorkTest : public n::NetsTest {
+ protected:
+  void SetUp() override {
+    n::NetsTest::SetUp();
+    mQuery = SetDrawingContextQuery(&Drawing);
+    gDrawing = false;
+  }
+  void TearDown() override {
+    SetDrawingContextQuery(mQuery);
+    gDrawing = false;
+    Headless().progress.Current()->onPump = nullptr;
+  }
+  // Runs what was left for later with a progress window whose pumps do what is given.
+  static bool RunWithPumps(const std::function<void(platform::HeadlessProgressWindow::State&)>& pump) {
+    TickingClock clock;
+    platform::ServiceSet services = platform::Services();
+    services.clock = &clock;
+    const platform::ServiceSet before = platform::InstallServices(services);
+    Headless().progress.Current()->onPump = pump;
+    const bool finished = RunDeferredModelWork();
+    Headless().progress.Current()->onPump = nullptr;
+    platform::InstallServices(before);
+    return finished;
+  }
+
+  DrawingContextQuery mQuery = nullptr;
+};
+
+TEST_F(DeferredModelWorkTest, TheNetsOfALargeModelAreMadeAfterTheDrawingThatAskedForThem) {
+  std::unique_ptr<Poly> sphere = n::BuildGeodesicPoly(15);
+  std::unique_ptr<Poly> icosahedron = n::BuildLibraryPoly(n::kIcosahedron);
+  ASSERT_TRUE(sphere && icosahedron);
+  FaceTypeBlock* block = sphere->mBaseBlock.get();
+  const int requests = Headless().views.mPrepareRequests;
+  gDrawing = true;
+  EXPECT_EQ(block->GetModel3D(true), nullptr);
+  EXPECT_FALSE(block->HasNets());
+  EXPECT_TRUE(IsModelWorkPending(block));
+  // Asked again, it is noted once; the program was asked once to come back.
+  block->GetModel3D(true);
+  EXPECT_EQ(Headless().views.mPrepareRequests, requests + 1);
+  // The small model's nets are made at once, drawing or not.
+  Model3D* small = icosahedron->mBaseBlock->GetModel3D(true);
+  ASSERT_NE(small, nullptr);
+  EXPECT_TRUE(small->HasNets());
+  gDrawing = false;
+
+  EXPECT_TRUE(RunDeferredModelWork());
+  EXPECT_FALSE(HasDeferredModelWork());
+  EXPECT_FALSE(IsModelWorkPending(block));
+  ASSERT_TRUE(block->HasNets());
+  n::ExpectCover(*block->GetExistingModel3D(), "frequency-15 sphere");
+  EXPECT_EQ(Headless().messages.Boxes().size(), 0u);
+}
+
+TEST_F(DeferredModelWorkTest, NetsTheUserCancelledAreNotAskedForAgainByADrawingButOnesTheProgramStoppedAre) {
+  std::unique_ptr<Poly> sphere = n::BuildGeodesicPoly(15);
+  ASSERT_TRUE(sphere);
+  FaceTypeBlock* block = sphere->mBaseBlock.get();
+  gDrawing = true;
+  block->GetModel3D(true);
+  gDrawing = false;
+  EXPECT_FALSE(RunWithPumps([](auto& state) { state.cancel = true; }));
+  EXPECT_FALSE(IsProgressActive());
+  Model3D* model = block->GetExistingModel3D();
+  ASSERT_NE(model, nullptr);
+  EXPECT_FALSE(model->HasNets());
+  EXPECT_TRUE(model->mNetsCancelled);
+  gDrawing = true;
+  EXPECT_EQ(block->GetModel3D(true), model);
+  EXPECT_FALSE(HasDeferredModelWork());
+
+  // Stopped by the program (the user chose a command meanwhile): the next drawing asks
+  // again.
+  model->mNetsCancelled = false;
+  block->GetModel3D(true);
+  gDrawing = false;
+  EXPECT_FALSE(RunWithPumps([](auto&) { RequestProgressCancel(); }));
+  EXPECT_FALSE(model->HasNets());
+  EXPECT_FALSE(model->mNetsCancelled);
+  gDrawing = true;
+  block->GetModel3D(true);
+  EXPECT_TRUE(HasDeferredModelWork());
+  gDrawing = false;
+  // Asked for outside a drawing, the nets are made.
+  EXPECT_TRUE(RunDeferredModelWork());
+  EXPECT_TRUE(model->HasNets());
+}
+
+TEST_F(DeferredModelWorkTest, AStellationTheUserWouldBeAskedAboutIsNotSetUpWhileDrawing) {
+  std::unique_ptr<Poly> sphere = n::BuildGeodesicPoly(4);
+  ASSERT_TRUE(sphere);
+  FaceTypeBlock* block = sphere->mBaseBlock.get();
+  ASSERT_GE(block->EstimateComplexity(), kDeferredStellationComplexity);
+  gDrawing = true;
+  sphere->Stellate(block, false);
+  EXPECT_FALSE(block->IsStellated());
+  EXPECT_TRUE(Headless().messages.Boxes().empty());
+  EXPECT_TRUE(IsModelWorkPending(block));
+  gDrawing = false;
+  // Made later, the set-up asks first; declined, it is not asked for again.
+  Headless().messages.QueueAnswer(1);
+  RunDeferredModelWork();
+  ASSERT_EQ(Headless().messages.Boxes().size(), 1u);
+  EXPECT_EQ(Headless().messages.Boxes()[0].title, "WARNING");
+  EXPECT_FALSE(block->IsStellated());
+  gDrawing = true;
+  sphere->Stellate(block, false);
+  EXPECT_FALSE(HasDeferredModelWork());
+  gDrawing = false;
+  Headless().messages.Clear();
+}
+
+TEST_F(DeferredModelWorkTest, WorkForABlockThatGoesIsForgotten) {
+  std::unique_ptr<Poly> sphere = n::BuildGeodesicPoly(15);
+  ASSERT_TRUE(sphere);
+  gDrawing = true;
+  sphere->mBaseBlock->GetModel3D(true);
+  gDrawing = false;
+  ASSERT_TRUE(HasDeferredModelWork());
+  sphere.reset();
+  EXPECT_FALSE(HasDeferredModelWork());
+  EXPECT_TRUE(RunDeferredModelWork());
+}
+
+}  // namespace test_DeferredModelWork
