@@ -3,7 +3,8 @@
 // from its own generator seeded with (seed, round), so a failure names the round that
 // replays it on every machine. Whatever the file, opening it either works (with at
 // most a warning) or gives exactly one "Error" box, never an internal error, and a
-// failed open leaves the current model as it was.
+// failed open leaves the current model as it was; a file that opens saves and opens
+// again to the same model and the same kept scene sections.
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@
 #include "core/PolygonRing.h"
 #include "core/ioStream.h"
 #include "files/ModelFile.h"
+#include "files/ModelFileFormat.h"
 #include "model/FaceImageRef.h"
 #include "tests/files/ModelFileTestSupport.h"
 
@@ -76,13 +78,32 @@ const char* const kWords[] = {
     "0",        "-1",         "2147483647", "-2147483648", "99999999999",  "1e308",           "nan",
     "inf",      "0x7fffffff", "\"\"",       "\"text\"",    "Yes",          "Model",           "EndModel",
     "Vertices", "Faces",      "Scene",      "EndScene",    "FaceImage",    "UsedBy",          "Continue",
-    "ContNewL", "#",          "3.5",        "VertexRings", "DrawnPolygon", "CompressedBlock", "Labels"};
+    "ContNewL", "#",          "3.5",        "VertexRings", "DrawnPolygon", "CompressedBlock", "Labels",
+    "010",      "-08",        "0x",         "EndScene\n"};
 
 std::string ChangeText(std::string text, std::mt19937& random) {
   const int changes = 1 + Below(random, 3);
   for (int c = 0; c < changes; ++c) {
-    // Pick a word (a run of non-blanks) and put another in its place.
     size_t at = size_t(Below(random, int(text.size())));
+    // Now and then the bytes of a quoted text, any but a quote or a line end.
+    const size_t quote = text.find('"', at);
+    if (Below(random, 4) == 0 && quote != std::string::npos) {
+      const size_t close = text.find('"', quote + 1);
+      if (close == std::string::npos) continue;
+      std::string bytes(size_t(Below(random, 40)), ' ');
+      for (char& b : bytes) {
+        do b = char(1 + Below(random, 255));
+        while (b == '"' || b == '\n');
+      }
+      text.replace(quote + 1, close - quote - 1, bytes);
+      continue;
+    }
+    // Now and then a byte of any value, a zero byte (which no text can carry) included.
+    if (Below(random, 8) == 0) {
+      if (at < text.size()) text[at] = Below(random, 3) == 0 ? '\0' : char(random());
+      continue;
+    }
+    // Pick a word (a run of non-blanks) and put another in its place.
     while (at > 0 && !std::isspace(static_cast<unsigned char>(text[at - 1]))) --at;
     size_t end = at;
     while (end < text.size() && !std::isspace(static_cast<unsigned char>(text[end]))) ++end;
@@ -137,6 +158,33 @@ std::string RandomFile(std::mt19937& random) {
   return file;
 }
 
+// The scene sections a model keeps, as name, form and data.
+std::vector<std::string> KeptSections(const corvia::Poly& poly) {
+  std::vector<std::string> kept;
+  if (!poly.mFileKeep) return kept;
+  for (const corvia::ModelFileScene& scene : poly.mFileKeep->scene)
+    kept.push_back(scene.name + " " + std::to_string(scene.form) + "\n" + scene.data);
+  return kept;
+}
+
+// A model that opened saves in the form of its file and opens again to the same model
+// with the same kept sections: nothing a file can hold is saved unreadable.
+void SaveAndReopen(corvia::Poly& opened, const std::string& where, bool withSection, TestSection& section) {
+  static const std::filesystem::path folder = corvia::testing::ScratchDir("fuzz-saved");
+  const std::string path = (folder / "saved.corv").string();
+  auto& messages = corvia::testing::Platform().messages;
+  messages.Clear();
+  if (withSection) corvia::InstallModelFileSection(&section);
+  const bool saved = corvia::WriteModelFile(path.c_str(), corvia::GetModelFileForm(opened), opened);
+  TestDocument again;
+  const bool reopened = saved && corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain);
+  if (withSection) corvia::RemoveModelFileSection(&section);
+  ASSERT_TRUE(saved) << where;
+  ASSERT_TRUE(reopened) << where << ": " << (messages.Boxes().empty() ? "" : messages.Boxes()[0].text);
+  ExpectSameModel(opened, again.mPoly, where + ", saved and opened again");
+  EXPECT_EQ(KeptSections(opened), KeptSections(again.mPoly)) << where;
+}
+
 // Opens the file over a current tetrahedron and checks the outcome.
 void OpenAndCheck(const std::string& contents, const std::string& where, bool withSection, TestSection& section) {
   static const std::filesystem::path folder = corvia::testing::ScratchDir("fuzz");
@@ -158,6 +206,7 @@ void OpenAndCheck(const std::string& contents, const std::string& where, bool wi
     EXPECT_LE(boxes.size(), 1u) << where;
     for (const auto& box : boxes) EXPECT_EQ(box.title, "Warning") << where << ": " << box.text;
     EXPECT_GT(document.mPoly.mFaces.mCount, 0) << where;
+    SaveAndReopen(document.mPoly, where, withSection, section);
   } else {
     ASSERT_EQ(boxes.size(), 1u) << where;
     EXPECT_EQ(boxes[0].title, "Error") << where << ": " << boxes[0].text;
