@@ -21,6 +21,7 @@
 #include "files/ModelFileFormat.h"
 #include "model/FaceImageRef.h"
 #include "tests/files/ModelFileTestSupport.h"
+#include "tests/support/FuzzInput.h"
 
 namespace test_ModelFileFuzz {
 
@@ -29,17 +30,10 @@ using namespace test_ModelFile;
 constexpr uint32_t kSeed = 20261207;
 constexpr int kRounds = 250;
 
-std::mt19937 RoundRandom(uint32_t seed, int round) {
-  std::seed_seq sequence{seed, static_cast<uint32_t>(round)};
-  return std::mt19937(sequence);
-}
+using corvia::testing::Below;
 
 std::string Where(const char* kind, int round) {
-  return std::string(kind) + ": seed " + std::to_string(kSeed) + " round " + std::to_string(round);
-}
-
-int Below(std::mt19937& random, int n) {
-  return n <= 0 ? 0 : int(random() % uint32_t(n));
+  return corvia::testing::RoundName(kind, kSeed, round);
 }
 
 // The files the rounds start from: a cube with everything a file can hold, and a
@@ -74,64 +68,12 @@ std::vector<std::string> SeedFiles(TestSection& section) {
 }
 
 // Words a changed text file may get in place of one of its own.
-const char* const kWords[] = {
+const std::vector<std::string> kWords = {
     "0",        "-1",         "2147483647", "-2147483648", "99999999999",  "1e308",           "nan",
     "inf",      "0x7fffffff", "\"\"",       "\"text\"",    "Yes",          "Model",           "EndModel",
     "Vertices", "Faces",      "Scene",      "EndScene",    "FaceImage",    "UsedBy",          "Continue",
     "ContNewL", "#",          "3.5",        "VertexRings", "DrawnPolygon", "CompressedBlock", "Labels",
     "010",      "-08",        "0x",         "EndScene\n"};
-
-std::string ChangeText(std::string text, std::mt19937& random) {
-  const int changes = 1 + Below(random, 3);
-  for (int c = 0; c < changes; ++c) {
-    size_t at = size_t(Below(random, int(text.size())));
-    // Now and then the bytes of a quoted text, any but a quote or a line end.
-    const size_t quote = text.find('"', at);
-    if (Below(random, 4) == 0 && quote != std::string::npos) {
-      const size_t close = text.find('"', quote + 1);
-      if (close == std::string::npos) continue;
-      std::string bytes(size_t(Below(random, 40)), ' ');
-      for (char& b : bytes) {
-        do b = char(1 + Below(random, 255));
-        while (b == '"' || b == '\n');
-      }
-      text.replace(quote + 1, close - quote - 1, bytes);
-      continue;
-    }
-    // Now and then a byte of any value, a zero byte (which no text can carry) included.
-    if (Below(random, 8) == 0) {
-      if (at < text.size()) text[at] = Below(random, 3) == 0 ? '\0' : char(random());
-      continue;
-    }
-    // Pick a word (a run of non-blanks) and put another in its place.
-    while (at > 0 && !std::isspace(static_cast<unsigned char>(text[at - 1]))) --at;
-    size_t end = at;
-    while (end < text.size() && !std::isspace(static_cast<unsigned char>(text[end]))) ++end;
-    const std::string word = kWords[Below(random, int(std::size(kWords)))];
-    text.replace(at, end - at, word);
-  }
-  return text;
-}
-
-std::string ChangeBytes(std::string bytes, std::mt19937& random) {
-  const int changes = 1 + Below(random, 8);
-  for (int c = 0; c < changes && !bytes.empty(); ++c) {
-    const size_t at = size_t(Below(random, int(bytes.size())));
-    switch (Below(random, 3)) {
-      case 0:
-        bytes[at] = char(random());
-        break;
-      case 1:
-        bytes[at] ^= char(1 << Below(random, 8));
-        break;
-      default:
-        // A number made large: four bytes of 0xFF.
-        for (size_t k = at; k < bytes.size() && k < at + 4; ++k) bytes[k] = char(0xFF);
-        break;
-    }
-  }
-  return bytes;
-}
 
 std::string RandomFile(std::mt19937& random) {
   std::string file;
@@ -140,7 +82,7 @@ std::string RandomFile(std::mt19937& random) {
       file = "Corvia ASCII 8.10\n";
       const int words = Below(random, 200);
       for (int i = 0; i < words; ++i)
-        file += std::string(kWords[Below(random, int(std::size(kWords)))]) + " \n"[Below(random, 2)];
+        file += kWords[size_t(Below(random, int(kWords.size())))] + " \n"[Below(random, 2)];
       break;
     }
     case 1: {
@@ -225,7 +167,7 @@ TEST(Fuzz, ModelFilesCutShort) {
   const std::vector<std::string> seeds = SeedFiles(section);
   ASSERT_EQ(seeds.size(), 4u);
   for (int round = 0; round < kRounds; ++round) {
-    std::mt19937 random = RoundRandom(kSeed, round);
+    std::mt19937 random = corvia::testing::RoundRandom(kSeed, round);
     const std::string& seed = seeds[size_t(Below(random, int(seeds.size())))];
     OpenAndCheck(seed.substr(0, size_t(Below(random, int(seed.size())))), Where("cut", round), round % 2 == 0, section);
     if (HasFatalFailure()) return;
@@ -237,10 +179,11 @@ TEST(Fuzz, ModelFilesChanged) {
   const std::vector<std::string> seeds = SeedFiles(section);
   ASSERT_EQ(seeds.size(), 4u);
   for (int round = 0; round < 2 * kRounds; ++round) {
-    std::mt19937 random = RoundRandom(kSeed + 1, round);
+    std::mt19937 random = corvia::testing::RoundRandom(kSeed + 1, round);
     const size_t which = size_t(Below(random, int(seeds.size())));
     const bool text = seeds[which].compare(0, 12, "Corvia ASCII") == 0;
-    const std::string changed = text ? ChangeText(seeds[which], random) : ChangeBytes(seeds[which], random);
+    const std::string changed = text ? corvia::testing::ChangeText(seeds[which], random, kWords)
+                                     : corvia::testing::ChangeBytes(seeds[which], random);
     OpenAndCheck(changed, Where("changed", round), round % 2 == 0, section);
     if (HasFatalFailure()) return;
   }
@@ -249,7 +192,7 @@ TEST(Fuzz, ModelFilesChanged) {
 TEST(Fuzz, ModelFilesOfRandomData) {
   TestSection section;
   for (int round = 0; round < kRounds; ++round) {
-    std::mt19937 random = RoundRandom(kSeed + 2, round);
+    std::mt19937 random = corvia::testing::RoundRandom(kSeed + 2, round);
     OpenAndCheck(RandomFile(random), Where("random", round), round % 2 == 0, section);
     if (HasFatalFailure()) return;
   }
