@@ -80,5 +80,9 @@ void FormatNumber(char (&buffer)[N], double x, int decimals) {
 // UTF-8: the largest length n <= limit (and <= length) at which the text can be cut
 // without splitting a character.
 size_t Utf8CutLength(const char* text, size_t length, size_t limit);
+// The text with every byte that is no part of a well-formed UTF-8 character written
+// as "\xNN" (a file name of another encoding, say), so that a window shows it
+// instead of nothing; well-formed text comes back as it is.
+std::string EscapeNonUtf8(std::string_view text);
 
 }  // namespace corvia
