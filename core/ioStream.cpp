@@ -200,8 +200,15 @@ bool ReadLine(ioStream* s, bool reportEof) {
   s->mLine.clear();
   s->mLinePos = 0;
   s->mLineStart = 0;
-  if (s->mFile == nullptr) return false;
+  if (s->mFile == nullptr || s->mStopped) return false;
   for (;;) {
+    if (s->mProgress && ++s->mLinesSinceProgress >= kIoProgressLines) {
+      s->mLinesSinceProgress = 0;
+      if (!s->mProgress()) {
+        s->mStopped = true;
+        return false;
+      }
+    }
     ++s->mLineNumber;
     std::string& line = s->mLine;
     line.clear();
@@ -679,6 +686,10 @@ ioCallbacks ioSetCallbacks(ioStream* stream, ioTokenNameFunc tokenName, ioErrorH
   if (tokenName) stream->mTokenName = std::move(tokenName);
   if (errorHandler) stream->mErrorHandler = std::move(errorHandler);
   return saved;
+}
+
+void ioSetProgress(ioStream* stream, ioProgressFunc progress) {
+  if (stream != nullptr) stream->mProgress = std::move(progress);
 }
 
 void ioRestoreCallbacks(ioStream* stream, const ioCallbacks& saved) {

@@ -54,6 +54,10 @@ constexpr int kIoStringPieceLength = 60;                // ASCII strings are spl
 using ioTokenNameFunc = std::function<const char*(int index)>;
 // (level, the full text with file name and line, the bare message) -> result of ioError.
 using ioErrorHandler = std::function<int(int level, const char* text, const char* message)>;
+// Called now and then while an ASCII text is read (every kIoProgressLines lines, blank
+// and comment lines included); false stops the reading as if the data had ended.
+using ioProgressFunc = std::function<bool()>;
+constexpr int kIoProgressLines = 1 << 16;
 
 struct ioCallbacks {
   ioTokenNameFunc tokenName;
@@ -108,6 +112,9 @@ struct ioStream {
   ioBuffer* mResult = nullptr;
   ioTokenNameFunc mTokenName;
   ioErrorHandler mErrorHandler;
+  ioProgressFunc mProgress;
+  int32_t mLinesSinceProgress = 0;
+  bool mStopped = false;  // the progress function asked to stop
   // BINARY enums hold raw values instead of table indices (old data).
   bool mEnumsAsValues = false;
 };
@@ -144,6 +151,9 @@ bool ioIsOk(const ioStream* stream);
 
 // Stream major minus major when they differ, else stream minor minus minor.
 int ioCompareVersion(const ioStream* stream, int major, int minor);
+
+// Installs the function that long ASCII reads report to (null for none).
+void ioSetProgress(ioStream* stream, ioProgressFunc progress);
 
 // Installs callbacks (a null one keeps the current) and returns the previous pair.
 ioCallbacks ioSetCallbacks(ioStream* stream, ioTokenNameFunc tokenName, ioErrorHandler errorHandler);

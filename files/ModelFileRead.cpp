@@ -82,7 +82,11 @@ struct Reader {
   bool Step() {
     if (++sinceReport < kProgressStep) return Ok();
     sinceReport = 0;
-    if (!UpdateProgress(Fraction(), "%s", kReadingCaption)) cancelled = true;
+    return Report();
+  }
+  // Reports progress; false once cancelled.
+  bool Report() {
+    if (!cancelled && !UpdateProgress(Fraction(), "%s", kReadingCaption)) cancelled = true;
     return Ok();
   }
 
@@ -747,6 +751,8 @@ bool ReadModelStream(ioStream* s, const char* path, int64_t size, ModelFileConte
   r.failed = &failed;
   r.out = &contents;
   r.handler = handler;
+  // Long runs of blank or comment lines report too, and can be cancelled.
+  ioSetProgress(s, [&r]() { return !r.cancelled && r.Report(); });
   ReadFile(r);
   ioClose(s);
   if (r.cancelled) {

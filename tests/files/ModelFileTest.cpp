@@ -16,6 +16,7 @@
 #include "construction/Augmentation.h"
 #include "core/DrawnPolygon.h"
 #include "core/PolygonRing.h"
+#include "core/Progress.h"
 #include "core/Units.h"
 #include "core/ioStream.h"
 #include "files/ModelFile.h"
@@ -614,6 +615,46 @@ TEST(ModelFileTest, AKeptSectionIsWrittenBackAsItWasRead) {
     kept = data;
     ASSERT_TRUE(corvia::WriteModelFile(path.c_str(), corvia::kModelFileAscii, document.mPoly));
   }
+}
+
+TEST(ModelFileTest, LongTextsAreCutShortAndLongReadsCanBeCancelled) {
+  LibraryModel cube;
+  ASSERT_TRUE(cube.Build(kCube));
+  const std::string path = Path("long", "cube.corv");
+  ASSERT_TRUE(corvia::WriteModelFile(path.c_str(), corvia::kModelFileAscii, cube.poly));
+  const std::string text = ReadBytes(path);
+  // A name continued over 40 MB of lines is refused once it passes 1 MiB: on the line
+  // that passes it (the 11,398th of 92 bytes), the lines after it left unread.
+  std::string continued = "  Name \"start\"\n";
+  for (int i = 0; i < 400000; ++i) continued += "    Continue \"" + std::string(92, 'x') + "\"\n";
+  const std::string named = Path("long", "named.corv");
+  WriteBytes(named, std::string(text).insert(text.find("  Vertices"), continued));
+  corvia::ModelFileContents contents;
+  std::string error;
+  EXPECT_FALSE(corvia::ReadModelFile(named.c_str(), contents, &error));
+  EXPECT_NE(error.find("String longer than 1048576 bytes"), std::string::npos) << error;
+  EXPECT_NE(error.find("line 11409:"), std::string::npos) << error;
+
+  // 8 MB of blank lines report progress as they are read: a cancel stops the reading,
+  // with no message.
+  const std::string blank = Path("long", "blank.corv");
+  WriteBytes(blank, std::string(text).insert(text.find("Model"), std::string(8 << 20, '\n')));
+  auto& progress = corvia::testing::Platform().progress;
+  corvia::ProgressScope outer;
+  corvia::testing::Platform().clock.Advance(2.0);
+  int pumps = 0;
+  progress.Current()->onPump = [&pumps](corvia::platform::HeadlessProgressWindow::State& state) {
+    state.cancel = ++pumps == 2;
+  };
+  bool cancelled = false;
+  EXPECT_FALSE(corvia::ReadModelFile(blank.c_str(), contents, &error, &cancelled));
+  EXPECT_TRUE(cancelled);
+  EXPECT_TRUE(error.empty()) << error;
+  EXPECT_EQ(pumps, 2);
+  progress.Current()->onPump = nullptr;
+  progress.Current()->cancel = false;
+  // Not cancelled, it reads.
+  EXPECT_TRUE(corvia::ReadModelFile(blank.c_str(), contents, &error, &cancelled)) << error;
 }
 
 TEST(ModelFileTest, FilesWrittenElsewhereOpen) {
