@@ -3,11 +3,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 
 #include "core/Messages.h"
+#include "core/Strings.h"
 #include "platform/SafeFiles.h"
 
 namespace corvia {
@@ -208,10 +208,7 @@ bool ReadImageFileBytes(const char* path, std::vector<uint8_t>& bytes, std::stri
   std::string why;
   const int fd = platform::OpenRegularFile(path, &why);
   if (fd < 0) {
-    if (errno != ENOENT && !why.empty()) {
-      why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));
-      reason = why + ".";
-    }
+    if (errno != ENOENT) reason = AsSentence(why);
     return false;
   }
   struct stat info {};

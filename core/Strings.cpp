@@ -283,4 +283,11 @@ std::string EscapeNonUtf8(std::string_view text) {
   return out;
 }
 
+std::string AsSentence(std::string text) {
+  if (text.empty()) return text;
+  text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+  if (text.back() != '.') text += '.';
+  return text;
+}
+
 }  // namespace corvia

@@ -84,5 +84,8 @@ size_t Utf8CutLength(const char* text, size_t length, size_t limit);
 // as "\xNN" (a file name of another encoding, say), so that a window shows it
 // instead of nothing; well-formed text comes back as it is.
 std::string EscapeNonUtf8(std::string_view text);
+// A reason given in words ("it is a folder") as a sentence of its own: its first
+// letter a capital, a full stop at its end.
+std::string AsSentence(std::string text);
 
 }  // namespace corvia

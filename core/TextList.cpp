@@ -73,7 +73,7 @@ TextListRead ReadTextList(const char* path, size_t count, std::vector<TextListEn
   if (!file) {
     const bool missing = IsBlank(path) || errno == ENOENT;
     error = FormatLimited(kMessageBufferSize, "Couldn't open file '%s' for reading%s%s", name.c_str(),
-                          missing ? "" : "\n", missing ? "" : reason.c_str());
+                          missing ? "" : "\n", missing ? "" : AsSentence(reason).c_str());
     return TextListRead::kFailed;
   }
   auto fail = [&](const std::string& why) {

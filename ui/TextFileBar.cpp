@@ -9,6 +9,7 @@
 
 #include "core/HtmlText.h"
 #include "core/Paths.h"
+#include "core/Strings.h"
 #include "platform/SafeFiles.h"
 
 namespace corvia {
@@ -35,7 +36,7 @@ bool LoadTextFile(const char* path, std::string& text) {
     const bool other = path && (errno == EISDIR || errno == EINVAL);
     char message[1024];
     std::snprintf(message, sizeof message, "Can't open '%s' for reading.%s%s", path ? path : "", other ? "\n" : "",
-                  other ? reason.c_str() : "");
+                  other ? AsSentence(reason).c_str() : "");
     text = message;
     return false;
   }

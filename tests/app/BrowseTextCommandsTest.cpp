@@ -284,7 +284,7 @@ TEST_F(BrowseTextCommandsTest, APipeADeviceOrAFolderIsNoList) {
     // for ever; the dialogs' preview shows nothing; a persistent list of it is dropped.
     EXPECT_FALSE(LoadTextList(TextListKind::Faces, path.c_str()));
     ASSERT_EQ(Platform().messages.Boxes().size(), 1u);
-    EXPECT_EQ(LastBox().rfind("Couldn't open file '" + path + "' for reading\nit is ", 0), 0u) << LastBox();
+    EXPECT_EQ(LastBox().rfind("Couldn't open file '" + path + "' for reading\nIt is ", 0), 0u) << LastBox();
     EXPECT_EQ(FaceLabels(), before);
     std::string preview;
     EXPECT_FALSE(DescribeTextListFile(path.c_str(), preview));

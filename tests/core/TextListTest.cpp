@@ -73,9 +73,9 @@ TEST(TextList, WhatIsNoListIsRefusedSayingWhy) {
       {WriteList(folder / "long.txt", "a\n" + std::string(kTextListMaxLine + 1, 'y') + "\n"),
        "Line 2 is longer than 1024 characters"},
       {(folder / "none.txt").string(), "Couldn't open file '" + (folder / "none.txt").string() + "' for reading"},
-      {pipe.string(), "it is not a regular file"},
-      {"/dev/zero", "it is not a regular file"},
-      {folder.string(), "it is a folder"},
+      {pipe.string(), "It is not a regular file"},
+      {"/dev/zero", "It is not a regular file"},
+      {folder.string(), "It is a folder."},
   };
   for (const Case& c : cases) {
     std::string error;

@@ -254,7 +254,7 @@ TEST(TextFileBar, FilesReadLineByLine) {
   ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
   for (const std::filesystem::path& other : {pipe, std::filesystem::path("/dev/zero"), dir}) {
     EXPECT_FALSE(LoadTextFile(other.c_str(), text)) << other;
-    EXPECT_EQ(text.rfind("Can't open '" + other.string() + "' for reading.\nit is ", 0), 0u) << text;
+    EXPECT_EQ(text.rfind("Can't open '" + other.string() + "' for reading.\nIt is ", 0), 0u) << text;
   }
 
   {
