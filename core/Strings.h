@@ -5,6 +5,8 @@
 // codes 0-127 and never holds for bytes 128-255, so UTF-8 text is never split.
 
 #include <cstddef>
+#include <string>
+#include <string_view>
 
 namespace corvia {
 
