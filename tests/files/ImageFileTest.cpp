@@ -349,7 +349,7 @@ std::string Bmp(int32_t width, int32_t height, int bits, int compression, size_t
   PutLittle(b, 1, 2);
   PutLittle(b, uint32_t(bits), 2);
   PutLittle(b, uint32_t(compression), 4);
-  PutLittle(b, 0, 4 * 5);
+  b.append(4 * 5, '\0');  // data size, resolutions, colours used and important
   return b + std::string(data, '\x01');
 }
 
