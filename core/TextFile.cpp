@@ -23,8 +23,8 @@ constexpr ByteOrderMark kByteOrderMarks[] = {
 
 enum class LineRead { Line, End, TooLong };
 
-// Reads one line into the buffer without its end ("\n", "\r\n" or "\r"). Keeps at most size - 1 bytes; the rest of a longer
-// line is consumed. `length` gets the number of bytes kept.
+// Reads one line into the buffer without its end ("\n", "\r\n" or "\r"). Keeps at most size - 1 bytes; the rest of a
+// longer line is consumed. `length` gets the number of bytes kept.
 LineRead ReadRawLine(FILE* file, char* buffer, size_t size, size_t* length) {
   size_t n = 0;
   bool overflow = false;

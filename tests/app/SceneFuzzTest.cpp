@@ -204,7 +204,8 @@ TEST_F(SceneFuzzTest, ChangedSectionsFailWithOneErrorOrSaveAndOpenAgainAsRead) {
     const int form = round % 2 == 0 ? kModelFileAscii : kModelFileBinary;
     std::vector<ModelFileScene> scene = seeds[form];
     ModelFileScene& changed = scene[size_t(Below(random, int(scene.size())))];
-    changed.data = form == kModelFileAscii ? ChangeText(changed.data, random, kWords) : ChangeBytes(changed.data, random);
+    changed.data =
+        form == kModelFileAscii ? ChangeText(changed.data, random, kWords) : ChangeBytes(changed.data, random);
     const std::string path = (folder / "round.corv").string();
     WriteWithSections(path, form, scene);
     if (HasFatalFailure()) return;
