@@ -10,6 +10,8 @@
 
 #include <string>
 
+#include "core/TextList.h"
+
 namespace corvia {
 
 // ---- Command ids ----------------------------------------------------------------------------
@@ -59,19 +61,11 @@ void OnRemoveText();
 enum class TextListKind { Faces, Edges, Vertices };
 constexpr int kNumTextListKinds = 3;
 
-// The longest line of a text list.
-constexpr int kTextListMaxLine = 1024;
-
-// The text of an element as a line of a list holds it: "<br>" a line break, "<p>"
-// two, "<li>" on a line of its own; other tags stay as they are.
-std::string TextListLineToText(const char* line);
-// The line that stands for an element's text (without its end).
-std::string TextToTextListLine(const char* text);
-
-// Loads the list onto the elements of the kind of the current model: line k onto
-// element k of the shown side. The whole file is read before anything changes: a
-// file that cannot be read changes nothing and is reported. True when loaded; the
-// path is then remembered for the kind.
+// Loads the list (core/TextList.h) onto the elements of the kind of the current
+// model: line k onto element k of the shown side. The whole file is read before
+// anything changes: a file that cannot be read changes nothing and is reported, a
+// read cancelled changes nothing either. True when loaded; the path is then
+// remembered for the kind.
 bool LoadTextList(TextListKind kind, const char* path);
 // Writes the texts of every element of the kind, one a line; the old file stays
 // until the new one is complete. False after an error box.

@@ -2,7 +2,6 @@
 // element, removing texts, and the text lists loaded onto and saved from the faces,
 // edges or vertices of the model.
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -18,11 +17,12 @@
 #include "core/Messages.h"
 #include "core/Prompts.h"
 #include "core/Strings.h"
-#include "core/TextFile.h"
+#include "core/TextList.h"
 #include "model/Edge.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
+#include "platform/SafeFiles.h"
 #include "render/NewView.h"
 #include "ui/ElementWords.h"
 
@@ -215,72 +215,17 @@ void OnRemoveText() {
 
 // ---- Text lists ------------------------------------------------------------------------------
 
-std::string TextListLineToText(const char* line) {
-  std::string text;
-  if (!line) return text;
-  for (const char* p = line; *p;) {
-    if (StartsWithNoCase(p, "<br>") == 0) {
-      text += '\n';
-      p += 4;
-    } else if (StartsWithNoCase(p, "<p>") == 0) {
-      text += "\n\n";
-      p += 3;
-    } else if (StartsWithNoCase(p, "<li>") == 0) {
-      if (!text.empty() && text.back() != '\n') text += '\n';
-      text.append(p, 4);
-      p += 4;
-    } else {
-      text += *p++;
-    }
-  }
-  return text;
-}
-
-std::string TextToTextListLine(const char* text) {
-  std::string line;
-  if (!text) return line;
-  for (const char* p = text; *p; ++p) {
-    if (*p == '\r') continue;
-    if (*p != '\n') {
-      line += *p;
-    } else if (StartsWithNoCase(p + 1, "<li>") == 0) {
-      // The line break that a list item brings with it.
-    } else if (p[1] == '\n') {
-      line += "<p>";
-      ++p;
-    } else {
-      line += "<br>";
-    }
-  }
-  return line;
-}
-
 bool LoadTextList(TextListKind kind, const char* path) {
   using namespace detail_DocCommandsText;
-  FILE* file = IsBlank(path) ? nullptr : std::fopen(path, "rb");
-  if (!file) {
-    ShowError("Couldn't open file '%s' for reading", path ? path : "");
-    return false;
-  }
   const std::vector<PolyItem*> items = ItemsOfKind(GetCurrentPoly(), kind);
   // The whole list is read before any text changes, so that a damaged list leaves
   // the model as it was. Lines beyond the last element are not read.
-  std::vector<std::pair<size_t, std::string>> texts;
-  char line[kTextListMaxLine + 1];
-  int lineNumber = 0;
+  std::vector<TextListEntry> texts;
   std::string error;
-  while (static_cast<size_t>(lineNumber) < items.size() &&
-         ReadTextLine(file, line, sizeof line, &lineNumber, nullptr, &error)) {
-    if (static_cast<size_t>(lineNumber) > items.size()) break;
-    texts.emplace_back(static_cast<size_t>(lineNumber - 1), TextListLineToText(line));
-  }
-  if (error.empty() && std::ferror(file)) error = std::strerror(errno);
-  std::fclose(file);
-  if (!error.empty()) {
-    ShowError("Couldn't read the text list '%s'.\n%s", path, error.c_str());
-    return false;
-  }
-  for (const auto& [index, text] : texts) items[index]->SetLabel(text.c_str());
+  const TextListRead read = ReadTextList(path, items.size(), texts, error);
+  if (read == TextListRead::kFailed) ShowError("%s", error.c_str());
+  if (read != TextListRead::kRead) return false;
+  for (const TextListEntry& entry : texts) items[entry.index]->SetLabel(entry.text.c_str());
   gPaths[KindIndex(kind)] = path;
   LabelsChanged();
   return true;
@@ -356,7 +301,7 @@ bool DescribeTextListFile(const char* path, std::string& description) {
     description = "Select a text file to see the first couple of lines";
     return true;
   }
-  FILE* file = std::fopen(path, "rb");
+  FILE* file = platform::OpenRegularFileStream(path, nullptr);
   if (!file) return false;
   unsigned char bytes[kPreviewBytes];
   const size_t n = std::fread(bytes, 1, sizeof bytes, file);
@@ -386,8 +331,9 @@ bool DescribeTextListFile(const char* path, std::string& description) {
   size_t column = 0;
   for (size_t i = 0; i < n && lines < kPreviewLines; ++i) {
     const char c = static_cast<char>(bytes[i]);
-    if (c == '\r') continue;
-    if (c == '\n') {
+    // "\r\n" ends a line once, as "\n" and "\r" alone do.
+    if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n') continue;
+    if (c == '\n' || c == '\r') {
       ++lines;
       column = 0;
       if (lines < kPreviewLines) description += '\n';

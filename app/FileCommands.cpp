@@ -195,8 +195,8 @@ void UpdateRecentFileMenu(wxMenuBar* menuBar) {
   const char* home = std::getenv("HOME");
   for (int i = 0; i < list.Count() && kRecentFileFirstCommand + i <= kRecentFileLastCommand; ++i) {
     menu->Insert(at++, ToWxId(kRecentFileFirstCommand + i),
-                 wxString::FromUTF8(RecentFileMenuText(i, list.Get(i), home ? home : "")),
-                 wxString::FromUTF8("Open " + list.Get(i)));
+                 wxString::FromUTF8(EscapeNonUtf8(RecentFileMenuText(i, list.Get(i), home ? home : ""))),
+                 wxString::FromUTF8(EscapeNonUtf8("Open " + list.Get(i))));
   }
   menu->InsertSeparator(at);
 }

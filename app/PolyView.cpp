@@ -129,7 +129,7 @@ class CPolyView::ExplodeThrow final : public MouseThrow {
     mPane->mExplosion = std::max(0.0, mPane->mExplosion + detail_PolyView::kExplodeRate * amountX);
     return 1;
   }
-  void WriteData(ioStream* stream) override { ioPrintf(stream, "%g\n", mPane->mExplosion); }
+  void WriteData(ioStream* stream) override { ioPrintf(stream, "%.17g\n", mPane->mExplosion); }
   void ReadData(ioStream* stream, bool apply) override {
     const double factor = ioReadDouble(stream);
     if (apply && std::isfinite(factor)) mPane->mExplosion = factor;

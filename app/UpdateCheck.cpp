@@ -20,6 +20,9 @@ constexpr const char* kTempFileName = "VersionCheck.txt";
 constexpr const char* kUserAgent = "Brantis/5.4";
 constexpr const char* kErrorCaption = "Check for Software Updates";
 constexpr int kVersionMajorFactor = 1000;
+// Digits of a version's parts: the minor below the factor, the whole within an int.
+constexpr int kMaxMajorDigits = 6;
+constexpr int kMaxMinorDigits = 3;
 constexpr int kSecondsPerDay = 24 * 60 * 60;
 // The first line of the answer is the latest version; nothing longer is read.
 constexpr size_t kMaxVersionLine = 64;
@@ -36,12 +39,30 @@ int GetTodayNumber() {
 }
 
 int ParseVersionText(const char* text) {
+  using namespace detail_UpdateCheck;
   if (!text) return 0;
+  // Words before the number ("Version "), letters and blanks only: a sign, a point or
+  // a digit there would be read as part of no number.
+  const char* p = text;
+  while (std::isalpha(static_cast<unsigned char>(*p)) || *p == ' ' || *p == '\t') ++p;
+  auto digits = [&p](int most, int& value) {
+    int count = 0;
+    value = 0;
+    for (; std::isdigit(static_cast<unsigned char>(*p)); ++p, ++count) {
+      if (count == most) return false;
+      value = value * 10 + (*p - '0');
+    }
+    return count > 0;
+  };
   int major = 0, minor = 0;
-  while (*text && !std::isdigit(static_cast<unsigned char>(*text))) ++text;
-  if (std::sscanf(text, "%d.%d", &major, &minor) < 1 || major < 0 || minor < 0) return 0;
-  if (minor >= detail_UpdateCheck::kVersionMajorFactor) return 0;
-  return major * detail_UpdateCheck::kVersionMajorFactor + minor;
+  if (!digits(kMaxMajorDigits, major)) return 0;
+  if (*p == '.') {
+    ++p;
+    if (!digits(kMaxMinorDigits, minor)) return 0;
+  }
+  // The number ends the text or a word: "1e3" and "5,4" are no versions.
+  if (*p != '\0' && *p != ' ' && *p != '\t') return 0;
+  return major * kVersionMajorFactor + minor;
 }
 
 bool CheckForNewVersion(bool now) {

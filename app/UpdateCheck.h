@@ -17,7 +17,10 @@ constexpr const char* kProductVersion = "5.4";
 bool CheckForNewVersion(bool now);
 // Whether a started check has finished and waits to be collected.
 bool IsUpdateCheckDone();
-// "5.4" as 5004: the major version times 1000 plus the minor; 0 for no version.
+// "5.4" as 5004: the major version times 1000 plus the minor; 0 for no version. The
+// number may follow words ("Version 6.12") and be followed by a blank and more; its
+// parts are whole numbers of at most six and three digits ("-5.4", ".4", "1e3", "5,4"
+// and longer numbers are no versions).
 int ParseVersionText(const char* text);
 // Chooses the page offered for the latest version found; empty for none.
 using UpdatePageChooser = std::string (*)(const char* latestVersion);

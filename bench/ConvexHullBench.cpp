@@ -249,4 +249,32 @@ BENCHMARK(HullInBall)
     ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oNLogN);
 
+// Points given many times over: one point (no hull: it is refused as flat) and a
+// tetrahedron's corners, each repeated until there are n points.
+void RunRepeated(benchmark::State& state, int distinct) {
+  const int n = static_cast<int>(state.range(0));
+  const double corners[4][3] = {{1, 1, 1}, {1, -1, -1}, {-1, 1, -1}, {-1, -1, 1}};
+  int faces = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto poly = std::make_unique<corvia::SimplePoly>(n, 0);
+    for (int i = 0; i < n; ++i) poly->VertAt(i).SetPos(corners[i % distinct]);
+    state.ResumeTiming();
+    const bool ok = corvia::ComputeConvexHull(*poly, 0);
+    benchmark::DoNotOptimize(ok);
+    state.PauseTiming();
+    faces = ok ? poly->NumFaces() : 0;
+    poly.reset();
+    state.ResumeTiming();
+  }
+  state.counters["faces"] = faces;
+  state.SetComplexityN(n);
+}
+
+void HullOfOnePointRepeated(benchmark::State& state) { RunRepeated(state, 1); }
+void HullOfTetrahedronRepeated(benchmark::State& state) { RunRepeated(state, 4); }
+
+BENCHMARK(HullOfOnePointRepeated)->Arg(30000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(HullOfTetrahedronRepeated)->Arg(30000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
 }  // namespace

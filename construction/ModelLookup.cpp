@@ -73,6 +73,22 @@ bool ReadIndex(const char* p, int& number) {
 
 // ---- Wythoff symbols ------------------------------------------------------------------
 
+// Reads a whole run of digits at p into value; false, with p past the run, when it
+// has more digits than a term may have (then no product of two terms could be
+// formed without overflow, nor would the rest of the run be taken for another term).
+bool ReadTermNumber(const char*& p, long& value) {
+  value = 0;
+  bool fits = true;
+  for (; std::isdigit(static_cast<unsigned char>(*p)); ++p) {
+    value = value * 10 + (*p - '0');
+    if (value > kIndexSaturation) {
+      fits = false;
+      value = kIndexSaturation;
+    }
+  }
+  return fits;
+}
+
 // A term of a Wythoff symbol; the placeholder "<N>" of a parametric record stands
 // for the record's n and sorts after every number.
 struct WythoffTerm {
@@ -86,8 +102,13 @@ struct WythoffParts {
   int count[2] = {0, 0};
 };
 
-// Splits one part (up to the bar or the end) into terms; -1 for a term that is not
-// a number or has a zero denominator, kTooManyTerms for too many.
+// What ReadTerms and ReadWythoff give besides a count.
+constexpr int kNoNumber = -1;
+constexpr int kNumberTooLong = -2;
+
+// Splits one part (up to the bar or the end) into terms; kNoNumber for a term that is
+// not a number or has a zero denominator, kNumberTooLong for one of more than nine
+// digits, kTooManyTerms for too many.
 int ReadTerms(const char*& p, WythoffTerm* terms) {
   int count = 0;
   for (;;) {
@@ -104,16 +125,15 @@ int ReadTerms(const char*& p, WythoffTerm* terms) {
       terms[count++] = {0, 1, true};
       continue;
     }
-    if (!std::isdigit(static_cast<unsigned char>(*p))) return -1;
+    if (!std::isdigit(static_cast<unsigned char>(*p))) return kNoNumber;
     long num = 0, den = 1;
-    while (std::isdigit(static_cast<unsigned char>(*p)) && num < kIndexSaturation) num = num * 10 + (*p++ - '0');
+    if (!ReadTermNumber(p, num)) return kNumberTooLong;
     p = SkipBlanks(p);
     if (*p == '/') {
       p = SkipBlanks(p + 1);
-      if (!std::isdigit(static_cast<unsigned char>(*p))) return -1;
-      den = 0;
-      while (std::isdigit(static_cast<unsigned char>(*p)) && den < kIndexSaturation) den = den * 10 + (*p++ - '0');
-      if (den == 0) return -1;
+      if (!std::isdigit(static_cast<unsigned char>(*p))) return kNoNumber;
+      if (!ReadTermNumber(p, den)) return kNumberTooLong;
+      if (den == 0) return kNoNumber;
       p = SkipBlanks(p);
     }
     // "(3/2)" and "3/2)" both stand for -3/2.
@@ -128,6 +148,7 @@ int ReadTerms(const char*& p, WythoffTerm* terms) {
 
 bool TermBefore(const WythoffTerm& a, const WythoffTerm& b) {
   if (a.placeholder || b.placeholder) return !a.placeholder && b.placeholder;
+  // Terms have at most nine digits: the products stay below 2^60.
   return a.num * b.den < b.num * a.den;
 }
 
@@ -144,11 +165,13 @@ void SortTerms(WythoffTerm* terms, int count) {
   }
 }
 
-// 1 when read, 0 when some term is no number, -1 when a part has too many terms.
+// 1 when read, 0 when some term is no number, -1 when a part has too many terms,
+// kNumberTooLong for a number of more than nine digits.
 int ReadWythoff(const char* text, WythoffParts& parts) {
   const char* p = text;
   for (int part = 0; part < 2; ++part) {
     int count = ReadTerms(p, parts.terms[part]);
+    if (count == kNumberTooLong) return kNumberTooLong;
     if (count == kTooManyTerms || count > (part == 0 ? kMaxWythoffTermsBefore : kMaxWythoffTermsAfter)) return -1;
     if (count < 0) return 0;
     parts.count[part] = count;
@@ -224,14 +247,14 @@ bool MatchConfig(const char* text, const char* config, int& n, int& d, bool& num
     if (*c == 0 || *t == 0) return *c == 0 && *t == 0;
     if (std::strncmp(c, kPlaceholder, kPlaceholderLength) == 0 && std::isdigit(static_cast<unsigned char>(*t))) {
       numbered = true;
+      // A number too long for a parameter matches nothing (rather than its first
+      // digits matching and the rest being compared with what follows).
       long value = 0;
-      while (std::isdigit(static_cast<unsigned char>(*t)) && value < kIndexSaturation) value = value * 10 + (*t++ - '0');
+      if (!ReadTermNumber(t, value)) return false;
       n = static_cast<int>(value);
       if (*t == '/' && std::isdigit(static_cast<unsigned char>(t[1]))) {
-        value = 0;
         ++t;
-        while (std::isdigit(static_cast<unsigned char>(*t)) && value < kIndexSaturation)
-          value = value * 10 + (*t++ - '0');
+        if (!ReadTermNumber(t, value)) return false;
         d = static_cast<int>(value);
       }
       c += kPlaceholderLength;
@@ -507,6 +530,10 @@ LibraryEntry* LookUpModel(const char* text, bool* recognised, bool showErrors, b
   if (std::strchr(p, '|') != nullptr) {
     WythoffParts typed;
     int read = ReadWythoff(p, typed);
+    if (read == kNumberTooLong) {
+      if (showErrors) ShowError("Invalid Wythoff symbol: a number has more than nine digits.");
+      return nullptr;
+    }
     if (read < 0) {
       if (showErrors) ShowError("Invalid Wythoff symbol: too many terms.");
       return nullptr;

@@ -14,6 +14,7 @@
 
 #include "core/Messages.h"
 #include "core/Paths.h"
+#include "platform/SafeFiles.h"
 
 namespace corvia {
 
@@ -21,6 +22,8 @@ namespace detail_FileUtils {
 
 constexpr size_t kCopyBlockBytes = 1024;
 constexpr const char* kUniquePart = "-XXXXXX";
+// What the temporaries of copies and saves add to the name they replace.
+constexpr const char* kSiblingInfix = ".copy-";
 constexpr mode_t kPermissionBits = 0777;
 constexpr mode_t kNewFileBits = 0666;
 
@@ -30,14 +33,12 @@ bool SameFile(const char* a, const char* b) {
   return !ec && same;
 }
 
-// A new file beside `path` (same folder, so that rename replaces atomically).
+// A new file beside `path` (same folder, so that rename replaces atomically), locked
+// while the returned descriptor is open; the temporaries that earlier copies or saves
+// of the same file left when they died are removed first.
 int MakeSibling(const std::string& path, std::string& sibling) {
-  std::string pattern = path + ".copy" + kUniquePart;
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  int fd = mkstemp(buffer.data());
-  if (fd >= 0) sibling = buffer.data();
-  return fd;
+  platform::RemoveStaleTemporaries(path, kSiblingInfix);
+  return platform::MakeLockedTemporary(path, kSiblingInfix, sibling);
 }
 
 void ReportOpenTo(bool report, const char* destination) {
@@ -50,7 +51,7 @@ bool FileCopy(const char* destination, const char* source, bool reportErrors, bo
   if (destination == nullptr || source == nullptr) return false;
   std::string from = NativePath(source);
   std::string to = NativePath(destination);
-  FILE* in = std::fopen(from.c_str(), "rb");
+  FILE* in = platform::OpenRegularFileStream(from.c_str(), nullptr);
   if (in == nullptr) {
     if (reportErrors) ShowError("FileCopy() failed: Couldn't open file to copy from:\n%s", source);
     return false;
@@ -67,12 +68,16 @@ bool FileCopy(const char* destination, const char* source, bool reportErrors, bo
   }
 
   std::string temporary;
+  // fd keeps the temporary locked until it has been renamed; the copy is written
+  // through a second descriptor of it.
   int fd = detail_FileUtils::MakeSibling(to, temporary);
-  FILE* out = fd >= 0 ? fdopen(fd, "wb") : nullptr;
+  const int outFd = fd >= 0 ? dup(fd) : -1;
+  FILE* out = outFd >= 0 ? fdopen(outFd, "wb") : nullptr;
   if (out == nullptr) {
+    if (outFd >= 0) close(outFd);
     if (fd >= 0) {
-      close(fd);
       std::remove(temporary.c_str());
+      close(fd);
     }
     std::fclose(in);
     detail_FileUtils::ReportOpenTo(reportErrors, destination);
@@ -97,10 +102,9 @@ bool FileCopy(const char* destination, const char* source, bool reportErrors, bo
   if (std::fflush(out) != 0 || std::ferror(out)) ok = false;
   if (std::fclose(out) != 0) ok = false;
   if (ok && std::rename(temporary.c_str(), to.c_str()) != 0) ok = false;
-  if (!ok) {
-    std::remove(temporary.c_str());
-    detail_FileUtils::ReportOpenTo(reportErrors, destination);
-  }
+  if (!ok) std::remove(temporary.c_str());
+  close(fd);
+  if (!ok) detail_FileUtils::ReportOpenTo(reportErrors, destination);
   return ok;
 }
 
@@ -129,25 +133,18 @@ bool WriteFileReplacing(const char* destination, const std::function<bool(const 
     umask(mask);
     fchmod(fd, detail_FileUtils::kNewFileBits & ~mask);
   }
-  close(fd);
-  if (!write(temporary.c_str())) {
+  // fd keeps the temporary locked, so that no other save takes it for one left by a
+  // dead save, until it has become the file or been removed.
+  auto discard = [&](const std::string& what) {
     std::remove(temporary.c_str());
-    return fail("the new file could not be written");
-  }
+    close(fd);
+    return fail(what);
+  };
+  if (!write(temporary.c_str())) return discard("the new file could not be written");
   // The data must be on the disk before the name points at it.
-  int syncFd = open(temporary.c_str(), O_RDONLY | O_CLOEXEC);
-  const bool synced = syncFd >= 0 && fsync(syncFd) == 0;
-  const int syncErrno = errno;
-  if (syncFd >= 0) close(syncFd);
-  if (!synced) {
-    std::remove(temporary.c_str());
-    return fail(std::string("the new file could not be synced: ") + std::strerror(syncErrno));
-  }
-  if (std::rename(temporary.c_str(), target.c_str()) != 0) {
-    const int renameErrno = errno;
-    std::remove(temporary.c_str());
-    return fail(std::strerror(renameErrno));
-  }
+  if (fsync(fd) != 0) return discard(std::string("the new file could not be synced: ") + std::strerror(errno));
+  if (std::rename(temporary.c_str(), target.c_str()) != 0) return discard(std::strerror(errno));
+  close(fd);
   std::string folder = std::filesystem::path(target).parent_path().string();
   int folderFd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (folderFd >= 0) {

@@ -29,8 +29,14 @@ SuspendOpenGLHook& TheSuspendHook() {
   return hook;
 }
 
-// Shows one box with open drawing sections closed around it.
-platform::MessageBoxReply ShowRequest(const platform::MessageBoxRequest& request) {
+// Shows one box with open drawing sections closed around it. Its texts are made
+// well-formed UTF-8 first: a file name of another encoding shows with its odd bytes
+// escaped, where a window would show nothing at all.
+platform::MessageBoxReply ShowRequest(platform::MessageBoxRequest request) {
+  request.title = EscapeNonUtf8(request.title);
+  request.text = EscapeNonUtf8(request.text);
+  request.checkBoxText = EscapeNonUtf8(request.checkBoxText);
+  for (std::string& caption : request.captions) caption = EscapeNonUtf8(caption);
   std::function<void()> resume;
   if (const SuspendOpenGLHook& hook = TheSuspendHook()) resume = hook();
   platform::MessageBoxReply reply = platform::Services().messages->ShowBox(request);

@@ -195,6 +195,36 @@ std::vector<uint8_t> FindLonePoints(const std::vector<int32_t>& ids, double cell
   return lone;
 }
 
+// Which of the points ids[0..n) lie at exactly the place of a point before them in
+// the list (1), by one sort of the positions: n log n however many share a place,
+// where a search per point would meet every copy of its own place again. Exact
+// positions are ordered exactly, so the sort may be the standard one; ties fall back
+// to the place in the list, which makes the first of each place the one kept.
+// positionOf as for PointGrid; every position finite.
+template <typename PositionOf>
+std::vector<uint8_t> FindRepeatedPoints(const std::vector<int32_t>& ids, PositionOf positionOf) {
+  std::vector<uint8_t> repeated(ids.size(), 0);
+  std::vector<size_t> order(ids.size());
+  for (size_t k = 0; k < order.size(); ++k) order[k] = k;
+  const auto same = [&](size_t a, size_t b) {
+    const double* p = positionOf(ids[a]);
+    const double* q = positionOf(ids[b]);
+    return p[0] == q[0] && p[1] == q[1] && p[2] == q[2];
+  };
+  std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+    const double* p = positionOf(ids[a]);
+    const double* q = positionOf(ids[b]);
+    for (int j = 0; j < 3; ++j) {
+      if (p[j] != q[j]) return p[j] < q[j];
+    }
+    return a < b;
+  });
+  for (size_t r = 1; r < order.size(); ++r) {
+    if (same(order[r - 1], order[r])) repeated[order[r]] = 1;
+  }
+  return repeated;
+}
+
 // The positions of a flat array of points, three doubles each.
 struct PackedPositions {
   const double* first;

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace corvia {
 
@@ -240,6 +241,54 @@ size_t Utf8CutLength(const char* text, size_t length, size_t limit) {
   for (int i = 0; i < 3 && cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80; ++i) --cut;
   if ((static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) return limit;  // not UTF-8: cut at the limit
   return cut;
+}
+
+std::string EscapeNonUtf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  const auto byte = [&text](size_t i) { return static_cast<unsigned char>(text[i]); };
+  for (size_t i = 0; i < text.size();) {
+    const unsigned char c = byte(i);
+    // The length of the character c starts, and the range its second byte must lie in
+    // (which rules out overlong forms, surrogates and code points past U+10FFFF).
+    size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;
+    if (c < 0x80) {
+      length = 1;
+    } else if (c >= 0xC2 && c <= 0xDF) {
+      length = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      length = 3;
+      if (c == 0xE0) low = 0xA0;
+      if (c == 0xED) high = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      length = 4;
+      if (c == 0xF0) low = 0x90;
+      if (c == 0xF4) high = 0x8F;
+    }
+    bool whole = length > 0 && i + length <= text.size();
+    for (size_t k = 1; whole && k < length; ++k) {
+      const unsigned char next = byte(i + k);
+      whole = k == 1 ? next >= low && next <= high : (next & 0xC0) == 0x80;
+    }
+    if (whole) {
+      out.append(text.substr(i, length));
+      i += length;
+    } else {
+      char escaped[5];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+      out += escaped;
+      ++i;
+    }
+  }
+  return out;
+}
+
+std::string AsSentence(std::string text) {
+  if (text.empty()) return text;
+  text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+  if (text.back() != '.') text += '.';
+  return text;
 }
 
 }  // namespace corvia

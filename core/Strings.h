@@ -5,6 +5,8 @@
 // codes 0-127 and never holds for bytes 128-255, so UTF-8 text is never split.
 
 #include <cstddef>
+#include <string>
+#include <string_view>
 
 namespace corvia {
 
@@ -80,5 +82,12 @@ void FormatNumber(char (&buffer)[N], double x, int decimals) {
 // UTF-8: the largest length n <= limit (and <= length) at which the text can be cut
 // without splitting a character.
 size_t Utf8CutLength(const char* text, size_t length, size_t limit);
+// The text with every byte that is no part of a well-formed UTF-8 character written
+// as "\xNN" (a file name of another encoding, say), so that a window shows it
+// instead of nothing; well-formed text comes back as it is.
+std::string EscapeNonUtf8(std::string_view text);
+// A reason given in words ("it is a folder") as a sentence of its own: its first
+// letter a capital, a full stop at its end.
+std::string AsSentence(std::string text);
 
 }  // namespace corvia

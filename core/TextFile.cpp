@@ -21,17 +21,10 @@ constexpr ByteOrderMark kByteOrderMarks[] = {
     {"\xDD\x73\x66\x73", 4}, {"\x0E\xFE\xFF", 3}, {"\xFB\xEE\x28", 3}, {"\x84\x31\x95\x33", 4},
 };
 
-bool BeginsWithByteOrderMark(const char* line, size_t length) {
-  for (const ByteOrderMark& mark : kByteOrderMarks) {
-    if (length >= mark.length && std::memcmp(line, mark.bytes, mark.length) == 0) return true;
-  }
-  return false;
-}
-
 enum class LineRead { Line, End, TooLong };
 
-// Reads one line into the buffer without its end ("\n" or "\r\n"). Keeps at most size - 1 bytes; the rest of a longer
-// line is consumed. `length` gets the number of bytes kept.
+// Reads one line into the buffer without its end ("\n", "\r\n" or "\r"). Keeps at most size - 1 bytes; the rest of a
+// longer line is consumed. `length` gets the number of bytes kept.
 LineRead ReadRawLine(FILE* file, char* buffer, size_t size, size_t* length) {
   size_t n = 0;
   bool overflow = false;
@@ -43,10 +36,10 @@ LineRead ReadRawLine(FILE* file, char* buffer, size_t size, size_t* length) {
   }
   while (c != EOF && c != '\n') {
     if (c == '\r') {
-      // The '\r' of a "\r\n" line end is no part of the line.
+      // A line end of its own, or the first half of "\r\n".
       int next = std::getc(file);
-      if (next == '\n' || next == EOF) break;
-      std::ungetc(next, file);
+      if (next != '\n' && next != EOF) std::ungetc(next, file);
+      break;
     }
     if (n + 1 < size) {
       buffer[n++] = static_cast<char>(c);
@@ -79,6 +72,13 @@ void CutComment(char* line, const char* commentPrefix) {
 
 }  // namespace detail_TextFile
 
+bool BeginsWithByteOrderMark(const char* text, size_t length) {
+  for (const detail_TextFile::ByteOrderMark& mark : detail_TextFile::kByteOrderMarks) {
+    if (length >= mark.length && std::memcmp(text, mark.bytes, mark.length) == 0) return true;
+  }
+  return false;
+}
+
 bool ReadTextLine(FILE* file, char* buffer, size_t size, int* lineCounter, const char* commentPrefix,
                   std::string* outError) {
   if (outError) outError->clear();
@@ -95,7 +95,7 @@ bool ReadTextLine(FILE* file, char* buffer, size_t size, int* lineCounter, const
     detail_TextFile::LineRead read = detail_TextFile::ReadRawLine(file, buffer, size, &length);
     if (read == detail_TextFile::LineRead::End) return false;
     if (lineCounter) ++*lineCounter;
-    if (firstLine && outError && detail_TextFile::BeginsWithByteOrderMark(buffer, length)) {
+    if (firstLine && outError && BeginsWithByteOrderMark(buffer, length)) {
       *outError = kUnicodeFileRefused;
       buffer[0] = '\0';
       return false;

@@ -1,7 +1,7 @@
 #pragma once
 // Line reader for the plain text files the user gives us (lists, settings, tables):
-// skips blank lines and comments, cuts trailing comments and blanks, accepts "\n"
-// and "\r\n" line ends, and refuses files in a Unicode encoding.
+// skips blank lines and comments, cuts trailing comments and blanks, accepts "\n",
+// "\r\n" and "\r" line ends, and refuses files in a Unicode encoding.
 
 #include <cstddef>
 #include <cstdio>
@@ -12,6 +12,10 @@ namespace corvia {
 // Shown when a file begins with a byte-order mark.
 constexpr const char* kUnicodeFileRefused =
     "Only plain ASCII text files are accepted here.\nPlease change the encoding of your file.";
+
+// Whether the text begins with a Unicode byte-order mark (UTF-8, UTF-16, UTF-7,
+// UTF-1, SCSU, BOCU-1 or GB 18030).
+bool BeginsWithByteOrderMark(const char* text, size_t length);
 
 // Reads the next line that is neither empty nor a comment into the buffer,
 // without leading and trailing blanks and without a trailing comment (a comment

@@ -1,6 +1,7 @@
 #include "core/ioStream.h"
 
 #include <strings.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <bit>
@@ -198,17 +199,27 @@ void CutLineEnd(std::string& line, size_t from) {
 bool ReadLine(ioStream* s, bool reportEof) {
   s->mLine.clear();
   s->mLinePos = 0;
-  if (s->mFile == nullptr) return false;
+  s->mLineStart = 0;
+  if (s->mFile == nullptr || s->mStopped) return false;
   for (;;) {
+    if (s->mProgress && ++s->mLinesSinceProgress >= kIoProgressLines) {
+      s->mLinesSinceProgress = 0;
+      if (!s->mProgress()) {
+        s->mStopped = true;
+        return false;
+      }
+    }
     ++s->mLineNumber;
     std::string& line = s->mLine;
     line.clear();
     bool any = false;
     bool tooLong = false;
+    bool zero = false;
     int c;
     while ((c = std::getc(s->mFile)) != EOF) {
       any = true;
       if (c == '\n') break;
+      if (c == 0) zero = true;
       if (line.size() < kIoMaxLineLength)
         line.push_back(char(c));
       else
@@ -224,12 +235,14 @@ bool ReadLine(ioStream* s, bool reportEof) {
       return false;
     }
     if (tooLong) ioError(s, kIoLevelError, "Line longer than %zu bytes", kIoMaxLineLength);
+    if (zero) ioError(s, kIoLevelError, "A zero byte in the text: this is no text file");
     if (!line.empty() && line.back() == '\r') line.pop_back();
     size_t pos = 0;
     while (pos < line.size() && IsBlank(line[pos])) ++pos;
     if (pos == line.size() || line[pos] == '#') continue;
     CutLineEnd(line, pos);
     s->mLinePos = pos;
+    s->mLineStart = pos;
     return true;
   }
 }
@@ -285,8 +298,9 @@ bool NextWordIs(const ioStream* s, const char* name) {
   return after >= line.size() || IsBlank(line[after]);
 }
 
-// Reads an ASCII integer: decimal, "0x" hexadecimal or leading-0 octal (decimal only
-// when asked); the position moves just past the digits. A value outside
+// Reads an ASCII integer: decimal or "0x" hexadecimal; a leading zero before more
+// digits, which C reads as octal, is refused, unless decimal alone is asked for (then
+// "08" is 8). The position moves just past the digits. A value outside
 // [low, high] (the field's range) is an error, not a value clamped to fit.
 bool ReadAsciiInteger(ioStream* s, long long* value, bool decimalOnly, long long low, long long high) {
   *value = 0;
@@ -305,6 +319,12 @@ bool ReadAsciiInteger(ioStream* s, long long* value, bool decimalOnly, long long
     return false;
   }
   s->mLinePos += size_t(end - start);
+  const char* digits = start + ((*start == '-' || *start == '+') ? 1 : 0);
+  if (!decimalOnly && digits[0] == '0' && digits[1] >= '0' && digits[1] <= '9') {
+    const std::string text(start, size_t(end - start));
+    ioError(s, kIoLevelError, "A number with a leading zero: '%.*s'", kIoMaxWordLength, text.c_str());
+    return false;
+  }
   if (errno == ERANGE || v < low || v > high) {
     const std::string text(start, size_t(end - start));
     ioError(s, kIoLevelError, "Number out of range: '%.*s'", kIoMaxWordLength, text.c_str());
@@ -542,6 +562,8 @@ ioStream* ioOpenRead(const char* path, const char* typeWord, int highestMajor, i
       ioError(s, kIoLevelError, "Can't open file");
       return fail();
     }
+    struct stat info {};
+    if (fstat(fileno(s->mFile), &info) == 0 && S_ISREG(info.st_mode)) s->mFileSize = int64_t(info.st_size);
     std::string expected = std::string(typeWord != nullptr ? typeWord : "") + " ";
     std::string header(expected.size(), '\0');
     if (!ReadRaw(s, header.data(), header.size()) || header != expected) {
@@ -617,6 +639,7 @@ ioStream* ioOpenReadText(const char* name, const char* text, size_t size, int ma
   s->mVersionMinor = int16_t(minor);
   s->mLineNumber = std::max(firstLine, 0);
   const bool empty = text == nullptr || size == 0;
+  s->mFileSize = empty ? 0 : int64_t(size);
   s->mFile = fmemopen(const_cast<char*>(empty ? kEmptyText : text), empty ? 1 : size, "r");
   if (s->mFile == nullptr) {
     ioError(s, kIoLevelError, "Can't open file");
@@ -663,6 +686,10 @@ ioCallbacks ioSetCallbacks(ioStream* stream, ioTokenNameFunc tokenName, ioErrorH
   if (tokenName) stream->mTokenName = std::move(tokenName);
   if (errorHandler) stream->mErrorHandler = std::move(errorHandler);
   return saved;
+}
+
+void ioSetProgress(ioStream* stream, ioProgressFunc progress) {
+  if (stream != nullptr) stream->mProgress = std::move(progress);
 }
 
 void ioRestoreCallbacks(ioStream* stream, const ioCallbacks& saved) {
@@ -986,13 +1013,15 @@ bool ioReadBool(ioStream* stream) {
   return false;
 }
 
-std::string ioReadString(ioStream* stream, bool joinContinuations) {
+std::string ioReadString(ioStream* stream, bool joinContinuations, size_t limit) {
   using namespace detail_ioStream;
   std::string text;
   if (stream == nullptr) return text;
+  limit = std::min(limit, kIoMaxStringLength);
   bool cut = false;
   if (IsBinary(stream)) {
-    // Byte by byte up to the zero, so nothing after the string is consumed.
+    // Byte by byte up to the zero, so nothing after the string is consumed; nothing
+    // past the limit is read.
     for (;;) {
       uint8_t b;
       if (!ReadRaw(stream, &b, 1)) {
@@ -1000,37 +1029,72 @@ std::string ioReadString(ioStream* stream, bool joinContinuations) {
         break;
       }
       if (b == 0) break;
-      if (text.size() < kIoMaxStringLength)
-        text.push_back(char(b));
-      else
+      if (text.size() >= limit) {
         cut = true;
+        break;
+      }
+      text.push_back(char(b));
     }
   } else {
-    if (!ReadWord(stream, text, kIoMaxStringLength, &cut)) {
+    if (!ReadWord(stream, text, limit, &cut)) {
       ioError(stream, kIoLevelError, "%s", kEndOfData);
       return text;
     }
     // Continuation lines: look at the next word without taking it, so a value that
-    // follows the string is left for the caller.
-    while (joinContinuations && SkipBlanks(stream)) {
+    // follows the string is left for the caller. The joining stops at the limit.
+    while (joinContinuations && !cut && SkipBlanks(stream)) {
       bool newLine = NextWordIs(stream, kContNewLName);
       if (!newLine && !NextWordIs(stream, kContinueName)) break;
       stream->mLinePos += std::strlen(newLine ? kContNewLName : kContinueName);
+      if (newLine) {
+        if (text.size() >= limit) {
+          cut = true;
+          break;
+        }
+        text.push_back('\n');
+      }
       std::string piece;
-      if (!ReadWord(stream, piece, kIoMaxStringLength, &cut)) {
+      if (!ReadWord(stream, piece, limit - text.size(), &cut)) {
         ioError(stream, kIoLevelError, "%s", kEndOfData);
         break;
-      }
-      if (newLine) text.push_back('\n');
-      if (text.size() + piece.size() > kIoMaxStringLength) {
-        cut = true;
-        piece.resize(kIoMaxStringLength - std::min(text.size(), kIoMaxStringLength));
       }
       text += piece;
     }
   }
-  if (cut) ioError(stream, kIoLevelError, "String longer than %zu bytes", kIoMaxStringLength);
+  if (cut) ioError(stream, kIoLevelError, "String longer than %zu bytes", limit);
   return text;
+}
+
+int64_t ioBytesLeft(const ioStream* stream) {
+  if (stream == nullptr) return 0;
+  if (stream->mMode == kIoModeMemory) return std::max<int64_t>(int64_t(stream->mMemSize) - stream->mMemPos, 0);
+  const long at = stream->mFile != nullptr ? std::ftell(stream->mFile) : -1;
+  int64_t left = at < 0 ? stream->mFileSize : stream->mFileSize - at;
+  if (stream->mMode == kIoModeAscii)
+    left += int64_t(stream->mLine.size() - std::min(stream->mLinePos, stream->mLine.size()));
+  return std::max<int64_t>(left, 0);
+}
+
+int32_t ioReadCount(ioStream* stream, const char* what, int numbers, int32_t limit) {
+  constexpr int64_t kAsciiNumberBytes = 2;  // a digit and a blank
+  constexpr int64_t kBinaryNumberBytes = 4;  // the fields of %d, %g and %hg
+  if (stream == nullptr) return -1;
+  if (what == nullptr) what = "Count";
+  // An error met before (the stream's handler knows it) also ends here: the count
+  // reads as 0 then, which is taken for none.
+  const int32_t n = ioReadInt(stream);
+  if (n < 0 || n > limit) {
+    ioError(stream, kIoLevelError, "%s: %d is not a possible count", what, int(n));
+    return -1;
+  }
+  const bool ascii = stream->mMode == kIoModeAscii;
+  // The last number of a text needs no blank after it.
+  const int64_t room = ioBytesLeft(stream) + (ascii ? 1 : 0);
+  if (int64_t(n) * std::max(numbers, 0) * (ascii ? kAsciiNumberBytes : kBinaryNumberBytes) > room) {
+    ioError(stream, kIoLevelError, "%s: %d records do not fit in what is left of the data", what, int(n));
+    return -1;
+  }
+  return n;
 }
 
 bool ioSkipAscii(ioStream* stream, const char* literal) {
@@ -1063,13 +1127,16 @@ bool ioReadLinesUntil(ioStream* stream, const char* endWord, std::string* text, 
     text->push_back('\n');
     return true;
   };
+  // A line read ahead (to look for the continuation of a string before it) has had
+  // nothing taken: it is kept whole, with its indentation.
+  const bool untouched = stream->mLinePos == stream->mLineStart;
   while (stream->mLinePos < stream->mLine.size() && IsBlank(stream->mLine[stream->mLinePos])) ++stream->mLinePos;
   int lastLine = stream->mLineNumber;
   if (firstLine != nullptr) *firstLine = lastLine;
   if (stream->mLinePos < stream->mLine.size()) {
     if (atEnd()) return true;
     if (firstLine != nullptr) *firstLine = lastLine - 1;
-    if (!keep(std::string_view(stream->mLine).substr(stream->mLinePos))) return false;
+    if (!keep(std::string_view(stream->mLine).substr(untouched ? 0 : stream->mLinePos))) return false;
     stream->mLinePos = stream->mLine.size();
   }
   for (;;) {

@@ -16,7 +16,8 @@
 //
 // Every read treats its input as hostile: counts, lengths and words are bounded, a
 // truncated stream reports an error and reads as a neutral value (false, -1, 0 or an
-// empty string), and nothing is read or written out of bounds.
+// empty string), and nothing is read or written out of bounds. ASCII text holding a
+// zero byte is no text: it is an error, since no string could carry it back.
 
 #include <cstddef>
 #include <cstdint>
@@ -53,6 +54,10 @@ constexpr int kIoStringPieceLength = 60;                // ASCII strings are spl
 using ioTokenNameFunc = std::function<const char*(int index)>;
 // (level, the full text with file name and line, the bare message) -> result of ioError.
 using ioErrorHandler = std::function<int(int level, const char* text, const char* message)>;
+// Called now and then while an ASCII text is read (every kIoProgressLines lines, blank
+// and comment lines included); false stops the reading as if the data had ended.
+using ioProgressFunc = std::function<bool()>;
+constexpr int kIoProgressLines = 1 << 16;
 
 struct ioCallbacks {
   ioTokenNameFunc tokenName;
@@ -91,10 +96,12 @@ struct ioStream {
   int16_t mVersionMajor = -1;
   int16_t mVersionMinor = -1;
   FILE* mFile = nullptr;
+  int64_t mFileSize = 0;    // reading a file or a text: its size in bytes
   std::string mFileName;    // file streams only; used in messages
   int32_t mLineNumber = 0;  // ASCII text lines read so far
   std::string mLine;        // the current text line (ASCII reading)
   size_t mLinePos = 0;      // where the next ASCII read starts
+  size_t mLineStart = 0;    // where the current line's first word starts
   int mPushedToken = kIoTokenEnd;
   bool mWriting = false;
   // Memory streams: written data (owned, C allocator) or the caller's data.
@@ -105,6 +112,9 @@ struct ioStream {
   ioBuffer* mResult = nullptr;
   ioTokenNameFunc mTokenName;
   ioErrorHandler mErrorHandler;
+  ioProgressFunc mProgress;
+  int32_t mLinesSinceProgress = 0;
+  bool mStopped = false;  // the progress function asked to stop
   // BINARY enums hold raw values instead of table indices (old data).
   bool mEnumsAsValues = false;
 };
@@ -141,6 +151,9 @@ bool ioIsOk(const ioStream* stream);
 
 // Stream major minus major when they differ, else stream minor minus minor.
 int ioCompareVersion(const ioStream* stream, int major, int minor);
+
+// Installs the function that long ASCII reads report to (null for none).
+void ioSetProgress(ioStream* stream, ioProgressFunc progress);
 
 // Installs callbacks (a null one keeps the current) and returns the previous pair.
 ioCallbacks ioSetCallbacks(ioStream* stream, ioTokenNameFunc tokenName, ioErrorHandler errorHandler);
@@ -206,8 +219,9 @@ int ioReadToken(ioStream* stream);
 void ioUngetToken(ioStream* stream, int token);
 
 // Numbers. In ASCII an integer outside its field's range (16 bits signed or
-// unsigned, 32 bits signed, 32 bits unsigned) and a floating word that is not one
-// number whole ("1.5xyz", "0x1p3") are errors that read as 0.
+// unsigned, 32 bits signed, 32 bits unsigned), an integer with a leading zero ("010",
+// which C would read as octal; "0x" hexadecimal is taken) and a floating word that is
+// not one number whole ("1.5xyz", "0x1p3") are errors that read as 0.
 // 16-bit value (BINARY: zero-extended).
 int ioReadShort(ioStream* stream);
 int32_t ioReadInt(ioStream* stream);
@@ -221,8 +235,17 @@ bool ioReadPoint(ioStream* stream, double point[3]);
 int ioReadEnum(ioStream* stream, const ioEnumPair* table);
 bool ioReadBool(ioStream* stream);
 // ASCII: the next word or quoted string, continuation lines joined when asked.
-// BINARY: the bytes up to the zero byte.
-std::string ioReadString(ioStream* stream, bool joinContinuations);
+// BINARY: the bytes up to the zero byte. A string longer than `limit` bytes is an
+// error as soon as the limit is passed: what follows is not read.
+std::string ioReadString(ioStream* stream, bool joinContinuations, size_t limit = kIoMaxStringLength);
+// What is left of the data to read, in bytes: exact for memory streams, an upper
+// bound for files and texts.
+int64_t ioBytesLeft(const ioStream* stream);
+// Reads the count of a list of records of at least `numbers` numbers each (a number
+// takes at least 2 bytes in ASCII, a digit and a blank, and 4 in the binary forms),
+// checked before anything is made for them: -1, after an error naming `what`, when
+// it is negative, above `limit`, or more than what is left of the data can hold.
+int32_t ioReadCount(ioStream* stream, const char* what, int numbers, int32_t limit);
 // ASCII only: the text at the read position must begin with the literal and is
 // stepped over; else an error and the position stays.
 bool ioSkipAscii(ioStream* stream, const char* literal);

@@ -8,8 +8,10 @@
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "core/FileUtils.h"
+#include "core/ImageHeader.h"
 #include "core/Messages.h"
 #include "core/Paths.h"
 
@@ -103,32 +105,71 @@ void StorePixel(uint8_t* out, int channels, const uint8_t* rgba) {
   }
 }
 
+// The image library's formats of the kinds read.
+FREE_IMAGE_FORMAT FormatOfKind(ImageKind kind) {
+  switch (kind) {
+    case ImageKind::kPng:
+      return FIF_PNG;
+    case ImageKind::kJpeg:
+      return FIF_JPEG;
+    case ImageKind::kBmp:
+      return FIF_BMP;
+    case ImageKind::kGif:
+      return FIF_GIF;
+    default:
+      return FIF_UNKNOWN;
+  }
+}
+
+// Loads a picture of the common kinds, known by its content and with a size checked
+// before it is decoded; other files never reach a decoder of the image library.
+// `format` gets the library's format once the kind is known; `reason` what is wrong
+// beyond a decoder's failure (empty for a missing or damaged file).
+FIBITMAP* LoadCommonImage(const char* path, int flags, int& format, std::string& reason) {
+  QuietLibraryMessages();
+  format = FIF_UNKNOWN;
+  reason.clear();
+  std::vector<uint8_t> bytes;
+  if (!path || !*path || !ReadImageFileBytes(path, bytes, reason)) return nullptr;
+  ImageHeader header;
+  std::string why;
+  const bool usable = ReadImageHeader(bytes.data(), bytes.size(), header, why);
+  format = FormatOfKind(header.kind);
+  // A damaged header is a picture that cannot be read; a picture of another kind or
+  // of a size beyond the bounds says so.
+  if (!usable) {
+    if (header.kind == ImageKind::kNone || header.width > 0) reason = why;
+    return nullptr;
+  }
+  FIMEMORY* memory = FreeImage_OpenMemory(bytes.data(), static_cast<DWORD>(bytes.size()));
+  if (!memory) return nullptr;
+  FIBITMAP* image = FreeImage_LoadFromMemory(static_cast<FREE_IMAGE_FORMAT>(format), memory, flags);
+  FreeImage_CloseMemory(memory);
+  return image;
+}
+
 }  // namespace detail_ImageFile
 
 FIBITMAP* LoadImageFile(const char* path, int flags) {
-  detail_ImageFile::QuietLibraryMessages();
-  FREE_IMAGE_FORMAT format = FIF_UNKNOWN;
-  FIBITMAP* image = nullptr;
-  if (path && *path && FileExists(path)) {
-    format = FreeImage_GetFileType(path, 0);
-    if (format == FIF_UNKNOWN) format = FreeImage_GetFIFFromFilename(path);
-    if (format != FIF_UNKNOWN && FreeImage_FIFSupportsReading(format)) image = FreeImage_Load(format, path, flags);
+  int format = FIF_UNKNOWN;
+  std::string reason;
+  FIBITMAP* image = detail_ImageFile::LoadCommonImage(path, flags, format, reason);
+  if (!image) {
+    ShowError("Failed to load image '%s', format %d, flags 0x%x%s%s", path ? path : "", format, flags,
+              reason.empty() ? "" : "\n", reason.c_str());
   }
-  if (!image) ShowError("Failed to load image '%s', format %d, flags 0x%x", path ? path : "", format, flags);
   return image;
 }
 
 FIBITMAP* LoadImageResource(const char* name) {
-  detail_ImageFile::QuietLibraryMessages();
   if (!name || !*name) return nullptr;
   std::string path = name;
   if (!FileExists(name)) {
     if (!FindProgramFile(path, (std::string(detail_ImageFile::kResourceFolder) + name).c_str(), false)) return nullptr;
   }
-  FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
-  if (format == FIF_UNKNOWN) format = FreeImage_GetFIFFromFilename(path.c_str());
-  if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(format)) return nullptr;
-  return FreeImage_Load(format, path.c_str(), 0);
+  int format = FIF_UNKNOWN;
+  std::string reason;
+  return detail_ImageFile::LoadCommonImage(path.c_str(), 0, format, reason);
 }
 
 void UnloadImage(FIBITMAP* image) {

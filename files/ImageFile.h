@@ -14,15 +14,17 @@ struct FIBITMAP;
 
 namespace corvia {
 
-// Loads an image file; the format is read from the file's contents, else guessed
-// from its name. Flags are the image library's load flags. Null after the error
-// "Failed to load image '%s', format %d, flags 0x%x" when the file is missing,
-// damaged or of no format the library reads.
+// Loads an image file of the common kinds (core/ImageHeader.h: PNG, JPEG, BMP, GIF),
+// known by the file's contents, its size checked before it is decoded. Flags are the
+// image library's load flags. Null after the error "Failed to load image '%s', format
+// %d, flags 0x%x" when the file is missing or damaged, with the reason on a line of
+// its own when it is no file (a folder, a pipe, a device), too large, of another
+// kind or claims a size beyond the bounds or its data.
 FIBITMAP* LoadImageFile(const char* path, int flags);
 
-// Loads one of the program's own images: the name as a path when that file
-// exists, else the file of that name in the program's "Resources" folder. Null,
-// without a message, when neither loads.
+// Loads one of the program's own images, of the same kinds: the name as a path when
+// that file exists, else the file of that name in the program's "Resources" folder.
+// Null, without a message, when neither loads.
 FIBITMAP* LoadImageResource(const char* name);
 
 // FreeImage_Unload; null is ignored.

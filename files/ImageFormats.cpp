@@ -20,7 +20,9 @@ bool FreeImageFormatSupported(const char* extension, int flag) {
   name += extension;
   FREE_IMAGE_FORMAT format = FreeImage_GetFIFFromFilename(name.c_str());
   if (format == FIF_UNKNOWN) return false;
-  if (flag == detail_ImageFormats::kAskLoad) return FreeImage_FIFSupportsReading(format) != 0;
+  // Only the common kinds are read (files/ImageFile.h), whatever else the library knows.
+  if (flag == detail_ImageFormats::kAskLoad)
+    return format == FIF_PNG || format == FIF_JPEG || format == FIF_BMP || format == FIF_GIF;
   if (flag == detail_ImageFormats::kAskSave) return FreeImage_FIFSupportsWriting(format) != 0;
   return false;
 }

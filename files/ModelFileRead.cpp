@@ -38,9 +38,6 @@ namespace detail_ModelFileRead {
 
 using namespace modelfile;
 
-// Fewest bytes one number takes: in text a digit and a blank, in binary a field.
-constexpr int64_t kAsciiNumberBytes = 2;
-constexpr int64_t kBinaryNumberBytes = 4;
 // Numbers in a record besides the corners: vertex, face, edge, label, opacity, user.
 constexpr int kVertexNumbers = 6;
 constexpr int kFaceNumbers = 4;
@@ -73,16 +70,9 @@ struct Reader {
   bool Fail(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
   bool IsAscii() const { return s->mMode == kIoModeAscii; }
-  int64_t NumberBytes() const { return IsAscii() ? kAsciiNumberBytes : kBinaryNumberBytes; }
 
   // Bytes left in the stream read now (an upper bound for a file being read as text).
-  int64_t Remaining() const {
-    if (s->mMode == kIoModeMemory) return int64_t(s->mMemSize) - int64_t(s->mMemPos);
-    long at = s->mFile ? std::ftell(s->mFile) : -1;
-    int64_t left = at < 0 ? fileSize : fileSize - at;
-    if (IsAscii()) left += int64_t(s->mLine.size() - std::min(s->mLinePos, s->mLine.size()));
-    return std::max<int64_t>(left, 0);
-  }
+  int64_t Remaining() const { return ioBytesLeft(s); }
   double Fraction() const {
     if (s->mMode == kIoModeMemory) return s->mMemSize > 0 ? double(s->mMemPos) / s->mMemSize : 0.0;
     long at = s->mFile ? std::ftell(s->mFile) : 0;
@@ -92,7 +82,11 @@ struct Reader {
   bool Step() {
     if (++sinceReport < kProgressStep) return Ok();
     sinceReport = 0;
-    if (!UpdateProgress(Fraction(), "%s", kReadingCaption)) cancelled = true;
+    return Report();
+  }
+  // Reports progress; false once cancelled.
+  bool Report() {
+    if (!cancelled && !UpdateProgress(Fraction(), "%s", kReadingCaption)) cancelled = true;
     return Ok();
   }
 
@@ -100,17 +94,8 @@ struct Reader {
   // that the caller bounds itself): not negative, below `limit`, and no more than
   // what is left of the data can hold. -1 after an error.
   int ReadCount(const char* what, int numbers, int limit) {
-    const int32_t n = ioReadInt(s);
-    if (!Ok()) return -1;
-    if (n < 0 || n > limit) {
-      Fail("%s: %d is not a possible count", what, int(n));
-      return -1;
-    }
-    if (int64_t(n) * numbers * NumberBytes() > Remaining()) {
-      Fail("%s: %d records do not fit in what is left of the file", what, int(n));
-      return -1;
-    }
-    return n;
+    const int32_t n = ioReadCount(s, what, numbers, limit);
+    return Ok() ? n : -1;
   }
   // An index into [low, count): -1 for low -1 allows "none".
   bool ReadIndex(const char* what, int low, int count, int32_t& index) {
@@ -131,11 +116,11 @@ struct Reader {
     }
     return true;
   }
-  bool ReadText(const char* what, std::string& text, size_t limit) {
-    text = ioReadString(s, true);
-    if (!Ok()) return false;
-    if (text.size() > limit) return Fail("%s: the text is longer than %zu bytes", what, limit);
-    return true;
+  // A text of at most `limit` bytes: a longer one is refused as soon as the limit is
+  // passed, before the rest of it is read.
+  bool ReadText(const char* /*what*/, std::string& text, size_t limit) {
+    text = ioReadString(s, true, limit);
+    return Ok();
   }
 };
 
@@ -770,6 +755,8 @@ bool ReadModelStream(ioStream* s, const char* path, int64_t size, ModelFileConte
   r.failed = &failed;
   r.out = &contents;
   r.handler = handler;
+  // Long runs of blank or comment lines report too, and can be cancelled.
+  ioSetProgress(s, [&r]() { return !r.cancelled && r.Report(); });
   ReadFile(r);
   ioClose(s);
   if (r.cancelled) {

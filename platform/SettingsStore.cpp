@@ -14,6 +14,7 @@
 #include <set>
 #include <system_error>
 
+#include "platform/SafeFiles.h"
 #include "platform/UserFolders.h"
 
 // The file, one record a line, every line ending in '\n':
@@ -61,8 +62,6 @@ constexpr std::string_view kDamagedSuffix = ".damaged";
 constexpr int kMaxDamagedCopies = 9;
 constexpr std::string_view kHexDigits = "0123456789abcdef";
 constexpr std::string_view kTemporaryInfix = ".tmp-";
-constexpr size_t kTemporaryLetters = 6;
-constexpr int kTemporaryAttempts = 8;
 
 std::string Fold(std::string_view name) {
   std::string folded(name);
@@ -457,21 +456,20 @@ std::string ErrorText(int error) {
 // style detail in `reason`; `missing` tells a file that is simply not there.
 bool ReadWholeFile(const std::filesystem::path& file, std::string& content, bool& missing, std::string& reason) {
   missing = false;
-  // Opened without waiting, so that a pipe (which would wait for a writer) is only
-  // looked at, and then refused as not a regular file.
-  int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  // A pipe (which would wait for a writer), a device or a folder is refused unopened.
+  std::string why;
+  int fd = OpenRegularFile(file.c_str(), &why);
   if (fd < 0) {
     missing = errno == ENOENT || errno == ENOTDIR;
-    reason = "it cannot be opened: " + ErrorText(errno);
+    reason = errno == EISDIR || errno == EINVAL ? why : "it cannot be opened: " + why;
     return false;
   }
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+  if (::fstat(fd, &info) != 0) {
+    reason = "it cannot be read: " + ErrorText(errno);
     ::close(fd);
-    reason = "it is not a regular file";
     return false;
   }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   if (static_cast<std::uintmax_t>(info.st_size) > kMaxSettingsFileBytes) {
     ::close(fd);
     reason = "it is larger than 256 MiB";
@@ -537,60 +535,6 @@ bool MakeFolders(const std::filesystem::path& folder, std::string& error) {
     return false;
   }
   return true;
-}
-
-// A temporary file of a save of `target`: its name, a dash and the six letters or
-// digits that mkostemp puts in place of XXXXXX.
-bool IsTemporaryName(const std::string& name, const std::string& target) {
-  const std::string prefix = target + std::string(kTemporaryInfix);
-  if (name.size() != prefix.size() + kTemporaryLetters || name.compare(0, prefix.size(), prefix) != 0) return false;
-  for (size_t i = prefix.size(); i < name.size(); ++i) {
-    const char c = name[i];
-    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
-  }
-  return true;
-}
-
-// Removes the temporaries that saves of `target` left behind when they died half
-// way: regular files of ours whose lock nobody holds (a save holds the lock on its
-// temporary until the rename, and a dead process holds none).
-void RemoveStaleTemporaries(const std::filesystem::path& target) {
-  std::error_code ec;
-  const std::string name = target.filename().string();
-  for (std::filesystem::directory_iterator it(target.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
-    const std::filesystem::path candidate = it->path();
-    if (!IsTemporaryName(candidate.filename().string(), name)) continue;
-    struct stat info {};
-    if (::lstat(candidate.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::getuid()) continue;
-    const int fd = ::open(candidate.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-    if (fd < 0) continue;
-    struct stat opened {};
-    if (::fstat(fd, &opened) == 0 && opened.st_dev == info.st_dev && opened.st_ino == info.st_ino &&
-        ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-      ::unlink(candidate.c_str());
-    }
-    ::close(fd);
-  }
-}
-
-// The temporary file for a save of `target`, created and locked: the lock tells
-// later saves that it is in use. A cleaner of another instance may remove the name
-// between its creation and the lock; then another is made.
-int MakeTemporary(const std::filesystem::path& target, std::filesystem::path& temporary) {
-  for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
-    std::string pattern = target.string() + std::string(kTemporaryInfix) + "XXXXXX";
-    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd < 0) return -1;
-    struct stat byName {}, byHandle {};
-    if (::flock(fd, LOCK_EX) == 0 && ::stat(pattern.c_str(), &byName) == 0 && ::fstat(fd, &byHandle) == 0 &&
-        byName.st_dev == byHandle.st_dev && byName.st_ino == byHandle.st_ino) {
-      temporary = pattern;
-      return fd;
-    }
-    ::close(fd);
-  }
-  errno = EEXIST;
-  return -1;
 }
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -708,9 +652,9 @@ SaveResult SettingsStore::Save() {
   std::string folderError;
   if (!d::MakeFolders(target.parent_path(), folderError)) return fail(target.parent_path(), folderError);
 
-  d::RemoveStaleTemporaries(target);
-  std::filesystem::path temporary;
-  int fd = d::MakeTemporary(target, temporary);
+  RemoveStaleTemporaries(target.string(), d::kTemporaryInfix);
+  std::string temporary;
+  int fd = MakeLockedTemporary(target.string(), d::kTemporaryInfix, temporary);
   if (fd < 0) return fail(target, "no temporary file can be made beside it: " + d::ErrorText(errno));
   ::fchmod(fd, 0600);
   bool written = d::WriteAll(fd, text);

@@ -379,8 +379,8 @@ void WriteMouseThrowData(ioStream* stream, int indent) {
   for (MouseThrow* t = detail_MouseThrow::gActive; t; t = t->mNextActive) {
     const int id = t->GetID();
     if (id < 0) continue;
-    ioPrintf(stream, "%d\t%hg\t%hg\n", id, static_cast<double>(t->mSpeedX), static_cast<double>(t->mSpeedY));
-    ioPrintf(stream, "%g\t%g\t%g\n", t->mAxis[0], t->mAxis[1], t->mAxis[2]);
+    ioPrintf(stream, "%d\t%.9hg\t%.9hg\n", id, static_cast<double>(t->mSpeedX), static_cast<double>(t->mSpeedY));
+    ioPrintf(stream, "%.17g\t%.17g\t%.17g\n", t->mAxis[0], t->mAxis[1], t->mAxis[2]);
     t->WriteData(stream);
     ioPrintf(stream, "\n");
   }
@@ -409,6 +409,10 @@ bool ReadMouseThrowData(ioStream* stream, int kindBound, bool apply) {
       if (ioCompareVersion(stream, kVersionMajor, kVersionAxisZ) >= 0) axis[2] = ioReadDouble(stream);
     }
     if (scope.Failed()) return cut();
+    // A speed or axis that is no number would carry the camera off to nowhere.
+    if (!std::isfinite(speedX) || !std::isfinite(speedY) || !std::isfinite(axis[0]) || !std::isfinite(axis[1]) ||
+        !std::isfinite(axis[2]))
+      return scope.Fail("A mouse throw's speed or axis is not a number");
     if (ioCompareVersion(stream, kVersionMajor, kVersionSpeedsInUnits) < 0) {
       speedX *= 1000.0f;
       speedY *= 1000.0f;

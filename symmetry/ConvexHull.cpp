@@ -418,6 +418,19 @@ HullOutcome HullBuilder::GatherPoints(std::vector<int32_t>& vertOf) {
     }
   }
   if (!crowded.empty()) {
+    // A vertex at the very place of one before it is never kept (that one, or the
+    // kept vertex that took its place, lies within the tolerance): it goes at once,
+    // so that many copies of one place cost a sort, not a search through them all.
+    const std::vector<uint8_t> repeated = FindRepeatedPoints(crowded, position);
+    size_t distinct = 0;
+    for (size_t k = 0; k < crowded.size(); ++k) {
+      if (repeated[k]) {
+        mPoly.VertAt(crowded[k]).flags |= kSimpleTemp;
+      } else {
+        crowded[distinct++] = crowded[k];
+      }
+    }
+    crowded.resize(distinct);
     PointGrid<HullVertexPosition> grid(cellSize, position);
     grid.Reserve(crowded.size());
     for (int32_t i : crowded) grid.Add(i);

@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <iterator>
+#include <string>
 
 #include "core/Messages.h"
 #include "core/ioStream.h"
@@ -84,24 +86,32 @@ bool StoredRatiosUsable(const LayoutRecord& record) {
   return true;
 }
 
-int ReportStreamError(int level, const char* /*text*/, const char* message) {
-  if (level >= kIoLevelError) return ShowError("%s", message);
-  return ShowWarning("%s", message);
+// The section's token table.
+const char* TokenName(int i) {
+  return i >= 0 && i < kNumTokens ? kTokenNames[i] : nullptr;
 }
 
-// The stream's callbacks are the section's for the scope.
-class SectionCallbacks {
- public:
-  explicit SectionCallbacks(ioStream* stream) : mStream(stream) {
-    mSaved = ioSetCallbacks(
-        stream, [](int i) { return i >= 0 && i < kNumTokens ? kTokenNames[i] : nullptr; }, ReportStreamError);
+// A layout named in a section; -1, quietly, for a name or number this version does not
+// know (a layout of another version names no record here). End of data and words
+// that are no names still fail through the stream.
+int ReadLayoutName(ioStream* stream) {
+  const int count = static_cast<int>(std::size(kLayoutNames)) - 1;
+  if (stream->mMode != kIoModeAscii) {
+    const int32_t index = ioReadInt(stream);
+    return index >= 0 && index < count ? kLayoutNames[index].value : -1;
   }
-  ~SectionCallbacks() { ioRestoreCallbacks(mStream, mSaved); }
-
- private:
-  ioStream* mStream;
-  ioCallbacks mSaved;
-};
+  const std::string word = ioReadString(stream, false, kIoMaxWordLength);
+  for (int i = 0; i < count; ++i) {
+    if (word == kLayoutNames[i].name) return kLayoutNames[i].value;
+  }
+  // Old data: the value itself, in decimal digits.
+  if (word.empty() || word.size() > 9 || word.find_first_not_of("0123456789") != std::string::npos) return -1;
+  const int value = std::stoi(word);
+  for (int i = 0; i < count; ++i) {
+    if (kLayoutNames[i].value == value) return value;
+  }
+  return -1;
+}
 
 }  // namespace detail_Layouts
 
@@ -246,7 +256,7 @@ LayoutHost* InstallLayoutHost(LayoutHost* host) {
 bool WriteLayouts(ioStream* stream, int indent) {
   using namespace detail_Layouts;
   if (!stream) return false;
-  SectionCallbacks callbacks(stream);
+  ioSectionScope scope(stream, TokenName);
   bool ok = ioWriteToken(stream, kTokenCurrentLayout, indent);
   ok = ok && ioWriteEnum(stream, gCurrent < 0 ? kLayout2 : gCurrent, kLayoutNames, "\t", "\n");
   for (int i = 0; ok && i < kNumLayouts; ++i) {
@@ -256,7 +266,7 @@ bool WriteLayouts(ioStream* stream, int indent) {
     if (ok && record.numRatios > 0) {
       const int n = record.numRatios < kMaxLayoutRatios ? record.numRatios : kMaxLayoutRatios;
       ok = ioWriteToken(stream, kTokenRatios, indent + 2) && ioPrintf(stream, "\t%d", n);
-      for (int r = 0; ok && r < n; ++r) ok = ioPrintf(stream, "\t%hg", static_cast<double>(record.ratios[r]));
+      for (int r = 0; ok && r < n; ++r) ok = ioPrintf(stream, "\t%.9hg", static_cast<double>(record.ratios[r]));
       ok = ok && ioPrintf(stream, "\n");
     }
   }
@@ -268,7 +278,9 @@ bool ReadLayouts(ioStream* stream, int defaultCurrent, bool apply) {
   if (!stream) return false;
   bool result = true;
   {
-    SectionCallbacks callbacks(stream);
+    // Errors go to the stream's own handler: in a model file, the one message that
+    // names the file.
+    ioSectionScope scope(stream, TokenName);
     int current = defaultCurrent;
     // The record the next Ratios line fills; null after a Layout line naming no layout,
     // so that its ratios are not put into another layout's record.
@@ -276,10 +288,10 @@ bool ReadLayouts(ioStream* stream, int defaultCurrent, bool apply) {
     if (apply) ResetLayouts();
     for (int token = ioReadToken(stream); token >= 1; token = ioReadToken(stream)) {
       if (token == kTokenCurrentLayout) {
-        const int value = ioReadEnum(stream, kLayoutNames);
+        const int value = ReadLayoutName(stream);
         if (value >= 0 && value < kNumLayouts) current = value;
       } else if (token == kTokenLayout) {
-        const int value = ioReadEnum(stream, kLayoutNames);
+        const int value = ReadLayoutName(stream);
         if (apply) target = GetLayoutRecord(value);
       } else if (token == kTokenRatios) {
         const int n = ioReadInt(stream);
@@ -293,12 +305,15 @@ bool ReadLayouts(ioStream* stream, int defaultCurrent, bool apply) {
           target->numRatios = n < kMaxLayoutRatios ? n : kMaxLayoutRatios;
         }
       } else {
-        ioError(stream, kIoLevelError, "Didn't expect layout token '%s'", ioTokenName(stream, token));
+        const char* name = ioTokenName(stream, token);
+        ioError(stream, kIoLevelError, "Didn't expect layout token '%s'", name ? name : "?");
         result = false;
         break;
       }
+      if (scope.Failed()) break;
     }
-    if (apply && gHost && current >= 0 && current < kNumLayouts) {
+    result = result && !scope.Failed();
+    if (apply && result && gHost && current >= 0 && current < kNumLayouts) {
       if (current != gCurrent) {
         gHost->SetLayout(current, true);
       } else {

@@ -10,6 +10,7 @@
 
 #include "core/Messages.h"
 #include "core/Registry.h"
+#include "core/Strings.h"
 #include "render/NewView.h"
 #include "ui/CommandIds.h"
 #include "ui/CommandTable.h"
@@ -317,7 +318,7 @@ bool NewFrame::CloseDown() {
 
 void NewFrame::SetStatusPaneText(int pane, const std::string& text) {
   if (!mStatusBar || pane < 0 || pane >= kNumStatusPanes) return;
-  mStatusBar->SetStatusText(wxString::FromUTF8(text), pane);
+  mStatusBar->SetStatusText(wxString::FromUTF8(EscapeNonUtf8(text)), pane);
   mStatusBar->Update();
 }
 
@@ -410,7 +411,7 @@ void ShowViewAndStatusMessage(const char* text) {
 }
 
 void SetMainWindowTitle(const char* text) {
-  if (NewFrame* frame = GetMainFrame()) frame->SetTitle(wxString::FromUTF8(text ? text : ""));
+  if (NewFrame* frame = GetMainFrame()) frame->SetTitle(wxString::FromUTF8(EscapeNonUtf8(text ? text : "")));
 }
 
 void LoadWindowPlacement(int width, int height) {

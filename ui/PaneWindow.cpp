@@ -11,6 +11,7 @@
 #include <map>
 
 #include "core/Messages.h"
+#include "core/Strings.h"
 #include "render/CaptionWnd.h"
 #include "render/GL.h"
 #include "render/GLSection.h"
@@ -491,7 +492,7 @@ void PaneWindow::RefreshCaption(bool now) {
   if (now) mCaption->Update();
 }
 
-void PaneWindow::SetTitle(const std::string& title) { SetLabel(wxString::FromUTF8(title)); }
+void PaneWindow::SetTitle(const std::string& title) { SetLabel(wxString::FromUTF8(EscapeNonUtf8(title))); }
 
 void PaneWindow::CaptureMouse() {
   if (!mCanvas->HasCapture()) mCanvas->CaptureMouse();

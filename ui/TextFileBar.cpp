@@ -3,11 +3,14 @@
 #include <wx/settings.h>
 #include <wx/textctrl.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 
 #include "core/HtmlText.h"
 #include "core/Paths.h"
+#include "core/Strings.h"
+#include "platform/SafeFiles.h"
 
 namespace corvia {
 
@@ -24,11 +27,16 @@ struct FileCloser {
 
 bool LoadTextFile(const char* path, std::string& text) {
   text.clear();
-  std::unique_ptr<FILE, detail_TextFileBar::FileCloser> file(path ? std::fopen(NativePath(path).c_str(), "r")
-                                                                  : nullptr);
+  // A pipe, a device or a folder is refused unopened: none of them would end.
+  std::string reason;
+  std::unique_ptr<FILE, detail_TextFileBar::FileCloser> file(
+      path ? platform::OpenRegularFileStream(NativePath(path).c_str(), &reason) : nullptr);
   if (!file) {
+    // What is there but no file says what it is.
+    const bool other = path && (errno == EISDIR || errno == EINVAL);
     char message[1024];
-    std::snprintf(message, sizeof message, "Can't open '%s' for reading.", path ? path : "");
+    std::snprintf(message, sizeof message, "Can't open '%s' for reading.%s%s", path ? path : "", other ? "\n" : "",
+                  other ? AsSentence(reason).c_str() : "");
     text = message;
     return false;
   }

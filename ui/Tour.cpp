@@ -452,9 +452,9 @@ bool Tour::Write(ioStream* stream, int indent) const {
     ok = ok && ioWriteToken(stream, kTokenName, indent + 2) &&
          ioWriteString(stream, "\t", e.mName.c_str(), "\n", indent + 4);
     ok = ok && ioWriteToken(stream, kTokenFlags, indent + 2) && ioPrintf(stream, "\t%d\n", static_cast<int>(e.mFlags));
-    ok = ok && ioWriteToken(stream, kTokenDuration, indent + 2) && ioPrintf(stream, "\t%g\n", double(e.mDuration));
+    ok = ok && ioWriteToken(stream, kTokenDuration, indent + 2) && ioPrintf(stream, "\t%.9g\n", double(e.mDuration));
     ok = ok && ioWriteToken(stream, kTokenFade, indent + 2) &&
-         ioPrintf(stream, "\t%d %g\n", static_cast<int>(e.mTransition.mType),
+         ioPrintf(stream, "\t%d %.17g\n", static_cast<int>(e.mTransition.mType),
                   e.HasFadeTime() ? e.mTransition.mDuration : -1.0);
     ok = ok && ioWriteToken(stream, kTokenLayout, indent + 2) && ioPrintf(stream, "\t%d\n", e.mLayout);
     const TourModel& m = e.mModel;
@@ -471,7 +471,7 @@ bool Tour::Write(ioStream* stream, int indent) const {
       ok = ok && ioWriteToken(stream, kTokenPoints, indent + 2) && ioPrintf(stream, "\t%d\n", numVerts);
       for (int v = 0; ok && v < numVerts; ++v) {
         ok = ioIndent(stream, indent + 4) &&
-             ioPrintf(stream, "%g %g %g\n", m.vertices[3 * v], m.vertices[3 * v + 1], m.vertices[3 * v + 2]);
+             ioPrintf(stream, "%.17g %.17g %.17g\n", m.vertices[3 * v], m.vertices[3 * v + 1], m.vertices[3 * v + 2]);
       }
       ok = ok && ioWriteToken(stream, kTokenFaces, indent + 2) &&
            ioPrintf(stream, "\t%d\n", static_cast<int>(m.faces.size()));
@@ -569,9 +569,9 @@ bool Tour::Read(ioStream* stream, bool apply) {
           break;
         }
         case kTokenPoints: {
-          const int count = ioReadInt(stream);
-          if (count < 0 || count > kModelFileMaxElements)
-            return scope.Fail("A tour event's model has too many vertices");
+          if (!event->mModel.vertices.empty()) return scope.Fail("A tour event's model has its points twice");
+          const int count = ioReadCount(stream, "A tour event's points", 3, kModelFileMaxElements);
+          if (count < 0) return false;
           std::vector<double>& points = event->mModel.vertices;
           points.resize(static_cast<size_t>(count) * 3);
           for (double& value : points) {
@@ -582,13 +582,16 @@ bool Tour::Read(ioStream* stream, bool apply) {
           break;
         }
         case kTokenFaces: {
-          const int count = ioReadInt(stream);
+          if (!event->mModel.faces.empty()) return scope.Fail("A tour event's model has its faces twice");
+          // A face is its corner count and three corners at least.
+          const int count = ioReadCount(stream, "A tour event's faces", 4, kModelFileMaxElements);
+          if (count < 0) return false;
           const int numVerts = static_cast<int>(event->mModel.vertices.size() / 3);
-          if (count < 0 || count > kModelFileMaxElements) return scope.Fail("A tour event's model has too many faces");
           auto& faces = event->mModel.faces;
           for (int f = 0; f < count; ++f) {
-            const int corners = ioReadInt(stream);
-            if (corners < 3 || corners > kModelFileMaxCorners) return scope.Fail("A tour event's model has a bad face");
+            const int corners = ioReadCount(stream, "A tour event's face corners", 1, kModelFileMaxCorners);
+            if (corners < 0) return false;
+            if (corners < 3) return scope.Fail("A tour event's model has a face of fewer than three corners");
             std::vector<int32_t> face(static_cast<size_t>(corners));
             for (int32_t& corner : face) {
               corner = ioReadInt(stream);

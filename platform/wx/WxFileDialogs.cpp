@@ -3,7 +3,11 @@
 #include <wx/app.h>
 #include <wx/filename.h>
 #include <wx/image.h>
+#include <wx/imaggif.h>
+#include <wx/imagjpeg.h>
+#include <wx/imagpng.h>
 #include <wx/log.h>
+#include <wx/mstream.h>
 #include <wx/panel.h>
 #include <wx/sizer.h>
 #include <wx/statbmp.h>
@@ -13,8 +17,11 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "core/Folders.h"
+#include "core/ImageHeader.h"
 #include "platform/wx/WxOwner.h"
 
 namespace corvia::platform {
@@ -28,23 +35,48 @@ constexpr int kPreviewSize = 160;
 // How often the dialog is asked for its filter while it runs.
 constexpr int kFilterPollMs = 100;
 
-// The image handlers wx has beside BMP are added on the first preview.
+// The handlers of the kinds the preview shows that wx has not built in (BMP is) are
+// added on the first preview; wx's handlers of other kinds are never added.
 void EnsureImageHandlers() {
-  static bool added = false;
-  if (added) return;
-  added = true;
-  wxLogNull quiet;  // handlers added before are kept, without a word
-  wxInitAllImageHandlers();
+  if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
+  if (!wxImage::FindHandler(wxBITMAP_TYPE_JPEG)) wxImage::AddHandler(new wxJPEGHandler);
+  if (!wxImage::FindHandler(wxBITMAP_TYPE_GIF)) wxImage::AddHandler(new wxGIFHandler);
 }
 
 // A picture of the file no larger than the preview's room, and the image's own size;
-// an invalid image when the file is no image wx can read.
+// an invalid image when the file is no picture of the kinds the program reads (known
+// by its content, its size checked before it is decoded), or no file at all: a pipe
+// or a device chosen in the dialog is never opened for reading.
 wxImage PreviewImage(const wxString& path, wxSize* size) {
-  if (path.empty() || !wxFileName::FileExists(path)) return wxImage();
+  if (path.empty()) return wxImage();
+  std::vector<uint8_t> bytes;
+  std::string reason;
+  ImageHeader header;
+  if (!ReadImageFileBytes(path.utf8_string().c_str(), bytes, reason) ||
+      !ReadImageHeader(bytes.data(), bytes.size(), header, reason))
+    return wxImage();
+  wxBitmapType type = wxBITMAP_TYPE_INVALID;
+  switch (header.kind) {
+    case ImageKind::kPng:
+      type = wxBITMAP_TYPE_PNG;
+      break;
+    case ImageKind::kJpeg:
+      type = wxBITMAP_TYPE_JPEG;
+      break;
+    case ImageKind::kBmp:
+      type = wxBITMAP_TYPE_BMP;
+      break;
+    case ImageKind::kGif:
+      type = wxBITMAP_TYPE_GIF;
+      break;
+    default:
+      return wxImage();
+  }
   EnsureImageHandlers();
   wxLogNull quiet;  // a file that is no image is no error here
+  wxMemoryInputStream stream(bytes.data(), bytes.size());
   wxImage image;
-  if (!image.LoadFile(path) || !image.IsOk()) return wxImage();
+  if (!image.LoadFile(stream, type) || !image.IsOk()) return wxImage();
   const int w = image.GetWidth();
   const int h = image.GetHeight();
   *size = wxSize(w, h);

@@ -3,6 +3,7 @@
 // transitions, regular faces; element texts and the text lists.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -250,6 +251,51 @@ TEST_F(BrowseTextCommandsTest, DamagedOrMissingListChangesNothing) {
   EXPECT_EQ(CountErrors(), 4);
 }
 
+TEST_F(BrowseTextCommandsTest, EveryLabelComesBackThroughASavedList) {
+  Show("4.4.4");
+  // Blanks round a text, a text of line-break tags alone, a list, line breaks.
+  const Labels labels = {"  north  ", "<br><br>", "Items:\n<li>one", "\ttab", "two\n\nparagraphs", "<p>"};
+  std::vector<PolyElement*> faces;
+  for (PolyElement* f = GetCurrentPoly()->mFaces.mHead; f; f = f->mNext) faces.push_back(f);
+  ASSERT_EQ(faces.size(), labels.size());
+  for (size_t i = 0; i < faces.size(); ++i) faces[i]->SetLabel(labels[i].c_str());
+  const auto folder = corvia::testing::ScratchDir("text-lists-back");
+  const std::string saved = (folder / "saved.txt").string();
+  ASSERT_TRUE(SaveTextList(TextListKind::Faces, saved.c_str()));
+  for (PolyElement* f : faces) f->SetLabel(nullptr);
+  ASSERT_TRUE(LoadTextList(TextListKind::Faces, saved.c_str()));
+  EXPECT_EQ(FaceLabels(), labels);
+  // A list with lone carriage returns for line ends.
+  ASSERT_TRUE(LoadTextList(TextListKind::Faces, WriteFile(folder / "mac.txt", "a\rb\r\rd").c_str()));
+  EXPECT_EQ(FaceLabels(), (Labels{"a", "b", labels[2], "d", labels[4], labels[5]}));
+  EXPECT_EQ(CountErrors(), 0);
+}
+
+TEST_F(BrowseTextCommandsTest, APipeADeviceOrAFolderIsNoList) {
+  Show("4.4.4");
+  const auto folder = corvia::testing::ScratchDir("text-lists-kinds");
+  const std::filesystem::path pipe = folder / "pipe.txt";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  for (PolyElement* f = GetCurrentPoly()->mFaces.mHead; f; f = f->mNext) f->SetLabel("old");
+  const Labels before = FaceLabels();
+  for (const std::string& path : {pipe.string(), std::string("/dev/zero"), folder.string()}) {
+    Platform().messages.Clear();
+    // Loading says what is wrong at once, instead of waiting on a writer or reading
+    // for ever; the dialogs' preview shows nothing; a persistent list of it is dropped.
+    EXPECT_FALSE(LoadTextList(TextListKind::Faces, path.c_str()));
+    ASSERT_EQ(Platform().messages.Boxes().size(), 1u);
+    EXPECT_EQ(LastBox().rfind("Couldn't open file '" + path + "' for reading\nIt is ", 0), 0u) << LastBox();
+    EXPECT_EQ(FaceLabels(), before);
+    std::string preview;
+    EXPECT_FALSE(DescribeTextListFile(path.c_str(), preview));
+    SetTextListPath(TextListKind::Faces, path);
+    SetTextListPersistent(true);
+    ReloadPersistentTextLists();
+    SetTextListPersistent(false);
+    EXPECT_EQ(GetTextListPath(TextListKind::Faces), "");
+  }
+}
+
 TEST_F(BrowseTextCommandsTest, PersistentListsFollowEveryNewModel) {
   Show("4.4.4");
   const auto folder = corvia::testing::ScratchDir("persistent");
@@ -274,7 +320,8 @@ TEST_F(BrowseTextCommandsTest, TextFilePreview) {
       {"one\r\ntwo\n", "one\ntwo\n"},
       {"\xEF\xBB\xBFone\n", "<<Please resave as plain ASCII>>"},
       {std::string("a\0b", 3), "<<File has unrecognised encoding>>"},
-      {"caf\xE9\n", "<<File has unrecognised encoding>>"}};
+      {"caf\xE9\n", "<<File has unrecognised encoding>>"},
+      {"one\rtwo\r", "one\ntwo\n"}};
   std::string text;
   for (const auto& [contents, shown] : cases) {
     EXPECT_TRUE(DescribeTextListFile(WriteFile(folder / "t.txt", contents).c_str(), text));

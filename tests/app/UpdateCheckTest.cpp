@@ -53,6 +53,12 @@ TEST(VersionText, MajorAndMinor) {
   EXPECT_EQ(ParseVersionText("none"), 0);
   EXPECT_EQ(ParseVersionText(nullptr), 0);
   EXPECT_EQ(ParseVersionText("5.1000"), 0);
+  EXPECT_EQ(ParseVersionText("6.1 (the summer release)"), 6001);
+  EXPECT_EQ(ParseVersionText("999999.999"), 999999999);
+  // Signs, points, exponents and commas read as no number; nor do numbers too long
+  // for their part, which would otherwise wrap round.
+  for (const char* text : {"-5.4", ".4", "1e3", "5,4", "5.", "5.4.1", "1234567.1", "2147483648", "5.99999999999"})
+    EXPECT_EQ(ParseVersionText(text), 0) << text;
 }
 
 TEST_F(UpdateCheckTest, WithoutAServerNoRequestIsMade) {

@@ -4,6 +4,7 @@
 
 #include "construction/ModelLookup.h"
 #include "construction/PolyTemplate.h"
+#include "tests/support/FuzzInput.h"
 #include "tests/support/TestSupport.h"
 
 namespace test_ModelLookup {
@@ -116,6 +117,14 @@ TEST_F(ModelLookupTest, WythoffSymbols) {
   EXPECT_EQ(LookUpModel("2 | 1 2 3 4 5", nullptr, true, nullptr, false), nullptr);
   EXPECT_EQ(LastMessage(), "Invalid Wythoff symbol: too many terms.");
   EXPECT_EQ(LookUpModel("3/0 | 2 3", nullptr, true, nullptr, false), nullptr);
+  EXPECT_EQ(LastMessage(), "There is no matching model with that Wythoff symbol.");
+  // Numbers too long for a term are refused, never split into two terms, and never
+  // multiplied past the range of the comparison.
+  for (const char* text : {"7777777777/77777777777777777777 | 2 3", "3 | 2 4444444444", "2 1/99999999999 | 2"}) {
+    EXPECT_EQ(LookUpModel(text, nullptr, true, nullptr, false), nullptr) << text;
+    EXPECT_EQ(LastMessage(), "Invalid Wythoff symbol: a number has more than nine digits.") << text;
+  }
+  EXPECT_EQ(LookUpModel("999999999/999999998 | 2 3", nullptr, true, nullptr, false), nullptr);
   EXPECT_EQ(LastMessage(), "There is no matching model with that Wythoff symbol.");
   // The parametric records' symbols hold "<N>": typed as stored they find their
   // record; a whole number in that place is the record's n.
@@ -347,6 +356,42 @@ TEST_F(ModelLookupTest, FindLibraryEntryByTextOfEntryOrNone) {
   EXPECT_EQ(n, -1);
   EXPECT_EQ(d, -1);
   EXPECT_EQ(FindLibraryEntryByText(nullptr, nullptr, &n, &d), -1);
+}
+
+TEST_F(ModelLookupTest, TypedTextsFindAnEntryOrSayWhyOnce) {
+  // Random texts of the pieces people type into the model box: numbers short and far
+  // too long, fractions, bars, brackets, the placeholder, configuration dots, names
+  // and stray bytes. The lookup, and the configuration parser the document tries
+  // after it, each find something or say why in one box at most, never an internal
+  // error; an entry found is one of the library's and is found again by its name.
+  constexpr uint32_t kSeed = 20260801;
+  constexpr int kRounds = 400;
+  const char* const pieces[] = {"3", "4", "5/2", "7/3", "0", "2", "12", "99999999999", "4294967297", "|", " | ",
+                                "/", "(", ")", "<N>", ".", ",", " ", "U", "K", "u#", "*", "cube", "Snub ",
+                                "dodecahedron", "3.4.3.4", "\xC3\xA9", "\xFF", "-", "!", "^", "e", "1e3"};
+  for (int round = 0; round < kRounds; ++round) {
+    std::mt19937 random = corvia::testing::RoundRandom(kSeed, round);
+    std::string text;
+    const int count = 1 + corvia::testing::Below(random, 8);
+    for (int i = 0; i < count; ++i) text += pieces[corvia::testing::Below(random, int(std::size(pieces)))];
+    const std::string where = corvia::testing::RoundName("typed", kSeed, round) + ": " + text;
+    auto& messages = corvia::testing::Platform().messages;
+    messages.Clear();
+    bool recognised = false;
+    corvia::LibraryEntry* entry = corvia::LookUpModel(text.c_str(), &recognised, true, nullptr, false);
+    EXPECT_LE(messages.Boxes().size(), 1u) << where;
+    if (entry) {
+      ASSERT_GE(entry->GetIndex(), 0) << where;
+      ASSERT_LT(entry->GetIndex(), corvia::kNumLibraryEntries) << where;
+      if (entry->mName && !entry->IsParametric()) {
+        EXPECT_GE(Find(entry->mName), 0) << where;
+      }
+    }
+    messages.Clear();
+    corvia::PolyTemplate parsed;
+    parsed.Parse(text.c_str(), true);
+    EXPECT_LE(messages.Boxes().size(), 1u) << where;
+  }
 }
 
 }  // namespace corvia

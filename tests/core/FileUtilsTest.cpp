@@ -1,13 +1,20 @@
 #include "core/FileUtils.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
+#include <algorithm>
 
+#include "platform/SafeFiles.h"
 #include "tests/support/TestSupport.h"
 
 namespace corvia {
@@ -101,6 +108,87 @@ TEST(WriteFileReplacing, ReplacesOnlyAWholeNewFile) {
   // A folder that is not there: nothing can be made.
   EXPECT_FALSE(WriteFileReplacing((dir / "none" / "x.txt").c_str(), write, &error));
   EXPECT_NE(error.find("beside"), std::string::npos) << error;
+}
+
+// Names in the folder other than `keep`.
+std::vector<std::string> Others(const fs::path& dir, const std::string& keep) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    if (entry.path().filename() != keep) names.push_back(entry.path().filename().string());
+  }
+  return names;
+}
+
+TEST(WriteFileReplacing, TheNextSaveRemovesTheTemporariesOfKilledSaves) {
+  fs::path dir = testing::ScratchDir("replace-killed");
+  const fs::path file = dir / "model.corv";
+  std::ofstream(file) << "whole";
+  // Saves killed half way through writing, as a power cut or a kill would stop them.
+  for (int i = 0; i < 3; ++i) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      WriteFileReplacing(
+          file.c_str(),
+          [](const char* temporary) {
+            std::ofstream(temporary) << std::string(1000, 'x');
+            kill(getpid(), SIGKILL);
+            return true;
+          },
+          nullptr);
+      _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+  }
+  // Each killed save left its temporary and removed the one before it.
+  EXPECT_EQ(ReadAll(file), "whole");
+  EXPECT_EQ(Others(dir, "model.corv").size(), 1u);
+
+  // A save that is still writing (another process holds its temporary) keeps its
+  // temporary; a file that only looks like one of ours is left alone too.
+  std::string busy;
+  const int lock = platform::MakeLockedTemporary(file.string(), ".copy-", busy);
+  ASSERT_GE(lock, 0);
+  const pid_t holder = fork();
+  ASSERT_GE(holder, 0);
+  if (holder == 0) {
+    pause();
+    _exit(0);
+  }
+  close(lock);
+  std::ofstream(dir / "model.corv.copy-notes.txt") << "mine";
+
+  std::string error;
+  ASSERT_TRUE(WriteFileReplacing(
+      file.c_str(), [](const char* temporary) { return static_cast<bool>(std::ofstream(temporary) << "new"); },
+      &error))
+      << error;
+  EXPECT_EQ(ReadAll(file), "new");
+  std::vector<std::string> left = Others(dir, "model.corv");
+  std::sort(left.begin(), left.end());
+  std::vector<std::string> expected = {fs::path(busy).filename().string(), "model.corv.copy-notes.txt"};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(left, expected);
+  kill(holder, SIGKILL);
+  waitpid(holder, nullptr, 0);
+  // Its save gone, the next one removes it.
+  ASSERT_TRUE(WriteFileReplacing(
+      file.c_str(), [](const char* temporary) { return static_cast<bool>(std::ofstream(temporary) << "again"); },
+      &error));
+  EXPECT_EQ(Others(dir, "model.corv"), std::vector<std::string>{"model.corv.copy-notes.txt"});
+}
+
+TEST(FileCopy, APipeADeviceOrAFolderIsNoSource) {
+  fs::path dir = testing::ScratchDir("filecopy-kinds");
+  std::ofstream(dir / "dest") << "keep";
+  const fs::path pipe = dir / "pipe";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  for (const fs::path& source : {pipe, fs::path("/dev/zero"), dir}) {
+    EXPECT_FALSE(FileCopy((dir / "dest").c_str(), source.c_str(), false)) << source;
+    EXPECT_EQ(ReadAll(dir / "dest"), "keep");
+  }
 }
 
 TEST(TempFiles, PathsAndPrivateUniqueFiles) {

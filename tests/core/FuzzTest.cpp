@@ -30,18 +30,14 @@
 #include "core/Lzrw3a.h"
 #include "core/ioStream.h"
 #include "tests/core/FakeTextBackend.h"
+#include "tests/support/FuzzInput.h"
 #include "tests/support/TestSupport.h"
 
 namespace test_Fuzz {
 
 using Bytes = std::vector<uint8_t>;
 
-// The generator of one round: the same inputs for (seed, round) everywhere
-// (std::seed_seq and std::mt19937 are specified to the bit).
-std::mt19937 RoundRandom(uint32_t seed, int round) {
-  std::seed_seq sequence{seed, static_cast<uint32_t>(round)};
-  return std::mt19937(sequence);
-}
+using corvia::testing::RoundRandom;
 
 std::string Where(uint32_t seed, int round) {
   return "seed " + std::to_string(seed) + " round " + std::to_string(round);

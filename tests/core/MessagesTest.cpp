@@ -279,5 +279,14 @@ TEST(TraceTest, DoNothingAcceptsAnyFormat) {
   EXPECT_TRUE(Boxes().Boxes().empty());
 }
 
+TEST_F(MessagesTest, AFileNameOfAnotherEncodingShowsWithItsOddBytesEscaped) {
+  // A window would show a text that is no UTF-8 as nothing at all.
+  ShowError("Couldn't open the model file\n'%s'", "/home/user/caf\xE9.corv");
+  EXPECT_EQ(LastBox().text, "Couldn't open the model file\n'/home/user/caf\\xE9.corv'");
+  AskQuestion(0, "Title \xFF", {"Keep caf\xE9", "-Cancel"}, "%s", "ok");
+  EXPECT_EQ(LastBox().title, "Title \\xFF");
+  EXPECT_EQ(LastBox().captions[0], "Keep caf\\xE9");
+}
+
 }  // namespace
 }  // namespace corvia

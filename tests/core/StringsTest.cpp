@@ -175,5 +175,20 @@ TEST(StringsTest, Utf8CutLength) {
   EXPECT_EQ(Utf8CutLength(stray, 6, 5), 5u);
 }
 
+TEST(StringsTest, BytesThatAreNoUtf8AreEscaped) {
+  // Well-formed text, four-byte characters included, stays as it is.
+  const std::string good = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80 b";
+  EXPECT_EQ(EscapeNonUtf8(good), good);
+  EXPECT_EQ(EscapeNonUtf8(""), "");
+  // A Latin-1 name, an overlong form, a surrogate, a code point past U+10FFFF, a
+  // character cut short and stray continuation bytes: each odd byte as \xNN.
+  EXPECT_EQ(EscapeNonUtf8("caf\xE9.corv"), "caf\\xE9.corv");
+  EXPECT_EQ(EscapeNonUtf8("\xC0\x80"), "\\xC0\\x80");
+  EXPECT_EQ(EscapeNonUtf8("\xED\xA0\x80"), "\\xED\\xA0\\x80");
+  EXPECT_EQ(EscapeNonUtf8("\xF4\x90\x80\x80"), "\\xF4\\x90\\x80\\x80");
+  EXPECT_EQ(EscapeNonUtf8("x\xE2\x82"), "x\\xE2\\x82");
+  EXPECT_EQ(EscapeNonUtf8("\x80\xBF\xC3\xA9"), "\\x80\\xBF\xC3\xA9");
+}
+
 }  // namespace
 }  // namespace corvia

@@ -39,14 +39,16 @@ ReadResult ReadAll(const std::string& bytes, const char* comment, size_t bufferS
   return result;
 }
 
-TEST(TextFileTest, SkipsBlanksAndCommentsWithEitherLineEnd) {
+TEST(TextFileTest, SkipsBlanksAndCommentsWithAnyLineEnd) {
   const std::string unixText = "# header\n\n  cube 1  \n\t# indented comment\nvalue 2 # trailing\nkey#notcomment\n";
   std::string dosText;
   for (char c : unixText) {
     if (c == '\n') dosText += '\r';
     dosText += c;
   }
-  for (const std::string& text : {unixText, dosText}) {
+  std::string macText = unixText;
+  for (char& c : macText) c = c == '\n' ? '\r' : c;
+  for (const std::string& text : {unixText, dosText, macText}) {
     ReadResult r = ReadAll(text, "#");
     EXPECT_EQ(r.lines, (std::vector<std::string>{"cube 1", "value 2", "key#notcomment"}));
     EXPECT_EQ(r.error, "");

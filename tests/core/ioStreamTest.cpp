@@ -279,7 +279,10 @@ TEST_F(ioStreamTest, CommentsBlankLinesAndWords) {
   EXPECT_EQ(ioReadString(r, true), "quoted # not a comment");
   EXPECT_EQ(ioReadString(r, true), "back\\slash \\x \"q\"");
   EXPECT_EQ(ioReadInt(r), 31);
-  EXPECT_EQ(ioReadInt(r), 15);
+  // A leading zero would be octal in C: refused, not read as 15 or as 17.
+  EXPECT_EQ(ioReadInt(r), 0);
+  ASSERT_EQ(mReports.size(), 2u);
+  EXPECT_EQ(mReports[1].message, "A number with a leading zero: '017'");
   EXPECT_EQ(ioReadInt(r), -5);
   EXPECT_EQ(ioReadToken(r), kIoTokenEnd);
   ioClose(r);
@@ -660,6 +663,107 @@ TEST_F(ioStreamTest, LinesUpToAnEndWordAreBounded) {
   EXPECT_EQ(ioReadToken(r), kModel);
   EXPECT_FALSE(ioReadLinesUntil(r, "End", &text, nullptr, 1000));
   EXPECT_TRUE(Reported("Expected 'End' before the end of the data"));
+  ioClose(r);
+}
+
+TEST_F(ioStreamTest, LinesAfterAJoinedStringKeepTheirIndentation) {
+  // Joining looks at the next line for a continuation; a section after the string
+  // still begins with that line as the file has it.
+  const std::string path = Path("indent.txt");
+  WriteFile(path, "Corvia ASCII 8.10\nName \"Scene\"\n    Vertex 3\n  Face\nEnd\n");
+  ioStream* r = OpenRead(path);
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(ioReadToken(r), kName);
+  EXPECT_EQ(ioReadString(r, true), "Scene");
+  std::string text;
+  int firstLine = -1;
+  ASSERT_TRUE(ioReadLinesUntil(r, "End", &text, &firstLine, 1000));
+  EXPECT_EQ(text, "    Vertex 3\n  Face\n");
+  EXPECT_EQ(firstLine, 2);
+  ioClose(r);
+}
+
+TEST_F(ioStreamTest, AZeroByteInTextIsAnError) {
+  // Whether inside quotes, in a comment or in a section's lines: no string could carry
+  // it back, so the text is refused rather than cut at it.
+  const std::string cases[] = {std::string("Name \"Cu\0be\"\n", 12), std::string("Vertex 3 # \0\n", 13),
+                               std::string("Model\n  a\0b\nEnd\n", 17)};
+  for (const std::string& body : cases) {
+    const std::string path = Path("zero.txt");
+    WriteFile(path, "Corvia ASCII 8.10\n" + body);
+    mReports.clear();
+    ioStream* r = OpenRead(path);
+    ASSERT_NE(r, nullptr);
+    const int token = ioReadToken(r);
+    if (token == kModel) {
+      std::string text;
+      ioReadLinesUntil(r, "End", &text, nullptr, 1000);
+    } else {
+      ioReadString(r, true);
+    }
+    EXPECT_TRUE(Reported("zero byte")) << body;
+    ioClose(r);
+  }
+}
+
+TEST_F(ioStreamTest, LongStringsStopAtTheirLimit) {
+  // A string continued over many lines is refused once it passes the limit, with the
+  // rest of its lines left unread.
+  std::string file = "Corvia ASCII 8.10\nName \"start\"\n";
+  for (int i = 0; i < 20000; ++i) file += "  Continue \"0123456789\"\n";
+  const std::string path = Path("continued.txt");
+  WriteFile(path, file);
+  ioStream* r = OpenRead(path);
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(ioReadToken(r), kName);
+  const std::string text = ioReadString(r, true, 1000);
+  EXPECT_LE(text.size(), 1000u);
+  EXPECT_TRUE(Reported("String longer than 1000 bytes"));
+  EXPECT_GT(ioBytesLeft(r), int64_t(file.size()) * 9 / 10);
+  ioClose(r);
+
+  ioBuffer buffer;
+  ioStream* w = ioOpenWrite(nullptr, nullptr, 8, 10, kIoModeMemory, TokenName, Handler(), &buffer);
+  ioWriteString(w, nullptr, std::string(5000, 'x').c_str(), nullptr, 0);
+  ioClose(w);
+  std::vector<uint8_t> data(buffer.data, buffer.data + buffer.length);
+  mReports.clear();
+  r = OpenMemory(data);
+  EXPECT_EQ(ioReadString(r, true, 100).size(), 100u);
+  EXPECT_TRUE(Reported("String longer than 100 bytes"));
+  ioClose(r);
+}
+
+TEST_F(ioStreamTest, CountsAreCheckedAgainstTheDataLeft) {
+  const std::string path = Path("counts.txt");
+  WriteFile(path, "Corvia ASCII 8.10\n3 1 2 3 4194304 1 2\n-1\n");
+  ioStream* r = OpenRead(path);
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(ioReadCount(r, "Points", 1, 1000), 3);
+  for (int i = 0; i < 3; ++i) ioReadInt(r);
+  EXPECT_TRUE(mReports.empty());
+  EXPECT_EQ(ioReadCount(r, "Points", 3, 1 << 22), -1);
+  EXPECT_TRUE(Reported("Points: 4194304 records do not fit in what is left of the data"));
+  ioReadInt(r);
+  ioReadInt(r);
+  mReports.clear();
+  EXPECT_EQ(ioReadCount(r, "Faces", 1, 10), -1);
+  EXPECT_TRUE(Reported("Faces: -1 is not a possible count"));
+  ioClose(r);
+
+  // In memory the data left is exact: a count of 2 records of 2 numbers needs 16 bytes.
+  std::vector<uint8_t> data = {8, 0, 10, 0, 2, 0, 0, 0};
+  data.resize(data.size() + 15, 0);
+  mReports.clear();
+  r = OpenMemory(data);
+  EXPECT_EQ(ioReadCount(r, "Pairs", 2, 100), -1);
+  EXPECT_TRUE(Reported("do not fit"));
+  ioClose(r);
+  data.push_back(0);
+  mReports.clear();
+  r = OpenMemory(data);
+  EXPECT_EQ(ioReadCount(r, "Pairs", 2, 100), 2);
+  EXPECT_TRUE(mReports.empty());
   ioClose(r);
 }
 

@@ -5,15 +5,19 @@
 #include <FreeImage.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "core/ImageHeader.h"
 #include "files/ImageFile.h"
+#include "tests/support/FuzzInput.h"
 #include "tests/support/TestSupport.h"
 
 namespace test_ImageFile {
@@ -304,6 +308,188 @@ TEST(CentreMargins, SplitsTheDifferenceWithTheOddPixelRightAndTop) {
   corvia::CentreMargins(m, 11, 4, 8, 4);
   EXPECT_EQ(m[0], -2);
   EXPECT_EQ(m[2], -1);
+}
+
+// ---- Files that are no common picture, or claim more than they hold ---------------------
+
+// A folder of the test's own (a scratch folder is made empty each time it is asked
+// for).
+const std::filesystem::path& HostileFolder() {
+  static const std::filesystem::path folder = corvia::testing::ScratchDir("ImageFileHostile");
+  return folder;
+}
+
+std::string WriteBytes(const std::string& name, const std::string& bytes) {
+  const std::string path = (HostileFolder() / name).string();
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+  return path;
+}
+
+// The bytes of a picture the image library writes.
+std::string Encoded(FIBITMAP* image, FREE_IMAGE_FORMAT format, const char* name) {
+  const std::string path = Save(image, format, name);
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void PutLittle(std::string& bytes, uint32_t value, int size) {
+  for (int i = 0; i < size; ++i) bytes.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+// A BMP file header and information header for the size, depth and compression, with
+// `data` bytes of pixels after them.
+std::string Bmp(int32_t width, int32_t height, int bits, int compression, size_t data) {
+  std::string b = "BM";
+  PutLittle(b, uint32_t(54 + data), 4);
+  PutLittle(b, 0, 4);
+  PutLittle(b, 54, 4);
+  PutLittle(b, 40, 4);
+  PutLittle(b, uint32_t(width), 4);
+  PutLittle(b, uint32_t(height), 4);
+  PutLittle(b, 1, 2);
+  PutLittle(b, uint32_t(bits), 2);
+  PutLittle(b, uint32_t(compression), 4);
+  b.append(4 * 5, '\0');  // data size, resolutions, colours used and important
+  return b + std::string(data, '\x01');
+}
+
+// The last line of the one error box, after the loader's own line.
+std::string Reason() {
+  const auto& boxes = Platform().messages.Boxes();
+  if (boxes.size() != 1) return "boxes: " + std::to_string(boxes.size());
+  const std::string& text = boxes[0].text;
+  const size_t line = text.find('\n');
+  return line == std::string::npos ? "" : text.substr(line + 1);
+}
+
+TEST_F(ImageFileTest, OnlyTheCommonKindsAreReadKnownByTheirContent) {
+  FIBITMAP* made = MakeGradient(5, 3);
+  // A PNG by any name loads.
+  const std::string png = Save(made, FIF_PNG, "really-a-png.jpg");
+  FIBITMAP* image = corvia::LoadImageFile(png.c_str(), 0);
+  ASSERT_NE(image, nullptr);
+  ExpectColour(PixelOf(image, 4, 2), GradientAt(4, 2), 0, "png named .jpg");
+  FreeImage_Unload(image);
+  // Kinds the image library reads too, and text that an XPM reader would take: refused
+  // before any decoder sees them.
+  std::vector<std::string> others = {
+      WriteBytes("picture.tga", Encoded(made, FIF_TARGA, "picture.tga")),
+      WriteBytes("picture.tif", Encoded(made, FIF_TIFF, "picture.tif")),
+      WriteBytes("damaged.xpm", "/* XPM */\nstatic char *x[] = {\n\"9999 9999 1 1\",\n\"a c #ffffff\",\n\"aaaa")};
+  for (const std::string& path : others) {
+    Platform().messages.Clear();
+    EXPECT_EQ(corvia::LoadImageFile(path.c_str(), 0), nullptr) << path;
+    EXPECT_EQ(Reason(), "This is no PNG, JPEG, BMP or GIF picture.") << path;
+    EXPECT_EQ(Platform().messages.Boxes()[0].text.find("format -1"), path.size() + 25) << path;
+    EXPECT_EQ(corvia::LoadImageResource(path.c_str()), nullptr) << path;
+  }
+  FreeImage_Unload(made);
+}
+
+TEST_F(ImageFileTest, ClaimedSizesBeyondTheBoundsOrTheDataAreRefusedBeforeDecoding) {
+  std::string pngHeader = "\x89PNG\r\n\x1a\n";
+  pngHeader += std::string("\0\0\0\x0dIHDR\0\0\x0f\xa0\0\0\x0f\xa0\x08\x06\0\0\0", 21);  // 4000 x 4000 RGBA
+  std::string jpeg = std::string("\xFF\xD8\xFF\xC0\0\x11\x08\x75\x30\x75\x30\x03", 12) + std::string(20, '\0');
+  std::string gif = std::string("GIF89a\xff\xff\xff\xff\0\0\0", 13) + ";";
+  struct Case {
+    std::string name, bytes, says;
+  };
+  const Case cases[] = {
+      // 191 bytes of run lengths that claim 32 x 587,202,592 pixels.
+      {"runs.bmp", Bmp(32, 587202592, 8, 1, 137), "32 x 587202592 pixels: more than can be loaded"},
+      {"top-down.bmp", Bmp(32, -587202592, 8, 1, 137), "32 x 587202592 pixels: more than can be loaded"},
+      {"plain.bmp", Bmp(1000, 1000, 24, 0, 100), "claims 1000 x 1000 pixels, more than its 154 bytes can hold"},
+      {"big.png", pngHeader + std::string(30, '\0'), "claims 4000 x 4000 pixels, more than its 59 bytes can hold"},
+      {"wide.jpg", jpeg, "30000 x 30000 pixels: more than can be loaded"},
+      {"screen.gif", gif, "65535 x 65535 pixels: more than can be loaded"},
+  };
+  for (const Case& c : cases) {
+    Platform().messages.Clear();
+    EXPECT_EQ(corvia::LoadImageFile(WriteBytes(c.name, c.bytes).c_str(), 0), nullptr) << c.name;
+    EXPECT_NE(Reason().find(c.says), std::string::npos) << c.name << ": " << Reason();
+  }
+  // A plain BMP whose data holds its rows loads.
+  std::string rows = Bmp(2, 2, 24, 0, 16);
+  FIBITMAP* image = corvia::LoadImageFile(WriteBytes("whole.bmp", rows).c_str(), 0);
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(FreeImage_GetWidth(image), 2u);
+  FreeImage_Unload(image);
+}
+
+TEST_F(ImageFileTest, APipeADeviceOrAFolderIsNoPicture) {
+  const std::filesystem::path folder = corvia::testing::ScratchDir("ImageFileKinds");
+  const std::filesystem::path pipe = folder / "pipe.png";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  const std::pair<std::string, std::string> cases[] = {{pipe.string(), "It is not a regular file"},
+                                                       {"/dev/zero", "It is not a regular file"},
+                                                       {folder.string(), "It is a folder."}};
+  for (const auto& [path, says] : cases) {
+    Platform().messages.Clear();
+    EXPECT_EQ(corvia::LoadImageFile(path.c_str(), 0), nullptr) << path;
+    EXPECT_EQ(Reason().rfind(says, 0), 0u) << path << ": " << Reason();
+    EXPECT_EQ(corvia::LoadImageResource(path.c_str()), nullptr);
+  }
+}
+
+TEST(Fuzz, FaceImagesFailWithOneErrorOrLoadAndSaveAgain) {
+  // Small pictures of the four kinds, cut short or with bytes changed. A load either
+  // gives one error box and no picture, or a picture within the bounds that fills a
+  // texture buffer, saves as PNG and loads again to the same pixels.
+  constexpr uint32_t kSeed = 20260715;
+  constexpr int kRounds = 200;
+  FIBITMAP* made = MakeGradient(6, 5);
+  FIBITMAP* paletted = FreeImage_ConvertTo8Bits(made);
+  const std::vector<std::string> seeds = {Encoded(made, FIF_PNG, "seed.png"), Encoded(made, FIF_JPEG, "seed.jpg"),
+                                          Encoded(made, FIF_BMP, "seed.bmp"), Encoded(paletted, FIF_GIF, "seed.gif")};
+  for (const std::string& seed : seeds) ASSERT_GT(seed.size(), 20u);
+  FreeImage_Unload(paletted);
+  FreeImage_Unload(made);
+  const std::filesystem::path folder = corvia::testing::ScratchDir("ImageFuzz");
+  const std::string path = (folder / "round.img").string();
+  const std::string again = (folder / "again.png").string();
+  int loaded = 0;
+  for (int round = 0; round < kRounds; ++round) {
+    std::mt19937 random = corvia::testing::RoundRandom(kSeed, round);
+    const std::string where = corvia::testing::RoundName("image", kSeed, round);
+    const std::string& seed = seeds[size_t(corvia::testing::Below(random, int(seeds.size())))];
+    const std::string bytes = corvia::testing::Below(random, 4) == 0
+                                  ? seed.substr(0, size_t(corvia::testing::Below(random, int(seed.size()))))
+                                  : corvia::testing::ChangeBytes(seed, random);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    Platform().messages.Clear();
+    FIBITMAP* image = corvia::LoadImageFile(path.c_str(), 0);
+    if (!image) {
+      ASSERT_EQ(Platform().messages.Boxes().size(), 1u) << where;
+      EXPECT_EQ(Platform().messages.Boxes()[0].title, "Error") << where;
+      continue;
+    }
+    ++loaded;
+    EXPECT_TRUE(Platform().messages.Boxes().empty()) << where;
+    const int width = int(FreeImage_GetWidth(image));
+    const int height = int(FreeImage_GetHeight(image));
+    ASSERT_TRUE(width >= 1 && height >= 1 && int64_t(width) * height <= corvia::kMaxImagePixels) << where;
+    std::vector<uint8_t> texture;
+    EXPECT_GT(corvia::GetOpenGLBuffer(image, texture, 64, 64, 1, 1, nullptr), 0) << where;
+    std::vector<uint8_t> rgba(size_t(width) * height * 4);
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) corvia::GetImagePixelColor(image, x, height - 1 - y, &rgba[(size_t(y) * width + x) * 4]);
+    }
+    FreeImage_Unload(image);
+    ASSERT_TRUE(corvia::WriteImageFile(again.c_str(), rgba.data(), width, height, 0, 0)) << where;
+    FIBITMAP* reread = corvia::LoadImageFile(again.c_str(), 0);
+    ASSERT_NE(reread, nullptr) << where;
+    bool same = int(FreeImage_GetWidth(reread)) == width && int(FreeImage_GetHeight(reread)) == height;
+    for (int y = 0; same && y < height; ++y) {
+      for (int x = 0; same && x < width; ++x) {
+        uint8_t pixel[4];
+        corvia::GetImagePixelColor(reread, x, height - 1 - y, pixel);
+        same = std::memcmp(pixel, &rgba[(size_t(y) * width + x) * 4], 3) == 0;
+      }
+    }
+    EXPECT_TRUE(same) << where;
+    FreeImage_Unload(reread);
+  }
+  EXPECT_GT(loaded, kRounds / 10);
 }
 
 }  // namespace test_ImageFile

@@ -3,7 +3,8 @@
 // from its own generator seeded with (seed, round), so a failure names the round that
 // replays it on every machine. Whatever the file, opening it either works (with at
 // most a warning) or gives exactly one "Error" box, never an internal error, and a
-// failed open leaves the current model as it was.
+// failed open leaves the current model as it was; a file that opens saves and opens
+// again to the same model and the same kept scene sections.
 
 #include <gtest/gtest.h>
 
@@ -17,8 +18,10 @@
 #include "core/PolygonRing.h"
 #include "core/ioStream.h"
 #include "files/ModelFile.h"
+#include "files/ModelFileFormat.h"
 #include "model/FaceImageRef.h"
 #include "tests/files/ModelFileTestSupport.h"
+#include "tests/support/FuzzInput.h"
 
 namespace test_ModelFileFuzz {
 
@@ -27,17 +30,10 @@ using namespace test_ModelFile;
 constexpr uint32_t kSeed = 20261207;
 constexpr int kRounds = 250;
 
-std::mt19937 RoundRandom(uint32_t seed, int round) {
-  std::seed_seq sequence{seed, static_cast<uint32_t>(round)};
-  return std::mt19937(sequence);
-}
+using corvia::testing::Below;
 
 std::string Where(const char* kind, int round) {
-  return std::string(kind) + ": seed " + std::to_string(kSeed) + " round " + std::to_string(round);
-}
-
-int Below(std::mt19937& random, int n) {
-  return n <= 0 ? 0 : int(random() % uint32_t(n));
+  return corvia::testing::RoundName(kind, kSeed, round);
 }
 
 // The files the rounds start from: a cube with everything a file can hold, and a
@@ -72,45 +68,12 @@ std::vector<std::string> SeedFiles(TestSection& section) {
 }
 
 // Words a changed text file may get in place of one of its own.
-const char* const kWords[] = {
+const std::vector<std::string> kWords = {
     "0",        "-1",         "2147483647", "-2147483648", "99999999999",  "1e308",           "nan",
     "inf",      "0x7fffffff", "\"\"",       "\"text\"",    "Yes",          "Model",           "EndModel",
     "Vertices", "Faces",      "Scene",      "EndScene",    "FaceImage",    "UsedBy",          "Continue",
-    "ContNewL", "#",          "3.5",        "VertexRings", "DrawnPolygon", "CompressedBlock", "Labels"};
-
-std::string ChangeText(std::string text, std::mt19937& random) {
-  const int changes = 1 + Below(random, 3);
-  for (int c = 0; c < changes; ++c) {
-    // Pick a word (a run of non-blanks) and put another in its place.
-    size_t at = size_t(Below(random, int(text.size())));
-    while (at > 0 && !std::isspace(static_cast<unsigned char>(text[at - 1]))) --at;
-    size_t end = at;
-    while (end < text.size() && !std::isspace(static_cast<unsigned char>(text[end]))) ++end;
-    const std::string word = kWords[Below(random, int(std::size(kWords)))];
-    text.replace(at, end - at, word);
-  }
-  return text;
-}
-
-std::string ChangeBytes(std::string bytes, std::mt19937& random) {
-  const int changes = 1 + Below(random, 8);
-  for (int c = 0; c < changes && !bytes.empty(); ++c) {
-    const size_t at = size_t(Below(random, int(bytes.size())));
-    switch (Below(random, 3)) {
-      case 0:
-        bytes[at] = char(random());
-        break;
-      case 1:
-        bytes[at] ^= char(1 << Below(random, 8));
-        break;
-      default:
-        // A number made large: four bytes of 0xFF.
-        for (size_t k = at; k < bytes.size() && k < at + 4; ++k) bytes[k] = char(0xFF);
-        break;
-    }
-  }
-  return bytes;
-}
+    "ContNewL", "#",          "3.5",        "VertexRings", "DrawnPolygon", "CompressedBlock", "Labels",
+    "010",      "-08",        "0x",         "EndScene\n"};
 
 std::string RandomFile(std::mt19937& random) {
   std::string file;
@@ -119,7 +82,7 @@ std::string RandomFile(std::mt19937& random) {
       file = "Corvia ASCII 8.10\n";
       const int words = Below(random, 200);
       for (int i = 0; i < words; ++i)
-        file += std::string(kWords[Below(random, int(std::size(kWords)))]) + " \n"[Below(random, 2)];
+        file += kWords[size_t(Below(random, int(kWords.size())))] + " \n"[Below(random, 2)];
       break;
     }
     case 1: {
@@ -135,6 +98,33 @@ std::string RandomFile(std::mt19937& random) {
     }
   }
   return file;
+}
+
+// The scene sections a model keeps, as name, form and data.
+std::vector<std::string> KeptSections(const corvia::Poly& poly) {
+  std::vector<std::string> kept;
+  if (!poly.mFileKeep) return kept;
+  for (const corvia::ModelFileScene& scene : poly.mFileKeep->scene)
+    kept.push_back(scene.name + " " + std::to_string(scene.form) + "\n" + scene.data);
+  return kept;
+}
+
+// A model that opened saves in the form of its file and opens again to the same model
+// with the same kept sections: nothing a file can hold is saved unreadable.
+void SaveAndReopen(corvia::Poly& opened, const std::string& where, bool withSection, TestSection& section) {
+  static const std::filesystem::path folder = corvia::testing::ScratchDir("fuzz-saved");
+  const std::string path = (folder / "saved.corv").string();
+  auto& messages = corvia::testing::Platform().messages;
+  messages.Clear();
+  if (withSection) corvia::InstallModelFileSection(&section);
+  const bool saved = corvia::WriteModelFile(path.c_str(), corvia::GetModelFileForm(opened), opened);
+  TestDocument again;
+  const bool reopened = saved && corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain);
+  if (withSection) corvia::RemoveModelFileSection(&section);
+  ASSERT_TRUE(saved) << where;
+  ASSERT_TRUE(reopened) << where << ": " << (messages.Boxes().empty() ? "" : messages.Boxes()[0].text);
+  ExpectSameModel(opened, again.mPoly, where + ", saved and opened again");
+  EXPECT_EQ(KeptSections(opened), KeptSections(again.mPoly)) << where;
 }
 
 // Opens the file over a current tetrahedron and checks the outcome.
@@ -158,6 +148,7 @@ void OpenAndCheck(const std::string& contents, const std::string& where, bool wi
     EXPECT_LE(boxes.size(), 1u) << where;
     for (const auto& box : boxes) EXPECT_EQ(box.title, "Warning") << where << ": " << box.text;
     EXPECT_GT(document.mPoly.mFaces.mCount, 0) << where;
+    SaveAndReopen(document.mPoly, where, withSection, section);
   } else {
     ASSERT_EQ(boxes.size(), 1u) << where;
     EXPECT_EQ(boxes[0].title, "Error") << where << ": " << boxes[0].text;
@@ -176,7 +167,7 @@ TEST(Fuzz, ModelFilesCutShort) {
   const std::vector<std::string> seeds = SeedFiles(section);
   ASSERT_EQ(seeds.size(), 4u);
   for (int round = 0; round < kRounds; ++round) {
-    std::mt19937 random = RoundRandom(kSeed, round);
+    std::mt19937 random = corvia::testing::RoundRandom(kSeed, round);
     const std::string& seed = seeds[size_t(Below(random, int(seeds.size())))];
     OpenAndCheck(seed.substr(0, size_t(Below(random, int(seed.size())))), Where("cut", round), round % 2 == 0, section);
     if (HasFatalFailure()) return;
@@ -188,10 +179,11 @@ TEST(Fuzz, ModelFilesChanged) {
   const std::vector<std::string> seeds = SeedFiles(section);
   ASSERT_EQ(seeds.size(), 4u);
   for (int round = 0; round < 2 * kRounds; ++round) {
-    std::mt19937 random = RoundRandom(kSeed + 1, round);
+    std::mt19937 random = corvia::testing::RoundRandom(kSeed + 1, round);
     const size_t which = size_t(Below(random, int(seeds.size())));
     const bool text = seeds[which].compare(0, 12, "Corvia ASCII") == 0;
-    const std::string changed = text ? ChangeText(seeds[which], random) : ChangeBytes(seeds[which], random);
+    const std::string changed = text ? corvia::testing::ChangeText(seeds[which], random, kWords)
+                                     : corvia::testing::ChangeBytes(seeds[which], random);
     OpenAndCheck(changed, Where("changed", round), round % 2 == 0, section);
     if (HasFatalFailure()) return;
   }
@@ -200,7 +192,7 @@ TEST(Fuzz, ModelFilesChanged) {
 TEST(Fuzz, ModelFilesOfRandomData) {
   TestSection section;
   for (int round = 0; round < kRounds; ++round) {
-    std::mt19937 random = RoundRandom(kSeed + 2, round);
+    std::mt19937 random = corvia::testing::RoundRandom(kSeed + 2, round);
     OpenAndCheck(RandomFile(random), Where("random", round), round % 2 == 0, section);
     if (HasFatalFailure()) return;
   }

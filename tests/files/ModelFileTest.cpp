@@ -4,6 +4,7 @@
 // message naming the file and leave the current model as it was.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include "construction/Augmentation.h"
 #include "core/DrawnPolygon.h"
 #include "core/PolygonRing.h"
+#include "core/Progress.h"
 #include "core/Units.h"
 #include "core/ioStream.h"
 #include "files/ModelFile.h"
@@ -557,6 +559,9 @@ TEST(ModelFileTest, BadFilesGiveOneMessageNamingTheFileAndChangeNothing) {
       {"unknown", replaced("  CurrentFace", "  Colour 1\n  CurrentFace"), "Unknown token 'Colour'"},
       {"ring", replaced("3 0 1 2\n", "3 0 1 1\n"), "not the faces at it in order"},
       {"no model", "Corvia ASCII 8.10\n", "holds no model"},
+      {"octal", replaced("Vertices 8", "Vertices 010"), "A number with a leading zero: '010'"},
+      {"zero in a name", replaced("Name \"", std::string("Name \"\0", 7)), "zero byte"},
+      {"zero in a kept section", text + std::string("Scene \"Kept\"\n  a\0b\nEndScene\n", 28), "zero byte"},
       {"flat", kFlatSquare, "does not appear to be valid"},
   };
   TestDocument document;
@@ -575,8 +580,10 @@ TEST(ModelFileTest, BadFilesGiveOneMessageNamingTheFileAndChangeNothing) {
     EXPECT_NE(box.text.find(c.says), std::string::npos) << c.name << ": " << box.text;
     EXPECT_TRUE(before.Same(document.mPoly)) << c.name;
   }
-  // A missing file and a folder.
-  for (const std::string& path : {Path("bad", "none.corv"), Path("bad", "")}) {
+  // A missing file, a folder, a pipe and a device: refused without being read.
+  const std::string pipe = Path("bad", "pipe.corv");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  for (const std::string& path : {Path("bad", "none.corv"), Path("bad", ""), pipe, std::string("/dev/zero")}) {
     Messages().Clear();
     EXPECT_FALSE(corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain));
     ASSERT_EQ(Messages().Boxes().size(), 1u);
@@ -590,6 +597,78 @@ TEST(ModelFileTest, BadFilesGiveOneMessageNamingTheFileAndChangeNothing) {
   EXPECT_TRUE(Messages().Boxes().empty());
   EXPECT_NE(views.mPaneMessage.find("corner.corv"), std::string::npos);
   EXPECT_TRUE(before.Same(document.mPoly));
+}
+
+TEST(ModelFileTest, AKeptSectionIsWrittenBackAsItWasRead) {
+  // A section no reader claims, with indentation, tabs, blank and comment lines,
+  // quotes and a word "EndScene" inside a quoted text: saved and opened again, it is
+  // the same to the byte, first line included.
+  LibraryModel cube;
+  ASSERT_TRUE(cube.Build(kCube));
+  const std::string path = Path("kept", "cube.corv");
+  ASSERT_TRUE(corvia::WriteModelFile(path.c_str(), corvia::kModelFileAscii, cube.poly));
+  const std::string section =
+      "    First\t1 2 3\n"
+      "\n"
+      "\tSecond \"a # b\" \"EndScene\"\n"
+      "  Third 0x10 -1\n";
+  WriteBytes(path, ReadBytes(path) + "Scene \"Unclaimed\"\n" + section + "  # a comment\nEndScene\n");
+  std::string kept;
+  for (int round = 0; round < 2; ++round) {
+    TestDocument document;
+    Messages().Clear();
+    ASSERT_TRUE(corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain)) << round;
+    EXPECT_TRUE(Messages().Boxes().empty());
+    ASSERT_TRUE(document.mPoly.mFileKeep);
+    ASSERT_EQ(document.mPoly.mFileKeep->scene.size(), 1u);
+    const std::string& data = document.mPoly.mFileKeep->scene[0].data;
+    EXPECT_EQ(data.compare(0, section.size(), section), 0) << round << ": " << data;
+    if (round == 1) {
+      EXPECT_EQ(data, kept);
+    }
+    kept = data;
+    ASSERT_TRUE(corvia::WriteModelFile(path.c_str(), corvia::kModelFileAscii, document.mPoly));
+  }
+}
+
+TEST(ModelFileTest, LongTextsAreCutShortAndLongReadsCanBeCancelled) {
+  LibraryModel cube;
+  ASSERT_TRUE(cube.Build(kCube));
+  const std::string path = Path("long", "cube.corv");
+  ASSERT_TRUE(corvia::WriteModelFile(path.c_str(), corvia::kModelFileAscii, cube.poly));
+  const std::string text = ReadBytes(path);
+  // A name continued over 2 MB of lines is refused once it passes 1 MiB: on the line
+  // that passes it (the 11,398th of 92 bytes), the lines after it left unread.
+  std::string continued = "  Name \"start\"\n";
+  for (int i = 0; i < 20000; ++i) continued += "    Continue \"" + std::string(92, 'x') + "\"\n";
+  const std::string named = Path("long", "named.corv");
+  WriteBytes(named, std::string(text).insert(text.find("  Vertices"), continued));
+  corvia::ModelFileContents contents;
+  std::string error;
+  EXPECT_FALSE(corvia::ReadModelFile(named.c_str(), contents, &error));
+  EXPECT_NE(error.find("String longer than 1048576 bytes"), std::string::npos) << error;
+  EXPECT_NE(error.find("line 11409:"), std::string::npos) << error;
+
+  // 8 MB of blank lines report progress as they are read: a cancel stops the reading,
+  // with no message.
+  const std::string blank = Path("long", "blank.corv");
+  WriteBytes(blank, std::string(text).insert(text.find("Model"), std::string(8 << 20, '\n')));
+  auto& progress = corvia::testing::Platform().progress;
+  corvia::ProgressScope outer;
+  corvia::testing::Platform().clock.Advance(2.0);
+  int pumps = 0;
+  progress.Current()->onPump = [&pumps](corvia::platform::HeadlessProgressWindow::State& state) {
+    state.cancel = ++pumps == 2;
+  };
+  bool cancelled = false;
+  EXPECT_FALSE(corvia::ReadModelFile(blank.c_str(), contents, &error, &cancelled));
+  EXPECT_TRUE(cancelled);
+  EXPECT_TRUE(error.empty()) << error;
+  EXPECT_EQ(pumps, 2);
+  progress.Current()->onPump = nullptr;
+  progress.Current()->cancel = false;
+  // Not cancelled, it reads.
+  EXPECT_TRUE(corvia::ReadModelFile(blank.c_str(), contents, &error, &cancelled)) << error;
 }
 
 TEST(ModelFileTest, FilesWrittenElsewhereOpen) {

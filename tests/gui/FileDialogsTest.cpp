@@ -3,6 +3,7 @@
 // describes other files.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <wx/filename.h>
 #include <wx/image.h>
 #include <wx/timer.h>
@@ -95,6 +96,15 @@ TEST(FileDialogs, ThePreviewShowsImagesAndDescribesOtherFiles) {
     std::fputs("not a picture\n", f);
     std::fclose(f);
   }
+  // A picture of a kind the program does not read, and a pipe that nobody writes to.
+  const wxString xpm = wxFileName(wxFileName::GetTempDir(), "corvia-preview-test.xpm").GetFullPath();
+  if (FILE* f = std::fopen(xpm.utf8_string().c_str(), "w")) {
+    std::fputs("/* XPM */\nstatic const char *x[] = {\"1 1 1 1\", \"a c #ff0000\", \"a\"};\n", f);
+    std::fclose(f);
+  }
+  const wxString pipe = wxFileName(wxFileName::GetTempDir(), "corvia-preview-test.pipe.png").GetFullPath();
+  wxRemoveFile(pipe);
+  ASSERT_EQ(mkfifo(pipe.utf8_string().c_str(), 0600), 0);
 
   FileDialogRequest request;
   request.title = "Open Image";
@@ -110,9 +120,13 @@ TEST(FileDialogs, ThePreviewShowsImagesAndDescribesOtherFiles) {
       if (!preview) return false;
       preview->ShowPreview(picture);
       image = preview->IsPreviewingImage() && preview->GetPreviewText() == "40 x 30";
-      // Without a describer a file that is no image has no preview.
-      preview->ShowPreview(text);
-      other = !preview->IsPreviewingImage() && preview->GetPreviewText() == "No preview";
+      // Without a describer a file that is no image has no preview; nor has a picture of
+      // another kind, or a pipe (which is never waited on).
+      other = true;
+      for (const wxString& none : {text, xpm, pipe}) {
+        preview->ShowPreview(none);
+        other = other && !preview->IsPreviewingImage() && preview->GetPreviewText() == "No preview";
+      }
       return true;
     });
     EXPECT_FALSE(dialogs.RunFileDialog(request).ok);
@@ -144,6 +158,8 @@ TEST(FileDialogs, ThePreviewShowsImagesAndDescribesOtherFiles) {
   corvia::SetFilePreviewCallback(nullptr);
   wxRemoveFile(picture);
   wxRemoveFile(text);
+  wxRemoveFile(xpm);
+  wxRemoveFile(pipe);
 }
 
 }  // namespace test_FileDialogs

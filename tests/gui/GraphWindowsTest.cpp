@@ -4,6 +4,7 @@
 // puts them, and the text file shown in the bar.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <wx/frame.h>
 #include <wx/textctrl.h>
 
@@ -248,6 +249,13 @@ TEST(TextFileBar, FilesReadLineByLine) {
   const std::string missing = (dir / "none.txt").string();
   EXPECT_FALSE(LoadTextFile(missing.c_str(), text));
   EXPECT_EQ(text, "Can't open '" + missing + "' for reading.");
+  // A pipe, a device and a folder are no text files: refused at once, never waited on.
+  const std::filesystem::path pipe = dir / "pipe.txt";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  for (const std::filesystem::path& other : {pipe, std::filesystem::path("/dev/zero"), dir}) {
+    EXPECT_FALSE(LoadTextFile(other.c_str(), text)) << other;
+    EXPECT_EQ(text.rfind("Can't open '" + other.string() + "' for reading.\nIt is ", 0), 0u) << text;
+  }
 
   {
     std::ofstream out(dir / "big.txt", std::ios::binary);

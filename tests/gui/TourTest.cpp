@@ -191,12 +191,20 @@ TEST_F(Tours, SceneDataThatCannotBeReadLeavesTheTourAsItWas) {
       "Event\n Fade 9 1\nEndEvent\nEndSection\n",                                              // no such type
       "Event\n Library 3 0 0 \"Not its name\"\nEndEvent\nEndSection\n",                        // library changed
       "Event\n Points 99999999\nEndEvent\nEndSection\n",                                       // too many
+      "Event\n Points 4194304\n 0 0 0\nEndEvent\nEndSection\n",  // far more than the data holds
+      "Event\n Points 3\n 0 0 0\n 1 0 0\n 0 1 0\n Faces 1000000\n 3 0 1 2\nEndEvent\nEndSection\n",
+      "Event\n Points 1\n 0 0 0\n Points 1\n 1 0 0\nEndEvent\nEndSection\n",  // given twice
       "Event\n Name \"cut short\"\n",                                                          // no end
       "Name \"outside\"\nEndSection\n",                                                        // no event
   };
+  std::string firstError;
   auto read = [&](const std::string& text, bool apply) {
+    firstError.clear();
     ioStream* in = ioOpenReadText("scene.corv", text.data(), text.size(), 1, 0, 0, nullptr,
-                                  [](int, const char*, const char*) { return 0; });
+                                  [&firstError](int, const char*, const char* message) {
+                                    if (firstError.empty()) firstError = message;
+                                    return 0;
+                                  });
     const bool ok = tour.Read(in, apply);
     ioClose(in);
     return ok;
@@ -207,6 +215,9 @@ TEST_F(Tours, SceneDataThatCannotBeReadLeavesTheTourAsItWas) {
     ASSERT_EQ(tour.GetNumEvents(), 3);
     EXPECT_EQ(tour.GetEvent(1)->mName, "Snub Cube");
   }
+  // A claimed count is checked against the data before anything is made for it.
+  EXPECT_FALSE(read(bad[5], false));
+  EXPECT_EQ(firstError, "A tour event's points: 4194304 records do not fit in what is left of the data");
   // Checking changes nothing either; applying takes the new tour.
   EXPECT_TRUE(read(good, false));
   EXPECT_EQ(tour.GetNumEvents(), 3);

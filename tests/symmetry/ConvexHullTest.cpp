@@ -156,6 +156,39 @@ TEST(ConvexHull, CoincidentAndOnFacePointsAreNotCorners) {
   EXPECT_EQ(poly->NumFaces(), 6);
 }
 
+TEST(ConvexHull, PointsGivenManyTimesOverGiveTheHullOfTheirFirstCopies) {
+  // A random cloud with some of its points repeated after it, corners among them: the
+  // same faces as the cloud alone, the corners the first copies of their places,
+  // every later copy no corner.
+  std::mt19937 random(20260901);
+  std::uniform_real_distribution<double> coordinate(-1.0, 1.0);
+  std::vector<Point> cloud(200);
+  for (Point& p : cloud) p = {coordinate(random), coordinate(random), coordinate(random)};
+  auto alone = ModelOf(cloud);
+  ASSERT_TRUE(corvia::ComputeConvexHull(*alone, 0));
+  std::vector<Point> repeated = cloud;
+  for (int copy = 0; copy < 3000; ++copy) repeated.push_back(cloud[size_t(copy) % 7 * 29 % cloud.size()]);
+  auto many = ModelOf(repeated);
+  ASSERT_TRUE(corvia::ComputeConvexHull(*many, 0));
+  ASSERT_EQ(many->NumFaces(), alone->NumFaces());
+  for (int f = 0; f < alone->NumFaces(); ++f) EXPECT_EQ(many->FaceAt(f).items, alone->FaceAt(f).items) << f;
+  for (size_t i = cloud.size(); i < repeated.size(); ++i) EXPECT_TRUE(many->VertAt(int(i)).IsTemp()) << i;
+  ExpectSoundHull(*many, repeated);
+
+  // A tetrahedron's corners a hundred thousand times over, and one point as often.
+  std::vector<Point> corners = {{1, 1, 1}, {1, -1, -1}, {-1, 1, -1}, {-1, -1, 1}};
+  std::vector<Point> tetra;
+  for (int i = 0; i < 100000; ++i) tetra.push_back(corners[size_t(i) % 4]);
+  auto four = ModelOf(tetra);
+  ASSERT_TRUE(corvia::ComputeConvexHull(*four, 0));
+  EXPECT_EQ(four->NumFaces(), 4);
+  EXPECT_EQ(LiveVerts(*four), 4);
+  auto one = ModelOf(std::vector<Point>(100000, Point{0.5, 0.25, 0.125}));
+  std::string refusal;
+  EXPECT_FALSE(corvia::ComputeConvexHull(*one, 0, &refusal));
+  EXPECT_FALSE(refusal.empty());
+}
+
 TEST(ConvexHull, DegeneratePointSetsAreRefused) {
   const std::vector<std::vector<Point>> cases = {
       {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}},                                  // fewer than four

@@ -1,0 +1,238 @@
+// Random scene sections through the model file, with the program's own readers
+// installed: the layouts, the panes' view types and cameras, the mouse throws and the
+// tour. Each round changes the sections of a saved scene (words, quoted texts and
+// bytes of the text form; bytes of the binary form's uncompressed data) and opens the
+// file over a document with two panes, running throws and a tour of two events. The
+// open either fails with one "Error", leaving the model and every section's state as
+// they were, or succeeds; then the scene saves and opens again to the same state.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/SceneSections.h"
+#include "core/ioStream.h"
+#include "files/ModelFile.h"
+#include "files/ModelFileSection.h"
+#include "tests/app/AppTestSupport.h"
+#include "tests/support/FuzzInput.h"
+#include "ui/Layouts.h"
+#include "ui/Tour.h"
+
+namespace corvia::testing {
+namespace {
+
+constexpr uint32_t kSeed = 20260512;
+constexpr int kRounds = 120;
+const char* const kSectionNames[] = {kSceneSectionLayouts, kSceneSectionPanes, kSceneSectionMouseThrows,
+                                     kSceneSectionTour};
+
+// Words a changed section may get in place of one of its own.
+const std::vector<std::string> kWords = {
+    "0",      "-1",         "1",        "5",           "6",          "1012",          "6001",     "99999999",
+    "4194304", "2147483647", "nan",      "inf",         "-inf",       "1e308",         "0.5",      "010",
+    "\"\"",   "Event",      "EndEvent", "EndSection",  "Points",     "Faces",         "Pane",     "Layout",
+    "Ratios", "Current",    "Library",  "Duration",    "Fade",       "CurrentLayout", "Layout9",  "Layout2",
+    "Name",   "Continue",   "ContNewL", "Configuration", "Dual",     "#"};
+
+// Writes the data it is given as its section: how a test puts changed data in a file.
+class RawSection final : public ModelFileSection {
+ public:
+  RawSection(std::string name, std::string data) : mName(std::move(name)), mData(std::move(data)) {}
+  const char* GetName() const override { return mName.c_str(); }
+  bool Write(ioStream* stream, int) override {
+    return ioWriteBytes(stream, mData.data(), static_cast<int>(mData.size()), false);
+  }
+  bool Read(ioStream*, bool) override { return false; }
+
+ private:
+  std::string mName;
+  std::string mData;
+};
+
+class SceneFuzzTest : public IcosahedronDocumentTest {
+ protected:
+  void SetUp() override {
+    IcosahedronDocumentTest::SetUp();
+    // Two panes, whose cameras have what a drawn pane's have (a content size above 0).
+    for (ViewType type : {kViewBasePolyhedron, kViewDualPolyhedron}) {
+      CPolyView* pane = AddPane(type);
+      CameraRecord camera;
+      pane->GetCamera(camera);
+      pane->SetCamera(camera);
+    }
+    InstallSceneSections();
+    InstallTourSection();
+    mSavedLayout = GetCurrentLayoutIndex();
+    SetCurrentLayoutIndex(kLayout3SplitLeft);
+    LayoutRecord* record = GetLayoutRecord(kLayout3SplitLeft);
+    record->numRatios = 2;
+    record->ratios[0] = 0.1f;
+    record->ratios[1] = 1.0f / 3.0f;
+    // Two throws running, with speeds and axes that only 9 and 17 digits keep.
+    int started = 0;
+    for (int id = 0; id < kThrowIdPerKind * kThrowKindBound && started < 2; ++id) {
+      if (MouseThrow* t = FindMouseThrow(id)) {
+        t->StartThrow(0.1f * float(id + 1), -1.0f / 3.0f);
+        t->mAxis[0] = 0.6;
+        t->mAxis[1] = 0.8 / 3.0;
+        t->mAxis[2] = 0.1;
+        ++started;
+      }
+    }
+    ASSERT_EQ(started, 2);
+    // A tour: the icosahedron, then a model of its own points.
+    Tour& tour = GetTour();
+    tour.Clear();
+    tour.AddToTour();
+    TourEvent* event = tour.AddToTour();
+    event->SetName("A \"quoted\" name\nover two lines", true);
+    event->mDuration = 2.7f;
+    event->mTransition.mType = 1;
+    event->mTransition.mDuration = 0.1;
+    event->mModel = TourModel();
+    event->mModel.vertices = {0.1, 0.2, 1.0 / 3.0, -0.7, 2.0 / 3.0, 0.3, 0.5, -0.1, 1e-7, 0.0, 0.0, 1.1};
+    event->mModel.faces = {{0, 1, 2}, {0, 3, 1}, {1, 3, 2}, {2, 3, 0}};
+  }
+  void TearDown() override {
+    GetTour().Clear();
+    RemoveSceneSections();
+    SetCurrentLayoutIndex(mSavedLayout);
+    ResetLayouts();
+    IcosahedronDocumentTest::TearDown();
+  }
+
+  // What each section would save now: its data written to memory ("none" when it has
+  // nothing), and the model's first vertex. The running throws are compared as a
+  // set: reading a list of them turns its order round.
+  static std::vector<std::string> State() {
+    std::vector<std::string> state;
+    for (const char* name : kSectionNames) {
+      ModelFileSection* section = FindModelFileSection(name);
+      std::string data = "none";
+      if (name == std::string(kSceneSectionMouseThrows)) {
+        std::vector<std::string> throws;
+        for (MouseThrow* t = GetActiveMouseThrows(); t; t = t->mNextActive) {
+          char text[200];
+          std::snprintf(text, sizeof text, "%d %a %a %a %a %a", t->GetID(), double(t->mSpeedX), double(t->mSpeedY),
+                        t->mAxis[0], t->mAxis[1], t->mAxis[2]);
+          throws.push_back(text);
+        }
+        std::sort(throws.begin(), throws.end());
+        data.clear();
+        for (const std::string& t : throws) data += t + ";";
+      } else if (section && section->HasData()) {
+        ioBuffer buffer;
+        ioStream* s = ioOpenWrite(nullptr, nullptr, kModelFileVersionMajor, kModelFileVersionMinor, kIoModeMemory,
+                                  nullptr, [](int, const char*, const char*) { return 0; }, &buffer);
+        const bool written = section->Write(s, 0);
+        ioClose(s);
+        data = (written ? "" : "failed ") + std::string(reinterpret_cast<const char*>(buffer.data), buffer.length);
+      }
+      state.push_back(name + std::string(": ") + data);
+    }
+    const Poly* poly = GetCurrentPoly();
+    const double* first = poly->mVertices.mHead->mDualVert;
+    state.push_back(std::to_string(poly->mVertices.mCount) + " " + std::to_string(first[0]) + " " +
+                    std::to_string(first[1]) + " " + std::to_string(first[2]));
+    return state;
+  }
+
+  // Where two states differ first: the section and the byte; empty when they agree.
+  static std::string Difference(const std::vector<std::string>& a, const std::vector<std::string>& b) {
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+      if (a[i] == b[i]) continue;
+      size_t at = 0;
+      while (at < a[i].size() && at < b[i].size() && a[i][at] == b[i][at]) ++at;
+      return a[i].substr(0, a[i].find(':')) + " differs from byte " + std::to_string(at) + " of " +
+             std::to_string(a[i].size()) + " and " + std::to_string(b[i].size());
+    }
+    return "";
+  }
+
+  // A model file of the current model with these sections in place of the installed
+  // ones. A block's data begins with the version, which its stream writes itself.
+  static void WriteWithSections(const std::string& path, int form, const std::vector<ModelFileScene>& scene) {
+    constexpr size_t kVersionBytes = 4;
+    std::vector<std::unique_ptr<RawSection>> raws;
+    std::vector<ModelFileSection*> real;
+    for (const ModelFileScene& section : scene) {
+      real.push_back(FindModelFileSection(section.name.c_str()));
+      const size_t skip = form == kModelFileBinary ? std::min(kVersionBytes, section.data.size()) : 0;
+      raws.push_back(std::make_unique<RawSection>(section.name, section.data.substr(skip)));
+      InstallModelFileSection(raws.back().get());
+    }
+    const bool written = WriteModelFile(path.c_str(), form, *GetCurrentPoly());
+    for (ModelFileSection* section : real) InstallModelFileSection(section);
+    ASSERT_TRUE(written);
+  }
+
+  int mSavedLayout = -1;
+};
+
+TEST_F(SceneFuzzTest, ChangedSectionsFailWithOneErrorOrSaveAndOpenAgainAsRead) {
+  const std::filesystem::path folder = ScratchDir("scene-fuzz");
+  // The sections of the scene in both forms, as a file holds them.
+  std::vector<ModelFileScene> seeds[2];
+  for (int form : {kModelFileAscii, kModelFileBinary}) {
+    const std::string path = (folder / ("seed" + std::to_string(form) + ".corv")).string();
+    ASSERT_TRUE(WriteModelFile(path.c_str(), form, *GetCurrentPoly()));
+    ModelFileContents contents;
+    std::string error;
+    ASSERT_TRUE(ReadModelFile(path.c_str(), contents, &error, nullptr, false)) << error;
+    ASSERT_EQ(contents.scene.size(), 4u) << form;
+    seeds[form] = contents.scene;
+  }
+  auto& messages = Platform().messages;
+  // Unchanged, the scene opens to the state it was saved from, to the bit.
+  const std::vector<std::string> saved = State();
+  for (int form : {kModelFileAscii, kModelFileBinary}) {
+    const std::string path = (folder / ("seed" + std::to_string(form) + ".corv")).string();
+    messages.Clear();
+    ASSERT_TRUE(OpenModelFile(path.c_str(), kOpenModelFilePlain));
+    EXPECT_TRUE(messages.Boxes().empty());
+    EXPECT_EQ(Difference(State(), saved), "") << "form " << form;
+  }
+  int opened = 0;
+  for (int round = 0; round < kRounds; ++round) {
+    std::mt19937 random = RoundRandom(kSeed, round);
+    const std::string where = RoundName("scene", kSeed, round);
+    const int form = round % 2 == 0 ? kModelFileAscii : kModelFileBinary;
+    std::vector<ModelFileScene> scene = seeds[form];
+    ModelFileScene& changed = scene[size_t(Below(random, int(scene.size())))];
+    changed.data =
+        form == kModelFileAscii ? ChangeText(changed.data, random, kWords) : ChangeBytes(changed.data, random);
+    const std::string path = (folder / "round.corv").string();
+    WriteWithSections(path, form, scene);
+    if (HasFatalFailure()) return;
+
+    const std::vector<std::string> before = State();
+    messages.Clear();
+    if (!OpenModelFile(path.c_str(), kOpenModelFilePlain)) {
+      std::string boxes;
+      for (const auto& box : messages.Boxes()) boxes += "\n[" + box.title + "] " + box.text;
+      ASSERT_EQ(messages.Boxes().size(), 1u) << where << boxes;
+      EXPECT_EQ(messages.Boxes()[0].title, "Error") << where << ": " << messages.Boxes()[0].text;
+      EXPECT_EQ(Difference(State(), before), "") << where << ": " << messages.Boxes()[0].text;
+      continue;
+    }
+    ++opened;
+    for (const auto& box : messages.Boxes()) EXPECT_EQ(box.title, "Warning") << where << ": " << box.text;
+    const std::vector<std::string> read = State();
+    const std::string again = (folder / "again.corv").string();
+    ASSERT_TRUE(WriteModelFile(again.c_str(), form, *GetCurrentPoly())) << where;
+    messages.Clear();
+    ASSERT_TRUE(OpenModelFile(again.c_str(), kOpenModelFilePlain))
+        << where << ": " << (messages.Boxes().empty() ? "" : messages.Boxes()[0].text);
+    EXPECT_EQ(Difference(State(), read), "") << where;
+  }
+  // Many changes leave a scene that still reads: the saving is tested too.
+  EXPECT_GT(opened, kRounds / 8);
+}
+
+}  // namespace
+}  // namespace corvia::testing
