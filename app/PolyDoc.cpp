@@ -29,6 +29,8 @@
 #include "model/Transitions.h"
 #include "symmetry/SymOperations.h"
 #include "platform/Services.h"
+#include "render/LightSets.h"
+#include "render/ModelDrawSettings.h"
 #include "render/MouseThrow.h"
 #include "render/NewView.h"
 #include "symmetry/SimplePoly.h"
@@ -42,6 +44,31 @@ namespace detail_PolyDoc {
 
 CPolyDoc* gDocument = nullptr;
 bool gTransitionsEnabled = true;
+
+// What the colour commands need of the document: the active pane's view type (colouring
+// as a compound colours the facelets where a pane shows them), and the notes after a
+// colour change that the user would not see.
+class DocumentColorHooks final : public ColorDocumentHooks {
+ public:
+  unsigned ActiveViewType() override {
+    const CPolyView* pane = CPolyView::GetActive();
+    return pane ? static_cast<unsigned>(pane->GetViewType()) : 0;
+  }
+  void WarnRainbowColorMode() override {
+    ColorDocumentHooks::WarnRainbowColorMode();
+    if (GetRainbowFlags() & kRainbowColors) {
+      platform::Services().views->SetPaneMessage(
+          "Rainbow Color Mode is on: the colors chosen show when it is turned off.");
+    }
+  }
+  void WarnEdgeColorAsCylinders() override {
+    ColorDocumentHooks::WarnEdgeColorAsCylinders();
+    if (!GetModelDrawSettings().showEdges && !UsingEdgeCylinders()) {
+      platform::Services().views->SetPaneMessage("Edge colors show when the edges are drawn as lines or cylinders.");
+    }
+  }
+};
+DocumentColorHooks gColorHooks;
 int gReverseNesting = 0;
 std::function<void(const std::string&)> gTitleListener;
 
@@ -166,6 +193,7 @@ ReverseTransitionScope::~ReverseTransitionScope() { --detail_PolyDoc::gReverseNe
 CPolyDoc::CPolyDoc() {
   detail_PolyDoc::gDocument = this;
   InstallDocumentAccess(this);
+  InstallColorDocumentHooks(&detail_PolyDoc::gColorHooks);
   mPendingTransition = TransitionSettings();
   MakeCurrentRecord(NewRecord(), kRecordConstruct);
 }
@@ -175,6 +203,7 @@ CPolyDoc::~CPolyDoc() {
   mCurrentRecord = nullptr;
   mPoly = nullptr;
   if (&GetDocumentAccess() == this) InstallDocumentAccess(nullptr);
+  if (&GetColorDocumentHooks() == &detail_PolyDoc::gColorHooks) InstallColorDocumentHooks(nullptr);
   if (detail_PolyDoc::gDocument == this) detail_PolyDoc::gDocument = nullptr;
 }
 

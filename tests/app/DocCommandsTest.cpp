@@ -149,6 +149,22 @@ TEST_F(DocCommandsTest, ColourSchemeWordAndArrangements) {
   EXPECT_EQ(FaceColorScheme & 0x80000u, 0u);
 }
 
+// The colour commands see the document: the active pane's kind, and a note when rainbow
+// colour mode hides what was chosen.
+TEST_F(DocCommandsTest, ColourCommandsKnowThePaneAndTellWhatHidesTheirEffect) {
+  CPolyView* stellation = AddPane(kViewStellationOfBase);
+  stellation->Activate(false);
+  EXPECT_EQ(GetColorDocumentHooks().ActiveViewType(), static_cast<unsigned>(kViewStellationOfBase));
+  Platform().views.mPaneMessage.clear();
+  SetRainbowColors(true);
+  RunDocCommand(32786);  // Color by Face Type
+  EXPECT_NE(Platform().views.mPaneMessage.find("Rainbow Color Mode"), std::string::npos);
+  SetRainbowColors(false);
+  Platform().views.mPaneMessage.clear();
+  RunDocCommand(32787);
+  EXPECT_EQ(Platform().views.mPaneMessage, "");
+}
+
 TEST_F(DocCommandsTest, ReplacingAColour) {
   // The icosahedron's faces are red. By itself: no change and no undo step.
   PolyElement* face = P()->GetCurrentFace();
