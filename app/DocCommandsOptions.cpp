@@ -14,6 +14,7 @@
 #include "core/Messages.h"
 #include "core/Prompts.h"
 #include "core/Units.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/PolyBuild.h"
@@ -26,7 +27,6 @@
 #include "render/LightSets.h"
 #include "render/NewView.h"
 #include "render/OpenGLView.h"
-#include "stellation/FaceTypeBlock.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia {

@@ -18,9 +18,9 @@
 #include "core/Paths.h"
 #include "core/Strings.h"
 #include "files/ModelFile.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "nets/MetricData.h"
-#include "stellation/FaceTypeBlock.h"
 #include "ui/CommandIds.h"
 #include "ui/CommandTable.h"
 

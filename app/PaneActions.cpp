@@ -14,6 +14,7 @@
 #include "core/DrawnPolygon.h"
 #include "core/PolygonRing.h"
 #include "dialogs/AugmentDlg.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "nets/Model3D.h"
@@ -22,7 +23,6 @@
 #include "platform/Services.h"
 #include "platform/UndoHooks.h"
 #include "render/ViewWindow.h"
-#include "stellation/FaceTypeBlock.h"
 #include "stellation/Faceting.h"
 #include "symmetry/SimplePoly.h"
 

@@ -23,6 +23,8 @@
 #include "model/Edge.h"
 #include "model/ColorSchemes.h"
 #include "model/ElementFlags.h"
+#include "model/FaceType.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
 #include "model/Measurement.h"
 #include "model/PointPicker.h"
@@ -36,8 +38,6 @@
 #include "render/SelectionItems.h"
 #include "render/ViewWindow.h"
 #include "stellation/FacetPreview.h"
-#include "stellation/FaceType.h"
-#include "stellation/FaceTypeBlock.h"
 #include "stellation/StellationCell.h"
 #include "stellation/StellationDiagram.h"
 

@@ -17,12 +17,12 @@
 #include "model/ColorSchemes.h"
 #include "model/CrossSection.h"
 #include "construction/Augmentation.h"
+#include "model/FaceType.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "nets/NetSettings.h"
 #include "render/GLSelection.h"
 #include "render/SelectionItems.h"
-#include "stellation/FaceType.h"
-#include "stellation/FaceTypeBlock.h"
 #include "stellation/Faceting.h"
 
 namespace corvia {

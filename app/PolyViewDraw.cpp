@@ -9,6 +9,7 @@
 #include "core/Messages.h"
 #include "core/VectorMath.h"
 #include "model/FaceImageRef.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "construction/Augmentation.h"
@@ -26,7 +27,6 @@
 #include "stellation/Faceting.h"
 #include "symmetry/SymGroup.h"
 #include "render/GL.h"
-#include "stellation/FaceTypeBlock.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia {

@@ -5,14 +5,14 @@
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
 #include "construction/LibraryEntry.h"
-#include "construction/PolyTemplate.h"
 #include "core/Messages.h"
 #include "core/Paths.h"
 #include "core/Strings.h"
 #include "model/ColorSchemes.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
+#include "model/PolyTemplate.h"
 #include "nets/Model3D.h"
-#include "stellation/FaceTypeBlock.h"
 
 namespace corvia {
 

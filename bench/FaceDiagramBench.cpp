@@ -5,8 +5,8 @@
 #include <cmath>
 #include <vector>
 
-#include "stellation/FaceDiagram.h"
-#include "stellation/FaceDiagramCells.h"
+#include "model/FaceDiagram.h"
+#include "model/FaceDiagramCells.h"
 
 namespace {
 

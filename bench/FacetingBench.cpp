@@ -7,9 +7,9 @@
 
 #include <cstdlib>
 
-#include "construction/PolyTemplate.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
-#include "stellation/FaceTypeBlock.h"
+#include "model/PolyTemplate.h"
 #include "stellation/Faceting.h"
 
 namespace {

@@ -7,11 +7,11 @@
 
 #include <memory>
 
-#include "construction/PolyTemplate.h"
 #include "core/Progress.h"
+#include "model/FaceType.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
-#include "stellation/FaceType.h"
-#include "stellation/FaceTypeBlock.h"
+#include "model/PolyTemplate.h"
 #include "stellation/StellationCell.h"
 #include "stellation/StellationDiagram.h"
 

@@ -7,17 +7,17 @@
 #include <vector>
 
 #include "construction/LibraryEntry.h"
-#include "construction/RainbowColor.h"
+#include "core/ListNode.h"
 #include "core/Messages.h"
+#include "core/RainbowColor.h"
 #include "core/Units.h"
 #include "files/ModelFile.h"
 #include "model/ElementFlags.h"
+#include "model/FaceType.h"
 #include "model/Globals.h"
-#include "model/ListNode.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "platform/Services.h"
-#include "stellation/FaceType.h"
 #include "symmetry/FaceOrientation.h"
 #include "symmetry/SimplePoly.h"
 

@@ -13,12 +13,12 @@
 #include "construction/DerivedModels.h"
 #include "construction/LibraryEntry.h"
 #include "construction/LibraryHooks.h"
-#include "construction/PolyTemplate.h"
 #include "construction/SpringRelax.h"
 #include "core/Messages.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/Poly.h"
+#include "model/PolyTemplate.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia {

@@ -7,10 +7,10 @@
 #include "construction/ModelLookup.h"
 #include "construction/PolyhedraDialog.h"
 #include "core/Messages.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "platform/Services.h"
-#include "stellation/FaceTypeBlock.h"
 #include "stellation/StellationCell.h"
 #include "symmetry/SimplePoly.h"
 

@@ -8,9 +8,9 @@
 
 #include "construction/LibraryHooks.h"
 #include "construction/PolyFamily.h"
-#include "construction/PolyTemplate.h"
 #include "core/Messages.h"
 #include "core/Strings.h"
+#include "model/PolyTemplate.h"
 
 namespace corvia {
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "construction/Library.h"
-#include "model/ListNode.h"
+#include "core/ListNode.h"
 
 namespace corvia {
 

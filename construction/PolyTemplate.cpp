@@ -1,4 +1,4 @@
-#include "construction/PolyTemplate.h"
+#include "model/PolyTemplate.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,9 +10,9 @@
 
 #include "construction/BuildHooks.h"
 #include "construction/LibraryEntry.h"
-#include "construction/RainbowColor.h"
 #include "core/IntMath.h"
 #include "core/Messages.h"
+#include "core/RainbowColor.h"
 #include "core/Tolerances.h"
 
 namespace corvia {

@@ -5,10 +5,10 @@
 #include <cstring>
 #include <utility>
 
-#include "construction/RainbowColor.h"
 #include "construction/Random15.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
+#include "core/RainbowColor.h"
 #include "core/Tolerances.h"
 #include "model/Face.h"
 #include "model/Poly.h"

@@ -15,7 +15,7 @@
 #include <memory>
 #include <vector>
 
-#include "model/ListNode.h"
+#include "core/ListNode.h"
 
 namespace corvia {
 

@@ -3,7 +3,7 @@
 // a x + b y + c z = d given as (a, b, c, d). It lives as long as the program and is
 // emptied when the main window closes.
 
-#include "model/ListNode.h"
+#include "core/ListNode.h"
 
 namespace corvia {
 

@@ -13,7 +13,6 @@
 
 #include "construction/DerivedModels.h"
 #include "construction/LibraryEntry.h"
-#include "construction/PolyTemplate.h"
 #include "core/FileUtils.h"
 #include "core/Lzrw3a.h"
 #include "core/Messages.h"
@@ -27,10 +26,11 @@
 #include "model/DrawnPolygonModel.h"
 #include "model/Edge.h"
 #include "model/FaceImageRef.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
-#include "stellation/FaceTypeBlock.h"
+#include "model/PolyTemplate.h"
 #include "stellation/Faceting.h"
 #include "symmetry/SimplePoly.h"
 

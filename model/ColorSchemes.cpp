@@ -6,9 +6,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "construction/RainbowColor.h"
+#include "core/ColorList.h"
 #include "core/MergeSort.h"
 #include "core/Messages.h"
+#include "core/RainbowColor.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/CrossSection.h"
@@ -16,15 +17,14 @@
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
 #include "model/FaceImageRef.h"
+#include "model/FaceType.h"
+#include "model/FaceTypeBlock.h"
 #include "model/GeomagPanels.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "nets/Model3D.h"
 #include "platform/Services.h"
-#include "stellation/FaceType.h"
-#include "stellation/FaceTypeBlock.h"
-#include "symmetry/ColorList.h"
 #include "symmetry/SymGroup.h"
 #include "symmetry/SymOperations.h"
 

@@ -2,17 +2,17 @@
 
 #include <cmath>
 
-#include "construction/RainbowColor.h"
 #include "core/Messages.h"
+#include "core/RainbowColor.h"
 #include "core/TimeFormat.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/CompoundPart.h"
 #include "model/ElementFlags.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "model/Vertex.h"
-#include "stellation/FaceTypeBlock.h"
 
 namespace corvia {
 

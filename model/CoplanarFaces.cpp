@@ -13,8 +13,8 @@
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
 #include "model/FaceMatching.h"
+#include "model/FaceTypeBlock.h"
 #include "model/PolyElement.h"
-#include "stellation/FaceTypeBlock.h"
 
 namespace corvia {
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "stellation/FaceDiagram.h"
-#include "stellation/FaceDiagramCells.h"
+#include "model/FaceDiagram.h"
+#include "model/FaceDiagramCells.h"
 
 namespace corvia {
 

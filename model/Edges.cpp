@@ -20,10 +20,10 @@
 #include "model/ElementFlags.h"
 #include "model/Face.h"
 #include "model/FaceMatching.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "model/Vertex.h"
-#include "stellation/FaceTypeBlock.h"
 #include "symmetry/SymGroup.h"
 #include "symmetry/SymOperations.h"
 

@@ -11,9 +11,9 @@
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
+#include "model/FaceType.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
-#include "stellation/FaceType.h"
 
 namespace corvia {
 

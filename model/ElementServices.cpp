@@ -3,11 +3,11 @@
 
 #include "model/ElementServices.h"
 
-#include "construction/PolyTemplate.h"
+#include "model/FaceDiagramCells.h"
 #include "model/FaceImageRef.h"
+#include "model/FaceType.h"
 #include "model/PolyElement.h"
-#include "stellation/FaceDiagramCells.h"
-#include "stellation/FaceType.h"
+#include "model/PolyTemplate.h"
 
 namespace corvia {
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "construction/RainbowColor.h"
+#include "core/RainbowColor.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
 #include "model/PolyFwd.h"

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/ListNode.h"
 #include "core/VectorMath.h"
-#include "model/ListNode.h"
 
 namespace corvia {
 

@@ -12,14 +12,14 @@
 #include "core/PolygonRing.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
+#include "model/BlockPool.h"
 #include "model/ColorSchemes.h"
 #include "model/ElementFlags.h"
 #include "model/Face.h"
+#include "model/FaceDiagramCells.h"
+#include "model/FaceType.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
-#include "stellation/BlockPool.h"
-#include "stellation/FaceDiagramCells.h"
-#include "stellation/FaceType.h"
 
 namespace corvia {
 

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "stellation/FaceDiagram.h"
+#include "model/FaceDiagram.h"
 
 namespace corvia {
 

@@ -6,9 +6,9 @@
 #include "core/Units.h"
 #include "model/ElementList.h"
 #include "model/ElementServices.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "nets/Model3D.h"
-#include "stellation/FaceTypeBlock.h"
 
 namespace corvia {
 

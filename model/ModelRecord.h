@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "model/ListNode.h"
+#include "core/ListNode.h"
 #include "model/Poly.h"
 
 namespace corvia {

@@ -29,7 +29,6 @@
 #include <vector>
 
 #include "construction/LibraryEntry.h"
-#include "construction/PolyTemplate.h"
 #include "core/Messages.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
@@ -37,6 +36,7 @@
 #include "model/Face.h"
 #include "model/Poly.h"
 #include "model/PolyBuild.h"
+#include "model/PolyTemplate.h"
 #include "model/Vertex.h"
 #include "symmetry/FindSymmetries.h"
 #include "symmetry/SimplePoly.h"

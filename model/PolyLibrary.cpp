@@ -6,9 +6,9 @@
 #include <string>
 
 #include "construction/LibraryEntry.h"
+#include "model/FaceType.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
-#include "stellation/FaceType.h"
-#include "stellation/FaceTypeBlock.h"
 
 namespace corvia {
 

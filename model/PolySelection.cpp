@@ -5,18 +5,18 @@
 #include <cstdio>
 #include <string>
 
-#include "construction/RainbowColor.h"
 #include "core/Messages.h"
+#include "core/RainbowColor.h"
 #include "core/Units.h"
 #include "model/ColorSchemes.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "nets/Model3D.h"
 #include "platform/Services.h"
-#include "stellation/FaceTypeBlock.h"
 #include "symmetry/SymGroup.h"
 
 namespace corvia {

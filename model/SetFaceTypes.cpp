@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "construction/PolyTemplate.h"
 #include "core/Messages.h"
 #include "core/MergeSort.h"
 #include "core/TimeFormat.h"
@@ -20,12 +19,13 @@
 #include "model/ElementFlags.h"
 #include "model/ElementServices.h"
 #include "model/Face.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/PolyBuild.h"
 #include "model/PolyElement.h"
+#include "model/PolyTemplate.h"
 #include "model/Vertex.h"
-#include "stellation/FaceTypeBlock.h"
 #include "symmetry/SymGroup.h"
 
 namespace corvia {

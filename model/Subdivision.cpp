@@ -8,18 +8,18 @@
 #include <cstdint>
 #include <vector>
 
-#include "construction/RainbowColor.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
+#include "core/RainbowColor.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "nets/Model3D.h"
 #include "platform/Services.h"
-#include "stellation/FaceTypeBlock.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia {

@@ -11,13 +11,13 @@
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
+#include "model/FaceType.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
 #include "model/ModelBusy.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "nets/Model3D.h"
-#include "stellation/FaceType.h"
-#include "stellation/FaceTypeBlock.h"
 
 namespace corvia {
 

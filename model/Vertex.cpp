@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "construction/RainbowColor.h"
+#include "core/RainbowColor.h"
 #include "core/Tolerances.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"

@@ -16,11 +16,11 @@
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "model/Subdivision.h"
 #include "platform/Services.h"
-#include "stellation/FaceTypeBlock.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia {

@@ -6,6 +6,7 @@
 
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
+#include "model/FaceTypeBlock.h"
 #include "model/GeomagPanels.h"
 #include "model/ModelBusy.h"
 #include "model/Transitions.h"
@@ -13,7 +14,6 @@
 #include "nets/Model3D.h"
 #include "nets/NetFlags.h"
 #include "nets/Vert3D.h"
-#include "stellation/FaceTypeBlock.h"
 
 namespace corvia {
 

@@ -5,13 +5,13 @@
 #include <cstdio>
 #include <string>
 
-#include "construction/PolyTemplate.h"
+#include "core/FileHeader.h"
 #include "core/FileUtils.h"
 #include "core/Messages.h"
 #include "core/Tolerances.h"
 #include "core/Units.h"
-#include "files/FileHeader.h"
 #include "model/Poly.h"
+#include "model/PolyTemplate.h"
 #include "nets/Edge3D.h"
 #include "nets/Face3D.h"
 #include "nets/Model3D.h"

@@ -4,15 +4,15 @@
 #include <memory>
 #include <string>
 
-#include "construction/RainbowColor.h"
 #include "core/Messages.h"
+#include "core/RainbowColor.h"
 #include "model/ElementFlags.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "model/PolyItem.h"
 #include "nets/Model3D.h"
 #include "nets/NetFlags.h"
-#include "stellation/FaceTypeBlock.h"
 #include "symmetry/ExportPrep.h"
 #include "symmetry/SimplePoly.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "construction/RainbowColor.h"
+#include "core/RainbowColor.h"
 #include "core/Units.h"
 #include "core/VectorMath.h"
 #include "model/Poly.h"

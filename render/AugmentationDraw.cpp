@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "construction/Augmentation.h"
-#include "construction/RainbowColor.h"
+#include "core/RainbowColor.h"
 #include "core/VectorMath.h"
 #include "model/Edge.h"
 #include "model/Poly.h"

@@ -13,6 +13,8 @@
 #include "model/ElementFlags.h"
 #include "model/ElementLabels.h"
 #include "model/ElementList.h"
+#include "model/FaceType.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
 #include "model/PointPicker.h"
 #include "model/Poly.h"
@@ -26,8 +28,6 @@
 #include "render/OpenGLView.h"
 #include "render/Primitives.h"
 #include "render/SelectionItems.h"
-#include "stellation/FaceType.h"
-#include "stellation/FaceTypeBlock.h"
 
 namespace corvia {
 

@@ -8,7 +8,7 @@
 #include <functional>
 
 #include "core/VectorMath.h"
-#include "stellation/FaceDiagramCells.h"
+#include "model/FaceDiagramCells.h"
 
 namespace corvia {
 

@@ -12,6 +12,8 @@
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
 #include "model/FaceImageRef.h"
+#include "model/FaceType.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "nets/Face3D.h"
@@ -21,8 +23,6 @@
 #include "render/FaceImageTexturing.h"
 #include "render/OpenGLView.h"
 #include "render/TextureImage.h"
-#include "stellation/FaceType.h"
-#include "stellation/FaceTypeBlock.h"
 
 namespace corvia {
 

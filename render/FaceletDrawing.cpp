@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "construction/RainbowColor.h"
 #include "core/Geometry.h"
+#include "core/RainbowColor.h"
 #include "core/Units.h"
 #include "core/VectorMath.h"
 #include "model/ColorSchemes.h"

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "construction/RainbowColor.h"
 #include "core/Globals.h"
 #include "core/Messages.h"
+#include "core/RainbowColor.h"
 #include "core/TableDialog.h"
 #include "model/ColorSchemes.h"
 #include "model/GeomagPanels.h"

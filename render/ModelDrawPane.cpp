@@ -2,10 +2,10 @@
 
 #include "render/ModelDrawPane.h"
 
+#include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "render/PreviewDrawing.h"
-#include "stellation/FaceTypeBlock.h"
 
 namespace corvia {
 

@@ -15,6 +15,8 @@
 #include "model/ElementLabels.h"
 #include "model/ElementList.h"
 #include "model/FaceImageRef.h"
+#include "model/FaceType.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
@@ -31,8 +33,6 @@
 #include "render/MorphDrawing.h"
 #include "render/OpenGLView.h"
 #include "render/SelectionItems.h"
-#include "stellation/FaceType.h"
-#include "stellation/FaceTypeBlock.h"
 
 namespace corvia {
 

@@ -7,8 +7,10 @@
 
 #include "construction/DualMorph.h"
 #include "core/PolygonRing.h"
+#include "model/BlockPool.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
+#include "model/FaceDiagram.h"
 #include "model/FaceOutline.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
@@ -16,8 +18,6 @@
 #include "render/FaceDiagramDrawing.h"
 #include "render/ModelDrawing.h"
 #include "render/Primitives.h"
-#include "stellation/BlockPool.h"
-#include "stellation/FaceDiagram.h"
 
 namespace corvia {
 

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "model/ListNode.h"
+#include "core/ListNode.h"
 
 namespace corvia {
 

@@ -11,6 +11,7 @@
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
+#include "model/FaceType.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "render/DisplaySettings.h"
@@ -21,7 +22,6 @@
 #include "render/OpenGLView.h"
 #include "render/Primitives.h"
 #include "render/ViewTypeDrawing.h"
-#include "stellation/FaceType.h"
 
 namespace corvia {
 

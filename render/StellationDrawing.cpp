@@ -7,12 +7,14 @@
 #include <cstdio>
 #include <vector>
 
-#include "construction/RainbowColor.h"
 #include "core/Messages.h"
+#include "core/RainbowColor.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/ColorSchemes.h"
 #include "model/Edge.h"
+#include "model/FaceType.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "render/GL.h"
@@ -25,8 +27,6 @@
 #include "render/Primitives.h"
 #include "render/PrintPage.h"
 #include "render/SelectionItems.h"
-#include "stellation/FaceType.h"
-#include "stellation/FaceTypeBlock.h"
 #include "stellation/StellationCell.h"
 #include "stellation/StellationDiagram.h"
 #include "symmetry/SymGroup.h"

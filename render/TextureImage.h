@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "model/ListNode.h"
+#include "core/ListNode.h"
 
 namespace corvia {
 

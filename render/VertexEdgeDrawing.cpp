@@ -10,6 +10,7 @@
 #include "model/ElementFlags.h"
 #include "model/ElementLabels.h"
 #include "model/ElementList.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "render/GL.h"
@@ -23,7 +24,6 @@
 #include "render/OpenGLView.h"
 #include "render/Primitives.h"
 #include "render/SelectionItems.h"
-#include "stellation/FaceTypeBlock.h"
 #include "stellation/Faceting.h"
 
 namespace corvia {

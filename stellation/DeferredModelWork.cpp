@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "core/Progress.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "nets/Model3D.h"
 #include "platform/Services.h"
-#include "stellation/FaceTypeBlock.h"
 
 namespace corvia {
 

@@ -4,9 +4,9 @@
 
 #include "core/DrawnPolygon.h"
 #include "core/PolygonRing.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "platform/Services.h"
-#include "stellation/FaceTypeBlock.h"
 #include "stellation/Faceting.h"
 #include "symmetry/SimplePoly.h"
 

@@ -22,8 +22,8 @@
 #include <vector>
 
 #include "core/BigUInt.h"
+#include "core/ListNode.h"
 #include "core/TimeSpan.h"
-#include "model/ListNode.h"
 
 namespace corvia {
 

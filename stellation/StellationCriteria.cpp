@@ -10,10 +10,10 @@
 
 #include "core/Messages.h"
 #include "core/Progress.h"
+#include "model/FaceType.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "platform/Services.h"
-#include "stellation/FaceType.h"
-#include "stellation/FaceTypeBlock.h"
 #include "stellation/StellationCell.h"
 #include "stellation/StellationDiagram.h"
 #include "symmetry/SymOperations.h"

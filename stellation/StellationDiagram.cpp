@@ -12,10 +12,10 @@
 #include "core/Progress.h"
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
+#include "model/FaceType.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
-#include "stellation/FaceType.h"
-#include "stellation/FaceTypeBlock.h"
 #include "symmetry/SymGroup.h"
 
 namespace corvia {

@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "core/Tolerances.h"
-#include "stellation/BlockPool.h"
+#include "model/BlockPool.h"
 
 namespace corvia {
 

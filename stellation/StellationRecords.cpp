@@ -11,10 +11,10 @@
 #include "core/Messages.h"
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
+#include "model/FaceType.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
-#include "stellation/FaceType.h"
-#include "stellation/FaceTypeBlock.h"
 #include "stellation/StellationDiagram.h"
 #include "symmetry/SymGroup.h"
 

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "construction/RainbowColor.h"
 #include "core/MergeSort.h"
 #include "core/Messages.h"
 #include "core/PointGrid.h"
 #include "core/RadixSorter.h"
+#include "core/RainbowColor.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "platform/Services.h"

@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "core/ColorList.h"
 #include "core/Tolerances.h"
-#include "symmetry/ColorList.h"
 
 namespace corvia {
 

@@ -8,15 +8,15 @@
 
 #include "construction/LibraryEntry.h"
 #include "construction/ModelLookup.h"
-#include "construction/RainbowColor.h"
+#include "core/ColorList.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
+#include "core/RainbowColor.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "platform/Services.h"
-#include "symmetry/ColorList.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia::detail_ExportPrep {

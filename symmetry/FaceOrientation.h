@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
+#include "core/ListNode.h"
 #include "core/VectorMath.h"
-#include "model/ListNode.h"
 
 namespace corvia {
 

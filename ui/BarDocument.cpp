@@ -1,7 +1,7 @@
 #include "ui/BarDocument.h"
 
-#include "construction/PolyTemplate.h"
 #include "model/Poly.h"
+#include "model/PolyTemplate.h"
 
 namespace corvia {
 

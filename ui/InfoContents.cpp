@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "construction/LibraryEntry.h"
-#include "construction/PolyTemplate.h"
 #include "core/Messages.h"
 #include "core/Strings.h"
 #include "core/Units.h"
@@ -15,12 +14,13 @@
 #include "model/CompoundPart.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
+#include "model/FaceTypeBlock.h"
 #include "model/GeomagPanels.h"
 #include "model/Poly.h"
+#include "model/PolyTemplate.h"
 #include "nets/Model3D.h"
 #include "nets/Net.h"
 #include "platform/Services.h"
-#include "stellation/FaceTypeBlock.h"
 #include "ui/BarDocument.h"
 
 namespace corvia {

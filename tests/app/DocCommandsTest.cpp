@@ -14,6 +14,7 @@
 #include "model/ColorSchemes.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
+#include "model/FaceTypeBlock.h"
 #include "model/PolyElement.h"
 #include "nets/Edge3D.h"
 #include "nets/Face3D.h"
@@ -24,7 +25,6 @@
 #include "render/GLErrors.h"
 #include "render/LightSets.h"
 #include "render/NewView.h"
-#include "stellation/FaceTypeBlock.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace test_DocCommands {

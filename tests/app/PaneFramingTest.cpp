@@ -11,10 +11,10 @@
 
 #include "app/PolyView.h"
 #include "app/ViewType.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "render/LightSets.h"
 #include "render/Primitives.h"
-#include "stellation/FaceTypeBlock.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/PaneFraming.h"
 #include "tests/render/ModelTestSupport.h"

@@ -6,10 +6,10 @@
 #include <cmath>
 #include <memory>
 
-#include "construction/PolyTemplate.h"
 #include "core/VectorMath.h"
 #include "model/Edge.h"
 #include "model/PolyElement.h"
+#include "model/PolyTemplate.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
 #include "tests/app/AppTestSupport.h"

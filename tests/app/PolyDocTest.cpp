@@ -15,8 +15,8 @@
 #include "construction/Library.h"
 #include "core/TimeFormat.h"
 #include "files/ModelFile.h"
+#include "model/FaceTypeBlock.h"
 #include "model/PolyBuild.h"
-#include "stellation/FaceTypeBlock.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace test_PolyDoc {

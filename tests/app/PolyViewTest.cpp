@@ -14,6 +14,7 @@
 #include "core/TimeFormat.h"
 #include "model/ElementLabels.h"
 #include "model/FaceImageRef.h"
+#include "model/FaceTypeBlock.h"
 #include "model/PolyElement.h"
 #include "nets/NetSettings.h"
 #include "render/NetDrawSettings.h"
@@ -24,7 +25,6 @@
 #include "render/GLErrors.h"
 #include "render/GLSection.h"
 #include "render/GeomagStyle.h"
-#include "stellation/FaceTypeBlock.h"
 #include "tests/support/PlaneHull.h"
 #include "tests/app/AppTestSupport.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/ModelUndo.h"
-#include "construction/RainbowColor.h"
+#include "core/RainbowColor.h"
 #include "model/ColorSchemes.h"
 #include "model/PolyElement.h"
 #include "platform/Services.h"

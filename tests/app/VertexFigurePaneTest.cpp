@@ -8,9 +8,9 @@
 #include <string>
 
 #include "app/VertexFigurePane.h"
-#include "construction/PolyTemplate.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
+#include "model/PolyTemplate.h"
 #include "tests/support/TestSupport.h"
 
 namespace test_VertexFigurePane {

@@ -12,9 +12,9 @@
 #include <string>
 
 #include "construction/DerivedModels.h"
-#include "construction/PolyTemplate.h"
 #include "core/VectorMath.h"
 #include "model/Poly.h"
+#include "model/PolyTemplate.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
 

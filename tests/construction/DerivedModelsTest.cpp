@@ -8,11 +8,11 @@
 
 #include "construction/DerivedModels.h"
 #include "construction/LibraryEntry.h"
-#include "construction/PolyTemplate.h"
 #include "core/Units.h"
 #include "model/FaceImageRef.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
+#include "model/PolyTemplate.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/construction/DerivedModelChecks.h"
 #include "tests/support/MissingServices.h"

@@ -21,9 +21,9 @@
 
 #include "construction/Library.h"
 #include "construction/LibraryEntry.h"
-#include "construction/PolyTemplate.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
+#include "model/PolyTemplate.h"
 #include "model/Subdivision.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"

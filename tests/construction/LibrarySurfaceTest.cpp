@@ -12,10 +12,10 @@
 #include "construction/Library.h"
 #include "construction/LibraryEntry.h"
 #include "construction/ModelLookup.h"
-#include "construction/PolyTemplate.h"
 #include "model/CompoundPart.h"
 #include "model/Edge.h"
 #include "model/Poly.h"
+#include "model/PolyTemplate.h"
 #include "tests/construction/LibraryParamsFixture.h"
 
 namespace test_LibrarySurface {

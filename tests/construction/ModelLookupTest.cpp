@@ -3,7 +3,7 @@
 #include <map>
 
 #include "construction/ModelLookup.h"
-#include "construction/PolyTemplate.h"
+#include "model/PolyTemplate.h"
 #include "tests/support/FuzzInput.h"
 #include "tests/support/TestSupport.h"
 

@@ -22,9 +22,9 @@
 
 #include "construction/Library.h"
 #include "construction/LibraryEntry.h"
-#include "construction/PolyTemplate.h"
 #include "core/VectorMath.h"
 #include "model/Poly.h"
+#include "model/PolyTemplate.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
 #include "tests/construction/LibraryParamsFixture.h"

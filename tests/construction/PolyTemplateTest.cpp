@@ -8,8 +8,8 @@
 #include "construction/BuildHooks.h"
 #include "construction/LibraryEntry.h"
 #include "construction/PolyFamily.h"
-#include "construction/PolyTemplate.h"
-#include "construction/RainbowColor.h"
+#include "core/RainbowColor.h"
+#include "model/PolyTemplate.h"
 #include "tests/support/TestSupport.h"
 
 namespace test_PolyTemplate {

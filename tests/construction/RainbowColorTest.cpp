@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <climits>
 
-#include "construction/RainbowColor.h"
 #include "construction/Random15.h"
-#include "symmetry/ColorList.h"
+#include "core/ColorList.h"
+#include "core/RainbowColor.h"
 
 namespace test_RainbowColor {
 

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "files/ModelFile.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
-#include "stellation/FaceTypeBlock.h"
 #include "stellation/Faceting.h"
 #include "symmetry/SymGroup.h"
 #include "tests/files/ModelFileTestSupport.h"

@@ -17,16 +17,16 @@
 
 #include "construction/Library.h"
 #include "construction/LibraryEntry.h"
-#include "construction/PolyTemplate.h"
-#include "construction/RainbowColor.h"
+#include "core/RainbowColor.h"
 #include "core/ioStream.h"
 #include "files/ModelFileSection.h"
 #include "model/Edge.h"
+#include "model/FaceType.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
-#include "stellation/FaceType.h"
-#include "stellation/FaceTypeBlock.h"
+#include "model/PolyTemplate.h"
 #include "tests/support/TestSupport.h"
 
 namespace test_ModelFile {

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "construction/LibraryEntry.h"
-#include "construction/PolyTemplate.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
+#include "model/PolyTemplate.h"
 #include "platform/SettingsStore.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/gui/GuiTestSupport.h"

@@ -75,7 +75,7 @@
 #include "ui/TourBar.h"
 #include "ui/TransitionsDlg.h"
 #include "tests/app/AppTestSupport.h"
-#include "stellation/FaceTypeBlock.h"
+#include "model/FaceTypeBlock.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/gui/PrintTestSupport.h"
 #include "tests/gui/ProgramTestSupport.h"

@@ -15,11 +15,11 @@
 
 #include "construction/Library.h"
 #include "construction/ModelLookup.h"
-#include "construction/PolyTemplate.h"
 #include "core/Messages.h"
 #include "model/ColorSchemes.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
+#include "model/PolyTemplate.h"
 #include "platform/SettingsStore.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"

@@ -13,10 +13,10 @@
 
 #include "construction/Library.h"
 #include "construction/ModelLookup.h"
-#include "construction/PolyTemplate.h"
 #include "core/ioStream.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
+#include "model/PolyTemplate.h"
 #include "platform/SettingsStore.h"
 #include "render/NewView.h"
 #include "render/OpenGLView.h"

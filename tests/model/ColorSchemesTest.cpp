@@ -7,14 +7,14 @@
 #include <tuple>
 #include <vector>
 
+#include "core/ColorList.h"
+#include "core/RainbowColor.h"
+#include "model/FaceType.h"
 #include "tests/model/CompoundModels.h"
 #include "tests/model/PolyModels.h"
-#include "construction/RainbowColor.h"
 #include "model/CompoundParts.h"
 #include "model/FaceImageRef.h"
-#include "stellation/FaceType.h"
 #include "tests/support/TestSupport.h"
-#include "symmetry/ColorList.h"
 
 namespace test_ColorSchemes {
 

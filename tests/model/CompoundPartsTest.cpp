@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "construction/RainbowColor.h"
+#include "core/RainbowColor.h"
 #include "model/CompoundParts.h"
 #include "model/ElementFlags.h"
 #include "model/Poly.h"

@@ -6,8 +6,8 @@
 #include "model/CoplanarFaces.h"
 #include "model/ElementFlags.h"
 #include "model/Face.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
-#include "stellation/FaceTypeBlock.h"
 #include "tests/model/CompoundModels.h"
 #include "tests/support/TestSupport.h"
 

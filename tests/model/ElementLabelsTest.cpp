@@ -8,15 +8,15 @@
 #include <cstring>
 #include <string>
 
-#include "construction/PolyTemplate.h"
 #include "model/ColorSchemes.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/ElementLabels.h"
+#include "model/FaceDiagramCells.h"
+#include "model/FaceType.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
-#include "stellation/FaceDiagramCells.h"
-#include "stellation/FaceType.h"
-#include "stellation/FaceTypeBlock.h"
+#include "model/PolyTemplate.h"
 
 namespace test_ElementLabels {
 

@@ -5,14 +5,14 @@
 
 #include <cmath>
 
-#include "construction/PolyTemplate.h"
-#include "construction/RainbowColor.h"
+#include "core/RainbowColor.h"
 #include "model/ColorSchemes.h"
 #include "model/ElementFlags.h"
 #include "model/ElementServices.h"
 #include "model/Face.h"
 #include "model/FaceImageRef.h"
 #include "model/Poly.h"
+#include "model/PolyTemplate.h"
 #include "model/Vertex.h"
 #include "tests/support/TestSupport.h"
 

@@ -5,8 +5,8 @@
 
 #include <cmath>
 
+#include "core/ListNode.h"
 #include "model/ElementFlags.h"
-#include "model/ListNode.h"
 #include "tests/model/HandBuiltModels.h"
 #include "tests/support/TestSupport.h"
 

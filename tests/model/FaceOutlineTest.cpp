@@ -23,8 +23,8 @@ TEST(FaceOutline, MissingInputsDrawAndFollowNothing) {
 
 #include "core/PolygonRing.h"
 #include "model/ColorSchemes.h"
-#include "stellation/FaceType.h"
-#include "stellation/FaceTypeBlock.h"
+#include "model/FaceType.h"
+#include "model/FaceTypeBlock.h"
 #include "tests/model/PolyModels.h"
 
 namespace {
@@ -98,7 +98,7 @@ TEST(FaceOutlineMembers, EdgeLineWithoutANextFaceStaysAtTheVertex) {
 
 #include "core/PolygonRing.h"
 #include "core/VectorMath.h"
-#include "stellation/FaceDiagram.h"
+#include "model/FaceDiagram.h"
 
 namespace corvia {
 namespace {
@@ -204,9 +204,9 @@ TEST(FaceOutline, WithoutADiagramStaysEmpty) {
 // ---- Morph diagrams of the face types at the truncation scales ----
 
 #include "construction/DualMorph.h"
-#include "construction/PolyTemplate.h"
+#include "model/FaceDiagramCells.h"
 #include "model/Poly.h"
-#include "stellation/FaceDiagramCells.h"
+#include "model/PolyTemplate.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

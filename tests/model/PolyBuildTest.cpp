@@ -11,15 +11,15 @@
 #include <vector>
 
 #include "construction/DerivedModels.h"
-#include "construction/PolyTemplate.h"
 #include "core/VectorMath.h"
 #include "model/Edge.h"
+#include "model/FaceType.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/PolyBuild.h"
 #include "model/PolyElement.h"
+#include "model/PolyTemplate.h"
 #include "model/Vertex.h"
-#include "stellation/FaceType.h"
-#include "stellation/FaceTypeBlock.h"
 #include "symmetry/FindSymmetries.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"

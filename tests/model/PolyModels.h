@@ -15,9 +15,9 @@
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/Face.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/Vertex.h"
-#include "stellation/FaceTypeBlock.h"
 #include "tests/support/SolidCorners.h"
 
 namespace corvia::testing {

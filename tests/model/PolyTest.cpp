@@ -6,12 +6,12 @@
 
 #include "construction/Library.h"
 #include "construction/LibraryEntry.h"
-#include "construction/PolyTemplate.h"
 #include "core/Units.h"
 #include "model/Globals.h"
 #include "model/ModelRecord.h"
 #include "model/PointPicker.h"
 #include "model/Poly.h"
+#include "model/PolyTemplate.h"
 #include "tests/model/PolyModels.h"
 #include "tests/support/TestSupport.h"
 

@@ -6,10 +6,10 @@
 #include <cmath>
 #include <vector>
 
-#include "construction/PolyTemplate.h"
 #include "core/VectorMath.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
+#include "model/PolyTemplate.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

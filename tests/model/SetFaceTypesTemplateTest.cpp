@@ -7,14 +7,14 @@
 #include <vector>
 
 #include "construction/Library.h"
-#include "construction/PolyTemplate.h"
 #include "core/VectorMath.h"
 #include "model/CoplanarFaces.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
-#include "stellation/FaceTypeBlock.h"
+#include "model/PolyTemplate.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
 #include "symmetry/SymOperations.h"

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
-#include "stellation/FaceTypeBlock.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
 #include "tests/support/TestSupport.h"

@@ -7,11 +7,11 @@
 #include <cstring>
 #include <vector>
 
+#include "model/FaceType.h"
+#include "model/FaceTypeBlock.h"
 #include "model/ModelBusy.h"
 #include "model/Poly.h"
 #include "model/Transitions.h"
-#include "stellation/FaceType.h"
-#include "stellation/FaceTypeBlock.h"
 #include "tests/model/PolyModels.h"
 #include "tests/support/TestSupport.h"
 

@@ -8,12 +8,12 @@
 #include <memory>
 #include <string>
 
+#include "model/FaceTypeBlock.h"
 #include "model/GeomagPanels.h"
 #include "model/ModelBusy.h"
 #include "model/PolyElement.h"
 #include "model/Transitions.h"
 #include "nets/NetFlags.h"
-#include "stellation/FaceTypeBlock.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/nets/NetChecks.h"
 

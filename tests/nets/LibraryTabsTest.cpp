@@ -16,9 +16,9 @@
 #include "construction/Library.h"
 #include "construction/LibraryEntry.h"
 #include "construction/ModelLookup.h"
-#include "construction/PolyTemplate.h"
+#include "model/FaceTypeBlock.h"
+#include "model/PolyTemplate.h"
 #include "nets/NetTab.h"
-#include "stellation/FaceTypeBlock.h"
 #include "tests/nets/NetChecks.h"
 
 namespace test_LibraryTabs {

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "construction/PolyTemplate.h"
 #include "core/PolygonRing.h"
 #include "core/Units.h"
+#include "model/PolyTemplate.h"
 #include "nets/MetricData.h"
 #include "tests/nets/NetChecks.h"
 

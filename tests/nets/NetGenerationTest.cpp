@@ -11,8 +11,8 @@
 #include "construction/Prisms.h"
 #include "core/Progress.h"
 #include "core/Units.h"
+#include "model/FaceTypeBlock.h"
 #include "platform/Services.h"
-#include "stellation/FaceTypeBlock.h"
 #include "tests/nets/NetChecks.h"
 
 namespace test_NetGeneration {

@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "construction/Library.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
-#include "stellation/FaceTypeBlock.h"
 #include "tests/nets/NetChecks.h"
 
 namespace test_NetLayout {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "construction/RainbowColor.h"
+#include "core/RainbowColor.h"
 #include "core/Units.h"
 #include "tests/nets/NetChecks.h"
 

@@ -11,10 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "construction/RainbowColor.h"
+#include "core/RainbowColor.h"
 #include "core/TableDialog.h"
 #include "model/ColorSchemes.h"
 #include "model/Edge.h"
+#include "model/FaceType.h"
+#include "model/FaceTypeBlock.h"
 #include "model/GeomagPanels.h"
 #include "model/Globals.h"
 #include "model/ModelBusy.h"
@@ -24,8 +26,6 @@
 #include "render/ModelDrawSettings.h"
 #include "render/PrintPage.h"
 #include "render/VertexEdgeDrawing.h"
-#include "stellation/FaceType.h"
-#include "stellation/FaceTypeBlock.h"
 #include "tests/nets/NetChecks.h"
 #include "tests/render/ModelTestSupport.h"
 #include "tests/support/TestSupport.h"

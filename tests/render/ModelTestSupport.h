@@ -13,8 +13,8 @@
 #include <memory>
 #include <string>
 
-#include "construction/PolyTemplate.h"
 #include "model/Poly.h"
+#include "model/PolyTemplate.h"
 #include "render/DepthSortedTriangles.h"
 #include "render/ModelDrawing.h"
 #include "tests/render/RenderTestSupport.h"

@@ -10,10 +10,10 @@
 #include "core/DrawnPolygon.h"
 #include "core/Units.h"
 #include "model/CrossSection.h"
+#include "model/FaceType.h"
 #include "model/PointPicker.h"
 #include "render/FaceDiagramDrawing.h"
 #include "render/PreviewDrawing.h"
-#include "stellation/FaceType.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/render/ModelTestSupport.h"
 

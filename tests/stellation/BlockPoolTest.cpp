@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "stellation/BlockPool.h"
+#include "model/BlockPool.h"
 
 namespace {
 

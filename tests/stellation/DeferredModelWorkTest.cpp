@@ -8,10 +8,10 @@
 #include <memory>
 
 #include "core/Progress.h"
+#include "model/FaceTypeBlock.h"
 #include "nets/Model3D.h"
 #include "platform/Clock.h"
 #include "stellation/DeferredModelWork.h"
-#include "stellation/FaceTypeBlock.h"
 #include "tests/nets/NetChecks.h"
 
 namespace test_DeferredModelWork {

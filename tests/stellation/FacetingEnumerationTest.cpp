@@ -26,8 +26,8 @@
 
 #include "core/BigUInt.h"
 #include "core/VectorMath.h"
+#include "model/FaceType.h"
 #include "model/PolyElement.h"
-#include "stellation/FaceType.h"
 #include "tests/stellation/FacetingModels.h"
 
 namespace test_FacetingEnumeration {

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "construction/PolyTemplate.h"
 #include "core/DrawnPolygon.h"
 #include "core/PolygonRing.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
-#include "stellation/FaceTypeBlock.h"
+#include "model/PolyTemplate.h"
 #include "stellation/Faceting.h"
 #include "symmetry/SymOperations.h"
 #include "tests/support/TestSupport.h"

@@ -12,8 +12,8 @@
 
 #include "construction/LibraryHooks.h"
 #include "construction/ModelLookup.h"
-#include "construction/PolyTemplate.h"
 #include "model/Globals.h"
+#include "model/PolyTemplate.h"
 #include "stellation/StellationCell.h"
 #include "symmetry/SymOperations.h"
 #include "tests/stellation/StellationModels.h"

@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "construction/PolyTemplate.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
+#include "model/PolyTemplate.h"
 #include "model/Transitions.h"
-#include "stellation/FaceTypeBlock.h"
 #include "stellation/StellationState.h"
 #include "tests/support/TestSupport.h"
 

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "construction/RainbowColor.h"
+#include "core/RainbowColor.h"
 #include "core/VectorMath.h"
 #include "symmetry/ConvexHull.h"
 #include "symmetry/SimplePoly.h"

@@ -5,10 +5,10 @@
 #include <memory>
 #include <vector>
 
+#include "core/ColorList.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
 #include "core/VectorMath.h"
-#include "symmetry/ColorList.h"
 #include "symmetry/ExportPrep.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/support/SolidCorners.h"

@@ -6,10 +6,10 @@
 
 #include <cstdlib>
 
-#include "construction/PolyTemplate.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
+#include "model/PolyTemplate.h"
 #include "symmetry/SymGroup.h"
 #include "symmetry/SymGroupNames.h"
 #include "tests/support/TestSupport.h"

@@ -13,9 +13,9 @@
 
 #include "core/IntMath.h"
 #include "core/VectorMath.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
-#include "stellation/FaceTypeBlock.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
 #include "symmetry/SymGroupNames.h"

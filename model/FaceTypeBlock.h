@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "core/TimeSpan.h"
+#include "model/FaceType.h"
 #include "model/ModelRecord.h"
-#include "stellation/FaceType.h"
 
 namespace corvia {
 

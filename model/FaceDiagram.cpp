@@ -1,6 +1,6 @@
 // The planar arrangement of a face diagram: cutting segments, loops, nesting, windings.
 
-#include "stellation/FaceDiagram.h"
+#include "model/FaceDiagram.h"
 
 #include <cmath>
 #include <cstring>
@@ -9,7 +9,7 @@
 #include "core/MergeSort.h"
 #include "core/Messages.h"
 #include "core/Tolerances.h"
-#include "stellation/FaceDiagramCells.h"
+#include "model/FaceDiagramCells.h"
 
 namespace corvia {
 

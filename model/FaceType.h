@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "stellation/FaceDiagram.h"
+#include "model/FaceDiagram.h"
 
 namespace corvia {
 

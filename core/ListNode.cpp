@@ -1,4 +1,4 @@
-#include "model/ListNode.h"
+#include "core/ListNode.h"
 
 namespace corvia {
 

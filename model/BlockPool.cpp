@@ -1,8 +1,8 @@
 // The face-diagram pool sets and the program's global pair of them.
 
-#include "stellation/BlockPool.h"
+#include "model/BlockPool.h"
 
-#include "stellation/FaceDiagramCells.h"
+#include "model/FaceDiagramCells.h"
 
 namespace corvia {
 

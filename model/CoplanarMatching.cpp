@@ -18,10 +18,10 @@
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
 #include "model/FaceMatching.h"
+#include "model/FaceType.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
-#include "stellation/FaceType.h"
-#include "stellation/FaceTypeBlock.h"
 #include "symmetry/SymGroup.h"
 #include "symmetry/SymOperations.h"
 

@@ -1,6 +1,6 @@
 // Cells of a face diagram: grouping of regions, triangles, areas, colours.
 
-#include "stellation/FaceDiagramCells.h"
+#include "model/FaceDiagramCells.h"
 
 #include <cmath>
 #include <unordered_map>
@@ -13,9 +13,9 @@
 #include "core/Tolerances.h"
 #include "model/ElementFlags.h"
 #include "model/FaceImageRef.h"
+#include "model/FaceType.h"
 #include "model/PolyElement.h"
 #include "model/PolyFwd.h"
-#include "stellation/FaceType.h"
 
 namespace corvia {
 

@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "construction/RainbowColor.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
+#include "core/RainbowColor.h"
 #include "core/TimeFormat.h"
 #include "core/Tolerances.h"
 #include "core/Units.h"
@@ -28,6 +28,7 @@
 #include "model/ElementFlags.h"
 #include "model/Face.h"
 #include "model/FaceImageRef.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
 #include "model/ModelBusy.h"
 #include "model/Poly.h"
@@ -35,7 +36,6 @@
 #include "model/Vertex.h"
 #include "platform/Services.h"
 #include "platform/UndoHooks.h"
-#include "stellation/FaceTypeBlock.h"
 #include "symmetry/FindSymmetries.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"

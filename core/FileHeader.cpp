@@ -1,4 +1,4 @@
-#include "files/FileHeader.h"
+#include "core/FileHeader.h"
 
 #include <cstring>
 

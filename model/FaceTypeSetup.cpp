@@ -6,13 +6,13 @@
 #include <cstdlib>
 #include <numeric>
 
-#include "construction/PolyTemplate.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
 #include "model/Face.h"
+#include "model/FaceType.h"
 #include "model/Poly.h"
-#include "stellation/FaceType.h"
+#include "model/PolyTemplate.h"
 #include "symmetry/SymGroup.h"
 
 namespace corvia {

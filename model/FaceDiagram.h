@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "stellation/BlockPool.h"
+#include "model/BlockPool.h"
 
 namespace corvia {
 

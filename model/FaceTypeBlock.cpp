@@ -1,7 +1,7 @@
 // Face-type blocks: the list of face types of one side of a model, its life cycle,
 // cached measures, the complexity estimate and the construction-kit counts.
 
-#include "stellation/FaceTypeBlock.h"
+#include "model/FaceTypeBlock.h"
 
 #include <cmath>
 #include <cstring>

@@ -1,7 +1,7 @@
-#include "construction/RainbowColor.h"
+#include "core/RainbowColor.h"
 
+#include "core/ColorList.h"
 #include "core/VectorMath.h"
-#include "symmetry/ColorList.h"
 
 namespace corvia {
 

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "stellation/FaceDiagram.h"
+#include "model/FaceDiagram.h"
 
 namespace corvia {
 

@@ -1,7 +1,7 @@
 // Face types: the record, its face list and the parts of it that belong to the type
 // itself (kit panels, the stellated radius, the stellation diagram records).
 
-#include "stellation/FaceType.h"
+#include "model/FaceType.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,12 +10,12 @@
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
+#include "model/FaceTypeBlock.h"
 #include "model/GeomagPanels.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "nets/Face3D.h"
 #include "nets/Model3D.h"
-#include "stellation/FaceTypeBlock.h"
 #include "stellation/StellationDiagram.h"
 
 namespace corvia {

@@ -1,4 +1,4 @@
-#include "symmetry/ColorList.h"
+#include "core/ColorList.h"
 
 #include <cmath>
 
