@@ -8,6 +8,7 @@
 #include "app/DocCommands.h"
 #include "app/PolyView.h"
 #include "app/Settings.h"
+#include "core/Globals.h"
 #include "core/Units.h"
 #include "core/VectorMath.h"
 #include "model/ColorSchemes.h"

@@ -14,6 +14,7 @@
 #include "app/PolyView.h"
 #include "app/VertexFigurePane.h"
 #include "core/DrawnPolygon.h"
+#include "core/Globals.h"
 #include "core/RainbowColor.h"
 #include "core/Units.h"
 #include "core/PolygonRing.h"

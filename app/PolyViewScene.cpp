@@ -11,6 +11,7 @@
 #include "app/PolyView.h"
 #include "construction/Augmentation.h"
 #include "core/BigUInt.h"
+#include "core/Globals.h"
 #include "core/Messages.h"
 #include "core/Strings.h"
 #include "core/VectorMath.h"

@@ -13,6 +13,7 @@
 #include "app/PolyDoc.h"
 #include "app/ViewType.h"
 #include "core/Folders.h"
+#include "core/Globals.h"
 #include "core/Messages.h"
 #include "core/Registry.h"
 #include "core/Strings.h"

@@ -14,17 +14,20 @@
 #include <optional>
 #include <string>
 
+#include "model/PolyTemplate.h"
+
 namespace corvia {
 
 // Family codes of GetFamilyVertexCount (the record flag bits of the two families).
 constexpr uint32_t kFamilyPrism = 0x80000;
 constexpr uint32_t kFamilyAntiprism = 0x100000;
 
-// The largest base polygon of every family. Building a model and finding its
-// symmetry take time that grows fast with the base's sides (the spring families'
-// faces carry a spring for every diagonal): up to this size a model builds within
-// moments, and a larger base is refused before anything is built.
-constexpr int kFamilyMaxSides = 99;
+// The largest base polygon of every family, the largest polygon a vertex
+// configuration may have. Building a model and finding its symmetry take time that
+// grows fast with the base's sides (the spring families' faces carry a spring for
+// every diagonal): up to this size a model builds within moments, and a larger base
+// is refused before anything is built.
+constexpr int kFamilyMaxSides = kTemplateMaxSides;
 
 // Tests of a base {n/d}: true when allowed; otherwise false, after the family's
 // message when showErrors is set.

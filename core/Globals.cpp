@@ -8,6 +8,7 @@
 
 #include "core/Messages.h"
 #include "core/Strings.h"
+#include "core/VectorMath.h"
 
 namespace corvia {
 
@@ -21,6 +22,7 @@ constexpr int kNumLetters = 26;
 
 std::string gRememberedPaths[kNumRememberedPaths];
 ColorChooserFunction gColorChooser = nullptr;
+float gNewEdgeColor[3] = {1.0f, 1.0f, 0.8f};
 
 int ColourByte(float c) {
   const float scaled = std::clamp(c, 0.0f, 1.0f) * 255.0f;
@@ -105,6 +107,14 @@ std::string& GetRememberedPath(int i) {
 
 void ClearRememberedPaths() {
   for (std::string& path : detail_Globals::gRememberedPaths) path.clear();
+}
+
+const float* GetNewEdgeColor() {
+  return detail_Globals::gNewEdgeColor;
+}
+
+void SetNewEdgeColor(const float* rgb) {
+  CopyFloat3(detail_Globals::gNewEdgeColor, rgb);
 }
 
 ValueIndexList::~ValueIndexList() { delete[] mValues; }

@@ -52,6 +52,12 @@ struct PointBlock {
   PointBlock* mNext;
 };
 
+// The colour a new edge takes and that a null item stands for; (1.0, 1.0, 0.8) at start.
+// Setting it changes no existing edge (SetDefaultEdgeColor in model/ColorSchemes.h
+// recolours the model's edges as well).
+const float* GetNewEdgeColor();
+void SetNewEdgeColor(const float* rgb);
+
 // "#rrggbb" of a float colour; components outside 0..1 are clamped. The text lives in
 // a static buffer that the next call overwrites.
 const char* GetHtmlColorText(const float* rgb);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/ColorList.h"
+#include "core/Globals.h"
 #include "core/MergeSort.h"
 #include "core/Messages.h"
 #include "core/RainbowColor.h"

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "core/Globals.h"
 #include "core/Tolerances.h"
 #include "model/ElementFlags.h"
 #include "model/Face.h"
@@ -12,8 +13,6 @@
 namespace corvia {
 
 namespace detail_Edge {
-float gNewEdgeColor[3] = {1.0f, 1.0f, 0.8f};
-
 bool IsZero(const double* v) {
   return std::fabs(v[0]) <= kPointTolerance && std::fabs(v[1]) <= kPointTolerance &&
          std::fabs(v[2]) <= kPointTolerance;
@@ -25,16 +24,8 @@ void Normalise(double* v) {
 }
 }  // namespace detail_Edge
 
-const float* GetNewEdgeColor() {
-  return detail_Edge::gNewEdgeColor;
-}
-
-void SetNewEdgeColor(const float* rgb) {
-  CopyFloat3(detail_Edge::gNewEdgeColor, rgb);
-}
-
 Edge::Edge() {
-  CopyFloat3(mColor, detail_Edge::gNewEdgeColor);
+  CopyFloat3(mColor, GetNewEdgeColor());
 }
 
 Edge::~Edge() = default;

@@ -70,10 +70,4 @@ class Edge : public PolyItem {
   int32_t mEdgeType = -1;
 };
 
-// The colour a new edge takes and that a null item stands for; (1.0, 1.0, 0.8) at start.
-// Setting it changes no existing edge (SetDefaultEdgeColor in model/ColorSchemes.h
-// recolours the model's edges as well).
-const float* GetNewEdgeColor();
-void SetNewEdgeColor(const float* rgb);
-
 }  // namespace corvia

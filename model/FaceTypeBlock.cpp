@@ -25,7 +25,6 @@
 #include "stellation/StellationCell.h"
 #include "stellation/StellationCriteria.h"
 #include "stellation/StellationDiagram.h"
-#include "stellation/StellationState.h"
 #include "symmetry/SymGroup.h"
 
 namespace corvia {

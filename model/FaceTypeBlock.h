@@ -44,7 +44,7 @@ struct CoplanarRecord {
 // Complexity estimates above this are reported as one more.
 constexpr int64_t kComplexityCap = 2500000;
 
-// Owners of the block's records that other parts of the stellation code define.
+// Owners of the block's records that the stellation code defines.
 struct FacetingDeleter {
   void operator()(Faceting* faceting) const;
 };

@@ -3,5 +3,6 @@
 namespace corvia {
 
 bool g_ModelBusy = false;
+bool StellationBusy = false;
 
 }  // namespace corvia

@@ -1,11 +1,19 @@
 #pragma once
-// The busy flag of model building: set while a model is created, read from a file or
+// The busy flags of model building: set while a model is created, read from a file or
 // stellated, so that work that depends on a finished model (the construction-toy
-// check, cross-sections) waits. Not the stellation's own flag (StellationBusy).
+// check, cross-sections) waits.
 
 namespace corvia {
 
+// Set while a model is created, read from a file or stellated.
 extern bool g_ModelBusy;
+
+// The stellation's own flag. Set while the stellation's complexity warning is on
+// screen and while a set-up runs: the question box and the progress window run message
+// loops of their own, and nothing may start a second stellation, build a facelet model
+// from half-made diagrams, build a cross-section or run the construction-kit checks
+// meanwhile (those answer "buildable" and compute nothing).
+extern bool StellationBusy;
 
 // Remembers the flag when made and puts it back when it goes, on every way out;
 // Set() raises it in between, Restore() puts it back early.

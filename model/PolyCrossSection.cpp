@@ -12,7 +12,6 @@
 #include "model/PolyBuild.h"
 #include "model/PolyElement.h"
 #include "platform/Services.h"
-#include "stellation/StellationState.h"
 #include "symmetry/SymGroup.h"
 
 namespace corvia {

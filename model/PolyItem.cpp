@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "core/Globals.h"
 #include "model/ColorSchemes.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"

@@ -16,8 +16,6 @@
 #include <cstdint>
 #include <string>
 
-#include "construction/PolyFamily.h"
-
 namespace corvia {
 
 class LibraryEntry;
@@ -25,9 +23,11 @@ class PolyTemplate;
 
 // The largest polygon and the most polygons round a vertex a configuration may
 // have. Polygons of more than a few sides stand only in prisms and antiprisms, so
-// the largest is the prism family's largest base. Each distinct starting polygon
-// takes one bit of a 32-bit identity word.
-constexpr int kTemplateMaxSides = kFamilyMaxSides;
+// the largest is the prism family's largest base (kFamilyMaxSides is this number):
+// building a model and finding its symmetry take time that grows fast with the
+// base's sides, and up to this size a model builds within moments. Each distinct
+// starting polygon takes one bit of a 32-bit identity word.
+constexpr int kTemplateMaxSides = 99;
 constexpr int kTemplateMaxValence = 32;
 constexpr int kTemplateMaxWraps = 1000;
 

@@ -29,16 +29,14 @@ constexpr const char* kKitEdgeAngle = "Angle between edges is too small.";
 constexpr const char* kKitPanelShape = "Geomag don't make panels that shape.";
 constexpr const char* kKitFaceAngle = "Angle between faces is too small.";
 
-// The stellation's busy flag (stellation/StellationState.h, which defines it): while
-// it is set the kit checks answer "buildable" and compute nothing.
-extern bool StellationBusy;
-
 // Whether the model is the one held by the active document's current model record.
 bool IsCurrentPoly(const Poly* poly);
 
 // Whether the shown side (base, or dual when dualSide) can be built with the kit.
 // With a reason the side is marked not buildable for that reason. The verdict is
-// cached in the Poly's flags until the model changes.
+// cached in the Poly's flags until the model changes. While a model is built or
+// stellated (the busy flags of model/ModelBusy.h) it answers "buildable" and computes
+// nothing.
 bool CanBuildWithKit(Poly* poly, bool dualSide, const char* reason = nullptr);
 
 }  // namespace corvia

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "construction/Augmentation.h"
+#include "core/Globals.h"
 #include "core/RainbowColor.h"
 #include "core/VectorMath.h"
 #include "model/Edge.h"

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/Geometry.h"
+#include "core/Globals.h"
 #include "core/RainbowColor.h"
 #include "core/Units.h"
 #include "core/VectorMath.h"

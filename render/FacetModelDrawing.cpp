@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "core/Globals.h"
 #include "core/MergeSort.h"
 #include "core/Messages.h"
 #include "core/VectorMath.h"

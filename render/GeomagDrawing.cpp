@@ -10,6 +10,7 @@
 #include <numbers>
 #include <vector>
 
+#include "core/Globals.h"
 #include "core/VectorMath.h"
 #include "model/ColorSchemes.h"
 #include "model/Edge.h"

@@ -7,6 +7,7 @@
 #include <limits>
 #include <vector>
 
+#include "core/Globals.h"
 #include "core/Messages.h"
 #include "core/RadixSorter.h"
 #include "model/ColorSchemes.h"

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "core/DrawnPolygon.h"
+#include "core/Globals.h"
 #include "core/HtmlText.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"

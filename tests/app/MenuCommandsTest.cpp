@@ -10,6 +10,7 @@
 #include "app/DocCommands.h"
 #include "app/PolyView.h"
 #include "app/Settings.h"
+#include "core/Globals.h"
 #include "core/VectorMath.h"
 #include "model/ColorSchemes.h"
 #include "model/CrossSection.h"

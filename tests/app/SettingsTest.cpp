@@ -16,6 +16,7 @@
 #include "app/PolyDoc.h"
 #include "app/Settings.h"
 #include "core/Folders.h"
+#include "core/Globals.h"
 #include "core/Messages.h"
 #include "core/Registry.h"
 #include "core/Units.h"

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/ColorList.h"
+#include "core/Globals.h"
 #include "core/RainbowColor.h"
 #include "model/FaceType.h"
 #include "tests/model/CompoundModels.h"

@@ -1,7 +1,0 @@
-#include "stellation/StellationState.h"
-
-namespace corvia {
-
-bool StellationBusy = false;
-
-}  // namespace corvia
