@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace corvia {
@@ -99,6 +100,11 @@ class NetType {
   bool CopyFirstNet();
   // Grows all nets of the type in step.
   bool Spread();
+  // The places (position in the chain, edgelet index) in the first net of the copies
+  // of one of its edgelets: the images of the edgelet under the rotations that keep
+  // the first net, in chain order. Every net of the type holds its copies at the same
+  // places.
+  std::vector<std::pair<int, int>> CopiesInFirstNet(const Edge3D* edge) const;
   // Joins nets of the type into larger nets (only while the group size is 1).
   bool TryToCombineNets(int limit);
   // Convex hull of the first net, its least-area bounding rectangle and radii; the

@@ -170,22 +170,6 @@ constexpr KnownFault kKnownFaults[] = {
     {"geodesic sphere 16", "morph by tilting to rectification", "internal error \"FindMirrorPartner"},
     {"geodesic sphere 16", "morph by tilting to rectification", "1."},
     {"record 23 ", "antiprisms", "internal error \"Can't match coplanar face order"},
-    // The nets of stellated surfaces whose facelet types are not whole orbits of the
-    // flat regions the generator joins first.
-    {"record 26 ", "nets", "internal error \"CreateFromFaceType"},
-    {"record 28 ", "nets", "internal error \"CreateFromFaceType"},
-    {"record 30 ", "nets", "internal error \"CreateFromFaceType"},
-    {"record 32 ", "nets", "internal error \"CreateFromFaceType"},
-    {"record 36 ", "nets", "internal error \"CreateFromFaceType"},
-    {"record 39 ", "nets", "internal error \"CreateFromFaceType"},
-    {"record 41 ", "nets", "internal error \"CreateFromFaceType"},
-    {"record 43 ", "nets", "internal error \"CreateFromFaceType"},
-    {"record 46 ", "nets", "internal error \"CreateFromFaceType"},
-    {"record 51 ", "nets", "internal error \"CreateFromFaceType"},
-    {"record 64 ", "nets", "internal error \"CreateFromFaceType"},
-    {"record 245 ", "nets", "internal error \"CreateFromFaceType"},
-    {"record 248 ", "nets", "internal error \"CreateFromFaceType"},
-    {"record 246 ", "nets", "internal error \"CreateFromVert"},
     {"geodesic sphere 16", "nets", "2."},
     // Stellation set-up faults on two models whose faces meet four at an edge.
     {"record 75 ", "nets", "internal error \"SetNeighPointers"},

@@ -299,4 +299,23 @@ TEST_F(NetGenerationTest, OneSidedModelsAndFacesThroughEachOtherUnfold) {
   EXPECT_EQ(testing::Platform().messages.Boxes().size(), 0u);
 }
 
+// A net that its own rotations keep (made from a facelet on an axis, or round a
+// vertex on one) grows at every copy of an edge in it, so that each net stays whole
+// under them and the facelets it meets are taken up orbit by orbit.
+TEST_F(NetGenerationTest, StellatedSurfacesGrowTheirSymmetricNetsInStep) {
+  // The small and great rhombihexahedra, the great truncated cuboctahedron, the great
+  // dodecicosahedron, and the crossed pentagrammic and heptagrammic cupolae.
+  for (int index : {26, 28, 32, 39, 246, 248}) {
+    testing::Platform().messages.Clear();
+    std::unique_ptr<Poly> poly = n::BuildLibraryPoly(index);
+    ASSERT_TRUE(poly);
+    const std::string name = GetLibraryEntry(index)->mName;
+    Model3D* model = poly->mBaseBlock->GetModel3D(true);
+    ASSERT_NE(model, nullptr) << name;
+    ExpectValidNets(*model, name);
+    n::ExpectCongruentTypes(*model, name);
+    EXPECT_EQ(testing::Platform().messages.Boxes().size(), 0u) << name;
+  }
+}
+
 }  // namespace corvia
