@@ -472,9 +472,17 @@ void FaceType::FindMirrorPartner() {
   // mirror line, provided the face is its own image in that plane: a face turned
   // against the plane (as in a snub model) has no mirror line there, and its mirror
   // image is another face.
+  // The line of the last mirror plane through the normal, whether or not the face is
+  // its own image there: the diagram of the plane is symmetric in it all the same.
+  double planeLine[2] = {0.0, 0.0};
   for (int k = 0; k < group->mirrorPlanes.count; ++k) {
     const double* n = group->mirrorPlanes[k].direction;
     if (std::fabs(Dot(n, face->mZAxis)) > kAxisTolerance) continue;
+    {
+      double inPlane[3];
+      Cross(inPlane, n, face->mZAxis);
+      To2D(face, inPlane, planeLine);
+    }
     double reflection[9];
     ReflectionInPlane(reflection, n);
     MappedFrame own;
@@ -511,6 +519,10 @@ void FaceType::FindMirrorPartner() {
     mFlags |= kFaceTypeSelfMirror;
     if (face->HasFlag(kElementHemi) && FindEvenAxisInPlane()) {
       mFlags |= kFaceTypeHemiMirror;
+      // The facets are paired across the mirror line (a reflection that keeps their
+      // sides); without one every facet would be its own mirror image.
+      mMirrorLine[0] = planeLine[0];
+      mMirrorLine[1] = planeLine[1];
       return;
     }
     if (group->type == kSymGroupDihedral && group->numAxisTypes > 0 && group->axisTypes[0].numAxes > 0) {

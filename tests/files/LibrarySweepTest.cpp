@@ -176,7 +176,6 @@ constexpr KnownFault kKnownFaults[] = {
     {"record 75 ", "nets", "refused without a word"},
     {"record 236 ", "nets", "internal error \"CreateFacets"},
     {"record 236 ", "nets", "refused without a word"},
-    {"record 55 ", "fully supported stellations", "refused without a word"},
 };
 
 bool IsKnownFault(const std::string& model, const std::string& operation, const std::string& problem,
