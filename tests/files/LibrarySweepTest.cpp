@@ -171,11 +171,9 @@ constexpr KnownFault kKnownFaults[] = {
     {"geodesic sphere 16", "morph by tilting to rectification", "1."},
     {"record 23 ", "antiprisms", "internal error \"Can't match coplanar face order"},
     {"geodesic sphere 16", "nets", "2."},
-    // Stellation set-up faults on two models whose faces meet four at an edge.
+    // A stellation set-up fault on a model whose faces meet four at an edge.
     {"record 75 ", "nets", "internal error \"SetNeighPointers"},
     {"record 75 ", "nets", "refused without a word"},
-    {"record 236 ", "nets", "internal error \"CreateFacets"},
-    {"record 236 ", "nets", "refused without a word"},
 };
 
 bool IsKnownFault(const std::string& model, const std::string& operation, const std::string& problem,
