@@ -169,7 +169,6 @@ constexpr KnownFault kKnownFaults[] = {
     {"geodesic sphere 8", "morph by tilting triangles", "internal error \"FindMirrorPartner"},
     {"geodesic sphere 16", "morph by tilting to rectification", "internal error \"FindMirrorPartner"},
     {"geodesic sphere 16", "morph by tilting to rectification", "1."},
-    {"record 23 ", "antiprisms", "internal error \"Can't match coplanar face order"},
     {"geodesic sphere 16", "nets", "2."},
     // A stellation set-up fault on a model whose faces meet four at an edge.
     {"record 75 ", "nets", "internal error \"SetNeighPointers"},
