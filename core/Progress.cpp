@@ -31,6 +31,11 @@ struct ProgressState {
   bool showTimeRemaining = true;
   char elapsedText[kElapsedTextSize] = {};
   DrawingContextQuery drawingQuery = nullptr;
+  // The level the user cancelled (0: none), noted for ProgressTick until that
+  // level's scope ends or a new outermost level begins.
+  int cancelledLevel = 0;
+  double lastTick = 0.0;
+  bool ticked = false;
 };
 
 ProgressState& State() {
@@ -70,6 +75,8 @@ void PumpWindow(ProgressState& state) {
 void BeginProgress(const TimeSpan& alreadyElapsed) {
   auto& state = detail_Progress::State();
   if (state.level++ > 0) return;
+  state.cancelledLevel = 0;
+  state.ticked = false;
   state.startTime = detail_Progress::Now() - alreadyElapsed;
   state.range = ProgressRange{};
   state.pauseSpan = TimeSpan();
@@ -92,7 +99,9 @@ bool UpdateProgress(double fraction, const char* caption, ...) {
   d::PumpWindow(state);
   if (!state.window) return state.level > 0;
   if (state.window->CancelRequested()) {
+    const int level = state.level;
     EndProgress();
+    state.cancelledLevel = level;
     return false;
   }
 
@@ -144,6 +153,18 @@ void EndProgress() {
   state.showTimeRemaining = true;
 }
 
+bool ProgressTick() {
+  auto& state = detail_Progress::State();
+  if (state.cancelledLevel > 0) return false;
+  if (state.level <= 0) return true;
+  const double now = platform::NowSeconds();
+  // A clock set back counts as time gone by.
+  if (state.ticked && now >= state.lastTick && now - state.lastTick < kProgressTickSeconds) return true;
+  state.ticked = true;
+  state.lastTick = now;
+  return UpdateProgress(kProgressNoReport) || state.cancelledLevel == 0;
+}
+
 bool IsProgressActive() { return detail_Progress::State().level > 0; }
 
 void SetShowTimeRemaining(bool show) { detail_Progress::State().showTimeRemaining = show; }
@@ -174,7 +195,13 @@ ProgressScope::ProgressScope(const TimeSpan& alreadyElapsed) : mLevel(detail_Pro
 }
 
 ProgressScope::~ProgressScope() {
-  if (detail_Progress::State().level >= mLevel) EndProgress();
+  auto& state = detail_Progress::State();
+  if (state.level >= mLevel) {
+    EndProgress();
+  } else if (state.cancelledLevel >= mLevel) {
+    // The cancelled work has come back out of its scope.
+    state.cancelledLevel = 0;
+  }
 }
 
 DrawingContextQuery SetDrawingContextQuery(DrawingContextQuery query) {

@@ -35,6 +35,14 @@ void BeginProgress(const TimeSpan& alreadyElapsed = TimeSpan());
 // kProgressNoReport, or not a number, only handles the window's buttons.
 bool UpdateProgress(double fraction, const char* caption = nullptr, ...) __attribute__((format(printf, 2, 3)));
 
+// For work deep inside a long operation, where no answer can be carried back up at
+// once: handles the window's buttons, at most once every kProgressTickSeconds of the
+// clock (the first call of a level always does). Returns false once the user has
+// cancelled, and from then on until the outermost level ends, so that every loop of
+// the work can stop at its next tick.
+constexpr double kProgressTickSeconds = 0.05;
+bool ProgressTick();
+
 // Closes a level; the outermost one closes the window and switches the
 // remaining-time line back on.
 void EndProgress();

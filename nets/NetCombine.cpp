@@ -9,6 +9,7 @@
 
 #include "core/MergeSort.h"
 #include "core/Messages.h"
+#include "core/Progress.h"
 #include "core/Tolerances.h"
 #include "core/Units.h"
 #include "nets/Edge3D.h"
@@ -296,6 +297,8 @@ bool Net::MergeConvex(Net* into, Edge3D* edge) {
     flags |= kNetMerged;
     bool absorbed = false;
     for (Face3D* f = first; f; f = f->mNextInNet) {
+      // Taking in the nets round a growing one can run long: the user may stop it.
+      if (!ProgressTick()) return absorbed;
       const int count = f->GetNumEdges();
       for (int i = 0; i < count; ++i) {
         Edge3D* e = &f->mEdges[i];

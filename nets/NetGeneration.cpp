@@ -101,7 +101,11 @@ class NetGenerator {
 };
 
 bool NetGenerator::ReportProgress() {
-  if (mCancelled) return false;
+  // A cancel may have been met by a tick deep in the work since the last report.
+  if (mCancelled || !ProgressTick()) {
+    mCancelled = true;
+    return false;
+  }
   const int total = mModel->GetNumFacelets();
   int done = 0;
   for (Face3DType* type = mModel->mFaceTypes; type; type = type->mNext) {
@@ -522,6 +526,10 @@ void NetGenerator::FinishNetTypes() {
   const int total = mModel->GetNumFacelets();
   while (type) {
     type = MergeConvexNetTypes(mModel, type);
+    if (!ProgressTick()) {
+      mCancelled = true;
+      return;
+    }
     if ((++passes & 7) == 0) {
       const double fraction = total > 0 ? 0.8 + 0.2 * passes / (passes + total) : 0.9;
       if (!UpdateProgress(fraction, "%s", detail_NetGeneration::kProgressCaption)) {
@@ -539,13 +547,9 @@ void Model3D::MakeNets() {
   platform::WaitCursorScope wait;
   ClearNets(true);
   mFlags |= kModelHasNets;
-  bool cancelled = false;
-  {
-    ProgressScope progress;
-    NetGenerator generator(this);
-    cancelled = !generator.GenerateAllNets();
-  }
-  if (cancelled) {
+  ProgressScope progress;
+  NetGenerator generator(this);
+  if (!generator.GenerateAllNets()) {
     // Stopped by the user: no half-made nets are left.
     ClearNets(true);
     mFlags &= ~kModelHasNets;
@@ -565,6 +569,12 @@ void Model3D::MakeNets() {
   SortNetTypes();
   mCurrentNet = mNetTypes ? mNetTypes->GetFirstNet() : nullptr;
   RebuildTabs();
+  if (!ProgressTick()) {
+    // Stopped while the tabs were trimmed.
+    ClearNets(true);
+    mFlags &= ~kModelHasNets;
+    return;
+  }
   platform::Services().views->InvalidateInfo(detail_NetGeneration::kInfoReasonNets);
 }
 
@@ -772,6 +782,7 @@ void Model3D::RecreateTabs() {
   for (NetType* type = mNetTypes; type; type = type->next) {
     if (type->IsDrawn()) continue;
     for (int n = 0; n < type->numNets; ++n) {
+      if (!ProgressTick()) return;
       Net* net = &type->nets[n];
       std::vector<Edge3D*> tabbed;
       for (Face3D* f = net->first; f; f = f->mNextInNet) {
@@ -783,7 +794,10 @@ void Model3D::RecreateTabs() {
           tabbed.push_back(e);
         }
       }
-      for (Edge3D* e : tabbed) TrimTabToNeighbour(e);
+      for (Edge3D* e : tabbed) {
+        if (!ProgressTick()) return;
+        TrimTabToNeighbour(e);
+      }
       TrimTabsToNet(net);
       SeparateTabs(net);
     }
@@ -794,6 +808,7 @@ void Model3D::RecreateTabs() {
   });
   for (Edge3D* e : all) e->tab->foldAngle = e->GetTabAngle();
   for (Edge3D* e : all) {
+    if (!ProgressTick()) return;
     const Edge3D* partner = Edge3D::GetNeighInNet(e, false);
     if (partner && partner->tab) CutTabInSpace(e);
     e->tab->LimitEnds(TabSlope60());

@@ -6,6 +6,7 @@
 
 #include "core/Geometry.h"
 #include "core/Messages.h"
+#include "core/Progress.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
@@ -476,7 +477,10 @@ void TrimTabsToNet(Net* net) {
       obstacles.push_back({{a->unfolded[0], a->unfolded[1]}, {b->unfolded[0], b->unfolded[1]}});
     }
   }
-  for (Edge3D* e : tabbed) e->tab->Trim(obstacles);
+  for (Edge3D* e : tabbed) {
+    if (!ProgressTick()) return;
+    e->tab->Trim(obstacles);
+  }
 }
 
 void SeparateTabs(Net* net) {
@@ -499,6 +503,7 @@ void SeparateTabs(Net* net) {
     return a.least[0] < b.least[0] || (a.least[0] == b.least[0] && a.edge < b.edge);
   });
   for (size_t i = 0; i < tabbed.size(); ++i) {
+    if (!ProgressTick()) return;
     Edge3D* e = tabbed[i].edge;
     for (size_t j = i + 1; j < tabbed.size() && tabbed[j].least[0] <= tabbed[i].largest[0]; ++j) {
       Edge3D* f = tabbed[j].edge;

@@ -11,6 +11,7 @@
 #include "construction/Prisms.h"
 #include "core/Progress.h"
 #include "core/Units.h"
+#include "model/Subdivision.h"
 #include "platform/Services.h"
 #include "stellation/FaceTypeBlock.h"
 #include "tests/nets/NetChecks.h"
@@ -260,6 +261,50 @@ TEST_F(NetGenerationTest, ACancelLeavesNoNets) {
   model.MakeNets();
   EXPECT_TRUE(model.HasNets());
   ExpectValidNets(model, "truncated icosahedron after a cancel");
+}
+
+// Long nets report from deep inside the work (merging nets across convex edges,
+// trimming tabs): a cancel at any of those reports stops the work there, leaves no
+// nets and no progress level, and the nets are made in full when asked again.
+TEST_F(NetGenerationTest, ACancelAnywhereInTheWorkLeavesNoNets) {
+  std::unique_ptr<Poly> icosahedron = n::BuildLibraryPoly(n::kIcosahedron);
+  std::unique_ptr<SimplePoly> simple = icosahedron->Subdivide(kSubdivideGeodesic, 4);
+  ASSERT_TRUE(simple);
+  Poly sphere;
+  ASSERT_TRUE(simple->CreatePoly(&sphere, false, false));
+  TickingClock clock;
+  platform::ServiceSet services = platform::Services();
+  services.clock = &clock;
+  const platform::ServiceSet before = platform::InstallServices(services);
+  auto& window = *testing::Platform().progress.Current();
+  int pumps = 0;
+  int cancelAt = -1;
+  window.onPump = [&](platform::HeadlessProgressWindow::State& state) {
+    if (++pumps == cancelAt) state.cancel = true;
+  };
+  {
+    Model3D model(&sphere, false);
+    model.MakeNets();
+    ASSERT_TRUE(model.HasNets());
+  }
+  const int total = pumps;
+  ASSERT_GT(total, 20);
+  for (int at : {2, total / 4, total / 2, total - 2, total}) {
+    SCOPED_TRACE(at);
+    Model3D model(&sphere, false);
+    pumps = 0;
+    cancelAt = at;
+    model.MakeNets();
+    EXPECT_FALSE(model.HasNets());
+    EXPECT_EQ(model.mNetTypes, nullptr);
+    for (Face3D* f : n::AllFacelets(model)) EXPECT_EQ(f->mNet, nullptr);
+    EXPECT_FALSE(IsProgressActive());
+    cancelAt = -1;
+    model.MakeNets();
+    ExpectValidNets(model, "sphere after a cancel");
+  }
+  window.onPump = nullptr;
+  platform::InstallServices(before);
 }
 
 TEST_F(NetGenerationTest, AModelWithAHoleUnfolds) {

@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "core/Progress.h"
-#include "model/Poly.h"
-#include "model/Subdivision.h"
-#include "platform/Services.h"
-#include "stellation/StellationCell.h"
 #include "construction/Library.h"
 #include "construction/LibraryEntry.h"
+#include "core/Progress.h"
 #include "model/ElementFlags.h"
+#include "model/Poly.h"
+#include "model/Subdivision.h"
 #include "nets/Model3D.h"
+#include "platform/Services.h"
+#include "stellation/StellationCell.h"
 #include "stellation/StellationState.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/stellation/StellationModels.h"
