@@ -44,6 +44,10 @@ class NetTab {
   void Trim(const std::vector<TabObstacle>& obstacles);
   // The ends no steeper than the given slope (tangent of the angle to the edge).
   void LimitEnds(double slope);
+  // Keeps what lies on the side of the line (through point, along direction) where
+  // inside lies: over the part of the edge on the other side nothing is left, since
+  // what lies beyond the line there is no longer joined to the edge.
+  void KeepSide(const double* point, const double* direction, const double* inside);
   // Rebuilds the outline from the profile and the triangles that fill it.
   void Triangulate();
   // Least and largest pos2D of the outline; false for an empty tab.
