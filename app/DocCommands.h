@@ -11,6 +11,7 @@ class wxFrame;
 
 namespace corvia {
 
+class FaceTypeBlock;
 class Poly;
 
 // What an update handler says of its item: enabled or not, its mark (-1: the item
@@ -74,6 +75,13 @@ inline void Mark(CommandUi& ui, bool on) { ui.check = on ? 1 : 0; }
 // from the value; a smaller one is reported and asked for again. False on Cancel, the
 // value unchanged.
 bool AskPositiveNumber(const char* prompt, double& value);
+// Makes the first element of the next (step 1) or previous (-1) type of the shown side
+// (with otherSide, of the other side: the vertices while the base is shown) the selected
+// and current one; a side of one type says so in the pane.
+void StepElementType(int step, bool otherSide);
+// Runs a change of the cells of the shown side's stellation (stellated first when it is
+// not yet) as one undo step and redraws; false when the side cannot be stellated.
+bool ChangeStellationCells(void (*change)(FaceTypeBlock* block));
 
 }  // namespace doc_commands
 

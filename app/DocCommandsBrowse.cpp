@@ -11,6 +11,7 @@
 #include "app/DocCommandsBrowseText.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
+#include "construction/LibraryEntry.h"
 #include "construction/LibraryHooks.h"
 #include "construction/ModelLookup.h"
 #include "construction/SpringRelax.h"
@@ -203,7 +204,24 @@ void StepPolyhedron(int step) {
     case WatermanStep::NotWaterman:
       break;
   }
-  doc->SetModel(StepLibraryModel(poly->mLibraryEntry, poly->mTemplate, step), false, false);
+  LibraryEntry* entry = StepLibraryModel(poly->mLibraryEntry, poly->mTemplate, step);
+  // Records that describe no model yet are passed over, so that stepping never sticks
+  // in front of them; the pane says which were passed.
+  LibraryEntry* firstPassed = nullptr;
+  LibraryEntry* lastPassed = nullptr;
+  for (int k = 0; entry && !entry->IsAvailable() && k < GetNumLibraryEntries(); ++k) {
+    if (!firstPassed) firstPassed = entry;
+    lastPassed = entry;
+    entry = StepLibraryModel(entry, nullptr, step);
+  }
+  if (!entry || !entry->IsAvailable()) return;
+  doc->SetModel(entry, false, false);
+  auto name = [](const LibraryEntry* e) { return std::string(e->mName ? e->mName : ""); };
+  if (firstPassed && firstPassed == lastPassed) {
+    d::ShowMessage("The model \"" + name(firstPassed) + "\" is not available yet.");
+  } else if (firstPassed) {
+    d::ShowMessage("The models \"" + name(firstPassed) + "\" to \"" + name(lastPassed) + "\" are not available yet.");
+  }
 }
 
 void OnTryToMakeFacesRegular() {

@@ -9,6 +9,8 @@
 
 #include "app/DocCommands.h"
 #include "app/PolyDoc.h"
+#include "app/PolyView.h"
+#include "app/ViewType.h"
 #include "construction/RainbowColor.h"
 #include "core/Globals.h"
 #include "core/Messages.h"
@@ -21,10 +23,15 @@
 #include "model/PolyElement.h"
 #include "platform/Services.h"
 #include "render/DisplaySettings.h"
+#include "render/GeomagStyle.h"
 #include "render/LightSets.h"
 #include "render/NewView.h"
 #include "stellation/FaceType.h"
 #include "stellation/FaceTypeBlock.h"
+#include "stellation/StellationCell.h"
+#include "ui/CommandTable.h"
+#include "ui/ElementWords.h"
+#include "ui/OwnerDrawMenu.h"
 
 namespace corvia {
 
@@ -37,6 +44,12 @@ using doc_commands::Redraw;
 // The title colour follows a background darker or lighter than these on every channel.
 constexpr float kDarkBackground = 0.4f;
 constexpr float kLightBackground = 0.6f;
+// The Show/Hide commands that act on cells while the model shows them.
+constexpr int kCmdShowHideColour = 33113;
+constexpr int kCmdShowHideItem = 32926;
+constexpr int kCmdShowHideType = 32927;
+constexpr int kCmdShowHideAll = 32928;
+constexpr int kCmdToggleShownHidden = 32929;
 // Coincident vertices listed by index in the question before "...".
 constexpr int kMaxListedIndices = 20;
 
@@ -68,6 +81,45 @@ PolyElement* CurrentFace() {
 
 Edge* SelectedEdge(Poly* poly) { return poly && poly->IsEdgeSelected() ? poly->GetSelectedEdge() : nullptr; }
 
+// ---- Stellation cells ------------------------------------------------------------------------
+// The model shows cells where the active pane shows a stellation or the cell diagram of
+// a side that has them: there the Show/Hide commands and the face-type steps act on
+// cells, the cell types standing for face types.
+
+FaceTypeBlock* ShownCellBlock() {
+  const CPolyView* pane = CPolyView::GetActive();
+  if (!pane || !CurrentPoly()) return nullptr;
+  const ViewType type = pane->GetViewType();
+  if (type != kViewStellationOfBase && type != kViewStellationOfDual && type != kViewCellDiagram) return nullptr;
+  FaceTypeBlock* block = pane->GetShownBlock(false);
+  return block && block->IsStellated() && block->mFirstCell ? block : nullptr;
+}
+
+// The cell the commands act on: the block's current cell (chosen in the panes or by the
+// last step of the criteria), else the highest included one.
+StellationCell* CurrentCell(FaceTypeBlock* block) {
+  StellationCell* cell = block->mCurrentCell ? block->mCurrentCell : block->mHighestIncluded;
+  return cell && cell != block->GetOuterCell() ? cell : nullptr;
+}
+
+template <typename Visit>
+void ForEachCell(FaceTypeBlock* block, Visit visit) {
+  for (StellationCell* c = block->mFirstCell; c; c = c->mNext) {
+    if (c != block->GetOuterCell()) visit(c);
+  }
+}
+
+// The item's text as the table gives it, with "cell" for "face" when asked.
+std::string ItemText(int command, bool cells) {
+  const CommandInfo* info = FindCommand(command);
+  if (!info) return std::string();
+  const std::vector<std::string> path = SplitMenuPath(info->path);
+  if (path.empty()) return std::string();
+  std::string text = MenuItemText(MenuLabelText(path.back()), info->accel);
+  if (cells) ReplaceWordKeepCase(text, "face", "cell");
+  return text;
+}
+
 // ---- Update handlers shared by several commands --------------------------------------
 
 void NeedsModel(CommandUi& ui) { ui.enabled = CurrentPoly() != nullptr; }
@@ -89,44 +141,43 @@ void UpdateSelectNone(CommandUi& ui) {
   ui.enabled = poly && (poly->mSelectedItem || poly->mSelectedElement || poly->IsEdgeSelected());
 }
 
-void StepFaceType(int step) {
-  Poly* poly = CurrentPoly();
-  if (!poly) return;
-  FaceTypeBlock* block = poly->GetShownBlock();
-  const int count = block ? block->CountFaceTypes() : 0;
+// The current cell moves to the first cell of the next (previous) cell type, the
+// outer cell's type left out.
+void StepCellType(FaceTypeBlock* block, int step) {
+  std::vector<StellationCellType*> types;
+  for (StellationCellType* t = block->mFirstCellType; t; t = t->mNext) {
+    if (t->mFirstCell && t->mFirstCell != block->GetOuterCell()) types.push_back(t);
+  }
+  const int count = static_cast<int>(types.size());
   if (count <= 1) {
-    platform::Services().views->SetPaneMessage(poly->mShowDual ? "There is only one type of vertex"
-                                                                 : "There is only one type of face");
+    platform::Services().views->SetPaneMessage("There is only one type of cell");
     return;
   }
-  const PolyElement* current = poly->GetCurrentFace();
-  int index = FaceType::GetIndex(current ? current->mType : nullptr);
-  index = index < 0 ? (step > 0 ? 0 : count - 1) : ((index + step) % count + count) % count;
-  // Types without faces of their own are passed over.
-  for (int tries = 0; tries < count; ++tries) {
-    FaceType* type = block->GetFaceType(index);
-    if (type && type->mFirstFace) {
-      poly->SelectFace(type->mFirstFace, false);
-      break;
-    }
-    index = ((index + step) % count + count) % count;
+  const StellationCell* current = CurrentCell(block);
+  int index = -1;
+  for (int i = 0; i < count; ++i) {
+    if (current && current->mType == types[static_cast<size_t>(i)]) index = i;
   }
-  Redraw();
+  index = index < 0 ? (step > 0 ? 0 : count - 1) : ((index + step) % count + count) % count;
+  block->mCurrentCell = types[static_cast<size_t>(index)]->mFirstCell;
+  RedrawAllViews(false, false);
 }
 
 // ---- Colours of single items, types and everything ---------------------------------------
 
 enum class Scope { kItem, kType, kAll };
 
-// Picks a colour starting from the first; false on Cancel.
-bool PickColour(const float* start, float* chosen) {
+// Picks a colour starting from the first; false on Cancel. Faces may take only the
+// toy's panel colours while the construction-toy style is on.
+enum class Toy { kPanels, kPlain };
+bool PickColour(const float* start, float* chosen, Toy toy) {
   CopyFloat3(chosen, start);
-  return ChooseColorDialog(chosen);
+  return PickColor(chosen, toy == Toy::kPanels);
 }
 
 void SetEdgeColours(Poly* poly, Edge* edge, Scope scope) {
   float rgb[3];
-  if (!PickColour(edge->mColor, rgb)) return;
+  if (!PickColour(edge->mColor, rgb, Toy::kPlain)) return;
   platform::Services().undo->AddUndo(kUndoColorChange, 0);
   ForEachEdge(poly, [&](Edge* e) {
     if (scope == Scope::kAll || e == edge || (scope == Scope::kType && e->mEdgeType == edge->mEdgeType))
@@ -151,7 +202,7 @@ void SetFaceColours(Scope scope, bool back) {
     return;
   }
   float rgb[3];
-  if (!PickColour(back ? face->mBackColor : face->mColor, rgb)) return;
+  if (!PickColour(back ? face->mBackColor : face->mColor, rgb, Toy::kPanels)) return;
   platform::Services().undo->AddUndo(kUndoColorChange, 0);
   const bool bothSides = !back && (FaceColorScheme & kColorSameFrontAndBack);
   ForEachFace(poly, [&](PolyElement* e) {
@@ -174,7 +225,7 @@ void ReplaceVertexOrEdgeColour(Poly* poly, bool vertex) {
   float start[3];
   UnpackRainbowColor(oldRef, start);
   float rgb[3];
-  if (!PickColour(start, rgb)) return;
+  if (!PickColour(start, rgb, Toy::kPlain)) return;
   const uint32_t newRef = PackRainbowColor(rgb);
   if (newRef == oldRef) return;
   if (vertex) {
@@ -201,7 +252,7 @@ void ReplaceColourThroughout(bool back) {
   CopyFloat3(oldColour, back ? face->mBackColor : face->mColor);
   float newColour[3];
   for (;;) {
-    if (!PickColour(oldColour, newColour)) return;
+    if (!PickColour(oldColour, newColour, Toy::kPanels)) return;
     if (SameColour(newColour, oldColour)) return;
     bool taken = false;
     ForEachFace(poly, [&](PolyElement* e) {
@@ -285,7 +336,7 @@ void ColourOnePart() {
   PolyElement* face = poly ? poly->GetCurrentFace() : nullptr;
   if (!face) return;
   float rgb[3];
-  if (!PickColour(face->mColor, rgb)) return;
+  if (!PickColour(face->mColor, rgb, Toy::kPanels)) return;
   platform::Services().undo->AddUndo(kUndoColorChange, 0);
   poly->MarkPart(face, rgb, false);
   NotifyColorChange(poly);
@@ -299,7 +350,7 @@ void UpdateColourOnePart(CommandUi& ui) {
 void SetBackgroundColour() {
   NewView* first = NewView::GetFirstView();
   float rgb[3];
-  if (!PickColour(first ? first->GetBackgroundColor() : GetDefaultBackgroundColor(), rgb)) return;
+  if (!PickColour(first ? first->GetBackgroundColor() : GetDefaultBackgroundColor(), rgb, Toy::kPlain)) return;
   SetAllViewsBackgroundColor(rgb);
   DisplaySettings& display = GetDisplaySettings();
   if (display.autoTitleColor) {
@@ -364,9 +415,27 @@ void ShowHideDone() {
 // hidden, in which case they are shown.
 enum class Choose { kColour, kType, kItem, kAll };
 
+// The cells a colour stands for are those of one cell type: the cell diagram colours
+// each type as one.
+void ShowHideCells(FaceTypeBlock* block, Choose choose) {
+  StellationCell* current = CurrentCell(block);
+  if (!current && choose != Choose::kAll) return;
+  const bool hide = current ? !current->IsHidden() : true;
+  ForEachCell(block, [&](StellationCell* c) {
+    const bool chosen = choose == Choose::kAll || c == current ||
+                        ((choose == Choose::kType || choose == Choose::kColour) && c->mType == current->mType);
+    if (chosen) c->SetHidden(hide);
+  });
+}
+
 void ShowHideByCurrent(Choose choose) {
   Poly* poly = CurrentPoly();
   if (!poly) return;
+  if (FaceTypeBlock* block = ShownCellBlock()) {
+    ShowHideCells(block, choose);
+    ShowHideDone();
+    return;
+  }
   if (Edge* edge = SelectedEdge(poly)) {
     const bool hide = !IsHidden(edge);
     ForEachEdge(poly, [&](Edge* e) {
@@ -389,9 +458,32 @@ void ShowHideByCurrent(Choose choose) {
   ShowHideDone();
 }
 
+// While the model shows cells the items speak of cells; the selected face or edge
+// plays no part then.
+template <int kCommand>
+void UpdateShowHide(CommandUi& ui) {
+  if (FaceTypeBlock* block = ShownCellBlock()) {
+    ui.enabled = kCommand == kCmdShowHideAll || kCommand == kCmdToggleShownHidden || CurrentCell(block);
+    ui.text = ItemText(kCommand, true);
+    return;
+  }
+  if (kCommand == kCmdToggleShownHidden) {
+    // It acts on faces alone, whatever is selected.
+    NeedsModel(ui);
+    ui.text = ItemText(kCommand, false);
+  } else {
+    NeedsFaceOrEdge(ui);
+  }
+}
+
 void ToggleShownAndHidden() {
   Poly* poly = CurrentPoly();
   if (!poly) return;
+  if (FaceTypeBlock* block = ShownCellBlock()) {
+    ForEachCell(block, [](StellationCell* c) { c->SetHidden(!c->IsHidden()); });
+    ShowHideDone();
+    return;
+  }
   ForEachFace(poly, [](PolyElement* e) { SetHidden(e, !IsHidden(e)); });
   ShowHideDone();
 }
@@ -508,8 +600,8 @@ constexpr uint32_t kRhombicDodecahedralMask = 0xE00000;
 std::vector<DocCommand> MakeTable() {
   return {
       {32869, SelectNone, UpdateSelectNone},
-      {32931, [] { StepFaceType(1); }, NeedsModel, ElementWords::kCell},
-      {32932, [] { StepFaceType(-1); }, NeedsModel, ElementWords::kCell},
+      {32931, [] { doc_commands::StepElementType(1, false); }, NeedsModel, ElementWords::kCell},
+      {32932, [] { doc_commands::StepElementType(-1, false); }, NeedsModel, ElementWords::kCell},
       {32983, [] { SetRainbowColors((GetRainbowFlags() & kRainbowColors) == 0); },
        [](CommandUi& ui) { Mark(ui, (GetRainbowFlags() & kRainbowColors) != 0); }},
       {33116, [] { ReplaceColourThroughout(false); }, NeedsFaceOrEdge, ElementWords::kEdgeOrVertex},
@@ -554,11 +646,14 @@ std::vector<DocCommand> MakeTable() {
       DIAGRAM_SCHEME(32800, 3),
       DIAGRAM_SCHEME(32801, 4),
       DIAGRAM_SCHEME(32811, 5),
-      {33113, [] { ShowHideByCurrent(Choose::kColour); }, NeedsFaceOrEdge, ElementWords::kEdge},
-      {32927, [] { ShowHideByCurrent(Choose::kType); }, NeedsFaceOrEdge, ElementWords::kEdge},
-      {32926, [] { ShowHideByCurrent(Choose::kItem); }, NeedsFaceOrEdge, ElementWords::kEdge},
-      {32928, [] { ShowHideByCurrent(Choose::kAll); }, NeedsFaceOrEdge, ElementWords::kEdge},
-      {32929, ToggleShownAndHidden, NeedsModel},
+      {kCmdShowHideColour, [] { ShowHideByCurrent(Choose::kColour); }, UpdateShowHide<kCmdShowHideColour>,
+       ElementWords::kEdge},
+      {kCmdShowHideType, [] { ShowHideByCurrent(Choose::kType); }, UpdateShowHide<kCmdShowHideType>,
+       ElementWords::kEdge},
+      {kCmdShowHideItem, [] { ShowHideByCurrent(Choose::kItem); }, UpdateShowHide<kCmdShowHideItem>,
+       ElementWords::kEdge},
+      {kCmdShowHideAll, [] { ShowHideByCurrent(Choose::kAll); }, UpdateShowHide<kCmdShowHideAll>, ElementWords::kEdge},
+      {kCmdToggleShownHidden, ToggleShownAndHidden, UpdateShowHide<kCmdToggleShownHidden>},
       {33365, ShowHidePlane, NeedsCurrentFace},
       {33369, ShowHidePart, NeedsCurrentFace},
       {33076, ShowHideAroundVertex, UpdateAroundVertex},
@@ -576,5 +671,44 @@ const std::vector<DocCommand>& GetColorDisplayCommands() {
   static const std::vector<DocCommand> table = detail_DocCommandsColor::MakeTable();
   return table;
 }
+
+namespace doc_commands {
+
+void StepElementType(int step, bool otherSide) {
+  Poly* poly = CurrentPoly();
+  if (!poly) return;
+  if (!otherSide) {
+    if (FaceTypeBlock* cells = detail_DocCommandsColor::ShownCellBlock()) {
+      detail_DocCommandsColor::StepCellType(cells, step);
+      return;
+    }
+  }
+  const bool faces = (poly->mShowDual != 0) == otherSide;
+  FaceTypeBlock* block = poly->GetShownBlock();
+  if (otherSide) block = poly->mShowDual ? poly->mBaseBlock.get() : poly->mDualBlock.get();
+  const int count = block ? block->CountFaceTypes() : 0;
+  if (count <= 1) {
+    platform::Services().views->SetPaneMessage(faces ? "There is only one type of face"
+                                                     : "There is only one type of vertex");
+    return;
+  }
+  const PolyElement* current = otherSide ? poly->GetOtherCurrentFace() : poly->GetCurrentFace();
+  int index = FaceType::GetIndex(current ? current->mType : nullptr);
+  index = index < 0 ? (step > 0 ? 0 : count - 1) : ((index + step) % count + count) % count;
+  // Types without elements of their own are passed over.
+  for (int tries = 0; tries < count; ++tries) {
+    FaceType* type = block->GetFaceType(index);
+    if (type && type->mFirstFace) {
+      // An element of the other side is selected as what it is there (a vertex of the
+      // base, or a face of the dual), which keeps the side the document shows.
+      poly->SelectFace(type->mFirstFace, otherSide);
+      break;
+    }
+    index = ((index + step) % count + count) % count;
+  }
+  Redraw();
+}
+
+}  // namespace doc_commands
 
 }  // namespace corvia

@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "app/DocCommands.h"
+#include "app/ModelUndo.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
 #include "app/ViewType.h"
+#include "construction/Variations.h"
 #include "core/Messages.h"
 #include "core/Prompts.h"
 #include "core/Units.h"
@@ -97,21 +99,78 @@ void RemoveVertex() {
   Redraw();
 }
 
+// What Go to Variation makes of the current model. A model that the builder grew from
+// its vertex configuration and that left choices open on the way takes the next
+// branch of its build: another solution of the same configuration, the pseudo
+// version. Any other model was made from a plain description (its vertices and
+// faces), whose mirror image it becomes.
+enum class Variation { kNone, kMirrorImage, kPseudoVersion };
+
+Variation VariationOf(const Poly* poly) {
+  if (!poly || poly->mFaces.mCount == 0) return Variation::kNone;
+  if (poly->mTemplate && poly->mBuildRecord) {
+    return poly->mBuildState == kBuildFinishedWithChoices ? Variation::kPseudoVersion : Variation::kNone;
+  }
+  return Variation::kMirrorImage;
+}
+
+// The plain description of the base side, reflected in the plane the symmetry
+// group's orientation gives (x = 0 for the standard orientation), and built again.
+// The undo step and the transition come with the new model; a failed build leaves
+// the model shown as it was and records nothing.
+void CreateMirrorImage(Poly* poly) {
+  std::unique_ptr<SimplePoly> mirror = MakeMirrorImage(*poly);
+  if (!mirror) return;
+  // The mirror image of a catalogued model is that model still.
+  LibraryEntry* entry = poly->mLibraryEntry;
+  if (!mirror->CreatePolyWithUndo(kUndoVariation, true, true)) return;
+  Poly* made = CurrentPoly();
+  CPolyDoc* document = GetDocument();
+  if (!made || !entry || !document) return;
+  made->mLibraryEntry = entry;
+  document->UpdateAfterChange(kChangeTitleOnly);
+}
+
+// The pseudo version becomes the current model, set up from its own symmetry; it
+// keeps the configuration and the catalogue entry it is a version of.
+void CreatePseudoVersion(Poly* poly) {
+  platform::WaitCursorScope busy;
+  std::unique_ptr<SimplePoly> version = FindPseudoVersion(*poly);
+  if (!version) {
+    ShowInformation("There is no other version of this polyhedron.");
+    return;
+  }
+  version->polyTemplate = poly->mTemplate;
+  LibraryEntry* entry = poly->mLibraryEntry;
+  if (!version->CreatePolyWithUndo(kUndoVariation, false, true)) return;
+  Poly* made = CurrentPoly();
+  if (!made) return;
+  made->mTookBranch = 1;
+  made->mLibraryEntry = entry;
+  if (CPolyDoc* document = GetDocument()) document->UpdateAfterChange(kChangeTitleOnly);
+  platform::Services().views->InvalidateInfo(kInfoReasonNames);
+}
+
 void GoToVariation() {
   Poly* poly = CurrentPoly();
-  if (!poly || !poly->mSimplePoly) return;
-  std::unique_ptr<SimplePoly> mirror = poly->mSimplePoly->CopyWithNames();
-  mirror->Reflect(poly->mSymGroup);
-  // The undo step and the transition come with the new model; a failed build leaves
-  // the model shown as it was and records nothing.
-  if (!mirror->CreatePolyWithUndo(kUndoVariation, false, false)) return;
-  if (CPolyDoc* document = GetDocument()) document->UpdateAfterChange(0);
+  switch (VariationOf(poly)) {
+    case Variation::kMirrorImage:
+      CreateMirrorImage(poly);
+      break;
+    case Variation::kPseudoVersion:
+      CreatePseudoVersion(poly);
+      break;
+    case Variation::kNone:
+      break;
+  }
 }
 
 void UpdateVariation(CommandUi& ui) {
-  Poly* poly = CurrentPoly();
-  ui.enabled = poly && poly->mSimplePoly;
-  ui.text = ui.enabled ? "Create Mirror Image" : "Mirror Image/Pseudo Version";
+  const Variation variation = VariationOf(CurrentPoly());
+  ui.enabled = variation != Variation::kNone;
+  ui.text = variation == Variation::kMirrorImage     ? "Create Mirror Image"
+            : variation == Variation::kPseudoVersion ? "Create Pseudo Version"
+                                                     : "Mirror Image/Pseudo Version";
 }
 
 // ---- Nets -------------------------------------------------------------------------------------

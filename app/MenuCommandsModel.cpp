@@ -10,10 +10,13 @@
 #include "app/Settings.h"
 #include "core/Messages.h"
 #include "core/Prompts.h"
+#include "dialogs/TorusDialog.h"
 #include "model/ColorSchemes.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/Subdivision.h"
+#include "platform/Services.h"
+#include "platform/UndoHooks.h"
 #include "render/DisplaySettings.h"
 #include "stellation/FaceTypeBlock.h"
 #include "stellation/Faceting.h"
@@ -27,7 +30,9 @@ namespace detail_MenuCommandsModel {
 
 using doc_commands::Mark;
 
-// Undo steps of the derived models: a subdivision is a plain model change.
+// Undo steps of the derived models: a torus is a new model, a subdivision a plain
+// model change.
+constexpr int kUndoNewModel = 0;
 constexpr int kUndoModelChange = 2;
 constexpr int kUndoGeodesicSphere = 16;
 
@@ -63,6 +68,11 @@ void CreateGeodesicSphere() {
   MakeSubdivided(kSubdivideGeodesic, "Enter frequency of geodesic sphere", gGeodesicFrequency, kUndoGeodesicSphere);
 }
 
+// The torus of the "Create a torus" dialog, in colours of its own.
+void CreateTorusModel() {
+  if (std::unique_ptr<SimplePoly> torus = RunTorusDialog()) torus->CreatePolyWithUndo(kUndoNewModel, false, true);
+}
+
 // ---- Stellation -------------------------------------------------------------------
 
 // The shown side's block with its cells, stellated first when it is not yet; null
@@ -76,28 +86,19 @@ FaceTypeBlock* StellatedShownBlock() {
   return block->IsStellated() && block->mFirstCell ? block : nullptr;
 }
 
-// Runs a change of the cells as one undo step.
-template <typename Change>
-void ChangeCells(Change change) {
-  FaceTypeBlock* block = StellatedShownBlock();
-  if (!block) return;
-  AddStellationUndo(block);
-  change(block);
-  CloseStellationUndo();
-  doc_commands::Redraw();
-}
+using doc_commands::ChangeStellationCells;
 
 void NextStellation() {
-  ChangeCells([](FaceTypeBlock* block) { block->NextStellation(); });
+  ChangeStellationCells([](FaceTypeBlock* block) { block->NextStellation(); });
 }
 void PreviousStellation() {
-  ChangeCells([](FaceTypeBlock* block) { block->PreviousStellation(); });
+  ChangeStellationCells([](FaceTypeBlock* block) { block->PreviousStellation(); });
 }
 void OriginalStellation() {
-  ChangeCells([](FaceTypeBlock* block) { block->ApplyCellFlags(); });
+  ChangeStellationCells([](FaceTypeBlock* block) { block->ApplyCellFlags(); });
 }
 void FillInaccessibleCells() {
-  ChangeCells([](FaceTypeBlock* block) { block->FillInaccessibleCells(); });
+  ChangeStellationCells([](FaceTypeBlock* block) { block->FillInaccessibleCells(); });
 }
 
 // Original Polyhedron is there to go back to once the cells differ from the model's.
@@ -160,6 +161,16 @@ void UpdateBrowseMode(CommandUi& ui) {
   Mark(ui, GetFacetingSettings().browseMode == kMode);
 }
 
+// Counts the facetings of the shown side under the criteria and reports them; the
+// search leaves the last faceting it found drawn, which undo takes back.
+void EnumerateFacetings() {
+  Faceting* faceting = GetCurrentFaceting();
+  if (!faceting) return;
+  platform::Services().undo->AddUndo(kUndoDrawnPolygons, 0);
+  faceting->EnumerateAndReport();
+  doc_commands::Redraw();
+}
+
 void AskMinFacetTypes() {
   if (PromptMinFacetTypes()) doc_commands::Redraw();
 }
@@ -211,6 +222,7 @@ std::vector<DocCommand> MakeCommands() {
   std::vector<DocCommand> commands = {
       {kCmdSubdivideFaces, SubdivideFaces, EnableWithModel},
       {kCmdGeodesicSphere, CreateGeodesicSphere, EnableWithModel},
+      {kCmdCreateTorus, CreateTorusModel, nullptr},
       {kCmdStellationNext, NextStellation, EnableWithModel},
       {kCmdStellationPrevious, PreviousStellation, EnableWithModel},
       {kCmdOriginalStellation, OriginalStellation, UpdateOriginalStellation},
@@ -222,6 +234,7 @@ std::vector<DocCommand> MakeCommands() {
       {kCriteriaCommands[1], SetCriteria<1>, UpdateCriteria<1>},
       {kCriteriaCommands[2], SetCriteria<2>, UpdateCriteria<2>},
       {kCriteriaCommands[3], SetCriteria<3>, UpdateCriteria<3>},
+      {kCmdFacetingEnumerate, EnumerateFacetings, EnableWithModel},
       {kCmdFacetingMinTypes, AskMinFacetTypes, UpdateMinFacetTypes},
       {kCmdFacetingMaxTypes, AskMaxFacetTypes, UpdateMaxFacetTypes},
       {kCmdFacetingPartial, ToggleOption<kFacetingAcceptPartial>, UpdateOption<kFacetingAcceptPartial>},
@@ -242,5 +255,19 @@ const std::vector<DocCommand>& GetModelMenuCommands() {
   static const std::vector<DocCommand> commands = detail_MenuCommandsModel::MakeCommands();
   return commands;
 }
+
+namespace doc_commands {
+
+bool ChangeStellationCells(void (*change)(FaceTypeBlock* block)) {
+  FaceTypeBlock* block = detail_MenuCommandsModel::StellatedShownBlock();
+  if (!block) return false;
+  AddStellationUndo(block);
+  change(block);
+  CloseStellationUndo();
+  Redraw();
+  return true;
+}
+
+}  // namespace doc_commands
 
 }  // namespace corvia

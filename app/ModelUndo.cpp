@@ -29,6 +29,8 @@ constexpr const char* kStepName = "Undo step";
 struct CellSet {
   bool stellated = false;
   std::vector<int> included;
+  // The cells left out of the drawing.
+  std::vector<int> hidden;
 };
 
 class ModelSnapshot final : public UndoState {
@@ -48,7 +50,7 @@ class ModelSnapshot final : public UndoState {
 
   size_t GetMemorySize() const override {
     size_t size = sizeof(*this) + mData.capacity();
-    for (const CellSet& cells : mCells) size += cells.included.capacity() * sizeof(int);
+    for (const CellSet& cells : mCells) size += (cells.included.capacity() + cells.hidden.capacity()) * sizeof(int);
     if (mKeep) {
       for (const ModelFileScene& section : mKeep->scene) size += sizeof(section) + section.data.capacity();
     }
@@ -64,6 +66,7 @@ CellSet CaptureCells(FaceTypeBlock* block) {
   set.stellated = true;
   for (StellationCell* c = block->mFirstCell; c; c = c->mNext) {
     if (c->IsIncluded()) set.included.push_back(c->mIndex);
+    if (c->IsHidden()) set.hidden.push_back(c->mIndex);
   }
   return set;
 }
@@ -92,10 +95,16 @@ bool RestoreCells(Poly& poly, FaceTypeBlock* block, const CellSet& set) {
     if (index < 0 || size_t(index) >= on.size()) return false;
     on[size_t(index)] = true;
   }
+  std::vector<bool> hidden(size_t(last + 1), false);
+  for (int index : set.hidden) {
+    if (index < 0 || size_t(index) >= hidden.size()) return false;
+    hidden[size_t(index)] = true;
+  }
   ExactCells exact;
   for (StellationCell* c = block->mFirstCell; c; c = c->mNext) {
-    if (c->mIndex >= 0 && size_t(c->mIndex) < on.size() && c->IsIncluded() != on[size_t(c->mIndex)])
-      StellationCell::SetIncluded(c, on[size_t(c->mIndex)]);
+    if (c->mIndex < 0 || size_t(c->mIndex) >= on.size()) continue;
+    if (c->IsIncluded() != on[size_t(c->mIndex)]) StellationCell::SetIncluded(c, on[size_t(c->mIndex)]);
+    c->SetHidden(hidden[size_t(c->mIndex)]);
   }
   return true;
 }

@@ -33,6 +33,8 @@ namespace corvia {
 
 namespace detail_PaneModeCommands {
 
+constexpr int kCmdAugmentPolyhedron = 33008;
+
 // The mode commands, in the order of the modes (4D Tumble Mode is not in the menu).
 struct ModeCommand {
   int id;
@@ -167,16 +169,25 @@ class PaneModeCommands final : public wxEvtHandler {
         },
         ToWxId(kCmdExportImage));
     Bind(wxEVT_UPDATE_UI, &PaneModeCommands::EnableWithPane, this, ToWxId(kCmdExportImage));
+    Bind(
+        wxEVT_MENU,
+        [](wxCommandEvent&) {
+          if (CPolyView* pane = CPolyView::GetActive()) pane->OnAugmentPolyhedron();
+        },
+        ToWxId(kCmdAugmentPolyhedron));
+    Bind(wxEVT_UPDATE_UI, &PaneModeCommands::EnableWithModel, this, ToWxId(kCmdAugmentPolyhedron));
   }
 
   static void MarkAvailable(bool available) {
     for (const ModeCommand& command : kModeCommands) SetCommandAvailable(command.id, available);
     for (const ScaleCommand& command : kScaleCommands) SetCommandAvailable(command.id, available);
     SetCommandAvailable(kCmdExportImage, available);
+    SetCommandAvailable(kCmdAugmentPolyhedron, available);
   }
 
  private:
   void EnableWithPane(wxUpdateUIEvent& event) { event.Enable(CPolyView::GetActive() != nullptr); }
+  void EnableWithModel(wxUpdateUIEvent& event) { event.Enable(CPolyView::GetActive() && GetCurrentPoly()); }
 };
 
 std::unique_ptr<PaneModeCommands> gCommands;
@@ -245,7 +256,12 @@ void AskAndScale(ScaleMeasure which) {
   char answer[kAnswerSize];
   std::snprintf(answer, sizeof answer, "%.15g",
                 measure.value * std::pow(GetUnitSettings().mLengthScale, measure.dimension));
-  if (!AskText(PromptOf(which), answer, kAnswerSize, 0) || !IsValidEquation(answer, true)) return;
+  // The value is in the distance unit that the information bar shows lengths in.
+  const char* unit = UnitSettings::GetDistanceUnitName(GetUnitSettings().mDistanceUnit);
+  const char* power = measure.dimension == 2 ? "square " : measure.dimension == 3 ? "cubic " : "";
+  char prompt[kAnswerSize * 2];
+  std::snprintf(prompt, sizeof prompt, "%s (%s%s)", PromptOf(which), power, unit);
+  if (!AskText(prompt, answer, kAnswerSize, 0) || !IsValidEquation(answer, true)) return;
   ScaleModelTo(which, EvaluateEquation(answer, true));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The pane commands of the mouse selection modes, the scale commands of the active
-// pane and "File > Export Image...", joined to the main window.
+// pane, "File > Export Image..." and "Poly > Augment Polyhedron...", joined to the main
+// window.
 
 class wxFrame;
 

@@ -15,6 +15,8 @@
 
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
+#include "construction/Augmentation.h"
+#include "core/DrawnPolygon.h"
 #include "core/Geometry.h"
 #include "core/Units.h"
 #include "core/VectorMath.h"
@@ -35,6 +37,9 @@
 #include "render/ViewWindow.h"
 #include "stellation/FacetPreview.h"
 #include "stellation/FaceType.h"
+#include "stellation/FaceTypeBlock.h"
+#include "stellation/StellationCell.h"
+#include "stellation/StellationDiagram.h"
 
 namespace corvia {
 
@@ -52,10 +57,40 @@ constexpr double kFrontShare = 0.125;
 struct PressState {
   bool candidate = false;
   bool section = false;
+  // The press drives the augmentation preview of the pane (left: height, right:
+  // explosion).
+  int augment = 0;
   int x = 0;
   int y = 0;
 };
 PressState gPress;
+
+// Per pixel of drag, the change of the previewed height and explosion, in parts of the
+// height the added solid was made with.
+constexpr double kAugmentDragRate = 0.01;
+// The height a drag leaves at least, in the same parts (the solid never turns inside out).
+constexpr double kAugmentLeastHeight = 0.05;
+
+// The augmentation whose preview the pane shows; null when none.
+Augmentation* PreviewOf(const CPolyView* pane) {
+  Poly* poly = GetCurrentPoly();
+  Augmentation* augmentation = poly ? poly->mAugmentation.get() : nullptr;
+  return augmentation && augmentation->mView == pane ? augmentation : nullptr;
+}
+
+// A vertical drag of dy pixels (up positive) on the preview: the left button raises or
+// lowers the added solid, the right one moves it out along the face's normal or back.
+void DragPreview(Augmentation* augmentation, int button, int dy) {
+  const double made = std::fabs(augmentation->mMadeHeight) > 0.0 ? std::fabs(augmentation->mMadeHeight) : 1.0;
+  const double step = kAugmentDragRate * made * dy;
+  if (button == kMouseButtonLeft) {
+    const double sign = augmentation->mHeight < 0.0 ? -1.0 : 1.0;
+    const double height = std::max(std::fabs(augmentation->mHeight) + step, kAugmentLeastHeight * made);
+    augmentation->mHeight = sign * height;
+  } else {
+    augmentation->mExplode = std::max(0.0, augmentation->mExplode + step);
+  }
+}
 
 bool IsFaceKind(int kind) {
   return kind == kSelectFace || kind == kSelectVertexAsFace || kind == kSelectFacelet ||
@@ -197,8 +232,36 @@ PolyElement* FacetingVertex(CPolyView* pane, Poly* poly, const PaneHit& hit, int
   return best;
 }
 
+// The stellation cell a hit names: a box of the cell diagram, or a facelet of a
+// stellation (the cell that the facet it was cut from bounds); null for other hits.
+StellationCell* CellOf(CPolyView* pane, const PaneHit& hit) {
+  FaceTypeBlock* block = pane->GetShownBlock(false);
+  if (!block || !block->IsStellated()) return nullptr;
+  const ViewType type = pane->GetViewType();
+  if (hit.kind == kSelectStellationCell && type == kViewCellDiagram) return block->FindCellByIndex(hit.index);
+  if (hit.kind != kSelectFacelet || (type != kViewStellationOfBase && type != kViewStellationOfDual)) return nullptr;
+  Model3D* model = pane->GetModel3D();
+  int index = hit.index;
+  for (Face3DType* t = model ? model->mFaceTypes : nullptr; t && index >= 0; t = t->mNext) {
+    if (index < t->mNumFacelets) {
+      const StellationSegment* loop = t->mFacelets[static_cast<size_t>(index)].mFacetLoop;
+      return loop ? GetSurfaceCell(loop->mFacet) : nullptr;
+    }
+    index -= t->mNumFacelets;
+  }
+  return nullptr;
+}
+
 // Mode 0: selects the item; the selected item again, or nothing, clears the selection.
+// A cell picked in a stellation or in the cell diagram becomes the cell that the
+// Show/Hide commands act on.
 void SelectHit(CPolyView* pane, Poly* poly, const PaneHit& hit) {
+  if (StellationCell* cell = CellOf(pane, hit)) {
+    cell->mOwner->mCurrentCell = cell;
+    SetStatus(std::string("Cell ") + StellationCell::GetName(cell));
+    RedrawAllViews(false, false);
+    return;
+  }
   bool asVertex = false;
   if (PolyElement* element = ElementOf(poly, hit, asVertex)) {
     if (poly->mSelectedItem == element && poly->IsSelectionVertex() == asVertex) {
@@ -306,12 +369,26 @@ void CPolyView::OnClick(int x, int y, unsigned keyFlags) {
       PickMeasurementPoint(point, flags);
       break;
     }
-    case kSelectFaceting:
-      if (PolyElement* vertex = Is3D() ? FacetingVertex(this, poly, hit, x, y) : nullptr) {
+    case kSelectFaceting: {
+      PolyElement* vertex = nullptr;
+      if (Is3D()) {
+        vertex = FacetingVertex(this, poly, hit, x, y);
+      } else if (mViewType == kViewFacetingDiagram) {
+        // A point of the diagram is the vertex it shows; the facet drawn from here runs
+        // through the diagram's own vertex, which starts it.
+        bool asVertex = false;
+        vertex = ElementOf(poly, hit, asVertex);
+        PolyElement* own = poly->GetOtherCurrentFinite();
+        const DrawnPolygon* open = poly->mCurrentDrawnPolygon;
+        if (vertex && asVertex && own && (!open || !open->ring)) poly->AddFacetVertex(own->mDualVert);
+        if (!asVertex) vertex = nullptr;
+      }
+      if (vertex) {
         poly->AddFacetVertex(vertex->mDualVert);
         RedrawAllViews(false, false);
       }
       break;
+    }
     case kSelectImage: {
       // The clicked face becomes the current one, whose image the mode shows and the
       // image commands change.
@@ -349,6 +426,7 @@ void CPolyView::OnButtonDown(int button, int x, int y, unsigned keyFlags) {
   const bool alone = button == kMouseButtonLeft && GetMouseButtonsHeld() == 0;
   gPress.candidate = alone;
   gPress.section = false;
+  gPress.augment = 0;
   gPress.x = x;
   gPress.y = y;
   // In Cross-section Tumble Mode the left button turns the model under the slicing
@@ -361,6 +439,15 @@ void CPolyView::OnButtonDown(int button, int x, int y, unsigned keyFlags) {
     mSectionThrow->AddDragSample(x, y);
     return;
   }
+  // On the augmentation preview the left and right buttons set the added solid's
+  // height and explosion.
+  if ((button == kMouseButtonLeft || button == kMouseButtonRight) && GetMouseButtonsHeld() == 0 && PreviewOf(this) &&
+      !(keyFlags & (kMouseKeyShift | kMouseKeyControl))) {
+    gPress.candidate = false;
+    gPress.augment = button;
+    NewView::OnButtonDown(button, x, y, keyFlags);
+    return;
+  }
   OpenGLView::OnButtonDown(button, x, y, keyFlags);
 }
 
@@ -370,6 +457,16 @@ void CPolyView::OnButtonDoubleClick(int button, int x, int y, unsigned keyFlags)
 
 void CPolyView::OnMouseMove(int x, int y, unsigned keyFlags) {
   using namespace detail_PaneMouse;
+  if (gPress.augment && (GetMouseButtonsHeld() & gPress.augment)) {
+    int lastX = 0, lastY = 0;
+    GetCurrentPoint(lastX, lastY);
+    if (Augmentation* augmentation = PreviewOf(this); augmentation && y != lastY) {
+      DragPreview(augmentation, gPress.augment, lastY - y);
+      Invalidate(true);
+    }
+    NewView::OnMouseMove(x, y, keyFlags);
+    return;
+  }
   if (gPress.section && (GetMouseButtonsHeld() & kMouseButtonLeft)) {
     int lastX = 0, lastY = 0;
     GetCurrentPoint(lastX, lastY);
@@ -393,6 +490,11 @@ void CPolyView::OnButtonUp(int button, int x, int y, unsigned keyFlags) {
   if (gPress.section && button == kMouseButtonLeft) {
     gPress.section = false;
     mSectionThrow->EndDrag();
+    NewView::OnButtonUp(button, x, y, keyFlags);
+    return;
+  }
+  if (gPress.augment == button) {
+    gPress.augment = 0;
     NewView::OnButtonUp(button, x, y, keyFlags);
     return;
   }
@@ -440,6 +542,11 @@ int CPolyView::GetCursor() {
 void CPolyView::GetMouseButtonHelp(std::string& left, std::string& right, std::string& both) {
   OpenGLView::GetMouseButtonHelp(left, right, both);
   if (left == "-") return;
+  if (detail_PaneMouse::PreviewOf(this)) {
+    left = "Set augmentation height";
+    right = "Unexplode augmentation";
+    return;
+  }
   static const char* const kClickHelp[] = {"Select",     "Identify",  "Cut/uncut edge", "Measure", "Add vertex",
                                            "Hide face", "Pick face", nullptr,          nullptr};
   const int mode = GetPaneSelectionMode();

@@ -9,6 +9,7 @@
 
 #include "app/DocCommandsBrowseText.h"
 #include "app/PolyView.h"
+#include "construction/Augmentation.h"
 #include "construction/LibraryEntry.h"
 #include "construction/PolyTemplate.h"
 #include "app/RecentFiles.h"
@@ -30,6 +31,7 @@
 #include "platform/Services.h"
 #include "render/MouseThrow.h"
 #include "render/NewView.h"
+#include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
 #include "ui/MainFrame.h"
 #include "ui/Tour.h"
@@ -45,6 +47,8 @@ std::function<void(const std::string&)> gTitleListener;
 
 // A transition shorter than this does not run.
 constexpr double kShortestTransition = 0.01;
+// An augmented model replaces the current one as a plain change.
+constexpr int kUndoModelChange = 2;
 // The file modes of a model file named by a library entry.
 constexpr int kOpenPlain = 0;
 constexpr int kOpenNotFromList = 2;
@@ -521,6 +525,23 @@ void CPolyDoc::InvalidateCrossSectionViews() { corvia::InvalidateCrossSectionVie
 
 void CPolyDoc::CheckConstructionToyAllViews() { corvia::CheckConstructionToyAllViews(); }
 
+bool CPolyDoc::PerformAugmentation(OpenGLView*, uint32_t options, Augmentation* augmentation) {
+  if (!augmentation) return false;
+  std::unique_ptr<SimplePoly> made = CreateAugmentedPoly(options, *augmentation);
+  // Without a colour option the colour scheme colours the new faces.
+  return made && made->CreatePolyWithUndo(detail_PolyDoc::kUndoModelChange, AugmentationKeepsColours(options), false);
+}
+
+void CPolyDoc::EndAugmentationPreview(OpenGLView* view) {
+  // Only a pane that is still there gets its buttons back.
+  for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
+    if (v == view) {
+      if (CPolyView* pane = CPolyView::AsPolyView(v)) pane->SetCaptionButtons();
+      return;
+    }
+  }
+}
+
 bool CPolyDoc::IsCrossSectionShown() {
   const int choice = GetSectionInModelChoice();
   return choice == kSectionInModelAlways ||
@@ -587,6 +608,15 @@ bool CPolyDoc::GetPanePolyNames(OpenGLView* view, std::string* name, std::string
   if (dualName) *dualName = GetDualPolyName(false, false);
   return true;
 }
+
+bool CPolyDoc::IsViewTypeShown(uint32_t viewType) {
+  return FindViewOfType(viewType, viewType) != nullptr;
+}
+
+void CPolyDoc::SetActivePaneViewType(uint32_t viewType) {
+  if (CPolyView* pane = CPolyView::GetActive()) pane->SetViewType(viewType, false);
+}
+
 void CPolyDoc::ApplySphereCylinderOptions() { ::corvia::ApplySphereCylinderOptions(); }
 
 void CPolyDoc::MarkColorsStaleAndRedraw() {

@@ -90,7 +90,12 @@ class CPolyDoc final : public DocumentAccess {
   void PivotAroundSelectedItem() override;
   uint32_t GetPaneViewType(OpenGLView* view) override;
   bool GetPanePolyNames(OpenGLView* view, std::string* name, std::string* dualName) override;
+  bool IsViewTypeShown(uint32_t viewType) override;
+  void SetActivePaneViewType(uint32_t viewType) override;
   void ApplySphereCylinderOptions() override;
+  // The augmented model replaces the current one as one undo step.
+  bool PerformAugmentation(OpenGLView* view, uint32_t options, Augmentation* augmentation) override;
+  void EndAugmentationPreview(OpenGLView* view) override;
 
   // The information bar marks the type of the selected element.
   void MarkSelectedType(int kind, int typeNumber, bool dual) override;
@@ -99,6 +104,8 @@ class CPolyDoc final : public DocumentAccess {
   // Makes the model of a built-in library entry current; false (the model as it was)
   // when it cannot be built.
   bool SetModel(LibraryEntry* entry, bool fromList, bool keepTransition);
+  // The geometry's road to a library model (the base model of a Wenninger stellation).
+  bool SetModel(LibraryEntry* entry) override { return SetModel(entry, false, false); }
   // The model search of the toolbars: a catalogue name, number or Wythoff symbol the
   // library knows, else a vertex configuration built from its template. False, after a
   // message, when the text names no model or the model cannot be built.

@@ -61,16 +61,21 @@ bool IsLivePane(const CPolyView* pane) {
 
 }  // namespace detail_PolyPrintout
 
-PrintPageGeometry GetPrintPageGeometry(const wxRect& paper, const wxSize& ppi) {
+PrintPageGeometry GetPrintPageGeometry(const wxRect& paper, const wxSize& ppi, double deviceX, double deviceY) {
   using detail_PolyPrintout::kTwipsPerInch;
+  if (!(deviceX > 0.0) || !std::isfinite(deviceX)) deviceX = 1.0;
+  if (!(deviceY > 0.0) || !std::isfinite(deviceY)) deviceY = 1.0;
   PrintPageGeometry g;
-  g.scaleX = ppi.x > 0 ? ppi.x / kTwipsPerInch : 1.0;
-  g.scaleY = ppi.y > 0 ? ppi.y / kTwipsPerInch : 1.0;
-  g.originX = paper.x;
-  g.originY = paper.y + paper.height;
+  const double pixelsPerTwipX = ppi.x > 0 ? ppi.x / kTwipsPerInch : 1.0;
+  const double pixelsPerTwipY = ppi.y > 0 ? ppi.y / kTwipsPerInch : 1.0;
+  g.scaleX = pixelsPerTwipX * deviceX;
+  g.scaleY = pixelsPerTwipY * deviceY;
+  g.originX = paper.x * deviceX;
+  g.originY = (paper.y + paper.height) * deviceY;
   const UnitSettings& units = GetUnitSettings();
-  const int32_t width = static_cast<int32_t>(std::lround(paper.width / g.scaleX));
-  const int32_t height = static_cast<int32_t>(std::lround(paper.height / g.scaleY));
+  // The page in twips is the paper's, whatever DC it is drawn on.
+  const int32_t width = static_cast<int32_t>(std::lround(paper.width / pixelsPerTwipX));
+  const int32_t height = static_cast<int32_t>(std::lround(paper.height / pixelsPerTwipY));
   g.rect[0] = units.mMarginLeft;
   g.rect[1] = height - units.mMarginTop;
   g.rect[2] = width - units.mMarginRight;
@@ -79,6 +84,11 @@ PrintPageGeometry GetPrintPageGeometry(const wxRect& paper, const wxSize& ppi) {
   if (g.rect[2] < g.rect[0]) g.rect[2] = g.rect[0];
   if (g.rect[1] < g.rect[3]) g.rect[1] = g.rect[3];
   return g;
+}
+
+double PrintFontPoints(double pagePoints, double pagePPI, double dcPPI) {
+  if (!(pagePPI > 0.0) || !(dcPPI > 0.0)) return pagePoints;
+  return pagePoints * pagePPI / dcPPI;
 }
 
 CPolyPrintout::CPolyPrintout(CPolyView* pane) : wxPrintout("Corvia"), mPane(pane) {}
@@ -92,7 +102,20 @@ CPolyView* CPolyPrintout::GetPane() const { return detail_PolyPrintout::IsLivePa
 PrintPageGeometry CPolyPrintout::GetGeometry() {
   int ppiX = 0, ppiY = 0;
   GetPPIPrinter(&ppiX, &ppiY);
-  return GetPrintPageGeometry(GetPaperRectPixels(), wxSize(ppiX, ppiY));
+  // The preview hands over a bitmap of the page at its zoom while the page keeps the
+  // printer's pixels: the page is drawn at the bitmap's size, so that the preview shows
+  // what the printer prints.
+  double deviceX = 1.0, deviceY = 1.0;
+  int pageX = 0, pageY = 0;
+  GetPageSizePixels(&pageX, &pageY);
+  if (wxDC* dc = GetDC(); dc && pageX > 0 && pageY > 0) {
+    const wxSize size = dc->GetSize();
+    if (size.x > 0 && size.y > 0) {
+      deviceX = static_cast<double>(size.x) / pageX;
+      deviceY = static_cast<double>(size.y) / pageY;
+    }
+  }
+  return GetPrintPageGeometry(GetPaperRectPixels(), wxSize(ppiX, ppiY), deviceX, deviceY);
 }
 
 void CPolyPrintout::OnPreparePrinting() {
@@ -127,9 +150,17 @@ bool CPolyPrintout::OnPrintPage(int page) {
                       RoundToDevice((g.rect[1] - g.rect[3]) * g.scaleY));
     wxSize client(800, 600);
     if (wxWindow* top = wxTheApp ? wxTheApp->GetTopWindow() : nullptr) client = top->GetClientSize();
-    return DoPrint(pane, *dc, rect, IsPreview(), client);
+    // The pane draws as it does for paper (white behind the model) while its image
+    // is taken, and as on screen again afterwards.
+    pane->OnPreparePrinting();
+    const bool printed = DoPrint(pane, *dc, rect, IsPreview(), client);
+    pane->OnEndPrinting();
+    return printed;
   }
+  // Texts stand as high on every page, on paper and in the preview.
   wxFont font(wxFontInfo(detail_PolyPrintout::kTextPoints).Family(wxFONTFAMILY_SWISS));
+  font.SetFractionalPointSize(
+      PrintFontPoints(detail_PolyPrintout::kTextPoints, g.scaleY * detail_PolyPrintout::kTwipsPerInch, dc->GetPPI().y));
   dc->SetFont(font);
   dc->SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
   WxDeviceContext device(*dc);

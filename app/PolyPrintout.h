@@ -25,8 +25,15 @@ struct PrintPageGeometry {
   double originX = 0.0;
   double originY = 0.0;
 };
-// paper: the paper rectangle in the DC's units; ppi: the DC's units per inch.
-PrintPageGeometry GetPrintPageGeometry(const wxRect& paper, const wxSize& ppi);
+// paper: the paper rectangle in printer pixels; ppi: printer pixels per inch;
+// deviceX, deviceY: the DC's units per printer pixel (1 on the printer; a preview draws
+// the same page onto a bitmap of its own size).
+PrintPageGeometry GetPrintPageGeometry(const wxRect& paper, const wxSize& ppi, double deviceX = 1.0,
+                                       double deviceY = 1.0);
+// The point size of a font that stands as high on the page as pagePoints would on
+// paper, on a DC whose fonts are made for dcPPI while the page is drawn at pagePPI of
+// its units per inch of paper.
+double PrintFontPoints(double pagePoints, double pagePPI, double dcPPI);
 
 class CPolyPrintout final : public wxPrintout {
  public:
@@ -45,6 +52,8 @@ class CPolyPrintout final : public wxPrintout {
   bool HasToldWhy() const { return mToldWhy; }
 
  private:
+  // The page as the DC being drawn on holds it (the printer's, or the preview's
+  // bitmap at its zoom).
   PrintPageGeometry GetGeometry();
   // The pane, while it exists.
   CPolyView* GetPane() const;

@@ -211,6 +211,11 @@ CPolyView::CPolyView()
 }
 
 CPolyView::~CPolyView() {
+  // A preview shown in this pane ends with it.
+  if (Poly* poly = GetCurrentPoly(); poly && poly->mAugmentation && poly->mAugmentation->mView == this) {
+    poly->mAugmentation->mView = nullptr;
+    poly->mAugmentation->Reset();
+  }
   mSectionThrow.reset();
   mExplodeThrow.reset();
 }
@@ -304,8 +309,8 @@ void CPolyView::SetCaptionButtons() {
   const Poly* poly = GetCurrentPoly();
   const bool augmenting = poly && poly->mAugmentation && poly->mAugmentation->mView == this;
   if (augmenting) {
-    group({{kCaptionAugmentCancel, kIconAugmentCancel},
-           {kCaptionAugmentBack, kIconAugmentBack},
+    group({{kCaptionCancel, kIconCancel},
+           {kCaptionAccept, kIconAccept},
            {kCaptionElementOn, kIconElementOn},
            {kCaptionElementBack, kIconElementBack},
            {kCaptionMatchOn, kIconMatchOn},
@@ -316,33 +321,22 @@ void CPolyView::SetCaptionButtons() {
                             (IsThreeDViewType(code) || code == kViewFace || code == kViewFaceOfStellation ||
                              code == kViewStellationDiagram);
   if (facetingEdit) {
-    group({{kCaptionAugmentCancel, kIconAugmentCancel},
-           {kCaptionAugmentBack, kIconAugmentBack},
-           {kCaptionFacetingExtra, kIconFacetingExtra}});
+    group({{kCaptionCancel, kIconCancel}, {kCaptionAccept, kIconAccept}, {kCaptionTakeBack, kIconTakeBack}});
   } else if (IsFacetingType(code) || code == kViewUnfoldedNet) {
-    group({{kCaptionAugmentCancel, kIconAugmentCancel}});
+    group({{kCaptionCancel, kIconCancel}});
   }
   if (code == kViewDualPolyhedron || code == kViewCompoundOfDuals || code == kViewStellationOfBase ||
       code == kViewStellationOfDual || (code & kViewFlagMorph) || code == kViewFacetingPreview ||
       code == kViewCompound) {
     group({{kCaptionMakeBase, kIconMakeBase}});
   }
-  if (mode == kSelectMeasurement || facetingEdit) group({{kCaptionMeasure, kIconMeasure}});
+  if (mode == kSelectMeasurement || facetingEdit) group({{kCaptionLeaveMode, kIconLeaveMode}});
 
   SetNumButtons(static_cast<int>(buttons.size()));
   for (size_t i = 0; i < buttons.size(); ++i) {
     DefineButton(static_cast<int>(i), buttons[i].action, buttons[i].icon, buttons[i].last ? kCaptionButtonSpaced : 0);
   }
   InvalidateCaption();
-}
-
-bool CPolyView::OnCaptionButton(int, int command, int) {
-  // The commands behind the caption buttons (stepping models, stellations, elements
-  // and facetings) come with the browsing and editing commands of the document.
-  static const char* const kNames[] = {"Previous model", "Next model", "Previous stellation", "Next stellation"};
-  const char* name = command >= 0 && command < 4 ? kNames[command] : "This button";
-  SetMessage(this, "%s: not available in this version.", name);
-  return true;
 }
 
 void CPolyView::RefreshNetsMessage() {

@@ -20,11 +20,13 @@
 
 namespace corvia {
 
+class Augmentation;
 class CPolyDoc;
 class FaceTypeBlock;
 class Model3D;
 class Poly;
 class PolyElement;
+struct StellationFacet;
 struct GLBitmap;
 struct Transform3D;
 class NetPage;
@@ -59,7 +61,9 @@ constexpr int kFitNormal = 1;
 constexpr int kFitLoose = 2;
 constexpr int kFitTight = 3;
 
-// Caption button actions.
+// Caption button actions. Accept, cancel and take back act on the augmentation preview
+// of the pane, else on the facets drawn by hand; leaving the mode goes back to
+// selecting faces and vertices.
 constexpr int kCaptionPreviousModel = 0;
 constexpr int kCaptionNextModel = 1;
 constexpr int kCaptionPreviousStellation = 2;
@@ -70,11 +74,11 @@ constexpr int kCaptionElementBack = 6;
 constexpr int kCaptionElementOn = 7;
 constexpr int kCaptionMatchBack = 8;
 constexpr int kCaptionMatchOn = 9;
-constexpr int kCaptionAugmentBack = 10;
-constexpr int kCaptionAugmentCancel = 11;
+constexpr int kCaptionAccept = 10;
+constexpr int kCaptionCancel = 11;
 constexpr int kCaptionMakeBase = 12;
-constexpr int kCaptionFacetingExtra = 14;
-constexpr int kCaptionMeasure = 15;
+constexpr int kCaptionTakeBack = 14;
+constexpr int kCaptionLeaveMode = 15;
 
 // Caption button icons (by their image numbers).
 constexpr int kIconElementOn = 194;
@@ -83,13 +87,13 @@ constexpr int kIconNextStellation = 196;
 constexpr int kIconPreviousStellation = 197;
 constexpr int kIconNextModel = 198;
 constexpr int kIconPreviousModel = 199;
-constexpr int kIconAugmentBack = 200;
-constexpr int kIconAugmentCancel = 201;
+constexpr int kIconAccept = 200;
+constexpr int kIconCancel = 201;
 constexpr int kIconMakeBase = 202;
-constexpr int kIconFacetingExtra = 203;
+constexpr int kIconTakeBack = 203;
 constexpr int kIconMatchOn = 204;
 constexpr int kIconMatchBack = 205;
-constexpr int kIconMeasure = 208;
+constexpr int kIconLeaveMode = 208;
 constexpr int kIconFacetingOn = 209;
 constexpr int kIconFacetingBack = 210;
 
@@ -151,7 +155,9 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
 
   // ---- NewView and OpenGLView -------------------------------------------------------------
   CaptionWnd* CreateCaptionWnd() override;
+  // The caption buttons' actions and the keys a pane acts on (PaneActions.cpp).
   bool OnCaptionButton(int index, int command, int argument) override;
+  bool OnPaneKey(int key, int modifiers) override;
   void Activate(bool alsoFrame) override;
   bool OnCreate(ViewWindow* window) override;
   // A pane that still shows its last fit as it was made fits again to its new size.
@@ -238,6 +244,8 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   void PrintDoubleArrow(const double* from, const double* to, double size);
   void PrintDot(const double* centre, double radius);
   void PrintClippedPolygon(const double* a, const double* b, const double* c);
+  // A line drawn in dashes by a line stipple's bits, one bit per printed pixel from a.
+  void PrintStippledLine(const double* a, const double* b, uint16_t pattern);
   // Sets the pane's 2D extents to the model, unless it has its own.
   void FitPaneToModel();
   // Nets printed in the construction-toy style.
@@ -251,6 +259,8 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   // Whether the pane prints through its own page drawing rather than as an image.
   bool PrintsWithPageDrawing() const;
   void EndPrinting();
+  // The pages of nets that the last count made (null when there are none).
+  const NetPage* GetPrintedPages() const { return mPrintedPages; }
 
   // ---- PrintPage ------------------------------------------------------------------------------
   DeviceContext& GetDC() override;
@@ -295,6 +305,10 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   void OnScaleDualVolume();
   // Asks for a PNG or JPEG file and writes the pane's image at its size.
   void OnFileExportImage();
+  // "Poly > Augment Polyhedron...": the augmentation dialog for the current face of the
+  // shown side, then the augmented model at once or its preview in a pane of that side
+  // (PaneActions.cpp).
+  void OnAugmentPolyhedron();
 
   // ---- ModelDrawPane: what the model drawing asks of the pane ------------------------------
   bool IsFacetingPreviewPane() const override { return mViewType == kViewFacetingPreview; }
@@ -410,12 +424,25 @@ double PolygonOffsetUnits(double distance, bool orthogonal);
 // A light facet or cell colour darkened for the flat panes: red and green both above
 // 0.8 scale all three parts by 0.8 / max(red, green).
 void LightenDiagramColour(float* rgb);
+// The colour of a facet in the face panes, on screen and on paper: its draw state's in
+// the face of the stellation, else the face's (its back's for a facet facing down),
+// lightened for the flat panes.
+void GetFacePaneFacetColour(const StellationFacet* facet, const PolyElement* face, bool ofStellation, float* rgb);
+// The element's polygon: each corner's dual point in the element's own frame (x, y
+// pairs).
+std::vector<double> GetElementPolygon2D(const PolyElement* element);
 // The 2D extents (left, top, right, bottom) of the cell diagram.
 void GetCellDiagramExtents(int numCellTypes, int maxCellsPerType, float* extents);
 
 // The line an empty pane shows in place of content that this version does not draw;
 // null for a view type that is drawn.
 const char* GetMissingContentText(ViewType code);
+
+// The corner text of the faceting preview: how to begin while there are no facets, else
+// what the preview's problem edges mean (and whether the faceting is complete).
+std::string GetFacetingPreviewText(Poly* poly);
+// The corner text of the augmentation preview: the orientation shown of how many.
+std::string GetAugmentationPreviewText(const Augmentation& augmentation);
 
 // The names of the current model and of its dual.
 std::string GetPolyName(bool withSymbol, bool withNumbers);

@@ -76,8 +76,9 @@ bool HasStellatedBlock(Poly* poly, FaceTypeBlock* block) {
   return block->IsStellated();
 }
 
-// The element's polygon: each corner's dual point in the element's own frame.
-std::vector<double> Polygon2D(const PolyElement* element) {
+}  // namespace detail_PolyViewPanes
+
+std::vector<double> GetElementPolygon2D(const PolyElement* element) {
   std::vector<double> xy;
   if (!element || !element->mNeighbours) return xy;
   Transform3D worldToFace;
@@ -92,6 +93,8 @@ std::vector<double> Polygon2D(const PolyElement* element) {
   }
   return xy;
 }
+
+namespace detail_PolyViewPanes {
 
 double Extent2D(const std::vector<double>& xy) {
   double r = 0.0;
@@ -187,6 +190,14 @@ void LightenDiagramColour(float* rgb) {
   }
 }
 
+void GetFacePaneFacetColour(const StellationFacet* facet, const PolyElement* face, bool ofStellation, float* rgb) {
+  const float* c = ofStellation                        ? GetFacetStateColour(std::clamp(facet->GetDrawState(), 0, 3))
+                   : (facet->mFlags & kFacetFacesDown) ? face->mBackColor
+                                                       : face->GetColour();
+  std::copy(c, c + 3, rgb);
+  LightenDiagramColour(rgb);
+}
+
 void GetCellDiagramExtents(int numCellTypes, int maxCellsPerType, float* extents) {
   using detail_PolyViewPanes::kCellBox;
   const float halfWidth = static_cast<float>(kCellBox / 2.0 * maxCellsPerType);
@@ -220,7 +231,7 @@ bool CPolyView::PrepareDiagramPane() {
     }
     case kViewVertexFigure: {
       if (Is3D()) return true;
-      return square(Extent2D(Polygon2D(poly->GetOtherCurrentFinite())));
+      return square(Extent2D(GetElementPolygon2D(poly->GetOtherCurrentFinite())));
     }
     case kViewFacetingDiagram: {
       PolyElement* element = poly->GetOtherCurrentFinite();
@@ -349,14 +360,7 @@ void CPolyView::DrawFacePane(Poly* poly, bool ofStellation) {
       if (!f->IsVisible()) continue;
       any = true;
       float rgb[3];
-      if (ofStellation) {
-        const float* c = GetFacetStateColour(std::clamp(f->GetDrawState(), 0, 3));
-        std::copy(c, c + 3, rgb);
-      } else {
-        const float* c = (f->mFlags & kFacetFacesDown) ? face->mBackColor : face->GetColour();
-        std::copy(c, c + 3, rgb);
-      }
-      LightenDiagramColour(rgb);
+      GetFacePaneFacetColour(f, face, ofStellation, rgb);
       if (picking) {
         SetGLSelectionItem(kSelectStellationFacet, type->GetFacetIndex(f));
       } else {
@@ -381,7 +385,7 @@ void CPolyView::DrawFacePane(Poly* poly, bool ofStellation) {
     }
   } else if (!ofStellation) {
     // Without a stellation the face itself, in its colour.
-    const std::vector<double> xy = Polygon2D(face);
+    const std::vector<double> xy = GetElementPolygon2D(face);
     if (xy.size() >= 6) {
       float rgb[3];
       std::copy(face->GetColour(), face->GetColour() + 3, rgb);
@@ -474,7 +478,7 @@ void CPolyView::DrawVertexFigurePane(Poly* poly) {
     DrawCircle2D(centre, std::sqrt(std::fabs(r2)), kReciprocationSegments, false);
   }
   // The edges of the figure: from neighbour to neighbour round the vertex.
-  const std::vector<double> xy = Polygon2D(element);
+  const std::vector<double> xy = GetElementPolygon2D(element);
   const int n = static_cast<int>(xy.size() / 2);
   float rgb[3] = {1.0f, 0.0f, 0.0f};
   RainbowColor(0, rgb);
@@ -580,8 +584,19 @@ void CPolyView::DrawCellDiagramPane(Poly* poly) {
     } else {
       SetColorv(rgb);
     }
-    glRectd(b.x0, b.y0, b.x1, b.y1);
+    // A hidden cell keeps its frame and its place for picking, without its colour.
+    if (picking || !b.cell->IsHidden()) glRectd(b.x0, b.y0, b.x1, b.y1);
     if (picking) continue;
+    // The cell the Show/Hide commands act on is framed twice.
+    if (b.cell == block->mCurrentCell) {
+      SetColorv(GetDisplaySettings().titleColor);
+      glBegin(GL_LINE_LOOP);
+      glVertex2d(b.x0 + kCellMargin, b.y0 + kCellMargin);
+      glVertex2d(b.x1 - kCellMargin, b.y0 + kCellMargin);
+      glVertex2d(b.x1 - kCellMargin, b.y1 - kCellMargin);
+      glVertex2d(b.x0 + kCellMargin, b.y1 - kCellMargin);
+      glEnd();
+    }
     const bool included = b.cell->IsIncluded();
     SetColorv(included ? GetNewEdgeColor() : GetDisplaySettings().titleColor);
     glLineWidth(included ? static_cast<float>(std::clamp(pixels / 20.0, 1.0, 3.0)) : 1.0f);

@@ -11,6 +11,7 @@
 #include "construction/RainbowColor.h"
 #include "core/Messages.h"
 #include "core/Units.h"
+#include "model/ColorSchemes.h"
 #include "model/CrossSection.h"
 #include "model/Edge.h"
 #include "model/Globals.h"
@@ -23,7 +24,8 @@
 #include "nets/NetFlags.h"
 #include "nets/NetPages.h"
 #include "nets/NetTab.h"
-#include "model/ColorSchemes.h"
+#include "nets/Vert3D.h"
+#include "render/FaceletDrawing.h"
 #include "render/Primitives.h"
 #include "stellation/FaceType.h"
 #include "stellation/FaceTypeBlock.h"
@@ -35,14 +37,75 @@ namespace corvia {
 namespace detail_PolyViewPrint {
 
 constexpr double kDegrees = 3.14159265358979323846 / 180.0;
-// Valley folds print dashed: dash and gap in twips.
-constexpr double kDashTwips = 120.0;
+// Printed line widths and dashes count pixels of 1/96 inch, the size of a screen's
+// pixel, so that a page looks alike on every printer and in the preview.
+constexpr double kTwipsPerPrintedPixel = 15.0;
+// Valley folds are dashed on paper as on screen: the screen's line stipple, one bit
+// per printed pixel, from bit 0.
+constexpr uint16_t kValleyStipple = 0x0F0F;
+constexpr int kStippleBits = 16;
 // Thin lines of the printed diagrams, in twips.
 constexpr int kHairline = 10;
+// The thinnest line, in twips: it only closes the seams between a polygon's triangles.
+constexpr int kSeamLine = 1;
 constexpr uint32_t kBlack = 0x000000;
 constexpr uint32_t kGrey = 0x808080;
+constexpr int kMaxChainSteps = 1000000;
 
 uint32_t Pack(const float* rgb) { return PackRainbowColor(rgb); }
+
+int PrintedPixelsToTwips(int pixels) {
+  return static_cast<int>(std::lround(std::max(1, pixels) * kTwipsPerPrintedPixel));
+}
+
+template <typename Visit>
+void ForEachFacelet(Net* net, Visit visit) {
+  int steps = kMaxChainSteps;
+  for (Face3D* f = net->first; f && steps-- > 0; f = f->mNextInNet) visit(f);
+}
+
+// The fills of a net page by the print shading: the colours of the screen, greys of
+// the colours' shade levels (white for the first, 1 - the shade depth of white for
+// the last, in the order the nets meet them), or none.
+class PrintShades {
+ public:
+  explicit PrintShades(Model3D* model) {
+    const UnitSettings& units = GetUnitSettings();
+    mShading = units.GetPrintShading(false);
+    if (mShading != kPrintShadingGreyscale || !model) return;
+    for (NetType* type = model->mNetTypes; type; type = type->next) {
+      for (int n = 0; n < type->numNets; ++n) {
+        ForEachFacelet(&type->nets[n], [&](Face3D* f) {
+          const uint32_t packed = Pack(f->GetColor());
+          if (std::find(mLevels.begin(), mLevels.end(), packed) == mLevels.end()) mLevels.push_back(packed);
+        });
+      }
+    }
+    mShadeDepth = units.mPrintShadeMax;
+  }
+
+  // False when nothing is filled.
+  bool FillOf(const float* rgb, uint32_t& out) const {
+    if (mShading == kPrintShadingNone) return false;
+    if (mShading != kPrintShadingGreyscale) {
+      out = Pack(rgb);
+      return true;
+    }
+    const auto at = std::find(mLevels.begin(), mLevels.end(), Pack(rgb));
+    const size_t level = at == mLevels.end() ? 0 : static_cast<size_t>(at - mLevels.begin());
+    const double t = mLevels.size() > 1 ? static_cast<double>(level) / (mLevels.size() - 1) : 0.0;
+    const float grey = static_cast<float>(1.0 - mShadeDepth * t);
+    const float rgbGrey[3] = {grey, grey, grey};
+    out = Pack(rgbGrey);
+    return true;
+  }
+  bool FillsTabs() const { return mShading != kPrintShadingNone; }
+
+ private:
+  int mShading = kPrintShadingColor;
+  double mShadeDepth = 0.0;
+  std::vector<uint32_t> mLevels;
+};
 
 // The convex polygon's points that stay against one page edge (x or y against v, on
 // the upper side strictly above, on the lower side at most v), with the crossings.
@@ -108,6 +171,28 @@ void FitExtentsToPage(const float* extents, const int32_t* rect, double* m) {
 void MapPoint(const double* m, double x, double y, double* out) {
   out[0] = m[0] * x + m[2] * y + m[4];
   out[1] = m[1] * x + m[3] * y + m[5];
+}
+
+// Says that a net is larger than the page, with the sizes that the user can change.
+void TellNetsDoNotFit(const Model3D* model, const int32_t* rect) {
+  const UnitSettings& units = GetUnitSettings();
+  double largest[2] = {0.0, 0.0};
+  for (const NetType* type = model->mNetTypes; type; type = type->next) {
+    if (type->printCount <= 0) continue;
+    const double w = 2.0 * type->radiusX, h = 2.0 * type->radiusY;
+    if (std::max(w, h) > std::max(largest[0], largest[1])) {
+      largest[0] = w;
+      largest[1] = h;
+    }
+  }
+  const char* unit = UnitSettings::GetDistanceUnitName(units.mDistanceUnit);
+  // The radius the information bar shows is the length scale itself.
+  ShowError(
+      "The nets do not fit on the page.\nThe largest net measures %.3g x %.3g %s with the model's radius at %g %s, "
+      "and the page holds %.3g x %.3g %s.\nMake the radius smaller (right-click Radius in the Info bar), or print "
+      "on larger paper or with narrower margins.",
+      largest[0] * units.mLengthScale, largest[1] * units.mLengthScale, unit, units.mLengthScale, unit,
+      units.TwipsToUnits(rect[2] - rect[0]), units.TwipsToUnits(rect[1] - rect[3]), unit);
 }
 
 }  // namespace detail_PolyViewPrint
@@ -303,12 +388,37 @@ int CPolyView::CountPrintPages(const int32_t* rect) {
   if (!model || !model->HasNets()) return 0;
   // The pages are made after any remaking of the nets, and freed before the next: a
   // page holds pointers into the nets.
-  if (model->CountNetsToPrint(nullptr, false) <= 0) return 0;
-  int32_t lowest = 0;
-  mPrintedPages = FitNetsOnPages(model, rect, 0, nullptr, false, &lowest);
-  if (!mPrintedPages) {
-    ShowError("The nets do not fit on the page.\nPrint them at a smaller length scale, on larger paper or with narrower margins.");
-    return -1;
+  // Pages of one colour each when the nets' colours are not to mix on paper: the
+  // nets of each colour, in the order the nets meet the colours, on pages of their own.
+  std::vector<const float*> colours;
+  if (GetUnitSettings().UseSingleColorPages()) {
+    for (uint32_t packed : model->GetNetColors()) {
+      if (Net* net = model->FindNetByColor(packed)) colours.push_back(net->GetColor());
+    }
+    // Every net must fall under one of the colours, or it would be left off the paper.
+    for (const NetType* type = model->mNetTypes; type && !colours.empty(); type = type->next) {
+      for (int n = 0; n < type->numNets; ++n) {
+        const float* c = type->nets[n].GetColor();
+        auto same = [c](const float* k) { return c[0] == k[0] && c[1] == k[1] && c[2] == k[2]; };
+        if (type->nets[n].first && std::none_of(colours.begin(), colours.end(), same)) colours.clear();
+        if (colours.empty()) break;
+      }
+    }
+  }
+  if (colours.empty()) colours.push_back(nullptr);
+  NetPage* last = nullptr;
+  for (const float* colour : colours) {
+    if (model->CountNetsToPrint(colour, false) <= 0) continue;
+    int32_t lowest = 0;
+    NetPage* pages = FitNetsOnPages(model, rect, 0, colour, false, &lowest);
+    if (!pages) {
+      FreePrintedPages();
+      detail_PolyViewPrint::TellNetsDoNotFit(model, rect);
+      return -1;
+    }
+    (last ? last->next : mPrintedPages) = pages;
+    for (last = pages; last->next; last = last->next) {
+    }
   }
   int pages = 0;
   for (NetPage* page = mPrintedPages; page; page = page->next) ++pages;
@@ -340,19 +450,20 @@ void CPolyView::PrintNetPage(int pageNumber) {
   NetPage* page = ListNth(mPrintedPages, pageNumber - 1);
   if (!page) return;
   DeviceContext& dc = *mPrint.dc;
-  const int lineWidth = std::max(1, GetUnitSettings().mPrintLineWidth);
+  FaceTypeBlock* block = GetShownBlock(false);
+  const PrintShades shades(block ? block->GetExistingModel3D() : nullptr);
+  const int lineWidth = PrintedPixelsToTwips(GetUnitSettings().mPrintLineWidth);
   for (NetPlacement* placement = page->head; placement; placement = placement->next) {
     Net* net = placement->net;
     if (!net) continue;
     mPrint.placement = placement;
     auto toPage = [placement](const double* p, double* out) { placement->ToPagePoint(p, false, out); };
-    // The facelets filled in their colours.
-    int steps = 1000000;
-    for (Face3D* f = net->first; f && steps-- > 0; f = f->mNextInNet) {
-      if (!f->mType) continue;
-      const uint32_t colour = Pack(f->GetColor());
+    // The facelets filled in their colours, as on screen.
+    ForEachFacelet(net, [&](Face3D* f) {
+      uint32_t colour = 0;
+      if (!f->mType || !shades.FillOf(f->GetColor(), colour)) return;
       dc.SetBrush(colour);
-      dc.SetPen(colour, 1);
+      dc.SetPen(colour, kSeamLine);
       const int count = f->GetNumEdges();
       for (int i = 0; i + 2 < f->mType->mNumIndices; i += 3) {
         double p[3][2];
@@ -364,14 +475,29 @@ void CPolyView::PrintNetPage(int pageNumber) {
         }
         if (valid) PrintClippedPolygon(p[0], p[1], p[2]);
       }
-    }
-    // The glue tabs, outlined.
-    dc.SetPen(kBlack, lineWidth);
-    steps = 1000000;
-    for (Face3D* f = net->first; f && steps-- > 0; f = f->mNextInNet) {
+    });
+    // The glue tabs beside them, filled in the tabs' grey and outlined.
+    const float tabGrey[3] = {kTabFillGrey, kTabFillGrey, kTabFillGrey};
+    ForEachFacelet(net, [&](Face3D* f) {
       for (int i = 0; i < f->GetNumEdges(); ++i) {
         const NetTab* tab = f->mEdges[i].tab.get();
-        if (!tab || tab->IsEmpty() || tab->outline.size() < 2) continue;
+        if (!tab || tab->IsEmpty()) continue;
+        if (shades.FillsTabs()) {
+          dc.SetBrush(Pack(tabGrey));
+          dc.SetPen(Pack(tabGrey), kSeamLine);
+          const int points = static_cast<int>(tab->points.size());
+          for (int k = 0; k + 2 < tab->numIndices && k + 2 < static_cast<int>(tab->indices.size()); k += 3) {
+            double p[3][2];
+            bool valid = true;
+            for (int c = 0; c < 3 && valid; ++c) {
+              const int index = tab->indices[static_cast<size_t>(k + c)];
+              valid = index >= 0 && index < points;
+              if (valid) toPage(tab->points[static_cast<size_t>(index)].pos2D, p[c]);
+            }
+            if (valid) PrintClippedPolygon(p[0], p[1], p[2]);
+          }
+        }
+        dc.SetPen(kBlack, lineWidth);
         double previous[2];
         bool first = true;
         for (const TabPoint& point : tab->outline) {
@@ -383,10 +509,12 @@ void CPolyView::PrintNetPage(int pageNumber) {
           first = false;
         }
       }
-    }
-    // The edges: the outline and the folds, valley folds dashed.
-    steps = 1000000;
-    for (Face3D* f = net->first; f && steps-- > 0; f = f->mNextInNet) {
+    });
+    // The edges: a joined edge once, from its first side; a valley fold dashed from its
+    // end with the lower vertex index, so that the dashes of a cut valley edge meet in
+    // one phase on both sides.
+    dc.SetPen(kBlack, lineWidth);
+    ForEachFacelet(net, [&](Face3D* f) {
       for (int i = 0; i < f->GetNumEdges(); ++i) {
         const Edge3D* e = &f->mEdges[i];
         const Edge3D* next = e->GetNextInLoop();
@@ -394,26 +522,42 @@ void CPolyView::PrintNetPage(int pageNumber) {
         double a[2], b[2];
         toPage(e->unfolded, a);
         toPage(next->unfolded, b);
-        const bool fold = e->Has(kEdgeJoinedFirst);
-        if (fold && !e->IsConvex()) {
-          const double length = std::hypot(b[0] - a[0], b[1] - a[1]);
-          const int dashes = std::max(1, static_cast<int>(length / (2.0 * kDashTwips)));
-          for (int k = 0; k < dashes; ++k) {
-            const double t0 = static_cast<double>(2 * k) / (2 * dashes - 1);
-            const double t1 = static_cast<double>(2 * k + 1) / (2 * dashes - 1);
-            const double p[2] = {a[0] + t0 * (b[0] - a[0]), a[1] + t0 * (b[1] - a[1])};
-            const double q[2] = {a[0] + std::min(t1, 1.0) * (b[0] - a[0]), a[1] + std::min(t1, 1.0) * (b[1] - a[1])};
-            PrintLine(p, q);
-          }
-        } else {
+        if (e->IsConvex()) {
           PrintLine(a, b);
+          continue;
         }
+        if (Vert3D::GetIndex(next->vert) < Vert3D::GetIndex(e->vert)) std::swap(a, b);
+        PrintStippledLine(a, b, kValleyStipple);
       }
-    }
+    });
     net->DrawSphereSections(false, placement, true);
     net->DrawFaceletLines(false, true);
   }
   mPrint.placement = nullptr;
+}
+
+void CPolyView::PrintStippledLine(const double* a, const double* b, uint16_t pattern) {
+  using namespace detail_PolyViewPrint;
+  const double length = std::hypot(b[0] - a[0], b[1] - a[1]);
+  if (!(length > 0.0) || !std::isfinite(length)) return;
+  const double ux = (b[0] - a[0]) / length, uy = (b[1] - a[1]) / length;
+  // Each run of set bits is one dash, cut off at the segment's end.
+  const int pixels = static_cast<int>(std::ceil(length / kTwipsPerPrintedPixel));
+  int k = 0;
+  while (k < pixels) {
+    if (!(pattern & (1u << (k % kStippleBits)))) {
+      ++k;
+      continue;
+    }
+    int end = k;
+    while (end < pixels && (pattern & (1u << (end % kStippleBits)))) ++end;
+    const double t0 = k * kTwipsPerPrintedPixel;
+    const double t1 = std::min(length, end * kTwipsPerPrintedPixel);
+    const double p[2] = {a[0] + t0 * ux, a[1] + t0 * uy};
+    const double q[2] = {a[0] + t1 * ux, a[1] + t1 * uy};
+    PrintLine(p, q);
+    k = end;
+  }
 }
 
 void CPolyView::PrintDiagramPage(Poly* poly) {
@@ -435,16 +579,34 @@ void CPolyView::PrintDiagramPage(Poly* poly) {
     case kViewFace:
     case kViewFaceOfStellation:
     case kViewStellationDiagram: {
-      if (!face || !face->mType || !block || !block->IsStellated()) return;
+      if (!face || !face->mType) return;
+      if (!block || !block->IsStellated()) {
+        // The face pane of a model not stellated shows the face itself, in its colour.
+        const std::vector<double> xy = GetElementPolygon2D(face);
+        if (mViewType != kViewFace || xy.size() < 6) return;
+        std::vector<double> page(xy.size());
+        for (size_t i = 0; i + 1 < xy.size(); i += 2) MapPoint(m, xy[i], xy[i + 1], &page[i]);
+        float rgb[3];
+        std::copy(face->GetColour(), face->GetColour() + 3, rgb);
+        LightenDiagramColour(rgb);
+        dc.SetBrush(Pack(rgb));
+        dc.SetPen(Pack(rgb), kSeamLine);
+        PrintPolygon(page.data(), static_cast<int>(page.size() / 2));
+        dc.SetPen(kBlack, kHairline);
+        for (size_t i = 0; i + 1 < page.size(); i += 2) {
+          const size_t j = (i + 2) % page.size();
+          PrintLine(&page[i], &page[j]);
+        }
+        return;
+      }
       const FaceType* type = face->mType;
       if (mViewType != kViewStellationDiagram) {
         for (const StellationFacet* f = type->mAllFacets; f; f = f->mNext) {
           if (!f->IsVisible()) continue;
           float rgb[3];
-          std::copy(face->GetColour(), face->GetColour() + 3, rgb);
-          LightenDiagramColour(rgb);
+          GetFacePaneFacetColour(f, face, mViewType == kViewFaceOfStellation, rgb);
           dc.SetBrush(Pack(rgb));
-          dc.SetPen(Pack(rgb), 1);
+          dc.SetPen(Pack(rgb), kSeamLine);
           StellationFacet::Print(f, m);
         }
       }

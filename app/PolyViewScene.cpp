@@ -9,12 +9,15 @@
 
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
+#include "construction/Augmentation.h"
+#include "core/BigUInt.h"
 #include "core/Messages.h"
 #include "core/Strings.h"
 #include "core/VectorMath.h"
 #include "model/ColorSchemes.h"
 #include "model/CrossSection.h"
 #include "model/Edge.h"
+#include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/Transitions.h"
 #include "render/DisplaySettings.h"
@@ -22,7 +25,9 @@
 #include "render/GLSection.h"
 #include "render/LightSets.h"
 #include "render/ModelDrawSettings.h"
+#include "stellation/FacetPreview.h"
 #include "stellation/Faceting.h"
+#include "symmetry/SimplePoly.h"
 
 namespace corvia {
 
@@ -191,7 +196,46 @@ void CPolyView::DrawCornerTexts() {
     StripTrailingZeros(depth, 3);
     std::snprintf(text, sizeof text, "Cross-Section depth: %s", depth);
     DrawCornerText(0, text, colour, 0, 0, 1.0f);
+  } else if (mViewType == kViewFacetingPreview) {
+    DrawCornerText(0, GetFacetingPreviewText(GetCurrentPoly()).c_str(), colour, 0, 0, 1.0f);
   }
+  Poly* poly = GetCurrentPoly();
+  const Augmentation* augmentation = poly ? poly->mAugmentation.get() : nullptr;
+  if (augmentation && augmentation->mView == this) {
+    static const float kPreviewColour[3] = {1.0f, 1.0f, 0.7f};
+    DrawCornerText(0, GetAugmentationPreviewText(*augmentation).c_str(), kPreviewColour, 0, 0, 1.0f);
+  }
+}
+
+std::string GetFacetingPreviewText(Poly* poly) {
+  const FacetPreview* preview = poly ? poly->mFacetPreview.get() : nullptr;
+  const SimplePoly* model = preview ? preview->model.get() : nullptr;
+  if (!model || model->NumFaces() == 0) {
+    char path[256];
+    GetMenuPathOfCommand(kCommandFacetingMode, path, sizeof path);
+    return std::string("No facets have been defined yet.\nHit the up-arrow key to find facetings,\nor use \"") + path +
+           "\"\nor the matching toolbar button to create your own.";
+  }
+  // The preview's drawing marks the kinds of problem edges it met.
+  const uint32_t flags = model->flags;
+  std::string text;
+  if (!(flags & (kSimpleHasOpenEdges | kSimpleHasOddEdges))) text += "Faceting is complete!\n";
+  if (flags & kSimpleHasOpenEdges) text += "Green edges: Only one face, needs another.\n";
+  if (flags & kSimpleHasOddEdges) text += "Orange edges: Odd number of faces > 2\n";
+  if (flags & kSimpleHasManyFaceEdges) text += "Red edges: Even number of faces > 2\n";
+  if (flags & kSimpleHasCoplanarEdges) text += "Purple edges: Two coplanar faces meet";
+  return text;
+}
+
+std::string GetAugmentationPreviewText(const Augmentation& augmentation) {
+  BigUInt count, index;
+  augmentation.GetOrientationCounts(count);
+  augmentation.GetOrientationIndices(index);
+  ++index;
+  char number[64], of[64];
+  index.ToString(number, sizeof number);
+  count.ToString(of, sizeof of);
+  return std::string("Augmentation Preview\nOrientation ") + number + " of " + of;
 }
 
 // A background image needs the texture images of the renderer; without an image

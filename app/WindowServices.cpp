@@ -2,6 +2,7 @@
 
 #include "app/WindowServices.h"
 
+#include <wx/control.h>
 #include <wx/cursor.h>
 #include <wx/frame.h>
 #include <wx/menu.h>
@@ -27,6 +28,7 @@
 #include "dialogs/SphereCylinderDialog.h"
 #include "model/TransitionSettings.h"
 #include "platform/Services.h"
+#include "render/GeomagStyle.h"
 #include "render/MouseThrow.h"
 #include "ui/BarDocument.h"
 #include "ui/CommandIds.h"
@@ -112,7 +114,8 @@ void BuildRodColorMenu(wxMenu& menu) {
     if (!info) continue;
     const std::vector<std::string> parts = SplitMenuPath(info->path);
     if (parts.empty()) continue;
-    wxMenuItem* item = menu.AppendCheckItem(ToWxId(command), wxString::FromUTF8(StripMenuText(parts.back())));
+    wxMenuItem* item = menu.AppendCheckItem(
+        ToWxId(command), wxControl::EscapeMnemonics(wxString::FromUTF8(StripMenuText(parts.back()))));
     item->Check(style == current);
     item->Enable(IsCommandAvailable(command));
   }
@@ -207,6 +210,23 @@ class PaneCommands final : public wxEvtHandler {
     Bind(wxEVT_MENU, [](wxCommandEvent&) { GetUndoList().Redo(); }, ToWxId(kCmdEditRedo));
     Bind(wxEVT_UPDATE_UI, [](wxUpdateUIEvent& event) { event.Enable(GetUndoList().CanRedo()); },
          ToWxId(kCmdEditRedo));
+    // The construction toy's edge styles, while its style is shown.
+    Bind(wxEVT_MENU, [](wxCommandEvent&) { ShowRodColorMenu(); }, ToWxId(kCmdChooseGeomagStyle));
+    Bind(wxEVT_UPDATE_UI, [](wxUpdateUIEvent& event) { event.Enable(GeomagStyle); }, ToWxId(kCmdChooseGeomagStyle));
+  }
+
+  // Below the option toolbar's button while the bar is shown, else under the pointer.
+  static void ShowRodColorMenu() {
+    auto* frame = dynamic_cast<CMainFrame*>(GetMainFrame());
+    if (!frame || !GeomagStyle) return;
+    wxMenu menu;
+    BuildRodColorMenu(menu);
+    CToolBarEx* bar = frame->GetOptionToolBar();
+    if (bar && bar->IsShownOnScreen()) {
+      ShowMenuBelowButton(bar, kCmdChooseGeomagStyle, menu);
+    } else {
+      frame->PopupMenu(&menu);
+    }
   }
 
   static void MarkAvailable(bool available) {
@@ -216,6 +236,7 @@ class PaneCommands final : public wxEvtHandler {
     SetCommandAvailable(kCmdFilePrintSetup, available);
     SetCommandAvailable(kCmdEditUndo, available);
     SetCommandAvailable(kCmdEditRedo, available);
+    SetCommandAvailable(kCmdChooseGeomagStyle, available);
   }
 };
 
@@ -249,7 +270,8 @@ void ShowViewTypeMenu(CPolyView* pane) {
     const std::string text = GetCommandPrompt(command);
     if (text.empty()) break;
     const ViewType code = GetViewTypeOfCommand(command);
-    auto* item = new wxMenuItem(&menu, tool->GetId(), wxString::FromUTF8(text), wxEmptyString, wxITEM_CHECK);
+    auto* item = new wxMenuItem(&menu, tool->GetId(), wxControl::EscapeMnemonics(wxString::FromUTF8(text)),
+                                wxEmptyString, wxITEM_CHECK);
     menu.Append(item);
     item->Check(code != kNoViewType && code == pane->GetViewType());
   }
@@ -272,13 +294,13 @@ void LoadPaneImages() {
       {kIconPreviousStellation, "prevstel"},
       {kIconNextModel, "next"},
       {kIconPreviousModel, "prev"},
-      {kIconAugmentBack, "caption_minus"},
-      {kIconAugmentCancel, "caption_plus"},
+      {kIconAccept, "caption_accept"},
+      {kIconCancel, "caption_cross"},
       {kIconMatchOn, "caption_on"},
       {kIconMatchBack, "caption_back"},
       {kIconMakeBase, "caption_makebase"},
-      {kIconFacetingExtra, "caption_cross"},
-      {kIconMeasure, "measure"},
+      {kIconTakeBack, "caption_takeback"},
+      {kIconLeaveMode, "select"},
       {kIconFacetingOn, "caption_up"},
       {kIconFacetingBack, "caption_down"},
   };

@@ -488,7 +488,7 @@ void CreateFacetedModel() {
 }
 
 bool Poly::CreateFromLibraryEntry(PolyTemplate* polyTemplate, LibraryEntry* entry, bool deferBuild) {
-  if (!entry) return false;
+  if (!entry || !entry->CheckAvailable()) return false;
   if (entry->IsSpringBuilt()) {
     // Stored or generated coordinates; the face-list text stays with the model.
     std::string faceList;

@@ -171,15 +171,21 @@ bool LibraryEntry::CheckParams(int n, int d, bool showErrors) {
   return true;
 }
 
+bool LibraryEntry::IsAvailable() const {
+  if (IsUserRecord() || !IsSpringBuilt() || (mFlags & kLibraryFamilyMask) != 0) return true;
+  std::optional<std::string> text = GetFaceListText();
+  return text && !text->empty();
+}
+
+bool LibraryEntry::CheckAvailable() const {
+  if (IsAvailable()) return true;
+  ShowNotAvailable();
+  return false;
+}
+
 std::unique_ptr<SimplePoly> LibraryEntry::CreatePoly(bool dual) {
   if (IsUserRecord()) return OpenUserLibraryModel(mName, dual);
-  if (IsSpringBuilt() && (mFlags & kLibraryFamilyMask) == 0) {
-    std::optional<std::string> text = GetFaceListText();
-    if (!text || text->empty()) {
-      ShowNotAvailable();
-      return nullptr;
-    }
-  }
+  if (!CheckAvailable()) return nullptr;
   return BuildLibraryEntryModel(*this, dual);
 }
 

@@ -116,6 +116,12 @@ class LibraryEntry {
   // Tests the base {n/d} against the record's families and stores it when accepted.
   bool CheckParams(int n, int d, bool showErrors);
 
+  // Whether the record describes a model: a spring-built record that is no family
+  // needs its stored face list (the near misses and some toroids have none yet).
+  bool IsAvailable() const;
+  // The same, saying "The model ... is not available yet." when it is not.
+  bool CheckAvailable() const;
+
   // The model of the entry or of its dual; null after a message.
   std::unique_ptr<SimplePoly> CreatePoly(bool dual);
   // The model of a spring-built record; null when there is nothing to build. The

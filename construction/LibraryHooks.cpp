@@ -16,10 +16,21 @@
 
 namespace corvia {
 
-void ShowWenningerStellation(int /*number*/, const char* baseConfig, const int32_t* ranges, int numRanges) {
+void ShowWenningerStellation(int number, const char* baseConfig, const int32_t* ranges, int numRanges) {
+  // With panes to show it in (the active one among them), the stellation is offered a
+  // pane of its own.
+  DocumentAccess& document = GetDocumentAccess();
+  if (document.GetPaneViewType(nullptr) != 0 && !document.IsViewTypeShown(kPaneStellationOfBase)) {
+    const int answer = ShowMessageBox(kBoxStyleYesNoCancel | kBoxStyleIconQuestion,
+                                      "Wenninger model W%d is a stellation, but you don't\ncurrently have a stellation "
+                                      "view open.\n\nShall I change the current view to view stellations?",
+                                      number);
+    if (answer == kBoxCancel) return;
+    if (answer == kBoxYes) document.SetActivePaneViewType(kPaneStellationOfBase);
+  }
   bool recognised = false;
   LibraryEntry* entry = LookUpModel(baseConfig, &recognised, true, nullptr, false);
-  if (!entry || !GetDocumentAccess().SetModel(entry)) return;
+  if (!entry || !document.SetModel(entry)) return;
   Poly* poly = GetCurrentPoly();
   FaceTypeBlock* block = poly ? poly->mBaseBlock.get() : nullptr;
   if (!block) return;

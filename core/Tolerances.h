@@ -74,10 +74,45 @@ inline constexpr double kFaceMatchTolerance = 1e-5;
 // radius 1) is plainly not flat and is refused; smaller departures (coordinates
 // rounded to a few decimals) are built as they are.
 inline constexpr double kFlatFaceTolerance = 1e-3;
+// A face of a model read from a file whose corners lie further than this (times the
+// model's size) from their plane is bent: more than coordinates written with six
+// decimals or more explain.
+inline constexpr double kFileFlatFaceTolerance = 1e-5;
 // A face plane nearer the centre than this passes through it.
 inline constexpr double kCentralPlaneTolerance = 1e-5;
 // The fixed tolerance of the circle and triangle test.
 inline constexpr double kCircleTriangleTolerance = 1e-5;
+
+// ---- Symmetry of inexact models ----------------------------------------------------
+
+// Vertices of a plain model this near one another (per coordinate, at the size near 1
+// the symmetry analysis works at) are one point: a point that the program which wrote
+// the model gave twice, computed or rounded each time its own way.
+inline constexpr double kCoincidentVertexTolerance = 1e-6;
+
+// A model whose vertices lie within this (per coordinate, at radius 1) of where a
+// symmetry group puts them is given that group and moved onto it. Coordinates written
+// by other programs with six decimals or more lie within it.
+inline constexpr double kSymmetryTolerance = 1e-6;
+// The search for the group compares positions within this many times the symmetry
+// tolerance: an axis taken from one face, edge or vertex of an inexact model is off
+// by about as much as its points, and the rotation about it adds that error to
+// theirs. Every group found so is checked against the symmetry tolerance itself.
+inline constexpr double kSymmetrySearchFactor = 10.0;
+// Face normals of an inexact model are off by its error over the face's size: in the
+// search they only filter (parallel within this), the corners decide.
+inline constexpr double kSymmetryNormalTolerance = 1e-4;
+// The symmetry tolerance is at most this share of the model's shortest edge, so that
+// the corners of a small feature (the base of a needle) are never taken for one
+// another.
+inline constexpr double kSymmetryEdgeShare = 1e-2;
+// A model that must keep its centre and is smaller than this share of its distance
+// from the centre cannot be analysed: at the size the analysis works at, its vertices
+// would lie within kCoincidentVertexTolerance of one another.
+inline constexpr double kSmallestModelShare = 1e-5;
+// A model within this of the positions the group puts its vertices at is left as it
+// is, so that exact models keep their coordinates to the bit.
+inline constexpr double kSymmetrisedTolerance = 1e-12;
 
 // ---- Vanishing quantities --------------------------------------------------------
 
@@ -92,6 +127,11 @@ inline constexpr double kVanishingTolerance = 1e-12;
 // A stretch of a ray inside a stellation cell shorter than this is none: the ray only
 // touches the cell.
 inline constexpr double kRayInCellTolerance = 1e-9;
+// Components of points and directions of a model this near 0 are rounding and are
+// made 0. Only rounding: a small component that the model's own coordinates give (a
+// face of a model read from a file, tilted by the rounding of its corners) is kept,
+// or faces that are images of one another would get frames that are not.
+inline constexpr double kRoundingTolerance = 1e-12;
 // Entries of a symmetry matrix this close to 0, +-1/2 or +-1 are made exact.
 inline constexpr double kExactEntryTolerance = 1e-13;
 

@@ -288,7 +288,7 @@ class AugmentWindow : public CorviaDialog {
       mEntryName->SetLabel("(no model chosen)");
     } else {
       const std::string name = mEntryIsDual ? mEntry->GetDualName() : std::string(mEntry->mName ? mEntry->mName : "");
-      mEntryName->SetLabel(wxString::FromUTF8(name));
+      mEntryName->SetLabelText(wxString::FromUTF8(name));
     }
   }
 

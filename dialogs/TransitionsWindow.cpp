@@ -72,7 +72,9 @@ class TransitionsWindow : public CorviaDialog {
     for (const char* name : kTypeNames) mType->Append(wxString::FromUTF8(name));
     grid->Add(mType, 1, wxEXPAND);
     for (int i = 0; i < kTransitionNumParams; ++i) {
-      grid->Add(new wxStaticText(this, wxID_ANY, kParamLabels[i]), 0, wxALIGN_CENTER_VERTICAL);
+      // "Shrink & Grow" names the transition: its "&" marks no key.
+      grid->Add(new wxStaticText(this, wxID_ANY, wxControl::EscapeMnemonics(kParamLabels[i])), 0,
+                wxALIGN_CENTER_VERTICAL);
       mParams[static_cast<size_t>(i)] = new wxTextCtrl(this, wxID_ANY, "", wxDefaultPosition, FromDIP(wxSize(110, -1)),
                                                        0, wxDefaultValidator, kParamNames[i]);
       grid->Add(mParams[static_cast<size_t>(i)], 1, wxEXPAND);

@@ -527,8 +527,11 @@ void ReadModelBody(Reader& r) {
         r.out->tookBranch = ioReadBool(r.s);
         break;
       case kTokLengthScale: {
-        double scale;
-        if (r.ReadFinite(scale) && scale <= 0.0) return void(r.Fail("The length scale is not positive"));
+        // Any positive length the writer can write is read back: a model derived from
+        // one far out of scale carries a scale far from 1, and its file must open.
+        const double scale = ioReadDouble(r.s);
+        if (!r.Ok()) return;
+        if (!(scale > 0.0 && std::isfinite(scale))) return void(r.Fail("The length scale is not positive"));
         simple.scale = scale;
         r.out->hasLengthScale = true;
         break;
@@ -674,13 +677,14 @@ void ReadFile(Reader& r) {
   }
 }
 
-// Every face lies in a plane: its corners within kPointTolerance (for a model larger than
-// the unit sphere, that much per unit of its size: the median distance of its vertices
-// from the centre, which one stray vertex cannot inflate) of the plane through their
-// centroid across the face's Newell normal. The model-entry road takes faces as flat,
-// and a face bent out of its plane (a hand-edited coordinate) would give the model a
-// shape that matches nothing under its own symmetry. -1 when all are flat, else the
-// first bent face.
+// Every face lies in a plane: its corners within kFileFlatFaceTolerance (for a model
+// larger than the unit sphere, that much per unit of its size: the median distance of
+// its vertices from the centre, which one stray vertex cannot inflate) of the plane
+// through their centroid across the face's Newell normal. Coordinates rounded by the
+// program that wrote the file bend a face far less, and the symmetry analysis takes
+// them as they are; a face bent further (a hand-edited coordinate) would give the
+// model a shape that matches nothing under its own symmetry. -1 when all are flat,
+// else the first bent face.
 int FindBentFace(const SimplePoly& simple) {
   std::vector<double> distances;
   distances.reserve(size_t(simple.NumVerts()));
@@ -692,7 +696,7 @@ int FindBentFace(const SimplePoly& simple) {
     std::nth_element(distances.begin(), middle, distances.end());
     size = std::max(size, *middle);
   }
-  const double tolerance = kPointTolerance * size;
+  const double tolerance = kFileFlatFaceTolerance * size;
   for (int f = 0; f < simple.NumFaces(); ++f) {
     const SimpleFace& face = simple.FaceAt(f);
     const int n = face.Count();

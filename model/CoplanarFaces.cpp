@@ -36,11 +36,48 @@ void CanonicalNormal(const double* normal, double* out) {
   }
 }
 
+// Every corner of a face lies within the tolerance of the plane of another.
+bool CornersInPlane(const PolyElement* face, const PolyElement* plane, double tolerance) {
+  for (int i = 0; i < face->mNumSides; ++i) {
+    const PolyElement* corner = face->mNeighbours[i];
+    if (!corner) return false;
+    double d[3];
+    Subtract(d, corner->mDualVert, plane->mCentre);
+    if (!(std::fabs(Dot(d, plane->mZAxis)) <= tolerance)) return false;
+  }
+  return true;
+}
+
 // e lies in the plane of s: the same frame origin, and a normal equal or opposite.
-bool SharesPlane(const PolyElement* s, const PolyElement* e) {
-  return NearlyEqual(e->mCentre, s->mCentre, kPointTolerance) &&
-         (NearlyEqual(e->mZAxis, s->mZAxis, kPointTolerance) ||
-          NearlyOpposite(e->mZAxis, s->mZAxis, kPointTolerance));
+// Faces also when their normals are near and each one's corners lie within
+// `tolerance` of the other's plane: the faces of a model whose coordinates were
+// rounded by the program that wrote it, which lie in one plane only to that accuracy.
+bool SharesPlane(const PolyElement* s, const PolyElement* e, double tolerance) {
+  if (NearlyEqual(e->mCentre, s->mCentre, kPointTolerance) &&
+      (NearlyEqual(e->mZAxis, s->mZAxis, kPointTolerance) || NearlyOpposite(e->mZAxis, s->mZAxis, kPointTolerance))) {
+    return true;
+  }
+  if (s->IsVertex() || e->IsVertex() || s->mNumSides < 1 || e->mNumSides < 1) return false;
+  if (!NearlyEqual(e->mZAxis, s->mZAxis, kSymmetryNormalTolerance) &&
+      !NearlyOpposite(e->mZAxis, s->mZAxis, kSymmetryNormalTolerance)) {
+    return false;
+  }
+  return CornersInPlane(e, s, tolerance) && CornersInPlane(s, e, tolerance);
+}
+
+// The tolerance of SharesPlane for the faces of a list: the symmetry search's (the
+// corners of a face of an inexact model lie off its plane by up to twice the model's
+// error, and off the plane of another face by that much more) times the size of the
+// model (its largest corner distance from the centre).
+double CoplanarTolerance(const std::vector<PolyElement*>& elements) {
+  double size = 0;
+  for (const PolyElement* e : elements) {
+    if (e->IsVertex()) return 0;
+    for (int i = 0; i < e->mNumSides; ++i) {
+      if (e->mNeighbours[i]) size = std::max(size, Dot(e->mNeighbours[i]->mDualVert, e->mNeighbours[i]->mDualVert));
+    }
+  }
+  return kSymmetrySearchFactor * kSymmetryTolerance * std::sqrt(size);
 }
 
 int RotationCount(const FaceType* type) {
@@ -189,8 +226,8 @@ void SetAxesFromCorner0(PolyElement* f) {
   if (length <= kPointTolerance) return;
   Divide(f->mXAxis, x, length);
   Cross(f->mYAxis, f->mZAxis, f->mXAxis);
-  SnapNearZero(f->mXAxis, kPointTolerance);
-  SnapNearZero(f->mYAxis, kPointTolerance);
+  SnapNearZero(f->mXAxis, kRoundingTolerance);
+  SnapNearZero(f->mYAxis, kRoundingTolerance);
 }
 
 void ReorientElement(PolyElement* f) {
@@ -261,8 +298,14 @@ void FindCoplanarFaces(ElementList* list) {
   xs.reserve(byX.size());
   for (int i : byX) xs.push_back(sorted[static_cast<size_t>(i)]->mCentre[0]);
 
-  // The window is wider than the tolerance; the plane test decides membership.
-  constexpr double kWindow = 2.0 * kPointTolerance;
+  // The window is wider than the tolerance (frame origins of faces in one plane known
+  // only to the tolerance differ by as much as their normals turn them); the plane
+  // test decides membership.
+  const double tolerance = detail_CoplanarFaces::CoplanarTolerance(sorted);
+  double reach = 0;
+  for (const PolyElement* e : sorted) reach = std::max(reach, std::sqrt(Dot(e->mCentre, e->mCentre)));
+  const double window =
+      2.0 * std::max(kPointTolerance, tolerance + (tolerance > 0 ? reach * kSymmetryNormalTolerance : 0));
   std::vector<char> assigned(sorted.size(), 0);
   std::vector<int> members;
   for (int i = 0; i < n; ++i) {
@@ -270,12 +313,12 @@ void FindCoplanarFaces(ElementList* list) {
     assigned[static_cast<size_t>(i)] = 1;
     PolyElement* s = sorted[static_cast<size_t>(i)];
     members.clear();
-    const auto low = std::lower_bound(xs.begin(), xs.end(), s->mCentre[0] - kWindow);
-    const auto high = std::upper_bound(xs.begin(), xs.end(), s->mCentre[0] + kWindow);
+    const auto low = std::lower_bound(xs.begin(), xs.end(), s->mCentre[0] - window);
+    const auto high = std::upper_bound(xs.begin(), xs.end(), s->mCentre[0] + window);
     for (auto it = low; it != high; ++it) {
       const int j = byX[static_cast<size_t>(it - xs.begin())];
       if (assigned[static_cast<size_t>(j)]) continue;
-      if (detail_CoplanarFaces::SharesPlane(s, sorted[static_cast<size_t>(j)])) members.push_back(j);
+      if (detail_CoplanarFaces::SharesPlane(s, sorted[static_cast<size_t>(j)], tolerance)) members.push_back(j);
     }
     // The ring follows the sorted order.
     std::sort(members.begin(), members.end());

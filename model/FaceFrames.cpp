@@ -89,7 +89,7 @@ void PolyElement::Rotate(const double* matrix) {
   double* vectors[5] = {mDualVert, mCentre, mXAxis, mYAxis, mZAxis};
   for (double* v : vectors) {
     MatrixTimesVector(matrix, v, v);
-    SnapNearZero(v, kPointTolerance);
+    SnapNearZero(v, kRoundingTolerance);
   }
 }
 
@@ -107,7 +107,7 @@ void PolyElement::GetCornerCentroid(double* out) const {
   } else {
     Divide(out, sum, count);
   }
-  SnapNearZero(out, kPointTolerance);
+  SnapNearZero(out, kRoundingTolerance);
 }
 
 void PolyElement::ComputeCentre() { GetCornerCentroid(mCentroid); }
@@ -633,7 +633,7 @@ bool PolyElement::IntersectPlaneLine(const PolyElement* other, double* out) cons
   out[0] = normal[0] / length;
   out[1] = normal[1] / length;
   out[2] = -(normal[0] * origin[0] + normal[1] * origin[1] + normal[2] * origin[2]) / length;
-  SnapNearZero(out, kPointTolerance);
+  SnapNearZero(out, kRoundingTolerance);
   return true;
 }
 

@@ -98,6 +98,10 @@ class DocumentAccess {
   virtual bool GetPanePolyNames(OpenGLView* /*view*/, std::string* /*name*/, std::string* /*dualName*/) {
     return false;
   }
+  // Whether some pane shows the view type (a code of the program's view types).
+  virtual bool IsViewTypeShown(uint32_t /*viewType*/) { return false; }
+  // Switches the active pane to the view type.
+  virtual void SetActivePaneViewType(uint32_t /*viewType*/) {}
   // ---- end panes ----
 };
 

@@ -130,13 +130,13 @@ void SetVertexFrame(const Poly* poly, PolyElement* vertex, int k) {
   if (!ref) return;
   double x[3];
   Subtract(x, ref->mDualVert, vertex->mCentre);
-  SnapNearZero(x, kPointTolerance);
+  SnapNearZero(x, kRoundingTolerance);
   const double length = std::sqrt(Dot(x, x));
   if (length > 0.0) Divide(x, x, length);
   CopyVector(vertex->mXAxis, x);
   Cross(vertex->mYAxis, vertex->mZAxis, vertex->mXAxis);
-  SnapNearZero(vertex->mXAxis, kPointTolerance);
-  SnapNearZero(vertex->mYAxis, kPointTolerance);
+  SnapNearZero(vertex->mXAxis, kRoundingTolerance);
+  SnapNearZero(vertex->mYAxis, kRoundingTolerance);
 }
 
 // Whether the faces round vertex v, read from offset k (backwards when its turn
@@ -534,6 +534,12 @@ void Poly::SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool rec
   FindCoplanarFaces(&mVertices);
   DoNothing("Check for coplanar dual face types");
   d::FindCoplanarMasters(dual, mVertices, false);
+  // The vertex figure and the faceting diagram show the current vertex: until one is
+  // chosen it is the first vertex of the first type, as the first face is on the base
+  // side.
+  if (!dual->mCurrentFace && dual->mFirstFaceType && dual->mFirstFaceType->mFirstFace) {
+    dual->SetCurrentFace(dual->mFirstFaceType->mFirstFace);
+  }
 
   if (!withGroup) {
     for (FaceType* type = base->mFirstFaceType; type; type = type->mNext) {
@@ -584,12 +590,6 @@ void Poly::SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool rec
   DoNothing("CalcCentroid");
   for (PolyElement* e = mFaces.mHead; e; e = e->mNext) e->ComputeCentre();
   for (PolyElement* e = mVertices.mHead; e; e = e->mNext) e->ComputeCentre();
-  // The dual has a current face from the start too (its first type's first vertex),
-  // so that the panes of one element show the dual's as they show the base's.
-  if (!dual->mCurrentFace && dual->mFirstFaceType && dual->mFirstFaceType->mFirstFace) {
-    dual->SetCurrentFace(dual->mFirstFaceType->mFirstFace);
-  }
-
   DoNothing("SortCoplanarFaces");
   SortCoplanarFaces(base);
   SortCoplanarFaces(dual);

@@ -11,6 +11,7 @@
 #include "nets/Model3D.h"
 #include "nets/Net.h"
 #include "nets/NetFlags.h"
+#include "stellation/StellationCell.h"
 #include "stellation/StellationDiagram.h"
 #include "symmetry/SymGroup.h"
 
@@ -472,6 +473,11 @@ const char* Face3D::GetLabel() const {
 
 bool Face3D::IsShown() const {
   return mImage || (mSourceFace && (mSourceFace->mImage || mSourceFace->HasLabel()));
+}
+
+bool Face3D::IsInHiddenCell() const {
+  const StellationCell* cell = mFacetLoop ? GetSurfaceCell(mFacetLoop->mFacet) : nullptr;
+  return cell && cell->IsHidden();
 }
 
 int Face3D::FindEdgeByVertex(const Vert3D* vertex) const {

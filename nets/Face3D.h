@@ -100,6 +100,9 @@ class Face3D {
   FaceImage* GetImage() const;
   const char* GetLabel() const;
   bool IsShown() const;
+  // Whether the facelet belongs to a stellation cell that the Show/Hide commands left
+  // out of the drawing: the cell that the facet it was cut from bounds.
+  bool IsInHiddenCell() const;
   int FindEdgeByVertex(const Vert3D* vertex) const;
   int GetEdgeIndex(const Edge3D* edge) const;
   int GetNumEdges() const;

@@ -147,8 +147,9 @@ void Face3D::Draw(int mode, const double* offset, double scale, const Face3D* co
   using namespace detail_FaceletDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view || !mType) return;
-  // 1. Hidden faces show only in the flat net.
-  if (mode != kFaceletDrawFlat && mSourceFace && mSourceFace->HasFlag(kElementHidden)) return;
+  // 1. Hidden faces, and the facelets of hidden stellation cells, show only in the
+  // flat net.
+  if (mode != kFaceletDrawFlat && ((mSourceFace && mSourceFace->HasFlag(kElementHidden)) || IsInHiddenCell())) return;
   // 2. Colour and alpha.
   const Face3D* source = colourSource ? colourSource : this;
   const float* colour = GetColor();
@@ -352,7 +353,7 @@ void Face3D::DrawEdgesAndVertices(Model3D* model, int mode, double scale) {
 void NetTab::DrawFilled(int mode, double scale, bool highlighted) const {
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view || numIndices <= 0) return;
-  const float grey = highlighted ? 1.0f : 0.7f;
+  const float grey = highlighted ? 1.0f : kTabFillGrey;
   view->SetMaterialColorRGB(grey, grey, grey);
   if (mode == kFaceletDrawFolded) glNormal3dv(normal);
   glBegin(GL_TRIANGLES);

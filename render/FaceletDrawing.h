@@ -4,6 +4,9 @@
 
 namespace corvia {
 
+// The grey that glue tabs are filled with, on screen and on paper.
+constexpr float kTabFillGrey = 0.7f;
+
 class Face3D;
 struct Edge3D;
 

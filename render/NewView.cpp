@@ -273,6 +273,10 @@ void NewView::OnKeyDown(ViewKey key, bool repeat) {
   UpdateMouseHelp();
 }
 
+bool NewView::OnPaneKey(int, int) {
+  return false;
+}
+
 void NewView::OnKeyUp(ViewKey key) {
   int bit = detail_NewView::ModifierOfKey(key);
   if (!bit) return;
@@ -300,6 +304,8 @@ void NewView::OnScrollBar(bool vertical, int position) {
 
 bool NewView::OnCaptionButtonDown(int button, int x, int y) {
   Activate(true);
+  // As a click in the pane would, so that the pane's keys follow a caption button.
+  if (mWindow) mWindow->TakeKeyboardFocus();
   // Right and middle presses only activate the view, and the caption window sees them.
   int hit = -1;
   if (button == kMouseButtonLeft) {

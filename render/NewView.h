@@ -42,6 +42,17 @@ constexpr unsigned kMouseKeyControl = 0x8;
 // Keys the views track.
 enum class ViewKey { Other, Shift, Control, Space };
 
+// Keys a pane acts on by itself (NewView::OnPaneKey): these named keys, or the
+// character of any other key (upper case for a letter).
+constexpr int kPaneKeyLeft = 0x10000;
+constexpr int kPaneKeyRight = 0x10001;
+constexpr int kPaneKeyUp = 0x10002;
+constexpr int kPaneKeyDown = 0x10003;
+constexpr int kPaneKeyHome = 0x10004;
+constexpr int kPaneKeyEnd = 0x10005;
+constexpr int kPaneKeyReturn = 0x10006;
+constexpr int kPaneKeyEscape = 0x10007;
+
 // Caption strip and its buttons, in pixels.
 constexpr int kCaptionHeight = 20;
 constexpr int kCaptionButtonWidth = 16;
@@ -112,6 +123,10 @@ public:
   virtual void OnButtonDoubleClick(int button, int x, int y, unsigned keyFlags);
   virtual void OnMouseMove(int x, int y, unsigned keyFlags);
   virtual void OnKeyDown(ViewKey key, bool repeat);
+  // A key pressed while the pane has the focus, with the modifier bits (kModifierShift,
+  // kModifierCtrl) held; true when the pane acted on it, false to let the key reach
+  // the program's commands. A plain pane acts on none.
+  virtual bool OnPaneKey(int key, int modifiers);
   virtual void OnKeyUp(ViewKey key);
   virtual void OnKillFocus();
   // A scroll bar was moved to the position (in the units of SetScrollSizes).

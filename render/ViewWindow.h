@@ -58,6 +58,8 @@ public:
   virtual bool IsSpaceDown() const = 0;
   // Brings the program's main window to the front.
   virtual void RaiseMainWindow() = 0;
+  // The keys go to the pane from now on (a window off screen has no keyboard).
+  virtual void TakeKeyboardFocus() {}
 
   // Scroll bars beside the drawing area: shown while the range exceeds the page.
   virtual void SetScrollBar(bool vertical, int position, int range, int page) = 0;

@@ -12,6 +12,7 @@ packages=(
   libcurl4-openssl-dev
   fontconfig libfontconfig-dev fonts-liberation fonts-dejavu-core
   xvfb xauth
+  ghostscript poppler-utils
 )
 
 missing=()

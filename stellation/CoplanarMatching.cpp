@@ -62,8 +62,8 @@ void Normalise(double* v) {
 // y = normal x x, and near-zero components cleared in both axes.
 void FinishFrame(PolyElement* element) {
   Cross(element->mYAxis, element->mZAxis, element->mXAxis);
-  SnapNearZero(element->mXAxis, kPointTolerance);
-  SnapNearZero(element->mYAxis, kPointTolerance);
+  SnapNearZero(element->mXAxis, kRoundingTolerance);
+  SnapNearZero(element->mYAxis, kRoundingTolerance);
 }
 
 std::vector<PolyElement*> FacesOf(const FaceType* type) {
@@ -159,8 +159,8 @@ void TurnFrame(PolyElement* element, double angle) {
   }
   CopyVector(element->mXAxis, x);
   CopyVector(element->mYAxis, y);
-  SnapNearZero(element->mXAxis, kPointTolerance);
-  SnapNearZero(element->mYAxis, kPointTolerance);
+  SnapNearZero(element->mXAxis, kRoundingTolerance);
+  SnapNearZero(element->mYAxis, kRoundingTolerance);
 }
 
 // Signed angle from a to b about the normal.
@@ -403,8 +403,8 @@ void ReorientAxes(FaceType* type, const SymGroup* group) {
           // this face, and everything drawn through the frame would leave the face's
           // outline.
           MatrixTimesVector(matrix, candidate->mYAxis, face->mYAxis);
-          SnapNearZero(candidate->mXAxis, kPointTolerance);
-          SnapNearZero(candidate->mYAxis, kPointTolerance);
+          SnapNearZero(candidate->mXAxis, kRoundingTolerance);
+          SnapNearZero(candidate->mYAxis, kRoundingTolerance);
         } else {
           FinishFrame(candidate);
         }

@@ -25,6 +25,9 @@ constexpr uint32_t kCellHasMirror = 0x2;        // the next cell is its distinct
 constexpr uint32_t kCellIsMirror = 0x4;         // the mirror image of the previous cell
 constexpr uint32_t kCellVisited = 0x8;          // visit mark of flood fills and criteria
 constexpr uint32_t kCellInList = 0x10;          // member of a candidate list
+// Left out of the drawing by the Show/Hide commands; the stellation keeps the cell
+// (included or not) and nothing that works on the cells reads the mark.
+constexpr uint32_t kCellHidden = 0x20;
 constexpr uint32_t kCellSingleCopy = 0x40;      // the core, alone in its layer
 constexpr uint32_t kCellOnAxis = 0x80;          // a symmetry axis runs through it
 constexpr uint32_t kCellAxisKind0 = 0x100;      // ... of the group's first axis type
@@ -82,6 +85,8 @@ struct StellationCell {
   StellationCell* mPrevInList = nullptr;
 
   bool IsIncluded() const { return (mFlags & kCellIncluded) != 0; }
+  bool IsHidden() const { return (mFlags & kCellHidden) != 0; }
+  void SetHidden(bool hidden) { mFlags = hidden ? (mFlags | kCellHidden) : (mFlags & ~kCellHidden); }
   bool IsOuter() const;
   // The one way to change inclusion: nothing for the outer cell or the current state;
   // clears the block's criteria-applied flag.
@@ -127,6 +132,9 @@ void SetHemiSelfPointers(FaceTypeBlock* block);
 void FloodFill(FaceTypeBlock* block, StellationCell* start, bool included);
 // Includes the mirror image of every included cell.
 void IncludeMirrorPartners(FaceTypeBlock* block);
+// The included cell that a facet of the surface bounds: the one of its two cells that
+// is included while the other is not; null for a facet off the surface.
+StellationCell* GetSurfaceCell(const StellationFacet* facet);
 
 // The program-wide criteria and options; both clear the criteria state of the current
 // model's blocks when they change.

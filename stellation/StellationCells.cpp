@@ -806,6 +806,14 @@ int StellationCell::GetNumCopies() const {
   return fold > 0 ? order / fold : order;
 }
 
+StellationCell* GetSurfaceCell(const StellationFacet* facet) {
+  if (!facet) return nullptr;
+  const bool above = facet->mCellAbove && facet->mCellAbove->IsIncluded();
+  const bool below = facet->mCellBelow && facet->mCellBelow->IsIncluded();
+  if (above == below) return nullptr;
+  return above ? facet->mCellAbove : facet->mCellBelow;
+}
+
 StellationCell* StellationCell::GetMirrorPartner() const {
   if ((mFlags & kCellHasMirror) && mNext) return mNext;
   if ((mFlags & kCellIsMirror) && mPrev) return mPrev;

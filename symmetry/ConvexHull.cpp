@@ -102,7 +102,9 @@ struct HullVertexPosition {
 // result.
 class HullBuilder {
  public:
-  explicit HullBuilder(SimplePoly& poly) : mPoly(poly) {}
+  // Triangles are joined into one face, and corners on a straight line dropped,
+  // within faceTolerance.
+  HullBuilder(SimplePoly& poly, double faceTolerance) : mPoly(poly), mFaceTolerance(faceTolerance) {}
 
   HullOutcome Build();
   // The vertex whose position is not finite (NotFinite).
@@ -170,6 +172,7 @@ class HullBuilder {
   void GroupCoplanarTriangles();
 
   SimplePoly& mPoly;
+  double mFaceTolerance;
   int mBadVertex = kHullNone;
   std::vector<int32_t> mPointOfRank;  // the points in the order of their vertices
   // What the building reads of a point at once, in one record: its snapped position,
@@ -802,7 +805,7 @@ void HullBuilder::GroupCoplanarTriangles() {
         if (mTriGroup[static_cast<size_t>(nb)] != kHullNone) continue;
         bool inPlane = Dot(&sense[static_cast<size_t>(nb) * 3], plane.n) > 0;
         for (int c = 0; c < 3 && inPlane; ++c) {
-          inPlane = std::fabs(Dot(plane.n, KeptPos(Corner(nb, c))) + plane.d) <= kPointTolerance;
+          inPlane = std::fabs(Dot(plane.n, KeptPos(Corner(nb, c))) + plane.d) <= mFaceTolerance;
         }
         if (!inPlane) continue;
         mTriGroup[static_cast<size_t>(nb)] = g;
@@ -855,7 +858,7 @@ bool HullBuilder::ExtractFaces() {
       double toCur[3], toNext[3];
       Subtract(toCur, KeptPos(cur), KeptPos(prev));
       Subtract(toNext, KeptPos(next), KeptPos(prev));
-      if (!AreParallel(toCur, toNext, kPointTolerance)) bent[static_cast<size_t>(cur)] = 1;
+      if (!AreParallel(toCur, toNext, mFaceTolerance)) bent[static_cast<size_t>(cur)] = 1;
     }
   }
   // The kept corners move down in place, face by face.
@@ -929,8 +932,8 @@ void HullBuilder::WriteFaces(int firstFace) {
 
 // Three-way order of positions for LinkCoincidentVerts: x, then y, then z, each
 // within the tolerance; ties by index.
-int CompareHullVerts(const SimplePoly& poly, int32_t a, int32_t b) {
-  const int c = CompareWithin(poly.VertAt(a).pos, poly.VertAt(b).pos, kPointTolerance);
+int CompareHullVerts(const SimplePoly& poly, int32_t a, int32_t b, double tolerance) {
+  const int c = CompareWithin(poly.VertAt(a).pos, poly.VertAt(b).pos, tolerance);
   if (c != 0) return c;
   return a < b ? -1 : (a > b ? 1 : 0);
 }
@@ -939,14 +942,14 @@ int CompareHullVerts(const SimplePoly& poly, int32_t a, int32_t b) {
 
 namespace corvia {
 
-bool ComputeConvexHull(SimplePoly& poly, int firstFace, std::string* refusal) {
+bool ComputeConvexHull(SimplePoly& poly, int firstFace, std::string* refusal, double faceTolerance) {
   using detail_ConvexHull::HullOutcome;
   HullOutcome outcome = HullOutcome::Flat;
   int badVertex = -1;
   if (poly.NumVerts() >= 4) {
     platform::WaitCursorScope waitCursor;
     poly.flags |= kSimpleGrowable;
-    detail_ConvexHull::HullBuilder builder(poly);
+    detail_ConvexHull::HullBuilder builder(poly, faceTolerance);
     outcome = builder.Build();
     badVertex = builder.BadVertex();
     if (outcome == HullOutcome::Built && !builder.ExtractFaces()) outcome = HullOutcome::Unreliable;
@@ -1014,18 +1017,20 @@ void PrepareVertexFaceLists(SimplePoly& poly) {
   poly.CreateVertexFaceLists(false);
 }
 
-void LinkCoincidentVerts(SimplePoly& poly) {
+void LinkCoincidentVerts(SimplePoly& poly, double tolerance) {
   std::vector<int32_t> order;
   for (int i = 0; i < poly.NumVerts(); ++i) {
     if (!poly.VertAt(i).IsTemp()) order.push_back(i);
   }
   const SimplePoly& model = poly;
-  MergeSort(order, [&model](int32_t a, int32_t b) { return detail_ConvexHull::CompareHullVerts(model, a, b); });
+  MergeSort(order, [&model, tolerance](int32_t a, int32_t b) {
+    return detail_ConvexHull::CompareHullVerts(model, a, b, tolerance);
+  });
   size_t runStart = 0;
   while (runStart < order.size()) {
     const double* first = poly.VertAt(order[runStart]).pos;
     size_t runEnd = runStart + 1;
-    while (runEnd < order.size() && SamePos(first, poly.VertAt(order[runEnd]).pos)) ++runEnd;
+    while (runEnd < order.size() && NearlyEqual(first, poly.VertAt(order[runEnd]).pos, tolerance)) ++runEnd;
     if (runEnd - runStart > 1) {
       for (size_t k = runStart; k < runEnd; ++k) {
         poly.VertAt(order[k]).coinc = order[k + 1 < runEnd ? k + 1 : runStart];
@@ -1047,7 +1052,8 @@ void BlendColor(float* out, const float* a, const float* b, float t) {
   }
 }
 
-std::unique_ptr<SimplePoly> CreateConvexHull(SimplePoly& source, unsigned options, std::string* refusal) {
+std::unique_ptr<SimplePoly> CreateConvexHull(SimplePoly& source, unsigned options, std::string* refusal,
+                                             double faceTolerance) {
   const int numVerts = source.NumVerts();
   if (numVerts < 4) {
     if (refusal) *refusal = "the vertices do not enclose a solid";
@@ -1057,7 +1063,7 @@ std::unique_ptr<SimplePoly> CreateConvexHull(SimplePoly& source, unsigned option
   hull->scale = source.scale;
   hull->flags |= kSimpleKeepLengthUnits | (source.flags & kSimpleInherited);
   for (int i = 0; i < numVerts; ++i) hull->VertAt(i).CopyFrom(source.VertAt(i), true);
-  if (!ComputeConvexHull(*hull, 0, refusal)) return nullptr;
+  if (!ComputeConvexHull(*hull, 0, refusal, faceTolerance)) return nullptr;
   PrepareVertexFaceLists(*hull);
 
   const bool keepColors = (options & kHullKeepColors) != 0;

@@ -34,12 +34,15 @@ constexpr float kHullNewFaceBlend = 0.3f;
 // their outward unit normals. Vertices that are not corners end with Temp. The
 // vertex-face lists and the edge array are dropped (the faces changed). Every
 // usable vertex lies inside the hull or within kPointTolerance of its faces, and
-// every corner within kPointTolerance of the plane of each face it belongs to.
-// False, with no face written, when fewer than 4 vertices are given, the usable
-// ones do not span 3D (all within the tolerance of one point, line or plane) or
-// one has no finite position; `refusal`, when given, then receives why, in words
-// that complete "Unable to create the convex hull: ".
-bool ComputeConvexHull(SimplePoly& poly, int firstFace, std::string* refusal = nullptr);
+// every corner within kPointTolerance of the plane of each face it belongs to
+// (within faceTolerance where one is given: a wider one joins the triangles of a
+// face whose corners are known only to that accuracy). False, with no face
+// written, when fewer than 4 vertices are given, the usable ones do not span 3D
+// (all within the tolerance of one point, line or plane) or one has no finite
+// position; `refusal`, when given, then receives why, in words that complete
+// "Unable to create the convex hull: ".
+bool ComputeConvexHull(SimplePoly& poly, int firstFace, std::string* refusal = nullptr,
+                       double faceTolerance = kPointTolerance);
 
 // Removes repeated corners and out-and-back spikes from every live face; faces left
 // with fewer than 3 corners and vertices left in no face get Temp. Rebuilds the
@@ -52,12 +55,13 @@ void PrepareVertexFaceLists(SimplePoly& poly);
 // A new model holding the hull of the source's vertices, named "Convex hull";
 // null, with the reason in `refusal` when given, where ComputeConvexHull fails. The
 // source gets vertex-face lists (and marks with kHullMarkSourceFaces). The caller
-// owns the result.
-std::unique_ptr<SimplePoly> CreateConvexHull(SimplePoly& source, unsigned options, std::string* refusal = nullptr);
+// owns the result. faceTolerance as for ComputeConvexHull.
+std::unique_ptr<SimplePoly> CreateConvexHull(SimplePoly& source, unsigned options, std::string* refusal = nullptr,
+                                             double faceTolerance = kPointTolerance);
 
-// Links the live vertices that share a position (within kPointTolerance) into
-// their coinc rings; vertices alone at their position are not touched.
-void LinkCoincidentVerts(SimplePoly& poly);
+// Links the live vertices that share a position (within the tolerance) into their
+// coinc rings; vertices alone at their position are not touched.
+void LinkCoincidentVerts(SimplePoly& poly, double tolerance = kPointTolerance);
 
 // t < 0 gives a, t > 1 gives b, otherwise a + (b - a) t per component.
 void BlendColor(float* out, const float* a, const float* b, float t);

@@ -139,7 +139,7 @@ void CreateVertices(const SimplePoly& simple, Poly* poly, double r2, std::vector
     const double q = Dot(v->mDualVert, v->mDualVert);
     if (std::fabs(q) > kPointTolerance) {
       Scale(v->mCentre, v->mDualVert, r2 / q);
-      SnapNearZero(v->mCentre, kPointTolerance);
+      SnapNearZero(v->mCentre, kRoundingTolerance);
     } else {
       v->mCentre[0] = v->mCentre[1] = v->mCentre[2] = 0.0;
     }
@@ -162,12 +162,18 @@ void SetFaceFrame(Face* f, const SimpleVert* corner, const SimplePoly& simple, c
     }
   }
   if (!found) AxisFromNormal(x, n);
+  // A face whose corners are not quite in one plane: the axis is laid in its plane.
+  if (!sf.LiesInPlane(n)) {
+    double along[3];
+    Scale(along, n, Dot(x, n));
+    Subtract(x, x, along);
+  }
   const double length = std::sqrt(Dot(x, x));
   if (length > 0.0) Divide(x, x, length);
-  SnapNearZero(x, kPointTolerance);
+  SnapNearZero(x, kRoundingTolerance);
   CopyVector(f->mXAxis, x);
   Cross(f->mYAxis, n, f->mXAxis);
-  SnapNearZero(f->mYAxis, kPointTolerance);
+  SnapNearZero(f->mYAxis, kRoundingTolerance);
 }
 
 // The element of the new model that stands for the plain element at `owner`, null
@@ -227,7 +233,7 @@ Face* CreateFaces(const SimplePoly& simple, Poly* poly, double r2, const std::ve
       d = std::sqrt(Dot(n, n));
       if (d > 0.0) Divide(n, n, d);
     }
-    SnapNearZero(n, kPointTolerance);
+    SnapNearZero(n, kRoundingTolerance);
 
     const SimpleVert* corner = nullptr;
     for (int k = 0; k < count; ++k) {
@@ -248,10 +254,12 @@ Face* CreateFaces(const SimplePoly& simple, Poly* poly, double r2, const std::ve
     if (!central && count == 0) {
       CopyVector(plane, sf.normal);
     } else if (!central) {
-      d = Dot(f->GetCorner(0)->mDualVert, n);
+      double through[3];
+      sf.GetPlanePoint(through);
+      d = Dot(through, n);
       Scale(plane, n, d);
     }
-    SnapNearZero(plane, kPointTolerance);
+    SnapNearZero(plane, kRoundingTolerance);
     CopyVector(f->mZAxis, n);
     if (std::fabs(d) > kCentralPlaneTolerance) {
       CopyVector(f->mCentre, plane);

@@ -17,6 +17,7 @@
 #include "symmetry/RotationAxes.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
+#include "symmetry/Symmetrise.h"
 
 namespace corvia {
 
@@ -25,15 +26,17 @@ namespace detail_FindSymmetries {
 constexpr unsigned kHullOptions = kHullMarkSourceFaces;
 constexpr int kMinOrbitWidth = 3;
 constexpr size_t kRefusalSize = 200;
+constexpr int kOctahedralRotations = 24;
+constexpr int kIcosahedralRotations = 60;
 
 // The line from the origin through s is perpendicular to the plane of normal n
-// (s a multiple of n). Passed when n has no usable component.
-bool CentredOnNormal(const double* n, const double* s) {
+// (s a multiple of n, within the tolerance). Passed when n has no usable component.
+bool CentredOnNormal(const double* n, const double* s, double tolerance) {
   const int i = LargestAxis(n);
   if (std::fabs(n[i]) <= kPointTolerance) return true;
   const double t = s[i] / n[i];
   for (int j = 0; j < 3; ++j) {
-    if (std::fabs(s[j] - t * n[j]) > kPointTolerance) return false;
+    if (std::fabs(s[j] - t * n[j]) > tolerance) return false;
   }
   return true;
 }
@@ -52,19 +55,49 @@ bool UnitLength(double* v) {
   return true;
 }
 
+// The largest distance of a face's corners from their centroid c.
+double FaceRadius(const SimplePoly& poly, const SimpleFace& f, const double* c) {
+  double r = 0;
+  for (int32_t v : f.items) {
+    double d[3];
+    Subtract(d, poly.VertAt(v).pos, c);
+    r = std::max(r, Dot(d, d));
+  }
+  return std::sqrt(r);
+}
+
+// A candidate axis dir (unit) through a point p of the axis that lies `along` from
+// the centre, taken from a direction known only to the accuracy of points `spread`
+// apart (a face normal, from corners that far from each other): when p lies further
+// out than that, its own direction is the more accurate, and is taken instead. An
+// exact model keeps the first direction to the bit.
+void PreferDirectionOfPoint(double* dir, const double* p, double along, double spread) {
+  if (!(along >= spread)) return;
+  double u[3];
+  CopyVector(u, p);
+  if (!UnitLength(u)) return;
+  if (Dot(u, dir) < 0) Negate(u);
+  if (!NearlyEqual(u, dir, kSymmetrisedTolerance)) CopyVector(dir, u);
+}
+
 // The candidate search over the hull: the axes found, the orbit buffer the tests
 // fill, and the group of the turns found so far.
 struct AxisSearch {
   SimplePoly& poly;
   const VertexLocator& locator;
+  SymmetryMatch match;
   SymAxisList axes;
   std::vector<int32_t> buffer;
   RotationClosure found;
+
+  AxisSearch(SimplePoly& p, const VertexLocator& l, const SymmetryMatch& m)
+      : poly(p), locator(l), match(m), found(m.position) {}
 
   // The turns by 1/k about dir for k = n, n-1, ... 2 dividing n: the first that maps
   // the model onto itself is recorded. A turn that is a product of the turns found
   // already is one of them without a test (and its test would join no new types).
   void TryAxis(const SimpleFace* face, const SimpleVert* vert, int edge, const double* dir, int n) {
+    const bool complete = Complete();
     for (int k = n; k >= 2; --k) {
       if (n % k != 0) continue;
       double m[9];
@@ -72,12 +105,27 @@ struct AxisSearch {
         AddCandidateAxis(axes, k, dir);
         return;
       }
-      if (TestAxisAndCombineSameTypes(poly, face, vert, edge, dir, n, k, buffer, &locator)) {
+      if (complete) continue;
+      if (TestAxisAndCombineSameTypes(poly, face, vert, edge, dir, n, k, buffer, &locator, match)) {
         AddCandidateAxis(axes, k, dir);
         found.AddGenerator(m);
         return;
       }
     }
+  }
+
+  bool Known(const double* dir) const { return AxisListHasDirection(axes, dir, match.normal); }
+
+  // No finite group of rotations holds the octahedral or the icosahedral one: once
+  // the turns found make one of those, a turn that is not among them is no symmetry
+  // and needs no test.
+  bool Complete() const {
+    const int count = found.Count();
+    const int fold = count == kOctahedralRotations ? 4 : (count == kIcosahedralRotations ? 5 : 0);
+    if (fold == 0) return false;
+    int axesOfFold = 0;
+    for (const SymCandidateAxis& a : axes) axesOfFold += a.fold == fold ? 1 : 0;
+    return axesOfFold > 1;
   }
 };
 
@@ -88,9 +136,14 @@ void FindFaceAxes(const SimplePoly& hull, AxisSearch& search) {
     if (f.IsTemp() || f.Count() < 2 || !f.HasNormal()) continue;
     double s[3];
     SumCorners(hull, f, s);
-    if (!CentredOnNormal(f.normal, s)) continue;
-    if (AxisListHasDirection(search.axes, f.normal)) continue;
-    search.TryAxis(&f, nullptr, -1, f.normal, f.Count());
+    const double reach = std::sqrt(Dot(s, s));
+    if (!CentredOnNormal(f.normal, s, search.match.Sum(f.Count()) + reach * search.match.normal)) continue;
+    double dir[3], centre[3];
+    CopyVector(dir, f.normal);
+    Divide(centre, s, f.Count());
+    PreferDirectionOfPoint(dir, s, reach / f.Count(), FaceRadius(hull, f, centre));
+    if (search.Known(dir)) continue;
+    search.TryAxis(&f, nullptr, -1, dir, f.Count());
   }
 }
 
@@ -103,10 +156,10 @@ void FindVertexAxes(const SimplePoly& hull, AxisSearch& search) {
     if (std::fabs(v.pos[li]) <= kPointTolerance) continue;
     double s[3] = {0, 0, 0};
     for (int32_t f : v.items) AddTo(s, hull.FaceAt(f).normal);
-    if (!CentredOnNormal(v.pos, s)) continue;
+    if (!CentredOnNormal(v.pos, s, std::sqrt(Dot(s, s)) * search.match.normal)) continue;
     double dir[3];
     CopyVector(dir, v.pos);
-    if (!UnitLength(dir) || AxisListHasDirection(search.axes, dir)) continue;
+    if (!UnitLength(dir) || search.Known(dir)) continue;
     search.TryAxis(nullptr, &v, -1, dir, v.Count());
   }
 }
@@ -122,13 +175,17 @@ void FindEdgeAxes(const SimplePoly& hull, AxisSearch& search) {
       if (!g || g->GetIndex() < i) continue;
       const int32_t a = f.items[static_cast<size_t>(j)];
       const int32_t b = f.items[static_cast<size_t>((j + 1) % f.Count())];
-      double mid[3], dir[3];
+      double mid[3], dir[3], half[3];
       Add(mid, hull.VertAt(a).pos, hull.VertAt(b).pos);
       Scale(mid, mid, 0.5);
+      Subtract(half, hull.VertAt(b).pos, mid);
       Add(dir, f.normal, g->normal);
       Scale(dir, dir, 0.5);
-      if (!CentredOnNormal(dir, mid)) continue;
-      if (!UnitLength(dir) || AxisListHasDirection(search.axes, dir)) continue;
+      const double reach = std::sqrt(Dot(mid, mid));
+      if (!CentredOnNormal(dir, mid, search.match.position + reach * search.match.normal)) continue;
+      if (!UnitLength(dir)) continue;
+      PreferDirectionOfPoint(dir, mid, reach, std::sqrt(Dot(half, half)));
+      if (search.Known(dir)) continue;
       search.TryAxis(&f, &hull.VertAt(a), j, dir, 2);
     }
   }
@@ -198,6 +255,22 @@ std::unique_ptr<SymGroup> Refuse(std::string* refusal, const char* format, ...) 
   return nullptr;
 }
 
+// The box round the finite live vertices; false when there is none.
+bool FiniteBounds(const SimplePoly& poly, double* low, double* high) {
+  bool any = false;
+  for (int i = 0; i < poly.NumVerts(); ++i) {
+    const SimpleVert& v = poly.VertAt(i);
+    if (v.IsTemp() || v.IsInfinite()) continue;
+    if (!std::isfinite(v.pos[0]) || !std::isfinite(v.pos[1]) || !std::isfinite(v.pos[2])) continue;
+    for (int k = 0; k < 3; ++k) {
+      low[k] = any ? std::min(low[k], v.pos[k]) : v.pos[k];
+      high[k] = any ? std::max(high[k], v.pos[k]) : v.pos[k];
+    }
+    any = true;
+  }
+  return any;
+}
+
 // The power of two that brings the largest coordinate of the finite vertices into
 // [0.5, 1); 1 for a model without a finite non-zero coordinate.
 double SizeNormalisingFactor(const SimplePoly& poly) {
@@ -215,13 +288,111 @@ double SizeNormalisingFactor(const SimplePoly& poly) {
   return std::ldexp(1.0, -exponent);
 }
 
-std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double sizeFactor, std::string* refusal) {
-  // 1. Topology.
+// The shortest edge of the live faces longer than `floor` (edges between corners
+// that are one point do not count); 0 when there is none.
+double ShortestEdge(const SimplePoly& poly, double floor) {
+  double shortest = 0;
+  for (int i = 0; i < poly.NumFaces(); ++i) {
+    const SimpleFace& f = poly.FaceAt(i);
+    if (f.IsTemp()) continue;
+    for (int k = 0; k < f.Count(); ++k) {
+      double d[3];
+      Subtract(d, f.VertWrapped(k + 1).pos, f.VertWrapped(k).pos);
+      const double length = std::sqrt(Dot(d, d));
+      if (length > floor && (shortest == 0 || length < shortest)) shortest = length;
+    }
+  }
+  return shortest;
+}
+
+// How near the group must fit the model, at the size it has now: the symmetry
+// tolerance relative to its radius, and never above a small share of its shortest
+// edge.
+double ModelSymmetryTolerance(const SimplePoly& poly, double symmetry, double merge) {
+  double tolerance = symmetry * poly.GetMaxVertexRadius();
+  const double shortest = ShortestEdge(poly, merge);
+  if (shortest > 0) tolerance = std::min(tolerance, kSymmetryEdgeShare * shortest);
+  return tolerance;
+}
+
+SymmetryMatch SearchMatch(double tolerance) {
+  SymmetryMatch match;
+  match.position = tolerance;
+  match.normal = std::max(tolerance, kSymmetryNormalTolerance);
+  return match;
+}
+
+// Fresh normals after the vertices moved; a face keeps the sense it was given.
+void RefreshNormals(SimplePoly& poly) {
+  std::vector<double> before(3 * static_cast<size_t>(poly.NumFaces()));
+  for (int i = 0; i < poly.NumFaces(); ++i) CopyVector(&before[3 * static_cast<size_t>(i)], poly.FaceAt(i).normal);
+  poly.CalcFaceNormals(true);
+  for (int i = 0; i < poly.NumFaces(); ++i) {
+    SimpleFace& f = poly.FaceAt(i);
+    if (f.Count() > 0 && f.HasNormal() && Dot(f.normal, &before[3 * static_cast<size_t>(i)]) < 0) Negate(f.normal);
+  }
+}
+
+// The hull's vertices are the model's: they follow it when it was moved onto its
+// group, and its faces get their normals anew.
+void FollowModel(SimplePoly& hull, const SimplePoly& poly) {
+  const int n = std::min(hull.NumVerts(), poly.NumVerts());
+  for (int i = 0; i < n; ++i) CopyVector(hull.VertAt(i).pos, poly.VertAt(i).pos);
+  hull.RebuildVertexSearch();
+  RefreshNormals(hull);
+}
+
+// The model was moved onto its group: normals anew, the hull after it, and (unless
+// it keeps its size) its largest vertex radius 1 again.
+void AfterSymmetrising(SimplePoly& poly, SimplePoly& hull) {
+  if (!(poly.flags & kSimpleKeepSize)) {
+    const double radius = poly.GetMaxVertexRadius();
+    if (radius > 0) poly.Scale(1 / radius);
+  }
+  RefreshNormals(poly);
+  FollowModel(hull, poly);
+}
+
+void RestoreFaceCoincRings(SimplePoly& poly, const std::vector<int32_t>& rings) {
+  for (int i = 0; i < poly.NumFaces(); ++i) poly.FaceAt(i).coinc = rings[static_cast<size_t>(i)];
+}
+
+// Steps 5 to 9 at one search tolerance: every element its own type, the candidate
+// axes through face centres, vertices and edge midpoints of the hull, the group they
+// make with the model turned into its standard orientation. Null when the axes
+// found are not those of one group.
+std::unique_ptr<SymGroup> SearchRotations(SimplePoly& poly, SimplePoly& hull, int width, double tolerance) {
+  poly.ResetIndices();
+  const SymmetryMatch match = SearchMatch(tolerance);
+  SymAxisList axes;
+  {
+    const VertexLocator locator(poly, match.position);
+    AxisSearch search(poly, locator, match);
+    search.buffer.resize(static_cast<size_t>(poly.NumVerts()) * static_cast<size_t>(width));
+    poly.DeferTypeJoins();
+    FindFaceAxes(hull, search);
+    FindVertexAxes(hull, search);
+    FindEdgeAxes(hull, search);
+    poly.SettleTypeJoins();
+    axes = std::move(search.axes);
+  }
+  DoNothing("AlignSymmetries");
+  bool inconsistent = false;
+  return AlignSymmetries(poly, hull, axes, match.position, &inconsistent);
+}
+
+std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double sizeFactor,
+                                  const SymmetryTolerances& tolerances, std::string* refusal) {
+  // 1. Topology. Vertices are one point within the merge tolerance, but never within
+  // more than a share of the shortest edge (the base of a needle far smaller than the
+  // needle stays a triangle).
+  const double shortest = ShortestEdge(poly, kPointTolerance);
+  const double merge = shortest > 0 ? std::min(tolerances.merge, kSymmetryEdgeShare * shortest) : tolerances.merge;
   if (!(poly.flags & kSimpleSortedFaceLists)) {
     DoNothing("CreateVertexFaceLists");
     poly.CreateVertexFaceLists(false);
     DoNothing("MergeCoincidentVerts");
-    poly.MergeCoincidentVerts();
+    poly.MergeCoincidentVerts(merge);
     // Joined vertices may leave a face passing one point twice; and faces that do
     // not meet in pairs cannot be ordered round their vertices.
     int32_t a = 0, b = 0;
@@ -240,7 +411,7 @@ std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double 
     }
   } else {
     DoNothing("LinkCoincidentVerts");
-    LinkCoincidentVerts(poly);
+    LinkCoincidentVerts(poly, merge);
   }
 
   // 2. Centre, unit radius, fresh normals. The radius in the model's own units is
@@ -265,9 +436,16 @@ std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double 
     }
   }
 
-  // 3, 4. The hull gives the candidate axes.
+  // The group is searched for with a wide tolerance and must then fit the model
+  // within the narrow one; a group that does not is searched for again with the
+  // narrow one, and after that the model has no symmetry.
+  const double tolerance = ModelSymmetryTolerance(poly, tolerances.symmetry, merge);
+  const double searchTolerances[] = {kSymmetrySearchFactor * tolerance, tolerance};
+
+  // 3, 4. The hull gives the candidate axes; triangles of a face whose corners are
+  // known only to the search tolerance are one face.
   DoNothing("CreateConvexHull");
-  std::unique_ptr<SimplePoly> hull = CreateConvexHull(poly, kHullOptions);
+  std::unique_ptr<SimplePoly> hull = CreateConvexHull(poly, kHullOptions, nullptr, searchTolerances[0]);
   if (!hull) return nullptr;
   DoNothing("SimpleSortVertFaces");
   if (!hull->SimpleSortVertFaces()) {
@@ -275,8 +453,7 @@ std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double 
     return nullptr;
   }
 
-  // 5. Every element its own type; the orbit buffer.
-  poly.ResetIndices();
+  // 5. The orbit buffer.
   int width = kMinOrbitWidth;
   for (int i = 0; i < hull->NumFaces(); ++i) {
     if (!hull->FaceAt(i).IsTemp()) width = std::max(width, hull->FaceAt(i).Count());
@@ -285,37 +462,58 @@ std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double 
     if (!hull->VertAt(i).IsTemp()) width = std::max(width, hull->VertAt(i).Count());
   }
 
-  // 6-8. Candidate axes through face centres, vertices and edge midpoints of the hull.
-  SymAxisList axes;
-  {
-    const VertexLocator locator(poly);
-    AxisSearch search{poly, locator, {}, {}, {}};
-    search.buffer.resize(static_cast<size_t>(poly.NumVerts()) * static_cast<size_t>(width));
-    poly.DeferTypeJoins();
-    FindFaceAxes(*hull, search);
-    FindVertexAxes(*hull, search);
-    FindEdgeAxes(*hull, search);
-    poly.SettleTypeJoins();
-    axes = std::move(search.axes);
+  // 6-9. The rotations, and the model moved onto them. The axis tests join faces
+  // that lie in one place: a search that is not kept leaves them as they were.
+  std::vector<int32_t> faceRings(static_cast<size_t>(poly.NumFaces()));
+  for (int i = 0; i < poly.NumFaces(); ++i) faceRings[static_cast<size_t>(i)] = poly.FaceAt(i).coinc;
+  std::unique_ptr<SymGroup> group;
+  for (double search : searchTolerances) {
+    group = SearchRotations(poly, *hull, width, search);
+    if (!group || group->type == kSymGroupNone) break;
+    const SymmetriseOutcome outcome = SymmetriseVertices(poly, *group, false, search, tolerance);
+    if (outcome == SymmetriseOutcome::kMoved) AfterSymmetrising(poly, *hull);
+    if (outcome != SymmetriseOutcome::kRefused) break;
+    group.reset();
+    RestoreFaceCoincRings(poly, faceRings);
+  }
+  if (!group || group->type == kSymGroupNone) {
+    if (!group) RestoreFaceCoincRings(poly, faceRings);
+    poly.ResetIndices();
+    group = CreateSymGroup(kSymGroupNone, 1);
   }
 
-  // 9. The group, and the model in its standard orientation.
-  DoNothing("AlignSymmetries");
-  std::unique_ptr<SymGroup> group = AlignSymmetries(poly, *hull, axes);
-  if (!group) return nullptr;
-
-  // 10, 11. Coincident faces, then the improper symmetries.
+  // 10, 11. Coincident faces, then the improper symmetries, found and fitted as the
+  // rotations were.
   SeparateCoincidentFaces(poly, *group);
   DoNothing("FindReflections");
-  hasReflection = FindReflections(poly, *group, *hull);
+  bool refused = false;
+  for (double search : searchTolerances) {
+    hasReflection = FindReflections(poly, *group, *hull, search);
+    if (!hasReflection) break;
+    const SymmetriseOutcome outcome = SymmetriseVertices(poly, *group, true, search, tolerance);
+    if (outcome == SymmetriseOutcome::kMoved) AfterSymmetrising(poly, *hull);
+    if (outcome != SymmetriseOutcome::kRefused) break;
+    group->SetReflectionType(kReflectionChiral);
+    hasReflection = false;
+    refused = true;
+  }
+  // A model left without any symmetry rests on its largest face, not on the mirror
+  // that did not fit.
+  if (refused && !hasReflection && group->type == kSymGroupNone) {
+    AlignModelWithNoSymmetry(poly, *hull, *group, false, nullptr, searchTolerances[0]);
+  }
 
   // 12. The search's own data goes.
   hull.reset();
-  axes.clear();
 
   // 13. Faces in order round every vertex.
   DoNothing("SortVertFaces");
   if (!poly.SortVertFaces(group.get())) return nullptr;
+  // The surface those cycles make must have the mirror that the points have.
+  if (hasReflection && !ReflectionKeepsVertexCycles(poly, *group, searchTolerances[0])) {
+    group->SetReflectionType(kReflectionChiral);
+    hasReflection = false;
+  }
 
   // 14. A consistent sense for faces through the centre.
   if (!FixHemiFaces(poly)) return nullptr;
@@ -324,15 +522,36 @@ std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double 
 
 }  // namespace detail_FindSymmetries
 
-std::unique_ptr<SymGroup> FindSymmetries(SimplePoly& poly, bool& hasReflection, std::string* refusal) {
+std::unique_ptr<SymGroup> FindSymmetries(SimplePoly& poly, bool& hasReflection, std::string* refusal,
+                                         const SymmetryTolerances& tolerances) {
   namespace d = detail_FindSymmetries;
   hasReflection = false;
   if (refusal) refusal->clear();
   platform::WaitCursorScope wait;
+  // What counts as one point is measured against the largest coordinate: a model far
+  // from the centre for its size is first moved to it (it is centred anyway), and one
+  // that must stay there is refused when its points would be one.
+  double low[3], high[3];
+  if (d::FiniteBounds(poly, low, high)) {
+    double middle[3], across = 0, away = 0;
+    for (int k = 0; k < 3; ++k) {
+      middle[k] = (low[k] + high[k]) / 2;
+      across = std::max(across, high[k] - low[k]);
+      away = std::max(away, std::max(std::fabs(low[k]), std::fabs(high[k])));
+    }
+    if (!(poly.flags & kSimpleKeepCentre)) {
+      if (away > across) poly.Translate(middle);
+    } else if (across > 0 && !(across > kSmallestModelShare * away)) {
+      return d::Refuse(refusal,
+                       "The model is %.3g across but lies %.3g from the centre: so far out its vertices cannot be "
+                       "told apart. Move it to the centre.",
+                       across, away);
+    }
+  }
   // A power of two scales exactly (and is never taken for 1 by Scale).
   const double sizeFactor = d::SizeNormalisingFactor(poly);
   poly.Scale(sizeFactor);
-  std::unique_ptr<SymGroup> group = d::Analyse(poly, hasReflection, sizeFactor, refusal);
+  std::unique_ptr<SymGroup> group = d::Analyse(poly, hasReflection, sizeFactor, tolerances, refusal);
   if (poly.flags & kSimpleKeepSize) poly.Scale(1.0 / sizeFactor);
   return group;
 }

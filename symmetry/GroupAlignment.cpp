@@ -76,12 +76,12 @@ bool Normalise(double* v) {
 // c is not parallel to a: with i the largest component of a, c differs from the
 // multiple (c_i / a_i) a somewhere by more than the tolerance. An a without a
 // usable component passes every c over.
-bool OffAxis(const double* a, const double* c) {
+bool OffAxis(const double* a, const double* c, double tolerance) {
   const int i = LargestAxis(a);
   if (std::fabs(a[i]) <= kPointTolerance) return false;
   const double t = c[i] / a[i];
   for (int j = 0; j < 3; ++j) {
-    if (std::fabs(c[j] - t * a[j]) > kPointTolerance) return true;
+    if (std::fabs(c[j] - t * a[j]) > tolerance) return true;
   }
   return false;
 }
@@ -96,7 +96,7 @@ void SumCorners(const SimplePoly& poly, const SimpleFace& f, double* out) {
 // A direction perpendicular to a, taken from the vertex sum of the most-sided face
 // whose centre is off the axis (the first of those on a tie), else a x e with e the
 // coordinate axis along a's smallest component; normalised.
-void SecondaryDirection(const SimplePoly& poly, const double* a, double* b) {
+void SecondaryDirection(const SimplePoly& poly, const double* a, double* b, double tolerance) {
   double e[3] = {0, 0, 0};
   e[SmallestAxis(a)] = 1;
   Cross(b, a, e);
@@ -106,7 +106,7 @@ void SecondaryDirection(const SimplePoly& poly, const double* a, double* b) {
     if (f.IsTemp() || f.Count() <= best) continue;
     double c[3];
     SumCorners(poly, f, c);
-    if (OffAxis(a, c)) {
+    if (OffAxis(a, c, tolerance)) {
       CopyVector(b, c);
       best = f.Count();
     }
@@ -119,25 +119,25 @@ void SecondaryDirection(const SimplePoly& poly, const double* a, double* b) {
 
 // Single-axis rule: the wider end of the model along a (or, on a tie, the end
 // nearer the centre) goes to the negative side, so a may be negated.
-void OrientSingleAxis(const SimplePoly& poly, double* a) {
+void OrientSingleAxis(const SimplePoly& poly, double* a, double tolerance) {
   double sMin = kLowStart, sMax = -kLowStart, wMin = 0, wMax = 0;
   for (int i = 0; i < poly.NumVerts(); ++i) {
     const SimpleVert& v = poly.VertAt(i);
     if (v.IsTemp()) continue;
     const double s = Dot(a, v.pos);
     const double w = Dot(v.pos, v.pos) - s * s;
-    if (s < sMin + kPointTolerance) {
-      if (s < sMin - kPointTolerance) wMin = 0;
+    if (s < sMin + tolerance) {
+      if (s < sMin - tolerance) wMin = 0;
       sMin = s;
       wMin = std::max(wMin, w);
     }
-    if (s > sMax - kPointTolerance) {
-      if (s > sMax + kPointTolerance) wMax = 0;
+    if (s > sMax - tolerance) {
+      if (s > sMax + tolerance) wMax = 0;
       sMax = s;
       wMax = std::max(wMax, w);
     }
   }
-  if (wMax > wMin + kPointTolerance || (wMax > wMin - kPointTolerance && -sMin > sMax)) Negate(a);
+  if (wMax > wMin + tolerance || (wMax > wMin - tolerance && -sMin > sMax)) Negate(a);
 }
 
 }  // namespace detail_GroupAlignment
@@ -150,10 +150,9 @@ void AddCandidateAxis(SymAxisList& axes, int32_t fold, const double* dir) {
   axes.insert(it, rec);
 }
 
-bool AxisListHasDirection(const SymAxisList& axes, const double* dir) {
-  namespace d = detail_GroupAlignment;
+bool AxisListHasDirection(const SymAxisList& axes, const double* dir, double tolerance) {
   for (const SymCandidateAxis& a : axes) {
-    if (NearlyEqual(a.dir, dir, kPointTolerance) || NearlyOpposite(a.dir, dir, kPointTolerance)) return true;
+    if (NearlyEqual(a.dir, dir, tolerance) || NearlyOpposite(a.dir, dir, tolerance)) return true;
   }
   return false;
 }
@@ -185,7 +184,8 @@ void TurnModelOrGroup(SimplePoly& poly, SimplePoly* hull, SymGroup& group, const
   if (hull) hull->Rotate(m);
 }
 
-std::unique_ptr<SymGroup> AlignSymmetries(SimplePoly& poly, SimplePoly& hull, const SymAxisList& axes) {
+std::unique_ptr<SymGroup> AlignSymmetries(SimplePoly& poly, SimplePoly& hull, const SymAxisList& axes, double tolerance,
+                                          bool* inconsistent) {
   namespace d = detail_GroupAlignment;
   if (axes.empty()) {
     poly.ResetIndices();
@@ -205,6 +205,10 @@ std::unique_ptr<SymGroup> AlignSymmetries(SimplePoly& poly, SimplePoly& hull, co
     if (top == 4) type = kSymGroupOctahedral;
     if (top == 3) type = kSymGroupTetrahedral;
     if (type < 0) {
+      if (inconsistent) {
+        *inconsistent = true;
+        return nullptr;
+      }
       ShowInternalError("Symmetry group has %d axes with %d rots", c, top);
       return nullptr;
     }
@@ -237,6 +241,10 @@ std::unique_ptr<SymGroup> AlignSymmetries(SimplePoly& poly, SimplePoly& hull, co
     if (expected != 0) mismatch = true;
   }
   if (cursor != axes.size()) mismatch = true;
+  if (mismatch && inconsistent) {
+    *inconsistent = true;
+    return nullptr;
+  }
   if (mismatch) {
     ShowInternalError("Failed to find symmetry group.\nResorting to no symmetry.");
     poly.ResetIndices();
@@ -260,9 +268,9 @@ std::unique_ptr<SymGroup> AlignSymmetries(SimplePoly& poly, SimplePoly& hull, co
       for (int i = 0; i < type.numAxes; ++i) {
         const double* x = type.axes[static_cast<size_t>(i)].direction;
         const double gx = Dot(g, x);
-        if (std::fabs(gx - dotAB) <= kPointTolerance) {
+        if (std::fabs(gx - dotAB) <= tolerance) {
           CopyVector(h, x);
-        } else if (std::fabs(-gx - dotAB) <= kPointTolerance) {
+        } else if (std::fabs(-gx - dotAB) <= tolerance) {
           NegateInto(h, x);
         } else {
           continue;
@@ -271,14 +279,18 @@ std::unique_ptr<SymGroup> AlignSymmetries(SimplePoly& poly, SimplePoly& hull, co
         break;
       }
     }
+    if (!matched && inconsistent) {
+      *inconsistent = true;
+      return nullptr;
+    }
     if (!matched) ShowInternalError("Couldn't find matching axes");
   }
   if (!matched) {
     h[0] = 0;
     h[1] = 0;
     h[2] = 1;
-    d::OrientSingleAxis(poly, a);
-    d::SecondaryDirection(poly, a, b);
+    d::OrientSingleAxis(poly, a, tolerance);
+    d::SecondaryDirection(poly, a, b, tolerance);
   }
 
   // 4. R takes a to g and the half-plane of b to that of h.
@@ -315,8 +327,8 @@ std::unique_ptr<SymGroup> AlignSymmetries(SimplePoly& poly, SimplePoly& hull, co
   return group;
 }
 
-void AlignModelWithNoSymmetry(SimplePoly& poly, SimplePoly& hull, SymGroup& group, bool hasPlane,
-                              const double* normal) {
+void AlignModelWithNoSymmetry(SimplePoly& poly, SimplePoly& hull, SymGroup& group, bool hasPlane, const double* normal,
+                              double tolerance) {
   namespace d = detail_GroupAlignment;
   double a[3] = {0, 1, 0};
   if (hasPlane && group.reflectionType != kReflectionCentral && normal) {
@@ -345,7 +357,7 @@ void AlignModelWithNoSymmetry(SimplePoly& poly, SimplePoly& hull, SymGroup& grou
   }
   if (!d::Normalise(a)) return;
   double b[3], c[3], dd[3];
-  d::SecondaryDirection(poly, a, b);
+  d::SecondaryDirection(poly, a, b, tolerance);
   Cross(c, a, b);
   d::Normalise(c);
   Cross(dd, a, c);

@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "core/Tolerances.h"
+
 namespace corvia {
 
 class SimplePoly;
@@ -25,20 +27,25 @@ using SymAxisList = std::vector<SymCandidateAxis>;
 
 // Inserts the axis before the first one whose fold is not greater than its own.
 void AddCandidateAxis(SymAxisList& axes, int32_t fold, const double* dir);
-// Whether an axis of the list lies along dir, in either sense (1e-7 per component).
-bool AxisListHasDirection(const SymAxisList& axes, const double* dir);
+// Whether an axis of the list lies along dir, in either sense (within the tolerance
+// per component).
+bool AxisListHasDirection(const SymAxisList& axes, const double* dir, double tolerance = kPointTolerance);
 
 // The group of the axes, in the model's orientation; the model and hull are turned
 // into the group's standard orientation unless the model keeps its orientation, in
 // which case the group is turned onto the model. Null after the internal error of
-// several highest axes of a fold other than 3, 4 or 5.
-std::unique_ptr<SymGroup> AlignSymmetries(SimplePoly& poly, SimplePoly& hull, const SymAxisList& axes);
+// several highest axes of a fold other than 3, 4 or 5. Directions and positions
+// found by a search of that tolerance are compared within it. Given `inconsistent`,
+// axes that are not those of one group (what a search of an inexact model may find)
+// are no internal error: it is set, and the result is null with nothing turned.
+std::unique_ptr<SymGroup> AlignSymmetries(SimplePoly& poly, SimplePoly& hull, const SymAxisList& axes,
+                                          double tolerance = kPointTolerance, bool* inconsistent = nullptr);
 
 // Orients a model without rotation axes: the mirror normal (hasPlane) or else the
 // inward normal of the largest hull face goes up the y axis, and the vertex sum of
 // the most-sided face off that line decides the turn about it.
-void AlignModelWithNoSymmetry(SimplePoly& poly, SimplePoly& hull, SymGroup& group, bool hasPlane,
-                              const double* normal);
+void AlignModelWithNoSymmetry(SimplePoly& poly, SimplePoly& hull, SymGroup& group, bool hasPlane, const double* normal,
+                              double tolerance = kPointTolerance);
 
 // Model turned by m, or, when the model keeps its orientation, the group turned the
 // opposite way onto the model.

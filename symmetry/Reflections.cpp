@@ -1,6 +1,7 @@
 #include "symmetry/Reflections.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <unordered_map>
 #include <vector>
@@ -92,13 +93,67 @@ void Centroid(const SimplePoly& poly, const SimpleFace& f, double* out) {
 }
 
 // Some occurrence of vertex y in g has a corner at position p next to it.
-bool HasNeighbourAt(const SimplePoly& poly, const SimpleFace& g, int32_t y, const double* p) {
+bool HasNeighbourAt(const SimplePoly& poly, const SimpleFace& g, int32_t y, const double* p, double tolerance) {
   const int n = g.Count();
   for (int occ = g.FindItem(y, -1); occ >= 0; occ = g.FindItem(y, occ)) {
     for (int step : {1, -1}) {
       const int32_t c = g.items[static_cast<size_t>(WrapIndex(occ, step, n))];
-      if (c >= 0 && c < poly.NumVerts() && NearlyEqual(poly.VertAt(c).pos, p, kPointTolerance)) return true;
+      if (c >= 0 && c < poly.NumVerts() && NearlyEqual(poly.VertAt(c).pos, p, tolerance)) return true;
     }
+  }
+  return false;
+}
+
+// Every face of vertex x has its image under q among the faces of vertex y: the same
+// number of corners, the centroid at the image of x's face's centroid, and the images
+// of x's neighbours in the face next to y.
+bool FacesHaveImagesAt(const SimplePoly& poly, int32_t x, int32_t y, const double* q, double tolerance) {
+  for (int32_t fi : poly.VertAt(x).items) {
+    const SimpleFace& f = poly.FaceAt(fi);
+    const int occ = f.FindItem(x, -1);
+    if (occ < 0) continue;
+    double c[3], qa[3], qb[3];
+    Centroid(poly, f, c);
+    MatrixTimesVector(q, c, c);
+    const int32_t after = f.items[static_cast<size_t>(WrapIndex(occ, 1, f.Count()))];
+    const int32_t before = f.items[static_cast<size_t>(WrapIndex(occ, -1, f.Count()))];
+    MatrixTimesVector(q, qa, poly.VertAt(after).pos);
+    MatrixTimesVector(q, qb, poly.VertAt(before).pos);
+    bool partner = false;
+    for (int32_t gi : poly.VertAt(y).items) {
+      const SimpleFace& g = poly.FaceAt(gi);
+      if (g.Count() != f.Count()) continue;
+      double gc[3];
+      Centroid(poly, g, gc);
+      if (!NearlyEqual(gc, c, tolerance)) continue;
+      if (HasNeighbourAt(poly, g, y, qa, tolerance) && HasNeighbourAt(poly, g, y, qb, tolerance)) {
+        partner = true;
+        break;
+      }
+    }
+    if (!partner) return false;
+  }
+  return true;
+}
+
+// The order of the faces round vertex v was a choice of the topology passes: v shares
+// its point with another vertex, or some edge from v has other than two faces.
+bool OrderWasChosen(const SimplePoly& poly, int32_t v) {
+  if (NextCoinc(poly, v) != v) return true;
+  std::vector<int32_t> neighbours;
+  for (int32_t fi : poly.VertAt(v).items) {
+    const SimpleFace& f = poly.FaceAt(fi);
+    const int occ = f.FindItem(v, -1);
+    if (occ < 0) continue;
+    neighbours.push_back(f.items[static_cast<size_t>(WrapIndex(occ, 1, f.Count()))]);
+    neighbours.push_back(f.items[static_cast<size_t>(WrapIndex(occ, -1, f.Count()))]);
+  }
+  std::sort(neighbours.begin(), neighbours.end());
+  for (size_t i = 0; i < neighbours.size();) {
+    size_t j = i;
+    while (j < neighbours.size() && neighbours[j] == neighbours[i]) ++j;
+    if (j - i != 2) return true;
+    i = j;
   }
   return false;
 }
@@ -175,7 +230,7 @@ PlaneSearch SearchPlanesAtVertex(SimplePoly& poly, SimplePoly& hull, SymGroup& g
     Subtract(dir, hull.VertAt(x).pos, vert.pos);
     Add(centre, hull.VertAt(x).pos, vert.pos);
     Scale(centre, centre, 0.5);
-    if (std::fabs(Dot(dir, centre)) <= kPointTolerance && tryPlane(dir)) return PlaneSearch::kFound;
+    if (std::fabs(Dot(dir, centre)) <= locator.Tolerance() && tryPlane(dir)) return PlaneSearch::kFound;
   }
   return PlaneSearch::kNone;
 }
@@ -206,7 +261,7 @@ bool FindInGroupWithoutRotation(SimplePoly& poly, SymGroup& group, SimplePoly& h
     }
   }
   hull.ClearVertFlags(kSimpleDone);
-  AlignModelWithNoSymmetry(poly, hull, group, found, normal);
+  AlignModelWithNoSymmetry(poly, hull, group, found, normal, locator.Tolerance());
   return found;
 }
 
@@ -304,6 +359,7 @@ bool FindInDihedral(SimplePoly& poly, SymGroup& group, SimplePoly& hull, int cou
 bool TestReflection(SimplePoly& poly, int32_t type, const double* normal, SymGroup& group, int count,
                     const VertexLocator& locator) {
   namespace d = detail_Reflections;
+  const double tolerance = locator.Tolerance();
   double q[9];
   std::copy(d::kIdentity, d::kIdentity + 9, q);
   group.GetReflectionMatrix(q, type, normal);
@@ -327,40 +383,18 @@ bool TestReflection(SimplePoly& poly, int32_t type, const double* normal, SymGro
     d::ForCoincRing(poly, vi, [&](int32_t k) { sumV += poly.VertAt(k).Count(); });
     d::ForCoincRing(poly, ui, [&](int32_t k) { sumU += poly.VertAt(k).Count(); });
     if (sumV != sumU) return fail();
+    // Each vertex at V's place has a vertex at U's place whose faces are the images
+    // of its own: where a point holds several vertices (fans of faces that only meet
+    // there), the fans must be images of one another, not only all their faces.
     bool allMatched = true;
     d::ForCoincRing(poly, vi, [&](int32_t x) {
       if (!allMatched) return;
-      for (int32_t fi : poly.VertAt(x).items) {
-        const SimpleFace& f = poly.FaceAt(fi);
-        const int occ = f.FindItem(x, -1);
-        if (occ < 0) continue;
-        double c[3], qa[3], qb[3];
-        d::Centroid(poly, f, c);
-        MatrixTimesVector(q, c, c);
-        const int32_t after = f.items[static_cast<size_t>(WrapIndex(occ, 1, f.Count()))];
-        const int32_t before = f.items[static_cast<size_t>(WrapIndex(occ, -1, f.Count()))];
-        MatrixTimesVector(q, qa, poly.VertAt(after).pos);
-        MatrixTimesVector(q, qb, poly.VertAt(before).pos);
-        bool partner = false;
-        d::ForCoincRing(poly, ui, [&](int32_t y) {
-          if (partner) return;
-          for (int32_t gi : poly.VertAt(y).items) {
-            const SimpleFace& g = poly.FaceAt(gi);
-            if (g.Count() != f.Count()) continue;
-            double gc[3];
-            d::Centroid(poly, g, gc);
-            if (!NearlyEqual(gc, c, kPointTolerance)) continue;
-            if (d::HasNeighbourAt(poly, g, y, qa) && d::HasNeighbourAt(poly, g, y, qb)) {
-              partner = true;
-              return;
-            }
-          }
-        });
-        if (!partner) {
-          allMatched = false;
-          return;
-        }
-      }
+      bool found = false;
+      d::ForCoincRing(poly, ui, [&](int32_t y) {
+        if (!found && poly.VertAt(y).Count() == poly.VertAt(x).Count())
+          found = d::FacesHaveImagesAt(poly, x, y, q, tolerance);
+      });
+      allMatched = found;
     });
     if (!allMatched) return fail();
     // The other vertices of V's type need no test of their own.
@@ -369,6 +403,59 @@ bool TestReflection(SimplePoly& poly, int32_t type, const double* normal, SymGro
   }
   poly.ClearVertFlags(kSimpleDone);
   group.SetReflectionType(type);
+  return true;
+}
+
+bool ReflectionKeepsVertexCycles(const SimplePoly& poly, const SymGroup& group, double tolerance) {
+  namespace d = detail_Reflections;
+  if (group.reflectionType == kReflectionChiral) return true;
+  double q[9];
+  std::copy(d::kIdentity, d::kIdentity + 9, q);
+  group.GetReflectionMatrix(q);
+  const VertexLocator locator(poly, tolerance);
+  std::vector<std::array<double, 3>> centroids(static_cast<size_t>(poly.NumFaces()));
+  for (int i = 0; i < poly.NumFaces(); ++i) d::Centroid(poly, poly.FaceAt(i), centroids[static_cast<size_t>(i)].data());
+  auto centroidAt = [&](int32_t face, const double* c) {
+    return NearlyEqual(centroids[static_cast<size_t>(face)].data(), c, tolerance);
+  };
+  std::vector<double> images;
+  for (int32_t vi = 0; vi < poly.NumVerts(); ++vi) {
+    const SimpleVert& v = poly.VertAt(vi);
+    if ((v.flags & (kSimpleTemp | kSimpleInfinite)) || v.Count() < 1) continue;
+    // Where the faces round a vertex make one sheet, the faces the mirror carries
+    // onto faces (what the reflection test found) come in the mirrored order anyway.
+    if (!d::OrderWasChosen(poly, vi)) continue;
+    double image[3];
+    MatrixTimesVector(q, image, v.pos);
+    const int32_t ui = locator.FindFirst(image, kSimpleTemp | kSimpleInfinite);
+    if (ui < 0) return false;
+    const int n = v.Count();
+    images.resize(3 * static_cast<size_t>(n));
+    for (int j = 0; j < n; ++j) {
+      MatrixTimesVector(q, &images[3 * static_cast<size_t>(j)],
+                        centroids[static_cast<size_t>(v.items[static_cast<size_t>(j)])].data());
+    }
+    bool found = false;
+    d::ForCoincRing(poly, ui, [&](int32_t y) {
+      const SimpleVert& u = poly.VertAt(y);
+      if (found || u.Count() != n) return;
+      for (int o = 0; o < n && !found; ++o) {
+        if (!centroidAt(u.items[static_cast<size_t>(o)], &images[0])) continue;
+        for (int step : {-1, 1}) {
+          bool all = true;
+          for (int j = 1; j < n && all; ++j) {
+            all = centroidAt(u.items[static_cast<size_t>(((o + step * j) % n + n) % n)],
+                             &images[3 * static_cast<size_t>(j)]);
+          }
+          if (all) {
+            found = true;
+            break;
+          }
+        }
+      }
+    });
+    if (!found) return false;
+  }
   return true;
 }
 
@@ -392,13 +479,13 @@ void CopyVertTypesToHull(const SimplePoly& poly, SimplePoly& hull) {
   for (const auto& [type, tail] : last) hull.VertAt(tail).nextOfType = first[type];
 }
 
-bool FindReflections(SimplePoly& poly, SymGroup& group, SimplePoly& hull) {
+bool FindReflections(SimplePoly& poly, SymGroup& group, SimplePoly& hull, double tolerance) {
   namespace d = detail_Reflections;
   int count = 0;
   for (int i = 0; i < poly.NumVerts(); ++i) {
     if (!poly.VertAt(i).IsTemp()) ++count;
   }
-  const VertexLocator locator(poly);
+  const VertexLocator locator(poly, tolerance);
   switch (group.type) {
     case kSymGroupIcosahedral:
       return TestReflection(poly, kReflectionHorizontal, group.axisTypes[2].axes[1].direction, group, count,

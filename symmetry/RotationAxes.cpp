@@ -46,12 +46,12 @@ void SumPositions(const SimplePoly& poly, const SimpleFace& f, double* out) {
 // p lies on the line through the origin along d: the component of d largest in
 // magnitude (ties to the later) fixes the multiple t, and every component of p
 // must lie within the tolerance of t d.
-bool OnAxisLine(const double* d, const double* p) {
+bool OnAxisLine(const double* d, const double* p, double tolerance) {
   const int i = LargestAxis(d);
   if (std::fabs(d[i]) <= kPointTolerance) return true;
   const double t = p[i] / d[i];
   for (int j = 0; j < 3; ++j) {
-    if (std::fabs(p[j] - t * d[j]) > kPointTolerance) return false;
+    if (std::fabs(p[j] - t * d[j]) > tolerance) return false;
   }
   return true;
 }
@@ -85,7 +85,8 @@ const double* VertexLocator::VertexPosition::operator()(int32_t i) const {
   return poly->VertAt(i).pos;
 }
 
-VertexLocator::VertexLocator(const SimplePoly& poly) : mPoly(poly), mGrid(CellSize(poly), VertexPosition{&poly}) {
+VertexLocator::VertexLocator(const SimplePoly& poly, double tolerance)
+    : mPoly(poly), mTolerance(tolerance), mGrid(std::max(CellSize(poly), 2 * tolerance), VertexPosition{&poly}) {
   mGrid.Reserve(static_cast<size_t>(poly.NumVerts()));
   for (int i = 0; i < poly.NumVerts(); ++i) {
     if (!poly.VertAt(i).IsTemp()) mGrid.Add(i);
@@ -95,7 +96,7 @@ VertexLocator::VertexLocator(const SimplePoly& poly) : mPoly(poly), mGrid(CellSi
 
 int32_t VertexLocator::FindFirst(const double* p, uint32_t excludeFlags) const {
   int32_t best = -1;
-  mGrid.ForEachWithin(p, kPointTolerance, [&](int32_t i) {
+  mGrid.ForEachWithin(p, mTolerance, [&](int32_t i) {
     const SimpleVert& v = mPoly.VertAt(i);
     if ((v.flags & excludeFlags) || v.IsTemp()) return;
     if (best < 0 || i < best) best = i;
@@ -105,11 +106,10 @@ int32_t VertexLocator::FindFirst(const double* p, uint32_t excludeFlags) const {
 
 // ---- Helpers ------------------------------------------------------------------------
 
-int CompareHeightRadius(const SimpleVert& a, const SimpleVert& b) {
-  namespace d = detail_RotationAxes;
+int CompareHeightRadius(const SimpleVert& a, const SimpleVert& b, double tolerance) {
   for (int j = 0; j < 2; ++j) {
-    if (a.extra[j] < b.extra[j] - kPointTolerance) return -1;
-    if (a.extra[j] > b.extra[j] + kPointTolerance) return 1;
+    if (a.extra[j] < b.extra[j] - tolerance) return -1;
+    if (a.extra[j] > b.extra[j] + tolerance) return 1;
   }
   const int32_t ia = a.GetIndex(), ib = b.GetIndex();
   return ia < ib ? -1 : (ia > ib ? 1 : 0);
@@ -132,8 +132,7 @@ void SumCentroidsOfRing(const SimpleVert& v, double* out) {
 
 // ---- The orbit checks ------------------------------------------------------------------
 
-bool CheckOrbit(SimplePoly& poly, int k, const double* m, const int32_t* block) {
-  namespace d = detail_RotationAxes;
+bool CheckOrbit(SimplePoly& poly, int k, const double* m, const int32_t* block, double tolerance) {
   const SimpleVert& first = poly.VertAt(block[0]);
   double p[3];
   CopyVector(p, first.pos);
@@ -141,16 +140,17 @@ bool CheckOrbit(SimplePoly& poly, int k, const double* m, const int32_t* block) 
     MatrixTimesVector(m, p, p);
     const SimpleVert& v = poly.VertAt(block[j]);
     if (v.Count() != first.Count()) return false;
-    if (!NearlyEqual(v.pos, p, kPointTolerance)) return false;
+    if (!NearlyEqual(v.pos, p, tolerance)) return false;
   }
   for (int j = 0; j < k; ++j) poly.VertAt(block[j]).flags |= kSimpleDone;
   return true;
 }
 
-bool TestForSymmetry(SimplePoly& poly, int k, const double* m, std::vector<int32_t>& buffer, int start, int& count) {
+bool TestForSymmetry(SimplePoly& poly, int k, const double* m, std::vector<int32_t>& buffer, int start, int& count,
+                     const SymmetryMatch& match) {
   namespace d = detail_RotationAxes;
   const int32_t v0 = buffer[static_cast<size_t>(start)];
-  if (k < 2 || d::NextCoincVert(poly, v0) == v0) return TestForSymmetryR(poly, k, m, buffer, start, count);
+  if (k < 2 || d::NextCoincVert(poly, v0) == v0) return TestForSymmetryR(poly, k, m, buffer, start, count, match);
   // Several vertices share the first one's place: each entry is chosen among the
   // vertices at its place by the faces round it, so two different vertices at one
   // place keep their own orbits.
@@ -160,7 +160,7 @@ bool TestForSymmetry(SimplePoly& poly, int k, const double* m, std::vector<int32
   for (int j = 1; j < k; ++j) {
     MatrixTimesVector(m, p, p);
     int32_t& entry = buffer[static_cast<size_t>(start + j)];
-    if (!NearlyEqual(poly.VertAt(entry).pos, p, kPointTolerance)) return false;
+    if (!NearlyEqual(poly.VertAt(entry).pos, p, match.position)) return false;
     double next[9];
     MatrixTimesMatrix(next, a, m);
     std::copy(next, next + 9, a);
@@ -168,7 +168,8 @@ bool TestForSymmetry(SimplePoly& poly, int k, const double* m, std::vector<int32
     int32_t member = entry;
     for (int steps = 0; steps <= poly.NumVerts(); ++steps) {
       const SimpleVert& cand = poly.VertAt(member);
-      if (!d::HasAny(cand.flags, kSimpleDone | kSimpleTemp) && poly.FaceSetMatches(poly.VertAt(v0), cand, p, a)) {
+      if (!d::HasAny(cand.flags, kSimpleDone | kSimpleTemp) &&
+          poly.FaceSetMatches(poly.VertAt(v0), cand, p, a, match)) {
         found = member;
         break;
       }
@@ -178,14 +179,15 @@ bool TestForSymmetry(SimplePoly& poly, int k, const double* m, std::vector<int32
     if (found < 0) return false;
     entry = found;
   }
-  return TestForSymmetryR(poly, k, m, buffer, start, count);
+  return TestForSymmetryR(poly, k, m, buffer, start, count, match);
 }
 
 namespace detail_RotationAxes {
 
 // Every face of vertex v (the first entry of a block) must have its image at the
 // block's entry j, for each j; found images and the face are marked Done.
-bool CheckFacesOfBlock(SimplePoly& poly, int k, const double* m, const std::vector<int32_t>& buffer, int b) {
+bool CheckFacesOfBlock(SimplePoly& poly, int k, const double* m, const std::vector<int32_t>& buffer, int b,
+                       const SymmetryMatch& match) {
   const int32_t v = buffer[static_cast<size_t>(b)];
   const int nf = poly.VertAt(v).Count();
   for (int fi = 0; fi < nf; ++fi) {
@@ -214,7 +216,7 @@ bool CheckFacesOfBlock(SimplePoly& poly, int k, const double* m, const std::vect
         const SimpleVert& mv = poly.VertAt(member);
         for (int32_t g : mv.items) {
           SimpleFace& gf = poly.FaceAt(g);
-          if (f.MatchFace(gf, n, p, a, nullptr)) {
+          if (f.MatchFace(gf, n, p, a, nullptr, match)) {
             gf.flags |= kSimpleDone;
             matched = true;
             break;
@@ -234,16 +236,17 @@ bool CheckFacesOfBlock(SimplePoly& poly, int k, const double* m, const std::vect
 // at the block's entry vj, after rotating the reference values by m^j: n the face
 // normal, c its vertex sum, p w's position, s w's centroid sum. -1 when none.
 int32_t FindNeighbourImage(SimplePoly& poly, const SimpleFace& f, int32_t w, int32_t vj, const double* n,
-                           const double* c, const double* p, const double* s, bool& broken) {
+                           const double* c, const double* p, const double* s, const SymmetryMatch& match,
+                           bool& broken) {
   const SimpleVert& wv = poly.VertAt(w);
   const SimpleVert& jv = poly.VertAt(vj);
   for (int32_t g : jv.items) {
     const SimpleFace& gf = poly.FaceAt(g);
     if (gf.Count() != f.Count()) continue;
-    if (!NearlyEqual(gf.normal, n, kPointTolerance) && !NearlyOpposite(gf.normal, n, kPointTolerance)) continue;
+    if (!NearlyEqual(gf.normal, n, match.normal) && !NearlyOpposite(gf.normal, n, match.normal)) continue;
     double sum[3];
     SumPositions(poly, gf, sum);
-    if (!NearlyEqual(sum, c, kPointTolerance)) continue;
+    if (!NearlyEqual(sum, c, match.Sum(gf.Count()))) continue;
     const int cnt = gf.Count();
     for (int occ = gf.FindItem(vj, -1); occ >= 0; occ = gf.FindItem(vj, occ)) {
       for (int step : {-1, 1}) {
@@ -254,10 +257,10 @@ int32_t FindNeighbourImage(SimplePoly& poly, const SimpleFace& f, int32_t w, int
           return -1;
         }
         const SimpleVert& cv = poly.VertAt(cand);
-        if (cv.Count() != wv.Count() || !NearlyEqual(cv.pos, p, kPointTolerance)) continue;
+        if (cv.Count() != wv.Count() || !NearlyEqual(cv.pos, p, match.position)) continue;
         double cs[3];
         SumCentroidsOfRing(cv, cs);
-        if (NearlyEqual(cs, s, kAxisTolerance)) return cand;
+        if (NearlyEqual(cs, s, std::max(kAxisTolerance, match.Sum(cv.Count())))) return cand;
       }
     }
   }
@@ -266,11 +269,12 @@ int32_t FindNeighbourImage(SimplePoly& poly, const SimpleFace& f, int32_t w, int
 
 }  // namespace detail_RotationAxes
 
-bool TestForSymmetryR(SimplePoly& poly, int k, const double* m, std::vector<int32_t>& buffer, int start, int& count) {
+bool TestForSymmetryR(SimplePoly& poly, int k, const double* m, std::vector<int32_t>& buffer, int start, int& count,
+                      const SymmetryMatch& match) {
   namespace d = detail_RotationAxes;
-  if (!CheckOrbit(poly, k, m, &buffer[static_cast<size_t>(start)])) return false;
+  if (!CheckOrbit(poly, k, m, &buffer[static_cast<size_t>(start)], match.position)) return false;
   for (int b = start; b < count; b += k) {
-    if (!d::CheckFacesOfBlock(poly, k, m, buffer, b)) return false;
+    if (!d::CheckFacesOfBlock(poly, k, m, buffer, b, match)) return false;
     const int32_t v = buffer[static_cast<size_t>(b)];
     const int nf = poly.VertAt(v).Count();
     for (int fi = 0; fi < nf; ++fi) {
@@ -301,7 +305,7 @@ bool TestForSymmetryR(SimplePoly& poly, int k, const double* m, std::vector<int3
             MatrixTimesVector(m, s, s);
             bool broken = false;
             const int32_t img =
-                d::FindNeighbourImage(poly, f, w, buffer[static_cast<size_t>(b + j)], n, c, p, s, broken);
+                d::FindNeighbourImage(poly, f, w, buffer[static_cast<size_t>(b + j)], n, c, p, s, match, broken);
             if (broken) return false;
             if (img < 0 || d::HasAny(poly.VertAt(img).flags, kSimpleDone)) {
               complete = false;
@@ -309,7 +313,7 @@ bool TestForSymmetryR(SimplePoly& poly, int k, const double* m, std::vector<int3
             }
             buffer[static_cast<size_t>(count + j)] = img;
           }
-          if (complete && CheckOrbit(poly, k, m, &buffer[static_cast<size_t>(count)])) count += k;
+          if (complete && CheckOrbit(poly, k, m, &buffer[static_cast<size_t>(count)], match.position)) count += k;
         }
       }
     }
@@ -317,7 +321,8 @@ bool TestForSymmetryR(SimplePoly& poly, int k, const double* m, std::vector<int3
   return true;
 }
 
-bool MatchPlaneFaceOrbits(SimplePoly& poly, const double* /*axis*/, int k, const double* m) {
+bool MatchPlaneFaceOrbits(SimplePoly& poly, const double* /*axis*/, int k, const double* m,
+                          const SymmetryMatch& match) {
   namespace d = detail_RotationAxes;
   if (!(poly.flags & kSimpleHasPlaneFaces) || poly.NumFaces() == 0) return true;
   std::vector<int32_t> planes;
@@ -341,7 +346,7 @@ bool MatchPlaneFaceOrbits(SimplePoly& poly, const double* /*axis*/, int k, const
       for (size_t b = a; b < planes.size(); ++b) {
         const SimpleFace& g = poly.FaceAt(planes[b]);
         if (d::HasAny(g.flags, kSimpleDone) || (g.flags & kSimpleCentralPlane) != central) continue;
-        if (NearlyEqual(g.normal, n, kPointTolerance)) {
+        if (NearlyEqual(g.normal, n, match.position)) {
           found = planes[b];
           break;
         }
@@ -374,7 +379,7 @@ bool AxisTurnMatrix(const double* axis, int k, double* m) {
   return true;
 }
 
-RotationClosure::RotationClosure() {
+RotationClosure::RotationClosure(double tolerance) : mTolerance(tolerance) {
   namespace d = detail_RotationAxes;
   Matrix identity;
   std::copy(d::kIdentity, d::kIdentity + 9, identity.begin());
@@ -385,7 +390,7 @@ bool RotationClosure::Contains(const double* m) const {
   if (mGaveUp) return false;
   for (const Matrix& e : mElements) {
     bool same = true;
-    for (int j = 0; j < 9 && same; ++j) same = std::fabs(e[static_cast<size_t>(j)] - m[j]) <= kPointTolerance;
+    for (int j = 0; j < 9 && same; ++j) same = std::fabs(e[static_cast<size_t>(j)] - m[j]) <= mTolerance;
     if (same) return true;
   }
   return false;
@@ -414,8 +419,8 @@ void RotationClosure::AddGenerator(const double* m) {
 }
 
 bool TestAxisRotations(SimplePoly& poly, const SimpleFace* face, const SimpleVert* vert, int edge, const double* axis,
-                       double* m, int n, int k, std::vector<int32_t>& buffer, int& count,
-                       const VertexLocator& locator) {
+                       double* m, int n, int k, std::vector<int32_t>& buffer, int& count, const VertexLocator& locator,
+                       const SymmetryMatch& match) {
   namespace d = detail_RotationAxes;
   if (k < 1 || n < 1) return false;
   const int q = n / k;
@@ -445,7 +450,7 @@ bool TestAxisRotations(SimplePoly& poly, const SimpleFace* face, const SimpleVer
     if (d::HasAny(poly.VertAt(block[0]).flags, kSimpleDone)) continue;
     const int start = count;
     count += k;
-    if (!TestForSymmetry(poly, k, m, buffer, start, count)) return false;
+    if (!TestForSymmetry(poly, k, m, buffer, start, count, match)) return false;
   }
 
   // Sweep: every vertex not reached yet starts an orbit of its own, in order of
@@ -458,14 +463,16 @@ bool TestAxisRotations(SimplePoly& poly, const SimpleFace* face, const SimpleVer
     p.extra[1] = Dot(p.pos, p.pos);
     order.push_back(i);
   }
-  MergeSort(order, [&poly](int32_t a, int32_t b) { return CompareHeightRadius(poly.VertAt(a), poly.VertAt(b)); });
+  MergeSort(order, [&poly, &match](int32_t a, int32_t b) {
+    return CompareHeightRadius(poly.VertAt(a), poly.VertAt(b), match.position);
+  });
   for (int32_t pi : order) {
     const SimpleVert& p = poly.VertAt(pi);
     if (d::HasAny(p.flags, kSimpleDone | kSimpleTemp)) continue;
     d::EnsureRoom(buffer, count, k);
     int32_t* block = &buffer[static_cast<size_t>(count)];
     block[0] = pi;
-    if (d::OnAxisLine(axis, p.pos)) {
+    if (d::OnAxisLine(axis, p.pos, match.position)) {
       for (int j = 1; j < k; ++j) block[j] = pi;
     } else {
       // The images are looked up by position over the whole tolerance window.
@@ -480,23 +487,23 @@ bool TestAxisRotations(SimplePoly& poly, const SimpleFace* face, const SimpleVer
     }
     const int start = count;
     count += k;
-    if (!TestForSymmetry(poly, k, m, buffer, start, count)) return false;
+    if (!TestForSymmetry(poly, k, m, buffer, start, count, match)) return false;
   }
-  return MatchPlaneFaceOrbits(poly, axis, k, m);
+  return MatchPlaneFaceOrbits(poly, axis, k, m, match);
 }
 
 bool TestAxisAndCombineSameTypes(SimplePoly& poly, const SimpleFace* face, const SimpleVert* vert, int edge,
                                  const double* axis, int n, int k, std::vector<int32_t>& buffer,
-                                 const VertexLocator* locator) {
+                                 const VertexLocator* locator, const SymmetryMatch& match) {
   namespace d = detail_RotationAxes;
   std::unique_ptr<VertexLocator> own;
   if (!locator) {
-    own = std::make_unique<VertexLocator>(poly);
+    own = std::make_unique<VertexLocator>(poly, match.position);
     locator = own.get();
   }
   int count = 0;
   double m[9];
-  const bool ok = TestAxisRotations(poly, face, vert, edge, axis, m, n, k, buffer, count, *locator);
+  const bool ok = TestAxisRotations(poly, face, vert, edge, axis, m, n, k, buffer, count, *locator, match);
   if (ok) {
     for (int b = 0; b + k <= count; b += k) {
       const int32_t v0 = buffer[static_cast<size_t>(b)];
@@ -521,7 +528,7 @@ bool TestAxisAndCombineSameTypes(SimplePoly& poly, const SimpleFace* face, const
           for (int gi = 0; gi < ng; ++gi) {
             SimpleFace& g = poly.FaceAt(poly.VertAt(vj).items[static_cast<size_t>(gi)]);
             if (d::HasAny(g.flags, kSimpleMark2)) continue;
-            if (!f0.MatchFace(g, nn, p, a, nullptr)) continue;
+            if (!f0.MatchFace(g, nn, p, a, nullptr, match)) continue;
             // Faces at one vertex that meet the same image lie in one place.
             if (prev >= 0) poly.FaceAt(prev).JoinCoinc(g);
             g.flags |= kSimpleMark2;

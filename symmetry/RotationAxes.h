@@ -16,6 +16,7 @@
 
 #include "core/PointGrid.h"
 #include "core/Tolerances.h"
+#include "symmetry/SymmetryMatch.h"
 
 namespace corvia {
 
@@ -23,13 +24,13 @@ class SimplePoly;
 struct SimpleFace;
 struct SimpleVert;
 
-// Finds the vertices of a model within kPointTolerance of a point in every
-// coordinate, through a grid of their positions (core/PointGrid.h), so that a
-// lookup never misses a vertex the way a search in a tolerantly sorted array can.
-// The positions are read once: rebuild after the model has been moved.
+// Finds the vertices of a model within a tolerance (kPointTolerance unless given) of
+// a point in every coordinate, through a grid of their positions (core/PointGrid.h),
+// so that a lookup never misses a vertex the way a search in a tolerantly sorted
+// array can. The positions are read once: rebuild after the model has been moved.
 class VertexLocator {
  public:
-  explicit VertexLocator(const SimplePoly& poly);
+  explicit VertexLocator(const SimplePoly& poly, double tolerance = kPointTolerance);
   // The width of the locator's grid cells for this model: far wider than the
   // tolerance box, and wide enough for the largest coordinate to keep cell numbers
   // small.
@@ -40,6 +41,7 @@ class VertexLocator {
   // The lowest-index vertex within the tolerance of p that carries none of the
   // flags in excludeFlags; -1 when there is none.
   int32_t FindFirst(const double* p, uint32_t excludeFlags) const;
+  double Tolerance() const { return mTolerance; }
 
  private:
   struct VertexPosition {
@@ -48,6 +50,7 @@ class VertexLocator {
   };
 
   const SimplePoly& mPoly;
+  double mTolerance;
   PointGrid<VertexPosition> mGrid;
 };
 
@@ -66,8 +69,9 @@ class RotationClosure {
  public:
   static constexpr int kMaxRotations = 240;
 
-  RotationClosure();
-  // Whether m is one of the rotations (every entry within kPointTolerance).
+  // Rotations are one when their entries differ by no more than the tolerance.
+  explicit RotationClosure(double tolerance = kPointTolerance);
+  // Whether m is one of the rotations.
   bool Contains(const double* m) const;
   // Adds a generator and closes the set under products again.
   void AddGenerator(const double* m);
@@ -77,6 +81,7 @@ class RotationClosure {
   using Matrix = std::array<double, 9>;
   std::vector<Matrix> mGenerators;
   std::vector<Matrix> mElements;
+  double mTolerance;
   bool mGaveUp = false;
 };
 
@@ -87,35 +92,41 @@ class RotationClosure {
 // hull face (its vertices taken n / k apart form the first blocks), a hull vertex,
 // or a hull edge (edge >= 0: the edge of `face` starting at `vert`). n is the
 // number of corners round the candidate (2 for an edge) and k divides it. A null
-// locator is built here from the model.
+// locator is built here from the model. Positions are compared within
+// match.position (a locator given must search as wide), face normals within
+// match.normal.
 bool TestAxisAndCombineSameTypes(SimplePoly& poly, const SimpleFace* face, const SimpleVert* vert, int edge,
                                  const double* axis, int n, int k, std::vector<int32_t>& buffer,
-                                 const VertexLocator* locator = nullptr);
+                                 const VertexLocator* locator = nullptr, const SymmetryMatch& match = {});
 
 // Builds the rotation m and checks every vertex (and the faces through them); the
 // blocks of the orbits found are appended to buffer, count growing by k each.
 bool TestAxisRotations(SimplePoly& poly, const SimpleFace* face, const SimpleVert* vert, int edge, const double* axis,
-                       double* m, int n, int k, std::vector<int32_t>& buffer, int& count, const VertexLocator& locator);
+                       double* m, int n, int k, std::vector<int32_t>& buffer, int& count, const VertexLocator& locator,
+                       const SymmetryMatch& match = {});
 
 // Checks the block at start, first choosing its entries among coincident vertices
 // by the faces round them, then spreads over the model from it.
-bool TestForSymmetry(SimplePoly& poly, int k, const double* m, std::vector<int32_t>& buffer, int start, int& count);
+bool TestForSymmetry(SimplePoly& poly, int k, const double* m, std::vector<int32_t>& buffer, int start, int& count,
+                     const SymmetryMatch& match = {});
 
 // Breadth-first spread from the block at start: every face of a queued block's
 // first vertex must have its images, and the neighbours of that vertex are queued
 // as new blocks with their images.
-bool TestForSymmetryR(SimplePoly& poly, int k, const double* m, std::vector<int32_t>& buffer, int start, int& count);
+bool TestForSymmetryR(SimplePoly& poly, int k, const double* m, std::vector<int32_t>& buffer, int start, int& count,
+                      const SymmetryMatch& match = {});
 
 // Entry j of the block lies at m^j of entry 0 and has as many faces; on success
 // every entry is marked Done.
-bool CheckOrbit(SimplePoly& poly, int k, const double* m, const int32_t* block);
+bool CheckOrbit(SimplePoly& poly, int k, const double* m, const int32_t* block, double tolerance = kPointTolerance);
 
 // The faces without corners (planes) must fall into orbits of k as well.
-bool MatchPlaneFaceOrbits(SimplePoly& poly, const double* axis, int k, const double* m);
+bool MatchPlaneFaceOrbits(SimplePoly& poly, const double* axis, int k, const double* m,
+                          const SymmetryMatch& match = {});
 
 // Order of the sweep: height along the axis (extra[0]), then squared radius
-// (extra[1]), each within 1e-7, then index. Three-way; for MergeSort only.
-int CompareHeightRadius(const SimpleVert& a, const SimpleVert& b);
+// (extra[1]), each within the tolerance, then index. Three-way; for MergeSort only.
+int CompareHeightRadius(const SimpleVert& a, const SimpleVert& b, double tolerance = kPointTolerance);
 
 // Sum of the centroids of the faces round a vertex.
 void SumCentroidsOfRing(const SimpleVert& v, double* out);

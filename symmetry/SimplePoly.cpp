@@ -6,11 +6,12 @@
 #include <unordered_map>
 #include <utility>
 
-#include "core/Messages.h"
 #include "core/MergeSort.h"
+#include "core/Messages.h"
+#include "core/Tolerances.h"
+#include "core/Units.h"
 #include "model/FaceImageRef.h"
 #include "symmetry/SymGroup.h"
-#include "core/Tolerances.h"
 
 namespace corvia {
 
@@ -521,8 +522,10 @@ void SimpleFace::JoinCoinc(SimpleFace& other) {
 // ---- SimplePoly: arrays -----------------------------------------------------------------------
 
 SimplePoly::SimplePoly(int numVerts, int numFaces) : mSearch(std::make_unique<SimpleVertSearch>()) {
-  // The model length scale of the unit settings is 1 until units are set up.
-  scale = 1.0;
+  // A new model is measured in the units of the one shown: a model arrives at the size
+  // on paper that the user has chosen, whichever way it is made. Makers of models from
+  // another model carry its lengths across themselves (KeepLengthUnits).
+  scale = GetUnitSettings().mLengthScale;
   Resize(numVerts, numFaces);
 }
 

@@ -23,6 +23,7 @@
 #include "core/VectorMath.h"
 #include "symmetry/FaceOrientation.h"
 #include "symmetry/SimpEdgeType.h"
+#include "symmetry/SymmetryMatch.h"
 
 namespace corvia {
 
@@ -232,6 +233,13 @@ struct SimpleFace : SimpleElement {
   // centroid across the area vector; a face of (nearly) no area has no plane to
   // leave and counts as flat.
   bool IsFlat(double tolerance) const;
+  // Whether every corner lies in the plane of unit normal n through the first corner,
+  // to rounding (kSymmetrisedTolerance of the size of their coordinates).
+  bool LiesInPlane(const double* n) const;
+  // The point the face's plane is taken through: the first corner, or the centroid
+  // when the corners do not lie in one plane (the plane is then the same whichever
+  // corner the face starts at).
+  void GetPlanePoint(double* out) const;
   // Triangulation of the region the face covers, in its plane: `points` receives
   // 3D points (x, y, z each: the corners and, for a star face, the points where
   // its edges cross) and `indices` three point numbers per triangle, wound like
@@ -240,7 +248,7 @@ struct SimpleFace : SimpleElement {
   int Triangulate(std::vector<int32_t>& indices, std::vector<double>& points) const;
   double CalcSolidAngle() const;
   bool MatchFace(const SimpleFace& other, const double* targetNormal, const double* point, const double* rotation,
-                 bool* backward) const;
+                 bool* backward, const SymmetryMatch& match = {}) const;
   // Placements in which the model held by this face fits onto the target face of a
   // Poly (a face, or a vertex as a face of the dual); the caller owns the list
   // (ListUnlink each node). Null when none.
@@ -285,7 +293,8 @@ class SimplePoly {
   uint32_t flags = 0;
   // Face to become the current face type of the new Poly (index; -1 none).
   int32_t currentFace = kNoIndex;
-  // Model length scale.
+  // Model length scale: the paper length of one model unit, in distance units; a new
+  // model starts with the unit settings' scale, and CreatePoly hands it back to them.
   double scale = 1.0;
   // The vertex configuration the model was built from, when it is known (a model read
   // back from a file); not owned. CreatePoly hands it to the Poly before the face types
@@ -350,7 +359,8 @@ class SimplePoly {
   // ---- Topology ----
   void CreateVertexFaceLists(bool force);
   void CompressVertexTypeIds();
-  void MergeCoincidentVerts();
+  // Vertices within the tolerance of one another become one.
+  void MergeCoincidentVerts(double tolerance = kPointTolerance);
   bool SimpleSortVertFaces();
   bool SortVertFaces(const SymGroup* group);
   bool CheckTemporaryVerts() const;
@@ -395,7 +405,8 @@ class SimplePoly {
   void Dump() const;
 
   // Faces round vertex a matching faces round vertex b under rotation R.
-  bool FaceSetMatches(const SimpleVert& a, const SimpleVert& b, const double* point, const double* rotation) const;
+  bool FaceSetMatches(const SimpleVert& a, const SimpleVert& b, const double* point, const double* rotation,
+                      const SymmetryMatch& match = {}) const;
 
   // ---- Defined in the sources of the later steps of the model-entry road
   // (conversion to a Poly, symmetry detection, validity check, sphere projection) ----

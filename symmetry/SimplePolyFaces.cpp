@@ -1,6 +1,7 @@
 // Geometry of one face of the plain model: centroid, radius, area, triangulation,
 // solid angle, matching under a rotation and fitting onto a face of a Poly.
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -88,6 +89,30 @@ void SimpleFace::AreaVector(double* out) const {
     Subtract(b, VertAt(i).pos, p0);
     Cross(c, a, b);
     AddTo(out, c);
+  }
+}
+
+bool SimpleFace::LiesInPlane(const double* n) const {
+  if (Count() < 1) return true;
+  const double* p0 = VertAt(0).pos;
+  double size = 0.0, off = 0.0;
+  for (int i = 0; i < Count(); ++i) {
+    const double* p = VertAt(i).pos;
+    double d[3];
+    Subtract(d, p, p0);
+    off = std::max(off, std::fabs(Dot(d, n)));
+    for (int k = 0; k < 3; ++k) size = std::max(size, std::fabs(p[k]));
+  }
+  return off <= kSymmetrisedTolerance * size;
+}
+
+void SimpleFace::GetPlanePoint(double* out) const {
+  if (Count() < 1) {
+    out[0] = out[1] = out[2] = 0.0;
+  } else if (!HasNormal() || LiesInPlane(normal)) {
+    CopyVector(out, VertAt(0).pos);
+  } else {
+    GetCentroid(out);
   }
 }
 
@@ -217,17 +242,20 @@ double SimpleFace::CalcSolidAngle() const {
 }
 
 bool SimpleFace::MatchFace(const SimpleFace& other, const double* targetNormal, const double* point,
-                           const double* rotation, bool* backward) const {
+                           const double* rotation, bool* backward, const SymmetryMatch& match) const {
   const int n = Count();
   if (other.Count() != n) return false;
-  if (!NearlyEqual(other.normal, targetNormal, kPointTolerance) && !NearlyOpposite(other.normal, targetNormal, kPointTolerance)) return false;
+  if (!NearlyEqual(other.normal, targetNormal, match.normal) &&
+      !NearlyOpposite(other.normal, targetNormal, match.normal)) {
+    return false;
+  }
   if (n == 0) {
     if (backward) *backward = false;
     return true;
   }
   // Every corner of the other face is tried as the image of this face's first.
   for (int start = 0; start < n; ++start) {
-    if (!NearlyEqual(other.VertAt(start).pos, point, kPointTolerance)) continue;
+    if (!NearlyEqual(other.VertAt(start).pos, point, match.position)) continue;
     for (int step : {1, -1}) {
       bool ok = true;
       for (int k = 1; k < n && ok; ++k) {
@@ -235,13 +263,13 @@ bool SimpleFace::MatchFace(const SimpleFace& other, const double* targetNormal, 
         const SimpleVert& theirs = other.VertWrapped(start + step * k);
         double p[3];
         MatrixTimesVector(rotation, p, mine.pos);
-        ok = NearlyEqual(p, theirs.pos, kPointTolerance) && mine.Count() == theirs.Count();
+        ok = NearlyEqual(p, theirs.pos, match.position) && mine.Count() == theirs.Count();
         if (ok && mine.coinc != mine.GetIndex()) {
           double a[3], ra[3], b[3];
           mine.SumCentroidsOfRing(a);
           MatrixTimesVector(rotation, ra, a);
           theirs.SumCentroidsOfRing(b);
-          ok = NearlyEqual(ra, b, kAxisTolerance);
+          ok = NearlyEqual(ra, b, std::max(kAxisTolerance, match.Sum(mine.Count())));
         }
       }
       if (ok) {
@@ -253,9 +281,9 @@ bool SimpleFace::MatchFace(const SimpleFace& other, const double* targetNormal, 
   return false;
 }
 
-bool SimplePoly::FaceSetMatches(const SimpleVert& a, const SimpleVert& b, const double* point,
-                                const double* rotation) const {
-  if (!NearlyEqual(b.pos, point, kPointTolerance) || a.Count() != b.Count()) return false;
+bool SimplePoly::FaceSetMatches(const SimpleVert& a, const SimpleVert& b, const double* point, const double* rotation,
+                                const SymmetryMatch& match) const {
+  if (!NearlyEqual(b.pos, point, match.position) || a.Count() != b.Count()) return false;
   for (int i = 0; i < a.Count(); ++i) {
     const SimpleFace& f = a.FaceAt(i);
     double target[3], first[3];
@@ -266,7 +294,9 @@ bool SimplePoly::FaceSetMatches(const SimpleVert& a, const SimpleVert& b, const 
       first[0] = first[1] = first[2] = 0.0;
     }
     bool found = false;
-    for (int j = 0; j < b.Count() && !found; ++j) found = f.MatchFace(b.FaceAt(j), target, first, rotation, nullptr);
+    for (int j = 0; j < b.Count() && !found; ++j) {
+      found = f.MatchFace(b.FaceAt(j), target, first, rotation, nullptr, match);
+    }
     if (!found) return false;
   }
   return true;

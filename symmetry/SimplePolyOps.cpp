@@ -51,7 +51,9 @@ void SimplePoly::CalcFaceNormals(bool force, int firstFace) {
       Subtract(e1, f.VertAt(i).pos, f.VertAt(0).pos);
       Subtract(e2, f.VertAt(i + 1).pos, f.VertAt(i).pos);
       Cross(n, e1, e2);
-      found = !detail_SimplePolyOps::IsZero(n);
+      // Corners on one line give no plane: a cross product that vanishes beside the
+      // edges that make it (however small the face, as the base of a needle is).
+      found = std::sqrt(Dot(n, n)) > kVanishingTolerance * std::sqrt(Dot(e1, e1) * Dot(e2, e2));
     }
     // All corners on one line: the face is taken to face away from the origin.
     if (!found) f.GetCentroid(n);
@@ -63,8 +65,25 @@ void SimplePoly::CalcFaceNormals(bool force, int firstFace) {
       continue;
     }
     Divide(n, n, len);
-    SnapNearZero(n, kPointTolerance);
-    const double d = Dot(n, f.VertAt(0).pos);
+    // Corners not quite in one plane (coordinates rounded by the program that wrote
+    // them): the normal of the whole face and its plane through the centroid, which
+    // do not depend on the corner the face starts at, so that faces that are images
+    // of one another get normals that are images of one another.
+    double through[3];
+    CopyVector(through, f.VertAt(0).pos);
+    if (found && !f.LiesInPlane(n)) {
+      double area[3];
+      f.AreaVector(area);
+      const double areaLength = std::sqrt(Dot(area, area));
+      if (areaLength > 0.0) {
+        Divide(area, area, areaLength);
+        if (Dot(area, n) < 0) Negate(area);
+        CopyVector(n, area);
+      }
+      f.GetCentroid(through);
+    }
+    SnapNearZero(n, kRoundingTolerance);
+    const double d = Dot(n, through);
     f.flags &= ~kSimpleCentralPlane;
     if (d < -kPointTolerance) {
       Negate(n);

@@ -107,7 +107,7 @@ void SimplePoly::CompressVertexTypeIds() {
   ClearVertFlags(kSimpleDone);
 }
 
-void SimplePoly::MergeCoincidentVerts() {
+void SimplePoly::MergeCoincidentVerts(double tolerance) {
   std::vector<int> live;
   double extent = 0;
   for (int i = 0; i < NumVerts(); ++i) {
@@ -120,22 +120,22 @@ void SimplePoly::MergeCoincidentVerts() {
   // one sort of the cells the vertices fall in shows it.
   if (std::isfinite(extent)) {
     const std::vector<uint8_t> lone =
-        FindLonePoints(live, VertexLocator::CellSizeFor(extent), kPointTolerance,
+        FindLonePoints(live, std::max(VertexLocator::CellSizeFor(extent), 2 * tolerance), tolerance,
                        [this](int32_t i) { return static_cast<const double*>(VertAt(i).pos); });
     if (std::all_of(lone.begin(), lone.end(), [](uint8_t alone) { return alone != 0; })) return;
   }
-  MergeSort(live, [this](int a, int b) {
+  MergeSort(live, [this, tolerance](int a, int b) {
     const SimpleVert& va = VertAt(a);
     const SimpleVert& vb = VertAt(b);
     if (va.IsInfinite() != vb.IsInfinite()) return va.IsInfinite() ? 1 : -1;
-    const int c = CompareWithin(va.pos, vb.pos, kPointTolerance);
+    const int c = CompareWithin(va.pos, vb.pos, tolerance);
     return c != 0 ? c : a - b;
   });
   // Runs are gathered from A's neighbourhood, not from neighbours in the sorted
   // order: a tolerant order need not put near-equal points side by side.
   std::vector<int> rank(mVerts.size(), -1);
   for (size_t r = 0; r < live.size(); ++r) rank[static_cast<size_t>(live[r])] = static_cast<int>(r);
-  PointGrid grid(10 * kPointTolerance, [this](int32_t i) { return static_cast<const double*>(VertAt(i).pos); });
+  PointGrid grid(10 * tolerance, [this](int32_t i) { return static_cast<const double*>(VertAt(i).pos); });
   grid.Reserve(live.size());
   for (int i : live) grid.Add(i);
   grid.Finish();
@@ -146,7 +146,7 @@ void SimplePoly::MergeCoincidentVerts() {
     if (absorbed[static_cast<size_t>(a)]) continue;
     SimpleVert& va = VertAt(a);
     run.clear();
-    grid.ForEachWithin(va.pos, kPointTolerance, [&](int32_t b) {
+    grid.ForEachWithin(va.pos, tolerance, [&](int32_t b) {
       if (b != a && !absorbed[static_cast<size_t>(b)] && VertAt(b).IsInfinite() == va.IsInfinite()) run.push_back(b);
     });
     if (run.empty()) continue;

@@ -43,11 +43,13 @@ bool IsIdentityMatrix(const double* m) {
   return true;
 }
 
-// v = m v, with components next to zero made exactly zero.
+// v = m v, with components that are zero but for rounding made exactly zero (only
+// those: a group turned onto a model read from a file must stay a group, whatever
+// small components the model's orientation gives its axes).
 void TurnVector(const double* m, double* v) {
   double turned[3];
   MatrixTimesVector(m, turned, v);
-  SnapNearZero(turned, kAxisTolerance);
+  SnapNearZero(turned, kRoundingTolerance);
   CopyVector(v, turned);
 }
 

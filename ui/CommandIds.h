@@ -46,6 +46,7 @@ constexpr int kCmdRotateAroundY = 33565;
 constexpr int kCmdRotateAroundZ = 33566;
 constexpr int kCmdSubdivideFaces = 33567;
 constexpr int kCmdGeodesicSphere = 33568;
+constexpr int kCmdCreateTorus = 33569;
 constexpr int kCmdFacetingTidyAndDuals = 33570;
 constexpr int kCmdFacetingTidy = 33571;
 constexpr int kCmdFacetingCoplanarVerts = 33572;
@@ -86,6 +87,7 @@ constexpr int kCmdShowEdgeNumbers = 33606;
 constexpr int kCmdShowEdgeTypeNumbers = 33607;
 constexpr int kCmdShowFaceletNumbers = 33608;
 constexpr int kCmdShowFaceletTypeNumbers = 33609;
+constexpr int kCmdFacetingEnumerate = 33620;
 
 // ---- The scale commands of the active pane (reached from the information tree) ----
 constexpr int kCmdScaleMidradius = 33630;

@@ -122,6 +122,7 @@ std::vector<CommandInfo> MakeTable() {
       {33126, "&Poly > Delete One Part of Compound", "", "deletepart", 0},
       {kCmdSubdivideFaces, "&Poly > Subdivide Faces...", "", "", 0},
       {kCmdGeodesicSphere, "&Poly > Create Geodesic Sphere...", "", "", 0},
+      {kCmdCreateTorus, "&Poly > Create Torus...", "", "", 0},
       Sep("&Poly"),
       {32776, "&Poly > Add One Vertex At A Time", "", "", C | OUT},
       {32777, "&Poly > Add Vertex", "", "", OUT},
@@ -325,6 +326,8 @@ std::vector<CommandInfo> MakeTable() {
       {32864, "S&tellation > Enumerate Slowly (One By One)...", "", "", OUT},
 
       // ---- Faceting ----
+      {kCmdFacetingEnumerate, "F&aceting > Enumerate Facetings...", "", "", 0},
+      Sep("F&aceting"),
       {kCmdFacetingIsohedral, "F&aceting > Faceting Criteria > Isohedral", "", "", R},
       {kCmdFacetingTidyAndDuals, "F&aceting > Faceting Criteria > Tidy Facetings && Duals", "", "", R},
       {kCmdFacetingTidy, "F&aceting > Faceting Criteria > Tidy Facetings", "", "", R},
@@ -476,6 +479,15 @@ std::vector<std::string> SplitMenuPath(const char* path) {
   return parts;
 }
 
+namespace detail_CommandTable {
+
+// An "&" that names no key: one before a blank, a tab or the end of the text.
+bool IsLiteralAmpersand(const std::string& text, size_t i) {
+  return i + 1 >= text.size() || text[i + 1] == ' ' || text[i + 1] == '\t';
+}
+
+}  // namespace detail_CommandTable
+
 std::string StripMenuText(const std::string& text) {
   std::string out;
   for (size_t i = 0; i < text.size(); ++i) {
@@ -485,10 +497,27 @@ std::string StripMenuText(const std::string& text) {
       if (i + 1 < text.size() && text[i + 1] == '&') {
         out += '&';
         ++i;
+      } else if (detail_CommandTable::IsLiteralAmpersand(text, i)) {
+        out += '&';
       }
       continue;
     }
     out += c;
+  }
+  return out;
+}
+
+std::string MenuLabelText(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    out += text[i];
+    if (text[i] != '&') continue;
+    if (i + 1 < text.size() && text[i + 1] == '&') {
+      out += '&';
+      ++i;
+    } else if (detail_CommandTable::IsLiteralAmpersand(text, i)) {
+      out += '&';
+    }
   }
   return out;
 }
@@ -585,6 +614,15 @@ bool ParseAccelerator(const char* text, int& flags, int& key) {
     return true;
   }
   return false;
+}
+
+int FindCommandOfKey(int flags, int key) {
+  for (const CommandInfo& info : GetCommandTable()) {
+    if (info.id == kCommandSeparator || (info.flags & (kCommandTakenOut | kCommandAccelShownOnly))) continue;
+    int f = 0, k = 0;
+    if (ParseAccelerator(info.accel, f, k) && f == flags && k == key) return info.id;
+  }
+  return 0;
 }
 
 }  // namespace corvia

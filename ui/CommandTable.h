@@ -54,8 +54,12 @@ const CommandInfo* FindCommand(int id);
 // The parts of a path: "View > Toolbars > Show Main Toolbar" gives three.
 std::vector<std::string> SplitMenuPath(const char* path);
 // A menu text without its "&" mnemonics ("&&" stays one "&") and without what
-// follows a tab.
+// follows a tab. An "&" before a blank or at the end marks no key: it is the word
+// "and" of the text ("Vertex & Edge Options") and stays.
 std::string StripMenuText(const std::string& text);
+// A text of the table as the toolkit's label wants it: the "&" that marks no key
+// doubled, so that it shows instead of underlining the blank after it.
+std::string MenuLabelText(const std::string& text);
 // Whether two menu texts are the same when every '&' (the mnemonic mark) is left out.
 bool MenuTextEquals(const char* a, const char* b);
 // The menu path of a command joined by "->", mnemonics and accelerators left out;
@@ -88,5 +92,9 @@ enum AccelKey : int {
   kKeyF1,  // F1 to F12 follow
 };
 bool ParseAccelerator(const char* text, int& flags, int& key);
+// The command whose accelerator is the key with the flags, as a key press reaches the
+// program; 0 when none is (commands taken out of the menus, and accelerators shown in
+// an item for another command, are not looked at).
+int FindCommandOfKey(int flags, int key);
 
 }  // namespace corvia

@@ -1,5 +1,6 @@
 #include "ui/OwnerDrawMenu.h"
 
+#include <dlfcn.h>
 #include <wx/frame.h>
 
 #include <cstring>
@@ -11,10 +12,24 @@ namespace corvia {
 
 namespace detail_OwnerDrawMenu {
 
+// A choice among several is a check item drawn with the round mark of a radio item.
+// A GTK radio group always keeps one item on and says nothing when that one is chosen
+// again; the choices of one kind stand in several popups (the view types), or none of
+// them may hold (no pane active), so that group would keep a stale mark and choosing
+// the marked item would do nothing. A check item is marked by its update handler
+// alone and reports every choice.
 wxItemKind KindOf(unsigned flags) {
-  if (flags & kCommandRadio) return wxITEM_RADIO;
-  if (flags & kCommandCheck) return wxITEM_CHECK;
+  if (flags & (kCommandRadio | kCommandCheck)) return wxITEM_CHECK;
   return wxITEM_NORMAL;
+}
+
+// GTK is in the process already (wx runs on it): its function is looked up rather
+// than linked.
+void DrawAsRadio(wxMenuItem* item) {
+  using SetDrawAsRadio = void (*)(void*, int);
+  static auto setDrawAsRadio =
+      reinterpret_cast<SetDrawAsRadio>(dlsym(RTLD_DEFAULT, "gtk_check_menu_item_set_draw_as_radio"));
+  if (setDrawAsRadio && item && item->GetMenuItem()) setDrawAsRadio(item->GetMenuItem(), 1);
 }
 
 // The image of a command's toolbar button.
@@ -74,16 +89,17 @@ void OwnerDrawMenu::LoadMenu() {
   mMenuBar = new wxMenuBar;
   for (const CommandInfo& info : GetCommandTable()) {
     if (!*info.path || (info.flags & (kCommandKeyOnly | kCommandNoItem))) continue;
-    const std::vector<std::string> path = SplitMenuPath(info.path);
+    std::vector<std::string> labels;
+    for (const std::string& part : SplitMenuPath(info.path)) labels.push_back(MenuLabelText(part));
     if (info.id == kCommandSeparator) {
-      if (wxMenu* popup = FindOrMakePopup(path, path.size())) popup->AppendSeparator();
+      if (wxMenu* popup = FindOrMakePopup(labels, labels.size())) popup->AppendSeparator();
       continue;
     }
-    if (path.size() < 2) continue;
-    wxMenu* popup = FindOrMakePopup(path, path.size() - 1);
+    if (labels.size() < 2) continue;
+    wxMenu* popup = FindOrMakePopup(labels, labels.size() - 1);
     // Accelerators that belong to another command are left out: GTK would bind them.
     const char* accel = (info.flags & kCommandAccelShownOnly) ? "" : info.accel;
-    AppendODMenu(popup, MenuItemText(path.back(), accel), info.flags, info.id);
+    AppendODMenu(popup, MenuItemText(labels.back(), accel), info.flags, info.id);
   }
 }
 
@@ -123,7 +139,9 @@ wxMenuItem* OwnerDrawMenu::AppendODMenu(wxMenu* menu, const std::string& text, u
   const std::string name = image.empty() ? std::string() : image;
   if (!name.empty() && item->GetKind() == wxITEM_NORMAL && HasIcon(name))
     item->SetBitmap(GetIconBundle(name, mIconWidth));
-  return menu->Append(item);
+  menu->Append(item);
+  if (flags & kCommandRadio) detail_OwnerDrawMenu::DrawAsRadio(item);
+  return item;
 }
 
 bool OwnerDrawMenu::LoadToolbar(const std::vector<int>& buttonCommands) {

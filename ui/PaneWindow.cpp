@@ -7,6 +7,7 @@
 #include <wx/settings.h>
 #include <wx/utils.h>
 
+#include <cctype>
 #include <map>
 
 #include "core/Messages.h"
@@ -14,6 +15,8 @@
 #include "render/GL.h"
 #include "render/GLSection.h"
 #include "render/NewView.h"
+#include "ui/CommandTable.h"
+#include "ui/NewFrame.h"
 #include "ui/SharedGLContext.h"
 
 namespace corvia {
@@ -48,6 +51,103 @@ ViewKey KeyOf(const wxKeyEvent& event) {
     default:
       return ViewKey::Other;
   }
+}
+
+// The key as a pane acts on it (NewView::OnPaneKey); 0 for a modifier key alone.
+int PaneKeyOf(int code) {
+  switch (code) {
+    case WXK_LEFT:
+    case WXK_NUMPAD_LEFT:
+      return kPaneKeyLeft;
+    case WXK_RIGHT:
+    case WXK_NUMPAD_RIGHT:
+      return kPaneKeyRight;
+    case WXK_UP:
+    case WXK_NUMPAD_UP:
+      return kPaneKeyUp;
+    case WXK_DOWN:
+    case WXK_NUMPAD_DOWN:
+      return kPaneKeyDown;
+    case WXK_HOME:
+    case WXK_NUMPAD_HOME:
+      return kPaneKeyHome;
+    case WXK_END:
+    case WXK_NUMPAD_END:
+      return kPaneKeyEnd;
+    case WXK_RETURN:
+    case WXK_NUMPAD_ENTER:
+      return kPaneKeyReturn;
+    case WXK_ESCAPE:
+      return kPaneKeyEscape;
+    case WXK_SHIFT:
+    case WXK_CONTROL:
+    case WXK_ALT:
+      return 0;
+    default:
+      return code > 0 && code < 0x10000 ? code : 0;
+  }
+}
+
+// The key as the command table names accelerators (AccelKey or an upper-case
+// character); 0 for a key no accelerator can name.
+int AccelKeyOf(int code) {
+  switch (code) {
+    case WXK_LEFT:
+    case WXK_NUMPAD_LEFT:
+      return kKeyLeft;
+    case WXK_RIGHT:
+    case WXK_NUMPAD_RIGHT:
+      return kKeyRight;
+    case WXK_UP:
+    case WXK_NUMPAD_UP:
+      return kKeyUp;
+    case WXK_DOWN:
+    case WXK_NUMPAD_DOWN:
+      return kKeyDown;
+    case WXK_ESCAPE:
+      return kKeyEscape;
+    case WXK_TAB:
+      return kKeyTab;
+    default:
+      break;
+  }
+  if (code >= WXK_F1 && code <= WXK_F12) return kKeyF1 + (code - WXK_F1);
+  if (code > ' ' && code < 0x7F && std::isalnum(code)) return std::toupper(code);
+  return 0;
+}
+
+// Runs the command of the key's accelerator through the main window, as the menu item
+// would, when its item is enabled. True when the key names a command (run or not), so
+// that the window system does not run it a second time.
+bool RunAcceleratorOf(const wxKeyEvent& event) {
+  int flags = 0;
+  if (event.ShiftDown()) flags |= kAccelShift;
+  if (event.ControlDown()) flags |= kAccelCtrl;
+  if (event.AltDown()) flags |= kAccelAlt;
+  const int key = AccelKeyOf(event.GetKeyCode());
+  const int command = key ? FindCommandOfKey(flags, key) : 0;
+  wxFrame* frame = GetMainFrame();
+  if (!command || !frame) return false;
+  wxUpdateUIEvent update(ToWxId(command));
+  update.SetEventObject(frame);
+  frame->ProcessWindowEvent(update);
+  if (update.GetSetEnabled() && !update.GetEnabled()) return true;
+  wxCommandEvent run(wxEVT_MENU, ToWxId(command));
+  run.SetEventObject(frame);
+  if (update.GetSetChecked()) run.SetInt(update.GetChecked() ? 0 : 1);
+  frame->ProcessWindowEvent(run);
+  return true;
+}
+
+// A key the pane acts on, else the accelerator of a command.
+bool HandleKey(NewView* view, const wxKeyEvent& event) {
+  const int key = PaneKeyOf(event.GetKeyCode());
+  if (!key) return false;
+  int modifiers = 0;
+  if (event.ShiftDown()) modifiers |= kModifierShift;
+  if (event.ControlDown()) modifiers |= kModifierCtrl;
+  if (!event.AltDown() && view->OnPaneKey(key, modifiers)) return true;
+  return RunAcceleratorOf(event);
 }
 
 wxRect ToWx(const PixelRect& r) { return wxRect(r.left, r.top, r.Width(), r.Height()); }
@@ -231,7 +331,11 @@ public:
       if (target) target->DoMouseWheel(e.GetWheelRotation());
     });
     Bind(wxEVT_KEY_DOWN, [this](wxKeyEvent& e) {
-      if (NewView* view = mPane->GetView()) view->OnKeyDown(KeyOf(e), e.IsAutoRepeat());
+      NewView* view = mPane->GetView();
+      if (view) view->OnKeyDown(KeyOf(e), e.IsAutoRepeat());
+      // The pane's own keys and the accelerators of the commands are taken here, so
+      // that a command's single-key accelerator works while a pane has the focus.
+      if (view && detail_PaneWindow::HandleKey(view, e)) return;
       e.Skip();
     });
     Bind(wxEVT_KEY_UP, [this](wxKeyEvent& e) {
@@ -404,6 +508,10 @@ void PaneWindow::SetCursor(int cursor) {
 }
 
 bool PaneWindow::IsSpaceDown() const { return wxGetKeyState(WXK_SPACE); }
+
+void PaneWindow::TakeKeyboardFocus() {
+  if (mCanvas) mCanvas->SetFocus();
+}
 
 void PaneWindow::RaiseMainWindow() {
   if (wxWindow* top = wxGetTopLevelParent(this)) top->Raise();

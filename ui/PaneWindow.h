@@ -61,6 +61,7 @@ public:
   void SetCursor(int cursor) override;
   bool IsSpaceDown() const override;
   void RaiseMainWindow() override;
+  void TakeKeyboardFocus() override;
   void SetScrollBar(bool vertical, int position, int range, int page) override;
   bool HasScrollBar(bool vertical) const override;
   int ScrollBarSize(bool vertical) const override;

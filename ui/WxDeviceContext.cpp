@@ -9,13 +9,25 @@ namespace corvia {
 
 namespace detail_WxDeviceContext {
 
+// Two colours that differ, sent at the start of a page (0x00BBGGRR as wxColour takes
+// them from a long).
+constexpr unsigned long kSyncColours[2] = {0x000000, 0xFFFFFF};
+
 wxColour ToColour(uint32_t packed) {
   return wxColour(packed & 0xFF, (packed >> 8) & 0xFF, (packed >> 16) & 0xFF);
 }
 
 }  // namespace detail_WxDeviceContext
 
-WxDeviceContext::WxDeviceContext(wxDC& dc) : mDC(dc), mOldPen(dc.GetPen()), mOldBrush(dc.GetBrush()) {}
+WxDeviceContext::WxDeviceContext(wxDC& dc) : mDC(dc), mOldPen(dc.GetPen()), mOldBrush(dc.GetBrush()) {
+  // Printer DCs leave out a colour that they believe is set already, while a new page
+  // starts from black: a colour left over from the last page would fill in black.
+  // Two different colours in turn make the DC send the second, after which what it
+  // believes and what the page holds agree.
+  mDC.SetPen(wxPen(wxColour(detail_WxDeviceContext::kSyncColours[0])));
+  mDC.SetPen(wxPen(wxColour(detail_WxDeviceContext::kSyncColours[1])));
+  mDC.SetPen(mOldPen);
+}
 
 WxDeviceContext::~WxDeviceContext() {
   mDC.SetPen(mOldPen);

@@ -124,7 +124,7 @@ void YieldToInterface() {
 
 class WxProgressWindow final : public ProgressWindow {
 public:
-  WxProgressWindow() {
+  WxProgressWindow() : mFocus(wxWindow::FindFocus()) {
     auto* dialog = new ProgressDialog();
     mDialog = dialog;
     dialog->Centre();
@@ -136,6 +136,9 @@ public:
   ~WxProgressWindow() override {
     mDisabler.reset();
     if (mDialog) mDialog->Destroy();
+    // The keys go back where they went before the work (a pane stepping facetings with
+    // the arrow keys takes the next key too).
+    if (mFocus && mFocus->IsEnabled()) mFocus->SetFocus();
   }
 
   void SetCaption(const std::string& text) override {
@@ -168,6 +171,7 @@ public:
   bool PauseRequested() const override { return mDialog && mDialog->mPaused; }
 
 private:
+  wxWeakRef<wxWindow> mFocus;
   wxWeakRef<ProgressDialog> mDialog;
   std::unique_ptr<wxWindowDisabler> mDisabler;
 };

@@ -12,6 +12,8 @@
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
 #include "construction/LibraryEntry.h"
+#include "core/DrawnPolygon.h"
+#include "core/PolygonRing.h"
 #include "core/Units.h"
 #include "construction/ModelLookup.h"
 #include "model/ColorSchemes.h"
@@ -41,6 +43,30 @@ inline void StellateCurrentBase(int shells) {
   for (StellationCell* c = block->mFirstCell; c && c != block->GetOuterCell(); c = c->mNext) {
     StellationCell::SetIncluded(c, c->mType->mIndex < shells);
   }
+}
+
+// The corners of a drawn polygon (0 for none or an empty one).
+inline int CountDrawnCorners(const DrawnPolygon* polygon) {
+  int n = 0;
+  for (const PolygonVertex* v = polygon ? polygon->ring : nullptr; v; v = v->next) {
+    ++n;
+    if (v->next == polygon->ring) break;
+  }
+  return n;
+}
+
+// The model's finished drawn polygons (the one being drawn left out).
+inline int CountFinishedPolygons(const Poly* poly) {
+  int n = 0;
+  for (const DrawnPolygon* p = poly->mDrawnPolygons; p; p = p->next) n += p != poly->mCurrentDrawnPolygon && p->ring;
+  return n;
+}
+
+// Which cells of the block are included, in cell order.
+inline std::vector<bool> IncludedCells(const FaceTypeBlock* block) {
+  std::vector<bool> cells;
+  for (StellationCell* c = block->mFirstCell; c; c = c->mNext) cells.push_back(c->IsIncluded());
+  return cells;
 }
 
 // Puts back every program-wide value that the document's selection, colour, display,

@@ -100,11 +100,9 @@ TEST(DiagramPanes, CellGridAndLightColours) {
 TEST_F(PanesDrawTest, EveryFlatPaneDrawsItsContentWithItsText) {
   std::vector<CPolyView*> panes;
   for (ViewType type : kFlatTypes) panes.push_back(AddPane(type, 240, 200));
-  // The dual has a current face from the start, as the base has: the vertex panes show
-  // the first vertex.
+  // Before the user picks one, the vertex panes show the model's first vertex.
   Poly* poly = GetCurrentPoly();
-  ASSERT_EQ(poly->GetOtherCurrentFace(), poly->mDualBlock->mFirstFaceType->mFirstFace);
-  poly->mDualBlock.get()->SetCurrentFace(poly->mVertices.mHead);
+  ASSERT_EQ(poly->GetOtherCurrentFace(), poly->mVertices.mHead);
   std::vector<GLBitmap> before;
   for (size_t i = 0; i < panes.size(); ++i) {
     SCOPED_TRACE(GetViewTypeName(kFlatTypes[i]));

@@ -5,10 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "construction/Library.h"
 #include "core/TimeFormat.h"
+#include "files/ModelFile.h"
 #include "stellation/FaceTypeBlock.h"
 #include "tests/app/AppTestSupport.h"
 
@@ -215,6 +219,52 @@ TEST_F(PolyDocTest, TitleAndPath) {
   EXPECT_EQ(Doc().GetTitle(), "<No Name>");
   EXPECT_EQ(GetPolyName(true, true), "Unnamed");
   EXPECT_EQ(GetDualPolyName(true, true), "Unnamed Dual");
+}
+
+// One model has one size on paper, whichever way it arrives: the length scale (the
+// paper length of a model unit, which the information bar shows as the radius) stays
+// the user's through the library, models made from coordinates and typed
+// configurations; a file brings its own. (A model made from the current one keeps the
+// lengths of what it was made from: DerivedModelsTest.)
+TEST_F(PolyDocTest, TheLengthScaleOnEveryRoadAModelArrivesBy) {
+  SetTransitionsEnabled(false);
+  UnitSettings& units = GetUnitSettings();
+  const UnitSettings saved = units;
+  units = UnitSettings();
+  // At start: the icosahedron of the configuration "3.3.3.3.3", 8 units of radius.
+  ASSERT_TRUE(Doc().SetModel(Find("3.3.3.3.3"), false, false));
+  EXPECT_DOUBLE_EQ(units.mLengthScale, 8.0);
+  // A library model built from its stored coordinates, and back by configuration.
+  ASSERT_TRUE(Doc().SetModel(Find("J1"), false, false));
+  EXPECT_STREQ(GetCurrentPoly()->mName, "Square Pyramid");
+  EXPECT_DOUBLE_EQ(units.mLengthScale, 8.0);
+  ASSERT_TRUE(Doc().OpenModelByNameOrSymbol("3.3.3.3.3"));
+  EXPECT_DOUBLE_EQ(units.mLengthScale, 8.0);
+  units.SetLengthScale(3.0, false);
+  ASSERT_TRUE(Doc().OpenModelByNameOrSymbol("5.5.5"));
+  EXPECT_DOUBLE_EQ(units.mLengthScale, 3.0);
+
+  // A file keeps the scale it was saved with; one that names none takes the user's.
+  const std::filesystem::path folder = corvia::testing::ScratchDir("length-scale-files");
+  const std::string path = (folder / "dodecahedron.corv").string();
+  ASSERT_TRUE(WriteModelFile(path.c_str(), kModelFileAscii, *GetCurrentPoly()));
+  std::stringstream text;
+  text << std::ifstream(path).rdbuf();
+  std::string withoutScale;
+  for (std::string line; std::getline(text, line);) {
+    if (line.find("LengthScale") == std::string::npos) withoutScale += line + "\n";
+  }
+  const std::string pathWithout = (folder / "no-scale.corv").string();
+  std::ofstream(pathWithout) << withoutScale;
+  units.SetLengthScale(5.0, false);
+  ASSERT_TRUE(OpenModelFile(path.c_str(), kOpenModelFilePlain));
+  EXPECT_DOUBLE_EQ(units.mLengthScale, 3.0);
+  units.SetLengthScale(5.0, false);
+  ASSERT_TRUE(OpenModelFile(pathWithout.c_str(), kOpenModelFilePlain));
+  EXPECT_DOUBLE_EQ(units.mLengthScale, 5.0);
+
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+  units = saved;
 }
 
 }  // namespace test_PolyDoc

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <memory>
 #include <string>
@@ -8,6 +9,7 @@
 #include "construction/DerivedModels.h"
 #include "construction/LibraryEntry.h"
 #include "construction/PolyTemplate.h"
+#include "core/Units.h"
 #include "model/FaceImageRef.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
@@ -263,4 +265,34 @@ TEST(DerivedModels, CopiedPicturesReferToTheCopy) {
   copy.reset();
   corvia::FaceImage::DetachFromFace(owner);
   corvia::FaceImage::DetachFromFace(other);
+}
+
+// A model made from the current one keeps the lengths of what it was made from (the
+// dual of the cube, scaled to a radius of 1, is as large on paper as beside the cube);
+// a model made afresh takes the length scale the user has.
+TEST(DerivedModels, ModelsKeepTheirSizeOnPaper) {
+  test_DerivedModels::MissingServicesOnly missing;
+  corvia::UnitSettings& units = corvia::GetUnitSettings();
+  const corvia::UnitSettings saved = units;
+  units.mLengthScale = 3.0;
+  test_DerivedModels::Cube cube;
+  ASSERT_TRUE(cube.built);
+  const double dualRadius = cube.poly.GetRadius() * units.mLengthScale;
+  EXPECT_GT(std::fabs(dualRadius - 3.0), 0.1);
+  std::unique_ptr<corvia::SimplePoly> dual(cube.poly.CreateSimplePoly(corvia::kDeriveDual, nullptr, nullptr));
+  ASSERT_TRUE(dual);
+  corvia::Poly octahedron;
+  ASSERT_TRUE(dual->CreatePoly(&octahedron, false, false));
+  EXPECT_NEAR(units.mLengthScale, dualRadius, 1e-9);
+
+  std::unique_ptr<corvia::SimplePoly> copy(octahedron.CreateSimplePoly(corvia::kDeriveBase, nullptr, nullptr));
+  ASSERT_TRUE(copy);
+  corvia::Poly same;
+  ASSERT_TRUE(copy->CreatePoly(&same, false, false));
+  EXPECT_NEAR(units.mLengthScale, dualRadius, 1e-9);
+
+  units.mLengthScale = 5.0;
+  corvia::SimplePoly fresh(4, 0);
+  EXPECT_EQ(fresh.scale, 5.0);
+  units = saved;
 }

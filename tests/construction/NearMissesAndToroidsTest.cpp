@@ -21,7 +21,10 @@
 #include <vector>
 
 #include "construction/Library.h"
+#include "construction/LibraryEntry.h"
+#include "construction/PolyTemplate.h"
 #include "core/VectorMath.h"
+#include "model/Poly.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
 #include "tests/construction/LibraryParamsFixture.h"
@@ -153,6 +156,25 @@ TEST_F(NearMissesAndToroidsTest, RecordsWithoutGeometryAreRefusedWithTheirMessag
     EXPECT_EQ(boxes[0].title, "Error");
     EXPECT_EQ(boxes[0].text, std::string("The model \"") + entry.mName + "\" is not available yet.");
   }
+}
+
+// The road every chosen record takes to the document's model says the same, and a
+// record that describes its model is available.
+TEST_F(NearMissesAndToroidsTest, TheModelRoadRefusesThemWithTheirMessageToo) {
+  for (int i = 197; i <= 240; ++i) {
+    LibraryEntry& entry = gLibraryTable[i];
+    EXPECT_EQ(entry.IsAvailable(), nt::kRefused.count(i) == 0) << i;
+  }
+  LibraryEntry& nearMiss = gLibraryTable[205];
+  testing::Platform().messages.Clear();
+  PolyTemplate polyTemplate;
+  Poly poly;
+  EXPECT_FALSE(poly.CreateFromLibraryEntry(&polyTemplate, &nearMiss, false));
+  const auto& boxes = testing::Platform().messages.Boxes();
+  ASSERT_EQ(boxes.size(), 1u) << nt::Boxes();
+  EXPECT_EQ(boxes[0].title, "Error");
+  EXPECT_EQ(boxes[0].text, std::string("The model \"") + nearMiss.mName + "\" is not available yet.");
+  EXPECT_EQ(poly.mFaces.mCount, 0);
 }
 
 // Every near miss and toroid says what it is; so do the Johnson solids that are

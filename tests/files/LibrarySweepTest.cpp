@@ -31,6 +31,7 @@
 #include "construction/ModelLookup.h"
 #include "construction/PolyTemplate.h"
 #include "core/Messages.h"
+#include "core/Units.h"
 #include "files/ModelFile.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
@@ -154,22 +155,11 @@ struct KnownFault {
   const char* operation;
   const char* problem;
 };
+// A gap between progress reports, however long: its length depends on the machine,
+// so such an entry is neither matched by its seconds nor required to happen.
+constexpr const char* kSlow = "without a progress report";
 constexpr KnownFault kKnownFaults[] = {
-    // The mirror partner search of the face-type set-up fails on models whose faces
-    // coincide or pass through one another's edges.
-    {"record 103 ", "geodesic division", "internal error \"FindMirrorPartner"},
-    {"record 103 ", "subdivision", "internal error \"FindMirrorPartner"},
-    {"record 103 ", "morph by tilting to compound", "internal error \"FindMirrorPartner"},
-    {"record 104 ", "geodesic division", "internal error \"FindMirrorPartner"},
-    {"record 104 ", "morph by tilting to compound", "internal error \"FindMirrorPartner"},
-    {"record 167 ", "morph by tilting to rectification", "internal error \"FindMirrorPartner"},
-    {"record 187 ", "morph by tilting to rectification", "internal error \"FindMirrorPartner"},
-    {"record 260 ", "morph by tilting to rectification", "internal error \"FindMirrorPartner"},
-    {"record 262 ", "morph by tilting to rectification", "internal error \"FindMirrorPartner"},
-    {"geodesic sphere 8", "morph by tilting to rectification", "internal error \"FindMirrorPartner"},
-    {"geodesic sphere 8", "morph by tilting triangles", "internal error \"FindMirrorPartner"},
-    {"geodesic sphere 16", "morph by tilting to rectification", "internal error \"FindMirrorPartner"},
-    {"geodesic sphere 16", "morph by tilting to rectification", "1."},
+    {"geodesic sphere 16", "morph by tilting to rectification", kSlow},
     // A stellation set-up fault on a model whose faces meet four at an edge.
     {"record 75 ", "nets", "internal error \"SetNeighPointers"},
     {"record 75 ", "nets", "refused without a word"},
@@ -179,7 +169,9 @@ bool IsKnownFault(const std::string& model, const std::string& operation, const 
                   std::vector<bool>& met) {
   for (size_t i = 0; i < std::size(kKnownFaults); ++i) {
     const KnownFault& fault = kKnownFaults[i];
-    if (model.rfind(fault.model, 0) == 0 && operation == fault.operation && problem.rfind(fault.problem, 0) == 0) {
+    const bool slow = fault.problem == kSlow;
+    const bool matches = slow ? problem.find(kSlow) != std::string::npos : problem.rfind(fault.problem, 0) == 0;
+    if (model.rfind(fault.model, 0) == 0 && operation == fault.operation && matches) {
       met[i] = true;
       return true;
     }
@@ -262,7 +254,7 @@ class Sweep {
   std::vector<std::string> KnownFaultsNotMet() const {
     std::vector<std::string> list;
     for (size_t i = 0; i < std::size(kKnownFaults); ++i) {
-      if (!mKnownMet[i])
+      if (!mKnownMet[i] && kKnownFaults[i].problem != kSlow)
         list.push_back(std::string(kKnownFaults[i].model) + ", " + kKnownFaults[i].operation + ": " +
                        kKnownFaults[i].problem);
     }
@@ -480,11 +472,15 @@ TEST(LibrarySweep, EveryModelThroughEveryOperation) {
   using namespace test_LibrarySweep;
   const std::vector<SweepModel> models = SweepModels();
   const std::string folder = corvia::testing::ScratchDir("sweep").string();
+  // Derived models carry the length scale on; the tests after this one start from the
+  // scale it found.
+  const corvia::UnitSettings units = corvia::GetUnitSettings();
   SweepDocument document;
   Sweep sweep;
   int first = 0, last = 0, stride = 1;
   ModelRange(int(models.size()), first, last, stride);
   for (int i = first; i <= last; i += stride) SweepOne(sweep, document, models[size_t(i)], folder);
+  corvia::GetUnitSettings() = units;
   std::string list;
   for (const std::string& problem : sweep.Problems()) list += problem + "\n";
   EXPECT_TRUE(sweep.Problems().empty()) << sweep.Problems().size() << " problems:\n" << list;

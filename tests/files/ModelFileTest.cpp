@@ -440,6 +440,20 @@ TEST(ModelFileTest, TheModelOfAFileForAugmentationAndUserRecords) {
   // Reading a model for augmentation leaves the program's length scale alone.
   EXPECT_EQ(units.mLengthScale, 5.5);
 
+  // Any length scale a file is written with reads back, also one far beyond the range
+  // of coordinates (models derived from models far out of scale reach such scales).
+  for (double scale : {1e-200, 1.351086824336007e+299}) {
+    SCOPED_TRACE(scale);
+    units.mLengthScale = scale;
+    ASSERT_TRUE(corvia::WriteModelFile(path.c_str(), corvia::kModelFileAscii, cube.poly));
+    units.mLengthScale = 1.0;
+    TestDocument document;
+    ASSERT_TRUE(corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain));
+    EXPECT_EQ(units.mLengthScale, scale);
+  }
+  units.mLengthScale = 5.5;
+  ASSERT_TRUE(corvia::WriteModelFile(path.c_str(), corvia::kModelFileAscii, cube.poly));
+
   // Augmentation with the model of the file: a cube on a face of a cube.
   LibraryModel target;
   ASSERT_TRUE(target.Build(kCube));

@@ -50,6 +50,12 @@ TEST(CommandTable, PathsPromptsAndAccelerators) {
   EXPECT_EQ(GetCommandPrompt(32984), "Set Single Face Color");
   EXPECT_EQ(GetCommandPrompt(32815), "Next Stellation");
   EXPECT_EQ(StripMenuText("Tidy Facetings && Duals\tCtrl+T"), "Tidy Facetings & Duals");
+  // An "&" before a blank or at the end marks no key: it is the text's own.
+  EXPECT_EQ(GetCommandMenuPath(32935), "Display->Vertex & Edge Options->Show Vertices");
+  EXPECT_EQ(StripMenuText("A &"), "A &");
+  EXPECT_EQ(MenuLabelText("Vertex & Edge Options"), "Vertex && Edge Options");
+  EXPECT_EQ(MenuLabelText("&Display"), "&Display");
+  EXPECT_EQ(MenuLabelText("Tidy && Duals &"), "Tidy && Duals &&");
   EXPECT_TRUE(MenuTextEquals("&Debug", "Debug"));
   EXPECT_TRUE(MenuTextEquals("4&D", "&4D"));
   EXPECT_FALSE(MenuTextEquals("Debug", "Debugging"));

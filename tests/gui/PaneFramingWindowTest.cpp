@@ -199,6 +199,11 @@ TEST_F(PaneFramingWindowTest, EveryPaneOfTheIcosahedronAndItsDual) {
 // The stellations of the icosahedron after 1, 7 and 58 steps by Miller's rules, each
 // framed as it is made in the stellation panes (their nets of several types too).
 TEST_F(PaneFramingWindowTest, StellationsAfterMillerSteps) {
+  // The criteria are the user's setting: the tests after this one find them as it did.
+  struct KeepCriteria {
+    const int32_t criteria = StellationCriteria;
+    ~KeepCriteria() { corvia::SetStellationCriteria(criteria); }
+  } keep;
   corvia::testing::PostMenuCommand(mFrame, kCmdMillersRules);
   ASSERT_EQ(StellationCriteria, kCriteriaMiller);
   CPolyView* pane = GetPane(0);

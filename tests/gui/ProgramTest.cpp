@@ -77,6 +77,7 @@
 #include "tests/app/AppTestSupport.h"
 #include "stellation/FaceTypeBlock.h"
 #include "tests/gui/GuiTestSupport.h"
+#include "tests/gui/PrintTestSupport.h"
 #include "tests/gui/ProgramTestSupport.h"
 #include "tests/render/ModelTestSupport.h"
 #include "tests/support/PlaneHull.h"
@@ -629,34 +630,9 @@ TEST_F(ProgramTest, NetsPrintIntoAPostScriptFile) {
   units.mLengthScale = 3.0;
   units.mMarginLeft = units.mMarginRight = units.mMarginTop = units.mMarginBottom = 1440;
   const std::string path = (corvia::testing::ScratchDir("print-nets") / "nets.ps").string();
-  wxPrintData data;
-  data.SetPaperId(wxPAPER_A4);
-  data.SetFilename(path);
-  data.SetPrintMode(wxPRINT_MODE_FILE);
-  int pages = 0;
-  wxSize ppi, size;
-  {
-    wxPostScriptDC dc(data);
-    ASSERT_TRUE(dc.IsOk());
-    ppi = dc.GetPPI();
-    size = dc.GetSize();
-    CPolyPrintout printout(pane);
-    printout.SetPPIPrinter(ppi.x, ppi.y);
-    printout.SetPPIScreen(96, 96);
-    printout.SetPageSizePixels(size.x, size.y);
-    printout.SetPaperRectPixels(wxRect(wxPoint(0, 0), size));
-    printout.SetDC(&dc);
-    printout.OnPreparePrinting();
-    pages = printout.GetPageCount();
-    ASSERT_TRUE(dc.StartDoc("Nets"));
-    for (int page = 1; page <= pages; ++page) {
-      dc.StartPage();
-      EXPECT_TRUE(printout.OnPrintPage(page));
-      dc.EndPage();
-    }
-    dc.EndDoc();
-    printout.OnEndPrinting();
-  }
+  const corvia::testing::PostScriptPrint print = corvia::testing::PrintToPostScript(pane, path);
+  const int pages = print.pages;
+  const wxSize ppi = print.ppi, size = print.size;
   // The fitting itself, on the same page.
   const PrintPageGeometry geometry = GetPrintPageGeometry(wxRect(wxPoint(0, 0), size), ppi);
   Model3D* model = GetCurrentPoly()->mBaseBlock.get()->GetModel3D(true);

@@ -7,9 +7,11 @@
 #include <wx/menu.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "app/StartUp.h"
+#include "core/Globals.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
 #include "render/MouseThrow.h"
@@ -60,6 +62,36 @@ class RunningProgram {
   platform::SettingsStore* mPreviousStore;
   platform::ServiceSet mBefore;
   wxFrame* mFrame;
+};
+
+// The program started as RunningProgram starts it, with the tests' scripted colour
+// chooser answering in place of the program's and the program's boxes and dialogs
+// answered by the test's headless front ends.
+class ScriptedProgram {
+ public:
+  explicit ScriptedProgram(const std::string& name) : mScripted(SetColorChooser(nullptr)) {
+    SetColorChooser(mScripted);
+    mProgram = std::make_unique<RunningProgram>(name);
+    mProgramChooser = SetColorChooser(mScripted);
+    platform::ServiceSet services = platform::Services();
+    services.messages = &Platform().messages;
+    services.dialogs = &Platform().dialogs;
+    platform::InstallServices(services);
+  }
+  ~ScriptedProgram() {
+    SetColorChooser(mProgramChooser);
+    mProgram.reset();
+    SetColorChooser(mScripted);
+  }
+  ScriptedProgram(const ScriptedProgram&) = delete;
+  ScriptedProgram& operator=(const ScriptedProgram&) = delete;
+
+  wxFrame* Frame() const { return mProgram->Frame(); }
+
+ private:
+  ColorChooserFunction mScripted;
+  ColorChooserFunction mProgramChooser = nullptr;
+  std::unique_ptr<RunningProgram> mProgram;
 };
 
 // Sends the command as its menu item does, after checking that the item is there and

@@ -158,6 +158,10 @@ class NetDrawing : public corvia::testing::GLTest {
     mNumbers = DiagnosticNumbers;
     mScheme = StellationColorScheme;
     mMaxFaces = GetUnitSettings().mMaxFacesPerNet;
+    // Nets as large on paper as the model: one unit of length per model unit, so that
+    // the tabs (of a size on paper) stand as wide as the pictures expect.
+    mLengthScale = GetUnitSettings().mLengthScale;
+    GetUnitSettings().mLengthScale = 1.0;
   }
   void TearDown() override {
     CloseWindows();
@@ -167,6 +171,7 @@ class NetDrawing : public corvia::testing::GLTest {
     DiagnosticNumbers = mNumbers;
     StellationColorScheme = mScheme;
     GetUnitSettings().mMaxFacesPerNet = mMaxFaces;
+    GetUnitSettings().mLengthScale = mLengthScale;
     GLTest::TearDown();
   }
 
@@ -187,6 +192,7 @@ class NetDrawing : public corvia::testing::GLTest {
   uint32_t mNumbers = 0;
   int mScheme = 0;
   int mMaxFaces = 0;
+  double mLengthScale = 1.0;
 };
 
 // ---- Flat nets -------------------------------------------------------------------------------

@@ -304,6 +304,52 @@ TEST(StellatedModel, RemadeCopiedAndMeasured) {
   EXPECT_EQ(copy->NumFaces(), 24);
 }
 
+// Every facelet of a stellation knows the included cell that the facet it was cut
+// from bounds; hiding a cell marks exactly its facelets, and neither the surface nor
+// the inclusion changes.
+TEST(StellatedModel, FaceletsKnowTheirCellAndItsHiddenMark) {
+  using namespace test_StellatedModel;
+  ConfigModel model("3.3.3.3.3");
+  ASSERT_TRUE(model.built);
+  FaceTypeBlock* block = model.Stellated();
+  ASSERT_TRUE(block->IsStellated());
+  // The first stellation whose surface bounds cells of more than one record.
+  std::set<StellationCell*> cells;
+  Model3D* facets = nullptr;
+  for (int step = 0; step < 12 && cells.size() < 2; ++step) {
+    block->NextStellation();
+    facets = block->GetModel3D(false);
+    ASSERT_NE(facets, nullptr);
+    cells.clear();
+    for (int i = 0; i < facets->GetNumFacelets(); ++i) {
+      const Face3D* facelet = facets->GetFacelet(i);
+      ASSERT_NE(facelet->mFacetLoop, nullptr);
+      StellationCell* cell = corvia::GetSurfaceCell(facelet->mFacetLoop->mFacet);
+      ASSERT_NE(cell, nullptr) << i;
+      EXPECT_TRUE(cell->IsIncluded());
+      cells.insert(cell);
+    }
+  }
+  ASSERT_GE(cells.size(), 2u);
+  StellationCell* hidden = *cells.begin();
+  const std::string inclusion = corvia::testing::Inclusion(block);
+  const int facelets = facets->GetNumFacelets();
+  hidden->SetHidden(true);
+  int marked = 0;
+  for (int i = 0; i < facelets; ++i) {
+    const Face3D* facelet = facets->GetFacelet(i);
+    const bool ofHidden = corvia::GetSurfaceCell(facelet->mFacetLoop->mFacet) == hidden;
+    EXPECT_EQ(facelet->IsInHiddenCell(), ofHidden) << i;
+    marked += ofHidden;
+  }
+  EXPECT_GT(marked, 0);
+  EXPECT_LT(marked, facelets);
+  EXPECT_EQ(block->GetModel3D(false), facets);
+  EXPECT_EQ(corvia::testing::Inclusion(block), inclusion);
+  hidden->SetHidden(false);
+  for (int i = 0; i < facelets; ++i) EXPECT_FALSE(facets->GetFacelet(i)->IsInHiddenCell());
+}
+
 // Building the facelets of a large stellation shows progress and can be cancelled: no
 // model is kept, and asking again builds it.
 TEST(StellatedModel, ProgressAndCancel) {

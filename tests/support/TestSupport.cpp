@@ -1,5 +1,7 @@
 #include "tests/support/TestSupport.h"
 
+#include <cmath>
+
 #include <cstdlib>
 #include <deque>
 #include <optional>
@@ -70,6 +72,20 @@ std::filesystem::path ScratchDir(const std::string& name) {
 void RemoveScratchRoot() {
   std::error_code ec;
   if (!ScratchRoot().empty()) std::filesystem::remove_all(ScratchRoot(), ec);
+}
+
+bool MirroredInX(const std::vector<std::array<double, 3>>& a, const std::vector<std::array<double, 3>>& b,
+                 double tolerance) {
+  if (a.size() != b.size()) return false;
+  for (const auto& p : a) {
+    bool found = false;
+    for (const auto& q : b) {
+      found = found || (std::fabs(p[0] + q[0]) <= tolerance && std::fabs(p[1] - q[1]) <= tolerance &&
+                        std::fabs(p[2] - q[2]) <= tolerance);
+    }
+    if (!found) return false;
+  }
+  return true;
 }
 
 std::filesystem::path FixturesDir() {

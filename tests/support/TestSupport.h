@@ -32,4 +32,9 @@ std::filesystem::path ScratchDir(const std::string& name);
 // tests/fixtures of the source tree.
 std::filesystem::path FixturesDir();
 
+// Whether every point of a has a point of b at (-x, y, z), each coordinate within the
+// tolerance, and the two have as many points.
+bool MirroredInX(const std::vector<std::array<double, 3>>& a, const std::vector<std::array<double, 3>>& b,
+                 double tolerance);
+
 }  // namespace corvia::testing

@@ -120,6 +120,7 @@ TEST(SimplePolyOps, CombineShiftsTheSecondModel) {
   other->Truncate(6, 0);  // six vertices, no faces
   auto cube2 = MakeCubes({{5, 0, 0}}, 1);
   cube->scale = 2;
+  cube2->scale = 1;
   auto both = cube->Combine(*cube2);
   EXPECT_EQ(both->NumVerts(), 16);
   EXPECT_EQ(both->NumFaces(), 12);

@@ -1,0 +1,172 @@
+#include "symmetry/Symmetrise.h"
+
+#include <array>
+#include <cmath>
+#include <vector>
+
+#include "core/Tolerances.h"
+#include "core/VectorMath.h"
+#include "symmetry/RotationAxes.h"
+#include "symmetry/SimplePoly.h"
+#include "symmetry/SymGroup.h"
+#include "symmetry/SymOperations.h"
+
+namespace corvia {
+
+namespace detail_Symmetrise {
+
+using Matrix = std::array<double, 9>;
+using Point = std::array<double, 3>;
+
+// Entries of two operations of a group differ by far more than this unless they are
+// one operation.
+constexpr double kSameOperation = 1e-9;
+
+constexpr uint32_t kNotAPoint = kSimpleTemp | kSimpleInfinite;
+
+// The group's operations, each once.
+std::vector<Matrix> DistinctOperations(const SymGroup& group, bool improper) {
+  std::vector<Matrix> ops;
+  SymOperationIterator it;
+  Matrix m;
+  while (GetNextSymmetryOperation(&group, it, true, m.data(), improper)) {
+    bool known = false;
+    for (const Matrix& o : ops) {
+      known = true;
+      for (int j = 0; j < 9 && known; ++j)
+        known = std::fabs(o[static_cast<size_t>(j)] - m[static_cast<size_t>(j)]) <= kSameOperation;
+      if (known) break;
+    }
+    if (!known) ops.push_back(m);
+  }
+  return ops;
+}
+
+// m^T v: an orthogonal operation undone.
+void TransposeTimes(const Matrix& m, double* out, const double* v) {
+  double r[3];
+  for (int row = 0; row < 3; ++row) r[row] = Dot(&m[static_cast<size_t>(3 * row)], v);
+  CopyVector(out, r);
+}
+
+// Solves a x = b for a symmetric 3x3 a; false when a is (nearly) singular.
+bool Solve3(const double a[3][3], const double* b, double* x) {
+  const double det = a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) -
+                     a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
+                     a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
+  const double scale = a[0][0] + a[1][1] + a[2][2];
+  if (!(std::fabs(det) > kVanishingTolerance * scale * scale * scale)) return false;
+  for (int c = 0; c < 3; ++c) {
+    double m[3][3];
+    for (int i = 0; i < 3; ++i) {
+      for (int j = 0; j < 3; ++j) m[i][j] = j == c ? b[i] : a[i][j];
+    }
+    x[c] = (m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) - m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+            m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0])) /
+           det;
+  }
+  return true;
+}
+
+// The largest coordinate of how far each vertex lies from its new place, once the
+// small turn w (x -> x + w cross x) that brings the new places nearest the old is
+// taken out: a model turned a little off the group's axes (its axes were found from
+// inexact points) is no further from the group for that.
+double DepartureAfterBestTurn(const SimplePoly& poly, const std::vector<Point>& target,
+                              const std::vector<uint8_t>& placed) {
+  double inertia[3][3] = {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}};
+  double moment[3] = {0, 0, 0};
+  for (int i = 0; i < poly.NumVerts(); ++i) {
+    if (!placed[static_cast<size_t>(i)]) continue;
+    const double* q = target[static_cast<size_t>(i)].data();
+    double d[3], qd[3];
+    Subtract(d, poly.VertAt(i).pos, q);
+    Cross(qd, q, d);
+    AddTo(moment, qd);
+    const double qq = Dot(q, q);
+    for (int r = 0; r < 3; ++r) {
+      for (int c = 0; c < 3; ++c) inertia[r][c] += (r == c ? qq : 0.0) - q[r] * q[c];
+    }
+  }
+  double w[3] = {0, 0, 0};
+  if (!Solve3(inertia, moment, w)) w[0] = w[1] = w[2] = 0;
+  double worst = 0;
+  for (int i = 0; i < poly.NumVerts(); ++i) {
+    if (!placed[static_cast<size_t>(i)]) continue;
+    const double* q = target[static_cast<size_t>(i)].data();
+    double d[3], turn[3];
+    Subtract(d, poly.VertAt(i).pos, q);
+    Cross(turn, w, q);
+    for (int k = 0; k < 3; ++k) worst = std::max(worst, std::fabs(d[k] - turn[k]));
+  }
+  return worst;
+}
+
+}  // namespace detail_Symmetrise
+
+SymmetriseOutcome SymmetriseVertices(SimplePoly& poly, const SymGroup& group, bool improper, double searchTolerance,
+                                     double tolerance) {
+  namespace d = detail_Symmetrise;
+  const std::vector<d::Matrix> ops = d::DistinctOperations(group, improper);
+  const int n = poly.NumVerts();
+  std::vector<d::Point> target(static_cast<size_t>(n));
+  std::vector<uint8_t> placed(static_cast<size_t>(n), 0);
+  std::vector<int32_t> images(ops.size());
+  const VertexLocator locator(poly, searchTolerance);
+  for (int r = 0; r < n; ++r) {
+    const SimpleVert& rep = poly.VertAt(r);
+    if ((rep.flags & d::kNotAPoint) || placed[static_cast<size_t>(r)]) continue;
+    // The mean of the images carried back is fixed by every operation that fixes the
+    // vertex, so its images under the operations are the orbit's exact places.
+    double mean[3] = {0, 0, 0};
+    for (size_t g = 0; g < ops.size(); ++g) {
+      double p[3];
+      MatrixTimesVector(ops[g].data(), p, rep.pos);
+      const int32_t w = locator.FindFirst(p, d::kNotAPoint);
+      if (w < 0) {
+        return SymmetriseOutcome::kRefused;
+      }
+      images[g] = w;
+      double back[3];
+      d::TransposeTimes(ops[g], back, poly.VertAt(w).pos);
+      AddTo(mean, back);
+    }
+    Divide(mean, mean, static_cast<double>(ops.size()));
+    // The vertex itself: where several vertices share a place the search finds only
+    // the first, and the others come here in turn.
+    CopyVector(target[static_cast<size_t>(r)].data(), mean);
+    placed[static_cast<size_t>(r)] = 1;
+    for (size_t g = 0; g < ops.size(); ++g) {
+      const size_t w = static_cast<size_t>(images[g]);
+      double q[3];
+      MatrixTimesVector(ops[g].data(), q, mean);
+      if (placed[w]) {
+        // Operations that fix the vertex agree up to rounding; an image reached from
+        // two places that differ is a search that went astray.
+        if (!NearlyEqual(target[w].data(), q, tolerance)) {
+          return SymmetriseOutcome::kRefused;
+        }
+        continue;
+      }
+      CopyVector(target[w].data(), q);
+      placed[w] = 1;
+    }
+  }
+
+  double moved = 0;
+  for (int i = 0; i < n; ++i) {
+    if (!placed[static_cast<size_t>(i)]) continue;
+    const double* p = poly.VertAt(i).pos;
+    const double* q = target[static_cast<size_t>(i)].data();
+    for (int k = 0; k < 3; ++k) moved = std::max(moved, std::fabs(p[k] - q[k]));
+  }
+  if (moved <= kSymmetrisedTolerance) return SymmetriseOutcome::kExact;
+  if (d::DepartureAfterBestTurn(poly, target, placed) > tolerance) return SymmetriseOutcome::kRefused;
+  for (int i = 0; i < n; ++i) {
+    if (placed[static_cast<size_t>(i)]) CopyVector(poly.VertAt(i).pos, target[static_cast<size_t>(i)].data());
+  }
+  poly.RebuildVertexSearch();
+  return SymmetriseOutcome::kMoved;
+}
+
+}  // namespace corvia

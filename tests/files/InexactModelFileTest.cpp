@@ -1,0 +1,225 @@
+// Model files written by other programs: coordinates with six to eight decimals, odd
+// shapes and odd places. Each opens as a right model, with the group its points have
+// within the symmetry tolerance, or is refused with one plain "Error" that says why;
+// none raises an internal error.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "files/ModelFile.h"
+#include "model/Poly.h"
+#include "stellation/FaceTypeBlock.h"
+#include "stellation/Faceting.h"
+#include "symmetry/SymGroup.h"
+#include "tests/files/ModelFileTestSupport.h"
+
+namespace test_InexactModelFile {
+
+using namespace test_ModelFile;
+
+constexpr int kTruncatedIcosahedron = 17;
+constexpr int kSnubCube = 15;
+constexpr int kSquareCupola = 108;
+
+auto& Messages() {
+  return corvia::testing::Platform().messages;
+}
+
+std::string Group(const corvia::Poly& poly) {
+  return corvia::SymGroup::GetSchoenflies(poly.mSymGroup);
+}
+
+std::string Boxes() {
+  std::string text;
+  for (const auto& box : Messages().Boxes()) text += "[" + box.title + ": " + box.text + "] ";
+  return text;
+}
+
+struct Point {
+  double x, y, z;
+};
+
+// The file another program writes: vertices and faces only, each coordinate with the
+// given number of decimals (17 significant digits when negative).
+std::string PlainFile(const std::vector<Point>& points, const std::vector<std::vector<int>>& faces, int decimals,
+                      const std::string& extra = "") {
+  std::string text = "Corvia ASCII 8.10\nModel\n  Vertices " + std::to_string(points.size()) + "\n";
+  char line[160];
+  for (const Point& p : points) {
+    if (decimals < 0) {
+      std::snprintf(line, sizeof line, "    %.17g %.17g %.17g 0 0 0\n", p.x, p.y, p.z);
+    } else {
+      std::snprintf(line, sizeof line, "    %.*f %.*f %.*f 0 0 0\n", decimals, p.x, decimals, p.y, decimals, p.z);
+    }
+    text += line;
+  }
+  text += "  Faces " + std::to_string(faces.size()) + "\n";
+  for (const auto& face : faces) {
+    text += "    " + std::to_string(face.size());
+    for (int v : face) text += " " + std::to_string(v);
+    text += " 0 0 0\n";
+  }
+  return text + extra + "EndModel\n";
+}
+
+std::vector<Point> PointsOf(const corvia::Poly& poly) {
+  std::vector<Point> points;
+  for (const corvia::PolyElement* v : Elements(poly.mVertices))
+    points.push_back({v->mDualVert[0], v->mDualVert[1], v->mDualVert[2]});
+  return points;
+}
+
+std::vector<std::vector<int>> FacesOf(const corvia::Poly& poly) {
+  std::vector<std::vector<int>> faces;
+  for (const corvia::PolyElement* f : Elements(poly.mFaces)) {
+    std::vector<int> corners;
+    for (int i = 0; i < f->mNumSides; ++i) corners.push_back(f->GetCorner(i)->GetIndex());
+    faces.push_back(corners);
+  }
+  return faces;
+}
+
+// The cube of half-width 1 about `centre`, each coordinate moved by up to `jitter`.
+std::vector<Point> CubePoints(const Point& centre, double jitter, unsigned seed) {
+  const int signs[8][3] = {{1, 1, 1},   {1, -1, 1}, {1, -1, -1}, {1, 1, -1},
+                           {-1, 1, -1}, {-1, 1, 1}, {-1, -1, 1}, {-1, -1, -1}};
+  std::mt19937 random(seed);
+  std::uniform_real_distribution<double> move(-jitter, jitter);
+  std::vector<Point> points;
+  for (const auto& s : signs)
+    points.push_back({centre.x + s[0] + move(random), centre.y + s[1] + move(random), centre.z + s[2] + move(random)});
+  return points;
+}
+
+const std::vector<std::vector<int>> kCubeFaces = {{0, 1, 2, 3}, {0, 3, 4, 5}, {0, 5, 6, 1},
+                                                  {2, 1, 6, 7}, {2, 7, 4, 3}, {4, 7, 6, 5}};
+
+// Opens the file in the document; true when it opened.
+bool Open(const std::string& name, const std::string& text) {
+  const std::string path = (corvia::testing::ScratchDir("inexact") / name).string();
+  WriteBytes(path, text);
+  Messages().Clear();
+  return corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain);
+}
+
+// The four faces of a tetrahedron, turned outward.
+std::vector<std::vector<int>> TetrahedronFaces(const std::vector<Point>& p) {
+  double a[3] = {p[1].x - p[0].x, p[1].y - p[0].y, p[1].z - p[0].z};
+  double b[3] = {p[2].x - p[0].x, p[2].y - p[0].y, p[2].z - p[0].z};
+  double c[3] = {p[3].x - p[0].x, p[3].y - p[0].y, p[3].z - p[0].z};
+  const double volume =
+      a[0] * (b[1] * c[2] - b[2] * c[1]) - a[1] * (b[0] * c[2] - b[2] * c[0]) + a[2] * (b[0] * c[1] - b[1] * c[0]);
+  if (volume > 0) return {{0, 2, 1}, {0, 1, 3}, {0, 3, 2}, {1, 2, 3}};
+  return {{0, 1, 2}, {0, 3, 1}, {0, 2, 3}, {1, 3, 2}};
+}
+
+TEST(InexactModelFile, NeedlesOpenWithTheirSymmetry) {
+  // Tetrahedra with one corner pulled far out, kept where the file puts them: their
+  // symmetry about the centre, down to the base only a millionth of their length.
+  const double s = std::sqrt(3.0) / 2;
+  for (double z : {-37837.0, -1e6}) {
+    const struct {
+      std::vector<Point> points;
+      const char* group;  // null: any group
+    } needles[] = {
+        {{{1, 1, 1}, {1, -1, -1}, {-1, 1, -1}, {-1, -1, z}}, "Cs"},
+        {{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, z}}, "Cs"},
+        {{{1, 0, 0}, {-0.5, s, 0}, {-0.5, -s, 0}, {0, 0, z}}, "C3v"},
+        {{{1, 0, 0}, {-0.5, s, 0}, {-0.5, -s, 0}, {0.3, 0.2, z}}, nullptr},
+        {{{0, 0, 0}, {2, 0, 0}, {1, 1.7, 0}, {1, 0.5, z}}, nullptr},
+    };
+    for (const auto& needle : needles) {
+      SCOPED_TRACE(std::to_string(z) + " " + (needle.group ? needle.group : "-"));
+      TestDocument document;
+      ASSERT_TRUE(Open("needle.corv", PlainFile(needle.points, TetrahedronFaces(needle.points), -1))) << Boxes();
+      EXPECT_TRUE(Messages().Boxes().empty()) << Boxes();
+      EXPECT_EQ(document.mPoly.mVertices.mCount, 4);
+      EXPECT_EQ(document.mPoly.mFaces.mCount, 4);
+      if (needle.group) {
+        EXPECT_EQ(Group(document.mPoly), needle.group);
+      }
+    }
+  }
+}
+
+TEST(InexactModelFile, ACubeMovedBelowTheToleranceKeepsItsGroupAndItsFacetings) {
+  const std::string faceting =
+      "  FacetingCriteria Tidy\n  MinFacets 1\n  MaxFacets 2147483647\n  PartialFacetingOK No\n  SpikyFaceting No\n";
+  for (unsigned seed = 1; seed <= 6; ++seed) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> move(-3.4e-7, 3.4e-7);
+    // Each face's plane moved on its own, the whole cube moved, each corner moved.
+    double planes[3][2];
+    for (auto& axis : planes) {
+      for (double& side : axis) side = move(random);
+    }
+    std::vector<Point> boxed = CubePoints({0, 0, 0}, 0.0, seed);
+    for (Point& p : boxed) {
+      p.x += planes[0][p.x > 0];
+      p.y += planes[1][p.y > 0];
+      p.z += planes[2][p.z > 0];
+    }
+    const std::vector<Point> kinds[] = {boxed, CubePoints({move(random), move(random), move(random)}, 0.0, seed),
+                                        CubePoints({0, 0, 0}, 3.4e-7, seed)};
+    for (size_t kind = 0; kind < std::size(kinds); ++kind) {
+      SCOPED_TRACE("seed " + std::to_string(seed) + ", kind " + std::to_string(kind));
+      TestDocument document;
+      ASSERT_TRUE(Open("moved.corv", PlainFile(kinds[kind], kCubeFaces, -1, faceting))) << Boxes();
+      EXPECT_EQ(Group(document.mPoly), "Oh");
+      corvia::Faceting* facetings = document.mPoly.GetShownBlock()->mFaceting.get();
+      ASSERT_NE(facetings, nullptr);
+      for (int step = 0; step < 3; ++step) facetings->FindNextFaceting();
+      EXPECT_TRUE(facetings->IsPrepared());
+      EXPECT_TRUE(Messages().Boxes().empty()) << Boxes();
+    }
+  }
+}
+
+TEST(InexactModelFile, ACubeFarFromTheCentreIsRefusedWithItsReason) {
+  TestDocument document;
+  LibraryModel shown;
+  ASSERT_TRUE(document.mPoly.CreateFromLibraryEntry(&shown.polyTemplate, corvia::GetLibraryEntry(kCube), false));
+  EXPECT_FALSE(Open("far.corv", PlainFile(CubePoints({1e9, 0, 0}, 0.0, 1), kCubeFaces, -1)));
+  ASSERT_EQ(Messages().Boxes().size(), 1u) << Boxes();
+  EXPECT_EQ(Messages().Boxes()[0].title, "Error");
+  EXPECT_NE(Messages().Boxes()[0].text.find("far.corv"), std::string::npos);
+  EXPECT_NE(Messages().Boxes()[0].text.find("is 2 across but lies 1e+09 from the centre"), std::string::npos)
+      << Boxes();
+  EXPECT_EQ(document.mPoly.mVertices.mCount, 8);
+  EXPECT_EQ(Group(document.mPoly), "Oh");
+  // Far out, but not so far that its corners cannot be told apart: a right model.
+  ASSERT_TRUE(Open("near.corv", PlainFile(CubePoints({1e4, 0, 0}, 0.0, 1), kCubeFaces, -1))) << Boxes();
+  EXPECT_TRUE(Messages().Boxes().empty()) << Boxes();
+  EXPECT_EQ(Group(document.mPoly), "C4v");
+}
+
+TEST(InexactModelFile, ModelsWrittenWithSixToEightDecimalsOpenWithTheirGroup) {
+  for (int record : {kTruncatedIcosahedron, kSnubCube, kSquareCupola}) {
+    LibraryModel model;
+    ASSERT_TRUE(model.Build(record));
+    const std::string group = Group(model.poly);
+    for (int decimals : {6, 7, 8}) {
+      SCOPED_TRACE(std::to_string(record) + " with " + std::to_string(decimals) + " decimals");
+      TestDocument document;
+      ASSERT_TRUE(Open("rounded.corv", PlainFile(PointsOf(model.poly), FacesOf(model.poly), decimals))) << Boxes();
+      EXPECT_TRUE(Messages().Boxes().empty()) << Boxes();
+      EXPECT_EQ(Group(document.mPoly), group);
+      EXPECT_EQ(document.mPoly.mFaces.mCount, model.poly.mFaces.mCount);
+    }
+  }
+  // A face bent further than rounding explains is refused, as before.
+  TestDocument document;
+  std::vector<Point> bent = CubePoints({0, 0, 0}, 0.0, 1);
+  bent[0].z += 1e-4;
+  EXPECT_FALSE(Open("bent.corv", PlainFile(bent, kCubeFaces, -1)));
+  ASSERT_EQ(Messages().Boxes().size(), 1u);
+  EXPECT_NE(Messages().Boxes()[0].text.find("is not flat"), std::string::npos) << Boxes();
+}
+
+}  // namespace test_InexactModelFile

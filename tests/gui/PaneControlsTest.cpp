@@ -1,0 +1,514 @@
+// The panes' own controls in the running program, used as a person uses them: caption
+// buttons clicked where the caption draws them, keys pressed to the pane that has the
+// focus. The stellation steps, the single-key commands, the dodecahedron's facetings
+// shown in its faceting panes, a facet drawn by clicking the cube's corners, the
+// pentagonal prism augmented through the dialog and its preview (and undone), the model
+// a pane shows made the base model; and every caption action of every pane handled.
+
+#include <gtest/gtest.h>
+#include <wx/frame.h>
+#include <wx/glcanvas.h>
+#include <wx/uiaction.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/PolyApp.h"
+#include "app/PolyDoc.h"
+#include "app/PolyView.h"
+#include "app/WindowServices.h"
+#include "construction/Augmentation.h"
+#include "core/DrawnPolygon.h"
+#include "core/Globals.h"
+#include "core/PolygonRing.h"
+#include "core/VectorMath.h"
+#include "dialogs/AugmentDlg.h"
+#include "model/Poly.h"
+#include "model/PolyElement.h"
+#include "model/TransitionSettings.h"
+#include "platform/Services.h"
+#include "render/NewView.h"
+#include "stellation/FaceTypeBlock.h"
+#include "stellation/FacetPreview.h"
+#include "stellation/Faceting.h"
+#include "stellation/StellationCell.h"
+#include "symmetry/SimplePoly.h"
+#include "tests/app/AppTestSupport.h"
+#include "tests/app/MenuOptionsScope.h"
+#include "tests/gui/GuiTestSupport.h"
+#include "tests/gui/ProgramTestSupport.h"
+#include "tests/support/TestSupport.h"
+#include "ui/CommandIds.h"
+#include "ui/PaneWindow.h"
+
+namespace test_PaneControls {
+
+using namespace corvia;
+using corvia::testing::CountDrawnCorners;
+using corvia::testing::CountFinishedPolygons;
+using corvia::testing::IncludedCells;
+using corvia::testing::Platform;
+using corvia::testing::YieldUntil;
+
+constexpr int kCmdFacetingMode = 32940;
+constexpr int kCmdAugment = 33008;
+
+class PaneControlsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // The scripted colour chooser answers in place of the program's.
+    mScripted = SetColorChooser(nullptr);
+    SetColorChooser(mScripted);
+    mProgram = std::make_unique<corvia::testing::RunningProgram>("pane-controls-home");
+    mFrame = mProgram->Frame();
+    ASSERT_NE(mFrame, nullptr);
+    mProgramChooser = SetColorChooser(mScripted);
+    platform::ServiceSet services = platform::Services();
+    services.messages = &Platform().messages;
+    services.dialogs = &Platform().dialogs;
+    platform::InstallServices(services);
+    YieldUntil([] { return GetPane(1) && GetPane(1)->GetWindow(); });
+    ASSERT_TRUE(mFrame->IsShownOnScreen());
+    YieldUntil([] { return Doc()->CountRecords() == 1 && !GetCurrentPoly()->IsTransitionRunning(); });
+    SetTransitionsEnabled(false);
+  }
+
+  void TearDown() override {
+    SetMouseSelectionMode(kSelectFacesVertices);
+    SetTransitionsEnabled(true);
+    SetColorChooser(mProgramChooser);
+    mProgram.reset();
+    SetColorChooser(mScripted);
+    EXPECT_EQ(Platform().messages.CountTitled("Internal Error"), 0);
+    Platform().messages.Clear();
+  }
+
+  static CPolyDoc* Doc() { return CPolyApp::Get().GetDoc(); }
+  static PaneWindow* WindowOf(CPolyView* pane) { return static_cast<PaneWindow*>(pane->GetWindow()); }
+
+  static void Open(const char* name) {
+    ASSERT_TRUE(Doc()->OpenModelByNameOrSymbol(name)) << name;
+    YieldUntil([] { return Doc()->CountRecords() == 1; });
+  }
+
+  // Shows the type in the pane, painted.
+  static CPolyView* Show(int index, ViewType type) {
+    CPolyView* pane = GetPane(index);
+    EXPECT_TRUE(pane->SetViewType(type, false));
+    pane->Invalidate(true);
+    pane->UpdateNow();
+    return pane;
+  }
+
+  // Moves the pointer to the point of the window and clicks there, then waits for the
+  // effect.
+  static void ClickAt(wxWindow* window, const wxPoint& point, const std::function<bool()>& done) {
+    const wxPoint target = window->ClientToScreen(point);
+    wxUIActionSimulator mouse;
+    mouse.MouseMove(target);
+    YieldUntil([&] { return wxGetMousePosition() == target; });
+    mouse.MouseClick();
+    YieldUntil([&] { return NewView::GetMouseButtonsHeld() == 0 && done(); });
+  }
+
+  // Clicks the pane's caption button of the action in the middle of its rectangle.
+  static void ClickCaptionButton(CPolyView* pane, int action, const std::function<bool()>& done) {
+    int index = -1;
+    for (int i = 0; i < pane->GetNumButtons() && index < 0; ++i) {
+      if (pane->GetButton(i).command == action) index = i;
+    }
+    ASSERT_GE(index, 0) << "no button of action " << action;
+    PixelRect r;
+    ASSERT_TRUE(pane->GetButtonRect(index, r));
+    ClickAt(WindowOf(pane)->GetCaptionStrip(), wxPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2), done);
+  }
+
+  // A click on the model point as the pane's camera shows it.
+  static void ClickOnModel(CPolyView* pane, const double* point, const std::function<bool()>& done) {
+    double p[3], window[3];
+    Scale(p, point, GetCurrentPoly()->mDisplayScale);
+    pane->ApplyViewTransform(window, p);
+    ClickAt(WindowOf(pane)->GetCanvas(),
+            wxPoint(static_cast<int>(std::lround(window[0])), static_cast<int>(std::lround(window[1]))), done);
+  }
+
+  // Gives the pane the keyboard, presses the key, and waits for the effect.
+  static void PressKey(CPolyView* pane, int key, int modifiers, const std::function<bool()>& done) {
+    wxGLCanvas* canvas = WindowOf(pane)->GetCanvas();
+    canvas->SetFocus();
+    YieldUntil([&] { return wxWindow::FindFocus() == canvas; });
+    wxUIActionSimulator keys;
+    keys.Char(key, modifiers);
+    YieldUntil(done);
+  }
+
+  // The face that faces the pane's eye most.
+  static PolyElement* FrontFace(const CPolyView* pane, int sides) {
+    PolyElement* best = nullptr;
+    double most = -1e300;
+    for (PolyElement* f = GetCurrentPoly()->mFaces.mHead; f; f = f->mNext) {
+      const double facing = Dot(f->mCentre, pane->GetEye());
+      if (f->mNumSides == sides && facing > most) most = facing, best = f;
+    }
+    return best;
+  }
+
+  // The pixels within the distance of the window point that differ between two
+  // pictures of the pane.
+  static int CountChanged(const wxImage& a, const wxImage& b, const double* centre, int reach) {
+    int changed = 0;
+    for (int y = std::max(0, int(centre[1]) - reach); y < std::min(a.GetHeight(), int(centre[1]) + reach); ++y) {
+      for (int x = std::max(0, int(centre[0]) - reach); x < std::min(a.GetWidth(), int(centre[0]) + reach); ++x) {
+        changed += a.GetRed(x, y) != b.GetRed(x, y) || a.GetGreen(x, y) != b.GetGreen(x, y) ||
+                   a.GetBlue(x, y) != b.GetBlue(x, y);
+      }
+    }
+    return changed;
+  }
+
+  static int CountDrawnPixels(CPolyView* pane) {
+    const wxImage image = corvia::testing::ScreenPixels(WindowOf(pane)->GetCanvas());
+    const float* bg = pane->GetBackgroundColor();
+    int drawn = 0;
+    for (int y = 0; y < image.GetHeight(); ++y) {
+      for (int x = 0; x < image.GetWidth(); ++x) {
+        const int d = std::abs(image.GetRed(x, y) - int(bg[0] * 255)) +
+                      std::abs(image.GetGreen(x, y) - int(bg[1] * 255)) +
+                      std::abs(image.GetBlue(x, y) - int(bg[2] * 255));
+        drawn += d > 24;
+      }
+    }
+    return drawn;
+  }
+
+  static bool HasDrawnFacets(const Poly* poly) {
+    return CountFinishedPolygons(poly) > 0 || CountDrawnCorners(poly->mCurrentDrawnPolygon) > 0;
+  }
+  static std::string FacetsText() {
+    char text[512];
+    GetCurrentFaceting()->GetCurrentFacetsText(text, sizeof text);
+    return text;
+  }
+
+  corvia::testing::MenuOptionsScope mOptions;
+  std::unique_ptr<corvia::testing::RunningProgram> mProgram;
+  wxFrame* mFrame = nullptr;
+  ColorChooserFunction mScripted = nullptr;
+  ColorChooserFunction mProgramChooser = nullptr;
+};
+
+TEST_F(PaneControlsTest, CaptionButtonsAndArrowsStepTheStellationAndTheModel) {
+  CPolyView* stellation = Show(1, kViewStellationOfBase);
+  FaceTypeBlock* block = GetCurrentPoly()->mBaseBlock.get();
+  ClickCaptionButton(stellation, kCaptionNextStellation,
+                     [&] { return block->IsStellated() && !FaceTypeBlock::IsOriginalStellation(block); });
+  ASSERT_FALSE(FaceTypeBlock::IsOriginalStellation(block));
+  const std::vector<bool> first = IncludedCells(block);
+  PressKey(stellation, WXK_UP, wxMOD_NONE, [&] { return IncludedCells(block) != first; });
+  const std::vector<bool> second = IncludedCells(block);
+  EXPECT_NE(second, first);
+  EXPECT_GT(std::count(second.begin(), second.end(), true), std::count(first.begin(), first.end(), true));
+  PressKey(stellation, WXK_DOWN, wxMOD_NONE, [&] { return IncludedCells(block) == first; });
+  EXPECT_EQ(IncludedCells(block), first);
+
+  // The model pane's next-model button: the next model of the library.
+  const std::string before = GetPolyName(false, false);
+  ClickCaptionButton(GetPane(0), kCaptionNextModel, [&] { return GetPolyName(false, false) != before; });
+  EXPECT_NE(GetPolyName(false, false), before);
+}
+
+TEST_F(PaneControlsTest, SingleKeysReachTheirCommandsFromTheFocusedPane) {
+  CPolyView* pane = Show(0, kViewBasePolyhedron);
+  PressKey(pane, 's', wxMOD_NONE, [&] { return pane->mShowSymmetryAxes; });
+  EXPECT_TRUE(pane->mShowSymmetryAxes);
+  PressKey(pane, 'r', wxMOD_NONE, [&] { return pane->mShowReflectionPlanes; });
+  EXPECT_TRUE(pane->mShowReflectionPlanes);
+  PressKey(pane, 's', wxMOD_NONE, [&] { return !pane->mShowSymmetryAxes; });
+  EXPECT_FALSE(pane->mShowSymmetryAxes);
+  // Shift+C colours the selected face's type.
+  Poly* poly = GetCurrentPoly();
+  PolyElement* face = FrontFace(pane, 3);
+  ClickOnModel(pane, face->mCentre, [&] { return poly->mSelectedItem == face; });
+  ASSERT_EQ(poly->mSelectedItem, face);
+  corvia::testing::QueueColorChoice(0, 0, 255);
+  PressKey(pane, 'c', wxMOD_SHIFT, [&] { return face->GetColour()[2] == 1.0f && face->GetColour()[0] == 0.0f; });
+  EXPECT_EQ(face->GetColour()[0], 0.0f);
+  EXPECT_EQ(face->GetColour()[2], 1.0f);
+  EXPECT_TRUE(Platform().messages.Boxes().empty());
+}
+
+TEST_F(PaneControlsTest, TheDodecahedronsFacetingsAreFoundFromItsFacetingPanes) {
+  Open("5.5.5");
+  // Before any vertex is chosen the faceting diagram shows the first one.
+  CPolyView* diagram = Show(0, kViewFacetingDiagram);
+  CPolyView* preview = Show(1, kViewFacetingPreview);
+  EXPECT_EQ(diagram->GetPaneStatusText(), "Vertex type 1 of 1.  Vertex 1 of 20.");
+  YieldUntil([&] { return CountDrawnPixels(diagram) > 2000; });
+  EXPECT_GT(CountDrawnPixels(diagram), 2000);
+
+  // The counts of the enumeration, by criterion.
+  const int criteria[] = {kCmdFacetingIsohedral, kCmdFacetingTidyAndDuals, kCmdFacetingTidy, kCmdFacetingCoplanarVerts};
+  const char* const found[] = {"Found 10 ", "Found 22 ", "Found 24 ", "Found 38 "};
+  for (int i = 0; i < 4; ++i) {
+    corvia::testing::PostMenuCommand(mFrame, criteria[i]);
+    Platform().messages.Clear();
+    corvia::testing::PostMenuCommand(mFrame, kCmdFacetingEnumerate);
+    ASSERT_EQ(Platform().messages.Boxes().size(), 1u);
+    EXPECT_NE(Platform().messages.Boxes()[0].text.find(found[i]), std::string::npos)
+        << Platform().messages.Boxes()[0].text;
+  }
+  Platform().messages.Clear();
+
+  // Under the isohedral criterion Up in the preview shows each of the ten in turn, each
+  // complete; an eleventh step finds none.
+  corvia::testing::PostMenuCommand(mFrame, kCmdFacetingIsohedral);
+  // The enumeration left its last faceting drawn: the preview's cancel button clears it.
+  ClickCaptionButton(preview, kCaptionCancel, [] { return !HasDrawnFacets(GetCurrentPoly()); });
+  ASSERT_FALSE(HasDrawnFacets(GetCurrentPoly()));
+  std::set<std::string> shown;
+  std::string last = FacetsText();
+  for (int step = 0; step < 10; ++step) {
+    PressKey(preview, WXK_UP, wxMOD_NONE, [&] { return FacetsText() != last; });
+    last = FacetsText();
+    ASSERT_FALSE(last.empty()) << "step " << step;
+    EXPECT_EQ(GetCurrentFaceting()->mNumOpenEdges, 0);
+    EXPECT_EQ(GetCurrentFaceting()->IsAcceptableFaceting(), 1);
+    shown.insert(last);
+    if (step == 3) {
+      preview->Invalidate(true);
+      preview->UpdateNow();
+      corvia::testing::KeepScreenshot(mFrame, "faceting-dodecahedron");
+      EXPECT_EQ(GetFacetingPreviewText(GetCurrentPoly()).rfind("Faceting is complete!", 0), 0u);
+    }
+  }
+  EXPECT_EQ(shown.size(), 10u);
+  PressKey(preview, WXK_UP, wxMOD_NONE, [&] { return FacetsText().empty(); });
+  EXPECT_TRUE(FacetsText().empty());
+  // The diagram's browse button starts again from the first.
+  ClickCaptionButton(diagram, kCaptionFacetingOn, [&] { return !FacetsText().empty(); });
+  EXPECT_EQ(shown.count(FacetsText()), 1u);
+  UpdateFacetPreview(GetCurrentPoly());
+  EXPECT_GT(GetCurrentPoly()->mFacetPreview->model->NumFaces(), 0);
+}
+
+TEST_F(PaneControlsTest, AFacetIsDrawnByClickingTheCubesCorners) {
+  Open("4.4.4");
+  CPolyView* base = Show(0, kViewBasePolyhedron);
+  CPolyView* diagram = Show(1, kViewFacetingDiagram);
+  corvia::testing::PostMenuCommand(mFrame, kCmdFacetingMode);
+  Poly* poly = GetCurrentPoly();
+  PolyElement* face = FrontFace(base, 4);
+  ASSERT_NE(face, nullptr);
+  // Each click near a corner, inside the face, adds that corner.
+  for (int i = 0; i < face->mNumSides; ++i) {
+    double p[3];
+    for (int k = 0; k < 3; ++k) p[k] = face->GetCorner(i)->mDualVert[k] * 0.97 + face->mCentre[k] * 0.03;
+    ClickOnModel(base, p, [&] { return CountDrawnCorners(poly->mCurrentDrawnPolygon) == i + 1; });
+    ASSERT_EQ(CountDrawnCorners(poly->mCurrentDrawnPolygon), i + 1);
+  }
+  ClickCaptionButton(base, kCaptionAccept, [&] { return CountDrawnCorners(poly->mCurrentDrawnPolygon) == 0; });
+  ASSERT_TRUE(HasDrawnFacets(poly));
+  // The square repeated over the cube's symmetry is the cube: a complete faceting.
+  EXPECT_EQ(GetFacetingPreviewText(poly).rfind("Faceting is complete!", 0), 0u) << GetFacetingPreviewText(poly);
+  ClickCaptionButton(base, kCaptionCancel, [&] { return !HasDrawnFacets(poly); });
+  EXPECT_FALSE(HasDrawnFacets(poly));
+
+  // In the faceting diagram a click on a point adds the vertex it shows to a facet
+  // through the diagram's own vertex: two clicks make a triangle.
+  const PolyElement* own = poly->GetOtherCurrentFinite();
+  ASSERT_NE(own, nullptr);
+  Transform3D worldToFace;
+  own->GetWorldToFace(worldToFace, false);
+  std::vector<std::pair<const PolyElement*, wxPoint>> points;
+  for (const PolyElement* v = poly->mVertices.mHead; v; v = v->mNext) {
+    double p[2], window[2];
+    if (v == own || !own->ProjectElementTo2D(v, worldToFace, p)) continue;
+    diagram->ModelToWindow2D(window, p);
+    points.emplace_back(v, wxPoint(int(std::lround(window[0])), int(std::lround(window[1]))));
+  }
+  // Points that no other point lies near, inside the pane.
+  std::vector<std::pair<const PolyElement*, wxPoint>> apart;
+  for (const auto& [v, point] : points) {
+    bool alone = point.x > 10 && point.y > 10 && point.x < diagram->GetClientWidth() - 10 &&
+                 point.y < diagram->GetClientHeight() - 10;
+    for (const auto& [w, other] : points) {
+      if (w != v && std::abs(other.x - point.x) + std::abs(other.y - point.y) < 12) alone = false;
+    }
+    if (alone) apart.emplace_back(v, point);
+  }
+  ASSERT_GE(apart.size(), 2u);
+  wxWindow* canvas = WindowOf(diagram)->GetCanvas();
+  ClickAt(canvas, apart[0].second, [&] { return CountDrawnCorners(poly->mCurrentDrawnPolygon) == 2; });
+  ClickAt(canvas, apart[1].second, [&] { return CountDrawnCorners(poly->mCurrentDrawnPolygon) == 3; });
+  ASSERT_EQ(CountDrawnCorners(poly->mCurrentDrawnPolygon), 3);
+  const PolygonVertex* ring = poly->mCurrentDrawnPolygon->ring;
+  EXPECT_TRUE(NearlyEqual(ring->point, own->mDualVert, 1e-9));
+  EXPECT_TRUE(NearlyEqual(ring->next->point, apart[0].first->mDualVert, 1e-9));
+  ClickCaptionButton(base, kCaptionLeaveMode, [] { return GetPaneSelectionMode() == kSelectFacesVertices; });
+  EXPECT_EQ(GetPaneSelectionMode(), kSelectFacesVertices);
+}
+
+TEST_F(PaneControlsTest, ThePentagonalPrismIsAugmentedThroughTheDialogAndItsPreview) {
+  Open("Pentagonal Prism");
+  CPolyView* base = Show(0, kViewBasePolyhedron);
+  Poly* poly = GetCurrentPoly();
+  PolyElement* square = FrontFace(base, 4);
+  ClickOnModel(base, square->mCentre, [&] { return poly->mSelectedItem == square; });
+  ASSERT_EQ(poly->GetCurrentFace(), square);
+  double centre[3], p[3];
+  Scale(p, square->mCentre, poly->mDisplayScale);
+  base->ApplyViewTransform(centre, p);
+  const wxImage before = corvia::testing::ScreenPixels(WindowOf(base)->GetCanvas());
+  auto queue = [] {
+    Platform().dialogs.Queue<AugmentDlg>([](AugmentDlg& d) {
+      d.mOptions = kAugmentPyramid | kPyramidEqualEdges | kAugmentAlwaysPreview | kAugmentPreviewSolid;
+      d.mScale = 1.0;
+      return true;
+    });
+  };
+  queue();
+  corvia::testing::PostMenuCommand(mFrame, kCmdAugment);
+  Augmentation* augmentation = poly->GetAugmentation();
+  ASSERT_EQ(augmentation->mView, base);
+  // The preview draws the pyramid over the square (its help message put aside), in the
+  // pane that has the keys.
+  base->UpdateNow();
+  corvia::testing::KeepScreenshot(mFrame, "augmentation-preview");
+  base->ClearMessage();
+  base->Invalidate(true);
+  base->UpdateNow();
+  auto changed = [&] {
+    return CountChanged(before, corvia::testing::ScreenPixels(WindowOf(base)->GetCanvas()), centre, 40);
+  };
+  YieldUntil([&] { return changed() > 400; });
+  EXPECT_GT(changed(), 400);
+  YieldUntil([&] { return wxWindow::FindFocus() == WindowOf(base)->GetCanvas(); });
+  EXPECT_EQ(wxWindow::FindFocus(), WindowOf(base)->GetCanvas());
+  PressKey(base, WXK_RETURN, wxMOD_NONE, [] { return GetCurrentPoly()->mVertices.mCount == 11; });
+  // The augmented pentagonal prism (J52): 11 vertices, 19 edges, 10 faces.
+  poly = GetCurrentPoly();
+  EXPECT_EQ(poly->mVertices.mCount, 11);
+  EXPECT_EQ(poly->mNumEdges, 19);
+  EXPECT_EQ(poly->mFaces.mCount, 10);
+  EXPECT_EQ(augmentation->mView, nullptr);
+
+  // Undo takes it back, redo brings it again.
+  PressKey(base, 'z', wxMOD_CONTROL, [] { return GetCurrentPoly()->mVertices.mCount == 10; });
+  EXPECT_EQ(GetCurrentPoly()->mVertices.mCount, 10);
+  PressKey(base, 'y', wxMOD_CONTROL, [] { return GetCurrentPoly()->mVertices.mCount == 11; });
+  ASSERT_EQ(GetCurrentPoly()->mVertices.mCount, 11);
+
+  // A second pyramid on a square that shares no corner with the first, accepted with the
+  // caption's button: the biaugmented pentagonal prism (J53).
+  poly = GetCurrentPoly();
+  PolyElement* apart = nullptr;
+  for (PolyElement* f = poly->mFaces.mHead; f && !apart; f = f->mNext) {
+    if (f->mNumSides != 4) continue;
+    bool touches = false;
+    for (PolyElement* t = poly->mFaces.mHead; t; t = t->mNext) {
+      if (t->mNumSides != 3) continue;
+      for (int i = 0; i < 4; ++i) {
+        for (int j = 0; j < 3; ++j) touches = touches || f->GetCorner(i) == t->GetCorner(j);
+      }
+    }
+    if (!touches) apart = f;
+  }
+  ASSERT_NE(apart, nullptr);
+  poly->SelectFace(apart, false);
+  queue();
+  corvia::testing::PostMenuCommand(mFrame, kCmdAugment);
+  ASSERT_EQ(poly->GetAugmentation()->mView, base);
+  ClickCaptionButton(base, kCaptionAccept, [] { return GetCurrentPoly()->mVertices.mCount == 12; });
+  poly = GetCurrentPoly();
+  EXPECT_EQ(poly->mVertices.mCount, 12);
+  EXPECT_EQ(poly->mNumEdges, 23);
+  EXPECT_EQ(poly->mFaces.mCount, 13);
+  EXPECT_EQ(base->GetNumButtons(), 2);
+}
+
+TEST_F(PaneControlsTest, TheButtonTheNetPaneNamesMakesThePanesModelTheBaseModel) {
+  Open("4.4.4");
+  CPolyView* nets = Show(0, kViewUnfoldedNet);
+  CPolyView* preview = Show(1, kViewFacetingPreview);
+  GetFacetingSettings().criteria = kFacetingTidy;
+  // The cube's tidy facetings are itself and the stella octangula: Up until the preview
+  // shows the eight triangles of the second.
+  auto previewFaces = [] {
+    UpdateFacetPreview(GetCurrentPoly());
+    const FacetPreview* shown = GetCurrentPoly()->mFacetPreview.get();
+    return shown && shown->model ? shown->model->NumFaces() : 0;
+  };
+  for (int step = 0; step < 2 && previewFaces() != 8; ++step) {
+    const std::string before = FacetsText();
+    PressKey(preview, WXK_UP, wxMOD_NONE, [&] { return FacetsText() != before; });
+  }
+  ASSERT_EQ(previewFaces(), 8);
+  // The preview pane made active shows another model than the base: the net pane says
+  // how to see its nets.
+  ClickAt(WindowOf(preview)->GetCaptionStrip(), wxPoint(60, kCaptionHeight / 2),
+          [&] { return NewView::GetActiveView() == preview; });
+  ASSERT_NE(nets->GetMessage(), nullptr);
+  EXPECT_NE(std::string(nets->GetMessage()).find("left-and-down arrow button"), std::string::npos);
+  ClickCaptionButton(preview, kCaptionMakeBase, [] {
+    const char* name = GetCurrentPoly()->mName;
+    return name && std::string(name).rfind("Faceted ", 0) == 0;
+  });
+  Poly* poly = GetCurrentPoly();
+  ASSERT_NE(poly->mName, nullptr);
+  EXPECT_EQ(std::string(poly->mName).rfind("Faceted ", 0), 0u) << poly->mName;
+  // The stella octangula: two tetrahedra, 8 triangles on the cube's 8 corners.
+  EXPECT_EQ(poly->mFaces.mCount, 8);
+  EXPECT_EQ(poly->mVertices.mCount, 8);
+}
+
+// The caption actions that every pane defines, in every view type, mouse mode and
+// augmentation state, each handled by the pane.
+TEST_F(PaneControlsTest, EveryCaptionActionOfEveryPaneIsHandled) {
+  Open("Pentagonal Prism");
+  CPolyView* pane = GetPane(0);
+  std::set<int> actions;
+  std::vector<std::string> unhandled;
+  auto collect = [&] {
+    for (int i = 0; i < pane->GetNumButtons(); ++i) actions.insert(pane->GetButton(i).command);
+  };
+  for (int mode : {kSelectFacesVertices, kSelectMeasurement, kSelectFaceting}) {
+    SetMouseSelectionMode(mode);
+    for (int i = 0; i < kNumViewTypes; ++i) {
+      pane->SetViewType(kViewTypes[i], false);
+      collect();
+    }
+  }
+  SetMouseSelectionMode(kSelectFacesVertices);
+  pane->SetViewType(kViewBasePolyhedron, false);
+  pane->Activate(true);
+  Poly* poly = GetCurrentPoly();
+  poly->SelectFace(FrontFace(pane, 4), false);
+  Platform().dialogs.Queue<AugmentDlg>([](AugmentDlg& d) {
+    d.mOptions = kAugmentPyramid | kPyramidEqualEdges | kAugmentAlwaysPreview;
+    return true;
+  });
+  corvia::testing::PostMenuCommand(mFrame, kCmdAugment);
+  ASSERT_EQ(poly->GetAugmentation()->mView, pane);
+  collect();
+  // The actions of the preview first (the last, accept, ends it), then the others.
+  std::vector<int> order;
+  for (int action : {kCaptionElementOn, kCaptionElementBack, kCaptionMatchOn, kCaptionMatchBack, kCaptionAccept}) {
+    if (actions.erase(action)) order.push_back(action);
+  }
+  order.insert(order.end(), actions.begin(), actions.end());
+  EXPECT_GE(order.size(), 15u);
+  for (int action : order) {
+    if (!pane->OnCaptionButton(0, action, 0)) unhandled.push_back(std::to_string(action));
+  }
+  std::string list;
+  for (const std::string& action : unhandled) list += " " + action;
+  EXPECT_TRUE(unhandled.empty()) << "caption actions without a handler:" << list;
+}
+
+}  // namespace test_PaneControls

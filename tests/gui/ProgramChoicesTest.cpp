@@ -1,0 +1,471 @@
+// Choices a user makes in the running program reach what they name: a view type of
+// the View menu for the active pane (also the one another pane shows), the mirror
+// image and the pseudo version of Go to Variation, the Show/Hide commands on the
+// cells of a stellation (drawn, and kept through undo), the torus of the Poly menu,
+// the construction toy's panel colours, the Wenninger question, and the library
+// records that cannot be built, which say so wherever they are chosen.
+
+#include <gtest/gtest.h>
+#include <wx/frame.h>
+#include <wx/glcanvas.h>
+#include <wx/menu.h>
+#include <wx/odcombo.h>
+#include <wx/uiaction.h>
+#include <wx/vlbox.h>
+
+#include <array>
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/PolyApp.h"
+#include "app/PolyDoc.h"
+#include "app/PolyView.h"
+#include "app/WindowServices.h"
+#include "construction/Library.h"
+#include "construction/LibraryEntry.h"
+#include "construction/PolyhedraDialog.h"
+#include "core/Globals.h"
+#include "core/TableDialog.h"
+#include "dialogs/TorusDialog.h"
+#include "model/GeomagPanels.h"
+#include "model/Poly.h"
+#include "model/PolyElement.h"
+#include "platform/Services.h"
+#include "render/GeomagStyle.h"
+#include "stellation/FaceTypeBlock.h"
+#include "stellation/StellationCell.h"
+#include "symmetry/SymGroup.h"
+#include "tests/app/MenuOptionsScope.h"
+#include "tests/gui/GuiTestSupport.h"
+#include "tests/gui/ProgramTestSupport.h"
+#include "tests/support/TestSupport.h"
+#include "ui/CommandIds.h"
+#include "ui/CommandTable.h"
+#include "ui/MainFrame.h"
+#include "ui/PaneWindow.h"
+#include "ui/Toolbars.h"
+
+namespace test_ProgramChoices {
+
+using namespace corvia;
+using corvia::testing::Platform;
+using corvia::testing::YieldUntil;
+
+constexpr int kCmdGoToVariation = 32780;
+constexpr int kCmdGeomagStyleOn = 33159;
+constexpr int kCmdStellationNext = 32815;
+constexpr int kRecordLastJohnson = 196;
+constexpr int kRecordFirstToroidBuilt = 217;
+
+class ProgramChoicesTest : public ::testing::Test {
+ protected:
+  // The options the commands switch, and the length scale that a model made from its
+  // vertices brings, are put back for the tests after these.
+  corvia::testing::MenuOptionsScope mOptions;
+
+  void SetUp() override {
+    mProgram = std::make_unique<corvia::testing::ScriptedProgram>("program-choices-home");
+    mFrame = mProgram->Frame();
+    ASSERT_NE(mFrame, nullptr);
+    mFrame->Bind(wxEVT_MENU_OPEN, [this](wxMenuEvent& event) {
+      ++mMenusOpened;
+      event.Skip();
+    });
+    YieldUntil([this] { return mFrame->IsShownOnScreen() && GetPane(1) && GetPane(1)->GetWindow(); });
+    YieldUntil([] { return Doc() && Doc()->CountRecords() == 1 && !GetCurrentPoly()->IsTransitionRunning(); });
+    SetTransitionsEnabled(false);
+    mFrame->Raise();
+  }
+
+  void TearDown() override {
+    SetTransitionsEnabled(true);
+    mProgram.reset();
+    Platform().messages.Clear();
+  }
+
+  static CPolyDoc* Doc() { return CPolyApp::Get().GetDoc(); }
+  static wxWindow* Canvas(int pane) { return static_cast<PaneWindow*>(GetPane(pane)->GetWindow())->GetCanvas(); }
+  static wxPoint CentreOf(wxWindow* window) {
+    return window->ClientToScreen(wxPoint(window->GetClientSize().x / 2, window->GetClientSize().y / 2));
+  }
+
+  // Moves the pointer and waits until it is there.
+  static void MoveTo(wxUIActionSimulator& mouse, const wxPoint& point) {
+    mouse.MouseMove(point);
+    YieldUntil([point] { return wxGetMousePosition() == point; });
+  }
+
+  // A click in the middle of the pane makes it the active one (and picks there).
+  void ClickPane(int pane) {
+    wxUIActionSimulator mouse;
+    MoveTo(mouse, CentreOf(Canvas(pane)));
+    mouse.MouseClick();
+    YieldUntil([pane] { return CPolyView::GetActive() == GetPane(pane); });
+  }
+
+  // What the command's update handler says of its item.
+  wxUpdateUIEvent Update(int command) {
+    wxUpdateUIEvent update(ToWxId(command));
+    mFrame->GetEventHandler()->ProcessEvent(update);
+    return update;
+  }
+  std::string UpdateMenuText(int command) { return Update(command).GetText().utf8_string(); }
+  bool UpdateEnabled(int command) { return Update(command).GetEnabled(); }
+
+  // Chooses the command's menu item with the keys, as a person without a mouse does:
+  // Alt and the menu's key open it with its first item selected, Down moves through
+  // the items that can be chosen, Right opens a submenu, Return chooses.
+  void ChooseFromMenu(int command) {
+    wxMenuBar* bar = mFrame->GetMenuBar();
+    ASSERT_NE(bar, nullptr);
+    bar->UpdateMenus();
+    for (size_t top = 0; top < bar->GetMenuCount(); ++top) {
+      std::vector<int> steps;
+      if (!StepsTo(bar->GetMenu(top), command, steps)) continue;
+      const std::string label = bar->GetMenuLabel(top).utf8_string();
+      const size_t mark = label.find('&');
+      ASSERT_NE(mark, std::string::npos) << label;
+      wxUIActionSimulator keys;
+      const int opened = mMenusOpened;
+      keys.Char(std::tolower(static_cast<unsigned char>(label[mark + 1])), wxMOD_ALT);
+      YieldUntil([this, opened] { return mMenusOpened > opened; });
+      for (size_t level = 0; level < steps.size(); ++level) {
+        for (int i = 0; i < steps[level]; ++i) keys.Char(WXK_DOWN);
+        if (level + 1 < steps.size()) {
+          const int before = mMenusOpened;
+          keys.Char(WXK_RIGHT);
+          YieldUntil([this, before] { return mMenusOpened > before; });
+        }
+      }
+      keys.Char(WXK_RETURN);
+      return;
+    }
+    FAIL() << "no menu item for " << command;
+  }
+
+  // Presses a key with its modifiers, as the pane that has the focus gets it.
+  static void PressKey(int key, int modifiers) {
+    wxUIActionSimulator keys;
+    keys.Char(key, modifiers);
+  }
+
+  void OpenTypedModel(const std::string& text) {
+    auto* frame = dynamic_cast<CMainFrame*>(mFrame);
+    ASSERT_NE(frame, nullptr);
+    wxWindow* box = frame->GetMainToolBar()->GetModelCombo();
+    wxUIActionSimulator input;
+    MoveTo(input, box->ClientToScreen(wxPoint(box->GetClientSize().x / 3, box->GetClientSize().y / 2)));
+    input.MouseClick();
+    YieldUntil(
+        [box] { return box->HasFocus() || wxWindow::FindFocus() == box || box->IsDescendant(wxWindow::FindFocus()); });
+    input.Char('a', wxMOD_CONTROL);
+    input.Text(text.c_str());
+    input.Char(WXK_RETURN);
+  }
+
+  static std::string EntryName() {
+    const LibraryEntry* entry = GetCurrentPoly() ? GetCurrentPoly()->mLibraryEntry : nullptr;
+    return entry && entry->mName ? entry->mName : "";
+  }
+
+  wxFrame* mFrame = nullptr;
+  int mMenusOpened = 0;
+
+ private:
+  // The number of Down presses at each level of popups on the way to the command.
+  static bool StepsTo(wxMenu* menu, int command, std::vector<int>& steps) {
+    int selectable = 0;
+    for (wxMenuItem* item : menu->GetMenuItems()) {
+      if (item->IsSeparator()) continue;
+      if (item->IsSubMenu()) {
+        steps.push_back(selectable);
+        if (StepsTo(item->GetSubMenu(), command, steps)) return true;
+        steps.pop_back();
+      } else if (FromWxId(item->GetId()) == command) {
+        steps.push_back(selectable);
+        return true;
+      }
+      if (item->IsEnabled()) ++selectable;
+    }
+    return false;
+  }
+
+  std::unique_ptr<corvia::testing::ScriptedProgram> mProgram;
+};
+
+std::vector<std::array<double, 3>> VertexPositions() {
+  std::vector<std::array<double, 3>> out;
+  for (const PolyElement* v = GetCurrentPoly()->mVertices.mHead; v; v = v->mNext)
+    out.push_back({v->mDualVert[0], v->mDualVert[1], v->mDualVert[2]});
+  return out;
+}
+
+TEST_F(ProgramChoicesTest, TheViewTypeMarkedForAnotherPaneIsChosenForTheActiveOne) {
+  ASSERT_EQ(GetPane(0)->GetViewType(), kViewBasePolyhedron);
+  ASSERT_NE(GetPane(1)->GetViewType(), kViewBasePolyhedron);
+  // The menu is seen with the first pane active (its type marked), then the second
+  // pane is made active and the same item chosen.
+  ClickPane(0);
+  ChooseFromMenu(32773);  // Dual Polyhedron
+  YieldUntil([] { return GetPane(0)->GetViewType() == kViewDualPolyhedron; });
+  ASSERT_EQ(GetPane(0)->GetViewType(), kViewDualPolyhedron);
+  ClickPane(1);
+  ChooseFromMenu(32773);
+  YieldUntil([] { return GetPane(1)->GetViewType() == kViewDualPolyhedron; });
+  EXPECT_EQ(GetPane(1)->GetViewType(), kViewDualPolyhedron);
+  ClickPane(0);
+  ChooseFromMenu(32772);  // Base Polyhedron
+  YieldUntil([] { return GetPane(0)->GetViewType() == kViewBasePolyhedron; });
+  EXPECT_EQ(GetPane(0)->GetViewType(), kViewBasePolyhedron);
+  EXPECT_EQ(GetPane(1)->GetViewType(), kViewDualPolyhedron);
+}
+
+TEST_F(ProgramChoicesTest, GoToVariationMirrorsAPlainModelAndMakesAPseudoVersionOfABuiltOne) {
+  // A Johnson solid is made from its vertices and faces: its mirror image.
+  OpenTypedModel("gyroelongated square bicupola");
+  YieldUntil([] { return EntryName() == "Gyroelongated Square Bicupola"; });
+  ASSERT_EQ(EntryName(), "Gyroelongated Square Bicupola");
+  EXPECT_EQ(UpdateMenuText(kCmdGoToVariation), "Create Mirror Image");
+  const std::vector<std::array<double, 3>> before = VertexPositions();
+  const Poly* original = GetCurrentPoly();
+  ChooseFromMenu(kCmdGoToVariation);
+  YieldUntil([original] { return GetCurrentPoly() != original; });
+  const std::vector<std::array<double, 3>> mirrored = VertexPositions();
+  EXPECT_TRUE(corvia::testing::MirroredInX(before, mirrored, 1e-6));
+  EXPECT_FALSE(corvia::testing::MirroredInX(before, before, 1e-6));  // the solid is chiral
+  EXPECT_EQ(EntryName(), "Gyroelongated Square Bicupola");
+  // Undo brings the first one back: the mirror image of the mirror image.
+  PressKey('z', wxMOD_CONTROL);
+  YieldUntil([&mirrored] { return corvia::testing::MirroredInX(mirrored, VertexPositions(), 1e-6); });
+  EXPECT_TRUE(corvia::testing::MirroredInX(mirrored, VertexPositions(), 1e-6));
+
+  // The rhombicuboctahedron grown from 4.4.3.4 leaves choices: the pseudo version.
+  OpenTypedModel("4.4.3.4");
+  YieldUntil([] { return EntryName() == "Rhombicuboctahedron"; });
+  EXPECT_EQ(UpdateMenuText(kCmdGoToVariation), "Create Pseudo Version");
+  ChooseFromMenu(kCmdGoToVariation);
+  YieldUntil([] { return SymGroup::GetSchoenflies(GetCurrentPoly()->mSymGroup) == "D4d"; });
+  const Poly* pseudo = GetCurrentPoly();
+  EXPECT_EQ(SymGroup::GetSchoenflies(pseudo->mSymGroup), "D4d");
+  EXPECT_EQ(pseudo->mFaces.mCount, 26);
+  EXPECT_EQ(pseudo->mVertices.mCount, 24);
+  EXPECT_GT(pseudo->mDualBlock->CountFaceTypes(), 1);
+  EXPECT_EQ(pseudo->mTookBranch, 1);
+  EXPECT_EQ(Platform().messages.CountTitled("Internal Error"), 0);
+}
+
+TEST_F(ProgramChoicesTest, CellsOfAStellationAreHiddenAndShownAndKeptThroughUndo) {
+  ClickPane(0);
+  ChooseFromMenu(32797);  // Base Stellation
+  YieldUntil([] { return GetPane(0)->GetViewType() == kViewStellationOfBase; });
+  // The first stellation: the core and the cells on its faces, the last of them current.
+  ChooseFromMenu(kCmdStellationNext);
+  YieldUntil([] { return !FaceTypeBlock::IsOriginalStellation(GetCurrentPoly()->mBaseBlock.get()); });
+  FaceTypeBlock* block = GetCurrentPoly()->mBaseBlock.get();
+  ASSERT_TRUE(block->IsStellated());
+  StellationCell* outer = block->mCurrentCell;
+  ASSERT_NE(outer, nullptr);
+  ASSERT_TRUE(outer->IsIncluded());
+  const int outerIndex = outer->mIndex;
+  auto centreIsBackground = [] {
+    const wxImage pixels = corvia::testing::ScreenPixels(Canvas(0));
+    const float* back = GetPane(0)->GetBackgroundColor();
+    const int x = pixels.GetWidth() / 2, y = pixels.GetHeight() / 2;
+    return std::abs(pixels.GetRed(x, y) - int(back[0] * 255)) <= 2 &&
+           std::abs(pixels.GetGreen(x, y) - int(back[1] * 255)) <= 2 &&
+           std::abs(pixels.GetBlue(x, y) - int(back[2] * 255)) <= 2;
+  };
+  YieldUntil([&] { return !centreIsBackground(); });
+  ASSERT_FALSE(centreIsBackground());
+  EXPECT_EQ(UpdateMenuText(32926), "Show/Hide Selected Cell\tCtrl+H");
+
+  // Ctrl+H to the pane hides the current cell. The surface is made of its facets
+  // alone (the cells on the faces cover the core): the pane shows nothing there.
+  PressKey('h', wxMOD_CONTROL);
+  YieldUntil([outer] { return outer->IsHidden(); });
+  EXPECT_TRUE(outer->IsHidden());
+  EXPECT_FALSE(block->mFirstCell->IsHidden());
+  EXPECT_TRUE(outer->IsIncluded());
+  GetPane(0)->Invalidate(true);
+  YieldUntil(centreIsBackground);
+  EXPECT_TRUE(centreIsBackground());
+
+  // A colour change and its undo put the model back from its copy: the cell is
+  // hidden still.
+  corvia::testing::QueueColorChoice(0, 0, 255);
+  PressKey('c', wxMOD_CONTROL | wxMOD_SHIFT);  // Set All Face Colors...
+  YieldUntil([] { return GetCurrentPoly()->mFaces.mHead->mColor[2] == 1.0f; });
+  const Poly* coloured = GetCurrentPoly();
+  PressKey('z', wxMOD_CONTROL);
+  YieldUntil([coloured] { return GetCurrentPoly() != coloured || GetCurrentPoly()->mFaces.mHead->mColor[2] != 1.0f; });
+  block = GetCurrentPoly()->mBaseBlock.get();
+  ASSERT_TRUE(block->IsStellated());
+  ASSERT_NE(block->FindCellByIndex(outerIndex), nullptr);
+  EXPECT_TRUE(block->FindCellByIndex(outerIndex)->IsHidden());
+  EXPECT_TRUE(block->FindCellByIndex(outerIndex)->IsIncluded());
+
+  // Show/Hide All Cells shows them again, as the current cell is hidden.
+  ChooseFromMenu(32928);
+  YieldUntil([block, outerIndex] { return !block->FindCellByIndex(outerIndex)->IsHidden(); });
+  EXPECT_FALSE(block->FindCellByIndex(outerIndex)->IsHidden());
+  GetPane(0)->Invalidate(true);
+  YieldUntil([&] { return !centreIsBackground(); });
+  EXPECT_FALSE(centreIsBackground());
+
+  // The tetrahedron's planes make one cell: stepping the cell types says so.
+  OpenTypedModel("3.3.3");
+  YieldUntil([] { return EntryName() == "Tetrahedron"; });
+  ChooseFromMenu(kCmdStellationNext);
+  YieldUntil([] { return GetCurrentPoly()->mBaseBlock->IsStellated(); });
+  ClickPane(0);
+  PressKey(WXK_RIGHT, wxMOD_SHIFT);
+  YieldUntil([] { return GetPane(0)->GetMessage() != nullptr; });
+  ASSERT_NE(GetPane(0)->GetMessage(), nullptr);
+  EXPECT_STREQ(GetPane(0)->GetMessage(), "There is only one type of cell");
+}
+
+TEST_F(ProgramChoicesTest, ThePolyMenuBuildsATorusFromItsDialog) {
+  Platform().dialogs.Queue<CTorusDialog>([](CTorusDialog& d) {
+    d.mTubeRadius = 0.5;
+    d.mRings = 8;
+    d.mSegments = 6;
+    return true;
+  });
+  ChooseFromMenu(kCmdCreateTorus);
+  YieldUntil([] { return GetCurrentPoly()->mFaces.mCount == 48; });
+  const Poly* torus = GetCurrentPoly();
+  EXPECT_EQ(torus->mFaces.mCount, 48);
+  EXPECT_EQ(torus->mVertices.mCount, 48);
+  EXPECT_EQ(torus->GetGenus(), 1);
+  EXPECT_STREQ(torus->mName, "Torus");
+}
+
+TEST_F(ProgramChoicesTest, FacesTakeTheToysPanelColoursWhileItsStyleIsShown) {
+  ChooseFromMenu(kCmdGeomagStyleOn);
+  YieldUntil([] { return GeomagStyle; });
+  ASSERT_TRUE(GeomagStyle);
+  bool offered = false;
+  Platform().dialogs.Queue<CTableDialog>([&offered](CTableDialog& table) {
+    offered = table.mTitle == "Choose a Geomag color" && table.mNumRows == 5;
+    table.mRow = 0;  // Red
+    return true;
+  });
+  // A click in the pane may pick a rod: Select None leaves the current face.
+  ClickPane(0);
+  ChooseFromMenu(32869);
+  YieldUntil([] { return !GetCurrentPoly()->mSelectedItem; });
+  ASSERT_EQ(GetCurrentPoly()->mSelectedItem, nullptr);
+  PressKey('c', wxMOD_CONTROL);  // Set Single Face Color...
+  const PolyElement* face = GetCurrentPoly()->GetCurrentFace();
+  ASSERT_NE(face, nullptr);
+  // The triangles are green panels; the face chosen takes the red one.
+  float red[3];
+  ASSERT_TRUE(GetGeomagPanelColor(0, red));
+  YieldUntil([face, &red] { return face->mColor[0] == red[0] && face->mColor[1] == red[1]; });
+  EXPECT_TRUE(offered);
+  EXPECT_FLOAT_EQ(face->mColor[0], red[0]);
+  EXPECT_FLOAT_EQ(face->mColor[1], red[1]);
+  // The toy's edge styles can be chosen while the style is shown.
+  EXPECT_TRUE(UpdateEnabled(kCmdChooseGeomagStyle));
+  ChooseFromMenu(kCmdGeomagStyleOn);
+  YieldUntil([] { return !GeomagStyle; });
+  EXPECT_FALSE(UpdateEnabled(kCmdChooseGeomagStyle));
+}
+
+TEST_F(ProgramChoicesTest, TheWenningerQuestionOffersTheStellationPane) {
+  // No: the model is shown as a stellation, the pane keeps its type.
+  Platform().messages.QueueAnswer(platform::kBoxNo);
+  OpenTypedModel("W26");
+  YieldUntil([] { return Platform().messages.CountTitled("Question") == 1; });
+  ASSERT_EQ(Platform().messages.CountTitled("Question"), 1);
+  EXPECT_NE(Platform().messages.Boxes().back().text.find("Wenninger model W26 is a stellation"), std::string::npos);
+  EXPECT_EQ(GetPane(0)->GetViewType(), kViewBasePolyhedron);
+  // Cancel: nothing changes.
+  OpenTypedModel("3.3.3.3");
+  YieldUntil([] { return EntryName() == "Octahedron"; });
+  Platform().messages.QueueAnswer(platform::kBoxCancel);
+  OpenTypedModel("W26");
+  YieldUntil([] { return Platform().messages.CountTitled("Question") == 2; });
+  EXPECT_EQ(EntryName(), "Octahedron");
+  // Yes: the active pane shows the stellation of the icosahedron, cells 0 and 1.
+  ClickPane(0);
+  Platform().messages.QueueAnswer(platform::kBoxYes);
+  OpenTypedModel("W26");
+  YieldUntil([] { return EntryName() == "Icosahedron" && GetPane(0)->GetViewType() == kViewStellationOfBase; });
+  EXPECT_EQ(GetPane(0)->GetViewType(), kViewStellationOfBase);
+  FaceTypeBlock* block = GetCurrentPoly()->mBaseBlock.get();
+  ASSERT_TRUE(block->IsStellated());
+  int index = 0;
+  for (const StellationCell* c = block->mFirstCell; c && c != block->GetOuterCell(); c = c->mNext, ++index)
+    EXPECT_EQ(c->IsIncluded(), index <= 1) << index;
+  // With a stellation pane shown nothing is asked.
+  OpenTypedModel("W19");
+  YieldUntil([] { return EntryName() == "Octahedron"; });
+  EXPECT_EQ(Platform().messages.CountTitled("Question"), 3);
+}
+
+TEST_F(ProgramChoicesTest, ARecordThatCannotBeBuiltSaysSoWhereverItIsChosen) {
+  // The information tree stellates the toroid that stepping lands on, whose planes
+  // make no valid stellation: the set-up says so in its box.
+  corvia::testing::ExpectInternalErrors();
+  auto& messages = Platform().messages;
+  const std::string notAvailable = "is not available yet.";
+  // The category box: the near misses' first record.
+  auto* frame = dynamic_cast<CMainFrame*>(mFrame);
+  ASSERT_NE(frame, nullptr);
+  wxOwnerDrawnComboBox* categories = frame->GetMainToolBar()->GetCategoryCombo();
+  wxUIActionSimulator mouse;
+  MoveTo(mouse, CentreOf(categories));
+  mouse.MouseClick();
+  YieldUntil([categories] { return categories->IsPopupShown(); });
+  ASSERT_TRUE(categories->IsPopupShown());
+  auto* list = dynamic_cast<wxVListBox*>(categories->GetPopupControl()->GetControl());
+  ASSERT_NE(list, nullptr);
+  int row = -1;
+  for (unsigned i = 0; i < categories->GetCount(); ++i) {
+    if (categories->GetString(i).utf8_string().find("Near Misses") != std::string::npos) row = int(i);
+  }
+  ASSERT_GE(row, 0);
+  list->ScrollToRow(row);
+  YieldUntil([list, row] { return list->IsRowVisible(row); });
+  const wxRect rect = list->GetItemRect(row);
+  MoveTo(mouse, list->ClientToScreen(wxPoint(rect.x + rect.width / 2, rect.y + rect.height / 2)));
+  mouse.MouseClick();
+  YieldUntil([&messages] { return messages.CountTitled("Error") > 0; });
+  ASSERT_EQ(messages.CountTitled("Error"), 1);
+  EXPECT_NE(messages.Boxes().back().text.find(notAvailable), std::string::npos) << messages.Boxes().back().text;
+  EXPECT_EQ(EntryName(), "Icosahedron");
+
+  // The Polyhedra dialog (Ctrl+N) on a near miss.
+  Platform().dialogs.Queue<CPolyhedraDialog>([](CPolyhedraDialog& d) {
+    d.mEntry = GetLibraryEntry(205);
+    return true;
+  });
+  ClickPane(0);
+  PressKey('n', wxMOD_CONTROL);
+  YieldUntil([&messages] { return messages.CountTitled("Error") > 1; });
+  ASSERT_EQ(messages.CountTitled("Error"), 2);
+  EXPECT_NE(messages.Boxes().back().text.find(notAvailable), std::string::npos);
+  EXPECT_EQ(EntryName(), "Icosahedron");
+
+  // Next Polyhedron from the last Johnson solid passes the records to the first
+  // toroid that is built, and the pane names those passed.
+  ASSERT_TRUE(Doc()->SetModel(GetLibraryEntry(kRecordLastJohnson), false, false));
+  ClickPane(0);
+  PressKey(WXK_RIGHT, wxMOD_CONTROL);
+  YieldUntil([] { return GetCurrentPoly()->mLibraryEntry == GetLibraryEntry(kRecordFirstToroidBuilt); });
+  EXPECT_EQ(GetCurrentPoly()->mLibraryEntry, GetLibraryEntry(kRecordFirstToroidBuilt));
+  ASSERT_NE(GetPane(0)->GetMessage(), nullptr);
+  EXPECT_NE(std::string(GetPane(0)->GetMessage()).find("are not available yet."), std::string::npos);
+  // Passing the records over raises no box of its own (the information tree may still
+  // refuse to stellate the toroid it arrives at, when its stellation branch is open).
+  int notAvailableBoxes = 0;
+  for (const auto& box : messages.Boxes()) notAvailableBoxes += box.text.find(notAvailable) != std::string::npos;
+  EXPECT_EQ(notAvailableBoxes, 2);
+}
+
+}  // namespace test_ProgramChoices
