@@ -276,10 +276,11 @@ TEST_F(NetGenerationTest, ACancelAnywhereInTheWorkLeavesNoNets) {
   platform::ServiceSet services = platform::Services();
   services.clock = &clock;
   const platform::ServiceSet before = platform::InstallServices(services);
-  auto& window = *testing::Platform().progress.Current();
+  auto& progress = testing::Platform().progress;
   int pumps = 0;
   int cancelAt = -1;
-  window.onPump = [&](platform::HeadlessProgressWindow::State& state) {
+  // Each window takes the hook over from the one before.
+  progress.Current()->onPump = [&](platform::HeadlessProgressWindow::State& state) {
     if (++pumps == cancelAt) state.cancel = true;
   };
   {
@@ -303,7 +304,7 @@ TEST_F(NetGenerationTest, ACancelAnywhereInTheWorkLeavesNoNets) {
     model.MakeNets();
     ExpectValidNets(model, "sphere after a cancel");
   }
-  window.onPump = nullptr;
+  progress.Current()->onPump = nullptr;
   platform::InstallServices(before);
 }
 

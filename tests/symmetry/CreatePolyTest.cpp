@@ -252,14 +252,15 @@ TEST(CreatePolyTest, ACancelWhileTheSymmetriesAreSearchedLeavesTheOldModel) {
   corvia::platform::ServiceSet services = corvia::platform::Services();
   services.clock = &clock;
   const corvia::platform::ServiceSet previous = corvia::platform::InstallServices(services);
-  auto& window = *corvia::testing::Platform().progress.Current();
+  auto& progress = corvia::testing::Platform().progress;
   int searching = 0;
-  window.onPump = [&](corvia::platform::HeadlessProgressWindow::State& state) {
+  // Each window takes the hook over from the one before.
+  progress.Current()->onPump = [&](corvia::platform::HeadlessProgressWindow::State& state) {
     if (state.caption == "FindSymmetries" && ++searching == 3) state.cancel = true;
   };
   corvia::testing::Platform().messages.Clear();
   EXPECT_FALSE(sphere->CreatePoly(&poly, false, false));
-  window.onPump = nullptr;
+  progress.Current()->onPump = nullptr;
   corvia::platform::InstallServices(previous);
   EXPECT_EQ(searching, 3);
   EXPECT_TRUE(Take(poly) == before);
