@@ -185,6 +185,37 @@ TEST_F(ProgressTest, CancelClosesOneLevelAndTheScopeDoesNotCloseAnother) {
   // on any unexpected internal error).
 }
 
+// Ticks from deep inside work pump the window at most once every 0.05 s of the
+// clock; a cancel met by one is kept, so every later tick of that work says stop,
+// until the work has come back out of its scope (and the next operation goes on).
+TEST_F(ProgressTest, TicksPumpNowAndThenAndKeepACancel) {
+  EXPECT_TRUE(ProgressTick()) << "no level: nothing to stop";
+  {
+    ProgressScope scope;
+    clock().Advance(2.0);
+    EXPECT_TRUE(ProgressTick());
+    const int pumps = window().pumps;
+    clock().Advance(0.01);
+    EXPECT_TRUE(ProgressTick());
+    EXPECT_TRUE(ProgressTick());
+    EXPECT_EQ(window().pumps, pumps);
+    clock().Advance(kProgressTickSeconds);
+    EXPECT_TRUE(ProgressTick());
+    EXPECT_EQ(window().pumps, pumps + 1);
+    window().onPump = [](WindowState& state) { state.cancel = true; };
+    clock().Advance(kProgressTickSeconds);
+    EXPECT_FALSE(ProgressTick());
+    EXPECT_FALSE(IsProgressActive());
+    window().onPump = nullptr;
+    clock().Advance(1.0);
+    EXPECT_FALSE(ProgressTick());
+    EXPECT_FALSE(ProgressTick());
+  }
+  EXPECT_TRUE(ProgressTick());
+  ProgressScope next;
+  EXPECT_TRUE(ProgressTick());
+}
+
 TEST_F(ProgressTest, PausedTimeIsNeitherElapsedNorRemaining) {
   BeginProgress();
   clock().Advance(2.0);
