@@ -263,9 +263,11 @@ TEST_F(NetGenerationTest, ACancelLeavesNoNets) {
   ExpectValidNets(model, "truncated icosahedron after a cancel");
 }
 
-// Long nets report from deep inside the work (merging nets across convex edges,
-// trimming tabs): a cancel at any of those reports stops the work there, leaves no
-// nets and no progress level, and the nets are made in full when asked again.
+// Long nets report from deep inside the work (growing, merging nets across convex
+// edges, trimming tabs): a cancel at any of those reports, by the user's button or by
+// the program (a menu command chosen meanwhile), stops the work there, with no report
+// after it, leaves no nets and no progress level, and the nets are made in full when
+// asked again.
 TEST_F(NetGenerationTest, ACancelAnywhereInTheWorkLeavesNoNets) {
   std::unique_ptr<Poly> icosahedron = n::BuildLibraryPoly(n::kIcosahedron);
   std::unique_ptr<SimplePoly> simple = icosahedron->Subdivide(kSubdivideGeodesic, 4);
@@ -279,9 +281,15 @@ TEST_F(NetGenerationTest, ACancelAnywhereInTheWorkLeavesNoNets) {
   auto& progress = testing::Platform().progress;
   int pumps = 0;
   int cancelAt = -1;
+  bool byProgram = false;
   // Each window takes the hook over from the one before.
   progress.Current()->onPump = [&](platform::HeadlessProgressWindow::State& state) {
-    if (++pumps == cancelAt) state.cancel = true;
+    if (++pumps != cancelAt) return;
+    if (byProgram) {
+      RequestProgressCancel();
+    } else {
+      state.cancel = true;
+    }
   };
   {
     Model3D model(&sphere, false);
@@ -290,19 +298,25 @@ TEST_F(NetGenerationTest, ACancelAnywhereInTheWorkLeavesNoNets) {
   }
   const int total = pumps;
   ASSERT_GT(total, 20);
-  for (int at : {2, total / 4, total / 2, total - 2, total}) {
-    SCOPED_TRACE(at);
-    Model3D model(&sphere, false);
-    pumps = 0;
-    cancelAt = at;
-    model.MakeNets();
-    EXPECT_FALSE(model.HasNets());
-    EXPECT_EQ(model.mNetTypes, nullptr);
-    for (Face3D* f : n::AllFacelets(model)) EXPECT_EQ(f->mNet, nullptr);
-    EXPECT_FALSE(IsProgressActive());
-    cancelAt = -1;
-    model.MakeNets();
-    ExpectValidNets(model, "sphere after a cancel");
+  for (bool program : {false, true}) {
+    for (int at : {2, total / 4, total / 2, total - 2, total}) {
+      SCOPED_TRACE(std::to_string(at) + (program ? " by the program" : " by the user"));
+      Model3D model(&sphere, false);
+      pumps = 0;
+      cancelAt = at;
+      byProgram = program;
+      model.MakeNets();
+      EXPECT_EQ(pumps, at) << "the work goes on after the cancel";
+      EXPECT_EQ(WasProgressCancelRequested(), program);
+      EXPECT_FALSE(model.HasNets());
+      EXPECT_TRUE(model.mNetsCancelled);
+      EXPECT_EQ(model.mNetTypes, nullptr);
+      for (Face3D* f : n::AllFacelets(model)) EXPECT_EQ(f->mNet, nullptr);
+      EXPECT_FALSE(IsProgressActive());
+      cancelAt = -1;
+      model.MakeNets();
+      ExpectValidNets(model, "sphere after a cancel");
+    }
   }
   progress.Current()->onPump = nullptr;
   platform::InstallServices(before);
