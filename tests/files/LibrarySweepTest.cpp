@@ -44,6 +44,7 @@
 #include "stellation/StellationCell.h"
 #include "symmetry/ConvexHull.h"
 #include "symmetry/SimplePoly.h"
+#include "tests/support/KnownLibraryFaults.h"
 #include "tests/support/TestSupport.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -146,42 +147,9 @@ std::vector<SweepModel> SweepModels() {
   return models;
 }
 
-// The faults the sweep still finds, each by model, operation and the start of what
-// goes wrong; every other problem fails the test, and so does an entry here that no
-// longer happens (it must then go).
-struct KnownFault {
-  const char* model;
-  const char* operation;
-  const char* problem;
-};
-// A gap between progress reports, however long: its length depends on the machine,
-// so such an entry is neither matched by its seconds nor required to happen.
-constexpr const char* kSlow = "without a progress report";
-constexpr KnownFault kKnownFaults[] = {
-    {"geodesic sphere 16", "morph by tilting to rectification", kSlow},
-    {"record 23 ", "antiprisms", "internal error \"Can't match coplanar face order"},
-    // The nets of stellated surfaces whose facelet types are not whole orbits of the
-    // flat regions the generator joins first.
-    {"record 26 ", "nets", "internal error \"CreateFromFaceType"},
-    {"record 28 ", "nets", "internal error \"CreateFromFaceType"},
-    {"record 30 ", "nets", "internal error \"CreateFromFaceType"},
-    {"record 36 ", "nets", "internal error \"CreateFromFaceType"},
-    {"record 39 ", "nets", "internal error \"CreateFromFaceType"},
-    {"record 41 ", "nets", "internal error \"CreateFromFaceType"},
-    {"record 46 ", "nets", "internal error \"CreateFromFaceType"},
-    {"record 51 ", "nets", "internal error \"CreateFromFaceType"},
-    {"record 64 ", "nets", "internal error \"CreateFromFaceType"},
-    {"record 248 ", "nets", "internal error \"CreateFromFaceType"},
-    {"record 246 ", "nets", "internal error \"CreateFromFaceType"},
-    {"record 247 ", "nets", "internal error \"CreateFromFaceType"},
-    {"geodesic sphere 16", "nets", kSlow},
-    // Stellation set-up faults on two models whose faces meet four at an edge.
-    {"record 75 ", "nets", "internal error \"SetNeighPointers"},
-    {"record 75 ", "nets", "refused without a word"},
-    {"record 236 ", "nets", "internal error \"CreateFacets"},
-    {"record 236 ", "nets", "refused without a word"},
-    {"record 55 ", "fully supported stellations", "refused without a word"},
-};
+using corvia::testing::kKnownFaults;
+using corvia::testing::KnownFault;
+using corvia::testing::kSlow;
 
 bool IsKnownFault(const std::string& model, const std::string& operation, const std::string& problem,
                   std::vector<bool>& met) {
