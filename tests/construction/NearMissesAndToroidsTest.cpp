@@ -99,6 +99,14 @@ std::string Boxes() {
   return text;
 }
 
+// The dual is built, with a face for each vertex, the edges and the group.
+void ExpectDual(const corvia::SimplePoly* dual, int faces, int edges, const char* group) {
+  ASSERT_NE(dual, nullptr) << Boxes();
+  EXPECT_EQ(dual->NumFaces(), faces);
+  EXPECT_EQ(dual->NumEdges(), edges);
+  EXPECT_EQ(std::string(corvia::SymGroup::GetSchoenflies(dual->symmetry.get())), group);
+}
+
 std::map<int, int> FacesBySides(const corvia::SimplePoly& model) {
   std::map<int, int> kinds;
   for (int f = 0; f < model.NumFaces(); ++f)
@@ -264,10 +272,7 @@ TEST_F(NearMissesAndToroidsTest, StewartsRecordsBuildAsTheirPiecesGive) {
       EXPECT_EQ(boxes[0].title, "Error");
       EXPECT_EQ(boxes[0].text, "This operation may not be performed on a model with infinite vertices");
     } else {
-      ASSERT_NE(dual, nullptr) << nt::Boxes();
-      EXPECT_EQ(dual->NumFaces(), expected.verts);
-      EXPECT_EQ(dual->NumEdges(), expected.edges);
-      EXPECT_EQ(std::string(SymGroup::GetSchoenflies(dual->symmetry.get())), expected.group);
+      nt::ExpectDual(dual.get(), expected.verts, expected.edges, expected.group);
     }
     testing::Platform().messages.Clear();
   }
@@ -309,11 +314,10 @@ TEST_F(NearMissesAndToroidsTest, NearMissesBuildAsTheirDataGive) {
         << description;
 
     std::unique_ptr<SimplePoly> dual = entry.CreatePoly(true);
-    ASSERT_NE(dual, nullptr) << nt::Boxes();
-    EXPECT_EQ(dual->NumFaces(), expected.verts);
-    EXPECT_EQ(dual->NumEdges(), expected.edges);
-    EXPECT_EQ(dual->NumVerts(), model->NumFaces());
-    EXPECT_EQ(std::string(SymGroup::GetSchoenflies(dual->symmetry.get())), expected.group);
+    nt::ExpectDual(dual.get(), expected.verts, expected.edges, expected.group);
+    if (dual) {
+      EXPECT_EQ(dual->NumVerts(), model->NumFaces());
+    }
     testing::Platform().messages.Clear();
   }
 }

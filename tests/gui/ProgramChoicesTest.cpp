@@ -2,8 +2,9 @@
 // the View menu for the active pane (also the one another pane shows), the mirror
 // image and the pseudo version of Go to Variation, the Show/Hide commands on the
 // cells of a stellation (drawn, and kept through undo), the torus of the Poly menu,
-// the construction toy's panel colours, the Wenninger question, and the library
-// records that cannot be built, which say so wherever they are chosen.
+// the construction toy's panel colours, the Wenninger question, the library
+// records that cannot be built, which say so wherever they are chosen, and Next
+// Polyhedron through the whole library.
 
 #include <gtest/gtest.h>
 #include <wx/frame.h>
