@@ -45,6 +45,7 @@
 #include "stellation/StellationCell.h"
 #include "symmetry/ConvexHull.h"
 #include "symmetry/SimplePoly.h"
+#include "tests/support/KnownLibraryFaults.h"
 #include "tests/support/TestSupport.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -149,22 +150,9 @@ std::vector<SweepModel> SweepModels() {
   return models;
 }
 
-// The faults the sweep still finds, each by model, operation and the start of what
-// goes wrong; every other problem fails the test, and so does an entry here that no
-// longer happens (it must then go).
-struct KnownFault {
-  const char* model;
-  const char* operation;
-  const char* problem;
-};
-// A gap between progress reports, however long: its length depends on the machine,
-// so such an entry is neither matched by its seconds nor required to happen.
-constexpr const char* kSlow = "without a progress report";
-constexpr KnownFault kKnownFaults[] = {
-    // A stellation set-up fault on a model whose faces meet four at an edge.
-    {"record 75 ", "nets", "internal error \"SetNeighPointers"},
-    {"record 75 ", "nets", "refused without a word"},
-};
+using corvia::testing::kKnownFaults;
+using corvia::testing::KnownFault;
+using corvia::testing::kSlow;
 
 bool IsKnownFault(const std::string& model, const std::string& operation, const std::string& problem,
                   std::vector<bool>& met) {
