@@ -20,6 +20,7 @@
 #include "render/ModelDrawSettings.h"
 #include "render/SelectionItems.h"
 #include "stellation/FaceDiagramCells.h"
+#include "stellation/FaceTypeBlock.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/render/ModelTestSupport.h"
 #include "tests/support/MissingServices.h"
