@@ -1,5 +1,6 @@
 #include "app/HelpCommands.h"
 
+#include <wx/app.h>
 #include <wx/button.h>
 #include <wx/dialog.h>
 #include <wx/sizer.h>

@@ -1,5 +1,6 @@
 #include "app/PolyPrintout.h"
 
+#include <wx/app.h>
 #include <wx/frame.h>
 #include <wx/printdlg.h>
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/Geometry.h"
+#include "core/Tolerances.h"
 #include "model/Poly.h"
 #include "model/Subdivision.h"
 #include "symmetry/SimplePoly.h"
@@ -75,7 +76,7 @@ BENCHMARK(SphereLatticeOnly30)->Unit(benchmark::kMillisecond);
 void ZonohedronOf100Directions(benchmark::State& state) {
   std::mt19937 random(4711u);
   std::normal_distribution<double> normal;
-  corvia::TolerantPointList list(1e-7);
+  corvia::TolerantPointList list(corvia::kPointTolerance);
   while (list.Count() < 100) {
     double p[3] = {normal(random), normal(random), normal(random)};
     const double length = std::sqrt(corvia::Dot(p, p));

@@ -114,6 +114,17 @@ inline constexpr double kSmallestModelShare = 1e-5;
 // is, so that exact models keep their coordinates to the bit.
 inline constexpr double kSymmetrisedTolerance = 1e-12;
 
+// ---- Drawing ------------------------------------------------------------------------
+
+// Faces and facets drawn back to front are ordered by products of two signed
+// distances from a face's plane (the eye's and another face's point): a product within
+// this of 0 says nothing about which lies in front, and the order is kept.
+inline constexpr double kDepthOrderTolerance = 1e-7;
+// A reference sphere leaves a circle on a face's plane only when its squared radius
+// exceeds the square of the plane's distance from the centre by more than this: nearer,
+// it only touches the plane.
+inline constexpr double kSphereSectionTolerance = 1e-7;
+
 // ---- Vanishing quantities --------------------------------------------------------
 
 // A polygon edge shorter than this has no direction.

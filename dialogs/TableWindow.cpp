@@ -5,6 +5,8 @@
 #include <wx/listctrl.h>
 #include <wx/sizer.h>
 
+#include <memory>
+
 #include "core/TableDialog.h"
 #include "dialogs/DialogBase.h"
 #include "dialogs/DialogWindows.h"

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "render/GL.h"
 #include "render/GLErrors.h"
@@ -21,7 +22,7 @@ namespace detail_Camera {
 constexpr double kDegrees = 180.0 / std::numbers::pi;
 constexpr double kRadians = std::numbers::pi / 180.0;
 // Extents narrower than this keep the previous mapping.
-constexpr double kTinyExtent = 1e-7;
+constexpr double kTinyExtent = kPointTolerance;
 // Zoom per wheel notch.
 constexpr double kWheelZoom = 1.06;
 constexpr double kWheelNotch = 120.0;

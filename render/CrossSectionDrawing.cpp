@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "core/Tolerances.h"
 #include "model/CrossSection.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
@@ -91,7 +92,7 @@ void DrawCrossSectionView(CrossSection* section) {
     if (v->HasFlag(kElementHemi) || v->IsHidden(poly->mShowDual != 0)) continue;
     const double e = std::fabs(Dot(plane.mNormal, v->mDualVert) + plane.mOffset);
     if (e >= r) continue;
-    if (e <= 1e-7) {
+    if (e <= kPointTolerance) {
       view->SetColor(0.4f, 1.0f, 0.4f);
     } else {
       view->SetColor(0.9f, 0.9f, 0.9f);

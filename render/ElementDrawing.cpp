@@ -8,6 +8,7 @@
 #include "core/DrawnPolygon.h"
 #include "core/Geometry.h"
 #include "core/Globals.h"
+#include "core/Tolerances.h"
 #include "model/ColorSchemes.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
@@ -365,7 +366,7 @@ void PolyElement::DrawVertexFigure2D(OpenGLView* view, bool showLines, bool pick
         const double* q = others[b].p;
         double d[2] = {q[0] - p[0], q[1] - p[1]};
         const double length = std::hypot(d[0], d[1]);
-        if (length <= 1e-7) continue;
+        if (length <= kPointTolerance) continue;
         const double reach = 4.0 * (spread + std::hypot(p[0], p[1])) / length;
         double p0[2] = {p[0] - d[0] * reach, p[1] - d[1] * reach};
         double p1[2] = {p[0] + d[0] * reach, p[1] + d[1] * reach};
@@ -386,7 +387,7 @@ void PolyElement::DrawVertexFigure2D(OpenGLView* view, bool showLines, bool pick
       const PolygonVertex* v = ring;
       do {
         bool here = true;
-        for (int k = 0; k < 3; ++k) here = here && std::fabs(v->point[k] - mDualVert[k]) <= 1e-7;
+        for (int k = 0; k < 3; ++k) here = here && std::fabs(v->point[k] - mDualVert[k]) <= kPointTolerance;
         if (here && v->prev && v->next && v->prev != v) {
           double a[2], b[2];
           ProjectTo2D(v->prev->point, false, worldToFace, a);

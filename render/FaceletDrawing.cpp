@@ -10,6 +10,7 @@
 #include "core/Geometry.h"
 #include "core/Globals.h"
 #include "core/RainbowColor.h"
+#include "core/Tolerances.h"
 #include "core/Units.h"
 #include "core/VectorMath.h"
 #include "model/ColorSchemes.h"
@@ -127,7 +128,7 @@ double GetCornerAngle(const double* into, const double* outOf) {
   const double a = std::hypot(into[0], into[1]);
   const double b = std::hypot(outOf[0], outOf[1]);
   double turn = 0.0;
-  if (a >= 1e-7 && b >= 1e-7) {
+  if (a >= kPointTolerance && b >= kPointTolerance) {
     const double u[2] = {into[0] / a, into[1] / a};
     const double v[2] = {outOf[0] / b, outOf[1] / b};
     if (u[0] * v[0] + u[1] * v[1] >= 0.0) {
@@ -601,7 +602,7 @@ void Face3D::DrawSphereSections(bool folded, void* page, bool printing) {
   for (double sphere : settings.referenceSpheres) {
     const double R = units.mLengthScale > 0.0 ? sphere / units.mLengthScale : sphere;
     // A sphere that only touches the plane leaves no circle on it.
-    if (d * d > R * R - 1e-7) continue;
+    if (d * d > R * R - kSphereSectionTolerance) continue;
     const double r = std::sqrt(R * R - d * d);
     for (int i = 0; i + 2 < mType->mNumIndices; i += 3) {
       double corners[9];

@@ -9,6 +9,7 @@
 #include "core/Globals.h"
 #include "core/MergeSort.h"
 #include "core/Messages.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/ColorSchemes.h"
 #include "model/Edge.h"
@@ -167,8 +168,8 @@ void SortBackToFront(std::vector<Face3D*>& facelets, const double* eye, Place pl
       const SortEntry& b = entries[j];
       const double pA = b.Distance(eye) * b.Distance(a.centroid);
       const double pB = a.Distance(eye) * a.Distance(b.centroid);
-      if (pB > 1e-7 && pA < 1e-7) break;
-      if (pA > 1e-7 && pB < -1e-7) {
+      if (pB > kDepthOrderTolerance && pA < kDepthOrderTolerance) break;
+      if (pA > kDepthOrderTolerance && pB < -kDepthOrderTolerance) {
         // B lies behind A: it is drawn first.
         SortEntry moved = b;
         for (size_t k = j; k > i; --k) entries[k] = entries[k - 1];

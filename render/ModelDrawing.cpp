@@ -10,6 +10,7 @@
 #include "core/Globals.h"
 #include "core/Messages.h"
 #include "core/RadixSorter.h"
+#include "core/Tolerances.h"
 #include "model/ColorSchemes.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
@@ -256,7 +257,7 @@ std::vector<PolyElement*> BackToFront(ElementList* faces, const double* eye, dou
     GetMorphOffset(f, morph, offset);
     for (int k = 0; k < 3; ++k) out[k] = f->mCentroid[k] + offset[k];
   };
-  constexpr double kTolerance = 1e-7;
+  constexpr double kTolerance = kDepthOrderTolerance;
   size_t start = 0;
   while (start < sorted.size() && !sorted[start]->IsTranslucent()) ++start;
   for (size_t a = start; a < sorted.size(); ++a) {
@@ -479,7 +480,7 @@ void DrawFaceInPasses(Poly* poly, PolyElement* face, int drawMode, double scale,
   // 4. The face held by a drag in this pane is lifted off the model.
   if (!respectSkip) {
     const FaceDragState& drag = GetFaceDragState();
-    if (drag.pane == view && !(drag.options & kFaceDragDrawHeld) && std::fabs(drag.offset) <= 1e-7 &&
+    if (drag.pane == view && !(drag.options & kFaceDragDrawHeld) && std::fabs(drag.offset) <= kPointTolerance &&
         drag.heldFace == face)
       return;
   }

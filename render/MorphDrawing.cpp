@@ -7,6 +7,7 @@
 
 #include "construction/DualMorph.h"
 #include "core/PolygonRing.h"
+#include "core/Tolerances.h"
 #include "model/BlockPool.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
@@ -63,7 +64,7 @@ class PieceDrawer {
     if (Dot(normal, piece.outward) < 0.0) Negate(normal);
     if (n == 4) {
       double triangles[18];
-      SplitQuad(triangles, c, c + 3, c + 6, c + 9, 1e-7);
+      SplitQuad(triangles, c, c + 3, c + 6, c + 9, kPointTolerance);
       Triangle(triangles, triangles + 3, triangles + 6, normal, rgba);
       Triangle(triangles + 9, triangles + 12, triangles + 15, normal, rgba);
       return;

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "core/Globals.h"
+#include "core/Tolerances.h"
 #include "core/Units.h"
 #include "core/VectorMath.h"
 #include "model/ColorSchemes.h"
@@ -108,12 +109,12 @@ void DrawCornerAngles(const Net* net, OpenGLView* view) {
       GetUnitSettings().FormatAngle(text, angle, kDegreeSign);
       const double lengthIn = std::hypot(into[0], into[1]);
       const double lengthOut = std::hypot(outOf[0], outOf[1]);
-      if (lengthIn < 1e-7 || lengthOut < 1e-7) continue;
+      if (lengthIn < kPointTolerance || lengthOut < kPointTolerance) continue;
       // Bisector into the corner: between the way back and the way on, turned over
       // for a reflex corner; the left normal of the edge in a straight one.
       double bisector[2] = {outOf[0] / lengthOut - into[0] / lengthIn, outOf[1] / lengthOut - into[1] / lengthIn};
       double length = std::hypot(bisector[0], bisector[1]);
-      if (length < 1e-7) {
+      if (length < kPointTolerance) {
         bisector[0] = -into[1] / lengthIn;
         bisector[1] = into[0] / lengthIn;
         length = 1.0;

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "construction/DualMorph.h"
+#include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/ColorSchemes.h"
 #include "model/ElementFlags.h"
@@ -214,7 +215,7 @@ void DrawModelSymmetryAxes(Poly* poly, double scale) {
   const double* clipNormal = nullptr;
   if (SelectionHighlightMode == kSelectionShowDiagram && selected && !(selected->mFlags & kElementHemi)) {
     const double distance = Dot(selected->mZAxis, selected->mCentre);
-    if (std::fabs(distance) > 1e-7) {
+    if (std::fabs(distance) > kPointTolerance) {
       for (int k = 0; k < 3; ++k) clip[k] = selected->mZAxis[k] / (distance * scale);
       clipNormal = clip;
     }

@@ -2,6 +2,7 @@
 
 #include <wx/aui/framemanager.h>
 #include <wx/fontenum.h>
+#include <wx/frame.h>
 #include <wx/scrolbar.h>
 #include <wx/scrolwin.h>
 

@@ -2,6 +2,7 @@
 
 #include <wx/menu.h>
 #include <wx/odcombo.h>
+#include <wx/textctrl.h>
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,7 @@
 #include "ui/TourBar.h"
 
 #include <wx/menu.h>
+#include <wx/settings.h>
 #include <wx/sizer.h>
 
 #include <cfloat>

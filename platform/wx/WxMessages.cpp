@@ -1,5 +1,6 @@
 #include "platform/wx/WxMessages.h"
 
+#include <wx/app.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/dialog.h>

@@ -24,8 +24,10 @@
 namespace {
 
 using namespace corvia;
-using corvia::testing::YieldFor;
+using corvia::testing::MovePointerTo;
+using corvia::testing::PressButton;
 using corvia::testing::YieldUntil;
+using corvia::testing::YieldUntilPainted;
 
 // A list whose rows can be dragged: a drop moves the row before the drop row.
 class MovingList : public NewListCtrl {
@@ -104,9 +106,9 @@ TEST_F(Controls, ACellIsEditedInPlaceCommittedWithEnterOrRefusedByTheOwner) {
 
   wxUIActionSimulator keys;
   edit->SetFocus();
-  YieldFor(50);
+  YieldUntil([&] { return wxWindow::FindFocus() == edit; });
   keys.Text("42");
-  YieldFor(100);
+  YieldUntil([&] { return edit->GetValue() == "42"; });
   keys.Char(WXK_RETURN);
   YieldUntil([&] { return !frame->ends.empty(); });
   ASSERT_EQ(frame->ends.size(), 1u);
@@ -115,9 +117,9 @@ TEST_F(Controls, ACellIsEditedInPlaceCommittedWithEnterOrRefusedByTheOwner) {
   EXPECT_EQ(list->GetEditsInProgress(), 0);
   YieldUntil([&] { return list->GetInPlaceEdit() == nullptr; });
 
-  // The owner refuses the "Note" column: no editor opens.
+  // The owner refuses the "Note" column: no editor opens (the click is handled when
+  // ClickAt returns, and an editor opens as the click is handled).
   ClickAt(body, Centre(list->GetCellRect(1, 2)));
-  YieldFor(100);
   EXPECT_EQ(list->GetInPlaceEdit(), nullptr);
   EXPECT_EQ(list->GetItemText(1, 2), "a");
 
@@ -125,9 +127,11 @@ TEST_F(Controls, ACellIsEditedInPlaceCommittedWithEnterOrRefusedByTheOwner) {
   ClickAt(body, Centre(list->GetCellRect(1, 1)));
   YieldUntil([&] { return list->GetInPlaceEdit() != nullptr; });
   ASSERT_NE(list->GetInPlaceEdit(), nullptr);
-  list->GetInPlaceEdit()->SetFocus();
+  edit = list->GetInPlaceEdit();
+  edit->SetFocus();
+  YieldUntil([&] { return wxWindow::FindFocus() == edit; });
   keys.Text("7");
-  YieldFor(50);
+  YieldUntil([&] { return edit->GetValue() == "7"; });
   keys.Char(WXK_ESCAPE);
   YieldUntil([&] { return frame->ends.size() == 2; });
   ASSERT_EQ(frame->ends.size(), 2u);
@@ -147,8 +151,9 @@ TEST_F(Controls, HeaderClicksSortNumbersAsNumbersAndTextAsText) {
   EXPECT_EQ(Column(*list, 1), (std::vector<std::string>{"4", "6", "12"}));
   EXPECT_EQ(list->GetSortColumn(), 1);
   EXPECT_TRUE(list->IsSortAscending());
+  // A second click soon after the first counts once more.
   ClickAt(header, wxPoint(list->GetColumnLeft(1) + 30, headerY));
-  YieldFor(400);  // a second click soon after the first counts once more
+  YieldUntil([&] { return Column(*list, 1) == std::vector<std::string>{"12", "6", "4"}; });
   EXPECT_EQ(Column(*list, 1), (std::vector<std::string>{"12", "6", "4"}));
   // "Name" by its text.
   ClickAt(header, wxPoint(list->GetColumnLeft(0) + 30, headerY));
@@ -162,14 +167,9 @@ TEST_F(Controls, ARowIsDraggedToANewPlace) {
   wxWindow* body = list->GetBody();
   wxUIActionSimulator mouse;
   const wxPoint from = body->ClientToScreen(Centre(list->GetCellRect(0, 0)));
-  mouse.MouseMove(from);
-  YieldFor(60);
-  mouse.MouseDown();
-  YieldFor(60);
-  for (int step = 1; step <= 8; ++step) {
-    mouse.MouseMove(from + wxPoint(0, step * list->GetRowHeight() * 2 / 8 + 2));
-    YieldFor(30);
-  }
+  MovePointerTo(mouse, from);
+  PressButton(mouse);
+  for (int step = 1; step <= 8; ++step) MovePointerTo(mouse, from + wxPoint(0, step * list->GetRowHeight() * 2 / 8 + 2));
   // Over the third row: that is the drop row, and the marker stands there.
   EXPECT_EQ(NewListCtrl::GetDragTarget(), list);
   EXPECT_EQ(NewListCtrl::GetDragDropRow(), 2);
@@ -182,15 +182,10 @@ TEST_F(Controls, ARowIsDraggedToANewPlace) {
 
   // Dropped below the last row: it goes to the end.
   const wxPoint again = body->ClientToScreen(Centre(list->GetCellRect(0, 0)));
-  mouse.MouseMove(again);
-  YieldFor(60);
-  mouse.MouseDown();
-  YieldFor(60);
+  MovePointerTo(mouse, again);
+  PressButton(mouse);
   const wxPoint below = body->ClientToScreen(wxPoint(40, list->GetRowHeight() * 3 + 30));
-  for (int step = 1; step <= 8; ++step) {
-    mouse.MouseMove(again + (below - again) * step / 8);
-    YieldFor(30);
-  }
+  for (int step = 1; step <= 8; ++step) MovePointerTo(mouse, again + (below - again) * step / 8);
   EXPECT_EQ(NewListCtrl::GetDragDropRow(), 3);
   mouse.MouseUp();
   YieldUntil([&] { return list->drops == 2; });
@@ -290,18 +285,27 @@ TEST_F(Controls, ColourButtonsTakeWhiteOrBlackTextByTheirColour) {
   int clicks = 0;
   button->Bind(wxEVT_BUTTON, [&](wxCommandEvent&) { ++clicks; });
   frame->Layout();
-  YieldFor(100);
+  // Clicked once it is on the screen.
+  YieldUntilPainted(button, 0);
   ClickAt(button, wxPoint(60, 20));
   YieldUntil([&] { return clicks == 1; });
   EXPECT_EQ(clicks, 1);
-  // What it draws: the face in its colour, the text white on it.
-  wxBitmap shot(button->GetSize());
-  {
-    wxMemoryDC dc(shot);
-    wxClientDC source(button);
-    dc.Blit(0, 0, button->GetSize().x, button->GetSize().y, &source, 0, 0);
-  }
-  wxImage image = shot.ConvertToImage();
+  // What it draws: the face in its colour, the text white on it (once it has drawn
+  // itself again after the click).
+  auto drawn = [button] {
+    wxBitmap shot(button->GetSize());
+    {
+      wxMemoryDC dc(shot);
+      wxClientDC source(button);
+      dc.Blit(0, 0, button->GetSize().x, button->GetSize().y, &source, 0, 0);
+    }
+    return shot.ConvertToImage();
+  };
+  wxImage image;
+  YieldUntil([&] {
+    image = drawn();
+    return image.GetRed(8, 8) == 0x7f && image.GetGreen(8, 8) == 0x7f;
+  });
   EXPECT_EQ(image.GetRed(8, 8), 0x7f);
   EXPECT_EQ(image.GetGreen(8, 8), 0x7f);
 }

@@ -366,8 +366,9 @@ TEST_F(WxDialogsFixture, FontOptionsChooseAnInstalledFont) {
 TEST(ComboDropWidth, WidestEntryWithinTheScreen) {
   wxFrame frame(nullptr, wxID_ANY, "combo", wxPoint(0, 0), wxSize(400, 200));
   auto* combo = new wxComboBox(&frame, wxID_ANY, "", wxPoint(10, 10), wxSize(80, -1));
+  const int painted = ct::PaintCount(&frame);
   frame.Show();
-  ct::YieldFor(50);
+  ct::YieldUntilPainted(&frame, painted);
   EXPECT_GE(SetComboDropWidth(combo), 1);
   combo->Append("short");
   const int narrow = SetComboDropWidth(combo);
@@ -377,7 +378,7 @@ TEST(ComboDropWidth, WidestEntryWithinTheScreen) {
   EXPECT_GT(wide, combo->GetTextExtent("a much longer entry than the combo itself can show").x);
   // Near the screen's right edge the list stops at the edge.
   frame.Move(1200, 0);
-  ct::YieldFor(50);
+  ct::YieldUntil([combo] { return combo->GetScreenPosition().x >= 1200; });
   const int screenRight = wxDisplay(0u).GetGeometry().GetRight() + 1;
   EXPECT_LE(SetComboDropWidth(combo), screenRight - combo->GetScreenPosition().x);
 }
@@ -394,8 +395,10 @@ using test_Dialogs::SetText;
 class ModelessFixture : public test_Dialogs::WxDialogsFixture {
  protected:
   void TearDown() override {
-    for (CorviaDialog* dialog : std::vector<CorviaDialog*>(GetOpenDialogs())) dialog->Destroy();
-    ct::YieldFor(20);
+    for (CorviaDialog* dialog : std::vector<CorviaDialog*>(GetOpenDialogs())) {
+      dialog->Destroy();
+      ct::YieldUntilGone(dialog);
+    }
     test_Dialogs::WxDialogsFixture::TearDown();
   }
 };
@@ -422,7 +425,7 @@ TEST_F(ModelessFixture, TransitionsSetTheSelectedOccasions) {
   EXPECT_EQ(record->mDuration, 2.5);
   EXPECT_EQ(record->mParams[kParamOrbitSpeed], 0.25);
   EXPECT_EQ(record->mParams[kParamSlideSpin], kTransitionUnset);
-  ct::YieldFor(20);
+  ct::YieldUntil([] { return FindOpenDialog(TransitionsDlg::kName) == nullptr; });
   EXPECT_EQ(FindOpenDialog(TransitionsDlg::kName), nullptr);
 
   // The default needs every value; cancelled, nothing changes.
@@ -436,7 +439,7 @@ TEST_F(ModelessFixture, TransitionsSetTheSelectedOccasions) {
   EXPECT_TRUE(dialog->IsShown());
   SetText(*dialog, "duration", "9");
   dialog->PressCancel();
-  ct::YieldFor(20);
+  ct::YieldUntilGone(dialog);
   EXPECT_EQ(GetTransitionRecord(kOccasionDefault)->mDuration, duration);
 
   // Several occasions at once, and a refresh shows what changed meanwhile.
@@ -486,7 +489,7 @@ TEST_F(ModelessFixture, SphereAndCylinderOptionsGoToTheDrawSettings) {
   SetText(*dialog, "cylinderRad", "2");
   dialog->PressCancel();
   EXPECT_EQ(FindOpenDialog(SphereCylinderDlg::kName), nullptr);
-  ct::YieldFor(20);
+  ct::YieldUntilGone(dialog);
   EXPECT_EQ(GetModelDrawSettings().cylinderRad, before.cylinderRad);
   GetModelDrawSettings() = before;
 }

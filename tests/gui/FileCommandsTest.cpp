@@ -32,8 +32,8 @@ namespace test_FileCommands {
 
 using namespace corvia;
 using corvia::testing::Platform;
-using corvia::testing::YieldFor;
 using corvia::testing::YieldUntil;
+using corvia::testing::YieldUntilHandled;
 using test_ModelFile::ReadBytes;
 
 constexpr int kCmdOpen = 57601;
@@ -197,14 +197,28 @@ TEST_F(FileCommandsTest, RecentFilesOpenFromTheMenuAndAGoneOneIsDropped) {
   EXPECT_EQ(RecentItems(), (std::vector<std::string>{"&1 ~/Documents/Corvia/tetrahedron && co.corv",
                                                      "&2 ~/Documents/Corvia/cube.corv"}));
   // A picture of the File menu with its recent files, for a person to look at.
+  int opened = 0, closed = 0;
+  auto countOpened = [&opened](wxMenuEvent& event) {
+    ++opened;
+    event.Skip();
+  };
+  auto countClosed = [&closed](wxMenuEvent& event) {
+    ++closed;
+    event.Skip();
+  };
+  mFrame->Bind(wxEVT_MENU_OPEN, countOpened);
+  mFrame->Bind(wxEVT_MENU_CLOSE, countClosed);
   mFrame->Raise();
-  YieldFor(100);
+  YieldUntilHandled();
   wxUIActionSimulator keys;
   keys.Char('f', wxMOD_ALT);
-  YieldFor(400);
+  YieldUntil([&opened] { return opened > 0; });
+  YieldUntilHandled();
   corvia::testing::KeepScreenshot(mFrame, "file-menu");
   keys.Char(WXK_ESCAPE);
-  YieldFor(200);
+  YieldUntil([&closed] { return closed > 0; });
+  mFrame->Unbind(wxEVT_MENU_OPEN, countOpened);
+  mFrame->Unbind(wxEVT_MENU_CLOSE, countClosed);
 
   Post(kRecentFileFirstCommand + 1);
   EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 6);

@@ -23,8 +23,10 @@
 namespace test_FolderTree {
 
 using namespace corvia;
-using corvia::testing::YieldFor;
+using corvia::testing::MovePointerTo;
+using corvia::testing::PressButton;
 using corvia::testing::YieldUntil;
+using corvia::testing::YieldUntilHandled;
 namespace fs = std::filesystem;
 
 constexpr int kTreeItemId = 4201;
@@ -200,7 +202,7 @@ TEST_F(FolderTree, ValuesAreFoundDepthFirstPastFolderBranches) {
 
   // Labels are never edited in place.
   tree->EditLabel(cube);
-  YieldFor(50);
+  YieldUntilHandled();
   EXPECT_EQ(tree->GetEditControl(), nullptr);
   EXPECT_EQ(tree->GetItemText(cube), "Cube");
 }
@@ -215,7 +217,7 @@ TEST_F(FolderTree, DropsGoWhereThePointerSaysAndNeverInsideTheBranch) {
   const wxTreeItemId c = tree->AppendItem(rootItem, "C");
   tree->SetItemValue(a1, 41);
   tree->Expand(a);
-  YieldFor(50);
+  YieldUntilHandled();
 
   const int h = ItemHeight(b);
   ASSERT_GT(h, 10);
@@ -231,7 +233,7 @@ TEST_F(FolderTree, DropsGoWhereThePointerSaysAndNeverInsideTheBranch) {
     ASSERT_TRUE(tree->BeginDragItem(item));
     tree->DragTo(to);
     tree->EndDrag(true);
-    YieldFor(20);
+    YieldUntilHandled();
   };
   // Onto itself, onto its own child, and onto its own parent: nothing moves.
   drag(a, InItem(a, h / 2));
@@ -254,7 +256,7 @@ TEST_F(FolderTree, DropsGoWhereThePointerSaysAndNeverInsideTheBranch) {
   // B ends the tree with its child the last item shown: B still cannot go to the end,
   // but A, whose branch does not hold the last item, can.
   tree->Expand(Child(rootItem, "B"));
-  YieldFor(20);
+  YieldUntilHandled();
   const wxTreeItemId last = Child(Child(rootItem, "B"), "A1");
   drag(Child(rootItem, "B"), InItem(last, h + 20));
   EXPECT_EQ(Children(rootItem), (std::vector<std::string>{"C", "A", "B"}));
@@ -265,7 +267,7 @@ TEST_F(FolderTree, DropsGoWhereThePointerSaysAndNeverInsideTheBranch) {
   tree->AppendItem(nested, "M");
   tree->Expand(Child(rootItem, "A"));
   tree->Expand(nested);
-  YieldFor(20);
+  YieldUntilHandled();
   drag(nested, InItem(Child(nested, "M"), h + 20));
   EXPECT_EQ(Children(rootItem), (std::vector<std::string>{"C", "B", "A", "N"}));
   EXPECT_EQ(Children(Child(rootItem, "N")), (std::vector<std::string>{"M"}));
@@ -295,14 +297,15 @@ TEST_F(FolderTree, RestingOnACollapsedItemOpensIt) {
   tree->AppendItem(b, "B1");
   const wxTreeItemId c = tree->AppendItem(rootItem, "C");
   tree->AppendItem(c, "C1");
-  YieldFor(50);
+  YieldUntilHandled();
   const int h = ItemHeight(b);
   ASSERT_TRUE(tree->BeginDragItem(a));
-  // Moving on before the time is up opens nothing.
+  // Moving on before the time is up opens nothing: B's time starts, C's takes its
+  // place, and only C opens when its time is up.
   tree->DragTo(InItem(b, h / 2));
-  YieldFor(NewTreeCtrl::kHoverExpandMs / 3);
+  YieldUntilHandled();
   tree->DragTo(InItem(c, h / 2));
-  YieldFor(NewTreeCtrl::kHoverExpandMs / 3);
+  YieldUntilHandled();
   EXPECT_FALSE(tree->IsExpanded(b));
   YieldUntil([&] { return tree->IsExpanded(c); });
   EXPECT_TRUE(tree->IsExpanded(c));
@@ -316,18 +319,15 @@ TEST_F(FolderTree, TheMouseDragsABranch) {
   const wxTreeItemId a = tree->AppendItem(rootItem, "A");
   tree->AppendItem(rootItem, "B");
   const wxTreeItemId c = tree->AppendItem(rootItem, "C");
-  YieldFor(50);
+  YieldUntilHandled();
   const int h = ItemHeight(a);
   wxUIActionSimulator mouse;
-  mouse.MouseMove(InItem(a, h / 2));
-  YieldFor(50);
-  mouse.MouseDown();
-  YieldFor(50);
+  MovePointerTo(mouse, InItem(a, h / 2));
+  PressButton(mouse);
   for (int step = 1; step <= 8; ++step) {
     const wxPoint from = InItem(a, h / 2);
     const wxPoint to = InItem(c, h / 2);
-    mouse.MouseMove(from + (to - from) * step / 8);
-    YieldFor(30);
+    MovePointerTo(mouse, from + (to - from) * step / 8);
   }
   EXPECT_TRUE(NewTreeCtrl::IsDragging());
   mouse.MouseUp();

@@ -62,10 +62,7 @@ class FrameTest : public ::testing::Test {
     mInstalledBars = bars != nullptr;
     SetStartMaximised(false);
     LoadWindowPlacement(width, height);
-    mFrame = new CMainFrame;
-    mFrame->Show();
-    YieldUntil([&] { return mFrame->IsShownOnScreen(); });
-    YieldFor(150);
+    mFrame = ShowPainted(new CMainFrame);
   }
   void TearDown() override {
     if (mFrame) mFrame->Close(true);

@@ -25,8 +25,10 @@ namespace {
 
 using namespace corvia;
 using corvia::testing::ScreenPixels;
-using corvia::testing::YieldFor;
+using corvia::testing::PaintCount;
 using corvia::testing::YieldUntil;
+using corvia::testing::YieldUntilHandled;
+using corvia::testing::YieldUntilPainted;
 
 constexpr int kPlotWidth = 101;
 constexpr int kPlotHeight = 81;
@@ -63,9 +65,10 @@ class GraphWindows : public ::testing::Test {
     SetGraphTimeCallback(CountTimeChange);
     gTimeChanges = 0;
     frame = new GraphFrame;
+    const int painted = PaintCount(frame->bar);
     frame->Show();
-    YieldUntil([&] { return frame->IsShownOnScreen(); });
-    YieldFor(100);
+    YieldUntil([&] { return frame->IsShownOnScreen() && PaintCount(frame->bar) > painted; });
+    YieldUntilHandled();
   }
   void TearDown() override {
     SetGraphTimeCallback(nullptr);
@@ -126,7 +129,8 @@ TEST_F(GraphWindows, TheLeftButtonSetsTheTimeOnlyInAGraphBar) {
   Mouse(frame->bar, wxEVT_LEFT_UP, 25, 10);
   Mouse(frame->bar, wxEVT_MOTION, 40, 10);
   EXPECT_FLOAT_EQ(GetGraphTime(), 0.5f);
-  YieldFor(50);
+  // The key bar takes the time when it paints again.
+  YieldUntil([&] { return frame->keys->GetCursorTime() == 0.5f; });
   EXPECT_FLOAT_EQ(frame->keys->GetCursorTime(), 0.5f) << "every graph window shows the time";
 }
 
@@ -196,11 +200,18 @@ TEST_F(GraphWindows, CurvesAreDrawnWhereTheirPointsMap) {
   GraphNode* node = rising->GetNodes()[0].get();
   GetGraphCurves().SelectKey(node, 0, true, false);
   SetGraphTime(0.3f);
+  const int painted = PaintCount(frame->bar);
   frame->bar->Refresh();
   frame->bar->Update();
-  YieldFor(100);
+  YieldUntilPainted(frame->bar, painted);
+  YieldUntilHandled();
   ASSERT_EQ(frame->bar->GetGraphWidth(), kPlotWidth);
-  const wxImage image = ScreenPixels(frame->bar);
+  // On the screen once the cursor line stands at the new time.
+  wxImage image;
+  YieldUntil([&] {
+    image = ScreenPixels(frame->bar);
+    return Near(image, 30, 70, GraphBar::GetCursorColour());
+  });
   corvia::testing::KeepScreenshot(frame, "graph");
   const wxColour colour = GraphBar::GetComponentColour(0);
   GraphCurves& curves = GetGraphCurves();

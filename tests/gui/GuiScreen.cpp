@@ -1,14 +1,61 @@
 #include "tests/gui/GuiTestSupport.h"
 
+#include <wx/evtloop.h>
+#include <wx/eventfilter.h>
 #include <wx/window.h>
 
 #include <memory>
+#include <unordered_map>
 
 // After wx: Xlib's macros (None, Status, ...) would clash with its names.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 namespace corvia::testing {
+
+namespace {
+
+// Counts the paint events of each window and of the windows around it.
+class PaintCounter : public wxEventFilter {
+ public:
+  int FilterEvent(wxEvent& event) override {
+    if (event.GetEventType() == wxEVT_PAINT) {
+      for (auto* w = wxDynamicCast(event.GetEventObject(), wxWindow); w; w = w->GetParent()) ++mCounts[w];
+    }
+    return Event_Skip;
+  }
+  int Count(const wxWindow* window) const {
+    const auto found = mCounts.find(window);
+    return found == mCounts.end() ? 0 : found->second;
+  }
+
+ private:
+  // By address: a window made where a destroyed one was goes on from its count, which
+  // only ever grows.
+  std::unordered_map<const wxWindow*, int> mCounts;
+};
+
+PaintCounter& Painted() {
+  // Never removed: it counts until the program ends.
+  static PaintCounter* counter = [] {
+    auto* made = new PaintCounter;
+    wxEvtHandler::AddFilter(made);
+    return made;
+  }();
+  return *counter;
+}
+
+}  // namespace
+
+int PaintCount(const wxWindow* window) { return Painted().Count(window); }
+
+bool HasQueuedEvents() {
+  // A question to the display through the toolkit's connection: the events sent before
+  // the answer are then queued where the toolkit looks.
+  wxGetMouseState();
+  wxGUIEventLoop loop;
+  return loop.Pending() || (wxTheApp && wxTheApp->HasPendingEvents());
+}
 
 wxImage ScreenPixels(wxWindow* window) {
   const wxSize size = window->GetClientSize();

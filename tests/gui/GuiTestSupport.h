@@ -3,31 +3,119 @@
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
+#include <wx/image.h>
 #include <wx/toplevel.h>
 #include <wx/uiaction.h>
-#include <wx/image.h>
 #include <wx/utils.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <string>
 
 namespace corvia::testing {
 
-// Lets wx handle its events until the condition holds (at most about two seconds).
-inline void YieldUntil(const std::function<bool()>& done) {
-  for (int i = 0; i < 200 && !done(); ++i) {
+// ---- Waits ------------------------------------------------------------------------------
+// A window test waits for what it needs (a window shown, a pane painted, a model
+// changed, a timer fired), never for a time: a loaded machine makes every step slower,
+// and a wait for a condition ends as soon as the condition holds.
+
+// How long a wait may last before the test goes on and its checks fail: long, because
+// only a test that fails waits it out.
+inline constexpr std::chrono::milliseconds kWaitLimit{30000};
+
+// Lets wx handle its events until the condition holds; false when it still does not
+// after the limit.
+inline bool YieldUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = kWaitLimit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
     wxTheApp->Yield(true);
-    wxMilliSleep(10);
+    wxMilliSleep(5);
+  }
+  return true;
+}
+
+// Lets wx handle its events while the time passes: only for a test that checks what
+// happens (or does not) while time passes, never to wait for something.
+inline void YieldFor(int milliseconds) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (std::chrono::steady_clock::now() < end) {
+    wxTheApp->Yield(true);
+    wxMilliSleep(5);
   }
 }
 
-// Lets wx handle what is pending for a while.
-inline void YieldFor(int milliseconds) {
-  for (int waited = 0; waited < milliseconds; waited += 10) {
-    wxTheApp->Yield(true);
-    wxMilliSleep(10);
-  }
+// Whether anything is queued for the program: events the display has sent (its answer
+// to a question comes after every event it sent before, so a question is asked first),
+// timers that are due, and events wx has queued itself (GuiScreen.cpp).
+bool HasQueuedEvents();
+
+// Lets wx handle everything the display has sent and wx has queued, until nothing is
+// left, and then the idle time that follows (where windows lay out what changed): what
+// a click, a key, a shown window or a change to a control brought about.
+inline bool YieldUntilHandled() {
+  wxTheApp->Yield(true);
+  return YieldUntil([] { return !HasQueuedEvents(); });
+}
+
+// How often the window, or a window inside it, has been painted (GuiScreen.cpp).
+int PaintCount(const wxWindow* window);
+
+// Lets wx handle its events until the window, or a window inside it, has been painted
+// more than `before` times.
+inline bool YieldUntilPainted(const wxWindow* window, int before) {
+  return YieldUntil([window, before] { return PaintCount(window) > before; });
+}
+
+// Lets wx handle its events until the top-level window is gone: closed and deleted.
+inline bool YieldUntilGone(const wxWindow* window) {
+  return YieldUntil([window] {
+    return std::find(wxTopLevelWindows.begin(), wxTopLevelWindows.end(), window) == wxTopLevelWindows.end() &&
+           !wxPendingDelete.Member(window);
+  });
+}
+
+// Moves the pointer to the point of the screen and waits until it is there and the
+// windows it passed have heard of it.
+inline void MovePointerTo(wxUIActionSimulator& mouse, const wxPoint& target) {
+  mouse.MouseMove(target);
+  YieldUntil([&] { return wxGetMousePosition() == target; });
+  YieldUntilHandled();
+}
+
+// Presses or releases the mouse button and waits until the display holds it so and the
+// window under the pointer has handled it.
+inline void PressButton(wxUIActionSimulator& mouse, int button = wxMOUSE_BTN_LEFT) {
+  mouse.MouseDown(button);
+  YieldUntil([button] { return wxGetMouseState().ButtonIsDown(static_cast<wxMouseButton>(button)); });
+  YieldUntilHandled();
+}
+inline void ReleaseButton(wxUIActionSimulator& mouse, int button = wxMOUSE_BTN_LEFT) {
+  mouse.MouseUp(button);
+  YieldUntil([button] { return !wxGetMouseState().ButtonIsDown(static_cast<wxMouseButton>(button)); });
+  YieldUntilHandled();
+}
+
+// Shows the top-level window and waits until it has been painted on the screen and
+// what showing it brought about has been handled.
+template <typename Frame>
+Frame* ShowPainted(Frame* frame) {
+  const int painted = PaintCount(frame);
+  frame->Show();
+  frame->Raise();
+  YieldUntil([&] { return frame->IsShownOnScreen() && PaintCount(frame) > painted; });
+  YieldUntilHandled();
+  return frame;
+}
+
+// A click with the button at the point of the window, handled when it returns.
+inline void ClickAt(wxWindow* window, const wxPoint& point, int button = wxMOUSE_BTN_LEFT) {
+  wxUIActionSimulator mouse;
+  MovePointerTo(mouse, window->ClientToScreen(point));
+  PressButton(mouse, button);
+  ReleaseButton(mouse, button);
 }
 
 // The pixels of a window as the screen shows them, read from the display's root window
@@ -77,19 +165,9 @@ class WindowTest : public ::testing::Test {
   }
   template <typename Frame>
   static Frame* Show(Frame* frame) {
-    frame->Show();
-    frame->Raise();
-    YieldUntil([&] { return frame->IsShownOnScreen(); });
-    YieldFor(150);
-    return frame;
+    return ShowPainted(frame);
   }
-  static void ClickAt(wxWindow* window, const wxPoint& point) {
-    wxUIActionSimulator mouse;
-    mouse.MouseMove(window->ClientToScreen(point));
-    YieldFor(60);
-    mouse.MouseClick();
-    YieldFor(120);
-  }
+  static void ClickAt(wxWindow* window, const wxPoint& point) { testing::ClickAt(window, point); }
   static wxPoint Centre(const wxRect& r) { return wxPoint(r.x + r.width / 2, r.y + r.height / 2); }
 };
 

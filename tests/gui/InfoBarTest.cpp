@@ -23,8 +23,8 @@
 namespace {
 
 using namespace corvia;
-using corvia::testing::YieldFor;
 using corvia::testing::YieldUntil;
+using corvia::testing::YieldUntilHandled;
 
 class InfoBarWindow : public corvia::testing::FrameTest {
  protected:
@@ -47,7 +47,7 @@ class InfoBarWindow : public corvia::testing::FrameTest {
   }
   void Rebuilt() {
     YieldUntil([] { return GetInfoUpdateFlags() == 0; });
-    YieldFor(50);
+    YieldUntilHandled();
   }
 
   corvia::testing::ModelDocument mDocument;
@@ -94,10 +94,11 @@ TEST_F(InfoBarWindow, RebuildsOnlyWhileShown) {
   SetModel("4.4.4");
   Rebuilt();
   mFrame->ToggleBar(mFrame->GetInfoBar());
-  YieldFor(100);
+  YieldUntil([] { return !IsInfoBarVisible(); });
   ASSERT_FALSE(IsInfoBarVisible());
+  // The tree would be rebuilt in the idle time after the change.
   SetModel("5.5.5");
-  YieldFor(200);
+  YieldUntilHandled();
   EXPECT_NE(GetInfoUpdateFlags(), 0u);
   EXPECT_EQ(TextOf(kInfoNumBaseFaces), "6 faces of 1 type");
   mFrame->ToggleBar(mFrame->GetInfoBar());
@@ -115,7 +116,7 @@ TEST_F(InfoBarWindow, SelectionsPassBetweenTheTreeAndTheModel) {
   const wxTreeItemId second = Tree()->GetNextSibling(FindItemInTree(Tree(), kInfoBaseFaces, true));
   ASSERT_TRUE(second.IsOk());
   Tree()->SelectItem(second);
-  YieldFor(50);
+  YieldUntil([poly] { return poly->mSelectedElement != nullptr; });
   ASSERT_NE(poly->mSelectedElement, nullptr);
   EXPECT_EQ(FaceType::GetIndex(poly->mSelectedElement->mType), 1);
   // The model's selection marks its line: a vertex's type under the vertices.

@@ -12,6 +12,7 @@
 #include <wx/menu.h>
 #include <wx/uiaction.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -134,14 +135,8 @@ class LargeModelTest : public ::testing::Test {
   }
 
   // Lets wx work until the condition holds, at most the given seconds.
-  static bool YieldUntilFor(double seconds, const std::function<bool()>& done) {
-    const wxLongLong until = wxGetLocalTimeMillis() + static_cast<long>(seconds * 1000.0);
-    while (!done()) {
-      if (wxGetLocalTimeMillis() > until) return false;
-      wxTheApp->Yield(true);
-      wxMilliSleep(10);
-    }
-    return true;
+  static bool YieldUntilFor(int seconds, const std::function<bool()>& done) {
+    return corvia::testing::YieldUntil(done, std::chrono::seconds(seconds));
   }
 
   // Counts the paints of a pane's canvas.
@@ -208,7 +203,7 @@ TEST_F(LargeModelTest, NetsAreMadeWhenIdleWhileThePanesRepaintAndTheMenusAnswer)
   // Opening the file made no nets: the panes ask for them as they paint, and the
   // program makes them when it is next idle.
   EXPECT_FALSE(Block()->HasNets());
-  EXPECT_TRUE(YieldUntilFor(240.0, [] { return Block()->HasNets() && !HasDeferredModelWork(); }));
+  EXPECT_TRUE(YieldUntilFor(240, [] { return Block()->HasNets() && !HasDeferredModelWork(); }));
   mClock.onRead = nullptr;
 
   EXPECT_TRUE(started);
@@ -225,7 +220,7 @@ TEST_F(LargeModelTest, NetsAreMadeWhenIdleWhileThePanesRepaintAndTheMenusAnswer)
   EXPECT_FALSE(chosen.hadNets);
   EXPECT_FALSE(chosen.progressActive);
   EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, kFaces);
-  corvia::testing::YieldFor(100);
+  corvia::testing::YieldUntil([] { return GetPane(1)->GetPaneStatusText().rfind("Net type 1 of ", 0) == 0; });
   EXPECT_EQ(GetPane(1)->GetPaneStatusText().rfind("Net type 1 of ", 0), 0u) << GetPane(1)->GetPaneStatusText();
   EXPECT_EQ(Platform().messages.Boxes().size(), 0u);
 }
@@ -246,15 +241,17 @@ TEST_F(LargeModelTest, CancelLeavesTheModelAndThePanesAsTheyWereAndTheProgramUsa
   OpenLargeModel();
   Poly* poly = GetCurrentPoly();
   ASSERT_EQ(poly->mFaces.mCount, kFaces);
-  EXPECT_TRUE(YieldUntilFor(240.0, [&] { return cancelled && !MakingNets() && !IsProgressActive(); }));
+  EXPECT_TRUE(YieldUntilFor(240, [&] { return cancelled && !MakingNets() && !IsProgressActive(); }));
   mClock.onRead = nullptr;
   ASSERT_TRUE(cancelled);
   // No nets, and they are not asked for again by the panes as they repaint.
-  PaintCounter modelPaints(Canvas(0));
+  PaintCounter modelPaints(Canvas(0)), netPaints(Canvas(1));
   GetPane(0)->Invalidate(true);
   GetPane(1)->Invalidate(true);
-  EXPECT_TRUE(YieldUntilFor(30.0, [&] { return modelPaints.count > 0; }));
-  corvia::testing::YieldFor(300);
+  EXPECT_TRUE(YieldUntilFor(30, [&] { return modelPaints.count > 0; }));
+  // Both panes painted, and the idle time after, when work they asked for would start.
+  YieldUntilFor(30, [&] { return netPaints.count > 0; });
+  corvia::testing::YieldUntilHandled();
   EXPECT_EQ(GetCurrentPoly(), poly);
   EXPECT_EQ(poly->mFaces.mCount, kFaces);
   EXPECT_FALSE(Block()->HasNets());
@@ -264,14 +261,12 @@ TEST_F(LargeModelTest, CancelLeavesTheModelAndThePanesAsTheyWereAndTheProgramUsa
 
   // Usable: the net pane, made a model pane and a net pane again, asks for the nets,
   // and they are made.
-  user.MouseMove(Canvas(1)->ClientToScreen(wxPoint(8, Canvas(1)->GetClientSize().y - 8)));
-  corvia::testing::YieldFor(60);
-  user.MouseClick();
-  corvia::testing::YieldFor(120);
+  corvia::testing::ClickAt(Canvas(1), wxPoint(8, Canvas(1)->GetClientSize().y - 8));
+  corvia::testing::YieldUntil([] { return CPolyView::AsPolyView(NewView::GetActiveView()) == GetPane(1); });
   ASSERT_EQ(CPolyView::AsPolyView(NewView::GetActiveView()), GetPane(1));
   corvia::testing::PostMenuCommand(mFrame, GetViewTypeCommand(kViewBasePolyhedron));
   corvia::testing::PostMenuCommand(mFrame, GetViewTypeCommand(kViewUnfoldedNet));
-  EXPECT_TRUE(YieldUntilFor(240.0, [] { return Block()->HasNets() && !HasDeferredModelWork(); }));
+  EXPECT_TRUE(YieldUntilFor(240, [] { return Block()->HasNets() && !HasDeferredModelWork(); }));
   EXPECT_EQ(Platform().messages.Boxes().size(), 0u);
 }
 

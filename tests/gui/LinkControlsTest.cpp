@@ -27,7 +27,6 @@ using namespace corvia;
 using corvia::testing::KeepScreenshot;
 using corvia::testing::Platform;
 using corvia::testing::ScreenPixels;
-using corvia::testing::YieldFor;
 using corvia::testing::YieldUntil;
 
 constexpr int kLabelId = 4101;
@@ -76,7 +75,11 @@ TEST_F(LinkControls, ALinkLabelTakesTheItemsPlaceAndOpensItsAddress) {
   EXPECT_EQ(link->GetLabel(), "Visit the pages") << "the item's text stays";
   EXPECT_FALSE(link->Attach(9999, frame->panel, nullptr, nullptr, nullptr));
   frame->panel->Layout();
-  YieldFor(100);
+  // Painted: its blue text on the screen.
+  YieldUntil([link] {
+    const wxImage shown = ScreenPixels(link);
+    return CountNear(shown, wxRect(shown.GetSize()), 0, 0, 255, 60) > 20;
+  });
 
   // Blue and underlined, with the hand.
   EXPECT_EQ(link->GetTextColor(), wxColour(0, 0, 255));
@@ -124,7 +127,11 @@ TEST_F(LinkControls, APlainLabelIsColouredSizedAndIgnoresClicks) {
   heading->SetFontHeight(30);
   EXPECT_TRUE(heading->IsBold());
   EXPECT_FALSE(heading->IsUnderlined());
-  YieldFor(100);
+  // Painted in its new font and colour.
+  YieldUntil([heading] {
+    const wxImage shown = ScreenPixels(heading);
+    return heading->GetSize().y >= 30 && CountNear(shown, wxRect(shown.GetSize()), 192, 0, 0, 50) > 40;
+  });
   const wxImage pixels = ScreenPixels(heading);
   EXPECT_GT(CountNear(pixels, wxRect(pixels.GetSize()), 192, 0, 0, 50), 40) << "dark red text shows";
   EXPECT_GE(heading->GetSize().y, 30) << "the label grows with its font";
@@ -175,7 +182,12 @@ TEST_F(LinkControls, RichTextShowsItsStylesAndOpensItsLinks) {
       "<font color=red><b>NOTE:</b></font> <i>italic</i> and <font size=+6>large</font>\n"
       "<ol><li>first<li>second<ul><li>inner</ul></ol>\n"
       "See <a href=\"https://pages.example.test/history\">the version history</a> &amp; more.");
-  YieldFor(200);
+  // Laid out and drawn: the warning's dark red and the link's blue on the screen.
+  YieldUntil([box] {
+    const wxImage shown = ScreenPixels(box);
+    const wxRect all(shown.GetSize());
+    return CountNear(shown, all, 192, 0, 0, 40) > 20 && CountNear(shown, all, 0, 0, 255, 60) > 20;
+  });
   const std::string text = box->GetValue().utf8_string();
   EXPECT_NE(text.find("Warning: No tour events selected.\n"), std::string::npos);
   EXPECT_NE(text.find("    1. first\n    2. second\n        - inner"), std::string::npos) << text;

@@ -10,7 +10,6 @@
 #include <wx/dcscreen.h>
 #include <wx/display.h>
 #include <wx/timer.h>
-#include <wx/uiaction.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -39,8 +38,8 @@
 namespace {
 
 using namespace corvia;
-using corvia::testing::YieldFor;
 using corvia::testing::YieldUntil;
+using corvia::testing::YieldUntilHandled;
 
 // A settings store of the test's own, and a main window made as start-up makes it.
 class MainWindow : public ::testing::Test {
@@ -57,10 +56,7 @@ class MainWindow : public ::testing::Test {
 
   CMainFrame* OpenFrame() {
     LoadWindowPlacement(1000, 800);
-    mFrame = new CMainFrame;
-    mFrame->Show();
-    YieldUntil([&] { return mFrame->IsShownOnScreen(); });
-    YieldFor(200);
+    mFrame = corvia::testing::ShowPainted(new CMainFrame);
     return mFrame;
   }
   void CloseFrame() {
@@ -80,7 +76,7 @@ class MainWindow : public ::testing::Test {
     wxCommandEvent event(wxEVT_MENU, ToWxId(id));
     event.SetEventObject(mFrame);
     mFrame->GetEventHandler()->ProcessEvent(event);
-    YieldFor(50);
+    YieldUntilHandled();
   }
 
   CMainFrame* mFrame = nullptr;
@@ -224,10 +220,19 @@ TEST_F(MainWindow, RatiosWrittenAndReadBackGiveTheSamePaneSizes) {
   ioStream* r = ioOpenRead(nullptr, nullptr, 1, 0, nullptr, nullptr, buffer.data, buffer.length);
   ASSERT_TRUE(ReadLayouts(r, kLayout2, true));
   ioClose(r);
-  YieldFor(100);
-  ASSERT_EQ(GetCurrentLayoutIndex(), kLayout6);
   std::vector<wxSize> after;
-  for (PaneWindow* pane : mFrame->GetPaneWindows()) after.push_back(pane->GetSize());
+  auto sizesBack = [&] {
+    after.clear();
+    for (PaneWindow* pane : mFrame->GetPaneWindows()) after.push_back(pane->GetSize());
+    if (after.size() != before.size()) return false;
+    for (size_t i = 0; i < before.size(); ++i) {
+      if (std::abs(after[i].x - before[i].x) > 1 || std::abs(after[i].y - before[i].y) > 1) return false;
+    }
+    return true;
+  };
+  YieldUntilHandled();
+  YieldUntil(sizesBack);
+  ASSERT_EQ(GetCurrentLayoutIndex(), kLayout6);
   ASSERT_EQ(after.size(), before.size());
   for (size_t i = 0; i < before.size(); ++i) {
     EXPECT_NEAR(after[i].x, before[i].x, 1) << "pane " << i;
@@ -238,7 +243,7 @@ TEST_F(MainWindow, RatiosWrittenAndReadBackGiveTheSamePaneSizes) {
 TEST_F(MainWindow, PlacementIsSavedAndRestored) {
   OpenFrame();
   mFrame->SetSize(wxRect(100, 80, 900, 700));
-  YieldFor(200);
+  YieldUntil([&] { return mFrame->GetRect() == wxRect(100, 80, 900, 700); });
   const wxRect placed = mFrame->GetRect();
   CloseFrame();
   int right = 0;
@@ -362,17 +367,15 @@ TEST_F(MainWindow, ToolbarButtonsAndMenuItemsReachTheirHandlers) {
   // A click on the mode toolbar's first button.
   CToolBarEx* modes = mFrame->GetToolBar(kModeToolBarId);
   ASSERT_NE(modes, nullptr);
-  for (int i = 0; i < 5; ++i) {
+  // The toolbar takes its buttons' states from the update handlers in the idle time.
+  YieldUntil([&] {
     wxTheApp->ProcessIdle();
-    YieldFor(20);
-  }
+    return modes->GetToolEnabled(ToWxId(32937)) && modes->GetToolToggled(ToWxId(32937));
+  });
   EXPECT_TRUE(modes->GetToolEnabled(ToWxId(32937)));
   EXPECT_TRUE(modes->GetToolToggled(ToWxId(32937)));  // the handler's mark
   const wxRect button = modes->GetToolRect(ToWxId(32937));
-  wxUIActionSimulator mouse;
-  mouse.MouseMove(modes->ClientToScreen(button.GetPosition() + wxPoint(button.width / 2, button.height / 2)));
-  YieldFor(100);
-  mouse.MouseClick();
+  corvia::testing::ClickAt(modes, button.GetPosition() + wxPoint(button.width / 2, button.height / 2));
   YieldUntil([&] { return document.handled.size() == 2; });
   EXPECT_EQ(document.handled, (std::vector<int>{32792, 32937}));
   mFrame->RemoveCommandTarget(&document);
@@ -418,7 +421,8 @@ TEST_F(MainWindow, DockingBarsKeepTheirArrangementAcrossARestart) {
   aui.GetPane(mFrame->GetTourBar()).Hide();
   aui.GetPane(mFrame->GetViewToolBar()).Left();
   aui.Update();
-  YieldFor(200);
+  YieldUntil([&] { return mFrame->GetInfoBar()->IsFloating(); });
+  YieldUntilHandled();
   EXPECT_TRUE(mFrame->GetInfoBar()->IsFloating());
   CloseFrame();
 
@@ -435,7 +439,8 @@ TEST_F(MainWindow, DockingBarsKeepTheirArrangementAcrossARestart) {
   again.GetPane(mFrame->GetInfoBar()).Dock().Right();
   again.GetPane(mFrame->GetTourBar()).Show();
   again.Update();
-  YieldFor(100);
+  YieldUntil([&] { return mFrame->GetInfoBar()->IsVertDocked(); });
+  YieldUntilHandled();
   EXPECT_TRUE(mFrame->GetInfoBar()->IsVertDocked());
   CloseFrame();
   OpenFrame();

@@ -42,8 +42,8 @@ namespace test_MenuCommandsWindow {
 
 using namespace corvia;
 using corvia::testing::Platform;
-using corvia::testing::YieldFor;
 using corvia::testing::YieldUntil;
+using corvia::testing::YieldUntilHandled;
 
 constexpr int kCmdGeomagStyle = 33159;
 
@@ -134,7 +134,8 @@ class MenuCommandsWindowTest : public ::testing::Test {
       Post(id);
       ++ran;
     }
-    YieldFor(50);
+    // What the commands left queued has run.
+    YieldUntilHandled();
     mInternalErrors += Platform().messages.CountTitled("Internal Error");
     Platform().messages.Clear();
     return ran;

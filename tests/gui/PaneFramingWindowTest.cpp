@@ -50,8 +50,11 @@
 namespace test_PaneFramingWindow {
 
 using namespace corvia;
-using corvia::testing::YieldFor;
+using corvia::testing::MovePointerTo;
+using corvia::testing::PressButton;
+using corvia::testing::ReleaseButton;
 using corvia::testing::YieldUntil;
+using corvia::testing::YieldUntilHandled;
 
 constexpr int kCmdLayout2 = 32827;
 constexpr int kCmdLayout3 = 32828;
@@ -97,15 +100,16 @@ class PaneFramingWindowTest : public ::testing::Test {
   static CPolyDoc* Doc() { return CPolyApp::Get().GetDoc(); }
   static void WaitForTransitions() {
     YieldUntil([] { return Doc() && Doc()->CountRecords() == 1 && !GetCurrentPoly()->IsTransitionRunning(); });
-    YieldFor(50);
+    YieldUntilHandled();
   }
   static wxGLCanvas* Canvas(CPolyView* pane) { return static_cast<PaneWindow*>(pane->GetWindow())->GetCanvas(); }
 
-  // The pane as the screen shows it after a paint.
+  // The pane as the screen shows it after a paint (on the screen once the display has
+  // handled what the paint sent it).
   static GLBitmap Shot(CPolyView* pane) {
     pane->Invalidate(true);
     pane->UpdateNow();
-    YieldFor(40);
+    YieldUntilHandled();
     const wxImage image = corvia::testing::ScreenPixels(Canvas(pane));
     GLBitmap bitmap;
     bitmap.width = image.GetWidth();
@@ -162,7 +166,7 @@ class PaneFramingWindowTest : public ::testing::Test {
     wxCommandEvent event(wxEVT_MENU, ToWxId(command));
     event.SetEventObject(mFrame);
     mFrame->ProcessWindowEvent(event);
-    YieldFor(50);
+    YieldUntilHandled();
   }
 
   // A drag with the button from one point of the window to another in small steps,
@@ -171,11 +175,9 @@ class PaneFramingWindowTest : public ::testing::Test {
   static void Drag(wxWindow* window, wxPoint from, wxPoint to, int button, int steps) {
     const bool pane = dynamic_cast<wxGLCanvas*>(window) != nullptr;
     wxUIActionSimulator mouse;
-    mouse.MouseMove(window->ClientToScreen(from));
-    YieldFor(30);
-    mouse.MouseDown(button);
+    MovePointerTo(mouse, window->ClientToScreen(from));
+    PressButton(mouse, button);
     if (pane) YieldUntil([] { return NewView::GetMouseButtonsHeld() != 0; });
-    YieldFor(30);
     for (int i = 1; i <= steps; ++i) {
       const wxPoint at = from + wxPoint((to.x - from.x) * i / steps, (to.y - from.y) * i / steps);
       mouse.MouseMove(window->ClientToScreen(at));
@@ -185,14 +187,14 @@ class PaneFramingWindowTest : public ::testing::Test {
         return pane ? wxPoint(x, y) == at : wxGetMouseState().GetPosition() == window->ClientToScreen(at);
       });
     }
-    mouse.MouseUp(button);
+    ReleaseButton(mouse, button);
     if (pane) YieldUntil([] { return NewView::GetMouseButtonsHeld() == 0; });
-    YieldFor(50);
   }
 
   void Activate(CPolyView* pane) {
     pane->Activate(true);
-    YieldFor(20);
+    YieldUntil([pane] { return CPolyView::GetActive() == pane; });
+    YieldUntilHandled();
   }
 
   void ExpectNoProblems() {
@@ -236,7 +238,7 @@ TEST_F(PaneFramingWindowTest, EveryPaneOfTheIcosahedronAndItsDual) {
   const wxSize size = mFrame->GetSize();
   mFrame->SetSize(size.x * 3 / 4, size.y * 4 / 5);
   YieldUntil([&] { return mFrame->GetSize().x < size.x; });
-  YieldFor(200);
+  YieldUntilHandled();
   for (int i = 0; i < 3; ++i) Check(GetPane(i), "resized");
   ExpectNoProblems();
 }

@@ -29,10 +29,13 @@
 namespace {
 
 using namespace corvia;
-using corvia::testing::TestView;
+using corvia::testing::ClickAt;
+using corvia::testing::PaintCount;
 using corvia::testing::ScreenPixels;
+using corvia::testing::TestView;
 using corvia::testing::YieldFor;
 using corvia::testing::YieldUntil;
+using corvia::testing::YieldUntilHandled;
 
 constexpr int kButtonCommand = 4711;
 
@@ -113,12 +116,13 @@ protected:
       row->Add(pane, 1, wxEXPAND | wxALL, 2);
     }
     mFrame->SetSizer(row);
+    const int painted = PaintCount(mFrame);
     mFrame->Show();
     YieldUntil([&] {
       for (PaneWindow* pane : mPanes) {
         if (!pane->GetCanvas()->IsShownOnScreen()) return false;
       }
-      return true;
+      return PaintCount(mFrame) > painted;
     });
     PaintAll();
   }
@@ -138,10 +142,12 @@ protected:
 
   ListView* View(int i) { return static_cast<ListView*>(mPanes[i]->GetView()); }
 
+  // Every pane drawn, and on the screen once the display has handled what the paints
+  // sent it.
   void PaintAll() {
     RedrawAllViews(true, false);
     UpdateAllViewsNow();
-    YieldFor(50);
+    YieldUntilHandled();
   }
 
   wxFrame* mFrame = nullptr;
@@ -190,10 +196,7 @@ TEST_F(Panes, CaptionButtonsAnswerClicksAndTheActiveCaptionMoves) {
   wxWindow* strip = mPanes[1]->GetCaptionStrip();
   EXPECT_EQ(view->GetCaptionRect().Width(), strip->GetClientSize().x);
 
-  wxUIActionSimulator sim;
-  sim.MouseMove(strip->ClientToScreen(wxPoint((button.left + button.right) / 2, (button.top + button.bottom) / 2)));
-  YieldFor(50);
-  sim.MouseClick();
+  ClickAt(strip, wxPoint((button.left + button.right) / 2, (button.top + button.bottom) / 2));
   YieldUntil([&] { return !view->clicked.empty(); });
   ASSERT_EQ(view->clicked.size(), 1u);
   EXPECT_EQ(view->clicked[0], std::make_pair(1, kButtonCommand + 1));
@@ -201,9 +204,7 @@ TEST_F(Panes, CaptionButtonsAnswerClicksAndTheActiveCaptionMoves) {
   EXPECT_EQ(mPaneFrame.active, view);
 
   // A click in another pane's canvas makes that one active.
-  sim.MouseMove(mPanes[2]->GetCanvas()->ClientToScreen(wxPoint(20, 20)));
-  YieldFor(50);
-  sim.MouseClick();
+  ClickAt(mPanes[2]->GetCanvas(), wxPoint(20, 20));
   YieldUntil([&] { return NewView::GetActiveView() == View(2); });
   EXPECT_EQ(NewView::GetActiveView(), View(2));
   // Under the mouse now, with no button held: the hints of its mouse modes.
@@ -252,7 +253,8 @@ TEST_F(Panes, FullScreenAndBack) {
   ListView* view = View(0);
   const wxSize before = mPanes[0]->GetSize();
   view->SetFullScreen(true);
-  YieldFor(200);
+  YieldUntil([&] { return mPanes[0]->GetParent() != mFrame && mPanes[0]->IsShownOnScreen(); });
+  YieldUntilHandled();
   EXPECT_EQ(NewView::GetFullScreenView(), view);
   EXPECT_FALSE(mPanes[0]->GetCaptionStrip()->IsShown());
   EXPECT_NE(mPanes[0]->GetParent(), mFrame);
@@ -262,7 +264,8 @@ TEST_F(Panes, FullScreenAndBack) {
   YieldUntil([&] { return view->draws > draws; });
   EXPECT_GT(view->draws, draws);
   ExitFullScreen();
-  YieldFor(100);
+  YieldUntil([&] { return mPanes[0]->GetParent() == mFrame && mPanes[0]->GetSize() == before; });
+  YieldUntilHandled();
   EXPECT_EQ(mPanes[0]->GetParent(), mFrame);
   EXPECT_EQ(mPanes[0]->GetSize(), before);
   EXPECT_TRUE(mPanes[0]->GetCaptionStrip()->IsShown());
@@ -272,15 +275,17 @@ TEST_F(Panes, FullScreenAndBack) {
 }
 
 TEST_F(Panes, NothingIsPaintedWhileNothingChanges) {
-  YieldFor(200);
+  YieldUntilHandled();
   std::vector<int> before;
   for (int i = 0; i < 3; ++i) before.push_back(View(i)->draws);
+  // Time passes with nothing to do: what is checked is that nothing paints meanwhile.
   YieldFor(500);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(View(i)->draws, before[i]);
   // A message asks for one paint of its pane only.
   NewView::SetMessage(View(1), "Wrapped from last to first file in folder");
   YieldUntil([&] { return View(1)->draws > before[1]; });
-  YieldFor(200);
+  // A second paint it had asked for would have come by the time all is handled.
+  YieldUntilHandled();
   EXPECT_EQ(View(1)->draws, before[1] + 1);
   EXPECT_EQ(View(0)->draws, before[0]);
 }

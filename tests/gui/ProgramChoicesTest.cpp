@@ -279,9 +279,8 @@ TEST_F(ProgramChoicesTest, GoToVariationMirrorsAPlainModelAndMakesAPseudoVersion
   ASSERT_EQ(EntryName(), "Gyroelongated Square Bicupola");
   EXPECT_EQ(UpdateMenuText(kCmdGoToVariation), "Create Mirror Image");
   const std::vector<std::array<double, 3>> before = VertexPositions();
-  const Poly* original = GetCurrentPoly();
   ChooseFromMenu(kCmdGoToVariation);
-  YieldUntil([original] { return GetCurrentPoly() != original; });
+  YieldUntil([&before] { return VertexPositions() != before; });
   const std::vector<std::array<double, 3>> mirrored = VertexPositions();
   EXPECT_TRUE(corvia::testing::MirroredInX(before, mirrored, 1e-6));
   EXPECT_FALSE(corvia::testing::MirroredInX(before, before, 1e-6));  // the solid is chiral

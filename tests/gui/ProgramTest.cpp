@@ -93,9 +93,14 @@
 namespace test_Program {
 
 using namespace corvia;
+using corvia::testing::MovePointerTo;
+using corvia::testing::PressButton;
+using corvia::testing::ReleaseButton;
 using corvia::testing::ScopedEnv;
 using corvia::testing::YieldFor;
 using corvia::testing::YieldUntil;
+using corvia::testing::YieldUntilGone;
+using corvia::testing::YieldUntilHandled;
 
 constexpr double kRadians = std::numbers::pi / 180.0;
 
@@ -115,18 +120,19 @@ class ProgramTest : public ::testing::Test {
     ASSERT_TRUE(mFrame->IsShownOnScreen());
     // The start-up transition runs to its end.
     YieldUntil([] { return Doc() && Doc()->CountRecords() == 1 && !GetCurrentPoly()->IsTransitionRunning(); });
-    YieldFor(100);
+    YieldUntilHandled();
   }
 
   void TearDown() override { mProgram.reset(); }
 
   static CPolyDoc* Doc() { return CPolyApp::Get().GetDoc(); }
   static CPolyView* Pane(int i) { return GetPane(i); }
-  // Paints the pane now and lets the screen show it.
+  // Paints the pane now and lets the screen show it (once the display has handled what
+  // the paint sent it).
   static void Repaint(CPolyView* pane) {
     pane->Invalidate(true);
     pane->UpdateNow();
-    YieldFor(50);
+    YieldUntilHandled();
   }
   static wxGLCanvas* Canvas(int i) { return static_cast<PaneWindow*>(Pane(i)->GetWindow())->GetCanvas(); }
   static wxPoint CentreOf(wxWindow* window) {
@@ -253,18 +259,17 @@ TEST_F(ProgramTest, DragTurnsTheModelAndAFastReleaseKeepsItTurning) {
     NewView::GetCurrentPoint(x, y);
     return x;
   };
-  mouse.MouseMove(centre);
-  YieldFor(50);
-  mouse.MouseDown();
+  MovePointerTo(mouse, centre);
+  PressButton(mouse);
   YieldUntil([] { return NewView::GetMouseButtonsHeld() != 0; });
-  YieldFor(50);
   const int pressX = currentX();
   for (int i = 1; i <= 10; ++i) {
     mouse.MouseMove(centre + wxPoint(10 * i, 0));
     YieldUntil([&] { return currentX() == pressX + 10 * i; });
-    YieldFor(20);
   }
   EXPECT_EQ(currentX(), pressX + 100);
+  // The pointer rests before the release: what makes the release slow is the time
+  // that passes.
   YieldFor(300);
   mouse.MouseUp();
   YieldUntil([] { return NewView::GetMouseButtonsHeld() == 0; });
@@ -274,10 +279,8 @@ TEST_F(ProgramTest, DragTurnsTheModelAndAFastReleaseKeepsItTurning) {
   EXPECT_GE(ExpectModelWhereTheCameraPutsIt(pane), 8);
 
   // A fast drag released at once keeps turning.
-  mouse.MouseMove(centre);
-  YieldFor(50);
-  mouse.MouseDown();
-  YieldFor(20);
+  MovePointerTo(mouse, centre);
+  PressButton(mouse);
   for (int i = 1; i <= 8; ++i) {
     mouse.MouseMove(centre + wxPoint(12 * i, 0));
     wxTheApp->Yield(true);
@@ -287,7 +290,7 @@ TEST_F(ProgramTest, DragTurnsTheModelAndAFastReleaseKeepsItTurning) {
   YieldUntil([] { return NewView::GetMouseButtonsHeld() == 0; });
   ASSERT_EQ(GetActiveMouseThrows(), pane->GetTumbleThrow());
   const double released = TurnAngle(pane);
-  YieldFor(300);
+  YieldUntil([&] { return std::fabs(TurnAngle(pane) - released) > 5.0 * kRadians; });
   const double spun = TurnAngle(pane);
   EXPECT_GT(std::fabs(spun - released), 5.0 * kRadians);
   EXPECT_TRUE(CPolyApp::Get().DoIdleWork(-1.0));
@@ -297,6 +300,7 @@ TEST_F(ProgramTest, DragTurnsTheModelAndAFastReleaseKeepsItTurning) {
   YieldUntil([] { return GetActiveMouseThrows() == nullptr; });
   EXPECT_EQ(GetActiveMouseThrows(), nullptr);
   const double stopped = TurnAngle(pane);
+  // Time passes: what is checked is that the model stays where it stopped.
   YieldFor(200);
   EXPECT_EQ(TurnAngle(pane), stopped);
 }
@@ -324,6 +328,7 @@ TEST_F(ProgramTest, AnIdleProgramPaintsNothing) {
     event.Skip();
   };
   for (int i = 0; i < CountPanes(); ++i) Canvas(i)->Bind(wxEVT_PAINT, count);
+  // Time passes with nothing to do: what is checked is that nothing paints meanwhile.
   YieldFor(1000);
   EXPECT_EQ(paints, 0);
   EXPECT_FALSE(CPolyApp::Get().DoIdleWork(-1.0));
@@ -693,7 +698,7 @@ TEST_F(ProgramTest, PrintPreviewOfTheNets) {
   units.mLengthScale = scale;
   ASSERT_EQ(corvia::testing::Platform().messages.Boxes().size(), 1u);
   EXPECT_EQ(corvia::testing::Platform().messages.Boxes()[0].text.rfind("The nets do not fit on the page.", 0), 0u);
-  YieldFor(50);
+  YieldUntilHandled();
   EXPECT_EQ(previewFrame(), nullptr);
   corvia::testing::Platform().messages.Clear();
 }
@@ -764,12 +769,8 @@ TEST_F(ProgramTest, TheHelpMenuOpensTheManualThePagesAndTheAboutBox) {
 
 // A click at a point of the pane's drawing area.
 void ClickAtWindow(wxWindow* canvas, int x, int y) {
-  wxUIActionSimulator mouse;
-  mouse.MouseMove(canvas->ClientToScreen(wxPoint(x, y)));
-  YieldFor(50);
-  mouse.MouseClick();
+  corvia::testing::ClickAt(canvas, wxPoint(x, y));
   YieldUntil([] { return NewView::GetMouseButtonsHeld() == 0; });
-  YieldFor(50);
 }
 
 // A click where the pane's camera puts a model point.
@@ -859,18 +860,13 @@ TEST_F(ProgramTest, AClickSelectsWhatLiesUnderThePointerAndADragDoesNot) {
   pane->ApplyViewTransform(window, face->mCentre);
   const wxPoint start = canvas->ClientToScreen(wxPoint(static_cast<int>(window[0]), static_cast<int>(window[1])));
   wxUIActionSimulator mouse;
-  mouse.MouseMove(start);
-  YieldFor(50);
-  mouse.MouseDown();
-  YieldFor(50);
-  for (int i = 1; i <= 6; ++i) {
-    mouse.MouseMove(start + wxPoint(10 * i, 0));
-    YieldFor(20);
-  }
+  MovePointerTo(mouse, start);
+  PressButton(mouse);
+  for (int i = 1; i <= 6; ++i) MovePointerTo(mouse, start + wxPoint(10 * i, 0));
+  // The pointer rests before the release, so that the model does not go on turning.
   YieldFor(300);
-  mouse.MouseUp();
+  ReleaseButton(mouse);
   YieldUntil([] { return NewView::GetMouseButtonsHeld() == 0; });
-  YieldFor(50);
   EXPECT_GT(std::fabs(TurnAngle(pane) - before), 5.0 * kRadians);
   EXPECT_EQ(poly->mSelectedItem, nullptr);
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
@@ -930,7 +926,7 @@ TEST_F(ProgramTest, TheModeCommandsSetTheModeAndAClickActsByIt) {
 
   // Esc goes back to selecting.
   canvas->SetFocus();
-  YieldFor(50);
+  YieldUntil([canvas] { return wxWindow::FindFocus() == canvas; });
   wxUIActionSimulator keys;
   keys.Char(WXK_ESCAPE);
   YieldUntil([] { return GetPaneSelectionMode() == kSelectFacesVertices; });
@@ -1007,7 +1003,7 @@ TEST_F(ProgramTest, DialogCommandsOpenTheirDialogsAndClosingKeepsTheirPlaces) {
   CorviaDialog* spheres = FindOpenDialog(SphereCylinderDlg::kName);
   ASSERT_NE(spheres, nullptr);
   spheres->PressCancel();
-  YieldFor(20);
+  YieldUntilGone(spheres);
   EXPECT_EQ(FindOpenDialog(SphereCylinderDlg::kName), nullptr);
   GetBarDocument().ShowSphereCylinderOptions();
   EXPECT_NE(FindOpenDialog(SphereCylinderDlg::kName), nullptr);
@@ -1079,7 +1075,7 @@ TEST_F(ProgramTest, TransitionOptionsOfTheTourBarSetTheSelectedEvents) {
   EXPECT_EQ(GetTransitionRecord(kOccasionTour)->mDuration, tourRecord.mDuration);
 
   // Open again, the dialog follows the bar: the selection and an edit of a fade time.
-  YieldFor(20);
+  YieldUntilGone(dialog);
   bar->ProcessWindowEvent(open);
   dialog = FindOpenDialog(TransitionsDlg::kName);
   ASSERT_NE(dialog, nullptr);
@@ -1092,7 +1088,7 @@ TEST_F(ProgramTest, TransitionOptionsOfTheTourBarSetTheSelectedEvents) {
   bar->OnEndLabelEdit(*list, 1, kTourColumnFade, "4");
   EXPECT_EQ(duration->GetValue(), "4");
   dialog->PressCancel();
-  YieldFor(20);
+  YieldUntilGone(dialog);
   EXPECT_EQ(tour.GetEvent(1)->mTransition.mType, untouched);
   tour.Clear();
   FreeSelectedOccasions();
@@ -1134,7 +1130,7 @@ class ProgramCommandsTest : public ProgramTest {
     wxCommandEvent event(wxEVT_MENU, ToWxId(id));
     event.SetEventObject(mFrame);
     mFrame->GetEventHandler()->ProcessEvent(event);
-    YieldFor(20);
+    YieldUntilHandled();
   }
 
   // Every command once on the icosahedron, stellated when asked, each prompt answered.
@@ -1202,7 +1198,7 @@ class ProgramCommandsTest : public ProgramTest {
 
     RedrawAllViews(true, false);
     UpdateAllViewsNow();
-    YieldFor(50);
+    YieldUntilHandled();
   }
 };
 

@@ -38,8 +38,11 @@
 namespace {
 
 using namespace corvia;
-using corvia::testing::YieldFor;
+using corvia::testing::ClickAt;
+using corvia::testing::PaintCount;
 using corvia::testing::YieldUntil;
+using corvia::testing::YieldUntilHandled;
+using corvia::testing::YieldUntilPainted;
 
 // The model box's text is looked up the way the library does.
 class StandInDocument : public corvia::testing::ModelDocument {
@@ -140,7 +143,7 @@ TEST_F(Toolbars, TheCombosStayEnabledThroughTheWindowsUpdates) {
   // The combos' ids lie among the commands, whose updates disable what has no handler.
   SetModel("4.4.4");
   mFrame->UpdateWindowUI(wxUPDATE_UI_RECURSE);
-  YieldFor(100);
+  YieldUntilHandled();
   MainToolBar* main = mFrame->GetMainToolBar();
   OptionToolBar* options = mFrame->GetOptionToolBar();
   const std::vector<wxWindow*> combos = {main->GetCategoryCombo(), main->GetModelCombo(), options->GetSymmetryCombo(),
@@ -325,20 +328,19 @@ TEST_F(Toolbars, EachToolbarsButtonsReachTheirCommands) {
   // screen: it goes to a row of its own.
   mFrame->GetAuiManager().GetPane(mFrame->GetTourToolBar()).Row(3).Position(0);
   mFrame->GetAuiManager().Update();
-  YieldFor(100);
-  wxUIActionSimulator mouse;
+  YieldUntilHandled();
   std::vector<int> expected;
   for (const auto& probe : probes) {
     CToolBarEx* bar = mFrame->GetToolBar(probe[0]);
     ASSERT_NE(bar, nullptr);
+    // Clicked where the screen shows it: once it has been painted in its new place.
+    const int painted = PaintCount(bar);
     bar->Refresh();
     bar->Update();
-    YieldFor(100);
+    YieldUntilPainted(bar, painted);
     const wxRect rect = bar->GetToolRect(ToWxId(probe[1]));
     ASSERT_FALSE(rect.IsEmpty()) << probe[1];
-    mouse.MouseMove(bar->ClientToScreen(wxPoint(rect.x + rect.width / 3, rect.y + rect.height / 2)));
-    YieldFor(80);
-    mouse.MouseClick();
+    ClickAt(bar, wxPoint(rect.x + rect.width / 3, rect.y + rect.height / 2));
     expected.push_back(probe[1]);
     YieldUntil([&] { return recorder.commands.size() == expected.size(); });
   }
@@ -347,9 +349,7 @@ TEST_F(Toolbars, EachToolbarsButtonsReachTheirCommands) {
   GetTour().Clear();
   CToolBarEx* tourBar = mFrame->GetToolBar(kTourToolBarId);
   const wxRect add = tourBar->GetToolRect(ToWxId(33479));
-  mouse.MouseMove(tourBar->ClientToScreen(wxPoint(add.x + add.width / 3, add.y + add.height / 2)));
-  YieldFor(80);
-  mouse.MouseClick();
+  ClickAt(tourBar, wxPoint(add.x + add.width / 3, add.y + add.height / 2));
   YieldUntil([&] { return GetTour().GetNumEvents() == 1; });
   EXPECT_EQ(GetTour().GetNumEvents(), 1);
   GetTour().Clear();

@@ -36,6 +36,7 @@ namespace {
 using namespace corvia;
 using corvia::testing::YieldFor;
 using corvia::testing::YieldUntil;
+using corvia::testing::YieldUntilHandled;
 
 // Tour events make their models as the test's document does.
 class TourDocumentStandIn : public corvia::testing::ModelDocument {
@@ -174,6 +175,7 @@ TEST_F(Tours, ThreeEventsAreRecordedKeptInASceneAndPlayedBackOnTheTimer) {
   EXPECT_FALSE(tour.IsTourPlaying());
   EXPECT_EQ(tour.GetTimerMilliseconds(), 0);
   const int loads = mDocument.loads;
+  // Longer than the timer's step: what is checked is that no step comes meanwhile.
   YieldFor(500);
   EXPECT_EQ(mDocument.loads, loads);
   EXPECT_EQ(ModelText(), "4.4.4");
@@ -284,7 +286,8 @@ TEST_F(Tours, TheTourBarsEditsAndMoves) {
       combo->Finish();
       if (!listed) bar->OnEndLabelEdit(*list, row, column, text);
     }
-    YieldFor(20);
+    YieldUntil([list] { return !list->GetInPlaceEdit() && !list->GetInPlaceCombo(); });
+    YieldUntilHandled();
   };
   edit(0, kTourColumnDuration, "0");
   EXPECT_FLOAT_EQ(tour.GetEvent(0)->mDuration, 0.3f);

@@ -25,8 +25,9 @@
 namespace {
 
 using namespace corvia;
-using corvia::testing::YieldFor;
+using corvia::testing::PaintCount;
 using corvia::testing::YieldUntil;
+using corvia::testing::YieldUntilHandled;
 
 class MainWindowPicture : public ::testing::Test {
  protected:
@@ -37,10 +38,7 @@ class MainWindowPicture : public ::testing::Test {
     // The panes' grey, whatever the tests before left.
     SetDefaultBackgroundColor(0.5f, 0.5f, 0.5f);
     LoadWindowPlacement(1000, 800);
-    mFrame = new CMainFrame;
-    mFrame->Show();
-    YieldUntil([&] { return mFrame->IsShownOnScreen(); });
-    YieldFor(200);
+    mFrame = corvia::testing::ShowPainted(new CMainFrame);
   }
   void TearDown() override {
     mFrame->Close(true);
@@ -50,7 +48,7 @@ class MainWindowPicture : public ::testing::Test {
   void Command(int id) {
     wxCommandEvent event(wxEVT_MENU, ToWxId(id));
     mFrame->GetEventHandler()->ProcessEvent(event);
-    YieldFor(50);
+    YieldUntilHandled();
   }
   CMainFrame* mFrame = nullptr;
   std::unique_ptr<platform::SettingsStore> mStore;
@@ -98,8 +96,18 @@ wxImage FramePixels(wxWindow* frame) {
 TEST_F(MainWindowPicture, WholeWindowMatchesTheReferenceLayout) {
   if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
   Command(kCmdLayout4);  // Layout4Grid: two columns, two rows of panes
+  // The window painted again, every pane in its new place.
+  std::vector<int> painted;
+  for (PaneWindow* pane : mFrame->GetPaneWindows()) painted.push_back(PaintCount(pane->GetCanvas()));
   mFrame->Refresh();
-  YieldFor(500);
+  YieldUntil([&] {
+    const std::vector<PaneWindow*> panes = mFrame->GetPaneWindows();
+    for (size_t i = 0; i < panes.size() && i < painted.size(); ++i) {
+      if (PaintCount(panes[i]->GetCanvas()) <= painted[i]) return false;
+    }
+    return panes.size() == 4;
+  });
+  YieldUntilHandled();
   const wxImage shot = FramePixels(mFrame);
   // Where the panes' drawing areas stand in the window, as the window lays them out.
   std::vector<wxRect> canvases;

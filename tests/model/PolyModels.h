@@ -3,6 +3,7 @@
 // (reciprocation in the unit sphere), the faces round each vertex, edges, one face
 // type per side, and the compound-part counts that the genus reads.
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <map>

@@ -16,6 +16,7 @@
 #include "model/ColorSchemes.h"
 #include "model/ElementFlags.h"
 #include "model/FaceDiagramCells.h"
+#include "model/FaceTypeBlock.h"
 #include "render/GLSelection.h"
 #include "render/LightSets.h"
 #include "render/ModelDrawSettings.h"

@@ -12,6 +12,7 @@
 #include "render/MouseThrow.h"
 #include "render/ViewThrows.h"
 #include "tests/render/RenderTestSupport.h"
+#include "tests/support/TestSupport.h"
 
 namespace test_MouseNavigation {
 

@@ -8,6 +8,7 @@
 #include <wx/brush.h>
 #include <wx/control.h>
 #include <wx/font.h>
+#include <wx/timer.h>
 
 #include <string>
 

@@ -1,6 +1,7 @@
 #include "ui/controls/OwnerDrawCombo.h"
 
 #include <fontconfig/fontconfig.h>
+#include <wx/dcclient.h>
 #include <wx/display.h>
 #include <wx/fontenum.h>
 #include <wx/settings.h>
