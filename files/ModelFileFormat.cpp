@@ -42,8 +42,4 @@ ModelFileContents::~ModelFileContents() = default;
 ModelFileContents::ModelFileContents(ModelFileContents&&) noexcept = default;
 ModelFileContents& ModelFileContents::operator=(ModelFileContents&&) noexcept = default;
 
-void Poly::FileKeepDeleter::operator()(ModelFileKeep* keep) const {
-  delete keep;
-}
-
 }  // namespace corvia

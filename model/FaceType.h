@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "model/FaceDiagram.h"
+#include "model/ModelPart.h"
 
 namespace corvia {
 
@@ -28,11 +29,6 @@ struct StellationSegment;
 struct StellationFacet;
 struct StellationDiagramPools;
 class OpenGLView;
-
-// Owner of a face type's stellation-diagram records.
-struct StellationPoolsDeleter {
-  void operator()(StellationDiagramPools* pools) const;
-};
 
 // FaceType::mFlags.
 constexpr uint32_t kFaceTypeSelfMirror = 0x1;      // its own mirror image, with an in-plane mirror line
@@ -86,9 +82,6 @@ class FaceType {
   // Whether the representative face can be built as one construction-kit panel
   // (cached in the flags).
   bool CanBuildPanel();
-  // Largest corner distance of the representative face's facelets in the block's
-  // facelet model; 1.0 when it has none.
-  double CalcStellatedRadius();
 
   // ---- Frames and rotational order --------------------------------------------------
   // mNumRotations from the corner and edge types of the representative face.
@@ -202,7 +195,7 @@ class FaceType {
   SegVert* mOuterRing = nullptr;
   FaceType* mNext = nullptr;
   // The records of the stellation diagram (a coplanar copy owns none).
-  std::unique_ptr<StellationDiagramPools, StellationPoolsDeleter> mStellationPools;
+  Part<StellationDiagramPools> mStellationPools;
 };
 
 // ---- Frames of a block's types -------------------------------------------------------

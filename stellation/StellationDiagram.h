@@ -24,6 +24,7 @@
 
 #include "core/Tolerances.h"
 #include "model/BlockPool.h"
+#include "model/ModelPart.h"
 
 namespace corvia {
 
@@ -263,7 +264,7 @@ struct StellationFacet {
 int CompareFacetsByLayer(const StellationFacet* a, const StellationFacet* b);
 
 // The records of one face type's diagram.
-struct StellationDiagramPools {
+struct StellationDiagramPools : ModelPart {
   BlockPool<StellationLine> mLines;
   BlockPool<StellationPoint> mPoints;
   BlockPool<SegVert> mSegVerts;
@@ -276,6 +277,9 @@ struct StellationDiagramPools {
   // x = -R.
   StellationLine* mBoundingLines[4] = {nullptr, nullptr, nullptr, nullptr};
 };
+// The type's records, made (and the block's stellation record with them) the first time
+// the type's diagram is built.
+StellationDiagramPools& StellationPoolsOf(FaceType* type);
 
 // Segments of one diagram found by their centroid (within the mirror tolerance), for the
 // rotated and mirrored images of segments.

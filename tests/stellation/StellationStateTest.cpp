@@ -40,7 +40,7 @@ TEST_F(StellationStateTest, BusyFlagStopsTheKitChecks) {
   // Buildable, and nothing computed or cached.
   EXPECT_TRUE(corvia::CanBuildWithKit(&cube.poly, false));
   EXPECT_EQ(cube.poly.mPolyFlags & (corvia::kKitBaseBuildable | corvia::kKitBaseNotBuildable), 0u);
-  EXPECT_TRUE(cube.poly.CanBuildStellationWithKit(false));
+  EXPECT_TRUE(corvia::CanBuildStellationWithKit(&cube.poly, false));
 }
 
 TEST_F(StellationStateTest, PanelsAreCountedOnlyForASideTheKitCanBuild) {
