@@ -242,8 +242,4 @@ class FaceTypeBlock {
   TimeSpan mDurations[4];
 };
 
-// Stellates the block if needed and marks, once, the diagram edges and points used by
-// the current stellation; stores the number of its vertices in the block.
-void MarkAllUsedSegVerts(FaceTypeBlock* block);
-
 }  // namespace corvia

@@ -29,6 +29,7 @@
 namespace corvia {
 
 class FaceType;
+class FaceTypeBlock;
 class PolyElement;
 struct StellationCell;
 struct StellationLine;
@@ -280,6 +281,10 @@ struct StellationDiagramPools : ModelPart {
 // The type's records, made (and the block's stellation record with them) the first time
 // the type's diagram is built.
 StellationDiagramPools& StellationPoolsOf(FaceType* type);
+
+// Stellates the block if needed and marks, once, the diagram edges and points used by
+// the current stellation; stores the number of its vertices in the block.
+void MarkAllUsedSegVerts(FaceTypeBlock* block);
 
 // Segments of one diagram found by their centroid (within the mirror tolerance), for the
 // rotated and mirrored images of segments.
