@@ -1,6 +1,5 @@
 #include "files/ModelFileFormat.h"
 
-#include "model/Poly.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia {

@@ -69,8 +69,8 @@ class FaceType {
   static int32_t GetIndex(const FaceType* type) { return type ? type->mIndex : -1; }
   // The number shown to users: index + 1; 0 for none.
   static int32_t GetNumber(const FaceType* type) { return type ? type->mIndex + 1 : 0; }
-  // After FaceTypeBlock::UpdateScale the largest corner distance of the stellated
-  // face; 1.0 for no type.
+  // The largest corner distance of the stellated face once the stellation measured it
+  // (UpdateScale, stellation/StellationState.h); 1.0 for no type.
   static double GetScale(const FaceType* type) { return type ? type->mScale : 1.0; }
 
   // The mirror partner exists and comes earlier in the block.

@@ -1,5 +1,5 @@
-// Whole-model measures, drawn polygons, and the model operations that need the
-// stellation and construction code.
+// Whole-model measures, the drawn polygons (the model's parts hear of their changes),
+// and the face diagrams of the morphs.
 
 #include <cmath>
 #include <memory>
