@@ -25,6 +25,7 @@
 #include "render/ViewTypeDrawing.h"
 #include "stellation/FacetPreview.h"
 #include "stellation/Faceting.h"
+#include "stellation/StellationState.h"
 #include "symmetry/SymGroup.h"
 #include "render/GL.h"
 #include "symmetry/SimplePoly.h"
@@ -403,7 +404,7 @@ double CPolyView::GetGeometryRadius(bool withSpheres) const {
       // facelets in their planes.
       FaceTypeBlock* shown = GetShownBlock(false);
       FaceTypeBlock* base = poly ? poly->mBaseBlock.get() : nullptr;
-      const double made = base && shown && !FaceTypeBlock::IsOriginalStellation(shown) ? base->UpdateScale() : -1.0;
+      const double made = base && shown && !FaceTypeBlock::IsOriginalStellation(shown) ? UpdateScale(base) : -1.0;
       radius = made > 0.0 && std::isfinite(made) ? made : 1.0;
       break;
     }
@@ -415,7 +416,7 @@ double CPolyView::GetGeometryRadius(bool withSpheres) const {
       // needs it next anyway). Only when it cannot be made does the shown side's own
       // radius stand for it: the dual's reaches past 1.
       const double side = block && block->IsDual() && poly ? poly->GetRadius() : 1.0;
-      const double made = block ? block->UpdateScale() : -1.0;
+      const double made = block ? UpdateScale(block) : -1.0;
       double scale = made > 0.0 && std::isfinite(made) ? made : side;
       // Unstellated, the pane draws the model's own faces, reaching to its corners.
       if (block && FaceTypeBlock::IsOriginalStellation(block)) scale = std::max(scale, side);

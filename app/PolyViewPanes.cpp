@@ -48,6 +48,7 @@
 #include "stellation/Faceting.h"
 #include "stellation/StellationCell.h"
 #include "stellation/StellationDiagram.h"
+#include "stellation/StellationState.h"
 
 namespace corvia {
 
@@ -253,7 +254,7 @@ bool CPolyView::PrepareDiagramPane() {
       PolyElement* face = poly->GetCurrentFace();
       if (!face || !HasStellatedBlock(poly, block)) return false;
       if (!block->GetExistingModel3D()) block->GetModel3D(false);
-      block->UpdateScale();
+      UpdateScale(block);
       return square(FaceType::GetScale(face->mType));
     }
     case kViewStellationDiagram: {

@@ -28,6 +28,7 @@
 #include "render/ModelDrawSettings.h"
 #include "stellation/FacetPreview.h"
 #include "stellation/Faceting.h"
+#include "stellation/StellationState.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia {
@@ -350,7 +351,7 @@ void CPolyView::CheckConstructionToy() {
   } else if (mViewType == kViewStellationOfBase || mViewType == kViewStellationOfDual ||
              (mViewType & kViewFlagNet)) {
     const bool dual = mViewType == kViewStellationOfDual || ((mViewType & kViewFlagNet) && poly->mShowDual);
-    report(poly->CanBuildStellationWithKit(dual), dual, true);
+    report(CanBuildStellationWithKit(poly, dual), dual, true);
   } else {
     SetMessage(this, "%s", "Geomag-style not available in this view.");
   }

@@ -269,10 +269,8 @@ void Augmentation::Reset() {
   }
 }
 
-void Poly::AugmentationDeleter::operator()(Augmentation* augmentation) const { delete augmentation; }
-
 Augmentation* Poly::GetAugmentation() {
-  if (!mAugmentation) mAugmentation.reset(new Augmentation(this));
+  if (!mAugmentation) mAugmentation = MakePart<Augmentation>(this);
   return mAugmentation.get();
 }
 

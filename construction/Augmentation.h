@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "core/VectorMath.h"
+#include "model/ModelPart.h"
 
 namespace corvia {
 
@@ -157,10 +158,12 @@ struct AugmentPreviewFace {
   bool matchingFace = false;
 };
 
-class Augmentation {
+// The model's augmentation: a part of the model, reset when the model's elements go and
+// prepared again when its face types change under a running preview.
+class Augmentation : public ModelPart {
  public:
   explicit Augmentation(Poly* poly);
-  ~Augmentation();
+  ~Augmentation() override;
   Augmentation(const Augmentation&) = delete;
   Augmentation& operator=(const Augmentation&) = delete;
 
@@ -226,6 +229,11 @@ class Augmentation {
   uint32_t mNewFaceColour = 0;  // packed 0x00BBGGRR
   // The pane showing the preview; null while none runs.
   OpenGLView* mView = nullptr;
+
+  void ModelCleared() override { Reset(); }
+  void FaceTypesChanged() override {
+    if (mView) Refresh();
+  }
 
  private:
   // Whether the current matching face keeps the model's symmetry on every target.

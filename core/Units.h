@@ -125,7 +125,7 @@ struct LengthScaleRedrawOptions {
 };
 LengthScaleRedrawOptions& GetLengthScaleRedrawOptions();
 
-// Supplied by the model layer: the nets of the current model follow a change of
+// Supplied by the nets: the nets of the current model follow a change of
 // length scale; and whether the current model's shown side can be printed one colour
 // per page (the Auto rule).
 void RefreshCurrentNetsAfterScaleChange();

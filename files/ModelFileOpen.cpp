@@ -205,12 +205,12 @@ void LoadPictures(Poly& poly, std::string& warning) {
 // The form of the file, and the scene sections that no installed section claims, stay
 // with the model: saving writes them back.
 void KeepUnclaimed(Poly& poly, ModelFileContents& contents) {
-  auto keep = std::make_unique<ModelFileKeep>();
+  Part<ModelFileKeep> keep = MakePart<ModelFileKeep>();
   keep->form = contents.form;
   for (ModelFileScene& section : contents.scene) {
     if (!FindModelFileSection(section.name.c_str())) keep->scene.push_back(std::move(section));
   }
-  poly.mFileKeep.reset(keep.release());
+  poly.mFileKeep = std::move(keep);
 }
 
 // Restores the scene sections that installed sections claim; the first that fails is
@@ -267,7 +267,7 @@ bool OpenModelFile(const char* path, int mode) {
   d::RestoreDrawnPolygons(*poly, contents);
   std::string warning = contents.warning;
   d::LoadPictures(*poly, warning);
-  if (contents.faceting) RestoreFacetingCriteria(*contents.faceting, poly->GetShownBlock()->mFaceting.get());
+  if (contents.faceting) RestoreFacetingCriteria(*contents.faceting, GetFaceting(poly->GetShownBlock()));
   d::RestoreScene(path, contents, warning);
   d::KeepUnclaimed(*poly, contents);
   platform::Services().views->InvalidateInfo(kInfoReasonNames);
@@ -295,7 +295,7 @@ bool RestoreModelFromMemory(const std::string& data, const char* name, std::stri
   d::RestoreDrawnPolygons(*poly, contents);
   std::string warning;
   d::LoadPictures(*poly, warning);
-  if (contents.faceting) RestoreFacetingCriteria(*contents.faceting, poly->GetShownBlock()->mFaceting.get());
+  if (contents.faceting) RestoreFacetingCriteria(*contents.faceting, GetFaceting(poly->GetShownBlock()));
   platform::Services().views->InvalidateInfo(kInfoReasonNames);
   platform::Services().views->RedrawAllViews(true);
   return true;

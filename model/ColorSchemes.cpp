@@ -24,7 +24,6 @@
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
-#include "nets/Model3D.h"
 #include "platform/Services.h"
 #include "symmetry/SymGroup.h"
 #include "symmetry/SymOperations.h"
@@ -263,7 +262,7 @@ void ColourAsCompound(Poly* poly) {
   for (unsigned type : kFaceletViewTypes) faceletPane = faceletPane || type == viewType;
   int parts = 0;
   if (faceletPane) {
-    Model3D* model = block ? block->GetExistingModel3D() : nullptr;
+    ModelPart* model = block ? AsPart(block->mModel3D) : nullptr;
     if (!model) {
       ShowError("Can't color as a compound here.");
       return;

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "model/FaceDiagram.h"
+#include "model/ModelPart.h"
 
 namespace corvia {
 
@@ -28,11 +29,6 @@ struct StellationSegment;
 struct StellationFacet;
 struct StellationDiagramPools;
 class OpenGLView;
-
-// Owner of a face type's stellation-diagram records.
-struct StellationPoolsDeleter {
-  void operator()(StellationDiagramPools* pools) const;
-};
 
 // FaceType::mFlags.
 constexpr uint32_t kFaceTypeSelfMirror = 0x1;      // its own mirror image, with an in-plane mirror line
@@ -73,8 +69,8 @@ class FaceType {
   static int32_t GetIndex(const FaceType* type) { return type ? type->mIndex : -1; }
   // The number shown to users: index + 1; 0 for none.
   static int32_t GetNumber(const FaceType* type) { return type ? type->mIndex + 1 : 0; }
-  // After FaceTypeBlock::UpdateScale the largest corner distance of the stellated
-  // face; 1.0 for no type.
+  // The largest corner distance of the stellated face once the stellation measured it
+  // (UpdateScale, stellation/StellationState.h); 1.0 for no type.
   static double GetScale(const FaceType* type) { return type ? type->mScale : 1.0; }
 
   // The mirror partner exists and comes earlier in the block.
@@ -86,9 +82,6 @@ class FaceType {
   // Whether the representative face can be built as one construction-kit panel
   // (cached in the flags).
   bool CanBuildPanel();
-  // Largest corner distance of the representative face's facelets in the block's
-  // facelet model; 1.0 when it has none.
-  double CalcStellatedRadius();
 
   // ---- Frames and rotational order --------------------------------------------------
   // mNumRotations from the corner and edge types of the representative face.
@@ -202,7 +195,7 @@ class FaceType {
   SegVert* mOuterRing = nullptr;
   FaceType* mNext = nullptr;
   // The records of the stellation diagram (a coplanar copy owns none).
-  std::unique_ptr<StellationDiagramPools, StellationPoolsDeleter> mStellationPools;
+  Part<StellationDiagramPools> mStellationPools;
 };
 
 // ---- Frames of a block's types -------------------------------------------------------

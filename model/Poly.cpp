@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "construction/Augmentation.h"
 #include "construction/LibraryEntry.h"
 #include "core/DrawnPolygon.h"
 #include "core/Globals.h"
@@ -25,8 +24,6 @@
 #include "model/PolyElement.h"
 #include "model/PolyFwd.h"
 #include "platform/Services.h"
-#include "stellation/FacetPreview.h"
-#include "stellation/Faceting.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
 
@@ -64,9 +61,6 @@ void Poly::DiagramWorkPoolsDeleter::operator()(FaceDiagramWorkPools* pools) cons
 }
 void Poly::DiagramResultPoolsDeleter::operator()(FaceDiagramResultPools* pools) const {
   delete pools;
-}
-void Poly::FacetPreviewDeleter::operator()(FacetPreview* preview) const {
-  delete preview;
 }
 
 void Poly::Init() {
@@ -134,7 +128,7 @@ void Poly::Init() {
 
 void Poly::Clear(bool final) {
   // The augmentation points at faces about to go.
-  if (mAugmentation) mAugmentation->Reset();
+  if (ModelPart* augmentation = AsPart(mAugmentation)) augmentation->ModelCleared();
   DeleteString(mName);
   DeleteString(mDualName);
   DeleteString(mEntryText);
@@ -205,7 +199,7 @@ void Poly::ClearFaceTypes() {
   mMorphDiagramResultPools->Rewind();
   // The facetings refer to the elements and types just thrown away.
   for (FaceTypeBlock* block : {mBaseBlock.get(), mDualBlock.get()}) {
-    if (block->mFaceting) block->mFaceting->Clear();
+    if (ModelPart* faceting = AsPart(block->mFaceting)) faceting->FaceTypesCleared();
   }
 }
 

@@ -15,7 +15,6 @@
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
-#include "nets/Model3D.h"
 #include "platform/Services.h"
 #include "symmetry/SymGroup.h"
 
@@ -87,7 +86,7 @@ void Poly::ClearSelection() {
   // disturb the shown one.
   SelectEdge(nullptr, false);
   if (mSymGroup) mSymGroup->SelectAxis(-1);
-  DescribeSelectedEdge(mBaseBlock->GetExistingModel3D(), nullptr);
+  if (ModelPart* model = AsPart(mBaseBlock->mModel3D)) model->SelectionCleared();
 }
 
 void Poly::SelectFace(PolyElement* element, bool asVertex) {

@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "model/ModelPart.h"
 #include "nets/Face3D.h"
 #include "nets/Vert3D.h"
 
@@ -41,7 +42,7 @@ constexpr uint32_t kCopyHolesAsTriangles = 1u << 7;
 constexpr int kToyPanelKinds = 4;
 constexpr int kToyColours = 5;
 
-class Model3D {
+class Model3D : public ModelPart {
  public:
   // The model of the plain polyhedron for the base or the dual side. A side whose
   // faces have corners at infinity cannot be built: the model stays empty after an
@@ -50,7 +51,7 @@ class Model3D {
   // The model of the block's current stellation from its cells; vertexCount is the
   // number of vertices counted among the used segment vertices.
   Model3D(FaceTypeBlock* block, int vertexCount);
-  ~Model3D();
+  ~Model3D() override;
   Model3D(const Model3D&) = delete;
   Model3D& operator=(const Model3D&) = delete;
 
@@ -92,6 +93,14 @@ class Model3D {
   void RemoveDrawnPolygon(int i);
   int CountDrawnTypes() const;
 
+  // ---- Told by the model that owns it ----
+  // A closed polygon joins the nets when they are made.
+  void DrawnPolygonFinished(DrawnPolygon* polygon) override;
+  void DrawnPolygonsCleared() override { ClearDrawnPolygons(); }
+  void DrawnPolygonRemoved(Poly& poly, DrawnPolygon* polygon, int typeIndex) override;
+  // No edgelet is selected any more (the net panes are redrawn when one was).
+  void SelectionCleared() override;
+
   // A plain copy of the model for the derived-model factory; null when refused.
   // With edgeList, the model's coloured edges are handed over too.
   SimplePoly* CreateSimplePoly(uint32_t options, EdgeListNode** edgeList);
@@ -129,7 +138,7 @@ class Model3D {
   std::vector<uint32_t> GetNetColors() const;
   // Colours the model by connected part (faces joined across edges that are not
   // reflex); returns the number of parts.
-  int ColorFaceletsByPart();
+  int ColorFaceletsByPart() override;
   // Sets each net type's copies to print; returns the total. colour may be null.
   int CountNetsToPrint(const float* colour, bool onlyWithImages);
   // Folds the nets to the global fold fraction when it changed.

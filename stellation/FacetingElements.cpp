@@ -194,21 +194,24 @@ void ResetFacetingsOf(Poly* poly) {
   }
 }
 
+Faceting* GetFaceting(FaceTypeBlock* block) {
+  if (!block) return nullptr;
+  if (!block->mFaceting) block->mFaceting = MakePart<Faceting>(block);
+  return block->mFaceting.get();
+}
+
 void ResetAllFacetings() {
   ResetFacetingsOf(GetCurrentPoly());
 }
 
 Faceting* GetCurrentFaceting() {
   Poly* poly = GetCurrentPoly();
-  return poly ? poly->GetShownBlock()->mFaceting.get() : nullptr;
+  return poly ? GetFaceting(poly->GetShownBlock()) : nullptr;
 }
 
 void ClearFacetingSelectionOf(Poly* poly) {
   if (!poly) return;
-  if (Faceting* faceting = poly->GetShownBlock()->mFaceting.get()) {
-    faceting->mCurrentFacet = nullptr;
-    faceting->mCurrentEdge = nullptr;
-  }
+  if (Faceting* faceting = poly->GetShownBlock()->mFaceting.get()) faceting->SelectionCleared();
 }
 
 void ClearFacetingSelection() {
@@ -599,10 +602,6 @@ std::string FacetPlane::GetInfoText(const FacetPlane* plane) {
 }
 
 // ---- The engine: life cycle --------------------------------------------------------------
-
-void FacetingDeleter::operator()(Faceting* faceting) const {
-  delete faceting;
-}
 
 Faceting::Faceting(FaceTypeBlock* block) : mBlock(block) {
   Init();

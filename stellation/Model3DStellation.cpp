@@ -441,7 +441,7 @@ void Model3D::ComputeFaceletLineData() {
   // one, which is being drawn, is held meanwhile (only the plain polyhedron's model
   // exists before the set-up, and it does not depend on the diagrams).
   if (!block->IsStellated()) {
-    std::unique_ptr<Model3D> held;
+    Part<Model3D> held;
     if (block->mModel3D.get() == this) held = std::move(block->mModel3D);
     poly->Stellate(block, false);
     if (held) block->mModel3D = std::move(held);

@@ -24,10 +24,12 @@
 
 #include "core/Tolerances.h"
 #include "model/BlockPool.h"
+#include "model/ModelPart.h"
 
 namespace corvia {
 
 class FaceType;
+class FaceTypeBlock;
 class PolyElement;
 struct StellationCell;
 struct StellationLine;
@@ -263,7 +265,7 @@ struct StellationFacet {
 int CompareFacetsByLayer(const StellationFacet* a, const StellationFacet* b);
 
 // The records of one face type's diagram.
-struct StellationDiagramPools {
+struct StellationDiagramPools : ModelPart {
   BlockPool<StellationLine> mLines;
   BlockPool<StellationPoint> mPoints;
   BlockPool<SegVert> mSegVerts;
@@ -276,6 +278,13 @@ struct StellationDiagramPools {
   // x = -R.
   StellationLine* mBoundingLines[4] = {nullptr, nullptr, nullptr, nullptr};
 };
+// The type's records, made (and the block's stellation record with them) the first time
+// the type's diagram is built.
+StellationDiagramPools& StellationPoolsOf(FaceType* type);
+
+// Stellates the block if needed and marks, once, the diagram edges and points used by
+// the current stellation; stores the number of its vertices in the block.
+void MarkAllUsedSegVerts(FaceTypeBlock* block);
 
 // Segments of one diagram found by their centroid (within the mirror tolerance), for the
 // rotated and mirrored images of segments.

@@ -429,7 +429,7 @@ void SweepOne(Sweep& sweep, SweepDocument& document, const SweepModel& model, co
   sweep.Run(
       name, "faceting",
       [&] {
-        corvia::Faceting* faceting = poly.mBaseBlock->mFaceting.get();
+        corvia::Faceting* faceting = corvia::GetFaceting(poly.mBaseBlock.get());
         if (!faceting || !faceting->Prepare()) return Outcome::kRefused;
         // The first faceting, or the search cancelled when it runs long.
         faceting->FindNextFaceting();

@@ -95,7 +95,7 @@ class FacetingDefaults {
 };
 
 corvia::Faceting* ShownFaceting(Poly& poly) {
-  return poly.GetShownBlock()->mFaceting.get();
+  return corvia::GetFaceting(poly.GetShownBlock());
 }
 
 std::string Count(const corvia::BigUInt& n) {

@@ -25,6 +25,7 @@
 #include "nets/NetFlags.h"
 #include "platform/Services.h"
 #include "stellation/StellationCell.h"
+#include "stellation/StellationState.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/stellation/StellationModels.h"
 #include "tests/support/TestSupport.h"
@@ -284,7 +285,7 @@ TEST(StellatedModel, RemadeCopiedAndMeasured) {
   FaceTypeBlock* block = model.Stellated();
   ASSERT_TRUE(block->IsStellated());
   const corvia::FaceType* type = block->mFirstFaceType;
-  const double radius = block->UpdateScale();
+  const double radius = UpdateScale(block);
   const double faceRadius = corvia::FaceType::GetScale(type);
   EXPECT_EQ(block->GetModel3D(false)->GetNumFacelets(), 8);
   IncludeShells(block, 2);
@@ -292,7 +293,7 @@ TEST(StellatedModel, RemadeCopiedAndMeasured) {
   Model3D* stellated = block->GetModel3D(false);
   ASSERT_NE(stellated, nullptr);
   EXPECT_EQ(stellated->GetNumFacelets(), 24);
-  EXPECT_NEAR(block->UpdateScale(), std::sqrt(3.0) * radius, 1e-12);
+  EXPECT_NEAR(UpdateScale(block), std::sqrt(3.0) * radius, 1e-12);
   EXPECT_NEAR(corvia::FaceType::GetScale(type), 2.0 * faceRadius, 1e-12);
 
   uint8_t derived = 0;
