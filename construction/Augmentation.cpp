@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "construction/LibraryEntry.h"
+#include "construction/FaceOrientation.h"
 #include "core/ListNode.h"
 #include "core/Messages.h"
 #include "core/RainbowColor.h"
@@ -15,10 +15,10 @@
 #include "model/ElementFlags.h"
 #include "model/FaceType.h"
 #include "model/Globals.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "platform/Services.h"
-#include "symmetry/FaceOrientation.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia {

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "construction/DualMorph.h"
-#include "construction/LibraryEntry.h"
 #include "construction/Prisms.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
@@ -25,6 +24,7 @@
 #include "model/ElementFlags.h"
 #include "model/FaceType.h"
 #include "model/FaceTypeBlock.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/Globals.h"
 #include "model/PolyElement.h"

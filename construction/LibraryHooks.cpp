@@ -3,12 +3,12 @@
 // BuildLibraryEntryModel and BuildSpringModel are the library's own road to a model:
 // LibraryBuild.cpp. OpenUserLibraryModel reads the model file: files/ModelFileOpen.cpp.
 
-#include "construction/LibraryEntry.h"
 #include "construction/ModelLookup.h"
 #include "construction/PolyhedraDialog.h"
 #include "core/Messages.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "platform/Services.h"
 #include "stellation/StellationCell.h"

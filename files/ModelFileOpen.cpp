@@ -12,7 +12,6 @@
 
 #include "construction/DerivedModels.h"
 #include "construction/Library.h"
-#include "construction/LibraryEntry.h"
 #include "construction/LibraryHooks.h"
 #include "construction/ModelLookup.h"
 #include "core/DrawnPolygon.h"
@@ -26,6 +25,7 @@
 #include "model/FaceImageRef.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "model/PolyTemplate.h"

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "construction/DerivedModels.h"
-#include "construction/LibraryEntry.h"
 #include "core/FileUtils.h"
 #include "core/Lzrw3a.h"
 #include "core/Messages.h"
@@ -28,6 +27,7 @@
 #include "model/FaceImageRef.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "model/PolyTemplate.h"

@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "construction/Augmentation.h"
-#include "construction/LibraryEntry.h"
 #include "core/DrawnPolygon.h"
 #include "core/Globals.h"
 #include "core/Messages.h"
@@ -18,6 +17,7 @@
 #include "model/ElementFlags.h"
 #include "model/Face.h"
 #include "model/FaceTypeBlock.h"
+#include "model/LibraryEntry.h"
 #include "model/PolyTemplate.h"
 #include "model/Vertex.h"
 #include "model/Globals.h"

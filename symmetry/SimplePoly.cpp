@@ -17,8 +17,6 @@ namespace corvia {
 
 bool HideFacesWithHiddenVerts = false;
 
-FaceOrientation::~FaceOrientation() = default;
-
 // ---- The position search ------------------------------------------------------------
 
 // Vertex indices hashed by the grid cell of their position. A cell is ten times the

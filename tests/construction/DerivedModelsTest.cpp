@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "construction/DerivedModels.h"
-#include "construction/LibraryEntry.h"
 #include "core/Units.h"
 #include "model/FaceImageRef.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "model/PolyTemplate.h"

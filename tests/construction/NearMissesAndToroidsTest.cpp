@@ -21,8 +21,8 @@
 #include <vector>
 
 #include "construction/Library.h"
-#include "construction/LibraryEntry.h"
 #include "core/VectorMath.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyTemplate.h"
 #include "symmetry/SimplePoly.h"

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "construction/Library.h"
-#include "construction/LibraryEntry.h"
 #include "construction/ModelLookup.h"
 #include "model/FaceTypeBlock.h"
+#include "model/LibraryEntry.h"
 #include "model/PolyTemplate.h"
 #include "nets/NetTab.h"
 #include "tests/nets/NetChecks.h"
