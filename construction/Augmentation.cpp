@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "construction/FaceOrientation.h"
+#include "construction/LibraryHooks.h"
 #include "core/ListNode.h"
 #include "core/Messages.h"
 #include "core/RainbowColor.h"
 #include "core/Units.h"
-#include "files/ModelFile.h"
 #include "model/ElementFlags.h"
 #include "model/FaceType.h"
 #include "model/Globals.h"
@@ -349,7 +349,7 @@ bool GetAugmentationHeight(uint32_t options, PolyElement* target, Augmentation* 
     added = augmentation->mLibraryEntry->CreatePoly((options & kAugmentUseDual) != 0);
     height = 1.0;
   } else if (options & kAugmentFile) {
-    added = ReadModelFileAsSimplePoly(augmentation->mFilePath.c_str(), (options & kAugmentUseDual) != 0);
+    added = ReadModelFromFile(augmentation->mFilePath.c_str(), (options & kAugmentUseDual) != 0);
     height = 1.0;
   } else {
     ShowInternalError("%s", "GetAugmentationHeight: Bad flags");

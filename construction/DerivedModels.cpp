@@ -10,6 +10,7 @@
 
 #include "construction/DualMorph.h"
 #include "construction/Prisms.h"
+#include "core/FaceImageRef.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
 #include "core/RainbowColor.h"
@@ -19,7 +20,6 @@
 #include "model/BlockPool.h"
 #include "model/Edge.h"
 #include "model/FaceDiagramCells.h"
-#include "model/FaceImageRef.h"
 #include "model/FaceOutline.h"
 #include "model/ElementFlags.h"
 #include "model/FaceType.h"

@@ -106,7 +106,7 @@ bool LibraryEntry::CheckAvailable() const {
 }
 
 std::unique_ptr<SimplePoly> LibraryEntry::CreatePoly(bool dual) {
-  if (IsUserRecord()) return OpenUserLibraryModel(mName, dual);
+  if (IsUserRecord()) return ReadModelFromFile(mName, dual);
   if (!CheckAvailable()) return nullptr;
   return BuildLibraryEntryModel(*this, dual);
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "construction/DerivedModels.h"
+#include "core/FaceImageRef.h"
 #include "core/FileUtils.h"
 #include "core/Lzrw3a.h"
 #include "core/Messages.h"
@@ -24,7 +25,6 @@
 #include "files/ModelFileSection.h"
 #include "model/DrawnPolygonModel.h"
 #include "model/Edge.h"
-#include "model/FaceImageRef.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
 #include "model/LibraryEntry.h"

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/ColorList.h"
+#include "core/FaceImageRef.h"
 #include "core/Globals.h"
 #include "core/MergeSort.h"
 #include "core/Messages.h"
@@ -17,7 +18,7 @@
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
-#include "model/FaceImageRef.h"
+#include "model/FaceImageAttach.h"
 #include "model/FaceType.h"
 #include "model/FaceTypeBlock.h"
 #include "model/GeomagPanels.h"
@@ -752,9 +753,9 @@ void Poly::SetFaceImage(FaceImage* image, PolyElement* face, int scope) {
         recorded = true;
       }
       if (image) {
-        image->AttachToFace(e, e == face);
+        AttachToFace(image, e, e == face);
       } else {
-        FaceImage::DetachFromFace(e);
+        DetachFromFace(e);
       }
     }
   }

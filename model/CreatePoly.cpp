@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "core/FaceImageRef.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
 #include "core/RainbowColor.h"
@@ -27,7 +28,7 @@
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/Face.h"
-#include "model/FaceImageRef.h"
+#include "model/FaceImageAttach.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
 #include "model/ModelBusy.h"

@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-#include "core/PolygonSplit.h"
-#include "core/Units.h"
 #include "model/ElementList.h"
 #include "model/ElementServices.h"
 #include "model/FaceTypeBlock.h"
@@ -24,9 +22,6 @@ int GetCurrentPolyColorMode() {
 namespace detail_ModelGlobals {
 DocumentAccess gDefaultAccess;
 DocumentAccess* gAccess = &gDefaultAccess;
-
-// The polygon splitting asks the model layer how the current model is filled.
-[[maybe_unused]] const bool gColorModeQueryInstalled = (SetPolygonColorModeQuery(&GetCurrentPolyColorMode), true);
 }  // namespace detail_ModelGlobals
 
 DocumentAccess::~DocumentAccess() = default;

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "core/FaceImageRef.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
-#include "model/FaceImageRef.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
