@@ -6,9 +6,9 @@
 
 #include "app/PolyDoc.h"
 #include "construction/Library.h"
-#include "construction/LibraryEntry.h"
 #include "construction/ModelLookup.h"
 #include "core/Messages.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyTemplate.h"
 #include "platform/Services.h"

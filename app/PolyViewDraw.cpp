@@ -6,9 +6,9 @@
 
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
+#include "core/FaceImageRef.h"
 #include "core/Messages.h"
 #include "core/VectorMath.h"
-#include "model/FaceImageRef.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"

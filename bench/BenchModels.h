@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "construction/Library.h"
-#include "construction/LibraryEntry.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/Subdivision.h"
 #include "symmetry/SimplePoly.h"

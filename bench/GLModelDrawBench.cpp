@@ -10,8 +10,8 @@
 
 #include "bench/BenchModels.h"
 #include "construction/Library.h"
-#include "construction/LibraryEntry.h"
 #include "model/ColorSchemes.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/Subdivision.h"
 #include "render/DepthSortedTriangles.h"

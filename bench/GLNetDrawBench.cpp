@@ -9,7 +9,7 @@
 
 #include "bench/BenchModels.h"
 #include "construction/Library.h"
-#include "construction/LibraryEntry.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/Subdivision.h"
 #include "nets/Model3D.h"

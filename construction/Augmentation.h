@@ -121,7 +121,7 @@ class AugmentTarget {
   AugmentTarget(const AugmentTarget&) = delete;
   AugmentTarget& operator=(const AugmentTarget&) = delete;
 
-  // Takes over the list (made by SimpleFace::FindOrientations); the first is current.
+  // Takes over the list (made by FindOrientations); the first is current.
   void SetOrientations(FaceOrientation* list);
   void FreeOrientations();
   int CountOrientations() const;

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "construction/DualMorph.h"
-#include "construction/LibraryEntry.h"
 #include "construction/Prisms.h"
+#include "core/FaceImageRef.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
 #include "core/RainbowColor.h"
@@ -20,11 +20,11 @@
 #include "model/BlockPool.h"
 #include "model/Edge.h"
 #include "model/FaceDiagramCells.h"
-#include "model/FaceImageRef.h"
 #include "model/FaceOutline.h"
 #include "model/ElementFlags.h"
 #include "model/FaceType.h"
 #include "model/FaceTypeBlock.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/Globals.h"
 #include "model/PolyElement.h"

@@ -12,10 +12,10 @@
 
 #include "construction/DerivedModels.h"
 #include "construction/Library.h"
-#include "construction/LibraryEntry.h"
 #include "construction/LibraryHooks.h"
 #include "construction/ModelLookup.h"
 #include "core/DrawnPolygon.h"
+#include "core/FaceImageRef.h"
 #include "core/Messages.h"
 #include "core/PolygonRing.h"
 #include "core/Strings.h"
@@ -23,9 +23,10 @@
 #include "files/ModelFile.h"
 #include "files/ModelFileFormat.h"
 #include "files/ModelFileSection.h"
-#include "model/FaceImageRef.h"
+#include "model/FaceImageAttach.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "model/PolyTemplate.h"
@@ -198,7 +199,7 @@ void LoadPictures(Poly& poly, std::string& warning) {
     }
     CopyFaceImagePlacement(loaded, image);
     // The last element to switch releases the image without a picture.
-    for (PolyElement* e : elements) loaded->AttachToFace(e, e == owner);
+    for (PolyElement* e : elements) AttachToFace(loaded, e, e == owner);
   }
 }
 
@@ -327,10 +328,6 @@ std::unique_ptr<SimplePoly> ReadModelFileAsSimplePoly(const char* path, bool dua
   std::unique_ptr<SimplePoly> model(poly->CreateModel(dual ? kDeriveDual : kDeriveBase, nullptr, nullptr, nullptr));
   if (model) d::ReportWarning(contents.warning, kOpenModelFilePlain);
   return model;
-}
-
-std::unique_ptr<SimplePoly> OpenUserLibraryModel(const char* path, bool dual) {
-  return ReadModelFileAsSimplePoly(path, dual);
 }
 
 }  // namespace corvia

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/ColorList.h"
+#include "core/FaceImageRef.h"
 #include "core/Globals.h"
 #include "core/MergeSort.h"
 #include "core/Messages.h"
@@ -17,7 +18,7 @@
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
-#include "model/FaceImageRef.h"
+#include "model/FaceImageAttach.h"
 #include "model/FaceType.h"
 #include "model/FaceTypeBlock.h"
 #include "model/GeomagPanels.h"
@@ -384,6 +385,24 @@ void ForEachEdge(Poly* poly, Visit visit) {
 
 }  // namespace detail_ColorSchemes
 
+int GetPredefinedColorIndex(const SymGroup* group, uint32_t schemeBits, const SymAxisType* axisType,
+                            const PolyElement* element, int* secondIndex) {
+  if ((schemeBits & kColorArrangementMask) == 0 || axisType == nullptr || element == nullptr) return -1;
+  // An element without an axis of its own takes that of a face sharing its plane.
+  const SymAxis* axis = element->mSymAxis;
+  if (axis == nullptr) {
+    int limit = element->CountCoplanar();
+    for (const PolyElement* e = element->mCoplanarNext; e != nullptr && e != element && limit-- > 0;
+         e = e->mCoplanarNext) {
+      if (e->mSymAxis != nullptr) {
+        axis = e->mSymAxis;
+        break;
+      }
+    }
+  }
+  return GetPredefinedColorIndexOfAxis(group, schemeBits, axisType, axis, element->mZAxis, secondIndex);
+}
+
 // ---- Document side -----------------------------------------------------------------------
 
 ColorDocumentHooks::~ColorDocumentHooks() = default;
@@ -733,9 +752,9 @@ void Poly::SetFaceImage(FaceImage* image, PolyElement* face, int scope) {
         recorded = true;
       }
       if (image) {
-        image->AttachToFace(e, e == face);
+        AttachToFace(image, e, e == face);
       } else {
-        FaceImage::DetachFromFace(e);
+        DetachFromFace(e);
       }
     }
   }

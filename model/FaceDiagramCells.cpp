@@ -7,12 +7,12 @@
 #include <unordered_set>
 #include <vector>
 
+#include "core/FaceImageRef.h"
 #include "core/MergeSort.h"
 #include "core/Messages.h"
 #include "core/PolygonRing.h"
 #include "core/Tolerances.h"
 #include "model/ElementFlags.h"
-#include "model/FaceImageRef.h"
 #include "model/FaceType.h"
 #include "model/PolyElement.h"
 #include "model/PolyFwd.h"

@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "core/PolygonSplit.h"
+#include "model/ElementList.h"
+#include "model/ElementServices.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 
@@ -20,9 +22,6 @@ int GetCurrentPolyColorMode() {
 namespace detail_ModelGlobals {
 DocumentAccess gDefaultAccess;
 DocumentAccess* gAccess = &gDefaultAccess;
-
-// The polygon splitting asks the model layer how the current model is filled.
-[[maybe_unused]] const bool gColorModeQueryInstalled = (SetPolygonColorModeQuery(&GetCurrentPolyColorMode), true);
 }  // namespace detail_ModelGlobals
 
 DocumentAccess::~DocumentAccess() = default;

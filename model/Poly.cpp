@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "construction/LibraryEntry.h"
 #include "core/DrawnPolygon.h"
 #include "core/Globals.h"
 #include "core/Messages.h"
@@ -17,6 +16,7 @@
 #include "model/ElementFlags.h"
 #include "model/Face.h"
 #include "model/FaceTypeBlock.h"
+#include "model/LibraryEntry.h"
 #include "model/PolyTemplate.h"
 #include "model/Vertex.h"
 #include "model/Globals.h"

@@ -13,6 +13,7 @@
 #include "model/ElementFlags.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
+#include "model/ModelSymmetry.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "platform/Services.h"
@@ -85,7 +86,7 @@ void Poly::ClearSelection() {
   // Acts on this model: a selection made in a model that is not shown must not
   // disturb the shown one.
   SelectEdge(nullptr, false);
-  if (mSymGroup) mSymGroup->SelectAxis(-1);
+  if (mSymGroup) SelectAxis(mSymGroup, -1);
   if (ModelPart* model = AsPart(mBaseBlock->mModel3D)) model->SelectionCleared();
 }
 

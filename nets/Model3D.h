@@ -28,7 +28,6 @@ class OpenGLView;
 class Net;
 class NetType;
 struct EdgeListNode;
-struct SegVert;
 struct ViewExtents;
 
 // Options of Model3D::CreateSimplePoly (bit n of the option word is 1 << n).
@@ -80,9 +79,6 @@ class Model3D : public ModelPart {
   // Largest distance of a vertex from the origin; 0 for a null model.
   static double CalcMaxRadius(const Model3D* model);
 
-  // The vertex at the position within the segment vertex's own group (stellation
-  // models); without a group, FindVertExact.
-  Vert3D* FindVert(SegVert* segVert, const double* position);
   // The first vertex within 1e-7 of the position in each coordinate; null when none.
   Vert3D* FindVertExact(const double* position) const;
 
@@ -152,9 +148,6 @@ class Model3D : public ModelPart {
   // Folds the nets and widens the view's bounds by the nets shown; defined with the
   // renderer.
   void ExtendViewBounds(OpenGLView* view, ViewExtents* bounds);
-  // The facelet line data of a stellation (which stellation line each facelet edge
-  // lies on).
-  void ComputeFaceletLineData();
 
   // ---- Construction toy ----
   // Whether the facelets can be built with the construction toy: rods of one length

@@ -9,8 +9,8 @@
 #include <memory>
 #include <vector>
 
+#include "core/FaceImageRef.h"
 #include "core/RadixSorter.h"
-#include "model/FaceImageRef.h"
 #include "render/FaceImageTexturing.h"
 #include "render/GL.h"
 #include "render/GLErrors.h"

@@ -5,8 +5,8 @@
 #include <cmath>
 
 #include "core/DrawnPolygon.h"
+#include "core/FaceImageRef.h"
 #include "core/Globals.h"
-#include "model/FaceImageRef.h"
 #include "model/PointPicker.h"
 #include "model/PolyElement.h"
 #include "render/FaceImageTexturing.h"

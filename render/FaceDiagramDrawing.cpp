@@ -4,8 +4,8 @@
 
 #include <vector>
 
+#include "core/FaceImageRef.h"
 #include "core/Units.h"
-#include "model/FaceImageRef.h"
 #include "model/PolyElement.h"
 #include "render/DepthSortedTriangles.h"
 #include "render/GL.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Images placed on faces, as the renderer and the Image menu see them: the options,
 // the renderer's side of FaceImage (its pictures are TextureImages), placing an image
-// on faces, and the fit commands. FaceImage itself is declared in model/FaceImageRef.h;
+// on faces, and the fit commands. FaceImage itself is declared in core/FaceImageRef.h;
 // its placement arithmetic is render/FaceImageMapping.cpp, its textures and drawing
 // render/FaceImageTexturing.cpp.
 

@@ -6,12 +6,12 @@
 #include <cmath>
 #include <vector>
 
+#include "core/FaceImageRef.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
-#include "model/FaceImageRef.h"
 #include "model/FaceType.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"

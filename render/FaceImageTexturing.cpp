@@ -7,11 +7,11 @@
 #include <cstring>
 #include <vector>
 
+#include "core/FaceImageRef.h"
 #include "core/Messages.h"
 #include "files/ModelFile.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
-#include "model/FaceImageRef.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "nets/Face3D.h"

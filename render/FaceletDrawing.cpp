@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "core/FaceImageRef.h"
 #include "core/Geometry.h"
 #include "core/Globals.h"
 #include "core/RainbowColor.h"
@@ -16,7 +17,6 @@
 #include "model/ColorSchemes.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
-#include "model/FaceImageRef.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
@@ -45,6 +45,7 @@
 #include "render/Primitives.h"
 #include "render/PrintPage.h"
 #include "render/SelectionItems.h"
+#include "stellation/Model3DStellation.h"
 #include "stellation/StellationDiagram.h"
 
 namespace corvia {
@@ -151,7 +152,9 @@ void Face3D::Draw(int mode, const double* offset, double scale, const Face3D* co
   if (!view || !mType) return;
   // 1. Hidden faces, and the facelets of hidden stellation cells, show only in the
   // flat net.
-  if (mode != kFaceletDrawFlat && ((mSourceFace && mSourceFace->HasFlag(kElementHidden)) || IsInHiddenCell())) return;
+  if (mode != kFaceletDrawFlat &&
+      ((mSourceFace && mSourceFace->HasFlag(kElementHidden)) || IsInHiddenCell(*this)))
+    return;
   // 2. Colour and alpha.
   const Face3D* source = colourSource ? colourSource : this;
   const float* colour = GetColor();
@@ -657,7 +660,7 @@ void Face3D::DrawStellationLines(bool folded, bool printing) {
   if (GetNumEdges() == 0 || !mSourceFace) return;
   if (!mFacetLoop) {
     Model3D* model = GetModel();
-    if (model && !(model->mFlags & kModelLineData)) model->ComputeFaceletLineData();
+    if (model && !(model->mFlags & kModelLineData)) ComputeFaceletLineData(model);
   }
   if (!mFacetLoop) return;
   OpenGLView* view = OpenGLView::GetCurrent();

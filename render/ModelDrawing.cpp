@@ -7,6 +7,7 @@
 #include <limits>
 #include <vector>
 
+#include "core/FaceImageRef.h"
 #include "core/Globals.h"
 #include "core/Messages.h"
 #include "core/RadixSorter.h"
@@ -16,7 +17,6 @@
 #include "model/ElementFlags.h"
 #include "model/ElementLabels.h"
 #include "model/ElementList.h"
-#include "model/FaceImageRef.h"
 #include "model/FaceType.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"

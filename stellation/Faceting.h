@@ -40,6 +40,7 @@ class Facet;
 class FacetingEdge;
 class FacetPlaneEdge;
 class FacetPlaneVert;
+enum class FacetPreviewPoint;  // model/ElementServices.h
 
 // ---- Program-wide settings ---------------------------------------------------------------
 
@@ -111,6 +112,10 @@ void ClearFacetingSelectionOf(Poly* poly);
 // True in "Faceting Mode", or while browsing other than facetings, when the current
 // model's open drawn polygon has a vertex.
 bool HasCurrentFaceting();
+// Where a vertex point lies for the faceting preview: inside when the point is a
+// corner of the current model's open drawn polygon, no preview without a current
+// faceting. Installed as the model's facet-preview query (files/GeometryHooks.h).
+FacetPreviewPoint PreviewPointOf(const PolyElement* element);
 
 // The current faceting of the faceting (null: the current one) as the drawn polygons
 // of its model, one polygon per facet; only in browse mode 0.

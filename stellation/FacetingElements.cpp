@@ -90,6 +90,8 @@ bool CanAddTogether(Facet* const* facets, int count, uint32_t mask) {
   return true;
 }
 
+}  // namespace detail_FacetingElements
+
 // Vertex points of faceting previews: inside when the point is a corner of the
 // polygon being drawn.
 FacetPreviewPoint PreviewPointOf(const PolyElement* element) {
@@ -102,10 +104,6 @@ FacetPreviewPoint PreviewPointOf(const PolyElement* element) {
   } while (v != polygon->ring);
   return FacetPreviewPoint::kOutside;
 }
-
-[[maybe_unused]] const bool gPreviewQueryInstalled = (SetFacetPreviewQuery(&PreviewPointOf), true);
-
-}  // namespace detail_FacetingElements
 
 bool MeetInOnePlane(const FacetEdgeRecord* a, const FacetEdgeRecord* b) {
   if (!a || !b || a->facet->mPlane != b->facet->mPlane) return false;

@@ -11,16 +11,16 @@
 #include <vector>
 
 #include "construction/Augmentation.h"
+#include "construction/FaceOrientation.h"
 #include "construction/Library.h"
-#include "construction/LibraryEntry.h"
 #include "core/BigUInt.h"
 #include "model/ElementFlags.h"
 #include "model/FaceType.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
-#include "symmetry/FaceOrientation.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
 #include "symmetry/SymGroupNames.h"

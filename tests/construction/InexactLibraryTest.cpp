@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "construction/Library.h"
-#include "construction/LibraryEntry.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "model/PolyTemplate.h"

@@ -28,9 +28,9 @@
 #include <vector>
 
 #include "construction/Library.h"
-#include "construction/LibraryEntry.h"
 #include "construction/SpringRelax.h"
 #include "core/VectorMath.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "model/PolyTemplate.h"

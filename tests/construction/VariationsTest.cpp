@@ -10,10 +10,10 @@
 #include <memory>
 #include <vector>
 
-#include "construction/LibraryEntry.h"
 #include "construction/ModelLookup.h"
 #include "construction/Variations.h"
 #include "model/FaceTypeBlock.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyBuild.h"
 #include "model/PolyElement.h"

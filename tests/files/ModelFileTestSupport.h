@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "construction/Library.h"
-#include "construction/LibraryEntry.h"
 #include "core/RainbowColor.h"
 #include "core/ioStream.h"
 #include "files/ModelFileSection.h"
@@ -24,6 +23,7 @@
 #include "model/FaceType.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "model/PolyTemplate.h"

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "construction/LibraryEntry.h"
 #include "model/Globals.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyTemplate.h"
 #include "platform/SettingsStore.h"

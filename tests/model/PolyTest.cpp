@@ -6,9 +6,9 @@
 
 #include "construction/DerivedModels.h"
 #include "construction/Library.h"
-#include "construction/LibraryEntry.h"
 #include "core/Units.h"
 #include "model/Globals.h"
+#include "model/LibraryEntry.h"
 #include "model/ModelRecord.h"
 #include "model/PointPicker.h"
 #include "model/Poly.h"

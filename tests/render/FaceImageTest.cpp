@@ -13,7 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "model/FaceImageRef.h"
+#include "core/FaceImageRef.h"
+#include "model/FaceImageAttach.h"
 #include "model/Poly.h"
 #include "nets/Face3D.h"
 #include "render/FaceImage.h"
@@ -208,7 +209,7 @@ TEST(FaceImageMapping, FitCommandsMeasureTheSelectedFaceAndTheModel) {
   ASSERT_TRUE(model.built);
   PolyElement* face = model.poly.mFaces.mHead;
   auto* image = new FaceImage(nullptr, kImageProjectPerFace, kImageBoundaryBorder);
-  image->AttachToFace(face, true);
+  AttachToFace(image, face, true);
   model.poly.mSelectedElement = face;
   // The square's corners in the face's frame.
   double y[3];
@@ -256,7 +257,7 @@ TEST(FaceImageMapping, FitCommandsMeasureTheSelectedFaceAndTheModel) {
   ASSERT_TRUE(FitImageAroundModelSphere(&model.poly));
   EXPECT_NEAR(image->mSize, 2.0, 1e-9);
   model.poly.mSelectedElement = nullptr;
-  FaceImage::DetachFromFace(face);
+  DetachFromFace(face);
 }
 
 // ---- Projections that wrap round an axis ----------------------------------------------------
@@ -345,7 +346,7 @@ TEST(FaceImageMapping, AFaceletHoldsAUseAndLetsItsImageGoWhenItGoes) {
   image->AddUse();  // the test's
   {
     Face3D facelet;
-    image->AttachToFacelet(&facelet, true);
+    AttachToFacelet(image, &facelet, true);
     EXPECT_EQ(image->GetUseCount(), 2);
     EXPECT_EQ(image->GetOwnerFacelet(), &facelet);
     EXPECT_EQ(facelet.GetImage(), image);
@@ -363,9 +364,9 @@ TEST(FaceImageMapping, ImagesAreCountedOnceAndCopiedOncePerModelCopy) {
   auto* first = new FaceImage(nullptr, kImageProjectPlanar, kImageBoundaryBorder);
   auto* second = new FaceImage(nullptr, kImageProjectSpherical, kImageBoundaryRepeat);
   PolyElement* f = model.poly.mFaces.mHead;
-  first->AttachToFace(f, true);
-  first->AttachToFace(f->mNext, false);
-  second->AttachToFace(f->mNext->mNext, true);
+  AttachToFace(first, f, true);
+  AttachToFace(first, f->mNext, false);
+  AttachToFace(second, f->mNext->mNext, true);
   second->mOffset[1] = 0.25;
   EXPECT_EQ(CountFaceImagesOfPoly(&model.poly), 2);
   ClearFaceImageMarks();
@@ -388,7 +389,7 @@ TEST(FaceImageMapping, ImagesAreCountedOnceAndCopiedOncePerModelCopy) {
     CopyFaceImage(&c, nullptr);
     EXPECT_EQ(c.mImage, nullptr);
   }
-  for (PolyElement* e = model.poly.mFaces.mHead; e; e = e->mNext) FaceImage::DetachFromFace(e);
+  for (PolyElement* e = model.poly.mFaces.mHead; e; e = e->mNext) DetachFromFace(e);
   EXPECT_FALSE(HasFaceImages());
 }
 
@@ -493,7 +494,7 @@ class FaceImageDrawing : public corvia::testing::GLTest {
     mView.Setup(kHalfHeight);
   }
   void TearDown() override {
-    for (PolyElement* f = mModel.poly.mFaces.mHead; f; f = f->mNext) FaceImage::DetachFromFace(f);
+    for (PolyElement* f = mModel.poly.mFaces.mHead; f; f = f->mNext) DetachFromFace(f);
     CloseWindows();
     GLTest::TearDown();
   }

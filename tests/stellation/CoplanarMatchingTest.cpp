@@ -9,7 +9,7 @@
 
 #include "construction/Augmentation.h"
 #include "construction/Library.h"
-#include "construction/LibraryEntry.h"
+#include "model/LibraryEntry.h"
 #include "model/PolyTemplate.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/model/PolyModels.h"

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "construction/Library.h"
-#include "construction/LibraryEntry.h"
 #include "core/Progress.h"
 #include "model/ElementFlags.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/Subdivision.h"
 #include "nets/Model3D.h"

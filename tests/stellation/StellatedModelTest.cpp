@@ -24,6 +24,7 @@
 #include "nets/Model3D.h"
 #include "nets/NetFlags.h"
 #include "platform/Services.h"
+#include "stellation/Model3DStellation.h"
 #include "stellation/StellationCell.h"
 #include "stellation/StellationState.h"
 #include "symmetry/SimplePoly.h"
@@ -340,7 +341,7 @@ TEST(StellatedModel, FaceletsKnowTheirCellAndItsHiddenMark) {
   for (int i = 0; i < facelets; ++i) {
     const Face3D* facelet = facets->GetFacelet(i);
     const bool ofHidden = corvia::GetSurfaceCell(facelet->mFacetLoop->mFacet) == hidden;
-    EXPECT_EQ(facelet->IsInHiddenCell(), ofHidden) << i;
+    EXPECT_EQ(IsInHiddenCell(*facelet), ofHidden) << i;
     marked += ofHidden;
   }
   EXPECT_GT(marked, 0);
@@ -348,7 +349,7 @@ TEST(StellatedModel, FaceletsKnowTheirCellAndItsHiddenMark) {
   EXPECT_EQ(block->GetModel3D(false), facets);
   EXPECT_EQ(corvia::testing::Inclusion(block), inclusion);
   hidden->SetHidden(false);
-  for (int i = 0; i < facelets; ++i) EXPECT_FALSE(facets->GetFacelet(i)->IsInHiddenCell());
+  for (int i = 0; i < facelets; ++i) EXPECT_FALSE(IsInHiddenCell(*facets->GetFacelet(i)));
 }
 
 // Building the facelets of a large stellation shows progress and can be cancelled: no

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "construction/Library.h"
-#include "construction/LibraryEntry.h"
 #include "model/Globals.h"
+#include "model/LibraryEntry.h"
 #include "platform/Services.h"
 #include "stellation/StellationCell.h"
 #include "symmetry/SymOperations.h"

@@ -17,7 +17,6 @@ class Face3D;
 class OpenGLView;
 class Poly;
 class PolyElement;
-class ElementList;
 class TextureImage;
 
 // FaceImage::mFlags.
@@ -75,18 +74,8 @@ class FaceImage : public ListNode {
   // Whether the picture has an alpha channel; an image without a picture has none.
   bool HasAlpha() const;
 
-  // The face switches to this image: the image it had drops a texture reference and a
-  // use; this one gains both. With recordOwner the face becomes the owner.
-  void AttachToFace(PolyElement* face, bool recordOwner);
-  // The face gives up its image (if any), as AttachToFace does for the old one.
-  static void DetachFromFace(PolyElement* face);
-
-  // The facelet switches to this image, as AttachToFace does but without texture
-  // references (the facelet's source face holds those); with recordOwner the facelet
-  // becomes the owner.
-  void AttachToFacelet(Face3D* facelet, bool recordOwner);
-  // The facelet gives up its image (if any); an image it owned loses its owner.
-  static void DetachFromFacelet(Face3D* facelet);
+  // The faces and facelets that carry the image hold it through AttachToFace
+  // (model/FaceImageAttach.h) and AttachToFacelet (nets/Face3D.h).
 
   // The owner face (null when the owner is a facelet or unset), and the owner facelet.
   PolyElement* GetOwnerFace() const;
@@ -174,22 +163,17 @@ class FaceImage : public ListNode {
 FaceImage* GetFaceImageList();
 bool HasFaceImages();
 
-// The number of distinct images that the faces of the list, or of every face list of
-// the model, carry (the counted mark, cleared first, is left on those counted).
+// Clears the counted mark of every image (CountFaceImagesOfFaces counts the images
+// without it, model/FaceImageAttach.h).
 void ClearFaceImageMarks();
-int CountFaceImagesOfFaces(const ElementList* faces);
-int CountFaceImagesOfPoly(const Poly* poly);
 
 // Model copies: before a copy every copy link is cleared; then each source image gets
 // one copy, made on first need (same texture file and settings, flags other than the
-// facelet-owner bit, placement, frames and scale). The first form hands out the copy
-// with one use added for the caller; the others attach it to the target element or
-// facelet.
-// Both give null / leave the target without an image for a null source.
+// facelet-owner bit, placement, frames and scale). This form hands out the copy with
+// one use added for the caller, null for a null source; the forms that attach it to a
+// face or a facelet are with AttachToFace and AttachToFacelet.
 void ClearFaceImageCopies();
 FaceImage* CopyFaceImage(FaceImage* source);
-void CopyFaceImage(PolyElement* target, FaceImage* source);
-void CopyFaceImage(Face3D* target, FaceImage* source);
 
 // Gives an image another's placement: its flags but the facelet-owner bit, offset,
 // rotations, both frames, size, base scale and file name.
