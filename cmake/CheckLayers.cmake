@@ -2,17 +2,13 @@
 # folders a folder may include besides itself and which system libraries it may use;
 # each row names only rows above it, so the folders have an order and no cycle.
 # Every #include of every source folder is checked against it: a line the table does
-# not allow fails, naming the file, the include and the rule.
-#
-# Until the geometry's last upward lines are gone, cmake/LayerExceptions.txt lists
-# them ("<file> <included header>" a line). A listed line is accepted; a listed line
-# that no longer occurs, or that the table now allows, fails too ("remove it"), so
-# the list can only shrink.
+# not allow fails, naming the file, the include and the rule. There are no exceptions.
 #
 # Run as a script: cmake -DCORVIA_SOURCE_DIR=<root> -P cmake/CheckLayers.cmake
 # (the configure step runs it, and every build again through the check_layers
 # target). With -DCORVIA_LAYER_REPORT=ON it fails on nothing and prints
-# "N upward include lines in M files" and those lines, in the exception list's form.
+# "N upward include lines in M files" and those lines ("<file> <included header>"),
+# then, for each folder, how many of its include lines go to each other folder.
 
 cmake_minimum_required(VERSION 3.25)
 
@@ -137,6 +133,9 @@ foreach(folder ${corvia_layer_rows})
             list(APPEND corvia_layer_unknown "${rel} includes \"${target}\", which is in no folder of the layer table")
             continue()
           endif()
+          if(CORVIA_LAYER_REPORT AND NOT tfolder STREQUAL folder)
+            list(APPEND corvia_layer_into_${key} "${tfolder}")
+          endif()
           if(tfolder STREQUAL folder OR tfolder IN_LIST corvia_layer_uses_${key})
             continue()
           endif()
@@ -170,29 +169,34 @@ if(CORVIA_LAYER_REPORT)
   list(LENGTH corvia_layer_breaches n)
   list(LENGTH files_with m)
   list(JOIN corvia_layer_breaches "\n" text)
-  message("${n} upward include lines in ${m} files\n${text}")
+  if(text)
+    string(PREPEND text "\n")
+  endif()
+  # Then which folder includes which: per folder, the include lines to each other one.
+  set(edges "")
+  foreach(folder ${corvia_layer_rows})
+    string(REPLACE "/" "_" key "${folder}")
+    set(counts "")
+    foreach(other ${corvia_layer_rows})
+      set(into ${corvia_layer_into_${key}})
+      list(FILTER into INCLUDE REGEX "^${other}$")
+      list(LENGTH into count)
+      if(count GREATER 0)
+        list(APPEND counts "${other}/ ${count}")
+      endif()
+    endforeach()
+    list(JOIN counts ", " counts)
+    if(NOT counts)
+      set(counts "-")
+    endif()
+    string(APPEND edges "\n${folder}/: ${counts}")
+  endforeach()
+  message("${n} upward include lines in ${m} files${text}\nInclude lines to other folders:${edges}")
   return()
 endif()
 
-# The exception list: lines accepted for now; each must still be a breach.
-set(exceptions_file "${CORVIA_SOURCE_DIR}/cmake/LayerExceptions.txt")
-set(exceptions "")
-if(EXISTS "${exceptions_file}")
-  file(STRINGS "${exceptions_file}" exceptions REGEX "^[^#]")
-endif()
-set(stale "")
-foreach(e ${exceptions})
-  string(STRIP "${e}" e)
-  if(NOT e IN_LIST corvia_layer_breaches)
-    list(APPEND stale "${e}")
-  endif()
-endforeach()
-
 set(faults "")
 foreach(b ${corvia_layer_breaches})
-  if(b IN_LIST exceptions)
-    continue()
-  endif()
   string(REGEX MATCH "^[^ ]*" f "${b}")
   string(REGEX REPLACE "^[^ ]* " "" target "${b}")
   # The folder of the file: the row whose directories hold it.
@@ -208,17 +212,8 @@ foreach(b ${corvia_layer_breaches})
   endif()
 endforeach()
 
-set(text "")
 if(faults)
   list(JOIN faults "\n  " lines)
-  string(APPEND text "A folder includes what its row of the layer table does not allow "
-                     "(cmake/CheckLayers.cmake):\n  ${lines}\n")
-endif()
-if(stale)
-  list(JOIN stale "\n  " lines)
-  string(APPEND text "cmake/LayerExceptions.txt lists lines that no longer break the layer table; "
-                     "remove them:\n  ${lines}\n")
-endif()
-if(text)
-  message(FATAL_ERROR "${text}")
+  message(FATAL_ERROR "A folder includes what its row of the layer table does not allow "
+                      "(cmake/CheckLayers.cmake):\n  ${lines}\n")
 endif()

@@ -28,15 +28,18 @@ function(corvia_folder_library name)
   endif()
 endfunction()
 
-# A geometry library. The layers call each other both ways, so they are not linked
-# to one another: whatever uses the geometry links corvia_geometry, which holds them
-# all in one link group.
+# A geometry library, linked to the libraries just below it (the order of
+# cmake/CheckLayers.cmake): each links alone with what is below it, which
+# corvia_check_geometry_links proves for every one.
 function(corvia_geometry_library name)
-  corvia_folder_library(${name})
+  corvia_folder_library(${name} ${ARGN})
   set(CORVIA_GEOMETRY_TARGETS ${CORVIA_GEOMETRY_TARGETS} corvia_${name} PARENT_SCOPE)
 endfunction()
 
 # A geometry library must never reach wx or GL: fail the configure step if one does.
+# And each links alone: a program made of the whole library (every object, whether
+# used or not) and nothing but the libraries below it must link, so no symbol of a
+# geometry library is defined in a library above it.
 function(corvia_check_geometry_links)
   foreach(lib ${CORVIA_GEOMETRY_TARGETS})
     get_target_property(type ${lib} TYPE)
@@ -51,6 +54,12 @@ function(corvia_check_geometry_links)
           message(FATAL_ERROR "${lib} links ${l}: the geometry libraries may not use wx or GL")
         endif()
       endforeach()
+    endif()
+    if(type STREQUAL "STATIC_LIBRARY")
+      set(check link_check_${lib})
+      string(REPLACE "link_check_corvia_" "link_check_" check "${check}")
+      add_executable(${check} ${PROJECT_SOURCE_DIR}/cmake/LinkCheck.cpp)
+      target_link_libraries(${check} PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${lib}>")
     endif()
   endforeach()
 endfunction()
@@ -70,19 +79,4 @@ function(corvia_test name dir)
   set_tests_properties(${name} PROPERTIES
     TIMEOUT 900
     ENVIRONMENT "LC_ALL=C;CORVIA_TEST_FIXTURES=${PROJECT_SOURCE_DIR}/tests/fixtures")
-endfunction()
-
-# corvia_geometry: all geometry libraries in one link group, resolved in any order.
-function(corvia_geometry_group)
-  set(members "")
-  foreach(lib ${CORVIA_GEOMETRY_TARGETS})
-    get_target_property(type ${lib} TYPE)
-    if(type STREQUAL "STATIC_LIBRARY")
-      list(APPEND members ${lib})
-    endif()
-  endforeach()
-  add_library(corvia_geometry INTERFACE)
-  target_include_directories(corvia_geometry INTERFACE ${PROJECT_SOURCE_DIR})
-  list(JOIN members "," joined)
-  target_link_libraries(corvia_geometry INTERFACE "$<LINK_GROUP:RESCAN,${joined}>")
 endfunction()
