@@ -4,6 +4,7 @@
 
 #include <clocale>
 #include <cstdio>
+#include <optional>
 
 #include <wx/frame.h>
 
@@ -24,6 +25,7 @@
 #include "platform/wx/WxMessages.h"
 #include "platform/wx/WxProgress.h"
 #include "platform/wx/WxShell.h"
+#include "render/RenderHooks.h"
 #include "ui/MainFrame.h"
 #include "ui/SharedGLContext.h"
 #include "ui/TransitionsDlg.h"
@@ -40,8 +42,49 @@ struct FrontEnds {
   WxDialogs dialogs;
   platform::CurlHttpClient http;
   // The chooser installed before start-up, put back at shut-down.
-  ColorChooserFunction previousChooser = nullptr;
+  std::optional<ColorChooserFunction> previousChooser;
+
+  platform::ServiceSet Services() {
+    platform::ServiceSet services;
+    services.messages = &messages;
+    services.progress = &progress;
+    services.shell = &shell;
+    services.fileDialogs = &fileDialogs;
+    services.dialogs = &dialogs;
+    return services;
+  }
 };
+
+// Every hook the program installs at start, in order, one a line. The geometry's come
+// first: whatever follows may build models.
+void InstallProgramHooks(FrontEnds& f) {
+  InstallGeometryHooks();                   // the geometry's calls up its own layers: files/GeometryHooks.h
+  if (!f.previousChooser) f.previousChooser = SetColorChooser(platform::WxChooseColour);  // colour wells: wx
+  platform::InstallServices(f.Services());  // message boxes, progress windows, shell, file dialogs, dialogs
+  platform::InstallHttpClient(&f.http);     // web requests: the check for a new version
+  InstallImageFormatTest();                 // the image files the file dialogs offer: files/ImageFormats.h
+  InstallRenderHooks();                     // the core's and the geometry's calls to the renderer: render/RenderHooks.h
+  // Installed by the objects that answer them, while they live (and put back when they go):
+  //   the document (CPolyDoc): DocumentAccess, the colour schemes' document hooks;
+  //   the program's start (CPolyApp::InitInstance): InstallWindowServices (the views and
+  //     the undo list in Services(), the pane maker, the view-type menu, the bars' document,
+  //     the information tree's names, the scene's model-file sections), the document
+  //     close-down, the title listener; then, with the main window's commands, the
+  //     pane-mode commands and their mode-help refresher;
+  //   the main window (CMainFrame): the menu path provider, the tour's model-file section;
+  //     as a NewFrame: the pane frame and the layout host;
+  //   each model pane (CPolyView): the data skipper of its explode throw;
+  //   the text-list file commands: the file dialog's preview, while the dialog is open.
+}
+
+// What ShutDown puts back, the last installed first. The geometry's hooks, the image
+// format test and the renderer's hooks stay: they answer the same for whatever runs
+// after (a face image that outlives the window still gives its picture back).
+void RemoveProgramHooks(FrontEnds& f) {
+  platform::InstallHttpClient(nullptr);
+  platform::ResetServices();
+  if (f.previousChooser) SetColorChooser(*f.previousChooser);
+}
 
 // GTK 3 hides the images of menu items unless its "gtk-menu-images" setting is on.
 // The program needs no GTK headers for one setting: it looks the two calls up in
@@ -68,22 +111,9 @@ wxFrame* StartUp() {
   std::setlocale(LC_NUMERIC, "C");
   detail_StartUp::EnableMenuImages();
 
-  // The geometry's calls up its own layers come first: whatever follows may build models.
-  InstallGeometryHooks();
   auto*& frontEnds = detail_StartUp::Installed();
-  if (!frontEnds) {
-    frontEnds = new detail_StartUp::FrontEnds;
-    frontEnds->previousChooser = SetColorChooser(platform::WxChooseColour);
-  }
-  platform::ServiceSet services;
-  services.messages = &frontEnds->messages;
-  services.progress = &frontEnds->progress;
-  services.shell = &frontEnds->shell;
-  services.fileDialogs = &frontEnds->fileDialogs;
-  services.dialogs = &frontEnds->dialogs;
-  platform::InstallServices(services);
-  platform::InstallHttpClient(&frontEnds->http);
-  InstallImageFormatTest();
+  if (!frontEnds) frontEnds = new detail_StartUp::FrontEnds;
+  detail_StartUp::InstallProgramHooks(*frontEnds);
 
   platform::LoadResult loaded = platform::SettingsStore::Instance().Load();
   if (!loaded.warning.empty()) ShowWarning("%s", loaded.warning.c_str());
@@ -101,12 +131,10 @@ void ShutDown() {
   CPolyApp::Get().ExitInstance();
   platform::SaveResult saved = platform::SettingsStore::Instance().Save();
   if (!saved.saved && !saved.error.empty()) std::fprintf(stderr, "corvia: %s\n", saved.error.c_str());
-  platform::InstallHttpClient(nullptr);
   // The panes are gone with the main window; their shared GL context goes last.
   FreeSharedGLContext();
-  platform::ResetServices();
   auto*& frontEnds = detail_StartUp::Installed();
-  if (frontEnds) SetColorChooser(frontEnds->previousChooser);
+  if (frontEnds) detail_StartUp::RemoveProgramHooks(*frontEnds);
   delete frontEnds;
   frontEnds = nullptr;
 }

@@ -26,8 +26,8 @@ struct FaceImageSettings {
 };
 FaceImageSettings& GetFaceImageSettings();
 
-// Gives FaceImage its pictures and the model file its image maker (NewFaceImage). The
-// first OpenGLView does it; doing it again changes nothing.
+// Gives FaceImage its pictures and the model file its image maker (NewFaceImage), as
+// part of InstallRenderHooks (render/RenderHooks.h); doing it again changes nothing.
 void InstallFaceImageRenderer();
 
 // Places the image file on the face and, by scope (0 the face, 1 its type, 2 its

@@ -97,8 +97,8 @@ void SuspendOpenGL(SuspendedOpenGL& record, bool redrawAll);
 // message; with nothing held and redrawAll, marks every view.
 void ResumeOpenGL(SuspendedOpenGL& record, bool redrawAll);
 
-// Installs the core's suspend hook, so that message boxes close the sections; the
-// first OpenGLView does it.
+// Installs the core's suspend hook, so that message boxes close the sections, as part
+// of InstallRenderHooks (render/RenderHooks.h); doing it again changes nothing.
 void InstallOpenGLMessageHook();
 
 }  // namespace corvia

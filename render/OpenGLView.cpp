@@ -6,14 +6,13 @@
 #include <unordered_map>
 
 #include "core/Messages.h"
-#include "core/Progress.h"
 #include "render/BitmapFont.h"
 #include "render/GL.h"
 #include "render/GLBitmapRender.h"
 #include "render/GLErrors.h"
-#include "render/FaceImage.h"
 #include "render/GLSection.h"
 #include "render/LightSets.h"
+#include "render/RenderHooks.h"
 #include "render/ViewMotions.h"
 #include "render/ViewThrows.h"
 #include "render/ViewWindow.h"
@@ -95,16 +94,9 @@ float GetDrawPointSize() { return detail_OpenGLView::gPointSize; }
 void SetDrawPointSize(float size) { detail_OpenGLView::gPointSize = size; }
 
 OpenGLView::OpenGLView() : mThrows(std::make_unique<ViewThrows>(this)) {
-  InstallOpenGLMessageHook();
-  InstallFaceImageRenderer();
-  // From the first pane on, the progress code and the geometry know when a view draws
-  // (inside OnDraw, or inside any GL section): no progress window opens then, and long
-  // work a drawing asks for is left for later.
-  static const bool installed = [] {
-    SetDrawingContextQuery([] { return IsDrawing() || GetOpenGLNesting() > 0; });
-    return true;
-  }();
-  (void)installed;
+  // From the first pane on, message boxes close its GL sections, face images have
+  // pictures and the progress code knows when a view draws, with or without the program.
+  InstallRenderHooks();
 }
 
 OpenGLView::~OpenGLView() {

@@ -14,8 +14,10 @@
 #include <wx/utils.h>
 
 #include "app/StartUp.h"
+#include "core/FaceImageRef.h"
 #include "core/Globals.h"
 #include "platform/Headless.h"
+#include "platform/HttpClient.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
 #include "platform/wx/WxColourChooser.h"
@@ -54,6 +56,7 @@ TEST(StartUp, MainWindowOpensAndClosesAndSettingsAreSaved) {
   EXPECT_EQ(frame->GetTitle(), "3.3.3.3.3 - Icosahedron");
   EXPECT_NE(corvia::platform::Services().messages, before.messages);  // the wx boxes answer now
   EXPECT_EQ(installedChooser(), corvia::platform::WxChooseColour);
+  EXPECT_NE(corvia::platform::InstalledHttpClient(), nullptr);
   for (const char* sub : {"Tour", "Export", "Image", "Text"}) {
     EXPECT_TRUE(std::filesystem::is_directory(documents / "Corvia" / sub)) << sub;
   }
@@ -64,6 +67,12 @@ TEST(StartUp, MainWindowOpensAndClosesAndSettingsAreSaved) {
   corvia::app::ShutDown();
   EXPECT_TRUE(std::filesystem::exists(config / "Corvia" / "settings.conf"));
   EXPECT_EQ(installedChooser(), chooserBefore);
+  EXPECT_EQ(corvia::platform::InstalledHttpClient(), nullptr);
+  // The renderer's side of face images stays: an image that outlives the window still
+  // gives its picture back.
+  corvia::FaceImageTextures* textures = corvia::InstallFaceImageTextures(nullptr);
+  EXPECT_NE(textures, nullptr);
+  corvia::InstallFaceImageTextures(textures);
 
   // The test program's own headless front ends come back for the other tests.
   corvia::platform::InstallServices(before);
