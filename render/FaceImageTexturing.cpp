@@ -2,6 +2,7 @@
 // picture when its wraps change, binding its texture for the triangle drawers, and the
 // image-mode overlay.
 
+#include "render/FaceImageMapping.h"
 #include "render/FaceImageTexturing.h"
 
 #include <cstring>

@@ -29,6 +29,8 @@
 #include "nets/NetTab.h"
 #include "nets/Vert3D.h"
 #include "render/DepthSortedTriangles.h"
+#include "render/ElementDrawing.h"
+#include "render/FaceImageMapping.h"
 #include "render/FaceImageTexturing.h"
 #include "render/FaceletDrawing.h"
 #include "render/GL.h"
