@@ -35,6 +35,17 @@ struct ProgressState {
   bool cancelRequested = false;
   // The last cancel was that one.
   bool lastCancelRequested = false;
+  // The level that was cancelled (0: none), kept for ProgressTick until that level's
+  // scope ends or a new outermost level begins.
+  int cancelledLevel = 0;
+  // ProgressScopes alive: a cancel is kept only for work that one of them encloses
+  // (a level opened by hand is closed by the cancel and ends with its caller).
+  int liveScopes = 0;
+  double lastTick = 0.0;
+  bool ticked = false;
+  // The last caption reported before the window appeared, shown when it appears (the
+  // first report after the delay may come from deep in the work, with no caption).
+  std::string earlyCaption;
 };
 
 ProgressState& State() {
@@ -69,12 +80,22 @@ void PumpWindow(ProgressState& state) {
   if (state.window) state.window->SetPauseCaption("Pause");
 }
 
+// Whether the ticks still answer stop for a cancelled level; a cancel that no live
+// scope encloses is forgotten.
+bool IsCancelKept(ProgressState& state) {
+  if (state.cancelledLevel > 0 && state.liveScopes <= 0) state.cancelledLevel = 0;
+  return state.cancelledLevel > 0;
+}
+
 }  // namespace detail_Progress
 
 void BeginProgress(const TimeSpan& alreadyElapsed) {
   auto& state = detail_Progress::State();
   if (state.level++ > 0) return;
   state.lastCancelRequested = false;
+  state.cancelledLevel = 0;
+  state.ticked = false;
+  state.earlyCaption.clear();
   state.startTime = detail_Progress::Now() - alreadyElapsed;
   state.range = ProgressRange{};
   state.pauseSpan = TimeSpan();
@@ -87,22 +108,34 @@ bool UpdateProgress(double fraction, const char* caption, ...) {
   state.pauseSpan = TimeSpan();
   if (state.level <= 0) return false;
 
+  const bool reports = fraction != kProgressNoReport && !std::isnan(fraction);
   if (!state.window) {
-    if (d::IsUnderWindowDelay(d::Now() - state.startTime)) return true;
-    if (state.drawingQuery && state.drawingQuery()) return true;
+    if (d::IsUnderWindowDelay(d::Now() - state.startTime) || (state.drawingQuery && state.drawingQuery())) {
+      if (caption && reports) {
+        va_list args;
+        va_start(args, caption);
+        state.earlyCaption = FormatLimitedV(kMessageBufferSize, caption, args);
+        va_end(args);
+      }
+      return true;
+    }
     state.window = platform::Services().progress->CreateWindow();
     if (!state.window) return true;
+    if (!(caption && reports) && !state.earlyCaption.empty()) state.window->SetCaption(state.earlyCaption);
+    state.earlyCaption.clear();
   }
 
   d::PumpWindow(state);
   if (!state.window) return state.level > 0;
   if (state.window->CancelRequested() || state.cancelRequested) {
     state.lastCancelRequested = !state.window->CancelRequested();
+    const int level = state.level;
     EndProgress();
+    state.cancelledLevel = level;
     return false;
   }
 
-  if (fraction == kProgressNoReport || std::isnan(fraction)) return true;
+  if (!reports) return true;
   if (fraction < 0.0) fraction = 0.0;
   if (fraction > 1.0) fraction = 1.0;
 
@@ -151,6 +184,26 @@ void EndProgress() {
   state.cancelRequested = false;
 }
 
+bool IsProgressTickDue() {
+  namespace d = detail_Progress;
+  auto& state = d::State();
+  if (d::IsCancelKept(state) || state.level <= 0) return false;
+  const double now = platform::NowSeconds();
+  // A clock set back counts as time gone by.
+  return !state.ticked || now < state.lastTick || now - state.lastTick >= kProgressTickSeconds;
+}
+
+bool ProgressTick(double fraction, const char* caption) {
+  namespace d = detail_Progress;
+  auto& state = d::State();
+  if (d::IsCancelKept(state)) return false;
+  if (!IsProgressTickDue()) return true;
+  state.ticked = true;
+  state.lastTick = platform::NowSeconds();
+  const bool goOn = caption ? UpdateProgress(fraction, "%s", caption) : UpdateProgress(fraction);
+  return goOn || state.cancelledLevel == 0;
+}
+
 bool IsProgressActive() { return detail_Progress::State().level > 0; }
 
 void SetShowTimeRemaining(bool show) { detail_Progress::State().showTimeRemaining = show; }
@@ -177,11 +230,19 @@ const char* ElapsedTimeText() {
 ProgressScope::ProgressScope(const TimeSpan& alreadyElapsed) : mLevel(detail_Progress::State().level + 1) {
   // The level is noted before opening: a cancel during the opening report has
   // closed it already.
+  ++detail_Progress::State().liveScopes;
   BeginProgress(alreadyElapsed);
 }
 
 ProgressScope::~ProgressScope() {
-  if (detail_Progress::State().level >= mLevel) EndProgress();
+  auto& state = detail_Progress::State();
+  --state.liveScopes;
+  if (state.level >= mLevel) {
+    EndProgress();
+  } else if (state.cancelledLevel >= mLevel) {
+    // The cancelled work has come back out of its scope.
+    state.cancelledLevel = 0;
+  }
 }
 
 bool IsDrawingContextHeld() {

@@ -32,8 +32,23 @@ void BeginProgress(const TimeSpan& alreadyElapsed = TimeSpan());
 // Reports `fraction` (0..1 of the current range) and, when `caption` is not null,
 // the printf-formatted caption. Returns true to go on; false when the user
 // cancelled (one level is then closed) or no level is open. A fraction of
-// kProgressNoReport, or not a number, only handles the window's buttons.
+// kProgressNoReport, or not a number, only handles the window's buttons. The last
+// caption reported before the window appears is shown when it appears.
 bool UpdateProgress(double fraction, const char* caption = nullptr, ...) __attribute__((format(printf, 2, 3)));
+
+// For work deep inside a long operation, where no answer can be carried back up at
+// once: handles the window's buttons and reports the fraction (of the current range)
+// and caption, as UpdateProgress does, but at most once every kProgressTickSeconds of
+// the clock (the first call of a level always does; the calls between only ask for
+// the answer). Returns false once the work was cancelled (by the user or by
+// RequestProgressCancel), and from then on until the scope of the cancelled level
+// ends, so that every loop of the work can stop at its next tick. A cancel of a level
+// that no ProgressScope encloses is not kept.
+constexpr double kProgressTickSeconds = 0.05;
+bool ProgressTick(double fraction = kProgressNoReport, const char* caption = nullptr);
+// Whether ProgressTick would handle the window now: work whose fraction takes some
+// counting counts only then.
+bool IsProgressTickDue();
 
 // Closes a level; the outermost one closes the window and switches the
 // remaining-time line back on.

@@ -235,16 +235,23 @@ void MatchRingOrder(const PolyElement* reference, const std::vector<PolyElement*
     // Each ring is measured with the turning axis of its own plane: the axis of one
     // plane through the centre says nothing about the members of another.
     const SymAxis* referenceTurn = CoplanarTurningAxis(referenceRing[start]);
+    // The members facing the same way as the first are turned onto one another about
+    // the normal: the angles repeat with the step that their number leaves of the
+    // rotations. A member facing the other way, brought back by the half turn, lies at
+    // one of those angles too and does not divide the step further; it is told apart
+    // by the way it faces.
     int k = 1;
     for (size_t i = start + 1; i < end; ++i) {
-      if (turn || Dot(ring[i]->mZAxis, first->mZAxis) > 0.0) ++k;
+      if (Dot(ring[i]->mZAxis, first->mZAxis) > 0.0) ++k;
     }
     // Computed in floating point: k may exceed the rotational order.
     const double step = 2.0 * M_PI * k / (rotations > 0 ? rotations : 1);
     for (size_t p = start; p < end; ++p) {
       const double wanted = IntoStep(MemberAngle(reference, referenceRing[p], referenceTurn), step);
+      const bool wantedFacing = Dot(referenceRing[p]->mZAxis, reference->mZAxis) > 0.0;
       size_t found = end;
       for (size_t q = p; q < end; ++q) {
+        if ((Dot(ring[q]->mZAxis, face->mZAxis) > 0.0) != wantedFacing) continue;
         if (SameAngle(IntoStep(MemberAngle(face, ring[q], turn), step), wanted, step)) {
           found = q;
           break;
@@ -472,9 +479,17 @@ void FaceType::FindMirrorPartner() {
   // mirror line, provided the face is its own image in that plane: a face turned
   // against the plane (as in a snub model) has no mirror line there, and its mirror
   // image is another face.
+  // The line of the last mirror plane through the normal, whether or not the face is
+  // its own image there: the diagram of the plane is symmetric in it all the same.
+  double planeLine[2] = {0.0, 0.0};
   for (int k = 0; k < group->mirrorPlanes.count; ++k) {
     const double* n = group->mirrorPlanes[k].direction;
     if (std::fabs(Dot(n, face->mZAxis)) > kAxisTolerance) continue;
+    {
+      double inPlane[3];
+      Cross(inPlane, n, face->mZAxis);
+      To2D(face, inPlane, planeLine);
+    }
     double reflection[9];
     ReflectionInPlane(reflection, n);
     MappedFrame own;
@@ -511,6 +526,10 @@ void FaceType::FindMirrorPartner() {
     mFlags |= kFaceTypeSelfMirror;
     if (face->HasFlag(kElementHemi) && FindEvenAxisInPlane()) {
       mFlags |= kFaceTypeHemiMirror;
+      // The facets are paired across the mirror line (a reflection that keeps their
+      // sides); without one every facet would be its own mirror image.
+      mMirrorLine[0] = planeLine[0];
+      mMirrorLine[1] = planeLine[1];
       return;
     }
     if (group->type == kSymGroupDihedral && group->numAxisTypes > 0 && group->axisTypes[0].numAxes > 0) {

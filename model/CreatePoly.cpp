@@ -360,6 +360,8 @@ bool SimplePoly::CreatePoly(Poly* poly, bool keepColors, bool keepDualColors) {
     hasReflection = false;
     group = corvia::FindSymmetries(*this, hasReflection, &refusal);
   }
+  // Cancelled while the symmetries were searched: the model stays as it was.
+  if (!ProgressTick()) return false;
   if (!group) {
     if (refusal.empty()) {
       ShowError("%s", d::kInvalidModel);

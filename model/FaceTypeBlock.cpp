@@ -8,6 +8,7 @@
 
 #include "core/DrawnPolygon.h"
 #include "core/MergeSort.h"
+#include "core/Progress.h"
 #include "core/TimeFormat.h"
 #include "core/VectorMath.h"
 #include "model/ColorSchemes.h"
@@ -236,7 +237,10 @@ void FaceTypeBlock::UpdateFaceMeasure() {
 
 void FaceTypeBlock::AlignFaceFrames() {
   TraceScope scope("CheckReflectivity");
-  for (FaceType* type = mFirstFaceType; type; type = type->mNext) type->FindMirrorPartner();
+  for (FaceType* type = mFirstFaceType; type; type = type->mNext) {
+    (void)ProgressTick();
+    type->FindMirrorPartner();
+  }
 }
 
 bool FaceTypeBlock::IsDual() const { return mOwner && mOwner->mDualBlock.get() == this; }

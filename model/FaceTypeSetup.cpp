@@ -54,8 +54,10 @@ void FaceType::RaiseRotSymFromAxes() {
   if (!group || !mFirstFace || mNumRotations <= 0) return;
   // The order read from the shape can claim more than the model has: the corners of a
   // snub's triangle are all alike, yet no 3-fold axis runs through it. Only the
-  // rotations about an axis along the normal map the face onto itself.
-  if (mNumRotations > 1 && !mFirstFace->HasFlag(kElementHemi)) {
+  // rotations about an axis along the normal map the face onto itself (a face through
+  // the centre too: a half turn about an axis in its plane turns it over, it does not
+  // turn it about its normal).
+  if (mNumRotations > 1) {
     int fold = 1;
     for (int t = 0; t < group->numAxisTypes && fold == 1; ++t) {
       const SymAxisType& axisType = group->axisTypes[t];

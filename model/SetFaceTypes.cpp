@@ -9,6 +9,7 @@
 
 #include "core/Messages.h"
 #include "core/MergeSort.h"
+#include "core/Progress.h"
 #include "core/TimeFormat.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
@@ -31,6 +32,13 @@
 namespace corvia {
 
 namespace detail_SetFaceTypes {
+
+// A stage of the set-up: named for the trace, and the progress window kept answering
+// through the long ones (the old model is gone by now: a cancel can no longer be taken).
+void Stage(const char* name) {
+  DoNothing("%s", name);
+  (void)ProgressTick();
+}
 
 // Bit of mIdFlags that splits a class of faces into its two hands.
 constexpr uint32_t kHandednessBit = 0x10000;
@@ -504,15 +512,15 @@ void Poly::SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool rec
   ClearFaceTypes();
   if (!withGroup) d::SplitHandedClasses(this);
 
-  DoNothing("Create base faces");
+  d::Stage("Create base faces");
   d::CreateTypesById(this, mFaces, base);
-  DoNothing("SortFaceTypes by face");
+  d::Stage("SortFaceTypes by face");
   base->SortFaceTypes(d::CompareByFirstFaceIndex);
   FindCoplanarFaces(&mFaces);
 
-  DoNothing("Check for coplanar face types");
+  d::Stage("Check for coplanar face types");
   d::FindCoplanarMasters(base, mFaces, !withGroup);
-  DoNothing("SortFaceTypes");
+  d::Stage("SortFaceTypes");
   base->SortFaceTypes(CompareFaceTypesForSort);
   if (base->mFirstFaceType && base->mFirstFaceType->mFirstFace) {
     PolyElement* first = base->mFirstFaceType->mFirstFace;
@@ -523,16 +531,16 @@ void Poly::SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool rec
     }
   }
 
-  DoNothing("Create dual faces");
+  d::Stage("Create dual faces");
   if (withGroup) {
     d::CreateTypesById(this, mVertices, dual);
   } else {
     d::CreateDualTypesFromRings(this);
   }
-  DoNothing("Dual SortFaceTypes by face");
+  d::Stage("Dual SortFaceTypes by face");
   dual->SortFaceTypes(d::CompareByFirstFaceIndex);
   FindCoplanarFaces(&mVertices);
-  DoNothing("Check for coplanar dual face types");
+  d::Stage("Check for coplanar dual face types");
   d::FindCoplanarMasters(dual, mVertices, false);
   // The vertex figure and the faceting diagram show the current vertex: until one is
   // chosen it is the first vertex of the first type, as the first face is on the base
@@ -566,39 +574,45 @@ void Poly::SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool rec
         }
         type->RaiseRotSymFromAxes();
       }
-      DoNothing("CheckReflectivity");
+      d::Stage("CheckReflectivity");
       d::CheckReflectivity(block);
     }
   } else {
     delete mSymGroup;
     mSymGroup = group.release();
-    DoNothing("SetRotSymAndReorientAxes");
-    for (FaceType* type = base->mFirstFaceType; type; type = type->mNext) SetRotSymAndReorientAxes(type, mSymGroup);
-    DoNothing("Dual SetRotSymAndReorientAxes");
-    for (FaceType* type = dual->mFirstFaceType; type; type = type->mNext) SetRotSymAndReorientAxes(type, mSymGroup);
+    d::Stage("SetRotSymAndReorientAxes");
+    for (FaceType* type = base->mFirstFaceType; type; type = type->mNext) {
+      (void)ProgressTick();
+      SetRotSymAndReorientAxes(type, mSymGroup);
+    }
+    d::Stage("Dual SetRotSymAndReorientAxes");
+    for (FaceType* type = dual->mFirstFaceType; type; type = type->mNext) {
+      (void)ProgressTick();
+      SetRotSymAndReorientAxes(type, mSymGroup);
+    }
     for (FaceType* type = dual->mFirstFaceType; type; type = type->mNext) CopyCoplanarInfo(type);
-    DoNothing("Dual SortFaceTypes");
+    d::Stage("Dual SortFaceTypes");
     dual->SortFaceTypes(CompareFaceTypesForSort);
-    DoNothing("CheckReflectivity");
+    d::Stage("CheckReflectivity");
     d::CheckReflectivity(base);
-    DoNothing("Dual CheckReflectivity");
+    d::Stage("Dual CheckReflectivity");
     d::CheckReflectivity(dual);
-    DoNothing("SetRetroFaces");
+    d::Stage("SetRetroFaces");
     SetRetroFaces();
   }
 
-  DoNothing("CalcCentroid");
+  d::Stage("CalcCentroid");
   for (PolyElement* e = mFaces.mHead; e; e = e->mNext) e->ComputeCentre();
   for (PolyElement* e = mVertices.mHead; e; e = e->mNext) e->ComputeCentre();
-  DoNothing("SortCoplanarFaces");
+  d::Stage("SortCoplanarFaces");
   SortCoplanarFaces(base);
   SortCoplanarFaces(dual);
 
   if (!mCompoundParts) {
-    DoNothing("FindCompoundParts");
+    d::Stage("FindCompoundParts");
     bool mixedWinding = false;
     FindCompoundParts(this, &mixedWinding);
-    DoNothing("Calculate Density");
+    d::Stage("Calculate Density");
     base->UpdateFaceMeasure();
     dual->UpdateFaceMeasure();
     double density = 0.0;
@@ -627,13 +641,13 @@ void Poly::SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool rec
     }
   }
 
-  DoNothing("CreateAllPolygonsForDrawing");
+  d::Stage("CreateAllPolygonsForDrawing");
   CreateAllPolygonsForDrawing();
 
   // A cross-section on display slices the new model along its first axis.
   if (GetDocumentAccess().IsCrossSectionShown()) ResetCrossSectionAxis();
 
-  DoNothing("SetFaceColors");
+  d::Stage("SetFaceColors");
   if (recolour) {
     ReapplyColorScheme(this, &mFaces);
     ReapplyColorScheme(this, &mVertices);

@@ -9,7 +9,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -106,9 +105,9 @@ class Model3D {
   void ClearNets(bool resetFacelets);
   void RebuildTabs();
   void AssignTabs();
-  // With report, the share of the tabs made is reported now and then: false from it
-  // stops the work (the answer is then false, and the tabs are half made).
-  bool RecreateTabs(const std::function<bool(double)>& report = nullptr);
+  // Reports the share of the tabs made through ProgressTick; false when the work was
+  // cancelled (the tabs are then half made).
+  bool RecreateTabs();
   void SetNetBBoxRadii();
   void CopyFirstNetLayout();
   void NumberEdgeConnections();

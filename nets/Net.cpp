@@ -498,6 +498,19 @@ bool NetType::CopyFirstNet() {
   return ok;
 }
 
+std::vector<std::pair<int, int>> NetType::CopiesInFirstNet(const Edge3D* edge) const {
+  const Net* firstNet = GetFirstNet();
+  std::vector<std::pair<int, int>> places;
+  Edge3DType copies;
+  copies.Init(edge);
+  for (Edge3D* copy = copies.GetEdge(nullptr); copy; copy = copies.GetEdge(copy)) {
+    if (copy->face->mNet == firstNet) places.push_back({copy->face->GetIndexInNet(), Edge3D::GetIndex(copy)});
+  }
+  if (places.empty()) places.push_back({edge->face->GetIndexInNet(), Edge3D::GetIndex(edge)});
+  std::sort(places.begin(), places.end());
+  return places;
+}
+
 bool NetType::Spread() {
   Net* firstNet = GetFirstNet();
   if (!firstNet || !firstNet->first) return true;
@@ -524,43 +537,88 @@ bool NetType::Spread() {
       if (!neighbour || neighbour->face->mNet) continue;
       const int rots = neighbour->face->mType->GetNumRots();
       if (!(rots < 2 || rots == groupSize)) continue;
-      // The same step in every net, or in none.
+      // The same step at every copy of the edge, or at none. A net that its own
+      // rotations keep holds several copies: its images of the edge under them, at the
+      // same places in every net. A facelet on the net's axis is met from each of
+      // them; it is placed from the first, and lies against the others where the
+      // layout is symmetric.
+      const std::vector<std::pair<int, int>> places = CopiesInFirstNet(edge);
       struct Trial {
         Net* net;
         Edge3D* copy;
         Edge3D* across;
+        bool placed;  // false: met again, already placed from another copy
       };
       std::vector<Trial> trials;
       PlacementJoins joins;
       bool accepted = true;
-      edge->ForEachCopy([&](Edge3D* copy) {
-        Net* net = copy->face->mNet;
-        Edge3D* across = Edge3D::GetNeighInNet(copy, true);
-        if (!across || across->face->mNet || (copy->flags & kEdgeJoined) ||
-            !CalcUnfoldedFacePos2D(copy, across, true, &joins, outlineOf(net))) {
-          accepted = false;
-          return false;
+      // The facelets placed so far in this step lie in their nets' outlines at once: a
+      // later copy in the same net is tested against them as the walk would.
+      std::vector<NetOutline*> recording;
+      for (int n = 0; n < numNets && accepted; ++n) {
+        Net* net = &nets[n];
+        NetOutline* outline = outlineOf(net);
+        if (outline) {
+          outline->BeginTrial();
+          recording.push_back(outline);
         }
-        copy->flags |= kEdgeJoinedFirst;
-        across->flags |= kEdgeJoinedAdded;
-        across->face->mNet = net;
-        trials.push_back({net, copy, across});
-        return true;
-      });
+        for (const auto& [position, index] : places) {
+          Face3D* facelet = net->GetFaceletAt(position);
+          Edge3D* copy = facelet && facelet->mType == f->mType && index < facelet->GetNumEdges()
+                             ? &facelet->mEdges[index]
+                             : nullptr;
+          Edge3D* across = copy ? Edge3D::GetNeighInNet(copy, true) : nullptr;
+          if (!across || (copy->flags & kEdgeJoined)) {
+            accepted = false;
+            break;
+          }
+          if (across->face->mNet) {
+            const bool metAgain =
+                across->face->mNet == net && std::any_of(trials.begin(), trials.end(), [&](const Trial& t) {
+                  return t.placed && t.across->face == across->face;
+                });
+            const bool lying = std::find(joins.begin(), joins.end(), across) != joins.end() ||
+                               std::find(joins.begin(), joins.end(), copy) != joins.end();
+            if (!metAgain || !lying) {
+              accepted = false;
+              break;
+            }
+            trials.push_back({net, copy, across, false});
+            continue;
+          }
+          if (!CalcUnfoldedFacePos2D(copy, across, true, &joins, outline)) {
+            accepted = false;
+            break;
+          }
+          copy->flags |= kEdgeJoinedFirst;
+          across->flags |= kEdgeJoinedAdded;
+          across->face->mNet = net;
+          if (outline) {
+            outline->Remove(copy);
+            outline->InsertOpenEdges(across->face);
+          }
+          trials.push_back({net, copy, across, true});
+        }
+      }
+      for (NetOutline* outline : recording) {
+        if (accepted) {
+          outline->KeepTrial();
+        } else {
+          outline->UndoTrial();
+        }
+      }
       for (const Trial& t : trials) {
+        if (!t.placed) continue;
         t.copy->flags &= ~kEdgeJoinedFirst;
         t.across->flags &= ~kEdgeJoinedAdded;
         t.across->face->mNet = nullptr;
       }
       if (!accepted) continue;
       for (const Trial& t : trials) {
+        if (!t.placed) continue;
         t.net->AddFacelet(t.copy, t.across);
-        if (NetOutline* outline = outlineOf(t.net)) {
-          outline->Remove(t.copy);
-          outline->InsertOpenEdges(t.across->face);
-        }
+        if (t.net == firstNet) ++count;
       }
-      ++count;
       ApplyPlacementJoins(joins);
     }
   }

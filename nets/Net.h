@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace corvia {
@@ -17,10 +18,6 @@ class Model3D;
 class NetOutline;
 class NetType;
 struct Edge3D;
-
-// What long steps ask now and then, with the share of the step done: false stops them
-// (the work is being cancelled); what they made so far stays whole.
-using KeepGoing = std::function<bool(double)>;
 
 // Edgelets that closed against their neighbour when a facelet was placed; applied
 // (kEdgePlacementJoin on both sides, in every net of the type) or dropped.
@@ -86,8 +83,9 @@ class Net {
   void Grow(int groupFilter);
   // Merging across convex edges: without an edge the net takes in its neighbours;
   // with one it goes into the receiving net across the edge, placed against the
-  // receiving net's filed outline when one is given (kept in step).
-  bool MergeConvex(Net* into, Edge3D* edge, NetOutline* outline = nullptr, const KeepGoing& keepGoing = nullptr);
+  // receiving net's filed outline when one is given (kept in step). Taking in the
+  // neighbours stops where ProgressTick says the work was cancelled.
+  bool MergeConvex(Net* into, Edge3D* edge, NetOutline* outline = nullptr);
   // Folds the net: hinges by h, moved in by q (both 0 flat, 1 folded onto the model).
   void Fold(double hinge, double place);
 
@@ -128,6 +126,11 @@ class NetType {
   bool CopyFirstNet();
   // Grows all nets of the type in step.
   bool Spread();
+  // The places (position in the chain, edgelet index) in the first net of the copies
+  // of one of its edgelets: the images of the edgelet under the rotations that keep
+  // the first net, in chain order. Every net of the type holds its copies at the same
+  // places.
+  std::vector<std::pair<int, int>> CopiesInFirstNet(const Edge3D* edge) const;
   // Joins nets of the type into larger nets (only while the group size is 1).
   bool TryToCombineNets(int limit);
   // Convex hull of the first net, its least-area bounding rectangle and radii; the
@@ -160,6 +163,6 @@ int CompareNetTypes(const NetType* a, const NetType* b);
 
 // The merging pass across convex edges, from the given type; answers the type from
 // which the next pass starts (null when none is left).
-NetType* MergeConvexNetTypes(Model3D* model, NetType* start, const KeepGoing& keepGoing = nullptr);
+NetType* MergeConvexNetTypes(Model3D* model, NetType* start);
 
 }  // namespace corvia

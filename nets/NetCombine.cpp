@@ -9,6 +9,7 @@
 
 #include "core/MergeSort.h"
 #include "core/Messages.h"
+#include "core/Progress.h"
 #include "core/Tolerances.h"
 #include "core/Units.h"
 #include "nets/Edge3D.h"
@@ -27,10 +28,6 @@ int MaxFacesPerNet() {
   const int32_t max = GetUnitSettings().mMaxFacesPerNet;
   return max < 1 ? 1 : max;
 }
-
-// A net taking in its neighbours asks whether to go on once every this many facelets
-// and one.
-constexpr int kFaceletsBetweenAsks = 255;
 
 struct Candidate {
   Edge3D* edge;
@@ -347,7 +344,7 @@ bool PlaceAgainst(Net* net, Edge3D* edge, Edge3D* across, PlacementJoins* joins,
 
 }  // namespace detail_NetCombine
 
-bool Net::MergeConvex(Net* into, Edge3D* edge, NetOutline* outline, const KeepGoing& keepGoing) {
+bool Net::MergeConvex(Net* into, Edge3D* edge, NetOutline* outline) {
   using namespace detail_NetCombine;
   if (!edge) {
     flags |= kNetMerged;
@@ -355,9 +352,9 @@ bool Net::MergeConvex(Net* into, Edge3D* edge, NetOutline* outline, const KeepGo
     // This net's outline filed once, kept in step with every net it takes in.
     NetOutline own(NetOutline::CellSizeFor(*this));
     own.Fill(*this);
-    int walked = 0;
     for (Face3D* f = first; f; f = f->mNextInNet) {
-      if (keepGoing && (++walked & kFaceletsBetweenAsks) == 0 && !keepGoing(0.0)) break;
+      // Taking in the nets round a growing one can run long: the user may stop it.
+      if (!ProgressTick()) return absorbed;
       const int count = f->GetNumEdges();
       for (int i = 0; i < count; ++i) {
         Edge3D* e = &f->mEdges[i];
@@ -453,7 +450,7 @@ void Compact(Model3D* model) {
 
 }  // namespace detail_NetCombine
 
-NetType* MergeConvexNetTypes(Model3D* model, NetType* start, const KeepGoing& keepGoing) {
+NetType* MergeConvexNetTypes(Model3D* model, NetType* start) {
   using namespace detail_NetCombine;
   if (!start) return nullptr;
   NetType* following = start->next;
@@ -480,7 +477,7 @@ NetType* MergeConvexNetTypes(Model3D* model, NetType* start, const KeepGoing& ke
     for (int n = 0; n < type->numNets && !stopped; ++n) {
       Net* net = &type->nets[n];
       if (net->flags & (kNetMerged | kNetRemoved)) continue;
-      if (!net->MergeConvex(nullptr, nullptr, nullptr, keepGoing)) {
+      if (!net->MergeConvex(nullptr, nullptr, nullptr)) {
         // Nothing could be taken in: this type is no candidate any more.
         net->type->flags &= ~kNetTypeCandidate;
         stopped = true;

@@ -32,8 +32,6 @@ constexpr int kVertexWalkLimit = 101;
 // Information-tree reason: the nets changed.
 constexpr unsigned kInfoReasonNets = 2;
 constexpr const char* kProgressCaption = "Making nets";
-// Progress is reported (and the window pumped) at most this often, in seconds.
-constexpr double kReportInterval = 0.05;
 // The bar's parts, in the shares of the time they take: growing the nets (by the
 // facelets in nets), merging them (by the merging passes), their layouts and numbers,
 // and the glue tabs (by the edgelets trimmed).
@@ -77,9 +75,9 @@ class NetGenerator {
   // The rest of the nets (drawn polygons, layouts, numbers, order, tabs); false when
   // the user cancelled.
   bool FinishNets();
-  // Reports the share of the work done (at most every kReportInterval unless forced);
-  // false once the user cancelled.
-  bool ReportProgress(double fraction, bool force = false);
+  // Reports the share of the work done (a ProgressTick, so at most every
+  // kProgressTickSeconds); false once the work was cancelled.
+  bool ReportProgress(double fraction);
 
  private:
   struct VertexLoop {
@@ -113,8 +111,6 @@ class NetGenerator {
 
   Model3D* mModel;
   bool mCancelled = false;
-  double mLastReport = 0.0;
-  bool mReported = false;
   // The vertices the vertex search looks at: the first of each vertex group, not at
   // the origin, in index order.
   std::vector<Vert3D*> mSearchVerts;
@@ -123,28 +119,21 @@ class NetGenerator {
   int mAnyLoopVertex = 0;
 };
 
-bool NetGenerator::ReportProgress(double fraction, bool force) {
-  if (mCancelled) return false;
-  const double now = platform::NowSeconds();
-  if (!force && mReported && now - mLastReport < detail_NetGeneration::kReportInterval && now >= mLastReport) {
-    return true;
-  }
-  mReported = true;
-  mLastReport = now;
-  if (!UpdateProgress(fraction, "%s", detail_NetGeneration::kProgressCaption)) mCancelled = true;
+bool NetGenerator::ReportProgress(double fraction) {
+  // A cancel may have been met by a tick deep in the work since the last report.
+  if (!mCancelled && !ProgressTick(fraction, detail_NetGeneration::kProgressCaption)) mCancelled = true;
   return !mCancelled;
 }
 
 bool NetGenerator::ReportGrowth() {
-  if (mCancelled) return false;
-  const double now = platform::NowSeconds();
-  if (mReported && now - mLastReport < detail_NetGeneration::kReportInterval && now >= mLastReport) return true;
+  // The count walks every facelet: it is made only when a report is due.
+  if (mCancelled || !IsProgressTickDue()) return ReportProgress(kProgressNoReport);
   const int total = mModel->GetNumFacelets();
   int done = 0;
   for (Face3DType* type = mModel->mFaceTypes; type; type = type->mNext) {
     for (int f = 0; f < type->mNumFacelets; ++f) done += type->mFacelets[f].mNet ? 1 : 0;
   }
-  return ReportProgress(total > 0 ? detail_NetGeneration::kGrowEnd * done / total : 0.0, true);
+  return ReportProgress(total > 0 ? detail_NetGeneration::kGrowEnd * done / total : 0.0);
 }
 
 bool NetGenerator::GenerateAllNets() {
@@ -568,9 +557,8 @@ void NetGenerator::FinishNetTypes() {
   auto fraction = [&]() {
     return kGrowEnd + (kMergeEnd - kGrowEnd) * std::min(1.0, static_cast<double>(passes) / (types + 1));
   };
-  const KeepGoing keepGoing = [&](double) { return ReportProgress(fraction()); };
   while (type) {
-    type = MergeConvexNetTypes(mModel, type, keepGoing);
+    type = MergeConvexNetTypes(mModel, type);
     ++passes;
     if (!ReportProgress(fraction())) return;
   }
@@ -592,7 +580,8 @@ void Model3D::MakeNets() {
   mNetsCancelled = false;
   ProgressScope progress;
   NetGenerator generator(this);
-  if (!generator.GenerateAllNets() || !generator.FinishNets()) {
+  // A cancel up to the very end leaves no nets: the last tick answers it too.
+  if (!generator.GenerateAllNets() || !generator.FinishNets() || !ProgressTick()) {
     // Stopped by the user: no half-made nets are left.
     ClearNets(true);
     mFlags &= ~kModelHasNets;
@@ -617,11 +606,13 @@ bool NetGenerator::FinishNets() {
   for (NetType* type = model->mNetTypes; type; type = type->next) type->CalcCentres();
   model->SortNetTypes();
   model->mCurrentNet = model->mNetTypes ? model->mNetTypes->GetFirstNet() : nullptr;
-  if (!ReportProgress(detail_NetGeneration::kLayoutEnd, true)) return false;
+  if (!ReportProgress(detail_NetGeneration::kLayoutEnd)) return false;
   model->AssignTabs();
-  return model->RecreateTabs([this](double share) {
-    return ReportProgress(detail_NetGeneration::kLayoutEnd + (1.0 - detail_NetGeneration::kLayoutEnd) * share);
-  });
+  const ProgressRange whole = PushProgressRange(detail_NetGeneration::kLayoutEnd, 1.0);
+  const bool made = model->RecreateTabs();
+  PopProgressRange(whole);
+  if (!made) mCancelled = true;
+  return made;
 }
 
 bool Model3D::HasNets() const {
@@ -817,7 +808,7 @@ void Model3D::AssignTabs() {
   for (Edge3D* e : decided) e->flags &= ~kEdgeVisited;
 }
 
-bool Model3D::RecreateTabs(const std::function<bool(double)>& report) {
+bool Model3D::RecreateTabs() {
   using namespace detail_NetGeneration;
   int total = 0;
   ForEachEdge(this, [&total](Edge3D* e) {
@@ -828,12 +819,19 @@ bool Model3D::RecreateTabs(const std::function<bool(double)>& report) {
   // The nets' own trimming takes about as long as the cut in space and the ends.
   int done = 0;
   auto share = [&](double count) { return total > 0 ? 0.5 * count / total : 0.0; };
-  bool stopped = false;
+  // A step of a net reports through its own part of the bar.
+  auto step = [](double from, double to, auto work) {
+    const ProgressRange whole = PushProgressRange(from, to);
+    work();
+    PopProgressRange(whole);
+    return ProgressTick();
+  };
   // Each net carries its own tabs, trimmed against its own layout; nets of one type
   // are laid out alike, so alike tabs come out alike.
   for (NetType* type = mNetTypes; type; type = type->next) {
     if (type->IsDrawn()) continue;
     for (int n = 0; n < type->numNets; ++n) {
+      if (!ProgressTick(share(done))) return false;
       Net* net = &type->nets[n];
       std::vector<Edge3D*> tabbed;
       int edges = 0;
@@ -847,20 +845,16 @@ bool Model3D::RecreateTabs(const std::function<bool(double)>& report) {
           tabbed.push_back(e);
         }
       }
-      // A large net takes a while: its steps report as they go, the trimming to the net
-      // and the parting of the tabs about as long each.
-      auto step = [&](double from, double to) -> KeepGoing {
-        if (!report) return nullptr;
-        return [&, from, to](double part) {
-          stopped = stopped || !report(share(done + edges * (from + (to - from) * part)));
-          return !stopped;
-        };
-      };
-      for (Edge3D* e : tabbed) TrimTabToNeighbour(e);
-      TrimTabsToNet(net, step(0.0, 0.5));
-      if (!stopped) SeparateTabs(net, step(0.5, 1.0));
+      // A large net takes a while: the trimming to the net and the parting of the tabs
+      // take about as long each.
+      for (Edge3D* e : tabbed) {
+        if (!ProgressTick()) return false;
+        TrimTabToNeighbour(e);
+      }
+      const double half = done + 0.5 * edges;
+      if (!step(share(done), share(half), [net]() { TrimTabsToNet(net); })) return false;
+      if (!step(share(half), share(done + edges), [net]() { SeparateTabs(net); })) return false;
       done += edges;
-      if (stopped || (report && !report(share(done)))) return false;
     }
   }
   std::vector<Edge3D*> all;
@@ -869,11 +863,11 @@ bool Model3D::RecreateTabs(const std::function<bool(double)>& report) {
   });
   for (Edge3D* e : all) e->tab->foldAngle = e->GetTabAngle();
   for (size_t k = 0; k < all.size(); ++k) {
+    if (!ProgressTick(0.5 + 0.5 * static_cast<double>(k) / all.size())) return false;
     Edge3D* e = all[k];
     const Edge3D* partner = Edge3D::GetNeighInNet(e, false);
     if (partner && partner->tab) CutTabInSpace(e);
     e->tab->LimitEnds(TabSlope60());
-    if (report && (k & 255) == 255 && !report(0.5 + 0.5 * static_cast<double>(k) / all.size())) return false;
   }
   mFoldFraction = -1.0;
   platform::Services().views->InvalidateInfo(kInfoReasonNets);

@@ -7,6 +7,7 @@
 #include "core/BoxGrid.h"
 #include "core/Geometry.h"
 #include "core/Messages.h"
+#include "core/Progress.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
@@ -84,8 +85,6 @@ void Envelope(const std::vector<const Piece*>& lines, double sa, double sb, int 
 // the trimming draws a straight line to the next point it has (the obstacles left out
 // would give it more such points).
 constexpr size_t kWholeOutlineTrimLimit = 2048;
-// Long steps ask whether to go on once every this many tabs and one.
-constexpr size_t kStepsBetweenAsks = 255;
 // Pairs of tabs are looked for this far beyond their first boxes.
 constexpr double kSeparationMargin = 1e-6;
 
@@ -335,6 +334,10 @@ void NetTab::Trim(const std::vector<TabObstacle>& obstacles) {
     for (const Piece& p : pieces) {
       if (p.sA <= mid && mid <= p.sB) lines.push_back(&p);
     }
+    // An obstacle that begins here, below the profile coming from the left (a corner
+    // of a facelet near the edge), holds the tab down at this point already: the
+    // outline must not run on above it.
+    for (const Piece* line : lines) outH.back() = std::min(outH.back(), line->At(sa));
     Envelope(lines, sa, sb, 0, outS, outH);
   }
   for (double& h : outH) h = std::max(0.0, h);
@@ -386,6 +389,78 @@ void NetTab::LimitEnds(double slope) {
   lines.push_back(fromA);
   lines.push_back(fromB);
   Trim(lines);
+}
+
+void NetTab::KeepSide(const double* point, const double* direction, const double* inside) {
+  if (IsEmpty() || mS.size() < 2) return;
+  // g > 0 on the kept side; along the edge g(s) = g0 + gs s.
+  auto cross = [direction](double x, double y) { return x * direction[1] - y * direction[0]; };
+  const double sign = cross(inside[0] - point[0], inside[1] - point[1]) >= 0.0 ? 1.0 : -1.0;
+  const double g0 = sign * cross(mA[0] - point[0], mA[1] - point[1]);
+  const double gs = sign * cross(mD[0], mD[1]);
+  // Above the edge where it lies on the kept side, the line caps the tab.
+  const double reach = mLength + std::fabs(g0) + std::hypot(mA[0] - point[0], mA[1] - point[1]) + 1.0;
+  Trim({{{point[0] - reach * direction[0], point[1] - reach * direction[1]},
+         {point[0] + reach * direction[0], point[1] + reach * direction[1]}}});
+  if (IsEmpty() || mS.size() < 2) return;
+  // Where the edge itself lies on the other side, nothing stays: over [from, to].
+  double from = 0.0, to = mLength;
+  if (std::fabs(gs) <= kTabProfileTolerance) {
+    if (g0 > 0.0) return;
+  } else if (gs > 0.0) {
+    to = std::min(-g0 / gs, mLength);
+  } else {
+    from = std::max(-g0 / gs, 0.0);
+  }
+  if (to <= from + kTabProfileTolerance) return;
+  auto heightAt = [this](double s) {
+    for (size_t i = 0; i + 1 < mS.size(); ++i) {
+      if (s <= mS[i + 1]) {
+        const double span = mS[i + 1] - mS[i];
+        return span > 0.0 ? mH[i] + (mH[i + 1] - mH[i]) * (s - mS[i]) / span : std::min(mH[i], mH[i + 1]);
+      }
+    }
+    return 0.0;
+  };
+  // The part kept before the cut ends in a wall down to the edge, and the part after
+  // it starts with one.
+  const double wall = 2.0 * kTabProfileTolerance;
+  std::vector<double> s2, h2;
+  for (size_t i = 0; i < mS.size(); ++i) {
+    if (mS[i] < from - kTabProfileTolerance) {
+      s2.push_back(mS[i]);
+      h2.push_back(mH[i]);
+    }
+  }
+  if (from > kTabProfileTolerance) {
+    s2.push_back(from);
+    h2.push_back(heightAt(from));
+    s2.push_back(std::min(from + wall, to));
+    h2.push_back(0.0);
+  } else {
+    s2.push_back(0.0);
+    h2.push_back(0.0);
+  }
+  if (to < mLength - kTabProfileTolerance) {
+    s2.push_back(std::max(to - wall, s2.back() + wall));
+    h2.push_back(0.0);
+    s2.push_back(to);
+    h2.push_back(heightAt(to));
+    for (size_t i = 0; i < mS.size(); ++i) {
+      if (mS[i] > to + kTabProfileTolerance) {
+        s2.push_back(mS[i]);
+        h2.push_back(mH[i]);
+      }
+    }
+  } else if (s2.back() < mLength) {
+    s2.push_back(mLength);
+    h2.push_back(0.0);
+  }
+  h2.front() = 0.0;
+  h2.back() = 0.0;
+  mS = std::move(s2);
+  mH = std::move(h2);
+  Triangulate();
 }
 
 void NetTab::Triangulate() {
@@ -585,7 +660,7 @@ void TrimTabToNeighbour(Edge3D* edge) {
   edge->tab->Trim(obstacles);
 }
 
-void TrimTabsToNet(Net* net, const KeepGoing& keepGoing) {
+void TrimTabsToNet(Net* net) {
   std::vector<TabObstacle> obstacles;
   std::vector<Edge3D*> tabbed;
   for (Face3D* f = net->first; f; f = f->mNextInNet) {
@@ -600,7 +675,10 @@ void TrimTabsToNet(Net* net, const KeepGoing& keepGoing) {
     }
   }
   if (obstacles.size() <= detail_NetTab::kWholeOutlineTrimLimit) {
-    for (Edge3D* e : tabbed) e->tab->Trim(obstacles);
+    for (size_t t = 0; t < tabbed.size(); ++t) {
+      if (!ProgressTick(static_cast<double>(t) / tabbed.size())) return;
+      tabbed[t]->tab->Trim(obstacles);
+    }
     return;
   }
   // A large net: each tab meets only the obstacles that can lower it, in their order.
@@ -615,7 +693,7 @@ void TrimTabsToNet(Net* net, const KeepGoing& keepGoing) {
   std::vector<uint32_t> near;
   std::vector<TabObstacle> nearObstacles;
   for (size_t t = 0; t < tabbed.size(); ++t) {
-    if (keepGoing && (t & detail_NetTab::kStepsBetweenAsks) == 0 && !keepGoing(double(t) / tabbed.size())) return;
+    if (!ProgressTick(static_cast<double>(t) / tabbed.size())) return;
     Edge3D* e = tabbed[t];
     detail_NetTab::ObstaclesBelowTab(e, obstacles, grid, cell, near);
     nearObstacles.clear();
@@ -624,7 +702,7 @@ void TrimTabsToNet(Net* net, const KeepGoing& keepGoing) {
   }
 }
 
-void SeparateTabs(Net* net, const KeepGoing& keepGoing) {
+void SeparateTabs(Net* net) {
   struct Boxed {
     Edge3D* edge;
     double least[2];
@@ -640,9 +718,11 @@ void SeparateTabs(Net* net, const KeepGoing& keepGoing) {
       if (e->tab && e->tab->GetBounds(boxed.least, boxed.largest)) tabbed.push_back(boxed);
     }
   }
-  // Only tabs whose boxes overlap can meet: swept in order of their least x. Trimming
-  // only shrinks a tab, so the pairs that meet are among those whose first boxes
-  // meet, found by place.
+  // Only tabs whose boxes overlap can meet: swept in order of their least x, ties in
+  // the order of the net (never of where the edgelets happen to lie in memory, which
+  // would make the tabs depend on what the program did before). Trimming only shrinks
+  // a tab, so the pairs that meet are among those whose first boxes meet, found by
+  // place.
   std::sort(tabbed.begin(), tabbed.end(), [](const Boxed& a, const Boxed& b) {
     return a.least[0] < b.least[0] || (a.least[0] == b.least[0] && a.order < b.order);
   });
@@ -652,7 +732,7 @@ void SeparateTabs(Net* net, const KeepGoing& keepGoing) {
   for (size_t i = 0; i < tabbed.size(); ++i) grid.Insert(static_cast<uint32_t>(i), tabbed[i].least, tabbed[i].largest);
   std::vector<uint32_t> near;
   for (size_t i = 0; i < tabbed.size(); ++i) {
-    if (keepGoing && (i & detail_NetTab::kStepsBetweenAsks) == 0 && !keepGoing(double(i) / tabbed.size())) return;
+    if (!ProgressTick(static_cast<double>(i) / tabbed.size())) return;
     Edge3D* e = tabbed[i].edge;
     grid.Query(tabbed[i].least, tabbed[i].largest, detail_NetTab::kSeparationMargin, near);
     for (uint32_t found : near) {
@@ -695,14 +775,16 @@ void SeparateTabs(Net* net, const KeepGoing& keepGoing) {
         point[1] = (me[1] + mf[1]) / 2.0;
         direction[0] = de[0];
         direction[1] = de[1];
+        // Edges along one line: the line across it half-way between them.
+        if (std::fabs((mf[0] - me[0]) * de[1] - (mf[1] - me[1]) * de[0]) <= kPointTolerance) {
+          direction[0] = -de[1];
+          direction[1] = de[0];
+        }
       }
-      const double reach = std::hypot(std::max(eHi[0], fHi[0]) - std::min(eLo[0], fLo[0]),
-                                      std::max(eHi[1], fHi[1]) - std::min(eLo[1], fLo[1])) +
-                           std::hypot(point[0] - me[0], point[1] - me[1]) + 1.0;
-      const TabObstacle line = {{point[0] - reach * direction[0], point[1] - reach * direction[1]},
-                                {point[0] + reach * direction[0], point[1] + reach * direction[1]}};
-      e->tab->Trim({line});
-      f->tab->Trim({line});
+      // Each keeps its own side of the line: a tab cut by a line through its own edge
+      // loses the part of the edge beyond it, not only what lies above the line.
+      e->tab->KeepSide(point, direction, me);
+      f->tab->KeepSide(point, direction, mf);
       e->tab->Trim(f->tab->GetSegments());
       f->tab->Trim(e->tab->GetSegments());
     }

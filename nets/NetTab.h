@@ -46,6 +46,10 @@ class NetTab {
   void Trim(const std::vector<TabObstacle>& obstacles);
   // The ends no steeper than the given slope (tangent of the angle to the edge).
   void LimitEnds(double slope);
+  // Keeps what lies on the side of the line (through point, along direction) where
+  // inside lies: over the part of the edge on the other side nothing is left, since
+  // what lies beyond the line there is no longer joined to the edge.
+  void KeepSide(const double* point, const double* direction, const double* inside);
   // Rebuilds the outline from the profile and the triangles that fill it.
   void Triangulate();
   // Least and largest pos2D of the outline; false for an empty tab.
@@ -84,12 +88,13 @@ bool IsTabShownFolded(const Edge3D* edge);
 
 // The trimming steps of the tab rebuild on the tabs of a first net: each inside the
 // face it is glued under (when that face carries no tab of its own), and all clear
-// of their own net.
+// of their own net. The net's steps report their share through ProgressTick and stop
+// where it says the work was cancelled.
 void TrimTabToNeighbour(Edge3D* edge);
-void TrimTabsToNet(Net* net, const KeepGoing& keepGoing = nullptr);
+void TrimTabsToNet(Net* net);
 // Neighbouring tabs of the net's outline are parted along the bisector of their
 // edges, then each is cut by the other's outline.
-void SeparateTabs(Net* net, const KeepGoing& keepGoing = nullptr);
+void SeparateTabs(Net* net);
 // Glued tab to tab: the tab, set up in space at its fold angle, is cut where the
 // facelets round the edge's start vertex would pierce it.
 void CutTabInSpace(Edge3D* edge);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <numeric>
+#include <unordered_map>
 #include <vector>
 
 #include "core/IntMath.h"
@@ -984,19 +985,21 @@ bool Faceting::CreateFaces() {
     plane->mIndex = index++;
   }
   if (!FinishFacets()) return false;
-  // Use lists, over all facets in plane order.
-  std::vector<FacetEdgeRecord*> tails;
+  // Use lists, over all facets in plane order, each appended at its tail.
+  std::unordered_map<const FacetingEdge*, FacetEdgeRecord*> tails;
   for (FacetingEdge* edge = mEdgeHead; edge; edge = edge->mNextEdge) edge->mUseList = nullptr;
   for (Facet* facet = GetFirstFacet(); facet; facet = facet->GetNext()) {
+    if (!ProgressTick()) return false;
     for (FacetEdgeRecord& record : facet->mEdgeRecords) {
       record.nextUse = nullptr;
-      FacetEdgeRecord** link = &record.edge->mUseList;
-      while (*link) link = &(*link)->nextUse;
-      *link = &record;
+      FacetEdgeRecord*& tail = tails[record.edge];
+      (tail ? tail->nextUse : record.edge->mUseList) = &record;
+      tail = &record;
     }
   }
   // Edges no facet uses go, in every plane and then from the faceting.
   for (FacetPlane* plane = static_cast<FacetPlane*>(mPlaneHead); plane; plane = plane->GetNext()) {
+    if (!ProgressTick()) return false;
     for (ListNode* node = plane->mEdgeHead; node;) {
       ListNode* next = node->mNext;
       FacetPlaneEdge* edge = static_cast<FacetPlaneEdge*>(node);
@@ -1040,6 +1043,7 @@ bool Faceting::FinishFacets() {
   using namespace detail_FacetingPrepare;
   if (!UpdateProgress(1.0, "Faceting preparation: creating faces\nCalculating face areas")) return false;
   for (Facet* facet = GetFirstFacet(); facet; facet = facet->GetNext()) {
+    if (!ProgressTick()) return false;
     const int n = facet->mNumVerts;
     // The fan from the last vertex; a bow-tie's from the centre (the midpoint of its
     // first and last vertex) over its first half, one lobe.
@@ -1094,6 +1098,7 @@ bool Faceting::FinishFacets() {
   }
   if (!UpdateProgress(1.0, "Faceting preparation: creating faces\nSorting faces")) return false;
   for (FacetPlane* plane = static_cast<FacetPlane*>(mPlaneHead); plane; plane = plane->GetNext()) {
+    if (!ProgressTick()) return false;
     std::vector<Facet*> facets;
     for (Facet* facet = plane->mFacetHead; facet; facet = facet->mNextInPlane) facets.push_back(facet);
     MergeSort(facets, CompareFacets);

@@ -235,11 +235,10 @@ class CellBuilder {
       if (!existing) continue;
       if (mConflict) return nullptr;
       mConflict = true;
-      // The walk across the 3D edges claims a region twice where several faces meet
-      // along one edge: the planes give no cells that this model can be stellated by.
-      ShowError("This model cannot be stellated: the regions that its face planes cut out of space overlap.\n"
-                "(Cell %d: facet %s already bounds cell %d %s it.)",
-                mNumCells, side.facet->GetName(), StellationCell::GetIndex(existing), side.above ? "above" : "below");
+      // Two cells claim one side of a facet: the diagrams or their links are broken.
+      ShowInternalError(side.above ? "MakePermenantFacetArray: Creating cell %d\nFacet %s already has cell above (%d)."
+                                   : "MakePermenantFacetArray: Creating cell %d\nFacet %s already has cell below (%d).",
+                        mNumCells, side.facet->GetName(), StellationCell::GetIndex(existing));
       return nullptr;
     }
     auto* cell = new StellationCell;
@@ -750,8 +749,11 @@ void SetHemiSelfPointers(FaceTypeBlock* block) {
         }
       }
     }
-    // The mirror images of the facets, through the group's improper operation.
-    if (!block->IsReflexible()) continue;
+    // The mirror images of the facets, through the group's improper operation, for a
+    // type whose facets the reflection across its in-plane mirror line did not pair:
+    // that reflection keeps the sides of a facet, where the improper operation may turn
+    // them over, and one type's pairs must not mix the two.
+    if (!block->IsReflexible() || (type->mFlags & kFaceTypeSelfMirror)) continue;
     double improper[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
     group->GetReflectionMatrix(improper);
     bool opposite = false;

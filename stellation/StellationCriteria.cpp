@@ -376,9 +376,14 @@ void FullySupportedApply(FaceTypeBlock* block) {
   state.lists.push_back(FirstList(block));
   while (AnyIncluded(state.lists.back())) state.lists.push_back(BuildList(block, state.lists.back()));
   // Cells that no support layer reaches cannot stay.
+  bool any = false;
   for (StellationCell* c = block->mFirstCell; IsFinite(block, c); c = c->mNext) {
     if (c->IsIncluded() && !(c->mFlags & kCellInList)) StellationCell::SetIncluded(c, false);
+    any = any || c->IsIncluded();
   }
+  // None of them (the cells of a model with faces through the centre can all stand on
+  // those faces, which support nothing): the nearest fully supported set is the core.
+  if (!any) FullySupportedCore(block);
 }
 
 // One step of the binary counter of a list; false when it carried over.

@@ -370,6 +370,18 @@ bool CreateFacets(FaceType* type) {
         start->mSegment->mFirst = start;
       }
     }
+  } else if (SegVert* through = type->FindEdgeThroughCentre();
+             through && rotations == 2 && through->mTwin && through->mTwin->mSegment) {
+    // The centre lies inside an edge: the half turn about it carries the region on one
+    // side onto the region on the other, edge onto edge reversed, and the two are the
+    // central facet's two rotated segments.
+    StellationSegment* central = through->mSegment;
+    StellationSegment* across = through->mTwin->mSegment;
+    StellationFacet* facet = NewFacet(type, &number, 0);
+    facet->SetSegment(0, central);
+    central->mFirst = through;
+    facet->SetSegment(1, across);
+    across->mFirst = through->mTwin;
   } else {
     StellationSegment* central = type->mCentralSegment;
     const int corners = central->CountCorners();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/Messages.h"
+#include "core/Progress.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "platform/Services.h"
@@ -97,6 +98,9 @@ struct AxisSearch {
   // the model onto itself is recorded. A turn that is a product of the turns found
   // already is one of them without a test (and its test would join no new types).
   void TryAxis(const SimpleFace* face, const SimpleVert* vert, int edge, const double* dir, int n) {
+    // A model of many thousands of faces has many candidates to test; after a cancel
+    // the search only runs out (the caller drops what it found).
+    if (!ProgressTick()) return;
     const bool complete = Complete();
     for (int k = n; k >= 2; --k) {
       if (n % k != 0) continue;

@@ -169,6 +169,22 @@ TEST_F(BrowseTextCommandsTest, MakeFacesRegular) {
   EXPECT_EQ(GetCurrentPoly(), before);
   EXPECT_EQ(Name(), "Waterman R6");
   EXPECT_EQ(Platform().undo.mCalls.size(), steps);
+
+  // Nor can a near miss's: whether the springs come to rest at once (the tetrated
+  // dodecahedron) or pull against each other (the half-truncated truncated
+  // icosahedron), the stored compromise stays.
+  for (const char* nearMiss : {"Tetrated Dodecahedron", "Half-truncated Truncated Icosahedron"}) {
+    Show(nearMiss);
+    const Poly* shown = GetCurrentPoly();
+    const int errors = CountErrors();
+    const size_t stepsBefore = Platform().undo.mCalls.size();
+    OnTryToMakeFacesRegular();
+    EXPECT_EQ(CountErrors(), errors + 1) << nearMiss;
+    EXPECT_EQ(LastBox(), "Could not make faces regular.");
+    EXPECT_EQ(GetCurrentPoly(), shown);
+    EXPECT_EQ(Name(), nearMiss);
+    EXPECT_EQ(Platform().undo.mCalls.size(), stepsBefore);
+  }
 }
 
 // ---- Element texts ------------------------------------------------------------------------

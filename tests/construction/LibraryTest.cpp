@@ -134,7 +134,7 @@ TEST_F(LibraryTest, FaceListTexts) {
   EXPECT_NE(gLibraryTable[114].GetFaceListText().value().find(" t("), std::string::npos);  // J10
   EXPECT_EQ(gLibraryTable[131].GetFaceListText().value().rfind("h (", 0), 0u);  // J27
   EXPECT_EQ(gLibraryTable[196].GetFaceListText().value().rfind("h (", 0), 0u);  // J92
-  EXPECT_EQ(gLibraryTable[212].GetFaceListText().value(), "");
+  EXPECT_EQ(gLibraryTable[213].GetFaceListText().value(), "");  // Z4
   std::string pyramid = gLibraryTable[241].GetFaceListText().value();  // Y 5/2
   EXPECT_EQ(pyramid.rfind("L1 L5/2 ", 0), 0u);
   EXPECT_EQ(gLibraryTable[255].GetFaceListText().value(),
@@ -144,13 +144,13 @@ TEST_F(LibraryTest, FaceListTexts) {
 // A record that carries no geometry says so plainly and builds nothing.
 TEST_F(LibraryTest, RecordsWithoutDataAreRefusedPlainly) {
   auto& messages = testing::Platform().messages;
-  EXPECT_EQ(gLibraryTable[212].CreatePoly(false), nullptr);
+  EXPECT_EQ(gLibraryTable[213].CreatePoly(false), nullptr);
   ASSERT_EQ(messages.Boxes().size(), 1u);
-  EXPECT_EQ(messages.Boxes()[0].text, "The model \"Stewart G3\" is not available yet.");
+  EXPECT_EQ(messages.Boxes()[0].text, "The model \"Stewart Z4\" is not available yet.");
   EXPECT_EQ(messages.Boxes()[0].title, "Error");
   messages.Clear();
   std::string text = "unchanged";
-  EXPECT_EQ(gLibraryTable[220].CreateSpringPoly(&text), nullptr);
+  EXPECT_EQ(gLibraryTable[225].CreateSpringPoly(&text), nullptr);
   EXPECT_EQ(gLibraryTable[0].CreateSpringPoly(&text), nullptr);
   EXPECT_EQ(text, "unchanged");
   EXPECT_TRUE(messages.Boxes().empty());

@@ -185,6 +185,106 @@ TEST_F(ProgressTest, CancelClosesOneLevelAndTheScopeDoesNotCloseAnother) {
   // on any unexpected internal error).
 }
 
+// Ticks from deep inside work pump the window at most once every 0.05 s of the
+// clock; a cancel met by one is kept, so every later tick of that work says stop,
+// until the work has come back out of its scope (and the next operation goes on).
+TEST_F(ProgressTest, TicksPumpNowAndThenAndKeepACancel) {
+  EXPECT_TRUE(ProgressTick()) << "no level: nothing to stop";
+  {
+    ProgressScope scope;
+    clock().Advance(2.0);
+    EXPECT_TRUE(ProgressTick());
+    const int pumps = window().pumps;
+    clock().Advance(0.01);
+    EXPECT_TRUE(ProgressTick());
+    EXPECT_TRUE(ProgressTick());
+    EXPECT_EQ(window().pumps, pumps);
+    clock().Advance(kProgressTickSeconds);
+    EXPECT_TRUE(ProgressTick());
+    EXPECT_EQ(window().pumps, pumps + 1);
+    window().onPump = [](WindowState& state) { state.cancel = true; };
+    clock().Advance(kProgressTickSeconds);
+    EXPECT_FALSE(ProgressTick());
+    EXPECT_FALSE(IsProgressActive());
+    window().onPump = nullptr;
+    clock().Advance(1.0);
+    EXPECT_FALSE(ProgressTick());
+    EXPECT_FALSE(ProgressTick());
+  }
+  EXPECT_TRUE(ProgressTick());
+  ProgressScope next;
+  EXPECT_TRUE(ProgressTick());
+}
+
+// A tick reports as UpdateProgress does, within the range pushed round the deep work,
+// when one is due; a caption reported before the window appeared shows when a tick
+// without one opens it.
+TEST_F(ProgressTest, TicksReportTheirShareOfTheRangeAndTheEarlyCaptionShows) {
+  ProgressScope scope;
+  EXPECT_TRUE(UpdateProgress(0.1, "Making %s", "nets"));
+  EXPECT_TRUE(UpdateProgress(0.1, "%s", "not shown")) << "under the delay";
+  EXPECT_TRUE(UpdateProgress(kProgressNoReport, "hidden")) << "no report: no caption";
+  clock().Advance(1.5);
+  const ProgressRange whole = PushProgressRange(0.5, 1.0);
+  EXPECT_TRUE(IsProgressTickDue());
+  EXPECT_TRUE(ProgressTick(0.5));
+  ASSERT_EQ(windowsCreated(), 1);
+  EXPECT_EQ(window().caption, "not shown");
+  EXPECT_EQ(window().bar, static_cast<int>(0.75 * 32767));
+  clock().Advance(0.01);
+  EXPECT_FALSE(IsProgressTickDue());
+  EXPECT_TRUE(ProgressTick(0.9, "later"));
+  EXPECT_EQ(window().bar, static_cast<int>(0.75 * 32767)) << "too soon after the last";
+  clock().Advance(kProgressTickSeconds);
+  EXPECT_TRUE(ProgressTick(1.0, "later"));
+  EXPECT_EQ(window().bar, 32767);
+  EXPECT_EQ(window().caption, "later");
+  PopProgressRange(whole);
+}
+
+// The program's cancel is kept by the ticks like the user's. A level opened by hand
+// and cancelled ends with the caller that opened it: no scope encloses the work, so
+// later ticks (a model built after the cancelled work) go on.
+TEST_F(ProgressTest, TicksKeepTheProgramsCancelButNotOneNoScopeEncloses) {
+  {
+    ProgressScope scope;
+    clock().Advance(2.0);
+    EXPECT_TRUE(ProgressTick());
+    RequestProgressCancel();
+    clock().Advance(kProgressTickSeconds);
+    EXPECT_FALSE(ProgressTick());
+    EXPECT_FALSE(IsProgressActive());
+    EXPECT_TRUE(WasProgressCancelRequested());
+    const int pumps = window().pumps;
+    clock().Advance(1.0);
+    EXPECT_FALSE(IsProgressTickDue());
+    EXPECT_FALSE(ProgressTick());
+    EXPECT_EQ(window().pumps, pumps) << "a kept cancel pumps no more";
+  }
+  EXPECT_TRUE(ProgressTick());
+
+  BeginProgress();
+  clock().Advance(2.0);
+  EXPECT_TRUE(UpdateProgress(0.4));
+  window().cancel = true;
+  EXPECT_FALSE(UpdateProgress(0.5));
+  EXPECT_FALSE(IsProgressActive());
+  EXPECT_TRUE(ProgressTick()) << "nothing the cancel stopped is still running";
+
+  // Inside a scope, the same cancel is kept until the scope ends.
+  {
+    ProgressScope scope;
+    BeginProgress();
+    clock().Advance(2.0);
+    EXPECT_TRUE(UpdateProgress(0.4));
+    window().cancel = true;
+    EXPECT_FALSE(UpdateProgress(0.5));
+    EXPECT_FALSE(ProgressTick());
+    EXPECT_FALSE(UpdateProgress(0.5)) << "the scope's level learns of it too";
+  }
+  EXPECT_TRUE(ProgressTick());
+}
+
 TEST_F(ProgressTest, PausedTimeIsNeitherElapsedNorRemaining) {
   BeginProgress();
   clock().Advance(2.0);

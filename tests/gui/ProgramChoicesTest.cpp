@@ -2,8 +2,9 @@
 // the View menu for the active pane (also the one another pane shows), the mirror
 // image and the pseudo version of Go to Variation, the Show/Hide commands on the
 // cells of a stellation (drawn, and kept through undo), the torus of the Poly menu,
-// the construction toy's panel colours, the Wenninger question, and the library
-// records that cannot be built, which say so wherever they are chosen.
+// the construction toy's panel colours, the Wenninger question, the library
+// records that cannot be built, which say so wherever they are chosen, and Next
+// Polyhedron through the whole library.
 
 #include <gtest/gtest.h>
 #include <wx/frame.h>
@@ -18,6 +19,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -42,6 +44,7 @@
 #include "tests/app/MenuOptionsScope.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/gui/ProgramTestSupport.h"
+#include "tests/support/KnownLibraryFaults.h"
 #include "tests/support/TestSupport.h"
 #include "ui/CommandIds.h"
 #include "ui/CommandTable.h"
@@ -53,13 +56,14 @@ namespace test_ProgramChoices {
 
 using namespace corvia;
 using corvia::testing::Platform;
+using corvia::testing::ScreenPixels;
 using corvia::testing::YieldUntil;
 
 constexpr int kCmdGoToVariation = 32780;
 constexpr int kCmdGeomagStyleOn = 33159;
 constexpr int kCmdStellationNext = 32815;
-constexpr int kRecordLastJohnson = 196;
-constexpr int kRecordFirstToroidBuilt = 217;
+// A near miss that no published description fixes.
+constexpr int kRecordNearMissWithoutData = 200;
 
 class ProgramChoicesTest : public ::testing::Test {
  protected:
@@ -165,6 +169,50 @@ class ProgramChoicesTest : public ::testing::Test {
     input.Char('a', wxMOD_CONTROL);
     input.Text(text.c_str());
     input.Char(WXK_RETURN);
+  }
+
+  // Opens the drop-down list of a combo box with a click on its button and chooses
+  // the row whose text holds `text`, as a person does.
+  static void ChooseFromCombo(wxOwnerDrawnComboBox* combo, const std::string& text) {
+    wxUIActionSimulator mouse;
+    MoveTo(mouse, combo->ClientToScreen(wxPoint(combo->GetClientSize().x - 6, combo->GetClientSize().y / 2)));
+    mouse.MouseClick();
+    YieldUntil([combo] { return combo->IsPopupShown(); });
+    ASSERT_TRUE(combo->IsPopupShown()) << text;
+    auto* list = dynamic_cast<wxVListBox*>(combo->GetPopupControl()->GetControl());
+    ASSERT_NE(list, nullptr);
+    int row = -1;
+    for (unsigned i = 0; i < combo->GetCount(); ++i)
+      if (combo->GetString(i).utf8_string().find(text) != std::string::npos) row = int(i);
+    ASSERT_GE(row, 0) << text;
+    list->ScrollToRow(row);
+    YieldUntil([list, row] { return list->IsRowVisible(row); });
+    const wxRect rect = list->GetItemRect(row);
+    MoveTo(mouse, list->ClientToScreen(wxPoint(rect.x + rect.width / 2, rect.y + rect.height / 2)));
+    mouse.MouseClick();
+  }
+
+  // The pixels that differ between two pictures of one pane.
+  static int CountDiffering(const wxImage& a, const wxImage& b) {
+    if (a.GetSize() != b.GetSize()) return a.GetWidth() * a.GetHeight();
+    int differing = 0;
+    for (int y = 0; y < a.GetHeight(); ++y)
+      for (int x = 0; x < a.GetWidth(); ++x)
+        differing += a.GetRed(x, y) != b.GetRed(x, y) || a.GetGreen(x, y) != b.GetGreen(x, y) ||
+                     a.GetBlue(x, y) != b.GetBlue(x, y);
+    return differing;
+  }
+
+  // The pixels of a picture of the pane that are not its background.
+  static int CountDrawn(CPolyView* pane, const wxImage& image) {
+    const float* bg = pane->GetBackgroundColor();
+    int drawn = 0;
+    for (int y = 0; y < image.GetHeight(); ++y)
+      for (int x = 0; x < image.GetWidth(); ++x)
+        drawn += std::abs(image.GetRed(x, y) - int(bg[0] * 255)) + std::abs(image.GetGreen(x, y) - int(bg[1] * 255)) +
+                     std::abs(image.GetBlue(x, y) - int(bg[2] * 255)) >
+                 24;
+    return drawn;
   }
 
   static std::string EntryName() {
@@ -409,63 +457,138 @@ TEST_F(ProgramChoicesTest, TheWenningerQuestionOffersTheStellationPane) {
 }
 
 TEST_F(ProgramChoicesTest, ARecordThatCannotBeBuiltSaysSoWhereverItIsChosen) {
-  // The information tree stellates the toroid that stepping lands on, whose planes
-  // make no valid stellation: the set-up says so in its box.
-  corvia::testing::ExpectInternalErrors();
   auto& messages = Platform().messages;
   const std::string notAvailable = "is not available yet.";
-  // The category box: the near misses' first record.
   auto* frame = dynamic_cast<CMainFrame*>(mFrame);
   ASSERT_NE(frame, nullptr);
-  wxOwnerDrawnComboBox* categories = frame->GetMainToolBar()->GetCategoryCombo();
-  wxUIActionSimulator mouse;
-  MoveTo(mouse, CentreOf(categories));
-  mouse.MouseClick();
-  YieldUntil([categories] { return categories->IsPopupShown(); });
-  ASSERT_TRUE(categories->IsPopupShown());
-  auto* list = dynamic_cast<wxVListBox*>(categories->GetPopupControl()->GetControl());
-  ASSERT_NE(list, nullptr);
-  int row = -1;
-  for (unsigned i = 0; i < categories->GetCount(); ++i) {
-    if (categories->GetString(i).utf8_string().find("Near Misses") != std::string::npos) row = int(i);
-  }
-  ASSERT_GE(row, 0);
-  list->ScrollToRow(row);
-  YieldUntil([list, row] { return list->IsRowVisible(row); });
-  const wxRect rect = list->GetItemRect(row);
-  MoveTo(mouse, list->ClientToScreen(wxPoint(rect.x + rect.width / 2, rect.y + rect.height / 2)));
-  mouse.MouseClick();
+  // The category box: the near misses' first record is built.
+  ChooseFromCombo(frame->GetMainToolBar()->GetCategoryCombo(), "Near Misses");
+  YieldUntil([] { return EntryName() == "Tetrated Dodecahedron"; });
+  EXPECT_EQ(EntryName(), "Tetrated Dodecahedron");
+  EXPECT_EQ(messages.CountTitled("Error"), 0);
+  // The model box lists the category's records: the next one has no data.
+  ChooseFromCombo(frame->GetMainToolBar()->GetModelCombo(), "Dodecagonal-faced Polyhedron");
   YieldUntil([&messages] { return messages.CountTitled("Error") > 0; });
   ASSERT_EQ(messages.CountTitled("Error"), 1);
-  EXPECT_NE(messages.Boxes().back().text.find(notAvailable), std::string::npos) << messages.Boxes().back().text;
-  EXPECT_EQ(EntryName(), "Icosahedron");
+  EXPECT_EQ(messages.Boxes().back().text, "The model \"Dodecagonal-faced Polyhedron\" is not available yet.");
+  EXPECT_EQ(EntryName(), "Tetrated Dodecahedron");
 
-  // The Polyhedra dialog (Ctrl+N) on a near miss.
+  // The Polyhedra dialog (Ctrl+N) on another near miss without data.
   Platform().dialogs.Queue<CPolyhedraDialog>([](CPolyhedraDialog& d) {
-    d.mEntry = GetLibraryEntry(205);
+    d.mEntry = GetLibraryEntry(kRecordNearMissWithoutData);
     return true;
   });
   ClickPane(0);
   PressKey('n', wxMOD_CONTROL);
   YieldUntil([&messages] { return messages.CountTitled("Error") > 1; });
   ASSERT_EQ(messages.CountTitled("Error"), 2);
-  EXPECT_NE(messages.Boxes().back().text.find(notAvailable), std::string::npos);
-  EXPECT_EQ(EntryName(), "Icosahedron");
+  EXPECT_EQ(messages.Boxes().back().text, "The model \"Equal-edged Near Miss 1\" is not available yet.");
+  EXPECT_EQ(EntryName(), "Tetrated Dodecahedron");
 
-  // Next Polyhedron from the last Johnson solid passes the records to the first
-  // toroid that is built, and the pane names those passed.
-  ASSERT_TRUE(Doc()->SetModel(GetLibraryEntry(kRecordLastJohnson), false, false));
+  // Next Polyhedron passes the records without data to the next one built, and the
+  // pane names those passed: one, then two.
   ClickPane(0);
   PressKey(WXK_RIGHT, wxMOD_CONTROL);
-  YieldUntil([] { return GetCurrentPoly()->mLibraryEntry == GetLibraryEntry(kRecordFirstToroidBuilt); });
-  EXPECT_EQ(GetCurrentPoly()->mLibraryEntry, GetLibraryEntry(kRecordFirstToroidBuilt));
+  YieldUntil([] { return EntryName() == "Enneagonal-faced Polyhedron"; });
+  ASSERT_EQ(EntryName(), "Enneagonal-faced Polyhedron");
   ASSERT_NE(GetPane(0)->GetMessage(), nullptr);
-  EXPECT_NE(std::string(GetPane(0)->GetMessage()).find("are not available yet."), std::string::npos);
-  // Passing the records over raises no box of its own (the information tree may still
-  // refuse to stellate the toroid it arrives at, when its stellation branch is open).
+  EXPECT_EQ(std::string(GetPane(0)->GetMessage()), "The model \"Dodecagonal-faced Polyhedron\" is not available yet.");
+  PressKey(WXK_RIGHT, wxMOD_CONTROL);
+  YieldUntil([] { return EntryName() == "Half-truncated Truncated Icosahedron"; });
+  ASSERT_EQ(EntryName(), "Half-truncated Truncated Icosahedron");
+  ASSERT_NE(GetPane(0)->GetMessage(), nullptr);
+  EXPECT_EQ(std::string(GetPane(0)->GetMessage()),
+            "The models \"Equal-edged Near Miss 1\" to \"Hendecagonal-faced Polyhedron\" are not available yet.");
+  // Passing the records over raises no box of its own.
   int notAvailableBoxes = 0;
   for (const auto& box : messages.Boxes()) notAvailableBoxes += box.text.find(notAvailable) != std::string::npos;
   EXPECT_EQ(notAvailableBoxes, 2);
+}
+
+// Next Polyhedron (Ctrl+Right in the pane) walks the whole library and round to where
+// it began: each record that is built becomes the model and is drawn in the first
+// pane, each record without data is named in the pane's message as it is passed
+// over. The families whose configuration holds "<N>" are not stepped to: they are
+// reached by typing a configuration.
+TEST_F(ProgramChoicesTest, NextPolyhedronWalksTheWholeLibrary) {
+  // The panes derive nets and stellations from each model: the records whose known
+  // faults the library sweep lists show them in internal error boxes, which are
+  // checked against that list below.
+  corvia::testing::ExpectInternalErrors();
+  auto& messages = Platform().messages;
+  size_t boxesSeen = messages.Boxes().size();
+  const int start = GetCurrentPoly()->mLibraryEntry->GetIndex();
+  ASSERT_GE(start, 0);
+  ClickPane(0);
+  CPolyView* pane = GetPane(0);
+  std::set<int> reached, passed;
+  std::vector<std::string> problems;
+  wxImage before = ScreenPixels(Canvas(0));
+  int current = start;
+  for (int steps = 0; steps < kNumLibraryEntries; ++steps) {
+    NewView::SetMessage(pane, nullptr);
+    PressKey(WXK_RIGHT, wxMOD_CONTROL);
+    // A large model takes a while to build: the wait is for the step to be made.
+    for (int wait = 0; wait < 15 && GetCurrentPoly()->mLibraryEntry->GetIndex() == current; ++wait)
+      YieldUntil([current] { return GetCurrentPoly()->mLibraryEntry->GetIndex() != current; });
+    const int next = GetCurrentPoly()->mLibraryEntry->GetIndex();
+    if (next == current) {
+      problems.push_back("no step from record " + std::to_string(current));
+      break;
+    }
+    // The records between, which the step passed over.
+    std::vector<int> between;
+    for (int i = (current + 1) % kNumLibraryEntries; i != next; i = (i + 1) % kNumLibraryEntries)
+      if (!GetLibraryEntry(i)->IsParametric()) between.push_back(i);
+    std::string expected;
+    if (between.size() == 1) {
+      expected = std::string("The model \"") + GetLibraryEntry(between[0])->mName + "\" is not available yet.";
+    } else if (!between.empty()) {
+      expected = std::string("The models \"") + GetLibraryEntry(between.front())->mName + "\" to \"" +
+                 GetLibraryEntry(between.back())->mName + "\" are not available yet.";
+    }
+    const std::string message = pane->GetMessage() ? pane->GetMessage() : "";
+    if (message != expected)
+      problems.push_back("record " + std::to_string(next) + ": message \"" + message + "\", not \"" + expected + "\"");
+    for (int i : between) {
+      if (GetLibraryEntry(i)->IsAvailable()) problems.push_back("record " + std::to_string(i) + " passed over");
+      passed.insert(i);
+    }
+    // The new model is drawn: the pane shows something else, and a good part of it
+    // is not background.
+    YieldUntil([&] { return CountDiffering(before, ScreenPixels(Canvas(0))) > 0; });
+    const wxImage after = ScreenPixels(Canvas(0));
+    if (CountDiffering(before, after) == 0 || CountDrawn(pane, after) < after.GetWidth() * after.GetHeight() / 50)
+      problems.push_back("record " + std::to_string(next) + " " + GetLibraryEntry(next)->mName + " not drawn");
+    before = after;
+    const int category = GetLibraryEntry(next)->mCategory;
+    if (category == kCategoryNearMisses || category == kCategoryToroids)
+      corvia::testing::KeepScreenshot(mFrame, ("library-walk-" + std::to_string(next)).c_str());
+    // An internal error met while the panes took up this model, or finished drawing
+    // the one before, is a known fault of one of them.
+    for (; boxesSeen < messages.Boxes().size(); ++boxesSeen) {
+      const auto& box = messages.Boxes()[boxesSeen];
+      if (box.title == "Internal Error" && !corvia::testing::IsKnownInternalError(next, box.text) &&
+          !corvia::testing::IsKnownInternalError(current, box.text))
+        problems.push_back("record " + std::to_string(next) + ": internal error \"" + box.text + "\"");
+    }
+    reached.insert(next);
+    current = next;
+    if (current == start) break;
+  }
+  EXPECT_EQ(current, start);
+  for (int i = 0; i < kNumLibraryEntries; ++i) {
+    const LibraryEntry* entry = GetLibraryEntry(i);
+    const bool wanted = !entry->IsParametric();
+    if (wanted != (reached.count(i) + passed.count(i) == 1))
+      problems.push_back("record " + std::to_string(i) + (wanted ? " missed" : " stepped to"));
+    if (entry->IsAvailable() != (reached.count(i) == 1) && wanted)
+      problems.push_back("record " + std::to_string(i) + (reached.count(i) ? " reached" : " not reached"));
+  }
+  EXPECT_EQ(passed.size(), 25u);
+  std::string list;
+  for (const std::string& p : problems) list += p + "\n";
+  EXPECT_TRUE(problems.empty()) << problems.size() << " problems:\n" << list;
 }
 
 }  // namespace test_ProgramChoices

@@ -12,6 +12,7 @@
 #include "core/Progress.h"
 #include "core/Units.h"
 #include "model/FaceTypeBlock.h"
+#include "model/Subdivision.h"
 #include "platform/Services.h"
 #include "tests/nets/NetChecks.h"
 
@@ -262,6 +263,65 @@ TEST_F(NetGenerationTest, ACancelLeavesNoNets) {
   ExpectValidNets(model, "truncated icosahedron after a cancel");
 }
 
+// Long nets report from deep inside the work (growing, merging nets across convex
+// edges, trimming tabs): a cancel at any of those reports, by the user's button or by
+// the program (a menu command chosen meanwhile), stops the work there, with no report
+// after it, leaves no nets and no progress level, and the nets are made in full when
+// asked again.
+TEST_F(NetGenerationTest, ACancelAnywhereInTheWorkLeavesNoNets) {
+  std::unique_ptr<Poly> icosahedron = n::BuildLibraryPoly(n::kIcosahedron);
+  std::unique_ptr<SimplePoly> simple = icosahedron->Subdivide(kSubdivideGeodesic, 4);
+  ASSERT_TRUE(simple);
+  Poly sphere;
+  ASSERT_TRUE(simple->CreatePoly(&sphere, false, false));
+  TickingClock clock;
+  platform::ServiceSet services = platform::Services();
+  services.clock = &clock;
+  const platform::ServiceSet before = platform::InstallServices(services);
+  auto& progress = testing::Platform().progress;
+  int pumps = 0;
+  int cancelAt = -1;
+  bool byProgram = false;
+  // Each window takes the hook over from the one before.
+  progress.Current()->onPump = [&](platform::HeadlessProgressWindow::State& state) {
+    if (++pumps != cancelAt) return;
+    if (byProgram) {
+      RequestProgressCancel();
+    } else {
+      state.cancel = true;
+    }
+  };
+  {
+    Model3D model(&sphere, false);
+    model.MakeNets();
+    ASSERT_TRUE(model.HasNets());
+  }
+  const int total = pumps;
+  ASSERT_GT(total, 20);
+  for (bool program : {false, true}) {
+    for (int at : {2, total / 4, total / 2, total - 2, total}) {
+      SCOPED_TRACE(std::to_string(at) + (program ? " by the program" : " by the user"));
+      Model3D model(&sphere, false);
+      pumps = 0;
+      cancelAt = at;
+      byProgram = program;
+      model.MakeNets();
+      EXPECT_EQ(pumps, at) << "the work goes on after the cancel";
+      EXPECT_EQ(WasProgressCancelRequested(), program);
+      EXPECT_FALSE(model.HasNets());
+      EXPECT_TRUE(model.mNetsCancelled);
+      EXPECT_EQ(model.mNetTypes, nullptr);
+      for (Face3D* f : n::AllFacelets(model)) EXPECT_EQ(f->mNet, nullptr);
+      EXPECT_FALSE(IsProgressActive());
+      cancelAt = -1;
+      model.MakeNets();
+      ExpectValidNets(model, "sphere after a cancel");
+    }
+  }
+  progress.Current()->onPump = nullptr;
+  platform::InstallServices(before);
+}
+
 TEST_F(NetGenerationTest, AModelWithAHoleUnfolds) {
   std::unique_ptr<SimplePoly> simple = CreateTorus(0.4, 8, 6);
   ASSERT_TRUE(simple);
@@ -297,6 +357,25 @@ TEST_F(NetGenerationTest, OneSidedModelsAndFacesThroughEachOtherUnfold) {
   }
   EXPECT_GT(seams, 0);
   EXPECT_EQ(testing::Platform().messages.Boxes().size(), 0u);
+}
+
+// A net that its own rotations keep (made from a facelet on an axis, or round a
+// vertex on one) grows at every copy of an edge in it, so that each net stays whole
+// under them and the facelets it meets are taken up orbit by orbit.
+TEST_F(NetGenerationTest, StellatedSurfacesGrowTheirSymmetricNetsInStep) {
+  // The small and great rhombihexahedra, the great truncated cuboctahedron, the great
+  // dodecicosahedron, and the crossed pentagrammic and heptagrammic cupolae.
+  for (int index : {26, 28, 32, 39, 246, 248}) {
+    testing::Platform().messages.Clear();
+    std::unique_ptr<Poly> poly = n::BuildLibraryPoly(index);
+    ASSERT_TRUE(poly);
+    const std::string name = GetLibraryEntry(index)->mName;
+    Model3D* model = poly->mBaseBlock->GetModel3D(true);
+    ASSERT_NE(model, nullptr) << name;
+    ExpectValidNets(*model, name);
+    n::ExpectCongruentTypes(*model, name);
+    EXPECT_EQ(testing::Platform().messages.Boxes().size(), 0u) << name;
+  }
 }
 
 }  // namespace corvia

@@ -126,6 +126,54 @@ TEST_F(NetTabTest, ATabIsCutToANarrowerFaceItIsGluedUnder) {
   EXPECT_EQ(Outline(untouched).size(), 4u);
 }
 
+// A facelet whose corner comes close to the edge holds the tab down right there,
+// though its sides leave the edge on one side of the corner only: the tab's outline
+// never runs on over the facelet.
+TEST_F(NetTabTest, AFaceletCornerNearTheEdgeHoldsTheTabDownAtIt) {
+  OneEdge edge(4.0);
+  NetTab tab(edge.Edge());
+  const n::Ring facelet = {{2.0, -0.01}, {2.5, -3.0}, {4.5, -0.6}};
+  std::vector<TabObstacle> sides;
+  for (size_t i = 0; i < facelet.size(); ++i) {
+    const auto& a = facelet[i];
+    const auto& b = facelet[(i + 1) % facelet.size()];
+    sides.push_back({{a[0], a[1]}, {b[0], b[1]}});
+  }
+  tab.Trim(sides);
+  n::Ring ring;
+  for (const auto& p : Outline(tab)) ring.push_back(p);
+  EXPECT_LT(n::OverlapArea(ring, facelet), 1e-12);
+  EXPECT_GT(-Outline(tab)[1][1], 0.5) << "the tab keeps its depth left of the corner";
+}
+
+// Two tabs parted by a line that runs through one of their edges: each keeps only its
+// side, the part of its edge beyond the line included, whichever way the line leans.
+TEST_F(NetTabTest, ALineThroughTheEdgeLeavesNothingBeyondIt) {
+  OneEdge edge(4.0);
+  for (const double lean : {-0.6, 0.6}) {
+    const double point[2] = {1.5, 0.0};
+    const double direction[2] = {lean, -0.8};
+    for (const double x : {0.5, 3.0}) {
+      SCOPED_TRACE(std::to_string(lean) + " keeping " + std::to_string(x));
+      NetTab tab(edge.Edge());
+      const double inside[2] = {x, 0.0};
+      tab.KeepSide(point, direction, inside);
+      auto side = [&](const double* p) { return (p[0] - point[0]) * direction[1] - (p[1] - point[1]) * direction[0]; };
+      const double kept = side(inside);
+      double deepest = 0.0;
+      // Every point out from the edge lies on the kept side (those on the edge close
+      // the outline and enclose nothing).
+      for (const auto& p : Outline(tab)) {
+        if (-p[1] > 1e-9) {
+          EXPECT_GE(side(p.data()) * kept, -1e-9) << p[0] << " " << p[1];
+        }
+        deepest = std::max(deepest, -p[1]);
+      }
+      EXPECT_GT(deepest, 0.3);
+    }
+  }
+}
+
 TEST_F(NetTabTest, FoldedTabsLieInsideTheModel) {
   std::unique_ptr<Poly> poly = n::BuildLibraryPoly(n::kIcosahedron);
   std::unique_ptr<Model3D> model = n::MakeNets(poly.get(), 5);

@@ -3,6 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "construction/Augmentation.h"
+#include "construction/Library.h"
+#include "construction/LibraryEntry.h"
+#include "model/PolyTemplate.h"
+#include "symmetry/SimplePoly.h"
 #include "tests/model/PolyModels.h"
 #include "tests/support/TestSupport.h"
 
@@ -104,3 +113,47 @@ TEST(CoplanarMatching, CopyMovesACoplanarFaceToTheFront) {
 }
 
 }  // namespace test_CoplanarMatching
+
+// The octahemioctahedron with antiprisms on its triangles: each antiprism's far
+// triangle lies in a hexagon's plane through the centre, two to a plane, facing
+// opposite ways and each turned onto itself by the plane's threefold rotation. Every
+// ring of hexagon and triangles is ordered like the first, member by member facing
+// the same way, with no report.
+TEST(CoplanarMatching, RingsThroughTheCentreFacingBothWaysMatchTheirOrder) {
+  using namespace test_CoplanarMatching;
+  corvia::testing::ExpectInternalErrors();
+  corvia::PolyTemplate polyTemplate;
+  corvia::Poly poly;
+  ASSERT_TRUE(poly.CreateFromLibraryEntry(&polyTemplate, corvia::GetLibraryEntry(23), false));
+  PolyElement* triangle = poly.mFaces.mHead;
+  while (triangle && triangle->mNumSides != 3) triangle = triangle->mNext;
+  ASSERT_NE(triangle, nullptr);
+  poly.GetShownBlock()->SetCurrentFace(triangle);
+  const uint32_t options = corvia::kAugmentAntiprism | corvia::kAugmentSameType;
+  corvia::Augmentation* augmentation = poly.GetAugmentation();
+  augmentation->mScale = 1.0;
+  ASSERT_TRUE(poly.PrepareAugmentation(options, augmentation));
+  std::unique_ptr<corvia::SimplePoly> made = corvia::CreateAugmentedPoly(options, *augmentation);
+  augmentation->Reset();
+  ASSERT_TRUE(made);
+  corvia::testing::Platform().messages.Clear();
+  corvia::Poly augmented;
+  ASSERT_TRUE(made->CreatePoly(&augmented, false, false));
+  EXPECT_EQ(corvia::testing::Platform().messages.Boxes().size(), 0u);
+  std::vector<std::string> orders;
+  for (FaceType* type = augmented.mBaseBlock->mFirstFaceType; type; type = type->mNext) {
+    if (type->mCoplanarMaster || type->mFirstFace->CountCoplanar() < 3) continue;
+    for (PolyElement* face = type->mFirstFace; face; face = face->mNextOfType) {
+      std::string order;
+      PolyElement* member = face;
+      do {
+        order += std::to_string(FaceType::GetNumber(member->mType));
+        order += corvia::Dot(member->mZAxis, face->mZAxis) > 0.0 ? '+' : '-';
+        member = member->mCoplanarNext;
+      } while (member && member != face && order.size() < 64);
+      orders.push_back(order);
+    }
+  }
+  ASSERT_EQ(orders.size(), 4u);
+  for (const std::string& order : orders) EXPECT_EQ(order, orders.front());
+}

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "construction/Library.h"
+#include "construction/LibraryEntry.h"
 #include "model/Globals.h"
 #include "platform/Services.h"
 #include "stellation/StellationCell.h"
@@ -184,6 +186,29 @@ TEST(StellationCriteria, ApplyingTheCriteria) {
   EXPECT_EQ(Inclusion(block), "111111000000");
   EXPECT_TRUE(block->NextStellation());
   EXPECT_EQ(Inclusion(block), "111111111000");
+}
+
+// The original model of a hemi-polyhedron stands on its faces through the centre,
+// which support nothing: applying Fully Supported to it leaves no supported cell, and
+// the nearest fully supported set is then the core, never the empty set (which has no
+// surface to show). The great dodecahemidodecahedron and the small
+// dodecahemicosahedron.
+TEST(StellationCriteria, FullySupportedFromAHemiPolyhedronShowsCells) {
+  using namespace test_StellationCriteria;
+  CriteriaScope scope(corvia::kCriteriaFullySupported);
+  for (int record : {55, 49}) {
+    corvia::PolyTemplate polyTemplate;
+    corvia::Poly poly;
+    ASSERT_TRUE(poly.CreateFromLibraryEntry(&polyTemplate, corvia::GetLibraryEntry(record), false));
+    FaceTypeBlock* block = poly.mBaseBlock.get();
+    poly.Stellate(block, false);
+    ASSERT_TRUE(block->IsStellated()) << record;
+    for (int step = 0; step < 3; ++step) {
+      block->NextStellation();
+      EXPECT_NE(Inclusion(block).find('1'), std::string::npos) << record << " step " << step;
+      EXPECT_NE(block->GetModel3D(false), nullptr) << record << " step " << step;
+    }
+  }
 }
 
 // A model of one shell: Next goes round to the core at once.

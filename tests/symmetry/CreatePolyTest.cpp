@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Progress.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/FaceImageRef.h"
@@ -13,6 +14,8 @@
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
+#include "platform/Services.h"
+#include "symmetry/ExportPrep.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
 #include "tests/support/TestSupport.h"
@@ -222,6 +225,47 @@ TEST(CreatePolyTest, ModelThatCannotBeBuiltLeavesTheOldOne) {
     EXPECT_TRUE(Take(poly) == before);
   }
   messages.Clear();
+}
+
+// A clock that moves two seconds at every look, so that the progress window opens at
+// once and every tick of long work pumps it.
+class TickingClock final : public corvia::platform::Clock {
+ public:
+  double NowSeconds() const override { return mNow += 2.0; }
+
+ private:
+  mutable double mNow = 0.0;
+};
+
+// The search for the symmetries of a large model keeps the progress window answering
+// candidate by candidate; a cancel there leaves the old model as it was, with no box.
+TEST(CreatePolyTest, ACancelWhileTheSymmetriesAreSearchedLeavesTheOldModel) {
+  auto cube = MakeHullModel(Cube());
+  Poly poly;
+  ASSERT_TRUE(Build(poly, *cube));
+  const Snapshot before = Take(poly);
+  // The geodesic sphere of frequency 6 on the octahedron: many candidate axes.
+  auto octahedron = MakeHullModel({{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}});
+  std::unique_ptr<SimplePoly> sphere = corvia::Subdivide(*octahedron, corvia::kSubdivideGeodesic, 6);
+  ASSERT_TRUE(sphere);
+  TickingClock clock;
+  corvia::platform::ServiceSet services = corvia::platform::Services();
+  services.clock = &clock;
+  const corvia::platform::ServiceSet previous = corvia::platform::InstallServices(services);
+  auto& progress = corvia::testing::Platform().progress;
+  int searching = 0;
+  // Each window takes the hook over from the one before.
+  progress.Current()->onPump = [&](corvia::platform::HeadlessProgressWindow::State& state) {
+    if (state.caption == "FindSymmetries" && ++searching == 3) state.cancel = true;
+  };
+  corvia::testing::Platform().messages.Clear();
+  EXPECT_FALSE(sphere->CreatePoly(&poly, false, false));
+  progress.Current()->onPump = nullptr;
+  corvia::platform::InstallServices(previous);
+  EXPECT_EQ(searching, 3);
+  EXPECT_TRUE(Take(poly) == before);
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+  EXPECT_FALSE(corvia::IsProgressActive());
 }
 
 TEST(CreatePolyTest, FaceOnARemovedVertexIsRefusedBeforeTheOldModelGoes) {

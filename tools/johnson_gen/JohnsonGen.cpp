@@ -1,7 +1,9 @@
 // Build: g++ -std=c++20 -O2 -Wall -Wextra -o /tmp/johnson_gen tools/johnson_gen/JohnsonGen.cpp && /tmp/johnson_gen > construction/JohnsonData.cpp
+// (run from the top folder of the sources; the program reads tools/johnson_gen/data/).
 //
-// Prints the stored point sets and face lists of the 92 Johnson solids and of the
-// toroids that are made of their pieces, as C++ source.
+// Prints the stored point sets and face lists of the 92 Johnson solids, of the
+// toroids that are made of their pieces, of Stewart's G3 and of the near misses that
+// the published descriptions fix, as C++ source.
 //
 // Most solids are put together from pieces with unit edges: pyramids, cupolae and
 // rotundae stacked on prism and antiprism bands along the z axis, pyramids and
@@ -19,15 +21,21 @@
 // other vertex on one side (the solids are strictly convex, so every such plane
 // holds exactly one face). The toroids are outer solids with tunnels of such pieces
 // removed: faces shared by two pieces vanish, the other faces of the removed pieces
-// become the walls of the holes.
+// become the walls of the holes. Stewart's G3 is read from data/ with its exact
+// forms. The near misses are the hulls of regular polygons placed on the axes of
+// their symmetry, or (the truncated truncated icosahedron) read from data/.
 //
 // Before anything is printed every model is checked: every edge within 1e-12 of 1,
 // every face plane and regular within 1e-12, every edge between two faces; a
 // Johnson solid also strictly convex (every vertex not on a face at least 1e-6
 // inside its plane) with Euler's formula, a toroid with no two faces along an edge
-// in one plane and no piece outside its outer solid. A failed check ends the
-// program with a message and prints nothing; the counts of every model go to the
-// standard error.
+// in one plane and no piece outside its outer solid, G3 with Euler's formula and no
+// two faces along an edge in one plane, both with every edge run once each way and
+// the faces turned outwards. A near miss is checked as a strictly convex solid whose
+// faces, each plane within 1e-12, are those of its hull and of the published kinds and
+// numbers; its edge spread and its largest corner-angle deviation are reported. A
+// failed check ends the program with a message and prints nothing; the counts of
+// every model go to the standard error.
 //
 // Each solid is then centred on the centroid of its vertices and scaled so that its
 // farthest vertex lies at distance 1; coordinates are printed with 17 significant
@@ -39,8 +47,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <map>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -1019,6 +1029,54 @@ std::vector<Vec> Join(std::vector<Vec> a, const std::vector<Vec>& b) {
   return a;
 }
 
+// The four middle vertices of a cuboctahedron with unit edges whose square `square`
+// lies across an axis parallel to z: the square turned by an eighth of a turn,
+// widened to the circumradius 1 and moved by `shift` along z.
+std::vector<Vec> CuboctahedronWaist(const std::vector<Vec>& square, double shift) {
+  Vec centre;
+  for (Vec v : square) centre = centre + v;
+  centre = centre * 0.25;
+  std::vector<Vec> out;
+  for (Vec v : square) {
+    Vec d = RotateZ(v - centre, kPi / 4);
+    out.push_back(centre + d * (1 / Length(d)) + Vec{0, 0, shift});
+  }
+  return out;
+}
+
+// The text of a face list, with a face kept only to brace the spring model last.
+std::string FaceListText(const std::vector<Face>& faces, const std::vector<int>& tempFace) {
+  std::string text = "h";
+  for (const Face& f : faces) {
+    text += " (";
+    for (size_t i = 0; i < f.size(); ++i) text += (i ? " " : "") + std::to_string(f[i]);
+    text += ")";
+  }
+  if (!tempFace.empty()) {
+    text += " t(";
+    for (size_t i = 0; i < tempFace.size(); ++i) text += (i ? " " : "") + std::to_string(tempFace[i]);
+    text += ")";
+  }
+  return text;
+}
+
+// Whether every edge lies between exactly two faces that are not in one plane (two
+// faces along an edge in one plane would be one face).
+bool EveryEdgeFolds(const std::vector<Vec>& p, const std::vector<Face>& faces) {
+  std::map<std::pair<int, int>, std::vector<Vec>> normals;
+  for (const Face& f : faces) {
+    Vec n = Unit(Cross(p[static_cast<size_t>(f[1])] - p[static_cast<size_t>(f[0])],
+                       p[static_cast<size_t>(f[2])] - p[static_cast<size_t>(f[1])]));
+    for (size_t i = 0; i < f.size(); ++i) {
+      int a = f[i], b = f[(i + 1) % f.size()];
+      normals[{std::min(a, b), std::max(a, b)}].push_back(n);
+    }
+  }
+  for (auto& [edge, ns] : normals)
+    if (ns.size() != 2 || Dot(ns[0], ns[1]) > 1 - 1e-9) return false;
+  return true;
+}
+
 // The faces of an outer solid with pieces removed, or an empty solid when the
 // pieces do not fit (a piece whose faces are not all regular, a removed face that
 // matches no other, a piece reaching outside the outer solid, or two faces along an
@@ -1088,24 +1146,8 @@ Solid Carve(const std::vector<Vec>& outer, const std::vector<std::vector<Vec>>& 
     }
   Solid result;
   result.verts = used;
-  result.faceList = "h";
-  for (const Face& f : faces) {
-    result.faceList += " (";
-    for (size_t i = 0; i < f.size(); ++i) result.faceList += (i ? " " : "") + std::to_string(f[i]);
-    result.faceList += ")";
-  }
-  // Two faces along an edge in one plane would be one face.
-  std::map<std::pair<int, int>, std::vector<Vec>> normals;
-  for (const Face& f : faces) {
-    Vec n = Unit(Cross(used[static_cast<size_t>(f[1])] - used[static_cast<size_t>(f[0])],
-                       used[static_cast<size_t>(f[2])] - used[static_cast<size_t>(f[1])]));
-    for (size_t i = 0; i < f.size(); ++i) {
-      int a = f[i], b = f[(i + 1) % f.size()];
-      normals[{std::min(a, b), std::max(a, b)}].push_back(n);
-    }
-  }
-  for (auto& [edge, ns] : normals)
-    if (ns.size() != 2 || Dot(ns[0], ns[1]) > 1 - 1e-9) return {};
+  result.faceList = FaceListText(faces, {});
+  if (!EveryEdgeFolds(used, faces)) return {};
   return result;
 }
 
@@ -1231,6 +1273,29 @@ std::map<int, Solid> Toroids() {
     std::vector<Vec> rotundaTop = Points(outer.verts, FaceAlong(outer.verts, {0, 0, 1}));
     return Carve(outer.verts, {Join(decagon, top), Join(top, rotundaTop)});
   });
+  // Q4 Q4 / B4: a square orthobicupola drilled by a cuboctahedron through its top and
+  // bottom squares. Only the ortho form fits: the cuboctahedron's opposite squares
+  // are aligned, the gyro bicupola's are turned by an eighth of a turn.
+  {
+    Solid outer = Stack(8, Cap::kCupola, 0, 0, Cap::kCupola, 0);
+    std::vector<Vec> top(outer.verts.begin(), outer.verts.begin() + 4);
+    std::vector<Vec> bottom(outer.verts.end() - 4, outer.verts.end());
+    out[220] = Carve(outer.verts, {Join(Join(top, CuboctahedronWaist(top, -CupolaHeight(4))), bottom)});
+  }
+  // Q4 (T4) Q4 / B4 (P4) B4: the biaugmented truncated cube drilled along its axis by
+  // a rod of a cuboctahedron, a cube and a cuboctahedron, from one cupola's top square
+  // to the other's. The rod is as long as the solid: 2 sqrt2 + 1.
+  {
+    Solid outer = AugmentedTruncated(TruncatedCube(), {{0, 0, 1}, {0, 0, -1}});
+    std::vector<Vec> top = Points(outer.verts, FaceAlong(outer.verts, {0, 0, 1}));
+    std::vector<Vec> bottom = Points(outer.verts, FaceAlong(outer.verts, {0, 0, -1}));
+    const double half = std::sqrt(2.0);  // height of the cuboctahedron between its squares
+    std::vector<Vec> cubeTop = TurnRing(top, {0, 0, 1}, 0, -half);
+    std::vector<Vec> cubeBottom = TurnRing(bottom, {0, 0, 1}, 0, half);
+    out[223] =
+        Carve(outer.verts, {Join(Join(top, CuboctahedronWaist(top, -half / 2)), cubeTop), Join(cubeTop, cubeBottom),
+                            Join(Join(cubeBottom, CuboctahedronWaist(bottom, half / 2)), bottom)});
+  }
   // K3 / 4Q3 (S3): a truncated octahedron drilled from four of its hexagons by
   // triangular cupolae that meet at a central octahedron.
   out[224] = TunnelsToCentre(
@@ -1304,10 +1369,297 @@ std::map<int, Solid> Toroids() {
   return out;
 }
 
+// ---- Near misses: convex solids whose faces are almost regular -------------------
+//
+// No near miss has every face regular: each is a compromise. Four of them are put
+// together from regular polygons with unit edges, placed across the axes of their
+// symmetry so that neighbouring polygons share an edge or a vertex; the convex hull
+// closes the gaps with faces that are almost regular. These keep the polygons that
+// name the solid exactly regular and put the whole error into the gap faces. The
+// published descriptions that they follow give the face kinds and counts: Wikipedia,
+// "Near-miss Johnson solid"; C. S. Kaplan, "Near Misses" (University of Waterloo),
+// whose symbols are those of Kaplan and Hart, "Symmetrohedra" (Bridges 2001). The
+// truncated truncated icosahedron has no such construction: its coordinates, a
+// least-squares compromise with plane faces computed for a collection of checked
+// library data, are read from data/ with the note of how they were made.
+
+// Points closer than 1e-9 are one.
+std::vector<Vec> Merged(const std::vector<Vec>& points) {
+  std::vector<Vec> out;
+  for (Vec v : points) {
+    bool seen = false;
+    for (Vec w : out) seen = seen || Length(v - w) < 1e-9;
+    if (!seen) out.push_back(v);
+  }
+  return out;
+}
+
+// Whether two point sets are the same set.
+bool SamePoints(const std::vector<Vec>& a, const std::vector<Vec>& b) {
+  if (a.size() != b.size()) return false;
+  for (Vec v : a) {
+    bool found = false;
+    for (Vec w : b) found = found || Length(v - w) < 1e-9;
+    if (!found) return false;
+  }
+  return true;
+}
+
+std::vector<Vec> Directions(const std::vector<Vec>& p) {
+  std::vector<Vec> out;
+  for (Vec v : p) out.push_back(Unit(v));
+  return out;
+}
+
+// The two-fold axes of the icosahedral solids (Icosahedron() and Dodecahedron()):
+// through the middles of the icosahedron's edges.
+std::vector<Vec> TwoFoldAxes() {
+  const std::vector<Vec> p = Icosahedron();
+  std::vector<Vec> axes;
+  for (size_t a = 0; a < p.size(); ++a)
+    for (size_t b = a + 1; b < p.size(); ++b)
+      if (std::fabs(Length(p[a] - p[b]) - 1) < 1e-9) axes.push_back(Unit(p[a] + p[b]));
+  return axes;
+}
+
+// The `count` axes of a list nearest to an axis.
+std::vector<Vec> Nearest(const std::vector<Vec>& axes, Vec axis, size_t count) {
+  std::vector<std::pair<double, size_t>> order;
+  for (size_t k = 0; k < axes.size(); ++k) order.push_back({-Dot(axes[k], axis), k});
+  std::sort(order.begin(), order.end());
+  std::vector<Vec> out;
+  for (size_t k = 0; k < count; ++k) out.push_back(axes[order[k].second]);
+  return out;
+}
+
+// A regular polygon of n unit edges across the unit `axis` at `height` from the
+// centre, with a vertex (turn 0) or the middle of an edge (turn 0.5) towards `towards`.
+std::vector<Vec> PolygonOnAxis(int n, Vec axis, double height, Vec towards, double turn) {
+  Vec u = Unit(towards - axis * Dot(towards, axis));
+  Vec v = Cross(axis, u);
+  std::vector<Vec> out;
+  for (int k = 0; k < n; ++k) {
+    const double a = 2 * kPi * (k + turn) / n;
+    out.push_back(axis * height + (u * std::cos(a) + v * std::sin(a)) * RingRadius(n));
+  }
+  return out;
+}
+
+// The same polygon at the height where that vertex or edge middle lies on the axis
+// through `towards`, so that the polygon across that axis's mirror image shares it.
+std::vector<Vec> PolygonReaching(int n, Vec axis, Vec towards, double turn) {
+  const double reach = turn == 0 ? RingRadius(n) : RingRadius(n) * std::cos(kPi / n);
+  const double cosine = Dot(axis, towards);
+  return PolygonOnAxis(n, axis, reach * cosine / std::sqrt(1 - cosine * cosine), towards, turn);
+}
+
+// The faces of a hull by their numbers of sides.
+std::map<size_t, int> FaceKinds(const std::vector<Face>& faces) {
+  std::map<size_t, int> kinds;
+  for (const Face& f : faces) ++kinds[f.size()];
+  return kinds;
+}
+
+// Tetrated dodecahedron: on each three-fold axis of a tetrahedron the three faces of
+// a dodecahedron round one vertex, turned so that its mirrors are the tetrahedron's
+// and pushed out along the axis until its outer corners meet those of the
+// neighbouring clusters in their common mirror planes. Of the two turns that put the
+// mirrors in place, and of the corners that may be the first to meet, exactly one
+// gives a convex solid of 28 vertices with the twelve pentagons as faces and edges
+// that are all nearly equal.
+Solid TetratedDodecahedron() {
+  const std::vector<Vec> dodecahedron = Dodecahedron();
+  const Vec axis = Unit({1, 1, 1});
+  const int apex = TopVertices(dodecahedron, axis)[0];
+  std::vector<Vec> cluster;
+  for (const Face& f : HullFaces(dodecahedron))
+    if (std::find(f.begin(), f.end(), apex) != f.end()) cluster = Join(cluster, Points(dodecahedron, f));
+  cluster = Merged(cluster);
+  const Vec top = dodecahedron[static_cast<size_t>(apex)];
+  Vec neighbour;
+  std::vector<Vec> outer;
+  for (Vec v : cluster) {
+    if (std::fabs(Length(v - top) - 1) < 1e-9) neighbour = v;
+    else if (Length(v - top) > 1 + 1e-9) outer.push_back(v);
+  }
+  // The half-turns about the coordinate axes carry the cluster to the other three.
+  auto tetrahedral = [](const std::vector<Vec>& a) {
+    std::vector<Vec> all = a;
+    for (Vec v : a) {
+      all.push_back({v.x, -v.y, -v.z});
+      all.push_back({-v.x, v.y, -v.z});
+      all.push_back({-v.x, -v.y, v.z});
+    }
+    return Merged(all);
+  };
+  std::vector<std::vector<Vec>> found;
+  for (Vec mirror : {Unit({1, 1, -2}), Unit({-1, -1, 2})}) {
+    // A neighbour of the apex into the mirror plane x = y, on one side or the other.
+    Vec w = neighbour - axis * Dot(neighbour, axis);
+    const double angle = std::atan2(Dot(Cross(w, mirror), axis), Dot(w, mirror));
+    for (Vec corner : outer) {
+      // The corner into the mirror plane y = -z, which the cluster on (1, -1, -1) shares.
+      Vec q = RotateAbout(corner, axis, angle);
+      const double shift = -(q.y + q.z) / (axis.y + axis.z);
+      std::vector<Vec> placed;
+      for (Vec v : cluster) placed.push_back(RotateAbout(v, axis, angle) + axis * shift);
+      std::vector<Vec> p = tetrahedral(placed);
+      if (p.size() != 28) continue;
+      std::vector<Face> faces = HullFaces(p);
+      if (FaceKinds(faces) != std::map<size_t, int>{{3, 16}, {5, 12}} || !IsStrictlyConvex(p, faces)) continue;
+      // A near miss: no edge as much as a tenth longer than the pentagons' (the other
+      // turn gives a convex solid too, with edges of 1.8).
+      bool near = true;
+      for (auto [a, b] : EdgesOf(faces))
+        near = near && Length(p[static_cast<size_t>(a)] - p[static_cast<size_t>(b)]) < 1.1;
+      if (!near) continue;
+      bool seen = false;
+      for (const auto& f : found) seen = seen || SamePoints(f, p);
+      if (!seen) found.push_back(p);
+    }
+  }
+  if (found.size() != 1) Fail("tetrated dodecahedron", std::to_string(found.size()) + " solutions");
+  return FromPoints(found[0]);
+}
+
+// Enneagonal-faced polyhedron, O(*, 3, *, [2]): an enneagon across each three-fold
+// axis of the octahedral group with an edge lying across each of its three nearest
+// two-fold axes, shared with the enneagon across the neighbouring three-fold axis.
+Solid EnneagonalFaced() {
+  std::vector<Vec> p;
+  for (int sx : {-1, 1})
+    for (int sy : {-1, 1})
+      for (int sz : {-1, 1})
+        p = Join(p, PolygonReaching(9, Unit({1.0 * sx, 1.0 * sy, 1.0 * sz}), Unit({1.0 * sx, 1.0 * sy, 0}), 0.5));
+  return FromPoints(Merged(p));
+}
+
+// Half-truncated truncated icosahedron, I(1, 2, *, [2]): a hexagon across each
+// three-fold axis of the icosahedral group with a vertex on each of its three
+// nearest two-fold axes, shared with the hexagon on the other side of that axis.
+Solid HalfTruncatedTruncatedIcosahedron() {
+  const std::vector<Vec> twoFold = TwoFoldAxes();
+  std::vector<Vec> p;
+  for (Vec axis : Directions(Dodecahedron())) p = Join(p, PolygonReaching(6, axis, Nearest(twoFold, axis, 1)[0], 0));
+  return FromPoints(Merged(p));
+}
+
+// Decagonal-faced near miss, I(2, *, 3, e): a decagon across each five-fold axis of
+// the icosahedral group and a hexagon across each two-fold axis, each with the middle
+// of an edge towards its nearest axes of the other kind, at the two heights where
+// those edges are one: the middle of the decagon's edge (at height h5 on a5) and of
+// the hexagon's (at h2 on a2) are the same point of the plane of the two axes.
+Solid DecagonalFaced() {
+  const std::vector<Vec> twoFold = TwoFoldAxes();
+  const std::vector<Vec> fiveFold = FiveFoldAxes();
+  const double c = Dot(fiveFold[0], Nearest(twoFold, fiveFold[0], 1)[0]), s = std::sqrt(1 - c * c);
+  const double r10 = RingRadius(10) * std::cos(kPi / 10), r6 = RingRadius(6) * std::cos(kPi / 6);
+  const double h5 = (r6 + r10 * c) / s, h2 = (r10 + r6 * c) / s;
+  std::vector<Vec> p;
+  for (Vec axis : fiveFold) p = Join(p, PolygonOnAxis(10, axis, h5, Nearest(twoFold, axis, 1)[0], 0.5));
+  for (Vec axis : twoFold) p = Join(p, PolygonOnAxis(6, axis, h2, Nearest(fiveFold, axis, 1)[0], 0.5));
+  return FromPoints(Merged(p));
+}
+
+// ---- Solids read from data/ --------------------------------------------------------
+
+// A solid of a file in data/: "V x y z" lines give the vertices in order, "F a b c
+// ..." lines the faces (vertex numbers from 0, counter-clockwise seen from outside);
+// the "#" lines say where the numbers come from.
+Solid ReadData(const std::string& file) {
+  std::string folder = __FILE__;
+  folder = folder.substr(0, folder.find_last_of('/') + 1) + "data/";
+  std::ifstream in(folder + file);
+  if (!in) Fail(file, "cannot be read from " + folder);
+  Solid s;
+  s.faceList = "h";
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    std::string kind;
+    fields >> kind;
+    if (kind == "V") {
+      Vec v;
+      if (!(fields >> v.x >> v.y >> v.z)) Fail(file, "a bad vertex: " + line);
+      s.verts.push_back(v);
+    } else if (kind == "F") {
+      Face f;
+      for (int k; fields >> k;) f.push_back(k);
+      if (f.size() < 3) Fail(file, "a bad face: " + line);
+      for (int k : f)
+        if (k < 0) Fail(file, "a bad face: " + line);
+      s.faceList += " (";
+      for (size_t i = 0; i < f.size(); ++i) s.faceList += (i ? " " : "") + std::to_string(f[i]);
+      s.faceList += ")";
+    }
+  }
+  for (const Face& f : ReadFaces(s.faceList))
+    for (int k : f)
+      if (k >= static_cast<int>(s.verts.size())) Fail(file, "a face names a vertex that is not there");
+  return s;
+}
+
+// Truncated truncated icosahedron, I(2, 4, *, e): decagons and dodecagons whose
+// corners the truncation would leave as thin rectangles, closed up by trading a
+// little of every polygon's regularity; all faces plane.
+Solid TruncatedTruncatedIcosahedron() { return ReadData("203_truncated_truncated_icosahedron.txt"); }
+
+// Stewart's G3, a non-convex polyhedron of regular faces with the topology of a
+// sphere (B. M. Stewart, "Adventures Among the Toroids"): the numbers of D. McCooey's
+// Visual Polyhedra, each replaced by its exact form C0 to C6 (over 808, with sqrt 5).
+Solid StewartG3() {
+  Solid s = ReadData("212_stewart_G3.txt");
+  const double r5 = std::sqrt(5.0);
+  const double exact[] = {(183 - 31 * r5) / 808, (221 + 31 * r5) / 808, (-19 + 171 * r5) / 808, (19 + 233 * r5) / 808,
+                          (625 + 31 * r5) / 808, (385 + 171 * r5) / 808, (423 + 233 * r5) / 808};
+  for (Vec& v : s.verts)
+    for (double* x : {&v.x, &v.y, &v.z}) {
+      bool found = false;
+      for (double e : exact)
+        if (std::fabs(std::fabs(*x) - e) < 1e-12) {
+          *x = *x < 0 ? -e : e;
+          found = true;
+        }
+      if (!found) Fail("Stewart G3", "a coordinate without its exact form");
+    }
+  return s;
+}
+
+// What a finished solid must be besides its faces: convex (a Johnson solid), a closed
+// surface with holes (a toroid), or a non-convex surface without holes.
+enum class Shape { kConvex, kToroid, kNonConvexSphere };
+
+// Whether each edge is run once each way, so that the faces are turned alike, and
+// the volume they enclose is positive, so that they are turned outwards.
+bool IsOutwardOriented(const std::vector<Vec>& p, const std::vector<Face>& faces) {
+  std::map<std::pair<int, int>, int> runs;
+  double volume = 0;
+  for (const Face& f : faces)
+    for (size_t i = 0; i < f.size(); ++i) {
+      const int a = f[i], b = f[(i + 1) % f.size()];
+      if (++runs[{a, b}] > 1) return false;
+      if (i > 0 && i + 1 < f.size())
+        volume += Dot(p[static_cast<size_t>(f[0])], Cross(p[static_cast<size_t>(a)], p[static_cast<size_t>(b)]));
+    }
+  for (auto& [edge, count] : runs)
+    if (runs.count({edge.second, edge.first}) == 0) return false;
+  return volume > 0;
+}
+
+void ReportCounts(const std::string& name, const Solid& s, const std::vector<Face>& faces, size_t edges) {
+  const int euler = static_cast<int>(s.verts.size()) - static_cast<int>(edges) + static_cast<int>(faces.size());
+  std::fprintf(stderr, "%s: %zu verts, %zu edges, %zu faces, genus %d:", name.c_str(), s.verts.size(), edges,
+               faces.size(), (2 - euler) / 2);
+  for (auto [sides, count] : FaceKinds(faces)) std::fprintf(stderr, " %d x %zu", count, sides);
+  std::fprintf(stderr, "\n");
+}
+
 // Checks a finished solid (unit edges, plane regular faces counter-clockwise seen
 // from outside, every edge between two faces; a convex one also strictly convex and
-// of Euler characteristic 2), reports its counts and returns its face-list text.
-std::string CheckedFaceList(const std::string& name, const Solid& s, bool convex) {
+// of Euler characteristic 2, a toroid of genus 1 or more and a non-convex sphere of
+// Euler characteristic 2, both with no two faces along an edge in one plane),
+// reports its counts and returns its face-list text.
+std::string CheckedFaceList(const std::string& name, const Solid& s, Shape shape) {
   std::vector<Face> faces = FacesOf(s);
   std::vector<std::pair<int, int>> edges = EdgesOf(faces);
   for (auto [a, b] : edges)
@@ -1332,7 +1684,7 @@ std::string CheckedFaceList(const std::string& name, const Solid& s, bool convex
     }
   }
   const int euler = static_cast<int>(s.verts.size()) - static_cast<int>(edges.size()) + static_cast<int>(faces.size());
-  if (convex) {
+  if (shape == Shape::kConvex) {
     // Counter-clockwise seen from outside, and nothing outside any face.
     for (const Face& f : faces) {
       auto [centre, outward] = FaceFrame(s.verts, f);
@@ -1342,28 +1694,75 @@ std::string CheckedFaceList(const std::string& name, const Solid& s, bool convex
     }
     if (!IsStrictlyConvex(s.verts, faces)) Fail(name, "not strictly convex");
     if (euler != 2) Fail(name, "Euler's formula fails");
-  } else if (euler > 0 || euler % 2 != 0) {
-    Fail(name, "not a closed surface with holes");
+  } else {
+    if (shape == Shape::kToroid && (euler > 0 || euler % 2 != 0)) Fail(name, "not a closed surface with holes");
+    if (shape == Shape::kNonConvexSphere && euler != 2) Fail(name, "Euler's formula fails");
+    if (!IsOutwardOriented(s.verts, faces)) Fail(name, "the faces are not turned outwards alike");
+    if (!EveryEdgeFolds(s.verts, faces)) Fail(name, "two faces along an edge in one plane");
   }
-  std::map<size_t, int> kinds;
-  for (const Face& f : faces) ++kinds[f.size()];
-  std::fprintf(stderr, "%s: %zu verts, %zu edges, %zu faces, genus %d:", name.c_str(), s.verts.size(), edges.size(),
-               faces.size(), (2 - euler) / 2);
-  for (auto [sides, count] : kinds) std::fprintf(stderr, " %d x %zu", count, sides);
-  std::fprintf(stderr, "\n");
-  if (!s.faceList.empty()) return s.faceList;
-  std::string text = "h";
+  ReportCounts(name, s, faces, edges.size());
+  return s.faceList.empty() ? FaceListText(faces, s.tempFace) : s.faceList;
+}
+
+// Checks a near miss: strictly convex, its faces those of its hull (a face list read
+// from data must name each of them, counter-clockwise seen from outside, and plane
+// to 1e-12), with the expected faces by sides and edges. Reports its counts, the
+// spread of its edges (the longest over the shortest, less 1) and the largest
+// difference between a corner's angle and that of the regular polygon with as many
+// sides, and returns its face-list text.
+std::string CheckedNearMiss(const std::string& name, const Solid& s, const std::map<size_t, int>& kinds,
+                            size_t numEdges) {
+  const std::vector<Face> hull = HullFaces(s.verts);
+  std::vector<Face> faces = hull;
+  if (!s.faceList.empty()) {
+    faces = ReadFaces(s.faceList);
+    std::vector<std::vector<int>> sortedHull;
+    for (Face f : hull) {
+      std::sort(f.begin(), f.end());
+      sortedHull.push_back(f);
+    }
+    for (const Face& f : faces) {
+      Face sorted = f;
+      std::sort(sorted.begin(), sorted.end());
+      if (std::find(sortedHull.begin(), sortedHull.end(), sorted) == sortedHull.end())
+        Fail(name, "a face that is not a face of the hull");
+      auto [centre, outward] = FaceFrame(s.verts, f);
+      Vec turn = Cross(s.verts[static_cast<size_t>(f[1])] - s.verts[static_cast<size_t>(f[0])],
+                       s.verts[static_cast<size_t>(f[2])] - s.verts[static_cast<size_t>(f[1])]);
+      if (Dot(turn, outward) <= 0) Fail(name, "a face is not counter-clockwise");
+    }
+    if (faces.size() != hull.size()) Fail(name, "faces of the hull are missing");
+  }
+  std::vector<std::pair<int, int>> edges = EdgesOf(faces);
+  if (!IsStrictlyConvex(s.verts, faces)) Fail(name, "not strictly convex");
+  if (FaceKinds(faces) != kinds || edges.size() != numEdges) {
+    ReportCounts(name, s, faces, edges.size());
+    Fail(name, "not the published faces");
+  }
+  if (!IsOutwardOriented(s.verts, faces)) Fail(name, "the faces are not turned outwards alike");
+  double shortest = 1e9, longest = 0, deviation = 0, bend = 0;
+  for (auto [a, b] : edges) {
+    const double length = Length(s.verts[static_cast<size_t>(a)] - s.verts[static_cast<size_t>(b)]);
+    shortest = std::min(shortest, length);
+    longest = std::max(longest, length);
+  }
   for (const Face& f : faces) {
-    text += " (";
-    for (size_t i = 0; i < f.size(); ++i) text += (i ? " " : "") + std::to_string(f[i]);
-    text += ")";
+    auto [centre, normal] = FaceFrame(s.verts, f);
+    const size_t n = f.size();
+    for (size_t i = 0; i < n; ++i) {
+      Vec v = s.verts[static_cast<size_t>(f[i])];
+      bend = std::max(bend, std::fabs(Dot(v - centre, normal)));
+      Vec before = Unit(s.verts[static_cast<size_t>(f[(i + n - 1) % n])] - v);
+      Vec after = Unit(s.verts[static_cast<size_t>(f[(i + 1) % n])] - v);
+      const double angle = std::acos(std::clamp(Dot(before, after), -1.0, 1.0));
+      deviation = std::max(deviation, std::fabs(angle - kPi * (1 - 2.0 / static_cast<double>(n))));
+    }
   }
-  if (!s.tempFace.empty()) {
-    text += " t(";
-    for (size_t i = 0; i < s.tempFace.size(); ++i) text += (i ? " " : "") + std::to_string(s.tempFace[i]);
-    text += ")";
-  }
-  return text;
+  if (bend > kExact) Fail(name, "a face is not plane");
+  ReportCounts(name, s, faces, edges.size());
+  std::fprintf(stderr, "  edges %.9f to %.9f, spread %.5f%%, largest corner-angle deviation %.5f degrees\n", shortest,
+               longest, (longest / shortest - 1) * 100, deviation * 180 / kPi);
+  return FaceListText(faces, {});
 }
 
 }  // namespace
@@ -1467,16 +1866,39 @@ int main() {
   if (solids.size() != 92) Fail("solids", "expected 92, made " + std::to_string(solids.size()));
 
   std::vector<std::string> texts;
-  for (size_t j = 0; j < solids.size(); ++j) texts.push_back(CheckedFaceList("J" + std::to_string(j + 1), solids[j], true));
-  std::map<int, Solid> toroids = Toroids();
-  std::map<int, std::string> toroidTexts;
-  for (auto& [record, solid] : toroids)
-    toroidTexts[record] = CheckedFaceList("record " + std::to_string(record), solid, false);
+  for (size_t j = 0; j < solids.size(); ++j)
+    texts.push_back(CheckedFaceList("J" + std::to_string(j + 1), solids[j], Shape::kConvex));
+  // The other records with stored geometry, by record: the toroids, Stewart's G3 and
+  // the near misses with their faces by sides and their edges.
+  std::map<int, Solid> records = Toroids();
+  std::map<int, std::string> recordTexts;
+  for (auto& [record, solid] : records)
+    recordTexts[record] = CheckedFaceList("record " + std::to_string(record), solid, Shape::kToroid);
+  records[212] = StewartG3();
+  recordTexts[212] = CheckedFaceList("record 212", records[212], Shape::kNonConvexSphere);
+  struct NearMiss {
+    int record;
+    Solid solid;
+    std::map<size_t, int> kinds;
+    size_t edges;
+  };
+  const NearMiss nearMisses[] = {
+      {197, TetratedDodecahedron(), {{3, 16}, {5, 12}}, 54},
+      {199, EnneagonalFaced(), {{3, 24}, {4, 6}, {9, 8}}, 84},
+      {202, HalfTruncatedTruncatedIcosahedron(), {{3, 60}, {5, 12}, {6, 20}}, 180},
+      {203, TruncatedTruncatedIcosahedron(), {{3, 60}, {10, 12}, {12, 20}}, 270},
+      {205, DecagonalFaced(), {{3, 20}, {4, 60}, {6, 30}, {10, 12}}, 300},
+  };
+  for (const NearMiss& n : nearMisses) {
+    records[n.record] = n.solid;
+    recordTexts[n.record] = CheckedNearMiss("record " + std::to_string(n.record), n.solid, n.kinds, n.edges);
+  }
 
   std::printf("// Generated by tools/johnson_gen/JohnsonGen.cpp; do not edit by hand.\n");
   std::printf("// Point sets and face lists of the spring-built records of the library that have\n");
-  std::printf("// stored geometry: the Johnson solids J1 to J92 and the toroids made of pieces cut\n");
-  std::printf("// from Archimedean and Johnson solids. Equal edges, regular faces, each face\n");
+  std::printf("// stored geometry: the Johnson solids J1 to J92, the toroids made of pieces cut\n");
+  std::printf("// from Archimedean and Johnson solids and Stewart's G3, all with equal edges and\n");
+  std::printf("// regular faces, and the near misses, whose faces are only nearly regular. Each face\n");
   std::printf("// counter-clockwise seen from outside; centred on the centroid of the vertices with\n");
   std::printf("// the farthest vertex at distance 1.\n\n");
   std::printf("#include \"construction/LibraryEntry.h\"\n\nnamespace corvia {\n\nnamespace {\n\n");
@@ -1494,7 +1916,7 @@ int main() {
     std::printf("};\n\n");
   };
   for (size_t j = 0; j < solids.size(); ++j) printPoints("kJohnson" + std::to_string(j + 1) + "Points", solids[j].verts);
-  for (auto& [record, solid] : toroids) printPoints("kRecord" + std::to_string(record) + "Points", solid.verts);
+  for (auto& [record, solid] : records) printPoints("kRecord" + std::to_string(record) + "Points", solid.verts);
   std::printf("}  // namespace\n\n");
   // One slot per spring-built record from J1 (record 105) on.
   const int firstRecord = 105, slots = 140;
@@ -1503,8 +1925,8 @@ int main() {
     const int record = firstRecord + j;
     if (j < static_cast<int>(solids.size()))
       std::printf("    {%zu, kJohnson%dPoints},\n", solids[static_cast<size_t>(j)].verts.size(), j + 1);
-    else if (toroids.count(record))
-      std::printf("    {%zu, kRecord%dPoints},\n", toroids[record].verts.size(), record);
+    else if (records.count(record))
+      std::printf("    {%zu, kRecord%dPoints},\n", records[record].verts.size(), record);
     else
       std::printf("    {0, nullptr},\n");
   }
@@ -1513,7 +1935,7 @@ int main() {
   for (int j = 0; j < slots; ++j) {
     const int record = firstRecord + j;
     const std::string text = j < static_cast<int>(texts.size()) ? texts[static_cast<size_t>(j)]
-                             : toroidTexts.count(record)     ? toroidTexts[record]
+                             : recordTexts.count(record)     ? recordTexts[record]
                                                              : "";
     std::printf("    \"%s\",\n", text.c_str());
   }

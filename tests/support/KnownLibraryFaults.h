@@ -1,0 +1,41 @@
+#pragma once
+// The faults that the library sweep (tests/files/LibrarySweepTest.cpp) still finds,
+// which the window test that walks the library meets too when its panes derive the
+// same things from a record.
+
+#include <string>
+
+namespace corvia::testing {
+
+// The faults the sweep still finds, each by model, operation and the start of what
+// goes wrong; every other problem fails the test, and so does an entry here that no
+// longer happens (it must then go).
+struct KnownFault {
+  const char* model;
+  const char* operation;
+  const char* problem;
+};
+// A gap between progress reports, however long: its length depends on the machine,
+// so such an entry is neither matched by its seconds nor required to happen.
+inline constexpr const char* kSlow = "without a progress report";
+inline constexpr KnownFault kKnownFaults[] = {
+    // A stellation set-up fault on a model whose faces meet four at an edge.
+    {"record 75 ", "nets", "internal error \"SetNeighPointers"},
+    {"record 75 ", "nets", "refused without a word"},
+    // The drilled biaugmented truncated cube, whose nets are refused unexplained.
+    {"record 223 ", "nets", "refused without a word"},
+};
+
+// Whether an internal error with this text is a known fault of the library record.
+inline bool IsKnownInternalError(int record, const std::string& text) {
+  const std::string model = "record " + std::to_string(record) + " ";
+  const std::string prefix = "internal error \"";
+  for (const KnownFault& fault : kKnownFaults) {
+    const std::string problem = fault.problem;
+    if (model != fault.model || problem.rfind(prefix, 0) != 0) continue;
+    if (text.rfind(problem.substr(prefix.size()), 0) == 0) return true;
+  }
+  return false;
+}
+
+}  // namespace corvia::testing
