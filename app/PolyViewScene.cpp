@@ -21,6 +21,7 @@
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/Transitions.h"
+#include "render/CrossSectionDrawing.h"
 #include "render/DisplaySettings.h"
 #include "render/GL.h"
 #include "render/GLSection.h"

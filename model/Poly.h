@@ -40,7 +40,6 @@ struct ModelFileKeep;  // model file
 class FaceDiagramWorkPools;
 class FaceDiagramResultPools;
 struct SlicePlane;   // cross-section
-struct ViewExtents;  // cross-section
 
 // One class of symmetry-equivalent edges; the edges of a type are contiguous.
 struct EdgeType {
@@ -411,9 +410,6 @@ class Poly {
   bool BuildCrossSection();
   // Stores one loop (2D points and the face of each segment) outside a build.
   void AddCrossSectionLoop(std::vector<double>& points, std::vector<const PolyElement*>& faces);
-  // Builds the section if needed and widens the extents by its points: defined with
-  // the renderer.
-  void AddCrossSectionToBounds(OpenGLView* view, ViewExtents* extents);
   struct CrossSectionDeleter {
     void operator()(CrossSection* section) const;
   };

@@ -11,6 +11,7 @@
 
 #include "core/FaceImageRef.h"
 #include "core/RadixSorter.h"
+#include "render/FaceImageMapping.h"
 #include "render/FaceImageTexturing.h"
 #include "render/GL.h"
 #include "render/GLErrors.h"
@@ -133,7 +134,7 @@ void Midpoint(double* out, const double* a, const double* b) {
 // Texture coordinates of the three corners, the seam repaired.
 void CornerTexCoords(const FaceImage* image, const Transform3D& transform, const double (*corners)[3], float* coords) {
   const double* points[3] = {corners[0], corners[1], corners[2]};
-  image->GetTriangleTexCoords(transform, points, coords, nullptr);
+  GetTriangleTexCoords(image, transform, points, coords, nullptr);
 }
 
 // Whether the coordinates of some edge's mid-point differ from the mean of its ends'
@@ -146,7 +147,7 @@ bool NeedsSubdivision(const FaceImage* image, const Transform3D& transform, cons
     double mid[3];
     Midpoint(mid, corners[i], corners[j]);
     float at[2] = {0.0f, 0.0f};
-    image->GetPointTexCoords(transform, mid, at, coords + 2 * i);
+    GetPointTexCoords(image, transform, mid, at, coords + 2 * i);
     for (int k = 0; k < 2; ++k) {
       const double mean = 0.5 * (coords[2 * i + k] + coords[2 * j + k]);
       if (!std::isfinite(at[k]) || std::fabs(at[k] - mean) > tolerance) return true;

@@ -8,6 +8,7 @@
 #include "core/Units.h"
 #include "model/PolyElement.h"
 #include "render/DepthSortedTriangles.h"
+#include "render/FaceImageMapping.h"
 #include "render/GL.h"
 #include "render/GLErrors.h"
 #include "render/GLSelection.h"
@@ -124,7 +125,7 @@ void DrawFaceDiagramCellsSorted(const DiagramCell* cells, const FaceDiagramResul
       const auto* owner = reinterpret_cast<const PolyElement*>(cell.textureSource);
       if (owner->mImage) {
         image = owner->mImage;
-        image->GetTexCoordTransform(texture, owner);
+        GetTexCoordTransform(image, texture, owner);
       }
     }
     float rgba[4];

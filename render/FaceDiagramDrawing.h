@@ -34,6 +34,11 @@ struct CellDrawOptions {
   std::function<void(DiagramSource)> selectSource;
 };
 
+// The drawing colour of a cell in the current view (suspends the view's rainbow
+// lighting for a selected cell: true then).
+bool GetCellColor(const DiagramCell* cell, float* rgb, bool flat, bool front, int32_t kind,
+                  const DiagramSourceCallbacks* callbacks);
+
 // Each cell's triangles through the frame as GL_TRIANGLES at once, in its colour
 // (GetCellColor) and opacity.
 void DrawFaceDiagramCells(const FaceDiagramResult* result, const DiagramCell* cells, const Transform3D& frame,

@@ -1,5 +1,9 @@
 // Drawing of a model's faces in the face draw modes.
 
+#include "render/ElementDrawing.h"
+#include "render/FaceImageMapping.h"
+#include "render/FaceletDrawing.h"
+#include "render/FacetModelDrawing.h"
 #include "render/ModelDrawing.h"
 
 #include <algorithm>
@@ -35,6 +39,7 @@
 #include "render/MorphDrawing.h"
 #include "render/OpenGLView.h"
 #include "render/SelectionItems.h"
+#include "render/StellationDrawing.h"
 
 namespace corvia {
 
@@ -73,7 +78,7 @@ void FaceFrame(const PolyElement* face, Transform3D& frame) {
 
 // The facet edges of the face's diagram drawn on the face.
 void DrawCellLinesOnFace(PolyElement* face, const double* offset) {
-  if (face->mType) face->mType->DrawFacetEdgesOnFace(face, offset, 1.0);
+  if (face->mType) DrawFacetEdgesOnFace(face->mType, face, offset, 1.0);
 }
 
 void DrawCellLinesUnlessSelectedPlane(Poly* poly, PolyElement* face, double morph, const FaceDrawOptions& o) {
@@ -114,9 +119,9 @@ void DrawRingDetails(Poly* poly, PolyElement* face, double scale, double morph, 
   auto details = [&](PolyElement* member) {
     double offset[3];
     GetMorphOffset(member, morph, offset);
-    if (DiagnosticNumbers & kShowNumbersInFacePlanes) member->DrawNumber(scale, morph);
-    if (o.showVertices) member->DrawCornerPoints(offset, scale);
-    if (o.showEdges) member->DrawEdges(offset, scale);
+    if (DiagnosticNumbers & kShowNumbersInFacePlanes) DrawNumber(member, scale, morph);
+    if (o.showVertices) DrawCornerPoints(member, offset, scale);
+    if (o.showEdges) DrawEdges(member, offset, scale);
   };
   details(face);
   ForEachOtherInRing(face, details);
@@ -126,12 +131,12 @@ void DrawRingDetails(Poly* poly, PolyElement* face, double scale, double morph, 
       GetMorphOffset(face, morph, offset);
       if (o.showStelVertices) {
         view->SetMaterialColor(DefaultVertexColor);
-        o.stellationModel->DrawRingVertices(facelet, offset);
+        DrawRingVertices(o.stellationModel, facelet, offset);
       }
       if (o.showStelEdges) {
         view->SetMaterialColor(GetNewEdgeColor());
-        o.stellationModel->DrawRingEdges(facelet, offset, o.facetPicking, false);
-        o.stellationModel->DrawRingEdges(facelet, offset, o.facetPicking, true);
+        DrawRingEdges(o.stellationModel, facelet, offset, o.facetPicking, false);
+        DrawRingEdges(o.stellationModel, facelet, offset, o.facetPicking, true);
       }
     }
   }
@@ -327,12 +332,12 @@ bool DrawFacePass(PolyElement* face, int drawMode, double scale, double morph, c
       double normal[3];
       face->GetNormal(normal);
       glNormal3dv(normal);
-      face->mType->DrawFacetsForSelection(face, offset);
+      DrawFacetsForSelection(face->mType, face, offset);
     } else if (Face3D* first = PolyElement::GetFace3D(face)) {
       Face3D* facelet = first;
       int steps = 1 << 20;
       do {
-        facelet->Draw(2, offset, scale, nullptr);
+        Draw(facelet, 2, offset, scale, nullptr);
         facelet = facelet->mNextCopy;
       } while (facelet && facelet != first && steps-- > 0);
     }
@@ -427,7 +432,7 @@ bool DrawFacePass(PolyElement* face, int drawMode, double scale, double morph, c
       }
       const bool plain = (face->mPoly && face == face->mPoly->mSelectedElement) || Rainbow();
       Transform3D texture;
-      if (image) image->GetTexCoordTransform(texture, face);
+      if (image) GetTexCoordTransform(image, texture, face);
       // The rods that hold a large face's panels in the colour of its own rods.
       const float* rod = face->mEdges && face->mEdges[0] ? PolyItem::GetColour(face->mEdges[0]) : nullptr;
       DrawGeomagModel(static_cast<int>(corners.size() / 3), corners.data(), normal, plain ? kWhite : rgb, image,
