@@ -178,7 +178,14 @@ void Poly::Clear(bool final) {
   if (!final) Init();
 }
 
+void Poly::MarkDrawnStateChanged() {
+  // One count for every model, so that two models never share a value.
+  static uint64_t counter = 0;
+  mDrawnStateSerial = ++counter;
+}
+
 void Poly::ClearFaceTypes() {
+  MarkDrawnStateChanged();
   if (mSymGroup != mFullSymGroup) delete mSymGroup;
   mSymGroup = nullptr;
   if (mBaseBlock->mFirstFaceType || mDualBlock->mFirstFaceType) {

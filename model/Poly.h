@@ -240,6 +240,10 @@ class Poly {
   // With redraw false the panes are not asked to draw again (the drawing itself brings
   // the colours up to date).
   void UpdateCellColours(bool redraw = true);
+  // A new value whenever the face types are dropped or the cells' colours worked out
+  // again: what drawing keeps of the faces' cells is good while it holds the same one.
+  void MarkDrawnStateChanged();
+  uint64_t GetDrawnStateSerial() const { return mDrawnStateSerial; }
 
   // ---- Set-up pipeline ------------------------------------------------------------------
   // Turns linked vertices and faces into a full model: face types of both blocks, the
@@ -371,6 +375,7 @@ class Poly {
   // Every drawn position of the model is multiplied by it (a fading transition scales
   // the model for a draw); 1.0 otherwise.
   double mDisplayScale = 1.0;
+  uint64_t mDrawnStateSerial = 0;
   double mDualScale = 1.0;
   double mRadius = -1.0;
   double mVolume = 0.0;

@@ -11,6 +11,7 @@
 #include "render/GLBitmapRender.h"
 #include "render/GLErrors.h"
 #include "render/FaceImage.h"
+#include "render/FaceMeshCache.h"
 #include "render/GLSection.h"
 #include "render/LightSets.h"
 #include "render/ViewMotions.h"
@@ -103,6 +104,7 @@ OpenGLView::~OpenGLView() {
     it = it->second == this ? detail_OpenGLView::gStateOwner.erase(it) : std::next(it);
   }
   ForgetViewSections(this);
+  ForgetFaceMeshes(this);
 }
 
 // ---- Virtual passes a pane fills ---------------------------------------------------------

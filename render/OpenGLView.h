@@ -391,6 +391,9 @@ public:
   void SetMaterialColorRef(uint32_t colorref);
   void SetMaterialColorAlpha(const float* rgba);
   void SetMaterialColorAlphav(const float* rgb, float a);
+  // The colour SetMaterialColorAlphav gives GL (the rainbow and anaglyph filters
+  // applied): true when it goes to the material (lit), false when to the colour.
+  bool FilterMaterialColor(const float* rgb, float alpha, float* rgbaOut) const;
   void SetMaterialColorRGBA(float r, float g, float b, float a);
   void SetMaterialColorEmissive(float r, float g, float b, float factor);
   void ClearEmission();
