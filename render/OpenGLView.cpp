@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "core/Messages.h"
+#include "platform/Services.h"
 #include "render/BitmapFont.h"
 #include "render/GL.h"
 #include "render/GLBitmapRender.h"
@@ -311,6 +312,7 @@ void OpenGLView::OnDrawWith(DeviceContext* dc) {
     ClearRedrawFlags(kRedrawClient | kRedrawKeepMessage);
     return;
   }
+  const double frameStart = platform::NowSeconds();
   GetViewMotions().StepMouseThrowsIfDue(this);
   ExtentsPass();
   if (mStereoKind != StereoKind::None) UpdateEyeSeparation();
@@ -336,6 +338,7 @@ void OpenGLView::OnDrawWith(DeviceContext* dc) {
       glClear(GL_DEPTH_BUFFER_BIT);
     } else if (mWindow) {
       mWindow->SwapBuffers();
+      mLastFrameSeconds = platform::NowSeconds() - frameStart;
     }
   }
   CheckGLError("OpenGLView::OnDraw");

@@ -250,6 +250,9 @@ public:
   void SetBitmapTarget(GLTarget* target) { mBitmapTarget = target; }
   bool IsBitmapTarget() const { return mBitmapTarget != nullptr; }
   bool IsPicking() const { return mPicking; }
+  // How long the last frame drawn into the window took, from the start of the paint
+  // to the swap (seconds; 0 before the first).
+  double GetLastFrameSeconds() const { return mLastFrameSeconds; }
   // Called by PreOpenGL when a section of this view makes a context current: the
   // first time the view's state is set up, later it is put back when another view
   // used the context in between.
@@ -479,6 +482,7 @@ protected:
   bool mWindowExists = false;
   GLTarget* mBitmapTarget = nullptr;
   bool mPicking = false;
+  double mLastFrameSeconds = 0.0;
   bool mPickWide = false;
   int mPickX = 0;
   int mPickY = 0;  // from the bottom
