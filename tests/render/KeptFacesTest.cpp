@@ -15,7 +15,9 @@
 #include "model/ColorSchemes.h"
 #include "model/ElementFlags.h"
 #include "model/ElementServices.h"
+#include "model/FaceImageRef.h"
 #include "model/PolyItem.h"
+#include "render/FaceImage.h"
 #include "render/FaceMeshCache.h"
 #include "render/GeomagStyle.h"
 #include "render/KeptTriangles.h"
@@ -169,6 +171,18 @@ TEST_F(KeptFaces, EveryChangeOfWhatIsDrawnIsSeenInTheNextFrame) {
   };
   float before[3];
   CopyFloat3(before, face->GetColour());
+  // A picture in blue and yellow halves.
+  GLBitmap picture;
+  picture.width = picture.height = 16;
+  picture.pixels.assign(16 * 16 * 4, 255);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) {
+      uint8_t* p = picture.Pixel(x, y);
+      p[0] = p[1] = x < 8 ? 0 : 255;
+      p[2] = x < 8 ? 255 : 0;
+    }
+  const std::string imageFile = (corvia::testing::ScratchDir("KeptFaces") / "halves.png").string();
+  ASSERT_TRUE(corvia::testing::SavePng(picture, imageFile));
   const float red[3] = {1.0f, 0.0f, 0.0f};
   const std::vector<Change> changes = {
       {"a face's colour by the colour commands",
@@ -214,6 +228,16 @@ TEST_F(KeptFaces, EveryChangeOfWhatIsDrawnIsSeenInTheNextFrame) {
       {"rainbow colours", [] { SetRainbowColors(true); }, [] { SetRainbowColors(false); }},
       {"red-cyan glasses", [] {}, [] {}, kStereoRedCyan},
       {"the construction-toy style", [] { SetGeomagStyle(true); }, [] { SetGeomagStyle(false); }},
+      {"an image on a face",
+       [&] {
+         EXPECT_NE(PlaceImageOnFaces(&poly, face, imageFile.c_str(), kImageProjectPerFace, kImageBoundaryBorder, 0,
+                                     nullptr),
+                   nullptr);
+       },
+       [&] {
+         for (PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) FaceImage::DetachFromFace(f);
+         NotifyColorChange(&poly);
+       }},
   };
   OffscreenViewWindow* window = nullptr;
   ModelView& view = NewPane(poly, &window);
