@@ -230,9 +230,9 @@ TEST_F(KeptFaces, EveryChangeOfWhatIsDrawnIsSeenInTheNextFrame) {
       {"the construction-toy style", [] { SetGeomagStyle(true); }, [] { SetGeomagStyle(false); }},
       {"an image on a face",
        [&] {
-         EXPECT_NE(PlaceImageOnFaces(&poly, face, imageFile.c_str(), kImageProjectPerFace, kImageBoundaryBorder, 0,
-                                     nullptr),
-                   nullptr);
+         EXPECT_NE(
+             PlaceImageOnFaces(&poly, face, imageFile.c_str(), kImageProjectPerFace, kImageBoundaryBorder, 0, nullptr),
+             nullptr);
        },
        [&] {
          for (PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) FaceImage::DetachFromFace(f);
