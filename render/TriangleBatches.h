@@ -6,6 +6,7 @@
 // all and then the second passes of all give the same pixels, so the run goes to GL as
 // two calls. Plain arithmetic on window positions, with no GL.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
