@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "construction/DualMorph.h"
 #include "model/ElementList.h"
 #include "model/ElementServices.h"
 #include "model/Poly.h"
@@ -133,7 +134,7 @@ bool GeomagOn() {
 // Whether the drawing of the list can be recorded at all: the plain mode with nothing
 // drawn on the faces, every face through the ring's plain path.
 bool CanKeep(OpenGLView* view, int drawMode, const FaceDrawOptions& o) {
-  return drawMode == kDrawModePlain && !GeomagOn() && !o.singleFace && !view->IsPicking() &&
+  return drawMode != kDrawModeStellation && !GeomagOn() && !o.singleFace && !view->IsPicking() &&
          (!o.useStencil || !o.anyDetails) && !o.showCellLines && GetGLAbilities().vertexBuffers &&
          GetCurrentGLContextKey() != nullptr;
 }
@@ -167,6 +168,14 @@ uint64_t HashState(OpenGLView* view, Poly* poly, ElementList* faces, int drawMod
   h.Add(&DepthSortAlphaFactor(), 1);
   h.Add(static_cast<uint64_t>(CellDisplayFlags()));
   h.Add(static_cast<uint64_t>(faces->mCount));
+  if (drawMode != kDrawModePlain) {
+    // The morphs' pieces are made from the ratio and the scales set for it.
+    h.Add(DualMorphRatio());
+    h.Add(TruncationMorphScales().base);
+    h.Add(TruncationMorphScales().dual);
+    h.Add(AugmentationMorphScales().base);
+    h.Add(AugmentationMorphScales().dual);
+  }
   // Every face: what its drawing reads of it between builds.
   for (const PolyElement* f = faces->mHead; f; f = f->mNext) {
     h.Add(f);

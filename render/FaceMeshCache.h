@@ -1,15 +1,16 @@
 #pragma once
 // The model's faces kept on the GL side between frames. A face list drawn in the plain
-// mode, with nothing drawn on its faces, is drawn as before while its triangles are
-// recorded (positions, normals and the colours GL was given, the translucent ones as
-// they were queued); later frames draw the recording from vertex buffers in a few
-// calls as long as nothing it was made of has changed: the model (its build, its cells'
-// colours, every face's flags, colours, opacity and image), the selection and its
-// highlight, the pane's switches, the display options that decide the drawing, the
-// colour filters (rainbow colours, anaglyph stereo), the scale and morph factor, and
-// the facing of the faces whose colour depends on it. A recording starts only when the
-// same state has been drawn twice running, so that changing frames (a morph, a
-// transition) are drawn as before without recording each one.
+// mode or a dual morph's, with nothing drawn on its faces, is drawn as before while its
+// triangles are recorded (positions, normals and the colours GL was given, the
+// translucent ones as they were queued); later frames draw the recording from vertex
+// buffers in a few calls as long as nothing it was made of has changed: the model (its
+// build, its cells' colours, every face's flags, colours, opacity and image), the
+// selection and its highlight, the pane's switches, the display options that decide
+// the drawing, the colour filters (rainbow colours, anaglyph stereo), the scale and
+// morph factor, the morph ratio and scales, and the facing of the faces whose colour
+// depends on it. A recording starts only when the same state has been drawn twice
+// running, so that changing frames (a morph, a transition) are drawn as before without
+// recording each one.
 
 namespace corvia {
 

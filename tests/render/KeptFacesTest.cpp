@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "construction/DualMorph.h"
 #include "model/ColorSchemes.h"
 #include "model/ElementFlags.h"
 #include "model/ElementServices.h"
@@ -126,6 +127,25 @@ TEST_F(KeptFaces, DrawTheSamePixelsAsTheFacesDrawnOneByOne) {
       {"5/2.5/2.5/2.5/2.5/2", "rainbow colours", false, true, false, true, true},
       {"3.3.3.3.3", "red-cyan glasses", false, true, false, true, false, kStereoRedCyan},
   };
+  // The dual morphs at one ratio.
+  DualMorphRatio() = 0.3;
+  for (int mode = kDrawModeTruncation; mode <= kDrawModeTiltingToCompound; ++mode) {
+    SCOPED_TRACE(mode);
+    TestModel model("3.4.3.4");
+    ASSERT_TRUE(model.built);
+    corvia::testing::TurnTowardsViewer(model.poly, kOblique);
+    model.poly.SetTruncationMorphScale(0.3);
+    model.poly.SetAugmentationMorphScale(0.3);
+    OffscreenViewWindow* window = nullptr;
+    NewPane(model.poly, &window, mode);
+    ASSERT_NE(window, nullptr);
+    const Frames frames = PaintThree(window, [this](OffscreenViewWindow* w) { return Draw(w); });
+    EXPECT_EQ(frames.keptDraws, 1u);
+    EXPECT_LE(LargestChannelDifference(frames.first, frames.kept), 1);
+    CloseWindows();
+    mWindows.clear();
+  }
+  DualMorphRatio() = 0.5;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     TestModel model(c.configuration);
@@ -267,6 +287,12 @@ TEST_F(KeptFaces, EveryChangeOfWhatIsDrawnIsSeenInTheNextFrame) {
   EXPECT_LE(LargestChannelDifference(Draw(window), FreshPicture(other.poly, kDrawModeStellation, true)), 1);
   view.drawMode = kDrawModePlain;
   EXPECT_LE(LargestChannelDifference(Draw(window), FreshPicture(other.poly, kDrawModePlain, true)), 1);
+  // A morph's next ratio.
+  view.drawMode = kDrawModeTiltingToCompound;
+  settle();
+  DualMorphRatio() = 0.7;
+  EXPECT_LE(LargestChannelDifference(Draw(window), FreshPicture(other.poly, kDrawModeTiltingToCompound, true)), 1);
+  DualMorphRatio() = 0.5;
   CloseWindows();
 }
 
