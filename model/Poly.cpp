@@ -70,6 +70,8 @@ void Poly::FacetPreviewDeleter::operator()(FacetPreview* preview) const {
 }
 
 void Poly::Init() {
+  // A model made afresh never passes for one drawn before, whatever place it takes.
+  MarkDrawnStateChanged();
   mName = mDualName = mEntryText = mWebLink = nullptr;
   mLibraryEntry = nullptr;
   mTemplate = nullptr;

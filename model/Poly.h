@@ -240,8 +240,9 @@ class Poly {
   // With redraw false the panes are not asked to draw again (the drawing itself brings
   // the colours up to date).
   void UpdateCellColours(bool redraw = true);
-  // A new value whenever the face types are dropped or the cells' colours worked out
-  // again: what drawing keeps of the faces' cells is good while it holds the same one.
+  // A new value whenever the model is made afresh, its face types are dropped or its
+  // cells' colours are worked out again: what drawing keeps of the faces is good while
+  // the model holds the same one.
   void MarkDrawnStateChanged();
   uint64_t GetDrawnStateSerial() const { return mDrawnStateSerial; }
 

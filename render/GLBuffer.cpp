@@ -2,6 +2,7 @@
 
 #include "render/GLBuffer.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -30,10 +31,17 @@ bool GLBuffer::Upload(const void* data, size_t bytes, bool indices) {
     glGenBuffers(1, &name);
     mName = name;
     mContext = context;
+    mBytes = 0;
   }
   const GLenum target = indices ? GL_ELEMENT_ARRAY_BUFFER : GL_ARRAY_BUFFER;
   glBindBuffer(target, mName);
-  glBufferData(target, static_cast<GLsizeiptr>(bytes), data, GL_STATIC_DRAW);
+  if (bytes == mBytes && bytes > 0) {
+    // The same size again (a new order of the same triangles): the store is kept.
+    glBufferSubData(target, 0, static_cast<GLsizeiptr>(bytes), data);
+  } else {
+    glBufferData(target, static_cast<GLsizeiptr>(bytes), data, GL_STATIC_DRAW);
+    mBytes = bytes;
+  }
   glBindBuffer(target, 0);
   CheckGLError("GLBuffer::Upload");
   return true;
@@ -57,6 +65,7 @@ void GLBuffer::Release() {
   }
   mName = 0;
   mContext = nullptr;
+  mBytes = 0;
 }
 
 void DeleteReleasedGLBuffers() {
@@ -73,6 +82,13 @@ void DeleteReleasedGLBuffers() {
       ++i;
     }
   }
+}
+
+void ForgetReleasedGLBuffers(const void* context) {
+  auto& released = detail_GLBuffer::Released();
+  released.erase(
+      std::remove_if(released.begin(), released.end(), [context](const auto& r) { return r.first == context; }),
+      released.end());
 }
 
 }  // namespace corvia

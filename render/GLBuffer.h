@@ -27,10 +27,14 @@ class GLBuffer {
  private:
   unsigned mName = 0;
   const void* mContext = nullptr;
+  size_t mBytes = 0;  // the size of the store
 };
 
 // Deletes the buffers let go of while their context was not current, those of the
 // current context; drawing code calls it inside a GL section.
 void DeleteReleasedGLBuffers();
+// A context going away takes its buffers with it: those let go of in it are forgotten,
+// so that a context made later at the same place keeps the names it gives out.
+void ForgetReleasedGLBuffers(const void* context);
 
 }  // namespace corvia

@@ -6,9 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <functional>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -27,6 +30,26 @@
 #include "render/TriangleBatches.h"
 #include "stellation/FaceDiagramCells.h"
 #include "tests/render/ModelTestSupport.h"
+
+// Every allocation of the program's own code goes through operator new: while the
+// count is on, the allocations are counted.
+namespace test_KeptFaces {
+std::atomic<bool> gCountAllocations{false};
+std::atomic<unsigned> gAllocations{0};
+}  // namespace test_KeptFaces
+
+// Not inlined: the compiler would see free() called on what operator new returned.
+[[gnu::noinline]] void* operator new(std::size_t size) {
+  if (test_KeptFaces::gCountAllocations) ++test_KeptFaces::gAllocations;
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+[[gnu::noinline]] void operator delete(void* p) noexcept {
+  std::free(p);
+}
+[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
 
 namespace test_KeptFaces {
 
@@ -382,6 +405,38 @@ TEST_F(KeptFaces, TheTranslucentOrderIsKeptWhileTheEyeMovesLittle) {
   window->Paint();
   EXPECT_EQ(set->GetSortCount(), 3u);
   EXPECT_EQ(GetDepthSortStatistics().keptQueue, 0);
+  CloseWindows();
+}
+
+// The frames drawn from what is kept allocate nothing, also those that sort the
+// translucent triangles again for an eye that has moved.
+TEST_F(KeptFaces, KeptFramesAllocateNothing) {
+  TestModel model("3.5.3.5");
+  ASSERT_TRUE(model.built);
+  for (PolyElement* f = model.poly.mFaces.mHead; f; f = f->mNext)
+    if (f->mNumSides == 3) f->SetOpacity(0.5f);
+  model.poly.mPolyFlags |= kPolyFlagCellColoursFront;
+  model.poly.SelectFace(model.poly.mFaces.mHead, false);
+  TestView view;
+  view.scene = [&](TestView&) {
+    gCountAllocations = true;
+    DrawFaces(&model.poly, &model.poly.mFaces, kDrawModePlain, 1.0, 1.0, nullptr);
+    DrawDepthSortedTriangles();
+    gCountAllocations = false;
+  };
+  OffscreenViewWindow* window = Show(view, kSize, kSize);
+  ASSERT_NE(window, nullptr);
+  const double up[3] = {0, 1, 0};
+  // Drawn, recorded, then kept and sorted once from there.
+  for (int frame = 0; frame < 3; ++frame) window->Paint();
+  const unsigned kept = GetFaceMeshStatistics().kept;
+  gAllocations = 0;
+  window->Paint();
+  view.RotateCamera(up, 3.0 * kKeptOrderAngle);
+  window->Paint();
+  window->Paint();
+  EXPECT_EQ(GetFaceMeshStatistics().kept - kept, 3u);
+  EXPECT_EQ(gAllocations.load(), 0u);
   CloseWindows();
 }
 
