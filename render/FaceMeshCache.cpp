@@ -39,12 +39,6 @@ constexpr size_t kListsPerView = 4;
 constexpr unsigned kWastedRecordings = 2;
 constexpr unsigned kPauseFrames = 8;
 
-struct MeshVertex {
-  float position[3];
-  float normal[3];
-  float colour[4];
-};
-
 // A stretch of vertices and the polygon offset switched before it (-1: left alone).
 struct Run {
   size_t first = 0;
@@ -99,7 +93,7 @@ struct Entry {
   unsigned pause = 0;
   bool usedSinceRecording = false;
   // The recording.
-  std::vector<MeshVertex> vertices;
+  std::vector<KeptVertex> vertices;
   std::vector<Run> runs;
   std::vector<Facing> facings;
   bool haveMaterial = false;
@@ -220,13 +214,7 @@ void Replay(OpenGLView* view, Entry& e) {
   if (!e.vertices.empty() || !e.runs.empty()) {
     GLfloat currentColour[4];
     glGetFloatv(GL_CURRENT_COLOR, currentColour);
-    e.buffer.Bind(false);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_NORMAL_ARRAY);
-    glEnableClientState(GL_COLOR_ARRAY);
-    glVertexPointer(3, GL_FLOAT, sizeof(MeshVertex), reinterpret_cast<const void*>(offsetof(MeshVertex, position)));
-    glNormalPointer(GL_FLOAT, sizeof(MeshVertex), reinterpret_cast<const void*>(offsetof(MeshVertex, normal)));
-    glColorPointer(4, GL_FLOAT, sizeof(MeshVertex), reinterpret_cast<const void*>(offsetof(MeshVertex, colour)));
+    BeginKeptVertexArrays(e.buffer, true);
     if (e.lit) {
       glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
       glEnable(GL_COLOR_MATERIAL);
@@ -237,15 +225,7 @@ void Replay(OpenGLView* view, Entry& e) {
       if (run.count > 0) glDrawArrays(GL_TRIANGLES, static_cast<GLint>(run.first), static_cast<GLsizei>(run.count));
     }
     if (e.lit) glDisable(GL_COLOR_MATERIAL);
-    glDisableClientState(GL_COLOR_ARRAY);
-    glDisableClientState(GL_NORMAL_ARRAY);
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    // The arrays point at no buffer again, as the drawing that sets them from memory
-    // expects.
-    glVertexPointer(3, GL_FLOAT, 0, nullptr);
-    glNormalPointer(GL_FLOAT, 0, nullptr);
-    glColorPointer(4, GL_FLOAT, 0, nullptr);
+    EndKeptVertexArrays();
     glColor4fv(currentColour);
   }
   // The state the faces drawn one by one would have left.
@@ -256,7 +236,7 @@ void Replay(OpenGLView* view, Entry& e) {
 }
 
 void AddVertex(Entry& e, const double* p, const double* normal, const float* colour) {
-  MeshVertex v;
+  KeptVertex v;
   for (int k = 0; k < 3; ++k) {
     v.position[k] = static_cast<float>(p[k]);
     v.normal[k] = static_cast<float>(normal[k]);
@@ -344,10 +324,10 @@ void EndFaceMeshDrawing() {
   s.recording = nullptr;
   s.recordingView = nullptr;
   if (e.spoiled) return;
-  bool ready = e.vertices.empty() || e.buffer.Upload(e.vertices.data(), e.vertices.size() * sizeof(MeshVertex), false);
+  bool ready = e.vertices.empty() || e.buffer.Upload(e.vertices.data(), e.vertices.size() * sizeof(KeptVertex), false);
   if (ready && e.vertices.empty()) {
     // Nothing opaque: the buffer only has to exist in this context.
-    const MeshVertex none{};
+    const KeptVertex none{};
     ready = e.buffer.Upload(&none, sizeof none, false);
   }
   if (ready && e.translucent) ready = e.translucent->Prepare(view);

@@ -88,6 +88,26 @@ class CornerMerger {
 
 }  // namespace detail_KeptTriangles
 
+void BeginKeptVertexArrays(const GLBuffer& buffer, bool colours) {
+  buffer.Bind(false);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glEnableClientState(GL_NORMAL_ARRAY);
+  if (colours) glEnableClientState(GL_COLOR_ARRAY);
+  glVertexPointer(3, GL_FLOAT, sizeof(KeptVertex), reinterpret_cast<const void*>(offsetof(KeptVertex, position)));
+  glNormalPointer(GL_FLOAT, sizeof(KeptVertex), reinterpret_cast<const void*>(offsetof(KeptVertex, normal)));
+  glColorPointer(4, GL_FLOAT, sizeof(KeptVertex), reinterpret_cast<const void*>(offsetof(KeptVertex, colour)));
+}
+
+void EndKeptVertexArrays() {
+  glDisableClientState(GL_COLOR_ARRAY);
+  glDisableClientState(GL_NORMAL_ARRAY);
+  glDisableClientState(GL_VERTEX_ARRAY);
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  glVertexPointer(3, GL_FLOAT, 0, nullptr);
+  glNormalPointer(GL_FLOAT, 0, nullptr);
+  glColorPointer(4, GL_FLOAT, 0, nullptr);
+}
+
 void KeptTriangleSet::Add(const double (*corners)[3], const double* normal, const float* rgb, float alpha, int queue) {
   KeptTriangle t;
   for (int i = 0; i < 3; ++i)
@@ -216,12 +236,7 @@ void KeptTriangleSet::Draw(OpenGLView* view) {
   std::copy(eye, eye + 3, order.lastEye);
   GLfloat currentColour[4];
   if (mLit) glGetFloatv(GL_CURRENT_COLOR, currentColour);
-  order.vertexBuffer.Bind(false);
-  glEnableClientState(GL_VERTEX_ARRAY);
-  glEnableClientState(GL_NORMAL_ARRAY);
-  glVertexPointer(3, GL_FLOAT, sizeof(KeptVertex), reinterpret_cast<const void*>(offsetof(KeptVertex, position)));
-  glNormalPointer(GL_FLOAT, sizeof(KeptVertex), reinterpret_cast<const void*>(offsetof(KeptVertex, normal)));
-  glColorPointer(4, GL_FLOAT, sizeof(KeptVertex), reinterpret_cast<const void*>(offsetof(KeptVertex, colour)));
+  BeginKeptVertexArrays(order.vertexBuffer, false);
   if (mLit) glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
   static const float kBlack[3] = {0.0f, 0.0f, 0.0f};
   const size_t n = mTriangles.size();
@@ -244,14 +259,7 @@ void KeptTriangleSet::Draw(OpenGLView* view) {
     glDrawArrays(GL_TRIANGLES, at, count);
     view->SetTransparencyMode(kTransparencyBlended);
   }
-  glDisableClientState(GL_NORMAL_ARRAY);
-  glDisableClientState(GL_VERTEX_ARRAY);
-  glBindBuffer(GL_ARRAY_BUFFER, 0);
-  // The arrays point at no buffer again, as the drawing that sets them from memory
-  // expects.
-  glVertexPointer(3, GL_FLOAT, 0, nullptr);
-  glNormalPointer(GL_FLOAT, 0, nullptr);
-  glColorPointer(4, GL_FLOAT, 0, nullptr);
+  EndKeptVertexArrays();
   // The state the last triangle drawn on its own would have left.
   if (!order.sorted.empty()) glNormal3dv(mTriangles[order.sorted.back()].normal);
   if (mLit) glColor4fv(currentColour);

@@ -27,6 +27,13 @@ struct KeptVertex {
   float colour[4];
 };
 
+// Points GL's vertex, normal and colour arrays into a buffer of KeptVertex and turns on
+// the vertex and normal arrays, and the colour array when asked.
+void BeginKeptVertexArrays(const GLBuffer& buffer, bool colours);
+// Turns the arrays off and points them at no buffer again, as the drawing that sets
+// them from memory expects.
+void EndKeptVertexArrays();
+
 // The queues of the depth-sorted triangles.
 constexpr int kQueueSorted = 0;
 constexpr int kQueueFirst = 1;
