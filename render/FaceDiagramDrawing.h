@@ -26,6 +26,8 @@ struct CellDrawOptions {
   const float* fixedColour = nullptr;  // RGB for every cell instead of its own
   float fixedAlpha = -1.0f;            // negative: each cell's opacity
   bool front = true;                   // the front colour of the sources, else the back one
+  // Marked once for the face drawn: its model has nothing selected, so no cell is.
+  bool noneSelected = false;
   unsigned triangleFlags = 0;          // AddDepthSortedTriangle flags
   int32_t kind = kDiagramSourceFaces;
   const DiagramSourceCallbacks* callbacks = nullptr;

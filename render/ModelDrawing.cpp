@@ -421,6 +421,7 @@ bool DrawFacePass(PolyElement* face, int drawMode, double scale, double morph, c
   // 7. The face by mode.
   CellDrawOptions cells;
   cells.picking = picking;
+  cells.noneSelected = face->mPoly && !face->mPoly->mSelectedElement;
   double normal[3];
   face->GetNormal(normal);
   cells.normal = normal;

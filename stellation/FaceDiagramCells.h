@@ -89,9 +89,11 @@ bool IsCellSelected(const DiagramCell* cell, int32_t kind, const DiagramSourceCa
 double GetSelectedFraction(const DiagramCell* cell, int32_t kind, const DiagramSourceCallbacks* callbacks);
 DiagramSource GetCellSource(const DiagramCell* cell, int32_t kind, const DiagramSourceCallbacks* callbacks);
 // The drawing colour of a cell in the current view (suspends the view's rainbow
-// lighting for a selected cell). Drawing code: defined with the renderer.
+// lighting for a selected cell). With mayBeSelected false the caller knows that nothing
+// is selected, and the cell's sources are not looked at. Drawing code: defined with the
+// renderer.
 bool GetCellColor(const DiagramCell* cell, float* rgb, bool flat, bool front, int32_t kind,
-                  const DiagramSourceCallbacks* callbacks);
+                  const DiagramSourceCallbacks* callbacks, bool mayBeSelected = true);
 
 // Area of one cell from its triangles and the result's points.
 double GetCellArea(const FaceDiagramResult* result, int32_t cell);
