@@ -202,6 +202,10 @@ void CPolyView::DrawCornerTexts() {
   } else if (mViewType == kViewFacetingPreview) {
     DrawCornerText(0, GetFacetingPreviewText(GetCurrentPoly()).c_str(), colour, 0, 0, 1.0f);
   }
+  if (GetDisplaySettings().showFrameTime && GetLastFrameSeconds() > 0.0) {
+    std::snprintf(text, sizeof text, "Frame: %.1f ms", 1000.0 * GetLastFrameSeconds());
+    DrawCornerText(2, text, colour, 0, 0, 1.0f);
+  }
   Poly* poly = GetCurrentPoly();
   const Augmentation* augmentation = poly ? poly->mAugmentation.get() : nullptr;
   if (augmentation && augmentation->mView == this) {
