@@ -21,6 +21,7 @@
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/Transitions.h"
+#include "render/CrossSectionDrawing.h"
 #include "render/DisplaySettings.h"
 #include "render/GL.h"
 #include "render/GLSection.h"
@@ -200,6 +201,10 @@ void CPolyView::DrawCornerTexts() {
     DrawCornerText(0, text, colour, 0, 0, 1.0f);
   } else if (mViewType == kViewFacetingPreview) {
     DrawCornerText(0, GetFacetingPreviewText(GetCurrentPoly()).c_str(), colour, 0, 0, 1.0f);
+  }
+  if (GetDisplaySettings().showFrameTime && GetLastFrameSeconds() > 0.0) {
+    std::snprintf(text, sizeof text, "Frame: %.1f ms", 1000.0 * GetLastFrameSeconds());
+    DrawCornerText(2, text, colour, 0, 0, 1.0f);
   }
   Poly* poly = GetCurrentPoly();
   const Augmentation* augmentation = poly ? poly->mAugmentation.get() : nullptr;

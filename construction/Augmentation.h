@@ -199,8 +199,6 @@ class Augmentation : public ModelPart {
   // The faces the preview draws: the added model placed on every augmented face,
   // without its matching face unless coincident faces are kept or it is exploded.
   void GetPreviewFaces(std::vector<AugmentPreviewFace>& out) const;
-  // Draws the preview (a solid pass and a wire-frame pass); defined with the renderer.
-  void Draw(bool wireFramePass) const;
 
   bool HasTargets() const { return !mTargets.empty(); }
   const std::vector<std::unique_ptr<AugmentTarget>>& GetTargets() const { return mTargets; }

@@ -9,12 +9,10 @@
 #include <string>
 
 #include "core/ListNode.h"
-#include "core/VectorMath.h"
 
 namespace corvia {
 
 class Face3D;
-class OpenGLView;
 class Poly;
 class PolyElement;
 class TextureImage;
@@ -81,64 +79,6 @@ class FaceImage : public ListNode {
   PolyElement* GetOwnerFace() const;
   Face3D* GetOwnerFacelet() const;
 
-  // ---- Placement: defined with the renderer (render/FaceImageMapping.cpp) -------------
-  // The texture picture's width over its height (1.0 without a picture).
-  double GetAspectRatio() const;
-  // Base scale times the aspect ratio: the image width for a height of 1.
-  double GetBaseScale() const;
-  // The image width in model units (GetBaseScale times the size), and the size that
-  // makes it the given width.
-  double GetScale() const;
-  void SetScale(double width);
-  // Stores the angle (radians) as the rotation and, snapped to the owner's edges or to
-  // quarter turns when the snap option is on, as the rotation in use.
-  void SetRotation(double angle);
-  // SetRotation of the rotation plus delta; turned the other way on a face whose type
-  // is the mirror image of an earlier type.
-  void Rotate(double delta);
-  // The frame the image is placed in (X, Y, Z, origin; twelve doubles), turned by the
-  // rotation in use: the stored mapping frame, or for projection 0 the face's own.
-  void UpdateFrame(double* frame, const PolyElement* face) const;
-  // The extents (min x, min y, max x, max y) of points in the image frame of the face.
-  void GetExtentsInFrame(const double* points, int count, const PolyElement* face, double* extents) const;
-  // Size and offset that place the image round the extents (base scale back to 1.0);
-  // extents of no size leave them as they are. False then.
-  bool FitToExtents(const double* extents);
-  // The part of texture space that holds the image (u0, v0, u1, v1); u0 and u1 swapped
-  // when the image is flipped.
-  void GetImageArea(double* area) const;
-
-  // ---- Image commands: defined with the renderer --------------------------------------
-  // Takes the boundary mode (and the border colour, RGB, when given): the picture is
-  // asked for again when its wraps change. False, after "Couldn't reload image '%s'",
-  // when it cannot be had; the image keeps its picture then.
-  bool Reload(uint32_t boundaryMode, const float* borderColour);
-  // A new projection (base scale back to 1.0, picture asked for again for its wraps).
-  void SetProjection(int projection);
-  // "Project Towards Selected Item" (alignHeight false) and "Align Height of Image to
-  // Selected Item" (true): the mapping frame turned towards the model's selected vertex,
-  // edge or face. False when nothing is selected or it lies at the centre.
-  bool OrientTowardsSelection(Poly* poly, bool alignHeight);
-
-  // ---- Texture coordinates: defined with the renderer ----------------------------------
-  // The map from model points to texture coordinates on the face (the face's own frame
-  // for projection 0). For the cylindrical, spherical and cubic projections it is the
-  // map into the image frame, from which GetPointTexCoords works out the angles.
-  void GetTexCoordTransform(Transform3D& out, const PolyElement* face) const;
-  // The coordinates (two floats) of one point; for the projections that wrap round,
-  // u is moved by whole units to within 0.5 of the reference's u (a pair, may be null).
-  void GetPointTexCoords(const Transform3D& transform, const double* point, float* out, const float* reference) const;
-  // The coordinates of a triangle's three corners (six floats): the first corner's u
-  // near previousU (may be null), the others near the first's; then FixTexCoordSeam.
-  void GetTriangleTexCoords(const Transform3D& transform, const double* const* points, float* out,
-                            const float* previousU) const;
-
-  // ---- Drawing: defined with the renderer ---------------------------------------------
-  // The image-mode overlay: the whole image as a faint quad in its frame, the axis of
-  // the cylindrical and spherical projections, and, when the selected face uses the
-  // image, the outlines of its faces on the image.
-  void DrawWholeImage(OpenGLView* view, const PolyElement* selectedFace) const;
-
   TextureImage* mTextureImage = nullptr;
   void* mOwner = nullptr;  // a PolyElement, or a facelet with kFaceImageOwnerFacelet
   uint32_t mFlags = 0;
@@ -178,10 +118,5 @@ FaceImage* CopyFaceImage(FaceImage* source);
 // Gives an image another's placement: its flags but the facelet-owner bit, offset,
 // rotations, both frames, size, base scale and file name.
 void CopyFaceImagePlacement(FaceImage* to, const FaceImage* from);
-
-// NewFaceImage (file, projection, boundary mode, owner face, owner facelet, border
-// colour) loads the picture: defined with the renderer.
-FaceImage* NewFaceImage(const char* file, int projection, uint32_t boundaryMode, PolyElement* ownerFace,
-                        void* ownerFacelet, const float* borderColor);
 
 }  // namespace corvia

@@ -848,6 +848,7 @@ void Poly::UpdateCellColours(bool redraw) {
   // The model's own cell colours (kPolyFlagCellColoursOwn) are those of the cross-section
   // fill, which its pane recolours when it is redrawn.
   mPolyFlags &= ~kPolyFlagCellColoursStale;
+  MarkDrawnStateChanged();
   if (redraw) platform::Services().views->RedrawAllViews(false);
 }
 

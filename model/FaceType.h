@@ -28,7 +28,6 @@ struct SegVert;
 struct StellationSegment;
 struct StellationFacet;
 struct StellationDiagramPools;
-class OpenGLView;
 
 // FaceType::mFlags.
 constexpr uint32_t kFaceTypeSelfMirror = 0x1;      // its own mirror image, with an in-plane mirror line
@@ -41,7 +40,7 @@ constexpr uint32_t kFaceTypePanelSquare2 = 0x40;   // the panel is of the second
 constexpr uint32_t kFaceTypeAugmentTarget = 0x80;  // a face of the type is an augmentation's target
 constexpr uint32_t kFaceTypeSecondPassFacets = 0x200;
 
-// What FaceType::DrawDiagramLabels labels: point coordinates, corners, segments,
+// What DrawDiagramLabels (render/StellationDrawing.h) labels: point coordinates, corners, segments,
 // facets.
 constexpr int kDiagramLabelPoints = 0;
 constexpr int kDiagramLabelCorners = 1;
@@ -139,17 +138,6 @@ class FaceType {
   int GetFacetIndex(const StellationFacet* facet) const;
   // Widens the box by the corners of the visible facets (of the master for a copy).
   void AddFacetsToBounds(double* bounds) const;
-
-  // ---- Drawing of the diagram: defined with the renderer --------------------------------
-  void DrawFacetEdgesOnFace(PolyElement* face, const double* offset, double scale);
-  void DrawDiagramOnFace(PolyElement* face, const double* offset);
-  void DrawFacetsForSelection(PolyElement* face, const double* offset);
-  void DrawSymmetryAxes2D(OpenGLView* view);
-  void DrawMirrorLines2D(OpenGLView* view);
-  static void DrawLineLabels(const FaceType* type, const double* frame);
-  static void DrawDiagramLabels(const FaceType* type, const double* frame, int kind);
-  void DrawLabelsOnFace(PolyElement* face);
-  void PrintDiagramLabels(void* deviceContext);
 
   Poly* mOwner;
   uint32_t mFlags = 0;

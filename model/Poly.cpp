@@ -64,6 +64,8 @@ void Poly::DiagramResultPoolsDeleter::operator()(FaceDiagramResultPools* pools) 
 }
 
 void Poly::Init() {
+  // A model made afresh never passes for one drawn before, whatever place it takes.
+  MarkDrawnStateChanged();
   mName = mDualName = mEntryText = mWebLink = nullptr;
   mLibraryEntry = nullptr;
   mTemplate = nullptr;
@@ -172,7 +174,14 @@ void Poly::Clear(bool final) {
   if (!final) Init();
 }
 
+void Poly::MarkDrawnStateChanged() {
+  // One count for every model, so that two models never share a value.
+  static uint64_t counter = 0;
+  mDrawnStateSerial = ++counter;
+}
+
 void Poly::ClearFaceTypes() {
+  MarkDrawnStateChanged();
   if (mSymGroup != mFullSymGroup) delete mSymGroup;
   mSymGroup = nullptr;
   if (mBaseBlock->mFirstFaceType || mDualBlock->mFirstFaceType) {

@@ -40,7 +40,6 @@ struct ModelFileKeep;  // model file
 class FaceDiagramWorkPools;
 class FaceDiagramResultPools;
 struct SlicePlane;   // cross-section
-struct ViewExtents;  // cross-section
 
 // One class of symmetry-equivalent edges; the edges of a type are contiguous.
 struct EdgeType {
@@ -237,6 +236,11 @@ class Poly {
   // With redraw false the panes are not asked to draw again (the drawing itself brings
   // the colours up to date).
   void UpdateCellColours(bool redraw = true);
+  // A new value whenever the model is made afresh, its face types are dropped or its
+  // cells' colours are worked out again: what drawing keeps of the faces is good while
+  // the model holds the same one.
+  void MarkDrawnStateChanged();
+  uint64_t GetDrawnStateSerial() const { return mDrawnStateSerial; }
 
   // ---- Set-up pipeline ------------------------------------------------------------------
   // Turns linked vertices and faces into a full model: face types of both blocks, the
@@ -365,6 +369,7 @@ class Poly {
   // Every drawn position of the model is multiplied by it (a fading transition scales
   // the model for a draw); 1.0 otherwise.
   double mDisplayScale = 1.0;
+  uint64_t mDrawnStateSerial = 0;
   double mDualScale = 1.0;
   double mRadius = -1.0;
   double mVolume = 0.0;
@@ -411,9 +416,6 @@ class Poly {
   bool BuildCrossSection();
   // Stores one loop (2D points and the face of each segment) outside a build.
   void AddCrossSectionLoop(std::vector<double>& points, std::vector<const PolyElement*>& faces);
-  // Builds the section if needed and widens the extents by its points: defined with
-  // the renderer.
-  void AddCrossSectionToBounds(OpenGLView* view, ViewExtents* extents);
   struct CrossSectionDeleter {
     void operator()(CrossSection* section) const;
   };

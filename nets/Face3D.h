@@ -16,7 +16,6 @@ class Model3D;
 class Net;
 class PolyElement;
 class FaceImage;
-class OpenGLView;
 struct PolygonList;
 struct StellationSegment;
 
@@ -137,14 +136,6 @@ class Face3D {
   void GetTriangulationVertex(int i, double* out) const;
   // The position of an edgelet's start: its vertex, else its folded point.
   static const double* GetCornerPosition(const Edge3D* edge);
-
-  // ---- Drawing; defined with the renderer ----
-  void Draw(int mode, const double* offset, double scale, const Face3D* colourSource);
-  void DrawEdgesAndVertices(Model3D* model, int mode, double scale);
-  void DrawTabs(int mode, OpenGLView* view, double scale);
-  void DrawNetExtras(Model3D* model);
-  void DrawSphereSections(bool folded, void* page, bool printing);
-  void DrawStellationLines(bool folded, bool printing);
 
   PolyElement* mSourceFace = nullptr;
   // An image placed on the facelet itself (one use held); else it shows its source

@@ -22,13 +22,10 @@ class Poly;
 class FaceTypeBlock;
 class DrawnPolygon;
 class ElementList;
-class PolyElement;
 class SimplePoly;
-class OpenGLView;
 class Net;
 class NetType;
 struct EdgeListNode;
-struct ViewExtents;
 
 // Options of Model3D::CreateSimplePoly (bit n of the option word is 1 << n).
 constexpr uint32_t kCopyHolesAllowed = 1u << 1;        // turn holes into coplanar faces without asking
@@ -145,9 +142,6 @@ class Model3D : public ModelPart {
   // too, where the folded nets show them): a pane fitted to it shows them whole
   // whichever way it is turned.
   double GetShownNetsReach();
-  // Folds the nets and widens the view's bounds by the nets shown; defined with the
-  // renderer.
-  void ExtendViewBounds(OpenGLView* view, ViewExtents* bounds);
 
   // ---- Construction toy ----
   // Whether the facelets can be built with the construction toy: rods of one length
@@ -161,19 +155,6 @@ class Model3D : public ModelPart {
   void CountGeomagParts();
   // The number of panels of every shape and colour.
   int GetNumGeomagParts();
-
-  // ---- Drawing; defined with the renderer ----
-  void DrawVertices(double explode);
-  void DrawEdges(double explode);
-  void DrawMarkedEdges(double explode);
-  void DrawFacelets(double explode);
-  void DrawFaceletNumbers(const Transform3D& transform, bool currentFaceOnly);
-  void PrintFaceletNumbers(const PolyElement* source, const double* pageTransform, const Transform3D& modelTransform);
-  void DrawRingVertices(const Face3D* facelet, const double* offset);
-  void DrawRingEdges(const Face3D* facelet, const double* offset, bool highlightedOnly, bool reflexOnly);
-  void DrawNets();
-  void DrawSelectedFacelets();
-  void DrawSelectedEdge(int mode);
 
   // ---- Fields ----
   Poly* mPoly = nullptr;

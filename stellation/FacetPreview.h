@@ -32,7 +32,7 @@ struct FacetPreview : ModelPart {
   // of, and the operation that placed it.
   std::vector<FacetPreviewRecord> records;
   // The faces as triangulated polygons, one per face in face order (an empty one for a
-  // face that was removed as a coincident copy); SimplePoly::Draw walks this chain.
+  // face that was removed as a coincident copy); the preview drawing walks this chain.
   DrawnPolygon* polygons = nullptr;
   DrawnPolygon* lastPolygon = nullptr;
 };

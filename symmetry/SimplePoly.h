@@ -33,7 +33,6 @@ class FaceImage;
 class Face;
 class Poly;
 class PolyTemplate;
-class DrawnPolygon;
 class PolygonList;
 struct SimpEdgeType;
 struct SimpleSplitRecord;
@@ -417,9 +416,6 @@ class SimplePoly {
   void Rotate(const double* m);
   bool CheckModelValidity(uint32_t options);
   bool ProjectOntoSphere();
-  // Drawing; defined with the renderer.
-  void Draw(const DrawnPolygon* polygons, const void* view, double explode, double scale);
-  void DrawProblemEdges(double explode, double scale);
 
  private:
   friend struct SimpleVert;

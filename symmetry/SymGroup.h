@@ -205,10 +205,6 @@ class SymGroup {
   bool FindMirrorPlaneContaining(double* normal, const double* d) const;
   bool HasCentralInversion() const;
 
-  // Drawing of the mirror planes; defined with the renderer.
-  void DrawMirrorPlaneNormals(double scale) const;
-  void DrawReflections(double scale) const;
-
   // ---- Names (null group: "Unknown", or the texts of a group without symmetry) ----
 
   static std::string GetName(const SymGroup* group);

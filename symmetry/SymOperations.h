@@ -81,12 +81,4 @@ constexpr uint32_t kColorArrangementMask = 0xfff000;
 int GetPredefinedColorIndexOfAxis(const SymGroup* group, uint32_t schemeBits, const SymAxisType* axisType,
                                   const SymAxis* axis, const double* elementDirection, int* secondIndex);
 
-// ---- Drawing (defined with the renderer) ------------------------------------------
-
-// GL colour of axis type `kind`: 0 yellow, 1 cyan, any other magenta.
-void SetSymmetryAxisColor(int kind);
-// Each axis as a line with a star of `fold` points at its ends; with a clipping
-// normal the outer ends are pulled onto the plane o . c = 1.
-void DrawSymmetryAxes(const SymGroup* group, const double* clipNormal, double scale);
-
 }  // namespace corvia
