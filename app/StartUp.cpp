@@ -64,7 +64,8 @@ void InstallProgramHooks(FrontEnds& f) {
   platform::InstallHttpClient(&f.http);     // web requests: the check for a new version
   InstallImageFormatTest();                 // the image files the file dialogs offer: files/ImageFormats.h
   InstallRenderHooks();                     // the core's and the geometry's calls to the renderer: render/RenderHooks.h
-  // Installed by the objects that answer them, while they live (and put back when they go):
+  // Installed by the objects that answer them, when they are made (and put back when they go,
+  // but for the menu path provider, the tour's section and the explode throw's skipper):
   //   the document (CPolyDoc): DocumentAccess, the colour schemes' document hooks;
   //   the program's start (CPolyApp::InitInstance): InstallWindowServices (the views and
   //     the undo list in Services(), the pane maker, the view-type menu, the bars' document,
@@ -73,7 +74,7 @@ void InstallProgramHooks(FrontEnds& f) {
   //     pane-mode commands and their mode-help refresher;
   //   the main window (CMainFrame): the menu path provider, the tour's model-file section;
   //     as a NewFrame: the pane frame and the layout host;
-  //   each model pane (CPolyView): the data skipper of its explode throw;
+  //   the model panes (CPolyView): the data skipper of their explode throw;
   //   the text-list file commands: the file dialog's preview, while the dialog is open.
 }
 
