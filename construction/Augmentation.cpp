@@ -271,9 +271,9 @@ void Augmentation::Reset() {
 
 void Poly::AugmentationDeleter::operator()(Augmentation* augmentation) const { delete augmentation; }
 
-Augmentation* Poly::GetAugmentation() {
-  if (!mAugmentation) mAugmentation.reset(new Augmentation(this));
-  return mAugmentation.get();
+Augmentation* GetAugmentation(Poly* poly) {
+  if (!poly->mAugmentation) poly->mAugmentation.reset(new Augmentation(poly));
+  return poly->mAugmentation.get();
 }
 
 // ---- Heights ------------------------------------------------------------------------------

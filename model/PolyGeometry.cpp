@@ -11,6 +11,7 @@
 #include "core/PolygonRing.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
+#include "model/CreatePoly.h"
 #include "model/ElementFlags.h"
 #include "model/FaceOutline.h"
 #include "model/FaceType.h"
@@ -157,7 +158,7 @@ bool Poly::GetCircumcentre(double* out, double* radiusSquared) const {
 void Poly::TranslateBy(const double* vector) {
   platform::UndoHooks* undo = platform::Services().undo;
   undo->AddUndo(kUndoTranslate, 0);
-  std::unique_ptr<SimplePoly> copy(CreateSimplePoly(kDeriveBase, nullptr, nullptr));
+  std::unique_ptr<SimplePoly> copy(CreateSimplePoly(this, kDeriveBase, nullptr, nullptr));
   bool made = false;
   if (copy) {
     // The plain copy's Translate moves by the opposite of its vector.
@@ -167,7 +168,7 @@ void Poly::TranslateBy(const double* vector) {
     // The moved model replaces this one as it stands: neither centred, nor scaled, nor
     // turned, with its colours and its dual's.
     copy->flags |= kSimpleKeepCentre | kSimpleKeepSize | kSimpleKeepOrientation;
-    made = copy->CreatePoly(this, true, true);
+    made = CreatePoly(*copy, this, true, true);
   }
   // A model that could not be made leaves nothing to undo.
   if (!made) undo->DiscardLastUndo();

@@ -11,6 +11,7 @@
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
+#include "render/CrossSectionDrawing.h"
 #include "render/FaceDiagramDrawing.h"
 #include "render/GL.h"
 #include "render/GLErrors.h"
@@ -104,9 +105,9 @@ void DrawCrossSectionView(CrossSection* section) {
   CheckGLError("DrawCrossSectionView");
 }
 
-void Poly::AddCrossSectionToBounds(OpenGLView* view, ViewExtents* extents) {
-  if (!view || !extents || !BuildCrossSection() || !mCrossSection) return;
-  for (const auto& loop : mCrossSection->mLoops) {
+void AddCrossSectionToBounds(Poly* poly, OpenGLView* view, ViewExtents* extents) {
+  if (!view || !extents || !poly->BuildCrossSection() || !poly->mCrossSection) return;
+  for (const auto& loop : poly->mCrossSection->mLoops) {
     for (int i = 0; i < loop->NumPoints(); ++i) {
       const double p[3] = {loop->mPoints[2 * i], loop->mPoints[2 * i + 1], 0.0};
       view->AddPointToExtents(*extents, p);

@@ -27,6 +27,7 @@
 #include "render/Primitives.h"
 #include "render/PrintPage.h"
 #include "render/SelectionItems.h"
+#include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
 #include "stellation/StellationDiagram.h"
 #include "symmetry/SymGroup.h"
@@ -395,7 +396,7 @@ void FaceType::DrawFacetEdgesOnFace(PolyElement* face, const double* offset, dou
   using namespace detail_StellationDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view || !face || !GetModelDrawSettings().showCellLines) return;
-  if (mBlock && !mBlock->IsStellated() && mOwner) mOwner->Stellate(mBlock, false);
+  if (mBlock && !mBlock->IsStellated() && mOwner) Stellate(mOwner, mBlock, false);
   if (!mBlock || !mBlock->IsStellated()) return;
   MarkAllUsedSegVerts(mBlock);
   const FaceType* owner = DiagramOwner(this);

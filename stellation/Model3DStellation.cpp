@@ -26,6 +26,7 @@
 #include "nets/Model3D.h"
 #include "nets/NetFlags.h"
 #include "platform/Services.h"
+#include "stellation/Stellate.h"
 #include "stellation/StellationDiagram.h"
 #include "symmetry/SymGroup.h"
 #include "symmetry/SymOperations.h"
@@ -443,7 +444,7 @@ void Model3D::ComputeFaceletLineData() {
   if (!block->IsStellated()) {
     std::unique_ptr<Model3D> held;
     if (block->mModel3D.get() == this) held = std::move(block->mModel3D);
-    poly->Stellate(block, false);
+    Stellate(poly, block, false);
     if (held) block->mModel3D = std::move(held);
     if (!block->IsStellated()) return;
   }

@@ -32,7 +32,6 @@ class SymGroup;
 class FaceImage;
 class Face;
 class PolyElement;
-class Poly;
 class PolyTemplate;
 class DrawnPolygon;
 class PolygonList;
@@ -384,6 +383,9 @@ class SimplePoly {
   // ---- Whole-model operations ----
   void CalcFaceNormals(bool force, int firstFace = 0);
   double GetMaxVertexRadius() const;
+  // The geometric mean of the distances of the edge lines from the centre (1 when no
+  // edge line misses the centre): the radius of the sphere the dual is reciprocated in.
+  double GetMidRadius() const;
   void GetCentre(double* out);
   void Translate(const double* v);
   void Centre();
@@ -409,10 +411,8 @@ class SimplePoly {
                       const SymmetryMatch& match = {}) const;
 
   // ---- Defined in the sources of the later steps of the model-entry road
-  // (conversion to a Poly, symmetry detection, validity check, sphere projection) ----
-  bool CreatePoly(Poly* poly, bool keepColors, bool keepDualColors);
-  bool CreatePolyWithUndo(int undoType, bool keepColors, bool keepDualColors);
-  double GetMidRadius() const;
+  // (symmetry detection, validity check, sphere projection; the conversion to a Poly
+  // is model/CreatePoly.h) ----
   SymGroup* FindSymmetries(bool& hasReflection);
   void Rotate(const double* m);
   bool CheckModelValidity(uint32_t options);

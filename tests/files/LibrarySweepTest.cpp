@@ -32,6 +32,7 @@
 #include "core/Messages.h"
 #include "core/Units.h"
 #include "files/ModelFile.h"
+#include "model/CreatePoly.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
@@ -42,6 +43,7 @@
 #include "platform/Clock.h"
 #include "platform/Services.h"
 #include "stellation/Faceting.h"
+#include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
 #include "symmetry/ConvexHull.h"
 #include "symmetry/SimplePoly.h"
@@ -125,7 +127,7 @@ std::vector<SweepModel> SweepModels() {
     corvia::LibraryEntry* entry = corvia::GetLibraryEntry(index);
     models.push_back({"record " + std::to_string(index) + " " + (entry && entry->mName ? entry->mName : ""),
                       [entry](Poly& poly, corvia::PolyTemplate& polyTemplate) {
-                        if (!poly.CreateFromLibraryEntry(&polyTemplate, entry, false)) return false;
+                        if (!CreateFromLibraryEntry(&poly, &polyTemplate, entry, false)) return false;
                         if (!poly.mLibraryEntry) poly.SetLibraryEntry(entry);
                         return true;
                       }});
@@ -140,11 +142,11 @@ std::vector<SweepModel> SweepModels() {
     models.push_back({"geodesic sphere " + std::to_string(frequency), [frequency](Poly& poly, corvia::PolyTemplate&) {
                         Poly icosahedron;
                         corvia::PolyTemplate polyTemplate;
-                        if (!icosahedron.CreateFromLibraryEntry(&polyTemplate, corvia::GetLibraryEntry(4), false))
+                        if (!CreateFromLibraryEntry(&icosahedron, &polyTemplate, corvia::GetLibraryEntry(4), false))
                           return false;
                         std::unique_ptr<SimplePoly> sphere =
                             icosahedron.Subdivide(corvia::kSubdivideGeodesic, frequency);
-                        return sphere && sphere->CreatePoly(&poly, false, false);
+                        return sphere && CreatePoly(*sphere, &poly, false, false);
                       }});
   }
   return models;
@@ -282,7 +284,7 @@ Outcome Enter(SimplePoly* made) {
   std::unique_ptr<SimplePoly> owned(made);
   if (!owned) return Outcome::kRefused;
   Poly poly;
-  return owned->CreatePoly(&poly, false, false) ? Outcome::kMade : Outcome::kRefused;
+  return CreatePoly(*owned, &poly, false, false) ? Outcome::kMade : Outcome::kRefused;
 }
 
 Outcome Enter(std::unique_ptr<SimplePoly> made) {
@@ -341,9 +343,9 @@ void SweepOne(Sweep& sweep, SweepDocument& document, const SweepModel& model, co
   if (!built || poly.mFaces.mCount == 0) return;
   const std::string& name = model.name;
 
-  sweep.Run(name, "dual", [&] { return Enter(poly.CreateSimplePoly(corvia::kDeriveDual, nullptr, nullptr)); });
+  sweep.Run(name, "dual", [&] { return Enter(CreateSimplePoly(&poly, corvia::kDeriveDual, nullptr, nullptr)); });
   sweep.Run(name, "hull", [&] {
-    std::unique_ptr<SimplePoly> copy(poly.CreateSimplePoly(corvia::kDeriveBase, nullptr, nullptr));
+    std::unique_ptr<SimplePoly> copy(CreateSimplePoly(&poly, corvia::kDeriveBase, nullptr, nullptr));
     if (!copy) return Outcome::kRefused;
     std::string refusal;
     std::unique_ptr<SimplePoly> hull = corvia::CreateConvexHull(*copy, corvia::kHullKeepColors, &refusal);
@@ -371,9 +373,9 @@ void SweepOne(Sweep& sweep, SweepDocument& document, const SweepModel& model, co
       if (!face) return Outcome::kMade;
       poly.GetShownBlock()->SetCurrentFace(face);
       const uint32_t options = kind.options | corvia::kAugmentSameType;
-      corvia::Augmentation* augmentation = poly.GetAugmentation();
+      corvia::Augmentation* augmentation = GetAugmentation(&poly);
       augmentation->mScale = 1.0;
-      if (!poly.PrepareAugmentation(options, augmentation)) {
+      if (!PrepareAugmentation(&poly, options, augmentation)) {
         augmentation->Reset();
         return Outcome::kRefused;
       }
@@ -414,7 +416,7 @@ void SweepOne(Sweep& sweep, SweepDocument& document, const SweepModel& model, co
                 corvia::SetStellationCriteria(criteria);
                 corvia::FaceTypeBlock* block = poly.mBaseBlock.get();
                 const Outcome before = refused();
-                if (!block->IsStellated()) poly.Stellate(block, false);
+                if (!block->IsStellated()) Stellate(&poly, block, false);
                 if (!block->IsStellated()) return before;
                 for (int step = 0; step < 3; ++step) {
                   block->NextStellation();

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "construction/LibraryEntry.h"
+#include "model/CreatePoly.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/PolyTemplate.h"
@@ -30,7 +31,7 @@ class ModelDocument : public DocumentAccess, public BarDocument {
     if (!entry) return false;
     std::unique_ptr<SimplePoly> simple = entry->CreatePoly(false);
     auto made = std::make_unique<Model>();
-    if (!simple || !simple->CreatePoly(&made->poly, false, false)) return false;
+    if (!simple || !CreatePoly(*simple, &made->poly, false, false)) return false;
     made->poly.SetLibraryEntry(entry);
     model = std::move(made);
     return true;

@@ -16,6 +16,7 @@
 #include "construction/Library.h"
 #include "core/Units.h"
 #include "model/ColorSchemes.h"
+#include "model/CreatePoly.h"
 #include "model/ElementFlags.h"
 #include "model/ElementLabels.h"
 #include "model/FaceType.h"
@@ -37,6 +38,7 @@
 #include "render/NetDrawSettings.h"
 #include "render/PrintPage.h"
 #include "render/SelectionItems.h"
+#include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
 #include "stellation/StellationDiagram.h"
 #include "symmetry/SimplePoly.h"
@@ -62,7 +64,7 @@ std::unique_ptr<Poly> BuildLibraryPoly(int index) {
   std::unique_ptr<SimplePoly> simple = entry->CreatePoly(false);
   if (!simple) return nullptr;
   auto poly = std::make_unique<Poly>();
-  if (!simple->CreatePoly(poly.get(), false, false)) return nullptr;
+  if (!CreatePoly(*simple, poly.get(), false, false)) return nullptr;
   return poly;
 }
 
@@ -402,7 +404,7 @@ struct StellatedIcosahedron {
   bool Stellate() {
     if (!model.built) return false;
     block = model.poly.mBaseBlock.get();
-    model.poly.Stellate(block, false);
+    corvia::Stellate(&model.poly, block, false);
     if (!block->IsStellated()) return false;
     type = block->mFirstFaceType;
     return type != nullptr;
