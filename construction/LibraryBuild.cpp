@@ -149,7 +149,8 @@ std::unique_ptr<SimplePoly> BuildLibraryEntryModel(LibraryEntry& entry, bool dua
   if (!CreateFromLibraryEntry(poly.get(), &polyTemplate, &entry, false)) return nullptr;
   // Models made without a template carry no names yet: they take the record's.
   if (!poly->mLibraryEntry) poly->SetLibraryEntry(&entry);
-  return std::unique_ptr<SimplePoly>(CreateModel(poly.get(), dual ? kDeriveDual : kDeriveBase, nullptr, nullptr, nullptr));
+  return std::unique_ptr<SimplePoly>(
+      CreateModel(poly.get(), dual ? kDeriveDual : kDeriveBase, nullptr, nullptr, nullptr));
 }
 
 }  // namespace corvia

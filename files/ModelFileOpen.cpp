@@ -325,7 +325,8 @@ std::unique_ptr<SimplePoly> ReadModelFileAsSimplePoly(const char* path, bool dua
   }
   units.mLengthScale = lengthScale;
   if (!built) return nullptr;
-  std::unique_ptr<SimplePoly> model(CreateModel(poly.get(), dual ? kDeriveDual : kDeriveBase, nullptr, nullptr, nullptr));
+  std::unique_ptr<SimplePoly> model(
+      CreateModel(poly.get(), dual ? kDeriveDual : kDeriveBase, nullptr, nullptr, nullptr));
   if (model) d::ReportWarning(contents.warning, kOpenModelFilePlain);
   return model;
 }
