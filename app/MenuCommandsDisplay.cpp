@@ -336,6 +336,14 @@ void UpdateNumbers(CommandUi& ui) {
   Mark(ui, (DiagnosticNumbers & kBit) != 0);
 }
 
+void ToggleFrameTime() {
+  GetDisplaySettings().showFrameTime = !GetDisplaySettings().showFrameTime;
+  Redraw();
+}
+void UpdateFrameTime(CommandUi& ui) {
+  Mark(ui, GetDisplaySettings().showFrameTime);
+}
+
 std::vector<DocCommand> MakeCommands() {
   using S = ModelDrawSettings;
   using V = CPolyView;
@@ -411,6 +419,7 @@ std::vector<DocCommand> MakeCommands() {
       {kCmdShowEdgeTypeNumbers, ToggleNumbers<kShowEdgeTypeNumbers>, UpdateNumbers<kShowEdgeTypeNumbers>},
       {kCmdShowFaceletNumbers, ToggleNumbers<kNumberEachFacelet>, UpdateNumbers<kNumberEachFacelet>},
       {kCmdShowFaceletTypeNumbers, ToggleNumbers<kNumberEachFaceletType>, UpdateNumbers<kNumberEachFaceletType>},
+      {kCmdShowFrameTime, ToggleFrameTime, UpdateFrameTime},
   };
   return commands;
 }

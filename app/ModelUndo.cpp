@@ -116,7 +116,7 @@ bool Apply(const ModelSnapshot& state) {
   Poly* poly = GetCurrentPoly();
   if (!poly) return false;
   if (state.mKeep) {
-    poly->mFileKeep.reset(new ModelFileKeep(*state.mKeep));
+    poly->mFileKeep = MakePart<ModelFileKeep>(*state.mKeep);
   } else {
     poly->mFileKeep.reset();
   }

@@ -14,11 +14,11 @@
 
 #include "app/PolyView.h"
 #include "core/Equation.h"
+#include "core/FaceImageRef.h"
 #include "core/Folders.h"
 #include "core/Messages.h"
 #include "core/Units.h"
 #include "model/Edge.h"
-#include "model/FaceImageRef.h"
 #include "model/Globals.h"
 #include "model/Measurement.h"
 #include "model/Poly.h"

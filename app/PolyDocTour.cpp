@@ -6,11 +6,11 @@
 
 #include "app/PolyDoc.h"
 #include "construction/Library.h"
-#include "construction/LibraryEntry.h"
 #include "construction/ModelFactory.h"
 #include "construction/ModelLookup.h"
 #include "core/Messages.h"
 #include "model/CreatePoly.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyTemplate.h"
 #include "platform/Services.h"

@@ -7,25 +7,31 @@
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
 #include "construction/ModelFactory.h"
+#include "core/FaceImageRef.h"
 #include "core/Messages.h"
 #include "core/VectorMath.h"
-#include "model/FaceImageRef.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "construction/Augmentation.h"
 #include "core/DrawnPolygon.h"
 #include "nets/Model3D.h"
+#include "render/AugmentationDraw.h"
 #include "render/DepthSortedTriangles.h"
 #include "render/DisplaySettings.h"
+#include "render/DrawnPolygonDrawing.h"
+#include "render/FaceImageTexturing.h"
+#include "render/FacetModelDrawing.h"
 #include "render/GeomagStyle.h"
 #include "render/ModelDrawSettings.h"
 #include "render/ModelDrawing.h"
 #include "render/NetDrawSettings.h"
+#include "render/SymmetryDrawing.h"
 #include "render/VertexEdgeDrawing.h"
 #include "render/ViewTypeDrawing.h"
 #include "stellation/FacetPreview.h"
 #include "stellation/Faceting.h"
+#include "stellation/StellationState.h"
 #include "symmetry/SymGroup.h"
 #include "render/GL.h"
 #include "symmetry/SimplePoly.h"
@@ -92,23 +98,23 @@ void CPolyView::DrawVerticesAndEdges(Poly* poly) {
   const bool cutting = GetPaneSelectionMode() == kSelectCutEdges && !IsBitmapTarget();
   if (code == kViewBasePolyhedron || code == kViewDualPolyhedron || code == kViewCompoundOfDuals) {
     if (settings.showStelVerts) {
-      if (Model3D* model = GetModel3D(poly)) model->DrawVertices(m);
+      if (Model3D* model = GetModel3D(poly)) DrawVertices(model, m);
     }
     if (settings.showVerts) {
       if (code != kViewDualPolyhedron) DrawPolyVertices(poly, kBaseBlock, m);
       if (code != kViewBasePolyhedron) DrawPolyVertices(poly, kDualBlock, m);
     }
     if (cutting) {
-      if (Model3D* model = GetModel3D(poly)) model->DrawMarkedEdges(m);
+      if (Model3D* model = GetModel3D(poly)) DrawMarkedEdges(model, m);
     } else {
       if (settings.showStelEdges) {
         // The facet model's edges are lines, never the toy's rods.
         const bool suspended = SuspendGeomagStyle();
         if (code != kViewDualPolyhedron) {
-          if (Model3D* model = poly->mBaseBlock ? poly->mBaseBlock->GetExistingModel3D() : nullptr) model->DrawEdges(m);
+          if (Model3D* model = poly->mBaseBlock ? poly->mBaseBlock->GetExistingModel3D() : nullptr) DrawEdges(model, m);
         }
         if (code != kViewBasePolyhedron) {
-          if (Model3D* model = poly->mDualBlock ? poly->mDualBlock->GetExistingModel3D() : nullptr) model->DrawEdges(m);
+          if (Model3D* model = poly->mDualBlock ? poly->mDualBlock->GetExistingModel3D() : nullptr) DrawEdges(model, m);
         }
         ResumeGeomagStyle(suspended);
       }
@@ -121,11 +127,11 @@ void CPolyView::DrawVerticesAndEdges(Poly* poly) {
   }
   Model3D* model = GetModel3D(poly);
   if (!model) return;
-  if (settings.showStelVerts || settings.showVerts) model->DrawVertices(m);
+  if (settings.showStelVerts || settings.showVerts) DrawVertices(model, m);
   if (cutting) {
-    model->DrawMarkedEdges(m);
+    DrawMarkedEdges(model, m);
   } else if (settings.showStelEdges || settings.showEdges) {
-    model->DrawEdges(m);
+    DrawEdges(model, m);
   }
 }
 
@@ -142,7 +148,7 @@ bool CPolyView::DrawViewType(Poly* poly, int& drawMode, double& sizingScale) {
       } else {
         DrawDualBlock(poly, 1.0, m);
       }
-      if (augmenting) poly->mAugmentation->Draw(false);
+      if (augmenting) Draw(poly->mAugmentation.get(), false);
       return true;
     case kViewCompoundOfDuals:
       DrawBaseBlock(poly, 1.0, m);
@@ -218,8 +224,8 @@ void CPolyView::OnGLDraw() {
   if (modelPane) {
     if (display.showMidsphere) DrawReferenceSphere(poly->mDualScale * scale, display.midsphereColor);
     if (mShowSymmetryAxes) DrawModelSymmetryAxes(poly, scale);
-    if (mShowReflectionPlanes && poly->mSymGroup) poly->mSymGroup->DrawReflections(scale);
-    if (mShowReflectionNormals && poly->mSymGroup) poly->mSymGroup->DrawMirrorPlaneNormals(scale);
+    if (mShowReflectionPlanes && poly->mSymGroup) DrawReflections(poly->mSymGroup, scale);
+    if (mShowReflectionNormals && poly->mSymGroup) DrawMirrorPlaneNormals(poly->mSymGroup, scale);
     if (mViewType != kViewFoldingNet && !(mViewType & kViewFlagMorph)) DrawVerticesAndEdges(poly);
   }
   // In image mode the current face's image shows where it lies, before the model and
@@ -229,7 +235,7 @@ void CPolyView::OnGLDraw() {
     PolyElement* face = poly->GetCurrentFace();
     if (face && face->mImage) {
       imageFace = face;
-      face->mImage->DrawWholeImage(this, face);
+      DrawWholeImage(face->mImage, this, face);
     }
   }
   // A type whose drawing is not in this version shows an empty pane (and says so).
@@ -243,7 +249,7 @@ void CPolyView::OnGLDraw() {
     // The planes show through the model.
     glDisable(GL_DEPTH_TEST);
     SetLineStipple(0x5555);
-    poly->mSymGroup->DrawReflections(scale);
+    DrawReflections(poly->mSymGroup, scale);
     glEnable(GL_DEPTH_TEST);
     SetLineStipple(0);
   }
@@ -252,7 +258,7 @@ void CPolyView::OnGLDraw() {
       if (Model3D* model = GetModel3D(poly)) {
         Transform3D transform{};
         for (int k = 0; k < 3; ++k) transform.m[4 * k] = scale;
-        model->DrawFaceletNumbers(transform, false);
+        DrawFaceletNumbers(model, transform, false);
       }
     }
     DrawSectionInModel();
@@ -274,13 +280,13 @@ void CPolyView::OnGLDraw() {
     if (poly->mAugmentation && poly->mAugmentation->mView == this) {
       SetLineStipple(0x1111);
       glDisable(GL_DEPTH_TEST);
-      poly->mAugmentation->Draw(true);
+      Draw(poly->mAugmentation.get(), true);
       glEnable(GL_DEPTH_TEST);
       SetLineStipple(0);
     }
   }
   if (pane3D) {
-    if (imageFace) imageFace->mImage->DrawWholeImage(this, imageFace);
+    if (imageFace) DrawWholeImage(imageFace->mImage, this, imageFace);
     if (poly && HasContent()) DrawSelection(poly, drawMode, sizingScale);
     glEnable(GL_DEPTH_TEST);
     SetLineStipple(0);
@@ -322,7 +328,7 @@ int CPolyView::GetDrawnSides(const Poly* poly) const {
 void CPolyView::DrawSelection(Poly* poly, int drawMode, double sizingScale) {
   if (!poly->mSelectedItem || IsPicking()) return;
   if (mViewType == kViewFoldingNet) {
-    if (Model3D* model = GetModel3D(poly)) model->DrawSelectedFacelets();
+    if (Model3D* model = GetModel3D(poly)) DrawSelectedFacelets(model);
     return;
   }
   // Items belong to the side the document shows.
@@ -404,7 +410,7 @@ double CPolyView::GetGeometryRadius(bool withSpheres) const {
       // facelets in their planes.
       FaceTypeBlock* shown = GetShownBlock(false);
       FaceTypeBlock* base = poly ? poly->mBaseBlock.get() : nullptr;
-      const double made = base && shown && !FaceTypeBlock::IsOriginalStellation(shown) ? base->UpdateScale() : -1.0;
+      const double made = base && shown && !FaceTypeBlock::IsOriginalStellation(shown) ? UpdateScale(base) : -1.0;
       radius = made > 0.0 && std::isfinite(made) ? made : 1.0;
       break;
     }
@@ -416,7 +422,7 @@ double CPolyView::GetGeometryRadius(bool withSpheres) const {
       // needs it next anyway). Only when it cannot be made does the shown side's own
       // radius stand for it: the dual's reaches past 1.
       const double side = block && block->IsDual() && poly ? poly->GetRadius() : 1.0;
-      const double made = block ? block->UpdateScale() : -1.0;
+      const double made = block ? UpdateScale(block) : -1.0;
       double scale = made > 0.0 && std::isfinite(made) ? made : side;
       // Unstellated, the pane draws the model's own faces, reaching to its corners.
       if (block && FaceTypeBlock::IsOriginalStellation(block)) scale = std::max(scale, side);

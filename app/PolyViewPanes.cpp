@@ -34,21 +34,28 @@
 #include "nets/Model3D.h"
 #include "nets/Net.h"
 #include "nets/NetSettings.h"
+#include "render/CrossSectionDrawing.h"
 #include "render/DisplaySettings.h"
+#include "render/DrawnPolygonDrawing.h"
+#include "render/ElementDrawing.h"
+#include "render/FacetModelDrawing.h"
 #include "render/GL.h"
 #include "render/GLErrors.h"
 #include "render/GLSelection.h"
 #include "render/ModelDrawSettings.h"
 #include "render/NetDrawSettings.h"
+#include "render/NetDrawing.h"
 #include "render/PreviewDrawing.h"
 #include "render/Primitives.h"
 #include "render/SelectionItems.h"
+#include "render/StellationDrawing.h"
 #include "stellation/DeferredModelWork.h"
 #include "stellation/FacetPreview.h"
 #include "stellation/Faceting.h"
 #include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
 #include "stellation/StellationDiagram.h"
+#include "stellation/StellationState.h"
 
 namespace corvia {
 
@@ -254,7 +261,7 @@ bool CPolyView::PrepareDiagramPane() {
       PolyElement* face = poly->GetCurrentFace();
       if (!face || !HasStellatedBlock(poly, block)) return false;
       if (!block->GetExistingModel3D()) block->GetModel3D(false);
-      block->UpdateScale();
+      UpdateScale(block);
       return square(FaceType::GetScale(face->mType));
     }
     case kViewStellationDiagram: {
@@ -329,7 +336,7 @@ bool CPolyView::DrawDiagramPane(Poly* poly) {
       return true;
     case kViewFacetingDiagram: {
       PolyElement* element = poly->GetOtherCurrentFinite();
-      if (element && !element->HasFlag(kElementInf)) element->DrawVertexFigure2D(this, true, IsPicking());
+      if (element && !element->HasFlag(kElementInf)) DrawVertexFigure2D(element, this, true, IsPicking());
       return true;
     }
     case kViewCellDiagram:
@@ -341,7 +348,7 @@ bool CPolyView::DrawDiagramPane(Poly* poly) {
     case kViewUnfoldedNet: {
       FaceTypeBlock* block = GetShownBlock(false);
       Model3D* model = block ? block->GetModel3D(true) : nullptr;
-      if (model && model->HasNets() && model->mCurrentNet) model->mCurrentNet->DrawUnfolded();
+      if (model && model->HasNets() && model->mCurrentNet) DrawUnfolded(model->mCurrentNet);
       return true;
     }
     case kViewFoldingNet: {
@@ -349,7 +356,7 @@ bool CPolyView::DrawDiagramPane(Poly* poly) {
       Model3D* model = block ? block->GetModel3D(true) : nullptr;
       if (model && model->HasNets()) {
         model->UpdateFolding();
-        model->DrawNets();
+        DrawNets(model);
       }
       return true;
     }
@@ -379,7 +386,7 @@ void CPolyView::DrawFacePane(Poly* poly, bool ofStellation) {
       } else {
         SetColorv(rgb);
       }
-      StellationFacet::Draw(f, kIdentityFrame);
+      Draw(f, kIdentityFrame);
     }
     if (picking) ClearGLSelectionItem();
     if (any) {
@@ -465,7 +472,7 @@ void CPolyView::DrawFaceTypePart(Poly* poly, PolyElement* face) {
     if (Model3D* model = GetModel3D(poly)) {
       Transform3D worldToFace;
       face->GetWorldToFace(worldToFace, false);
-      model->DrawFaceletNumbers(worldToFace, true);
+      DrawFaceletNumbers(model, worldToFace, true);
     }
   }
 }
@@ -662,7 +669,7 @@ void CPolyView::DrawMeasurements(const Transform3D* toPlane) {
     PushTransparency(kTransparencyBlended);
     SetColor4(0.8f * kMeasurePlaneColour[0], 0.8f * kMeasurePlaneColour[1], 0.8f * kMeasurePlaneColour[2],
               kMeasurePlaneAlpha);
-    picker.DrawPlane();
+    DrawPlane(&picker);
     PopTransparency(before);
   }
   glPopAttrib();

@@ -29,7 +29,9 @@
 #include "nets/NetTab.h"
 #include "nets/Vert3D.h"
 #include "render/FaceletDrawing.h"
+#include "render/NetDrawing.h"
 #include "render/Primitives.h"
+#include "render/StellationDrawing.h"
 #include "stellation/StellationCell.h"
 #include "stellation/StellationDiagram.h"
 
@@ -531,8 +533,8 @@ void CPolyView::PrintNetPage(int pageNumber) {
         PrintStippledLine(a, b, kValleyStipple);
       }
     });
-    net->DrawSphereSections(false, placement, true);
-    net->DrawFaceletLines(false, true);
+    DrawSphereSections(net, false, placement, true);
+    DrawFaceletLines(net, false, true);
   }
   mPrint.placement = nullptr;
 }
@@ -608,7 +610,7 @@ void CPolyView::PrintDiagramPage(Poly* poly) {
           GetFacePaneFacetColour(f, face, mViewType == kViewFaceOfStellation, rgb);
           dc.SetBrush(Pack(rgb));
           dc.SetPen(Pack(rgb), kSeamLine);
-          StellationFacet::Print(f, m);
+          Print(f, m);
         }
       }
       dc.SetPen(mViewType == kViewStellationDiagram ? kBlack : kGrey, kHairline);

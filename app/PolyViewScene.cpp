@@ -21,6 +21,7 @@
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/Transitions.h"
+#include "render/CrossSectionDrawing.h"
 #include "render/DisplaySettings.h"
 #include "render/GL.h"
 #include "render/GLSection.h"
@@ -28,6 +29,7 @@
 #include "render/ModelDrawSettings.h"
 #include "stellation/FacetPreview.h"
 #include "stellation/Faceting.h"
+#include "stellation/StellationState.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia {
@@ -200,6 +202,10 @@ void CPolyView::DrawCornerTexts() {
   } else if (mViewType == kViewFacetingPreview) {
     DrawCornerText(0, GetFacetingPreviewText(GetCurrentPoly()).c_str(), colour, 0, 0, 1.0f);
   }
+  if (GetDisplaySettings().showFrameTime && GetLastFrameSeconds() > 0.0) {
+    std::snprintf(text, sizeof text, "Frame: %.1f ms", 1000.0 * GetLastFrameSeconds());
+    DrawCornerText(2, text, colour, 0, 0, 1.0f);
+  }
   Poly* poly = GetCurrentPoly();
   const Augmentation* augmentation = poly ? poly->mAugmentation.get() : nullptr;
   if (augmentation && augmentation->mView == this) {
@@ -350,7 +356,7 @@ void CPolyView::CheckConstructionToy() {
   } else if (mViewType == kViewStellationOfBase || mViewType == kViewStellationOfDual ||
              (mViewType & kViewFlagNet)) {
     const bool dual = mViewType == kViewStellationOfDual || ((mViewType & kViewFlagNet) && poly->mShowDual);
-    report(poly->CanBuildStellationWithKit(dual), dual, true);
+    report(CanBuildStellationWithKit(poly, dual), dual, true);
   } else {
     SetMessage(this, "%s", "Geomag-style not available in this view.");
   }

@@ -4,12 +4,12 @@
 
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
-#include "construction/LibraryEntry.h"
 #include "core/Messages.h"
 #include "core/Paths.h"
 #include "core/Strings.h"
 #include "model/ColorSchemes.h"
 #include "model/FaceTypeBlock.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyTemplate.h"
 #include "nets/Model3D.h"

@@ -13,6 +13,7 @@
 #include "core/Messages.h"
 #include "dialogs/StellationPlanes.h"
 #include "dialogs/WxDialogs.h"
+#include "files/GeometryHooks.h"
 #include "files/ImageFormats.h"
 #include "platform/HttpClient.h"
 #include "platform/Services.h"
@@ -67,6 +68,8 @@ wxFrame* StartUp() {
   std::setlocale(LC_NUMERIC, "C");
   detail_StartUp::EnableMenuImages();
 
+  // The geometry's calls up its own layers come first: whatever follows may build models.
+  InstallGeometryHooks();
   auto*& frontEnds = detail_StartUp::Installed();
   if (!frontEnds) {
     frontEnds = new detail_StartUp::FrontEnds;

@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "construction/Library.h"
-#include "construction/LibraryEntry.h"
 #include "model/CreatePoly.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/Subdivision.h"
 #include "symmetry/SimplePoly.h"

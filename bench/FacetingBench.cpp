@@ -23,7 +23,7 @@ void EnumerateAll(benchmark::State& state, const char* configuration) {
   }
   corvia::GetFacetingSettings() = corvia::FacetingSettings();
   corvia::GetFacetingSettings().criteria = static_cast<int>(state.range(0));
-  corvia::Faceting& faceting = *poly.mBaseBlock->mFaceting;
+  corvia::Faceting& faceting = *corvia::GetFaceting(poly.mBaseBlock.get());
   char count[32] = "0";
   for (auto _ : state) {
     faceting.Clear();

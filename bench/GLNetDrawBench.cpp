@@ -9,13 +9,15 @@
 
 #include "bench/BenchModels.h"
 #include "construction/Library.h"
-#include "construction/LibraryEntry.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/Subdivision.h"
 #include "nets/Model3D.h"
 #include "nets/Net.h"
 #include "nets/NetSettings.h"
 #include "render/DepthSortedTriangles.h"
+#include "render/FacetModelDrawing.h"
+#include "render/NetDrawing.h"
 #include "render/OffscreenViewWindow.h"
 #include "render/OpenGLView.h"
 #include "symmetry/SimplePoly.h"
@@ -34,13 +36,13 @@ class NetView : public corvia::OpenGLView {
   void ScenePass() override {
     switch (mScene) {
       case Scene::Facelets:
-        mModel->DrawFacelets(1.0);
+        DrawFacelets(mModel, 1.0);
         break;
       case Scene::FlatNet:
-        if (corvia::Net* net = mModel->GetNet(0)) net->DrawUnfolded();
+        if (corvia::Net* net = mModel->GetNet(0)) DrawUnfolded(net);
         break;
       case Scene::FoldingNets:
-        mModel->DrawNets();
+        DrawNets(mModel);
         break;
     }
     corvia::DrawDepthSortedTriangles();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "construction/Augmentation.h"
+#include "construction/FaceOrientation.h"
 #include "core/BigUInt.h"
 #include "core/MergeSort.h"
 #include "core/Messages.h"
@@ -22,7 +23,6 @@
 #include "platform/Services.h"
 #include "symmetry/BlendFaces.h"
 #include "symmetry/CoincidentFaces.h"
-#include "symmetry/FaceOrientation.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymOperations.h"
 
@@ -163,7 +163,7 @@ RingNode* Augmentation::StepMatchingFace(int direction) {
   const bool forwards = direction >= 0;
   FaceOrientation* orientations = nullptr;
   while (!mRing.empty()) {
-    orientations = mAddedModel->FaceAt(candidate->face).FindOrientations(mTargets.front()->mFace, mOptions);
+    orientations = FindOrientations(mAddedModel->FaceAt(candidate->face), mTargets.front()->mFace, mOptions);
     if (orientations) break;
     // A face that fits nowhere leaves the ring.
     const auto after = forwards ? d::Next(mRing, candidate) : d::Previous(mRing, candidate);
@@ -182,7 +182,7 @@ RingNode* Augmentation::StepMatchingFace(int direction) {
   mCurrentMatch = candidate;
   mTargets.front()->SetOrientations(orientations);
   for (size_t k = 1; k < mTargets.size();) {
-    FaceOrientation* list = mAddedModel->FaceAt(candidate->face).FindOrientations(mTargets[k]->mFace, mOptions);
+    FaceOrientation* list = FindOrientations(mAddedModel->FaceAt(candidate->face), mTargets[k]->mFace, mOptions);
     if (!list) {
       mTargets.erase(mTargets.begin() + static_cast<std::ptrdiff_t>(k));
       continue;

@@ -6,19 +6,19 @@
 #include <memory>
 #include <vector>
 
-#include "construction/LibraryEntry.h"
+#include "construction/FaceOrientation.h"
+#include "construction/LibraryHooks.h"
 #include "core/ListNode.h"
 #include "core/Messages.h"
 #include "core/RainbowColor.h"
 #include "core/Units.h"
-#include "files/ModelFile.h"
 #include "model/ElementFlags.h"
 #include "model/FaceType.h"
 #include "model/Globals.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "platform/Services.h"
-#include "symmetry/FaceOrientation.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia {
@@ -269,10 +269,8 @@ void Augmentation::Reset() {
   }
 }
 
-void Poly::AugmentationDeleter::operator()(Augmentation* augmentation) const { delete augmentation; }
-
 Augmentation* GetAugmentation(Poly* poly) {
-  if (!poly->mAugmentation) poly->mAugmentation.reset(new Augmentation(poly));
+  if (!poly->mAugmentation) poly->mAugmentation = MakePart<Augmentation>(poly);
   return poly->mAugmentation.get();
 }
 
@@ -349,7 +347,7 @@ bool GetAugmentationHeight(uint32_t options, PolyElement* target, Augmentation* 
     added = augmentation->mLibraryEntry->CreatePoly((options & kAugmentUseDual) != 0);
     height = 1.0;
   } else if (options & kAugmentFile) {
-    added = ReadModelFileAsSimplePoly(augmentation->mFilePath.c_str(), (options & kAugmentUseDual) != 0);
+    added = ReadModelFromFile(augmentation->mFilePath.c_str(), (options & kAugmentUseDual) != 0);
     height = 1.0;
   } else {
     ShowInternalError("%s", "GetAugmentationHeight: Bad flags");

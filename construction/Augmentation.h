@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "core/VectorMath.h"
+#include "model/ModelPart.h"
 
 namespace corvia {
 
@@ -120,7 +121,7 @@ class AugmentTarget {
   AugmentTarget(const AugmentTarget&) = delete;
   AugmentTarget& operator=(const AugmentTarget&) = delete;
 
-  // Takes over the list (made by SimpleFace::FindOrientations); the first is current.
+  // Takes over the list (made by FindOrientations); the first is current.
   void SetOrientations(FaceOrientation* list);
   void FreeOrientations();
   int CountOrientations() const;
@@ -157,10 +158,12 @@ struct AugmentPreviewFace {
   bool matchingFace = false;
 };
 
-class Augmentation {
+// The model's augmentation: a part of the model, reset when the model's elements go and
+// prepared again when its face types change under a running preview.
+class Augmentation : public ModelPart {
  public:
   explicit Augmentation(Poly* poly);
-  ~Augmentation();
+  ~Augmentation() override;
   Augmentation(const Augmentation&) = delete;
   Augmentation& operator=(const Augmentation&) = delete;
 
@@ -196,8 +199,6 @@ class Augmentation {
   // The faces the preview draws: the added model placed on every augmented face,
   // without its matching face unless coincident faces are kept or it is exploded.
   void GetPreviewFaces(std::vector<AugmentPreviewFace>& out) const;
-  // Draws the preview (a solid pass and a wire-frame pass); defined with the renderer.
-  void Draw(bool wireFramePass) const;
 
   bool HasTargets() const { return !mTargets.empty(); }
   const std::vector<std::unique_ptr<AugmentTarget>>& GetTargets() const { return mTargets; }
@@ -226,6 +227,11 @@ class Augmentation {
   uint32_t mNewFaceColour = 0;  // packed 0x00BBGGRR
   // The pane showing the preview; null while none runs.
   OpenGLView* mView = nullptr;
+
+  void ModelCleared() override { Reset(); }
+  void FaceTypesChanged() override {
+    if (mView) Refresh();
+  }
 
  private:
   // Whether the current matching face keeps the model's symmetry on every target.

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "construction/DualMorph.h"
-#include "construction/LibraryEntry.h"
 #include "construction/Prisms.h"
+#include "core/FaceImageRef.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
 #include "core/RainbowColor.h"
@@ -21,11 +21,11 @@
 #include "model/CreatePoly.h"
 #include "model/Edge.h"
 #include "model/FaceDiagramCells.h"
-#include "model/FaceImageRef.h"
 #include "model/FaceOutline.h"
 #include "model/ElementFlags.h"
 #include "model/FaceType.h"
 #include "model/FaceTypeBlock.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/Globals.h"
 #include "model/PolyElement.h"
@@ -40,6 +40,9 @@
 namespace corvia {
 
 namespace detail_DerivedModels {
+
+// The flat net model keeps where, how large and in which colours its facelets are.
+constexpr uint32_t kNetModelFlags = kSimpleKeepOrientation | kSimpleKeepLengthUnits | kSimpleKeepColors;
 
 constexpr uint32_t kTriangleFlags = kDeriveTriangles | kDeriveTriangles2;
 constexpr uint32_t kSimpleHemiFace = kSimpleCentralPlane | kSimpleHemiFixed;
@@ -414,7 +417,7 @@ SimplePoly* DeriveModelForViewType(Poly& poly, uint32_t viewType, uint32_t flags
     default:
       break;
   }
-  if (viewType == kViewFoldingNet && (flags & kDeriveNetModel)) return Poly::CreateNetModel(&poly).release();
+  if (viewType == kViewFoldingNet && (flags & kDeriveNetModel)) return CreateNetModel(&poly).release();
   if (viewType & kViewStellationBit) {
     FaceTypeBlock* block = poly.mShowDual ? poly.mDualBlock.get() : poly.mBaseBlock.get();
     Model3D* model = block ? block->GetModel3D(false) : nullptr;
@@ -518,6 +521,57 @@ bool CreateFromLibraryEntry(Poly* poly, PolyTemplate* polyTemplate, LibraryEntry
   if (deferBuild) return poly->Prepare(polyTemplate, 0);
   // A failed build is a failure, not a partial model presented as the entry.
   return poly->Build(polyTemplate, 0);
+}
+
+// ---- Models made from the facet model, moving the model ---------------------------------------
+
+std::unique_ptr<SimplePoly> CreateNetModel(Poly* poly) {
+  FaceTypeBlock* block = poly ? poly->GetShownBlock() : nullptr;
+  Model3D* model = block ? block->GetModel3D(false) : nullptr;
+  if (!model) return nullptr;
+  model->UpdateFolding();
+  auto simple = std::make_unique<SimplePoly>(0, 0);
+  simple->flags |= kSimpleGrowable;
+  int used = 0;
+  for (Face3DType* type = model->mFaceTypes; type; type = type->mNext) {
+    for (int f = 0; f < type->mNumFacelets; ++f) {
+      const Face3D& facelet = type->mFacelets[f];
+      if (facelet.mSourceFace && facelet.mSourceFace->HasFlag(kElementHidden)) continue;
+      if (facelet.GetNumEdges() < 1 || !model->IsEdgeShown(&facelet.mEdges[0], 0)) continue;
+      SimpleFace& face = simple->AddFace();
+      face.SetNumVerts(type->mNumEdges, 1);
+      for (int i = 0; i < type->mNumEdges; ++i) {
+        SimpleVert* v = simple->FindOrCreateVert(facelet.mEdges[i].pos3D, used);
+        face.SetVertIndex(i, v ? v->GetIndex() : kNoIndex);
+      }
+      face.color = PackRainbowColor(facelet.GetColor());
+      face.alpha = facelet.GetAlpha();
+      if (const char* label = facelet.GetLabel()) face.SetLabel(label);
+    }
+  }
+  simple->Truncate(used, simple->NumFaces());
+  simple->SetName("Unfolding Net", nullptr, true);
+  simple->flags |= detail_DerivedModels::kNetModelFlags;
+  return simple;
+}
+
+void TranslateBy(Poly* poly, const double* vector) {
+  platform::UndoHooks* undo = platform::Services().undo;
+  undo->AddUndo(kUndoTranslate, 0);
+  std::unique_ptr<SimplePoly> copy(CreateSimplePoly(poly, kDeriveBase, nullptr, nullptr));
+  bool made = false;
+  if (copy) {
+    // The plain copy's Translate moves by the opposite of its vector.
+    double back[3];
+    Scale(back, vector, -1.0);
+    copy->Translate(back);
+    // The moved model replaces this one as it stands: neither centred, nor scaled, nor
+    // turned, with its colours and its dual's.
+    copy->flags |= kSimpleKeepCentre | kSimpleKeepSize | kSimpleKeepOrientation;
+    made = CreatePoly(*copy, poly, true, true);
+  }
+  // A model that could not be made leaves nothing to undo.
+  if (!made) undo->DiscardLastUndo();
 }
 
 }  // namespace corvia

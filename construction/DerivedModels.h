@@ -1,10 +1,12 @@
 #pragma once
 // The factory of plain models: a copy of one side of a Poly as a SimplePoly, its edge
 // list, and the models that feed the document directly (Waterman polyhedra, library
-// entries, the faceted model). Its entry points that take a model, and their flags,
-// are in construction/ModelFactory.h.
+// entries, the faceted model, the flat model of the nets); and moving a model, which
+// goes through its plain copy. The entry points for a pane's model, the plain copies
+// and a library entry's model, with their flags, are in construction/ModelFactory.h.
 
 #include <cstdint>
+#include <memory>
 
 #include "construction/ModelFactory.h"
 #include "symmetry/ExportPrep.h"
@@ -48,6 +50,14 @@ SimplePoly* DeriveModelForViewType(Poly& poly, uint32_t viewType, uint32_t flags
 // a Base/Dual Compound pane); null after a message (none with the quiet flag).
 class OpenGLView;
 SimplePoly* MakeCompoundWithDual(Poly& poly, OpenGLView* view, uint32_t flags);
+
+// The flat model of the unfolded nets of the shown side's facet model (as the net pane
+// folds them now, hidden faces and edges left out); null without a facet model.
+std::unique_ptr<SimplePoly> CreateNetModel(Poly* poly);
+
+// Moves the model by the vector, as one undo step: the dual is made again about the
+// centre, so it changes shape. Nothing changes when the moved model cannot be made.
+void TranslateBy(Poly* poly, const double* vector);
 
 // The Waterman polyhedron of the root (1 to 10) becomes the current model.
 void CreateWatermanModel(int latticeType, int root, bool fourD);

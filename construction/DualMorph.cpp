@@ -325,16 +325,6 @@ double& DualMorphRatio() {
   return ratio;
 }
 
-MorphScales& TruncationMorphScales() {
-  static MorphScales scales;
-  return scales;
-}
-
-MorphScales& AugmentationMorphScales() {
-  static MorphScales scales;
-  return scales;
-}
-
 std::string DualMorphName(double t) {
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, "Dual Morph %.1f%%", 100.0 * t);

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "model/FaceOutline.h"
+
 namespace corvia {
 
 class Poly;
@@ -20,16 +22,8 @@ class SimplePoly;
 // sets it; the factory builds the morph models at this ratio.
 double& DualMorphRatio();
 
-// A pair of morph scales, of the base model's points and of the dual's.
-struct MorphScales {
-  double base = 1.0;
-  double dual = 1.0;
-};
-
-// Written by SetTruncationMorphScale and SetAugmentationMorphScale (both
-// 1.0 until first set), read by the builders and by the morph drawing.
-MorphScales& TruncationMorphScales();
-MorphScales& AugmentationMorphScales();
+// The morph scales (MorphScales, TruncationMorphScales, AugmentationMorphScales) live
+// beside the morph diagrams that read them: model/FaceOutline.h.
 
 // The name of a morph model at ratio t: "Dual Morph 25.0%".
 std::string DualMorphName(double t);

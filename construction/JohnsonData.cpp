@@ -6,7 +6,7 @@
 // counter-clockwise seen from outside; centred on the centroid of the vertices with
 // the farthest vertex at distance 1.
 
-#include "construction/LibraryEntry.h"
+#include "construction/Library.h"
 
 namespace corvia {
 

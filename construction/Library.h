@@ -7,9 +7,29 @@
 #include <memory>
 #include <string>
 
-#include "construction/LibraryEntry.h"
+#include "model/LibraryEntry.h"
 
 namespace corvia {
+
+// ---- Stored geometry of the spring-built records ----------------------------------
+
+struct LibraryPointSet {
+  int32_t count;
+  const double (*points)[3];
+};
+// One slot of stored data per record from the first spring-built one (J1) on: the
+// 92 Johnson solids, then the near misses and the toroids. A slot without points
+// (count 0) is built by relaxing its face list; a slot whose face list is empty has
+// no model. The families after them generate their face lists.
+constexpr int kNumLibraryFaceLists = 140;
+constexpr int kNumLibraryPointSets = kNumLibraryFaceLists;
+constexpr int kNumJohnsonSolids = 92;
+extern const LibraryPointSet kLibraryPointSets[kNumLibraryPointSets];
+extern const char* const kLibraryFaceLists[kNumLibraryFaceLists];
+
+// Flags added to the SimplePoly of a spring-built model.
+constexpr uint32_t kSpringPolyRegularFlags = 0x3800;
+constexpr uint32_t kSpringPolyToroidFlags = 0x2000;
 
 // 264 records and the terminating record (mConfig null).
 constexpr int kNumLibraryRecords = 265;

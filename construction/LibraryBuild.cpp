@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "construction/DerivedModels.h"
-#include "construction/LibraryEntry.h"
 #include "construction/LibraryHooks.h"
 #include "construction/SpringRelax.h"
 #include "core/Messages.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyTemplate.h"
 #include "symmetry/SimplePoly.h"

@@ -1,14 +1,15 @@
 #include "construction/LibraryHooks.h"
 
 // BuildLibraryEntryModel and BuildSpringModel are the library's own road to a model:
-// LibraryBuild.cpp. OpenUserLibraryModel reads the model file: files/ModelFileOpen.cpp.
+// LibraryBuild.cpp. The model file's reader is files/ModelFileOpen.cpp's, installed by
+// InstallGeometryHooks.
 
-#include "construction/LibraryEntry.h"
 #include "construction/ModelLookup.h"
 #include "construction/PolyhedraDialog.h"
 #include "core/Messages.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "platform/Services.h"
 #include "stellation/Stellate.h"
@@ -16,6 +17,24 @@
 #include "symmetry/SimplePoly.h"
 
 namespace corvia {
+
+namespace detail_LibraryHooks {
+ModelFileReader gModelFileReader = nullptr;
+}  // namespace detail_LibraryHooks
+
+ModelFileReader SetModelFileReader(ModelFileReader reader) {
+  ModelFileReader previous = detail_LibraryHooks::gModelFileReader;
+  detail_LibraryHooks::gModelFileReader = reader;
+  return previous;
+}
+
+std::unique_ptr<SimplePoly> ReadModelFromFile(const char* path, bool dual) {
+  if (!detail_LibraryHooks::gModelFileReader) {
+    ShowInternalError("ReadModelFromFile: no model file reader installed");
+    return nullptr;
+  }
+  return detail_LibraryHooks::gModelFileReader(path, dual);
+}
 
 void ShowWenningerStellation(int number, const char* baseConfig, const int32_t* ranges, int numRanges) {
   // With panes to show it in (the active one among them), the stellation is offered a

@@ -1,7 +1,7 @@
 #pragma once
-// Services the library calls that other parts of the construction, the document
-// and the dialogs complete. Until they are built each shows an internal error
-// naming itself and answers "none".
+// Services the library calls that other parts of the construction complete, and
+// the one it reaches above itself: the model file's reader, which the geometry's
+// hooks install (files/GeometryHooks.h).
 
 #include <cstdint>
 #include <memory>
@@ -15,9 +15,15 @@ class SimplePoly;
 // into the Poly, then its base (factory flag 0x8) or dual (0x10) model.
 std::unique_ptr<SimplePoly> BuildLibraryEntryModel(LibraryEntry& entry, bool dual);
 
-// The model (or its dual) of a user record's model file; null after a message when
-// the file cannot be read. Defined with the model file, in files/.
-std::unique_ptr<SimplePoly> OpenUserLibraryModel(const char* path, bool dual);
+// Reads the model (or its dual) of a model file; null after a message when the file
+// cannot be read.
+using ModelFileReader = std::unique_ptr<SimplePoly> (*)(const char* path, bool dual);
+// Installs the reader (null: none); returns the previous one.
+ModelFileReader SetModelFileReader(ModelFileReader reader);
+// The model (or its dual) of a model file through the installed reader: a user
+// record's model, an augmentation with a model from a file. Without a reader an
+// internal error names it, and the answer is none.
+std::unique_ptr<SimplePoly> ReadModelFromFile(const char* path, bool dual);
 
 // Reads a face-list text into a spring model. With points (as many as the model
 // has vertices) the vertices are placed there; without, the model is relaxed until

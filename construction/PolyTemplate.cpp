@@ -9,11 +9,11 @@
 #include <utility>
 
 #include "construction/BuildHooks.h"
-#include "construction/LibraryEntry.h"
 #include "core/IntMath.h"
 #include "core/Messages.h"
 #include "core/RainbowColor.h"
 #include "core/Tolerances.h"
+#include "model/LibraryEntry.h"
 
 namespace corvia {
 
@@ -98,98 +98,6 @@ uint32_t LowWord(double x) {
 TemplatePolygon* Step(const TemplatePolygon* p, bool backwards) { return backwards ? p->mPrev : p->mNext; }
 
 }  // namespace detail_PolyTemplate
-
-// ---- TemplatePolygon --------------------------------------------------------------------
-
-TemplatePolygon::TemplatePolygon(PolyTemplate* owner, int sides, int wraps)
-    : mSides(sides), mWraps(wraps), mRatioWraps(wraps), mOwner(owner) {
-  mFaceAngle = detail_PolyTemplate::kTwoPi * wraps / sides;
-  mInteriorAngle = detail_PolyTemplate::kPi - mFaceAngle;
-  mHalfInteriorSine = std::sin(mInteriorAngle / 2.0);
-  RainbowColor(0, mColor);
-  // Insert before the head: the ring keeps the order of the text.
-  TemplatePolygon* head = owner->mHead;
-  if (!head) {
-    mNext = mPrev = this;
-    owner->mHead = this;
-    owner->mNextToTry = this;
-  } else {
-    mNext = head;
-    mPrev = head->mPrev;
-    head->mPrev->mNext = this;
-    head->mPrev = this;
-  }
-  ++owner->mValence;
-}
-
-int TemplatePolygon::GetIndex() const {
-  const TemplatePolygon* p = mOwner ? mOwner->mHead : nullptr;
-  for (int i = 0; p && i < mOwner->mValence; ++i, p = p->mNext) {
-    if (p == this) return i;
-  }
-  return -1;
-}
-
-bool TemplatePolygon::Matches(const TemplatePolygon& other, int* direction) const {
-  if (!direction || mIsHemi || other.mIsHemi) {
-    return mSides == other.mSides && mRatioWraps == other.mRatioWraps;
-  }
-  if (mSides != other.mSides) return false;
-  const int reversedWraps = mSides - mWraps;
-  switch (*direction) {
-    case kTemplateDirectionUndecided:
-      if (other.mWraps == mWraps) {
-        *direction = kTemplateDirectionSame;
-        return true;
-      }
-      if (other.mWraps == reversedWraps) {
-        *direction = kTemplateDirectionReversed;
-        return true;
-      }
-      return false;
-    case kTemplateDirectionSame:
-      return other.mWraps == mWraps;
-    default:
-      return other.mWraps == reversedWraps;
-  }
-}
-
-// ---- PolyTemplate: life ---------------------------------------------------------------
-
-PolyTemplate::PolyTemplate() { Init(); }
-
-PolyTemplate::~PolyTemplate() { Clear(); }
-
-void PolyTemplate::Init() {
-  mShowErrors = 1;
-  mText.clear();
-  mEntry = nullptr;
-  mValence = 0;
-  mWraps = 1;
-  mHasHemi = 0;
-  mSpare = 0;
-  mHalfTurnMatch = 0;
-  mReflexSides = -1;
-  mReflexWraps = -1;
-  mRadius = mMidRadius = mMidRadiusSqOverRadius = mMaxMidRadiusSqOverHeight = 0.0;
-  mEdgeLength = mVertHeight = mHalfFigureRadius = 0.0;
-  mNextToTry = mPrevToTry = nullptr;
-  mHead = nullptr;
-}
-
-void PolyTemplate::Clear() {
-  if (mHead) {
-    // Break the ring, then delete along it.
-    mHead->mPrev->mNext = nullptr;
-    TemplatePolygon* p = mHead;
-    while (p) {
-      TemplatePolygon* next = p->mNext;
-      delete p;
-      p = next;
-    }
-  }
-  Init();
-}
 
 void PolyTemplate::Report(bool warning, const char* format, ...) const {
   if (!mShowErrors) return;
@@ -662,58 +570,6 @@ void PolyTemplate::FindHalfTurnMatch() {
   for (int i = 0; i < mValence / 2; ++i) opposite = opposite->mNext;
   int direction = kTemplateDirectionReversed;
   if (opposite->Matches(*mHead, &direction)) mHalfTurnMatch = 1;
-}
-
-// ---- Text -----------------------------------------------------------------------------
-
-std::string PolyTemplate::FormatVertexConfiguration(const PolyTemplate* poly, const TemplatePolygon* start,
-                                                    bool backwards) {
-  if (!poly) return "Not-uniform";
-  if (!start) start = poly->mHead;
-  if (!start) return std::string();
-  std::string text;
-  char number[32];
-  if (poly->mWraps >= 2) text += '(';
-  const TemplatePolygon* p = start;
-  for (int i = 0; i < poly->mValence; ++i, p = detail_PolyTemplate::Step(p, backwards)) {
-    if (i > 0) text += '.';
-    std::snprintf(number, sizeof number, "%d", p->mSides);
-    text += number;
-    if (p->mWraps > 1) {
-      std::snprintf(number, sizeof number, "/%d", p->mWraps);
-      text += number;
-    }
-  }
-  if (poly->mWraps >= 2) {
-    std::snprintf(number, sizeof number, ")/%d", poly->mWraps);
-    text += number;
-  }
-  return text;
-}
-
-void PolyTemplate::FormatVertexConfiguration(const PolyTemplate* poly, char* buffer, size_t size,
-                                             const TemplatePolygon* start, bool backwards) {
-  if (!buffer || size == 0) return;
-  const std::string text = FormatVertexConfiguration(poly, start, backwards);
-  std::snprintf(buffer, size, "%s", text.c_str());
-}
-
-void PolyTemplate::Dump() const {
-  if (!mHead) {
-    DoNothing("PolyTemplate not valid.\n");
-    return;
-  }
-  DoNothing("\nPolyTemplate '%s', valence %d, %d wraps%s.\n", mText.c_str(), mValence, mWraps,
-            mHasHemi ? ", HasHemi" : "");
-  const TemplatePolygon* p = mHead;
-  for (int i = 0; i < mValence; ++i, p = p->mNext) {
-    DoNothing("   Face %d (0x%x): %d/%d%s, id 0x%x, radius %g, height %g\n", i, p->mFlags, p->mSides, p->mWraps,
-              p->mIsHemi ? " (Hemi)" : "", p->mId, p->mFaceRadius, p->mHeight);
-    DoNothing("    Face angle %g, Projected angle %g, Dihedral angle %g\n", p->mFaceAngle, p->mProjectedAngle,
-              p->mDihedralAngle);
-    DoNothing("    NextToTry %d", p->mNextToTry ? p->mNextToTry->GetIndex() : -1);
-    DoNothing("PrevToTry %d", p->mPrevToTry ? p->mPrevToTry->GetIndex() : -1);
-  }
 }
 
 }  // namespace corvia

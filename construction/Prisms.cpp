@@ -3,9 +3,12 @@
 #include <cmath>
 #include <vector>
 
+#include "construction/ModelLookup.h"
 #include "core/IntMath.h"
 #include "core/Messages.h"
 #include "core/Tolerances.h"
+#include "model/LibraryEntry.h"
+#include "symmetry/ExportPrep.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia {
@@ -54,6 +57,9 @@ void SetFace(SimplePoly& poly, int& faceIndex, std::initializer_list<int> corner
 // The base must wind between 1 and n - 1 times: d = 0 or d = n would collapse the
 // base to points, and a negative d walks backwards off the vertex ring.
 bool BaseWrapsValid(int n, int d) { return d >= 1 && d < n; }
+
+// The text that names the icosahedron in the library.
+constexpr const char* kIcosahedronText = "i";
 
 }  // namespace detail_Prisms
 
@@ -205,6 +211,21 @@ std::unique_ptr<SimplePoly> CreateTorus(double r, int p, int q) {
   poly->flags |= kSimplePlainSurface | kSimpleIsOk;
   poly->currentFace = 0;
   return poly;
+}
+
+std::unique_ptr<SimplePoly> CreateSphere(int frequency) {
+  if (frequency < 1 || (frequency & (frequency - 1)) != 0) {
+    ShowInternalError("CreateSphere: frequency %d is not a power of 2", frequency);
+    return nullptr;
+  }
+  LibraryEntry* entry = LookUpModel(detail_Prisms::kIcosahedronText, nullptr, true, nullptr, false);
+  if (!entry) return nullptr;
+  std::unique_ptr<SimplePoly> model = entry->CreatePoly(false);
+  for (int f = frequency; model && f > 1; f /= 2) {
+    // A failed or cancelled step gives no sphere at all, not a coarser one.
+    model = Subdivide(*model, kSubdivideGeodesic, 2);
+  }
+  return model;
 }
 
 }  // namespace corvia

@@ -13,8 +13,6 @@
 namespace corvia {
 
 class SymGroup;
-class PolyElement;
-class OpenGLView;
 
 // One triangulated piece handed to DrawnPolygon::JoinMeshes.
 struct DrawnPolygonMesh {
@@ -59,10 +57,6 @@ class DrawnPolygon {
   static int CountChain(const DrawnPolygon* head);
   static int GetIndexInChain(const DrawnPolygon* head, const DrawnPolygon* polygon);
 
-  // Drawing; defined with the renderer.
-  void DrawTriangles(const Transform3D& frame, const PolyElement* owner, const Transform3D* textureFrame) const;
-  void DrawFilled() const;
-
   double* vertices = nullptr;  // 2D points the triangle indices refer to
   int32_t indexCount = -1;     // -1 while the triangles are not computed
   int* indices = nullptr;
@@ -78,8 +72,5 @@ class DrawnPolygon {
 void DeleteDrawnPolygonChain(DrawnPolygon*& head);
 // Mean of the ring's 3D points.
 void GetPolygonCentroid(double* out, const DrawnPolygon* polygon);
-// Outline, corner points and filled triangles of every polygon of the chain; defined
-// with the renderer.
-void DrawDrawnPolygons(const DrawnPolygon* chain, OpenGLView* view);
 
 }  // namespace corvia

@@ -26,7 +26,15 @@ int RoundToTwips(double x) {
   return static_cast<int>(std::lround(x));
 }
 
+UnitsModelHooks gModelHooks;
+
 }  // namespace detail_Units
+
+UnitsModelHooks SetUnitsModelHooks(const UnitsModelHooks& hooks) {
+  const UnitsModelHooks previous = detail_Units::gModelHooks;
+  detail_Units::gModelHooks = hooks;
+  return previous;
+}
 
 UnitSettings& GetUnitSettings() {
   static UnitSettings settings;
@@ -77,7 +85,7 @@ void UnitSettings::SetLengthScale(double scale, bool recordUndo) {
   } else if (mFlags & kUnitFlagRedrawScaledViewsOnly) {
     platform::Services().views->InvalidateViewsOfKind(kViewKindScaled, 0);
   }
-  RefreshCurrentNetsAfterScaleChange();
+  if (detail_Units::gModelHooks.scaleChanged) detail_Units::gModelHooks.scaleChanged();
 }
 
 void UnitSettings::SetAngleUnits(int unit) {
@@ -123,7 +131,9 @@ void UnitSettings::GetMargins(double* left, double* right, double* top, double* 
 
 bool UnitSettings::UseSingleColorPages() const {
   if (mSingleColorPages == kSingleColorPagesYes) return true;
-  if (mSingleColorPages == kSingleColorPagesAuto) return CurrentModelAllowsSingleColorPages();
+  if (mSingleColorPages == kSingleColorPagesAuto) {
+    return !detail_Units::gModelHooks.allowsSingleColorPages || detail_Units::gModelHooks.allowsSingleColorPages();
+  }
   return false;
 }
 

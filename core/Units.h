@@ -125,10 +125,16 @@ struct LengthScaleRedrawOptions {
 };
 LengthScaleRedrawOptions& GetLengthScaleRedrawOptions();
 
-// Supplied by the model layer: the nets of the current model follow a change of
-// length scale; and whether the current model's shown side can be printed one colour
-// per page (the Auto rule).
-void RefreshCurrentNetsAfterScaleChange();
-bool CurrentModelAllowsSingleColorPages();
+// What the settings ask of the current model, which the geometry above supplies
+// (installed with the geometry's hooks, files/GeometryHooks.h): the nets of the
+// current model follow a change of length scale; and whether the current model's
+// shown side can be printed one colour per page (the Auto rule). Without them nothing
+// is refreshed and Auto prints one colour per page, as for no model at all.
+struct UnitsModelHooks {
+  void (*scaleChanged)() = nullptr;
+  bool (*allowsSingleColorPages)() = nullptr;
+};
+// Installs the hooks (either may be null); returns the previous ones.
+UnitsModelHooks SetUnitsModelHooks(const UnitsModelHooks& hooks);
 
 }  // namespace corvia

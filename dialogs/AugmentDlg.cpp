@@ -1,7 +1,7 @@
 #include "dialogs/AugmentDlg.h"
 
 #include "construction/Augmentation.h"
-#include "construction/LibraryEntry.h"
+#include "model/LibraryEntry.h"
 #include "platform/Services.h"
 
 namespace corvia {

@@ -13,13 +13,13 @@
 #include <cmath>
 
 #include "construction/Augmentation.h"
-#include "construction/LibraryEntry.h"
 #include "construction/LibraryHooks.h"
 #include "core/Globals.h"
 #include "dialogs/AugmentDlg.h"
 #include "dialogs/DialogBase.h"
 #include "dialogs/DialogWindows.h"
 #include "model/Globals.h"
+#include "model/LibraryEntry.h"
 #include "platform/Services.h"
 
 namespace corvia {

@@ -9,11 +9,11 @@
 #include <array>
 #include <vector>
 
-#include "construction/LibraryEntry.h"
 #include "construction/ModelLookup.h"
 #include "construction/PolyhedraDialog.h"
 #include "dialogs/DialogBase.h"
 #include "dialogs/DialogWindows.h"
+#include "model/LibraryEntry.h"
 
 namespace corvia {
 

@@ -65,7 +65,7 @@ constexpr size_t kModelFileMaxSection = size_t(1) << 26;  // one scene section o
 constexpr double kModelFileMaxCoordinate = 1e12;
 
 // How the pictures of a file's face images are made: the renderer's NewFaceImage
-// (model/FaceImageRef.h), which the renderer installs. Until then the images of a file
+// (core/FaceImageRef.h), which the renderer installs. Until then the images of a file
 // come without pictures, keeping their file names and every other field.
 using FaceImageMaker = FaceImage* (*)(const char* file, int projection, uint32_t boundaryMode, PolyElement* ownerFace,
                                       void* ownerFacelet, const float* borderColor);

@@ -1,6 +1,5 @@
 #include "files/ModelFileFormat.h"
 
-#include "model/Poly.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia {
@@ -41,9 +40,5 @@ ModelFileContents::ModelFileContents() = default;
 ModelFileContents::~ModelFileContents() = default;
 ModelFileContents::ModelFileContents(ModelFileContents&&) noexcept = default;
 ModelFileContents& ModelFileContents::operator=(ModelFileContents&&) noexcept = default;
-
-void Poly::FileKeepDeleter::operator()(ModelFileKeep* keep) const {
-  delete keep;
-}
 
 }  // namespace corvia

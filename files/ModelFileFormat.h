@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "files/ModelFile.h"
+#include "model/ModelPart.h"
 
 namespace corvia {
 
@@ -103,7 +104,7 @@ constexpr int kProgressStep = 4096;
 }  // namespace modelfile
 
 // What a model keeps of the file it was read from (Poly::mFileKeep).
-struct ModelFileKeep {
+struct ModelFileKeep : ModelPart {
   int form = kModelFileBinary;
   std::vector<ModelFileScene> scene;
 };

@@ -12,10 +12,10 @@
 
 #include "construction/DerivedModels.h"
 #include "construction/Library.h"
-#include "construction/LibraryEntry.h"
 #include "construction/LibraryHooks.h"
 #include "construction/ModelLookup.h"
 #include "core/DrawnPolygon.h"
+#include "core/FaceImageRef.h"
 #include "core/Messages.h"
 #include "core/PolygonRing.h"
 #include "core/Strings.h"
@@ -24,9 +24,10 @@
 #include "files/ModelFileFormat.h"
 #include "files/ModelFileSection.h"
 #include "model/CreatePoly.h"
-#include "model/FaceImageRef.h"
+#include "model/FaceImageAttach.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "model/PolyTemplate.h"
@@ -199,19 +200,19 @@ void LoadPictures(Poly& poly, std::string& warning) {
     }
     CopyFaceImagePlacement(loaded, image);
     // The last element to switch releases the image without a picture.
-    for (PolyElement* e : elements) loaded->AttachToFace(e, e == owner);
+    for (PolyElement* e : elements) AttachToFace(loaded, e, e == owner);
   }
 }
 
 // The form of the file, and the scene sections that no installed section claims, stay
 // with the model: saving writes them back.
 void KeepUnclaimed(Poly& poly, ModelFileContents& contents) {
-  auto keep = std::make_unique<ModelFileKeep>();
+  Part<ModelFileKeep> keep = MakePart<ModelFileKeep>();
   keep->form = contents.form;
   for (ModelFileScene& section : contents.scene) {
     if (!FindModelFileSection(section.name.c_str())) keep->scene.push_back(std::move(section));
   }
-  poly.mFileKeep.reset(keep.release());
+  poly.mFileKeep = std::move(keep);
 }
 
 // Restores the scene sections that installed sections claim; the first that fails is
@@ -268,7 +269,7 @@ bool OpenModelFile(const char* path, int mode) {
   d::RestoreDrawnPolygons(*poly, contents);
   std::string warning = contents.warning;
   d::LoadPictures(*poly, warning);
-  if (contents.faceting) RestoreFacetingCriteria(*contents.faceting, poly->GetShownBlock()->mFaceting.get());
+  if (contents.faceting) RestoreFacetingCriteria(*contents.faceting, GetFaceting(poly->GetShownBlock()));
   d::RestoreScene(path, contents, warning);
   d::KeepUnclaimed(*poly, contents);
   platform::Services().views->InvalidateInfo(kInfoReasonNames);
@@ -296,7 +297,7 @@ bool RestoreModelFromMemory(const std::string& data, const char* name, std::stri
   d::RestoreDrawnPolygons(*poly, contents);
   std::string warning;
   d::LoadPictures(*poly, warning);
-  if (contents.faceting) RestoreFacetingCriteria(*contents.faceting, poly->GetShownBlock()->mFaceting.get());
+  if (contents.faceting) RestoreFacetingCriteria(*contents.faceting, GetFaceting(poly->GetShownBlock()));
   platform::Services().views->InvalidateInfo(kInfoReasonNames);
   platform::Services().views->RedrawAllViews(true);
   return true;
@@ -329,10 +330,6 @@ std::unique_ptr<SimplePoly> ReadModelFileAsSimplePoly(const char* path, bool dua
       CreateModel(poly.get(), dual ? kDeriveDual : kDeriveBase, nullptr, nullptr, nullptr));
   if (model) d::ReportWarning(contents.warning, kOpenModelFilePlain);
   return model;
-}
-
-std::unique_ptr<SimplePoly> OpenUserLibraryModel(const char* path, bool dual) {
-  return ReadModelFileAsSimplePoly(path, dual);
 }
 
 }  // namespace corvia

@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/FaceImageRef.h"
 #include "core/Lzrw3a.h"
 #include "core/Messages.h"
 #include "core/Paths.h"
@@ -29,7 +30,6 @@
 #include "files/ModelFile.h"
 #include "files/ModelFileFormat.h"
 #include "files/ModelFileSection.h"
-#include "model/FaceImageRef.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia {

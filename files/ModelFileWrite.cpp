@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "construction/DerivedModels.h"
-#include "construction/LibraryEntry.h"
+#include "core/FaceImageRef.h"
 #include "core/FileUtils.h"
 #include "core/Lzrw3a.h"
 #include "core/Messages.h"
@@ -25,9 +25,9 @@
 #include "files/ModelFileSection.h"
 #include "model/DrawnPolygonModel.h"
 #include "model/Edge.h"
-#include "model/FaceImageRef.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "model/PolyTemplate.h"

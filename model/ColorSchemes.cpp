@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/ColorList.h"
+#include "core/FaceImageRef.h"
 #include "core/Globals.h"
 #include "core/MergeSort.h"
 #include "core/Messages.h"
@@ -17,14 +18,13 @@
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
-#include "model/FaceImageRef.h"
+#include "model/FaceImageAttach.h"
 #include "model/FaceType.h"
 #include "model/FaceTypeBlock.h"
 #include "model/GeomagPanels.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
-#include "nets/Model3D.h"
 #include "platform/Services.h"
 #include "symmetry/SymGroup.h"
 #include "symmetry/SymOperations.h"
@@ -263,7 +263,7 @@ void ColourAsCompound(Poly* poly) {
   for (unsigned type : kFaceletViewTypes) faceletPane = faceletPane || type == viewType;
   int parts = 0;
   if (faceletPane) {
-    Model3D* model = block ? block->GetExistingModel3D() : nullptr;
+    ModelPart* model = block ? AsPart(block->mModel3D) : nullptr;
     if (!model) {
       ShowError("Can't color as a compound here.");
       return;
@@ -384,6 +384,24 @@ void ForEachEdge(Poly* poly, Visit visit) {
 }
 
 }  // namespace detail_ColorSchemes
+
+int GetPredefinedColorIndex(const SymGroup* group, uint32_t schemeBits, const SymAxisType* axisType,
+                            const PolyElement* element, int* secondIndex) {
+  if ((schemeBits & kColorArrangementMask) == 0 || axisType == nullptr || element == nullptr) return -1;
+  // An element without an axis of its own takes that of a face sharing its plane.
+  const SymAxis* axis = element->mSymAxis;
+  if (axis == nullptr) {
+    int limit = element->CountCoplanar();
+    for (const PolyElement* e = element->mCoplanarNext; e != nullptr && e != element && limit-- > 0;
+         e = e->mCoplanarNext) {
+      if (e->mSymAxis != nullptr) {
+        axis = e->mSymAxis;
+        break;
+      }
+    }
+  }
+  return GetPredefinedColorIndexOfAxis(group, schemeBits, axisType, axis, element->mZAxis, secondIndex);
+}
 
 // ---- Document side -----------------------------------------------------------------------
 
@@ -734,9 +752,9 @@ void Poly::SetFaceImage(FaceImage* image, PolyElement* face, int scope) {
         recorded = true;
       }
       if (image) {
-        image->AttachToFace(e, e == face);
+        AttachToFace(image, e, e == face);
       } else {
-        FaceImage::DetachFromFace(e);
+        DetachFromFace(e);
       }
     }
   }
@@ -830,6 +848,7 @@ void Poly::UpdateCellColours(bool redraw) {
   // The model's own cell colours (kPolyFlagCellColoursOwn) are those of the cross-section
   // fill, which its pane recolours when it is redrawn.
   mPolyFlags &= ~kPolyFlagCellColoursStale;
+  MarkDrawnStateChanged();
   if (redraw) platform::Services().views->RedrawAllViews(false);
 }
 

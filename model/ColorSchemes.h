@@ -12,7 +12,10 @@ namespace corvia {
 class Poly;
 class ElementList;
 class FaceTypeBlock;
+class PolyElement;
 class PolyItem;
+class SymGroup;
+struct SymAxisType;
 
 // ---- Face colour scheme word --------------------------------------------------------
 constexpr uint32_t kColorAuto = 0x1;
@@ -120,6 +123,12 @@ void ApplyDefaultEdgeColor(Poly* poly, uint32_t newRef, uint32_t oldRef);
 
 // Colours go in and out of these commands packed as 0x00BBGGRR (PackRainbowColor and
 // UnpackRainbowColor of the colour wheel).
+
+// Colour index of a face or vertex from the symmetry axis through it (its own, or that
+// of the first member of its coplanar ring that has one); -1 when the scheme does not
+// apply. `secondIndex` receives the colour of the axis's other end.
+int GetPredefinedColorIndex(const SymGroup* group, uint32_t schemeBits, const SymAxisType* axisType,
+                            const PolyElement* element, int* secondIndex);
 
 // ---- What the document does after colour changes ----------------------------------------
 // Marks the colour caches stale, redraws and shows the colour-change notes.

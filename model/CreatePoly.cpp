@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "core/FaceImageRef.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
 #include "core/RainbowColor.h"
@@ -28,7 +29,7 @@
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/Face.h"
-#include "model/FaceImageRef.h"
+#include "model/FaceImageAttach.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
 #include "model/ModelBusy.h"
@@ -44,6 +45,9 @@
 namespace corvia {
 
 namespace detail_CreatePoly {
+
+// A plain edge's hidden flag becomes the model edge's, bit for bit.
+static_assert(kSimpleEdgeHidden == kEdgeHidden);
 
 constexpr double kStageFraction = 0.5;
 constexpr const char* kInvalidModel = "The polyhedron you want to create\ndoes not appear to be valid.";
@@ -292,7 +296,7 @@ void CopyEdgeAttributes(const SimplePoly& simple, Poly* poly, const std::vector<
                       ((e->mFace1 == fa && e->mFace2 == fb) || (e->mFace1 == fb && e->mFace2 == fa));
     if (!same) e = poly->FindEdge(a, b, fa, fb);
     if (!e) continue;
-    e->mEdgeFlags = (e->mEdgeFlags & ~kEdgeHidden) | (se.flags & kEdgeHidden);
+    e->mEdgeFlags = (e->mEdgeFlags & ~kEdgeHidden) | (se.flags & kSimpleEdgeHidden);
     float rgb[3];
     UnpackRainbowColor(se.color, rgb);
     e->SetColour(rgb);

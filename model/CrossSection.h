@@ -103,9 +103,4 @@ class CrossSection {
   bool mBuilding = false;
 };
 
-// Drawing of the section (fill and loop edges) with a 2D-to-3D map x a + y b + c, and
-// the cross-section pane. Drawing code: defined with the renderer.
-void DrawCrossSection(CrossSection* section, const double* a, const double* b, const double* c);
-void DrawCrossSectionView(CrossSection* section);
-
 }  // namespace corvia

@@ -37,15 +37,6 @@ class ElementList {
   static bool AllSameColour(const ElementList* list);
   void CalcDensities();
 
-  // ---- Drawing: defined with the renderer ----------------------------------------------
-  // Each element's number and frame, in list order.
-  void DrawNumbers(double scale, double push);
-  // The texts of the elements drawn as faces, when any number or label is shown.
-  void DrawLabels(Poly* poly, double scale, double push);
-  // The texts of the elements drawn as vertices, at their positions (moved out by the
-  // vertex spheres when they are drawn).
-  void DrawAllLabels(Poly* poly, double scale, double push);
-
   PolyElement* mHead = nullptr;
   PolyElement* mTail = nullptr;
   uint32_t mListFlags = 0;

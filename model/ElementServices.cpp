@@ -3,8 +3,8 @@
 
 #include "model/ElementServices.h"
 
+#include "core/FaceImageRef.h"
 #include "model/FaceDiagramCells.h"
-#include "model/FaceImageRef.h"
 #include "model/FaceType.h"
 #include "model/PolyElement.h"
 #include "model/PolyTemplate.h"

@@ -57,8 +57,9 @@ struct ElementDisplayOptions {
 ElementDisplayOptions& GetElementDisplayOptions();
 
 // While a faceting preview is current, element points are coloured by whether their
-// dual point lies in the current facet set. The faceting code installs the query; with
-// none installed no preview is current.
+// dual point lies in the current facet set. The faceting's query is installed with the
+// geometry's hooks (PreviewPointOf, stellation/Faceting.h); with none installed no
+// preview is current.
 enum class FacetPreviewPoint { kNoPreview, kInside, kOutside };
 using FacetPreviewQuery = FacetPreviewPoint (*)(const PolyElement* element);
 // Installs the query (null: none); returns the previous one.

@@ -7,12 +7,12 @@
 #include <unordered_set>
 #include <vector>
 
+#include "core/FaceImageRef.h"
 #include "core/MergeSort.h"
 #include "core/Messages.h"
 #include "core/PolygonRing.h"
 #include "core/Tolerances.h"
 #include "model/ElementFlags.h"
-#include "model/FaceImageRef.h"
 #include "model/FaceType.h"
 #include "model/PolyElement.h"
 #include "model/PolyFwd.h"
@@ -509,10 +509,14 @@ bool IsCellSelected(const DiagramCell* cell, int32_t kind, const DiagramSourceCa
   using namespace detail_FaceDiagramCells;
   for (int32_t i = 0; i < cell->numPairs;) {
     const int32_t length = GroupLength(cell, i, kind, callbacks);
-    int32_t winding = 0;
-    for (int32_t k = i; k < i + length; ++k)
-      if (IsSourceVisible(cell->pairs[k].source, kind, callbacks)) winding += cell->pairs[k].winding;
-    if (winding != 0 && IsSourceSelected(cell->pairs[i].source, kind, callbacks)) return true;
+    // The visible winding is summed only for a group whose source is the selected one:
+    // a cell drawn every frame costs a comparison per source.
+    if (IsSourceSelected(cell->pairs[i].source, kind, callbacks)) {
+      int32_t winding = 0;
+      for (int32_t k = i; k < i + length; ++k)
+        if (IsSourceVisible(cell->pairs[k].source, kind, callbacks)) winding += cell->pairs[k].winding;
+      if (winding != 0) return true;
+    }
     i += length;
   }
   return false;

@@ -88,10 +88,6 @@ bool GetColorOfSource(DiagramSource source, int32_t kind, const DiagramSourceCal
 bool IsCellSelected(const DiagramCell* cell, int32_t kind, const DiagramSourceCallbacks* callbacks);
 double GetSelectedFraction(const DiagramCell* cell, int32_t kind, const DiagramSourceCallbacks* callbacks);
 DiagramSource GetCellSource(const DiagramCell* cell, int32_t kind, const DiagramSourceCallbacks* callbacks);
-// The drawing colour of a cell in the current view (suspends the view's rainbow
-// lighting for a selected cell). Drawing code: defined with the renderer.
-bool GetCellColor(const DiagramCell* cell, float* rgb, bool flat, bool front, int32_t kind,
-                  const DiagramSourceCallbacks* callbacks);
 
 // Area of one cell from its triangles and the result's points.
 double GetCellArea(const FaceDiagramResult* result, int32_t cell);

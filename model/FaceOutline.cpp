@@ -178,6 +178,16 @@ bool BuildMorphOutlineDiagram(PolyElement* element, double s, double t, FaceDiag
   return true;
 }
 
+MorphScales& TruncationMorphScales() {
+  static MorphScales scales;
+  return scales;
+}
+
+MorphScales& AugmentationMorphScales() {
+  static MorphScales scales;
+  return scales;
+}
+
 bool BuildTypeMorphDiagram(PolyElement* element, double s, double t) {
   using namespace detail_FaceOutline;
   FaceType* type = element ? element->mType : nullptr;

@@ -41,6 +41,18 @@ bool BuildMorphOutlineDiagram(PolyElement* element, double s, double t, FaceDiag
                               FaceDiagramResult* result, DiagramCell** cells, FaceDiagramWorkPools* workPools,
                               FaceDiagramResultPools* resultPools, bool evenOdd);
 
+// A pair of morph scales, of the base model's points and of the dual's.
+struct MorphScales {
+  double base = 1.0;
+  double dual = 1.0;
+};
+
+// Written by Poly::SetTruncationMorphScale and Poly::SetAugmentationMorphScale (both
+// 1.0 until first set), read by the morph builders, the morph diagrams and the morph
+// drawing.
+MorphScales& TruncationMorphScales();
+MorphScales& AugmentationMorphScales();
+
 // The morph diagram of the element's face type (its second result), in the model's
 // morph diagram pools: cleared, then drawn from the outlines of the element's ring
 // truncated at scales s and t. Only for a type that is no coplanar copy and an element

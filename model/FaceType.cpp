@@ -14,9 +14,6 @@
 #include "model/GeomagPanels.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
-#include "nets/Face3D.h"
-#include "nets/Model3D.h"
-#include "stellation/StellationDiagram.h"
 
 namespace corvia {
 
@@ -43,8 +40,6 @@ PolyElement* FaceType::GetFirstPlaneFace() const {
   if (!mOwner || !mFirstFace) return nullptr;
   return mFirstFace->IsVertex() ? mOwner->mVertices.mHead : mOwner->mFaces.mHead;
 }
-
-void StellationPoolsDeleter::operator()(StellationDiagramPools* pools) const { delete pools; }
 
 void FaceType::ClearStellationDiagram() {
   // A coplanar copy owns none of the records it points at: it only lets go of them.
@@ -92,24 +87,5 @@ bool FaceType::CanBuildPanel() {
   return false;
 }
 
-double FaceType::CalcStellatedRadius() {
-  Model3D* model = mBlock ? mBlock->GetModel3D(false) : nullptr;
-  Face3D* first = model && mFirstFace ? PolyElement::GetFace3D(mFirstFace) : nullptr;
-  if (!first) return 1.0;
-  double largest = 0.0;
-  const int limit = model->GetNumFacelets();
-  Face3D* facelet = first;
-  int steps = 0;
-  do {
-    for (int i = 0; i < facelet->GetNumEdges(); ++i) {
-      double d[3];
-      Subtract(d, Face3D::GetCornerPosition(&facelet->mEdges[i]), mFirstFace->mCentre);
-      largest = std::max(largest, Dot(d, d));
-    }
-    facelet = facelet->mNextCopy;
-  } while (facelet && facelet != first && ++steps < limit);
-  mScale = std::sqrt(largest);
-  return mScale;
-}
 
 }  // namespace corvia

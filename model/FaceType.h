@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "model/FaceDiagram.h"
+#include "model/ModelPart.h"
 
 namespace corvia {
 
@@ -27,12 +28,6 @@ struct SegVert;
 struct StellationSegment;
 struct StellationFacet;
 struct StellationDiagramPools;
-class OpenGLView;
-
-// Owner of a face type's stellation-diagram records.
-struct StellationPoolsDeleter {
-  void operator()(StellationDiagramPools* pools) const;
-};
 
 // FaceType::mFlags.
 constexpr uint32_t kFaceTypeSelfMirror = 0x1;      // its own mirror image, with an in-plane mirror line
@@ -45,7 +40,7 @@ constexpr uint32_t kFaceTypePanelSquare2 = 0x40;   // the panel is of the second
 constexpr uint32_t kFaceTypeAugmentTarget = 0x80;  // a face of the type is an augmentation's target
 constexpr uint32_t kFaceTypeSecondPassFacets = 0x200;
 
-// What FaceType::DrawDiagramLabels labels: point coordinates, corners, segments,
+// What DrawDiagramLabels (render/StellationDrawing.h) labels: point coordinates, corners, segments,
 // facets.
 constexpr int kDiagramLabelPoints = 0;
 constexpr int kDiagramLabelCorners = 1;
@@ -73,8 +68,8 @@ class FaceType {
   static int32_t GetIndex(const FaceType* type) { return type ? type->mIndex : -1; }
   // The number shown to users: index + 1; 0 for none.
   static int32_t GetNumber(const FaceType* type) { return type ? type->mIndex + 1 : 0; }
-  // After FaceTypeBlock::UpdateScale the largest corner distance of the stellated
-  // face; 1.0 for no type.
+  // The largest corner distance of the stellated face once the stellation measured it
+  // (UpdateScale, stellation/StellationState.h); 1.0 for no type.
   static double GetScale(const FaceType* type) { return type ? type->mScale : 1.0; }
 
   // The mirror partner exists and comes earlier in the block.
@@ -86,9 +81,6 @@ class FaceType {
   // Whether the representative face can be built as one construction-kit panel
   // (cached in the flags).
   bool CanBuildPanel();
-  // Largest corner distance of the representative face's facelets in the block's
-  // facelet model; 1.0 when it has none.
-  double CalcStellatedRadius();
 
   // ---- Frames and rotational order --------------------------------------------------
   // mNumRotations from the corner and edge types of the representative face.
@@ -147,17 +139,6 @@ class FaceType {
   // Widens the box by the corners of the visible facets (of the master for a copy).
   void AddFacetsToBounds(double* bounds) const;
 
-  // ---- Drawing of the diagram: defined with the renderer --------------------------------
-  void DrawFacetEdgesOnFace(PolyElement* face, const double* offset, double scale);
-  void DrawDiagramOnFace(PolyElement* face, const double* offset);
-  void DrawFacetsForSelection(PolyElement* face, const double* offset);
-  void DrawSymmetryAxes2D(OpenGLView* view);
-  void DrawMirrorLines2D(OpenGLView* view);
-  static void DrawLineLabels(const FaceType* type, const double* frame);
-  static void DrawDiagramLabels(const FaceType* type, const double* frame, int kind);
-  void DrawLabelsOnFace(PolyElement* face);
-  void PrintDiagramLabels(void* deviceContext);
-
   Poly* mOwner;
   uint32_t mFlags = 0;
   uint32_t mIdFlags;
@@ -202,7 +183,7 @@ class FaceType {
   SegVert* mOuterRing = nullptr;
   FaceType* mNext = nullptr;
   // The records of the stellation diagram (a coplanar copy owns none).
-  std::unique_ptr<StellationDiagramPools, StellationPoolsDeleter> mStellationPools;
+  Part<StellationDiagramPools> mStellationPools;
 };
 
 // ---- Frames of a block's types -------------------------------------------------------

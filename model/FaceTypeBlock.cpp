@@ -19,13 +19,7 @@
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "model/Transitions.h"
-#include "nets/Model3D.h"
-#include "stellation/DeferredModelWork.h"
-#include "stellation/Faceting.h"
 #include "platform/Services.h"
-#include "stellation/StellationCell.h"
-#include "stellation/StellationCriteria.h"
-#include "stellation/StellationDiagram.h"
 #include "symmetry/SymGroup.h"
 
 namespace corvia {
@@ -43,20 +37,20 @@ bool KitAcceptsModel(const FaceTypeBlock* block) {
 
 }  // namespace detail_FaceTypeBlock
 
-FaceTypeBlock::FaceTypeBlock(Poly* owner) : mOwner(owner), mFaceting(new Faceting(this)) {
+FaceTypeBlock::FaceTypeBlock(Poly* owner) : mOwner(owner) {
   mCoplanarRecords.Init();
   FreeCellArrays();
   Reset(true);
 }
 
 FaceTypeBlock::~FaceTypeBlock() {
-  ForgetDeferredModelWork(this);
+  if (ModelPart* stellation = AsPart(mStellation)) stellation->BlockGoing(*this);
   Clear(true);
   FreeCellArrays();
 }
 
 int FaceTypeBlock::Reset(bool full) {
-  FreeCells();
+  if (ModelPart* stellation = AsPart(mStellation)) stellation->StellationReset(*this);
   mState = kBlockNotStellated;
   mFirstCell = mOuterCell = nullptr;
   mFirstCellType = mLastCellType = nullptr;
@@ -113,7 +107,7 @@ void FaceTypeBlock::Clear(bool full) {
   mModel3D.reset();
   mModel3DRefused = 0;
   mMillerState.reset();
-  FreeCells();
+  if (ModelPart* stellation = AsPart(mStellation)) stellation->StellationReset(*this);
   if (full) {
     mCoplanarRecords.Clear();
     FaceType* type = mFirstFaceType;
@@ -141,7 +135,7 @@ void FaceTypeBlock::FreeCellArrays() {
   mCellArrayExtraCount = 0;
   mCellArrayIndex = -1;
   for (TimeSpan& span : mDurations) span = TimeSpan();
-  ClearCellFlag(kCellArrayMark);
+  if (ModelPart* stellation = AsPart(mStellation)) stellation->CellArraysCleared(*this);
 }
 
 void FaceTypeBlock::AppendFaceType(FaceType* type) {
@@ -195,17 +189,6 @@ void FaceTypeBlock::SortFaceTypes(int (*compare)(const FaceType*, const FaceType
 
 void FaceTypeBlock::SetCurrentFace(PolyElement* element) {
   if (element != mCurrentFace) mCurrentFace = element;
-}
-
-StellationPoint* FaceTypeBlock::GetCurrentPointByIndex(int i) const {
-  if (!mCurrentFace || !mCurrentFace->mType || i < 0) return nullptr;
-  const FaceType* type = mCurrentFace->mType;
-  for (StellationPoint* list : {type->mOuterPoints, type->mInnerPoints}) {
-    for (StellationPoint* p = list; p; p = p->mNext) {
-      if (i-- == 0) return p;
-    }
-  }
-  return nullptr;
 }
 
 void FaceTypeBlock::CreateFaceDiagrams() {
@@ -319,17 +302,6 @@ void FaceTypeBlock::CalcEdgeLengthRange() {
 double FaceTypeBlock::GetMeanEdgeLength() {
   CalcEdgeLengthRange();
   return 0.5 * (mShortestEdge + mLongestEdge);
-}
-
-double FaceTypeBlock::UpdateScale() {
-  if (mModelRadius >= 0.0) return mModelRadius;
-  Model3D* model = GetModel3D(false);
-  if (!model) return mModelRadius;
-  mModelRadius = Model3D::CalcMaxRadius(model);
-  for (FaceType* type = mFirstFaceType; type; type = type->mNext) {
-    type->mScale = type->mCoplanarMaster ? type->mCoplanarMaster->mScale : type->CalcStellatedRadius();
-  }
-  return mModelRadius;
 }
 
 int FaceTypeBlock::GetNumPanels() {

@@ -12,6 +12,7 @@
 
 #include "core/TimeSpan.h"
 #include "model/FaceType.h"
+#include "model/ModelPart.h"
 #include "model/ModelRecord.h"
 
 namespace corvia {
@@ -25,6 +26,7 @@ struct StellationCell;
 struct StellationCellType;
 struct MillerState;
 struct MillerEntry;
+struct BlockStellation;
 
 // FaceTypeBlock::mState.
 constexpr int32_t kBlockNotStellated = 0;
@@ -43,14 +45,6 @@ struct CoplanarRecord {
 
 // Complexity estimates above this are reported as one more.
 constexpr int64_t kComplexityCap = 2500000;
-
-// Owners of the block's records that the stellation code defines.
-struct FacetingDeleter {
-  void operator()(Faceting* faceting) const;
-};
-struct MillerStateDeleter {
-  void operator()(MillerState* state) const;
-};
 
 class FaceTypeBlock {
  public:
@@ -132,7 +126,6 @@ class FaceTypeBlock {
   // ---- Measures ----------------------------------------------------------------------
   void CalcEdgeLengthRange();
   double GetMeanEdgeLength();
-  double UpdateScale();
   int GetNumPanels();
   void CountPanels();
 
@@ -198,6 +191,10 @@ class FaceTypeBlock {
   std::vector<PolyElement*> mFaceTypeWork;
   // Records kept by the face-type set-up.
   RecordArray<CoplanarRecord> mCoplanarRecords;
+  // The stellation's record of the block (stellation/StellationState.h), made the first
+  // time the stellation works on it; without it the block has no cells, no stellation
+  // diagram and no deferred work.
+  Part<BlockStellation> mStellation;
   StellationCell* mFirstCell = nullptr;
   StellationCell* mOuterCell = nullptr;
   StellationCellType* mFirstCellType = nullptr;
@@ -217,7 +214,7 @@ class FaceTypeBlock {
   // step and ask the panes for nothing.
   bool mQuietCellChanges = false;
   int32_t mUsedSegVerts = -1;
-  std::unique_ptr<MillerState, MillerStateDeleter> mMillerState;
+  Part<MillerState> mMillerState;
   double mShortestEdge = -1.0;
   double mLongestEdge = -1.0;
   double mModelRadius = -1.0;
@@ -227,12 +224,13 @@ class FaceTypeBlock {
   // Why the facet model cannot be built with the construction toy, or what of it
   // cannot be a panel; null when there is nothing to say. Not owned.
   const char* mToyNote = nullptr;
-  std::unique_ptr<Model3D> mModel3D;
+  Part<Model3D> mModel3D;
   // The plain facet model was refused because the side has corners at infinity (the
   // refusal said so); it is not built, nor refused aloud, again until the block's
   // cells or face types change.
   uint8_t mModel3DRefused = 0;
-  std::unique_ptr<Faceting, FacetingDeleter> mFaceting;
+  // The faceting engine, made on first use (GetFaceting, stellation/Faceting.h).
+  Part<Faceting> mFaceting;
   // Stellation-sequence state.
   uint8_t mSequenceFlags = 0;
   MillerEntry* mCurrentMiller = nullptr;
@@ -243,9 +241,5 @@ class FaceTypeBlock {
   int32_t mCellArrayIndex = -1;
   TimeSpan mDurations[4];
 };
-
-// Stellates the block if needed and marks, once, the diagram edges and points used by
-// the current stellation; stores the number of its vertices in the block.
-void MarkAllUsedSegVerts(FaceTypeBlock* block);
 
 }  // namespace corvia

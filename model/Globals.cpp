@@ -3,12 +3,10 @@
 #include <cstdio>
 
 #include "core/PolygonSplit.h"
-#include "core/Units.h"
 #include "model/ElementList.h"
 #include "model/ElementServices.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
-#include "nets/Model3D.h"
 
 namespace corvia {
 
@@ -24,9 +22,6 @@ int GetCurrentPolyColorMode() {
 namespace detail_ModelGlobals {
 DocumentAccess gDefaultAccess;
 DocumentAccess* gAccess = &gDefaultAccess;
-
-// The polygon splitting asks the model layer how the current model is filled.
-[[maybe_unused]] const bool gColorModeQueryInstalled = (SetPolygonColorModeQuery(&GetCurrentPolyColorMode), true);
 }  // namespace detail_ModelGlobals
 
 DocumentAccess::~DocumentAccess() = default;
@@ -68,28 +63,6 @@ Model3D* GetCurrentModel3D() {
   if (!poly) return nullptr;
   const FaceTypeBlock* block = poly->GetShownBlock();
   return block ? block->GetExistingModel3D() : nullptr;
-}
-
-void RefreshCurrentNetsAfterScaleChange() {
-  Model3D* model = GetCurrentModel3D();
-  if (!model) return;
-  model->SetNetBBoxRadii();
-  model->CopyFirstNetLayout();
-  model->RebuildTabs();
-}
-
-bool CurrentModelAllowsSingleColorPages() {
-  Poly* poly = GetCurrentPoly();
-  if (!poly) return true;
-  const FaceTypeBlock* block = poly->GetShownBlock();
-  Model3D* model = block ? block->GetExistingModel3D() : nullptr;
-  if (GetElementDisplayOptions().constructionToyStyle && model && model->CanBuildWithGeomag()) return false;
-  const ElementList* planes = block ? block->GetPlaneModel() : nullptr;
-  if ((poly->mPolyFlags & kPolyFlagOneSidedFace) && FaceTypeBlock::IsOriginalStellation(block) &&
-      !ElementList::AllSameColour(planes)) {
-    return false;
-  }
-  return !(block && block->HasFaceImages());
 }
 
 }  // namespace corvia

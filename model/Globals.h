@@ -128,8 +128,8 @@ constexpr int kFillingDensityWinding = 1;  // "Density/winding method"
 constexpr int kFillingModulo2 = 2;         // "Modulo-2 method"
 extern int PolygonFillingMethod;
 // 1 when the current model's polygons are filled by the modulo-2 method: chosen so, or
-// Auto with a one-sided face in the model; else 0. The model layer installs it as the
-// polygon splitting's colour-mode query.
+// Auto with a one-sided face in the model; else 0. Installed as the polygon splitting's
+// colour-mode query (files/GeometryHooks.h).
 int GetCurrentPolyColorMode();
 
 }  // namespace corvia

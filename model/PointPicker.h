@@ -33,9 +33,6 @@ class PointPicker {
   void StorePoint(const double* p, int d, unsigned flags);
   // The mean of the picked points (four coordinates); zero for an empty picker.
   void GetCentroid(double* out) const;
-  // The plane triangle of three points, or the faces of the tetrahedron of four, as
-  // one GL triangle list. Drawing code: defined with the renderer.
-  void DrawPlane() const;
 
   // Sets the symmetry constants and initialises the three pickers.
   static void ResetAll();

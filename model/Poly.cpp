@@ -6,8 +6,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "construction/Augmentation.h"
-#include "construction/LibraryEntry.h"
 #include "core/DrawnPolygon.h"
 #include "core/Globals.h"
 #include "core/Messages.h"
@@ -18,6 +16,7 @@
 #include "model/ElementFlags.h"
 #include "model/Face.h"
 #include "model/FaceTypeBlock.h"
+#include "model/LibraryEntry.h"
 #include "model/PolyTemplate.h"
 #include "model/Vertex.h"
 #include "model/Globals.h"
@@ -25,8 +24,6 @@
 #include "model/PolyElement.h"
 #include "model/PolyFwd.h"
 #include "platform/Services.h"
-#include "stellation/FacetPreview.h"
-#include "stellation/Faceting.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
 
@@ -65,11 +62,10 @@ void Poly::DiagramWorkPoolsDeleter::operator()(FaceDiagramWorkPools* pools) cons
 void Poly::DiagramResultPoolsDeleter::operator()(FaceDiagramResultPools* pools) const {
   delete pools;
 }
-void Poly::FacetPreviewDeleter::operator()(FacetPreview* preview) const {
-  delete preview;
-}
 
 void Poly::Init() {
+  // A model made afresh never passes for one drawn before, whatever place it takes.
+  MarkDrawnStateChanged();
   mName = mDualName = mEntryText = mWebLink = nullptr;
   mLibraryEntry = nullptr;
   mTemplate = nullptr;
@@ -134,7 +130,7 @@ void Poly::Init() {
 
 void Poly::Clear(bool final) {
   // The augmentation points at faces about to go.
-  if (mAugmentation) mAugmentation->Reset();
+  if (ModelPart* augmentation = AsPart(mAugmentation)) augmentation->ModelCleared();
   DeleteString(mName);
   DeleteString(mDualName);
   DeleteString(mEntryText);
@@ -178,7 +174,14 @@ void Poly::Clear(bool final) {
   if (!final) Init();
 }
 
+void Poly::MarkDrawnStateChanged() {
+  // One count for every model, so that two models never share a value.
+  static uint64_t counter = 0;
+  mDrawnStateSerial = ++counter;
+}
+
 void Poly::ClearFaceTypes() {
+  MarkDrawnStateChanged();
   if (mSymGroup != mFullSymGroup) delete mSymGroup;
   mSymGroup = nullptr;
   if (mBaseBlock->mFirstFaceType || mDualBlock->mFirstFaceType) {
@@ -205,7 +208,7 @@ void Poly::ClearFaceTypes() {
   mMorphDiagramResultPools->Rewind();
   // The facetings refer to the elements and types just thrown away.
   for (FaceTypeBlock* block : {mBaseBlock.get(), mDualBlock.get()}) {
-    if (block->mFaceting) block->mFaceting->Clear();
+    if (ModelPart* faceting = AsPart(block->mFaceting)) faceting->FaceTypesCleared();
   }
 }
 

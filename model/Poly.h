@@ -14,11 +14,13 @@
 #include "model/CompoundPart.h"
 #include "model/ElementList.h"
 #include "model/Face.h"
+#include "model/ModelPart.h"
 #include "model/Vertex.h"
 #include "model/TransitionSettings.h"
 
 namespace corvia {
 
+class Augmentation;
 class Edge;
 class Vertex;
 class FaceTypeBlock;
@@ -167,9 +169,6 @@ class Poly {
   void GetVertexCentroid(double* out) const;
   void GetEdgeCentroid(double* out) const;
   bool GetCircumcentre(double* out, double* radiusSquared) const;
-  // Moves the model by the vector, as one undo step: the dual is made again about the
-  // centre, so it changes shape. Nothing changes when the moved model cannot be made.
-  void TranslateBy(const double* vector);
 
   // ---- Drawn polygons --------------------------------------------------------------------
   // Adds a clicked vertex to the facet being drawn; clicking its last vertex (or the one
@@ -211,14 +210,12 @@ class Poly {
   std::unique_ptr<SimplePoly> Subdivide(uint32_t flags, int n);
   int CollectZoneVectors(class TolerantPointList& list, const struct ZonohedrifyOptions& options);
   std::unique_ptr<SimplePoly> CreateZonishPolyhedron(class TolerantPointList& list);
-  static std::unique_ptr<SimplePoly> CreateNetModel(Poly* poly);
   bool IsTransitionRunning() const;
   double GetTransitionStart() const;
   double GetTransitionDuration() const;
   void RetimeTransition(double now, double duration);
   void SetTransitionTarget(double now, double target);
   bool IsTransitionFading() const;
-  bool CanBuildStellationWithKit(bool dual);
   // Builds the edge array and the edge types from the base face types.
   void CreateEdges();
   // Empties every element's edge slots and frees the edge array and the edge types.
@@ -234,6 +231,11 @@ class Poly {
   // With redraw false the panes are not asked to draw again (the drawing itself brings
   // the colours up to date).
   void UpdateCellColours(bool redraw = true);
+  // A new value whenever the model is made afresh, its face types are dropped or its
+  // cells' colours are worked out again: what drawing keeps of the faces is good while
+  // the model holds the same one.
+  void MarkDrawnStateChanged();
+  uint64_t GetDrawnStateSerial() const { return mDrawnStateSerial; }
 
   // ---- Set-up pipeline ------------------------------------------------------------------
   // Turns linked vertices and faces into a full model: face types of both blocks, the
@@ -262,10 +264,7 @@ class Poly {
   bool CreateVertices(PolyElement* face);
 
   // ---- Augmentation (construction/Augmentation.h) ----
-  struct AugmentationDeleter {
-    void operator()(class Augmentation* augmentation) const;
-  };
-  std::unique_ptr<class Augmentation, AugmentationDeleter> mAugmentation;
+  Part<Augmentation> mAugmentation;
   // ---- end augmentation ----
 
   // ---- Fields -------------------------------------------------------------------------
@@ -334,6 +333,7 @@ class Poly {
   // Every drawn position of the model is multiplied by it (a fading transition scales
   // the model for a draw); 1.0 otherwise.
   double mDisplayScale = 1.0;
+  uint64_t mDrawnStateSerial = 0;
   double mDualScale = 1.0;
   double mRadius = -1.0;
   double mVolume = 0.0;
@@ -353,10 +353,7 @@ class Poly {
   // polygons with a record per face. Whoever changes the drawn polygons, the facets or
   // what the faceted model depends on sets the dirty mark; the next drawing makes the
   // preview again. The selected preview face: -1 for none.
-  struct FacetPreviewDeleter {
-    void operator()(FacetPreview* preview) const;
-  };
-  std::unique_ptr<FacetPreview, FacetPreviewDeleter> mFacetPreview;
+  Part<FacetPreview> mFacetPreview;
   bool mFacetPreviewDirty = true;
   int32_t mSelectedFacetPreview = -1;
   SymGroup* mExtraSymGroup = nullptr;
@@ -393,10 +390,7 @@ class Poly {
   // What the model file this model was read from held that nothing in the program
   // claimed (a scene section of a layer that is not there, faceting settings without
   // the faceting engine): kept with the model and written back when it is saved.
-  struct FileKeepDeleter {
-    void operator()(ModelFileKeep* keep) const;
-  };
-  std::unique_ptr<ModelFileKeep, FileKeepDeleter> mFileKeep;
+  Part<ModelFileKeep> mFileKeep;
   // ---- end model file ----
 };
 

@@ -28,12 +28,12 @@
 #include <unordered_map>
 #include <vector>
 
-#include "construction/LibraryEntry.h"
 #include "core/Messages.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
 #include "model/Face.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyBuild.h"
 #include "model/PolyTemplate.h"

@@ -2,12 +2,13 @@
 
 #include <cmath>
 
+#include "core/FaceImageRef.h"
 #include "core/Geometry.h"
 #include "core/IntMath.h"
 #include "core/Tolerances.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
-#include "model/FaceImageRef.h"
+#include "model/FaceImageAttach.h"
 #include "model/PolyFwd.h"
 #include "symmetry/SymGroup.h"
 #include "symmetry/SymOperations.h"
@@ -26,7 +27,7 @@ PolyElement::~PolyElement() {
   if (mList && mOpacity < 1.0f) --mList->mNumTranslucent;
   // The image drops the use and the texture reference the element held, and forgets
   // the element as its owner.
-  FaceImage::DetachFromFace(this);
+  DetachFromFace(this);
   // Always leave the ring, Hemi or not: the other members must not keep a link to a
   // destroyed element.
   UnlinkCoplanar();

@@ -21,8 +21,6 @@ class FaceTypeBlock;
 struct SymAxis;
 class SymGroup;
 class Face3D;
-class OpenGLView;
-struct ViewExtents;
 
 class PolyElement : public PolyItem {
  public:
@@ -38,53 +36,22 @@ class PolyElement : public PolyItem {
   virtual bool IsVertex() const { return false; }
   virtual bool IsFace() const { return false; }
 
-  // Widens a pane's extents by the corners of the element's drawn polygon mapped by
-  // the matrix. Drawing code: defined with the renderer.
-  void AddToExtents(OpenGLView* view, ViewExtents* extents, const double* matrix) const;
-
-  // ---- Drawing of the element: defined with the renderer ------------------------------
-  // Its frame as three axis lines of length 0.3 from (centroid + (push - 1) frame
-  // origin) x scale, labelled with its number; nothing for a hidden element.
-  void DrawNumber(double scale, double push) const;
   // Whether the element draws a text (its numbers or labels).
   bool IsTextShown() const;
-  // DrawLabel at (centroid + (push - 1) frame origin) x scale when a text is shown.
-  void DrawTextIfShown(double scale, double push) const;
-  // The element's numbers and labels (and those of its concentric coplanar members)
-  // as a text facing along the first axis and the normal.
-  void DrawLabel(const double* position, const double* firstAxis, const double* normal) const;
-  // A point at (corner + offset) x scale for each corner that is present, finite and
-  // shown, in the corner's draw colour.
-  void DrawCornerPoints(const double* offset, double scale) const;
-  // Edge i (corners i and i + 1) into an open GL line list; the selected edge is drawn
-  // three times as wide unless noHighlight. A corner at infinity gives the chord of
-  // the model's sphere along the edge.
-  void DrawEdgeLine(int i, const double* offset, double scale, bool noHighlight) const;
-  // Half of the edge that ends at corner i: from the previous corner to the mid-point
-  // (firstHalf), or from the mid-point to corner i.
-  void EmitHalfEdge(int i, const double* offset, double scale, bool firstHalf) const;
-  // One GL line list of every edge, each in its edge's colour.
-  void DrawEdges(const double* offset, double scale) const;
 
   // ---- Vertex figure: the 2D pane of one element with its neighbours and the other
   // elements of its list projected into its frame --------------------------------------
-  // Widens the extents by the element's polygon (and those of its coplanar ring) and
-  // its neighbours' projections; drawing code.
-  void AddVertexFigureToBounds2D(OpenGLView* view, ViewExtents* extents) const;
-  // The largest 2D distance from the origin of those points.
+  // The largest 2D distance from the origin of the element's polygon (and those of its
+  // coplanar ring) and its neighbours' projections.
   double GetVertexFigureExtent2D() const;
   // The largest radius over the coplanar ring.
   double GetCoplanarRadius() const;
-  // The same for every other element of the list whose projection is finite.
-  void AddOthersToBounds2D(OpenGLView* view, ViewExtents* extents) const;
+  // The largest 2D distance from the origin of the other elements of the list whose
+  // projection is finite.
   double GetOthersExtent2D() const;
   // The largest distance from the origin of the lines through the projections of pairs
   // of other elements, kept in the list for this element until the list changes.
   double GetListSpread2D() const;
-  // Draws the vertex-figure pane: the lines of the list (with the pane's line option),
-  // the drawn polygons' vertex figures, the points and, in Measurement Mode, the
-  // measurement points, then the numbers.
-  void DrawVertexFigure2D(OpenGLView* view, bool showLines, bool picking) const;
 
   // ---- Numbers and lists ----------------------------------------------------------
   static int GetIndex(const PolyElement* element) { return element ? element->mIndex : -1; }

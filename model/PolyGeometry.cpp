@@ -1,32 +1,32 @@
-// Whole-model measures, drawn polygons, and the model operations that need the
-// stellation and construction code.
+// Whole-model measures, the drawn polygons (the model's parts hear of their changes),
+// and the face diagrams of the morphs.
 
 #include <cmath>
 #include <memory>
 
-#include "construction/DerivedModels.h"
-#include "construction/DualMorph.h"
 #include "core/DrawnPolygon.h"
 #include "core/Geometry.h"
 #include "core/PolygonRing.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
-#include "model/CreatePoly.h"
 #include "model/ElementFlags.h"
 #include "model/FaceOutline.h"
 #include "model/FaceType.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
-#include "nets/Model3D.h"
 #include "platform/Services.h"
-#include "stellation/FacetPreview.h"
-#include "stellation/Faceting.h"
-#include "symmetry/SimplePoly.h"
 
 namespace corvia {
 
 namespace detail_PolyGeometry {
+
+// The faceting engines of both blocks start again: the drawn polygons changed.
+void ResetFacetings(Poly& poly) {
+  for (FaceTypeBlock* block : {poly.mBaseBlock.get(), poly.mDualBlock.get()}) {
+    if (ModelPart* faceting = AsPart(block->mFaceting)) faceting->DrawnPolygonsReset();
+  }
+}
 
 // Panes that show drawn polygons.
 constexpr unsigned kDrawnPolygonViewKinds[] = {0xc05, 0x840c, 0x1340e, 0x9407, 0xa408, 0xa409};
@@ -155,25 +155,6 @@ bool Poly::GetCircumcentre(double* out, double* radiusSquared) const {
   return true;
 }
 
-void Poly::TranslateBy(const double* vector) {
-  platform::UndoHooks* undo = platform::Services().undo;
-  undo->AddUndo(kUndoTranslate, 0);
-  std::unique_ptr<SimplePoly> copy(CreateSimplePoly(this, kDeriveBase, nullptr, nullptr));
-  bool made = false;
-  if (copy) {
-    // The plain copy's Translate moves by the opposite of its vector.
-    double back[3];
-    Scale(back, vector, -1.0);
-    copy->Translate(back);
-    // The moved model replaces this one as it stands: neither centred, nor scaled, nor
-    // turned, with its colours and its dual's.
-    copy->flags |= kSimpleKeepCentre | kSimpleKeepSize | kSimpleKeepOrientation;
-    made = CreatePoly(*copy, this, true, true);
-  }
-  // A model that could not be made leaves nothing to undo.
-  if (!made) undo->DiscardLastUndo();
-}
-
 void Poly::AddFacetVertex(const double* point) {
   if (!mCurrentDrawnPolygon) mCurrentDrawnPolygon = new DrawnPolygon(mDrawnPolygons, mLastDrawnPolygon);
   DrawnPolygon* polygon = mCurrentDrawnPolygon;
@@ -192,7 +173,7 @@ void Poly::AddFacetVertex(const double* point) {
   }
   polygon->Triangulate();
   mFacetPreviewDirty = true;
-  ClearFacetingSelectionOf(this);
+  if (ModelPart* faceting = AsPart(GetShownBlock()->mFaceting)) faceting->SelectionCleared();
   platform::Services().views->RedrawAllViews(false);
 }
 
@@ -218,13 +199,9 @@ void Poly::FinishDrawnPolygon(bool resetFacetings, bool withUndo) {
     return;
   }
   if (withUndo) platform::Services().undo->AddUndo(kUndoDrawnPolygons, 0);
-  if (resetFacetings) ResetFacetingsOf(this);
+  if (resetFacetings) detail_PolyGeometry::ResetFacetings(*this);
   for (FaceTypeBlock* block : {mBaseBlock.get(), mDualBlock.get()}) {
-    Model3D* model = block->GetExistingModel3D();
-    if (model && model->HasNets()) {
-      model->AddDrawnPolygon(polygon);
-      model->MakeNets();
-    }
+    if (ModelPart* model = AsPart(block->mModel3D)) model->DrawnPolygonFinished(polygon);
   }
   mCurrentDrawnPolygon = new DrawnPolygon(mDrawnPolygons, mLastDrawnPolygon);
   mNetsStale = 1;
@@ -233,7 +210,7 @@ void Poly::FinishDrawnPolygon(bool resetFacetings, bool withUndo) {
 }
 
 void Poly::ClearDrawnPolygons(bool resetFacetings) {
-  if (resetFacetings) ResetFacetingsOf(this);
+  if (resetFacetings) detail_PolyGeometry::ResetFacetings(*this);
   DeleteDrawnPolygonChain(mDrawnPolygons);
   mDrawnPolygons = mLastDrawnPolygon = nullptr;
   mCurrentDrawnPolygon = new DrawnPolygon(mDrawnPolygons, mLastDrawnPolygon);
@@ -241,7 +218,7 @@ void Poly::ClearDrawnPolygons(bool resetFacetings) {
   mFacetPreviewDirty = true;
   mSelectedFacetPreview = -1;
   for (FaceTypeBlock* block : {mBaseBlock.get(), mDualBlock.get()}) {
-    if (Model3D* model = block->GetExistingModel3D()) model->ClearDrawnPolygons();
+    if (ModelPart* model = AsPart(block->mModel3D)) model->DrawnPolygonsCleared();
   }
 }
 
@@ -256,27 +233,18 @@ bool Poly::RemoveDrawnPolygon(DrawnPolygon* polygon, int index) {
   }
   if (!found) return false;
   platform::Services().undo->AddUndo(kUndoDrawnPolygons, 0);
-  ResetFacetingsOf(this);
-  // The selected preview face keeps its place among the faces that stay.
-  const std::vector<FacetPreviewRecord>* records = mFacetPreview ? &mFacetPreview->records : nullptr;
-  if (records && mSelectedFacetPreview >= 0 && mSelectedFacetPreview < int(records->size())) {
-    if ((*records)[size_t(mSelectedFacetPreview)].polygon == found) {
-      mSelectedFacetPreview = -1;
-    } else {
-      int before = 0;
-      for (int i = 0; i < mSelectedFacetPreview; ++i) before += (*records)[size_t(i)].polygon == found ? 1 : 0;
-      mSelectedFacetPreview -= before;
-    }
-  }
-  mFacetPreviewDirty = true;
+  detail_PolyGeometry::ResetFacetings(*this);
   // The facet models hold a facelet type for each polygon that has a ring, in chain
   // order.
-  int drawnIndex = 0;
-  for (DrawnPolygon* p = mDrawnPolygons; p && p != found; p = p->next) drawnIndex += p->ring && p->pieces ? 1 : 0;
-  const bool hasType = found->ring && found->pieces;
+  int typeIndex = -1;
+  if (found->ring && found->pieces) {
+    typeIndex = 0;
+    for (DrawnPolygon* p = mDrawnPolygons; p && p != found; p = p->next) typeIndex += p->ring && p->pieces ? 1 : 0;
+  }
+  if (ModelPart* preview = AsPart(mFacetPreview)) preview->DrawnPolygonRemoved(*this, found, typeIndex);
+  mFacetPreviewDirty = true;
   for (FaceTypeBlock* block : {mBaseBlock.get(), mDualBlock.get()}) {
-    Model3D* model = block->GetExistingModel3D();
-    if (model && hasType) model->RemoveDrawnPolygon(drawnIndex);
+    if (ModelPart* model = AsPart(block->mModel3D)) model->DrawnPolygonRemoved(*this, found, typeIndex);
   }
   if (previous) {
     previous->next = found->next;

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string>
 
-#include "construction/LibraryEntry.h"
 #include "model/FaceType.h"
 #include "model/FaceTypeBlock.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 
 namespace corvia {

@@ -13,9 +13,9 @@
 #include "model/ElementFlags.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
+#include "model/ModelSymmetry.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
-#include "nets/Model3D.h"
 #include "platform/Services.h"
 #include "symmetry/SymGroup.h"
 
@@ -86,8 +86,8 @@ void Poly::ClearSelection() {
   // Acts on this model: a selection made in a model that is not shown must not
   // disturb the shown one.
   SelectEdge(nullptr, false);
-  if (mSymGroup) mSymGroup->SelectAxis(-1);
-  DescribeSelectedEdge(mBaseBlock->GetExistingModel3D(), nullptr);
+  if (mSymGroup) SelectAxis(mSymGroup, -1);
+  if (ModelPart* model = AsPart(mBaseBlock->mModel3D)) model->SelectionCleared();
 }
 
 void Poly::SelectFace(PolyElement* element, bool asVertex) {

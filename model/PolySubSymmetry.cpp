@@ -9,7 +9,6 @@
 #include <unordered_set>
 #include <vector>
 
-#include "construction/Augmentation.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/FaceTypeBlock.h"
@@ -210,7 +209,7 @@ bool Poly::ApplySubSymmetry(int rotIndex, int reflIndex) {
   mBaseBlock->SetCurrentFace(baseCurrent);
   mDualBlock->SetCurrentFace(dualCurrent);
   // A running augmentation preview is worked out again for the new face types.
-  if (mAugmentation && mAugmentation->mView) mAugmentation->Refresh();
+  if (ModelPart* augmentation = AsPart(mAugmentation)) augmentation->FaceTypesChanged();
   platform::Services().views->InvalidateInfo(kInfoReasonNames);
   return true;
 }

@@ -22,6 +22,7 @@
 #include "model/Face.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
+#include "model/ModelSymmetry.h"
 #include "model/Poly.h"
 #include "model/PolyBuild.h"
 #include "model/PolyElement.h"
@@ -473,7 +474,7 @@ uint8_t Poly::SetSymGroup() {
   }
   if (mSymGroup->type == kSymGroupDihedral) {
     mReflexible = 1;
-    mSymGroup->DetectReflectionType(static_cast<const Face*>(f));
+    DetectReflectionType(*mSymGroup, static_cast<const Face*>(f));
     return flag;
   }
   mReflexible = 0;

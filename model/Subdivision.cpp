@@ -18,16 +18,12 @@
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
-#include "nets/Model3D.h"
 #include "platform/Services.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia {
 
 namespace detail_Subdivision {
-
-// The flat net model keeps where, how large and in which colours its facelets are.
-constexpr uint32_t kNetModelFlags = kSimpleKeepOrientation | kSimpleKeepLengthUnits | kSimpleKeepColors;
 
 void ToUnitLength(double* p) {
   const double length = std::sqrt(Dot(p, p));
@@ -226,36 +222,6 @@ std::unique_ptr<SimplePoly> Poly::Subdivide(uint32_t flags, int n) {
   }
   if (mPolyFlags & kPolyFlagInherited) result->flags |= kSimpleInherited;
   return result;
-}
-
-std::unique_ptr<SimplePoly> Poly::CreateNetModel(Poly* poly) {
-  FaceTypeBlock* block = poly ? poly->GetShownBlock() : nullptr;
-  Model3D* model = block ? block->GetModel3D(false) : nullptr;
-  if (!model) return nullptr;
-  model->UpdateFolding();
-  auto simple = std::make_unique<SimplePoly>(0, 0);
-  simple->flags |= kSimpleGrowable;
-  int used = 0;
-  for (Face3DType* type = model->mFaceTypes; type; type = type->mNext) {
-    for (int f = 0; f < type->mNumFacelets; ++f) {
-      const Face3D& facelet = type->mFacelets[f];
-      if (facelet.mSourceFace && facelet.mSourceFace->HasFlag(kElementHidden)) continue;
-      if (facelet.GetNumEdges() < 1 || !model->IsEdgeShown(&facelet.mEdges[0], 0)) continue;
-      SimpleFace& face = simple->AddFace();
-      face.SetNumVerts(type->mNumEdges, 1);
-      for (int i = 0; i < type->mNumEdges; ++i) {
-        SimpleVert* v = simple->FindOrCreateVert(facelet.mEdges[i].pos3D, used);
-        face.SetVertIndex(i, v ? v->GetIndex() : kNoIndex);
-      }
-      face.color = PackRainbowColor(facelet.GetColor());
-      face.alpha = facelet.GetAlpha();
-      if (const char* label = facelet.GetLabel()) face.SetLabel(label);
-    }
-  }
-  simple->Truncate(used, simple->NumFaces());
-  simple->SetName("Unfolding Net", nullptr, true);
-  simple->flags |= detail_Subdivision::kNetModelFlags;
-  return simple;
 }
 
 }  // namespace corvia

@@ -2,9 +2,10 @@
 // Models derived from the shown side of a Poly and handed back as a SimplePoly for
 // the caller to convert: the subdivided model and the geodesic sphere
 // (Poly::Subdivide), the zonohedron of a set of zone vectors (CreateZonohedron, with
-// the vectors from Poly::CollectZoneVectors), and the flat model of the unfolded nets
-// (Poly::CreateNetModel). The caller owns every model returned; none means refused
-// or cancelled, and the current model is never touched here.
+// the vectors from Poly::CollectZoneVectors); the flat model of the unfolded nets is
+// the factory's (CreateNetModel, construction/DerivedModels.h). The caller owns every
+// model returned; none means refused or cancelled, and the current model is never
+// touched here.
 
 #include <cstdint>
 #include <memory>

@@ -17,7 +17,6 @@
 #include "model/ModelBusy.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
-#include "nets/Model3D.h"
 
 namespace corvia {
 
@@ -197,11 +196,5 @@ bool CanBuildWithKit(Poly* poly, bool dualSide, const char* reason) {
   return true;
 }
 
-bool Poly::CanBuildStellationWithKit(bool dual) {
-  if (StellationBusy || g_ModelBusy) return true;
-  FaceTypeBlock* block = dual ? mDualBlock.get() : mBaseBlock.get();
-  Model3D* model = block ? block->GetModel3D(false) : nullptr;
-  return model && model->CanBuildWithGeomag();
-}
 
 }  // namespace corvia

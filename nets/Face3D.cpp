@@ -2,17 +2,15 @@
 
 #include <cmath>
 
+#include "core/FaceImageRef.h"
 #include "core/Messages.h"
 #include "core/PolygonRing.h"
 #include "core/Tolerances.h"
-#include "model/FaceImageRef.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "nets/Model3D.h"
 #include "nets/Net.h"
 #include "nets/NetFlags.h"
-#include "stellation/StellationCell.h"
-#include "stellation/StellationDiagram.h"
 #include "symmetry/SymGroup.h"
 
 namespace corvia {
@@ -196,15 +194,17 @@ int Face3DType::GetLoopStart(int loop) const {
 
 // ---- Facelets ----------------------------------------------------------------------------
 
+FaceletCornerLookup::~FaceletCornerLookup() = default;
+
 Face3D::Face3D() : mNextCopy(this) {
   const double identity[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
   for (int i = 0; i < 12; ++i) mPlacement.m[i] = identity[i];
 }
 
-Face3D::~Face3D() { FaceImage::DetachFromFacelet(this); }
+Face3D::~Face3D() { DetachFromFacelet(this); }
 
 void Face3D::Create(PolyElement* source, Face3DType* type, PolygonList* loops, const Transform3D& faceTransform,
-                    Model3D* model, Vert3D* const* corners) {
+                    Model3D* model, Vert3D* const* corners, const FaceletCornerLookup* diagram) {
   using namespace detail_Face3D;
   mSourceFace = source;
   mType = type;
@@ -257,16 +257,18 @@ void Face3D::Create(PolyElement* source, Face3DType* type, PolygonList* loops, c
       // Corners cut from a stellation diagram name their diagram corner: its region is
       // the facelet's facet loop, which the stellation lines are drawn from, and its
       // point's vertex group holds the vertex.
-      SegVert* diagramCorner = static_cast<SegVert*>(v->owner);
-      if (diagramCorner && !mFacetLoop && diagramCorner->mSegment) {
-        mFacetLoop = diagramCorner->mSegment;
-        if (model) model->mFlags |= kModelLineData;
+      void* diagramCorner = diagram ? v->owner : nullptr;
+      if (diagramCorner && !mFacetLoop) {
+        if (StellationSegment* region = diagram->RegionOf(diagramCorner)) {
+          mFacetLoop = region;
+          if (model) model->mFlags |= kModelLineData;
+        }
       }
       if (corners) {
         edge.vert = corners[k];
         if (edge.vert) CopyVector(edge.pos3D, edge.vert->mPos);
       } else if (diagramCorner) {
-        edge.vert = model ? model->FindVert(diagramCorner, edge.pos3D) : nullptr;
+        edge.vert = model ? diagram->FindVert(diagramCorner, edge.pos3D) : nullptr;
         if (edge.vert) {
           CopyVector(edge.pos3D, edge.vert->mPos);
           fitToCorners = true;
@@ -473,11 +475,6 @@ const char* Face3D::GetLabel() const {
 
 bool Face3D::IsShown() const {
   return mImage || (mSourceFace && (mSourceFace->mImage || mSourceFace->HasLabel()));
-}
-
-bool Face3D::IsInHiddenCell() const {
-  const StellationCell* cell = mFacetLoop ? GetSurfaceCell(mFacetLoop->mFacet) : nullptr;
-  return cell && cell->IsHidden();
 }
 
 int Face3D::FindEdgeByVertex(const Vert3D* vertex) const {
@@ -728,6 +725,43 @@ void Face3D::GetTriangulationVertex(int i, double* out) const {
       out[3 * c] = out[3 * c + 1] = out[3 * c + 2] = 0.0;
     }
   }
+}
+
+// ---- Face images ---------------------------------------------------------------------------
+
+void AttachToFacelet(FaceImage* image, Face3D* facelet, bool recordOwner) {
+  if (!image || !facelet) return;
+  image->AddUse();
+  DetachFromFacelet(facelet);
+  facelet->mImage = image;
+  if (recordOwner) {
+    image->mOwner = facelet;
+    image->mFlags |= kFaceImageOwnerFacelet;
+  }
+}
+
+void DetachFromFacelet(Face3D* facelet) {
+  if (!facelet || !facelet->mImage) return;
+  FaceImage* previous = facelet->mImage;
+  facelet->mImage = nullptr;
+  // The facelet may go before the image: the image must not keep pointing at it.
+  if (previous->mOwner == facelet && (previous->mFlags & kFaceImageOwnerFacelet)) {
+    previous->mOwner = nullptr;
+    previous->mFlags &= ~kFaceImageOwnerFacelet;
+  }
+  FaceImage::Release(previous);
+}
+
+void CopyFaceImage(Face3D* target, FaceImage* source) {
+  if (!target) return;
+  if (!source) {
+    DetachFromFacelet(target);
+    return;
+  }
+  FaceImage* copy = CopyFaceImage(source);
+  if (!copy) return;
+  AttachToFacelet(copy, target, false);
+  copy->RemoveUse();
 }
 
 }  // namespace corvia

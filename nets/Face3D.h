@@ -16,9 +16,22 @@ class Model3D;
 class Net;
 class PolyElement;
 class FaceImage;
-class OpenGLView;
 struct PolygonList;
 struct StellationSegment;
+
+// What a facelet cut from a stellation diagram learns from the owners of its ring
+// points (the diagram's corners): the region it lies in, which becomes its facet
+// loop, and the vertex at a corner's position in that corner's vertex group. The
+// stellation's builder of the facet model supplies it.
+class FaceletCornerLookup {
+ public:
+  virtual ~FaceletCornerLookup();
+  // The corner's region; null when it has none.
+  virtual StellationSegment* RegionOf(void* owner) const = 0;
+  // The vertex at the position in the corner's vertex group; null after an internal
+  // error when there is none.
+  virtual Vert3D* FindVert(void* owner, const double* position) const = 0;
+};
 
 // Drawing modes of a facelet: folded net in 3D, flat net, on the source model.
 constexpr int kFaceletDrawFolded = 0;
@@ -78,12 +91,13 @@ class Face3D {
   // Builds the edgelets from the loops (one edgelet per polygon vertex, loop after
   // loop), placing each corner in space with the face transform. The builder sets
   // the flags kFaceletReversed and kFaceletFlipped before. With corners, edgelet k
-  // starts at corners[k] (a builder that knows its vertices). A ring point cut from a
-  // stellation diagram names its diagram corner (SegVert) as owner: the corner's
-  // region becomes the facet loop, and without corners the vertex is found in the
-  // corner's vertex group. Otherwise the vertex is looked up by position.
+  // starts at corners[k] (a builder that knows its vertices). The ring points of a
+  // facelet cut from a stellation diagram name their diagram corner as owner, which
+  // the diagram's lookup reads: the corner's region becomes the facet loop, and
+  // without corners the vertex is found in the corner's vertex group. Otherwise the
+  // vertex is looked up by position.
   void Create(PolyElement* source, Face3DType* type, PolygonList* loops, const Transform3D& faceTransform,
-              Model3D* model, Vert3D* const* corners = nullptr);
+              Model3D* model, Vert3D* const* corners = nullptr, const FaceletCornerLookup* diagram = nullptr);
   // Links each edgelet to the edgelet of the facelet across its edge. reported is
   // the run's flag: only the first edgelet without any other facelet is reported.
   void ConnectEdges(bool& reported);
@@ -100,9 +114,6 @@ class Face3D {
   FaceImage* GetImage() const;
   const char* GetLabel() const;
   bool IsShown() const;
-  // Whether the facelet belongs to a stellation cell that the Show/Hide commands left
-  // out of the drawing: the cell that the facet it was cut from bounds.
-  bool IsInHiddenCell() const;
   int FindEdgeByVertex(const Vert3D* vertex) const;
   int GetEdgeIndex(const Edge3D* edge) const;
   int GetNumEdges() const;
@@ -125,14 +136,6 @@ class Face3D {
   void GetTriangulationVertex(int i, double* out) const;
   // The position of an edgelet's start: its vertex, else its folded point.
   static const double* GetCornerPosition(const Edge3D* edge);
-
-  // ---- Drawing; defined with the renderer ----
-  void Draw(int mode, const double* offset, double scale, const Face3D* colourSource);
-  void DrawEdgesAndVertices(Model3D* model, int mode, double scale);
-  void DrawTabs(int mode, OpenGLView* view, double scale);
-  void DrawNetExtras(Model3D* model);
-  void DrawSphereSections(bool folded, void* page, bool printing);
-  void DrawStellationLines(bool folded, bool printing);
 
   PolyElement* mSourceFace = nullptr;
   // An image placed on the facelet itself (one use held); else it shows its source
@@ -164,5 +167,15 @@ class Face3D {
 
 // Applies a 2D affine transform (m0, m1, m2, m3, tx, ty) to a point.
 void Transform2DPoint(const double* m, const double* p, double* out);
+
+// The facelet switches to the image, as AttachToFace does for a face but without
+// texture references (the facelet's source face holds those); with recordOwner the
+// facelet becomes the owner. A null image or facelet does nothing.
+void AttachToFacelet(FaceImage* image, Face3D* facelet, bool recordOwner);
+// The facelet gives up its image (if any); an image it owned loses its owner.
+void DetachFromFacelet(Face3D* facelet);
+// The source's copy for the model being copied (CopyFaceImage of core/FaceImageRef.h)
+// attached to the facelet; a null source leaves the facelet without an image.
+void CopyFaceImage(Face3D* target, FaceImage* source);
 
 }  // namespace corvia

@@ -721,4 +721,16 @@ int Model3D::CountDrawnTypes() const {
   return count;
 }
 
+void Model3D::DrawnPolygonFinished(DrawnPolygon* polygon) {
+  if (!HasNets()) return;
+  AddDrawnPolygon(polygon);
+  MakeNets();
+}
+
+void Model3D::DrawnPolygonRemoved(Poly& /*poly*/, DrawnPolygon* /*polygon*/, int typeIndex) {
+  RemoveDrawnPolygon(typeIndex);
+}
+
+void Model3D::SelectionCleared() { DescribeSelectedEdge(this, nullptr); }
+
 }  // namespace corvia

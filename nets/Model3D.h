@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "model/ModelPart.h"
 #include "nets/Face3D.h"
 #include "nets/Vert3D.h"
 
@@ -21,14 +22,10 @@ class Poly;
 class FaceTypeBlock;
 class DrawnPolygon;
 class ElementList;
-class PolyElement;
 class SimplePoly;
-class OpenGLView;
 class Net;
 class NetType;
 struct EdgeListNode;
-struct SegVert;
-struct ViewExtents;
 
 // Options of Model3D::CreateSimplePoly (bit n of the option word is 1 << n).
 constexpr uint32_t kCopyHolesAllowed = 1u << 1;        // turn holes into coplanar faces without asking
@@ -41,7 +38,7 @@ constexpr uint32_t kCopyHolesAsTriangles = 1u << 7;
 constexpr int kToyPanelKinds = 4;
 constexpr int kToyColours = 5;
 
-class Model3D {
+class Model3D : public ModelPart {
  public:
   // The model of the plain polyhedron for the base or the dual side. A side whose
   // faces have corners at infinity cannot be built: the model stays empty after an
@@ -50,7 +47,7 @@ class Model3D {
   // The model of the block's current stellation from its cells; vertexCount is the
   // number of vertices counted among the used segment vertices.
   Model3D(FaceTypeBlock* block, int vertexCount);
-  ~Model3D();
+  ~Model3D() override;
   Model3D(const Model3D&) = delete;
   Model3D& operator=(const Model3D&) = delete;
 
@@ -79,9 +76,6 @@ class Model3D {
   // Largest distance of a vertex from the origin; 0 for a null model.
   static double CalcMaxRadius(const Model3D* model);
 
-  // The vertex at the position within the segment vertex's own group (stellation
-  // models); without a group, FindVertExact.
-  Vert3D* FindVert(SegVert* segVert, const double* position);
   // The first vertex within 1e-7 of the position in each coordinate; null when none.
   Vert3D* FindVertExact(const double* position) const;
 
@@ -91,6 +85,14 @@ class Model3D {
   // Removes the drawn type with index i; nothing past the end.
   void RemoveDrawnPolygon(int i);
   int CountDrawnTypes() const;
+
+  // ---- Told by the model that owns it ----
+  // A closed polygon joins the nets when they are made.
+  void DrawnPolygonFinished(DrawnPolygon* polygon) override;
+  void DrawnPolygonsCleared() override { ClearDrawnPolygons(); }
+  void DrawnPolygonRemoved(Poly& poly, DrawnPolygon* polygon, int typeIndex) override;
+  // No edgelet is selected any more (the net panes are redrawn when one was).
+  void SelectionCleared() override;
 
   // A plain copy of the model for the derived-model factory; null when refused.
   // With edgeList, the model's coloured edges are handed over too.
@@ -129,7 +131,7 @@ class Model3D {
   std::vector<uint32_t> GetNetColors() const;
   // Colours the model by connected part (faces joined across edges that are not
   // reflex); returns the number of parts.
-  int ColorFaceletsByPart();
+  int ColorFaceletsByPart() override;
   // Sets each net type's copies to print; returns the total. colour may be null.
   int CountNetsToPrint(const float* colour, bool onlyWithImages);
   // Folds the nets to the global fold fraction when it changed.
@@ -140,12 +142,6 @@ class Model3D {
   // too, where the folded nets show them): a pane fitted to it shows them whole
   // whichever way it is turned.
   double GetShownNetsReach();
-  // Folds the nets and widens the view's bounds by the nets shown; defined with the
-  // renderer.
-  void ExtendViewBounds(OpenGLView* view, ViewExtents* bounds);
-  // The facelet line data of a stellation (which stellation line each facelet edge
-  // lies on).
-  void ComputeFaceletLineData();
 
   // ---- Construction toy ----
   // Whether the facelets can be built with the construction toy: rods of one length
@@ -159,19 +155,6 @@ class Model3D {
   void CountGeomagParts();
   // The number of panels of every shape and colour.
   int GetNumGeomagParts();
-
-  // ---- Drawing; defined with the renderer ----
-  void DrawVertices(double explode);
-  void DrawEdges(double explode);
-  void DrawMarkedEdges(double explode);
-  void DrawFacelets(double explode);
-  void DrawFaceletNumbers(const Transform3D& transform, bool currentFaceOnly);
-  void PrintFaceletNumbers(const PolyElement* source, const double* pageTransform, const Transform3D& modelTransform);
-  void DrawRingVertices(const Face3D* facelet, const double* offset);
-  void DrawRingEdges(const Face3D* facelet, const double* offset, bool highlightedOnly, bool reflexOnly);
-  void DrawNets();
-  void DrawSelectedFacelets();
-  void DrawSelectedEdge(int mode);
 
   // ---- Fields ----
   Poly* mPoly = nullptr;

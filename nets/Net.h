@@ -17,9 +17,7 @@ class Face3DType;
 class Model3D;
 class NetOutline;
 class NetType;
-class OpenGLView;
 struct Edge3D;
-struct ViewExtents;
 
 // Edgelets that closed against their neighbour when a facelet was placed; applied
 // (kEdgePlacementJoin on both sides, in every net of the type) or dropped.
@@ -91,13 +89,6 @@ class Net {
   // Folds the net: hinges by h, moved in by q (both 0 flat, 1 folded onto the model).
   void Fold(double hinge, double place);
 
-  // ---- Drawing; defined with the renderer ----
-  void DrawUnfolded();
-  void DrawFolded(Model3D* model);
-  void ExtendViewBounds(OpenGLView* view, ViewExtents* extents, Model3D* model, bool folded);
-  void DrawSphereSections(bool folded, void* page, bool printing);
-  void DrawFaceletLines(bool folded, bool printing);
-
  private:
   void AppendPlace(Face3D* facelet);
 
@@ -154,9 +145,6 @@ class NetType {
   // reached that were not rejected.
   int CountReachableCandidates();
   bool TestClosure();
-
-  // Drawing of every net folded; defined with the renderer.
-  void DrawFolded(Model3D* model);
 
   int32_t groupSize;
   uint32_t flags = 0;

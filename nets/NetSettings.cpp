@@ -3,6 +3,12 @@
 #include <cmath>
 
 #include "core/Units.h"
+#include "model/ElementList.h"
+#include "model/ElementServices.h"
+#include "model/FaceTypeBlock.h"
+#include "model/Globals.h"
+#include "model/Poly.h"
+#include "nets/Model3D.h"
 #include "nets/NetFlags.h"
 
 namespace corvia {
@@ -60,6 +66,30 @@ double TabSlope45() {
 double TabSlope60() {
   static const double slope = std::tan(60.0 * detail_NetSettings::kDegrees);
   return slope;
+}
+
+// ---- What a change of units asks of the current model ------------------------------------
+
+void RefreshCurrentNetsAfterScaleChange() {
+  Model3D* model = GetCurrentModel3D();
+  if (!model) return;
+  model->SetNetBBoxRadii();
+  model->CopyFirstNetLayout();
+  model->RebuildTabs();
+}
+
+bool CurrentModelAllowsSingleColorPages() {
+  Poly* poly = GetCurrentPoly();
+  if (!poly) return true;
+  const FaceTypeBlock* block = poly->GetShownBlock();
+  Model3D* model = block ? block->GetExistingModel3D() : nullptr;
+  if (GetElementDisplayOptions().constructionToyStyle && model && model->CanBuildWithGeomag()) return false;
+  const ElementList* planes = block ? block->GetPlaneModel() : nullptr;
+  if ((poly->mPolyFlags & kPolyFlagOneSidedFace) && FaceTypeBlock::IsOriginalStellation(block) &&
+      !ElementList::AllSameColour(planes)) {
+    return false;
+  }
+  return !(block && block->HasFaceImages());
 }
 
 }  // namespace corvia

@@ -60,6 +60,12 @@ double GetNetTabSizeInModelUnits();
 // decided by the screen option.
 bool PrintCellLines();
 
+// What the unit settings ask of the current model (core/Units.h, installed with the
+// geometry's hooks): its nets follow a change of length scale; and whether its shown
+// side can be printed one colour per page (the Auto rule).
+void RefreshCurrentNetsAfterScaleChange();
+bool CurrentModelAllowsSingleColorPages();
+
 // Tangents of the tab end slopes: 45 degrees untrimmed, 60 degrees at most.
 double TabSlope45();
 double TabSlope60();

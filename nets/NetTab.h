@@ -63,10 +63,6 @@ class NetTab {
   const std::vector<double>& GetProfileS() const { return mS; }
   const std::vector<double>& GetProfileH() const { return mH; }
 
-  // ---- Drawing; defined with the renderer ----
-  void DrawFilled(int mode, double scale, bool highlighted) const;
-  void DrawOutline(int mode, double scale) const;
-
   // The outline from A out and back to B.
   std::list<TabPoint> outline;
   // The triangle corners: the outline points in order, then the points on the edge

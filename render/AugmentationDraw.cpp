@@ -9,6 +9,7 @@
 #include "core/VectorMath.h"
 #include "model/Edge.h"
 #include "model/Poly.h"
+#include "render/AugmentationDraw.h"
 #include "render/DepthSortedTriangles.h"
 #include "render/GL.h"
 #include "render/GLErrors.h"
@@ -17,14 +18,14 @@
 
 namespace corvia {
 
-void Augmentation::Draw(bool wireFramePass) const {
-  if (!mView || !mPoly) return;
+void Draw(const Augmentation* augmentation, bool wireFramePass) {
+  if (!augmentation->mView || !augmentation->mPoly) return;
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view) return;
   std::vector<AugmentPreviewFace> faces;
-  GetPreviewFaces(faces);
+  augmentation->GetPreviewFaces(faces);
   if (faces.empty()) return;
-  const double scale = mPoly->mDisplayScale;
+  const double scale = augmentation->mPoly->mDisplayScale;
   if (wireFramePass) {
     const bool lighting = SetLighting(view, false);
     view->SetColorv(GetNewEdgeColor());

@@ -9,11 +9,14 @@
 #include <memory>
 #include <vector>
 
+#include "core/FaceImageRef.h"
 #include "core/RadixSorter.h"
-#include "model/FaceImageRef.h"
+#include "render/FaceImageMapping.h"
 #include "render/FaceImageTexturing.h"
+#include "render/FaceMeshCache.h"
 #include "render/GL.h"
 #include "render/GLErrors.h"
+#include "render/KeptTriangles.h"
 #include "render/LightSets.h"
 #include "render/ModelDrawPane.h"
 #include "render/OpenGLView.h"
@@ -51,6 +54,8 @@ struct State {
   std::vector<float> keys;
   // The view whose pass queued what is queued; other views never draw it.
   const OpenGLView* owner = nullptr;
+  // A kept set queued as a whole, ahead of everything queued singly.
+  std::shared_ptr<KeptTriangleSet> kept;
   RadixSorter sorter;
   int subdivisionDepth = 4;
   double subdivisionTolerance = 0.05;
@@ -87,6 +92,7 @@ DepthSortedTriangle* TakeRecords(int n) {
 
 void EmptyQueues() {
   State& s = Get();
+  s.kept.reset();
   s.firstQueue = s.sortedQueue = s.lastQueue = Queue();
   s.sortedOrder.clear();
   for (Block* b = s.first; b; b = b->next) b->used = 0;
@@ -117,6 +123,38 @@ void Append(Queue& q, DepthSortedTriangle* t) {
   ++q.count;
 }
 
+void Enqueue(DepthSortedTriangle* t, int queue) {
+  State& s = Get();
+  if (queue == kQueueFirst) {
+    Prepend(s.firstQueue, t);
+  } else if (queue == kQueueLast) {
+    Prepend(s.lastQueue, t);
+  } else {
+    Append(s.sortedQueue, t);
+    s.sortedOrder.push_back(t);
+  }
+}
+
+// The kept set's triangles queued singly, as they were when it was recorded.
+void ExpandKept() {
+  State& s = Get();
+  std::shared_ptr<KeptTriangleSet> kept = std::move(s.kept);
+  s.kept.reset();
+  if (!kept) return;
+  const size_t n = kept->Size();
+  for (size_t i = 0; i < n; ++i) {
+    const KeptTriangle& k = kept->At(i);
+    DepthSortedTriangle* t = TakeRecords(1);
+    for (int c = 0; c < 3; ++c) std::copy(k.corners[c], k.corners[c] + 3, t->corners[c]);
+    std::copy(k.centroid, k.centroid + 3, t->centroid);
+    std::copy(k.normal, k.normal + 3, t->normal);
+    std::copy(k.colour, k.colour + 3, t->colour);
+    t->alpha = k.alpha;
+    t->image = nullptr;
+    Enqueue(t, k.queue);
+  }
+}
+
 bool HasAlphaTexture(const FaceImage* image) {
   return image && image->mTextureImage && image->HasAlpha();
 }
@@ -133,7 +171,7 @@ void Midpoint(double* out, const double* a, const double* b) {
 // Texture coordinates of the three corners, the seam repaired.
 void CornerTexCoords(const FaceImage* image, const Transform3D& transform, const double (*corners)[3], float* coords) {
   const double* points[3] = {corners[0], corners[1], corners[2]};
-  image->GetTriangleTexCoords(transform, points, coords, nullptr);
+  GetTriangleTexCoords(image, transform, points, coords, nullptr);
 }
 
 // Whether the coordinates of some edge's mid-point differ from the mean of its ends'
@@ -146,7 +184,7 @@ bool NeedsSubdivision(const FaceImage* image, const Transform3D& transform, cons
     double mid[3];
     Midpoint(mid, corners[i], corners[j]);
     float at[2] = {0.0f, 0.0f};
-    image->GetPointTexCoords(transform, mid, at, coords + 2 * i);
+    GetPointTexCoords(image, transform, mid, at, coords + 2 * i);
     for (int k = 0; k < 2; ++k) {
       const double mean = 0.5 * (coords[2 * i + k] + coords[2 * j + k]);
       if (!std::isfinite(at[k]) || std::fabs(at[k] - mean) > tolerance) return true;
@@ -275,13 +313,19 @@ bool AddDepthSortedTriangle(const double* p0, const double* p1, const double* p2
   if (s.alphaFactor != 1.0f) alpha *= s.alphaFactor;
   const Transform3D* transform = image ? textureTransform : nullptr;
   const bool opaque = alpha >= 1.0f && !HasAlphaTexture(image);
+  const bool recording = IsRecordingFaceMesh();
+  // A recording keeps plain triangles only.
+  if (recording && transform) SpoilFaceMeshRecording();
   if (opaque || (flags & kTriangleNeverDefer) || (view && view->IsPicking())) {
     DrawTriangleArrays(corners, normal, rgba, alpha, transform ? image : nullptr, transform, texCoords, 0);
+    if (recording) RecordFaceMeshTriangle(corners, normal, rgba, alpha);
     return true;
   }
   // A pass of another view left its triangles behind: they are not this view's to draw.
-  if (s.owner != view && AnyQueued()) EmptyQueues();
+  if (s.owner != view && (AnyQueued() || s.kept)) EmptyQueues();
   s.owner = view;
+  // Triangles kept from an earlier frame were queued before this one.
+  if (s.kept) ExpandKept();
   DepthSortedTriangle* t = TakeRecords(1);
   for (int i = 0; i < 3; ++i) std::copy(corners[i], corners[i] + 3, t->corners[i]);
   for (int k = 0; k < 3; ++k) t->centroid[k] = (corners[0][k] + corners[1][k] + corners[2][k]) * (1.0 / 3.0);
@@ -298,26 +342,46 @@ bool AddDepthSortedTriangle(const double* p0, const double* p1, const double* p2
     }
   }
   const bool ordered = !view || GetModelDrawPane(view).GetDrawOrder() >= 1.0;
-  if (ordered && (flags & kTriangleDrawFirst)) {
-    Prepend(s.firstQueue, t);
-  } else if (ordered && (flags & kTriangleDrawLast)) {
-    Prepend(s.lastQueue, t);
-  } else {
-    Append(s.sortedQueue, t);
-    s.sortedOrder.push_back(t);
-  }
+  const int queue = ordered && (flags & kTriangleDrawFirst)  ? kQueueFirst
+                    : ordered && (flags & kTriangleDrawLast) ? kQueueLast
+                                                             : kQueueSorted;
+  Enqueue(t, queue);
+  if (recording) RecordFaceMeshQueuedTriangle(corners, normal, rgba, alpha, queue);
   return false;
+}
+
+void QueueKeptTriangles(const std::shared_ptr<KeptTriangleSet>& set) {
+  using namespace detail_DepthSortedTriangles;
+  State& s = Get();
+  if (!set || set->Size() == 0) return;
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (s.owner != view && (AnyQueued() || s.kept)) EmptyQueues();
+  s.owner = view;
+  if (s.kept) ExpandKept();
+  s.kept = set;
+  // Behind triangles queued singly it joins them in its turn.
+  if (AnyQueued()) ExpandKept();
 }
 
 void DrawDepthSortedTriangles() {
   using namespace detail_DepthSortedTriangles;
   State& s = Get();
-  if (!AnyQueued()) return;
+  if (!AnyQueued() && !s.kept) return;
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view || view != s.owner) {
     EmptyQueues();
     return;
   }
+  if (s.kept && !AnyQueued() && s.kept->AllInSortedQueue() && s.kept->IsPrepared() && GetCoplanarStencilStep() == 0) {
+    // All that is queued is one kept set: drawn from its buffers.
+    view->SetTransparencyMode(kTransparencyBlended);
+    s.kept->Draw(view);
+    view->SetTransparencyMode(kTransparencyOpaque);
+    EmptyQueues();
+    CheckGLError("DrawDepthSortedTriangles");
+    return;
+  }
+  if (s.kept) ExpandKept();
   view->SetTransparencyMode(kTransparencyBlended);
   for (DepthSortedTriangle* t = s.firstQueue.head; t; t = t->next) DrawTriangleBatch(*t);
   SortDepthSortedTriangles(view->GetPerEyePosition());
@@ -362,6 +426,7 @@ void DiscardDepthSortedTriangles() {
 void FreeDepthSortedTriangles() {
   using namespace detail_DepthSortedTriangles;
   State& s = Get();
+  s.kept.reset();
   s.firstQueue = s.sortedQueue = s.lastQueue = Queue();
   s.sortedOrder.clear();
   s.sortedOrder.shrink_to_fit();
@@ -381,6 +446,7 @@ DepthSortStatistics GetDepthSortStatistics() {
   stats.firstQueue = s.firstQueue.count;
   stats.sortedQueue = s.sortedQueue.count;
   stats.lastQueue = s.lastQueue.count;
+  stats.keptQueue = s.kept ? static_cast<int>(s.kept->Size()) : 0;
   for (const Block* b = s.first; b; b = b->next) {
     ++stats.blocks;
     stats.capacity += b->capacity;

@@ -7,12 +7,14 @@
 // reuses, so queuing allocates nothing per triangle.
 
 #include <cstdint>
+#include <memory>
 
 #include "core/VectorMath.h"
 
 namespace corvia {
 
 class FaceImage;
+class KeptTriangleSet;
 class OpenGLView;
 
 // AddDepthSortedTriangle flags.
@@ -42,6 +44,11 @@ struct DepthSortedTriangle {
 bool AddDepthSortedTriangle(const double* p0, const double* p1, const double* p2, const double* normal,
                             const float* rgba, unsigned flags, double scale, const FaceImage* image,
                             const Transform3D* textureTransform, const float* texCoords);
+
+// Queues a kept set of triangles as a whole (KeptTriangles.h): drawn from its buffers
+// when nothing else is queued, else its triangles join the queues one by one, in its
+// turn.
+void QueueKeptTriangles(const std::shared_ptr<KeptTriangleSet>& set);
 
 // Draws the queues (the first queue newest first, the sorted queue farthest first,
 // the last queue newest first) blended, then empties them. Makes no GL call when
@@ -81,6 +88,7 @@ struct DepthSortStatistics {
   int firstQueue = 0;
   int sortedQueue = 0;
   int lastQueue = 0;
+  int keptQueue = 0;  // the triangles of a kept set queued as a whole
   int blocks = 0;
   int capacity = 0;  // records in all blocks
   int minimumBlockSize = 0;

@@ -46,6 +46,9 @@ struct DisplaySettings {
   bool autoTitleColor = true;
   // How translucent surfaces are drawn: 1 screen-door (fast), 2 blending.
   int transparencyType = 1;
+  // "Options > Diagnostic Mode > Show Frame Time": each pane shows how long its last
+  // frame took (not kept between runs).
+  bool showFrameTime = false;
 };
 
 DisplaySettings& GetDisplaySettings();

@@ -5,10 +5,12 @@
 #include <cmath>
 
 #include "core/DrawnPolygon.h"
+#include "core/FaceImageRef.h"
 #include "core/Globals.h"
-#include "model/FaceImageRef.h"
 #include "model/PointPicker.h"
 #include "model/PolyElement.h"
+#include "render/DrawnPolygonDrawing.h"
+#include "render/FaceImageMapping.h"
 #include "render/FaceImageTexturing.h"
 #include "render/GL.h"
 #include "render/GLErrors.h"
@@ -38,21 +40,22 @@ int PointCount(const DrawnPolygon* polygon) {
 
 }  // namespace detail_DrawnPolygonDrawing
 
-void DrawnPolygon::DrawTriangles(const Transform3D& frame, const PolyElement* owner,
-                                 const Transform3D* textureFrame) const {
+void DrawTriangles(const DrawnPolygon* polygon, const Transform3D& frame, const PolyElement* owner,
+                   const Transform3D* textureFrame) {
   using namespace detail_DrawnPolygonDrawing;
-  if (indexCount < 3 || !indices || !vertices) return;
-  const int points = PointCount(this);
+  if (polygon->indexCount < 3 || !polygon->indices || !polygon->vertices) return;
+  const int points = PointCount(polygon);
   const FaceImage* image = owner ? owner->mImage : nullptr;
   if (!image) {
     glBegin(GL_TRIANGLES);
-    for (int k = 0; k + 2 < indexCount; k += 3) {
-      if (!ValidIndex(indices[k], points) || !ValidIndex(indices[k + 1], points) || !ValidIndex(indices[k + 2], points))
+    for (int k = 0; k + 2 < polygon->indexCount; k += 3) {
+      if (!ValidIndex(polygon->indices[k], points) || !ValidIndex(polygon->indices[k + 1], points) ||
+          !ValidIndex(polygon->indices[k + 2], points))
         continue;
       for (int i = 0; i < 3; ++i) {
-        const int index = indices[k + i];
+        const int index = polygon->indices[k + i];
         double p[3];
-        FramePoint(frame, vertices[2 * index], vertices[2 * index + 1], p);
+        FramePoint(frame, polygon->vertices[2 * index], polygon->vertices[2 * index + 1], p);
         glVertex3dv(p);
       }
     }
@@ -60,17 +63,17 @@ void DrawnPolygon::DrawTriangles(const Transform3D& frame, const PolyElement* ow
     return;
   }
   Transform3D transform;
-  image->GetTexCoordTransform(transform, owner);
+  GetTexCoordTransform(image, transform, owner);
   BindImageTexture(image);
   glBegin(GL_TRIANGLES);
-  for (int k = 0; k + 2 < indexCount; k += 3) {
+  for (int k = 0; k + 2 < polygon->indexCount; k += 3) {
     double corners[3][3], textured[3][3];
     bool valid = true;
     for (int i = 0; i < 3 && valid; ++i) {
-      const int index = indices[k + i];
+      const int index = polygon->indices[k + i];
       valid = ValidIndex(index, points);
       if (!valid) break;
-      FramePoint(frame, vertices[2 * index], vertices[2 * index + 1], corners[i]);
+      FramePoint(frame, polygon->vertices[2 * index], polygon->vertices[2 * index + 1], corners[i]);
       if (textureFrame) {
         TransformPoint(*textureFrame, textured[i], corners[i]);
       } else {
@@ -80,7 +83,7 @@ void DrawnPolygon::DrawTriangles(const Transform3D& frame, const PolyElement* ow
     if (!valid) continue;
     float coords[6] = {0, 0, 0, 0, 0, 0};
     const double* texturedPoints[3] = {textured[0], textured[1], textured[2]};
-    image->GetTriangleTexCoords(transform, texturedPoints, coords, nullptr);
+    GetTriangleTexCoords(image, transform, texturedPoints, coords, nullptr);
     for (int i = 0; i < 3; ++i) {
       glTexCoord2fv(coords + 2 * i);
       glVertex3dv(corners[i]);
@@ -90,11 +93,11 @@ void DrawnPolygon::DrawTriangles(const Transform3D& frame, const PolyElement* ow
   UnbindImageTexture(image);
 }
 
-void DrawnPolygon::DrawFilled() const {
+void DrawFilled(const DrawnPolygon* polygon) {
   Transform3D frame;
-  SetTransformFromColumns(frame, centroid, axisU, axisV, normal);
-  glNormal3dv(normal);
-  DrawTriangles(frame, nullptr, nullptr);
+  SetTransformFromColumns(frame, polygon->centroid, polygon->axisU, polygon->axisV, polygon->normal);
+  glNormal3dv(polygon->normal);
+  DrawTriangles(polygon, frame, nullptr, nullptr);
 }
 
 void DrawDrawnPolygons(const DrawnPolygon* chain, OpenGLView* view) {
@@ -121,19 +124,19 @@ void DrawDrawnPolygons(const DrawnPolygon* chain, OpenGLView* view) {
     } while (v && v != ring);
     glEnd();
     SetLighting(view, lighting);
-    polygon->DrawFilled();
+    DrawFilled(polygon);
   }
   glLineWidth(GetModelDrawSettings().edgeWidth);
   glPointSize(GetModelDrawSettings().vertSize);
   CheckGLError("DrawDrawnPolygons");
 }
 
-void PointPicker::DrawPlane() const {
+void DrawPlane(const PointPicker* picker) {
   glBegin(GL_TRIANGLES);
-  for (int i = 0; i < mCount; ++i) {
-    for (int j = i + 1; j < mCount; ++j) {
-      for (int k = j + 1; k < mCount; ++k) {
-        const double* p[3] = {GetPoint(i), GetPoint(j), GetPoint(k)};
+  for (int i = 0; i < picker->mCount; ++i) {
+    for (int j = i + 1; j < picker->mCount; ++j) {
+      for (int k = j + 1; k < picker->mCount; ++k) {
+        const double* p[3] = {picker->GetPoint(i), picker->GetPoint(j), picker->GetPoint(k)};
         if (p[0][0] == kUndefinedPoint || p[1][0] == kUndefinedPoint || p[2][0] == kUndefinedPoint) continue;
         double n[3];
         TriangleNormal(n, p[0], p[1], p[2]);

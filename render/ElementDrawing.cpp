@@ -21,6 +21,7 @@
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "model/VertexFigure.h"
+#include "render/ElementDrawing.h"
 #include "render/GL.h"
 #include "render/GLErrors.h"
 #include "render/GLSelection.h"
@@ -127,13 +128,13 @@ class LabelState {
 
 // ---- Points and lines -------------------------------------------------------------------
 
-void PolyElement::DrawCornerPoints(const double* offset, double scale) const {
+void DrawCornerPoints(const PolyElement* element, const double* offset, double scale) {
   OpenGLView* view = OpenGLView::GetCurrent();
-  if (!view || !mNeighbours) return;
-  const bool dual = mPoly && mPoly->mShowDual;
+  if (!view || !element->mNeighbours) return;
+  const bool dual = element->mPoly && element->mPoly->mShowDual;
   glBegin(GL_POINTS);
-  for (int i = 0; i < mNumSides; ++i) {
-    const PolyElement* corner = mNeighbours[i];
+  for (int i = 0; i < element->mNumSides; ++i) {
+    const PolyElement* corner = element->mNeighbours[i];
     if (!corner || corner->HasFlag(kElementHemi) || corner->IsHidden(dual)) continue;
     view->SetMaterialColor(corner->GetDrawColour());
     detail_ElementDrawing::EmitPoint(corner->mDualVert, offset, scale);
@@ -141,13 +142,13 @@ void PolyElement::DrawCornerPoints(const double* offset, double scale) const {
   glEnd();
 }
 
-void PolyElement::DrawEdgeLine(int i, const double* offset, double scale, bool noHighlight) const {
+void DrawEdgeLine(const PolyElement* element, int i, const double* offset, double scale, bool noHighlight) {
   using namespace detail_ElementDrawing;
-  if (SideHidden(this, i)) return;
+  if (SideHidden(element, i)) return;
   double a[3], b[3];
-  if (!GetSideEnds(i, a, b)) return;
-  const bool selected =
-      !noHighlight && mEdges && mPoly && i >= 0 && i < mNumSides && mEdges[i] && mEdges[i] == mPoly->mCurrentEdge;
+  if (!element->GetSideEnds(i, a, b)) return;
+  const bool selected = !noHighlight && element->mEdges && element->mPoly && i >= 0 && i < element->mNumSides &&
+                        element->mEdges[i] && element->mEdges[i] == element->mPoly->mCurrentEdge;
   if (selected) {
     glEnd();
     glLineWidth(GetEdgeLineWidth() * 3.0f);
@@ -162,15 +163,16 @@ void PolyElement::DrawEdgeLine(int i, const double* offset, double scale, bool n
   }
 }
 
-void PolyElement::EmitHalfEdge(int i, const double* offset, double scale, bool firstHalf) const {
+void EmitHalfEdge(const PolyElement* element, int i, const double* offset, double scale, bool firstHalf) {
   using namespace detail_ElementDrawing;
   // The edge ending at corner i is side i - 1.
-  const int side = mNumSides > 0 ? (i - 1 + mNumSides) % mNumSides : 0;
-  if (SideHidden(this, side)) return;
+  const int side = element->mNumSides > 0 ? (i - 1 + element->mNumSides) % element->mNumSides : 0;
+  if (SideHidden(element, side)) return;
   double a[3], b[3];
-  if (!GetSideEnds(side, a, b)) return;
+  if (!element->GetSideEnds(side, a, b)) return;
   // a and b come in the canonical order; the half next to corner i is wanted second.
-  const PolyElement* corner = mNeighbours[((i % mNumSides) + mNumSides) % mNumSides];
+  const PolyElement* corner =
+      element->mNeighbours[((i % element->mNumSides) + element->mNumSides) % element->mNumSides];
   if (corner && !corner->HasFlag(kElementHemi) && PointsEqual(a, corner->mDualVert)) std::swap(a, b);
   double mid[3];
   for (int k = 0; k < 3; ++k) mid[k] = 0.5 * (a[k] + b[k]);
@@ -183,91 +185,94 @@ void PolyElement::EmitHalfEdge(int i, const double* offset, double scale, bool f
   }
 }
 
-void PolyElement::DrawEdges(const double* offset, double scale) const {
+void DrawEdges(const PolyElement* element, const double* offset, double scale) {
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view) return;
   glBegin(GL_LINES);
-  for (int i = 0; i < mNumSides; ++i) {
-    view->SetMaterialColor(PolyItem::GetColour(mEdges ? mEdges[i] : nullptr));
-    DrawEdgeLine(i, offset, scale, false);
+  for (int i = 0; i < element->mNumSides; ++i) {
+    view->SetMaterialColor(PolyItem::GetColour(element->mEdges ? element->mEdges[i] : nullptr));
+    DrawEdgeLine(element, i, offset, scale, false);
   }
   glEnd();
 }
 
 // ---- Numbers and labels ------------------------------------------------------------------
 
-void PolyElement::DrawNumber(double scale, double push) const {
+void DrawNumber(const PolyElement* element, double scale, double push) {
   OpenGLView* view = OpenGLView::GetCurrent();
-  if (!view || (mFlags & kElementHidden)) return;
+  if (!view || (element->mFlags & kElementHidden)) return;
   double at[3];
-  for (int k = 0; k < 3; ++k) at[k] = (mCentroid[k] + (push == 1.0 ? 0.0 : (push - 1.0) * mCentre[k])) * scale;
+  for (int k = 0; k < 3; ++k)
+    at[k] = (element->mCentroid[k] + (push == 1.0 ? 0.0 : (push - 1.0) * element->mCentre[k])) * scale;
   char number[16];
-  std::snprintf(number, sizeof number, "%d", GetNumber());
-  view->DrawAxes(number, at, mXAxis, mYAxis, mZAxis, 0.3, nullptr);
+  std::snprintf(number, sizeof number, "%d", element->GetNumber());
+  view->DrawAxes(number, at, element->mXAxis, element->mYAxis, element->mZAxis, 0.3, nullptr);
 }
 
-void PolyElement::DrawTextIfShown(double scale, double push) const {
-  if (!IsTextShown()) return;
+void DrawTextIfShown(const PolyElement* element, double scale, double push) {
+  if (!element->IsTextShown()) return;
   double at[3];
-  for (int k = 0; k < 3; ++k) at[k] = (mCentroid[k] + (push == 1.0 ? 0.0 : (push - 1.0) * mCentre[k])) * scale;
+  for (int k = 0; k < 3; ++k)
+    at[k] = (element->mCentroid[k] + (push == 1.0 ? 0.0 : (push - 1.0) * element->mCentre[k])) * scale;
   double normal[3];
-  GetNormal(normal);
-  DrawLabel(at, mXAxis, normal);
+  element->GetNormal(normal);
+  DrawLabel(element, at, element->mXAxis, normal);
 }
 
-void PolyElement::DrawLabel(const double* position, const double* firstAxis, const double* normal) const {
+void DrawLabel(const PolyElement* element, const double* position, const double* firstAxis, const double* normal) {
   using namespace detail_ElementDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view) return;
   LabelText text;
-  BuildElementLabel(this, false, text);
+  BuildElementLabel(element, false, text);
   if (text.Empty()) return;
   LabelState state(view);
-  SetLabelColourForSelection(mPoly);
-  const double size = GetLabelSize(mPoly, IsVertex(), BlockEdgeLength(this), -1, -1.0, -1.0);
+  SetLabelColourForSelection(element->mPoly);
+  const double size = GetLabelSize(element->mPoly, element->IsVertex(), BlockEdgeLength(element), -1, -1.0, -1.0);
   if ((GetModelDrawSettings().labelTextMode & kTextAnchorMask) == kTextAnchorCentreFacing)
-    SetGLTextOffset(GetRadius(), 1);
+    SetGLTextOffset(element->GetRadius(), 1);
   double at[3];
   CopyVector(at, position);
   if (GetElementDisplayOptions().constructionToyStyle) {
-    const double lift = VertexSphereRadius(this);
+    const double lift = VertexSphereRadius(element);
     for (int k = 0; k < 3; ++k) at[k] += lift * normal[k];
   }
   DrawElementText(text.Get(), at, size, normal, firstAxis);
 }
 
-void ElementList::DrawNumbers(double scale, double push) {
+void DrawNumbers(ElementList* list, double scale, double push) {
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view) return;
   const bool lighting = SetLighting(view, false);
-  for (PolyElement* e = mHead; e; e = e->mNext) e->DrawNumber(scale, push);
+  for (PolyElement* e = list->mHead; e; e = e->mNext) DrawNumber(e, scale, push);
   SetLighting(view, lighting);
   CheckGLError("ElementList::DrawNumbers");
 }
 
-void ElementList::DrawLabels(Poly*, double scale, double push) {
+void DrawLabels(ElementList* list, Poly*, double scale, double push) {
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view) return;
-  if (!(DiagnosticNumbers & (kShowFaceNumbers | kShowFaceTypeNumbers)) && !(HasLabels() && ShowLabels)) return;
+  if (!(DiagnosticNumbers & (kShowFaceNumbers | kShowFaceTypeNumbers)) && !(list->HasLabels() && ShowLabels)) return;
   const bool lighting = SetLighting(view, false);
-  for (PolyElement* e = mHead; e; e = e->mNext) e->DrawTextIfShown(scale, push);
+  for (PolyElement* e = list->mHead; e; e = e->mNext) DrawTextIfShown(e, scale, push);
   SetLighting(view, lighting);
   CheckGLError("ElementList::DrawLabels");
 }
 
-void ElementList::DrawAllLabels(Poly* poly, double scale, double push) {
+void DrawAllLabels(ElementList* list, Poly* poly, double scale, double push) {
   using namespace detail_ElementDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
-  if (!view || !mHead) return;
-  if (!(DiagnosticNumbers & (kShowVertexNumbers | kShowVertexTypeNumbers)) && !(HasLabels() && ShowLabels)) return;
+  if (!view || !list->mHead) return;
+  if (!(DiagnosticNumbers & (kShowVertexNumbers | kShowVertexTypeNumbers)) && !(list->HasLabels() && ShowLabels))
+    return;
   LabelState state(view);
   SetLabelColourForSelection(poly);
   const ModelDrawSettings& settings = GetModelDrawSettings();
   const bool spheres = UsingVertexSpheres() && settings.showVerts;
-  const double size = GetLabelSize(poly, mHead->IsFace(), BlockEdgeLength(mHead), -1, -1.0, -1.0);
-  const double lift = spheres ? VertexSphereRadius(mHead) : 0.0;
+  const double size = GetLabelSize(poly, list->mHead->IsFace(), BlockEdgeLength(list->mHead), -1, -1.0, -1.0);
+  const double lift = spheres ? VertexSphereRadius(list->mHead) : 0.0;
   const bool dual = poly && poly->mShowDual;
-  for (PolyElement* e = mHead; e; e = e->mNext) {
+  for (PolyElement* e = list->mHead; e; e = e->mNext) {
     if ((e->mFlags & kElementCoplanar) || !e->mType || e->mType->mMirrorPartner) continue;
     bool anyShown = settings.showVerts;
     for (int i = 0; i < e->mNumSides && !anyShown; ++i)
@@ -290,17 +295,17 @@ void ElementList::DrawAllLabels(Poly* poly, double scale, double push) {
 
 // ---- Extents ----------------------------------------------------------------------------
 
-void PolyElement::AddToExtents(OpenGLView* view, ViewExtents* extents, const double* matrix) const {
-  if (!view || !extents || !mNeighbours) return;
+void AddToExtents(const PolyElement* element, OpenGLView* view, ViewExtents* extents, const double* matrix) {
+  if (!view || !extents || !element->mNeighbours) return;
   Transform3D worldToFace;
   if (matrix) {
     for (int k = 0; k < 12; ++k) worldToFace.m[k] = matrix[k];
   } else {
-    GetWorldToFace(worldToFace, false);
+    element->GetWorldToFace(worldToFace, false);
   }
-  for (int i = 0; i < mNumSides; ++i) {
+  for (int i = 0; i < element->mNumSides; ++i) {
     double points[10];
-    const int n = GetPolygon2D(i, worldToFace, points);
+    const int n = element->GetPolygon2D(i, worldToFace, points);
     for (int k = 0; k < n; ++k) {
       const double p[3] = {points[2 * k], points[2 * k + 1], 0.0};
       view->AddPointToExtents(*extents, p);
@@ -308,40 +313,40 @@ void PolyElement::AddToExtents(OpenGLView* view, ViewExtents* extents, const dou
   }
 }
 
-void PolyElement::AddVertexFigureToBounds2D(OpenGLView* view, ViewExtents* extents) const {
+void AddVertexFigureToBounds2D(const PolyElement* element, OpenGLView* view, ViewExtents* extents) {
   if (!view || !extents) return;
   Transform3D worldToFace;
-  GetWorldToFace(worldToFace, false);
-  int steps = mList ? mList->mCount : 1;
-  const PolyElement* member = this;
+  element->GetWorldToFace(worldToFace, false);
+  int steps = element->mList ? element->mList->mCount : 1;
+  const PolyElement* member = element;
   do {
-    if (ShowDualFaceOnVertexFigure) member->AddToExtents(view, extents, worldToFace.m);
+    if (ShowDualFaceOnVertexFigure) AddToExtents(member, view, extents, worldToFace.m);
     for (int i = 0; i < member->mNumSides; ++i) {
       double p[3] = {0.0, 0.0, 0.0};
       if (member->GetAdjacent2D(i, worldToFace, p)) view->AddPointToExtents(*extents, p);
     }
     member = ShowCoplanarVertexFigures ? member->mCoplanarNext : nullptr;
-  } while (member && member != this && steps-- > 0);
+  } while (member && member != element && steps-- > 0);
 }
 
-void PolyElement::AddOthersToBounds2D(OpenGLView* view, ViewExtents* extents) const {
-  if (!view || !extents || !mList) return;
+void AddOthersToBounds2D(const PolyElement* element, OpenGLView* view, ViewExtents* extents) {
+  if (!view || !extents || !element->mList) return;
   Transform3D worldToFace;
-  GetWorldToFace(worldToFace, false);
-  for (const PolyElement* e = mList->mHead; e; e = e->mNext) {
-    if (e == this) continue;
+  element->GetWorldToFace(worldToFace, false);
+  for (const PolyElement* e = element->mList->mHead; e; e = e->mNext) {
+    if (e == element) continue;
     double p[3] = {0.0, 0.0, 0.0};
-    if (ProjectElementTo2D(e, worldToFace, p)) view->AddPointToExtents(*extents, p);
+    if (element->ProjectElementTo2D(e, worldToFace, p)) view->AddPointToExtents(*extents, p);
   }
 }
 
 // ---- The vertex-figure pane --------------------------------------------------------------
 
-void PolyElement::DrawVertexFigure2D(OpenGLView* view, bool showLines, bool picking) const {
+void DrawVertexFigure2D(const PolyElement* element, OpenGLView* view, bool showLines, bool picking) {
   using namespace detail_ElementDrawing;
-  if (!view || !mList) return;
+  if (!view || !element->mList) return;
   Transform3D worldToFace;
-  GetWorldToFace(worldToFace, false);
+  element->GetWorldToFace(worldToFace, false);
   const float lineWidth = GetEdgeLineWidth();
   const float pixel = GetModelDrawSettings().lineWidthFactor;
   struct Projected {
@@ -349,14 +354,15 @@ void PolyElement::DrawVertexFigure2D(OpenGLView* view, bool showLines, bool pick
     double p[2];
   };
   std::vector<Projected> others;
-  for (const PolyElement* e = mList->mHead; e; e = e->mNext) {
+  for (const PolyElement* e = element->mList->mHead; e; e = e->mNext) {
     Projected q{e, {0.0, 0.0}};
-    if (e != this && !(e->mFlags & kElementSkip) && ProjectElementTo2D(e, worldToFace, q.p)) others.push_back(q);
+    if (e != element && !(e->mFlags & kElementSkip) && element->ProjectElementTo2D(e, worldToFace, q.p))
+      others.push_back(q);
   }
 
   // 1. The lines through the projections of every pair, clipped to the list's spread.
   if (showLines) {
-    const double spread = GetListSpread2D();
+    const double spread = element->GetListSpread2D();
     const double lo[2] = {-spread, -spread}, hi[2] = {spread, spread};
     view->SetColor(0.6f, 0.6f, 0.6f);
     glBegin(GL_LINES);
@@ -379,20 +385,20 @@ void PolyElement::DrawVertexFigure2D(OpenGLView* view, bool showLines, bool pick
   }
 
   // 2. The vertex figures of the drawn polygons through this element's point.
-  if (mPoly && mPoly->mDrawnPolygons) {
+  if (element->mPoly && element->mPoly->mDrawnPolygons) {
     glLineWidth(lineWidth + 2.0f);
-    for (const DrawnPolygon* polygon = mPoly->mDrawnPolygons; polygon; polygon = polygon->next) {
+    for (const DrawnPolygon* polygon = element->mPoly->mDrawnPolygons; polygon; polygon = polygon->next) {
       const PolygonVertex* ring = polygon->ring;
       if (!ring) continue;
       const PolygonVertex* v = ring;
       do {
         bool here = true;
-        for (int k = 0; k < 3; ++k) here = here && std::fabs(v->point[k] - mDualVert[k]) <= kPointTolerance;
+        for (int k = 0; k < 3; ++k) here = here && std::fabs(v->point[k] - element->mDualVert[k]) <= kPointTolerance;
         if (here && v->prev && v->next && v->prev != v) {
           double a[2], b[2];
-          ProjectTo2D(v->prev->point, false, worldToFace, a);
-          ProjectTo2D(v->next->point, false, worldToFace, b);
-          if (polygon == mPoly->mCurrentDrawnPolygon) {
+          element->ProjectTo2D(v->prev->point, false, worldToFace, a);
+          element->ProjectTo2D(v->next->point, false, worldToFace, b);
+          if (polygon == element->mPoly->mCurrentDrawnPolygon) {
             view->SetColorv(kLabelHighlightColour);
           } else {
             view->SetColor(0.0f, 1.0f, 0.0f);
@@ -411,7 +417,7 @@ void PolyElement::DrawVertexFigure2D(OpenGLView* view, bool showLines, bool pick
   // 3. The element's own point, then the others: a ring in the default vertex colour
   // round each point in its own colour.
   glPointSize(11.0f * pixel);
-  view->SetColorv(GetDrawColour());
+  view->SetColorv(element->GetDrawColour());
   glBegin(GL_POINTS);
   glVertex2d(0.0, 0.0);
   glEnd();
@@ -444,7 +450,7 @@ void PolyElement::DrawVertexFigure2D(OpenGLView* view, bool showLines, bool pick
       const double* m = GetMeasurementPoint(i);
       if (m[0] == kUndefinedPoint) continue;
       double p[2];
-      ProjectTo2D(m, false, worldToFace, p);
+      element->ProjectTo2D(m, false, worldToFace, p);
       glVertex2dv(p);
     }
     glEnd();
@@ -460,7 +466,7 @@ void PolyElement::DrawVertexFigure2D(OpenGLView* view, bool showLines, bool pick
         if (!text.Empty()) text.Append("-");
         text.AppendNumber(q.element->GetNumber());
       }
-      const bool selected = mPoly && q.element == mPoly->mSelectedElement;
+      const bool selected = element->mPoly && q.element == element->mPoly->mSelectedElement;
       view->SetColorv(selected ? kLabelHighlightColour : kLabelTextColour);
       view->DrawText2Dv(text.Get(), q.p, false);
     }

@@ -4,10 +4,11 @@
 
 #include <vector>
 
+#include "core/FaceImageRef.h"
 #include "core/Units.h"
-#include "model/FaceImageRef.h"
 #include "model/PolyElement.h"
 #include "render/DepthSortedTriangles.h"
+#include "render/FaceImageMapping.h"
 #include "render/GL.h"
 #include "render/GLErrors.h"
 #include "render/GLSelection.h"
@@ -47,11 +48,11 @@ bool IndexInRange(const FaceDiagramResult* result, int32_t index) {
 }  // namespace detail_FaceDiagramDrawing
 
 bool GetCellColor(const DiagramCell* cell, float* rgb, bool flat, bool front, int32_t kind,
-                  const DiagramSourceCallbacks* callbacks) {
+                  const DiagramSourceCallbacks* callbacks, bool mayBeSelected) {
   static const float kWhite[3] = {1.0f, 1.0f, 1.0f};
   OpenGLView* view = OpenGLView::GetCurrent();
   const float* own = front ? cell->colour : cell->secondColour;
-  if (IsCellSelected(cell, kind, callbacks)) {
+  if (mayBeSelected && IsCellSelected(cell, kind, callbacks)) {
     const bool suspended = view && view->SuspendRainbowLights(true);
     if (flat) {
       CopyFloat3(rgb, kWhite);
@@ -124,7 +125,7 @@ void DrawFaceDiagramCellsSorted(const DiagramCell* cells, const FaceDiagramResul
       const auto* owner = reinterpret_cast<const PolyElement*>(cell.textureSource);
       if (owner->mImage) {
         image = owner->mImage;
-        image->GetTexCoordTransform(texture, owner);
+        GetTexCoordTransform(image, texture, owner);
       }
     }
     float rgba[4];
@@ -132,7 +133,8 @@ void DrawFaceDiagramCellsSorted(const DiagramCell* cells, const FaceDiagramResul
     if (options.fixedColour) {
       CopyFloat3(rgba, options.fixedColour);
     } else {
-      suspended = GetCellColor(&cell, rgba, false, options.front, options.kind, options.callbacks);
+      suspended =
+          GetCellColor(&cell, rgba, false, options.front, options.kind, options.callbacks, !options.noneSelected);
     }
     rgba[3] = options.fixedAlpha >= 0.0f ? options.fixedAlpha : cell.opacity;
     const CellTriangles& range = result->mTriangles[c];

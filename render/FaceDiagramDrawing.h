@@ -26,6 +26,8 @@ struct CellDrawOptions {
   const float* fixedColour = nullptr;  // RGB for every cell instead of its own
   float fixedAlpha = -1.0f;            // negative: each cell's opacity
   bool front = true;                   // the front colour of the sources, else the back one
+  // Marked once for the face drawn: its model has nothing selected, so no cell is.
+  bool noneSelected = false;
   unsigned triangleFlags = 0;          // AddDepthSortedTriangle flags
   int32_t kind = kDiagramSourceFaces;
   const DiagramSourceCallbacks* callbacks = nullptr;
@@ -33,6 +35,12 @@ struct CellDrawOptions {
   // element as a face, or as a vertex drawn as a face of the dual, by default.
   std::function<void(DiagramSource)> selectSource;
 };
+
+// The drawing colour of a cell in the current view (suspends the view's rainbow
+// lighting for a selected cell: true then). With mayBeSelected false the caller knows
+// that nothing is selected, and the cell's sources are not looked at.
+bool GetCellColor(const DiagramCell* cell, float* rgb, bool flat, bool front, int32_t kind,
+                  const DiagramSourceCallbacks* callbacks, bool mayBeSelected = true);
 
 // Each cell's triangles through the frame as GL_TRIANGLES at once, in its colour
 // (GetCellColor) and opacity.

@@ -1,9 +1,9 @@
 #pragma once
 // Images placed on faces, as the renderer and the Image menu see them: the options,
-// the renderer's side of FaceImage (its pictures are TextureImages), placing an image
-// on faces, and the fit commands. FaceImage itself is declared in model/FaceImageRef.h;
-// its placement arithmetic is render/FaceImageMapping.cpp, its textures and drawing
-// render/FaceImageTexturing.cpp.
+// the renderer's side of FaceImage (its pictures are TextureImages), a new image with
+// its picture, placing an image on faces, and the fit commands. FaceImage itself is
+// declared in core/FaceImageRef.h; its placement arithmetic is
+// render/FaceImageMapping.h, its textures and drawing render/FaceImageTexturing.h.
 
 #include <cstdint>
 #include <vector>
@@ -29,6 +29,12 @@ FaceImageSettings& GetFaceImageSettings();
 // Gives FaceImage its pictures and the model file its image maker (NewFaceImage). The
 // first OpenGLView does it; doing it again changes nothing.
 void InstallFaceImageRenderer();
+
+// A new image of the file (projection, boundary mode, owner face or facelet, border
+// colour: RGB or null) with its picture loaded; null without an owner, for an owner
+// face in no list, or when the picture cannot be had.
+FaceImage* NewFaceImage(const char* file, int projection, uint32_t boundaryMode, PolyElement* ownerFace,
+                        void* ownerFacelet, const float* borderColor);
 
 // Places the image file on the face and, by scope (0 the face, 1 its type, 2 its
 // colour, 3 the faces with its image, 4 the faces without one, others all faces), on

@@ -6,12 +6,12 @@
 #include <cmath>
 #include <vector>
 
+#include "core/FaceImageRef.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
-#include "model/FaceImageRef.h"
 #include "model/FaceType.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
@@ -20,6 +20,7 @@
 #include "nets/Model3D.h"
 #include "platform/Services.h"
 #include "render/FaceImage.h"
+#include "render/FaceImageMapping.h"
 #include "render/FaceImageTexturing.h"
 #include "render/OpenGLView.h"
 #include "render/TextureImage.h"
@@ -190,29 +191,33 @@ std::vector<double> SelectedFacePoints(Poly* poly, const PolyElement* face) {
 
 // ---- Size --------------------------------------------------------------------------------
 
-double FaceImage::GetAspectRatio() const {
-  return detail_FaceImageMapping::LayoutOf(*this).aspect;
+double GetAspectRatio(const FaceImage* image) {
+  return detail_FaceImageMapping::LayoutOf(*image).aspect;
 }
 
-double FaceImage::GetBaseScale() const { return mBaseScale * GetAspectRatio(); }
+double GetBaseScale(const FaceImage* image) {
+  return image->mBaseScale * GetAspectRatio(image);
+}
 
-double FaceImage::GetScale() const { return GetBaseScale() * mSize; }
+double GetScale(const FaceImage* image) {
+  return GetBaseScale(image) * image->mSize;
+}
 
-void FaceImage::SetScale(double width) {
-  const double base = GetBaseScale();
-  if (std::fabs(base) > 1e-300) mSize = width / base;
+void SetScale(FaceImage* image, double width) {
+  const double base = GetBaseScale(image);
+  if (std::fabs(base) > 1e-300) image->mSize = width / base;
 }
 
 // ---- Frames and rotation -----------------------------------------------------------------
 
-void FaceImage::UpdateFrame(double* frame, const PolyElement* face) const {
+void UpdateFrame(const FaceImage* image, double* frame, const PolyElement* face) {
   using namespace detail_FaceImageMapping;
   double x[3], y[3], z[3], origin[3];
-  if (mProjection == kImageProjectPerFace && !face) face = OwnerTypeFace(*this);
-  if (mProjection == kImageProjectPerFace && face) {
+  if (image->mProjection == kImageProjectPerFace && !face) face = OwnerTypeFace(*image);
+  if (image->mProjection == kImageProjectPerFace && face) {
     face->GetNormal(z);
     CopyVector(x, face->mXAxis);
-    const bool upright = (mFlags & kFaceImageKeepUpright) != 0;
+    const bool upright = (image->mFlags & kFaceImageKeepUpright) != 0;
     if (!upright && IsMirrorImageType(face)) Negate(x);
     Cross(y, z, x);
     CopyVector(origin, face->mCentre);
@@ -232,13 +237,13 @@ void FaceImage::UpdateFrame(double* frame, const PolyElement* face) const {
       }
     }
   } else {
-    CopyVector(x, mFrame);
-    CopyVector(y, mFrame + 3);
-    CopyVector(z, mFrame + 6);
-    CopyVector(origin, mFrame + 9);
+    CopyVector(x, image->mFrame);
+    CopyVector(y, image->mFrame + 3);
+    CopyVector(z, image->mFrame + 6);
+    CopyVector(origin, image->mFrame + 9);
   }
   // The turn about z.
-  const double* r = mRotationFrame;
+  const double* r = image->mRotationFrame;
   for (int k = 0; k < 3; ++k) {
     frame[k] = r[0] * x[k] + r[1] * y[k] + r[2] * z[k];
     frame[3 + k] = r[3] * x[k] + r[4] * y[k] + r[5] * z[k];
@@ -247,34 +252,34 @@ void FaceImage::UpdateFrame(double* frame, const PolyElement* face) const {
   }
 }
 
-void FaceImage::SetRotation(double angle) {
+void SetRotation(FaceImage* image, double angle) {
   using namespace detail_FaceImageMapping;
-  mRotation = angle;
-  mRotationInUse = angle;
-  RotationFrame(mRotationFrame, mRotationInUse);
+  image->mRotation = angle;
+  image->mRotationInUse = angle;
+  RotationFrame(image->mRotationFrame, image->mRotationInUse);
   if (!GetFaceImageSettings().snapToEdges || !std::isfinite(angle)) return;
-  if (mFlags & kFaceImageKeepUpright) {
+  if (image->mFlags & kFaceImageKeepUpright) {
     // To the nearest quarter turn; the remainder taken in 0 to 2 pi, so that turns the
     // other way snap too.
     double a = std::fmod(angle, 2.0 * kPi);
     if (a < 0.0) a += 2.0 * kPi;
     for (int k = 0; k <= 4; ++k) {
       if (std::fabs(a - k * kQuarterTurn) <= kImageSnapAngle) {
-        mRotationInUse = (k % 4) * kQuarterTurn;
-        RotationFrame(mRotationFrame, mRotationInUse);
+        image->mRotationInUse = (k % 4) * kQuarterTurn;
+        RotationFrame(image->mRotationFrame, image->mRotationInUse);
         return;
       }
     }
     return;
   }
   // To the owner's edges: the smallest turn that lays an edge along an image axis.
-  const Face3D* facelet = GetOwnerFacelet();
-  const PolyElement* face = facelet ? facelet->mSourceFace : GetOwnerFace();
+  const Face3D* facelet = image->GetOwnerFacelet();
+  const PolyElement* face = facelet ? facelet->mSourceFace : image->GetOwnerFace();
   const std::vector<double> corners = facelet ? CornersOf(facelet) : CornersOf(face);
   const size_t n = corners.size() / 3;
   if (n < 2) return;
   double frame[12];
-  UpdateFrame(frame, face);
+  UpdateFrame(image, frame, face);
   double best = 0.0;
   bool found = false;
   for (size_t i = 0; i < n; ++i) {
@@ -291,18 +296,18 @@ void FaceImage::SetRotation(double angle) {
     }
   }
   if (found) {
-    mRotationInUse += best;
-    RotationFrame(mRotationFrame, mRotationInUse);
+    image->mRotationInUse += best;
+    RotationFrame(image->mRotationFrame, image->mRotationInUse);
   }
 }
 
-void FaceImage::Rotate(double delta) {
+void Rotate(FaceImage* image, double delta) {
   using namespace detail_FaceImageMapping;
-  if (IsMirrorImageType(OwnerTypeFace(*this))) delta = -delta;
-  SetRotation(mRotation + delta);
+  if (IsMirrorImageType(OwnerTypeFace(*image))) delta = -delta;
+  SetRotation(image, image->mRotation + delta);
 }
 
-bool FaceImage::OrientTowardsSelection(Poly* poly, bool alignHeight) {
+bool OrientTowardsSelection(FaceImage* image, Poly* poly, bool alignHeight) {
   if (!poly) return false;
   PolyItem* item = poly->GetSelectedItemOrCurrentFace();
   if (!item) return false;
@@ -338,8 +343,8 @@ bool FaceImage::OrientTowardsSelection(Poly* poly, bool alignHeight) {
   } else {
     CopyVector(y, towards);
     double along[3];
-    Scale(along, y, Dot(mFrame + 6, y));
-    Subtract(z, mFrame + 6, along);
+    Scale(along, y, Dot(image->mFrame + 6, y));
+    Subtract(z, image->mFrame + 6, along);
     if (!NormaliseVector(z, z)) {
       PerpendicularByAxis(z, y);
       NormaliseVector(z, z);
@@ -347,20 +352,21 @@ bool FaceImage::OrientTowardsSelection(Poly* poly, bool alignHeight) {
   }
   Cross(x, y, z);
   NormaliseVector(x, x);
-  CopyVector(mFrame, x);
-  CopyVector(mFrame + 3, y);
-  CopyVector(mFrame + 6, z);
+  CopyVector(image->mFrame, x);
+  CopyVector(image->mFrame + 3, y);
+  CopyVector(image->mFrame + 6, z);
   platform::Services().views->RedrawAllViews(false);
   return true;
 }
 
 // ---- Extents and fitting -----------------------------------------------------------------
 
-void FaceImage::GetExtentsInFrame(const double* points, int count, const PolyElement* face, double* extents) const {
+void GetExtentsInFrame(const FaceImage* image, const double* points, int count, const PolyElement* face,
+                       double* extents) {
   using namespace detail_FaceImageMapping;
   EmptyExtents(extents);
   double frame[12];
-  UpdateFrame(frame, face);
+  UpdateFrame(image, frame, face);
   for (int i = 0; i < count; ++i) {
     double d[3];
     Subtract(d, &points[3 * i], frame + 9);
@@ -368,29 +374,29 @@ void FaceImage::GetExtentsInFrame(const double* points, int count, const PolyEle
   }
 }
 
-bool FaceImage::FitToExtents(const double* extents) {
+bool FitToExtents(FaceImage* image, const double* extents) {
   using namespace detail_FaceImageMapping;
   if (!HasExtents(extents)) return false;
   const double width = extents[2] - extents[0];
   const double height = extents[3] - extents[1];
   // An outline of no size would give a size of 0, and every coordinate a division by it.
   if (width <= kPointTolerance && height <= kPointTolerance) return false;
-  mBaseScale = 1.0;
-  SetScale(width);
-  if (height > mSize) mSize = height;
-  mOffset[0] = 0.5 * (extents[0] + extents[2]) / Safe(GetScale());
-  mOffset[1] = 0.5 * (extents[1] + extents[3]) / Safe(mSize);
+  image->mBaseScale = 1.0;
+  SetScale(image, width);
+  if (height > image->mSize) image->mSize = height;
+  image->mOffset[0] = 0.5 * (extents[0] + extents[2]) / Safe(GetScale(image));
+  image->mOffset[1] = 0.5 * (extents[1] + extents[3]) / Safe(image->mSize);
   return true;
 }
 
-void FaceImage::GetImageArea(double* area) const {
+void GetImageArea(const FaceImage* image, double* area) {
   using namespace detail_FaceImageMapping;
-  const TextureLayout layout = LayoutOf(*this);
+  const TextureLayout layout = LayoutOf(*image);
   area[0] = IntoTextureS(layout, 0.0);
   area[1] = IntoTextureT(layout, 0.0);
   area[2] = IntoTextureS(layout, 1.0);
   area[3] = IntoTextureT(layout, 1.0);
-  if (mFlags & kFaceImageFlip) std::swap(area[0], area[2]);
+  if (image->mFlags & kFaceImageFlip) std::swap(area[0], area[2]);
 }
 
 bool LargestRectangleInPolygon(const std::vector<double>& polygon, double aspect, double* result) {
@@ -476,10 +482,10 @@ bool FitImage(Poly* poly, ImageFit fit) {
   double extents[4];
   EmptyExtents(extents);
   double frame[12];
-  image->UpdateFrame(frame, face);
+  UpdateFrame(image, frame, face);
   auto widenByPoints = [&](const std::vector<double>& points, const PolyElement* frameFace) {
     double more[4];
-    image->GetExtentsInFrame(points.data(), static_cast<int>(points.size() / 3), frameFace, more);
+    GetExtentsInFrame(image, points.data(), static_cast<int>(points.size() / 3), frameFace, more);
     if (!HasExtents(more)) return;
     Widen(extents, more[0], more[1]);
     Widen(extents, more[2], more[3]);
@@ -537,14 +543,14 @@ bool FitImage(Poly* poly, ImageFit fit) {
         polygon.push_back(Dot(d, frame + 3));
       }
       double rectangle[3];
-      if (!LargestRectangleInPolygon(polygon, image->GetAspectRatio(), rectangle)) return false;
-      const double halfWidth = 0.5 * rectangle[2] * image->GetAspectRatio();
+      if (!LargestRectangleInPolygon(polygon, GetAspectRatio(image), rectangle)) return false;
+      const double halfWidth = 0.5 * rectangle[2] * GetAspectRatio(image);
       Widen(extents, rectangle[0] - halfWidth, rectangle[1] - 0.5 * rectangle[2]);
       Widen(extents, rectangle[0] + halfWidth, rectangle[1] + 0.5 * rectangle[2]);
       break;
     }
   }
-  if (!image->FitToExtents(extents)) return false;
+  if (!FitToExtents(image, extents)) return false;
   platform::Services().views->RedrawAllViews(false);
   return true;
 }
@@ -578,16 +584,16 @@ bool FitImageWithinFace(Poly* poly) {
 
 // ---- Texture coordinates -------------------------------------------------------------------
 
-void FaceImage::GetTexCoordTransform(Transform3D& out, const PolyElement* face) const {
+void GetTexCoordTransform(const FaceImage* image, Transform3D& out, const PolyElement* face) {
   using namespace detail_FaceImageMapping;
   double frame[12];
-  UpdateFrame(frame, face);
+  UpdateFrame(image, frame, face);
   const double* x = frame;
   const double* y = frame + 3;
   const double* z = frame + 6;
   const double* origin = frame + 9;
   double rows[3][4];
-  if (WrapsRound(mProjection)) {
+  if (WrapsRound(image->mProjection)) {
     // Into the image frame; the angles come per point.
     for (int k = 0; k < 3; ++k) {
       rows[0][k] = x[k];
@@ -598,15 +604,15 @@ void FaceImage::GetTexCoordTransform(Transform3D& out, const PolyElement* face) 
     rows[1][3] = -Dot(y, origin);
     rows[2][3] = -Dot(z, origin);
   } else {
-    const TextureLayout layout = LayoutOf(*this);
-    const double flip = (mFlags & kFaceImageFlip) ? -1.0 : 1.0;
-    const double scale = Safe(GetScale());
-    const double size = Safe(mSize);
+    const TextureLayout layout = LayoutOf(*image);
+    const double flip = (image->mFlags & kFaceImageFlip) ? -1.0 : 1.0;
+    const double scale = Safe(GetScale(image));
+    const double size = Safe(image->mSize);
     // u = flip ((p - o) . x / scale - offset x) + 0.5; v = (p - o) . y / size + 0.5 - offset y.
     double su = flip / scale;
-    double tu = -su * Dot(x, origin) - flip * mOffset[0] + 0.5;
+    double tu = -su * Dot(x, origin) - flip * image->mOffset[0] + 0.5;
     double sv = 1.0 / size;
-    double tv = -sv * Dot(y, origin) + 0.5 - mOffset[1];
+    double tv = -sv * Dot(y, origin) + 0.5 - image->mOffset[1];
     if (!layout.repeatS) {
       const double f = layout.usedWidth / layout.textureWidth;
       su *= f;
@@ -632,17 +638,17 @@ void FaceImage::GetTexCoordTransform(Transform3D& out, const PolyElement* face) 
   }
 }
 
-void FaceImage::GetPointTexCoords(const Transform3D& transform, const double* point, float* out,
-                                  const float* reference) const {
+void GetPointTexCoords(const FaceImage* image, const Transform3D& transform, const double* point, float* out,
+                       const float* reference) {
   using namespace detail_FaceImageMapping;
   double q[3];
   TransformPoint(transform, q, point);
-  if (!WrapsRound(mProjection)) {
+  if (!WrapsRound(image->mProjection)) {
     out[0] = static_cast<float>(q[0]);
     out[1] = static_cast<float>(q[1]);
     return;
   }
-  const TextureLayout layout = LayoutOf(*this);
+  const TextureLayout layout = LayoutOf(*image);
   const double distance = VectorLength(q);
   if (distance <= kImageAxisTolerance) {
     // The origin: no direction at all.
@@ -654,7 +660,7 @@ void FaceImage::GetPointTexCoords(const Transform3D& transform, const double* po
   // going right; on the axis itself it has no value (FixTexCoordSeam gives one).
   double u = 0.5;
   if (std::hypot(q[0], q[2]) > kImageAxisTolerance) {
-    u = std::atan2(-q[2], q[0]) / (2.0 * kPi) + 0.75 - mOffset[0];
+    u = std::atan2(-q[2], q[0]) / (2.0 * kPi) + 0.75 - image->mOffset[0];
     if (reference) {
       u += std::round(reference[0] - u);
     } else if (u >= 1.0) {
@@ -662,8 +668,8 @@ void FaceImage::GetPointTexCoords(const Transform3D& transform, const double* po
     }
   }
   double v;
-  if (mProjection == kImageProjectCylindrical) {
-    v = q[1] / Safe(mSize) + 0.5 - mOffset[1];
+  if (image->mProjection == kImageProjectCylindrical) {
+    v = q[1] / Safe(image->mSize) + 0.5 - image->mOffset[1];
   } else {
     // The polar angle from the axis, accurate near both poles.
     double n[3];
@@ -677,19 +683,19 @@ void FaceImage::GetPointTexCoords(const Transform3D& transform, const double* po
       phi = kPi - 2.0 * std::asin(std::min(1.0, 0.5 * d));
     }
     v = (0.5 - phi / kPi) * layout.aspect * 0.5;
-    v = v * mBaseScale + 0.5 - mOffset[1];
+    v = v * image->mBaseScale + 0.5 - image->mOffset[1];
   }
   out[0] = static_cast<float>(IntoTextureS(layout, u));
   out[1] = static_cast<float>(IntoTextureT(layout, v));
 }
 
-void FaceImage::GetTriangleTexCoords(const Transform3D& transform, const double* const* points, float* out,
-                                     const float* previousU) const {
+void GetTriangleTexCoords(const FaceImage* image, const Transform3D& transform, const double* const* points, float* out,
+                          const float* previousU) {
   const float previous[2] = {previousU ? *previousU : 0.0f, 0.0f};
-  GetPointTexCoords(transform, points[0], out, previousU ? previous : nullptr);
-  GetPointTexCoords(transform, points[1], out + 2, out);
-  GetPointTexCoords(transform, points[2], out + 4, out);
-  FixTexCoordSeam(transform, points, out, mProjection);
+  GetPointTexCoords(image, transform, points[0], out, previousU ? previous : nullptr);
+  GetPointTexCoords(image, transform, points[1], out + 2, out);
+  GetPointTexCoords(image, transform, points[2], out + 4, out);
+  FixTexCoordSeam(transform, points, out, image->mProjection);
 }
 
 void FixTexCoordSeam(const Transform3D& transform, const double* const* points, float* coords, int projection) {

@@ -2,16 +2,17 @@
 // picture when its wraps change, binding its texture for the triangle drawers, and the
 // image-mode overlay.
 
+#include "render/FaceImageMapping.h"
 #include "render/FaceImageTexturing.h"
 
 #include <cstring>
 #include <vector>
 
+#include "core/FaceImageRef.h"
 #include "core/Messages.h"
 #include "files/ModelFile.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
-#include "model/FaceImageRef.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "nets/Face3D.h"
@@ -83,44 +84,45 @@ FaceImage* NewFaceImage(const char* file, int projection, uint32_t boundaryMode,
   return image;
 }
 
-bool FaceImage::Reload(uint32_t boundaryMode, const float* borderColour) {
+bool Reload(FaceImage* image, uint32_t boundaryMode, const float* borderColour) {
   using namespace detail_FaceImageTexturing;
-  const uint32_t previousMode = mBoundaryMode;
-  mBoundaryMode = boundaryMode;
-  const unsigned wrapS = WrapS(mProjection, boundaryMode);
+  const uint32_t previousMode = image->mBoundaryMode;
+  image->mBoundaryMode = boundaryMode;
+  const unsigned wrapS = WrapS(image->mProjection, boundaryMode);
   const unsigned wrapT = boundaryMode;
-  if (mTextureImage && mTextureImage->mWrapS == wrapS && mTextureImage->mWrapT == wrapT) {
-    if (borderColour && std::memcmp(borderColour, mTextureImage->mRequestedBorder, 3 * sizeof(float)) != 0) {
-      mTextureImage->SetRequestedBorder(borderColour);
+  if (image->mTextureImage && image->mTextureImage->mWrapS == wrapS && image->mTextureImage->mWrapT == wrapT) {
+    if (borderColour && std::memcmp(borderColour, image->mTextureImage->mRequestedBorder, 3 * sizeof(float)) != 0) {
+      image->mTextureImage->SetRequestedBorder(borderColour);
     }
     platform::Services().views->RedrawAllViews(false);
     return true;
   }
-  TextureImage* texture = TextureImage::New(mFileName.c_str(), wrapS, wrapT, borderColour, false);
+  TextureImage* texture = TextureImage::New(image->mFileName.c_str(), wrapS, wrapT, borderColour, false);
   if (!texture) {
     // The image keeps its picture, and the mode that goes with it.
-    mBoundaryMode = previousMode;
-    ShowError("Couldn't reload image '%s'", mFileName.c_str());
+    image->mBoundaryMode = previousMode;
+    ShowError("Couldn't reload image '%s'", image->mFileName.c_str());
     return false;
   }
-  if (mTextureCount > 0) texture->CreateTexture();
-  if (TextureImage* old = mTextureImage) {
-    if (mTextureCount > 0) old->DeleteTexture();
+  if (image->mTextureCount > 0) texture->CreateTexture();
+  if (TextureImage* old = image->mTextureImage) {
+    if (image->mTextureCount > 0) old->DeleteTexture();
     old->Release();
   }
-  mTextureImage = texture;
+  image->mTextureImage = texture;
   platform::Services().views->RedrawAllViews(false);
   return true;
 }
 
-void FaceImage::SetProjection(int projection) {
-  if (projection == mProjection) return;
-  mProjection = projection;
-  mBaseScale = 1.0;
+void SetProjection(FaceImage* image, int projection) {
+  if (projection == image->mProjection) return;
+  image->mProjection = projection;
+  image->mBaseScale = 1.0;
   // The border colour asked for goes with the image.
-  const float* border =
-      mTextureImage && mTextureImage->mRequestedBorder[0] >= 0.0f ? mTextureImage->mRequestedBorder : nullptr;
-  Reload(mBoundaryMode, border);
+  const float* border = image->mTextureImage && image->mTextureImage->mRequestedBorder[0] >= 0.0f
+                            ? image->mTextureImage->mRequestedBorder
+                            : nullptr;
+  Reload(image, image->mBoundaryMode, border);
 }
 
 FaceImage* PlaceImageOnFaces(Poly* poly, PolyElement* face, const char* file, int projection, uint32_t boundaryMode,
@@ -159,17 +161,17 @@ void BindImageTexture(const FaceImage* image, bool second) {
 
 void UnbindImageTexture(const FaceImage*) { OpenGLView::DisableTexture(); }
 
-void FaceImage::DrawWholeImage(OpenGLView* view, const PolyElement* selectedFace) const {
+void DrawWholeImage(const FaceImage* image, OpenGLView* view, const PolyElement* selectedFace) {
   if (!view || !GetFaceImageSettings().showWholeImage) return;
   static const float kWhite[3] = {1.0f, 1.0f, 1.0f};
-  const bool selectedUses = selectedFace && selectedFace->mImage == this;
-  const PolyElement* frameFace = selectedUses ? selectedFace : GetOwnerFace();
+  const bool selectedUses = selectedFace && selectedFace->mImage == image;
+  const PolyElement* frameFace = selectedUses ? selectedFace : image->GetOwnerFace();
   double frame[12];
-  UpdateFrame(frame, frameFace);
+  UpdateFrame(image, frame, frameFace);
   const double* x = frame;
   const double* y = frame + 3;
   const double* origin = frame + 9;
-  const double scale = GetScale();
+  const double scale = GetScale(image);
   // The corners of the image rectangle: lower left, lower right, upper right, upper left.
   double corners[4][3];
   const double sx[4] = {-0.5, 0.5, 0.5, -0.5};
@@ -177,11 +179,11 @@ void FaceImage::DrawWholeImage(OpenGLView* view, const PolyElement* selectedFace
   for (int i = 0; i < 4; ++i) {
     for (int k = 0; k < 3; ++k) {
       corners[i][k] =
-          origin[k] + x[k] * (mOffset[0] + sx[i]) * scale + y[k] * (mOffset[1] + sy[i]) * mSize;
+          origin[k] + x[k] * (image->mOffset[0] + sx[i]) * scale + y[k] * (image->mOffset[1] + sy[i]) * image->mSize;
     }
   }
   double area[4];
-  GetImageArea(area);
+  GetImageArea(image, area);
   // With the image flipped its left edge shows u1: the area's u values come swapped.
   const double u[4] = {area[0], area[2], area[2], area[0]};
   const double v[4] = {area[1], area[1], area[3], area[3]};
@@ -190,7 +192,7 @@ void FaceImage::DrawWholeImage(OpenGLView* view, const PolyElement* selectedFace
   const bool depthWrites = view->SetDepthWrites(false);
   const int transparency = view->SetTransparencyMode(kTransparencyBlended);
   view->SetMaterialColorAlphav(kWhite, 0.3f);
-  BindImageTexture(this);
+  BindImageTexture(image);
   glBegin(GL_QUADS);
   // Lit as the plane of the image, not by whatever normal was drawn last.
   glNormal3dv(frame + 6);
@@ -199,15 +201,15 @@ void FaceImage::DrawWholeImage(OpenGLView* view, const PolyElement* selectedFace
     glVertex3dv(corners[i]);
   }
   glEnd();
-  UnbindImageTexture(this);
+  UnbindImageTexture(image);
 
   const bool lighting = SetLighting(view, false);
   // 3. The axis of the projections that go round one.
-  if (mProjection == kImageProjectCylindrical || mProjection == kImageProjectSpherical) {
+  if (image->mProjection == kImageProjectCylindrical || image->mProjection == kImageProjectSpherical) {
     view->SetColor4(1.0f, 1.0f, 1.0f, 0.5f);
     glBegin(GL_LINES);
-    glVertex3d(origin[0] - y[0] * mSize, origin[1] - y[1] * mSize, origin[2] - y[2] * mSize);
-    glVertex3d(origin[0] + y[0] * mSize, origin[1] + y[1] * mSize, origin[2] + y[2] * mSize);
+    glVertex3d(origin[0] - y[0] * image->mSize, origin[1] - y[1] * image->mSize, origin[2] - y[2] * image->mSize);
+    glVertex3d(origin[0] + y[0] * image->mSize, origin[1] + y[1] * image->mSize, origin[2] + y[2] * image->mSize);
     glEnd();
   }
   // 4. Where the faces that use the image take it from: each corner's texture point,
@@ -217,9 +219,9 @@ void FaceImage::DrawWholeImage(OpenGLView* view, const PolyElement* selectedFace
     const double du = area[2] - area[0];
     const double dv = area[3] - area[1];
     for (const PolyElement* e = selectedFace->mList->mHead; e; e = e->mNext) {
-      if (e->mImage != this) continue;
+      if (e->mImage != image) continue;
       Transform3D transform;
-      GetTexCoordTransform(transform, e);
+      GetTexCoordTransform(image, transform, e);
       glBegin(GL_LINE_LOOP);
       float previous[2] = {0.0f, 0.0f};
       bool first = true;
@@ -227,7 +229,7 @@ void FaceImage::DrawWholeImage(OpenGLView* view, const PolyElement* selectedFace
         const PolyElement* c = e->mNeighbours ? e->mNeighbours[i] : nullptr;
         if (!c || c->HasFlag(kElementInf)) continue;
         float uv[2];
-        GetPointTexCoords(transform, c->mDualVert, uv, first ? nullptr : previous);
+        GetPointTexCoords(image, transform, c->mDualVert, uv, first ? nullptr : previous);
         first = false;
         previous[0] = uv[0];
         previous[1] = uv[1];

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "core/FaceImageRef.h"
 #include "core/Geometry.h"
 #include "core/Globals.h"
 #include "core/RainbowColor.h"
@@ -16,7 +17,6 @@
 #include "model/ColorSchemes.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
-#include "model/FaceImageRef.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
@@ -30,6 +30,8 @@
 #include "nets/NetTab.h"
 #include "nets/Vert3D.h"
 #include "render/DepthSortedTriangles.h"
+#include "render/ElementDrawing.h"
+#include "render/FaceImageMapping.h"
 #include "render/FaceImageTexturing.h"
 #include "render/FaceletDrawing.h"
 #include "render/GL.h"
@@ -45,6 +47,8 @@
 #include "render/Primitives.h"
 #include "render/PrintPage.h"
 #include "render/SelectionItems.h"
+#include "render/StellationDrawing.h"
+#include "stellation/Model3DStellation.h"
 #include "stellation/StellationDiagram.h"
 
 namespace corvia {
@@ -143,50 +147,52 @@ double GetCornerAngle(const double* into, const double* outOf) {
   return angle;
 }
 
-// ---- Face3D::Draw ------------------------------------------------------------------------------
+// ---- One facelet ------------------------------------------------------------------------------
 
-void Face3D::Draw(int mode, const double* offset, double scale, const Face3D* colourSource) {
+void Draw(Face3D* facelet, int mode, const double* offset, double scale, const Face3D* colourSource) {
   using namespace detail_FaceletDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
-  if (!view || !mType) return;
+  if (!view || !facelet->mType) return;
   // 1. Hidden faces, and the facelets of hidden stellation cells, show only in the
   // flat net.
-  if (mode != kFaceletDrawFlat && ((mSourceFace && mSourceFace->HasFlag(kElementHidden)) || IsInHiddenCell())) return;
+  if (mode != kFaceletDrawFlat &&
+      ((facelet->mSourceFace && facelet->mSourceFace->HasFlag(kElementHidden)) || IsInHiddenCell(*facelet)))
+    return;
   // 2. Colour and alpha.
-  const Face3D* source = colourSource ? colourSource : this;
-  const float* colour = GetColor();
+  const Face3D* source = colourSource ? colourSource : facelet;
+  const float* colour = facelet->GetColor();
   float alpha = mode == kFaceletDrawFlat ? 1.0f : source->GetAlpha();
   // 3. Selection and naming.
   ModelDrawPane& pane = GetModelDrawPane(view);
   const int nesting = pane.GetTransparencyNesting();
-  Model3D* model = GetModel();
-  const bool selected = nesting != 0 && IsSelected(model ? model->mPoly : nullptr);
+  Model3D* model = facelet->GetModel();
+  const bool selected = nesting != 0 && facelet->IsSelected(model ? model->mPoly : nullptr);
   const bool named = view->IsPicking() && GetNetDrawPane(view).PicksFaces();
-  if (named) SetGLSelectionItem(kSelectFacelet, GetIndex(this));
+  if (named) SetGLSelectionItem(kSelectFacelet, Face3D::GetIndex(facelet));
   const bool suspended = selected && view->SuspendRainbowLights(true);
   const int transparencyBefore = view->GetTransparencyMode();
   double normal[3];
-  GetFaceletNormal(this, mode, normal);
-  const int count = GetNumEdges();
+  GetFaceletNormal(facelet, mode, normal);
+  const int count = facelet->GetNumEdges();
 
-  if (GeomagOn() && mType->IsGeomagPanel()) {
+  if (GeomagOn() && facelet->mType->IsGeomagPanel()) {
     // 4. A construction-toy panel.
     std::vector<double> corners(3 * static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) GetFaceletCorner(&mEdges[i], mode, offset, scale, &corners[3 * i]);
+    for (int i = 0; i < count; ++i) GetFaceletCorner(&facelet->mEdges[i], mode, offset, scale, &corners[3 * i]);
     static const float kWhite[3] = {1.0f, 1.0f, 1.0f};
     const bool override = (GetRainbowFlags() & kRainbowColors) != 0;
     // On the model, the image of the source face on the panel.
-    FaceImage* image = nesting == 0 && mode == kFaceletDrawModel ? GetImage() : nullptr;
+    FaceImage* image = nesting == 0 && mode == kFaceletDrawModel ? facelet->GetImage() : nullptr;
     Transform3D texture;
-    if (image) image->GetTexCoordTransform(texture, source->mSourceFace);
+    if (image) GetTexCoordTransform(image, texture, source->mSourceFace);
     DrawGeomagModel(count, corners.data(), normal, override ? kWhite : colour, image, image ? &texture : nullptr);
   } else {
     // 5. An image on the source face: laid down, then fixed in the depth buffer.
-    FaceImage* image = nesting == 0 ? GetImage() : nullptr;
+    FaceImage* image = nesting == 0 ? facelet->GetImage() : nullptr;
     Transform3D texture;
     bool twoPass = false;
     if (image) {
-      image->GetTexCoordTransform(texture, source->mSourceFace);
+      GetTexCoordTransform(image, texture, source->mSourceFace);
       twoPass = mode != kFaceletDrawFlat && !image->HasAlpha() && alpha == 1.0f;
     }
     // 6. The fill colour.
@@ -197,22 +203,22 @@ void Face3D::Draw(int mode, const double* offset, double scale, const Face3D* co
     const double triangleScale = mode == kFaceletDrawFlat ? 1.0 : scale;
     const unsigned flags = mode == kFaceletDrawFlat ? kTriangleNeverDefer : 0u;
     auto queue = [&](const FaceImage* withImage) {
-      for (int i = 0; i + 2 < mType->mNumIndices; i += 3) {
+      for (int i = 0; i + 2 < facelet->mType->mNumIndices; i += 3) {
         double p[3][3];
         bool valid = true;
         for (int c = 0; c < 3 && valid; ++c) {
-          const int index = mType->mIndices[i + c];
+          const int index = facelet->mType->mIndices[i + c];
           valid = index >= 0 && index < count;
-          if (valid) GetFaceletCorner(&mEdges[index], mode, offset, 1.0, p[c]);
+          if (valid) GetFaceletCorner(&facelet->mEdges[index], mode, offset, 1.0, p[c]);
         }
         if (!valid) continue;
         float coords[6];
         const float* texCoords = nullptr;
         if (withImage) {
           double model3[9];
-          GetTriangulationVertex(i, model3);
+          facelet->GetTriangulationVertex(i, model3);
           const double* points[3] = {model3, model3 + 3, model3 + 6};
-          withImage->GetTriangleTexCoords(texture, points, coords, nullptr);
+          GetTriangleTexCoords(withImage, texture, points, coords, nullptr);
           texCoords = coords;
         }
         AddDepthSortedTriangle(p[0], p[1], p[2], normal, rgba, flags, triangleScale, withImage,
@@ -238,13 +244,13 @@ void Face3D::Draw(int mode, const double* offset, double scale, const Face3D* co
   if (view->GetTransparencyMode() != transparencyBefore) view->SetTransparencyMode(transparencyBefore);
   if (suspended) view->ResumeRainbowLights(true);
   // 9. The source face's label.
-  if (mSourceFace && mSourceFace->IsTextShown()) {
+  if (facelet->mSourceFace && facelet->mSourceFace->IsTextShown()) {
     double centre[3], direction[3], up[3];
-    GetCentreFrame(mode, centre, direction, up, offset, scale);
+    facelet->GetCentreFrame(mode, centre, direction, up, offset, scale);
     uint32_t& textMode = GetModelDrawSettings().labelTextMode;
     const uint32_t before = textMode;
     if (mode == kFaceletDrawFlat) textMode = (textMode | kLabelLieFlat) & ~kLabelFacingBits;
-    mSourceFace->DrawLabel(centre, direction, up);
+    DrawLabel(facelet->mSourceFace, centre, direction, up);
     textMode = before;
   }
   // 10.
@@ -253,10 +259,10 @@ void Face3D::Draw(int mode, const double* offset, double scale, const Face3D* co
 
 // ---- Edges and corners in a net ------------------------------------------------------------------
 
-void Face3D::DrawEdgesAndVertices(Model3D* model, int mode, double scale) {
+void DrawEdgesAndVertices(Face3D* facelet, Model3D* model, int mode, double scale) {
   using namespace detail_FaceletDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
-  if (!view || !mType) return;
+  if (!view || !facelet->mType) return;
   const ModelDrawSettings& settings = GetModelDrawSettings();
   const bool cutMode = GetMouseSelectionMode() == kMouseModeCutEdges;
   const bool picking = view->IsPicking() && GetNetDrawPane(view).PicksEdges();
@@ -275,13 +281,13 @@ void Face3D::DrawEdgesAndVertices(Model3D* model, int mode, double scale) {
   double joint = 0.0;
   const double rodRadius = cylinders ? GetSphereJointRadius(poly, dual, edgeLength, -1, -1.0, -1.0, &joint) : 0.0;
   const double ballRadius = spheres ? GetSphereRadius(poly, dual, edgeLength, -1, -1.0, -1.0) : 0.0;
-  const int count = GetNumEdges();
+  const int count = facelet->GetNumEdges();
   const float* edgeColour = GetNewEdgeColor();
 
   auto drawEdges = [&]() {
     if (!showEdges && !cutMode) return;
     for (int i = 0; i < count; ++i) {
-      Edge3D* e = &mEdges[i];
+      Edge3D* e = &facelet->mEdges[i];
       const Edge3D* next = e->GetNextInLoop();
       if (!next) continue;
       if (cylinders && e->Has(kEdgeJoinedAdded)) continue;
@@ -314,7 +320,7 @@ void Face3D::DrawEdgesAndVertices(Model3D* model, int mode, double scale) {
     glPointSize(GetVertexPointSize());
     if (!spheres && !picking) view->SetColorv(DefaultVertexColor);
     for (int i = 0; i < count; ++i) {
-      const Edge3D* e = &mEdges[i];
+      const Edge3D* e = &facelet->mEdges[i];
       if (geomag && e->vert) {
         // A shared corner is drawn once: at the first of its edgelets that is drawn.
         const Edge3D* first = e->vert->mFirstEdge;
@@ -352,22 +358,22 @@ void Face3D::DrawEdgesAndVertices(Model3D* model, int mode, double scale) {
 
 // ---- Glue tabs -----------------------------------------------------------------------------------
 
-void NetTab::DrawFilled(int mode, double scale, bool highlighted) const {
+void DrawFilled(const NetTab* tab, int mode, double scale, bool highlighted) {
   OpenGLView* view = OpenGLView::GetCurrent();
-  if (!view || numIndices <= 0) return;
+  if (!view || tab->numIndices <= 0) return;
   const float grey = highlighted ? 1.0f : kTabFillGrey;
   view->SetMaterialColorRGB(grey, grey, grey);
-  if (mode == kFaceletDrawFolded) glNormal3dv(normal);
+  if (mode == kFaceletDrawFolded) glNormal3dv(tab->normal);
   glBegin(GL_TRIANGLES);
-  for (int i = 0; i + 2 < numIndices; i += 3) {
+  for (int i = 0; i + 2 < tab->numIndices; i += 3) {
     for (int c = 0; c < 3; ++c) {
-      const int index = indices[static_cast<size_t>(i + c)];
+      const int index = tab->indices[static_cast<size_t>(i + c)];
       // A broken triangulation ends the drawing.
-      if (index < 0 || index >= static_cast<int>(points.size())) {
+      if (index < 0 || index >= static_cast<int>(tab->points.size())) {
         glEnd();
         return;
       }
-      const TabPoint& p = points[static_cast<size_t>(index)];
+      const TabPoint& p = tab->points[static_cast<size_t>(index)];
       if (mode == kFaceletDrawFlat) {
         glVertex2dv(p.pos2D);
       } else {
@@ -378,13 +384,13 @@ void NetTab::DrawFilled(int mode, double scale, bool highlighted) const {
   glEnd();
 }
 
-void NetTab::DrawOutline(int mode, double scale) const {
+void DrawOutline(const NetTab* tab, int mode, double scale) {
   OpenGLView* view = OpenGLView::GetCurrent();
-  if (!view || outline.empty()) return;
+  if (!view || tab->outline.empty()) return;
   const bool lighting = SetLighting(view, false);
   view->SetColor(0.0f, 0.0f, 0.0f);
   glBegin(GL_LINE_STRIP);
-  for (const TabPoint& p : outline) {
+  for (const TabPoint& p : tab->outline) {
     if (mode == kFaceletDrawFlat) {
       glVertex2dv(p.pos2D);
     } else {
@@ -395,7 +401,7 @@ void NetTab::DrawOutline(int mode, double scale) const {
   SetLighting(view, lighting);
 }
 
-void Face3D::DrawTabs(int mode, OpenGLView* view, double scale) {
+void DrawTabs(Face3D* facelet, int mode, OpenGLView* view, double scale) {
   using namespace detail_FaceletDrawing;
   if (!view) view = OpenGLView::GetCurrent();
   if (!view || mode == kFaceletDrawModel || GeomagOn()) return;
@@ -403,10 +409,10 @@ void Face3D::DrawTabs(int mode, OpenGLView* view, double scale) {
   glLineWidth(GetEdgeLineWidth());
   const bool picking = view->IsPicking();
   const bool stencil = mode == kFaceletDrawFolded && GetModelDrawSettings().useStencil;
-  const Model3D* model = GetModel();
-  const int count = GetNumEdges();
+  const Model3D* model = facelet->GetModel();
+  const int count = facelet->GetNumEdges();
   for (int i = 0; i < count; ++i) {
-    const Edge3D* e = &mEdges[i];
+    const Edge3D* e = &facelet->mEdges[i];
     if (!e->tab) continue;
     // Folded, a tab glued over its neighbour is drawn by that facelet.
     if (mode == kFaceletDrawFolded && IsTabShownFolded(e)) continue;
@@ -414,15 +420,15 @@ void Face3D::DrawTabs(int mode, OpenGLView* view, double scale) {
     const bool highlighted = model && model->mSelectedEdge == e;
     if (stencil) {
       PrepareCoplanarStencil(kStencilMark);
-      e->tab->DrawOutline(mode, scale);
+      DrawOutline(e->tab.get(), mode, scale);
       PrepareCoplanarStencil(kStencilKeep);
-      e->tab->DrawFilled(mode, scale, highlighted);
+      DrawFilled(e->tab.get(), mode, scale, highlighted);
       PrepareCoplanarStencil(kStencilClear);
-      e->tab->DrawOutline(mode, scale);
+      DrawOutline(e->tab.get(), mode, scale);
       PrepareCoplanarStencil(kStencilFinish);
     } else {
-      e->tab->DrawFilled(mode, scale, highlighted);
-      e->tab->DrawOutline(mode, scale);
+      DrawFilled(e->tab.get(), mode, scale, highlighted);
+      DrawOutline(e->tab.get(), mode, scale);
     }
   }
   if (picking) view->ClearGLSelectionItem();
@@ -430,28 +436,28 @@ void Face3D::DrawTabs(int mode, OpenGLView* view, double scale) {
 
 // ---- Extras of a folded facelet ----------------------------------------------------------------
 
-void Face3D::DrawNetExtras(Model3D* model) {
+void DrawNetExtras(Face3D* facelet, Model3D* model) {
   using namespace detail_FaceletDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
-  if (!view || !mType) return;
+  if (!view || !facelet->mType) return;
   const bool lighting = SetLighting(view, false);
   const double scale = model && model->mPoly ? model->mPoly->mDisplayScale : 1.0;
   glPushMatrix();
   if (scale != 1.0) glScaled(scale, scale, scale);
   view->SetColor(1.0f, 1.0f, 1.0f);
-  const int count = GetNumEdges();
+  const int count = facelet->GetNumEdges();
   char text[256];
   // 1. The number.
   if (AreFaceletNumbersShown()) {
     double centre[3];
-    GetPlacedCentroid(centre);
-    std::snprintf(text, sizeof text, "%d", GetFaceletDisplayNumber(this));
+    facelet->GetPlacedCentroid(centre);
+    std::snprintf(text, sizeof text, "%d", GetFaceletDisplayNumber(facelet));
     DrawGLScreenText(text, centre, kNetTextColour);
   }
   // 2. Edge texts, 3. corner angles.
   const uint32_t edgeData = GetNetSettings().edgeData;
   for (int i = 0; i < count && edgeData; ++i) {
-    const Edge3D* e = &mEdges[i];
+    const Edge3D* e = &facelet->mEdges[i];
     const Edge3D* next = e->GetNextInLoop();
     const Edge3D* previous = e->GetPrevInLoop();
     if (!next || !previous) continue;
@@ -474,10 +480,10 @@ void Face3D::DrawNetExtras(Model3D* model) {
   // 4. Edges, corners, sphere sections and stellation lines.
   const bool picksEdges = view->IsPicking() && GetNetDrawPane(view).PicksEdges();
   if (!GetModelDrawSettings().spheresAndCylinders || GetMouseSelectionMode() == kMouseModeCutEdges || picksEdges) {
-    DrawEdgesAndVertices(model, kFaceletDrawFolded, 1.0);
+    DrawEdgesAndVertices(facelet, model, kFaceletDrawFolded, 1.0);
   }
-  DrawSphereSections(true, nullptr, false);
-  DrawStellationLines(true, false);
+  DrawSphereSections(facelet, true, nullptr, false);
+  DrawStellationLines(facelet, true, false);
   // 5. The tabs of neighbours glued under this facelet: pushed farther back than the
   // faces are, so that the facelet hides them once the net is closed.
   if (GetNetDrawSettings().showTabsOnFoldingNets) {
@@ -485,7 +491,7 @@ void Face3D::DrawNetExtras(Model3D* model) {
     const float push = static_cast<float>(0.5 * GetNetDrawSettings().tabOffset) * base;
     const bool offsetOn = glIsEnabled(GL_POLYGON_OFFSET_FILL);
     for (int i = 0; i < count; ++i) {
-      const Edge3D* e = &mEdges[i];
+      const Edge3D* e = &facelet->mEdges[i];
       if (e->tab) continue;
       const Edge3D* neighbour = Edge3D::GetNeighInNet(e, false);
       if (!(neighbour && neighbour->tab && IsTabShownFolded(neighbour)) && e->Has(kEdgeTabGap)) {
@@ -504,8 +510,8 @@ void Face3D::DrawNetExtras(Model3D* model) {
       if (!tab.outline.empty() && !GetNetDrawPane(view).IsFoldedTabPointShown(tab.outline.front().pos3D)) break;
       glEnable(GL_POLYGON_OFFSET_FILL);
       glPolygonOffset(0.0f, base + push);
-      tab.DrawOutline(kFaceletDrawFolded, 1.0);
-      tab.DrawFilled(kFaceletDrawFolded, 1.0, false);
+      DrawOutline(&tab, kFaceletDrawFolded, 1.0);
+      DrawFilled(&tab, kFaceletDrawFolded, 1.0, false);
       glPolygonOffset(0.0f, base);
       if (!offsetOn) glDisable(GL_POLYGON_OFFSET_FILL);
     }
@@ -587,26 +593,27 @@ void PrintPlacedArc(DeviceContext& dc, const FaceletPlace& place, const double* 
 
 }  // namespace detail_FaceletDrawing
 
-void Face3D::DrawSphereSections(bool folded, void* page, bool printing) {
+void DrawSphereSections(Face3D* facelet, bool folded, void* page, bool printing) {
   using namespace detail_FaceletDrawing;
   const NetDrawSettings& settings = GetNetDrawSettings();
-  if (!settings.showSphereSections || settings.referenceSpheres.empty() || !mSourceFace || !mType) return;
+  if (!settings.showSphereSections || settings.referenceSpheres.empty() || !facelet->mSourceFace || !facelet->mType)
+    return;
   PrintPage* printPage = printing ? GetCurrentPrintPage() : nullptr;
   if (printing && (!printPage || !page)) return;
   const UnitSettings& units = GetUnitSettings();
-  const double d = VectorLength(mSourceFace->mCentre);
+  const double d = VectorLength(facelet->mSourceFace->mCentre);
   Transform3D worldToFace;
-  mSourceFace->GetWorldToFace(worldToFace, false);
-  const FaceletPlace place = MakePlace(this, folded, printing ? static_cast<const NetPlacement*>(page) : nullptr);
+  facelet->mSourceFace->GetWorldToFace(worldToFace, false);
+  const FaceletPlace place = MakePlace(facelet, folded, printing ? static_cast<const NetPlacement*>(page) : nullptr);
   const double centre[2] = {0.0, 0.0};
   for (double sphere : settings.referenceSpheres) {
     const double R = units.mLengthScale > 0.0 ? sphere / units.mLengthScale : sphere;
     // A sphere that only touches the plane leaves no circle on it.
     if (d * d > R * R - kSphereSectionTolerance) continue;
     const double r = std::sqrt(R * R - d * d);
-    for (int i = 0; i + 2 < mType->mNumIndices; i += 3) {
+    for (int i = 0; i + 2 < facelet->mType->mNumIndices; i += 3) {
       double corners[9];
-      GetTriangulationVertex(i, corners);
+      facelet->GetTriangulationVertex(i, corners);
       double triangle[6];
       for (int c = 0; c < 3; ++c) {
         double q[3];
@@ -645,7 +652,7 @@ void Face3D::DrawSphereSections(bool folded, void* page, bool printing) {
   }
 }
 
-void Face3D::DrawStellationLines(bool folded, bool printing) {
+void DrawStellationLines(Face3D* facelet, bool folded, bool printing) {
   using namespace detail_FaceletDrawing;
   const NetDrawSettings& settings = GetNetDrawSettings();
   if (printing) {
@@ -654,17 +661,17 @@ void Face3D::DrawStellationLines(bool folded, bool printing) {
   } else if (!settings.showStellationLines) {
     return;
   }
-  if (GetNumEdges() == 0 || !mSourceFace) return;
-  if (!mFacetLoop) {
-    Model3D* model = GetModel();
-    if (model && !(model->mFlags & kModelLineData)) model->ComputeFaceletLineData();
+  if (facelet->GetNumEdges() == 0 || !facelet->mSourceFace) return;
+  if (!facelet->mFacetLoop) {
+    Model3D* model = facelet->GetModel();
+    if (model && !(model->mFlags & kModelLineData)) ComputeFaceletLineData(model);
   }
-  if (!mFacetLoop) return;
+  if (!facelet->mFacetLoop) return;
   OpenGLView* view = OpenGLView::GetCurrent();
   PrintPage* page = printing ? GetCurrentPrintPage() : nullptr;
   if (printing ? !page : !view) return;
   // The diagram's frame carried to where the facelet is drawn.
-  const FaceletPlace place = MakePlace(this, folded, page ? page->GetNetPlacement() : nullptr);
+  const FaceletPlace place = MakePlace(facelet, folded, page ? page->GetNetPlacement() : nullptr);
   double frame[16] = {0.0};
   double origin[3], xEnd[3], yEnd[3];
   const double o[2] = {0.0, 0.0}, x[2] = {1.0, 0.0}, y[2] = {0.0, 1.0};
@@ -680,12 +687,12 @@ void Face3D::DrawStellationLines(bool folded, bool printing) {
   if (printing) {
     DeviceContext& dc = page->GetDC();
     dc.SetPen(PackRainbowColor(settings.stellationLineColour), 1);
-    mFacetLoop->DrawInNet(&dc, frame, true);
+    DrawInNet(facelet->mFacetLoop, &dc, frame, true);
   } else {
     view->SetColorv(settings.stellationLineColour);
-    mFacetLoop->DrawInNet(nullptr, frame, !folded);
+    DrawInNet(facelet->mFacetLoop, nullptr, frame, !folded);
   }
-  mFacetLoop->ClearMarks();
+  facelet->mFacetLoop->ClearMarks();
 }
 
 }  // namespace corvia

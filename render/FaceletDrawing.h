@@ -1,6 +1,8 @@
 #pragma once
-// What the facet-model and net drawing share with the drawing of one facelet: corner
-// positions and normals by drawing mode, and the angle at a corner of a net.
+// Drawing of one facelet (folded in a net in space, flat in a net, or on its source
+// model, by the drawing mode) and of its glue tabs, and what the facet-model and net
+// drawing share with it: corner positions and normals by drawing mode, and the angle
+// at a corner of a net.
 
 namespace corvia {
 
@@ -8,6 +10,9 @@ namespace corvia {
 constexpr float kTabFillGrey = 0.7f;
 
 class Face3D;
+class Model3D;
+class NetTab;
+class OpenGLView;
 struct Edge3D;
 
 // The corner where the edgelet starts: flat, its unfolded point (z = 0); folded, its
@@ -19,5 +24,33 @@ void GetFaceletNormal(const Face3D* facelet, int mode, double* out);
 // and the edge out of it (2D vectors): pi less the counter-clockwise turn, in
 // [0, 2 pi); pi when either edge is shorter than 1e-7.
 double GetCornerAngle(const double* into, const double* outOf);
+
+// ---- One facelet ---------------------------------------------------------------------
+// Its triangles (to the translucent queue) with its image and its source face's
+// label, corners placed by GetFaceletCorner; colourSource (null: the facelet) gives
+// the alpha and the face whose image is mapped. Hidden faces and the facelets of
+// hidden stellation cells show only flat.
+void Draw(Face3D* facelet, int mode, const double* offset, double scale, const Face3D* colourSource);
+// Its edges and corners: lines and points, or rods and spheres where the style and
+// the drawing mode allow them.
+void DrawEdgesAndVertices(Face3D* facelet, Model3D* model, int mode, double scale);
+// The glue tabs on its edges (none on the model); folded, a tab glued over its
+// neighbour is drawn by that facelet. A null view is the current one.
+void DrawTabs(Face3D* facelet, int mode, OpenGLView* view, double scale);
+// What a folded facelet shows besides its triangles: its number, edge texts and
+// corner angles, edges and corners, sphere sections, stellation lines, and the tabs
+// of neighbours glued under it.
+void DrawNetExtras(Face3D* facelet, Model3D* model);
+// The circles where the reference spheres cut it, on screen or (printing) on the
+// page, which is the net's placement on the page being printed.
+void DrawSphereSections(Face3D* facelet, bool folded, void* page, bool printing);
+// The stellation lines it was cut from, on screen or on the page being printed.
+void DrawStellationLines(Face3D* facelet, bool folded, bool printing);
+
+// ---- Glue tabs ---------------------------------------------------------------------------
+// The tab's triangles in the tab grey (white when highlighted).
+void DrawFilled(const NetTab* tab, int mode, double scale, bool highlighted);
+// The tab's outline in black.
+void DrawOutline(const NetTab* tab, int mode, double scale);
 
 }  // namespace corvia

@@ -27,6 +27,7 @@
 #include "nets/NetTab.h"
 #include "nets/Vert3D.h"
 #include "render/FaceletDrawing.h"
+#include "render/FacetModelDrawing.h"
 #include "render/GL.h"
 #include "render/GLSelection.h"
 #include "render/GLText.h"
@@ -34,6 +35,7 @@
 #include "render/ModelDrawPane.h"
 #include "render/ModelDrawSettings.h"
 #include "render/NetDrawSettings.h"
+#include "render/NetDrawing.h"
 #include "render/OpenGLView.h"
 #include "render/Primitives.h"
 #include "render/PrintPage.h"
@@ -251,15 +253,17 @@ void DrawWithMaterial(OpenGLView* view, bool solids, bool spheres, Draw draw, Pl
 
 // ---- Vertices and edges ------------------------------------------------------------------------
 
-void Model3D::DrawVertices(double explode) {
+void DrawVertices(Model3D* model, double explode) {
   using namespace detail_FacetModelDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
-  if (!view || !mVerts) return;
-  const double scale = ModelScale(this);
+  if (!view || !model->mVerts) return;
+  const double scale = ModelScale(model);
   const bool spheres = UsingVertexSpheres();
   const bool picking = view->IsPicking() && GetNetDrawPane(view).PicksVertices();
   const bool geomag = GeomagOn();
-  const double radius = spheres ? GetSphereRadius(mPoly, IsDual(), GetMeanEdgeLength(), mNumVerts, -1.0, -1.0) : 0.0;
+  const double radius =
+      spheres ? GetSphereRadius(model->mPoly, model->IsDual(), model->GetMeanEdgeLength(), model->mNumVerts, -1.0, -1.0)
+              : 0.0;
   auto place = [&](const double* p) {
     if (spheres) {
       DrawSphere(p, radius);
@@ -270,8 +274,8 @@ void Model3D::DrawVertices(double explode) {
     glEnd();
   };
   auto drawAll = [&]() {
-    for (int i = 0; i < mNumVerts; ++i) {
-      const Vert3D& v = mVerts[static_cast<size_t>(i)];
+    for (int i = 0; i < model->mNumVerts; ++i) {
+      const Vert3D& v = model->mVerts[static_cast<size_t>(i)];
       if (picking) SetGLSelectionItem(kSelectVertex, i);
       double p[3];
       if (explode == 1.0) {
@@ -297,20 +301,21 @@ void Model3D::DrawVertices(double explode) {
   if (picking) view->ClearGLSelectionItem();
 }
 
-void Model3D::DrawEdges(double explode) {
+void DrawEdges(Model3D* model, double explode) {
   using namespace detail_FacetModelDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view) return;
-  const double scale = ModelScale(this);
+  const double scale = ModelScale(model);
   const bool cylinders = UsingEdgeCylinders();
   const bool geomag = GeomagOn();
   const bool picking = view->IsPicking() && GetNetDrawPane(view).PicksEdges();
   double joint = 0.0;
-  const double radius =
-      cylinders ? GetSphereJointRadius(mPoly, IsDual(), GetMeanEdgeLength(), -1, -1.0, -1.0, &joint) : 0.0;
+  const double radius = cylinders ? GetSphereJointRadius(model->mPoly, model->IsDual(), model->GetMeanEdgeLength(), -1,
+                                                         -1.0, -1.0, &joint)
+                                  : 0.0;
   const float* colour = GetNewEdgeColor();
   auto drawAll = [&]() {
-    ForEachModelEdge(this, explode, scale, geomag, [&](const Edge3D* edge, const double* a, const double* b) {
+    ForEachModelEdge(model, explode, scale, geomag, [&](const Edge3D* edge, const double* a, const double* b) {
       if (picking) SetGLSelectionItem(kSelectEdge, Edge3D::GetNumber(edge));
       if (cylinders) {
         DrawGeomagRod(a, b, colour, radius, joint);
@@ -330,14 +335,14 @@ void Model3D::DrawEdges(double explode) {
   if (picking) view->ClearGLSelectionItem();
 }
 
-void Model3D::DrawMarkedEdges(double explode) {
+void DrawMarkedEdges(Model3D* model, double explode) {
   using namespace detail_FacetModelDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view) return;
   // Scaled like every other drawing of the model, so that the marks lie on its edges.
-  const double scale = ModelScale(this);
+  const double scale = ModelScale(model);
   DrawState state(view);
-  ForEachModelEdge(this, explode, scale, false, [&](const Edge3D* edge, const double* a, const double* b) {
+  ForEachModelEdge(model, explode, scale, false, [&](const Edge3D* edge, const double* a, const double* b) {
     const float* colour = nullptr;
     float width = 1.0f;
     if (!MarkedEdgeStyle(edge, colour, width)) return;
@@ -353,16 +358,17 @@ void Model3D::DrawMarkedEdges(double explode) {
 
 // ---- Facelets ----------------------------------------------------------------------------------
 
-void Model3D::DrawFacelets(double explode) {
+void DrawFacelets(Model3D* model, double explode) {
   using namespace detail_FacetModelDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view) return;
-  const double scale = ModelScale(this);
+  const double scale = ModelScale(model);
   std::vector<Face3D*> facelets;
-  facelets.reserve(static_cast<size_t>(GetNumFacelets()));
-  const bool leaveSelected = mPoly && mPoly->GetSelectionHighlight(kHighlightDrawMode) == kHighlightSelectedPlane;
-  ForEachFacelet(this, [&](Face3D* f) {
-    if (leaveSelected && f->mSourceFace && mPoly->IsInSelectedPlane(f->mSourceFace)) return;
+  facelets.reserve(static_cast<size_t>(model->GetNumFacelets()));
+  const bool leaveSelected =
+      model->mPoly && model->mPoly->GetSelectionHighlight(kHighlightDrawMode) == kHighlightSelectedPlane;
+  ForEachFacelet(model, [&](Face3D* f) {
+    if (leaveSelected && f->mSourceFace && model->mPoly->IsInSelectedPlane(f->mSourceFace)) return;
     facelets.push_back(f);
   });
   // The eye in model units: the facelets are drawn scaled.
@@ -381,19 +387,19 @@ void Model3D::DrawFacelets(double explode) {
       ExplodeCentre(f, offset);
       Scale(offset, offset, explode - 1.0);
     }
-    f->Draw(kFaceletDrawModel, offset, scale, nullptr);
+    Draw(f, kFaceletDrawModel, offset, scale, nullptr);
   }
 }
 
-void Model3D::DrawFaceletNumbers(const Transform3D& transform, bool currentFaceOnly) {
+void DrawFaceletNumbers(Model3D* model, const Transform3D& transform, bool currentFaceOnly) {
   using namespace detail_FacetModelDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view) return;
   const bool lighting = SetLighting(view, false);
-  const PolyElement* current = currentFaceOnly && mPoly ? mPoly->GetCurrentFace() : nullptr;
+  const PolyElement* current = currentFaceOnly && model->mPoly ? model->mPoly->GetCurrentFace() : nullptr;
   int n = 0;
   char text[16];
-  for (Face3DType* type = mFaceTypes; type; type = type->mNext) {
+  for (Face3DType* type = model->mFaceTypes; type; type = type->mNext) {
     for (int i = 0; i < type->mNumFacelets; ++i) {
       Face3D* f = &type->mFacelets[i];
       std::snprintf(text, sizeof text, "%d", n);
@@ -409,8 +415,8 @@ void Model3D::DrawFaceletNumbers(const Transform3D& transform, bool currentFaceO
   SetLighting(view, lighting);
 }
 
-void Model3D::PrintFaceletNumbers(const PolyElement* source, const double* pageTransform,
-                                  const Transform3D& modelTransform) {
+void PrintFaceletNumbers(Model3D* model, const PolyElement* source, const double* pageTransform,
+                         const Transform3D& modelTransform) {
   PrintPage* page = GetCurrentPrintPage();
   if (!page) {
     ShowInternalError("Model3D::PrintFaceletNumbers: No page is being printed");
@@ -420,7 +426,7 @@ void Model3D::PrintFaceletNumbers(const PolyElement* source, const double* pageT
   const double* m = pageTransform;
   int n = 0;
   char text[16];
-  for (Face3DType* type = mFaceTypes; type; type = type->mNext) {
+  for (Face3DType* type = model->mFaceTypes; type; type = type->mNext) {
     for (int i = 0; i < type->mNumFacelets; ++i) {
       Face3D* f = &type->mFacelets[i];
       std::snprintf(text, sizeof text, "%d", n);
@@ -438,10 +444,10 @@ void Model3D::PrintFaceletNumbers(const PolyElement* source, const double* pageT
 
 // ---- Rings of coplanar facelets ---------------------------------------------------------------
 
-void Model3D::DrawRingVertices(const Face3D* facelet, const double* offset) {
+void DrawRingVertices(Model3D* model, const Face3D* facelet, const double* offset) {
   using namespace detail_FacetModelDrawing;
   if (!facelet || !OpenGLView::GetCurrent()) return;
-  const double scale = ModelScale(this);
+  const double scale = ModelScale(model);
   glBegin(GL_POINTS);
   ForEachInRing(facelet, [&](const Face3D* f) {
     const int count = f->GetNumEdges();
@@ -454,11 +460,11 @@ void Model3D::DrawRingVertices(const Face3D* facelet, const double* offset) {
   glEnd();
 }
 
-void Model3D::DrawRingEdges(const Face3D* facelet, const double* offset, bool highlightedOnly, bool reflexOnly) {
+void DrawRingEdges(Model3D* model, const Face3D* facelet, const double* offset, bool highlightedOnly, bool reflexOnly) {
   using namespace detail_FacetModelDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!facelet || !view) return;
-  const double scale = ModelScale(this);
+  const double scale = ModelScale(model);
   bool stippled = false;
   ForEachInRing(facelet, [&](const Face3D* f) {
     const int count = f->GetNumEdges();
@@ -495,19 +501,19 @@ void Model3D::DrawRingEdges(const Face3D* facelet, const double* offset, bool hi
 
 // ---- Folding nets ----------------------------------------------------------------------------------
 
-void Model3D::DrawNets() {
+void DrawNets(Model3D* model) {
   using namespace detail_FacetModelDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view) return;
-  UpdateFolding();
+  model->UpdateFolding();
   const int32_t shown = GetNetSettings().displayMode;
   if (!GeomagOn()) {
-    if (shown == kShowCurrentNet && mCurrentNet) {
-      mCurrentNet->DrawFolded(this);
-    } else if (shown == kShowCurrentNetType && mCurrentNet && mCurrentNet->type) {
-      mCurrentNet->type->DrawFolded(this);
+    if (shown == kShowCurrentNet && model->mCurrentNet) {
+      DrawFolded(model->mCurrentNet, model);
+    } else if (shown == kShowCurrentNetType && model->mCurrentNet && model->mCurrentNet->type) {
+      DrawFolded(model->mCurrentNet->type, model);
     } else {
-      for (NetType* type = mNetTypes; type; type = type->next) type->DrawFolded(this);
+      for (NetType* type = model->mNetTypes; type; type = type->next) DrawFolded(type, model);
     }
     return;
   }
@@ -517,16 +523,16 @@ void Model3D::DrawNets() {
     int steps = kMaxRingSteps;
     for (Face3D* f = net.first; f && steps-- > 0; f = f->mNextInNet) facelets.push_back(f);
   };
-  if (shown == kShowCurrentNet && mCurrentNet) {
-    addNet(*mCurrentNet);
-  } else if (shown == kShowCurrentNetType && mCurrentNet && mCurrentNet->type) {
-    for (int i = 0; i < mCurrentNet->type->numNets; ++i) addNet(mCurrentNet->type->nets[i]);
+  if (shown == kShowCurrentNet && model->mCurrentNet) {
+    addNet(*model->mCurrentNet);
+  } else if (shown == kShowCurrentNetType && model->mCurrentNet && model->mCurrentNet->type) {
+    for (int i = 0; i < model->mCurrentNet->type->numNets; ++i) addNet(model->mCurrentNet->type->nets[i]);
   } else {
-    for (NetType* type = mNetTypes; type; type = type->next) {
+    for (NetType* type = model->mNetTypes; type; type = type->next) {
       for (int i = 0; i < type->numNets; ++i) addNet(type->nets[i]);
     }
   }
-  const double scale = ModelScale(this);
+  const double scale = ModelScale(model);
   double eye[3];
   Scale(eye, view->GetPerEyePosition(), scale != 0.0 ? 1.0 / scale : 1.0);
   SortBackToFront(facelets, eye, [](SortEntry& e) {
@@ -535,38 +541,38 @@ void Model3D::DrawNets() {
     if (e.facelet->GetNumEdges() > 0) CopyVector(e.point, e.facelet->mEdges[0].pos3D);
   });
   if (GetModelDrawSettings().spheresAndCylinders && GetMouseSelectionMode() != kMouseModeCutEdges) {
-    for (Face3D* f : facelets) f->DrawEdgesAndVertices(this, kFaceletDrawFolded, scale);
+    for (Face3D* f : facelets) DrawEdgesAndVertices(f, model, kFaceletDrawFolded, scale);
   }
   for (Face3D* f : facelets) {
-    f->Draw(kFaceletDrawFolded, nullptr, scale, nullptr);
-    f->DrawNetExtras(this);
+    Draw(f, kFaceletDrawFolded, nullptr, scale, nullptr);
+    DrawNetExtras(f, model);
   }
 }
 
-void Model3D::DrawSelectedFacelets() {
+void DrawSelectedFacelets(Model3D* model) {
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view) return;
   ModelDrawPane& pane = GetModelDrawPane(view);
   const int before = view->GetTransparencyMode();
   pane.PushTransparency(GetNetDrawSettings().selectedTransparency);
   glDisable(GL_DEPTH_TEST);
-  const double scale = detail_FacetModelDrawing::ModelScale(this);
-  detail_FacetModelDrawing::ForEachFacelet(this, [&](Face3D* f) {
-    if (f->IsSelected(mPoly)) f->Draw(kFaceletDrawFolded, nullptr, scale, nullptr);
+  const double scale = detail_FacetModelDrawing::ModelScale(model);
+  detail_FacetModelDrawing::ForEachFacelet(model, [&](Face3D* f) {
+    if (f->IsSelected(model->mPoly)) Draw(f, kFaceletDrawFolded, nullptr, scale, nullptr);
   });
   if (view->Is3D()) glEnable(GL_DEPTH_TEST);
   pane.PopTransparency(before);
 }
 
-void Model3D::DrawSelectedEdge(int mode) {
+void DrawSelectedEdge(Model3D* model, int mode) {
   using namespace detail_FacetModelDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
-  Edge3D* selected = mSelectedEdge;
+  Edge3D* selected = model->mSelectedEdge;
   if (!view || !selected || !selected->face) return;
   auto shown = [&](const Edge3D* e) {
-    if (mode == kFaceletDrawFlat) return IsEdgeShown(e, 1);
+    if (mode == kFaceletDrawFlat) return model->IsEdgeShown(e, 1);
     if (e->face && e->face->mType && e->face->mType->HasFlag(kTypeDrawn)) return false;
-    return mode == kFaceletDrawFolded ? IsEdgeShown(e, 0) : true;
+    return mode == kFaceletDrawFolded ? model->IsEdgeShown(e, 0) : true;
   };
   Edge3D* neighbour = Edge3D::GetNeighInNet(selected, false);
   bool drawSelected = shown(selected);
@@ -578,7 +584,7 @@ void Model3D::DrawSelectedEdge(int mode) {
     neighbour = Edge3D::GetNeighInNet(selected, false);
     drawNeighbour = drawNeighbour && neighbour;
   }
-  const double scale = ModelScale(this);
+  const double scale = ModelScale(model);
   auto position = [&](const Edge3D* e, double* out) {
     if (mode == kFaceletDrawFlat) {
       out[0] = e->unfolded[0];
@@ -621,7 +627,7 @@ void Model3D::DrawSelectedEdge(int mode) {
         ModelDrawPane& pane = GetModelDrawPane(view);
         const int before = view->GetTransparencyMode();
         pane.PushTransparency(GetNetDrawSettings().selectedTransparency);
-        selected->tab->DrawFilled(kFaceletDrawFolded, scale, true);
+        DrawFilled(selected->tab.get(), kFaceletDrawFolded, scale, true);
         pane.PopTransparency(before);
       }
     }
@@ -632,10 +638,10 @@ void Model3D::DrawSelectedEdge(int mode) {
 
 // ---- Bounds ------------------------------------------------------------------------------------------
 
-void Model3D::ExtendViewBounds(OpenGLView* view, ViewExtents* bounds) {
+void ExtendViewBounds(Model3D* model, OpenGLView* view, ViewExtents* bounds) {
   if (!view || !bounds) return;
-  UpdateFolding();
-  for (Net* net : GetShownNets()) net->ExtendViewBounds(view, bounds, this, true);
+  model->UpdateFolding();
+  for (Net* net : model->GetShownNets()) ExtendViewBounds(net, view, bounds, model, true);
 }
 
 }  // namespace corvia

@@ -91,6 +91,7 @@ void DetectGLAbilities() {
     a.textureUnits = 1;
   }
   a.framebufferObjects = a.versionMajor >= 3 || HasExtension(extensions, "GL_ARB_framebuffer_object");
+  a.vertexBuffers = a.versionMajor > 1 || (a.versionMajor == 1 && a.versionMinor >= 5);
   GLint bits = 0;
   glGetIntegerv(GL_STENCIL_BITS, &bits);
   a.stencilBits = bits;

@@ -28,6 +28,7 @@ struct GLAbilities {
   bool separateSpecular = false;
   int textureUnits = 1;
   bool framebufferObjects = false;
+  bool vertexBuffers = false;  // OpenGL 1.5: what the model drawing keeps between frames
   bool stencil = false;
   int stencilBits = 0;
   int depthBits = 0;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/Messages.h"
+#include "render/FaceMeshCache.h"
 #include "render/GL.h"
 #include "render/GLErrors.h"
 #include "render/GLSection.h"
@@ -130,18 +131,25 @@ void OpenGLView::FilterColor4(float* rgba) const {
   }
 }
 
-void OpenGLView::SetMaterialColorAlphav(const float* rgb, float alpha) {
-  float c[4] = {rgb[0], rgb[1], rgb[2], alpha};
+bool OpenGLView::FilterMaterialColor(const float* rgb, float alpha, float* out) const {
+  float* c = out;
+  c[0] = rgb[0];
+  c[1] = rgb[1];
+  c[2] = rgb[2];
+  c[3] = alpha;
   if ((GetRainbowFlags() & kRainbowColors) && mIs3D) c[0] = c[1] = c[2] = detail_Lighting::Largest(c);
   if (mStereoKind == StereoKind::Anaglyph) {
-    if (!mIs3D) {
-      glColor4fv(c);
-      return;
-    }
+    if (!mIs3D) return false;
     const float m = detail_Lighting::Largest(c);
     for (int i = 0; i < 3; ++i) c[i] = m * mAnaglyphWeights[i];
   }
-  if (mIs3D && mLighting) {
+  return mIs3D && mLighting;
+}
+
+void OpenGLView::SetMaterialColorAlphav(const float* rgb, float alpha) {
+  NoteFaceMeshMaterial(rgb, alpha);
+  float c[4];
+  if (FilterMaterialColor(rgb, alpha, c)) {
     glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, c);
     glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, c);
   } else {
@@ -252,11 +260,14 @@ bool OpenGLView::SetDepthWrites(bool on) {
 // ---- Rainbow lights around true colours ----------------------------------------------------
 
 bool OpenGLView::SuspendRainbowLights(bool keepLit) {
+  // The lights change in the middle of a drawing: that drawing cannot be kept.
   if (!keepLit) {
+    SpoilFaceMeshRecording();
     glDisable(GL_LIGHTING);
     return true;
   }
   if (!AreRainbowLightsSelected()) return false;
+  SpoilFaceMeshRecording();
   SelectRainbowLights(false);
   SetViewingMatrix(kMatrixProjection, true);
   return true;

@@ -53,7 +53,7 @@ class ModelDrawPane {
   virtual bool IsSingleFacePane() const { return false; }
   // The pane shows the faceting preview (its vertices come with their labels).
   virtual bool IsFacetingPreviewPane() const { return false; }
-  // The faceting preview (SimplePoly::Draw): what a pick names (kPreviewPickVertices,
+  // The faceting preview (render/PreviewDrawing.h): what a pick names (kPreviewPickVertices,
   // kPreviewPickFaces) and the selected face of the preview (-1 for none).
   virtual unsigned GetPreviewPickFlags() const;
   virtual int GetPreviewSelectedFace() const;

@@ -1,5 +1,9 @@
 // Drawing of a model's faces in the face draw modes.
 
+#include "render/ElementDrawing.h"
+#include "render/FaceImageMapping.h"
+#include "render/FaceletDrawing.h"
+#include "render/FacetModelDrawing.h"
 #include "render/ModelDrawing.h"
 
 #include <algorithm>
@@ -7,6 +11,7 @@
 #include <limits>
 #include <vector>
 
+#include "core/FaceImageRef.h"
 #include "core/Globals.h"
 #include "core/Messages.h"
 #include "core/RadixSorter.h"
@@ -16,7 +21,6 @@
 #include "model/ElementFlags.h"
 #include "model/ElementLabels.h"
 #include "model/ElementList.h"
-#include "model/FaceImageRef.h"
 #include "model/FaceType.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
@@ -25,6 +29,7 @@
 #include "nets/Face3D.h"
 #include "nets/Model3D.h"
 #include "render/FaceDiagramDrawing.h"
+#include "render/FaceMeshCache.h"
 #include "render/GL.h"
 #include "render/GLErrors.h"
 #include "render/GLSelection.h"
@@ -35,6 +40,7 @@
 #include "render/MorphDrawing.h"
 #include "render/OpenGLView.h"
 #include "render/SelectionItems.h"
+#include "render/StellationDrawing.h"
 
 namespace corvia {
 
@@ -73,7 +79,7 @@ void FaceFrame(const PolyElement* face, Transform3D& frame) {
 
 // The facet edges of the face's diagram drawn on the face.
 void DrawCellLinesOnFace(PolyElement* face, const double* offset) {
-  if (face->mType) face->mType->DrawFacetEdgesOnFace(face, offset, 1.0);
+  if (face->mType) DrawFacetEdgesOnFace(face->mType, face, offset, 1.0);
 }
 
 void DrawCellLinesUnlessSelectedPlane(Poly* poly, PolyElement* face, double morph, const FaceDrawOptions& o) {
@@ -114,9 +120,9 @@ void DrawRingDetails(Poly* poly, PolyElement* face, double scale, double morph, 
   auto details = [&](PolyElement* member) {
     double offset[3];
     GetMorphOffset(member, morph, offset);
-    if (DiagnosticNumbers & kShowNumbersInFacePlanes) member->DrawNumber(scale, morph);
-    if (o.showVertices) member->DrawCornerPoints(offset, scale);
-    if (o.showEdges) member->DrawEdges(offset, scale);
+    if (DiagnosticNumbers & kShowNumbersInFacePlanes) DrawNumber(member, scale, morph);
+    if (o.showVertices) DrawCornerPoints(member, offset, scale);
+    if (o.showEdges) DrawEdges(member, offset, scale);
   };
   details(face);
   ForEachOtherInRing(face, details);
@@ -126,17 +132,34 @@ void DrawRingDetails(Poly* poly, PolyElement* face, double scale, double morph, 
       GetMorphOffset(face, morph, offset);
       if (o.showStelVertices) {
         view->SetMaterialColor(DefaultVertexColor);
-        o.stellationModel->DrawRingVertices(facelet, offset);
+        DrawRingVertices(o.stellationModel, facelet, offset);
       }
       if (o.showStelEdges) {
         view->SetMaterialColor(GetNewEdgeColor());
-        o.stellationModel->DrawRingEdges(facelet, offset, o.facetPicking, false);
-        o.stellationModel->DrawRingEdges(facelet, offset, o.facetPicking, true);
+        DrawRingEdges(o.stellationModel, facelet, offset, o.facetPicking, false);
+        DrawRingEdges(o.stellationModel, facelet, offset, o.facetPicking, true);
       }
     }
   }
   DrawCellLinesUnlessSelectedPlane(poly, face, morph, o);
   SetLighting(view, lighting);
+}
+
+// Whether the face shows another colour from behind: its own back colour, or that of
+// one of its cells.
+bool ColourDependsOnFacing(const PolyElement* face) {
+  const float* front = face->GetColour();
+  const float* back = face->mBackColor;
+  if (front[0] != back[0] || front[1] != back[1] || front[2] != back[2]) return true;
+  const CellColorArray* array = face->mCellColours[0].get();
+  if (!array || !array->mCells) return false;
+  for (int32_t c = 0; c < array->mNumCells; ++c) {
+    const DiagramCell& cell = array->mCells[c];
+    if (cell.colour[0] != cell.secondColour[0] || cell.colour[1] != cell.secondColour[1] ||
+        cell.colour[2] != cell.secondColour[2])
+      return true;
+  }
+  return false;
 }
 
 // The face's cells through its frame, or (without cells) its polygon.
@@ -195,6 +218,9 @@ void DrawFaceThroughFrame(PolyElement* face, const Transform3D& frame, double sc
   glNormal3dv(normal);
   Transform3D worldToFace;
   face->GetWorldToFace(worldToFace, false);
+  // A recording keeps the points as a fan from the first, as GL draws the polygon.
+  const bool recording = IsRecordingFaceMesh();
+  std::vector<double> points;
   auto emit = [&](const double* p) {
     double local[3], q[3];
     TransformPoint(worldToFace, local, p);
@@ -204,6 +230,7 @@ void DrawFaceThroughFrame(PolyElement* face, const Transform3D& frame, double sc
     if (scale != 1.0)
       for (double& v : q) v *= scale;
     glVertex3dv(q);
+    if (recording) points.insert(points.end(), q, q + 3);
   };
   const int n = face->mNumSides;
   if (face->mDensity == 1) {
@@ -211,14 +238,15 @@ void DrawFaceThroughFrame(PolyElement* face, const Transform3D& frame, double sc
     for (int i = 0; i < n; ++i)
       if (face->mNeighbours[i]) emit(face->mNeighbours[i]->mDualVert);
     glEnd();
-    return;
+  } else {
+    glBegin(GL_TRIANGLE_FAN);
+    emit(face->mCentroid);
+    if (n > 0 && face->mNeighbours[n - 1]) emit(face->mNeighbours[n - 1]->mDualVert);
+    for (int i = 0; i < n; ++i)
+      if (face->mNeighbours[i]) emit(face->mNeighbours[i]->mDualVert);
+    glEnd();
   }
-  glBegin(GL_TRIANGLE_FAN);
-  emit(face->mCentroid);
-  if (n > 0 && face->mNeighbours[n - 1]) emit(face->mNeighbours[n - 1]->mDualVert);
-  for (int i = 0; i < n; ++i)
-    if (face->mNeighbours[i]) emit(face->mNeighbours[i]->mDualVert);
-  glEnd();
+  if (recording) RecordFaceMeshFan(points.data(), static_cast<int>(points.size() / 3), normal);
 }
 
 FaceDragState& GetFaceDragState() {
@@ -327,12 +355,12 @@ bool DrawFacePass(PolyElement* face, int drawMode, double scale, double morph, c
       double normal[3];
       face->GetNormal(normal);
       glNormal3dv(normal);
-      face->mType->DrawFacetsForSelection(face, offset);
+      DrawFacetsForSelection(face->mType, face, offset);
     } else if (Face3D* first = PolyElement::GetFace3D(face)) {
       Face3D* facelet = first;
       int steps = 1 << 20;
       do {
-        facelet->Draw(2, offset, scale, nullptr);
+        Draw(facelet, 2, offset, scale, nullptr);
         facelet = facelet->mNextCopy;
       } while (facelet && facelet != first && steps-- > 0);
     }
@@ -400,6 +428,7 @@ bool DrawFacePass(PolyElement* face, int drawMode, double scale, double morph, c
   // 7. The face by mode.
   CellDrawOptions cells;
   cells.picking = picking;
+  cells.noneSelected = face->mPoly && !face->mPoly->mSelectedElement;
   double normal[3];
   face->GetNormal(normal);
   cells.normal = normal;
@@ -407,6 +436,12 @@ bool DrawFacePass(PolyElement* face, int drawMode, double scale, double morph, c
     double centre[3];
     for (int k = 0; k < 3; ++k) centre[k] = (face->mCentre[k] + offset[k]) * scale;
     cells.front = view->IsFrontFacing(centre, normal, false);
+    if (IsRecordingFaceMesh()) {
+      // What depends on the drawing's state rather than its inputs: the side shown,
+      // images, the translucent passes.
+      if (ColourDependsOnFacing(face)) RecordFaceMeshFacing(centre, normal, cells.front);
+      if (face->mImage || translucentPath) SpoilFaceMeshRecording();
+    }
   }
   if (depthPass) {
     cells.fixedColour = kBlack;
@@ -427,7 +462,7 @@ bool DrawFacePass(PolyElement* face, int drawMode, double scale, double morph, c
       }
       const bool plain = (face->mPoly && face == face->mPoly->mSelectedElement) || Rainbow();
       Transform3D texture;
-      if (image) image->GetTexCoordTransform(texture, face);
+      if (image) GetTexCoordTransform(image, texture, face);
       // The rods that hold a large face's panels in the colour of its own rods.
       const float* rod = face->mEdges && face->mEdges[0] ? PolyItem::GetColour(face->mEdges[0]) : nullptr;
       DrawGeomagModel(static_cast<int>(corners.size() / 3), corners.data(), normal, plain ? kWhite : rgb, image,
@@ -492,7 +527,10 @@ void DrawFaceInPasses(Poly* poly, PolyElement* face, int drawMode, double scale,
   if (isSelected) {
     if (o.highlight == kHighlightDiagram && selected && selected->mType) return;
     colour.rgb[0] = colour.rgb[1] = colour.rgb[2] = 1.0f;
-    if (!useStencil) glDisable(GL_POLYGON_OFFSET_FILL);
+    if (!useStencil) {
+      glDisable(GL_POLYGON_OFFSET_FILL);
+      RecordFaceMeshPolygonOffset(false);
+    }
   }
   // 6. The passes.
   int pass = 0, piece = 0;
@@ -501,7 +539,10 @@ void DrawFaceInPasses(Poly* poly, PolyElement* face, int drawMode, double scale,
   // 7. Back to the plain state after the selected face.
   if (isSelected) {
     if (Rainbow()) view->SetMaterialColorRGB(1.0f, 1.0f, 1.0f);
-    if (!useStencil) glEnable(GL_POLYGON_OFFSET_FILL);
+    if (!useStencil) {
+      glEnable(GL_POLYGON_OFFSET_FILL);
+      RecordFaceMeshPolygonOffset(true);
+    }
   }
 }
 
@@ -583,6 +624,12 @@ void DrawFaces(Poly* poly, ElementList* faces, int drawMode, double scale, doubl
   o.highlight = poly->GetSelectionHighlight(drawMode);
   // 6.
   if (o.showStelVertices || o.showStelEdges) o.stellationModel = GetModelDrawPane(view).GetModel3D(poly);
+  // What was drawn before may still be good.
+  if (BeginFaceMeshDrawing(poly, faces, drawMode, scale, morph, o)) {
+    glPointSize(s.vertSize);
+    glLineWidth(s.edgeWidth);
+    return;
+  }
   // 7.
   if (o.useStencil) {
     if (showPoints) glPointSize(GetVertexPointSize());
@@ -600,6 +647,7 @@ void DrawFaces(Poly* poly, ElementList* faces, int drawMode, double scale, doubl
   } else if (!view->IsPicking()) {
     DrawFaceRing(poly, singleFace, drawMode, scale, morph, o);
   }
+  EndFaceMeshDrawing();
   // 9.
   glPointSize(s.vertSize);
   glLineWidth(s.edgeWidth);

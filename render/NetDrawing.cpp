@@ -27,6 +27,7 @@
 #include "render/LightSets.h"
 #include "render/ModelDrawSettings.h"
 #include "render/NetDrawSettings.h"
+#include "render/NetDrawing.h"
 #include "render/OpenGLView.h"
 #include "render/SelectionItems.h"
 
@@ -134,30 +135,30 @@ void DrawCornerAngles(const Net* net, OpenGLView* view) {
 
 }  // namespace detail_NetDrawing
 
-void Net::DrawUnfolded() {
+void DrawUnfolded(Net* net) {
   using namespace detail_NetDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
-  if (!view || !first) return;
+  if (!view || !net->first) return;
   // 1. The facelets, and the glue tabs beside them.
-  ForEachFacelet(this, [](Face3D* f) { f->Draw(kFaceletDrawFlat, nullptr, 1.0, nullptr); });
-  ForEachFacelet(this, [view](Face3D* f) { f->DrawTabs(kFaceletDrawFlat, view, 1.0); });
+  ForEachFacelet(net, [](Face3D* f) { Draw(f, kFaceletDrawFlat, nullptr, 1.0, nullptr); });
+  ForEachFacelet(net, [view](Face3D* f) { DrawTabs(f, kFaceletDrawFlat, view, 1.0); });
   const bool lighting = SetLighting(view, false);
   float width = 1.0f;
   glGetFloatv(GL_LINE_WIDTH, &width);
   // 2. Sphere sections and stellation lines.
   const float baseWidth = GetEdgeLineWidth() * GetNetDrawSettings().netLineWidthFactor;
   glLineWidth(baseWidth);
-  DrawSphereSections(false, nullptr, false);
-  DrawFaceletLines(false, false);
+  DrawSphereSections(net, false, nullptr, false);
+  DrawFaceletLines(net, false, false);
   // 3. Edges.
-  if (!GeomagOn()) DrawFlatEdges(this, view, baseWidth);
+  if (!GeomagOn()) DrawFlatEdges(net, view, baseWidth);
   glLineWidth(width);
   // 4. to 6. Texts.
   if (!view->IsPicking()) {
     view->SetColorv(GetNewEdgeColor());
     char text[256];
     if (AreFaceletNumbersShown()) {
-      ForEachFacelet(this, [&](Face3D* f) {
+      ForEachFacelet(net, [&](Face3D* f) {
         double centre[3], direction[3], normal[3];
         f->GetCentreFrame(kFaceletDrawFlat, centre, direction, normal, nullptr, 1.0);
         std::snprintf(text, sizeof text, "%d", GetFaceletDisplayNumber(f));
@@ -166,7 +167,7 @@ void Net::DrawUnfolded() {
     }
     const uint32_t edgeData = GetNetSettings().edgeData;
     if (edgeData) {
-      ForEachFacelet(this, [&](Face3D* f) {
+      ForEachFacelet(net, [&](Face3D* f) {
         const int count = f->GetNumEdges();
         for (int i = 0; i < count; ++i) {
           const Edge3D* e = &f->mEdges[i];
@@ -178,49 +179,49 @@ void Net::DrawUnfolded() {
         }
       });
     }
-    if (edgeData & kEdgeDataFaceAngles) DrawCornerAngles(this, view);
+    if (edgeData & kEdgeDataFaceAngles) DrawCornerAngles(net, view);
   }
   SetLighting(view, lighting);
 }
 
-void Net::DrawFolded(Model3D* model) {
+void DrawFolded(Net* net, Model3D* model) {
   using namespace detail_NetDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
-  if (!view || !first || !first->mType || first->mType->HasFlag(kTypeDrawn)) return;
-  if (!model) model = GetModel(this);
+  if (!view || !net->first || !net->first->mType || net->first->mType->HasFlag(kTypeDrawn)) return;
+  if (!model) model = Net::GetModel(net);
   const double scale = ModelScale(model);
   const bool stencil = GetModelDrawSettings().useStencil && !GeomagOn();
   const bool tabs = GetNetSettings().show3DTabs;
-  ForEachFacelet(this, [&](Face3D* f) {
+  ForEachFacelet(net, [&](Face3D* f) {
     if (stencil) {
       // Coplanar facelets of different nets do not fight over their pixels.
       PrepareCoplanarStencil(kStencilMark);
-      f->Draw(kFaceletDrawFolded, nullptr, scale, nullptr);
+      Draw(f, kFaceletDrawFolded, nullptr, scale, nullptr);
       PrepareCoplanarStencil(kStencilKeep);
-      f->DrawNetExtras(model);
+      DrawNetExtras(f, model);
       PrepareCoplanarStencil(kStencilClear);
-      f->Draw(kFaceletDrawFolded, nullptr, scale, nullptr);
+      Draw(f, kFaceletDrawFolded, nullptr, scale, nullptr);
       PrepareCoplanarStencil(kStencilFinish);
     } else {
-      f->Draw(kFaceletDrawFolded, nullptr, scale, nullptr);
-      f->DrawNetExtras(model);
+      Draw(f, kFaceletDrawFolded, nullptr, scale, nullptr);
+      DrawNetExtras(f, model);
     }
-    if (tabs) f->DrawTabs(kFaceletDrawFolded, view, scale);
+    if (tabs) DrawTabs(f, kFaceletDrawFolded, view, scale);
   });
   view->SetLineStipple(0);
 }
 
-void NetType::DrawFolded(Model3D* model) {
-  for (int i = 0; i < numNets; ++i) nets[i].DrawFolded(model);
+void DrawFolded(NetType* netType, Model3D* model) {
+  for (int i = 0; i < netType->numNets; ++i) DrawFolded(&netType->nets[i], model);
 }
 
-void Net::ExtendViewBounds(OpenGLView* view, ViewExtents* extents, Model3D* model, bool folded) {
+void ExtendViewBounds(Net* net, OpenGLView* view, ViewExtents* extents, Model3D* model, bool folded) {
   using namespace detail_NetDrawing;
   if (!view || !extents) return;
-  if (!model) model = GetModel(this);
+  if (!model) model = Net::GetModel(net);
   const double scale = folded ? ModelScale(model) : 1.0;
   const bool withTabs = !(folded && !GetNetSettings().show3DTabs);
-  ForEachFacelet(this, [&](Face3D* f) {
+  ForEachFacelet(net, [&](Face3D* f) {
     const int count = f->GetNumEdges();
     for (int i = 0; i < count; ++i) {
       const Edge3D& e = f->mEdges[i];
@@ -242,12 +243,12 @@ void Net::ExtendViewBounds(OpenGLView* view, ViewExtents* extents, Model3D* mode
   });
 }
 
-void Net::DrawSphereSections(bool folded, void* page, bool printing) {
-  detail_NetDrawing::ForEachFacelet(this, [&](Face3D* f) { f->DrawSphereSections(folded, page, printing); });
+void DrawSphereSections(Net* net, bool folded, void* page, bool printing) {
+  detail_NetDrawing::ForEachFacelet(net, [&](Face3D* f) { DrawSphereSections(f, folded, page, printing); });
 }
 
-void Net::DrawFaceletLines(bool folded, bool printing) {
-  detail_NetDrawing::ForEachFacelet(this, [&](Face3D* f) { f->DrawStellationLines(folded, printing); });
+void DrawFaceletLines(Net* net, bool folded, bool printing) {
+  detail_NetDrawing::ForEachFacelet(net, [&](Face3D* f) { DrawStellationLines(f, folded, printing); });
 }
 
 }  // namespace corvia

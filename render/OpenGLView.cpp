@@ -7,11 +7,13 @@
 
 #include "core/Messages.h"
 #include "core/Progress.h"
+#include "platform/Services.h"
 #include "render/BitmapFont.h"
 #include "render/GL.h"
 #include "render/GLBitmapRender.h"
 #include "render/GLErrors.h"
 #include "render/FaceImage.h"
+#include "render/FaceMeshCache.h"
 #include "render/GLSection.h"
 #include "render/LightSets.h"
 #include "render/ViewMotions.h"
@@ -112,6 +114,7 @@ OpenGLView::~OpenGLView() {
     it = it->second == this ? detail_OpenGLView::gStateOwner.erase(it) : std::next(it);
   }
   ForgetViewSections(this);
+  ForgetFaceMeshes(this);
 }
 
 // ---- Virtual passes a pane fills ---------------------------------------------------------
@@ -318,6 +321,7 @@ void OpenGLView::OnDrawWith(DeviceContext* dc) {
     ClearRedrawFlags(kRedrawClient | kRedrawKeepMessage);
     return;
   }
+  const double frameStart = platform::NowSeconds();
   GetViewMotions().StepMouseThrowsIfDue(this);
   ExtentsPass();
   if (mStereoKind != StereoKind::None) UpdateEyeSeparation();
@@ -343,6 +347,7 @@ void OpenGLView::OnDrawWith(DeviceContext* dc) {
       glClear(GL_DEPTH_BUFFER_BIT);
     } else if (mWindow) {
       mWindow->SwapBuffers();
+      mLastFrameSeconds = platform::NowSeconds() - frameStart;
     }
   }
   CheckGLError("OpenGLView::OnDraw");

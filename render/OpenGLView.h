@@ -250,6 +250,9 @@ public:
   void SetBitmapTarget(GLTarget* target) { mBitmapTarget = target; }
   bool IsBitmapTarget() const { return mBitmapTarget != nullptr; }
   bool IsPicking() const { return mPicking; }
+  // How long the last frame drawn into the window took, from the start of the paint
+  // to the swap (seconds; 0 before the first).
+  double GetLastFrameSeconds() const { return mLastFrameSeconds; }
   // Called by PreOpenGL when a section of this view makes a context current: the
   // first time the view's state is set up, later it is put back when another view
   // used the context in between.
@@ -391,6 +394,9 @@ public:
   void SetMaterialColorRef(uint32_t colorref);
   void SetMaterialColorAlpha(const float* rgba);
   void SetMaterialColorAlphav(const float* rgb, float a);
+  // The colour SetMaterialColorAlphav gives GL (the rainbow and anaglyph filters
+  // applied): true when it goes to the material (lit), false when to the colour.
+  bool FilterMaterialColor(const float* rgb, float alpha, float* rgbaOut) const;
   void SetMaterialColorRGBA(float r, float g, float b, float a);
   void SetMaterialColorEmissive(float r, float g, float b, float factor);
   void ClearEmission();
@@ -476,6 +482,7 @@ protected:
   bool mWindowExists = false;
   GLTarget* mBitmapTarget = nullptr;
   bool mPicking = false;
+  double mLastFrameSeconds = 0.0;
   bool mPickWide = false;
   int mPickX = 0;
   int mPickY = 0;  // from the bottom

@@ -1,5 +1,6 @@
 // The preview of a plain model: its faces pickable, its problem edges colour-coded.
 
+#include "render/DrawnPolygonDrawing.h"
 #include "render/PreviewDrawing.h"
 
 #include "core/DrawnPolygon.h"
@@ -38,7 +39,7 @@ void DrawPolygonAt(const DrawnPolygon* polygon, const double* offset, double sca
   glPushMatrix();
   glScaled(scale, scale, scale);
   glTranslated(offset[0], offset[1], offset[2]);
-  polygon->DrawFilled();
+  DrawFilled(polygon);
   glPopMatrix();
 }
 
@@ -49,14 +50,14 @@ PreviewDrawOptions& GetPreviewDrawOptions() {
   return options;
 }
 
-void SimplePoly::Draw(const DrawnPolygon* polygons, const void* viewArgument, double explode, double scale) {
+void Draw(SimplePoly* poly, const DrawnPolygon* polygons, const void* viewArgument, double explode, double scale) {
   using namespace detail_PreviewDrawing;
   auto* view = static_cast<OpenGLView*>(const_cast<void*>(viewArgument));
   if (!view) view = OpenGLView::GetCurrent();
   if (!view) return;
   // Normals that were never worked out would place exploded faces wrongly and make
   // every pair of faces look coplanar.
-  CalcFaceNormals(false);
+  poly->CalcFaceNormals(false);
   ModelDrawPane& pane = GetModelDrawPane(view);
   const unsigned pickFlags = view->IsPicking() ? pane.GetPreviewPickFlags() : 0;
   const int selected = pane.GetPreviewSelectedFace();
@@ -66,8 +67,8 @@ void SimplePoly::Draw(const DrawnPolygon* polygons, const void* viewArgument, do
   const DrawnPolygon* polygon = polygons;
   const DrawnPolygon* selectedPolygon = nullptr;
   double selectedOffset[3] = {0.0, 0.0, 0.0};
-  for (int i = 0; i < NumFaces(); ++i, polygon = polygon ? polygon->next : nullptr) {
-    const SimpleFace& face = FaceAt(i);
+  for (int i = 0; i < poly->NumFaces(); ++i, polygon = polygon ? polygon->next : nullptr) {
+    const SimpleFace& face = poly->FaceAt(i);
     if (face.IsTemp()) continue;
     bool suspended = false;
     if (i == selected) {
@@ -79,11 +80,11 @@ void SimplePoly::Draw(const DrawnPolygon* polygons, const void* viewArgument, do
       view->SetMaterialColor(rgb);
     }
     double offset[3];
-    ExplodeOffset(*this, face, explode, offset);
+    ExplodeOffset(*poly, face, explode, offset);
     if (pickFlags & kPreviewPickVertices) {
       for (int32_t v : face.items) {
         SetGLSelectionItem(kSelectSimplePolyVertex, v);
-        const double* p = VertAt(v).pos;
+        const double* p = poly->VertAt(v).pos;
         glBegin(GL_POINTS);
         glVertex3d((p[0] + offset[0]) * scale, (p[1] + offset[1]) * scale, (p[2] + offset[2]) * scale);
         glEnd();
@@ -110,35 +111,35 @@ void SimplePoly::Draw(const DrawnPolygon* polygons, const void* viewArgument, do
     if (suspended) view->ResumeRainbowLights(true);
   }
   glPopAttrib();
-  DrawProblemEdges(explode, scale);
+  DrawProblemEdges(poly, explode, scale);
   // Again through the faces, faintly.
   view->SetTransparencyMode(kTransparencyBlended);
   glDisable(GL_DEPTH_TEST);
-  DrawProblemEdges(explode, scale);
+  DrawProblemEdges(poly, explode, scale);
   if (view->Is3D()) glEnable(GL_DEPTH_TEST);
   view->SetTransparencyMode(kTransparencyOpaque);
   CheckGLError("SimplePoly::Draw");
 }
 
-void SimplePoly::DrawProblemEdges(double explode, double scale) {
+void DrawProblemEdges(SimplePoly* poly, double explode, double scale) {
   using namespace detail_PreviewDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view) return;
-  CalcFaceNormals(false);
-  CreateVertexFaceLists(false);
-  flags |= kSimpleIsOk;
+  poly->CalcFaceNormals(false);
+  poly->CreateVertexFaceLists(false);
+  poly->flags |= kSimpleIsOk;
   const bool lighting = SetLighting(view, false);
   glLineWidth((GetModelDrawSettings().edgeWidth + 2.0f) * GetModelDrawSettings().lineWidthFactor);
   const PreviewDrawOptions& options = GetPreviewDrawOptions();
   glBegin(GL_LINES);
-  for (int i = 0; i < NumFaces(); ++i) {
-    const SimpleFace& face = FaceAt(i);
+  for (int i = 0; i < poly->NumFaces(); ++i) {
+    const SimpleFace& face = poly->FaceAt(i);
     if (face.IsTemp()) continue;
     double offset[3];
-    ExplodeOffset(*this, face, explode, offset);
+    ExplodeOffset(*poly, face, explode, offset);
     const int n = face.Count();
     for (int corner = 0; corner < n; ++corner) {
-      const EdgeFaceCount count = CountFacesAtEdge(*this, i, corner, true);
+      const EdgeFaceCount count = CountFacesAtEdge(*poly, i, corner, true);
       const bool problem = count.faces != 2 || count.coplanar == 2;
       if (!problem) continue;
       const float* colour = nullptr;
@@ -160,14 +161,14 @@ void SimplePoly::DrawProblemEdges(double explode, double scale) {
       if (options.allEdgesWhite) {
         colour = kWhite;
       } else {
-        flags |= bit;
+        poly->flags |= bit;
       }
-      flags &= ~kSimpleIsOk;
+      poly->flags &= ~kSimpleIsOk;
       // Each face at the edge draws it again: without explosion the alphas add up.
       const float alpha = explode == 1.0 && count.faces > 0 ? 0.2f / static_cast<float>(count.faces) : 0.2f;
       view->SetColor4(colour[0], colour[1], colour[2], alpha);
       for (const int k : {corner, (corner + 1) % n}) {
-        const double* p = VertAt(face.items[static_cast<size_t>(k)]).pos;
+        const double* p = poly->VertAt(face.items[static_cast<size_t>(k)]).pos;
         glVertex3d((p[0] + offset[0]) * scale, (p[1] + offset[1]) * scale, (p[2] + offset[2]) * scale);
       }
     }

@@ -15,12 +15,14 @@
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "render/DisplaySettings.h"
+#include "render/ElementDrawing.h"
 #include "render/GL.h"
 #include "render/GLErrors.h"
 #include "render/ModelDrawSettings.h"
 #include "render/ModelDrawing.h"
 #include "render/OpenGLView.h"
 #include "render/Primitives.h"
+#include "render/StellationDrawing.h"
 #include "render/ViewTypeDrawing.h"
 #include "stellation/Stellate.h"
 
@@ -192,7 +194,7 @@ void DrawSelectedEdge(Poly* poly, double morph) {
     if (i < 0) continue;
     double offset[3];
     GetMorphOffset(side, morph, offset);
-    side->DrawEdgeLine(i, offset, scale, true);
+    DrawEdgeLine(side, i, offset, scale, true);
   }
   glEnd();
   CheckGLError("DrawSelectedEdge");
@@ -227,8 +229,8 @@ void DrawSelectionMeasurements(Poly* poly, double morph) {
       double offset[3];
       GetMorphOffset(face, morph, offset);
       // The halves of the face's two sides that meet at the element.
-      face->EmitHalfEdge(j, offset, scale, false);
-      face->EmitHalfEdge(j + 1, offset, scale, true);
+      EmitHalfEdge(face, j, offset, scale, false);
+      EmitHalfEdge(face, j + 1, offset, scale, true);
     }
     glEnd();
   }
@@ -255,7 +257,7 @@ void DrawSelectedFace(Poly* poly, int drawMode, double scale, double morph) {
         glPushMatrix();
         glScaled(display, display, display);
       }
-      type->DrawDiagramOnFace(face, offset);
+      DrawDiagramOnFace(type, face, offset);
       if (scaled) glPopMatrix();
       SetLighting(view, lighting);
       glDepthMask(GL_TRUE);
@@ -265,7 +267,7 @@ void DrawSelectedFace(Poly* poly, int drawMode, double scale, double morph) {
                                              : static_cast<ElementList*>(&poly->mFaces);
     DrawFaces(poly, owner, drawMode, scale * poly->mDisplayScale, morph, element);
   }
-  element->DrawTextIfShown(scale * poly->mDisplayScale, morph);
+  DrawTextIfShown(element, scale * poly->mDisplayScale, morph);
   CheckGLError("DrawSelectedFace");
 }
 

@@ -27,6 +27,8 @@
 #include "render/Primitives.h"
 #include "render/PrintPage.h"
 #include "render/SelectionItems.h"
+#include "render/StellationDrawing.h"
+#include "render/SymmetryDrawing.h"
 #include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
 #include "stellation/StellationDiagram.h"
@@ -213,7 +215,7 @@ const float* GetFacetStateColour(int state) { return detail_StellationDrawing::k
 
 // ---- Facets ---------------------------------------------------------------------------------
 
-void StellationFacet::Draw(const StellationFacet* facet, const double* frame) {
+void Draw(const StellationFacet* facet, const double* frame) {
   using namespace detail_StellationDrawing;
   if (!facet || !frame) return;
   const int rotations = Rotations(facet->mOwner);
@@ -228,7 +230,7 @@ void StellationFacet::Draw(const StellationFacet* facet, const double* frame) {
   }
 }
 
-void StellationFacet::Print(const StellationFacet* facet, const double* transform) {
+void Print(const StellationFacet* facet, const double* transform) {
   using namespace detail_StellationDrawing;
   if (!facet || !transform) return;
   PrintPage* page = GetCurrentPrintPage();
@@ -288,7 +290,7 @@ void DrawDiagramFacets(const FaceType* type, const double* frame, bool faded) {
       for (int k = 0; k < 4; ++k) last[k] = c[k];
     }
     if (picking) SetGLSelectionItem(kSelectStellationFacet, running);
-    StellationFacet::Draw(f, frame);
+    Draw(f, frame);
   }
   if (picking) view->ClearGLSelectionItem();
   view->SetTransparencyMode(kTransparencyOpaque);
@@ -392,14 +394,14 @@ void DrawDiagramInPlane(const FaceType* type, const double* frame, bool faded) {
 
 // ---- On the model's faces ---------------------------------------------------------------------
 
-void FaceType::DrawFacetEdgesOnFace(PolyElement* face, const double* offset, double scale) {
+void DrawFacetEdgesOnFace(FaceType* type, PolyElement* face, const double* offset, double scale) {
   using namespace detail_StellationDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view || !face || !GetModelDrawSettings().showCellLines) return;
-  if (mBlock && !mBlock->IsStellated() && mOwner) Stellate(mOwner, mBlock, false);
-  if (!mBlock || !mBlock->IsStellated()) return;
-  MarkAllUsedSegVerts(mBlock);
-  const FaceType* owner = DiagramOwner(this);
+  if (type->mBlock && !type->mBlock->IsStellated() && type->mOwner) Stellate(type->mOwner, type->mBlock, false);
+  if (!type->mBlock || !type->mBlock->IsStellated()) return;
+  MarkAllUsedSegVerts(type->mBlock);
+  const FaceType* owner = DiagramOwner(type);
   double frame[16];
   FrameOnFace(frame, face, offset, scale);
   const bool suspended = view->SuspendRainbowLights(true);
@@ -423,37 +425,37 @@ void FaceType::DrawFacetEdgesOnFace(PolyElement* face, const double* offset, dou
   if (suspended) view->ResumeRainbowLights(true);
 }
 
-void FaceType::DrawDiagramOnFace(PolyElement* face, const double* offset) {
+void DrawDiagramOnFace(FaceType* type, PolyElement* face, const double* offset) {
   using namespace detail_StellationDrawing;
   if (!face) return;
   double frame[16];
   FrameOnFace(frame, face, offset, 1.0);
-  DrawDiagramInPlane(this, frame, false);
+  DrawDiagramInPlane(type, frame, false);
 }
 
-void FaceType::DrawFacetsForSelection(PolyElement* face, const double* offset) {
+void DrawFacetsForSelection(FaceType* type, PolyElement* face, const double* offset) {
   using namespace detail_StellationDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
-  if (!view || !face || mCoplanarMaster) return;
-  const double scale = ModelScale(this);
+  if (!view || !face || type->mCoplanarMaster) return;
+  const double scale = ModelScale(type);
   double frame[16];
   FrameOnScaledFace(frame, face, offset, scale);
   double centre[3], normal[3];
   for (int k = 0; k < 3; ++k) centre[k] = face->mCentre[k] * scale + (offset ? offset[k] : 0.0);
   face->GetNormal(normal);
   const bool facesViewer = view->IsFrontFacing(centre, normal, true);
-  for (const StellationFacet* f = mVisibleFacets; f; f = f->mNextVisible) {
+  for (const StellationFacet* f = type->mVisibleFacets; f; f = f->mNextVisible) {
     const bool down = (f->mFlags & kFacetFacesDown) != 0;
-    if ((f->mFlags & kFacetBothSides) || (!down && facesViewer) || (down && !facesViewer)) StellationFacet::Draw(f, frame);
+    if ((f->mFlags & kFacetBothSides) || (!down && facesViewer) || (down && !facesViewer)) Draw(f, frame);
   }
 }
 
 // ---- Marks of the diagram pane ----------------------------------------------------------------
 
-void FaceType::DrawSymmetryAxes2D(OpenGLView* view) {
+void DrawSymmetryAxes2D(FaceType* type, OpenGLView* view) {
   using namespace detail_StellationDrawing;
-  const PolyElement* face = GetFirstPlaneFace();
-  const SymGroup* group = mOwner ? mOwner->mSymGroup : nullptr;
+  const PolyElement* face = type->GetFirstPlaneFace();
+  const SymGroup* group = type->mOwner ? type->mOwner->mSymGroup : nullptr;
   if (!view || !face || !group || !group->axisTypes) return;
   double normal[3];
   CopyVector(normal, face->mZAxis);
@@ -461,7 +463,7 @@ void FaceType::DrawSymmetryAxes2D(OpenGLView* view) {
   const bool hemi = std::fabs(d) <= kPointTolerance;
   const double pixels = view->UnitsToPixelsX(1.0);
   const double discRadius = pixels > 0.0 ? kAxisDiscPixels / pixels : 0.0;
-  const double reach = kMarkExtent * DiagramOwner(this)->mDiagramRadius;
+  const double reach = kMarkExtent * DiagramOwner(type)->mDiagramRadius;
   for (int t = 0; t < group->numAxisTypes; ++t) {
     const SymAxisType& axisType = group->axisTypes[t];
     if (!axisType.axes) continue;
@@ -487,12 +489,12 @@ void FaceType::DrawSymmetryAxes2D(OpenGLView* view) {
   }
 }
 
-void FaceType::DrawMirrorLines2D(OpenGLView* view) {
+void DrawMirrorLines2D(FaceType* type, OpenGLView* view) {
   using namespace detail_StellationDrawing;
-  const PolyElement* face = GetFirstPlaneFace();
-  const SymGroup* group = mOwner ? mOwner->mSymGroup : nullptr;
+  const PolyElement* face = type->GetFirstPlaneFace();
+  const SymGroup* group = type->mOwner ? type->mOwner->mSymGroup : nullptr;
   if (!view || !face || !group || group->mirrorPlanes.count <= 0) return;
-  const double reach = kMarkExtent * DiagramOwner(this)->mDiagramRadius;
+  const double reach = kMarkExtent * DiagramOwner(type)->mDiagramRadius;
   view->SetColorv(kMirrorLineColour);
   StippledLines lines(view, kMirrorStipple, 3.0f * GetDrawLineWidth());
   glBegin(GL_LINES);
@@ -514,7 +516,7 @@ void FaceType::DrawMirrorLines2D(OpenGLView* view) {
 
 // ---- Labels ----------------------------------------------------------------------------------
 
-void FaceType::DrawLineLabels(const FaceType* type, const double* frame) {
+void DrawLineLabels(const FaceType* type, const double* frame) {
   using namespace detail_StellationDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
   const FaceType* owner = DiagramOwner(type);
@@ -594,7 +596,7 @@ void ForEachLabel(const FaceType* owner, int kind, Emit emit) {
 
 }  // namespace detail_StellationDrawing
 
-void FaceType::DrawDiagramLabels(const FaceType* type, const double* frame, int kind) {
+void DrawDiagramLabels(const FaceType* type, const double* frame, int kind) {
   using namespace detail_StellationDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
   const FaceType* owner = DiagramOwner(type);
@@ -602,16 +604,16 @@ void FaceType::DrawDiagramLabels(const FaceType* type, const double* frame, int 
   ForEachLabel(owner, kind, [&](double x, double y, const char* text) { DrawLabelAt(frame, x, y, text); });
 }
 
-void FaceType::DrawLabelsOnFace(PolyElement* face) {
+void DrawLabelsOnFace(FaceType* type, PolyElement* face) {
   using namespace detail_StellationDrawing;
   if (!face) return;
   double frame[16];
   FrameOnFace(frame, face, nullptr, 1.0);
-  DrawLineLabels(this, frame);
-  DrawDiagramLabels(this, frame, kDiagramLabelPoints);
+  DrawLineLabels(type, frame);
+  DrawDiagramLabels(type, frame, kDiagramLabelPoints);
 }
 
-void FaceType::PrintDiagramLabels(void* deviceContext) {
+void PrintDiagramLabels(FaceType* type, void* deviceContext) {
   using namespace detail_StellationDrawing;
   auto* dc = static_cast<DeviceContext*>(deviceContext);
   PrintPage* page = GetCurrentPrintPage();
@@ -621,19 +623,19 @@ void FaceType::PrintDiagramLabels(void* deviceContext) {
     return;
   }
   const double* m = page->GetDiagramTransform();
-  ForEachLabel(DiagramOwner(this), kDiagramLabelPoints, [&](double x, double y, const char* text) {
+  ForEachLabel(DiagramOwner(type), kDiagramLabelPoints, [&](double x, double y, const char* text) {
     dc->TextOut(RoundToDevice(m[0] * x + m[2] * y + m[4]), RoundToDevice(m[1] * x + m[3] * y + m[5]), text);
   });
 }
 
 // ---- Outlines in nets ----------------------------------------------------------------------------
 
-void StellationSegment::DrawInNet(void* deviceContext, const double* frame, bool twoD) {
+void DrawInNet(StellationSegment* first, void* deviceContext, const double* frame, bool twoD) {
   using namespace detail_StellationDrawing;
   if (!frame) return;
   auto* dc = static_cast<DeviceContext*>(deviceContext);
-  std::vector<StellationSegment*> stack = {this};
-  mMarks |= kSegmentMarked;
+  std::vector<StellationSegment*> stack = {first};
+  first->mMarks |= kSegmentMarked;
   if (!dc) glBegin(GL_LINES);
   while (!stack.empty()) {
     StellationSegment* segment = stack.back();

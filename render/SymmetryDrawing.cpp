@@ -15,6 +15,7 @@
 #include "render/OpenGLView.h"
 #include "render/Primitives.h"
 #include "render/SelectionItems.h"
+#include "render/SymmetryDrawing.h"
 #include "symmetry/SymGroup.h"
 #include "symmetry/SymOperations.h"
 
@@ -115,15 +116,15 @@ void DrawSymmetryAxes(const SymGroup* group, const double* clipNormal, double sc
   CheckGLError("DrawSymmetryAxes");
 }
 
-void SymGroup::DrawMirrorPlaneNormals(double scale) const {
+void DrawMirrorPlaneNormals(const SymGroup* group, double scale) {
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view) return;
   const bool lighting = SetLighting(view, false);
   const double length = 1.3 * detail_SymmetryDrawing::ModelRadius() * scale;
   view->SetColor(1.0f, 1.0f, 0.0f);
   glBegin(GL_LINES);
-  for (int i = 0; i < mirrorPlanes.count; ++i) {
-    const double* n = mirrorPlanes[i].direction;
+  for (int i = 0; i < group->mirrorPlanes.count; ++i) {
+    const double* n = group->mirrorPlanes[i].direction;
     glVertex3d(n[0] * length, n[1] * length, n[2] * length);
     glVertex3d(-n[0] * length, -n[1] * length, -n[2] * length);
   }
@@ -132,18 +133,19 @@ void SymGroup::DrawMirrorPlaneNormals(double scale) const {
   CheckGLError("SymGroup::DrawMirrorPlaneNormals");
 }
 
-void SymGroup::DrawReflections(double scale) const {
+void DrawReflections(const SymGroup* group, double scale) {
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view) return;
   const bool lighting = SetLighting(view, false);
   view->SetColor(0.7f, 1.0f, 0.7f);
   const double R = 1.005 * detail_SymmetryDrawing::ModelRadius() * scale;
   static const double kCentre[3] = {0.0, 0.0, 0.0};
-  for (int i = 0; i < mirrorPlanes.count; ++i) DrawCircle3D(kCentre, mirrorPlanes[i].direction, R, 120, false);
-  if (reflectionType == kReflectionRotation && numAxisTypes > 0 && axisTypes[0].numAxes > 0) {
+  for (int i = 0; i < group->mirrorPlanes.count; ++i)
+    DrawCircle3D(kCentre, group->mirrorPlanes[i].direction, R, 120, false);
+  if (group->reflectionType == kReflectionRotation && group->numAxisTypes > 0 && group->axisTypes[0].numAxes > 0) {
     // A zig-zag ring of 2 fold points about the main axis.
-    const SymAxis& axis = axisTypes[0].axes[0];
-    const int fold = std::abs(axisTypes[0].fold);
+    const SymAxis& axis = group->axisTypes[0].axes[0];
+    const int fold = std::abs(group->axisTypes[0].fold);
     double u[3], v[3];
     if (fold > 0 && NormaliseVector(u, axis.reference)) {
       Cross(v, axis.direction, u);
@@ -158,7 +160,7 @@ void SymGroup::DrawReflections(double scale) const {
       }
       glEnd();
     }
-  } else if (reflectionType == kReflectionCentral) {
+  } else if (group->reflectionType == kReflectionCentral) {
     // Four double arrows joining opposite corners of a small cube.
     const double e = 0.15 * R;
     const double corners[4][3] = {{e, e, e}, {e, e, -e}, {e, -e, e}, {-e, e, e}};

@@ -1,5 +1,6 @@
 // Vertices as points and spheres, edges as lines and cylinders, edge labels.
 
+#include "render/ElementDrawing.h"
 #include "render/VertexEdgeDrawing.h"
 
 #include <cmath>
@@ -99,7 +100,7 @@ void DrawPolyVertices(Poly* poly, int block, double morph) {
   }
   const BlockLists lists = ListsOf(poly, block);
   if (GetModelDrawPane(view).IsFacetingPreviewPane()) {
-    lists.vertices->DrawAllLabels(poly, 1.0, 1.0);
+    DrawAllLabels(lists.vertices, poly, 1.0, 1.0);
     DrawLabels(poly, block, 1.0, morph);
   }
   const int kind = lists.dual ? kSelectDualVertex : kSelectBaseVertex;
@@ -199,7 +200,7 @@ void DrawPolyEdges(Poly* poly, int block, double morph) {
       if (picking && edge) SetGLSelectionItem(kind, Edge::GetIndex(edge, poly));
       view->SetMaterialColor(PolyItem::GetColour(edge));
       glBegin(GL_LINES);
-      face->DrawEdgeLine(i, offset, scale, false);
+      DrawEdgeLine(face, i, offset, scale, false);
       glEnd();
     }
   }

@@ -1,5 +1,8 @@
 // The drawers of the panes' view types.
 
+#include "render/ElementDrawing.h"
+#include "render/PreviewDrawing.h"
+#include "render/SymmetryDrawing.h"
 #include "render/ViewTypeDrawing.h"
 
 #include <cmath>
@@ -42,7 +45,7 @@ void DrawElementNumbers(ElementList* faces, double scale, double morph) {
   static const double kY[3] = {0.0, 1.0, 0.0};
   static const double kZ[3] = {0.0, 0.0, 1.0};
   view->DrawAxes(nullptr, kOrigin, kX, kY, kZ, 2.0, GetDisplaySettings().titleColor);
-  faces->DrawNumbers(scale, morph);
+  DrawNumbers(faces, scale, morph);
   SetLighting(view, lighting);
 }
 
@@ -54,8 +57,8 @@ void DrawBlock(Poly* poly, ElementList* faces, ElementList* vertices, bool dual,
     DrawElementNumbers(faces, s, morph);
   }
   DrawFaces(poly, faces, kDrawModePlain, s, morph, nullptr);
-  faces->DrawLabels(poly, s, morph);
-  vertices->DrawAllLabels(poly, s, morph);
+  DrawLabels(faces, poly, s, morph);
+  DrawAllLabels(vertices, poly, s, morph);
   DrawLabels(poly, dual ? kDualBlock : kBaseBlock, s, morph);
 }
 
@@ -140,8 +143,8 @@ int DrawMorphByTruncation(Poly* poly, double t, double morph) {
   DrawFaces(poly, &poly->mFaces, kDrawModeTruncation, s, morph, nullptr);
   DrawFaces(poly, &poly->mVertices, kDrawModeTruncation, s, morph, nullptr);
   const MorphScales& scales = TruncationMorphScales();
-  poly->mFaces.DrawLabels(poly, scales.base * s, morph);
-  poly->mVertices.DrawAllLabels(poly, scales.dual * s, morph);
+  DrawLabels(&poly->mFaces, poly, scales.base * s, morph);
+  DrawAllLabels(&poly->mVertices, poly, scales.dual * s, morph);
   return kDrawModeTruncation;
 }
 
@@ -183,13 +186,13 @@ int DrawMorphViaSnub(Poly*, double, double) { return kDrawModeExpansion; }
 void DrawStellationOfBase(Poly* poly, double morph) {
   if (!poly) return;
   DrawFaces(poly, &poly->mFaces, kDrawModeStellation, poly->mDisplayScale, morph, nullptr);
-  poly->mFaces.DrawLabels(poly, 1.0, morph);
+  DrawLabels(&poly->mFaces, poly, 1.0, morph);
 }
 
 void DrawStellationOfDual(Poly* poly, double morph) {
   if (!poly) return;
   DrawFaces(poly, &poly->mVertices, kDrawModeStellation, poly->mDisplayScale, morph, nullptr);
-  poly->mVertices.DrawLabels(poly, 1.0, morph);
+  DrawLabels(&poly->mVertices, poly, 1.0, morph);
 }
 
 void DrawFacetingPreview(Poly* poly, double morph) {
@@ -197,7 +200,7 @@ void DrawFacetingPreview(Poly* poly, double morph) {
   UpdateFacetPreview(poly);
   FacetPreview* preview = poly->mFacetPreview.get();
   if (!preview || !preview->model) return;
-  preview->model->Draw(preview->polygons, OpenGLView::GetCurrent(), morph, poly->mDisplayScale);
+  Draw(preview->model.get(), preview->polygons, OpenGLView::GetCurrent(), morph, poly->mDisplayScale);
 }
 
 int DrawCompoundView(Poly* poly, double morph) {

@@ -9,6 +9,7 @@
 #include "nets/Model3D.h"
 #include "platform/Services.h"
 #include "stellation/Stellate.h"
+#include "stellation/StellationState.h"
 
 namespace corvia {
 
@@ -39,6 +40,8 @@ void Note(FaceTypeBlock* block, bool stellate, bool facetModel, bool nets) {
     found->nets = found->nets || nets;
     return;
   }
+  // The block forgets the request when it goes.
+  StellationOf(block);
   requests.push_back({block, stellate, facetModel, nets});
   platform::Services().views->PrepareWhenIdle();
 }

@@ -37,6 +37,19 @@ FacetPreview::~FacetPreview() {
   DeleteDrawnPolygonChain(polygons);
 }
 
+void FacetPreview::DrawnPolygonRemoved(Poly& poly, DrawnPolygon* polygon, int /*typeIndex*/) {
+  // The selected preview face keeps its place among the faces that stay.
+  int& selected = poly.mSelectedFacetPreview;
+  if (selected < 0 || selected >= int(records.size())) return;
+  if (records[size_t(selected)].polygon == polygon) {
+    selected = -1;
+  } else {
+    int before = 0;
+    for (int i = 0; i < selected; ++i) before += records[size_t(i)].polygon == polygon ? 1 : 0;
+    selected -= before;
+  }
+}
+
 void UpdateFacetPreview(Poly* poly) {
   using namespace detail_FacetPreview;
   if (!poly) return;
@@ -46,7 +59,7 @@ void UpdateFacetPreview(Poly* poly) {
     std::vector<FacetPreviewRecord> records;
     SimplePoly* model = CreateSimpleFacetedPolyhedron(poly, kFacetedQuiet, &records);
     if (model) {
-      std::unique_ptr<FacetPreview, Poly::FacetPreviewDeleter> preview(new FacetPreview);
+      Part<FacetPreview> preview = MakePart<FacetPreview>();
       preview->model.reset(model);
       preview->records = std::move(records);
       MakeFacePolygons(*preview);

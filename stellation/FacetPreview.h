@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "model/ModelPart.h"
 #include "stellation/SimpleFaceting.h"
 
 namespace corvia {
@@ -16,18 +17,22 @@ class Poly;
 class SimplePoly;
 class DrawnPolygon;
 
-struct FacetPreview {
+struct FacetPreview : ModelPart {
   FacetPreview() = default;
-  ~FacetPreview();
+  ~FacetPreview() override;
   FacetPreview(const FacetPreview&) = delete;
   FacetPreview& operator=(const FacetPreview&) = delete;
+
+  // A drawn polygon leaves the model: the selected face, when it was not made from it,
+  // moves down by the faces before it that were.
+  void DrawnPolygonRemoved(Poly& poly, DrawnPolygon* polygon, int typeIndex) override;
 
   std::unique_ptr<SimplePoly> model;
   // One per face of the model, in face order: the drawn polygon the face is an image
   // of, and the operation that placed it.
   std::vector<FacetPreviewRecord> records;
   // The faces as triangulated polygons, one per face in face order (an empty one for a
-  // face that was removed as a coincident copy); SimplePoly::Draw walks this chain.
+  // face that was removed as a coincident copy); the preview drawing walks this chain.
   DrawnPolygon* polygons = nullptr;
   DrawnPolygon* lastPolygon = nullptr;
 };

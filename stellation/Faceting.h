@@ -24,6 +24,7 @@
 #include "core/BigUInt.h"
 #include "core/ListNode.h"
 #include "core/TimeSpan.h"
+#include "model/ModelPart.h"
 
 namespace corvia {
 
@@ -39,6 +40,7 @@ class Facet;
 class FacetingEdge;
 class FacetPlaneEdge;
 class FacetPlaneVert;
+enum class FacetPreviewPoint;  // model/ElementServices.h
 
 // ---- Program-wide settings ---------------------------------------------------------------
 
@@ -100,6 +102,8 @@ void SetFacetingBrowseMode(int mode);
 void ResetAllFacetings();
 void ResetFacetingsOf(Poly* poly);
 
+// The block's faceting engine, made the first time it is asked for; null for no block.
+Faceting* GetFaceting(FaceTypeBlock* block);
 // The faceting of the block the current model shows; null without a model.
 Faceting* GetCurrentFaceting();
 // Forgets the shown block's current facet and current edge.
@@ -108,6 +112,10 @@ void ClearFacetingSelectionOf(Poly* poly);
 // True in "Faceting Mode", or while browsing other than facetings, when the current
 // model's open drawn polygon has a vertex.
 bool HasCurrentFaceting();
+// Where a vertex point lies for the faceting preview: inside when the point is a
+// corner of the current model's open drawn polygon, no preview without a current
+// faceting. Installed as the model's facet-preview query (files/GeometryHooks.h).
+FacetPreviewPoint PreviewPointOf(const PolyElement* element);
 
 // The current faceting of the faceting (null: the current one) as the drawn polygons
 // of its model, one polygon per facet; only in browse mode 0.
@@ -437,10 +445,10 @@ struct FacetingSearchLevel {
 
 // ---- The engine ------------------------------------------------------------------------
 
-class Faceting {
+class Faceting : public ModelPart {
  public:
   explicit Faceting(FaceTypeBlock* block);
-  ~Faceting();
+  ~Faceting() override;
   Faceting(const Faceting&) = delete;
   Faceting& operator=(const Faceting&) = delete;
 
@@ -452,6 +460,17 @@ class Faceting {
   // more happens; keepCounts: the counts and the time stay.
   void Reset(bool keepIfEmpty, bool keepCounts);
   bool IsPrepared() const { return mPlaneHead != nullptr; }
+
+  // ---- Told by the model ----
+  // The face types went: the elements refer to them.
+  void FaceTypesCleared() override { Clear(); }
+  // The drawn polygons changed under the current faceting.
+  void DrawnPolygonsReset() override { Reset(false, false); }
+  // The user began a new facet: no facet or edge is current.
+  void SelectionCleared() override {
+    mCurrentFacet = nullptr;
+    mCurrentEdge = nullptr;
+  }
 
   // ---- Preparation ----
   // CreateFaceting for the block's model unless the elements are built (for the

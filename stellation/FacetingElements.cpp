@@ -90,6 +90,8 @@ bool CanAddTogether(Facet* const* facets, int count, uint32_t mask) {
   return true;
 }
 
+}  // namespace detail_FacetingElements
+
 // Vertex points of faceting previews: inside when the point is a corner of the
 // polygon being drawn.
 FacetPreviewPoint PreviewPointOf(const PolyElement* element) {
@@ -102,10 +104,6 @@ FacetPreviewPoint PreviewPointOf(const PolyElement* element) {
   } while (v != polygon->ring);
   return FacetPreviewPoint::kOutside;
 }
-
-[[maybe_unused]] const bool gPreviewQueryInstalled = (SetFacetPreviewQuery(&PreviewPointOf), true);
-
-}  // namespace detail_FacetingElements
 
 bool MeetInOnePlane(const FacetEdgeRecord* a, const FacetEdgeRecord* b) {
   if (!a || !b || a->facet->mPlane != b->facet->mPlane) return false;
@@ -194,21 +192,24 @@ void ResetFacetingsOf(Poly* poly) {
   }
 }
 
+Faceting* GetFaceting(FaceTypeBlock* block) {
+  if (!block) return nullptr;
+  if (!block->mFaceting) block->mFaceting = MakePart<Faceting>(block);
+  return block->mFaceting.get();
+}
+
 void ResetAllFacetings() {
   ResetFacetingsOf(GetCurrentPoly());
 }
 
 Faceting* GetCurrentFaceting() {
   Poly* poly = GetCurrentPoly();
-  return poly ? poly->GetShownBlock()->mFaceting.get() : nullptr;
+  return poly ? GetFaceting(poly->GetShownBlock()) : nullptr;
 }
 
 void ClearFacetingSelectionOf(Poly* poly) {
   if (!poly) return;
-  if (Faceting* faceting = poly->GetShownBlock()->mFaceting.get()) {
-    faceting->mCurrentFacet = nullptr;
-    faceting->mCurrentEdge = nullptr;
-  }
+  if (Faceting* faceting = poly->GetShownBlock()->mFaceting.get()) faceting->SelectionCleared();
 }
 
 void ClearFacetingSelection() {
@@ -599,10 +600,6 @@ std::string FacetPlane::GetInfoText(const FacetPlane* plane) {
 }
 
 // ---- The engine: life cycle --------------------------------------------------------------
-
-void FacetingDeleter::operator()(Faceting* faceting) const {
-  delete faceting;
-}
 
 Faceting::Faceting(FaceTypeBlock* block) : mBlock(block) {
   Init();

@@ -26,7 +26,9 @@
 #include "nets/Model3D.h"
 #include "nets/NetFlags.h"
 #include "platform/Services.h"
+#include "stellation/Model3DStellation.h"
 #include "stellation/Stellate.h"
+#include "stellation/StellationCell.h"
 #include "stellation/StellationDiagram.h"
 #include "symmetry/SymGroup.h"
 #include "symmetry/SymOperations.h"
@@ -428,28 +430,61 @@ StellationSegment* FindFacetLoop(const Face3D& facelet) {
   return inside ? inside->mSegment : nullptr;
 }
 
+// The diagram corners named by the ring points of the stellation's facelets.
+class DiagramCorners : public FaceletCornerLookup {
+ public:
+  explicit DiagramCorners(Model3D* model) : mModel(model) {}
+  StellationSegment* RegionOf(void* owner) const override { return static_cast<SegVert*>(owner)->mSegment; }
+  // The vertex within the corner's point's own group; without a group, FindVertExact.
+  Vert3D* FindVert(void* owner, const double* position) const override;
+
+ private:
+  Model3D* mModel;
+};
+
+Vert3D* DiagramCorners::FindVert(void* owner, const double* position) const {
+  const SegVert* segVert = static_cast<const SegVert*>(owner);
+  const int count = mModel->mNumVerts;
+  Vert3D* verts = mModel->mVerts.get();
+  const int start = segVert && segVert->mPoint ? segVert->mPoint->mSpare - 1 : -1;
+  if (start < 0 || start >= count) return mModel->FindVertExact(position);
+  // The group runs to the next group's first record.
+  int end = start + 1;
+  while (end < count && !(verts[end].mFlags & kVertGroupFirst)) ++end;
+  int i = start;
+  while (i < end && !(verts[i].mPos[0] > position[0] - kPointTolerance)) ++i;
+  for (; i < end && verts[i].mPos[0] <= position[0] + kPointTolerance; ++i) {
+    const double* p = verts[i].mPos;
+    if (std::fabs(p[1] - position[1]) <= kPointTolerance && std::fabs(p[2] - position[2]) <= kPointTolerance) {
+      return &verts[i];
+    }
+  }
+  ShowInternalError("FindVert(): Couldn't find vert");
+  return nullptr;
+}
+
 }  // namespace detail_Model3DStellation
 
-void Model3D::ComputeFaceletLineData() {
+void ComputeFaceletLineData(Model3D* model) {
   using namespace detail_Model3DStellation;
-  if (!mFaceTypes || (mFlags & kModelLineData)) return;
-  FaceTypeBlock* block = mBlock;
-  Poly* poly = mPoly;
-  mFlags |= kModelLineData;
+  if (!model || !model->mFaceTypes || (model->mFlags & kModelLineData)) return;
+  FaceTypeBlock* block = model->mBlock;
+  Poly* poly = model->mPoly;
+  model->mFlags |= kModelLineData;
   if (!block || !poly) return;
   // The lines are those of the block's stellation diagrams, set up now when they are
   // not yet. A set-up that fails or is cancelled clears the block's facet model: this
   // one, which is being drawn, is held meanwhile (only the plain polyhedron's model
   // exists before the set-up, and it does not depend on the diagrams).
   if (!block->IsStellated()) {
-    std::unique_ptr<Model3D> held;
-    if (block->mModel3D.get() == this) held = std::move(block->mModel3D);
+    Part<Model3D> held;
+    if (block->mModel3D.get() == model) held = std::move(block->mModel3D);
     Stellate(poly, block, false);
     if (held) block->mModel3D = std::move(held);
     if (!block->IsStellated()) return;
   }
   MarkAllUsedSegVerts(block);
-  for (Face3DType* type = mFaceTypes; type; type = type->mNext) {
+  for (Face3DType* type = model->mFaceTypes; type; type = type->mNext) {
     for (int f = 0; f < type->mNumFacelets; ++f) {
       Face3D& facelet = type->mFacelets[static_cast<size_t>(f)];
       if (!facelet.mFacetLoop) facelet.mFacetLoop = FindFacetLoop(facelet);
@@ -640,6 +675,7 @@ Model3D::Model3D(FaceTypeBlock* block, int vertexCount) {
   }
 
   // ---- Facelet types and facelets ----
+  const DiagramCorners diagram(this);
   int made = 0;
   for (Region& region : regions) {
     if (++made % kRegionsPerReport == 0 && !UpdateProgress(0.5 + 0.5 * made / static_cast<double>(regions.size()),
@@ -695,7 +731,7 @@ Model3D::Model3D(FaceTypeBlock* block, int vertexCount) {
       const bool reversed = source && Dot(outward, source->mZAxis) < 0.0;
       if (reversed) facelet.mFlags |= kFaceletReversed;
       if (reversed != region.down) facelet.mFlags |= kFaceletFlipped;
-      facelet.Create(source, type, list, faceTransform, this);
+      facelet.Create(source, type, list, faceTransform, this, nullptr, &diagram);
     }
     for (size_t f = 0; f < region.others->size(); ++f) {
       PolyElement* face = (*region.others)[f];
@@ -709,29 +745,16 @@ Model3D::Model3D(FaceTypeBlock* block, int vertexCount) {
         ToWorld(faceTransform, corners[k]->mPoint, world);
         verts3D[k] = FindVertExact(world);
       }
-      facelet.Create(face, type, list, faceTransform, this, verts3D.data());
+      facelet.Create(face, type, list, faceTransform, this, verts3D.data(), &diagram);
     }
     type->Triangulate(list);
   }
   LinkEdges();
 }
 
-Vert3D* Model3D::FindVert(SegVert* segVert, const double* position) {
-  const int start = segVert && segVert->mPoint ? segVert->mPoint->mSpare - 1 : -1;
-  if (start < 0 || start >= mNumVerts) return FindVertExact(position);
-  // The group runs to the next group's first record.
-  int end = start + 1;
-  while (end < mNumVerts && !(mVerts[static_cast<size_t>(end)].mFlags & kVertGroupFirst)) ++end;
-  int i = start;
-  while (i < end && !(mVerts[static_cast<size_t>(i)].mPos[0] > position[0] - kPointTolerance)) ++i;
-  for (; i < end && mVerts[static_cast<size_t>(i)].mPos[0] <= position[0] + kPointTolerance; ++i) {
-    const double* p = mVerts[static_cast<size_t>(i)].mPos;
-    if (std::fabs(p[1] - position[1]) <= kPointTolerance && std::fabs(p[2] - position[2]) <= kPointTolerance) {
-      return &mVerts[static_cast<size_t>(i)];
-    }
-  }
-  ShowInternalError("FindVert(): Couldn't find vert");
-  return nullptr;
+bool IsInHiddenCell(const Face3D& facelet) {
+  const StellationCell* cell = facelet.mFacetLoop ? GetSurfaceCell(facelet.mFacetLoop->mFacet) : nullptr;
+  return cell && cell->IsHidden();
 }
 
 }  // namespace corvia

@@ -1,14 +1,17 @@
 // Stellation set-up: turns a face-type block into a stellated one (diagrams, linking,
 // facets, coincident vertices, cells), lazily and with a warning for complex models; the
 // marking of the edges and vertices that the current stellation uses; and the block's
-// facelet model of the current stellation.
+// facelet model of the current stellation and its measures.
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "core/DrawnPolygon.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
 #include "core/TimeFormat.h"
+#include "core/VectorMath.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
 #include "model/FaceType.h"
@@ -347,13 +350,13 @@ Model3D* FaceTypeBlock::GetModel3D(bool withNets) {
     const bool infinite = detail_Stellate::HasCornersAtInfinity(mOwner, IsDual());
     const bool plain = HasPlainFacetModel();
     if (plain) {
-      mModel3D = std::make_unique<Model3D>(mOwner, IsDual());
+      mModel3D = MakePart<Model3D>(mOwner, IsDual());
       if (infinite && mModel3D->GetNumFaceTypes() == 0) mModel3DRefused = 1;
     } else {
       Stellate(mOwner, this, false);
       if (!IsStellated()) return nullptr;
       MarkAllUsedSegVerts(this);
-      mModel3D = std::make_unique<Model3D>(this, mUsedSegVerts);
+      mModel3D = MakePart<Model3D>(this, mUsedSegVerts);
     }
     // A model left without facelets (a side with corners at infinity, a cancelled
     // build) is no model.
@@ -373,6 +376,46 @@ Model3D* FaceTypeBlock::GetModel3D(bool withNets) {
 
 bool FaceTypeBlock::HasNets() const {
   return mModel3D && mModel3D->HasNets();
+}
+
+// ---- Measures of the stellated model ----------------------------------------------------
+
+double CalcStellatedRadius(FaceType* type) {
+  Model3D* model = type->mBlock ? type->mBlock->GetModel3D(false) : nullptr;
+  Face3D* first = model && type->mFirstFace ? PolyElement::GetFace3D(type->mFirstFace) : nullptr;
+  if (!first) return 1.0;
+  double largest = 0.0;
+  const int limit = model->GetNumFacelets();
+  Face3D* facelet = first;
+  int steps = 0;
+  do {
+    for (int i = 0; i < facelet->GetNumEdges(); ++i) {
+      double d[3];
+      Subtract(d, Face3D::GetCornerPosition(&facelet->mEdges[i]), type->mFirstFace->mCentre);
+      largest = std::max(largest, Dot(d, d));
+    }
+    facelet = facelet->mNextCopy;
+  } while (facelet && facelet != first && ++steps < limit);
+  type->mScale = std::sqrt(largest);
+  return type->mScale;
+}
+
+double UpdateScale(FaceTypeBlock* block) {
+  if (block->mModelRadius >= 0.0) return block->mModelRadius;
+  Model3D* model = block->GetModel3D(false);
+  if (!model) return block->mModelRadius;
+  block->mModelRadius = Model3D::CalcMaxRadius(model);
+  for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+    type->mScale = type->mCoplanarMaster ? type->mCoplanarMaster->mScale : CalcStellatedRadius(type);
+  }
+  return block->mModelRadius;
+}
+
+bool CanBuildStellationWithKit(Poly* poly, bool dual) {
+  if (StellationBusy || g_ModelBusy) return true;
+  FaceTypeBlock* block = dual ? poly->mDualBlock.get() : poly->mBaseBlock.get();
+  Model3D* model = block ? block->GetModel3D(false) : nullptr;
+  return model && model->CanBuildWithGeomag();
 }
 
 }  // namespace corvia

@@ -20,6 +20,7 @@
 #include "model/PolyElement.h"
 #include "nets/Model3D.h"
 #include "platform/Services.h"
+#include "stellation/DeferredModelWork.h"
 #include "stellation/Faceting.h"
 #include "stellation/StellationCell.h"
 #include "stellation/StellationCriteria.h"
@@ -541,6 +542,7 @@ void MarkAllOriginalEdges(FaceTypeBlock* block) {
 
 bool FaceTypeBlock::CreateCells() {
   using namespace detail_StellationCells;
+  StellationOf(this);
   FreeCells();
   if (!UpdateProgress(0.0, "Setting hemi-self pointers.")) return false;
   SetHemiSelfPointers(this);
@@ -984,7 +986,7 @@ void FaceTypeBlock::KeepConnectedPart(StellationCell* start) {
   }
   ClearCellFlag(kCellVisited);
   if (halves) {
-    if (!mMillerState) mMillerState.reset(new MillerState);
+    if (!mMillerState) mMillerState = MakePart<MillerState>();
     mMillerState->mirrorHalf = true;
   }
   for (StellationCell* c : apart) StellationCell::SetIncluded(c, false);
@@ -1188,6 +1190,20 @@ bool FaceTypeBlock::InclusionMatchesFlag(uint32_t bits) const {
 
 void FaceTypeBlock::ClearCellFlag(uint32_t bits) {
   for (StellationCell* c = mFirstCell; c; c = c->mNext) c->mFlags &= ~bits;
+}
+
+// ---- The block's stellation record ------------------------------------------------------------
+
+void BlockStellation::StellationReset(FaceTypeBlock& block) { block.FreeCells(); }
+
+void BlockStellation::CellArraysCleared(FaceTypeBlock& block) { block.ClearCellFlag(kCellArrayMark); }
+
+void BlockStellation::BlockGoing(FaceTypeBlock& block) { ForgetDeferredModelWork(&block); }
+
+BlockStellation* StellationOf(FaceTypeBlock* block) {
+  if (!block) return nullptr;
+  if (!block->mStellation) block->mStellation = MakePart<BlockStellation>();
+  return block->mStellation.get();
 }
 
 // ---- Settings --------------------------------------------------------------------------------------------

@@ -21,10 +21,6 @@
 
 namespace corvia {
 
-void MillerStateDeleter::operator()(MillerState* state) const {
-  delete state;
-}
-
 namespace detail_StellationCriteria {
 
 constexpr const char* kPrimaryRefused =
@@ -41,7 +37,7 @@ bool MaintainReflexibility() {
 }
 
 MillerState& State(FaceTypeBlock* block) {
-  if (!block->mMillerState) block->mMillerState.reset(new MillerState);
+  if (!block->mMillerState) block->mMillerState = MakePart<MillerState>();
   return *block->mMillerState;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/BigUInt.h"
+#include "model/ModelPart.h"
 
 namespace corvia {
 
@@ -22,7 +23,7 @@ struct MillerEntry {
   size_t scan = 0;
 };
 
-struct MillerState {
+struct MillerState : ModelPart {
   // Fully Supported: the support lists, lowest first; the last one is the current layer.
   std::vector<std::vector<StellationCell*>> lists;
   // Miller's Rules: the root cell and the search stack (the base entry first).

@@ -16,6 +16,7 @@
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
+#include "stellation/StellationState.h"
 #include "symmetry/SymGroup.h"
 
 namespace corvia {
@@ -28,13 +29,9 @@ constexpr const char* kPlanesEncloseNothing =
 // A ring or a walk never has more members than this.
 constexpr int kMaxRingSteps = 100000;
 
-StellationDiagramPools& Pools(FaceType* type) {
-  if (!type->mStellationPools) type->mStellationPools.reset(new StellationDiagramPools);
-  return *type->mStellationPools;
-}
 
 StellationPoint* NewPoint(FaceType* type, double x, double y, bool outer) {
-  StellationPoint* point = Pools(type).mPoints.Alloc(1);
+  StellationPoint* point = StellationPoolsOf(type).mPoints.Alloc(1);
   StellationPoint*& list = outer ? type->mOuterPoints : type->mInnerPoints;
   point->Init(type, x, y, list);
   if (outer) point->mFlags |= kPointOuter;
@@ -43,13 +40,13 @@ StellationPoint* NewPoint(FaceType* type, double x, double y, bool outer) {
 }
 
 SegVert* NewCorner(FaceType* type, StellationSegment* segment, StellationLine* line, StellationPoint* point) {
-  SegVert* corner = Pools(type).mSegVerts.Alloc(1);
+  SegVert* corner = StellationPoolsOf(type).mSegVerts.Alloc(1);
   corner->Init(segment, line, point);
   return corner;
 }
 
 StellationSegment* NewSegment(FaceType* type) {
-  return Pools(type).mSegments.Alloc(1);
+  return StellationPoolsOf(type).mSegments.Alloc(1);
 }
 
 bool IsBoundingLine(FaceType* type, const StellationLine* line) {
@@ -251,6 +248,14 @@ StellationSegment* ChooseCentralSegment(FaceType* type, const std::vector<Stella
 
 }  // namespace detail_StellationDiagram
 
+StellationDiagramPools& StellationPoolsOf(FaceType* type) {
+  if (!type->mStellationPools) {
+    StellationOf(type->mBlock);
+    type->mStellationPools = MakePart<StellationDiagramPools>();
+  }
+  return *type->mStellationPools;
+}
+
 // ---- Lines ---------------------------------------------------------------------------------
 
 StellationLine* FaceType::FindLine(double a, double b, double c) const {
@@ -309,7 +314,7 @@ void CreateLines(FaceType* type) {
     if (!rep->IntersectPlaneLine(face, equation)) continue;
     StellationLine* line = type->FindLine(equation[0], equation[1], equation[2]);
     if (!line) {
-      line = Pools(type).mLines.Alloc(1);
+      line = StellationPoolsOf(type).mLines.Alloc(1);
       line->Init(type, equation, face, type->mLineEqns);
       if (rep->HasFlag(kElementHemi) && face->HasFlag(kElementHemi)) line->mFlags |= kLineHemiJoin;
       type->mLineEqns = line;
@@ -469,7 +474,7 @@ bool CreateStellationDiagram(FaceType* type, int i, int n) {
   if (!rep || rep->HasFlag(kElementInf)) return true;
   CreateLines(type);
 
-  StellationDiagramPools& pools = Pools(type);
+  StellationDiagramPools& pools = StellationPoolsOf(type);
   StellationSegment* square = NewSegment(type);
   type->mFirstSegment = type->mLastSegment = type->mCentralSegment = square;
   type->mNumSegments = 1;
@@ -684,6 +689,18 @@ bool DeleteOuterSegments(FaceType* type, bool quiet) {
 }
 
 // ---- Lookups -----------------------------------------------------------------------------------
+
+// The i-th diagram point of the block's current face type, outer points first.
+StellationPoint* FaceTypeBlock::GetCurrentPointByIndex(int i) const {
+  if (!mCurrentFace || !mCurrentFace->mType || i < 0) return nullptr;
+  const FaceType* type = mCurrentFace->mType;
+  for (StellationPoint* list : {type->mOuterPoints, type->mInnerPoints}) {
+    for (StellationPoint* p = list; p; p = p->mNext) {
+      if (i-- == 0) return p;
+    }
+  }
+  return nullptr;
+}
 
 void FaceType::CalcDiagramRadius() {
   double largest = -1.0;

@@ -24,10 +24,12 @@
 
 #include "core/Tolerances.h"
 #include "model/BlockPool.h"
+#include "model/ModelPart.h"
 
 namespace corvia {
 
 class FaceType;
+class FaceTypeBlock;
 class PolyElement;
 struct StellationCell;
 struct StellationLine;
@@ -213,10 +215,6 @@ struct StellationSegment {
   // Clears the walk marks of this segment and, recursively, of the marked segments
   // joined to it.
   void ClearMarks();
-  // Draws the outline of a facet's segment in a net and of the unmarked segments joined
-  // to it across edges that are not edges of the stellation. Drawing code: defined with
-  // the renderer.
-  void DrawInNet(void* deviceContext, const double* frame, bool twoD);
 };
 
 // A class of segments that the face type's rotations carry onto each other.
@@ -253,17 +251,13 @@ struct StellationFacet {
   StellationSegment* GetSegment(int k) const;
   // The corner of rotation k that corresponds to corner j of the first segment.
   SegVert* GetCorner(int k, int j) const;
-
-  // Drawing code: defined with the renderer.
-  static void Draw(const StellationFacet* facet, const double* frame);
-  static void Print(const StellationFacet* facet, const double* transform);
 };
 
 // Order by layer, then by number.
 int CompareFacetsByLayer(const StellationFacet* a, const StellationFacet* b);
 
 // The records of one face type's diagram.
-struct StellationDiagramPools {
+struct StellationDiagramPools : ModelPart {
   BlockPool<StellationLine> mLines;
   BlockPool<StellationPoint> mPoints;
   BlockPool<SegVert> mSegVerts;
@@ -276,6 +270,13 @@ struct StellationDiagramPools {
   // x = -R.
   StellationLine* mBoundingLines[4] = {nullptr, nullptr, nullptr, nullptr};
 };
+// The type's records, made (and the block's stellation record with them) the first time
+// the type's diagram is built.
+StellationDiagramPools& StellationPoolsOf(FaceType* type);
+
+// Stellates the block if needed and marks, once, the diagram edges and points used by
+// the current stellation; stores the number of its vertices in the block.
+void MarkAllUsedSegVerts(FaceTypeBlock* block);
 
 // Segments of one diagram found by their centroid (within the mirror tolerance), for the
 // rotated and mirrored images of segments.
@@ -329,20 +330,6 @@ bool JoinCoincidentVertices(FaceType* type, int i, int n);
 SegVert* MarkOriginalEdges(PolyElement* face, uint32_t flag);
 // Sets the symmetry-axis flags of the type's inner points from where they lie in space.
 void MarkPointsOnAxes(FaceType* type);
-
-// ---- Drawing of a diagram: defined with the renderer ------------------------------------
-// frame: the face frame of the diagram (two in-plane axes and an origin, 4x4 columns).
-// The colour of a facet's draw state (StellationFacet::GetDrawState, 0 to 3) in the
-// diagrams.
-const float* GetFacetStateColour(int state);
-void DrawDiagramLines(const FaceType* type, const double* frame, bool pickOnly);
-// The edges of the type's facets that `inside` takes: with `outlineOnly` those
-// between such a facet and one it does not take (or none), else every edge of such a
-// facet, each once. Unlike the diagram's lines they end where the facets do.
-void DrawFacetEdges(const FaceType* type, const double* frame, bool (*inside)(const StellationFacet*),
-                    bool outlineOnly);
-void DrawDiagramFacets(const FaceType* type, const double* frame, bool faded);
-void DrawDiagramInPlane(const FaceType* type, const double* frame, bool faded);
 
 // ---- Shared helpers ---------------------------------------------------------------
 // The point (x, y) of one face's 2D frame, carried by the matrix (none: the identity)

@@ -37,8 +37,7 @@ FaceType* DiagramTypeOf(const PolyElement* face) {
 }
 
 StellationFacet* NewFacet(FaceType* type, int* number, int layer) {
-  if (!type->mStellationPools) type->mStellationPools.reset(new StellationDiagramPools);
-  StellationDiagramPools& pools = *type->mStellationPools;
+  StellationDiagramPools& pools = StellationPoolsOf(type);
   const int rotations = type->mNumRotations > 0 ? type->mNumRotations : 1;
   StellationSegment** segments = pools.mFacetSegments.Alloc(rotations);
   StellationFacet* facet = pools.mFacets.Alloc(1);

@@ -6,8 +6,6 @@
 #include <utility>
 #include <vector>
 
-#include "construction/LibraryEntry.h"
-#include "construction/ModelLookup.h"
 #include "core/ColorList.h"
 #include "core/Globals.h"
 #include "core/Messages.h"
@@ -15,7 +13,6 @@
 #include "core/RainbowColor.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
-#include "model/ElementFlags.h"
 #include "platform/Services.h"
 #include "symmetry/SimplePoly.h"
 
@@ -28,8 +25,6 @@ constexpr uint32_t kNotExported = kSimpleTemp | kSimpleHidden;
 constexpr uint32_t kSubdividedCategoryFlags =
     kSimpleKeepLengthUnits | kSimpleConvex | kSimpleDensityOne | kSimplePlainSurface;
 constexpr uint32_t kGeodesicCategoryFlags = kSimpleDensityOne | kSimplePlainSurface;
-// The text that names the icosahedron in the library.
-constexpr const char* kIcosahedronText = "i";
 
 // Collects edges once each (as AddEdgeToList does) without searching the list.
 class EdgeCollector {
@@ -218,7 +213,7 @@ EdgeListNode* CollectExportEdges(const SimplePoly& poly) {
   if (poly.NumEdges() > 0) {
     for (int i = 0; i < poly.NumEdges(); ++i) {
       const SimpleEdge& e = poly.EdgeAt(i);
-      if (e.flags & kEdgeHidden) continue;
+      if (e.flags & kSimpleEdgeHidden) continue;
       if (e.endA < 0 || e.endB < 0) continue;
       if (!FaceExported(poly, e.faceA) && !FaceExported(poly, e.faceB)) continue;
       edges.Add(e.endA, e.endB, e.color);
@@ -358,21 +353,6 @@ std::unique_ptr<SimplePoly> Subdivide(const SimplePoly& poly, uint32_t options, 
   }
   out->flags |= poly.flags & kSimpleInherited;
   return out;
-}
-
-std::unique_ptr<SimplePoly> CreateSphere(int frequency) {
-  if (frequency < 1 || (frequency & (frequency - 1)) != 0) {
-    ShowInternalError("CreateSphere: frequency %d is not a power of 2", frequency);
-    return nullptr;
-  }
-  LibraryEntry* entry = LookUpModel(detail_ExportPrep::kIcosahedronText, nullptr, true, nullptr, false);
-  if (!entry) return nullptr;
-  std::unique_ptr<SimplePoly> model = entry->CreatePoly(false);
-  for (int f = frequency; model && f > 1; f /= 2) {
-    // A failed or cancelled step gives no sphere at all, not a coarser one.
-    model = Subdivide(*model, kSubdivideGeodesic, 2);
-  }
-  return model;
 }
 
 }  // namespace corvia

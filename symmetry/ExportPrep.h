@@ -62,9 +62,4 @@ std::unique_ptr<SimplePoly> CreateTriangulatedCopy(SimplePoly& poly, uint32_t op
 // and when the user cancels. The caller owns the result.
 std::unique_ptr<SimplePoly> Subdivide(const SimplePoly& poly, uint32_t options, int n);
 
-// A geodesic sphere: the icosahedron of the library, subdivided geodesically
-// log2(frequency) times. Frequency 1 gives the icosahedron itself. Null for a
-// frequency that is not a power of 2 (an internal error), and when a step fails.
-std::unique_ptr<SimplePoly> CreateSphere(int frequency);
-
 }  // namespace corvia

@@ -6,18 +6,16 @@
 #include <unordered_map>
 #include <utility>
 
+#include "core/FaceImageRef.h"
 #include "core/MergeSort.h"
 #include "core/Messages.h"
 #include "core/Tolerances.h"
 #include "core/Units.h"
-#include "model/FaceImageRef.h"
 #include "symmetry/SymGroup.h"
 
 namespace corvia {
 
 bool HideFacesWithHiddenVerts = false;
-
-FaceOrientation::~FaceOrientation() = default;
 
 // ---- The position search ------------------------------------------------------------
 

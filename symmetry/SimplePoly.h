@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
+#include "core/ListNode.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
-#include "symmetry/FaceOrientation.h"
 #include "symmetry/SimpEdgeType.h"
 #include "symmetry/SymmetryMatch.h"
 
@@ -31,9 +31,7 @@ class SimplePoly;
 class SymGroup;
 class FaceImage;
 class Face;
-class PolyElement;
 class PolyTemplate;
-class DrawnPolygon;
 class PolygonList;
 struct SimpEdgeType;
 struct SimpleSplitRecord;
@@ -248,17 +246,18 @@ struct SimpleFace : SimpleElement {
   double CalcSolidAngle() const;
   bool MatchFace(const SimpleFace& other, const double* targetNormal, const double* point, const double* rotation,
                  bool* backward, const SymmetryMatch& match = {}) const;
-  // Placements in which the model held by this face fits onto the target face of a
-  // Poly (a face, or a vertex as a face of the dual); the caller owns the list
-  // (ListUnlink each node). Null when none.
-  FaceOrientation* FindOrientations(const PolyElement* target, uint32_t options) const;
 };
 
-// Option of FindOrientations: fit the other side of the target face.
-constexpr uint32_t kOrientOtherSide = 0x10000;
+// The unit normal of the face's plane, oriented like its cycle (Newell's sum); false
+// for a face whose corners all lie on one line.
+bool PlaneNormalOfCycle(const SimpleFace& f, double* out);
+
+// SimpleEdge::flags: a hidden edge (the Poly's edge takes it over as its own hidden
+// flag, which has the same bit).
+constexpr uint32_t kSimpleEdgeHidden = 0x8;
 
 struct SimpleEdge {
-  uint32_t flags = 0;  // bit 0x8 is carried to the Poly's edge
+  uint32_t flags = 0;  // kSimpleEdgeHidden is carried to the Poly's edge
   int32_t endA = kNoIndex;
   int32_t endB = kNoIndex;
   int32_t faceA = kNoIndex;
@@ -417,9 +416,6 @@ class SimplePoly {
   void Rotate(const double* m);
   bool CheckModelValidity(uint32_t options);
   bool ProjectOntoSphere();
-  // Drawing; defined with the renderer.
-  void Draw(const DrawnPolygon* polygons, const void* view, double explode, double scale);
-  void DrawProblemEdges(double explode, double scale);
 
  private:
   friend struct SimpleVert;

@@ -1,17 +1,13 @@
 // Geometry of one face of the plain model: centroid, radius, area, triangulation,
-// solid angle, matching under a rotation and fitting onto a face of a Poly.
+// solid angle and matching under a rotation.
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
-#include "core/IntMath.h"
 #include "core/PolygonRing.h"
 #include "core/PolygonSplit.h"
 #include "core/Tolerances.h"
-#include "model/ElementFlags.h"
-#include "model/ElementServices.h"
-#include "model/Face.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia {
@@ -26,8 +22,8 @@ void Normalise(double* v) {
   if (len > 0.0) Divide(v, v, len);
 }
 
-// The unit normal of the face's plane, oriented like its cycle (Newell's sum);
-// false for a face whose corners all lie on one line.
+}  // namespace detail_SimplePolyFaces
+
 bool PlaneNormalOfCycle(const SimpleFace& f, double* out) {
   out[0] = out[1] = out[2] = 0.0;
   const int n = f.Count();
@@ -43,18 +39,6 @@ bool PlaneNormalOfCycle(const SimpleFace& f, double* out) {
   Divide(out, out, len);
   return true;
 }
-
-// Rotation (column order) taking the orthonormal frame (a, b, c) to (A, B, C):
-// R = [A B C] [a b c]^T.
-void FrameToFrame(double* r, const double* a, const double* b, const double* c, const double* A, const double* B,
-                  const double* C) {
-  double to[9], fromT[9];
-  MatrixFromColumns(to, A, B, C);
-  MatrixFromRows(fromT, a, b, c);
-  MatrixTimesMatrix(r, to, fromT);
-}
-
-}  // namespace detail_SimplePolyFaces
 
 void SimpleFace::SumVertPositions(double* out) const {
   out[0] = out[1] = out[2] = 0.0;
@@ -148,7 +132,7 @@ int SimpleFace::Triangulate(std::vector<int32_t>& indices, std::vector<double>& 
   // The plane is taken from the cycle itself, so that a face whose stored normal is
   // not yet computed (or points the other way) still triangulates with its winding.
   double axisZ[3];
-  if (!detail_SimplePolyFaces::PlaneNormalOfCycle(*this, axisZ)) return 0;
+  if (!PlaneNormalOfCycle(*this, axisZ)) return 0;
   double axisX[3], axisY[3];
   PerpendicularByAxis(axisX, axisZ);
   detail_SimplePolyFaces::Normalise(axisX);
@@ -300,107 +284,6 @@ bool SimplePoly::FaceSetMatches(const SimpleVert& a, const SimpleVert& b, const 
     if (!found) return false;
   }
   return true;
-}
-
-FaceOrientation* SimpleFace::FindOrientations(const PolyElement* target, uint32_t options) const {
-  const int n = Count();
-  if (!target || target->mNumSides != n || n <= 2) return nullptr;
-  double c[3];
-  GetCentroid(c);
-  const double* C = target->mCentroid;
-  double r1 = -1.0, r2 = -1.0;
-  for (int i = 0; i < n; ++i) {
-    double d[3];
-    Subtract(d, VertAt(i).pos, c);
-    r1 = std::max(r1, Dot(d, d));
-    Subtract(d, target->GetCorner(i)->mDualVert, C);
-    r2 = std::max(r2, Dot(d, d));
-  }
-  if (r1 < kPointTolerance || r2 < kPointTolerance) return nullptr;
-  const double s = std::sqrt(r2) / std::sqrt(r1);
-  int j0 = -1;
-  for (int j = 0; j < n && j0 < 0; ++j) {
-    if (!NearlyEqual(target->GetCorner(j)->mDualVert, C, kPointTolerance)) j0 = j;
-  }
-  if (j0 < 0) return nullptr;
-  double U[3];
-  Subtract(U, target->GetCorner(j0)->mDualVert, C);
-  detail_SimplePolyFaces::Normalise(U);
-  bool flip = (target->mFlags & kElementReverseNorm) != 0;
-  if (options & kOrientOtherSide) flip = !flip;
-  if (flags & kSimpleReversed) flip = !flip;
-  double N[3];
-  CopyVector(N, target->mZAxis);
-  if (!flip) Negate(N);
-  double NU[3];
-  Cross(NU, N, U);
-  // This face's own plane: its stored normal, or the plane of its cycle when the
-  // normal has not been computed.
-  double nn[3];
-  if (HasNormal()) {
-    CopyVector(nn, normal);
-  } else if (!detail_SimplePolyFaces::PlaneNormalOfCycle(*this, nn)) {
-    return nullptr;
-  }
-
-  ListNode* head = nullptr;
-  ListNode* tail = nullptr;
-  int records = 0;
-  Transform3D worldToFace;
-  target->GetWorldToFace(worldToFace, false);
-  for (int dir : {1, -1}) {
-    for (int m = 0; m < n; ++m) {
-      double u[3];
-      Subtract(u, VertAt(m).pos, c);
-      detail_SimplePolyFaces::Normalise(u);
-      double nu[3];
-      Cross(nu, nn, u);
-      double r[9];
-      detail_SimplePolyFaces::FrameToFrame(r, u, nu, nn, U, NU, N);
-      ScaleMatrix(r, s);
-      // X(p) = C + s R (p - c).
-      Transform3D place;
-      CopyVector(place.Matrix(), r);
-      CopyVector(place.Matrix() + 3, r + 3);
-      CopyVector(place.Matrix() + 6, r + 6);
-      double rc[3];
-      MatrixTimesVector(r, rc, c);
-      Subtract(place.Translation(), C, rc);
-      bool ok = true;
-      for (int k = 0; k < n && ok; ++k) {
-        double x[3];
-        TransformPoint(place, x, VertWrapped(m + dir * k).pos);
-        ok = NearlyEqual(x, target->GetCorner(WrapIndex(j0, k % n, n))->mDualVert, kPointTolerance);
-      }
-      if (!ok) continue;
-      auto* record = new FaceOrientation();
-      int offset = dir > 0 ? (m - j0) % n : (m + j0) % n;
-      if (offset < 0) offset += n;
-      record->vertexOffset = offset;
-      record->backward = dir > 0 ? 0 : 1;
-      record->normalSide = static_cast<uint8_t>((options & kOrientOtherSide) ? !flip : flip);
-      ComposeTransforms(record->toTargetFrame, worldToFace, place);
-      ListNode::Append(record, head, tail);
-      ++records;
-    }
-  }
-  if (records == 0) return nullptr;
-  // Placements that differ only by a symmetry of both faces are one placement.
-  int a = 1;
-  if (rots > 1 && AreParallel(c, nn, kPointTolerance)) a = rots;
-  int b = 1;
-  if (target->mType) {
-    const int typeRots = FaceTypeRotationCount(target->mType);
-    if (typeRots > 1 && NearlyEqual(target->mCentroid, target->mCentre, kPointTolerance)) b = typeRots;
-  }
-  const int keep = std::max(1, records / Lcm(a, b));
-  ListNode* node = head;
-  for (int i = 0; node; ++i) {
-    ListNode* next = node->mNext;
-    if (i >= keep) ListUnlink(node, head, tail);
-    node = next;
-  }
-  return static_cast<FaceOrientation*>(head);
 }
 
 }  // namespace corvia

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/FaceImageRef.h"
 #include "core/Messages.h"
 #include "core/Tolerances.h"
-#include "model/FaceImageRef.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
 

@@ -8,12 +8,6 @@
 #include "core/Messages.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
-#include "model/ElementList.h"
-#include "model/Globals.h"
-#include "model/Poly.h"
-#include "model/Face.h"
-#include "model/PolyElement.h"
-#include "model/PolyFwd.h"
 #include "platform/Services.h"
 
 namespace corvia {
@@ -474,23 +468,6 @@ void SymGroup::SetReflectionType(int32_t refl) {
   OrientMirrorPlanes(orientation);
 }
 
-void SymGroup::DetectReflectionType(const Face* face) {
-  // A dihedral model whose corner (x, y, z) has a mirror image (x, -y, z) among its
-  // vertices has the plane across the main axis as a mirror.
-  const PolyElement* corner = face != nullptr && face->mNumSides > 0 ? face->GetCorner(0) : nullptr;
-  const ElementList* vertices = face != nullptr ? PolyVertexList(face->mPoly) : nullptr;
-  bool found = false;
-  if (corner != nullptr && vertices != nullptr) {
-    const double* p = corner->mDualVert;
-    const double image[3] = {p[0], -p[1], p[2]};
-    int limit = vertices->mCount;
-    for (const PolyElement* v = vertices->mHead; v != nullptr && limit-- > 0 && !found; v = v->mNext) {
-      found = NearlyEqual(v->mDualVert, image, kFaceMatchTolerance);
-    }
-  }
-  SetReflectionType(found ? kReflectionHorizontal : kReflectionVertical);
-}
-
 void SymGroup::OrientMirrorPlanes(const double* m) {
   using namespace detail_SymGroup;
   if (IsIdentityMatrix(m)) return;
@@ -513,23 +490,20 @@ void SymGroup::Rotate(const double* m) {
   for (int k = 0; k < mirrorPlanes.count; ++k) TurnVector(m, mirrorPlanes[k].direction);
 }
 
-void SymGroup::SelectAxis(int i) {
+bool SymGroup::HighlightAxis(int i, const SymAxis* previous) {
   platform::ViewNotifier* views = platform::Services().views;
   // A number past the last axis selects nothing, like a negative one.
   SymAxis* axis = i >= 0 ? GetAxis(i) : nullptr;
-  SymAxis* previous = SelectedSymAxis;
   if (axis) {
-    // An axis takes the place of the model's selected element or edge.
-    if (Poly* poly = GetCurrentPoly()) poly->ClearSelection();
     char status[64];
     std::snprintf(status, sizeof status, "Selected %d-fold rotational symmetry axis",
                   std::abs(FindAxisTypeOfAxis(axis)->fold));
     views->SetStatusText(status);
   }
   SelectedSymAxis = axis;
-  if (axis == previous) return;
+  if (axis == previous) return false;
   views->RedrawAllViews(false);
-  if (axis) GetDocumentAccess().PivotAroundSelectedItem();
+  return axis != nullptr;
 }
 
 int SymGroup::TotalAxes() const {

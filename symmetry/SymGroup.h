@@ -16,7 +16,6 @@
 
 namespace corvia {
 
-class Face;
 struct SymSubgroupSpec;
 
 // ---- Codes ----------------------------------------------------------------------
@@ -152,17 +151,18 @@ class SymGroup {
   // Rebuilds the mirror planes for the reflection type in the standard orientation
   // and turns them by the group's orientation. 5 or negative: no planes.
   void SetReflectionType(int32_t refl);
-  // Horizontal or vertical reflection of a dihedral group, from whether the mirror
-  // image of the face's first corner in the plane y = 0 is a vertex of the model.
-  void DetectReflectionType(const Face* face);
 
   // Turns the group by m (nothing when m is the identity).
   void Rotate(const double* m);
   // Turns the mirror normals by m (nothing when m is the identity).
   void OrientMirrorPlanes(const double* m);
 
-  // Selects axis number i for highlighting (i < 0: none).
-  void SelectAxis(int i);
+  // Highlights axis number i (none for i < 0 or past the last), names it in the
+  // status bar and redraws the views when the highlighted axis is not `previous`.
+  // True when an axis other than `previous` is highlighted. Selecting an axis as the
+  // user does (the model's selection gives way, the views pivot) is SelectAxis of
+  // model/ModelSymmetry.h.
+  bool HighlightAxis(int i, const SymAxis* previous);
 
   // ---- Axis lookups (null or -1 when nothing matches) ----
 
@@ -205,14 +205,13 @@ class SymGroup {
   bool FindMirrorPlaneContaining(double* normal, const double* d) const;
   bool HasCentralInversion() const;
 
-  // Drawing of the mirror planes; defined with the renderer.
-  void DrawMirrorPlaneNormals(double scale) const;
-  void DrawReflections(double scale) const;
-
   // ---- Names (null group: "Unknown", or the texts of a group without symmetry) ----
 
   static std::string GetName(const SymGroup* group);
   static const char* GetReflectionName(const SymGroup* group);
+  // The notations: for a null group those of the current model, which are "---" for
+  // the 3D part of a four-dimensional polytope. Defined with the model, which knows
+  // the current model (model/ModelSymmetry.cpp); nothing below it calls them.
   static std::string GetSchoenflies(const SymGroup* group);
   static std::string GetOrbifold(const SymGroup* group);
   static std::string GetCoxeter(const SymGroup* group);

@@ -7,8 +7,6 @@
 
 #include "core/Strings.h"
 #include "core/TimeFormat.h"
-#include "model/Globals.h"
-#include "model/Poly.h"
 #include "symmetry/SymSubgroups.h"
 
 namespace corvia {
@@ -31,13 +29,6 @@ std::string Twice(int fold) {
 
 int FirstFold(const SymGroup& group) {
   return group.numAxisTypes > 0 ? group.axisTypes[0].fold : -1;
-}
-
-// Whether the current model is a four-dimensional polytope; its texts then read
-// "---" in place of a group.
-bool CurrentModelIsFourDimensional() {
-  const Poly* poly = GetCurrentPoly();
-  return poly && poly->mFourDimensional;
 }
 
 std::string Join(const std::string& a, const char* separator, const std::string& b, const std::string& c) {
@@ -201,45 +192,6 @@ std::string SymGroup::GetName(const SymGroup* group) {
 const char* SymGroup::GetReflectionName(const SymGroup* group) {
   if (group == nullptr) return "Unknown";
   return corvia::GetReflectionName(group->reflectionType);
-}
-
-std::string SymGroup::GetSchoenflies(const SymGroup* group) {
-  using namespace detail_SymGroupNames;
-  if (group == nullptr) {
-    if (CurrentModelIsFourDimensional()) return "---";
-    return "C1";
-  }
-  return GetSchoenfliesNotation(group->type, group->reflectionType, FirstFold(*group));
-}
-
-std::string SymGroup::GetOrbifold(const SymGroup* group) {
-  using namespace detail_SymGroupNames;
-  if (group == nullptr) {
-    if (CurrentModelIsFourDimensional()) return "---";
-    return "11";
-  }
-  return GetOrbifoldNotation(group->type, group->reflectionType, FirstFold(*group));
-}
-
-std::string SymGroup::GetCoxeter(const SymGroup* group) {
-  using namespace detail_SymGroupNames;
-  if (group == nullptr) {
-    if (CurrentModelIsFourDimensional()) return "---";
-    return "[ ]+";
-  }
-  return GetCoxeterNotation(group->type, group->reflectionType, FirstFold(*group));
-}
-
-std::string SymGroup::GetNotations(const SymGroup* group, const char* separator) {
-  using namespace detail_SymGroupNames;
-  if (group == nullptr) {
-    if (CurrentModelIsFourDimensional()) return "---";
-    return Join("C1", separator, "11", "[ ]+");
-  }
-  int fold = FirstFold(*group);
-  return Join(GetSchoenfliesNotation(group->type, group->reflectionType, fold), separator,
-              GetOrbifoldNotation(group->type, group->reflectionType, fold),
-              GetCoxeterNotation(group->type, group->reflectionType, fold));
 }
 
 std::string GetSubgroupSchoenflies(const SymSubgroupSpec* spec) {

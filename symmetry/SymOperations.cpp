@@ -7,7 +7,6 @@
 #include "core/Messages.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
-#include "model/PolyElement.h"
 
 namespace corvia {
 
@@ -350,24 +349,6 @@ bool SymGroup::HasCentralInversion() const {
     default:
       return reflectionType == kReflectionHorizontal;
   }
-}
-
-int GetPredefinedColorIndex(const SymGroup* group, uint32_t schemeBits, const SymAxisType* axisType,
-                            const PolyElement* element, int* secondIndex) {
-  if ((schemeBits & kColorArrangementMask) == 0 || axisType == nullptr || element == nullptr) return -1;
-  // An element without an axis of its own takes that of a face sharing its plane.
-  const SymAxis* axis = element->mSymAxis;
-  if (axis == nullptr) {
-    int limit = element->CountCoplanar();
-    for (const PolyElement* e = element->mCoplanarNext; e != nullptr && e != element && limit-- > 0;
-         e = e->mCoplanarNext) {
-      if (e->mSymAxis != nullptr) {
-        axis = e->mSymAxis;
-        break;
-      }
-    }
-  }
-  return GetPredefinedColorIndexOfAxis(group, schemeBits, axisType, axis, element->mZAxis, secondIndex);
 }
 
 int GetPredefinedColorIndexOfAxis(const SymGroup* group, uint32_t schemeBits, const SymAxisType* axisType,

@@ -11,8 +11,6 @@
 
 namespace corvia {
 
-class PolyElement;
-
 // Position in the rotations of a group. All -1 before the start and after the end.
 struct SymRotationIterator {
   int32_t axisType = -1;
@@ -75,23 +73,12 @@ constexpr uint32_t kColorArrangementRhombicDodecahedral2 = 0x400000;
 constexpr uint32_t kColorArrangementRhombicDodecahedral3 = 0x800000;
 constexpr uint32_t kColorArrangementMask = 0xfff000;
 
-// Colour index of a face or vertex from the symmetry axis through it; -1 when the
-// scheme does not apply. `secondIndex` receives the colour of the axis's other end.
-int GetPredefinedColorIndex(const SymGroup* group, uint32_t schemeBits, const SymAxisType* axisType,
-                            const PolyElement* element, int* secondIndex);
-
-// The same once the element's axis is known: `axis` is the axis through the
-// element, `elementDirection` the axis direction stored with the element (null:
-// the axis's own), which tells the two ends of an axis apart.
+// Colour index of a face or vertex from the symmetry axis through it (`axis`) and the
+// axis direction stored with the element (`elementDirection`; null: the axis's own),
+// which tells the two ends of an axis apart; -1 when the scheme does not apply.
+// `secondIndex` receives the colour of the axis's other end. GetPredefinedColorIndex
+// (model/ColorSchemes.h) finds the element's axis first.
 int GetPredefinedColorIndexOfAxis(const SymGroup* group, uint32_t schemeBits, const SymAxisType* axisType,
                                   const SymAxis* axis, const double* elementDirection, int* secondIndex);
-
-// ---- Drawing (defined with the renderer) ------------------------------------------
-
-// GL colour of axis type `kind`: 0 yellow, 1 cyan, any other magenta.
-void SetSymmetryAxisColor(int kind);
-// Each axis as a line with a star of `fold` points at its ends; with a clipping
-// normal the outer ends are pulled onto the plane o . c = 1.
-void DrawSymmetryAxes(const SymGroup* group, const double* clipNormal, double scale);
 
 }  // namespace corvia

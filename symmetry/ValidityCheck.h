@@ -4,8 +4,8 @@
 // this file), the per-edge count that the faceting preview's problem-edge drawing
 // shares with it, and two matrix utilities of the alignment passes.
 //
-// SimplePoly::Draw and SimplePoly::DrawProblemEdges, the preview drawing, are
-// declared with SimplePoly and defined by the renderer.
+// The preview drawing of a plain model and of its problem edges is the renderer's
+// (render/PreviewDrawing.h).
 
 #include <cstdint>
 

@@ -87,6 +87,7 @@ constexpr int kCmdShowEdgeNumbers = 33606;
 constexpr int kCmdShowEdgeTypeNumbers = 33607;
 constexpr int kCmdShowFaceletNumbers = 33608;
 constexpr int kCmdShowFaceletTypeNumbers = 33609;
+constexpr int kCmdShowFrameTime = 33610;
 constexpr int kCmdFacetingEnumerate = 33620;
 
 // ---- The scale commands of the active pane (reached from the information tree) ----

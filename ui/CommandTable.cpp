@@ -408,6 +408,8 @@ std::vector<CommandInfo> MakeTable() {
       Sep("&Options > Diagnostic Mode"),
       {kCmdShowFaceletNumbers, "&Options > Diagnostic Mode > Show Facelet Numbers", "", "", C},
       {kCmdShowFaceletTypeNumbers, "&Options > Diagnostic Mode > Show Facelet Type Numbers", "", "", C},
+      {kCmdShowFrameTime, "&Options > Diagnostic Mode > Show Frame Time", "", "", C,
+       "Show in each pane how long its last frame took to draw"},
       {33276, "&Options > Diagnostic Mode > Show Stellation Diagram Vertex Coords", "", "", C | OUT},
       {32824, "&Options > Diagnostic Mode > Show Line Numbers and Axes", "", "", C | OUT},
       {32851, "&Options > Diagnostic Mode > Show Face Coord Axes", "", "", C | OUT},

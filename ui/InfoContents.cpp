@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "construction/LibraryEntry.h"
 #include "core/Messages.h"
 #include "core/Strings.h"
 #include "core/Units.h"
@@ -16,6 +15,7 @@
 #include "model/ElementFlags.h"
 #include "model/FaceTypeBlock.h"
 #include "model/GeomagPanels.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyTemplate.h"
 #include "nets/Model3D.h"

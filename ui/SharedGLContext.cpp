@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "render/GLBuffer.h"
+
 namespace corvia {
 
 namespace detail_SharedGLContext {
@@ -35,7 +37,10 @@ wxGLContext* AcquireSharedGLContext(wxGLCanvas* canvas) {
 
 wxGLContext* GetSharedGLContext() { return detail_SharedGLContext::gContext.get(); }
 
-void FreeSharedGLContext() { detail_SharedGLContext::gContext.reset(); }
+void FreeSharedGLContext() {
+  ForgetReleasedGLBuffers(detail_SharedGLContext::gContext.get());
+  detail_SharedGLContext::gContext.reset();
+}
 
 bool IsPaneDisplaySupported() { return wxGLCanvas::IsDisplaySupported(PaneCanvasAttributes()); }
 

@@ -12,11 +12,11 @@
 
 #include "app/PolyView.h"
 #include "construction/Augmentation.h"
-#include "construction/LibraryEntry.h"
 #include "core/BigUInt.h"
 #include "core/VectorMath.h"
 #include "dialogs/AugmentDlg.h"
 #include "model/FaceTypeBlock.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "stellation/Faceting.h"

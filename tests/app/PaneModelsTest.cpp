@@ -9,6 +9,7 @@
 #include "construction/ModelFactory.h"
 #include "core/VectorMath.h"
 #include "model/Edge.h"
+#include "model/ModelSymmetry.h"
 #include "model/PolyElement.h"
 #include "model/PolyTemplate.h"
 #include "symmetry/SimplePoly.h"
@@ -28,7 +29,7 @@ class PaneModelsTest : public DocumentTest {
     ASSERT_TRUE(Doc().SetModel(Find("Icosahedron"), false, false));
   }
   void TearDown() override {
-    if (Poly* poly = Doc().GetCurrentPoly(); poly && poly->mSymGroup) poly->mSymGroup->SelectAxis(-1);
+    if (Poly* poly = Doc().GetCurrentPoly(); poly && poly->mSymGroup) SelectAxis(poly->mSymGroup, -1);
     SetLinkedViews(false);
     DocumentTest::TearDown();
   }
@@ -98,13 +99,13 @@ TEST_F(PaneModelsTest, ASelectedAxisBecomesThePivotAxis) {
   ASSERT_GT(group->TotalAxes(), 1);
 
   first->Activate(false);
-  group->SelectAxis(1);
+  SelectAxis(group, 1);
   ExpectAxis(first, group->GetAxis(1)->direction);
   ExpectAxis(second, before);
 
   // Linked views all turn about the same axis.
   SetLinkedViews(true);
-  group->SelectAxis(0);
+  SelectAxis(group, 0);
   ExpectAxis(first, group->GetAxis(0)->direction);
   ExpectAxis(second, group->GetAxis(0)->direction);
 

@@ -9,12 +9,13 @@
 #include <vector>
 
 #include "app/PaneModeCommands.h"
+#include "core/FaceImageRef.h"
 #include "core/Units.h"
 #include "core/VectorMath.h"
 #include "files/ImageFormats.h"
 #include "model/Edge.h"
-#include "model/FaceImageRef.h"
 #include "model/CrossSection.h"
+#include "model/FaceImageAttach.h"
 #include "model/Measurement.h"
 #include "model/Poly.h"
 #include "nets/Edge3D.h"
@@ -220,7 +221,7 @@ TEST_F(PaneClickTest, ImageModePlacesAnImageAndAClickPicksTheFace) {
   EXPECT_EQ(poly->GetCurrentFace(), face);
   pane->OnClick(x, y, 0);
   EXPECT_EQ(poly->GetCurrentFace(), face);
-  FaceImage::DetachFromFace(current);
+  DetachFromFace(current);
 }
 
 TEST_F(PaneClickTest, SectionTumbleModeTurnsTheSlicingPlaneNotTheCamera) {

@@ -12,9 +12,10 @@
 #include <vector>
 
 #include "construction/DualMorph.h"
+#include "core/FaceImageRef.h"
 #include "core/TimeFormat.h"
 #include "model/ElementLabels.h"
-#include "model/FaceImageRef.h"
+#include "model/FaceImageAttach.h"
 #include "model/FaceTypeBlock.h"
 #include "model/PolyElement.h"
 #include "nets/NetSettings.h"
@@ -582,7 +583,7 @@ TEST_F(PolyViewTest, ImageModeShowsTheCurrentFacesWholeImage) {
   SetMouseSelectionMode(kSelectFacesVertices);
   WindowOf(pane)->Paint();
   EXPECT_EQ(WindowOf(pane)->ReadPixels().pixels, plain.pixels);
-  FaceImage::DetachFromFace(face);
+  DetachFromFace(face);
 }
 
 }  // namespace test_PolyView

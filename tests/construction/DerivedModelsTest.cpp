@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "construction/DerivedModels.h"
-#include "construction/LibraryEntry.h"
+#include "core/FaceImageRef.h"
 #include "core/Units.h"
 #include "model/CreatePoly.h"
-#include "model/FaceImageRef.h"
+#include "model/FaceImageAttach.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "model/PolyTemplate.h"
@@ -253,8 +254,8 @@ TEST(DerivedModels, CopiedPicturesReferToTheCopy) {
   corvia::PolyElement* owner = cube.poly.GetFace(2);
   corvia::PolyElement* other = cube.poly.GetFace(4);
   auto* image = new corvia::FaceImage(nullptr, corvia::kImageProjectPlanar, corvia::kImageBoundaryBorder);
-  image->AttachToFace(owner, true);
-  image->AttachToFace(other, false);
+  AttachToFace(image, owner, true);
+  AttachToFace(image, other, false);
   std::unique_ptr<corvia::SimplePoly> copy(CreateSimplePoly(&cube.poly, corvia::kDeriveBase, nullptr, nullptr));
   ASSERT_TRUE(copy);
   corvia::FaceImage* copied = copy->FaceAt(2).image;
@@ -263,8 +264,8 @@ TEST(DerivedModels, CopiedPicturesReferToTheCopy) {
   EXPECT_EQ(copy->FaceAt(4).image, copied);
   EXPECT_EQ(copied->mOwner, static_cast<void*>(&copy->FaceAt(2)));
   copy.reset();
-  corvia::FaceImage::DetachFromFace(owner);
-  corvia::FaceImage::DetachFromFace(other);
+  corvia::DetachFromFace(owner);
+  corvia::DetachFromFace(other);
 }
 
 // A model made from the current one keeps the lengths of what it was made from (the

@@ -21,8 +21,8 @@
 
 #include "construction/DerivedModels.h"
 #include "construction/Library.h"
-#include "construction/LibraryEntry.h"
 #include "model/CreatePoly.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "model/PolyTemplate.h"

@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "construction/Library.h"
-#include "construction/LibraryEntry.h"
 #include "construction/LibraryHooks.h"
 #include "core/VectorMath.h"
+#include "model/LibraryEntry.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
 #include "tests/construction/LibraryParamsFixture.h"

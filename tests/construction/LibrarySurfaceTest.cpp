@@ -11,10 +11,10 @@
 
 #include "construction/DerivedModels.h"
 #include "construction/Library.h"
-#include "construction/LibraryEntry.h"
 #include "construction/ModelLookup.h"
 #include "model/CompoundPart.h"
 #include "model/Edge.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyTemplate.h"
 #include "tests/construction/LibraryParamsFixture.h"

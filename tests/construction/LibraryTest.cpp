@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <map>
+#include <memory>
+#include <string>
 
 #include "construction/Library.h"
 #include "construction/LibraryHooks.h"
@@ -204,6 +206,34 @@ TEST_F(LibraryTest, FileNamesAndRoots) {
   EXPECT_TRUE(user->IsUserRecord());
   EXPECT_EQ(user->GetVertexConfiguration(), "");
   EXPECT_EQ(user->GetIndex(), -1);
+}
+
+namespace test_Library {
+std::string gReadPath;
+bool gReadDual = false;
+std::unique_ptr<SimplePoly> RecordingReader(const char* path, bool dual) {
+  gReadPath = path;
+  gReadDual = dual;
+  return std::make_unique<SimplePoly>();
+}
+}  // namespace test_Library
+
+TEST_F(LibraryTest, AUserRecordIsReadThroughTheInstalledModelFileReader) {
+  std::unique_ptr<LibraryEntry> user = NewUserLibraryEntry("/x/Mine.corv");
+  const ModelFileReader installed = SetModelFileReader(&test_Library::RecordingReader);
+  EXPECT_NE(user->CreatePoly(true), nullptr);
+  EXPECT_EQ(test_Library::gReadPath, "/x/Mine.corv");
+  EXPECT_TRUE(test_Library::gReadDual);
+  // Without a reader the record fails loudly, never quietly.
+  SetModelFileReader(nullptr);
+  testing::ExpectInternalErrors();
+  auto& messages = testing::Platform().messages;
+  messages.Clear();
+  EXPECT_EQ(user->CreatePoly(false), nullptr);
+  ASSERT_EQ(messages.Boxes().size(), 1u);
+  EXPECT_EQ(messages.Boxes()[0].text, "ReadModelFromFile: no model file reader installed");
+  messages.Clear();
+  SetModelFileReader(installed);
 }
 
 TEST_F(LibraryTest, CategoryTree) {

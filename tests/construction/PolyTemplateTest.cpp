@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "construction/BuildHooks.h"
-#include "construction/LibraryEntry.h"
 #include "construction/PolyFamily.h"
 #include "core/RainbowColor.h"
+#include "model/LibraryEntry.h"
 #include "model/PolyTemplate.h"
 #include "tests/support/TestSupport.h"
 

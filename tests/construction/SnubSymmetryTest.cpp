@@ -21,8 +21,8 @@
 #include <vector>
 
 #include "construction/Library.h"
-#include "construction/LibraryEntry.h"
 #include "core/VectorMath.h"
+#include "model/LibraryEntry.h"
 #include "symmetry/FindSymmetries.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"

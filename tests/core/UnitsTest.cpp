@@ -144,4 +144,33 @@ TEST_F(UnitsTest, MarginsNetSpacingAndPrintShading) {
   EXPECT_TRUE(settings.UseSingleColorPages());
 }
 
+int gScaleChanges = 0;
+bool gAllowsSingleColour = true;
+void CountScaleChange() { ++gScaleChanges; }
+bool AllowsSingleColour() { return gAllowsSingleColour; }
+
+TEST_F(UnitsTest, TheCurrentModelIsAskedOnlyThroughInstalledHooks) {
+  const corvia::UnitsModelHooks installed = corvia::SetUnitsModelHooks({});
+  UnitSettings& settings = corvia::GetUnitSettings();
+  settings = UnitSettings();
+  settings.mSingleColorPages = corvia::kSingleColorPagesAuto;
+  // None installed: nothing to refresh, and Auto prints one colour per page.
+  settings.SetLengthScale(2.0, false);
+  EXPECT_TRUE(settings.UseSingleColorPages());
+  corvia::SetUnitsModelHooks({&CountScaleChange, &AllowsSingleColour});
+  gScaleChanges = 0;
+  gAllowsSingleColour = false;
+  settings.SetLengthScale(3.0, false);
+  settings.SetLengthScale(-1.0, false);  // refused, but the nets follow all the same
+  EXPECT_EQ(gScaleChanges, 2);
+  EXPECT_FALSE(settings.UseSingleColorPages());
+  // Yes and No ask nothing.
+  settings.mSingleColorPages = corvia::kSingleColorPagesYes;
+  EXPECT_TRUE(settings.UseSingleColorPages());
+  settings.mSingleColorPages = 0;
+  gAllowsSingleColour = true;
+  EXPECT_FALSE(settings.UseSingleColorPages());
+  corvia::SetUnitsModelHooks(installed);
+}
+
 }  // namespace

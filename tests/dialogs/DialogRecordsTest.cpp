@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "construction/Augmentation.h"
-#include "construction/LibraryEntry.h"
 #include "construction/LibraryHooks.h"
 #include "construction/ModelLookup.h"
 #include "construction/PolyhedraDialog.h"
@@ -19,6 +18,7 @@
 #include "dialogs/TorusDialog.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/TransitionSettings.h"
 #include "nets/ReferenceSpheres.h"

@@ -173,7 +173,7 @@ TEST(InexactModelFile, ACubeMovedBelowTheToleranceKeepsItsGroupAndItsFacetings) 
       TestDocument document;
       ASSERT_TRUE(Open("moved.corv", PlainFile(kinds[kind], kCubeFaces, -1, faceting))) << Boxes();
       EXPECT_EQ(Group(document.mPoly), "Oh");
-      corvia::Faceting* facetings = document.mPoly.GetShownBlock()->mFaceting.get();
+      corvia::Faceting* facetings = corvia::GetFaceting(document.mPoly.GetShownBlock());
       ASSERT_NE(facetings, nullptr);
       for (int step = 0; step < 3; ++step) facetings->FindNextFaceting();
       EXPECT_TRUE(facetings->IsPrepared());

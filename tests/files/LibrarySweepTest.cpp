@@ -5,7 +5,8 @@
 // stellation under two criteria, faceting). Every derived model then enters through
 // CreatePoly as the program's models do. The test collects, and fails on, every
 // internal error, every refusal that nobody was told of, and every stretch of work
-// longer than half a second in which no progress report could have let Cancel act.
+// longer than half a second in which no progress report could have let Cancel act
+// (on both of two runs: a busy machine can stretch one).
 //
 // CORVIA_SWEEP_MODELS=<first>-<last> limits the models (numbered as the list below);
 // CORVIA_SWEEP_STRIDE=<n> takes every n-th; CORVIA_SWEEP_SILENCE=<seconds> looks for
@@ -21,13 +22,13 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "construction/Augmentation.h"
 #include "construction/DerivedModels.h"
 #include "construction/DualMorph.h"
 #include "construction/Library.h"
-#include "construction/LibraryEntry.h"
 #include "construction/ModelLookup.h"
 #include "core/Messages.h"
 #include "core/Units.h"
@@ -35,6 +36,7 @@
 #include "model/CreatePoly.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "model/PolyTemplate.h"
@@ -233,7 +235,7 @@ class Sweep {
     if (!kSanitized && mLongest > mSilence) {
       char text[64];
       std::snprintf(text, sizeof text, "%.1f s without a progress report", mLongest);
-      add(text);
+      if (!IsKnownFault(model, operation, text, mKnownMet)) mSlow.push_back({what, text});
     }
     if (mTimes && ThreadSeconds() - start > 0.3) std::printf("%s%.2f s\n", what.c_str(), ThreadSeconds() - start);
     Platform().views.mPaneMessage.clear();
@@ -252,6 +254,8 @@ class Sweep {
     return list;
   }
   void Note(const std::string& problem) { mProblems.push_back(problem); }
+  // The stretches without a report: "<model>, <operation>: " and the problem.
+  const std::vector<std::pair<std::string, std::string>>& Slow() const { return mSlow; }
 
  private:
   void Report() {
@@ -271,6 +275,7 @@ class Sweep {
   LeapingClock mClock;
   corvia::platform::ServiceSet mPrevious;
   std::vector<std::string> mProblems;
+  std::vector<std::pair<std::string, std::string>> mSlow;
   std::vector<bool> mKnownMet = std::vector<bool>(std::size(kKnownFaults), false);
   double mStart = 0.0;
   double mLast = 0.0;
@@ -431,7 +436,7 @@ void SweepOne(Sweep& sweep, SweepDocument& document, const SweepModel& model, co
   sweep.Run(
       name, "faceting",
       [&] {
-        corvia::Faceting* faceting = poly.mBaseBlock->mFaceting.get();
+        corvia::Faceting* faceting = corvia::GetFaceting(poly.mBaseBlock.get());
         if (!faceting || !faceting->Prepare()) return Outcome::kRefused;
         // The first faceting, or the search cancelled when it runs long.
         faceting->FindNextFaceting();
@@ -470,11 +475,32 @@ TEST(LibrarySweep, EveryModelThroughEveryOperation) {
   Sweep sweep;
   int first = 0, last = 0, stride = 1;
   ModelRange(int(models.size()), first, last, stride);
-  for (int i = first; i <= last; i += stride) SweepOne(sweep, document, models[size_t(i)], folder);
+  std::vector<int> slowModels;
+  for (int i = first; i <= last; i += stride) {
+    const size_t before = sweep.Slow().size();
+    SweepOne(sweep, document, models[size_t(i)], folder);
+    if (sweep.Slow().size() > before) slowModels.push_back(i);
+  }
+  // Work that goes long without a report does so every time; a stretch that only a busy
+  // machine stretched does not come again. The models that had one are swept once more,
+  // and a stretch counts where the same operation is silent both times.
+  std::vector<std::string> problems = sweep.Problems();
+  if (!slowModels.empty()) {
+    Sweep again;
+    for (int i : slowModels) SweepOne(again, document, models[size_t(i)], folder);
+    for (const auto& [what, problem] : sweep.Slow()) {
+      for (const auto& [whatAgain, problemAgain] : again.Slow()) {
+        if (what == whatAgain) {
+          problems.push_back(what + problem + ", then " + problemAgain);
+          break;
+        }
+      }
+    }
+  }
   corvia::GetUnitSettings() = units;
   std::string list;
-  for (const std::string& problem : sweep.Problems()) list += problem + "\n";
-  EXPECT_TRUE(sweep.Problems().empty()) << sweep.Problems().size() << " problems:\n" << list;
+  for (const std::string& problem : problems) list += problem + "\n";
+  EXPECT_TRUE(problems.empty()) << problems.size() << " problems:\n" << list;
   // Timed faults come and go with the machine; the others must be taken off the list
   // once mended.
   if (first == 0 && last == int(models.size()) - 1 && stride == 1) {

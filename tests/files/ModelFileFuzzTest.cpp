@@ -16,11 +16,12 @@
 
 #include "construction/DerivedModels.h"
 #include "core/DrawnPolygon.h"
+#include "core/FaceImageRef.h"
 #include "core/PolygonRing.h"
 #include "core/ioStream.h"
 #include "files/ModelFile.h"
 #include "files/ModelFileFormat.h"
-#include "model/FaceImageRef.h"
+#include "model/FaceImageAttach.h"
 #include "tests/files/ModelFileTestSupport.h"
 #include "tests/support/FuzzInput.h"
 
@@ -49,8 +50,8 @@ std::vector<std::string> SeedFiles(TestSection& section) {
     std::vector<corvia::PolyElement*> verts = Elements(model.poly.mVertices);
     auto* image = new corvia::FaceImage(nullptr, corvia::kImageProjectPlanar, corvia::kImageBoundaryBorder);
     image->mFileName = "picture.png";
-    image->AttachToFace(faces[0], true);
-    image->AttachToFace(faces[1], false);
+    AttachToFace(image, faces[0], true);
+    AttachToFace(image, faces[1], false);
     faces[2]->SetOpacity(0.5f);
     verts[0]->SetLabel("label");
     corvia::DrawnPolygon* polygon = model.poly.mCurrentDrawnPolygon;

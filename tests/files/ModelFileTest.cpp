@@ -16,6 +16,7 @@
 #include "construction/Augmentation.h"
 #include "construction/DerivedModels.h"
 #include "core/DrawnPolygon.h"
+#include "core/FaceImageRef.h"
 #include "core/PolygonRing.h"
 #include "core/Progress.h"
 #include "core/Units.h"
@@ -23,7 +24,7 @@
 #include "files/ModelFile.h"
 #include "files/ModelFileFormat.h"
 #include "model/CreatePoly.h"
-#include "model/FaceImageRef.h"
+#include "model/FaceImageAttach.h"
 #include "nets/Model3D.h"
 #include "stellation/Faceting.h"
 #include "symmetry/SimplePoly.h"
@@ -97,7 +98,7 @@ class FacetingDefaults {
 };
 
 corvia::Faceting* ShownFaceting(Poly& poly) {
-  return poly.GetShownBlock()->mFaceting.get();
+  return corvia::GetFaceting(poly.GetShownBlock());
 }
 
 std::string Count(const corvia::BigUInt& n) {
@@ -175,10 +176,10 @@ TEST(ModelFileTest, ImagesOpacitiesLabelsDrawnFacetsAndFacetingComeBack) {
   std::vector<PolyElement*> faces = Elements(poly.mFaces);
   std::vector<PolyElement*> verts = Elements(poly.mVertices);
   FaceImage* planar = MakeImage("pictures/brick wall.png", corvia::kImageProjectPlanar, 1.5);
-  planar->AttachToFace(faces[0], true);
-  planar->AttachToFace(faces[1], false);
+  AttachToFace(planar, faces[0], true);
+  AttachToFace(planar, faces[1], false);
   FaceImage* spherical = MakeImage("/abs/globe \"map\".jpg", corvia::kImageProjectSpherical, -4.25);
-  spherical->AttachToFace(verts[2], true);
+  AttachToFace(spherical, verts[2], true);
   faces[3]->SetOpacity(0.25f);
   verts[5]->SetOpacity(0.8f);
   verts[1]->SetLabel("corner \"one\"");
@@ -242,9 +243,9 @@ TEST(ModelFileTest, PicturesComeFromTheRenderersMakerAndAMissingOneIsReported) {
   ASSERT_TRUE(cube.Build(kCube));
   std::vector<PolyElement*> faces = Elements(cube.poly.mFaces);
   FaceImage* found = MakeImage("found.png", corvia::kImageProjectCylindrical, 2.0);
-  found->AttachToFace(faces[0], true);
-  found->AttachToFace(faces[5], false);
-  MakeImage("missing.png", corvia::kImageProjectPerFace, 3.0)->AttachToFace(faces[2], true);
+  AttachToFace(found, faces[0], true);
+  AttachToFace(found, faces[5], false);
+  AttachToFace(MakeImage("missing.png", corvia::kImageProjectPerFace, 3.0), faces[2], true);
   const std::string path = Path("pictures", "cube.corv");
   ASSERT_TRUE(corvia::WriteModelFile(path.c_str(), corvia::kModelFileBinary, cube.poly));
 

@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "construction/Library.h"
-#include "construction/LibraryEntry.h"
 #include "construction/ModelFactory.h"
 #include "core/RainbowColor.h"
 #include "core/ioStream.h"
@@ -25,6 +24,7 @@
 #include "model/FaceType.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "model/PolyTemplate.h"

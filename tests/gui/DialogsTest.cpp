@@ -21,7 +21,6 @@
 #include <memory>
 
 #include "construction/Augmentation.h"
-#include "construction/LibraryEntry.h"
 #include "construction/LibraryHooks.h"
 #include "construction/ModelLookup.h"
 #include "construction/PolyhedraDialog.h"
@@ -34,6 +33,7 @@
 #include "dialogs/SpheresDialog.h"
 #include "dialogs/TorusDialog.h"
 #include "dialogs/WxDialogs.h"
+#include "model/LibraryEntry.h"
 #include "model/TransitionSettings.h"
 #include "nets/ReferenceSpheres.h"
 #include "platform/SettingsStore.h"

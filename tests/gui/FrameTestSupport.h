@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "construction/LibraryEntry.h"
 #include "model/CreatePoly.h"
 #include "model/Globals.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyTemplate.h"
 #include "platform/SettingsStore.h"

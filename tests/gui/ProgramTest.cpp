@@ -57,6 +57,8 @@
 #include "nets/NetPages.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
+#include "render/DisplaySettings.h"
+#include "render/FaceMeshCache.h"
 #include "render/GLErrors.h"
 #include "render/MouseThrow.h"
 #include "stellation/FacetPreview.h"
@@ -66,6 +68,7 @@
 // wx headers come before FreeImage.h (through the render test support), which
 // defines the guard of windows.h that wx takes for a Windows build.
 #include "ui/BarDocument.h"
+#include "ui/CommandIds.h"
 #include "ui/CommandTable.h"
 #include "ui/InfoBar.h"
 #include "ui/MainFrame.h"
@@ -334,6 +337,64 @@ TEST_F(ProgramTest, AnIdleProgramPaintsNothing) {
   EXPECT_EQ(paints, 0);
   EXPECT_FALSE(CPolyApp::Get().DoIdleWork(-1.0));
   for (int i = 0; i < CountPanes(); ++i) Canvas(i)->Unbind(wxEVT_PAINT, count);
+}
+
+// A drag draws the model from what the pane keeps of its faces (recorded at its start),
+// and the picture follows the camera; Options > Diagnostic Mode > Show Frame Time writes
+// the last frame's time in the pane's lower corner.
+TEST_F(ProgramTest, ADragDrawsTheKeptFacesAndTheFrameTimeShows) {
+  CPolyView* pane = Pane(0);
+  wxUIActionSimulator mouse;
+  const wxPoint centre = CentreOf(Canvas(0));
+  auto currentX = [] {
+    int x = 0, y = 0;
+    NewView::GetCurrentPoint(x, y);
+    return x;
+  };
+  // Without inertia a release throws nothing, however soon after the last move it comes.
+  const bool inertia = IsMouseInertiaAllowed();
+  SetMouseInertiaAllowed(false);
+  mouse.MouseMove(centre);
+  YieldUntil([&] { return wxGetMousePosition() == centre; });
+  mouse.MouseDown();
+  YieldUntil([] { return NewView::GetMouseButtonsHeld() != 0; });
+  const int pressX = currentX();
+  const FaceMeshStatistics before = GetFaceMeshStatistics();
+  for (int i = 1; i <= 12; ++i) {
+    mouse.MouseMove(centre + wxPoint(6 * i, 0));
+    YieldUntil([&] { return currentX() == pressX + 6 * i; });
+    Repaint(pane);
+  }
+  mouse.MouseUp();
+  YieldUntil([] { return NewView::GetMouseButtonsHeld() == 0; });
+  SetMouseInertiaAllowed(inertia);
+  EXPECT_EQ(GetActiveMouseThrows(), nullptr);
+  const FaceMeshStatistics after = GetFaceMeshStatistics();
+  EXPECT_LE(after.recorded - before.recorded, 2u);
+  EXPECT_GE(after.kept - before.kept, 10u);
+  EXPECT_GE(ExpectModelWhereTheCameraPutsIt(pane), 8);
+
+  // The corner where the time goes: the background until the option is on.
+  auto cornerDiffers = [] {
+    const wxImage image = corvia::testing::ScreenPixels(Canvas(0));
+    int differing = 0;
+    for (int y = image.GetHeight() - 14; y < image.GetHeight(); ++y)
+      for (int x = 0; x < 80; ++x)
+        differing += std::abs(image.GetRed(x, y) - 128) + std::abs(image.GetGreen(x, y) - 128) > 6 ? 1 : 0;
+    return differing;
+  };
+  Repaint(pane);
+  EXPECT_EQ(cornerDiffers(), 0);
+  corvia::testing::PostMenuCommand(mFrame, kCmdShowFrameTime);
+  EXPECT_TRUE(GetDisplaySettings().showFrameTime);
+  mFrame->GetMenuBar()->UpdateMenus();
+  EXPECT_TRUE(mFrame->GetMenuBar()->FindItem(ToWxId(kCmdShowFrameTime))->IsChecked());
+  Repaint(pane);
+  EXPECT_GT(pane->GetLastFrameSeconds(), 0.0);
+  EXPECT_GT(cornerDiffers(), 20);
+  corvia::testing::PostMenuCommand(mFrame, kCmdShowFrameTime);
+  Repaint(pane);
+  EXPECT_EQ(cornerDiffers(), 0);
 }
 
 TEST_F(ProgramTest, ClosingWritesTheSettings) {

@@ -8,13 +8,14 @@
 #include <vector>
 
 #include "core/ColorList.h"
+#include "core/FaceImageRef.h"
 #include "core/Globals.h"
 #include "core/RainbowColor.h"
+#include "model/FaceImageAttach.h"
 #include "model/FaceType.h"
 #include "tests/model/CompoundModels.h"
 #include "tests/model/PolyModels.h"
 #include "model/CompoundParts.h"
-#include "model/FaceImageRef.h"
 #include "tests/support/TestSupport.h"
 
 namespace test_ColorSchemes {
@@ -316,8 +317,8 @@ TEST(FaceImageRefs, CopiesAreSharedAndTheLastUseDeletes) {
   Poly poly;
   corvia::testing::BuildCube(poly);
   FaceImage* image = new FaceImage(nullptr, corvia::kImageProjectPlanar, corvia::kImageBoundaryBorder);
-  image->AttachToFace(poly.GetFace(0), true);
-  image->AttachToFace(poly.GetFace(1), false);
+  AttachToFace(image, poly.GetFace(0), true);
+  AttachToFace(image, poly.GetFace(1), false);
   EXPECT_EQ(image->GetUseCount(), 2);
   EXPECT_EQ(image->GetOwnerFace(), poly.GetFace(0));
   EXPECT_TRUE(corvia::HasFaceImages());
@@ -335,10 +336,10 @@ TEST(FaceImageRefs, CopiesAreSharedAndTheLastUseDeletes) {
   EXPECT_EQ(copy.GetFace(0)->mImage->mProjection, corvia::kImageProjectPlanar);
 
   // Re-attaching the same image keeps it alive; detaching the last use deletes it.
-  image->AttachToFace(poly.GetFace(0), true);
+  AttachToFace(image, poly.GetFace(0), true);
   EXPECT_EQ(image->GetUseCount(), 2);
   for (Poly* p : {&poly, &copy}) {
-    for (PolyElement* f = p->mFaces.mHead; f; f = f->mNext) FaceImage::DetachFromFace(f);
+    for (PolyElement* f = p->mFaces.mHead; f; f = f->mNext) DetachFromFace(f);
   }
   EXPECT_FALSE(corvia::HasFaceImages());
 }
@@ -370,7 +371,7 @@ TEST(FaceImageRefs, SetFaceImageScopesAndCellColourFlags) {
   poly.UpdateCellColours();
   EXPECT_EQ(poly.mPolyFlags & corvia::kPolyFlagCellColoursStale, 0u);
 
-  for (PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) FaceImage::DetachFromFace(f);
+  for (PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) DetachFromFace(f);
   FaceImage::Release(first);
   FaceImage::Release(second);
   EXPECT_FALSE(corvia::HasFaceImages());

@@ -5,12 +5,13 @@
 
 #include <cmath>
 
+#include "core/FaceImageRef.h"
 #include "core/RainbowColor.h"
 #include "model/ColorSchemes.h"
 #include "model/ElementFlags.h"
 #include "model/ElementServices.h"
 #include "model/Face.h"
-#include "model/FaceImageRef.h"
+#include "model/FaceImageAttach.h"
 #include "model/Poly.h"
 #include "model/PolyTemplate.h"
 #include "model/Vertex.h"
@@ -135,8 +136,8 @@ TEST(ElementServices, DestroyedElementGivesUpItsImage) {
     Face a(nullptr, nullptr, 3);
     {
       Face b(nullptr, nullptr, 3);
-      image->AttachToFace(&a, true);
-      image->AttachToFace(&b, false);
+      AttachToFace(image, &a, true);
+      AttachToFace(image, &b, false);
       EXPECT_EQ(image->GetUseCount(), 2);
       EXPECT_EQ(image->mTextureCount, 2);
       EXPECT_FALSE(FaceImageHasAlpha(image));
@@ -157,8 +158,8 @@ TEST(ElementServices, SurvivingImageForgetsItsDestroyedOwner) {
   Face keeper(nullptr, nullptr, 3);
   {
     Face owner(nullptr, nullptr, 3);
-    image->AttachToFace(&owner, true);
-    image->AttachToFace(&keeper, false);
+    AttachToFace(image, &owner, true);
+    AttachToFace(image, &keeper, false);
   }
   EXPECT_EQ(image->GetOwnerFace(), nullptr);
   EXPECT_EQ(keeper.mImage, image);

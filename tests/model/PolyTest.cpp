@@ -4,10 +4,11 @@
 #include <cstring>
 #include <string>
 
+#include "construction/DerivedModels.h"
 #include "construction/Library.h"
-#include "construction/LibraryEntry.h"
 #include "core/Units.h"
 #include "model/Globals.h"
+#include "model/LibraryEntry.h"
 #include "model/ModelRecord.h"
 #include "model/PointPicker.h"
 #include "model/Poly.h"
@@ -379,7 +380,7 @@ TEST(PolyModel, HandBuiltModelHasNoSubgroupsAndMovesAsOneStep) {
   double before[3];
   cube.GetVertexCentroid(before);
   const double by[3] = {1, 0, 0};
-  cube.TranslateBy(by);
+  corvia::TranslateBy(&cube, by);
   EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 0);
   EXPECT_EQ(corvia::testing::Platform().undo.mCalls.size(), undoSteps + 1);
   EXPECT_EQ(cube.mVertices.mCount, 8);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <vector>
 
+#include "construction/DerivedModels.h"
 #include "core/VectorMath.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
@@ -95,7 +96,7 @@ TEST(PolyTranslate, MovesTheModelRemakesItsDualAndMovesBack) {
   const int discards = undo.mDiscards;
 
   const double by[3] = {0.25, -0.1, 0.05};
-  poly.TranslateBy(by);
+  corvia::TranslateBy(&poly, by);
   ASSERT_EQ(undo.mCalls.size(), steps + 1);
   EXPECT_EQ(undo.mCalls.back().type, corvia::kUndoTranslate);
   EXPECT_EQ(undo.mDiscards, discards);
@@ -110,7 +111,7 @@ TEST(PolyTranslate, MovesTheModelRemakesItsDualAndMovesBack) {
 
   // Moved back, model and dual are what they were.
   const double back[3] = {-by[0], -by[1], -by[2]};
-  poly.TranslateBy(back);
+  corvia::TranslateBy(&poly, back);
   EXPECT_EQ(undo.mCalls.size(), steps + 2);
   EXPECT_TRUE(SamePoints(VertexPositions(poly), original, 1e-9));
   std::vector<std::vector<double>> dual;
@@ -127,7 +128,7 @@ TEST(PolyTranslate, NothingToMoveLeavesNothingToUndo) {
   const size_t steps = undo.mCalls.size();
   const int discards = undo.mDiscards;
   const double by[3] = {1.0, 0.0, 0.0};
-  poly.TranslateBy(by);
+  corvia::TranslateBy(&poly, by);
   EXPECT_EQ(undo.mCalls.size(), steps + 1);
   EXPECT_EQ(undo.mDiscards, discards + 1);
   EXPECT_EQ(poly.mVertices.mCount, 0);

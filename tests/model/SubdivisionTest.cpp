@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "construction/DerivedModels.h"
 #include "core/Geometry.h"
 #include "model/CreatePoly.h"
 #include "model/Poly.h"
@@ -359,7 +360,7 @@ TEST_F(SubdivisionTest, EqualZoneAnglesCompareEqual) {
 TEST_F(SubdivisionTest, NetModelHasAFaceForEachFacelet) {
   corvia::Poly cube;
   BuildCubeWithTypes(cube);
-  std::unique_ptr<corvia::SimplePoly> net = corvia::Poly::CreateNetModel(&cube);
+  std::unique_ptr<corvia::SimplePoly> net = corvia::CreateNetModel(&cube);
   ASSERT_TRUE(net);
   EXPECT_EQ(net->name, "Unfolding Net");
   EXPECT_EQ(net->NumFaces(), 6);

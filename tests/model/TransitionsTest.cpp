@@ -12,6 +12,7 @@
 #include "model/ModelBusy.h"
 #include "model/Poly.h"
 #include "model/Transitions.h"
+#include "stellation/StellationState.h"
 #include "tests/model/PolyModels.h"
 #include "tests/support/TestSupport.h"
 
@@ -214,7 +215,7 @@ TEST_F(KitTest, BusyStellationAnswersBuildable) {
   BuildBox(box, 1, 1, 2);
   corvia::StellationBusy = true;
   EXPECT_TRUE(corvia::CanBuildWithKit(&box, false));
-  EXPECT_TRUE(box.CanBuildStellationWithKit(false));
+  EXPECT_TRUE(corvia::CanBuildStellationWithKit(&box, false));
   EXPECT_EQ(box.mPolyFlags & (corvia::kKitBaseBuildable | corvia::kKitBaseNotBuildable), 0u);
 }
 
@@ -225,7 +226,7 @@ TEST_F(KitTest, ModelBeingMadeAnswersBuildableAndCachesNothing) {
     corvia::ModelBusyScope busy;
     busy.Set();
     EXPECT_TRUE(corvia::CanBuildWithKit(&box, false));
-    EXPECT_TRUE(box.CanBuildStellationWithKit(false));
+    EXPECT_TRUE(corvia::CanBuildStellationWithKit(&box, false));
     EXPECT_EQ(box.mPolyFlags & (corvia::kKitBaseBuildable | corvia::kKitBaseNotBuildable), 0u);
   }
   // Once the model is made the box is judged: its edges differ.

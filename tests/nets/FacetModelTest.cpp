@@ -14,6 +14,7 @@
 #include "model/CreatePoly.h"
 #include "model/FaceTypeBlock.h"
 #include "nets/Vert3D.h"
+#include "stellation/StellationState.h"
 #include "symmetry/ExportPrep.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
@@ -250,7 +251,7 @@ TEST_F(FacetModelTest, TheBlockMakesItsModelAndNetsOnce) {
   // The block's scale is the model's radius (the face types' own scales come with the
   // stellation).
   testing::MissingServicesOnly missing;
-  EXPECT_EQ(poly->mBaseBlock->UpdateScale(), Model3D::CalcMaxRadius(model));
+  EXPECT_EQ(corvia::UpdateScale(poly->mBaseBlock.get()), Model3D::CalcMaxRadius(model));
 }
 
 TEST_F(FacetModelTest, DrawnPolygonsBecomeFaceletsOfTheirOwn) {

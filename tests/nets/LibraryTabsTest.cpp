@@ -16,10 +16,10 @@
 
 #include "construction/DerivedModels.h"
 #include "construction/Library.h"
-#include "construction/LibraryEntry.h"
 #include "construction/ModelLookup.h"
 #include "core/Units.h"
 #include "model/FaceTypeBlock.h"
+#include "model/LibraryEntry.h"
 #include "model/PolyTemplate.h"
 #include "nets/NetSettings.h"
 #include "nets/NetTab.h"

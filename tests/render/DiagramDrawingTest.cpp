@@ -22,11 +22,13 @@
 #include "nets/NetFlags.h"
 #include "render/DepthSortedTriangles.h"
 #include "render/FaceletDrawing.h"
+#include "render/FacetModelDrawing.h"
 #include "render/GLSelection.h"
 #include "render/ModelDrawSettings.h"
 #include "render/NetDrawSettings.h"
 #include "render/PrintPage.h"
 #include "render/SelectionItems.h"
+#include "render/StellationDrawing.h"
 #include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
 #include "stellation/StellationDiagram.h"
@@ -220,7 +222,7 @@ TEST_F(DiagramDrawing, FacetsOnBothSidesShowFromBehind) {
     SetLighting(&v, false);
     v.SetColor(1, 1, 1);
     const double offset[3] = {0, 0, 0};
-    face->mType->DrawFacetsForSelection(face, offset);
+    DrawFacetsForSelection(face->mType, face, offset);
   };
   auto* window = Show(view, kSize, kSize);
   ASSERT_NE(window, nullptr);
@@ -270,7 +272,7 @@ TEST_F(DiagramDrawing, FacetsAndOutlinesOnAPage) {
   RecordedPage page;
   {
     PrintPageScope scope(&page);
-    StellationFacet::Print(core, page.transform);
+    Print(core, page.transform);
   }
   ASSERT_EQ(page.polygons.size(), 1u);
   ASSERT_EQ(page.polygons[0].size(), corners.size());
@@ -282,7 +284,7 @@ TEST_F(DiagramDrawing, FacetsAndOutlinesOnAPage) {
   // edges of the stellation, so nothing is joined across them.
   MarkAllUsedSegVerts(ico.block);
   double frame[16] = {100, 0, 0, 0, 0, 100, 0, 0, 0, 0, 1, 0, 1000, 2000, 0, 1};
-  const_cast<StellationSegment*>(segment)->DrawInNet(static_cast<DeviceContext*>(&page), frame, true);
+  DrawInNet(const_cast<StellationSegment*>(segment), static_cast<DeviceContext*>(&page), frame, true);
   const_cast<StellationSegment*>(segment)->ClearMarks();
   ASSERT_EQ(page.lines.size(), 2 * corners.size());
   for (size_t k = 0; k < corners.size() / 2; ++k) {
@@ -291,7 +293,7 @@ TEST_F(DiagramDrawing, FacetsAndOutlinesOnAPage) {
   }
   EXPECT_EQ(segment->mMarks, 0u);
   corvia::testing::ExpectInternalErrors();
-  StellationFacet::Print(core, page.transform);
+  Print(core, page.transform);
   EXPECT_EQ(page.polygons.size(), 1u);
   EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 1);
 }
@@ -336,7 +338,7 @@ TEST_F(FacetModelDrawing, FaceletNumbersOnScreenAndOnPaper) {
   const double pageTransform[6] = {10, 0, 0, 10, 50, 60};
   {
     PrintPageScope scope(&page);
-    model.PrintFaceletNumbers(last->mSourceFace, pageTransform, identity);
+    PrintFaceletNumbers(&model, last->mSourceFace, pageTransform, identity);
   }
   ASSERT_EQ(page.texts.size(), 1u);
   EXPECT_EQ(page.texts[0].second, std::to_string(model.GetNumFacelets() - 1));
@@ -366,9 +368,9 @@ TEST_F(FacetModelDrawing, SelectedFaceletsAreWhite) {
   view.scene = [&](TestView& v) {
     for (int pass = 0; pass < 2; ++pass) {
       if (pass == 0) {
-        model.DrawSelectedFacelets();
+        DrawSelectedFacelets(&model);
       } else {
-        model.DrawFacelets(1.0);
+        DrawFacelets(&model, 1.0);
       }
       SortDepthSortedTriangles(v.GetEye());
       seen[pass].count = GetDepthSortStatistics().sortedQueue;
@@ -400,7 +402,7 @@ TEST_F(FacetModelDrawing, MarkedEdgesAreTheCutOnes) {
   TestView view;
   view.scene = [&](TestView& v) {
     SetLighting(&v, false);
-    model.DrawMarkedEdges(1.0);
+    DrawMarkedEdges(&model, 1.0);
   };
   auto* window = Show(view, 64, 64);
   ASSERT_NE(window, nullptr);

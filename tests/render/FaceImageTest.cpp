@@ -13,10 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "model/FaceImageRef.h"
+#include "core/FaceImageRef.h"
+#include "model/FaceImageAttach.h"
 #include "model/Poly.h"
 #include "nets/Face3D.h"
 #include "render/FaceImage.h"
+#include "render/FaceImageMapping.h"
 #include "render/FaceImageTexturing.h"
 #include "render/TextureImage.h"
 #include "tests/render/ModelTestSupport.h"
@@ -40,12 +42,13 @@ struct PlainImage {
       : image(new FaceImage(nullptr, projection, boundary)) {}
   ~PlainImage() { delete image; }
   FaceImage* operator->() { return image; }
+  operator FaceImage*() const { return image; }
 };
 
 void Uv(const FaceImage& image, const Transform3D& t, double x, double y, double z, float* uv,
         const float* reference = nullptr) {
   const double p[3] = {x, y, z};
-  image.GetPointTexCoords(t, p, uv, reference);
+  GetPointTexCoords(&image, t, p, uv, reference);
 }
 
 // ---- Planar coordinates -----------------------------------------------------------------------
@@ -54,7 +57,7 @@ TEST(FaceImageMapping, PlanarCoordinatesFollowSizeOffsetRotationAndFlip) {
   PlainImage image(kImageProjectPlanar);
   image->mSize = 2.0;  // aspect 1: two units wide and high
   Transform3D t;
-  image->GetTexCoordTransform(t, nullptr);
+  GetTexCoordTransform(image, t, nullptr);
   float uv[2];
   Uv(*image.image, t, 0, 0, 0, uv);
   EXPECT_FLOAT_EQ(uv[0], 0.5f);
@@ -66,7 +69,7 @@ TEST(FaceImageMapping, PlanarCoordinatesFollowSizeOffsetRotationAndFlip) {
   // The offset moves the image centre, in image widths and heights.
   image->mOffset[0] = 0.25;
   image->mOffset[1] = -0.5;
-  image->GetTexCoordTransform(t, nullptr);
+  GetTexCoordTransform(image, t, nullptr);
   Uv(*image.image, t, 0.5, -1.0, 0, uv);
   EXPECT_NEAR(uv[0], 0.5, 1e-6);
   EXPECT_NEAR(uv[1], 0.5, 1e-6);
@@ -74,8 +77,8 @@ TEST(FaceImageMapping, PlanarCoordinatesFollowSizeOffsetRotationAndFlip) {
   // A quarter turn: the image's right axis is the model's y.
   image->mOffset[0] = image->mOffset[1] = 0.0;
   GetFaceImageSettings().snapToEdges = false;
-  image->SetRotation(kPi / 2);
-  image->GetTexCoordTransform(t, nullptr);
+  SetRotation(image, kPi / 2);
+  GetTexCoordTransform(image, t, nullptr);
   Uv(*image.image, t, 0, 1, 0, uv);
   EXPECT_NEAR(uv[0], 1.0, 1e-6);
   EXPECT_NEAR(uv[1], 0.5, 1e-6);
@@ -84,13 +87,13 @@ TEST(FaceImageMapping, PlanarCoordinatesFollowSizeOffsetRotationAndFlip) {
   EXPECT_NEAR(uv[1], 0.0, 1e-6);
 
   // Flipped: u runs the other way round the centre.
-  image->SetRotation(0.0);
+  SetRotation(image, 0.0);
   image->mFlags |= kFaceImageFlip;
-  image->GetTexCoordTransform(t, nullptr);
+  GetTexCoordTransform(image, t, nullptr);
   Uv(*image.image, t, 0.5, 0, 0, uv);
   EXPECT_NEAR(uv[0], 0.25, 1e-6);
   double area[4];
-  image->GetImageArea(area);
+  GetImageArea(image, area);
   EXPECT_EQ(area[0], 1.0);
   EXPECT_EQ(area[2], 0.0);
   GetFaceImageSettings() = FaceImageSettings();
@@ -103,14 +106,14 @@ TEST(FaceImageMapping, EachFaceProjectionUsesTheFacesOwnFrame) {
   image->mSize = 1.0;
   for (PolyElement* face = model.poly.mFaces.mHead; face; face = face->mNext) {
     Transform3D t;
-    image->GetTexCoordTransform(t, face);
+    GetTexCoordTransform(image, t, face);
     float uv[2];
-    image->GetPointTexCoords(t, face->mCentre, uv, nullptr);
+    GetPointTexCoords(image, t, face->mCentre, uv, nullptr);
     EXPECT_NEAR(uv[0], 0.5, 1e-6);
     EXPECT_NEAR(uv[1], 0.5, 1e-6);
     double p[3];
     for (int k = 0; k < 3; ++k) p[k] = face->mCentre[k] + 0.25 * face->mXAxis[k];
-    image->GetPointTexCoords(t, p, uv, nullptr);
+    GetPointTexCoords(image, t, p, uv, nullptr);
     EXPECT_NEAR(uv[0], 0.75, 1e-6);
     EXPECT_NEAR(uv[1], 0.5, 1e-6);
   }
@@ -122,22 +125,22 @@ TEST(FaceImageMapping, UprightImagesSnapToQuarterTurnsBothWays) {
   PlainImage image(kImageProjectPlanar);
   image->mFlags |= kFaceImageKeepUpright;
   const double degree = kPi / 180.0;
-  image->SetRotation(87 * degree);
+  SetRotation(image, 87 * degree);
   EXPECT_DOUBLE_EQ(image->mRotation, 87 * degree);
   EXPECT_DOUBLE_EQ(image->mRotationInUse, kPi / 2);
-  image->SetRotation(80 * degree);
+  SetRotation(image, 80 * degree);
   EXPECT_DOUBLE_EQ(image->mRotationInUse, 80 * degree);
   // Turns the other way snap as well (a remainder that kept its sign would not).
-  image->SetRotation(-88 * degree);
+  SetRotation(image, -88 * degree);
   EXPECT_DOUBLE_EQ(image->mRotationInUse, 3 * kPi / 2);
-  image->SetRotation(357 * degree);
+  SetRotation(image, 357 * degree);
   EXPECT_DOUBLE_EQ(image->mRotationInUse, 0.0);
   // The rotation frame follows the rotation in use.
-  image->SetRotation(91 * degree);
+  SetRotation(image, 91 * degree);
   EXPECT_NEAR(image->mRotationFrame[0], 0.0, 1e-12);
   EXPECT_NEAR(image->mRotationFrame[1], 1.0, 1e-12);
   GetFaceImageSettings().snapToEdges = false;
-  image->SetRotation(87 * degree);
+  SetRotation(image, 87 * degree);
   EXPECT_DOUBLE_EQ(image->mRotationInUse, 87 * degree);
   GetFaceImageSettings() = FaceImageSettings();
 }
@@ -155,12 +158,12 @@ TEST(FaceImageMapping, ImagesSnapToTheirOwnersEdges) {
   PlainImage image(kImageProjectPerFace);
   image->mOwner = face;
   const double degree = kPi / 180.0;
-  image->SetRotation(edgeAngle + 3 * degree);
+  SetRotation(image, edgeAngle + 3 * degree);
   // Turned back so that the edges lie along the image's axes.
   const double remainder = std::remainder(image->mRotationInUse - edgeAngle, kPi / 2);
   EXPECT_NEAR(remainder, 0.0, 1e-9);
   EXPECT_DOUBLE_EQ(image->mRotation, edgeAngle + 3 * degree);
-  image->SetRotation(edgeAngle + 20 * degree);
+  SetRotation(image, edgeAngle + 20 * degree);
   EXPECT_DOUBLE_EQ(image->mRotationInUse, edgeAngle + 20 * degree);
 }
 
@@ -171,14 +174,14 @@ TEST(FaceImageMapping, FittingCoversTheOutlineAndIgnoresOutlinesOfNoSize) {
   image->mBaseScale = 3.0;
   // A face twice as high as wide with a square image: the size becomes its height.
   const double extents[4] = {1.0, -1.0, 2.0, 1.0};
-  ASSERT_TRUE(image->FitToExtents(extents));
+  ASSERT_TRUE(FitToExtents(image, extents));
   EXPECT_DOUBLE_EQ(image->mBaseScale, 1.0);
   EXPECT_DOUBLE_EQ(image->mSize, 2.0);
   EXPECT_DOUBLE_EQ(image->mOffset[0], 0.75);
   EXPECT_DOUBLE_EQ(image->mOffset[1], 0.0);
   // A point: nothing to fit round, and no division by a size of 0.
   const double point[4] = {0.5, 0.5, 0.5, 0.5};
-  EXPECT_FALSE(image->FitToExtents(point));
+  EXPECT_FALSE(FitToExtents(image, point));
   EXPECT_DOUBLE_EQ(image->mSize, 2.0);
   EXPECT_TRUE(std::isfinite(image->mOffset[0]));
 }
@@ -208,7 +211,7 @@ TEST(FaceImageMapping, FitCommandsMeasureTheSelectedFaceAndTheModel) {
   ASSERT_TRUE(model.built);
   PolyElement* face = model.poly.mFaces.mHead;
   auto* image = new FaceImage(nullptr, kImageProjectPerFace, kImageBoundaryBorder);
-  image->AttachToFace(face, true);
+  AttachToFace(image, face, true);
   model.poly.mSelectedElement = face;
   // The square's corners in the face's frame.
   double y[3];
@@ -256,7 +259,7 @@ TEST(FaceImageMapping, FitCommandsMeasureTheSelectedFaceAndTheModel) {
   ASSERT_TRUE(FitImageAroundModelSphere(&model.poly));
   EXPECT_NEAR(image->mSize, 2.0, 1e-9);
   model.poly.mSelectedElement = nullptr;
-  FaceImage::DetachFromFace(face);
+  DetachFromFace(face);
 }
 
 // ---- Projections that wrap round an axis ----------------------------------------------------
@@ -265,7 +268,7 @@ TEST(FaceImageMapping, CylindricalCoordinatesGoRoundTheAxis) {
   PlainImage image(kImageProjectCylindrical);
   image->mSize = 2.0;
   Transform3D t;
-  image->GetTexCoordTransform(t, nullptr);
+  GetTexCoordTransform(image, t, nullptr);
   float uv[2];
   // In front (+z) the middle of the image, going right with x.
   Uv(*image.image, t, 0, 0, 1, uv);
@@ -290,7 +293,7 @@ TEST(FaceImageMapping, CylindricalCoordinatesGoRoundTheAxis) {
 TEST(FaceImageMapping, SphericalPolesKeepTheirRowsAndTheOriginIsTheMiddle) {
   PlainImage image(kImageProjectSpherical);
   Transform3D t;
-  image->GetTexCoordTransform(t, nullptr);
+  GetTexCoordTransform(image, t, nullptr);
   float uv[2];
   // Aspect 1: v runs over the middle half of the image, the north pole at 0.75.
   Uv(*image.image, t, 0, 1, 0, uv);
@@ -310,14 +313,14 @@ TEST(FaceImageMapping, SphericalPolesKeepTheirRowsAndTheOriginIsTheMiddle) {
 TEST(FaceImageMapping, ACornerOnTheAxisTakesTheMeanOfTheOthers) {
   PlainImage image(kImageProjectSpherical);
   Transform3D t;
-  image->GetTexCoordTransform(t, nullptr);
+  GetTexCoordTransform(image, t, nullptr);
   // A triangle from the north pole down to two points either side of the seam.
   const double pole[3] = {0, 1, 0};
   const double a[3] = {-0.1, 0.5, -1};
   const double b[3] = {0.1, 0.5, -1};
   const double* points[3] = {pole, a, b};
   float uv[6];
-  image->GetTriangleTexCoords(t, points, uv, nullptr);
+  GetTriangleTexCoords(image, t, points, uv, nullptr);
   // The two lower corners lie within half a turn of each other, the pole between them.
   EXPECT_LT(std::fabs(uv[2] - uv[4]), 0.5f);
   EXPECT_NEAR(uv[0], 0.5 * (uv[2] + uv[4]), 1e-6);
@@ -328,7 +331,7 @@ TEST(FaceImageMapping, ACornerOnTheAxisTakesTheMeanOfTheOthers) {
   const double south[3] = {0, -1, 0};
   const double side[3] = {1, 0, 0};
   const double* two[3] = {pole, side, south};
-  image->GetTriangleTexCoords(t, two, uv, nullptr);
+  GetTriangleTexCoords(image, t, two, uv, nullptr);
   EXPECT_FLOAT_EQ(uv[0], uv[2]);
   EXPECT_FLOAT_EQ(uv[4], uv[2]);
 
@@ -345,7 +348,7 @@ TEST(FaceImageMapping, AFaceletHoldsAUseAndLetsItsImageGoWhenItGoes) {
   image->AddUse();  // the test's
   {
     Face3D facelet;
-    image->AttachToFacelet(&facelet, true);
+    AttachToFacelet(image, &facelet, true);
     EXPECT_EQ(image->GetUseCount(), 2);
     EXPECT_EQ(image->GetOwnerFacelet(), &facelet);
     EXPECT_EQ(facelet.GetImage(), image);
@@ -363,9 +366,9 @@ TEST(FaceImageMapping, ImagesAreCountedOnceAndCopiedOncePerModelCopy) {
   auto* first = new FaceImage(nullptr, kImageProjectPlanar, kImageBoundaryBorder);
   auto* second = new FaceImage(nullptr, kImageProjectSpherical, kImageBoundaryRepeat);
   PolyElement* f = model.poly.mFaces.mHead;
-  first->AttachToFace(f, true);
-  first->AttachToFace(f->mNext, false);
-  second->AttachToFace(f->mNext->mNext, true);
+  AttachToFace(first, f, true);
+  AttachToFace(first, f->mNext, false);
+  AttachToFace(second, f->mNext->mNext, true);
   second->mOffset[1] = 0.25;
   EXPECT_EQ(CountFaceImagesOfPoly(&model.poly), 2);
   ClearFaceImageMarks();
@@ -388,7 +391,7 @@ TEST(FaceImageMapping, ImagesAreCountedOnceAndCopiedOncePerModelCopy) {
     CopyFaceImage(&c, nullptr);
     EXPECT_EQ(c.mImage, nullptr);
   }
-  for (PolyElement* e = model.poly.mFaces.mHead; e; e = e->mNext) FaceImage::DetachFromFace(e);
+  for (PolyElement* e = model.poly.mFaces.mHead; e; e = e->mNext) DetachFromFace(e);
   EXPECT_FALSE(HasFaceImages());
 }
 
@@ -400,7 +403,7 @@ TEST(FaceImageMapping, OrientingTowardsTheSelectionTurnsTheFrame) {
   PlainImage image(kImageProjectPlanar);
   model.poly.mSelectedItem = vertex;
   model.poly.mSelectedElement = vertex;
-  ASSERT_TRUE(image->OrientTowardsSelection(&model.poly, false));
+  ASSERT_TRUE(OrientTowardsSelection(image, &model.poly, false));
   double towards[3];
   NormaliseVector(towards, vertex->mDualVert);
   const double* x = image->mFrame;
@@ -419,14 +422,14 @@ TEST(FaceImageMapping, OrientingTowardsTheSelectionTurnsTheFrame) {
   // Towards a face, its frame's up kept (made square to the new axis).
   model.poly.mSelectedItem = face;
   model.poly.mSelectedElement = face;
-  ASSERT_TRUE(image->OrientTowardsSelection(&model.poly, false));
+  ASSERT_TRUE(OrientTowardsSelection(image, &model.poly, false));
   EXPECT_NEAR(Dot(z, face->mZAxis), 1.0, 1e-9);
   EXPECT_NEAR(Dot(y, face->mYAxis), 1.0, 1e-9);
 
   // The height along the vertex direction: y points at it.
   model.poly.mSelectedItem = vertex;
   model.poly.mSelectedElement = vertex;
-  ASSERT_TRUE(image->OrientTowardsSelection(&model.poly, true));
+  ASSERT_TRUE(OrientTowardsSelection(image, &model.poly, true));
   EXPECT_NEAR(Dot(y, towards), 1.0, 1e-12);
   EXPECT_NEAR(Dot(z, y), 0.0, 1e-12);
   Cross(cross, x, y);
@@ -493,7 +496,7 @@ class FaceImageDrawing : public corvia::testing::GLTest {
     mView.Setup(kHalfHeight);
   }
   void TearDown() override {
-    for (PolyElement* f = mModel.poly.mFaces.mHead; f; f = f->mNext) FaceImage::DetachFromFace(f);
+    for (PolyElement* f = mModel.poly.mFaces.mHead; f; f = f->mNext) DetachFromFace(f);
     CloseWindows();
     GLTest::TearDown();
   }
@@ -638,7 +641,7 @@ TEST_F(FaceImageDrawing, TheWholeImageIsShownFaintlyWhereItLies) {
   image->mSize = 0.5;
   image->mOffset[0] = 1.0;  // one image to the right: mostly beside the cube
   PolyElement* face = mFace;
-  mView.scene = [image, face](corvia::testing::TestView& view) { image->DrawWholeImage(&view, face); };
+  mView.scene = [image, face](corvia::testing::TestView& view) { DrawWholeImage(image, &view, face); };
   const GLBitmap bitmap = Draw(mWindow);
   mView.scene = nullptr;
   for (auto [bx, by] : {std::pair{3, 1}, {5, 2}, {4, 0}}) {
@@ -653,7 +656,7 @@ TEST_F(FaceImageDrawing, TheWholeImageIsShownFaintlyWhereItLies) {
   }
   // Off, nothing is drawn there.
   GetFaceImageSettings().showWholeImage = false;
-  mView.scene = [image, face](corvia::testing::TestView& view) { image->DrawWholeImage(&view, face); };
+  mView.scene = [image, face](corvia::testing::TestView& view) { DrawWholeImage(image, &view, face); };
   double p[3];
   PlanarPoint({BlockCentre(5, 2).u + 1.0, BlockCentre(5, 2).v}, 0.0, p);
   EXPECT_EQ(At(Draw(mWindow), p), (Rgba{0, 0, 0, 255}));
@@ -670,7 +673,7 @@ TEST_F(FaceImageDrawing, SwitchingProjectionAsksForTheRepeatingPictureAndResetsT
   image->mOffset[0] = 0.1;
   TextureImage* planar = image->mTextureImage;
   EXPECT_EQ(planar->mWrapS, kWrapClamp);
-  image->SetProjection(kImageProjectCylindrical);
+  SetProjection(image, kImageProjectCylindrical);
   EXPECT_EQ(image->mTextureImage->mWrapS, kWrapRepeat);
   EXPECT_EQ(image->mTextureImage->mWrapT, kWrapClamp);
   EXPECT_EQ(image->mBaseScale, 1.0);
@@ -681,7 +684,7 @@ TEST_F(FaceImageDrawing, SwitchingProjectionAsksForTheRepeatingPictureAndResetsT
 
   // A file gone: the image keeps its picture and says so.
   std::filesystem::remove(mPath);
-  EXPECT_FALSE(image->Reload(kImageBoundaryRepeat, nullptr));
+  EXPECT_FALSE(Reload(image, kImageBoundaryRepeat, nullptr));
   EXPECT_EQ(Platform().messages.CountTitled("Error"), 1);
   EXPECT_EQ(Platform().messages.Boxes().back().text, "Couldn't reload image '" + mPath + "'");
   EXPECT_EQ(image->mTextureImage->mWrapS, kWrapRepeat);

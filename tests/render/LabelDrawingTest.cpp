@@ -12,6 +12,7 @@
 #include "core/HtmlText.h"
 #include "model/Edge.h"
 #include "model/ElementLabels.h"
+#include "render/ElementDrawing.h"
 #include "render/GLFont.h"
 #include "render/GLText.h"
 #include "render/ModelDrawSettings.h"
@@ -137,7 +138,7 @@ TEST_F(LabelDrawing, AnElementLabelTakesTheSizeAndPlacementOfItsSettings) {
 
   settings.labelTextMode = kTextAnchorCentre;
   GLBitmap image = DrawScene(
-      true, [&] { face->DrawLabel(origin, xAxis, zAxis); }, "HEH", size);
+      true, [&] { DrawLabel(face, origin, xAxis, zAxis); }, "HEH", size);
   const Box flat = BoxOf(image, IsText);
   ExpectGlyphsFill(flat, Expected((mBoxMin[0] + mBoxMax[0]) / 2.0, (mBoxMin[1] + mBoxMax[1]) / 2.0));
   EXPECT_NEAR((flat.left + flat.right) / 2.0, 150.0, 3.0);
@@ -145,7 +146,7 @@ TEST_F(LabelDrawing, AnElementLabelTakesTheSizeAndPlacementOfItsSettings) {
 
   // Twice the factor, twice the glyphs.
   settings.labelSizeFactor = 8.0;
-  image = DrawScene(true, [&] { face->DrawLabel(origin, xAxis, zAxis); });
+  image = DrawScene(true, [&] { DrawLabel(face, origin, xAxis, zAxis); });
   const Box twice = BoxOf(image, IsText);
   EXPECT_NEAR(twice.Width(), 2.0 * flat.Width(), 4.0);
   EXPECT_NEAR(twice.Height(), 2.0 * flat.Height(), 4.0);
@@ -154,7 +155,7 @@ TEST_F(LabelDrawing, AnElementLabelTakesTheSizeAndPlacementOfItsSettings) {
   // Extending from the point along the normal (+x here), its first axis up.
   settings.labelTextMode = kTextAnchorLeftMiddle;
   image = DrawScene(
-      true, [&] { face->DrawLabel(origin, yAxis, xAxis); }, "HEH", size);
+      true, [&] { DrawLabel(face, origin, yAxis, xAxis); }, "HEH", size);
   const Box extend = BoxOf(image, IsText);
   ExpectGlyphsFill(extend, Expected(mBoxMin[0], (mBoxMin[1] + mBoxMax[1]) / 2.0));
   EXPECT_GT(extend.right, 150.0 + 0.75 * flat.Width());
@@ -162,7 +163,7 @@ TEST_F(LabelDrawing, AnElementLabelTakesTheSizeAndPlacementOfItsSettings) {
   // Standing on a face that faces the viewer, and extending towards the viewer: edge-on.
   for (uint32_t mode : {kTextAnchorBottomCentre, kTextAnchorLeftMiddle}) {
     settings.labelTextMode = mode;
-    image = DrawScene(true, [&] { face->DrawLabel(origin, xAxis, zAxis); });
+    image = DrawScene(true, [&] { DrawLabel(face, origin, xAxis, zAxis); });
     const Box edgeOn = BoxOf(image, IsText);
     EXPECT_TRUE(edgeOn.Empty() || edgeOn.Height() < 3 || edgeOn.Width() < 3) << "mode " << mode;
   }
@@ -190,7 +191,7 @@ TEST_F(LabelDrawing, TheFacingOffsetLiftsALabelOutOfTheModel) {
     glVertex3d(1.0, 1.0, 0.0);
     glVertex3d(-1.0, 1.0, 0.0);
     glEnd();
-    face->DrawLabel(behind, xAxis, zAxis);
+    DrawLabel(face, behind, xAxis, zAxis);
   };
   settings.labelTextMode = kTextAnchorCentre;
   const Box hidden = BoxOf(DrawScene(false, scene), IsText);

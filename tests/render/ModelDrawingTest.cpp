@@ -17,6 +17,7 @@
 #include "model/ElementFlags.h"
 #include "model/FaceDiagramCells.h"
 #include "model/FaceTypeBlock.h"
+#include "render/AugmentationDraw.h"
 #include "render/GLSelection.h"
 #include "render/LightSets.h"
 #include "render/ModelDrawSettings.h"
@@ -475,7 +476,7 @@ TEST_F(ModelDrawing, TheAugmentationPreviewDrawsThePiecesInPlace) {
   auto drawPreview = [&](bool wireFrame) {
     ModelView view;
     augmentation->mView = &view;
-    view.scene = [&](corvia::testing::TestView&) { augmentation->Draw(wireFrame); };
+    view.scene = [&](corvia::testing::TestView&) { corvia::Draw(augmentation, wireFrame); };
     auto* window = Show(view, kSize, kSize);
     view.Setup(kHalfHeight);
     GLBitmap image = window ? Draw(window) : GLBitmap();
@@ -499,7 +500,7 @@ TEST_F(ModelDrawing, TheAugmentationPreviewDrawsThePiecesInPlace) {
 
   // Without its pane the preview draws nothing.
   ModelView view;
-  view.scene = [&](corvia::testing::TestView&) { augmentation->Draw(false); };
+  view.scene = [&](corvia::testing::TestView&) { corvia::Draw(augmentation, false); };
   auto* window = Show(view, kSize, kSize);
   view.Setup(kHalfHeight);
   ASSERT_NE(window, nullptr);

@@ -32,12 +32,15 @@
 #include "nets/NetTab.h"
 #include "render/DepthSortedTriangles.h"
 #include "render/FaceletDrawing.h"
+#include "render/FacetModelDrawing.h"
 #include "render/GLSelection.h"
 #include "render/ModelDrawPane.h"
 #include "render/ModelDrawSettings.h"
 #include "render/NetDrawSettings.h"
+#include "render/NetDrawing.h"
 #include "render/PrintPage.h"
 #include "render/SelectionItems.h"
+#include "render/StellationDrawing.h"
 #include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
 #include "stellation/StellationDiagram.h"
@@ -181,7 +184,7 @@ class NetDrawing : public corvia::testing::GLTest {
   GLBitmap DrawFlatNet(Net& net, FlatView& view) {
     double box[4];
     NetBounds(net, box);
-    view.scene = [&net](TestView&) { net.DrawUnfolded(); };
+    view.scene = [&net](TestView&) { DrawUnfolded(&net); };
     auto* window = Show(view, kSize, kSize);
     if (!window) return GLBitmap();
     view.Fit(box[0], box[3], box[2], box[1]);
@@ -293,7 +296,7 @@ TEST_F(NetDrawing, AHiddenFaceIsDrawnOnlyInTheFlatNet) {
   TestView view;
   view.scene = [&](TestView&) {
     for (int mode : {kFaceletDrawFolded, kFaceletDrawModel}) {
-      facelet->Draw(mode, nullptr, 1.0, nullptr);
+      corvia::Draw(facelet, mode, nullptr, 1.0, nullptr);
       queued[mode] = GetDepthSortStatistics().sortedQueue;
       DiscardDepthSortedTriangles();
     }
@@ -366,9 +369,9 @@ TEST_F(NetDrawing, FoldedNetsCloseOntoTheModel) {
     bool folded = true;
     view.scene = [&](TestView&) {
       if (folded) {
-        turned.DrawNets();
+        DrawNets(&turned);
       } else {
-        turned.DrawFacelets(1.0);
+        DrawFacelets(&turned, 1.0);
       }
     };
     auto* window = Show(view, kSize, kSize);
@@ -516,7 +519,7 @@ TEST_F(NetDrawing, TheFirstStellationDrawnAsAFacetModel) {
   ASSERT_EQ(model->GetNumFacelets(), 60);
   InitGLSelection(kNumSelectionItemKinds);
   ModelView view;
-  view.scene = [model](TestView&) { model->DrawFacelets(1.0); };
+  view.scene = [model](TestView&) { DrawFacelets(model, 1.0); };
   auto* window = Show(view, kSize, kSize);
   ASSERT_NE(window, nullptr);
   const double halfHeight = 1.1 * Model3D::CalcMaxRadius(model);

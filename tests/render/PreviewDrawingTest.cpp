@@ -12,6 +12,8 @@
 #include "model/CrossSection.h"
 #include "model/FaceType.h"
 #include "model/PointPicker.h"
+#include "render/CrossSectionDrawing.h"
+#include "render/DrawnPolygonDrawing.h"
 #include "render/FaceDiagramDrawing.h"
 #include "render/PreviewDrawing.h"
 #include "symmetry/SimplePoly.h"
@@ -66,7 +68,7 @@ TEST_F(PreviewDrawing, AnOpenSquaresEdgesAreLightGreenAndTheModelIsNotOk) {
   auto* polygon = new DrawnPolygon(polygons, last);
   for (int i = 0; i < 4; ++i) NewPolygonVertex(0, 0, nullptr, square.VertAt(i).pos, polygon->ring);
   ASSERT_GT(polygon->Triangulate(), 0);
-  const GLBitmap image = DrawScene([&]() { square.Draw(polygons, nullptr, 1.0, 1.0); });
+  const GLBitmap image = DrawScene([&]() { corvia::Draw(&square, polygons, nullptr, 1.0, 1.0); });
   // The face in its colour; its open edges light green over it.
   ExpectColour(PixelAt(image, kSize / 2, kSize / 2), 255, 0, 0);
   ExpectColour(PixelAt(image, kSize / 2, kSize / 4), 128, 255, 128);
@@ -76,7 +78,7 @@ TEST_F(PreviewDrawing, AnOpenSquaresEdgesAreLightGreenAndTheModelIsNotOk) {
   GetPreviewDrawOptions().allEdgesWhite = true;
   SimplePoly other(4, 1);
   MakeSquare(other);
-  const GLBitmap white = DrawScene([&]() { other.DrawProblemEdges(1.0, 1.0); });
+  const GLBitmap white = DrawScene([&]() { DrawProblemEdges(&other, 1.0, 1.0); });
   GetPreviewDrawOptions().allEdgesWhite = false;
   ExpectColour(PixelAt(white, kSize / 2, kSize / 4), 255, 255, 255);
   EXPECT_FALSE(other.flags & kSimpleHasOpenEdges);
@@ -91,7 +93,7 @@ TEST_F(PreviewDrawing, ThreePickedPointsDrawTheirTriangle) {
   ASSERT_EQ(picker.mCount, 3);
   const GLBitmap image = DrawScene([&]() {
     glColor3f(0, 0, 1);
-    picker.DrawPlane();
+    DrawPlane(&picker);
   });
   ExpectColour(PixelAt(image, kSize / 2, kSize / 2), 0, 0, 255);
   EXPECT_TRUE(IsBackground(PixelAt(image, 5, 5)));

@@ -8,10 +8,12 @@
 
 #include "model/ColorSchemes.h"
 #include "model/Edge.h"
+#include "render/ElementDrawing.h"
 #include "render/GLSelection.h"
 #include "render/LightSets.h"
 #include "render/ModelDrawSettings.h"
 #include "render/SelectionItems.h"
+#include "render/SymmetryDrawing.h"
 #include "render/VertexEdgeDrawing.h"
 #include "symmetry/SymGroup.h"
 #include "symmetry/SymOperations.h"
@@ -126,7 +128,7 @@ TEST_F(VertexEdgeDrawing, TheSelectedEdgeIsDrawnThreeTimesAsWide) {
   ASSERT_NE(front, nullptr);
   cube.poly.mCurrentEdge = front->mEdges[0];
   GetModelDrawSettings().edgeWidth = 1.0f;
-  const GLBitmap image = DrawScene([front](ModelView&) { front->DrawEdges(nullptr, 1.0); });
+  const GLBitmap image = DrawScene([front](ModelView&) { DrawEdges(front, nullptr, 1.0); });
   // Across each side at its middle: how many pixels the line covers.
   auto widthAcross = [&](int side) {
     double a[3], b[3];

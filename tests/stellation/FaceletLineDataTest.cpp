@@ -18,6 +18,7 @@
 #include "nets/Model3D.h"
 #include "nets/NetFlags.h"
 #include "platform/Services.h"
+#include "stellation/Model3DStellation.h"
 #include "stellation/StellationCell.h"
 #include "tests/stellation/StellationModels.h"
 #include "tests/support/TestSupport.h"
@@ -125,7 +126,7 @@ TEST(FaceletLineData, FirstStellationOfTheIcosahedron) {
   EXPECT_EQ(ExpectFaceletsOnTheirRegions(model3D), 60);
   // Asking again changes nothing.
   const StellationSegment* first = model3D->GetFacelet(0)->mFacetLoop;
-  model3D->ComputeFaceletLineData();
+  ComputeFaceletLineData(model3D);
   EXPECT_EQ(model3D->GetFacelet(0)->mFacetLoop, first);
 }
 
@@ -141,7 +142,7 @@ TEST(FaceletLineData, PlainModelStellatesItsBlockWhenAsked) {
   ASSERT_FALSE(block->IsStellated());
   EXPECT_FALSE(plain->mFlags & corvia::kModelLineData);
   EXPECT_EQ(plain->GetFacelet(0)->mFacetLoop, nullptr);
-  plain->ComputeFaceletLineData();
+  ComputeFaceletLineData(plain);
   EXPECT_TRUE(block->IsStellated());
   EXPECT_EQ(block->GetExistingModel3D(), plain);
   EXPECT_TRUE(plain->mFlags & corvia::kModelLineData);
@@ -167,7 +168,7 @@ TEST(FaceletLineData, CancelledStellationKeepsTheModel) {
   progress.Current()->onPump = [&](corvia::platform::HeadlessProgressWindow::State& state) {
     if (!state.caption.empty()) state.cancel = cancelled = true;
   };
-  snubCube.plain->ComputeFaceletLineData();
+  ComputeFaceletLineData(snubCube.plain);
   progress.Current()->onPump = nullptr;
   progress.Current()->cancel = false;
   corvia::platform::InstallServices(previous);

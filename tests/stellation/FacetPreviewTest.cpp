@@ -30,14 +30,13 @@ double Distance(const double* a, const double* b) {
   return std::sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) + (a[2] - b[2]) * (a[2] - b[2]));
 }
 
-// Three corners of the icosahedron, pairwise at the second-nearest distance: a face of
-// the great icosahedron, square to a three-fold axis.
-std::vector<const double*> GreatIcosahedronFace(Poly& poly) {
+// Three corners of the icosahedron, pairwise at ratio times its edge length.
+std::vector<const double*> IcosahedronTriangle(Poly& poly, double ratio) {
   std::vector<const double*> corners;
   for (PolyElement* v = poly.mVertices.mHead; v; v = v->mNext) corners.push_back(v->mDualVert);
   double edge = 1e9;
   for (size_t i = 1; i < corners.size(); ++i) edge = std::min(edge, Distance(corners[0], corners[i]));
-  const double second = edge * (1.0 + std::sqrt(5.0)) / 2.0;
+  const double second = edge * ratio;
   auto far = [&](const double* a, const double* b) { return std::fabs(Distance(a, b) - second) < 1e-6; };
   for (size_t i = 1; i < corners.size(); ++i) {
     for (size_t j = i + 1; j < corners.size(); ++j) {
@@ -46,6 +45,12 @@ std::vector<const double*> GreatIcosahedronFace(Poly& poly) {
     }
   }
   return {};
+}
+
+// At the second-nearest distance: a face of the great icosahedron, square to a
+// three-fold axis.
+std::vector<const double*> GreatIcosahedronFace(Poly& poly) {
+  return IcosahedronTriangle(poly, (1.0 + std::sqrt(5.0)) / 2.0);
 }
 
 void DrawFacet(Poly& poly, const std::vector<const double*>& corners) {
@@ -184,6 +189,36 @@ TEST_F(FacetPreviewTest, EveryChangeOfTheFacetsMarksThePreview) {
   EXPECT_TRUE(poly.mFacetPreviewDirty);
   refresh();
   EXPECT_EQ(poly.mFacetPreview, nullptr);
+  EXPECT_TRUE(Platform().messages.Boxes().empty());
+}
+
+TEST_F(FacetPreviewTest, TheSelectedFaceStaysOnItsFaceWhenAFacetIsRemoved) {
+  Poly& poly = mModel->poly;
+  DrawFacet(poly, mTriangle);
+  const std::vector<const double*> face = IcosahedronTriangle(poly, 1.0);  // a face of the model
+  ASSERT_EQ(face.size(), 3u);
+  DrawFacet(poly, face);
+  UpdateFacetPreview(&poly);
+  ASSERT_NE(poly.mFacetPreview, nullptr);
+  DrawnPolygon* first = poly.mDrawnPolygons;
+  DrawnPolygon* second = first->next;
+  const std::vector<FacetPreviewRecord> records = poly.mFacetPreview->records;
+  // The last face made from the second facet, and the faces of the first before it.
+  int selected = -1;
+  for (int i = 0; i < int(records.size()); ++i) selected = records[size_t(i)].polygon == second ? i : selected;
+  int before = 0;
+  for (int i = 0; i < selected; ++i) before += records[size_t(i)].polygon == first ? 1 : 0;
+  ASSERT_GT(before, 0);
+  poly.mSelectedFacetPreview = selected;
+  ASSERT_TRUE(poly.RemoveDrawnPolygon(first, -1));
+  EXPECT_EQ(poly.mSelectedFacetPreview, selected - before);
+  // The facet the selected face was made from goes: no face is selected.
+  UpdateFacetPreview(&poly);
+  ASSERT_NE(poly.mFacetPreview, nullptr);
+  ASSERT_EQ(poly.mFacetPreview->records.front().polygon, second);
+  poly.mSelectedFacetPreview = 0;
+  ASSERT_TRUE(poly.RemoveDrawnPolygon(second, -1));
+  EXPECT_EQ(poly.mSelectedFacetPreview, -1);
   EXPECT_TRUE(Platform().messages.Boxes().empty());
 }
 

@@ -26,8 +26,8 @@ namespace corvia::testing {
 struct TemplateModel {
   explicit TemplateModel(const char* configuration)
       : built(polyTemplate.Parse(configuration, false) && poly.Build(&polyTemplate, 0)) {}
-  Faceting& BaseFaceting() { return *poly.mBaseBlock->mFaceting; }
-  Faceting& DualFaceting() { return *poly.mDualBlock->mFaceting; }
+  Faceting& BaseFaceting() { return *GetFaceting(poly.mBaseBlock.get()); }
+  Faceting& DualFaceting() { return *GetFaceting(poly.mDualBlock.get()); }
 
   PolyTemplate polyTemplate;
   Poly poly;

@@ -12,10 +12,10 @@
 
 #include "construction/DerivedModels.h"
 #include "construction/Library.h"
-#include "construction/LibraryEntry.h"
 #include "core/Progress.h"
 #include "model/CreatePoly.h"
 #include "model/ElementFlags.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/Subdivision.h"
 #include "nets/Model3D.h"

@@ -24,7 +24,9 @@
 #include "nets/Model3D.h"
 #include "nets/NetFlags.h"
 #include "platform/Services.h"
+#include "stellation/Model3DStellation.h"
 #include "stellation/StellationCell.h"
+#include "stellation/StellationState.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/stellation/StellationModels.h"
 #include "tests/support/TestSupport.h"
@@ -284,7 +286,7 @@ TEST(StellatedModel, RemadeCopiedAndMeasured) {
   FaceTypeBlock* block = model.Stellated();
   ASSERT_TRUE(block->IsStellated());
   const corvia::FaceType* type = block->mFirstFaceType;
-  const double radius = block->UpdateScale();
+  const double radius = UpdateScale(block);
   const double faceRadius = corvia::FaceType::GetScale(type);
   EXPECT_EQ(block->GetModel3D(false)->GetNumFacelets(), 8);
   IncludeShells(block, 2);
@@ -292,7 +294,7 @@ TEST(StellatedModel, RemadeCopiedAndMeasured) {
   Model3D* stellated = block->GetModel3D(false);
   ASSERT_NE(stellated, nullptr);
   EXPECT_EQ(stellated->GetNumFacelets(), 24);
-  EXPECT_NEAR(block->UpdateScale(), std::sqrt(3.0) * radius, 1e-12);
+  EXPECT_NEAR(UpdateScale(block), std::sqrt(3.0) * radius, 1e-12);
   EXPECT_NEAR(corvia::FaceType::GetScale(type), 2.0 * faceRadius, 1e-12);
 
   uint8_t derived = 0;
@@ -339,7 +341,7 @@ TEST(StellatedModel, FaceletsKnowTheirCellAndItsHiddenMark) {
   for (int i = 0; i < facelets; ++i) {
     const Face3D* facelet = facets->GetFacelet(i);
     const bool ofHidden = corvia::GetSurfaceCell(facelet->mFacetLoop->mFacet) == hidden;
-    EXPECT_EQ(facelet->IsInHiddenCell(), ofHidden) << i;
+    EXPECT_EQ(IsInHiddenCell(*facelet), ofHidden) << i;
     marked += ofHidden;
   }
   EXPECT_GT(marked, 0);
@@ -347,7 +349,7 @@ TEST(StellatedModel, FaceletsKnowTheirCellAndItsHiddenMark) {
   EXPECT_EQ(block->GetModel3D(false), facets);
   EXPECT_EQ(corvia::testing::Inclusion(block), inclusion);
   hidden->SetHidden(false);
-  for (int i = 0; i < facelets; ++i) EXPECT_FALSE(facets->GetFacelet(i)->IsInHiddenCell());
+  for (int i = 0; i < facelets; ++i) EXPECT_FALSE(IsInHiddenCell(*facets->GetFacelet(i)));
 }
 
 // Building the facelets of a large stellation shows progress and can be cancelled: no

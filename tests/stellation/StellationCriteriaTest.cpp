@@ -11,8 +11,8 @@
 
 #include "construction/DerivedModels.h"
 #include "construction/Library.h"
-#include "construction/LibraryEntry.h"
 #include "model/Globals.h"
+#include "model/LibraryEntry.h"
 #include "platform/Services.h"
 #include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"

@@ -1,13 +1,20 @@
-// The stellation's busy flag and the construction-kit check behind the panel counts.
+// The stellation's busy flag, the construction-kit check behind the panel counts, and
+// the records the stellation keeps on a face-type block.
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "model/FaceType.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/PolyTemplate.h"
 #include "model/Transitions.h"
+#include "stellation/Faceting.h"
+#include "stellation/Stellate.h"
+#include "stellation/StellationCell.h"
+#include "stellation/StellationDiagram.h"
 #include "stellation/StellationState.h"
 #include "tests/support/TestSupport.h"
 
@@ -40,7 +47,7 @@ TEST_F(StellationStateTest, BusyFlagStopsTheKitChecks) {
   // Buildable, and nothing computed or cached.
   EXPECT_TRUE(corvia::CanBuildWithKit(&cube.poly, false));
   EXPECT_EQ(cube.poly.mPolyFlags & (corvia::kKitBaseBuildable | corvia::kKitBaseNotBuildable), 0u);
-  EXPECT_TRUE(cube.poly.CanBuildStellationWithKit(false));
+  EXPECT_TRUE(corvia::CanBuildStellationWithKit(&cube.poly, false));
 }
 
 TEST_F(StellationStateTest, PanelsAreCountedOnlyForASideTheKitCanBuild) {
@@ -67,6 +74,54 @@ TEST_F(StellationStateTest, PanelsAreCountedOnlyForASideTheKitCanBuild) {
   EXPECT_EQ(triangles, 8);
   EXPECT_EQ(cube.poly.mDualBlock->GetNumPanels(), 8);
   corvia::testing::Platform().messages.Clear();
+}
+
+TEST_F(StellationStateTest, ABlockGetsItsStellationRecordAndFacetingWhenTheyAreFirstUsed) {
+  corvia::PolyTemplate polyTemplate;
+  corvia::Poly octahedron;
+  ASSERT_TRUE(polyTemplate.Parse("3.3.3.3", false) && octahedron.Build(&polyTemplate, 0));
+  corvia::FaceTypeBlock* block = octahedron.mBaseBlock.get();
+  EXPECT_EQ(block->mStellation, nullptr);
+  EXPECT_EQ(block->mFaceting, nullptr);
+  EXPECT_EQ(corvia::StellationOf(nullptr), nullptr);
+  EXPECT_EQ(corvia::GetFaceting(nullptr), nullptr);
+  // The faceting engine, once made, is the block's one engine.
+  corvia::Faceting* faceting = corvia::GetFaceting(block);
+  ASSERT_NE(faceting, nullptr);
+  EXPECT_EQ(corvia::GetFaceting(block), faceting);
+  EXPECT_EQ(block->mFaceting.get(), faceting);
+  // The plain facet model of a convex model stellates nothing.
+  ASSERT_NE(block->GetModel3D(false), nullptr);
+  EXPECT_EQ(block->mStellation, nullptr);
+
+  Stellate(&octahedron, block, false);
+  ASSERT_TRUE(block->IsStellated());
+  corvia::BlockStellation* record = block->mStellation.get();
+  ASSERT_NE(record, nullptr);
+  EXPECT_EQ(corvia::StellationOf(block), record);
+  ASSERT_NE(block->mFirstCell, nullptr);
+  // Freeing the cell search arrays takes the cells' search marks away.
+  block->mFirstCell->mFlags |= corvia::kCellArrayMark;
+  block->FreeCellArrays();
+  EXPECT_EQ(block->mFirstCell->mFlags & corvia::kCellArrayMark, 0u);
+  // A partial reset keeps the face types and their diagrams, and frees the cells: no
+  // facet is left bounding one.
+  corvia::FaceType* type = block->mFirstFaceType;
+  ASSERT_NE(type, nullptr);
+  std::vector<corvia::StellationFacet*> facets;
+  bool bounding = false;
+  for (corvia::StellationFacet* f = type->mAllFacets; f; f = f->mNext) {
+    facets.push_back(f);
+    bounding = bounding || f->mCellBelow || f->mCellAbove;
+  }
+  ASSERT_TRUE(bounding);
+  block->Reset(false);
+  EXPECT_EQ(block->mFirstCell, nullptr);
+  for (const corvia::StellationFacet* f : facets) {
+    EXPECT_EQ(f->mCellBelow, nullptr);
+    EXPECT_EQ(f->mCellAbove, nullptr);
+  }
+  EXPECT_EQ(block->mStellation.get(), record);
 }
 
 }  // namespace test_StellationState

@@ -1,12 +1,13 @@
-// The main of every test program: C numeric locale, the headless platform with a
-// scripted colour chooser, and a hook that fails a test the moment it shows an
-// "Internal Error" box it did not expect.
+// The main of every test program: C numeric locale, the geometry's hooks, the headless
+// platform with a scripted colour chooser, and a hook that fails a test the moment it
+// shows an "Internal Error" box it did not expect.
 
 #include <clocale>
 
 #include <gtest/gtest.h>
 
 #include "core/Globals.h"
+#include "files/GeometryHooks.h"
 #include "tests/support/TestSupport.h"
 
 namespace corvia::testing {
@@ -39,6 +40,7 @@ int main(int argc, char** argv) {
       ADD_FAILURE() << "Unexpected \"Internal Error\" box: " << box.text;
     }
   };
+  corvia::InstallGeometryHooks();
   corvia::SetColorChooser(corvia::testing::ScriptedColorChooser);
   ::testing::UnitTest::GetInstance()->listeners().Append(new ResetBetweenTests);
   int result = RUN_ALL_TESTS();

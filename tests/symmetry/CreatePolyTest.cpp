@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "core/FaceImageRef.h"
 #include "core/Progress.h"
 #include "model/CreatePoly.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
-#include "model/FaceImageRef.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
 #include "model/Poly.h"

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "construction/Prisms.h"
 #include "core/ColorList.h"
 #include "core/Messages.h"
 #include "core/Progress.h"

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "model/FaceImageRef.h"
+#include "core/FaceImageRef.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/support/TestSupport.h"
 #include "tests/symmetry/SimplePolyTestModels.h"

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "model/Globals.h"
+#include "model/ModelSymmetry.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "model/PolyTemplate.h"
@@ -70,7 +71,7 @@ TEST(SymGroupSelection, SelectingAnAxisReplacesTheSelectionAndPivots) {
   EXPECT_EQ(std::abs(group->axisTypes[0].fold), 5);
   EXPECT_EQ(std::abs(group->axisTypes[1].fold), 3);
   const int redraws = views.mRedraws;
-  group->SelectAxis(2);
+  SelectAxis(group, 2);
   EXPECT_EQ(SelectedSymAxis, group->GetAxis(2));
   EXPECT_EQ(poly.mSelectedItem, nullptr);
   EXPECT_EQ(poly.mSelectedElement, nullptr);
@@ -78,11 +79,11 @@ TEST(SymGroupSelection, SelectingAnAxisReplacesTheSelectionAndPivots) {
   EXPECT_GT(views.mRedraws, redraws);
   EXPECT_EQ(shown.mPivots, 1);
   // The same axis again: nothing new to pivot round.
-  group->SelectAxis(2);
+  SelectAxis(group, 2);
   EXPECT_EQ(shown.mPivots, 1);
   // An axis of the next type.
   const int fiveFold = group->axisTypes[0].numAxes;
-  group->SelectAxis(fiveFold);
+  SelectAxis(group, fiveFold);
   EXPECT_EQ(SelectedSymAxis, group->GetAxis(fiveFold));
   EXPECT_EQ(views.mStatus, "Selected 3-fold rotational symmetry axis");
   EXPECT_EQ(shown.mPivots, 2);
@@ -90,7 +91,7 @@ TEST(SymGroupSelection, SelectingAnAxisReplacesTheSelectionAndPivots) {
   poly.SelectFace(poly.mFaces.mHead, false);
   EXPECT_EQ(SelectedSymAxis, nullptr);
   EXPECT_EQ(shown.mPivots, 3);  // the views pivot round the element
-  group->SelectAxis(-1);
+  SelectAxis(group, -1);
   EXPECT_EQ(SelectedSymAxis, nullptr);
   EXPECT_EQ(testing::Platform().messages.CountTitled("Internal Error"), 0);
 }

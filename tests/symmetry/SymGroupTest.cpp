@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "model/Face.h"
+#include "model/ModelSymmetry.h"
 #include "symmetry/SymGroup.h"
 #include "symmetry/SymOperations.h"
 #include "tests/support/TestSupport.h"
@@ -394,14 +395,14 @@ TEST(SymGroupTest, DeselectingRedraws) {
   auto group = CreateSymGroup(kSymGroupOctahedral, 0);
   SelectedSymAxis = group->GetAxis(0);
   int before = testing::Platform().views.mRedraws;
-  group->SelectAxis(-1);
+  SelectAxis(group.get(), -1);
   EXPECT_EQ(SelectedSymAxis, nullptr);
   EXPECT_EQ(testing::Platform().views.mRedraws, before + 1);
-  group->SelectAxis(-1);
+  SelectAxis(group.get(), -1);
   EXPECT_EQ(testing::Platform().views.mRedraws, before + 1);
   // A number past the last axis deselects too, instead of reading a missing axis.
   SelectedSymAxis = group->GetAxis(12);
-  group->SelectAxis(13);
+  SelectAxis(group.get(), 13);
   EXPECT_EQ(SelectedSymAxis, nullptr);
   EXPECT_EQ(testing::Platform().views.mRedraws, before + 2);
 }
@@ -433,10 +434,10 @@ TEST(SymGroupTest, ConstantsMatchTheirDefinition) {
 TEST(SymGroupTest, DetectReflectionTypeWithoutModel) {
   auto group = CreateSymGroup(kSymGroupDihedral, 4);
   Face face(nullptr, nullptr, 4);
-  group->DetectReflectionType(&face);
+  DetectReflectionType(*group, &face);
   EXPECT_EQ(group->reflectionType, kReflectionVertical);
   EXPECT_EQ(group->mirrorPlanes.count, 4);
-  group->DetectReflectionType(nullptr);
+  DetectReflectionType(*group, nullptr);
   EXPECT_EQ(group->reflectionType, kReflectionVertical);
 }
 

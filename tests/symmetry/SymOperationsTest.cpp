@@ -6,6 +6,7 @@
 #include <map>
 
 #include "core/IntMath.h"
+#include "model/ColorSchemes.h"
 #include "model/Face.h"
 #include "symmetry/SymGroup.h"
 #include "symmetry/SymOperations.h"

@@ -1901,7 +1901,7 @@ int main() {
   std::printf("// regular faces, and the near misses, whose faces are only nearly regular. Each face\n");
   std::printf("// counter-clockwise seen from outside; centred on the centroid of the vertices with\n");
   std::printf("// the farthest vertex at distance 1.\n\n");
-  std::printf("#include \"construction/LibraryEntry.h\"\n\nnamespace corvia {\n\nnamespace {\n\n");
+  std::printf("#include \"construction/Library.h\"\n\nnamespace corvia {\n\nnamespace {\n\n");
   auto printPoints = [](const std::string& name, std::vector<Vec> p) {
     Vec c;
     for (Vec v : p) c = c + v;

@@ -1,7 +1,9 @@
 #pragma once
 // One record of the built-in library of polyhedra: its vertex configuration (or
 // symbol), catalogue numbers, element counts, names and Wythoff symbol, and how it
-// becomes a model. The records themselves are the table of Library.h.
+// becomes a model. The record is the model's (a Poly names its entry); the table of
+// records, the builders and the members that need them are the library's, in
+// construction/ (Library.h, LibraryEntry.cpp).
 
 #include <cstdint>
 #include <memory>
@@ -41,26 +43,6 @@ constexpr int kCategoryNearMisses = 15;
 constexpr int kCategoryToroids = 16;
 constexpr int kCategoryPyramids = 17;
 
-// ---- Stored geometry of the spring-built records ----------------------------------
-
-struct LibraryPointSet {
-  int32_t count;
-  const double (*points)[3];
-};
-// One slot of stored data per record from the first spring-built one (J1) on: the
-// 92 Johnson solids, then the near misses and the toroids. A slot without points
-// (count 0) is built by relaxing its face list; a slot whose face list is empty has
-// no model. The families after them generate their face lists.
-constexpr int kNumLibraryFaceLists = 140;
-constexpr int kNumLibraryPointSets = kNumLibraryFaceLists;
-constexpr int kNumJohnsonSolids = 92;
-extern const LibraryPointSet kLibraryPointSets[kNumLibraryPointSets];
-extern const char* const kLibraryFaceLists[kNumLibraryFaceLists];
-
-// Flags added to the SimplePoly of a spring-built model.
-constexpr uint32_t kSpringPolyRegularFlags = 0x3800;
-constexpr uint32_t kSpringPolyToroidFlags = 0x2000;
-
 // A plain record, so that the whole table is one constant initialiser. Built-in
 // records point at constant text and own nothing; a user record (kLibraryUserRecord,
 // made by NewUserLibraryEntry) owns its strings and is never copied.
@@ -90,9 +72,8 @@ class LibraryEntry {
   bool IsUserRecord() const { return (mFlags & kLibraryUserRecord) != 0; }
   int GetMaederIndex() const { return static_cast<int>(mFlags & kLibraryMaederMask); }
   int GetKaleidoIndex() const { return static_cast<int>((mFlags & kLibraryKaleidoMask) >> kLibraryKaleidoShift); }
-  // Position in the table; -1 for a record outside it.
-  int GetIndex() const;
 
+  // ---- The record's own (model/LibraryEntry.cpp) ----
   // Element counts of the entry or of its dual.
   int GetNumCells(bool dual) const;
   int GetNumFaces(bool dual) const;
@@ -110,6 +91,13 @@ class LibraryEntry {
   void GetParams(int& n, int& d) const;
   // The configuration as shown, with the parameters in place of "<N>".
   std::string GetVertexConfiguration() const;
+  // Says that the record carries no geometry to build.
+  void ShowNotAvailable() const;
+
+  // ---- With the library (construction/LibraryEntry.cpp): they read the table of
+  // records, the families or the builders; nothing below the library calls them ----
+  // Position in the table; -1 for a record outside it.
+  int GetIndex() const;
   // The face-list text of a spring-built record (generated for a family); none
   // without kLibrarySpringBuilt or when the family refuses the stored base.
   std::optional<std::string> GetFaceListText() const;
@@ -127,8 +115,6 @@ class LibraryEntry {
   // The model of a spring-built record; null when there is nothing to build. The
   // face-list text used goes to faceList when given.
   std::unique_ptr<SimplePoly> CreateSpringPoly(std::string* faceList);
-  // Says that the record carries no geometry to build.
-  void ShowNotAvailable() const;
 };
 
 // ---- Helpers on the entries' null-tolerant accessors ------------------------------

@@ -1,6 +1,7 @@
 #pragma once
 // One placement in which a face of an added model fits onto a face of the shown
-// model (augmentation). The caller owns the list and frees it node by node.
+// model (augmentation), and the search that lists them. The caller owns the list and
+// frees it node by node.
 
 #include <cstdint>
 
@@ -8,6 +9,9 @@
 #include "core/VectorMath.h"
 
 namespace corvia {
+
+class PolyElement;
+struct SimpleFace;
 
 class FaceOrientation : public ListNode {
  public:
@@ -22,5 +26,13 @@ class FaceOrientation : public ListNode {
   // Takes a point of the added model to the target face's frame.
   Transform3D toTargetFrame{};
 };
+
+// Placements in which the model held by the face fits onto the target face of a Poly
+// (a face, or a vertex as a face of the dual); the caller owns the list (ListUnlink
+// each node). Null when none.
+FaceOrientation* FindOrientations(const SimpleFace& face, const PolyElement* target, uint32_t options);
+
+// Option of FindOrientations: fit the other side of the target face.
+constexpr uint32_t kOrientOtherSide = 0x10000;
 
 }  // namespace corvia

@@ -1,12 +1,8 @@
-#include "model/FaceImageRef.h"
+#include "core/FaceImageRef.h"
 
 #include <cstring>
 
 #include "core/Messages.h"
-#include "model/ElementList.h"
-#include "model/Poly.h"
-#include "model/PolyElement.h"
-#include "nets/Face3D.h"
 
 namespace corvia {
 
@@ -84,28 +80,6 @@ bool FaceImage::HasAlpha() const {
   return textures && textures->HasAlphaChannel(mTextureImage);
 }
 
-void FaceImage::AttachToFace(PolyElement* face, bool recordOwner) {
-  if (!face) return;
-  // Gain first: when the face already carries this image, its last use must not go.
-  AddUse();
-  AddTextureRef();
-  DetachFromFace(face);
-  face->mImage = this;
-  if (recordOwner) {
-    mOwner = face;
-    mFlags &= ~kFaceImageOwnerFacelet;
-  }
-}
-
-void FaceImage::DetachFromFace(PolyElement* face) {
-  if (!face || !face->mImage) return;
-  FaceImage* previous = face->mImage;
-  face->mImage = nullptr;
-  if (previous->mOwner == face && !(previous->mFlags & kFaceImageOwnerFacelet)) previous->mOwner = nullptr;
-  previous->ReleaseTexture();
-  Release(previous);
-}
-
 PolyElement* FaceImage::GetOwnerFace() const {
   if (mFlags & kFaceImageOwnerFacelet) return nullptr;
   return static_cast<PolyElement*>(mOwner);
@@ -116,29 +90,6 @@ Face3D* FaceImage::GetOwnerFacelet() const {
   return static_cast<Face3D*>(mOwner);
 }
 
-void FaceImage::AttachToFacelet(Face3D* facelet, bool recordOwner) {
-  if (!facelet) return;
-  AddUse();
-  DetachFromFacelet(facelet);
-  facelet->mImage = this;
-  if (recordOwner) {
-    mOwner = facelet;
-    mFlags |= kFaceImageOwnerFacelet;
-  }
-}
-
-void FaceImage::DetachFromFacelet(Face3D* facelet) {
-  if (!facelet || !facelet->mImage) return;
-  FaceImage* previous = facelet->mImage;
-  facelet->mImage = nullptr;
-  // The facelet may go before the image: the image must not keep pointing at it.
-  if (previous->mOwner == facelet && (previous->mFlags & kFaceImageOwnerFacelet)) {
-    previous->mOwner = nullptr;
-    previous->mFlags &= ~kFaceImageOwnerFacelet;
-  }
-  Release(previous);
-}
-
 FaceImage* GetFaceImageList() { return static_cast<FaceImage*>(detail_FaceImageRef::gHead); }
 
 bool HasFaceImages() { return detail_FaceImageRef::gHead != nullptr; }
@@ -147,24 +98,6 @@ void ClearFaceImageMarks() {
   for (ListNode* node = detail_FaceImageRef::gHead; node; node = node->mNext) {
     static_cast<FaceImage*>(node)->mFlags &= ~kFaceImageCounted;
   }
-}
-
-int CountFaceImagesOfFaces(const ElementList* faces) {
-  int count = 0;
-  if (!faces) return 0;
-  for (const PolyElement* e = faces->mHead; e; e = e->mNext) {
-    if (e->mImage && !(e->mImage->mFlags & kFaceImageCounted)) {
-      e->mImage->mFlags |= kFaceImageCounted;
-      ++count;
-    }
-  }
-  return count;
-}
-
-int CountFaceImagesOfPoly(const Poly* poly) {
-  ClearFaceImageMarks();
-  if (!poly) return 0;
-  return CountFaceImagesOfFaces(&poly->mFaces) + CountFaceImagesOfFaces(&poly->mVertices);
 }
 
 void ClearFaceImageCopies() {
@@ -202,31 +135,6 @@ FaceImage* CopyFaceImage(FaceImage* source) {
   }
   source->mCopy->AddUse();
   return source->mCopy;
-}
-
-void CopyFaceImage(PolyElement* target, FaceImage* source) {
-  if (!target) return;
-  if (!source) {
-    FaceImage::DetachFromFace(target);
-    return;
-  }
-  FaceImage* copy = CopyFaceImage(source);
-  if (!copy) return;
-  copy->AttachToFace(target, false);
-  // AttachToFace counted its own use; the one CopyFaceImage handed out is not needed.
-  copy->RemoveUse();
-}
-
-void CopyFaceImage(Face3D* target, FaceImage* source) {
-  if (!target) return;
-  if (!source) {
-    FaceImage::DetachFromFacelet(target);
-    return;
-  }
-  FaceImage* copy = CopyFaceImage(source);
-  if (!copy) return;
-  copy->AttachToFacelet(target, false);
-  copy->RemoveUse();
 }
 
 }  // namespace corvia

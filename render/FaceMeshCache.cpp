@@ -1,0 +1,437 @@
+// What the model drawing keeps of a face list between frames: the recording, its
+// vertex buffer and the state it was made in.
+
+#include "render/FaceMeshCache.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "construction/DualMorph.h"
+#include "model/ElementList.h"
+#include "model/ElementServices.h"
+#include "model/FaceDiagramCells.h"
+#include "model/Poly.h"
+#include "model/PolyElement.h"
+#include "render/DepthSortedTriangles.h"
+#include "render/GL.h"
+#include "render/GLBuffer.h"
+#include "render/GLErrors.h"
+#include "render/GLSection.h"
+#include "render/KeptTriangles.h"
+#include "render/LightSets.h"
+#include "render/ModelDrawPane.h"
+#include "render/ModelDrawSettings.h"
+#include "render/ModelDrawing.h"
+#include "render/OpenGLView.h"
+
+namespace corvia {
+
+namespace detail_FaceMeshCache {
+
+// The face lists a view keeps (the compound of duals draws two).
+constexpr size_t kListsPerView = 4;
+// Recordings that were never drawn from before the state changed again: after so many
+// in a row, so many frames are drawn without recording.
+constexpr unsigned kWastedRecordings = 2;
+constexpr unsigned kPauseFrames = 8;
+
+// A stretch of vertices and the polygon offset switched before it (-1: left alone).
+struct Run {
+  size_t first = 0;
+  size_t count = 0;
+  int polygonOffset = -1;
+};
+
+struct Facing {
+  double centre[3];
+  double normal[3];
+  bool front;
+};
+
+// A word-by-word hash of the state a recording is made of.
+class StateHash {
+ public:
+  void Add(uint64_t v) {
+    mHash ^= v;
+    mHash *= 0x100000001b3ull;
+    mHash ^= mHash >> 29;
+  }
+  void Add(const void* p) { Add(static_cast<uint64_t>(reinterpret_cast<uintptr_t>(p))); }
+  void Add(double v) {
+    uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    Add(bits);
+  }
+  void Add(const float* v, int n) {
+    for (int i = 0; i < n; ++i) {
+      uint32_t bits;
+      std::memcpy(&bits, &v[i], sizeof bits);
+      Add(static_cast<uint64_t>(bits));
+    }
+  }
+  uint64_t Get() const { return mHash; }
+
+ private:
+  uint64_t mHash = 0xcbf29ce484222325ull;
+};
+
+// One face list of one view, in one draw mode.
+struct Entry {
+  const ElementList* faces = nullptr;
+  int drawMode = 0;
+  uint64_t lastUse = 0;
+  // The state of the last frame, and that of the recording.
+  bool seen = false;
+  uint64_t seenState = 0;
+  bool kept = false;
+  uint64_t keptState = 0;
+  unsigned wasted = 0;
+  unsigned pause = 0;
+  bool usedSinceRecording = false;
+  // The recording.
+  std::vector<KeptVertex> vertices;
+  std::vector<Run> runs;
+  std::vector<Facing> facings;
+  bool haveMaterial = false;
+  float material[4] = {0, 0, 0, 1};
+  bool haveNormal = false;
+  double normal[3] = {0, 0, 1};
+  bool lit = true;
+  bool spoiled = false;
+  std::shared_ptr<KeptTriangleSet> translucent;
+  GLBuffer buffer;
+};
+
+struct State {
+  std::unordered_map<const OpenGLView*, std::vector<std::unique_ptr<Entry>>> views;
+  Entry* recording = nullptr;
+  OpenGLView* recordingView = nullptr;
+  uint64_t recordingState = 0;
+  int depth = 0;  // DrawFaces calls open now
+  uint64_t clock = 0;
+  FaceMeshStatistics statistics;
+};
+
+State& Get() {
+  static State state;
+  return state;
+}
+
+bool GeomagOn() {
+  return GetElementDisplayOptions().constructionToyStyle;
+}
+
+// Whether the drawing of the list can be recorded at all: the plain mode with nothing
+// drawn on the faces, every face through the ring's plain path.
+bool CanKeep(OpenGLView* view, int drawMode, const FaceDrawOptions& o) {
+  return drawMode != kDrawModeStellation && !GeomagOn() && !o.singleFace && !view->IsPicking() &&
+         (!o.useStencil || !o.anyDetails) && !o.showCellLines && GetGLAbilities().vertexBuffers &&
+         GetCurrentGLContextKey() != nullptr;
+}
+
+uint64_t HashState(OpenGLView* view, Poly* poly, ElementList* faces, int drawMode, double scale, double morph,
+                   const FaceDrawOptions& o) {
+  StateHash h;
+  h.Add(poly);
+  h.Add(faces);
+  h.Add(static_cast<uint64_t>(drawMode));
+  h.Add(scale);
+  h.Add(morph);
+  h.Add(GetCurrentGLContextKey());
+  h.Add(poly->GetDrawnStateSerial());
+  h.Add(static_cast<uint64_t>(poly->mPolyFlags));
+  h.Add(poly->mSelectedElement);
+  h.Add(static_cast<uint64_t>(o.highlight));
+  h.Add(static_cast<uint64_t>(GetRainbowFlags()));
+  h.Add(static_cast<uint64_t>(view->GetStereoKind()));
+  h.Add(view->GetAnaglyphWeights(), 3);
+  h.Add(static_cast<uint64_t>(view->Is3D()) | static_cast<uint64_t>(view->GetLighting()) << 1);
+  ModelDrawPane& pane = GetModelDrawPane(view);
+  h.Add(static_cast<uint64_t>(pane.GetShowSkipped()) | static_cast<uint64_t>(pane.HighlightsCells()) << 1 |
+        static_cast<uint64_t>(CellHighlightOption()) << 2 | static_cast<uint64_t>(pane.GetDrawOrder() >= 1.0) << 3 |
+        static_cast<uint64_t>(GetModelDrawSettings().useStencil) << 4);
+  const FaceDragState& drag = GetFaceDragState();
+  h.Add(static_cast<uint64_t>(drag.pane == view));
+  h.Add(static_cast<uint64_t>(drag.options));
+  h.Add(drag.offset);
+  h.Add(drag.heldFace);
+  h.Add(&DepthSortAlphaFactor(), 1);
+  h.Add(static_cast<uint64_t>(CellDisplayFlags()));
+  h.Add(static_cast<uint64_t>(faces->mCount));
+  if (drawMode != kDrawModePlain) {
+    // The morphs' pieces are made from the ratio and the scales set for it.
+    h.Add(DualMorphRatio());
+    h.Add(TruncationMorphScales().base);
+    h.Add(TruncationMorphScales().dual);
+    h.Add(AugmentationMorphScales().base);
+    h.Add(AugmentationMorphScales().dual);
+  }
+  // Every face: what its drawing reads of it between builds.
+  for (const PolyElement* f = faces->mHead; f; f = f->mNext) {
+    h.Add(f);
+    uint32_t opacity;
+    std::memcpy(&opacity, &f->mOpacity, sizeof opacity);
+    h.Add(static_cast<uint64_t>(f->mFlags) | static_cast<uint64_t>(opacity) << 32);
+    h.Add(f->mImage);
+    h.Add(f->mCellColours[0].get());
+    h.Add(f->GetColour(), 3);
+    h.Add(f->mBackColor, 3);
+  }
+  return h.Get();
+}
+
+Entry& FindEntry(OpenGLView* view, const ElementList* faces, int drawMode) {
+  State& s = Get();
+  auto& entries = s.views[view];
+  for (auto& e : entries) {
+    if (e->faces == faces && e->drawMode == drawMode) return *e;
+  }
+  if (entries.size() >= kListsPerView) {
+    auto oldest = std::min_element(entries.begin(), entries.end(),
+                                   [](const auto& a, const auto& b) { return a->lastUse < b->lastUse; });
+    entries.erase(oldest);
+  }
+  entries.push_back(std::make_unique<Entry>());
+  entries.back()->faces = faces;
+  entries.back()->drawMode = drawMode;
+  return *entries.back();
+}
+
+bool FacingsHold(OpenGLView* view, const Entry& e) {
+  for (const Facing& f : e.facings) {
+    double centre[3] = {f.centre[0], f.centre[1], f.centre[2]};
+    double normal[3] = {f.normal[0], f.normal[1], f.normal[2]};
+    if (view->IsFrontFacing(centre, normal, false) != f.front) return false;
+  }
+  return true;
+}
+
+void Replay(OpenGLView* view, Entry& e) {
+  if (!e.vertices.empty() || !e.runs.empty()) {
+    GLfloat currentColour[4];
+    glGetFloatv(GL_CURRENT_COLOR, currentColour);
+    BeginKeptVertexArrays(e.buffer, true);
+    if (e.lit) {
+      glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+      glEnable(GL_COLOR_MATERIAL);
+    }
+    for (const Run& run : e.runs) {
+      if (run.polygonOffset == 0) glDisable(GL_POLYGON_OFFSET_FILL);
+      if (run.polygonOffset == 1) glEnable(GL_POLYGON_OFFSET_FILL);
+      if (run.count > 0) glDrawArrays(GL_TRIANGLES, static_cast<GLint>(run.first), static_cast<GLsizei>(run.count));
+    }
+    if (e.lit) glDisable(GL_COLOR_MATERIAL);
+    EndKeptVertexArrays();
+    glColor4fv(currentColour);
+  }
+  // The state the faces drawn one by one would have left.
+  if (e.haveMaterial) view->SetMaterialColorAlphav(e.material, e.material[3]);
+  if (e.haveNormal) glNormal3dv(e.normal);
+  if (e.translucent) QueueKeptTriangles(e.translucent);
+  CheckGLError("DrawFaces (kept)");
+}
+
+void AddVertex(Entry& e, const double* p, const double* normal, const float* colour) {
+  KeptVertex v;
+  for (int k = 0; k < 3; ++k) {
+    v.position[k] = static_cast<float>(p[k]);
+    v.normal[k] = static_cast<float>(normal[k]);
+  }
+  std::copy(colour, colour + 4, v.colour);
+  e.vertices.push_back(v);
+  if (e.runs.empty()) e.runs.push_back(Run());
+  e.runs.back().count += 1;
+}
+
+void NoteNormal(Entry& e, const double* normal) {
+  e.haveNormal = true;
+  std::copy(normal, normal + 3, e.normal);
+}
+
+}  // namespace detail_FaceMeshCache
+
+bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double scale, double morph,
+                          const FaceDrawOptions& o) {
+  using namespace detail_FaceMeshCache;
+  State& s = Get();
+  OpenGLView* view = o.view;
+  if (s.depth++ > 0) {
+    // Faces drawn inside the drawing of others: the outer recording cannot hold them.
+    SpoilFaceMeshRecording();
+    ++s.statistics.plain;
+    return false;
+  }
+  if (!view || !poly || !faces || !CanKeep(view, drawMode, o)) {
+    ++s.statistics.plain;
+    return false;
+  }
+  DeleteReleasedGLBuffers();
+  Entry& e = FindEntry(view, faces, drawMode);
+  e.lastUse = ++s.clock;
+  const uint64_t state = HashState(view, poly, faces, drawMode, scale, morph, o);
+  if (e.kept && e.keptState == state && e.buffer.BelongsToCurrentContext() &&
+      (!e.translucent || e.translucent->IsPrepared()) && FacingsHold(view, e)) {
+    Replay(view, e);
+    e.seen = true;
+    e.seenState = state;
+    e.usedSinceRecording = true;
+    --s.depth;
+    ++s.statistics.kept;
+    return true;
+  }
+  const bool stable = e.seen && e.seenState == state;
+  e.seen = true;
+  e.seenState = state;
+  if (e.usedSinceRecording) e.wasted = 0;
+  if (e.kept && !e.usedSinceRecording && ++e.wasted >= kWastedRecordings) {
+    e.wasted = 0;
+    e.pause = kPauseFrames;
+  }
+  e.kept = false;
+  if (!stable || e.pause > 0) {
+    if (e.pause > 0) --e.pause;
+    ++s.statistics.plain;
+    return false;
+  }
+  // Recorded while drawn as before.
+  e.vertices.clear();
+  e.runs.clear();
+  e.facings.clear();
+  e.haveMaterial = e.haveNormal = false;
+  e.spoiled = false;
+  e.translucent.reset();
+  float probe[4];
+  const float white[3] = {1.0f, 1.0f, 1.0f};
+  e.lit = view->FilterMaterialColor(white, 1.0f, probe);
+  s.recording = &e;
+  s.recordingView = view;
+  s.recordingState = state;
+  ++s.statistics.recorded;
+  return false;
+}
+
+void EndFaceMeshDrawing() {
+  using namespace detail_FaceMeshCache;
+  State& s = Get();
+  if (s.depth > 0) --s.depth;
+  if (s.depth > 0 || !s.recording) return;
+  Entry& e = *s.recording;
+  OpenGLView* view = s.recordingView;
+  s.recording = nullptr;
+  s.recordingView = nullptr;
+  if (e.spoiled) return;
+  bool ready = e.vertices.empty() || e.buffer.Upload(e.vertices.data(), e.vertices.size() * sizeof(KeptVertex), false);
+  if (ready && e.vertices.empty()) {
+    // Nothing opaque: the buffer only has to exist in this context.
+    const KeptVertex none{};
+    ready = e.buffer.Upload(&none, sizeof none, false);
+  }
+  if (ready && e.translucent) ready = e.translucent->Prepare(view);
+  e.kept = ready;
+  e.keptState = s.recordingState;
+  e.usedSinceRecording = false;
+  // The GL side holds the vertices now.
+  e.vertices.clear();
+  e.vertices.shrink_to_fit();
+}
+
+bool IsRecordingFaceMesh() {
+  return detail_FaceMeshCache::Get().recording != nullptr;
+}
+
+void NoteFaceMeshMaterial(const float* rgb, float alpha) {
+  detail_FaceMeshCache::Entry* e = detail_FaceMeshCache::Get().recording;
+  if (!e) return;
+  e->haveMaterial = true;
+  std::copy(rgb, rgb + 3, e->material);
+  e->material[3] = alpha;
+}
+
+void RecordFaceMeshTriangle(const double (*corners)[3], const double* normal, const float* rgb, float alpha) {
+  using namespace detail_FaceMeshCache;
+  State& s = Get();
+  Entry* e = s.recording;
+  if (!e) return;
+  float colour[4];
+  s.recordingView->FilterMaterialColor(rgb, alpha, colour);
+  for (int i = 0; i < 3; ++i) AddVertex(*e, corners[i], normal, colour);
+  NoteNormal(*e, normal);
+}
+
+void RecordFaceMeshQueuedTriangle(const double (*corners)[3], const double* normal, const float* rgb, float alpha,
+                                  int queue) {
+  using namespace detail_FaceMeshCache;
+  Entry* e = Get().recording;
+  if (!e) return;
+  if (!e->translucent) e->translucent = std::make_shared<KeptTriangleSet>();
+  e->translucent->Add(corners, normal, rgb, alpha, queue);
+}
+
+void RecordFaceMeshFan(const double* points, int count, const double* normal) {
+  using namespace detail_FaceMeshCache;
+  State& s = Get();
+  Entry* e = s.recording;
+  if (!e) return;
+  if (!e->haveMaterial) {
+    // Drawn in a material set before the recording began.
+    e->spoiled = true;
+    return;
+  }
+  float colour[4];
+  s.recordingView->FilterMaterialColor(e->material, e->material[3], colour);
+  for (int i = 1; i + 1 < count; ++i) {
+    AddVertex(*e, points, normal, colour);
+    AddVertex(*e, points + 3 * i, normal, colour);
+    AddVertex(*e, points + 3 * (i + 1), normal, colour);
+  }
+  NoteNormal(*e, normal);
+}
+
+void RecordFaceMeshPolygonOffset(bool on) {
+  using namespace detail_FaceMeshCache;
+  Entry* e = Get().recording;
+  if (!e) return;
+  Run run;
+  run.first = e->vertices.size();
+  run.polygonOffset = on ? 1 : 0;
+  e->runs.push_back(run);
+}
+
+void RecordFaceMeshFacing(const double* centre, const double* normal, bool front) {
+  using namespace detail_FaceMeshCache;
+  Entry* e = Get().recording;
+  if (!e) return;
+  Facing f;
+  std::copy(centre, centre + 3, f.centre);
+  std::copy(normal, normal + 3, f.normal);
+  f.front = front;
+  e->facings.push_back(f);
+}
+
+void SpoilFaceMeshRecording() {
+  if (detail_FaceMeshCache::Entry* e = detail_FaceMeshCache::Get().recording) e->spoiled = true;
+}
+
+void ForgetFaceMeshes(const OpenGLView* view) {
+  using namespace detail_FaceMeshCache;
+  State& s = Get();
+  auto it = s.views.find(view);
+  if (it == s.views.end()) return;
+  for (const auto& e : it->second) {
+    if (s.recording == e.get()) {
+      s.recording = nullptr;
+      s.recordingView = nullptr;
+    }
+  }
+  s.views.erase(it);
+}
+
+FaceMeshStatistics GetFaceMeshStatistics() {
+  return detail_FaceMeshCache::Get().statistics;
+}
+
+}  // namespace corvia

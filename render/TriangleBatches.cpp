@@ -1,0 +1,218 @@
+// Runs of triangles that cover no pixel twice.
+
+#include "render/TriangleBatches.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace corvia {
+
+namespace detail_TriangleBatches {
+
+// A triangle spanning more grid cells than this stands alone rather than being
+// tested against everything under it.
+constexpr int kMaxCellsOfOne = 256;
+// The grid has at most this many cells on a side.
+constexpr int kMaxCellsOnSide = 1024;
+// Twice the area below which a triangle is taken to have none.
+constexpr double kNoArea = 1e-12;
+
+double Dot2(const double* n, const double* p) {
+  return n[0] * p[0] + n[1] * p[1];
+}
+
+// Whether b lies outside a's side i by the margin twice over.
+bool OutsideSide(const WindowTriangle& a, int i, const WindowTriangle& b, double gap) {
+  const double limit = a.offset[i] + gap;
+  return Dot2(a.normal[i], b.xy[0]) >= limit && Dot2(a.normal[i], b.xy[1]) >= limit &&
+         Dot2(a.normal[i], b.xy[2]) >= limit;
+}
+
+}  // namespace detail_TriangleBatches
+
+void SetUpWindowTriangle(WindowTriangle& t) {
+  using namespace detail_TriangleBatches;
+  if (!t.usable) return;
+  for (int k = 0; k < 2; ++k) {
+    t.low[k] = std::min({t.xy[0][k], t.xy[1][k], t.xy[2][k]});
+    t.high[k] = std::max({t.xy[0][k], t.xy[1][k], t.xy[2][k]});
+  }
+  const double area =
+      (t.xy[1][0] - t.xy[0][0]) * (t.xy[2][1] - t.xy[0][1]) - (t.xy[2][0] - t.xy[0][0]) * (t.xy[1][1] - t.xy[0][1]);
+  if (!(std::fabs(area) > kNoArea)) {
+    t.usable = false;
+    return;
+  }
+  const double turn = area > 0.0 ? 1.0 : -1.0;
+  for (int i = 0; i < 3; ++i) {
+    const double* p = t.xy[i];
+    const double* q = t.xy[(i + 1) % 3];
+    const double dx = q[0] - p[0], dy = q[1] - p[1];
+    const double length = std::sqrt(dx * dx + dy * dy);
+    t.normal[i][0] = turn * dy / length;
+    t.normal[i][1] = -turn * dx / length;
+    t.offset[i] = Dot2(t.normal[i], p);
+  }
+}
+
+bool TrianglesMayOverlap(const WindowTriangle& a, const WindowTriangle& b, double margin) {
+  using namespace detail_TriangleBatches;
+  if (!a.usable || !b.usable) return true;
+  // Boxes apart by the margin twice over.
+  for (int k = 0; k < 2; ++k) {
+    if (b.low[k] - a.high[k] >= 2.0 * margin || a.low[k] - b.high[k] >= 2.0 * margin) return false;
+  }
+  int sharedA[3] = {-1, -1, -1};  // the corner of b that each corner of a is
+  int shared = 0;
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) {
+      if (a.ids[i] == b.ids[j]) {
+        sharedA[i] = j;
+        ++shared;
+        break;
+      }
+    }
+  }
+  if (shared == 0) {
+    // A side of either with the other wholly outside it.
+    for (int i = 0; i < 3; ++i) {
+      if (OutsideSide(a, i, b, 2.0 * margin) || OutsideSide(b, i, a, 2.0 * margin)) return false;
+    }
+    return true;
+  }
+  if (shared == 2) {
+    // Neighbours across a side: each lies on its own side of it.
+    int i = 0;
+    while (sharedA[i] < 0 || sharedA[(i + 1) % 3] < 0) ++i;
+    const int third = (i + 2) % 3;
+    int bThird = 0;
+    while (bThird == sharedA[i] || bThird == sharedA[(i + 1) % 3]) ++bThird;
+    return !(Dot2(a.normal[i], a.xy[third]) <= a.offset[i] - margin &&
+             Dot2(a.normal[i], b.xy[bThird]) >= a.offset[i] + margin);
+  }
+  if (shared == 1) {
+    // Triangles that meet at one corner lie in cones from it. A line between them
+    // runs through it along the bisector of a gap between a side of each (for two
+    // triangles of a fan that face each other across the corner, either gap).
+    int ia = 0;
+    while (sharedA[ia] < 0) ++ia;
+    const int ib = sharedA[ia];
+    const double* v = a.xy[ia];
+    double pa[2][2], pb[2][2], ua[2][2], ub[2][2];
+    for (int k = 0; k < 2; ++k) {
+      const double* p = a.xy[(ia + k + 1) % 3];
+      const double* q = b.xy[(ib + k + 1) % 3];
+      pa[k][0] = p[0] - v[0];
+      pa[k][1] = p[1] - v[1];
+      pb[k][0] = q[0] - v[0];
+      pb[k][1] = q[1] - v[1];
+      const double lp = std::sqrt(Dot2(pa[k], pa[k])), lq = std::sqrt(Dot2(pb[k], pb[k]));
+      if (!(lp > 0.0) || !(lq > 0.0)) return true;
+      ua[k][0] = pa[k][0] / lp;
+      ua[k][1] = pa[k][1] / lp;
+      ub[k][0] = pb[k][0] / lq;
+      ub[k][1] = pb[k][1] / lq;
+    }
+    for (const auto& u : ua) {
+      for (const auto& w : ub) {
+        // The bisector of u and w is the line normal to u - w.
+        double n[2] = {u[0] - w[0], u[1] - w[1]};
+        const double length = std::sqrt(Dot2(n, n));
+        if (!(length > 0.0)) continue;
+        n[0] /= length;
+        n[1] /= length;
+        const double sa0 = Dot2(n, pa[0]), sa1 = Dot2(n, pa[1]), sb0 = Dot2(n, pb[0]), sb1 = Dot2(n, pb[1]);
+        if ((sa0 >= margin && sa1 >= margin && sb0 <= -margin && sb1 <= -margin) ||
+            (sa0 <= -margin && sa1 <= -margin && sb0 >= margin && sb1 >= margin))
+          return false;
+      }
+    }
+    return true;
+  }
+  return true;
+}
+
+void TriangleBatcher::Split(const std::vector<WindowTriangle>& triangles, const uint32_t* order, size_t count,
+                            double margin, std::vector<uint32_t>& starts) {
+  using namespace detail_TriangleBatches;
+  starts.clear();
+  if (count == 0) return;
+  // A grid over the usable triangles, its cells about twice their mean size.
+  double minX = HUGE_VAL, minY = HUGE_VAL, maxX = -HUGE_VAL, maxY = -HUGE_VAL, sizes = 0.0;
+  size_t usable = 0;
+  for (size_t k = 0; k < count; ++k) {
+    const WindowTriangle& t = triangles[order[k]];
+    if (!t.usable) continue;
+    minX = std::min(minX, t.low[0]);
+    maxX = std::max(maxX, t.high[0]);
+    minY = std::min(minY, t.low[1]);
+    maxY = std::max(maxY, t.high[1]);
+    sizes += std::max(t.high[0] - t.low[0], t.high[1] - t.low[1]);
+    ++usable;
+  }
+  double cell = usable ? std::max(1.0 * sizes / static_cast<double>(usable), 1.0) : 1.0;
+  const double span = std::max(maxX - minX, maxY - minY);
+  if (usable && span / cell > kMaxCellsOnSide - 2) cell = span / (kMaxCellsOnSide - 2);
+  const int nx = usable ? static_cast<int>((maxX - minX) / cell) + 1 : 1;
+  const int ny = usable ? static_cast<int>((maxY - minY) / cell) + 1 : 1;
+  mCellHead.assign(static_cast<size_t>(nx) * static_cast<size_t>(ny), -1);
+  mCellStamp.assign(mCellHead.size(), 0);
+  mTestedBy.assign(triangles.size(), 0);
+  mNodes.clear();
+  uint32_t run = 1;
+  auto cellOf = [&](double v, double low, int n) {
+    const int c = static_cast<int>(std::floor((v - low) / cell));
+    return std::clamp(c, 0, n - 1);
+  };
+  auto begin = [&](size_t k) {
+    if (k < count && (starts.empty() || starts.back() != k)) starts.push_back(static_cast<uint32_t>(k));
+    ++run;
+    mNodes.clear();
+  };
+  starts.push_back(0);
+  for (size_t k = 0; k < count; ++k) {
+    const uint32_t index = order[k];
+    const WindowTriangle& t = triangles[index];
+    int cx0 = 0, cx1 = -1, cy0 = 0, cy1 = -1;
+    if (t.usable) {
+      cx0 = cellOf(t.low[0] - margin, minX, nx);
+      cx1 = cellOf(t.high[0] + margin, minX, nx);
+      cy0 = cellOf(t.low[1] - margin, minY, ny);
+      cy1 = cellOf(t.high[1] + margin, minY, ny);
+    }
+    if (!t.usable || (cx1 - cx0 + 1) * (cy1 - cy0 + 1) > kMaxCellsOfOne) {
+      // On its own: a run ends before it and another begins after it.
+      begin(k);
+      begin(k + 1);
+      continue;
+    }
+    bool overlap = false;
+    const uint32_t tested = static_cast<uint32_t>(k + 1);
+    for (int cy = cy0; cy <= cy1 && !overlap; ++cy) {
+      for (int cx = cx0; cx <= cx1 && !overlap; ++cx) {
+        const size_t c = static_cast<size_t>(cy) * static_cast<size_t>(nx) + static_cast<size_t>(cx);
+        if (mCellStamp[c] != run) continue;
+        for (int32_t node = mCellHead[c]; node >= 0 && !overlap; node = mNodes[static_cast<size_t>(node)].next) {
+          const uint32_t other = mNodes[static_cast<size_t>(node)].triangle;
+          if (mTestedBy[other] == tested) continue;
+          mTestedBy[other] = tested;
+          overlap = TrianglesMayOverlap(t, triangles[other], margin);
+        }
+      }
+    }
+    if (overlap) begin(k);
+    for (int cy = cy0; cy <= cy1; ++cy) {
+      for (int cx = cx0; cx <= cx1; ++cx) {
+        const size_t c = static_cast<size_t>(cy) * static_cast<size_t>(nx) + static_cast<size_t>(cx);
+        if (mCellStamp[c] != run) {
+          mCellStamp[c] = run;
+          mCellHead[c] = -1;
+        }
+        mNodes.push_back({mCellHead[c], index});
+        mCellHead[c] = static_cast<int32_t>(mNodes.size() - 1);
+      }
+    }
+  }
+}
+
+}  // namespace corvia

@@ -1,0 +1,57 @@
+#pragma once
+// Runs of translucent triangles that can be drawn together. Each translucent triangle
+// is drawn twice, its colour blended and then its depth (with the highlight added);
+// drawn one after the other, a triangle's second pass comes before the next triangle.
+// Within a run of triangles of which no two cover the same pixel, the first passes of
+// all and then the second passes of all give the same pixels, so the run goes to GL as
+// two calls. Plain arithmetic on window positions, with no GL.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace corvia {
+
+// One triangle in window pixels, with an id for each corner: corners with the same id
+// are the same point wherever they are drawn (GL snaps them alike), so triangles may
+// meet there. Triangles that cannot be placed in the window (a corner at or behind
+// the eye) are not usable and stand alone.
+struct WindowTriangle {
+  double xy[3][2];
+  uint32_t ids[3];
+  bool usable = true;
+  // Worked out by SetUpWindowTriangle: the box, and each side's outward unit normal
+  // with the side's distance along it (the triangle lies where n . p <= offset).
+  double low[2], high[2];
+  double normal[3][2];
+  double offset[3];
+};
+
+// Works out the box and the sides; a triangle with no area stands alone (not usable).
+void SetUpWindowTriangle(WindowTriangle& t);
+
+// Whether two set-up triangles might cover a common pixel: false only when a line
+// separates them with every corner but those they share at least the margin (pixels)
+// from it.
+bool TrianglesMayOverlap(const WindowTriangle& a, const WindowTriangle& b, double margin);
+
+// Splits the triangles, in the order given (order[k] the k-th triangle drawn), into
+// runs of which no two overlap: starts receives the position in order where each run
+// begins. The work is kept for the next call (no allocation once it has grown).
+class TriangleBatcher {
+ public:
+  void Split(const std::vector<WindowTriangle>& triangles, const uint32_t* order, size_t count, double margin,
+             std::vector<uint32_t>& starts);
+
+ private:
+  std::vector<int32_t> mCellHead;
+  std::vector<uint32_t> mCellStamp;
+  struct Node {
+    int32_t next;
+    uint32_t triangle;
+  };
+  std::vector<Node> mNodes;
+  std::vector<uint32_t> mTestedBy;
+};
+
+}  // namespace corvia

@@ -1,0 +1,526 @@
+// What the model drawing keeps between frames: the kept faces draw the same pixels as
+// the faces drawn one by one, every change of what is drawn is seen in the first frame
+// after it, the translucent order is sorted again only when the eye has moved far
+// enough (or stands still elsewhere), and the runs of translucent triangles hold no two
+// that may cover one pixel.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "construction/DualMorph.h"
+#include "core/FaceImageRef.h"
+#include "model/ColorSchemes.h"
+#include "model/ElementFlags.h"
+#include "model/ElementServices.h"
+#include "model/FaceDiagramCells.h"
+#include "model/FaceImageAttach.h"
+#include "model/PolyItem.h"
+#include "render/FaceImage.h"
+#include "render/FaceMeshCache.h"
+#include "render/GeomagStyle.h"
+#include "render/KeptTriangles.h"
+#include "render/LightSets.h"
+#include "render/ModelDrawSettings.h"
+#include "render/TriangleBatches.h"
+#include "tests/render/ModelTestSupport.h"
+
+// Every allocation of the program's own code goes through operator new: while the
+// count is on, the allocations are counted.
+namespace test_KeptFaces {
+std::atomic<bool> gCountAllocations{false};
+std::atomic<unsigned> gAllocations{0};
+}  // namespace test_KeptFaces
+
+// Not inlined: the compiler would see free() called on what operator new returned.
+[[gnu::noinline]] void* operator new(std::size_t size) {
+  if (test_KeptFaces::gCountAllocations) ++test_KeptFaces::gAllocations;
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+[[gnu::noinline]] void operator delete(void* p) noexcept {
+  std::free(p);
+}
+[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+
+namespace test_KeptFaces {
+
+using namespace corvia;
+using corvia::testing::LargestChannelDifference;
+using corvia::testing::ModelView;
+using corvia::testing::PixelAt;
+using corvia::testing::ProjectToPixel;
+using corvia::testing::Rgba;
+using corvia::testing::TestModel;
+using corvia::testing::TestView;
+
+constexpr int kSize = 160;
+constexpr double kHalfHeight = 1.25;
+const double kOblique[3] = {0.3, 0.5, 0.8};
+
+class KeptFaces : public corvia::testing::GLTest {
+ protected:
+  void TearDown() override {
+    CloseWindows();
+    mWindows.clear();
+    mViews.clear();
+    SetGeomagStyle(false);
+    SetRainbowColors(false);
+    CellDisplayFlags() = kCellDefaultFlags;
+    GetModelDrawSettings() = ModelDrawSettings();
+    corvia::testing::GLTest::TearDown();
+  }
+
+  // A pane showing the model; it stays until the test ends.
+  ModelView& NewPane(Poly& poly, OffscreenViewWindow** window, int mode = kDrawModePlain, bool lit = true) {
+    mViews.push_back(std::make_unique<ModelView>());
+    ModelView& view = *mViews.back();
+    view.poly = &poly;
+    view.drawMode = mode;
+    view.lit = lit;
+    // As the program's panes draw: without the stencil, faces are pushed back behind
+    // the lines on them.
+    view.scene = [](TestView&) {
+      if (GetModelDrawSettings().useStencil) {
+        glDisable(GL_POLYGON_OFFSET_FILL);
+      } else {
+        glEnable(GL_POLYGON_OFFSET_FILL);
+      }
+    };
+    *window = Show(view, kSize, kSize);
+    view.Setup(kHalfHeight);
+    return view;
+  }
+
+  // The picture of a pane that has never drawn: every face drawn one by one.
+  GLBitmap FreshPicture(Poly& poly, int mode, bool lit, int stereo = kStereoNone) {
+    OffscreenViewWindow* window = nullptr;
+    ModelView& view = NewPane(poly, &window, mode, lit);
+    if (stereo != kStereoNone) view.SetStereoMode(stereo);
+    return window ? Draw(window) : GLBitmap();
+  }
+
+  std::vector<std::unique_ptr<ModelView>> mViews;
+};
+
+// The frames of one pane in a state that does not change: drawn, drawn while recorded,
+// then drawn from what was kept.
+struct Frames {
+  GLBitmap first, kept;
+  unsigned keptDraws = 0;
+};
+
+Frames PaintThree(OffscreenViewWindow* window, const std::function<GLBitmap(OffscreenViewWindow*)>& draw) {
+  Frames frames;
+  frames.first = draw(window);
+  draw(window);
+  const unsigned before = GetFaceMeshStatistics().kept;
+  frames.kept = draw(window);
+  frames.keptDraws = GetFaceMeshStatistics().kept - before;
+  return frames;
+}
+
+// Star faces, faces through the centre, a selected face in its highlight with and
+// without the stencil, translucent faces, lit and unlit, rainbow colours and anaglyph
+// stereo: the kept faces give the pixels of the faces drawn one by one.
+TEST_F(KeptFaces, DrawTheSamePixelsAsTheFacesDrawnOneByOne) {
+  struct Case {
+    const char* configuration;
+    const char* what;
+    bool translucent = false;
+    bool lit = true;
+    bool select = false;
+    bool stencil = true;
+    bool rainbow = false;
+    int stereo = kStereoNone;
+  };
+  const std::vector<Case> cases = {
+      {"4.4.4", "cube"},
+      {"5/2.5/2.5/2.5/2.5/2", "small stellated dodecahedron"},
+      {"(5.5.5.5.5)/2", "great dodecahedron, unlit", false, false},
+      {"3.6.3/2.6", "octahemioctahedron, a face selected", false, true, true},
+      {"3.6.3/2.6", "octahemioctahedron, a face selected, no stencil", false, true, true, false},
+      {"4.4.4", "translucent cube", true},
+      {"3.5.3.5", "translucent icosidodecahedron, a face selected", true, true, true, false},
+      {"5/2.5/2.5/2.5/2.5/2", "rainbow colours", false, true, false, true, true},
+      {"3.3.3.3.3", "red-cyan glasses", false, true, false, true, false, kStereoRedCyan},
+  };
+  // The dual morphs at one ratio.
+  DualMorphRatio() = 0.3;
+  for (int mode = kDrawModeTruncation; mode <= kDrawModeTiltingToCompound; ++mode) {
+    SCOPED_TRACE(mode);
+    TestModel model("3.4.3.4");
+    ASSERT_TRUE(model.built);
+    corvia::testing::TurnTowardsViewer(model.poly, kOblique);
+    SetTruncationMorphScale(&model.poly, 0.3);
+    SetAugmentationMorphScale(&model.poly, 0.3);
+    OffscreenViewWindow* window = nullptr;
+    NewPane(model.poly, &window, mode);
+    ASSERT_NE(window, nullptr);
+    const Frames frames = PaintThree(window, [this](OffscreenViewWindow* w) { return Draw(w); });
+    EXPECT_EQ(frames.keptDraws, 1u);
+    EXPECT_LE(LargestChannelDifference(frames.first, frames.kept), 1);
+    CloseWindows();
+    mWindows.clear();
+  }
+  DualMorphRatio() = 0.5;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TestModel model(c.configuration);
+    ASSERT_TRUE(model.built);
+    corvia::testing::TurnTowardsViewer(model.poly, kOblique);
+    if (c.translucent) {
+      for (PolyElement* f = model.poly.mFaces.mHead; f; f = f->mNext) f->SetOpacity(0.5f);
+      model.poly.mPolyFlags |= kPolyFlagCellColoursFront;
+    }
+    if (c.select) model.poly.SelectFace(model.poly.mFaces.mHead->mNext, false);
+    GetModelDrawSettings().useStencil = c.stencil;
+    SetRainbowColors(c.rainbow);
+    OffscreenViewWindow* window = nullptr;
+    ModelView& view = NewPane(model.poly, &window, kDrawModePlain, c.lit);
+    ASSERT_NE(window, nullptr);
+    view.SetStereoMode(c.stereo);
+    const Frames frames = PaintThree(window, [this](OffscreenViewWindow* w) { return Draw(w); });
+    // Once a frame, or once an eye.
+    EXPECT_EQ(frames.keptDraws, c.stereo == kStereoNone ? 1u : 2u);
+    EXPECT_LE(LargestChannelDifference(frames.first, frames.kept), 1);
+    SetRainbowColors(false);
+    GetModelDrawSettings() = ModelDrawSettings();
+    window->Paint();  // leaves the context as other tests expect it
+    CloseWindows();
+    mWindows.clear();
+  }
+}
+
+// After each change the pane's next frame is the picture of the new state, as a pane
+// that never drew shows it; then the change is undone and the pane settles again.
+TEST_F(KeptFaces, EveryChangeOfWhatIsDrawnIsSeenInTheNextFrame) {
+  TestModel model("3.5.3.5");
+  TestModel other("3.4.4.4");
+  ASSERT_TRUE(model.built && other.built);
+  corvia::testing::TurnTowardsViewer(model.poly, kOblique);
+  Poly& poly = model.poly;
+  // The face turned most towards the viewer, whose changes show.
+  PolyElement* face = poly.mFaces.mHead;
+  for (PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) {
+    double normal[3], best[3];
+    f->GetNormal(normal);
+    face->GetNormal(best);
+    if (normal[2] > best[2]) face = f;
+  }
+  int centre[2];
+  ProjectToPixel(face->mCentroid, kSize, kHalfHeight, centre);
+  struct Change {
+    const char* what;
+    std::function<void()> make;
+    std::function<void()> undo;
+    int stereo = kStereoNone;
+    // What the face shows then, when it is known.
+    std::function<void(const Rgba&)> check;
+    // The change may leave the picture as it was (a convex model's cells have no even
+    // windings).
+    bool mayShowNothing = false;
+  };
+  // White as the lights show it (their colours tint it a little towards blue).
+  auto white = [](const Rgba& c) { EXPECT_TRUE(std::abs(c.r - c.g) <= 2 && c.b >= c.r && c.r > 150) << c; };
+  float before[3];
+  CopyFloat3(before, face->GetColour());
+  // A picture in blue and yellow halves.
+  GLBitmap picture;
+  picture.width = picture.height = 16;
+  picture.pixels.assign(16 * 16 * 4, 255);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) {
+      uint8_t* p = picture.Pixel(x, y);
+      p[0] = p[1] = x < 8 ? 0 : 255;
+      p[2] = x < 8 ? 255 : 0;
+    }
+  const std::string imageFile = (corvia::testing::ScratchDir("KeptFaces") / "halves.png").string();
+  ASSERT_TRUE(corvia::testing::SavePng(picture, imageFile));
+  const float red[3] = {1.0f, 0.0f, 0.0f};
+  const std::vector<Change> changes = {
+      {"a face's colour by the colour commands",
+       [&] {
+         PolyItem::SetColour(face, red);
+         NotifyColorChange(&poly);
+       },
+       [&] {
+         PolyItem::SetColour(face, before);
+         NotifyColorChange(&poly);
+       },
+       kStereoNone, [](const Rgba& c) { EXPECT_TRUE(c.r > 150 && 8 * c.g < c.r && 8 * c.b < c.r) << c; }},
+      {"every face translucent",
+       [&] {
+         for (PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) f->SetOpacity(0.5f);
+         NotifyColorChange(&poly);
+       },
+       [&] {
+         for (PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) f->SetOpacity(1.0f);
+         NotifyColorChange(&poly);
+       }},
+      {"a face selected", [&] { poly.SelectFace(face, false); }, [&] { poly.SelectFace(nullptr, false); }, kStereoNone,
+       white},
+      {"a face hidden", [&] { face->mFlags |= kElementHidden; }, [&] { face->mFlags &= ~kElementHidden; }},
+      {"the selected face without the stencil",
+       [&] {
+         poly.SelectFace(face, false);
+         GetModelDrawSettings().useStencil = false;
+       },
+       [&] {
+         poly.SelectFace(nullptr, false);
+         GetModelDrawSettings().useStencil = true;
+       },
+       kStereoNone, white},
+      {"edges shown on the faces", [&] { GetModelDrawSettings().showEdges = true; },
+       [&] { GetModelDrawSettings().showEdges = false; }},
+      {"cell colours by the even-odd rule",
+       [&] {
+         CellDisplayFlags() = kCellDefaultFlags | kCellEvenOdd;
+         NotifyColorChange(&poly);
+       },
+       [&] {
+         CellDisplayFlags() = kCellDefaultFlags;
+         NotifyColorChange(&poly);
+       },
+       kStereoNone, nullptr, true},
+      {"rainbow colours", [] { SetRainbowColors(true); }, [] { SetRainbowColors(false); }},
+      {"red-cyan glasses", [] {}, [] {}, kStereoRedCyan},
+      {"the construction-toy style", [] { SetGeomagStyle(true); }, [] { SetGeomagStyle(false); }},
+      {"an image on a face",
+       [&] {
+         EXPECT_NE(
+             PlaceImageOnFaces(&poly, face, imageFile.c_str(), kImageProjectPerFace, kImageBoundaryBorder, 0, nullptr),
+             nullptr);
+       },
+       [&] {
+         for (PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) DetachFromFace(f);
+         NotifyColorChange(&poly);
+       }},
+  };
+  OffscreenViewWindow* window = nullptr;
+  ModelView& view = NewPane(poly, &window);
+  ASSERT_NE(window, nullptr);
+  auto settle = [&] {
+    for (int i = 0; i < 3; ++i) window->Paint();
+  };
+  settle();
+  for (const Change& change : changes) {
+    SCOPED_TRACE(change.what);
+    const GLBitmap shown = Draw(window);
+    change.make();
+    view.SetStereoMode(change.stereo);
+    const GLBitmap next = Draw(window);
+    const GLBitmap fresh = FreshPicture(poly, kDrawModePlain, true, change.stereo);
+    EXPECT_LE(LargestChannelDifference(next, fresh), 1);
+    // The picture did change.
+    if (!change.mayShowNothing) {
+      EXPECT_GT(LargestChannelDifference(next, shown), 1);
+    }
+    if (change.check) change.check(PixelAt(next, centre[0], centre[1]));
+    change.undo();
+    view.SetStereoMode(kStereoNone);
+    settle();
+  }
+  // Another model in the same pane, and a view type of another draw mode and back.
+  view.poly = &other.poly;
+  EXPECT_LE(LargestChannelDifference(Draw(window), FreshPicture(other.poly, kDrawModePlain, true)), 1);
+  settle();
+  view.drawMode = kDrawModeStellation;
+  EXPECT_LE(LargestChannelDifference(Draw(window), FreshPicture(other.poly, kDrawModeStellation, true)), 1);
+  view.drawMode = kDrawModePlain;
+  EXPECT_LE(LargestChannelDifference(Draw(window), FreshPicture(other.poly, kDrawModePlain, true)), 1);
+  // A morph's next ratio.
+  view.drawMode = kDrawModeTiltingToCompound;
+  settle();
+  DualMorphRatio() = 0.7;
+  EXPECT_LE(LargestChannelDifference(Draw(window), FreshPicture(other.poly, kDrawModeTiltingToCompound, true)), 1);
+  DualMorphRatio() = 0.5;
+  CloseWindows();
+}
+
+// A morph that changes every frame is drawn as before, without a recording each frame.
+TEST_F(KeptFaces, ChangingFramesAreNotRecordedOneByOne) {
+  TestModel model("3.4.3.4");
+  ASSERT_TRUE(model.built);
+  double scale = 1.0;
+  TestView view;
+  view.scene = [&](TestView&) {
+    DrawFaces(&model.poly, &model.poly.mFaces, kDrawModePlain, scale, 1.0, nullptr);
+    DrawDepthSortedTriangles();
+  };
+  OffscreenViewWindow* window = Show(view, 64, 64);
+  ASSERT_NE(window, nullptr);
+  const FaceMeshStatistics before = GetFaceMeshStatistics();
+  for (int frame = 0; frame < 10; ++frame) {
+    scale = 1.0 - 0.02 * frame;
+    window->Paint();
+  }
+  const FaceMeshStatistics after = GetFaceMeshStatistics();
+  EXPECT_EQ(after.recorded - before.recorded, 0u);
+  EXPECT_EQ(after.kept - before.kept, 0u);
+  // Still again (as the last frame): recorded once, then kept.
+  for (int frame = 0; frame < 3; ++frame) window->Paint();
+  EXPECT_EQ(GetFaceMeshStatistics().recorded - after.recorded, 1u);
+  EXPECT_EQ(GetFaceMeshStatistics().kept - after.kept, 2u);
+  CloseWindows();
+}
+
+// A kept set of translucent triangles: sorted again only when the eye has moved by more
+// than the angle, or stands still where it was not sorted; its picture is that of the
+// triangles queued one by one.
+TEST_F(KeptFaces, TheTranslucentOrderIsKeptWhileTheEyeMovesLittle) {
+  // Two crossing fans of translucent triangles.
+  auto set = std::make_shared<KeptTriangleSet>();
+  std::vector<KeptTriangle> singles;
+  const double normal[3] = {0, 0, 1};
+  for (int i = 0; i < 24; ++i) {
+    const double a = 2 * M_PI * i / 24, b = 2 * M_PI * (i + 1) / 24;
+    const double z = 0.05 * (i % 3);
+    const double corners[3][3] = {{0, 0, z}, {std::cos(a), std::sin(a), z}, {std::cos(b), std::sin(b), z}};
+    const float colour[3] = {static_cast<float>(i % 2), 0.5f, static_cast<float>(i % 3) / 2.0f};
+    set->Add(corners, normal, colour, 0.5f, kQueueSorted);
+    const double tilted[3][3] = {{0, 0.2, -0.5}, {0.8, -0.5, 0.5}, {-0.8, -0.5, 0.3}};
+    if (i == 0) set->Add(tilted, normal, colour, 0.4f, kQueueSorted);
+  }
+  bool kept = true;
+  TestView view;
+  view.SetBackgroundColor(0, 0, 0);
+  view.scene = [&](TestView& v) {
+    if (kept) {
+      if (!set->IsPrepared()) set->Prepare(&v);
+      QueueKeptTriangles(set);
+    } else {
+      for (size_t i = 0; i < set->Size(); ++i) {
+        const KeptTriangle& t = set->At(i);
+        const float rgba[4] = {t.colour[0], t.colour[1], t.colour[2], t.alpha};
+        AddDepthSortedTriangle(t.corners[0], t.corners[1], t.corners[2], t.normal, rgba, 0, 1.0, nullptr, nullptr,
+                               nullptr);
+      }
+    }
+    DrawDepthSortedTriangles();
+  };
+  OffscreenViewWindow* window = Show(view, kSize, kSize);
+  ASSERT_NE(window, nullptr);
+  view.SetOrthogonal(true);
+  view.SetOrthoHalfHeight(1.25f);
+  const double eye[3] = {0, 0, 5};
+  view.SetEye(eye);
+  const GLBitmap first = Draw(window);
+  EXPECT_EQ(set->GetSortCount(), 1u);
+  kept = false;
+  EXPECT_LE(LargestChannelDifference(first, Draw(window)), 1);
+  kept = true;
+  const double up[3] = {0, 1, 0};
+  view.RotateCamera(up, 0.5 * kKeptOrderAngle);
+  window->Paint();
+  EXPECT_EQ(set->GetSortCount(), 1u);
+  // Standing still there: the exact order of where it is.
+  const GLBitmap still = Draw(window);
+  EXPECT_EQ(set->GetSortCount(), 2u);
+  kept = false;
+  EXPECT_LE(LargestChannelDifference(still, Draw(window)), 1);
+  kept = true;
+  view.RotateCamera(up, 1.5 * kKeptOrderAngle);
+  window->Paint();
+  EXPECT_EQ(set->GetSortCount(), 3u);
+  EXPECT_EQ(GetDepthSortStatistics().keptQueue, 0);
+  CloseWindows();
+}
+
+// The frames drawn from what is kept allocate nothing, also those that sort the
+// translucent triangles again for an eye that has moved.
+TEST_F(KeptFaces, KeptFramesAllocateNothing) {
+  TestModel model("3.5.3.5");
+  ASSERT_TRUE(model.built);
+  for (PolyElement* f = model.poly.mFaces.mHead; f; f = f->mNext)
+    if (f->mNumSides == 3) f->SetOpacity(0.5f);
+  model.poly.mPolyFlags |= kPolyFlagCellColoursFront;
+  model.poly.SelectFace(model.poly.mFaces.mHead, false);
+  TestView view;
+  view.scene = [&](TestView&) {
+    gCountAllocations = true;
+    DrawFaces(&model.poly, &model.poly.mFaces, kDrawModePlain, 1.0, 1.0, nullptr);
+    DrawDepthSortedTriangles();
+    gCountAllocations = false;
+  };
+  OffscreenViewWindow* window = Show(view, kSize, kSize);
+  ASSERT_NE(window, nullptr);
+  const double up[3] = {0, 1, 0};
+  // Drawn, recorded, then kept and sorted once from there.
+  for (int frame = 0; frame < 3; ++frame) window->Paint();
+  const unsigned kept = GetFaceMeshStatistics().kept;
+  gAllocations = 0;
+  window->Paint();
+  view.RotateCamera(up, 3.0 * kKeptOrderAngle);
+  window->Paint();
+  window->Paint();
+  EXPECT_EQ(GetFaceMeshStatistics().kept - kept, 3u);
+  EXPECT_EQ(gAllocations.load(), 0u);
+  CloseWindows();
+}
+
+// ---- Runs ----------------------------------------------------------------------------------
+
+WindowTriangle Triangle(const double (&xy)[3][2], uint32_t a, uint32_t b, uint32_t c) {
+  WindowTriangle t;
+  for (int i = 0; i < 3; ++i) {
+    t.xy[i][0] = xy[i][0];
+    t.xy[i][1] = xy[i][1];
+  }
+  t.ids[0] = a;
+  t.ids[1] = b;
+  t.ids[2] = c;
+  SetUpWindowTriangle(t);
+  return t;
+}
+
+TEST(TriangleRuns, OnlyTrianglesThatCannotShareAPixelRunTogether) {
+  const double m = kRunMargin;
+  // Neighbours across a side, and the same pair folded onto one side of it.
+  const WindowTriangle base = Triangle({{0, 0}, {10, 0}, {0, 10}}, 1, 2, 3);
+  EXPECT_FALSE(TrianglesMayOverlap(base, Triangle({{10, 0}, {0, 10}, {10, 10}}, 2, 3, 4), m));
+  EXPECT_TRUE(TrianglesMayOverlap(base, Triangle({{10, 0}, {0, 10}, {2, 2}}, 2, 3, 5), m));
+  // The same points with other ids are not shared: they touch, which is too near.
+  EXPECT_TRUE(TrianglesMayOverlap(base, Triangle({{10, 0}, {0, 10}, {10, 10}}, 6, 7, 8), m));
+  // Two triangles of a fan facing each other across its centre; two that overlap there.
+  const WindowTriangle up = Triangle({{0, 0}, {5, 8}, {-5, 8}}, 1, 9, 10);
+  EXPECT_FALSE(TrianglesMayOverlap(up, Triangle({{0, 0}, {-5, -8}, {5, -8}}, 1, 11, 12), m));
+  EXPECT_TRUE(TrianglesMayOverlap(up, Triangle({{0, 0}, {1, 9}, {6, 4}}, 1, 13, 14), m));
+  // Apart, and apart by less than the margin.
+  EXPECT_FALSE(TrianglesMayOverlap(base, Triangle({{20, 0}, {30, 0}, {20, 10}}, 15, 16, 17), m));
+  EXPECT_TRUE(TrianglesMayOverlap(base, Triangle({{10.1, 0}, {20, 0}, {10.1, 10}}, 15, 16, 17), m));
+  // A triangle with no area, or one behind the eye, stands alone.
+  EXPECT_TRUE(TrianglesMayOverlap(base, Triangle({{30, 0}, {40, 0}, {50, 0}}, 18, 19, 20), m));
+
+  // A fan of six round a corner is one run; a triangle over it begins another, and one
+  // behind the eye stands alone.
+  std::vector<WindowTriangle> triangles;
+  for (uint32_t i = 0; i < 6; ++i) {
+    const double a = M_PI / 3 * i, b = M_PI / 3 * (i + 1);
+    triangles.push_back(Triangle({{0, 0}, {10 * std::cos(a), 10 * std::sin(a)}, {10 * std::cos(b), 10 * std::sin(b)}},
+                                 0, 1 + i, 1 + (i + 1) % 6));
+  }
+  triangles.push_back(Triangle({{-3, -3}, {3, -3}, {0, 3}}, 20, 21, 22));
+  triangles.push_back(Triangle({{30, 30}, {40, 30}, {30, 40}}, 23, 24, 25));
+  WindowTriangle behind = Triangle({{50, 50}, {60, 50}, {50, 60}}, 26, 27, 28);
+  behind.usable = false;
+  triangles.push_back(behind);
+  triangles.push_back(Triangle({{70, 70}, {80, 70}, {70, 80}}, 29, 30, 31));
+  std::vector<uint32_t> order(triangles.size());
+  for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+  TriangleBatcher batcher;
+  std::vector<uint32_t> starts;
+  batcher.Split(triangles, order.data(), order.size(), m, starts);
+  EXPECT_EQ(starts, (std::vector<uint32_t>{0, 6, 8, 9}));
+}
+
+}  // namespace test_KeptFaces
