@@ -19,6 +19,7 @@
 #include "core/Paths.h"
 #include "core/Strings.h"
 #include "files/ModelFile.h"
+#include "model/CreatePoly.h"
 #include "model/Globals.h"
 #include "core/Units.h"
 #include "model/LibraryEntry.h"
@@ -166,7 +167,7 @@ bool HasRegularFaces(SimplePoly& simple) {
   UnitSettings& units = GetUnitSettings();
   const double lengthScale = units.mLengthScale;
   auto check = std::make_unique<Poly>();
-  const bool built = simple.CreatePoly(check.get(), true, false);
+  const bool built = CreatePoly(simple, check.get(), true, false);
   units.mLengthScale = lengthScale;
   if (!built) return false;
   for (const PolyElement* face = check->mFaces.mHead; face; face = face->mNext) {
@@ -242,7 +243,7 @@ void OnTryToMakeFacesRegular() {
   result.dualName = poly->mDualName ? poly->mDualName : "";
   result.description = poly->mEntryText ? poly->mEntryText : "";
   result.webLink = poly->mWebLink ? poly->mWebLink : "";
-  result.CreatePolyWithUndo(d::kUndoMakeFacesRegular, true, false);
+  CreatePolyWithUndo(result, d::kUndoMakeFacesRegular, true, false);
 }
 
 namespace detail_DocCommandsBrowse {

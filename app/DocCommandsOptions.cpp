@@ -14,6 +14,7 @@
 #include "core/Messages.h"
 #include "core/Prompts.h"
 #include "core/Units.h"
+#include "model/CreatePoly.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
@@ -123,7 +124,7 @@ void CreateMirrorImage(Poly* poly) {
   if (!mirror) return;
   // The mirror image of a catalogued model is that model still.
   LibraryEntry* entry = poly->mLibraryEntry;
-  if (!mirror->CreatePolyWithUndo(kUndoVariation, true, true)) return;
+  if (!CreatePolyWithUndo(*mirror, kUndoVariation, true, true)) return;
   Poly* made = CurrentPoly();
   CPolyDoc* document = GetDocument();
   if (!made || !entry || !document) return;
@@ -142,7 +143,7 @@ void CreatePseudoVersion(Poly* poly) {
   }
   version->polyTemplate = poly->mTemplate;
   LibraryEntry* entry = poly->mLibraryEntry;
-  if (!version->CreatePolyWithUndo(kUndoVariation, false, true)) return;
+  if (!CreatePolyWithUndo(*version, kUndoVariation, false, true)) return;
   Poly* made = CurrentPoly();
   if (!made) return;
   made->mTookBranch = 1;

@@ -12,6 +12,7 @@
 #include "core/Prompts.h"
 #include "dialogs/TorusDialog.h"
 #include "model/ColorSchemes.h"
+#include "model/CreatePoly.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
@@ -20,6 +21,7 @@
 #include "platform/UndoHooks.h"
 #include "render/DisplaySettings.h"
 #include "stellation/Faceting.h"
+#include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
 #include "symmetry/SimplePoly.h"
 #include "ui/CommandIds.h"
@@ -57,7 +59,7 @@ void MakeSubdivided(uint32_t flags, const char* prompt, int& number, int undoTyp
   Poly* poly = doc_commands::CurrentPoly();
   if (!poly || !AskNumber(prompt, number)) return;
   std::unique_ptr<SimplePoly> made = poly->Subdivide(flags, number);
-  if (made) made->CreatePolyWithUndo(undoType, true, false);
+  if (made) CreatePolyWithUndo(*made, undoType, true, false);
 }
 
 void SubdivideFaces() {
@@ -70,7 +72,7 @@ void CreateGeodesicSphere() {
 
 // The torus of the "Create a torus" dialog, in colours of its own.
 void CreateTorusModel() {
-  if (std::unique_ptr<SimplePoly> torus = RunTorusDialog()) torus->CreatePolyWithUndo(kUndoNewModel, false, true);
+  if (std::unique_ptr<SimplePoly> torus = RunTorusDialog()) CreatePolyWithUndo(*torus, kUndoNewModel, false, true);
 }
 
 // ---- Stellation -------------------------------------------------------------------
@@ -82,7 +84,7 @@ FaceTypeBlock* StellatedShownBlock() {
   if (!poly) return nullptr;
   FaceTypeBlock* block = poly->GetShownBlock();
   if (!block) return nullptr;
-  if (!block->IsStellated() || !block->mFirstCell) poly->Stellate(block, false);
+  if (!block->IsStellated() || !block->mFirstCell) Stellate(poly, block, false);
   return block->IsStellated() && block->mFirstCell ? block : nullptr;
 }
 

@@ -10,10 +10,12 @@
 #include "app/DocCommandsBrowseText.h"
 #include "app/PolyView.h"
 #include "construction/Augmentation.h"
+#include "construction/ModelFactory.h"
 #include "core/BigUInt.h"
 #include "core/DrawnPolygon.h"
 #include "core/PolygonRing.h"
 #include "dialogs/AugmentDlg.h"
+#include "model/CreatePoly.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
@@ -210,10 +212,10 @@ void MakeBaseModel(CPolyView* pane) {
   Poly* poly = GetCurrentPoly();
   if (!poly) return;
   ShowPaneSide(pane);
-  std::unique_ptr<SimplePoly> model(poly->CreateModel(0, nullptr, nullptr, pane));
+  std::unique_ptr<SimplePoly> model(CreateModel(poly, 0, nullptr, nullptr, pane));
   if (!model) return;
   const bool faceted = pane->GetViewType() == kViewFacetingPreview;
-  model->CreatePolyWithUndo(faceted ? kUndoFacetedModel : kUndoModelChange, false, false);
+  CreatePolyWithUndo(*model, faceted ? kUndoFacetedModel : kUndoModelChange, false, false);
 }
 
 // ---- Augmentation ---------------------------------------------------------------------------
@@ -353,13 +355,13 @@ void CPolyView::OnAugmentPolyhedron() {
   using namespace detail_PaneActions;
   Poly* poly = GetCurrentPoly();
   if (!poly) return;
-  Augmentation* augmentation = poly->GetAugmentation();
+  Augmentation* augmentation = GetAugmentation(poly);
   // A preview still running ends: the dialog starts a new augmentation.
   augmentation->Reset();
   AugmentDlg dialog;
   if (!dialog.DoModal()) return;
   dialog.GetParameters(*augmentation);
-  if (!poly->PrepareAugmentation(augmentation->mOptions, augmentation)) {
+  if (!PrepareAugmentation(poly, augmentation->mOptions, augmentation)) {
     augmentation->Reset();
     return;
   }

@@ -10,6 +10,7 @@
 #include "app/DocCommandsBrowseText.h"
 #include "app/PolyView.h"
 #include "construction/Augmentation.h"
+#include "construction/ModelFactory.h"
 #include "app/RecentFiles.h"
 #include "app/UndoList.h"
 #include "core/Messages.h"
@@ -20,6 +21,7 @@
 #include "dialogs/SphereCylinderDialog.h"
 #include "files/ModelFile.h"
 #include "model/ColorSchemes.h"
+#include "model/CreatePoly.h"
 #include "model/Edge.h"
 #include "model/LibraryEntry.h"
 #include "model/ModelBusy.h"
@@ -258,7 +260,7 @@ bool CPolyDoc::SetModel(LibraryEntry* entry, bool fromList, bool keepTransition)
   }
 
   return MakeModel(kOccasionBuiltInModel, nullptr, keepTransition, 0, [&](Poly& poly, PolyTemplate& polyTemplate) {
-    if (!poly.CreateFromLibraryEntry(&polyTemplate, entry, mOneVertexAtATime)) return false;
+    if (!CreateFromLibraryEntry(&poly, &polyTemplate, entry, mOneVertexAtATime)) return false;
     if (!poly.mLibraryEntry) poly.SetLibraryEntry(entry);
     return true;
   });
@@ -558,7 +560,7 @@ bool CPolyDoc::PerformAugmentation(OpenGLView*, uint32_t options, Augmentation* 
   if (!augmentation) return false;
   std::unique_ptr<SimplePoly> made = CreateAugmentedPoly(options, *augmentation);
   // Without a colour option the colour scheme colours the new faces.
-  return made && made->CreatePolyWithUndo(detail_PolyDoc::kUndoModelChange, AugmentationKeepsColours(options), false);
+  return made && CreatePolyWithUndo(*made, detail_PolyDoc::kUndoModelChange, AugmentationKeepsColours(options), false);
 }
 
 void CPolyDoc::EndAugmentationPreview(OpenGLView* view) {

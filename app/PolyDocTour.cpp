@@ -6,8 +6,10 @@
 
 #include "app/PolyDoc.h"
 #include "construction/Library.h"
+#include "construction/ModelFactory.h"
 #include "construction/ModelLookup.h"
 #include "core/Messages.h"
+#include "model/CreatePoly.h"
 #include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyTemplate.h"
@@ -57,7 +59,7 @@ bool CPolyDoc::SetTourModel(const TourModel& model, const TransitionSettings* tr
     LibraryEntry* entry = GetLibraryEntry(model.libraryIndex);
     if (!entry || (entry->IsParametric() && !entry->CheckParams(model.n, model.d, true))) return false;
     built = MakeModel(kOccasionTour, used, false, kChangeKeepTour, [&](Poly& poly, PolyTemplate& polyTemplate) {
-      if (!poly.CreateFromLibraryEntry(&polyTemplate, entry, false)) return false;
+      if (!CreateFromLibraryEntry(&poly, &polyTemplate, entry, false)) return false;
       if (!poly.mLibraryEntry) poly.SetLibraryEntry(entry);
       return true;
     });
@@ -71,7 +73,7 @@ bool CPolyDoc::SetTourModel(const TourModel& model, const TransitionSettings* tr
       SimplePoly simple(numVerts, static_cast<int>(model.faces.size()));
       for (int v = 0; v < numVerts; ++v) simple.VertAt(v).SetPos(&model.vertices[3 * static_cast<size_t>(v)]);
       for (size_t f = 0; f < model.faces.size(); ++f) simple.FaceAt(static_cast<int>(f)).items = model.faces[f];
-      return simple.CreatePoly(&poly, false, false);
+      return CreatePoly(simple, &poly, false, false);
     });
   }
   if (built && mPoly->mShowDual != (model.showDual ? 1 : 0)) mPoly->SetShowDual(model.showDual);

@@ -6,6 +6,7 @@
 
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
+#include "construction/ModelFactory.h"
 #include "core/FaceImageRef.h"
 #include "core/Messages.h"
 #include "core/VectorMath.h"
@@ -455,7 +456,7 @@ void CPolyView::FitGeometryToView(int mode) {
     ViewExtents extents;
     InitExtents(extents, GetShownSphereRadius(), 0, 0);
     const uint32_t flags = mExplosion == 1.0 ? 0x207 : 0x7;
-    std::unique_ptr<SimplePoly> model(poly->CreateModel(flags, nullptr, nullptr, this));
+    std::unique_ptr<SimplePoly> model(CreateModel(poly, flags, nullptr, nullptr, this));
     if (!model) return;
     for (int i = 0; i < model->NumVerts(); ++i) {
       const SimpleVert& v = model->VertAt(i);

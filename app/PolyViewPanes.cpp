@@ -52,6 +52,7 @@
 #include "stellation/DeferredModelWork.h"
 #include "stellation/FacetPreview.h"
 #include "stellation/Faceting.h"
+#include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
 #include "stellation/StellationDiagram.h"
 #include "stellation/StellationState.h"
@@ -81,7 +82,7 @@ constexpr int kReciprocationSegments = 180;
 
 bool HasStellatedBlock(Poly* poly, FaceTypeBlock* block) {
   if (!poly || !block) return false;
-  if (!block->IsStellated()) poly->Stellate(block, false);
+  if (!block->IsStellated()) Stellate(poly, block, false);
   return block->IsStellated();
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "construction/Library.h"
+#include "model/CreatePoly.h"
 #include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/Subdivision.h"
@@ -18,7 +19,7 @@ constexpr int kLibraryIcosahedron = 4;
 inline std::unique_ptr<Poly> LibraryPoly(int index) {
   std::unique_ptr<SimplePoly> simple = GetLibraryEntry(index)->CreatePoly(false);
   auto poly = std::make_unique<Poly>();
-  if (!simple || !simple->CreatePoly(poly.get(), false, false)) return nullptr;
+  if (!simple || !CreatePoly(*simple, poly.get(), false, false)) return nullptr;
   return poly;
 }
 
@@ -28,7 +29,7 @@ inline std::unique_ptr<Poly> GeodesicSphere(int frequency) {
   if (!icosahedron) return nullptr;
   std::unique_ptr<SimplePoly> simple = icosahedron->Subdivide(kSubdivideGeodesic, frequency);
   auto poly = std::make_unique<Poly>();
-  if (!simple || !simple->CreatePoly(poly.get(), false, false)) return nullptr;
+  if (!simple || !CreatePoly(*simple, poly.get(), false, false)) return nullptr;
   return poly;
 }
 

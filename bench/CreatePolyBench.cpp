@@ -9,6 +9,7 @@
 
 #include <memory>
 
+#include "model/CreatePoly.h"
 #include "model/Poly.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
@@ -25,7 +26,7 @@ void BM_CreatePolyGeodesic(benchmark::State& state) {
     std::unique_ptr<corvia::SimplePoly> model = corvia::symtest::MakeGeodesicModel(n);
     faces = model->NumFaces();
     state.ResumeTiming();
-    if (!model->CreatePoly(&poly, false, true) || !poly.mSymGroup ||
+    if (!CreatePoly(*model, &poly, false, true) || !poly.mSymGroup ||
         poly.mSymGroup->type != corvia::kSymGroupIcosahedral || poly.mFaces.mCount != faces) {
       state.SkipWithError("model not built");
       break;

@@ -12,6 +12,7 @@
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/PolyTemplate.h"
+#include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
 #include "stellation/StellationDiagram.h"
 
@@ -111,7 +112,7 @@ void BM_CellsSetUp(benchmark::State& state) {
     state.PauseTiming();
     Unstellate(model.block);
     state.ResumeTiming();
-    model.poly.Stellate(model.block, false);
+    Stellate(&model.poly, model.block, false);
     if (!model.block->IsStellated()) state.SkipWithError("stellation failed");
   }
   state.counters["cells"] = model.block->GetNumCells();
@@ -120,7 +121,7 @@ void BM_CellsSetUp(benchmark::State& state) {
 
 void BM_WalkMillerIcosahedron(benchmark::State& state) {
   Model model(kCases[0]);
-  model.poly.Stellate(model.block, false);
+  Stellate(&model.poly, model.block, false);
   if (!model.block->IsStellated()) {
     state.SkipWithError("stellation failed");
     return;

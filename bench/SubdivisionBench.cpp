@@ -11,6 +11,7 @@
 
 #include "core/Geometry.h"
 #include "core/Tolerances.h"
+#include "model/CreatePoly.h"
 #include "model/Poly.h"
 #include "model/Subdivision.h"
 #include "symmetry/SimplePoly.h"
@@ -56,7 +57,7 @@ void GeodesicSphere30(benchmark::State& state) {
   for (auto _ : state) {
     std::unique_ptr<corvia::SimplePoly> sphere = ico.Subdivide(corvia::kSubdivideGeodesic, 30);
     corvia::Poly result;
-    const bool made = sphere && sphere->CreatePoly(&result, false, false);
+    const bool made = sphere && CreatePoly(*sphere, &result, false, false);
     benchmark::DoNotOptimize(made);
     state.counters["faces"] = result.mFaces.mCount;
   }

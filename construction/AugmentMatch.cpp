@@ -90,10 +90,10 @@ std::list<RingNode>::iterator Previous(std::list<RingNode>& ring, std::list<Ring
 
 // ---- Preparing ----------------------------------------------------------------------------
 
-bool Poly::PrepareAugmentation(uint32_t options, Augmentation* augmentation) {
+bool PrepareAugmentation(Poly* poly, uint32_t options, Augmentation* augmentation) {
   namespace d = detail_AugmentMatch;
   if (!augmentation) return false;
-  FaceTypeBlock* block = GetShownBlock();
+  FaceTypeBlock* block = poly->GetShownBlock();
   PolyElement* target = block ? block->mCurrentFace : nullptr;
   if (!target || target->mNumSides < 3) return false;
   if (!GetAugmentationHeight(options, target, augmentation)) return false;
@@ -247,7 +247,7 @@ void Augmentation::Apply(Poly* poly) {
 
 void Augmentation::Refresh() {
   ClearMatching();
-  if (mPoly && !mPoly->PrepareAugmentation(mOptions, this)) Reset();
+  if (mPoly && !PrepareAugmentation(mPoly, mOptions, this)) Reset();
 }
 
 // ---- Placement ----------------------------------------------------------------------------
@@ -354,7 +354,7 @@ std::unique_ptr<SimplePoly> CreateAugmentedPoly(uint32_t options, Augmentation& 
   if (!poly) return nullptr;
   // Prepared once: a second preparation could flip a pyramid to the other side again.
   if (!augmentation.GetCurrentMatch() || !augmentation.HasTargets() || !augmentation.mAddedModel) {
-    if (!poly->PrepareAugmentation(options, &augmentation)) return nullptr;
+    if (!PrepareAugmentation(poly, options, &augmentation)) return nullptr;
   }
   options = augmentation.mOptions;
   platform::WaitCursorScope wait;

@@ -269,9 +269,9 @@ void Augmentation::Reset() {
   }
 }
 
-Augmentation* Poly::GetAugmentation() {
-  if (!mAugmentation) mAugmentation = MakePart<Augmentation>(this);
-  return mAugmentation.get();
+Augmentation* GetAugmentation(Poly* poly) {
+  if (!poly->mAugmentation) poly->mAugmentation = MakePart<Augmentation>(poly);
+  return poly->mAugmentation.get();
 }
 
 // ---- Heights ------------------------------------------------------------------------------

@@ -239,6 +239,12 @@ class Augmentation : public ModelPart {
   void StepOrientations(bool forwards);
 };
 
+// The model's one augmentation, made on first use.
+Augmentation* GetAugmentation(Poly* poly);
+// Makes the shown side's current face the target, builds the added model and finds
+// its matching faces and orientations; false (after a message) when nothing fits.
+bool PrepareAugmentation(Poly* poly, uint32_t options, Augmentation* augmentation);
+
 // The augmented model, or null (after a message; a cancelled progress frees what was
 // built). The augmentation is prepared first when it is not.
 std::unique_ptr<SimplePoly> CreateAugmentedPoly(uint32_t options, Augmentation& augmentation);

@@ -18,6 +18,7 @@
 #include "core/Units.h"
 #include "core/VectorMath.h"
 #include "model/BlockPool.h"
+#include "model/CreatePoly.h"
 #include "model/Edge.h"
 #include "model/FaceDiagramCells.h"
 #include "model/FaceOutline.h"
@@ -176,21 +177,21 @@ void RepointImageOwners(SimplePoly& simple, const ElementList& verts, const std:
 bool IsUnnamed(const std::string& text) { return text.empty() || strcasecmp(text.c_str(), "Unnamed") == 0 || strcasecmp(text.c_str(), "Unnamed Dual") == 0; }
 
 SimplePoly* BaseDualPath(Poly& poly, uint32_t flags, EdgeListNode** edgeList, uint8_t* derived) {
-  if (edgeList) *edgeList = poly.CreateEdgeList(flags);
+  if (edgeList) *edgeList = CreateEdgeList(&poly, flags);
   if (derived) *derived = 1;
-  return poly.CreateSimplePoly(flags, nullptr, nullptr);
+  return CreateSimplePoly(&poly, flags, nullptr, nullptr);
 }
 
 }  // namespace detail_DerivedModels
 
 // ---- Edge lists -------------------------------------------------------------------------
 
-EdgeListNode* Poly::CreateEdgeList(uint32_t flags) {
+EdgeListNode* CreateEdgeList(Poly* poly, uint32_t flags) {
   const bool dual = (flags & kDeriveDual) != 0;
   EdgeListNode* list = nullptr;
-  if (mEdgeArray && mNumEdges > 0) {
-    for (int i = 0; i < mNumEdges; ++i) {
-      Edge* edge = GetEdge(i);
+  if (poly->mEdgeArray && poly->mNumEdges > 0) {
+    for (int i = 0; i < poly->mNumEdges; ++i) {
+      Edge* edge = poly->GetEdge(i);
       if (!edge || edge->IsHidden(dual)) continue;
       PolyElement* ends[2] = {nullptr, nullptr};
       edge->GetVerts(dual, ends);
@@ -200,7 +201,7 @@ EdgeListNode* Poly::CreateEdgeList(uint32_t flags) {
     return list;
   }
   ElementList* faces = nullptr;
-  GetParts(dual, &faces, nullptr, nullptr, nullptr);
+  poly->GetParts(dual, &faces, nullptr, nullptr, nullptr);
   for (PolyElement* face = faces ? faces->mHead : nullptr; face; face = face->mNext) {
     const int n = face->mNumSides;
     for (int i = 0; i < n; ++i) {
@@ -214,12 +215,12 @@ EdgeListNode* Poly::CreateEdgeList(uint32_t flags) {
 
 // ---- The plain copy -----------------------------------------------------------------------
 
-SimplePoly* Poly::CreateSimplePoly(uint32_t flags, CompoundPart* part, OpenGLView* view) {
+SimplePoly* CreateSimplePoly(Poly* poly, uint32_t flags, CompoundPart* part, OpenGLView* view) {
   namespace d = detail_DerivedModels;
   const bool dual = (flags & kDeriveDual) != 0;
   const bool triangles = (flags & d::kTriangleFlags) != 0;
   const bool vertsOnly = (flags & kDeriveVerticesOnly) != 0;
-  if (dual && mHasCentralFace && !(flags & (d::kTriangleFlags | kDeriveAllowInfinite))) {
+  if (dual && poly->mHasCentralFace && !(flags & (d::kTriangleFlags | kDeriveAllowInfinite))) {
     ShowError("This operation may not be performed on a model with infinite vertices");
     return nullptr;
   }
@@ -227,12 +228,12 @@ SimplePoly* Poly::CreateSimplePoly(uint32_t flags, CompoundPart* part, OpenGLVie
   std::unordered_set<const PolyElement*> leftOut;
   if (part && !vertsOnly) {
     const bool keep = (flags & kDeriveKeepPart) != 0;
-    if (!IsCompound()) {
+    if (!poly->IsCompound()) {
       ShowError("%s", keep ? "Model only has one part." : "Can't remove only component.");
       return nullptr;
     }
     std::vector<PolyElement*> collected;
-    for (CompoundPart* p = mCompoundParts; p; p = p->mNext) {
+    for (CompoundPart* p = poly->mCompoundParts; p; p = p->mNext) {
       if ((p == part) == keep || !p->mFirstElement) continue;
       p->mFirstElement->CollectConnectedPart(collected);
       for (PolyElement* element : collected) {
@@ -243,7 +244,7 @@ SimplePoly* Poly::CreateSimplePoly(uint32_t flags, CompoundPart* part, OpenGLVie
   }
   ElementList* faces = nullptr;
   ElementList* verts = nullptr;
-  GetParts(dual, &faces, &verts, nullptr, nullptr);
+  poly->GetParts(dual, &faces, &verts, nullptr, nullptr);
   int numVerts = 0;
   for (PolyElement* element = verts->mHead; element; element = element->mNext) {
     if (!leftOut.count(element)) ++numVerts;
@@ -252,7 +253,7 @@ SimplePoly* Poly::CreateSimplePoly(uint32_t flags, CompoundPart* part, OpenGLVie
   simple->flags |= kSimpleKeepOrientation;
   if (triangles) simple->flags |= kSimpleGrowable;
   ClearFaceImageCopies();
-  d::OutlineTriangles outlines((mPolyFlags & kPolyFlagOneSidedFace) != 0);
+  d::OutlineTriangles outlines((poly->mPolyFlags & kPolyFlagOneSidedFace) != 0);
   // The copy's number of each element of the side (-1: not copied).
   std::vector<int32_t> vertIndex(static_cast<size_t>(verts->mCount), kNoIndex);
   std::vector<int32_t> faceIndex(static_cast<size_t>(faces->mCount), kNoIndex);
@@ -287,7 +288,7 @@ SimplePoly* Poly::CreateSimplePoly(uint32_t flags, CompoundPart* part, OpenGLVie
       CopyVector(out.normal, element->mNumSides > 0 ? normal : element->mXAxis);
       d::CopyElementAttributes(*element, out);
       out.rots = element->GetRotationOrder();
-      if (element == GetCurrentFace()) simple->currentFace = faceIndex[static_cast<size_t>(element->mIndex)];
+      if (element == poly->GetCurrentFace()) simple->currentFace = faceIndex[static_cast<size_t>(element->mIndex)];
     }
     if (!triangles) {
       simple->CreateVertexFaceLists(true);
@@ -305,10 +306,10 @@ SimplePoly* Poly::CreateSimplePoly(uint32_t flags, CompoundPart* part, OpenGLVie
         simple->VertAt(copy).items = ring;
       }
     }
-    if (!part && !triangles && mEdgeArray && mNumEdges > 0) {
-      simple->SetNumEdges(mNumEdges);
-      for (int i = 0; i < mNumEdges; ++i) {
-        Edge* edge = GetEdge(i);
+    if (!part && !triangles && poly->mEdgeArray && poly->mNumEdges > 0) {
+      simple->SetNumEdges(poly->mNumEdges);
+      for (int i = 0; i < poly->mNumEdges; ++i) {
+        Edge* edge = poly->GetEdge(i);
         SimpleEdge& out = simple->EdgeAt(i);
         PolyElement* ends[2] = {nullptr, nullptr};
         PolyElement* sides[2] = {nullptr, nullptr};
@@ -327,41 +328,41 @@ SimplePoly* Poly::CreateSimplePoly(uint32_t flags, CompoundPart* part, OpenGLVie
   // The arrays are final: each copied image now refers to the record copied from its
   // reference element, or to the record that carries it when that was left out.
   d::RepointImageOwners(*simple, *verts, vertIndex, *faces, faceIndex);
-  if (mSymGroup) simple->SetSymmetry(mSymGroup);
+  if (poly->mSymGroup) simple->SetSymmetry(poly->mSymGroup);
   simple->flags |= kSimpleKeepLengthUnits;
-  if (mPolyFlags & kPolyFlagConvex) simple->flags |= kSimpleConvex;
-  if (mPolyFlags & kPolyFlagDensityOne) simple->flags |= kSimpleDensityOne;
-  if (mPolyFlags & kPolyFlagPlainSurface) simple->flags |= kSimplePlainSurface;
-  if (mPolyFlags & kPolyFlagInherited) simple->flags |= kSimpleInherited;
-  NameSimplePoly(dual, simple.get(), view);
+  if (poly->mPolyFlags & kPolyFlagConvex) simple->flags |= kSimpleConvex;
+  if (poly->mPolyFlags & kPolyFlagDensityOne) simple->flags |= kSimpleDensityOne;
+  if (poly->mPolyFlags & kPolyFlagPlainSurface) simple->flags |= kSimplePlainSurface;
+  if (poly->mPolyFlags & kPolyFlagInherited) simple->flags |= kSimpleInherited;
+  NameSimplePoly(poly, dual, simple.get(), view);
   return simple.release();
 }
 
-void Poly::NameSimplePoly(bool dual, SimplePoly* simple, OpenGLView* view) {
+void NameSimplePoly(Poly* poly, bool dual, SimplePoly* simple, OpenGLView* view) {
   // The document's model takes the names its pane shows; any other model (one being
   // built beside it, or with no document) keeps its own.
   std::string name;
   std::string dualName;
-  if (GetCurrentPoly() != this || !GetDocumentAccess().GetPanePolyNames(view, &name, &dualName)) {
-    name = mName ? mName : "";
-    dualName = mDualName ? mDualName : "";
+  if (GetCurrentPoly() != poly || !GetDocumentAccess().GetPanePolyNames(view, &name, &dualName)) {
+    name = poly->mName ? poly->mName : "";
+    dualName = poly->mDualName ? poly->mDualName : "";
   }
   if (detail_DerivedModels::IsUnnamed(name)) name.clear();
   if (detail_DerivedModels::IsUnnamed(dualName)) dualName.clear();
   if (dual) name.swap(dualName);
   simple->name = name;
   simple->dualName = dualName;
-  simple->description = mDescription ? mDescription : "";
-  simple->webLink = mWebLink ? mWebLink : "";
+  simple->description = poly->mDescription ? poly->mDescription : "";
+  simple->webLink = poly->mWebLink ? poly->mWebLink : "";
 }
 
 // ---- Compound with the dual -------------------------------------------------------------
 
 SimplePoly* MakeCompoundWithDual(Poly& poly, OpenGLView* view, uint32_t flags) {
   const uint32_t sideless = flags & ~(kDeriveBase | kDeriveDual);
-  std::unique_ptr<SimplePoly> base(poly.CreateModel(sideless | kDeriveBase, nullptr, nullptr, view));
+  std::unique_ptr<SimplePoly> base(CreateModel(&poly, sideless | kDeriveBase, nullptr, nullptr, view));
   if (!base) return nullptr;
-  std::unique_ptr<SimplePoly> dual(poly.CreateModel(sideless | kDeriveDual, nullptr, nullptr, view));
+  std::unique_ptr<SimplePoly> dual(CreateModel(&poly, sideless | kDeriveDual, nullptr, nullptr, view));
   if (!dual) return nullptr;
   std::unique_ptr<SimplePoly> both = base->Combine(*dual);
   // The compound is its own dual, with the model's symmetry.
@@ -393,22 +394,22 @@ SimplePoly* DeriveModelForViewType(Poly& poly, uint32_t viewType, uint32_t flags
       }
       return nullptr;
     case kViewMorphBySizing:
-      return poly.CreateSizingMorph(DualMorphRatio(), flags);
+      return CreateSizingMorph(&poly, DualMorphRatio(), flags);
     case kViewMorphByTruncation:
-      return poly.CreateTruncationMorph(DualMorphRatio(), flags);
+      return CreateTruncationMorph(&poly, DualMorphRatio(), flags);
     case kViewMorphByAugmentation:
-      return poly.CreateAugmentationMorph(DualMorphRatio(), flags);
+      return CreateAugmentationMorph(&poly, DualMorphRatio(), flags);
     case kViewMorphByExpansion:
-      return poly.CreateExpansionMorph(DualMorphRatio(), flags);
+      return CreateExpansionMorph(&poly, DualMorphRatio(), flags);
     case kViewMorphTiltingQuads:
-      return poly.CreateTiltingQuadsMorph(DualMorphRatio(), flags);
+      return CreateTiltingQuadsMorph(&poly, DualMorphRatio(), flags);
     case kViewMorphTiltingTriangles:
-      return poly.CreateTiltingTrianglesMorph(DualMorphRatio(), flags);
+      return CreateTiltingTrianglesMorph(&poly, DualMorphRatio(), flags);
     case kViewMorphTiltingCompound:
     case kViewMorphTiltingRectification:
-      return poly.CreateTiltingMorph(DualMorphRatio(), flags, viewType);
+      return CreateTiltingMorph(&poly, DualMorphRatio(), flags, viewType);
     case kViewMorphViaSnub:
-      return poly.CreateSnubMorph(DualMorphRatio(), flags);
+      return CreateSnubMorph(&poly, DualMorphRatio(), flags);
     case kViewBasePolyhedron:
       return detail_DerivedModels::BaseDualPath(poly, flags | kDeriveBase, edgeList, derived);
     case kViewDualPolyhedron:
@@ -429,23 +430,23 @@ SimplePoly* DeriveModelForViewType(Poly& poly, uint32_t viewType, uint32_t flags
                                             derived);
 }
 
-SimplePoly* Poly::DeriveModel(uint32_t flags, EdgeListNode** edgeList, uint8_t* derived, OpenGLView* view) {
+SimplePoly* DeriveModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uint8_t* derived, OpenGLView* view) {
   platform::Services().views->SetWaitCursor(true);
   // A side named in the flags needs no pane; otherwise the given pane's view type
   // decides, or for the document's model the active pane's.
-  const bool askPane = !(flags & (kDeriveBase | kDeriveDual)) && (view || GetCurrentPoly() == this);
+  const bool askPane = !(flags & (kDeriveBase | kDeriveDual)) && (view || GetCurrentPoly() == poly);
   const uint32_t viewType = askPane ? GetDocumentAccess().GetPaneViewType(view) : kViewNone;
-  SimplePoly* result = DeriveModelForViewType(*this, viewType, flags, edgeList, derived);
+  SimplePoly* result = DeriveModelForViewType(*poly, viewType, flags, edgeList, derived);
   platform::Services().views->SetWaitCursor(false);
   return result;
 }
 
-SimplePoly* Poly::CreateModel(uint32_t flags, EdgeListNode** edgeList, uint8_t* derived, OpenGLView* view) {
-  SimplePoly* simple = DeriveModel(flags, edgeList, derived, view);
+SimplePoly* CreateModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uint8_t* derived, OpenGLView* view) {
+  SimplePoly* simple = DeriveModel(poly, flags, edgeList, derived, view);
   if (!simple) return nullptr;
-  if (simple->description.empty() && mDescription) simple->description = mDescription;
-  if (simple->webLink.empty() && mWebLink) simple->webLink = mWebLink;
-  if (mPolyFlags & kPolyFlagInherited) simple->flags |= kSimpleInherited;
+  if (simple->description.empty() && poly->mDescription) simple->description = poly->mDescription;
+  if (simple->webLink.empty() && poly->mWebLink) simple->webLink = poly->mWebLink;
+  if (poly->mPolyFlags & kPolyFlagInherited) simple->flags |= kSimpleInherited;
   return simple;
 }
 
@@ -481,16 +482,16 @@ void CreateWatermanModel(int latticeType, int root, bool fourD) {
   std::snprintf(dualName, sizeof dualName, "%s%d%s%s", "Waterman dual R", root, suffix, fourD ? " 4D" : "");
   simple->name = name;
   simple->dualName = dualName;
-  simple->CreatePolyWithUndo(kUndoWatermanModel, false, false);
+  CreatePolyWithUndo(*simple, kUndoWatermanModel, false, false);
   platform::Services().views->SetWaitCursor(false);
 }
 
 void CreateFacetedModel() {
   std::unique_ptr<SimplePoly> simple(CreateSimpleFacetedPolyhedron(GetCurrentPoly(), 0, nullptr));
-  if (simple) simple->CreatePolyWithUndo(kUndoFacetedModel, false, false);
+  if (simple) CreatePolyWithUndo(*simple, kUndoFacetedModel, false, false);
 }
 
-bool Poly::CreateFromLibraryEntry(PolyTemplate* polyTemplate, LibraryEntry* entry, bool deferBuild) {
+bool CreateFromLibraryEntry(Poly* poly, PolyTemplate* polyTemplate, LibraryEntry* entry, bool deferBuild) {
   if (!entry || !entry->CheckAvailable()) return false;
   if (entry->IsSpringBuilt()) {
     // Stored or generated coordinates; the face-list text stays with the model.
@@ -498,8 +499,8 @@ bool Poly::CreateFromLibraryEntry(PolyTemplate* polyTemplate, LibraryEntry* entr
     std::unique_ptr<SimplePoly> simple = entry->CreateSpringPoly(&faceList);
     // A record without a face list has nothing to build; the others said why not.
     if (!simple && faceList.empty()) entry->ShowNotAvailable();
-    if (!simple || !simple->CreatePoly(this, false, false)) return false;
-    SetDescription(CopyString(faceList.c_str()));
+    if (!simple || !CreatePoly(*simple, poly, false, false)) return false;
+    poly->SetDescription(CopyString(faceList.c_str()));
     return true;
   }
   if (entry->mCategory == kCategoryPrisms) {
@@ -513,13 +514,13 @@ bool Poly::CreateFromLibraryEntry(PolyTemplate* polyTemplate, LibraryEntry* entr
     // A prism is a uniform polyhedron like any other: its configuration's template gives
     // it its kind, its measures and its name.
     if (polyTemplate && polyTemplate->Parse(config.c_str(), false)) simple->polyTemplate = polyTemplate;
-    return simple->CreatePoly(this, false, false);
+    return CreatePoly(*simple, poly, false, false);
   }
   const std::string config = entry->GetVertexConfiguration();
   if (!polyTemplate || !polyTemplate->Parse(config.c_str(), true)) return false;
-  if (deferBuild) return Prepare(polyTemplate, 0);
+  if (deferBuild) return poly->Prepare(polyTemplate, 0);
   // A failed build is a failure, not a partial model presented as the entry.
-  return Build(polyTemplate, 0);
+  return poly->Build(polyTemplate, 0);
 }
 
 // ---- Models made from the facet model, moving the model ---------------------------------------
@@ -557,7 +558,7 @@ std::unique_ptr<SimplePoly> CreateNetModel(Poly* poly) {
 void TranslateBy(Poly* poly, const double* vector) {
   platform::UndoHooks* undo = platform::Services().undo;
   undo->AddUndo(kUndoTranslate, 0);
-  std::unique_ptr<SimplePoly> copy(poly->CreateSimplePoly(kDeriveBase, nullptr, nullptr));
+  std::unique_ptr<SimplePoly> copy(CreateSimplePoly(poly, kDeriveBase, nullptr, nullptr));
   bool made = false;
   if (copy) {
     // The plain copy's Translate moves by the opposite of its vector.
@@ -567,7 +568,7 @@ void TranslateBy(Poly* poly, const double* vector) {
     // The moved model replaces this one as it stands: neither centred, nor scaled, nor
     // turned, with its colours and its dual's.
     copy->flags |= kSimpleKeepCentre | kSimpleKeepSize | kSimpleKeepOrientation;
-    made = copy->CreatePoly(poly, true, true);
+    made = CreatePoly(*copy, poly, true, true);
   }
   // A model that could not be made leaves nothing to undo.
   if (!made) undo->DiscardLastUndo();

@@ -2,31 +2,18 @@
 // The factory of plain models: a copy of one side of a Poly as a SimplePoly, its edge
 // list, and the models that feed the document directly (Waterman polyhedra, library
 // entries, the faceted model, the flat model of the nets); and moving a model, which
-// goes through its plain copy.
+// goes through its plain copy. The entry points for a pane's model, the plain copies
+// and a library entry's model, with their flags, are in construction/ModelFactory.h.
 
 #include <cstdint>
 #include <memory>
 
+#include "construction/ModelFactory.h"
 #include "symmetry/ExportPrep.h"
 
 namespace corvia {
 
 class Poly;
-
-// Factory flags.
-constexpr uint32_t kDeriveQuiet = 0x1;
-constexpr uint32_t kDeriveNetModel = 0x4;
-constexpr uint32_t kDeriveBase = 0x8;
-constexpr uint32_t kDeriveDual = 0x10;
-constexpr uint32_t kDeriveTriangles = 0x20;
-constexpr uint32_t kDeriveTriangles2 = 0x40;
-constexpr uint32_t kDeriveDropDegenerate = 0x80;
-constexpr uint32_t kDeriveKeepPart = 0x100;
-constexpr uint32_t kDeriveVerticesOnly = 0x200;
-constexpr uint32_t kDeriveAllowInfinite = 0x400;
-// Passed on by the finish of a morph; the plain copy carries them unchanged.
-constexpr uint32_t kDeriveMorphFinish1 = 0x800;
-constexpr uint32_t kDeriveMorphFinish2 = 0x1000;
 
 // View type codes the factory tells apart.
 constexpr uint32_t kViewFacetingPreview = 0x0C05;
@@ -53,8 +40,8 @@ constexpr uint32_t kViewNone = 0;
 constexpr int kUndoFacetedModel = 4;
 constexpr int kUndoWatermanModel = 19;
 
-// The dispatch by view type code (the part of Poly::DeriveModel after the view's type
-// is known).
+// The dispatch by view type code (the part of DeriveModel after the view's type is
+// known).
 class SimplePoly;
 SimplePoly* DeriveModelForViewType(Poly& poly, uint32_t viewType, uint32_t flags, EdgeListNode** edgeList,
                                    uint8_t* derived);

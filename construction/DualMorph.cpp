@@ -298,7 +298,7 @@ bool HasInfinitePoints(const Poly& poly) {
 // result (null after a message).
 bool Settled(Poly& poly, double t, uint32_t flags, SimplePoly*& result) {
   result = nullptr;
-  if (poly.GetMorphEndModel(t, result, flags)) return true;
+  if (GetMorphEndModel(&poly, t, result, flags)) return true;
   if (!HasInfinitePoints(poly)) return false;
   if (!(flags & kDeriveQuiet)) ShowError("This operation may not be performed on a model with infinite vertices");
   return true;
@@ -345,45 +345,46 @@ TiltingWeights GetTiltingWeights(double t, bool toCompound) {
 
 // ---- Scales ---------------------------------------------------------------------------
 
-bool Poly::GetMorphEndModel(double t, SimplePoly*& model, uint32_t flags) {
+bool GetMorphEndModel(Poly* poly, double t, SimplePoly*& model, uint32_t flags) {
   constexpr uint32_t kKept = kDeriveMorphFinish1 | kDeriveMorphFinish2;
   if (t == 0.0) {
-    model = CreateSimplePoly((flags & kKept) | kDeriveBase, nullptr, nullptr);
+    model = CreateSimplePoly(poly, (flags & kKept) | kDeriveBase, nullptr, nullptr);
     return true;
   }
   if (t == 1.0) {
-    model = CreateSimplePoly((flags & kKept) | kDeriveDual, nullptr, nullptr);
+    model = CreateSimplePoly(poly, (flags & kKept) | kDeriveDual, nullptr, nullptr);
     return true;
   }
   return false;
 }
 
-void Poly::GetSizingMorphScales(double t, double* baseScale, double* dualScale) const {
+void GetSizingMorphScales(const Poly* poly, double t, double* baseScale, double* dualScale) {
   namespace d = detail_DualMorph;
   double base = 1.0;
   double dual = 1.0;
-  if (mPolyFlags & kPolyFlagConvex) {
+  if (poly->mPolyFlags & kPolyFlagConvex) {
     if (t >= 0.5) {
-      const double r = d::PointRatio(d::FirstTypeElement(mDualBlock.get()));
+      const double r = d::PointRatio(d::FirstTypeElement(poly->mDualBlock.get()));
       base = (r - 1.0) * (2.0 * t - 1.0) + 1.0;
     } else {
-      const double r = d::PointRatio(d::FirstTypeElement(mBaseBlock.get()));
+      const double r = d::PointRatio(d::FirstTypeElement(poly->mBaseBlock.get()));
       dual = r + 2.0 * t * (1.0 - r);
     }
-  } else if (!mTemplate) {
+  } else if (!poly->mTemplate) {
     if (t >= 0.5) {
       base = 2.0 - 2.0 * t;
     } else {
       dual = 2.0 * t;
     }
   } else if (t >= 0.5) {
-    const double ratio = mTemplate->mRadius > 0.0 ? mTemplate->mMidRadiusSqOverRadius / mTemplate->mRadius : 1.0;
+    const double ratio =
+        poly->mTemplate->mRadius > 0.0 ? poly->mTemplate->mMidRadiusSqOverRadius / poly->mTemplate->mRadius : 1.0;
     base = (ratio - 1.0) * (2.0 * t - 1.0) + 1.0;
   } else {
     double q = 1.0;
-    const PolyElement* first = mVertices.mHead;
+    const PolyElement* first = poly->mVertices.mHead;
     if (first && first->mNeighbours) {
-      const int count = std::min(mTemplate->mValence, first->mNumSides);
+      const int count = std::min(poly->mTemplate->mValence, first->mNumSides);
       for (int i = 0; i < count; ++i) {
         const PolyElement* face = first->mNeighbours[static_cast<size_t>(i)];
         if (!face) continue;
@@ -398,11 +399,11 @@ void Poly::GetSizingMorphScales(double t, double* baseScale, double* dualScale) 
   if (dualScale) *dualScale = dual;
 }
 
-void Poly::SetTruncationMorphScale(double t) {
+void SetTruncationMorphScale(Poly* poly, double t) {
   namespace d = detail_DualMorph;
   MorphScales& scales = TruncationMorphScales();
   scales = MorphScales();
-  const FaceTypeBlock* block = t < 0.5 ? mDualBlock.get() : mBaseBlock.get();
+  const FaceTypeBlock* block = t < 0.5 ? poly->mDualBlock.get() : poly->mBaseBlock.get();
   double largest = 0.0;
   for (const FaceType* type = block ? block->mFirstFaceType : nullptr; type; type = type->mNext) {
     const PolyElement* x = type->mFirstFace;
@@ -419,15 +420,15 @@ void Poly::SetTruncationMorphScale(double t) {
   }
 }
 
-void Poly::SetAugmentationMorphScale(double t) {
+void SetAugmentationMorphScale(Poly* poly, double t) {
   namespace d = detail_DualMorph;
   MorphScales& scales = AugmentationMorphScales();
   scales = MorphScales();
   if (t >= 0.5) {
-    const double r = d::PointRatio(d::FirstTypeElement(mDualBlock.get()));
+    const double r = d::PointRatio(d::FirstTypeElement(poly->mDualBlock.get()));
     scales.base = (r - 1.0) * (2.0 * t - 1.0) + 1.0;
   } else {
-    const double r = d::PointRatio(d::FirstTypeElement(mBaseBlock.get()));
+    const double r = d::PointRatio(d::FirstTypeElement(poly->mBaseBlock.get()));
     scales.dual = r + 2.0 * t * (1.0 - r);
   }
 }
@@ -448,16 +449,16 @@ AugmentationMorphPiece ClassifyAugmentationMorphSide(const double* cornerA, cons
 
 // ---- Builders -------------------------------------------------------------------------
 
-SimplePoly* Poly::CreateSizingMorph(double t, uint32_t flags) {
+SimplePoly* CreateSizingMorph(Poly* poly, double t, uint32_t flags) {
   SimplePoly* settled = nullptr;
-  if (detail_DualMorph::Settled(*this, t, flags, settled)) return settled;
+  if (detail_DualMorph::Settled(*poly, t, flags, settled)) return settled;
   double baseScale = 1.0;
   double dualScale = 1.0;
-  GetSizingMorphScales(t, &baseScale, &dualScale);
+  GetSizingMorphScales(poly, t, &baseScale, &dualScale);
   const uint32_t sideless = flags & ~(kDeriveBase | kDeriveDual);
-  std::unique_ptr<SimplePoly> dual(CreateModel(sideless | kDeriveDual, nullptr, nullptr, nullptr));
+  std::unique_ptr<SimplePoly> dual(CreateModel(poly, sideless | kDeriveDual, nullptr, nullptr, nullptr));
   if (!dual) return nullptr;
-  std::unique_ptr<SimplePoly> base(CreateModel(sideless | kDeriveBase, nullptr, nullptr, nullptr));
+  std::unique_ptr<SimplePoly> base(CreateModel(poly, sideless | kDeriveBase, nullptr, nullptr, nullptr));
   if (!base) return nullptr;
   base->Scale(baseScale);
   dual->Scale(dualScale);
@@ -468,15 +469,15 @@ SimplePoly* Poly::CreateSizingMorph(double t, uint32_t flags) {
   return both.release();
 }
 
-SimplePoly* Poly::CreateTruncationMorph(double t, uint32_t flags) {
+SimplePoly* CreateTruncationMorph(Poly* poly, double t, uint32_t flags) {
   namespace d = detail_DualMorph;
   SimplePoly* settled = nullptr;
-  if (d::Settled(*this, t, flags, settled)) return settled;
-  SetTruncationMorphScale(t);
+  if (d::Settled(*poly, t, flags, settled)) return settled;
+  SetTruncationMorphScale(poly, t);
   const MorphScales scales = TruncationMorphScales();
-  d::MorphBuilder builder(2 * mNumEdges, mVertices.mCount + mFaces.mCount);
+  d::MorphBuilder builder(2 * poly->mNumEdges, poly->mVertices.mCount + poly->mFaces.mCount);
   for (int pass = 0; pass < 2; ++pass) {
-    const FaceTypeBlock* block = pass == 0 ? mBaseBlock.get() : mDualBlock.get();
+    const FaceTypeBlock* block = pass == 0 ? poly->mBaseBlock.get() : poly->mDualBlock.get();
     const double own = pass == 0 ? scales.base : scales.dual;
     const double other = pass == 0 ? scales.dual : scales.base;
     for (const FaceType* type = block ? block->mFirstFaceType : nullptr; type; type = type->mNext) {
@@ -571,30 +572,30 @@ void MakeAugmentationMorphPieces(const Poly& poly, const PolyElement* x, bool ve
   }
 }
 
-SimplePoly* Poly::CreateAugmentationMorph(double t, uint32_t flags) {
+SimplePoly* CreateAugmentationMorph(Poly* poly, double t, uint32_t flags) {
   namespace d = detail_DualMorph;
   SimplePoly* settled = nullptr;
-  if (d::Settled(*this, t, flags, settled)) return settled;
-  SetAugmentationMorphScale(t);
-  d::MorphBuilder builder(mVertices.mCount + mFaces.mCount, 2 * mNumEdges);
+  if (d::Settled(*poly, t, flags, settled)) return settled;
+  SetAugmentationMorphScale(poly, t);
+  d::MorphBuilder builder(poly->mVertices.mCount + poly->mFaces.mCount, 2 * poly->mNumEdges);
   auto sink = [&builder](const MorphPiece& piece) { builder.Piece(piece); };
-  d::ForEachElement(mFaces, [&](PolyElement* x) { MakeAugmentationMorphPieces(*this, x, false, t, sink); });
-  d::ForEachElement(mVertices, [&](PolyElement* x) { MakeAugmentationMorphPieces(*this, x, true, t, sink); });
+  d::ForEachElement(poly->mFaces, [&](PolyElement* x) { MakeAugmentationMorphPieces(*poly, x, false, t, sink); });
+  d::ForEachElement(poly->mVertices, [&](PolyElement* x) { MakeAugmentationMorphPieces(*poly, x, true, t, sink); });
   return builder.Finish(t);
 }
 
-SimplePoly* Poly::CreateExpansionMorph(double t, uint32_t flags) {
+SimplePoly* CreateExpansionMorph(Poly* poly, double t, uint32_t flags) {
   namespace d = detail_DualMorph;
   SimplePoly* settled = nullptr;
-  if (d::Settled(*this, t, flags, settled)) return settled;
-  d::MorphBuilder builder(2 * mNumEdges, mVertices.mCount + mNumEdges + mFaces.mCount);
+  if (d::Settled(*poly, t, flags, settled)) return settled;
+  d::MorphBuilder builder(2 * poly->mNumEdges, poly->mVertices.mCount + poly->mNumEdges + poly->mFaces.mCount);
   // Corner i of element x at parameter s: the corner moved towards x's dual point.
   auto cornerPoint = [](double* out, const PolyElement* x, const PolyElement* corner, double s) {
     d::Lerp(out, d::VertexPoint(corner), d::VertexPoint(x), s);
   };
   d::EdgeOnce quads;
   for (int pass = 0; pass < 2; ++pass) {
-    const ElementList& list = pass == 0 ? static_cast<const ElementList&>(mFaces) : mVertices;
+    const ElementList& list = pass == 0 ? static_cast<const ElementList&>(poly->mFaces) : poly->mVertices;
     const double s = pass == 0 ? t : 1.0 - t;
     d::ForEachElement(list, [&](PolyElement* x) {
       const int n = x->mNumSides;
@@ -659,13 +660,13 @@ void MakeTiltingQuadsMorphPieces(const Poly& poly, const PolyElement* x, double 
   }
 }
 
-SimplePoly* Poly::CreateTiltingQuadsMorph(double t, uint32_t flags) {
+SimplePoly* CreateTiltingQuadsMorph(Poly* poly, double t, uint32_t flags) {
   namespace d = detail_DualMorph;
   SimplePoly* settled = nullptr;
-  if (d::Settled(*this, t, flags, settled)) return settled;
-  d::MorphBuilder builder(mVertices.mCount + mFaces.mCount + mNumEdges, 2 * mNumEdges);
-  d::ForEachElement(mFaces, [&](PolyElement* x) {
-    MakeTiltingQuadsMorphPieces(*this, x, t, [&builder](const MorphPiece& piece) { builder.Piece(piece); });
+  if (d::Settled(*poly, t, flags, settled)) return settled;
+  d::MorphBuilder builder(poly->mVertices.mCount + poly->mFaces.mCount + poly->mNumEdges, 2 * poly->mNumEdges);
+  d::ForEachElement(poly->mFaces, [&](PolyElement* x) {
+    MakeTiltingQuadsMorphPieces(*poly, x, t, [&builder](const MorphPiece& piece) { builder.Piece(piece); });
   });
   return builder.Finish(t);
 }
@@ -713,13 +714,13 @@ void MakeTiltingTrianglesMorphPieces(const Poly&, const PolyElement* x, double t
   }
 }
 
-SimplePoly* Poly::CreateTiltingTrianglesMorph(double t, uint32_t flags) {
+SimplePoly* CreateTiltingTrianglesMorph(Poly* poly, double t, uint32_t flags) {
   namespace d = detail_DualMorph;
   SimplePoly* settled = nullptr;
-  if (d::Settled(*this, t, flags, settled)) return settled;
-  d::MorphBuilder builder(mVertices.mCount + mFaces.mCount + mNumEdges, 4 * mNumEdges);
-  d::ForEachElement(mFaces, [&](PolyElement* x) {
-    MakeTiltingTrianglesMorphPieces(*this, x, t, [&builder](const MorphPiece& piece) { builder.Piece(piece); });
+  if (d::Settled(*poly, t, flags, settled)) return settled;
+  d::MorphBuilder builder(poly->mVertices.mCount + poly->mFaces.mCount + poly->mNumEdges, 4 * poly->mNumEdges);
+  d::ForEachElement(poly->mFaces, [&](PolyElement* x) {
+    MakeTiltingTrianglesMorphPieces(*poly, x, t, [&builder](const MorphPiece& piece) { builder.Piece(piece); });
   });
   return builder.Finish(t);
 }
@@ -770,21 +771,23 @@ void MakeTiltingMorphPieces(const Poly& poly, const PolyElement* x, bool vertexE
   }
 }
 
-SimplePoly* Poly::CreateTiltingMorph(double t, uint32_t flags, uint32_t viewType) {
+SimplePoly* CreateTiltingMorph(Poly* poly, double t, uint32_t flags, uint32_t viewType) {
   namespace d = detail_DualMorph;
   SimplePoly* settled = nullptr;
-  if (d::Settled(*this, t, flags, settled)) return settled;
+  if (d::Settled(*poly, t, flags, settled)) return settled;
   const bool toCompound = viewType == kViewMorphTiltingCompound;
-  d::MorphBuilder builder(mVertices.mCount + mFaces.mCount + mNumEdges, 4 * mNumEdges);
+  d::MorphBuilder builder(poly->mVertices.mCount + poly->mFaces.mCount + poly->mNumEdges, 4 * poly->mNumEdges);
   auto sink = [&builder](const MorphPiece& piece) { builder.Piece(piece); };
-  d::ForEachElement(mFaces, [&](PolyElement* x) { MakeTiltingMorphPieces(*this, x, false, t, toCompound, sink); });
-  d::ForEachElement(mVertices, [&](PolyElement* x) { MakeTiltingMorphPieces(*this, x, true, t, toCompound, sink); });
+  d::ForEachElement(poly->mFaces,
+                    [&](PolyElement* x) { MakeTiltingMorphPieces(*poly, x, false, t, toCompound, sink); });
+  d::ForEachElement(poly->mVertices,
+                    [&](PolyElement* x) { MakeTiltingMorphPieces(*poly, x, true, t, toCompound, sink); });
   return builder.Finish(t);
 }
 
-SimplePoly* Poly::CreateSnubMorph(double t, uint32_t flags) {
+SimplePoly* CreateSnubMorph(Poly* poly, double t, uint32_t flags) {
   SimplePoly* end = nullptr;
-  if (GetMorphEndModel(t, end, flags)) return end;
+  if (GetMorphEndModel(poly, t, end, flags)) return end;
   // Between its two ends this morph has no model of its own.
   if (!(flags & kDeriveQuiet)) {
     ShowError("%s", "The snub morph gives a model only at its two ends:\nthe model itself (0%) and its dual (100%).");

@@ -1,10 +1,11 @@
 #pragma once
 // The morphs between a model and its dual: families of plain models that pass from
 // the model (ratio t = 0) to its dual (t = 1) by sizing, truncation, augmentation,
-// expansion and tilting. The builders are members of Poly (declared with it, defined
-// in DualMorph.cpp); the scale rules here are shared with the drawing of the morph
-// panes, so that a pane and a model built at the same ratio agree.
+// expansion and tilting. The builders take the model; the scale rules here are shared
+// with the drawing of the morph panes, so that a pane and a model built at the same
+// ratio agree.
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@ namespace corvia {
 
 class Poly;
 class PolyElement;
+class SimplePoly;
 
 // The ratio of the dual-morph panes: 0 shows the model, 1 its dual. 0.5 until a pane
 // sets it; the factory builds the morph models at this ratio.
@@ -25,6 +27,27 @@ double& DualMorphRatio();
 
 // The name of a morph model at ratio t: "Dual Morph 25.0%".
 std::string DualMorphName(double t);
+
+// At ratio 0 the base copy, at 1 the dual copy (true: the model is settled, and may
+// be null after a message); false for any other ratio.
+bool GetMorphEndModel(Poly* poly, double t, SimplePoly*& model, uint32_t flags);
+// The scales of the sizing morph at ratio t (either pointer may be null).
+void GetSizingMorphScales(const Poly* poly, double t, double* baseScale, double* dualScale);
+// Set the truncation and the augmentation morph scales for ratio t.
+void SetTruncationMorphScale(Poly* poly, double t);
+void SetAugmentationMorphScale(Poly* poly, double t);
+
+// The morph models at ratio t: new plain models owned by the caller; null after a
+// message (none with the quiet flag).
+SimplePoly* CreateSizingMorph(Poly* poly, double t, uint32_t flags);
+SimplePoly* CreateTruncationMorph(Poly* poly, double t, uint32_t flags);
+SimplePoly* CreateAugmentationMorph(Poly* poly, double t, uint32_t flags);
+SimplePoly* CreateExpansionMorph(Poly* poly, double t, uint32_t flags);
+SimplePoly* CreateTiltingQuadsMorph(Poly* poly, double t, uint32_t flags);
+SimplePoly* CreateTiltingTrianglesMorph(Poly* poly, double t, uint32_t flags);
+// viewType: the morph to the compound or the morph to the rectified model.
+SimplePoly* CreateTiltingMorph(Poly* poly, double t, uint32_t flags, uint32_t viewType);
+SimplePoly* CreateSnubMorph(Poly* poly, double t, uint32_t flags);
 
 // Weights of the tilting morphs at ratio t: how far each face and each vertex of the
 // model has turned from its plane to its dual point (0 flat, 1 at the dual point).
@@ -65,7 +88,7 @@ using MorphPieceSink = std::function<void(const MorphPiece&)>;
 // false) or one of its vertices taken as a face of the dual.
 // Augmentation: the triangle from each side to the raised apex, or the quadrilateral
 // that two neighbours' coplanar triangles make (given once, by the face of lower
-// index); the scales are those Poly::SetAugmentationMorphScale set for t.
+// index); the scales are those SetAugmentationMorphScale set for t.
 void MakeAugmentationMorphPieces(const Poly& poly, const PolyElement* x, bool vertexElement, double t,
                                  const MorphPieceSink& sink);
 // Tilting quads and tilting triangles: the pieces of a face at each of its corners

@@ -146,10 +146,11 @@ std::unique_ptr<SimplePoly> BuildLibraryEntryModel(LibraryEntry& entry, bool dua
   // The template outlives the Poly, which points at it while it is built.
   PolyTemplate polyTemplate;
   auto poly = std::make_unique<Poly>();
-  if (!poly->CreateFromLibraryEntry(&polyTemplate, &entry, false)) return nullptr;
+  if (!CreateFromLibraryEntry(poly.get(), &polyTemplate, &entry, false)) return nullptr;
   // Models made without a template carry no names yet: they take the record's.
   if (!poly->mLibraryEntry) poly->SetLibraryEntry(&entry);
-  return std::unique_ptr<SimplePoly>(poly->CreateModel(dual ? kDeriveDual : kDeriveBase, nullptr, nullptr, nullptr));
+  return std::unique_ptr<SimplePoly>(
+      CreateModel(poly.get(), dual ? kDeriveDual : kDeriveBase, nullptr, nullptr, nullptr));
 }
 
 }  // namespace corvia

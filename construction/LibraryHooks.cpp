@@ -12,6 +12,7 @@
 #include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "platform/Services.h"
+#include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
 #include "symmetry/SimplePoly.h"
 
@@ -53,7 +54,7 @@ void ShowWenningerStellation(int number, const char* baseConfig, const int32_t* 
   Poly* poly = GetCurrentPoly();
   FaceTypeBlock* block = poly ? poly->mBaseBlock.get() : nullptr;
   if (!block) return;
-  poly->Stellate(block, true);
+  Stellate(poly, block, true);
   if (!block->IsStellated()) return;
   // The cells are numbered from 0 in the order the stellation made them.
   int index = 0;

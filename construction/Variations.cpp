@@ -86,14 +86,14 @@ std::unique_ptr<SimplePoly> FindPseudoVersion(const Poly& current) {
     search.mPolyFlags &= ~kBranchFlags;
     if (!built) return nullptr;
     if (!SameShape(ShapeOf(search), shape)) {
-      return std::unique_ptr<SimplePoly>(search.CreateSimplePoly(kDeriveBase, nullptr, nullptr));
+      return std::unique_ptr<SimplePoly>(CreateSimplePoly(&search, kDeriveBase, nullptr, nullptr));
     }
   }
   return nullptr;
 }
 
 std::unique_ptr<SimplePoly> MakeMirrorImage(Poly& poly) {
-  std::unique_ptr<SimplePoly> mirror(poly.CreateSimplePoly(kDeriveBase, nullptr, nullptr));
+  std::unique_ptr<SimplePoly> mirror(CreateSimplePoly(&poly, kDeriveBase, nullptr, nullptr));
   if (mirror) mirror->Reflect(poly.mSymGroup);
   return mirror;
 }

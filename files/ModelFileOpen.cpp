@@ -23,6 +23,7 @@
 #include "files/ModelFile.h"
 #include "files/ModelFileFormat.h"
 #include "files/ModelFileSection.h"
+#include "model/CreatePoly.h"
 #include "model/FaceImageAttach.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
@@ -259,7 +260,7 @@ bool OpenModelFile(const char* path, int mode) {
   d::PrepareTemplate(contents);
   {
     d::FileMessages messages(path, (mode & kOpenModelFileStepping) != 0);
-    if (!simple.CreatePolyWithUndo(kUndoLoadModel, true, true)) return false;
+    if (!CreatePolyWithUndo(simple, kUndoLoadModel, true, true)) return false;
   }
   Poly* poly = GetCurrentPoly();
   if (!poly) return false;
@@ -285,7 +286,7 @@ bool RestoreModelFromMemory(const std::string& data, const char* name, std::stri
   simple.description = contents.entryText;
   d::PrepareTemplate(contents);
   // No undo step of its own and no transition: the caller's step is what runs.
-  if (!simple.CreatePolyWithUndo(-1, true, true)) {
+  if (!CreatePolyWithUndo(simple, -1, true, true)) {
     if (error) *error = "'" + std::string(name) + "':\nThe model could not be built.";
     return false;
   }
@@ -321,11 +322,12 @@ std::unique_ptr<SimplePoly> ReadModelFileAsSimplePoly(const char* path, bool dua
   bool built;
   {
     d::FileMessages messages(path, false);
-    built = contents.model->CreatePoly(poly.get(), true, true);
+    built = CreatePoly(*contents.model, poly.get(), true, true);
   }
   units.mLengthScale = lengthScale;
   if (!built) return nullptr;
-  std::unique_ptr<SimplePoly> model(poly->CreateModel(dual ? kDeriveDual : kDeriveBase, nullptr, nullptr, nullptr));
+  std::unique_ptr<SimplePoly> model(
+      CreateModel(poly.get(), dual ? kDeriveDual : kDeriveBase, nullptr, nullptr, nullptr));
   if (model) d::ReportWarning(contents.warning, kOpenModelFilePlain);
   return model;
 }

@@ -1,4 +1,4 @@
-// Writing the model file: the model as its plain copy (Poly::CreateSimplePoly) with
+// Writing the model file: the model as its plain copy (CreateSimplePoly) with
 // what that copy leaves out (opacities, face images, names, the library entry and
 // configuration, drawn facets, faceting settings), then the scene sections. Doubles
 // are written with 17 significant digits in the ASCII form and as 8 bytes in the
@@ -424,7 +424,7 @@ bool WriteModelFile(const char* path, int form, Poly& poly) {
     ShowInternalError("WriteModelFile: unknown form %d", form);
     return false;
   }
-  std::unique_ptr<SimplePoly> simple(poly.CreateSimplePoly(kDeriveBase, nullptr, nullptr));
+  std::unique_ptr<SimplePoly> simple(CreateSimplePoly(&poly, kDeriveBase, nullptr, nullptr));
   if (!simple) return false;
 
   std::string firstError;
@@ -453,7 +453,7 @@ bool WriteModelFile(const char* path, int form, Poly& poly) {
 bool WriteModelToMemory(Poly& poly, std::string& data) {
   namespace d = detail_ModelFileWrite;
   data.clear();
-  std::unique_ptr<SimplePoly> simple(poly.CreateSimplePoly(kDeriveBase, nullptr, nullptr));
+  std::unique_ptr<SimplePoly> simple(CreateSimplePoly(&poly, kDeriveBase, nullptr, nullptr));
   if (!simple) return false;
   ioErrorHandler handler = [](int, const char*, const char*) { return 0; };
   ioBuffer buffer;

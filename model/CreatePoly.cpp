@@ -25,6 +25,7 @@
 #include "core/Units.h"
 #include "core/VectorMath.h"
 #include "model/ColorSchemes.h"
+#include "model/CreatePoly.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/Face.h"
@@ -52,9 +53,6 @@ constexpr double kStageFraction = 0.5;
 constexpr const char* kInvalidModel = "The polyhedron you want to create\ndoes not appear to be valid.";
 constexpr const char* kVertNull = "%s\nCreatePoly: vert NULL";
 constexpr int kMinFaceCorners = 3;
-// The radius of the reciprocation sphere when the model gives no edge distance: the
-// normalised model's own radius.
-constexpr double kDefaultMidRadius = 1.0;
 
 bool IsZero(const double* v) {
   return std::fabs(v[0]) <= kPointTolerance && std::fabs(v[1]) <= kPointTolerance && std::fabs(v[2]) <= kPointTolerance;
@@ -308,36 +306,7 @@ void CopyEdgeAttributes(const SimplePoly& simple, Poly* poly, const std::vector<
 
 }  // namespace detail_CreatePoly
 
-double SimplePoly::GetMidRadius() const {
-  double logSum = 0.0;
-  int count = 0;
-  for (int i = 0; i < NumFaces(); ++i) {
-    const SimpleFace& face = FaceAt(i);
-    if (face.IsTemp()) continue;
-    const int n = face.Count();
-    for (int k = 0; k < n; ++k) {
-      const double* a = face.VertWrapped(k).pos;
-      const double* b = face.VertWrapped(k + 1).pos;
-      double d[3], c[3], m[3];
-      Subtract(d, b, a);
-      Cross(c, d, a);
-      if (detail_CreatePoly::IsZero(c)) continue;
-      Cross(m, c, d);
-      const double length = std::sqrt(Dot(m, m));
-      if (length <= 0.0) continue;
-      Divide(m, m, length);
-      const double distance = std::fabs(Dot(m, a));
-      if (distance <= 0.0) continue;
-      logSum += std::log(distance);
-      ++count;
-    }
-  }
-  // No edge gives a distance: the mean of nothing is undefined.
-  if (count == 0) return detail_CreatePoly::kDefaultMidRadius;
-  return std::exp(logSum / count);
-}
-
-bool SimplePoly::CreatePoly(Poly* poly, bool keepColors, bool keepDualColors) {
+bool CreatePoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualColors) {
   namespace d = detail_CreatePoly;
   if (!poly) return false;
   // Work that needs a finished model waits while the new one is made.
@@ -348,21 +317,21 @@ bool SimplePoly::CreatePoly(Poly* poly, bool keepColors, bool keepDualColors) {
   if (!UpdateProgress(d::kStageFraction, "%s", "FindSymmetries")) return false;
   // Input that is merely bad is the user's error, told in words; a corner index
   // outside the vertex array would also send every pass out of bounds.
-  const std::string fault = d::DescribeInputFault(*this);
+  const std::string fault = d::DescribeInputFault(simple);
   if (!fault.empty()) {
     ShowError("%s\n\n%s", d::kInvalidModel, fault.c_str());
     return false;
   }
-  const int numVerts = NumVerts();
+  const int numVerts = simple.NumVerts();
   bool hasReflection = false;
   std::string refusal;
-  std::unique_ptr<SymGroup> group = corvia::FindSymmetries(*this, hasReflection, &refusal);
-  if (NumVerts() != numVerts) {
+  std::unique_ptr<SymGroup> group = corvia::FindSymmetries(simple, hasReflection, &refusal);
+  if (simple.NumVerts() != numVerts) {
     // Vertices were split: analyse the model as it now stands.
     group.reset();
-    ResetCoincRings();
+    simple.ResetCoincRings();
     hasReflection = false;
-    group = corvia::FindSymmetries(*this, hasReflection, &refusal);
+    group = corvia::FindSymmetries(simple, hasReflection, &refusal);
   }
   // Cancelled while the symmetries were searched: the model stays as it was.
   if (!ProgressTick()) return false;
@@ -374,14 +343,14 @@ bool SimplePoly::CreatePoly(Poly* poly, bool keepColors, bool keepDualColors) {
     }
     return false;
   }
-  if (FindFaceWithUnknownCorner(true) >= 0) {
+  if (simple.FindFaceWithUnknownCorner(true) >= 0) {
     ShowInternalError(d::kVertNull, d::kInvalidModel);
     return false;
   }
 
   if (!UpdateProgress(d::kStageFraction, "%s", "Destroy old model")) return false;
   poly->Clear(false);
-  const double r = GetMidRadius();
+  const double r = simple.GetMidRadius();
   poly->mDualScale = r;
   const double r2 = r * r;
 
@@ -389,42 +358,42 @@ bool SimplePoly::CreatePoly(Poly* poly, bool keepColors, bool keepDualColors) {
   busy.Set();
   ClearFaceImageCopies();
   std::vector<Vertex*> vertexMap;
-  d::CreateVertices(*this, poly, r2, vertexMap);
+  d::CreateVertices(simple, poly, r2, vertexMap);
   d::ReportStage("Create faces");
   std::vector<Face*> faceMap;
-  Face* current = d::CreateFaces(*this, poly, r2, vertexMap, faceMap);
-  d::MapImageOwners(*this, vertexMap, faceMap);
+  Face* current = d::CreateFaces(simple, poly, r2, vertexMap, faceMap);
+  d::MapImageOwners(simple, vertexMap, faceMap);
   d::ReportStage("Find coplanar faces");
   d::ReportStage("Find face types");
 
   poly->mBuildState = 1;
   poly->mReflexible = hasReflection ? 1 : 0;
-  poly->mTemplate = polyTemplate;
-  if (flags & kSimpleWantNewColors) keepColors = false;
-  if (flags & kSimpleKeepColors) {
+  poly->mTemplate = simple.polyTemplate;
+  if (simple.flags & kSimpleWantNewColors) keepColors = false;
+  if (simple.flags & kSimpleKeepColors) {
     keepColors = true;
     keepDualColors = false;
   }
-  if (flags & kSimpleKeepDualColors) keepDualColors = true;
+  if (simple.flags & kSimpleKeepDualColors) keepDualColors = true;
 
   poly->SetFaceTypes(std::move(group), !keepColors, !keepDualColors);
-  if (!mEdges.empty()) d::CopyEdgeAttributes(*this, poly, vertexMap, faceMap);
+  if (simple.NumEdges() > 0) d::CopyEdgeAttributes(simple, poly, vertexMap, faceMap);
   vertexMap.clear();
   faceMap.clear();
   if (keepColors) d::ReportStage("Set coplanar face indices");
 
   if (!(poly->mPolyFlags & (kPolyFlagOneSidedFace | kPolyFlagReversedFace))) {
-    if (flags & kSimpleConvex) poly->mPolyFlags |= kPolyFlagConvex;
-    if (flags & kSimpleDensityOne) poly->mPolyFlags |= kPolyFlagDensityOne;
-    if (flags & kSimplePlainSurface) poly->mPolyFlags |= kPolyFlagPlainSurface;
+    if (simple.flags & kSimpleConvex) poly->mPolyFlags |= kPolyFlagConvex;
+    if (simple.flags & kSimpleDensityOne) poly->mPolyFlags |= kPolyFlagDensityOne;
+    if (simple.flags & kSimplePlainSurface) poly->mPolyFlags |= kPolyFlagPlainSurface;
   }
   if (current) poly->mBaseBlock->SetCurrentFace(current);
-  if (flags & kSimpleInherited) poly->mPolyFlags |= kPolyFlagInherited;
-  GetUnitSettings().SetLengthScale(scale, false);
-  poly->SetName(name.c_str());
-  poly->SetDualName(dualName.c_str());
-  poly->SetName3(description.c_str());
-  poly->SetWebLink(webLink.c_str());
+  if (simple.flags & kSimpleInherited) poly->mPolyFlags |= kPolyFlagInherited;
+  GetUnitSettings().SetLengthScale(simple.scale, false);
+  poly->SetName(simple.name.c_str());
+  poly->SetDualName(simple.dualName.c_str());
+  poly->SetName3(simple.description.c_str());
+  poly->SetWebLink(simple.webLink.c_str());
   // The model is finished: the toy's verdict can be given (unless a caller is still
   // building around this).
   busy.Restore();
@@ -432,7 +401,7 @@ bool SimplePoly::CreatePoly(Poly* poly, bool keepColors, bool keepDualColors) {
   return true;
 }
 
-bool SimplePoly::CreatePolyWithUndo(int undoType, bool keepColors, bool keepDualColors) {
+bool CreatePolyWithUndo(SimplePoly& simple, int undoType, bool keepColors, bool keepDualColors) {
   DocumentAccess& doc = GetDocumentAccess();
   const int occasion = GetTransitionOccasionForUndo(undoType);
   platform::UndoHooks* undo = platform::Services().undo;
@@ -441,7 +410,7 @@ bool SimplePoly::CreatePolyWithUndo(int undoType, bool keepColors, bool keepDual
   // before fades out.
   ModelRecord* previous = nullptr;
   if (occasion >= 0) doc.PrepareTransition(occasion, &previous);
-  const bool ok = CreatePoly(GetCurrentPoly(), keepColors, keepDualColors);
+  const bool ok = CreatePoly(simple, GetCurrentPoly(), keepColors, keepDualColors);
   if (!ok) {
     // The previous model comes back, and the step would undo nothing.
     if (occasion >= 0) doc.SwitchToModel(previous);

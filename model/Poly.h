@@ -33,13 +33,12 @@ class DrawnPolygon;
 struct FacetPreview;
 class PolyItem;
 class PolyElement;
-class OpenGLView;
 struct PointBlock;
 class CrossSection;  // cross-section
 struct ModelFileKeep;  // model file
 class FaceDiagramWorkPools;
 class FaceDiagramResultPools;
-struct SlicePlane;   // cross-section
+struct SlicePlane;  // cross-section
 
 // One class of symmetry-equivalent edges; the edges of a type are contiguous.
 struct EdgeType {
@@ -155,10 +154,6 @@ class Poly {
   void GetParts(bool dual, ElementList** faces, ElementList** vertices, FaceTypeBlock** shownBlock,
                 FaceTypeBlock** otherBlock);
   FaceTypeBlock* GetShownBlock() const;
-  void StellateBlock(bool dual, int arg);
-  // Runs the stellation set-up of the block when it is needed and allowed; success is
-  // read from the block (stellated, not refused). The flag is not read.
-  void Stellate(FaceTypeBlock* block, bool flag);
   SymGroup* GetFullSymGroup() const;
   // Each block builds the face diagrams of its types.
   void CreateAllPolygonsForDrawing();
@@ -257,7 +252,7 @@ class Poly {
   // rotation count 4 once more.
   uint8_t SetSymGroup();
 
-  // ---- Building from a template and derived models (PolyBuild.cpp, DerivedModels.cpp) ----
+  // ---- Building from a template (PolyBuild.cpp) ----
   bool Build(PolyTemplate* polyTemplate, uint32_t flags);
   bool Prepare(PolyTemplate* polyTemplate, uint32_t flags);
   bool RunBuild();
@@ -267,39 +262,8 @@ class Poly {
   void RemoveVertex(bool full);
   bool MatchStep(Vertex* vertex);
   bool CreateVertices(PolyElement* face);
-  SimplePoly* CreateModel(uint32_t flags, struct EdgeListNode** edgeList, uint8_t* derived, OpenGLView* view);
-  SimplePoly* DeriveModel(uint32_t flags, struct EdgeListNode** edgeList, uint8_t* derived, OpenGLView* view);
-  SimplePoly* CreateSimplePoly(uint32_t flags, CompoundPart* part, OpenGLView* view);
-  struct EdgeListNode* CreateEdgeList(uint32_t flags);
-  void NameSimplePoly(bool dual, SimplePoly* simple, OpenGLView* view);
-  bool CreateFromLibraryEntry(PolyTemplate* polyTemplate, LibraryEntry* entry, bool deferBuild);
 
-  // ---- Dual morphs (DualMorph.cpp) ----
-  // At ratio 0 the base copy, at 1 the dual copy (true: the model is settled, and may
-  // be null after a message); false for any other ratio.
-  bool GetMorphEndModel(double t, SimplePoly*& model, uint32_t flags);
-  void GetSizingMorphScales(double t, double* baseScale, double* dualScale) const;
-  void SetTruncationMorphScale(double t);
-  void SetAugmentationMorphScale(double t);
-  // The morph models at ratio t: new plain models owned by the caller; null after a
-  // message (none with the quiet flag).
-  SimplePoly* CreateSizingMorph(double t, uint32_t flags);
-  SimplePoly* CreateTruncationMorph(double t, uint32_t flags);
-  SimplePoly* CreateAugmentationMorph(double t, uint32_t flags);
-  SimplePoly* CreateExpansionMorph(double t, uint32_t flags);
-  SimplePoly* CreateTiltingQuadsMorph(double t, uint32_t flags);
-  SimplePoly* CreateTiltingTrianglesMorph(double t, uint32_t flags);
-  // viewType: the morph to the compound or the morph to the rectified model.
-  SimplePoly* CreateTiltingMorph(double t, uint32_t flags, uint32_t viewType);
-  SimplePoly* CreateSnubMorph(double t, uint32_t flags);
-  // ---- end dual morphs ----
-
-  // ---- Augmentation (construction/Augmentation.cpp, AugmentMatch.cpp) ----
-  // The model's one augmentation, made on first use.
-  Augmentation* GetAugmentation();
-  // Makes the shown side's current face the target, builds the added model and finds
-  // its matching faces and orientations; false (after a message) when nothing fits.
-  bool PrepareAugmentation(uint32_t options, Augmentation* augmentation);
+  // ---- Augmentation (construction/Augmentation.h) ----
   Part<Augmentation> mAugmentation;
   // ---- end augmentation ----
 

@@ -24,6 +24,7 @@
 #include "render/Primitives.h"
 #include "render/StellationDrawing.h"
 #include "render/ViewTypeDrawing.h"
+#include "stellation/Stellate.h"
 
 namespace corvia {
 
@@ -244,7 +245,7 @@ void DrawSelectedFace(Poly* poly, int drawMode, double scale, double morph) {
   if (poly->GetSelectionHighlight(drawMode) == kSelectionShowDiagram && element->mType) {
     PolyElement* face = FirstWithDiagram(element);
     if (face) {
-      poly->StellateBlock(face->IsVertex(), 0);
+      StellateBlock(poly, face->IsVertex(), 0);
       FaceType* type = face->mType;
       double offset[3];
       GetMorphOffset(face, morph, offset);

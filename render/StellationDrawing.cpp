@@ -29,6 +29,7 @@
 #include "render/SelectionItems.h"
 #include "render/StellationDrawing.h"
 #include "render/SymmetryDrawing.h"
+#include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
 #include "stellation/StellationDiagram.h"
 #include "symmetry/SymGroup.h"
@@ -397,7 +398,7 @@ void DrawFacetEdgesOnFace(FaceType* type, PolyElement* face, const double* offse
   using namespace detail_StellationDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view || !face || !GetModelDrawSettings().showCellLines) return;
-  if (type->mBlock && !type->mBlock->IsStellated() && type->mOwner) type->mOwner->Stellate(type->mBlock, false);
+  if (type->mBlock && !type->mBlock->IsStellated() && type->mOwner) Stellate(type->mOwner, type->mBlock, false);
   if (!type->mBlock || !type->mBlock->IsStellated()) return;
   MarkAllUsedSegVerts(type->mBlock);
   const FaceType* owner = DiagramOwner(type);

@@ -130,7 +130,7 @@ void DrawDualBlock(Poly* poly, double scale, double morph) {
 double DrawMorphBySizing(Poly* poly, double t, double morph) {
   if (!poly) return 1.0;
   double base = 1.0, dual = 1.0;
-  poly->GetSizingMorphScales(t, &base, &dual);
+  GetSizingMorphScales(poly, t, &base, &dual);
   DrawDualBlock(poly, dual, morph);
   DrawBaseBlock(poly, base, morph);
   return poly->mShowDual ? dual : base;
@@ -138,7 +138,7 @@ double DrawMorphBySizing(Poly* poly, double t, double morph) {
 
 int DrawMorphByTruncation(Poly* poly, double t, double morph) {
   if (!poly) return kDrawModeTruncation;
-  poly->SetTruncationMorphScale(t);
+  SetTruncationMorphScale(poly, t);
   const double s = poly->mDisplayScale;
   DrawFaces(poly, &poly->mFaces, kDrawModeTruncation, s, morph, nullptr);
   DrawFaces(poly, &poly->mVertices, kDrawModeTruncation, s, morph, nullptr);
@@ -150,7 +150,7 @@ int DrawMorphByTruncation(Poly* poly, double t, double morph) {
 
 int DrawMorphByAugmentation(Poly* poly, double t, double morph) {
   if (!poly) return kDrawModeAugmentation;
-  poly->SetAugmentationMorphScale(t);
+  SetAugmentationMorphScale(poly, t);
   return detail_ViewTypeDrawing::DrawBothLists(poly, kDrawModeAugmentation, morph);
 }
 

@@ -8,6 +8,7 @@
 #include "model/Poly.h"
 #include "nets/Model3D.h"
 #include "platform/Services.h"
+#include "stellation/Stellate.h"
 #include "stellation/StellationState.h"
 
 namespace corvia {
@@ -108,7 +109,7 @@ bool RunDeferredModelWork() {
     requests.erase(requests.begin());
     FaceTypeBlock* block = request.block;
     gRunning = block;
-    if (request.stellate && block->mOwner) block->mOwner->Stellate(block, false);
+    if (request.stellate && block->mOwner) Stellate(block->mOwner, block, false);
     Model3D* model = nullptr;
     if (request.facetModel || request.nets) model = block->GetModel3D(request.nets);
     gRunning = nullptr;

@@ -27,6 +27,7 @@
 #include "nets/NetFlags.h"
 #include "platform/Services.h"
 #include "stellation/Model3DStellation.h"
+#include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
 #include "stellation/StellationDiagram.h"
 #include "symmetry/SymGroup.h"
@@ -478,7 +479,7 @@ void ComputeFaceletLineData(Model3D* model) {
   if (!block->IsStellated()) {
     Part<Model3D> held;
     if (block->mModel3D.get() == model) held = std::move(block->mModel3D);
-    poly->Stellate(block, false);
+    Stellate(poly, block, false);
     if (held) block->mModel3D = std::move(held);
     if (!block->IsStellated()) return;
   }

@@ -21,6 +21,7 @@
 #include "nets/Model3D.h"
 #include "platform/Services.h"
 #include "stellation/DeferredModelWork.h"
+#include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
 #include "stellation/StellationDiagram.h"
 #include "stellation/StellationState.h"
@@ -145,10 +146,10 @@ class BusyScope {
 
 }  // namespace detail_Stellate
 
-void Poly::Stellate(FaceTypeBlock* block, bool /*flag*/) {
+void Stellate(Poly* poly, FaceTypeBlock* block, bool /*flag*/) {
   using namespace detail_Stellate;
   if (!block || block->mState >= kBlockStellated || block->mStellationRefused) return;
-  if (IsTransitionRunning() && !mTransitionDirection) return;
+  if (poly->IsTransitionRunning() && !poly->mTransitionDirection) return;
   if (!block->mFirstFaceType || StellationBusy) return;
   // A drawing never waits on a long set-up (nor asks about one): it is made when the
   // program is next idle.
@@ -174,7 +175,7 @@ void Poly::Stellate(FaceTypeBlock* block, bool /*flag*/) {
     block->mStellationRefused = 0;
   }
 
-  TraceScope trace("Poly::Stellate");
+  TraceScope trace("Stellate");
   platform::WaitCursorScope wait;
   bool ok = false;
   {
@@ -191,8 +192,8 @@ void Poly::Stellate(FaceTypeBlock* block, bool /*flag*/) {
   views->InvalidateInfo(kInfoReasonStellationSetup);
 }
 
-void Poly::StellateBlock(bool dual, int arg) {
-  Stellate(dual ? mDualBlock.get() : mBaseBlock.get(), arg != 0);
+void StellateBlock(Poly* poly, bool dual, int arg) {
+  Stellate(poly, dual ? poly->mDualBlock.get() : poly->mBaseBlock.get(), arg != 0);
 }
 
 // ---- Used edges and vertices -------------------------------------------------------------------------
@@ -260,7 +261,7 @@ void MarkRing(StellationPoint* point) {
 void MarkAllUsedSegVerts(FaceTypeBlock* block) {
   using namespace detail_Stellate;
   if (!block || block->mUsedSegVerts >= 0) return;
-  if (block->mOwner) block->mOwner->Stellate(block, false);
+  if (block->mOwner) Stellate(block->mOwner, block, false);
   for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
     if (type->mCoplanarMaster) continue;
     for (StellationPoint* p = type->mInnerPoints; p; p = p->mNext) p->mFlags &= ~(kPointUsed | kPointCounted);
@@ -352,7 +353,7 @@ Model3D* FaceTypeBlock::GetModel3D(bool withNets) {
       mModel3D = MakePart<Model3D>(mOwner, IsDual());
       if (infinite && mModel3D->GetNumFaceTypes() == 0) mModel3DRefused = 1;
     } else {
-      mOwner->Stellate(this, false);
+      Stellate(mOwner, this, false);
       if (!IsStellated()) return nullptr;
       MarkAllUsedSegVerts(this);
       mModel3D = MakePart<Model3D>(this, mUsedSegVerts);

@@ -14,6 +14,7 @@
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "platform/Services.h"
+#include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
 #include "stellation/StellationDiagram.h"
 #include "symmetry/SymOperations.h"
@@ -790,7 +791,7 @@ constexpr int kStepDone = 1;
 
 int BeforeStep(FaceTypeBlock* block, bool* result) {
   *result = false;
-  if (block->mOwner) block->mOwner->Stellate(block, false);
+  if (block->mOwner) Stellate(block->mOwner, block, false);
   if (!block->mFirstCell) return kStepDone;
   if (block->mCriteriaFlag) return kStepGoOn;
   *result = block->ApplyCriteria();
@@ -829,7 +830,7 @@ bool FaceTypeBlock::NextStellation() {
 
 bool FaceTypeBlock::PreviousStellation() {
   using namespace detail_StellationCriteria;
-  if (mOwner) mOwner->Stellate(this, false);
+  if (mOwner) Stellate(mOwner, this, false);
   if (!mFirstCell) return false;
   if (StellationCriteria == kCriteriaMiller || StellationCriteria == kCriteriaExhaustive) {
     // Refused: nothing changes, and no step is reported as taken.

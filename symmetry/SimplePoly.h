@@ -31,7 +31,6 @@ class SimplePoly;
 class SymGroup;
 class FaceImage;
 class Face;
-class Poly;
 class PolyTemplate;
 class PolygonList;
 struct SimpEdgeType;
@@ -383,6 +382,9 @@ class SimplePoly {
   // ---- Whole-model operations ----
   void CalcFaceNormals(bool force, int firstFace = 0);
   double GetMaxVertexRadius() const;
+  // The geometric mean of the distances of the edge lines from the centre (1 when no
+  // edge line misses the centre): the radius of the sphere the dual is reciprocated in.
+  double GetMidRadius() const;
   void GetCentre(double* out);
   void Translate(const double* v);
   void Centre();
@@ -408,10 +410,8 @@ class SimplePoly {
                       const SymmetryMatch& match = {}) const;
 
   // ---- Defined in the sources of the later steps of the model-entry road
-  // (conversion to a Poly, symmetry detection, validity check, sphere projection) ----
-  bool CreatePoly(Poly* poly, bool keepColors, bool keepDualColors);
-  bool CreatePolyWithUndo(int undoType, bool keepColors, bool keepDualColors);
-  double GetMidRadius() const;
+  // (symmetry detection, validity check, sphere projection; the conversion to a Poly
+  // is model/CreatePoly.h) ----
   SymGroup* FindSymmetries(bool& hasReflection);
   void Rotate(const double* m);
   bool CheckModelValidity(uint32_t options);

@@ -14,6 +14,9 @@ namespace corvia {
 
 namespace detail_SimplePolyOps {
 
+// The radius of the reciprocation sphere when the model gives no edge distance: the
+// normalised model's own radius.
+constexpr double kDefaultMidRadius = 1.0;
 
 bool IsZero(const double* v) { return std::fabs(v[0]) <= kPointTolerance && std::fabs(v[1]) <= kPointTolerance && std::fabs(v[2]) <= kPointTolerance; }
 
@@ -100,6 +103,35 @@ double SimplePoly::GetMaxVertexRadius() const {
     if (!v.IsTemp()) best = std::max(best, std::sqrt(Dot(v.pos, v.pos)));
   }
   return best;
+}
+
+double SimplePoly::GetMidRadius() const {
+  double logSum = 0.0;
+  int count = 0;
+  for (int i = 0; i < NumFaces(); ++i) {
+    const SimpleFace& face = FaceAt(i);
+    if (face.IsTemp()) continue;
+    const int n = face.Count();
+    for (int k = 0; k < n; ++k) {
+      const double* a = face.VertWrapped(k).pos;
+      const double* b = face.VertWrapped(k + 1).pos;
+      double d[3], c[3], m[3];
+      Subtract(d, b, a);
+      Cross(c, d, a);
+      if (detail_SimplePolyOps::IsZero(c)) continue;
+      Cross(m, c, d);
+      const double length = std::sqrt(Dot(m, m));
+      if (length <= 0.0) continue;
+      Divide(m, m, length);
+      const double distance = std::fabs(Dot(m, a));
+      if (distance <= 0.0) continue;
+      logSum += std::log(distance);
+      ++count;
+    }
+  }
+  // No edge gives a distance: the mean of nothing is undefined.
+  if (count == 0) return detail_SimplePolyOps::kDefaultMidRadius;
+  return std::exp(logSum / count);
 }
 
 void SimplePoly::GetCentre(double* out) {

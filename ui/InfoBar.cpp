@@ -15,6 +15,7 @@
 #include "model/Poly.h"
 #include "nets/Model3D.h"
 #include "platform/Services.h"
+#include "stellation/Stellate.h"
 #include "ui/BarDocument.h"
 #include "ui/CommandIds.h"
 #include "ui/CommandTable.h"
@@ -177,7 +178,7 @@ void InfoTree::OnExpanded(wxTreeEvent& event) {
   if (key == kInfoStellation && IsInfoExpanded(kInfoStellation)) {
     if (!block || block->mStellationRefused) return;
     if (!block->IsStellated()) {
-      poly->Stellate(block, true);
+      Stellate(poly, block, true);
       if (!block->IsStellated()) SetInfoExpanded(kInfoStellation, false);
       InvalidateInfo(kInfoUpdateStellation);
     } else if (HasPlaceholderChild(this, item, false)) {

@@ -21,6 +21,7 @@
 #include "nets/Model3D.h"
 #include "nets/Net.h"
 #include "platform/Services.h"
+#include "stellation/Stellate.h"
 #include "ui/BarDocument.h"
 
 namespace corvia {
@@ -578,7 +579,7 @@ void AddStellationBranch(InfoSink& sink, Poly* poly) {
     sink.AddItem(kInfoConnected, root, "Stellation cancelled");
   } else {
     if (!block->IsStellated() && IsInfoExpanded(kInfoStellation)) {
-      poly->Stellate(block, true);
+      Stellate(poly, block, true);
       if (!block->IsStellated()) SetInfoExpanded(kInfoStellation, false);
     }
     if (!block->IsStellated() || !IsInfoExpanded(kInfoStellation)) {

@@ -83,7 +83,7 @@ TourModel ModelOf(Poly* poly) {
     if (entry->IsParametric()) entry->GetParams(model.n, model.d);
     return model;
   }
-  std::unique_ptr<SimplePoly> simple(poly->CreateSimplePoly(kDeriveBase, nullptr, nullptr));
+  std::unique_ptr<SimplePoly> simple(CreateSimplePoly(poly, kDeriveBase, nullptr, nullptr));
   if (!simple) return model;
   for (int i = 0; i < simple->NumVerts(); ++i) {
     const SimpleVert& v = simple->VertAt(i);

@@ -27,6 +27,7 @@
 #include "render/NewView.h"
 #include "render/OffscreenViewWindow.h"
 #include "stellation/Faceting.h"
+#include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
 #include "tests/support/TestSupport.h"
 
@@ -38,7 +39,7 @@ inline void StellateCurrentBase(int shells) {
   Poly* poly = GetCurrentPoly();
   ASSERT_NE(poly, nullptr);
   FaceTypeBlock* block = poly->mBaseBlock.get();
-  poly->Stellate(block, false);
+  Stellate(poly, block, false);
   ASSERT_TRUE(block->IsStellated());
   for (StellationCell* c = block->mFirstCell; c && c != block->GetOuterCell(); c = c->mNext) {
     StellationCell::SetIncluded(c, c->mType->mIndex < shells);

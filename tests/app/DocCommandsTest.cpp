@@ -25,6 +25,7 @@
 #include "render/GLErrors.h"
 #include "render/LightSets.h"
 #include "render/NewView.h"
+#include "stellation/Stellate.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace test_DocCommands {
@@ -112,7 +113,7 @@ TEST_F(DocCommandsTest, EveryCommandRunsOnAStellation) {
   AddPane(kViewStellationDiagram);
   AddPane(kViewFoldingNet);
   FaceTypeBlock* block = P()->GetShownBlock();
-  P()->Stellate(block, true);
+  Stellate(P(), block, true);
   ASSERT_TRUE(block->IsStellated());
   block->IncludeAllCells(false);
   ASSERT_GT(block->GetNumIncludedCells(), 1);

@@ -138,7 +138,7 @@ TEST_F(PaneActionsTest, ThePreviewStepsFacesAndOrientationsAndEscLeavesTheModel)
   QueueDialog(kAugmentBuiltIn | kAugmentAlwaysPreview, Find("J8"));
   // Asked from a face pane, the preview goes to the pane of the base model.
   face->OnAugmentPolyhedron();
-  Augmentation* augmentation = GetCurrentPoly()->GetAugmentation();
+  Augmentation* augmentation = GetAugmentation(GetCurrentPoly());
   ASSERT_EQ(augmentation->mView, base);
   ASSERT_EQ(augmentation->CountMatchingFaces(), 2);
   BigUInt value;
@@ -176,7 +176,7 @@ TEST_F(PaneActionsTest, DragsSetThePreviewsHeightAndExplosion) {
   SelectFirst(4);
   QueueDialog(kAugmentPyramid | kPyramidEqualEdges | kAugmentAlwaysPreview);
   base->OnAugmentPolyhedron();
-  Augmentation* augmentation = GetCurrentPoly()->GetAugmentation();
+  Augmentation* augmentation = GetAugmentation(GetCurrentPoly());
   ASSERT_EQ(augmentation->mView, base);
   auto drag = [base](int button, int dy) {
     base->OnButtonDown(button, 100, 100, 0);

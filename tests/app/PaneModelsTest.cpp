@@ -6,6 +6,7 @@
 #include <cmath>
 #include <memory>
 
+#include "construction/ModelFactory.h"
 #include "core/VectorMath.h"
 #include "model/Edge.h"
 #include "model/ModelSymmetry.h"
@@ -44,14 +45,14 @@ TEST_F(PaneModelsTest, EachPaneGivesTheModelItShows) {
   CPolyView* dual = AddPane(kViewDualPolyhedron);
   CPolyView* stellation = AddPane(kViewStellationOfBase);
 
-  std::unique_ptr<SimplePoly> model(Model()->CreateModel(0, nullptr, nullptr, base));
+  std::unique_ptr<SimplePoly> model(CreateModel(Model(), 0, nullptr, nullptr, base));
   ASSERT_TRUE(model);
   EXPECT_EQ(model->NumVerts(), 12);
   EXPECT_EQ(model->name, "Icosahedron");
   EXPECT_EQ(model->dualName, "Dodecahedron");
 
   // The dual pane's copy swaps the names with the sides.
-  model.reset(Model()->CreateModel(0, nullptr, nullptr, dual));
+  model.reset(CreateModel(Model(), 0, nullptr, nullptr, dual));
   ASSERT_TRUE(model);
   EXPECT_EQ(model->NumVerts(), 20);
   EXPECT_EQ(model->name, "Dodecahedron");
@@ -59,7 +60,7 @@ TEST_F(PaneModelsTest, EachPaneGivesTheModelItShows) {
 
   // The unstellated icosahedron's stellation is the icosahedron itself.
   uint8_t derived = 0;
-  model.reset(Model()->CreateModel(0, nullptr, &derived, stellation));
+  model.reset(CreateModel(Model(), 0, nullptr, &derived, stellation));
   ASSERT_TRUE(model);
   EXPECT_EQ(derived, 1);
   EXPECT_EQ(model->NumFaces(), 20);
@@ -68,7 +69,7 @@ TEST_F(PaneModelsTest, EachPaneGivesTheModelItShows) {
 TEST_F(PaneModelsTest, WithoutAPaneTheActivePaneDecides) {
   CPolyView* dual = AddPane(kViewDualPolyhedron);
   dual->Activate(false);
-  std::unique_ptr<SimplePoly> model(Model()->CreateModel(0, nullptr, nullptr, nullptr));
+  std::unique_ptr<SimplePoly> model(CreateModel(Model(), 0, nullptr, nullptr, nullptr));
   ASSERT_TRUE(model);
   EXPECT_EQ(model->NumVerts(), 20);
   EXPECT_EQ(model->name, "Dodecahedron");
@@ -79,7 +80,7 @@ TEST_F(PaneModelsTest, WithoutAPaneTheActivePaneDecides) {
   ASSERT_TRUE(cube.Parse("4.4.4", false));
   ASSERT_TRUE(other.Build(&cube, 0));
   other.SetName("Box");
-  model.reset(other.CreateModel(0, nullptr, nullptr, nullptr));
+  model.reset(CreateModel(&other, 0, nullptr, nullptr, nullptr));
   ASSERT_TRUE(model);
   EXPECT_EQ(model->NumVerts(), 8);
   EXPECT_EQ(model->name, "Box");

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "construction/DualMorph.h"
 #include "core/FaceImageRef.h"
 #include "core/TimeFormat.h"
 #include "model/ElementLabels.h"
@@ -26,6 +27,7 @@
 #include "render/GLErrors.h"
 #include "render/GLSection.h"
 #include "render/GeomagStyle.h"
+#include "stellation/Stellate.h"
 #include "tests/support/PlaneHull.h"
 #include "tests/app/AppTestSupport.h"
 
@@ -281,7 +283,7 @@ TEST_F(PolyViewTest, EveryViewTypeDrawsItsScene) {
     if (std::string(model) == "stellation") {
       ASSERT_TRUE(Doc().SetModel(Find("Icosahedron"), false, false));
       Poly* poly = GetCurrentPoly();
-      poly->StellateBlock(false, 0);
+      StellateBlock(poly, false, 0);
       ASSERT_TRUE(poly->mBaseBlock->NextStellation());
       ASSERT_TRUE(poly->mBaseBlock->NextStellation());
     } else {
@@ -322,7 +324,7 @@ TEST_F(PolyViewTest, MorphPanesAtTheirEndsShowTheModelAndItsDual) {
       WindowOf(pane)->Paint();
       const GLBitmap image = WindowOf(pane)->ReadPixels();
       double base = 1.0, dual = 1.0;
-      poly->GetSizingMorphScales(t, &base, &dual);
+      GetSizingMorphScales(poly, t, &base, &dual);
       const double scale = poly->mDisplayScale * (type == kViewMorphBySizing ? (t == 0.0 ? base : dual) : 1.0);
       const auto corners = t == 0.0 ? BaseCorners(poly, scale) : DualCorners(poly, scale);
       constexpr int kBelowProgress = 20;

@@ -12,6 +12,7 @@
 #include "model/ColorSchemes.h"
 #include "model/PolyElement.h"
 #include "platform/Services.h"
+#include "stellation/Stellate.h"
 #include "symmetry/SymGroup.h"
 #include "tests/app/AppTestSupport.h"
 
@@ -110,7 +111,7 @@ TEST_F(UndoDocumentTest, EachStepPutsTheModelBackAndRedoGoesForward) {
   Poly* poly = GetCurrentPoly();
   FaceTypeBlock* block = poly->mBaseBlock.get();
   AddStellationUndo(block);
-  poly->Stellate(block, false);
+  Stellate(poly, block, false);
   ASSERT_TRUE(block->IsStellated());
   for (StellationCell* c = block->mFirstCell; c && c != block->GetOuterCell(); c = c->mNext)
     StellationCell::SetIncluded(c, c->mType->mIndex < 3);

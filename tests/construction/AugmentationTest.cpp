@@ -11,9 +11,11 @@
 #include <vector>
 
 #include "construction/Augmentation.h"
+#include "construction/DerivedModels.h"
 #include "construction/FaceOrientation.h"
 #include "construction/Library.h"
 #include "core/BigUInt.h"
+#include "model/CreatePoly.h"
 #include "model/ElementFlags.h"
 #include "model/FaceType.h"
 #include "model/FaceTypeBlock.h"
@@ -61,9 +63,9 @@ void ExpectSameSolid(const ModelFigures& made, const ModelFigures& published) {
 // prepared and the augmented model built.
 std::unique_ptr<SimplePoly> Augment(Poly& poly, PolyElement* face, uint32_t options, double scale = 1.0) {
   poly.GetShownBlock()->SetCurrentFace(face);
-  Augmentation* augmentation = poly.GetAugmentation();
+  Augmentation* augmentation = GetAugmentation(&poly);
   augmentation->mScale = scale;
-  if (!poly.PrepareAugmentation(options, augmentation)) return nullptr;
+  if (!PrepareAugmentation(&poly, options, augmentation)) return nullptr;
   std::unique_ptr<SimplePoly> result = corvia::CreateAugmentedPoly(options, *augmentation);
   augmentation->Reset();
   return result;
@@ -122,7 +124,7 @@ PolyElement* PentagonAt(Poly& poly, const std::vector<std::vector<double>>& apex
 // The model made current in a fresh Poly, to be augmented further.
 bool Remake(const SimplePoly& simple, Poly& poly) {
   std::unique_ptr<SimplePoly> copy = simple.CopyWithNames();
-  return copy->CreatePoly(&poly, true, false);
+  return CreatePoly(*copy, &poly, true, false);
 }
 
 bool HasBox(const std::string& title, const std::string& text) {
@@ -172,7 +174,7 @@ TEST(Augmentation, SquarePyramidOnACubeIsTheElongatedSquarePyramid) {
   ta::ExpectSameSolid(figures, ta::Johnson(8));
   // The cube itself is as it was.
   EXPECT_EQ(cube.poly.mFaces.mCount, 6);
-  EXPECT_FALSE(cube.poly.GetAugmentation()->HasTargets());
+  EXPECT_FALSE(GetAugmentation(&cube.poly)->HasTargets());
 }
 
 TEST(Augmentation, PentagonalPyramidsOnTheDodecahedron) {
@@ -221,8 +223,8 @@ TEST(Augmentation, PentagonalCupolaOnTheTruncatedDodecahedron) {
   // decagons (J68), or on those it shares with triangles, which then lie in one plane
   // with them and are blended into rhombi.
   truncated.poly.GetShownBlock()->SetCurrentFace(decagon);
-  corvia::Augmentation* augmentation = truncated.poly.GetAugmentation();
-  ASSERT_TRUE(truncated.poly.PrepareAugmentation(corvia::kAugmentCupola, augmentation));
+  corvia::Augmentation* augmentation = GetAugmentation(&truncated.poly);
+  ASSERT_TRUE(PrepareAugmentation(&truncated.poly, corvia::kAugmentCupola, augmentation));
   corvia::BigUInt count;
   augmentation->GetOrientationCounts(count);
   ASSERT_EQ(count.Word(0), 2u);
@@ -317,7 +319,7 @@ TEST(Augmentation, HeightsAndSolids) {
   ta::TemplateModel cube("4.4.4");
   ASSERT_TRUE(cube.built);
   corvia::PolyElement* face = cube.poly.GetFace(0);
-  corvia::Augmentation* augmentation = cube.poly.GetAugmentation();
+  corvia::Augmentation* augmentation = GetAugmentation(&cube.poly);
 
   // A square with a cupola is a wedge: 6 vertices, 5 faces, no top face.
   std::unique_ptr<corvia::SimplePoly> wedge = corvia::CreateAugmentCupola(*face, 1.0, 1.0, false);
@@ -406,7 +408,7 @@ TEST(Augmentation, RefusalsLeaveTheModelAsItWas) {
   ta::TemplateModel tetrahedron("3.3.3");
   ASSERT_TRUE(tetrahedron.built);
   corvia::PolyElement* triangle = tetrahedron.poly.GetFace(0);
-  corvia::Augmentation* augmentation = tetrahedron.poly.GetAugmentation();
+  corvia::Augmentation* augmentation = GetAugmentation(&tetrahedron.poly);
   auto refused = [&](uint32_t options, const char* title, const char* text) {
     corvia::testing::Platform().messages.Clear();
     EXPECT_EQ(ta::Augment(tetrahedron.poly, triangle, options), nullptr) << text;
@@ -434,7 +436,7 @@ TEST(Augmentation, RefusalsLeaveTheModelAsItWas) {
   corvia::testing::Platform().messages.Clear();
   EXPECT_EQ(ta::Augment(dodecagonal.poly, ta::FaceWithSides(dodecagonal.poly, 12), corvia::kAugmentCupola), nullptr);
   EXPECT_TRUE(ta::HasBox("Warning", "Face has too many sides to build regular-faced cupola on."));
-  EXPECT_EQ(dodecagonal.poly.GetAugmentation()->mAddedModel, nullptr);
+  EXPECT_EQ(GetAugmentation(&dodecagonal.poly)->mAddedModel, nullptr);
 
   // A regular face is needed for the equal-edged pyramid, the cupola and the
   // antiprism; a hexagon is too wide for a pyramid of its own edge.
@@ -447,11 +449,11 @@ TEST(Augmentation, RefusalsLeaveTheModelAsItWas) {
   EXPECT_EQ(ta::Augment(truncated.poly, hexagon, corvia::kAugmentPyramid | corvia::kPyramidEqualEdges), nullptr);
   EXPECT_TRUE(ta::HasBox("Error", "Face has too many sides to build pyramid on"));
   // The library's square pyramid has no hexagon to attach by.
-  corvia::Augmentation* onHexagon = truncated.poly.GetAugmentation();
+  corvia::Augmentation* onHexagon = GetAugmentation(&truncated.poly);
   onHexagon->mLibraryEntry = &corvia::gLibraryTable[ta::FirstJohnsonRecord()];
   corvia::testing::Platform().messages.Clear();
   truncated.poly.GetShownBlock()->SetCurrentFace(hexagon);
-  EXPECT_FALSE(truncated.poly.PrepareAugmentation(corvia::kAugmentBuiltIn, onHexagon));
+  EXPECT_FALSE(PrepareAugmentation(&truncated.poly, corvia::kAugmentBuiltIn, onHexagon));
   EXPECT_TRUE(ta::HasBox("Error", "Can't augment using built-in model: model\ndoesn't have any matching 6-sided faces"));
   onHexagon->Reset();
 }
@@ -468,10 +470,10 @@ TEST(Augmentation, PreviewStepsThroughMatchingFacesAndOrientations) {
   ASSERT_TRUE(j8);
   document.memory = std::move(j8);
   prism.poly.GetShownBlock()->SetCurrentFace(square);
-  corvia::Augmentation* augmentation = prism.poly.GetAugmentation();
+  corvia::Augmentation* augmentation = GetAugmentation(&prism.poly);
   augmentation->mMemorySlot = 2;
   const uint32_t options = corvia::kAugmentMemory | corvia::kAugmentAlwaysPreview;
-  ASSERT_TRUE(prism.poly.PrepareAugmentation(options, augmentation));
+  ASSERT_TRUE(PrepareAugmentation(&prism.poly, options, augmentation));
   // One square of each kind. The base's four turns are one to the prism's square,
   // whose half turn is a symmetry of the prism: one orientation. A side square (no
   // turn of its own) fits two ways that the prism does not carry into each other.
@@ -560,16 +562,16 @@ TEST(Augmentation, OneMatchingFaceAndTheSymmetryWarning) {
   ta::TestDocument document;
   ta::TemplateModel cube("4.4.4");
   ASSERT_TRUE(cube.built);
-  corvia::Augmentation* augmentation = cube.poly.GetAugmentation();
+  corvia::Augmentation* augmentation = GetAugmentation(&cube.poly);
   cube.poly.GetShownBlock()->SetCurrentFace(cube.poly.GetFace(0));
   // A triangular prism put by a square on every square of the cube turns each square
   // half a turn only: the cube's symmetry is lost, and said so once.
   corvia::testing::TemplateModel source("3.4.4");
   ASSERT_TRUE(source.built);
-  document.memory.reset(source.poly.CreateSimplePoly(corvia::kDeriveBase, nullptr, nullptr));
+  document.memory.reset(CreateSimplePoly(&source.poly, corvia::kDeriveBase, nullptr, nullptr));
   augmentation->mMemorySlot = 2;
   corvia::testing::Platform().messages.Clear();
-  ASSERT_TRUE(cube.poly.PrepareAugmentation(corvia::kAugmentMemory | corvia::kAugmentSameType, augmentation));
+  ASSERT_TRUE(PrepareAugmentation(&cube.poly, corvia::kAugmentMemory | corvia::kAugmentSameType, augmentation));
   EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Warning"), 1);
   ASSERT_EQ(augmentation->CountMatchingFaces(), 1);
   corvia::testing::Platform().views.mPaneMessage.clear();
@@ -631,7 +633,7 @@ TEST(Augmentation, AFaceOfFewerThanThreeSidesPreparesNothing) {
   ASSERT_TRUE(cube.built);
   cube.poly.GetShownBlock()->SetCurrentFace(nullptr);
   corvia::testing::Platform().messages.Clear();
-  EXPECT_FALSE(cube.poly.PrepareAugmentation(corvia::kAugmentPyramid, cube.poly.GetAugmentation()));
+  EXPECT_FALSE(PrepareAugmentation(&cube.poly, corvia::kAugmentPyramid, GetAugmentation(&cube.poly)));
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
 }
 
@@ -643,9 +645,9 @@ TEST(Augmentation, ThePreviewFollowsASubgroup) {
   ta::TemplateModel cube("4.4.4");
   ASSERT_TRUE(cube.built);
   cube.poly.GetShownBlock()->SetCurrentFace(cube.poly.GetFace(0));
-  corvia::Augmentation* augmentation = cube.poly.GetAugmentation();
+  corvia::Augmentation* augmentation = GetAugmentation(&cube.poly);
   const uint32_t options = corvia::kAugmentPyramid | corvia::kAugmentSameType;
-  ASSERT_TRUE(cube.poly.PrepareAugmentation(options, augmentation));
+  ASSERT_TRUE(PrepareAugmentation(&cube.poly, options, augmentation));
   augmentation->mView = reinterpret_cast<corvia::OpenGLView*>(&document);
   EXPECT_EQ(augmentation->GetPlacements().size(), 6u);
   const corvia::SimplePoly* added = augmentation->mAddedModel.get();

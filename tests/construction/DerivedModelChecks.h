@@ -13,6 +13,7 @@
 
 #include "construction/DerivedModels.h"
 #include "core/VectorMath.h"
+#include "model/CreatePoly.h"
 #include "model/Poly.h"
 #include "model/PolyTemplate.h"
 #include "symmetry/SimplePoly.h"
@@ -50,8 +51,8 @@ inline ModelFigures Measure(const SimplePoly& simple) {
   ModelFigures figures;
   std::unique_ptr<SimplePoly> copy = simple.CopyWithNames();
   Poly poly;
-  if (!copy->CreatePoly(&poly, true, false)) return figures;
-  std::unique_ptr<SimplePoly> base(poly.CreateSimplePoly(kDeriveBase, nullptr, nullptr));
+  if (!CreatePoly(*copy, &poly, true, false)) return figures;
+  std::unique_ptr<SimplePoly> base(CreateSimplePoly(&poly, kDeriveBase, nullptr, nullptr));
   if (!base) return figures;
   figures.made = true;
   figures.verts = base->NumVerts();

@@ -9,6 +9,7 @@
 #include "construction/DerivedModels.h"
 #include "core/FaceImageRef.h"
 #include "core/Units.h"
+#include "model/CreatePoly.h"
 #include "model/FaceImageAttach.h"
 #include "model/LibraryEntry.h"
 #include "model/Poly.h"
@@ -42,20 +43,20 @@ TEST(DerivedModels, BaseAndDualCopiesOfTheCube) {
   test_DerivedModels::MissingServicesOnly missing;
   test_DerivedModels::Cube cube;
   ASSERT_TRUE(cube.built);
-  std::unique_ptr<corvia::SimplePoly> base(cube.poly.CreateSimplePoly(corvia::kDeriveBase, nullptr, nullptr));
+  std::unique_ptr<corvia::SimplePoly> base(CreateSimplePoly(&cube.poly, corvia::kDeriveBase, nullptr, nullptr));
   ASSERT_TRUE(base);
   EXPECT_EQ(base->NumVerts(), 8);
   EXPECT_EQ(base->NumFaces(), 6);
   for (int i = 0; i < base->NumFaces(); ++i) EXPECT_EQ(base->FaceAt(i).Count(), 4);
   for (int i = 0; i < base->NumVerts(); ++i) EXPECT_EQ(base->VertAt(i).Count(), 3);
-  std::unique_ptr<corvia::SimplePoly> dual(cube.poly.CreateSimplePoly(corvia::kDeriveDual, nullptr, nullptr));
+  std::unique_ptr<corvia::SimplePoly> dual(CreateSimplePoly(&cube.poly, corvia::kDeriveDual, nullptr, nullptr));
   ASSERT_TRUE(dual);
   EXPECT_EQ(dual->NumVerts(), 6);
   EXPECT_EQ(dual->NumFaces(), 8);
   for (int i = 0; i < dual->NumFaces(); ++i) EXPECT_EQ(dual->FaceAt(i).Count(), 3);
   // Vertices only: no faces at all.
   std::unique_ptr<corvia::SimplePoly> points(
-      cube.poly.CreateSimplePoly(corvia::kDeriveBase | corvia::kDeriveVerticesOnly, nullptr, nullptr));
+      CreateSimplePoly(&cube.poly, corvia::kDeriveBase | corvia::kDeriveVerticesOnly, nullptr, nullptr));
   ASSERT_TRUE(points);
   EXPECT_EQ(points->NumVerts(), 8);
   EXPECT_EQ(points->NumFaces(), 0);
@@ -75,11 +76,11 @@ TEST(DerivedModels, EdgeListsKeepOneNodePerPair) {
   test_DerivedModels::Cube cube;
   ASSERT_TRUE(cube.built);
   // With or without the edge array, one node per edge of the side.
-  corvia::EdgeListNode* edges = cube.poly.CreateEdgeList(corvia::kDeriveBase);
+  corvia::EdgeListNode* edges = CreateEdgeList(&cube.poly, corvia::kDeriveBase);
   EXPECT_EQ(corvia::CountEdgeList(edges), 12);
   corvia::FreeEdgeList(edges);
   cube.poly.ClearEdges();
-  edges = cube.poly.CreateEdgeList(corvia::kDeriveDual);
+  edges = CreateEdgeList(&cube.poly, corvia::kDeriveDual);
   EXPECT_EQ(corvia::CountEdgeList(edges), 12);
   for (const corvia::EdgeListNode* node = edges; node; node = node->next) EXPECT_LT(node->low, node->high);
   corvia::FreeEdgeList(edges);
@@ -138,7 +139,7 @@ TEST(DerivedModels, LibraryEntryTemplateOwnsItsConfiguration) {
   // that the model keeps must not point into it.
   corvia::PolyTemplate polyTemplate;
   corvia::Poly poly;
-  ASSERT_TRUE(poly.CreateFromLibraryEntry(&polyTemplate, lookup.mEntry, false));
+  ASSERT_TRUE(CreateFromLibraryEntry(&poly, &polyTemplate, lookup.mEntry, false));
   EXPECT_EQ(polyTemplate.mText, "3.3.3.3.3");
   EXPECT_EQ(poly.mFaces.mCount, 20);
 }
@@ -170,14 +171,14 @@ TEST(DerivedModels, CopiesOfOnePartOfACompound) {
   // A single model has no part to keep or to remove.
   corvia::CompoundPart* only = cube.poly.GetCompoundPart(0);
   ASSERT_NE(only, nullptr);
-  EXPECT_EQ(cube.poly.CreateSimplePoly(corvia::kDeriveBase | corvia::kDeriveKeepPart, only, nullptr), nullptr);
+  EXPECT_EQ(CreateSimplePoly(&cube.poly, corvia::kDeriveBase | corvia::kDeriveKeepPart, only, nullptr), nullptr);
   EXPECT_TRUE(test_DerivedModels::HasBox("Error", "Model only has one part."));
-  EXPECT_EQ(cube.poly.CreateSimplePoly(corvia::kDeriveBase, only, nullptr), nullptr);
+  EXPECT_EQ(CreateSimplePoly(&cube.poly, corvia::kDeriveBase, only, nullptr), nullptr);
   EXPECT_TRUE(test_DerivedModels::HasBox("Error", "Can't remove only component."));
 
   std::unique_ptr<corvia::SimplePoly> simple(corvia::MakeCompoundWithDual(cube.poly, nullptr, 0));
   corvia::Poly compound;
-  ASSERT_TRUE(simple->CreatePoly(&compound, true, false));
+  ASSERT_TRUE(CreatePoly(*simple, &compound, true, false));
   ASSERT_EQ(compound.CountCompoundParts(), 2);
   std::vector<int> indices;
   std::vector<uint32_t> flags;
@@ -189,8 +190,8 @@ TEST(DerivedModels, CopiesOfOnePartOfACompound) {
     corvia::CompoundPart* part = compound.GetCompoundPart(which);
     const int otherFaces = compound.GetCompoundPart(1 - which)->mNumFaces;
     std::unique_ptr<corvia::SimplePoly> kept(
-        compound.CreateSimplePoly(corvia::kDeriveBase | corvia::kDeriveKeepPart, part, nullptr));
-    std::unique_ptr<corvia::SimplePoly> removed(compound.CreateSimplePoly(corvia::kDeriveBase, part, nullptr));
+        CreateSimplePoly(&compound, corvia::kDeriveBase | corvia::kDeriveKeepPart, part, nullptr));
+    std::unique_ptr<corvia::SimplePoly> removed(CreateSimplePoly(&compound, corvia::kDeriveBase, part, nullptr));
     ASSERT_TRUE(kept && removed);
     EXPECT_EQ(kept->NumFaces(), part->mNumFaces);
     EXPECT_EQ(kept->NumVerts(), part->mNumVertices);
@@ -205,9 +206,8 @@ TEST(DerivedModels, CopiesOfOnePartOfACompound) {
       EXPECT_EQ(figures.group, "Oh");
     }
     // Vertices only: no faces, part or not.
-    std::unique_ptr<corvia::SimplePoly> points(
-        compound.CreateSimplePoly(corvia::kDeriveBase | corvia::kDeriveVerticesOnly | corvia::kDeriveKeepPart, part,
-                                  nullptr));
+    std::unique_ptr<corvia::SimplePoly> points(CreateSimplePoly(
+        &compound, corvia::kDeriveBase | corvia::kDeriveVerticesOnly | corvia::kDeriveKeepPart, part, nullptr));
     ASSERT_TRUE(points);
     EXPECT_EQ(points->NumFaces(), 0);
   }
@@ -224,7 +224,7 @@ TEST(DerivedModels, FacesAsTrianglesOfTheirOutlines) {
   test_DerivedModels::Cube cube;
   ASSERT_TRUE(cube.built);
   std::unique_ptr<corvia::SimplePoly> triangles(
-      cube.poly.CreateSimplePoly(corvia::kDeriveBase | corvia::kDeriveTriangles, nullptr, nullptr));
+      CreateSimplePoly(&cube.poly, corvia::kDeriveBase | corvia::kDeriveTriangles, nullptr, nullptr));
   ASSERT_TRUE(triangles);
   EXPECT_EQ(triangles->NumVerts(), 8);
   EXPECT_EQ(triangles->NumFaces(), 12);
@@ -241,7 +241,7 @@ TEST(DerivedModels, FacesAsTrianglesOfTheirOutlines) {
   corvia::testing::TemplateModel star("5/2.5/2.5/2.5/2.5/2");
   ASSERT_TRUE(star.built);
   std::unique_ptr<corvia::SimplePoly> pieces(
-      star.poly.CreateSimplePoly(corvia::kDeriveBase | corvia::kDeriveTriangles2, nullptr, nullptr));
+      CreateSimplePoly(&star.poly, corvia::kDeriveBase | corvia::kDeriveTriangles2, nullptr, nullptr));
   ASSERT_TRUE(pieces);
   EXPECT_EQ(pieces->NumVerts(), 12 + 20);
   EXPECT_EQ(pieces->NumFaces(), 12 * (3 + 5));
@@ -256,7 +256,7 @@ TEST(DerivedModels, CopiedPicturesReferToTheCopy) {
   auto* image = new corvia::FaceImage(nullptr, corvia::kImageProjectPlanar, corvia::kImageBoundaryBorder);
   AttachToFace(image, owner, true);
   AttachToFace(image, other, false);
-  std::unique_ptr<corvia::SimplePoly> copy(cube.poly.CreateSimplePoly(corvia::kDeriveBase, nullptr, nullptr));
+  std::unique_ptr<corvia::SimplePoly> copy(CreateSimplePoly(&cube.poly, corvia::kDeriveBase, nullptr, nullptr));
   ASSERT_TRUE(copy);
   corvia::FaceImage* copied = copy->FaceAt(2).image;
   ASSERT_NE(copied, nullptr);
@@ -280,16 +280,16 @@ TEST(DerivedModels, ModelsKeepTheirSizeOnPaper) {
   ASSERT_TRUE(cube.built);
   const double dualRadius = cube.poly.GetRadius() * units.mLengthScale;
   EXPECT_GT(std::fabs(dualRadius - 3.0), 0.1);
-  std::unique_ptr<corvia::SimplePoly> dual(cube.poly.CreateSimplePoly(corvia::kDeriveDual, nullptr, nullptr));
+  std::unique_ptr<corvia::SimplePoly> dual(CreateSimplePoly(&cube.poly, corvia::kDeriveDual, nullptr, nullptr));
   ASSERT_TRUE(dual);
   corvia::Poly octahedron;
-  ASSERT_TRUE(dual->CreatePoly(&octahedron, false, false));
+  ASSERT_TRUE(CreatePoly(*dual, &octahedron, false, false));
   EXPECT_NEAR(units.mLengthScale, dualRadius, 1e-9);
 
-  std::unique_ptr<corvia::SimplePoly> copy(octahedron.CreateSimplePoly(corvia::kDeriveBase, nullptr, nullptr));
+  std::unique_ptr<corvia::SimplePoly> copy(CreateSimplePoly(&octahedron, corvia::kDeriveBase, nullptr, nullptr));
   ASSERT_TRUE(copy);
   corvia::Poly same;
-  ASSERT_TRUE(copy->CreatePoly(&same, false, false));
+  ASSERT_TRUE(CreatePoly(*copy, &same, false, false));
   EXPECT_NEAR(units.mLengthScale, dualRadius, 1e-9);
 
   units.mLengthScale = 5.0;

@@ -12,6 +12,7 @@
 
 #include "construction/DerivedModels.h"
 #include "construction/DualMorph.h"
+#include "model/CreatePoly.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "symmetry/SimplePoly.h"
@@ -70,12 +71,12 @@ TEST(DualMorph, EveryMorphEndsInTheModelAndItsDual) {
   for (const char* configuration : {"4.4.4", "3.3.3.3.4"}) {
     dm::TemplateModel model(configuration);
     ASSERT_TRUE(model.built) << configuration;
-    const dm::ModelFigures base = dm::Measure(std::unique_ptr<corvia::SimplePoly>(
-                                          model.poly.CreateSimplePoly(corvia::kDeriveBase, nullptr, nullptr))
-                                          .get());
-    const dm::ModelFigures dual = dm::Measure(std::unique_ptr<corvia::SimplePoly>(
-                                          model.poly.CreateSimplePoly(corvia::kDeriveDual, nullptr, nullptr))
-                                          .get());
+    const dm::ModelFigures base = dm::Measure(
+        std::unique_ptr<corvia::SimplePoly>(CreateSimplePoly(&model.poly, corvia::kDeriveBase, nullptr, nullptr))
+            .get());
+    const dm::ModelFigures dual = dm::Measure(
+        std::unique_ptr<corvia::SimplePoly>(CreateSimplePoly(&model.poly, corvia::kDeriveDual, nullptr, nullptr))
+            .get());
     ASSERT_TRUE(base.made && dual.made);
     for (const dm::Builder& builder : dm::kBuilders) {
       SCOPED_TRACE(std::string(configuration) + " " + builder.name);
@@ -189,27 +190,27 @@ TEST(DualMorph, ScalesAndNames) {
   corvia::testing::MissingServicesOnly missing;
   dm::TemplateModel cube("4.4.4");
   ASSERT_TRUE(cube.built);
-  cube.poly.SetTruncationMorphScale(0.5);
+  SetTruncationMorphScale(&cube.poly, 0.5);
   EXPECT_EQ(corvia::TruncationMorphScales().base, 1.0);
   EXPECT_EQ(corvia::TruncationMorphScales().dual, 1.0);
   // At 0 the dual's planes pass through the cube's vertices: |V|^2 / m^2 = 3/2 of the
   // octahedron's own distance.
-  cube.poly.SetTruncationMorphScale(0.0);
+  SetTruncationMorphScale(&cube.poly, 0.0);
   EXPECT_NEAR(corvia::TruncationMorphScales().dual, 1.5, 1e-12);
-  cube.poly.SetAugmentationMorphScale(0.5);
+  SetAugmentationMorphScale(&cube.poly, 0.5);
   EXPECT_EQ(corvia::AugmentationMorphScales().base, 1.0);
   EXPECT_EQ(corvia::AugmentationMorphScales().dual, 1.0);
 
   // A model without a template sizes linearly.
-  std::unique_ptr<corvia::SimplePoly> copy(cube.poly.CreateSimplePoly(corvia::kDeriveBase, nullptr, nullptr));
+  std::unique_ptr<corvia::SimplePoly> copy(CreateSimplePoly(&cube.poly, corvia::kDeriveBase, nullptr, nullptr));
   corvia::Poly plain;
-  ASSERT_TRUE(copy->CreatePoly(&plain, true, false));
+  ASSERT_TRUE(CreatePoly(*copy, &plain, true, false));
   plain.mPolyFlags &= ~corvia::kPolyFlagConvex;
   double base = 0.0, dual = 0.0;
-  plain.GetSizingMorphScales(0.5, &base, &dual);
+  GetSizingMorphScales(&plain, 0.5, &base, &dual);
   EXPECT_EQ(base, 1.0);
   EXPECT_EQ(dual, 1.0);
-  plain.GetSizingMorphScales(0.25, &base, &dual);
+  GetSizingMorphScales(&plain, 0.25, &base, &dual);
   EXPECT_EQ(dual, 0.5);
 
   std::unique_ptr<corvia::SimplePoly> morph = dm::Morph(cube.poly, corvia::kViewMorphByExpansion, 0.25);

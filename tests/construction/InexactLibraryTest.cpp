@@ -19,7 +19,9 @@
 #include <string>
 #include <vector>
 
+#include "construction/DerivedModels.h"
 #include "construction/Library.h"
+#include "model/CreatePoly.h"
 #include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
@@ -91,14 +93,14 @@ std::vector<PlainModel> Models(bool everyModel) {
     corvia::PolyTemplate polyTemplate;
     corvia::testing::Platform().messages.Clear();
     // Records whose data is not built in are refused with their own message.
-    if (!poly->CreateFromLibraryEntry(&polyTemplate, entry, false)) continue;
+    if (!CreateFromLibraryEntry(poly.get(), &polyTemplate, entry, false)) continue;
     if (wanted(i)) models.push_back(Export("record " + std::to_string(i) + " (" + entry->mName + ")", i, *poly));
     if (i == kIcosahedron) icosahedron = std::move(poly);
   }
   for (int f = 1; icosahedron && f <= kMaxFrequency; ++f) {
     std::unique_ptr<corvia::SimplePoly> simple = icosahedron->Subdivide(corvia::kSubdivideGeodesic, f);
     corvia::Poly sphere;
-    if (simple && simple->CreatePoly(&sphere, false, false)) {
+    if (simple && CreatePoly(*simple, &sphere, false, false)) {
       models.push_back(Export("geodesic sphere f" + std::to_string(f), -1, sphere));
     }
   }
@@ -162,7 +164,7 @@ void Check(const PlainModel& model, const std::vector<Point>& points, const std:
     const std::string what = model.name + ", " + variant + (withRings ? ", with vertex rings" : ", plain");
     messages.Clear();
     corvia::Poly poly;
-    if (!Plain(model, points, withRings)->CreatePoly(&poly, false, false)) {
+    if (!CreatePoly(*Plain(model, points, withRings), &poly, false, false)) {
       problems.push_back(what + ": not built");
       continue;
     }

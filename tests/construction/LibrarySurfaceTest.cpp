@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "construction/DerivedModels.h"
 #include "construction/Library.h"
 #include "construction/ModelLookup.h"
 #include "model/CompoundPart.h"
@@ -112,7 +113,7 @@ TEST_F(LibrarySurfaceTest, EveryRecordIsWoundOneWayAndNamedForWhatItIs) {
     corvia::testing::Platform().messages.Clear();
     corvia::PolyTemplate polyTemplate;
     corvia::Poly poly;
-    if (!poly.CreateFromLibraryEntry(&polyTemplate, entry, false)) {
+    if (!CreateFromLibraryEntry(&poly, &polyTemplate, entry, false)) {
       // Only records with no data of their own are refused; the uniform polyhedra and
       // the Johnson solids all build.
       EXPECT_FALSE(IsUniformCategory(entry->mCategory) || entry->mCategory == corvia::kCategoryJohnson);

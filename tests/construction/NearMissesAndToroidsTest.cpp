@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "construction/DerivedModels.h"
 #include "construction/Library.h"
 #include "construction/SpringRelax.h"
 #include "core/VectorMath.h"
@@ -340,7 +341,7 @@ TEST_F(NearMissesAndToroidsTest, SpringRelaxationFromTheStoredCompromiseComesToR
 
     PolyTemplate polyTemplate;
     Poly poly;
-    ASSERT_TRUE(poly.CreateFromLibraryEntry(&polyTemplate, &entry, false));
+    ASSERT_TRUE(CreateFromLibraryEntry(&poly, &polyTemplate, &entry, false));
     SpringPolyDesc desc;
     ASSERT_TRUE(CreateFromPoly(desc, &poly));
     desc.mFlags |= kSpringDescFromModel;
@@ -396,7 +397,7 @@ TEST_F(NearMissesAndToroidsTest, TheModelRoadRefusesThemWithTheirMessageToo) {
   testing::Platform().messages.Clear();
   PolyTemplate polyTemplate;
   Poly poly;
-  EXPECT_FALSE(poly.CreateFromLibraryEntry(&polyTemplate, &nearMiss, false));
+  EXPECT_FALSE(CreateFromLibraryEntry(&poly, &polyTemplate, &nearMiss, false));
   const auto& boxes = testing::Platform().messages.Boxes();
   ASSERT_EQ(boxes.size(), 1u) << nt::Boxes();
   EXPECT_EQ(boxes[0].title, "Error");

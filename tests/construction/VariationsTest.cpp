@@ -10,8 +10,10 @@
 #include <memory>
 #include <vector>
 
+#include "construction/DerivedModels.h"
 #include "construction/ModelLookup.h"
 #include "construction/Variations.h"
+#include "model/CreatePoly.h"
 #include "model/FaceTypeBlock.h"
 #include "model/LibraryEntry.h"
 #include "model/Poly.h"
@@ -33,7 +35,7 @@ struct LibraryModel {
   bool Build(const char* name) {
     bool known = false;
     LibraryEntry* entry = LookUpModel(name, &known, false, nullptr, false);
-    return entry && poly.CreateFromLibraryEntry(&polyTemplate, entry, false);
+    return entry && CreateFromLibraryEntry(&poly, &polyTemplate, entry, false);
   }
 };
 
@@ -69,7 +71,7 @@ TEST(Variations, TheMirrorImageOfAChiralSolidReflectsItsVerticesInX) {
   EXPECT_FALSE(testing::MirroredInX(Positions(j45.poly), Positions(j45.poly), 1e-9));
   // Built, the reflection keeps the group and the counts.
   Poly built;
-  ASSERT_TRUE(mirror->CreatePoly(&built, true, true));
+  ASSERT_TRUE(CreatePoly(*mirror, &built, true, true));
   EXPECT_EQ(SymGroup::GetSchoenflies(built.mSymGroup), SymGroup::GetSchoenflies(j45.poly.mSymGroup));
   EXPECT_EQ(built.mVertices.mCount, j45.poly.mVertices.mCount);
   EXPECT_EQ(built.mNumEdges, j45.poly.mNumEdges);
@@ -86,7 +88,7 @@ TEST(Variations, APseudoVersionIsAnotherShapeOfTheSameConfiguration) {
   // The solutions passed over say nothing.
   EXPECT_EQ(testing::Platform().messages.Boxes().size(), boxes);
   Poly built;
-  ASSERT_TRUE(pseudo->CreatePoly(&built, false, true));
+  ASSERT_TRUE(CreatePoly(*pseudo, &built, false, true));
   EXPECT_EQ(built.mFaces.mCount, 26);
   EXPECT_EQ(built.mVertices.mCount, 24);
   EXPECT_EQ(built.mNumEdges, 48);

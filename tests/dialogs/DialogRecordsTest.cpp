@@ -122,10 +122,10 @@ TEST(AugmentDlg, ANegativeScaleExcavatesTheCube) {
   AugmentDlg dialog{AugmentDlg::Blank{}};
   dialog.mOptions = kAugmentPyramid | kPyramidCircumradius;
   dialog.mScale = -0.5;
-  Augmentation* augmentation = cube.poly.GetAugmentation();
+  Augmentation* augmentation = GetAugmentation(&cube.poly);
   dialog.GetParameters(*augmentation);
   cube.poly.GetShownBlock()->SetCurrentFace(cube.poly.GetFace(0));
-  ASSERT_TRUE(cube.poly.PrepareAugmentation(augmentation->mOptions, augmentation));
+  ASSERT_TRUE(PrepareAugmentation(&cube.poly, augmentation->mOptions, augmentation));
   EXPECT_LT(augmentation->mHeight, 0.0);
   std::unique_ptr<SimplePoly> dug = CreateAugmentedPoly(augmentation->mOptions, *augmentation);
   augmentation->Reset();

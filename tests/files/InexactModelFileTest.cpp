@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "construction/DerivedModels.h"
 #include "files/ModelFile.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
@@ -184,7 +185,7 @@ TEST(InexactModelFile, ACubeMovedBelowTheToleranceKeepsItsGroupAndItsFacetings) 
 TEST(InexactModelFile, ACubeFarFromTheCentreIsRefusedWithItsReason) {
   TestDocument document;
   LibraryModel shown;
-  ASSERT_TRUE(document.mPoly.CreateFromLibraryEntry(&shown.polyTemplate, corvia::GetLibraryEntry(kCube), false));
+  ASSERT_TRUE(CreateFromLibraryEntry(&document.mPoly, &shown.polyTemplate, corvia::GetLibraryEntry(kCube), false));
   EXPECT_FALSE(Open("far.corv", PlainFile(CubePoints({1e9, 0, 0}, 0.0, 1), kCubeFaces, -1)));
   ASSERT_EQ(Messages().Boxes().size(), 1u) << Boxes();
   EXPECT_EQ(Messages().Boxes()[0].title, "Error");

@@ -33,6 +33,7 @@
 #include "core/Messages.h"
 #include "core/Units.h"
 #include "files/ModelFile.h"
+#include "model/CreatePoly.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
 #include "model/LibraryEntry.h"
@@ -44,6 +45,7 @@
 #include "platform/Clock.h"
 #include "platform/Services.h"
 #include "stellation/Faceting.h"
+#include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
 #include "symmetry/ConvexHull.h"
 #include "symmetry/SimplePoly.h"
@@ -127,7 +129,7 @@ std::vector<SweepModel> SweepModels() {
     corvia::LibraryEntry* entry = corvia::GetLibraryEntry(index);
     models.push_back({"record " + std::to_string(index) + " " + (entry && entry->mName ? entry->mName : ""),
                       [entry](Poly& poly, corvia::PolyTemplate& polyTemplate) {
-                        if (!poly.CreateFromLibraryEntry(&polyTemplate, entry, false)) return false;
+                        if (!CreateFromLibraryEntry(&poly, &polyTemplate, entry, false)) return false;
                         if (!poly.mLibraryEntry) poly.SetLibraryEntry(entry);
                         return true;
                       }});
@@ -142,11 +144,11 @@ std::vector<SweepModel> SweepModels() {
     models.push_back({"geodesic sphere " + std::to_string(frequency), [frequency](Poly& poly, corvia::PolyTemplate&) {
                         Poly icosahedron;
                         corvia::PolyTemplate polyTemplate;
-                        if (!icosahedron.CreateFromLibraryEntry(&polyTemplate, corvia::GetLibraryEntry(4), false))
+                        if (!CreateFromLibraryEntry(&icosahedron, &polyTemplate, corvia::GetLibraryEntry(4), false))
                           return false;
                         std::unique_ptr<SimplePoly> sphere =
                             icosahedron.Subdivide(corvia::kSubdivideGeodesic, frequency);
-                        return sphere && sphere->CreatePoly(&poly, false, false);
+                        return sphere && CreatePoly(*sphere, &poly, false, false);
                       }});
   }
   return models;
@@ -287,7 +289,7 @@ Outcome Enter(SimplePoly* made) {
   std::unique_ptr<SimplePoly> owned(made);
   if (!owned) return Outcome::kRefused;
   Poly poly;
-  return owned->CreatePoly(&poly, false, false) ? Outcome::kMade : Outcome::kRefused;
+  return CreatePoly(*owned, &poly, false, false) ? Outcome::kMade : Outcome::kRefused;
 }
 
 Outcome Enter(std::unique_ptr<SimplePoly> made) {
@@ -346,9 +348,9 @@ void SweepOne(Sweep& sweep, SweepDocument& document, const SweepModel& model, co
   if (!built || poly.mFaces.mCount == 0) return;
   const std::string& name = model.name;
 
-  sweep.Run(name, "dual", [&] { return Enter(poly.CreateSimplePoly(corvia::kDeriveDual, nullptr, nullptr)); });
+  sweep.Run(name, "dual", [&] { return Enter(CreateSimplePoly(&poly, corvia::kDeriveDual, nullptr, nullptr)); });
   sweep.Run(name, "hull", [&] {
-    std::unique_ptr<SimplePoly> copy(poly.CreateSimplePoly(corvia::kDeriveBase, nullptr, nullptr));
+    std::unique_ptr<SimplePoly> copy(CreateSimplePoly(&poly, corvia::kDeriveBase, nullptr, nullptr));
     if (!copy) return Outcome::kRefused;
     std::string refusal;
     std::unique_ptr<SimplePoly> hull = corvia::CreateConvexHull(*copy, corvia::kHullKeepColors, &refusal);
@@ -376,9 +378,9 @@ void SweepOne(Sweep& sweep, SweepDocument& document, const SweepModel& model, co
       if (!face) return Outcome::kMade;
       poly.GetShownBlock()->SetCurrentFace(face);
       const uint32_t options = kind.options | corvia::kAugmentSameType;
-      corvia::Augmentation* augmentation = poly.GetAugmentation();
+      corvia::Augmentation* augmentation = GetAugmentation(&poly);
       augmentation->mScale = 1.0;
-      if (!poly.PrepareAugmentation(options, augmentation)) {
+      if (!PrepareAugmentation(&poly, options, augmentation)) {
         augmentation->Reset();
         return Outcome::kRefused;
       }
@@ -419,7 +421,7 @@ void SweepOne(Sweep& sweep, SweepDocument& document, const SweepModel& model, co
                 corvia::SetStellationCriteria(criteria);
                 corvia::FaceTypeBlock* block = poly.mBaseBlock.get();
                 const Outcome before = refused();
-                if (!block->IsStellated()) poly.Stellate(block, false);
+                if (!block->IsStellated()) Stellate(&poly, block, false);
                 if (!block->IsStellated()) return before;
                 for (int step = 0; step < 3; ++step) {
                   block->NextStellation();

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "construction/DerivedModels.h"
 #include "core/DrawnPolygon.h"
 #include "core/FaceImageRef.h"
 #include "core/PolygonRing.h"
@@ -135,7 +136,8 @@ void OpenAndCheck(const std::string& contents, const std::string& where, bool wi
   WriteBytes(path, contents);
   TestDocument document;
   LibraryModel tetra;
-  ASSERT_TRUE(document.mPoly.CreateFromLibraryEntry(&tetra.polyTemplate, corvia::GetLibraryEntry(kTetrahedron), false));
+  ASSERT_TRUE(
+      CreateFromLibraryEntry(&document.mPoly, &tetra.polyTemplate, corvia::GetLibraryEntry(kTetrahedron), false));
   const int vertices = document.mPoly.mVertices.mCount;
   double first[3];
   std::memcpy(first, document.mPoly.mVertices.mHead->mDualVert, sizeof first);

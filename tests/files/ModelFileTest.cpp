@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "construction/Augmentation.h"
+#include "construction/DerivedModels.h"
 #include "core/DrawnPolygon.h"
 #include "core/FaceImageRef.h"
 #include "core/PolygonRing.h"
@@ -22,6 +23,7 @@
 #include "core/ioStream.h"
 #include "files/ModelFile.h"
 #include "files/ModelFileFormat.h"
+#include "model/CreatePoly.h"
 #include "model/FaceImageAttach.h"
 #include "nets/Model3D.h"
 #include "stellation/Faceting.h"
@@ -379,7 +381,7 @@ TEST(ModelFileTest, ASectionReadShortIsSkippedAndOneThatFailsRefusesTheFile) {
     }
     TestDocument document;
     LibraryModel tetra;
-    ASSERT_TRUE(document.mPoly.CreateFromLibraryEntry(&tetra.polyTemplate, corvia::GetLibraryEntry(0), false));
+    ASSERT_TRUE(CreateFromLibraryEntry(&document.mPoly, &tetra.polyTemplate, corvia::GetLibraryEntry(0), false));
     const Snapshot before(document.mPoly);
     section.mFailRead = true;
     section.mApplied = 0;
@@ -461,9 +463,9 @@ TEST(ModelFileTest, TheModelOfAFileForAugmentationAndUserRecords) {
   LibraryModel target;
   ASSERT_TRUE(target.Build(kCube));
   target.poly.GetShownBlock()->SetCurrentFace(target.poly.GetFace(0));
-  corvia::Augmentation* augmentation = target.poly.GetAugmentation();
+  corvia::Augmentation* augmentation = GetAugmentation(&target.poly);
   augmentation->mFilePath = path;
-  ASSERT_TRUE(target.poly.PrepareAugmentation(corvia::kAugmentFile, augmentation));
+  ASSERT_TRUE(PrepareAugmentation(&target.poly, corvia::kAugmentFile, augmentation));
   std::unique_ptr<corvia::SimplePoly> augmented = corvia::CreateAugmentedPoly(corvia::kAugmentFile, *augmentation);
   augmentation->Reset();
   ASSERT_TRUE(augmented);
@@ -567,7 +569,7 @@ TEST(ModelFileTest, BadFilesGiveOneMessageNamingTheFileAndChangeNothing) {
   };
   TestDocument document;
   LibraryModel tetra;
-  ASSERT_TRUE(document.mPoly.CreateFromLibraryEntry(&tetra.polyTemplate, corvia::GetLibraryEntry(0), false));
+  ASSERT_TRUE(CreateFromLibraryEntry(&document.mPoly, &tetra.polyTemplate, corvia::GetLibraryEntry(0), false));
   const Snapshot before(document.mPoly);
   for (const Case& c : cases) {
     const std::string path = Path("bad", c.name + ".corv");
@@ -728,7 +730,7 @@ TEST(ModelFileMemory, TheModelComesBackAndDamagedDataIsRefused) {
   EXPECT_EQ(contents.model->NumVerts(), 8);
   EXPECT_TRUE(contents.scene.empty());
   LibraryModel again;
-  ASSERT_TRUE(contents.model->CreatePoly(&again.poly, true, true));
+  ASSERT_TRUE(CreatePoly(*contents.model, &again.poly, true, true));
   std::vector<PolyElement*> back = Elements(again.poly.mFaces);
   ASSERT_EQ(back.size(), faces.size());
   for (size_t i = 0; i < faces.size(); ++i) EXPECT_EQ(Packed(back[i]->mColor), Packed(faces[i]->mColor)) << i;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "construction/Library.h"
+#include "construction/ModelFactory.h"
 #include "core/RainbowColor.h"
 #include "core/ioStream.h"
 #include "files/ModelFileSection.h"
@@ -57,7 +58,7 @@ struct LibraryModel {
 
   bool Build(int index) {
     corvia::LibraryEntry* entry = corvia::GetLibraryEntry(index);
-    if (!entry || !poly.CreateFromLibraryEntry(&polyTemplate, entry, false)) return false;
+    if (!entry || !CreateFromLibraryEntry(&poly, &polyTemplate, entry, false)) return false;
     poly.SetLibraryEntry(entry);
     return poly.mVertices.mCount > 0 && poly.mFaces.mCount > 0;
   }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "model/CreatePoly.h"
 #include "model/Globals.h"
 #include "model/LibraryEntry.h"
 #include "model/Poly.h"
@@ -30,7 +31,7 @@ class ModelDocument : public DocumentAccess, public BarDocument {
     if (!entry) return false;
     std::unique_ptr<SimplePoly> simple = entry->CreatePoly(false);
     auto made = std::make_unique<Model>();
-    if (!simple || !simple->CreatePoly(&made->poly, false, false)) return false;
+    if (!simple || !CreatePoly(*simple, &made->poly, false, false)) return false;
     made->poly.SetLibraryEntry(entry);
     model = std::move(made);
     return true;

@@ -374,7 +374,7 @@ TEST_F(PaneControlsTest, ThePentagonalPrismIsAugmentedThroughTheDialogAndItsPrev
   };
   queue();
   corvia::testing::PostMenuCommand(mFrame, kCmdAugment);
-  Augmentation* augmentation = poly->GetAugmentation();
+  Augmentation* augmentation = GetAugmentation(poly);
   ASSERT_EQ(augmentation->mView, base);
   // The preview draws the pyramid over the square (its help message put aside), in the
   // pane that has the keys.
@@ -423,7 +423,7 @@ TEST_F(PaneControlsTest, ThePentagonalPrismIsAugmentedThroughTheDialogAndItsPrev
   poly->SelectFace(apart, false);
   queue();
   corvia::testing::PostMenuCommand(mFrame, kCmdAugment);
-  ASSERT_EQ(poly->GetAugmentation()->mView, base);
+  ASSERT_EQ(GetAugmentation(poly)->mView, base);
   ClickCaptionButton(base, kCaptionAccept, [] { return GetCurrentPoly()->mVertices.mCount == 12; });
   poly = GetCurrentPoly();
   EXPECT_EQ(poly->mVertices.mCount, 12);
@@ -494,7 +494,7 @@ TEST_F(PaneControlsTest, EveryCaptionActionOfEveryPaneIsHandled) {
     return true;
   });
   corvia::testing::PostMenuCommand(mFrame, kCmdAugment);
-  ASSERT_EQ(poly->GetAugmentation()->mView, pane);
+  ASSERT_EQ(GetAugmentation(poly)->mView, pane);
   collect();
   // The actions of the preview first (the last, accept, ends it), then the others.
   std::vector<int> order;

@@ -63,6 +63,7 @@
 #include "render/MouseThrow.h"
 #include "stellation/FacetPreview.h"
 #include "stellation/Faceting.h"
+#include "stellation/Stellate.h"
 #include "symmetry/SimplePoly.h"
 // wx headers come before FreeImage.h (through the render test support), which
 // defines the guard of windows.h that wx takes for a Windows build.
@@ -1199,7 +1200,7 @@ class ProgramCommandsTest : public ProgramTest {
     bool recognised = false;
     ASSERT_TRUE(Doc()->SetModel(LookUpModel("3.3.3.3.3", &recognised, false, nullptr, false), false, false));
     Poly* poly = GetCurrentPoly();
-    if (stellate) poly->Stellate(poly->mBaseBlock.get(), true);
+    if (stellate) Stellate(poly, poly->mBaseBlock.get(), true);
     auto& messages = corvia::testing::Platform().messages;
     auto& dialogs = corvia::testing::Platform().fileDialogs;
     const auto folder = corvia::testing::ScratchDir("doc-commands-" + tag);

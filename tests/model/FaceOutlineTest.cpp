@@ -257,7 +257,7 @@ TEST(MorphDiagram, CubeAndOctahedronAtTheTruncationScales) {
   } cases[] = {{0.0, 4, 4.0}, {0.25, 8, 3.5}, {0.5, 4, 2.0}, {0.75, 4, 0.5}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.t);
-    poly.SetTruncationMorphScale(c.t);
+    SetTruncationMorphScale(&poly, c.t);
     poly.UpdateDiagramLineRanges();
     const corvia::MorphScales scales = corvia::TruncationMorphScales();
     const corvia::FaceDiagramResult& result = square->mResults[1];
@@ -279,7 +279,7 @@ TEST(MorphDiagram, CubeAndOctahedronAtTheTruncationScales) {
     EXPECT_EQ(square->mResults[0].mNumCells, 1);
   }
   // At 0.5 the dual's triangle is cut to the triangle of the edge midpoints.
-  poly.SetTruncationMorphScale(0.5);
+  SetTruncationMorphScale(&poly, 0.5);
   poly.UpdateDiagramLineRanges();
   EXPECT_EQ(triangle->mResults[1].mNumCells, 1);
   EXPECT_EQ(triangle->mResults[1].mNumPoints, 3);

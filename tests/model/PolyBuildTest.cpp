@@ -542,7 +542,7 @@ void ExpectRightModel(corvia::Poly& poly, const corvia::PolyTemplate& polyTempla
     };
     EXPECT_EQ(runs(e->mFace1) + runs(e->mFace2), 0) << "edge " << i;
   }
-  std::unique_ptr<corvia::SimplePoly> copy(poly.CreateSimplePoly(corvia::kDeriveBase, nullptr, nullptr));
+  std::unique_ptr<corvia::SimplePoly> copy(CreateSimplePoly(&poly, corvia::kDeriveBase, nullptr, nullptr));
   ASSERT_NE(copy, nullptr);
   bool hasReflection = false;
   std::unique_ptr<corvia::SymGroup> group = corvia::FindSymmetries(*copy, hasReflection);

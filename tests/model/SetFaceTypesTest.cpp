@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "model/CreatePoly.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/Face.h"
@@ -27,7 +28,7 @@ using corvia::symtest::Point;
 std::unique_ptr<Poly> BuiltModel(const std::vector<Point>& points) {
   auto model = MakeHullModel(points);
   auto poly = std::make_unique<Poly>();
-  EXPECT_TRUE(model->CreatePoly(poly.get(), false, true));
+  EXPECT_TRUE(CreatePoly(*model, poly.get(), false, true));
   return poly;
 }
 

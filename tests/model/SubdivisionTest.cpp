@@ -10,6 +10,7 @@
 
 #include "construction/DerivedModels.h"
 #include "core/Geometry.h"
+#include "model/CreatePoly.h"
 #include "model/Poly.h"
 #include "model/Subdivision.h"
 #include "symmetry/FindSymmetries.h"
@@ -127,7 +128,7 @@ TEST_F(SubdivisionTest, GeodesicSphereBecomesAModel) {
   std::unique_ptr<corvia::SimplePoly> s = ico.Subdivide(corvia::kSubdivideGeodesic, 3);
   ASSERT_TRUE(s);
   corvia::Poly sphere;
-  ASSERT_TRUE(s->CreatePoly(&sphere, false, false));
+  ASSERT_TRUE(CreatePoly(*s, &sphere, false, false));
   EXPECT_EQ(sphere.mFaces.mCount, 180);
   EXPECT_EQ(sphere.mVertices.mCount, 92);
   EXPECT_EQ(sphere.mNumEdges, 270);

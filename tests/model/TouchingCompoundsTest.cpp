@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "model/CreatePoly.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "symmetry/SimplePoly.h"
@@ -52,7 +53,7 @@ TEST(TouchingCompoundsTest, BuildWithoutInternalErrorsAndWithTheirGroups) {
     messages.Clear();
     auto model = corvia::testmodels::MakeCubes(c.origins, 2);
     Poly poly;
-    ASSERT_TRUE(model->CreatePoly(&poly, false, true)) << c.label;
+    ASSERT_TRUE(CreatePoly(*model, &poly, false, true)) << c.label;
     const int cubes = static_cast<int>(c.origins.size());
     EXPECT_TRUE(messages.Boxes().empty()) << c.label << ": " << messages.Boxes()[0].text;
     EXPECT_EQ(poly.mFaces.mCount, 6 * cubes) << c.label;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "model/CreatePoly.h"
 #include "model/FaceTypeBlock.h"
 #include "model/GeomagPanels.h"
 #include "model/ModelBusy.h"
@@ -69,7 +70,7 @@ std::unique_ptr<corvia::Poly> RhombicPrism(double angle, double height) {
   addFace({0, 3, 2, 1});
   for (int i = 0; i < 4; ++i) addFace({i, (i + 1) % 4, 4 + (i + 1) % 4, 4 + i});
   auto poly = std::make_unique<corvia::Poly>();
-  if (!simple.CreatePoly(poly.get(), false, false)) return nullptr;
+  if (!CreatePoly(simple, poly.get(), false, false)) return nullptr;
   return poly;
 }
 

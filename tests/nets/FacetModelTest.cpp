@@ -11,6 +11,7 @@
 #include "construction/Prisms.h"
 #include "core/DrawnPolygon.h"
 #include "core/PolygonRing.h"
+#include "model/CreatePoly.h"
 #include "model/FaceTypeBlock.h"
 #include "nets/Vert3D.h"
 #include "stellation/StellationState.h"
@@ -99,7 +100,7 @@ TEST_F(FacetModelTest, VertexGroupsCountTheirPlacesAndFindTheirHead) {
   std::unique_ptr<SimplePoly> simple = CreatePrism(35, 1);
   ASSERT_TRUE(simple);
   Poly prism;
-  ASSERT_TRUE(simple->CreatePoly(&prism, false, false));
+  ASSERT_TRUE(CreatePoly(*simple, &prism, false, false));
   Model3D model(&prism, false);
   ASSERT_EQ(model.GetNumVerts(), 70);
   EXPECT_EQ(model.mNumVertTypes, 1);
@@ -319,7 +320,7 @@ TEST_F(FacetModelTest, PlainCopiesKeepTheFaceletsOrSplitThemIntoTriangles) {
   EXPECT_EQ(triangles->NumVerts(), 8);
   // The copy goes back into a model of its own.
   Poly again;
-  EXPECT_TRUE(copy->CreatePoly(&again, false, false));
+  EXPECT_TRUE(CreatePoly(*copy, &again, false, false));
   EXPECT_EQ(again.mFaces.mCount, 6);
 }
 

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "construction/DerivedModels.h"
 #include "construction/Library.h"
 #include "construction/ModelLookup.h"
 #include "core/Units.h"
@@ -163,7 +164,7 @@ TEST(LibraryTabs, NoTabOverlapsAnotherOrAFaceletOfItsNet) {
     corvia::PolyTemplate polyTemplate;
     corvia::Poly poly;
     Apply(kTabSettings[0]);
-    if (!poly.CreateFromLibraryEntry(&polyTemplate, entry, false)) continue;
+    if (!CreateFromLibraryEntry(&poly, &polyTemplate, entry, false)) continue;
     corvia::Model3D* model = poly.mBaseBlock->GetModel3D(true);
     if (!model || !model->HasNets()) continue;
     for (size_t k = 0; k < std::size(kTabSettings); ++k) {

@@ -19,6 +19,7 @@
 #include "construction/Library.h"
 #include "core/Units.h"
 #include "core/VectorMath.h"
+#include "model/CreatePoly.h"
 #include "model/Poly.h"
 #include "model/Subdivision.h"
 #include "nets/Edge3D.h"
@@ -60,7 +61,7 @@ inline std::unique_ptr<Poly> BuildLibraryPoly(int index, bool dual = false) {
   std::unique_ptr<SimplePoly> simple = entry->CreatePoly(dual);
   if (!simple) return nullptr;
   auto poly = std::make_unique<Poly>();
-  if (!simple->CreatePoly(poly.get(), false, false)) return nullptr;
+  if (!CreatePoly(*simple, poly.get(), false, false)) return nullptr;
   return poly;
 }
 
@@ -70,7 +71,7 @@ inline std::unique_ptr<Poly> BuildGeodesicPoly(int frequency) {
   std::unique_ptr<Poly> icosahedron = BuildLibraryPoly(kIcosahedron);
   std::unique_ptr<SimplePoly> simple = icosahedron ? icosahedron->Subdivide(kSubdivideGeodesic, frequency) : nullptr;
   auto poly = std::make_unique<Poly>();
-  if (!simple || !simple->CreatePoly(poly.get(), false, false)) return nullptr;
+  if (!simple || !CreatePoly(*simple, poly.get(), false, false)) return nullptr;
   return poly;
 }
 

@@ -11,6 +11,7 @@
 #include "construction/Prisms.h"
 #include "core/Progress.h"
 #include "core/Units.h"
+#include "model/CreatePoly.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Subdivision.h"
 #include "platform/Services.h"
@@ -273,7 +274,7 @@ TEST_F(NetGenerationTest, ACancelAnywhereInTheWorkLeavesNoNets) {
   std::unique_ptr<SimplePoly> simple = icosahedron->Subdivide(kSubdivideGeodesic, 4);
   ASSERT_TRUE(simple);
   Poly sphere;
-  ASSERT_TRUE(simple->CreatePoly(&sphere, false, false));
+  ASSERT_TRUE(CreatePoly(*simple, &sphere, false, false));
   TickingClock clock;
   platform::ServiceSet services = platform::Services();
   services.clock = &clock;
@@ -326,7 +327,7 @@ TEST_F(NetGenerationTest, AModelWithAHoleUnfolds) {
   std::unique_ptr<SimplePoly> simple = CreateTorus(0.4, 8, 6);
   ASSERT_TRUE(simple);
   Poly torus;
-  ASSERT_TRUE(simple->CreatePoly(&torus, false, false));
+  ASSERT_TRUE(CreatePoly(*simple, &torus, false, false));
   Model3D* model = torus.mBaseBlock->GetModel3D(true);
   ASSERT_NE(model, nullptr);
   EXPECT_EQ(model->GetNumFacelets(), 48);

@@ -29,6 +29,7 @@
 #include "render/PrintPage.h"
 #include "render/SelectionItems.h"
 #include "render/StellationDrawing.h"
+#include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
 #include "stellation/StellationDiagram.h"
 #include "tests/render/ModelTestSupport.h"
@@ -101,7 +102,7 @@ struct StellatedIcosahedron {
   bool Stellate(int shells) {
     if (!model.built) return false;
     block = model.poly.mBaseBlock.get();
-    model.poly.Stellate(block, false);
+    corvia::Stellate(&model.poly, block, false);
     if (!block->IsStellated()) return false;
     type = block->mFirstFaceType;
     for (StellationCell* c = block->mFirstCell; c && c != block->GetOuterCell(); c = c->mNext) {

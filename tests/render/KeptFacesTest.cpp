@@ -161,8 +161,8 @@ TEST_F(KeptFaces, DrawTheSamePixelsAsTheFacesDrawnOneByOne) {
     TestModel model("3.4.3.4");
     ASSERT_TRUE(model.built);
     corvia::testing::TurnTowardsViewer(model.poly, kOblique);
-    model.poly.SetTruncationMorphScale(0.3);
-    model.poly.SetAugmentationMorphScale(0.3);
+    SetTruncationMorphScale(&model.poly, 0.3);
+    SetAugmentationMorphScale(&model.poly, 0.3);
     OffscreenViewWindow* window = nullptr;
     NewPane(model.poly, &window, mode);
     ASSERT_NE(window, nullptr);

@@ -368,8 +368,8 @@ TEST_F(ModelDrawing, MorphPanesShowTheMorphModels) {
       DualMorphRatio() = t;
       std::unique_ptr<SimplePoly> built(DeriveModelForViewType(cube.poly, m.viewType, 0, nullptr, nullptr));
       ASSERT_TRUE(built);
-      cube.poly.SetTruncationMorphScale(t);
-      cube.poly.SetAugmentationMorphScale(t);
+      SetTruncationMorphScale(&cube.poly, t);
+      SetAugmentationMorphScale(&cube.poly, t);
       ModelView view;
       view.scene = [&](corvia::testing::TestView&) {
         DrawFaces(&cube.poly, &cube.poly.mFaces, m.mode, 1.0, 1.0, nullptr);
@@ -400,7 +400,7 @@ TEST_F(ModelDrawing, TheAugmentationMorphLightsItsFlatQuadrilaterals) {
     EXPECT_TRUE(cube.built);
     corvia::testing::TurnTowardsViewer(cube.poly, kOblique);
     DualMorphRatio() = t;
-    cube.poly.SetAugmentationMorphScale(t);
+    SetAugmentationMorphScale(&cube.poly, t);
     ModelView view;
     view.scene = [&](corvia::testing::TestView&) {
       DrawFaces(&cube.poly, &cube.poly.mFaces, kDrawModeAugmentation, 1.0, 1.0, nullptr);
@@ -446,8 +446,9 @@ TEST_F(ModelDrawing, TheAugmentationPreviewDrawsThePiecesInPlace) {
     if (f->mZAxis[0] > side->mZAxis[0]) side = f;
   }
   cube.poly.GetShownBlock()->SetCurrentFace(side);
-  Augmentation* augmentation = cube.poly.GetAugmentation();
-  ASSERT_TRUE(cube.poly.PrepareAugmentation(kAugmentPyramid | kPyramidEqualEdges | kAugmentAlwaysPreview, augmentation));
+  Augmentation* augmentation = GetAugmentation(&cube.poly);
+  ASSERT_TRUE(
+      PrepareAugmentation(&cube.poly, kAugmentPyramid | kPyramidEqualEdges | kAugmentAlwaysPreview, augmentation));
   cube.poly.mDisplayScale = 0.75;
   std::vector<AugmentPreviewFace> faces;
   augmentation->GetPreviewFaces(faces);

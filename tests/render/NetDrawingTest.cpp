@@ -16,6 +16,7 @@
 #include "construction/Library.h"
 #include "core/Units.h"
 #include "model/ColorSchemes.h"
+#include "model/CreatePoly.h"
 #include "model/ElementFlags.h"
 #include "model/ElementLabels.h"
 #include "model/FaceType.h"
@@ -40,6 +41,7 @@
 #include "render/PrintPage.h"
 #include "render/SelectionItems.h"
 #include "render/StellationDrawing.h"
+#include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
 #include "stellation/StellationDiagram.h"
 #include "symmetry/SimplePoly.h"
@@ -65,7 +67,7 @@ std::unique_ptr<Poly> BuildLibraryPoly(int index) {
   std::unique_ptr<SimplePoly> simple = entry->CreatePoly(false);
   if (!simple) return nullptr;
   auto poly = std::make_unique<Poly>();
-  if (!simple->CreatePoly(poly.get(), false, false)) return nullptr;
+  if (!CreatePoly(*simple, poly.get(), false, false)) return nullptr;
   return poly;
 }
 
@@ -405,7 +407,7 @@ struct StellatedIcosahedron {
   bool Stellate() {
     if (!model.built) return false;
     block = model.poly.mBaseBlock.get();
-    model.poly.Stellate(block, false);
+    corvia::Stellate(&model.poly, block, false);
     if (!block->IsStellated()) return false;
     type = block->mFirstFaceType;
     return type != nullptr;

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "construction/Augmentation.h"
+#include "construction/DerivedModels.h"
 #include "construction/Library.h"
+#include "model/CreatePoly.h"
 #include "model/LibraryEntry.h"
 #include "model/PolyTemplate.h"
 #include "symmetry/SimplePoly.h"
@@ -124,21 +126,21 @@ TEST(CoplanarMatching, RingsThroughTheCentreFacingBothWaysMatchTheirOrder) {
   corvia::testing::ExpectInternalErrors();
   corvia::PolyTemplate polyTemplate;
   corvia::Poly poly;
-  ASSERT_TRUE(poly.CreateFromLibraryEntry(&polyTemplate, corvia::GetLibraryEntry(23), false));
+  ASSERT_TRUE(CreateFromLibraryEntry(&poly, &polyTemplate, corvia::GetLibraryEntry(23), false));
   PolyElement* triangle = poly.mFaces.mHead;
   while (triangle && triangle->mNumSides != 3) triangle = triangle->mNext;
   ASSERT_NE(triangle, nullptr);
   poly.GetShownBlock()->SetCurrentFace(triangle);
   const uint32_t options = corvia::kAugmentAntiprism | corvia::kAugmentSameType;
-  corvia::Augmentation* augmentation = poly.GetAugmentation();
+  corvia::Augmentation* augmentation = GetAugmentation(&poly);
   augmentation->mScale = 1.0;
-  ASSERT_TRUE(poly.PrepareAugmentation(options, augmentation));
+  ASSERT_TRUE(PrepareAugmentation(&poly, options, augmentation));
   std::unique_ptr<corvia::SimplePoly> made = corvia::CreateAugmentedPoly(options, *augmentation);
   augmentation->Reset();
   ASSERT_TRUE(made);
   corvia::testing::Platform().messages.Clear();
   corvia::Poly augmented;
-  ASSERT_TRUE(made->CreatePoly(&augmented, false, false));
+  ASSERT_TRUE(CreatePoly(*made, &augmented, false, false));
   EXPECT_EQ(corvia::testing::Platform().messages.Boxes().size(), 0u);
   std::vector<std::string> orders;
   for (FaceType* type = augmented.mBaseBlock->mFirstFaceType; type; type = type->mNext) {

@@ -12,6 +12,7 @@
 #include "nets/Model3D.h"
 #include "platform/Clock.h"
 #include "stellation/DeferredModelWork.h"
+#include "stellation/Stellate.h"
 #include "tests/nets/NetChecks.h"
 
 namespace test_DeferredModelWork {
@@ -128,7 +129,7 @@ TEST_F(DeferredModelWorkTest, AStellationTheUserWouldBeAskedAboutIsNotSetUpWhile
   FaceTypeBlock* block = sphere->mBaseBlock.get();
   ASSERT_GE(block->EstimateComplexity(), kDeferredStellationComplexity);
   gDrawing = true;
-  sphere->Stellate(block, false);
+  Stellate(sphere.get(), block, false);
   EXPECT_FALSE(block->IsStellated());
   EXPECT_TRUE(Headless().messages.Boxes().empty());
   EXPECT_TRUE(IsModelWorkPending(block));
@@ -140,7 +141,7 @@ TEST_F(DeferredModelWorkTest, AStellationTheUserWouldBeAskedAboutIsNotSetUpWhile
   EXPECT_EQ(Headless().messages.Boxes()[0].title, "WARNING");
   EXPECT_FALSE(block->IsStellated());
   gDrawing = true;
-  sphere->Stellate(block, false);
+  Stellate(sphere.get(), block, false);
   EXPECT_FALSE(HasDeferredModelWork());
   gDrawing = false;
   Headless().messages.Clear();

@@ -10,14 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "construction/DerivedModels.h"
 #include "construction/Library.h"
 #include "core/Progress.h"
+#include "model/CreatePoly.h"
 #include "model/ElementFlags.h"
 #include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/Subdivision.h"
 #include "nets/Model3D.h"
 #include "platform/Services.h"
+#include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
 #include "stellation/StellationState.h"
 #include "symmetry/SimplePoly.h"
@@ -41,7 +44,7 @@ bool BuildGeodesicSphere(corvia::Poly& poly, int n) {
   ConfigModel icosahedron("3.3.3.3.3");
   if (!icosahedron.built) return false;
   std::unique_ptr<corvia::SimplePoly> simple = icosahedron.poly.Subdivide(corvia::kSubdivideGeodesic, n);
-  return simple && simple->CreatePoly(&poly, false, false);
+  return simple && CreatePoly(*simple, &poly, false, false);
 }
 
 }  // namespace test_Stellate
@@ -65,7 +68,7 @@ TEST(Stellate, ComplexityWarning) {
     auto& messages = corvia::testing::Platform().messages;
     messages.Clear();
     corvia::testing::Platform().views.mInfoBits = 0;
-    poly.Stellate(block, false);
+    Stellate(&poly, block, false);
     ASSERT_EQ(messages.Boxes().size(), 1u);
     EXPECT_EQ(messages.Boxes().back().title, "WARNING");
     EXPECT_NE(messages.Boxes().back().text.find(std::string("Complexity: ") + c.words), std::string::npos);
@@ -73,7 +76,7 @@ TEST(Stellate, ComplexityWarning) {
     EXPECT_EQ(block->mStellationRefused, 1);
     EXPECT_EQ(corvia::testing::Platform().views.mInfoBits & 7u, 7u);
     EXPECT_FALSE(corvia::StellationBusy);
-    poly.Stellate(block, false);
+    Stellate(&poly, block, false);
     EXPECT_EQ(messages.Boxes().size(), 1u);
     EXPECT_EQ(CountTitled("Internal Error"), 0);
   }
@@ -102,7 +105,7 @@ TEST(Stellate, ProgressAndCancel) {
     busySeen = corvia::StellationBusy && block->GetModel3D(false) == nullptr;
     if (!caption.empty()) state.cancel = true;
   };
-  model.poly.Stellate(block, false);
+  Stellate(&model.poly, block, false);
   corvia::platform::InstallServices(previous);
   progress.Current()->onPump = nullptr;
   progress.Current()->cancel = false;
@@ -199,9 +202,9 @@ TEST(Stellate, EveryKindOfModel) {
   for (const auto& t : triangles) faces.push_back({t[0] + 4, t[2] + 4, t[1] + 4});
   std::unique_ptr<corvia::SimplePoly> simple = corvia::testmodels::ModelOf(corners, faces);
   corvia::Poly poly;
-  ASSERT_TRUE(simple->CreatePoly(&poly, false, false));
+  ASSERT_TRUE(CreatePoly(*simple, &poly, false, false));
   EXPECT_TRUE(poly.IsCompound());
-  poly.Stellate(poly.mBaseBlock.get(), false);
+  Stellate(&poly, poly.mBaseBlock.get(), false);
   ASSERT_TRUE(poly.mBaseBlock->IsStellated());
   EXPECT_EQ(poly.mBaseBlock->CountAllCells(), 9);
   EXPECT_EQ(poly.mBaseBlock->CountIncludedCellCopies(), 9);
@@ -288,10 +291,10 @@ TEST(Stellate, ModelsWhosePlanesMeetTheCentreStellate) {
     SCOPED_TRACE(entry->mName);
     corvia::PolyTemplate polyTemplate;
     corvia::Poly poly;
-    ASSERT_TRUE(poly.CreateFromLibraryEntry(&polyTemplate, entry, false));
+    ASSERT_TRUE(CreateFromLibraryEntry(&poly, &polyTemplate, entry, false));
     corvia::testing::Platform().messages.Clear();
     FaceTypeBlock* block = poly.mBaseBlock.get();
-    poly.Stellate(block, false);
+    Stellate(&poly, block, false);
     ASSERT_TRUE(block->IsStellated());
     EXPECT_GT(block->CountAllCells(), 0);
     const std::vector<std::string> problems = CellsThatAreNoRegion(block);

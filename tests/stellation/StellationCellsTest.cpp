@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "construction/DerivedModels.h"
 #include "construction/LibraryHooks.h"
 #include "construction/ModelLookup.h"
 #include "model/Globals.h"
@@ -56,7 +57,7 @@ class OneModelDocument : public corvia::DocumentAccess {
   bool SetModel(corvia::LibraryEntry* entry) override {
     mPoly = std::make_unique<corvia::Poly>();
     mTemplate = std::make_unique<corvia::PolyTemplate>();
-    return mPoly->CreateFromLibraryEntry(mTemplate.get(), entry, false);
+    return CreateFromLibraryEntry(mPoly.get(), mTemplate.get(), entry, false);
   }
 
  private:

@@ -9,10 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "construction/DerivedModels.h"
 #include "construction/Library.h"
 #include "model/Globals.h"
 #include "model/LibraryEntry.h"
 #include "platform/Services.h"
+#include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
 #include "symmetry/SymOperations.h"
 #include "tests/stellation/StellationModels.h"
@@ -199,9 +201,9 @@ TEST(StellationCriteria, FullySupportedFromAHemiPolyhedronShowsCells) {
   for (int record : {55, 49}) {
     corvia::PolyTemplate polyTemplate;
     corvia::Poly poly;
-    ASSERT_TRUE(poly.CreateFromLibraryEntry(&polyTemplate, corvia::GetLibraryEntry(record), false));
+    ASSERT_TRUE(CreateFromLibraryEntry(&poly, &polyTemplate, corvia::GetLibraryEntry(record), false));
     FaceTypeBlock* block = poly.mBaseBlock.get();
-    poly.Stellate(block, false);
+    Stellate(&poly, block, false);
     ASSERT_TRUE(block->IsStellated()) << record;
     for (int step = 0; step < 3; ++step) {
       block->NextStellation();

@@ -12,6 +12,7 @@
 
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
+#include "stellation/Stellate.h"
 #include "stellation/StellationDiagram.h"
 #include "tests/model/PolyModels.h"
 #include "tests/stellation/StellationModels.h"
@@ -257,7 +258,7 @@ TEST(StellationDiagram, NothingToCutTheFace) {
   corvia::testing::BuildPoly(poly, {{1, 0, 0}, {-0.5, 0.8, 0}, {-0.5, -0.8, 0}}, {{0, 1, 2}, {0, 2, 1}});
   corvia::testing::OneTypePerSide(poly);
   FaceTypeBlock* block = poly.mBaseBlock.get();
-  poly.Stellate(block, false);
+  Stellate(&poly, block, false);
   EXPECT_FALSE(block->IsStellated());
   EXPECT_EQ(block->mStellationRefused, 1);
   EXPECT_EQ(block->mFirstFaceType->mFirstSegment, nullptr);

@@ -14,6 +14,7 @@
 #include "model/PolyElement.h"
 #include "model/PolyTemplate.h"
 #include "platform/Services.h"
+#include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
 #include "stellation/StellationDiagram.h"
 #include "symmetry/SymOperations.h"
@@ -31,7 +32,7 @@ struct ConfigModel {
   // Stellates the block and hands it back.
   FaceTypeBlock* Stellated(bool dual = false) {
     FaceTypeBlock* block = Block(dual);
-    poly.Stellate(block, false);
+    Stellate(&poly, block, false);
     return block;
   }
 };

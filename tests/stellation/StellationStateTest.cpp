@@ -12,6 +12,7 @@
 #include "model/PolyTemplate.h"
 #include "model/Transitions.h"
 #include "stellation/Faceting.h"
+#include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
 #include "stellation/StellationDiagram.h"
 #include "stellation/StellationState.h"
@@ -93,7 +94,7 @@ TEST_F(StellationStateTest, ABlockGetsItsStellationRecordAndFacetingWhenTheyAreF
   ASSERT_NE(block->GetModel3D(false), nullptr);
   EXPECT_EQ(block->mStellation, nullptr);
 
-  octahedron.Stellate(block, false);
+  Stellate(&octahedron, block, false);
   ASSERT_TRUE(block->IsStellated());
   corvia::BlockStellation* record = block->mStellation.get();
   ASSERT_NE(record, nullptr);

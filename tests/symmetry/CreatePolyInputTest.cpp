@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/VectorMath.h"
+#include "model/CreatePoly.h"
 #include "model/Poly.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
@@ -51,7 +52,7 @@ struct ShownModel {
 
   ShownModel() {
     auto cube = corvia::symtest::MakeModel(CubePoints(), CubeFaces());
-    EXPECT_TRUE(cube->CreatePoly(&poly, false, true));
+    EXPECT_TRUE(CreatePoly(*cube, &poly, false, true));
     poly.SetName("shown");
     before = Take(poly);
   }
@@ -115,7 +116,7 @@ TEST(CreatePolyInputTest, BadModelsAreErrorsThatSayWhatIsWrong) {
     c.mutate(points, faces);
     auto model = corvia::symtest::MakeModel(points, faces);
     messages.Clear();
-    EXPECT_FALSE(model->CreatePoly(&shown.poly, false, true));
+    EXPECT_FALSE(CreatePoly(*model, &shown.poly, false, true));
     ASSERT_EQ(messages.Boxes().size(), 1u);
     EXPECT_EQ(messages.Boxes()[0].title, "Error");
     EXPECT_EQ(messages.Boxes()[0].text, std::string(kInvalid) + "\n\n" + c.reason);
@@ -194,7 +195,7 @@ TEST(CreatePolyInputTest, DamagedModelsAreBuiltOrRefusedButNeverBreakTheProgram)
     auto model = corvia::symtest::MakeModel(points, faces);
     messages.Clear();
     Poly poly;
-    if (model->CreatePoly(&poly, false, true)) {
+    if (CreatePoly(*model, &poly, false, true)) {
       ++built;
       EXPECT_TRUE(messages.Boxes().empty());
     } else {
@@ -205,7 +206,7 @@ TEST(CreatePolyInputTest, DamagedModelsAreBuiltOrRefusedButNeverBreakTheProgram)
       // The same model refused again over the shown one leaves it as it was.
       auto again = corvia::symtest::MakeModel(points, faces);
       messages.Clear();
-      EXPECT_FALSE(again->CreatePoly(&shown.poly, false, true));
+      EXPECT_FALSE(CreatePoly(*again, &shown.poly, false, true));
       EXPECT_TRUE(shown.Unchanged());
     }
   }
@@ -236,7 +237,7 @@ TEST(CreatePolyInputTest, SizeDoesNotDecideWhetherAModelIsValid) {
       }
       auto model = corvia::symtest::MakeModel(points, shape.faces);
       Poly poly;
-      ASSERT_TRUE(model->CreatePoly(&poly, false, true));
+      ASSERT_TRUE(CreatePoly(*model, &poly, false, true));
       EXPECT_EQ(poly.mVertices.mCount, static_cast<int>(shape.points.size()));
       EXPECT_EQ(poly.mFaces.mCount, static_cast<int>(shape.faces.size()));
       EXPECT_EQ(SymGroup::GetSchoenflies(poly.mSymGroup), shape.group);

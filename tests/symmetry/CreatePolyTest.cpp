@@ -8,6 +8,7 @@
 
 #include "core/FaceImageRef.h"
 #include "core/Progress.h"
+#include "model/CreatePoly.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/FaceTypeBlock.h"
@@ -67,7 +68,9 @@ std::unique_ptr<SimplePoly> TwoTetrahedra() {
   return MakeModel(points, faces);
 }
 
-bool Build(Poly& poly, SimplePoly& model) { return model.CreatePoly(&poly, false, true); }
+bool Build(Poly& poly, SimplePoly& model) {
+  return CreatePoly(model, &poly, false, true);
+}
 
 // The shared face-type sizes under the name these tests read them by.
 std::vector<int> FaceTypeSizes(const corvia::FaceTypeBlock& block) { return TypeSizes(block); }
@@ -259,7 +262,7 @@ TEST(CreatePolyTest, ACancelWhileTheSymmetriesAreSearchedLeavesTheOldModel) {
     if (state.caption == "FindSymmetries" && ++searching == 3) state.cancel = true;
   };
   corvia::testing::Platform().messages.Clear();
-  EXPECT_FALSE(sphere->CreatePoly(&poly, false, false));
+  EXPECT_FALSE(CreatePoly(*sphere, &poly, false, false));
   progress.Current()->onPump = nullptr;
   corvia::platform::InstallServices(previous);
   EXPECT_EQ(searching, 3);
@@ -327,14 +330,14 @@ TEST(CreatePolyTest, UndoStepIsKeptOnlyWhenTheModelChanged) {
   const int discards = undo.mDiscards;
 
   auto cube = MakeHullModel(Cube());
-  EXPECT_TRUE(cube->CreatePolyWithUndo(11, false, true));
+  EXPECT_TRUE(CreatePolyWithUndo(*cube, 11, false, true));
   ASSERT_EQ(undo.mCalls.size(), calls + 1);
   EXPECT_EQ(undo.mCalls.back().type, 11);
   EXPECT_EQ(undo.mDiscards, discards);
   EXPECT_EQ(poly.mFaces.mCount, 6);
 
   auto flat = MakeModel({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {{0, 1, 2, 3}, {0, 3, 2, 1}});
-  EXPECT_FALSE(flat->CreatePolyWithUndo(11, false, true));
+  EXPECT_FALSE(CreatePolyWithUndo(*flat, 11, false, true));
   EXPECT_EQ(undo.mDiscards, discards + 1);
   EXPECT_EQ(poly.mFaces.mCount, 6);
   corvia::testing::Platform().messages.Clear();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/TimeFormat.h"
+#include "model/CreatePoly.h"
 #include "model/Globals.h"
 #include "model/ModelBusy.h"
 #include "model/Poly.h"
@@ -101,7 +102,7 @@ TEST(CreatePolyWithUndoTest, NewModelIsBuiltIntoTheTransitionRecordAndFadesIn) {
   const double previousOverride = corvia::SetTimeOverride(12.5);
 
   auto cube = corvia::symtest::MakeHullModel(corvia::symtest::Cube());
-  ASSERT_TRUE(cube->CreatePolyWithUndo(test_CreatePolyWithUndo::kUndoConvexHull, false, true));
+  ASSERT_TRUE(CreatePolyWithUndo(*cube, test_CreatePolyWithUndo::kUndoConvexHull, false, true));
   // The undo step is recorded before the transition takes the old model aside.
   ASSERT_EQ(undo.mCalls.size(), undoCalls + 1);
   EXPECT_EQ(undo.mCalls.back().type, test_CreatePolyWithUndo::kUndoConvexHull);
@@ -123,7 +124,7 @@ TEST(CreatePolyWithUndoTest, FailedModelBringsThePreviousRecordBack) {
   const int discards = undo.mDiscards;
 
   auto flat = test_CreatePolyWithUndo::FlatSquare();
-  EXPECT_FALSE(flat->CreatePolyWithUndo(test_CreatePolyWithUndo::kUndoConvexHull, false, true));
+  EXPECT_FALSE(CreatePolyWithUndo(*flat, test_CreatePolyWithUndo::kUndoConvexHull, false, true));
   const std::vector<std::string> expected = {"PrepareTransition 8", "SwitchToModel first", "UpdateAfterChange 0"};
   EXPECT_EQ(document.mCalls, expected);
   EXPECT_EQ(document.mCurrent, test_CreatePolyWithUndo::AsRecord(document.mFirst));
@@ -140,13 +141,13 @@ TEST(CreatePolyWithUndoTest, ChangesWithoutATransitionOnlyRefresh) {
   const size_t undoCalls = undo.mCalls.size();
 
   auto cube = corvia::symtest::MakeHullModel(corvia::symtest::Cube());
-  ASSERT_TRUE(cube->CreatePolyWithUndo(test_CreatePolyWithUndo::kUndoWithoutTransition, false, true));
+  ASSERT_TRUE(CreatePolyWithUndo(*cube, test_CreatePolyWithUndo::kUndoWithoutTransition, false, true));
   EXPECT_EQ(document.mCalls, std::vector<std::string>{"UpdateAfterChange 0"});
   EXPECT_EQ(document.mFirstPoly.mFaces.mCount, 6);
 
   // No undo type: no step either.
   document.mCalls.clear();
-  ASSERT_TRUE(cube->CreatePolyWithUndo(-1, false, true));
+  ASSERT_TRUE(CreatePolyWithUndo(*cube, -1, false, true));
   EXPECT_EQ(document.mCalls, std::vector<std::string>{"UpdateAfterChange 0"});
   EXPECT_EQ(undo.mCalls.size(), undoCalls + 1);
 }
@@ -156,7 +157,7 @@ TEST(CreatePolyWithUndoTest, TransitionsSwitchedOffBuildIntoTheCurrentRecord) {
   document.mTransitionsOn = false;
   test_CreatePolyWithUndo::Installed installed(&document);
   auto cube = corvia::symtest::MakeHullModel(corvia::symtest::Cube());
-  ASSERT_TRUE(cube->CreatePolyWithUndo(test_CreatePolyWithUndo::kUndoConvexHull, false, true));
+  ASSERT_TRUE(CreatePolyWithUndo(*cube, test_CreatePolyWithUndo::kUndoConvexHull, false, true));
   EXPECT_EQ(document.mFirstPoly.mFaces.mCount, 6);
   // The document decides that nothing runs when the outgoing record is the current one.
   ASSERT_EQ(document.mCalls.size(), 3u);
@@ -165,7 +166,7 @@ TEST(CreatePolyWithUndoTest, TransitionsSwitchedOffBuildIntoTheCurrentRecord) {
   // A failure then leaves the model of the current record as it was.
   document.mCalls.clear();
   auto flat = test_CreatePolyWithUndo::FlatSquare();
-  EXPECT_FALSE(flat->CreatePolyWithUndo(test_CreatePolyWithUndo::kUndoConvexHull, false, true));
+  EXPECT_FALSE(CreatePolyWithUndo(*flat, test_CreatePolyWithUndo::kUndoConvexHull, false, true));
   EXPECT_EQ(document.mFirstPoly.mFaces.mCount, 6);
   EXPECT_EQ(document.mCalls[1], "SwitchToModel first");
   corvia::testing::Platform().messages.Clear();
@@ -175,7 +176,7 @@ TEST(CreatePolyWithUndoTest, WithoutADocumentNothingIsBuilt) {
   auto& undo = corvia::testing::Platform().undo;
   const int discards = undo.mDiscards;
   auto cube = corvia::symtest::MakeHullModel(corvia::symtest::Cube());
-  EXPECT_FALSE(cube->CreatePolyWithUndo(test_CreatePolyWithUndo::kUndoConvexHull, false, true));
+  EXPECT_FALSE(CreatePolyWithUndo(*cube, test_CreatePolyWithUndo::kUndoConvexHull, false, true));
   EXPECT_EQ(undo.mDiscards, discards + 1);
 }
 
@@ -184,14 +185,14 @@ TEST(CreatePolyWithUndoTest, SetUpRunsBusyAndResetsAShownCrossSection) {
   test_CreatePolyWithUndo::Installed installed(&document);
   auto cube = corvia::symtest::MakeHullModel(corvia::symtest::Cube());
 
-  ASSERT_TRUE(cube->CreatePoly(&document.mFirstPoly, false, true));
+  ASSERT_TRUE(CreatePoly(*cube, &document.mFirstPoly, false, true));
   EXPECT_TRUE(document.mBusyDuringSetUp);
   EXPECT_FALSE(corvia::g_ModelBusy);
   // Without a cross-section on display its direction stays.
   EXPECT_TRUE(document.mDirection.empty());
 
   document.mCrossSectionShown = true;
-  ASSERT_TRUE(cube->CreatePoly(&document.mFirstPoly, false, true));
+  ASSERT_TRUE(CreatePoly(*cube, &document.mFirstPoly, false, true));
   ASSERT_EQ(document.mDirection.size(), 3u);
   const corvia::SymGroup* group = document.mFirstPoly.mSymGroup;
   ASSERT_NE(group, nullptr);
@@ -199,7 +200,7 @@ TEST(CreatePolyWithUndoTest, SetUpRunsBusyAndResetsAShownCrossSection) {
 
   // A flag raised by an outer operation stays raised.
   corvia::g_ModelBusy = true;
-  ASSERT_TRUE(cube->CreatePoly(&document.mFirstPoly, false, true));
+  ASSERT_TRUE(CreatePoly(*cube, &document.mFirstPoly, false, true));
   EXPECT_TRUE(corvia::g_ModelBusy);
   corvia::g_ModelBusy = false;
 }

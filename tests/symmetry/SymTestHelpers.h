@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/VectorMath.h"
+#include "model/CreatePoly.h"
 #include "model/Edge.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
@@ -128,7 +129,7 @@ inline Matrix GenericRotation() {
 // The convex hull of the points built into an empty Poly; a refusal fails the test.
 inline void BuildHullPoly(Poly& poly, const std::vector<Point>& points) {
   auto model = MakeHullModel(points);
-  ASSERT_TRUE(model->CreatePoly(&poly, false, true));
+  ASSERT_TRUE(CreatePoly(*model, &poly, false, true));
 }
 
 // Sizes of the face types of a block, smallest first.

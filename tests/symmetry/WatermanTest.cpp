@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/VectorMath.h"
+#include "model/CreatePoly.h"
 #include "model/Poly.h"
 #include "symmetry/SymGroup.h"
 #include "symmetry/SimplePoly.h"
@@ -173,7 +174,7 @@ TEST(WatermanTest, HullsBecomeConvexModelsWithTheCubeGroup) {
       ASSERT_NE(hull, nullptr);
       const Expected& e = ExpectedHull(type, root);
       corvia::Poly poly;
-      ASSERT_TRUE(hull->CreatePoly(&poly, false, true));
+      ASSERT_TRUE(CreatePoly(*hull, &poly, false, true));
       EXPECT_EQ(poly.mFaces.mCount, static_cast<int>(e.planes.size()));
       EXPECT_EQ(poly.mVertices.mCount, static_cast<int>(e.corners.size()));
       EXPECT_EQ(poly.mVertices.mCount - poly.mNumEdges + poly.mFaces.mCount, 2);

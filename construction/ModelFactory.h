@@ -1,0 +1,56 @@
+#pragma once
+// The derived-model factory's entry points that take a model: the model a pane shows,
+// the plain copy of one side, its edge list, and a library entry built into a model.
+// Apart from construction/DerivedModels.h (which includes this) so that the window
+// layers, which name the panes' view types themselves, can call them.
+
+#include <cstdint>
+
+namespace corvia {
+
+struct CompoundPart;
+struct EdgeListNode;
+class LibraryEntry;
+class OpenGLView;
+class Poly;
+class PolyTemplate;
+class SimplePoly;
+
+// Factory flags.
+constexpr uint32_t kDeriveQuiet = 0x1;
+constexpr uint32_t kDeriveNetModel = 0x4;
+constexpr uint32_t kDeriveBase = 0x8;
+constexpr uint32_t kDeriveDual = 0x10;
+constexpr uint32_t kDeriveTriangles = 0x20;
+constexpr uint32_t kDeriveTriangles2 = 0x40;
+constexpr uint32_t kDeriveDropDegenerate = 0x80;
+constexpr uint32_t kDeriveKeepPart = 0x100;
+constexpr uint32_t kDeriveVerticesOnly = 0x200;
+constexpr uint32_t kDeriveAllowInfinite = 0x400;
+// Passed on by the finish of a morph; the plain copy carries them unchanged.
+constexpr uint32_t kDeriveMorphFinish1 = 0x800;
+constexpr uint32_t kDeriveMorphFinish2 = 0x1000;
+
+// The model a pane shows, as a new plain model owned by the caller: the side the flags
+// name, else the view type of the given pane (for the document's model without a pane,
+// the active one's). Null after a message (none with the quiet flag).
+SimplePoly* DeriveModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uint8_t* derived, OpenGLView* view);
+// DeriveModel, the model taking the description, web link and inherited mark of the
+// model it came from where it has none of its own.
+SimplePoly* CreateModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uint8_t* derived, OpenGLView* view);
+// The plain copy of one side (kDeriveDual: the dual's), of one compound part (with
+// kDeriveKeepPart; without, the model less that part), or with faces cut into the
+// triangles of their face types' outlines; named by NameSimplePoly.
+SimplePoly* CreateSimplePoly(Poly* poly, uint32_t flags, CompoundPart* part, OpenGLView* view);
+// The edges of one side as pairs of vertex indices with their colours: the edge array
+// without its hidden edges, or, before there is one, the sides of the faces.
+EdgeListNode* CreateEdgeList(Poly* poly, uint32_t flags);
+// The document's model gives the copy the names its pane shows; any other model its
+// own. The dual's copy takes the names swapped.
+void NameSimplePoly(Poly* poly, bool dual, SimplePoly* simple, OpenGLView* view);
+// Builds the library entry into the model: from coordinates, as a prism, or from its
+// vertex configuration with the template (deferBuild: prepared, built later). False
+// when the entry is not available or cannot be built.
+bool CreateFromLibraryEntry(Poly* poly, PolyTemplate* polyTemplate, LibraryEntry* entry, bool deferBuild);
+
+}  // namespace corvia
