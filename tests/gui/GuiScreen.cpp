@@ -90,4 +90,22 @@ wxImage ScreenPixels(wxWindow* window) {
   return image;
 }
 
+GLBitmap ScreenBitmap(wxWindow* window) {
+  const wxImage image = ScreenPixels(window);
+  GLBitmap bitmap;
+  bitmap.width = image.GetWidth();
+  bitmap.height = image.GetHeight();
+  bitmap.pixels.resize(static_cast<size_t>(bitmap.width) * bitmap.height * 4);
+  for (int y = 0; y < bitmap.height; ++y) {
+    for (int x = 0; x < bitmap.width; ++x) {
+      uint8_t* p = bitmap.Pixel(x, y);
+      p[0] = image.GetRed(x, y);
+      p[1] = image.GetGreen(x, y);
+      p[2] = image.GetBlue(x, y);
+      p[3] = 255;
+    }
+  }
+  return bitmap;
+}
+
 }  // namespace corvia::testing

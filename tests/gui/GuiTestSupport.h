@@ -14,6 +14,8 @@
 #include <functional>
 #include <string>
 
+#include "render/GLBitmapRender.h"
+
 namespace corvia::testing {
 
 // ---- Waits ------------------------------------------------------------------------------
@@ -122,6 +124,8 @@ inline void ClickAt(wxWindow* window, const wxPoint& point, int button = wxMOUSE
 // the way a screenshot is taken (GuiScreen.cpp). A screen context of the toolkit may
 // hand back what a GL canvas showed some time before.
 wxImage ScreenPixels(wxWindow* window);
+// The same pixels as an opaque GL-style bitmap, for the picture checks of the renderer.
+GLBitmap ScreenBitmap(wxWindow* window);
 
 // Sets an environment variable for the scope and puts the old value back.
 class ScopedEnv {

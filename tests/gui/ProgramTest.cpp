@@ -101,6 +101,7 @@ using corvia::testing::MovePointerTo;
 using corvia::testing::PressButton;
 using corvia::testing::ReleaseButton;
 using corvia::testing::ScopedEnv;
+using corvia::testing::ScreenBitmap;
 using corvia::testing::YieldFor;
 using corvia::testing::YieldUntil;
 using corvia::testing::YieldUntilGone;
@@ -593,25 +594,6 @@ TEST_F(ProgramTest, ATourOfThreeEventsPlaysBackToItsModelsAndViews) {
 }
 
 // ---- The flat panes on screen, exported and printed ---------------------------------------------
-
-// The pixels of a window as the screen shows them.
-GLBitmap ScreenBitmap(wxWindow* canvas) {
-  const wxImage image = corvia::testing::ScreenPixels(canvas);
-  GLBitmap bitmap;
-  bitmap.width = image.GetWidth();
-  bitmap.height = image.GetHeight();
-  bitmap.pixels.resize(static_cast<size_t>(bitmap.width) * bitmap.height * 4);
-  for (int y = 0; y < bitmap.height; ++y) {
-    for (int x = 0; x < bitmap.width; ++x) {
-      uint8_t* p = bitmap.Pixel(x, y);
-      p[0] = image.GetRed(x, y);
-      p[1] = image.GetGreen(x, y);
-      p[2] = image.GetBlue(x, y);
-      p[3] = 255;
-    }
-  }
-  return bitmap;
-}
 
 // The pixels that are not the panes' grey background.
 int Drawn(const GLBitmap& image) {
