@@ -60,13 +60,13 @@ class DocumentColorHooks final : public ColorDocumentHooks {
     ColorDocumentHooks::WarnRainbowColorMode();
     if (GetRainbowFlags() & kRainbowColors) {
       platform::Services().views->SetPaneMessage(
-          "Rainbow Color Mode is on: the colors chosen show when it is turned off.");
+          "Rainbow Color Mode hides the colors chosen.");
     }
   }
   void WarnEdgeColorAsCylinders() override {
     ColorDocumentHooks::WarnEdgeColorAsCylinders();
     if (!GetModelDrawSettings().showEdges && !UsingEdgeCylinders()) {
-      platform::Services().views->SetPaneMessage("Edge colors show when the edges are drawn as lines or cylinders.");
+      platform::Services().views->SetPaneMessage("Edge colors show when edges are drawn.");
     }
   }
 };
