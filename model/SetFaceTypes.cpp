@@ -3,6 +3,7 @@
 // centroids, compound parts, density, drawing polygons, colours and the face order.
 // The edges follow in Edges.cpp.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -24,7 +25,6 @@
 #include "model/Globals.h"
 #include "model/ModelSymmetry.h"
 #include "model/Poly.h"
-#include "model/PolyBuild.h"
 #include "model/PolyElement.h"
 #include "model/PolyTemplate.h"
 #include "model/Vertex.h"
@@ -189,32 +189,78 @@ void CreateDualTypesFromRings(Poly* poly) {
   }
 }
 
-// Handedness split of the face classes of a chiral template build. It needs the
-// template's vertex valence and the builder's match identifiers, which the builder
-// hands over.
-uint32_t MatchIdAt(const PolyElement* face, int corner) {
-  const PolyElement* v = face->mNeighbours[corner % face->mNumSides];
-  const TemplateArrangement* match = v ? static_cast<const Vertex*>(v)->mMatch : nullptr;
-  return match ? match->mId : 0;
+// A class of 120 faces in a group of 120 operations: each face is carried onto every
+// other by exactly one operation, and the class is two orbits of the rotations, the
+// mirror images of each other. (No sum of powers of the coordinates can tell them apart
+// below the fifteenth: the icosahedral group's rotations and reflections agree on every
+// such sum.) A face is of the first face's hand when the rotation that carries the
+// first face's frame onto its own, for one of its corners, carries every vertex of the
+// model onto a vertex. A class that does not fall into two equal halves is left whole.
+bool FaceFrame(const PolyElement* face, int corner, double* frame) {
+  const double radius = std::sqrt(Dot(face->mCentre, face->mCentre));
+  const PolyElement* v = face->mNeighbours[corner];
+  if (radius <= kPointTolerance || !v) return false;
+  double* normal = frame;
+  double* x = frame + 3;
+  double* y = frame + 6;
+  Divide(normal, face->mCentre, radius);
+  Subtract(x, v->mDualVert, face->mCentre);
+  const double length = std::sqrt(Dot(x, x));
+  if (length <= kPointTolerance) return false;
+  Divide(x, x, length);
+  Cross(y, normal, x);
+  return true;
 }
 
-// A class of 120: the faces whose corners read the arrangements the other way round
-// from the first face's are the other hand.
-void SplitClassByMatchIds(const std::vector<PolyElement*>& members) {
-  const PolyElement* first = members.front();
-  const uint32_t id0 = MatchIdAt(first, 0);
-  const uint32_t id1 = MatchIdAt(first, 1);
-  // The builder numbers arrangements by their starting polygon, so equivalent corners
-  // may carry different identifiers; a class they cannot split is left whole rather
-  // than split at random.
+bool CarriesVerticesOntoVertices(const double* rotation, const std::vector<const double*>& points, double tolerance) {
+  for (const double* p : points) {
+    double image[3];
+    MatrixTimesVector(rotation, image, p);
+    bool found = false;
+    for (const double* q : points) {
+      if (NearlyEqual(image, q, tolerance)) {
+        found = true;
+        break;
+      }
+    }
+    if (!found) return false;
+  }
+  return true;
+}
+
+// Whether a rotation that keeps the model's vertices carries face a onto face b.
+bool IsRotatedImage(const PolyElement* a, const PolyElement* b, const std::vector<const double*>& points,
+                    double tolerance) {
+  double from[9];
+  if (b->mNumSides != a->mNumSides || !FaceFrame(a, 0, from)) return false;
+  for (int k = 0; k < b->mNumSides; ++k) {
+    double to[9];
+    if (!FaceFrame(b, k, to)) return false;
+    // The rotation takes the rows of `from` (an orthonormal frame) onto those of `to`.
+    double rotation[9] = {};
+    for (int r = 0; r < 3; ++r) {
+      for (int c = 0; c < 3; ++c) {
+        for (int i = 0; i < 3; ++i) rotation[3 * r + c] += to[3 * i + r] * from[3 * i + c];
+      }
+    }
+    if (CarriesVerticesOntoVertices(rotation, points, tolerance)) return true;
+  }
+  return false;
+}
+
+void SplitClassByRotations(const std::vector<PolyElement*>& members, const ElementList& vertices) {
+  std::vector<const double*> points;
+  double radius = 0.0;
+  for (const PolyElement* v = vertices.mHead; v; v = v->mNext) {
+    points.push_back(v->mDualVert);
+    radius = std::max(radius, std::sqrt(Dot(v->mDualVert, v->mDualVert)));
+  }
+  const double tolerance = kAxisTolerance * std::max(radius, 1.0);
   std::vector<PolyElement*> otherHand;
   for (size_t k = 1; k < members.size(); ++k) {
-    PolyElement* f = members[k];
-    int i = 0;
-    while (i < 3 && MatchIdAt(f, i) != id0) ++i;
-    if (i == 3) return;
-    if (MatchIdAt(f, i + 1) != id1) otherHand.push_back(f);
+    if (!IsRotatedImage(members.front(), members[k], points, tolerance)) otherHand.push_back(members[k]);
   }
+  if (2 * otherHand.size() != members.size()) return;
   for (PolyElement* f : otherHand) f->mIdFlags |= kHandednessBit;
 }
 
@@ -245,8 +291,9 @@ void SplitClassByHand(const std::vector<PolyElement*>& members) {
   }
 }
 
-// The classes of triangles and pentagons of a chiral template build that the hand
-// test splits: 40 and 24 by geometry; 120 by the builder's match identifiers.
+// The classes of triangles and pentagons of a template build that the hand tests
+// split: 40 and 24 by the turn to a neighbour of the class, 120 by the rotations that
+// keep the model's vertices.
 void SplitHandedClasses(Poly* poly) {
   if (!SplitChiralClasses(poly)) return;
   for (PolyElement* f = poly->mFaces.mHead; f; f = f->mNext) {
@@ -259,7 +306,7 @@ void SplitHandedClasses(Poly* poly) {
       }
     }
     const int size = static_cast<int>(members.size());
-    if (size == kChiralClassSizes[0]) SplitClassByMatchIds(members);
+    if (size == kChiralClassSizes[0]) SplitClassByRotations(members, poly->mVertices);
     if (size == kChiralClassSizes[1] || size == kChiralClassSizes[2]) SplitClassByHand(members);
   }
   for (PolyElement* f = poly->mFaces.mHead; f; f = f->mNext) f->mFlags &= ~kElementVisitMark;

@@ -126,20 +126,7 @@ inline std::map<std::array<int, 4>, std::string> EdgeAttributes(const corvia::Po
 
 // The same model: counts, every position bit for bit, colours (as stored: 24 bits),
 // opacities, labels, names, origin, and face types in both blocks.
-// Each type of `finer` lies within one type of `coarser`.
-inline bool Refines(const std::vector<int>& finer, const std::vector<int>& coarser) {
-  if (finer.size() != coarser.size()) return false;
-  std::map<int, int> within;
-  for (size_t i = 0; i < finer.size(); ++i) {
-    if (within.emplace(finer[i], coarser[i]).first->second != coarser[i]) return false;
-  }
-  return true;
-}
-
-// With `orbitsOnly`, b's face types are the symmetry orbits of its faces, which may
-// split a type that a's maker drew wider: b's types must then lie within a's.
-inline void ExpectSameModel(const corvia::Poly& a, const corvia::Poly& b, const std::string& what,
-                            bool orbitsOnly = false) {
+inline void ExpectSameModel(const corvia::Poly& a, const corvia::Poly& b, const std::string& what) {
   ASSERT_EQ(a.mVertices.mCount, b.mVertices.mCount) << what;
   ASSERT_EQ(a.mFaces.mCount, b.mFaces.mCount) << what;
   EXPECT_EQ(a.mNumEdges, b.mNumEdges) << what;
@@ -153,15 +140,10 @@ inline void ExpectSameModel(const corvia::Poly& a, const corvia::Poly& b, const 
   a.GetName(nameA, sizeof nameA);
   b.GetName(nameB, sizeof nameB);
   EXPECT_STREQ(nameA, nameB) << what;
-  if (orbitsOnly) {
-    EXPECT_TRUE(Refines(TypePartition(b.mFaces), TypePartition(a.mFaces))) << what;
-    EXPECT_TRUE(Refines(TypePartition(b.mVertices), TypePartition(a.mVertices))) << what;
-  } else {
-    EXPECT_EQ(a.mBaseBlock->CountFaceTypes(), b.mBaseBlock->CountFaceTypes()) << what;
-    EXPECT_EQ(a.mDualBlock->CountFaceTypes(), b.mDualBlock->CountFaceTypes()) << what;
-    EXPECT_EQ(TypePartition(a.mFaces), TypePartition(b.mFaces)) << what;
-    EXPECT_EQ(TypePartition(a.mVertices), TypePartition(b.mVertices)) << what;
-  }
+  EXPECT_EQ(a.mBaseBlock->CountFaceTypes(), b.mBaseBlock->CountFaceTypes()) << what;
+  EXPECT_EQ(a.mDualBlock->CountFaceTypes(), b.mDualBlock->CountFaceTypes()) << what;
+  EXPECT_EQ(TypePartition(a.mFaces), TypePartition(b.mFaces)) << what;
+  EXPECT_EQ(TypePartition(a.mVertices), TypePartition(b.mVertices)) << what;
   const auto va = Elements(a.mVertices), vb = Elements(b.mVertices);
   const auto fa = Elements(a.mFaces), fb = Elements(b.mFaces);
   int mismatches = 0;

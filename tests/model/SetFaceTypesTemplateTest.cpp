@@ -196,6 +196,31 @@ TEST(SetFaceTypesTemplateTest, HandedClassesOf40And24AreSplitInTwo) {
   EXPECT_EQ(poly.mSymGroup->type, corvia::kSymGroupIcosahedral);
 }
 
+TEST(SetFaceTypesTemplateTest, HandedClassOf120IsSplitIntoItsTwoOrbits) {
+  // The great disnub dirhombidodecahedron: its 120 triangles are one class of the
+  // configuration, each carried onto each other by one operation of the group, half of
+  // them by reflections only. Split by hand they make two types of 60, mirror partners,
+  // each type's frames the images of its first face's under rotations; the pentagrams
+  // lie in coplanar pairs of the two hands.
+  corvia::PolyTemplate polyTemplate;
+  corvia::Poly poly;
+  ASSERT_TRUE(polyTemplate.Parse(corvia::gLibraryTable[75].mConfig, false));
+  ASSERT_TRUE(poly.Build(&polyTemplate, 0));
+  const auto shapes = test_SetFaceTypesTemplate::ShapesOf(poly.mBaseBlock.get());
+  const test_SetFaceTypesTemplate::TypeShape expected[] = {{5, 12}, {3, 60}, {3, 60}, {4, 60}, {5, 12}};
+  ASSERT_EQ(shapes.size(), std::size(expected));
+  for (size_t i = 0; i < shapes.size(); ++i) {
+    EXPECT_EQ(shapes[i].sides, expected[i].sides) << "type " << i;
+    EXPECT_EQ(shapes[i].count, expected[i].count) << "type " << i;
+  }
+  const corvia::FaceType* triangles = poly.mBaseBlock->mFirstFaceType->mNext;
+  EXPECT_EQ(triangles->mMirrorPartner, triangles->mNext);
+  EXPECT_EQ(test_SetFaceTypesTemplate::CountFramesNotRotatedImages(poly), 0);
+  EXPECT_EQ(poly.mNumEdges, 360);
+  EXPECT_EQ(poly.mSymGroup->type, corvia::kSymGroupIcosahedral);
+  EXPECT_TRUE(test_SetFaceTypesTemplate::InternalErrors().empty());
+}
+
 TEST(SetFaceTypesTemplateTest, LibraryRecordsWithSquaresThroughTheCentreOrderTheirRings) {
   // The great dirhombicosidodecahedron and the great disnub dirhombidodecahedron: each
   // plane through the centre holds two squares facing opposite ways, related by the

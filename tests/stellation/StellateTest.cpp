@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "model/Poly.h"
 #include "model/Subdivision.h"
 #include "nets/Model3D.h"
+#include "nets/Net.h"
 #include "platform/Services.h"
 #include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
@@ -274,6 +276,24 @@ std::vector<std::string> CellsThatAreNoRegion(FaceTypeBlock* block) {
   return problems;
 }
 
+// The facelets of the model that are not held by exactly one net, the net they name.
+std::vector<std::string> FaceletsNotInOneNet(const corvia::Model3D* model) {
+  std::map<const corvia::Face3D*, int> holders;
+  std::vector<std::string> problems;
+  for (int i = 0; i < model->GetNumNets(); ++i) {
+    const corvia::Net* net = model->GetNet(i);
+    for (const corvia::Face3D* facelet : net->Places()) {
+      ++holders[facelet];
+      if (facelet->mNet != net) problems.push_back("a facelet of net " + std::to_string(i) + " names another");
+    }
+  }
+  for (int i = 0; i < model->GetNumFacelets(); ++i) {
+    const int count = holders[model->GetFacelet(i)];
+    if (count != 1) problems.push_back("facelet " + std::to_string(i) + " in " + std::to_string(count) + " nets");
+  }
+  return problems;
+}
+
 }  // namespace test_Stellate
 
 // Models whose face planes meet the centre: the small dodecahemicosahedron and the
@@ -282,11 +302,13 @@ std::vector<std::string> CellsThatAreNoRegion(FaceTypeBlock* block) {
 // the centre, two to a plane, turned over onto each other and about no axis of their
 // own), and the drilled truncated dodecahedron (in the diagram of whose squares a line
 // runs through the centre, so that the half turn carries the region on one side onto
-// the region on the other). They stellate quietly, every cell a region of their
-// planes, and their surfaces unfold into nets.
+// the region on the other), and the great disnub dirhombidodecahedron (squares through
+// the centre too, faces four at some edges, and triangles of two hands whose edges
+// lie in mirror planes). They stellate quietly, every cell a region of their planes,
+// and their surfaces unfold into nets that hold every facelet once.
 TEST(Stellate, ModelsWhosePlanesMeetTheCentreStellate) {
   using namespace test_Stellate;
-  for (int record : {49, 53, 74, 236}) {
+  for (int record : {49, 53, 74, 75, 236}) {
     corvia::LibraryEntry* entry = corvia::GetLibraryEntry(record);
     SCOPED_TRACE(entry->mName);
     corvia::PolyTemplate polyTemplate;
@@ -302,6 +324,8 @@ TEST(Stellate, ModelsWhosePlanesMeetTheCentreStellate) {
     corvia::Model3D* model = block->GetModel3D(true);
     ASSERT_NE(model, nullptr);
     EXPECT_GT(model->GetNumNets(), 0);
+    const std::vector<std::string> loose = FaceletsNotInOneNet(model);
+    EXPECT_TRUE(loose.empty()) << loose.size() << " problems, first " << loose.front();
     EXPECT_EQ(corvia::testing::Platform().messages.Boxes().size(), 0u);
   }
 }

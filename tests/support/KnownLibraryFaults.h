@@ -19,9 +19,6 @@ struct KnownFault {
 // so such an entry is neither matched by its seconds nor required to happen.
 inline constexpr const char* kSlow = "without a progress report";
 inline constexpr KnownFault kKnownFaults[] = {
-    // A stellation set-up fault on a model whose faces meet four at an edge.
-    {"record 75 ", "nets", "internal error \"SetNeighPointers"},
-    {"record 75 ", "nets", "refused without a word"},
     // The drilled biaugmented truncated cube, whose nets are refused unexplained.
     {"record 223 ", "nets", "refused without a word"},
 };
