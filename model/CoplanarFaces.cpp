@@ -124,19 +124,6 @@ bool CornersFit(const PolyElement* f, const PolyElement* rep, int r) {
   return true;
 }
 
-// A right-handed frame of an element: first axis towards corner `start`, the given
-// normal, second axis normal x first. False when the corner lies on the frame origin.
-bool FrameTowards(const PolyElement* e, int start, const double* normal, double* x, double* y) {
-  const PolyElement* corner = e->mNeighbours[start];
-  if (!corner) return false;
-  Subtract(x, corner->mDualVert, e->mCentre);
-  const double length = std::sqrt(Dot(x, x));
-  if (length <= kPointTolerance) return false;
-  Divide(x, x, length);
-  Cross(y, normal, x);
-  return true;
-}
-
 // Coordinates of p relative to the frame (origin, x, y, z).
 void InFrame(const double* p, const double* origin, const double* x, const double* y, const double* z,
              double* out) {
@@ -253,6 +240,17 @@ void ReorientElement(PolyElement* f) {
 }
 
 }  // namespace detail_CoplanarFaces
+
+bool FrameTowards(const PolyElement* e, int start, const double* normal, double* x, double* y) {
+  const PolyElement* corner = e->mNeighbours[start];
+  if (!corner) return false;
+  Subtract(x, corner->mDualVert, e->mCentre);
+  const double length = std::sqrt(Dot(x, x));
+  if (length <= kPointTolerance) return false;
+  Divide(x, x, length);
+  Cross(y, normal, x);
+  return true;
+}
 
 int CompareCoplanar(const PolyElement* a, const PolyElement* b) {
   for (int c = 0; c < 3; ++c) {

@@ -19,6 +19,10 @@ class PolyElement;
 // order: sort with MergeSort only.
 int CompareCoplanar(const PolyElement* a, const PolyElement* b);
 
+// A right-handed frame of an element: first axis towards corner `start`, the given
+// normal, second axis normal x first. False when the corner lies on the frame origin.
+bool FrameTowards(const PolyElement* e, int start, const double* normal, double* x, double* y);
+
 // Links the elements of the list that lie in one plane (same frame origin, normals
 // equal or opposite) into coplanar rings and sets their Coplanar flags. Every ring
 // link and Coplanar flag of the list is rebuilt.

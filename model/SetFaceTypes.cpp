@@ -198,18 +198,9 @@ void CreateDualTypesFromRings(Poly* poly) {
 // model onto a vertex. A class that does not fall into two equal halves is left whole.
 bool FaceFrame(const PolyElement* face, int corner, double* frame) {
   const double radius = std::sqrt(Dot(face->mCentre, face->mCentre));
-  const PolyElement* v = face->mNeighbours[corner];
-  if (radius <= kPointTolerance || !v) return false;
-  double* normal = frame;
-  double* x = frame + 3;
-  double* y = frame + 6;
-  Divide(normal, face->mCentre, radius);
-  Subtract(x, v->mDualVert, face->mCentre);
-  const double length = std::sqrt(Dot(x, x));
-  if (length <= kPointTolerance) return false;
-  Divide(x, x, length);
-  Cross(y, normal, x);
-  return true;
+  if (radius <= kPointTolerance) return false;
+  Divide(frame, face->mCentre, radius);
+  return FrameTowards(face, corner, frame, frame + 3, frame + 6);
 }
 
 bool CarriesVerticesOntoVertices(const double* rotation, const std::vector<const double*>& points, double tolerance) {

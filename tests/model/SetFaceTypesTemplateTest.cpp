@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,6 +33,16 @@ std::vector<TypeShape> ShapesOf(const corvia::FaceTypeBlock* block) {
     shapes.push_back({t->mFirstFace ? t->mFirstFace->mNumSides : 0, t->mCount});
   }
   return shapes;
+}
+
+// The block's types have these side counts and sizes, in order.
+void ExpectShapes(const corvia::FaceTypeBlock* block, const std::vector<TypeShape>& expected) {
+  const std::vector<TypeShape> shapes = ShapesOf(block);
+  ASSERT_EQ(shapes.size(), expected.size());
+  for (size_t i = 0; i < shapes.size(); ++i) {
+    EXPECT_EQ(shapes[i].sides, expected[i].sides) << "type " << i;
+    EXPECT_EQ(shapes[i].count, expected[i].count) << "type " << i;
+  }
 }
 
 // Every internal error shown since the test began.
@@ -146,12 +155,7 @@ TEST(SetFaceTypesTemplateTest, TemplateBuildsGetTheTypesOfTheirGroup) {
     corvia::Poly poly;
     ASSERT_TRUE(polyTemplate.Parse(c.text, false));
     ASSERT_TRUE(poly.Build(&polyTemplate, 0));
-    const std::vector<TypeShape> shapes = test_SetFaceTypesTemplate::ShapesOf(poly.mBaseBlock.get());
-    ASSERT_EQ(shapes.size(), c.base.size());
-    for (size_t i = 0; i < shapes.size(); ++i) {
-      EXPECT_EQ(shapes[i].sides, c.base[i].sides) << "type " << i;
-      EXPECT_EQ(shapes[i].count, c.base[i].count) << "type " << i;
-    }
+    test_SetFaceTypesTemplate::ExpectShapes(poly.mBaseBlock.get(), c.base);
     EXPECT_EQ(test_SetFaceTypesTemplate::ShapesOf(poly.mDualBlock.get()).size(), static_cast<size_t>(c.dualTypes));
     EXPECT_EQ(poly.mNumEdgeTypes, c.edgeTypes);
     ASSERT_NE(poly.mSymGroup, nullptr);
@@ -184,13 +188,7 @@ TEST(SetFaceTypesTemplateTest, HandedClassesOf40And24AreSplitInTwo) {
   corvia::Poly poly;
   ASSERT_TRUE(polyTemplate.Parse(test_SetFaceTypesTemplate::kHalfTurnConfiguration, false));
   ASSERT_TRUE(poly.Build(&polyTemplate, 0));
-  const auto shapes = test_SetFaceTypesTemplate::ShapesOf(poly.mBaseBlock.get());
-  const test_SetFaceTypesTemplate::TypeShape expected[] = {{5, 12}, {3, 20}, {4, 60}, {5, 12}, {3, 20}};
-  ASSERT_EQ(shapes.size(), std::size(expected));
-  for (size_t i = 0; i < shapes.size(); ++i) {
-    EXPECT_EQ(shapes[i].sides, expected[i].sides) << "type " << i;
-    EXPECT_EQ(shapes[i].count, expected[i].count) << "type " << i;
-  }
+  test_SetFaceTypesTemplate::ExpectShapes(poly.mBaseBlock.get(), {{5, 12}, {3, 20}, {4, 60}, {5, 12}, {3, 20}});
   EXPECT_EQ(test_SetFaceTypesTemplate::ShapesOf(poly.mDualBlock.get()).size(), 1u);
   EXPECT_EQ(poly.mNumEdges, 240);
   EXPECT_EQ(poly.mSymGroup->type, corvia::kSymGroupIcosahedral);
@@ -206,13 +204,7 @@ TEST(SetFaceTypesTemplateTest, HandedClassOf120IsSplitIntoItsTwoOrbits) {
   corvia::Poly poly;
   ASSERT_TRUE(polyTemplate.Parse(corvia::gLibraryTable[75].mConfig, false));
   ASSERT_TRUE(poly.Build(&polyTemplate, 0));
-  const auto shapes = test_SetFaceTypesTemplate::ShapesOf(poly.mBaseBlock.get());
-  const test_SetFaceTypesTemplate::TypeShape expected[] = {{5, 12}, {3, 60}, {3, 60}, {4, 60}, {5, 12}};
-  ASSERT_EQ(shapes.size(), std::size(expected));
-  for (size_t i = 0; i < shapes.size(); ++i) {
-    EXPECT_EQ(shapes[i].sides, expected[i].sides) << "type " << i;
-    EXPECT_EQ(shapes[i].count, expected[i].count) << "type " << i;
-  }
+  test_SetFaceTypesTemplate::ExpectShapes(poly.mBaseBlock.get(), {{5, 12}, {3, 60}, {3, 60}, {4, 60}, {5, 12}});
   const corvia::FaceType* triangles = poly.mBaseBlock->mFirstFaceType->mNext;
   EXPECT_EQ(triangles->mMirrorPartner, triangles->mNext);
   EXPECT_EQ(test_SetFaceTypesTemplate::CountFramesNotRotatedImages(poly), 0);
