@@ -31,7 +31,21 @@
 #include "tests/support/TestSupport.h"
 #include "tests/symmetry/SimplePolyTestModels.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#define CORVIA_STELLATE_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define CORVIA_STELLATE_SANITIZED 1
+#endif
+#endif
+
 namespace test_Stellate {
+
+#ifdef CORVIA_STELLATE_SANITIZED
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
 
 using corvia::FaceTypeBlock;
 using corvia::StellationCell;
@@ -243,12 +257,13 @@ std::vector<std::string> CellsThatAreNoRegion(FaceTypeBlock* block) {
     const double local[3] = {c[0], c[1], above ? 1e-5 : -1e-5};
     corvia::TransformPoint(toWorld, out, local);
   };
+  auto SideOf = [](const Plane& plane, const double* p) {
+    const double value = Dot(plane.normal, p) - plane.offset;
+    return value > 1e-9 ? 1 : (value < -1e-9 ? -1 : 0);
+  };
   auto sides = [&](const double* p) {
     std::vector<int> signs;
-    for (const Plane& plane : planes) {
-      const double value = Dot(plane.normal, p) - plane.offset;
-      signs.push_back(value > 1e-9 ? 1 : (value < -1e-9 ? -1 : 0));
-    }
+    for (const Plane& plane : planes) signs.push_back(SideOf(plane, p));
     return signs;
   };
   std::vector<std::string> problems;
@@ -263,10 +278,11 @@ std::vector<std::string> CellsThatAreNoRegion(FaceTypeBlock* block) {
       for (const auto& r : rotations) {
         double turned[3];
         corvia::MatrixTimesVector(r.data(), turned, q);
-        const std::vector<int> signs = sides(turned);
+        // The first plane on whose other side the turned point lies rules the turn out.
         found = true;
-        for (size_t j = 0; j < signs.size() && found; ++j) {
-          found = signs[j] == 0 || reference[j] == 0 || signs[j] == reference[j];
+        for (size_t j = 0; j < planes.size() && found; ++j) {
+          const int sign = SideOf(planes[j], turned);
+          found = sign == 0 || reference[j] == 0 || sign == reference[j];
         }
         if (found) break;
       }
@@ -321,6 +337,9 @@ TEST(Stellate, ModelsWhosePlanesMeetTheCentreStellate) {
     EXPECT_GT(block->CountAllCells(), 0);
     const std::vector<std::string> problems = CellsThatAreNoRegion(block);
     EXPECT_TRUE(problems.empty()) << problems.size() << " facets off their cells, first " << problems.front();
+    // The tens of thousands of facelets of record 75 unfold in seconds, under the
+    // sanitizers in minutes: there its stellation alone is checked.
+    if (kSanitized && record == 75) continue;
     corvia::Model3D* model = block->GetModel3D(true);
     ASSERT_NE(model, nullptr);
     EXPECT_GT(model->GetNumNets(), 0);
