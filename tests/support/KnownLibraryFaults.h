@@ -21,9 +21,6 @@ inline constexpr const char* kSlow = "without a progress report";
 inline constexpr KnownFault kKnownFaults[] = {
     // A stellation set-up fault on a model whose faces meet four at an edge.
     {"record 75 ", "nets", "internal error \"SetNeighPointers"},
-    {"record 75 ", "nets", "refused without a word"},
-    // The drilled biaugmented truncated cube, whose nets are refused unexplained.
-    {"record 223 ", "nets", "refused without a word"},
 };
 
 // Whether an internal error with this text is a known fault of the library record.
