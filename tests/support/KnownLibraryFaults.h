@@ -4,6 +4,7 @@
 // same things from a record.
 
 #include <string>
+#include <vector>
 
 namespace corvia::testing {
 
@@ -18,7 +19,8 @@ struct KnownFault {
 // A gap between progress reports, however long: its length depends on the machine,
 // so such an entry is neither matched by its seconds nor required to happen.
 inline constexpr const char* kSlow = "without a progress report";
-inline constexpr KnownFault kKnownFaults[] = {
+// A list, so that it may also be empty.
+inline const std::vector<KnownFault> kKnownFaults = {
     // A stellation set-up fault on a model whose faces meet four at an edge.
     {"record 75 ", "nets", "internal error \"SetNeighPointers"},
 };
