@@ -21,7 +21,10 @@ constexpr size_t kEllipsisLength = 3;
 // Questions built from several captions carry longer texts than the plain boxes.
 constexpr size_t kQuestionBufferSize = 2048;
 
+constexpr const char* kInternalErrorTitle = "Internal Error";
+
 uint32_t gSessionMask = 0xFFFFFFFFu;
+int gToldCount = 0;
 uint32_t gSavedMask = 0xFFFFFFFFu;
 
 SuspendOpenGLHook& TheSuspendHook() {
@@ -37,6 +40,7 @@ platform::MessageBoxReply ShowRequest(platform::MessageBoxRequest request) {
   request.text = EscapeNonUtf8(request.text);
   request.checkBoxText = EscapeNonUtf8(request.checkBoxText);
   for (std::string& caption : request.captions) caption = EscapeNonUtf8(caption);
+  if (request.title != kInternalErrorTitle) ++gToldCount;
   std::function<void()> resume;
   if (const SuspendOpenGLHook& hook = TheSuspendHook()) resume = hook();
   platform::MessageBoxReply reply = platform::Services().messages->ShowBox(request);
@@ -141,6 +145,10 @@ int MessageBoxOnActiveWindow(const char* text, const char* title, BoxStyle style
   return detail_Messages::ShowRequest(request).result;
 }
 
+int GetToldMessageCount() {
+  return detail_Messages::gToldCount;
+}
+
 int ShowError(const char* format, ...) {
   va_list args;
   va_start(args, format);
@@ -173,7 +181,7 @@ int ShowInternalError(const char* format, ...) {
   std::string text = FormatLimitedV(kMessageBufferSize, format, args);
   va_end(args);
   DoNothing("ERROR: %s\n", text.c_str());
-  return detail_Messages::ShowFormatted(text, "Internal Error", kBoxStyleOk | kBoxStyleIconError);
+  return detail_Messages::ShowFormatted(text, detail_Messages::kInternalErrorTitle, kBoxStyleOk | kBoxStyleIconError);
 }
 
 bool AskYesNo(const char* format, ...) {

@@ -111,6 +111,11 @@ bool AskText(const char* prompt, char* buffer, int size, int flags);
 // the main window; open drawing sections are closed around it.
 int MessageBoxOnActiveWindow(const char* text, const char* title, BoxStyle style);
 
+// How many boxes have spoken to the user in their own words (every box and question
+// but the internal errors): work that reads the count before and after a step knows
+// whether the step said why it failed.
+int GetToldMessageCount();
+
 // ---------------------------------------------------------------------------
 // Masks of the optional messages; all ones at start-up. A message shows only while
 // its bit is set in both. The session mask lives for this run; the settings store

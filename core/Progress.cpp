@@ -35,6 +35,8 @@ struct ProgressState {
   bool cancelRequested = false;
   // The last cancel was that one.
   bool lastCancelRequested = false;
+  // Every cancel since the start, by the user or by the program.
+  int cancelCount = 0;
   // The level that was cancelled (0: none), kept for ProgressTick until that level's
   // scope ends or a new outermost level begins.
   int cancelledLevel = 0;
@@ -129,6 +131,7 @@ bool UpdateProgress(double fraction, const char* caption, ...) {
   if (!state.window) return state.level > 0;
   if (state.window->CancelRequested() || state.cancelRequested) {
     state.lastCancelRequested = !state.window->CancelRequested();
+    ++state.cancelCount;
     const int level = state.level;
     EndProgress();
     state.cancelledLevel = level;
@@ -256,6 +259,10 @@ void RequestProgressCancel() {
 }
 
 bool WasProgressCancelRequested() { return detail_Progress::State().lastCancelRequested; }
+
+int GetProgressCancelCount() {
+  return detail_Progress::State().cancelCount;
+}
 
 DrawingContextQuery SetDrawingContextQuery(DrawingContextQuery query) {
   auto& state = detail_Progress::State();

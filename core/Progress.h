@@ -97,5 +97,8 @@ void RequestProgressCancel();
 // Whether the work cancelled last was stopped that way rather than by the user
 // (kept until new work begins).
 bool WasProgressCancelRequested();
+// How many times work has been stopped, by the user's Cancel or by the program: work
+// that reads the count before and after a step knows whether the step was stopped.
+int GetProgressCancelCount();
 
 }  // namespace corvia

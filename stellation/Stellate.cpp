@@ -37,6 +37,12 @@ constexpr int64_t kComplexityExtreme = 2500000;
 constexpr unsigned kWarningQuestionFlags = 5;
 constexpr int kMaxWalkSteps = 100000;
 
+// A set-up that stopped on a fault without a word to the user about what it means.
+constexpr const char* kStellationFailed =
+    "This model could not be stellated, so neither its stellations nor its nets can be shown.";
+// A facet model of a stellation that keeps no face at all (every cell left out).
+constexpr const char* kNoFacelets = "The stellation shown has no faces, so there is nothing to unfold into nets.";
+
 constexpr const char* kComplexityWarning =
     "<b><font color=red>Warning:</font></b> this model may be too complex to stellate.\n\n<b><font "
     "color=red>Complexity: %s</font></b>\n\nStellation is required when you display nets and at\nvarious other times, "
@@ -177,6 +183,8 @@ void Stellate(Poly* poly, FaceTypeBlock* block, bool /*flag*/) {
 
   TraceScope trace("Stellate");
   platform::WaitCursorScope wait;
+  const int cancels = GetProgressCancelCount();
+  const int told = GetToldMessageCount();
   bool ok = false;
   {
     // Busy for the whole set-up: a pane painted from the progress window's message loop
@@ -188,7 +196,12 @@ void Stellate(Poly* poly, FaceTypeBlock* block, bool /*flag*/) {
   }
   // A failed or cancelled set-up leaves no half-built diagram: the block refuses to
   // stellate again until its face types are rebuilt.
-  if (!ok) block->Clear(false);
+  if (!ok) {
+    block->Clear(false);
+    // A cancel needs no word, nor a refusal that gave its reason; any other stop
+    // leaves the user without stellations and nets, and is said so.
+    if (GetProgressCancelCount() == cancels && GetToldMessageCount() == told) ShowError("%s", kStellationFailed);
+  }
   views->InvalidateInfo(kInfoReasonStellationSetup);
 }
 
@@ -344,6 +357,8 @@ Model3D* FaceTypeBlock::GetModel3D(bool withNets) {
   if (IsDrawingContextHeld() && DeferFacetModel(this, withNets)) return mModel3D.get();
   platform::WaitCursorScope wait;
   if (!mModel3D && !mModel3DRefused && mFirstFaceType && !StellationBusy && mOwner) {
+    const int cancels = GetProgressCancelCount();
+    const int told = GetToldMessageCount();
     // A side with corners at infinity is refused by the plain build with a message;
     // its cells would stand for some finite solid that is not the polyhedron. The
     // refusal is remembered: every pane asks for the model on every paint.
@@ -353,15 +368,22 @@ Model3D* FaceTypeBlock::GetModel3D(bool withNets) {
       mModel3D = MakePart<Model3D>(mOwner, IsDual());
       if (infinite && mModel3D->GetNumFaceTypes() == 0) mModel3DRefused = 1;
     } else {
+      // A set-up that cannot run now (another one under way, a model fading out) comes
+      // later; one that was declined, cancelled or failed has had its word.
       Stellate(mOwner, this, false);
       if (!IsStellated()) return nullptr;
       MarkAllUsedSegVerts(this);
       mModel3D = MakePart<Model3D>(this, mUsedSegVerts);
     }
     // A model left without facelets (a side with corners at infinity, a cancelled
-    // build) is no model.
+    // build, a stellation with every cell left out) is no model. Unless cancelled, it
+    // is not built again on every paint, and the user learns why it is missing.
     if (mModel3D->GetNumFaceTypes() == 0) {
       mModel3D.reset();
+      if (GetProgressCancelCount() == cancels) {
+        mModel3DRefused = 1;
+        if (GetToldMessageCount() == told) platform::Services().views->SetPaneMessage(detail_Stellate::kNoFacelets);
+      }
       return nullptr;
     }
   }

@@ -16,8 +16,11 @@
 #include "core/Progress.h"
 #include "model/CreatePoly.h"
 #include "model/ElementFlags.h"
+#include "model/FaceType.h"
 #include "model/LibraryEntry.h"
 #include "model/Poly.h"
+#include "model/PolyElement.h"
+#include "model/PolyTemplate.h"
 #include "model/Subdivision.h"
 #include "nets/Model3D.h"
 #include "nets/Net.h"
@@ -140,6 +143,54 @@ TEST(Stellate, ProgressAndCancel) {
   }
   EXPECT_EQ(model.poly.mFaces.mCount, faces);
   EXPECT_EQ(CountTitled("Internal Error"), 0);
+  EXPECT_EQ(CountTitled("Error"), 0) << "the user cancelled: nothing to explain";
+}
+
+// A set-up stopped by a fault of its own (here a face type given a rotation order that
+// its diagram cannot have, as a type of two squares in one plane once got) leaves the
+// user without stellations and nets, and says so in words once, after the internal
+// error; the facet model and the nets asked for again get none without another box.
+TEST(Stellate, AFaultOfTheSetUpIsExplainedOnce) {
+  using namespace test_Stellate;
+  // The great stellated dodecahedron: no plain facet model, its nets need the set-up.
+  ConfigModel model("5/2.5/2.5/2");
+  ASSERT_TRUE(model.built);
+  FaceTypeBlock* block = model.Block(false);
+  ASSERT_FALSE(block->HasPlainFacetModel());
+  corvia::FaceType* pentagrams = block->mFirstFaceType;
+  ASSERT_NE(pentagrams, nullptr);
+  ASSERT_EQ(pentagrams->mNumRotations, 5);
+  pentagrams->mNumRotations = 2;
+  corvia::testing::ExpectInternalErrors();
+  auto& messages = corvia::testing::Platform().messages;
+  messages.Clear();
+  EXPECT_EQ(block->GetModel3D(true), nullptr);
+  EXPECT_FALSE(block->IsStellated());
+  EXPECT_GE(CountTitled("Internal Error"), 1);
+  ASSERT_EQ(CountTitled("Error"), 1);
+  EXPECT_EQ(messages.Boxes().back().title, "Error");
+  EXPECT_EQ(messages.Boxes().back().text,
+            "This model could not be stellated, so neither its stellations nor its nets can be shown.");
+  const size_t boxes = messages.Boxes().size();
+  EXPECT_EQ(block->GetModel3D(true), nullptr);
+  Stellate(&model.poly, block, false);
+  EXPECT_EQ(messages.Boxes().size(), boxes);
+  messages.Clear();
+}
+
+// A model whose set-up refuses it with its own reason gets that reason alone.
+TEST(Stellate, ARefusalWithItsReasonIsNotExplainedAgain) {
+  corvia::LibraryEntry* entry = corvia::GetLibraryEntry(250);
+  corvia::PolyTemplate polyTemplate;
+  corvia::Poly poly;
+  ASSERT_TRUE(CreateFromLibraryEntry(&poly, &polyTemplate, entry, false));
+  auto& messages = corvia::testing::Platform().messages;
+  messages.Clear();
+  EXPECT_EQ(poly.mBaseBlock->GetModel3D(true), nullptr);
+  ASSERT_EQ(messages.Boxes().size(), 1u) << entry->mName;
+  EXPECT_EQ(messages.Boxes()[0].text,
+            "This model cannot be stellated: the planes of its faces do not close its cells.");
+  messages.Clear();
 }
 
 // The vertices of the stellated model, counted once with their copies: the icosahedron's

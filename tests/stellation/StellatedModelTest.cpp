@@ -398,3 +398,31 @@ TEST(StellatedModel, ARefusedFacetModelIsRefusedOnce) {
   EXPECT_EQ(messages.Boxes().back().text, "This operation may not be performed on a model with infinite vertices");
   messages.Clear();
 }
+
+// A stellation with every cell left out has no face to show or unfold: the pane says
+// so once, the model is not built again on every paint, and taking a cell back in
+// brings it back.
+TEST(StellatedModel, AStellationWithoutFacesSaysSo) {
+  using namespace test_StellatedModel;
+  ConfigModel model("3.3.3.3.3");
+  ASSERT_TRUE(model.built);
+  FaceTypeBlock* block = model.Stellated();
+  ASSERT_TRUE(block->IsStellated());
+  IncludeShells(block, 0);
+  auto& views = corvia::testing::Platform().views;
+  auto& messages = corvia::testing::Platform().messages;
+  messages.Clear();
+  views.mPaneMessage.clear();
+  EXPECT_EQ(block->GetModel3D(true), nullptr);
+  EXPECT_EQ(views.mPaneMessage, "The stellation shown has no faces, so there is nothing to unfold into nets.");
+  EXPECT_EQ(messages.Boxes().size(), 0u);
+  views.mPaneMessage.clear();
+  EXPECT_EQ(block->GetModel3D(false), nullptr);
+  EXPECT_TRUE(views.mPaneMessage.empty()) << "said once";
+  IncludeShells(block, 1);
+  corvia::Model3D* facets = block->GetModel3D(true);
+  ASSERT_NE(facets, nullptr);
+  EXPECT_EQ(facets->GetNumFacelets(), 20);
+  EXPECT_TRUE(facets->HasNets());
+  views.mPaneMessage.clear();
+}
