@@ -10,6 +10,7 @@
 #include "construction/DerivedModels.h"
 #include "core/Messages.h"
 #include "core/PolygonRing.h"
+#include "core/Progress.h"
 #include "core/RainbowColor.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
@@ -221,9 +222,10 @@ class MorphBuilder {
   }
 
   // The common finish: the counts used, the name, the model flags and the check of
-  // its edges (the check may offer the convex hull). Null when it fails.
+  // its edges (the check may offer the convex hull). Null when it fails or the work
+  // was cancelled.
   SimplePoly* Finish(double t) {
-    if (mFailed || !mModel->Truncate(mUsedVerts, mUsedFaces)) return nullptr;
+    if (mFailed || !ProgressTick() || !mModel->Truncate(mUsedVerts, mUsedFaces)) return nullptr;
     mModel->SetName(DualMorphName(t).c_str());
     mModel->flags |= kMorphModelFlags;
     if (!mModel->CheckModelValidity(kValidityOfferHull)) return nullptr;
@@ -273,10 +275,14 @@ class EdgeOnce {
 };
 
 // The vertex and face lists of the model in the order the builders walk them: faces
-// first, then the vertices as faces of the dual.
+// first, then the vertices as faces of the dual. A large model takes a while: the
+// progress window keeps answering, and a cancel ends the walk (Finish then gives no
+// model).
 template <typename Visit>
 void ForEachElement(const ElementList& list, Visit visit) {
+  ProgressTicker tick;
   for (PolyElement* x = list.mHead; x; x = x->mNext) {
+    if (!tick()) return;
     if (x->mNumSides > 0 && x->mNeighbours) visit(x);
   }
 }

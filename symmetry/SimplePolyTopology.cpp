@@ -9,6 +9,7 @@
 
 #include "core/MergeSort.h"
 #include "core/PointGrid.h"
+#include "core/Progress.h"
 #include "core/RadixSorter.h"
 #include "core/Messages.h"
 #include "core/Tolerances.h"
@@ -183,7 +184,9 @@ void SimplePoly::MergeCoincidentVerts(double tolerance) {
 
 bool SimplePoly::SimpleSortVertFaces() {
   if (flags & kSimpleSortedFaceLists) return true;
+  ProgressTicker tick;
   for (SimpleVert& v : mVerts) {
+    (void)tick();
     if (v.IsTemp() || v.Count() == 0) continue;
     const int32_t self = v.GetIndex();
     const int count = v.Count();
@@ -288,7 +291,9 @@ bool SimplePoly::SortVertFaces(const SymGroup* group) {
   if (!CheckTemporaryVerts()) return false;
   std::vector<std::unique_ptr<SimpEdgeType>> types = CreateEdgeTypes(group);
   if (types.empty()) return false;
+  (void)ProgressTick();
   TraverseEdgeTypes(types);
+  (void)ProgressTick();
   const bool ok = SortVertFacesUsingEdgeTypes(types, group);
   if (ok) flags |= kSimpleSortedFaceLists;
   return ok;
@@ -488,8 +493,10 @@ std::vector<std::unique_ptr<SimpEdgeType>> SimplePoly::CreateEdgeTypes(const Sym
   std::vector<EdgeFaceEntry> scratch;
   bool oddReported = false;
 
-  // Find edge types.
+  // Find edge types (the progress window keeps answering through a large model).
+  ProgressTicker tick;
   for (int fi = 0; fi < NumFaces(); ++fi) {
+    (void)tick();
     const SimpleFace& f = FaceAt(fi);
     if (f.IsTemp()) continue;
     const int nf = f.Count();
@@ -570,7 +577,10 @@ std::vector<std::unique_ptr<SimpEdgeType>> SimplePoly::CreateEdgeTypes(const Sym
   if (types.empty()) return types;
 
   // Find face types with respect to edges.
-  for (auto& type : types) FindFaceTypesOfEdges(*type, group, *this);
+  for (auto& type : types) {
+    (void)tick();
+    FindFaceTypesOfEdges(*type, group, *this);
+  }
 
   // Match faces for edge types.
   size_t passStart = 0;
@@ -612,6 +622,7 @@ std::vector<std::unique_ptr<SimpEdgeType>> SimplePoly::CreateEdgeTypes(const Sym
       SimpEdgeType& type = *types[t];
       const size_t firstImage = (t - passStart) * static_cast<size_t>(numRotations);
       for (size_t o = 1; o < type.edges.size(); ++o) {
+        (void)tick();
         EdgeOccurrence& occ = type.edges[o];
         if (occ.flags & kEdgeOccurrenceMatched) continue;
         if (type.numFaces == 0) {
@@ -694,6 +705,7 @@ bool SimplePoly::TraverseEdgeTypes(std::vector<std::unique_ptr<SimpEdgeType>>& t
   using detail_SimplePolyTopology::NormalsMatch;
   if (flags & kSimpleSortedFaceLists) return false;
   for (auto& tp : types) {
+    (void)ProgressTick();
     SimpEdgeType& type = *tp;
     if (type.edges.empty()) continue;
     const EdgeOccurrence& first = type.edges.front();
@@ -847,8 +859,10 @@ bool SimplePoly::SortVertFacesUsingEdgeTypes(std::vector<std::unique_ptr<SimpEdg
                                              const SymGroup* /*group*/) {
   using namespace detail_SimplePolyTopology;
   PartnerTable table(*this);
+  ProgressTicker tick;
   for (auto& type : types) {
     for (EdgeOccurrence& occ : type->edges) {
+      (void)tick();
       for (int k = 0; k < type->numFaces; ++k) {
         const int p = type->slots[static_cast<size_t>(k)].partner;
         if (p < 0) continue;
@@ -867,6 +881,7 @@ bool SimplePoly::SortVertFacesUsingEdgeTypes(std::vector<std::unique_ptr<SimpEdg
         if (pass == 1 && type->halfTurnAcross && !type->rotAboutEdge) slot = type->slots[static_cast<size_t>(k)].ring;
         if (slot < 0) continue;
         for (EdgeOccurrence& occ : type->edges) {
+          (void)tick();
           EdgeFaceEntry& e = occ.entries[static_cast<size_t>(slot)];
           const SimpleFace& f = FaceAt(e.face);
           const bool atA = (e.flags & kEdgeEntryAtEndA) != 0;

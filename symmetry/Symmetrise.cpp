@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "core/Progress.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "symmetry/RotationAxes.h"
@@ -113,7 +114,10 @@ SymmetriseOutcome SymmetriseVertices(SimplePoly& poly, const SymGroup& group, bo
   std::vector<uint8_t> placed(static_cast<size_t>(n), 0);
   std::vector<int32_t> images(ops.size());
   const VertexLocator locator(poly, searchTolerance);
+  // The orbits of a large model take a while: the progress window keeps answering.
+  ProgressTicker tick;
   for (int r = 0; r < n; ++r) {
+    (void)tick();
     const SimpleVert& rep = poly.VertAt(r);
     if ((rep.flags & d::kNotAPoint) || placed[static_cast<size_t>(r)]) continue;
     // The mean of the images carried back is fixed by every operation that fixes the
@@ -165,6 +169,7 @@ SymmetriseOutcome SymmetriseVertices(SimplePoly& poly, const SymGroup& group, bo
   for (int i = 0; i < n; ++i) {
     if (placed[static_cast<size_t>(i)]) CopyVector(poly.VertAt(i).pos, target[static_cast<size_t>(i)].data());
   }
+  (void)ProgressTick();
   poly.RebuildVertexSearch();
   return SymmetriseOutcome::kMoved;
 }

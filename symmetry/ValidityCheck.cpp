@@ -26,7 +26,8 @@ bool ReplaceFacesByHull(SimplePoly& poly) {
     }
     std::string refusal;
     if (!ComputeConvexHull(probe, 0, &refusal)) {
-      ShowError("Unable to create the convex hull: %s.", refusal.c_str());
+      // No reason: the user cancelled.
+      if (!refusal.empty()) ShowError("Unable to create the convex hull: %s.", refusal.c_str());
       return false;
     }
   }

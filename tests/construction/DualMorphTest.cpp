@@ -12,6 +12,7 @@
 
 #include "construction/DerivedModels.h"
 #include "construction/DualMorph.h"
+#include "core/Progress.h"
 #include "model/CreatePoly.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
@@ -258,6 +259,44 @@ TEST(DualMorph, TheAugmentationMorphStartsFlatOnTheModel) {
 
 // A model with a face through its centre has a dual with vertices at infinity, and no
 // morph.
+// The builders walk a large model's elements with the progress window answering; a
+// cancel at any of their reports gives no model and no box, and the next morph is made.
+TEST(DualMorph, ACancelAtAnyReportOfATiltingMorphGivesNoModel) {
+  corvia::testing::MissingServicesOnly missing;
+  dm::TemplateModel model("4.6.10");
+  ASSERT_TRUE(model.built);
+  auto& platform = corvia::testing::Platform();
+  int pumps = 0;
+  int cancelAt = 0;
+  platform.progress.Current()->onPump = [&](corvia::platform::HeadlessProgressWindow::State& state) {
+    platform.clock.Advance(1.0);
+    if (++pumps == cancelAt) state.cancel = true;
+  };
+  auto morph = [&](uint32_t viewType) {
+    corvia::ProgressScope scope;
+    platform.clock.Advance(2.0);
+    return dm::Morph(model.poly, viewType, 0.3);
+  };
+  for (uint32_t viewType : {corvia::kViewMorphTiltingQuads, corvia::kViewMorphTiltingTriangles,
+                            corvia::kViewMorphTiltingCompound, corvia::kViewMorphTiltingRectification}) {
+    pumps = 0;
+    cancelAt = 0;
+    ASSERT_NE(morph(viewType), nullptr);
+    const int reports = pumps;
+    EXPECT_GE(reports, 2) << std::hex << viewType;
+    for (cancelAt = 1; cancelAt <= reports; ++cancelAt) {
+      pumps = 0;
+      platform.messages.Clear();
+      EXPECT_EQ(morph(viewType), nullptr) << std::hex << viewType << ", cancelled at report " << cancelAt;
+      EXPECT_TRUE(platform.messages.Boxes().empty());
+      EXPECT_FALSE(corvia::IsProgressActive());
+    }
+    cancelAt = 0;
+    EXPECT_NE(morph(viewType), nullptr) << std::hex << viewType;
+  }
+  platform.progress.Current()->onPump = nullptr;
+}
+
 TEST(DualMorph, MorphsOfAHemipolyhedronAreRefused) {
   corvia::testing::MissingServicesOnly missing;
   dm::TemplateModel hemi("3.4.3/2.4");
