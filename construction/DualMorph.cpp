@@ -150,10 +150,11 @@ PieceColour Mean(const PolyElement* a, const PolyElement* b, const PolyElement* 
 // face away from the model's centre.
 class MorphBuilder {
  public:
-  MorphBuilder(int numVerts, int numFaces) : mModel(std::make_unique<SimplePoly>(numVerts, numFaces)) {
+  MorphBuilder(int numVerts, int numFaces) : mModel(std::make_unique<SimplePoly>(0, 0)) {
     // The counts are what the morph needs at most in the regular case; a model of
-    // less regular shape may need more.
+    // less regular shape may need more. The records are made as they are used.
     mModel->flags |= kSimpleGrowable;
+    mModel->Reserve(numVerts, numFaces);
   }
 
   // The vertex at p (a new one takes the element's colour); -1 when none can be had.
@@ -225,10 +226,11 @@ class MorphBuilder {
   // its edges (the check may offer the convex hull). Null when it fails or the work
   // was cancelled.
   SimplePoly* Finish(double t) {
-    if (mFailed || !ProgressTick() || !mModel->Truncate(mUsedVerts, mUsedFaces)) return nullptr;
+    if (mFailed || !ProgressTick() || !mModel->Truncate(mUsedVerts, mUsedFaces) || !ProgressTick()) return nullptr;
     mModel->SetName(DualMorphName(t).c_str());
     mModel->flags |= kMorphModelFlags;
-    if (!mModel->CheckModelValidity(kValidityOfferHull)) return nullptr;
+    // The check reports as it goes: a cancel met there gives no model either.
+    if (!mModel->CheckModelValidity(kValidityOfferHull) || !ProgressTick()) return nullptr;
     return mModel.release();
   }
 

@@ -284,8 +284,13 @@ void FindCoplanarFaces(ElementList* list) {
     e->mFlags &= ~kElementCoplanar;
     sorted.push_back(e);
   }
-  (void)ProgressTick();
-  MergeSort(sorted, [](const PolyElement* a, const PolyElement* b) { return CompareCoplanar(a, b); });
+  // The sort of a large model's faces takes a while: the progress window answers every
+  // so many comparisons.
+  ProgressTicker sortTick(ProgressTicker::kPasses * 16);
+  MergeSort(sorted, [&sortTick](const PolyElement* a, const PolyElement* b) {
+    (void)sortTick();
+    return CompareCoplanar(a, b);
+  });
   (void)ProgressTick();
 
   // The comparator is tolerant, so the members of one plane need not be neighbours

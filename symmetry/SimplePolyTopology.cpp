@@ -120,12 +120,17 @@ void SimplePoly::MergeCoincidentVerts(double tolerance) {
   // Most models have no two vertices within the tolerance: then nothing merges, and
   // one sort of the cells the vertices fall in shows it.
   if (std::isfinite(extent)) {
+    (void)ProgressTick();
     const std::vector<uint8_t> lone =
         FindLonePoints(live, std::max(VertexLocator::CellSizeFor(extent), 2 * tolerance), tolerance,
                        [this](int32_t i) { return static_cast<const double*>(VertAt(i).pos); });
     if (std::all_of(lone.begin(), lone.end(), [](uint8_t alone) { return alone != 0; })) return;
   }
-  MergeSort(live, [this, tolerance](int a, int b) {
+  // The sort of a large model's vertices takes a while: the progress window answers
+  // every so many comparisons.
+  ProgressTicker tick(ProgressTicker::kPasses * 16);
+  MergeSort(live, [this, tolerance, &tick](int a, int b) {
+    (void)tick();
     const SimpleVert& va = VertAt(a);
     const SimpleVert& vb = VertAt(b);
     if (va.IsInfinite() != vb.IsInfinite()) return va.IsInfinite() ? 1 : -1;
@@ -139,11 +144,13 @@ void SimplePoly::MergeCoincidentVerts(double tolerance) {
   PointGrid grid(10 * tolerance, [this](int32_t i) { return static_cast<const double*>(VertAt(i).pos); });
   grid.Reserve(live.size());
   for (int i : live) grid.Add(i);
+  (void)tick();
   grid.Finish();
   std::vector<bool> absorbed(mVerts.size(), false);
   bool degenerate = false;
   std::vector<int> run;
   for (int a : live) {
+    (void)tick();
     if (absorbed[static_cast<size_t>(a)]) continue;
     SimpleVert& va = VertAt(a);
     run.clear();

@@ -114,12 +114,12 @@ SymmetriseOutcome SymmetriseVertices(SimplePoly& poly, const SymGroup& group, bo
   std::vector<uint8_t> placed(static_cast<size_t>(n), 0);
   std::vector<int32_t> images(ops.size());
   const VertexLocator locator(poly, searchTolerance);
-  // The orbits of a large model take a while: the progress window keeps answering.
-  ProgressTicker tick;
   for (int r = 0; r < n; ++r) {
-    (void)tick();
     const SimpleVert& rep = poly.VertAt(r);
     if ((rep.flags & d::kNotAPoint) || placed[static_cast<size_t>(r)]) continue;
+    // The orbits of a large model take a while (each a search for every operation):
+    // the progress window keeps answering.
+    (void)ProgressTick();
     // The mean of the images carried back is fixed by every operation that fixes the
     // vertex, so its images under the operations are the orbit's exact places.
     double mean[3] = {0, 0, 0};
