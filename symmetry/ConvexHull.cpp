@@ -804,7 +804,9 @@ void HullBuilder::GroupCoplanarTriangles() {
   // equal area in their order.
   std::vector<KeyedEntry> order;
   std::vector<double> sense(static_cast<size_t>(numTris) * 3, 0.0);
+  ProgressTicker tick;
   for (int32_t t = 0; t < numTris; ++t) {
+    (void)tick();
     if (!mTriAlive[static_cast<size_t>(t)]) continue;
     Int128 n[3];
     GridNormal(Corner(t, 0), Corner(t, 1), Corner(t, 2), n);
@@ -812,11 +814,14 @@ void HullBuilder::GroupCoplanarTriangles() {
     for (int k = 0; k < 3; ++k) nd[k] = static_cast<double>(n[k]);
     order.push_back(KeyedEntry{~std::bit_cast<uint64_t>(Dot(nd, nd)), t});
   }
+  (void)ProgressTick();
   SortByKey(order);
+  (void)ProgressTick();
   KeepPositions();
   mTriGroup.assign(static_cast<size_t>(numTris), kHullNone);
   std::vector<int32_t> queue;
   for (const KeyedEntry& entry : order) {
+    (void)tick();
     const int32_t seed = entry.value;
     if (mTriGroup[static_cast<size_t>(seed)] != kHullNone) continue;
     const int32_t g = static_cast<int32_t>(mPlanes.size());
@@ -842,11 +847,14 @@ void HullBuilder::GroupCoplanarTriangles() {
 
 bool HullBuilder::ExtractFaces() {
   GroupCoplanarTriangles();
+  (void)ProgressTick();
   const int32_t numTris = static_cast<int32_t>(mTriAlive.size());
   auto groupOf = [this](int32_t t) { return mTriGroup[static_cast<size_t>(t)]; };
   std::vector<uint8_t> walked(static_cast<size_t>(numTris) * 3, 0);
   const int32_t guard = numTris * 3;
+  ProgressTicker tick;
   for (int32_t t = 0; t < numTris; ++t) {
+    (void)tick();
     if (!mTriAlive[static_cast<size_t>(t)]) continue;
     const int32_t g = groupOf(t);
     for (int k = 0; k < 3; ++k) {

@@ -135,7 +135,9 @@ struct AxisSearch {
 
 void FindFaceAxes(const SimplePoly& hull, AxisSearch& search) {
   DoNothing("Find face axes");
+  ProgressTicker tick;
   for (int i = 0; i < hull.NumFaces(); ++i) {
+    if (!tick()) return;
     const SimpleFace& f = hull.FaceAt(i);
     if (f.IsTemp() || f.Count() < 2 || !f.HasNormal()) continue;
     double s[3];
@@ -153,7 +155,9 @@ void FindFaceAxes(const SimplePoly& hull, AxisSearch& search) {
 
 void FindVertexAxes(const SimplePoly& hull, AxisSearch& search) {
   DoNothing("Find vertex axes");
+  ProgressTicker tick;
   for (int i = 0; i < hull.NumVerts(); ++i) {
+    if (!tick()) return;
     const SimpleVert& v = hull.VertAt(i);
     if (v.IsTemp() || v.Count() < 2) continue;
     const int li = LargestAxis(v.pos);
@@ -170,7 +174,9 @@ void FindVertexAxes(const SimplePoly& hull, AxisSearch& search) {
 
 void FindEdgeAxes(const SimplePoly& hull, AxisSearch& search) {
   DoNothing("Find edge axes");
+  ProgressTicker tick;
   for (int i = 0; i < hull.NumFaces(); ++i) {
+    if (!tick()) return;
     const SimpleFace& f = hull.FaceAt(i);
     if (f.IsTemp() || f.Count() < 2) continue;
     for (int j = 0; j < f.Count(); ++j) {
@@ -525,14 +531,27 @@ std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double 
     AlignModelWithNoSymmetry(poly, *hull, *group, false, nullptr, searchTolerances[0]);
   }
 
-  // 12. The search's own data goes.
+  // 12. The search's own data goes: the hull of a large model has a list in each of
+  // hundreds of thousands of records and a cell of its point search for each point,
+  // freed one by one with the window answering.
   if (!Stage("ReleaseHull")) return nullptr;
+  hull->RebuildVertexSearch();
+  ProgressTicker tick;
+  for (int i = 0; i < hull->NumVerts(); ++i) {
+    (void)tick();
+    std::vector<int32_t>().swap(hull->VertAt(i).items);
+  }
+  for (int i = 0; i < hull->NumFaces(); ++i) {
+    (void)tick();
+    std::vector<int32_t>().swap(hull->FaceAt(i).items);
+  }
   hull.reset();
 
   // 13. Faces in order round every vertex.
   if (!Stage("SortVertFaces")) return nullptr;
   if (!poly.SortVertFaces(group.get())) return nullptr;
   // The surface those cycles make must have the mirror that the points have.
+  if (!Stage("ReflectionKeepsVertexCycles")) return nullptr;
   if (hasReflection && !ReflectionKeepsVertexCycles(poly, *group, searchTolerances[0])) {
     group->SetReflectionType(kReflectionChiral);
     hasReflection = false;

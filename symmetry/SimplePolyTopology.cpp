@@ -303,6 +303,12 @@ bool SimplePoly::SortVertFaces(const SymGroup* group) {
   (void)ProgressTick();
   const bool ok = SortVertFacesUsingEdgeTypes(types, group);
   if (ok) flags |= kSimpleSortedFaceLists;
+  // A large model has an occurrence list for each of its edges: freed type by type
+  // with the window answering.
+  for (auto& type : types) {
+    (void)ProgressTick();
+    type.reset();
+  }
   return ok;
 }
 
