@@ -266,12 +266,9 @@ TEST(DualMorph, ACancelAtAnyReportOfATiltingMorphGivesNoModel) {
   dm::TemplateModel model("4.6.10");
   ASSERT_TRUE(model.built);
   auto& platform = corvia::testing::Platform();
-  int pumps = 0;
-  int cancelAt = 0;
-  platform.progress.Current()->onPump = [&](corvia::platform::HeadlessProgressWindow::State& state) {
-    platform.clock.Advance(1.0);
-    if (++pumps == cancelAt) state.cancel = true;
-  };
+  corvia::testing::ReportCounter reports;
+  int& pumps = reports.pumps;
+  int& cancelAt = reports.cancelAt;
   auto morph = [&](uint32_t viewType) {
     corvia::ProgressScope scope;
     platform.clock.Advance(2.0);
@@ -282,9 +279,9 @@ TEST(DualMorph, ACancelAtAnyReportOfATiltingMorphGivesNoModel) {
     pumps = 0;
     cancelAt = 0;
     ASSERT_TRUE(morph(viewType) != nullptr);
-    const int reports = pumps;
-    EXPECT_GE(reports, 3) << std::hex << viewType;
-    for (cancelAt = 1; cancelAt <= reports; ++cancelAt) {
+    const int count = pumps;
+    EXPECT_GE(count, 3) << std::hex << viewType;
+    for (cancelAt = 1; cancelAt <= count; ++cancelAt) {
       pumps = 0;
       platform.messages.Clear();
       EXPECT_TRUE(morph(viewType) == nullptr) << std::hex << viewType << ", cancelled at report " << std::dec
@@ -295,7 +292,6 @@ TEST(DualMorph, ACancelAtAnyReportOfATiltingMorphGivesNoModel) {
     cancelAt = 0;
     EXPECT_TRUE(morph(viewType) != nullptr) << std::hex << viewType;
   }
-  platform.progress.Current()->onPump = nullptr;
 }
 
 TEST(DualMorph, MorphsOfAHemipolyhedronAreRefused) {

@@ -115,34 +115,26 @@ TEST(ConvexHull, ACancelAtAnyReportStopsTheHullWithoutAReason) {
     const double length = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
     if (length > 1e-3) pts.push_back({p[0] / length, p[1] / length, p[2] / length});
   }
-  auto& platform = corvia::testing::Platform();
-  int pumps = 0;
-  int cancelAt = 0;
-  // Every report pumps: the clock moves on a second at each.
-  platform.progress.Current()->onPump = [&](corvia::platform::HeadlessProgressWindow::State& state) {
-    platform.clock.Advance(1.0);
-    if (++pumps == cancelAt) state.cancel = true;
-  };
+  corvia::testing::ReportCounter reports;
   auto run = [&](std::string& refusal) {
     auto poly = ModelOf(pts);
     corvia::ProgressScope scope;
-    platform.clock.Advance(2.0);
+    corvia::testing::Platform().clock.Advance(2.0);
     const bool built = corvia::ComputeConvexHull(*poly, 0, &refusal);
     EXPECT_EQ(built, poly->NumFaces() > 0);
     return built;
   };
   std::string refusal;
   ASSERT_TRUE(run(refusal));
-  const int reports = pumps;
-  EXPECT_GT(reports, 8);
-  for (cancelAt = 1; cancelAt <= reports; ++cancelAt) {
-    pumps = 0;
+  const int count = reports.pumps;
+  EXPECT_GT(count, 8);
+  for (reports.cancelAt = 1; reports.cancelAt <= count; ++reports.cancelAt) {
+    reports.pumps = 0;
     refusal = "not cleared";
-    EXPECT_FALSE(run(refusal)) << "cancelled at report " << cancelAt;
+    EXPECT_FALSE(run(refusal)) << "cancelled at report " << reports.cancelAt;
     EXPECT_TRUE(refusal.empty()) << refusal;
     EXPECT_FALSE(corvia::IsProgressActive());
   }
-  platform.progress.Current()->onPump = nullptr;
 }
 
 TEST(ConvexHull, GridOfTwentySevenPointsGivesTheCube) {
