@@ -59,13 +59,16 @@ public:
   static constexpr unsigned kPasses = 256;
   explicit ProgressTicker(unsigned every = kPasses) : mEvery(every > 0 ? every : 1) {}
   bool operator()() {
-    if (mPasses++ % mEvery == 0) mGoOn = ProgressTick();
+    if (--mLeft == 0) {
+      mLeft = mEvery;
+      mGoOn = ProgressTick();
+    }
     return mGoOn;
   }
 
 private:
   unsigned mEvery;
-  unsigned mPasses = 0;
+  unsigned mLeft = 1;  // passes until the next tick
   bool mGoOn = true;
 };
 
