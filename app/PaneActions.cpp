@@ -14,6 +14,7 @@
 #include "core/BigUInt.h"
 #include "core/DrawnPolygon.h"
 #include "core/PolygonRing.h"
+#include "core/Progress.h"
 #include "dialogs/AugmentDlg.h"
 #include "model/CreatePoly.h"
 #include "model/FaceTypeBlock.h"
@@ -212,6 +213,10 @@ void MakeBaseModel(CPolyView* pane) {
   Poly* poly = GetCurrentPoly();
   if (!poly) return;
   ShowPaneSide(pane);
+  // The model of a large pane (a tilted sphere of half a million faces) takes seconds
+  // to derive before it is built: one progress level for both, so that the window
+  // appears after a second and a cancel stops the derivation as it stops the build.
+  ProgressScope progress;
   std::unique_ptr<SimplePoly> model(CreateModel(poly, 0, nullptr, nullptr, pane));
   if (!model) return;
   const bool faceted = pane->GetViewType() == kViewFacetingPreview;

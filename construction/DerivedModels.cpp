@@ -269,7 +269,11 @@ SimplePoly* CreateSimplePoly(Poly* poly, uint32_t flags, CompoundPart* part, Ope
   }
   if (!vertsOnly) {
     const bool dropSmall = (flags & (kDeriveDropDegenerate | d::kTriangleFlags)) != 0;
+    // A large model takes a while: the progress window keeps answering (a cancel is
+    // taken by the work the copy is made for).
+    ProgressTicker tick;
     for (PolyElement* element = faces->mHead; element; element = element->mNext) {
+      (void)tick();
       if (leftOut.count(element) || (dropSmall && element->mNumSides < 3)) continue;
       if (triangles) {
         if (!element->HasFlag(kElementSkip)) d::AddOutlineTriangles(*element, outlines, *simple);
@@ -294,6 +298,7 @@ SimplePoly* CreateSimplePoly(Poly* poly, uint32_t flags, CompoundPart* part, Ope
       simple->CreateVertexFaceLists(true);
       simple->flags |= kSimpleSortedFaceLists;
       for (PolyElement* element = verts->mHead; element; element = element->mNext) {
+        (void)tick();
         const int32_t copy = vertIndex[static_cast<size_t>(element->mIndex)];
         if (copy == kNoIndex) continue;
         std::vector<int32_t> ring;
@@ -309,6 +314,7 @@ SimplePoly* CreateSimplePoly(Poly* poly, uint32_t flags, CompoundPart* part, Ope
     if (!part && !triangles && poly->mEdgeArray && poly->mNumEdges > 0) {
       simple->SetNumEdges(poly->mNumEdges);
       for (int i = 0; i < poly->mNumEdges; ++i) {
+        (void)tick();
         Edge* edge = poly->GetEdge(i);
         SimpleEdge& out = simple->EdgeAt(i);
         PolyElement* ends[2] = {nullptr, nullptr};

@@ -10,6 +10,7 @@
 #include "construction/DerivedModels.h"
 #include "core/Messages.h"
 #include "core/PolygonRing.h"
+#include "core/Progress.h"
 #include "core/RainbowColor.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
@@ -149,10 +150,11 @@ PieceColour Mean(const PolyElement* a, const PolyElement* b, const PolyElement* 
 // face away from the model's centre.
 class MorphBuilder {
  public:
-  MorphBuilder(int numVerts, int numFaces) : mModel(std::make_unique<SimplePoly>(numVerts, numFaces)) {
+  MorphBuilder(int numVerts, int numFaces) : mModel(std::make_unique<SimplePoly>(0, 0)) {
     // The counts are what the morph needs at most in the regular case; a model of
-    // less regular shape may need more.
+    // less regular shape may need more. The records are made as they are used.
     mModel->flags |= kSimpleGrowable;
+    mModel->Reserve(numVerts, numFaces);
   }
 
   // The vertex at p (a new one takes the element's colour); -1 when none can be had.
@@ -221,12 +223,14 @@ class MorphBuilder {
   }
 
   // The common finish: the counts used, the name, the model flags and the check of
-  // its edges (the check may offer the convex hull). Null when it fails.
+  // its edges (the check may offer the convex hull). Null when it fails or the work
+  // was cancelled.
   SimplePoly* Finish(double t) {
-    if (mFailed || !mModel->Truncate(mUsedVerts, mUsedFaces)) return nullptr;
+    if (mFailed || !ProgressTick() || !mModel->Truncate(mUsedVerts, mUsedFaces) || !ProgressTick()) return nullptr;
     mModel->SetName(DualMorphName(t).c_str());
     mModel->flags |= kMorphModelFlags;
-    if (!mModel->CheckModelValidity(kValidityOfferHull)) return nullptr;
+    // The check reports as it goes: a cancel met there gives no model either.
+    if (!mModel->CheckModelValidity(kValidityOfferHull) || !ProgressTick()) return nullptr;
     return mModel.release();
   }
 
@@ -273,10 +277,14 @@ class EdgeOnce {
 };
 
 // The vertex and face lists of the model in the order the builders walk them: faces
-// first, then the vertices as faces of the dual.
+// first, then the vertices as faces of the dual. A large model takes a while: the
+// progress window keeps answering, and a cancel ends the walk (Finish then gives no
+// model).
 template <typename Visit>
 void ForEachElement(const ElementList& list, Visit visit) {
+  ProgressTicker tick;
   for (PolyElement* x = list.mHead; x; x = x->mNext) {
+    if (!tick()) return;
     if (x->mNumSides > 0 && x->mNeighbours) visit(x);
   }
 }

@@ -50,6 +50,28 @@ bool ProgressTick(double fraction = kProgressNoReport, const char* caption = nul
 // counting counts only then.
 bool IsProgressTickDue();
 
+// For loops over many small items, where a clock reading at every pass would cost
+// more than the work: ticks at every `every`-th pass (the first included) and answers
+// as the last tick did in between, so that the loop stops within that many passes of
+// a cancel.
+class ProgressTicker {
+public:
+  static constexpr unsigned kPasses = 256;
+  explicit ProgressTicker(unsigned every = kPasses) : mEvery(every > 0 ? every : 1) {}
+  bool operator()() {
+    if (--mLeft == 0) {
+      mLeft = mEvery;
+      mGoOn = ProgressTick();
+    }
+    return mGoOn;
+  }
+
+private:
+  unsigned mEvery;
+  unsigned mLeft = 1;  // passes until the next tick
+  bool mGoOn = true;
+};
+
 // Closes a level; the outermost one closes the window and switches the
 // remaining-time line back on.
 void EndProgress();

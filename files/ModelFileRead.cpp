@@ -584,10 +584,13 @@ bool ReadBlock(Reader& r, std::string& data) {
   data.assign(size_t(length), '\0');
   std::vector<uint8_t> work(kLzrw3aWorkMemorySize);
   uint32_t produced = uint32_t(length);
+  // The data of a large model take a moment to expand: the window answers round it.
+  (void)ProgressTick();
   if (!Lzrw3aCompress(kLzrw3aActionDecompress, work.data(), block.data(), uint32_t(stored),
                       reinterpret_cast<uint8_t*>(data.data()), &produced) ||
       produced != uint32_t(length))
     return r.Fail("A compressed block is damaged");
+  (void)ProgressTick();
   return true;
 }
 

@@ -314,7 +314,10 @@ bool WriteCompressedBlock(ioStream* s, const uint8_t* data, int32_t length) {
   std::vector<uint8_t> work(kLzrw3aWorkMemorySize);
   std::vector<uint8_t> block(size_t(length) + kCompressRoom);
   uint32_t stored = uint32_t(block.size());
+  // The data of a large model take a moment to compress: the window answers round it.
+  (void)ProgressTick();
   if (!Lzrw3aCompress(kLzrw3aActionCompress, work.data(), data, uint32_t(length), block.data(), &stored)) return false;
+  (void)ProgressTick();
   bool ok = ioWriteToken(s, kTokCompressedBlock, 0);
   ok = ioPrintf(s, "%d%d", length, int32_t(stored)) && ok;
   return ioWriteBytes(s, block.data(), int(stored), false) && ok;

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/Messages.h"
+#include "core/Progress.h"
 #include "core/RainbowColor.h"
 #include "core/TimeFormat.h"
 #include "core/Tolerances.h"
@@ -58,7 +59,10 @@ double FindCompoundPart(CompoundPart* part, PolyElement* start, PolyElement** qu
   int count = 1;
   bool firstFaceSeen = false;
   bool firstFaceReversedNormal = false;
+  // A part of a large model takes a while: the progress window keeps answering.
+  ProgressTicker tick;
   for (int next = 0; next < count; ++next) {
+    (void)tick();
     if (next >= capacity) {
       ShowInternalError("FindCompoundPart() failed2, %d >= %d", next, capacity);
       break;

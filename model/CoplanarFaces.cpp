@@ -7,6 +7,7 @@
 #include "core/IntMath.h"
 #include "core/MergeSort.h"
 #include "core/Messages.h"
+#include "core/Progress.h"
 #include "core/TimeFormat.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
@@ -281,7 +282,14 @@ void FindCoplanarFaces(ElementList* list) {
     e->mFlags &= ~kElementCoplanar;
     sorted.push_back(e);
   }
-  MergeSort(sorted, [](const PolyElement* a, const PolyElement* b) { return CompareCoplanar(a, b); });
+  // The sort of a large model's faces takes a while: the progress window answers every
+  // so many comparisons.
+  ProgressTicker sortTick(ProgressTicker::kPasses * 16);
+  MergeSort(sorted, [&sortTick](const PolyElement* a, const PolyElement* b) {
+    (void)sortTick();
+    return CompareCoplanar(a, b);
+  });
+  (void)ProgressTick();
 
   // The comparator is tolerant, so the members of one plane need not be neighbours
   // in the sorted order. Each ring is therefore gathered from all elements whose
@@ -306,7 +314,9 @@ void FindCoplanarFaces(ElementList* list) {
       2.0 * std::max(kPointTolerance, tolerance + (tolerance > 0 ? reach * kSymmetryNormalTolerance : 0));
   std::vector<char> assigned(sorted.size(), 0);
   std::vector<int> members;
+  ProgressTicker tick;
   for (int i = 0; i < n; ++i) {
+    (void)tick();
     if (assigned[static_cast<size_t>(i)]) continue;
     assigned[static_cast<size_t>(i)] = 1;
     PolyElement* s = sorted[static_cast<size_t>(i)];

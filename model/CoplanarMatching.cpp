@@ -11,6 +11,7 @@
 
 #include "core/MergeSort.h"
 #include "core/Messages.h"
+#include "core/Progress.h"
 #include "core/TimeFormat.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
@@ -598,6 +599,7 @@ void SortCoplanarFaces(FaceTypeBlock* block) {
   std::vector<PolyElement*> heads;
 
   for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+    (void)ProgressTick();
     if (type->mCoplanarMaster || !type->mFirstFace || type->mFirstFace->CountCoplanar() <= 1) continue;
     const PolyElement* reference = nullptr;
     std::vector<PolyElement*> referenceRing;

@@ -131,7 +131,9 @@ void ReportStage(const char* name) { (void)UpdateProgress(kStageFraction, "%s", 
 
 void CreateVertices(const SimplePoly& simple, Poly* poly, double r2, std::vector<Vertex*>& map) {
   map.assign(static_cast<size_t>(simple.NumVerts()), nullptr);
+  ProgressTicker tick;
   for (int i = 0; i < simple.NumVerts(); ++i) {
+    (void)tick();
     const SimpleVert& sv = simple.VertAt(i);
     if (sv.IsTemp()) continue;
     double position[3] = {sv.pos[0], sv.pos[1], sv.pos[2]};
@@ -220,7 +222,9 @@ Face* CreateFaces(const SimplePoly& simple, Poly* poly, double r2, const std::ve
                   std::vector<Face*>& map) {
   Face* current = nullptr;
   map.assign(static_cast<size_t>(simple.NumFaces()), nullptr);
+  ProgressTicker tick;
   for (int i = 0; i < simple.NumFaces(); ++i) {
+    (void)tick();
     const SimpleFace& sf = simple.FaceAt(i);
     if (sf.IsTemp()) continue;
     const int count = sf.Count();
@@ -278,13 +282,29 @@ Face* CreateFaces(const SimplePoly& simple, Poly* poly, double r2, const std::ve
   return current;
 }
 
+// The edge between ends a and b and sides fa and fb among the edges round a, null when
+// none of them is (a search of the whole edge array for each of the plain model's
+// edges would grow with the square of the model).
+Edge* FindEdgeAround(const PolyElement* a, const PolyElement* b, const PolyElement* fa, const PolyElement* fb) {
+  if (!a->mEdges) return nullptr;
+  for (int k = 0; k < a->mNumSides; ++k) {
+    Edge* e = a->mEdges[k];
+    if (e && ((e->mVert1 == a && e->mVert2 == b) || (e->mVert1 == b && e->mVert2 == a)) &&
+        ((e->mFace1 == fa && e->mFace2 == fb) || (e->mFace1 == fb && e->mFace2 == fa)))
+      return e;
+  }
+  return nullptr;
+}
+
 // Carries the plain model's edge attributes over to the edges just found.
 void CopyEdgeAttributes(const SimplePoly& simple, Poly* poly, const std::vector<Vertex*>& vmap,
                         const std::vector<Face*>& fmap) {
   auto mapped = [](const auto& map, int32_t i) -> PolyElement* {
     return i >= 0 && static_cast<size_t>(i) < map.size() ? map[static_cast<size_t>(i)] : nullptr;
   };
+  ProgressTicker tick;
   for (int i = 0; i < simple.NumEdges(); ++i) {
+    (void)tick();
     const SimpleEdge& se = simple.EdgeAt(i);
     PolyElement* a = mapped(vmap, se.endA);
     PolyElement* b = mapped(vmap, se.endB);
@@ -294,7 +314,8 @@ void CopyEdgeAttributes(const SimplePoly& simple, Poly* poly, const std::vector<
     Edge* e = i < poly->mNumEdges ? poly->GetEdge(i) : nullptr;
     const bool same = e && ((e->mVert1 == a && e->mVert2 == b) || (e->mVert1 == b && e->mVert2 == a)) &&
                       ((e->mFace1 == fa && e->mFace2 == fb) || (e->mFace1 == fb && e->mFace2 == fa));
-    if (!same) e = poly->FindEdge(a, b, fa, fb);
+    if (!same) e = FindEdgeAround(a, b, fa, fb);
+    if (!e) e = poly->FindEdge(a, b, fa, fb);
     if (!e) continue;
     e->mEdgeFlags = (e->mEdgeFlags & ~kEdgeHidden) | (se.flags & kSimpleEdgeHidden);
     float rgb[3];

@@ -15,6 +15,7 @@
 
 #include "core/Messages.h"
 #include "core/PointGrid.h"
+#include "core/Progress.h"
 #include "core/Tolerances.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
@@ -268,6 +269,7 @@ void Poly::CreateEdges() {
   mCurrentEdge = builder.edges;
 
   for (FaceType* type = mBaseBlock->mFirstFaceType; type && !builder.stop; type = type->mNext) {
+    (void)ProgressTick();
     PolyElement* f = type->mFirstFace;
     if (!f || f->mNumSides <= 0) continue;
     const int n = f->mNumSides;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/Progress.h"
 #include "core/Tolerances.h"
 #include "model/ElementFlags.h"
 #include "model/PolyElement.h"
@@ -52,7 +53,13 @@ void ElementList::Remove(PolyElement* element) {
 
 void ElementList::Clear() {
   mListFlags |= kListEmptying;
-  while (mTail) Remove(mTail);
+  // The elements of a large model take a while to go: the progress window of the work
+  // that replaces them keeps answering.
+  ProgressTicker tick;
+  while (mTail) {
+    (void)tick();
+    Remove(mTail);
+  }
   mHead = nullptr;
   mTail = nullptr;
   mListFlags = 0;

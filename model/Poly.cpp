@@ -9,6 +9,7 @@
 #include "core/DrawnPolygon.h"
 #include "core/Globals.h"
 #include "core/Messages.h"
+#include "core/Progress.h"
 #include "core/Strings.h"
 #include "model/BlockPool.h"
 #include "model/CrossSection.h"  // cross-section
@@ -185,8 +186,11 @@ void Poly::ClearFaceTypes() {
   if (mSymGroup != mFullSymGroup) delete mSymGroup;
   mSymGroup = nullptr;
   if (mBaseBlock->mFirstFaceType || mDualBlock->mFirstFaceType) {
+    // A large model takes a while: the progress window of the work keeps answering.
+    ProgressTicker tick;
     for (ElementList* list : {static_cast<ElementList*>(&mFaces), static_cast<ElementList*>(&mVertices)}) {
       for (PolyElement* element = list->mHead; element; element = element->mNext) {
+        (void)tick();
         element->mType = nullptr;
         element->mSymAxis = nullptr;
         element->mTypeSerial = -1;
@@ -194,8 +198,11 @@ void Poly::ClearFaceTypes() {
       }
     }
   }
+  (void)ProgressTick();
   mBaseBlock->Clear(true);
+  (void)ProgressTick();
   mDualBlock->Clear(true);
+  (void)ProgressTick();
   // The face diagrams went with the types: their cells, and every element's copies of
   // them, are dropped together.
   for (ElementList* list : {static_cast<ElementList*>(&mFaces), static_cast<ElementList*>(&mVertices)}) {

@@ -641,8 +641,15 @@ void Poly::SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool rec
   }
 
   d::Stage("CalcCentroid");
-  for (PolyElement* e = mFaces.mHead; e; e = e->mNext) e->ComputeCentre();
-  for (PolyElement* e = mVertices.mHead; e; e = e->mNext) e->ComputeCentre();
+  ProgressTicker tick;
+  for (PolyElement* e = mFaces.mHead; e; e = e->mNext) {
+    (void)tick();
+    e->ComputeCentre();
+  }
+  for (PolyElement* e = mVertices.mHead; e; e = e->mNext) {
+    (void)tick();
+    e->ComputeCentre();
+  }
   d::Stage("SortCoplanarFaces");
   SortCoplanarFaces(base);
   SortCoplanarFaces(dual);
@@ -656,6 +663,7 @@ void Poly::SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool rec
     dual->UpdateFaceMeasure();
     double density = 0.0;
     for (PolyElement* f = mFaces.mHead; f; f = f->mNext) {
+      (void)tick();
       if (f->HasFlag(kElementOneSided)) {
         mPolyFlags |= kPolyFlagOneSidedFace;
         continue;

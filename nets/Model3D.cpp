@@ -13,6 +13,7 @@
 #include "core/MergeSort.h"
 #include "core/Messages.h"
 #include "core/PolygonRing.h"
+#include "core/Progress.h"
 #include "core/Tolerances.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
@@ -351,6 +352,7 @@ void Model3D::CreateVerticesFromElements(ElementList* vertices, FaceTypeBlock* o
     }
   };
   for (FaceType* type = otherBlock ? otherBlock->mFirstFaceType : nullptr; type; type = type->mNext) {
+    (void)ProgressTick();
     if (!type->mFirstFace || type->mFirstFace->HasFlag(kElementVisitMark)) continue;
     const int start = made;
     for (PolyElement* element = type->mFirstFace; element; element = element->mNextOfType) take(element);
@@ -398,6 +400,7 @@ void Model3D::CreateFacesFromElements(FaceTypeBlock* ownBlock) {
   while (GetNextSymmetryRotation(group, it, true, matrix.data())) rotations.push_back(matrix);
   if (rotations.empty()) rotations.push_back({1, 0, 0, 0, 1, 0, 0, 0, 1});
   for (FaceType* faceType = ownBlock ? ownBlock->mFirstFaceType : nullptr; faceType; faceType = faceType->mNext) {
+    (void)ProgressTick();
     std::vector<FaceRing> rings;
     for (PolyElement* face = faceType->mFirstFace; face; face = face->mNextOfType) {
       FaceRing ring = MakeFaceRing(face, group);
@@ -471,11 +474,13 @@ void Model3D::CreateFacesFromElements(FaceTypeBlock* ownBlock) {
 void Model3D::LinkEdges() {
   bool reported = false;
   for (Face3DType* type = mFaceTypes; type; type = type->mNext) {
+    (void)ProgressTick();
     for (int f = 0; f < type->mNumFacelets; ++f) type->mFacelets[f].ConnectEdges(reported);
   }
   // Where more than two facelets meet at an edge, the neighbours must pair them off:
   // a ring whose links do not answer each other is paired again round the edge.
   for (Face3DType* type = mFaceTypes; type; type = type->mNext) {
+    (void)ProgressTick();
     for (int f = 0; f < type->mNumFacelets; ++f) {
       Face3D& facelet = type->mFacelets[f];
       for (int i = 0; i < facelet.GetNumEdges(); ++i) {

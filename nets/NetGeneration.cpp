@@ -600,10 +600,15 @@ bool NetGenerator::FinishNets() {
     model->AppendNetType(netType);
     netType->CreateFromFaceType(type);
   }
+  // Each step goes over every net of a large model: the window answers between them.
   model->SetNetBBoxRadii();
+  if (!ReportProgress(kProgressNoReport)) return false;
   model->CopyFirstNetLayout();
+  if (!ReportProgress(kProgressNoReport)) return false;
   model->NumberEdgeConnections();
+  if (!ReportProgress(kProgressNoReport)) return false;
   for (NetType* type = model->mNetTypes; type; type = type->next) type->CalcCentres();
+  if (!ReportProgress(kProgressNoReport)) return false;
   model->SortNetTypes();
   model->mCurrentNet = model->mNetTypes ? model->mNetTypes->GetFirstNet() : nullptr;
   if (!ReportProgress(detail_NetGeneration::kLayoutEnd)) return false;

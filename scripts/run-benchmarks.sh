@@ -3,7 +3,8 @@
 #   scripts/run-benchmarks.sh [build folder] [--brief]
 # --brief gives each case a tiny minimum time, so that all of them together take
 # a minute or two: CI runs them this way to catch a benchmark that crashes or
-# fails. Its figures are printed, never judged; speed is judged by full runs.
+# fails. Its figures are printed, never judged; speed is judged by full runs. It also
+# sets CORVIA_BENCH_BRIEF, for the benchmarks of large models to take a small one.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,7 +26,10 @@ if [ ${#programs[@]} -eq 0 ]; then
 fi
 
 args=()
-[ $brief -eq 1 ] && args+=(--benchmark_min_time=0.01)
+if [ $brief -eq 1 ]; then
+  args+=(--benchmark_min_time=0.01)
+  export CORVIA_BENCH_BRIEF=1
+fi
 
 unset DISPLAY WAYLAND_DISPLAY
 failed=()

@@ -203,6 +203,10 @@ bool Faceting::CreateEdges() {
       if (typeB->mCoplanarMaster || !typeB->mFirstFace) continue;
       if (typeB->mFirstFace->HasFlag(kElementHemi) || typeB->mFirstFace->HasFlag(kElementInf)) continue;
       for (PolyElement* v = typeB->mFirstFace; v; v = v->mNextOfType) {
+        // Each look for an edge goes through the edges made so far: a model of many
+        // vertices keeps the progress window answering at every one, and stops at a
+        // cancel.
+        if (!ProgressTick()) return false;
         if (v == r || !IsUsableVertex(v)) continue;
         if (n > 1) {
           const double px = Dot(v->mDualVert, x);

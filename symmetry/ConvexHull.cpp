@@ -12,6 +12,7 @@
 #include "core/MergeSort.h"
 #include "core/Messages.h"
 #include "core/PointGrid.h"
+#include "core/Progress.h"
 #include "core/RadixSorter.h"
 #include "core/RainbowColor.h"
 #include "core/Tolerances.h"
@@ -42,6 +43,7 @@ enum class HullOutcome {
   // corners: the points lie so nearly on one line (or in one plane) that within the
   // tolerance they enclose no solid.
   Unreliable,
+  Cancelled,  // the user cancelled the work the hull is part of
 };
 
 struct HullPlane {
@@ -412,7 +414,9 @@ HullOutcome HullBuilder::GatherPoints(std::vector<int32_t>& vertOf) {
   const HullVertexPosition position{&mPoly};
   std::vector<int32_t> crowded;
   {
+    if (!ProgressTick()) return HullOutcome::Cancelled;
     const std::vector<uint8_t> lone = FindLonePoints(vertOf, cellSize, kPointTolerance, position);
+    if (!ProgressTick()) return HullOutcome::Cancelled;
     for (size_t k = 0; k < vertOf.size(); ++k) {
       if (!lone[k]) crowded.push_back(vertOf[k]);
     }
@@ -572,9 +576,12 @@ HullOutcome HullBuilder::Build() {
     std::vector<int32_t> vertOf;
     const HullOutcome gathered = GatherPoints(vertOf);
     if (gathered != HullOutcome::Built) return gathered;
+    if (!ProgressTick()) return HullOutcome::Cancelled;
     SnapAndOrder(vertOf);
+    if (!ProgressTick()) return HullOutcome::Cancelled;
     int32_t corners[4];
     if (!ChooseTetrahedron(vertOf, corners)) return HullOutcome::Flat;
+    if (!ProgressTick()) return HullOutcome::Cancelled;
     a = mPointOfRank[static_cast<size_t>(corners[0])];
     b = mPointOfRank[static_cast<size_t>(corners[1])];
     c = mPointOfRank[static_cast<size_t>(corners[2])];
@@ -598,7 +605,9 @@ HullOutcome HullBuilder::Build() {
   for (int i = 0; i < 3; ++i) Link(sides[i] * 3 + 1, sides[(i + 2) % 3] * 3 + 2);
   for (int32_t corner : {a, b, c, d4}) mPoints[static_cast<size_t>(corner)].tri = kHullCorner;
 
+  ProgressTicker tick;
   for (int32_t q = numPoints - 1; q >= 0; --q) {
+    if (!tick()) return HullOutcome::Cancelled;
     if (mPoints[static_cast<size_t>(q)].tri == kHullCorner) continue;
     for (int32_t t : {base, sides[0], sides[1], sides[2]}) {
       if (Sees(q, t)) {
@@ -610,7 +619,10 @@ HullOutcome HullBuilder::Build() {
 
   // Every other point in the order of the vertices, those passed over for the
   // tetrahedron included.
+  // The points of a large model take a while: the progress window keeps answering,
+  // and a cancel stops the hull.
   for (int32_t rank = 0; rank < numPoints; ++rank) {
+    if (!tick()) return HullOutcome::Cancelled;
     const int32_t p = pointOfRank(rank);
     // A corner already, or inside or on the hull.
     if (mPoints[static_cast<size_t>(p)].tri < 0) continue;
@@ -792,7 +804,9 @@ void HullBuilder::GroupCoplanarTriangles() {
   // equal area in their order.
   std::vector<KeyedEntry> order;
   std::vector<double> sense(static_cast<size_t>(numTris) * 3, 0.0);
+  ProgressTicker tick;
   for (int32_t t = 0; t < numTris; ++t) {
+    (void)tick();
     if (!mTriAlive[static_cast<size_t>(t)]) continue;
     Int128 n[3];
     GridNormal(Corner(t, 0), Corner(t, 1), Corner(t, 2), n);
@@ -800,11 +814,14 @@ void HullBuilder::GroupCoplanarTriangles() {
     for (int k = 0; k < 3; ++k) nd[k] = static_cast<double>(n[k]);
     order.push_back(KeyedEntry{~std::bit_cast<uint64_t>(Dot(nd, nd)), t});
   }
+  (void)ProgressTick();
   SortByKey(order);
+  (void)ProgressTick();
   KeepPositions();
   mTriGroup.assign(static_cast<size_t>(numTris), kHullNone);
   std::vector<int32_t> queue;
   for (const KeyedEntry& entry : order) {
+    (void)tick();
     const int32_t seed = entry.value;
     if (mTriGroup[static_cast<size_t>(seed)] != kHullNone) continue;
     const int32_t g = static_cast<int32_t>(mPlanes.size());
@@ -830,11 +847,14 @@ void HullBuilder::GroupCoplanarTriangles() {
 
 bool HullBuilder::ExtractFaces() {
   GroupCoplanarTriangles();
+  (void)ProgressTick();
   const int32_t numTris = static_cast<int32_t>(mTriAlive.size());
   auto groupOf = [this](int32_t t) { return mTriGroup[static_cast<size_t>(t)]; };
   std::vector<uint8_t> walked(static_cast<size_t>(numTris) * 3, 0);
   const int32_t guard = numTris * 3;
+  ProgressTicker tick;
   for (int32_t t = 0; t < numTris; ++t) {
+    (void)tick();
     if (!mTriAlive[static_cast<size_t>(t)]) continue;
     const int32_t g = groupOf(t);
     for (int k = 0; k < 3; ++k) {
@@ -906,7 +926,9 @@ void HullBuilder::WriteFaces(int firstFace) {
   const int needed = firstFace + static_cast<int>(numFaces);
   if (needed > mPoly.NumFaces()) mPoly.Resize(mPoly.NumVerts(), needed);
   int index = firstFace;
+  ProgressTicker tick;
   for (size_t j = 0; j < numFaces; ++j, ++index) {
+    (void)tick();
     SimpleFace* face = mPoly.GetFace(index);
     if (!face) return;
     const size_t first = mFaceStart[j];
@@ -965,12 +987,23 @@ bool ComputeConvexHull(SimplePoly& poly, int firstFace, std::string* refusal, do
     detail_ConvexHull::HullBuilder builder(poly, faceTolerance);
     outcome = builder.Build();
     badVertex = builder.BadVertex();
+    if (outcome == HullOutcome::Built && !ProgressTick()) outcome = HullOutcome::Cancelled;
     if (outcome == HullOutcome::Built && !builder.ExtractFaces()) outcome = HullOutcome::Unreliable;
+    if (outcome == HullOutcome::Built && !ProgressTick()) outcome = HullOutcome::Cancelled;
     if (outcome == HullOutcome::Built) builder.WriteFaces(firstFace);
+    // Cancelled while the faces were written: none of them is kept.
+    if (outcome == HullOutcome::Built && !ProgressTick()) {
+      poly.Truncate(poly.NumVerts(), firstFace);
+      outcome = HullOutcome::Cancelled;
+    }
   }
   if (outcome == HullOutcome::Built) {
     poly.ClearAllFlags(kSimpleDone);
     return true;
+  }
+  if (outcome == HullOutcome::Cancelled) {
+    if (refusal) refusal->clear();
+    return false;
   }
   if (refusal) {
     char text[detail_ConvexHull::kHullRefusalSize];
@@ -1072,12 +1105,20 @@ std::unique_ptr<SimplePoly> CreateConvexHull(SimplePoly& source, unsigned option
     if (refusal) *refusal = "the vertices do not enclose a solid";
     return nullptr;
   }
-  auto hull = std::make_unique<SimplePoly>(numVerts, 2 * numVerts - 4);
+  // The faces are made as many as the hull has (a model of many points on few planes
+  // has far fewer than the 2 V - 4 triangles of points in general position).
+  auto hull = std::make_unique<SimplePoly>(numVerts, 0);
   hull->scale = source.scale;
   hull->flags |= kSimpleKeepLengthUnits | (source.flags & kSimpleInherited);
-  for (int i = 0; i < numVerts; ++i) hull->VertAt(i).CopyFrom(source.VertAt(i), true);
+  ProgressTicker tick;
+  for (int i = 0; i < numVerts; ++i) {
+    (void)tick();
+    hull->VertAt(i).CopyFrom(source.VertAt(i), true);
+  }
   if (!ComputeConvexHull(*hull, 0, refusal, faceTolerance)) return nullptr;
+  (void)ProgressTick();
   PrepareVertexFaceLists(*hull);
+  (void)ProgressTick();
 
   const bool keepColors = (options & kHullKeepColors) != 0;
   const bool markFaces = (options & kHullMarkSourceFaces) != 0;

@@ -40,7 +40,9 @@ constexpr float kHullNewFaceBlend = 0.3f;
 // written, when fewer than 4 vertices are given, the usable ones do not span 3D
 // (all within the tolerance of one point, line or plane) or one has no finite
 // position; `refusal`, when given, then receives why, in words that complete
-// "Unable to create the convex hull: ".
+// "Unable to create the convex hull: ". A cancel of the progress level the hull runs
+// in stops it: false, with `refusal` empty and no face from firstFace on (the model's
+// vertex-face lists may be gone).
 bool ComputeConvexHull(SimplePoly& poly, int firstFace, std::string* refusal = nullptr,
                        double faceTolerance = kPointTolerance);
 

@@ -135,7 +135,9 @@ struct AxisSearch {
 
 void FindFaceAxes(const SimplePoly& hull, AxisSearch& search) {
   DoNothing("Find face axes");
+  ProgressTicker tick;
   for (int i = 0; i < hull.NumFaces(); ++i) {
+    if (!tick()) return;
     const SimpleFace& f = hull.FaceAt(i);
     if (f.IsTemp() || f.Count() < 2 || !f.HasNormal()) continue;
     double s[3];
@@ -153,7 +155,9 @@ void FindFaceAxes(const SimplePoly& hull, AxisSearch& search) {
 
 void FindVertexAxes(const SimplePoly& hull, AxisSearch& search) {
   DoNothing("Find vertex axes");
+  ProgressTicker tick;
   for (int i = 0; i < hull.NumVerts(); ++i) {
+    if (!tick()) return;
     const SimpleVert& v = hull.VertAt(i);
     if (v.IsTemp() || v.Count() < 2) continue;
     const int li = LargestAxis(v.pos);
@@ -170,7 +174,9 @@ void FindVertexAxes(const SimplePoly& hull, AxisSearch& search) {
 
 void FindEdgeAxes(const SimplePoly& hull, AxisSearch& search) {
   DoNothing("Find edge axes");
+  ProgressTicker tick;
   for (int i = 0; i < hull.NumFaces(); ++i) {
+    if (!tick()) return;
     const SimpleFace& f = hull.FaceAt(i);
     if (f.IsTemp() || f.Count() < 2) continue;
     for (int j = 0; j < f.Count(); ++j) {
@@ -370,7 +376,9 @@ std::unique_ptr<SymGroup> SearchRotations(SimplePoly& poly, SimplePoly& hull, in
   const SymmetryMatch match = SearchMatch(tolerance);
   SymAxisList axes;
   {
+    (void)ProgressTick();
     const VertexLocator locator(poly, match.position);
+    (void)ProgressTick();
     AxisSearch search(poly, locator, match);
     search.buffer.resize(static_cast<size_t>(poly.NumVerts()) * static_cast<size_t>(width));
     poly.DeferTypeJoins();
@@ -385,6 +393,14 @@ std::unique_ptr<SymGroup> SearchRotations(SimplePoly& poly, SimplePoly& hull, in
   return AlignSymmetries(poly, hull, axes, match.position, &inconsistent);
 }
 
+// A step of the analysis, named for the trace. A large model takes a while at each:
+// the progress window answers between them, and after a cancel the analysis stops
+// (the caller drops the model).
+bool Stage(const char* name) {
+  DoNothing("%s", name);
+  return ProgressTick();
+}
+
 std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double sizeFactor,
                                   const SymmetryTolerances& tolerances, std::string* refusal) {
   // 1. Topology. Vertices are one point within the merge tolerance, but never within
@@ -395,8 +411,9 @@ std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double 
   if (!(poly.flags & kSimpleSortedFaceLists)) {
     DoNothing("CreateVertexFaceLists");
     poly.CreateVertexFaceLists(false);
-    DoNothing("MergeCoincidentVerts");
+    if (!Stage("MergeCoincidentVerts")) return nullptr;
     poly.MergeCoincidentVerts(merge);
+    if (!Stage("FindOddEdge")) return nullptr;
     // Joined vertices may leave a face passing one point twice; and faces that do
     // not meet in pairs cannot be ordered round their vertices.
     int32_t a = 0, b = 0;
@@ -414,13 +431,13 @@ std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double 
                     a, b);
     }
   } else {
-    DoNothing("LinkCoincidentVerts");
+    if (!Stage("LinkCoincidentVerts")) return nullptr;
     LinkCoincidentVerts(poly, merge);
   }
 
   // 2. Centre, unit radius, fresh normals. The radius in the model's own units is
   // the one measured here undone by the size factor.
-  DoNothing("SetNormals");
+  if (!Stage("SetNormals")) return nullptr;
   if (!(poly.flags & kSimpleKeepCentre)) poly.Centre();
   const double radius = poly.GetMaxVertexRadius();
   if (radius > kPointTolerance && !(poly.flags & kSimpleKeepSize)) {
@@ -448,16 +465,17 @@ std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double 
 
   // 3, 4. The hull gives the candidate axes; triangles of a face whose corners are
   // known only to the search tolerance are one face.
-  DoNothing("CreateConvexHull");
+  if (!Stage("CreateConvexHull")) return nullptr;
   std::unique_ptr<SimplePoly> hull = CreateConvexHull(poly, kHullOptions, nullptr, searchTolerances[0]);
   if (!hull) return nullptr;
-  DoNothing("SimpleSortVertFaces");
+  if (!Stage("SimpleSortVertFaces")) return nullptr;
   if (!hull->SimpleSortVertFaces()) {
     ShowInternalError("Couldn't sort faces around vertices for convex hull");
     return nullptr;
   }
 
   // 5. The orbit buffer.
+  if (!Stage("OrbitBuffer")) return nullptr;
   int width = kMinOrbitWidth;
   for (int i = 0; i < hull->NumFaces(); ++i) {
     if (!hull->FaceAt(i).IsTemp()) width = std::max(width, hull->FaceAt(i).Count());
@@ -472,9 +490,12 @@ std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double 
   for (int i = 0; i < poly.NumFaces(); ++i) faceRings[static_cast<size_t>(i)] = poly.FaceAt(i).coinc;
   std::unique_ptr<SymGroup> group;
   for (double search : searchTolerances) {
+    if (!Stage("SearchRotations")) return nullptr;
     group = SearchRotations(poly, *hull, width, search);
     if (!group || group->type == kSymGroupNone) break;
+    if (!Stage("SymmetriseVertices")) return nullptr;
     const SymmetriseOutcome outcome = SymmetriseVertices(poly, *group, false, search, tolerance);
+    if (!Stage("AfterSymmetrising")) return nullptr;
     if (outcome == SymmetriseOutcome::kMoved) AfterSymmetrising(poly, *hull);
     if (outcome != SymmetriseOutcome::kRefused) break;
     group.reset();
@@ -488,13 +509,16 @@ std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double 
 
   // 10, 11. Coincident faces, then the improper symmetries, found and fitted as the
   // rotations were.
+  if (!Stage("SeparateCoincidentFaces")) return nullptr;
   SeparateCoincidentFaces(poly, *group);
-  DoNothing("FindReflections");
+  if (!Stage("FindReflections")) return nullptr;
   bool refused = false;
   for (double search : searchTolerances) {
     hasReflection = FindReflections(poly, *group, *hull, search);
     if (!hasReflection) break;
+    if (!Stage("SymmetriseVertices")) return nullptr;
     const SymmetriseOutcome outcome = SymmetriseVertices(poly, *group, true, search, tolerance);
+    if (!Stage("AfterSymmetrising")) return nullptr;
     if (outcome == SymmetriseOutcome::kMoved) AfterSymmetrising(poly, *hull);
     if (outcome != SymmetriseOutcome::kRefused) break;
     group->SetReflectionType(kReflectionChiral);
@@ -507,20 +531,34 @@ std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double 
     AlignModelWithNoSymmetry(poly, *hull, *group, false, nullptr, searchTolerances[0]);
   }
 
-  // 12. The search's own data goes.
+  // 12. The search's own data goes: the hull of a large model has a list in each of
+  // hundreds of thousands of records and a cell of its point search for each point,
+  // freed one by one with the window answering.
+  if (!Stage("ReleaseHull")) return nullptr;
+  hull->RebuildVertexSearch();
+  ProgressTicker tick;
+  for (int i = 0; i < hull->NumVerts(); ++i) {
+    (void)tick();
+    std::vector<int32_t>().swap(hull->VertAt(i).items);
+  }
+  for (int i = 0; i < hull->NumFaces(); ++i) {
+    (void)tick();
+    std::vector<int32_t>().swap(hull->FaceAt(i).items);
+  }
   hull.reset();
 
   // 13. Faces in order round every vertex.
-  DoNothing("SortVertFaces");
+  if (!Stage("SortVertFaces")) return nullptr;
   if (!poly.SortVertFaces(group.get())) return nullptr;
   // The surface those cycles make must have the mirror that the points have.
+  if (!Stage("ReflectionKeepsVertexCycles")) return nullptr;
   if (hasReflection && !ReflectionKeepsVertexCycles(poly, *group, searchTolerances[0])) {
     group->SetReflectionType(kReflectionChiral);
     hasReflection = false;
   }
 
   // 14. A consistent sense for faces through the centre.
-  if (!FixHemiFaces(poly)) return nullptr;
+  if (!Stage("FixHemiFaces") || !FixHemiFaces(poly)) return nullptr;
   return group;
 }
 

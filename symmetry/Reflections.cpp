@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/Messages.h"
+#include "core/Progress.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "symmetry/GroupAlignment.h"
@@ -412,14 +413,22 @@ bool ReflectionKeepsVertexCycles(const SimplePoly& poly, const SymGroup& group, 
   double q[9];
   std::copy(d::kIdentity, d::kIdentity + 9, q);
   group.GetReflectionMatrix(q);
+  // A large model takes a while: the progress window keeps answering.
+  (void)ProgressTick();
   const VertexLocator locator(poly, tolerance);
+  (void)ProgressTick();
+  ProgressTicker tick;
   std::vector<std::array<double, 3>> centroids(static_cast<size_t>(poly.NumFaces()));
-  for (int i = 0; i < poly.NumFaces(); ++i) d::Centroid(poly, poly.FaceAt(i), centroids[static_cast<size_t>(i)].data());
+  for (int i = 0; i < poly.NumFaces(); ++i) {
+    (void)tick();
+    d::Centroid(poly, poly.FaceAt(i), centroids[static_cast<size_t>(i)].data());
+  }
   auto centroidAt = [&](int32_t face, const double* c) {
     return NearlyEqual(centroids[static_cast<size_t>(face)].data(), c, tolerance);
   };
   std::vector<double> images;
   for (int32_t vi = 0; vi < poly.NumVerts(); ++vi) {
+    (void)tick();
     const SimpleVert& v = poly.VertAt(vi);
     if ((v.flags & (kSimpleTemp | kSimpleInfinite)) || v.Count() < 1) continue;
     // Where the faces round a vertex make one sheet, the faces the mirror carries

@@ -7,6 +7,7 @@
 
 #include "core/MergeSort.h"
 #include "core/Messages.h"
+#include "core/Progress.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "symmetry/SimplePoly.h"
@@ -463,10 +464,17 @@ bool TestAxisRotations(SimplePoly& poly, const SimpleFace* face, const SimpleVer
     p.extra[1] = Dot(p.pos, p.pos);
     order.push_back(i);
   }
-  MergeSort(order, [&poly, &match](int32_t a, int32_t b) {
+  // A large model takes a while: the progress window answers every so many vertices
+  // (and comparisons), and after a cancel the test fails at once (the search that
+  // asked for it is dropped).
+  ProgressTicker tick;
+  ProgressTicker sortTick(ProgressTicker::kPasses * 16);
+  MergeSort(order, [&poly, &match, &sortTick](int32_t a, int32_t b) {
+    (void)sortTick();
     return CompareHeightRadius(poly.VertAt(a), poly.VertAt(b), match.position);
   });
   for (int32_t pi : order) {
+    if (!tick()) return false;
     const SimpleVert& p = poly.VertAt(pi);
     if (d::HasAny(p.flags, kSimpleDone | kSimpleTemp)) continue;
     d::EnsureRoom(buffer, count, k);
@@ -505,7 +513,9 @@ bool TestAxisAndCombineSameTypes(SimplePoly& poly, const SimpleFace* face, const
   double m[9];
   const bool ok = TestAxisRotations(poly, face, vert, edge, axis, m, n, k, buffer, count, *locator, match);
   if (ok) {
+    ProgressTicker tick;
     for (int b = 0; b + k <= count; b += k) {
+      (void)tick();
       const int32_t v0 = buffer[static_cast<size_t>(b)];
       const int nf = poly.VertAt(v0).Count();
       for (int fi = 0; fi < nf; ++fi) {

@@ -9,6 +9,7 @@
 #include "core/FaceImageRef.h"
 #include "core/MergeSort.h"
 #include "core/Messages.h"
+#include "core/Progress.h"
 #include "core/Tolerances.h"
 #include "core/Units.h"
 #include "symmetry/SymGroup.h"
@@ -552,6 +553,11 @@ void SimplePoly::Resize(int newVerts, int newFaces) {
   InitRecords(oldVerts, oldFaces);
 }
 
+void SimplePoly::Reserve(int numVerts, int numFaces) {
+  if (numVerts > 0) mVerts.reserve(static_cast<size_t>(numVerts));
+  if (numFaces > 0) mFaces.reserve(static_cast<size_t>(numFaces));
+}
+
 SimpleVert& SimplePoly::AddVert() {
   if (mVerts.capacity() == mVerts.size()) mVerts.reserve(2 * mVerts.size() + 10);
   Resize(NumVerts() + 1, NumFaces());
@@ -682,7 +688,13 @@ int32_t SimplePoly::SearchFind(const double* p, bool infinite) const {
 }
 
 void SimplePoly::RebuildVertexSearch() {
-  mSearch->cells.clear();
+  // The cells of a large model take a while to free: one by one, with the progress
+  // window answering.
+  ProgressTicker tick;
+  for (auto cell = mSearch->cells.begin(); cell != mSearch->cells.end();) {
+    (void)tick();
+    cell = mSearch->cells.erase(cell);
+  }
   mSearch->stale = true;
 }
 

@@ -327,6 +327,9 @@ class SimplePoly {
   SimpleFace& AddFace();
   // Grows (never shrinks) the arrays to at least these counts.
   void Resize(int newVerts, int newFaces);
+  // Room for these counts without making the records: a Growable builder makes each
+  // as it uses it (a large model's records are not all made in one long step).
+  void Reserve(int numVerts, int numFaces);
   // Drops unused records at the ends of the arrays (a Growable builder's spare
   // ones). Refuses with an internal error, changing nothing, when a kept element
   // still refers to a dropped one.

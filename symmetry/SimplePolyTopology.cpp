@@ -9,6 +9,7 @@
 
 #include "core/MergeSort.h"
 #include "core/PointGrid.h"
+#include "core/Progress.h"
 #include "core/RadixSorter.h"
 #include "core/Messages.h"
 #include "core/Tolerances.h"
@@ -119,12 +120,17 @@ void SimplePoly::MergeCoincidentVerts(double tolerance) {
   // Most models have no two vertices within the tolerance: then nothing merges, and
   // one sort of the cells the vertices fall in shows it.
   if (std::isfinite(extent)) {
+    (void)ProgressTick();
     const std::vector<uint8_t> lone =
         FindLonePoints(live, std::max(VertexLocator::CellSizeFor(extent), 2 * tolerance), tolerance,
                        [this](int32_t i) { return static_cast<const double*>(VertAt(i).pos); });
     if (std::all_of(lone.begin(), lone.end(), [](uint8_t alone) { return alone != 0; })) return;
   }
-  MergeSort(live, [this, tolerance](int a, int b) {
+  // The sort of a large model's vertices takes a while: the progress window answers
+  // every so many comparisons.
+  ProgressTicker tick(ProgressTicker::kPasses * 16);
+  MergeSort(live, [this, tolerance, &tick](int a, int b) {
+    (void)tick();
     const SimpleVert& va = VertAt(a);
     const SimpleVert& vb = VertAt(b);
     if (va.IsInfinite() != vb.IsInfinite()) return va.IsInfinite() ? 1 : -1;
@@ -138,11 +144,13 @@ void SimplePoly::MergeCoincidentVerts(double tolerance) {
   PointGrid grid(10 * tolerance, [this](int32_t i) { return static_cast<const double*>(VertAt(i).pos); });
   grid.Reserve(live.size());
   for (int i : live) grid.Add(i);
+  (void)tick();
   grid.Finish();
   std::vector<bool> absorbed(mVerts.size(), false);
   bool degenerate = false;
   std::vector<int> run;
   for (int a : live) {
+    (void)tick();
     if (absorbed[static_cast<size_t>(a)]) continue;
     SimpleVert& va = VertAt(a);
     run.clear();
@@ -183,7 +191,9 @@ void SimplePoly::MergeCoincidentVerts(double tolerance) {
 
 bool SimplePoly::SimpleSortVertFaces() {
   if (flags & kSimpleSortedFaceLists) return true;
+  ProgressTicker tick;
   for (SimpleVert& v : mVerts) {
+    (void)tick();
     if (v.IsTemp() || v.Count() == 0) continue;
     const int32_t self = v.GetIndex();
     const int count = v.Count();
@@ -288,9 +298,17 @@ bool SimplePoly::SortVertFaces(const SymGroup* group) {
   if (!CheckTemporaryVerts()) return false;
   std::vector<std::unique_ptr<SimpEdgeType>> types = CreateEdgeTypes(group);
   if (types.empty()) return false;
+  (void)ProgressTick();
   TraverseEdgeTypes(types);
+  (void)ProgressTick();
   const bool ok = SortVertFacesUsingEdgeTypes(types, group);
   if (ok) flags |= kSimpleSortedFaceLists;
+  // A large model has an occurrence list for each of its edges: freed type by type
+  // with the window answering.
+  for (auto& type : types) {
+    (void)ProgressTick();
+    type.reset();
+  }
   return ok;
 }
 
@@ -488,8 +506,10 @@ std::vector<std::unique_ptr<SimpEdgeType>> SimplePoly::CreateEdgeTypes(const Sym
   std::vector<EdgeFaceEntry> scratch;
   bool oddReported = false;
 
-  // Find edge types.
+  // Find edge types (the progress window keeps answering through a large model).
+  ProgressTicker tick;
   for (int fi = 0; fi < NumFaces(); ++fi) {
+    (void)tick();
     const SimpleFace& f = FaceAt(fi);
     if (f.IsTemp()) continue;
     const int nf = f.Count();
@@ -570,7 +590,10 @@ std::vector<std::unique_ptr<SimpEdgeType>> SimplePoly::CreateEdgeTypes(const Sym
   if (types.empty()) return types;
 
   // Find face types with respect to edges.
-  for (auto& type : types) FindFaceTypesOfEdges(*type, group, *this);
+  for (auto& type : types) {
+    (void)tick();
+    FindFaceTypesOfEdges(*type, group, *this);
+  }
 
   // Match faces for edge types.
   size_t passStart = 0;
@@ -612,6 +635,7 @@ std::vector<std::unique_ptr<SimpEdgeType>> SimplePoly::CreateEdgeTypes(const Sym
       SimpEdgeType& type = *types[t];
       const size_t firstImage = (t - passStart) * static_cast<size_t>(numRotations);
       for (size_t o = 1; o < type.edges.size(); ++o) {
+        (void)tick();
         EdgeOccurrence& occ = type.edges[o];
         if (occ.flags & kEdgeOccurrenceMatched) continue;
         if (type.numFaces == 0) {
@@ -694,6 +718,7 @@ bool SimplePoly::TraverseEdgeTypes(std::vector<std::unique_ptr<SimpEdgeType>>& t
   using detail_SimplePolyTopology::NormalsMatch;
   if (flags & kSimpleSortedFaceLists) return false;
   for (auto& tp : types) {
+    (void)ProgressTick();
     SimpEdgeType& type = *tp;
     if (type.edges.empty()) continue;
     const EdgeOccurrence& first = type.edges.front();
@@ -847,8 +872,10 @@ bool SimplePoly::SortVertFacesUsingEdgeTypes(std::vector<std::unique_ptr<SimpEdg
                                              const SymGroup* /*group*/) {
   using namespace detail_SimplePolyTopology;
   PartnerTable table(*this);
+  ProgressTicker tick;
   for (auto& type : types) {
     for (EdgeOccurrence& occ : type->edges) {
+      (void)tick();
       for (int k = 0; k < type->numFaces; ++k) {
         const int p = type->slots[static_cast<size_t>(k)].partner;
         if (p < 0) continue;
@@ -867,6 +894,7 @@ bool SimplePoly::SortVertFacesUsingEdgeTypes(std::vector<std::unique_ptr<SimpEdg
         if (pass == 1 && type->halfTurnAcross && !type->rotAboutEdge) slot = type->slots[static_cast<size_t>(k)].ring;
         if (slot < 0) continue;
         for (EdgeOccurrence& occ : type->edges) {
+          (void)tick();
           EdgeFaceEntry& e = occ.entries[static_cast<size_t>(slot)];
           const SimpleFace& f = FaceAt(e.face);
           const bool atA = (e.flags & kEdgeEntryAtEndA) != 0;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "core/Progress.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "symmetry/RotationAxes.h"
@@ -116,6 +117,9 @@ SymmetriseOutcome SymmetriseVertices(SimplePoly& poly, const SymGroup& group, bo
   for (int r = 0; r < n; ++r) {
     const SimpleVert& rep = poly.VertAt(r);
     if ((rep.flags & d::kNotAPoint) || placed[static_cast<size_t>(r)]) continue;
+    // The orbits of a large model take a while (each a search for every operation):
+    // the progress window keeps answering.
+    (void)ProgressTick();
     // The mean of the images carried back is fixed by every operation that fixes the
     // vertex, so its images under the operations are the orbit's exact places.
     double mean[3] = {0, 0, 0};
@@ -165,6 +169,7 @@ SymmetriseOutcome SymmetriseVertices(SimplePoly& poly, const SymGroup& group, bo
   for (int i = 0; i < n; ++i) {
     if (placed[static_cast<size_t>(i)]) CopyVector(poly.VertAt(i).pos, target[static_cast<size_t>(i)].data());
   }
+  (void)ProgressTick();
   poly.RebuildVertexSearch();
   return SymmetriseOutcome::kMoved;
 }

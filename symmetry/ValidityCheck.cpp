@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/Messages.h"
+#include "core/Progress.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "symmetry/ConvexHull.h"
@@ -26,7 +27,8 @@ bool ReplaceFacesByHull(SimplePoly& poly) {
     }
     std::string refusal;
     if (!ComputeConvexHull(probe, 0, &refusal)) {
-      ShowError("Unable to create the convex hull: %s.", refusal.c_str());
+      // No reason: the user cancelled.
+      if (!refusal.empty()) ShowError("Unable to create the convex hull: %s.", refusal.c_str());
       return false;
     }
   }
@@ -92,13 +94,17 @@ bool SimplePoly::CheckModelValidity(uint32_t options) {
   CreateVertexFaceLists(false);
   const bool testCoplanar = (options & kValiditySkipCoplanar) == 0;
   // Faces whose normal was never worked out would all compare equal.
+  (void)ProgressTick();
   if (testCoplanar) CalcFaceNormals(false);
 
   bool anyEdge = false;
   bool oddEdge = false;
   int maxFaces = 0;
   int maxCoplanar = 0;
+  // The edges of a large model take a while: the progress window keeps answering.
+  ProgressTicker tick;
   for (int fi = 0; fi < NumFaces(); ++fi) {
+    (void)tick();
     const SimpleFace& face = FaceAt(fi);
     if (face.IsTemp()) continue;
     for (int i = 0; i < face.Count(); ++i) {

@@ -12,6 +12,7 @@
 
 #include "construction/DerivedModels.h"
 #include "construction/DualMorph.h"
+#include "core/Progress.h"
 #include "model/CreatePoly.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
@@ -258,6 +259,41 @@ TEST(DualMorph, TheAugmentationMorphStartsFlatOnTheModel) {
 
 // A model with a face through its centre has a dual with vertices at infinity, and no
 // morph.
+// The builders walk a large model's elements with the progress window answering; a
+// cancel at any of their reports gives no model and no box, and the next morph is made.
+TEST(DualMorph, ACancelAtAnyReportOfATiltingMorphGivesNoModel) {
+  corvia::testing::MissingServicesOnly missing;
+  dm::TemplateModel model("4.6.10");
+  ASSERT_TRUE(model.built);
+  auto& platform = corvia::testing::Platform();
+  corvia::testing::ReportCounter reports;
+  int& pumps = reports.pumps;
+  int& cancelAt = reports.cancelAt;
+  auto morph = [&](uint32_t viewType) {
+    corvia::ProgressScope scope;
+    platform.clock.Advance(2.0);
+    return dm::Morph(model.poly, viewType, 0.3);
+  };
+  for (uint32_t viewType : {corvia::kViewMorphTiltingQuads, corvia::kViewMorphTiltingTriangles,
+                            corvia::kViewMorphTiltingCompound, corvia::kViewMorphTiltingRectification}) {
+    pumps = 0;
+    cancelAt = 0;
+    ASSERT_TRUE(morph(viewType) != nullptr);
+    const int count = pumps;
+    EXPECT_GE(count, 3) << std::hex << viewType;
+    for (cancelAt = 1; cancelAt <= count; ++cancelAt) {
+      pumps = 0;
+      platform.messages.Clear();
+      EXPECT_TRUE(morph(viewType) == nullptr) << std::hex << viewType << ", cancelled at report " << std::dec
+                                              << cancelAt;
+      EXPECT_TRUE(platform.messages.Boxes().empty());
+      EXPECT_FALSE(corvia::IsProgressActive());
+    }
+    cancelAt = 0;
+    EXPECT_TRUE(morph(viewType) != nullptr) << std::hex << viewType;
+  }
+}
+
 TEST(DualMorph, MorphsOfAHemipolyhedronAreRefused) {
   corvia::testing::MissingServicesOnly missing;
   dm::TemplateModel hemi("3.4.3/2.4");

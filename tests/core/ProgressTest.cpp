@@ -216,6 +216,33 @@ TEST_F(ProgressTest, TicksPumpNowAndThenAndKeepACancel) {
   EXPECT_TRUE(ProgressTick());
 }
 
+// A ticker of a loop over many small items reads the clock only at every n-th pass,
+// and from the tick that met a cancel on answers stop at every pass.
+TEST_F(ProgressTest, ATickerTicksAtEveryNthPassAndKeepsACancel) {
+  ProgressScope scope;
+  clock().Advance(2.0);
+  ProgressTicker tick(4);
+  EXPECT_TRUE(tick()) << "the first pass ticks and opens the window";
+  ASSERT_EQ(windowsCreated(), 1);
+  int pumps = window().pumps;
+  for (int pass = 1; pass < 12; ++pass) {
+    clock().Advance(kProgressTickSeconds);
+    EXPECT_TRUE(tick());
+    const int expected = pass % 4 == 0 ? pumps + 1 : pumps;
+    EXPECT_EQ(window().pumps, expected) << "pass " << pass;
+    pumps = window().pumps;
+  }
+  window().onPump = [](WindowState& state) { state.cancel = true; };
+  int passes = 0;
+  while (tick() && passes < 100) ++passes;
+  window().onPump = nullptr;
+  EXPECT_EQ(passes, 0) << "the 13th pass is a tick and met the cancel";
+  EXPECT_FALSE(tick());
+  EXPECT_FALSE(IsProgressActive());
+  ProgressTicker everyPass(0);
+  EXPECT_FALSE(everyPass()) << "a new ticker of the cancelled work stops too";
+}
+
 // A tick reports as UpdateProgress does, within the range pushed round the deep work,
 // when one is due; a caption reported before the window appeared shows when a tick
 // without one opens it.

@@ -93,4 +93,13 @@ std::filesystem::path FixturesDir() {
   return std::filesystem::path(__FILE__).parent_path().parent_path() / "fixtures";
 }
 
+ReportCounter::ReportCounter() {
+  Platform().progress.Current()->onPump = [this](platform::HeadlessProgressWindow::State& state) {
+    Platform().clock.Advance(1.0);
+    if (++pumps == cancelAt) state.cancel = true;
+  };
+}
+
+ReportCounter::~ReportCounter() { Platform().progress.Current()->onPump = nullptr; }
+
 }  // namespace corvia::testing

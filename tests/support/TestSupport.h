@@ -37,4 +37,19 @@ std::filesystem::path FixturesDir();
 bool MirroredInX(const std::vector<std::array<double, 3>>& a, const std::vector<std::array<double, 3>>& b,
                  double tolerance);
 
+// While it lives, every report of work inside a progress level pumps the window (the
+// test platform's clock moves on a second at each pump) and the pumps are counted;
+// Cancel is pressed at pump number cancelAt (0: never). Work is first run to count
+// its reports, then cancelled at each in turn.
+class ReportCounter {
+ public:
+  ReportCounter();
+  ~ReportCounter();
+  ReportCounter(const ReportCounter&) = delete;
+  ReportCounter& operator=(const ReportCounter&) = delete;
+
+  int pumps = 0;
+  int cancelAt = 0;
+};
+
 }  // namespace corvia::testing

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/Progress.h"
 #include "core/RainbowColor.h"
 #include "core/VectorMath.h"
 #include "symmetry/ConvexHull.h"
@@ -101,6 +102,39 @@ TEST(ConvexHull, CubeCornersAndInteriorPointsGiveSixSquares) {
   for (int i = 8; i < 12; ++i) EXPECT_TRUE(poly->VertAt(i).IsTemp()) << i;
   for (int i = 0; i < poly->NumVerts(); ++i) EXPECT_FALSE(poly->VertAt(i).flags & corvia::kSimpleDone);
   ExpectSoundHull(*poly, pts);
+}
+
+// The hull of many points keeps the progress window answering; a cancel at any of its
+// reports stops it with no face written and no reason given (the user knows why).
+TEST(ConvexHull, ACancelAtAnyReportStopsTheHullWithoutAReason) {
+  std::mt19937 random(42u);
+  std::normal_distribution<double> normal;
+  std::vector<Point> pts;
+  while (pts.size() < 3000) {
+    Point p{normal(random), normal(random), normal(random)};
+    const double length = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
+    if (length > 1e-3) pts.push_back({p[0] / length, p[1] / length, p[2] / length});
+  }
+  corvia::testing::ReportCounter reports;
+  auto run = [&](std::string& refusal) {
+    auto poly = ModelOf(pts);
+    corvia::ProgressScope scope;
+    corvia::testing::Platform().clock.Advance(2.0);
+    const bool built = corvia::ComputeConvexHull(*poly, 0, &refusal);
+    EXPECT_EQ(built, poly->NumFaces() > 0);
+    return built;
+  };
+  std::string refusal;
+  ASSERT_TRUE(run(refusal));
+  const int count = reports.pumps;
+  EXPECT_GT(count, 8);
+  for (reports.cancelAt = 1; reports.cancelAt <= count; ++reports.cancelAt) {
+    reports.pumps = 0;
+    refusal = "not cleared";
+    EXPECT_FALSE(run(refusal)) << "cancelled at report " << reports.cancelAt;
+    EXPECT_TRUE(refusal.empty()) << refusal;
+    EXPECT_FALSE(corvia::IsProgressActive());
+  }
 }
 
 TEST(ConvexHull, GridOfTwentySevenPointsGivesTheCube) {

@@ -271,6 +271,51 @@ TEST(CreatePolyTest, ACancelWhileTheSymmetriesAreSearchedLeavesTheOldModel) {
   EXPECT_FALSE(corvia::IsProgressActive());
 }
 
+// Every report of the build up to the old model's end (the symmetry search with its
+// hull, its sorting and its axis tests) can take a cancel, and each leaves the old
+// model as it was, with no box and no level left open.
+TEST(CreatePolyTest, ACancelAtAnyReportBeforeTheOldModelGoesLeavesIt) {
+  auto cube = MakeHullModel(Cube());
+  Poly poly;
+  ASSERT_TRUE(Build(poly, *cube));
+  const Snapshot before = Take(poly);
+  auto octahedron = MakeHullModel({{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}});
+  TickingClock clock;
+  corvia::platform::ServiceSet services = corvia::platform::Services();
+  services.clock = &clock;
+  const corvia::platform::ServiceSet previous = corvia::platform::InstallServices(services);
+  auto& progress = corvia::testing::Platform().progress;
+  int pumps = 0;
+  int cancelAt = 0;
+  progress.Current()->onPump = [&](corvia::platform::HeadlessProgressWindow::State& state) {
+    if (state.caption != "FindSymmetries") return;
+    if (++pumps == cancelAt) state.cancel = true;
+  };
+  // A first build counts the reports; it is then cancelled at each in turn.
+  {
+    std::unique_ptr<SimplePoly> sphere = corvia::Subdivide(*octahedron, corvia::kSubdivideGeodesic, 6);
+    Poly counted;
+    ASSERT_TRUE(CreatePoly(*sphere, &counted, false, false));
+  }
+  const int reports = pumps;
+  EXPECT_GT(reports, 10) << "the search reports as it goes";
+  std::vector<int> notLeft;
+  for (cancelAt = 1; cancelAt <= reports; ++cancelAt) {
+    pumps = 0;
+    std::unique_ptr<SimplePoly> sphere = corvia::Subdivide(*octahedron, corvia::kSubdivideGeodesic, 6);
+    corvia::testing::Platform().messages.Clear();
+    const bool made = CreatePoly(*sphere, &poly, false, false);
+    if (made || !(Take(poly) == before) || !corvia::testing::Platform().messages.Boxes().empty() ||
+        corvia::IsProgressActive()) {
+      notLeft.push_back(cancelAt);
+    }
+    if (made) break;
+  }
+  progress.Current()->onPump = nullptr;
+  corvia::platform::InstallServices(previous);
+  EXPECT_TRUE(notLeft.empty()) << "cancelled at report " << notLeft.front() << " of " << reports;
+}
+
 TEST(CreatePolyTest, FaceOnARemovedVertexIsRefusedBeforeTheOldModelGoes) {
   auto cube = MakeHullModel(Cube());
   Poly poly;
