@@ -37,6 +37,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Clock.h"
 #include "symmetry/ConvexHull.h"
 #include "symmetry/SimplePoly.h"
 
@@ -99,12 +100,6 @@ std::vector<double> RandomCloud(Cloud cloud, int n) {
     points.insert(points.end(), p, p + 3);
   }
   return points;
-}
-
-double ProcessorSeconds() {
-  timespec ts;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
 // The qconvex program on the PATH, or an empty path.
@@ -202,9 +197,9 @@ void RunHull(benchmark::State& state, Cloud cloud) {
     const size_t before = gHeapNow;
     gHeapPeak = gHeapNow;
     state.ResumeTiming();
-    const double start = ProcessorSeconds();
+    const double start = corvia::platform::ThreadSeconds();
     const bool ok = corvia::ComputeConvexHull(*poly, 0);
-    const double seconds = ProcessorSeconds() - start;
+    const double seconds = corvia::platform::ThreadSeconds() - start;
     benchmark::DoNotOptimize(ok);
     state.PauseTiming();
     if (!ok) {

@@ -14,7 +14,6 @@
 // a sphere of frequency 8 only; CORVIA_SILENCE_FREQUENCIES=<f>,<f>,... chooses others.
 
 #include <benchmark/benchmark.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -48,11 +47,7 @@ namespace {
 using corvia::Poly;
 using corvia::SimplePoly;
 
-double ThreadSeconds() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
-}
+using corvia::platform::ThreadSeconds;
 
 // The steady clock, set forward by hand: right after the benchmark opens its own level
 // the clock moves on two seconds, so that the window opens at the work's first report.

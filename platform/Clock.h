@@ -30,4 +30,8 @@ private:
   double mNow = 0.0;
 };
 
+// Seconds of processor time the calling thread has used: a measure of its own work
+// that other programs on the machine do not stretch.
+double ThreadSeconds();
+
 }  // namespace corvia::platform

@@ -14,7 +14,6 @@
 // and stretches are not timed.
 
 #include <gtest/gtest.h>
-#include <time.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -81,11 +80,7 @@ constexpr double kLongestSilence = 0.5;
 // How long a faceting search may run before the sweep cancels it.
 constexpr double kSearchBudget = 0.3;
 
-double ThreadSeconds() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
-}
+using corvia::platform::ThreadSeconds;
 
 // A clock that moves on two seconds at each reading: the progress window opens at the
 // first report of every level, so that every later report pumps it.
