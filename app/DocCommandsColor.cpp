@@ -399,6 +399,9 @@ void SetHidden(Edge* e, bool hidden) {
 }
 
 // The panes keep what they drew of each side until its colour caches go stale.
+// Hiding or showing faces is an undo step of its own, like a change of their colours.
+void RecordShowHideUndo() { platform::Services().undo->AddUndo(kUndoColorChange, 0); }
+
 void ShowHideDone() {
   if (Poly* poly = CurrentPoly()) {
     ResetColorCaches(poly, 0, false);
@@ -438,6 +441,7 @@ void ShowHideByCurrent(Choose choose) {
   }
   if (Edge* edge = SelectedEdge(poly)) {
     const bool hide = !IsHidden(edge);
+    RecordShowHideUndo();
     ForEachEdge(poly, [&](Edge* e) {
       const bool chosen = choose == Choose::kAll || e == edge ||
                           (choose == Choose::kColour && SameColour(e->mColor, edge->mColor)) ||
@@ -448,6 +452,7 @@ void ShowHideByCurrent(Choose choose) {
     PolyElement* face = poly->GetCurrentFace();
     if (!face) return;
     const bool hide = !IsHidden(face);
+    RecordShowHideUndo();
     ForEachFace(poly, [&](PolyElement* e) {
       const bool chosen = choose == Choose::kAll || e == face ||
                           (choose == Choose::kColour && SameColour(e->mColor, face->mColor)) ||
@@ -484,6 +489,7 @@ void ToggleShownAndHidden() {
     ShowHideDone();
     return;
   }
+  RecordShowHideUndo();
   ForEachFace(poly, [](PolyElement* e) { SetHidden(e, !IsHidden(e)); });
   ShowHideDone();
 }
@@ -492,6 +498,7 @@ void ToggleShownAndHidden() {
 void ShowOrHideGroup(const std::vector<PolyElement*>& group) {
   bool allShown = true;
   for (const PolyElement* e : group) allShown = allShown && !IsHidden(e);
+  RecordShowHideUndo();
   for (PolyElement* e : group) SetHidden(e, allShown);
   ShowHideDone();
 }

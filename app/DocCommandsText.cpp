@@ -23,6 +23,7 @@
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "platform/SafeFiles.h"
+#include "platform/Services.h"
 #include "render/NewView.h"
 #include "ui/ElementWords.h"
 
@@ -32,6 +33,8 @@ namespace detail_DocCommandsText {
 
 // Lengths of the model's strings, as the prompts limit them.
 constexpr int kMaxNameLength = 128;
+// A new name is a change of the model, undone on its own.
+constexpr int kUndoRename = 2;
 constexpr int kMaxLinkLength = 260;
 
 // How many lines of a text list the dialogs' preview shows, and how much of each.
@@ -136,6 +139,10 @@ void OnEditBaseName() {
   char name[detail_DocCommandsText::kMaxNameLength + 1] = "";
   StrCopyN(name, poly->mName ? poly->mName : "", sizeof name);
   if (!AskText("Base polyhedron name", name, sizeof name, 0)) return;
+  // The model may have changed while the question was open (a tour plays on).
+  poly = GetCurrentPoly();
+  if (!poly) return;
+  platform::Services().undo->AddUndo(detail_DocCommandsText::kUndoRename, 0);
   poly->SetName(name);
   if (CPolyDoc* doc = GetDocument()) doc->UpdateTitle();
   UpdateAllCaptions();
@@ -147,6 +154,9 @@ void OnEditDualName() {
   char name[detail_DocCommandsText::kMaxNameLength + 1] = "";
   StrCopyN(name, poly->mDualName ? poly->mDualName : "", sizeof name);
   if (!AskText("Dual polyhedron name", name, sizeof name, 0)) return;
+  poly = GetCurrentPoly();
+  if (!poly) return;
+  platform::Services().undo->AddUndo(detail_DocCommandsText::kUndoRename, 0);
   poly->SetDualName(name);
   UpdateAllCaptions();
 }

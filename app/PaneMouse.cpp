@@ -2,7 +2,9 @@
 // what lies under the pointer and acts by the mouse selection mode (select, identify,
 // cut net edges, measure, draw facets by hand, hide faces, pick the face of an image).
 // Drags stay the camera's, except that in Cross-section Tumble Mode the left button turns
-// the model under the slicing plane.
+// the model under the slicing plane, and that Ctrl with the left button drives the value a
+// pane shows: the dual-morph ratio, the folding amount, the cross-section depth (Ctrl with
+// a right click sets it half-way).
 // Also the cursors, the mouse help and the status help of the modes.
 
 #include <algorithm>
@@ -60,10 +62,42 @@ struct PressState {
   // The press drives the augmentation preview of the pane (left: height, right:
   // explosion).
   int augment = 0;
+  // The shared drag object that the press drives (Ctrl+left drag), or null.
+  MouseThrow* value = nullptr;
+  // A Ctrl+right press that set the pane's value half-way.
+  bool halfWay = false;
   int x = 0;
   int y = 0;
 };
 PressState gPress;
+
+// The shared drag object whose value a Ctrl+left drag in a pane of this type changes:
+// the dual-morph ratio in morph panes, the folding amount in the Folding Net, the depth
+// of the cut in the Cross-Section pane. Null for every other type.
+MouseThrow* ValueThrowOf(ViewType type) {
+  if (type == kNoViewType) return nullptr;
+  if (type & kViewFlagMorph) return GetSharedThrow(kThrowKindDualMorph);
+  if (type == kViewFoldingNet) return GetSharedThrow(kThrowKindFoldingNet);
+  if (type == kViewCrossSection) return GetSharedThrow(kThrowKindSection);
+  return nullptr;
+}
+
+// Ctrl with a right click: the value the pane's drag changes goes half-way.
+bool SetValueHalfWay(ViewType type) {
+  MouseThrow* drag = ValueThrowOf(type);
+  if (!drag) return false;
+  drag->Deactivate();
+  if (type & kViewFlagMorph) {
+    SetDualMorphRatio(0.5, true);
+  } else if (type == kViewFoldingNet) {
+    GetNetSettings().foldFraction = 0.5;
+  } else {
+    SliceDepth() = 0.5;
+    if (Poly* poly = GetCurrentPoly()) poly->InvalidateCrossSection();
+  }
+  drag->Redraw();
+  return true;
+}
 
 // Per pixel of drag, the change of the previewed height and explosion, in parts of the
 // height the added solid was made with.
@@ -427,8 +461,26 @@ void CPolyView::OnButtonDown(int button, int x, int y, unsigned keyFlags) {
   gPress.candidate = alone;
   gPress.section = false;
   gPress.augment = 0;
+  gPress.value = nullptr;
+  gPress.halfWay = false;
   gPress.x = x;
   gPress.y = y;
+  const bool ctrlOnly = (keyFlags & kMouseKeyControl) && !(keyFlags & kMouseKeyShift);
+  if (ctrlOnly && GetMouseButtonsHeld() == 0) {
+    if (button == kMouseButtonLeft && ValueThrowOf(mViewType)) {
+      gPress.candidate = false;
+      gPress.value = ValueThrowOf(mViewType);
+      NewView::OnButtonDown(button, x, y, keyFlags);
+      gPress.value->AddDragSample(x, y);
+      return;
+    }
+    if (button == kMouseButtonRight && SetValueHalfWay(mViewType)) {
+      gPress.candidate = false;
+      gPress.halfWay = true;
+      NewView::OnButtonDown(button, x, y, keyFlags);
+      return;
+    }
+  }
   // In Cross-section Tumble Mode the left button turns the model under the slicing
   // plane in the panes that show the section, in place of the camera.
   if (alone && GetPaneSelectionMode() == kSelectSectionTumble && TakesSectionDrag(mViewType) &&
@@ -467,6 +519,17 @@ void CPolyView::OnMouseMove(int x, int y, unsigned keyFlags) {
     NewView::OnMouseMove(x, y, keyFlags);
     return;
   }
+  if (gPress.value && (GetMouseButtonsHeld() & kMouseButtonLeft)) {
+    int lastX = 0, lastY = 0;
+    GetCurrentPoint(lastX, lastY);
+    if (x != lastX || y != lastY) {
+      gPress.value->AddDragSample(x, y);
+      gPress.value->ApplyMotion(static_cast<float>(x - lastX), static_cast<float>(y - lastY));
+      gPress.value->Redraw();
+    }
+    NewView::OnMouseMove(x, y, keyFlags);
+    return;
+  }
   if (gPress.section && (GetMouseButtonsHeld() & kMouseButtonLeft)) {
     int lastX = 0, lastY = 0;
     GetCurrentPoint(lastX, lastY);
@@ -490,6 +553,18 @@ void CPolyView::OnButtonUp(int button, int x, int y, unsigned keyFlags) {
   if (gPress.section && button == kMouseButtonLeft) {
     gPress.section = false;
     mSectionThrow->EndDrag();
+    NewView::OnButtonUp(button, x, y, keyFlags);
+    return;
+  }
+  if (gPress.value && button == kMouseButtonLeft) {
+    MouseThrow* drag = gPress.value;
+    gPress.value = nullptr;
+    drag->EndDrag();
+    NewView::OnButtonUp(button, x, y, keyFlags);
+    return;
+  }
+  if (gPress.halfWay && button == kMouseButtonRight) {
+    gPress.halfWay = false;
     NewView::OnButtonUp(button, x, y, keyFlags);
     return;
   }

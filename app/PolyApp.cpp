@@ -144,7 +144,23 @@ bool CPolyApp::DoIdleWork(double time) {
   // moves; they are painted again from the next idle time on.
   if (!busy && NewView::GetMouseButtonsHeld() == 0 && RunDeferredPaneWork()) busy = true;
   if (NewView::GetMouseButtonsHeld() == 0 && IsUpdateCheckDone()) RunUpdateCheck();
+  if (NewView::GetMouseButtonsHeld() == 0) CheckpointSettings(time);
   return busy;
+}
+
+void CPolyApp::CheckpointSettings(double now) {
+  // What the user set is written now and then while the program runs, not only at a
+  // normal exit, so that a program that is killed loses little. A save that fails is
+  // told once, at the checkpoint it failed; the exit still tries again.
+  if (mCheckpointFailed || !mFrame) return;
+  if (mLastCheckpoint < 0.0) mLastCheckpoint = now;
+  if (now - mLastCheckpoint < kSettingsCheckpointSeconds) return;
+  mLastCheckpoint = now;
+  const int told = GetToldMessageCount();
+  SaveSettings();
+  GetRecentFiles().Save();
+  SaveWindowPlacement();
+  if (GetToldMessageCount() != told) mCheckpointFailed = true;
 }
 
 void CPolyApp::RunUpdateCheck() { corvia::RunUpdateCheck(kVersionHistoryPage, ChooseUpdatePage, kCmdCheckForUpdates); }

@@ -27,6 +27,9 @@ class CPolyApp {
   // One pass of the idle work at the time (below 0: now); true while something still
   // moves, so that idle time keeps coming.
   bool DoIdleWork(double time);
+  // Writes the settings, the recent files and the window's place when enough time has
+  // passed since the last time (the first call only starts the clock).
+  void CheckpointSettings(double now);
   // The single document; null before the start-up made it.
   CPolyDoc* GetDoc() const { return mDoc.get(); }
   wxFrame* GetMainWindow() const { return mFrame; }
@@ -49,6 +52,10 @@ class CPolyApp {
   wxFrame* mFrame = nullptr;
   bool mExporting = false;
   bool mIdleBound = false;
+  // The settings are written at idle time every this many seconds.
+  static constexpr double kSettingsCheckpointSeconds = 30.0;
+  double mLastCheckpoint = -1.0;
+  bool mCheckpointFailed = false;
 };
 
 }  // namespace corvia

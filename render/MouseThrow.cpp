@@ -176,7 +176,8 @@ bool MouseThrow::EndDrag() {
 }
 
 void MouseThrow::ApplyMotion(float dx, float dy) {
-  ConvertMotion(dx, dy);
+  // A throw that takes the drag as it is (a value driven along x) keeps its sign.
+  if (ConvertsDrag()) ConvertMotion(dx, dy);
   Apply(dx, dy);
 }
 

@@ -559,9 +559,10 @@ SegVert* MarkOriginalEdges(PolyElement* face, uint32_t flag) {
       const PolyElement* b = current->mNeighbours[(i + 1) % n];
       if (!neighbour || !a || !b) continue;
       double equation[3];
-      StellationLine* line = nullptr;
-      if (frameFace->IntersectPlaneLine(neighbour, equation))
-        line = type->FindLine(equation[0], equation[1], equation[2]);
+      // Faces that share an edge and a plane (a face split into pieces) meet in no
+      // line of the diagram: the edge between them is none of the solid's edges.
+      if (!frameFace->IntersectPlaneLine(neighbour, equation)) continue;
+      StellationLine* line = type->FindLine(equation[0], equation[1], equation[2]);
       if (!line) {
         ShowInternalError("MarkOriginalEdges: Couldn't find line");
       } else {

@@ -38,6 +38,7 @@
 #include "app/PolyView.h"
 #include "app/StartUp.h"
 #include "app/WindowServices.h"
+#include "core/TimeFormat.h"
 #include "core/Units.h"
 #include "core/VectorMath.h"
 #include "core/WebRequest.h"
@@ -424,6 +425,24 @@ TEST_F(ProgramTest, ClosingWritesTheSettings) {
   platform::InstallServices(services);
   YieldUntil([this] { return mFrame->IsShownOnScreen(); });
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+}
+
+TEST_F(ProgramTest, ASettingChangedIsWrittenWhileTheProgramRuns) {
+  // A program killed after a while keeps what the user set: the idle time writes it.
+  const std::filesystem::path file = mHome / "config" / "Corvia" / "settings.conf";
+  const char* key = "Software\\CorviaSoft\\Corvia\\Settings";
+  auto stored = [&] {
+    platform::SettingsStore written(file);
+    uint32_t number = 99;
+    return written.Load().damaged || !written.GetNumber(key, "EnableTransitions", number) ? 99u : number;
+  };
+  SetTransitionsEnabled(false);
+  const double now = GetTimeSeconds();
+  CPolyApp::Get().DoIdleWork(now);
+  EXPECT_NE(stored(), 0u) << "too early for a checkpoint";
+  CPolyApp::Get().DoIdleWork(now + 31.0);
+  EXPECT_EQ(stored(), 0u);
+  SetTransitionsEnabled(true);
 }
 
 TEST_F(ProgramTest, TheModelBoxTakesATypedModelAndRefusesBadInput) {

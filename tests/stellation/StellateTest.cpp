@@ -399,3 +399,26 @@ TEST(Stellate, ModelsWhosePlanesMeetTheCentreStellate) {
     EXPECT_EQ(corvia::testing::Platform().messages.Boxes().size(), 0u);
   }
 }
+
+// Star models with their faces subdivided have several faces in each plane: the edges
+// between those pieces are none of the solid's, and their nets are made without an
+// internal error.
+TEST(Stellate, SubdividedStarModelsHaveNets) {
+  using namespace test_Stellate;
+  for (const char* configuration : {"5/2.5/2.5/2", "5/2.5/2.5/2.5/2.5/2", "(5.5.5.5.5)/2", "3.5/2.3.5/2"}) {
+    SCOPED_TRACE(configuration);
+    ConfigModel star(configuration);
+    ASSERT_TRUE(star.built);
+    std::unique_ptr<corvia::SimplePoly> simple = star.poly.Subdivide(0, 2);
+    ASSERT_TRUE(simple);
+    corvia::Poly poly;
+    ASSERT_TRUE(CreatePoly(*simple, &poly, false, false));
+    ASSERT_GT(poly.mFaces.mCount, star.poly.mFaces.mCount);
+    corvia::Model3D* model = poly.mBaseBlock->GetModel3D(true);
+    EXPECT_EQ(CountTitled("Internal Error"), 0);
+    ASSERT_NE(model, nullptr);
+    EXPECT_GE(model->GetNumFacelets(), 60);
+    EXPECT_TRUE(model->HasNets());
+    corvia::testing::Platform().messages.Clear();
+  }
+}
