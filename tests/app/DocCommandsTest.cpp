@@ -237,9 +237,13 @@ TEST_F(DocCommandsTest, ShowingAndHidingFaces) {
     for (PolyElement* e = P()->mFaces.mHead; e; e = e->mNext) n += e->HasFlag(kElementHidden);
     return n;
   };
+  Platform().undo.mCalls.clear();
   RunDocCommand(32926);  // the current face
   EXPECT_TRUE(face->HasFlag(kElementHidden));
   EXPECT_EQ(hidden(), 1);
+  // Each hiding is an undo step of its own, taken before the faces change.
+  ASSERT_EQ(Platform().undo.mCalls.size(), 1u);
+  EXPECT_EQ(Platform().undo.mCalls[0].type, 27);
   // In its plane one face is hidden: all of them are shown.
   RunDocCommand(33365);
   EXPECT_EQ(hidden(), 0);
@@ -249,6 +253,7 @@ TEST_F(DocCommandsTest, ShowingAndHidingFaces) {
   RunDocCommand(32928);
   EXPECT_EQ(hidden(), count);
   RunDocCommand(32928);
+  EXPECT_EQ(Platform().undo.mCalls.size(), 6u);
   // Around a vertex: its five faces.
   P()->SelectFace(P()->GetVertex(0), true);
   RunDocCommand(33076);
