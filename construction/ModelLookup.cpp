@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "construction/LibraryHooks.h"
 #include "construction/PolyFamily.h"
@@ -264,6 +266,48 @@ bool MatchConfig(const char* text, const char* config, int& n, int& d, bool& num
     ++t;
     ++c;
   }
+}
+
+// The terms of a plain configuration ("4.3.4.3"): its polygons in order round the
+// vertex, lower case. Empty for a text with more than terms and dots (a placeholder,
+// brackets, a power).
+std::vector<std::string> ConfigTerms(const char* text) {
+  std::vector<std::string> terms(1);
+  for (const char* p = SkipBlanks(text); *p != 0; ++p) {
+    const char c = *p == ',' ? '.' : static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
+    if (c == '.') {
+      terms.emplace_back();
+    } else if (std::isdigit(static_cast<unsigned char>(c)) || c == '/') {
+      terms.back() += c;
+    } else if (c != ' ') {
+      return {};
+    }
+  }
+  for (const std::string& term : terms) {
+    if (term.empty()) return {};
+  }
+  return terms.size() >= 3 ? terms : std::vector<std::string>{};
+}
+
+// Whether the text names the configuration with its polygons read from another one or
+// in the other direction round the vertex ("3.4.3.4" for "4.3.4.3", "4.6.8" for
+// "8.4.6"): the same vertex.
+bool MatchConfigTurned(const char* text, const char* config) {
+  const std::vector<std::string> typed = ConfigTerms(text);
+  const std::vector<std::string> stored = ConfigTerms(config);
+  const size_t n = stored.size();
+  if (typed.empty() || typed.size() != n) return false;
+  for (size_t start = 0; start < n; ++start) {
+    for (int direction : {1, -1}) {
+      bool same = true;
+      for (size_t i = 0; i < n && same; ++i) {
+        const size_t k = direction > 0 ? (start + i) % n : (start + n - i) % n;
+        same = typed[i] == stored[k];
+      }
+      if (same) return true;
+    }
+  }
+  return false;
 }
 
 // ---- Names ------------------------------------------------------------------------------
@@ -563,7 +607,8 @@ LibraryEntry* LookUpModel(const char* text, bool* recognised, bool showErrors, b
       LibraryEntry& entry = gLibraryTable[i];
       int n = 0, d = 1;
       bool numbered = false;
-      if (entry.mConfig == nullptr || !MatchConfig(p, entry.mConfig, n, d, numbered)) continue;
+      if (entry.mConfig == nullptr) continue;
+      if (!MatchConfig(p, entry.mConfig, n, d, numbered) && !MatchConfigTurned(p, entry.mConfig)) continue;
       if (!criteria.Matches(entry, false, n, d)) continue;
       *recognised = true;
       if (numbered && !entry.CheckParams(n, d, showErrors)) return nullptr;

@@ -395,3 +395,18 @@ TEST_F(ModelLookupTest, TypedTextsFindAnEntryOrSayWhyOnce) {
 }
 
 }  // namespace corvia
+
+namespace corvia {
+// The polyhedron list finds models by their vertex configuration, as typed in any
+// rotation or reflection.
+TEST_F(ModelLookupTest, TheListFindsModelsByVertexConfiguration) {
+  for (const char* text : {"3.4.3.4", "4.6.8", "4.3.4.3", "8.6.4", "3.3.3.3.3"}) {
+    SCOPED_TRACE(text);
+    bool recognised = false, dual = false;
+    LibraryEntry* found = LookUpModel(text, &recognised, true, &dual, true);
+    EXPECT_NE(found, nullptr);
+    EXPECT_GE(CountSearchResults(), 1);
+    EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+  }
+}
+}  // namespace corvia
