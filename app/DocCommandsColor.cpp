@@ -591,8 +591,8 @@ void UpdateAroundVertex(CommandUi& ui) {
 #define ARRANGEMENT(id, bit, mask)                                                      \
   {id, [] { ToggleArrangement(bit, mask); },                                            \
    [](CommandUi& ui) {                                                                  \
-     NeedsModel(ui);                                                                    \
-     Mark(ui, (FaceColorScheme & (bit)) != 0);                                          \
+     ui.enabled = ColorArrangementApplies(CurrentPoly(), bit);                          \
+     Mark(ui, ui.enabled && (FaceColorScheme & (bit)) != 0);                            \
    }}
 #define DIAGRAM_SCHEME(id, n) \
   {id, [] { SetColorScheme(n); }, [](CommandUi& ui) { Mark(ui, StellationColorScheme == (n)); }}

@@ -403,6 +403,18 @@ int GetPredefinedColorIndex(const SymGroup* group, uint32_t schemeBits, const Sy
   return GetPredefinedColorIndexOfAxis(group, schemeBits, axisType, axis, element->mZAxis, secondIndex);
 }
 
+bool ColorArrangementApplies(Poly* poly, uint32_t bit) {
+  const SymGroup* group = poly ? poly->mSymGroup : nullptr;
+  FaceTypeBlock* block = poly ? poly->GetShownBlock() : nullptr;
+  if (!group || !block) return false;
+  poly->SetRotSymOfTypes();
+  for (const FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+    const SymAxisType* axisType = detail_ColorSchemes::AxisClassOf(type);
+    if (axisType && detail_ColorSchemes::ArrangementSlots(group->type, std::abs(axisType->fold), bit) > 0) return true;
+  }
+  return false;
+}
+
 // ---- Document side -----------------------------------------------------------------------
 
 ColorDocumentHooks::~ColorDocumentHooks() = default;

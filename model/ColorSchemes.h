@@ -129,6 +129,9 @@ void ApplyDefaultEdgeColor(Poly* poly, uint32_t newRef, uint32_t oldRef);
 // apply. `secondIndex` receives the colour of the axis's other end.
 int GetPredefinedColorIndex(const SymGroup* group, uint32_t schemeBits, const SymAxisType* axisType,
                             const PolyElement* element, int* secondIndex);
+// Whether the special colour arrangement of the bit colours some face the model shows:
+// its group is of the arrangement's kind and a face type lies on axes of its fold.
+bool ColorArrangementApplies(Poly* poly, uint32_t bit);
 
 // ---- What the document does after colour changes ----------------------------------------
 // Marks the colour caches stale, redraws and shows the colour-change notes.

@@ -420,4 +420,31 @@ TEST_F(DocCommandsTest, OneColourCommandAndOneDisplayCommandChangeThePixels) {
   EXPECT_GT(Covered(pane, 1), model / 2);
 }
 
+// A special colour arrangement is offered only where it colours a face the model shows:
+// by its group and the folds of the axes through its faces.
+TEST_F(DocCommandsTest, SpecialColorArrangementsAreOfferedWhereTheyApply) {
+  struct Case {
+    const char* model;
+    std::vector<int> enabled;
+  };
+  const int all[] = {32992, 32993, 32988, 32989, 32994, 32990, 32995, 32998, 32999, 32991, 32996, 32997};
+  const Case cases[] = {
+      {"Icosahedron", {32988, 32989, 32994}},
+      {"Icosidodecahedron", {32992, 32993, 32988, 32989, 32994}},
+      {"Truncated Icosidodecahedron", {32992, 32993, 32988, 32989, 32994, 32990, 32995}},
+      {"Cuboctahedron", {32998, 32999}},
+      {"Truncated Cuboctahedron", {32998, 32999, 32991, 32996, 32997}},
+      {"Tetrahedron", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.model);
+    ASSERT_TRUE(Doc().SetModel(Find(c.model), false, false));
+    for (int id : all) {
+      const bool expected = std::find(c.enabled.begin(), c.enabled.end(), id) != c.enabled.end();
+      EXPECT_EQ(UpdateDocCommand(id).enabled, expected) << id;
+    }
+  }
+}
+
 }  // namespace test_DocCommands
+
