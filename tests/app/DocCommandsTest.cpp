@@ -120,8 +120,10 @@ TEST_F(DocCommandsTest, EveryCommandRunsOnAStellation) {
   std::vector<int> disabled;
   RunAll(&disabled);
   // Without a step-by-step build, a description to mirror or a selected net edge these
-  // stay disabled; the icosahedron is no compound.
-  EXPECT_EQ(disabled, (std::vector<int>{33153, 32777, 32780, 33513}));
+  // stay disabled; the icosahedron is no compound, and its faces lie on 3-fold axes only,
+  // where the dodecahedral, triacontahedral and octahedral arrangements colour nothing.
+  EXPECT_EQ(disabled, (std::vector<int>{33153, 32992, 32993, 32990, 32995, 32998, 32999, 32991, 32996, 32997, 32777,
+                                        32780, 33513}));
   EXPECT_TRUE(mGLErrors.empty()) << mGLErrors.front();
 }
 
@@ -136,6 +138,7 @@ TEST_F(DocCommandsTest, ColourSchemeWordAndArrangements) {
   RunDocCommand(33131);
   EXPECT_EQ(FaceColorScheme & kColorBasicMask, kColorAuto);
   // A dodecahedral arrangement replaces the other; chosen again, the group goes off.
+  ASSERT_TRUE(Doc().SetModel(Find("Icosidodecahedron"), false, false));
   RunDocCommand(32992);
   EXPECT_EQ(FaceColorScheme & 0x3000u, 0x1000u);
   RunDocCommand(32993);
@@ -145,7 +148,9 @@ TEST_F(DocCommandsTest, ColourSchemeWordAndArrangements) {
   RunDocCommand(32993);
   EXPECT_EQ(FaceColorScheme & 0x3000u, 0u);
   // The cubic arrangement is a group of one.
+  ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
   RunDocCommand(32998);
+  EXPECT_EQ(FaceColorScheme & 0x80000u, 0x80000u);
   RunDocCommand(32998);
   EXPECT_EQ(FaceColorScheme & 0x80000u, 0u);
 }
