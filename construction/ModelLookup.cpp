@@ -538,15 +538,19 @@ LibraryEntry* LookUpModel(const char* text, bool* recognised, bool showErrors, b
   };
   const char* afterHash = *p != 0 && p[1] == '#' ? p + 2 : p + 1;
   IndexKind kinds[] = {
-      {first == 'u' || first == 'm', afterHash, 80, "U%d is not a valid Maeder index.\n(Should be in the range 1-80)"},
-      {first == 'k', p + 1, 80, "K%d is not a valid Kaleido index.\n(Should be in the range 1-80)"},
-      {first == 'w' || first == '#', p + 1, 119, "W%d is not a valid Wenninger number.\n(Should be in the range 1-119)"},
+      {first == 'u' || first == 'm', afterHash, 80, "U%s is not a valid Maeder index.\n(Should be in the range 1-80)"},
+      {first == 'k', p + 1, 80, "K%s is not a valid Kaleido index.\n(Should be in the range 1-80)"},
+      {first == 'w' || first == '#', p + 1, 119, "W%s is not a valid Wenninger number.\n(Should be in the range 1-119)"},
   };
   for (int kind = 0; kind < 3; ++kind) {
     if (!kinds[kind].matches || !ReadIndex(kinds[kind].digits, number)) continue;
     *recognised = true;
     if (number < 1 || number > kinds[kind].maximum) {
-      if (showErrors) ShowError(kinds[kind].message, number);
+      // The number as typed: one too large to read whole is not shown cut.
+      std::string digits = SkipBlanks(kinds[kind].digits);
+      TrimTrailingBlanks(digits.data());
+      digits.resize(std::strlen(digits.c_str()));
+      if (showErrors) ShowError(kinds[kind].message, digits.c_str());
       return nullptr;
     }
     for (int i = 0; i < kNumLibraryEntries; ++i) {

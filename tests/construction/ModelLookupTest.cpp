@@ -67,7 +67,7 @@ TEST_F(ModelLookupTest, CatalogueIndexes) {
   EXPECT_EQ(LastMessage(), "W120 is not a valid Wenninger number.\n(Should be in the range 1-119)");
   // A long run of digits does not wrap round into the valid range.
   EXPECT_EQ(LookUpModel("U4294967297", &recognised, true, nullptr, false), nullptr);
-  EXPECT_EQ(LastMessage(), "U999999999 is not a valid Maeder index.\n(Should be in the range 1-80)");
+  EXPECT_EQ(LastMessage(), "U4294967297 is not a valid Maeder index.\n(Should be in the range 1-80)");
   testing::Platform().messages.Clear();
   LookUpModel("U1x", &recognised, true, nullptr, false);
   EXPECT_FALSE(LastMessage().find("Maeder") != std::string::npos);
