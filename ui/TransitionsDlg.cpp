@@ -7,12 +7,13 @@ namespace corvia {
 
 namespace detail_TransitionsDialog {
 
-// The occasions by their records. Only some undo kinds have a name of their own; the
-// others are numbered.
+// The occasions by their records, named by the changes that show them.
 const char* const kOccasionNames[kNumTransitionOccasions] = {
-    "Default",         "Tour",           "Start-up",       "Load model",     "Model change 4",
-    "Model change 5",  "Derived model",  "Model change 7", "Model change 8", "Model change 9",
-    "Model change 10", "Waterman model", "Faceted model",
+    "Default",           "Tour",           "Start-up",
+    "Load model",        "Other model change", "Model from memory",
+    "Derived model",     "Model added to the model", "Convex hull or core",
+    "Zonohedron",        "Geodesic sphere", "Waterman model",
+    "Faceted model",
 };
 
 std::vector<int> gSelected;

@@ -298,6 +298,11 @@ TEST(TransitionsDialog, OpensOnTheOccasionAndRefreshesOnlyWhenOpen) {
   RefreshTransitionsDlg();
   EXPECT_EQ(dialogs.mRefreshed, std::vector<std::string>{TransitionsDlg::kName});
   EXPECT_STREQ(GetTransitionOccasionName(kOccasionStartUp), "Start-up");
+  // Every occasion is named by what shows it, none by a number.
+  for (int i = 0; i < kNumTransitionOccasions; ++i) {
+    const std::string name = GetTransitionOccasionName(i);
+    EXPECT_EQ(name.find_first_of("0123456789"), std::string::npos) << name;
+  }
   EXPECT_EQ(GetTransitionOccasionName(kNumTransitionOccasions), nullptr);
 
   GetSelectedOccasions() = {3, 4};
