@@ -25,6 +25,7 @@
 #include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
+#include "model/PolyTemplate.h"
 #include "platform/Services.h"
 #include "render/NewView.h"
 #include "symmetry/SimplePoly.h"
@@ -205,6 +206,7 @@ void StepPolyhedron(int step) {
     case WatermanStep::NotWaterman:
       break;
   }
+  const LibraryEntry* from = poly->mLibraryEntry ? poly->mLibraryEntry : poly->mTemplate ? poly->mTemplate->mEntry : nullptr;
   LibraryEntry* entry = StepLibraryModel(poly->mLibraryEntry, poly->mTemplate, step);
   // Records that describe no model yet are passed over, so that stepping never sticks
   // in front of them; the pane says which were passed.
@@ -216,7 +218,12 @@ void StepPolyhedron(int step) {
     entry = StepLibraryModel(entry, nullptr, step);
   }
   if (!entry || !entry->IsAvailable()) return;
+  const bool wrapped = from && (step > 0 ? entry->GetIndex() <= from->GetIndex() : entry->GetIndex() >= from->GetIndex());
   doc->SetModel(entry, false, false);
+  if (wrapped) {
+    d::ShowMessage(step > 0 ? "Wrapped from last to first model in the library"
+                            : "Wrapped from first to last model in the library");
+  }
   auto name = [](const LibraryEntry* e) { return std::string(e->mName ? e->mName : ""); };
   if (firstPassed && firstPassed == lastPassed) {
     d::ShowMessage("The model \"" + name(firstPassed) + "\" is not available yet.");

@@ -68,10 +68,11 @@ TEST_F(BrowseTextCommandsTest, LibraryWrapsAtBothEnds) {
   ASSERT_TRUE(Doc().SetModel(first, false, false));
   int last = -1;
   for (int i = 0; i < GetNumLibraryEntries(); ++i) last = GetLibraryEntry(i)->IsParametric() ? last : i;
-  Step(-1);
+  EXPECT_EQ(Step(-1), "Wrapped from first to last model in the library");
   EXPECT_EQ(GetCurrentPoly()->mLibraryEntry, GetLibraryEntry(last));
-  Step(1);
+  EXPECT_EQ(Step(1), "Wrapped from last to first model in the library");
   EXPECT_EQ(GetCurrentPoly()->mLibraryEntry, first);
+  EXPECT_EQ(Step(1), "");
   EXPECT_EQ(CountErrors(), 0);
 }
 
