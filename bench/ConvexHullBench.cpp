@@ -3,6 +3,7 @@
 // points. The complexity report fits the times against n log n.
 //
 // Besides the times, each case reports:
+//   corners     the points that are corners of the hull (on the sphere, all of them);
 //   hull_s      the least processor time of one hull, in seconds;
 //   peak_MB     the most heap the hull held at once beyond what was held before it,
 //               the faces it writes included (counted by this program's own
@@ -188,6 +189,7 @@ void RunHull(benchmark::State& state, Cloud cloud) {
   const int n = static_cast<int>(state.range(0));
   const std::vector<double> points = RandomCloud(cloud, n);
   int faces = 0;
+  int corners = 0;
   double fastest = 0.0;
   size_t peak = 0;
   for (auto _ : state) {
@@ -209,10 +211,13 @@ void RunHull(benchmark::State& state, Cloud cloud) {
     fastest = fastest > 0.0 ? std::min(fastest, seconds) : seconds;
     peak = std::max(peak, gHeapPeak - before);
     faces = poly->NumFaces();
+    corners = 0;
+    for (int i = 0; i < n; ++i) corners += poly->VertAt(i).IsTemp() ? 0 : 1;
     poly.reset();
     state.ResumeTiming();
   }
   state.counters["faces"] = faces;
+  state.counters["corners"] = corners;
   state.counters["hull_s"] = fastest;
   state.counters["peak_MB"] = static_cast<double>(peak) / kMegabyte;
   state.SetComplexityN(n);

@@ -10,12 +10,16 @@
 // were shown at its two ends. The benchmark's time is the operation's own, ticks
 // included.
 //
+// Silence/CancelTiltingCompound presses Cancel during the tilted compound of each
+// sphere at reports spread over the work and reports how soon the work then ends.
+//
 // CORVIA_BENCH_BRIEF (set by scripts/run-benchmarks.sh --brief) runs the operations on
 // a sphere of frequency 8 only; CORVIA_SILENCE_FREQUENCIES=<f>,<f>,... chooses others.
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -80,7 +84,11 @@ class SilenceSink {
     mPreviousDocument = corvia::InstallDocumentAccess(&mDocument);
     mProgress.Current()->onPump = [this](corvia::platform::HeadlessProgressWindow::State& window) {
       Pumped(window.caption);
-      if (mCancelAt > 0.0 && mLast > mCancelAt) window.cancel = mCancelled = true;
+      ++mPumps;
+      if ((mCancelAt > 0.0 && mLast > mCancelAt) || (mCancelAtPump > 0 && mPumps == mCancelAtPump)) {
+        if (!mCancelled) mCancelPressed = mLast;
+        window.cancel = mCancelled = true;
+      }
     };
   }
   ~SilenceSink() {
@@ -94,9 +102,13 @@ class SilenceSink {
   // Runs the work inside a level of the benchmark's own; false when it failed.
   // With cancelAfter, Cancel is pressed at the first pump after that much work, as a
   // user stops a search that has no end in sight; the work then counts as done.
-  bool Run(const std::function<bool()>& work, double cancelAfter) {
+  // With cancelAtPump instead, Cancel is pressed at that pump; the work must then
+  // fail.
+  bool Run(const std::function<bool()>& work, double cancelAfter, int cancelAtPump = 0) {
     mCaption = "start";
     mRunning = true;
+    mPumps = 0;
+    mCancelAtPump = cancelAtPump;
     mLast = ThreadSeconds();
     mCancelAt = cancelAfter > 0.0 ? mLast + cancelAfter : 0.0;
     mCancelled = false;
@@ -108,8 +120,13 @@ class SilenceSink {
     }
     Pumped("end");
     mRunning = false;
+    if (cancelAtPump > 0) return !made && mCancelled;
     return made || mCancelled;
   }
+
+  int Pumps() const { return mPumps; }
+  // The processor time from the press of Cancel to the end of the work.
+  double AfterCancel() const { return mCancelled ? mLast - mCancelPressed : 0.0; }
 
   double Longest() const { return mLongest; }
   const std::string& Step() const { return mStep; }
@@ -141,6 +158,9 @@ class SilenceSink {
   double mLast = 0.0;
   double mLongest = 0.0;
   double mCancelAt = 0.0;
+  int mCancelAtPump = 0;
+  int mPumps = 0;
+  double mCancelPressed = 0.0;
   bool mCancelled = false;
   bool mRunning = false;
 };
@@ -210,10 +230,9 @@ bool FileRoundTrip(Poly& poly, int form, SilenceSink& sink) {
 // The faceting's planes through every three vertices of a sphere take hours: its
 // preparation is cancelled after this much work.
 constexpr double kSearchBudget = 2.0;
-// The face types of the tilted compound of a sphere of 100,000 faces and more are
-// paired with their mirror images for many minutes, after the old model is gone (where
-// a cancel is no longer taken): that morph runs on the smaller spheres only.
-constexpr int kLargestCompoundFrequency = 60;
+// The tilted compound of a sphere makes six times its faces: it runs on spheres of up
+// to 100,820 faces (a compound of 604,920), the largest the morph is measured on.
+constexpr int kLargestCompoundFrequency = 71;
 
 const std::vector<Operation>& Operations() {
   static const std::vector<Operation> operations = {
@@ -292,6 +311,44 @@ void Silence(benchmark::State& state, const Operation& operation) {
   state.SetLabel(sink.Step());
 }
 
+// The tilted compound cancelled at a report: the first run counts the reports, the
+// next ones press Cancel at report 1 and at eighths of the count. "after_cancel_s" is
+// the longest processor time from the press to the end of the work, "refused" how
+// many of the nine cancelled runs left no model: after a cancel once the entry has let
+// go of the old model, the rest of the build runs to its end (the label names the
+// reports where that happened).
+void CancelTiltingCompound(benchmark::State& state) {
+  const int frequency = static_cast<int>(state.range(0));
+  SilenceSink sink;
+  Poly& poly = Sphere(frequency);
+  auto work = [&poly] { return Morph(poly, corvia::kViewMorphTiltingCompound); };
+  int reports = 0;
+  int refused = 0;
+  std::string kept;
+  double longest = 0.0;
+  for (auto _ : state) {
+    if (!sink.Run(work, 0.0)) {
+      state.SkipWithError("not made");
+      break;
+    }
+    reports = sink.Pumps();
+    for (int eighth = 0; eighth <= 8; ++eighth) {
+      const int at = std::max(1, reports * eighth / 8);
+      if (sink.Run(work, 0.0, at)) {
+        ++refused;
+      } else {
+        kept += " " + std::to_string(at);
+      }
+      longest = std::max(longest, sink.AfterCancel());
+    }
+  }
+  state.counters["faces"] = 20.0 * frequency * frequency;
+  state.counters["reports"] = reports;
+  state.counters["refused"] = refused;
+  state.counters["after_cancel_s"] = longest;
+  if (!kept.empty()) state.SetLabel("built to its end when cancelled at report" + kept);
+}
+
 std::vector<int> Frequencies() {
   if (const char* list = std::getenv("CORVIA_SILENCE_FREQUENCIES")) {
     std::vector<int> frequencies;
@@ -319,6 +376,11 @@ const bool kRegistered = [] {
     }
     bench->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
   }
+  benchmark::internal::Benchmark* cancel = benchmark::RegisterBenchmark("Silence/CancelTiltingCompound", CancelTiltingCompound);
+  for (int frequency : Frequencies()) {
+    if (frequency <= kLargestCompoundFrequency) cancel->Arg(frequency);
+  }
+  cancel->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
   return true;
 }();
 

@@ -5,12 +5,16 @@
 // here give the faces such frames, find the rotational order, symmetry axes and mirror
 // relations of each type, and order the rings of coplanar faces alike.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "core/MergeSort.h"
 #include "core/Messages.h"
+#include "core/PointGrid.h"
 #include "core/Progress.h"
 #include "core/TimeFormat.h"
 #include "core/Tolerances.h"
@@ -129,6 +133,84 @@ PolyElement* FindImageInType(const FaceType* type, const PolyElement* from, cons
   }
   return nullptr;
 }
+
+}  // namespace detail_CoplanarMatching
+
+// The elements of a block filed by the point where an image must meet them (a face's
+// frame origin, a vertex's dual point: the first thing a match compares), so that the
+// image of an element is looked for among the few elements at its point instead of
+// among every face of every type.
+class FaceImageIndex {
+ public:
+  explicit FaceImageIndex(const FaceTypeBlock* block) : mGrid(kCellSize, PackedPositions{nullptr}) {
+    if (!block) return;
+    int32_t typeOrder = 0;
+    for (FaceType* type = block->mFirstFaceType; type; type = type->mNext, ++typeOrder) {
+      int32_t order = 0;
+      for (PolyElement* face = type->mFirstFace; face && order < type->mCount; face = face->mNextOfType, ++order) {
+        mEntries.push_back(Entry{face, type, typeOrder, order});
+        const double* at = MatchPoint(face);
+        mPoints.insert(mPoints.end(), at, at + 3);
+      }
+      mTypeOrder.emplace_back(type, typeOrder);
+    }
+    std::sort(mTypeOrder.begin(), mTypeOrder.end());
+    mGrid = PointGrid(kCellSize, PackedPositions{mPoints.data()});
+    mGrid.Reserve(mEntries.size());
+    for (size_t i = 0; i < mEntries.size(); ++i) mGrid.Add(static_cast<int32_t>(i));
+    mGrid.Finish();
+  }
+
+  // The place of a type in the block's list; -1 when it is not in the block.
+  int32_t OrderOf(const FaceType* type) const {
+    auto it = std::lower_bound(mTypeOrder.begin(), mTypeOrder.end(), std::make_pair(type, int32_t{0}),
+                               [](const auto& a, const auto& b) { return std::less<>()(a.first, b.first); });
+    return it != mTypeOrder.end() && it->first == type ? it->second : -1;
+  }
+
+  // The element that the image of `from` matches, of a type that `accept` takes: the
+  // first in the order of the block's types, and within its type in the order of the
+  // type's faces, as a walk through them would find it. Null when none matches.
+  template <typename Accept>
+  PolyElement* Find(const PolyElement* from, const detail_CoplanarMatching::MappedFrame& image, const double* matrix,
+                    Accept accept, FaceType** outType = nullptr) const {
+    const Entry* best = nullptr;
+    const double* at = from->IsVertex() ? image.dualPoint : image.centre;
+    mGrid.ForEachWithin(at, kFaceMatchTolerance, [&](int32_t id) {
+      const Entry& entry = mEntries[static_cast<size_t>(id)];
+      if (best && (entry.typeOrder > best->typeOrder ||
+                   (entry.typeOrder == best->typeOrder && entry.order > best->order))) {
+        return;
+      }
+      if (!accept(entry.type, entry.typeOrder)) return;
+      int offset = 0;
+      if (detail_CoplanarMatching::MatchesImage(from, entry.element, image, matrix, &offset)) best = &entry;
+    });
+    if (outType) *outType = best ? best->type : nullptr;
+    return best ? best->element : nullptr;
+  }
+
+ private:
+  // Cells far wider than the matching tolerance.
+  static constexpr double kCellSize = 20 * kFaceMatchTolerance;
+
+  static const double* MatchPoint(const PolyElement* element) {
+    return element->IsVertex() ? element->mDualVert : element->mCentre;
+  }
+
+  struct Entry {
+    PolyElement* element;
+    FaceType* type;
+    int32_t typeOrder;
+    int32_t order;  // within its type
+  };
+  std::vector<Entry> mEntries;
+  std::vector<double> mPoints;  // three per entry
+  std::vector<std::pair<const FaceType*, int32_t>> mTypeOrder;
+  PointGrid<PackedPositions> mGrid;
+};
+
+namespace detail_CoplanarMatching {
 
 // Direction in the element's 2D frame.
 void To2D(const PolyElement* element, const double* v, double* out) {
@@ -462,6 +544,11 @@ SymAxis* FaceType::FindEvenAxisInPlane() const {
 // ---- Mirror partner ----------------------------------------------------------------------
 
 void FaceType::FindMirrorPartner() {
+  const FaceImageIndex index(mBlock);
+  FindMirrorPartner(index);
+}
+
+void FaceType::FindMirrorPartner(const FaceImageIndex& index) {
   using namespace detail_CoplanarMatching;
   if (mMirrorPartner) return;
   mFlags &= ~(kFaceTypeSelfMirror | kFaceTypeHemiMirror);
@@ -501,21 +588,19 @@ void FaceType::FindMirrorPartner() {
     double line[3];
     Cross(line, n, face->mZAxis);
     To2D(face, line, mMirrorLine);
-    mMirrorFace = FindImageInType(this, face, image, improper);
+    mMirrorFace = index.Find(face, image, improper, [this](const FaceType* type, int32_t) { return type == this; });
     return;
   }
 
   // Otherwise the image lies in a type of the same plane distance further down the list.
   const double distance = Dot(face->mCentre, face->mZAxis);
+  const int32_t ownOrder = index.OrderOf(this);
   FaceType* partner = nullptr;
-  PolyElement* mirrorFace = nullptr;
-  for (FaceType* type = this; type && !mirrorFace; type = type->mNext) {
+  PolyElement* mirrorFace = index.Find(face, image, improper, [&](const FaceType* type, int32_t typeOrder) {
     const PolyElement* first = type->mFirstFace;
-    if (!first || first->mNumSides != face->mNumSides || type->mMirrorPartner) continue;
-    if (std::fabs(Dot(first->mCentre, first->mZAxis) - distance) > kAxisTolerance) continue;
-    mirrorFace = FindImageInType(type, face, image, improper);
-    if (mirrorFace) partner = type;
-  }
+    if (typeOrder < ownOrder || !first || first->mNumSides != face->mNumSides || type->mMirrorPartner) return false;
+    return std::fabs(Dot(first->mCentre, first->mZAxis) - distance) <= kAxisTolerance;
+  }, &partner);
   if (!mirrorFace) {
     // No face is the mirror image: leave the type without a partner rather than
     // turning frames towards nothing.
@@ -565,6 +650,15 @@ void FaceType::FindMirrorPartner() {
   Cross(c, mirrorFace->mYAxis, imageY);
   if (Dot(c, mirrorFace->mZAxis) < 0.0) angle = -angle;
   for (PolyElement* other : partnerFaces) TurnFrame(other, angle);
+}
+
+void FindMirrorPartners(FaceTypeBlock* block) {
+  if (!block) return;
+  const FaceImageIndex index(block);
+  for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+    (void)ProgressTick();
+    type->FindMirrorPartner(index);
+  }
 }
 
 // ---- Coplanar rings ----------------------------------------------------------------------

@@ -19,6 +19,7 @@ class Poly;
 class PolyElement;
 class SymGroup;
 class FaceTypeBlock;
+class FaceImageIndex;
 struct SymAxis;
 struct SymAxisType;
 struct DiagramCell;
@@ -89,8 +90,9 @@ class FaceType {
   // normal whose fold is a multiple of it.
   void RaiseRotSymFromAxes();
   // The in-plane mirror line, or the mirror-image partner type with its frames turned
-  // to match this type's.
+  // to match this type's. The index, when given, is that of the type's block.
   void FindMirrorPartner();
+  void FindMirrorPartner(const FaceImageIndex& index);
   // For a representative face through the centre: an even-fold axis along its normal,
   // or one lying in its plane; null otherwise.
   SymAxis* FindEvenFoldAxisOnNormal() const;
@@ -197,6 +199,8 @@ void SetRotSymAndReorientAxes(FaceType* type, const SymGroup* group);
 // Orders each ring of coplanar elements of the block alike over the faces of a type
 // and marks concentric coplanar elements.
 void SortCoplanarFaces(FaceTypeBlock* block);
+// FaceType::FindMirrorPartner for every type of the block, in the order of the list.
+void FindMirrorPartners(FaceTypeBlock* block);
 // A coplanar copy takes a representative face in its master's plane and shares the
 // master's stellation diagram.
 void CopyCoplanarInfo(FaceType* type);

@@ -221,10 +221,7 @@ void FaceTypeBlock::UpdateFaceMeasure() {
 
 void FaceTypeBlock::AlignFaceFrames() {
   TraceScope scope("CheckReflectivity");
-  for (FaceType* type = mFirstFaceType; type; type = type->mNext) {
-    (void)ProgressTick();
-    type->FindMirrorPartner();
-  }
+  FindMirrorPartners(this);
 }
 
 bool FaceTypeBlock::IsDual() const { return mOwner && mOwner->mDualBlock.get() == this; }

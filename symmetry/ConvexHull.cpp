@@ -201,8 +201,8 @@ class HullBuilder {
   // Per point: the next point waiting on the same triangle. Apart from the records,
   // so that a walk along a list can run ahead and ask for the records it will need.
   std::vector<int32_t> mConflictNext;
-  std::vector<uint32_t> mTriSerial;    // per slot: when its triangle was made
-  std::vector<int32_t> mSlotOfSerial;  // per triangle ever made
+  std::vector<uint32_t> mTriSerial;  // per slot: when its triangle was made
+  uint32_t mNumMade = 0;             // triangles made so far
   std::vector<int32_t> mFreeSlots;
   // Per slot: the differences of the cross products of the edges from corner 0 and
   // the sums of their magnitudes, the parts of Orient that do not depend on q.
@@ -339,8 +339,7 @@ int32_t HullBuilder::NewTri(int32_t a, int32_t b, int32_t c) {
     mTriStamp[static_cast<size_t>(t)] = 0;
     mConflictHead[static_cast<size_t>(t)] = kHullNone;
   }
-  mTriSerial[static_cast<size_t>(t)] = static_cast<uint32_t>(mSlotOfSerial.size());
-  mSlotOfSerial.push_back(t);
+  mTriSerial[static_cast<size_t>(t)] = mNumMade++;
   SideTerms& terms = mSideTerms[static_cast<size_t>(t)];
   SideTermsOf(Grid(a), Grid(b), Grid(c), terms.n, terms.magnitude);
   return t;
@@ -352,17 +351,23 @@ void HullBuilder::FreeTri(int32_t t) {
 }
 
 void HullBuilder::PackTriangles() {
-  // Slots in the order their triangles were made: a slot used again is met at its
-  // latest triangle.
+  // The living triangles in the order they were made, sorted by the serial kept in
+  // their slots (rather than a list of every triangle ever made).
   const size_t numSlots = mTriAlive.size();
   std::vector<int32_t> newIndex(numSlots, kHullNone);
   std::vector<int32_t> order;
-  order.reserve(numSlots - mFreeSlots.size());
-  for (size_t serial = 0; serial < mSlotOfSerial.size(); ++serial) {
-    const int32_t t = mSlotOfSerial[serial];
-    if (!mTriAlive[static_cast<size_t>(t)] || mTriSerial[static_cast<size_t>(t)] != serial) continue;
-    newIndex[static_cast<size_t>(t)] = static_cast<int32_t>(order.size());
-    order.push_back(t);
+  {
+    std::vector<KeyedEntry> bySerial;
+    bySerial.reserve(numSlots - mFreeSlots.size());
+    for (size_t t = 0; t < numSlots; ++t) {
+      if (mTriAlive[t]) bySerial.push_back(KeyedEntry{mTriSerial[t], static_cast<int32_t>(t)});
+    }
+    SortByKey(bySerial);
+    order.reserve(bySerial.size());
+    for (const KeyedEntry& entry : bySerial) {
+      newIndex[static_cast<size_t>(entry.value)] = static_cast<int32_t>(order.size());
+      order.push_back(entry.value);
+    }
   }
   std::vector<int32_t> verts(order.size() * 3), twin(order.size() * 3);
   for (size_t i = 0; i < order.size(); ++i) {
@@ -377,7 +382,7 @@ void HullBuilder::PackTriangles() {
   mTwin = std::move(twin);
   mTriAlive.assign(order.size(), 1);
   for (auto* list : {&mTriStamp, &mTriSerial}) std::vector<uint32_t>().swap(*list);
-  for (auto* list : {&mConflictHead, &mConflictNext, &mPointOfRank, &mSlotOfSerial, &mFreeSlots}) {
+  for (auto* list : {&mConflictHead, &mConflictNext, &mPointOfRank, &mFreeSlots}) {
     std::vector<int32_t>().swap(*list);
   }
   std::vector<SideTerms>().swap(mSideTerms);

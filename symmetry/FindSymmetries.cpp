@@ -86,6 +86,7 @@ void PreferDirectionOfPoint(double* dir, const double* p, double along, double s
 struct AxisSearch {
   SimplePoly& poly;
   const VertexLocator& locator;
+  const VertexPieces pieces{poly};
   SymmetryMatch match;
   SymAxisList axes;
   std::vector<int32_t> buffer;
@@ -110,7 +111,7 @@ struct AxisSearch {
         return;
       }
       if (complete) continue;
-      if (TestAxisAndCombineSameTypes(poly, face, vert, edge, dir, n, k, buffer, &locator, match)) {
+      if (TestAxisAndCombineSameTypes(poly, face, vert, edge, dir, n, k, buffer, &locator, match, &pieces)) {
         AddCandidateAxis(axes, k, dir);
         found.AddGenerator(m);
         return;

@@ -4,8 +4,9 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <utility>
+#include <vector>
 
-#include "core/MergeSort.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
 #include "core/Tolerances.h"
@@ -103,6 +104,62 @@ int32_t VertexLocator::FindFirst(const double* p, uint32_t excludeFlags) const {
     if (best < 0 || i < best) best = i;
   });
   return best;
+}
+
+// ---- VertexPieces -----------------------------------------------------------------
+
+VertexPieces::VertexPieces(const SimplePoly& poly) {
+  const size_t nv = static_cast<size_t>(poly.NumVerts());
+  std::vector<int32_t> root(nv);
+  for (size_t i = 0; i < nv; ++i) root[i] = static_cast<int32_t>(i);
+  auto find = [&root](int32_t v) {
+    while (root[static_cast<size_t>(v)] != v) {
+      root[static_cast<size_t>(v)] = root[static_cast<size_t>(root[static_cast<size_t>(v)])];
+      v = root[static_cast<size_t>(v)];
+    }
+    return v;
+  };
+  ProgressTicker tick;
+  for (int f = 0; f < poly.NumFaces(); ++f) {
+    (void)tick();
+    const SimpleFace& face = poly.FaceAt(f);
+    int32_t first = -1;
+    for (int32_t v : face.items) {
+      if (v < 0 || static_cast<size_t>(v) >= nv) continue;
+      if (first < 0) {
+        first = find(v);
+        continue;
+      }
+      const int32_t r = find(v);
+      if (r == first) continue;
+      // The lower root stays.
+      if (r < first) {
+        root[static_cast<size_t>(first)] = r;
+        first = r;
+      } else {
+        root[static_cast<size_t>(r)] = first;
+      }
+    }
+  }
+  // Pieces in the order of their lowest vertex, each in index order.
+  std::vector<int32_t> pieceOf(nv, -1);
+  std::vector<int32_t> size;
+  for (size_t i = 0; i < nv; ++i) {
+    const int32_t r = find(static_cast<int32_t>(i));
+    if (pieceOf[static_cast<size_t>(r)] < 0) {
+      pieceOf[static_cast<size_t>(r)] = static_cast<int32_t>(size.size());
+      size.push_back(0);
+    }
+    ++size[static_cast<size_t>(pieceOf[static_cast<size_t>(r)])];
+  }
+  mStart.resize(size.size() + 1, 0);
+  for (size_t p = 0; p < size.size(); ++p) mStart[p + 1] = mStart[p] + size[p];
+  std::vector<int32_t> next(mStart.begin(), mStart.end() - 1);
+  mVerts.resize(nv);
+  for (size_t i = 0; i < nv; ++i) {
+    const int32_t piece = pieceOf[static_cast<size_t>(find(static_cast<int32_t>(i)))];
+    mVerts[static_cast<size_t>(next[static_cast<size_t>(piece)]++)] = static_cast<int32_t>(i);
+  }
 }
 
 // ---- Helpers ------------------------------------------------------------------------
@@ -421,7 +478,7 @@ void RotationClosure::AddGenerator(const double* m) {
 
 bool TestAxisRotations(SimplePoly& poly, const SimpleFace* face, const SimpleVert* vert, int edge, const double* axis,
                        double* m, int n, int k, std::vector<int32_t>& buffer, int& count, const VertexLocator& locator,
-                       const SymmetryMatch& match) {
+                       const SymmetryMatch& match, const VertexPieces* pieces) {
   namespace d = detail_RotationAxes;
   if (k < 1 || n < 1) return false;
   const int q = n / k;
@@ -455,28 +512,63 @@ bool TestAxisRotations(SimplePoly& poly, const SimpleFace* face, const SimpleVer
   }
 
   // Sweep: every vertex not reached yet starts an orbit of its own, in order of
-  // height along the axis and distance from the centre.
-  std::vector<int32_t> order;
+  // height along the axis and distance from the centre. The spread from a vertex
+  // reaches (nearly) all of its piece, so the next start is the lowest vertex left
+  // among the lowest of each piece: a heap of the pieces by their lowest vertex not
+  // reached, each piece read again only when its vertex is taken or reached.
+  std::unique_ptr<VertexPieces> ownPieces;
+  if (!pieces) {
+    ownPieces = std::make_unique<VertexPieces>(poly);
+    pieces = ownPieces.get();
+  }
   for (int i = 0; i < nv; ++i) {
     SimpleVert& p = poly.VertAt(i);
     if (d::HasAny(p.flags, kSimpleDone | kSimpleTemp)) continue;
     p.extra[0] = Dot(p.pos, axis);
     p.extra[1] = Dot(p.pos, p.pos);
-    order.push_back(i);
   }
-  // A large model takes a while: the progress window answers every so many vertices
-  // (and comparisons), and after a cancel the test fails at once (the search that
-  // asked for it is dropped).
+  // A large model takes a while: the progress window answers every so many vertices,
+  // and after a cancel the test fails at once (the search that asked for it is
+  // dropped).
   ProgressTicker tick;
-  ProgressTicker sortTick(ProgressTicker::kPasses * 16);
-  MergeSort(order, [&poly, &match, &sortTick](int32_t a, int32_t b) {
-    (void)sortTick();
-    return CompareHeightRadius(poly.VertAt(a), poly.VertAt(b), match.position);
-  });
-  for (int32_t pi : order) {
-    if (!tick()) return false;
+  bool cancelled = false;
+  auto lowestLeft = [&](int piece) {
+    int32_t lowest = -1;
+    for (const int32_t* v = pieces->begin(piece); v != pieces->end(piece); ++v) {
+      if (!tick()) cancelled = true;
+      const SimpleVert& p = poly.VertAt(*v);
+      if (d::HasAny(p.flags, kSimpleDone | kSimpleTemp)) continue;
+      if (lowest < 0 || CompareHeightRadius(p, poly.VertAt(lowest), match.position) < 0) lowest = *v;
+    }
+    return lowest;
+  };
+  using Start = std::pair<int32_t, int>;  // the lowest vertex left, its piece
+  auto later = [&poly, &match](const Start& a, const Start& b) {
+    return CompareHeightRadius(poly.VertAt(a.first), poly.VertAt(b.first), match.position) > 0;
+  };
+  std::vector<Start> heap;
+  for (int piece = 0; piece < pieces->Count(); ++piece) {
+    const int32_t lowest = lowestLeft(piece);
+    if (lowest >= 0) heap.emplace_back(lowest, piece);
+  }
+  std::make_heap(heap.begin(), heap.end(), later);
+  auto requeue = [&heap, &later, &lowestLeft](int piece) {
+    const int32_t lowest = lowestLeft(piece);
+    if (lowest < 0) return;
+    heap.emplace_back(lowest, piece);
+    std::push_heap(heap.begin(), heap.end(), later);
+  };
+  while (!heap.empty()) {
+    if (cancelled) return false;
+    std::pop_heap(heap.begin(), heap.end(), later);
+    const int32_t pi = heap.back().first;
+    const int piece = heap.back().second;
+    heap.pop_back();
     const SimpleVert& p = poly.VertAt(pi);
-    if (d::HasAny(p.flags, kSimpleDone | kSimpleTemp)) continue;
+    if (d::HasAny(p.flags, kSimpleDone | kSimpleTemp)) {
+      requeue(piece);
+      continue;
+    }
     d::EnsureRoom(buffer, count, k);
     int32_t* block = &buffer[static_cast<size_t>(count)];
     block[0] = pi;
@@ -496,13 +588,16 @@ bool TestAxisRotations(SimplePoly& poly, const SimpleFace* face, const SimpleVer
     const int start = count;
     count += k;
     if (!TestForSymmetry(poly, k, m, buffer, start, count, match)) return false;
+    requeue(piece);
   }
+  if (cancelled) return false;
   return MatchPlaneFaceOrbits(poly, axis, k, m, match);
 }
 
 bool TestAxisAndCombineSameTypes(SimplePoly& poly, const SimpleFace* face, const SimpleVert* vert, int edge,
                                  const double* axis, int n, int k, std::vector<int32_t>& buffer,
-                                 const VertexLocator* locator, const SymmetryMatch& match) {
+                                 const VertexLocator* locator, const SymmetryMatch& match,
+                                 const VertexPieces* pieces) {
   namespace d = detail_RotationAxes;
   std::unique_ptr<VertexLocator> own;
   if (!locator) {
@@ -511,7 +606,7 @@ bool TestAxisAndCombineSameTypes(SimplePoly& poly, const SimpleFace* face, const
   }
   int count = 0;
   double m[9];
-  const bool ok = TestAxisRotations(poly, face, vert, edge, axis, m, n, k, buffer, count, *locator, match);
+  const bool ok = TestAxisRotations(poly, face, vert, edge, axis, m, n, k, buffer, count, *locator, match, pieces);
   if (ok) {
     ProgressTicker tick;
     for (int b = 0; b + k <= count; b += k) {

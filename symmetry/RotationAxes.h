@@ -54,6 +54,22 @@ class VertexLocator {
   PointGrid<VertexPosition> mGrid;
 };
 
+// The pieces of a model: its vertices grouped by the faces that join them, each piece
+// holding its vertices in index order. The sweep of the rotation tests looks for the
+// lowest vertex not yet reached piece by piece, instead of sorting every vertex along
+// each candidate axis. Found once for all the axes: rebuild after the faces change.
+class VertexPieces {
+ public:
+  explicit VertexPieces(const SimplePoly& poly);
+  int Count() const { return static_cast<int>(mStart.size()) - 1; }
+  const int32_t* begin(int piece) const { return mVerts.data() + mStart[static_cast<size_t>(piece)]; }
+  const int32_t* end(int piece) const { return mVerts.data() + mStart[static_cast<size_t>(piece) + 1]; }
+
+ private:
+  std::vector<int32_t> mStart{0};
+  std::vector<int32_t> mVerts;
+};
+
 // The turn by 1/k about `axis`, right-handed (counter-clockwise seen from the
 // axis tip), as the rotation tests build it. False, and m untouched, for an axis
 // of no length.
@@ -97,13 +113,16 @@ class RotationClosure {
 // match.normal.
 bool TestAxisAndCombineSameTypes(SimplePoly& poly, const SimpleFace* face, const SimpleVert* vert, int edge,
                                  const double* axis, int n, int k, std::vector<int32_t>& buffer,
-                                 const VertexLocator* locator = nullptr, const SymmetryMatch& match = {});
+                                 const VertexLocator* locator = nullptr, const SymmetryMatch& match = {},
+                                 const VertexPieces* pieces = nullptr);
 
 // Builds the rotation m and checks every vertex (and the faces through them); the
-// blocks of the orbits found are appended to buffer, count growing by k each.
+// blocks of the orbits found are appended to buffer, count growing by k each. The
+// vertices not reached from the candidate start orbits of their own, lowest first in
+// the order of CompareHeightRadius. Null pieces are found here from the model.
 bool TestAxisRotations(SimplePoly& poly, const SimpleFace* face, const SimpleVert* vert, int edge, const double* axis,
                        double* m, int n, int k, std::vector<int32_t>& buffer, int& count, const VertexLocator& locator,
-                       const SymmetryMatch& match = {});
+                       const SymmetryMatch& match = {}, const VertexPieces* pieces = nullptr);
 
 // Checks the block at start, first choosing its entries among coincident vertices
 // by the faces round them, then spreads over the model from it.
@@ -125,7 +144,7 @@ bool MatchPlaneFaceOrbits(SimplePoly& poly, const double* axis, int k, const dou
                           const SymmetryMatch& match = {});
 
 // Order of the sweep: height along the axis (extra[0]), then squared radius
-// (extra[1]), each within the tolerance, then index. Three-way; for MergeSort only.
+// (extra[1]), each within the tolerance, then index. Three-way.
 int CompareHeightRadius(const SimpleVert& a, const SimpleVert& b, double tolerance = kPointTolerance);
 
 // Sum of the centroids of the faces round a vertex.
