@@ -775,18 +775,35 @@ bool ReadModelStream(ioStream* s, const char* path, int64_t size, ModelFileConte
     return false;
   }
 
-  // The sections that a reader claims must read: a file whose scene cannot be restored
-  // is refused before anything changes.
-  for (const ModelFileScene& section : contents.scene) {
-    ModelFileSection* reader = checkScene ? FindModelFileSection(section.name.c_str()) : nullptr;
-    if (!reader) continue;
-    ioStream* stream = OpenSceneSectionStream(path, section, handler);
-    const bool read = stream && reader->Read(stream, false);
-    ioClose(stream);
-    if (!read || failed) {
-      if (firstError.empty())
-        firstError = "'" + std::string(path) + "':\nThe scene section '" + section.name + "' cannot be read.";
-      return false;
+  // The sections that a reader claims are checked before anything changes. The scene
+  // is no part of the model: a section that cannot be read is left out, with one
+  // warning that names the file, each section left out and why.
+  if (checkScene) {
+    std::string leftOut;
+    std::erase_if(contents.scene, [&](const ModelFileScene& section) {
+      ModelFileSection* reader = FindModelFileSection(section.name.c_str());
+      if (!reader) return false;
+      std::string why;
+      int line = 0;  // in the ASCII form, the line of the fault
+      ioStream* stream = nullptr;
+      ioErrorHandler noting = [&why, &line, &stream](int level, const char*, const char* message) {
+        if (level < kIoLevelError || !why.empty()) return 0;
+        why = message;
+        if (stream && stream->mMode == kIoModeAscii) line = stream->mLineNumber;
+        return 0;
+      };
+      stream = OpenSceneSectionStream(path, section, noting);
+      const bool read = stream && reader->Read(stream, false);
+      ioClose(stream);
+      if (read && why.empty()) return false;
+      leftOut += "\nThe scene section '" + section.name + "' was left out";
+      if (line > 0) leftOut += " (line " + std::to_string(line) + ")";
+      leftOut += ": " + (why.empty() ? std::string("it cannot be read.") : why);
+      return true;
+    });
+    if (!leftOut.empty()) {
+      const std::string text = "'" + std::string(path) + "':" + leftOut;
+      contents.warning = contents.warning.empty() ? text : contents.warning + "\n" + text;
     }
   }
   // The model keeps what the file gives and nothing else: no centring, scaling or
