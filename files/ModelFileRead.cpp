@@ -644,8 +644,25 @@ void ReadScene(Reader& r) {
   r.out->scene.push_back(std::move(section));
 }
 
+// The check that ends a BINARY file (`at`: where its token began): the CRC-32 of
+// every byte before it must agree, and nothing may follow it.
+void ReadChecksum(Reader& r, long at) {
+  if (r.IsAscii() || !r.s->mFile || at < 0) return void(r.Fail("Didn't expect 'Checksum' here"));
+  const uint32_t stored = ioReadUInt(r.s);
+  if (!r.Ok()) return;
+  if (!r.out->model) return void(r.Fail("The file holds no model"));
+  if (ioReadToken(r.s) != kIoTokenEnd) return void(r.Fail("The file goes on after its checksum"));
+  if (!r.Ok()) return;
+  uint32_t crc = 0;
+  if (!FileChecksum(r.path, at, crc) || crc != stored)
+    return void(r.Fail("The file is damaged: its checksum does not agree with its contents"));
+}
+
 void ReadFile(Reader& r) {
   for (;;) {
+    // Where the next token begins in a BINARY file, for its checksum.
+    const long at =
+        !r.IsAscii() && r.s->mFile && r.s->mPushedToken == kIoTokenEnd ? std::ftell(r.s->mFile) : -1;
     const int token = ioReadToken(r.s);
     if (!r.Ok()) return;
     switch (token) {
@@ -654,6 +671,10 @@ void ReadFile(Reader& r) {
         break;
       case kTokScene:
         ReadScene(r);
+        break;
+      case kTokChecksum:
+        ReadChecksum(r, at);
+        if (r.Ok()) return;
         break;
       case kIoTokenEnd:
         if (!r.out->model) r.Fail("The file holds no model");
