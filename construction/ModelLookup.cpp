@@ -415,14 +415,15 @@ bool ModelSearchCriteria::IsUsable() const {
 }
 
 bool ModelSearchCriteria::Matches(const LibraryEntry& entry, bool dual, int n, int d) const {
-  int cells, faces, edges, verts;
+  // Counted wide: the counts of a typed base of nine digits pass the range of int.
+  int64_t cells, faces, edges, verts;
   if (entry.mCategory == kCategoryPrisms && entry.IsParametric()) {
     if (n < 1 || d < 1) return true;
     size_t length = std::strlen(entry.mConfig);
     uint32_t family = length > 0 && entry.mConfig[length - 1] == '4' ? kFamilyPrism : kFamilyAntiprism;
     cells = 0;
     faces = GetFamilyVertexCount(family, n, d);
-    verts = 2 * n;
+    verts = 2 * int64_t(n);
     edges = verts + faces - 2;
     if (dual) std::swap(faces, verts);
   } else if (entry.IsParametric() && entry.mNumVerts < 0) {
@@ -434,8 +435,12 @@ bool ModelSearchCriteria::Matches(const LibraryEntry& entry, bool dual, int n, i
     edges = entry.GetNumEdges(dual);
     verts = entry.GetNumVerts(dual);
   }
-  return cells >= mMinCells && cells <= mMaxCells && faces >= mMinFaces && faces <= mMaxFaces &&
-         edges >= mMinEdges && edges <= mMaxEdges && verts >= mMinVerts && verts <= mMaxVerts;
+  // An unset maximum is no limit, also to counts beyond the range of int.
+  auto within = [](int64_t count, int32_t min, int32_t max) {
+    return count >= min && (max == kCriteriaUnset || count <= max);
+  };
+  return within(cells, mMinCells, mMaxCells) && within(faces, mMinFaces, mMaxFaces) &&
+         within(edges, mMinEdges, mMaxEdges) && within(verts, mMinVerts, mMaxVerts);
 }
 
 // ---- Results --------------------------------------------------------------------------------

@@ -198,8 +198,8 @@ std::optional<std::string> MakeCupolaicBlendDesc(int n, int d) {
   return text;
 }
 
-int GetFamilyVertexCount(uint32_t family, int n, int d) {
-  int count = n + (2 * d == n ? 0 : 2 * Gcd(n, d));
+int64_t GetFamilyVertexCount(uint32_t family, int n, int d) {
+  int64_t count = int64_t(n) + (2 * int64_t(d) == n ? 0 : 2 * int64_t(Gcd(n, d)));
   if (family == kFamilyAntiprism) count += n;
   return count;
 }

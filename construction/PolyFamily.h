@@ -50,7 +50,8 @@ std::optional<std::string> MakeCupolaicBlendDesc(int n, int d);
 void AppendFamilyLabel(std::string& buffer, int k, int d, bool turned);
 
 // The number of faces of the prism or antiprism {n/d}: n, plus 2 gcd(n, d) caps
-// (none when n = 2d), plus n more triangles for an antiprism.
-int GetFamilyVertexCount(uint32_t family, int n, int d);
+// (none when n = 2d), plus n more triangles for an antiprism. Counted wide: a typed
+// base may have nine digits.
+int64_t GetFamilyVertexCount(uint32_t family, int n, int d);
 
 }  // namespace corvia

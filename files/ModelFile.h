@@ -99,7 +99,8 @@ struct ModelFileContents {
   std::optional<FacetingCriteria> faceting;
   std::vector<ModelFileScene> scene;
   int form = kModelFileBinary;
-  // The first warning met (a file of a newer minor version), for the caller to show.
+  // The warning to show: the first met (a file of a newer minor version), then the
+  // scene sections left out.
   std::string warning;
   ModelFileContents();
   ~ModelFileContents();
@@ -109,7 +110,8 @@ struct ModelFileContents {
 
 // Reads a file without changing anything and without showing anything; with
 // checkScene the scene sections are checked by their installed readers (without
-// applying them). False when the file cannot be read: `error` receives the text to
+// applying them), and those that cannot be read are left out, named in `warning`.
+// False when the file cannot be read: `error` receives the text to
 // show, naming the file, empty when the user cancelled (then `cancelled` is set).
 bool ReadModelFile(const char* path, ModelFileContents& contents, std::string* error, bool* cancelled = nullptr,
                    bool checkScene = true);

@@ -1,5 +1,10 @@
 #include "files/ModelFileFormat.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <memory>
+
 #include "symmetry/SimplePoly.h"
 
 namespace corvia {
@@ -18,7 +23,7 @@ constexpr const char* kTokenNames[modelfile::kNumTokens] = {
     /* 30 */ "BaseScale", "Owner", "UsedBy", "DrawnPolygon", "FacetingCriteria",
     /* 35 */ "MinFacets", "MaxFacets", "PartialFacetingOK", "SpikyFaceting", "FacetingTotalNum",
     /* 40 */ "FacetingNumChirals", "FacetingNumCompounds", "FacetingTime", "Scene", "EndScene",
-    /* 45 */ "CompressedBlock", "VertexRings"
+    /* 45 */ "CompressedBlock", "VertexRings", "Checksum"
 };
 // clang-format on
 
@@ -29,6 +34,36 @@ namespace modelfile {
 const char* TokenName(int index) {
   if (index < 0 || index >= kNumTokens) return nullptr;
   return detail_ModelFileFormat::kTokenNames[index];
+}
+
+uint32_t Crc32(uint32_t crc, const void* data, size_t size) {
+  static const std::array<uint32_t, 256> table = [] {
+    std::array<uint32_t, 256> t{};
+    for (uint32_t i = 0; i < 256; ++i) {
+      uint32_t c = i;
+      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      t[i] = c;
+    }
+    return t;
+  }();
+  const auto* p = static_cast<const uint8_t*>(data);
+  crc = ~crc;
+  for (size_t i = 0; i < size; ++i) crc = table[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
+  return ~crc;
+}
+
+bool FileChecksum(const char* path, int64_t length, uint32_t& crc) {
+  crc = 0;
+  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path, "rb"), &std::fclose);
+  if (!file || length < 0) return false;
+  std::array<uint8_t, 65536> buffer;
+  while (length > 0) {
+    const size_t want = size_t(std::min<int64_t>(length, int64_t(buffer.size())));
+    if (std::fread(buffer.data(), 1, want, file.get()) != want) return false;
+    crc = Crc32(crc, buffer.data(), want);
+    length -= int64_t(want);
+  }
+  return true;
 }
 
 const ioEnumPair kCriteriaNames[] = {

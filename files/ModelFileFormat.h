@@ -63,6 +63,7 @@ enum Token : int {
   kTokEndScene,
   kTokCompressedBlock,
   kTokVertexRings,
+  kTokChecksum,
   kNumTokens
 };
 
@@ -94,6 +95,13 @@ constexpr uint32_t kStoredImageFlags = 0x13;
 constexpr uint32_t kMaxExpansion = 9;
 // Room the compressor is given beyond the data.
 constexpr uint32_t kCompressRoom = 1024;
+
+// The check of a BINARY file: the token, then the CRC-32 (ISO-HDLC, as zip and PNG
+// have it) of every byte of the file before the token, as 4 bytes. It ends the file;
+// a file without it is read as files were before it was written.
+uint32_t Crc32(uint32_t crc, const void* data, size_t size);
+// The CRC-32 of the first `length` bytes of the file; false when they cannot be read.
+bool FileChecksum(const char* path, int64_t length, uint32_t& crc);
 
 // The progress caption while reading and writing.
 constexpr const char* kReadingCaption = "Reading model file";

@@ -644,8 +644,25 @@ void ReadScene(Reader& r) {
   r.out->scene.push_back(std::move(section));
 }
 
+// The check that ends a BINARY file (`at`: where its token began): the CRC-32 of
+// every byte before it must agree, and nothing may follow it.
+void ReadChecksum(Reader& r, long at) {
+  if (r.IsAscii() || !r.s->mFile || at < 0) return void(r.Fail("Didn't expect 'Checksum' here"));
+  const uint32_t stored = ioReadUInt(r.s);
+  if (!r.Ok()) return;
+  if (!r.out->model) return void(r.Fail("The file holds no model"));
+  if (ioReadToken(r.s) != kIoTokenEnd) return void(r.Fail("The file goes on after its checksum"));
+  if (!r.Ok()) return;
+  uint32_t crc = 0;
+  if (!FileChecksum(r.path, at, crc) || crc != stored)
+    return void(r.Fail("The file is damaged: its checksum does not agree with its contents"));
+}
+
 void ReadFile(Reader& r) {
   for (;;) {
+    // Where the next token begins in a BINARY file, for its checksum.
+    const long at =
+        !r.IsAscii() && r.s->mFile && r.s->mPushedToken == kIoTokenEnd ? std::ftell(r.s->mFile) : -1;
     const int token = ioReadToken(r.s);
     if (!r.Ok()) return;
     switch (token) {
@@ -654,6 +671,10 @@ void ReadFile(Reader& r) {
         break;
       case kTokScene:
         ReadScene(r);
+        break;
+      case kTokChecksum:
+        ReadChecksum(r, at);
+        if (r.Ok()) return;
         break;
       case kIoTokenEnd:
         if (!r.out->model) r.Fail("The file holds no model");
@@ -775,18 +796,35 @@ bool ReadModelStream(ioStream* s, const char* path, int64_t size, ModelFileConte
     return false;
   }
 
-  // The sections that a reader claims must read: a file whose scene cannot be restored
-  // is refused before anything changes.
-  for (const ModelFileScene& section : contents.scene) {
-    ModelFileSection* reader = checkScene ? FindModelFileSection(section.name.c_str()) : nullptr;
-    if (!reader) continue;
-    ioStream* stream = OpenSceneSectionStream(path, section, handler);
-    const bool read = stream && reader->Read(stream, false);
-    ioClose(stream);
-    if (!read || failed) {
-      if (firstError.empty())
-        firstError = "'" + std::string(path) + "':\nThe scene section '" + section.name + "' cannot be read.";
-      return false;
+  // The sections that a reader claims are checked before anything changes. The scene
+  // is no part of the model: a section that cannot be read is left out, with one
+  // warning that names the file, each section left out and why.
+  if (checkScene) {
+    std::string leftOut;
+    std::erase_if(contents.scene, [&](const ModelFileScene& section) {
+      ModelFileSection* reader = FindModelFileSection(section.name.c_str());
+      if (!reader) return false;
+      std::string why;
+      int line = 0;  // in the ASCII form, the line of the fault
+      ioStream* stream = nullptr;
+      ioErrorHandler noting = [&why, &line, &stream](int level, const char*, const char* message) {
+        if (level < kIoLevelError || !why.empty()) return 0;
+        why = message;
+        if (stream && stream->mMode == kIoModeAscii) line = stream->mLineNumber;
+        return 0;
+      };
+      stream = OpenSceneSectionStream(path, section, noting);
+      const bool read = stream && reader->Read(stream, false);
+      ioClose(stream);
+      if (read && why.empty()) return false;
+      leftOut += "\nThe scene section '" + section.name + "' was left out";
+      if (line > 0) leftOut += " (line " + std::to_string(line) + ")";
+      leftOut += ": " + (why.empty() ? std::string("it cannot be read.") : why);
+      return true;
+    });
+    if (!leftOut.empty()) {
+      const std::string text = "'" + std::string(path) + "':" + leftOut;
+      contents.warning = contents.warning.empty() ? text : contents.warning + "\n" + text;
     }
   }
   // The model keeps what the file gives and nothing else: no centring, scaling or

@@ -37,7 +37,7 @@ class ModelFileSection {
   virtual bool Write(ioStream* stream, int indent) = 0;
   // Reads what Write wrote. Reading a file runs it twice: first with apply false,
   // before the model changes, to check the section (a section that cannot be read
-  // makes the whole file fail); then with apply true, after the file's model has
+  // is left out, with a warning); then with apply true, after the file's model has
   // become current, to restore the scene. False when the section cannot be read;
   // the error has been reported through the stream.
   virtual bool Read(ioStream* stream, bool apply) = 0;

@@ -419,6 +419,15 @@ bool WriteModelStream(ioStream* s, Poly& poly, const SimplePoly& simple, const i
   return !w.failed && !w.cancelled;
 }
 
+// Ends a BINARY file with its check: the CRC-32 of every byte written so far.
+bool WriteChecksum(ioStream* s, const char* path) {
+  if (!s->mFile || std::fflush(s->mFile) != 0) return false;
+  const long length = std::ftell(s->mFile);
+  uint32_t crc = 0;
+  if (length < 0 || !modelfile::FileChecksum(path, length, crc)) return false;
+  return ioWriteToken(s, modelfile::kTokChecksum, 0) && ioPrintf(s, "%u", unsigned(crc));
+}
+
 }  // namespace detail_ModelFileWrite
 
 bool WriteModelFile(const char* path, int form, Poly& poly) {
@@ -441,7 +450,8 @@ bool WriteModelFile(const char* path, int form, Poly& poly) {
     ioStream* s = ioOpenWrite(temporary, kModelFileTypeWord, kModelFileVersionMajor, kModelFileVersionMinor, form,
                               modelfile::TokenName, handler, nullptr);
     if (!s) return false;
-    const bool written = d::WriteModelStream(s, poly, *simple, handler, true, cancelled);
+    bool written = d::WriteModelStream(s, poly, *simple, handler, true, cancelled);
+    if (written && form == kModelFileBinary) written = d::WriteChecksum(s, temporary);
     const bool closed = ioClose(s);
     return closed && written;
   };

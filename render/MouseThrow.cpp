@@ -3,9 +3,11 @@
 
 #include "render/MouseThrow.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <map>
+#include <vector>
 
 #include "core/Messages.h"
 #include "core/TimeFormat.h"
@@ -377,7 +379,12 @@ void SetMouseThrowDataSkipper(int kind, MouseThrowDataSkipper skipper) {
 
 void WriteMouseThrowData(ioStream* stream, int indent) {
   ioIndent(stream, indent);
-  for (MouseThrow* t = detail_MouseThrow::gActive; t; t = t->mNextActive) {
+  // A throw that starts goes to the front of the list: the oldest is written first,
+  // so that reading starts them in the same order and the list reads back as it was.
+  std::vector<MouseThrow*> oldestFirst;
+  for (MouseThrow* t = detail_MouseThrow::gActive; t; t = t->mNextActive) oldestFirst.push_back(t);
+  std::reverse(oldestFirst.begin(), oldestFirst.end());
+  for (MouseThrow* t : oldestFirst) {
     const int id = t->GetID();
     if (id < 0) continue;
     ioPrintf(stream, "%d\t%.9hg\t%.9hg\n", id, static_cast<double>(t->mSpeedX), static_cast<double>(t->mSpeedY));

@@ -293,6 +293,9 @@ bool ReadLayouts(ioStream* stream, int defaultCurrent, bool apply) {
       } else if (token == kTokenLayout) {
         const int value = ReadLayoutName(stream);
         if (apply) target = GetLayoutRecord(value);
+        // A layout is written when it has kept its ratios, with none for a layout of
+        // one pane: the line alone keeps it, so the next save writes it again.
+        if (apply && target && target->numRatios < 0) target->numRatios = 0;
       } else if (token == kTokenRatios) {
         const int n = ioReadInt(stream);
         float values[kMaxLayoutRatios] = {0, 0, 0};

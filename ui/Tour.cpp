@@ -622,8 +622,13 @@ bool Tour::Read(ioStream* stream, bool apply) {
     if (event) return scope.Fail("The tour ends inside an event");
     if (token != kTokenEndSection) return scope.Fail("The tour has no end");
   }
+  // -1 stands for a tour with no current event.
+  if (current < -1 || current >= read.GetNumEvents()) {
+    SectionScope scope(stream);
+    return scope.Fail("The tour's current event is out of range");
+  }
   if (!apply) return true;
-  read.mCurrent = read.GetEvent(current >= 0 ? current : 0);
+  read.mCurrent = read.GetEvent(current);
   TakeEvents(read);
   return true;
 }

@@ -194,6 +194,37 @@ TEST_F(ModelLookupTest, ConfigurationsAndSymbols) {
   EXPECT_EQ(n, 11);
 }
 
+// The counts of a nine-digit base pass the range of int: a search by counts judges
+// the family member by its true counts, and the base is then refused for its size.
+TEST_F(ModelLookupTest, NineDigitBasesAreCountedWithoutOverflow) {
+  struct Case {
+    const char* text;
+    const char* refusal;
+  };
+  const Case cases[] = {{"715827882.4.4", "Prism base must have less than 100 sides"},
+                        {"999999999.4.4", "Prism base must have less than 100 sides"},
+                        {"536870912.3.3.3", "Antiprism base must have less than 100 sides"},
+                        {"999999999/333333333.3.3.3", "Antiprism base must have less than 100 sides"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    // At least a thousand edges: the member matches and its base is refused.
+    gModelSearchCriteria.Reset();
+    gModelSearchCriteria.mMinEdges = 1000;
+    testing::Platform().messages.Clear();
+    EXPECT_EQ(LookUpModel(c.text, nullptr, true, nullptr, false), nullptr);
+    EXPECT_EQ(LastMessage(), c.refusal);
+    // At most a thousand edges, faces or vertices: the member is no match at all.
+    for (int32_t ModelSearchCriteria::*bound :
+         {&ModelSearchCriteria::mMaxEdges, &ModelSearchCriteria::mMaxFaces, &ModelSearchCriteria::mMaxVerts}) {
+      gModelSearchCriteria.Reset();
+      gModelSearchCriteria.*bound = 1000;
+      testing::Platform().messages.Clear();
+      EXPECT_EQ(LookUpModel(c.text, nullptr, true, nullptr, false), nullptr);
+      EXPECT_NE(LastMessage(), c.refusal);
+    }
+  }
+}
+
 TEST_F(ModelLookupTest, BlanksRoundTheTextAreIgnored) {
   for (const char* text : {"Cube ", "  Cube", " cube\t", "Hexahedron  ", "4.4.4 ", "3 | 2 4 ", "U6 "}) {
     EXPECT_EQ(Find(text), 1) << "'" << text << "'";

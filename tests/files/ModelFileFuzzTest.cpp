@@ -38,37 +38,6 @@ std::string Where(const char* kind, int round) {
   return corvia::testing::RoundName(kind, kSeed, round);
 }
 
-// The files the rounds start from: a cube with everything a file can hold, and a
-// model with faces through its centre, in both forms.
-std::vector<std::string> SeedFiles(TestSection& section) {
-  std::vector<std::string> files;
-  const std::filesystem::path folder = corvia::testing::ScratchDir("fuzz-seeds");
-  for (int index : {kCube, kTetrahemihexahedron}) {
-    LibraryModel model;
-    if (!model.Build(index)) continue;
-    std::vector<corvia::PolyElement*> faces = Elements(model.poly.mFaces);
-    std::vector<corvia::PolyElement*> verts = Elements(model.poly.mVertices);
-    auto* image = new corvia::FaceImage(nullptr, corvia::kImageProjectPlanar, corvia::kImageBoundaryBorder);
-    image->mFileName = "picture.png";
-    AttachToFace(image, faces[0], true);
-    AttachToFace(image, faces[1], false);
-    faces[2]->SetOpacity(0.5f);
-    verts[0]->SetLabel("label");
-    corvia::DrawnPolygon* polygon = model.poly.mCurrentDrawnPolygon;
-    for (int i = 0; i < 3; ++i) corvia::NewPolygonVertex(0, 0, nullptr, verts[size_t(i)]->mDualVert, polygon->ring);
-    polygon->Triangulate();
-    model.poly.mCurrentDrawnPolygon = new corvia::DrawnPolygon(model.poly.mDrawnPolygons, model.poly.mLastDrawnPolygon);
-    for (int form : {corvia::kModelFileAscii, corvia::kModelFileBinary}) {
-      const std::filesystem::path path = folder / ("seed" + std::to_string(files.size()) + ".corv");
-      corvia::InstallModelFileSection(&section);
-      const bool written = corvia::WriteModelFile(path.c_str(), form, model.poly);
-      corvia::RemoveModelFileSection(&section);
-      if (written) files.push_back(ReadBytes(path));
-    }
-  }
-  return files;
-}
-
 // Words a changed text file may get in place of one of its own.
 const std::vector<std::string> kWords = {
     "0",        "-1",         "2147483647", "-2147483648", "99999999999",  "1e308",           "nan",

@@ -17,9 +17,14 @@
 
 #include "construction/Library.h"
 #include "construction/ModelFactory.h"
+#include "core/DrawnPolygon.h"
+#include "core/FaceImageRef.h"
+#include "core/PolygonRing.h"
 #include "core/RainbowColor.h"
 #include "core/ioStream.h"
+#include "files/ModelFile.h"
 #include "files/ModelFileSection.h"
+#include "model/FaceImageAttach.h"
 #include "model/Edge.h"
 #include "model/FaceType.h"
 #include "model/FaceTypeBlock.h"
@@ -248,6 +253,38 @@ inline std::string ReadBytes(const std::filesystem::path& path) {
 inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+// Files with everything a file can hold: a cube with a face image, an opacity, a label,
+// a drawn facet and the section's scene, and a model with faces through its centre,
+// each in both forms (ASCII first), as their bytes.
+inline std::vector<std::string> SeedFiles(TestSection& section) {
+  std::vector<std::string> files;
+  const std::filesystem::path folder = corvia::testing::ScratchDir("seed-files");
+  for (int index : {kCube, kTetrahemihexahedron}) {
+    LibraryModel model;
+    if (!model.Build(index)) continue;
+    std::vector<corvia::PolyElement*> faces = Elements(model.poly.mFaces);
+    std::vector<corvia::PolyElement*> verts = Elements(model.poly.mVertices);
+    auto* image = new corvia::FaceImage(nullptr, corvia::kImageProjectPlanar, corvia::kImageBoundaryBorder);
+    image->mFileName = "picture.png";
+    AttachToFace(image, faces[0], true);
+    AttachToFace(image, faces[1], false);
+    faces[2]->SetOpacity(0.5f);
+    verts[0]->SetLabel("label");
+    corvia::DrawnPolygon* polygon = model.poly.mCurrentDrawnPolygon;
+    for (int i = 0; i < 3; ++i) corvia::NewPolygonVertex(0, 0, nullptr, verts[size_t(i)]->mDualVert, polygon->ring);
+    polygon->Triangulate();
+    model.poly.mCurrentDrawnPolygon = new corvia::DrawnPolygon(model.poly.mDrawnPolygons, model.poly.mLastDrawnPolygon);
+    for (int form : {corvia::kModelFileAscii, corvia::kModelFileBinary}) {
+      const std::filesystem::path path = folder / ("seed" + std::to_string(files.size()) + ".corv");
+      corvia::InstallModelFileSection(&section);
+      const bool written = corvia::WriteModelFile(path.c_str(), form, model.poly);
+      corvia::RemoveModelFileSection(&section);
+      if (written) files.push_back(ReadBytes(path));
+    }
+  }
+  return files;
 }
 
 }  // namespace test_ModelFile

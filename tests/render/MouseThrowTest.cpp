@@ -203,9 +203,10 @@ TEST_F(MouseThrowTest, StoredRecordReadsBack) {
     b.value = 12.5;
     WriteAndReadBack(folder / "scene", mode, 8, 6);
     b.value = 0.0;
-    // Written newest first, each read one pushed to the front: the order turns round.
-    ASSERT_EQ(GetActiveMouseThrows(), &a) << "mode " << mode;
-    EXPECT_EQ(a.mNextActive, &b);
+    // Written oldest first, each read one pushed to the front: the order is kept.
+    ASSERT_EQ(GetActiveMouseThrows(), &b) << "mode " << mode;
+    EXPECT_EQ(b.mNextActive, &a);
+    EXPECT_EQ(a.mNextActive, nullptr);
     EXPECT_FLOAT_EQ(a.mSpeedX, 1.5f);
     EXPECT_FLOAT_EQ(a.mSpeedY, -2.5f);
     EXPECT_DOUBLE_EQ(a.mAxis[0], 0.6);
@@ -220,14 +221,14 @@ TEST_F(MouseThrowTest, RecordOfAMissingThrowIsSteppedOver) {
   {
     RecordingThrow kept(7);
     RecordingThrow gone(RecordingThrow::kDataKind);
-    kept.StartThrow(2.0f, 0.0f);
     gone.StartThrow(5.0f, 0.0f);
+    kept.StartThrow(2.0f, 0.0f);
     gone.value = 99.0;
     ioStream* out = ioOpenWrite(file.c_str(), "Corvia", 8, 6, kIoModeAscii, nullptr, nullptr, nullptr);
     WriteMouseThrowData(out, 0);
     ioClose(out);
   }
-  // The throw written first (newest) is gone; its own number must not be read as the
+  // The throw written first (the oldest) is gone; its own number must not be read as the
   // next throw's identifier.
   RecordingThrow kept(7);
   ioStream* in = ioOpenRead(file.c_str(), "Corvia", 8, 6, nullptr, nullptr, nullptr, 0);
