@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <utility>
 #include <vector>
 
 #include "core/IntMath.h"
@@ -79,6 +81,56 @@ double CoplanarTolerance(const std::vector<PolyElement*>& elements) {
     }
   }
   return kSymmetrySearchFactor * kSymmetryTolerance * std::sqrt(size);
+}
+
+// Whether a face shares its plane with a face of another type is a matter of its type,
+// not of the face: the symmetry carries each face of a type, with its plane, onto every
+// other. Planes that lie as far apart as the tolerance (a model of tens of thousands of
+// faces has pairs of planes that near) may be taken for one at some faces of the types
+// and not at others. Such faces leave their rings until every face of a type shares
+// its plane with faces of the same types as its fellows do.
+void KeepRingsAlikeAcrossTypes(ElementList* list) {
+  using TypePair = std::pair<const FaceType*, const FaceType*>;
+  std::map<TypePair, int> withType;
+  std::vector<const FaceType*> others;
+  std::vector<PolyElement*> leaving;
+  const int limit = list->mCount;
+  auto ringTypes = [&others, limit](const PolyElement* e) {
+    others.clear();
+    int steps = 0;
+    for (const PolyElement* m = e->mCoplanarNext; m && m != e && steps < limit; m = m->mCoplanarNext, ++steps) {
+      if (std::find(others.begin(), others.end(), m->mType) == others.end()) others.push_back(m->mType);
+    }
+  };
+  ProgressTicker tick;
+  for (bool changed = true; changed;) {
+    changed = false;
+    withType.clear();
+    for (PolyElement* e = list->mHead; e; e = e->mNext) {
+      (void)tick();
+      if (!e->mCoplanarNext || !e->mType) continue;
+      ringTypes(e);
+      for (const FaceType* other : others) ++withType[{e->mType, other}];
+    }
+    auto alike = [&withType](const FaceType* a, const FaceType* b) {
+      const auto found = withType.find({a, b});
+      return found != withType.end() && found->second == a->mCount;
+    };
+    leaving.clear();
+    for (PolyElement* e = list->mHead; e; e = e->mNext) {
+      (void)tick();
+      if (!e->mCoplanarNext || !e->mType) continue;
+      ringTypes(e);
+      for (const FaceType* other : others) {
+        if (!other || !alike(e->mType, other) || !alike(other, e->mType)) {
+          leaving.push_back(e);
+          break;
+        }
+      }
+    }
+    for (PolyElement* e : leaving) e->UnlinkCoplanar();
+    changed = !leaving.empty();
+  }
 }
 
 int RotationCount(const FaceType* type) {
@@ -340,6 +392,7 @@ void FindCoplanarFaces(ElementList* list) {
       previous = e;
     }
   }
+  detail_CoplanarFaces::KeepRingsAlikeAcrossTypes(list);
 }
 
 void PolyElement::CopyAxesFromPartner() {

@@ -403,7 +403,8 @@ bool Stage(const char* name) {
 }
 
 std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double sizeFactor,
-                                  const SymmetryTolerances& tolerances, std::string* refusal) {
+                                  const SymmetryTolerances& tolerances, std::string* refusal, bool& moved) {
+  moved = false;
   // 1. Topology. Vertices are one point within the merge tolerance, but never within
   // more than a share of the shortest edge (the base of a needle far smaller than the
   // needle stays a triangle).
@@ -497,7 +498,10 @@ std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double 
     if (!Stage("SymmetriseVertices")) return nullptr;
     const SymmetriseOutcome outcome = SymmetriseVertices(poly, *group, false, search, tolerance);
     if (!Stage("AfterSymmetrising")) return nullptr;
-    if (outcome == SymmetriseOutcome::kMoved) AfterSymmetrising(poly, *hull);
+    if (outcome == SymmetriseOutcome::kMoved) {
+      AfterSymmetrising(poly, *hull);
+      moved = true;
+    }
     if (outcome != SymmetriseOutcome::kRefused) break;
     group.reset();
     RestoreFaceCoincRings(poly, faceRings);
@@ -520,7 +524,10 @@ std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double 
     if (!Stage("SymmetriseVertices")) return nullptr;
     const SymmetriseOutcome outcome = SymmetriseVertices(poly, *group, true, search, tolerance);
     if (!Stage("AfterSymmetrising")) return nullptr;
-    if (outcome == SymmetriseOutcome::kMoved) AfterSymmetrising(poly, *hull);
+    if (outcome == SymmetriseOutcome::kMoved) {
+      AfterSymmetrising(poly, *hull);
+      moved = true;
+    }
     if (outcome != SymmetriseOutcome::kRefused) break;
     group->SetReflectionType(kReflectionChiral);
     hasReflection = false;
@@ -594,7 +601,17 @@ std::unique_ptr<SymGroup> FindSymmetries(SimplePoly& poly, bool& hasReflection, 
   // A power of two scales exactly (and is never taken for 1 by Scale).
   const double sizeFactor = d::SizeNormalisingFactor(poly);
   poly.Scale(sizeFactor);
-  std::unique_ptr<SymGroup> group = d::Analyse(poly, hasReflection, sizeFactor, tolerances, refusal);
+  bool moved = false;
+  std::unique_ptr<SymGroup> group = d::Analyse(poly, hasReflection, sizeFactor, tolerances, refusal, moved);
+  // A model moved onto its group was analysed from points that were not yet where the
+  // group puts them: its hull, the order in which the axes turned up and so the
+  // operations that carry one face onto another came from those points. The model as
+  // it now stands is analysed once more, as it is when it comes back from a file it
+  // was saved to, so that opening and saving it again gives the same model.
+  if (group && moved) {
+    for (int i = 0; i < poly.NumFaces(); ++i) poly.FaceAt(i).flags &= ~kSimpleHemiFixed;
+    group = d::Analyse(poly, hasReflection, 1.0, tolerances, refusal, moved);
+  }
   if (poly.flags & kSimpleKeepSize) poly.Scale(1.0 / sizeFactor);
   return group;
 }

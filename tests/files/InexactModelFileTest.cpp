@@ -224,3 +224,54 @@ TEST(InexactModelFile, ModelsWrittenWithSixToEightDecimalsOpenWithTheirGroup) {
 }
 
 }  // namespace test_InexactModelFile
+
+namespace test_InexactModelFile {
+
+// The bytes of a saved file less the ASCII form's line that tells when it was saved.
+std::string Unstamped(std::string bytes) {
+  const size_t stamp = bytes.find("# Corvia model file, saved ");
+  if (stamp != std::string::npos) bytes.erase(stamp, bytes.find('\n', stamp) + 1 - stamp);
+  return bytes;
+}
+
+// Opening a model moves it onto its group once: the file it is saved to opens as the
+// same model, and saving that again writes the same bytes.
+TEST(InexactModelFile, NearlySymmetricModelsAreAFixedPointOfOpenAndSave) {
+  const double s = 1 / std::sqrt(3.0);
+  std::vector<Point> tetrahedron = {{s, s, s}, {s, -s, -s}, {-s, s, -s}, {-s, -s, s}};
+  tetrahedron[1].y += 6e-7;
+  LibraryModel icosahedron;
+  ASSERT_TRUE(icosahedron.Build(4));
+  std::vector<Point> moved = PointsOf(icosahedron.poly);
+  moved[3].z += 4e-7;
+  const struct {
+    const char* name;
+    std::string text;
+    const char* group;
+  } models[] = {
+      {"tetrahedron", PlainFile(tetrahedron, TetrahedronFaces(tetrahedron), -1), "Td"},
+      {"cube", PlainFile(CubePoints({0, 0, 0}, 3e-7, 7), kCubeFaces, -1), "Oh"},
+      {"icosahedron", PlainFile(moved, FacesOf(icosahedron.poly), -1), "Ih"},
+  };
+  for (const auto& model : models) {
+    for (int form : {corvia::kModelFileAscii, corvia::kModelFileBinary}) {
+      SCOPED_TRACE(std::string(model.name) + (form == corvia::kModelFileAscii ? " ASCII" : " BINARY"));
+      TestDocument document;
+      ASSERT_TRUE(Open("near.corv", model.text)) << Boxes();
+      EXPECT_EQ(Group(document.mPoly), model.group);
+      std::string saved[2];
+      for (std::string& bytes : saved) {
+        const std::string path = (corvia::testing::ScratchDir("inexact") / "saved.corv").string();
+        ASSERT_TRUE(corvia::WriteModelFile(path.c_str(), form, document.mPoly));
+        bytes = Unstamped(ReadBytes(path));
+        Messages().Clear();
+        ASSERT_TRUE(corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain)) << Boxes();
+        EXPECT_EQ(Group(document.mPoly), model.group);
+        EXPECT_TRUE(Messages().Boxes().empty()) << Boxes();
+      }
+      EXPECT_TRUE(saved[0] == saved[1]);
+    }
+  }
+}
+
+}  // namespace test_InexactModelFile

@@ -1,8 +1,10 @@
 // The library as the program's own fuzz corpus: every record, ten vertex
-// configurations and three geodesic spheres go through every derived operation (dual,
+// configurations, three geodesic spheres and a record augmented on all faces of a
+// type go through every derived operation (dual,
 // hull, subdivision, geodesic division, the nine dual morphs, eight kinds of
 // augmentation, model files in both forms, the undo step's memory copy, nets,
-// stellation under two criteria, faceting). Every derived model then enters through
+// stellation under two criteria, faceting); a geodesic sphere of 18,000 faces goes
+// through the dual morphs. Every derived model then enters through
 // CreatePoly as the program's models do. The test collects, and fails on, every
 // internal error, every refusal that nobody was told of, and every stretch of work
 // longer than half a second in which no progress report could have let Cancel act
@@ -111,6 +113,8 @@ class SweepDocument : public corvia::DocumentAccess {
 struct SweepModel {
   std::string name;
   std::function<bool(Poly&, corvia::PolyTemplate&)> build;
+  // A model so large that only the dual morphs are taken through it.
+  bool morphsOnly = false;
 };
 
 constexpr const char* kConfigurations[] = {
@@ -135,8 +139,9 @@ std::vector<SweepModel> SweepModels() {
                         return polyTemplate.Parse(configuration, true) && poly.Build(&polyTemplate, 0);
                       }});
   }
-  for (int frequency : {3, 8, 16}) {
-    models.push_back({"geodesic sphere " + std::to_string(frequency), [frequency](Poly& poly, corvia::PolyTemplate&) {
+  for (int frequency : {3, 8, 16, 30}) {
+    models.push_back({"geodesic sphere " + std::to_string(frequency),
+                      [frequency](Poly& poly, corvia::PolyTemplate&) {
                         Poly icosahedron;
                         corvia::PolyTemplate polyTemplate;
                         if (!CreateFromLibraryEntry(&icosahedron, &polyTemplate, corvia::GetLibraryEntry(4), false))
@@ -144,8 +149,30 @@ std::vector<SweepModel> SweepModels() {
                         std::unique_ptr<SimplePoly> sphere =
                             icosahedron.Subdivide(corvia::kSubdivideGeodesic, frequency);
                         return sphere && CreatePoly(*sphere, &poly, false, false);
-                      }});
+                      },
+                      frequency > 16});
   }
+  // A record augmented on every face of a type, with the faces that end up in one plane
+  // blended: the drilled square bicupola with pyramids on its squares.
+  models.push_back({"record 220 with pyramids on its squares", [](Poly& poly, corvia::PolyTemplate&) {
+                      Poly record;
+                      corvia::PolyTemplate polyTemplate;
+                      if (!CreateFromLibraryEntry(&record, &polyTemplate, corvia::GetLibraryEntry(220), false))
+                        return false;
+                      corvia::PolyElement* square = record.mFaces.mHead;
+                      while (square && square->mNumSides != 4) square = square->mNext;
+                      if (!square) return false;
+                      record.GetShownBlock()->SetCurrentFace(square);
+                      const uint32_t options =
+                          corvia::kAugmentPyramid | corvia::kPyramidEqualEdges | corvia::kAugmentSameType;
+                      corvia::Augmentation* augmentation = GetAugmentation(&record);
+                      augmentation->mScale = 1.0;
+                      std::unique_ptr<SimplePoly> made;
+                      if (PrepareAugmentation(&record, options, augmentation))
+                        made = corvia::CreateAugmentedPoly(options, *augmentation);
+                      augmentation->Reset();
+                      return made && CreatePoly(*made, &poly, false, false);
+                    }});
   return models;
 }
 
@@ -322,6 +349,20 @@ constexpr AugmentKind kAugmentKinds[] = {
     {"excavated prisms", corvia::kAugmentPrism | corvia::kAugmentExcavate},
 };
 
+// The model half-way through each dual morph.
+void SweepMorphs(Sweep& sweep, const std::string& name, Poly& poly) {
+  for (const Morph& morph : kMorphs) {
+    sweep.Run(name, morph.name, [&] {
+      // The snub morph has models only at its ends.
+      corvia::DualMorphRatio() = morph.viewType == corvia::kViewMorphViaSnub ? 1.0 : 0.5;
+      uint8_t derived = 0;
+      SimplePoly* made = corvia::DeriveModelForViewType(poly, morph.viewType, 0, nullptr, &derived);
+      corvia::DualMorphRatio() = 0.5;
+      return Enter(made);
+    });
+  }
+}
+
 // The first face of the shown side with at least three sides, made current.
 corvia::PolyElement* FirstFace(Poly& poly) {
   for (corvia::PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) {
@@ -343,6 +384,10 @@ void SweepOne(Sweep& sweep, SweepDocument& document, const SweepModel& model, co
   if (!built || poly.mFaces.mCount == 0) return;
   const std::string& name = model.name;
 
+  if (model.morphsOnly) {
+    SweepMorphs(sweep, name, poly);
+    return;
+  }
   sweep.Run(name, "dual", [&] { return Enter(CreateSimplePoly(&poly, corvia::kDeriveDual, nullptr, nullptr)); });
   sweep.Run(name, "hull", [&] {
     std::unique_ptr<SimplePoly> copy(CreateSimplePoly(&poly, corvia::kDeriveBase, nullptr, nullptr));
@@ -356,16 +401,7 @@ void SweepOne(Sweep& sweep, SweepDocument& document, const SweepModel& model, co
   sweep.Run(name, "subdivision", [&] { return Enter(poly.Subdivide(0, 2)); });
   sweep.Run(name, "geodesic division", [&] { return Enter(poly.Subdivide(corvia::kSubdivideGeodesic, 2)); });
 
-  for (const Morph& morph : kMorphs) {
-    sweep.Run(name, morph.name, [&] {
-      // The snub morph has models only at its ends.
-      corvia::DualMorphRatio() = morph.viewType == corvia::kViewMorphViaSnub ? 1.0 : 0.5;
-      uint8_t derived = 0;
-      SimplePoly* made = corvia::DeriveModelForViewType(poly, morph.viewType, 0, nullptr, &derived);
-      corvia::DualMorphRatio() = 0.5;
-      return Enter(made);
-    });
-  }
+  SweepMorphs(sweep, name, poly);
 
   for (const AugmentKind& kind : kAugmentKinds) {
     sweep.Run(name, kind.name, [&] {
