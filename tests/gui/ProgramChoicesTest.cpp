@@ -18,6 +18,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <set>
 #include <string>
@@ -26,6 +27,7 @@
 #include "app/PolyApp.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
+#include "app/Settings.h"
 #include "app/WindowServices.h"
 #include "construction/Library.h"
 #include "construction/PolyhedraDialog.h"
@@ -55,6 +57,8 @@
 #include "ui/MainFrame.h"
 #include "ui/PaneWindow.h"
 #include "ui/Toolbars.h"
+#include "ui/Tour.h"
+#include "ui/TourBar.h"
 
 namespace test_ProgramChoices {
 
@@ -775,6 +779,75 @@ TEST_F(PolyMenuModelsTest, CompoundsWithTheMirrorImageAndWithTheDual) {
   Open("Cube", 6, 8);
   MakeAndUndo(kCmdAddBaseAndDual, 14, 14);
   EXPECT_EQ(Group(), kSymGroupOctahedral);
+}
+
+
+// The tour bar's Export Video asks the image export for a video of the tour; the export
+// makes still images only, so it says so and asks for no file, and the File menu's
+// export afterwards writes its still image as before.
+TEST_F(ProgramChoicesTest, TheTourBarsVideoExportSaysItCannotAndWritesNothing) {
+  platform::ServiceSet services = platform::Services();
+  platform::FileDialogFrontEnd* wxFiles = services.fileDialogs;
+  services.fileDialogs = &Platform().fileDialogs;
+  platform::InstallServices(services);
+  Platform().fileDialogs.mRequests.clear();
+  Platform().messages.Clear();
+  GetTour().Clear();
+  ChooseFromMenu(kCmdTourAdd);
+  YieldUntil([] { return GetTour().GetNumEvents() == 1; });
+  ASSERT_EQ(GetTour().GetNumEvents(), 1);
+  CTourListCtrl* list = GetTourBar()->GetList();
+  list->SetSelected(0, true);
+  wxCommandEvent video(wxEVT_MENU, ToWxId(kCmdExportVideo));
+  video.SetEventObject(list->GetBody());
+  list->GetBody()->ProcessWindowEvent(video);
+  YieldUntil([] { return !Platform().messages.Boxes().empty(); });
+  ASSERT_EQ(Platform().messages.Boxes().size(), 1u);
+  EXPECT_NE(Platform().messages.Boxes()[0].text.find("cannot export videos"), std::string::npos);
+  EXPECT_TRUE(Platform().fileDialogs.mRequests.empty());
+  EXPECT_EQ(GetAppSettings().exports.isAnimation, 0);
+
+  const std::filesystem::path still = std::filesystem::temp_directory_path() / "corvia-still-after-video.png";
+  std::filesystem::remove(still);
+  Platform().fileDialogs.QueueChoice(still.string());
+  ChooseFromMenu(kCmdExportImage);
+  YieldUntil([&] { return std::filesystem::exists(still); });
+  EXPECT_EQ(Platform().fileDialogs.mRequests.size(), 1u);
+  EXPECT_TRUE(std::filesystem::exists(still));
+  std::filesystem::remove(still);
+  GetTour().Clear();
+  services.fileDialogs = wxFiles;
+  platform::InstallServices(services);
+}
+
+
+// With the diagnostic option on, the face pane of a stellated face writes the
+// coordinates of its diagram's points beside them; off again, the pane is as before.
+TEST_F(ProgramChoicesTest, TheFacePaneLabelsItsDiagramsPointsWhenAskedTo) {
+  ASSERT_TRUE(Doc()->OpenModelByNameOrSymbol("Icosahedron"));
+  YieldUntil([] { return Shows(20, 12); });
+  ClickPane(1);
+  ChooseFromMenu(32834);  // View > View Diagrams > Face
+  YieldUntil([] { return GetPane(1)->GetViewType() == kViewFace; });
+  ClickPane(0);
+  YieldUntil([] { return GetCurrentPoly()->GetCurrentFace() != nullptr; });
+  corvia::testing::PostMenuCommand(mFrame, kCmdStellationNext);
+  YieldUntil([] { return GetCurrentPoly()->mBaseBlock->IsStellated(); });
+  ASSERT_TRUE(GetCurrentPoly()->mBaseBlock->IsStellated());
+  auto picture = [] {
+    GetPane(1)->Invalidate(true);
+    GetPane(1)->UpdateNow();
+    return ScreenPixels(Canvas(1));
+  };
+  const wxImage plain = picture();
+  ASSERT_GT(CountDrawn(GetPane(1), plain), 500);
+  corvia::testing::PostMenuCommand(mFrame, kCmdShowDiagramCoords);
+  YieldUntil([&] { return CountDiffering(plain, picture()) > 300; });
+  EXPECT_GT(CountDiffering(plain, picture()), 300);
+  corvia::testing::KeepScreenshot(mFrame, "face-pane-diagram-labels");
+  corvia::testing::PostMenuCommand(mFrame, kCmdShowDiagramCoords);
+  YieldUntil([&] { return CountDiffering(plain, picture()) == 0; });
+  EXPECT_EQ(CountDiffering(plain, picture()), 0);
 }
 
 }  // namespace test_ProgramChoices
