@@ -61,7 +61,8 @@ void MarkAvailable(bool available) {
 const std::vector<const std::vector<DocCommand>*>& GetDocCommandGroups() {
   static const std::vector<const std::vector<DocCommand>*> groups = {
       &GetColorDisplayCommands(), &GetOptionCommands(),      &GetStellationCommands(),
-      &GetBrowseTextCommands(),   &GetModelMenuCommands(),   &GetDisplayMenuCommands()};
+      &GetBrowseTextCommands(),   &GetModelMenuCommands(),   &GetDisplayMenuCommands(),
+      &GetCompoundMenuCommands()};
   return groups;
 }
 

@@ -48,6 +48,9 @@ const std::vector<DocCommand>& GetBrowseTextCommands();
 // and option switches (MenuCommandsDisplay.cpp).
 const std::vector<DocCommand>& GetModelMenuCommands();
 const std::vector<DocCommand>& GetDisplayMenuCommands();
+// The Poly menu's hull, core, zonohedron, Waterman polyhedron, compounds and model
+// memories (MenuCommandsCompound.cpp).
+const std::vector<DocCommand>& GetCompoundMenuCommands();
 // Every group above.
 const std::vector<const std::vector<DocCommand>*>& GetDocCommandGroups();
 

@@ -418,6 +418,7 @@ std::vector<DocCommand> MakeCommands() {
       {kCmdShowEdgeNumbers, ToggleNumbers<kShowEdgeNumbers>, UpdateNumbers<kShowEdgeNumbers>},
       {kCmdShowEdgeTypeNumbers, ToggleNumbers<kShowEdgeTypeNumbers>, UpdateNumbers<kShowEdgeTypeNumbers>},
       {kCmdShowFaceletNumbers, ToggleNumbers<kNumberEachFacelet>, UpdateNumbers<kNumberEachFacelet>},
+      {kCmdShowDiagramCoords, ToggleNumbers<kShowDiagramCoords>, UpdateNumbers<kShowDiagramCoords>},
       {kCmdShowFaceletTypeNumbers, ToggleNumbers<kNumberEachFaceletType>, UpdateNumbers<kNumberEachFaceletType>},
       {kCmdShowFrameTime, ToggleFrameTime, UpdateFrameTime},
   };

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "app/PolyView.h"
+#include "app/Settings.h"
 #include "core/Equation.h"
 #include "core/FaceImageRef.h"
 #include "core/Folders.h"
@@ -28,6 +29,7 @@
 #include "ui/CommandTable.h"
 #include "ui/InfoBar.h"
 #include "ui/NewFrame.h"
+#include "ui/TourBar.h"
 
 namespace corvia {
 
@@ -164,7 +166,12 @@ class PaneModeCommands final : public wxEvtHandler {
     }
     Bind(
         wxEVT_MENU,
-        [](wxCommandEvent&) {
+        [](wxCommandEvent& event) {
+          // The tour bar's Export Video asks for an animation of the tour.
+          if (event.GetInt() == kExportTourVideo) {
+            GetAppSettings().exports.isAnimation = 1;
+            GetAppSettings().exports.tour = 1;
+          }
           if (CPolyView* pane = CPolyView::GetActive()) pane->OnFileExportImage();
         },
         ToWxId(kCmdExportImage));
@@ -276,6 +283,16 @@ void CPolyView::OnScaleDualVolume() { AskAndScale(ScaleMeasure::DualVolume); }
 
 void CPolyView::OnFileExportImage() {
   static const char kFilter[] = "PNG Files (*.png)|*.png|JPEG Files (*.jpg)|*.jpg;*.jpeg||";
+  ExportSettings& exports = GetAppSettings().exports;
+  if (exports.isAnimation) {
+    // The export writes still images only: a video is refused before a file is asked
+    // for, and the next export is a still image again.
+    exports.isAnimation = 0;
+    exports.tour = 0;
+    ShowError("Corvia cannot export videos: it exports still images (PNG, JPEG) only.\n"
+              "No file was written.");
+    return;
+  }
   std::string path = GetExportModelName();
   if (!AskFileToSave("Export Image", path, "png", kFilter, &DefaultFolder(DefaultFolderKind::Image), nullptr)) {
     return;

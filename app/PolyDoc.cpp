@@ -192,7 +192,7 @@ void SetTransitionsEnabled(bool on) { detail_PolyDoc::gTransitionsEnabled = on; 
 ReverseTransitionScope::ReverseTransitionScope() { ++detail_PolyDoc::gReverseNesting; }
 ReverseTransitionScope::~ReverseTransitionScope() { --detail_PolyDoc::gReverseNesting; }
 
-CPolyDoc::CPolyDoc() {
+CPolyDoc::CPolyDoc() : mMemories(kNumMemorySlots) {
   detail_PolyDoc::gDocument = this;
   InstallDocumentAccess(this);
   InstallColorDocumentHooks(&detail_PolyDoc::gColorHooks);
@@ -210,6 +210,31 @@ CPolyDoc::~CPolyDoc() {
 }
 
 DocRecord* CPolyDoc::NewRecord() { return new DocRecord(mFirstRecord, mLastRecord); }
+
+// ---- Model memories --------------------------------------------------------------------------
+
+const SimplePoly* CPolyDoc::GetMemoryModel(int slot) {
+  return slot >= 0 && slot < static_cast<int>(mMemories.size()) ? mMemories[static_cast<size_t>(slot)].get() : nullptr;
+}
+
+bool CPolyDoc::GetMemorySlot(int slot, MemorySlotInfo* out) {
+  const SimplePoly* model = GetMemoryModel(slot);
+  if (!model) return false;
+  if (out) {
+    out->name = model->name.c_str();
+    out->numFaces = model->CountFacesWithoutFlags(kSimpleTemp);
+    int vertices = 0;
+    for (int i = 0; i < model->NumVerts(); ++i) vertices += !(model->VertAt(i).flags & kSimpleTemp);
+    out->numVertices = vertices;
+  }
+  return true;
+}
+
+std::unique_ptr<SimplePoly> CPolyDoc::ExchangeMemory(int slot, std::unique_ptr<SimplePoly> model) {
+  if (slot < 0 || slot >= static_cast<int>(mMemories.size())) return model;
+  mMemories[static_cast<size_t>(slot)].swap(model);
+  return model;
+}
 
 int CPolyDoc::CountRecords() const {
   int n = 0;

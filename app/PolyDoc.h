@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/ViewType.h"
 #include "model/Globals.h"
@@ -19,6 +20,7 @@ namespace corvia {
 class LibraryEntry;
 class PolyTemplate;
 class SavedMouseThrow;
+class SimplePoly;
 struct TourModel;
 
 namespace detail_PolyDoc {
@@ -100,6 +102,14 @@ class CPolyDoc final : public DocumentAccess {
   // The information bar marks the type of the selected element.
   void MarkSelectedType(int kind, int typeNumber, bool dual) override;
 
+  // ---- Model memories ---------------------------------------------------------------------
+  bool GetMemorySlot(int slot, MemorySlotInfo* out) override;
+  const SimplePoly* GetMemoryModel(int slot) override;
+  // Puts the model into the memory slot (0-based) and gives back the one the slot held
+  // (null: the slot is emptied); a slot out of range keeps nothing and gives the model
+  // back.
+  std::unique_ptr<SimplePoly> ExchangeMemory(int slot, std::unique_ptr<SimplePoly> model);
+
   // ---- Models ---------------------------------------------------------------------------------
   // Makes the model of a built-in library entry current; false (the model as it was)
   // when it cannot be built.
@@ -175,6 +185,7 @@ class CPolyDoc final : public DocumentAccess {
   bool mOneVertexAtATime = false;
   bool mModified = false;
   TransitionSettings mPendingTransition;
+  std::vector<std::unique_ptr<SimplePoly>> mMemories;
 };
 
 // The document of the program; null before it is made and after it is gone.

@@ -25,6 +25,7 @@
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
 #include "model/ColorSchemes.h"
+#include "model/ElementLabels.h"
 #include "model/FaceType.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Measurement.h"
@@ -467,6 +468,10 @@ void CPolyView::DrawFaceTypePart(Poly* poly, PolyElement* face) {
     Transform3D worldToFace;
     face->GetWorldToFace(worldToFace, false);
     DrawMeasurements(&worldToFace);
+  }
+  // The diagram's points with their coordinates, in the diagram's own frame (the pane's).
+  if ((DiagnosticNumbers & kShowDiagramCoords) && face->mType && !IsPicking()) {
+    DrawDiagramLabels(face->mType, kIdentityFrame, kDiagramLabelPoints);
   }
   if (AreFaceletNumbersShown()) {
     if (Model3D* model = GetModel3D(poly)) {

@@ -46,10 +46,6 @@ class SimplePoly;
 SimplePoly* DeriveModelForViewType(Poly& poly, uint32_t viewType, uint32_t flags, EdgeListNode** edgeList,
                                    uint8_t* derived);
 
-// The compound of the model and its dual, each as the factory copies it (the model of
-// a Base/Dual Compound pane); null after a message (none with the quiet flag).
-class OpenGLView;
-SimplePoly* MakeCompoundWithDual(Poly& poly, OpenGLView* view, uint32_t flags);
 
 // The flat model of the unfolded nets of the shown side's facet model (as the net pane
 // folds them now, hidden faces and edges left out); null without a facet model.
@@ -59,8 +55,6 @@ std::unique_ptr<SimplePoly> CreateNetModel(Poly* poly);
 // centre, so it changes shape. Nothing changes when the moved model cannot be made.
 void TranslateBy(Poly* poly, const double* vector);
 
-// The Waterman polyhedron of the root (1 to 10) becomes the current model.
-void CreateWatermanModel(int latticeType, int root, bool fourD);
 // The faceted model of the current facet selection becomes the current model.
 void CreateFacetedModel();
 

@@ -53,4 +53,11 @@ void NameSimplePoly(Poly* poly, bool dual, SimplePoly* simple, OpenGLView* view)
 // when the entry is not available or cannot be built.
 bool CreateFromLibraryEntry(Poly* poly, PolyTemplate* polyTemplate, LibraryEntry* entry, bool deferBuild);
 
+// The compound of the model and its dual, each as the factory copies it (the model of
+// a Base/Dual Compound pane); null after a message (none with the quiet flag).
+SimplePoly* MakeCompoundWithDual(Poly& poly, OpenGLView* view, uint32_t flags);
+
+// The Waterman polyhedron of the root (1 to 10) becomes the current model.
+void CreateWatermanModel(int latticeType, int root, bool fourD);
+
 }  // namespace corvia

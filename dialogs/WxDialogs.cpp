@@ -7,6 +7,7 @@
 #include "dialogs/DialogBase.h"
 #include "dialogs/DialogWindows.h"
 #include "dialogs/FontOptionsDlg.h"
+#include "dialogs/ModelDialogs.h"
 #include "dialogs/SphereCylinderDialog.h"
 #include "dialogs/SpheresDialog.h"
 #include "dialogs/TorusDialog.h"
@@ -33,7 +34,9 @@ bool WxDialogs::RunDialog(platform::DialogValues& values) {
   if (Try<CPolyhedraDialog>(values, RunPolyhedraWindow, result) || Try<AugmentDlg>(values, RunAugmentWindow, result) ||
       Try<CTorusDialog>(values, RunTorusWindow, result) || Try<CTableDialog>(values, RunTableWindow, result) ||
       Try<LayoutDlg>(values, RunLayoutWindow, result) || Try<SpheresDlg>(values, RunSpheresWindow, result) ||
-      Try<FontOptionsDlg>(values, RunFontOptionsWindow, result)) {
+      Try<FontOptionsDlg>(values, RunFontOptionsWindow, result) ||
+      Try<CWatermanDialog>(values, RunWatermanWindow, result) ||
+      Try<CZonohedrifyDialog>(values, RunZonohedrifyWindow, result)) {
     return result;
   }
   ShowInternalError("RunDialog: No window for the dialog %s", values.DialogName());

@@ -23,6 +23,8 @@ constexpr uint32_t kShowEdgeNumbers = 0x10;
 constexpr uint32_t kShowEdgeTypeNumbers = 0x20;
 constexpr uint32_t kShowNumbersInFacePlanes = 0x40;  // element numbers and frames drawn in the face planes
 constexpr uint32_t kShowAnyNumbers = 0x3f;
+// The face panes label the points of the stellation diagram with their coordinates.
+constexpr uint32_t kShowDiagramCoords = 0x100;
 extern uint32_t DiagnosticNumbers;
 // The user's labels are drawn.
 extern bool ShowLabels;

@@ -89,6 +89,18 @@ constexpr int kCmdShowFaceletNumbers = 33608;
 constexpr int kCmdShowFaceletTypeNumbers = 33609;
 constexpr int kCmdShowFrameTime = 33610;
 constexpr int kCmdFacetingEnumerate = 33620;
+constexpr int kCmdShowDiagramCoords = 33276;
+constexpr int kCmdCreateConvexHull = 33640;
+constexpr int kCmdCreateConvexCore = 33641;
+constexpr int kCmdZonohedrify = 33642;
+constexpr int kCmdCreateWaterman = 33643;
+constexpr int kCmdAddMirrorImage = 33644;
+constexpr int kCmdAddBaseAndDual = 33645;
+constexpr int kCmdStoreInMemory = 33646;
+constexpr int kCmdRetrieveFromMemory = 33647;
+constexpr int kCmdSwapWithMemory = 33648;
+constexpr int kCmdAddFromMemory = 33649;
+constexpr int kCmdBlendWithMemory = 33650;
 
 // ---- The scale commands of the active pane (reached from the information tree) ----
 constexpr int kCmdScaleMidradius = 33630;

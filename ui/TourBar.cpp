@@ -338,6 +338,7 @@ void CTourBar::OnMenuCommand(wxCommandEvent& event) {
       if (NewFrame* frame = GetMainFrame()) {
         wxCommandEvent command(wxEVT_MENU, event.GetId());
         command.SetEventObject(frame);
+        if (FromWxId(event.GetId()) == kCmdExportVideo) command.SetInt(kExportTourVideo);
         frame->GetEventHandler()->ProcessEvent(command);
       }
       break;

@@ -26,6 +26,9 @@ constexpr int kCmdTourSetDuration = 33517;
 constexpr int kCmdTransitionOptions = 33497;
 constexpr int kCmdTourInheritLayout = 33519;
 constexpr int kCmdExportVideo = 33059;
+// The number the bar's Export Video command carries (wxCommandEvent::GetInt) to tell
+// the image export that a video of the tour is asked for.
+constexpr int kExportTourVideo = 1;
 constexpr int kCmdTourRemove = 33482;
 // The Tour menu.
 constexpr int kCmdTourAdd = 33479;

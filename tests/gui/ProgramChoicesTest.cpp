@@ -18,6 +18,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <set>
 #include <string>
@@ -26,11 +27,15 @@
 #include "app/PolyApp.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
+#include "app/Settings.h"
 #include "app/WindowServices.h"
 #include "construction/Library.h"
 #include "construction/PolyhedraDialog.h"
 #include "core/Globals.h"
 #include "core/TableDialog.h"
+#include "construction/Augmentation.h"
+#include "dialogs/AugmentDlg.h"
+#include "dialogs/ModelDialogs.h"
 #include "dialogs/TorusDialog.h"
 #include "model/FaceTypeBlock.h"
 #include "model/GeomagPanels.h"
@@ -40,6 +45,7 @@
 #include "platform/Services.h"
 #include "render/GeomagStyle.h"
 #include "stellation/StellationCell.h"
+#include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
 #include "tests/app/MenuOptionsScope.h"
 #include "tests/gui/GuiTestSupport.h"
@@ -51,6 +57,8 @@
 #include "ui/MainFrame.h"
 #include "ui/PaneWindow.h"
 #include "ui/Toolbars.h"
+#include "ui/Tour.h"
+#include "ui/TourBar.h"
 
 namespace test_ProgramChoices {
 
@@ -588,6 +596,258 @@ TEST_F(ProgramChoicesTest, NextPolyhedronWalksTheWholeLibrary) {
   std::string list;
   for (const std::string& p : problems) list += p + "\n";
   EXPECT_TRUE(problems.empty()) << problems.size() << " problems:\n" << list;
+}
+
+
+// ---- The Poly menu's models made from the shown one --------------------------------------
+
+constexpr int kCmdUndo = 57643;
+constexpr int kCmdRedo = 57644;
+constexpr int kCmdAugment = 33008;
+
+bool Shows(int faces, int vertices) {
+  const Poly* poly = GetCurrentPoly();
+  return poly && poly->mFaces.mCount == faces && poly->mVertices.mCount == vertices && !poly->IsTransitionRunning();
+}
+
+class PolyMenuModelsTest : public ProgramChoicesTest {
+ protected:
+  void Open(const char* name, int faces, int vertices) {
+    ASSERT_TRUE(Doc()->OpenModelByNameOrSymbol(name)) << name;
+    YieldUntil([=] { return Shows(faces, vertices); });
+    ASSERT_TRUE(Shows(faces, vertices)) << name;
+  }
+  // Chooses the command from its menu and checks the model it makes; then Undo brings
+  // the model before back and Redo the made one again, each as one step (sent as
+  // Ctrl+Z and Ctrl+Y send them).
+  void MakeAndUndo(int command, int faces, int vertices) {
+    const int facesBefore = GetCurrentPoly()->mFaces.mCount;
+    const int verticesBefore = GetCurrentPoly()->mVertices.mCount;
+    ChooseFromMenu(command);
+    YieldUntil([=] { return Shows(faces, vertices); });
+    ASSERT_TRUE(Shows(faces, vertices)) << GetCurrentPoly()->mFaces.mCount << " faces, "
+                                        << GetCurrentPoly()->mVertices.mCount << " vertices";
+    corvia::testing::PostMenuCommand(mFrame, kCmdUndo);
+    YieldUntil([=] { return Shows(facesBefore, verticesBefore); });
+    EXPECT_TRUE(Shows(facesBefore, verticesBefore));
+    corvia::testing::PostMenuCommand(mFrame, kCmdRedo);
+    YieldUntil([=] { return Shows(faces, vertices); });
+    ASSERT_TRUE(Shows(faces, vertices));
+  }
+  static int Group() { return GetCurrentPoly()->mSymGroup ? GetCurrentPoly()->mSymGroup->type : -1; }
+  static bool AllFacesHave(int sides) {
+    for (const PolyElement* f = GetCurrentPoly()->mFaces.mHead; f; f = f->mNext)
+      if (f->mNumSides != sides) return false;
+    return true;
+  }
+  // Answers the memory list with the row of the memory (0-based), noting what it listed.
+  static void AnswerMemory(int slot, std::string* listed = nullptr) {
+    Platform().dialogs.Queue<CTableDialog>([slot, listed](CTableDialog& table) {
+      if (listed) *listed = table.Cell(slot, 0);
+      table.mRow = slot;
+      return true;
+    });
+  }
+};
+
+TEST_F(PolyMenuModelsTest, HullAndCoreOfTheKeplerPoinsotSolidsAreTheirConvexRelatives) {
+  // The great dodecahedron's twelve corners span the icosahedron.
+  Open("Great Dodecahedron", 12, 12);
+  MakeAndUndo(kCmdCreateConvexHull, 20, 12);
+  EXPECT_TRUE(AllFacesHave(3));
+  EXPECT_EQ(Group(), kSymGroupIcosahedral);
+  EXPECT_STREQ(GetCurrentPoly()->mName, "Convex hull");
+  // What lies inside every face plane of the small stellated dodecahedron is the
+  // dodecahedron its pentagrams extend.
+  Open("Small Stellated Dodecahedron", 12, 12);
+  MakeAndUndo(kCmdCreateConvexCore, 12, 20);
+  EXPECT_TRUE(AllFacesHave(5));
+  EXPECT_EQ(Group(), kSymGroupIcosahedral);
+}
+
+TEST_F(PolyMenuModelsTest, ZonohedrifyAndWatermanBuildFromTheirDialogs) {
+  // The cube's four diagonals are four zones: the rhombic dodecahedron.
+  Open("Cube", 6, 8);
+  Platform().dialogs.Queue<CZonohedrifyDialog>([](CZonohedrifyDialog& d) {
+    d.mMode = 0;
+    d.mFromVertices = true;
+    d.mMaxZones = 0;
+    d.mEdgeScale = "1";
+    return true;
+  });
+  MakeAndUndo(kCmdZonohedrify, 12, 14);
+  EXPECT_TRUE(AllFacesHave(4));
+  EXPECT_EQ(Group(), kSymGroupOctahedral);
+  // At most three zones: the cube again, as a zonohedron of three zones.
+  Platform().dialogs.Queue<CZonohedrifyDialog>([](CZonohedrifyDialog& d) {
+    d.mMaxZones = 3;
+    return true;
+  });
+  ChooseFromMenu(kCmdZonohedrify);
+  YieldUntil([] { return Shows(6, 8); });
+  EXPECT_TRUE(Shows(6, 8));
+
+  // Root 1 of the face-centred lattice: the twelve points (±1, ±1, 0) span the
+  // cuboctahedron; root 3 of the simple cubic lattice gives the cube.
+  Platform().dialogs.Queue<CWatermanDialog>([](CWatermanDialog& d) {
+    d.mRoot = 1;
+    d.mLatticeType = 0;
+    return true;
+  });
+  MakeAndUndo(kCmdCreateWaterman, 14, 12);
+  EXPECT_STREQ(GetCurrentPoly()->mName, "Waterman R1");
+  EXPECT_EQ(Group(), kSymGroupOctahedral);
+  Platform().dialogs.Queue<CWatermanDialog>([](CWatermanDialog& d) {
+    EXPECT_EQ(d.mRoot, 1);  // the dialog starts from the root used last
+    d.mRoot = 3;
+    d.mLatticeType = 2;
+    return true;
+  });
+  ChooseFromMenu(kCmdCreateWaterman);
+  YieldUntil([] { return Shows(6, 8); });
+  EXPECT_TRUE(Shows(6, 8));
+  EXPECT_STREQ(GetCurrentPoly()->mName, "Waterman R3, cubic");
+}
+
+TEST_F(PolyMenuModelsTest, TheMemoriesStoreRetrieveSwapAndFeedAnAugmentation) {
+  CPolyDoc* doc = Doc();
+  Open("Cube", 6, 8);
+  AnswerMemory(2);
+  ChooseFromMenu(kCmdStoreInMemory);
+  YieldUntil([doc] { return doc->GetMemoryModel(2) != nullptr; });
+  ASSERT_NE(doc->GetMemoryModel(2), nullptr);
+  EXPECT_EQ(doc->GetMemoryModel(2)->CountFacesWithoutFlags(kSimpleTemp), 6);
+
+  // Retrieve: the cube comes back as one undo step, and stays in its memory.
+  Open("Tetrahedron", 4, 4);
+  std::string listed;
+  AnswerMemory(2, &listed);
+  MakeAndUndo(kCmdRetrieveFromMemory, 6, 8);
+  EXPECT_EQ(listed, "Memory 3 (Cube)");
+  EXPECT_NE(doc->GetMemoryModel(2), nullptr);
+
+  // Swap: the memory's cube becomes current and the memory takes the tetrahedron.
+  Open("Tetrahedron", 4, 4);
+  AnswerMemory(2);
+  ChooseFromMenu(kCmdSwapWithMemory);
+  YieldUntil([] { return Shows(6, 8); });
+  ASSERT_TRUE(Shows(6, 8));
+  ASSERT_NE(doc->GetMemoryModel(2), nullptr);
+  EXPECT_EQ(doc->GetMemoryModel(2)->CountFacesWithoutFlags(kSimpleTemp), 4);
+  EXPECT_EQ(doc->GetMemoryModel(2)->name, "Tetrahedron");
+
+  // An empty memory is refused with a message, and nothing changes.
+  AnswerMemory(5);
+  ChooseFromMenu(kCmdRetrieveFromMemory);
+  YieldUntil([] { return !Platform().messages.Boxes().empty(); });
+  EXPECT_TRUE(Shows(6, 8));
+
+  // The augmentation finds the model in the memory: a square pyramid stored, put on a
+  // face of the cube, makes the elongated square pyramid (J8).
+  Platform().messages.Clear();
+  Open("Square Pyramid", 5, 5);
+  AnswerMemory(0);
+  ChooseFromMenu(kCmdStoreInMemory);
+  YieldUntil([doc] { return doc->GetMemoryModel(0) != nullptr; });
+  Open("Cube", 6, 8);
+  ClickPane(0);
+  YieldUntil([] { return GetCurrentPoly()->GetCurrentFace() != nullptr; });
+  ASSERT_NE(GetCurrentPoly()->GetCurrentFace(), nullptr);
+  Platform().dialogs.Queue<AugmentDlg>([](AugmentDlg& d) {
+    d.mOptions = kAugmentMemory;
+    d.mMemorySlot = 0;
+    return true;
+  });
+  ChooseFromMenu(kCmdAugment);
+  YieldUntil([] { return GetAugmentation(GetCurrentPoly())->mView != nullptr || Shows(9, 9); });
+  if (!Shows(9, 9)) PressKey(WXK_RETURN, wxMOD_NONE);
+  YieldUntil([] { return Shows(9, 9); });
+  EXPECT_TRUE(Shows(9, 9));
+  EXPECT_EQ(GetCurrentPoly()->mNumEdges, 16);
+  EXPECT_TRUE(Platform().messages.Boxes().empty());
+}
+
+TEST_F(PolyMenuModelsTest, CompoundsWithTheMirrorImageAndWithTheDual) {
+  // The snub cube is chiral: with its mirror image it makes a compound of 76 faces and
+  // 48 vertices, whose symmetry has the reflections the snub cube lacks.
+  Open("Snub Cube", 38, 24);
+  EXPECT_EQ(GetCurrentPoly()->mReflexible, 0);
+  MakeAndUndo(kCmdAddMirrorImage, 76, 48);
+  EXPECT_EQ(Group(), kSymGroupOctahedral);
+  EXPECT_EQ(GetCurrentPoly()->mReflexible, 1);
+  // The cube with its dual octahedron: 6 + 8 faces, 8 + 6 vertices.
+  Open("Cube", 6, 8);
+  MakeAndUndo(kCmdAddBaseAndDual, 14, 14);
+  EXPECT_EQ(Group(), kSymGroupOctahedral);
+}
+
+
+// The tour bar's Export Video asks the image export for a video of the tour; the export
+// makes still images only, so it says so and asks for no file, and the File menu's
+// export afterwards writes its still image as before.
+TEST_F(ProgramChoicesTest, TheTourBarsVideoExportSaysItCannotAndWritesNothing) {
+  platform::ServiceSet services = platform::Services();
+  platform::FileDialogFrontEnd* wxFiles = services.fileDialogs;
+  services.fileDialogs = &Platform().fileDialogs;
+  platform::InstallServices(services);
+  Platform().fileDialogs.mRequests.clear();
+  Platform().messages.Clear();
+  GetTour().Clear();
+  ChooseFromMenu(kCmdTourAdd);
+  YieldUntil([] { return GetTour().GetNumEvents() == 1; });
+  ASSERT_EQ(GetTour().GetNumEvents(), 1);
+  CTourListCtrl* list = GetTourBar()->GetList();
+  list->SetSelected(0, true);
+  wxCommandEvent video(wxEVT_MENU, ToWxId(kCmdExportVideo));
+  video.SetEventObject(list->GetBody());
+  list->GetBody()->ProcessWindowEvent(video);
+  YieldUntil([] { return !Platform().messages.Boxes().empty(); });
+  ASSERT_EQ(Platform().messages.Boxes().size(), 1u);
+  EXPECT_NE(Platform().messages.Boxes()[0].text.find("cannot export videos"), std::string::npos);
+  EXPECT_TRUE(Platform().fileDialogs.mRequests.empty());
+  EXPECT_EQ(GetAppSettings().exports.isAnimation, 0);
+
+  const std::filesystem::path still = std::filesystem::temp_directory_path() / "corvia-still-after-video.png";
+  std::filesystem::remove(still);
+  Platform().fileDialogs.QueueChoice(still.string());
+  ChooseFromMenu(kCmdExportImage);
+  YieldUntil([&] { return std::filesystem::exists(still); });
+  EXPECT_EQ(Platform().fileDialogs.mRequests.size(), 1u);
+  EXPECT_TRUE(std::filesystem::exists(still));
+  std::filesystem::remove(still);
+  GetTour().Clear();
+  services.fileDialogs = wxFiles;
+  platform::InstallServices(services);
+}
+
+
+// With the diagnostic option on, the face pane of a stellated face writes the
+// coordinates of its diagram's points beside them; off again, the pane is as before.
+TEST_F(ProgramChoicesTest, TheFacePaneLabelsItsDiagramsPointsWhenAskedTo) {
+  ASSERT_TRUE(Doc()->OpenModelByNameOrSymbol("Icosahedron"));
+  YieldUntil([] { return Shows(20, 12); });
+  ClickPane(1);
+  ChooseFromMenu(32834);  // View > View Diagrams > Face
+  YieldUntil([] { return GetPane(1)->GetViewType() == kViewFace; });
+  ClickPane(0);
+  YieldUntil([] { return GetCurrentPoly()->GetCurrentFace() != nullptr; });
+  corvia::testing::PostMenuCommand(mFrame, kCmdStellationNext);
+  YieldUntil([] { return GetCurrentPoly()->mBaseBlock->IsStellated(); });
+  ASSERT_TRUE(GetCurrentPoly()->mBaseBlock->IsStellated());
+  auto picture = [] {
+    GetPane(1)->Invalidate(true);
+    GetPane(1)->UpdateNow();
+    return ScreenPixels(Canvas(1));
+  };
+  const wxImage plain = picture();
+  ASSERT_GT(CountDrawn(GetPane(1), plain), 500);
+  corvia::testing::PostMenuCommand(mFrame, kCmdShowDiagramCoords);
+  YieldUntil([&] { return CountDiffering(plain, picture()) > 300; });
+  EXPECT_GT(CountDiffering(plain, picture()), 300);
+  corvia::testing::KeepScreenshot(mFrame, "face-pane-diagram-labels");
+  corvia::testing::PostMenuCommand(mFrame, kCmdShowDiagramCoords);
+  YieldUntil([&] { return CountDiffering(plain, picture()) == 0; });
+  EXPECT_EQ(CountDiffering(plain, picture()), 0);
 }
 
 }  // namespace test_ProgramChoices

@@ -1,0 +1,236 @@
+// The Poly menu's models made from the shown one: its convex hull and convex core, its
+// zonohedron, a Waterman polyhedron, the compounds with its mirror image and with its
+// dual, and the nine model memories (store, retrieve, swap, add and blend).
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/DocCommands.h"
+#include "app/PolyDoc.h"
+#include "app/ViewType.h"
+#include "construction/ModelFactory.h"
+#include "core/Geometry.h"
+#include "core/Messages.h"
+#include "core/TableDialog.h"
+#include "dialogs/ModelDialogs.h"
+#include "model/CreatePoly.h"
+#include "model/Globals.h"
+#include "model/Poly.h"
+#include "model/Subdivision.h"
+#include "symmetry/BlendFaces.h"
+#include "symmetry/CoincidentFaces.h"
+#include "symmetry/ConvexHull.h"
+#include "symmetry/SimplePoly.h"
+#include "ui/CommandIds.h"
+
+namespace corvia {
+
+namespace detail_MenuCommandsCompound {
+
+// Undo steps of the commands, by the names the undo list gives them.
+constexpr int kUndoRetrieveMemory = 5;
+constexpr int kUndoAddFromMemory = 6;
+constexpr int kUndoAddBaseAndDual = 7;
+constexpr int kUndoAddMirrorImage = 8;
+constexpr int kUndoConvexHull = 11;
+constexpr int kUndoConvexCore = 12;
+constexpr int kUndoZonohedrify = 17;
+
+// The memory chosen last, where the next choice starts.
+int gLastSlot = 0;
+
+// The model the active pane shows, as a plain copy with its names; null after a
+// message.
+std::unique_ptr<SimplePoly> ShownModel() {
+  Poly* poly = doc_commands::CurrentPoly();
+  return std::unique_ptr<SimplePoly>(poly ? CreateModel(poly, 0, nullptr, nullptr, nullptr) : nullptr);
+}
+
+bool AnyMemoryFilled() {
+  for (int slot = 0; slot < kNumMemorySlots; ++slot)
+    if (GetDocumentAccess().GetMemoryModel(slot)) return true;
+  return false;
+}
+
+void EnableWithModel(CommandUi& ui) { ui.enabled = doc_commands::CurrentPoly() != nullptr; }
+void EnableWithMemory(CommandUi& ui) { ui.enabled = doc_commands::CurrentPoly() && AnyMemoryFilled(); }
+
+// Asks which memory to use, listing what each holds; -1 on Cancel, and for a command
+// that takes a model out, -1 after a message when the memory chosen is empty.
+int ChooseMemory(const char* title, bool needModel) {
+  std::vector<std::string> rows;
+  for (int slot = 0; slot < kNumMemorySlots; ++slot) {
+    char text[kMemoryDescriptionSize];
+    GetMemoryDescription(slot, text, sizeof text);
+    rows.emplace_back(text);
+  }
+  CTableDialog table(title, 1, kNumMemorySlots, {"Memory"}, rows, std::vector<uint32_t>(kNumMemorySlots, 0),
+                     gLastSlot, -1);
+  const int slot = table.DoModal();
+  if (slot < 0 || slot >= kNumMemorySlots) return -1;
+  if (needModel && !GetDocumentAccess().GetMemoryModel(slot)) {
+    ShowError("Memory %d is empty.\nStore a model in it first.", slot + 1);
+    return -1;
+  }
+  gLastSlot = slot;
+  return slot;
+}
+
+// The glued compound made current as one undo step; the coincident faces of its parts
+// go in pairs when the user agrees, and Cancel in that question abandons it.
+void MakeCompound(std::unique_ptr<SimplePoly> both, int undoType) {
+  if (!RemoveCoincidentFaces(*both, kCoincidentInPairs, true, kSimpleTemp)) return;
+  CreatePolyWithUndo(*both, undoType, true, true);
+}
+
+// ---- Hull, core, zones and Waterman -----------------------------------------------------
+
+void CreateConvexHullOfModel() {
+  std::unique_ptr<SimplePoly> shown = ShownModel();
+  if (!shown) return;
+  std::string refusal;
+  std::unique_ptr<SimplePoly> hull = CreateConvexHull(*shown, kHullKeepColors, &refusal);
+  if (!hull) {
+    if (!refusal.empty()) ShowError("Unable to create the convex hull: %s", refusal.c_str());
+    return;
+  }
+  CreatePolyWithUndo(*hull, kUndoConvexHull, false, true);
+}
+
+// The dual of the hull of the other side's vertices, both reciprocated about the
+// model's own sphere: what lies inside every face plane of the shown side.
+void CreateConvexCore() {
+  Poly* poly = doc_commands::CurrentPoly();
+  if (!poly) return;
+  const uint32_t viewType = GetDocumentAccess().GetPaneViewType(nullptr);
+  const bool dualShown = viewType == kViewDualPolyhedron || (viewType != kViewBasePolyhedron && poly->mShowDual);
+  std::unique_ptr<SimplePoly> other(CreateModel(poly, dualShown ? kDeriveBase : kDeriveDual, nullptr, nullptr, nullptr));
+  if (!other) return;
+  std::string refusal;
+  std::unique_ptr<SimplePoly> hull = CreateConvexHull(*other, 0, &refusal);
+  if (!hull) {
+    if (!refusal.empty()) ShowError("Unable to create the convex core: %s", refusal.c_str());
+    return;
+  }
+  std::unique_ptr<SimplePoly> core = hull->CreateDual(poly->mDualScale);
+  if (!core) return;
+  core->SetName("Convex core", nullptr, true);
+  core->SetDualName("Convex hull", nullptr, true);
+  CreatePolyWithUndo(*core, kUndoConvexCore, false, false);
+}
+
+void Zonohedrify() {
+  Poly* poly = doc_commands::CurrentPoly();
+  CZonohedrifyDialog dialog;
+  if (!poly || !dialog.DoModal()) return;
+  ZonohedrifyOptions options;
+  options.mMode = dialog.mMode;
+  options.mFromVertices = dialog.mFromVertices;
+  options.mMaxZones = dialog.mMaxZones;
+  options.mEdgeScale = dialog.mEdgeScale;
+  TolerantPointList zones(kPointTolerance);
+  if (poly->CollectZoneVectors(zones, options) < 0) return;
+  std::unique_ptr<SimplePoly> made =
+      options.mMode == kZonesOnly ? CreateZonohedron(poly, zones) : poly->CreateZonishPolyhedron(zones);
+  if (made) CreatePolyWithUndo(*made, kUndoZonohedrify, false, true);
+}
+
+void CreateWaterman() {
+  CWatermanDialog dialog;
+  if (dialog.DoModal()) CreateWatermanModel(dialog.mLatticeType, dialog.mRoot, false);
+}
+
+// ---- Compounds ------------------------------------------------------------------------------
+
+void AddMirrorImage() {
+  Poly* poly = doc_commands::CurrentPoly();
+  std::unique_ptr<SimplePoly> shown = ShownModel();
+  if (!shown) return;
+  std::unique_ptr<SimplePoly> mirror = shown->CopyWithNames();
+  mirror->Reflect(poly->mSymGroup);
+  std::unique_ptr<SimplePoly> both = shown->Combine(*mirror);
+  both->SetName(shown->name.c_str(), "Compound of mirror images of ");
+  MakeCompound(std::move(both), kUndoAddMirrorImage);
+}
+
+void AddBaseAndDual() {
+  Poly* poly = doc_commands::CurrentPoly();
+  if (!poly) return;
+  std::unique_ptr<SimplePoly> both(MakeCompoundWithDual(*poly, nullptr, 0));
+  if (both) MakeCompound(std::move(both), kUndoAddBaseAndDual);
+}
+
+// ---- Memories -------------------------------------------------------------------------------
+
+void StoreInMemory() {
+  std::unique_ptr<SimplePoly> shown = ShownModel();
+  if (!shown) return;
+  const int slot = ChooseMemory("Store in Memory", false);
+  if (slot >= 0) GetDocument()->ExchangeMemory(slot, std::move(shown));
+}
+
+void RetrieveFromMemory() {
+  const int slot = ChooseMemory("Retrieve from Memory", true);
+  if (slot < 0) return;
+  // The build turns its model to the standard orientation: the memory keeps its own.
+  std::unique_ptr<SimplePoly> copy = GetDocumentAccess().GetMemoryModel(slot)->CopyWithNames();
+  CreatePolyWithUndo(*copy, kUndoRetrieveMemory, true, true);
+}
+
+void SwapWithMemory() {
+  std::unique_ptr<SimplePoly> shown = ShownModel();
+  if (!shown) return;
+  const int slot = ChooseMemory("Swap with Memory", true);
+  if (slot < 0) return;
+  std::unique_ptr<SimplePoly> copy = GetDocumentAccess().GetMemoryModel(slot)->CopyWithNames();
+  // The memory takes the shown model only when the one it held became current.
+  if (CreatePolyWithUndo(*copy, kUndoRetrieveMemory, true, true)) GetDocument()->ExchangeMemory(slot, std::move(shown));
+}
+
+// The shown model and the memory's in one model; with blend, their coincident faces go
+// and the coplanar faces that meet along an edge become one, without questions.
+void CombineWithMemory(const char* title, bool blend) {
+  std::unique_ptr<SimplePoly> shown = ShownModel();
+  if (!shown) return;
+  const int slot = ChooseMemory(title, true);
+  if (slot < 0) return;
+  const SimplePoly* memory = GetDocumentAccess().GetMemoryModel(slot);
+  std::unique_ptr<SimplePoly> both = shown->Combine(*memory);
+  both->SetName(shown->name.c_str());
+  if (!blend) {
+    MakeCompound(std::move(both), kUndoAddFromMemory);
+    return;
+  }
+  RemoveCoincidentFaces(*both, kCoincidentInPairs, false, kSimpleTemp);
+  BlendCoplanarFaces(*both, kBlendMergeVerts);
+  CreatePolyWithUndo(*both, kUndoAddFromMemory, true, true);
+}
+
+void AddFromMemory() { CombineWithMemory("Add from Memory", false); }
+void BlendWithMemory() { CombineWithMemory("Blend with Memory", true); }
+
+std::vector<DocCommand> MakeCommands() {
+  return {
+      {kCmdCreateConvexHull, CreateConvexHullOfModel, EnableWithModel},
+      {kCmdCreateConvexCore, CreateConvexCore, EnableWithModel},
+      {kCmdZonohedrify, Zonohedrify, EnableWithModel},
+      {kCmdCreateWaterman, CreateWaterman, nullptr},
+      {kCmdAddMirrorImage, AddMirrorImage, EnableWithModel},
+      {kCmdAddBaseAndDual, AddBaseAndDual, EnableWithModel},
+      {kCmdStoreInMemory, StoreInMemory, EnableWithModel},
+      {kCmdRetrieveFromMemory, RetrieveFromMemory, EnableWithMemory},
+      {kCmdSwapWithMemory, SwapWithMemory, EnableWithMemory},
+      {kCmdAddFromMemory, AddFromMemory, EnableWithMemory},
+      {kCmdBlendWithMemory, BlendWithMemory, EnableWithMemory},
+  };
+}
+
+}  // namespace detail_MenuCommandsCompound
+
+const std::vector<DocCommand>& GetCompoundMenuCommands() {
+  static const std::vector<DocCommand> commands = detail_MenuCommandsCompound::MakeCommands();
+  return commands;
+}
+
+}  // namespace corvia
