@@ -203,7 +203,8 @@ void CPolyView::DrawCornerTexts() {
     DrawCornerText(0, GetFacetingPreviewText(GetCurrentPoly()).c_str(), colour, 0, 0, 1.0f);
   }
   if (GetDisplaySettings().showFrameTime && GetLastFrameSeconds() > 0.0) {
-    std::snprintf(text, sizeof text, "Frame: %.1f ms", 1000.0 * GetLastFrameSeconds());
+    std::snprintf(text, sizeof text, WasLastFrameDrawnAfresh() ? "Frame: %.1f ms (drawn afresh)" : "Frame: %.1f ms",
+                  1000.0 * GetLastFrameSeconds());
     DrawCornerText(2, text, colour, 0, 0, 1.0f);
   }
   Poly* poly = GetCurrentPoly();

@@ -22,6 +22,7 @@
 #include <string>
 
 #include "app/StartUp.h"
+#include "bench/support/VirtualDisplay.h"
 
 namespace {
 
@@ -87,40 +88,6 @@ int RunChild(char** argv) {
 
 // ---- The benchmark --------------------------------------------------------------------------
 
-pid_t gXvfb = 0;
-
-// A display of our own when none is given: Xvfb tells the number it took.
-bool EnsureDisplay() {
-  if (std::getenv("DISPLAY")) return true;
-  int fds[2];
-  if (pipe(fds) != 0) return false;
-  gXvfb = fork();
-  if (gXvfb == 0) {
-    close(fds[0]);
-    const std::string fd = std::to_string(fds[1]);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-           static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(fds[1]);
-  char number[32] = {};
-  const ssize_t got = read(fds[0], number, sizeof number - 1);
-  close(fds[0]);
-  if (got <= 0) return false;
-  std::string display = ":" + std::string(number, static_cast<size_t>(got));
-  while (!display.empty() && (display.back() == '\n' || display.back() == ' ')) display.pop_back();
-  setenv("DISPLAY", display.c_str(), 1);
-  return true;
-}
-
-void StopDisplay() {
-  if (gXvfb > 0) {
-    kill(gXvfb, SIGTERM);
-    waitpid(gXvfb, nullptr, 0);
-    gXvfb = 0;
-  }
-}
-
 // Starts a child and returns the seconds to its first paint; below 0 when it failed.
 double TimeOneStart(const std::string& self) {
   int fds[2];
@@ -145,17 +112,11 @@ double TimeOneStart(const std::string& self) {
 }
 
 void BM_StartToFirstPaint(benchmark::State& state) {
-  if (!EnsureDisplay()) {
+  if (!corvia::bench::EnsureDisplay()) {
     state.SkipWithError("no display and no Xvfb");
     return;
   }
-  // A home of its own, so that the user's settings are neither read nor written.
-  const std::filesystem::path home = std::filesystem::temp_directory_path() / ("corvia-start-" + std::to_string(getpid()));
-  std::filesystem::create_directories(home);
-  setenv("HOME", home.c_str(), 1);
-  setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-  setenv("XDG_DOCUMENTS_DIR", (home / "Documents").c_str(), 1);
-  setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
+  const std::filesystem::path home = corvia::bench::UseScratchHome("corvia-start");
   const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
   for (auto _ : state) {
     const double seconds = TimeOneStart(self);
@@ -173,9 +134,5 @@ BENCHMARK(BM_StartToFirstPaint)->UseManualTime()->Unit(benchmark::kMillisecond)-
 
 int main(int argc, char** argv) {
   if (argc >= 4 && std::strcmp(argv[1], kChildFlag) == 0) return RunChild(argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  StopDisplay();
-  return 0;
+  return corvia::bench::RunBenchmarksOnDisplay(argc, argv);
 }

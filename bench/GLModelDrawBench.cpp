@@ -13,13 +13,12 @@
 #include <cmath>
 #include <cstddef>
 #include <memory>
-#include <numeric>
 #include <string>
 #include <vector>
 
 #include "bench/BenchModels.h"
+#include "bench/support/ReferenceTriangles.h"
 #include "construction/Library.h"
-#include "core/MergeSort.h"
 #include "core/VectorMath.h"
 #include "model/ColorSchemes.h"
 #include "model/LibraryEntry.h"
@@ -55,40 +54,7 @@ class ModelView : public corvia::OpenGLView {
   // The faces' triangles as the reference draws them: translucent ones farthest first
   // from where the eye is now.
   void MakeReference(bool translucent) {
-    std::vector<Vertex> vertices;
-    std::vector<double> keys;
-    for (corvia::PolyElement* f = mPoly->mFaces.mHead; f; f = f->mNext) {
-      double normal[3];
-      f->GetNormal(normal);
-      const float* rgb = f->GetColour();
-      double centre[3] = {0, 0, 0};
-      for (int i = 1; i + 1 < f->mNumSides; ++i) {
-        for (const corvia::PolyElement* c : {f->mNeighbours[0], f->mNeighbours[i], f->mNeighbours[i + 1]}) {
-          Vertex v;
-          for (int k = 0; k < 3; ++k) {
-            v.position[k] = static_cast<float>(c->mDualVert[k]);
-            v.normal[k] = static_cast<float>(normal[k]);
-            v.colour[k] = rgb[k];
-            centre[k] += c->mDualVert[k] / 3.0;
-          }
-          v.colour[3] = f->mOpacity;
-          vertices.push_back(v);
-        }
-        double d[3];
-        corvia::Subtract(d, centre, GetPerEyePosition());
-        keys.push_back(-corvia::Dot(d, d));
-        for (double& x : centre) x = 0.0;
-      }
-    }
-    if (translucent) {
-      std::vector<int> order(keys.size());
-      std::iota(order.begin(), order.end(), 0);
-      corvia::MergeSort(order, [&](int a, int b) { return keys[a] < keys[b] ? -1 : keys[a] > keys[b] ? 1 : 0; });
-      std::vector<Vertex> sorted;
-      for (int t : order)
-        for (int k = 0; k < 3; ++k) sorted.push_back(vertices[3 * t + k]);
-      vertices.swap(sorted);
-    }
+    std::vector<Vertex> vertices = corvia::bench::ReferenceTriangles(*mPoly, GetPerEyePosition(), translucent);
     mTranslucent = translucent;
     mCount = static_cast<int>(vertices.size());
     mVertices.swap(vertices);

@@ -11,10 +11,16 @@ double SteadyClock::NowSeconds() const {
   return duration<double>(steady_clock::now() - start).count();
 }
 
-double ThreadSeconds() {
+namespace {
+double ClockSeconds(clockid_t clock) {
   timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  clock_gettime(clock, &now);
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
+}  // namespace
+
+double ThreadSeconds() { return ClockSeconds(CLOCK_THREAD_CPUTIME_ID); }
+
+double ProcessSeconds() { return ClockSeconds(CLOCK_PROCESS_CPUTIME_ID); }
 
 }  // namespace corvia::platform

@@ -33,5 +33,8 @@ private:
 // Seconds of processor time the calling thread has used: a measure of its own work
 // that other programs on the machine do not stretch.
 double ThreadSeconds();
+// Seconds of processor time the whole process has used, every thread's (a renderer's
+// own threads included).
+double ProcessSeconds();
 
 }  // namespace corvia::platform

@@ -16,6 +16,7 @@
 #include "render/FaceMeshCache.h"
 #include "render/GL.h"
 #include "render/GLErrors.h"
+#include "render/GLSection.h"
 #include "render/KeptTriangles.h"
 #include "render/LightSets.h"
 #include "render/ModelDrawPane.h"
@@ -56,6 +57,8 @@ struct State {
   const OpenGLView* owner = nullptr;
   // A kept set queued as a whole, ahead of everything queued singly.
   std::shared_ptr<KeptTriangleSet> kept;
+  // The sorted queue gathered into arrays, drawn in runs rather than one by one.
+  KeptTriangleSet batch;
   RadixSorter sorter;
   int subdivisionDepth = 4;
   double subdivisionTolerance = 0.05;
@@ -193,6 +196,23 @@ bool NeedsSubdivision(const FaceImage* image, const Transform3D& transform, cons
   return false;
 }
 
+// The sorted queue as a set of kept triangles drawn once: sorted the same way and drawn
+// in runs of triangles that cannot cover a pixel twice, two calls a run, which gives
+// the pixels of the triangles drawn one by one. Only plain translucent triangles outside
+// the coplanar stencil; false when the queue is not all such, and nothing was drawn.
+bool DrawSortedQueueInRuns(OpenGLView* view) {
+  State& s = Get();
+  if (s.sortedOrder.empty() || !AreFaceMeshArraysAllowed() || GetCoplanarStencilStep() != 0 || view->IsPicking() || !GetGLAbilities().vertexBuffers)
+    return false;
+  for (const DepthSortedTriangle* t : s.sortedOrder)
+    if (t->image || !(t->alpha < 1.0f)) return false;
+  s.batch.Clear();
+  for (const DepthSortedTriangle* t : s.sortedOrder) s.batch.Add(t->corners, t->normal, t->colour, t->alpha, kQueueSorted);
+  if (!s.batch.Prepare(view)) return false;
+  s.batch.Draw(view);
+  return true;
+}
+
 }  // namespace detail_DepthSortedTriangles
 
 float& DepthSortAlphaFactor() {
@@ -313,14 +333,20 @@ bool AddDepthSortedTriangle(const double* p0, const double* p1, const double* p2
   if (s.alphaFactor != 1.0f) alpha *= s.alphaFactor;
   const Transform3D* transform = image ? textureTransform : nullptr;
   const bool opaque = alpha >= 1.0f && !HasAlphaTexture(image);
-  const bool recording = IsRecordingFaceMesh();
   // A recording keeps plain triangles only.
-  if (recording && transform) SpoilFaceMeshRecording();
+  if (transform && IsRecordingFaceMesh()) SpoilFaceMeshRecording();
+  const bool recording = IsRecordingFaceMesh();
   if (opaque || (flags & kTriangleNeverDefer) || (view && view->IsPicking())) {
-    DrawTriangleArrays(corners, normal, rgba, alpha, transform ? image : nullptr, transform, texCoords, 0);
-    if (recording) RecordFaceMeshTriangle(corners, normal, rgba, alpha);
+    if (!recording || !RecordFaceMeshTriangle(corners, normal, rgba, alpha))
+      DrawTriangleArrays(corners, normal, rgba, alpha, transform ? image : nullptr, transform, texCoords, 0);
     return true;
   }
+  const bool ordered = !view || GetModelDrawPane(view).GetDrawOrder() >= 1.0;
+  const int queue = ordered && (flags & kTriangleDrawFirst)  ? kQueueFirst
+                    : ordered && (flags & kTriangleDrawLast) ? kQueueLast
+                                                             : kQueueSorted;
+  // The recording queues its triangles as a whole when it ends.
+  if (recording && RecordFaceMeshQueuedTriangle(corners, normal, rgba, alpha, queue)) return false;
   // A pass of another view left its triangles behind: they are not this view's to draw.
   if (s.owner != view && (AnyQueued() || s.kept)) EmptyQueues();
   s.owner = view;
@@ -341,12 +367,7 @@ bool AddDepthSortedTriangle(const double* p0, const double* p1, const double* p2
       CornerTexCoords(image, *transform, t->corners, &t->texCoords[0][0]);
     }
   }
-  const bool ordered = !view || GetModelDrawPane(view).GetDrawOrder() >= 1.0;
-  const int queue = ordered && (flags & kTriangleDrawFirst)  ? kQueueFirst
-                    : ordered && (flags & kTriangleDrawLast) ? kQueueLast
-                                                             : kQueueSorted;
   Enqueue(t, queue);
-  if (recording) RecordFaceMeshQueuedTriangle(corners, normal, rgba, alpha, queue);
   return false;
 }
 
@@ -384,9 +405,11 @@ void DrawDepthSortedTriangles() {
   if (s.kept) ExpandKept();
   view->SetTransparencyMode(kTransparencyBlended);
   for (DepthSortedTriangle* t = s.firstQueue.head; t; t = t->next) DrawTriangleBatch(*t);
-  SortDepthSortedTriangles(view->GetPerEyePosition());
-  const unsigned* order = s.sorter.GetIndices();
-  for (size_t k = 0; k < s.sortedOrder.size(); ++k) DrawTriangleBatch(*s.sortedOrder[order[k]]);
+  if (!DrawSortedQueueInRuns(view)) {
+    SortDepthSortedTriangles(view->GetPerEyePosition());
+    const unsigned* order = s.sorter.GetIndices();
+    for (size_t k = 0; k < s.sortedOrder.size(); ++k) DrawTriangleBatch(*s.sortedOrder[order[k]]);
+  }
   for (DepthSortedTriangle* t = s.lastQueue.head; t; t = t->next) DrawTriangleBatch(*t);
   view->SetTransparencyMode(kTransparencyOpaque);
   EmptyQueues();
@@ -433,6 +456,7 @@ void FreeDepthSortedTriangles() {
   s.keys.clear();
   s.keys.shrink_to_fit();
   s.owner = nullptr;
+  s.batch.Clear();
   s.first = s.current = nullptr;
   s.owned.clear();
   s.sorter.FreeAll();

@@ -34,10 +34,6 @@ namespace detail_FaceMeshCache {
 
 // The face lists a view keeps (the compound of duals draws two).
 constexpr size_t kListsPerView = 4;
-// Recordings that were never drawn from before the state changed again: after so many
-// in a row, so many frames are drawn without recording.
-constexpr unsigned kWastedRecordings = 2;
-constexpr unsigned kPauseFrames = 8;
 
 // A stretch of vertices and the polygon offset switched before it (-1: left alone).
 struct Run {
@@ -84,14 +80,9 @@ struct Entry {
   const ElementList* faces = nullptr;
   int drawMode = 0;
   uint64_t lastUse = 0;
-  // The state of the last frame, and that of the recording.
-  bool seen = false;
-  uint64_t seenState = 0;
+  // The state of the recording.
   bool kept = false;
   uint64_t keptState = 0;
-  unsigned wasted = 0;
-  unsigned pause = 0;
-  bool usedSinceRecording = false;
   // The recording.
   std::vector<KeptVertex> vertices;
   std::vector<Run> runs;
@@ -112,6 +103,7 @@ struct State {
   OpenGLView* recordingView = nullptr;
   uint64_t recordingState = 0;
   int depth = 0;  // DrawFaces calls open now
+  bool arrays = true;
   uint64_t clock = 0;
   FaceMeshStatistics statistics;
 };
@@ -128,7 +120,7 @@ bool GeomagOn() {
 // Whether the drawing of the list can be recorded at all: the plain mode with nothing
 // drawn on the faces, every face through the ring's plain path.
 bool CanKeep(OpenGLView* view, int drawMode, const FaceDrawOptions& o) {
-  return drawMode != kDrawModeStellation && !GeomagOn() && !o.singleFace && !view->IsPicking() &&
+  return Get().arrays && drawMode != kDrawModeStellation && !GeomagOn() && !o.singleFace && !view->IsPicking() &&
          (!o.useStencil || !o.anyDetails) && !o.showCellLines && GetGLAbilities().vertexBuffers &&
          GetCurrentGLContextKey() != nullptr;
 }
@@ -210,11 +202,24 @@ bool FacingsHold(OpenGLView* view, const Entry& e) {
   return true;
 }
 
-void Replay(OpenGLView* view, Entry& e) {
+// Draws the triangles, from the buffer or (while the recording runs) from memory, and
+// leaves the state the faces drawn one by one would have left.
+void Replay(OpenGLView* view, Entry& e, bool fromMemory) {
   if (!e.vertices.empty() || !e.runs.empty()) {
     GLfloat currentColour[4];
     glGetFloatv(GL_CURRENT_COLOR, currentColour);
-    BeginKeptVertexArrays(e.buffer, true);
+    if (fromMemory) {
+      // The recording's own vertices, as client arrays.
+      const KeptVertex* v = e.vertices.data();
+      glEnableClientState(GL_VERTEX_ARRAY);
+      glEnableClientState(GL_NORMAL_ARRAY);
+      glEnableClientState(GL_COLOR_ARRAY);
+      glVertexPointer(3, GL_FLOAT, sizeof(KeptVertex), v ? v->position : nullptr);
+      glNormalPointer(GL_FLOAT, sizeof(KeptVertex), v ? v->normal : nullptr);
+      glColorPointer(4, GL_FLOAT, sizeof(KeptVertex), v ? v->colour : nullptr);
+    } else {
+      BeginKeptVertexArrays(e.buffer, true);
+    }
     if (e.lit) {
       glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
       glEnable(GL_COLOR_MATERIAL);
@@ -266,6 +271,7 @@ bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double s
     return false;
   }
   if (!view || !poly || !faces || !CanKeep(view, drawMode, o)) {
+    if (view && !view->IsPicking()) view->NoteFrameDrawnAfresh();
     ++s.statistics.plain;
     return false;
   }
@@ -275,29 +281,15 @@ bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double s
   const uint64_t state = HashState(view, poly, faces, drawMode, scale, morph, o);
   if (e.kept && e.keptState == state && e.buffer.BelongsToCurrentContext() &&
       (!e.translucent || e.translucent->IsPrepared()) && FacingsHold(view, e)) {
-    Replay(view, e);
-    e.seen = true;
-    e.seenState = state;
-    e.usedSinceRecording = true;
+    Replay(view, e, false);
     --s.depth;
     ++s.statistics.kept;
     return true;
   }
-  const bool stable = e.seen && e.seenState == state;
-  e.seen = true;
-  e.seenState = state;
-  if (e.usedSinceRecording) e.wasted = 0;
-  if (e.kept && !e.usedSinceRecording && ++e.wasted >= kWastedRecordings) {
-    e.wasted = 0;
-    e.pause = kPauseFrames;
-  }
+  // Recorded, and drawn from the recording once it is complete: the triangles wait in
+  // it rather than going to GL one by one.
+  view->NoteFrameDrawnAfresh();
   e.kept = false;
-  if (!stable || e.pause > 0) {
-    if (e.pause > 0) --e.pause;
-    ++s.statistics.plain;
-    return false;
-  }
-  // Recorded while drawn as before.
   e.vertices.clear();
   e.runs.clear();
   e.facings.clear();
@@ -307,6 +299,10 @@ bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double s
   float probe[4];
   const float white[3] = {1.0f, 1.0f, 1.0f};
   e.lit = view->FilterMaterialColor(white, 1.0f, probe);
+  // The polygon offset as the first triangle finds it.
+  Run first;
+  first.polygonOffset = glIsEnabled(GL_POLYGON_OFFSET_FILL) ? 1 : 0;
+  e.runs.push_back(first);
   s.recording = &e;
   s.recordingView = view;
   s.recordingState = state;
@@ -323,7 +319,10 @@ void EndFaceMeshDrawing() {
   OpenGLView* view = s.recordingView;
   s.recording = nullptr;
   s.recordingView = nullptr;
-  if (e.spoiled) return;
+  if (e.spoiled) {
+    e.vertices.clear();
+    return;
+  }
   bool ready = e.vertices.empty() || e.buffer.Upload(e.vertices.data(), e.vertices.size() * sizeof(KeptVertex), false);
   if (ready && e.vertices.empty()) {
     // Nothing opaque: the buffer only has to exist in this context.
@@ -333,14 +332,16 @@ void EndFaceMeshDrawing() {
   if (ready && e.translucent) ready = e.translucent->Prepare(view);
   e.kept = ready;
   e.keptState = s.recordingState;
-  e.usedSinceRecording = false;
+  // This frame's faces, drawn as the next frames will draw them.
+  Replay(view, e, !ready);
   // The GL side holds the vertices now.
   e.vertices.clear();
   e.vertices.shrink_to_fit();
 }
 
 bool IsRecordingFaceMesh() {
-  return detail_FaceMeshCache::Get().recording != nullptr;
+  const detail_FaceMeshCache::State& s = detail_FaceMeshCache::Get();
+  return s.recording != nullptr && !s.recording->spoiled;
 }
 
 void NoteFaceMeshMaterial(const float* rgb, float alpha) {
@@ -351,35 +352,39 @@ void NoteFaceMeshMaterial(const float* rgb, float alpha) {
   e->material[3] = alpha;
 }
 
-void RecordFaceMeshTriangle(const double (*corners)[3], const double* normal, const float* rgb, float alpha) {
+bool RecordFaceMeshTriangle(const double (*corners)[3], const double* normal, const float* rgb, float alpha) {
   using namespace detail_FaceMeshCache;
   State& s = Get();
   Entry* e = s.recording;
-  if (!e) return;
+  if (!e || e->spoiled) return false;
+  // The material the triangle drawn at once would have set.
+  NoteFaceMeshMaterial(rgb, alpha);
   float colour[4];
   s.recordingView->FilterMaterialColor(rgb, alpha, colour);
   for (int i = 0; i < 3; ++i) AddVertex(*e, corners[i], normal, colour);
   NoteNormal(*e, normal);
+  return true;
 }
 
-void RecordFaceMeshQueuedTriangle(const double (*corners)[3], const double* normal, const float* rgb, float alpha,
+bool RecordFaceMeshQueuedTriangle(const double (*corners)[3], const double* normal, const float* rgb, float alpha,
                                   int queue) {
   using namespace detail_FaceMeshCache;
   Entry* e = Get().recording;
-  if (!e) return;
+  if (!e || e->spoiled) return false;
   if (!e->translucent) e->translucent = std::make_shared<KeptTriangleSet>();
   e->translucent->Add(corners, normal, rgb, alpha, queue);
+  return true;
 }
 
-void RecordFaceMeshFan(const double* points, int count, const double* normal) {
+bool RecordFaceMeshFan(const double* points, int count, const double* normal) {
   using namespace detail_FaceMeshCache;
   State& s = Get();
   Entry* e = s.recording;
-  if (!e) return;
+  if (!e || e->spoiled) return false;
   if (!e->haveMaterial) {
     // Drawn in a material set before the recording began.
-    e->spoiled = true;
-    return;
+    SpoilFaceMeshRecording();
+    return false;
   }
   float colour[4];
   s.recordingView->FilterMaterialColor(e->material, e->material[3], colour);
@@ -389,12 +394,13 @@ void RecordFaceMeshFan(const double* points, int count, const double* normal) {
     AddVertex(*e, points + 3 * (i + 1), normal, colour);
   }
   NoteNormal(*e, normal);
+  return true;
 }
 
 void RecordFaceMeshPolygonOffset(bool on) {
   using namespace detail_FaceMeshCache;
   Entry* e = Get().recording;
-  if (!e) return;
+  if (!e || e->spoiled) return;
   Run run;
   run.first = e->vertices.size();
   run.polygonOffset = on ? 1 : 0;
@@ -413,7 +419,17 @@ void RecordFaceMeshFacing(const double* centre, const double* normal, bool front
 }
 
 void SpoilFaceMeshRecording() {
-  if (detail_FaceMeshCache::Entry* e = detail_FaceMeshCache::Get().recording) e->spoiled = true;
+  using namespace detail_FaceMeshCache;
+  State& s = Get();
+  Entry* e = s.recording;
+  if (!e || e->spoiled) return;
+  e->spoiled = true;
+  // What waits in the recording is drawn now, before whatever spoiled it, and the rest
+  // of the faces are drawn one by one.
+  Replay(s.recordingView, *e, true);
+  e->vertices.clear();
+  e->runs.clear();
+  e->translucent.reset();
 }
 
 void ForgetFaceMeshes(const OpenGLView* view) {
@@ -428,6 +444,14 @@ void ForgetFaceMeshes(const OpenGLView* view) {
     }
   }
   s.views.erase(it);
+}
+
+void AllowFaceMeshArrays(bool on) {
+  detail_FaceMeshCache::Get().arrays = on;
+}
+
+bool AreFaceMeshArraysAllowed() {
+  return detail_FaceMeshCache::Get().arrays;
 }
 
 FaceMeshStatistics GetFaceMeshStatistics() {

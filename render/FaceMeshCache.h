@@ -8,9 +8,10 @@
 // selection and its highlight, the pane's switches, the display options that decide
 // the drawing, the colour filters (rainbow colours, anaglyph stereo), the scale and
 // morph factor, the morph ratio and scales, and the facing of the faces whose colour
-// depends on it. A recording starts only when the same state has been drawn twice
-// running, so that changing frames (a morph, a transition) are drawn as before without
-// recording each one.
+// depends on it. Every frame that cannot be drawn from what is kept records afresh:
+// the recording is the faces' triangles gathered into arrays and drawn in a few calls,
+// so that a changing frame (a morph, a transition, a new colour) costs about what a
+// kept one does.
 
 namespace corvia {
 
@@ -22,29 +23,40 @@ struct FaceDrawOptions;
 
 // DrawFaces asks first, with its options worked out: true when the faces were drawn
 // from what is kept; false when the caller draws them, and then, when a recording
-// started, it runs until EndFaceMeshDrawing.
+// started, it runs until EndFaceMeshDrawing, which draws it. A frame that draws a list
+// otherwise than from what was kept is noted as drawn afresh in its view.
 bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double scale, double morph,
                           const FaceDrawOptions& options);
 void EndFaceMeshDrawing();
 
-// What the drawing reports while a recording runs; each does nothing otherwise.
+// What the drawing reports while a recording runs; each does nothing otherwise. The
+// triangles a recording takes wait in it and are drawn, all together, when it ends (or
+// when something it cannot hold is drawn): the Record... calls that return true have
+// taken the triangles, and the caller draws nothing; after false the caller draws them
+// as before.
 bool IsRecordingFaceMesh();
 // The material colour set (before the filters).
 void NoteFaceMeshMaterial(const float* rgb, float alpha);
 // A triangle drawn at once, in the colour given.
-void RecordFaceMeshTriangle(const double (*corners)[3], const double* normal, const float* rgb, float alpha);
+bool RecordFaceMeshTriangle(const double (*corners)[3], const double* normal, const float* rgb, float alpha);
 // A triangle queued for the depth-sorted drawing (queue: kQueue... of KeptTriangles.h).
-void RecordFaceMeshQueuedTriangle(const double (*corners)[3], const double* normal, const float* rgb, float alpha,
+bool RecordFaceMeshQueuedTriangle(const double (*corners)[3], const double* normal, const float* rgb, float alpha,
                                   int queue);
 // A fan of triangles from the first point (count points, three doubles each), in the
 // material set last.
-void RecordFaceMeshFan(const double* points, int count, const double* normal);
+bool RecordFaceMeshFan(const double* points, int count, const double* normal);
 void RecordFaceMeshPolygonOffset(bool on);
 // A face whose colour depends on the side it shows: the drawing holds while the face
 // is seen from the same side.
 void RecordFaceMeshFacing(const double* centre, const double* normal, bool front);
-// Something was drawn that a recording cannot hold.
+// Something is about to be drawn that a recording cannot hold: what it holds so far
+// is drawn at once, and the rest of the faces one by one.
 void SpoilFaceMeshRecording();
+
+// Off: every face list and the depth-sorted queue are drawn triangle by triangle, as
+// the drawing did before it gathered them into arrays (for tests that compare the two).
+void AllowFaceMeshArrays(bool on);
+bool AreFaceMeshArraysAllowed();
 
 // A view going away: its kept faces go too.
 void ForgetFaceMeshes(const OpenGLView* view);

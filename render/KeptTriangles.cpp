@@ -123,6 +123,16 @@ void KeptTriangleSet::Add(const double (*corners)[3], const double* normal, cons
   mTriangles.push_back(t);
 }
 
+void KeptTriangleSet::Clear() {
+  mTriangles.clear();
+  mCornerIds.clear();
+  mCornerPoints.clear();
+  mVertexData.clear();
+  mAllSorted = true;
+  mPreparedIn = nullptr;
+  for (Order& order : mOrders) order.valid = false;
+}
+
 size_t KeptTriangleSet::GetRunCount(int eye) const {
   const Order& order = mOrders[std::clamp(eye, 0, 2)];
   return order.valid ? order.starts.size() : 0;

@@ -62,6 +62,8 @@ constexpr double kCornerMergeTolerance = 1e-6;
 class KeptTriangleSet {
  public:
   void Add(const double (*corners)[3], const double* normal, const float* rgb, float alpha, int queue);
+  // Empties the set; its stores and buffers stay for the next triangles.
+  void Clear();
   size_t Size() const { return mTriangles.size(); }
   const KeptTriangle& At(size_t i) const { return mTriangles[i]; }
   bool AllInSortedQueue() const { return mAllSorted; }

@@ -218,8 +218,6 @@ void DrawFaceThroughFrame(PolyElement* face, const Transform3D& frame, double sc
   glNormal3dv(normal);
   Transform3D worldToFace;
   face->GetWorldToFace(worldToFace, false);
-  // A recording keeps the points as a fan from the first, as GL draws the polygon.
-  const bool recording = IsRecordingFaceMesh();
   std::vector<double> points;
   auto emit = [&](const double* p) {
     double local[3], q[3];
@@ -229,24 +227,24 @@ void DrawFaceThroughFrame(PolyElement* face, const Transform3D& frame, double sc
     for (int k = 0; k < 3; ++k) q[k] += offset[k];
     if (scale != 1.0)
       for (double& v : q) v *= scale;
-    glVertex3dv(q);
-    if (recording) points.insert(points.end(), q, q + 3);
+    points.insert(points.end(), q, q + 3);
   };
   const int n = face->mNumSides;
   if (face->mDensity == 1) {
-    glBegin(GL_POLYGON);
     for (int i = 0; i < n; ++i)
       if (face->mNeighbours[i]) emit(face->mNeighbours[i]->mDualVert);
-    glEnd();
   } else {
-    glBegin(GL_TRIANGLE_FAN);
     emit(face->mCentroid);
     if (n > 0 && face->mNeighbours[n - 1]) emit(face->mNeighbours[n - 1]->mDualVert);
     for (int i = 0; i < n; ++i)
       if (face->mNeighbours[i]) emit(face->mNeighbours[i]->mDualVert);
-    glEnd();
   }
-  if (recording) RecordFaceMeshFan(points.data(), static_cast<int>(points.size() / 3), normal);
+  const int count = static_cast<int>(points.size() / 3);
+  // A recording keeps the points as a fan from the first, as GL draws the polygon.
+  if (IsRecordingFaceMesh() && RecordFaceMeshFan(points.data(), count, normal)) return;
+  glBegin(face->mDensity == 1 ? GL_POLYGON : GL_TRIANGLE_FAN);
+  for (int i = 0; i < count; ++i) glVertex3dv(&points[3 * static_cast<size_t>(i)]);
+  glEnd();
 }
 
 FaceDragState& GetFaceDragState() {
@@ -384,6 +382,9 @@ bool DrawFacePass(PolyElement* face, int drawMode, double scale, double morph, c
     } else {
       translucentPath = face->mImage && !face->mImage->HasAlpha() && face->mOpacity == 1.0f;
     }
+    // A recording holds neither images nor the translucent passes: what it holds is
+    // drawn before their state is set.
+    if ((face->mImage || translucentPath) && IsRecordingFaceMesh()) SpoilFaceMeshRecording();
     const int stencil = GetCoplanarStencilStep();
     if (translucentPath && !pane.IsSingleFacePane() && !picking && !GeomagOn() && stencil != kStencilClear) {
       if (stencil == kStencilMark) glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
@@ -440,7 +441,6 @@ bool DrawFacePass(PolyElement* face, int drawMode, double scale, double morph, c
       // What depends on the drawing's state rather than its inputs: the side shown,
       // images, the translucent passes.
       if (ColourDependsOnFacing(face)) RecordFaceMeshFacing(centre, normal, cells.front);
-      if (face->mImage || translucentPath) SpoilFaceMeshRecording();
     }
   }
   if (depthPass) {

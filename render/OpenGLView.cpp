@@ -314,6 +314,7 @@ void OpenGLView::OnDrawWith(DeviceContext* dc) {
     return;
   }
   const double frameStart = platform::NowSeconds();
+  mFrameAfresh = false;
   GetViewMotions().StepMouseThrowsIfDue(this);
   ExtentsPass();
   if (mStereoKind != StereoKind::None) UpdateEyeSeparation();
@@ -340,6 +341,9 @@ void OpenGLView::OnDrawWith(DeviceContext* dc) {
     } else if (mWindow) {
       mWindow->SwapBuffers();
       mLastFrameSeconds = platform::NowSeconds() - frameStart;
+      mLastFrameAfresh = mFrameAfresh;
+      ++mFrameCounts.swapped;
+      if (mFrameAfresh) ++mFrameCounts.afresh;
     }
   }
   CheckGLError("OpenGLView::OnDraw");

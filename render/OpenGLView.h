@@ -253,6 +253,17 @@ public:
   // How long the last frame drawn into the window took, from the start of the paint
   // to the swap (seconds; 0 before the first).
   double GetLastFrameSeconds() const { return mLastFrameSeconds; }
+  // Whether the last frame drew some of its model afresh rather than from what the
+  // drawing keeps between frames (render/FaceMeshCache.h); the model drawing notes it.
+  bool WasLastFrameDrawnAfresh() const { return mLastFrameAfresh; }
+  void NoteFrameDrawnAfresh() { mFrameAfresh = true; }
+  // Frames swapped into the window since the view was made, and how many of them
+  // were drawn afresh.
+  struct FrameCounts {
+    unsigned swapped = 0;
+    unsigned afresh = 0;
+  };
+  FrameCounts GetFrameCounts() const { return mFrameCounts; }
   // Called by PreOpenGL when a section of this view makes a context current: the
   // first time the view's state is set up, later it is put back when another view
   // used the context in between.
@@ -483,6 +494,9 @@ protected:
   GLTarget* mBitmapTarget = nullptr;
   bool mPicking = false;
   double mLastFrameSeconds = 0.0;
+  bool mFrameAfresh = false;
+  bool mLastFrameAfresh = false;
+  FrameCounts mFrameCounts;
   bool mPickWide = false;
   int mPickX = 0;
   int mPickY = 0;  // from the bottom

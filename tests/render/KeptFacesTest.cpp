@@ -106,23 +106,28 @@ class KeptFaces : public corvia::testing::GLTest {
     OffscreenViewWindow* window = nullptr;
     ModelView& view = NewPane(poly, &window, mode, lit);
     if (stereo != kStereoNone) view.SetStereoMode(stereo);
-    return window ? Draw(window) : GLBitmap();
+    AllowFaceMeshArrays(false);
+    GLBitmap picture = window ? Draw(window) : GLBitmap();
+    AllowFaceMeshArrays(true);
+    return picture;
   }
 
   std::vector<std::unique_ptr<ModelView>> mViews;
 };
 
-// The frames of one pane in a state that does not change: drawn, drawn while recorded,
-// then drawn from what was kept.
+// The frames of one pane in a state that does not change: drawn triangle by triangle,
+// drawn from the recording, then drawn from what was kept.
 struct Frames {
-  GLBitmap first, kept;
+  GLBitmap first, recorded, kept;
   unsigned keptDraws = 0;
 };
 
 Frames PaintThree(OffscreenViewWindow* window, const std::function<GLBitmap(OffscreenViewWindow*)>& draw) {
   Frames frames;
+  AllowFaceMeshArrays(false);
   frames.first = draw(window);
-  draw(window);
+  AllowFaceMeshArrays(true);
+  frames.recorded = draw(window);
   const unsigned before = GetFaceMeshStatistics().kept;
   frames.kept = draw(window);
   frames.keptDraws = GetFaceMeshStatistics().kept - before;
@@ -168,6 +173,7 @@ TEST_F(KeptFaces, DrawTheSamePixelsAsTheFacesDrawnOneByOne) {
     ASSERT_NE(window, nullptr);
     const Frames frames = PaintThree(window, [this](OffscreenViewWindow* w) { return Draw(w); });
     EXPECT_EQ(frames.keptDraws, 1u);
+    EXPECT_LE(LargestChannelDifference(frames.first, frames.recorded), 1);
     EXPECT_LE(LargestChannelDifference(frames.first, frames.kept), 1);
     CloseWindows();
     mWindows.clear();
@@ -192,6 +198,7 @@ TEST_F(KeptFaces, DrawTheSamePixelsAsTheFacesDrawnOneByOne) {
     const Frames frames = PaintThree(window, [this](OffscreenViewWindow* w) { return Draw(w); });
     // Once a frame, or once an eye.
     EXPECT_EQ(frames.keptDraws, c.stereo == kStereoNone ? 1u : 2u);
+    EXPECT_LE(LargestChannelDifference(frames.first, frames.recorded), 1);
     EXPECT_LE(LargestChannelDifference(frames.first, frames.kept), 1);
     SetRainbowColors(false);
     GetModelDrawSettings() = ModelDrawSettings();
@@ -347,10 +354,15 @@ TEST_F(KeptFaces, EveryChangeOfWhatIsDrawnIsSeenInTheNextFrame) {
   CloseWindows();
 }
 
-// A morph that changes every frame is drawn as before, without a recording each frame.
-TEST_F(KeptFaces, ChangingFramesAreNotRecordedOneByOne) {
+// A model that changes every frame (a transition's scale) is drawn from a recording of
+// each frame, with the pixels of its triangles drawn one by one, and each such frame is
+// counted as drawn afresh; as soon as it stands still, every frame is kept.
+TEST_F(KeptFaces, ChangingFramesAreDrawnFromTheirRecordingsAndStillOnesKept) {
   TestModel model("3.4.3.4");
   ASSERT_TRUE(model.built);
+  for (PolyElement* f = model.poly.mFaces.mHead; f; f = f->mNext)
+    if (f->mNumSides == 4) f->SetOpacity(0.5f);
+  model.poly.mPolyFlags |= kPolyFlagCellColoursFront;
   double scale = 1.0;
   TestView view;
   view.scene = [&](TestView&) {
@@ -360,17 +372,25 @@ TEST_F(KeptFaces, ChangingFramesAreNotRecordedOneByOne) {
   OffscreenViewWindow* window = Show(view, 64, 64);
   ASSERT_NE(window, nullptr);
   const FaceMeshStatistics before = GetFaceMeshStatistics();
+  const OpenGLView::FrameCounts countsBefore = view.GetFrameCounts();
   for (int frame = 0; frame < 10; ++frame) {
     scale = 1.0 - 0.02 * frame;
-    window->Paint();
+    const GLBitmap recorded = Draw(window);
+    AllowFaceMeshArrays(false);
+    const GLBitmap oneByOne = Draw(window);
+    AllowFaceMeshArrays(true);
+    EXPECT_LE(LargestChannelDifference(recorded, oneByOne), 1) << frame;
   }
   const FaceMeshStatistics after = GetFaceMeshStatistics();
-  EXPECT_EQ(after.recorded - before.recorded, 0u);
+  EXPECT_EQ(after.recorded - before.recorded, 10u);
   EXPECT_EQ(after.kept - before.kept, 0u);
-  // Still again (as the last frame): recorded once, then kept.
+  EXPECT_EQ(view.GetFrameCounts().afresh - countsBefore.afresh, 20u);
+  EXPECT_TRUE(view.WasLastFrameDrawnAfresh());
+  // Still again, at the last frame's scale: kept from the first frame on.
   for (int frame = 0; frame < 3; ++frame) window->Paint();
-  EXPECT_EQ(GetFaceMeshStatistics().recorded - after.recorded, 1u);
-  EXPECT_EQ(GetFaceMeshStatistics().kept - after.kept, 2u);
+  EXPECT_EQ(GetFaceMeshStatistics().recorded - after.recorded, 0u);
+  EXPECT_EQ(GetFaceMeshStatistics().kept - after.kept, 3u);
+  EXPECT_FALSE(view.WasLastFrameDrawnAfresh());
   CloseWindows();
 }
 
