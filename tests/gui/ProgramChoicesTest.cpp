@@ -669,8 +669,6 @@ TEST_F(PolyMenuModelsTest, ZonohedrifyAndWatermanBuildFromTheirDialogs) {
   // The cube's four diagonals are four zones: the rhombic dodecahedron.
   Open("Cube", 6, 8);
   Platform().dialogs.Queue<CZonohedrifyDialog>([](CZonohedrifyDialog& d) {
-    d.mMode = 0;
-    d.mFromVertices = true;
     d.mMaxZones = 0;
     d.mEdgeScale = "1";
     return true;
