@@ -734,11 +734,21 @@ TEST_F(PolyMenuModelsTest, TheMemoriesStoreRetrieveSwapAndFeedAnAugmentation) {
   EXPECT_EQ(doc->GetMemoryModel(2)->CountFacesWithoutFlags(kSimpleTemp), 4);
   EXPECT_EQ(doc->GetMemoryModel(2)->name, "Tetrahedron");
 
+  // Add from memory: the octahedron kept in memory 5 joins the cube as a compound of
+  // 6 + 8 faces and 8 + 6 vertices.
+  Open("Octahedron", 8, 6);
+  AnswerMemory(4);
+  ChooseFromMenu(kCmdStoreInMemory);
+  YieldUntil([doc] { return doc->GetMemoryModel(4) != nullptr; });
+  Open("Cube", 6, 8);
+  AnswerMemory(4);
+  MakeAndUndo(kCmdAddFromMemory, 14, 14);
+
   // An empty memory is refused with a message, and nothing changes.
   AnswerMemory(5);
   ChooseFromMenu(kCmdRetrieveFromMemory);
   YieldUntil([] { return !Platform().messages.Boxes().empty(); });
-  EXPECT_TRUE(Shows(6, 8));
+  EXPECT_TRUE(Shows(14, 14));
 
   // The augmentation finds the model in the memory: a square pyramid stored, put on a
   // face of the cube, makes the elongated square pyramid (J8).
