@@ -648,6 +648,13 @@ class PolyMenuModelsTest : public ProgramChoicesTest {
       return true;
     });
   }
+  // Stores the shown model in the memory (0-based) through the Poly menu.
+  void Store(int slot) {
+    AnswerMemory(slot);
+    ChooseFromMenu(kCmdStoreInMemory);
+    YieldUntil([slot] { return Doc()->GetMemoryModel(slot) != nullptr; });
+    ASSERT_NE(Doc()->GetMemoryModel(slot), nullptr);
+  }
 };
 
 TEST_F(PolyMenuModelsTest, HullAndCoreOfTheKeplerPoinsotSolidsAreTheirConvexRelatives) {
@@ -710,10 +717,7 @@ TEST_F(PolyMenuModelsTest, ZonohedrifyAndWatermanBuildFromTheirDialogs) {
 TEST_F(PolyMenuModelsTest, TheMemoriesStoreRetrieveSwapAndFeedAnAugmentation) {
   CPolyDoc* doc = Doc();
   Open("Cube", 6, 8);
-  AnswerMemory(2);
-  ChooseFromMenu(kCmdStoreInMemory);
-  YieldUntil([doc] { return doc->GetMemoryModel(2) != nullptr; });
-  ASSERT_NE(doc->GetMemoryModel(2), nullptr);
+  Store(2);
   EXPECT_EQ(doc->GetMemoryModel(2)->CountFacesWithoutFlags(kSimpleTemp), 6);
 
   // Retrieve: the cube comes back as one undo step, and stays in its memory.
@@ -737,9 +741,7 @@ TEST_F(PolyMenuModelsTest, TheMemoriesStoreRetrieveSwapAndFeedAnAugmentation) {
   // Add from memory: the octahedron kept in memory 5 joins the cube as a compound of
   // 6 + 8 faces and 8 + 6 vertices.
   Open("Octahedron", 8, 6);
-  AnswerMemory(4);
-  ChooseFromMenu(kCmdStoreInMemory);
-  YieldUntil([doc] { return doc->GetMemoryModel(4) != nullptr; });
+  Store(4);
   Open("Cube", 6, 8);
   AnswerMemory(4);
   MakeAndUndo(kCmdAddFromMemory, 14, 14);
@@ -754,9 +756,7 @@ TEST_F(PolyMenuModelsTest, TheMemoriesStoreRetrieveSwapAndFeedAnAugmentation) {
   // face of the cube, makes the elongated square pyramid (J8).
   Platform().messages.Clear();
   Open("Square Pyramid", 5, 5);
-  AnswerMemory(0);
-  ChooseFromMenu(kCmdStoreInMemory);
-  YieldUntil([doc] { return doc->GetMemoryModel(0) != nullptr; });
+  Store(0);
   Open("Cube", 6, 8);
   ClickPane(0);
   YieldUntil([] { return GetCurrentPoly()->GetCurrentFace() != nullptr; });
