@@ -125,14 +125,11 @@ void Zonohedrify() {
   CZonohedrifyDialog dialog;
   if (!poly || !dialog.DoModal()) return;
   ZonohedrifyOptions options;
-  options.mMode = dialog.mMode;
-  options.mFromVertices = dialog.mFromVertices;
   options.mMaxZones = dialog.mMaxZones;
   options.mEdgeScale = dialog.mEdgeScale;
   TolerantPointList zones(kPointTolerance);
   if (poly->CollectZoneVectors(zones, options) < 0) return;
-  std::unique_ptr<SimplePoly> made =
-      options.mMode == kZonesOnly ? CreateZonohedron(poly, zones) : poly->CreateZonishPolyhedron(zones);
+  std::unique_ptr<SimplePoly> made = CreateZonohedron(poly, zones);
   if (made) CreatePolyWithUndo(*made, kUndoZonohedrify, false, true);
 }
 

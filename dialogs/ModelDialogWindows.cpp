@@ -1,6 +1,5 @@
 // The windows of the Waterman and Zonohedrify dialogs.
 
-#include <wx/checkbox.h>
 #include <wx/radiobox.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
@@ -70,13 +69,9 @@ class ZonohedrifyWindow : public CorviaDialog {
  public:
   explicit ZonohedrifyWindow(CZonohedrifyDialog& values)
       : CorviaDialog(nullptr, "Zonohedrify", CZonohedrifyDialog::kName), mValues(values) {
-    static const char* const kModes[] = {"Zones only (create a true zonohedron)",
-                                         "Add zones to existing faces (zonish polyhedron)"};
     auto* column = new wxBoxSizer(wxVERTICAL);
-    mMode = AddChoice(this, column, "Model", kModes, 2, "mode");
-    mVertices = new wxCheckBox(this, wxID_ANY, "Add zones based on vertices", wxDefaultPosition, wxDefaultSize, 0,
-                               wxDefaultValidator, "vertices");
-    column->Add(mVertices, 0, wxBOTTOM, FromDIP(6));
+    column->Add(new wxStaticText(this, wxID_ANY, "Zones along the directions of the vertices:"), 0, wxBOTTOM,
+                FromDIP(6));
     auto* grid = new wxFlexGridSizer(2, FromDIP(6), FromDIP(10));
     mMaxZones = AddField(this, grid, "Maximum zones (0 = no limit):", "maxZones");
     mEdgeScale = AddField(this, grid, "Zone edge scale:", "edgeScale");
@@ -85,8 +80,6 @@ class ZonohedrifyWindow : public CorviaDialog {
   }
 
   bool TransferDataToWindow() override {
-    mMode->SetSelection(mValues.mMode);
-    mVertices->SetValue(mValues.mFromVertices);
     mMaxZones->SetValue(std::to_string(mValues.mMaxZones));
     mEdgeScale->SetValue(wxString::FromUTF8(mValues.mEdgeScale));
     return true;
@@ -95,8 +88,6 @@ class ZonohedrifyWindow : public CorviaDialog {
   bool TransferDataFromWindow() override {
     int maxZones = 0;
     if (!ReadInt(mMaxZones, 0, 100000, "maximum number of zones", maxZones)) return false;
-    mValues.mMode = mMode->GetSelection();
-    mValues.mFromVertices = mVertices->GetValue();
     mValues.mMaxZones = maxZones;
     mValues.mEdgeScale = mEdgeScale->GetValue().utf8_string();
     return true;
@@ -104,8 +95,6 @@ class ZonohedrifyWindow : public CorviaDialog {
 
  private:
   CZonohedrifyDialog& mValues;
-  wxRadioBox* mMode;
-  wxCheckBox* mVertices;
   wxTextCtrl* mMaxZones;
   wxTextCtrl* mEdgeScale;
 };

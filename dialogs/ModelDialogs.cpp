@@ -25,8 +25,6 @@ bool CWatermanDialog::DoModal() {
 namespace detail_ModelDialogs {
 
 struct ZoneValues {
-  int mode = 0;
-  bool fromVertices = true;
   int maxZones = 0;
   std::string edgeScale = "1";
 };
@@ -40,8 +38,6 @@ ZoneValues& RememberedZones() {
 
 CZonohedrifyDialog::CZonohedrifyDialog() {
   const detail_ModelDialogs::ZoneValues& last = detail_ModelDialogs::RememberedZones();
-  mMode = last.mode;
-  mFromVertices = last.fromVertices;
   mMaxZones = last.maxZones;
   mEdgeScale = last.edgeScale;
 }
@@ -50,7 +46,7 @@ bool CZonohedrifyDialog::DoModal() {
   CZonohedrifyDialog answer = *this;
   if (!platform::Services().dialogs->RunDialog(answer)) return false;
   *this = answer;
-  detail_ModelDialogs::RememberedZones() = {mMode, mFromVertices, mMaxZones, mEdgeScale};
+  detail_ModelDialogs::RememberedZones() = {mMaxZones, mEdgeScale};
   return true;
 }
 

@@ -1,8 +1,7 @@
 #pragma once
 // The small dialogs of the Poly menu's model builders: the Waterman polyhedron (the
-// root of the sphere's squared radius and the lattice point it is centred on) and
-// Zonohedrify (which zones, how many and how long). Each starts from the values
-// confirmed last.
+// root of the sphere's squared radius and the lattice and centre) and Zonohedrify (how
+// many zones and how long). Each starts from the values confirmed last.
 
 #include <string>
 
@@ -39,12 +38,10 @@ class CZonohedrifyDialog : public platform::DialogValues {
   // Runs the dialog; true on OK (the values are then remembered).
   bool DoModal();
 
-  // 0: zones only (a true zonohedron); 1: zones added to the existing faces.
-  int mMode = 0;
-  bool mFromVertices = true;
-  // 0: no limit.
+  // The zones run along the directions of the shown vertices: at most this many (0:
+  // no limit), each as long as the shortest edge of the shown side times the scale
+  // (an equation).
   int mMaxZones = 0;
-  // An equation: times the shortest edge of the shown side.
   std::string mEdgeScale = "1";
 };
 

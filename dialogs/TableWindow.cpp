@@ -38,8 +38,10 @@ class TableWindow : public CorviaDialog {
     }
     mList->SetImageList(mImages.get(), wxIMAGE_LIST_SMALL);
     for (int column = 0; column < values.mNumColumns; ++column) {
+      // A list of one column is as wide as the list.
+      const int width = column == values.mColourColumn ? 60 : values.mNumColumns == 1 ? 340 : 140;
       mList->AppendColumn(wxString::FromUTF8(values.mHeaders[static_cast<size_t>(column)]), wxLIST_FORMAT_LEFT,
-                          FromDIP(column == values.mColourColumn ? 60 : 140));
+                          FromDIP(width));
     }
     for (int row = 0; row < values.mNumRows; ++row) {
       mList->InsertItem(row, column0Text(row), -1);

@@ -648,6 +648,13 @@ class PolyMenuModelsTest : public ProgramChoicesTest {
       return true;
     });
   }
+  // Stores the shown model in the memory (0-based) through the Poly menu.
+  void Store(int slot) {
+    AnswerMemory(slot);
+    ChooseFromMenu(kCmdStoreInMemory);
+    YieldUntil([slot] { return Doc()->GetMemoryModel(slot) != nullptr; });
+    ASSERT_NE(Doc()->GetMemoryModel(slot), nullptr);
+  }
 };
 
 TEST_F(PolyMenuModelsTest, HullAndCoreOfTheKeplerPoinsotSolidsAreTheirConvexRelatives) {
@@ -669,8 +676,6 @@ TEST_F(PolyMenuModelsTest, ZonohedrifyAndWatermanBuildFromTheirDialogs) {
   // The cube's four diagonals are four zones: the rhombic dodecahedron.
   Open("Cube", 6, 8);
   Platform().dialogs.Queue<CZonohedrifyDialog>([](CZonohedrifyDialog& d) {
-    d.mMode = 0;
-    d.mFromVertices = true;
     d.mMaxZones = 0;
     d.mEdgeScale = "1";
     return true;
@@ -712,10 +717,7 @@ TEST_F(PolyMenuModelsTest, ZonohedrifyAndWatermanBuildFromTheirDialogs) {
 TEST_F(PolyMenuModelsTest, TheMemoriesStoreRetrieveSwapAndFeedAnAugmentation) {
   CPolyDoc* doc = Doc();
   Open("Cube", 6, 8);
-  AnswerMemory(2);
-  ChooseFromMenu(kCmdStoreInMemory);
-  YieldUntil([doc] { return doc->GetMemoryModel(2) != nullptr; });
-  ASSERT_NE(doc->GetMemoryModel(2), nullptr);
+  Store(2);
   EXPECT_EQ(doc->GetMemoryModel(2)->CountFacesWithoutFlags(kSimpleTemp), 6);
 
   // Retrieve: the cube comes back as one undo step, and stays in its memory.
@@ -736,19 +738,25 @@ TEST_F(PolyMenuModelsTest, TheMemoriesStoreRetrieveSwapAndFeedAnAugmentation) {
   EXPECT_EQ(doc->GetMemoryModel(2)->CountFacesWithoutFlags(kSimpleTemp), 4);
   EXPECT_EQ(doc->GetMemoryModel(2)->name, "Tetrahedron");
 
+  // Add from memory: the octahedron kept in memory 5 joins the cube as a compound of
+  // 6 + 8 faces and 8 + 6 vertices.
+  Open("Octahedron", 8, 6);
+  Store(4);
+  Open("Cube", 6, 8);
+  AnswerMemory(4);
+  MakeAndUndo(kCmdAddFromMemory, 14, 14);
+
   // An empty memory is refused with a message, and nothing changes.
   AnswerMemory(5);
   ChooseFromMenu(kCmdRetrieveFromMemory);
   YieldUntil([] { return !Platform().messages.Boxes().empty(); });
-  EXPECT_TRUE(Shows(6, 8));
+  EXPECT_TRUE(Shows(14, 14));
 
   // The augmentation finds the model in the memory: a square pyramid stored, put on a
   // face of the cube, makes the elongated square pyramid (J8).
   Platform().messages.Clear();
   Open("Square Pyramid", 5, 5);
-  AnswerMemory(0);
-  ChooseFromMenu(kCmdStoreInMemory);
-  YieldUntil([doc] { return doc->GetMemoryModel(0) != nullptr; });
+  Store(0);
   Open("Cube", 6, 8);
   ClickPane(0);
   YieldUntil([] { return GetCurrentPoly()->GetCurrentFace() != nullptr; });
