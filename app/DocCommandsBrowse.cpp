@@ -250,7 +250,16 @@ void OnTryToMakeFacesRegular() {
   result.dualName = poly->mDualName ? poly->mDualName : "";
   result.description = poly->mEntryText ? poly->mEntryText : "";
   result.webLink = poly->mWebLink ? poly->mWebLink : "";
-  CreatePolyWithUndo(result, d::kUndoMakeFacesRegular, true, false);
+  // The springs keep how the faces join, and faces made regular on that frame give the
+  // same solid: a library model stays itself.
+  LibraryEntry* entry = poly->mLibraryEntry;
+  if (!CreatePolyWithUndo(result, d::kUndoMakeFacesRegular, true, false)) return;
+  Poly* made = GetCurrentPoly();
+  if (made && entry && !made->mLibraryEntry) {
+    made->mLibraryEntry = entry;
+    if (CPolyDoc* doc = GetDocument()) doc->UpdateTitle();
+    UpdateAllCaptions();
+  }
 }
 
 namespace detail_DocCommandsBrowse {

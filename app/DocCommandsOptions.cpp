@@ -64,6 +64,8 @@ void SetStereo(int mode) {
   SetRainbowFlags(kRainbowKeepLights, mode >= kStereoRedCyan);
   SetRainbowColors((GetRainbowFlags() & kRainbowColors) != 0);
   SetStereoModeAllViews(mode);
+  // Side by side each eye has half the pane: the model is framed for the view it gets.
+  FitViewsOfKind(kViewFlag3D);
   Redraw();
 }
 
@@ -189,6 +191,8 @@ void RemakeNets() {
       if (model && model->HasNets()) model->MakeNets();
     }
   }
+  // Nets made again are laid out afresh: their panes frame them again.
+  FitViewsOfKind(kViewFlagNet);
   RefreshNetPanes();
 }
 

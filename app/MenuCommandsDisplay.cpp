@@ -297,6 +297,8 @@ void SliceAlongAxis() {
   frame[12] = frame[13] = frame[14] = 0.0;
   frame[15] = 1.0;
   if (Poly* poly = doc_commands::CurrentPoly()) poly->InvalidateCrossSection();
+  // The section along another axis has another outline: its panes frame it afresh.
+  platform::Services().views->SetFitModeOfType(kViewCrossSection, kFitNormal);
   InvalidateCrossSectionViews(false);
   Redraw();
 }

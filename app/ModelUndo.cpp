@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/PolyDoc.h"
+#include "app/PolyView.h"
 #include "core/Messages.h"
 #include "files/ModelFile.h"
 #include "files/ModelFileFormat.h"
@@ -137,7 +138,14 @@ bool Apply(const ModelSnapshot& state) {
     PolyElement* e = state.mSelectedList == 0 ? poly->GetFace(state.mSelectedIndex) : poly->GetVertex(state.mSelectedIndex);
     if (e) poly->SelectFace(e, state.mSelectedAsVertex);
   }
-  if (auto* frame = dynamic_cast<CMainFrame*>(GetMainFrame())) frame->FillSymmetryCombos();
+  // The model's library identity came back with it after the model was made: the title,
+  // the toolbar's model box and the captions follow it now.
+  if (CPolyDoc* doc = GetDocument()) {
+    doc->UpdateTitle();
+  } else if (auto* frame = dynamic_cast<CMainFrame*>(GetMainFrame())) {
+    frame->FillSymmetryCombos();
+  }
+  UpdateAllCaptions();
   platform::Services().views->RedrawAllViews(true);
   return true;
 }

@@ -49,7 +49,7 @@ namespace detail_PaneMouse {
 
 // A release within this many pixels of its press is a click, not a drag.
 constexpr int kClickSlop = 3;
-// A corner this near the pointer (pixels) is the vertex a facet click means.
+// A corner this near the pointer (pixels) is the vertex a facet or measuring click means.
 constexpr double kCornerReach = 12.0;
 // A vertex or an edge counts as in front when it lies no deeper than the face under
 // the pointer by this share of the depth range that the pick met.
@@ -241,18 +241,25 @@ bool PointOnItem(CPolyView* pane, Poly* poly, const PaneHit& hit, int x, int y, 
   return false;
 }
 
-// The vertex of the shown side that a faceting click means: the picked vertex, or the
-// corner of the picked face nearest the pointer, when it lies near enough.
+// The vertex of the shown side that a faceting or measuring click means: the picked
+// vertex, or the corner of the picked face (or end of the picked edge) nearest the
+// pointer, when it lies near enough.
 PolyElement* FacetingVertex(CPolyView* pane, Poly* poly, const PaneHit& hit, int x, int y) {
   bool asVertex = false;
   PolyElement* element = ElementOf(poly, hit, asVertex);
-  if (!element) return nullptr;
-  if (asVertex) return element;
+  if (element && asVertex) return element;
+  // The corners of the face hit, or the ends of the edge hit.
+  std::vector<PolyElement*> corners;
+  if (element) {
+    for (int i = 0; i < element->mNumSides; ++i) corners.push_back(element->GetCorner(i));
+  } else if (Edge* edge = EdgeOf(poly, hit)) {
+    const bool dual = hit.kind == kSelectDualEdge;
+    corners = {edge->GetVert(dual, 0), edge->GetVert(dual, 1)};
+  }
   PolyElement* best = nullptr;
   double bestDistance = kCornerReach;
   const double scale = poly->mDisplayScale;
-  for (int i = 0; i < element->mNumSides; ++i) {
-    PolyElement* corner = element->GetCorner(i);
+  for (PolyElement* corner : corners) {
     if (!corner) continue;
     double p[3], window[3];
     Scale(p, corner->mDualVert, scale);
@@ -394,7 +401,13 @@ void CPolyView::OnClick(int x, int y, unsigned keyFlags) {
     case kSelectMeasurement: {
       // Points are found along the pick ray in the model's space: 3D panes only.
       double point[4] = {0.0, 0.0, 0.0, 0.0};
-      if (!Is3D() || !PointOnItem(this, poly, hit, x, y, point)) break;
+      if (!Is3D()) break;
+      // A click near a corner measures from the corner itself.
+      if (PolyElement* corner = FacetingVertex(this, poly, hit, x, y)) {
+        CopyVector(point, corner->mDualVert);
+      } else if (!PointOnItem(this, poly, hit, x, y, point)) {
+        break;
+      }
       // Ctrl adds the point to the newest item (a line or a plane), Shift puts it in
       // place of that item.
       uint32_t flags = kMeasureFromMouse;

@@ -10,6 +10,7 @@
 #include "model/ColorSchemes.h"
 #include "model/GeomagPanels.h"
 #include "model/Globals.h"
+#include "model/Poly.h"
 #include "platform/Services.h"
 #include "render/ModelDrawSettings.h"
 #include "render/NewView.h"
@@ -130,6 +131,13 @@ void SetGeomagStyle(bool on) {
     GeomagStyleRecord user = gUser;
     user.on = false;
     Apply(user);
+    // The panels' colours belong to the style: the model takes its scheme's colours again.
+    if (Poly* poly = GetCurrentPoly()) {
+      ReapplyColorScheme(poly, &poly->mFaces);
+      ReapplyColorScheme(poly, &poly->mVertices);
+      ResetColorCaches(poly, 0, false);
+      ResetColorCaches(poly, 1, false);
+    }
     ClearAllViewMessages();
   }
   platform::Services().views->InvalidateInfo(kInfoAll);

@@ -158,6 +158,13 @@ TEST_F(BrowseTextCommandsTest, MakeFacesRegular) {
   EXPECT_EQ(Platform().undo.mCalls.back().type, 23);
   EXPECT_EQ(Name(), "Icosahedron");
   EXPECT_EQ(CountErrors(), 0);
+  // A library model made regular is still that model, with its catalogue symbol.
+  Show("J8");
+  LibraryEntry* j8 = GetCurrentPoly()->mLibraryEntry;
+  ASSERT_NE(j8, nullptr);
+  OnTryToMakeFacesRegular();
+  EXPECT_EQ(GetCurrentPoly()->mLibraryEntry, j8);
+  EXPECT_NE(Doc().GetTitle().find("J8 - "), std::string::npos) << Doc().GetTitle();
 
   // The faces of the sixth Waterman polyhedron cannot all be regular, although its
   // springs settle: the model stays as it was.

@@ -539,6 +539,15 @@ TEST_F(PolyViewTest, TheToyStylesVerdictStandsInEachPane) {
   SetGeomagStyle(false);
   EXPECT_EQ(dual->GetMessage(), nullptr);
   EXPECT_EQ(morph->GetMessage(), nullptr);
+  // The panels' colours go with the style: switched on and off, a model keeps its colours.
+  ASSERT_TRUE(Doc().SetModel(Find("Icosahedron"), false, false));
+  std::vector<float> before;
+  for (PolyElement* f = GetCurrentPoly()->mFaces.mHead; f; f = f->mNext) before.insert(before.end(), f->mColor, f->mColor + 3);
+  SetGeomagStyle(true);
+  SetGeomagStyle(false);
+  std::vector<float> after;
+  for (PolyElement* f = GetCurrentPoly()->mFaces.mHead; f; f = f->mNext) after.insert(after.end(), f->mColor, f->mColor + 3);
+  EXPECT_EQ(after, before);
 }
 
 // In image mode the pane shows the whole image of the current face faintly where it

@@ -967,6 +967,16 @@ TEST_F(ProgramTest, TheModeCommandsSetTheModeAndAClickActsByIt) {
   double offset[3];
   Subtract(offset, GetPointPicker(0).GetPoint(0), face->mCentre);
   EXPECT_LT(VectorLength(offset), 0.02);
+  // A click a few pixels off a corner measures from the corner itself.
+  {
+    PolyElement* corner = face->GetCorner(1);
+    double towardsCentre[3], near[3];
+    Subtract(towardsCentre, face->mCentre, corner->mDualVert);
+    for (int k = 0; k < 3; ++k) near[k] = corner->mDualVert[k] + 0.01 * towardsCentre[k];
+    ClickAt(pane, canvas, near);
+    ASSERT_EQ(GetPointPicker(0).mCount, 1);
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(GetPointPicker(0).GetPoint(0)[k], corner->mDualVert[k]);
+  }
   Repaint(pane);
   corvia::testing::KeepScreenshot(mFrame, "measurement");
 

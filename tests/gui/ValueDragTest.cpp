@@ -142,4 +142,29 @@ TEST_F(ValueDragTest, CtrlDragsMoveTheMorphTheFoldingAndTheSection) {
   CheckDrag(kViewCrossSection, [] { return SliceDepth(); });
 }
 
+// Side-by-side stereo gives each eye half the pane: the model is framed for the half, so
+// neither copy runs into the middle or off the pane's edges.
+TEST_F(ValueDragTest, SideBySideStereoFramesEachHalf) {
+  CPolyView* pane = Show(kViewBasePolyhedron);
+  corvia::testing::PostMenuCommand(mProgram->Frame(), 32805);  // Parallel-Eyed Stereo
+  YieldUntil([pane] { return pane->GetStereoMode() == kStereoParallel; });
+  const wxImage image = Picture(pane);
+  const float* bg = pane->GetBackgroundColor();
+  auto drawnInColumn = [&](int x) {
+    int drawn = 0;
+    for (int y = 0; y < image.GetHeight(); ++y) {
+      drawn += std::abs(image.GetRed(x, y) - int(bg[0] * 255)) + std::abs(image.GetGreen(x, y) - int(bg[1] * 255)) +
+                   std::abs(image.GetBlue(x, y) - int(bg[2] * 255)) >
+               24;
+    }
+    return drawn;
+  };
+  const int w = image.GetWidth();
+  for (int x : {0, w / 2 - 1, w / 2, w - 1}) EXPECT_EQ(drawnInColumn(x), 0) << "column " << x;
+  EXPECT_GT(drawnInColumn(w / 4), 10);
+  EXPECT_GT(drawnInColumn(3 * w / 4), 10);
+  corvia::testing::PostMenuCommand(mProgram->Frame(), 32804);
+  YieldUntil([pane] { return pane->GetStereoMode() == kStereoNone; });
+}
+
 }  // namespace test_ValueDrag
