@@ -15,7 +15,7 @@
 namespace corvia {
 
 struct ioStream;
-class Edge3D;
+struct Edge3D;
 class Model3D;
 
 // Names of the scene sections the Parts ask for.

@@ -309,8 +309,8 @@ void CreateLoopTypes(FaceDiagram* diagram, PolyElement* ownerFace, bool secondCo
   // the owner's ring (the rings of one type are ordered alike). A source that is not
   // in the owner's ring, or a ring of another length, gives the face itself.
   if (!ownerFace) return;
-  const int32_t ringLimit = 1 << 20;
-  auto ringOf = [ringLimit](PolyElement* start) {
+  constexpr int32_t ringLimit = 1 << 20;
+  auto ringOf = [](PolyElement* start) {
     std::vector<PolyElement*> ring;
     PolyElement* member = start;
     do {

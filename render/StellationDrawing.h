@@ -10,8 +10,8 @@ namespace corvia {
 class FaceType;
 class OpenGLView;
 class PolyElement;
-class StellationFacet;
-class StellationSegment;
+struct StellationFacet;
+struct StellationSegment;
 
 // ---- Diagrams --------------------------------------------------------------------------
 // The colour of a facet's draw state (StellationFacet::GetDrawState, 0 to 3) in the

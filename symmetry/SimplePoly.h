@@ -32,7 +32,7 @@ class SymGroup;
 class FaceImage;
 class Face;
 class PolyTemplate;
-class PolygonList;
+struct PolygonList;
 struct SimpEdgeType;
 struct SimpleSplitRecord;
 struct SimpleVertSearch;

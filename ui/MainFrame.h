@@ -51,6 +51,7 @@ class CMainFrame : public NewFrame {
   OptionToolBar* GetOptionToolBar() const { return mOptionToolBar; }
   ModeToolBar* GetModeToolBar() const { return mModeToolBar; }
   ViewToolBar* GetViewToolBar() const { return mViewToolBar; }
+  using NewFrame::GetToolBar;
   CToolBarEx* GetToolBar(int id) const;
   InfoBar* GetInfoBar() const { return mInfoBar; }
   CTourBar* GetTourBar() const { return mTourBar; }

@@ -303,7 +303,7 @@ public:
                                                  {wxEVT_MIDDLE_DOWN, kMouseButtonMiddle},
                                                  {wxEVT_RIGHT_DOWN, kMouseButtonRight}};
     for (auto [type, button] : downs) {
-      Bind(type, [this, button](wxMouseEvent& e) {
+      Bind(type, [this, button = button](wxMouseEvent& e) {
         SetFocus();
         if (NewView* view = mPane->GetView()) view->OnButtonDown(button, e.GetX(), e.GetY(), KeyFlags(e));
       });
@@ -311,7 +311,7 @@ public:
     const std::pair<wxEventTypeTag<wxMouseEvent>, int> ups[] = {
         {wxEVT_LEFT_UP, kMouseButtonLeft}, {wxEVT_MIDDLE_UP, kMouseButtonMiddle}, {wxEVT_RIGHT_UP, kMouseButtonRight}};
     for (auto [type, button] : ups) {
-      Bind(type, [this, button](wxMouseEvent& e) {
+      Bind(type, [this, button = button](wxMouseEvent& e) {
         if (NewView* view = mPane->GetView()) view->OnButtonUp(button, e.GetX(), e.GetY(), KeyFlags(e));
       });
     }
@@ -319,7 +319,7 @@ public:
                                                    {wxEVT_MIDDLE_DCLICK, kMouseButtonMiddle},
                                                    {wxEVT_RIGHT_DCLICK, kMouseButtonRight}};
     for (auto [type, button] : doubles) {
-      Bind(type, [this, button](wxMouseEvent& e) {
+      Bind(type, [this, button = button](wxMouseEvent& e) {
         if (NewView* view = mPane->GetView()) view->OnButtonDoubleClick(button, e.GetX(), e.GetY(), KeyFlags(e));
       });
     }

@@ -58,6 +58,7 @@ public:
   void SetTitle(const std::string& title) override;
   void CaptureMouse() override;
   void ReleaseMouse() override;
+  using wxWindow::SetCursor;
   void SetCursor(int cursor) override;
   bool IsSpaceDown() const override;
   void RaiseMainWindow() override;

@@ -12,6 +12,10 @@ namespace {
 // before wx starts GTK.
 [[maybe_unused]] const bool gX11Backend = setenv("GDK_BACKEND", "x11", 1) == 0;
 
+}  // namespace
+
+// Not in an unnamed namespace: the wxGetApp that wxIMPLEMENT_APP defines for it would
+// be an unused function of this file.
 class CorviaApp : public wxApp {
 public:
   bool OnInit() override {
@@ -24,8 +28,6 @@ public:
     return wxApp::OnExit();
   }
 };
-
-}  // namespace
 
 wxIMPLEMENT_APP_NO_MAIN(CorviaApp);
 

@@ -47,7 +47,7 @@ int ShowCustomBox(wxWindow* owner, const MessageBoxRequest& request, bool* ticke
   const int firstId = wxID_HIGHEST + 1;
   for (size_t i = 0; i < request.captions.size(); ++i) {
     auto* button = new wxButton(&dialog, firstId + static_cast<int>(i), wxString::FromUTF8(request.captions[i]));
-    button->Bind(wxEVT_BUTTON, [&dialog, firstId](wxCommandEvent& event) { dialog.EndModal(event.GetId()); });
+    button->Bind(wxEVT_BUTTON, [&dialog](wxCommandEvent& event) { dialog.EndModal(event.GetId()); });
     if (static_cast<int>(i) == request.defaultButton) button->SetDefault();
     row->Add(button, 0, wxALL, 4);
   }

@@ -78,7 +78,7 @@ TEST_F(Primitives, SpheresTakeTheirFacetsFromTheirSizeOnScreen) {
   // Each of the eight octants is `level` strips, row i holding 2i + 1 triangles.
   for (auto [radius, level] : {std::pair{0.02, 2}, std::pair{0.045, 3}, std::pair{0.075, 4}, std::pair{0.15, 6},
                                std::pair{0.5, 8}}) {
-    FeedbackCount c = Feedback(view, [&] { DrawSphere(centre, radius); });
+    FeedbackCount c = Feedback(view, [&, r = radius] { DrawSphere(centre, r); });
     EXPECT_EQ(c.polygons, 8 * level * level) << "radius " << radius;
   }
 }

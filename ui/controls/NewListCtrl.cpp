@@ -699,7 +699,7 @@ void NewListCtrl::BeginDrag(int row) {
   mDragTimer.Start(kListDragTimerMs);
 }
 
-void NewListCtrl::SetDropTarget(NewListCtrl* target, int dropRow) {
+void NewListCtrl::SetDragDropTarget(NewListCtrl* target, int dropRow) {
   using detail_NewListCtrl::gDrag;
   NewListCtrl* old = gDrag.target;
   gDrag.target = target;
@@ -717,7 +717,7 @@ void NewListCtrl::UpdateDrag(const wxPoint& screen) {
   const wxPoint point = target->mBody->ScreenToClient(screen);
   const int hit = target->HitTest(point);
   const int dropRow = DropRowFor(hit, point.y < 0, target->GetItemCount());
-  if (target != gDrag.target || dropRow != gDrag.dropRow) SetDropTarget(target, dropRow);
+  if (target != gDrag.target || dropRow != gDrag.dropRow) SetDragDropTarget(target, dropRow);
 }
 
 void NewListCtrl::EndDrag(bool drop) {
@@ -756,14 +756,14 @@ void NewListCtrl::OnTimer(wxTimerEvent& event) {
     if (onTick(dTop)) {
       DragImageLeave();
       mBody->Scroll(vx, vy - 1);
-      SetDropTarget(this, firstVisible);
+      SetDragDropTarget(this, firstVisible);
       DragImageEnter(nullptr, screen.x, screen.y);
     }
   } else if (dBottom > 0 && vy < maxY) {
     if (onTick(dBottom)) {
       DragImageLeave();
       mBody->Scroll(vx, vy + 1);
-      SetDropTarget(this, std::min(firstVisible + GetCountPerPage(), GetItemCount()));
+      SetDragDropTarget(this, std::min(firstVisible + GetCountPerPage(), GetItemCount()));
       DragImageEnter(nullptr, screen.x, screen.y);
     }
   }

@@ -127,7 +127,7 @@ class NewListCtrl : public wxControl, public EditableList {
   void BeginDrag(int row);
   void UpdateDrag(const wxPoint& screen);
   void EndDrag(bool drop);
-  void SetDropTarget(NewListCtrl* target, int dropRow);
+  void SetDragDropTarget(NewListCtrl* target, int dropRow);
 
   class Header;
   Header* mHeader = nullptr;
