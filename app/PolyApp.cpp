@@ -66,6 +66,9 @@ wxFrame* CPolyApp::InitInstance() {
   CMainFrame::SetDocumentCloseDown([this] { CloseDown(); });
   auto* frame = new CMainFrame;
   mFrame = frame;
+  // The checkpoints of the settings count from this start.
+  mLastCheckpoint = -1.0;
+  mCheckpointFailed = false;
   ConnectMainWindow(frame);
   mHelp = std::make_unique<HelpCommands>();
   frame->AddCommandTarget(mHelp.get());

@@ -617,7 +617,9 @@ LibraryEntry* LookUpModel(const char* text, bool* recognised, bool showErrors, b
       int n = 0, d = 1;
       bool numbered = false;
       if (entry.mConfig == nullptr) continue;
-      if (!MatchConfig(p, entry.mConfig, n, d, numbered) && !MatchConfigTurned(p, entry.mConfig)) continue;
+      // The list of results also takes the configuration read from another polygon or the
+      // other way round; a model typed for building is built as typed.
+      if (!MatchConfig(p, entry.mConfig, n, d, numbered) && !(findAll && MatchConfigTurned(p, entry.mConfig))) continue;
       if (!criteria.Matches(entry, false, n, d)) continue;
       *recognised = true;
       if (numbered && !entry.CheckParams(n, d, showErrors)) return nullptr;

@@ -547,7 +547,8 @@ TEST_F(ProgramChoicesTest, NextPolyhedronWalksTheWholeLibrary) {
     std::vector<int> between;
     for (int i = (current + 1) % kNumLibraryEntries; i != next; i = (i + 1) % kNumLibraryEntries)
       if (!GetLibraryEntry(i)->IsParametric()) between.push_back(i);
-    std::string expected;
+    // Past the last record the step wraps round, and says so.
+    std::string expected = next < current ? "Wrapped from last to first model in the library" : "";
     if (between.size() == 1) {
       expected = std::string("The model \"") + GetLibraryEntry(between[0])->mName + "\" is not available yet.";
     } else if (!between.empty()) {
