@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <wx/frame.h>
 #include <wx/glcanvas.h>
+#include <wx/statusbr.h>
 #include <wx/uiaction.h>
 
 #include <algorithm>
@@ -586,6 +587,30 @@ TEST_F(PaneControlsTest, EveryCaptionButtonHasATooltipNamingItsAction) {
         << words;
   }
   GetAugmentation(poly)->Reset();
+}
+
+// The status bar names the face clicked; another model, or an undo back to the model
+// before, takes that text away with the selection it spoke of.
+TEST_F(PaneControlsTest, AnotherModelClearsTheStatusTextOfTheOldSelection) {
+  Open("4.4.4");
+  CPolyView* pane = Show(0, kViewBasePolyhedron);
+  wxStatusBar* status = mFrame->GetStatusBar();
+  ASSERT_NE(status, nullptr);
+  const auto statusText = [status] { return status->GetStatusText(0).utf8_string(); };
+  const auto clickFrontSquare = [&] {
+    const double* centre = FrontFace(pane, 4)->mCentre;
+    ClickOnModel(pane, centre, [&] { return statusText().rfind("Selected base face ", 0) == 0; });
+    ASSERT_EQ(statusText().rfind("Selected base face ", 0), 0u) << statusText();
+  };
+  clickFrontSquare();
+  Open("Dodecahedron");
+  EXPECT_EQ(statusText(), "");
+  // Back to the cube, a face clicked, and undone to the dodecahedron.
+  Open("4.4.4");
+  clickFrontSquare();
+  PressKey(pane, 'z', wxMOD_CONTROL, [] { return GetCurrentPoly()->mFaces.mCount == 12; });
+  ASSERT_EQ(GetCurrentPoly()->mFaces.mCount, 12);
+  EXPECT_EQ(statusText(), "");
 }
 
 // The X of the Unfolded Net joins the edges cut by hand, and says so when there are none.
