@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <wx/frame.h>
 #include <wx/glcanvas.h>
+#include <wx/odcombo.h>
 #include <wx/statusbr.h>
 #include <wx/uiaction.h>
 
@@ -23,6 +24,7 @@
 #include "app/PolyApp.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
+#include "app/ViewType.h"
 #include "app/WindowServices.h"
 #include "construction/Augmentation.h"
 #include "core/DrawnPolygon.h"
@@ -50,7 +52,9 @@
 #include "tests/gui/ProgramTestSupport.h"
 #include "tests/support/TestSupport.h"
 #include "ui/CommandIds.h"
+#include "ui/MainFrame.h"
 #include "ui/PaneWindow.h"
+#include "ui/Toolbars.h"
 
 namespace test_PaneControls {
 
@@ -611,6 +615,30 @@ TEST_F(PaneControlsTest, AnotherModelClearsTheStatusTextOfTheOldSelection) {
   PressKey(pane, 'z', wxMOD_CONTROL, [] { return GetCurrentPoly()->mFaces.mCount == 12; });
   ASSERT_EQ(GetCurrentPoly()->mFaces.mCount, 12);
   EXPECT_EQ(statusText(), "");
+}
+
+// The faceting preview chosen from the View menu takes the Up key at once, as its
+// hint says, though the keys were in the model box.
+TEST_F(PaneControlsTest, APaneTypeChosenFromTheMenuTakesItsKeysAtOnce) {
+  Open("4.4.4");
+  GetFacetingSettings().criteria = kFacetingTidy;
+  auto* frame = dynamic_cast<CMainFrame*>(mFrame);
+  ASSERT_NE(frame, nullptr);
+  wxWindow* modelBox = frame->GetMainToolBar()->GetModelCombo();
+  modelBox->SetFocus();
+  YieldUntil([&] { return wxWindow::FindFocus() != nullptr && !dynamic_cast<wxGLCanvas*>(wxWindow::FindFocus()); });
+  CPolyView* pane = GetPane(1);
+  pane->Activate(true);
+  corvia::testing::PostMenuCommand(mFrame, GetViewTypeCommand(kViewFacetingPreview));
+  ASSERT_EQ(pane->GetViewType(), kViewFacetingPreview);
+  wxGLCanvas* canvas = WindowOf(pane)->GetCanvas();
+  YieldUntil([&] { return wxWindow::FindFocus() == canvas; });
+  ASSERT_EQ(wxWindow::FindFocus(), canvas);
+  const std::string before = FacetsText();
+  wxUIActionSimulator keys;
+  keys.Char(WXK_UP);
+  YieldUntil([&] { return FacetsText() != before; });
+  EXPECT_NE(FacetsText(), before);
 }
 
 // The X of the Unfolded Net joins the edges cut by hand, and says so when there are none.
