@@ -230,9 +230,10 @@ std::string ElementTip(const CPolyView* pane, bool forward) {
     return std::string(way) + (everyNet ? " net" : " type of net");
   }
   if (code == kViewCrossSection) return std::string("Turn the section to the ") + (forward ? "next" : "previous") + " symmetry axis";
-  return RewriteCommandText(forward ? kCmdNextFaceType : kCmdPreviousFaceType,
-                            std::string(way) + " face type (Shift+" + (forward ? "Right" : "Left") + " Arrow)",
-                            kTooltipCapacity);
+  // Worded as the menu item of the command the button runs.
+  std::string tip = std::string(way) + " face type (Shift+" + (forward ? "Right" : "Left") + " Arrow)";
+  SwapFaceCellWords(tip, CurrentElementWordState(), kTooltipCapacity);
+  return tip;
 }
 
 std::string FacetingTip(bool forward) {
