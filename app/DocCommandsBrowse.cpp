@@ -226,9 +226,14 @@ void StepPolyhedron(int step) {
   }
   auto name = [](const LibraryEntry* e) { return std::string(e->mName ? e->mName : ""); };
   if (firstPassed && firstPassed == lastPassed) {
-    d::ShowMessage("The model \"" + name(firstPassed) + "\" is not available yet.");
+    d::ShowMessage(firstPassed->GetNotAvailableText());
   } else if (firstPassed) {
-    d::ShowMessage("The models \"" + name(firstPassed) + "\" to \"" + name(lastPassed) + "\" are not available yet.");
+    std::string text = "The models \"" + name(firstPassed) + "\" to \"" + name(lastPassed) + "\" are not available yet";
+    if (const char* reason = firstPassed->GetUnavailableReason();
+        *reason && firstPassed->mCategory == lastPassed->mCategory) {
+      text = text + ": " + reason;
+    }
+    d::ShowMessage(text + ".");
   }
 }
 

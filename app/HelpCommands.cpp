@@ -28,8 +28,6 @@ constexpr int kHelpCommands[] = {kCmdHelpManual,       kCmdHelpPaper,       kCmd
 // The About box's picture and the room around its lines.
 constexpr int kPicturePixels = 64;
 constexpr int kBorder = 10;
-// Updates whose major version is above this one are always offered.
-constexpr int kMajorVersion = 5;
 constexpr int kVersionMajorFactor = 1000;
 
 // Where the manual's folder lies, from the program's folder.
@@ -55,16 +53,23 @@ bool FindManual(std::string& path) { return FindManualIn(GetProgramFolder(), pat
 bool OpenManual() {
   std::string path;
   if (!FindManual(path)) {
-    ShowError("Can't find '%s'.", kManualFileName);
+    ShowError("Can't find '%s'.\nThe manual is looked for beside the program (%s), in its \"manual\" folder and in "
+              "share/corvia/manual of the installation; it is not in any of them.",
+              kManualFileName, GetProgramFolder().c_str());
     return false;
   }
-  return platform::Services().shell->OpenFile(path);
+  if (platform::Services().shell->OpenFile(path)) return true;
+  ShowError("The manual '%s' could not be shown: no web browser could be started for it.\n"
+            "Open that file in a web browser to read it.",
+            path.c_str());
+  return false;
 }
 
 std::string ChooseUpdatePage(const char* latestVersion) {
   using namespace detail_HelpCommands;
   const int latest = ParseVersionText(latestVersion);
-  if (latest / kVersionMajorFactor > kMajorVersion || latest > ParseVersionText(kProductVersion)) {
+  const int own = ParseVersionText(kProductVersion);
+  if (latest / kVersionMajorFactor > own / kVersionMajorFactor || latest > own) {
     return kDownloadsPage;
   }
   return std::string();
@@ -137,10 +142,11 @@ void HelpCommands::OnCommand(wxCommandEvent& event) {
       OpenPage(kForumsPage);
       break;
     case kCmdHelpFacebook:
-      OpenPage(kFacebookPage);
+      ShowInformation("%s has no page on Facebook. Its home page is %s", GetProductTitle(), kHomePage);
       break;
     case kCmdHelpCompanionApp:
-      OpenPage(kCompanionAppPage);
+      ShowInformation("There is no companion app for Android with %s: it runs on the Linux desktop only.",
+                      GetProductTitle());
       break;
     case kCmdCheckForUpdates:
       // Without a server address no request is ever made; say so rather than nothing.

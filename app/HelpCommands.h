@@ -11,15 +11,13 @@ class wxWindow;
 namespace corvia {
 
 // What the About box and the menus show.
-constexpr const char* kReleaseDate = "10th May 2014";
-constexpr const char* kManualFileName = "BrantisManual.html";
+constexpr const char* kReleaseDate = "8th December 2026";
+constexpr const char* kManualFileName = "CorviaManual.html";
 
 // The product's web pages.
 constexpr const char* kHomePage = "https://www.corvia-polyhedra.org/";
 constexpr const char* kPaperPage = "https://www.corvia-polyhedra.org/polyhedra-explained/";
 constexpr const char* kForumsPage = "https://www.corvia-polyhedra.org/forums/";
-constexpr const char* kFacebookPage = "https://www.facebook.com/corviapolyhedra";
-constexpr const char* kCompanionAppPage = "https://play.google.com/store/apps/details?id=org.corviapolyhedra.kestrune";
 constexpr const char* kVersionHistoryPage = "https://www.corvia-polyhedra.org/history/";
 constexpr const char* kDownloadsPage = "https://www.corvia-polyhedra.org/download/";
 

@@ -67,7 +67,12 @@ void SubdivideFaces() {
 }
 
 void CreateGeodesicSphere() {
-  MakeSubdivided(kSubdivideGeodesic, "Enter frequency of geodesic sphere", gGeodesicFrequency, kUndoGeodesicSphere);
+  MakeSubdivided(kSubdivideGeodesic,
+                 "The geodesic sphere subdivides the faces of the current model:\n"
+                 "each edge is cut into as many parts as the frequency, and the new\n"
+                 "vertices are pushed out onto the model's sphere.\n\n"
+                 "Enter frequency of geodesic sphere",
+                 gGeodesicFrequency, kUndoGeodesicSphere);
 }
 
 // The torus of the "Create a torus" dialog, in colours of its own.

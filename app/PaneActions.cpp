@@ -28,6 +28,7 @@
 #include "render/ViewWindow.h"
 #include "stellation/Faceting.h"
 #include "symmetry/SimplePoly.h"
+#include "ui/ElementWords.h"
 
 namespace corvia {
 
@@ -37,6 +38,8 @@ constexpr int kCmdNextStellation = 32815;
 constexpr int kCmdPreviousStellation = 32816;
 constexpr int kCmdNextFaceType = 32931;
 constexpr int kCmdPreviousFaceType = 32932;
+// The tooltip buffer the element words are rewritten in.
+constexpr size_t kTooltipCapacity = 80;
 // "Section > Cross-Section Direction > Along Axis 1" to 3.
 constexpr std::array<int, 3> kCmdSliceAlongAxis = {33378, 33379, 33380};
 // A model made from what a pane shows replaces the current one as a plain change, or
@@ -205,6 +208,41 @@ void StepElement(CPolyView* pane, int step) {
   }
 }
 
+// The edges cut by hand in the nets are joined again; a pane without such cuts says so.
+void JoinCutEdges(CPolyView* pane) {
+  Model3D* model = pane->GetModel3D();
+  if (!model || !model->HasNets()) return;
+  if (model->JoinUserCuts() == 0) {
+    NewView::SetMessage(pane, "%s", "No edge of the nets has been cut by hand (Cut/Uncut Edges mode):\nthere is nothing to join.");
+    return;
+  }
+  FitViewsOfKind(kViewFlagNet);
+  InvalidateViewsOfKind(kViewFlagNet, false);
+}
+
+// What the element buttons of a pane step through, in the words of the view type.
+std::string ElementTip(const CPolyView* pane, bool forward) {
+  const ViewType code = pane->GetViewType();
+  const char* way = forward ? "Next" : "Previous";
+  if (code == kViewVertexFigure || code == kViewFacetingDiagram) return std::string(way) + " vertex type";
+  if (code != kNoViewType && HasViewFlags(code, kViewFlagNet)) {
+    const bool everyNet = code == kViewFoldingNet && GetNetSettings().displayMode == kShowCurrentNet;
+    return std::string(way) + (everyNet ? " net" : " type of net");
+  }
+  if (code == kViewCrossSection) return std::string("Turn the section to the ") + (forward ? "next" : "previous") + " symmetry axis";
+  // Worded as the menu item of the command the button runs.
+  std::string tip = std::string(way) + " face type (Shift+" + (forward ? "Right" : "Left") + " Arrow)";
+  SwapFaceCellWords(tip, CurrentElementWordState(), kTooltipCapacity);
+  return tip;
+}
+
+std::string FacetingTip(bool forward) {
+  static constexpr const char* kWhat[] = {"faceting", "edge", "plane", "facet"};
+  const int mode = GetFacetingSettings().browseMode;
+  const char* what = mode >= 0 && mode < 4 ? kWhat[mode] : kWhat[0];
+  return std::string(forward ? "Next " : "Previous ") + what + (forward ? " (Up Arrow)" : " (Down Arrow)");
+}
+
 // ---- The model a pane shows ----------------------------------------------------------------
 
 // The model the pane shows (its stellation, faceting, morph, compound or dual) becomes
@@ -241,6 +279,50 @@ CPolyView* PreviewPaneFor(CPolyView* pane, const Poly* poly) {
 }
 
 }  // namespace detail_PaneActions
+
+std::string CPolyView::GetCaptionTip(int x, int y) const {
+  using namespace detail_PaneActions;
+  const auto* caption = dynamic_cast<const PolyCaptionWnd*>(GetCaptionWnd());
+  if (caption && caption->GetIconRect().Contains(x, y)) return "Choose what this pane shows (view type)";
+  const int hit = HitCaptionButton(x, y);
+  if (hit < 0) return std::string();
+  const bool preview = GetCurrentPoly() && PreviewOf(this);
+  switch (GetButton(hit).command) {
+    case kCaptionNextModel:
+      return "Next polyhedron (Ctrl+Right Arrow)";
+    case kCaptionPreviousModel:
+      return "Previous polyhedron (Ctrl+Left Arrow)";
+    case kCaptionNextStellation:
+      return "Next stellation (Up Arrow)";
+    case kCaptionPreviousStellation:
+      return "Previous stellation (Down Arrow)";
+    case kCaptionFacetingOn:
+    case kCaptionFacetingBack:
+      return FacetingTip(GetButton(hit).command == kCaptionFacetingOn);
+    case kCaptionElementOn:
+      return preview ? "Next orientation of the augmentation (Right Arrow)" : ElementTip(this, true);
+    case kCaptionElementBack:
+      return preview ? "Previous orientation of the augmentation (Left Arrow)" : ElementTip(this, false);
+    case kCaptionMatchOn:
+      return "Next matching face for the augmentation (Up Arrow)";
+    case kCaptionMatchBack:
+      return "Previous matching face for the augmentation (Down Arrow)";
+    case kCaptionAccept:
+      return preview ? "Apply the augmentation (Enter)" : "Finish the facet being drawn";
+    case kCaptionCancel:
+      if (preview) return "Cancel the augmentation (Esc)";
+      return mViewType == kViewUnfoldedNet ? "Join the edges cut by hand in the nets"
+                                           : "Clear the facets drawn by hand";
+    case kCaptionTakeBack:
+      return "Take back the last corner of the facet being drawn";
+    case kCaptionMakeBase:
+      return "Make the model shown here the base model";
+    case kCaptionLeaveMode:
+      return GetPaneSelectionMode() == kSelectMeasurement ? "Leave Measurement Mode" : "Leave Faceting Mode";
+    default:
+      return std::string();
+  }
+}
 
 bool CPolyView::OnCaptionButton(int, int command, int) {
   using namespace detail_PaneActions;
@@ -279,7 +361,13 @@ bool CPolyView::OnCaptionButton(int, int command, int) {
       preview ? ApplyAugmentation(preview) : FinishDrawnFacet(this, poly);
       return true;
     case kCaptionCancel:
-      preview ? preview->Reset() : ClearDrawnFacets(poly);
+      if (preview) {
+        preview->Reset();
+      } else if (mViewType == kViewUnfoldedNet) {
+        JoinCutEdges(this);
+      } else {
+        ClearDrawnFacets(poly);
+      }
       return true;
     case kCaptionTakeBack:
       TakeBackFacetCorner(poly);

@@ -575,6 +575,8 @@ void CPolyDoc::UpdateAfterChange(int flags) {
   UpdateTitle();
   UpdateAllCaptions();
   SetFitModeAllViews(kFitNormal);
+  // What the status bar said of an element or cell of the model before is stale now.
+  if (!mPoly || !mPoly->mSelectedElement) platform::Services().views->SetStatusText("");
 }
 
 void CPolyDoc::InvalidateCrossSectionViews() { corvia::InvalidateCrossSectionViews(false); }

@@ -11,6 +11,7 @@
 #include "app/PolyView.h"
 #include "core/Messages.h"
 #include "core/Units.h"
+#include "platform/UserFolders.h"
 #include "render/NewView.h"
 #include "ui/PanePrinting.h"
 #include "ui/WxDeviceContext.h"
@@ -182,6 +183,11 @@ wxPageSetupDialogData& GetPageSetupData() {
 
 bool ShowPrintPreview(CPolyView* pane, wxWindow* parent) {
   if (!pane) return false;
+  // Printing to a file offers the user's documents folder, not the folder the program
+  // was started from; a file chosen once is offered again.
+  if (GetPrintData().GetFilename().empty()) {
+    GetPrintData().SetFilename(wxString::FromUTF8((platform::DocumentsFolder() / "Corvia.pdf").string()));
+  }
   wxPrintDialogData printData(GetPrintData());
   auto* printout = new CPolyPrintout(pane);
   auto* preview = new wxPrintPreview(printout, new CPolyPrintout(pane), &printData);

@@ -157,6 +157,7 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   CaptionWnd* CreateCaptionWnd() override;
   // The caption buttons' actions and the keys a pane acts on (PaneActions.cpp).
   bool OnCaptionButton(int index, int command, int argument) override;
+  std::string GetCaptionTip(int x, int y) const override;
   bool OnPaneKey(int key, int modifiers) override;
   void Activate(bool alsoFrame) override;
   bool OnCreate(ViewWindow* window) override;

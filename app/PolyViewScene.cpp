@@ -11,6 +11,7 @@
 #include "app/PolyView.h"
 #include "construction/Augmentation.h"
 #include "core/BigUInt.h"
+#include "core/DrawnPolygon.h"
 #include "core/Globals.h"
 #include "core/Messages.h"
 #include "core/Strings.h"
@@ -219,10 +220,15 @@ std::string GetFacetingPreviewText(Poly* poly) {
   const FacetPreview* preview = poly ? poly->mFacetPreview.get() : nullptr;
   const SimplePoly* model = preview ? preview->model.get() : nullptr;
   if (!model || model->NumFaces() == 0) {
+    const DrawnPolygon* drawing = poly ? poly->mCurrentDrawnPolygon : nullptr;
+    if (drawing && drawing->ring) {
+      return "A facet is being drawn.\nClick its first corner again, or the tick button\non the caption, to finish it.";
+    }
     char path[256];
     GetMenuPathOfCommand(kCommandFacetingMode, path, sizeof path);
-    return std::string("No facets have been defined yet.\nHit the up-arrow key to find facetings,\nor use \"") + path +
-           "\"\nor the matching toolbar button to create your own.";
+    return std::string("No facets have been defined yet.\nClick this pane and press the Up arrow key\n(or its caption's "
+                       "up arrow button) to find facetings,\nor use \"") +
+           path + "\"\nor the matching toolbar button to create your own.";
   }
   // The preview's drawing marks the kinds of problem edges it met.
   const uint32_t flags = model->flags;

@@ -17,7 +17,6 @@ namespace corvia {
 namespace detail_UpdateCheck {
 
 constexpr const char* kTempFileName = "VersionCheck.txt";
-constexpr const char* kUserAgent = "Brantis/5.4";
 constexpr const char* kErrorCaption = "Check for Software Updates";
 constexpr int kVersionMajorFactor = 1000;
 // Digits of a version's parts: the minor below the factor, the whole within an int.
@@ -76,7 +75,8 @@ bool CheckForNewVersion(bool now) {
   url += kProductVersion;
   url += "&edition=";
   url += kProductEdition;
-  if (!TheWebRequest().Start(detail_UpdateCheck::kTempFileName, url.c_str(), detail_UpdateCheck::kUserAgent,
+  const std::string agent = std::string(kProductEdition) + "/" + kProductVersion;
+  if (!TheWebRequest().Start(detail_UpdateCheck::kTempFileName, url.c_str(), agent.c_str(),
                              detail_UpdateCheck::kErrorCaption, now)) {
     return false;
   }

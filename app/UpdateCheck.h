@@ -9,8 +9,9 @@
 namespace corvia {
 
 // The product and the version the request names.
-constexpr const char* kProductEdition = "Brantis";
-constexpr const char* kProductVersion = "5.4";
+constexpr const char* kProductEdition = "Corvia";
+// The project's version in CMakeLists.txt, major and minor.
+constexpr const char* kProductVersion = "0.1";
 
 // Starts the check: with `now` whatever the day, else only when the option is on and
 // the last check was on another day. True when a request was started.

@@ -31,6 +31,7 @@
 #include "platform/Services.h"
 #include "render/GeomagStyle.h"
 #include "render/MouseThrow.h"
+#include "render/ViewWindow.h"
 #include "ui/BarDocument.h"
 #include "ui/CommandIds.h"
 #include "ui/CommandTable.h"
@@ -187,7 +188,11 @@ class PaneCommands final : public wxEvtHandler {
       Bind(
           wxEVT_MENU,
           [code](wxCommandEvent&) {
-            if (CPolyView* pane = CPolyView::GetActive()) pane->SetViewType(code, false);
+            CPolyView* pane = CPolyView::GetActive();
+            if (!pane) return;
+            pane->SetViewType(code, false);
+            // The pane takes the keys, so that the arrows its view type names work at once.
+            if (ViewWindow* window = pane->GetWindow()) window->TakeKeyboardFocus();
           },
           id);
       Bind(

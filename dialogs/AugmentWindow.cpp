@@ -170,6 +170,10 @@ class AugmentWindow : public CorviaDialog {
     mKeepCoincident = new wxCheckBox(this, wxID_ANY, "Keep coincident faces", wxDefaultPosition, wxDefaultSize, 0,
                                      wxDefaultValidator, "keepCoincident");
     right->Add(mKeepCoincident);
+    // Sized with its longest texts in place, so that nothing is cut when they come.
+    for (const char* text : kPyramidHeights) mHeight->Append(wxString::FromUTF8(text));
+    mHeight->SetSelection(0);
+    mEntryName->SetLabel("(no model chosen)");
     FinishLayout(columns);
   }
 

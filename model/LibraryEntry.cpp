@@ -96,7 +96,25 @@ std::string LibraryEntry::GetVertexConfiguration() const {
   return text;
 }
 
-void LibraryEntry::ShowNotAvailable() const { ShowError("The model \"%s\" is not available yet.", mName); }
+const char* LibraryEntry::GetUnavailableReason() const {
+  switch (mCategory) {
+    case kCategoryNearMisses:
+      return "no published compromise fixes the coordinates of these near misses";
+    case kCategoryToroids:
+      return "Stewart's notation and the literature leave open which pieces of these toroids are joined or "
+             "drilled, or how";
+    default:
+      return "";
+  }
+}
+
+std::string LibraryEntry::GetNotAvailableText() const {
+  std::string text = std::string("The model \"") + (mName ? mName : "") + "\" is not available yet";
+  if (const char* reason = GetUnavailableReason(); *reason) text = text + ": " + reason;
+  return text + ".";
+}
+
+void LibraryEntry::ShowNotAvailable() const { ShowError("%s", GetNotAvailableText().c_str()); }
 
 std::string GetDualName(const LibraryEntry* entry) { return entry != nullptr ? entry->GetDualName() : std::string(); }
 

@@ -107,8 +107,12 @@ class LibraryEntry {
   // Whether the record describes a model: a spring-built record that is no family
   // needs its stored face list (the near misses and some toroids have none yet).
   bool IsAvailable() const;
-  // The same, saying "The model ... is not available yet." when it is not.
+  // The same, saying "The model ... is not available yet" and why when it is not.
   bool CheckAvailable() const;
+  // Why a record describes no model yet (a sentence); empty for other records.
+  const char* GetUnavailableReason() const;
+  // "The model "<name>" is not available yet" with the reason, ending in a full stop.
+  std::string GetNotAvailableText() const;
 
   // The model of the entry or of its dual; null after a message.
   std::unique_ptr<SimplePoly> CreatePoly(bool dual);

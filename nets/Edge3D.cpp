@@ -408,4 +408,17 @@ void Edge3D::ToggleCut(bool allCopies) {
   if (current->mNet) model->mCurrentNet = current->mNet;
 }
 
+int Model3D::JoinUserCuts() {
+  int joined = 0;
+  for (int i = 0; i < GetNumEdges(); ++i) {
+    Edge3D* edge = GetEdge(i);
+    if (!edge || !(edge->flags & kEdgeUserCut)) continue;
+    edge->flags &= ~kEdgeUserCut;
+    ++joined;
+  }
+  // The generation of the nets derives anew which edges stay apart.
+  if (joined > 0 && HasNets()) MakeNets();
+  return joined;
+}
+
 }  // namespace corvia

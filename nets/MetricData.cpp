@@ -117,8 +117,11 @@ void WriteMetricDataFile(Model3D* model, const char* fileName, const char* heade
     std::fprintf(file, "Metric Data File\n");
     std::fprintf(file, "================\n\n");
     WriteFileHeaderComment(file, "", "", headerText);
-    std::fprintf(file, "\n %d facelets, of %d types; %d edgelets; %d vertices, of %d types.\n", model->GetNumFacelets(),
-                 model->GetNumFaceTypes(), model->GetNumEdges(), model->mNumVerts, model->mNumVertTypes);
+    const auto s = [](int count) { return count == 1 ? "" : "s"; };
+    std::fprintf(file, "\n %d facelet%s, of %d type%s; %d edgelet%s; %d vert%s, of %d type%s.\n",
+                 model->GetNumFacelets(), s(model->GetNumFacelets()), model->GetNumFaceTypes(),
+                 s(model->GetNumFaceTypes()), model->GetNumEdges(), s(model->GetNumEdges()), model->mNumVerts,
+                 model->mNumVerts == 1 ? "ex" : "ices", model->mNumVertTypes, s(model->mNumVertTypes));
     const double radius = Model3D::CalcMaxRadius(model) * scale;
     std::fprintf(file, " Radius %g, Diameter %g\n", radius, 2.0 * radius);
     if (const PolyTemplate* measures = UniformMeasures(model)) {

@@ -66,6 +66,9 @@ class Model3D : public ModelPart {
   int CountEdges(int* count) const;
   Face3D* GetFacelet(int i) const;
   Edge3D* GetEdge(int i) const;
+  // Joins again every edge the user cut in the nets and remakes the nets; the number
+  // of edgelets joined (0: nothing was cut, the nets stay as they are).
+  int JoinUserCuts();
   int GetNumVerts() const { return mNumVerts; }
   Vert3D* GetVert(int i) const { return i >= 0 && i < mNumVerts ? &mVerts[static_cast<size_t>(i)] : nullptr; }
 

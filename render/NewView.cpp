@@ -227,7 +227,10 @@ void NewView::OnSize(int width, int height) {
     mClientWidth = width;
     mClientHeight = height;
   }
-  if (mCaptionWnd) mCaptionWnd->SetSize(std::max(width, 0), kCaptionHeight);
+  // The caption spans the scroll bar beside the drawing area too: its buttons stay
+  // where they are while a zoomed view shows or hides the bar.
+  const int bar = mWindow && mWindow->HasScrollBar(true) ? mWindow->ScrollBarSize(true) : 0;
+  if (mCaptionWnd) mCaptionWnd->SetSize(std::max(width + bar, 0), kCaptionHeight);
   Invalidate(true);
 }
 
@@ -333,7 +336,14 @@ void NewView::OnCaptionButtonUp(int button, int x, int y) {
   if (inside) OnCaptionButton(pressed, mButtons[pressed].command, 0);
 }
 
+std::string NewView::GetCaptionTip(int, int) const { return std::string(); }
+
 void NewView::OnCaptionMouseMove(int x, int y) {
+  // The tooltip follows the control under the mouse; the window is told only of a change.
+  if (std::string tip = GetCaptionTip(x, y); tip != mCaptionTip) {
+    mCaptionTip = tip;
+    if (mWindow) mWindow->SetCaptionTip(mCaptionTip);
+  }
   if (mPressedButton >= 0) {
     PixelRect rect;
     bool inside = GetButtonRect(mPressedButton, rect) && rect.Contains(x, y);

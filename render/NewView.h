@@ -131,6 +131,9 @@ public:
   virtual void OnKillFocus();
   // A scroll bar was moved to the position (in the units of SetScrollSizes).
   virtual void OnScrollBar(bool vertical, int position);
+  // The tooltip of the caption at a point of the strip: what the button or the
+  // control there does; empty where there is none (a plain pane names none).
+  virtual std::string GetCaptionTip(int x, int y) const;
 
   // Caption strip events, in caption coordinates. A left press returns whether the
   // strip should capture the mouse (a button was hit).
@@ -270,6 +273,7 @@ private:
   std::vector<CaptionButton> mButtons;
   int mPressedButton = -1;
   bool mPressedLook = false;
+  std::string mCaptionTip;
 };
 
 // Marks every view for redraw (and its caption); nothing is painted until

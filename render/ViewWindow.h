@@ -60,6 +60,8 @@ public:
   virtual void RaiseMainWindow() = 0;
   // The keys go to the pane from now on (a window off screen has no keyboard).
   virtual void TakeKeyboardFocus() {}
+  // The tooltip of the caption strip (empty: none).
+  virtual void SetCaptionTip(const std::string& /*tip*/) {}
 
   // Scroll bars beside the drawing area: shown while the range exceeds the page.
   virtual void SetScrollBar(bool vertical, int position, int range, int page) = 0;

@@ -418,14 +418,15 @@ std::string Faceting::GetEnumerationReport(bool cancelled) const {
   char total[detail_FacetingSearch::kCountTextSize];
   mNumFound.ToString(total, sizeof total);
   std::string took = FormatDuration(mElapsed);
+  const char* plural = std::strcmp(total, "1") == 0 ? "" : "s";
   const Poly* poly = GetModel();
   const SymGroup* group = poly ? poly->mSymGroup : nullptr;
   if (!group || group->reflectionType == kReflectionChiral) {
-    return FormatLimited(kInformationBufferSize, "%sFound %s facetings\nTook %s.", prefix, total, took.c_str());
+    return FormatLimited(kInformationBufferSize, "%sFound %s faceting%s\nTook %s.", prefix, total, plural, took.c_str());
   }
   if (detail_FacetingSearch::MaintainReflexibility()) {
-    return FormatLimited(kInformationBufferSize, "%sFound %s reflexible facetings.\nTook %s.", prefix, total,
-                         took.c_str());
+    return FormatLimited(kInformationBufferSize, "%sFound %s reflexible faceting%s.\nTook %s.", prefix, total,
+                         plural, took.c_str());
   }
   BigUInt reflexible = mNumFound;
   reflexible -= mNumChirals;
@@ -435,10 +436,12 @@ std::string Faceting::GetEnumerationReport(bool cancelled) const {
   reflexible.ToString(reflexibleText, sizeof reflexibleText);
   mNumChirals.ToString(chiralText, sizeof chiralText);
   mNumCompounds.ToString(compoundText, sizeof compoundText);
+  const bool oneCompound = std::strcmp(compoundText, "1") == 0;
   return FormatLimited(kInformationBufferSize,
-                       "%sFound %s facetings: %s reflexible, %s chiral.\nReflexible count includes %s compounds of "
+                       "%sFound %s faceting%s: %s reflexible, %s chiral.\nReflexible count includes %s compound%s of "
                        "chiral pairs.\nTook %s.",
-                       prefix, total, reflexibleText, chiralText, compoundText, took.c_str());
+                       prefix, total, plural, reflexibleText, chiralText, compoundText,
+                       oneCompound ? "" : "s", took.c_str());
 }
 
 bool Faceting::EnumerateAndReport() {

@@ -17,7 +17,8 @@ int SetComboDropWidth(wxComboBox* combo) {
   }
   int width = widest + 5 + wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, combo) +
               2 * std::max(0, wxSystemSettings::GetMetric(wxSYS_EDGE_X, combo));
-  const wxPoint left = combo->GetScreenPosition();
+  // A combo not yet on the screen has no place there: the screen's width bounds it.
+  const wxPoint left = combo->IsShownOnScreen() ? combo->GetScreenPosition() : wxPoint(0, 0);
   int display = wxDisplay::GetFromWindow(combo);
   if (display == wxNOT_FOUND) display = 0;
   if (display < static_cast<int>(wxDisplay::GetCount())) {

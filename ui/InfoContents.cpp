@@ -371,7 +371,8 @@ std::string TypeText(const Poly* poly, const LibraryEntry* entry) {
     case kCategoryNearMisses:
       return "Type: Near-miss (almost a Johnson solid)";
     case kCategoryToroids:
-      return "Type: Stewart toroid";
+      // Stewart's G3 stands among his toroids but has no hole.
+      return poly->GetGenus() > 0 ? "Type: Stewart toroid" : "Type: Stewart polyhedron without a hole (genus 0)";
     default:
       break;
   }

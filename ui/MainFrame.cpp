@@ -204,7 +204,7 @@ void CMainFrame::CreateMenu() {
   for (const CommandInfo& info : GetCommandTable()) {
     if (info.flags & kCommandTakenOut) mMenu.DeleteODMenu(info.id);
   }
-  mMenu.ModifyODMenu("Export Image/Video...\tX", kCmdExportImage, "");
+  mMenu.ModifyODMenu("Export Image...\tX", kCmdExportImage, "");
   // GTK shows no accelerator text that names no key: "Ctrl+1-6" stays out.
   mMenu.ModifyODMenu("Choose &Layout...", kCmdChooseLayout, "layout");
   char text[128];

@@ -31,7 +31,7 @@ constexpr const char* kBarStateProfile = "BarState";
 constexpr const char* kBarStateValue = "BarState";
 constexpr const char* kBarStateSection = "Settings";
 // The help menu's names.
-constexpr const char* kManualName = "Brantis";
+constexpr const char* kManualName = "Corvia";
 constexpr const char* kProductTitle = "Corvia";
 
 class CMainFrame : public NewFrame {

@@ -518,6 +518,14 @@ void PaneWindow::RaiseMainWindow() {
   if (wxWindow* top = wxGetTopLevelParent(this)) top->Raise();
 }
 
+void PaneWindow::SetCaptionTip(const std::string& tip) {
+  if (tip.empty()) {
+    mCaption->UnsetToolTip();
+  } else {
+    mCaption->SetToolTip(wxString::FromUTF8(tip));
+  }
+}
+
 void PaneWindow::SetScrollBar(bool vertical, int position, int range, int page) {
   wxScrollBar* bar = mScrollBars[vertical];
   const bool show = range > page && page > 0;

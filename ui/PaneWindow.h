@@ -63,6 +63,7 @@ public:
   bool IsSpaceDown() const override;
   void RaiseMainWindow() override;
   void TakeKeyboardFocus() override;
+  void SetCaptionTip(const std::string& tip) override;
   void SetScrollBar(bool vertical, int position, int range, int page) override;
   bool HasScrollBar(bool vertical) const override;
   int ScrollBarSize(bool vertical) const override;

@@ -46,14 +46,20 @@ wxSize LeastScrolledSize(wxWindow* parent);
 // room it does not get.
 void FitScrollBars(wxWindow* bar, const wxSize& size) {
   const wxSize least = LeastScrolledSize(bar);
-  const wxPoint origin = bar->GetScreenPosition();
+  // Positions inside the bar are summed up the parents: a bar not yet shown has no
+  // place on the screen to measure from.
+  const auto offsetInBar = [bar](wxWindow* window) {
+    wxPoint offset;
+    for (; window && window != bar; window = window->GetParent()) offset += window->GetPosition();
+    return offset;
+  };
   std::vector<wxWindow*> windows(bar->GetChildren().begin(), bar->GetChildren().end());
   for (size_t i = 0; i < windows.size(); ++i) {
     wxWindow* window = windows[i];
     for (wxWindow* child : window->GetChildren()) windows.push_back(child);
     auto* scrolled = dynamic_cast<wxScrollHelper*>(window);
     if (!scrolled) continue;
-    const wxPoint before = window->GetScreenPosition() - origin;
+    const wxPoint before = offsetInBar(window);
     const bool fit = size.x - std::max(before.x, 0) >= least.x && size.y - std::max(before.y, 0) >= least.y;
     const wxScrollbarVisibility shown = fit ? wxSHOW_SB_DEFAULT : wxSHOW_SB_NEVER;
     scrolled->ShowScrollbars(shown, shown);

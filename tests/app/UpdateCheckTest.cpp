@@ -77,10 +77,10 @@ TEST_F(UpdateCheckTest, ANewerVersionIsShownOnce) {
   ASSERT_TRUE(CheckForNewVersion(false));
   EXPECT_EQ(settings.lastUpdateCheckDay, GetTodayNumber());
   Collect();
-  EXPECT_NE(server.LastRequest().find("GET /version?oldVer=5.4&edition=Brantis "), std::string::npos);
+  EXPECT_NE(server.LastRequest().find("GET /version?oldVer=0.1&edition=Corvia "), std::string::npos);
   EXPECT_EQ(GetLatestVersionText(), "6.1");
   ASSERT_EQ(corvia::testing::Platform().messages.CountTitled("Check for Software Updates Now"), 1);
-  EXPECT_EQ(corvia::testing::Platform().messages.Boxes()[0].text, "Version 6.1 of Brantis is available (this is version 5.4).");
+  EXPECT_EQ(corvia::testing::Platform().messages.Boxes()[0].text, "Version 6.1 of Corvia is available (this is version 0.1).");
   // Collected: idle time finds nothing more to show.
   EXPECT_FALSE(IsUpdateCheckDone());
   RunUpdateCheck(kVersionHistoryPage, ChooseUpdatePage, kCmdCheckForUpdates);
@@ -92,7 +92,7 @@ TEST_F(UpdateCheckTest, ANewerVersionIsShownOnce) {
 }
 
 TEST_F(UpdateCheckTest, TheSameVersionIsQuietUnlessAsked) {
-  LoopbackServer server(HttpReply("200 OK", "5.4\n"));
+  LoopbackServer server(HttpReply("200 OK", "0.1\n"));
   GetAppSettings().updateUrl = server.Url("/v");
   GetAppSettings().lastUpdateCheckDay = 0;
   ASSERT_TRUE(CheckForNewVersion(false));
@@ -104,10 +104,10 @@ TEST_F(UpdateCheckTest, TheSameVersionIsQuietUnlessAsked) {
 }
 
 TEST(UpdatePage, OnlyANewerVersionOffersTheDownloads) {
-  EXPECT_EQ(ChooseUpdatePage("6.0"), kDownloadsPage);
-  EXPECT_EQ(ChooseUpdatePage("5.5"), kDownloadsPage);
-  EXPECT_EQ(ChooseUpdatePage("5.4"), "");
-  EXPECT_EQ(ChooseUpdatePage("4.9"), "");
+  EXPECT_EQ(ChooseUpdatePage("1.0"), kDownloadsPage);
+  EXPECT_EQ(ChooseUpdatePage("0.2"), kDownloadsPage);
+  EXPECT_EQ(ChooseUpdatePage("0.1"), "");
+  EXPECT_EQ(ChooseUpdatePage("0.0"), "");
   EXPECT_EQ(ChooseUpdatePage("no version"), "");
 }
 
@@ -137,14 +137,14 @@ TEST_F(UpdateCheckTest, TheAnswerOpensThePageChosen) {
 }
 
 TEST_F(UpdateCheckTest, TheSameVersionIsToldWhenAsked) {
-  LoopbackServer server(HttpReply("200 OK", "5.4\n"));
+  LoopbackServer server(HttpReply("200 OK", "0.1\n"));
   GetAppSettings().updateUrl = server.Url("/v");
   ASSERT_TRUE(CheckForNewVersion(true));
   Collect();
   const auto& boxes = corvia::testing::Platform().messages.Boxes();
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "You have the latest version of Brantis.");
-  EXPECT_EQ(GetAboutVersionText(), "Version 5.4");
+  EXPECT_EQ(boxes[0].text, "You have the latest version of Corvia.");
+  EXPECT_EQ(GetAboutVersionText(), "Version 0.1");
   EXPECT_TRUE(corvia::testing::Platform().shell.mOpened.empty());
 }
 

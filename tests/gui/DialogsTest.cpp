@@ -256,6 +256,12 @@ TEST_F(WxDialogsFixture, AugmentationOptionsFromTheWindow) {
   AugmentDlg dialog{AugmentDlg::Blank{}};
   dialog.mOptions = kAugmentPyramid;
   Script script(AugmentDlg::kName, [](CorviaDialog& window) {
+    // Opened the first time, the dialog has room for the longest of the pyramid's heights.
+    wxChoice* heights = Control<wxChoice>(window, "heightMode");
+    ASSERT_EQ(heights->GetCount(), 7u);
+    for (unsigned i = 0; i < heights->GetCount(); ++i) {
+      EXPECT_LE(heights->GetTextExtent(heights->GetString(i)).x, heights->GetSize().x - 24) << i;
+    }
     SelectRadio(window, "kind", 2);  // prism
     wxChoice* height = Control<wxChoice>(window, "heightMode");
     EXPECT_EQ(height->GetCount(), 4u);

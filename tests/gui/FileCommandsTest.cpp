@@ -239,7 +239,7 @@ TEST_F(FileCommandsTest, ExportMetricDataWritesTheShownModelsTable) {
   EXPECT_TRUE(asked.title == "Save Face Table Data" && asked.saving && asked.filter.find("*.txt") != std::string::npos);
   const std::string text = ReadBytes(path);
   EXPECT_EQ(text.rfind("================\nMetric Data File\n", 0), 0u);
-  EXPECT_NE(text.find("\n 6 facelets, of 1 types; 12 edgelets; 8 vertices, of 1 types.\n"), std::string::npos);
+  EXPECT_NE(text.find("\n 6 facelets, of 1 type; 12 edgelets; 8 vertices, of 1 type.\n"), std::string::npos);
   EXPECT_NE(text.find("Dihedral 90 deg, Mitre 45 deg\n        Face angle 90 deg\n"), std::string::npos) << text;
   EXPECT_TRUE(Platform().messages.Boxes().empty());
 

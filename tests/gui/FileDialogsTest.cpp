@@ -103,7 +103,7 @@ TEST(FileDialogs, ThePreviewShowsImagesAndDescribesOtherFiles) {
     std::fclose(f);
   }
   const wxString pipe = wxFileName(wxFileName::GetTempDir(), "corvia-preview-test.pipe.png").GetFullPath();
-  wxRemoveFile(pipe);
+  std::remove(pipe.utf8_string().c_str());  // left by an earlier run, if any
   ASSERT_EQ(mkfifo(pipe.utf8_string().c_str(), 0600), 0);
 
   FileDialogRequest request;

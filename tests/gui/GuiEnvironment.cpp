@@ -5,6 +5,7 @@
 #include <dlfcn.h>
 
 #include <clocale>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -69,6 +70,9 @@ void WatchToolkitLog() {
 class WxEnvironment : public ::testing::Environment {
 public:
   void SetUp() override {
+    // The file choosers keep their state in the toolkit's settings store, which warns on
+    // every write where no session bus runs (as under Xvfb): the tests keep it in memory.
+    setenv("GSETTINGS_BACKEND", "memory", 0);
     WatchToolkitLog();
     wxApp::SetInstance(new TestApp);
     static int argc = 1;

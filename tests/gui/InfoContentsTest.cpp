@@ -14,6 +14,7 @@
 #include "core/Strings.h"
 #include "core/Units.h"
 #include "nets/Model3D.h"
+#include "tests/files/ModelFileTestSupport.h"
 #include "tests/stellation/StellationModels.h"
 #include "tests/support/TestSupport.h"
 #include "ui/InfoContents.h"
@@ -77,6 +78,25 @@ class InfoContentsTest : public ::testing::Test {
   double mScale = 1.0;
   int mAngleUnit = 0;
 };
+
+// Stewart's G3 stands among the toroids of the library but has no hole: it is not
+// typed a toroid; a drilled solid of the same category is, with its genus.
+TEST_F(InfoContentsTest, StewartsG3IsNoToroidAndADrilledSolidIs) {
+  struct Case {
+    int record;
+    const char* type;
+    const char* genus;
+  };
+  for (const Case& c : {Case{212, "Type: Stewart polyhedron without a hole (genus 0)", "Genus: 0"},
+                        Case{224, "Type: Stewart toroid", "Genus: 3"}}) {
+    test_ModelFile::LibraryModel model;
+    ASSERT_TRUE(model.Build(c.record)) << c.record;
+    Lines tree;
+    InsertInfoContents(tree, &model.poly);
+    EXPECT_EQ(tree.Text(kInfoType), c.type) << c.record;
+    EXPECT_EQ(tree.Text(kInfoGenus), c.genus) << c.record;
+  }
+}
 
 TEST_F(InfoContentsTest, TheCubeInTheUnitChosen) {
   corvia::testing::ConfigModel cube("4.4.4");

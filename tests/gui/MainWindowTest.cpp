@@ -11,9 +11,15 @@
 #include <wx/display.h>
 #include <wx/timer.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
+#include <regex>
+#include <set>
 
 #include "core/Registry.h"
 #include "core/ioStream.h"
@@ -322,8 +328,8 @@ TEST_F(MainWindow, MenuBarHoldsEveryCommandOfTheTable) {
       {"Faceting->Faceting Criteria->Isohedral", kCmdFacetingIsohedral},
       {"Display->3D Stereo Display->Don't Display in Stereo", 32804},
       {"Nets->Tabs->Double Tabs (Glue Tab to Tab)", 33509},
-      {"File->Export Image/Video...", 33059},
-      {"Help->Brantis Manual...", 32980},
+      {"File->Export Image...", 33059},
+      {"Help->Corvia Manual...", 32980},
       {"Help->About Corvia...", 57664},
   };
   for (const auto& [path, id] : named) EXPECT_EQ(items[id], path) << id;
@@ -334,6 +340,88 @@ TEST_F(MainWindow, MenuBarHoldsEveryCommandOfTheTable) {
   EXPECT_EQ(next->GetItemLabel(), "Next Polyhedron\tCtrl+Right");
   // Tab, which GTK menus refuse, is a key of the frame; the item keeps its text.
   EXPECT_EQ(bar->FindItem(ToWxId(33131))->GetItemLabel(), "Toggle Single/Auto Color Modes");
+}
+
+// The menu paths of the manual's pages ("Poly &gt; Next Polyhedron" in a span of class
+// "menu"), as the menus show them: entities decoded, blanks joined, no trailing "...".
+std::string ManualMenuPath(std::string text) {
+  for (const auto& [entity, character] : {std::pair<std::string, std::string>{"&gt;", ">"}, {"&amp;", "&"}}) {
+    for (size_t at = text.find(entity); at != std::string::npos; at = text.find(entity, at + 1))
+      text.replace(at, entity.size(), character);
+  }
+  std::string out;
+  for (char c : text) {
+    const bool blank = std::isspace(static_cast<unsigned char>(c)) != 0;
+    if (blank && (out.empty() || out.back() == ' ')) continue;
+    out += blank ? ' ' : c;
+  }
+  while (!out.empty() && (out.back() == ' ' || out.back() == '.')) out.pop_back();
+  return out;
+}
+
+// Every menu, submenu and item of the menu bar by its path in the manual's form.
+void CollectMenuPaths(wxMenu* menu, const std::string& path, std::set<std::string>& paths) {
+  for (wxMenuItem* item : menu->GetMenuItems()) {
+    if (item->IsSeparator()) continue;
+    const std::string itemPath = ManualMenuPath(path + " > " + StripMenuText(item->GetItemLabel().utf8_string()));
+    paths.insert(itemPath);
+    if (item->IsSubMenu()) CollectMenuPaths(item->GetSubMenu(), itemPath, paths);
+  }
+}
+
+TEST_F(MainWindow, TheManualNamesOnlyMenuCommandsThatExistAndEveryKey) {
+  OpenFrame();
+  wxMenuBar* bar = mFrame->GetMenuBar();
+  ASSERT_NE(bar, nullptr);
+  std::set<std::string> paths;
+  for (size_t i = 0; i < bar->GetMenuCount(); ++i) {
+    const std::string title = ManualMenuPath(StripMenuText(bar->GetMenuLabel(i).utf8_string()));
+    paths.insert(title);
+    CollectMenuPaths(bar->GetMenu(i), title, paths);
+  }
+  const std::filesystem::path manual = corvia::testing::FixturesDir().parent_path().parent_path() / "docs" / "manual";
+  ASSERT_TRUE(std::filesystem::is_directory(manual)) << manual;
+  // Poly commands whose items come with their own change: a path may be missing only while no
+  // item of its kind is in the menus; once one is, the manual must name it as the menu does.
+  const std::pair<const char*, const char*> coming[] = {
+      {"Poly > Create Convex Hull", "Convex Hull"}, {"Poly > Create Convex Core", "Convex Core"},
+      {"Poly > Zonohedrify", "Zonohedrify"},       {"Poly > Create Waterman Polyhedron", "Waterman"},
+      {"Poly > Add Mirror Image", "Mirror Image"}, {"Poly > Add Base Model and Dual", "Base Model and Dual"},
+      {"Poly > Memory", "Memory"}};
+  const auto anyItemWith = [&paths](const char* word) {
+    return std::any_of(paths.begin(), paths.end(), [word](const std::string& p) { return p.find(word) != std::string::npos; });
+  };
+  const std::regex span(R"(<span class="menu">([^<]*)</span>)");
+  std::string keysPage;
+  int named = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(manual)) {
+    if (entry.path().extension() != ".html") continue;
+    std::ifstream file(entry.path());
+    const std::string page((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (entry.path().filename() == "keys.html") keysPage = page;
+    for (std::sregex_iterator it(page.begin(), page.end(), span), end; it != end; ++it) {
+      const std::string path = ManualMenuPath((*it)[1].str());
+      ++named;
+      if (paths.count(path)) continue;
+      const auto* pending = std::find_if(std::begin(coming), std::end(coming),
+                                         [&path](const auto& c) { return path == c.first; });
+      if (pending != std::end(coming) && !anyItemWith(pending->second)) continue;
+      ADD_FAILURE() << entry.path().filename() << " names \"" << path << "\", which no menu holds";
+    }
+  }
+  EXPECT_GT(named, 100);
+  // The keys page names the command of every key, as its menu item is called.
+  ASSERT_FALSE(keysPage.empty());
+  std::set<std::string> keyed;
+  for (std::sregex_iterator it(keysPage.begin(), keysPage.end(), span), end; it != end; ++it)
+    keyed.insert(ManualMenuPath((*it)[1].str()));
+  for (const CommandInfo& info : GetCommandTable()) {
+    if (info.id == kCommandSeparator || !*info.accel || (info.flags & (kCommandKeyOnly | kCommandTakenOut))) continue;
+    char buffer[256];
+    std::string path = GetMenuPathOfCommand(info.id, buffer, sizeof buffer);
+    for (size_t at = path.find("->"); at != std::string::npos; at = path.find("->", at)) path.replace(at, 2, " > ");
+    EXPECT_EQ(keyed.count(ManualMenuPath(path)), 1u) << "keys.html does not name " << path << " (" << info.accel << ")";
+  }
 }
 
 // A handler of commands that the window does not handle itself, as the document's is.

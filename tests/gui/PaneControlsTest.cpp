@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 #include <wx/frame.h>
 #include <wx/glcanvas.h>
+#include <wx/odcombo.h>
+#include <wx/statusbr.h>
 #include <wx/uiaction.h>
 
 #include <algorithm>
@@ -22,6 +24,7 @@
 #include "app/PolyApp.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
+#include "app/ViewType.h"
 #include "app/WindowServices.h"
 #include "construction/Augmentation.h"
 #include "core/DrawnPolygon.h"
@@ -33,6 +36,10 @@
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "model/TransitionSettings.h"
+#include "nets/Edge3D.h"
+#include "nets/Model3D.h"
+#include "nets/Net.h"
+#include "nets/NetFlags.h"
 #include "platform/Services.h"
 #include "render/NewView.h"
 #include "stellation/FacetPreview.h"
@@ -45,7 +52,9 @@
 #include "tests/gui/ProgramTestSupport.h"
 #include "tests/support/TestSupport.h"
 #include "ui/CommandIds.h"
+#include "ui/MainFrame.h"
 #include "ui/PaneWindow.h"
+#include "ui/Toolbars.h"
 
 namespace test_PaneControls {
 
@@ -127,6 +136,17 @@ class PaneControlsTest : public ::testing::Test {
     PixelRect r;
     ASSERT_TRUE(pane->GetButtonRect(index, r));
     ClickAt(WindowOf(pane)->GetCaptionStrip(), wxPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2), done);
+  }
+
+  // Poly > Augment Polyhedron... with a pyramid on the square facing the eye, always
+  // previewed.
+  void StartPyramidPreview(CPolyView* pane) {
+    GetCurrentPoly()->SelectFace(FrontFace(pane, 4), false);
+    Platform().dialogs.Queue<AugmentDlg>([](AugmentDlg& d) {
+      d.mOptions = kAugmentPyramid | kPyramidEqualEdges | kAugmentAlwaysPreview;
+      return true;
+    });
+    corvia::testing::PostMenuCommand(mFrame, kCmdAugment);
   }
 
   // A click on the model point as the pane's camera shows it.
@@ -488,12 +508,7 @@ TEST_F(PaneControlsTest, EveryCaptionActionOfEveryPaneIsHandled) {
   pane->SetViewType(kViewBasePolyhedron, false);
   pane->Activate(true);
   Poly* poly = GetCurrentPoly();
-  poly->SelectFace(FrontFace(pane, 4), false);
-  Platform().dialogs.Queue<AugmentDlg>([](AugmentDlg& d) {
-    d.mOptions = kAugmentPyramid | kPyramidEqualEdges | kAugmentAlwaysPreview;
-    return true;
-  });
-  corvia::testing::PostMenuCommand(mFrame, kCmdAugment);
+  StartPyramidPreview(pane);
   ASSERT_EQ(GetAugmentation(poly)->mView, pane);
   collect();
   // The actions of the preview first (the last, accept, ends it), then the others.
@@ -509,6 +524,155 @@ TEST_F(PaneControlsTest, EveryCaptionActionOfEveryPaneIsHandled) {
   std::string list;
   for (const std::string& action : unhandled) list += " " + action;
   EXPECT_TRUE(unhandled.empty()) << "caption actions without a handler:" << list;
+}
+
+// Every caption button names its action: the pointer over a button shows its tooltip,
+// and no two buttons of a caption share one.
+TEST_F(PaneControlsTest, EveryCaptionButtonHasATooltipNamingItsAction) {
+  Open("Pentagonal Prism");
+  CPolyView* pane = GetPane(0);
+  wxWindow* strip = WindowOf(pane)->GetCaptionStrip();
+  // The tooltip the strip shows with the pointer over the middle of the button.
+  auto hover = [&](int index) {
+    PixelRect r;
+    EXPECT_TRUE(pane->GetButtonRect(index, r));
+    const wxPoint target = strip->ClientToScreen(wxPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+    wxUIActionSimulator mouse;
+    mouse.MouseMove(target);
+    YieldUntil([&] { return wxGetMousePosition() == target && strip->GetToolTipText() != ""; });
+    return strip->GetToolTipText().utf8_string();
+  };
+  auto tipsOf = [&](const std::string& where) {
+    std::set<std::string> tips;
+    for (int i = 0; i < pane->GetNumButtons(); ++i) {
+      PixelRect r;
+      pane->GetButtonRect(i, r);
+      const std::string tip = pane->GetCaptionTip((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+      EXPECT_FALSE(tip.empty()) << where << ": button " << i << " of action " << pane->GetButton(i).command;
+      tips.insert(tip);
+    }
+    // Within a group the two arrows differ; the same action twice (element steps in a
+    // cross-section) says the same.
+    std::set<int> actions;
+    for (int i = 0; i < pane->GetNumButtons(); ++i) actions.insert(pane->GetButton(i).command);
+    EXPECT_EQ(tips.size(), actions.size()) << where;
+  };
+  for (int mode : {kSelectFacesVertices, kSelectMeasurement, kSelectFaceting}) {
+    SetMouseSelectionMode(mode);
+    for (int i = 0; i < kNumViewTypes; ++i) {
+      pane->SetViewType(kViewTypes[i], false);
+      tipsOf("mode " + std::to_string(mode) + ", view type " + std::to_string(kViewTypes[i]));
+    }
+  }
+  SetMouseSelectionMode(kSelectFacesVertices);
+  pane->SetViewType(kViewBasePolyhedron, false);
+  pane->Activate(true);
+  pane->UpdateNow();
+  EXPECT_EQ(hover(0), "Next polyhedron (Ctrl+Right Arrow)");
+  EXPECT_EQ(hover(1), "Previous polyhedron (Ctrl+Left Arrow)");
+  // The view-type icon at the left names what it opens.
+  const wxPoint icon = strip->ClientToScreen(wxPoint(8, kCaptionHeight / 2));
+  wxUIActionSimulator mouse;
+  mouse.MouseMove(icon);
+  YieldUntil([&] { return strip->GetToolTipText().Contains("view type"); });
+  EXPECT_TRUE(strip->GetToolTipText().Contains("view type"));
+
+  // The augmentation preview's three pairs of arrows: each tells what it steps.
+  Poly* poly = GetCurrentPoly();
+  StartPyramidPreview(pane);
+  ASSERT_EQ(GetAugmentation(poly)->mView, pane);
+  pane->UpdateNow();
+  std::vector<std::string> shown;
+  for (int i = 0; i < pane->GetNumButtons(); ++i) shown.push_back(hover(i));
+  for (const char* words : {"Next orientation", "Previous orientation", "Next matching face",
+                            "Previous matching face", "Apply the augmentation", "Cancel the augmentation"}) {
+    EXPECT_EQ(std::count_if(shown.begin(), shown.end(), [words](const std::string& t) { return t.rfind(words, 0) == 0; }),
+              1)
+        << words;
+  }
+  GetAugmentation(poly)->Reset();
+}
+
+// The status bar names the face clicked; another model, or an undo back to the model
+// before, takes that text away with the selection it spoke of.
+TEST_F(PaneControlsTest, AnotherModelClearsTheStatusTextOfTheOldSelection) {
+  Open("4.4.4");
+  CPolyView* pane = Show(0, kViewBasePolyhedron);
+  wxStatusBar* status = mFrame->GetStatusBar();
+  ASSERT_NE(status, nullptr);
+  const auto statusText = [status] { return status->GetStatusText(0).utf8_string(); };
+  const auto clickFrontSquare = [&] {
+    const double* centre = FrontFace(pane, 4)->mCentre;
+    ClickOnModel(pane, centre, [&] { return statusText().rfind("Selected base face ", 0) == 0; });
+    ASSERT_EQ(statusText().rfind("Selected base face ", 0), 0u) << statusText();
+  };
+  clickFrontSquare();
+  Open("Dodecahedron");
+  EXPECT_EQ(statusText(), "");
+  // Back to the cube, a face clicked, and undone to the dodecahedron.
+  Open("4.4.4");
+  clickFrontSquare();
+  PressKey(pane, 'z', wxMOD_CONTROL, [] { return GetCurrentPoly()->mFaces.mCount == 12; });
+  ASSERT_EQ(GetCurrentPoly()->mFaces.mCount, 12);
+  EXPECT_EQ(statusText(), "");
+}
+
+// The faceting preview chosen from the View menu takes the Up key at once, as its
+// hint says, though the keys were in the model box.
+TEST_F(PaneControlsTest, APaneTypeChosenFromTheMenuTakesItsKeysAtOnce) {
+  Open("4.4.4");
+  GetFacetingSettings().criteria = kFacetingTidy;
+  auto* frame = dynamic_cast<CMainFrame*>(mFrame);
+  ASSERT_NE(frame, nullptr);
+  wxWindow* modelBox = frame->GetMainToolBar()->GetModelCombo();
+  modelBox->SetFocus();
+  YieldUntil([&] { return wxWindow::FindFocus() != nullptr && !dynamic_cast<wxGLCanvas*>(wxWindow::FindFocus()); });
+  CPolyView* pane = GetPane(1);
+  pane->Activate(true);
+  corvia::testing::PostMenuCommand(mFrame, GetViewTypeCommand(kViewFacetingPreview));
+  ASSERT_EQ(pane->GetViewType(), kViewFacetingPreview);
+  wxGLCanvas* canvas = WindowOf(pane)->GetCanvas();
+  YieldUntil([&] { return wxWindow::FindFocus() == canvas; });
+  ASSERT_EQ(wxWindow::FindFocus(), canvas);
+  const std::string before = FacetsText();
+  wxUIActionSimulator keys;
+  keys.Char(WXK_UP);
+  YieldUntil([&] { return FacetsText() != before; });
+  EXPECT_NE(FacetsText(), before);
+}
+
+// The X of the Unfolded Net joins the edges cut by hand, and says so when there are none.
+TEST_F(PaneControlsTest, TheNetPanesXJoinsTheEdgesCutByHand) {
+  Open("4.4.4");
+  CPolyView* nets = Show(0, kViewUnfoldedNet);
+  Model3D* model = nets->GetModel3D();
+  ASSERT_NE(model, nullptr);
+  ASSERT_TRUE(model->HasNets());
+  // Which edgelets the nets join: the layout of the nets.
+  auto joins = [&] {
+    std::vector<bool> joined;
+    for (int i = 0; i < model->GetNumEdges(); ++i) joined.push_back((model->GetEdge(i)->flags & kEdgeJoined) != 0);
+    return joined;
+  };
+  const std::vector<bool> before = joins();
+  // Cut, as the Cut/Uncut Edges mode does, an edge that joins two facelets of a net.
+  Edge3D* joined = nullptr;
+  for (int i = 0; i < model->GetNumEdges() && !joined; ++i) {
+    Edge3D* edge = model->GetEdge(i);
+    if (!(edge->flags & kEdgeCut) && Edge3D::GetNeighInNet(edge, false)) joined = edge;
+  }
+  ASSERT_NE(joined, nullptr);
+  joined->ToggleCut(true);
+  ASSERT_TRUE(joined->flags & kEdgeUserCut);
+  ASSERT_NE(joins(), before);
+  ClickCaptionButton(nets, kCaptionCancel, [&] { return !(joined->flags & kEdgeUserCut); });
+  for (int i = 0; i < model->GetNumEdges(); ++i) EXPECT_FALSE(model->GetEdge(i)->flags & kEdgeUserCut) << i;
+  EXPECT_TRUE(model->HasNets());
+  EXPECT_EQ(joins(), before);
+  // Nothing cut now: the pane says so.
+  ClickCaptionButton(nets, kCaptionCancel, [&] { return nets->GetMessage() != nullptr; });
+  ASSERT_NE(nets->GetMessage(), nullptr);
+  EXPECT_NE(std::string(nets->GetMessage()).find("nothing to join"), std::string::npos);
 }
 
 }  // namespace test_PaneControls

@@ -38,6 +38,7 @@
 #include "nets/NetPages.h"
 #include "nets/NetTab.h"
 #include "platform/Services.h"
+#include "platform/UserFolders.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/gui/PrintTestSupport.h"
@@ -732,6 +733,9 @@ TEST_F(PrintedPagesTest, ThePreviewShowsThePrintedPages) {
     mPages = printed.pages;
     ASSERT_FALSE(printed.pages.empty());
     ASSERT_TRUE(ShowPrintPreview(pane, mFrame));
+    // Print to File offers the documents folder, not the folder the program started in.
+    EXPECT_EQ(std::filesystem::path(GetPrintData().GetFilename().utf8_string()).parent_path(),
+              platform::DocumentsFolder());
     YieldUntil([] { return FindPreviewFrame() && FindPreviewFrame()->IsShownOnScreen(); });
     wxPreviewFrame* frame = FindPreviewFrame();
     ASSERT_NE(frame, nullptr);

@@ -465,7 +465,7 @@ TEST_F(ProgramChoicesTest, TheWenningerQuestionOffersTheStellationPane) {
 
 TEST_F(ProgramChoicesTest, ARecordThatCannotBeBuiltSaysSoWhereverItIsChosen) {
   auto& messages = Platform().messages;
-  const std::string notAvailable = "is not available yet.";
+  const std::string notAvailable = "is not available yet";
   auto* frame = dynamic_cast<CMainFrame*>(mFrame);
   ASSERT_NE(frame, nullptr);
   // The category box: the near misses' first record is built.
@@ -477,7 +477,7 @@ TEST_F(ProgramChoicesTest, ARecordThatCannotBeBuiltSaysSoWhereverItIsChosen) {
   ChooseFromCombo(frame->GetMainToolBar()->GetModelCombo(), "Dodecagonal-faced Polyhedron");
   YieldUntil([&messages] { return messages.CountTitled("Error") > 0; });
   ASSERT_EQ(messages.CountTitled("Error"), 1);
-  EXPECT_EQ(messages.Boxes().back().text, "The model \"Dodecagonal-faced Polyhedron\" is not available yet.");
+  EXPECT_EQ(messages.Boxes().back().text, "The model \"Dodecagonal-faced Polyhedron\" is not available yet: no published compromise fixes the coordinates of these near misses.");
   EXPECT_EQ(EntryName(), "Tetrated Dodecahedron");
 
   // The Polyhedra dialog (Ctrl+N) on another near miss without data.
@@ -489,7 +489,7 @@ TEST_F(ProgramChoicesTest, ARecordThatCannotBeBuiltSaysSoWhereverItIsChosen) {
   PressKey('n', wxMOD_CONTROL);
   YieldUntil([&messages] { return messages.CountTitled("Error") > 1; });
   ASSERT_EQ(messages.CountTitled("Error"), 2);
-  EXPECT_EQ(messages.Boxes().back().text, "The model \"Equal-edged Near Miss 1\" is not available yet.");
+  EXPECT_EQ(messages.Boxes().back().text, "The model \"Equal-edged Near Miss 1\" is not available yet: no published compromise fixes the coordinates of these near misses.");
   EXPECT_EQ(EntryName(), "Tetrated Dodecahedron");
 
   // Next Polyhedron passes the records without data to the next one built, and the
@@ -499,13 +499,14 @@ TEST_F(ProgramChoicesTest, ARecordThatCannotBeBuiltSaysSoWhereverItIsChosen) {
   YieldUntil([] { return EntryName() == "Enneagonal-faced Polyhedron"; });
   ASSERT_EQ(EntryName(), "Enneagonal-faced Polyhedron");
   ASSERT_NE(GetPane(0)->GetMessage(), nullptr);
-  EXPECT_EQ(std::string(GetPane(0)->GetMessage()), "The model \"Dodecagonal-faced Polyhedron\" is not available yet.");
+  EXPECT_EQ(std::string(GetPane(0)->GetMessage()), "The model \"Dodecagonal-faced Polyhedron\" is not available yet: no published compromise fixes the coordinates of these near misses.");
   PressKey(WXK_RIGHT, wxMOD_CONTROL);
   YieldUntil([] { return EntryName() == "Half-truncated Truncated Icosahedron"; });
   ASSERT_EQ(EntryName(), "Half-truncated Truncated Icosahedron");
   ASSERT_NE(GetPane(0)->GetMessage(), nullptr);
   EXPECT_EQ(std::string(GetPane(0)->GetMessage()),
-            "The models \"Equal-edged Near Miss 1\" to \"Hendecagonal-faced Polyhedron\" are not available yet.");
+            "The models \"Equal-edged Near Miss 1\" to \"Hendecagonal-faced Polyhedron\" are not available yet"
+            ": no published compromise fixes the coordinates of these near misses.");
   // Passing the records over raises no box of its own.
   int notAvailableBoxes = 0;
   for (const auto& box : messages.Boxes()) notAvailableBoxes += box.text.find(notAvailable) != std::string::npos;
@@ -550,10 +551,12 @@ TEST_F(ProgramChoicesTest, NextPolyhedronWalksTheWholeLibrary) {
     // Past the last record the step wraps round, and says so.
     std::string expected = next < current ? "Wrapped from last to first model in the library" : "";
     if (between.size() == 1) {
-      expected = std::string("The model \"") + GetLibraryEntry(between[0])->mName + "\" is not available yet.";
+      expected = GetLibraryEntry(between[0])->GetNotAvailableText();
     } else if (!between.empty()) {
-      expected = std::string("The models \"") + GetLibraryEntry(between.front())->mName + "\" to \"" +
-                 GetLibraryEntry(between.back())->mName + "\" are not available yet.";
+      const LibraryEntry* first = GetLibraryEntry(between.front());
+      const LibraryEntry* last = GetLibraryEntry(between.back());
+      expected = std::string("The models \"") + first->mName + "\" to \"" + last->mName + "\" are not available yet" +
+                 (first->mCategory == last->mCategory ? std::string(": ") + first->GetUnavailableReason() : "") + ".";
     }
     const std::string message = pane->GetMessage() ? pane->GetMessage() : "";
     if (message != expected)

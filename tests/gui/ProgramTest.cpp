@@ -803,15 +803,22 @@ TEST_F(ProgramTest, TheHelpMenuOpensTheManualThePagesAndTheAboutBox) {
   post(kCmdHelpManual);
   ASSERT_EQ(opened.size(), 1u);
   EXPECT_TRUE(std::filesystem::is_regular_file(opened[0])) << opened[0];
-  EXPECT_EQ(std::filesystem::path(opened[0]).filename(), "BrantisManual.html");
-  for (int command : {kCmdHelpPaper, kCmdHelpForums, kCmdHelpFacebook, kCmdHelpCompanionApp}) post(command);
-  EXPECT_EQ(opened, (std::vector<std::string>{opened[0], kPaperPage, kForumsPage, kFacebookPage, kCompanionAppPage}));
+  EXPECT_EQ(std::filesystem::path(opened[0]).filename(), "CorviaManual.html");
+  for (int command : {kCmdHelpPaper, kCmdHelpForums}) post(command);
+  EXPECT_EQ(opened, (std::vector<std::string>{opened[0], kPaperPage, kForumsPage}));
+  // The program has no social page and no companion app: the two items say so and open nothing.
+  corvia::testing::Platform().messages.Clear();
+  for (int command : {kCmdHelpFacebook, kCmdHelpCompanionApp}) post(command);
+  EXPECT_EQ(opened.size(), 3u);
+  ASSERT_EQ(corvia::testing::Platform().messages.Boxes().size(), 2u);
+  EXPECT_NE(corvia::testing::Platform().messages.Boxes()[0].text.find("no page on Facebook"), std::string::npos);
+  EXPECT_NE(corvia::testing::Platform().messages.Boxes()[1].text.find("no companion app"), std::string::npos);
 
   {
     CloseAboutBox close;
     post(kCmdAppAbout);
-    EXPECT_EQ(close.title, "About Brantis");
-    EXPECT_EQ(close.texts, (std::vector<std::string>{"Brantis", GetAboutVersionText(), "10th May 2014", "Home page",
+    EXPECT_EQ(close.title, "About Corvia");
+    EXPECT_EQ(close.texts, (std::vector<std::string>{"Corvia", GetAboutVersionText(), "8th December 2026", "Home page",
                                                      kHomePage}));
     EXPECT_EQ(close.homePage, kHomePage);
   }

@@ -201,6 +201,79 @@ TEST(LibraryTabs, NoTabOverlapsAnotherOrAFaceletOfItsNet) {
   EXPECT_TRUE(problems.empty()) << problems.size() << " overlaps:\n" << list;
 }
 
+// What the printed page fills for each tab is its triangles: they cover the tab's
+// outline and nothing more, and the triangles of two tabs never cover each other. The
+// icosidodecahedron's net has narrow inner corners (two triangles and two pentagons
+// leave 24 degrees) where the tabs of both edges meet.
+TEST(LibraryTabs, ThePrintedTrianglesOfTheTabsStayInsideTheirOutlines) {
+  using namespace test_LibraryTabs;
+  corvia::testing::nets::SettingsGuard settings;
+  corvia::GetUnitSettings() = corvia::UnitSettings();
+  Apply(kTabSettings[0]);
+  corvia::PolyTemplate polyTemplate;
+  corvia::Poly poly;
+  corvia::LibraryEntry* entry = corvia::GetLibraryEntry(16);
+  ASSERT_STREQ(entry->mName, "Icosidodecahedron");
+  ASSERT_TRUE(CreateFromLibraryEntry(&poly, &polyTemplate, entry, false));
+  corvia::Model3D* model = poly.mBaseBlock->GetModel3D(true);
+  ASSERT_NE(model, nullptr);
+  auto area = [](const n::Ring& ring) {
+    double twice = 0.0;
+    for (size_t i = 0; i < ring.size(); ++i) {
+      const auto& a = ring[i];
+      const auto& b = ring[(i + 1) % ring.size()];
+      twice += a[0] * b[1] - b[0] * a[1];
+    }
+    return std::fabs(twice) / 2.0;
+  };
+  // Every kind of tab, the model's radius from 0.5 to 12 cm: the tab's depth against the
+  // edges changes with it.
+  for (int step = 0; step < 3 * 24; ++step) {
+    const int kinds[] = {corvia::kTabKindDefault, corvia::kTabKindSingle, corvia::kTabKindDouble};
+    const double scale = 0.5 + 0.5 * (step % 24);
+    corvia::GetNetSettings().tabType = kinds[step / 24];
+    corvia::GetUnitSettings().mLengthScale = scale;
+    model->MakeNets();
+    ASSERT_TRUE(model->HasNets());
+    std::vector<std::pair<const corvia::Edge3D*, std::vector<n::Ring>>> tabs;
+    for (corvia::NetType* type = model->mNetTypes; type; type = type->next) {
+      for (const corvia::Face3D* f = type->nets[0].first; f; f = f->mNextInNet) {
+        for (int i = 0; i < f->GetNumEdges(); ++i) {
+          const corvia::NetTab* tab = f->mEdges[i].tab.get();
+          if (!tab || tab->IsEmpty()) continue;
+          n::Ring outline;
+          for (const corvia::TabPoint& p : tab->outline) outline.push_back({p.pos2D[0], p.pos2D[1]});
+          std::vector<n::Ring> triangles;
+          double covered = 0.0;
+          for (int k = 0; k + 2 < tab->numIndices; k += 3) {
+            n::Ring triangle;
+            for (int c = 0; c < 3; ++c) {
+              const corvia::TabPoint& p = tab->points[static_cast<size_t>(tab->indices[static_cast<size_t>(k + c)])];
+              triangle.push_back({p.pos2D[0], p.pos2D[1]});
+            }
+            covered += area(triangle);
+            triangles.push_back(std::move(triangle));
+          }
+          EXPECT_NEAR(covered, area(outline), 1e-9 + 1e-6 * area(outline))
+              << "scale " << scale << ": tab of " << corvia::GetEdgeName(&f->mEdges[i]);
+          tabs.emplace_back(&f->mEdges[i], std::move(triangles));
+        }
+      }
+    }
+    ASSERT_GT(tabs.size(), 20u);
+    for (size_t i = 0; i < tabs.size(); ++i) {
+      for (size_t j = i + 1; j < tabs.size(); ++j) {
+        double overlap = 0.0;
+        for (const n::Ring& a : tabs[i].second) {
+          for (const n::Ring& b : tabs[j].second) overlap += n::OverlapArea(a, b);
+        }
+        EXPECT_LE(overlap, kOverlapArea) << "scale " << scale << ": tab of " << corvia::GetEdgeName(tabs[i].first)
+                                         << " and tab of " << corvia::GetEdgeName(tabs[j].first);
+      }
+    }
+  }
+}
+
 // The drilled biaugmented truncated cube, a toroid whose square walls lie two to a
 // plane (the half turn about the plane's axis swaps them), through the program's own
 // road: its facet model and nets come without a box, every face in one net once (the

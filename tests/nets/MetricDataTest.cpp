@@ -65,7 +65,7 @@ TEST_F(MetricDataTest, TheCubesFileGivesItsLengthsAreasAndAngles) {
   EXPECT_EQ(lines[6], "Cube");
   EXPECT_EQ(lines[7], "second line");
   EXPECT_EQ(lines[8], "");
-  EXPECT_EQ(lines[9], " 6 facelets, of 1 types; 12 edgelets; 8 vertices, of 1 types.");
+  EXPECT_EQ(lines[9], " 6 facelets, of 1 type; 12 edgelets; 8 vertices, of 1 type.");
 
   // Radius 1 at the model's scale of 2; the cube's edge is 2 / sqrt 3 of its radius.
   const double edge = 2.0 / std::sqrt(3.0);
