@@ -29,6 +29,35 @@ constexpr const char* kPlanesEncloseNothing =
 // A ring or a walk never has more members than this.
 constexpr int kMaxRingSteps = 100000;
 
+// Lines of a diagram closer than this in every coefficient, yet not one line, or a line
+// this far out: the planes of a model whose corners lie a little off the places its
+// symmetry gives them, which meet where those of the symmetric model would meet in one
+// line (or not at all). No diagram can tell such lines apart from one line.
+constexpr double kNearLine = 1e-4;
+constexpr double kFarLine = 1e5;
+constexpr const char* kNearlyOneLine =
+    "This model could not be stellated: in the plane of face %d, the planes of faces %d and %d cross in lines "
+    "that nearly, but not quite, coincide, too near to be told apart. Its corners probably lie a little off the "
+    "places a symmetry would give them, as in a file written with few decimals.";
+constexpr const char* kNearlyParallel =
+    "This model could not be stellated: the planes of faces %d and %d are nearly, but not quite, parallel, and "
+    "cross far outside the model. Its corners probably lie a little off the places a symmetry would give them, as "
+    "in a file written with few decimals.";
+
+bool NearlyOneLine(const StellationLine* line, const double* equation) {
+  for (double sign : {1.0, -1.0}) {
+    if (std::fabs(line->mA - sign * equation[0]) <= kNearLine && std::fabs(line->mB - sign * equation[1]) <= kNearLine &&
+        std::fabs(line->mC - sign * equation[2]) <= kNearLine) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The face's number as the user sees it.
+int FaceNumber(const PolyElement* face) {
+  return PolyElement::GetIndex(face) + 1;
+}
 
 StellationPoint* NewPoint(FaceType* type, double x, double y, bool outer) {
   StellationPoint* point = StellationPoolsOf(type).mPoints.Alloc(1);
@@ -285,14 +314,14 @@ int CountLines(const FaceType* type) {
   return count;
 }
 
-void CreateLines(FaceType* type) {
+bool CreateLines(FaceType* type) {
   using namespace detail_StellationDiagram;
   if (type->mLineEqns) {
     ShowInternalError("CreateLines: mLineEqns != NULL");
-    return;
+    return false;
   }
   PolyElement* rep = type->mFirstFace;
-  if (!rep) return;
+  if (!rep) return true;
   auto skipped = [](const PolyElement* face) {
     return face->HasFlag(kElementInf) || face->HasFlag(kElementCoplanar) || !face->mType ||
            face->mType->mCoplanarMaster;
@@ -313,7 +342,17 @@ void CreateLines(FaceType* type) {
     double equation[3];
     if (!rep->IntersectPlaneLine(face, equation)) continue;
     StellationLine* line = type->FindLine(equation[0], equation[1], equation[2]);
+    if (!line && std::fabs(equation[2]) > kFarLine) {
+      ShowError(kNearlyParallel, FaceNumber(rep), FaceNumber(face));
+      return false;
+    }
     if (!line) {
+      for (const StellationLine* other = type->mLineEqns; other; other = other->mNext) {
+        if (NearlyOneLine(other, equation)) {
+          ShowError(kNearlyOneLine, FaceNumber(rep), FaceNumber(other->mPlaneFaces[0]), FaceNumber(face));
+          return false;
+        }
+      }
       line = StellationPoolsOf(type).mLines.Alloc(1);
       line->Init(type, equation, face, type->mLineEqns);
       if (rep->HasFlag(kElementHemi) && face->HasFlag(kElementHemi)) line->mFlags |= kLineHemiJoin;
@@ -345,6 +384,7 @@ void CreateLines(FaceType* type) {
       line->mPlaneFaces[2] = face;
     }
   }
+  return true;
 }
 
 // ---- The square and the lines threaded through it --------------------------------------------
@@ -472,7 +512,7 @@ bool CreateStellationDiagram(FaceType* type, int i, int n) {
   if (!type || type->mFirstSegment || type->mCoplanarMaster) return true;
   const PolyElement* rep = type->mFirstFace;
   if (!rep || rep->HasFlag(kElementInf)) return true;
-  CreateLines(type);
+  if (!CreateLines(type)) return false;
 
   StellationDiagramPools& pools = StellationPoolsOf(type);
   StellationSegment* square = NewSegment(type);

@@ -28,6 +28,10 @@ namespace detail_StellationLinking {
 constexpr int kMaxWalkSteps = 100000;
 constexpr const char* kWalksDiffer =
     "Stellation failed.  Model is probably either\ntoo complex or not accurate enough.";
+constexpr const char* kCrossingsDisagree =
+    "This model could not be stellated: the planes of its faces cross one another in points so near together that "
+    "the diagrams of two faces do not agree on them. Its corners probably lie a little off the places a symmetry "
+    "would give them, as in a file written with few decimals.";
 
 // The face type whose diagram a face's frame reads: a coplanar copy reads its master's.
 FaceType* DiagramTypeOf(const PolyElement* face) {
@@ -287,7 +291,9 @@ bool SetNeighPointers(FaceType* type) {
       if (++steps > kMaxWalkSteps) break;
     }
     if (c || k) {
-      ShowInternalError(kWalksDiffer);
+      // One line of space, cut into different pieces in the two diagrams it lies in:
+      // points of one diagram that the other holds for one point, or for two.
+      ShowError("%s", kCrossingsDisagree);
       return false;
     }
   }
