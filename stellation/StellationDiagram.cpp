@@ -4,6 +4,8 @@
 
 #include "stellation/StellationDiagram.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <unordered_set>
 #include <vector>
@@ -36,19 +38,62 @@ constexpr int kMaxRingSteps = 100000;
 constexpr double kNearLine = 1e-4;
 constexpr double kFarLine = 1e5;
 constexpr const char* kNearlyOneLine =
-    "This model could not be stellated: in the plane of face %d, the planes of faces %d and %d cross in lines "
-    "that nearly, but not quite, coincide, too near to be told apart. Its corners probably lie a little off the "
+    "This model could not be stellated: in the plane of face %d, the planes\n"
+    "of faces %d and %d cross in lines that nearly, but not quite, coincide,\n"
+    "too near to be told apart. Its corners probably lie a little off the\n"
     "places a symmetry would give them, as in a file written with few decimals.";
 constexpr const char* kNearlyParallel =
-    "This model could not be stellated: the planes of faces %d and %d are nearly, but not quite, parallel, and "
-    "cross far outside the model. Its corners probably lie a little off the places a symmetry would give them, as "
-    "in a file written with few decimals.";
+    "This model could not be stellated: the planes of faces %d and %d are\n"
+    "nearly, but not quite, parallel, and cross far outside the model. Its\n"
+    "corners probably lie a little off the places a symmetry would give them,\n"
+    "as in a file written with few decimals.";
 
 bool NearlyOneLine(const StellationLine* line, const double* equation) {
   for (double sign : {1.0, -1.0}) {
     if (std::fabs(line->mA - sign * equation[0]) <= kNearLine && std::fabs(line->mB - sign * equation[1]) <= kNearLine &&
         std::fabs(line->mC - sign * equation[2]) <= kNearLine) {
       return true;
+    }
+  }
+  return false;
+}
+
+// Crossings of a diagram's lines nearer than this to one another (as a share of their
+// distance from the centre, at least 1), yet not one point: three planes of a model a
+// little off its symmetry that would meet in one point. The check is left out for
+// diagrams of more lines than the limit, whose crossings are too many to compare.
+constexpr double kNearCrossing = 1e-6;
+constexpr size_t kMostLinesCompared = 1500;
+constexpr const char* kNearlyOnePoint =
+    "This model could not be stellated: in the plane of face %d, the planes\n"
+    "of other faces cross in points that nearly, but not quite, coincide, too\n"
+    "near to be told apart. Its corners probably lie a little off the places\n"
+    "a symmetry would give them, as in a file written with few decimals.";
+
+// Whether two crossings of the type's lines lie nearer than kNearCrossing yet apart.
+bool CrossingsNearlyMeet(const FaceType* type) {
+  std::vector<const StellationLine*> lines;
+  for (const StellationLine* line = type->mLineEqns; line; line = line->mNext) lines.push_back(line);
+  if (lines.size() > kMostLinesCompared) return false;
+  std::vector<std::array<double, 2>> points;
+  points.reserve(lines.size() * lines.size() / 2);
+  ProgressTicker tick;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    (void)tick();
+    for (size_t j = i + 1; j < lines.size(); ++j) {
+      double x = 0.0, y = 0.0;
+      if (IntersectLines(lines[i], lines[j], &x, &y)) points.push_back({x, y});
+    }
+  }
+  std::sort(points.begin(), points.end());
+  const double near = kNearCrossing;
+  for (size_t i = 0; i < points.size(); ++i) {
+    (void)tick();
+    const double reach = near * std::max(1.0, std::max(std::fabs(points[i][0]), std::fabs(points[i][1])));
+    for (size_t j = i + 1; j < points.size() && points[j][0] - points[i][0] <= reach; ++j) {
+      const double dx = std::fabs(points[j][0] - points[i][0]);
+      const double dy = std::fabs(points[j][1] - points[i][1]);
+      if (dy <= reach && (dx > kAlongLineTolerance || dy > kAlongLineTolerance)) return true;
     }
   }
   return false;
@@ -513,6 +558,10 @@ bool CreateStellationDiagram(FaceType* type, int i, int n) {
   const PolyElement* rep = type->mFirstFace;
   if (!rep || rep->HasFlag(kElementInf)) return true;
   if (!CreateLines(type)) return false;
+  if (CrossingsNearlyMeet(type)) {
+    ShowError(kNearlyOnePoint, FaceNumber(rep));
+    return false;
+  }
 
   StellationDiagramPools& pools = StellationPoolsOf(type);
   StellationSegment* square = NewSegment(type);

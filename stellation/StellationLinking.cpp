@@ -26,12 +26,11 @@ namespace corvia {
 namespace detail_StellationLinking {
 
 constexpr int kMaxWalkSteps = 100000;
-constexpr const char* kWalksDiffer =
-    "Stellation failed.  Model is probably either\ntoo complex or not accurate enough.";
 constexpr const char* kCrossingsDisagree =
-    "This model could not be stellated: the planes of its faces cross one another in points so near together that "
-    "the diagrams of two faces do not agree on them. Its corners probably lie a little off the places a symmetry "
-    "would give them, as in a file written with few decimals.";
+    "This model could not be stellated: the planes of its faces cross one\n"
+    "another in points so near together that the diagrams of two faces do\n"
+    "not agree on them. Its corners probably lie a little off the places a\n"
+    "symmetry would give them, as in a file written with few decimals.";
 
 // The face type whose diagram a face's frame reads: a coplanar copy reads its master's.
 FaceType* DiagramTypeOf(const PolyElement* face) {
@@ -249,7 +248,7 @@ bool SetNeighPointers(FaceType* type) {
       j = k->mTwin;
     }
     if (!c || !k || !j) {
-      ShowInternalError(kWalksDiffer);
+      ShowError("%s", kCrossingsDisagree);
       return false;
     }
     double m1[2];

@@ -282,21 +282,23 @@ TEST(InexactModelFile, ANearlySymmetricIcosahedronStellatesOrIsRefusedInWords) {
   LibraryModel icosahedron;
   ASSERT_TRUE(icosahedron.Build(4));
   for (double move : {3e-6, 7e-6, 1e-5, 3e-5, 1e-4, 1e-3}) {
-    SCOPED_TRACE(move);
-    std::vector<Point> moved = PointsOf(icosahedron.poly);
-    moved[0].z += move;
-    TestDocument document;
-    ASSERT_TRUE(Open("moved.corv", PlainFile(moved, FacesOf(icosahedron.poly), -1))) << Boxes();
-    corvia::FaceTypeBlock* block = document.mPoly.mBaseBlock.get();
-    Messages().Clear();
-    Stellate(&document.mPoly, block, false);
-    if (block->IsStellated()) {
-      EXPECT_NE(block->GetModel3D(true), nullptr);
-      EXPECT_TRUE(Messages().Boxes().empty()) << Boxes();
-    } else {
-      ASSERT_EQ(Messages().Boxes().size(), 1u) << Boxes();
-      EXPECT_EQ(Messages().Boxes()[0].title, "Error");
-      EXPECT_NE(Messages().Boxes()[0].text.find("a file written with few decimals"), std::string::npos) << Boxes();
+    for (int decimals : {-1, 5}) {
+      SCOPED_TRACE(std::to_string(move) + " with " + std::to_string(decimals) + " decimals");
+      std::vector<Point> moved = PointsOf(icosahedron.poly);
+      moved[0].z += move;
+      TestDocument document;
+      ASSERT_TRUE(Open("moved.corv", PlainFile(moved, FacesOf(icosahedron.poly), decimals))) << Boxes();
+      corvia::FaceTypeBlock* block = document.mPoly.mBaseBlock.get();
+      Messages().Clear();
+      Stellate(&document.mPoly, block, false);
+      if (block->IsStellated()) {
+        EXPECT_NE(block->GetModel3D(true), nullptr);
+        EXPECT_TRUE(Messages().Boxes().empty()) << Boxes();
+      } else {
+        ASSERT_EQ(Messages().Boxes().size(), 1u) << Boxes();
+        EXPECT_EQ(Messages().Boxes()[0].title, "Error");
+        EXPECT_NE(Messages().Boxes()[0].text.find("a file written with few decimals."), std::string::npos) << Boxes();
+      }
     }
   }
 }

@@ -19,16 +19,8 @@ struct KnownFault {
 // A gap between progress reports, however long: its length depends on the machine,
 // so such an entry is neither matched by its seconds nor required to happen.
 inline constexpr const char* kSlow = "without a progress report";
-// A list, so that it may also be empty. The records moved by a millionth are moved onto
-// their group, whose places for the other corners then lie a little off the planes the
-// record's faces had: diagrams that cross in points nearer than they can tell apart.
-inline const std::vector<KnownFault> kKnownFaults = {
-    {"record 36 with a corner moved by 1e-06", "nets", "internal error \"InsertLine failed."},
-    {"record 72 with a corner moved by 1e-06", "nets", "internal error \"InsertLine failed."},
-    {"record 180 with a corner moved by 1e-06", "mainline stellations", "internal error \"InsertLine failed."},
-    {"record 162 with a corner moved by 0.0001", "mainline stellations",
-     "internal error \"ConnectEdges(): Couldn't find mNeigh"},
-};
+// A list, so that it may also be empty, as it is now.
+inline const std::vector<KnownFault> kKnownFaults = {};
 
 // Whether an internal error with this text is a known fault of the library record.
 inline bool IsKnownInternalError(int record, const std::string& text) {
