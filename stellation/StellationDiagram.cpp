@@ -4,6 +4,8 @@
 
 #include "stellation/StellationDiagram.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <unordered_set>
 #include <vector>
@@ -29,6 +31,78 @@ constexpr const char* kPlanesEncloseNothing =
 // A ring or a walk never has more members than this.
 constexpr int kMaxRingSteps = 100000;
 
+// Lines of a diagram closer than this in every coefficient, yet not one line, or a line
+// this far out: the planes of a model whose corners lie a little off the places its
+// symmetry gives them, which meet where those of the symmetric model would meet in one
+// line (or not at all). No diagram can tell such lines apart from one line.
+constexpr double kNearLine = 1e-4;
+constexpr double kFarLine = 1e5;
+constexpr const char* kNearlyOneLine =
+    "This model could not be stellated: in the plane of face %d, the planes\n"
+    "of faces %d and %d cross in lines that nearly, but not quite, coincide,\n"
+    "too near to be told apart. Its corners probably lie a little off the\n"
+    "places a symmetry would give them, as in a file written with few decimals.";
+constexpr const char* kNearlyParallel =
+    "This model could not be stellated: the planes of faces %d and %d are\n"
+    "nearly, but not quite, parallel, and cross far outside the model. Its\n"
+    "corners probably lie a little off the places a symmetry would give them,\n"
+    "as in a file written with few decimals.";
+
+bool NearlyOneLine(const StellationLine* line, const double* equation) {
+  for (double sign : {1.0, -1.0}) {
+    if (std::fabs(line->mA - sign * equation[0]) <= kNearLine && std::fabs(line->mB - sign * equation[1]) <= kNearLine &&
+        std::fabs(line->mC - sign * equation[2]) <= kNearLine) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Crossings of a diagram's lines nearer than this to one another (as a share of their
+// distance from the centre, at least 1), yet not one point: three planes of a model a
+// little off its symmetry that would meet in one point. The check is left out for
+// diagrams of more lines than the limit, whose crossings are too many to compare.
+constexpr double kNearCrossing = 1e-6;
+constexpr size_t kMostLinesCompared = 1500;
+constexpr const char* kNearlyOnePoint =
+    "This model could not be stellated: in the plane of face %d, the planes\n"
+    "of other faces cross in points that nearly, but not quite, coincide, too\n"
+    "near to be told apart. Its corners probably lie a little off the places\n"
+    "a symmetry would give them, as in a file written with few decimals.";
+
+// Whether two crossings of the type's lines lie nearer than kNearCrossing yet apart.
+bool CrossingsNearlyMeet(const FaceType* type) {
+  std::vector<const StellationLine*> lines;
+  for (const StellationLine* line = type->mLineEqns; line; line = line->mNext) lines.push_back(line);
+  if (lines.size() > kMostLinesCompared) return false;
+  std::vector<std::array<double, 2>> points;
+  points.reserve(lines.size() * lines.size() / 2);
+  ProgressTicker tick;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    (void)tick();
+    for (size_t j = i + 1; j < lines.size(); ++j) {
+      double x = 0.0, y = 0.0;
+      if (IntersectLines(lines[i], lines[j], &x, &y)) points.push_back({x, y});
+    }
+  }
+  std::sort(points.begin(), points.end());
+  const double near = kNearCrossing;
+  for (size_t i = 0; i < points.size(); ++i) {
+    (void)tick();
+    const double reach = near * std::max(1.0, std::max(std::fabs(points[i][0]), std::fabs(points[i][1])));
+    for (size_t j = i + 1; j < points.size() && points[j][0] - points[i][0] <= reach; ++j) {
+      const double dx = std::fabs(points[j][0] - points[i][0]);
+      const double dy = std::fabs(points[j][1] - points[i][1]);
+      if (dy <= reach && (dx > kAlongLineTolerance || dy > kAlongLineTolerance)) return true;
+    }
+  }
+  return false;
+}
+
+// The face's number as the user sees it.
+int FaceNumber(const PolyElement* face) {
+  return PolyElement::GetIndex(face) + 1;
+}
 
 StellationPoint* NewPoint(FaceType* type, double x, double y, bool outer) {
   StellationPoint* point = StellationPoolsOf(type).mPoints.Alloc(1);
@@ -285,14 +359,14 @@ int CountLines(const FaceType* type) {
   return count;
 }
 
-void CreateLines(FaceType* type) {
+bool CreateLines(FaceType* type) {
   using namespace detail_StellationDiagram;
   if (type->mLineEqns) {
     ShowInternalError("CreateLines: mLineEqns != NULL");
-    return;
+    return false;
   }
   PolyElement* rep = type->mFirstFace;
-  if (!rep) return;
+  if (!rep) return true;
   auto skipped = [](const PolyElement* face) {
     return face->HasFlag(kElementInf) || face->HasFlag(kElementCoplanar) || !face->mType ||
            face->mType->mCoplanarMaster;
@@ -313,7 +387,17 @@ void CreateLines(FaceType* type) {
     double equation[3];
     if (!rep->IntersectPlaneLine(face, equation)) continue;
     StellationLine* line = type->FindLine(equation[0], equation[1], equation[2]);
+    if (!line && std::fabs(equation[2]) > kFarLine) {
+      ShowError(kNearlyParallel, FaceNumber(rep), FaceNumber(face));
+      return false;
+    }
     if (!line) {
+      for (const StellationLine* other = type->mLineEqns; other; other = other->mNext) {
+        if (NearlyOneLine(other, equation)) {
+          ShowError(kNearlyOneLine, FaceNumber(rep), FaceNumber(other->mPlaneFaces[0]), FaceNumber(face));
+          return false;
+        }
+      }
       line = StellationPoolsOf(type).mLines.Alloc(1);
       line->Init(type, equation, face, type->mLineEqns);
       if (rep->HasFlag(kElementHemi) && face->HasFlag(kElementHemi)) line->mFlags |= kLineHemiJoin;
@@ -345,6 +429,7 @@ void CreateLines(FaceType* type) {
       line->mPlaneFaces[2] = face;
     }
   }
+  return true;
 }
 
 // ---- The square and the lines threaded through it --------------------------------------------
@@ -472,7 +557,11 @@ bool CreateStellationDiagram(FaceType* type, int i, int n) {
   if (!type || type->mFirstSegment || type->mCoplanarMaster) return true;
   const PolyElement* rep = type->mFirstFace;
   if (!rep || rep->HasFlag(kElementInf)) return true;
-  CreateLines(type);
+  if (!CreateLines(type)) return false;
+  if (CrossingsNearlyMeet(type)) {
+    ShowError(kNearlyOnePoint, FaceNumber(rep));
+    return false;
+  }
 
   StellationDiagramPools& pools = StellationPoolsOf(type);
   StellationSegment* square = NewSegment(type);

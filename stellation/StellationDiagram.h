@@ -301,7 +301,10 @@ bool IntersectLines(const StellationLine* a, const StellationLine* b, double* x,
 
 // ---- Diagrams (StellationDiagram.cpp) ----------------------------------------------------
 
-void CreateLines(FaceType* type);
+// The lines the planes of the other faces cut in the plane of the type's first face.
+// False, with an Error that says why, when two of them nearly but not quite coincide or
+// one lies far outside the model: planes that no diagram can tell apart.
+bool CreateLines(FaceType* type);
 // Builds the whole diagram of the face type (the i-th of n, for the progress caption).
 // True when it exists or is not needed; false on cancel or failure, the diagram then
 // trimmed or cleared.

@@ -26,8 +26,11 @@ namespace corvia {
 namespace detail_StellationLinking {
 
 constexpr int kMaxWalkSteps = 100000;
-constexpr const char* kWalksDiffer =
-    "Stellation failed.  Model is probably either\ntoo complex or not accurate enough.";
+constexpr const char* kCrossingsDisagree =
+    "This model could not be stellated: the planes of its faces cross one\n"
+    "another in points so near together that the diagrams of two faces do\n"
+    "not agree on them. Its corners probably lie a little off the places a\n"
+    "symmetry would give them, as in a file written with few decimals.";
 
 // The face type whose diagram a face's frame reads: a coplanar copy reads its master's.
 FaceType* DiagramTypeOf(const PolyElement* face) {
@@ -245,7 +248,7 @@ bool SetNeighPointers(FaceType* type) {
       j = k->mTwin;
     }
     if (!c || !k || !j) {
-      ShowInternalError(kWalksDiffer);
+      ShowError("%s", kCrossingsDisagree);
       return false;
     }
     double m1[2];
@@ -287,7 +290,9 @@ bool SetNeighPointers(FaceType* type) {
       if (++steps > kMaxWalkSteps) break;
     }
     if (c || k) {
-      ShowInternalError(kWalksDiffer);
+      // One line of space, cut into different pieces in the two diagrams it lies in:
+      // points of one diagram that the other holds for one point, or for two.
+      ShowError("%s", kCrossingsDisagree);
       return false;
     }
   }

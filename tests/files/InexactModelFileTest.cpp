@@ -17,6 +17,7 @@
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "stellation/Faceting.h"
+#include "stellation/Stellate.h"
 #include "symmetry/SymGroup.h"
 #include "tests/files/ModelFileTestSupport.h"
 
@@ -270,6 +271,34 @@ TEST(InexactModelFile, NearlySymmetricModelsAreAFixedPointOfOpenAndSave) {
         EXPECT_TRUE(Messages().Boxes().empty()) << Boxes();
       }
       EXPECT_TRUE(saved[0] == saved[1]);
+    }
+  }
+}
+
+// An icosahedron with one corner moved, as a file with five decimals gives it: moved
+// onto its group, or stellated as the less symmetric model it is, or refused with an
+// Error that says why; never an internal error.
+TEST(InexactModelFile, ANearlySymmetricIcosahedronStellatesOrIsRefusedInWords) {
+  LibraryModel icosahedron;
+  ASSERT_TRUE(icosahedron.Build(4));
+  for (double move : {3e-6, 7e-6, 1e-5, 3e-5, 1e-4, 1e-3}) {
+    for (int decimals : {-1, 5}) {
+      SCOPED_TRACE(std::to_string(move) + " with " + std::to_string(decimals) + " decimals");
+      std::vector<Point> moved = PointsOf(icosahedron.poly);
+      moved[0].z += move;
+      TestDocument document;
+      ASSERT_TRUE(Open("moved.corv", PlainFile(moved, FacesOf(icosahedron.poly), decimals))) << Boxes();
+      corvia::FaceTypeBlock* block = document.mPoly.mBaseBlock.get();
+      Messages().Clear();
+      Stellate(&document.mPoly, block, false);
+      if (block->IsStellated()) {
+        EXPECT_NE(block->GetModel3D(true), nullptr);
+        EXPECT_TRUE(Messages().Boxes().empty()) << Boxes();
+      } else {
+        ASSERT_EQ(Messages().Boxes().size(), 1u) << Boxes();
+        EXPECT_EQ(Messages().Boxes()[0].title, "Error");
+        EXPECT_NE(Messages().Boxes()[0].text.find("a file written with few decimals."), std::string::npos) << Boxes();
+      }
     }
   }
 }

@@ -1,19 +1,21 @@
 // The library as the program's own fuzz corpus: every record, ten vertex
 // configurations, three geodesic spheres and a record augmented on all faces of a
-// type go through every derived operation (dual,
-// hull, subdivision, geodesic division, the nine dual morphs, eight kinds of
-// augmentation, model files in both forms, the undo step's memory copy, nets,
-// stellation under two criteria, faceting); a geodesic sphere of 18,000 faces goes
-// through the dual morphs. Every derived model then enters through
+// type go through every derived operation (dual, hull, subdivision, geodesic
+// division, the nine dual morphs, eight kinds of augmentation, model files in both
+// forms, the undo step's memory copy, nets, stellation under two criteria, faceting);
+// a geodesic sphere of 18,000 faces goes through the dual morphs, and a sample of the
+// records with one corner moved a little (as a file with few decimals gives them)
+// through the nets and stellations. Every derived model then enters through
 // CreatePoly as the program's models do. The test collects, and fails on, every
 // internal error, every refusal that nobody was told of, and every stretch of work
 // longer than half a second in which no progress report could have let Cancel act
 // (on both of two runs: a busy machine can stretch one).
 //
 // CORVIA_SWEEP_MODELS=<first>-<last> limits the models (numbered as the list below);
-// CORVIA_SWEEP_STRIDE=<n> takes every n-th; CORVIA_SWEEP_SILENCE=<seconds> looks for
-// shorter stretches without a report. Under the sanitizers a fixed sample runs,
-// and stretches are not timed.
+// CORVIA_SWEEP_STRIDE=<n> takes every n-th; CORVIA_SWEEP_MOVED=all moves a corner of
+// every record by each of four distances instead of a sample;
+// CORVIA_SWEEP_SILENCE=<seconds> looks for shorter stretches without a report. Under
+// the sanitizers a fixed sample runs, and stretches are not timed.
 
 #include <gtest/gtest.h>
 
@@ -115,7 +117,27 @@ struct SweepModel {
   std::function<bool(Poly&, corvia::PolyTemplate&)> build;
   // A model so large that only the dual morphs are taken through it.
   bool morphsOnly = false;
+  // A model that only its nets and stellation panes are drawn for.
+  bool stellationsOnly = false;
 };
+
+// How far a corner of a nearly symmetric model lies from its place, as a share of the
+// model's radius: from the symmetry tolerance, where the model is moved onto its
+// group, to far beyond it, where it has a smaller group.
+constexpr double kCornerMoves[] = {1e-6, 1e-5, 1e-4, 1e-3};
+// Every so many records is moved, each by the next of the moves in turn, unless
+// CORVIA_SWEEP_MOVED=all asks for every record by every move.
+constexpr int kMovedRecordStride = 9;
+
+// A library record as another program's file might give it: one corner moved.
+bool BuildMoved(Poly& poly, corvia::PolyTemplate& polyTemplate, corvia::LibraryEntry* entry, double move) {
+  Poly record;
+  if (!CreateFromLibraryEntry(&record, &polyTemplate, entry, false)) return false;
+  std::unique_ptr<SimplePoly> simple(CreateSimplePoly(&record, corvia::kDeriveBase, nullptr, nullptr));
+  if (!simple || simple->NumVerts() < 1) return false;
+  simple->VertAt(0).pos[2] += move * simple->GetMaxVertexRadius();
+  return CreatePoly(*simple, &poly, false, false);
+}
 
 constexpr const char* kConfigurations[] = {
     "3.4.3.4", "3.3.3.3.5", "4.6.10",  "5/2.5/2.5/2", "3.5/2.3.5/2",
@@ -151,6 +173,26 @@ std::vector<SweepModel> SweepModels() {
                         return sphere && CreatePoly(*sphere, &poly, false, false);
                       },
                       frequency > 16});
+  }
+  // Nearly symmetric records.
+  const char* moved = std::getenv("CORVIA_SWEEP_MOVED");
+  const bool allMoved = moved && std::string(moved) == "all";
+  int sample = 0;
+  for (int index = 0; index < corvia::GetNumLibraryEntries(); ++index) {
+    if (!allMoved && index % kMovedRecordStride != 0) continue;
+    corvia::LibraryEntry* entry = corvia::GetLibraryEntry(index);
+    for (size_t m = 0; m < std::size(kCornerMoves); ++m) {
+      if (!allMoved && m != size_t(sample) % std::size(kCornerMoves)) continue;
+      const double move = kCornerMoves[m];
+      char name[64];
+      std::snprintf(name, sizeof name, "record %d with a corner moved by %g", index, move);
+      models.push_back({name,
+                        [entry, move](Poly& poly, corvia::PolyTemplate& polyTemplate) {
+                          return BuildMoved(poly, polyTemplate, entry, move);
+                        },
+                        false, true});
+    }
+    ++sample;
   }
   // A record augmented on every face of a type, with the faces that end up in one plane
   // blended: the drilled square bicupola with pyramids on its squares.
@@ -363,6 +405,33 @@ void SweepMorphs(Sweep& sweep, const std::string& name, Poly& poly) {
   }
 }
 
+// The nets, then stellations under both criteria, as the stellation panes draw them.
+void SweepStellations(Sweep& sweep, const std::string& name, Poly& poly) {
+  auto refused = [&] { return poly.mBaseBlock->mStellationRefused ? Outcome::kRefusedBefore : Outcome::kRefused; };
+  sweep.Run(name, "nets", [&] {
+    const Outcome before = refused();
+    return poly.mBaseBlock->GetModel3D(true) ? Outcome::kMade : before;
+  });
+
+  for (int32_t criteria : {corvia::kCriteriaMainline, corvia::kCriteriaFullySupported}) {
+    sweep.Run(name, criteria == corvia::kCriteriaMainline ? "mainline stellations" : "fully supported stellations",
+              [&] {
+                corvia::SetStellationCriteria(criteria);
+                corvia::FaceTypeBlock* block = poly.mBaseBlock.get();
+                const Outcome before = refused();
+                if (!block->IsStellated()) Stellate(&poly, block, false);
+                if (!block->IsStellated()) return before;
+                for (int step = 0; step < 3; ++step) {
+                  block->NextStellation();
+                  if (!block->GetModel3D(false)) return Outcome::kRefused;
+                }
+                block->ApplyCellFlags();
+                return Outcome::kMade;
+              });
+  }
+  corvia::SetStellationCriteria(corvia::kCriteriaMainline);
+}
+
 // The first face of the shown side with at least three sides, made current.
 corvia::PolyElement* FirstFace(Poly& poly) {
   for (corvia::PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) {
@@ -386,6 +455,10 @@ void SweepOne(Sweep& sweep, SweepDocument& document, const SweepModel& model, co
 
   if (model.morphsOnly) {
     SweepMorphs(sweep, name, poly);
+    return;
+  }
+  if (model.stellationsOnly) {
+    SweepStellations(sweep, name, poly);
     return;
   }
   sweep.Run(name, "dual", [&] { return Enter(CreateSimplePoly(&poly, corvia::kDeriveDual, nullptr, nullptr)); });
@@ -440,29 +513,7 @@ void SweepOne(Sweep& sweep, SweepDocument& document, const SweepModel& model, co
   });
   document.Fresh();
 
-  auto refused = [&] { return poly.mBaseBlock->mStellationRefused ? Outcome::kRefusedBefore : Outcome::kRefused; };
-  sweep.Run(name, "nets", [&] {
-    const Outcome before = refused();
-    return poly.mBaseBlock->GetModel3D(true) ? Outcome::kMade : before;
-  });
-
-  for (int32_t criteria : {corvia::kCriteriaMainline, corvia::kCriteriaFullySupported}) {
-    sweep.Run(name, criteria == corvia::kCriteriaMainline ? "mainline stellations" : "fully supported stellations",
-              [&] {
-                corvia::SetStellationCriteria(criteria);
-                corvia::FaceTypeBlock* block = poly.mBaseBlock.get();
-                const Outcome before = refused();
-                if (!block->IsStellated()) Stellate(&poly, block, false);
-                if (!block->IsStellated()) return before;
-                for (int step = 0; step < 3; ++step) {
-                  block->NextStellation();
-                  if (!block->GetModel3D(false)) return Outcome::kRefused;
-                }
-                block->ApplyCellFlags();
-                return Outcome::kMade;
-              });
-  }
-  corvia::SetStellationCriteria(corvia::kCriteriaMainline);
+  SweepStellations(sweep, name, poly);
 
   sweep.Run(
       name, "faceting",
