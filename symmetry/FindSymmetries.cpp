@@ -1,6 +1,7 @@
 #include "symmetry/FindSymmetries.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -29,6 +30,10 @@ constexpr int kMinOrbitWidth = 3;
 constexpr size_t kRefusalSize = 200;
 constexpr int kOctahedralRotations = 24;
 constexpr int kIcosahedralRotations = 60;
+// A turn's angle is that of a turn by 1/k when 2 pi over it lies this near k; angles
+// below kTurnAngleTolerance are the identity.
+constexpr double kTurnFoldTolerance = 1e-6;
+constexpr double kTurnAngleTolerance = 1e-6;
 
 // The line from the origin through s is perpendicular to the plane of normal n
 // (s a multiple of n, within the tolerance). Passed when n has no usable component.
@@ -120,6 +125,46 @@ struct AxisSearch {
   }
 
   bool Known(const double* dir) const { return AxisListHasDirection(axes, dir, match.normal); }
+
+  // Once the turns found make the octahedral or the icosahedral group, each axis of
+  // the group is the axis of one of its turns: an axis the hull offered no candidate
+  // on (a large compound whose hull has no edge or face centred on a 2-fold axis) is
+  // taken from them. Higher folds first, so that a 4-fold axis is not taken for the
+  // 2-fold axis of its half turn.
+  void AddAxesOfTurns() {
+    if (!Complete()) return;
+    for (int fold : {5, 4, 3, 2}) {
+      for (const std::array<double, 9>& m : found.Elements()) {
+        double dir[3];
+        if (TurnFold(m.data(), dir) == fold && !Known(dir)) AddCandidateAxis(axes, fold, dir);
+      }
+    }
+  }
+
+  // The k of a turn by 1/k (0 for another turn or the identity) and its unit axis.
+  static int TurnFold(const double* m, double* dir) {
+    const double cosine = std::clamp((m[0] + m[4] + m[8] - 1) / 2, -1.0, 1.0);
+    const double angle = std::acos(cosine);
+    if (angle < kTurnAngleTolerance) return 0;
+    const double k = 2 * M_PI / angle;
+    const int fold = static_cast<int>(std::lround(k));
+    if (std::fabs(k - fold) > kTurnFoldTolerance) return 0;
+    if (fold == 2) {
+      // m + I = 2 a a^T: the column of the largest diagonal entry.
+      int i = 0;
+      for (int j = 1; j < 3; ++j) {
+        if (m[4 * j] > m[4 * i]) i = j;
+      }
+      const double ai = std::sqrt((m[4 * i] + 1) / 2);
+      for (int j = 0; j < 3; ++j) dir[j] = (m[3 * j + i] + (i == j ? 1.0 : 0.0)) / (2 * ai);
+    } else {
+      // m - m^T = 2 sin(angle) [a]x.
+      dir[0] = m[7] - m[5];
+      dir[1] = m[2] - m[6];
+      dir[2] = m[3] - m[1];
+    }
+    return UnitLength(dir) ? fold : 0;
+  }
 
   // No finite group of rotations holds the octahedral or the icosahedral one: once
   // the turns found make one of those, a turn that is not among them is no symmetry
@@ -386,6 +431,7 @@ std::unique_ptr<SymGroup> SearchRotations(SimplePoly& poly, SimplePoly& hull, in
     FindFaceAxes(hull, search);
     FindVertexAxes(hull, search);
     FindEdgeAxes(hull, search);
+    search.AddAxesOfTurns();
     poly.SettleTypeJoins();
     axes = std::move(search.axes);
   }

@@ -92,6 +92,8 @@ class RotationClosure {
   // Adds a generator and closes the set under products again.
   void AddGenerator(const double* m);
   int Count() const { return mGaveUp ? 0 : static_cast<int>(mElements.size()); }
+  // The rotations (none once the set stopped answering).
+  const std::vector<std::array<double, 9>>& Elements() const { return mElements; }
 
  private:
   using Matrix = std::array<double, 9>;
