@@ -271,7 +271,8 @@ bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double s
     return false;
   }
   if (!view || !poly || !faces || !CanKeep(view, drawMode, o)) {
-    if (view && !view->IsPicking()) view->NoteFrameDrawnAfresh();
+    // The selected face drawn over the others is no drawing of the model afresh.
+    if (view && !view->IsPicking() && !o.singleFace) view->NoteFrameDrawnAfresh();
     ++s.statistics.plain;
     return false;
   }
