@@ -424,10 +424,22 @@ void DragPane(benchmark::State& state, int frequency, bool translucent) {
   state.counters["faces"] = faces;
 }
 
-BENCHMARK_CAPTURE(DragPane, 18000_faces_opaque, 30, false)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK_CAPTURE(DragPane, 18000_faces_translucent, 30, true)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK_CAPTURE(DragPane, 72000_faces_opaque, 60, false)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK_CAPTURE(DragPane, 72000_faces_translucent, 60, true)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(DragPane, 18000_faces_opaque, 30, false)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK_CAPTURE(DragPane, 18000_faces_translucent, 30, true)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK_CAPTURE(DragPane, 72000_faces_opaque, 60, false)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK_CAPTURE(DragPane, 72000_faces_translucent, 60, true)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 }  // namespace
 
