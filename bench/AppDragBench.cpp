@@ -424,22 +424,21 @@ void DragPane(benchmark::State& state, int frequency, bool translucent) {
   state.counters["faces"] = faces;
 }
 
-BENCHMARK_CAPTURE(DragPane, 18000_faces_opaque, 30, false)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1);
-BENCHMARK_CAPTURE(DragPane, 18000_faces_translucent, 30, true)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1);
-BENCHMARK_CAPTURE(DragPane, 72000_faces_opaque, 60, false)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1);
-BENCHMARK_CAPTURE(DragPane, 72000_faces_translucent, 60, true)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1);
+// The spheres of 18,000 and 72,000 faces (frequencies 30 and 60), opaque and translucent.
+[[maybe_unused]] const bool kRegistered = [] {
+  for (int frequency : {30, 60}) {
+    for (bool translucent : {false, true}) {
+      const std::string name = "DragPane/" + std::to_string(20 * frequency * frequency) + "_faces_" +
+                               (translucent ? "translucent" : "opaque");
+      benchmark::RegisterBenchmark(
+          name.c_str(), [frequency, translucent](benchmark::State& state) { DragPane(state, frequency, translucent); })
+          ->UseManualTime()
+          ->Unit(benchmark::kMillisecond)
+          ->Iterations(1);
+    }
+  }
+  return true;
+}();
 
 }  // namespace
 
