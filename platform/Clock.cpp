@@ -19,8 +19,12 @@ double ClockSeconds(clockid_t clock) {
 }
 }  // namespace
 
-double ThreadSeconds() { return ClockSeconds(CLOCK_THREAD_CPUTIME_ID); }
+double ThreadSeconds() {
+  return ClockSeconds(CLOCK_THREAD_CPUTIME_ID);
+}
 
-double ProcessSeconds() { return ClockSeconds(CLOCK_PROCESS_CPUTIME_ID); }
+double ProcessSeconds() {
+  return ClockSeconds(CLOCK_PROCESS_CPUTIME_ID);
+}
 
 }  // namespace corvia::platform

@@ -202,12 +202,14 @@ bool NeedsSubdivision(const FaceImage* image, const Transform3D& transform, cons
 // the coplanar stencil; false when the queue is not all such, and nothing was drawn.
 bool DrawSortedQueueInRuns(OpenGLView* view) {
   State& s = Get();
-  if (s.sortedOrder.empty() || !AreFaceMeshArraysAllowed() || GetCoplanarStencilStep() != 0 || view->IsPicking() || !GetGLAbilities().vertexBuffers)
+  if (s.sortedOrder.empty() || !AreFaceMeshArraysAllowed() || GetCoplanarStencilStep() != 0 || view->IsPicking() ||
+      !GetGLAbilities().vertexBuffers)
     return false;
   for (const DepthSortedTriangle* t : s.sortedOrder)
     if (t->image || !(t->alpha < 1.0f)) return false;
   s.batch.Clear();
-  for (const DepthSortedTriangle* t : s.sortedOrder) s.batch.Add(t->corners, t->normal, t->colour, t->alpha, kQueueSorted);
+  for (const DepthSortedTriangle* t : s.sortedOrder)
+    s.batch.Add(t->corners, t->normal, t->colour, t->alpha, kQueueSorted);
   if (!s.batch.Prepare(view)) return false;
   s.batch.Draw(view);
   return true;
@@ -333,8 +335,8 @@ bool AddDepthSortedTriangle(const double* p0, const double* p1, const double* p2
   if (s.alphaFactor != 1.0f) alpha *= s.alphaFactor;
   const Transform3D* transform = image ? textureTransform : nullptr;
   const bool opaque = alpha >= 1.0f && !HasAlphaTexture(image);
-  // A recording keeps plain triangles only.
-  if (transform && IsRecordingFaceMesh()) SpoilFaceMeshRecording();
+  // A recording keeps plain triangles only, and draws none translucent at once.
+  if ((transform || (!opaque && (flags & kTriangleNeverDefer))) && IsRecordingFaceMesh()) SpoilFaceMeshRecording();
   const bool recording = IsRecordingFaceMesh();
   if (opaque || (flags & kTriangleNeverDefer) || (view && view->IsPicking())) {
     if (!recording || !RecordFaceMeshTriangle(corners, normal, rgba, alpha))

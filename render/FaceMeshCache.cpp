@@ -271,7 +271,8 @@ bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double s
     return false;
   }
   if (!view || !poly || !faces || !CanKeep(view, drawMode, o)) {
-    if (view && !view->IsPicking()) view->NoteFrameDrawnAfresh();
+    // The selected face drawn over the others is no drawing of the model afresh.
+    if (view && !view->IsPicking() && !o.singleFace) view->NoteFrameDrawnAfresh();
     ++s.statistics.plain;
     return false;
   }
@@ -299,10 +300,6 @@ bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double s
   float probe[4];
   const float white[3] = {1.0f, 1.0f, 1.0f};
   e.lit = view->FilterMaterialColor(white, 1.0f, probe);
-  // The polygon offset as the first triangle finds it.
-  Run first;
-  first.polygonOffset = glIsEnabled(GL_POLYGON_OFFSET_FILL) ? 1 : 0;
-  e.runs.push_back(first);
   s.recording = &e;
   s.recordingView = view;
   s.recordingState = state;

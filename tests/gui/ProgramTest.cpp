@@ -22,6 +22,8 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <sstream>
 #include <numbers>
 #include <string>
@@ -35,6 +37,9 @@
 #include "app/PolyPrintout.h"
 #include "app/Settings.h"
 #include "app/PolyDoc.h"
+#include "files/ModelFile.h"
+#include "model/ColorSchemes.h"
+#include "tests/nets/NetChecks.h"
 #include "app/PolyView.h"
 #include "app/StartUp.h"
 #include "app/WindowServices.h"
@@ -143,6 +148,34 @@ class ProgramTest : public ::testing::Test {
   static wxGLCanvas* Canvas(int i) { return static_cast<PaneWindow*>(Pane(i)->GetWindow())->GetCanvas(); }
   static wxPoint CentreOf(wxWindow* window) {
     return window->ClientToScreen(wxPoint(window->GetClientSize().x / 2, window->GetClientSize().y / 2));
+  }
+  // Presses on the first pane's centre, moves the pointer six pixels to the right the
+  // given number of times (the pane painted after each move) and releases it, without
+  // inertia, so that nothing is thrown.
+  static void DragAcross(CPolyView* pane, int moves) {
+    wxUIActionSimulator mouse;
+    const wxPoint centre = CentreOf(Canvas(0));
+    auto currentX = [] {
+      int x = 0, y = 0;
+      NewView::GetCurrentPoint(x, y);
+      return x;
+    };
+    const bool inertia = IsMouseInertiaAllowed();
+    SetMouseInertiaAllowed(false);
+    mouse.MouseMove(centre);
+    YieldUntil([&] { return wxGetMousePosition() == centre; });
+    mouse.MouseDown();
+    YieldUntil([] { return NewView::GetMouseButtonsHeld() != 0; });
+    const int pressX = currentX();
+    for (int i = 1; i <= moves; ++i) {
+      mouse.MouseMove(centre + wxPoint(6 * i, 0));
+      YieldUntil([&] { return currentX() == pressX + 6 * i; });
+      Repaint(pane);
+    }
+    mouse.MouseUp();
+    YieldUntil([] { return NewView::GetMouseButtonsHeld() == 0; });
+    SetMouseInertiaAllowed(inertia);
+    EXPECT_EQ(GetActiveMouseThrows(), nullptr);
   }
   // The angle by which the camera has gone round the vertical axis.
   static double TurnAngle(const CPolyView* view) { return std::atan2(-view->GetEye()[0], view->GetEye()[2]); }
@@ -346,31 +379,8 @@ TEST_F(ProgramTest, AnIdleProgramPaintsNothing) {
 // the last frame's time in the pane's lower corner.
 TEST_F(ProgramTest, ADragDrawsTheKeptFacesAndTheFrameTimeShows) {
   CPolyView* pane = Pane(0);
-  wxUIActionSimulator mouse;
-  const wxPoint centre = CentreOf(Canvas(0));
-  auto currentX = [] {
-    int x = 0, y = 0;
-    NewView::GetCurrentPoint(x, y);
-    return x;
-  };
-  // Without inertia a release throws nothing, however soon after the last move it comes.
-  const bool inertia = IsMouseInertiaAllowed();
-  SetMouseInertiaAllowed(false);
-  mouse.MouseMove(centre);
-  YieldUntil([&] { return wxGetMousePosition() == centre; });
-  mouse.MouseDown();
-  YieldUntil([] { return NewView::GetMouseButtonsHeld() != 0; });
-  const int pressX = currentX();
   const FaceMeshStatistics before = GetFaceMeshStatistics();
-  for (int i = 1; i <= 12; ++i) {
-    mouse.MouseMove(centre + wxPoint(6 * i, 0));
-    YieldUntil([&] { return currentX() == pressX + 6 * i; });
-    Repaint(pane);
-  }
-  mouse.MouseUp();
-  YieldUntil([] { return NewView::GetMouseButtonsHeld() == 0; });
-  SetMouseInertiaAllowed(inertia);
-  EXPECT_EQ(GetActiveMouseThrows(), nullptr);
+  DragAcross(pane, 12);
   const FaceMeshStatistics after = GetFaceMeshStatistics();
   EXPECT_LE(after.recorded - before.recorded, 2u);
   EXPECT_GE(after.kept - before.kept, 10u);
@@ -397,6 +407,85 @@ TEST_F(ProgramTest, ADragDrawsTheKeptFacesAndTheFrameTimeShows) {
   corvia::testing::PostMenuCommand(mFrame, kCmdShowFrameTime);
   Repaint(pane);
   EXPECT_EQ(cornerDiffers(), 0);
+}
+
+// A translucent model opened from its file turns under a drag from what the pane keeps:
+// after the drag's first frame every frame is kept (the pane's frame counters), and a
+// change of the faces' colour, of the selection or of their opacity shows in the very
+// next frame, drawn afresh, after which the frames are kept again.
+TEST_F(ProgramTest, ATranslucentModelTurnsFromTheKeptFacesAndChangesShowAtOnce) {
+  std::unique_ptr<Poly> sphere = corvia::testing::nets::BuildGeodesicPoly(6);
+  ASSERT_NE(sphere, nullptr);
+  for (PolyElement* f = sphere->mFaces.mHead; f; f = f->mNext) f->SetOpacity(0.6f);
+  const std::filesystem::path file = mHome / "translucent sphere.corv";
+  ASSERT_TRUE(WriteModelFile(file.string().c_str(), kModelFileBinary, *sphere));
+  ASSERT_TRUE(Doc()->OnOpenDocument(file.string().c_str()));
+  YieldUntil([] { return !GetCurrentPoly()->IsTransitionRunning() && !CPolyApp::Get().DoIdleWork(-1.0); });
+  Poly* poly = GetCurrentPoly();
+  ASSERT_EQ(poly->mFaces.mCount, 720);
+  CPolyView* pane = Pane(0);
+  Repaint(pane);
+  const OpenGLView::FrameCounts before = pane->GetFrameCounts();
+  const FaceMeshStatistics keptBefore = GetFaceMeshStatistics();
+  DragAcross(pane, 12);
+  const OpenGLView::FrameCounts after = pane->GetFrameCounts();
+  EXPECT_GE(after.swapped - before.swapped, 12u);
+  EXPECT_LE(after.afresh - before.afresh, 1u);
+  EXPECT_GE(GetFaceMeshStatistics().kept - keptBefore.kept, 11u);
+  EXPECT_FALSE(pane->WasLastFrameDrawnAfresh());
+
+  // Each change: the next frame is drawn afresh and differs, the one after is kept and
+  // the same.
+  auto expectShownAtOnce = [&](const char* what, const std::function<void()>& change) {
+    SCOPED_TRACE(what);
+    Repaint(pane);
+    const wxImage unchanged = corvia::testing::ScreenPixels(Canvas(0));
+    change();
+    Repaint(pane);
+    EXPECT_TRUE(pane->WasLastFrameDrawnAfresh());
+    const wxImage changed = corvia::testing::ScreenPixels(Canvas(0));
+    int differing = 0;
+    for (int y = 0; y < changed.GetHeight(); ++y)
+      for (int x = 0; x < changed.GetWidth(); ++x)
+        differing += changed.GetRed(x, y) != unchanged.GetRed(x, y) ||
+                     changed.GetGreen(x, y) != unchanged.GetGreen(x, y) ||
+                     changed.GetBlue(x, y) != unchanged.GetBlue(x, y);
+    EXPECT_GT(differing, 20);
+    Repaint(pane);
+    EXPECT_FALSE(pane->WasLastFrameDrawnAfresh());
+    const wxImage again = corvia::testing::ScreenPixels(Canvas(0));
+    int largest = 0, count = 0;
+    for (int i = 0; i < 3 * again.GetWidth() * again.GetHeight(); ++i) {
+      const int d = std::abs(again.GetData()[i] - changed.GetData()[i]);
+      largest = std::max(largest, d);
+      count += d > 0;
+    }
+    // The selected face's highlight is drawn over the kept faces by itself, blended.
+    EXPECT_LE(largest, 2) << count;
+  };
+  expectShownAtOnce("colour", [poly] {
+    const float green[3] = {0.1f, 0.9f, 0.2f};
+    for (PolyElement* f = poly->mFaces.mHead; f; f = f->mNext) f->SetColour(green);
+    poly->mPolyFlags |= kPolyFlagCellColoursStale;
+  });
+  expectShownAtOnce("selection", [poly, pane] {
+    // The face nearest the eye.
+    PolyElement* nearest = poly->mFaces.mHead;
+    double least = 1e300;
+    for (PolyElement* f = poly->mFaces.mHead; f; f = f->mNext) {
+      double d[3];
+      Subtract(d, pane->GetEye(), f->mCentre);
+      if (Dot(d, d) < least) {
+        least = Dot(d, d);
+        nearest = f;
+      }
+    }
+    poly->SelectFace(nearest, false);
+  });
+  expectShownAtOnce("opacity", [poly] {
+    for (PolyElement* f = poly->mFaces.mHead; f; f = f->mNext) f->SetOpacity(1.0f);
+    poly->mPolyFlags |= kPolyFlagCellColoursStale;
+  });
 }
 
 TEST_F(ProgramTest, ClosingWritesTheSettings) {
