@@ -18,6 +18,7 @@
 #include "model/ElementLabels.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
+#include "platform/Services.h"
 #include "render/DisplaySettings.h"
 #include "render/GeomagStyle.h"
 #include "render/ModelDrawSettings.h"

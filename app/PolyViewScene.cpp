@@ -13,6 +13,7 @@
 #include "core/BigUInt.h"
 #include "core/Globals.h"
 #include "core/Messages.h"
+#include "core/RainbowColor.h"
 #include "core/Strings.h"
 #include "core/VectorMath.h"
 #include "model/ColorSchemes.h"
