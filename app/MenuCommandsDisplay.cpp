@@ -4,6 +4,7 @@
 // pane's camera, and the Options menu's pivoting, locked views and diagnostic numbers.
 
 #include <array>
+#include <cmath>
 
 #include "app/DocCommands.h"
 #include "app/PolyView.h"
@@ -17,6 +18,7 @@
 #include "model/ElementLabels.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
+#include "platform/Services.h"
 #include "render/DisplaySettings.h"
 #include "render/GeomagStyle.h"
 #include "render/ModelDrawSettings.h"
@@ -52,6 +54,9 @@ constexpr int kCmdDefaultEdgeColor = 33061;
 constexpr std::array<int, 3> kCmdSliceAlongAxis = {33378, 33379, 33380};
 // The edge colour schemes' items, in the order of their values 1, 2, 4, ... 64.
 constexpr std::array<int, 7> kCmdEdgeColorCommands = {33445, 33446, 33447, 33448, 33449, 33495, 33496};
+
+// How near the section's normal must lie to an axis for the axis to be the direction shown.
+constexpr double kSectionAxisTolerance = 1e-9;
 
 // Each of View > Orientation's items turns the camera a quarter turn.
 constexpr double kQuarterTurn = 90.0;
@@ -279,6 +284,21 @@ const SymAxis* SymmetryAxis(int i) {
   return type.numAxes > 0 && type.axes ? &type.axes[0] : nullptr;
 }
 
+// Whether the section plane is perpendicular to an axis of the type i of the model's
+// full symmetry group: the item of that type shows as the chosen direction.
+bool SectionRunsAlongAxisType(int i) {
+  Poly* poly = doc_commands::CurrentPoly();
+  const SymGroup* group = poly ? poly->GetFullSymGroup() : nullptr;
+  if (!group || i >= group->numAxisTypes || !group->axisTypes) return false;
+  const SymAxisType& type = group->axisTypes[i];
+  const double* frame = SlicingFrame();
+  const double normal[3] = {frame[2], frame[6], frame[10]};
+  for (int a = 0; type.axes && a < type.numAxes; ++a) {
+    if (std::fabs(std::fabs(Dot(normal, type.axes[a].direction)) - 1.0) <= kSectionAxisTolerance) return true;
+  }
+  return false;
+}
+
 // The section plane becomes perpendicular to the axis, its first in-plane axis the
 // axis's reference direction.
 template <int kAxisType>
@@ -311,6 +331,7 @@ void UpdateSliceAlongAxis(CommandUi& ui) {
   if (GetAxisName(poly ? poly->GetFullSymGroup() : nullptr, name, sizeof name, "Along", kAxisType)) {
     ui.text = name;
   }
+  ui.check = SectionRunsAlongAxisType(kAxisType) ? 1 : 0;
 }
 
 // ---- Options ---------------------------------------------------------------------------

@@ -14,6 +14,7 @@
 #include "core/DrawnPolygon.h"
 #include "core/Globals.h"
 #include "core/Messages.h"
+#include "core/RainbowColor.h"
 #include "core/Strings.h"
 #include "core/VectorMath.h"
 #include "model/ColorSchemes.h"
@@ -26,6 +27,7 @@
 #include "render/DisplaySettings.h"
 #include "render/GL.h"
 #include "render/GLSection.h"
+#include "render/GeomagStyle.h"
 #include "render/LightSets.h"
 #include "render/ModelDrawSettings.h"
 #include "stellation/FacetPreview.h"
@@ -61,6 +63,13 @@ struct MaterialKind {
   float specular[3];
   float colour[3];
 };
+
+// The rods of the construction toy: the metallic and glowing ones (Metallic Blue,
+// Metallic Silver, Glow in the Dark) reflect; the others have a faint highlight.
+constexpr int kFirstReflectiveRod = 4;
+constexpr int kLastReflectiveRod = 6;
+constexpr float kPlainRodSpecular = 0.2f;
+constexpr float kPlainRodShininess = 20.0f;
 
 bool IsReflective(int kind) { return kind != kMaterialPlain && kind != kMaterialEdgeColor && kind != kMaterialTextured; }
 
@@ -279,6 +288,20 @@ void CPolyView::EndVertexMaterial(MaterialPasses& passes) {
 
 int CPolyView::SetEdgeMaterial(MaterialPasses& passes) {
   passes = MaterialPasses{};
+  if (GeomagStyle) {
+    using namespace detail_PolyViewScene;
+    // The chosen rod colour: plain, with a faint highlight; the metallic rods and the
+    // glowing ones reflect, with a highlight of half their colour.
+    const int rod = GetGeomagRodStyle();
+    float colour[3];
+    UnpackRainbowColor(GetGeomagRodColor(rod), colour);
+    ApplyMaterialKind(this, passes, kMaterialPlain, colour, 1.0f);
+    const bool reflective = rod >= kFirstReflectiveRod && rod <= kLastReflectiveRod;
+    for (int i = 0; i < 3; ++i) passes.specular[i] = reflective ? 0.5f * colour[i] : kPlainRodSpecular;
+    if (!reflective) passes.shininess = kPlainRodShininess;
+    passes.kind = reflective ? kMaterialSilver : kMaterialPlain;
+    return passes.kind;
+  }
   const int kind = GetModelDrawSettings().cylinderMaterial;
   detail_PolyViewScene::ApplyMaterialKind(this, passes, kind, GetDisplaySettings().cylinderColor, 1.0f);
   return kind;
@@ -293,7 +316,7 @@ void CPolyView::EndEdgeMaterial(MaterialPasses& passes) {
 bool CPolyView::ApplyFaceAppearance(bool forSpheres, MaterialPasses& passes) {
   const ModelDrawSettings& settings = GetModelDrawSettings();
   if (passes.pass++ == 0) {
-    const int kind = forSpheres ? settings.sphereMaterial : settings.cylinderMaterial;
+    const int kind = forSpheres ? settings.sphereMaterial : GeomagStyle ? passes.kind : settings.cylinderMaterial;
     passes.passFlags = 0;
     passes.passBit = 1;
     // Reflections and textures need the renderer's texture images: a pass whose

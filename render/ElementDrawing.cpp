@@ -1,6 +1,7 @@
 // Drawing of a model's elements: corner points, edge lines, numbers and frames, the
 // user's labels, and the vertex-figure pane.
 
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "core/DrawnPolygon.h"
 #include "core/Geometry.h"
 #include "core/Globals.h"
+#include "core/HtmlText.h"
 #include "core/Tolerances.h"
 #include "model/ColorSchemes.h"
 #include "model/Edge.h"
@@ -24,6 +26,7 @@
 #include "render/ElementDrawing.h"
 #include "render/GL.h"
 #include "render/GLErrors.h"
+#include "render/GLFont.h"
 #include "render/GLSelection.h"
 #include "render/GLText.h"
 #include "render/ModelDrawSettings.h"
@@ -93,12 +96,45 @@ void GetLabelAxes(uint32_t mode, const double* normal, const double* firstAxis, 
 
 // Draws a label's mark-up at the position in the element's frame, at the size the
 // label settings give.
-void DrawElementText(const char* text, const double* at, double size, const double* normal, const double* firstAxis) {
+void DrawElementText(const char* text, const double* at, double size, const double* normal, const double* firstAxis,
+                     uint32_t mode, double fitRadius) {
   const ModelDrawSettings& settings = GetModelDrawSettings();
   double right[3], up[3];
-  GetLabelAxes(settings.labelTextMode, normal, firstAxis, right, up);
-  DrawGLText(static_cast<int>(settings.labelTextMode), at, size * settings.labelFontSize, -1.0, text, 0, right, up,
-             nullptr, nullptr, nullptr);
+  GetLabelAxes(mode, normal, firstAxis, right, up);
+  double height = size * settings.labelFontSize;
+  const uint32_t anchor = mode & kTextAnchorMask;
+  if (fitRadius > 0.0 && (anchor == kTextAnchorCentre || anchor == kTextAnchorCentreFacing)) {
+    // A centred box lies within the radius when its half diagonal does.
+    float boxMin[2] = {FLT_MAX, FLT_MAX};
+    float boxMax[2] = {-FLT_MAX, -FLT_MAX};
+    double origin[3] = {0.0, 0.0, 0.0};
+    DrawHtmlAt(origin, static_cast<float>(height), -1.0f, text, kTextMeasureOnly, boxMin, boxMax, -1, 0);
+    const double halfDiagonal = 0.5 * std::hypot(double(boxMax[0]) - boxMin[0], double(boxMax[1]) - boxMin[1]);
+    if (boxMin[0] <= boxMax[0] && halfDiagonal > fitRadius) height *= fitRadius / halfDiagonal;
+  }
+  DrawGLText(static_cast<int>(mode), at, height, -1.0, text, 0, right, up, nullptr, nullptr, nullptr);
+}
+
+// The distance from the face's centroid to the nearest line of its sides: the room its
+// text has.
+double InnerRadius(const PolyElement* face) {
+  double nearest = 0.0;
+  bool found = false;
+  for (int i = 0; face->mNeighbours && i < face->mNumSides; ++i) {
+    const PolyElement* a = face->mNeighbours[i];
+    const PolyElement* b = face->mNeighbours[(i + 1) % face->mNumSides];
+    if (!a || !b || a->HasFlag(kElementInf) || b->HasFlag(kElementInf)) return 0.0;
+    double side[3], toCentre[3], cross[3];
+    Subtract(side, b->mDualVert, a->mDualVert);
+    Subtract(toCentre, face->mCentroid, a->mDualVert);
+    Cross(cross, side, toCentre);
+    const double length = VectorLength(side);
+    if (length <= 0.0) continue;
+    const double distance = VectorLength(cross) / length;
+    if (!found || distance < nearest) nearest = distance;
+    found = true;
+  }
+  return found ? nearest : 0.0;
 }
 
 // Around a run of labels: lighting off and blending on; everything restored after.
@@ -216,10 +252,18 @@ void DrawTextIfShown(const PolyElement* element, double scale, double push) {
     at[k] = (element->mCentroid[k] + (push == 1.0 ? 0.0 : (push - 1.0) * element->mCentre[k])) * scale;
   double normal[3];
   element->GetNormal(normal);
-  DrawLabel(element, at, element->mXAxis, normal);
+  // A face's text stays on the face.
+  const double fit = element->IsVertex() ? 0.0 : detail_ElementDrawing::InnerRadius(element) * std::fabs(scale);
+  DrawLabel(element, at, element->mXAxis, normal, fit);
 }
 
-void DrawLabel(const PolyElement* element, const double* position, const double* firstAxis, const double* normal) {
+uint32_t& LabelTextModeOf(const PolyElement* element) {
+  ModelDrawSettings& settings = GetModelDrawSettings();
+  return element && !element->IsVertex() ? settings.faceLabelTextMode : settings.labelTextMode;
+}
+
+void DrawLabel(const PolyElement* element, const double* position, const double* firstAxis, const double* normal,
+               double fitRadius) {
   using namespace detail_ElementDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view) return;
@@ -229,15 +273,15 @@ void DrawLabel(const PolyElement* element, const double* position, const double*
   LabelState state(view);
   SetLabelColourForSelection(element->mPoly);
   const double size = GetLabelSize(element->mPoly, element->IsVertex(), BlockEdgeLength(element), -1, -1.0, -1.0);
-  if ((GetModelDrawSettings().labelTextMode & kTextAnchorMask) == kTextAnchorCentreFacing)
-    SetGLTextOffset(element->GetRadius(), 1);
+  const uint32_t mode = LabelTextModeOf(element);
+  if ((mode & kTextAnchorMask) == kTextAnchorCentreFacing) SetGLTextOffset(element->GetRadius(), 1);
   double at[3];
   CopyVector(at, position);
   if (GetElementDisplayOptions().constructionToyStyle) {
     const double lift = VertexSphereRadius(element);
     for (int k = 0; k < 3; ++k) at[k] += lift * normal[k];
   }
-  DrawElementText(text.Get(), at, size, normal, firstAxis);
+  DrawElementText(text.Get(), at, size, normal, firstAxis, mode, fitRadius);
 }
 
 void DrawNumbers(ElementList* list, double scale, double push) {
@@ -288,7 +332,7 @@ void DrawAllLabels(ElementList* list, Poly* poly, double scale, double push) {
       const double push3 = push == 1.0 || e->HasFlag(kElementHemi) ? 0.0 : (push - 1.0) * e->mCentre[k];
       at[k] = (e->mDualVert[k] + push3) * scale + lift * normal[k];
     }
-    DrawElementText(text.Get(), at, size, normal, e->mXAxis);
+    DrawElementText(text.Get(), at, size, normal, e->mXAxis, settings.labelTextMode, 0.0);
   }
   CheckGLError("ElementList::DrawAllLabels");
 }

@@ -247,7 +247,7 @@ void Draw(Face3D* facelet, int mode, const double* offset, double scale, const F
   if (facelet->mSourceFace && facelet->mSourceFace->IsTextShown()) {
     double centre[3], direction[3], up[3];
     facelet->GetCentreFrame(mode, centre, direction, up, offset, scale);
-    uint32_t& textMode = GetModelDrawSettings().labelTextMode;
+    uint32_t& textMode = LabelTextModeOf(facelet->mSourceFace);
     const uint32_t before = textMode;
     if (mode == kFaceletDrawFlat) textMode = (textMode | kLabelLieFlat) & ~kLabelFacingBits;
     DrawLabel(facelet->mSourceFace, centre, direction, up);

@@ -19,6 +19,7 @@
 #include "render/DepthSortedTriangles.h"
 #include "render/GL.h"
 #include "render/GLErrors.h"
+#include "render/GeomagStyle.h"
 #include "render/ModelDrawSettings.h"
 #include "render/OpenGLView.h"
 #include "render/Primitives.h"
@@ -382,21 +383,24 @@ void DrawGeomagRod(const double* from, const double* to, const float* colour, do
   double a[3], b[3];
   PointAlongRay(from, axis, trim + capShare, a);
   PointAlongRay(to, axis, -(trim + capShare), b);
-  view->SetMaterialColor(colour);
+  float rodColour[3];
+  GetGeomagRodDrawColor(colour, rodColour);
+  view->SetMaterialColor(rodColour);
   auto around = [&](int i, double* n) {
     const double phi = 2.0 * kPi * i / kRodSides;
     for (int k = 0; k < 3; ++k) n[k] = std::cos(phi) * u[k] + std::sin(phi) * w[k];
   };
-  // The tube.
+  // The tube, its quads turning counter-clockwise seen from outside (the far end of
+  // each pair first), so that culling the back faces leaves its outside.
   glBegin(GL_QUAD_STRIP);
   for (int i = 0; i <= kRodSides; ++i) {
     double n[3];
     around(i, n);
     glNormal3dv(n);
-    glTexCoord2d(static_cast<double>(i) / kRodSides, 0.0);
-    glVertex3d(a[0] + radius * n[0], a[1] + radius * n[1], a[2] + radius * n[2]);
     glTexCoord2d(static_cast<double>(i) / kRodSides, 1.0);
     glVertex3d(b[0] + radius * n[0], b[1] + radius * n[1], b[2] + radius * n[2]);
+    glTexCoord2d(static_cast<double>(i) / kRodSides, 0.0);
+    glVertex3d(a[0] + radius * n[0], a[1] + radius * n[1], a[2] + radius * n[2]);
   }
   glEnd();
   // The two ends: the rounded cap, then the disk that closes it.
@@ -408,7 +412,9 @@ void DrawGeomagRod(const double* from, const double* to, const float* colour, do
       for (int i = 0; i <= kRodSides; ++i) {
         double n[3];
         around(i, n);
-        for (int step = 0; step < 2; ++step) {
+        // Outwards as the tube: the ring further along the axis first.
+        for (int k = 0; k < 2; ++k) {
+          const int step = end == 0 ? k : 1 - k;
           const auto& ring = profile[static_cast<size_t>(r + step)];
           const double radial = ring[0] * radius;
           const double along = sign * ring[1] * capShare;

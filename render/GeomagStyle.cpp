@@ -41,6 +41,8 @@ constexpr const char* kPanelNames[kGeomagPanelShapes][2] = {
 
 // The user's settings while the style is on, and the style's while it is suspended.
 GeomagStyleRecord gUser;
+// The chosen rod colour.
+int gRodStyle = 0;
 GeomagStyleRecord gStyle;
 ColorTableChooser gChooser = nullptr;
 
@@ -91,6 +93,19 @@ int FindGeomagRodColor(uint32_t packed) {
     if (detail_GeomagStyle::kRodColours[i].packed == packed) return i;
   }
   return -1;
+}
+
+int GetGeomagRodStyle() {
+  return detail_GeomagStyle::gRodStyle;
+}
+
+void SetGeomagRodStyle(int style) {
+  if (style >= 0 && style < kGeomagRodColors) detail_GeomagStyle::gRodStyle = style;
+}
+
+void GetGeomagRodDrawColor(const float* edgeColour, float* rgb) {
+  const int own = edgeColour ? FindGeomagRodColor(PackRainbowColor(edgeColour)) : -1;
+  UnpackRainbowColor(GetGeomagRodColor(own >= 0 ? own : detail_GeomagStyle::gRodStyle), rgb);
 }
 
 const char* GetGeomagRodColorName(int i) {

@@ -21,6 +21,12 @@ uint32_t GetGeomagRodColor(int i);
 int FindGeomagRodColor(uint32_t packed);
 // The menu name of rod colour i ("Yellow" ... "Pastel Sky"); "" outside 0 to 10.
 const char* GetGeomagRodColorName(int i);
+// The rod colour chosen with "Geomag Edge Style" (0 to 10), and its choice.
+int GetGeomagRodStyle();
+void SetGeomagRodStyle(int style);
+// The colour a rod is drawn in: the edge's own colour when it is a rod colour (an edge
+// coloured from the rod colours keeps it), else the chosen rod colour.
+void GetGeomagRodDrawColor(const float* edgeColour, float* rgb);
 // The name of panel colour i ("Red", "Yellow", "Blue", "Green", "Clear"); "" outside.
 const char* GetGeomagPanelColorName(int i);
 // "Triangle", "Square", "Rhombus", "Pentagon" (plural with singular false); "Unknown"

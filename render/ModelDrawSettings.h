@@ -45,6 +45,10 @@ struct ModelDrawSettings {
   // bits (3: facing the viewer, moved towards it by half the edge or the element's
   // radius), and the turns that keep it readable.
   uint32_t labelTextMode = 0;
+  // The text mode word of face labels: lying flat on the face and centred on it (1),
+  // turned half round when it would read upside down (0x200), so that a face's text
+  // reads from outside as it does in the face's net.
+  uint32_t faceLabelTextMode = 0x201;
 };
 
 ModelDrawSettings& GetModelDrawSettings();

@@ -16,6 +16,7 @@
 #include "model/BlockPool.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
+#include "render/GeomagStyle.h"
 #include "render/NewView.h"
 #include "render/OpenGLView.h"
 #include "symmetry/SymGroup.h"
@@ -385,6 +386,7 @@ void UpdateCmdTextForCells(wxUpdateUIEvent& event) {
 void CMainFrame::SetGeomagStyleButton(int style) {
   if (style < 0 || style > 10) return;
   mGeomagStyle = style;
+  SetGeomagRodStyle(style);
   if (mOptionToolBar) mOptionToolBar->SetButtonImage(kCmdChooseGeomagStyle, mGeomagImages[style]);
   RedrawAllViews(false, false);
 }

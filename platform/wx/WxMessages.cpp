@@ -8,8 +8,10 @@
 #include <wx/richmsgdlg.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
-#include <wx/textdlg.h>
+#include <wx/textctrl.h>
 #include <wx/window.h>
+
+#include "platform/wx/WxPromptMarkup.h"
 
 namespace corvia::platform {
 
@@ -64,22 +66,46 @@ int ShowCustomBox(wxWindow* owner, const MessageBoxRequest& request, bool* ticke
   return index;
 }
 
-}  // namespace
-
-bool WxMessages::AskText(const std::string& title, const std::string& prompt, std::string& text) {
-  wxTextEntryDialog dialog(BoxOwner(), wxString::FromUTF8(prompt), wxString::FromUTF8(title), wxString::FromUTF8(text));
+// A question for a text: the prompt above, its bold and italic parts shown as such,
+// the text below it (several lines when asked), OK and Cancel.
+bool AskTextInDialog(const std::string& title, const std::string& prompt, std::string& text, bool multiLine) {
+  wxDialog dialog(BoxOwner(), wxID_ANY, wxString::FromUTF8(title), wxDefaultPosition, wxDefaultSize,
+                  wxDEFAULT_DIALOG_STYLE | (multiLine ? wxRESIZE_BORDER : 0));
+  auto* column = new wxBoxSizer(wxVERTICAL);
+  auto* label = new wxStaticText(&dialog, wxID_ANY, wxEmptyString);
+  const wxString markup = wxString::FromUTF8(PromptToLabelMarkup(prompt));
+  if (!label->SetLabelMarkup(markup)) {
+    // Styles that do not pair up: the words without them.
+    wxString plain = markup;
+    for (const char* tag : {"<b>", "</b>", "<i>", "</i>"}) plain.Replace(tag, "");
+    plain.Replace("&lt;", "<");
+    plain.Replace("&gt;", ">");
+    plain.Replace("&amp;", "&");
+    label->SetLabelText(plain);
+  }
+  column->Add(label, 0, wxALL, 12);
+  auto* entry = new wxTextCtrl(&dialog, wxID_ANY, wxString::FromUTF8(text), wxDefaultPosition,
+                               multiLine ? dialog.FromDIP(wxSize(440, 120)) : wxDefaultSize,
+                               multiLine ? wxTE_MULTILINE : 0);
+  column->Add(entry, multiLine ? 1 : 0, wxLEFT | wxRIGHT | wxEXPAND, 12);
+  if (wxSizer* buttons = dialog.CreateSeparatedButtonSizer(wxOK | wxCANCEL)) column->Add(buttons, 0, wxALL | wxEXPAND, 12);
+  dialog.SetSizerAndFit(column);
+  dialog.CentreOnParent();
+  entry->SetFocus();
+  entry->SelectAll();
   if (dialog.ShowModal() != wxID_OK) return false;
-  text = dialog.GetValue().utf8_string();
+  text = entry->GetValue().utf8_string();
   return true;
 }
 
+}  // namespace
+
+bool WxMessages::AskText(const std::string& title, const std::string& prompt, std::string& text) {
+  return AskTextInDialog(title, prompt, text, false);
+}
+
 bool WxMessages::AskMultiLineText(const std::string& title, const std::string& prompt, std::string& text) {
-  wxTextEntryDialog dialog(BoxOwner(), wxString::FromUTF8(prompt), wxString::FromUTF8(title), wxString::FromUTF8(text),
-                           wxTextEntryDialogStyle | wxTE_MULTILINE);
-  dialog.SetSize(dialog.FromDIP(wxSize(480, 320)));
-  if (dialog.ShowModal() != wxID_OK) return false;
-  text = dialog.GetValue().utf8_string();
-  return true;
+  return AskTextInDialog(title, prompt, text, true);
 }
 
 MessageBoxReply WxMessages::ShowBox(const MessageBoxRequest& request) {

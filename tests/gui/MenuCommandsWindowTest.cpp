@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 #include <wx/frame.h>
+#include <wx/menu.h>
 
+#include <cmath>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -23,6 +25,7 @@
 #include "app/WindowServices.h"
 #include "construction/ModelLookup.h"
 #include "core/Globals.h"
+#include "model/CrossSection.h"
 #include "model/ElementList.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
@@ -200,6 +203,33 @@ TEST_F(MenuCommandsWindowTest, EveryCommandRunsOnTheIcosahedronAndOnItsStellatio
 
   EXPECT_TRUE(mGLErrors.empty()) << mGLErrors.front();
   EXPECT_EQ(mInternalErrors, 0);
+}
+
+// The Cross-Section Direction items show the direction the section is taken along:
+// one of them from the start, and the one chosen after each choice.
+TEST_F(MenuCommandsWindowTest, TheCrossSectionDirectionShowsTheAxisChosen) {
+  const int axes[3] = {33378, 33379, 33380};
+  wxMenuBar* bar = mFrame->GetMenuBar();
+  auto checked = [&] {
+    bar->UpdateMenus();
+    int found = -1, count = 0;
+    for (int i = 0; i < 3; ++i) {
+      if (bar->FindItem(ToWxId(axes[i]))->IsChecked()) found = i, ++count;
+    }
+    return count == 1 ? found : -count - 1;
+  };
+  EXPECT_GE(checked(), 0) << "the starting direction is one of the axes";
+  for (int i : {0, 1, 2, 0}) {
+    ASSERT_TRUE(Enabled(axes[i])) << i;
+    const double before[3] = {SlicingFrame()[2], SlicingFrame()[6], SlicingFrame()[10]};
+    Post(axes[i]);
+    EXPECT_EQ(checked(), i);
+    if (i == 1) {
+      const double* frame = SlicingFrame();
+      EXPECT_GT(std::fabs(frame[2] - before[0]) + std::fabs(frame[6] - before[1]) + std::fabs(frame[10] - before[2]), 1e-3)
+          << "the section turns to the other axis";
+    }
+  }
 }
 
 }  // namespace test_MenuCommandsWindow

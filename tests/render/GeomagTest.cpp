@@ -324,6 +324,21 @@ class GeomagDrawing : public corvia::testing::GLTest {
     GLTest::TearDown();
   }
 
+  // The view's scene in an orthogonal pane looking down -z on black.
+  GLBitmap DrawFacingViewer(corvia::testing::TestView& view) {
+    auto* window = Show(view, kSize, kSize);
+    if (!window) return GLBitmap();
+    view.SetOrthogonal(true);
+    view.SetOrthoHalfHeight(static_cast<float>(kHalfHeight));
+    const double eye[3] = {0, 0, 5};
+    view.SetEye(eye);
+    view.SetBackgroundColor(0, 0, 0);
+    const GLBitmap bitmap = Draw(window);
+    CloseWindows();
+    mWindows.clear();
+    return bitmap;
+  }
+
   // Draws the model, its first face turned nearly towards the viewer, and checks the
   // balls, rods and panels that face the viewer where the test projects them.
   void DrawAndCheck(Poly& poly, const std::string& name) {
@@ -338,16 +353,8 @@ class GeomagDrawing : public corvia::testing::GLTest {
     poly.mPolyFlags |= kPolyFlagCellColoursStale;
     ToyView view;
     view.poly = &poly;
-    auto* window = Show(view, kSize, kSize);
-    ASSERT_NE(window, nullptr);
-    view.SetOrthogonal(true);
-    view.SetOrthoHalfHeight(static_cast<float>(kHalfHeight));
-    const double eye[3] = {0, 0, 5};
-    view.SetEye(eye);
-    view.SetBackgroundColor(0, 0, 0);
-    const GLBitmap bitmap = Draw(window);
-    CloseWindows();
-    mWindows.clear();
+    const GLBitmap bitmap = DrawFacingViewer(view);
+    ASSERT_GT(bitmap.width, 0);
 
     int balls = 0, rods = 0, panels = 0;
     // The corners and sides of the faces towards the viewer.
@@ -418,6 +425,48 @@ class GeomagDrawing : public corvia::testing::GLTest {
     EXPECT_GT(panels, 0) << name;
   }
 };
+
+// A rod across the pane, lit from the eye with back faces culled as the panes draw
+// rods: it shows its outside in the chosen rod colour, unless its edge has a rod
+// colour of its own.
+class RodView : public corvia::testing::TestView {
+ public:
+  const float* edgeColour = nullptr;
+  void ScenePass() override {
+    SetLighting(this, true);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    const double from[3] = {-1.0, 0.0, 0.0}, to[3] = {1.0, 0.0, 0.0};
+    DrawGeomagRod(from, to, edgeColour, 0.2, 0.0);
+    glDisable(GL_CULL_FACE);
+  }
+};
+
+TEST_F(GeomagDrawing, RodsTakeTheChosenRodColourAndShowTheirOutside) {
+  auto middle = [this](const float* edgeColour) {
+    RodView view;
+    view.edgeColour = edgeColour;
+    const GLBitmap bitmap = DrawFacingViewer(view);
+    EXPECT_GT(bitmap.width, 0);
+    return bitmap.width > 0 ? PixelAt(bitmap, kSize / 2, kSize / 2) : Rgba{};
+  };
+  static const float kDefaultEdge[3] = {1.0f, 1.0f, 0.8f};
+  SetGeomagRodStyle(2);  // "Green", 0x008000
+  Rgba got = middle(kDefaultEdge);
+  EXPECT_GT(got.g, 0x60) << "the rod's near side, lit, in the chosen green";
+  EXPECT_LE(got.r + got.b, 40);
+  SetGeomagRodStyle(1);  // "Red", 0xCC0000
+  got = middle(kDefaultEdge);
+  EXPECT_GT(got.r, 0x90);
+  EXPECT_LE(got.g + got.b, 40);
+  // An edge given the blue rod keeps it whatever the chosen colour.
+  float blue[3];
+  UnpackRainbowColor(GetGeomagRodColor(3), blue);
+  got = middle(blue);
+  EXPECT_GT(got.b, 0x70);
+  EXPECT_LT(got.r, 0x40);
+  SetGeomagRodStyle(0);
+}
 
 TEST_F(GeomagDrawing, PlatonicSolidsAreRodsBallsAndPanels) {
   for (int index : {kTetrahedron, kCube, kOctahedron, kDodecahedron, kIcosahedron}) {

@@ -136,7 +136,7 @@ TEST_F(LabelDrawing, AnElementLabelTakesTheSizeAndPlacementOfItsSettings) {
   const double origin[3] = {0.0, 0.0, 0.0};
   const double xAxis[3] = {1.0, 0.0, 0.0}, yAxis[3] = {0.0, 1.0, 0.0}, zAxis[3] = {0.0, 0.0, 1.0};
 
-  settings.labelTextMode = kTextAnchorCentre;
+  settings.faceLabelTextMode = kTextAnchorCentre;
   GLBitmap image = DrawScene(
       true, [&] { DrawLabel(face, origin, xAxis, zAxis); }, "HEH", size);
   const Box flat = BoxOf(image, IsText);
@@ -153,7 +153,7 @@ TEST_F(LabelDrawing, AnElementLabelTakesTheSizeAndPlacementOfItsSettings) {
   settings.labelSizeFactor = 4.0;
 
   // Extending from the point along the normal (+x here), its first axis up.
-  settings.labelTextMode = kTextAnchorLeftMiddle;
+  settings.faceLabelTextMode = kTextAnchorLeftMiddle;
   image = DrawScene(
       true, [&] { DrawLabel(face, origin, yAxis, xAxis); }, "HEH", size);
   const Box extend = BoxOf(image, IsText);
@@ -162,11 +162,43 @@ TEST_F(LabelDrawing, AnElementLabelTakesTheSizeAndPlacementOfItsSettings) {
 
   // Standing on a face that faces the viewer, and extending towards the viewer: edge-on.
   for (uint32_t mode : {kTextAnchorBottomCentre, kTextAnchorLeftMiddle}) {
-    settings.labelTextMode = mode;
+    settings.faceLabelTextMode = mode;
     image = DrawScene(true, [&] { DrawLabel(face, origin, xAxis, zAxis); });
     const Box edgeOn = BoxOf(image, IsText);
     EXPECT_TRUE(edgeOn.Empty() || edgeOn.Height() < 3 || edgeOn.Width() < 3) << "mode " << mode;
   }
+}
+
+// A face's text lies flat on a face that faces the viewer, and however long it is or
+// however large the label size, it stays within the face.
+TEST_F(LabelDrawing, AFaceTextLiesOnItsFaceAndStaysWithinIt) {
+  TestModel cube("4.4.4");
+  ASSERT_TRUE(cube.built);
+  PolyElement* face = nullptr;
+  double best = -1.0;
+  for (PolyElement* f = cube.poly.mFaces.mHead; f; f = f->mNext) {
+    double n[3];
+    f->GetNormal(n);
+    if (n[2] > best) best = n[2], face = f;
+  }
+  ASSERT_NE(face, nullptr);
+  ASSERT_GT(best, 0.999);
+  Box square;
+  for (int i = 0; i < face->mNumSides; ++i) {
+    const double* p = face->mNeighbours[i]->mDualVert;
+    square.left = std::min(square.left, 150.0 + 100.0 * p[0]), square.right = std::max(square.right, 150.0 + 100.0 * p[0]);
+    square.top = std::min(square.top, 150.0 - 100.0 * p[1]), square.bottom = std::max(square.bottom, 150.0 - 100.0 * p[1]);
+  }
+  face->SetLabel("A rather long text for one face");
+  GetModelDrawSettings().labelSizeFactor = 12.0;
+  const Box text = BoxOf(DrawScene(true, [&] { DrawTextIfShown(face, 1.0, 1.0); }), IsText);
+  ASSERT_FALSE(text.Empty());
+  // Flat and face-on: one line of text along the face's first axis.
+  EXPECT_GT(std::max(text.Width(), text.Height()), 4.0 * std::min(text.Width(), text.Height()));
+  EXPECT_GE(text.left, square.left - 2);
+  EXPECT_LE(text.right, square.right + 2);
+  EXPECT_GE(text.top, square.top - 2);
+  EXPECT_LE(text.bottom, square.bottom + 2);
 }
 
 // Facing the viewer, a label is moved towards the eye by the element's radius, so
@@ -193,10 +225,10 @@ TEST_F(LabelDrawing, TheFacingOffsetLiftsALabelOutOfTheModel) {
     glEnd();
     DrawLabel(face, behind, xAxis, zAxis);
   };
-  settings.labelTextMode = kTextAnchorCentre;
+  settings.faceLabelTextMode = kTextAnchorCentre;
   const Box hidden = BoxOf(DrawScene(false, scene), IsText);
   EXPECT_TRUE(hidden.Empty());
-  settings.labelTextMode = kTextAnchorCentreFacing;
+  settings.faceLabelTextMode = kTextAnchorCentreFacing;
   const Box lifted = BoxOf(DrawScene(false, scene), IsText);
   ASSERT_FALSE(lifted.Empty());
   EXPECT_NEAR((lifted.left + lifted.right) / 2.0, 150.0, 4.0);

@@ -1,0 +1,106 @@
+// The question for a text as the program asks it: the prompt's mark-up shown as the
+// user reads it (its heading bold, "<<" a single "<"), the text typed into the box
+// given back with OK and left alone with Cancel.
+
+#include <gtest/gtest.h>
+#include <wx/button.h>
+#include <wx/dialog.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/timer.h>
+#include <wx/toplevel.h>
+#include <wx/uiaction.h>
+
+#include <functional>
+#include <string>
+
+#include "platform/wx/WxMessages.h"
+#include "platform/wx/WxPromptMarkup.h"
+#include "tests/gui/GuiTestSupport.h"
+
+namespace test_TextPrompt {
+
+using corvia::platform::PromptToLabelMarkup;
+
+template <class T>
+T* FindChild(wxWindow* parent) {
+  for (wxWindow* child : parent->GetChildren()) {
+    if (auto* found = dynamic_cast<T*>(child)) return found;
+    if (T* deeper = FindChild<T>(child)) return deeper;
+  }
+  return nullptr;
+}
+
+// Runs the script on the question once it is open; the script answers it.
+class Script : public wxTimer {
+ public:
+  explicit Script(std::function<void(wxDialog&)> script) : mScript(std::move(script)) { Start(20); }
+  void Notify() override {
+    for (wxWindow* window : wxTopLevelWindows) {
+      auto* dialog = dynamic_cast<wxDialog*>(window);
+      if (!dialog || !dialog->IsModal() || !dialog->IsShownOnScreen()) continue;
+      Stop();
+      mScript(*dialog);
+      if (dialog->IsModal()) {
+        ADD_FAILURE() << "the question was left open";
+        dialog->EndModal(wxID_CANCEL);
+      }
+      return;
+    }
+  }
+
+ private:
+  std::function<void(wxDialog&)> mScript;
+};
+
+TEST(TextPrompt, TheMarkupBecomesTheLabelsStylesAndItsLiteralsStayLiteral) {
+  EXPECT_EQ(PromptToLabelMarkup("<b>Enter text to appear on face 3</b>\n\nTags: <<b>, <<a href=\"x\">Click<</a>"),
+            "<b>Enter text to appear on face 3</b>\n\nTags: &lt;b&gt;, &lt;a href=\"x\"&gt;Click&lt;/a&gt;");
+  EXPECT_EQ(PromptToLabelMarkup("<B>Bold</B> <i>it</I> & <font color=red>red</font> &lt;x&gt;"),
+            "<b>Bold</b> <i>it</i> &amp; red &lt;x&gt;");
+  // A "<" that opens no tag stays a character.
+  EXPECT_EQ(PromptToLabelMarkup("a < b"), "a &lt; b");
+}
+
+TEST(TextPrompt, TheHeadingShowsBoldAndTheTypedTextComesBack) {
+  corvia::platform::WxMessages messages;
+  const std::string prompt = "<b>Enter text to appear on face 3</b>\n\nTags: <<b>, <<i>";
+  std::string text = "old";
+  wxString shown;
+  bool bold = false;
+  {
+    Script answer([&](wxDialog& dialog) {
+      auto* label = FindChild<wxStaticText>(&dialog);
+      ASSERT_NE(label, nullptr);
+      shown = label->GetLabelText();
+      // The heading, its widest line, is drawn bold: wider than the same words plain.
+      auto* plain = new wxStaticText(&dialog, wxID_ANY, wxEmptyString);
+      plain->SetLabelText(shown);
+      bold = label->GetBestSize().x > plain->GetBestSize().x;
+      plain->Destroy();
+      auto* entry = FindChild<wxTextCtrl>(&dialog);
+      ASSERT_NE(entry, nullptr);
+      entry->SetFocus();
+      entry->SelectAll();
+      wxUIActionSimulator keys;
+      keys.Text("Hi");
+      corvia::testing::YieldUntil([&] { return entry->GetValue() == "Hi"; });
+      auto* ok = dynamic_cast<wxButton*>(dialog.FindWindow(wxID_OK));
+      ASSERT_NE(ok, nullptr);
+      corvia::testing::ClickAt(ok, wxPoint(ok->GetSize().x / 2, ok->GetSize().y / 2));
+      corvia::testing::YieldUntil([&] { return !dialog.IsModal(); });
+    });
+    EXPECT_TRUE(messages.AskMultiLineText("Corvia", prompt, text));
+  }
+  EXPECT_EQ(text, "Hi");
+  EXPECT_EQ(shown, "Enter text to appear on face 3\n\nTags: <b>, <i>");
+  EXPECT_TRUE(bold) << "the heading is bold";
+
+  {
+    Script cancel([](wxDialog& dialog) { dialog.EndModal(wxID_CANCEL); });
+    EXPECT_FALSE(messages.AskMultiLineText("Corvia", prompt, text));
+  }
+  EXPECT_EQ(text, "Hi");
+}
+
+}  // namespace test_TextPrompt
