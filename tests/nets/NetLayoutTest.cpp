@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -28,6 +29,15 @@ namespace test_NetLayout {
 using namespace corvia;
 namespace n = corvia::testing::nets;
 
+// A number at nine decimals; one that rounds to zero is written without a sign, which
+// only says on which side of zero the last bits of its arithmetic fell.
+void AppendPlace(std::string& text, const char* format, double value) {
+  char number[64];
+  std::snprintf(number, sizeof number, format, value);
+  if (std::strcmp(number, "-0.000000000") == 0) std::strcpy(number, "0.000000000");
+  text += number;
+}
+
 // The whole description of a model's nets, one line per facelet of a net's chain;
 // places to nine decimals, far above what rounding in another order could change.
 std::string Describe(const Model3D& model) {
@@ -39,17 +49,25 @@ std::string Describe(const Model3D& model) {
     text += line;
     for (int k = 0; k < type->numNets; ++k) {
       const Net& net = type->nets[k];
-      std::snprintf(line, sizeof line, " net %d centre %.9f %.9f %.9f\n", k, net.centre[0], net.centre[1],
-                    net.centre[2]);
+      std::snprintf(line, sizeof line, " net %d centre", k);
       text += line;
+      for (double c : net.centre) {
+        text += ' ';
+        AppendPlace(text, "%.9f", c);
+      }
+      text += '\n';
       for (const Face3D* f = net.first; f; f = f->mNextInNet) {
         std::snprintf(line, sizeof line, "  f %d-%d:", Face3DType::GetIndex(f->mType), Face3D::GetIndex(f));
         text += line;
         for (int i = 0; i < f->GetNumEdges(); ++i) {
           const Edge3D& e = f->mEdges[i];
           const uint32_t bits = e.flags & (kEdgeCut | kEdgeNeverJoin | kEdgeJoined | kEdgePlacementJoin | kEdgeHasTab);
-          std::snprintf(line, sizeof line, " [%x %d %.9f %.9f]", bits, e.connectionId, e.unfolded[0], e.unfolded[1]);
+          std::snprintf(line, sizeof line, " [%x %d ", bits, e.connectionId);
           text += line;
+          AppendPlace(text, "%.9f", e.unfolded[0]);
+          text += ' ';
+          AppendPlace(text, "%.9f", e.unfolded[1]);
+          text += ']';
         }
         text += "\n";
       }
