@@ -10,6 +10,7 @@
 #include "app/DocCommandsBrowseText.h"
 #include "app/PolyView.h"
 #include "construction/Augmentation.h"
+#include "construction/DerivedNames.h"
 #include "construction/ModelFactory.h"
 #include "app/RecentFiles.h"
 #include "app/UndoList.h"
@@ -156,7 +157,19 @@ bool GiveColours(ElementList& list, const SideColours& c, bool backAsFront) {
 
 DocRecord::DocRecord(ListNode*& head, ListNode*& tail) : ModelRecord(head, tail) {}
 
-DocRecord::~DocRecord() { FreeSavedMouseThrows(mSavedThrows); }
+DocRecord::~DocRecord() {
+  // A model of another record may stand on this record's template (a pseudo version
+  // is built on the template of the model it varies): that record keeps it.
+  auto handOver = [this](DocRecord* r) {
+    if (r->mPoly.mTemplate != mTemplate.get() || r->mPoly.mTemplate == r->mTemplate.get()) return false;
+    std::swap(mTemplate, r->mTemplate);
+    return true;
+  };
+  bool handed = false;
+  for (DocRecord* r = Previous(); r && !handed; r = r->Previous()) handed = handOver(r);
+  for (DocRecord* r = Next(); r && !handed; r = r->Next()) handed = handOver(r);
+  FreeSavedMouseThrows(mSavedThrows);
+}
 
 void DocRecord::SetSavedThrows(SavedMouseThrow* list) {
   if (list == mSavedThrows) return;
@@ -354,19 +367,37 @@ Poly* CPolyDoc::PreparePendingTransition() {
   if (!AreTransitionsEnabled() && !forced) return mPoly;
   if (mPendingTransition.mType == kTransitionNone) return mPoly;
   if (!(mPendingTransition.GetDuration() >= detail_PolyDoc::kShortestTransition)) return mPoly;
+  MakeNewRecordCurrent();
+  return mPoly;
+}
+
+DocRecord* CPolyDoc::MakeNewRecordCurrent() {
   const uint8_t showDual = mPoly->mShowDual;
   SavedMouseThrow* saved = SaveMouseThrows();
   DocRecord* previous = mCurrentRecord;
   MakeCurrentRecord(NewRecord(), kRecordTransition);
   previous->SetSavedThrows(saved);
   mPoly->mShowDual = showDual;
-  return mPoly;
+  return previous;
 }
 
 void CPolyDoc::PrepareTransition(int occasion, ModelRecord** outRecord) {
   DocRecord* before = mCurrentRecord;
   PrepareTransition(occasion);
   if (outRecord) *outRecord = before;
+}
+
+void CPolyDoc::KeepModelWhileBuilding(ModelRecord** outRecord) {
+  DocRecord* previous = MakeNewRecordCurrent();
+  if (outRecord) *outRecord = previous;
+}
+
+void CPolyDoc::DropModel(ModelRecord* record) {
+  auto* target = static_cast<DocRecord*>(record);
+  if (!target || target == mCurrentRecord) return;
+  // The new model turns on as the old one did.
+  if (target->GetSavedThrows()) RestoreMouseThrows(target->GetSavedThrows());
+  delete target;
 }
 
 void CPolyDoc::SwitchToModel(ModelRecord* record) {
@@ -560,7 +591,8 @@ bool CPolyDoc::PerformAugmentation(OpenGLView*, uint32_t options, Augmentation* 
   if (!augmentation) return false;
   std::unique_ptr<SimplePoly> made = CreateAugmentedPoly(options, *augmentation);
   // Without a colour option the colour scheme colours the new faces.
-  return made && CreatePolyWithUndo(*made, detail_PolyDoc::kUndoModelChange, AugmentationKeepsColours(options), false);
+  return made &&
+         CreateDerivedPolyWithUndo(*made, detail_PolyDoc::kUndoModelChange, AugmentationKeepsColours(options), false);
 }
 
 void CPolyDoc::EndAugmentationPreview(OpenGLView* view) {
