@@ -101,7 +101,9 @@ void TellStellationShown(bool forwards) {
   if (!block || !block->IsStellated()) return;
   const std::string shown = DescribeShownStellation(poly, block, true);
   std::string text = shown.empty() ? std::string() : "Stellation " + shown;
-  if (gSteppedRound) {
+  if (gSteppedRound && shown == "1 of 1") {
+    text = "There is only one stellation.";
+  } else if (gSteppedRound) {
     text = std::string(forwards ? "That was the last stellation: back to the first" : "That was the first stellation: on to the last") +
            (shown.empty() ? "." : " (" + shown + ").");
   }

@@ -157,19 +157,7 @@ bool GiveColours(ElementList& list, const SideColours& c, bool backAsFront) {
 
 DocRecord::DocRecord(ListNode*& head, ListNode*& tail) : ModelRecord(head, tail) {}
 
-DocRecord::~DocRecord() {
-  // A model of another record may stand on this record's template (a pseudo version
-  // is built on the template of the model it varies): that record keeps it.
-  auto handOver = [this](DocRecord* r) {
-    if (r->mPoly.mTemplate != mTemplate.get() || r->mPoly.mTemplate == r->mTemplate.get()) return false;
-    std::swap(mTemplate, r->mTemplate);
-    return true;
-  };
-  bool handed = false;
-  for (DocRecord* r = Previous(); r && !handed; r = r->Previous()) handed = handOver(r);
-  for (DocRecord* r = Next(); r && !handed; r = r->Next()) handed = handOver(r);
-  FreeSavedMouseThrows(mSavedThrows);
-}
+DocRecord::~DocRecord() { FreeSavedMouseThrows(mSavedThrows); }
 
 void DocRecord::SetSavedThrows(SavedMouseThrow* list) {
   if (list == mSavedThrows) return;
@@ -367,37 +355,19 @@ Poly* CPolyDoc::PreparePendingTransition() {
   if (!AreTransitionsEnabled() && !forced) return mPoly;
   if (mPendingTransition.mType == kTransitionNone) return mPoly;
   if (!(mPendingTransition.GetDuration() >= detail_PolyDoc::kShortestTransition)) return mPoly;
-  MakeNewRecordCurrent();
-  return mPoly;
-}
-
-DocRecord* CPolyDoc::MakeNewRecordCurrent() {
   const uint8_t showDual = mPoly->mShowDual;
   SavedMouseThrow* saved = SaveMouseThrows();
   DocRecord* previous = mCurrentRecord;
   MakeCurrentRecord(NewRecord(), kRecordTransition);
   previous->SetSavedThrows(saved);
   mPoly->mShowDual = showDual;
-  return previous;
+  return mPoly;
 }
 
 void CPolyDoc::PrepareTransition(int occasion, ModelRecord** outRecord) {
   DocRecord* before = mCurrentRecord;
   PrepareTransition(occasion);
   if (outRecord) *outRecord = before;
-}
-
-void CPolyDoc::KeepModelWhileBuilding(ModelRecord** outRecord) {
-  DocRecord* previous = MakeNewRecordCurrent();
-  if (outRecord) *outRecord = previous;
-}
-
-void CPolyDoc::DropModel(ModelRecord* record) {
-  auto* target = static_cast<DocRecord*>(record);
-  if (!target || target == mCurrentRecord) return;
-  // The new model turns on as the old one did.
-  if (target->GetSavedThrows()) RestoreMouseThrows(target->GetSavedThrows());
-  delete target;
 }
 
 void CPolyDoc::SwitchToModel(ModelRecord* record) {

@@ -78,8 +78,6 @@ class CPolyDoc final : public DocumentAccess {
   Poly* GetCurrentPoly() override { return mPoly; }
   void PrepareTransition(int occasion, ModelRecord** outRecord) override;
   void SwitchToModel(ModelRecord* record) override;
-  void KeepModelWhileBuilding(ModelRecord** outRecord) override;
-  void DropModel(ModelRecord* record) override;
   bool DoTransition(int occasion, double startTime, ModelRecord* outgoing, bool restoreMouseThrow,
                     bool restartMouseThrows) override;
   void UpdateAfterChange(int flags) override;
@@ -128,9 +126,6 @@ class CPolyDoc final : public DocumentAccess {
   // Sets up the transition of the occasion for the coming change; returns the model to
   // build into (a new record's when a transition will run).
   Poly* PrepareTransition(int occasion);
-  // A new record becomes current, showing the same side, with the throws of the
-  // model saved in the one before, which it gives back.
-  DocRecord* MakeNewRecordCurrent();
   // The same with the pending transition as it has been set.
   Poly* PreparePendingTransition();
   // Starts the prepared transition from the outgoing record; false when none runs.

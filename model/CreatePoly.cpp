@@ -340,7 +340,10 @@ void CopyEdgeAttributes(const SimplePoly& simple, Poly* poly, const std::vector<
 
 namespace detail_CreatePoly {
 
-bool BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualColors, bool stopOnCancel) {
+// stopOnCancel: a cancel stops the build at any stage, also after the old model was
+// cleared (*cleared tells), for a caller that can give the old model back.
+bool BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualColors, bool stopOnCancel,
+               bool* cleared) {
   namespace d = detail_CreatePoly;
   if (!poly) return false;
   // Work that needs a finished model waits while the new one is made.
@@ -385,6 +388,7 @@ bool BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualCol
 
   if (!UpdateProgress(d::kStageFraction, "%s", d::kStageClear)) return false;
   poly->Clear(false);
+  if (cleared) *cleared = true;
   const double r = simple.GetMidRadius();
   poly->mDualScale = r;
   const double r2 = r * r;
@@ -440,7 +444,7 @@ bool BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualCol
 }  // namespace detail_CreatePoly
 
 bool CreatePoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualColors) {
-  return detail_CreatePoly::BuildPoly(simple, poly, keepColors, keepDualColors, false);
+  return detail_CreatePoly::BuildPoly(simple, poly, keepColors, keepDualColors, false, nullptr);
 }
 
 bool CreatePolyWithUndo(SimplePoly& simple, int undoType, bool keepColors, bool keepDualColors) {
@@ -454,18 +458,22 @@ bool CreatePolyWithUndo(SimplePoly& simple, int undoType, bool keepColors, bool 
   Poly* before = GetCurrentPoly();
   if (occasion >= 0) doc.PrepareTransition(occasion, &previous);
   const bool transition = GetCurrentPoly() != before;
-  // Without a transition the model is built into a new record all the same, so that
-  // a cancel at any stage of the build gives back the old one untouched.
-  if (!transition) doc.KeepModelWhileBuilding(&previous);
-  const bool ok = detail_CreatePoly::BuildPoly(simple, GetCurrentPoly(), keepColors, keepDualColors, previous != nullptr);
+  // A cancel may stop the build at any stage when the old model can come back: from
+  // the record the transition keeps, or from the undo step just recorded.
+  const bool wayBack = transition || (undoType >= 0 && undo && undo->CanRestoreSteps());
+  bool cleared = false;
+  const bool ok =
+      detail_CreatePoly::BuildPoly(simple, GetCurrentPoly(), keepColors, keepDualColors, wayBack, &cleared);
   if (!ok) {
     // The previous model comes back, and the step would undo nothing.
-    if (previous) doc.SwitchToModel(previous);
-    if (undoType >= 0 && undo) undo->DiscardLastUndo();
-  } else if (transition) {
+    if (occasion >= 0) doc.SwitchToModel(previous);
+    if (!transition && cleared && undo && undo->RestoreLastUndo()) {
+      // The old model was rebuilt from the step, which is gone with it.
+    } else if (undoType >= 0 && undo) {
+      undo->DiscardLastUndo();
+    }
+  } else if (occasion >= 0) {
     doc.DoTransition(occasion, GetTimeSeconds(), previous, true, false);
-  } else if (previous) {
-    doc.DropModel(previous);
   }
   doc.UpdateAfterChange(0);
   return ok;

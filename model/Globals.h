@@ -55,13 +55,6 @@ class DocumentAccess {
   virtual void PrepareTransition(int /*occasion*/, ModelRecord** outRecord) {
     if (outRecord) *outRecord = nullptr;
   }
-  // Makes a new record current for a model about to be built, and gives back the one
-  // current before, kept as it is (null without a document).
-  virtual void KeepModelWhileBuilding(ModelRecord** outRecord) {
-    if (outRecord) *outRecord = nullptr;
-  }
-  // Deletes a record that is not current (one kept while a model was built).
-  virtual void DropModel(ModelRecord* /*record*/) {}
   // Makes the record current again and deletes the one that was current (nothing
   // when it is current already).
   virtual void SwitchToModel(ModelRecord* /*record*/) {}

@@ -324,6 +324,12 @@ TEST_F(ProgramChoicesTest, GoToVariationGivesTheSnubCubeItsOtherHand) {
   EXPECT_FALSE(corvia::testing::MirroredInX(before, before, 1e-6));
   EXPECT_EQ(SymGroup::GetSchoenflies(GetCurrentPoly()->mSymGroup), "O");
   EXPECT_EQ(EntryName(), "Snub Cube");
+  // Only the new hand is left to draw.
+  YieldUntil([] { return Doc()->CountRecords() == 1; });
+  EXPECT_EQ(Doc()->CountRecords(), 1);
+  GetPane(0)->Invalidate(true);
+  GetPane(0)->UpdateNow();
+  corvia::testing::KeepScreenshot(mFrame, "snub-cube-other-hand");
   // And back to the first hand.
   ChooseFromMenu(kCmdGoToVariation);
   YieldUntil([&other] { return VertexPositions() != other; });
@@ -338,6 +344,7 @@ TEST_F(ProgramChoicesTest, TheStellationShownIsNamedAfterW26AndAfterEachStep) {
   ClickPane(0);
   ChooseFromMenu(32797);  // Base Stellation
   YieldUntil([] { return GetPane(0)->GetViewType() == kViewStellationOfBase; });
+  const int32_t criteria = StellationCriteria;
   ChooseFromMenu(32819);  // Miller's Rules
   YieldUntil([] { return StellationCriteria == kCriteriaMiller; });
   ASSERT_EQ(StellationCriteria, kCriteriaMiller);
@@ -377,6 +384,7 @@ TEST_F(ProgramChoicesTest, TheStellationShownIsNamedAfterW26AndAfterEachStep) {
   ASSERT_NE(message, nullptr);
   EXPECT_EQ(std::string(message), "That was the last stellation: back to the first (1 of 59).");
   EXPECT_TRUE(Platform().messages.Boxes().empty());
+  SetStellationCriteria(criteria);
 }
 
 TEST_F(ProgramChoicesTest, CellsOfAStellationAreHiddenAndShownAndKeptThroughUndo) {
@@ -443,6 +451,7 @@ TEST_F(ProgramChoicesTest, CellsOfAStellationAreHiddenAndShownAndKeptThroughUndo
   ChooseFromMenu(kCmdStellationNext);
   YieldUntil([] { return GetCurrentPoly()->mBaseBlock->IsStellated(); });
   ClickPane(0);
+  GetPane(0)->ClearMessage();  // the step's own word on the stellation shown
   PressKey(WXK_RIGHT, wxMOD_SHIFT);
   YieldUntil([] { return GetPane(0)->GetMessage() != nullptr; });
   ASSERT_NE(GetPane(0)->GetMessage(), nullptr);
