@@ -106,12 +106,14 @@ void RemoveVertex() {
 // its vertex configuration and that left choices open on the way takes the next
 // branch of its build: another solution of the same configuration, the pseudo
 // version. Any other model was made from a plain description (its vertices and
-// faces), whose mirror image it becomes.
+// faces), whose mirror image it becomes. A chiral model always becomes its mirror
+// image: the builder keeps one hand of each solution, so its other branches never
+// lead to the other hand.
 enum class Variation { kNone, kMirrorImage, kPseudoVersion };
 
 Variation VariationOf(const Poly* poly) {
   if (!poly || poly->mFaces.mCount == 0) return Variation::kNone;
-  if (poly->mTemplate && poly->mBuildRecord) {
+  if (poly->mTemplate && poly->mBuildRecord && poly->mReflexible) {
     return poly->mBuildState == kBuildFinishedWithChoices ? Variation::kPseudoVersion : Variation::kNone;
   }
   return Variation::kMirrorImage;

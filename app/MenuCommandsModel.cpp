@@ -8,6 +8,7 @@
 
 #include "app/DocCommands.h"
 #include "app/Settings.h"
+#include "construction/StellationNames.h"
 #include "core/Messages.h"
 #include "core/Prompts.h"
 #include "dialogs/TorusDialog.h"
@@ -95,11 +96,38 @@ FaceTypeBlock* StellatedShownBlock() {
 
 using doc_commands::ChangeStellationCells;
 
+// Whether the last step went round the end of the walk.
+bool gSteppedRound = false;
+
+// Says in the pane which stellation a step came to, and when it went round the end.
+void TellStellationShown(bool forwards) {
+  Poly* poly = doc_commands::CurrentPoly();
+  FaceTypeBlock* block = poly ? poly->GetShownBlock() : nullptr;
+  if (!block || !block->IsStellated()) return;
+  const std::string shown = DescribeShownStellation(poly, block, true);
+  std::string text = shown.empty() ? std::string() : "Stellation " + shown;
+  if (gSteppedRound && shown == "1 of 1") {
+    text = "There is only one stellation.";
+  } else if (gSteppedRound) {
+    text = std::string(forwards ? "That was the last stellation: back to the first" : "That was the first stellation: on to the last") +
+           (shown.empty() ? "." : " (" + shown + ").");
+  }
+  if (!text.empty()) platform::Services().views->SetPaneMessage(text);
+  platform::Services().views->RedrawAllViews(true);
+  platform::Services().views->InvalidateInfo(kInfoReasonStellation);
+}
+
 void NextStellation() {
-  ChangeStellationCells([](FaceTypeBlock* block) { block->NextStellation(); });
+  gSteppedRound = false;
+  if (ChangeStellationCells([](FaceTypeBlock* block) { gSteppedRound = !block->NextStellation(); })) {
+    TellStellationShown(true);
+  }
 }
 void PreviousStellation() {
-  ChangeStellationCells([](FaceTypeBlock* block) { block->PreviousStellation(); });
+  gSteppedRound = false;
+  if (ChangeStellationCells([](FaceTypeBlock* block) { gSteppedRound = !block->PreviousStellation(); })) {
+    TellStellationShown(false);
+  }
 }
 void OriginalStellation() {
   ChangeStellationCells([](FaceTypeBlock* block) { block->ApplyCellFlags(); });

@@ -10,6 +10,7 @@
 #include "app/DocCommandsBrowseText.h"
 #include "app/PolyView.h"
 #include "construction/Augmentation.h"
+#include "construction/DerivedNames.h"
 #include "construction/ModelFactory.h"
 #include "core/BigUInt.h"
 #include "core/DrawnPolygon.h"
@@ -258,7 +259,7 @@ void MakeBaseModel(CPolyView* pane) {
   std::unique_ptr<SimplePoly> model(CreateModel(poly, 0, nullptr, nullptr, pane));
   if (!model) return;
   const bool faceted = pane->GetViewType() == kViewFacetingPreview;
-  CreatePolyWithUndo(*model, faceted ? kUndoFacetedModel : kUndoModelChange, false, false);
+  CreateDerivedPolyWithUndo(*model, faceted ? kUndoFacetedModel : kUndoModelChange, false, false);
 }
 
 // ---- Augmentation ---------------------------------------------------------------------------

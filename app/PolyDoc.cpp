@@ -10,6 +10,7 @@
 #include "app/DocCommandsBrowseText.h"
 #include "app/PolyView.h"
 #include "construction/Augmentation.h"
+#include "construction/DerivedNames.h"
 #include "construction/ModelFactory.h"
 #include "app/RecentFiles.h"
 #include "app/UndoList.h"
@@ -587,7 +588,8 @@ bool CPolyDoc::PerformAugmentation(OpenGLView*, uint32_t options, Augmentation* 
   if (!augmentation) return false;
   std::unique_ptr<SimplePoly> made = CreateAugmentedPoly(options, *augmentation);
   // Without a colour option the colour scheme colours the new faces.
-  return made && CreatePolyWithUndo(*made, detail_PolyDoc::kUndoModelChange, AugmentationKeepsColours(options), false);
+  return made &&
+         CreateDerivedPolyWithUndo(*made, detail_PolyDoc::kUndoModelChange, AugmentationKeepsColours(options), false);
 }
 
 void CPolyDoc::EndAugmentationPreview(OpenGLView* view) {

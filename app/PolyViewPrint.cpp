@@ -176,9 +176,65 @@ void MapPoint(const double* m, double x, double y, double* out) {
   out[1] = m[1] * x + m[3] * y + m[5];
 }
 
-// Says that a net is larger than the page, with the sizes that the user can change.
-void TellNetsDoNotFit(const Model3D* model, const int32_t* rect) {
-  const UnitSettings& units = GetUnitSettings();
+// Whether the nets of every colour fit on pages of this size at the present radius.
+bool NetsFitOnPages(Model3D* model, const int32_t* rect, const std::vector<const float*>& colours) {
+  for (const float* colour : colours) {
+    if (model->CountNetsToPrint(colour, false) <= 0) continue;
+    int32_t lowest = 0;
+    NetPage* pages = FitNetsOnPages(model, rect, 0, colour, false, &lowest);
+    if (!pages) return false;
+    NetPage::FreeList(pages);
+  }
+  return true;
+}
+
+// The value rounded down to three significant figures, a radius that a person reads
+// and types again.
+double RoundDownToThreeFigures(double value) {
+  if (!(value > 0.0) || !std::isfinite(value)) return 0.0;
+  const double step = std::pow(10.0, std::floor(std::log10(value)) - 2.0);
+  return std::floor(value / step + 1e-9) * step;
+}
+
+// The largest radius, in three figures, at which the nets fit on the pages; 0 when none
+// does. The tabs keep their size on paper whatever the radius, so the nets do not
+// shrink in proportion: the radius is tried from the proportional guess downwards.
+// The radius in force is put back.
+double FindFittingRadius(Model3D* model, const int32_t* rect, const std::vector<const float*>& colours) {
+  UnitSettings& units = GetUnitSettings();
+  const double original = units.mLengthScale;
+  int32_t largest = 0, smallest = 0;
+  for (const NetType* type = model->mNetTypes; type; type = type->next) {
+    if (type->printCount <= 0) continue;
+    const int32_t w = units.ModelToTwipsRounded(2.0 * type->radiusX);
+    const int32_t h = units.ModelToTwipsRounded(2.0 * type->radiusY);
+    largest = std::max(largest, std::max(w, h));
+    smallest = std::max(smallest, std::min(w, h));
+  }
+  const double pageLong = std::max(rect[2] - rect[0], rect[1] - rect[3]);
+  const double pageShort = std::min(rect[2] - rect[0], rect[1] - rect[3]);
+  if (largest <= 0 || smallest <= 0 || pageShort <= 0.0) return 0.0;
+  double radius = RoundDownToThreeFigures(original * std::min(pageLong / largest, pageShort / smallest));
+  double found = 0.0;
+  constexpr int kTries = 200;
+  constexpr double kShrink = 0.99;
+  for (int i = 0; i < kTries && radius > 0.0 && found == 0.0; ++i) {
+    units.SetLengthScale(radius, false);
+    if (NetsFitOnPages(model, rect, colours)) {
+      found = radius;
+    } else {
+      radius = RoundDownToThreeFigures(radius * kShrink);
+    }
+  }
+  units.SetLengthScale(original, false);
+  return found;
+}
+
+// Says that a net is larger than the page, with the sizes that the user can change,
+// and offers the largest radius at which the nets fit. True when the user took it (the
+// radius is then in force, as one undo step).
+bool OfferFittingRadius(Model3D* model, const int32_t* rect, const std::vector<const float*>& colours) {
+  UnitSettings& units = GetUnitSettings();
   double largest[2] = {0.0, 0.0};
   for (const NetType* type = model->mNetTypes; type; type = type->next) {
     if (type->printCount <= 0) continue;
@@ -190,12 +246,26 @@ void TellNetsDoNotFit(const Model3D* model, const int32_t* rect) {
   }
   const char* unit = UnitSettings::GetDistanceUnitName(units.mDistanceUnit);
   // The radius the information bar shows is the length scale itself.
-  ShowError(
+  const std::string sizes = FormatLimited(
+      kMessageBufferSize,
       "The nets do not fit on the page.\nThe largest net measures %.3g x %.3g %s with the model's radius at %g %s, "
-      "and the page holds %.3g x %.3g %s.\nMake the radius smaller (right-click Radius in the Info bar), or print "
-      "on larger paper or with narrower margins.",
+      "and the page holds %.3g x %.3g %s.",
       largest[0] * units.mLengthScale, largest[1] * units.mLengthScale, unit, units.mLengthScale, unit,
       units.TwipsToUnits(rect[2] - rect[0]), units.TwipsToUnits(rect[1] - rect[3]), unit);
+  const double radius = FindFittingRadius(model, rect, colours);
+  if (radius <= 0.0) {
+    ShowError("%s\nPrint on larger paper or with narrower margins.", sizes.c_str());
+    return false;
+  }
+  if (!AskYesNo("%s\n\nMake the radius %g %s, the largest at which the nets fit on the page, and print?\n"
+                "(Edit > Scale > Radius... changes it at any time.)",
+                sizes.c_str(), radius, unit)) {
+    return false;
+  }
+  units.SetLengthScale(radius, true);
+  platform::Services().views->InvalidateInfo(kInfoReasonUnits);
+  RedrawAllViews(false, false);
+  return true;
 }
 
 }  // namespace detail_PolyViewPrint
@@ -416,8 +486,9 @@ int CPolyView::CountPrintPages(const int32_t* rect) {
     NetPage* pages = FitNetsOnPages(model, rect, 0, colour, false, &lowest);
     if (!pages) {
       FreePrintedPages();
-      detail_PolyViewPrint::TellNetsDoNotFit(model, rect);
-      return -1;
+      // At the radius the user accepts the nets fit, and are counted again.
+      if (!detail_PolyViewPrint::OfferFittingRadius(model, rect, colours)) return -1;
+      return CountPrintPages(rect);
     }
     (last ? last->next : mPrintedPages) = pages;
     for (last = pages; last->next; last = last->next) {

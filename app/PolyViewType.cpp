@@ -4,6 +4,7 @@
 
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
+#include "construction/StellationNames.h"
 #include "core/Messages.h"
 #include "core/Paths.h"
 #include "core/Strings.h"
@@ -186,9 +187,17 @@ std::string CPolyView::GetViewName() const {
       prefix = "";
       break;
     case kViewStellationOfBase:
-    case kViewStellationOfDual:
+    case kViewStellationOfDual: {
+      // Which one it is, once a step has placed it among the stellations of the
+      // criteria or the catalogue names it.
+      FaceTypeBlock* block = GetShownBlock(false);
+      const std::string shown = FaceTypeBlock::IsOriginalStellation(block)
+                                    ? std::string()
+                                    : DescribeShownStellation(GetCurrentPoly(), block, false);
+      if (!shown.empty()) return "Stellation " + shown + " of " + GetShownModelName(true, false);
       prefix = "Stellation of ";
       break;
+    }
     case kViewFacetingPreview:
       prefix = "Faceting Preview for ";
       break;

@@ -164,6 +164,20 @@ void UndoList::DiscardLastUndo() {
   if (mFresh) RemoveNewest();
 }
 
+bool UndoList::RestoreLastUndo() {
+  if (mRestoring || mGroupDepth > 0 || mUndo.empty()) return false;
+  Step& step = *mUndo.back();
+  if (step.cells || !step.before) return false;
+  mCellsOpen = false;
+  // The model the change left half-made cannot be kept for a redo: the recorded
+  // state is all there is to go back to.
+  mRestoring = true;
+  const bool done = mModel.Restore(*step.before, *step.before);
+  mRestoring = false;
+  if (done) RemoveNewest();
+  return done;
+}
+
 void UndoList::RemoveNewest() {
   if (mUndo.empty()) return;
   if (mUndo.back().get() == mGroupStep) mGroupStep = nullptr;

@@ -80,6 +80,8 @@ class UndoList final : public platform::UndoHooks {
   // AddUndo of the group has been discarded), and brings back the steps that it
   // dropped from the redo list. Nothing when that AddUndo recorded nothing.
   void DiscardLastUndo() override;
+  bool RestoreLastUndo() override;
+  bool CanRestoreSteps() const override { return true; }
   void AddStellationCellUndo(int cellIndex, bool included) override;
 
   // ---- Undo and redo -------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "construction/DerivedNames.h"
 #include "construction/DualMorph.h"
 #include "construction/Prisms.h"
 #include "core/FaceImageRef.h"
@@ -494,7 +495,7 @@ void CreateWatermanModel(int latticeType, int root, bool fourD) {
 
 void CreateFacetedModel() {
   std::unique_ptr<SimplePoly> simple(CreateSimpleFacetedPolyhedron(GetCurrentPoly(), 0, nullptr));
-  if (simple) CreatePolyWithUndo(*simple, kUndoFacetedModel, false, false);
+  if (simple) CreateDerivedPolyWithUndo(*simple, kUndoFacetedModel, false, false);
 }
 
 bool CreateFromLibraryEntry(Poly* poly, PolyTemplate* polyTemplate, LibraryEntry* entry, bool deferBuild) {

@@ -6,6 +6,7 @@
 
 #include "construction/ModelLookup.h"
 #include "construction/PolyhedraDialog.h"
+#include "construction/StellationNames.h"
 #include "core/Messages.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
@@ -63,6 +64,10 @@ void ShowWenningerStellation(int number, const char* baseConfig, const int32_t* 
     for (int r = 0; r < numRanges && !inside; ++r) inside = index >= ranges[2 * r] && index <= ranges[2 * r + 1];
     StellationCell::SetIncluded(cell, inside);
   }
+  // Placed among the stellations of the criteria, it is named in the pane.
+  const std::string shown = DescribeShownStellation(poly, block, true);
+  if (!shown.empty()) platform::Services().views->SetPaneMessage("Stellation " + shown);
+  platform::Services().views->RedrawAllViews(true);
 }
 
 bool CPolyhedraDialog::DoModal() {

@@ -6,13 +6,12 @@
 #include <vector>
 
 #include "construction/DerivedModels.h"
+#include "construction/QuietMessages.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/Poly.h"
 #include "model/PolyBuild.h"
 #include "model/PolyElement.h"
-#include "platform/Headless.h"
-#include "platform/Services.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia {
@@ -48,25 +47,6 @@ bool SameShape(const std::vector<double>& a, const std::vector<double>& b) {
   return true;
 }
 
-// While the search sets up the solutions it passes over, their boxes stay unseen:
-// the builder sets up every solution as if its vertices were alike, which a pseudo
-// version's are not (it is set up again from its own symmetry once found).
-class QuietMessages {
- public:
-  QuietMessages() : mSaved(platform::Services()) {
-    platform::ServiceSet services = mSaved;
-    services.messages = &mQuiet;
-    platform::InstallServices(services);
-  }
-  ~QuietMessages() { platform::InstallServices(mSaved); }
-  QuietMessages(const QuietMessages&) = delete;
-  QuietMessages& operator=(const QuietMessages&) = delete;
-
- private:
-  platform::ServiceSet mSaved;
-  platform::HeadlessMessages mQuiet;
-};
-
 // The current model is its configuration's first solution: the document's models
 // that keep their build were all made by one whole build. Each branch is set up with
 // bits 8 and 9 (kPolyFlagAxisTreatment, kPolyFlagKeepFaceOrder), cleared after it.
@@ -76,6 +56,9 @@ std::unique_ptr<SimplePoly> FindPseudoVersion(const Poly& current) {
   using namespace detail_Variations;
   constexpr uint32_t kBranchFlags = kPolyFlagAxisTreatment | kPolyFlagKeepFaceOrder;
   const std::vector<double> shape = ShapeOf(current);
+  // While the search sets up the solutions it passes over, their boxes stay unseen:
+  // the builder sets up every solution as if its vertices were alike, which a pseudo
+  // version's are not (it is set up again from its own symmetry once found).
   QuietMessages quiet;
   Poly search;
   if (!search.Build(current.mTemplate, 0)) return nullptr;

@@ -126,8 +126,19 @@ std::string DescribeInputFault(const SimplePoly& simple) {
 }
 
 // Once the old model is gone a cancel can no longer give it back, and a half-built
-// model is of no use: the short rest of the build runs to its end.
-void ReportStage(const char* name) { (void)UpdateProgress(kStageFraction, "%s", name); }
+// model is of no use: the rest of the build runs to its end, unless the caller keeps
+// the old model elsewhere and drops the half-built one (false then: stop here).
+bool ReportStage(const char* name, bool stopOnCancel) {
+  return UpdateProgress(kStageFraction, "%s", name) || !stopOnCancel;
+}
+
+// What the window says while a model is made, in the user's words.
+constexpr const char* kStageSymmetries = "Finding the symmetries of the new model...";
+constexpr const char* kStageClear = "Making room for the new model...";
+constexpr const char* kStageVertices = "Making the vertices of the new model...";
+constexpr const char* kStageFaces = "Making the faces of the new model...";
+constexpr const char* kStageFaceTypes = "Sorting the faces of the new model into types...";
+constexpr const char* kStageColours = "Colouring the new model...";
 
 void CreateVertices(const SimplePoly& simple, Poly* poly, double r2, std::vector<Vertex*>& map) {
   map.assign(static_cast<size_t>(simple.NumVerts()), nullptr);
@@ -327,15 +338,21 @@ void CopyEdgeAttributes(const SimplePoly& simple, Poly* poly, const std::vector<
 
 }  // namespace detail_CreatePoly
 
-bool CreatePoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualColors) {
+namespace detail_CreatePoly {
+
+// stopOnCancel: a cancel stops the build at any stage, also after the old model was
+// cleared (*cleared tells), for a caller that can give the old model back.
+bool BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualColors, bool stopOnCancel,
+               bool* cleared) {
   namespace d = detail_CreatePoly;
   if (!poly) return false;
   // Work that needs a finished model waits while the new one is made.
   ModelBusyScope busy;
+  const int cancels = GetProgressCancelCount();
   ProgressScope progress{TimeSpan()};
   TraceFlagScope trace;
 
-  if (!UpdateProgress(d::kStageFraction, "%s", "FindSymmetries")) return false;
+  if (!UpdateProgress(d::kStageFraction, "%s", d::kStageSymmetries)) return false;
   // Input that is merely bad is the user's error, told in words; a corner index
   // outside the vertex array would also send every pass out of bounds.
   const std::string fault = d::DescribeInputFault(simple);
@@ -369,23 +386,23 @@ bool CreatePoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualCo
     return false;
   }
 
-  if (!UpdateProgress(d::kStageFraction, "%s", "Destroy old model")) return false;
+  if (!UpdateProgress(d::kStageFraction, "%s", d::kStageClear)) return false;
   poly->Clear(false);
+  if (cleared) *cleared = true;
   const double r = simple.GetMidRadius();
   poly->mDualScale = r;
   const double r2 = r * r;
 
-  d::ReportStage("Create vertices");
+  if (!d::ReportStage(d::kStageVertices, stopOnCancel)) return false;
   busy.Set();
   ClearFaceImageCopies();
   std::vector<Vertex*> vertexMap;
   d::CreateVertices(simple, poly, r2, vertexMap);
-  d::ReportStage("Create faces");
+  if (!d::ReportStage(d::kStageFaces, stopOnCancel)) return false;
   std::vector<Face*> faceMap;
   Face* current = d::CreateFaces(simple, poly, r2, vertexMap, faceMap);
   d::MapImageOwners(simple, vertexMap, faceMap);
-  d::ReportStage("Find coplanar faces");
-  d::ReportStage("Find face types");
+  if (!d::ReportStage(d::kStageFaceTypes, stopOnCancel)) return false;
 
   poly->mBuildState = 1;
   poly->mReflexible = hasReflection ? 1 : 0;
@@ -401,7 +418,8 @@ bool CreatePoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualCo
   if (simple.NumEdges() > 0) d::CopyEdgeAttributes(simple, poly, vertexMap, faceMap);
   vertexMap.clear();
   faceMap.clear();
-  if (keepColors) d::ReportStage("Set coplanar face indices");
+  if (stopOnCancel && GetProgressCancelCount() != cancels) return false;
+  if (keepColors && !d::ReportStage(d::kStageColours, stopOnCancel)) return false;
 
   if (!(poly->mPolyFlags & (kPolyFlagOneSidedFace | kPolyFlagReversedFace))) {
     if (simple.flags & kSimpleConvex) poly->mPolyFlags |= kPolyFlagConvex;
@@ -418,8 +436,15 @@ bool CreatePoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualCo
   // The model is finished: the toy's verdict can be given (unless a caller is still
   // building around this).
   busy.Restore();
+  if (stopOnCancel && GetProgressCancelCount() != cancels) return false;
   if (GeomagStyle) GetDocumentAccess().CheckConstructionToyAllViews();
   return true;
+}
+
+}  // namespace detail_CreatePoly
+
+bool CreatePoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualColors) {
+  return detail_CreatePoly::BuildPoly(simple, poly, keepColors, keepDualColors, false, nullptr);
 }
 
 bool CreatePolyWithUndo(SimplePoly& simple, int undoType, bool keepColors, bool keepDualColors) {
@@ -430,12 +455,23 @@ bool CreatePolyWithUndo(SimplePoly& simple, int undoType, bool keepColors, bool 
   // With a transition the model is built into a new record, and the one current
   // before fades out.
   ModelRecord* previous = nullptr;
+  Poly* before = GetCurrentPoly();
   if (occasion >= 0) doc.PrepareTransition(occasion, &previous);
-  const bool ok = CreatePoly(simple, GetCurrentPoly(), keepColors, keepDualColors);
+  const bool transition = GetCurrentPoly() != before;
+  // A cancel may stop the build at any stage when the old model can come back: from
+  // the record the transition keeps, or from the undo step just recorded.
+  const bool wayBack = transition || (undoType >= 0 && undo && undo->CanRestoreSteps());
+  bool cleared = false;
+  const bool ok =
+      detail_CreatePoly::BuildPoly(simple, GetCurrentPoly(), keepColors, keepDualColors, wayBack, &cleared);
   if (!ok) {
     // The previous model comes back, and the step would undo nothing.
     if (occasion >= 0) doc.SwitchToModel(previous);
-    if (undoType >= 0 && undo) undo->DiscardLastUndo();
+    if (!transition && cleared && undo && undo->RestoreLastUndo()) {
+      // The old model was rebuilt from the step, which is gone with it.
+    } else if (undoType >= 0 && undo) {
+      undo->DiscardLastUndo();
+    }
   } else if (occasion >= 0) {
     doc.DoTransition(occasion, GetTimeSeconds(), previous, true, false);
   }

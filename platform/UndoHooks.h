@@ -12,6 +12,11 @@ public:
   virtual void BeginUndoGroup() = 0;
   virtual void EndUndoGroup() = 0;
   virtual void DiscardLastUndo() = 0;
+  // Puts back the state the newest step recorded and forgets the step (a change that
+  // was stopped half-way); false when there is no such step or it cannot be applied.
+  virtual bool RestoreLastUndo() { return false; }
+  // Whether RestoreLastUndo can put a recorded state back at all.
+  virtual bool CanRestoreSteps() const { return false; }
   // Records one cell's change of inclusion in the open stellation step.
   virtual void AddStellationCellUndo(int cellIndex, bool included) = 0;
 };

@@ -6,6 +6,8 @@
 
 #include "stellation/StellationCriteria.h"
 
+#include <algorithm>
+
 #include <vector>
 
 #include "core/Messages.h"
@@ -722,6 +724,83 @@ void FaceTypeBlock::ClearMillerState() {
   mMillerState->root = nullptr;
   mMillerState->mirrorHalf = false;
   for (StellationCell* c = mFirstCell; c; c = c->mNext) c->mMillerLevel = -1;
+}
+
+namespace detail_StellationCriteria {
+
+// Walks longer than this are not taken to name a stellation.
+constexpr size_t kLongestNamedWalk = 2000;
+
+std::vector<char> IncludedCells(const FaceTypeBlock* block) {
+  std::vector<char> set;
+  for (StellationCell* c = block->mFirstCell; IsFinite(block, c); c = c->mNext) set.push_back(c->IsIncluded() ? 1 : 0);
+  return set;
+}
+
+bool IsWalkCurrent(const MillerState& state, const FaceTypeBlock* block) {
+  return state.walkTaken && state.walkCriteria == StellationCriteria && state.walkOptions == StellationOptions &&
+         state.walkFirstCell == block->mFirstCell;
+}
+
+// Steps once round from the core, noting each stellation, then steps again to the
+// one shown (or puts its cells back when it is none of them).
+void TakeWalk(FaceTypeBlock* block) {
+  const std::vector<char> shown = IncludedCells(block);
+  StellationCell* current = block->mCurrentCell;
+  const uint8_t applied = block->mCriteriaFlag;
+  std::vector<std::vector<char>> walk;
+  bool complete = false;
+  {
+    // The walk is no work of the user's: no progress window, no cancel.
+    block->GoToCore();
+    walk.push_back(IncludedCells(block));
+    while (walk.size() <= kLongestNamedWalk) {
+      if (!block->NextStellation()) {
+        complete = true;
+        break;
+      }
+      walk.push_back(IncludedCells(block));
+    }
+  }
+  MillerState& state = State(block);
+  const auto at = std::find(walk.begin(), walk.end(), shown);
+  block->GoToCore();
+  // Cells set by hand that are one of the walk's stellations are stepped to as well, so
+  // that the next step goes on from them.
+  if (at != walk.end()) {
+    for (auto step = walk.begin(); step != at; ++step) block->NextStellation();
+  } else {
+    size_t i = 0;
+    for (StellationCell* c = block->mFirstCell; IsFinite(block, c); c = c->mNext, ++i) {
+      StellationCell::SetIncluded(c, shown[i] != 0);
+    }
+    block->mCriteriaFlag = applied;
+  }
+  block->mCurrentCell = current;
+  if (!complete) walk.clear();
+  state.walk = std::move(walk);
+  state.walkCriteria = StellationCriteria;
+  state.walkOptions = StellationOptions;
+  state.walkFirstCell = block->mFirstCell;
+  state.walkTaken = true;
+}
+
+}  // namespace detail_StellationCriteria
+
+StellationPlace FindStellationPlace(FaceTypeBlock* block, bool takeWalk) {
+  using namespace detail_StellationCriteria;
+  StellationPlace place;
+  // The exhaustive search has no end to walk to.
+  if (!block || !block->mFirstCell || StellationCriteria == kCriteriaExhaustive) return place;
+  if (!IsWalkCurrent(State(block), block)) {
+    if (!takeWalk) return place;
+    TakeWalk(block);
+  }
+  const MillerState& state = State(block);
+  place.total = static_cast<int>(state.walk.size());
+  const auto at = std::find(state.walk.begin(), state.walk.end(), IncludedCells(block));
+  if (at != state.walk.end()) place.index = static_cast<int>(at - state.walk.begin()) + 1;
+  return place;
 }
 
 void FaceTypeBlock::GoToCore() {

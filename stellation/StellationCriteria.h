@@ -36,6 +36,28 @@ struct MillerState : ModelPart {
   // The exhaustive search: stellations found and candidates left.
   BigUInt found;
   BigUInt countDown;
+  // The walk of the criteria once round, for telling which stellation is shown: the
+  // included cells of each stellation in the order of the steps (the core first), and
+  // what the walk was taken under. Empty when it was given up as too long.
+  std::vector<std::vector<char>> walk;
+  int32_t walkCriteria = -1;
+  uint32_t walkOptions = 0;
+  const StellationCell* walkFirstCell = nullptr;
+  bool walkTaken = false;
 };
+
+class FaceTypeBlock;
+
+// Where the stellation shown stands in the walk of the present criteria: its place
+// (1 for the core) and the number of stellations of the walk. Place 0 when the cells
+// shown are none of them (changed by hand), total 0 when the walk is too long to take.
+struct StellationPlace {
+  int index = 0;
+  int total = 0;
+};
+// With takeWalk, takes the walk the first time (the cells and the walk's own state are
+// put back as they were); without, answers only from a walk already taken under the
+// present criteria (nothing otherwise). The cells shown are looked up in the walk.
+StellationPlace FindStellationPlace(FaceTypeBlock* block, bool takeWalk);
 
 }  // namespace corvia

@@ -21,6 +21,7 @@
 #include "nets/Model3D.h"
 #include "nets/Net.h"
 #include "platform/Services.h"
+#include "construction/StellationNames.h"
 #include "stellation/Stellate.h"
 #include "ui/BarDocument.h"
 
@@ -589,6 +590,9 @@ void AddStellationBranch(InfoSink& sink, Poly* poly) {
       sink.AddItem(kInfoConnected, root,
                    FormatInfoText("%sConnected, %sAccessible", block->FillFromOriginal() ? "" : "Not ",
                                   block->FillFromOutside() ? "" : "Not "));
+      // Which stellation is shown, once a step has placed it.
+      const std::string shown = DescribeShownStellation(poly, block, false);
+      if (!shown.empty()) sink.AddItem(kInfoConnected, root, FormatInfoText("Stellation shown: %s", shown.c_str()));
       const int all = block->CountAllCells(), types = block->CountCellsNoMirror();
       const InfoSink::Item cells = sink.AddItem(
           kInfoNumCells, root, FormatInfoText("%d cell%s of %d type%s", all, Plural(all), types, Plural(types)));

@@ -8,10 +8,13 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "construction/Augmentation.h"
 #include "construction/DerivedModels.h"
+#include "construction/DerivedNames.h"
+#include "construction/ModelFactory.h"
 #include "construction/FaceOrientation.h"
 #include "construction/Library.h"
 #include "core/BigUInt.h"
@@ -211,6 +214,62 @@ TEST(Augmentation, PentagonalPyramidsOnTheDodecahedron) {
   std::unique_ptr<corvia::SimplePoly> j61 = ta::Augment(twice, third, pyramid);
   ASSERT_TRUE(j61);
   ta::ExpectSameSolid(ta::Measure(*j61), ta::Johnson(61));
+
+  // Each is found in the library by its shape: J59 and J60, alike in every count, apart.
+  const std::vector<std::pair<const corvia::SimplePoly*, int>> made = {
+      {j58.get(), 58}, {j59.get(), 59}, {j60.get(), 60}, {j61.get(), 61}};
+  for (const auto& [model, n] : made) {
+    bool dual = true;
+    EXPECT_EQ(corvia::FindLibraryModel(*model, &dual), &corvia::gLibraryTable[ta::FirstJohnsonRecord() + n - 1])
+        << "J" << n;
+    EXPECT_FALSE(dual);
+  }
+}
+
+// A model with the counts of a library model is that model only when its shape is:
+// the great stellated dodecahedron stands on the dodecahedron's vertices with as many
+// faces and edges; a dual is found as the dual of its entry; a model the library does
+// not hold is none.
+TEST(Augmentation, DerivedModelsAreFoundInTheLibraryByTheirShape) {
+  corvia::testing::MissingServicesOnly missing;
+  auto find = [](const char* configuration, bool* dual) -> corvia::LibraryEntry* {
+    ta::TemplateModel model(configuration);
+    if (!model.built) return nullptr;
+    std::unique_ptr<corvia::SimplePoly> plain(corvia::CreateSimplePoly(&model.poly, corvia::kDeriveBase, nullptr, nullptr));
+    return plain ? corvia::FindLibraryModel(*plain, dual) : nullptr;
+  };
+  bool dual = true;
+  corvia::LibraryEntry* found = find("5.5.5", &dual);
+  ASSERT_NE(found, nullptr);
+  EXPECT_STREQ(found->mName, "Dodecahedron");
+  EXPECT_FALSE(dual);
+  found = find("5/2.5/2.5/2", &dual);
+  ASSERT_NE(found, nullptr);
+  EXPECT_STREQ(found->mName, "Great Stellated Dodecahedron");
+
+  // The rhombic dodecahedron: the cuboctahedron's dual.
+  ta::TemplateModel cuboctahedron("3.4.3.4");
+  ASSERT_TRUE(cuboctahedron.built);
+  std::unique_ptr<corvia::SimplePoly> rhombic(
+      corvia::CreateSimplePoly(&cuboctahedron.poly, corvia::kDeriveDual, nullptr, nullptr));
+  ASSERT_TRUE(rhombic);
+  found = corvia::FindLibraryModel(*rhombic, &dual);
+  ASSERT_NE(found, nullptr);
+  EXPECT_STREQ(found->mName, "Cuboctahedron");
+  EXPECT_TRUE(dual);
+
+  // A square pyramid on a cube: J8 with equal edges; twice as tall, the same counts
+  // and no entry.
+  ta::TemplateModel cube("4.4.4");
+  ASSERT_TRUE(cube.built);
+  const uint32_t pyramid = corvia::kAugmentPyramid | corvia::kPyramidEqualEdges;
+  std::unique_ptr<corvia::SimplePoly> j8 = ta::Augment(cube.poly, cube.poly.GetFace(0), pyramid);
+  ASSERT_TRUE(j8);
+  EXPECT_EQ(corvia::FindLibraryModel(*j8, &dual), &corvia::gLibraryTable[ta::FirstJohnsonRecord() + 8 - 1]);
+  std::unique_ptr<corvia::SimplePoly> tall = ta::Augment(cube.poly, cube.poly.GetFace(0), pyramid, 2.0);
+  ASSERT_TRUE(tall);
+  EXPECT_EQ(ta::Measure(*tall).verts, 9);
+  EXPECT_EQ(corvia::FindLibraryModel(*tall, &dual), nullptr);
 }
 
 TEST(Augmentation, PentagonalCupolaOnTheTruncatedDodecahedron) {

@@ -10,6 +10,7 @@
 #include <wx/frame.h>
 #include <wx/glcanvas.h>
 #include <wx/menu.h>
+#include <wx/stattext.h>
 #include <wx/uiaction.h>
 
 #include <chrono>
@@ -17,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/PolyApp.h"
 #include "app/PolyDoc.h"
@@ -33,6 +35,9 @@
 #include "stellation/DeferredModelWork.h"
 #include "tests/gui/ProgramTestSupport.h"
 #include "tests/nets/NetChecks.h"
+#include "ui/CommandIds.h"
+#include "ui/InfoBar.h"
+#include "ui/InfoContents.h"
 #include "ui/PaneWindow.h"
 
 namespace test_LargeModel {
@@ -267,6 +272,63 @@ TEST_F(LargeModelTest, CancelLeavesTheModelAndThePanesAsTheyWereAndTheProgramUsa
   corvia::testing::PostMenuCommand(mFrame, GetViewTypeCommand(kViewBasePolyhedron));
   corvia::testing::PostMenuCommand(mFrame, GetViewTypeCommand(kViewUnfoldedNet));
   EXPECT_TRUE(YieldUntilFor(240, [] { return Block()->HasNets() && !HasDeferredModelWork(); }));
+  EXPECT_EQ(Platform().messages.Boxes().size(), 0u);
+}
+
+// Poly > Create Geodesic Sphere... at a large frequency, cancelled at each stage of the
+// work as the window names it: the icosahedron stays as it was, with its title, its
+// Info and its panes, and no other window or model follows.
+TEST_F(LargeModelTest, CancellingALargeGeodesicSphereAtAnyStageKeepsTheModelAsItWas) {
+  const std::vector<std::string> stages = {"Created ", "Finding the symmetries of the new model",
+                                           "Making the vertices of the new model", "Making the faces of the new model",
+                                           "Sorting the faces of the new model"};
+  auto infoName = [] {
+    InfoBar* bar = GetInfoBar();
+    const wxTreeItemId item = bar && bar->GetTree() ? FindItemInTree(bar->GetTree(), kInfoBase, true) : wxTreeItemId();
+    return item.IsOk() ? bar->GetTree()->GetItemText(item).utf8_string() : std::string();
+  };
+  corvia::testing::YieldUntil([&] { return !infoName().empty() && !HasDeferredModelWork(); });
+  ASSERT_EQ(GetCurrentPoly()->mFaces.mCount, 20);
+  const std::string title = mFrame->GetTitle().utf8_string();
+  const std::string info = infoName();
+  const std::string netStatus = GetPane(1)->GetPaneStatusText();
+  const int viewType = GetPane(0)->GetViewType();
+  EXPECT_NE(title.find("Icosahedron"), std::string::npos) << title;
+  for (const std::string& stage : stages) {
+    SCOPED_TRACE(stage);
+    bool cancelled = false;
+    std::string seen;
+    wxUIActionSimulator user;
+    mClock.onRead = [&] {
+      wxWindow* progress = platform::WxProgress::GetOpenWindow();
+      if (cancelled || !progress || !progress->IsShownOnScreen()) return;
+      for (wxWindow* child : progress->GetChildren()) {
+        if (auto* text = dynamic_cast<wxStaticText*>(child)) {
+          seen = text->GetLabel().utf8_string();
+          break;
+        }
+      }
+      auto* cancel = dynamic_cast<wxButton*>(progress->FindWindow(wxID_CANCEL));
+      if (!cancel || seen.rfind(stage, 0) != 0) return;
+      user.MouseMove(cancel->ClientToScreen(wxPoint(cancel->GetClientSize().x / 2, cancel->GetClientSize().y / 2)));
+      user.MouseClick();
+      cancelled = true;
+    };
+    Platform().messages.QueueText("60");
+    corvia::testing::PostMenuCommand(mFrame, kCmdGeodesicSphere);
+    EXPECT_TRUE(YieldUntilFor(240, [&] { return cancelled && !IsProgressActive(); })) << seen;
+    mClock.onRead = nullptr;
+    corvia::testing::YieldUntilHandled();
+    EXPECT_TRUE(YieldUntilFor(60, [] { return !IsProgressActive() && !HasDeferredModelWork(); }));
+    EXPECT_TRUE(cancelled) << seen;
+    EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 20);
+    EXPECT_EQ(Doc()->CountRecords(), 1);
+    EXPECT_EQ(mFrame->GetTitle().utf8_string(), title);
+    EXPECT_EQ(infoName(), info);
+    EXPECT_EQ(GetPane(1)->GetPaneStatusText(), netStatus);
+    EXPECT_EQ(GetPane(0)->GetViewType(), viewType);
+    EXPECT_TRUE(Block()->HasNets());
+  }
   EXPECT_EQ(Platform().messages.Boxes().size(), 0u);
 }
 

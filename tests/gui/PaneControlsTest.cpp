@@ -33,6 +33,7 @@
 #include "core/VectorMath.h"
 #include "dialogs/AugmentDlg.h"
 #include "model/FaceTypeBlock.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "model/TransitionSettings.h"
@@ -52,6 +53,8 @@
 #include "tests/gui/ProgramTestSupport.h"
 #include "tests/support/TestSupport.h"
 #include "ui/CommandIds.h"
+#include "ui/InfoBar.h"
+#include "ui/InfoContents.h"
 #include "ui/MainFrame.h"
 #include "ui/PaneWindow.h"
 #include "ui/Toolbars.h"
@@ -416,7 +419,12 @@ TEST_F(PaneControlsTest, ThePentagonalPrismIsAugmentedThroughTheDialogAndItsPrev
   EXPECT_EQ(poly->mVertices.mCount, 11);
   EXPECT_EQ(poly->mNumEdges, 19);
   EXPECT_EQ(poly->mFaces.mCount, 10);
-  EXPECT_EQ(augmentation->mView, nullptr);
+  EXPECT_EQ(GetAugmentation(poly)->mView, nullptr);
+  // It is the library's J52, and is named and typed so.
+  ASSERT_NE(poly->mLibraryEntry, nullptr);
+  EXPECT_STREQ(poly->mLibraryEntry->mName, "Augmented Pentagonal Prism");
+  EXPECT_EQ(poly->mLibraryEntry->mCategory, kCategoryJohnson);
+  EXPECT_STREQ(poly->mName, "Augmented Pentagonal Prism");
 
   // Undo takes it back, redo brings it again.
   PressKey(base, 'z', wxMOD_CONTROL, [] { return GetCurrentPoly()->mVertices.mCount == 10; });
@@ -450,6 +458,22 @@ TEST_F(PaneControlsTest, ThePentagonalPrismIsAugmentedThroughTheDialogAndItsPrev
   EXPECT_EQ(poly->mNumEdges, 23);
   EXPECT_EQ(poly->mFaces.mCount, 13);
   EXPECT_EQ(base->GetNumButtons(), 2);
+  ASSERT_NE(poly->mLibraryEntry, nullptr);
+  EXPECT_STREQ(poly->mLibraryEntry->mName, "Biaugmented Pentagonal Prism");
+  EXPECT_STREQ(poly->mName, "Biaugmented Pentagonal Prism");
+  auto title = [this] { return mFrame->GetTitle().utf8_string(); };
+  YieldUntil([&] { return title().find("Biaugmented Pentagonal Prism") != std::string::npos; });
+  EXPECT_NE(title().find("Biaugmented Pentagonal Prism"), std::string::npos) << title();
+  // The Info bar names it too, with its type.
+  auto infoLine = [](int key) {
+    InfoBar* bar = GetInfoBar();
+    const wxTreeItemId item = bar && bar->GetTree() ? FindItemInTree(bar->GetTree(), key, true) : wxTreeItemId();
+    return item.IsOk() ? bar->GetTree()->GetItemText(item).utf8_string() : std::string();
+  };
+  YieldUntil([&] { return infoLine(kInfoBase) == "\"Biaugmented Pentagonal Prism\""; });
+  EXPECT_EQ(infoLine(kInfoBase), "\"Biaugmented Pentagonal Prism\"");
+  EXPECT_EQ(infoLine(kInfoType), "Type: Johnson solid");
+  corvia::testing::KeepScreenshot(mFrame, "biaugmented-pentagonal-prism");
 }
 
 TEST_F(PaneControlsTest, TheButtonTheNetPaneNamesMakesThePanesModelTheBaseModel) {

@@ -10,6 +10,7 @@
 #include <wx/frame.h>
 #include <wx/glcanvas.h>
 #include <wx/image.h>
+#include <wx/menu.h>
 #include <wx/prntbase.h>
 
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -44,6 +46,7 @@
 #include "tests/gui/PrintTestSupport.h"
 #include "tests/gui/ProgramTestSupport.h"
 #include "tests/support/TestSupport.h"
+#include "ui/CommandIds.h"
 #include "ui/CommandTable.h"
 #include "ui/InfoBar.h"
 #include "ui/PaneWindow.h"
@@ -792,24 +795,60 @@ TEST_F(PrintedPagesTest, ThePreviewShowsThePrintedPages) {
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
 }
 
-// A net larger than the page is not printed: the user is told how large it is, how
-// much the page holds and where to make it smaller, and no preview opens.
-TEST_F(PrintedPagesTest, ANetLargerThanThePageIsRefusedWithItsSize) {
+// A net larger than the page: the user is told how large it is and how much the page
+// holds, and is offered the largest radius at which the nets fit. Declined, nothing is
+// printed and the radius stays; taken, the nets print on one page at that radius, the
+// largest of three figures that fits. The radius is a menu command as well.
+TEST_F(PrintedPagesTest, ANetLargerThanThePageIsOfferedTheLargestRadiusThatFits) {
   GetPrintData().SetPaperId(wxPAPER_A4);
   Open("Icosidodecahedron");
   SetRadius(30.0);
+  auto& messages = corvia::testing::Platform().messages;
+  messages.QueueAnswer(platform::kBoxNo);
   EXPECT_FALSE(ShowPrintPreview(NetPane(), mFrame));
   EXPECT_EQ(FindPreviewFrame(), nullptr);
-  const auto& boxes = corvia::testing::Platform().messages.Boxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].title, "Error");
-  EXPECT_EQ(boxes[0].text.rfind("The nets do not fit on the page.\nThe largest net measures ", 0), 0u);
-  EXPECT_NE(boxes[0].text.find("with the model's radius at 30 cm, and the page holds 19 x 27.7 cm."),
-            std::string::npos);
-  corvia::testing::Platform().messages.Clear();
-  // At a radius that fits, the same nets print on one page.
-  SetRadius(3.0);
-  EXPECT_EQ(PrintAndCheck("fits").nets, 1);
+  ASSERT_EQ(messages.Boxes().size(), 1u);
+  const std::string question = messages.Boxes()[0].text;
+  EXPECT_EQ(messages.Boxes()[0].title, "Question");
+  EXPECT_EQ(question.rfind("The nets do not fit on the page.\nThe largest net measures ", 0), 0u) << question;
+  EXPECT_NE(question.find("with the model's radius at 30 cm, and the page holds 19 x 27.7 cm."), std::string::npos);
+  const size_t at = question.find("Make the radius ");
+  ASSERT_NE(at, std::string::npos) << question;
+  const double offered = std::atof(question.c_str() + at + std::strlen("Make the radius "));
+  EXPECT_GT(offered, 1.0);
+  EXPECT_LT(offered, 30.0);
+  EXPECT_DOUBLE_EQ(GetUnitSettings().mLengthScale, 30.0);
+  messages.Clear();
+
+  // Taken: printed at the offered radius, every net within the margins.
+  messages.QueueAnswer(platform::kBoxYes);
+  PrintedDocument printed = Print(NetPane(), "fitted");
+  ASSERT_EQ(messages.Boxes().size(), 1u);
+  EXPECT_EQ(messages.Boxes()[0].text, question);
+  messages.Clear();
+  EXPECT_DOUBLE_EQ(GetUnitSettings().mLengthScale, offered);
+  ASSERT_EQ(printed.pages.size(), 1u);
+  int nets = 0;
+  for (size_t i = 0; i < printed.pages.size(); ++i) nets += CheckPage(printed, i).nets;
+  EXPECT_GE(nets, 1);
+  // The largest: a tenth of a percent more no longer fits.
+  const int32_t rect[4] = {printed.rect[0], printed.rect[1], printed.rect[2], printed.rect[3]};
+  GetUnitSettings().SetLengthScale(offered * 1.01, false);
+  NetPage* larger = FitNetsOnPages(NetModel(), rect, 0, nullptr, false, nullptr);
+  EXPECT_EQ(larger, nullptr);
+  NetPage::FreeList(larger);
+  GetUnitSettings().SetLengthScale(offered, false);
+
+  // Edit > Scale > Radius... asks for the radius, as the Info bar's Radius does.
+  wxMenuBar* bar = mFrame->GetMenuBar();
+  wxMenuItem* item = bar ? bar->FindItem(ToWxId(kCmdScaleBaseRadius)) : nullptr;
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->GetItemLabelText().utf8_string(), "Radius...");
+  messages.QueueText("5");
+  corvia::testing::PostMenuCommand(mFrame, kCmdScaleBaseRadius);
+  YieldUntil([] { return RadiusLine() == "Radius: 5"; });
+  EXPECT_DOUBLE_EQ(GetUnitSettings().mLengthScale, 5.0);
+  EXPECT_EQ(RadiusLine(), "Radius: 5");
 }
 
 // A printer's DC leaves out a colour that it believes the page already has: the

@@ -18,6 +18,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -313,6 +314,87 @@ TEST_F(ProgramChoicesTest, GoToVariationMirrorsAPlainModelAndMakesAPseudoVersion
   EXPECT_EQ(Platform().messages.CountTitled("Internal Error"), 0);
 }
 
+// The snub cube grown from its configuration has no other solution to go to: Go to
+// Variation makes its mirror image, the other hand, under the catalogue's name.
+TEST_F(ProgramChoicesTest, GoToVariationGivesTheSnubCubeItsOtherHand) {
+  OpenTypedModel("snub cube");
+  YieldUntil([] { return EntryName() == "Snub Cube"; });
+  ASSERT_EQ(EntryName(), "Snub Cube");
+  ASSERT_EQ(SymGroup::GetSchoenflies(GetCurrentPoly()->mSymGroup), "O");
+  EXPECT_EQ(UpdateMenuText(kCmdGoToVariation), "Create Mirror Image");
+  EXPECT_TRUE(UpdateEnabled(kCmdGoToVariation));
+  const std::vector<std::array<double, 3>> before = VertexPositions();
+  ChooseFromMenu(kCmdGoToVariation);
+  YieldUntil([&before] { return VertexPositions() != before; });
+  const std::vector<std::array<double, 3>> other = VertexPositions();
+  EXPECT_TRUE(corvia::testing::MirroredInX(before, other, 1e-6));
+  // The other hand: the mirror in x is no symmetry of the snub cube.
+  EXPECT_FALSE(corvia::testing::MirroredInX(before, before, 1e-6));
+  EXPECT_EQ(SymGroup::GetSchoenflies(GetCurrentPoly()->mSymGroup), "O");
+  EXPECT_EQ(EntryName(), "Snub Cube");
+  // Only the new hand is left to draw.
+  YieldUntil([] { return Doc()->CountRecords() == 1; });
+  EXPECT_EQ(Doc()->CountRecords(), 1);
+  GetPane(0)->Invalidate(true);
+  GetPane(0)->UpdateNow();
+  corvia::testing::KeepScreenshot(mFrame, "snub-cube-other-hand");
+  // And back to the first hand.
+  ChooseFromMenu(kCmdGoToVariation);
+  YieldUntil([&other] { return VertexPositions() != other; });
+  EXPECT_TRUE(corvia::testing::MirroredInX(other, VertexPositions(), 1e-6));
+  EXPECT_TRUE(Platform().messages.Boxes().empty());
+}
+
+// The stellation shown is named in its pane's caption and message and in the Info bar:
+// its place among Miller's 59 and, where the catalogue lists it, its Wenninger number;
+// a step past the last one says so.
+TEST_F(ProgramChoicesTest, TheStellationShownIsNamedAfterW26AndAfterEachStep) {
+  ClickPane(0);
+  ChooseFromMenu(32797);  // Base Stellation
+  YieldUntil([] { return GetPane(0)->GetViewType() == kViewStellationOfBase; });
+  const int32_t criteria = StellationCriteria;
+  ChooseFromMenu(32819);  // Miller's Rules
+  YieldUntil([] { return StellationCriteria == kCriteriaMiller; });
+  ASSERT_EQ(StellationCriteria, kCriteriaMiller);
+  OpenTypedModel("W26");
+  auto caption = [] { return GetPane(0)->GetViewName(); };
+  YieldUntil([&] { return caption().find("W26") != std::string::npos; });
+  const std::string named = caption();
+  const int place = std::atoi(named.c_str() + std::strlen("Stellation "));
+  EXPECT_GE(place, 1);
+  EXPECT_EQ(named, "Stellation " + std::to_string(place) + " of 59 (W26) of Icosahedron (3.3.3.3.3)");
+  const char* message = GetPane(0)->GetMessage();
+  ASSERT_NE(message, nullptr);
+  EXPECT_EQ(std::string(message), "Stellation " + std::to_string(place) + " of 59 (W26)");
+
+  // One step on: the next place. (The pane is clicked outside the model first, so the
+  // menu's keys go to the window rather than to the model box just typed in.)
+  wxUIActionSimulator mouse;
+  MoveTo(mouse, Canvas(0)->ClientToScreen(wxPoint(8, Canvas(0)->GetClientSize().y - 8)));
+  mouse.MouseClick();
+  YieldUntil([] { return CPolyView::GetActive() == GetPane(0) && wxWindow::FindFocus() == Canvas(0); });
+  ChooseFromMenu(kCmdStellationNext);
+  const std::string next = "Stellation " + std::to_string(place + 1) + " of 59";
+  YieldUntil([&] { return caption().find(next) != std::string::npos; });
+  EXPECT_NE(caption().find(next), std::string::npos) << caption();
+  EXPECT_EQ(caption().find("W26"), std::string::npos) << caption();
+
+  // On to the last, and past it: back to the first, said in the pane.
+  for (int step = place + 1; step < 59; ++step) corvia::testing::PostMenuCommand(mFrame, kCmdStellationNext);
+  YieldUntil([&] { return caption().find("Stellation 59 of 59") != std::string::npos; });
+  EXPECT_NE(caption().find("Stellation 59 of 59"), std::string::npos) << caption();
+  corvia::testing::PostMenuCommand(mFrame, kCmdStellationNext);
+  YieldUntil([] {
+    const char* text = GetPane(0)->GetMessage();
+    return text && std::string(text).rfind("That was the last stellation", 0) == 0;
+  });
+  message = GetPane(0)->GetMessage();
+  ASSERT_NE(message, nullptr);
+  EXPECT_EQ(std::string(message), "That was the last stellation: back to the first (1 of 59).");
+  EXPECT_TRUE(Platform().messages.Boxes().empty());
+  SetStellationCriteria(criteria);
+}
+
 TEST_F(ProgramChoicesTest, CellsOfAStellationAreHiddenAndShownAndKeptThroughUndo) {
   ClickPane(0);
   ChooseFromMenu(32797);  // Base Stellation
@@ -377,6 +459,7 @@ TEST_F(ProgramChoicesTest, CellsOfAStellationAreHiddenAndShownAndKeptThroughUndo
   ChooseFromMenu(kCmdStellationNext);
   YieldUntil([] { return GetCurrentPoly()->mBaseBlock->IsStellated(); });
   ClickPane(0);
+  GetPane(0)->ClearMessage();  // the step's own word on the stellation shown
   PressKey(WXK_RIGHT, wxMOD_SHIFT);
   YieldUntil([] { return GetPane(0)->GetMessage() != nullptr; });
   ASSERT_NE(GetPane(0)->GetMessage(), nullptr);

@@ -845,7 +845,9 @@ TEST_F(ProgramTest, PrintPreviewOfTheNets) {
   // The main window takes input again.
   EXPECT_TRUE(mFrame->IsEnabled());
 
+  // Declining the radius that fits opens no preview.
   units.mLengthScale = 200.0;
+  corvia::testing::Platform().messages.QueueAnswer(platform::kBoxNo);
   EXPECT_FALSE(ShowPrintPreview(Pane(1), mFrame));
   units.mLengthScale = scale;
   ASSERT_EQ(corvia::testing::Platform().messages.Boxes().size(), 1u);

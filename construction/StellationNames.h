@@ -1,0 +1,21 @@
+#pragma once
+// Which stellation a face-type block shows: its place in the walk of the stellation
+// criteria and, for the octahedron and the icosahedron, its Wenninger number.
+
+#include <string>
+
+namespace corvia {
+
+class FaceTypeBlock;
+class Poly;
+
+// The Wenninger number of the stellation that the block shows, when it is the base
+// block of the library's octahedron or icosahedron and its cells are those the table
+// lists for a number; 0 otherwise.
+int FindWenningerStellation(const Poly* poly, const FaceTypeBlock* block);
+
+// "8 of 59 (W26)", "8 of 59" or "W26"; empty when nothing is known. With takeWalk the
+// walk of the criteria is taken if it has not been (see FindStellationPlace).
+std::string DescribeShownStellation(Poly* poly, FaceTypeBlock* block, bool takeWalk);
+
+}  // namespace corvia
