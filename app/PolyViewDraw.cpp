@@ -26,6 +26,7 @@
 #include "render/ModelDrawSettings.h"
 #include "render/ModelDrawing.h"
 #include "render/NetDrawSettings.h"
+#include "render/StellationDrawing.h"
 #include "render/SymmetryDrawing.h"
 #include "render/VertexEdgeDrawing.h"
 #include "render/ViewTypeDrawing.h"
@@ -288,6 +289,11 @@ void CPolyView::OnGLDraw() {
   if (pane3D) {
     if (imageFace) DrawWholeImage(imageFace->mImage, this, imageFace);
     if (poly && HasContent()) DrawSelection(poly, drawMode, sizingScale);
+    if (poly && HasContent() && (mViewType == kViewStellationOfBase || mViewType == kViewStellationOfDual)) {
+      ElementList* faces = mViewType == kViewStellationOfDual ? static_cast<ElementList*>(&poly->mVertices)
+                                                                : static_cast<ElementList*>(&poly->mFaces);
+      DrawSelectedCell(poly, faces, GetShownBlock(false), mDrawExplosion);
+    }
     glEnable(GL_DEPTH_TEST);
     SetLineStipple(0);
   }
