@@ -101,7 +101,8 @@ void CPolyView::DrawVerticesAndEdges(Poly* poly) {
     if (settings.showStelVerts) {
       if (Model3D* model = GetModel3D(poly)) DrawVertices(model, m);
     }
-    if (settings.showVerts) {
+    // In Faceting Mode the preview shows the vertices that a click adds to the facet.
+    if (settings.showVerts || (mViewType == kViewFacetingPreview && GetPaneSelectionMode() == kSelectFaceting)) {
       if (code != kViewDualPolyhedron) DrawPolyVertices(poly, kBaseBlock, m);
       if (code != kViewBasePolyhedron) DrawPolyVertices(poly, kDualBlock, m);
     }
