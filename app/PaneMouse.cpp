@@ -297,12 +297,23 @@ StellationCell* CellOf(CPolyView* pane, const PaneHit& hit) {
 // A cell picked in a stellation or in the cell diagram becomes the cell that the
 // Show/Hide commands act on.
 void SelectHit(CPolyView* pane, Poly* poly, const PaneHit& hit) {
-  if (StellationCell* cell = CellOf(pane, hit)) {
-    cell->mOwner->mCurrentCell = cell;
-    SetStatus(std::string("Cell ") + StellationCell::GetName(cell));
+  StellationCell* cell = CellOf(pane, hit);
+  // A click on anything else, or on the selected cell again, deselects the cells.
+  bool hadCell = false;
+  for (FaceTypeBlock* block : {poly->mBaseBlock.get(), poly->mDualBlock.get()}) {
+    if (!block || !block->mSelectedCell) continue;
+    hadCell = true;
+    if (block->mSelectedCell != cell) block->mSelectedCell = nullptr;
+  }
+  if (cell) {
+    FaceTypeBlock* block = cell->mOwner;
+    block->mCurrentCell = cell;
+    block->mSelectedCell = block->mSelectedCell == cell ? nullptr : cell;
+    SetStatus(block->mSelectedCell ? std::string("Cell ") + StellationCell::GetName(cell) : std::string());
     RedrawAllViews(false, false);
     return;
   }
+  if (hadCell) RedrawAllViews(false, false);
   bool asVertex = false;
   if (PolyElement* element = ElementOf(poly, hit, asVertex)) {
     if (poly->mSelectedItem == element && poly->IsSelectionVertex() == asVertex) {

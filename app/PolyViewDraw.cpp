@@ -26,6 +26,7 @@
 #include "render/ModelDrawSettings.h"
 #include "render/ModelDrawing.h"
 #include "render/NetDrawSettings.h"
+#include "render/StellationDrawing.h"
 #include "render/SymmetryDrawing.h"
 #include "render/VertexEdgeDrawing.h"
 #include "render/ViewTypeDrawing.h"
@@ -100,7 +101,8 @@ void CPolyView::DrawVerticesAndEdges(Poly* poly) {
     if (settings.showStelVerts) {
       if (Model3D* model = GetModel3D(poly)) DrawVertices(model, m);
     }
-    if (settings.showVerts) {
+    // In Faceting Mode the preview shows the vertices that a click adds to the facet.
+    if (settings.showVerts || (mViewType == kViewFacetingPreview && GetPaneSelectionMode() == kSelectFaceting)) {
       if (code != kViewDualPolyhedron) DrawPolyVertices(poly, kBaseBlock, m);
       if (code != kViewBasePolyhedron) DrawPolyVertices(poly, kDualBlock, m);
     }
@@ -288,6 +290,11 @@ void CPolyView::OnGLDraw() {
   if (pane3D) {
     if (imageFace) DrawWholeImage(imageFace->mImage, this, imageFace);
     if (poly && HasContent()) DrawSelection(poly, drawMode, sizingScale);
+    if (poly && HasContent() && (mViewType == kViewStellationOfBase || mViewType == kViewStellationOfDual)) {
+      ElementList* faces = mViewType == kViewStellationOfDual ? static_cast<ElementList*>(&poly->mVertices)
+                                                                : static_cast<ElementList*>(&poly->mFaces);
+      DrawSelectedCell(poly, faces, GetShownBlock(false), mDrawExplosion);
+    }
     glEnable(GL_DEPTH_TEST);
     SetLineStipple(0);
   }

@@ -61,7 +61,7 @@ int FaceTypeBlock::Reset(bool full) {
   mSequenceFlags = 0;
   mCurrentMiller = nullptr;
   mCoreCells = nullptr;
-  mCurrentCell = mHighestIncluded = nullptr;
+  mCurrentCell = mHighestIncluded = mSelectedCell = nullptr;
   mUsedSegVerts = -1;
   mMillerState.reset();
   FreeCellArrays();

@@ -210,6 +210,9 @@ class FaceTypeBlock {
   // included cell.
   StellationCell* mCurrentCell = nullptr;
   StellationCell* mHighestIncluded = nullptr;
+  // The cell the user picked (in a stellation pane or the cell diagram), highlighted in
+  // the stellation panes; null when none is picked.
+  StellationCell* mSelectedCell = nullptr;
   // Set while the set-up shows the original model: inclusion changes record no undo
   // step and ask the panes for nothing.
   bool mQuietCellChanges = false;

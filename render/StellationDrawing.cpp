@@ -21,7 +21,9 @@
 #include "render/GLErrors.h"
 #include "render/GLSelection.h"
 #include "render/GLText.h"
+#include "render/ModelDrawPane.h"
 #include "render/ModelDrawSettings.h"
+#include "render/ModelDrawing.h"
 #include "render/NetDrawSettings.h"
 #include "render/OpenGLView.h"
 #include "render/Primitives.h"
@@ -448,6 +450,54 @@ void DrawFacetsForSelection(FaceType* type, PolyElement* face, const double* off
     const bool down = (f->mFlags & kFacetFacesDown) != 0;
     if ((f->mFlags & kFacetBothSides) || (!down && facesViewer) || (down && !facesViewer)) Draw(f, frame);
   }
+}
+
+void DrawSelectedCell(Poly* poly, ElementList* faces, FaceTypeBlock* block, double morph) {
+  using namespace detail_StellationDrawing;
+  OpenGLView* view = OpenGLView::GetCurrent();
+  const StellationCell* cell = block ? block->mSelectedCell : nullptr;
+  if (!view || !poly || !faces || !cell || !block->IsStellated() || view->IsPicking()) return;
+  ModelDrawPane& pane = GetModelDrawPane(view);
+  const NetDrawSettings& settings = GetNetDrawSettings();
+  const int before = view->GetTransparencyMode();
+  pane.PushTransparency(settings.selectedTransparency);
+  const bool lighting = SetLighting(view, false);
+  static const float kWhite[3] = {1.0f, 1.0f, 1.0f};
+  view->SetMaterialColorAlphav(kWhite, settings.selectedAlpha);
+  glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_POLYGON_BIT | GL_LINE_BIT);
+  glDisable(GL_CULL_FACE);
+  glDisable(GL_POLYGON_OFFSET_FILL);
+  glDepthMask(GL_FALSE);
+  const double display = poly->mDisplayScale;
+  glPushMatrix();
+  if (display != 1.0) glScaled(display, display, display);
+  auto drawCopies = [&] {
+    for (PolyElement* face = faces->mHead; face; face = face->mNext) {
+      if (!face->mType || face->mType->mBlock != block) continue;
+      const FaceType* owner = DiagramOwner(face->mType);
+      double offset[3], frame[16];
+      GetMorphOffset(face, morph, offset);
+      FrameOnFace(frame, face, offset, 1.0);
+      for (const StellationFacet* f : cell->mFacets) {
+        if (f && DiagramOwner(f->mOwner) == owner) Draw(f, frame);
+      }
+    }
+  };
+  // The facets in sight are filled over the model's own; then the outlines of all of
+  // them show through, dashed, so a cell inside the stellation is found too.
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LEQUAL);
+  drawCopies();
+  glDisable(GL_DEPTH_TEST);
+  glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+  view->SetLineStipple(0x5555);
+  drawCopies();
+  view->SetLineStipple(0);
+  glPopMatrix();
+  glPopAttrib();
+  SetLighting(view, lighting);
+  pane.PopTransparency(before);
+  CheckGLError("DrawSelectedCell");
 }
 
 // ---- Marks of the diagram pane ----------------------------------------------------------------

@@ -7,8 +7,11 @@
 
 namespace corvia {
 
+class ElementList;
 class FaceType;
+class FaceTypeBlock;
 class OpenGLView;
+class Poly;
 class PolyElement;
 struct StellationFacet;
 struct StellationSegment;
@@ -40,6 +43,12 @@ void DrawDiagramOnFace(FaceType* type, PolyElement* face, const double* offset);
 // The visible facets on the face that look towards the viewer (or both ways), for
 // picking.
 void DrawFacetsForSelection(FaceType* type, PolyElement* face, const double* offset);
+
+// Every copy of the block's selected cell: its facets on each face of the list whose
+// type is in the block, filled white in the selected-face transparency where they are
+// in sight and outlined dashed through the model, each face moved out by the
+// explosion factor as the stellation is.
+void DrawSelectedCell(Poly* poly, ElementList* faces, FaceTypeBlock* block, double morph);
 
 // ---- Marks and labels of the diagram pane ------------------------------------------------
 void DrawSymmetryAxes2D(FaceType* type, OpenGLView* view);

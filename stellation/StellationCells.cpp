@@ -660,7 +660,7 @@ void FaceTypeBlock::FreeCells() {
   }
   mFirstCell = mOuterCell = nullptr;
   mFirstCellType = mLastCellType = nullptr;
-  mCurrentCell = mHighestIncluded = nullptr;
+  mCurrentCell = mHighestIncluded = mSelectedCell = nullptr;
   mIncludedCells = mSecondCellCount = mChangedCells = 0;
   for (FaceType* t = mFirstFaceType; t; t = t->mNext) {
     if (t->mCoplanarMaster) {

@@ -42,6 +42,7 @@
 #include "nets/Net.h"
 #include "nets/NetFlags.h"
 #include "platform/Services.h"
+#include "render/ModelDrawSettings.h"
 #include "render/NewView.h"
 #include "stellation/FacetPreview.h"
 #include "stellation/Faceting.h"
@@ -375,6 +376,38 @@ TEST_F(PaneControlsTest, AFacetIsDrawnByClickingTheCubesCorners) {
   EXPECT_TRUE(NearlyEqual(ring->next->point, apart[0].first->mDualVert, 1e-9));
   ClickCaptionButton(base, kCaptionLeaveMode, [] { return GetPaneSelectionMode() == kSelectFacesVertices; });
   EXPECT_EQ(GetPaneSelectionMode(), kSelectFacesVertices);
+}
+
+TEST_F(PaneControlsTest, InFacetingModeThePreviewShowsTheVerticesThatAClickAddsToTheFacet) {
+  Open("4.4.4");
+  CPolyView* preview = Show(1, kViewFacetingPreview);
+  Poly* poly = GetCurrentPoly();
+  ModelDrawSettings& settings = GetModelDrawSettings();
+  const bool showVerts = settings.showVerts;
+  settings.showVerts = false;
+  // The corner nearest the eye, where the pane shows it.
+  PolyElement* front = nullptr;
+  for (PolyElement* v = poly->mVertices.mHead; v; v = v->mNext) {
+    if (!front || Dot(v->mDualVert, preview->GetEye()) > Dot(front->mDualVert, preview->GetEye())) front = v;
+  }
+  double p[3], window[3];
+  Scale(p, front->mDualVert, poly->mDisplayScale);
+  preview->ApplyViewTransform(window, p);
+  auto picture = [&] {
+    preview->Invalidate(true);
+    preview->UpdateNow();
+    return corvia::testing::ScreenPixels(WindowOf(preview)->GetCanvas());
+  };
+  const wxImage before = picture();
+  // Without facets and outside the mode the preview shows nothing there; in the mode
+  // the vertices appear, and a click on one starts a facet at it.
+  corvia::testing::PostMenuCommand(mFrame, kCmdFacetingMode);
+  YieldUntil([&] { return CountChanged(before, picture(), window, 4) > 0; });
+  EXPECT_GT(CountChanged(before, picture(), window, 4), 0);
+  ClickOnModel(preview, front->mDualVert, [&] { return CountDrawnCorners(poly->mCurrentDrawnPolygon) == 1; });
+  ASSERT_EQ(CountDrawnCorners(poly->mCurrentDrawnPolygon), 1);
+  EXPECT_TRUE(NearlyEqual(poly->mCurrentDrawnPolygon->ring->point, front->mDualVert, 1e-9));
+  settings.showVerts = showVerts;
 }
 
 TEST_F(PaneControlsTest, ThePentagonalPrismIsAugmentedThroughTheDialogAndItsPreview) {

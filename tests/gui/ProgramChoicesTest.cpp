@@ -466,6 +466,52 @@ TEST_F(ProgramChoicesTest, CellsOfAStellationAreHiddenAndShownAndKeptThroughUndo
   EXPECT_STREQ(GetPane(0)->GetMessage(), "There is only one type of cell");
 }
 
+TEST_F(ProgramChoicesTest, ACellPickedInTheStellationIsHighlightedThereUntilPickedAgain) {
+  ClickPane(0);
+  ChooseFromMenu(32797);  // Base Stellation
+  YieldUntil([] { return GetPane(0)->GetViewType() == kViewStellationOfBase; });
+  ChooseFromMenu(kCmdStellationNext);
+  YieldUntil([] { return !FaceTypeBlock::IsOriginalStellation(GetCurrentPoly()->mBaseBlock.get()); });
+  FaceTypeBlock* block = GetCurrentPoly()->mBaseBlock.get();
+  ASSERT_TRUE(block->IsStellated());
+  // Stepping the stellation makes a cell current, but selects none.
+  EXPECT_EQ(block->mSelectedCell, nullptr);
+  auto centre = [] {
+    GetPane(0)->Invalidate(true);
+    wxTheApp->Yield(true);
+    const wxImage pixels = corvia::testing::ScreenPixels(Canvas(0));
+    const int x = pixels.GetWidth() / 2, y = pixels.GetHeight() / 2;
+    return std::array<int, 3>{pixels.GetRed(x, y), pixels.GetGreen(x, y), pixels.GetBlue(x, y)};
+  };
+  auto differs = [](const std::array<int, 3>& a, const std::array<int, 3>& b) {
+    return std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]) > 12;
+  };
+  // The stellation as painted.
+  std::array<int, 3> plain = centre();
+  YieldUntil([&] { return differs(plain = centre(), {128, 128, 128}); });
+
+  // A click on the model picks the cell whose facet is there: the pane shows it
+  // lighter where it is, and the cell diagram's cell is the current one.
+  ClickPane(0);
+  YieldUntil([block] { return block->mSelectedCell != nullptr; });
+  ASSERT_NE(block->mSelectedCell, nullptr);
+  EXPECT_EQ(block->mCurrentCell, block->mSelectedCell);
+  EXPECT_TRUE(block->mSelectedCell->IsIncluded());
+  std::array<int, 3> shown = centre();
+  YieldUntil([&] { return differs(shown = centre(), plain); });
+  EXPECT_TRUE(differs(shown, plain)) << shown[0] << "," << shown[1] << "," << shown[2];
+  EXPECT_GE(shown[0] + shown[1] + shown[2], plain[0] + plain[1] + plain[2]);
+  corvia::testing::KeepScreenshot(mFrame, "stellation-cell-selected");
+
+  // The same cell again deselects it and the pane looks as before.
+  ClickPane(0);
+  YieldUntil([block] { return block->mSelectedCell == nullptr; });
+  EXPECT_EQ(block->mSelectedCell, nullptr);
+  std::array<int, 3> back = centre();
+  YieldUntil([&] { return !differs(back = centre(), plain); });
+  EXPECT_FALSE(differs(back, plain));
+}
+
 TEST_F(ProgramChoicesTest, ThePolyMenuBuildsATorusFromItsDialog) {
   Platform().dialogs.Queue<CTorusDialog>([](CTorusDialog& d) {
     d.mTubeRadius = 0.5;
