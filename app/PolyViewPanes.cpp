@@ -713,8 +713,9 @@ void CPolyView::DrawMeasurements(const Transform3D* toPlane) {
   // 4. The length of the measured segment, and the measured angle, at its middle.
   if (segment) {
     char text[kAngleTextSize + 48];
-    const double length = GetMeasuredDistance();
-    int used = std::snprintf(text, sizeof text, " %.12g", length);
+    // In the user's length unit, as the status bar gives it.
+    const double length = GetMeasuredDistance() * GetUnitSettings().mLengthScale;
+    int used = std::snprintf(text, sizeof text, " %g", length);
     const double angle = GetMeasuredAngle(0);
     if (angle != std::numeric_limits<double>::max() && used > 0 && used < static_cast<int>(sizeof text) - 2) {
       char angleText[kAngleTextSize];
@@ -722,7 +723,11 @@ void CPolyView::DrawMeasurements(const Transform3D* toPlane) {
     }
     const double middle[3] = {(a[0] + b[0]) / 2.0, (a[1] + b[1]) / 2.0, (a[2] + b[2]) / 2.0};
     SetColorv(GetDisplaySettings().titleColor);
+    // In front of the model: the segment's middle often lies inside it.
+    const GLboolean depth = glIsEnabled(GL_DEPTH_TEST);
+    glDisable(GL_DEPTH_TEST);
     DrawText3D(text, middle);
+    if (depth) glEnable(GL_DEPTH_TEST);
   }
   glPopMatrix();
   corvia::SetLighting(this, lighting);
