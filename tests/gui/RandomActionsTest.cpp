@@ -50,10 +50,12 @@ namespace test_RandomActions {
 
 using namespace corvia;
 using corvia::testing::YieldUntil;
-using corvia::testing::YieldUntilHandled;
 
 // How long the program may take to paint again after an action.
 constexpr std::chrono::milliseconds kAnswerLimit{60000};
+// How long the events an action brought about may take to be handled before the
+// check that the window paints.
+constexpr std::chrono::milliseconds kSettleLimit{3000};
 // How long a dialog, a menu or a progress window may stay before the test answers it.
 constexpr int kAnswerAfterMs = 400;
 constexpr int kCiSeeds[] = {11, 23, 37};
@@ -103,7 +105,7 @@ class RandomActions : public ::testing::Test {
       if (box.title == "Internal Error") ADD_FAILURE() << "internal error \"" << box.text << "\"\n" << Log();
     };
     YieldUntil([this] { return mFrame->IsShownOnScreen() && GetPane(0) && GetPane(0)->GetWindow(); });
-    YieldUntilHandled();
+    Settle();
   }
   void TearDown() override {
     Messages().onBox = nullptr;
@@ -123,7 +125,10 @@ class RandomActions : public ::testing::Test {
 
   void Note(const std::string& action) {
     mLog.push_back(action);
-    if (std::getenv("CORVIA_RANDOM_LOG")) std::printf("[%d #%zu] %s\n", mSeed, mLog.size(), action.c_str());
+    if (std::getenv("CORVIA_RANDOM_LOG")) {
+      std::printf("[%d #%zu] %s\n", mSeed, mLog.size(), action.c_str());
+      std::fflush(stdout);
+    }
   }
 
   int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(mRandom); }
@@ -195,7 +200,7 @@ class RandomActions : public ::testing::Test {
       Note("key " + std::to_string(key) + " modifiers " + std::to_string(modifiers));
       QueueBoxAnswer();
       canvas->SetFocus();
-      YieldUntilHandled();
+      Settle();
       sim.Char(key, modifiers);
     } else if (kind < 75) {
       wxWindow* canvas = RandomCanvas();
@@ -204,18 +209,18 @@ class RandomActions : public ::testing::Test {
       const bool drag = Pick(2) == 0;
       Note(std::string(drag ? "drag" : "click") + " at " + std::to_string(at.x) + "," + std::to_string(at.y));
       QueueBoxAnswer();
-      corvia::testing::MovePointerTo(sim, at);
-      corvia::testing::PressButton(sim);
+      Move(sim, at);
+      Button(sim, true);
       if (drag) {
         const wxPoint step(Pick(41) - 20, Pick(41) - 20);
-        for (int i = 1; i <= 4; ++i) corvia::testing::MovePointerTo(sim, at + wxPoint(step.x * i, step.y * i));
+        for (int i = 1; i <= 4; ++i) Move(sim, at + wxPoint(step.x * i, step.y * i));
         // A layout change now and then while the button is held.
         if (Pick(4) == 0) {
           Note("layout during the drag");
           SendCommand(kCmdLayout1 + Pick(6));
         }
       }
-      corvia::testing::ReleaseButton(sim);
+      Button(sim, false);
       StopAllMouseThrows();
     } else if (kind < 85) {
       CPolyView* pane = GetPane(0);
@@ -226,9 +231,9 @@ class RandomActions : public ::testing::Test {
       const wxPoint at = strip->ClientToScreen(wxPoint(Pick(std::max(size.x, 1)), size.y / 2));
       Note("caption click at " + std::to_string(at.x));
       QueueBoxAnswer();
-      corvia::testing::MovePointerTo(sim, at);
-      corvia::testing::PressButton(sim);
-      corvia::testing::ReleaseButton(sim);
+      Move(sim, at);
+      Button(sim, true);
+      Button(sim, false);
     } else if (kind < 93) {
       const int layout = kCmdLayout1 + Pick(6);
       Note("layout command " + std::to_string(layout));
@@ -241,9 +246,30 @@ class RandomActions : public ::testing::Test {
       Note(std::string("library step ") + (forward ? "forward" : "back"));
       QueueBoxAnswer();
       canvas->SetFocus();
-      YieldUntilHandled();
+      Settle();
       sim.Char(forward ? WXK_RIGHT : WXK_LEFT, wxMOD_CONTROL);
     }
+  }
+
+  // Lets wx handle what was done. A pane that moves on its own (a morph, a throw)
+  // keeps sending events, so the wait is short.
+  static void Settle() {
+    wxTheApp->Yield(true);
+    YieldUntil([] { return !corvia::testing::HasQueuedEvents(); }, kSettleLimit);
+  }
+  static void Move(wxUIActionSimulator& sim, const wxPoint& to) {
+    sim.MouseMove(to);
+    YieldUntil([&] { return wxGetMousePosition() == to; }, kSettleLimit);
+    Settle();
+  }
+  static void Button(wxUIActionSimulator& sim, bool down) {
+    if (down) {
+      sim.MouseDown();
+    } else {
+      sim.MouseUp();
+    }
+    YieldUntil([down] { return wxGetMouseState().LeftIsDown() == down; }, kSettleLimit);
+    Settle();
   }
 
   void SendCommand(int id) {
@@ -289,7 +315,7 @@ class RandomActions : public ::testing::Test {
       }
       mTries = 0;
       mTest.Note("  escape");
-      wxUIActionSimulator().Char(WXK_ESCAPE);
+      mKeys.Char(WXK_ESCAPE);
     }
 
    private:
@@ -297,6 +323,7 @@ class RandomActions : public ::testing::Test {
     DialogWatch& mDialogs;
     std::chrono::steady_clock::time_point mStarted = std::chrono::steady_clock::now();
     int mTries = 0;
+    wxUIActionSimulator mKeys;  // made once: making one lets wx handle its events
   };
 
   // Runs the actions of the seed; false when the program stopped answering.
@@ -310,7 +337,7 @@ class RandomActions : public ::testing::Test {
     for (int i = 0; i < actions && !HasFatalFailure(); ++i) {
       answerer.Begin();
       Act();
-      YieldUntilHandled();
+      Settle();
       answerer.Begin();
       // The program answers: the main window paints again.
       const int painted = corvia::testing::PaintCount(mFrame);
@@ -325,7 +352,7 @@ class RandomActions : public ::testing::Test {
     for (wxWindow* window : wxTopLevelWindows) {
       if (window != mFrame) window->Close(true);
     }
-    YieldUntilHandled();
+    Settle();
     GetTour().StopTour();
     mFrame->Close(true);
     EXPECT_TRUE(YieldUntil([] { return wxTopLevelWindows.empty(); })) << "the windows stayed\n" << Log();
