@@ -72,8 +72,7 @@ bool LeftOut(const wxString& label) {
   return false;
 }
 
-// Every modal dialog: file and folder dialogs are answered Cancel without showing
-// (they would reach the disk); the others are shown and answered by the watch.
+// The modal dialogs open now, the last opened last; the watch answers them.
 class DialogWatch final : public wxModalDialogHook {
  public:
   DialogWatch() { Register(); }
@@ -82,7 +81,6 @@ class DialogWatch final : public wxModalDialogHook {
 
  protected:
   int Enter(wxDialog* dialog) override {
-    if (dynamic_cast<wxFileDialog*>(dialog) || dynamic_cast<wxDirDialog*>(dialog)) return wxID_CANCEL;
     open.push_back(dialog);
     return wxID_NONE;
   }
@@ -221,7 +219,6 @@ class RandomActions : public ::testing::Test {
         }
       }
       Button(sim, false);
-      StopAllMouseThrows();
     } else if (kind < 85) {
       CPolyView* pane = GetPane(0);
       auto* window = pane ? dynamic_cast<PaneWindow*>(pane->GetWindow()) : nullptr;
@@ -254,6 +251,8 @@ class RandomActions : public ::testing::Test {
   // Lets wx handle what was done. A pane that moves on its own (a morph, a throw)
   // keeps sending events, so the wait is short.
   static void Settle() {
+    // A throw left spinning repaints its pane without end: a yield would never run dry.
+    StopAllMouseThrows();
     wxTheApp->Yield(true);
     YieldUntil([] { return !corvia::testing::HasQueuedEvents(); }, kSettleLimit);
   }
@@ -298,6 +297,12 @@ class RandomActions : public ::testing::Test {
       mStarted = std::chrono::steady_clock::now();
       if (!mDialogs.open.empty()) {
         wxDialog* dialog = mDialogs.open.back();
+        // File and folder dialogs are cancelled: they would reach the disk.
+        if (dynamic_cast<wxFileDialog*>(dialog) || dynamic_cast<wxDirDialog*>(dialog)) {
+          mTest.Note("  cancel the file dialog");
+          dialog->EndModal(wxID_CANCEL);
+          return;
+        }
         static const int kButtons[] = {wxID_OK, wxID_CANCEL, wxID_YES, wxID_NO, wxID_CLOSE};
         const int id = kButtons[std::uniform_int_distribution<int>(0, std::size(kButtons) - 1)(mTest.mAnswers)];
         mTest.Note("  answer dialog \"" + dialog->GetTitle().utf8_string() + "\" with " + std::to_string(id));
