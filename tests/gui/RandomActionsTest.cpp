@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 #include <wx/dialog.h>
 #include <wx/dirdlg.h>
+#include <wx/apptrait.h>
+#include <wx/evtloop.h>
 #include <wx/filedlg.h>
 #include <wx/frame.h>
 #include <wx/glcanvas.h>
@@ -23,6 +25,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <random>
 #include <sstream>
@@ -56,6 +59,8 @@ constexpr std::chrono::milliseconds kAnswerLimit{60000};
 // How long the events an action brought about may take to be handled before the
 // check that the window paints.
 constexpr std::chrono::milliseconds kSettleLimit{3000};
+// The longest pass of wx's loop while the test waits, in milliseconds.
+constexpr int kPassMs = 5;
 // How long a dialog, a menu or a progress window may stay before the test answers it.
 constexpr int kAnswerAfterMs = 400;
 constexpr int kCiSeeds[] = {11, 23, 37};
@@ -103,6 +108,9 @@ class RandomActions : public ::testing::Test {
       if (box.title == "Internal Error") ADD_FAILURE() << "internal error \"" << box.text << "\"\n" << Log();
     };
     YieldUntil([this] { return mFrame->IsShownOnScreen() && GetPane(0) && GetPane(0)->GetWindow(); });
+    mLoop.reset(wxTheApp->GetTraits()->CreateEventLoop());
+    // Made once: making one lets wx handle its events with no bound.
+    mSim = std::make_unique<wxUIActionSimulator>();
     Settle();
   }
   void TearDown() override {
@@ -174,7 +182,7 @@ class RandomActions : public ::testing::Test {
 
   // One random action; what it was is logged before it runs.
   void Act() {
-    wxUIActionSimulator sim;
+    wxUIActionSimulator& sim = *mSim;
     const int kind = Pick(100);
     if (kind < 30) {
       const auto commands = MenuCommands();
@@ -248,26 +256,35 @@ class RandomActions : public ::testing::Test {
     }
   }
 
-  // Lets wx handle what was done. A pane that moves on its own (a morph, a throw)
-  // keeps sending events, so the wait is short.
-  static void Settle() {
-    // A throw left spinning repaints its pane without end: a yield would never run dry.
-    StopAllMouseThrows();
-    wxTheApp->Yield(true);
-    YieldUntil([] { return !corvia::testing::HasQueuedEvents(); }, kSettleLimit);
+  // Lets wx handle its events, one pass of its loop at a time, until the condition
+  // holds; false when it still does not after the limit. A pane that animates without
+  // end (a dual morph) keeps new paints coming, so that a yield would never run dry.
+  bool Pump(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+      if (std::chrono::steady_clock::now() > end) return false;
+      mLoop->DispatchTimeout(kPassMs);
+    }
+    return true;
   }
-  static void Move(wxUIActionSimulator& sim, const wxPoint& to) {
+  // Lets wx handle what was done, for a short while at most.
+  void Settle() {
+    // A throw left spinning would repaint its pane without end.
+    StopAllMouseThrows();
+    Pump([] { return !corvia::testing::HasQueuedEvents(); }, kSettleLimit);
+  }
+  void Move(wxUIActionSimulator& sim, const wxPoint& to) {
     sim.MouseMove(to);
-    YieldUntil([&] { return wxGetMousePosition() == to; }, kSettleLimit);
+    Pump([&] { return wxGetMousePosition() == to; }, kSettleLimit);
     Settle();
   }
-  static void Button(wxUIActionSimulator& sim, bool down) {
+  void Button(wxUIActionSimulator& sim, bool down) {
     if (down) {
       sim.MouseDown();
     } else {
       sim.MouseUp();
     }
-    YieldUntil([down] { return wxGetMouseState().LeftIsDown() == down; }, kSettleLimit);
+    Pump([down] { return wxGetMouseState().LeftIsDown() == down; }, kSettleLimit);
     Settle();
   }
 
@@ -347,7 +364,7 @@ class RandomActions : public ::testing::Test {
       // The program answers: the main window paints again.
       const int painted = corvia::testing::PaintCount(mFrame);
       mFrame->Refresh();
-      ASSERT_TRUE(YieldUntil([&] { return corvia::testing::PaintCount(mFrame) > painted; }, kAnswerLimit))
+      ASSERT_TRUE(Pump([&] { return corvia::testing::PaintCount(mFrame) > painted; }, kAnswerLimit))
           << "no paint within " << kAnswerLimit.count() << " ms\n"
           << Log();
       ++mDone;
@@ -365,6 +382,8 @@ class RandomActions : public ::testing::Test {
 
   std::unique_ptr<corvia::testing::RunningProgram> mProgram;
   wxFrame* mFrame = nullptr;
+  std::unique_ptr<wxEventLoopBase> mLoop;
+  std::unique_ptr<wxUIActionSimulator> mSim;
   std::mt19937 mRandom;
   std::mt19937 mAnswers;  // the watch's own: it runs at times of its own
   int mSeed = 0;
