@@ -28,7 +28,7 @@ class CommandsStopWork final : public wxEventFilter {
   int FilterEvent(wxEvent& event) override {
     if (!IsProgressActive()) return Event_Skip;
     wxObject* object = event.GetEventObject();
-    wxWindow* window = wxDynamicCast(object, wxWindow);
+    wxWindow* window = dynamic_cast<wxWindow*>(object);
     wxWindow* progress = platform::WxProgress::GetOpenWindow();
     if (progress && window && (window == progress || wxGetTopLevelParent(window) == progress)) return Event_Skip;
     const wxEventType type = event.GetEventType();
@@ -40,7 +40,7 @@ class CommandsStopWork final : public wxEventFilter {
       } else if (window) {
         target = window->GetEventHandler();
       } else {
-        target = wxDynamicCast(object, wxEvtHandler);
+        target = dynamic_cast<wxEvtHandler*>(object);
       }
       if (target) mHeld.push_back({target, std::unique_ptr<wxEvent>(event.Clone())});
       RequestProgressCancel();
@@ -48,7 +48,7 @@ class CommandsStopWork final : public wxEventFilter {
     }
     // The menu bar opens its menus; every other window's input is dropped, and with
     // it what the input would have done (a click on a control, a key in a pane).
-    if (event.GetEventCategory() == wxEVT_CATEGORY_USER_INPUT && !wxDynamicCast(window, wxMenuBar)) {
+    if (event.GetEventCategory() == wxEVT_CATEGORY_USER_INPUT && !dynamic_cast<wxMenuBar*>(window)) {
       return Event_Processed;
     }
     return Event_Skip;

@@ -30,6 +30,7 @@
 #include "render/NewView.h"
 #include "ui/CommandIds.h"
 #include "ui/MainFrame.h"
+#include "ui/ModalDialogs.h"
 #include "ui/NewFrame.h"
 
 namespace corvia {
@@ -56,6 +57,8 @@ CPolyApp& CPolyApp::Get() {
 wxFrame* CPolyApp::InitInstance() {
   using namespace detail_PolyApp;
   SetMouseInterfaceType(0);
+  WatchModalDialogs();
+  SetNoticesWaitForDrawing(true);
   LoadSettings();
   GetRecentFiles().Load(kRecentFileCount);
   std::srand(TimeSeed());
@@ -110,6 +113,7 @@ void CPolyApp::CloseDown() {
 void CPolyApp::ExitInstance() {
   if (mIdleBound && wxTheApp) wxTheApp->Unbind(wxEVT_IDLE, &CPolyApp::OnIdle, this);
   mIdleBound = false;
+  SetNoticesWaitForDrawing(false);
   CMainFrame::SetDocumentCloseDown(nullptr);
   RemoveWindowServices();
   if (mHelp) {
@@ -139,13 +143,18 @@ bool CPolyApp::DoIdleWork(double time) {
     SetThrowStepPending(true);
     busy = true;
   }
-  if (mDoc && mDoc->UpdateTransitions(time)) busy = true;
+  // A modal dialog's command may hold the model, a face or an element across the
+  // dialog: nothing changes the model until the dialog is closed.
+  const bool modal = IsModalDialogOpen();
+  if (!modal && mDoc && mDoc->UpdateTransitions(time)) busy = true;
   Poly* poly = GetCurrentPoly();
-  if (poly && (poly->mPolyFlags & kPolyFlagCellColoursStale)) poly->UpdateCellColours();
+  if (!modal && poly && (poly->mPolyFlags & kPolyFlagCellColoursStale)) poly->UpdateCellColours();
   UpdateAllViewsNow();
   // What the panes left for later while they drew, once they are painted and nothing
   // moves; they are painted again from the next idle time on.
-  if (!busy && NewView::GetMouseButtonsHeld() == 0 && RunDeferredPaneWork()) busy = true;
+  if (!busy && !modal && NewView::GetMouseButtonsHeld() == 0 && RunDeferredPaneWork()) busy = true;
+  // What the panes told while they drew, now that the paint is over.
+  ShowHeldMessages();
   if (NewView::GetMouseButtonsHeld() == 0 && IsUpdateCheckDone()) RunUpdateCheck();
   if (NewView::GetMouseButtonsHeld() == 0) CheckpointSettings(time);
   return busy;

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <limits>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "app/PolyDoc.h"
@@ -587,18 +588,22 @@ void CPolyView::DrawCellDiagramPane(Poly* poly) {
   if (!picking) {
     SetColor(0.6f, 0.6f, 0.6f);
     SetLineStipple(0x6666);
+    // Each neighbour's box is looked up, not searched for: a model of many cells
+    // draws in time proportional to its links.
+    std::unordered_map<const StellationCell*, size_t> boxOf;
+    boxOf.reserve(boxes.size());
+    for (size_t i = 0; i < boxes.size(); ++i) boxOf.emplace(boxes[i].cell, i);
     glBegin(GL_LINES);
     for (const Box& b : boxes) {
       for (const StellationCell* other : b.cell->mNeighbours) {
         if (!other || other <= b.cell) continue;
-        for (const Box& o : boxes) {
-          if (o.cell != other) continue;
-          double p[2], q[2];
-          centre(b, p);
-          centre(o, q);
-          glVertex2dv(p);
-          glVertex2dv(q);
-        }
+        const auto found = boxOf.find(other);
+        if (found == boxOf.end()) continue;
+        double p[2], q[2];
+        centre(b, p);
+        centre(boxes[found->second], q);
+        glVertex2dv(p);
+        glVertex2dv(q);
       }
     }
     glEnd();

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/Progress.h"
 #include "core/Strings.h"
 #include "platform/Services.h"
 
@@ -32,20 +33,37 @@ SuspendOpenGLHook& TheSuspendHook() {
   return hook;
 }
 
-// Shows one box with open drawing sections closed around it. Its texts are made
-// well-formed UTF-8 first: a file name of another encoding shows with its odd bytes
-// escaped, where a window would show nothing at all.
+// Shows one box with open drawing sections closed around it.
+platform::MessageBoxReply ShowNow(const platform::MessageBoxRequest& request) {
+  std::function<void()> resume;
+  if (const SuspendOpenGLHook& hook = TheSuspendHook()) resume = hook();
+  platform::MessageBoxReply reply = platform::Services().messages->ShowBox(request);
+  if (resume) resume();
+  return reply;
+}
+
+bool gHoldWhileDrawing = false;
+
+std::vector<platform::MessageBoxRequest>& HeldNotices() {
+  static std::vector<platform::MessageBoxRequest> held;
+  return held;
+}
+
+// Shows one box, its texts made well-formed UTF-8 first: a file name of another
+// encoding shows with its odd bytes escaped, where a window would show nothing at all.
 platform::MessageBoxReply ShowRequest(platform::MessageBoxRequest request) {
   request.title = EscapeNonUtf8(request.title);
   request.text = EscapeNonUtf8(request.text);
   request.checkBoxText = EscapeNonUtf8(request.checkBoxText);
   for (std::string& caption : request.captions) caption = EscapeNonUtf8(caption);
   if (request.title != kInternalErrorTitle) ++gToldCount;
-  std::function<void()> resume;
-  if (const SuspendOpenGLHook& hook = TheSuspendHook()) resume = hook();
-  platform::MessageBoxReply reply = platform::Services().messages->ShowBox(request);
-  if (resume) resume();
-  return reply;
+  // A box's modal loop must not run inside a pane's paint: a notice with nothing to
+  // answer waits until the drawing is over (ShowHeldMessages).
+  if (gHoldWhileDrawing && IsDrawingContextHeld() && request.buttons == platform::BoxButtons::Ok && !request.hasCheckBox) {
+    HeldNotices().push_back(std::move(request));
+    return platform::MessageBoxReply{};
+  }
+  return ShowNow(request);
 }
 
 platform::BoxIcon IconOfStyle(BoxStyle style) {
@@ -143,6 +161,22 @@ int MessageBoxOnActiveWindow(const char* text, const char* title, BoxStyle style
   int defaultButton = static_cast<int>((style & kBoxStyleDefaultButtonMask) >> 8);
   request.defaultButton = defaultButton < count ? defaultButton : 0;
   return detail_Messages::ShowRequest(request).result;
+}
+
+void SetNoticesWaitForDrawing(bool wait) { detail_Messages::gHoldWhileDrawing = wait; }
+
+bool ShowHeldMessages() {
+  if (IsDrawingContextHeld()) return false;
+  std::vector<platform::MessageBoxRequest> held;
+  held.swap(detail_Messages::HeldNotices());
+  // The same notice told several times by one paint is shown once.
+  held.erase(std::unique(held.begin(), held.end(),
+                         [](const platform::MessageBoxRequest& a, const platform::MessageBoxRequest& b) {
+                           return a.title == b.title && a.text == b.text;
+                         }),
+             held.end());
+  for (const platform::MessageBoxRequest& request : held) detail_Messages::ShowNow(request);
+  return !held.empty();
 }
 
 int GetToldMessageCount() {

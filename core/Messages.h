@@ -111,6 +111,14 @@ bool AskText(const char* prompt, char* buffer, int size, int flags);
 // the main window; open drawing sections are closed around it.
 int MessageBoxOnActiveWindow(const char* text, const char* title, BoxStyle style);
 
+// Whether a notice (a box with an OK button alone) told while a pane draws waits
+// until the drawing is over, answered OK at once: the program, whose idle time shows
+// them (ShowHeldMessages), sets it; otherwise every box shows when it is told.
+void SetNoticesWaitForDrawing(bool wait);
+// Shows the notices told while a pane drew; true when there were any. Nothing while
+// a pane draws.
+bool ShowHeldMessages();
+
 // How many boxes have spoken to the user in their own words (every box and question
 // but the internal errors): work that reads the count before and after a step knows
 // whether the step said why it failed.

@@ -349,4 +349,10 @@ long CountUtf8Characters(const std::string& text) {
   return count;
 }
 
+std::string RichTextPlainText(const char* markup) {
+  std::string text;
+  for (const RichTextRun& run : ParseRichTextMarkup(markup, 0, -1, 0).runs) text += run.text;
+  return text;
+}
+
 }  // namespace corvia

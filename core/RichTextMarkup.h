@@ -69,6 +69,9 @@ struct RichTextMarkup {
 // from the start of the content).
 RichTextMarkup ParseRichTextMarkup(const char* markup, uint32_t colour, int height, long startPosition);
 
+// The words of the mark-up without their formatting, for a box that shows plain text.
+std::string RichTextPlainText(const char* markup);
+
 // The number of characters (not bytes) of UTF-8 text.
 long CountUtf8Characters(const std::string& text);
 

@@ -6,10 +6,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 #include "core/DrawnPolygon.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
+#include "core/RichTextMarkup.h"
 #include "core/TimeFormat.h"
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
@@ -35,6 +37,7 @@ constexpr int64_t kComplexityAsk = 150000;
 constexpr int64_t kComplexityHigh = 1000000;
 constexpr int64_t kComplexityExtreme = 2500000;
 constexpr unsigned kWarningQuestionFlags = 5;
+constexpr size_t kWarningBufferSize = 1024;
 constexpr int kMaxWalkSteps = 100000;
 
 // A set-up that stopped on a fault without a word to the user about what it means.
@@ -167,8 +170,10 @@ void Stellate(Poly* poly, FaceTypeBlock* block, bool /*flag*/) {
     int answer = 1;
     {
       BusyScope busy;
-      answer = AskQuestion(kWarningQuestionFlags, "WARNING", {"Proceed anyway", "+Cancel"}, kComplexityWarning,
-                           ComplexityText(estimate));
+      // The question box shows plain text: the warning's words without its mark-up.
+      const std::string markup = FormatLimited(kWarningBufferSize, kComplexityWarning, ComplexityText(estimate));
+      answer = AskQuestion(kWarningQuestionFlags, "WARNING", {"Proceed anyway", "+Cancel"}, "%s",
+                           RichTextPlainText(markup.c_str()).c_str());
     }
     if (answer != 0) {
       block->mStellationRefused = 1;

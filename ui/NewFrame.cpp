@@ -18,6 +18,7 @@
 #include "ui/NewSplitter.h"
 #include "ui/PaneViews.h"
 #include "ui/PaneWindow.h"
+#include "ui/Tour.h"
 
 namespace corvia {
 
@@ -300,6 +301,9 @@ void NewFrame::OnClose(wxCloseEvent& event) {
 }
 
 bool NewFrame::CloseDown() {
+  // A tour that played on would load its next model, and lay out panes, in a program
+  // that is closing.
+  GetTour().StopTour();
   ExitFullScreen();
   EndRunningDialogs();
   SaveWindowPlacement();

@@ -333,17 +333,23 @@ public:
     });
     Bind(wxEVT_KEY_DOWN, [this](wxKeyEvent& e) {
       NewView* view = mPane->GetView();
-      if (view) view->OnKeyDown(KeyOf(e), e.IsAutoRepeat());
+      // A key pressed again before it was released repeats (wxGTK leaves the event's
+      // own repeat flag unset).
+      const bool repeat = e.GetKeyCode() == mKeyHeld;
+      mKeyHeld = e.GetKeyCode();
+      if (view) view->OnKeyDown(KeyOf(e), repeat);
       // The pane's own keys and the accelerators of the commands are taken here, so
       // that a command's single-key accelerator works while a pane has the focus.
       if (view && detail_PaneWindow::HandleKey(view, e)) return;
       e.Skip();
     });
     Bind(wxEVT_KEY_UP, [this](wxKeyEvent& e) {
+      if (e.GetKeyCode() == mKeyHeld) mKeyHeld = 0;
       if (NewView* view = mPane->GetView()) view->OnKeyUp(KeyOf(e));
       e.Skip();
     });
     Bind(wxEVT_KILL_FOCUS, [this](wxFocusEvent& e) {
+      mKeyHeld = 0;
       if (NewView* view = mPane->GetView()) view->OnKillFocus();
       e.Skip();
     });
@@ -364,6 +370,7 @@ private:
   }
 
   PaneWindow* mPane;
+  int mKeyHeld = 0;  // the key last pressed, until it is released
 };
 
 }  // namespace detail_PaneWindow
@@ -396,6 +403,19 @@ PaneWindow::PaneWindow(wxWindow* parent, std::unique_ptr<NewView> view, wxWindow
 
 PaneWindow::~PaneWindow() {
   if (mFullScreenFrame) SetFullScreen(false);
+  // A pane that goes while a button is held on it (a layout changed during a drag)
+  // lets the mouse go first: its view hears the buttons released, and no window of it
+  // keeps the capture.
+  if (mCaption->HasCapture()) {
+    mCaption->ReleaseMouse();
+    if (mView) mView->OnCaptionButtonUp(kMouseButtonLeft, -1, -1);
+  }
+  if (mCanvas->HasCapture()) {
+    for (int button : {kMouseButtonLeft, kMouseButtonMiddle, kMouseButtonRight}) {
+      if (mView && (NewView::GetMouseButtonsHeld() & button)) mView->OnButtonUp(button, -1, -1, 0);
+    }
+    if (mCanvas->HasCapture()) mCanvas->ReleaseMouse();
+  }
   if (mView) {
     mView->OnDestroy();
     mView.reset();

@@ -18,6 +18,7 @@
 #include "ui/BarDocument.h"
 #include "ui/InfoContents.h"
 #include "ui/Layouts.h"
+#include "ui/ModalDialogs.h"
 #include "ui/NewFrame.h"
 #include "ui/PaneViews.h"
 
@@ -31,6 +32,8 @@ const char* const kTransitionNames[kTourFadeTypes] = {
 constexpr const char* kDefaultName = "<Default>";
 // Transitions shorter than this do not run.
 constexpr double kShortestTransition = 0.001;
+// How often a tour that waits for a modal dialog to close looks again.
+constexpr int kModalWaitMs = 100;
 
 // The tokens of the scene section.
 enum {
@@ -222,6 +225,7 @@ double TourEvent::GetTotalTime(bool withTransition) const {
 // ---- The tour -------------------------------------------------------------------------------
 
 Tour::Tour() {
+  WatchModalDialogs();
   Bind(wxEVT_TIMER, [this](wxTimerEvent&) { OnTimerFired(); });
 }
 
@@ -393,6 +397,12 @@ void Tour::StartTimer(double seconds) {
 
 void Tour::OnTimerFired() {
   if (mTimer) mTimer->Stop();
+  // The next event waits until the modal dialog is closed: the command that opened it
+  // may hold the model that the event would replace.
+  if (mTimer && IsModalDialogOpen()) {
+    mTimer->StartOnce(detail_Tour::kModalWaitMs);
+    return;
+  }
   mTimerMs = 0;
   if (!mCurrent) return;
   const double transition = BeginTourTransition(-1.0);

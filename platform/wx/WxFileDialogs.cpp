@@ -130,11 +130,6 @@ class PreviewPane : public wxPanel {
     SetMinSize(GetSize());
     Bind(wxEVT_UPDATE_UI, &PreviewPane::OnUpdate, this);
   }
-  ~PreviewPane() override {
-    mDialog->mPicture = nullptr;
-    mDialog->mText = nullptr;
-  }
-
  private:
   void OnUpdate(wxUpdateUIEvent&) {
     const wxString path = mDialog->GetCurrentlySelectedFilename();

@@ -2,14 +2,14 @@
 // The open and save dialogs over wxFileDialog, and the previewing dialog.
 
 #include <wx/filedlg.h>
+#include <wx/statbmp.h>
+#include <wx/stattext.h>
+#include <wx/weakref.h>
 
 #include <functional>
 #include <string>
 
 #include "platform/FileDialogFrontEnd.h"
-
-class wxStaticBitmap;
-class wxStaticText;
 
 namespace corvia::platform {
 
@@ -43,8 +43,10 @@ class CBmpDialog : public wxFileDialog {
   int mKind;
   wxString mDefaultExtension;
   wxString mPreviewPath;
-  wxStaticBitmap* mPicture = nullptr;
-  wxStaticText* mText = nullptr;
+  // The preview pane's controls, null once they are gone (the pane, a child of the
+  // dialog, goes after the dialog's own members).
+  wxWeakRef<wxStaticBitmap> mPicture;
+  wxWeakRef<wxStaticText> mText;
 };
 
 class WxFileDialogs final : public FileDialogFrontEnd {

@@ -91,6 +91,9 @@ TEST(Stellate, ComplexityWarning) {
     ASSERT_EQ(messages.Boxes().size(), 1u);
     EXPECT_EQ(messages.Boxes().back().title, "WARNING");
     EXPECT_NE(messages.Boxes().back().text.find(std::string("Complexity: ") + c.words), std::string::npos);
+    // The box shows plain text: the warning's words, not its mark-up.
+    EXPECT_EQ(messages.Boxes().back().text.rfind("Warning: this model may be too complex", 0), 0u);
+    EXPECT_EQ(messages.Boxes().back().text.find('<'), std::string::npos);
     EXPECT_FALSE(block->IsStellated());
     EXPECT_EQ(block->mStellationRefused, 1);
     EXPECT_EQ(corvia::testing::Platform().views.mInfoBits & 7u, 7u);
@@ -144,6 +147,53 @@ TEST(Stellate, ProgressAndCancel) {
   EXPECT_EQ(model.poly.mFaces.mCount, faces);
   EXPECT_EQ(CountTitled("Internal Error"), 0);
   EXPECT_EQ(CountTitled("Error"), 0) << "the user cancelled: nothing to explain";
+}
+
+// A cancel at any report of the set-up, whatever phase it falls in (the diagrams, the
+// linking of lines, the facets, the joined vertices, the cells), ends as a cancel: no
+// internal error and no error box, the block left empty and refusing; once asked again
+// it stellates in full. On the snub cube and a geodesic sphere (many lines to link).
+TEST(Stellate, ACancelInAnyPhaseEndsAsACancel) {
+  using namespace test_Stellate;
+  ConfigModel snub("4.3.3.3.3");
+  ASSERT_TRUE(snub.built);
+  corvia::Poly sphere;
+  ASSERT_TRUE(BuildGeodesicSphere(sphere, 2));
+  auto& messages = corvia::testing::Platform().messages;
+  // The progress window shows from the first report on.
+  auto stellate = [](corvia::Poly* poly, FaceTypeBlock* block) {
+    corvia::ProgressScope scope;
+    corvia::testing::Platform().clock.Advance(2.0);
+    Stellate(poly, block, false);
+  };
+  for (corvia::Poly* poly : {&snub.poly, &sphere}) {
+    FaceTypeBlock* block = poly->mBaseBlock.get();
+    corvia::testing::ReportCounter counter;
+    stellate(poly, block);
+    ASSERT_TRUE(block->IsStellated());
+    const int reports = counter.pumps;
+    const int cells = block->GetNumCells();
+    ASSERT_GT(reports, 10);
+    for (int at = 1; at <= reports; ++at) {
+      SCOPED_TRACE(at);
+      block->Clear(false);
+      block->mStellationRefused = 0;
+      messages.Clear();
+      counter.pumps = 0;
+      counter.cancelAt = at;
+      stellate(poly, block);
+      corvia::testing::Platform().progress.Current()->cancel = false;
+      EXPECT_FALSE(block->IsStellated());
+      EXPECT_EQ(block->mFirstCell, nullptr);
+      ASSERT_EQ(messages.Boxes().size(), 0u) << messages.Boxes()[0].title << ": " << messages.Boxes()[0].text;
+    }
+    counter.cancelAt = 0;
+    block->Clear(false);
+    block->mStellationRefused = 0;
+    stellate(poly, block);
+    EXPECT_TRUE(block->IsStellated());
+    EXPECT_EQ(block->GetNumCells(), cells);
+  }
 }
 
 // A set-up stopped by a fault of its own (here a face type given a rotation order that

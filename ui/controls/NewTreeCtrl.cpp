@@ -41,7 +41,7 @@ DragState& Drag() {
 // The tree a window belongs to, if it is one of ours.
 NewTreeCtrl* TreeOfWindow(wxWindow* window) {
   for (; window; window = window->GetParent()) {
-    if (auto* tree = wxDynamicCast(window, NewTreeCtrl)) return tree;
+    if (auto* tree = dynamic_cast<NewTreeCtrl*>(window)) return tree;
     if (window->IsTopLevel()) break;
   }
   return nullptr;
@@ -102,7 +102,7 @@ bool NewTreeCtrl::Create(wxWindow* dialog, int itemId) {
   if (!place.item) return false;
   long style = place.item->GetWindowStyleFlag() & ~wxBORDER_MASK;
   // A plain window's style carries none of the tree's flags: then the tree's own.
-  if (!wxDynamicCast(place.item, wxTreeCtrl)) style = wxTR_DEFAULT_STYLE;
+  if (!dynamic_cast<wxTreeCtrl*>(place.item)) style = wxTR_DEFAULT_STYLE;
   if (!Create(place.parent, place.id, place.rect.GetPosition(), place.rect.GetSize(), style | wxBORDER_SUNKEN)) {
     return false;
   }

@@ -1,0 +1,427 @@
+// The real program driven by a seeded stream of random user actions: menu commands,
+// keys and accelerators in the panes, clicks and drags, caption buttons, layouts,
+// steps through the library, and answers to its boxes and dialogs. After every action
+// the program must paint again within a bound, no box may be an internal error, and
+// at the end the main window must close and go. Every action is logged: a failure
+// names its seed and the actions that led to it, and the same seed replays them.
+//
+// CI runs a few short seeds. Longer runs: CORVIA_RANDOM_SEEDS="1,2,3" (the seeds) and
+// CORVIA_RANDOM_ACTIONS=2000 (actions per seed); CORVIA_RANDOM_LOG=1 prints each action
+// as it starts.
+
+#include <gtest/gtest.h>
+#include <wx/dialog.h>
+#include <wx/dirdlg.h>
+#include <wx/apptrait.h>
+#include <wx/evtloop.h>
+#include <wx/filedlg.h>
+#include <wx/frame.h>
+#include <wx/glcanvas.h>
+#include <wx/menu.h>
+#include <wx/modalhook.h>
+#include <wx/timer.h>
+#include <wx/uiaction.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/PolyApp.h"
+#include "app/PolyDoc.h"
+#include "app/PolyView.h"
+#include "app/WindowServices.h"
+#include "model/Globals.h"
+#include "model/Poly.h"
+#include "platform/MessageFrontEnd.h"
+#include "platform/Services.h"
+#include "render/MouseThrow.h"
+#include "render/NewView.h"
+#include "tests/gui/GuiTestSupport.h"
+#include "tests/gui/ProgramTestSupport.h"
+#include "tests/support/TestSupport.h"
+#include "ui/CommandIds.h"
+#include "ui/PaneWindow.h"
+#include "ui/Tour.h"
+
+namespace test_RandomActions {
+
+using namespace corvia;
+using corvia::testing::YieldUntil;
+
+// How long the program may take to paint again after an action.
+constexpr std::chrono::milliseconds kAnswerLimit{60000};
+// How long the events an action brought about may take to be handled before the
+// check that the window paints.
+constexpr std::chrono::milliseconds kSettleLimit{3000};
+// The longest pass of wx's loop while the test waits, in milliseconds.
+constexpr int kPassMs = 5;
+// How long a dialog, a menu or a progress window may stay before the test answers it.
+constexpr int kAnswerAfterMs = 400;
+constexpr int kCiSeeds[] = {11, 23, 37};
+constexpr int kCiActions = 40;
+
+// Menu commands left out: they end the run, reach the world outside (a browser, a
+// printer, the network), or run searches with no bound. The dual morphs animate for as
+// long as they are shown, and wx's input simulator then waits without end for the
+// display to fall quiet (a limit of the tool, not of the program).
+bool LeftOut(const wxString& label) {
+  static const char* const kWords[] = {"Exit", "Print", "Online", "Forums", "Facebook", "Download", "Updates",
+                                       "Manual", "Kestrune", "Recent", "Enumerate", "Search", "Morphing"};
+  for (const char* word : kWords) {
+    if (label.Contains(word)) return true;
+  }
+  return false;
+}
+
+// The modal dialogs open now, the last opened last; the watch answers them.
+class DialogWatch final : public wxModalDialogHook {
+ public:
+  DialogWatch() { Register(); }
+  ~DialogWatch() override { Unregister(); }
+  std::vector<wxDialog*> open;
+
+ protected:
+  int Enter(wxDialog* dialog) override {
+    open.push_back(dialog);
+    return wxID_NONE;
+  }
+  void Exit(wxDialog* dialog) override {
+    if (!open.empty() && open.back() == dialog) open.pop_back();
+  }
+};
+
+class RandomActions : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    mProgram = std::make_unique<corvia::testing::RunningProgram>("random-actions");
+    mFrame = mProgram->Frame();
+    ASSERT_NE(mFrame, nullptr);
+    platform::ServiceSet services = platform::Services();
+    services.messages = &Messages();
+    platform::InstallServices(services);
+    Messages().Clear();
+    Messages().onBox = [this](const platform::MessageBoxRequest& box) {
+      if (box.title == "Internal Error") ADD_FAILURE() << "internal error \"" << box.text << "\"\n" << Log();
+    };
+    YieldUntil([this] { return mFrame->IsShownOnScreen() && GetPane(0) && GetPane(0)->GetWindow(); });
+    mLoop.reset(wxTheApp->GetTraits()->CreateEventLoop());
+    // Made once: making one lets wx handle its events with no bound.
+    mSim = std::make_unique<wxUIActionSimulator>();
+    Settle();
+  }
+  void TearDown() override {
+    Messages().onBox = nullptr;
+    GetTour().Clear();
+    mProgram.reset();
+  }
+
+  static platform::HeadlessMessages& Messages() { return corvia::testing::Platform().messages; }
+
+  std::string Log() const {
+    std::ostringstream out;
+    out << "seed " << mSeed << ", actions:\n";
+    const size_t first = mLog.size() > 30 ? mLog.size() - 30 : 0;
+    for (size_t i = first; i < mLog.size(); ++i) out << "  " << i + 1 << ": " << mLog[i] << "\n";
+    return out.str();
+  }
+
+  void Note(const std::string& action) {
+    mLog.push_back(action);
+    if (std::getenv("CORVIA_RANDOM_LOG")) {
+      std::printf("[%d #%zu] %s\n", mSeed, mLog.size(), action.c_str());
+      std::fflush(stdout);
+    }
+  }
+
+  int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(mRandom); }
+
+  // The enabled menu commands of the menu bar, as its menus would show them now.
+  std::vector<std::pair<int, wxString>> MenuCommands() {
+    std::vector<std::pair<int, wxString>> commands;
+    wxMenuBar* bar = mFrame->GetMenuBar();
+    if (!bar) return commands;
+    bar->UpdateMenus();
+    std::vector<std::pair<wxMenu*, wxString>> menus;
+    for (size_t i = 0; i < bar->GetMenuCount(); ++i) menus.push_back({bar->GetMenu(i), bar->GetMenuLabelText(i)});
+    while (!menus.empty()) {
+      auto [menu, path] = menus.back();
+      menus.pop_back();
+      for (wxMenuItem* item : menu->GetMenuItems()) {
+        const wxString label = path + " > " + item->GetItemLabelText();
+        if (item->IsSubMenu()) {
+          menus.push_back({item->GetSubMenu(), label});
+        } else if (!item->IsSeparator() && item->IsEnabled() && !LeftOut(label)) {
+          commands.push_back({item->GetId(), label});
+        }
+      }
+    }
+    return commands;
+  }
+
+  wxWindow* PaneCanvas(int i) {
+    CPolyView* pane = GetPane(i);
+    auto* window = pane ? dynamic_cast<PaneWindow*>(pane->GetWindow()) : nullptr;
+    return window && window->GetCanvas()->IsShownOnScreen() ? window->GetCanvas() : nullptr;
+  }
+  wxWindow* RandomCanvas() {
+    int count = 0;
+    while (count < 16 && GetPane(count)) ++count;
+    for (int tries = 0; tries < 4 && count > 0; ++tries) {
+      if (wxWindow* canvas = PaneCanvas(Pick(count))) return canvas;
+    }
+    return PaneCanvas(0);
+  }
+  wxPoint RandomPointIn(wxWindow* window) {
+    const wxSize size = window->GetClientSize();
+    return window->ClientToScreen(wxPoint(Pick(std::max(size.x, 1)), Pick(std::max(size.y, 1))));
+  }
+
+  // One random action; what it was is logged before it runs.
+  void Act() {
+    wxUIActionSimulator& sim = *mSim;
+    const int kind = Pick(100);
+    if (kind < 30) {
+      const auto commands = MenuCommands();
+      if (commands.empty()) return;
+      const auto& [id, label] = commands[Pick(static_cast<int>(commands.size()))];
+      Note("menu " + label.utf8_string());
+      QueueBoxAnswer();
+      wxCommandEvent event(wxEVT_MENU, id);
+      event.SetEventObject(mFrame);
+      mFrame->ProcessWindowEvent(event);
+    } else if (kind < 55) {
+      static const int kKeys[] = {WXK_LEFT, WXK_RIGHT, WXK_UP,     WXK_DOWN,     WXK_PAGEUP, WXK_PAGEDOWN, WXK_HOME,
+                                  WXK_END,  WXK_SPACE, WXK_ESCAPE, WXK_RETURN,   WXK_TAB,    WXK_DELETE,   '+',
+                                  '-',      'A',       'S',        'Z',          'X',        'F',          '1',
+                                  '2',      '3',       '4',        '5',          '6',        'C',          'N'};
+      static const int kModifiers[] = {wxMOD_NONE, wxMOD_NONE, wxMOD_CONTROL, wxMOD_SHIFT, wxMOD_CONTROL | wxMOD_SHIFT};
+      const int key = kKeys[Pick(std::size(kKeys))];
+      const int modifiers = kModifiers[Pick(std::size(kModifiers))];
+      wxWindow* canvas = RandomCanvas();
+      if (!canvas) return;
+      Note("key " + std::to_string(key) + " modifiers " + std::to_string(modifiers));
+      QueueBoxAnswer();
+      canvas->SetFocus();
+      Settle();
+      sim.Char(key, modifiers);
+    } else if (kind < 75) {
+      wxWindow* canvas = RandomCanvas();
+      if (!canvas) return;
+      const wxPoint at = RandomPointIn(canvas);
+      const bool drag = Pick(2) == 0;
+      Note(std::string(drag ? "drag" : "click") + " at " + std::to_string(at.x) + "," + std::to_string(at.y));
+      QueueBoxAnswer();
+      Move(sim, at);
+      Button(sim, true);
+      if (drag) {
+        const wxPoint step(Pick(41) - 20, Pick(41) - 20);
+        for (int i = 1; i <= 4; ++i) Move(sim, at + wxPoint(step.x * i, step.y * i));
+        // A layout change now and then while the button is held.
+        if (Pick(4) == 0) {
+          Note("layout during the drag");
+          SendCommand(kCmdLayout1 + Pick(6));
+        }
+      }
+      Button(sim, false);
+    } else if (kind < 85) {
+      CPolyView* pane = GetPane(0);
+      auto* window = pane ? dynamic_cast<PaneWindow*>(pane->GetWindow()) : nullptr;
+      wxWindow* strip = window ? window->GetCaptionStrip() : nullptr;
+      if (!strip || !strip->IsShownOnScreen()) return;
+      const wxSize size = strip->GetClientSize();
+      const wxPoint at = strip->ClientToScreen(wxPoint(Pick(std::max(size.x, 1)), size.y / 2));
+      Note("caption click at " + std::to_string(at.x));
+      QueueBoxAnswer();
+      Move(sim, at);
+      Button(sim, true);
+      Button(sim, false);
+    } else if (kind < 93) {
+      const int layout = kCmdLayout1 + Pick(6);
+      Note("layout command " + std::to_string(layout));
+      SendCommand(layout);
+    } else {
+      // A step through the library, as Ctrl+Left and Ctrl+Right take it.
+      wxWindow* canvas = RandomCanvas();
+      if (!canvas) return;
+      const bool forward = Pick(2) == 0;
+      Note(std::string("library step ") + (forward ? "forward" : "back"));
+      QueueBoxAnswer();
+      canvas->SetFocus();
+      Settle();
+      sim.Char(forward ? WXK_RIGHT : WXK_LEFT, wxMOD_CONTROL);
+    }
+  }
+
+  // Lets wx handle its events, one pass of its loop at a time, until the condition
+  // holds; false when it still does not after the limit. A pane that animates without
+  // end (a dual morph) keeps new paints coming, so that a yield would never run dry.
+  bool Pump(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+      if (std::chrono::steady_clock::now() > end) return false;
+      mLoop->DispatchTimeout(kPassMs);
+    }
+    return true;
+  }
+  // Lets wx handle what was done, for a short while at most.
+  void Settle() {
+    // A throw left spinning would repaint its pane without end.
+    StopAllMouseThrows();
+    Pump([] { return !corvia::testing::HasQueuedEvents(); }, kSettleLimit);
+  }
+  void Move(wxUIActionSimulator& sim, const wxPoint& to) {
+    sim.MouseMove(to);
+    Pump([&] { return wxGetMousePosition() == to; }, kSettleLimit);
+    Settle();
+  }
+  void Button(wxUIActionSimulator& sim, bool down) {
+    if (down) {
+      sim.MouseDown();
+    } else {
+      sim.MouseUp();
+    }
+    Pump([down] { return wxGetMouseState().LeftIsDown() == down; }, kSettleLimit);
+    Settle();
+  }
+
+  void SendCommand(int id) {
+    wxCommandEvent event(wxEVT_MENU, ToWxId(id));
+    event.SetEventObject(mFrame);
+    mFrame->ProcessWindowEvent(event);
+  }
+
+  // Boxes are answered by their default button unless an answer is queued: now and
+  // then the other one.
+  void QueueBoxAnswer() {
+    if (Pick(3) != 0) return;
+    static const int kAnswers[] = {platform::kBoxOk, platform::kBoxCancel, platform::kBoxYes, platform::kBoxNo, 0, 1};
+    Messages().QueueAnswer(kAnswers[Pick(std::size(kAnswers))]);
+  }
+
+  // Answers what stays open longer than a person would take to read it: a dialog by
+  // one of its buttons (OK, Cancel, Yes, No), else Escape (a menu, a progress window).
+  class Answerer final : public wxTimer {
+   public:
+    Answerer(RandomActions& test, DialogWatch& dialogs) : mTest(test), mDialogs(dialogs) { Start(100); }
+    void Begin() { mStarted = std::chrono::steady_clock::now(); }
+    void Notify() override {
+      const auto since = std::chrono::steady_clock::now() - mStarted;
+      if (since < std::chrono::milliseconds(kAnswerAfterMs)) return;
+      mStarted = std::chrono::steady_clock::now();
+      if (!mDialogs.open.empty()) {
+        wxDialog* dialog = mDialogs.open.back();
+        // File and folder dialogs are cancelled: they would reach the disk.
+        if (dynamic_cast<wxFileDialog*>(dialog) || dynamic_cast<wxDirDialog*>(dialog)) {
+          mTest.Note("  cancel the file dialog");
+          dialog->EndModal(wxID_CANCEL);
+          return;
+        }
+        static const int kButtons[] = {wxID_OK, wxID_CANCEL, wxID_YES, wxID_NO, wxID_CLOSE};
+        const int id = kButtons[std::uniform_int_distribution<int>(0, std::size(kButtons) - 1)(mTest.mAnswers)];
+        mTest.Note("  answer dialog \"" + dialog->GetTitle().utf8_string() + "\" with " + std::to_string(id));
+        if (++mTries > 3) {
+          dialog->EndModal(wxID_CANCEL);
+          mTries = 0;
+          return;
+        }
+        if (wxWindow* button = dialog->FindWindow(id); button && button->IsEnabled()) {
+          wxCommandEvent press(wxEVT_BUTTON, id);
+          press.SetEventObject(button);
+          button->GetEventHandler()->ProcessEvent(press);
+        }
+        return;
+      }
+      mTries = 0;
+      mTest.Note("  escape");
+      mKeys.Char(WXK_ESCAPE);
+    }
+
+   private:
+    RandomActions& mTest;
+    DialogWatch& mDialogs;
+    std::chrono::steady_clock::time_point mStarted = std::chrono::steady_clock::now();
+    int mTries = 0;
+    wxUIActionSimulator mKeys;  // made once: making one lets wx handle its events
+  };
+
+  // Runs the actions of the seed; false when the program stopped answering.
+  void Run(int seed, int actions) {
+    mSeed = seed;
+    mRandom.seed(static_cast<unsigned>(seed));
+    mAnswers.seed(static_cast<unsigned>(seed) + 1);
+    mLog.clear();
+    DialogWatch dialogs;
+    Answerer answerer(*this, dialogs);
+    for (int i = 0; i < actions && !HasFatalFailure(); ++i) {
+      answerer.Begin();
+      Act();
+      Settle();
+      answerer.Begin();
+      // The program answers: the main window paints again.
+      const int painted = corvia::testing::PaintCount(mFrame);
+      mFrame->Refresh();
+      ASSERT_TRUE(Pump([&] { return corvia::testing::PaintCount(mFrame) > painted; }, kAnswerLimit))
+          << "no paint within " << kAnswerLimit.count() << " ms\n"
+          << Log();
+      ++mDone;
+    }
+    // Whatever stays open is closed, and the window closes and goes.
+    answerer.Stop();
+    for (wxWindow* window : wxTopLevelWindows) {
+      if (window != mFrame) window->Close(true);
+    }
+    Settle();
+    GetTour().StopTour();
+    mFrame->Close(true);
+    EXPECT_TRUE(YieldUntil([] { return wxTopLevelWindows.empty(); })) << "the windows stayed\n" << Log();
+  }
+
+  std::unique_ptr<corvia::testing::RunningProgram> mProgram;
+  wxFrame* mFrame = nullptr;
+  std::unique_ptr<wxEventLoopBase> mLoop;
+  std::unique_ptr<wxUIActionSimulator> mSim;
+  std::mt19937 mRandom;
+  std::mt19937 mAnswers;  // the watch's own: it runs at times of its own
+  int mSeed = 0;
+  int mDone = 0;
+  std::vector<std::string> mLog;
+
+ public:
+  int Done() const { return mDone; }
+};
+
+std::vector<int> Seeds() {
+  std::vector<int> seeds;
+  if (const char* text = std::getenv("CORVIA_RANDOM_SEEDS")) {
+    std::istringstream in(text);
+    std::string item;
+    while (std::getline(in, item, ',')) {
+      if (!item.empty()) seeds.push_back(std::atoi(item.c_str()));
+    }
+  }
+  if (seeds.empty()) seeds.assign(std::begin(kCiSeeds), std::end(kCiSeeds));
+  return seeds;
+}
+
+int ActionsPerSeed() {
+  const char* text = std::getenv("CORVIA_RANDOM_ACTIONS");
+  const int n = text ? std::atoi(text) : 0;
+  return n > 0 ? n : kCiActions;
+}
+
+class RandomActionsSeed : public RandomActions, public ::testing::WithParamInterface<int> {};
+
+TEST_P(RandomActionsSeed, TheProgramAnswersEveryActionAndExitsCleanly) {
+  Run(GetParam(), ActionsPerSeed());
+  std::printf("seed %d: %d actions\n", GetParam(), Done());
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomActionsSeed, ::testing::ValuesIn(Seeds()));
+
+}  // namespace test_RandomActions

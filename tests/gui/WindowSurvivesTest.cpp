@@ -1,0 +1,189 @@
+// The real program through what a person may do at an awkward moment: a tour that
+// plays on while a colour dialog is open, a layout changed while a button is held in a
+// pane, a stellation that fails while a pane paints. The program keeps its model under
+// the dialog, lets the mouse go with the pane, and tells the failure after the paint.
+
+#include <gtest/gtest.h>
+#include <wx/colordlg.h>
+#include <wx/glcanvas.h>
+#include <wx/timer.h>
+#include <wx/uiaction.h>
+
+#include <memory>
+#include <string>
+
+#include "app/PolyApp.h"
+#include "app/PolyDoc.h"
+#include "app/PolyView.h"
+#include "app/WindowServices.h"
+#include "core/Progress.h"
+#include "model/Globals.h"
+#include "model/Poly.h"
+#include "model/PolyElement.h"
+#include "platform/Services.h"
+#include "platform/wx/WxColourChooser.h"
+#include "render/NewView.h"
+#include "tests/gui/GuiTestSupport.h"
+#include "tests/gui/ProgramTestSupport.h"
+#include "tests/support/TestSupport.h"
+#include "ui/CommandIds.h"
+#include "ui/PaneWindow.h"
+#include "ui/Tour.h"
+
+namespace test_WindowSurvives {
+
+using namespace corvia;
+using corvia::testing::YieldFor;
+using corvia::testing::YieldUntil;
+using corvia::testing::YieldUntilHandled;
+
+class WindowSurvives : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    mProgram = std::make_unique<corvia::testing::RunningProgram>("window-survives");
+    mFrame = mProgram->Frame();
+    ASSERT_NE(mFrame, nullptr);
+    // Boxes are recorded; an internal error fails the test.
+    platform::ServiceSet services = platform::Services();
+    services.messages = &corvia::testing::Platform().messages;
+    platform::InstallServices(services);
+    corvia::testing::Platform().messages.Clear();
+    YieldUntil([this] { return mFrame->IsShownOnScreen() && GetPane(0) && GetPane(0)->GetWindow(); });
+    YieldUntil([] { return Doc() && !GetCurrentPoly()->IsTransitionRunning(); });
+    YieldUntilHandled();
+  }
+  void TearDown() override {
+    GetTour().Clear();
+    EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 0);
+    corvia::testing::Platform().messages.onBox = nullptr;
+    mProgram.reset();
+  }
+  static CPolyDoc* Doc() { return CPolyApp::Get().GetDoc(); }
+  static wxGLCanvas* Canvas(int i) { return static_cast<PaneWindow*>(GetPane(i)->GetWindow())->GetCanvas(); }
+  void Command(int id) { corvia::testing::PostMenuCommand(mFrame, id); }
+  // A command that only a key sends (the layouts).
+  void KeyCommand(int id) {
+    wxCommandEvent event(wxEVT_MENU, ToWxId(id));
+    event.SetEventObject(mFrame);
+    mFrame->ProcessWindowEvent(event);
+  }
+
+  std::unique_ptr<corvia::testing::RunningProgram> mProgram;
+  wxFrame* mFrame = nullptr;
+};
+
+// Answers the toolkit's colour dialog once it has been open for the given time,
+// noting the model current when it opened and when it is answered.
+class LateAnswer : public wxTimer {
+ public:
+  explicit LateAnswer(int openMs) : mOpenMs(openMs) { Start(kPeriodMs); }
+  void Notify() override {
+    wxColourDialog* dialog = platform::OpenColourDialog();
+    if (!dialog) return;
+    if (!opened) opened = GetCurrentPoly();
+    mWaited += kPeriodMs;
+    if (mWaited < mOpenMs) return;
+    Stop();
+    answered = GetCurrentPoly();
+    dialog->EndModal(wxID_OK);
+  }
+  Poly* opened = nullptr;
+  Poly* answered = nullptr;
+
+ private:
+  static constexpr int kPeriodMs = 20;
+  int mOpenMs;
+  int mWaited = 0;
+};
+
+// A tour of two events plays on a short timer; a face is selected and its colour
+// asked for. While the colour dialog is open (longer than several of the tour's steps)
+// the tour waits: the command finds the model it opened the dialog on, and the tour
+// goes on once the dialog is closed.
+TEST_F(WindowSurvives, ATourWaitsWhileTheColourDialogIsOpen) {
+  Tour& tour = GetTour();
+  tour.Clear();
+  for (const char* name : {"4.4.4", "3.4.3.4"}) {
+    ASSERT_TRUE(Doc()->OpenModelByNameOrSymbol(name));
+    YieldUntil([] { return !GetCurrentPoly()->IsTransitionRunning(); });
+    tour.AddToTour();
+    tour.GetEvent(tour.GetNumEvents() - 1)->mDuration = 0.2f;
+    tour.GetEvent(tour.GetNumEvents() - 1)->mTransition.mType = kTransitionNone;
+  }
+  tour.SetCurrentEvent(tour.GetEvent(0));
+  tour.PlayTour();
+  ASSERT_TRUE(tour.IsTourPlaying());
+  Poly* poly = GetCurrentPoly();
+  PolyElement* face = poly->GetFace(1);
+  poly->SelectFace(face, false);
+  const TourEvent* event = tour.GetCurrentEvent();
+  LateAnswer answer(1000);
+  Command(32984);  // Set Single Face Color...
+  EXPECT_NE(answer.opened, nullptr);
+  EXPECT_EQ(answer.opened, poly);
+  EXPECT_EQ(answer.answered, poly) << "the tour replaced the model under the dialog";
+  EXPECT_EQ(tour.GetCurrentEvent(), event);
+  EXPECT_EQ(GetCurrentPoly(), poly);
+  EXPECT_TRUE(tour.IsTourPlaying());
+  // Once the dialog is closed the tour goes on.
+  EXPECT_TRUE(YieldUntil([&] { return tour.GetCurrentEvent() != event; }));
+  tour.StopTour();
+}
+
+// A button pressed in a pane, the layout changed (its panes made anew), the button
+// released: no window keeps the mouse, the program counts no button held, and a drag
+// in a new pane turns its model.
+TEST_F(WindowSurvives, ALayoutChangedDuringADragLetsTheMouseGo) {
+  wxUIActionSimulator mouse;
+  wxGLCanvas* canvas = Canvas(0);
+  corvia::testing::MovePointerTo(mouse, canvas->ClientToScreen(wxPoint(canvas->GetClientSize().x / 2, 40)));
+  corvia::testing::PressButton(mouse);
+  EXPECT_NE(NewView::GetMouseButtonsHeld(), 0);
+  EXPECT_TRUE(canvas->HasCapture());
+  KeyCommand(kCmdLayout3);
+  YieldUntilHandled();
+  EXPECT_EQ(wxWindow::GetCapture(), nullptr);
+  EXPECT_EQ(NewView::GetMouseButtonsHeld(), 0);
+  corvia::testing::ReleaseButton(mouse);
+  // A drag in the new first pane turns the model.
+  CPolyView* pane = GetPane(0);
+  ASSERT_NE(pane, nullptr);
+  wxGLCanvas* now = Canvas(0);
+  const double eye = pane->GetEye()[0];
+  const wxPoint from = now->ClientToScreen(wxPoint(now->GetClientSize().x / 2, now->GetClientSize().y / 2));
+  corvia::testing::MovePointerTo(mouse, from);
+  corvia::testing::PressButton(mouse);
+  for (int step = 1; step <= 4; ++step) corvia::testing::MovePointerTo(mouse, from + wxPoint(15 * step, 0));
+  corvia::testing::ReleaseButton(mouse);
+  EXPECT_NE(pane->GetEye()[0], eye);
+  EXPECT_EQ(wxWindow::GetCapture(), nullptr);
+  EXPECT_EQ(NewView::GetMouseButtonsHeld(), 0);
+}
+
+// A model whose stellation fails, shown in the layout of the stellation's panes: its
+// panes find out while they paint. The box comes after the paint, never from inside
+// it, and the program keeps answering.
+TEST_F(WindowSurvives, AStellationThatFailsInAPaintIsToldAfterThePaint) {
+  auto& messages = corvia::testing::Platform().messages;
+  int insidePaint = 0;
+  messages.onBox = [&](const platform::MessageBoxRequest&) {
+    if (IsDrawingContextHeld()) ++insidePaint;
+  };
+  KeyCommand(kCmdLayout6);
+  YieldUntilHandled();
+  ASSERT_TRUE(Doc()->OpenModelByNameOrSymbol("Square Cupolaic Blend"));
+  EXPECT_TRUE(YieldUntil([&] { return !messages.Boxes().empty(); }));
+  YieldUntilHandled();
+  ASSERT_FALSE(messages.Boxes().empty());
+  EXPECT_NE(messages.Boxes()[0].text.find("cannot be stellated"), std::string::npos) << messages.Boxes()[0].text;
+  EXPECT_EQ(insidePaint, 0);
+  // Told once, and the panes paint on.
+  const size_t told = messages.Boxes().size();
+  const int painted = corvia::testing::PaintCount(mFrame);
+  mFrame->Refresh();
+  EXPECT_TRUE(corvia::testing::YieldUntilPainted(mFrame, painted));
+  YieldUntilHandled();
+  EXPECT_EQ(messages.Boxes().size(), told);
+}
+
+}  // namespace test_WindowSurvives
