@@ -156,7 +156,7 @@ bool CPolyApp::DoIdleWork(double time) {
   // What the panes told while they drew, now that the paint is over.
   ShowHeldMessages();
   if (NewView::GetMouseButtonsHeld() == 0 && IsUpdateCheckDone()) RunUpdateCheck();
-  if (NewView::GetMouseButtonsHeld() == 0) CheckpointSettings(time);
+  if (!modal && NewView::GetMouseButtonsHeld() == 0) CheckpointSettings(time);
   return busy;
 }
 
