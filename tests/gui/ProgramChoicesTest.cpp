@@ -129,6 +129,16 @@ class ProgramChoicesTest : public ::testing::Test {
   std::string UpdateMenuText(int command) { return Update(command).GetText().utf8_string(); }
   bool UpdateEnabled(int command) { return Update(command).GetEnabled(); }
 
+  // The first pane shows the base stellation, stepped to the first stellation; its block.
+  FaceTypeBlock* ShowFirstStellation() {
+    ClickPane(0);
+    ChooseFromMenu(32797);  // Base Stellation
+    YieldUntil([] { return GetPane(0)->GetViewType() == kViewStellationOfBase; });
+    ChooseFromMenu(kCmdStellationNext);
+    YieldUntil([] { return !FaceTypeBlock::IsOriginalStellation(GetCurrentPoly()->mBaseBlock.get()); });
+    return GetCurrentPoly()->mBaseBlock.get();
+  }
+
   // Chooses the command's menu item with the keys, as a person without a mouse does:
   // Alt and the menu's key open it with its first item selected, Down moves through
   // the items that can be chosen, Right opens a submenu, Return chooses.
@@ -396,13 +406,8 @@ TEST_F(ProgramChoicesTest, TheStellationShownIsNamedAfterW26AndAfterEachStep) {
 }
 
 TEST_F(ProgramChoicesTest, CellsOfAStellationAreHiddenAndShownAndKeptThroughUndo) {
-  ClickPane(0);
-  ChooseFromMenu(32797);  // Base Stellation
-  YieldUntil([] { return GetPane(0)->GetViewType() == kViewStellationOfBase; });
   // The first stellation: the core and the cells on its faces, the last of them current.
-  ChooseFromMenu(kCmdStellationNext);
-  YieldUntil([] { return !FaceTypeBlock::IsOriginalStellation(GetCurrentPoly()->mBaseBlock.get()); });
-  FaceTypeBlock* block = GetCurrentPoly()->mBaseBlock.get();
+  FaceTypeBlock* block = ShowFirstStellation();
   ASSERT_TRUE(block->IsStellated());
   StellationCell* outer = block->mCurrentCell;
   ASSERT_NE(outer, nullptr);
@@ -467,12 +472,7 @@ TEST_F(ProgramChoicesTest, CellsOfAStellationAreHiddenAndShownAndKeptThroughUndo
 }
 
 TEST_F(ProgramChoicesTest, ACellPickedInTheStellationIsHighlightedThereUntilPickedAgain) {
-  ClickPane(0);
-  ChooseFromMenu(32797);  // Base Stellation
-  YieldUntil([] { return GetPane(0)->GetViewType() == kViewStellationOfBase; });
-  ChooseFromMenu(kCmdStellationNext);
-  YieldUntil([] { return !FaceTypeBlock::IsOriginalStellation(GetCurrentPoly()->mBaseBlock.get()); });
-  FaceTypeBlock* block = GetCurrentPoly()->mBaseBlock.get();
+  FaceTypeBlock* block = ShowFirstStellation();
   ASSERT_TRUE(block->IsStellated());
   // Stepping the stellation makes a cell current, but selects none.
   EXPECT_EQ(block->mSelectedCell, nullptr);
