@@ -259,7 +259,7 @@ TEST(CreatePolyTest, ACancelWhileTheSymmetriesAreSearchedLeavesTheOldModel) {
   int searching = 0;
   // Each window takes the hook over from the one before.
   progress.Current()->onPump = [&](corvia::platform::HeadlessProgressWindow::State& state) {
-    if (state.caption == "FindSymmetries" && ++searching == 3) state.cancel = true;
+    if (state.caption == "Finding the symmetries of the new model..." && ++searching == 3) state.cancel = true;
   };
   corvia::testing::Platform().messages.Clear();
   EXPECT_FALSE(CreatePoly(*sphere, &poly, false, false));
@@ -288,7 +288,7 @@ TEST(CreatePolyTest, ACancelAtAnyReportBeforeTheOldModelGoesLeavesIt) {
   int pumps = 0;
   int cancelAt = 0;
   progress.Current()->onPump = [&](corvia::platform::HeadlessProgressWindow::State& state) {
-    if (state.caption != "FindSymmetries") return;
+    if (state.caption != "Finding the symmetries of the new model...") return;
     if (++pumps == cancelAt) state.cancel = true;
   };
   // A first build counts the reports; it is then cancelled at each in turn.
