@@ -28,6 +28,7 @@
 #include "nets/NetPages.h"
 #include "nets/NetTab.h"
 #include "nets/Vert3D.h"
+#include "platform/Services.h"
 #include "render/FaceletDrawing.h"
 #include "render/NetDrawing.h"
 #include "render/Primitives.h"
