@@ -5,11 +5,17 @@
 
 #include <array>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "app/DocCommands.h"
 #include "app/PolyView.h"
 #include "app/Settings.h"
 #include "core/Globals.h"
+#include "core/Messages.h"
+#include "core/Strings.h"
 #include "core/Units.h"
 #include "core/VectorMath.h"
 #include "model/ColorSchemes.h"
@@ -82,15 +88,62 @@ void UpdateMidsphere(CommandUi& ui) {
   Mark(ui, GetDisplaySettings().showMidsphere);
 }
 
-// The sphere sections on the facelets; a change of length scale redraws them.
-void ToggleSphereIntersections() {
+// The reference spheres' radii from a text: numbers above zero, separated by blanks or
+// commas; false when anything else stands in it.
+bool ParseSphereRadii(const std::string& text, std::vector<double>& radii) {
+  radii.clear();
+  std::string word;
+  for (size_t i = 0; i <= text.size(); ++i) {
+    const char c = i < text.size() ? text[i] : ' ';
+    if (c != ' ' && c != ',' && c != '\t') {
+      word += c;
+      continue;
+    }
+    if (word.empty()) continue;
+    char* end = nullptr;
+    const double value = std::strtod(word.c_str(), &end);
+    if (!end || *end != 0 || !std::isfinite(value) || value <= 0.0) return false;
+    radii.push_back(value);
+    word.clear();
+  }
+  return true;
+}
+
+// The circles where spheres about the centre cut the faces: the user gives the spheres'
+// radii (in the length unit of the model's radius); none shows no circles. A change of
+// length scale redraws them.
+void AskSphereIntersections() {
   NetDrawSettings& settings = GetNetDrawSettings();
-  settings.showSphereSections = !settings.showSphereSections;
+  std::string shown;
+  for (double r : settings.referenceSpheres) {
+    char number[32];
+    std::snprintf(number, sizeof number, "%s%g", shown.empty() ? "" : " ", r);
+    shown += number;
+  }
+  if (shown.empty()) {
+    char number[32];
+    std::snprintf(number, sizeof number, "%g", GetUnitSettings().mLengthScale);
+    shown = number;
+  }
+  char text[256];
+  StrCopyN(text, shown.c_str(), sizeof text);
+  std::vector<double> radii;
+  for (;;) {
+    if (!AskText("Radii of the spheres about the centre whose circles on the faces are shown,\n"
+                 "in the unit of the model's radius, separated by spaces (none to show no circles):",
+                 text, sizeof text, 0)) {
+      return;
+    }
+    if (ParseSphereRadii(text, radii)) break;
+    ShowError("\"%s\" is not a list of radii above zero.", text);
+  }
+  settings.referenceSpheres = radii;
+  settings.showSphereSections = !radii.empty();
   GetLengthScaleRedrawOptions().sphereIntersections = settings.showSphereSections;
   Redraw();
 }
 void UpdateSphereIntersections(CommandUi& ui) {
-  Mark(ui, GetNetDrawSettings().showSphereSections);
+  Mark(ui, GetNetDrawSettings().showSphereSections && !GetNetDrawSettings().referenceSpheres.empty());
 }
 
 // Choosing the polygon offset also ends the automatic return to the stencil, as a
@@ -398,7 +451,7 @@ std::vector<DocCommand> MakeCommands() {
       {kCmdShowReflectionNormals, TogglePaneSwitch<&V::mShowReflectionNormals>,
        UpdatePaneSwitch<&V::mShowReflectionNormals>},
       {kCmdShowMidsphere, ToggleMidsphere, UpdateMidsphere},
-      {kCmdShowSphereIntersections, ToggleSphereIntersections, UpdateSphereIntersections},
+      {kCmdShowSphereIntersections, AskSphereIntersections, UpdateSphereIntersections},
       {kCmdCoplanarStencil, SetCoplanarMethod<true>, UpdateCoplanarMethod<true>},
       {kCmdCoplanarOffset, SetCoplanarMethod<false>, UpdateCoplanarMethod<false>},
       {kCmdGeomagStyle, ToggleGeomagStyle, UpdateGeomagStyle},

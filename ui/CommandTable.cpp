@@ -254,7 +254,7 @@ std::vector<CommandInfo> MakeTable() {
       {33074, "&Display > Show Reflection Planes", "R", "planes", C},
       {kCmdShowReflectionNormals, "&Display > Show Reflection Plane Normals", "", "", C},
       {kCmdShowMidsphere, "&Display > Show Midsphere/Reciprocation Sphere", "", "", C},
-      {kCmdShowSphereIntersections, "&Display > Show Intersections with Spheres", "", "", C},
+      {kCmdShowSphereIntersections, "&Display > Show Intersections with Spheres...", "", "", C},
       {33275, "&Display > Show Macro Sphere", "", "", C | OUT},
       {33268, "&Display > Show Micro Sphere", "", "", C | OUT},
       {33122, "&Display > Show Cell Lines", "", "celllines", C},

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <wx/frame.h>
+#include <wx/glcanvas.h>
 #include <wx/menu.h>
 
 #include <cmath>
@@ -32,6 +33,7 @@
 #include "platform/Services.h"
 #include "render/GLErrors.h"
 #include "render/MouseThrow.h"
+#include "render/NetDrawSettings.h"
 #include "tests/app/MenuOptionsScope.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/gui/ProgramTestSupport.h"
@@ -39,6 +41,7 @@
 #include "ui/CommandIds.h"
 #include "ui/CommandTable.h"
 #include "ui/MainFrame.h"
+#include "ui/PaneWindow.h"
 #include "ui/ToolBarEx.h"
 
 namespace test_MenuCommandsWindow {
@@ -97,6 +100,8 @@ class MenuCommandsWindowTest : public ::testing::Test {
     mProgram.reset();
     Platform().messages.Clear();
   }
+
+  wxMenuBar* bar() { return mFrame->GetMenuBar(); }
 
   bool Enabled(int id) {
     wxUpdateUIEvent update(ToWxId(id));
@@ -230,6 +235,43 @@ TEST_F(MenuCommandsWindowTest, TheCrossSectionDirectionShowsTheAxisChosen) {
           << "the section turns to the other axis";
     }
   }
+}
+
+// Show Intersections with Spheres asks for the spheres' radii (a text that is no list of
+// radii is refused and asked again) and draws their circles on the net; none clears them.
+TEST_F(MenuCommandsWindowTest, TheSpheresAskedForCutCirclesOnTheNet) {
+  corvia::testing::MenuOptionsScope options;
+  CPolyView* pane = GetPane(0);
+  pane->SetViewType(kViewUnfoldedNet, false);
+  pane->Activate(false);
+  auto picture = [pane] {
+    pane->Invalidate(true);
+    pane->UpdateNow();
+    return corvia::testing::ScreenPixels(static_cast<PaneWindow*>(pane->GetWindow())->GetCanvas());
+  };
+  const wxImage plain = picture();
+  Platform().messages.QueueText("2 x");
+  Platform().messages.QueueText("7.5 8.5");
+  Post(kCmdShowSphereIntersections);
+  EXPECT_EQ(Platform().messages.CountTitled("Error"), 1);
+  EXPECT_EQ(GetNetDrawSettings().referenceSpheres, (std::vector<double>{7.5, 8.5}));
+  bar()->UpdateMenus();
+  EXPECT_TRUE(bar()->FindItem(ToWxId(kCmdShowSphereIntersections))->IsChecked());
+  const wxImage circles = picture();
+  int changed = 0;
+  for (int y = 0; y < plain.GetHeight(); ++y) {
+    for (int x = 0; x < plain.GetWidth(); ++x) {
+      changed += plain.GetRed(x, y) != circles.GetRed(x, y) || plain.GetGreen(x, y) != circles.GetGreen(x, y) ||
+                 plain.GetBlue(x, y) != circles.GetBlue(x, y);
+    }
+  }
+  EXPECT_GT(changed, 100) << "the circles are drawn on the net's faces";
+  Platform().messages.QueueText("");
+  Post(kCmdShowSphereIntersections);
+  EXPECT_TRUE(GetNetDrawSettings().referenceSpheres.empty());
+  bar()->UpdateMenus();
+  EXPECT_FALSE(bar()->FindItem(ToWxId(kCmdShowSphereIntersections))->IsChecked());
+  Platform().messages.Clear();
 }
 
 }  // namespace test_MenuCommandsWindow
