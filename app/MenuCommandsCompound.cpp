@@ -121,9 +121,11 @@ void CreateConvexCore() {
 }
 
 void Zonohedrify() {
-  Poly* poly = doc_commands::CurrentPoly();
   CZonohedrifyDialog dialog;
-  if (!poly || !dialog.DoModal()) return;
+  if (!doc_commands::CurrentPoly() || !dialog.DoModal()) return;
+  // The model is looked up after the dialog, not held across it.
+  Poly* poly = doc_commands::CurrentPoly();
+  if (!poly) return;
   ZonohedrifyOptions options;
   options.mMaxZones = dialog.mMaxZones;
   options.mEdgeScale = dialog.mEdgeScale;
