@@ -164,10 +164,16 @@ void UndoList::DiscardLastUndo() {
   if (mFresh) RemoveNewest();
 }
 
+bool UndoList::CanRestoreSteps() const {
+  // With undo switched off, or a state that could not be taken, the newest step is an
+  // older change's: putting it back would bring back the wrong model.
+  return !mRestoring && mGroupDepth == 0 && mFresh && !mUndo.empty() && !mUndo.back()->cells &&
+         mUndo.back()->before;
+}
+
 bool UndoList::RestoreLastUndo() {
-  if (mRestoring || mGroupDepth > 0 || mUndo.empty()) return false;
+  if (!CanRestoreSteps()) return false;
   Step& step = *mUndo.back();
-  if (step.cells || !step.before) return false;
   mCellsOpen = false;
   // The model the change left half-made cannot be kept for a redo: the recorded
   // state is all there is to go back to.

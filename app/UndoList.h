@@ -81,7 +81,8 @@ class UndoList final : public platform::UndoHooks {
   // dropped from the redo list. Nothing when that AddUndo recorded nothing.
   void DiscardLastUndo() override;
   bool RestoreLastUndo() override;
-  bool CanRestoreSteps() const override { return true; }
+  // Only the step just recorded, with the state before the change, outside a group.
+  bool CanRestoreSteps() const override;
   void AddStellationCellUndo(int cellIndex, bool included) override;
 
   // ---- Undo and redo -------------------------------------------------------------------------

@@ -226,5 +226,28 @@ TEST_F(UndoListTest, AStepThatCannotBePutBackSaysSoAndStays) {
   EXPECT_EQ(model.value, 1);
 }
 
+// A change stopped half-way is put back from the step it just recorded, and only from
+// it: with undo off or a state that could not be taken, an older step is left alone.
+TEST_F(UndoListTest, AStoppedChangeIsPutBackOnlyFromItsOwnStep) {
+  Change(1);
+  Change(2);
+  EXPECT_TRUE(list.CanRestoreSteps());
+  EXPECT_TRUE(list.RestoreLastUndo());
+  EXPECT_EQ(model.value, 1);
+  EXPECT_FALSE(list.CanRestoreSteps()) << "the step that is left is an older change's";
+  model.failCapture = true;
+  Change(3);
+  EXPECT_FALSE(list.CanRestoreSteps());
+  EXPECT_FALSE(list.RestoreLastUndo());
+  EXPECT_EQ(model.value, 3);
+  model.failCapture = false;
+  UndoLimits off;
+  off.enabled = false;
+  list.SetLimits(off);
+  Change(4);
+  EXPECT_FALSE(list.RestoreLastUndo());
+  EXPECT_EQ(model.value, 4);
+}
+
 }  // namespace
 }  // namespace corvia
