@@ -1,0 +1,45 @@
+#pragma once
+// What a step of the geometry did: done, refused with the words the user is to read,
+// cancelled by the user, or failed with a reason. The geometry shows no box of its
+// own for a refusal or a failure: the caller decides whether it becomes a box, a pane
+// message, a line in a sweep or a value in a test. A broken invariant is still an
+// internal error, raised where it is found.
+
+#include <string>
+#include <utility>
+
+namespace corvia {
+
+class Outcome {
+ public:
+  enum class Kind { kDone, kRefused, kCancelled, kFailed };
+
+  // Done.
+  Outcome() = default;
+
+  static Outcome Done() { return Outcome(); }
+  // The step will not do what was asked; the text says why in the user's words.
+  static Outcome Refused(std::string text) { return Outcome(Kind::kRefused, std::move(text)); }
+  static Outcome RefusedF(const char* format, ...) __attribute__((format(printf, 1, 2)));
+  // The user stopped the step; nothing is to be told.
+  static Outcome Cancelled() { return Outcome(Kind::kCancelled, std::string()); }
+  // The step could not be done; the text gives the reason.
+  static Outcome Failed(std::string reason) { return Outcome(Kind::kFailed, std::move(reason)); }
+  static Outcome FailedF(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+  Kind kind() const { return kind_; }
+  bool done() const { return kind_ == Kind::kDone; }
+  bool cancelled() const { return kind_ == Kind::kCancelled; }
+  // Refused or failed: there is a text to tell.
+  bool told() const { return kind_ == Kind::kRefused || kind_ == Kind::kFailed; }
+  const std::string& text() const { return text_; }
+  explicit operator bool() const { return done(); }
+
+ private:
+  Outcome(Kind kind, std::string text) : kind_(kind), text_(std::move(text)) {}
+
+  Kind kind_ = Kind::kDone;
+  std::string text_;
+};
+
+}  // namespace corvia
