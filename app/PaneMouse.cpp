@@ -1,6 +1,7 @@
 // Clicks in the panes: a press and release of the left button without a drag picks
 // what lies under the pointer and acts by the mouse selection mode (select, identify,
-// cut net edges, measure, draw facets by hand, hide faces, pick the face of an image).
+// cut net edges, measure on the model, draw facets by hand, hide faces, pick the face of an
+// image).
 // Drags stay the camera's, except that in Cross-section Tumble Mode the left button turns
 // the model under the slicing plane, and that Ctrl with the left button drives the value a
 // pane shows: the dual-morph ratio, the folding amount, the cross-section depth (Ctrl with
@@ -391,12 +392,36 @@ PaneHit CPolyView::PickAt(int x, int y) {
   return ChooseClickHit(std::move(pixel), std::move(around));
 }
 
+int GetClickMode(ViewType type) {
+  const int mode = GetPaneSelectionMode();
+  return mode == kSelectMeasurement && type == kViewCrossSection ? kSelectFacesVertices : mode;
+}
+
+const char* GetMeasuringRefusal(ViewType type) {
+  // Measuring takes points on the model where the pane draws it: its own faces, edges
+  // and vertices at their places, which these panes show and name to a click.
+  if (type == kViewBasePolyhedron || type == kViewDualPolyhedron || type == kViewCompoundOfDuals) return nullptr;
+  if (type != kNoViewType && (type & kViewFlagNet)) {
+    return "No measuring on nets: their faces are unfolded, so distances across them are not the model's. "
+           "Measure in a Base Polyhedron, Dual Polyhedron or Base + Dual pane.";
+  }
+  return "No measuring in this pane: clicks measure on the model in the Base Polyhedron, Dual Polyhedron and "
+         "Base + Dual panes.";
+}
+
 void CPolyView::OnClick(int x, int y, unsigned keyFlags) {
   using namespace detail_PaneMouse;
   Poly* poly = GetCurrentPoly();
   if (!poly || mViewType == kNoViewType) return;
+  const int mode = GetClickMode(mViewType);
+  if (mode == kSelectMeasurement) {
+    if (const char* refusal = GetMeasuringRefusal(mViewType)) {
+      SetStatus(refusal);
+      return;
+    }
+  }
   const PaneHit hit = PickAt(x, y);
-  switch (GetPaneSelectionMode()) {
+  switch (mode) {
     case kSelectFacesVertices:
       SelectHit(this, poly, hit);
       break;
@@ -412,9 +437,7 @@ void CPolyView::OnClick(int x, int y, unsigned keyFlags) {
       }
       break;
     case kSelectMeasurement: {
-      // Points are found along the pick ray in the model's space: 3D panes only.
       double point[4] = {0.0, 0.0, 0.0, 0.0};
-      if (!Is3D()) break;
       // A click near a corner measures from the corner itself.
       if (PolyElement* corner = FacetingVertex(this, poly, hit, x, y)) {
         CopyVector(point, corner->mDualVert);
@@ -622,13 +645,13 @@ int CPolyView::GetCursor() {
   // While a button or a key drives the camera, its cursor; else the mode's.
   const int navigation = OpenGLView::GetCursor();
   if (navigation != kArrowCursor || GetMouseButtonsHeld()) return navigation;
-  switch (GetPaneSelectionMode()) {
+  switch (GetClickMode(mViewType)) {
     case kSelectIdentification:
       return kCursorIdentify;
     case kSelectCutEdges:
       return HasViewFlags(mViewType, kViewFlagNet) ? kCursorCutEdges : kArrowCursor;
     case kSelectMeasurement:
-      return kCursorMeasure;
+      return GetMeasuringRefusal(mViewType) ? kArrowCursor : kCursorMeasure;
     case kSelectFaceting:
       return kCursorFaceting;
     case kSelectColorHide:
@@ -650,8 +673,9 @@ void CPolyView::GetMouseButtonHelp(std::string& left, std::string& right, std::s
   }
   static const char* const kClickHelp[] = {"Select",     "Identify",  "Cut/uncut edge", "Measure", "Add vertex",
                                            "Hide face", "Pick face", nullptr,          nullptr};
-  const int mode = GetPaneSelectionMode();
+  const int mode = GetClickMode(mViewType);
   if (mode == kSelectCutEdges && !HasViewFlags(mViewType, kViewFlagNet)) return;
+  if (mode == kSelectMeasurement && GetMeasuringRefusal(mViewType)) return;
   if (mode == kSelectSectionTumble && TakesSectionDrag(mViewType)) {
     left = "Tumble cross-section";
     return;

@@ -396,6 +396,12 @@ void SetMouseSelectionMode(int mode);
 // Shows the help of the mouse selection mode in the status bar (in Measurement Mode
 // with what is measured).
 void ShowModeHelp();
+// The mode a click in a pane of the type acts by: in the Cross-Section pane Measurement
+// Mode selects.
+int GetClickMode(ViewType type);
+// Why a measuring click in a pane of the type picks no point; null in the panes that
+// measure (Base Polyhedron, Dual of Base Polyhedron, Base/Dual Compound).
+const char* GetMeasuringRefusal(ViewType type);
 // The item a click means, from the hits of a pick of the pixel under the pointer and
 // of a wider pick around it: the nearest vertex (wide), else the nearest edge (wide),
 // that does not lie behind the nearest face under the pixel; else that face; else the

@@ -420,9 +420,8 @@ bool CPolyView::TakesSectionDrag(ViewType code) const {
 }
 
 bool CPolyView::SelectionModeApplies(bool ignoreMode) const {
-  int mode = ignoreMode ? kSelectFacesVertices : GetPaneSelectionMode();
+  const int mode = ignoreMode ? kSelectFacesVertices : GetClickMode(mViewType);
   if (mode == kSelectColorHide) return false;
-  if (mode == kSelectMeasurement && mViewType == kViewCrossSection) mode = kSelectFacesVertices;
   if (mViewType == kViewCrossSection) return true;
   if (mode != kSelectSectionTumble && !ShowsSectionInModel()) return false;
   return mViewType == kViewBasePolyhedron || mViewType == kViewDualPolyhedron || mViewType == kViewCompoundOfDuals;

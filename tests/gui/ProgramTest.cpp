@@ -19,7 +19,9 @@
 #include <wx/textctrl.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -59,7 +61,10 @@
 #include "core/DrawnPolygon.h"
 #include "render/ModelDrawSettings.h"
 #include "model/PolyElement.h"
+#include "nets/Edge3D.h"
+#include "nets/Face3D.h"
 #include "nets/Model3D.h"
+#include "nets/Net.h"
 #include "nets/NetPages.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
@@ -953,6 +958,19 @@ PolyElement* Frontmost(const CPolyView* pane, ElementList& list, bool byCentre) 
   return best;
 }
 
+// The edge of the model whose middle lies nearest the eye, and that middle.
+Edge* FrontmostEdge(const CPolyView* pane, Poly* poly, double* middle) {
+  Edge* edge = nullptr;
+  double bestValue = -1e300;
+  for (int i = 0; i < poly->mNumEdges; ++i) {
+    Edge* e = poly->GetEdge(i);
+    double m[3];
+    Add(m, e->GetVert(false, 0)->mDualVert, e->GetVert(false, 1)->mDualVert);
+    if (Dot(m, pane->GetEye()) > bestValue) bestValue = Dot(m, pane->GetEye()), edge = e, Scale(middle, m, 0.5);
+  }
+  return edge;
+}
+
 // A menu command, sent to the window as its menu item sends it.
 void Command(wxFrame* frame, int id) {
   wxCommandEvent event(wxEVT_MENU, ToWxId(id));
@@ -998,15 +1016,8 @@ TEST_F(ProgramTest, AClickSelectsWhatLiesUnderThePointerAndADragDoesNot) {
   EXPECT_TRUE(poly->IsSelectionVertex());
   Repaint(pane);
   corvia::testing::KeepScreenshot(mFrame, "selected-vertex");
-  Edge* edge = nullptr;
-  double middle[3] = {0, 0, 0}, bestValue = -1e300;
-  for (int i = 0; i < poly->mNumEdges; ++i) {
-    Edge* e = poly->GetEdge(i);
-    double m[3];
-    Add(m, e->GetVert(false, 0)->mDualVert, e->GetVert(false, 1)->mDualVert);
-    if (Dot(m, pane->GetEye()) > bestValue) bestValue = Dot(m, pane->GetEye()), edge = e, CopyVector(middle, m);
-  }
-  for (double& c : middle) c /= 2.0;
+  double middle[3] = {0, 0, 0};
+  Edge* edge = FrontmostEdge(pane, poly, middle);
   ClickAt(pane, canvas, middle);
   EXPECT_TRUE(poly->IsEdgeSelected());
   EXPECT_EQ(poly->GetSelectedEdge(), edge);
@@ -1102,6 +1113,67 @@ TEST_F(ProgramTest, TheModeCommandsSetTheModeAndAClickActsByIt) {
   keys.Char(WXK_ESCAPE);
   YieldUntil([] { return GetPaneSelectionMode() == kSelectFacesVertices; });
   EXPECT_EQ(GetPaneSelectionMode(), kSelectFacesVertices);
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+}
+
+// Two corners of the cube clicked (a few pixels off) in the Base Polyhedron pane
+// measure its edge, in the user's unit in the status bar and in the label drawn at the
+// middle of the segment. In the net pane the same clicks measure nothing and say why.
+TEST_F(ProgramTest, MeasuringTwoCornersReadsTheEdgeAndTheNetPaneSaysWhyItDoesNotMeasure) {
+  ASSERT_TRUE(Doc()->OpenModelByNameOrSymbol("cube"));
+  YieldUntil([] { return !GetCurrentPoly()->IsTransitionRunning(); });
+  Poly* poly = GetCurrentPoly();
+  Command(mFrame, 32939);
+  auto status = [this] { return mFrame->GetStatusBar()->GetStatusText(0).ToStdString(); };
+
+  // The net pane: two corners of a facelet of its net.
+  CPolyView* netPane = Pane(1);
+  ASSERT_EQ(netPane->GetViewType(), kViewUnfoldedNet);
+  Model3D* model = netPane->GetModel3D();
+  ASSERT_TRUE(model && model->mCurrentNet && model->mCurrentNet->first);
+  for (int i = 0; i < 2; ++i) {
+    const double* corner = model->mCurrentNet->first->mEdges[i].unfolded;
+    ClickAt(netPane, Canvas(1), std::array<double, 3>{corner[0], corner[1], 0.0}.data());
+  }
+  EXPECT_EQ(GetPointPicker(0).mCount, 0);
+  EXPECT_EQ(status().rfind("No measuring on nets", 0), 0u) << status();
+  std::string left, right, both;
+  netPane->GetMouseButtonHelp(left, right, both);
+  EXPECT_EQ(left.find("Measure"), std::string::npos) << left;
+  EXPECT_NE(netPane->GetCursor(), kCursorMeasure);
+
+  // The base pane: the ends of the edge nearest the eye, each clicked a little towards
+  // the other; the label appears beside the middle only with the second.
+  CPolyView* pane = Pane(0);
+  double middle[3], window[3];
+  Edge* edge = FrontmostEdge(pane, poly, middle);
+  const double* ends[2] = {edge->GetVert(false, 0)->mDualVert, edge->GetVert(false, 1)->mDualVert};
+  GLBitmap shots[2];
+  for (int i = 0; i < 2; ++i) {
+    double near[3];
+    for (int k = 0; k < 3; ++k) near[k] = (ends[i][k] + 0.04 * (middle[k] - ends[i][k])) * poly->mDisplayScale;
+    ClickAt(pane, Canvas(0), near);
+    Repaint(pane);
+    shots[i] = ScreenBitmap(Canvas(0));
+  }
+  for (int i = 0; i < 2; ++i) {
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(GetPointPicker(i).GetPoint(0)[k], ends[1 - i][k]);
+  }
+  const double length = edge->GetLength(false) * GetUnitSettings().mLengthScale;
+  EXPECT_NEAR(GetMeasuredDistance() * GetUnitSettings().mLengthScale, length, 1e-12);
+  char expected[64];
+  std::snprintf(expected, sizeof expected, "Distance: %g", length);
+  EXPECT_EQ(status(), expected);
+  Scale(middle, middle, poly->mDisplayScale);
+  pane->ApplyViewTransform(window, middle);
+  int changed = 0;
+  for (int y = static_cast<int>(window[1]) - 12; y < static_cast<int>(window[1]) + 12; ++y) {
+    for (int x = static_cast<int>(window[0]) + 2; x < static_cast<int>(window[0]) + 60; ++x) {
+      changed += std::memcmp(shots[0].Pixel(x, y), shots[1].Pixel(x, y), 3) != 0 ? 1 : 0;
+    }
+  }
+  EXPECT_GT(changed, 40);
+  corvia::testing::KeepScreenshot(mFrame, "measuring-cube-edge");
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
 }
 
