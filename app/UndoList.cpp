@@ -114,6 +114,7 @@ void UndoList::Push(std::unique_ptr<Step> step) {
   mRedo.clear();
   mUndo.push_back(std::move(step));
   mFresh = true;
+  mContinuedWhenIdle = false;
   Trim();
 }
 
@@ -182,6 +183,14 @@ bool UndoList::RestoreLastUndo() {
   mRestoring = false;
   if (done) RemoveNewest();
   return done;
+}
+
+void UndoList::ContinueLastUndoWhenIdle() { mContinuedWhenIdle = CanRestoreSteps(); }
+
+bool UndoList::EndIdleWorkOfLastUndo(bool cancelled) {
+  const bool putBack = cancelled && mContinuedWhenIdle;
+  mContinuedWhenIdle = false;
+  return putBack && RestoreLastUndo();
 }
 
 void UndoList::RemoveNewest() {

@@ -472,8 +472,11 @@ bool CreatePolyWithUndo(SimplePoly& simple, int undoType, bool keepColors, bool 
     } else if (undoType >= 0 && undo) {
       undo->DiscardLastUndo();
     }
-  } else if (occasion >= 0) {
-    doc.DoTransition(occasion, GetTimeSeconds(), previous, true, false);
+  } else {
+    if (occasion >= 0) doc.DoTransition(occasion, GetTimeSeconds(), previous, true, false);
+    // The nets and facet models that the panes of a large model leave for later are
+    // part of the change: a cancel of them brings the old model back.
+    if (undoType >= 0 && undo) undo->ContinueLastUndoWhenIdle();
   }
   doc.UpdateAfterChange(0);
   return ok;

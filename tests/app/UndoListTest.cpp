@@ -249,5 +249,27 @@ TEST_F(UndoListTest, AStoppedChangeIsPutBackOnlyFromItsOwnStep) {
   EXPECT_EQ(model.value, 4);
 }
 
+// The work a change leaves for the next idle time is part of it: cancelled, the state
+// before the change comes back; once that work is over, or for work no change left, a
+// cancel keeps the model.
+TEST_F(UndoListTest, ACancelOfTheIdleWorkAChangeLeftPutsTheStateBack) {
+  Change(1);
+  Change(2);
+  list.ContinueLastUndoWhenIdle();
+  EXPECT_TRUE(list.EndIdleWorkOfLastUndo(true));
+  EXPECT_EQ(model.value, 1);
+  EXPECT_EQ(list.GetNumUndos(), 1);
+  Change(3);
+  list.ContinueLastUndoWhenIdle();
+  EXPECT_FALSE(list.EndIdleWorkOfLastUndo(false));
+  EXPECT_FALSE(list.EndIdleWorkOfLastUndo(true)) << "the idle work is over";
+  EXPECT_EQ(model.value, 3);
+  list.ContinueLastUndoWhenIdle();
+  Change(4);
+  EXPECT_FALSE(list.EndIdleWorkOfLastUndo(true)) << "a later step is not the one continued";
+  EXPECT_EQ(model.value, 4);
+  EXPECT_EQ(list.GetNumUndos(), 3);
+}
+
 }  // namespace
 }  // namespace corvia
