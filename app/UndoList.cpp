@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/Messages.h"
+#include "files/ModelFile.h"
 
 namespace corvia {
 
@@ -185,7 +186,11 @@ bool UndoList::RestoreLastUndo() {
   return done;
 }
 
-void UndoList::ContinueLastUndoWhenIdle() { mContinuedWhenIdle = CanRestoreSteps(); }
+void UndoList::ContinueLastUndoWhenIdle() {
+  // A model file opened is what the user asked for, whole: a cancel of its nets keeps
+  // it (without nets, until they are asked for again).
+  mContinuedWhenIdle = CanRestoreSteps() && mUndo.back()->type != kUndoLoadModel;
+}
 
 bool UndoList::EndIdleWorkOfLastUndo(bool cancelled) {
   const bool putBack = cancelled && mContinuedWhenIdle;

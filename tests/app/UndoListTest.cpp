@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/UndoList.h"
+#include "files/ModelFile.h"
 #include "tests/support/TestSupport.h"
 
 namespace corvia {
@@ -250,8 +251,8 @@ TEST_F(UndoListTest, AStoppedChangeIsPutBackOnlyFromItsOwnStep) {
 }
 
 // The work a change leaves for the next idle time is part of it: cancelled, the state
-// before the change comes back; once that work is over, or for work no change left, a
-// cancel keeps the model.
+// before the change comes back; once that work is over, for work no change left, or
+// after a model file was opened, a cancel keeps the model.
 TEST_F(UndoListTest, ACancelOfTheIdleWorkAChangeLeftPutsTheStateBack) {
   Change(1);
   Change(2);
@@ -268,7 +269,11 @@ TEST_F(UndoListTest, ACancelOfTheIdleWorkAChangeLeftPutsTheStateBack) {
   Change(4);
   EXPECT_FALSE(list.EndIdleWorkOfLastUndo(true)) << "a later step is not the one continued";
   EXPECT_EQ(model.value, 4);
-  EXPECT_EQ(list.GetNumUndos(), 3);
+  // A model file opened stays.
+  Change(5, kUndoLoadModel);
+  list.ContinueLastUndoWhenIdle();
+  EXPECT_FALSE(list.EndIdleWorkOfLastUndo(true));
+  EXPECT_EQ(model.value, 5);
 }
 
 }  // namespace

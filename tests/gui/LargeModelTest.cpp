@@ -276,12 +276,13 @@ TEST_F(LargeModelTest, CancelLeavesTheModelAndThePanesAsTheyWereAndTheProgramUsa
 }
 
 // Poly > Create Geodesic Sphere... at a large frequency, cancelled at each stage of the
-// work as the window names it: the icosahedron stays as it was, with its title, its
-// Info and its panes, and no other window or model follows.
+// work as the window names it, the nets the panes ask for after it included: the
+// icosahedron stays as it was, with its title, its Info and its panes, and no other
+// window or model follows.
 TEST_F(LargeModelTest, CancellingALargeGeodesicSphereAtAnyStageKeepsTheModelAsItWas) {
   const std::vector<std::string> stages = {"Created ", "Finding the symmetries of the new model",
                                            "Making the vertices of the new model", "Making the faces of the new model",
-                                           "Sorting the faces of the new model"};
+                                           "Sorting the faces of the new model", "Making nets"};
   auto infoName = [] {
     InfoBar* bar = GetInfoBar();
     const wxTreeItemId item = bar && bar->GetTree() ? FindItemInTree(bar->GetTree(), kInfoBase, true) : wxTreeItemId();
