@@ -346,8 +346,11 @@ bool BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualCol
                bool* cleared) {
   namespace d = detail_CreatePoly;
   if (!poly) return false;
-  // Work that needs a finished model waits while the new one is made.
+  // Work that needs a finished model waits while the new one is made: from the start
+  // when it is made in an empty record (a transition's), else from when the old one
+  // is cleared.
   ModelBusyScope busy;
+  if (poly->mFaces.mCount == 0) busy.Set();
   const int cancels = GetProgressCancelCount();
   ProgressScope progress{TimeSpan()};
   TraceFlagScope trace;
@@ -387,6 +390,7 @@ bool BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualCol
   }
 
   if (!UpdateProgress(d::kStageFraction, "%s", d::kStageClear)) return false;
+  busy.Set();
   poly->Clear(false);
   if (cleared) *cleared = true;
   const double r = simple.GetMidRadius();
@@ -394,7 +398,6 @@ bool BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualCol
   const double r2 = r * r;
 
   if (!d::ReportStage(d::kStageVertices, stopOnCancel)) return false;
-  busy.Set();
   ClearFaceImageCopies();
   std::vector<Vertex*> vertexMap;
   d::CreateVertices(simple, poly, r2, vertexMap);
