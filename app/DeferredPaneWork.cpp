@@ -10,6 +10,8 @@
 #include <memory>
 #include <vector>
 
+#include "app/ModelUndo.h"
+#include "app/UndoList.h"
 #include "core/Progress.h"
 #include "platform/wx/WxProgress.h"
 #include "render/NewView.h"
@@ -92,13 +94,24 @@ class WorkScope {
 }  // namespace detail_DeferredPaneWork
 
 bool RunDeferredPaneWork() {
-  if (!HasDeferredModelWork() || IsProgressActive()) return false;
+  if (IsProgressActive()) return false;
+  UndoList& undo = GetUndoList();
+  if (!HasDeferredModelWork()) {
+    undo.EndIdleWorkOfLastUndo(false);
+    return false;
+  }
+  bool finished = true;
   {
     detail_DeferredPaneWork::WorkScope scope;
-    RunDeferredModelWork();
+    finished = RunDeferredModelWork();
   }
-  // The panes draw what was made, or ask again for what they still lack.
-  RedrawAllViews(false, false);
+  // The user's Cancel of what a new model's panes asked for cancels the change that
+  // made the model (the old one comes back and is drawn); a stop the program asked
+  // for leaves it.
+  if (!undo.EndIdleWorkOfLastUndo(!finished && !WasProgressCancelRequested())) {
+    // The panes draw what was made, or ask again for what they still lack.
+    RedrawAllViews(false, false);
+  }
   return true;
 }
 

@@ -126,7 +126,9 @@ Variation VariationOf(const Poly* poly) {
 void CreateMirrorImage(Poly* poly) {
   std::unique_ptr<SimplePoly> mirror = MakeMirrorImage(*poly);
   if (!mirror) return;
-  // The mirror image of a catalogued model is that model still.
+  // The mirror image of a catalogued model is that model still, of the same vertex
+  // configuration (and so with its catalogue numbers).
+  mirror->polyTemplate = poly->mTemplate;
   LibraryEntry* entry = poly->mLibraryEntry;
   if (!CreatePolyWithUndo(*mirror, kUndoVariation, true, true)) return;
   Poly* made = CurrentPoly();

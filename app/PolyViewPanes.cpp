@@ -30,6 +30,7 @@
 #include "model/FaceType.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Measurement.h"
+#include "model/ModelBusy.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "model/PointPicker.h"
@@ -799,8 +800,9 @@ std::string CPolyView::GetPaneStatusText() const {
       FaceTypeBlock* block = GetShownBlock(false);
       Model3D* model = block ? block->GetExistingModel3D() : nullptr;
       if (!model || !model->HasNets() || !model->mCurrentNet || !model->mCurrentNet->type) {
-        // Nets of a large model are made when the program is idle, under their progress.
-        return IsModelWorkPending(block) ? "Making nets..." : "No nets.";
+        // Nets of a large model are made when the program is idle, under their progress;
+        // those of a model being made, once it is made.
+        return IsModelWorkPending(block) || g_ModelBusy ? "Making nets..." : "No nets.";
       }
       const NetType* type = model->mCurrentNet->type;
       const int copies = type->numNets;

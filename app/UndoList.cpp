@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/Messages.h"
+#include "files/ModelFile.h"
 
 namespace corvia {
 
@@ -114,6 +115,7 @@ void UndoList::Push(std::unique_ptr<Step> step) {
   mRedo.clear();
   mUndo.push_back(std::move(step));
   mFresh = true;
+  mContinuedWhenIdle = false;
   Trim();
 }
 
@@ -182,6 +184,18 @@ bool UndoList::RestoreLastUndo() {
   mRestoring = false;
   if (done) RemoveNewest();
   return done;
+}
+
+void UndoList::ContinueLastUndoWhenIdle() {
+  // A model file opened is what the user asked for, whole: a cancel of its nets keeps
+  // it (without nets, until they are asked for again).
+  mContinuedWhenIdle = CanRestoreSteps() && mUndo.back()->type != kUndoLoadModel;
+}
+
+bool UndoList::EndIdleWorkOfLastUndo(bool cancelled) {
+  const bool putBack = cancelled && mContinuedWhenIdle;
+  mContinuedWhenIdle = false;
+  return putBack && RestoreLastUndo();
 }
 
 void UndoList::RemoveNewest() {

@@ -83,6 +83,11 @@ class UndoList final : public platform::UndoHooks {
   bool RestoreLastUndo() override;
   // Only the step just recorded, with the state before the change, outside a group.
   bool CanRestoreSteps() const override;
+  void ContinueLastUndoWhenIdle() override;
+  // The idle work that the newest step's change left is over: cancelled, the state
+  // before the change comes back (true when it did). Any later idle work is the
+  // user's own again.
+  bool EndIdleWorkOfLastUndo(bool cancelled);
   void AddStellationCellUndo(int cellIndex, bool included) override;
 
   // ---- Undo and redo -------------------------------------------------------------------------
@@ -128,6 +133,8 @@ class UndoList final : public platform::UndoHooks {
   Step* mGroupStep = nullptr;
   int mGroupAdds = 0;
   bool mRestoring = false;
+  // The newest step's change goes on in the next idle work.
+  bool mContinuedWhenIdle = false;
 };
 
 }  // namespace corvia

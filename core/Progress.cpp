@@ -138,6 +138,10 @@ bool UpdateProgress(double fraction, const char* caption, ...) {
     return false;
   }
 
+  // The time taken moves on at every call, also through long work that reports no
+  // fraction; the caption, the bar and the time remaining only with a fraction.
+  const TimeSpan elapsed = d::Now() - state.startTime;
+  state.window->SetTimeTaken(std::string("Time Taken: ") + FormatDuration(elapsed));
   if (!reports) return true;
   if (fraction < 0.0) fraction = 0.0;
   if (fraction > 1.0) fraction = 1.0;
@@ -149,9 +153,6 @@ bool UpdateProgress(double fraction, const char* caption, ...) {
     va_end(args);
     state.window->SetCaption(text);
   }
-
-  const TimeSpan elapsed = d::Now() - state.startTime;
-  state.window->SetTimeTaken(std::string("Time Taken: ") + FormatDuration(elapsed));
 
   const double f = state.range.low + (state.range.high - state.range.low) * fraction;
   if (!state.showTimeRemaining) {

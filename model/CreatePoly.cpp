@@ -346,8 +346,11 @@ bool BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualCol
                bool* cleared) {
   namespace d = detail_CreatePoly;
   if (!poly) return false;
-  // Work that needs a finished model waits while the new one is made.
+  // Work that needs a finished model waits while the new one is made: from the start
+  // when it is made in an empty record (a transition's), else from when the old one
+  // is cleared.
   ModelBusyScope busy;
+  if (poly->mFaces.mCount == 0) busy.Set();
   const int cancels = GetProgressCancelCount();
   ProgressScope progress{TimeSpan()};
   TraceFlagScope trace;
@@ -387,6 +390,7 @@ bool BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualCol
   }
 
   if (!UpdateProgress(d::kStageFraction, "%s", d::kStageClear)) return false;
+  busy.Set();
   poly->Clear(false);
   if (cleared) *cleared = true;
   const double r = simple.GetMidRadius();
@@ -394,7 +398,6 @@ bool BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualCol
   const double r2 = r * r;
 
   if (!d::ReportStage(d::kStageVertices, stopOnCancel)) return false;
-  busy.Set();
   ClearFaceImageCopies();
   std::vector<Vertex*> vertexMap;
   d::CreateVertices(simple, poly, r2, vertexMap);
@@ -472,8 +475,11 @@ bool CreatePolyWithUndo(SimplePoly& simple, int undoType, bool keepColors, bool 
     } else if (undoType >= 0 && undo) {
       undo->DiscardLastUndo();
     }
-  } else if (occasion >= 0) {
-    doc.DoTransition(occasion, GetTimeSeconds(), previous, true, false);
+  } else {
+    if (occasion >= 0) doc.DoTransition(occasion, GetTimeSeconds(), previous, true, false);
+    // The nets and facet models that the panes of a large model leave for later are
+    // part of the change: a cancel of them brings the old model back.
+    if (undoType >= 0 && undo) undo->ContinueLastUndoWhenIdle();
   }
   doc.UpdateAfterChange(0);
   return ok;

@@ -17,6 +17,10 @@ public:
   virtual bool RestoreLastUndo() { return false; }
   // Whether RestoreLastUndo can put a recorded state back at all.
   virtual bool CanRestoreSteps() const { return false; }
+  // The change of the newest step goes on in the work its panes leave for the next
+  // idle time (the nets of a large new model): a cancel of that work puts the state
+  // back as a cancel of the change itself does.
+  virtual void ContinueLastUndoWhenIdle() {}
   // Records one cell's change of inclusion in the open stellation step.
   virtual void AddStellationCellUndo(int cellIndex, bool included) = 0;
 };

@@ -152,14 +152,19 @@ TEST_F(ProgressTest, TinyFractionGivesAClampedEstimate) {
   EndProgress();
 }
 
-TEST_F(ProgressTest, NoReportFractionOnlyPumps) {
+// Without a fraction the window answers and its time taken moves on (long work that
+// cannot count its steps), but the caption and the bar stay.
+TEST_F(ProgressTest, NoReportFractionPumpsAndMovesOnlyTheTimeTaken) {
   BeginProgress();
   clock().Advance(2.0);
   EXPECT_TRUE(UpdateProgress(kProgressNoReport, "hidden"));
+  clock().Advance(3.0);
+  EXPECT_TRUE(ProgressTick());
+  EXPECT_EQ(window().timeTaken, "Time Taken: 5.00 seconds");
   EXPECT_TRUE(UpdateProgress(std::numeric_limits<double>::quiet_NaN(), "hidden"));
-  EXPECT_EQ(window().pumps, 2);
+  EXPECT_EQ(window().pumps, 3);
   EXPECT_EQ(window().caption, "");
-  EXPECT_EQ(window().timeTaken, "");
+  EXPECT_EQ(window().timeRemaining, "");
   EXPECT_EQ(window().bar, 0);
   EndProgress();
 }

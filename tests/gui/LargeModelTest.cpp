@@ -276,12 +276,18 @@ TEST_F(LargeModelTest, CancelLeavesTheModelAndThePanesAsTheyWereAndTheProgramUsa
 }
 
 // Poly > Create Geodesic Sphere... at a large frequency, cancelled at each stage of the
-// work as the window names it: the icosahedron stays as it was, with its title, its
-// Info and its panes, and no other window or model follows.
+// work as the window names it, the nets the panes ask for after it included, and at the
+// nets once more with the transitions on: the icosahedron stays as it was, with its
+// title, its Info and its panes, and no other window or model follows. Meanwhile the
+// net pane never says that there are no nets.
 TEST_F(LargeModelTest, CancellingALargeGeodesicSphereAtAnyStageKeepsTheModelAsItWas) {
-  const std::vector<std::string> stages = {"Created ", "Finding the symmetries of the new model",
-                                           "Making the vertices of the new model", "Making the faces of the new model",
-                                           "Sorting the faces of the new model"};
+  const std::vector<std::string> stages = {"Created ",
+                                           "Finding the symmetries of the new model",
+                                           "Making the vertices of the new model",
+                                           "Making the faces of the new model",
+                                           "Sorting the faces of the new model",
+                                           "Making nets",
+                                           "Making nets with the transitions on"};
   auto infoName = [] {
     InfoBar* bar = GetInfoBar();
     const wxTreeItemId item = bar && bar->GetTree() ? FindItemInTree(bar->GetTree(), kInfoBase, true) : wxTreeItemId();
@@ -294,14 +300,19 @@ TEST_F(LargeModelTest, CancellingALargeGeodesicSphereAtAnyStageKeepsTheModelAsIt
   const std::string netStatus = GetPane(1)->GetPaneStatusText();
   const int viewType = GetPane(0)->GetViewType();
   EXPECT_NE(title.find("Icosahedron"), std::string::npos) << title;
-  for (const std::string& stage : stages) {
+  for (std::string stage : stages) {
     SCOPED_TRACE(stage);
+    const size_t transitions = stage.find(" with the transitions on");
+    SetTransitionsEnabled(transitions != std::string::npos);
+    stage = stage.substr(0, transitions);
     bool cancelled = false;
     std::string seen;
+    int noNets = 0;
     wxUIActionSimulator user;
     mClock.onRead = [&] {
       wxWindow* progress = platform::WxProgress::GetOpenWindow();
       if (cancelled || !progress || !progress->IsShownOnScreen()) return;
+      noNets += GetPane(1)->GetPaneStatusText() == "No nets." ? 1 : 0;
       for (wxWindow* child : progress->GetChildren()) {
         if (auto* text = dynamic_cast<wxStaticText*>(child)) {
           seen = text->GetLabel().utf8_string();
@@ -321,6 +332,7 @@ TEST_F(LargeModelTest, CancellingALargeGeodesicSphereAtAnyStageKeepsTheModelAsIt
     corvia::testing::YieldUntilHandled();
     EXPECT_TRUE(YieldUntilFor(60, [] { return !IsProgressActive() && !HasDeferredModelWork(); }));
     EXPECT_TRUE(cancelled) << seen;
+    EXPECT_EQ(noNets, 0);
     EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 20);
     EXPECT_EQ(Doc()->CountRecords(), 1);
     EXPECT_EQ(mFrame->GetTitle().utf8_string(), title);

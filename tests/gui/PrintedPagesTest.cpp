@@ -41,6 +41,7 @@
 #include "nets/NetTab.h"
 #include "platform/Services.h"
 #include "platform/UserFolders.h"
+#include "render/FaceletDrawing.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/gui/PrintTestSupport.h"
@@ -278,7 +279,32 @@ struct PageCheck {
   int facelets = 0;
   int convexFolds = 0;
   int valleyFolds = 0;
+  int tabPixels = 0;
 };
+
+// The pixels of the page inside a polygon (millimetres) and clear of its sides by the
+// clearance, where `skip` does not hold: how many, and how many are not of the colour.
+template <typename Skip>
+std::array<int, 2> PixelsInside(const wxImage& image, const std::vector<std::array<double, 2>>& polygon,
+                                double clearance, const std::array<int, 3>& colour, Skip skip) {
+  Box box;
+  for (const auto& p : polygon) box.Add(p[0], p[1]);
+  std::array<int, 2> counts = {0, 0};
+  for (int px = static_cast<int>(MmToPixels(box.left)); px <= static_cast<int>(MmToPixels(box.right)); ++px) {
+    for (int py = static_cast<int>(MmToPixels(box.bottom)); py <= static_cast<int>(MmToPixels(box.top)); ++py) {
+      const double at[2] = {PixelsToMm(px + 0.5), PixelsToMm(py + 0.5)};
+      if (!Inside(polygon, at) || skip(at)) continue;
+      bool clear = true;
+      for (size_t i = 0; i < polygon.size() && clear; ++i) {
+        clear = DistanceToSegment(at, polygon[i].data(), polygon[(i + 1) % polygon.size()].data()) > clearance;
+      }
+      if (!clear) continue;
+      ++counts[0];
+      if (!CloseColour(PixelAt(image, at[0], at[1]), colour, kColourTolerance)) ++counts[1];
+    }
+  }
+  return counts;
+}
 
 // Checks one printed page: a group of ink for each placed net, of the net's size and
 // at its place, inside the margins; the facelets' colours at their centroids; the fold
@@ -365,6 +391,30 @@ PageCheck CheckPage(const PrintedDocument& printed, size_t pageIndex) {
           << "page " << pageIndex + 1 << ": facelet printed (" << paper[0] << ", " << paper[1] << ", " << paper[2]
           << "), on screen (" << Channels(f->GetColor())[0] << ", " << Channels(f->GetColor())[1] << ", "
           << Channels(f->GetColor())[2] << ")";
+    }
+
+    // Nothing lies over a glue tab or a facelet: inside each, clear of its own lines,
+    // the page shows its grey or its colour alone (another tab over it, or it over a
+    // facelet, would bring their lines or fill in).
+    const double clearance = halfLine + PixelsToMm(1.5);
+    const int grey = static_cast<int>(std::lround(kTabFillGrey * 255.0));
+    for (const auto& tab : tabs) {
+      const std::array<int, 2> counts = PixelsInside(image, tab, clearance, {grey, grey, grey}, [](const double*) {
+        return false;
+      });
+      result.tabPixels += counts[0];
+      EXPECT_EQ(counts[1], 0) << "page " << pageIndex + 1 << ": " << counts[1] << " of " << counts[0]
+                              << " pixels of a tab are not its grey";
+    }
+    for (const Face3D* f = p.net->first; f; f = f->mNextInNet) {
+      std::vector<std::array<double, 2>> corners(static_cast<size_t>(f->GetNumEdges()));
+      for (size_t i = 0; i < corners.size(); ++i) NetPointToPaperMm(p, f->mEdges[i].unfolded, corners[i].data());
+      const std::array<int, 2> counts =
+          PixelsInside(image, corners, clearance, Channels(f->GetColor()), [&tabs](const double* at) {
+            return std::any_of(tabs.begin(), tabs.end(), [at](const auto& tab) { return Inside(tab, at); });
+          });
+      EXPECT_EQ(counts[1], 0) << "page " << pageIndex + 1 << ": " << counts[1] << " of " << counts[0]
+                              << " pixels of a facelet are not its colour";
     }
 
     // The folds: ink along the middle of every joined edge, all the way along a
@@ -497,6 +547,7 @@ class PrintedPagesTest : public ::testing::Test {
       total.faceletsChecked += page.faceletsChecked;
       total.convexFolds += page.convexFolds;
       total.valleyFolds += page.valleyFolds;
+      total.tabPixels += page.tabPixels;
     }
     EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
     if (out) *out = std::move(printed);
@@ -849,6 +900,23 @@ TEST_F(PrintedPagesTest, ANetLargerThanThePageIsOfferedTheLargestRadiusThatFits)
   YieldUntil([] { return RadiusLine() == "Radius: 5"; });
   EXPECT_DOUBLE_EQ(GetUnitSettings().mLengthScale, 5.0);
   EXPECT_EQ(RadiusLine(), "Radius: 5");
+
+  // As at a fresh start, with the program's own margins and radius: the offer is taken
+  // and the page shows every tab clear of the others and of the facelets, at the
+  // narrow inner corners of the net too.
+  double margins[4];
+  UnitSettings().GetMargins(&margins[0], &margins[1], &margins[2], &margins[3]);
+  GetUnitSettings().SetMargins(margins[0], margins[1], margins[2], margins[3]);
+  SetRadius(UnitSettings().mLengthScale);
+  messages.QueueAnswer(platform::kBoxYes);
+  PrintedDocument fresh = Print(NetPane(), "fresh-start");
+  ASSERT_EQ(messages.Boxes().size(), 1u);
+  EXPECT_NE(messages.Boxes()[0].text.find("Make the radius 4.21 cm,"), std::string::npos) << messages.Boxes()[0].text;
+  messages.Clear();
+  ASSERT_EQ(fresh.pages.size(), 1u);
+  const PageCheck page = CheckPage(fresh, 0);
+  EXPECT_EQ(page.nets, 1);
+  EXPECT_GT(page.tabPixels, 10000);
 }
 
 // A printer's DC leaves out a colour that it believes the page already has: the

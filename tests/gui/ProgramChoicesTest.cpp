@@ -331,6 +331,8 @@ TEST_F(ProgramChoicesTest, GoToVariationGivesTheSnubCubeItsOtherHand) {
   YieldUntil([] { return EntryName() == "Snub Cube"; });
   ASSERT_EQ(EntryName(), "Snub Cube");
   ASSERT_EQ(SymGroup::GetSchoenflies(GetCurrentPoly()->mSymGroup), "O");
+  const std::string caption = GetPane(0)->GetViewName();
+  EXPECT_EQ(caption, "Snub Cube (4.3.3.3.3), W17, p31");
   EXPECT_EQ(UpdateMenuText(kCmdGoToVariation), "Create Mirror Image");
   EXPECT_TRUE(UpdateEnabled(kCmdGoToVariation));
   const std::vector<std::array<double, 3>> before = VertexPositions();
@@ -342,6 +344,9 @@ TEST_F(ProgramChoicesTest, GoToVariationGivesTheSnubCubeItsOtherHand) {
   EXPECT_FALSE(corvia::testing::MirroredInX(before, before, 1e-6));
   EXPECT_EQ(SymGroup::GetSchoenflies(GetCurrentPoly()->mSymGroup), "O");
   EXPECT_EQ(EntryName(), "Snub Cube");
+  // Named as the first hand, with its configuration and catalogue numbers.
+  YieldUntil([&caption] { return GetPane(0)->GetViewName() == caption; });
+  EXPECT_EQ(GetPane(0)->GetViewName(), caption);
   // Only the new hand is left to draw.
   YieldUntil([] { return Doc()->CountRecords() == 1; });
   EXPECT_EQ(Doc()->CountRecords(), 1);
