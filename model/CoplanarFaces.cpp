@@ -305,21 +305,42 @@ bool FrameTowards(const PolyElement* e, int start, const double* normal, double*
   return true;
 }
 
-int CompareCoplanar(const PolyElement* a, const PolyElement* b) {
+namespace detail_CoplanarFaces {
+
+// What CompareCoplanar reads of an element, in one record: the sort of a large list
+// moves these records instead of reaching into every element at every comparison.
+struct CoplanarKey {
+  PolyElement* element;  // set by the sort that moves the records
+  double centre[3];
+  double normal[3];  // canonical
+  int type;
+  int index;
+};
+
+CoplanarKey KeyOf(const PolyElement* e) {
+  CoplanarKey key{nullptr, {e->mCentre[0], e->mCentre[1], e->mCentre[2]}, {}, FaceType::GetIndex(e->mType),
+                  PolyElement::GetIndex(e)};
+  CanonicalNormal(e->mZAxis, key.normal);
+  return key;
+}
+
+int CompareKeys(const CoplanarKey& a, const CoplanarKey& b) {
   for (int c = 0; c < 3; ++c) {
-    const double d = a->mCentre[c] - b->mCentre[c];
+    const double d = a.centre[c] - b.centre[c];
     if (d < -kPointTolerance) return -1;
     if (d > kPointTolerance) return 1;
   }
-  double na[3];
-  double nb[3];
-  detail_CoplanarFaces::CanonicalNormal(a->mZAxis, na);
-  detail_CoplanarFaces::CanonicalNormal(b->mZAxis, nb);
-  const int normals = CompareWithin(na, nb, kPointTolerance);
+  const int normals = CompareWithin(a.normal, b.normal, kPointTolerance);
   if (normals != 0) return normals;
-  const int types = FaceType::GetIndex(a->mType) - FaceType::GetIndex(b->mType);
-  if (types != 0) return types;
-  return PolyElement::GetIndex(a) - PolyElement::GetIndex(b);
+  if (a.type != b.type) return a.type - b.type;
+  return a.index - b.index;
+}
+
+}  // namespace detail_CoplanarFaces
+
+int CompareCoplanar(const PolyElement* a, const PolyElement* b) {
+  using detail_CoplanarFaces::KeyOf;
+  return detail_CoplanarFaces::CompareKeys(KeyOf(a), KeyOf(b));
 }
 
 void FindCoplanarFaces(ElementList* list) {
@@ -327,20 +348,25 @@ void FindCoplanarFaces(ElementList* list) {
   if (!list) return;
   // Every link is rebuilt: a link left from an earlier set-up may name an element
   // that no longer exists.
-  std::vector<PolyElement*> sorted;
-  sorted.reserve(static_cast<size_t>(list->mCount > 0 ? list->mCount : 0));
+  std::vector<detail_CoplanarFaces::CoplanarKey> keys;
+  keys.reserve(static_cast<size_t>(list->mCount > 0 ? list->mCount : 0));
   for (PolyElement* e = list->mHead; e; e = e->mNext) {
     e->mCoplanarNext = nullptr;
     e->mFlags &= ~kElementCoplanar;
-    sorted.push_back(e);
+    keys.push_back(detail_CoplanarFaces::KeyOf(e));
+    keys.back().element = e;
   }
   // The sort of a large model's faces takes a while: the progress window answers every
   // so many comparisons.
   ProgressTicker sortTick(ProgressTicker::kPasses * 16);
-  MergeSort(sorted, [&sortTick](const PolyElement* a, const PolyElement* b) {
+  MergeSort(keys, [&sortTick](const detail_CoplanarFaces::CoplanarKey& a, const detail_CoplanarFaces::CoplanarKey& b) {
     (void)sortTick();
-    return CompareCoplanar(a, b);
+    return detail_CoplanarFaces::CompareKeys(a, b);
   });
+  std::vector<PolyElement*> sorted;
+  sorted.reserve(keys.size());
+  for (const detail_CoplanarFaces::CoplanarKey& key : keys) sorted.push_back(key.element);
+  std::vector<detail_CoplanarFaces::CoplanarKey>().swap(keys);
   (void)ProgressTick();
 
   // The comparator is tolerant, so the members of one plane need not be neighbours

@@ -132,6 +132,9 @@ bool ReportStage(const char* name, bool stopOnCancel) {
   return UpdateProgress(kStageFraction, "%s", name) || !stopOnCancel;
 }
 
+// Models of more vertices than this may be numbered anew (RenumberScatteredVerts).
+constexpr int kRenumberFrom = 16384;
+
 // What the window says while a model is made, in the user's words.
 constexpr const char* kStageSymmetries = "Finding the symmetries of the new model...";
 constexpr const char* kStageClear = "Making room for the new model...";
@@ -363,6 +366,10 @@ bool BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualCol
     ShowError("%s\n\n%s", d::kInvalidModel, fault.c_str());
     return false;
   }
+  // A large model listed in no order of its own (a file from another program) is
+  // numbered as its faces use the vertices: every pass over it then runs through
+  // memory in step with its faces. Smaller models keep their numbering.
+  if (simple.NumVerts() > d::kRenumberFrom) simple.RenumberScatteredVerts();
   const int numVerts = simple.NumVerts();
   bool hasReflection = false;
   std::string refusal;

@@ -30,8 +30,14 @@ constexpr uint32_t kHullUnusableFlags = kSimpleDone | kSimpleMark2 | kSimpleTemp
 // the points, fine enough that no snap moves a point by a noticeable part of the
 // tolerance, and coarse enough that orientation sums fit 128 bits exactly.
 constexpr double kGridSteps = 1099511627776.0;  // 2^40
+// How many steps of that grid a point may lie from the hull and still be left out,
+// where the first tetrahedron's heights are at least kRoundSolid of the extent.
+constexpr double kSkipSteps = 16.0;
+constexpr double kRoundSolid = 0.01;
 
 constexpr size_t kHullRefusalSize = 64;
+// Up to this many points the hull adds them in the order of their vertices.
+constexpr size_t kHullPointsInVertexOrder = 16384;
 
 __extension__ using Int128 = __int128;
 
@@ -98,7 +104,7 @@ struct HullVertexPosition {
 // Every point still to be added waits in the conflict list of one triangle it
 // sees; a point in no list lies inside or on the hull. This keeps the work per
 // point near the size of the region it rebuilds instead of testing every face. A
-// point within the tolerance of the hull is not added (it stays within the
+// point within a few grid steps of the hull is not added (it stays within the
 // tolerance of every hull that grows from this one). Only at the end are triangles
 // that lie within the tolerance of one plane joined into the polygon faces of the
 // result.
@@ -162,13 +168,16 @@ class HullBuilder {
   HullOutcome GatherPoints(std::vector<int32_t>& vertOf);
   // Snaps the points gathered to the grid and numbers them along a space-filling
   // curve, so that points near each other, which wait on the same triangles and
-  // meet in the same triangles, lie near each other in memory. Whatever depends on
-  // the order of the points (the first tetrahedron's corners, the order the points
-  // are added in) keeps going by their order as vertices, through mPointOfRank.
+  // meet in the same triangles, lie near each other in memory. The first
+  // tetrahedron's corners (and, up to kHullPointsInVertexOrder points, the order the
+  // points are added in) keep going by their order as vertices, through
+  // mPointOfRank.
   void SnapAndOrder(const std::vector<int32_t>& vertOf);
-  // The corners of the first tetrahedron, as places in vertOf; false when the points
-  // lie within the tolerance of a line or a plane.
-  bool ChooseTetrahedron(const std::vector<int32_t>& vertOf, int32_t* corners) const;
+  // The corners of the first tetrahedron, as places in vertOf, and the smaller of
+  // its heights (the third corner over the line of the first two, the fourth over
+  // their plane); false when the points lie within the tolerance of a line or a
+  // plane.
+  bool ChooseTetrahedron(const std::vector<int32_t>& vertOf, int32_t* corners, double* height) const;
   // The outward unit normal of triangle t and the plane through it.
   HullPlane TrianglePlane(int32_t t) const;
   void GroupCoplanarTriangles();
@@ -184,12 +193,26 @@ class HullBuilder {
     int32_t tri = kHullNone;  // the triangle it waits on, kHullNone, kHullSkipped or kHullCorner
     int32_t vert = kHullNone;
   };
-  // A point within the tolerance of the hull when its turn came: it stays in its
+  // A point that near the hull when its turn came: it stays in its
   // triangle's list, but no other triangle takes it.
   static constexpr int32_t kHullSkipped = -2;
   // A corner of the first tetrahedron.
   static constexpr int32_t kHullCorner = -3;
   std::vector<HullPoint> mPoints;
+  // A point nearer the hull than this when its turn comes is not added (see Build).
+  double mSquaredSkipTolerance = kSquaredPointTolerance;
+  double mExtent = 0;  // the widest extent of the points
+  // Past kHullPointsInVertexOrder points, they are added in the order of their
+  // records: random rounds of growing size, each in the order of the curve. That
+  // order does not depend on how the vertices are numbered, and being random it
+  // keeps the points that wait on one triangle few (the order of a file, ring by
+  // ring round a sphere, lets them pile up); the curve within a round keeps each
+  // point's work near the last one's. Fewer points go in the order of their
+  // vertices, as they always have: the faces come out in the order the triangles
+  // were made, and the symmetry search takes its first axes and mirror from that
+  // order, so the orientation and numbering of every model of that size stay as
+  // they were.
+  bool mAddInRecordOrder = false;
   std::vector<uint8_t> mIsCorner;  // once the faces are found
 
   // Triangles live in slots that are used again once a triangle is removed.
@@ -456,6 +479,17 @@ HullOutcome HullBuilder::GatherPoints(std::vector<int32_t>& vertOf) {
   return vertOf.size() < 4 ? HullOutcome::Flat : HullOutcome::Built;
 }
 
+// The bits of x stirred so that each bit of the result hangs on all of them.
+uint64_t MixBits(uint64_t x) {
+  x += 0x9e3779b97f4a7c15ull;
+  x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ull;
+  x = (x ^ (x >> 27)) * 0x94d049bb133111ebull;
+  return x ^ (x >> 31);
+}
+
+// The curve's cells take the top 11 bits of each grid coordinate (below 2^41).
+constexpr int kCurveShift = 30;
+
 // The bits of x (below 2^21) spread out to every third bit.
 uint64_t SpreadBits(uint64_t x) {
   x &= 0x1fffff;
@@ -481,6 +515,7 @@ void HullBuilder::SnapAndOrder(const std::vector<int32_t>& vertOf) {
   }
   const double extent = std::max({high[0] - low[0], high[1] - low[1], high[2] - low[2]});
   const double steps = extent > 0 ? kGridSteps / extent : 1.0;
+  mExtent = extent;
   auto snap = [&](size_t rank, double* grid) {
     for (int k = 0; k < 3; ++k) grid[k] = static_cast<double>(std::llround((pos(rank)[k] - low[k]) * steps));
   };
@@ -488,12 +523,26 @@ void HullBuilder::SnapAndOrder(const std::vector<int32_t>& vertOf) {
   // Morton order of the top 11 bits of each grid coordinate (below 2^41): cells
   // fine enough for a million points, and a key of three radix digits. Any order
   // serves, so the coordinates need not be rounded here.
+  //
+  // Points added in this order go in rounds first (see mAddInRecordOrder): a point
+  // takes round r with chance 2^-(r + 1), drawn from a hash of its snapped place,
+  // and the rarest rounds go first, so that each round is about as large as all
+  // those before it. Within a round the cell of the curve comes first, then more
+  // bits of the hash, so that points of one cell do not follow their vertices.
+  mAddInRecordOrder = numPoints > kHullPointsInVertexOrder;
+  constexpr uint64_t kRounds = 24;
   std::vector<KeyedEntry> entries(numPoints);
   for (size_t rank = 0; rank < numPoints; ++rank) {
     uint64_t key = 0;
+    uint64_t hash = 0;
     for (int k = 0; k < 3; ++k) {
       const double along = std::max(0.0, (pos(rank)[k] - low[k]) * steps);
-      key |= SpreadBits(static_cast<uint64_t>(along) >> 30) << k;
+      key |= SpreadBits(static_cast<uint64_t>(along) >> kCurveShift) << k;
+      if (mAddInRecordOrder) hash = MixBits(hash ^ static_cast<uint64_t>(std::llround(along)));
+    }
+    if (mAddInRecordOrder) {
+      const uint64_t round = std::min<uint64_t>(static_cast<uint64_t>(std::countr_zero(hash)), kRounds);
+      key = (kRounds - round) << 59 | key << 26 | hash >> 38;
     }
     entries[rank] = KeyedEntry{key, static_cast<int32_t>(rank)};
   }
@@ -509,7 +558,7 @@ void HullBuilder::SnapAndOrder(const std::vector<int32_t>& vertOf) {
   }
 }
 
-bool HullBuilder::ChooseTetrahedron(const std::vector<int32_t>& vertOf, int32_t* corners) const {
+bool HullBuilder::ChooseTetrahedron(const std::vector<int32_t>& vertOf, int32_t* corners, double* height) const {
   // In the order of the vertices, read straight through; the first of equals wins.
   auto pos = [this, &vertOf](int32_t rank) { return PosOfRank(vertOf, static_cast<size_t>(rank)); };
   const int32_t numPoints = static_cast<int32_t>(vertOf.size());
@@ -550,6 +599,7 @@ bool HullBuilder::ChooseTetrahedron(const std::vector<int32_t>& vertOf, int32_t*
     }
   }
   if (c == kHullNone) return false;
+  *height = furthest;
   double normal[3];
   TriangleNormal(normal, pos(a), pos(b), pos(c));
   Scale(normal, normal, 1.0 / std::sqrt(Dot(normal, normal)));
@@ -564,6 +614,7 @@ bool HullBuilder::ChooseTetrahedron(const std::vector<int32_t>& vertOf, int32_t*
     }
   }
   if (d4 == kHullNone) return false;
+  *height = std::min(*height, furthest);
   corners[0] = a;
   corners[1] = b;
   corners[2] = c;
@@ -585,7 +636,16 @@ HullOutcome HullBuilder::Build() {
     SnapAndOrder(vertOf);
     if (!ProgressTick()) return HullOutcome::Cancelled;
     int32_t corners[4];
-    if (!ChooseTetrahedron(vertOf, corners)) return HullOutcome::Flat;
+    double height = 0;
+    if (!ChooseTetrahedron(vertOf, corners, &height)) return HullOutcome::Flat;
+    // Points that span a solid well in every direction are left out only within a
+    // few steps of the grid, relative to their extent: a dense sphere keeps every
+    // point as a corner. Points that lie near a plane or a line keep the whole
+    // tolerance, whose slivers the faces could not be found from.
+    if (height > kRoundSolid * mExtent) {
+      const double skip = std::min(kPointTolerance, kSkipSteps * mExtent / kGridSteps);
+      mSquaredSkipTolerance = skip * skip;
+    }
     if (!ProgressTick()) return HullOutcome::Cancelled;
     a = mPointOfRank[static_cast<size_t>(corners[0])];
     b = mPointOfRank[static_cast<size_t>(corners[1])];
@@ -593,7 +653,6 @@ HullOutcome HullBuilder::Build() {
     d4 = mPointOfRank[static_cast<size_t>(corners[3])];
   }
   const int32_t numPoints = static_cast<int32_t>(mPoints.size());
-  auto pointOfRank = [this](int32_t rank) { return mPointOfRank[static_cast<size_t>(rank)]; };
   mConflictNext.assign(static_cast<size_t>(numPoints), kHullNone);
   const int side = Orient(a, b, c, d4);
   if (side == 0) return HullOutcome::Flat;
@@ -622,13 +681,11 @@ HullOutcome HullBuilder::Build() {
     }
   }
 
-  // Every other point in the order of the vertices, those passed over for the
-  // tetrahedron included.
-  // The points of a large model take a while: the progress window keeps answering,
-  // and a cancel stops the hull.
-  for (int32_t rank = 0; rank < numPoints; ++rank) {
+  // Every other point (see mAddInRecordOrder). The points of a large model take a
+  // while: the progress window keeps answering, and a cancel stops the hull.
+  for (int32_t i = 0; i < numPoints; ++i) {
     if (!tick()) return HullOutcome::Cancelled;
-    const int32_t p = pointOfRank(rank);
+    const int32_t p = mAddInRecordOrder ? i : mPointOfRank[static_cast<size_t>(i)];
     // A corner already, or inside or on the hull.
     if (mPoints[static_cast<size_t>(p)].tri < 0) continue;
     if (!AddPoint(p)) {
@@ -666,7 +723,7 @@ bool HullBuilder::AddPoint(int32_t p) {
     nearest =
         std::min(nearest, SquaredDistanceToTriangle(Pos(p), Pos(Corner(t, 0)), Pos(Corner(t, 1)), Pos(Corner(t, 2))));
   }
-  if (nearest <= kSquaredPointTolerance) {
+  if (nearest <= mSquaredSkipTolerance) {
     mPoints[static_cast<size_t>(p)].tri = kHullSkipped;
     for (int32_t t : visible) mTriStamp[static_cast<size_t>(t)] = 0;
     return true;

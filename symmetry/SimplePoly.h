@@ -362,6 +362,13 @@ class SimplePoly {
   void CompressVertexTypeIds();
   // Vertices within the tolerance of one another become one.
   void MergeCoincidentVerts(double tolerance = kPointTolerance);
+  // Numbers the vertices in the order the live faces first use them (vertices no
+  // live face uses follow, in their order), when they are listed far from where the
+  // faces use them, as a file may list them: the passes over a large model then
+  // meet its vertices near each other in memory. Only a plain model is renumbered
+  // (positions and faces; no edges, rings, types, pictures or symmetry yet). True
+  // when it was.
+  bool RenumberScatteredVerts();
   bool SimpleSortVertFaces();
   bool SortVertFaces(const SymGroup* group);
   bool CheckTemporaryVerts() const;

@@ -974,4 +974,55 @@ void SimplePoly::SplitVertices(std::vector<SimpleSplitRecord>& splitList) {
   }
 }
 
+bool SimplePoly::RenumberScatteredVerts() {
+  const int32_t numVerts = NumVerts();
+  if (numVerts < 2 || NumEdges() > 0 || symmetry || !mVertTypeParent.empty()) return false;
+  for (int32_t i = 0; i < numVerts; ++i) {
+    const SimpleVert& v = VertAt(i);
+    if ((v.coinc != kNoIndex && v.coinc != i) || (v.nextOfType != kNoIndex && v.nextOfType != i) || v.image ||
+        (v.flags & (kSimpleSplit | kSimpleSplitFan))) {
+      return false;
+    }
+  }
+  // Scattered: most sides of the faces join vertices further apart in the list than
+  // the corners of a band of faces round a model listed ring by ring.
+  const int64_t near = 64 + 4 * static_cast<int64_t>(std::sqrt(static_cast<double>(numVerts)));
+  int64_t sides = 0, far = 0;
+  for (const SimpleFace& f : mFaces) {
+    if (f.IsTemp()) continue;
+    const size_t n = f.items.size();
+    for (size_t k = 0; k < n; ++k) {
+      ++sides;
+      if (std::llabs(int64_t{f.items[k]} - int64_t{f.items[(k + 1) % n]}) > near) ++far;
+    }
+  }
+  if (2 * far <= sides) return false;
+  std::vector<int32_t> newIndex(static_cast<size_t>(numVerts), kNoIndex);
+  int32_t next = 0;
+  for (const SimpleFace& f : mFaces) {
+    if (f.IsTemp()) continue;
+    for (int32_t corner : f.items) {
+      int32_t& to = newIndex[static_cast<size_t>(corner)];
+      if (to == kNoIndex) to = next++;
+    }
+  }
+  for (int32_t& to : newIndex) {
+    if (to == kNoIndex) to = next++;
+  }
+  std::vector<SimpleVert> moved(static_cast<size_t>(numVerts));
+  for (int32_t i = 0; i < numVerts; ++i) {
+    const int32_t to = newIndex[static_cast<size_t>(i)];
+    SimpleVert& v = mVerts[static_cast<size_t>(i)];
+    if (v.coinc == i) v.coinc = to;
+    if (v.nextOfType == i) v.nextOfType = to;
+    moved[static_cast<size_t>(to)] = std::move(v);
+  }
+  mVerts = std::move(moved);
+  for (SimpleFace& f : mFaces) {
+    for (int32_t& corner : f.items) corner = newIndex[static_cast<size_t>(corner)];
+  }
+  RebuildVertexSearch();
+  return true;
+}
+
 }  // namespace corvia

@@ -1,6 +1,7 @@
 // A model enters alike whatever order its file lists the corners in: the mirror
 // partners of its face types, found by position, and the orbits of its vertices,
-// swept piece by piece along each candidate axis, must not depend on the numbering.
+// swept piece by piece along each candidate axis, must not depend on the numbering;
+// a large model listed in no order is numbered as its faces use the vertices.
 
 #include <gtest/gtest.h>
 
@@ -106,6 +107,27 @@ TEST(CornerOrder, AGeodesicSphereWithItsCornersRenumberedHasTheSameTypesAndMirro
   const Summary sphere = ExpectSameEntry(corvia::symtest::MakeGeodesicModel(5), corvia::kSymGroupIcosahedral);
   EXPECT_GT(sphere.paired, 0);
   EXPECT_GT(sphere.selfMirror, 0);
+}
+
+TEST(CornerOrder, ALargeSphereListedInNoOrderIsNumberedAsItsFacesUseTheVertices) {
+  // Frequency 41: 16,812 vertices, past those a model keeps its numbering up to.
+  const std::unique_ptr<SimplePoly> model = corvia::symtest::MakeGeodesicModel(41);
+  const std::unique_ptr<SimplePoly> shuffled = Renumbered(*model, 3);
+  EXPECT_FALSE(model->CopyWithNames()->RenumberScatteredVerts()) << "listed ring by ring";
+  ASSERT_TRUE(shuffled->RenumberScatteredVerts());
+  int next = 0;
+  for (int f = 0; f < model->NumFaces(); ++f) {
+    ASSERT_EQ(shuffled->FaceAt(f).Count(), model->FaceAt(f).Count());
+    for (int k = 0; k < model->FaceAt(f).Count(); ++k) {
+      const int32_t corner = shuffled->FaceAt(f).items[static_cast<size_t>(k)];
+      ASSERT_LE(corner, next) << "face " << f;
+      if (corner == next) ++next;
+      for (int c = 0; c < 3; ++c) {
+        ASSERT_EQ(shuffled->VertAt(corner).pos[c], model->VertAt(model->FaceAt(f).items[static_cast<size_t>(k)]).pos[c]);
+      }
+    }
+  }
+  ExpectSameEntry(model, corvia::kSymGroupIcosahedral);
 }
 
 TEST(CornerOrder, ACompoundOfTwoTetrahedraWithItsCornersRenumberedKeepsItsGroup) {
