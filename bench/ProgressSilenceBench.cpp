@@ -220,7 +220,7 @@ bool FileRoundTrip(Poly& poly, int form, SilenceSink& sink) {
   bool made = corvia::WriteModelFile(path.c_str(), form, poly);
   if (made) {
     sink.Document().mPoly = std::make_unique<Poly>();
-    made = corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain);
+    made = corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain).done();
   }
   std::error_code ignored;
   std::filesystem::remove(path, ignored);

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Outcome.h"
 #include "core/ioStream.h"
 #include "stellation/Faceting.h"
 
@@ -119,9 +120,10 @@ bool ReadModelFile(const char* path, ModelFileContents& contents, std::string* e
 // Opens a model file and makes its model current through the model-entry road (undo
 // step, transition, the document's refresh), then restores its drawn facets, its
 // faceting settings (RestoreFacetingCriteria on the faceting of the shown block, after
-// the drawn facets) and its scene. False, with the current model untouched, when the file cannot
-// be read or its model cannot be built.
-bool OpenModelFile(const char* path, int mode);
+// the drawn facets) and its scene. Refused, with the words the user is to read and the
+// current model untouched, when the file cannot be read or its model cannot be built;
+// the caller tells it (a box, or with kOpenModelFileStepping the active pane).
+Outcome OpenModelFile(const char* path, int mode);
 
 // The model of a file, or its dual, for augmentation with a model from a file; null
 // after a message when the file cannot be read.

@@ -327,7 +327,8 @@ bool CrossSection::Build(const SliceMesh& mesh, const SlicePlane& plane, bool fi
         visited[entry] = 1;
         const int32_t exit = findExit(g, entry);
         if (exit < 0) {
-          ShowError("Failed to find exit-edge in face");
+          // A face the plane enters is left through another side: a broken mesh.
+          ShowInternalError("CrossSection::Build: no exit edge in face %d", static_cast<int>(g));
           ok = false;
           break;
         }

@@ -258,7 +258,8 @@ void Poly::ClearEdges() {
 
 void Poly::CreateEdges() {
   if (mEdgeArray) {
-    if (!mEdgeTypes) ShowError("Edges without types");
+    // Edges are only ever made together with their types.
+    if (!mEdgeTypes) ShowInternalError("Poly::CreateEdges: edges without types");
     ClearEdges();
   }
   CountEdges();

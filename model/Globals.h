@@ -9,13 +9,13 @@
 #include <string>
 
 #include "core/Globals.h"
+#include "core/Outcome.h"
 
 namespace corvia {
 
 class Poly;
 class Model3D;
 class LibraryEntry;
-class ModelRecord;  // model change
 class SimplePoly;   // augmentation
 class OpenGLView;   // augmentation
 class Augmentation;  // augmentation
@@ -49,21 +49,16 @@ class DocumentAccess {
   virtual void InvalidateCrossSectionViews() {}
   // Points the slicing direction of the cross-sections along the unit vector.
   virtual void SetCrossSectionDirection(const double* /*direction*/) {}
-  // ---- model change: transitions and refresh ----
-  // Prepares the transition of the occasion for the coming model change and gives
-  // back the model record that is current before it (null without a document).
-  virtual void PrepareTransition(int /*occasion*/, ModelRecord** outRecord) {
-    if (outRecord) *outRecord = nullptr;
-  }
-  // Makes the record current again and deletes the one that was current (nothing
-  // when it is current already).
-  virtual void SwitchToModel(ModelRecord* /*record*/) {}
-  // Starts the transition of the occasion from the outgoing record at the start time;
-  // false when none runs.
-  virtual bool DoTransition(int /*occasion*/, double /*startTime*/, ModelRecord* /*outgoing*/,
-                            bool /*restoreMouseThrow*/, bool /*restartMouseThrows*/) {
-    return false;
-  }
+  // ---- model change ----
+  // Why here: a model made by the geometry (a file read, a derived model) becomes the
+  // document's current model, and only the program knows its undo steps, transitions
+  // and refresh. Builds the plain model into the current model as one undo step of the
+  // type (none when negative) with the transition the type calls for; with `tell` the
+  // program shows a refusal itself, else the caller gets it to tell. The default, for a
+  // document without undo steps, transitions or boxes, builds into the current model
+  // in place (CreatePoly); without a current model nothing is made.
+  virtual Outcome ReplaceCurrentModel(SimplePoly& simple, int undoType, bool keepColors, bool keepDualColors,
+                                      bool tell);
   // The document's refresh after a model change (flags: 1 title and redraw only,
   // 2 the model still matches its file, 4 keep a running tour).
   virtual void UpdateAfterChange(int /*flags*/) {}
