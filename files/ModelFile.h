@@ -134,9 +134,10 @@ int GetModelFileForm(const Poly& poly);
 
 // Writes the model, its drawn facets and faceting settings and the scene sections
 // (those of the installed sections, and those kept from the file the model came
-// from) in the given form. The old file stays until the new one is complete. False
-// after an error box naming the file.
-bool WriteModelFile(const char* path, int form, Poly& poly);
+// from) in the given form. The old file stays until the new one is complete. A file
+// that could not be written is a failure whose words name the file, for the caller
+// to tell; a cancel is cancelled.
+Outcome WriteModelFile(const char* path, int form, Poly& poly);
 
 // A model held in memory, as the undo steps keep it: the model with its drawn facets
 // and faceting settings in the BINARY layout (compressed), without the scene sections.
@@ -154,6 +155,6 @@ bool RestoreModelFromMemory(const std::string& data, const char* name, std::stri
 // Save As call SaveModelFile with the current model, the path, and the form (the form
 // chosen, or kModelFileSameForm: the form of the file the model was read from).
 constexpr int kModelFileSameForm = -1;
-bool SaveModelFile(const char* path, int form);
+Outcome SaveModelFile(const char* path, int form);
 
 }  // namespace corvia

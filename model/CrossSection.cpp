@@ -321,6 +321,7 @@ bool CrossSection::Build(const SliceMesh& mesh, const SlicePlane& plane, bool fi
       bool closed = false;
       for (int32_t steps = 0; steps <= numSides; ++steps) {
         if (g < 0) {
+          // A trace: an open surface gives an open line, which is kept.
           DoNothing("Open edge at side %d\n", entry);
           break;
         }
@@ -352,6 +353,7 @@ bool CrossSection::Build(const SliceMesh& mesh, const SlicePlane& plane, bool fi
       if (!closed) {
         int32_t ea, eb;
         sideEnds(e, ea, eb);
+        // A trace: a line that does not close is left out; the others are drawn.
         DoNothing("Stuck at edge %d-%d\n", ea, eb);
         continue;
       }

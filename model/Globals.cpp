@@ -44,8 +44,6 @@ DocumentAccess& GetDocumentAccess() { return *detail_ModelGlobals::gAccess; }
 
 Poly* GetCurrentPoly() { return GetDocumentAccess().GetCurrentPoly(); }
 
-Poly* GetOtherPoly() { return GetDocumentAccess().GetOtherPoly(); }
-
 namespace {
 MenuPathProvider gMenuPathProvider = nullptr;
 }

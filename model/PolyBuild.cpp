@@ -447,7 +447,7 @@ bool CheckRemaining(Poly& poly) {
     if (vertex->mChanged || vertex->mRemaining < 0) vertex->mRemaining = CountRemaining(poly, vertex, table);
     if (vertex->mRemaining < 1) {
       // A dead end of the search, which backs up to the latest choice; the build says
-      // why only when no choice is left (ReportFailure).
+      // why only when no choice is left (ReportFailure). A trace, not a failure.
       DoNothing("Failed: Found vertex with no possible match: '%s'", DescribeVertex(vertex).c_str());
       return false;
     }

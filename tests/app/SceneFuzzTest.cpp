@@ -165,7 +165,7 @@ class SceneFuzzTest : public IcosahedronDocumentTest {
       raws.push_back(std::make_unique<RawSection>(section.name, section.data.substr(skip)));
       InstallModelFileSection(raws.back().get());
     }
-    const bool written = WriteModelFile(path.c_str(), form, *GetCurrentPoly());
+    const bool written = WriteModelFile(path.c_str(), form, *GetCurrentPoly()).done();
     for (ModelFileSection* section : real) InstallModelFileSection(section);
     ASSERT_TRUE(written);
   }

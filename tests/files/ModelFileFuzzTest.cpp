@@ -88,7 +88,7 @@ void SaveAndReopen(corvia::Poly& opened, const std::string& where, bool withSect
   auto& messages = corvia::testing::Platform().messages;
   messages.Clear();
   if (withSection) corvia::InstallModelFileSection(&section);
-  const bool saved = corvia::WriteModelFile(path.c_str(), corvia::GetModelFileForm(opened), opened);
+  const bool saved = corvia::WriteModelFile(path.c_str(), corvia::GetModelFileForm(opened), opened).done();
   TestDocument again;
   const bool reopened = saved && corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain);
   if (withSection) corvia::RemoveModelFileSection(&section);

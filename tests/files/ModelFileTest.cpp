@@ -422,17 +422,17 @@ TEST(ModelFileTest, AFailedSaveKeepsTheOldFile) {
   Installed installed(&failing);
   for (int form : kForms) {
     Messages().Clear();
-    EXPECT_FALSE(corvia::WriteModelFile(path.c_str(), form, cube.poly));
-    ASSERT_EQ(Messages().Boxes().size(), 1u);
-    EXPECT_EQ(Messages().Boxes()[0].title, "Error");
-    EXPECT_NE(Messages().Boxes()[0].text.find(path), std::string::npos);
+    const corvia::Outcome failed = corvia::WriteModelFile(path.c_str(), form, cube.poly);
+    EXPECT_EQ(failed.kind(), corvia::Outcome::Kind::kFailed);
+    EXPECT_EQ(failed.text().rfind("Couldn't save the model file\n'" + path + "':\n", 0), 0u) << failed.text();
+    EXPECT_TRUE(Messages().Boxes().empty());
     EXPECT_EQ(ReadBytes(path), before);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
   }
   failing.mFailWrite = false;
   Messages().Clear();
-  EXPECT_FALSE(corvia::WriteModelFile((folder / "no folder" / "x.corv").c_str(), corvia::kModelFileAscii, cube.poly));
-  EXPECT_EQ(Messages().CountTitled("Error"), 1);
+  EXPECT_EQ(corvia::WriteModelFile((folder / "no folder" / "x.corv").c_str(), corvia::kModelFileAscii, cube.poly).kind(),
+            corvia::Outcome::Kind::kFailed);
 }
 
 TEST(ModelFileTest, TheModelOfAFileForAugmentationAndUserRecords) {
