@@ -30,6 +30,7 @@ void TellFailure(const WebFailure& failure) {
     TellOutcome(Outcome::Failed(failure.text));
   }
 }
+
 constexpr int kVersionMajorFactor = 1000;
 // Digits of a version's parts: the minor below the factor, the whole within an int.
 constexpr int kMaxMajorDigits = 6;

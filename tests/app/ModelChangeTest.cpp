@@ -66,7 +66,6 @@ std::unique_ptr<corvia::SimplePoly> FlatSquare() {
 }
 
 constexpr int kUndoConvexHull = 11;
-constexpr int kHullOccasion = 8;
 // An undo type that plays no transition.
 constexpr int kUndoWithoutTransition = 2;
 
