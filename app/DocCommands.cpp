@@ -13,7 +13,7 @@
 #include "app/PolyDoc.h"
 #include "core/Equation.h"
 #include "core/Messages.h"
-#include "core/Prompts.h"
+#include "ui/Prompts.h"
 #include "render/NewView.h"
 #include "ui/CommandTable.h"
 #include "ui/MainFrame.h"

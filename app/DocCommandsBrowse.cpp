@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "app/DocCommands.h"
+#include "app/ModelChange.h"
+#include "app/OutcomeBoxes.h"
 #include "app/DocCommandsBrowseText.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
@@ -149,10 +151,7 @@ bool StepFolderFiles(CPolyDoc& doc, int step) {
     if (raw < 0 || raw >= count) wrapped = true;
     if (std::strcmp(names[index], currentName) == 0) continue;
     const std::string path = folder + names[index];
-    if (OpenModelFile(path.c_str(), kOpenModelFileStepping)) {
-      doc.SetPathName(path.c_str(), false);
-      opened = true;
-    }
+    opened = doc.OpenEntryFile(path.c_str(), kOpenModelFileStepping);
   }
   DeleteStringArray(count, names);
   if (opened && wrapped && !FirstPaneHasMessage()) {
@@ -168,7 +167,7 @@ bool HasRegularFaces(SimplePoly& simple) {
   UnitSettings& units = GetUnitSettings();
   const double lengthScale = units.mLengthScale;
   auto check = std::make_unique<Poly>();
-  const bool built = CreatePoly(simple, check.get(), true, false);
+  const bool built = TellOutcome(CreatePoly(simple, check.get(), true, false));
   units.mLengthScale = lengthScale;
   if (!built) return false;
   for (const PolyElement* face = check->mFaces.mHead; face; face = face->mNext) {

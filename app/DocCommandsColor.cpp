@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/DocCommands.h"
+#include "app/OutcomeBoxes.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
 #include "app/ViewType.h"
@@ -371,7 +372,7 @@ void ApplyScheme(uint32_t bit, uint32_t mask) {
   Poly* poly = CurrentPoly();
   if (!poly) return;
   // The undo step and the rainbow note come with the recolouring.
-  ColorByCompound(poly, bit, mask);
+  TellOutcome(ColorByCompound(poly, bit, mask));
   ResetColorCaches(poly, 0, false);
   ResetColorCaches(poly, 1, true);
 }

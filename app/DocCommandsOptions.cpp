@@ -6,13 +6,14 @@
 #include <vector>
 
 #include "app/DocCommands.h"
+#include "app/ModelChange.h"
 #include "app/ModelUndo.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
 #include "app/ViewType.h"
 #include "construction/Variations.h"
 #include "core/Messages.h"
-#include "core/Prompts.h"
+#include "ui/Prompts.h"
 #include "core/Units.h"
 #include "model/CreatePoly.h"
 #include "model/FaceTypeBlock.h"

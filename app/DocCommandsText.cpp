@@ -14,7 +14,7 @@
 #include "core/FileUtils.h"
 #include "core/Folders.h"
 #include "core/Messages.h"
-#include "core/Prompts.h"
+#include "ui/Prompts.h"
 #include "core/RainbowColor.h"
 #include "core/Strings.h"
 #include "core/TextList.h"

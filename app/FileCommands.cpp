@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/OutcomeBoxes.h"
 #include "app/PolyApp.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
@@ -165,7 +166,7 @@ bool FileCommands::OnExportMetricData() {
 }
 
 bool SaveDocumentAs(CPolyDoc& document, const std::string& path) {
-  if (!SaveModelFile(path.c_str(), kModelFileSameForm)) return false;
+  if (!TellOutcome(SaveModelFile(path.c_str(), kModelFileSameForm))) return false;
   document.SetPathName(path.c_str(), true);
   document.SetModifiedFlag(false);
   return true;

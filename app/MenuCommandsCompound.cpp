@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/ModelChange.h"
+#include "app/OutcomeBoxes.h"
 #include "app/DocCommands.h"
 #include "app/PolyDoc.h"
 #include "app/ViewType.h"
@@ -130,8 +132,13 @@ void Zonohedrify() {
   options.mMaxZones = dialog.mMaxZones;
   options.mEdgeScale = dialog.mEdgeScale;
   TolerantPointList zones(kPointTolerance);
-  if (poly->CollectZoneVectors(zones, options) < 0) return;
-  std::unique_ptr<SimplePoly> made = CreateZonohedron(poly, zones);
+  Outcome outcome;
+  if (poly->CollectZoneVectors(zones, options, &outcome) < 0) {
+    TellOutcome(outcome);
+    return;
+  }
+  std::unique_ptr<SimplePoly> made = CreateZonohedron(poly, zones, &outcome);
+  TellOutcome(outcome);
   if (made) CreatePolyWithUndo(*made, kUndoZonohedrify, false, true);
 }
 

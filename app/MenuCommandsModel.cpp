@@ -6,11 +6,13 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/ModelChange.h"
+#include "app/OutcomeBoxes.h"
 #include "app/DocCommands.h"
 #include "app/Settings.h"
 #include "construction/StellationNames.h"
 #include "core/Messages.h"
-#include "core/Prompts.h"
+#include "ui/Prompts.h"
 #include "dialogs/TorusDialog.h"
 #include "model/ColorSchemes.h"
 #include "model/CreatePoly.h"
@@ -59,7 +61,9 @@ void EnableWithModel(CommandUi& ui) {
 void MakeSubdivided(uint32_t flags, const char* prompt, int& number, int undoType) {
   Poly* poly = doc_commands::CurrentPoly();
   if (!poly || !AskNumber(prompt, number)) return;
-  std::unique_ptr<SimplePoly> made = poly->Subdivide(flags, number);
+  Outcome outcome;
+  std::unique_ptr<SimplePoly> made = poly->Subdivide(flags, number, &outcome);
+  TellOutcome(outcome);
   if (made) CreatePolyWithUndo(*made, undoType, true, false);
 }
 

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "app/OutcomeBoxes.h"
 #include "app/PolyView.h"
 #include "app/Settings.h"
 #include "core/Equation.h"
@@ -268,8 +269,9 @@ void AskAndScale(ScaleMeasure which) {
   const char* power = measure.dimension == 2 ? "square " : measure.dimension == 3 ? "cubic " : "";
   char prompt[kAnswerSize * 2];
   std::snprintf(prompt, sizeof prompt, "%s (%s%s)", PromptOf(which), power, unit);
-  if (!AskText(prompt, answer, kAnswerSize, 0) || !IsValidEquation(answer, true)) return;
-  ScaleModelTo(which, EvaluateEquation(answer, true));
+  double value = 0.0;
+  if (!AskText(prompt, answer, kAnswerSize, 0) || !TellOutcome(CheckEquation(answer, &value))) return;
+  ScaleModelTo(which, value);
 }
 
 void CPolyView::OnScaleMidradius() { AskAndScale(ScaleMeasure::Midradius); }

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "app/DocCommandsBrowseText.h"
+#include "app/OutcomeBoxes.h"
 #include "app/PolyView.h"
 #include "construction/Augmentation.h"
 #include "construction/DerivedNames.h"
@@ -329,6 +330,8 @@ bool CPolyDoc::MakeModel(int occasion, const TransitionSettings* transition, boo
     built = build(*mPoly, *mCurrentRecord->GetTemplate());
   }
   if (!built) {
+    // The model made for the record says why it was not built.
+    TellOutcome(mPoly->mBuildOutcome);
     SwitchToModel(previous);
     undo->DiscardLastUndo();
     undo->EndUndoGroup();
@@ -357,13 +360,23 @@ bool CPolyDoc::MakeModel(int occasion, const TransitionSettings* transition, boo
 }
 
 bool CPolyDoc::OpenEntryFile(const char* path, int mode) {
-  if (!OpenModelFile(path, mode)) return false;
+  const Outcome opened = OpenModelFile(path, mode);
+  if (!opened.done()) {
+    // Stepping from model to model goes on to the next one: the pane says why this
+    // one did not open.
+    if ((mode & kOpenModelFileStepping) && opened.told()) {
+      platform::Services().views->SetPaneMessage(opened.text());
+    } else {
+      TellOutcome(opened);
+    }
+    return false;
+  }
   SetPathName(path, false);
   return true;
 }
 
 bool CPolyDoc::OnOpenDocument(const char* path) {
-  if (IsBlank(path) || !OpenModelFile(path, kOpenModelFilePlain)) return false;
+  if (IsBlank(path) || !TellOutcome(OpenModelFile(path, kOpenModelFilePlain))) return false;
   SetPathName(path, true);
   return true;
 }
@@ -387,6 +400,11 @@ Poly* CPolyDoc::PreparePendingTransition() {
   previous->SetSavedThrows(saved);
   mPoly->mShowDual = showDual;
   return mPoly;
+}
+
+Outcome CPolyDoc::ReplaceCurrentModel(SimplePoly& simple, int undoType, bool keepColors, bool keepDualColors,
+                                      bool tell) {
+  return CreatePolyWithUndo(*this, simple, undoType, keepColors, keepDualColors, tell);
 }
 
 void CPolyDoc::PrepareTransition(int occasion, ModelRecord** outRecord) {

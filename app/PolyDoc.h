@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ModelChange.h"
 #include "app/ViewType.h"
 #include "model/Globals.h"
 #include "model/ModelRecord.h"
@@ -69,7 +70,7 @@ constexpr int kRecordConstruct = 1;
 constexpr int kRecordDraw = 2;
 constexpr int kRecordTransition = 4;  // the panes' state is not saved into the old record
 
-class CPolyDoc final : public DocumentAccess {
+class CPolyDoc final : public DocumentAccess, public ModelChangeDocument {
  public:
   CPolyDoc();
   ~CPolyDoc() override;
@@ -78,11 +79,14 @@ class CPolyDoc final : public DocumentAccess {
 
   // ---- DocumentAccess ----------------------------------------------------------------------
   Poly* GetCurrentPoly() override { return mPoly; }
+  Outcome ReplaceCurrentModel(SimplePoly& simple, int undoType, bool keepColors, bool keepDualColors,
+                              bool tell) override;
+  void UpdateAfterChange(int flags) override;
+  // ---- ModelChangeDocument ----------------------------------------------------------------
   void PrepareTransition(int occasion, ModelRecord** outRecord) override;
   void SwitchToModel(ModelRecord* record) override;
   bool DoTransition(int occasion, double startTime, ModelRecord* outgoing, bool restoreMouseThrow,
                     bool restartMouseThrows) override;
-  void UpdateAfterChange(int flags) override;
   void InvalidateCrossSectionViews() override;
   bool IsCrossSectionShown() override;
   int GetMouseSelectionMode() override;
@@ -156,6 +160,10 @@ class CPolyDoc final : public DocumentAccess {
   void SetOwnName(const std::string& name) { mOwnName = name; }
   // Opens a model file; false when it was not read.
   bool OnOpenDocument(const char* path);
+  // Opens a model file named by a library entry or stepped onto (mode as the file
+  // reader takes it), telling why it did not open: with kOpenModelFileStepping in the
+  // active pane, else in a box.
+  bool OpenEntryFile(const char* path, int mode);
   bool IsModified() const { return mModified; }
   void SetModifiedFlag(bool modified) { mModified = modified; }
   void MarkColorsStaleAndRedraw();
@@ -170,8 +178,6 @@ class CPolyDoc final : public DocumentAccess {
   // the model shown before stays. changeFlags go to UpdateAfterChange.
   bool MakeModel(int occasion, const TransitionSettings* transition, bool keepTransition, int changeFlags,
                  const std::function<bool(Poly&, PolyTemplate&)>& build);
-  // Opens a model file named by a library entry (mode as the file reader takes it).
-  bool OpenEntryFile(const char* path, int mode);
 
   ListNode* mFirstRecord = nullptr;
   ListNode* mLastRecord = nullptr;

@@ -73,7 +73,7 @@ bool CPolyDoc::SetTourModel(const TourModel& model, const TransitionSettings* tr
       SimplePoly simple(numVerts, static_cast<int>(model.faces.size()));
       for (int v = 0; v < numVerts; ++v) simple.VertAt(v).SetPos(&model.vertices[3 * static_cast<size_t>(v)]);
       for (size_t f = 0; f < model.faces.size(); ++f) simple.FaceAt(static_cast<int>(f)).items = model.faces[f];
-      return CreatePoly(simple, &poly, false, false);
+      return CreatePoly(simple, &poly, false, false).done();
     });
   }
   if (built && mPoly->mShowDual != (model.showDual ? 1 : 0)) mPoly->SetShowDual(model.showDual);

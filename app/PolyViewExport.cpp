@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/OutcomeBoxes.h"
 #include "app/PolyView.h"
 #include "app/Settings.h"
 #include "files/ImageFile.h"
@@ -53,10 +54,11 @@ bool CPolyView::RenderImage(GLBitmap& image, int width, int height, int overSamp
 
 bool CPolyView::ExportImage(const char* path, int width, int height) {
   const ExportSettings& settings = GetAppSettings().exports;
-  if (GetImageFileKind(path) == ImageFileKind::kNone) return WriteImageFile(path, nullptr, 0, 0, 0, 0);
+  if (GetImageFileKind(path) == ImageFileKind::kNone) return TellOutcome(WriteImageFile(path, nullptr, 0, 0, 0, 0));
   GLBitmap image;
   if (!RenderImage(image, width, height, settings.overSample, settings.hideText != 0)) return false;
-  return WriteImageFile(path, image.pixels.data(), image.width, image.height, settings.jpegQuality, settings.dpi);
+  return TellOutcome(
+      WriteImageFile(path, image.pixels.data(), image.width, image.height, settings.jpegQuality, settings.dpi));
 }
 
 }  // namespace corvia

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <fstream>
 
+#include "app/OutcomeBoxes.h"
 #include "app/Settings.h"
 #include "core/Messages.h"
 #include "core/Strings.h"
@@ -18,6 +19,18 @@ namespace detail_UpdateCheck {
 
 constexpr const char* kTempFileName = "VersionCheck.txt";
 constexpr const char* kErrorCaption = "Check for Software Updates";
+
+// Shows why a request failed: a broken request as an internal error, anything else
+// in the request's own words.
+void TellFailure(const WebFailure& failure) {
+  if (failure.text.empty()) return;
+  if (failure.internal) {
+    ShowInternalError("%s", failure.text.c_str());
+  } else {
+    TellOutcome(Outcome::Failed(failure.text));
+  }
+}
+
 constexpr int kVersionMajorFactor = 1000;
 // Digits of a version's parts: the minor below the factor, the whole within an int.
 constexpr int kMaxMajorDigits = 6;
@@ -76,8 +89,10 @@ bool CheckForNewVersion(bool now) {
   url += "&edition=";
   url += kProductEdition;
   const std::string agent = std::string(kProductEdition) + "/" + kProductVersion;
+  WebFailure failure;
   if (!TheWebRequest().Start(detail_UpdateCheck::kTempFileName, url.c_str(), agent.c_str(),
-                             detail_UpdateCheck::kErrorCaption, now)) {
+                             detail_UpdateCheck::kErrorCaption, now, nullptr, &failure)) {
+    detail_UpdateCheck::TellFailure(failure);
     return false;
   }
   settings.lastUpdateCheckDay = today;
@@ -91,6 +106,8 @@ void RunUpdateCheck(const char* historyPage, UpdatePageChooser chooser, int comm
   // Collecting sets the request back to idle, so the answer is shown once.
   if (!request.IsFinished()) return;
   const bool interactive = request.IsInteractive();
+  // Only a check the user asked for tells why it failed.
+  if (!request.Succeeded() && interactive) detail_UpdateCheck::TellFailure(request.Failure());
   std::string line;
   if (request.Succeeded()) {
     std::ifstream file(request.TempFilePath());

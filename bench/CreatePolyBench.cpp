@@ -61,7 +61,7 @@ void EnterGeodesic(benchmark::State& state, bool shuffled) {
     faces = model->NumFaces();
     state.ResumeTiming();
     const double start = corvia::platform::ThreadSeconds();
-    const bool made = CreatePoly(*model, &poly, false, true);
+    const bool made = CreatePoly(*model, &poly, false, true).done();
     const double seconds = corvia::platform::ThreadSeconds() - start;
     if (!made || !poly.mSymGroup || poly.mSymGroup->type != corvia::kSymGroupIcosahedral ||
         poly.mFaces.mCount != faces) {

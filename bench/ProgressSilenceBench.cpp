@@ -217,10 +217,10 @@ bool Morph(Poly& poly, uint32_t viewType) {
 bool FileRoundTrip(Poly& poly, int form, SilenceSink& sink) {
   const std::string path =
       (std::filesystem::temp_directory_path() / ("corvia-silence-" + std::to_string(getpid()) + ".corv")).string();
-  bool made = corvia::WriteModelFile(path.c_str(), form, poly);
+  bool made = corvia::WriteModelFile(path.c_str(), form, poly).done();
   if (made) {
     sink.Document().mPoly = std::make_unique<Poly>();
-    made = corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain);
+    made = corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain).done();
   }
   std::error_code ignored;
   std::filesystem::remove(path, ignored);

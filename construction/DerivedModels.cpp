@@ -489,7 +489,7 @@ void CreateWatermanModel(int latticeType, int root, bool fourD) {
   std::snprintf(dualName, sizeof dualName, "%s%d%s%s", "Waterman dual R", root, suffix, fourD ? " 4D" : "");
   simple->name = name;
   simple->dualName = dualName;
-  CreatePolyWithUndo(*simple, kUndoWatermanModel, false, false);
+  GetDocumentAccess().ReplaceCurrentModel(*simple, kUndoWatermanModel, false, false, true);
   platform::Services().views->SetWaitCursor(false);
 }
 
@@ -521,7 +521,7 @@ bool CreateFromLibraryEntry(Poly* poly, PolyTemplate* polyTemplate, LibraryEntry
     // A prism is a uniform polyhedron like any other: its configuration's template gives
     // it its kind, its measures and its name.
     if (polyTemplate && polyTemplate->Parse(config.c_str(), false)) simple->polyTemplate = polyTemplate;
-    return CreatePoly(*simple, poly, false, false);
+    return CreatePoly(*simple, poly, false, false).done();
   }
   const std::string config = entry->GetVertexConfiguration();
   if (!polyTemplate || !polyTemplate->Parse(config.c_str(), true)) return false;
@@ -575,7 +575,7 @@ void TranslateBy(Poly* poly, const double* vector) {
     // The moved model replaces this one as it stands: neither centred, nor scaled, nor
     // turned, with its colours and its dual's.
     copy->flags |= kSimpleKeepCentre | kSimpleKeepSize | kSimpleKeepOrientation;
-    made = CreatePoly(*copy, poly, true, true);
+    made = CreatePoly(*copy, poly, true, true).done();
   }
   // A model that could not be made leaves nothing to undo.
   if (!made) undo->DiscardLastUndo();

@@ -144,7 +144,7 @@ bool CreateDerivedPolyWithUndo(SimplePoly& simple, int undoType, bool keepColors
     simple.name = dual ? dualName : name;
     simple.dualName = dual ? name : dualName;
   }
-  if (!CreatePolyWithUndo(simple, undoType, keepColors, keepDualColors)) return false;
+  if (!GetDocumentAccess().ReplaceCurrentModel(simple, undoType, keepColors, keepDualColors, true)) return false;
   Poly* made = GetCurrentPoly();
   if (entry && !dual && made) {
     made->mLibraryEntry = entry;

@@ -11,7 +11,7 @@ class SimplePoly;
 // reflections, or whose dual it is (*isDual true); null when it is none.
 LibraryEntry* FindLibraryModel(const SimplePoly& model, bool* isDual);
 
-// CreatePolyWithUndo (model/CreatePoly.h) of a model made from the current one; when
+// The document's ReplaceCurrentModel (model/Globals.h) of a model made from the current one; when
 // it is a model of the library it takes that model's names and, when it is the
 // entry's own model rather than its dual, its catalogue entry.
 bool CreateDerivedPolyWithUndo(SimplePoly& simple, int undoType, bool keepColors, bool keepDualColors);

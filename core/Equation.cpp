@@ -340,26 +340,16 @@ double ParseEquation(const char* text, const char** error) {
   return value;
 }
 
-void ReportEquationError(const char* error, bool show) {
-  if (detail_Equation::IsBlankText(error)) return;
-  if (show)
-    ShowError("Error in equation:\n%s", error);
-  else
-    DoNothing("Error in equation:\n%s", error);
+Outcome EquationOutcome(const char* error) {
+  if (detail_Equation::IsBlankText(error)) return Outcome::Done();
+  return Outcome::RefusedF("Error in equation:\n%s", error);
 }
 
-double EvaluateEquation(const char* text, bool showErrors) {
+Outcome CheckEquation(const char* text, double* value) {
   const char* error = nullptr;
-  double value = ParseEquation(text, &error);
-  ReportEquationError(error, showErrors);
-  return value;
-}
-
-bool IsValidEquation(const char* text, bool showErrors) {
-  const char* error = nullptr;
-  ParseEquation(text, &error);
-  ReportEquationError(error, showErrors);
-  return error == nullptr;
+  const double result = ParseEquation(text, &error);
+  if (value) *value = result;
+  return EquationOutcome(error);
 }
 
 }  // namespace corvia

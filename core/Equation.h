@@ -9,24 +9,23 @@
 // the constants pi, tau and g, r<unary> for a square root, sqrt cos sin tan in
 // radians and cosd sind tand in degrees).
 
+#include "core/Outcome.h"
+
 namespace corvia {
 
 // Size of the process-wide error buffer, terminating zero included.
 constexpr int kEquationErrorSize = 256;
 
-// Parses the text; on an error shows "Error in equation:\n<message>" when asked to,
-// else sends the message only to the debug trace. Returns whatever was computed.
-double EvaluateEquation(const char* text, bool showErrors);
-
-// True when the text parses without an error; reports like EvaluateEquation.
-bool IsValidEquation(const char* text, bool showErrors);
+// Parses the text: done, with the value in *value (when given), or refused with
+// "Error in equation:\n<message>" (*value then holds whatever was computed).
+Outcome CheckEquation(const char* text, double* value = nullptr);
 
 // A blank or null text gives 0 and no error. Else *error (when given) is set to null,
 // or to the error buffer when an error occurred; the buffer lives until the next
 // evaluation.
 double ParseEquation(const char* text, const char** error);
 
-// Nothing for a blank error text; else reported as EvaluateEquation does.
-void ReportEquationError(const char* error, bool show);
+// Done for a null or blank error text; else refused as CheckEquation refuses.
+Outcome EquationOutcome(const char* error);
 
 }  // namespace corvia

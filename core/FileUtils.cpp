@@ -41,30 +41,28 @@ int MakeSibling(const std::string& path, std::string& sibling) {
   return platform::MakeLockedTemporary(path, kSiblingInfix, sibling);
 }
 
-void ReportOpenTo(bool report, const char* destination) {
-  if (report) ShowError("FileCopy() failed: Couldn't open file to copy to:\n%s", destination);
+Outcome CannotOpenTo(const char* destination) {
+  return Outcome::FailedF("FileCopy() failed: Couldn't open file to copy to:\n%s", destination);
 }
 
 }  // namespace detail_FileUtils
 
-bool FileCopy(const char* destination, const char* source, bool reportErrors, bool overwrite) {
-  if (destination == nullptr || source == nullptr) return false;
+Outcome FileCopy(const char* destination, const char* source, bool overwrite) {
+  if (destination == nullptr || source == nullptr) return Outcome::Failed("FileCopy() failed: no file named");
   std::string from = NativePath(source);
   std::string to = NativePath(destination);
   FILE* in = platform::OpenRegularFileStream(from.c_str(), nullptr);
   if (in == nullptr) {
-    if (reportErrors) ShowError("FileCopy() failed: Couldn't open file to copy from:\n%s", source);
-    return false;
+    return Outcome::FailedF("FileCopy() failed: Couldn't open file to copy from:\n%s", source);
   }
   if (detail_FileUtils::SameFile(from.c_str(), to.c_str())) {
     // Already holds the data; opening it for writing would destroy it.
     std::fclose(in);
-    return true;
+    return Outcome::Done();
   }
   if (!overwrite && PathExists(to.c_str(), false, false)) {
     std::fclose(in);
-    if (reportErrors) ShowError("FileCopy() failed: File to copy to already exists:\n%s", destination);
-    return false;
+    return Outcome::RefusedF("FileCopy() failed: File to copy to already exists:\n%s", destination);
   }
 
   std::string temporary;
@@ -80,8 +78,7 @@ bool FileCopy(const char* destination, const char* source, bool reportErrors, bo
       close(fd);
     }
     std::fclose(in);
-    detail_FileUtils::ReportOpenTo(reportErrors, destination);
-    return false;
+    return detail_FileUtils::CannotOpenTo(destination);
   }
   struct stat sourceStat {};
   if (fstat(fileno(in), &sourceStat) == 0) fchmod(fd, sourceStat.st_mode & detail_FileUtils::kPermissionBits);
@@ -104,8 +101,8 @@ bool FileCopy(const char* destination, const char* source, bool reportErrors, bo
   if (ok && std::rename(temporary.c_str(), to.c_str()) != 0) ok = false;
   if (!ok) std::remove(temporary.c_str());
   close(fd);
-  if (!ok) detail_FileUtils::ReportOpenTo(reportErrors, destination);
-  return ok;
+  if (!ok) return detail_FileUtils::CannotOpenTo(destination);
+  return Outcome::Done();
 }
 
 bool WriteFileReplacing(const char* destination, const std::function<bool(const char* temporary)>& write,

@@ -6,14 +6,16 @@
 #include <functional>
 #include <string>
 
+#include "core/Outcome.h"
+
 namespace corvia {
 
-// Copies the source file over the destination; with reportErrors a failure is shown
-// in an error box. The destination is written beside itself and renamed into place
-// only when the whole copy worked, so a failed copy leaves the old destination
-// as it was, and a copy of a file onto itself leaves the file untouched (true).
-// With overwrite false an existing destination is refused (false).
-bool FileCopy(const char* destination, const char* source, bool reportErrors, bool overwrite = true);
+// Copies the source file over the destination; a failure comes back with the words
+// to tell. The destination is written beside itself and renamed into place only when
+// the whole copy worked, so a failed copy leaves the old destination as it was, and a
+// copy of a file onto itself leaves the file untouched (done). With overwrite false
+// an existing destination is refused.
+Outcome FileCopy(const char* destination, const char* source, bool overwrite = true);
 
 // Writes a file so that the old one survives any failure: `write` writes the whole
 // new file at the path it is given (a new file beside the destination), which is then

@@ -204,7 +204,8 @@ char* EncodeForPHP(uint8_t* data, int length, int rounds, const uint8_t* key, in
     text[prefixLength + used++] =
         detail_Globals::EncodeChar((accumulator << (detail_Globals::kBitsPerChar - bits)) & 0x3F);
   }
-  if (used != numChars) DoNothing("EncodeForPHP: alloc %d, used %d", numChars, used);
+  // The length was worked out before: writing more would already have overrun.
+  if (used != numChars) ShowInternalError("EncodeForPHP: alloc %d, used %d", numChars, used);
   text[prefixLength + used] = '\0';
   return text;
 }

@@ -408,6 +408,7 @@ void Layout::Tag() {
   } else if (Has(at, "<center>") || Has(at, "<right>")) {
     if (k.align != Align::None) {
       if (!mMeasuring) {
+        // Trace only: the text is laid out as if the inner tag were not there.
         DoNothing("Nested <center> or <right>!\n");
         b.Trace("Nested <center> or <right>!");
       }
@@ -421,6 +422,7 @@ void Layout::Tag() {
     if (s.indentCount < kTextMaxIndents - 1) {
       s.indents[s.indentCount++] = s.left;
     } else if (!mMeasuring) {
+      // Trace only: deeper indents stay at the deepest one.
       DoNothing("GLFont::DrawHtml(): \nmax indentation depth reached\n");
       b.Trace("GLFont::DrawHtml(): \nmax indentation depth reached");
     }

@@ -188,6 +188,7 @@ int ShowError(const char* format, ...) {
   va_start(args, format);
   std::string text = FormatLimitedV(kMessageBufferSize, format, args);
   va_end(args);
+  // Trace of a box that is shown.
   DoNothing("ERROR: %s\n", text.c_str());
   return detail_Messages::ShowFormatted(text, "Error", kBoxStyleOk | kBoxStyleIconError);
 }
@@ -197,6 +198,7 @@ int ShowWarning(const char* format, ...) {
   va_start(args, format);
   std::string text = FormatLimitedV(kMessageBufferSize, format, args);
   va_end(args);
+  // Trace of a box that is shown.
   DoNothing("WARNING: %s\n", text.c_str());
   return detail_Messages::ShowFormatted(text, "Warning", kBoxStyleOk | kBoxStyleIconWarning);
 }
@@ -214,6 +216,7 @@ int ShowInternalError(const char* format, ...) {
   va_start(args, format);
   std::string text = FormatLimitedV(kMessageBufferSize, format, args);
   va_end(args);
+  // Trace of a box that is shown.
   DoNothing("ERROR: %s\n", text.c_str());
   return detail_Messages::ShowFormatted(text, detail_Messages::kInternalErrorTitle, kBoxStyleOk | kBoxStyleIconError);
 }

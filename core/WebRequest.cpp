@@ -37,15 +37,6 @@ void SetFailure(WebFailure& failure, std::string text) {
   failure.internal = false;
 }
 
-void Show(const WebFailure& failure) {
-  if (failure.text.empty()) return;
-  if (failure.internal) {
-    ShowInternalError("%s", failure.text.c_str());
-  } else {
-    ShowError("%s", failure.text.c_str());
-  }
-}
-
 std::string StatusText(long status) { return status > 0 ? std::to_string(status) : std::string("unknown"); }
 
 platform::HttpRequest MakeRequest(const char* url, const char* userAgent) {
@@ -212,28 +203,14 @@ AutodialSetting::AutodialSetting(bool turnOff) {
 void AutodialSetting::Restore() { mHeld = false; }
 
 bool DownloadUrlToFile(const char* file, const char* url, const char* userAgent, const char* errorCaption,
-                       bool reportErrors, bool showProgress) {
-  if (reportErrors && StartsWith(detail_WebRequest::Text(url), "http://") != 0 &&
-      FileExists(detail_WebRequest::Text(url))) {
-    // A local copy reports its own failure first, then the caption's.
-    if (FileCopy(file, url, true)) return true;
-  }
-  WebFailure failure;
-  bool ok = detail_WebRequest::Download(file, url, userAgent, errorCaption, showProgress, failure);
-  if (!ok && reportErrors) detail_WebRequest::Show(failure);
-  return ok;
-}
-
-bool DownloadUrlToFile(const char* file, const char* url, const char* userAgent, const char* errorCaption,
-                       WebFailure& failure) {
-  return detail_WebRequest::Download(file, url, userAgent, errorCaption, false, failure);
+                       WebFailure& failure, bool showProgress) {
+  return detail_WebRequest::Download(file, url, userAgent, errorCaption, showProgress, failure);
 }
 
 bool PostUrlForm(size_t size, char* reply, const char* url, const char* formData, const char* userAgent,
-                 const char* errorCaption, bool reportErrors, bool* replyCut) {
+                 const char* errorCaption, WebFailure& failure, bool* replyCut) {
   std::string text;
   bool cut = false;
-  WebFailure failure;
   size_t limit = size > 0 ? size - 1 : 0;
   bool ok = detail_WebRequest::Post(text, limit, cut, url, formData, userAgent, errorCaption, failure);
   if (reply != nullptr && size > 0) {
@@ -241,7 +218,6 @@ bool PostUrlForm(size_t size, char* reply, const char* url, const char* formData
     reply[text.size()] = '\0';
   }
   if (replyCut) *replyCut = cut;
-  if (!ok && reportErrors) detail_WebRequest::Show(failure);
   return ok;
 }
 
@@ -266,7 +242,7 @@ void WebRequest::ReleaseAutodial() {
 }
 
 bool WebRequest::Start(const char* tempFileName, const char* url, const char* userAgent, const char* errorCaption,
-                       bool interactive, const char* formData) {
+                       bool interactive, const char* formData, WebFailure* failure) {
   if (mState.load(std::memory_order_acquire) != kIdle) {
     if (!interactive) return false;
     // Takes over the running request's error reporting.
@@ -279,10 +255,12 @@ bool WebRequest::Start(const char* tempFileName, const char* url, const char* us
   if (!mTempPath.empty()) DeleteFile();
   if (!mPost && !CreateTempFile(mTempPath, tempFileName)) {
     mTempPath.clear();
-    if (interactive) {
+    if (interactive && failure) {
       std::string folder;
       GetTempDirectory(folder);
-      ShowError("%s\n\nCouldn't open %s for writing", detail_WebRequest::Text(errorCaption), folder.c_str());
+      failure->text = FormatLimited(kMessageBufferSize, "%s\n\nCouldn't open %s for writing",
+                                    detail_WebRequest::Text(errorCaption), folder.c_str());
+      failure->internal = false;
     }
     return false;
   }
@@ -325,7 +303,6 @@ bool WebRequest::IsFinished() {
   if (mThread.joinable()) mThread.join();
   ReleaseAutodial();
   mState.store(kIdle, std::memory_order_release);
-  if (!mSuccess && mInteractive.load(std::memory_order_acquire)) detail_WebRequest::Show(mFailure);
   return true;
 }
 

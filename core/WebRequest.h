@@ -7,9 +7,9 @@
 // DeleteFile and the readers) and the worker. The worker writes its results (the
 // success flag, the reply, the text of a failure) before it stores the state 2
 // with release ordering; the user-interface thread reads them only after it has
-// loaded 2 with acquire ordering. The worker never shows anything: a failure's
-// text is shown by IsFinished on the user-interface thread when the request is
-// interactive at that moment.
+// loaded 2 with acquire ordering. Nothing here shows anything: the failure's text
+// is kept for the caller, which shows it on the user-interface thread when the
+// request is interactive.
 
 #include <atomic>
 #include <cstddef>
@@ -44,7 +44,7 @@ class AutodialSetting {
   unsigned mSavedValue = 0;
 };
 
-// A failure as the user should see it.
+// A failure as the user should see it; the caller decides whether it is shown.
 struct WebFailure {
   std::string text;
   bool internal = false;  // an "Internal Error" rather than an "Error"
@@ -52,20 +52,17 @@ struct WebFailure {
 
 // Downloads the url into the file (a url that does not begin with "http://" and
 // names an existing file is copied instead). With showProgress the progress window
-// reports the bytes got and offers Cancel. On failure the partial file is deleted.
-// With reportErrors the failure is shown in a box.
+// reports the bytes got and offers Cancel. On failure the partial file is deleted
+// and the failure goes to `failure`.
 bool DownloadUrlToFile(const char* file, const char* url, const char* userAgent, const char* errorCaption,
-                       bool reportErrors, bool showProgress);
-// The same without boxes or progress, for the worker: the failure goes to `failure`.
-bool DownloadUrlToFile(const char* file, const char* url, const char* userAgent, const char* errorCaption,
-                       WebFailure& failure);
+                       WebFailure& failure, bool showProgress = false);
 
 // Posts the form data ("Content-Type: application/x-www-form-urlencoded") and reads
 // the reply into the buffer: at most size - 1 bytes, always ended by a zero.
 // `replyCut` (may be null) tells whether the reply was longer than that. A status
-// other than 2xx is a failure.
+// other than 2xx is a failure, which goes to `failure`.
 bool PostUrlForm(size_t size, char* reply, const char* url, const char* formData, const char* userAgent,
-                 const char* errorCaption, bool reportErrors, bool* replyCut = nullptr);
+                 const char* errorCaption, WebFailure& failure, bool* replyCut = nullptr);
 // The same into a string of at most `limit` bytes, without boxes.
 bool PostUrlForm(std::string& reply, size_t limit, bool& replyCut, const char* url, const char* formData,
                  const char* userAgent, const char* errorCaption, WebFailure& failure);
@@ -86,11 +83,11 @@ class WebRequest {
   // or waits to be collected, an interactive call takes over its error reporting
   // (true, unless it was interactive already) and a background call is refused.
   // An empty url starts nothing (false). True when a request now runs for the
-  // caller.
+  // caller; an interactive request that could not start says why in *failure.
   bool Start(const char* tempFileName, const char* url, const char* userAgent, const char* errorCaption,
-             bool interactive, const char* formData = nullptr);
-  // Collects a finished request: false while none has finished. Shows the failure
-  // when the request is interactive.
+             bool interactive, const char* formData = nullptr, WebFailure* failure = nullptr);
+  // Collects a finished request: false while none has finished. The caller shows
+  // Failure() when the request is interactive.
   bool IsFinished();
   // Deletes the temporary file and forgets its name.
   void DeleteFile();

@@ -130,7 +130,7 @@ bool CorviaDialog::ReadReal(wxTextCtrl* field, double& value) {
   const double read = ParseEquation(text.c_str(), &error);
   if (error || IsBlank(text.c_str())) {
     if (error) {
-      ReportEquationError(error, true);
+      ShowError("%s", EquationOutcome(error).text().c_str());
     } else {
       ShowError("Please enter a number or an equation.");
     }

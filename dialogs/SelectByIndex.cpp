@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "core/Messages.h"
-#include "core/Prompts.h"
+#include "ui/Prompts.h"
 #include "model/Edge.h"
 #include "model/Globals.h"
 #include "model/Poly.h"

@@ -4,7 +4,7 @@
 #include <wx/listbox.h>
 #include <wx/sizer.h>
 
-#include "core/Prompts.h"
+#include "ui/Prompts.h"
 #include "dialogs/DialogBase.h"
 #include "dialogs/DialogWindows.h"
 #include "dialogs/SpheresDialog.h"

@@ -27,6 +27,7 @@ constexpr int64_t kMaxTexturePixels = int64_t{1} << 26;
 constexpr const char* kResourceFolder = "Resources/";
 
 // The library's own complaints go to the diagnostic log, not to stderr.
+// A trace: the call that failed reports its own failure.
 void DiscardLibraryMessage(FREE_IMAGE_FORMAT format, const char* message) {
   DoNothing("FreeImage (format %d): %s\n", static_cast<int>(format), message ? message : "");
 }
@@ -150,13 +151,14 @@ FIBITMAP* LoadCommonImage(const char* path, int flags, int& format, std::string&
 
 }  // namespace detail_ImageFile
 
-FIBITMAP* LoadImageFile(const char* path, int flags) {
+FIBITMAP* LoadImageFile(const char* path, int flags, Outcome* outcome) {
   int format = FIF_UNKNOWN;
   std::string reason;
   FIBITMAP* image = detail_ImageFile::LoadCommonImage(path, flags, format, reason);
-  if (!image) {
-    ShowError("Failed to load image '%s', format %d, flags 0x%x%s%s", path ? path : "", format, flags,
-              reason.empty() ? "" : "\n", reason.c_str());
+  if (outcome) {
+    *outcome = image ? Outcome::Done()
+                     : Outcome::FailedF("Failed to load image '%s', format %d, flags 0x%x%s%s", path ? path : "",
+                                        format, flags, reason.empty() ? "" : "\n", reason.c_str());
   }
   return image;
 }
@@ -390,23 +392,20 @@ ImageFileKind GetImageFileKind(const char* path) {
   return ImageFileKind::kNone;
 }
 
-bool WriteImageFile(const char* path, const uint8_t* rgba, int width, int height, int jpegQuality, int dpi) {
+Outcome WriteImageFile(const char* path, const uint8_t* rgba, int width, int height, int jpegQuality, int dpi) {
   detail_ImageFile::QuietLibraryMessages();
   const ImageFileKind kind = GetImageFileKind(path);
   if (kind == ImageFileKind::kNone) {
-    ShowError("Couldn't write image file '%s'.\nOnly PNG (.png) and JPEG (.jpg) images can be written.",
-              path ? path : "");
-    return false;
+    return Outcome::RefusedF("Couldn't write image file '%s'.\nOnly PNG (.png) and JPEG (.jpg) images can be written.",
+                             path ? path : "");
   }
   if (!rgba || width < 1 || height < 1) {
-    ShowError("Couldn't write image file '%s'.\nThe image is empty.", path);
-    return false;
+    return Outcome::FailedF("Couldn't write image file '%s'.\nThe image is empty.", path);
   }
   FIBITMAP* image = FreeImage_Allocate(width, height, 24);
   if (!image) {
-    ShowError("Couldn't write image file '%s'.\nNot enough memory for an image of %d x %d pixels.", path, width,
-              height);
-    return false;
+    return Outcome::FailedF("Couldn't write image file '%s'.\nNot enough memory for an image of %d x %d pixels.",
+                            path, width, height);
   }
   // The library's rows run from the bottom, its pixels in its own channel order.
   for (int y = 0; y < height; ++y) {
@@ -430,9 +429,10 @@ bool WriteImageFile(const char* path, const uint8_t* rgba, int width, int height
       path, [&](const char* temporary) { return FreeImage_Save(format, image, temporary, flags) != 0; }, &error);
   FreeImage_Unload(image);
   if (!written) {
-    ShowError("Couldn't write image file '%s'.\n%s", path, error.empty() ? "The file could not be written." : error.c_str());
+    return Outcome::FailedF("Couldn't write image file '%s'.\n%s", path,
+                            error.empty() ? "The file could not be written." : error.c_str());
   }
-  return written;
+  return Outcome::Done();
 }
 
 }  // namespace corvia

@@ -12,15 +12,17 @@
 
 struct FIBITMAP;
 
+#include "core/Outcome.h"
+
 namespace corvia {
 
 // Loads an image file of the common kinds (core/ImageHeader.h: PNG, JPEG, BMP, GIF),
 // known by the file's contents, its size checked before it is decoded. Flags are the
-// image library's load flags. Null after the error "Failed to load image '%s', format
-// %d, flags 0x%x" when the file is missing or damaged, with the reason on a line of
-// its own when it is no file (a folder, a pipe, a device), too large, of another
-// kind or claims a size beyond the bounds or its data.
-FIBITMAP* LoadImageFile(const char* path, int flags);
+// image library's load flags. Null when the file is missing or damaged; *outcome (when
+// given) then says "Failed to load image '%s', format %d, flags 0x%x", with the reason
+// on a line of its own when it is no file (a folder, a pipe, a device), too large, of
+// another kind or claims a size beyond the bounds or its data.
+FIBITMAP* LoadImageFile(const char* path, int flags, Outcome* outcome = nullptr);
 
 // Loads one of the program's own images, of the same kinds: the name as a path when
 // that file exists, else the file of that name in the program's "Resources" folder.
@@ -67,9 +69,9 @@ ImageFileKind GetImageFileKind(const char* path);
 // Writes RGBA pixels (rows top first; alpha is dropped) as a PNG or JPEG file of the
 // kind its name gives, JPEG at the quality (1 to 100), with the resolution in dots per
 // inch when it is above 0. The file is written beside its name and renamed over it
-// when complete, so a failure leaves any old file as it was. False after the error
-// "Couldn't write image file '%s'." with the reason on the next line.
-bool WriteImageFile(const char* path, const uint8_t* rgba, int width, int height, int jpegQuality, int dpi);
+// when complete, so a failure leaves any old file as it was. A failure says "Couldn't
+// write image file '%s'." with the reason on the next line, for the caller to tell.
+Outcome WriteImageFile(const char* path, const uint8_t* rgba, int width, int height, int jpegQuality, int dpi);
 
 // The margins that centre an inner rectangle inside an outer one: left, bottom,
 // right and top, the odd pixel going to the right and top. Negative when the inner

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Outcome.h"
 #include "core/ioStream.h"
 #include "stellation/Faceting.h"
 
@@ -119,9 +120,10 @@ bool ReadModelFile(const char* path, ModelFileContents& contents, std::string* e
 // Opens a model file and makes its model current through the model-entry road (undo
 // step, transition, the document's refresh), then restores its drawn facets, its
 // faceting settings (RestoreFacetingCriteria on the faceting of the shown block, after
-// the drawn facets) and its scene. False, with the current model untouched, when the file cannot
-// be read or its model cannot be built.
-bool OpenModelFile(const char* path, int mode);
+// the drawn facets) and its scene. Refused, with the words the user is to read and the
+// current model untouched, when the file cannot be read or its model cannot be built;
+// the caller tells it (a box, or with kOpenModelFileStepping the active pane).
+Outcome OpenModelFile(const char* path, int mode);
 
 // The model of a file, or its dual, for augmentation with a model from a file; null
 // after a message when the file cannot be read.
@@ -132,9 +134,10 @@ int GetModelFileForm(const Poly& poly);
 
 // Writes the model, its drawn facets and faceting settings and the scene sections
 // (those of the installed sections, and those kept from the file the model came
-// from) in the given form. The old file stays until the new one is complete. False
-// after an error box naming the file.
-bool WriteModelFile(const char* path, int form, Poly& poly);
+// from) in the given form. The old file stays until the new one is complete. A file
+// that could not be written is a failure whose words name the file, for the caller
+// to tell; a cancel is cancelled.
+Outcome WriteModelFile(const char* path, int form, Poly& poly);
 
 // A model held in memory, as the undo steps keep it: the model with its drawn facets
 // and faceting settings in the BINARY layout (compressed), without the scene sections.
@@ -152,6 +155,6 @@ bool RestoreModelFromMemory(const std::string& data, const char* name, std::stri
 // Save As call SaveModelFile with the current model, the path, and the form (the form
 // chosen, or kModelFileSameForm: the form of the file the model was read from).
 constexpr int kModelFileSameForm = -1;
-bool SaveModelFile(const char* path, int form);
+Outcome SaveModelFile(const char* path, int form);
 
 }  // namespace corvia

@@ -1,6 +1,6 @@
 // Opening a model file: the file is read whole first (ModelFileRead.cpp) and nothing
-// changes unless it reads; its model then enters by the one road (CreatePolyWithUndo:
-// undo step, transition, the document's refresh), and only once the model is current
+// changes unless it reads; its model then enters by the one road (the document's
+// ReplaceCurrentModel: undo step, transition, refresh), and only once the model is current
 // do its drawn facets, faceting settings, pictures and scene follow.
 
 #include <cstring>
@@ -43,53 +43,23 @@ FaceImageMaker gImageMaker = nullptr;
 
 constexpr const char* kCouldNotOpen = "Couldn't open the model file\n";
 
-// While a file's model is built, the errors the build reports (a model that is not a
-// valid polyhedron, say) name the file they came from; when stepping from model to
-// model they go to the active pane instead of a box.
-class FileMessages : public platform::MessageFrontEnd {
- public:
-  FileMessages(const char* path, bool toPane) : mPath(path), mToPane(toPane) {
-    platform::ServiceSet set = platform::Services();
-    mInner = set.messages;
-    set.messages = this;
-    mSaved = platform::InstallServices(set);
-  }
-  ~FileMessages() override { platform::InstallServices(mSaved); }
-  FileMessages(const FileMessages&) = delete;
-  FileMessages& operator=(const FileMessages&) = delete;
+// Why a file could not be read, in the user's words; cancelled when the reader has
+// nothing to say (the user stopped it).
+Outcome Unreadable(const std::string& error) {
+  if (error.empty()) return Outcome::Cancelled();
+  return Outcome::Refused(std::string(kCouldNotOpen) + error);
+}
 
-  platform::MessageBoxReply ShowBox(const platform::MessageBoxRequest& request) override {
-    if (request.icon != platform::BoxIcon::Error || request.title != "Error") return mInner->ShowBox(request);
-    const std::string text = std::string(kCouldNotOpen) + "'" + mPath + "':\n" + request.text;
-    if (mToPane) {
-      platform::Services().views->SetPaneMessage(text);
-      return platform::MessageBoxReply{};
-    }
-    platform::MessageBoxRequest named = request;
-    named.text = text;
-    return mInner->ShowBox(named);
-  }
-  std::string SystemErrorText(int code) override { return mInner->SystemErrorText(code); }
-  bool AskText(const std::string& title, const std::string& prompt, std::string& text) override {
-    return mInner->AskText(title, prompt, text);
-  }
+// Why the model of a file read whole could not be built, naming the file.
+Outcome NotBuilt(const char* path, const Outcome& built) {
+  if (!built.told()) return built;
+  return Outcome::Refused(std::string(kCouldNotOpen) + "'" + path + "':\n" + built.text());
+}
 
- private:
-  std::string mPath;
-  bool mToPane;
-  platform::MessageFrontEnd* mInner = nullptr;
-  platform::ServiceSet mSaved;
-};
-
-// Shows why a file could not be read: a box, or the active pane when stepping.
-void ReportUnreadable(const std::string& error, int mode) {
-  if (error.empty()) return;
-  const std::string text = std::string(kCouldNotOpen) + error;
-  if (mode & kOpenModelFileStepping) {
-    platform::Services().views->SetPaneMessage(text);
-  } else {
-    ShowError("%s", text.c_str());
-  }
+// A box for a model read as a plain model, with nobody above to tell it (the library's
+// user records).
+void ReportUnreadable(const Outcome& outcome) {
+  if (outcome.told()) ShowError("%s", outcome.text().c_str());
 }
 
 void ReportWarning(const std::string& warning, int mode) {
@@ -246,24 +216,19 @@ int GetModelFileForm(const Poly& poly) {
   return poly.mFileKeep ? poly.mFileKeep->form : kModelFileBinary;
 }
 
-bool OpenModelFile(const char* path, int mode) {
+Outcome OpenModelFile(const char* path, int mode) {
   namespace d = detail_ModelFileOpen;
   ModelFileContents contents;
   std::string error;
-  if (!ReadModelFile(path, contents, &error)) {
-    d::ReportUnreadable(error, mode);
-    return false;
-  }
+  if (!ReadModelFile(path, contents, &error)) return d::Unreadable(error);
   SimplePoly& simple = *contents.model;
   // CreatePoly gives the model its entry text from the plain model's description.
   simple.description = contents.entryText;
   d::PrepareTemplate(contents);
-  {
-    d::FileMessages messages(path, (mode & kOpenModelFileStepping) != 0);
-    if (!CreatePolyWithUndo(simple, kUndoLoadModel, true, true)) return false;
-  }
+  const Outcome built = GetDocumentAccess().ReplaceCurrentModel(simple, kUndoLoadModel, true, true, false);
+  if (!built.done()) return d::NotBuilt(path, built);
   Poly* poly = GetCurrentPoly();
-  if (!poly) return false;
+  if (!poly) return Outcome::Failed("The model of the file was made, but the document shows no model.");
   d::RestoreOrigin(*poly, contents);
   if (contents.maxFacesPerNet > 0) GetUnitSettings().mMaxFacesPerNet = contents.maxFacesPerNet;
   d::RestoreDrawnPolygons(*poly, contents);
@@ -275,7 +240,7 @@ bool OpenModelFile(const char* path, int mode) {
   platform::Services().views->InvalidateInfo(kInfoReasonNames);
   platform::Services().views->RedrawAllViews(true);
   d::ReportWarning(warning, mode);
-  return true;
+  return Outcome::Done();
 }
 
 bool RestoreModelFromMemory(const std::string& data, const char* name, std::string* error) {
@@ -285,8 +250,9 @@ bool RestoreModelFromMemory(const std::string& data, const char* name, std::stri
   SimplePoly& simple = *contents.model;
   simple.description = contents.entryText;
   d::PrepareTemplate(contents);
-  // No undo step of its own and no transition: the caller's step is what runs.
-  if (!CreatePolyWithUndo(simple, -1, true, true)) {
+  // No undo step of its own and no transition: the caller's step is what runs. The
+  // program tells why a model cannot be built, as for any model made current.
+  if (!GetDocumentAccess().ReplaceCurrentModel(simple, -1, true, true, true)) {
     if (error) *error = "'" + std::string(name) + "':\nThe model could not be built.";
     return false;
   }
@@ -309,7 +275,7 @@ std::unique_ptr<SimplePoly> ReadModelFileAsSimplePoly(const char* path, bool dua
   std::string error;
   // Only the model is wanted: the scene is neither checked nor restored.
   if (!ReadModelFile(path, contents, &error, nullptr, false)) {
-    d::ReportUnreadable(error, kOpenModelFilePlain);
+    d::ReportUnreadable(d::Unreadable(error));
     return nullptr;
   }
   // Through a model of its own, as the library's models are made, so that the plain
@@ -319,13 +285,12 @@ std::unique_ptr<SimplePoly> ReadModelFileAsSimplePoly(const char* path, bool dua
   const double lengthScale = units.mLengthScale;
   d::PrepareTemplate(contents);
   auto poly = std::make_unique<Poly>();
-  bool built;
-  {
-    d::FileMessages messages(path, false);
-    built = CreatePoly(*contents.model, poly.get(), true, true);
-  }
+  const Outcome built = CreatePoly(*contents.model, poly.get(), true, true);
   units.mLengthScale = lengthScale;
-  if (!built) return nullptr;
+  if (!built.done()) {
+    d::ReportUnreadable(d::NotBuilt(path, built));
+    return nullptr;
+  }
   std::unique_ptr<SimplePoly> model(
       CreateModel(poly.get(), dual ? kDeriveDual : kDeriveBase, nullptr, nullptr, nullptr));
   if (model) d::ReportWarning(contents.warning, kOpenModelFilePlain);

@@ -430,14 +430,17 @@ bool WriteChecksum(ioStream* s, const char* path) {
 
 }  // namespace detail_ModelFileWrite
 
-bool WriteModelFile(const char* path, int form, Poly& poly) {
+Outcome WriteModelFile(const char* path, int form, Poly& poly) {
   namespace d = detail_ModelFileWrite;
   if (form != kModelFileAscii && form != kModelFileBinary) {
     ShowInternalError("WriteModelFile: unknown form %d", form);
-    return false;
+    return Outcome::FailedF("WriteModelFile: unknown form %d", form);
   }
   std::unique_ptr<SimplePoly> simple(CreateSimplePoly(&poly, kDeriveBase, nullptr, nullptr));
-  if (!simple) return false;
+  if (!simple) {
+    return Outcome::FailedF("Couldn't save the model file\n'%s':\nThe model could not be copied for writing.",
+                            path ? path : "");
+  }
 
   std::string firstError;
   ioErrorHandler handler = [&firstError](int level, const char*, const char* message) {
@@ -456,11 +459,10 @@ bool WriteModelFile(const char* path, int form, Poly& poly) {
     return closed && written;
   };
   std::string error;
-  if (WriteFileReplacing(path, write, &error)) return true;
-  if (cancelled) return false;
+  if (WriteFileReplacing(path, write, &error)) return Outcome::Done();
+  if (cancelled) return Outcome::Cancelled();
   if (!firstError.empty()) error = firstError;
-  ShowError("Couldn't save the model file\n'%s':\n%s", path ? path : "", error.c_str());
-  return false;
+  return Outcome::FailedF("Couldn't save the model file\n'%s':\n%s", path ? path : "", error.c_str());
 }
 
 bool WriteModelToMemory(Poly& poly, std::string& data) {
@@ -483,12 +485,9 @@ bool WriteModelToMemory(Poly& poly, std::string& data) {
   return true;
 }
 
-bool SaveModelFile(const char* path, int form) {
+Outcome SaveModelFile(const char* path, int form) {
   Poly* poly = GetCurrentPoly();
-  if (!poly) {
-    ShowError("There is no model to save.");
-    return false;
-  }
+  if (!poly) return Outcome::Refused("There is no model to save.");
   return WriteModelFile(path, form == kModelFileSameForm ? GetModelFileForm(*poly) : form, *poly);
 }
 

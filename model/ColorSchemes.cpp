@@ -253,7 +253,7 @@ int NumberAlongCrossSection(const ElementList* list, const TypeTable& table,
   return runs;
 }
 
-void ColourAsCompound(Poly* poly) {
+Outcome ColourAsCompound(Poly* poly) {
   platform::Services().undo->AddUndo(kUndoColorChange, 0);
   ElementList* faces = nullptr;
   FaceTypeBlock* block = nullptr;
@@ -264,10 +264,7 @@ void ColourAsCompound(Poly* poly) {
   int parts = 0;
   if (faceletPane) {
     ModelPart* model = block ? AsPart(block->mModel3D) : nullptr;
-    if (!model) {
-      ShowError("Can't color as a compound here.");
-      return;
-    }
+    if (!model) return Outcome::Refused("Can't color as a compound here.");
     parts = model->ColorFaceletsByPart();
   } else {
     for (PolyElement* e = faces->mHead; e; e = e->mNext) e->mColor[0] = kUncoloured;
@@ -286,6 +283,7 @@ void ColourAsCompound(Poly* poly) {
   } else {
     platform::Services().views->SetPaneMessage("Couldn't find more than one part in the compound.");
   }
+  return Outcome::Done();
 }
 
 // Parallel in the sense of the edge colouring: the later edge b scaled so that its
@@ -448,12 +446,9 @@ void NotifyColorChange(Poly* poly) {
 
 // ---- Face colour scheme --------------------------------------------------------------------
 
-void ColorByCompound(Poly* poly, uint32_t bit, uint32_t mask) {
-  if (!poly) return;
-  if (bit == kColorAsCompound) {
-    detail_ColorSchemes::ColourAsCompound(poly);
-    return;
-  }
+Outcome ColorByCompound(Poly* poly, uint32_t bit, uint32_t mask) {
+  if (!poly) return Outcome::Done();
+  if (bit == kColorAsCompound) return detail_ColorSchemes::ColourAsCompound(poly);
   platform::Services().undo->AddUndo(kUndoColorChange, 0);
   if (mask == kColorToggleMask) {
     FaceColorScheme ^= bit;
@@ -464,11 +459,12 @@ void ColorByCompound(Poly* poly, uint32_t bit, uint32_t mask) {
   if ((FaceColorScheme & kColorNeedsCompleteModel) && !complete) {
     ShowInformation(
         "Note: This color scheme will not take effect until\nthe polyhedron has been successfully completed.");
-    return;
+    return Outcome::Done();
   }
   ReapplyColorScheme(poly, &poly->mFaces);
   ReapplyColorScheme(poly, &poly->mVertices);
   WarnRainbowColorMode();
+  return Outcome::Done();
 }
 
 void ReapplyColorScheme(Poly* poly, ElementList* list) { ColorScheme(poly, list, FaceColorScheme); }

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "core/Outcome.h"
+
 namespace corvia {
 
 class Poly;
@@ -95,8 +97,9 @@ constexpr uint32_t kElementOpaqueImageInRing = 0x2000;
 
 // ---- Operations ---------------------------------------------------------------------------
 // The Color menu: updates the face scheme word by bit and mask and recolours, or
-// (bit kColorAsCompound) colours the model by compound part.
-void ColorByCompound(Poly* poly, uint32_t bit, uint32_t mask);
+// (bit kColorAsCompound) colours the model by compound part; refused where the parts
+// cannot be coloured.
+Outcome ColorByCompound(Poly* poly, uint32_t bit, uint32_t mask);
 // ColorScheme on the list with the current face scheme word.
 void ReapplyColorScheme(Poly* poly, ElementList* list);
 // The face colour pass: the model's face list is coloured as faces, its vertex list as

@@ -34,10 +34,8 @@
 #include "model/Globals.h"
 #include "model/ModelBusy.h"
 #include "model/Poly.h"
-#include "model/TransitionOccasion.h"
 #include "model/Vertex.h"
 #include "platform/Services.h"
-#include "platform/UndoHooks.h"
 #include "symmetry/FindSymmetries.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
@@ -343,12 +341,10 @@ void CopyEdgeAttributes(const SimplePoly& simple, Poly* poly, const std::vector<
 
 namespace detail_CreatePoly {
 
-// stopOnCancel: a cancel stops the build at any stage, also after the old model was
-// cleared (*cleared tells), for a caller that can give the old model back.
-bool BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualColors, bool stopOnCancel,
-               bool* cleared) {
+Outcome BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualColors, bool stopOnCancel,
+                  bool* cleared) {
   namespace d = detail_CreatePoly;
-  if (!poly) return false;
+  if (!poly) return Outcome::Failed("There is no model to build into.");
   // Work that needs a finished model waits while the new one is made: from the start
   // when it is made in an empty record (a transition's), else from when the old one
   // is cleared.
@@ -358,13 +354,12 @@ bool BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualCol
   ProgressScope progress{TimeSpan()};
   TraceFlagScope trace;
 
-  if (!UpdateProgress(d::kStageFraction, "%s", d::kStageSymmetries)) return false;
+  if (!UpdateProgress(d::kStageFraction, "%s", d::kStageSymmetries)) return Outcome::Cancelled();
   // Input that is merely bad is the user's error, told in words; a corner index
   // outside the vertex array would also send every pass out of bounds.
   const std::string fault = d::DescribeInputFault(simple);
   if (!fault.empty()) {
-    ShowError("%s\n\n%s", d::kInvalidModel, fault.c_str());
-    return false;
+    return Outcome::RefusedF("%s\n\n%s", d::kInvalidModel, fault.c_str());
   }
   // A large model listed in no order of its own (a file from another program) is
   // numbered as its faces use the vertices: every pass over it then runs through
@@ -382,21 +377,18 @@ bool BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualCol
     group = corvia::FindSymmetries(simple, hasReflection, &refusal);
   }
   // Cancelled while the symmetries were searched: the model stays as it was.
-  if (!ProgressTick()) return false;
+  if (!ProgressTick()) return Outcome::Cancelled();
   if (!group) {
-    if (refusal.empty()) {
-      ShowError("%s", d::kInvalidModel);
-    } else {
-      ShowError("%s\n\n%s", d::kInvalidModel, refusal.c_str());
-    }
-    return false;
+    if (refusal.empty()) return Outcome::Refused(d::kInvalidModel);
+    return Outcome::RefusedF("%s\n\n%s", d::kInvalidModel, refusal.c_str());
   }
   if (simple.FindFaceWithUnknownCorner(true) >= 0) {
+    // The input check above lets no such face through: a broken invariant.
     ShowInternalError(d::kVertNull, d::kInvalidModel);
-    return false;
+    return Outcome::Refused(d::kInvalidModel);
   }
 
-  if (!UpdateProgress(d::kStageFraction, "%s", d::kStageClear)) return false;
+  if (!UpdateProgress(d::kStageFraction, "%s", d::kStageClear)) return Outcome::Cancelled();
   busy.Set();
   poly->Clear(false);
   if (cleared) *cleared = true;
@@ -404,15 +396,15 @@ bool BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualCol
   poly->mDualScale = r;
   const double r2 = r * r;
 
-  if (!d::ReportStage(d::kStageVertices, stopOnCancel)) return false;
+  if (!d::ReportStage(d::kStageVertices, stopOnCancel)) return Outcome::Cancelled();
   ClearFaceImageCopies();
   std::vector<Vertex*> vertexMap;
   d::CreateVertices(simple, poly, r2, vertexMap);
-  if (!d::ReportStage(d::kStageFaces, stopOnCancel)) return false;
+  if (!d::ReportStage(d::kStageFaces, stopOnCancel)) return Outcome::Cancelled();
   std::vector<Face*> faceMap;
   Face* current = d::CreateFaces(simple, poly, r2, vertexMap, faceMap);
   d::MapImageOwners(simple, vertexMap, faceMap);
-  if (!d::ReportStage(d::kStageFaceTypes, stopOnCancel)) return false;
+  if (!d::ReportStage(d::kStageFaceTypes, stopOnCancel)) return Outcome::Cancelled();
 
   poly->mBuildState = 1;
   poly->mReflexible = hasReflection ? 1 : 0;
@@ -428,8 +420,8 @@ bool BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualCol
   if (simple.NumEdges() > 0) d::CopyEdgeAttributes(simple, poly, vertexMap, faceMap);
   vertexMap.clear();
   faceMap.clear();
-  if (stopOnCancel && GetProgressCancelCount() != cancels) return false;
-  if (keepColors && !d::ReportStage(d::kStageColours, stopOnCancel)) return false;
+  if (stopOnCancel && GetProgressCancelCount() != cancels) return Outcome::Cancelled();
+  if (keepColors && !d::ReportStage(d::kStageColours, stopOnCancel)) return Outcome::Cancelled();
 
   if (!(poly->mPolyFlags & (kPolyFlagOneSidedFace | kPolyFlagReversedFace))) {
     if (simple.flags & kSimpleConvex) poly->mPolyFlags |= kPolyFlagConvex;
@@ -446,50 +438,18 @@ bool BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualCol
   // The model is finished: the toy's verdict can be given (unless a caller is still
   // building around this).
   busy.Restore();
-  if (stopOnCancel && GetProgressCancelCount() != cancels) return false;
+  if (stopOnCancel && GetProgressCancelCount() != cancels) return Outcome::Cancelled();
   if (GeomagStyle) GetDocumentAccess().CheckConstructionToyAllViews();
-  return true;
+  return Outcome::Done();
 }
 
 }  // namespace detail_CreatePoly
 
-bool CreatePoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualColors) {
-  return detail_CreatePoly::BuildPoly(simple, poly, keepColors, keepDualColors, false, nullptr);
-}
-
-bool CreatePolyWithUndo(SimplePoly& simple, int undoType, bool keepColors, bool keepDualColors) {
-  DocumentAccess& doc = GetDocumentAccess();
-  const int occasion = GetTransitionOccasionForUndo(undoType);
-  platform::UndoHooks* undo = platform::Services().undo;
-  if (undoType >= 0 && undo) undo->AddUndo(undoType, 0);
-  // With a transition the model is built into a new record, and the one current
-  // before fades out.
-  ModelRecord* previous = nullptr;
-  Poly* before = GetCurrentPoly();
-  if (occasion >= 0) doc.PrepareTransition(occasion, &previous);
-  const bool transition = GetCurrentPoly() != before;
-  // A cancel may stop the build at any stage when the old model can come back: from
-  // the record the transition keeps, or from the undo step just recorded.
-  const bool wayBack = transition || (undoType >= 0 && undo && undo->CanRestoreSteps());
-  bool cleared = false;
-  const bool ok =
-      detail_CreatePoly::BuildPoly(simple, GetCurrentPoly(), keepColors, keepDualColors, wayBack, &cleared);
-  if (!ok) {
-    // The previous model comes back, and the step would undo nothing.
-    if (occasion >= 0) doc.SwitchToModel(previous);
-    if (!transition && cleared && undo && undo->RestoreLastUndo()) {
-      // The old model was rebuilt from the step, which is gone with it.
-    } else if (undoType >= 0 && undo) {
-      undo->DiscardLastUndo();
-    }
-  } else {
-    if (occasion >= 0) doc.DoTransition(occasion, GetTimeSeconds(), previous, true, false);
-    // The nets and facet models that the panes of a large model leave for later are
-    // part of the change: a cancel of them brings the old model back.
-    if (undoType >= 0 && undo) undo->ContinueLastUndoWhenIdle();
-  }
-  doc.UpdateAfterChange(0);
-  return ok;
+Outcome CreatePoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualColors, bool stopOnCancel,
+                   bool* cleared) {
+  Outcome outcome = detail_CreatePoly::BuildPoly(simple, poly, keepColors, keepDualColors, stopOnCancel, cleared);
+  if (poly) poly->mBuildOutcome = outcome;
+  return outcome;
 }
 
 }  // namespace corvia

@@ -1,6 +1,8 @@
 #pragma once
 // The road from a plain model to the full model: a SimplePoly becomes a Poly.
 
+#include "core/Outcome.h"
+
 namespace corvia {
 
 class Poly;
@@ -9,12 +11,12 @@ class SimplePoly;
 // Builds poly from the plain model (which may be changed on the way: vertices split,
 // coincidence rings reset). With keepColors (keepDualColors) the faces (the dual's
 // faces) keep the colours the plain model gives them, else the colour scheme colours
-// them; the plain model's flags can override both. False (after a message, unless
-// cancelled) when the plain model cannot be built; poly is then left as it was.
-bool CreatePoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualColors);
-// CreatePoly into the document's model as one undo step of the given type (none when
-// negative), with the transition that the type calls for; a failed build takes the
-// step back.
-bool CreatePolyWithUndo(SimplePoly& simple, int undoType, bool keepColors, bool keepDualColors);
+// them; the plain model's flags can override both. Refused, with the user's words,
+// when the plain model is no valid polyhedron; cancelled when the user stopped it;
+// poly is then left as it was, unless stopOnCancel: for a caller that can give the
+// old model back, a cancel then stops the build at any stage, also after poly was
+// cleared (*cleared tells). The outcome is also kept in poly->mBuildOutcome.
+Outcome CreatePoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualColors, bool stopOnCancel = false,
+                   bool* cleared = nullptr);
 
 }  // namespace corvia

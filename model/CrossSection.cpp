@@ -321,13 +321,15 @@ bool CrossSection::Build(const SliceMesh& mesh, const SlicePlane& plane, bool fi
       bool closed = false;
       for (int32_t steps = 0; steps <= numSides; ++steps) {
         if (g < 0) {
+          // A trace: an open surface gives an open line, which is kept.
           DoNothing("Open edge at side %d\n", entry);
           break;
         }
         visited[entry] = 1;
         const int32_t exit = findExit(g, entry);
         if (exit < 0) {
-          ShowError("Failed to find exit-edge in face");
+          // A face the plane enters is left through another side: a broken mesh.
+          ShowInternalError("CrossSection::Build: no exit edge in face %d", static_cast<int>(g));
           ok = false;
           break;
         }
@@ -351,6 +353,7 @@ bool CrossSection::Build(const SliceMesh& mesh, const SlicePlane& plane, bool fi
       if (!closed) {
         int32_t ea, eb;
         sideEnds(e, ea, eb);
+        // A trace: a line that does not close is left out; the others are drawn.
         DoNothing("Stuck at edge %d-%d\n", ea, eb);
         continue;
       }

@@ -180,6 +180,7 @@ struct EdgeBuilder {
         return;
       }
     }
+    // A trace: the side stays an edge of one face (an open or irregular surface).
     DoNothing("Couldn't find edge: f %d, type %d, %d sides, i %d", g->GetIndex(), FaceType::GetIndex(g->mType),
               g->mNumSides, i);
   }
@@ -204,6 +205,7 @@ struct EdgeBuilder {
         const int i = map.step > 0 ? Wrap(side + shift, n) : Wrap(shift - side - 1, n);
         if (g->mEdges[i]) continue;
         if (counter >= expected) {
+          // A trace: the edges found are kept and counted below.
           DoNothing("CreateEdges: found too many edges (> %d)", expected);
           stop = true;
           break;
@@ -218,6 +220,7 @@ struct EdgeBuilder {
         if (e.mVert1 && e.mVert2) {
           LinkSecondFace(e, g, i);
         } else {
+          // A trace: the side stays an edge of one face (an open or irregular surface).
           DoNothing("Couldn't find edge: f %d, type %d, %d sides, i %d", g->GetIndex(), type->mIndex, n, i);
         }
       }
@@ -258,7 +261,8 @@ void Poly::ClearEdges() {
 
 void Poly::CreateEdges() {
   if (mEdgeArray) {
-    if (!mEdgeTypes) ShowError("Edges without types");
+    // Edges are only ever made together with their types.
+    if (!mEdgeTypes) ShowInternalError("Poly::CreateEdges: edges without types");
     ClearEdges();
   }
   CountEdges();
@@ -308,6 +312,7 @@ void Poly::CreateEdges() {
       for (int pass = 0; pass < 2 && !builder.stop; ++pass) {
         FaceType* passType = pass == 0 ? type : mirror->mType;
         if (!passType) {
+          // A trace: the type's own pass stands without its mirror image.
           DoNothing("Poly::CreateEdges(): ft->mMirrorFace == NULL\n  FaceType %d (face %d)\n", type->mIndex,
                     f->GetIndex());
           break;
@@ -325,6 +330,7 @@ void Poly::CreateEdges() {
   }
 
   if (builder.counter != builder.expected) {
+    // A trace: the edges found are the model's edges.
     DoNothing("CreateEdges: num edges found %d != expected %d", builder.counter, builder.expected);
     // Records never reached have no ends; they must not be counted as edges.
     mNumEdges = builder.counter;

@@ -224,10 +224,8 @@ PolyElement* GetAdjacentFaceVert(const PolyElement* face, int i) {
   if (!a || !b) return nullptr;
   // Round corner a, the element next to this one that also has the side a-b.
   const int j = a->FindVertexIndex(face, -1);
-  if (j < 0) {
-    DoNothing("Face %d: GetAdjacentFaceVert(%d): vert %d: Not found", face->mIndex, i, a->mIndex);
-    return nullptr;
-  }
+  // None is an answer, not a failure: the corner's ring may still be being built.
+  if (j < 0) return nullptr;
   const int m = a->mNumSides;
   for (int offset : {1, -1}) {
     PolyElement* candidate = a->mNeighbours[detail_ElementLookups::Wrap(j + offset, m)];
@@ -237,7 +235,7 @@ PolyElement* GetAdjacentFaceVert(const PolyElement* face, int i) {
     PolyElement* candidate = a->mNeighbours[k];
     if (candidate && k != j && detail_ElementLookups::HasSide(candidate, a, b)) return candidate;
   }
-  DoNothing("Face %d: GetAdjacentFaceVert(%d): Still not found!", face->mIndex, i);
+  // No element across the side: an open edge.
   return nullptr;
 }
 

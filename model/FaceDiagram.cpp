@@ -403,7 +403,8 @@ void FaceDiagram::CreateLoops() {
     HalfEdge* h = start;
     do {
       if (h->loop || steps >= numHalfEdges) {
-        DoNothing("CreateLoops: inconsistent loop at half-edge %d\n", steps);
+        // The diagram is left without loops and says so (mLoopsFailed), which its
+        // users read.
         mLoopsFailed = true;
         ClearLoops();
         mLoopsFailed = true;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/PolygonSplit.h"
+#include "model/CreatePoly.h"
 #include "model/ElementList.h"
 #include "model/ElementServices.h"
 #include "model/FaceTypeBlock.h"
@@ -26,6 +27,13 @@ DocumentAccess* gAccess = &gDefaultAccess;
 
 DocumentAccess::~DocumentAccess() = default;
 
+Outcome DocumentAccess::ReplaceCurrentModel(SimplePoly& simple, int /*undoType*/, bool keepColors,
+                                            bool keepDualColors, bool /*tell*/) {
+  Poly* poly = GetCurrentPoly();
+  if (!poly) return Outcome::Failed("There is no document to take the model.");
+  return CreatePoly(simple, poly, keepColors, keepDualColors);
+}
+
 DocumentAccess* InstallDocumentAccess(DocumentAccess* access) {
   DocumentAccess* previous = detail_ModelGlobals::gAccess;
   detail_ModelGlobals::gAccess = access ? access : &detail_ModelGlobals::gDefaultAccess;
@@ -35,8 +43,6 @@ DocumentAccess* InstallDocumentAccess(DocumentAccess* access) {
 DocumentAccess& GetDocumentAccess() { return *detail_ModelGlobals::gAccess; }
 
 Poly* GetCurrentPoly() { return GetDocumentAccess().GetCurrentPoly(); }
-
-Poly* GetOtherPoly() { return GetDocumentAccess().GetOtherPoly(); }
 
 namespace {
 MenuPathProvider gMenuPathProvider = nullptr;

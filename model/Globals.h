@@ -9,13 +9,13 @@
 #include <string>
 
 #include "core/Globals.h"
+#include "core/Outcome.h"
 
 namespace corvia {
 
 class Poly;
 class Model3D;
 class LibraryEntry;
-class ModelRecord;  // model change
 class SimplePoly;   // augmentation
 class OpenGLView;   // augmentation
 class Augmentation;  // augmentation
@@ -27,80 +27,90 @@ struct MemorySlotInfo {
   int numVertices = 0;
 };
 
+// Each function says, after "Why:", what in the geometry still needs it. What a step
+// of the geometry asks of the program otherwise is passed in by its caller or done by
+// the caller after it, and refusals come back as outcomes (core/Outcome.h).
 class DocumentAccess {
  public:
   virtual ~DocumentAccess();
-  // The document's current model and its second model.
+  // The document's current model. Why: the commands of the geometry (derived models,
+  // faceting, the library's look-ups) work on the model shown, and the colour mode of
+  // the polygon splitting depends on it.
   virtual Poly* GetCurrentPoly() { return nullptr; }
   // Makes the model of a library entry the current model; false when none was made
-  // (without a document there is no current model to replace).
+  // (without a document there is no current model to replace). Why: showing a
+  // stellation of the library makes its base model current first.
   virtual bool SetModel(LibraryEntry* /*entry*/) { return false; }
-  virtual Poly* GetOtherPoly() { return nullptr; }
-  // False for an empty slot.
+  // False for an empty slot. Why: the memory choices describe what each slot holds.
   virtual bool GetMemorySlot(int /*slot*/, MemorySlotInfo* /*out*/) { return false; }
   // The information tree marks the selected face (1), edge (2) or vertex (3) type;
-  // kind 1 with number -1 clears the mark.
+  // kind 1 with number -1 clears the mark. Why: selecting in a model marks its type.
   virtual void MarkSelectedType(int /*kind*/, int /*typeNumber*/, bool /*dual*/) {}
-  // The views pivot around the selected item.
+  // The views pivot around the selected item. Why: selecting an element or an axis.
   virtual void PivotAroundSelectedItem() {}
-  // Applies the Sphere and Cylinder Options fields when that dialog is open.
+  // Applies the Sphere and Cylinder Options fields when that dialog is open. Why: a
+  // vertex selected in the model shows its sizes there.
   virtual void ApplySphereCylinderOptions() {}
-  // Cross-section panes are marked for rebuilding.
+  // Cross-section panes are marked for rebuilding. Why: the selection moves the plane.
   virtual void InvalidateCrossSectionViews() {}
-  // Points the slicing direction of the cross-sections along the unit vector.
+  // Points the slicing direction of the cross-sections along the unit vector. Why: a
+  // new model's cross-section starts on its main axis.
   virtual void SetCrossSectionDirection(const double* /*direction*/) {}
-  // ---- model change: transitions and refresh ----
-  // Prepares the transition of the occasion for the coming model change and gives
-  // back the model record that is current before it (null without a document).
-  virtual void PrepareTransition(int /*occasion*/, ModelRecord** outRecord) {
-    if (outRecord) *outRecord = nullptr;
-  }
-  // Makes the record current again and deletes the one that was current (nothing
-  // when it is current already).
-  virtual void SwitchToModel(ModelRecord* /*record*/) {}
-  // Starts the transition of the occasion from the outgoing record at the start time;
-  // false when none runs.
-  virtual bool DoTransition(int /*occasion*/, double /*startTime*/, ModelRecord* /*outgoing*/,
-                            bool /*restoreMouseThrow*/, bool /*restartMouseThrows*/) {
-    return false;
-  }
+  // ---- model change ----
+  // Why here: a model made by the geometry (a file read, a derived model) becomes the
+  // document's current model, and only the program knows its undo steps, transitions
+  // and refresh. Builds the plain model into the current model as one undo step of the
+  // type (none when negative) with the transition the type calls for; with `tell` the
+  // program shows a refusal itself, else the caller gets it to tell. The default, for a
+  // document without undo steps, transitions or boxes, builds into the current model
+  // in place (CreatePoly); without a current model nothing is made.
+  virtual Outcome ReplaceCurrentModel(SimplePoly& simple, int undoType, bool keepColors, bool keepDualColors,
+                                      bool tell);
   // The document's refresh after a model change (flags: 1 title and redraw only,
-  // 2 the model still matches its file, 4 keep a running tour).
+  // 2 the model still matches its file, 4 keep a running tour). Why: a derived model
+  // that turns out to be a library model takes that model's names after it was made.
   virtual void UpdateAfterChange(int /*flags*/) {}
-  // Whether the cross-section is on display.
+  // Whether the cross-section is on display. Why: the face-type set-up resets its axis.
   virtual bool IsCrossSectionShown() { return false; }
   // ---- end model change ----
   // The menu path of a command, the item texts from the menu bar down joined by "->";
-  // empty when the command has none.
+  // empty when the command has none. Why: the faceting messages name the command to use.
   virtual std::string GetMenuPathOfCommand(int /*commandId*/) { return std::string(); }
-  // The mouse selection mode of the views (0: selecting faces and vertices).
+  // The mouse selection mode of the views (0: selecting faces and vertices). Why: the
+  // facetings follow the mouse only in their own mode.
   virtual int GetMouseSelectionMode() { return 0; }
   // ---- augmentation ----
   // The model a memory slot holds, as a plain model (the document keeps it); null for
-  // an empty slot.
+  // an empty slot. Why: augmenting with a model from memory.
   virtual const SimplePoly* GetMemoryModel(int /*slot*/) { return nullptr; }
   // Carries a prepared augmentation out on the pane's model (making the augmented
-  // model current); false when nothing was done.
+  // model current); false when nothing was done. Why: the augmentation preview ends
+  // in the pane when the user clicks.
   virtual bool PerformAugmentation(OpenGLView* /*view*/, uint32_t /*options*/, Augmentation* /*augmentation*/) {
     return false;
   }
-  // The preview in the pane has ended: the pane gets its caption buttons back.
+  // The preview in the pane has ended: the pane gets its caption buttons back. Why:
+  // the preview ends inside the augmentation.
   virtual void EndAugmentationPreview(OpenGLView* /*view*/) {}
   // While the construction-toy style is on, every pane says whether its model can be
   // built with the toy (run when a model is made and when the style is switched on).
+  // Why: every model made, by whatever road, gets the toy's verdict once finished.
   virtual void CheckConstructionToyAllViews() {}
   // ---- end augmentation ----
   // ---- panes ----
   // The view type code of the pane (null: the active pane); 0 when there is none.
+  // Why: a derived model is made of the side the pane shows.
   virtual uint32_t GetPaneViewType(OpenGLView* /*view*/) { return 0; }
   // The display names of the current model and of its dual as the pane (null: the
-  // active pane) titles them; false when there is no pane to ask.
+  // active pane) titles them; false when there is no pane to ask. Why: derived models
+  // are named after what the pane shows.
   virtual bool GetPanePolyNames(OpenGLView* /*view*/, std::string* /*name*/, std::string* /*dualName*/) {
     return false;
   }
-  // Whether some pane shows the view type (a code of the program's view types).
+  // Whether some pane shows the view type (a code of the program's view types). Why:
+  // showing a stellation of the library offers it a stellation pane.
   virtual bool IsViewTypeShown(uint32_t /*viewType*/) { return false; }
-  // Switches the active pane to the view type.
+  // Switches the active pane to the view type. Why: as above.
   virtual void SetActivePaneViewType(uint32_t /*viewType*/) {}
   // ---- end panes ----
 };
@@ -110,7 +120,6 @@ DocumentAccess* InstallDocumentAccess(DocumentAccess* access);
 DocumentAccess& GetDocumentAccess();
 
 Poly* GetCurrentPoly();
-Poly* GetOtherPoly();
 // The menu path of a command into the buffer (empty when unknown); returns the buffer.
 // The document answers first; when it knows none, the main window's menu does.
 char* GetMenuPathOfCommand(int commandId, char* buffer, size_t size);

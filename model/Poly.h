@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>  // cross-section
 
+#include "core/Outcome.h"
 #include "model/CompoundPart.h"
 #include "model/ElementList.h"
 #include "model/Face.h"
@@ -207,8 +208,12 @@ class Poly {
   void SetEdges(Edge* edges, int count);
 
   // ---- Derived models, transition timing, construction kit (Subdivision.cpp, Zonohedra.cpp, Transitions.cpp) ----
-  std::unique_ptr<SimplePoly> Subdivide(uint32_t flags, int n);
-  int CollectZoneVectors(class TolerantPointList& list, const struct ZonohedrifyOptions& options);
+  // Null when refused, cancelled or failed, as *outcome (when given) says.
+  std::unique_ptr<SimplePoly> Subdivide(uint32_t flags, int n, Outcome* outcome = nullptr);
+  // The number of zones in the list; -1 when the options are refused (*outcome, when
+  // given, says why).
+  int CollectZoneVectors(class TolerantPointList& list, const struct ZonohedrifyOptions& options,
+                         Outcome* outcome = nullptr);
   std::unique_ptr<SimplePoly> CreateZonishPolyhedron(class TolerantPointList& list);
   bool IsTransitionRunning() const;
   double GetTransitionStart() const;
@@ -277,6 +282,9 @@ class Poly {
   char* mDescription = nullptr;
   void* mExtraRecord = nullptr;  // attached by another subsystem, not owned here
   int32_t mBuildState = 0;
+  // How the last build into this model ended (CreatePoly, or Build and Prepare from a
+  // template): the caller that owns the model tells a refusal.
+  Outcome mBuildOutcome;
   uint32_t mPolyFlags = 0;
   int32_t mNumBranches = 0;
   PolyElement* mBranchVertex = nullptr;

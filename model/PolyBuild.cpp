@@ -447,7 +447,7 @@ bool CheckRemaining(Poly& poly) {
     if (vertex->mChanged || vertex->mRemaining < 0) vertex->mRemaining = CountRemaining(poly, vertex, table);
     if (vertex->mRemaining < 1) {
       // A dead end of the search, which backs up to the latest choice; the build says
-      // why only when no choice is left (ReportFailure).
+      // why only when no choice is left (ReportFailure). A trace, not a failure.
       DoNothing("Failed: Found vertex with no possible match: '%s'", DescribeVertex(vertex).c_str());
       return false;
     }
@@ -978,19 +978,21 @@ int VertexBound(const Poly& poly) {
 
 enum class FailureReason { kNoSolution, kNoArrangement, kTooManyVertices, kTooManySteps };
 
-// Says why a build gave up; every failed build ends with a message.
+// Says why a build gave up: every failed build ends with a refusal in the model's
+// build outcome, which the caller tells.
 void ReportFailure(Poly& poly, FailureReason reason) {
   const char* text = poly.mTemplate ? poly.mTemplate->mText.c_str() : "";
   if (reason == FailureReason::kNoSolution) {
-    ShowError("\"%s\" - The vertex configuration has no solution to build from.", text);
+    poly.mBuildOutcome = Outcome::RefusedF("\"%s\" - The vertex configuration has no solution to build from.", text);
   } else if (reason == FailureReason::kTooManyVertices) {
-    ShowError("\"%s\" - The faces don't close up into a polyhedron within %d vertices.", text,
-              kBuildMaxNewVertices);
+    poly.mBuildOutcome = Outcome::RefusedF("\"%s\" - The faces don't close up into a polyhedron within %d vertices.",
+                                           text, kBuildMaxNewVertices);
   } else if (reason == FailureReason::kTooManySteps) {
-    ShowError("\"%s\" - No arrangement of the faces closed up into a polyhedron within %d steps.", text,
-              kBuildMaxSteps);
+    poly.mBuildOutcome = Outcome::RefusedF(
+        "\"%s\" - No arrangement of the faces closed up into a polyhedron within %d steps.", text, kBuildMaxSteps);
   } else {
-    ShowError("\"%s\" - No arrangement of the faces round the vertices closes up into a polyhedron.", text);
+    poly.mBuildOutcome = Outcome::RefusedF(
+        "\"%s\" - No arrangement of the faces round the vertices closes up into a polyhedron.", text);
   }
 }
 
@@ -1255,6 +1257,7 @@ bool Poly::Build(PolyTemplate* polyTemplate, uint32_t flags) {
 
 bool Poly::Prepare(PolyTemplate* polyTemplate, uint32_t flags) {
   Clear(false);
+  mBuildOutcome = Outcome::Done();
   if (!polyTemplate || !polyTemplate->GetHead() || polyTemplate->mValence < 3) return false;
   mPolyFlags |= flags;
   mTemplate = polyTemplate;

@@ -140,6 +140,7 @@ void PolyTemplate::FormatVertexConfiguration(const PolyTemplate* poly, char* buf
   std::snprintf(buffer, size, "%s", text.c_str());
 }
 
+// A debugging dump: traces only.
 void PolyTemplate::Dump() const {
   if (!mHead) {
     DoNothing("PolyTemplate not valid.\n");

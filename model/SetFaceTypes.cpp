@@ -37,7 +37,7 @@ namespace detail_SetFaceTypes {
 // A stage of the set-up: named for the trace, and the progress window kept answering
 // through the long ones (the old model is gone by now: a cancel can no longer be taken).
 void Stage(const char* name) {
-  DoNothing("%s", name);
+  DoNothing("%s", name);  // a trace of the stage, on the way to success
   (void)ProgressTick();
 }
 
@@ -389,6 +389,7 @@ void Poly::SetRetroFaces() {
     PolyElement* before = nullptr;
     PolyElement* after = nullptr;
     if (!around(k - 1, &before, &after)) {
+      // The model says so (kPolyFlagRetroFailed); the trace adds nothing to it.
       mPolyFlags |= kPolyFlagRetroFailed;
       DoNothing("SetRetroFaces: failed");
       continue;
@@ -397,6 +398,7 @@ void Poly::SetRetroFaces() {
     PolyElement* b0 = nullptr;
     PolyElement* a0 = nullptr;
     if (!around(0, &b0, &a0)) {
+      // The model says so (kPolyFlagRetroFailed); the trace adds nothing to it.
       mPolyFlags |= kPolyFlagRetroFailed;
       DoNothing("SetRetroFaces: failed");
       continue;
@@ -404,7 +406,7 @@ void Poly::SetRetroFaces() {
     PolyElement* shared = (after == b0 || after == a0) ? after : before;
     for (int i = 0; i < k; ++i) {
       if (!around(i, &before, &after) || (shared != before && shared != after)) {
-        mPolyFlags |= kPolyFlagRetroFailed;
+        mPolyFlags |= kPolyFlagRetroFailed;  // the model says so; the trace adds nothing
         DoNothing("SetRetroFaces: Couldn't find neighbour");
         break;
       }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/Messages.h"
+#include "core/Outcome.h"
 #include "core/Progress.h"
 #include "core/RainbowColor.h"
 #include "core/Tolerances.h"
@@ -114,7 +115,10 @@ struct LatticeBuilder {
 
 }  // namespace detail_Subdivision
 
-std::unique_ptr<SimplePoly> Poly::Subdivide(uint32_t flags, int n) {
+std::unique_ptr<SimplePoly> Poly::Subdivide(uint32_t flags, int n, Outcome* outcome) {
+  Outcome ignored;
+  Outcome& told = outcome ? *outcome : ignored;
+  told = Outcome::Done();
   const bool geodesic = (flags & kSubdivideGeodesic) != 0;
   const bool dual = mShowDual != 0;
   ElementList* faces = nullptr;
@@ -126,14 +130,15 @@ std::unique_ptr<SimplePoly> Poly::Subdivide(uint32_t flags, int n) {
   // the faces through the centre give no order of the pieces in their planes.
   if (mHasCentralFace || detail_Subdivision::HasCornerAtInfinity(faces)) {
     if (dual) {
-      ShowError("This operation may not be performed on a model with infinite faces");
+      told = Outcome::Refused("This operation may not be performed on a model with infinite faces");
     } else {
-      ShowError("This operation may not be performed on a model with hemispherical faces\n(faces through the centre)");
+      told = Outcome::Refused(
+          "This operation may not be performed on a model with hemispherical faces\n(faces through the centre)");
     }
     return nullptr;
   }
   if (n < 1) {
-    ShowError("Number of subdivisions must be at least 1.");
+    told = Outcome::Refused("Number of subdivisions must be at least 1.");
     return nullptr;
   }
 
@@ -154,12 +159,12 @@ std::unique_ptr<SimplePoly> Poly::Subdivide(uint32_t flags, int n) {
   }
   if (tooMany) {
     // Refused before anything is allocated: the faces alone would not fit in memory.
-    ShowError("Subdividing into %d parts would make more than %lld faces.\nPlease enter a smaller number.", n,
-              static_cast<long long>(kMaxSubdividedFaces));
+    told = Outcome::RefusedF("Subdividing into %d parts would make more than %lld faces.\nPlease enter a smaller number.",
+                             n, static_cast<long long>(kMaxSubdividedFaces));
     return nullptr;
   }
   if (regions == 0) {
-    ShowError("The model has no faces to subdivide.");
+    told = Outcome::Refused("The model has no faces to subdivide.");
     return nullptr;
   }
   const int64_t facesPlanned = regions * n2;
@@ -202,7 +207,11 @@ std::unique_ptr<SimplePoly> Poly::Subdivide(uint32_t flags, int n) {
         detail_Subdivision::ToUnitLength(b);
         detail_Subdivision::ToUnitLength(c);
       }
-      if (!builder.Region(a, b, c, n, cancelled)) return nullptr;
+      if (!builder.Region(a, b, c, n, cancelled)) {
+        told = cancelled ? Outcome::Cancelled()
+                         : Outcome::Failed("The subdivided model could not take all of its vertices and faces.");
+        return nullptr;
+      }
     }
   }
   if (builder.mFacesMade != facesPlanned) {

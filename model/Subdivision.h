@@ -15,6 +15,7 @@
 
 namespace corvia {
 
+class Outcome;
 class Poly;
 class SimplePoly;
 class TolerantPointList;
@@ -54,7 +55,8 @@ struct ZoneVector {
 
 // The zonohedron whose zones are the list's vectors (at their full lengths); none
 // when cancelled or refused (fewer than three zones, or all in one plane).
-std::unique_ptr<SimplePoly> CreateZonohedron(Poly* poly, const TolerantPointList& list);
+// Null when refused, cancelled or failed, as *outcome (when given) says.
+std::unique_ptr<SimplePoly> CreateZonohedron(Poly* poly, const TolerantPointList& list, Outcome* outcome = nullptr);
 
 // Three-way order of zone vectors by angle; equal angles compare equal.
 int CompareZoneAngles(const ZoneVector& a, const ZoneVector& b);

@@ -52,7 +52,8 @@ void ReflectThroughCentre(double* p, const double* c) {
   for (int k = 0; k < 3; ++k) p[k] = 2.0 * c[k] - p[k];
 }
 
-int Poly::CollectZoneVectors(TolerantPointList& list, const ZonohedrifyOptions& options) {
+int Poly::CollectZoneVectors(TolerantPointList& list, const ZonohedrifyOptions& options, Outcome* outcome) {
+  if (outcome) *outcome = Outcome::Done();
   if (!options.mFromVertices) return list.Count();
   const int32_t limit = options.mMaxZones > 0 ? options.mMaxZones - 1 : std::numeric_limits<int32_t>::max();
 
@@ -61,11 +62,11 @@ int Poly::CollectZoneVectors(TolerantPointList& list, const ZonohedrifyOptions& 
   const char* error = nullptr;
   const double scale = ParseEquation(options.mEdgeScale.c_str(), &error);
   if (error) {
-    ReportEquationError(error, true);
+    if (outcome) *outcome = EquationOutcome(error);
     return -1;
   }
   if (!(scale > 0.0) || !std::isfinite(scale)) {
-    ShowError("The zone edge scale must be a number greater than 0.");
+    if (outcome) *outcome = Outcome::Refused("The zone edge scale must be a number greater than 0.");
     return -1;
   }
   ElementList* vertices = nullptr;
@@ -102,7 +103,10 @@ std::unique_ptr<SimplePoly> Poly::CreateZonishPolyhedron(TolerantPointList& /*li
   return nullptr;
 }
 
-std::unique_ptr<SimplePoly> CreateZonohedron(Poly* poly, const TolerantPointList& list) {
+std::unique_ptr<SimplePoly> CreateZonohedron(Poly* poly, const TolerantPointList& list, Outcome* outcome) {
+  Outcome ignored;
+  Outcome& told = outcome ? *outcome : ignored;
+  told = Outcome::Done();
   std::vector<ZoneVector> zones;
   for (const UniquePoint* point = list.Head(); point; point = point->next) {
     ZoneVector zone;
@@ -117,7 +121,7 @@ std::unique_ptr<SimplePoly> CreateZonohedron(Poly* poly, const TolerantPointList
   }
   const int n = static_cast<int>(zones.size());
   if (n < 3) {
-    ShowError("A zonohedron needs at least 3 zones; only %d were found.", n);
+    told = Outcome::RefusedF("A zonohedron needs at least 3 zones; only %d were found.", n);
     return nullptr;
   }
 
@@ -138,7 +142,10 @@ std::unique_ptr<SimplePoly> CreateZonohedron(Poly* poly, const TolerantPointList
     for (int ib = ia + 1; ib < n; ++ib) {
       ZoneVector& b = zones[static_cast<size_t>(ib)];
       ++pairCounter;
-      if (!UpdateProgress(static_cast<double>(pairCounter) / numPairs, "Creating zonohedron.")) return nullptr;
+      if (!UpdateProgress(static_cast<double>(pairCounter) / numPairs, "Creating zonohedron.")) {
+        told = Outcome::Cancelled();
+        return nullptr;
+      }
       if (b.mFlags & kZoneInPlane) {
         // This plane of a was made with an earlier partner.
         b.mFlags &= ~kZoneInPlane;
@@ -191,7 +198,10 @@ std::unique_ptr<SimplePoly> CreateZonohedron(Poly* poly, const TolerantPointList
       const int m = static_cast<int>(plane.size());
       SimpleFace* front = result->GetFace(facesMade);
       SimpleFace* back = result->GetFace(facesMade + 1);
-      if (!front || !back) return nullptr;
+      if (!front || !back) {
+        told = Outcome::Failed("The zonohedron could not take all of its faces.");
+        return nullptr;
+      }
       std::vector<int32_t> frontCorners(static_cast<size_t>(2 * m));
       std::vector<int32_t> backCorners(static_cast<size_t>(2 * m));
       for (int k = 0; k < m; ++k) {
@@ -223,7 +233,10 @@ std::unique_ptr<SimplePoly> CreateZonohedron(Poly* poly, const TolerantPointList
       front->SetNumVerts(2 * m, 1);
       back->SetNumVerts(2 * m, 1);
       for (int k = 0; k < 2 * m; ++k) {
-        if (frontCorners[static_cast<size_t>(k)] < 0 || backCorners[static_cast<size_t>(k)] < 0) return nullptr;
+        if (frontCorners[static_cast<size_t>(k)] < 0 || backCorners[static_cast<size_t>(k)] < 0) {
+          told = Outcome::Failed("The zonohedron could not take all of its vertices.");
+          return nullptr;
+        }
         front->SetVertIndex(k, frontCorners[static_cast<size_t>(k)]);
         back->SetVertIndex(k, backCorners[static_cast<size_t>(k)]);
       }
@@ -233,7 +246,7 @@ std::unique_ptr<SimplePoly> CreateZonohedron(Poly* poly, const TolerantPointList
 
   if (facesMade <= 2) {
     // One plane holds every zone: the result would be a flat double polygon.
-    ShowError("The zones all lie in one plane, so they make no solid.");
+    told = Outcome::Refused("The zones all lie in one plane, so they make no solid.");
     return nullptr;
   }
   result->Truncate(usedVerts, facesMade);

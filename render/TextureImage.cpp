@@ -199,8 +199,10 @@ bool TextureImage::Prepare(bool checkTime, bool force, bool keepBorder) {
   if (!force && failedAsItIs) return false;
 
   // 3.
-  FIBITMAP* image = LoadImageFile(mFileName.c_str(), 0);
+  Outcome loaded;
+  FIBITMAP* image = LoadImageFile(mFileName.c_str(), 0, &loaded);
   if (!image) {
+    if (loaded.told()) ShowError("%s", loaded.text().c_str());
     if (!(existed && keepBorder)) mFileTime = -1;
     mLoadFailed = true;
     mFailedTime = fileTime;

@@ -9,7 +9,7 @@
 #include <cstdlib>
 
 #include "core/Messages.h"
-#include "core/Prompts.h"
+#include "ui/Prompts.h"
 #include "core/Strings.h"
 #include "render/NewView.h"
 #include "ui/CommandTable.h"

@@ -75,12 +75,17 @@ TEST_F(PolyDocTest, FailedBuildLeavesTheModelAndThePanes) {
   impossible.mCategory = 0;
   impossible.mFlags = 0;
   corvia::testing::Platform().messages.Clear();
+  const int discards = corvia::testing::Platform().undo.mDiscards;
   EXPECT_FALSE(Doc().SetModel(&impossible, false, false));
+  // The build's refusal is told once, in its own words.
+  ASSERT_EQ(corvia::testing::Platform().messages.Boxes().size(), 1u);
+  EXPECT_EQ(corvia::testing::Platform().messages.Boxes()[0].text,
+            "\"3.3.3.3.3.3.3\" - Faces can't connect around vertex.");
   EXPECT_EQ(GetCurrentPoly(), before);
   EXPECT_EQ(CountFaces(GetCurrentPoly()), 20);
   EXPECT_STREQ(GetCurrentPoly()->mName, "Icosahedron");
   EXPECT_EQ(Doc().CountRecords(), 1);
-  EXPECT_EQ(corvia::testing::Platform().undo.mDiscards, 1);
+  EXPECT_EQ(corvia::testing::Platform().undo.mDiscards, discards + 1);
   EXPECT_EQ(corvia::testing::Platform().undo.mGroupDepth, 0);
   CameraRecord after;
   pane->GetCamera(after);
@@ -329,6 +334,30 @@ TEST_F(PolyDocTest, ModelsAreNamedForWhatWasBuilt) {
     const std::string name = GetPolyName(true, false);
     EXPECT_EQ(name.find("Pseudo"), std::string::npos) << index << " " << name;
   }
+}
+
+// A file that does not open is told by the document: in a box when opened, in the
+// active pane when stepped onto (the step goes on to the next file); the words are
+// the reader's, naming the file.
+TEST_F(PolyDocTest, AFileThatDoesNotOpenIsToldInABoxOrWhenSteppingInThePane) {
+  ASSERT_TRUE(Doc().SetModel(Find("Icosahedron"), false, false));
+  Poly* before = GetCurrentPoly();
+  const std::string path = (corvia::testing::ScratchDir("unreadable-file") / "garbage.corv").string();
+  std::ofstream(path) << "not a model file\n";
+  auto& platform = corvia::testing::Platform();
+  platform.messages.Clear();
+  platform.views.mPaneMessage.clear();
+  EXPECT_FALSE(Doc().OpenEntryFile(path.c_str(), kOpenModelFileStepping));
+  EXPECT_TRUE(platform.messages.Boxes().empty());
+  EXPECT_EQ(platform.views.mPaneMessage.rfind("Couldn't open the model file\n", 0), 0u) << platform.views.mPaneMessage;
+  EXPECT_NE(platform.views.mPaneMessage.find(path), std::string::npos);
+
+  EXPECT_FALSE(Doc().OnOpenDocument(path.c_str()));
+  ASSERT_EQ(platform.messages.Boxes().size(), 1u);
+  EXPECT_EQ(platform.messages.Boxes()[0].title, "Error");
+  EXPECT_EQ(platform.messages.Boxes()[0].text, platform.views.mPaneMessage);
+  EXPECT_EQ(GetCurrentPoly(), before);
+  platform.messages.Clear();
 }
 
 }  // namespace test_PolyDoc

@@ -127,7 +127,7 @@ PolyElement* PentagonAt(Poly& poly, const std::vector<std::vector<double>>& apex
 // The model made current in a fresh Poly, to be augmented further.
 bool Remake(const SimplePoly& simple, Poly& poly) {
   std::unique_ptr<SimplePoly> copy = simple.CopyWithNames();
-  return CreatePoly(*copy, &poly, true, false);
+  return CreatePoly(*copy, &poly, true, false).done();
 }
 
 bool HasBox(const std::string& title, const std::string& text) {

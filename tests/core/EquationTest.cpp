@@ -100,8 +100,7 @@ TEST(EquationTest, BlankTextGivesZeroWithoutError) {
   EXPECT_EQ(error, nullptr);
   EXPECT_EQ(ParseEquation(nullptr, &error), 0);
   EXPECT_EQ(error, nullptr);
-  EXPECT_TRUE(IsValidEquation("", true));
-  EXPECT_TRUE(testing::Platform().messages.Boxes().empty());
+  EXPECT_TRUE(CheckEquation("").done());
 }
 
 TEST(EquationTest, NumbersAreDecimalOnlyAndFinite) {
@@ -168,21 +167,19 @@ TEST(EquationTest, DeepNestingIsRefused) {
   ExpectValue(fine.c_str(), 2);
 }
 
-TEST(EquationTest, EvaluateShowsTheErrorWhenAsked) {
-  auto& messages = testing::Platform().messages;
-  EXPECT_EQ(EvaluateEquation("1/0", false), 1);
-  EXPECT_TRUE(messages.Boxes().empty());
-  EXPECT_EQ(EvaluateEquation("1/0", true), 1);
-  ASSERT_EQ(messages.Boxes().size(), 1u);
-  EXPECT_EQ(messages.Boxes()[0].title, "Error");
-  EXPECT_EQ(messages.Boxes()[0].text, "Error in equation:\nDivision by zero at '/0'");
-  EXPECT_FALSE(IsValidEquation("2+", false));
-  EXPECT_TRUE(IsValidEquation("2+2", true));
-  EXPECT_EQ(messages.Boxes().size(), 1u);
-  ReportEquationError("  ", true);
-  EXPECT_EQ(messages.Boxes().size(), 1u);
-  ReportEquationError("Something", true);
-  EXPECT_EQ(messages.Boxes().size(), 2u);
+TEST(EquationTest, CheckRefusesWithTheEvaluatorsWords) {
+  double value = 0;
+  const Outcome refused = CheckEquation("1/0", &value);
+  EXPECT_EQ(refused.kind(), Outcome::Kind::kRefused);
+  EXPECT_EQ(refused.text(), "Error in equation:\nDivision by zero at '/0'");
+  EXPECT_EQ(value, 1);
+  EXPECT_TRUE(CheckEquation("2+2", &value).done());
+  EXPECT_EQ(value, 4);
+  EXPECT_FALSE(CheckEquation("2+").done());
+  EXPECT_TRUE(EquationOutcome("  ").done());
+  EXPECT_EQ(EquationOutcome("Something").text(), "Error in equation:\nSomething");
+  // The geometry shows nothing of its own.
+  EXPECT_TRUE(testing::Platform().messages.Boxes().empty());
 }
 
 }  // namespace corvia::test_Equation

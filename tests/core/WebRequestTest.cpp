@@ -129,11 +129,11 @@ TEST_F(WebRequestTest, SecondStartWhileRunning) {
   mClient.Release();
   ASSERT_TRUE(WaitFinished(request));
   EXPECT_FALSE(request.Succeeded());
-  // The failure found on the worker is shown here, on the collecting thread.
-  auto boxes = testing::Platform().messages.TakeBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].title, "Error");
-  EXPECT_EQ(boxes[0].text, "Checking\n\nCouldn't find file on server (status 404).");
+  // The failure found on the worker is kept for the collecting thread, which tells it.
+  EXPECT_TRUE(request.IsInteractive());
+  EXPECT_EQ(request.Failure().text, "Checking\n\nCouldn't find file on server (status 404).");
+  EXPECT_FALSE(request.Failure().internal);
+  EXPECT_TRUE(testing::Platform().messages.Boxes().empty());
   EXPECT_FALSE(fs::exists(request.TempFilePath())) << "no file left after a failed download";
   EXPECT_EQ(mClient.mCalls, 1);
 }
@@ -166,22 +166,22 @@ TEST_F(WebRequestTest, PostIntoBufferIsCutAndTold) {
   mClient.mBody = "0123456789";
   char reply[5];
   bool cut = false;
-  EXPECT_TRUE(PostUrlForm(sizeof reply, reply, "http://127.0.0.1:1/p", "a=b", "Agent", "Posting", true, &cut));
+  WebFailure failure;
+  EXPECT_TRUE(PostUrlForm(sizeof reply, reply, "http://127.0.0.1:1/p", "a=b", "Agent", "Posting", failure, &cut));
   EXPECT_STREQ(reply, "0123");
   EXPECT_TRUE(cut);
-  testing::ExpectInternalErrors();
-  EXPECT_FALSE(PostUrlForm(sizeof reply, reply, "127.0.0.1/p", "a=b", "Agent", "Posting", true));
-  auto boxes = testing::Platform().messages.TakeBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].title, "Internal Error");
-  EXPECT_EQ(boxes[0].text, "URL is missing 'http://' or similar:\n127.0.0.1/p");
+  EXPECT_FALSE(PostUrlForm(sizeof reply, reply, "127.0.0.1/p", "a=b", "Agent", "Posting", failure));
+  EXPECT_TRUE(failure.internal);
+  EXPECT_EQ(failure.text, "URL is missing 'http://' or similar:\n127.0.0.1/p");
+  EXPECT_TRUE(testing::Platform().messages.Boxes().empty());
 }
 
 TEST_F(WebRequestTest, LocalPathIsCopied) {
   fs::path dir = testing::ScratchDir("webrequest-local");
   std::ofstream(dir / "local.txt") << "local data";
   std::string target = (dir / "copy.txt").string();
-  EXPECT_TRUE(DownloadUrlToFile(target.c_str(), (dir / "local.txt").c_str(), "Agent", "Checking", true, false));
+  WebFailure failure;
+  EXPECT_TRUE(DownloadUrlToFile(target.c_str(), (dir / "local.txt").c_str(), "Agent", "Checking", failure));
   EXPECT_EQ(ReadAll(target), "local data");
   EXPECT_EQ(mClient.mCalls, 0);
 }
@@ -194,7 +194,8 @@ TEST_F(WebRequestTest, CancelledDownloadLeavesNoFile) {
   progress.Current()->onPump = [](platform::HeadlessProgressWindow::State& state) { state.cancel = true; };
   // The progress window opens only after the first second.
   mClient.mBeforeBlock = [] { testing::Platform().clock.Advance(2.0); };
-  bool ok = DownloadUrlToFile(target.c_str(), "http://127.0.0.1:1/big", "Agent", "Getting", false, true);
+  WebFailure failure;
+  bool ok = DownloadUrlToFile(target.c_str(), "http://127.0.0.1:1/big", "Agent", "Getting", failure, true);
   progress.Current()->onPump = nullptr;
   EXPECT_FALSE(ok);
   EXPECT_FALSE(fs::exists(target));

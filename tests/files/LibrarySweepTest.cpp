@@ -136,7 +136,7 @@ bool BuildMoved(Poly& poly, corvia::PolyTemplate& polyTemplate, corvia::LibraryE
   std::unique_ptr<SimplePoly> simple(CreateSimplePoly(&record, corvia::kDeriveBase, nullptr, nullptr));
   if (!simple || simple->NumVerts() < 1) return false;
   simple->VertAt(0).pos[2] += move * simple->GetMaxVertexRadius();
-  return CreatePoly(*simple, &poly, false, false);
+  return CreatePoly(*simple, &poly, false, false).done();
 }
 
 constexpr const char* kConfigurations[] = {
@@ -237,9 +237,16 @@ bool IsKnownFault(const std::string& model, const std::string& operation, const 
 }
 
 // What an operation came to: made what it was asked for, refused (which someone must
-// then have been told of), or refused again for a reason given before (a block that
-// could not be stellated stays refused until its face types are rebuilt).
-enum class Outcome { kMade, kRefused, kRefusedBefore };
+// then have been told of), refused with a reason returned for the caller to tell, or
+// refused again for a reason given before (a block that could not be stellated stays
+// refused until its face types are rebuilt).
+enum class Outcome { kMade, kRefused, kRefusedWithReason, kRefusedBefore };
+
+// A step's returned outcome as the sweep counts it; a cancel is a refusal like any other.
+Outcome Counted(const corvia::Outcome& outcome) {
+  if (outcome.done()) return Outcome::kMade;
+  return outcome.told() && !outcome.text().empty() ? Outcome::kRefusedWithReason : Outcome::kRefused;
+}
 
 class Sweep {
  public:
@@ -286,7 +293,7 @@ class Sweep {
     auto add = [&](const std::string& problem) {
       if (!IsKnownFault(model, operation, problem, mKnownMet)) mProblems.push_back(what + problem);
     };
-    bool told = false;
+    bool told = outcome == Outcome::kRefusedWithReason;
     for (const auto& box : messages.Boxes()) {
       if (box.title == "Internal Error") {
         add("internal error \"" + box.text + "\"");
@@ -349,15 +356,16 @@ class Sweep {
 };
 
 // A derived model enters as every model does; made only when it becomes a Poly.
-Outcome Enter(SimplePoly* made) {
+// `why` is the maker's outcome when it returns one.
+Outcome Enter(SimplePoly* made, const corvia::Outcome& why = corvia::Outcome::Done()) {
   std::unique_ptr<SimplePoly> owned(made);
-  if (!owned) return Outcome::kRefused;
+  if (!owned) return why.done() ? Outcome::kRefused : Counted(why);
   Poly poly;
-  return CreatePoly(*owned, &poly, false, false) ? Outcome::kMade : Outcome::kRefused;
+  return Counted(CreatePoly(*owned, &poly, false, false));
 }
 
-Outcome Enter(std::unique_ptr<SimplePoly> made) {
-  return Enter(made.release());
+Outcome Enter(std::unique_ptr<SimplePoly> made, const corvia::Outcome& why = corvia::Outcome::Done()) {
+  return Enter(made.release(), why);
 }
 
 struct Morph {
@@ -448,7 +456,7 @@ void SweepOne(Sweep& sweep, SweepDocument& document, const SweepModel& model, co
   bool built = false;
   sweep.Run(model.name, "build", [&] {
     built = model.build(poly, polyTemplate);
-    return built ? Outcome::kMade : Outcome::kRefused;
+    return built ? Outcome::kMade : Counted(poly.mBuildOutcome);
   });
   if (!built || poly.mFaces.mCount == 0) return;
   const std::string& name = model.name;
@@ -471,8 +479,9 @@ void SweepOne(Sweep& sweep, SweepDocument& document, const SweepModel& model, co
     if (!hull) corvia::ShowError("Unable to create the convex hull: %s", refusal.c_str());
     return hull ? Enter(std::move(hull)) : Outcome::kRefused;
   });
-  sweep.Run(name, "subdivision", [&] { return Enter(poly.Subdivide(0, 2)); });
-  sweep.Run(name, "geodesic division", [&] { return Enter(poly.Subdivide(corvia::kSubdivideGeodesic, 2)); });
+  corvia::Outcome why;
+  sweep.Run(name, "subdivision", [&] { return Enter(poly.Subdivide(0, 2, &why), why); });
+  sweep.Run(name, "geodesic division", [&] { return Enter(poly.Subdivide(corvia::kSubdivideGeodesic, 2, &why), why); });
 
   SweepMorphs(sweep, name, poly);
 
@@ -499,7 +508,7 @@ void SweepOne(Sweep& sweep, SweepDocument& document, const SweepModel& model, co
       const std::string path = folder + "/sweep.corv";
       if (!corvia::WriteModelFile(path.c_str(), form, poly)) return Outcome::kRefused;
       document.Fresh();
-      return corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain) ? Outcome::kMade : Outcome::kRefused;
+      return Counted(corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain));
     });
   }
   sweep.Run(name, "undo copy", [&] {

@@ -252,7 +252,7 @@ TEST(ModelFileTest, PicturesComeFromTheRenderersMakerAndAMissingOneIsReported) {
   corvia::SetModelFileImageMaker(Maker::Make);
   Messages().Clear();
   TestDocument document;
-  const bool opened = corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain);
+  const bool opened = corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain).done();
   corvia::SetModelFileImageMaker(nullptr);
   ASSERT_TRUE(opened);
   EXPECT_EQ(Maker::calls.size(), 2u);
@@ -422,17 +422,17 @@ TEST(ModelFileTest, AFailedSaveKeepsTheOldFile) {
   Installed installed(&failing);
   for (int form : kForms) {
     Messages().Clear();
-    EXPECT_FALSE(corvia::WriteModelFile(path.c_str(), form, cube.poly));
-    ASSERT_EQ(Messages().Boxes().size(), 1u);
-    EXPECT_EQ(Messages().Boxes()[0].title, "Error");
-    EXPECT_NE(Messages().Boxes()[0].text.find(path), std::string::npos);
+    const corvia::Outcome failed = corvia::WriteModelFile(path.c_str(), form, cube.poly);
+    EXPECT_EQ(failed.kind(), corvia::Outcome::Kind::kFailed);
+    EXPECT_EQ(failed.text().rfind("Couldn't save the model file\n'" + path + "':\n", 0), 0u) << failed.text();
+    EXPECT_TRUE(Messages().Boxes().empty());
     EXPECT_EQ(ReadBytes(path), before);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
   }
   failing.mFailWrite = false;
   Messages().Clear();
-  EXPECT_FALSE(corvia::WriteModelFile((folder / "no folder" / "x.corv").c_str(), corvia::kModelFileAscii, cube.poly));
-  EXPECT_EQ(Messages().CountTitled("Error"), 1);
+  EXPECT_EQ(corvia::WriteModelFile((folder / "no folder" / "x.corv").c_str(), corvia::kModelFileAscii, cube.poly).kind(),
+            corvia::Outcome::Kind::kFailed);
 }
 
 TEST(ModelFileTest, TheModelOfAFileForAugmentationAndUserRecords) {
@@ -585,12 +585,12 @@ TEST(ModelFileTest, BadFilesGiveOneMessageNamingTheFileAndChangeNothing) {
     const std::string path = Path("bad", c.name + ".corv");
     WriteBytes(path, c.contents);
     Messages().Clear();
-    EXPECT_FALSE(corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain)) << c.name;
-    ASSERT_EQ(Messages().Boxes().size(), 1u) << c.name;
-    const auto& box = Messages().Boxes()[0];
-    EXPECT_EQ(box.title, "Error") << c.name;
-    EXPECT_NE(box.text.find(path), std::string::npos) << c.name << ": " << box.text;
-    EXPECT_NE(box.text.find(c.says), std::string::npos) << c.name << ": " << box.text;
+    const corvia::Outcome outcome = corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain);
+    EXPECT_EQ(outcome.kind(), corvia::Outcome::Kind::kRefused) << c.name;
+    EXPECT_TRUE(Messages().Boxes().empty()) << c.name;
+    EXPECT_EQ(outcome.text().rfind("Couldn't open the model file\n", 0), 0u) << c.name << ": " << outcome.text();
+    EXPECT_NE(outcome.text().find(path), std::string::npos) << c.name << ": " << outcome.text();
+    EXPECT_NE(outcome.text().find(c.says), std::string::npos) << c.name << ": " << outcome.text();
     EXPECT_TRUE(before.Same(document.mPoly)) << c.name;
   }
   // A missing file, a folder, a pipe and a device: refused without being read.
@@ -598,17 +598,16 @@ TEST(ModelFileTest, BadFilesGiveOneMessageNamingTheFileAndChangeNothing) {
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
   for (const std::string& path : {Path("bad", "none.corv"), Path("bad", ""), pipe, std::string("/dev/zero")}) {
     Messages().Clear();
-    EXPECT_FALSE(corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain));
-    ASSERT_EQ(Messages().Boxes().size(), 1u);
-    EXPECT_NE(Messages().Boxes()[0].text.find(path), std::string::npos);
+    const corvia::Outcome outcome = corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain);
+    EXPECT_FALSE(outcome);
+    EXPECT_NE(outcome.text().find(path), std::string::npos) << outcome.text();
   }
-  // Stepping through files, the reason goes to the pane: the caller tries the next one.
+  // Stepping through files the reader says no more: the program tells the pane.
   Messages().Clear();
-  auto& views = corvia::testing::Platform().views;
-  views.mPaneMessage.clear();
-  EXPECT_FALSE(corvia::OpenModelFile(Path("bad", "corner.corv").c_str(), corvia::kOpenModelFileStepping));
+  const corvia::Outcome stepped =
+      corvia::OpenModelFile(Path("bad", "corner.corv").c_str(), corvia::kOpenModelFileStepping);
+  EXPECT_NE(stepped.text().find("corner.corv"), std::string::npos);
   EXPECT_TRUE(Messages().Boxes().empty());
-  EXPECT_NE(views.mPaneMessage.find("corner.corv"), std::string::npos);
   EXPECT_TRUE(before.Same(document.mPoly));
 }
 

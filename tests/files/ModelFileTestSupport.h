@@ -279,7 +279,7 @@ inline std::vector<std::string> SeedFiles(TestSection& section) {
     for (int form : {corvia::kModelFileAscii, corvia::kModelFileBinary}) {
       const std::filesystem::path path = folder / ("seed" + std::to_string(files.size()) + ".corv");
       corvia::InstallModelFileSection(&section);
-      const bool written = corvia::WriteModelFile(path.c_str(), form, model.poly);
+      const bool written = corvia::WriteModelFile(path.c_str(), form, model.poly).done();
       corvia::RemoveModelFileSection(&section);
       if (written) files.push_back(ReadBytes(path));
     }

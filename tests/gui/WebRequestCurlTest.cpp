@@ -89,9 +89,7 @@ TEST_F(CurlWebRequestTest, NotFoundFailsAndLeavesNoFile) {
   ASSERT_TRUE(WaitFinished(request));
   EXPECT_FALSE(request.Succeeded());
   EXPECT_FALSE(std::filesystem::exists(request.TempFilePath()));
-  auto boxes = testing::Platform().messages.TakeBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "Checking\n\nCouldn't find file on server (status 404).");
+  EXPECT_EQ(request.Failure().text, "Checking\n\nCouldn't find file on server (status 404).");
 }
 
 TEST_F(CurlWebRequestTest, RefusedConnectionFailsOnTheUserInterfaceSide) {
@@ -107,9 +105,7 @@ TEST_F(CurlWebRequestTest, RefusedConnectionFailsOnTheUserInterfaceSide) {
   ASSERT_TRUE(WaitFinished(request));
   EXPECT_FALSE(request.Succeeded());
   EXPECT_EQ(request.GetState(), WebRequest::kIdle);
-  auto boxes = testing::Platform().messages.TakeBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text.rfind("Checking\n\nInternetOpenUrl", 0), 0u) << boxes[0].text;
+  EXPECT_EQ(request.Failure().text.rfind("Checking\n\nInternetOpenUrl", 0), 0u) << request.Failure().text;
 }
 
 TEST_F(CurlWebRequestTest, SilentServerEndsByTimeout) {

@@ -21,7 +21,6 @@ class ShowsOneModel : public corvia::DocumentAccess {
 
 TEST(GlobalsTest, DocumentAccessorsAnswerNullWithoutADocument) {
   EXPECT_EQ(corvia::GetCurrentPoly(), nullptr);
-  EXPECT_EQ(corvia::GetOtherPoly(), nullptr);
   EXPECT_EQ(corvia::GetCurrentModel3D(), nullptr);
   ShowsOneModel document;
   corvia::Poly cube;

@@ -90,12 +90,13 @@ std::string GroupOf(corvia::SimplePoly& s) {
   return group ? corvia::SymGroup::GetSchoenflies(group.get()) : "none";
 }
 
-int CountErrorsContaining(const std::string& text) {
-  int n = 0;
-  for (const auto& box : corvia::testing::Platform().messages.Boxes()) {
-    if (box.title == "Error" && box.text.find(text) != std::string::npos) ++n;
-  }
-  return n;
+// A builder's refusal: nothing made, the user's words returned, and no box of its own.
+::testing::AssertionResult RefusedWith(bool made, const corvia::Outcome& outcome, const std::string& words) {
+  if (made) return ::testing::AssertionFailure() << "a model was made";
+  if (outcome.kind() != corvia::Outcome::Kind::kRefused) return ::testing::AssertionFailure() << "not refused";
+  if (outcome.text().find(words) == std::string::npos) return ::testing::AssertionFailure() << outcome.text();
+  if (!corvia::testing::Platform().messages.Boxes().empty()) return ::testing::AssertionFailure() << "a box was shown";
+  return ::testing::AssertionSuccess();
 }
 
 class SubdivisionTest : public ::testing::Test {
@@ -193,22 +194,25 @@ TEST_F(SubdivisionTest, ColourOpacityNameAndFlagsCarryOver) {
 TEST_F(SubdivisionTest, RefusedRequestsMakeNothing) {
   corvia::Poly ico;
   BuildIcosahedron(ico);
-  EXPECT_FALSE(ico.Subdivide(0, 0));
-  EXPECT_FALSE(ico.Subdivide(corvia::kSubdivideGeodesic, -3));
-  EXPECT_EQ(CountErrorsContaining("Number of subdivisions must be at least 1."), 2);
+  corvia::Outcome outcome;
+  EXPECT_TRUE(RefusedWith(bool(ico.Subdivide(0, 0, &outcome)), outcome, "Number of subdivisions must be at least 1."));
+  EXPECT_TRUE(RefusedWith(bool(ico.Subdivide(corvia::kSubdivideGeodesic, -3, &outcome)), outcome,
+                          "Number of subdivisions must be at least 1."));
   // Several hundred: 20 x 500^2 faces would not fit; refused before any allocation.
-  EXPECT_FALSE(ico.Subdivide(corvia::kSubdivideGeodesic, 500));
-  EXPECT_FALSE(ico.Subdivide(0, INT_MAX));
-  EXPECT_EQ(CountErrorsContaining("Please enter a smaller number."), 2);
+  EXPECT_TRUE(RefusedWith(bool(ico.Subdivide(corvia::kSubdivideGeodesic, 500, &outcome)), outcome,
+                          "Subdividing into 500 parts would make more than"));
+  EXPECT_TRUE(RefusedWith(bool(ico.Subdivide(0, INT_MAX, &outcome)), outcome, "Please enter a smaller number."));
+  // A request that is fine is done.
+  EXPECT_TRUE(ico.Subdivide(0, 1, &outcome));
+  EXPECT_TRUE(outcome.done());
 
   // Faces through the centre: neither division makes a model of them.
   ico.mHasCentralFace = 1;
-  EXPECT_FALSE(ico.Subdivide(corvia::kSubdivideGeodesic, 2));
-  EXPECT_FALSE(ico.Subdivide(0, 2));
-  EXPECT_EQ(CountErrorsContaining("hemispherical faces\n(faces through the centre)"), 2);
+  EXPECT_TRUE(RefusedWith(bool(ico.Subdivide(corvia::kSubdivideGeodesic, 2, &outcome)), outcome,
+                          "hemispherical faces\n(faces through the centre)"));
+  EXPECT_TRUE(RefusedWith(bool(ico.Subdivide(0, 2, &outcome)), outcome, "hemispherical faces"));
   ico.SetShowDual(true);
-  EXPECT_FALSE(ico.Subdivide(corvia::kSubdivideGeodesic, 2));
-  EXPECT_EQ(CountErrorsContaining("infinite faces"), 1);
+  EXPECT_TRUE(RefusedWith(bool(ico.Subdivide(corvia::kSubdivideGeodesic, 2, &outcome)), outcome, "infinite faces"));
 }
 
 TEST_F(SubdivisionTest, DegenerateModelsSubdivideWithoutFault) {
@@ -237,15 +241,17 @@ TEST_F(SubdivisionTest, DegenerateModelsSubdivideWithoutFault) {
 
   // An empty model has nothing to cut.
   corvia::Poly empty;
-  EXPECT_FALSE(empty.Subdivide(0, 2));
+  corvia::Outcome outcome;
+  EXPECT_TRUE(RefusedWith(bool(empty.Subdivide(0, 2, &outcome)), outcome, "The model has no faces to subdivide."));
 }
 
 // ---- Zonohedra ----------------------------------------------------------------------
 
-std::unique_ptr<corvia::SimplePoly> ZonohedronOf(std::initializer_list<Point> vectors) {
+std::unique_ptr<corvia::SimplePoly> ZonohedronOf(std::initializer_list<Point> vectors,
+                                                  corvia::Outcome* outcome = nullptr) {
   corvia::TolerantPointList list(1e-7);
   for (const Point& v : vectors) list.FindOrAdd(v.data());
-  return corvia::CreateZonohedron(nullptr, list);
+  return corvia::CreateZonohedron(nullptr, list, outcome);
 }
 
 TEST_F(SubdivisionTest, ZonohedronOfTheAxesIsACube) {
@@ -318,22 +324,23 @@ TEST_F(SubdivisionTest, ZoneCollectionLimitsAndMerges) {
 }
 
 TEST_F(SubdivisionTest, ZonohedronRefusesWhatMakesNoSolid) {
-  EXPECT_FALSE(ZonohedronOf({{1, 0, 0}, {0, 1, 0}}));
-  EXPECT_EQ(CountErrorsContaining("at least 3 zones"), 1);
-  EXPECT_FALSE(ZonohedronOf({{1, 0, 0}, {0, 1, 0}, {1, 1, 0}, {1, -2, 0}}));
-  EXPECT_EQ(CountErrorsContaining("all lie in one plane"), 1);
+  corvia::Outcome outcome;
+  EXPECT_TRUE(RefusedWith(bool(ZonohedronOf({{1, 0, 0}, {0, 1, 0}}, &outcome)), outcome,
+                          "A zonohedron needs at least 3 zones; only 2 were found."));
+  EXPECT_TRUE(RefusedWith(bool(ZonohedronOf({{1, 0, 0}, {0, 1, 0}, {1, 1, 0}, {1, -2, 0}}, &outcome)), outcome,
+                          "The zones all lie in one plane, so they make no solid."));
 
   corvia::Poly cube;
   BuildCubeWithTypes(cube);
   corvia::ZonohedrifyOptions options;
   corvia::TolerantPointList list(1e-7);
-  options.mEdgeScale = "0";
-  EXPECT_EQ(cube.CollectZoneVectors(list, options), -1);
-  options.mEdgeScale = "-2";
-  EXPECT_EQ(cube.CollectZoneVectors(list, options), -1);
-  EXPECT_EQ(CountErrorsContaining("greater than 0"), 2);
+  for (const char* scale : {"0", "-2"}) {
+    options.mEdgeScale = scale;
+    EXPECT_TRUE(RefusedWith(cube.CollectZoneVectors(list, options, &outcome) != -1, outcome,
+                            "The zone edge scale must be a number greater than 0."));
+  }
   options.mEdgeScale = "2*(";
-  EXPECT_EQ(cube.CollectZoneVectors(list, options), -1);
+  EXPECT_TRUE(RefusedWith(cube.CollectZoneVectors(list, options, &outcome) != -1, outcome, "Error in equation:\n"));
   EXPECT_EQ(list.Count(), 0);
 }
 

@@ -116,10 +116,11 @@ TEST(CreatePolyInputTest, BadModelsAreErrorsThatSayWhatIsWrong) {
     c.mutate(points, faces);
     auto model = corvia::symtest::MakeModel(points, faces);
     messages.Clear();
-    EXPECT_FALSE(CreatePoly(*model, &shown.poly, false, true));
-    ASSERT_EQ(messages.Boxes().size(), 1u);
-    EXPECT_EQ(messages.Boxes()[0].title, "Error");
-    EXPECT_EQ(messages.Boxes()[0].text, std::string(kInvalid) + "\n\n" + c.reason);
+    const corvia::Outcome outcome = CreatePoly(*model, &shown.poly, false, true);
+    EXPECT_EQ(outcome.kind(), corvia::Outcome::Kind::kRefused);
+    EXPECT_EQ(outcome.text(), std::string(kInvalid) + "\n\n" + c.reason);
+    EXPECT_EQ(shown.poly.mBuildOutcome.text(), outcome.text());
+    EXPECT_TRUE(messages.Boxes().empty());
     EXPECT_TRUE(shown.Unchanged());
   }
   messages.Clear();
@@ -195,14 +196,14 @@ TEST(CreatePolyInputTest, DamagedModelsAreBuiltOrRefusedButNeverBreakTheProgram)
     auto model = corvia::symtest::MakeModel(points, faces);
     messages.Clear();
     Poly poly;
-    if (CreatePoly(*model, &poly, false, true)) {
+    const corvia::Outcome outcome = CreatePoly(*model, &poly, false, true);
+    EXPECT_TRUE(messages.Boxes().empty());
+    if (outcome.done()) {
       ++built;
-      EXPECT_TRUE(messages.Boxes().empty());
     } else {
       ++refused;
-      ASSERT_EQ(messages.Boxes().size(), 1u);
-      EXPECT_EQ(messages.Boxes()[0].title, "Error");
-      EXPECT_EQ(messages.Boxes()[0].text.rfind(kInvalid, 0), 0u);
+      EXPECT_EQ(outcome.kind(), corvia::Outcome::Kind::kRefused);
+      EXPECT_EQ(outcome.text().rfind(kInvalid, 0), 0u);
       // The same model refused again over the shown one leaves it as it was.
       auto again = corvia::symtest::MakeModel(points, faces);
       messages.Clear();

@@ -69,7 +69,7 @@ std::unique_ptr<SimplePoly> TwoTetrahedra() {
 }
 
 bool Build(Poly& poly, SimplePoly& model) {
-  return CreatePoly(model, &poly, false, true);
+  return CreatePoly(model, &poly, false, true).done();
 }
 
 // The shared face-type sizes under the name these tests read them by.
@@ -218,10 +218,10 @@ TEST(CreatePolyTest, ModelThatCannotBeBuiltLeavesTheOldOne) {
   bad.push_back(MakeModel({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {{0, 1, 2, 3}, {0, 3, 2, 1}}));
   for (auto& model : bad) {
     messages.Clear();
-    EXPECT_FALSE(Build(poly, *model));
-    ASSERT_EQ(messages.Boxes().size(), 1u);
-    EXPECT_EQ(messages.Boxes()[0].title, "Error");
-    EXPECT_EQ(messages.Boxes()[0].text, kInvalid);
+    const corvia::Outcome outcome = CreatePoly(*model, &poly, false, true);
+    EXPECT_EQ(outcome.kind(), corvia::Outcome::Kind::kRefused);
+    EXPECT_EQ(outcome.text(), kInvalid);
+    EXPECT_TRUE(messages.Boxes().empty());
     EXPECT_EQ(poly.mFaces.mHead, firstFace);
     EXPECT_EQ(poly.mSymGroup, group);
     EXPECT_STREQ(poly.mName, "cube");
@@ -304,7 +304,7 @@ TEST(CreatePolyTest, ACancelAtAnyReportBeforeTheOldModelGoesLeavesIt) {
     pumps = 0;
     std::unique_ptr<SimplePoly> sphere = corvia::Subdivide(*octahedron, corvia::kSubdivideGeodesic, 6);
     corvia::testing::Platform().messages.Clear();
-    const bool made = CreatePoly(*sphere, &poly, false, false);
+    const bool made = CreatePoly(*sphere, &poly, false, false).done();
     if (made || !(Take(poly) == before) || !corvia::testing::Platform().messages.Boxes().empty() ||
         corvia::IsProgressActive()) {
       notLeft.push_back(cancelAt);
@@ -335,13 +335,13 @@ TEST(CreatePolyTest, FaceOnARemovedVertexIsRefusedBeforeTheOldModelGoes) {
       model->VertAt(model->FaceAt(0).items[0]).flags |= corvia::kSimpleTemp;
     }
     messages.Clear();
-    EXPECT_FALSE(Build(poly, *model));
-    ASSERT_FALSE(messages.Boxes().empty());
+    const corvia::Outcome outcome = CreatePoly(*model, &poly, false, true);
+    EXPECT_EQ(outcome.kind(), corvia::Outcome::Kind::kRefused);
     if (variant == 0) {
-      ASSERT_EQ(messages.Boxes().size(), 1u);
-      EXPECT_EQ(messages.Boxes()[0].title, "Error");
-      EXPECT_EQ(messages.Boxes()[0].text,
-                std::string(kInvalid) + "\n\nFace 0 refers to vertex 99, which the model does not have.");
+      EXPECT_EQ(outcome.text(), std::string(kInvalid) + "\n\nFace 0 refers to vertex 99, which the model does not have.");
+      EXPECT_TRUE(messages.Boxes().empty());
+    } else {
+      EXPECT_EQ(outcome.text().rfind(kInvalid, 0), 0u) << outcome.text();
     }
     EXPECT_TRUE(Take(poly) == before);
   }
@@ -357,36 +357,6 @@ TEST(CreatePolyTest, MidRadiusAndCentralFaces) {
   auto lines = MakeModel({{1, 0, 0}, {-1, 0, 0}, {2, 0, 0}}, {{0, 1, 2}});
   EXPECT_EQ(lines->GetMidRadius(), 1.0);
   EXPECT_TRUE(std::isfinite(lines->GetMidRadius()));
-}
-
-class TestDocument : public corvia::DocumentAccess {
- public:
-  Poly* GetCurrentPoly() override { return mPoly; }
-  Poly* mPoly = nullptr;
-};
-
-TEST(CreatePolyTest, UndoStepIsKeptOnlyWhenTheModelChanged) {
-  TestDocument document;
-  Poly poly;
-  document.mPoly = &poly;
-  corvia::DocumentAccess* previous = corvia::InstallDocumentAccess(&document);
-  auto& undo = corvia::testing::Platform().undo;
-  const size_t calls = undo.mCalls.size();
-  const int discards = undo.mDiscards;
-
-  auto cube = MakeHullModel(Cube());
-  EXPECT_TRUE(CreatePolyWithUndo(*cube, 11, false, true));
-  ASSERT_EQ(undo.mCalls.size(), calls + 1);
-  EXPECT_EQ(undo.mCalls.back().type, 11);
-  EXPECT_EQ(undo.mDiscards, discards);
-  EXPECT_EQ(poly.mFaces.mCount, 6);
-
-  auto flat = MakeModel({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {{0, 1, 2, 3}, {0, 3, 2, 1}});
-  EXPECT_FALSE(CreatePolyWithUndo(*flat, 11, false, true));
-  EXPECT_EQ(undo.mDiscards, discards + 1);
-  EXPECT_EQ(poly.mFaces.mCount, 6);
-  corvia::testing::Platform().messages.Clear();
-  corvia::InstallDocumentAccess(previous);
 }
 
 TEST(CreatePolyTest, EdgeAttributesFollowTheirEdgesAndBadRecordsAreSkipped) {

@@ -1,4 +1,4 @@
-#include "core/Prompts.h"
+#include "ui/Prompts.h"
 
 #include <cmath>
 #include <cstdio>
@@ -30,7 +30,7 @@ bool AskValue(const char* title, const char* prompt, std::string& text, double& 
     const char* error = nullptr;
     const double value = ParseEquation(text.c_str(), &error);
     if (error) {
-      ReportEquationError(error, true);
+      ShowError("%s", EquationOutcome(error).text().c_str());
       continue;
     }
     if (accept && !accept(text, value)) continue;

@@ -5,8 +5,7 @@
 #include <vector>
 
 #include "core/TimeFormat.h"
-#include "model/CreatePoly.h"
-#include "model/Globals.h"
+#include "app/ModelChange.h"
 #include "model/ModelBusy.h"
 #include "model/Poly.h"
 #include "symmetry/SimplePoly.h"
@@ -28,7 +27,7 @@ ModelRecord* AsRecord(FakeRecord& record) { return reinterpret_cast<ModelRecord*
 
 // A document with two model records: preparing a transition makes the second current
 // (the model is built into it); switching back makes the first current again.
-class RecordingDocument : public corvia::DocumentAccess {
+class RecordingDocument : public corvia::ModelChangeDocument {
  public:
   Poly* GetCurrentPoly() override { return mCurrent == AsRecord(mFirst) ? &mFirstPoly : &mSecondPoly; }
   void PrepareTransition(int occasion, ModelRecord** outRecord) override {
@@ -49,13 +48,6 @@ class RecordingDocument : public corvia::DocumentAccess {
     return true;
   }
   void UpdateAfterChange(int flags) override { mCalls.push_back("UpdateAfterChange " + std::to_string(flags)); }
-  bool IsCrossSectionShown() override {
-    mBusyDuringSetUp = corvia::g_ModelBusy;
-    return mCrossSectionShown;
-  }
-  void SetCrossSectionDirection(const double* direction) override {
-    mDirection.assign(direction, direction + 3);
-  }
 
   FakeRecord mFirst{1};
   FakeRecord mSecond{2};
@@ -63,22 +55,9 @@ class RecordingDocument : public corvia::DocumentAccess {
   Poly mFirstPoly;
   Poly mSecondPoly;
   bool mTransitionsOn = true;
-  bool mCrossSectionShown = false;
-  bool mBusyDuringSetUp = false;
   size_t mUndoCallsAtPrepare = 0;
   double mStartTime = -1.0;
   std::vector<std::string> mCalls;
-  std::vector<double> mDirection;
-};
-
-// Installs the document for the test's life.
-class Installed {
- public:
-  explicit Installed(corvia::DocumentAccess* access) : mPrevious(corvia::InstallDocumentAccess(access)) {}
-  ~Installed() { corvia::InstallDocumentAccess(mPrevious); }
-
- private:
-  corvia::DocumentAccess* mPrevious;
 };
 
 // A flat square seen from both sides: no polyhedron.
@@ -87,7 +66,6 @@ std::unique_ptr<corvia::SimplePoly> FlatSquare() {
 }
 
 constexpr int kUndoConvexHull = 11;
-constexpr int kHullOccasion = 8;
 // An undo type that plays no transition.
 constexpr int kUndoWithoutTransition = 2;
 
@@ -95,14 +73,13 @@ constexpr int kUndoWithoutTransition = 2;
 
 TEST(CreatePolyWithUndoTest, NewModelIsBuiltIntoTheTransitionRecordAndFadesIn) {
   test_CreatePolyWithUndo::RecordingDocument document;
-  test_CreatePolyWithUndo::Installed installed(&document);
   auto& undo = corvia::testing::Platform().undo;
   const size_t undoCalls = undo.mCalls.size();
   const int discards = undo.mDiscards;
   const double previousOverride = corvia::SetTimeOverride(12.5);
 
   auto cube = corvia::symtest::MakeHullModel(corvia::symtest::Cube());
-  ASSERT_TRUE(CreatePolyWithUndo(*cube, test_CreatePolyWithUndo::kUndoConvexHull, false, true));
+  ASSERT_TRUE(CreatePolyWithUndo(document, *cube, test_CreatePolyWithUndo::kUndoConvexHull, false, true, false));
   // The undo step is recorded before the transition takes the old model aside.
   ASSERT_EQ(undo.mCalls.size(), undoCalls + 1);
   EXPECT_EQ(undo.mCalls.back().type, test_CreatePolyWithUndo::kUndoConvexHull);
@@ -119,35 +96,45 @@ TEST(CreatePolyWithUndoTest, NewModelIsBuiltIntoTheTransitionRecordAndFadesIn) {
 
 TEST(CreatePolyWithUndoTest, FailedModelBringsThePreviousRecordBack) {
   test_CreatePolyWithUndo::RecordingDocument document;
-  test_CreatePolyWithUndo::Installed installed(&document);
   auto& undo = corvia::testing::Platform().undo;
   const int discards = undo.mDiscards;
 
+  auto& messages = corvia::testing::Platform().messages;
+  messages.Clear();
   auto flat = test_CreatePolyWithUndo::FlatSquare();
-  EXPECT_FALSE(CreatePolyWithUndo(*flat, test_CreatePolyWithUndo::kUndoConvexHull, false, true));
+  const corvia::Outcome refused =
+      CreatePolyWithUndo(document, *flat, test_CreatePolyWithUndo::kUndoConvexHull, false, true, false);
+  EXPECT_EQ(refused.kind(), corvia::Outcome::Kind::kRefused);
+  EXPECT_EQ(refused.text().rfind("The polyhedron you want to create\ndoes not appear to be valid.", 0), 0u);
+  EXPECT_TRUE(messages.Boxes().empty()) << "not told unless asked";
   const std::vector<std::string> expected = {"PrepareTransition 8", "SwitchToModel first", "UpdateAfterChange 0"};
   EXPECT_EQ(document.mCalls, expected);
   EXPECT_EQ(document.mCurrent, test_CreatePolyWithUndo::AsRecord(document.mFirst));
   EXPECT_EQ(undo.mDiscards, discards + 1);
   // The busy flag is down again on the way out of a failure too.
   EXPECT_FALSE(corvia::g_ModelBusy);
-  corvia::testing::Platform().messages.Clear();
+
+  // Told, the refusal is one error box in the same words.
+  EXPECT_FALSE(CreatePolyWithUndo(document, *flat, test_CreatePolyWithUndo::kUndoConvexHull, false, true, true));
+  auto boxes = messages.TakeBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].title, "Error");
+  EXPECT_EQ(boxes[0].text, refused.text());
 }
 
 TEST(CreatePolyWithUndoTest, ChangesWithoutATransitionOnlyRefresh) {
   test_CreatePolyWithUndo::RecordingDocument document;
-  test_CreatePolyWithUndo::Installed installed(&document);
   auto& undo = corvia::testing::Platform().undo;
   const size_t undoCalls = undo.mCalls.size();
 
   auto cube = corvia::symtest::MakeHullModel(corvia::symtest::Cube());
-  ASSERT_TRUE(CreatePolyWithUndo(*cube, test_CreatePolyWithUndo::kUndoWithoutTransition, false, true));
+  ASSERT_TRUE(CreatePolyWithUndo(document, *cube, test_CreatePolyWithUndo::kUndoWithoutTransition, false, true, false));
   EXPECT_EQ(document.mCalls, std::vector<std::string>{"UpdateAfterChange 0"});
   EXPECT_EQ(document.mFirstPoly.mFaces.mCount, 6);
 
   // No undo type: no step either.
   document.mCalls.clear();
-  ASSERT_TRUE(CreatePolyWithUndo(*cube, -1, false, true));
+  ASSERT_TRUE(CreatePolyWithUndo(document, *cube, -1, false, true, false));
   EXPECT_EQ(document.mCalls, std::vector<std::string>{"UpdateAfterChange 0"});
   EXPECT_EQ(undo.mCalls.size(), undoCalls + 1);
 }
@@ -155,9 +142,8 @@ TEST(CreatePolyWithUndoTest, ChangesWithoutATransitionOnlyRefresh) {
 TEST(CreatePolyWithUndoTest, TransitionsSwitchedOffBuildIntoTheCurrentRecord) {
   test_CreatePolyWithUndo::RecordingDocument document;
   document.mTransitionsOn = false;
-  test_CreatePolyWithUndo::Installed installed(&document);
   auto cube = corvia::symtest::MakeHullModel(corvia::symtest::Cube());
-  ASSERT_TRUE(CreatePolyWithUndo(*cube, test_CreatePolyWithUndo::kUndoConvexHull, false, true));
+  ASSERT_TRUE(CreatePolyWithUndo(document, *cube, test_CreatePolyWithUndo::kUndoConvexHull, false, true, false));
   EXPECT_EQ(document.mFirstPoly.mFaces.mCount, 6);
   // The document decides that nothing runs when the outgoing record is the current one.
   ASSERT_EQ(document.mCalls.size(), 3u);
@@ -166,41 +152,8 @@ TEST(CreatePolyWithUndoTest, TransitionsSwitchedOffBuildIntoTheCurrentRecord) {
   // A failure then leaves the model of the current record as it was.
   document.mCalls.clear();
   auto flat = test_CreatePolyWithUndo::FlatSquare();
-  EXPECT_FALSE(CreatePolyWithUndo(*flat, test_CreatePolyWithUndo::kUndoConvexHull, false, true));
+  EXPECT_FALSE(CreatePolyWithUndo(document, *flat, test_CreatePolyWithUndo::kUndoConvexHull, false, true, false));
   EXPECT_EQ(document.mFirstPoly.mFaces.mCount, 6);
   EXPECT_EQ(document.mCalls[1], "SwitchToModel first");
-  corvia::testing::Platform().messages.Clear();
 }
 
-TEST(CreatePolyWithUndoTest, WithoutADocumentNothingIsBuilt) {
-  auto& undo = corvia::testing::Platform().undo;
-  const int discards = undo.mDiscards;
-  auto cube = corvia::symtest::MakeHullModel(corvia::symtest::Cube());
-  EXPECT_FALSE(CreatePolyWithUndo(*cube, test_CreatePolyWithUndo::kUndoConvexHull, false, true));
-  EXPECT_EQ(undo.mDiscards, discards + 1);
-}
-
-TEST(CreatePolyWithUndoTest, SetUpRunsBusyAndResetsAShownCrossSection) {
-  test_CreatePolyWithUndo::RecordingDocument document;
-  test_CreatePolyWithUndo::Installed installed(&document);
-  auto cube = corvia::symtest::MakeHullModel(corvia::symtest::Cube());
-
-  ASSERT_TRUE(CreatePoly(*cube, &document.mFirstPoly, false, true));
-  EXPECT_TRUE(document.mBusyDuringSetUp);
-  EXPECT_FALSE(corvia::g_ModelBusy);
-  // Without a cross-section on display its direction stays.
-  EXPECT_TRUE(document.mDirection.empty());
-
-  document.mCrossSectionShown = true;
-  ASSERT_TRUE(CreatePoly(*cube, &document.mFirstPoly, false, true));
-  ASSERT_EQ(document.mDirection.size(), 3u);
-  const corvia::SymGroup* group = document.mFirstPoly.mSymGroup;
-  ASSERT_NE(group, nullptr);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(document.mDirection[i], group->axisTypes[0].axes[0].direction[i]);
-
-  // A flag raised by an outer operation stays raised.
-  corvia::g_ModelBusy = true;
-  ASSERT_TRUE(CreatePoly(*cube, &document.mFirstPoly, false, true));
-  EXPECT_TRUE(corvia::g_ModelBusy);
-  corvia::g_ModelBusy = false;
-}

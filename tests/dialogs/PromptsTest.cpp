@@ -7,7 +7,7 @@
 #include <cfloat>
 #include <cmath>
 
-#include "core/Prompts.h"
+#include "ui/Prompts.h"
 #include "tests/support/TestSupport.h"
 
 namespace test_Prompts {
