@@ -8,6 +8,7 @@
 #include "core/VectorMath.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
+#include "symmetry/SymOperations.h"
 
 namespace corvia {
 
@@ -140,6 +141,27 @@ void OrientSingleAxis(const SimplePoly& poly, double* a, double tolerance) {
   if (wMax > wMin + tolerance || (wMax > wMin - tolerance && -sMin > sMax)) Negate(a);
 }
 
+// How far m lies from the nearest rotation R of the group (the largest entry of
+// R^T m - I), and that turn R^T m, which takes the model where m does up to R.
+double NearestOwnRotation(const SymGroup& group, const double* m, double* turn) {
+  double best = kLowStart;
+  SymRotationIterator it;
+  double r[9], rt[9], e[9];
+  while (GetNextSymmetryRotation(&group, it, true, r)) {
+    Transpose3x3(rt, r);
+    MatrixTimesMatrix(e, rt, m);
+    double off = 0;
+    for (int c = 0; c < 3; ++c) {
+      for (int row = 0; row < 3; ++row) off = std::max(off, std::fabs(e[3 * c + row] - (row == c ? 1.0 : 0.0)));
+    }
+    if (off < best) {
+      best = off;
+      std::copy(e, e + 9, turn);
+    }
+  }
+  return best;
+}
+
 }  // namespace detail_GroupAlignment
 
 void AddCandidateAxis(SymAxisList& axes, int32_t fold, const double* dir) {
@@ -172,9 +194,20 @@ void SimplePoly::Rotate(const double* m) {
   RebuildVertexSearch();
 }
 
-void TurnModelOrGroup(SimplePoly& poly, SimplePoly* hull, SymGroup& group, const double* m) {
+void TurnModelOrGroup(SimplePoly& poly, SimplePoly* hull, SymGroup& group, const double* m, double tolerance) {
   namespace d = detail_GroupAlignment;
   if (poly.flags & kSimpleKeepOrientation) {
+    // m is one of the group's rotations but for a turn within the tolerance: the model
+    // lies in the group's standard orientation as far as its points are known, and is
+    // turned the little way onto it. Turned the other way by so little, the group's
+    // axes would stand off the model's axes of coordinates by about the model's error,
+    // and symmetric points would no longer have their zeros and equal coordinates.
+    double small[9];
+    if (d::NearestOwnRotation(group, m, small) <= tolerance) {
+      poly.Rotate(small);
+      if (hull) hull->Rotate(small);
+      return;
+    }
     double t[9];
     d::Transpose3x3(t, m);
     group.Rotate(t);
@@ -323,7 +356,7 @@ std::unique_ptr<SymGroup> AlignSymmetries(SimplePoly& poly, SimplePoly& hull, co
   }
 
   // 6. Turn the model (or the group onto the model).
-  TurnModelOrGroup(poly, &hull, *group, r);
+  TurnModelOrGroup(poly, &hull, *group, r, tolerance);
   return group;
 }
 
@@ -365,7 +398,7 @@ void AlignModelWithNoSymmetry(SimplePoly& poly, SimplePoly& hull, SymGroup& grou
   NegateInto(minusD, dd);
   double r[9];
   MatrixFromRows(r, c, a, minusD);
-  TurnModelOrGroup(poly, &hull, group, r);
+  TurnModelOrGroup(poly, &hull, group, r, tolerance);
 }
 
 }  // namespace corvia
