@@ -430,10 +430,13 @@ StellationSegment* FindFacetLoop(const Face3D& facelet) {
   return inside ? inside->mSegment : nullptr;
 }
 
-// The far reach of the point tolerance at a position: a crossing far out is known only
-// to a share of its distance from the centre.
+// How far apart two places of one corner may lie: the diagrams make a crossing's
+// coordinates within the point tolerance of 0 exactly 0, one diagram may do so where
+// another does not, and a crossing far out is known only to a share of its distance
+// from the centre.
 double PointReach(const double* position) {
-  return kPointTolerance * std::max({1.0, std::fabs(position[0]), std::fabs(position[1]), std::fabs(position[2])});
+  return 2.0 * kPointTolerance *
+         std::max({1.0, std::fabs(position[0]), std::fabs(position[1]), std::fabs(position[2])});
 }
 
 // The diagram corners named by the ring points of the stellation's facelets.
@@ -455,9 +458,8 @@ Vert3D* DiagramCorners::FindVert(void* owner, const double* position) const {
   const int start = segVert && segVert->mPoint ? segVert->mPoint->mSpare - 1 : -1;
   if (start < 0 || start >= count) return mModel->FindVertExact(position);
   // The group runs to the next group's first record. Its members are images of one
-  // another, far apart but for rounding: the nearest is the one, within the point
-  // tolerance grown with the distance from the centre (a crossing far out is known
-  // only to a share of its distance).
+  // another, far apart but for rounding: the nearest is the one, within the reach of
+  // the corner's places.
   int end = start + 1;
   while (end < count && !(verts[end].mFlags & kVertGroupFirst)) ++end;
   const double reach = PointReach(position);
@@ -658,7 +660,7 @@ Model3D::Model3D(FaceTypeBlock* block, int vertexCount) {
         if (p->mSpare > 0) continue;
         double world[3];
         ToWorld(toWorld, p, world);
-        SnapNearZero(world, kPointTolerance);
+        SnapNearZero(world, kRoundingTolerance);
         const int existing = known.Find(world);
         if (existing >= 0) {
           p->mSpare = groups[static_cast<size_t>(existing)].first + 1;
@@ -675,7 +677,7 @@ Model3D::Model3D(FaceTypeBlock* block, int vertexCount) {
         for (const Matrix& m : rotations) {
           Vert3D v;
           MatrixTimesVector(m.data(), v.mPos, world);
-          SnapNearZero(v.mPos, kPointTolerance);
+          SnapNearZero(v.mPos, kRoundingTolerance);
           if (known.Find(v.mPos) >= 0) continue;
           v.mFlags = VertexKind(v.mPos, group);
           known.Add(v.mPos, groupIndex);
@@ -695,7 +697,7 @@ Model3D::Model3D(FaceTypeBlock* block, int vertexCount) {
         for (SegVert* corner : loop) {
           Vert3D v;
           ToWorld(toWorld, corner->mPoint, v.mPos);
-          SnapNearZero(v.mPos, kPointTolerance);
+          SnapNearZero(v.mPos, kRoundingTolerance);
           if (known.Find(v.mPos) >= 0) continue;
           v.mFlags = VertexKind(v.mPos, group);
           known.Add(v.mPos, static_cast<int>(groups.size()));
