@@ -99,7 +99,8 @@ class FaceType {
   SymAxis* FindEvenAxisInPlane() const;
 
   // ---- Stellation diagram (StellationDiagram.cpp) ----------------------------------
-  // The line whose equation is (a, b, c) or (-a, -b, -c) within 1e-7 per coefficient.
+  // The line whose equation is (a, b, c) or (-a, -b, -c) within 1e-7 per coefficient (the
+  // distance c within 1e-7 of itself beyond 1: a line far out is known only so well).
   StellationLine* FindLine(double a, double b, double c) const;
   StellationLine* FindLineExact(double a, double b, double c) const;
   // The corner of the bounding square's edge where the line enters the square, and the

@@ -430,6 +430,15 @@ StellationSegment* FindFacetLoop(const Face3D& facelet) {
   return inside ? inside->mSegment : nullptr;
 }
 
+// How far apart two places of one corner may lie: the diagrams make a crossing's
+// coordinates within the point tolerance of 0 exactly 0, one diagram may do so where
+// another does not, and a crossing far out is known only to a share of its distance
+// from the centre.
+double PointReach(const double* position) {
+  return 2.0 * kPointTolerance *
+         std::max({1.0, std::fabs(position[0]), std::fabs(position[1]), std::fabs(position[2])});
+}
+
 // The diagram corners named by the ring points of the stellation's facelets.
 class DiagramCorners : public FaceletCornerLookup {
  public:
@@ -448,19 +457,45 @@ Vert3D* DiagramCorners::FindVert(void* owner, const double* position) const {
   Vert3D* verts = mModel->mVerts.get();
   const int start = segVert && segVert->mPoint ? segVert->mPoint->mSpare - 1 : -1;
   if (start < 0 || start >= count) return mModel->FindVertExact(position);
-  // The group runs to the next group's first record.
+  // The group runs to the next group's first record. Its members are images of one
+  // another, far apart but for rounding: the nearest is the one, within the reach of
+  // the corner's places.
   int end = start + 1;
   while (end < count && !(verts[end].mFlags & kVertGroupFirst)) ++end;
-  int i = start;
-  while (i < end && !(verts[i].mPos[0] > position[0] - kPointTolerance)) ++i;
-  for (; i < end && verts[i].mPos[0] <= position[0] + kPointTolerance; ++i) {
+  const double reach = PointReach(position);
+  Vert3D* nearest = nullptr;
+  double best = reach;
+  for (int i = start; i < end; ++i) {
     const double* p = verts[i].mPos;
-    if (std::fabs(p[1] - position[1]) <= kPointTolerance && std::fabs(p[2] - position[2]) <= kPointTolerance) {
-      return &verts[i];
+    const double off =
+        std::max({std::fabs(p[0] - position[0]), std::fabs(p[1] - position[1]), std::fabs(p[2] - position[2])});
+    if (off <= best) {
+      best = off;
+      nearest = &verts[i];
     }
   }
-  ShowInternalError("FindVert(): Couldn't find vert");
-  return nullptr;
+  if (!nearest) ShowInternalError("FindVert(): Couldn't find vert");
+  return nearest;
+}
+
+// The vertex group (its start + 1) of a point that the diagrams joined with this one
+// and that has a member within the point's reach of its position; 0 when none has.
+// The diagrams join the points at which one line of space crosses the same other
+// planes, so only such a point is taken for one at the far reach.
+int JoinedGroup(const StellationPoint* point, const double* position, const std::vector<Vert3D>& verts,
+                const std::vector<std::pair<int, int>>& groups) {
+  const double reach = PointReach(position);
+  int steps = 0;
+  for (const StellationPoint* q = point->mCoincident; q && q != point && ++steps < kMaxWalkSteps; q = q->mCoincident) {
+    if (q->mSpare <= 0) continue;
+    const int start = q->mSpare - 1;
+    const auto group = std::lower_bound(groups.begin(), groups.end(), std::make_pair(start, 0));
+    if (group == groups.end() || group->first != start) continue;
+    for (int i = start; i < start + group->second; ++i) {
+      if (NearlyEqual(verts[static_cast<size_t>(i)].mPos, position, reach)) return q->mSpare;
+    }
+  }
+  return 0;
 }
 
 }  // namespace detail_Model3DStellation
@@ -607,7 +642,9 @@ Model3D::Model3D(FaceTypeBlock* block, int vertexCount) {
   PointGrid known(kPointTolerance);
   for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
     if (type->mCoplanarMaster) continue;
-    for (StellationPoint* p = type->mInnerPoints; p; p = p->mNext) p->mSpare = 0;
+    for (StellationPoint* list : {type->mInnerPoints, type->mOuterPoints}) {
+      for (StellationPoint* p = list; p; p = p->mNext) p->mSpare = 0;
+    }
   }
   int done = 0;
   for (Region& region : regions) {
@@ -623,10 +660,16 @@ Model3D::Model3D(FaceTypeBlock* block, int vertexCount) {
         if (p->mSpare > 0) continue;
         double world[3];
         ToWorld(toWorld, p, world);
-        SnapNearZero(world, kPointTolerance);
+        SnapNearZero(world, kRoundingTolerance);
         const int existing = known.Find(world);
         if (existing >= 0) {
           p->mSpare = groups[static_cast<size_t>(existing)].first + 1;
+          continue;
+        }
+        // Far out, the diagrams of two planes may place one corner further apart than
+        // the point tolerance.
+        if (const int joined = JoinedGroup(p, world, verts, groups)) {
+          p->mSpare = joined;
           continue;
         }
         const int groupIndex = static_cast<int>(groups.size());
@@ -634,7 +677,7 @@ Model3D::Model3D(FaceTypeBlock* block, int vertexCount) {
         for (const Matrix& m : rotations) {
           Vert3D v;
           MatrixTimesVector(m.data(), v.mPos, world);
-          SnapNearZero(v.mPos, kPointTolerance);
+          SnapNearZero(v.mPos, kRoundingTolerance);
           if (known.Find(v.mPos) >= 0) continue;
           v.mFlags = VertexKind(v.mPos, group);
           known.Add(v.mPos, groupIndex);
@@ -654,7 +697,7 @@ Model3D::Model3D(FaceTypeBlock* block, int vertexCount) {
         for (SegVert* corner : loop) {
           Vert3D v;
           ToWorld(toWorld, corner->mPoint, v.mPos);
-          SnapNearZero(v.mPos, kPointTolerance);
+          SnapNearZero(v.mPos, kRoundingTolerance);
           if (known.Find(v.mPos) >= 0) continue;
           v.mFlags = VertexKind(v.mPos, group);
           known.Add(v.mPos, static_cast<int>(groups.size()));

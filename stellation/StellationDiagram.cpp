@@ -333,13 +333,16 @@ StellationDiagramPools& StellationPoolsOf(FaceType* type) {
 // ---- Lines ---------------------------------------------------------------------------------
 
 StellationLine* FaceType::FindLine(double a, double b, double c) const {
+  // A line far out, cut by a plane nearly parallel to this one, is known only to a
+  // share of its distance.
+  const double reach = kPointTolerance * std::max(1.0, std::fabs(c));
   for (StellationLine* line = mLineEqns; line; line = line->mNext) {
     if (std::fabs(line->mA - a) <= kPointTolerance && std::fabs(line->mB - b) <= kPointTolerance &&
-        std::fabs(line->mC - c) <= kPointTolerance) {
+        std::fabs(line->mC - c) <= reach) {
       return line;
     }
     if (std::fabs(line->mA + a) <= kPointTolerance && std::fabs(line->mB + b) <= kPointTolerance &&
-        std::fabs(line->mC + c) <= kPointTolerance) {
+        std::fabs(line->mC + c) <= reach) {
       return line;
     }
   }

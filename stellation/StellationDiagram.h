@@ -278,8 +278,9 @@ StellationDiagramPools& StellationPoolsOf(FaceType* type);
 // the current stellation; stores the number of its vertices in the block.
 void MarkAllUsedSegVerts(FaceTypeBlock* block);
 
-// Segments of one diagram found by their centroid (within the mirror tolerance), for the
-// rotated and mirrored images of segments.
+// Segments of one diagram found by their centroid, for the rotated and mirrored images
+// of segments: the nearest centroid within the mirror tolerance, grown with the
+// distance from the centre (null when none lies so near).
 class SegmentLocator {
  public:
   explicit SegmentLocator(FaceType* type);

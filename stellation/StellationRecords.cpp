@@ -2,6 +2,7 @@
 // position, line arithmetic, walks round a point and along a line, names for
 // diagnostics and the frames of net drawing.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -569,9 +570,12 @@ SegmentLocator::SegmentLocator(FaceType* type) {
 }
 
 StellationSegment* SegmentLocator::Find(double x, double y) const {
+  // A centroid far out is known only to a share of its distance from the centre: the
+  // tolerance grows with it, and the nearest centroid within it is the one.
+  const double reach = kAxisTolerance * std::max({1.0, std::fabs(x), std::fabs(y)});
   size_t low = 0;
   size_t high = mEntries.size();
-  const double from = x - kAxisTolerance;
+  const double from = x - reach;
   while (low < high) {
     const size_t mid = (low + high) / 2;
     if (mEntries[mid].centroid[0] < from) {
@@ -580,10 +584,16 @@ StellationSegment* SegmentLocator::Find(double x, double y) const {
       high = mid;
     }
   }
-  for (size_t i = low; i < mEntries.size() && mEntries[i].centroid[0] <= x + kAxisTolerance; ++i) {
-    if (std::fabs(mEntries[i].centroid[1] - y) <= kAxisTolerance) return mEntries[i].segment;
+  StellationSegment* nearest = nullptr;
+  double best = reach;
+  for (size_t i = low; i < mEntries.size() && mEntries[i].centroid[0] <= x + reach; ++i) {
+    const double off = std::max(std::fabs(mEntries[i].centroid[0] - x), std::fabs(mEntries[i].centroid[1] - y));
+    if (off <= best) {
+      best = off;
+      nearest = mEntries[i].segment;
+    }
   }
-  return nullptr;
+  return nearest;
 }
 
 // ---- Frames ------------------------------------------------------------------------------

@@ -409,6 +409,37 @@ void AfterSymmetrising(SimplePoly& poly, SimplePoly& hull) {
   FollowModel(hull, poly);
 }
 
+// Where the model's vertices and face normals stand, to put it back after a search
+// that turned it a little onto a mirror that did not fit it after all.
+struct Placement {
+  std::vector<std::array<double, 3>> points;
+  std::vector<std::array<double, 3>> normals;
+};
+
+Placement PlacementOf(const SimplePoly& poly) {
+  Placement placement;
+  for (int i = 0; i < poly.NumVerts(); ++i) {
+    const double* p = poly.VertAt(i).pos;
+    placement.points.push_back({p[0], p[1], p[2]});
+  }
+  for (int i = 0; i < poly.NumFaces(); ++i) {
+    const double* n = poly.FaceAt(i).normal;
+    placement.normals.push_back({n[0], n[1], n[2]});
+  }
+  return placement;
+}
+
+void RestorePlacement(SimplePoly& poly, SimplePoly& hull, const Placement& placement) {
+  for (int i = 0; i < poly.NumVerts(); ++i) {
+    CopyVector(poly.VertAt(i).pos, placement.points[static_cast<size_t>(i)].data());
+  }
+  for (int i = 0; i < poly.NumFaces(); ++i) {
+    CopyVector(poly.FaceAt(i).normal, placement.normals[static_cast<size_t>(i)].data());
+  }
+  poly.RebuildVertexSearch();
+  FollowModel(hull, poly);
+}
+
 void RestoreFaceCoincRings(SimplePoly& poly, const std::vector<int32_t>& rings) {
   for (int i = 0; i < poly.NumFaces(); ++i) poly.FaceAt(i).coinc = rings[static_cast<size_t>(i)];
 }
@@ -564,6 +595,7 @@ std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double 
   SeparateCoincidentFaces(poly, *group);
   if (!Stage("FindReflections")) return nullptr;
   bool refused = false;
+  const Placement beforeMirror = PlacementOf(poly);
   for (double search : searchTolerances) {
     hasReflection = FindReflections(poly, *group, *hull, search);
     if (!hasReflection) break;
@@ -578,6 +610,7 @@ std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double 
     group->SetReflectionType(kReflectionChiral);
     hasReflection = false;
     refused = true;
+    RestorePlacement(poly, *hull, beforeMirror);
   }
   // A model left without any symmetry rests on its largest face, not on the mirror
   // that did not fit.

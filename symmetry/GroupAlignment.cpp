@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "core/Messages.h"
 #include "core/Tolerances.h"
@@ -140,6 +141,105 @@ void OrientSingleAxis(const SimplePoly& poly, double* a, double tolerance) {
   if (wMax > wMin + tolerance || (wMax > wMin - tolerance && -sMin > sMax)) Negate(a);
 }
 
+// A line of the group: an axis with its fold, or a mirror normal (fold 0).
+struct GroupLine {
+  int32_t fold;
+  const double* direction;
+};
+
+std::vector<GroupLine> LinesOf(const SymGroup& group) {
+  std::vector<GroupLine> lines;
+  for (int t = 0; t < group.numAxisTypes; ++t) {
+    const SymAxisType& type = group.axisTypes[t];
+    for (int i = 0; i < type.numAxes; ++i) lines.push_back({std::abs(type.fold), type.axes[i].direction});
+  }
+  for (int k = 0; k < group.mirrorPlanes.count; ++k) lines.push_back({0, group.mirrorPlanes[k].direction});
+  return lines;
+}
+
+// The line of the group of that fold along d (either way, within the tolerance per
+// component), turned to d's side; false when there is none.
+bool LineAlong(const std::vector<GroupLine>& lines, int32_t fold, const double* d, double tolerance, double* out) {
+  for (const GroupLine& line : lines) {
+    if (line.fold != fold) continue;
+    if (NearlyEqual(line.direction, d, tolerance)) {
+      CopyVector(out, line.direction);
+      return true;
+    }
+    if (NearlyOpposite(line.direction, d, tolerance)) {
+      NegateInto(out, line.direction);
+      return true;
+    }
+  }
+  return false;
+}
+
+// The columns a, a x b and a x (a x b), normalised.
+void FrameOf(double* frame, const double* a, const double* b) {
+  double c[3], d[3];
+  Cross(c, a, b);
+  Normalise(c);
+  Cross(d, a, c);
+  MatrixFromColumns(frame, a, c, d);
+}
+
+// Whether turning the group by m^T would give the group itself but for a turn within
+// the tolerance: some rotation N carries the group's lines onto its lines, each onto
+// one of its own fold, and N^T m, the turn that remains, lies within the tolerance of
+// the identity (per entry). That turn is given. False for a group without lines, and
+// for a turn of no more than rounding: the model lies in the group's orientation, and
+// the group is turned by m^T onto it as found.
+bool TurnWithinOwnLines(const SymGroup& group, const double* m, double tolerance, double* turn) {
+  const std::vector<GroupLine> lines = LinesOf(group);
+  if (lines.empty()) return false;
+  const GroupLine& a = lines.front();
+  double image[3], aImage[3];
+  MatrixTimesVector(m, image, a.direction);
+  if (!LineAlong(lines, a.fold, image, tolerance, aImage)) return false;
+  // N: a and a second line across it to where m nearly takes them; about a single line
+  // the group turns freely, and N is m put right the shortest way onto the line.
+  double n[9];
+  const GroupLine* b = nullptr;
+  for (const GroupLine& line : lines) {
+    if (!NearlyEqual(a.direction, line.direction, kAxisTolerance) &&
+        !NearlyOpposite(a.direction, line.direction, kAxisTolerance)) {
+      b = &line;
+      break;
+    }
+  }
+  if (b) {
+    double bImage[3], from[9], to[9], back[9];
+    MatrixTimesVector(m, image, b->direction);
+    if (!LineAlong(lines, b->fold, image, tolerance, bImage)) return false;
+    FrameOf(from, a.direction, b->direction);
+    FrameOf(to, aImage, bImage);
+    Transpose3x3(back, from);
+    MatrixTimesMatrix(n, to, back);
+  } else {
+    // The rotation about image x aImage that takes image onto aImage, then m.
+    double k[3], r[9];
+    Cross(k, image, aImage);
+    const double c = Dot(image, aImage);
+    const double kx[9] = {0, k[2], -k[1], -k[2], 0, k[0], k[1], -k[0], 0};
+    double kx2[9];
+    MatrixTimesMatrix(kx2, kx, kx);
+    for (int j = 0; j < 9; ++j) r[j] = (j % 4 == 0 ? 1.0 : 0.0) + kx[j] + kx2[j] / (1 + c);
+    MatrixTimesMatrix(n, r, m);
+  }
+  // N must carry every line onto one of the group's.
+  for (const GroupLine& line : lines) {
+    double carried[3], found[3];
+    MatrixTimesVector(n, carried, line.direction);
+    if (!LineAlong(lines, line.fold, carried, kAxisTolerance, found)) return false;
+  }
+  double nt[9];
+  Transpose3x3(nt, n);
+  MatrixTimesMatrix(turn, nt, m);
+  double off = 0;
+  for (int j = 0; j < 9; ++j) off = std::max(off, std::fabs(turn[j] - (j % 4 == 0 ? 1.0 : 0.0)));
+  return off <= tolerance && off > kSymmetrisedTolerance;
+}
+
 }  // namespace detail_GroupAlignment
 
 void AddCandidateAxis(SymAxisList& axes, int32_t fold, const double* dir) {
@@ -172,9 +272,20 @@ void SimplePoly::Rotate(const double* m) {
   RebuildVertexSearch();
 }
 
-void TurnModelOrGroup(SimplePoly& poly, SimplePoly* hull, SymGroup& group, const double* m) {
+void TurnModelOrGroup(SimplePoly& poly, SimplePoly* hull, SymGroup& group, const double* m, double tolerance) {
   namespace d = detail_GroupAlignment;
   if (poly.flags & kSimpleKeepOrientation) {
+    // m turns the group onto itself but for a turn within the tolerance: the model lies
+    // in the group's orientation as far as its points are known, and is turned the
+    // little way onto it. Turned the other way by so little, the group's axes would
+    // stand off the model's axes of coordinates by about the model's error, and
+    // symmetric points would no longer have their zeros and equal coordinates.
+    double small[9];
+    if (d::TurnWithinOwnLines(group, m, tolerance, small)) {
+      poly.Rotate(small);
+      if (hull) hull->Rotate(small);
+      return;
+    }
     double t[9];
     d::Transpose3x3(t, m);
     group.Rotate(t);
@@ -323,7 +434,7 @@ std::unique_ptr<SymGroup> AlignSymmetries(SimplePoly& poly, SimplePoly& hull, co
   }
 
   // 6. Turn the model (or the group onto the model).
-  TurnModelOrGroup(poly, &hull, *group, r);
+  TurnModelOrGroup(poly, &hull, *group, r, tolerance);
   return group;
 }
 
@@ -365,7 +476,7 @@ void AlignModelWithNoSymmetry(SimplePoly& poly, SimplePoly& hull, SymGroup& grou
   NegateInto(minusD, dd);
   double r[9];
   MatrixFromRows(r, c, a, minusD);
-  TurnModelOrGroup(poly, &hull, group, r);
+  TurnModelOrGroup(poly, &hull, group, r, tolerance);
 }
 
 }  // namespace corvia

@@ -48,7 +48,9 @@ void AlignModelWithNoSymmetry(SimplePoly& poly, SimplePoly& hull, SymGroup& grou
                               double tolerance = kPointTolerance);
 
 // Model turned by m, or, when the model keeps its orientation, the group turned the
-// opposite way onto the model.
-void TurnModelOrGroup(SimplePoly& poly, SimplePoly* hull, SymGroup& group, const double* m);
+// opposite way onto the model; but a model that keeps its orientation and lies in the
+// group's own orientation but for a turn within the tolerance (per matrix entry) is
+// turned that little way onto the group.
+void TurnModelOrGroup(SimplePoly& poly, SimplePoly* hull, SymGroup& group, const double* m, double tolerance);
 
 }  // namespace corvia

@@ -179,8 +179,8 @@ int32_t AdjacentVert(const SimplePoly& hull, int32_t v, int j) {
 
 // Turns the model by the rotation (the group the opposite way when the model keeps
 // its orientation).
-void Turn(SimplePoly& poly, SimplePoly& hull, SymGroup& group, const double* m) {
-  TurnModelOrGroup(poly, &hull, group, m);
+void Turn(SimplePoly& poly, SimplePoly& hull, SymGroup& group, const double* m, const VertexLocator& locator) {
+  TurnModelOrGroup(poly, &hull, group, m, locator.Tolerance());
 }
 
 enum class PlaneSearch { kFound, kNone, kBroken };
@@ -310,7 +310,7 @@ bool FindInPyramidal(SimplePoly& poly, SymGroup& group, SimplePoly& hull, int co
   CopyVector(axis, a);
   double turn[9];
   AngleAboutAxis(turn, axis, t);
-  Turn(poly, hull, group, turn);
+  Turn(poly, hull, group, turn, locator);
   return true;
 }
 
@@ -341,7 +341,7 @@ bool FindInDihedral(SimplePoly& poly, SymGroup& group, SimplePoly& hull, int cou
   if (TestReflection(poly, kReflectionVertical, n, group, count, locator)) {
     double turn[9];
     TurnAboutAxis(turn, u, 2, 3);  // minus one third of a turn
-    Turn(poly, hull, group, turn);
+    Turn(poly, hull, group, turn, locator);
     return true;
   }
   Add(n, a0, a1);
@@ -349,7 +349,7 @@ bool FindInDihedral(SimplePoly& poly, SymGroup& group, SimplePoly& hull, int cou
   if (TestReflection(poly, kReflectionVertical, n, group, count, locator)) {
     double turn[9];
     TurnAboutAxis(turn, u, 1, 3);
-    Turn(poly, hull, group, turn);
+    Turn(poly, hull, group, turn, locator);
     return true;
   }
   return false;

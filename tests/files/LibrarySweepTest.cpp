@@ -4,12 +4,12 @@
 // division, the nine dual morphs, eight kinds of augmentation, model files in both
 // forms, the undo step's memory copy, nets, stellation under two criteria, faceting);
 // a geodesic sphere of 18,000 faces goes through the dual morphs, and a sample of the
-// records with one corner moved a little (as a file with few decimals gives them)
-// through the nets and stellations. Every derived model then enters through
-// CreatePoly as the program's models do. The test collects, and fails on, every
-// internal error, every refusal that nobody was told of, and every stretch of work
-// longer than half a second in which no progress report could have let Cancel act
-// (on both of two runs: a busy machine can stretch one).
+// records with one corner moved a little (as a file with few decimals gives them) and
+// ten moved corners that were once hard go through the nets and stellations. Every
+// derived model then enters through CreatePoly as the program's models do. The test
+// collects, and fails on, every internal error, every refusal that nobody was told of,
+// and every stretch of work longer than half a second in which no progress report
+// could have let Cancel act (on both of two runs: a busy machine can stretch one).
 //
 // CORVIA_SWEEP_MODELS=<first>-<last> limits the models (numbered as the list below);
 // CORVIA_SWEEP_STRIDE=<n> takes every n-th; CORVIA_SWEEP_MOVED=all moves a corner of
@@ -129,13 +129,30 @@ constexpr double kCornerMoves[] = {1e-6, 1e-5, 1e-4, 1e-3};
 // CORVIA_SWEEP_MOVED=all asks for every record by every move.
 constexpr int kMovedRecordStride = 9;
 
+// A corner of a record moved along an axis of coordinates, by a share of its radius.
+struct CornerMove {
+  int record;
+  int corner;
+  int axis;
+  double move;
+};
+// Moved corners that the sample need not meet and that are hard for the facet models
+// of the stellations: a group turned off the axes of coordinates by about the model's
+// error, or by a turn that carries it onto itself; crossings and lines so far out that
+// the diagrams place them further apart than the point tolerance; a coordinate near 0
+// that one diagram makes 0 and another does not.
+constexpr CornerMove kHardMoves[] = {
+    {100, 0, 2, 1e-6}, {247, 0, 2, 1e-6}, {90, 0, 2, 2e-6},  {128, 1, 0, 1e-6}, {5, 0, 2, 1e-4},
+    {107, 0, 2, 1e-5}, {124, 0, 2, 1e-5}, {122, 0, 2, 1e-4}, {24, 0, 2, 1e-4},  {16, 2, 1, 1e-4},
+};
+
 // A library record as another program's file might give it: one corner moved.
-bool BuildMoved(Poly& poly, corvia::PolyTemplate& polyTemplate, corvia::LibraryEntry* entry, double move) {
+bool BuildMoved(Poly& poly, corvia::PolyTemplate& polyTemplate, corvia::LibraryEntry* entry, const CornerMove& move) {
   Poly record;
   if (!CreateFromLibraryEntry(&record, &polyTemplate, entry, false)) return false;
   std::unique_ptr<SimplePoly> simple(CreateSimplePoly(&record, corvia::kDeriveBase, nullptr, nullptr));
-  if (!simple || simple->NumVerts() < 1) return false;
-  simple->VertAt(0).pos[2] += move * simple->GetMaxVertexRadius();
+  if (!simple || simple->NumVerts() <= move.corner) return false;
+  simple->VertAt(move.corner).pos[move.axis] += move.move * simple->GetMaxVertexRadius();
   return CreatePoly(*simple, &poly, false, false).done();
 }
 
@@ -188,11 +205,22 @@ std::vector<SweepModel> SweepModels() {
       std::snprintf(name, sizeof name, "record %d with a corner moved by %g", index, move);
       models.push_back({name,
                         [entry, move](Poly& poly, corvia::PolyTemplate& polyTemplate) {
-                          return BuildMoved(poly, polyTemplate, entry, move);
+                          return BuildMoved(poly, polyTemplate, entry, {0, 0, 2, move});
                         },
                         false, true});
     }
     ++sample;
+  }
+  for (const CornerMove& move : kHardMoves) {
+    char name[80];
+    std::snprintf(name, sizeof name, "record %d with corner %d moved along %c by %g", move.record, move.corner,
+                  "xyz"[move.axis], move.move);
+    corvia::LibraryEntry* entry = corvia::GetLibraryEntry(move.record);
+    models.push_back({name,
+                      [entry, move](Poly& poly, corvia::PolyTemplate& polyTemplate) {
+                        return BuildMoved(poly, polyTemplate, entry, move);
+                      },
+                      false, true});
   }
   // A record augmented on every face of a type, with the faces that end up in one plane
   // blended: the drilled square bicupola with pyramids on its squares.

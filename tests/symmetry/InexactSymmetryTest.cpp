@@ -81,6 +81,18 @@ double LargestMiss(const SimplePoly& poly, const SymGroup& group) {
 
 constexpr double kRounding = 1e-14;
 
+// The turn by the angle about the unit axis u (column order).
+void TurnAbout(double* m, const double* u, double angle) {
+  const double c = std::cos(angle), s = std::sin(angle), t = 1 - c;
+  for (int col = 0; col < 3; ++col) {
+    for (int row = 0; row < 3; ++row) {
+      double v = t * u[row] * u[col] + (row == col ? c : 0.0);
+      if (row != col) v += (((col - row + 3) % 3 == 1) ? -1 : 1) * s * u[3 - row - col];
+      m[3 * col + row] = v;
+    }
+  }
+}
+
 TEST(InexactSymmetryTest, NoiseBelowTheToleranceKeepsTheGroupAndNoiseAboveItLowersIt) {
   const struct {
     const char* name;
@@ -185,6 +197,64 @@ TEST(InexactSymmetryTest, AModelThatKeepsItsPlaceIsMovedOnlyWithinTheTolerance) 
   EXPECT_GT(moved, 0.0);
   EXPECT_LE(moved, kSymmetryTolerance * std::sqrt(Dot(points[0].data(), points[0].data())));
   EXPECT_LE(LargestMiss(*kept.model, *kept.group), 10 * kRounding);
+}
+
+// A model that keeps its orientation and lies on its group's axes but for a small turn
+// (a file written with few decimals) is turned onto them, not the group onto it: the
+// group's axes stay on the axes of coordinates, so the symmetric points keep their
+// equal coordinates and their zeros. Among them turns about y that carry a dihedral
+// group or a mirror onto itself without being the group's, and a single axis.
+TEST(InexactSymmetryTest, AModelThatKeepsItsOrientationIsTurnedOntoItsGroupsAxes) {
+  std::vector<Point> antiprism;
+  // Its 2-fold axes where the group's stand: one along x.
+  AddRing(antiprism, 7, 0.5, 1, -M_PI / 14);
+  AddRing(antiprism, 7, -0.5, 1, M_PI / 14);
+  std::vector<Point> pyramid;
+  AddRing(pyramid, 5, -0.5, 1, 0.3);
+  pyramid.push_back({0, 0.8, 0});
+  std::vector<Point> twisted = pyramid;
+  AddRing(twisted, 5, 0.2, 0.7, 0.7);
+  const struct {
+    const char* name;
+    std::vector<Point> points;
+    const char* group;
+    std::vector<double> turns;  // about y
+  } shapes[] = {{"icosahedron", Icosahedron(), "Ih", {0}},
+                {"antiprism", antiprism, "D7d", {0, M_PI / 7}},
+                {"pyramid", pyramid, "C5v", {0, M_PI / 5}},
+                {"twisted pyramid", twisted, "C5", {0, 0.4}}};
+  for (const auto& shape : shapes) {
+    for (double about : shape.turns) {
+      SCOPED_TRACE(std::string(shape.name) + ", turned about y by " + std::to_string(about));
+      // Turned about y, then tipped by 3e-7 about a slanting axis.
+      double turnAbout[9], tip[9], turn[9];
+      const double y[3] = {0, 1, 0}, slant[3] = {1 / std::sqrt(14.0), 2 / std::sqrt(14.0), 3 / std::sqrt(14.0)};
+      TurnAbout(turnAbout, y, about);
+      TurnAbout(tip, slant, 3e-7);
+      MatrixTimesMatrix(turn, tip, turnAbout);
+      std::vector<Point> points;
+      for (const Point& p : shape.points) {
+        Point q;
+        MatrixTimesVector(turn, q.data(), p.data());
+        points.push_back(q);
+      }
+      auto model = MakeModel(points, BruteHullFaces(points));
+      model->flags |= kSimpleKeepOrientation | kSimpleKeepCentre | kSimpleKeepSize;
+      Outcome kept = Analyse(std::move(model));
+      ASSERT_EQ(kept.Name(), shape.group);
+      EXPECT_LE(LargestMiss(*kept.model, *kept.group), 10 * kRounding);
+      const std::vector<Point> after = Positions(*kept.model);
+      if (shape.group[0] == 'I') {
+        // Every corner has a coordinate 0.
+        for (const Point& p : after) {
+          EXPECT_LE(std::min({std::fabs(p[0]), std::fabs(p[1]), std::fabs(p[2])}), kRounding);
+        }
+      } else {
+        // The first ring's corners have one height.
+        for (size_t i = 1; i < 5; ++i) EXPECT_NEAR(after[i][1], after[0][1], kRounding);
+      }
+    }
+  }
 }
 
 }  // namespace
