@@ -28,6 +28,18 @@ bool OutsideSide(const WindowTriangle& a, int i, const WindowTriangle& b, double
          Dot2(a.normal[i], b.xy[2]) >= limit;
 }
 
+// Whether one of the two sides of a through its corner ia has the corners of b other
+// than its corner ib (the same point) at least the gap beyond it.
+bool SideThroughCornerSeparates(const WindowTriangle& a, int ia, const WindowTriangle& b, int ib, double gap) {
+  const double* p = b.xy[(ib + 1) % 3];
+  const double* q = b.xy[(ib + 2) % 3];
+  for (const int side : {ia, (ia + 2) % 3}) {
+    const double limit = a.offset[side] + gap;
+    if (Dot2(a.normal[side], p) >= limit && Dot2(a.normal[side], q) >= limit) return true;
+  }
+  return false;
+}
+
 }  // namespace detail_TriangleBatches
 
 void SetUpWindowTriangle(WindowTriangle& t) {
@@ -97,6 +109,9 @@ bool TrianglesMayOverlap(const WindowTriangle& a, const WindowTriangle& b, doubl
     int ia = 0;
     while (sharedA[ia] < 0) ++ia;
     const int ib = sharedA[ia];
+    // Most often a side of one through the corner has the other wholly beyond it.
+    if (SideThroughCornerSeparates(a, ia, b, ib, 2.0 * margin) || SideThroughCornerSeparates(b, ib, a, ia, 2.0 * margin))
+      return false;
     const double* v = a.xy[ia];
     double pa[2][2], pb[2][2], ua[2][2], ub[2][2];
     for (int k = 0; k < 2; ++k) {
@@ -193,7 +208,12 @@ void TriangleBatcher::Split(const std::vector<WindowTriangle>& triangles, const 
         const size_t c = static_cast<size_t>(cy) * static_cast<size_t>(nx) + static_cast<size_t>(cx);
         if (mCellStamp[c] != run) continue;
         for (int32_t node = mCellHead[c]; node >= 0 && !overlap; node = mNodes[static_cast<size_t>(node)].next) {
-          const uint32_t other = mNodes[static_cast<size_t>(node)].triangle;
+          const Node& n = mNodes[static_cast<size_t>(node)];
+          // Boxes apart by the margin twice over, told from the node alone.
+          if (n.low[0] - t.high[0] >= 2.0 * margin || t.low[0] - n.high[0] >= 2.0 * margin ||
+              n.low[1] - t.high[1] >= 2.0 * margin || t.low[1] - n.high[1] >= 2.0 * margin)
+            continue;
+          const uint32_t other = n.triangle;
           if (mTestedBy[other] == tested) continue;
           mTestedBy[other] = tested;
           overlap = TrianglesMayOverlap(t, triangles[other], margin);
@@ -208,7 +228,7 @@ void TriangleBatcher::Split(const std::vector<WindowTriangle>& triangles, const 
           mCellStamp[c] = run;
           mCellHead[c] = -1;
         }
-        mNodes.push_back({mCellHead[c], index});
+        mNodes.push_back({mCellHead[c], index, {t.low[0], t.low[1]}, {t.high[0], t.high[1]}});
         mCellHead[c] = static_cast<int32_t>(mNodes.size() - 1);
       }
     }

@@ -49,6 +49,7 @@ class TriangleBatcher {
   struct Node {
     int32_t next;
     uint32_t triangle;
+    double low[2], high[2];  // the triangle's box
   };
   std::vector<Node> mNodes;
   std::vector<uint32_t> mTestedBy;

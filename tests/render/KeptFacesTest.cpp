@@ -515,6 +515,13 @@ TEST(TriangleRuns, OnlyTrianglesThatCannotShareAPixelRunTogether) {
   const WindowTriangle up = Triangle({{0, 0}, {5, 8}, {-5, 8}}, 1, 9, 10);
   EXPECT_FALSE(TrianglesMayOverlap(up, Triangle({{0, 0}, {-5, -8}, {5, -8}}, 1, 11, 12), m));
   EXPECT_TRUE(TrianglesMayOverlap(up, Triangle({{0, 0}, {1, 9}, {6, 4}}, 1, 13, 14), m));
+  // Two of a fan with one between them, either way round; one that comes nearer to
+  // the side between them than the margin allows.
+  const WindowTriangle fan = Triangle({{0, 0}, {10, 0}, {5, 8.66}}, 1, 40, 41);
+  const WindowTriangle across = Triangle({{0, 0}, {-5, 8.66}, {-10, 0}}, 1, 42, 43);
+  EXPECT_FALSE(TrianglesMayOverlap(fan, across, m));
+  EXPECT_FALSE(TrianglesMayOverlap(across, fan, m));
+  EXPECT_TRUE(TrianglesMayOverlap(fan, Triangle({{0, 0}, {2.5 - 0.087, 4.33 + 0.05}, {-10, 0}}, 1, 44, 43), m));
   // Apart, and apart by less than the margin.
   EXPECT_FALSE(TrianglesMayOverlap(base, Triangle({{20, 0}, {30, 0}, {20, 10}}, 15, 16, 17), m));
   EXPECT_TRUE(TrianglesMayOverlap(base, Triangle({{10.1, 0}, {20, 0}, {10.1, 10}}, 15, 16, 17), m));
