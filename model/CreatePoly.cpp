@@ -472,8 +472,11 @@ bool CreatePolyWithUndo(SimplePoly& simple, int undoType, bool keepColors, bool 
   const bool ok =
       detail_CreatePoly::BuildPoly(simple, GetCurrentPoly(), keepColors, keepDualColors, wayBack, &cleared);
   if (!ok) {
-    // The previous model comes back, and the step would undo nothing.
+    // The previous model comes back, and the step would undo nothing. Rebuilding it
+    // from the step runs to its end: the cancel that stopped the new model (still
+    // pressed in the window while an outer level keeps it open) must not stop it.
     if (occasion >= 0) doc.SwitchToModel(previous);
+    const ProgressShield shield;
     if (!transition && cleared && undo && undo->RestoreLastUndo()) {
       // The old model was rebuilt from the step, which is gone with it.
     } else if (undoType >= 0 && undo) {
