@@ -2,6 +2,7 @@
 
 #include "app/OutcomeBoxes.h"
 #include "app/PolyDoc.h"
+#include "core/Progress.h"
 #include "core/TimeFormat.h"
 #include "model/CreatePoly.h"
 #include "model/TransitionOccasion.h"
@@ -29,8 +30,11 @@ Outcome CreatePolyWithUndo(ModelChangeDocument& document, SimplePoly& simple, in
       CreatePoly(simple, document.GetCurrentPoly(), keepColors, keepDualColors, wayBack, &cleared);
   if (tell) TellOutcome(outcome);
   if (!outcome.done()) {
-    // The previous model comes back, and the step would undo nothing.
+    // The previous model comes back, and the step would undo nothing. Rebuilding it
+    // from the step runs to its end: the cancel that stopped the new model (still
+    // pressed in the window while an outer level keeps it open) must not stop it.
     if (occasion >= 0) document.SwitchToModel(previous);
+    const ProgressShield shield;
     if (!transition && cleared && undo && undo->RestoreLastUndo()) {
       // The old model was rebuilt from the step, which is gone with it.
     } else if (undoType >= 0 && undo) {

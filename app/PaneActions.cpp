@@ -43,10 +43,6 @@ constexpr int kCmdPreviousFaceType = 32932;
 constexpr size_t kTooltipCapacity = 80;
 // "Section > Cross-Section Direction > Along Axis 1" to 3.
 constexpr std::array<int, 3> kCmdSliceAlongAxis = {33378, 33379, 33380};
-// A model made from what a pane shows replaces the current one as a plain change, or
-// as the faceted model of the drawn facets.
-constexpr int kUndoModelChange = 2;
-constexpr int kUndoFacetedModel = 4;
 
 // The help of the augmentation preview, shown in its pane until the first step.
 constexpr const char* kPreviewHelp =
@@ -252,14 +248,7 @@ void MakeBaseModel(CPolyView* pane) {
   Poly* poly = GetCurrentPoly();
   if (!poly) return;
   ShowPaneSide(pane);
-  // The model of a large pane (a tilted sphere of half a million faces) takes seconds
-  // to derive before it is built: one progress level for both, so that the window
-  // appears after a second and a cancel stops the derivation as it stops the build.
-  ProgressScope progress;
-  std::unique_ptr<SimplePoly> model(CreateModel(poly, 0, nullptr, nullptr, pane));
-  if (!model) return;
-  const bool faceted = pane->GetViewType() == kViewFacetingPreview;
-  CreateDerivedPolyWithUndo(*model, faceted ? kUndoFacetedModel : kUndoModelChange, false, false);
+  EnterModelOfPane(poly, pane);
 }
 
 // ---- Augmentation ---------------------------------------------------------------------------

@@ -457,6 +457,17 @@ SimplePoly* CreateModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uin
   return simple;
 }
 
+bool EnterModelOfPane(Poly* poly, OpenGLView* view) {
+  // The model of a large pane (a tilted sphere of half a million faces) takes seconds
+  // to derive before it is built: one progress level for both, so that the window
+  // appears after a second and a cancel stops the derivation as it stops the build.
+  ProgressScope progress;
+  std::unique_ptr<SimplePoly> model(CreateModel(poly, 0, nullptr, nullptr, view));
+  if (!model) return false;
+  const bool faceted = GetDocumentAccess().GetPaneViewType(view) == kViewFacetingPreview;
+  return CreateDerivedPolyWithUndo(*model, faceted ? kUndoFacetedModel : kUndoModelChange, false, false);
+}
+
 // ---- Models for the document ------------------------------------------------------------------
 
 WatermanSettings& GetWatermanSettings() {

@@ -36,7 +36,9 @@ constexpr uint32_t kViewDualPolyhedron = 0x1A01;
 // No pane: the side the model shows decides.
 constexpr uint32_t kViewNone = 0;
 
-// Undo types of the models made here.
+// Undo types of the models made here: a model made from what a pane shows replaces
+// the current one as a plain change, or as the faceted model of the drawn facets.
+constexpr int kUndoModelChange = 2;
 constexpr int kUndoFacetedModel = 4;
 constexpr int kUndoWatermanModel = 19;
 

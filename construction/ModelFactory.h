@@ -38,6 +38,11 @@ SimplePoly* DeriveModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uin
 // DeriveModel, the model taking the description, web link and inherited mark of the
 // model it came from where it has none of its own.
 SimplePoly* CreateModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uint8_t* derived, OpenGLView* view);
+// The model the pane shows (its stellation, faceting, morph, compound or dual) made
+// the current model, with an undo step: derived and built under one progress level,
+// so that a cancel at any report stops either and leaves the old model. False when
+// nothing was made.
+bool EnterModelOfPane(Poly* poly, OpenGLView* view);
 // The plain copy of one side (kDeriveDual: the dual's), of one compound part (with
 // kDeriveKeepPart; without, the model less that part), or with faces cut into the
 // triangles of their face types' outlines; named by NameSimplePoly.

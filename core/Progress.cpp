@@ -43,6 +43,8 @@ struct ProgressState {
   // ProgressScopes alive: a cancel is kept only for work that one of them encloses
   // (a level opened by hand is closed by the cancel and ends with its caller).
   int liveScopes = 0;
+  // ProgressShields alive: no cancel is taken.
+  int shields = 0;
   double lastTick = 0.0;
   bool ticked = false;
   // The last caption reported before the window appeared, shown when it appears (the
@@ -129,7 +131,7 @@ bool UpdateProgress(double fraction, const char* caption, ...) {
 
   d::PumpWindow(state);
   if (!state.window) return state.level > 0;
-  if (state.window->CancelRequested() || state.cancelRequested) {
+  if (state.shields == 0 && (state.window->CancelRequested() || state.cancelRequested)) {
     state.lastCancelRequested = !state.window->CancelRequested();
     ++state.cancelCount;
     const int level = state.level;
@@ -247,6 +249,18 @@ ProgressScope::~ProgressScope() {
     // The cancelled work has come back out of its scope.
     state.cancelledLevel = 0;
   }
+}
+
+ProgressShield::ProgressShield() : mCancelledLevel(detail_Progress::State().cancelledLevel) {
+  auto& state = detail_Progress::State();
+  ++state.shields;
+  state.cancelledLevel = 0;
+}
+
+ProgressShield::~ProgressShield() {
+  auto& state = detail_Progress::State();
+  --state.shields;
+  if (state.level >= mCancelledLevel) state.cancelledLevel = mCancelledLevel;
 }
 
 bool IsDrawingContextHeld() {

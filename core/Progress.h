@@ -105,6 +105,19 @@ private:
   int mLevel;
 };
 
+// Work that must run to its end once begun, such as putting back the model that a
+// cancelled change had already taken away: while one lives, reports take no cancel
+// and do not answer stop for one taken before. The cancel taken before holds again
+// once it ends.
+class ProgressShield {
+public:
+  ProgressShield();
+  ~ProgressShield();
+  ProgressShield(const ProgressShield&) = delete;
+  ProgressShield& operator=(const ProgressShield&) = delete;
+private:
+  int mCancelledLevel;
+};
 // The renderer installs a query that says whether an OpenGL view holds the
 // drawing context at the moment; no progress window is created while it does.
 // Without one, nothing is drawing. Returns the query installed before.

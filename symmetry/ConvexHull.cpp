@@ -92,10 +92,15 @@ double SquaredDistanceToTriangle(const double* p, const double* a, const double*
   return at(vb * denom, vc * denom);
 }
 
-// Where the searches by position read a vertex.
-struct HullVertexPosition {
-  const SimplePoly* poly;
-  const double* operator()(int32_t i) const { return poly->VertAt(i).pos; }
+// What the hull is built from: the vertices of a model, or plain coordinates (x, y,
+// z of each point in turn) of which every point takes part.
+struct HullInput {
+  SimplePoly* poly = nullptr;
+  const double* xyz = nullptr;
+  int32_t count = 0;
+  const double* operator()(int32_t i) const {
+    return xyz ? xyz + static_cast<size_t>(i) * 3 : poly->VertAt(i).pos;
+  }
 };
 
 // The hull is built as triangles with half-edge twins over the points snapped to an
@@ -112,7 +117,7 @@ class HullBuilder {
  public:
   // Triangles are joined into one face, and corners on a straight line dropped,
   // within faceTolerance.
-  HullBuilder(SimplePoly& poly, double faceTolerance) : mPoly(poly), mFaceTolerance(faceTolerance) {}
+  HullBuilder(const HullInput& input, double faceTolerance) : mInput(input), mFaceTolerance(faceTolerance) {}
 
   HullOutcome Build();
   // The vertex whose position is not finite (NotFinite).
@@ -120,10 +125,13 @@ class HullBuilder {
   // Polygons (point numbers, counter-clockwise seen from outside) and their planes.
   // False when the triangles do not join into polygons of three corners or more.
   bool ExtractFaces();
+  // Into the model the points are the vertices of.
   void WriteFaces(int firstFace);
+  // Into plain lists, handing over the builder's own.
+  void WriteFaces(PointHull& hull);
 
  private:
-  const double* Pos(int32_t point) const { return mPoly.VertAt(VertOf(point)).pos; }
+  const double* Pos(int32_t point) const { return mInput(VertOf(point)); }
   // The same position, read from the point's own record once the faces are being
   // found (after KeepPositions).
   const double* KeptPos(int32_t point) const { return mPoints[static_cast<size_t>(point)].grid; }
@@ -134,7 +142,7 @@ class HullBuilder {
   int32_t VertOf(int32_t point) const { return mPoints[static_cast<size_t>(point)].vert; }
   // Before the records are made: the position of the vertex at `rank` in vertOf.
   const double* PosOfRank(const std::vector<int32_t>& vertOf, size_t rank) const {
-    return mPoly.VertAt(vertOf[rank]).pos;
+    return mInput(vertOf[rank]);
   }
   // Snapped coordinates are whole numbers below 2^41, held exactly in doubles.
   const double* Grid(int32_t point) const { return mPoints[static_cast<size_t>(point)].grid; }
@@ -182,7 +190,12 @@ class HullBuilder {
   HullPlane TrianglePlane(int32_t t) const;
   void GroupCoplanarTriangles();
 
-  SimplePoly& mPoly;
+  // A vertex of the model left out: Temp on the model, or in mLeftOut.
+  void LeaveOut(int32_t i);
+  bool IsLeftOut(int32_t i) const;
+
+  HullInput mInput;
+  std::vector<uint8_t> mLeftOut;  // per point of plain coordinates, when any is left out
   double mFaceTolerance;
   int mBadVertex = kHullNone;
   std::vector<int32_t> mPointOfRank;  // the points in the order of their vertices
@@ -336,7 +349,7 @@ HullPlane HullBuilder::TrianglePlane(int32_t t) const {
 }
 
 void HullBuilder::KeepPositions() {
-  for (HullPoint& record : mPoints) CopyVector(record.grid, mPoly.VertAt(record.vert).pos);
+  for (HullPoint& record : mPoints) CopyVector(record.grid, mInput(record.vert));
 }
 
 int32_t HullBuilder::NewTri(int32_t a, int32_t b, int32_t c) {
@@ -419,27 +432,45 @@ void HullBuilder::AddConflict(int32_t point, int32_t tri) {
   mConflictHead[static_cast<size_t>(tri)] = point;
 }
 
+void HullBuilder::LeaveOut(int32_t i) {
+  if (mInput.poly) {
+    mInput.poly->VertAt(i).flags |= kSimpleTemp;
+    return;
+  }
+  if (mLeftOut.empty()) mLeftOut.assign(static_cast<size_t>(mInput.count), 0);
+  mLeftOut[static_cast<size_t>(i)] = 1;
+}
+
+bool HullBuilder::IsLeftOut(int32_t i) const {
+  if (mInput.poly) return mInput.poly->VertAt(i).IsTemp();
+  return !mLeftOut.empty() && mLeftOut[static_cast<size_t>(i)];
+}
+
 HullOutcome HullBuilder::GatherPoints(std::vector<int32_t>& vertOf) {
   double extent = 0;
-  for (int i = 0; i < mPoly.NumVerts(); ++i) {
-    SimpleVert& v = mPoly.VertAt(i);
-    if (v.flags & kHullUnusableFlags) {
-      v.flags |= kSimpleTemp;
-      continue;
+  vertOf.reserve(static_cast<size_t>(mInput.count));
+  for (int32_t i = 0; i < mInput.count; ++i) {
+    if (mInput.poly) {
+      SimpleVert& v = mInput.poly->VertAt(i);
+      if (v.flags & kHullUnusableFlags) {
+        v.flags |= kSimpleTemp;
+        continue;
+      }
     }
-    if (!std::isfinite(v.pos[0]) || !std::isfinite(v.pos[1]) || !std::isfinite(v.pos[2])) {
+    const double* pos = mInput(i);
+    if (!std::isfinite(pos[0]) || !std::isfinite(pos[1]) || !std::isfinite(pos[2])) {
       mBadVertex = i;
       return HullOutcome::NotFinite;
     }
     vertOf.push_back(i);
-    for (double x : v.pos) extent = std::max(extent, std::fabs(x));
+    for (int k = 0; k < 3; ++k) extent = std::max(extent, std::fabs(pos[k]));
   }
   // Of vertices that coincide only the first takes part; the others are on the hull
   // through it and end as non-corners. A vertex is dropped when a vertex before it
   // that was kept lies within the tolerance. Most vertices have no other near them
   // at all and are kept at once; only the rest are searched for, in their order.
   const double cellSize = VertexLocator::CellSizeFor(extent);
-  const HullVertexPosition position{&mPoly};
+  const HullInput& position = mInput;
   std::vector<int32_t> crowded;
   {
     if (!ProgressTick()) return HullOutcome::Cancelled;
@@ -457,24 +488,25 @@ HullOutcome HullBuilder::GatherPoints(std::vector<int32_t>& vertOf) {
     size_t distinct = 0;
     for (size_t k = 0; k < crowded.size(); ++k) {
       if (repeated[k]) {
-        mPoly.VertAt(crowded[k]).flags |= kSimpleTemp;
+        LeaveOut(crowded[k]);
       } else {
         crowded[distinct++] = crowded[k];
       }
     }
     crowded.resize(distinct);
-    PointGrid<HullVertexPosition> grid(cellSize, position);
+    PointGrid<HullInput> grid(cellSize, position);
     grid.Reserve(crowded.size());
     for (int32_t i : crowded) grid.Add(i);
     grid.Finish();
     for (int32_t i : crowded) {
       int32_t first = i;
-      grid.ForEachWithin(mPoly.VertAt(i).pos, kPointTolerance, [&](int32_t j) {
-        if (j < first && !mPoly.VertAt(j).IsTemp()) first = j;
+      grid.ForEachWithin(mInput(i), kPointTolerance, [&](int32_t j) {
+        if (j < first && !IsLeftOut(j)) first = j;
       });
-      if (first != i) mPoly.VertAt(i).flags |= kSimpleTemp;
+      if (first != i) LeaveOut(i);
     }
-    std::erase_if(vertOf, [this](int32_t i) { return mPoly.VertAt(i).IsTemp(); });
+    std::erase_if(vertOf, [this](int32_t i) { return IsLeftOut(i); });
+    std::vector<uint8_t>().swap(mLeftOut);
   }
   return vertOf.size() < 4 ? HullOutcome::Flat : HullOutcome::Built;
 }
@@ -651,6 +683,8 @@ HullOutcome HullBuilder::Build() {
     b = mPointOfRank[static_cast<size_t>(corners[1])];
     c = mPointOfRank[static_cast<size_t>(corners[2])];
     d4 = mPointOfRank[static_cast<size_t>(corners[3])];
+    // Points added in the order of their records need their ranks no more.
+    if (mAddInRecordOrder) std::vector<int32_t>().swap(mPointOfRank);
   }
   const int32_t numPoints = static_cast<int32_t>(mPoints.size());
   mConflictNext.assign(static_cast<size_t>(numPoints), kHullNone);
@@ -978,20 +1012,21 @@ bool HullBuilder::ExtractFaces() {
 }
 
 void HullBuilder::WriteFaces(int firstFace) {
+  SimplePoly& poly = *mInput.poly;
   // The faces change, so the vertex-face lists and the edges go.
-  for (int i = 0; i < mPoly.NumVerts(); ++i) mPoly.VertAt(i).items.clear();
-  mPoly.flags &= ~(kSimpleHasVertFaceLists | kSimpleSortedFaceLists);
-  mPoly.SetNumEdges(0);
+  for (int i = 0; i < poly.NumVerts(); ++i) poly.VertAt(i).items.clear();
+  poly.flags &= ~(kSimpleHasVertFaceLists | kSimpleSortedFaceLists);
+  poly.SetNumEdges(0);
 
   // One growth for all the faces instead of one per face past the end.
   const size_t numFaces = mFaceGroup.size();
   const int needed = firstFace + static_cast<int>(numFaces);
-  if (needed > mPoly.NumFaces()) mPoly.Resize(mPoly.NumVerts(), needed);
+  if (needed > poly.NumFaces()) poly.Resize(poly.NumVerts(), needed);
   int index = firstFace;
   ProgressTicker tick;
   for (size_t j = 0; j < numFaces; ++j, ++index) {
     (void)tick();
-    SimpleFace* face = mPoly.GetFace(index);
+    SimpleFace* face = poly.GetFace(index);
     if (!face) return;
     const size_t first = mFaceStart[j];
     const size_t count = mFaceStart[j + 1] - first;
@@ -1006,25 +1041,39 @@ void HullBuilder::WriteFaces(int firstFace) {
     face->nextOfType = index;
     face->coinc = index;
   }
-  for (int i = index; i < mPoly.NumFaces(); ++i) {
-    SimpleFace& f = mPoly.FaceAt(i);
+  for (int i = index; i < poly.NumFaces(); ++i) {
+    SimpleFace& f = poly.FaceAt(i);
     f.flags |= kSimpleTemp;
     f.nextOfType = i;
     f.coinc = i;
   }
-  if (mPoly.currentFace >= index) mPoly.currentFace = kNoIndex;
-  if (index < mPoly.NumFaces()) mPoly.Truncate(mPoly.NumVerts(), index);
+  if (poly.currentFace >= index) poly.currentFace = kNoIndex;
+  if (index < poly.NumFaces()) poly.Truncate(poly.NumVerts(), index);
 
   // The points that are no corner are left out, in the order of the vertices: every
   // vertex still in use is a point.
-  std::vector<uint8_t> cornerVert(static_cast<size_t>(mPoly.NumVerts()), 0);
+  std::vector<uint8_t> cornerVert(static_cast<size_t>(poly.NumVerts()), 0);
   for (size_t point = 0; point < mPoints.size(); ++point) {
     if (mIsCorner[point]) cornerVert[static_cast<size_t>(VertOf(static_cast<int32_t>(point)))] = 1;
   }
-  for (int i = 0; i < mPoly.NumVerts(); ++i) {
-    SimpleVert& v = mPoly.VertAt(i);
+  for (int i = 0; i < poly.NumVerts(); ++i) {
+    SimpleVert& v = poly.VertAt(i);
     if (!v.IsTemp() && !cornerVert[static_cast<size_t>(i)]) v.flags |= kSimpleTemp;
   }
+}
+
+void HullBuilder::WriteFaces(PointHull& hull) {
+  for (size_t point = 0; point < mPoints.size(); ++point) {
+    if (mIsCorner[point]) hull.corners.push_back(VertOf(static_cast<int32_t>(point)));
+  }
+  std::sort(hull.corners.begin(), hull.corners.end());
+  hull.normals.resize(mFaceGroup.size() * 3);
+  for (size_t j = 0; j < mFaceGroup.size(); ++j) {
+    CopyVector(&hull.normals[j * 3], mPlanes[static_cast<size_t>(mFaceGroup[j])].n);
+  }
+  for (int32_t& corner : mCorners) corner = VertOf(corner);
+  hull.faceCorners = std::move(mCorners);
+  hull.faceStart = std::move(mFaceStart);
 }
 
 // Three-way order of positions for LinkCoincidentVerts: x, then y, then z, each
@@ -1033,6 +1082,32 @@ int CompareHullVerts(const SimplePoly& poly, int32_t a, int32_t b, double tolera
   const int c = CompareWithin(poly.VertAt(a).pos, poly.VertAt(b).pos, tolerance);
   if (c != 0) return c;
   return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+// Builds the hull and finds its faces; Built when they are ready to be written.
+HullOutcome BuildAndFindFaces(HullBuilder& builder, int* badVertex) {
+  HullOutcome outcome = builder.Build();
+  *badVertex = builder.BadVertex();
+  if (outcome == HullOutcome::Built && !ProgressTick()) outcome = HullOutcome::Cancelled;
+  if (outcome == HullOutcome::Built && !builder.ExtractFaces()) outcome = HullOutcome::Unreliable;
+  if (outcome == HullOutcome::Built && !ProgressTick()) outcome = HullOutcome::Cancelled;
+  return outcome;
+}
+
+// Why a hull was not built, into `refusal` when given; empty when it was cancelled.
+void Refuse(HullOutcome outcome, int badVertex, std::string* refusal) {
+  if (!refusal) return;
+  if (outcome == HullOutcome::Cancelled) {
+    refusal->clear();
+    return;
+  }
+  char text[kHullRefusalSize];
+  if (outcome == HullOutcome::NotFinite) {
+    std::snprintf(text, sizeof text, "vertex %d has no finite position", badVertex);
+  } else {
+    std::snprintf(text, sizeof text, "%s", "the vertices do not enclose a solid");
+  }
+  *refusal = text;
 }
 
 }  // namespace corvia::detail_ConvexHull
@@ -1046,12 +1121,8 @@ bool ComputeConvexHull(SimplePoly& poly, int firstFace, std::string* refusal, do
   if (poly.NumVerts() >= 4) {
     platform::WaitCursorScope waitCursor;
     poly.flags |= kSimpleGrowable;
-    detail_ConvexHull::HullBuilder builder(poly, faceTolerance);
-    outcome = builder.Build();
-    badVertex = builder.BadVertex();
-    if (outcome == HullOutcome::Built && !ProgressTick()) outcome = HullOutcome::Cancelled;
-    if (outcome == HullOutcome::Built && !builder.ExtractFaces()) outcome = HullOutcome::Unreliable;
-    if (outcome == HullOutcome::Built && !ProgressTick()) outcome = HullOutcome::Cancelled;
+    detail_ConvexHull::HullBuilder builder({&poly, nullptr, poly.NumVerts()}, faceTolerance);
+    outcome = detail_ConvexHull::BuildAndFindFaces(builder, &badVertex);
     if (outcome == HullOutcome::Built) builder.WriteFaces(firstFace);
     // Cancelled while the faces were written: none of them is kept.
     if (outcome == HullOutcome::Built && !ProgressTick()) {
@@ -1063,19 +1134,26 @@ bool ComputeConvexHull(SimplePoly& poly, int firstFace, std::string* refusal, do
     poly.ClearAllFlags(kSimpleDone);
     return true;
   }
-  if (outcome == HullOutcome::Cancelled) {
-    if (refusal) refusal->clear();
-    return false;
+  detail_ConvexHull::Refuse(outcome, badVertex, refusal);
+  return false;
+}
+
+bool ComputeConvexHull(const double* xyz, size_t numPoints, PointHull& hull, std::string* refusal,
+                       double faceTolerance) {
+  using detail_ConvexHull::HullOutcome;
+  hull = PointHull();
+  HullOutcome outcome = HullOutcome::Flat;
+  int badVertex = -1;
+  if (numPoints >= 4 && numPoints <= static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
+    platform::WaitCursorScope waitCursor;
+    detail_ConvexHull::HullBuilder builder({nullptr, xyz, static_cast<int32_t>(numPoints)}, faceTolerance);
+    outcome = detail_ConvexHull::BuildAndFindFaces(builder, &badVertex);
+    if (outcome == HullOutcome::Built) builder.WriteFaces(hull);
+    if (outcome == HullOutcome::Built && !ProgressTick()) outcome = HullOutcome::Cancelled;
   }
-  if (refusal) {
-    char text[detail_ConvexHull::kHullRefusalSize];
-    if (outcome == HullOutcome::NotFinite) {
-      std::snprintf(text, sizeof text, "vertex %d has no finite position", badVertex);
-    } else {
-      std::snprintf(text, sizeof text, "%s", "the vertices do not enclose a solid");
-    }
-    *refusal = text;
-  }
+  if (outcome == HullOutcome::Built) return true;
+  hull = PointHull();
+  detail_ConvexHull::Refuse(outcome, badVertex, refusal);
   return false;
 }
 

@@ -5,9 +5,11 @@
 // Also the builder that copies a model into its hull, the clean-up pass run after
 // every hull, and the ringing of coincident vertices.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/ColorList.h"
 #include "core/Tolerances.h"
@@ -44,6 +46,25 @@ constexpr float kHullNewFaceBlend = 0.3f;
 // in stops it: false, with `refusal` empty and no face from firstFace on (the model's
 // vertex-face lists may be gone).
 bool ComputeConvexHull(SimplePoly& poly, int firstFace, std::string* refusal = nullptr,
+                       double faceTolerance = kPointTolerance);
+
+// The hull of plain points, as lists sized to what it holds: the points that are
+// corners, in their order, and the faces as runs of point numbers (face j is
+// faceCorners[faceStart[j]] up to faceCorners[faceStart[j + 1]]), counter-clockwise
+// seen from outside, with their outward unit normals (three per face).
+struct PointHull {
+  std::vector<int32_t> corners;
+  std::vector<size_t> faceStart;
+  std::vector<int32_t> faceCorners;
+  std::vector<double> normals;
+  size_t NumFaces() const { return faceStart.empty() ? 0 : faceStart.size() - 1; }
+};
+
+// The hull of plain points (x, y, z of each in turn), as ComputeConvexHull builds it
+// from a model's vertices, with no copy of the points beyond what the building
+// needs. False, with `refusal` as for ComputeConvexHull (empty when cancelled) and
+// `hull` empty, where no hull is built.
+bool ComputeConvexHull(const double* xyz, size_t numPoints, PointHull& hull, std::string* refusal = nullptr,
                        double faceTolerance = kPointTolerance);
 
 // Removes repeated corners and out-and-back spikes from every live face; faces left

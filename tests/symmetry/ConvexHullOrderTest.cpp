@@ -55,22 +55,23 @@ uint64_t HullHash(const corvia::SimplePoly& poly, int firstFace = 0) {
   return hash;
 }
 
-// The hull of the points; with `renumbered`, point i is given as vertex
+uint64_t RefusalHash(const std::string& refusal) {
+  uint64_t hash = kRefusedMark;
+  for (char c : refusal) Mix(hash, static_cast<uint64_t>(static_cast<unsigned char>(c)));
+  return hash;
+}
+
+// The hull of the points built from a model's vertices; with `renumbered`, point i is given as vertex
 // renumbered[i] and the hull is numbered back before it is hashed. `corners`, when
 // given, receives how many points are corners.
-uint64_t HashOfHull(const std::vector<Point>& points, const std::vector<int32_t>* renumbered = nullptr,
-                    int* corners = nullptr) {
+uint64_t HashOfModelHull(const std::vector<Point>& points, const std::vector<int32_t>* renumbered, int* corners) {
   const int n = static_cast<int>(points.size());
   auto poly = std::make_unique<corvia::SimplePoly>(n, 0);
   for (int i = 0; i < n; ++i) {
     poly->VertAt(renumbered ? (*renumbered)[size_t(i)] : i).SetPos(points[size_t(i)].data());
   }
   std::string refusal;
-  if (!corvia::ComputeConvexHull(*poly, 0, &refusal)) {
-    uint64_t hash = kRefusedMark;
-    for (char c : refusal) Mix(hash, static_cast<uint64_t>(static_cast<unsigned char>(c)));
-    return hash;
-  }
+  if (!corvia::ComputeConvexHull(*poly, 0, &refusal)) return RefusalHash(refusal);
   if (corners) {
     *corners = 0;
     for (int i = 0; i < n; ++i) *corners += poly->VertAt(i).IsTemp() ? 0 : 1;
@@ -86,6 +87,34 @@ uint64_t HashOfHull(const std::vector<Point>& points, const std::vector<int32_t>
     for (int k = 0; k < face.Count(); ++k) back->FaceAt(fi).SetVertIndex(k, original[size_t(face.items[size_t(k)])]);
   }
   return HullHash(*back);
+}
+
+// The same hull built from the plain points, hashed as HullHash reads a model.
+uint64_t HashOfPointHull(const std::vector<Point>& points) {
+  corvia::PointHull hull;
+  std::string refusal;
+  if (!corvia::ComputeConvexHull(points.data()->data(), points.size(), hull, &refusal)) return RefusalHash(refusal);
+  uint64_t hash = kFnvBasis;
+  Mix(hash, static_cast<uint64_t>(hull.NumFaces()));
+  for (size_t j = 0; j < hull.NumFaces(); ++j) {
+    Mix(hash, static_cast<uint64_t>(hull.faceStart[j + 1] - hull.faceStart[j]));
+    for (size_t k = hull.faceStart[j]; k < hull.faceStart[j + 1]; ++k) Mix(hash, static_cast<uint64_t>(hull.faceCorners[k]));
+  }
+  std::vector<uint8_t> corner(points.size(), 0);
+  for (int32_t i : hull.corners) corner[size_t(i)] = 1;
+  for (uint8_t isCorner : corner) Mix(hash, isCorner ? 0 : 1);
+  return hash;
+}
+
+// The hull of the points through a model, which the hull from the plain points must
+// match; `renumbered` and `corners` as for HashOfModelHull.
+uint64_t HashOfHull(const std::vector<Point>& points, const std::vector<int32_t>* renumbered = nullptr,
+                    int* corners = nullptr) {
+  const uint64_t hash = HashOfModelHull(points, renumbered, corners);
+  if (!renumbered) {
+    EXPECT_EQ(HashOfPointHull(points), hash) << points.size() << " plain points";
+  }
+  return hash;
 }
 
 std::vector<Point> PointsOf(const corvia::SimplePoly& poly) {
