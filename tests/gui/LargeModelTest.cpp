@@ -2,8 +2,9 @@
 // at once and makes the nets afterwards, when the program is idle, under the progress
 // window; meanwhile the panes repaint and the menus answer (a command chosen stops
 // the nets and runs, and the nets are made afterwards), and Cancel leaves the program
-// as it was, usable. A clock that moves whenever it is read lets the test act while
-// the nets are being made (they read it as they report).
+// as it was, usable; a long stellation made the same way asks first and can be
+// cancelled in any phase. A clock that moves whenever it is read lets the test act
+// while the work is being done (it reads the clock as it reports).
 
 #include <gtest/gtest.h>
 #include <wx/button.h>
@@ -12,8 +13,8 @@
 #include <wx/glcanvas.h>
 #include <wx/menu.h>
 #include <wx/modalhook.h>
-#include <wx/timer.h>
 #include <wx/stattext.h>
+#include <wx/timer.h>
 #include <wx/uiaction.h>
 
 #include <chrono>
