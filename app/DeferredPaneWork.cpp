@@ -1,6 +1,7 @@
 #include "app/DeferredPaneWork.h"
 
 #include <wx/app.h>
+#include <wx/dialog.h>
 #include <wx/eventfilter.h>
 #include <wx/menu.h>
 #include <wx/toplevel.h>
@@ -21,10 +22,10 @@ namespace corvia {
 
 namespace detail_DeferredPaneWork {
 
-// While the work runs: the progress window's own events pass, as do paints and the
-// other events that only show things, and the menu bar's input; a menu command (also
-// from a key) or closing a window stops the work and is held back, to be sent again
-// once the work has stopped; any other input is dropped.
+// While the work runs: the progress window's own events pass, and those of a box the
+// work asks in, as do paints and the other events that only show things, and the menu
+// bar's input; a menu command (also from a key) or closing a window stops the work and
+// is held back, to be sent again once the work has stopped; any other input is dropped.
 class CommandsStopWork final : public wxEventFilter {
  public:
   int FilterEvent(wxEvent& event) override {
@@ -32,7 +33,10 @@ class CommandsStopWork final : public wxEventFilter {
     wxObject* object = event.GetEventObject();
     wxWindow* window = dynamic_cast<wxWindow*>(object);
     wxWindow* progress = platform::WxProgress::GetOpenWindow();
-    if (progress && window && (window == progress || wxGetTopLevelParent(window) == progress)) return Event_Skip;
+    wxWindow* topLevel = window ? wxGetTopLevelParent(window) : nullptr;
+    if (progress && window && (window == progress || topLevel == progress)) return Event_Skip;
+    // A box the work asks (whether to go on with a long stellation) takes its answer.
+    if (auto* dialog = dynamic_cast<wxDialog*>(topLevel); dialog && dialog->IsModal()) return Event_Skip;
     const wxEventType type = event.GetEventType();
     if (type == wxEVT_MENU || type == wxEVT_CLOSE_WINDOW) {
       // Menu items send their command from the menu: the main window carries it out.

@@ -2,15 +2,19 @@
 // at once and makes the nets afterwards, when the program is idle, under the progress
 // window; meanwhile the panes repaint and the menus answer (a command chosen stops
 // the nets and runs, and the nets are made afterwards), and Cancel leaves the program
-// as it was, usable. A clock that moves whenever it is read lets the test act while
-// the nets are being made (they read it as they report).
+// as it was, usable; a long stellation made the same way asks first and can be
+// cancelled in any phase. A clock that moves whenever it is read lets the test act
+// while the work is being done (it reads the clock as it reports).
 
 #include <gtest/gtest.h>
 #include <wx/button.h>
+#include <wx/dialog.h>
 #include <wx/frame.h>
 #include <wx/glcanvas.h>
 #include <wx/menu.h>
+#include <wx/modalhook.h>
 #include <wx/stattext.h>
+#include <wx/timer.h>
 #include <wx/uiaction.h>
 
 #include <chrono>
@@ -31,6 +35,7 @@
 #include "model/Poly.h"
 #include "nets/Model3D.h"
 #include "platform/Clock.h"
+#include "platform/wx/WxMessages.h"
 #include "platform/wx/WxProgress.h"
 #include "stellation/DeferredModelWork.h"
 #include "tests/gui/ProgramTestSupport.h"
@@ -38,7 +43,9 @@
 #include "ui/CommandIds.h"
 #include "ui/InfoBar.h"
 #include "ui/InfoContents.h"
+#include "ui/MainFrame.h"
 #include "ui/PaneWindow.h"
+#include "ui/Toolbars.h"
 
 namespace test_LargeModel {
 
@@ -342,6 +349,121 @@ TEST_F(LargeModelTest, CancellingALargeGeodesicSphereAtAnyStageKeepsTheModelAsIt
     EXPECT_TRUE(Block()->HasNets());
   }
   EXPECT_EQ(Platform().messages.Boxes().size(), 0u);
+}
+
+// The warning before a long stellation, asked when the program is idle, is a real box
+// that takes the user's click; Escape and then Enter in the progress window, or in the
+// pane, at any phase of the stellation end it as a cancel: no other box, the model as
+// it was, the block not stellated and not asked for again by the panes.
+TEST_F(LargeModelTest, TheWarnedStellationTakesItsAnswerAndEndsAsACancelAtAnyPhase) {
+  // The warning on screen, every other box to the test's record.
+  struct WarningOnScreen final : platform::MessageFrontEnd {
+    platform::MessageBoxReply ShowBox(const platform::MessageBoxRequest& request) override {
+      return request.title == "WARNING" ? mWx.ShowBox(request) : Platform().messages.ShowBox(request);
+    }
+    bool AskText(const std::string& title, const std::string& prompt, std::string& text) override {
+      return Platform().messages.AskText(title, prompt, text);
+    }
+    platform::WxMessages mWx;
+  } warning;
+  // Clicks "Proceed anyway" once the box shows; a box that takes no click is closed.
+  struct Answer final : wxModalDialogHook, wxTimer {
+    Answer() { Register(); }
+    ~Answer() override { Unregister(); }
+    int Enter(wxDialog* dialog) override {
+      mDialog = dialog;
+      mTries = 0;
+      Start(100);
+      return wxID_NONE;
+    }
+    void Exit(wxDialog*) override {
+      mDialog = nullptr;
+      Stop();
+    }
+    void Notify() override {
+      if (!mDialog) return;
+      if (++mTries > 30) {
+        ++stuck;
+        mDialog->EndModal(wxID_CANCEL);
+        return;
+      }
+      auto* button = dynamic_cast<wxButton*>(mDialog->FindWindowByLabel("Proceed anyway"));
+      if (!button || !button->IsShownOnScreen()) return;
+      wxUIActionSimulator user;
+      user.MouseMove(button->ClientToScreen(wxPoint(button->GetClientSize().x / 2, button->GetClientSize().y / 2)));
+      user.MouseClick();
+    }
+    wxDialog* mDialog = nullptr;
+    int mTries = 0;
+    int stuck = 0;
+  } answer;
+  platform::ServiceSet services = platform::Services();
+  services.messages = &warning;
+  platform::InstallServices(services);
+
+  dynamic_cast<CMainFrame*>(mFrame)->GetMainToolBar()->OpenTypedModel("Octahedron");
+  Platform().messages.QueueText("5");
+  corvia::testing::PostMenuCommand(mFrame, kCmdGeodesicSphere);
+  corvia::testing::YieldUntil([] { return GetCurrentPoly()->mFaces.mCount == 200 && !IsProgressActive(); });
+  Poly* poly = GetCurrentPoly();
+  ASSERT_EQ(poly->mFaces.mCount, 200);
+  FaceTypeBlock* block = poly->mBaseBlock.get();
+  ASSERT_GT(block->EstimateComplexity(), kDeferredStellationComplexity);
+  const std::vector<std::string> stages = {"Creating stellation diagram", "Linking lines between face types",
+                                           "Creating symmetric facets",   "Joining coincident vertices",
+                                           "Creating 3D cells",           "Identify cells"};
+  for (size_t i = 0; i < stages.size() * 2; ++i) {
+    const std::string& stage = stages[i / 2];
+    const bool inPane = i % 2 == 1;
+    SCOPED_TRACE(stage + (inPane ? ", keys in the pane" : ", keys in the progress window"));
+    Platform().messages.Clear();
+    block->Clear(false);
+    block->mStellationRefused = 0;
+    bool escaped = false, entered = false;
+    int reads = 0;
+    std::string seen;
+    wxUIActionSimulator user;
+    mClock.onRead = [&] {
+      wxWindow* progress = platform::WxProgress::GetOpenWindow();
+      if (escaped && !entered && ++reads > 10) {
+        entered = true;
+        user.Char(WXK_RETURN);
+      }
+      if (escaped || !progress || !progress->IsShownOnScreen()) return;
+      for (wxWindow* child : progress->GetChildren()) {
+        if (auto* text = dynamic_cast<wxStaticText*>(child)) {
+          seen = text->GetLabel().utf8_string();
+          break;
+        }
+      }
+      if (seen.rfind(stage, 0) != 0) return;
+      if (inPane) {
+        Canvas(0)->SetFocus();
+      } else {
+        progress->SetFocus();
+      }
+      escaped = true;
+      user.Char(WXK_ESCAPE);
+    };
+    // The active pane shows the model and then the stellation diagram, which asks for
+    // the stellation.
+    corvia::testing::PostMenuCommand(mFrame, GetViewTypeCommand(kViewBasePolyhedron));
+    corvia::testing::PostMenuCommand(mFrame, GetViewTypeCommand(kViewStellationDiagram));
+    EXPECT_TRUE(YieldUntilFor(
+        120, [&] { return (entered || answer.stuck) && !IsProgressActive() && !HasDeferredModelWork(); }))
+        << seen;
+    mClock.onRead = nullptr;
+    ASSERT_EQ(answer.stuck, 0) << "the warning took no click";
+    GetPane(0)->Invalidate(true);
+    corvia::testing::YieldUntilHandled();
+    EXPECT_FALSE(HasDeferredModelWork());
+    EXPECT_EQ(GetCurrentPoly(), poly);
+    EXPECT_EQ(poly->mFaces.mCount, 200);
+    EXPECT_FALSE(block->IsStellated());
+    EXPECT_EQ(block->mStellationRefused, 1);
+    for (const auto& box : Platform().messages.Boxes()) ADD_FAILURE() << box.title << ": " << box.text;
+  }
+  mClock.onRead = nullptr;
 }
 
 }  // namespace test_LargeModel

@@ -1456,3 +1456,33 @@ TEST_F(ProgramCommandsTest, EveryCommandOnTheIcosahedronAndAStellation) {
 }
 
 }  // namespace test_Program
+
+namespace test_Program {
+
+// File > Exit with a print preview open and a tour playing: the tour stops and every
+// top-level window goes, the preview with the main window, so nothing keeps the
+// program's loop alive.
+TEST_F(ProgramTest, ExitWithAPreviewOpenAndATourPlayingLeavesNoWindow) {
+  Tour& tour = GetTour();
+  tour.Clear();
+  for (const char* model : {"4.4.4", "3.4.3.4"}) {
+    ASSERT_TRUE(Doc()->OpenModelByNameOrSymbol(model));
+    YieldUntil([] { return !GetCurrentPoly()->IsTransitionRunning(); });
+    tour.AddToTour();
+  }
+  for (int i = 0; i < 2; ++i) tour.GetEvent(i)->mDuration = 0.3f;
+  tour.SetCurrentEvent(tour.GetEvent(0));
+  tour.PlayTour();
+  ASSERT_TRUE(ShowPrintPreview(Pane(0), mFrame));
+  corvia::testing::YieldFor(1000);
+  ASSERT_TRUE(tour.IsTourPlaying());
+  wxCommandEvent exit(wxEVT_MENU, ToWxId(kCmdAppExit));
+  exit.SetEventObject(mFrame);
+  mFrame->ProcessWindowEvent(exit);
+  EXPECT_TRUE(YieldUntil([] { return wxTopLevelWindows.empty(); }, std::chrono::seconds(5)));
+  EXPECT_FALSE(tour.IsTourPlaying());
+  EXPECT_EQ(GetMainFrame(), nullptr);
+  tour.Clear();
+}
+
+}  // namespace test_Program
