@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/DocCommands.h"
+#include "app/OutcomeBoxes.h"
 #include "app/Settings.h"
 #include "construction/StellationNames.h"
 #include "core/Messages.h"
@@ -78,7 +79,9 @@ void CreateGeodesicSphere() {
 
 // The torus of the "Create a torus" dialog, in colours of its own.
 void CreateTorusModel() {
-  if (std::unique_ptr<SimplePoly> torus = RunTorusDialog()) CreatePolyWithUndo(*torus, kUndoNewModel, false, true);
+  Outcome outcome;
+  if (std::unique_ptr<SimplePoly> torus = RunTorusDialog(outcome)) CreatePolyWithUndo(*torus, kUndoNewModel, false, true);
+  else TellOutcome(outcome);
 }
 
 // ---- Stellation -------------------------------------------------------------------

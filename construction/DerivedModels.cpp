@@ -515,9 +515,14 @@ bool CreateFromLibraryEntry(Poly* poly, PolyTemplate* polyTemplate, LibraryEntry
     int d = 0;
     entry->GetParams(n, d);
     const std::string config = entry->GetVertexConfiguration();
+    Outcome made;
     std::unique_ptr<SimplePoly> simple =
-        (!config.empty() && config.back() == '4') ? CreatePrism(n, d) : CreateAntiprism(n, d);
-    if (!simple) return false;
+        (!config.empty() && config.back() == '4') ? CreatePrism(n, d, made) : CreateAntiprism(n, d, made);
+    // Every prism of the library has a base that can be built.
+    if (!simple) {
+      ShowInternalError("CreateFromLibraryEntry: %s", made.text().c_str());
+      return false;
+    }
     // A prism is a uniform polyhedron like any other: its configuration's template gives
     // it its kind, its measures and its name.
     if (polyTemplate && polyTemplate->Parse(config.c_str(), false)) simple->polyTemplate = polyTemplate;

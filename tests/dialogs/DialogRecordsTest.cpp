@@ -142,7 +142,8 @@ TEST(TorusDialog, BuildsTheTorusOfTheValuesAndRemembersThem) {
     d.mSegments = 6;
     return true;
   });
-  std::unique_ptr<SimplePoly> torus = RunTorusDialog();
+  Outcome outcome;
+  std::unique_ptr<SimplePoly> torus = RunTorusDialog(outcome);
   ASSERT_TRUE(torus);
   EXPECT_EQ(torus->NumVerts(), 48);
   EXPECT_EQ(torus->NumFaces(), 48);
@@ -154,7 +155,8 @@ TEST(TorusDialog, BuildsTheTorusOfTheValuesAndRemembersThem) {
     d.mRings = 99;
     return false;
   });
-  EXPECT_EQ(RunTorusDialog(), nullptr);
+  EXPECT_EQ(RunTorusDialog(outcome), nullptr);
+  EXPECT_TRUE(outcome.cancelled());
   EXPECT_EQ(CTorusDialog().mRings, 8);
 }
 

@@ -97,7 +97,8 @@ TEST_F(FacetModelTest, FaceletTypesRunInReverseOrderAndNumberOnAcrossTypes) {
 
 TEST_F(FacetModelTest, VertexGroupsCountTheirPlacesAndFindTheirHead) {
   // The 35-gonal prism: its 70 vertices are one group.
-  std::unique_ptr<SimplePoly> simple = CreatePrism(35, 1);
+  Outcome outcome;
+  std::unique_ptr<SimplePoly> simple = CreatePrism(35, 1, outcome);
   ASSERT_TRUE(simple);
   Poly prism;
   ASSERT_TRUE(CreatePoly(*simple, &prism, false, false));
