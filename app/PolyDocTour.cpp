@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "app/OutcomeBoxes.h"
 #include "app/PolyDoc.h"
 #include "construction/Library.h"
 #include "construction/ModelFactory.h"
@@ -35,7 +36,9 @@ bool CPolyDoc::OpenModelByNameOrSymbol(const char* text) {
   using namespace detail_PolyDocTour;
   if (!text) return false;
   bool recognised = false;
-  LibraryEntry* entry = LookUpModel(text, &recognised, true, nullptr, false);
+  Outcome why;
+  LibraryEntry* entry = LookUpModel(text, &recognised, &why, nullptr, false);
+  TellOutcome(why);
   if (recognised) return entry && SetModel(entry, false, false);
   if (std::strchr(text, '*') || (!std::strchr(text, '.') && !std::strchr(text, ','))) {
     ShowError(kNotFound, text);
@@ -57,7 +60,12 @@ bool CPolyDoc::SetTourModel(const TourModel& model, const TransitionSettings* tr
   bool built = false;
   if (model.libraryIndex >= 0) {
     LibraryEntry* entry = GetLibraryEntry(model.libraryIndex);
-    if (!entry || (entry->IsParametric() && !entry->CheckParams(model.n, model.d, true))) return false;
+    if (!entry) return false;
+    Outcome refused;
+    if (entry->IsParametric() && !entry->CheckParams(model.n, model.d, &refused)) {
+      TellOutcome(refused);
+      return false;
+    }
     built = MakeModel(kOccasionTour, used, false, kChangeKeepTour, [&](Poly& poly, PolyTemplate& polyTemplate) {
       if (!CreateFromLibraryEntry(&poly, &polyTemplate, entry, false)) return false;
       if (!poly.mLibraryEntry) poly.SetLibraryEntry(entry);

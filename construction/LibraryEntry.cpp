@@ -78,16 +78,16 @@ std::optional<std::string> LibraryEntry::GetFaceListText() const {
   return std::string();
 }
 
-bool LibraryEntry::CheckParams(int n, int d, bool showErrors) {
+bool LibraryEntry::CheckParams(int n, int d, Outcome* why) {
   // The base is tested before it is stored, so a refused base never reaches the
   // record that stepping, naming and the builders read.
   uint32_t families = mFlags | detail_LibraryEntry::ParametricPrismFamily(*this);
-  if ((families & kLibraryPrismFamily) && !CheckPrismBase(n, d, showErrors)) return false;
-  if ((families & kLibraryAntiprismFamily) && !CheckAntiprismBase(n, d, showErrors)) return false;
-  if ((families & kLibraryPyramidFamily) && !CheckPyramidBase(n, d, showErrors)) return false;
-  if ((families & kLibraryCupolaFamily) && !CheckCupolaBase(n, d, showErrors)) return false;
-  if ((families & kLibraryCuploidFamily) && !CheckCuploidBase(n, d, showErrors)) return false;
-  if ((families & kLibraryCupolaicBlendFamily) && !CheckCupolaicBlendBase(n, d, showErrors)) return false;
+  if ((families & kLibraryPrismFamily) && !CheckPrismBase(n, d, why)) return false;
+  if ((families & kLibraryAntiprismFamily) && !CheckAntiprismBase(n, d, why)) return false;
+  if ((families & kLibraryPyramidFamily) && !CheckPyramidBase(n, d, why)) return false;
+  if ((families & kLibraryCupolaFamily) && !CheckCupolaBase(n, d, why)) return false;
+  if ((families & kLibraryCuploidFamily) && !CheckCuploidBase(n, d, why)) return false;
+  if ((families & kLibraryCupolaicBlendFamily) && !CheckCupolaicBlendBase(n, d, why)) return false;
   mWenninger = n;
   mModelsPage = d;
   return true;

@@ -502,7 +502,7 @@ bool PolyTemplate::Finish(double h, bool lookUp) {
   }
   // A family's record keeps the parameters last used with it, and its names and its
   // configuration are made from them: the 13-gonal prism is named as one.
-  if (mEntry->IsParametric() && n >= 1 && d >= 1) mEntry->CheckParams(n, d, false);
+  if (mEntry->IsParametric() && n >= 1 && d >= 1) mEntry->CheckParams(n, d, nullptr);
   return true;
 }
 

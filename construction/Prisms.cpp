@@ -218,8 +218,11 @@ std::unique_ptr<SimplePoly> CreateSphere(int frequency) {
     ShowInternalError("CreateSphere: frequency %d is not a power of 2", frequency);
     return nullptr;
   }
-  LibraryEntry* entry = LookUpModel(detail_Prisms::kIcosahedronText, nullptr, true, nullptr, false);
-  if (!entry) return nullptr;
+  LibraryEntry* entry = LookUpModel(detail_Prisms::kIcosahedronText, nullptr, nullptr, nullptr, false);
+  if (!entry) {
+    ShowInternalError("CreateSphere: the library has no icosahedron");
+    return nullptr;
+  }
   std::unique_ptr<SimplePoly> model = entry->CreatePoly(false);
   for (int f = frequency; model && f > 1; f /= 2) {
     // A failed or cancelled step gives no sphere at all, not a coarser one.

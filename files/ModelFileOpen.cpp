@@ -149,7 +149,7 @@ void PrepareTemplate(const ModelFileContents& contents) {
 // Where the model came from: its library entry, then what the plain model does not carry.
 void RestoreOrigin(Poly& poly, const ModelFileContents& contents) {
   if (LibraryEntry* entry = FindLibraryEntry(contents)) {
-    if (entry->IsParametric() && contents.libraryN > 0) entry->CheckParams(contents.libraryN, contents.libraryD, false);
+    if (entry->IsParametric() && contents.libraryN > 0) entry->CheckParams(contents.libraryN, contents.libraryD, nullptr);
     poly.mLibraryEntry = entry;
   }
   poly.mTookBranch = contents.tookBranch ? 1 : 0;

@@ -141,7 +141,7 @@ TEST(PrismsTest, EveryBaseTheFamiliesAcceptBuildsWithEqualEdges) {
   for (int n = 3; n <= corvia::kFamilyMaxSides; ++n) {
     for (int d = 1; d <= n + 1; ++d) {
       for (bool antiprism : {false, true}) {
-        const bool accepted = antiprism ? corvia::CheckAntiprismBase(n, d, false) : corvia::CheckPrismBase(n, d, false);
+        const bool accepted = antiprism ? corvia::CheckAntiprismBase(n, d, nullptr) : corvia::CheckPrismBase(n, d, nullptr);
         if (!accepted) continue;
         auto model = antiprism ? corvia::CreateAntiprism(n, d, outcome) : corvia::CreatePrism(n, d, outcome);
         ASSERT_TRUE(model) << n << "/" << d << (antiprism ? " antiprism" : " prism");
@@ -152,10 +152,10 @@ TEST(PrismsTest, EveryBaseTheFamiliesAcceptBuildsWithEqualEdges) {
     }
   }
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
-  EXPECT_FALSE(corvia::CheckPrismBase(7, 9, false));
-  EXPECT_FALSE(corvia::CheckAntiprismBase(7, 5, false));
-  EXPECT_TRUE(corvia::CheckAntiprismBase(7, 4, false));
-  EXPECT_FALSE(corvia::CheckAntiprismBase(3, 2, false));
+  EXPECT_FALSE(corvia::CheckPrismBase(7, 9, nullptr));
+  EXPECT_FALSE(corvia::CheckAntiprismBase(7, 5, nullptr));
+  EXPECT_TRUE(corvia::CheckAntiprismBase(7, 4, nullptr));
+  EXPECT_FALSE(corvia::CheckAntiprismBase(3, 2, nullptr));
 }
 
 TEST(PrismsTest, BadBasesAreRefused) {

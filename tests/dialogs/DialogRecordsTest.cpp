@@ -38,7 +38,7 @@ using ct::Platform;
 
 LibraryEntry* Find(const char* text) {
   bool recognised = false, dual = false;
-  return LookUpModel(text, &recognised, false, &dual, false);
+  return LookUpModel(text, &recognised, nullptr, &dual, false);
 }
 
 TEST(PolyhedraDialog, TheChosenModelComesBackAndCancelGivesNone) {

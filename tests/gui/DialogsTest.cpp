@@ -302,7 +302,7 @@ TEST_F(WxDialogsFixture, AugmentationOptionsFromTheWindow) {
 TEST_F(WxDialogsFixture, PolyhedraBrowserSearchesAndChooses) {
   ModelSearchCriteria before = gModelSearchCriteria;
   bool recognised = false;
-  LibraryEntry* cube = LookUpModel("cube", &recognised, false, nullptr, false);
+  LibraryEntry* cube = LookUpModel("cube", &recognised, nullptr, nullptr, false);
   ASSERT_NE(cube, nullptr);
   {
     Script script(CPolyhedraDialog::kName, [](CorviaDialog& dialog) {
