@@ -26,7 +26,8 @@ namespace detail_PolyDocTour {
 constexpr const char* kNotFound = "Couldn't find any model with name or symbol\n\"%s\"";
 // Builds from a vertex configuration, whole or (one vertex at a time) prepared.
 bool BuildConfiguration(Poly& poly, PolyTemplate& polyTemplate, const char* text, bool oneVertexAtATime) {
-  if (!polyTemplate.Parse(text, true)) return false;
+  Outcome why;
+  if (!polyTemplate.Parse(text, &why)) return TellOutcome(why);
   return oneVertexAtATime ? poly.Prepare(&polyTemplate, 0) : poly.Build(&polyTemplate, 0);
 }
 
@@ -46,7 +47,8 @@ bool CPolyDoc::OpenModelByNameOrSymbol(const char* text) {
   }
   // A configuration: its parser says what is wrong with it.
   PolyTemplate check;
-  if (!check.Parse(text, true)) return false;
+  why = Outcome();
+  if (!check.Parse(text, &why)) return TellOutcome(why);
   return MakeModel(kOccasionBuiltInModel, nullptr, false, 0, [&](Poly& poly, PolyTemplate& polyTemplate) {
     return BuildConfiguration(poly, polyTemplate, text, mOneVertexAtATime);
   });

@@ -525,11 +525,17 @@ bool CreateFromLibraryEntry(Poly* poly, PolyTemplate* polyTemplate, LibraryEntry
     }
     // A prism is a uniform polyhedron like any other: its configuration's template gives
     // it its kind, its measures and its name.
-    if (polyTemplate && polyTemplate->Parse(config.c_str(), false)) simple->polyTemplate = polyTemplate;
+    if (polyTemplate && polyTemplate->Parse(config.c_str(), nullptr)) simple->polyTemplate = polyTemplate;
     return CreatePoly(*simple, poly, false, false);
   }
   const std::string config = entry->GetVertexConfiguration();
-  if (!polyTemplate || !polyTemplate->Parse(config.c_str(), true)) return false;
+  if (!polyTemplate) return false;
+  // The configurations of the library's models all solve.
+  Outcome why;
+  if (!polyTemplate->Parse(config.c_str(), &why)) {
+    ShowInternalError("CreateFromLibraryEntry: %s", why.text().c_str());
+    return false;
+  }
   if (deferBuild) return poly->Prepare(polyTemplate, 0);
   // A failed build is a failure, not a partial model presented as the entry.
   return poly->Build(polyTemplate, 0);

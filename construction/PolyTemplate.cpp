@@ -11,6 +11,7 @@
 #include "construction/BuildHooks.h"
 #include "core/IntMath.h"
 #include "core/Messages.h"
+#include "core/Outcome.h"
 #include "core/RainbowColor.h"
 #include "core/Tolerances.h"
 #include "model/LibraryEntry.h"
@@ -109,20 +110,26 @@ void PolyTemplate::Report(bool warning, const char* format, ...) const {
   const char* text = mText.c_str();
   if (warning) {
     ShowWarning("\"%s\" - %s", text, message);
-  } else {
-    ShowError("\"%s\" - %s", text, message);
+  } else if (mWhy) {
+    *mWhy = Outcome::RefusedF("\"%s\" - %s", text, message);
   }
 }
 
 // ---- Parsing --------------------------------------------------------------------------
 
-bool PolyTemplate::Parse(const char* text, bool showErrors) {
+bool PolyTemplate::Parse(const char* text, Outcome* why) {
   // Copied before clearing: the text may be this template's own.
   std::string copy = text ? text : "";
   Clear();
   if (!text) return false;
   mText = std::move(copy);
-  mShowErrors = showErrors ? 1 : 0;
+  mShowErrors = why ? 1 : 0;
+  // The refusal goes to *why while this parse runs, and nowhere after it.
+  struct Refusals {
+    PolyTemplate& poly;
+    ~Refusals() { poly.mWhy = nullptr; }
+  } refusals{*this};
+  mWhy = why;
   if (!ParseText()) return false;
   if (!Solve(0)) return false;
   // Edges shorter than the distance at which two points are one: the faces close

@@ -122,7 +122,7 @@ PolyTemplate* FindTemplate(const std::string& configuration) {
   auto found = templates.find(configuration);
   if (found != templates.end()) return found->second.get();
   auto polyTemplate = std::make_unique<PolyTemplate>();
-  if (!polyTemplate->Parse(configuration.c_str(), false)) polyTemplate.reset();
+  if (!polyTemplate->Parse(configuration.c_str(), nullptr)) polyTemplate.reset();
   PolyTemplate* result = polyTemplate.get();
   templates.emplace(configuration, std::move(polyTemplate));
   return result;

@@ -34,7 +34,7 @@ bool HasBox(const std::string& title, const std::string& text) {
 struct Cube {
   corvia::PolyTemplate polyTemplate;
   corvia::Poly poly;
-  bool built = polyTemplate.Parse("4.4.4", false) && poly.Build(&polyTemplate, 0);
+  bool built = polyTemplate.Parse("4.4.4", nullptr) && poly.Build(&polyTemplate, 0);
 };
 
 }  // namespace test_DerivedModels
@@ -133,7 +133,7 @@ TEST(DerivedModels, WatermanRootOutOfRangeBuildsNothing) {
 TEST(DerivedModels, LibraryEntryTemplateOwnsItsConfiguration) {
   test_DerivedModels::MissingServicesOnly missing;
   corvia::PolyTemplate lookup;
-  ASSERT_TRUE(lookup.Parse("3.3.3.3.3", false));
+  ASSERT_TRUE(lookup.Parse("3.3.3.3.3", nullptr));
   ASSERT_NE(lookup.mEntry, nullptr);
   // The entry's configuration text is a temporary inside the call; the template
   // that the model keeps must not point into it.

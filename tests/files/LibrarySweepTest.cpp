@@ -110,6 +110,12 @@ class SweepDocument : public corvia::DocumentAccess {
   corvia::DocumentAccess* mPrevious;
 };
 
+// Tells the outcome of a step as the program does, in an error box; true when done.
+bool Told(const corvia::Outcome& outcome) {
+  if (outcome.told()) corvia::ShowError("%s", outcome.text().c_str());
+  return outcome.done();
+}
+
 // One model of the sweep: its name and how it is built into a fresh Poly (with the
 // template it may be grown from, which must outlive it).
 struct SweepModel {
@@ -158,7 +164,9 @@ std::vector<SweepModel> SweepModels() {
   for (const char* configuration : kConfigurations) {
     models.push_back({std::string("configuration ") + configuration,
                       [configuration](Poly& poly, corvia::PolyTemplate& polyTemplate) {
-                        return polyTemplate.Parse(configuration, true) && poly.Build(&polyTemplate, 0);
+                        corvia::Outcome why;
+                        if (polyTemplate.Parse(configuration, &why)) return poly.Build(&polyTemplate, 0);
+                        return Told(why);
                       }});
   }
   for (int frequency : {3, 8, 16, 30}) {

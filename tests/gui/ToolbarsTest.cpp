@@ -61,8 +61,9 @@ class StandInDocument : public corvia::testing::ModelDocument {
     if (recognised) return entry && SetModel(entry, false);
     // A configuration the library holds in another order.
     PolyTemplate polyTemplate;
-    if (text.find('.') != std::string::npos && polyTemplate.Parse(text.c_str(), true))
+    if (text.find('.') != std::string::npos && polyTemplate.Parse(text.c_str(), &why))
       return SetModel(polyTemplate.mEntry, false);
+    if (why.told()) ShowError("%s", why.text().c_str());
     ShowError("Couldn't find any model with name or symbol\n\"%s\"", text.c_str());
     return false;
   }

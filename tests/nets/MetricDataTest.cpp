@@ -45,7 +45,7 @@ class MetricDataTest : public n::NetsTest {};
 TEST_F(MetricDataTest, TheCubesFileGivesItsLengthsAreasAndAngles) {
   corvia::PolyTemplate cubeTemplate;
   corvia::Poly cube;
-  ASSERT_TRUE(cubeTemplate.Parse("4.4.4", false));
+  ASSERT_TRUE(cubeTemplate.Parse("4.4.4", nullptr));
   ASSERT_TRUE(cube.Build(&cubeTemplate, 0));
   corvia::Model3D model(&cube, false);
   ASSERT_EQ(model.GetNumFacelets(), 6);
@@ -150,7 +150,7 @@ TEST_F(MetricDataTest, AFaceletWithAHoleEndsItsOuterLoop) {
 TEST_F(MetricDataTest, AFileThatCannotBeWrittenIsReportedAndTheOldOneKept) {
   corvia::PolyTemplate cubeTemplate;
   corvia::Poly cube;
-  ASSERT_TRUE(cubeTemplate.Parse("4.4.4", false));
+  ASSERT_TRUE(cubeTemplate.Parse("4.4.4", nullptr));
   ASSERT_TRUE(cube.Build(&cubeTemplate, 0));
   corvia::Model3D model(&cube, false);
   const std::string missing = (corvia::testing::ScratchDir("MetricMissing") / "no-folder" / "cube.txt").string();
