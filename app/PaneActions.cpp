@@ -8,6 +8,7 @@
 
 #include "app/DocCommands.h"
 #include "app/DocCommandsBrowseText.h"
+#include "app/OutcomeBoxes.h"
 #include "app/PolyView.h"
 #include "construction/Augmentation.h"
 #include "construction/DerivedNames.h"
@@ -455,7 +456,7 @@ void CPolyView::OnAugmentPolyhedron() {
   AugmentDlg dialog;
   if (!dialog.DoModal()) return;
   dialog.GetParameters(*augmentation);
-  if (!PrepareAugmentation(poly, augmentation->mOptions, augmentation)) {
+  if (!TellOutcome(PrepareAugmentation(poly, augmentation->mOptions, augmentation))) {
     augmentation->Reset();
     return;
   }

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "app/DocCommandsBrowseText.h"
+#include "app/OutcomeBoxes.h"
 #include "app/PolyView.h"
 #include "construction/Augmentation.h"
 #include "construction/DerivedNames.h"
@@ -586,7 +587,9 @@ void CPolyDoc::CheckConstructionToyAllViews() { corvia::CheckConstructionToyAllV
 
 bool CPolyDoc::PerformAugmentation(OpenGLView*, uint32_t options, Augmentation* augmentation) {
   if (!augmentation) return false;
-  std::unique_ptr<SimplePoly> made = CreateAugmentedPoly(options, *augmentation);
+  Outcome outcome;
+  std::unique_ptr<SimplePoly> made = CreateAugmentedPoly(options, *augmentation, outcome);
+  TellOutcome(outcome);
   // Without a colour option the colour scheme colours the new faces.
   return made &&
          CreateDerivedPolyWithUndo(*made, detail_PolyDoc::kUndoModelChange, AugmentationKeepsColours(options), false);

@@ -127,7 +127,8 @@ TEST(AugmentDlg, ANegativeScaleExcavatesTheCube) {
   cube.poly.GetShownBlock()->SetCurrentFace(cube.poly.GetFace(0));
   ASSERT_TRUE(PrepareAugmentation(&cube.poly, augmentation->mOptions, augmentation));
   EXPECT_LT(augmentation->mHeight, 0.0);
-  std::unique_ptr<SimplePoly> dug = CreateAugmentedPoly(augmentation->mOptions, *augmentation);
+  Outcome outcome;
+  std::unique_ptr<SimplePoly> dug = CreateAugmentedPoly(augmentation->mOptions, *augmentation, outcome);
   augmentation->Reset();
   ASSERT_TRUE(dug);
   const ct::ModelFigures figures = ct::Measure(*dug);

@@ -218,8 +218,9 @@ std::vector<SweepModel> SweepModels() {
                       corvia::Augmentation* augmentation = GetAugmentation(&record);
                       augmentation->mScale = 1.0;
                       std::unique_ptr<SimplePoly> made;
-                      if (PrepareAugmentation(&record, options, augmentation))
-                        made = corvia::CreateAugmentedPoly(options, *augmentation);
+                      corvia::Outcome outcome = PrepareAugmentation(&record, options, augmentation);
+                      if (outcome) made = corvia::CreateAugmentedPoly(options, *augmentation, outcome);
+                      Told(outcome);
                       augmentation->Reset();
                       return made && CreatePoly(*made, &poly, false, false);
                     }});
@@ -492,11 +493,13 @@ void SweepOne(Sweep& sweep, SweepDocument& document, const SweepModel& model, co
       const uint32_t options = kind.options | corvia::kAugmentSameType;
       corvia::Augmentation* augmentation = GetAugmentation(&poly);
       augmentation->mScale = 1.0;
-      if (!PrepareAugmentation(&poly, options, augmentation)) {
+      corvia::Outcome outcome = PrepareAugmentation(&poly, options, augmentation);
+      if (!Told(outcome)) {
         augmentation->Reset();
         return Outcome::kRefused;
       }
-      std::unique_ptr<SimplePoly> made = corvia::CreateAugmentedPoly(options, *augmentation);
+      std::unique_ptr<SimplePoly> made = corvia::CreateAugmentedPoly(options, *augmentation, outcome);
+      Told(outcome);
       augmentation->Reset();
       return Enter(std::move(made));
     });
