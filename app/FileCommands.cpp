@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/OutcomeBoxes.h"
 #include "app/PolyApp.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
@@ -160,7 +161,7 @@ bool FileCommands::OnExportMetricData() {
                      &filterIndex)) {
     return false;
   }
-  WriteMetricDataFile(model, path.c_str(), name.c_str());
+  TellOutcome(WriteMetricDataFile(model, path.c_str(), name.c_str()));
   return true;
 }
 
