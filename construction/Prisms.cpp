@@ -213,7 +213,7 @@ std::unique_ptr<SimplePoly> CreateTorus(double r, int p, int q, Outcome& outcome
   return poly;
 }
 
-std::unique_ptr<SimplePoly> CreateSphere(int frequency) {
+std::unique_ptr<SimplePoly> CreateSphere(int frequency, Outcome* outcome) {
   if (frequency < 1 || (frequency & (frequency - 1)) != 0) {
     ShowInternalError("CreateSphere: frequency %d is not a power of 2", frequency);
     return nullptr;
@@ -226,7 +226,7 @@ std::unique_ptr<SimplePoly> CreateSphere(int frequency) {
   std::unique_ptr<SimplePoly> model = entry->CreatePoly(false);
   for (int f = frequency; model && f > 1; f /= 2) {
     // A failed or cancelled step gives no sphere at all, not a coarser one.
-    model = Subdivide(*model, kSubdivideGeodesic, 2);
+    model = Subdivide(*model, kSubdivideGeodesic, 2, outcome);
   }
   return model;
 }

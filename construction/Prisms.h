@@ -23,8 +23,9 @@ std::unique_ptr<SimplePoly> CreateTorus(double r, int p, int q, Outcome& outcome
 
 // A geodesic sphere: the icosahedron of the library, subdivided geodesically
 // log2(frequency) times. Frequency 1 gives the icosahedron itself. Null for a
-// frequency that is not a power of 2 (an internal error), and when a step fails.
-std::unique_ptr<SimplePoly> CreateSphere(int frequency);
+// frequency that is not a power of 2 (an internal error), and when a step fails
+// (the subdivision's outcome in *outcome when given).
+std::unique_ptr<SimplePoly> CreateSphere(int frequency, Outcome* outcome = nullptr);
 
 // Faces of the prism (antiprism) family member {n/d}: the base faces 2 gcd(n, d),
 // none when n = 2d, plus n side faces (2n for the antiprism).

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "core/ListNode.h"
+#include "core/Outcome.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "symmetry/SimpEdgeType.h"
@@ -418,7 +419,9 @@ class SimplePoly {
   SymGroup* FindSymmetries(bool& hasReflection);
   void Rotate(const double* m);
   bool CheckModelValidity(uint32_t options);
-  bool ProjectOntoSphere();
+  // Every vertex pushed out to the unit sphere; refused, in the user's words, when a
+  // face of more than three corners would no longer be flat.
+  Outcome ProjectOntoSphere();
 
  private:
   friend struct SimpleVert;
