@@ -356,6 +356,7 @@ bool PolyTemplate::SolveByBisection(const TemplatePolygon* key) {
     while (lo < hi) {
       ++iteration;
       if (iteration >= detail_PolyTemplate::kFirstLoggedIteration) {
+        // Traces of the search for the height, on no failure path.
         DoNothing("Iteration %d: min %.20f, vertHeight %.20f\n", iteration, lo, h);
         DoNothing("    max %.20f, angleSum %.8f\n", hi, s);
         DoNothing("    min 0x%x-%x, max 0x%x-%x, vh 0x%x-%x\n", detail_PolyTemplate::HighWord(lo), detail_PolyTemplate::LowWord(lo), detail_PolyTemplate::HighWord(hi), detail_PolyTemplate::LowWord(hi),

@@ -717,7 +717,7 @@ bool DeleteOuterSegments(FaceType* type, bool quiet) {
       }
     }
     if (!next) {
-      DoNothing("DeleteOuterSegments: shouldn't happen\n");
+      ShowInternalError("DeleteOuterSegments: the outer ring of face type %d does not close", FaceType::GetNumber(type));
       return false;
     }
     links.push_back({corner, next});

@@ -79,6 +79,7 @@ bool CreateRemainingFacets(FaceType* type, int* number, const SegmentLocator& lo
         corner = corner->mNext;
       } while (corner != s->mFirst && ++steps < kMaxWalkSteps);
       if (layer < 0) continue;
+      // A trace, not a failure: the facet is made all the same.
       if (rotations != 1) DoNothing("CreateFacets: mNumRotations != 1 unexpected\n");
       StellationFacet* facet = NewFacet(type, number, layer);
       facet->SetSegment(0, s);

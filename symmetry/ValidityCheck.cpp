@@ -112,6 +112,7 @@ bool SimplePoly::CheckModelValidity(uint32_t options) {
       if (count.faces > 0) anyEdge = true;
       if (count.faces % 2 != 0) {
         oddEdge = true;
+        // A trace of the edge: the refusal below tells the user.
         DoNothing("%d faces around edge between vertices %d and %d\n", count.faces, face.items[static_cast<size_t>(i)],
                   face.items[static_cast<size_t>((i + 1) % face.Count())]);
       }
