@@ -257,8 +257,9 @@ void MakeBaseModel(CPolyView* pane) {
   // to derive before it is built: one progress level for both, so that the window
   // appears after a second and a cancel stops the derivation as it stops the build.
   ProgressScope progress;
-  std::unique_ptr<SimplePoly> model(CreateModel(poly, 0, nullptr, nullptr, pane));
-  if (!model) return;
+  Outcome why;
+  std::unique_ptr<SimplePoly> model(CreateModel(poly, 0, nullptr, nullptr, pane, &why));
+  if (!TellOutcome(why) || !model) return;
   const bool faceted = pane->GetViewType() == kViewFacetingPreview;
   CreateDerivedPolyWithUndo(*model, faceted ? kUndoFacetedModel : kUndoModelChange, false, false);
 }

@@ -287,7 +287,11 @@ bool CPolyDoc::SetModel(LibraryEntry* entry, bool fromList, bool keepTransition)
   }
 
   return MakeModel(kOccasionBuiltInModel, nullptr, keepTransition, 0, [&](Poly& poly, PolyTemplate& polyTemplate) {
-    if (!CreateFromLibraryEntry(&poly, &polyTemplate, entry, mOneVertexAtATime)) return false;
+    Outcome why;
+    if (!CreateFromLibraryEntry(&poly, &polyTemplate, entry, mOneVertexAtATime, &why)) {
+      TellOutcome(why);
+      return false;
+    }
     if (!poly.mLibraryEntry) poly.SetLibraryEntry(entry);
     return true;
   });

@@ -69,7 +69,11 @@ bool CPolyDoc::SetTourModel(const TourModel& model, const TransitionSettings* tr
       return false;
     }
     built = MakeModel(kOccasionTour, used, false, kChangeKeepTour, [&](Poly& poly, PolyTemplate& polyTemplate) {
-      if (!CreateFromLibraryEntry(&poly, &polyTemplate, entry, false)) return false;
+      Outcome why;
+      if (!CreateFromLibraryEntry(&poly, &polyTemplate, entry, false, &why)) {
+        TellOutcome(why);
+        return false;
+      }
       if (!poly.mLibraryEntry) poly.SetLibraryEntry(entry);
       return true;
     });

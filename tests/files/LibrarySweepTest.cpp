@@ -407,8 +407,10 @@ void SweepMorphs(Sweep& sweep, const std::string& name, Poly& poly) {
       // The snub morph has models only at its ends.
       corvia::DualMorphRatio() = morph.viewType == corvia::kViewMorphViaSnub ? 1.0 : 0.5;
       uint8_t derived = 0;
-      SimplePoly* made = corvia::DeriveModelForViewType(poly, morph.viewType, 0, nullptr, &derived);
+      corvia::Outcome why;
+      SimplePoly* made = corvia::DeriveModelForViewType(poly, morph.viewType, 0, nullptr, &derived, &why);
       corvia::DualMorphRatio() = 0.5;
+      Told(why);
       return Enter(made);
     });
   }
@@ -470,7 +472,12 @@ void SweepOne(Sweep& sweep, SweepDocument& document, const SweepModel& model, co
     SweepStellations(sweep, name, poly);
     return;
   }
-  sweep.Run(name, "dual", [&] { return Enter(CreateSimplePoly(&poly, corvia::kDeriveDual, nullptr, nullptr)); });
+  sweep.Run(name, "dual", [&] {
+    corvia::Outcome why;
+    SimplePoly* dual = CreateSimplePoly(&poly, corvia::kDeriveDual, nullptr, nullptr, &why);
+    Told(why);
+    return Enter(dual);
+  });
   sweep.Run(name, "hull", [&] {
     std::unique_ptr<SimplePoly> copy(CreateSimplePoly(&poly, corvia::kDeriveBase, nullptr, nullptr));
     if (!copy) return Outcome::kRefused;
