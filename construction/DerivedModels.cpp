@@ -511,7 +511,7 @@ bool CreateFromLibraryEntry(Poly* poly, PolyTemplate* polyTemplate, LibraryEntry
   if (entry->IsSpringBuilt()) {
     // Stored or generated coordinates; the face-list text stays with the model.
     std::string faceList;
-    std::unique_ptr<SimplePoly> simple = entry->CreateSpringPoly(&faceList);
+    std::unique_ptr<SimplePoly> simple = entry->CreateSpringPoly(&faceList, why);
     // A record without a face list has nothing to build; the others said why not.
     if (!simple && faceList.empty()) entry->ShowNotAvailable();
     if (!simple || !CreatePoly(*simple, poly, false, false)) return false;

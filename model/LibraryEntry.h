@@ -118,9 +118,10 @@ class LibraryEntry {
 
   // The model of the entry or of its dual; null after a message.
   std::unique_ptr<SimplePoly> CreatePoly(bool dual);
-  // The model of a spring-built record; null when there is nothing to build. The
-  // face-list text used goes to faceList when given.
-  std::unique_ptr<SimplePoly> CreateSpringPoly(std::string* faceList);
+  // The model of a spring-built record; null when there is nothing to build, or when
+  // the springs do not settle (in *why when given). The face-list text used goes to
+  // faceList when given.
+  std::unique_ptr<SimplePoly> CreateSpringPoly(std::string* faceList, Outcome* why = nullptr);
 };
 
 // ---- Helpers on the entries' null-tolerant accessors ------------------------------
