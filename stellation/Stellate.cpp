@@ -378,7 +378,9 @@ Model3D* FaceTypeBlock::GetModel3D(bool withNets) {
     const bool infinite = detail_Stellate::HasCornersAtInfinity(mOwner, IsDual());
     const bool plain = HasPlainFacetModel();
     if (plain) {
-      mModel3D = MakePart<Model3D>(mOwner, IsDual());
+      Outcome why;
+      mModel3D = MakePart<Model3D>(mOwner, IsDual(), &why);
+      if (why.told()) ShowError("%s", why.text().c_str());
       if (infinite && mModel3D->GetNumFaceTypes() == 0) mModel3DRefused = 1;
     } else {
       // A set-up that cannot run now (another one under way, a model fading out) comes

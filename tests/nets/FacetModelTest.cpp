@@ -235,6 +235,11 @@ TEST_F(FacetModelTest, ASideWithCornersAtInfinityIsRefusedWithAMessage) {
   Model3D* base = poly->mBaseBlock->GetModel3D(true);
   ASSERT_NE(base, nullptr);
   EXPECT_TRUE(base->HasNets());
+  // The facet model gives its refusal back; the block is what tells it.
+  Outcome why;
+  Model3D refused(poly.get(), true, &why);
+  EXPECT_EQ(refused.GetNumFaceTypes(), 0);
+  EXPECT_EQ(why.text(), "This operation may not be performed on a model with infinite vertices");
   EXPECT_EQ(testing::Platform().messages.CountTitled("Error"), 1);
 }
 
