@@ -161,7 +161,7 @@ bool FileCommands::OnExportMetricData() {
                      &filterIndex)) {
     return false;
   }
-  WriteMetricDataFile(model, path.c_str(), name.c_str());
+  TellOutcome(WriteMetricDataFile(model, path.c_str(), name.c_str()));
   return true;
 }
 

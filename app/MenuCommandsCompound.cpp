@@ -9,6 +9,7 @@
 #include "app/ModelChange.h"
 #include "app/OutcomeBoxes.h"
 #include "app/DocCommands.h"
+#include "app/OutcomeBoxes.h"
 #include "app/PolyDoc.h"
 #include "app/ViewType.h"
 #include "construction/ModelFactory.h"
@@ -46,7 +47,10 @@ int gLastSlot = 0;
 // message.
 std::unique_ptr<SimplePoly> ShownModel() {
   Poly* poly = doc_commands::CurrentPoly();
-  return std::unique_ptr<SimplePoly>(poly ? CreateModel(poly, 0, nullptr, nullptr, nullptr) : nullptr);
+  Outcome why;
+  std::unique_ptr<SimplePoly> shown(poly ? CreateModel(poly, 0, nullptr, nullptr, nullptr, &why) : nullptr);
+  TellOutcome(why);
+  return shown;
 }
 
 bool AnyMemoryFilled() {
@@ -107,8 +111,10 @@ void CreateConvexCore() {
   if (!poly) return;
   const uint32_t viewType = GetDocumentAccess().GetPaneViewType(nullptr);
   const bool dualShown = viewType == kViewDualPolyhedron || (viewType != kViewBasePolyhedron && poly->mShowDual);
-  std::unique_ptr<SimplePoly> other(CreateModel(poly, dualShown ? kDeriveBase : kDeriveDual, nullptr, nullptr, nullptr));
-  if (!other) return;
+  Outcome why;
+  std::unique_ptr<SimplePoly> other(
+      CreateModel(poly, dualShown ? kDeriveBase : kDeriveDual, nullptr, nullptr, nullptr, &why));
+  if (!TellOutcome(why) || !other) return;
   std::string refusal;
   std::unique_ptr<SimplePoly> hull = CreateConvexHull(*other, 0, &refusal);
   if (!hull) {

@@ -9,6 +9,7 @@
 #include "app/ModelChange.h"
 #include "app/OutcomeBoxes.h"
 #include "app/DocCommands.h"
+#include "app/OutcomeBoxes.h"
 #include "app/Settings.h"
 #include "construction/StellationNames.h"
 #include "core/Messages.h"
@@ -82,7 +83,9 @@ void CreateGeodesicSphere() {
 
 // The torus of the "Create a torus" dialog, in colours of its own.
 void CreateTorusModel() {
-  if (std::unique_ptr<SimplePoly> torus = RunTorusDialog()) CreatePolyWithUndo(*torus, kUndoNewModel, false, true);
+  Outcome outcome;
+  if (std::unique_ptr<SimplePoly> torus = RunTorusDialog(outcome)) CreatePolyWithUndo(*torus, kUndoNewModel, false, true);
+  else TellOutcome(outcome);
 }
 
 // ---- Stellation -------------------------------------------------------------------

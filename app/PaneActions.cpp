@@ -8,6 +8,7 @@
 
 #include "app/DocCommands.h"
 #include "app/DocCommandsBrowseText.h"
+#include "app/OutcomeBoxes.h"
 #include "app/PolyView.h"
 #include "construction/Augmentation.h"
 #include "construction/DerivedNames.h"
@@ -248,7 +249,8 @@ void MakeBaseModel(CPolyView* pane) {
   Poly* poly = GetCurrentPoly();
   if (!poly) return;
   ShowPaneSide(pane);
-  EnterModelOfPane(poly, pane);
+  Outcome why;
+  if (!EnterModelOfPane(poly, pane, &why)) TellOutcome(why);
 }
 
 // ---- Augmentation ---------------------------------------------------------------------------
@@ -444,7 +446,7 @@ void CPolyView::OnAugmentPolyhedron() {
   AugmentDlg dialog;
   if (!dialog.DoModal()) return;
   dialog.GetParameters(*augmentation);
-  if (!PrepareAugmentation(poly, augmentation->mOptions, augmentation)) {
+  if (!TellOutcome(PrepareAugmentation(poly, augmentation->mOptions, augmentation))) {
     augmentation->Reset();
     return;
   }

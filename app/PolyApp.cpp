@@ -13,6 +13,7 @@
 #include "app/HelpCommands.h"
 #include "app/WindowServices.h"
 #include "app/ModelUndo.h"
+#include "app/OutcomeBoxes.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
 #include "app/RecentFiles.h"
@@ -90,7 +91,10 @@ wxFrame* CPolyApp::InitInstance() {
     // The first model is shown with the transition set up for start-up.
     ForcedTransitionOccasion startUp(kOccasionStartUp);
     bool recognised = false;
-    mDoc->SetModel(LookUpModel(kStartModel, &recognised, true, nullptr, false), false, false);
+    Outcome why;
+    LibraryEntry* first = LookUpModel(kStartModel, &recognised, &why, nullptr, false);
+    TellOutcome(why);
+    mDoc->SetModel(first, false, false);
     CheckForNewVersion(false);
     frame->Show();
     mDoc->UpdateTitle();

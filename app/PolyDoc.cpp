@@ -287,7 +287,11 @@ bool CPolyDoc::SetModel(LibraryEntry* entry, bool fromList, bool keepTransition)
   }
 
   return MakeModel(kOccasionBuiltInModel, nullptr, keepTransition, 0, [&](Poly& poly, PolyTemplate& polyTemplate) {
-    if (!CreateFromLibraryEntry(&poly, &polyTemplate, entry, mOneVertexAtATime)) return false;
+    Outcome why;
+    if (!CreateFromLibraryEntry(&poly, &polyTemplate, entry, mOneVertexAtATime, &why)) {
+      TellOutcome(why);
+      return false;
+    }
     if (!poly.mLibraryEntry) poly.SetLibraryEntry(entry);
     return true;
   });
@@ -604,7 +608,9 @@ void CPolyDoc::CheckConstructionToyAllViews() { corvia::CheckConstructionToyAllV
 
 bool CPolyDoc::PerformAugmentation(OpenGLView*, uint32_t options, Augmentation* augmentation) {
   if (!augmentation) return false;
-  std::unique_ptr<SimplePoly> made = CreateAugmentedPoly(options, *augmentation);
+  Outcome outcome;
+  std::unique_ptr<SimplePoly> made = CreateAugmentedPoly(options, *augmentation, outcome);
+  TellOutcome(outcome);
   // Without a colour option the colour scheme colours the new faces.
   return made &&
          CreateDerivedPolyWithUndo(*made, detail_PolyDoc::kUndoModelChange, AugmentationKeepsColours(options), false);

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "app/OutcomeBoxes.h"
 #include "app/PolyDoc.h"
 #include "construction/Library.h"
 #include "construction/ModelFactory.h"
@@ -25,7 +26,8 @@ namespace detail_PolyDocTour {
 constexpr const char* kNotFound = "Couldn't find any model with name or symbol\n\"%s\"";
 // Builds from a vertex configuration, whole or (one vertex at a time) prepared.
 bool BuildConfiguration(Poly& poly, PolyTemplate& polyTemplate, const char* text, bool oneVertexAtATime) {
-  if (!polyTemplate.Parse(text, true)) return false;
+  Outcome why;
+  if (!polyTemplate.Parse(text, &why)) return TellOutcome(why);
   return oneVertexAtATime ? poly.Prepare(&polyTemplate, 0) : poly.Build(&polyTemplate, 0);
 }
 
@@ -35,7 +37,9 @@ bool CPolyDoc::OpenModelByNameOrSymbol(const char* text) {
   using namespace detail_PolyDocTour;
   if (!text) return false;
   bool recognised = false;
-  LibraryEntry* entry = LookUpModel(text, &recognised, true, nullptr, false);
+  Outcome why;
+  LibraryEntry* entry = LookUpModel(text, &recognised, &why, nullptr, false);
+  TellOutcome(why);
   if (recognised) return entry && SetModel(entry, false, false);
   if (std::strchr(text, '*') || (!std::strchr(text, '.') && !std::strchr(text, ','))) {
     ShowError(kNotFound, text);
@@ -43,7 +47,8 @@ bool CPolyDoc::OpenModelByNameOrSymbol(const char* text) {
   }
   // A configuration: its parser says what is wrong with it.
   PolyTemplate check;
-  if (!check.Parse(text, true)) return false;
+  why = Outcome();
+  if (!check.Parse(text, &why)) return TellOutcome(why);
   return MakeModel(kOccasionBuiltInModel, nullptr, false, 0, [&](Poly& poly, PolyTemplate& polyTemplate) {
     return BuildConfiguration(poly, polyTemplate, text, mOneVertexAtATime);
   });
@@ -57,9 +62,18 @@ bool CPolyDoc::SetTourModel(const TourModel& model, const TransitionSettings* tr
   bool built = false;
   if (model.libraryIndex >= 0) {
     LibraryEntry* entry = GetLibraryEntry(model.libraryIndex);
-    if (!entry || (entry->IsParametric() && !entry->CheckParams(model.n, model.d, true))) return false;
+    if (!entry) return false;
+    Outcome refused;
+    if (entry->IsParametric() && !entry->CheckParams(model.n, model.d, &refused)) {
+      TellOutcome(refused);
+      return false;
+    }
     built = MakeModel(kOccasionTour, used, false, kChangeKeepTour, [&](Poly& poly, PolyTemplate& polyTemplate) {
-      if (!CreateFromLibraryEntry(&poly, &polyTemplate, entry, false)) return false;
+      Outcome why;
+      if (!CreateFromLibraryEntry(&poly, &polyTemplate, entry, false, &why)) {
+        TellOutcome(why);
+        return false;
+      }
       if (!poly.mLibraryEntry) poly.SetLibraryEntry(entry);
       return true;
     });

@@ -17,7 +17,7 @@ namespace {
 void EnumerateAll(benchmark::State& state, const char* configuration) {
   corvia::PolyTemplate polyTemplate;
   corvia::Poly poly;
-  if (!polyTemplate.Parse(configuration, false) || !poly.Build(&polyTemplate, 0)) {
+  if (!polyTemplate.Parse(configuration, nullptr) || !poly.Build(&polyTemplate, 0)) {
     state.SkipWithError("model not built");
     return;
   }

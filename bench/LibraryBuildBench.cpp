@@ -77,7 +77,7 @@ void BM_VertexConfigurationBuild(benchmark::State& state) {
   for (auto _ : state) {
     corvia::PolyTemplate polyTemplate;
     corvia::Poly poly;
-    if (!polyTemplate.Parse(text, false) || !poly.Build(&polyTemplate, 0)) {
+    if (!polyTemplate.Parse(text, nullptr) || !poly.Build(&polyTemplate, 0)) {
       state.SkipWithError("not built");
       break;
     }

@@ -32,7 +32,7 @@ struct Model {
   corvia::FaceTypeBlock* block = nullptr;
 
   explicit Model(const Case& c) {
-    built = polyTemplate.Parse(c.config, false) && poly.Build(&polyTemplate, 0);
+    built = polyTemplate.Parse(c.config, nullptr) && poly.Build(&polyTemplate, 0);
     block = c.dual ? poly.mDualBlock.get() : poly.mBaseBlock.get();
   }
 };

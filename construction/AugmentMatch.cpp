@@ -90,13 +90,15 @@ std::list<RingNode>::iterator Previous(std::list<RingNode>& ring, std::list<Ring
 
 // ---- Preparing ----------------------------------------------------------------------------
 
-bool PrepareAugmentation(Poly* poly, uint32_t options, Augmentation* augmentation) {
+Outcome PrepareAugmentation(Poly* poly, uint32_t options, Augmentation* augmentation) {
   namespace d = detail_AugmentMatch;
-  if (!augmentation) return false;
+  // The commands are offered only with a current face of three sides or more.
+  if (!augmentation) return Outcome::Cancelled();
   FaceTypeBlock* block = poly->GetShownBlock();
   PolyElement* target = block ? block->mCurrentFace : nullptr;
-  if (!target || target->mNumSides < 3) return false;
-  if (!GetAugmentationHeight(options, target, augmentation)) return false;
+  if (!target || target->mNumSides < 3) return Outcome::Cancelled();
+  const Outcome height = GetAugmentationHeight(options, target, augmentation);
+  if (!height) return height;
   SimplePoly& added = *augmentation->mAddedModel;
   added.CalcFaceNormals(false);
   augmentation->ClearMatching();
@@ -135,10 +137,10 @@ bool PrepareAugmentation(Poly* poly, uint32_t options, Augmentation* augmentatio
   }
   augmentation->mCurrentMatch = augmentation->mRing.begin();
   if (!augmentation->StepMatchingFace(0)) {
-    ShowError("Can't augment using %s: model\ndoesn't have any matching %d-sided faces", d::SourceName(options), sides);
-    return false;
+    return Outcome::RefusedF("Can't augment using %s: model\ndoesn't have any matching %d-sided faces",
+                             d::SourceName(options), sides);
   }
-  return true;
+  return Outcome::Done();
 }
 
 // ---- Matching faces and orientations ---------------------------------------------------------
@@ -247,7 +249,11 @@ void Augmentation::Apply(Poly* poly) {
 
 void Augmentation::Refresh() {
   ClearMatching();
-  if (mPoly && !PrepareAugmentation(mPoly, mOptions, this)) Reset();
+  if (!mPoly) return;
+  // The added model and its matching faces were found when the preview began.
+  const Outcome prepared = PrepareAugmentation(mPoly, mOptions, this);
+  if (prepared.told()) ShowInternalError("Augmentation::Refresh: %s", prepared.text().c_str());
+  if (!prepared) Reset();
 }
 
 // ---- Placement ----------------------------------------------------------------------------
@@ -348,17 +354,20 @@ void Augmentation::GetPreviewFaces(std::vector<AugmentPreviewFace>& out) const {
 
 bool AugmentationKeepsColours(uint32_t options) { return (options & kAugmentColourMask) != 0; }
 
-std::unique_ptr<SimplePoly> CreateAugmentedPoly(uint32_t options, Augmentation& augmentation) {
+std::unique_ptr<SimplePoly> CreateAugmentedPoly(uint32_t options, Augmentation& augmentation, Outcome& outcome) {
   namespace d = detail_AugmentMatch;
   Poly* poly = augmentation.mPoly;
   if (!poly) return nullptr;
   // Prepared once: a second preparation could flip a pyramid to the other side again.
   if (!augmentation.GetCurrentMatch() || !augmentation.HasTargets() || !augmentation.mAddedModel) {
-    if (!PrepareAugmentation(poly, options, &augmentation)) return nullptr;
+    outcome = PrepareAugmentation(poly, options, &augmentation);
+    if (!outcome) return nullptr;
   }
   options = augmentation.mOptions;
   platform::WaitCursorScope wait;
   ProgressScope progress;
+  // Stopped from here on only by the user or after an internal error: nothing to tell.
+  outcome = Outcome::Cancelled();
 
   ElementList* faces = nullptr;
   ElementList* verts = nullptr;
@@ -464,6 +473,7 @@ std::unique_ptr<SimplePoly> CreateAugmentedPoly(uint32_t options, Augmentation& 
   result->flags |= d::kAugmentedModelFlags;
   if (poly->mPolyFlags & kPolyFlagInherited) result->flags |= kSimpleInherited;
   result->SetName(poly->GetPartName(false), "Augmented ");
+  outcome = Outcome::Done();
   return result;
 }
 

@@ -113,9 +113,10 @@ bool NeedsRegularFace(uint32_t options) {
          ((options & kAugmentPyramid) && (options & kAugmentHeightMask) == kPyramidEqualEdges);
 }
 
-// The pyramid's height on the face by the height mode; false after a message. The
-// circumsphere mode may turn an augmentation into an excavation.
-bool PyramidHeight(uint32_t& options, const PolyElement& face, const Augmentation& augmentation, double& h) {
+// The pyramid's height on the face by the height mode; false with the refusal in
+// `outcome`. The circumsphere mode may turn an augmentation into an excavation.
+bool PyramidHeight(uint32_t& options, const PolyElement& face, const Augmentation& augmentation, double& h,
+                   Outcome& outcome) {
   const FaceBase base(face);
   const double R = face.GetCircumradius();
   const double e = base.n > 1 ? Distance(base.Corner(0), base.Corner(1)) : 0.0;
@@ -129,7 +130,7 @@ bool PyramidHeight(uint32_t& options, const PolyElement& face, const Augmentatio
       if (face.IsRegular() && lateral * lateral - kPointTolerance >= R * R) {
         h = std::sqrt(lateral * lateral - R * R);
       } else if (mode == kPyramidEqualEdges) {
-        ShowError("%s", "Face has too many sides to build pyramid on\nwhen using the keep-edge-length option.");
+        outcome = Outcome::Refused("Face has too many sides to build pyramid on\nwhen using the keep-edge-length option.");
         return false;
       } else {
         h = R * s;
@@ -145,7 +146,7 @@ bool PyramidHeight(uint32_t& options, const PolyElement& face, const Augmentatio
     case kPyramidEdgeLength: {
       const double L = s / u;
       if (L * L - kPointTolerance < R * R) {
-        ShowError("%s", "Pyramid can not be created with requested edge lengths.");
+        outcome = Outcome::Refused("Pyramid can not be created with requested edge lengths.");
         return false;
       }
       h = std::sqrt(L * L - R * R);
@@ -160,9 +161,9 @@ bool PyramidHeight(uint32_t& options, const PolyElement& face, const Augmentatio
       const double d = Dot(base.centre, base.normal);
       const double D = d * d + r * r - Dot(base.centre, base.centre);
       if (D < -kPointTolerance) {
-        ShowError("%s",
-                  "Can't create pyramid to touch model's circumsphere.\nTry a larger scale in the augmentation options "
-                  "box.");
+        outcome = Outcome::Refused(
+            "Can't create pyramid to touch model's circumsphere.\nTry a larger scale in the augmentation options "
+            "box.");
         return false;
       }
       h = D < kPointTolerance ? 0.0 : std::sqrt(D);
@@ -178,6 +179,7 @@ bool PyramidHeight(uint32_t& options, const PolyElement& face, const Augmentatio
     }
     default:
       ShowInternalError("%s", "GetAugmentationHeight: Bad flags");
+      outcome = Outcome::Cancelled();
       return false;
   }
 }
@@ -295,20 +297,23 @@ double CalcCupolaHeight(const double* c, const double* p0, const double* p1, con
   return -1.0;
 }
 
-bool GetAugmentationHeight(uint32_t options, PolyElement* target, Augmentation* augmentation) {
+Outcome GetAugmentationHeight(uint32_t options, PolyElement* target, Augmentation* augmentation) {
   namespace d = detail_Augmentation;
-  if (!augmentation || !target) return false;
-  if (augmentation->mView) return true;
-  if (d::NeedsRegularFace(options) && !target->IsRegular()) {
-    ShowError("Face to be augmented is not regular as it should be\nwhen augmenting using a%s.",
-              d::RegularFaceSolidName(options));
-    return false;
+  if (!augmentation || !target) {
+    ShowInternalError("%s", "GetAugmentationHeight: no augmentation or no target face");
+    return Outcome::Cancelled();
   }
+  if (augmentation->mView) return Outcome::Done();
+  if (d::NeedsRegularFace(options) && !target->IsRegular()) {
+    return Outcome::RefusedF("Face to be augmented is not regular as it should be\nwhen augmenting using a%s.",
+                             d::RegularFaceSolidName(options));
+  }
+  Outcome outcome;
   const bool excavateAsked = (options & kAugmentExcavate) != 0;
   std::unique_ptr<SimplePoly> added;
   double height = -1.0;
   if (options & kAugmentPyramid) {
-    if (!d::PyramidHeight(options, *target, *augmentation, height)) return false;
+    if (!d::PyramidHeight(options, *target, *augmentation, height, outcome)) return outcome;
     const bool excavate = (options & kAugmentExcavate) != 0;
     added = CreateAugmentPyramid(*target, height, excavate);
     if (excavate) height = -height;
@@ -318,32 +323,34 @@ bool GetAugmentationHeight(uint32_t options, PolyElement* target, Augmentation* 
     if (excavateAsked) height = -height;
   } else if (options & kAugmentCupola) {
     if (target->mNumSides % 2 != 0) {
-      ShowError("%s", "To augment a face with a cupola,\nthe face must have an even number of sides.");
-      return false;
+      return Outcome::Refused("To augment a face with a cupola,\nthe face must have an even number of sides.");
     }
     const d::FaceBase base(*target);
     double ratio = 1.0;
     const double h = CalcCupolaHeight(base.centre, base.Corner(0), base.Corner(1), base.Corner(2), base.Corner(3),
                                       false, &ratio);
-    if (h < 0.0) return false;
+    // The warning has said why.
+    if (h < 0.0) return Outcome::Cancelled();
     height = augmentation->mScale * h;
     augmentation->mTopRatio = ratio;
     added = CreateAugmentCupola(*target, height, ratio, excavateAsked);
     if (excavateAsked) height = -height;
   } else if (options & kAugmentAntiprism) {
     added = CreateAugmentAntiprism(*target, augmentation->mScale, (options & kAugmentCrossedAntiprism) != 0,
-                                   excavateAsked, &height, &augmentation->mTopRatio);
+                                   excavateAsked, &height, &augmentation->mTopRatio, outcome);
+    if (!added) return outcome;
   } else if (options & kAugmentMemory) {
     const int slot = augmentation->mMemorySlot;
     const SimplePoly* memory = slot >= 0 && slot < kNumMemorySlots ? GetDocumentAccess().GetMemoryModel(slot) : nullptr;
     if (!memory) {
       ShowInternalError("%s", "Can't augment from memory: memory is empty");
-      return false;
+      return Outcome::Cancelled();
     }
     added = memory->CopyWithNames();
     height = 1.0;
   } else if (options & kAugmentBuiltIn) {
-    if (!augmentation->mLibraryEntry) return false;
+    // No model chosen: nothing to add, and nothing to tell.
+    if (!augmentation->mLibraryEntry) return Outcome::Cancelled();
     added = augmentation->mLibraryEntry->CreatePoly((options & kAugmentUseDual) != 0);
     height = 1.0;
   } else if (options & kAugmentFile) {
@@ -351,15 +358,16 @@ bool GetAugmentationHeight(uint32_t options, PolyElement* target, Augmentation* 
     height = 1.0;
   } else {
     ShowInternalError("%s", "GetAugmentationHeight: Bad flags");
-    return false;
+    return Outcome::Cancelled();
   }
-  // Each builder and source has said why when it gives nothing.
-  if (!added) return false;
+  // The sources of another model have said why when they give nothing; a solid
+  // builder gives something whenever its height was found.
+  if (!added) return Outcome::Cancelled();
   augmentation->mAddedModel = std::move(added);
   augmentation->mOptions = options;
   augmentation->mTargetFace = target;
   augmentation->mHeight = augmentation->mMadeHeight = height;
-  return true;
+  return Outcome::Done();
 }
 
 // ---- Solids -------------------------------------------------------------------------------
@@ -397,14 +405,14 @@ std::unique_ptr<SimplePoly> CreateAugmentPrism(const PolyElement& face, double h
 }
 
 std::unique_ptr<SimplePoly> CreateAugmentAntiprism(const PolyElement& face, double scale, bool crossed, bool excavate,
-                                                   double* height, double* topRatio) {
+                                                   double* height, double* topRatio, Outcome& outcome) {
   const detail_Augmentation::FaceBase base(face);
   const int n = base.n;
   const double e = face.GetMeanEdgeLength();
   const double R = face.GetCircumradius();
   const double a2 = R * R - 0.25 * e * e;
   if (a2 < kPointTolerance) {
-    ShowError("%s", "Failed to create antiprism on this face.");
+    outcome = Outcome::Failed("Failed to create antiprism on this face.");
     return nullptr;
   }
   double a = std::sqrt(a2);

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Outcome.h"
 #include "core/VectorMath.h"
 #include "model/ModelPart.h"
 
@@ -81,9 +82,10 @@ class Augmentation;
 
 // Works out the height of the added solid on the target face and builds the added
 // model (the solid, or the other model) into the augmentation, keeping the options
-// and the target. While a preview runs the augmentation stays as it is: true at once.
-// False after a message when nothing can be added.
-bool GetAugmentationHeight(uint32_t options, PolyElement* target, Augmentation* augmentation);
+// and the target. While a preview runs the augmentation stays as it is: done at once.
+// Refused or failed, with the words to tell, when nothing can be added; cancelled when
+// a warning, an internal error or the source of another model has already said why.
+Outcome GetAugmentationHeight(uint32_t options, PolyElement* target, Augmentation* augmentation);
 
 // The height of a regular-faced cupola on a face with centre c and first corners p0
 // to p3; ratio receives how far the top polygon's corners stand from the centre,
@@ -99,9 +101,10 @@ double CalcCupolaHeight(const double* c, const double* p0, const double* p1, con
 std::unique_ptr<SimplePoly> CreateAugmentPyramid(const PolyElement& face, double height, bool excavate);
 std::unique_ptr<SimplePoly> CreateAugmentPrism(const PolyElement& face, double height, bool excavate);
 std::unique_ptr<SimplePoly> CreateAugmentCupola(const PolyElement& face, double height, double topRatio, bool excavate);
-// Works out its own height (times the scale) and top ratio.
+// Works out its own height (times the scale) and top ratio; null with the reason in
+// `outcome` when the face is too small round for one.
 std::unique_ptr<SimplePoly> CreateAugmentAntiprism(const PolyElement& face, double scale, bool crossed, bool excavate,
-                                                   double* height, double* topRatio);
+                                                   double* height, double* topRatio, Outcome& outcome);
 
 // ---- Matching faces, targets and the augmentation ---------------------------------------
 
@@ -242,12 +245,13 @@ class Augmentation : public ModelPart {
 // The model's one augmentation, made on first use.
 Augmentation* GetAugmentation(Poly* poly);
 // Makes the shown side's current face the target, builds the added model and finds
-// its matching faces and orientations; false (after a message) when nothing fits.
-bool PrepareAugmentation(Poly* poly, uint32_t options, Augmentation* augmentation);
+// its matching faces and orientations; not done (as GetAugmentationHeight) when
+// nothing fits.
+Outcome PrepareAugmentation(Poly* poly, uint32_t options, Augmentation* augmentation);
 
-// The augmented model, or null (after a message; a cancelled progress frees what was
-// built). The augmentation is prepared first when it is not.
-std::unique_ptr<SimplePoly> CreateAugmentedPoly(uint32_t options, Augmentation& augmentation);
+// The augmented model, or null with the reason in `outcome` (a cancelled progress
+// frees what was built). The augmentation is prepared first when it is not.
+std::unique_ptr<SimplePoly> CreateAugmentedPoly(uint32_t options, Augmentation& augmentation, Outcome& outcome);
 
 // Whether the augmented model keeps the colours given to its faces (else the colour
 // scheme colours it).

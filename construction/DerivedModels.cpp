@@ -177,10 +177,10 @@ void RepointImageOwners(SimplePoly& simple, const ElementList& verts, const std:
 
 bool IsUnnamed(const std::string& text) { return text.empty() || strcasecmp(text.c_str(), "Unnamed") == 0 || strcasecmp(text.c_str(), "Unnamed Dual") == 0; }
 
-SimplePoly* BaseDualPath(Poly& poly, uint32_t flags, EdgeListNode** edgeList, uint8_t* derived) {
+SimplePoly* BaseDualPath(Poly& poly, uint32_t flags, EdgeListNode** edgeList, uint8_t* derived, Outcome* why) {
   if (edgeList) *edgeList = CreateEdgeList(&poly, flags);
   if (derived) *derived = 1;
-  return CreateSimplePoly(&poly, flags, nullptr, nullptr);
+  return CreateSimplePoly(&poly, flags, nullptr, nullptr, why);
 }
 
 }  // namespace detail_DerivedModels
@@ -216,13 +216,13 @@ EdgeListNode* CreateEdgeList(Poly* poly, uint32_t flags) {
 
 // ---- The plain copy -----------------------------------------------------------------------
 
-SimplePoly* CreateSimplePoly(Poly* poly, uint32_t flags, CompoundPart* part, OpenGLView* view) {
+SimplePoly* CreateSimplePoly(Poly* poly, uint32_t flags, CompoundPart* part, OpenGLView* view, Outcome* why) {
   namespace d = detail_DerivedModels;
   const bool dual = (flags & kDeriveDual) != 0;
   const bool triangles = (flags & d::kTriangleFlags) != 0;
   const bool vertsOnly = (flags & kDeriveVerticesOnly) != 0;
   if (dual && poly->mHasCentralFace && !(flags & (d::kTriangleFlags | kDeriveAllowInfinite))) {
-    ShowError("This operation may not be performed on a model with infinite vertices");
+    if (why) *why = Outcome::Refused("This operation may not be performed on a model with infinite vertices");
     return nullptr;
   }
   // The elements of the compound parts left out: every other part, or the part given.
@@ -230,7 +230,7 @@ SimplePoly* CreateSimplePoly(Poly* poly, uint32_t flags, CompoundPart* part, Ope
   if (part && !vertsOnly) {
     const bool keep = (flags & kDeriveKeepPart) != 0;
     if (!poly->IsCompound()) {
-      ShowError("%s", keep ? "Model only has one part." : "Can't remove only component.");
+      if (why) *why = Outcome::Refused(keep ? "Model only has one part." : "Can't remove only component.");
       return nullptr;
     }
     std::vector<PolyElement*> collected;
@@ -365,11 +365,11 @@ void NameSimplePoly(Poly* poly, bool dual, SimplePoly* simple, OpenGLView* view)
 
 // ---- Compound with the dual -------------------------------------------------------------
 
-SimplePoly* MakeCompoundWithDual(Poly& poly, OpenGLView* view, uint32_t flags) {
+SimplePoly* MakeCompoundWithDual(Poly& poly, OpenGLView* view, uint32_t flags, Outcome* why) {
   const uint32_t sideless = flags & ~(kDeriveBase | kDeriveDual);
-  std::unique_ptr<SimplePoly> base(CreateModel(&poly, sideless | kDeriveBase, nullptr, nullptr, view));
+  std::unique_ptr<SimplePoly> base(CreateModel(&poly, sideless | kDeriveBase, nullptr, nullptr, view, why));
   if (!base) return nullptr;
-  std::unique_ptr<SimplePoly> dual(CreateModel(&poly, sideless | kDeriveDual, nullptr, nullptr, view));
+  std::unique_ptr<SimplePoly> dual(CreateModel(&poly, sideless | kDeriveDual, nullptr, nullptr, view, why));
   if (!dual) return nullptr;
   std::unique_ptr<SimplePoly> both = base->Combine(*dual);
   // The compound is its own dual, with the model's symmetry.
@@ -385,42 +385,43 @@ SimplePoly* MakeCompoundWithDual(Poly& poly, OpenGLView* view, uint32_t flags) {
 // ---- Dispatch -----------------------------------------------------------------------------
 
 SimplePoly* DeriveModelForViewType(Poly& poly, uint32_t viewType, uint32_t flags, EdgeListNode** edgeList,
-                                   uint8_t* derived) {
+                                   uint8_t* derived, Outcome* why) {
   if (edgeList) *edgeList = nullptr;
   if (derived) *derived = 0;
-  if (flags & (kDeriveBase | kDeriveDual)) return detail_DerivedModels::BaseDualPath(poly, flags, edgeList, derived);
+  if (flags & (kDeriveBase | kDeriveDual)) return detail_DerivedModels::BaseDualPath(poly, flags, edgeList, derived, why);
   switch (viewType) {
     case kViewFacetingPreview:
-      return CreateSimpleFacetedPolyhedron(&poly, flags, nullptr);
+      return CreateSimpleFacetedPolyhedron(&poly, flags, nullptr, why);
     case kViewBaseDualCompound:
-      return MakeCompoundWithDual(poly, nullptr, flags);
+      return MakeCompoundWithDual(poly, nullptr, flags, why);
     case kViewCompound:
     case kViewFacetingDiagram:
-      if (!(flags & kDeriveQuiet)) {
-        ShowError("Can't perform that operation from this type of view.\nPlease select another type of view first.");
+      if (why) {
+        *why = Outcome::Refused(
+            "Can't perform that operation from this type of view.\nPlease select another type of view first.");
       }
       return nullptr;
     case kViewMorphBySizing:
-      return CreateSizingMorph(&poly, DualMorphRatio(), flags);
+      return CreateSizingMorph(&poly, DualMorphRatio(), flags, why);
     case kViewMorphByTruncation:
-      return CreateTruncationMorph(&poly, DualMorphRatio(), flags);
+      return CreateTruncationMorph(&poly, DualMorphRatio(), flags, why);
     case kViewMorphByAugmentation:
-      return CreateAugmentationMorph(&poly, DualMorphRatio(), flags);
+      return CreateAugmentationMorph(&poly, DualMorphRatio(), flags, why);
     case kViewMorphByExpansion:
-      return CreateExpansionMorph(&poly, DualMorphRatio(), flags);
+      return CreateExpansionMorph(&poly, DualMorphRatio(), flags, why);
     case kViewMorphTiltingQuads:
-      return CreateTiltingQuadsMorph(&poly, DualMorphRatio(), flags);
+      return CreateTiltingQuadsMorph(&poly, DualMorphRatio(), flags, why);
     case kViewMorphTiltingTriangles:
-      return CreateTiltingTrianglesMorph(&poly, DualMorphRatio(), flags);
+      return CreateTiltingTrianglesMorph(&poly, DualMorphRatio(), flags, why);
     case kViewMorphTiltingCompound:
     case kViewMorphTiltingRectification:
-      return CreateTiltingMorph(&poly, DualMorphRatio(), flags, viewType);
+      return CreateTiltingMorph(&poly, DualMorphRatio(), flags, viewType, why);
     case kViewMorphViaSnub:
-      return CreateSnubMorph(&poly, DualMorphRatio(), flags);
+      return CreateSnubMorph(&poly, DualMorphRatio(), flags, why);
     case kViewBasePolyhedron:
-      return detail_DerivedModels::BaseDualPath(poly, flags | kDeriveBase, edgeList, derived);
+      return detail_DerivedModels::BaseDualPath(poly, flags | kDeriveBase, edgeList, derived, why);
     case kViewDualPolyhedron:
-      return detail_DerivedModels::BaseDualPath(poly, flags | kDeriveDual, edgeList, derived);
+      return detail_DerivedModels::BaseDualPath(poly, flags | kDeriveDual, edgeList, derived, why);
     default:
       break;
   }
@@ -434,22 +435,26 @@ SimplePoly* DeriveModelForViewType(Poly& poly, uint32_t viewType, uint32_t flags
     return model->CreateSimplePoly(flags, edgeList);
   }
   return detail_DerivedModels::BaseDualPath(poly, flags | (poly.mShowDual ? kDeriveDual : kDeriveBase), edgeList,
-                                            derived);
+                                            derived, why);
 }
 
-SimplePoly* DeriveModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uint8_t* derived, OpenGLView* view) {
+SimplePoly* DeriveModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uint8_t* derived, OpenGLView* view,
+                        Outcome* why) {
   platform::Services().views->SetWaitCursor(true);
   // A side named in the flags needs no pane; otherwise the given pane's view type
   // decides, or for the document's model the active pane's.
   const bool askPane = !(flags & (kDeriveBase | kDeriveDual)) && (view || GetCurrentPoly() == poly);
   const uint32_t viewType = askPane ? GetDocumentAccess().GetPaneViewType(view) : kViewNone;
-  SimplePoly* result = DeriveModelForViewType(*poly, viewType, flags, edgeList, derived);
+  SimplePoly* result = DeriveModelForViewType(*poly, viewType, flags, edgeList, derived, why);
   platform::Services().views->SetWaitCursor(false);
   return result;
 }
 
-SimplePoly* CreateModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uint8_t* derived, OpenGLView* view) {
-  SimplePoly* simple = DeriveModel(poly, flags, edgeList, derived, view);
+SimplePoly* CreateModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uint8_t* derived, OpenGLView* view,
+                        Outcome* why) {
+  Outcome refused;
+  SimplePoly* simple = DeriveModel(poly, flags, edgeList, derived, view, why ? why : &refused);
+  if (refused.told() && !(flags & kDeriveQuiet)) ShowError("%s", refused.text().c_str());
   if (!simple) return nullptr;
   if (simple->description.empty() && poly->mDescription) simple->description = poly->mDescription;
   if (simple->webLink.empty() && poly->mWebLink) simple->webLink = poly->mWebLink;
@@ -457,12 +462,12 @@ SimplePoly* CreateModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uin
   return simple;
 }
 
-bool EnterModelOfPane(Poly* poly, OpenGLView* view) {
+bool EnterModelOfPane(Poly* poly, OpenGLView* view, Outcome* why) {
   // The model of a large pane (a tilted sphere of half a million faces) takes seconds
   // to derive before it is built: one progress level for both, so that the window
   // appears after a second and a cancel stops the derivation as it stops the build.
   ProgressScope progress;
-  std::unique_ptr<SimplePoly> model(CreateModel(poly, 0, nullptr, nullptr, view));
+  std::unique_ptr<SimplePoly> model(CreateModel(poly, 0, nullptr, nullptr, view, why));
   if (!model) return false;
   const bool faceted = GetDocumentAccess().GetPaneViewType(view) == kViewFacetingPreview;
   return CreateDerivedPolyWithUndo(*model, faceted ? kUndoFacetedModel : kUndoModelChange, false, false);
@@ -504,17 +509,20 @@ void CreateWatermanModel(int latticeType, int root, bool fourD) {
   platform::Services().views->SetWaitCursor(false);
 }
 
-void CreateFacetedModel() {
-  std::unique_ptr<SimplePoly> simple(CreateSimpleFacetedPolyhedron(GetCurrentPoly(), 0, nullptr));
+Outcome CreateFacetedModel() {
+  Outcome outcome;
+  std::unique_ptr<SimplePoly> simple(CreateSimpleFacetedPolyhedron(GetCurrentPoly(), 0, nullptr, &outcome));
   if (simple) CreateDerivedPolyWithUndo(*simple, kUndoFacetedModel, false, false);
+  return outcome;
 }
 
-bool CreateFromLibraryEntry(Poly* poly, PolyTemplate* polyTemplate, LibraryEntry* entry, bool deferBuild) {
+bool CreateFromLibraryEntry(Poly* poly, PolyTemplate* polyTemplate, LibraryEntry* entry, bool deferBuild,
+                            Outcome* why) {
   if (!entry || !entry->CheckAvailable()) return false;
   if (entry->IsSpringBuilt()) {
     // Stored or generated coordinates; the face-list text stays with the model.
     std::string faceList;
-    std::unique_ptr<SimplePoly> simple = entry->CreateSpringPoly(&faceList);
+    std::unique_ptr<SimplePoly> simple = entry->CreateSpringPoly(&faceList, why);
     // A record without a face list has nothing to build; the others said why not.
     if (!simple && faceList.empty()) entry->ShowNotAvailable();
     if (!simple || !CreatePoly(*simple, poly, false, false)) return false;
@@ -526,16 +534,20 @@ bool CreateFromLibraryEntry(Poly* poly, PolyTemplate* polyTemplate, LibraryEntry
     int d = 0;
     entry->GetParams(n, d);
     const std::string config = entry->GetVertexConfiguration();
+    Outcome made;
     std::unique_ptr<SimplePoly> simple =
-        (!config.empty() && config.back() == '4') ? CreatePrism(n, d) : CreateAntiprism(n, d);
-    if (!simple) return false;
+        (!config.empty() && config.back() == '4') ? CreatePrism(n, d, made) : CreateAntiprism(n, d, made);
+    if (!simple) {
+      if (why) *why = made;
+      return false;
+    }
     // A prism is a uniform polyhedron like any other: its configuration's template gives
     // it its kind, its measures and its name.
-    if (polyTemplate && polyTemplate->Parse(config.c_str(), false)) simple->polyTemplate = polyTemplate;
+    if (polyTemplate && polyTemplate->Parse(config.c_str(), nullptr)) simple->polyTemplate = polyTemplate;
     return CreatePoly(*simple, poly, false, false).done();
   }
   const std::string config = entry->GetVertexConfiguration();
-  if (!polyTemplate || !polyTemplate->Parse(config.c_str(), true)) return false;
+  if (!polyTemplate || !polyTemplate->Parse(config.c_str(), why)) return false;
   if (deferBuild) return poly->Prepare(polyTemplate, 0);
   // A failed build is a failure, not a partial model presented as the entry.
   return poly->Build(polyTemplate, 0);

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "construction/ModelFactory.h"
+#include "core/Outcome.h"
 #include "symmetry/ExportPrep.h"
 
 namespace corvia {
@@ -46,7 +47,7 @@ constexpr int kUndoWatermanModel = 19;
 // known).
 class SimplePoly;
 SimplePoly* DeriveModelForViewType(Poly& poly, uint32_t viewType, uint32_t flags, EdgeListNode** edgeList,
-                                   uint8_t* derived);
+                                   uint8_t* derived, Outcome* why = nullptr);
 
 
 // The flat model of the unfolded nets of the shown side's facet model (as the net pane
@@ -57,8 +58,9 @@ std::unique_ptr<SimplePoly> CreateNetModel(Poly* poly);
 // centre, so it changes shape. Nothing changes when the moved model cannot be made.
 void TranslateBy(Poly* poly, const double* vector);
 
-// The faceted model of the current facet selection becomes the current model.
-void CreateFacetedModel();
+// The faceted model of the current facet selection becomes the current model; refused,
+// with the user's words, when there are no facets or they make no valid model.
+Outcome CreateFacetedModel();
 
 // Settings remembered by the Waterman command.
 struct WatermanSettings {

@@ -225,12 +225,14 @@ class MorphBuilder {
   // The common finish: the counts used, the name, the model flags and the check of
   // its edges (the check may offer the convex hull). Null when it fails or the work
   // was cancelled.
-  SimplePoly* Finish(double t) {
+  SimplePoly* Finish(double t, Outcome* why) {
     if (mFailed || !ProgressTick() || !mModel->Truncate(mUsedVerts, mUsedFaces) || !ProgressTick()) return nullptr;
     mModel->SetName(DualMorphName(t).c_str());
     mModel->flags |= kMorphModelFlags;
     // The check reports as it goes: a cancel met there gives no model either.
-    if (!mModel->CheckModelValidity(kValidityOfferHull) || !ProgressTick()) return nullptr;
+    const Outcome valid = mModel->CheckModelValidity(kValidityOfferHull);
+    if (!valid && why) *why = valid;
+    if (!valid || !ProgressTick()) return nullptr;
     return mModel.release();
   }
 
@@ -303,12 +305,12 @@ bool HasInfinitePoints(const Poly& poly) {
 
 // What every builder does first: at its ends a morph is the model or its dual, and a
 // model whose dual has points at infinity has no morph. True when that settles the
-// result (null after a message).
-bool Settled(Poly& poly, double t, uint32_t flags, SimplePoly*& result) {
+// result (null with the refusal in *why).
+bool Settled(Poly& poly, double t, uint32_t flags, SimplePoly*& result, Outcome* why) {
   result = nullptr;
-  if (GetMorphEndModel(&poly, t, result, flags)) return true;
+  if (GetMorphEndModel(&poly, t, result, flags, why)) return true;
   if (!HasInfinitePoints(poly)) return false;
-  if (!(flags & kDeriveQuiet)) ShowError("This operation may not be performed on a model with infinite vertices");
+  if (why) *why = Outcome::Refused("This operation may not be performed on a model with infinite vertices");
   return true;
 }
 
@@ -353,14 +355,14 @@ TiltingWeights GetTiltingWeights(double t, bool toCompound) {
 
 // ---- Scales ---------------------------------------------------------------------------
 
-bool GetMorphEndModel(Poly* poly, double t, SimplePoly*& model, uint32_t flags) {
+bool GetMorphEndModel(Poly* poly, double t, SimplePoly*& model, uint32_t flags, Outcome* why) {
   constexpr uint32_t kKept = kDeriveMorphFinish1 | kDeriveMorphFinish2;
   if (t == 0.0) {
-    model = CreateSimplePoly(poly, (flags & kKept) | kDeriveBase, nullptr, nullptr);
+    model = CreateSimplePoly(poly, (flags & kKept) | kDeriveBase, nullptr, nullptr, why);
     return true;
   }
   if (t == 1.0) {
-    model = CreateSimplePoly(poly, (flags & kKept) | kDeriveDual, nullptr, nullptr);
+    model = CreateSimplePoly(poly, (flags & kKept) | kDeriveDual, nullptr, nullptr, why);
     return true;
   }
   return false;
@@ -457,30 +459,32 @@ AugmentationMorphPiece ClassifyAugmentationMorphSide(const double* cornerA, cons
 
 // ---- Builders -------------------------------------------------------------------------
 
-SimplePoly* CreateSizingMorph(Poly* poly, double t, uint32_t flags) {
+SimplePoly* CreateSizingMorph(Poly* poly, double t, uint32_t flags, Outcome* why) {
   SimplePoly* settled = nullptr;
-  if (detail_DualMorph::Settled(*poly, t, flags, settled)) return settled;
+  if (detail_DualMorph::Settled(*poly, t, flags, settled, why)) return settled;
   double baseScale = 1.0;
   double dualScale = 1.0;
   GetSizingMorphScales(poly, t, &baseScale, &dualScale);
   const uint32_t sideless = flags & ~(kDeriveBase | kDeriveDual);
-  std::unique_ptr<SimplePoly> dual(CreateModel(poly, sideless | kDeriveDual, nullptr, nullptr, nullptr));
+  std::unique_ptr<SimplePoly> dual(CreateModel(poly, sideless | kDeriveDual, nullptr, nullptr, nullptr, why));
   if (!dual) return nullptr;
-  std::unique_ptr<SimplePoly> base(CreateModel(poly, sideless | kDeriveBase, nullptr, nullptr, nullptr));
+  std::unique_ptr<SimplePoly> base(CreateModel(poly, sideless | kDeriveBase, nullptr, nullptr, nullptr, why));
   if (!base) return nullptr;
   base->Scale(baseScale);
   dual->Scale(dualScale);
   std::unique_ptr<SimplePoly> both = base->Combine(*dual);
   both->SetName(DualMorphName(t).c_str());
   both->flags |= detail_DualMorph::kMorphModelFlags;
-  if (!both->CheckModelValidity(kValidityOfferHull)) return nullptr;
+  const Outcome valid = both->CheckModelValidity(kValidityOfferHull);
+  if (!valid && why) *why = valid;
+  if (!valid) return nullptr;
   return both.release();
 }
 
-SimplePoly* CreateTruncationMorph(Poly* poly, double t, uint32_t flags) {
+SimplePoly* CreateTruncationMorph(Poly* poly, double t, uint32_t flags, Outcome* why) {
   namespace d = detail_DualMorph;
   SimplePoly* settled = nullptr;
-  if (d::Settled(*poly, t, flags, settled)) return settled;
+  if (d::Settled(*poly, t, flags, settled, why)) return settled;
   SetTruncationMorphScale(poly, t);
   const MorphScales scales = TruncationMorphScales();
   d::MorphBuilder builder(2 * poly->mNumEdges, poly->mVertices.mCount + poly->mFaces.mCount);
@@ -520,7 +524,7 @@ SimplePoly* CreateTruncationMorph(Poly* poly, double t, uint32_t flags) {
       }
     }
   }
-  return builder.Finish(t);
+  return builder.Finish(t, why);
 }
 
 void MakeAugmentationMorphPieces(const Poly& poly, const PolyElement* x, bool vertexElement, double t,
@@ -580,22 +584,22 @@ void MakeAugmentationMorphPieces(const Poly& poly, const PolyElement* x, bool ve
   }
 }
 
-SimplePoly* CreateAugmentationMorph(Poly* poly, double t, uint32_t flags) {
+SimplePoly* CreateAugmentationMorph(Poly* poly, double t, uint32_t flags, Outcome* why) {
   namespace d = detail_DualMorph;
   SimplePoly* settled = nullptr;
-  if (d::Settled(*poly, t, flags, settled)) return settled;
+  if (d::Settled(*poly, t, flags, settled, why)) return settled;
   SetAugmentationMorphScale(poly, t);
   d::MorphBuilder builder(poly->mVertices.mCount + poly->mFaces.mCount, 2 * poly->mNumEdges);
   auto sink = [&builder](const MorphPiece& piece) { builder.Piece(piece); };
   d::ForEachElement(poly->mFaces, [&](PolyElement* x) { MakeAugmentationMorphPieces(*poly, x, false, t, sink); });
   d::ForEachElement(poly->mVertices, [&](PolyElement* x) { MakeAugmentationMorphPieces(*poly, x, true, t, sink); });
-  return builder.Finish(t);
+  return builder.Finish(t, why);
 }
 
-SimplePoly* CreateExpansionMorph(Poly* poly, double t, uint32_t flags) {
+SimplePoly* CreateExpansionMorph(Poly* poly, double t, uint32_t flags, Outcome* why) {
   namespace d = detail_DualMorph;
   SimplePoly* settled = nullptr;
-  if (d::Settled(*poly, t, flags, settled)) return settled;
+  if (d::Settled(*poly, t, flags, settled, why)) return settled;
   d::MorphBuilder builder(2 * poly->mNumEdges, poly->mVertices.mCount + poly->mNumEdges + poly->mFaces.mCount);
   // Corner i of element x at parameter s: the corner moved towards x's dual point.
   auto cornerPoint = [](double* out, const PolyElement* x, const PolyElement* corner, double s) {
@@ -633,7 +637,7 @@ SimplePoly* CreateExpansionMorph(Poly* poly, double t, uint32_t flags) {
       }
     });
   }
-  return builder.Finish(t);
+  return builder.Finish(t, why);
 }
 
 void MakeTiltingQuadsMorphPieces(const Poly& poly, const PolyElement* x, double t, const MorphPieceSink& sink) {
@@ -668,15 +672,15 @@ void MakeTiltingQuadsMorphPieces(const Poly& poly, const PolyElement* x, double 
   }
 }
 
-SimplePoly* CreateTiltingQuadsMorph(Poly* poly, double t, uint32_t flags) {
+SimplePoly* CreateTiltingQuadsMorph(Poly* poly, double t, uint32_t flags, Outcome* why) {
   namespace d = detail_DualMorph;
   SimplePoly* settled = nullptr;
-  if (d::Settled(*poly, t, flags, settled)) return settled;
+  if (d::Settled(*poly, t, flags, settled, why)) return settled;
   d::MorphBuilder builder(poly->mVertices.mCount + poly->mFaces.mCount + poly->mNumEdges, 2 * poly->mNumEdges);
   d::ForEachElement(poly->mFaces, [&](PolyElement* x) {
     MakeTiltingQuadsMorphPieces(*poly, x, t, [&builder](const MorphPiece& piece) { builder.Piece(piece); });
   });
-  return builder.Finish(t);
+  return builder.Finish(t, why);
 }
 
 void MakeTiltingTrianglesMorphPieces(const Poly&, const PolyElement* x, double t, const MorphPieceSink& sink) {
@@ -722,15 +726,15 @@ void MakeTiltingTrianglesMorphPieces(const Poly&, const PolyElement* x, double t
   }
 }
 
-SimplePoly* CreateTiltingTrianglesMorph(Poly* poly, double t, uint32_t flags) {
+SimplePoly* CreateTiltingTrianglesMorph(Poly* poly, double t, uint32_t flags, Outcome* why) {
   namespace d = detail_DualMorph;
   SimplePoly* settled = nullptr;
-  if (d::Settled(*poly, t, flags, settled)) return settled;
+  if (d::Settled(*poly, t, flags, settled, why)) return settled;
   d::MorphBuilder builder(poly->mVertices.mCount + poly->mFaces.mCount + poly->mNumEdges, 4 * poly->mNumEdges);
   d::ForEachElement(poly->mFaces, [&](PolyElement* x) {
     MakeTiltingTrianglesMorphPieces(*poly, x, t, [&builder](const MorphPiece& piece) { builder.Piece(piece); });
   });
-  return builder.Finish(t);
+  return builder.Finish(t, why);
 }
 
 void MakeTiltingMorphPieces(const Poly& poly, const PolyElement* x, bool vertexElement, double t, bool toCompound,
@@ -779,10 +783,10 @@ void MakeTiltingMorphPieces(const Poly& poly, const PolyElement* x, bool vertexE
   }
 }
 
-SimplePoly* CreateTiltingMorph(Poly* poly, double t, uint32_t flags, uint32_t viewType) {
+SimplePoly* CreateTiltingMorph(Poly* poly, double t, uint32_t flags, uint32_t viewType, Outcome* why) {
   namespace d = detail_DualMorph;
   SimplePoly* settled = nullptr;
-  if (d::Settled(*poly, t, flags, settled)) return settled;
+  if (d::Settled(*poly, t, flags, settled, why)) return settled;
   const bool toCompound = viewType == kViewMorphTiltingCompound;
   d::MorphBuilder builder(poly->mVertices.mCount + poly->mFaces.mCount + poly->mNumEdges, 4 * poly->mNumEdges);
   auto sink = [&builder](const MorphPiece& piece) { builder.Piece(piece); };
@@ -790,15 +794,15 @@ SimplePoly* CreateTiltingMorph(Poly* poly, double t, uint32_t flags, uint32_t vi
                     [&](PolyElement* x) { MakeTiltingMorphPieces(*poly, x, false, t, toCompound, sink); });
   d::ForEachElement(poly->mVertices,
                     [&](PolyElement* x) { MakeTiltingMorphPieces(*poly, x, true, t, toCompound, sink); });
-  return builder.Finish(t);
+  return builder.Finish(t, why);
 }
 
-SimplePoly* CreateSnubMorph(Poly* poly, double t, uint32_t flags) {
+SimplePoly* CreateSnubMorph(Poly* poly, double t, uint32_t flags, Outcome* why) {
   SimplePoly* end = nullptr;
-  if (GetMorphEndModel(poly, t, end, flags)) return end;
+  if (GetMorphEndModel(poly, t, end, flags, why)) return end;
   // Between its two ends this morph has no model of its own.
-  if (!(flags & kDeriveQuiet)) {
-    ShowError("%s", "The snub morph gives a model only at its two ends:\nthe model itself (0%) and its dual (100%).");
+  if (why) {
+    *why = Outcome::Refused("The snub morph gives a model only at its two ends:\nthe model itself (0%) and its dual (100%).");
   }
   return nullptr;
 }

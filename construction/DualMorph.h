@@ -14,6 +14,7 @@
 
 namespace corvia {
 
+class Outcome;
 class Poly;
 class PolyElement;
 class SimplePoly;
@@ -29,25 +30,25 @@ double& DualMorphRatio();
 std::string DualMorphName(double t);
 
 // At ratio 0 the base copy, at 1 the dual copy (true: the model is settled, and may
-// be null after a message); false for any other ratio.
-bool GetMorphEndModel(Poly* poly, double t, SimplePoly*& model, uint32_t flags);
+// be null with the refusal in *why); false for any other ratio.
+bool GetMorphEndModel(Poly* poly, double t, SimplePoly*& model, uint32_t flags, Outcome* why = nullptr);
 // The scales of the sizing morph at ratio t (either pointer may be null).
 void GetSizingMorphScales(const Poly* poly, double t, double* baseScale, double* dualScale);
 // Set the truncation and the augmentation morph scales for ratio t.
 void SetTruncationMorphScale(Poly* poly, double t);
 void SetAugmentationMorphScale(Poly* poly, double t);
 
-// The morph models at ratio t: new plain models owned by the caller; null after a
-// message (none with the quiet flag).
-SimplePoly* CreateSizingMorph(Poly* poly, double t, uint32_t flags);
-SimplePoly* CreateTruncationMorph(Poly* poly, double t, uint32_t flags);
-SimplePoly* CreateAugmentationMorph(Poly* poly, double t, uint32_t flags);
-SimplePoly* CreateExpansionMorph(Poly* poly, double t, uint32_t flags);
-SimplePoly* CreateTiltingQuadsMorph(Poly* poly, double t, uint32_t flags);
-SimplePoly* CreateTiltingTrianglesMorph(Poly* poly, double t, uint32_t flags);
+// The morph models at ratio t: new plain models owned by the caller; null when refused
+// (the user's words in *why when given) or cancelled.
+SimplePoly* CreateSizingMorph(Poly* poly, double t, uint32_t flags, Outcome* why = nullptr);
+SimplePoly* CreateTruncationMorph(Poly* poly, double t, uint32_t flags, Outcome* why = nullptr);
+SimplePoly* CreateAugmentationMorph(Poly* poly, double t, uint32_t flags, Outcome* why = nullptr);
+SimplePoly* CreateExpansionMorph(Poly* poly, double t, uint32_t flags, Outcome* why = nullptr);
+SimplePoly* CreateTiltingQuadsMorph(Poly* poly, double t, uint32_t flags, Outcome* why = nullptr);
+SimplePoly* CreateTiltingTrianglesMorph(Poly* poly, double t, uint32_t flags, Outcome* why = nullptr);
 // viewType: the morph to the compound or the morph to the rectified model.
-SimplePoly* CreateTiltingMorph(Poly* poly, double t, uint32_t flags, uint32_t viewType);
-SimplePoly* CreateSnubMorph(Poly* poly, double t, uint32_t flags);
+SimplePoly* CreateTiltingMorph(Poly* poly, double t, uint32_t flags, uint32_t viewType, Outcome* why = nullptr);
+SimplePoly* CreateSnubMorph(Poly* poly, double t, uint32_t flags, Outcome* why = nullptr);
 
 // Weights of the tilting morphs at ratio t: how far each face and each vertex of the
 // model has turned from its plane to its dual point (0 flat, 1 at the dual point).

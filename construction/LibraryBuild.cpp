@@ -121,7 +121,8 @@ void WindConsistently(SimplePoly& poly) {
 
 }  // namespace detail_LibraryBuild
 
-std::unique_ptr<SimplePoly> BuildSpringModel(const char* faceList, const double (*points)[3], int numPoints) {
+std::unique_ptr<SimplePoly> BuildSpringModel(const char* faceList, const double (*points)[3], int numPoints,
+                                             Outcome* why) {
   namespace d = detail_LibraryBuild;
   SpringPolyDesc desc;
   if (!faceList || !CreateFromDesc(desc, faceList)) return nullptr;
@@ -132,8 +133,10 @@ std::unique_ptr<SimplePoly> BuildSpringModel(const char* faceList, const double 
     const double force = RelaxSpringModel(desc, d::kSpringAttempts);
     if (force > kSpringConvergedForce) {
       // A shape that has not settled has unequal edges: it is no model of the record.
-      ShowError("The faces of this model could not be made regular (the springs did not settle: final force %g).",
-                force);
+      if (why) {
+        *why = Outcome::FailedF(
+            "The faces of this model could not be made regular (the springs did not settle: final force %g).", force);
+      }
       return nullptr;
     }
     result = std::move(desc.mResult);
@@ -146,7 +149,12 @@ std::unique_ptr<SimplePoly> BuildLibraryEntryModel(LibraryEntry& entry, bool dua
   // The template outlives the Poly, which points at it while it is built.
   PolyTemplate polyTemplate;
   auto poly = std::make_unique<Poly>();
-  if (!CreateFromLibraryEntry(poly.get(), &polyTemplate, &entry, false)) return nullptr;
+  // The library's own road to a model has no outcome to give a refusal to yet.
+  Outcome why;
+  if (!CreateFromLibraryEntry(poly.get(), &polyTemplate, &entry, false, &why)) {
+    if (why.told()) ShowError("%s", why.text().c_str());
+    return nullptr;
+  }
   // Models made without a template carry no names yet: they take the record's.
   if (!poly->mLibraryEntry) poly->SetLibraryEntry(&entry);
   return std::unique_ptr<SimplePoly>(

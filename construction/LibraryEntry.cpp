@@ -78,16 +78,16 @@ std::optional<std::string> LibraryEntry::GetFaceListText() const {
   return std::string();
 }
 
-bool LibraryEntry::CheckParams(int n, int d, bool showErrors) {
+bool LibraryEntry::CheckParams(int n, int d, Outcome* why) {
   // The base is tested before it is stored, so a refused base never reaches the
   // record that stepping, naming and the builders read.
   uint32_t families = mFlags | detail_LibraryEntry::ParametricPrismFamily(*this);
-  if ((families & kLibraryPrismFamily) && !CheckPrismBase(n, d, showErrors)) return false;
-  if ((families & kLibraryAntiprismFamily) && !CheckAntiprismBase(n, d, showErrors)) return false;
-  if ((families & kLibraryPyramidFamily) && !CheckPyramidBase(n, d, showErrors)) return false;
-  if ((families & kLibraryCupolaFamily) && !CheckCupolaBase(n, d, showErrors)) return false;
-  if ((families & kLibraryCuploidFamily) && !CheckCuploidBase(n, d, showErrors)) return false;
-  if ((families & kLibraryCupolaicBlendFamily) && !CheckCupolaicBlendBase(n, d, showErrors)) return false;
+  if ((families & kLibraryPrismFamily) && !CheckPrismBase(n, d, why)) return false;
+  if ((families & kLibraryAntiprismFamily) && !CheckAntiprismBase(n, d, why)) return false;
+  if ((families & kLibraryPyramidFamily) && !CheckPyramidBase(n, d, why)) return false;
+  if ((families & kLibraryCupolaFamily) && !CheckCupolaBase(n, d, why)) return false;
+  if ((families & kLibraryCuploidFamily) && !CheckCuploidBase(n, d, why)) return false;
+  if ((families & kLibraryCupolaicBlendFamily) && !CheckCupolaicBlendBase(n, d, why)) return false;
   mWenninger = n;
   mModelsPage = d;
   return true;
@@ -111,14 +111,14 @@ std::unique_ptr<SimplePoly> LibraryEntry::CreatePoly(bool dual) {
   return BuildLibraryEntryModel(*this, dual);
 }
 
-std::unique_ptr<SimplePoly> LibraryEntry::CreateSpringPoly(std::string* faceList) {
+std::unique_ptr<SimplePoly> LibraryEntry::CreateSpringPoly(std::string* faceList, Outcome* why) {
   if (!IsSpringBuilt()) return nullptr;
   std::optional<std::string> text = GetFaceListText();
   if (!text || text->empty()) return nullptr;
 
   std::unique_ptr<SimplePoly> poly;
   if (mFlags & kLibraryFamilyMask) {
-    poly = BuildSpringModel(text->c_str(), nullptr, 0);
+    poly = BuildSpringModel(text->c_str(), nullptr, 0, why);
   } else {
     // The point sets are stored one after the other from the first spring-built
     // record; there are none beyond the last set, and a set without points leaves
@@ -137,8 +137,8 @@ std::unique_ptr<SimplePoly> LibraryEntry::CreateSpringPoly(std::string* faceList
       ShowInternalError("CreateSpringPoly: Expected %d verts, got %d", modelVerts, set->count);
       set = nullptr;
     }
-    poly = set != nullptr ? BuildSpringModel(text->c_str(), set->points, set->count)
-                          : BuildSpringModel(text->c_str(), nullptr, 0);
+    poly = set != nullptr ? BuildSpringModel(text->c_str(), set->points, set->count, why)
+                          : BuildSpringModel(text->c_str(), nullptr, 0, why);
   }
   if (faceList != nullptr) *faceList = *text;
   if (poly == nullptr) return nullptr;

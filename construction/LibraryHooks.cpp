@@ -50,7 +50,9 @@ void ShowWenningerStellation(int number, const char* baseConfig, const int32_t* 
     if (answer == kBoxYes) document.SetActivePaneViewType(kPaneStellationOfBase);
   }
   bool recognised = false;
-  LibraryEntry* entry = LookUpModel(baseConfig, &recognised, true, nullptr, false);
+  // The base configurations are models of the library.
+  LibraryEntry* entry = LookUpModel(baseConfig, &recognised, nullptr, nullptr, false);
+  if (!entry) ShowInternalError("ShowWenningerStellation: no library model %s", baseConfig);
   if (!entry || !document.SetModel(entry)) return;
   Poly* poly = GetCurrentPoly();
   FaceTypeBlock* block = poly ? poly->mBaseBlock.get() : nullptr;

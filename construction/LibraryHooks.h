@@ -9,6 +9,7 @@
 namespace corvia {
 
 class LibraryEntry;
+class Outcome;
 class SimplePoly;
 
 // Builds a built-in entry through a temporary Poly (and PolyTemplate): the entry
@@ -28,8 +29,9 @@ std::unique_ptr<SimplePoly> ReadModelFromFile(const char* path, bool dual);
 // Reads a face-list text into a spring model. With points (as many as the model
 // has vertices) the vertices are placed there; without, the model is relaxed until
 // its faces are regular. Null when it cannot be built, or when the relaxed model
-// does not settle (its final force is reported).
-std::unique_ptr<SimplePoly> BuildSpringModel(const char* faceList, const double (*points)[3], int numPoints);
+// does not settle (failed, with its final force, in *why when given).
+std::unique_ptr<SimplePoly> BuildSpringModel(const char* faceList, const double (*points)[3], int numPoints,
+                                             Outcome* why = nullptr);
 
 // Shows the Wenninger stellation `number` of the base configuration in the
 // stellation view: asks to switch the view when none shows stellations, makes the

@@ -12,6 +12,7 @@ struct CompoundPart;
 struct EdgeListNode;
 class LibraryEntry;
 class OpenGLView;
+class Outcome;
 class Poly;
 class PolyTemplate;
 class SimplePoly;
@@ -33,20 +34,27 @@ constexpr uint32_t kDeriveMorphFinish2 = 0x1000;
 
 // The model a pane shows, as a new plain model owned by the caller: the side the flags
 // name, else the view type of the given pane (for the document's model without a pane,
-// the active one's). Null after a message (none with the quiet flag).
-SimplePoly* DeriveModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uint8_t* derived, OpenGLView* view);
+// the active one's). Null when refused, with the user's words in *why when given, or
+// cancelled.
+SimplePoly* DeriveModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uint8_t* derived, OpenGLView* view,
+                        Outcome* why = nullptr);
 // DeriveModel, the model taking the description, web link and inherited mark of the
-// model it came from where it has none of its own.
-SimplePoly* CreateModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uint8_t* derived, OpenGLView* view);
+// model it came from where it has none of its own. Without why, a refusal is shown
+// here in an error box (none with the quiet flag): the library's and the model
+// file's copies of a side have no outcome to give it to yet.
+SimplePoly* CreateModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uint8_t* derived, OpenGLView* view,
+                        Outcome* why = nullptr);
 // The model the pane shows (its stellation, faceting, morph, compound or dual) made
 // the current model, with an undo step: derived and built under one progress level,
 // so that a cancel at any report stops either and leaves the old model. False when
-// nothing was made.
-bool EnterModelOfPane(Poly* poly, OpenGLView* view);
+// nothing was made; a model that could not be derived leaves its reason in why.
+bool EnterModelOfPane(Poly* poly, OpenGLView* view, Outcome* why = nullptr);
 // The plain copy of one side (kDeriveDual: the dual's), of one compound part (with
 // kDeriveKeepPart; without, the model less that part), or with faces cut into the
-// triangles of their face types' outlines; named by NameSimplePoly.
-SimplePoly* CreateSimplePoly(Poly* poly, uint32_t flags, CompoundPart* part, OpenGLView* view);
+// triangles of their face types' outlines; named by NameSimplePoly. Null, refused in
+// *why when given, for the dual of a model with faces through the centre and for a
+// part of a model of one part.
+SimplePoly* CreateSimplePoly(Poly* poly, uint32_t flags, CompoundPart* part, OpenGLView* view, Outcome* why = nullptr);
 // The edges of one side as pairs of vertex indices with their colours: the edge array
 // without its hidden edges, or, before there is one, the sides of the faces.
 EdgeListNode* CreateEdgeList(Poly* poly, uint32_t flags);
@@ -55,12 +63,14 @@ EdgeListNode* CreateEdgeList(Poly* poly, uint32_t flags);
 void NameSimplePoly(Poly* poly, bool dual, SimplePoly* simple, OpenGLView* view);
 // Builds the library entry into the model: from coordinates, as a prism, or from its
 // vertex configuration with the template (deferBuild: prepared, built later). False
-// when the entry is not available or cannot be built.
-bool CreateFromLibraryEntry(Poly* poly, PolyTemplate* polyTemplate, LibraryEntry* entry, bool deferBuild);
+// when the entry is not available or cannot be built (a refused prism base or
+// configuration in *why when given).
+bool CreateFromLibraryEntry(Poly* poly, PolyTemplate* polyTemplate, LibraryEntry* entry, bool deferBuild,
+                            Outcome* why = nullptr);
 
 // The compound of the model and its dual, each as the factory copies it (the model of
-// a Base/Dual Compound pane); null after a message (none with the quiet flag).
-SimplePoly* MakeCompoundWithDual(Poly& poly, OpenGLView* view, uint32_t flags);
+// a Base/Dual Compound pane); null when refused (in *why when given).
+SimplePoly* MakeCompoundWithDual(Poly& poly, OpenGLView* view, uint32_t flags, Outcome* why = nullptr);
 
 // The Waterman polyhedron of the root (1 to 10) becomes the current model.
 void CreateWatermanModel(int latticeType, int root, bool fourD);

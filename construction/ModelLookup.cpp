@@ -515,7 +515,7 @@ int ParseModelNameAbbrev(const char* text, const char* names) {
 
 // ---- Lookup ---------------------------------------------------------------------------------
 
-LibraryEntry* LookUpModel(const char* text, bool* recognised, bool showErrors, bool* isDual, bool findAll) {
+LibraryEntry* LookUpModel(const char* text, bool* recognised, Outcome* why, bool* isDual, bool findAll) {
   using namespace detail_ModelLookup;
   if (findAll) ClearSearchResults();
   bool recognisedLocal = false, dualLocal = false;
@@ -555,7 +555,7 @@ LibraryEntry* LookUpModel(const char* text, bool* recognised, bool showErrors, b
       std::string digits = SkipBlanks(kinds[kind].digits);
       TrimTrailingBlanks(digits.data());
       digits.resize(std::strlen(digits.c_str()));
-      if (showErrors) ShowError(kinds[kind].message, digits.c_str());
+      if (why) *why = Outcome::RefusedF(kinds[kind].message, digits.c_str());
       return nullptr;
     }
     for (int i = 0; i < kNumLibraryEntries; ++i) {
@@ -565,14 +565,14 @@ LibraryEntry* LookUpModel(const char* text, bool* recognised, bool showErrors, b
       if (findAll && !criteria.Matches(entry, false, -1, -1)) return nullptr;
       return &entry;
     }
-    if (kind != 2 || !showErrors) return nullptr;
+    if (kind != 2 || !why) return nullptr;
     // A Wenninger number without an entry is a stellation of the octahedron or
     // the icosahedron.
     const int32_t* ranges = nullptr;
     int numRanges = GetWenningerStellationRanges(number, &ranges);
     if (numRanges == 0) return nullptr;
     if (number > kLastStellationWithBase) {
-      ShowError("No base model is known for the stellation W%d.", number);
+      *why = Outcome::RefusedF("No base model is known for the stellation W%d.", number);
       return nullptr;
     }
     ShowWenningerStellation(number, number <= kLastOctahedronStellation ? "3.3.3.3" : "3.3.3.3.3", ranges, numRanges);
@@ -584,11 +584,11 @@ LibraryEntry* LookUpModel(const char* text, bool* recognised, bool showErrors, b
     WythoffParts typed;
     int read = ReadWythoff(p, typed);
     if (read == kNumberTooLong) {
-      if (showErrors) ShowError("Invalid Wythoff symbol: a number has more than nine digits.");
+      if (why) *why = Outcome::Refused("Invalid Wythoff symbol: a number has more than nine digits.");
       return nullptr;
     }
     if (read < 0) {
-      if (showErrors) ShowError("Invalid Wythoff symbol: too many terms.");
+      if (why) *why = Outcome::Refused("Invalid Wythoff symbol: too many terms.");
       return nullptr;
     }
     if (read > 0) {
@@ -600,13 +600,13 @@ LibraryEntry* LookUpModel(const char* text, bool* recognised, bool showErrors, b
         if (ReadWythoff(entry.mWythoff, stored) <= 0 || !MatchWythoff(typed, stored, n)) continue;
         if (!criteria.Matches(entry, false, n > 0 ? n : -1, n > 0 ? 1 : -1)) continue;
         *recognised = true;
-        if (n > 0 && !entry.CheckParams(n, 1, showErrors)) return nullptr;
+        if (n > 0 && !entry.CheckParams(n, 1, why)) return nullptr;
         if (!findAll) return &entry;
         AppendSearchResult(&entry, false);
       }
       if (gHead != nullptr) return gHead->mEntry;
     }
-    if (showErrors) ShowError("There is no matching model with that Wythoff symbol.");
+    if (why) *why = Outcome::Refused("There is no matching model with that Wythoff symbol.");
     return nullptr;
   }
 
@@ -622,7 +622,7 @@ LibraryEntry* LookUpModel(const char* text, bool* recognised, bool showErrors, b
       if (!MatchConfig(p, entry.mConfig, n, d, numbered) && !(findAll && MatchConfigTurned(p, entry.mConfig))) continue;
       if (!criteria.Matches(entry, false, n, d)) continue;
       *recognised = true;
-      if (numbered && !entry.CheckParams(n, d, showErrors)) return nullptr;
+      if (numbered && !entry.CheckParams(n, d, why)) return nullptr;
       if (!findAll) return &entry;
       AppendSearchResult(&entry, false);
     }
@@ -747,7 +747,8 @@ LibraryEntry* StepLibraryModel(LibraryEntry* entry, const PolyTemplate* poly, in
 
 int GetNumLibraryEntries() { return kNumLibraryEntries; }
 
-bool CreateLibraryModel(LibraryEntry* entry, const LibraryEntry* defaultFrom, bool ask) {
+bool CreateLibraryModel(LibraryEntry* entry, const LibraryEntry* defaultFrom, bool ask,
+                        const std::function<void(const Outcome&)>& tell) {
   if (entry == nullptr) return false;
   if (!entry->IsParametric()) return true;
   char answer[detail_ModelLookup::kAnswerSize] = "5";
@@ -764,7 +765,9 @@ bool CreateLibraryModel(LibraryEntry* entry, const LibraryEntry* defaultFrom, bo
     int n = static_cast<int>(std::strtol(answer, &end, 10));
     int d = 1;
     if (end != nullptr && *end == '/') d = static_cast<int>(std::strtol(end + 1, nullptr, 10));
-    if (entry->CheckParams(n, d, true)) return true;
+    Outcome why;
+    if (entry->CheckParams(n, d, &why)) return true;
+    if (tell) tell(why);
     if (!ask) return false;
   }
 }

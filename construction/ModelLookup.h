@@ -6,10 +6,12 @@
 // entries and the category tree.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "construction/Library.h"
 #include "core/ListNode.h"
+#include "core/Outcome.h"
 
 namespace corvia {
 
@@ -68,8 +70,10 @@ LibraryListNode* InsertSearchResult(LibraryEntry* entry, bool isDual, int score)
 int ParseModelNameAbbrev(const char* text, const char* names);
 
 // The entry a text names, or null. With findAll the search results are rebuilt
-// and the first result's entry returned.
-LibraryEntry* LookUpModel(const char* text, bool* recognised, bool showErrors, bool* isDual, bool findAll);
+// and the first result's entry returned. With why given, a text that is no
+// model's name gives *why the refusal to tell, and a Wenninger number of a
+// stellation shows that stellation.
+LibraryEntry* LookUpModel(const char* text, bool* recognised, Outcome* why, bool* isDual, bool findAll);
 
 // The index of the given entry, or of the first entry whose configuration equals
 // the solved template's read from any of its distinct starting polygons; n (with
@@ -84,8 +88,10 @@ LibraryEntry* StepLibraryModel(LibraryEntry* entry, const PolyTemplate* poly, in
 int GetNumLibraryEntries();
 
 // True when the entry can be built; asks for n of a parametric entry (with ask),
-// the default taken from `defaultFrom` when it is parametric too.
-bool CreateLibraryModel(LibraryEntry* entry, const LibraryEntry* defaultFrom, bool ask);
+// the default taken from `defaultFrom` when it is parametric too. A refused base
+// goes to `tell` (when given) before it is asked for again.
+bool CreateLibraryModel(LibraryEntry* entry, const LibraryEntry* defaultFrom, bool ask,
+                        const std::function<void(const Outcome&)>& tell = {});
 
 // The category tree.
 const char* GetCategoryName(int category);

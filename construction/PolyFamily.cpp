@@ -3,20 +3,19 @@
 #include <initializer_list>
 
 #include "core/IntMath.h"
-#include "core/Messages.h"
 
 namespace corvia {
 
 namespace detail_PolyFamily {
 
-// Shows the refusal of a base: the size message for too many sides, else the
-// family's plain message.
-bool Refuse(int n, bool showErrors, const char* illegal, const char* family) {
-  if (!showErrors) return false;
+// The refusal of a base, into *why when asked for: the size message for too many
+// sides, else the family's plain message.
+bool Refuse(int n, Outcome* why, const char* illegal, const char* family) {
+  if (!why) return false;
   if (n > kFamilyMaxSides) {
-    ShowError("%s base must have less than %d sides", family, kFamilyMaxSides + 1);
+    *why = Outcome::RefusedF("%s base must have less than %d sides", family, kFamilyMaxSides + 1);
   } else {
-    ShowError("%s", illegal);
+    *why = Outcome::Refused(illegal);
   }
   return false;
 }
@@ -48,37 +47,37 @@ void AppendList(std::string& text, std::initializer_list<int> verts) {
 
 }  // namespace detail_PolyFamily
 
-bool CheckPrismBase(int n, int d, bool showErrors) {
+bool CheckPrismBase(int n, int d, Outcome* why) {
   if (n >= 3 && n <= kFamilyMaxSides && d > 0 && d < n && Gcd(n, d) == 1) return true;
-  return detail_PolyFamily::Refuse(n, showErrors, "Illegal prism base", "Prism");
+  return detail_PolyFamily::Refuse(n, why, "Illegal prism base", "Prism");
 }
 
-bool CheckAntiprismBase(int n, int d, bool showErrors) {
+bool CheckAntiprismBase(int n, int d, Outcome* why) {
   // A crossed antiprism's triangles reach from base to base only while n / d > 3/2;
   // at or past it they would have to be other than equilateral.
   if (n >= 3 && n <= kFamilyMaxSides && d > 0 && 2 * n > 3 * d && Gcd(n, d) == 1) return true;
-  return detail_PolyFamily::Refuse(n, showErrors, "Illegal antiprism base", "Antiprism");
+  return detail_PolyFamily::Refuse(n, why, "Illegal antiprism base", "Antiprism");
 }
 
-bool CheckPyramidBase(int n, int d, bool showErrors) {
+bool CheckPyramidBase(int n, int d, Outcome* why) {
   if (n >= 3 && n <= kFamilyMaxSides && d > 0 && d <= n / 2 && n / d < 6 && Gcd(n, d) == 1) return true;
-  return detail_PolyFamily::Refuse(n, showErrors, "Illegal pyramid base", "Pyramid");
+  return detail_PolyFamily::Refuse(n, why, "Illegal pyramid base", "Pyramid");
 }
 
-bool CheckCupolaBase(int n, int d, bool showErrors) {
+bool CheckCupolaBase(int n, int d, Outcome* why) {
   if (detail_PolyFamily::CupolaLike(n, d) && d % 2 == 1 && Gcd(n, d) == 1) return true;
-  return detail_PolyFamily::Refuse(n, showErrors, "Illegal cupola base", "Cupola");
+  return detail_PolyFamily::Refuse(n, why, "Illegal cupola base", "Cupola");
 }
 
-bool CheckCuploidBase(int n, int d, bool showErrors) {
+bool CheckCuploidBase(int n, int d, Outcome* why) {
   // d = n/2 would fall apart into two-vertex top faces.
   if (n >= 3 && detail_PolyFamily::CupolaLike(n, d) && d % 2 == 0 && 2 * d != n) return true;
-  return detail_PolyFamily::Refuse(n, showErrors, "Illegal cuploid base", "Cuploid");
+  return detail_PolyFamily::Refuse(n, why, "Illegal cuploid base", "Cuploid");
 }
 
-bool CheckCupolaicBlendBase(int n, int d, bool showErrors) {
+bool CheckCupolaicBlendBase(int n, int d, Outcome* why) {
   if (detail_PolyFamily::CupolaLike(n, d) && d % 2 == 1 && Gcd(n, d) == 1) return true;
-  return detail_PolyFamily::Refuse(n, showErrors, "Illegal cupolaic blend base", "Cupolaic blend");
+  return detail_PolyFamily::Refuse(n, why, "Illegal cupolaic blend base", "Cupolaic blend");
 }
 
 void AppendFamilyLabel(std::string& buffer, int k, int d, bool turned) {
@@ -90,7 +89,7 @@ void AppendFamilyLabel(std::string& buffer, int k, int d, bool turned) {
 }
 
 std::optional<std::string> MakePrismDesc(int n, int d) {
-  if (!CheckPrismBase(n, d, true)) return std::nullopt;
+  if (!CheckPrismBase(n, d, nullptr)) return std::nullopt;
   std::string text;
   AppendFamilyLabel(text, n, d, false);
   AppendFamilyLabel(text, n, d, false);
@@ -105,7 +104,7 @@ std::optional<std::string> MakePrismDesc(int n, int d) {
 }
 
 std::optional<std::string> MakeAntiprismDesc(int n, int d) {
-  if (!CheckAntiprismBase(n, d, true)) return std::nullopt;
+  if (!CheckAntiprismBase(n, d, nullptr)) return std::nullopt;
   std::string text;
   AppendFamilyLabel(text, n, d, false);
   AppendFamilyLabel(text, n, d, true);
@@ -121,7 +120,7 @@ std::optional<std::string> MakeAntiprismDesc(int n, int d) {
 }
 
 std::optional<std::string> MakePyramidDesc(int n, int d) {
-  if (!CheckPyramidBase(n, d, true)) return std::nullopt;
+  if (!CheckPyramidBase(n, d, nullptr)) return std::nullopt;
   std::string text = d == 1 ? "h " : "";
   AppendFamilyLabel(text, 1, 1, false);
   AppendFamilyLabel(text, n, d, false);
@@ -131,7 +130,7 @@ std::optional<std::string> MakePyramidDesc(int n, int d) {
 }
 
 std::optional<std::string> MakeCupolaDesc(int n, int d) {
-  if (!CheckCupolaBase(n, d, true)) return std::nullopt;
+  if (!CheckCupolaBase(n, d, nullptr)) return std::nullopt;
   std::string text;
   AppendFamilyLabel(text, n, d, false);
   AppendFamilyLabel(text, 2 * n, d, true);
@@ -149,7 +148,7 @@ std::optional<std::string> MakeCupolaDesc(int n, int d) {
 }
 
 std::optional<std::string> MakeCuploidDesc(int n, int d) {
-  if (!CheckCuploidBase(n, d, true)) return std::nullopt;
+  if (!CheckCuploidBase(n, d, nullptr)) return std::nullopt;
   std::string text;
   AppendFamilyLabel(text, n, 1, false);
   AppendFamilyLabel(text, n, 1, true);
@@ -175,7 +174,7 @@ std::optional<std::string> MakeCuploidDesc(int n, int d) {
 }
 
 std::optional<std::string> MakeCupolaicBlendDesc(int n, int d) {
-  if (!CheckCupolaicBlendBase(n, d, true)) return std::nullopt;
+  if (!CheckCupolaicBlendBase(n, d, nullptr)) return std::nullopt;
   const int ring = 2 * n;
   std::string text;
   AppendFamilyLabel(text, ring, d, false);

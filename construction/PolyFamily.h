@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 
+#include "core/Outcome.h"
 #include "model/PolyTemplate.h"
 
 namespace corvia {
@@ -29,16 +30,17 @@ constexpr uint32_t kFamilyAntiprism = 0x100000;
 // is refused before anything is built.
 constexpr int kFamilyMaxSides = kTemplateMaxSides;
 
-// Tests of a base {n/d}: true when allowed; otherwise false, after the family's
-// message when showErrors is set.
-bool CheckPrismBase(int n, int d, bool showErrors);
-bool CheckAntiprismBase(int n, int d, bool showErrors);
-bool CheckPyramidBase(int n, int d, bool showErrors);
-bool CheckCupolaBase(int n, int d, bool showErrors);
-bool CheckCuploidBase(int n, int d, bool showErrors);
-bool CheckCupolaicBlendBase(int n, int d, bool showErrors);
+// Tests of a base {n/d}: true when allowed; otherwise false, with the family's
+// refusal in *why when why is given.
+bool CheckPrismBase(int n, int d, Outcome* why);
+bool CheckAntiprismBase(int n, int d, Outcome* why);
+bool CheckPyramidBase(int n, int d, Outcome* why);
+bool CheckCupolaBase(int n, int d, Outcome* why);
+bool CheckCuploidBase(int n, int d, Outcome* why);
+bool CheckCupolaicBlendBase(int n, int d, Outcome* why);
 
-// The face-list texts; none (after the test's message) when the base is refused.
+// The face-list texts; none when the family refuses the base (a record's base is
+// tested before it is stored, so its texts are always made).
 std::optional<std::string> MakePrismDesc(int n, int d);
 std::optional<std::string> MakeAntiprismDesc(int n, int d);
 std::optional<std::string> MakePyramidDesc(int n, int d);

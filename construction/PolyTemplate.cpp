@@ -11,6 +11,7 @@
 #include "construction/BuildHooks.h"
 #include "core/IntMath.h"
 #include "core/Messages.h"
+#include "core/Outcome.h"
 #include "core/RainbowColor.h"
 #include "core/Tolerances.h"
 #include "model/LibraryEntry.h"
@@ -109,20 +110,26 @@ void PolyTemplate::Report(bool warning, const char* format, ...) const {
   const char* text = mText.c_str();
   if (warning) {
     ShowWarning("\"%s\" - %s", text, message);
-  } else {
-    ShowError("\"%s\" - %s", text, message);
+  } else if (mWhy) {
+    *mWhy = Outcome::RefusedF("\"%s\" - %s", text, message);
   }
 }
 
 // ---- Parsing --------------------------------------------------------------------------
 
-bool PolyTemplate::Parse(const char* text, bool showErrors) {
+bool PolyTemplate::Parse(const char* text, Outcome* why) {
   // Copied before clearing: the text may be this template's own.
   std::string copy = text ? text : "";
   Clear();
   if (!text) return false;
   mText = std::move(copy);
-  mShowErrors = showErrors ? 1 : 0;
+  mShowErrors = why ? 1 : 0;
+  // The refusal goes to *why while this parse runs, and nowhere after it.
+  struct Refusals {
+    PolyTemplate& poly;
+    ~Refusals() { poly.mWhy = nullptr; }
+  } refusals{*this};
+  mWhy = why;
   if (!ParseText()) return false;
   if (!Solve(0)) return false;
   // Edges shorter than the distance at which two points are one: the faces close
@@ -349,6 +356,7 @@ bool PolyTemplate::SolveByBisection(const TemplatePolygon* key) {
     while (lo < hi) {
       ++iteration;
       if (iteration >= detail_PolyTemplate::kFirstLoggedIteration) {
+        // Traces of the search for the height, on no failure path.
         DoNothing("Iteration %d: min %.20f, vertHeight %.20f\n", iteration, lo, h);
         DoNothing("    max %.20f, angleSum %.8f\n", hi, s);
         DoNothing("    min 0x%x-%x, max 0x%x-%x, vh 0x%x-%x\n", detail_PolyTemplate::HighWord(lo), detail_PolyTemplate::LowWord(lo), detail_PolyTemplate::HighWord(hi), detail_PolyTemplate::LowWord(hi),
@@ -502,7 +510,7 @@ bool PolyTemplate::Finish(double h, bool lookUp) {
   }
   // A family's record keeps the parameters last used with it, and its names and its
   // configuration are made from them: the 13-gonal prism is named as one.
-  if (mEntry->IsParametric() && n >= 1 && d >= 1) mEntry->CheckParams(n, d, false);
+  if (mEntry->IsParametric() && n >= 1 && d >= 1) mEntry->CheckParams(n, d, nullptr);
   return true;
 }
 

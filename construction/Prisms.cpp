@@ -68,17 +68,17 @@ int CountPrismFaces(int n, int d, bool antiprism) {
   return base + (antiprism ? 2 * n : n);
 }
 
-std::unique_ptr<SimplePoly> CreatePrism(int n, int d) {
+std::unique_ptr<SimplePoly> CreatePrism(int n, int d, Outcome& outcome) {
   if (n < 3) {
-    ShowError("Prism base must have at least 3 sides");
+    outcome = Outcome::RefusedF("Prism base must have at least 3 sides");
     return nullptr;
   }
   if (n == 2 * d) {
-    ShowError("Prism must not have degenerate base (%d/%d)", n, d);
+    outcome = Outcome::RefusedF("Prism must not have degenerate base (%d/%d)", n, d);
     return nullptr;
   }
   if (!detail_Prisms::BaseWrapsValid(n, d)) {
-    ShowError("Prism base %d/%d must wind from 1 to %d times.", n, d, n - 1);
+    outcome = Outcome::RefusedF("Prism base %d/%d must wind from 1 to %d times.", n, d, n - 1);
     return nullptr;
   }
   auto poly = std::make_unique<SimplePoly>(2 * n, CountPrismFaces(n, d, false));
@@ -106,13 +106,13 @@ std::unique_ptr<SimplePoly> CreatePrism(int n, int d) {
   return poly;
 }
 
-std::unique_ptr<SimplePoly> CreateAntiprism(int n, int d) {
+std::unique_ptr<SimplePoly> CreateAntiprism(int n, int d, Outcome& outcome) {
   if (n < 2) {
-    ShowError("Antiprism base must have at least 2 sides");
+    outcome = Outcome::RefusedF("Antiprism base must have at least 2 sides");
     return nullptr;
   }
   if (!detail_Prisms::BaseWrapsValid(n, d)) {
-    ShowError("Antiprism base %d/%d must wind from 1 to %d times.", n, d, n - 1);
+    outcome = Outcome::RefusedF("Antiprism base %d/%d must wind from 1 to %d times.", n, d, n - 1);
     return nullptr;
   }
   const bool degenerate = n == 2 * d;
@@ -121,7 +121,7 @@ std::unique_ptr<SimplePoly> CreateAntiprism(int n, int d) {
   if (!degenerate) {
     const double x = 1.0 - (e / 2.0) * (e / 2.0);
     if (x < kPointTolerance) {
-      ShowError("Failed to create %d/%d antiprism.", n, d);
+      outcome = Outcome::FailedF("Failed to create %d/%d antiprism.", n, d);
       return nullptr;
     }
     apothem = std::sqrt(x);
@@ -162,11 +162,11 @@ std::unique_ptr<SimplePoly> CreateAntiprism(int n, int d) {
   return poly;
 }
 
-std::unique_ptr<SimplePoly> CreateTorus(double r, int p, int q) {
+std::unique_ptr<SimplePoly> CreateTorus(double r, int p, int q, Outcome& outcome) {
   // A tube of no width, or fewer than three rings or segments, encloses nothing
   // and gives faces with fewer than three distinct corners.
   if (!(r > 0.0) || p < detail_Prisms::kMinTorusCount || q < detail_Prisms::kMinTorusCount) {
-    ShowError("A torus needs a tube radius above 0 and at least %d rings and %d segments.",
+    outcome = Outcome::RefusedF("A torus needs a tube radius above 0 and at least %d rings and %d segments.",
               detail_Prisms::kMinTorusCount, detail_Prisms::kMinTorusCount);
     return nullptr;
   }
@@ -213,17 +213,20 @@ std::unique_ptr<SimplePoly> CreateTorus(double r, int p, int q) {
   return poly;
 }
 
-std::unique_ptr<SimplePoly> CreateSphere(int frequency) {
+std::unique_ptr<SimplePoly> CreateSphere(int frequency, Outcome* outcome) {
   if (frequency < 1 || (frequency & (frequency - 1)) != 0) {
     ShowInternalError("CreateSphere: frequency %d is not a power of 2", frequency);
     return nullptr;
   }
-  LibraryEntry* entry = LookUpModel(detail_Prisms::kIcosahedronText, nullptr, true, nullptr, false);
-  if (!entry) return nullptr;
+  LibraryEntry* entry = LookUpModel(detail_Prisms::kIcosahedronText, nullptr, nullptr, nullptr, false);
+  if (!entry) {
+    ShowInternalError("CreateSphere: the library has no icosahedron");
+    return nullptr;
+  }
   std::unique_ptr<SimplePoly> model = entry->CreatePoly(false);
   for (int f = frequency; model && f > 1; f /= 2) {
     // A failed or cancelled step gives no sphere at all, not a coarser one.
-    model = Subdivide(*model, kSubdivideGeodesic, 2);
+    model = Subdivide(*model, kSubdivideGeodesic, 2, outcome);
   }
   return model;
 }

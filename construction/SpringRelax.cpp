@@ -551,10 +551,10 @@ bool ApplySpringSpecification(SpringPolyDesc& desc) {
   if (desc.mFlags & kSpringDescFromModel) {
     const PolyElement* e = desc.mPoly ? desc.mPoly->mVertices.mHead : nullptr;
     const int have = desc.mPoly ? desc.mPoly->mVertices.mCount : 0;
-    if (have < desc.mNumVerts) {
-      ShowError("Number of vertices in spring specification\nis greater than original number of verices.");
-    } else if (have > desc.mNumVerts) {
-      ShowError("Number of vertices in spring specification\nis less than original number of verices.");
+    // The specification was made from the model itself (CreateFromPoly).
+    if (have != desc.mNumVerts) {
+      ShowInternalError("ApplySpringSpecification: %d vertices in the spring specification, %d in the model",
+                        desc.mNumVerts, have);
     }
     for (ListNode* node = w.vertHead; node && e; node = node->mNext) {
       auto* v = static_cast<SpringVert*>(node);
@@ -721,6 +721,7 @@ double SettleOnceB(bool regular, int levelLimit) {
       }
     }
     if (steps > detail_SpringRelax::kStepLimit) {
+      // A trace, not a failure: the force left says whether the springs settled.
       DoNothing("STEP LIMIT REACHED!\n");
       break;
     }
@@ -740,6 +741,7 @@ double SettleOnceB(bool regular, int levelLimit) {
     ++steps;
     if (stable > detail_SpringRelax::kStableLimit) break;
   }
+  // A trace: the force returned says whether the springs settled.
   DoNothing(" Final force = %g (min %g), took %d steps, %d springs, stable %d steps\n", force, minimum, steps,
             w.springCount, stable);
   return force;
@@ -795,6 +797,7 @@ int AddNeighbourSprings(int maxHops) {
     }
     for (SpringVert* v : visited) v->mFlags &= ~kSpringVertVisited;
   }
+  // A trace only, on no failure path.
   DoNothing("  Max %d hops\n", deepest);
   return added;
 }
@@ -821,6 +824,7 @@ double SettleOnceA(SpringPolyDesc& desc) {
   double force = SettleOnceB(true, 0);
   if (RemoveTemporarySprings() > 0) force = SettleOnceB(true, 0);
   if (desc.mExtraLevel > 0) force = SettleOnceB(false, desc.mExtraLevel);
+  // A trace: the caller judges the force returned.
   if (force > kSpringConvergedForce) DoNothing(" FINAL FORCE NON_ZERO: %g\n", force);
   return force;
 }
@@ -874,6 +878,7 @@ double RelaxSpringModel(SpringPolyDesc& desc, int attempts) {
     }
   }
   desc.mResult = std::move(result);
+  // A trace only, on no failure path.
   if (ran > 1) DoNothing("Took %d attempts\n\n", ran);
   return force;
 }

@@ -11,6 +11,7 @@
 
 #include "construction/ModelLookup.h"
 #include "construction/PolyhedraDialog.h"
+#include "core/Messages.h"
 #include "dialogs/DialogBase.h"
 #include "dialogs/DialogWindows.h"
 #include "model/LibraryEntry.h"
@@ -117,7 +118,9 @@ class PolyhedraWindow : public CorviaDialog {
     }
     gModelSearchCriteria = criteria;
     bool recognised = false, dual = false;
-    LibraryEntry* found = LookUpModel(criteria.mName.c_str(), &recognised, true, &dual, true);
+    Outcome why;
+    LibraryEntry* found = LookUpModel(criteria.mName.c_str(), &recognised, &why, &dual, true);
+    if (why.told()) ShowError("%s", why.text().c_str());
     // A catalogue index names one model and makes no result of it: it is listed all
     // the same, so that it can be chosen.
     if (found && !GetSearchResults()) AppendSearchResult(found, dual);

@@ -36,14 +36,17 @@ bool CTorusDialog::DoModal() {
   return true;
 }
 
-std::unique_ptr<SimplePoly> CTorusDialog::CreateModel() const {
-  return CreateTorus(mTubeRadius, mRings, mSegments);
+std::unique_ptr<SimplePoly> CTorusDialog::CreateModel(Outcome& outcome) const {
+  return CreateTorus(mTubeRadius, mRings, mSegments, outcome);
 }
 
-std::unique_ptr<SimplePoly> RunTorusDialog() {
+std::unique_ptr<SimplePoly> RunTorusDialog(Outcome& outcome) {
   CTorusDialog dialog;
-  if (!dialog.DoModal()) return nullptr;
-  return dialog.CreateModel();
+  if (!dialog.DoModal()) {
+    outcome = Outcome::Cancelled();
+    return nullptr;
+  }
+  return dialog.CreateModel(outcome);
 }
 
 }  // namespace corvia

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "core/Outcome.h"
 #include "platform/DialogFrontEnd.h"
 
 namespace corvia {
@@ -25,15 +26,16 @@ class CTorusDialog : public platform::DialogValues {
 
   // Runs the dialog; true on OK (the values are then remembered).
   bool DoModal();
-  // The torus of the values (CreateTorus); null after a message.
-  std::unique_ptr<SimplePoly> CreateModel() const;
+  // The torus of the values (CreateTorus); null with the refusal in `outcome`.
+  std::unique_ptr<SimplePoly> CreateModel(Outcome& outcome) const;
 
   double mTubeRadius = 0.4;
   int mRings = 24;
   int mSegments = 12;
 };
 
-// Asks for the torus and builds it: null when cancelled or when it cannot be built.
-std::unique_ptr<SimplePoly> RunTorusDialog();
+// Asks for the torus and builds it: null when cancelled or when it cannot be built,
+// with `outcome` saying which.
+std::unique_ptr<SimplePoly> RunTorusDialog(Outcome& outcome);
 
 }  // namespace corvia

@@ -92,7 +92,7 @@ PolyTemplate* FindTemplate(const std::string& configuration) {
   auto found = templates.find(configuration);
   if (found != templates.end()) return found->second.get();
   auto polyTemplate = std::make_unique<PolyTemplate>();
-  if (!polyTemplate->Parse(configuration.c_str(), false)) polyTemplate.reset();
+  if (!polyTemplate->Parse(configuration.c_str(), nullptr)) polyTemplate.reset();
   PolyTemplate* result = polyTemplate.get();
   templates.emplace(configuration, std::move(polyTemplate));
   return result;
@@ -119,7 +119,7 @@ void PrepareTemplate(const ModelFileContents& contents) {
 // Where the model came from: its library entry, then what the plain model does not carry.
 void RestoreOrigin(Poly& poly, const ModelFileContents& contents) {
   if (LibraryEntry* entry = FindLibraryEntry(contents)) {
-    if (entry->IsParametric() && contents.libraryN > 0) entry->CheckParams(contents.libraryN, contents.libraryD, false);
+    if (entry->IsParametric() && contents.libraryN > 0) entry->CheckParams(contents.libraryN, contents.libraryD, nullptr);
     poly.mLibraryEntry = entry;
   }
   poly.mTookBranch = contents.tookBranch ? 1 : 0;

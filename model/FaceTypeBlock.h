@@ -17,6 +17,7 @@
 
 namespace corvia {
 
+class Outcome;
 class Poly;
 class PolyElement;
 class ElementList;
@@ -144,8 +145,8 @@ class FaceTypeBlock {
 
   // ---- Cells (StellationCells.cpp) ---------------------------------------------------
   // Builds every cell of a stellated block; false on cancel or when the cells cannot be
-  // made.
-  bool CreateCells();
+  // made (refused in *why when given).
+  bool CreateCells(Outcome* why = nullptr);
   // Frees the cells and the cell types, and the cell pointers of every facet.
   void FreeCells();
   // Each cell takes the inclusion of its original flag (Stellation > Original Polyhedron).

@@ -12,6 +12,7 @@
 
 namespace corvia {
 
+class Outcome;
 class SimplePoly;
 
 // ---- Record flags (LibraryEntry::mFlags) ------------------------------------------
@@ -101,8 +102,9 @@ class LibraryEntry {
   // The face-list text of a spring-built record (generated for a family); none
   // without kLibrarySpringBuilt or when the family refuses the stored base.
   std::optional<std::string> GetFaceListText() const;
-  // Tests the base {n/d} against the record's families and stores it when accepted.
-  bool CheckParams(int n, int d, bool showErrors);
+  // Tests the base {n/d} against the record's families and stores it when accepted;
+  // a refused base gives *why (when given) the family's refusal.
+  bool CheckParams(int n, int d, Outcome* why);
 
   // Whether the record describes a model: a spring-built record that is no family
   // needs its stored face list (the near misses and some toroids have none yet).
@@ -116,9 +118,10 @@ class LibraryEntry {
 
   // The model of the entry or of its dual; null after a message.
   std::unique_ptr<SimplePoly> CreatePoly(bool dual);
-  // The model of a spring-built record; null when there is nothing to build. The
-  // face-list text used goes to faceList when given.
-  std::unique_ptr<SimplePoly> CreateSpringPoly(std::string* faceList);
+  // The model of a spring-built record; null when there is nothing to build, or when
+  // the springs do not settle (in *why when given). The face-list text used goes to
+  // faceList when given.
+  std::unique_ptr<SimplePoly> CreateSpringPoly(std::string* faceList, Outcome* why = nullptr);
 };
 
 // ---- Helpers on the entries' null-tolerant accessors ------------------------------

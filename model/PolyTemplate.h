@@ -19,6 +19,7 @@
 namespace corvia {
 
 class LibraryEntry;
+class Outcome;
 class PolyTemplate;
 
 // The largest polygon and the most polygons round a vertex a configuration may
@@ -97,9 +98,10 @@ class PolyTemplate {
   PolyTemplate& operator=(const PolyTemplate&) = delete;
 
   // Clears, parses, solves and finds the library entry. A copy of the text is
-  // kept for messages; messages are shown only with showErrors. True when the
-  // template is valid and names a library entry; a null text gives false at once.
-  bool Parse(const char* text, bool showErrors);
+  // kept for messages; with why given, warnings are shown and a refusal is given
+  // to *why (the text quoted before the reason). True when the template is valid
+  // and names a library entry; a null text gives false at once.
+  bool Parse(const char* text, Outcome* why);
   // Deletes every polygon and starts afresh.
   void Clear();
 
@@ -145,6 +147,8 @@ class PolyTemplate {
 
   void Init();
   void Report(bool warning, const char* format, ...) const __attribute__((format(printf, 3, 4)));
+  // Where Report puts a refusal while Parse runs.
+  Outcome* mWhy = nullptr;
   bool ParseText();
   // Solving at nesting depth (the ambiguous case solves one auxiliary template).
   bool Solve(int depth);

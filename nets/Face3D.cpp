@@ -139,7 +139,7 @@ void Face3DType::Triangulate(PolygonList* list) {
   const int count = TriangulatePolygonListAlloc(list, &indices, nullptr);
   if (count < 3) {
     delete[] indices;
-    DoNothing("FAILED TO TRIANGULATE Face3DType %d\n", GetIndex(this));
+    ShowInternalError("Face3DType::Triangulate: face type %d could not be cut into triangles", GetIndex(this));
     return;
   }
   mIndices.reset(indices);

@@ -106,9 +106,9 @@ double GetPolygonCornerAngle(const double* p0, const double* p1, const double* p
   return angle;
 }
 
-void WriteMetricDataFile(Model3D* model, const char* fileName, const char* headerText) {
+Outcome WriteMetricDataFile(Model3D* model, const char* fileName, const char* headerText) {
   using namespace detail_MetricData;
-  if (!model) return;
+  if (!model) return Outcome::Done();
   const double scale = GetUnitSettings().mLengthScale;
   auto write = [&](const char* path) {
     FILE* file = std::fopen(path, "w");
@@ -140,7 +140,8 @@ void WriteMetricDataFile(Model3D* model, const char* fileName, const char* heade
   };
   // Written beside the old file, which it replaces only when complete.
   if (!WriteFileReplacing(fileName, write, nullptr))
-    ShowError("Couldn't open '%s' for writing", fileName ? fileName : "");
+    return Outcome::FailedF("Couldn't open '%s' for writing", fileName ? fileName : "");
+  return Outcome::Done();
 }
 
 }  // namespace corvia

@@ -5,15 +5,17 @@
 // its length, dihedral and mitre angles and the face angle at its end. Lengths are
 // in the user's length scale, angles in the user's angle unit.
 
+#include "core/Outcome.h"
+
 namespace corvia {
 
 class Model3D;
 
 // Writes the file for the facet model; nothing for a null model. The file is
 // written beside its name and takes its place only when complete; when it cannot
-// be written the error "Couldn't open '%s' for writing" names it, and an existing
+// be written the failure "Couldn't open '%s' for writing" names it, and an existing
 // file of that name stays as it was.
-void WriteMetricDataFile(Model3D* model, const char* fileName, const char* headerText);
+Outcome WriteMetricDataFile(Model3D* model, const char* fileName, const char* headerText);
 
 // The interior angle of a polygon at p1 between the edges p0-p1 and p1-p2 (2D
 // points), in 0 to 2 pi, measured on the left of the edges (counter-clockwise

@@ -11,6 +11,7 @@
 
 #include "core/DrawnPolygon.h"
 #include "core/MergeSort.h"
+#include "core/Outcome.h"
 #include "core/Messages.h"
 #include "core/PolygonRing.h"
 #include "core/Progress.h"
@@ -237,7 +238,7 @@ void PairRoundEdge(Edge3D* e) {
 
 // ---- Life cycle ------------------------------------------------------------------------
 
-Model3D::Model3D(Poly* poly, bool dual) {
+Model3D::Model3D(Poly* poly, bool dual, Outcome* why) {
   using namespace detail_Model3D;
   Init(poly, nullptr);
   if (!poly) return;
@@ -250,13 +251,13 @@ Model3D::Model3D(Poly* poly, bool dual) {
   // Corners at infinity have no place in a flat net.
   for (const PolyElement* e = vertices->mHead; e; e = e->mNext) {
     if (e->HasFlag(kElementHemi)) {
-      ShowError("%s", kInfiniteElements);
+      if (why) *why = Outcome::Refused(kInfiniteElements);
       return;
     }
   }
   for (const PolyElement* e = faces->mHead; e; e = e->mNext) {
     if (e->HasFlag(kElementInf)) {
-      ShowError("%s", kInfiniteElements);
+      if (why) *why = Outcome::Refused(kInfiniteElements);
       return;
     }
   }

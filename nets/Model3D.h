@@ -18,6 +18,7 @@
 
 namespace corvia {
 
+class Outcome;
 class Poly;
 class FaceTypeBlock;
 class DrawnPolygon;
@@ -41,9 +42,9 @@ constexpr int kToyColours = 5;
 class Model3D : public ModelPart {
  public:
   // The model of the plain polyhedron for the base or the dual side. A side whose
-  // faces have corners at infinity cannot be built: the model stays empty after an
-  // error box.
-  Model3D(Poly* poly, bool dual);
+  // faces have corners at infinity cannot be built: the model stays empty, refused in
+  // *why when given.
+  Model3D(Poly* poly, bool dual, Outcome* why = nullptr);
   // The model of the block's current stellation from its cells; vertexCount is the
   // number of vertices counted among the used segment vertices.
   Model3D(FaceTypeBlock* block, int vertexCount);

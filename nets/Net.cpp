@@ -200,6 +200,7 @@ void CollectNetHinges(Face3D* start, const Edge3D* entry, const std::function<bo
       if (!(edge->flags & kEdgeJoined)) continue;
       Edge3D* across = Edge3D::GetNeighInNet(edge, false);
       if (!across) {
+        // A trace, not a failure: a join without a facelet across has nothing to hinge.
         DoNothing("Edge %s has no neighbour\n", GetEdgeName(edge).c_str());
         continue;
       }

@@ -409,6 +409,7 @@ Edge3D* NetGenerator::BestStartAroundVertex(Edge3D* e) {
       break;
     }
     if (next->face->mNet) {
+      // A trace, not a failure: this start is passed over for another.
       DoNothing("BestStartAroundVertex() - Face %d already done\n", Face3D::GetIndex(next->face));
       ok = false;
       break;

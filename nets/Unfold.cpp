@@ -183,6 +183,7 @@ bool CalcUnfoldedFacePos2D(Edge3D* placed, Edge3D* neighbour, bool check, Placem
   for (Edge3D* b = placed->GetNextOutlineEdge(false); b != placed; b = b->GetNextOutlineEdge(false)) {
     if (++steps > limit) {
       if (b == remembered) {
+        // A trace, not a failure: the placement is declined and another one tried.
         DoNothing("CalcUnfoldedFacePos2D: stuck in loop\n");
         accepted = false;
         break;

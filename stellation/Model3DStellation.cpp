@@ -561,7 +561,6 @@ Model3D::Model3D(FaceTypeBlock* block, int vertexCount) {
     type->SortFacets();
     std::vector<Region> found;
     if (!CollectRegions(type, found)) {
-      DoNothing("CreateEdgeLoop: stuck in loop\n");
       ShowInternalError("Model3D::Model3D: a facelet outline of face type %d does not close",
                         FaceType::GetNumber(type));
     }
@@ -714,6 +713,7 @@ Model3D::Model3D(FaceTypeBlock* block, int vertexCount) {
   mNumVertTypes = static_cast<int32_t>(groups.size());
   BuildVertexSearch();
   if (vertexCount >= 0 && vertexCount != mNumVerts) {
+    // A trace, not a failure: the model is built from the vertices found.
     DoNothing("CreateVertices: expected %d got %d", vertexCount, mNumVerts);
   }
 

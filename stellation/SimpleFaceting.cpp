@@ -38,7 +38,8 @@ std::vector<int32_t> CycleKey(const std::vector<int32_t>& cycle) {
 
 }  // namespace detail_SimpleFaceting
 
-SimplePoly* CreateSimpleFacetedPolyhedron(Poly* poly, uint32_t flags, std::vector<FacetPreviewRecord>* records) {
+SimplePoly* CreateSimpleFacetedPolyhedron(Poly* poly, uint32_t flags, std::vector<FacetPreviewRecord>* records,
+                                          Outcome* why) {
   using namespace detail_SimpleFaceting;
   if (records) records->clear();
   if (!poly) return nullptr;
@@ -56,10 +57,10 @@ SimplePoly* CreateSimpleFacetedPolyhedron(Poly* poly, uint32_t flags, std::vecto
     polygons.push_back(open);
   }
   if (polygons.empty()) {
-    if (!quiet) {
+    if (!quiet && why) {
       char path[256];
       GetMenuPathOfCommand(kCommandFacetingMode, path, sizeof path);
-      ShowError(
+      *why = Outcome::RefusedF(
           "Before creating a faceted polyhedron, you must create\none or more facets, which will be repeated over "
           "the\nsymmetry group and used as its faces.\nTo do this, use:\n\"%s\"\n(or the equivalent toolbar button).",
           path);
@@ -138,7 +139,11 @@ SimplePoly* CreateSimpleFacetedPolyhedron(Poly* poly, uint32_t flags, std::vecto
   simple->flags |= kBuildFlags;
   if (poly->mPolyFlags & kPolyFlagInherited) simple->flags |= kSimpleInherited;
   if (flags & kReturnUnchecked) return simple.release();
-  if (!simple->CheckModelValidity(0)) return nullptr;
+  const Outcome valid = simple->CheckModelValidity(0);
+  if (!valid) {
+    if (why) *why = valid;
+    return nullptr;
+  }
   BlendCoplanarFaces(*simple, kBlendAskUser);
   return simple.release();
 }

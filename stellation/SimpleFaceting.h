@@ -10,6 +10,7 @@
 
 namespace corvia {
 
+class Outcome;
 class Poly;
 class SimplePoly;
 class DrawnPolygon;
@@ -27,8 +28,9 @@ struct FacetPreviewRecord {
 };
 
 // The faceted model of the model's drawn polygons, a new SimplePoly the caller owns;
-// null when there is nothing to build or the model fails the validity check. Records,
-// when asked for, receive one entry per face.
-SimplePoly* CreateSimpleFacetedPolyhedron(Poly* poly, uint32_t flags, std::vector<FacetPreviewRecord>* records);
+// null when there is nothing to build or the model fails the validity check (refused,
+// in *why when given). Records, when asked for, receive one entry per face.
+SimplePoly* CreateSimpleFacetedPolyhedron(Poly* poly, uint32_t flags, std::vector<FacetPreviewRecord>* records,
+                                          Outcome* why = nullptr);
 
 }  // namespace corvia

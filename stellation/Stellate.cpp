@@ -10,6 +10,7 @@
 
 #include "core/DrawnPolygon.h"
 #include "core/Messages.h"
+#include "core/Outcome.h"
 #include "core/Progress.h"
 #include "core/RichTextMarkup.h"
 #include "core/TimeFormat.h"
@@ -71,8 +72,8 @@ class RangeScope {
   ProgressRange mSaved;
 };
 
-// The five phases; false on cancel or failure.
-bool RunPhases(FaceTypeBlock* block) {
+// The five phases; false on cancel or failure, a refusal's words in why.
+bool RunPhases(FaceTypeBlock* block, Outcome& why) {
   const int n = block->CountDistinctFaceTypes();
   {
     TraceScope phase("Create stellation diagrams");
@@ -81,7 +82,7 @@ bool RunPhases(FaceTypeBlock* block) {
     for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
       if (type->mCoplanarMaster) continue;
       RangeScope part(static_cast<double>(i) / n, static_cast<double>(i + 1) / n);
-      if (!CreateStellationDiagram(type, i, n)) return false;
+      if (!CreateStellationDiagram(type, i, n, &why)) return false;
       ++i;
     }
   }
@@ -96,7 +97,7 @@ bool RunPhases(FaceTypeBlock* block) {
     for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
       if (type->mCoplanarMaster) continue;
       if (!LinkLines(type, &counter, total)) return false;
-      if (!SetNeighPointers(type)) return false;
+      if (!SetNeighPointers(type, &why)) return false;
     }
   }
   {
@@ -139,7 +140,7 @@ bool RunPhases(FaceTypeBlock* block) {
   {
     TraceScope phase("Create cells");
     RangeScope range(0.8, 1.0);
-    if (!block->CreateCells()) return false;
+    if (!block->CreateCells(&why)) return false;
   }
   return true;
 }
@@ -191,21 +192,28 @@ void Stellate(Poly* poly, FaceTypeBlock* block, bool /*flag*/) {
   const int cancels = GetProgressCancelCount();
   const int told = GetToldMessageCount();
   bool ok = false;
+  Outcome why;
   {
     // Busy for the whole set-up: a pane painted from the progress window's message loop
     // must not build a facelet model from half-made diagrams.
     BusyScope busy;
     ProgressScope progress;
     block->mState = kBlockStellated;
-    ok = RunPhases(block);
+    ok = RunPhases(block, why);
   }
   // A failed or cancelled set-up leaves no half-built diagram: the block refuses to
   // stellate again until its face types are rebuilt.
   if (!ok) {
     block->Clear(false);
-    // A cancel needs no word, nor a refusal that gave its reason; any other stop
-    // leaves the user without stellations and nets, and is said so.
-    if (GetProgressCancelCount() == cancels && GetToldMessageCount() == told) ShowError("%s", kStellationFailed);
+    // A refusal is told with its reason (here, as the set-up also runs for a pane's
+    // paint and at idle time, where no command of the program waits for it); a cancel
+    // needs no word, nor a stop already told; any other stop leaves the user without
+    // stellations and nets, and is said so.
+    if (why.told()) {
+      ShowError("%s", why.text().c_str());
+    } else if (GetProgressCancelCount() == cancels && GetToldMessageCount() == told) {
+      ShowError("%s", kStellationFailed);
+    }
   }
   views->InvalidateInfo(kInfoReasonStellationSetup);
 }
@@ -370,7 +378,9 @@ Model3D* FaceTypeBlock::GetModel3D(bool withNets) {
     const bool infinite = detail_Stellate::HasCornersAtInfinity(mOwner, IsDual());
     const bool plain = HasPlainFacetModel();
     if (plain) {
-      mModel3D = MakePart<Model3D>(mOwner, IsDual());
+      Outcome why;
+      mModel3D = MakePart<Model3D>(mOwner, IsDual(), &why);
+      if (why.told()) ShowError("%s", why.text().c_str());
       if (infinite && mModel3D->GetNumFaceTypes() == 0) mModel3DRefused = 1;
     } else {
       // A set-up that cannot run now (another one under way, a model fading out) comes

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/Messages.h"
+#include "core/Outcome.h"
 #include "core/Progress.h"
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
@@ -540,7 +541,7 @@ void MarkAllOriginalEdges(FaceTypeBlock* block) {
 
 // ---- Cell set-up ------------------------------------------------------------------------------------
 
-bool FaceTypeBlock::CreateCells() {
+bool FaceTypeBlock::CreateCells(Outcome* why) {
   using namespace detail_StellationCells;
   StellationOf(this);
   FreeCells();
@@ -612,14 +613,14 @@ bool FaceTypeBlock::CreateCells() {
   // Overlapping cells were reported where they were found.
   if (builder.Conflicted()) return false;
   if (builder.MirrorFailed() || !mFirstCell) {
-    ShowError("%s", kCellsDoNotClose);
+    if (why) *why = Outcome::Refused(kCellsDoNotClose);
     return false;
   }
 
   if (!UpdateProgress(0.8, "Creating outer infinite cell.")) return false;
   mOuterCell = builder.MakeOuterCell();
   if (!mOuterCell) {
-    ShowError("%s", kCellsDoNotClose);
+    if (why) *why = Outcome::Refused(kCellsDoNotClose);
     return false;
   }
   // Every facet has a cell on both sides; a side not reached is outside.

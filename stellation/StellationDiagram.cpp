@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/Messages.h"
+#include "core/Outcome.h"
 #include "core/Progress.h"
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
@@ -362,7 +363,7 @@ int CountLines(const FaceType* type) {
   return count;
 }
 
-bool CreateLines(FaceType* type) {
+bool CreateLines(FaceType* type, Outcome* why) {
   using namespace detail_StellationDiagram;
   if (type->mLineEqns) {
     ShowInternalError("CreateLines: mLineEqns != NULL");
@@ -391,13 +392,16 @@ bool CreateLines(FaceType* type) {
     if (!rep->IntersectPlaneLine(face, equation)) continue;
     StellationLine* line = type->FindLine(equation[0], equation[1], equation[2]);
     if (!line && std::fabs(equation[2]) > kFarLine) {
-      ShowError(kNearlyParallel, FaceNumber(rep), FaceNumber(face));
+      if (why) *why = Outcome::RefusedF(kNearlyParallel, FaceNumber(rep), FaceNumber(face));
       return false;
     }
     if (!line) {
       for (const StellationLine* other = type->mLineEqns; other; other = other->mNext) {
         if (NearlyOneLine(other, equation)) {
-          ShowError(kNearlyOneLine, FaceNumber(rep), FaceNumber(other->mPlaneFaces[0]), FaceNumber(face));
+          if (why) {
+            *why = Outcome::RefusedF(kNearlyOneLine, FaceNumber(rep), FaceNumber(other->mPlaneFaces[0]),
+                                     FaceNumber(face));
+          }
           return false;
         }
       }
@@ -555,14 +559,14 @@ bool InsertLine(FaceType* type, StellationLine* line) {
   return true;
 }
 
-bool CreateStellationDiagram(FaceType* type, int i, int n) {
+bool CreateStellationDiagram(FaceType* type, int i, int n, Outcome* why) {
   using namespace detail_StellationDiagram;
   if (!type || type->mFirstSegment || type->mCoplanarMaster) return true;
   const PolyElement* rep = type->mFirstFace;
   if (!rep || rep->HasFlag(kElementInf)) return true;
-  if (!CreateLines(type)) return false;
+  if (!CreateLines(type, why)) return false;
   if (CrossingsNearlyMeet(type)) {
-    ShowError(kNearlyOnePoint, FaceNumber(rep));
+    if (why) *why = Outcome::RefusedF(kNearlyOnePoint, FaceNumber(rep));
     return false;
   }
 
@@ -617,20 +621,20 @@ bool CreateStellationDiagram(FaceType* type, int i, int n) {
     // its records go with the face type's pools when the block is cleared.
     if (!InsertLine(type, line)) return false;
   }
-  if (!DeleteOuterSegments(type)) return false;
+  if (!DeleteOuterSegments(type, why)) return false;
   type->CalcDiagramRadius();
   return true;
 }
 
 // ---- Trimming ---------------------------------------------------------------------------------
 
-bool DeleteOuterSegments(FaceType* type, bool quiet) {
+bool DeleteOuterSegments(FaceType* type, Outcome* why) {
   using namespace detail_StellationDiagram;
   if (!type->mStellationPools || !type->mStellationPools->mBoundingLines[0]) return false;
   StellationDiagramPools& pools = *type->mStellationPools;
   if (type->mNumSegments <= 1) {
     // No other plane cuts this one: there is nothing to stellate.
-    if (!quiet) ShowError("%s", kPlanesEncloseNothing);
+    if (why) *why = Outcome::Refused(kPlanesEncloseNothing);
     return false;
   }
   // Every region with a corner on the square reaches beyond it: it is unbounded.
@@ -649,7 +653,7 @@ bool DeleteOuterSegments(FaceType* type, bool quiet) {
     } while (corner != s->mFirst && ++steps < kMaxRingSteps);
   }
   if (static_cast<int>(removed.size()) >= type->mNumSegments) {
-    if (!quiet) ShowError("%s", kPlanesEncloseNothing);
+    if (why) *why = Outcome::Refused(kPlanesEncloseNothing);
     return false;
   }
 
@@ -720,7 +724,7 @@ bool DeleteOuterSegments(FaceType* type, bool quiet) {
       }
     }
     if (!next) {
-      DoNothing("DeleteOuterSegments: shouldn't happen\n");
+      ShowInternalError("DeleteOuterSegments: the outer ring of face type %d does not close", FaceType::GetNumber(type));
       return false;
     }
     links.push_back({corner, next});

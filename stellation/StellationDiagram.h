@@ -29,6 +29,7 @@
 namespace corvia {
 
 class FaceType;
+class Outcome;
 class FaceTypeBlock;
 class PolyElement;
 struct StellationCell;
@@ -303,17 +304,18 @@ bool IntersectLines(const StellationLine* a, const StellationLine* b, double* x,
 // ---- Diagrams (StellationDiagram.cpp) ----------------------------------------------------
 
 // The lines the planes of the other faces cut in the plane of the type's first face.
-// False, with an Error that says why, when two of them nearly but not quite coincide or
-// one lies far outside the model: planes that no diagram can tell apart.
-bool CreateLines(FaceType* type);
+// False, refused in *why (when given) with the words that say why, when two of them
+// nearly but not quite coincide or one lies far outside the model: planes that no
+// diagram can tell apart.
+bool CreateLines(FaceType* type, Outcome* why = nullptr);
 // Builds the whole diagram of the face type (the i-th of n, for the progress caption).
-// True when it exists or is not needed; false on cancel or failure, the diagram then
-// trimmed or cleared.
-bool CreateStellationDiagram(FaceType* type, int i, int n);
+// True when it exists or is not needed; false on cancel or failure (a refusal in *why
+// when given), the diagram then trimmed or cleared.
+bool CreateStellationDiagram(FaceType* type, int i, int n, Outcome* why = nullptr);
 bool InsertLine(FaceType* type, StellationLine* line);
 // Removes the regions that reach the bounding square; false when nothing bounded is
-// left. quiet: no message (after a cancel).
-bool DeleteOuterSegments(FaceType* type, bool quiet = false);
+// left (refused in *why when given).
+bool DeleteOuterSegments(FaceType* type, Outcome* why = nullptr);
 int CountLines(const FaceType* type);
 // Among the corners round the corner's point, the first (stepping twin, then next) whose
 // far end lies on the other side of the line than the start's far end.
@@ -326,7 +328,8 @@ void JoinCoincidentLists(StellationPoint* a, StellationPoint* b);
 // Links every line of the type to the lines it makes in the diagrams of its plane faces;
 // false after "Couldn't find line in other plane".
 bool LinkLines(FaceType* type, int* lineCounter, int numLines);
-bool SetNeighPointers(FaceType* type);
+// False, refused in *why when given, when two diagrams cut one line differently.
+bool SetNeighPointers(FaceType* type, Outcome* why = nullptr);
 bool CreateFacets(FaceType* type);
 bool JoinCoincidentVertices(FaceType* type, int i, int n);
 // Marks the corners on the original model's edges, from the face outwards; the corner of

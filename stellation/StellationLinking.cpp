@@ -10,6 +10,7 @@
 
 #include "core/MergeSort.h"
 #include "core/Messages.h"
+#include "core/Outcome.h"
 #include "core/Progress.h"
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
@@ -79,6 +80,7 @@ bool CreateRemainingFacets(FaceType* type, int* number, const SegmentLocator& lo
         corner = corner->mNext;
       } while (corner != s->mFirst && ++steps < kMaxWalkSteps);
       if (layer < 0) continue;
+      // A trace, not a failure: the facet is made all the same.
       if (rotations != 1) DoNothing("CreateFacets: mNumRotations != 1 unexpected\n");
       StellationFacet* facet = NewFacet(type, number, layer);
       facet->SetSegment(0, s);
@@ -212,7 +214,7 @@ bool FaceType::MirrorEdgeMeasure(const SegVert* c, const SegVert* k, const PolyE
   return y < 0.0;
 }
 
-bool SetNeighPointers(FaceType* type) {
+bool SetNeighPointers(FaceType* type, Outcome* why) {
   using namespace detail_StellationLinking;
   const PolyElement* rep = type->mFirstFace;
   if (!rep || type->mCoplanarMaster) return true;
@@ -248,7 +250,7 @@ bool SetNeighPointers(FaceType* type) {
       j = k->mTwin;
     }
     if (!c || !k || !j) {
-      ShowError("%s", kCrossingsDisagree);
+      if (why) *why = Outcome::Refused(kCrossingsDisagree);
       return false;
     }
     double m1[2];
@@ -292,7 +294,7 @@ bool SetNeighPointers(FaceType* type) {
     if (c || k) {
       // One line of space, cut into different pieces in the two diagrams it lies in:
       // points of one diagram that the other holds for one point, or for two.
-      ShowError("%s", kCrossingsDisagree);
+      if (why) *why = Outcome::Refused(kCrossingsDisagree);
       return false;
     }
   }

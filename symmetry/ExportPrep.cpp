@@ -284,10 +284,13 @@ std::unique_ptr<SimplePoly> CreateTriangulatedCopy(SimplePoly& poly, uint32_t op
   return copy;
 }
 
-std::unique_ptr<SimplePoly> Subdivide(const SimplePoly& poly, uint32_t options, int n) {
+std::unique_ptr<SimplePoly> Subdivide(const SimplePoly& poly, uint32_t options, int n, Outcome* outcome) {
   using namespace detail_ExportPrep;
+  Outcome ignored;
+  Outcome& told = outcome ? *outcome : ignored;
+  told = Outcome::Done();
   if (n < 1) {
-    ShowError("Number of subdivisions must be at least 1.");
+    told = Outcome::Refused("Number of subdivisions must be at least 1.");
     return nullptr;
   }
   const bool geodesic = (options & kSubdivideGeodesic) != 0;
@@ -301,8 +304,8 @@ std::unique_ptr<SimplePoly> Subdivide(const SimplePoly& poly, uint32_t options, 
     triangles += k == 3 ? 1 : k;
   }
   if (triangles > kMaxSubdividedFaces / n2) {
-    ShowError("Subdividing this model with frequency %d would make more than %lld faces,\nwhich is too many.", n,
-              kMaxSubdividedFaces);
+    told = Outcome::RefusedF("Subdividing this model with frequency %d would make more than %lld faces,\nwhich is too many.",
+                             n, kMaxSubdividedFaces);
     return nullptr;
   }
   const long long numFaces = triangles * n2;
@@ -322,7 +325,7 @@ std::unique_ptr<SimplePoly> Subdivide(const SimplePoly& poly, uint32_t options, 
   try {
     out = std::make_unique<SimplePoly>(static_cast<int>(numVerts), static_cast<int>(numFaces));
   } catch (const std::bad_alloc&) {
-    ShowError("Not enough memory to subdivide this model.");
+    told = Outcome::Failed("Not enough memory to subdivide this model.");
     return nullptr;
   }
   out->flags |= kSimpleGrowable;
@@ -332,10 +335,13 @@ std::unique_ptr<SimplePoly> Subdivide(const SimplePoly& poly, uint32_t options, 
   try {
     finished = subdivider.Run(*out);
   } catch (const std::bad_alloc&) {
-    ShowError("Not enough memory to subdivide this model.");
+    told = Outcome::Failed("Not enough memory to subdivide this model.");
     return nullptr;
   }
-  if (!finished) return nullptr;
+  if (!finished) {
+    told = Outcome::Cancelled();
+    return nullptr;
+  }
   out->flags &= ~kSimpleGrowable;
   if (subdivider.UsedFaces() != numFaces) {
     ShowInternalError("Subdivide: faceIdx %d != mNumFaces %d", subdivider.UsedFaces(), static_cast<int>(numFaces));
@@ -347,6 +353,7 @@ std::unique_ptr<SimplePoly> Subdivide(const SimplePoly& poly, uint32_t options, 
     out->SetName(poly.name.c_str(), "Subdivided ");
     if (marked) out->flags |= kSubdividedCategoryFlags;
   } else {
+    // Every face is a triangle, and a triangle stays flat.
     out->ProjectOntoSphere();
     out->SetName(poly.name.c_str(), "Geodesic ");
     if (marked) out->flags |= kGeodesicCategoryFlags;

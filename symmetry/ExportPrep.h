@@ -11,6 +11,7 @@ namespace corvia {
 
 class SimplePoly;
 class ColorList;
+class Outcome;
 
 // One edge to export: its two vertex indices (the lower first) and its colour
 // (0x00BBGGRR). The list is singly linked and owned by whoever holds its head.
@@ -58,8 +59,9 @@ std::unique_ptr<SimplePoly> CreateTriangulatedCopy(SimplePoly& poly, uint32_t op
 // Every live face cut into n^2 triangles per triangle of it (a face of more than
 // three corners is first fanned round its centroid into one triangle per side), all
 // turning like the face; with kSubdivideGeodesic the new points are pushed out to
-// the unit sphere. Null after a message when n < 1 or the result would be too large,
-// and when the user cancels. The caller owns the result.
-std::unique_ptr<SimplePoly> Subdivide(const SimplePoly& poly, uint32_t options, int n);
+// the unit sphere. Null when n < 1 or the result would be too large (refused, in
+// *outcome when given), when memory runs out (failed) and when the user cancels. The
+// caller owns the result.
+std::unique_ptr<SimplePoly> Subdivide(const SimplePoly& poly, uint32_t options, int n, Outcome* outcome = nullptr);
 
 }  // namespace corvia

@@ -180,6 +180,7 @@ struct AxisSearch {
 };
 
 void FindFaceAxes(const SimplePoly& hull, AxisSearch& search) {
+  // A trace of the stage, on no failure path.
   DoNothing("Find face axes");
   ProgressTicker tick;
   for (int i = 0; i < hull.NumFaces(); ++i) {
@@ -200,6 +201,7 @@ void FindFaceAxes(const SimplePoly& hull, AxisSearch& search) {
 }
 
 void FindVertexAxes(const SimplePoly& hull, AxisSearch& search) {
+  // A trace of the stage, on no failure path.
   DoNothing("Find vertex axes");
   ProgressTicker tick;
   for (int i = 0; i < hull.NumVerts(); ++i) {
@@ -219,6 +221,7 @@ void FindVertexAxes(const SimplePoly& hull, AxisSearch& search) {
 }
 
 void FindEdgeAxes(const SimplePoly& hull, AxisSearch& search) {
+  // A trace of the stage, on no failure path.
   DoNothing("Find edge axes");
   ProgressTicker tick;
   for (int i = 0; i < hull.NumFaces(); ++i) {
@@ -251,6 +254,7 @@ void FindEdgeAxes(const SimplePoly& hull, AxisSearch& search) {
 // such a type turns its normal away from its neighbour of one chosen type, so the
 // whole type has one consistent sense. False when a face lacks a neighbour.
 bool FixHemiFaces(SimplePoly& poly) {
+  // A trace of the stage, on no failure path.
   DoNothing("Fix hemi faces");
   int settled = 0, unsettled = 0;
   do {
@@ -466,6 +470,7 @@ std::unique_ptr<SymGroup> SearchRotations(SimplePoly& poly, SimplePoly& hull, in
     poly.SettleTypeJoins();
     axes = std::move(search.axes);
   }
+  // A trace of the stage, on no failure path.
   DoNothing("AlignSymmetries");
   bool inconsistent = false;
   return AlignSymmetries(poly, hull, axes, match.position, &inconsistent);
@@ -475,6 +480,7 @@ std::unique_ptr<SymGroup> SearchRotations(SimplePoly& poly, SimplePoly& hull, in
 // the progress window answers between them, and after a cancel the analysis stops
 // (the caller drops the model).
 bool Stage(const char* name) {
+  // A trace of the stage; a cancel is the progress tick's to tell.
   DoNothing("%s", name);
   return ProgressTick();
 }
@@ -488,6 +494,7 @@ std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double 
   const double shortest = ShortestEdge(poly, kPointTolerance);
   const double merge = shortest > 0 ? std::min(tolerances.merge, kSymmetryEdgeShare * shortest) : tolerances.merge;
   if (!(poly.flags & kSimpleSortedFaceLists)) {
+    // A trace of the stage, on no failure path.
     DoNothing("CreateVertexFaceLists");
     poly.CreateVertexFaceLists(false);
     if (!Stage("MergeCoincidentVerts")) return nullptr;

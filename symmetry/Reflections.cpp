@@ -200,8 +200,7 @@ PlaneSearch SearchPlanesAtVertex(SimplePoly& poly, SimplePoly& hull, SymGroup& g
   const int h = (n + 1) / 2;
   int32_t w = AdjacentVert(hull, v, 0);
   if (w < 0) {
-    DoNothing("v %d ->GetAdjVert(%d) returned NULL\n", v, 0);
-    DoNothing("FindReflections failed");
+    ShowInternalError("FindReflections: hull vertex %d has no neighbour %d", v, 0);
     return PlaneSearch::kBroken;
   }
   for (int j = 0; j < h; ++j) {
@@ -213,8 +212,7 @@ PlaneSearch SearchPlanesAtVertex(SimplePoly& poly, SimplePoly& hull, SymGroup& g
     if (j == h - 1 && (n % 2) == 1) continue;
     const int32_t w2 = AdjacentVert(hull, v, j + 1);
     if (w2 < 0) {
-      DoNothing("v %d ->GetAdjVert(%d) returned NULL\n", v, j + 1);
-      DoNothing("FindReflections failed");
+      ShowInternalError("FindReflections: hull vertex %d has no neighbour %d", v, j + 1);
       return PlaneSearch::kBroken;
     }
     double mid[3], cand[3];
@@ -281,6 +279,7 @@ bool FindInPyramidal(SimplePoly& poly, SymGroup& group, SimplePoly& hull, int co
     CopyVector(n, cand);
     return true;
   };
+  // Traces of the search's stages, on no failure path.
   DoNothing("Test using faces");
   for (int i = 0; i < hull.NumFaces() && !found; ++i) {
     const SimpleFace& f = hull.FaceAt(i);
@@ -606,6 +605,7 @@ void SeparateCoincidentFaces(SimplePoly& poly, const SymGroup& group) {
       if (tf.CoincCount() != c) {
         if (!countReported) ShowInternalError("SeparateCoincidentFaces: Coinc count wrong");
         countReported = true;
+        // A trace of the internal error above; the faces are separated all the same.
         DoNothing("Face %d coinc with %d faces, but face %d coinc with %d faces\n", i, c, t, tf.CoincCount());
       }
       std::vector<int32_t> tStack;

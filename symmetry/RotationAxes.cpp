@@ -343,8 +343,7 @@ bool TestForSymmetryR(SimplePoly& poly, int k, const double* m, std::vector<int3
         for (int step : {-1, 1}) {
           const int32_t w = d::CornerVert(poly, f, WrapIndex(occ, step, cnt));
           if (w < 0) {
-            ShowInternalError("TestForSymmetryR: firstAdj NULL");
-            DoNothing("firstV %d, i %d of %d faces\n", v, fi, nf);
+            ShowInternalError("TestForSymmetryR: firstAdj NULL (vertex %d, face %d of %d)", v, fi, nf);
             return false;
           }
           if (d::HasAny(poly.VertAt(w).flags, kSimpleDone)) continue;

@@ -391,6 +391,7 @@ void SimpleVert::DumpTree(int indent) const {
     const int c = -ComparePos(model->VertAt(b).pos, model->VertAt(b).IsInfinite(), va, kPointTolerance);
     return c != 0 ? c : a - b;
   });
+  // A trace only, on no failure path.
   for (int i : order) DoNothing("%*s%d\n", indent, "", i);
 }
 

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "core/ListNode.h"
+#include "core/Outcome.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "symmetry/SimpEdgeType.h"
@@ -424,8 +425,12 @@ class SimplePoly {
   // is model/CreatePoly.h) ----
   SymGroup* FindSymmetries(bool& hasReflection);
   void Rotate(const double* m);
-  bool CheckModelValidity(uint32_t options);
-  bool ProjectOntoSphere();
+  // Refused, in the user's words, when the faces do not meet in pairs (unless the
+  // hull offered instead is taken); cancelled when the user declines a question.
+  Outcome CheckModelValidity(uint32_t options);
+  // Every vertex pushed out to the unit sphere; refused, in the user's words, when a
+  // face of more than three corners would no longer be flat.
+  Outcome ProjectOntoSphere();
 
  private:
   friend struct SimpleVert;

@@ -385,6 +385,7 @@ std::unique_ptr<SimplePoly> SimplePoly::CreateDual(double radius) {
 }
 
 void SimplePoly::Dump() const {
+  // Traces only, on no failure path: the whole model, written for a developer.
   DoNothing("\nSimplePoly '%s': %d verts, %d faces, scale %g\n", name.c_str(), NumVerts(), NumFaces(), scale);
   DoNothing("  Flags:%s%s%s%s%s%s\n", (flags & kSimpleHasVertFaceLists) ? " HasVertFaceLists," : "",
             (flags & kSimpleSortedFaceLists) ? " SortedFaceLists," : "", (flags & kSimpleWantNewColors) ? " WantNewColors," : "",

@@ -552,6 +552,7 @@ std::vector<std::unique_ptr<SimpEdgeType>> SimplePoly::CreateEdgeTypes(const Sym
           ShowInternalError("Model is invalid\nEdge found with odd number of faces (%d)", n);
           oddReported = true;
         } else {
+          // A trace: the internal error above has told the first such edge.
           DoNothing("Edge found with odd number of faces (%d)\n", n);
         }
       }

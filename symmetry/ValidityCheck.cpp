@@ -18,7 +18,7 @@ constexpr unsigned kValidityErrorIcon = 0x1;
 // Puts the convex hull of the model's vertices in place of its faces. The hull is
 // tried on a copy first, so that a model whose vertices span no solid keeps its
 // faces and the user learns why nothing happened.
-bool ReplaceFacesByHull(SimplePoly& poly) {
+Outcome ReplaceFacesByHull(SimplePoly& poly) {
   {
     SimplePoly probe(poly.NumVerts(), 0);
     for (int i = 0; i < poly.NumVerts(); ++i) {
@@ -28,8 +28,8 @@ bool ReplaceFacesByHull(SimplePoly& poly) {
     std::string refusal;
     if (!ComputeConvexHull(probe, 0, &refusal)) {
       // No reason: the user cancelled.
-      if (!refusal.empty()) ShowError("Unable to create the convex hull: %s.", refusal.c_str());
-      return false;
+      if (refusal.empty()) return Outcome::Cancelled();
+      return Outcome::RefusedF("Unable to create the convex hull: %s.", refusal.c_str());
     }
   }
   for (int i = 0; i < poly.NumVerts(); ++i) poly.VertAt(i).items.clear();
@@ -38,9 +38,10 @@ bool ReplaceFacesByHull(SimplePoly& poly) {
   poly.currentFace = kNoIndex;
   poly.Truncate(poly.NumVerts(), 0);
   poly.ClearVertFlags(kSimpleTemp);
-  if (!ComputeConvexHull(poly, 0)) return false;
+  // The probe found the hull: only a cancel stops it now.
+  if (!ComputeConvexHull(poly, 0)) return Outcome::Cancelled();
   PrepareVertexFaceLists(poly);
-  return true;
+  return Outcome::Done();
 }
 
 }  // namespace corvia::detail_ValidityCheck
@@ -77,19 +78,18 @@ EdgeFaceCount CountFacesAtEdge(const SimplePoly& poly, int faceIndex, int corner
   return result;
 }
 
-bool SimplePoly::CheckModelValidity(uint32_t options) {
+Outcome SimplePoly::CheckModelValidity(uint32_t options) {
   // With vertices but no faces the model is refused below, where the hull of its
   // vertices can be offered; with no vertices there is nothing to offer.
   if (NumVerts() == 0) {
-    ShowError("Invalid model: there are no faces or vertices.");
-    return false;
+    return Outcome::Refused("Invalid model: there are no faces or vertices.");
   }
   // Every pass below follows corners into the vertex array.
   int32_t corner = 0;
   const int bad = FindFaceWithUnknownCorner(false, &corner);
   if (bad >= 0) {
-    ShowError("Invalid model: face %d refers to vertex %d, which the model does not have.", bad, corner);
-    return false;
+    return Outcome::RefusedF("Invalid model: face %d refers to vertex %d, which the model does not have.", bad,
+                             corner);
   }
   CreateVertexFaceLists(false);
   const bool testCoplanar = (options & kValiditySkipCoplanar) == 0;
@@ -112,6 +112,7 @@ bool SimplePoly::CheckModelValidity(uint32_t options) {
       if (count.faces > 0) anyEdge = true;
       if (count.faces % 2 != 0) {
         oddEdge = true;
+        // A trace of the edge: the refusal below tells the user.
         DoNothing("%d faces around edge between vertices %d and %d\n", count.faces, face.items[static_cast<size_t>(i)],
                   face.items[static_cast<size_t>((i + 1) % face.Count())]);
       }
@@ -127,30 +128,27 @@ bool SimplePoly::CheckModelValidity(uint32_t options) {
     message = "Invalid model: an odd number of faces meet at some edges.\nFaces must meet in pairs.";
   }
   if (message) {
-    if (!(options & kValidityOfferHull)) {
-      ShowError("%s", message);
-      return false;
-    }
+    if (!(options & kValidityOfferHull)) return Outcome::Refused(message);
     const int answer = AskQuestion(detail_ValidityCheck::kValidityErrorIcon, "Error",
                                    {"+Create convex hull instead", "-Cancel"}, "%s", message);
-    if (answer != 0) return false;
+    if (answer != 0) return Outcome::Cancelled();
     return detail_ValidityCheck::ReplaceFacesByHull(*this);
   }
 
   if (maxCoplanar > 1 && !(options & (kValiditySkipCoplanar | kValiditySkipCoplanarWarning))) {
     if (!AskOkCancel("%s", "WARNING: coplanar faces meet at some edges.\nThis is usually undesirable.\n\n"
                            "Would you like to create the model anyway?")) {
-      return false;
+      return Outcome::Cancelled();
     }
   }
   if (maxFaces > 2 && testCoplanar) {
     if (!AskOkCancel("%s", "WARNING: more than two faces meet at some edges.\nTraversal of faces at edges is "
                            "therefore ambiguous.\nThis is usually undesirable.\n\nWould you like to create the "
                            "model anyway?")) {
-      return false;
+      return Outcome::Cancelled();
     }
   }
-  return true;
+  return Outcome::Done();
 }
 
 void Transpose3x3(double* out, const double* m) {

@@ -78,7 +78,7 @@ std::unique_ptr<SimplePoly> CreateWatermanPoly(int latticeType, int root) {
   return CreateConvexHull(*lattice, 0);
 }
 
-bool SimplePoly::ProjectOntoSphere() {
+Outcome SimplePoly::ProjectOntoSphere() {
   using namespace detail_Waterman;
   for (SimpleVert& v : mVerts) {
     const double length = std::sqrt(Dot(v.pos, v.pos));
@@ -96,14 +96,13 @@ bool SimplePoly::ProjectOntoSphere() {
       Subtract(edge, f.VertWrapped(i + 1).pos, f.VertAt(i).pos);
       const double along = Dot(edge, f.normal);
       if (along < -kPointTolerance || along > kPointTolerance) {
-        ShowError(
+        return Outcome::Refused(
             "After projecting vertices onto a sphere,\nsome of the faces would no longer planar.\nSo the operation "
             "is not allowed for this model.");
-        return false;
       }
     }
   }
-  return true;
+  return Outcome::Done();
 }
 
 }  // namespace corvia

@@ -9,6 +9,7 @@
 
 #include "construction/Library.h"
 #include "construction/ModelLookup.h"
+#include "core/Messages.h"
 #include "core/Paths.h"
 #include "core/Progress.h"
 #include "core/Strings.h"
@@ -124,6 +125,9 @@ int RootOfFolder(const std::string& folder) {
 SymGroup* FullGroup(const Poly* poly) {
   return poly ? (poly->mFullSymGroup ? poly->mFullSymGroup : poly->mSymGroup) : nullptr;
 }
+
+// A base of a family's model that the family refuses, told before it is asked for again.
+void TellRefusedBase(const Outcome& refused) { ShowError("%s", refused.text().c_str()); }
 
 }  // namespace detail_Toolbars
 
@@ -292,7 +296,7 @@ void MainToolBar::ChooseCategory(int row) {
   }
   mFolder.clear();
   LibraryEntry* entry = GetCategoryModel(index, 0, true);
-  if (!entry || !CreateLibraryModel(entry, CurrentEntry(), true) ||
+  if (!entry || !CreateLibraryModel(entry, CurrentEntry(), true, detail_Toolbars::TellRefusedBase) ||
       !GetBarDocument().SetModel(entry, index == kCategorySearchResults)) {
     UpdateCategoryCombo();
     return;
@@ -440,7 +444,7 @@ void MainToolBar::ChooseModel(int row) {
   FillCategoryCombo(false);
   const int category = ModelListCategory();
   LibraryEntry* entry = GetCategoryModel(category, index, true);
-  if (!entry || !CreateLibraryModel(entry, current, true) ||
+  if (!entry || !CreateLibraryModel(entry, current, true, detail_Toolbars::TellRefusedBase) ||
       !GetBarDocument().SetModel(entry, category == kCategorySearchResults)) {
     UpdateModelCombo();
     return;

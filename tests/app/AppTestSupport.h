@@ -155,7 +155,7 @@ class DocumentTest : public ::testing::Test {
 
   static LibraryEntry* Find(const char* text) {
     bool recognised = false;
-    return LookUpModel(text, &recognised, false, nullptr, false);
+    return LookUpModel(text, &recognised, nullptr, nullptr, false);
   }
 
   static void Advance(double seconds) { Platform().clock.Advance(seconds); }

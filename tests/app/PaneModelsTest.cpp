@@ -77,7 +77,7 @@ TEST_F(PaneModelsTest, WithoutAPaneTheActivePaneDecides) {
   // A model that is not the document's keeps its own names and its own side.
   PolyTemplate cube;
   Poly other;
-  ASSERT_TRUE(cube.Parse("4.4.4", false));
+  ASSERT_TRUE(cube.Parse("4.4.4", nullptr));
   ASSERT_TRUE(other.Build(&cube, 0));
   other.SetName("Box");
   model.reset(CreateModel(&other, 0, nullptr, nullptr, nullptr));

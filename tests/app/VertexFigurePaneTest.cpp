@@ -25,7 +25,7 @@ double Cross2D(const double* a, const double* b) { return a[0] * b[1] - a[1] * b
 TEST(VertexFigurePane, AClosedFigureHasASideForEveryFaceAndNoArrow) {
   PolyTemplate polyTemplate;
   Poly poly;
-  ASSERT_TRUE(polyTemplate.Parse("3.3.3.3.3", false) && poly.Build(&polyTemplate, 0));
+  ASSERT_TRUE(polyTemplate.Parse("3.3.3.3.3", nullptr) && poly.Build(&polyTemplate, 0));
   PolyElement* vertex = poly.mVertices.mHead;
   PolyElement* named = vertex->GetAdjacent(2);
   named->SetLabel("apex");
@@ -58,7 +58,7 @@ TEST(VertexFigurePane, AClosedFigureHasASideForEveryFaceAndNoArrow) {
 TEST(VertexFigurePane, AnOpenFigureEndsInArrows) {
   PolyTemplate polyTemplate;
   Poly poly;
-  ASSERT_TRUE(polyTemplate.Parse("3.3.3.3.3", false) && poly.Build(&polyTemplate, 0));
+  ASSERT_TRUE(polyTemplate.Parse("3.3.3.3.3", nullptr) && poly.Build(&polyTemplate, 0));
   PolyElement* vertex = poly.mVertices.mHead;
   // As while the model is being built: the face not there, nor the edges beside it.
   PolyElement* missing = vertex->mNeighbours[1];

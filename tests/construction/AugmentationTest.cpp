@@ -62,14 +62,18 @@ void ExpectSameSolid(const ModelFigures& made, const ModelFigures& published) {
   EXPECT_TRUE(made.EqualEdges(1e-9)) << made.shortestEdge << " " << made.longestEdge;
 }
 
+// What the last Augment did.
+corvia::Outcome gAugmented;
+
 // Augments the given face of the model: the face becomes current, the augmentation is
 // prepared and the augmented model built.
 std::unique_ptr<SimplePoly> Augment(Poly& poly, PolyElement* face, uint32_t options, double scale = 1.0) {
   poly.GetShownBlock()->SetCurrentFace(face);
   Augmentation* augmentation = GetAugmentation(&poly);
   augmentation->mScale = scale;
-  if (!PrepareAugmentation(&poly, options, augmentation)) return nullptr;
-  std::unique_ptr<SimplePoly> result = corvia::CreateAugmentedPoly(options, *augmentation);
+  gAugmented = PrepareAugmentation(&poly, options, augmentation);
+  if (!gAugmented) return nullptr;
+  std::unique_ptr<SimplePoly> result = corvia::CreateAugmentedPoly(options, *augmentation, gAugmented);
   augmentation->Reset();
   return result;
 }
@@ -144,7 +148,8 @@ class TestDocument : public corvia::DocumentAccess {
   ~TestDocument() override { corvia::InstallDocumentAccess(mPrevious); }
   const SimplePoly* GetMemoryModel(int slot) override { return slot == 2 ? memory.get() : nullptr; }
   bool PerformAugmentation(corvia::OpenGLView*, uint32_t options, Augmentation* augmentation) override {
-    performed = corvia::CreateAugmentedPoly(options, *augmentation);
+    corvia::Outcome outcome;
+    performed = corvia::CreateAugmentedPoly(options, *augmentation, outcome);
     return performed != nullptr;
   }
   void EndAugmentationPreview(corvia::OpenGLView*) override { ++previewsEnded; }
@@ -290,7 +295,8 @@ TEST(Augmentation, PentagonalCupolaOnTheTruncatedDodecahedron) {
   const ta::ModelFigures j68 = ta::Johnson(68);
   int johnson = 0;
   for (int k = 0; k < 2; ++k) {
-    std::unique_ptr<corvia::SimplePoly> made = corvia::CreateAugmentedPoly(corvia::kAugmentCupola, *augmentation);
+    corvia::Outcome outcome;
+    std::unique_ptr<corvia::SimplePoly> made = corvia::CreateAugmentedPoly(corvia::kAugmentCupola, *augmentation, outcome);
     ASSERT_TRUE(made);
     const ta::ModelFigures figures = ta::Measure(*made);
     if (figures.faceKinds == j68.faceKinds) {
@@ -420,8 +426,9 @@ TEST(Augmentation, HeightsAndSolids) {
 
   // Antiprism: the square antiprism on a square stands on equal edges.
   double height = 0.0, ratio = 0.0;
+  corvia::Outcome outcome;
   std::unique_ptr<corvia::SimplePoly> antiprism =
-      corvia::CreateAugmentAntiprism(*face, 1.0, false, false, &height, &ratio);
+      corvia::CreateAugmentAntiprism(*face, 1.0, false, false, &height, &ratio, outcome);
   ASSERT_TRUE(antiprism);
   EXPECT_EQ(antiprism->NumVerts(), 8);
   EXPECT_EQ(antiprism->NumFaces(), 10);
@@ -435,7 +442,7 @@ TEST(Augmentation, HeightsAndSolids) {
     }
   }
   // Excavated, the antiprism goes into the model once, not out again.
-  std::unique_ptr<corvia::SimplePoly> dug = corvia::CreateAugmentAntiprism(*face, 1.0, false, true, &height, &ratio);
+  std::unique_ptr<corvia::SimplePoly> dug = corvia::CreateAugmentAntiprism(*face, 1.0, false, true, &height, &ratio, outcome);
   ASSERT_TRUE(dug);
   EXPECT_LT(height, 0.0);
   double base[3] = {0, 0, 0}, top[3] = {0, 0, 0};
@@ -468,10 +475,19 @@ TEST(Augmentation, RefusalsLeaveTheModelAsItWas) {
   ASSERT_TRUE(tetrahedron.built);
   corvia::PolyElement* triangle = tetrahedron.poly.GetFace(0);
   corvia::Augmentation* augmentation = GetAugmentation(&tetrahedron.poly);
+  // A refusal comes back to be told; an internal error or a model file's own refusal
+  // has been shown already and comes back with nothing more to tell.
   auto refused = [&](uint32_t options, const char* title, const char* text) {
     corvia::testing::Platform().messages.Clear();
     EXPECT_EQ(ta::Augment(tetrahedron.poly, triangle, options), nullptr) << text;
-    EXPECT_TRUE(ta::HasBox(title, text)) << text;
+    if (std::string(title) == "Error" && options != corvia::kAugmentFile) {
+      EXPECT_EQ(ta::gAugmented.kind(), corvia::Outcome::Kind::kRefused) << text;
+      EXPECT_NE(ta::gAugmented.text().find(text), std::string::npos) << text;
+      EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty()) << text;
+    } else {
+      EXPECT_TRUE(ta::gAugmented.cancelled()) << text;
+      EXPECT_TRUE(ta::HasBox(title, text)) << text;
+    }
     EXPECT_FALSE(augmentation->HasTargets());
     EXPECT_EQ(augmentation->mAddedModel, nullptr);
     EXPECT_EQ(tetrahedron.poly.mFaces.mCount, 4);
@@ -506,14 +522,14 @@ TEST(Augmentation, RefusalsLeaveTheModelAsItWas) {
   corvia::PolyElement* hexagon = ta::FaceWithSides(truncated.poly, 6);
   corvia::testing::Platform().messages.Clear();
   EXPECT_EQ(ta::Augment(truncated.poly, hexagon, corvia::kAugmentPyramid | corvia::kPyramidEqualEdges), nullptr);
-  EXPECT_TRUE(ta::HasBox("Error", "Face has too many sides to build pyramid on"));
+  EXPECT_EQ(ta::gAugmented.text(), "Face has too many sides to build pyramid on\nwhen using the keep-edge-length option.");
   // The library's square pyramid has no hexagon to attach by.
   corvia::Augmentation* onHexagon = GetAugmentation(&truncated.poly);
   onHexagon->mLibraryEntry = &corvia::gLibraryTable[ta::FirstJohnsonRecord()];
   corvia::testing::Platform().messages.Clear();
   truncated.poly.GetShownBlock()->SetCurrentFace(hexagon);
-  EXPECT_FALSE(PrepareAugmentation(&truncated.poly, corvia::kAugmentBuiltIn, onHexagon));
-  EXPECT_TRUE(ta::HasBox("Error", "Can't augment using built-in model: model\ndoesn't have any matching 6-sided faces"));
+  EXPECT_EQ(PrepareAugmentation(&truncated.poly, corvia::kAugmentBuiltIn, onHexagon).text(),
+            "Can't augment using built-in model: model\ndoesn't have any matching 6-sided faces");
   onHexagon->Reset();
 }
 

@@ -24,7 +24,7 @@ namespace corvia::testing {
 // A model grown from a vertex configuration, as the library builds its uniform ones.
 struct TemplateModel {
   explicit TemplateModel(const char* configuration)
-      : built(polyTemplate.Parse(configuration, false) && poly.Build(&polyTemplate, 0)) {}
+      : built(polyTemplate.Parse(configuration, nullptr) && poly.Build(&polyTemplate, 0)) {}
   PolyTemplate polyTemplate;
   Poly poly;
   bool built;

@@ -220,19 +220,19 @@ TEST_F(LibraryBuildTest, ParametricPrismsAndAntiprismsBuildForSeveralBases) {
   for (const auto& base : bases) {
     const int n = base[0], d = base[1];
     LibraryEntry& prism = gLibraryTable[96];
-    if (prism.CheckParams(n, d, false)) {
+    if (prism.CheckParams(n, d, nullptr)) {
       EXPECT_TRUE(t::CheckRecord(prism, n + 2, 3 * n, 2 * n)) << n << "/" << d;
       EXPECT_EQ(prism.GetVertexConfiguration(), std::to_string(n) + (d > 1 ? "/" + std::to_string(d) : "") + ".4.4");
     }
     LibraryEntry& antiprism = gLibraryTable[97];
-    ASSERT_TRUE(antiprism.CheckParams(n, d, false)) << n << "/" << d;
+    ASSERT_TRUE(antiprism.CheckParams(n, d, nullptr)) << n << "/" << d;
     EXPECT_TRUE(t::CheckRecord(antiprism, 2 * n + 2, 4 * n, 2 * n)) << n << "/" << d;
   }
 }
 
 TEST_F(LibraryBuildTest, ParametricNamesCarryTheBase) {
   LibraryEntry& prism = gLibraryTable[96];
-  ASSERT_TRUE(prism.CheckParams(7, 2, false));
+  ASSERT_TRUE(prism.CheckParams(7, 2, nullptr));
   std::unique_ptr<SimplePoly> model = prism.CreatePoly(false);
   ASSERT_NE(model, nullptr);
   EXPECT_EQ(model->name, "7/2-gonal Prism");
@@ -282,7 +282,7 @@ TEST_F(LibraryBuildTest, ParametricFamiliesSettleForSeveralBases) {
                         {254, 9, 2, 19, 36, 18}, {244, 9, 2, 10, 18, 10}};
   for (const Case& c : cases) {
     LibraryEntry& entry = gLibraryTable[c.record];
-    ASSERT_TRUE(entry.CheckParams(c.n, c.d, false)) << c.record << " " << c.n << "/" << c.d;
+    ASSERT_TRUE(entry.CheckParams(c.n, c.d, nullptr)) << c.record << " " << c.n << "/" << c.d;
     std::unique_ptr<SimplePoly> model = entry.CreatePoly(false);
     ASSERT_NE(model, nullptr) << c.record << " " << c.n << "/" << c.d << " " << t::Boxes();
     EXPECT_EQ(model->NumFaces(), c.faces) << c.record << " " << c.n << "/" << c.d;

@@ -115,17 +115,20 @@ TEST_F(LibraryTest, Accessors) {
 
 TEST_F(LibraryTest, ParametersOfParametricRecords) {
   LibraryEntry& prism = gLibraryTable[96];
-  ASSERT_TRUE(prism.CheckParams(7, 2, true));
+  Outcome why;
+  ASSERT_TRUE(prism.CheckParams(7, 2, &why));
   EXPECT_EQ(prism.GetVertexConfiguration(), "7/2.4.4");
-  ASSERT_TRUE(prism.CheckParams(7, 1, true));
+  ASSERT_TRUE(prism.CheckParams(7, 1, &why));
   EXPECT_EQ(prism.GetVertexConfiguration(), "7.4.4");
+  EXPECT_TRUE(why.done());
   // A refused base is not stored.
-  EXPECT_FALSE(prism.CheckParams(2, 1, true));
+  EXPECT_FALSE(prism.CheckParams(2, 1, &why));
   EXPECT_EQ(prism.GetVertexConfiguration(), "7.4.4");
-  EXPECT_EQ(testing::Platform().messages.Boxes().back().text, "Illegal prism base");
+  EXPECT_EQ(why.kind(), Outcome::Kind::kRefused);
+  EXPECT_EQ(why.text(), "Illegal prism base");
   LibraryEntry& cuploid = gLibraryTable[254];
-  EXPECT_FALSE(cuploid.CheckParams(7, 3, false));
-  EXPECT_TRUE(cuploid.CheckParams(7, 4, false));
+  EXPECT_FALSE(cuploid.CheckParams(7, 3, nullptr));
+  EXPECT_TRUE(cuploid.CheckParams(7, 4, nullptr));
   EXPECT_EQ(cuploid.GetVertexConfiguration(), "Q' 7/4");
   EXPECT_EQ(gLibraryTable[5].GetVertexConfiguration(), "5/2.5/2.5/2.5/2.5/2");
 }
@@ -177,11 +180,11 @@ TEST_F(LibraryTest, SpringModelsMustSettle) {
 
   const char* heptagonalPyramid =
       "L1 L7 (1 2 3 4 5 6 7) (0 2 1) (0 3 2) (0 4 3) (0 5 4) (0 6 5) (0 7 6) (0 1 7)";
-  EXPECT_EQ(BuildSpringModel(heptagonalPyramid, nullptr, 0), nullptr);
-  ASSERT_EQ(messages.Boxes().size(), 1u);
-  EXPECT_EQ(messages.Boxes()[0].title, "Error");
-  EXPECT_EQ(messages.Boxes()[0].text.rfind("The faces of this model could not be made regular", 0), 0u)
-      << messages.Boxes()[0].text;
+  Outcome why;
+  EXPECT_EQ(BuildSpringModel(heptagonalPyramid, nullptr, 0, &why), nullptr);
+  EXPECT_EQ(why.kind(), Outcome::Kind::kFailed);
+  EXPECT_EQ(why.text().rfind("The faces of this model could not be made regular", 0), 0u) << why.text();
+  EXPECT_TRUE(messages.Boxes().empty());
   EXPECT_EQ(GetFirstSpringVert(), nullptr);
 }
 

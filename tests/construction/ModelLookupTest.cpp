@@ -29,13 +29,19 @@ class ModelLookupTest : public ::testing::Test {
   // The index of the entry the text finds quietly, -1 for none.
   static int Find(const char* text, bool* dual = nullptr) {
     bool recognised = false;
-    corvia::LibraryEntry* entry = corvia::LookUpModel(text, &recognised, false, dual, false);
+    corvia::LibraryEntry* entry = corvia::LookUpModel(text, &recognised, nullptr, dual, false);
     return entry != nullptr ? entry->GetIndex() : -1;
   }
-  static std::string LastMessage() {
-    const auto& boxes = corvia::testing::Platform().messages.Boxes();
-    return boxes.empty() ? std::string() : boxes.back().text;
+  // The entry the text finds, keeping the refusal for LastMessage.
+  corvia::LibraryEntry* Look(const char* text, bool* recognised = nullptr) {
+    mWhy = corvia::Outcome();
+    return corvia::LookUpModel(text, recognised, &mWhy, nullptr, false);
   }
+  std::string LastMessage() const {
+    EXPECT_TRUE(mWhy.done() || mWhy.kind() == corvia::Outcome::Kind::kRefused);
+    return mWhy.text();
+  }
+  corvia::Outcome mWhy;
   std::map<int, std::pair<int, int>> mSaved;
 };
 
@@ -58,18 +64,18 @@ TEST_F(ModelLookupTest, CatalogueIndexes) {
   EXPECT_EQ(Find("U80"), 82);
 
   bool recognised = false;
-  EXPECT_EQ(LookUpModel("U81", &recognised, true, nullptr, false), nullptr);
+  EXPECT_EQ(Look("U81", &recognised), nullptr);
   EXPECT_TRUE(recognised);
   EXPECT_EQ(LastMessage(), "U81 is not a valid Maeder index.\n(Should be in the range 1-80)");
-  EXPECT_EQ(LookUpModel("k0", &recognised, true, nullptr, false), nullptr);
+  EXPECT_EQ(Look("k0", &recognised), nullptr);
   EXPECT_EQ(LastMessage(), "K0 is not a valid Kaleido index.\n(Should be in the range 1-80)");
-  EXPECT_EQ(LookUpModel("W120", &recognised, true, nullptr, false), nullptr);
+  EXPECT_EQ(Look("W120", &recognised), nullptr);
   EXPECT_EQ(LastMessage(), "W120 is not a valid Wenninger number.\n(Should be in the range 1-119)");
   // A long run of digits does not wrap round into the valid range.
-  EXPECT_EQ(LookUpModel("U4294967297", &recognised, true, nullptr, false), nullptr);
+  EXPECT_EQ(Look("U4294967297", &recognised), nullptr);
   EXPECT_EQ(LastMessage(), "U4294967297 is not a valid Maeder index.\n(Should be in the range 1-80)");
   testing::Platform().messages.Clear();
-  LookUpModel("U1x", &recognised, true, nullptr, false);
+  Look("U1x", &recognised);
   EXPECT_FALSE(LastMessage().find("Maeder") != std::string::npos);
 }
 
@@ -77,7 +83,7 @@ TEST_F(ModelLookupTest, WenningerNumbersIgnoreFamilyParameters) {
   // The pyramid family records hold n = 5 and 7 in the Wenninger word.
   EXPECT_EQ(Find("W5"), 3);
   EXPECT_EQ(Find("W7"), 11);
-  ASSERT_TRUE(gLibraryTable[244].CheckParams(70, 1, false) == false);
+  ASSERT_TRUE(gLibraryTable[244].CheckParams(70, 1, nullptr) == false);
   gLibraryTable[244].mWenninger = 70;
   EXPECT_EQ(Find("W70"), 57);
 }
@@ -96,11 +102,11 @@ TEST_F(ModelLookupTest, StellationNumbers) {
   EXPECT_EQ(Find("W19"), -1);
   EXPECT_TRUE(testing::Platform().messages.Boxes().empty());
   // Stellations of unknown base models are refused.
-  EXPECT_EQ(LookUpModel("W43", nullptr, true, nullptr, false), nullptr);
+  EXPECT_EQ(Look("W43"), nullptr);
   EXPECT_EQ(LastMessage(), "No base model is known for the stellation W43.");
   // Showing a stellation hands the base model to the document (none here) and finds no
   // model of its own.
-  EXPECT_EQ(LookUpModel("W19", nullptr, true, nullptr, false), nullptr);
+  EXPECT_EQ(Look("W19"), nullptr);
   EXPECT_EQ(testing::Platform().messages.CountTitled("Internal Error"), 0);
 }
 
@@ -112,23 +118,23 @@ TEST_F(ModelLookupTest, WythoffSymbols) {
   EXPECT_EQ(Find("2 7/2 | 2"), 87);
   EXPECT_EQ(Find("2 7/3 | 2"), 88);
   EXPECT_EQ(Find("| (3/2) 5/3 (3) 5/2"), 75);
-  EXPECT_EQ(LookUpModel("1 2 3 4 | 2", nullptr, true, nullptr, false), nullptr);
+  EXPECT_EQ(Look("1 2 3 4 | 2"), nullptr);
   EXPECT_EQ(LastMessage(), "Invalid Wythoff symbol: too many terms.");
-  EXPECT_EQ(LookUpModel("2 | 1 2 3 4 5", nullptr, true, nullptr, false), nullptr);
+  EXPECT_EQ(Look("2 | 1 2 3 4 5"), nullptr);
   EXPECT_EQ(LastMessage(), "Invalid Wythoff symbol: too many terms.");
-  EXPECT_EQ(LookUpModel("3/0 | 2 3", nullptr, true, nullptr, false), nullptr);
+  EXPECT_EQ(Look("3/0 | 2 3"), nullptr);
   EXPECT_EQ(LastMessage(), "There is no matching model with that Wythoff symbol.");
   // Numbers too long for a term are refused, never split into two terms, and never
   // multiplied past the range of the comparison.
   for (const char* text : {"7777777777/77777777777777777777 | 2 3", "3 | 2 4444444444", "2 1/99999999999 | 2"}) {
-    EXPECT_EQ(LookUpModel(text, nullptr, true, nullptr, false), nullptr) << text;
+    EXPECT_EQ(Look(text), nullptr) << text;
     EXPECT_EQ(LastMessage(), "Invalid Wythoff symbol: a number has more than nine digits.") << text;
   }
-  EXPECT_EQ(LookUpModel("999999999/999999998 | 2 3", nullptr, true, nullptr, false), nullptr);
+  EXPECT_EQ(Look("999999999/999999998 | 2 3"), nullptr);
   EXPECT_EQ(LastMessage(), "There is no matching model with that Wythoff symbol.");
   // The parametric records' symbols hold "<N>": typed as stored they find their
   // record; a whole number in that place is the record's n.
-  EXPECT_EQ(LookUpModel("2 <N> | 2", nullptr, true, nullptr, false), &gLibraryTable[96]);
+  EXPECT_EQ(Look("2 <N> | 2"), &gLibraryTable[96]);
   EXPECT_EQ(Find("| 2 <N> 2"), 97);
   EXPECT_EQ(Find("2 | 2 <N>"), -1);
   EXPECT_EQ(Find("2 11 | 2"), 96);
@@ -142,10 +148,10 @@ TEST_F(ModelLookupTest, WythoffSymbols) {
   // A fixed record comes first; a fraction is no parameter; a refused base finds nothing.
   EXPECT_EQ(Find("2 7 | 2"), 85);
   EXPECT_EQ(Find("2 11/3 | 2"), -1);
-  EXPECT_EQ(LookUpModel("| 2 2 2", nullptr, true, nullptr, false), nullptr);
+  EXPECT_EQ(Look("| 2 2 2"), nullptr);
   EXPECT_EQ(LastMessage(), "Illegal antiprism base");
   ClearSearchResults();
-  EXPECT_EQ(LookUpModel("2 5 | 2", nullptr, false, nullptr, true), &gLibraryTable[78]);
+  EXPECT_EQ(LookUpModel("2 5 | 2", nullptr, nullptr, nullptr, true), &gLibraryTable[78]);
   // The pentagonal prism, then the N-gonal prism with n = 5, as for "5.4.4".
   EXPECT_EQ(CountSearchResults(), 2);
   EXPECT_EQ(GetSearchResults()->Next()->mEntry, &gLibraryTable[96]);
@@ -168,24 +174,24 @@ TEST_F(ModelLookupTest, ConfigurationsAndSymbols) {
   EXPECT_EQ(Find("Q+ 5/3"), 260);
   EXPECT_EQ(Find("q' 9/4"), 254);
   // A refused parameter finds nothing.
-  EXPECT_EQ(LookUpModel("q' 9/3", nullptr, true, nullptr, false), nullptr);
+  EXPECT_EQ(Look("q' 9/3"), nullptr);
   EXPECT_EQ(LastMessage(), "Illegal cuploid base");
   // A number in the placeholder's place is always checked, 0 and 2 included.
   testing::Platform().messages.Clear();
-  EXPECT_EQ(LookUpModel("0.4.4", nullptr, true, nullptr, false), nullptr);
+  EXPECT_EQ(Look("0.4.4"), nullptr);
   EXPECT_EQ(LastMessage(), "Illegal prism base");
-  EXPECT_EQ(LookUpModel("0/0.3.3.3", nullptr, true, nullptr, false), nullptr);
+  EXPECT_EQ(Look("0/0.3.3.3"), nullptr);
   EXPECT_EQ(LastMessage(), "Illegal antiprism base");
-  EXPECT_EQ(LookUpModel("Y 0", nullptr, true, nullptr, false), nullptr);
+  EXPECT_EQ(Look("Y 0"), nullptr);
   EXPECT_EQ(LastMessage(), "Illegal pyramid base");
-  EXPECT_EQ(LookUpModel("Q+ 0", nullptr, true, nullptr, false), nullptr);
+  EXPECT_EQ(Look("Q+ 0"), nullptr);
   EXPECT_EQ(LastMessage(), "Illegal cupolaic blend base");
   gLibraryTable[96].GetParams(n, d);
   EXPECT_EQ(n, 11);
   // A base larger than the families take is refused at once.
-  EXPECT_EQ(LookUpModel("100.4.4", nullptr, true, nullptr, false), nullptr);
+  EXPECT_EQ(Look("100.4.4"), nullptr);
   EXPECT_EQ(LastMessage(), "Prism base must have less than 100 sides");
-  EXPECT_EQ(LookUpModel("99991.3.3.3", nullptr, true, nullptr, false), nullptr);
+  EXPECT_EQ(Look("99991.3.3.3"), nullptr);
   EXPECT_EQ(LastMessage(), "Antiprism base must have less than 100 sides");
   EXPECT_EQ(Find("99.3.3.3"), 97);
   // The placeholder typed as it stands finds its record and keeps the parameters.
@@ -211,7 +217,7 @@ TEST_F(ModelLookupTest, NineDigitBasesAreCountedWithoutOverflow) {
     gModelSearchCriteria.Reset();
     gModelSearchCriteria.mMinEdges = 1000;
     testing::Platform().messages.Clear();
-    EXPECT_EQ(LookUpModel(c.text, nullptr, true, nullptr, false), nullptr);
+    EXPECT_EQ(Look(c.text), nullptr);
     EXPECT_EQ(LastMessage(), c.refusal);
     // At most a thousand edges, faces or vertices: the member is no match at all.
     for (int32_t ModelSearchCriteria::*bound :
@@ -219,7 +225,7 @@ TEST_F(ModelLookupTest, NineDigitBasesAreCountedWithoutOverflow) {
       gModelSearchCriteria.Reset();
       gModelSearchCriteria.*bound = 1000;
       testing::Platform().messages.Clear();
-      EXPECT_EQ(LookUpModel(c.text, nullptr, true, nullptr, false), nullptr);
+      EXPECT_EQ(Look(c.text), nullptr);
       EXPECT_NE(LastMessage(), c.refusal);
     }
   }
@@ -262,7 +268,7 @@ TEST_F(ModelLookupTest, EveryRecordIsFoundByItsNameConfigurationAndSymbol) {
     // With find-all the record is among the results of each.
     for (const char* text : {entry.mName, entry.mConfig, entry.mWythoff}) {
       if (text[0] == 0 || text[0] == '?') continue;
-      LookUpModel(text, nullptr, false, nullptr, true);
+      LookUpModel(text, nullptr, nullptr, nullptr, true);
       bool listed = false;
       for (LibraryListNode* node = GetSearchResults(); node != nullptr; node = node->Next())
         listed = listed || (node->mEntry == &entry && !node->mIsDual);
@@ -303,7 +309,7 @@ TEST_F(ModelLookupTest, NamesAbbreviationsAndDuals) {
 
 TEST_F(ModelLookupTest, FindAllKeepsResultsInScoreOrder) {
   bool dual = true;
-  LibraryEntry* entry = LookUpModel("Cube", nullptr, false, &dual, true);
+  LibraryEntry* entry = LookUpModel("Cube", nullptr, nullptr, &dual, true);
   EXPECT_EQ(entry, &gLibraryTable[1]);
   EXPECT_FALSE(dual);
   ASSERT_NE(GetSearchResults(), nullptr);
@@ -318,7 +324,7 @@ TEST_F(ModelLookupTest, FindAllKeepsResultsInScoreOrder) {
   // Counts alone: every entry and dual within them.
   gModelSearchCriteria.mMinVerts = 100;
   gModelSearchCriteria.mMaxFaces = 70;
-  entry = LookUpModel("", nullptr, false, &dual, true);
+  entry = LookUpModel("", nullptr, nullptr, &dual, true);
   ASSERT_NE(entry, nullptr);
   for (LibraryListNode* node = GetSearchResults(); node != nullptr; node = node->Next()) {
     if (node->mEntry->IsParametric()) continue;
@@ -326,7 +332,7 @@ TEST_F(ModelLookupTest, FindAllKeepsResultsInScoreOrder) {
     EXPECT_LE(node->mEntry->GetNumFaces(node->mIsDual), 70);
   }
   gModelSearchCriteria.mMaxFaces = 3;  // no polyhedron: not usable
-  EXPECT_EQ(LookUpModel("Cube", nullptr, false, nullptr, true), nullptr);
+  EXPECT_EQ(LookUpModel("Cube", nullptr, nullptr, nullptr, true), nullptr);
   EXPECT_EQ(GetSearchResults(), nullptr);
 }
 
@@ -372,7 +378,7 @@ TEST_F(ModelLookupTest, CreateLibraryModelWithoutAsking) {
   int n = 0, d = 0;
   gLibraryTable[96].GetParams(n, d);
   EXPECT_EQ(n, 5);
-  ASSERT_TRUE(gLibraryTable[97].CheckParams(9, 1, false));
+  ASSERT_TRUE(gLibraryTable[97].CheckParams(9, 1, nullptr));
   EXPECT_TRUE(CreateLibraryModel(&gLibraryTable[96], &gLibraryTable[97], false));
   gLibraryTable[96].GetParams(n, d);
   EXPECT_EQ(n, 9);
@@ -409,7 +415,7 @@ TEST_F(ModelLookupTest, TypedTextsFindAnEntryOrSayWhyOnce) {
     auto& messages = corvia::testing::Platform().messages;
     messages.Clear();
     bool recognised = false;
-    corvia::LibraryEntry* entry = corvia::LookUpModel(text.c_str(), &recognised, true, nullptr, false);
+    corvia::LibraryEntry* entry = Look(text.c_str(), &recognised);
     EXPECT_LE(messages.Boxes().size(), 1u) << where;
     if (entry) {
       ASSERT_GE(entry->GetIndex(), 0) << where;
@@ -420,7 +426,9 @@ TEST_F(ModelLookupTest, TypedTextsFindAnEntryOrSayWhyOnce) {
     }
     messages.Clear();
     corvia::PolyTemplate parsed;
-    parsed.Parse(text.c_str(), true);
+    Outcome why;
+    parsed.Parse(text.c_str(), &why);
+    EXPECT_TRUE(why.done() || !why.text().empty()) << where;
     EXPECT_LE(messages.Boxes().size(), 1u) << where;
   }
 }
@@ -434,7 +442,9 @@ TEST_F(ModelLookupTest, TheListFindsModelsByVertexConfiguration) {
   for (const char* text : {"3.4.3.4", "4.6.8", "4.3.4.3", "8.6.4", "3.3.3.3.3"}) {
     SCOPED_TRACE(text);
     bool recognised = false, dual = false;
-    LibraryEntry* found = LookUpModel(text, &recognised, true, &dual, true);
+    Outcome why;
+    LibraryEntry* found = LookUpModel(text, &recognised, &why, &dual, true);
+    EXPECT_TRUE(why.done());
     EXPECT_NE(found, nullptr);
     EXPECT_GE(CountSearchResults(), 1);
     EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());

@@ -3,68 +3,57 @@
 #include "construction/PolyFamily.h"
 #include "tests/support/TestSupport.h"
 
-namespace test_PolyFamily {
-
-std::string LastMessage() {
-  const auto& boxes = corvia::testing::Platform().messages.Boxes();
-  return boxes.empty() ? std::string() : boxes.back().text;
-}
-
-}  // namespace test_PolyFamily
-
 namespace corvia {
 
 TEST(PolyFamilyTest, BaseTestsAcceptAndRefuseWithTheirMessages) {
   auto& messages = testing::Platform().messages;
   messages.Clear();
+  Outcome why;
   // Bases up to the limit build in moments; larger ones are refused before anything
   // is built.
-  EXPECT_FALSE(CheckPrismBase(kFamilyMaxSides + 1, 1, true));
-  EXPECT_EQ(test_PolyFamily::LastMessage(), "Prism base must have less than 100 sides");
-  EXPECT_TRUE(CheckPrismBase(kFamilyMaxSides, 1, true));
+  EXPECT_FALSE(CheckPrismBase(kFamilyMaxSides + 1, 1, &why));
+  EXPECT_EQ(why.text(), "Prism base must have less than 100 sides");
+  EXPECT_TRUE(CheckPrismBase(kFamilyMaxSides, 1, &why));
   EXPECT_EQ(kFamilyMaxSides, 99);
-  EXPECT_FALSE(CheckAntiprismBase(10000, 1, true));
-  EXPECT_EQ(test_PolyFamily::LastMessage(), "Antiprism base must have less than 100 sides");
-  EXPECT_TRUE(CheckAntiprismBase(99, 65, true));
-  EXPECT_FALSE(CheckPyramidBase(101, 20, true));
-  EXPECT_EQ(test_PolyFamily::LastMessage(), "Pyramid base must have less than 100 sides");
-  EXPECT_TRUE(CheckPyramidBase(99, 20, true));
-  EXPECT_FALSE(CheckCupolaBase(100, 33, true));
-  EXPECT_EQ(test_PolyFamily::LastMessage(), "Cupola base must have less than 100 sides");
-  EXPECT_TRUE(CheckCupolaBase(98, 33, true));
-  EXPECT_FALSE(CheckCuploidBase(100, 34, true));
-  EXPECT_EQ(test_PolyFamily::LastMessage(), "Cuploid base must have less than 100 sides");
-  EXPECT_TRUE(CheckCuploidBase(99, 34, true));
-  EXPECT_FALSE(CheckPrismBase(6, 2, true));
-  EXPECT_EQ(test_PolyFamily::LastMessage(), "Illegal prism base");
-  EXPECT_FALSE(CheckAntiprismBase(2, 1, true));
-  EXPECT_EQ(test_PolyFamily::LastMessage(), "Illegal antiprism base");
-  EXPECT_FALSE(CheckPyramidBase(6, 1, true));  // n / d = 6: flat
-  EXPECT_EQ(test_PolyFamily::LastMessage(), "Illegal pyramid base");
-  EXPECT_TRUE(CheckPyramidBase(5, 2, true));
-  EXPECT_TRUE(CheckCupolaBase(4, 3, true));
-  EXPECT_FALSE(CheckCupolaBase(4, 2, true));
-  EXPECT_EQ(test_PolyFamily::LastMessage(), "Illegal cupola base");
-  EXPECT_TRUE(CheckCuploidBase(5, 2, true));
-  EXPECT_FALSE(CheckCuploidBase(5, 3, true));
-  EXPECT_EQ(test_PolyFamily::LastMessage(), "Illegal cuploid base");
-  EXPECT_FALSE(CheckCupolaicBlendBase(10001, 1, true));
-  EXPECT_EQ(test_PolyFamily::LastMessage(), "Cupolaic blend base must have less than 100 sides");
-  size_t shown = messages.Boxes().size();
-  EXPECT_FALSE(CheckCupolaBase(0, 1, false));
-  EXPECT_EQ(messages.Boxes().size(), shown);
-  messages.Clear();
+  EXPECT_FALSE(CheckAntiprismBase(10000, 1, &why));
+  EXPECT_EQ(why.text(), "Antiprism base must have less than 100 sides");
+  EXPECT_TRUE(CheckAntiprismBase(99, 65, &why));
+  EXPECT_FALSE(CheckPyramidBase(101, 20, &why));
+  EXPECT_EQ(why.text(), "Pyramid base must have less than 100 sides");
+  EXPECT_TRUE(CheckPyramidBase(99, 20, &why));
+  EXPECT_FALSE(CheckCupolaBase(100, 33, &why));
+  EXPECT_EQ(why.text(), "Cupola base must have less than 100 sides");
+  EXPECT_TRUE(CheckCupolaBase(98, 33, &why));
+  EXPECT_FALSE(CheckCuploidBase(100, 34, &why));
+  EXPECT_EQ(why.text(), "Cuploid base must have less than 100 sides");
+  EXPECT_TRUE(CheckCuploidBase(99, 34, &why));
+  EXPECT_FALSE(CheckPrismBase(6, 2, &why));
+  EXPECT_EQ(why.text(), "Illegal prism base");
+  EXPECT_FALSE(CheckAntiprismBase(2, 1, &why));
+  EXPECT_EQ(why.text(), "Illegal antiprism base");
+  EXPECT_FALSE(CheckPyramidBase(6, 1, &why));  // n / d = 6: flat
+  EXPECT_EQ(why.text(), "Illegal pyramid base");
+  EXPECT_TRUE(CheckPyramidBase(5, 2, &why));
+  EXPECT_TRUE(CheckCupolaBase(4, 3, &why));
+  EXPECT_FALSE(CheckCupolaBase(4, 2, &why));
+  EXPECT_EQ(why.text(), "Illegal cupola base");
+  EXPECT_TRUE(CheckCuploidBase(5, 2, &why));
+  EXPECT_FALSE(CheckCuploidBase(5, 3, &why));
+  EXPECT_EQ(why.text(), "Illegal cuploid base");
+  EXPECT_FALSE(CheckCupolaicBlendBase(10001, 1, &why));
+  EXPECT_EQ(why.text(), "Cupolaic blend base must have less than 100 sides");
+  EXPECT_EQ(why.kind(), Outcome::Kind::kRefused);
+  EXPECT_FALSE(CheckCupolaBase(0, 1, nullptr));
+  // The tests show no box of their own.
+  EXPECT_TRUE(messages.Boxes().empty());
 }
 
 // d = n/2 would give two-vertex top faces: refused.
 TEST(PolyFamilyTest, CuploidWithHalfTurnBaseIsRefused) {
-  EXPECT_FALSE(CheckCuploidBase(8, 4, false));
-  EXPECT_FALSE(CheckCuploidBase(4, 2, false));
-  EXPECT_TRUE(CheckCuploidBase(7, 2, false));
-  testing::Platform().messages.Clear();
+  EXPECT_FALSE(CheckCuploidBase(8, 4, nullptr));
+  EXPECT_FALSE(CheckCuploidBase(4, 2, nullptr));
+  EXPECT_TRUE(CheckCuploidBase(7, 2, nullptr));
   EXPECT_FALSE(MakeCuploidDesc(8, 4).has_value());
-  EXPECT_EQ(test_PolyFamily::LastMessage(), "Illegal cuploid base");
-  testing::Platform().messages.Clear();
 }
 
 TEST(PolyFamilyTest, GeneratedTexts) {

@@ -14,10 +14,14 @@
 
 namespace test_PolyTemplate {
 
+// The refusal of the last Solve.
+corvia::Outcome gWhy;
+
 // Parses and solves a configuration; whether the library names it is tested apart.
 void Solve(corvia::PolyTemplate& t, const char* text) {
   corvia::testing::Platform().messages.Clear();
-  t.Parse(text, true);
+  gWhy = corvia::Outcome();
+  t.Parse(text, &gWhy);
 }
 
 // Every text of the error and warning boxes shown.
@@ -31,11 +35,10 @@ std::vector<std::string> Boxes(const char* title) {
 
 std::string ErrorOf(const char* text) {
   corvia::PolyTemplate t;
-  corvia::testing::Platform().messages.Clear();
-  EXPECT_FALSE(t.Parse(text, true)) << text;
-  auto errors = Boxes("Error");
-  corvia::testing::Platform().messages.Clear();
-  return errors.empty() ? std::string() : errors.front();
+  corvia::Outcome why;
+  EXPECT_FALSE(t.Parse(text, &why)) << text;
+  EXPECT_EQ(why.kind(), corvia::Outcome::Kind::kRefused) << text;
+  return why.text();
 }
 
 std::string Quoted(const char* text, const std::string& message) {
@@ -168,9 +171,9 @@ TEST(PolyTemplateTest, StarConfigurationsAndFormatting) {
   EXPECT_EQ(t.mEntry, nullptr);
   EXPECT_NEAR(test_PolyTemplate::SumProjected(t), 4.0 * M_PI, 1e-6);
   EXPECT_EQ(corvia::PolyTemplate::FormatVertexConfiguration(&t), "(5/2.5/2.5/2.5/2.5/2)/2");
-  EXPECT_EQ(test_PolyTemplate::Boxes("Error"),
-            std::vector<std::string>{test_PolyTemplate::Quoted(
-                "(5/2.5/2.5/2.5/2.5/2)/2", "No polyhedron of the library has this vertex configuration.")});
+  EXPECT_EQ(test_PolyTemplate::gWhy.text(),
+            test_PolyTemplate::Quoted("(5/2.5/2.5/2.5/2.5/2)/2",
+                                      "No polyhedron of the library has this vertex configuration."));
   corvia::testing::Platform().messages.Clear();
 
   // The small stellated dodecahedron: five pentagrams round a vertex, winding once
@@ -178,7 +181,7 @@ TEST(PolyTemplateTest, StarConfigurationsAndFormatting) {
   // edges join second neighbours of that icosahedron: phi times the icosahedron's
   // edge.
   corvia::PolyTemplate sissid;
-  EXPECT_TRUE(sissid.Parse("5/2.5/2.5/2.5/2.5/2", true));
+  EXPECT_TRUE(sissid.Parse("5/2.5/2.5/2.5/2.5/2", &test_PolyTemplate::gWhy));
   ASSERT_NE(sissid.mEntry, nullptr);
   EXPECT_EQ(corvia::GetVertexConfiguration(sissid.mEntry), "5/2.5/2.5/2.5/2.5/2");
   EXPECT_EQ(sissid.mWraps, 1);
@@ -226,8 +229,9 @@ TEST(PolyTemplateTest, ParseErrorsGiveTheirMessages) {
   // Nothing is shown without the flag; the result is false all the same.
   corvia::PolyTemplate quiet;
   corvia::testing::Platform().messages.Clear();
-  EXPECT_FALSE(quiet.Parse("3.3", false));
-  EXPECT_FALSE(quiet.Parse(nullptr, true));
+  EXPECT_FALSE(quiet.Parse("3.3", nullptr));
+  corvia::Outcome why;
+  EXPECT_FALSE(quiet.Parse(nullptr, &why));
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
 }
 
@@ -292,7 +296,8 @@ TEST(PolyTemplateTest, EveryPrismAndAntiprismSizeSolves) {
       const bool prism = k < 2;
       corvia::PolyTemplate t;
       corvia::testing::Platform().messages.Clear();
-      ASSERT_TRUE(t.Parse(text.c_str(), true)) << text << " " << test_PolyTemplate::Boxes("Error").size();
+      corvia::Outcome why;
+      ASSERT_TRUE(t.Parse(text.c_str(), &why)) << text << " " << why.text();
       ASSERT_NE(t.mEntry, nullptr) << text;
       EXPECT_NEAR(t.mEdgeLength, prism ? prismEdge : antiprismEdge, 1e-9) << text;
       EXPECT_NEAR(test_PolyTemplate::SumProjected(t), 2.0 * pi, 1e-6) << text;
@@ -314,7 +319,7 @@ TEST(PolyTemplateTest, RingsThatCloseOnlyInThePlaneAreRefused) {
        {"10.10/7.10", "8.8/5.8.8/5", "5/3.10.5/3.10", "10/7.5.10/7.5", "10.5/3.10.5/3", "3/2.6.3/2.6"}) {
     EXPECT_EQ(ErrorOf(text), Quoted(text, "Faces at vertex lie in plane.")) << text;
     corvia::PolyTemplate t;
-    EXPECT_FALSE(t.Parse(text, false));
+    EXPECT_FALSE(t.Parse(text, nullptr));
     EXPECT_EQ(t.mEdgeLength, 0.0) << text;
     EXPECT_EQ(t.mEntry, nullptr) << text;
   }
@@ -323,17 +328,17 @@ TEST(PolyTemplateTest, RingsThatCloseOnlyInThePlaneAreRefused) {
 TEST(PolyTemplateTest, SolvedConfigurationsNameTheirLibraryEntries) {
   corvia::PolyTemplate t;
   corvia::testing::Platform().messages.Clear();
-  EXPECT_TRUE(t.Parse("3.3.3.3.3", true));
+  EXPECT_TRUE(t.Parse("3.3.3.3.3", &test_PolyTemplate::gWhy));
   ASSERT_NE(t.mEntry, nullptr);
   EXPECT_EQ(corvia::GetVertexConfiguration(t.mEntry), "3.3.3.3.3");
   // Read from another starting polygon and backwards, the cuboctahedron is found.
   corvia::PolyTemplate other;
-  EXPECT_TRUE(other.Parse("3.4.3.4", true));
-  EXPECT_TRUE(t.Parse("4.3.4.3", true));
+  EXPECT_TRUE(other.Parse("3.4.3.4", &test_PolyTemplate::gWhy));
+  EXPECT_TRUE(t.Parse("4.3.4.3", &test_PolyTemplate::gWhy));
   ASSERT_NE(t.mEntry, nullptr);
   EXPECT_EQ(t.mEntry, other.mEntry);
   // 9.4.4 is the parametric prism with n = 9.
-  EXPECT_TRUE(t.Parse("9.4.4", true));
+  EXPECT_TRUE(t.Parse("9.4.4", &test_PolyTemplate::gWhy));
   ASSERT_NE(t.mEntry, nullptr);
   int n = 0, d = 0;
   EXPECT_EQ(corvia::GetTemplateLibraryEntry(&t, &n, &d), t.mEntry);
@@ -349,12 +354,12 @@ TEST(PolyTemplateTest, KeepsItsOwnCopyOfTheText) {
     // A caller's buffer that is overwritten and freed after the call.
     std::string text = "3.4.3.4 and a tail long enough to live on the heap";
     text.resize(7);
-    EXPECT_TRUE(t.Parse(text.c_str(), false));
+    EXPECT_TRUE(t.Parse(text.c_str(), nullptr));
     text.assign(text.size(), 'x');
   }
   EXPECT_EQ(t.mText, "3.4.3.4");
   // Parsing the template's own text again is safe.
-  EXPECT_TRUE(t.Parse(t.mText.c_str(), false));
+  EXPECT_TRUE(t.Parse(t.mText.c_str(), nullptr));
   EXPECT_EQ(t.mText, "3.4.3.4");
   EXPECT_NE(t.mEntry, nullptr);
   t.Clear();
@@ -373,14 +378,14 @@ TEST(PolyTemplateTest, AmbiguousHeightsWithRetrogradePartnersSolve) {
     corvia::PolyTemplate ambiguous;
     corvia::PolyTemplate plain;
     corvia::testing::Platform().messages.Clear();
-    ASSERT_TRUE(ambiguous.Parse(pair[0], true));
-    ASSERT_TRUE(plain.Parse(pair[1], true));
+    ASSERT_TRUE(ambiguous.Parse(pair[0], &test_PolyTemplate::gWhy));
+    ASSERT_TRUE(plain.Parse(pair[1], &test_PolyTemplate::gWhy));
     EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
     EXPECT_NEAR(ambiguous.mVertHeight, plain.mVertHeight, 1e-12);
     EXPECT_NEAR(ambiguous.mEdgeLength, plain.mEdgeLength, 1e-12);
   }
   // The great rhombihexahedron: edge over circumradius 2 / sqrt(5 - 2 sqrt(2)).
   corvia::PolyTemplate t;
-  ASSERT_TRUE(t.Parse("8/3.4.8/5.4/3", true));
+  ASSERT_TRUE(t.Parse("8/3.4.8/5.4/3", &test_PolyTemplate::gWhy));
   EXPECT_NEAR(t.mEdgeLength, 2.0 / std::sqrt(5.0 - 2.0 * std::sqrt(2.0)), 1e-9);
 }

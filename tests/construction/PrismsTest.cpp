@@ -3,6 +3,8 @@
 #include <cmath>
 #include <map>
 #include <memory>
+#include <string>
+#include <tuple>
 #include <utility>
 
 #include "construction/PolyFamily.h"
@@ -52,15 +54,11 @@ int CountFacesOfSize(const corvia::SimplePoly& poly, int sides) {
 
 double Chord(int n, int d) { return 2.0 * std::sin(M_PI * d / n); }
 
-std::string LastError() {
-  const auto& boxes = corvia::testing::Platform().messages.Boxes();
-  return boxes.empty() ? std::string() : boxes.back().text;
-}
-
 }  // namespace test_Prisms
 
 TEST(PrismsTest, CubeAndStarPrismsHaveSquareSides) {
-  auto cube = corvia::CreatePrism(4, 1);
+  corvia::Outcome outcome;
+  auto cube = corvia::CreatePrism(4, 1, outcome);
   ASSERT_TRUE(cube);
   EXPECT_EQ(cube->NumVerts(), 8);
   EXPECT_EQ(cube->NumFaces(), 6);
@@ -72,7 +70,7 @@ TEST(PrismsTest, CubeAndStarPrismsHaveSquareSides) {
   EXPECT_EQ(cube->currentFace, 0);
 
   // {6/2}: each base is two triangles.
-  auto hexagram = corvia::CreatePrism(6, 2);
+  auto hexagram = corvia::CreatePrism(6, 2, outcome);
   ASSERT_TRUE(hexagram);
   EXPECT_EQ(hexagram->NumVerts(), 12);
   EXPECT_EQ(hexagram->NumFaces(), 10);
@@ -83,7 +81,7 @@ TEST(PrismsTest, CubeAndStarPrismsHaveSquareSides) {
   EXPECT_TRUE(e.oriented);
 
   for (auto [n, d] : {std::pair{5, 2}, {7, 3}, {9, 1}, {8, 3}}) {
-    auto prism = corvia::CreatePrism(n, d);
+    auto prism = corvia::CreatePrism(n, d, outcome);
     ASSERT_TRUE(prism) << n << "/" << d;
     EXPECT_EQ(prism->NumFaces(), corvia::CountPrismFaces(n, d, false));
     e = test_Prisms::Edges(*prism);
@@ -95,8 +93,9 @@ TEST(PrismsTest, CubeAndStarPrismsHaveSquareSides) {
 }
 
 TEST(PrismsTest, AntiprismsHaveEquilateralSides) {
+  corvia::Outcome outcome;
   // {3/1} is the octahedron: all edges sqrt 3, all vertices at one radius.
-  auto octahedron = corvia::CreateAntiprism(3, 1);
+  auto octahedron = corvia::CreateAntiprism(3, 1, outcome);
   ASSERT_TRUE(octahedron);
   EXPECT_EQ(octahedron->NumVerts(), 6);
   EXPECT_EQ(octahedron->NumFaces(), 8);
@@ -110,7 +109,7 @@ TEST(PrismsTest, AntiprismsHaveEquilateralSides) {
   }
 
   // {4/2}: a degenerate base, so only the eight triangles.
-  auto degenerate = corvia::CreateAntiprism(4, 2);
+  auto degenerate = corvia::CreateAntiprism(4, 2, outcome);
   ASSERT_TRUE(degenerate);
   EXPECT_EQ(degenerate->NumVerts(), 8);
   EXPECT_EQ(degenerate->NumFaces(), 8);
@@ -122,7 +121,7 @@ TEST(PrismsTest, AntiprismsHaveEquilateralSides) {
 
   // Star and crossed antiprisms: every edge equals the base chord.
   for (auto [n, d] : {std::pair{5, 1}, {5, 2}, {5, 3}, {7, 2}, {7, 3}, {8, 3}, {6, 2}, {2, 1}}) {
-    auto anti = corvia::CreateAntiprism(n, d);
+    auto anti = corvia::CreateAntiprism(n, d, outcome);
     ASSERT_TRUE(anti) << n << "/" << d;
     EXPECT_EQ(anti->NumFaces(), corvia::CountPrismFaces(n, d, true)) << n << "/" << d;
     e = test_Prisms::Edges(*anti);
@@ -137,13 +136,14 @@ TEST(PrismsTest, AntiprismsHaveEquilateralSides) {
 // antiprism whose triangles cannot reach from base to base, d past n) is refused by
 // the family before anything is built.
 TEST(PrismsTest, EveryBaseTheFamiliesAcceptBuildsWithEqualEdges) {
+  corvia::Outcome outcome;
   corvia::testing::Platform().messages.Clear();
   for (int n = 3; n <= corvia::kFamilyMaxSides; ++n) {
     for (int d = 1; d <= n + 1; ++d) {
       for (bool antiprism : {false, true}) {
-        const bool accepted = antiprism ? corvia::CheckAntiprismBase(n, d, false) : corvia::CheckPrismBase(n, d, false);
+        const bool accepted = antiprism ? corvia::CheckAntiprismBase(n, d, nullptr) : corvia::CheckPrismBase(n, d, nullptr);
         if (!accepted) continue;
-        auto model = antiprism ? corvia::CreateAntiprism(n, d) : corvia::CreatePrism(n, d);
+        auto model = antiprism ? corvia::CreateAntiprism(n, d, outcome) : corvia::CreatePrism(n, d, outcome);
         ASSERT_TRUE(model) << n << "/" << d << (antiprism ? " antiprism" : " prism");
         const auto e = test_Prisms::Edges(*model);
         EXPECT_NEAR(e.maxLength, e.minLength, 1e-9) << n << "/" << d << (antiprism ? " antiprism" : " prism");
@@ -152,34 +152,40 @@ TEST(PrismsTest, EveryBaseTheFamiliesAcceptBuildsWithEqualEdges) {
     }
   }
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
-  EXPECT_FALSE(corvia::CheckPrismBase(7, 9, false));
-  EXPECT_FALSE(corvia::CheckAntiprismBase(7, 5, false));
-  EXPECT_TRUE(corvia::CheckAntiprismBase(7, 4, false));
-  EXPECT_FALSE(corvia::CheckAntiprismBase(3, 2, false));
+  EXPECT_FALSE(corvia::CheckPrismBase(7, 9, nullptr));
+  EXPECT_FALSE(corvia::CheckAntiprismBase(7, 5, nullptr));
+  EXPECT_TRUE(corvia::CheckAntiprismBase(7, 4, nullptr));
+  EXPECT_FALSE(corvia::CheckAntiprismBase(3, 2, nullptr));
 }
 
 TEST(PrismsTest, BadBasesAreRefused) {
+  corvia::Outcome outcome;
   auto& messages = corvia::testing::Platform().messages;
   messages.Clear();
-  EXPECT_FALSE(corvia::CreatePrism(2, 1));
-  EXPECT_EQ(test_Prisms::LastError(), "Prism base must have at least 3 sides");
-  EXPECT_FALSE(corvia::CreatePrism(6, 3));
-  EXPECT_EQ(test_Prisms::LastError(), "Prism must not have degenerate base (6/3)");
-  EXPECT_FALSE(corvia::CreateAntiprism(1, 1));
-  EXPECT_EQ(test_Prisms::LastError(), "Antiprism base must have at least 2 sides");
+  EXPECT_FALSE(corvia::CreatePrism(2, 1, outcome));
+  EXPECT_EQ(outcome.kind(), corvia::Outcome::Kind::kRefused);
+  EXPECT_EQ(outcome.text(), "Prism base must have at least 3 sides");
+  EXPECT_FALSE(corvia::CreatePrism(6, 3, outcome));
+  EXPECT_EQ(outcome.text(), "Prism must not have degenerate base (6/3)");
+  EXPECT_FALSE(corvia::CreateAntiprism(1, 1, outcome));
+  EXPECT_EQ(outcome.text(), "Antiprism base must have at least 2 sides");
   // A base that does not wind, or winds backwards or all the way round, would give
   // faces of one point.
   for (auto [n, d] : {std::pair{5, 0}, {5, -2}, {5, 5}, {5, 7}}) {
-    messages.Clear();
-    EXPECT_FALSE(corvia::CreatePrism(n, d));
-    EXPECT_FALSE(corvia::CreateAntiprism(n, d));
-    EXPECT_EQ(messages.CountTitled("Error"), 2);
+    outcome = corvia::Outcome::Done();
+    EXPECT_FALSE(corvia::CreatePrism(n, d, outcome));
+    EXPECT_EQ(outcome.text(), "Prism base " + std::to_string(n) + "/" + std::to_string(d) + " must wind from 1 to 4 times.");
+    outcome = corvia::Outcome::Done();
+    EXPECT_FALSE(corvia::CreateAntiprism(n, d, outcome));
+    EXPECT_EQ(outcome.kind(), corvia::Outcome::Kind::kRefused);
   }
-  messages.Clear();
+  // The builders show no box of their own.
+  EXPECT_TRUE(messages.Boxes().empty());
 }
 
 TEST(PrismsTest, TorusFacesAndMergedInnerPoints) {
-  auto torus = corvia::CreateTorus(0.5, 6, 8);
+  corvia::Outcome outcome;
+  auto torus = corvia::CreateTorus(0.5, 6, 8, outcome);
   ASSERT_TRUE(torus);
   EXPECT_EQ(torus->NumVerts(), 48);
   EXPECT_EQ(torus->NumFaces(), 48);
@@ -191,7 +197,7 @@ TEST(PrismsTest, TorusFacesAndMergedInnerPoints) {
   EXPECT_EQ(e.undirected, 96);  // V - E + F = 0
 
   // Tube radius 1: the inner points close onto the centre and are shared.
-  torus = corvia::CreateTorus(1.0, 6, 8);
+  torus = corvia::CreateTorus(1.0, 6, 8, outcome);
   ASSERT_TRUE(torus);
   EXPECT_EQ(torus->NumVerts(), 6 * 8 - 6 + 1);
   EXPECT_EQ(torus->NumFaces(), 48);
@@ -199,11 +205,9 @@ TEST(PrismsTest, TorusFacesAndMergedInnerPoints) {
   e = test_Prisms::Edges(*torus);
   EXPECT_GT(e.minLength, 0.1);
 
-  auto& messages = corvia::testing::Platform().messages;
-  messages.Clear();
-  EXPECT_FALSE(corvia::CreateTorus(0.0, 6, 8));
-  EXPECT_FALSE(corvia::CreateTorus(0.5, 2, 8));
-  EXPECT_FALSE(corvia::CreateTorus(0.5, 6, 0));
-  EXPECT_EQ(messages.CountTitled("Error"), 3);
-  messages.Clear();
+  for (auto [r, p, q] : {std::tuple{0.0, 6, 8}, {0.5, 2, 8}, {0.5, 6, 0}}) {
+    outcome = corvia::Outcome::Done();
+    EXPECT_FALSE(corvia::CreateTorus(r, p, q, outcome));
+    EXPECT_EQ(outcome.text(), "A torus needs a tube radius above 0 and at least 3 rings and 3 segments.");
+  }
 }

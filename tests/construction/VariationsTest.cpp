@@ -34,7 +34,7 @@ struct LibraryModel {
   Poly poly;
   bool Build(const char* name) {
     bool known = false;
-    LibraryEntry* entry = LookUpModel(name, &known, false, nullptr, false);
+    LibraryEntry* entry = LookUpModel(name, &known, nullptr, nullptr, false);
     return entry && CreateFromLibraryEntry(&poly, &polyTemplate, entry, false);
   }
 };

@@ -38,7 +38,7 @@ using ct::Platform;
 
 LibraryEntry* Find(const char* text) {
   bool recognised = false, dual = false;
-  return LookUpModel(text, &recognised, false, &dual, false);
+  return LookUpModel(text, &recognised, nullptr, &dual, false);
 }
 
 TEST(PolyhedraDialog, TheChosenModelComesBackAndCancelGivesNone) {
@@ -127,7 +127,8 @@ TEST(AugmentDlg, ANegativeScaleExcavatesTheCube) {
   cube.poly.GetShownBlock()->SetCurrentFace(cube.poly.GetFace(0));
   ASSERT_TRUE(PrepareAugmentation(&cube.poly, augmentation->mOptions, augmentation));
   EXPECT_LT(augmentation->mHeight, 0.0);
-  std::unique_ptr<SimplePoly> dug = CreateAugmentedPoly(augmentation->mOptions, *augmentation);
+  Outcome outcome;
+  std::unique_ptr<SimplePoly> dug = CreateAugmentedPoly(augmentation->mOptions, *augmentation, outcome);
   augmentation->Reset();
   ASSERT_TRUE(dug);
   const ct::ModelFigures figures = ct::Measure(*dug);
@@ -142,7 +143,8 @@ TEST(TorusDialog, BuildsTheTorusOfTheValuesAndRemembersThem) {
     d.mSegments = 6;
     return true;
   });
-  std::unique_ptr<SimplePoly> torus = RunTorusDialog();
+  Outcome outcome;
+  std::unique_ptr<SimplePoly> torus = RunTorusDialog(outcome);
   ASSERT_TRUE(torus);
   EXPECT_EQ(torus->NumVerts(), 48);
   EXPECT_EQ(torus->NumFaces(), 48);
@@ -154,7 +156,8 @@ TEST(TorusDialog, BuildsTheTorusOfTheValuesAndRemembersThem) {
     d.mRings = 99;
     return false;
   });
-  EXPECT_EQ(RunTorusDialog(), nullptr);
+  EXPECT_EQ(RunTorusDialog(outcome), nullptr);
+  EXPECT_TRUE(outcome.cancelled());
   EXPECT_EQ(CTorusDialog().mRings, 8);
 }
 

@@ -110,6 +110,12 @@ class SweepDocument : public corvia::DocumentAccess {
   corvia::DocumentAccess* mPrevious;
 };
 
+// Tells the outcome of a step as the program does, in an error box; true when done.
+bool Told(const corvia::Outcome& outcome) {
+  if (outcome.told()) corvia::ShowError("%s", outcome.text().c_str());
+  return outcome.done();
+}
+
 // One model of the sweep: its name and how it is built into a fresh Poly (with the
 // template it may be grown from, which must outlive it).
 struct SweepModel {
@@ -175,7 +181,9 @@ std::vector<SweepModel> SweepModels() {
   for (const char* configuration : kConfigurations) {
     models.push_back({std::string("configuration ") + configuration,
                       [configuration](Poly& poly, corvia::PolyTemplate& polyTemplate) {
-                        return polyTemplate.Parse(configuration, true) && poly.Build(&polyTemplate, 0);
+                        corvia::Outcome why;
+                        if (polyTemplate.Parse(configuration, &why)) return poly.Build(&polyTemplate, 0);
+                        return Told(why);
                       }});
   }
   for (int frequency : {3, 8, 16, 30}) {
@@ -238,8 +246,9 @@ std::vector<SweepModel> SweepModels() {
                       corvia::Augmentation* augmentation = GetAugmentation(&record);
                       augmentation->mScale = 1.0;
                       std::unique_ptr<SimplePoly> made;
-                      if (PrepareAugmentation(&record, options, augmentation))
-                        made = corvia::CreateAugmentedPoly(options, *augmentation);
+                      corvia::Outcome outcome = PrepareAugmentation(&record, options, augmentation);
+                      if (outcome) made = corvia::CreateAugmentedPoly(options, *augmentation, outcome);
+                      Told(outcome);
                       augmentation->Reset();
                       return made && CreatePoly(*made, &poly, false, false);
                     }});
@@ -434,8 +443,10 @@ void SweepMorphs(Sweep& sweep, const std::string& name, Poly& poly) {
       // The snub morph has models only at its ends.
       corvia::DualMorphRatio() = morph.viewType == corvia::kViewMorphViaSnub ? 1.0 : 0.5;
       uint8_t derived = 0;
-      SimplePoly* made = corvia::DeriveModelForViewType(poly, morph.viewType, 0, nullptr, &derived);
+      corvia::Outcome why;
+      SimplePoly* made = corvia::DeriveModelForViewType(poly, morph.viewType, 0, nullptr, &derived, &why);
       corvia::DualMorphRatio() = 0.5;
+      Told(why);
       return Enter(made);
     });
   }
@@ -497,7 +508,12 @@ void SweepOne(Sweep& sweep, SweepDocument& document, const SweepModel& model, co
     SweepStellations(sweep, name, poly);
     return;
   }
-  sweep.Run(name, "dual", [&] { return Enter(CreateSimplePoly(&poly, corvia::kDeriveDual, nullptr, nullptr)); });
+  sweep.Run(name, "dual", [&] {
+    corvia::Outcome why;
+    SimplePoly* dual = CreateSimplePoly(&poly, corvia::kDeriveDual, nullptr, nullptr, &why);
+    Told(why);
+    return Enter(dual);
+  });
   sweep.Run(name, "hull", [&] {
     std::unique_ptr<SimplePoly> copy(CreateSimplePoly(&poly, corvia::kDeriveBase, nullptr, nullptr));
     if (!copy) return Outcome::kRefused;
@@ -521,11 +537,13 @@ void SweepOne(Sweep& sweep, SweepDocument& document, const SweepModel& model, co
       const uint32_t options = kind.options | corvia::kAugmentSameType;
       corvia::Augmentation* augmentation = GetAugmentation(&poly);
       augmentation->mScale = 1.0;
-      if (!PrepareAugmentation(&poly, options, augmentation)) {
+      corvia::Outcome outcome = PrepareAugmentation(&poly, options, augmentation);
+      if (!Told(outcome)) {
         augmentation->Reset();
         return Outcome::kRefused;
       }
-      std::unique_ptr<SimplePoly> made = corvia::CreateAugmentedPoly(options, *augmentation);
+      std::unique_ptr<SimplePoly> made = corvia::CreateAugmentedPoly(options, *augmentation, outcome);
+      Told(outcome);
       augmentation->Reset();
       return Enter(std::move(made));
     });

@@ -476,7 +476,8 @@ TEST(ModelFileTest, TheModelOfAFileForAugmentationAndUserRecords) {
   corvia::Augmentation* augmentation = GetAugmentation(&target.poly);
   augmentation->mFilePath = path;
   ASSERT_TRUE(PrepareAugmentation(&target.poly, corvia::kAugmentFile, augmentation));
-  std::unique_ptr<corvia::SimplePoly> augmented = corvia::CreateAugmentedPoly(corvia::kAugmentFile, *augmentation);
+  corvia::Outcome outcome;
+  std::unique_ptr<corvia::SimplePoly> augmented = corvia::CreateAugmentedPoly(corvia::kAugmentFile, *augmentation, outcome);
   augmentation->Reset();
   ASSERT_TRUE(augmented);
   EXPECT_EQ(augmented->NumVerts(), 12);

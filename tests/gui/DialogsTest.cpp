@@ -144,7 +144,8 @@ TEST_F(WxDialogsFixture, TorusOkBuildsItCancelChangesNothingAndBadCountsAreRefus
       SetText(dialog, "rings", "2*4");
       dialog.PressOk();
     });
-    std::unique_ptr<SimplePoly> torus = RunTorusDialog();
+    Outcome outcome;
+    std::unique_ptr<SimplePoly> torus = RunTorusDialog(outcome);
     EXPECT_TRUE(script.Ran());
     ASSERT_TRUE(torus);
     EXPECT_EQ(torus->NumVerts(), 48);
@@ -156,7 +157,9 @@ TEST_F(WxDialogsFixture, TorusOkBuildsItCancelChangesNothingAndBadCountsAreRefus
       SetText(dialog, "rings", "40");
       dialog.PressCancel();
     });
-    EXPECT_EQ(RunTorusDialog(), nullptr);
+    Outcome outcome;
+    EXPECT_EQ(RunTorusDialog(outcome), nullptr);
+    EXPECT_TRUE(outcome.cancelled());
     EXPECT_TRUE(script.Ran());
   }
   EXPECT_EQ(CTorusDialog().mRings, 8);
@@ -176,7 +179,8 @@ TEST_F(WxDialogsFixture, TorusOkBuildsItCancelChangesNothingAndBadCountsAreRefus
       shownAt = dialog.GetScreenPosition();
       dialog.PressCancel();
     });
-    RunTorusDialog();
+    Outcome outcome;
+    RunTorusDialog(outcome);
   }
   EXPECT_EQ(shownAt, wxPoint(130, 110));
 }
@@ -298,7 +302,7 @@ TEST_F(WxDialogsFixture, AugmentationOptionsFromTheWindow) {
 TEST_F(WxDialogsFixture, PolyhedraBrowserSearchesAndChooses) {
   ModelSearchCriteria before = gModelSearchCriteria;
   bool recognised = false;
-  LibraryEntry* cube = LookUpModel("cube", &recognised, false, nullptr, false);
+  LibraryEntry* cube = LookUpModel("cube", &recognised, nullptr, nullptr, false);
   ASSERT_NE(cube, nullptr);
   {
     Script script(CPolyhedraDialog::kName, [](CorviaDialog& dialog) {

@@ -96,7 +96,7 @@ class FileCommandsTest : public ::testing::Test {
 
   static void MakeModel(const char* name) {
     bool recognised = false;
-    ASSERT_TRUE(Doc()->SetModel(LookUpModel(name, &recognised, false, nullptr, false), false, false)) << name;
+    ASSERT_TRUE(Doc()->SetModel(LookUpModel(name, &recognised, nullptr, nullptr, false), false, false)) << name;
   }
 
   void Post(int command) { corvia::testing::PostMenuCommand(mFrame, command); }

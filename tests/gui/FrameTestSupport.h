@@ -38,7 +38,7 @@ class ModelDocument : public DocumentAccess, public BarDocument {
   }
   bool SetConfiguration(const char* text) {
     auto made = std::make_unique<Model>();
-    if (!made->polyTemplate.Parse(text, false) || !made->poly.Build(&made->polyTemplate, 0)) return false;
+    if (!made->polyTemplate.Parse(text, nullptr) || !made->poly.Build(&made->polyTemplate, 0)) return false;
     model = std::move(made);
     return true;
   }

@@ -198,7 +198,7 @@ TEST_F(MenuCommandsWindowTest, EveryCommandRunsOnTheIcosahedronAndOnItsStellatio
 
   // Its stellation, shown in the first pane.
   ASSERT_TRUE(
-      CPolyApp::Get().GetDoc()->SetModel(LookUpModel("3.3.3.3.3", nullptr, false, nullptr, false), false, false));
+      CPolyApp::Get().GetDoc()->SetModel(LookUpModel("3.3.3.3.3", nullptr, nullptr, nullptr, false), false, false));
   GetPane(0)->SetViewType(kViewStellationOfBase, false);
   GetPane(0)->Activate(false);
   Post(32815);

@@ -658,7 +658,7 @@ TEST_F(ProgramTest, TheInformationTreeFollowsTheModel) {
   EXPECT_EQ(text(kInfoNumBaseFaces), "20 faces of 1 type");
   EXPECT_EQ(text(kInfoBase), "\"Icosahedron\"");
   bool recognised = false;
-  ASSERT_TRUE(Doc()->SetModel(LookUpModel("4.4.4", &recognised, false, nullptr, false), false, false));
+  ASSERT_TRUE(Doc()->SetModel(LookUpModel("4.4.4", &recognised, nullptr, nullptr, false), false, false));
   YieldUntil([] { return GetInfoUpdateFlags() == 0; });
   EXPECT_EQ(text(kInfoNumBaseFaces), "6 faces of 1 type");
   EXPECT_EQ(text(kInfoNumBaseEdges), "12 edges of 1 type");
@@ -1379,7 +1379,7 @@ class ProgramCommandsTest : public ProgramTest {
   // Every command once on the icosahedron, stellated when asked, each prompt answered.
   void PostEveryCommand(const std::string& tag, bool stellate) {
     bool recognised = false;
-    ASSERT_TRUE(Doc()->SetModel(LookUpModel("3.3.3.3.3", &recognised, false, nullptr, false), false, false));
+    ASSERT_TRUE(Doc()->SetModel(LookUpModel("3.3.3.3.3", &recognised, nullptr, nullptr, false), false, false));
     Poly* poly = GetCurrentPoly();
     if (stellate) Stellate(poly, poly->mBaseBlock.get(), true);
     auto& messages = corvia::testing::Platform().messages;
@@ -1433,7 +1433,7 @@ class ProgramCommandsTest : public ProgramTest {
     // The model chosen in the Polyhedra dialog becomes current.
     corvia::testing::Platform().dialogs.Queue<CPolyhedraDialog>([](CPolyhedraDialog& d) {
       bool known = false;
-      d.mEntry = LookUpModel("4.4.4", &known, false, nullptr, false);
+      d.mEntry = LookUpModel("4.4.4", &known, nullptr, nullptr, false);
       return true;
     });
     Command(kCmdPolyhedronList);

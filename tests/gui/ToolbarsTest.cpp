@@ -55,12 +55,15 @@ class StandInDocument : public corvia::testing::ModelDocument {
   bool OpenModelByNameOrSymbol(const std::string& text) override {
     typed.push_back(text);
     bool recognised = false;
-    LibraryEntry* entry = LookUpModel(text.c_str(), &recognised, true, nullptr, false);
+    Outcome why;
+    LibraryEntry* entry = LookUpModel(text.c_str(), &recognised, &why, nullptr, false);
+    if (why.told()) ShowError("%s", why.text().c_str());
     if (recognised) return entry && SetModel(entry, false);
     // A configuration the library holds in another order.
     PolyTemplate polyTemplate;
-    if (text.find('.') != std::string::npos && polyTemplate.Parse(text.c_str(), true))
+    if (text.find('.') != std::string::npos && polyTemplate.Parse(text.c_str(), &why))
       return SetModel(polyTemplate.mEntry, false);
+    if (why.told()) ShowError("%s", why.text().c_str());
     ShowError("Couldn't find any model with name or symbol\n\"%s\"", text.c_str());
     return false;
   }
@@ -88,7 +91,7 @@ class Toolbars : public corvia::testing::FrameTest {
   }
   void SetModel(const char* text) {
     bool recognised = false;
-    ASSERT_TRUE(mDocument.SetModel(LookUpModel(text, &recognised, false, nullptr, false), false));
+    ASSERT_TRUE(mDocument.SetModel(LookUpModel(text, &recognised, nullptr, nullptr, false), false));
     MainToolBar* bar = mFrame->GetMainToolBar();
     bar->UpdateCategoryCombo();
     bar->UpdateModelCombo();

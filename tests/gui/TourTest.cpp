@@ -97,7 +97,7 @@ class Tours : public corvia::testing::FrameTest {
     mCameras.push_back(Camera());
     GetTour().AddToTour();
     bool recognised = false;
-    ASSERT_TRUE(mDocument.SetEntry(LookUpModel("snub cube", &recognised, false, nullptr, false)));
+    ASSERT_TRUE(mDocument.SetEntry(LookUpModel("snub cube", &recognised, nullptr, nullptr, false)));
     Turn(0.6);
     mCameras.push_back(Camera());
     GetTour().AddToTour();
@@ -148,7 +148,7 @@ TEST_F(Tours, ThreeEventsAreRecordedKeptInASceneAndPlayedBackOnTheTimer) {
   EXPECT_EQ(tour.GetCurrentEvent(), tour.GetEvent(2));
   EXPECT_EQ(tour.GetEvent(0)->mModel.configuration, "4.4.4");
   EXPECT_EQ(tour.GetEvent(1)->mModel.libraryIndex,
-            LookUpModel("snub cube", nullptr, false, nullptr, false)->GetIndex());
+            LookUpModel("snub cube", nullptr, nullptr, nullptr, false)->GetIndex());
   EXPECT_TRUE(SameView(tour.GetEvent(1)->mPanes.at(0).camera, mCameras[1]));
 
   // Played back on the timer: each event in turn, its model and its view angle.

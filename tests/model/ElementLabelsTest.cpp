@@ -27,7 +27,7 @@ struct Model {
   Poly poly;
   bool built;
   explicit Model(const char* configuration)
-      : built(polyTemplate.Parse(configuration, false) && poly.Build(&polyTemplate, 0)) {}
+      : built(polyTemplate.Parse(configuration, nullptr) && poly.Build(&polyTemplate, 0)) {}
 };
 
 class ElementLabels : public ::testing::Test {

@@ -64,7 +64,7 @@ namespace {
 
 TEST(ElementServices, FaceTakesItsRecordsIdentityDensityColourAndRadius) {
   PolyTemplate t;
-  ASSERT_TRUE(t.Parse("3.5/2.3.5/2", true));
+  ASSERT_TRUE(t.Parse("3.5/2.3.5/2", nullptr));
   const TemplatePolygon* star = test_ElementServices::FindPolygon(t, 5, 2);
   const TemplatePolygon* triangle = test_ElementServices::FindPolygon(t, 3, 1);
   ASSERT_NE(star, nullptr);
@@ -89,7 +89,7 @@ TEST(ElementServices, FaceTakesItsRecordsIdentityDensityColourAndRadius) {
 
 TEST(ElementServices, VertexOfATemplateModelHasItsDualFaceInTheMidSphere) {
   PolyTemplate t;
-  ASSERT_TRUE(t.Parse("3.4.3.4", true));
+  ASSERT_TRUE(t.Parse("3.4.3.4", nullptr));
   Poly poly;
   poly.mTemplate = &t;
   double position[3] = {0.0, 0.0, 2.0};
@@ -108,12 +108,12 @@ TEST(ElementServices, VertexOfATemplateModelHasItsDualFaceInTheMidSphere) {
 TEST(ElementServices, VertexDensityOneNeedsOneWrapAndTheClearFlagByte) {
   PolyTemplate t;
   // Solved, whether or not the library names it.
-  t.Parse("(5/2.5/2.5/2.5/2.5/2)/2", false);
+  t.Parse("(5/2.5/2.5/2.5/2.5/2)/2", nullptr);
   ASSERT_EQ(t.mValence, 5);
   EXPECT_EQ(t.mWraps, 2);
   EXPECT_FALSE(TemplateIsDensityOne(&t));
   PolyTemplate once;
-  ASSERT_TRUE(once.Parse("3.3.3.3.3", true));
+  ASSERT_TRUE(once.Parse("3.3.3.3.3", nullptr));
   EXPECT_TRUE(TemplateIsDensityOne(&once));
   once.mSpare = 1;
   EXPECT_FALSE(TemplateIsDensityOne(&once));

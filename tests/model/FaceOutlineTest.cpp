@@ -230,7 +230,7 @@ struct BuiltCube {
   corvia::PolyTemplate polyTemplate;
   corvia::Poly poly;
   bool built = false;
-  BuiltCube() { built = polyTemplate.Parse("4.4.4", false) && poly.Build(&polyTemplate, 0); }
+  BuiltCube() { built = polyTemplate.Parse("4.4.4", nullptr) && poly.Build(&polyTemplate, 0); }
 };
 
 // With corners at distance 1 the cube's faces lie at a = 1/sqrt 3 from the centre and

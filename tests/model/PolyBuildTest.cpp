@@ -71,7 +71,7 @@ std::vector<std::array<int, 3>> TypesOf(const corvia::FaceTypeBlock* block) {
 
 // Builds the configuration into poly; the template must outlive the model.
 bool BuildFrom(corvia::Poly& poly, corvia::PolyTemplate& polyTemplate, const char* text) {
-  if (!polyTemplate.Parse(text, false)) return false;
+  if (!polyTemplate.Parse(text, nullptr)) return false;
   return poly.Build(&polyTemplate, 0);
 }
 
@@ -195,7 +195,7 @@ TEST(PolyBuild, StarPolyhedra) {
     SCOPED_TRACE(c.text);
     corvia::PolyTemplate polyTemplate;
     corvia::Poly poly;
-    ASSERT_TRUE(polyTemplate.Parse(c.text, true));
+    ASSERT_TRUE(polyTemplate.Parse(c.text, nullptr));
     const bool built = poly.Build(&polyTemplate, 0);
     ASSERT_TRUE(built);
     EXPECT_EQ(poly.mVertices.mCount, c.vertices);
@@ -298,7 +298,7 @@ TEST(PolyBuild, HardUniformPolyhedraCloseWithTheirGroups) {
     corvia::testing::Platform().messages.Clear();
     corvia::PolyTemplate polyTemplate;
     corvia::Poly poly;
-    ASSERT_TRUE(polyTemplate.Parse(c.text, true));
+    ASSERT_TRUE(polyTemplate.Parse(c.text, nullptr));
     ASSERT_TRUE(poly.Build(&polyTemplate, 0));
     EXPECT_EQ(poly.mVertices.mCount, c.vertices);
     EXPECT_EQ(poly.mFaces.mCount, c.faces);
@@ -317,7 +317,7 @@ TEST(PolyBuild, FailedBuildsSayWhy) {
   // Two triangles and two squares close round a vertex, but no polyhedron has that
   // vertex everywhere: the template solves and names no library entry, and no ring
   // of faces closes.
-  EXPECT_FALSE(polyTemplate.Parse("3.3.4.4", false));
+  EXPECT_FALSE(polyTemplate.Parse("3.3.4.4", nullptr));
   EXPECT_GT(polyTemplate.mEdgeLength, 0.0);
   EXPECT_FALSE(poly.Build(&polyTemplate, 0));
   EXPECT_EQ(poly.mBuildState, corvia::kBuildFailed);
@@ -338,7 +338,7 @@ TEST(PolyBuild, TemplatesThatDidNotSolveAreRefused) {
     corvia::testing::Platform().messages.Clear();
     corvia::PolyTemplate polyTemplate;
     corvia::Poly poly;
-    EXPECT_FALSE(polyTemplate.Parse(text, false));
+    EXPECT_FALSE(polyTemplate.Parse(text, nullptr));
     EXPECT_FALSE(poly.Build(&polyTemplate, 0));
     EXPECT_EQ(poly.mBuildState, corvia::kBuildFailed);
     EXPECT_EQ(poly.mBuildOutcome.kind(), corvia::Outcome::Kind::kRefused);
@@ -652,7 +652,7 @@ std::vector<BuildOutcome> Solutions(const std::string& text, bool plain, int cou
   corvia::PolyTemplate polyTemplate;
   corvia::Poly poly;
   std::vector<BuildOutcome> outcomes;
-  if (!polyTemplate.Parse(text.c_str(), true)) return outcomes;
+  if (!polyTemplate.Parse(text.c_str(), nullptr)) return outcomes;
   bool built = plain ? poly.Prepare(&polyTemplate, 0) && poly.RunBuild() : poly.Build(&polyTemplate, 0);
   outcomes.push_back(OutcomeOf(poly, built));
   while (built && poly.mBuildState == corvia::kBuildFinishedWithChoices && static_cast<int>(outcomes.size()) < count) {

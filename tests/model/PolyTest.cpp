@@ -418,7 +418,7 @@ TEST(PolyModel, NameIsTheTemplatesOrTheLibraryEntrysConfiguration) {
 
   // The template wins over the entry, and gives its own arrangement.
   corvia::PolyTemplate star;
-  ASSERT_TRUE(star.Parse("3.5/2.3.5/2", false));
+  ASSERT_TRUE(star.Parse("3.5/2.3.5/2", nullptr));
   poly.mTemplate = &star;
   poly.GetName(buffer, sizeof buffer);
   EXPECT_STREQ(buffer, corvia::PolyTemplate::FormatVertexConfiguration(&star).c_str());

@@ -80,7 +80,7 @@ void ExpectDualIsPolar(const Poly& poly) {
 
 TEST(PolyTranslate, MovesTheModelRemakesItsDualAndMovesBack) {
   corvia::PolyTemplate icosahedron;
-  ASSERT_TRUE(icosahedron.Parse("3.3.3.3.3", false));
+  ASSERT_TRUE(icosahedron.Parse("3.3.3.3.3", nullptr));
   Poly poly;
   ASSERT_TRUE(poly.Build(&icosahedron, 0));
   const auto original = VertexPositions(poly);

@@ -153,7 +153,7 @@ TEST(SetFaceTypesTemplateTest, TemplateBuildsGetTheTypesOfTheirGroup) {
     SCOPED_TRACE(c.text);
     corvia::PolyTemplate polyTemplate;
     corvia::Poly poly;
-    ASSERT_TRUE(polyTemplate.Parse(c.text, false));
+    ASSERT_TRUE(polyTemplate.Parse(c.text, nullptr));
     ASSERT_TRUE(poly.Build(&polyTemplate, 0));
     test_SetFaceTypesTemplate::ExpectShapes(poly.mBaseBlock.get(), c.base);
     EXPECT_EQ(test_SetFaceTypesTemplate::ShapesOf(poly.mDualBlock.get()).size(), static_cast<size_t>(c.dualTypes));
@@ -166,7 +166,7 @@ TEST(SetFaceTypesTemplateTest, TemplateBuildsGetTheTypesOfTheirGroup) {
 TEST(SetFaceTypesTemplateTest, SnubCubeSplitsItsTrianglesByOrbit) {
   corvia::PolyTemplate polyTemplate;
   corvia::Poly poly;
-  ASSERT_TRUE(polyTemplate.Parse("3.3.3.3.4", false));
+  ASSERT_TRUE(polyTemplate.Parse("3.3.3.3.4", nullptr));
   ASSERT_TRUE(poly.Build(&polyTemplate, 0));
   const auto shapes = test_SetFaceTypesTemplate::ShapesOf(poly.mBaseBlock.get());
   ASSERT_EQ(shapes.size(), 3u);
@@ -186,7 +186,7 @@ TEST(SetFaceTypesTemplateTest, HandedClassesOf40And24AreSplitInTwo) {
   // the centre, each plane with a turning axis of its own; their rings order alike.
   corvia::PolyTemplate polyTemplate;
   corvia::Poly poly;
-  ASSERT_TRUE(polyTemplate.Parse(test_SetFaceTypesTemplate::kHalfTurnConfiguration, false));
+  ASSERT_TRUE(polyTemplate.Parse(test_SetFaceTypesTemplate::kHalfTurnConfiguration, nullptr));
   ASSERT_TRUE(poly.Build(&polyTemplate, 0));
   test_SetFaceTypesTemplate::ExpectShapes(poly.mBaseBlock.get(), {{5, 12}, {3, 20}, {4, 60}, {5, 12}, {3, 20}});
   EXPECT_EQ(test_SetFaceTypesTemplate::ShapesOf(poly.mDualBlock.get()).size(), 1u);
@@ -202,7 +202,7 @@ TEST(SetFaceTypesTemplateTest, HandedClassOf120IsSplitIntoItsTwoOrbits) {
   // lie in coplanar pairs of the two hands.
   corvia::PolyTemplate polyTemplate;
   corvia::Poly poly;
-  ASSERT_TRUE(polyTemplate.Parse(corvia::gLibraryTable[75].mConfig, false));
+  ASSERT_TRUE(polyTemplate.Parse(corvia::gLibraryTable[75].mConfig, nullptr));
   ASSERT_TRUE(poly.Build(&polyTemplate, 0));
   test_SetFaceTypesTemplate::ExpectShapes(poly.mBaseBlock.get(), {{5, 12}, {3, 60}, {3, 60}, {4, 60}, {5, 12}});
   const corvia::FaceType* triangles = poly.mBaseBlock->mFirstFaceType->mNext;
@@ -234,7 +234,7 @@ TEST(SetFaceTypesTemplateTest, HalfTurnRingsStartTheirFramesOnTheSameSide) {
   // With the axis treatment the vertex frames of the set-up stay as made: each starts
   // at the face from which the turn to the face half-way round is positive.
   corvia::PolyTemplate polyTemplate;
-  ASSERT_TRUE(polyTemplate.Parse(test_SetFaceTypesTemplate::kHalfTurnConfiguration, false));
+  ASSERT_TRUE(polyTemplate.Parse(test_SetFaceTypesTemplate::kHalfTurnConfiguration, nullptr));
   ASSERT_EQ(polyTemplate.mHalfTurnMatch, 1);
   ASSERT_EQ(polyTemplate.mValence, 8);
   corvia::Poly poly;
@@ -246,7 +246,7 @@ TEST(SetFaceTypesTemplateTest, HalfTurnRingsStartTheirFramesOnTheSameSide) {
 
   // Without the flag the starts fall on either side.
   corvia::PolyTemplate plain;
-  ASSERT_TRUE(plain.Parse(test_SetFaceTypesTemplate::kHalfTurnConfiguration, false));
+  ASSERT_TRUE(plain.Parse(test_SetFaceTypesTemplate::kHalfTurnConfiguration, nullptr));
   plain.mHalfTurnMatch = 0;
   corvia::Poly other;
   ASSERT_TRUE(other.Build(&plain, corvia::kPolyFlagAxisTreatment));
@@ -259,7 +259,7 @@ TEST(SetFaceTypesTemplateTest, SquareThroughTheCentreWoundTheOtherWayGetsTheSame
   // same image of its representative: the axis treatment negates the normal, matches
   // its corners the other way round and gives it the frame it had.
   corvia::PolyTemplate polyTemplate;
-  ASSERT_TRUE(polyTemplate.Parse(test_SetFaceTypesTemplate::kHalfTurnConfiguration, false));
+  ASSERT_TRUE(polyTemplate.Parse(test_SetFaceTypesTemplate::kHalfTurnConfiguration, nullptr));
   corvia::Poly poly;
   ASSERT_TRUE(poly.Build(&polyTemplate, corvia::kPolyFlagAxisTreatment));
   corvia::PolyElement* square = nullptr;

@@ -97,7 +97,8 @@ TEST_F(FacetModelTest, FaceletTypesRunInReverseOrderAndNumberOnAcrossTypes) {
 
 TEST_F(FacetModelTest, VertexGroupsCountTheirPlacesAndFindTheirHead) {
   // The 35-gonal prism: its 70 vertices are one group.
-  std::unique_ptr<SimplePoly> simple = CreatePrism(35, 1);
+  Outcome outcome;
+  std::unique_ptr<SimplePoly> simple = CreatePrism(35, 1, outcome);
   ASSERT_TRUE(simple);
   Poly prism;
   ASSERT_TRUE(CreatePoly(*simple, &prism, false, false));
@@ -234,6 +235,11 @@ TEST_F(FacetModelTest, ASideWithCornersAtInfinityIsRefusedWithAMessage) {
   Model3D* base = poly->mBaseBlock->GetModel3D(true);
   ASSERT_NE(base, nullptr);
   EXPECT_TRUE(base->HasNets());
+  // The facet model gives its refusal back; the block is what tells it.
+  Outcome why;
+  Model3D refused(poly.get(), true, &why);
+  EXPECT_EQ(refused.GetNumFaceTypes(), 0);
+  EXPECT_EQ(why.text(), "This operation may not be performed on a model with infinite vertices");
   EXPECT_EQ(testing::Platform().messages.CountTitled("Error"), 1);
 }
 

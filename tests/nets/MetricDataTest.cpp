@@ -45,7 +45,7 @@ class MetricDataTest : public n::NetsTest {};
 TEST_F(MetricDataTest, TheCubesFileGivesItsLengthsAreasAndAngles) {
   corvia::PolyTemplate cubeTemplate;
   corvia::Poly cube;
-  ASSERT_TRUE(cubeTemplate.Parse("4.4.4", false));
+  ASSERT_TRUE(cubeTemplate.Parse("4.4.4", nullptr));
   ASSERT_TRUE(cube.Build(&cubeTemplate, 0));
   corvia::Model3D model(&cube, false);
   ASSERT_EQ(model.GetNumFacelets(), 6);
@@ -150,14 +150,14 @@ TEST_F(MetricDataTest, AFaceletWithAHoleEndsItsOuterLoop) {
 TEST_F(MetricDataTest, AFileThatCannotBeWrittenIsReportedAndTheOldOneKept) {
   corvia::PolyTemplate cubeTemplate;
   corvia::Poly cube;
-  ASSERT_TRUE(cubeTemplate.Parse("4.4.4", false));
+  ASSERT_TRUE(cubeTemplate.Parse("4.4.4", nullptr));
   ASSERT_TRUE(cube.Build(&cubeTemplate, 0));
   corvia::Model3D model(&cube, false);
   const std::string missing = (corvia::testing::ScratchDir("MetricMissing") / "no-folder" / "cube.txt").string();
-  corvia::WriteMetricDataFile(&model, missing.c_str(), nullptr);
-  ASSERT_EQ(Platform().messages.Boxes().size(), 1u);
-  EXPECT_EQ(Platform().messages.Boxes()[0].title, "Error");
-  EXPECT_EQ(Platform().messages.Boxes()[0].text, "Couldn't open '" + missing + "' for writing");
+  const corvia::Outcome outcome = corvia::WriteMetricDataFile(&model, missing.c_str(), nullptr);
+  EXPECT_EQ(outcome.kind(), corvia::Outcome::Kind::kFailed);
+  EXPECT_EQ(outcome.text(), "Couldn't open '" + missing + "' for writing");
+  EXPECT_TRUE(Platform().messages.Boxes().empty());
 
   // A null model writes nothing, and an existing file is only replaced whole.
   const std::string path = (corvia::testing::ScratchDir("MetricKeep") / "keep.txt").string();
@@ -165,9 +165,9 @@ TEST_F(MetricDataTest, AFileThatCannotBeWrittenIsReportedAndTheOldOneKept) {
     std::ofstream out(path);
     out << "old\n";
   }
-  corvia::WriteMetricDataFile(nullptr, path.c_str(), nullptr);
+  EXPECT_TRUE(corvia::WriteMetricDataFile(nullptr, path.c_str(), nullptr).done());
   EXPECT_EQ(ReadLines(path), std::vector<std::string>{"old"});
-  corvia::WriteMetricDataFile(&model, path.c_str(), nullptr);
+  EXPECT_TRUE(corvia::WriteMetricDataFile(&model, path.c_str(), nullptr).done());
   EXPECT_EQ(ReadLines(path).at(1), "Metric Data File");
 }
 

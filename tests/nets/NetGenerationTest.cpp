@@ -324,7 +324,8 @@ TEST_F(NetGenerationTest, ACancelAnywhereInTheWorkLeavesNoNets) {
 }
 
 TEST_F(NetGenerationTest, AModelWithAHoleUnfolds) {
-  std::unique_ptr<SimplePoly> simple = CreateTorus(0.4, 8, 6);
+  Outcome outcome;
+  std::unique_ptr<SimplePoly> simple = CreateTorus(0.4, 8, 6, outcome);
   ASSERT_TRUE(simple);
   Poly torus;
   ASSERT_TRUE(CreatePoly(*simple, &torus, false, false));

@@ -28,7 +28,7 @@ struct TestModel {
   Poly poly;
   bool built = false;
   explicit TestModel(const char* configuration)
-      : built(polyTemplate.Parse(configuration, false) && poly.Build(&polyTemplate, 0)) {}
+      : built(polyTemplate.Parse(configuration, nullptr) && poly.Build(&polyTemplate, 0)) {}
 };
 
 // A pane looking at the origin along -z from (0, 0, 5), orthogonal, 2 x halfHeight

@@ -135,7 +135,8 @@ TEST(CoplanarMatching, RingsThroughTheCentreFacingBothWaysMatchTheirOrder) {
   corvia::Augmentation* augmentation = GetAugmentation(&poly);
   augmentation->mScale = 1.0;
   ASSERT_TRUE(PrepareAugmentation(&poly, options, augmentation));
-  std::unique_ptr<corvia::SimplePoly> made = corvia::CreateAugmentedPoly(options, *augmentation);
+  corvia::Outcome outcome;
+  std::unique_ptr<corvia::SimplePoly> made = corvia::CreateAugmentedPoly(options, *augmentation, outcome);
   augmentation->Reset();
   ASSERT_TRUE(made);
   corvia::testing::Platform().messages.Clear();

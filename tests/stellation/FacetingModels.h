@@ -25,7 +25,7 @@ namespace corvia::testing {
 // A uniform model built from its vertex configuration ("4.4.4" the cube).
 struct TemplateModel {
   explicit TemplateModel(const char* configuration)
-      : built(polyTemplate.Parse(configuration, false) && poly.Build(&polyTemplate, 0)) {}
+      : built(polyTemplate.Parse(configuration, nullptr) && poly.Build(&polyTemplate, 0)) {}
   Faceting& BaseFaceting() { return *GetFaceting(poly.mBaseBlock.get()); }
   Faceting& DualFaceting() { return *GetFaceting(poly.mDualBlock.get()); }
 

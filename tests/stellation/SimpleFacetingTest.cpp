@@ -130,13 +130,14 @@ TEST_F(SimpleFaceting, WithoutFacetsThereIsNothingToBuild) {
   ASSERT_TRUE(model.built);
   FacetingDocument document(&model.poly);
   document.mMenuPaths[kCommandFacetingMode] = "Selection->Mouse Selection Mode->Faceting Mode";
-  EXPECT_EQ(CreateSimpleFacetedPolyhedron(&model.poly, kFacetedQuiet, nullptr), nullptr);
+  Outcome why;
+  EXPECT_EQ(CreateSimpleFacetedPolyhedron(&model.poly, kFacetedQuiet, nullptr, &why), nullptr);
+  EXPECT_TRUE(why.done());
+  EXPECT_EQ(CreateSimpleFacetedPolyhedron(&model.poly, 0, nullptr, &why), nullptr);
   EXPECT_TRUE(testing::Platform().messages.Boxes().empty());
-  EXPECT_EQ(CreateSimpleFacetedPolyhedron(&model.poly, 0, nullptr), nullptr);
-  ASSERT_EQ(testing::Platform().messages.Boxes().size(), 1u);
-  EXPECT_EQ(testing::Platform().messages.Boxes().front().title, "Error");
+  EXPECT_EQ(why.kind(), Outcome::Kind::kRefused);
   EXPECT_EQ(
-      testing::Platform().messages.Boxes().front().text,
+      why.text(),
       "Before creating a faceted polyhedron, you must create\none or more facets, which will be repeated over the\n"
       "symmetry group and used as its faces.\nTo do this, use:\n\"Selection->Mouse Selection Mode->Faceting "
       "Mode\"\n(or the equivalent toolbar button).");
@@ -254,15 +255,16 @@ TEST_F(SimpleFaceting, AnOpenModelFailsTheCheckAndAClosedOneBecomesTheModel) {
   while (open && (open->mFlags & kFacetIsohedral)) open = open->GetNext();
   ASSERT_TRUE(open);
   testing::DrawFacet(model.poly, open);
-  EXPECT_EQ(CreateSimpleFacetedPolyhedron(&model.poly, 0, nullptr), nullptr);
-  EXPECT_EQ(testing::Platform().messages.CountTitled("Error"), 1);
+  Outcome why;
+  EXPECT_EQ(CreateSimpleFacetedPolyhedron(&model.poly, 0, nullptr, &why), nullptr);
+  EXPECT_EQ(why.text(), "Invalid model: an odd number of faces meet at some edges.\nFaces must meet in pairs.");
   // The stella octangula from its triangle becomes the current model.
   model.poly.ClearDrawnPolygons(true);
   Use(faceting, kFacetingIsohedral);
   while (faceting.FindNextFaceting() && faceting.GetFirstFacetInFaceting()->mNumVerts != 3) {
   }
   ShowCurrentFaceting(&faceting);
-  CreateFacetedModel();
+  EXPECT_TRUE(CreateFacetedModel().done());
   EXPECT_EQ(model.poly.mFaces.mCount, 8);
   EXPECT_EQ(model.poly.mVertices.mCount, 8);
   EXPECT_FALSE(faceting.IsPrepared()) << "the new model's faceting starts afresh";

@@ -266,4 +266,16 @@ TEST(StellationDiagram, NothingToCutTheFace) {
   ASSERT_EQ(corvia::testing::Platform().messages.CountTitled("Error"), 1);
   EXPECT_EQ(corvia::testing::Platform().messages.Boxes().back().text,
             "This model cannot be stellated: the planes of its faces do not enclose any space.");
+
+  // The diagram's own step gives its refusal back; the set-up above is what tells it.
+  corvia::Poly again;
+  corvia::testing::BuildPoly(again, {{1, 0, 0}, {-0.5, 0.8, 0}, {-0.5, -0.8, 0}}, {{0, 1, 2}, {0, 2, 1}});
+  corvia::testing::OneTypePerSide(again);
+  corvia::testing::Platform().messages.Clear();
+  corvia::Outcome why;
+  EXPECT_FALSE(corvia::CreateStellationDiagram(again.mBaseBlock->mFirstFaceType, 0, 1, &why));
+  EXPECT_EQ(why.kind(), corvia::Outcome::Kind::kRefused);
+  EXPECT_EQ(why.text(), "This model cannot be stellated: the planes of its faces do not enclose any space.");
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+  again.mBaseBlock->Clear(false);
 }

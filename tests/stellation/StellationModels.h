@@ -27,7 +27,7 @@ struct ConfigModel {
   Poly poly;
   bool built = false;
 
-  explicit ConfigModel(const char* text) { built = polyTemplate.Parse(text, false) && poly.Build(&polyTemplate, 0); }
+  explicit ConfigModel(const char* text) { built = polyTemplate.Parse(text, nullptr) && poly.Build(&polyTemplate, 0); }
   FaceTypeBlock* Block(bool dual) { return dual ? poly.mDualBlock.get() : poly.mBaseBlock.get(); }
   // Stellates the block and hands it back.
   FaceTypeBlock* Stellated(bool dual = false) {

@@ -31,7 +31,7 @@ int CountBoxes(const std::string& title, const std::string& text) {
 struct Cube {
   corvia::PolyTemplate polyTemplate;
   corvia::Poly poly;
-  bool built = polyTemplate.Parse("4.4.4", false) && poly.Build(&polyTemplate, 0);
+  bool built = polyTemplate.Parse("4.4.4", nullptr) && poly.Build(&polyTemplate, 0);
 };
 
 class StellationStateTest : public ::testing::Test {
@@ -79,7 +79,7 @@ TEST_F(StellationStateTest, PanelsAreCountedOnlyForASideTheKitCanBuild) {
 TEST_F(StellationStateTest, ABlockGetsItsStellationRecordAndFacetingWhenTheyAreFirstUsed) {
   corvia::PolyTemplate polyTemplate;
   corvia::Poly octahedron;
-  ASSERT_TRUE(polyTemplate.Parse("3.3.3.3", false) && octahedron.Build(&polyTemplate, 0));
+  ASSERT_TRUE(polyTemplate.Parse("3.3.3.3", nullptr) && octahedron.Build(&polyTemplate, 0));
   corvia::FaceTypeBlock* block = octahedron.mBaseBlock.get();
   EXPECT_EQ(block->mStellation, nullptr);
   EXPECT_EQ(block->mFaceting, nullptr);

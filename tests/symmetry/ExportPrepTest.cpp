@@ -90,15 +90,17 @@ TEST(ExportPrepTest, SubdivisionRefusesBadFrequencies) {
   auto& messages = corvia::testing::Platform().messages;
   messages.Clear();
   auto cube = Cube();
-  EXPECT_EQ(corvia::Subdivide(*cube, 0, 0), nullptr);
-  ASSERT_EQ(messages.Boxes().size(), 1u);
-  EXPECT_EQ(messages.Boxes()[0].text, "Number of subdivisions must be at least 1.");
-  // Far too many faces for memory: a clear error, not an overflow or a crash.
-  EXPECT_EQ(corvia::Subdivide(*cube, 0, 300), nullptr);
-  EXPECT_EQ(corvia::Subdivide(*cube, corvia::kSubdivideGeodesic, 2147483647), nullptr);
-  ASSERT_EQ(messages.Boxes().size(), 3u);
-  EXPECT_EQ(messages.Boxes()[1].title, "Error");
-  messages.Clear();
+  corvia::Outcome outcome;
+  EXPECT_EQ(corvia::Subdivide(*cube, 0, 0, &outcome), nullptr);
+  EXPECT_EQ(outcome.kind(), corvia::Outcome::Kind::kRefused);
+  EXPECT_EQ(outcome.text(), "Number of subdivisions must be at least 1.");
+  // Far too many faces for memory: a clear refusal, not an overflow or a crash.
+  EXPECT_EQ(corvia::Subdivide(*cube, 0, 300, &outcome), nullptr);
+  EXPECT_EQ(outcome.text(), "Subdividing this model with frequency 300 would make more than 1000000 faces,\nwhich is too many.");
+  EXPECT_EQ(corvia::Subdivide(*cube, corvia::kSubdivideGeodesic, 2147483647, &outcome), nullptr);
+  EXPECT_EQ(outcome.kind(), corvia::Outcome::Kind::kRefused);
+  EXPECT_TRUE(corvia::Subdivide(*cube, 0, 2, &outcome) && outcome.done());
+  EXPECT_TRUE(messages.Boxes().empty());
 }
 
 TEST(ExportPrepTest, OpenAndDegenerateModelsSubdivide) {

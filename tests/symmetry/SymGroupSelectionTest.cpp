@@ -55,7 +55,7 @@ TEST(SymGroupSelection, NullGroupNotationsFollowTheCurrentModel) {
 
 TEST(SymGroupSelection, SelectingAnAxisReplacesTheSelectionAndPivots) {
   PolyTemplate icosahedron;
-  ASSERT_TRUE(icosahedron.Parse("3.3.3.3.3", false));
+  ASSERT_TRUE(icosahedron.Parse("3.3.3.3.3", nullptr));
   Poly poly;
   ASSERT_TRUE(poly.Build(&icosahedron, 0));
   ShownModel shown(&poly);

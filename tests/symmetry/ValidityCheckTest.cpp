@@ -72,10 +72,10 @@ TEST_F(ValidityCheck, SoundModelPassesSilentlyEvenWithoutNormals) {
 
 TEST_F(ValidityCheck, MissingFaceIsRefusedWithThePlainError) {
   auto open = Cubes({{0, 0, 0}}, 5);
-  EXPECT_FALSE(open->CheckModelValidity(0));
-  ASSERT_EQ(Messages().Boxes().size(), 1u);
-  EXPECT_EQ(Messages().Boxes()[0].title, "Error");
-  EXPECT_EQ(Messages().Boxes()[0].text, kOddText);
+  const corvia::Outcome refused = open->CheckModelValidity(0);
+  EXPECT_EQ(refused.kind(), corvia::Outcome::Kind::kRefused);
+  EXPECT_EQ(refused.text(), kOddText);
+  EXPECT_TRUE(Messages().Boxes().empty());
   EXPECT_EQ(open->NumFaces(), 5);
 
   // The open edges are exactly the four round the hole.
@@ -104,7 +104,7 @@ TEST_F(ValidityCheck, MissingFaceOffersTheHull) {
 
   auto declined = Cubes({{0, 0, 0}}, 2);
   Messages().QueueAnswer(1);  // Cancel
-  EXPECT_FALSE(declined->CheckModelValidity(corvia::kValidityOfferHull));
+  EXPECT_TRUE(declined->CheckModelValidity(corvia::kValidityOfferHull).cancelled());
   EXPECT_EQ(declined->NumFaces(), 5);
 }
 
@@ -115,26 +115,24 @@ TEST_F(ValidityCheck, FlatModelKeepsItsFaceWhenTheHullFails) {
   square.FaceAt(0).SetNumVerts(4);
   for (int i = 0; i < 4; ++i) square.FaceAt(0).SetVertIndex(i, i);
   Messages().QueueAnswer(0);
-  EXPECT_FALSE(square.CheckModelValidity(corvia::kValidityOfferHull));
-  ASSERT_EQ(Messages().Boxes().size(), 2u);
+  const corvia::Outcome refused = square.CheckModelValidity(corvia::kValidityOfferHull);
+  ASSERT_EQ(Messages().Boxes().size(), 1u);
   EXPECT_EQ(Messages().Boxes()[0].text, kOddText);
-  EXPECT_EQ(Messages().Boxes()[1].title, "Error");
+  EXPECT_EQ(refused.kind(), corvia::Outcome::Kind::kRefused);
+  EXPECT_EQ(refused.text().rfind("Unable to create the convex hull: ", 0), 0u) << refused.text();
   EXPECT_EQ(square.NumFaces(), 1);
   EXPECT_EQ(square.FaceAt(0).Count(), 4);
 }
 
 TEST_F(ValidityCheck, EmptyModelsAreRefused) {
   corvia::SimplePoly empty(0, 0);
-  EXPECT_FALSE(empty.CheckModelValidity(corvia::kValidityOfferHull));
-  ASSERT_EQ(Messages().Boxes().size(), 1u);
-  EXPECT_EQ(Messages().Boxes()[0].text, "Invalid model: there are no faces or vertices.");
+  EXPECT_EQ(empty.CheckModelValidity(corvia::kValidityOfferHull).text(),
+            "Invalid model: there are no faces or vertices.");
 
-  Messages().Clear();
   auto removed = Cubes({{0, 0, 0}});
   for (int f = 0; f < removed->NumFaces(); ++f) removed->FaceAt(f).flags |= corvia::kSimpleTemp;
-  EXPECT_FALSE(removed->CheckModelValidity(0));
-  ASSERT_EQ(Messages().Boxes().size(), 1u);
-  EXPECT_EQ(Messages().Boxes()[0].text, "Invalid model: there are no faces.");
+  EXPECT_EQ(removed->CheckModelValidity(0).text(), "Invalid model: there are no faces.");
+  EXPECT_TRUE(Messages().Boxes().empty());
 }
 
 TEST_F(ValidityCheck, VerticesWithoutFacesAreOfferedTheirHull) {
@@ -147,10 +145,8 @@ TEST_F(ValidityCheck, VerticesWithoutFacesAreOfferedTheirHull) {
     return bare;
   };
   auto plain = points();
-  EXPECT_FALSE(plain->CheckModelValidity(0));
-  ASSERT_EQ(Messages().Boxes().size(), 1u);
-  EXPECT_EQ(Messages().Boxes()[0].title, "Error");
-  EXPECT_EQ(Messages().Boxes()[0].text, "Invalid model: there are no faces.");
+  EXPECT_EQ(plain->CheckModelValidity(0).text(), "Invalid model: there are no faces.");
+  EXPECT_TRUE(Messages().Boxes().empty());
 
   Messages().Clear();
   auto offered = points();
@@ -174,11 +170,10 @@ TEST_F(ValidityCheck, CornersThatNameNoVertexAreRefusedBeforeAnyEdgeIsRead) {
     auto cube = Cubes({{0, 0, 0}});
     cube->FaceAt(3).items[2] = bad;
     Messages().QueueAnswer(0);  // the hull would be offered for a merely open model
-    EXPECT_FALSE(cube->CheckModelValidity(corvia::kValidityOfferHull));
-    ASSERT_EQ(Messages().Boxes().size(), 1u);
-    EXPECT_EQ(Messages().Boxes()[0].title, "Error");
-    EXPECT_EQ(Messages().Boxes()[0].text,
+    EXPECT_EQ(cube->CheckModelValidity(corvia::kValidityOfferHull).text(),
               "Invalid model: face 3 refers to vertex " + std::to_string(bad) + ", which the model does not have.");
+    // Refused before the hull could be offered.
+    EXPECT_TRUE(Messages().Boxes().empty());
     EXPECT_EQ(cube->NumFaces(), 6);
   }
   Messages().Clear();

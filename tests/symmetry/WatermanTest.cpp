@@ -255,12 +255,12 @@ TEST(WatermanTest, ProjectionRefusesFacesThatWouldBend) {
     }
   }
   auto rhombic = ModelOf(v, faces);
-  EXPECT_FALSE(rhombic->ProjectOntoSphere());
-  ASSERT_EQ(messages.Boxes().size(), 1u);
-  EXPECT_EQ(messages.Boxes()[0].text,
+  const corvia::Outcome projected = rhombic->ProjectOntoSphere();
+  EXPECT_EQ(projected.kind(), corvia::Outcome::Kind::kRefused);
+  EXPECT_EQ(projected.text(),
             "After projecting vertices onto a sphere,\nsome of the faces would no longer planar.\nSo the operation is "
             "not allowed for this model.");
-  messages.Clear();
+  EXPECT_TRUE(messages.Boxes().empty());
 }
 
 TEST(WatermanTest, ProjectionLeavesAVertexAtTheCentreInPlace) {
