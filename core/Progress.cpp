@@ -71,8 +71,11 @@ bool IsUnderWindowDelay(const TimeSpan& elapsed) {
 // Handles the window's buttons; while paused, waits and takes the pause out of
 // the elapsed time.
 void PumpWindow(ProgressState& state) {
+  state.window->Pump();
+  // The events just handled may have closed the outermost level, and the window with
+  // it.
+  if (!state.window) return;
   platform::ProgressWindow& window = *state.window;
-  window.Pump();
   if (!window.PauseRequested() || window.CancelRequested()) return;
   window.SetPauseCaption("Resume");
   const TimeSpan pauseStart = Now();
@@ -141,20 +144,20 @@ bool UpdateProgress(double fraction, const char* caption, ...) {
   }
 
   // The time taken moves on at every call, also through long work that reports no
-  // fraction; the caption, the bar and the time remaining only with a fraction.
-  const TimeSpan elapsed = d::Now() - state.startTime;
-  state.window->SetTimeTaken(std::string("Time Taken: ") + FormatDuration(elapsed));
-  if (!reports) return true;
-  if (fraction < 0.0) fraction = 0.0;
-  if (fraction > 1.0) fraction = 1.0;
-
-  if (caption) {
+  // fraction; the caption, the bar and the time remaining only with a fraction. The
+  // caption is shown before the clock is read.
+  if (reports && caption) {
     va_list args;
     va_start(args, caption);
     std::string text = FormatLimitedV(kMessageBufferSize, caption, args);
     va_end(args);
     state.window->SetCaption(text);
   }
+  const TimeSpan elapsed = d::Now() - state.startTime;
+  state.window->SetTimeTaken(std::string("Time Taken: ") + FormatDuration(elapsed));
+  if (!reports) return true;
+  if (fraction < 0.0) fraction = 0.0;
+  if (fraction > 1.0) fraction = 1.0;
 
   const double f = state.range.low + (state.range.high - state.range.low) * fraction;
   if (!state.showTimeRemaining) {

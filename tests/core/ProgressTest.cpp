@@ -428,5 +428,18 @@ TEST_F(ProgressTest, ExplicitEndInsideAScopeIsNotRepeated) {
   EXPECT_FALSE(IsProgressActive());
 }
 
+// The events a report lets through may close the outermost level (a command that ends
+// the work): the report then touches no window that is gone.
+TEST_F(ProgressTest, AWindowClosedByTheEventsItLetsThroughIsLeftAlone) {
+  BeginProgress();
+  clock().Advance(2.0);
+  EXPECT_TRUE(UpdateProgress(0.1));
+  ASSERT_TRUE(window().open);
+  window().onPump = [](WindowState&) { EndProgress(); };
+  EXPECT_FALSE(UpdateProgress(0.2));
+  window().onPump = nullptr;
+  EXPECT_FALSE(IsProgressActive());
+}
+
 }  // namespace
 }  // namespace corvia
