@@ -21,6 +21,7 @@
 #include "app/UpdateCheck.h"
 #include "construction/ModelLookup.h"
 #include "core/Messages.h"
+#include "core/Registry.h"
 #include "core/TimeFormat.h"
 #include "model/ColorSchemes.h"
 #include "model/Poly.h"
@@ -159,6 +160,8 @@ bool CPolyApp::DoIdleWork(double time) {
   if (!busy && !modal && NewView::GetMouseButtonsHeld() == 0 && RunDeferredPaneWork()) busy = true;
   // What the panes told while they drew, now that the paint is over.
   ShowHeldMessages();
+  // A settings key dropped unclosed saved itself: a save that failed there is told now.
+  TellOutcome(TakeUnheardRegistryFailure());
   if (NewView::GetMouseButtonsHeld() == 0 && IsUpdateCheckDone()) RunUpdateCheck();
   if (!modal && NewView::GetMouseButtonsHeld() == 0) CheckpointSettings(time);
   return busy;

@@ -6,6 +6,7 @@
 #include "core/Registry.h"
 #include "core/Strings.h"
 #include "platform/SettingsStore.h"
+#include "ui/SettingsKeys.h"
 
 namespace corvia {
 
@@ -46,6 +47,7 @@ void RecentFileList::Save() const {
       key->MarkChanged();
     }
   }
+  CloseSettingsKey(*key);
 }
 
 void RecentFileList::Add(const std::string& path) {

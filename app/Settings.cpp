@@ -34,6 +34,7 @@
 #include "ui/InfoBar.h"
 #include "ui/Layouts.h"
 #include "ui/MainFrame.h"
+#include "ui/SettingsKeys.h"
 
 namespace corvia {
 
@@ -396,7 +397,9 @@ void SaveFontSetups() {
     if (!sub) continue;
     Exchange io(sub.get(), false);
     ExchangeFontSetup(io, *setup);
+    CloseSettingsKey(*sub);
   }
+  CloseSettingsKey(*key);
 }
 
 }  // namespace detail_Settings
@@ -461,7 +464,7 @@ void SaveSettings() {
     if (GetInfoBar()) app.topInfoItem = GetInfoTopItemSetting();
     ExchangeTable(io);
   }
-  key.reset();
+  CloseSettingsKey(*key);
   SaveInfoExpansion();
   SaveFontSetups();
 }

@@ -351,18 +351,18 @@ Outcome GetAugmentationHeight(uint32_t options, PolyElement* target, Augmentatio
   } else if (options & kAugmentBuiltIn) {
     // No model chosen: nothing to add, and nothing to tell.
     if (!augmentation->mLibraryEntry) return Outcome::Cancelled();
-    added = augmentation->mLibraryEntry->CreatePoly((options & kAugmentUseDual) != 0);
+    added = augmentation->mLibraryEntry->CreatePoly((options & kAugmentUseDual) != 0, &outcome);
     height = 1.0;
   } else if (options & kAugmentFile) {
-    added = ReadModelFromFile(augmentation->mFilePath.c_str(), (options & kAugmentUseDual) != 0);
+    added = ReadModelFromFile(augmentation->mFilePath.c_str(), (options & kAugmentUseDual) != 0, &outcome);
     height = 1.0;
   } else {
     ShowInternalError("%s", "GetAugmentationHeight: Bad flags");
     return Outcome::Cancelled();
   }
-  // The sources of another model have said why when they give nothing; a solid
-  // builder gives something whenever its height was found.
-  if (!added) return Outcome::Cancelled();
+  // The sources of another model give their reason when they give nothing (none after
+  // an internal error); a solid builder gives something whenever its height was found.
+  if (!added) return outcome.told() ? outcome : Outcome::Cancelled();
   augmentation->mAddedModel = std::move(added);
   augmentation->mOptions = options;
   augmentation->mTargetFace = target;

@@ -452,9 +452,7 @@ SimplePoly* DeriveModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uin
 
 SimplePoly* CreateModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uint8_t* derived, OpenGLView* view,
                         Outcome* why) {
-  Outcome refused;
-  SimplePoly* simple = DeriveModel(poly, flags, edgeList, derived, view, why ? why : &refused);
-  if (refused.told() && !(flags & kDeriveQuiet)) ShowError("%s", refused.text().c_str());
+  SimplePoly* simple = DeriveModel(poly, flags, edgeList, derived, view, why);
   if (!simple) return nullptr;
   if (simple->description.empty() && poly->mDescription) simple->description = poly->mDescription;
   if (simple->webLink.empty() && poly->mWebLink) simple->webLink = poly->mWebLink;
@@ -518,13 +516,13 @@ Outcome CreateFacetedModel() {
 
 bool CreateFromLibraryEntry(Poly* poly, PolyTemplate* polyTemplate, LibraryEntry* entry, bool deferBuild,
                             Outcome* why) {
-  if (!entry || !entry->CheckAvailable()) return false;
+  if (!entry || !entry->CheckAvailable(why)) return false;
   if (entry->IsSpringBuilt()) {
     // Stored or generated coordinates; the face-list text stays with the model.
     std::string faceList;
     std::unique_ptr<SimplePoly> simple = entry->CreateSpringPoly(&faceList, why);
     // A record without a face list has nothing to build; the others said why not.
-    if (!simple && faceList.empty()) entry->ShowNotAvailable();
+    if (!simple && faceList.empty() && why) *why = Outcome::Refused(entry->GetNotAvailableText());
     if (!simple || !CreatePoly(*simple, poly, false, false)) return false;
     poly->SetDescription(CopyString(faceList.c_str()));
     return true;

@@ -145,20 +145,15 @@ std::unique_ptr<SimplePoly> BuildSpringModel(const char* faceList, const double 
   return result;
 }
 
-std::unique_ptr<SimplePoly> BuildLibraryEntryModel(LibraryEntry& entry, bool dual) {
+std::unique_ptr<SimplePoly> BuildLibraryEntryModel(LibraryEntry& entry, bool dual, Outcome* why) {
   // The template outlives the Poly, which points at it while it is built.
   PolyTemplate polyTemplate;
   auto poly = std::make_unique<Poly>();
-  // The library's own road to a model has no outcome to give a refusal to yet.
-  Outcome why;
-  if (!CreateFromLibraryEntry(poly.get(), &polyTemplate, &entry, false, &why)) {
-    if (why.told()) ShowError("%s", why.text().c_str());
-    return nullptr;
-  }
+  if (!CreateFromLibraryEntry(poly.get(), &polyTemplate, &entry, false, why)) return nullptr;
   // Models made without a template carry no names yet: they take the record's.
   if (!poly->mLibraryEntry) poly->SetLibraryEntry(&entry);
   return std::unique_ptr<SimplePoly>(
-      CreateModel(poly.get(), dual ? kDeriveDual : kDeriveBase, nullptr, nullptr, nullptr));
+      CreateModel(poly.get(), dual ? kDeriveDual : kDeriveBase, nullptr, nullptr, nullptr, why));
 }
 
 }  // namespace corvia

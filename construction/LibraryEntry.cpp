@@ -99,16 +99,16 @@ bool LibraryEntry::IsAvailable() const {
   return text && !text->empty();
 }
 
-bool LibraryEntry::CheckAvailable() const {
+bool LibraryEntry::CheckAvailable(Outcome* why) const {
   if (IsAvailable()) return true;
-  ShowNotAvailable();
+  if (why) *why = Outcome::Refused(GetNotAvailableText());
   return false;
 }
 
-std::unique_ptr<SimplePoly> LibraryEntry::CreatePoly(bool dual) {
-  if (IsUserRecord()) return ReadModelFromFile(mName, dual);
-  if (!CheckAvailable()) return nullptr;
-  return BuildLibraryEntryModel(*this, dual);
+std::unique_ptr<SimplePoly> LibraryEntry::CreatePoly(bool dual, Outcome* why) {
+  if (IsUserRecord()) return ReadModelFromFile(mName, dual, why);
+  if (!CheckAvailable(why)) return nullptr;
+  return BuildLibraryEntryModel(*this, dual, why);
 }
 
 std::unique_ptr<SimplePoly> LibraryEntry::CreateSpringPoly(std::string* faceList, Outcome* why) {

@@ -29,12 +29,13 @@ ModelFileReader SetModelFileReader(ModelFileReader reader) {
   return previous;
 }
 
-std::unique_ptr<SimplePoly> ReadModelFromFile(const char* path, bool dual) {
+std::unique_ptr<SimplePoly> ReadModelFromFile(const char* path, bool dual, Outcome* why) {
   if (!detail_LibraryHooks::gModelFileReader) {
     ShowInternalError("ReadModelFromFile: no model file reader installed");
+    if (why) *why = Outcome::Cancelled();
     return nullptr;
   }
-  return detail_LibraryHooks::gModelFileReader(path, dual);
+  return detail_LibraryHooks::gModelFileReader(path, dual, why);
 }
 
 void ShowWenningerStellation(int number, const char* baseConfig, const int32_t* ranges, int numRanges) {

@@ -13,18 +13,20 @@ class Outcome;
 class SimplePoly;
 
 // Builds a built-in entry through a temporary Poly (and PolyTemplate): the entry
-// into the Poly, then its base (factory flag 0x8) or dual (0x10) model.
-std::unique_ptr<SimplePoly> BuildLibraryEntryModel(LibraryEntry& entry, bool dual);
+// into the Poly, then its base (factory flag 0x8) or dual (0x10) model. Null when it
+// cannot be built, with the reason in *why when given.
+std::unique_ptr<SimplePoly> BuildLibraryEntryModel(LibraryEntry& entry, bool dual, Outcome* why = nullptr);
 
-// Reads the model (or its dual) of a model file; null after a message when the file
-// cannot be read.
-using ModelFileReader = std::unique_ptr<SimplePoly> (*)(const char* path, bool dual);
+// Reads the model (or its dual) of a model file; null when the file cannot be read or
+// its model built, with the reason in *why when given (cancelled when the reader had
+// nothing to say).
+using ModelFileReader = std::unique_ptr<SimplePoly> (*)(const char* path, bool dual, Outcome* why);
 // Installs the reader (null: none); returns the previous one.
 ModelFileReader SetModelFileReader(ModelFileReader reader);
 // The model (or its dual) of a model file through the installed reader: a user
 // record's model, an augmentation with a model from a file. Without a reader an
 // internal error names it, and the answer is none.
-std::unique_ptr<SimplePoly> ReadModelFromFile(const char* path, bool dual);
+std::unique_ptr<SimplePoly> ReadModelFromFile(const char* path, bool dual, Outcome* why = nullptr);
 
 // Reads a face-list text into a spring model. With points (as many as the model
 // has vertices) the vertices are placed there; without, the model is relaxed until

@@ -39,9 +39,7 @@ constexpr uint32_t kDeriveMorphFinish2 = 0x1000;
 SimplePoly* DeriveModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uint8_t* derived, OpenGLView* view,
                         Outcome* why = nullptr);
 // DeriveModel, the model taking the description, web link and inherited mark of the
-// model it came from where it has none of its own. Without why, a refusal is shown
-// here in an error box (none with the quiet flag): the library's and the model
-// file's copies of a side have no outcome to give it to yet.
+// model it came from where it has none of its own; a refusal in *why when given.
 SimplePoly* CreateModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uint8_t* derived, OpenGLView* view,
                         Outcome* why = nullptr);
 // The model the pane shows (its stellation, faceting, morph, compound or dual) made

@@ -223,7 +223,7 @@ std::unique_ptr<SimplePoly> CreateSphere(int frequency, Outcome* outcome) {
     ShowInternalError("CreateSphere: the library has no icosahedron");
     return nullptr;
   }
-  std::unique_ptr<SimplePoly> model = entry->CreatePoly(false);
+  std::unique_ptr<SimplePoly> model = entry->CreatePoly(false, outcome);
   for (int f = frequency; model && f > 1; f /= 2) {
     // A failed or cancelled step gives no sphere at all, not a coarser one.
     model = Subdivide(*model, kSubdivideGeodesic, 2, outcome);

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <utility>
 
-#include "core/Messages.h"
 #include "core/Strings.h"
 #include "platform/SettingsStore.h"
 
@@ -14,6 +13,9 @@ namespace detail_Registry {
 
 constexpr uint32_t kByteMask = 0xFFu;
 constexpr double kColorScale = 255.0;
+
+// A failed save of a key no caller closed, until the program takes it.
+Outcome gUnheard;
 
 bool IsGiven(const char* text) { return text != nullptr && text[0] != '\0'; }
 
@@ -52,18 +54,20 @@ const RegistryApp& TheRegistryApp() {
 RegistryKey::RegistryKey(platform::SettingsStore& store, std::string path, bool writable)
     : mStore(store), mPath(std::move(path)), mWritable(writable) {}
 
-RegistryKey::~RegistryKey() { Close(); }
+RegistryKey::~RegistryKey() {
+  Outcome saved = Close();
+  if (saved.told()) detail_Registry::gUnheard = std::move(saved);
+}
 
-bool RegistryKey::Close() {
-  if (!mChanged) return true;
+Outcome RegistryKey::Close() {
+  if (!mChanged) return Outcome::Done();
   mChanged = false;
   platform::SaveResult result = mStore.Save();
-  if (!result.saved) {
-    ShowError("%s", result.error.c_str());
-    return false;
-  }
-  return true;
+  if (!result.saved) return Outcome::Failed(result.error);
+  return Outcome::Done();
 }
+
+Outcome TakeUnheardRegistryFailure() { return std::exchange(detail_Registry::gUnheard, Outcome::Done()); }
 
 bool MakeRegistryKeyName(const RegistryApp& app, std::string& keyName, const char* section, const char* subKey) {
   if (!detail_Registry::IsGiven(app.registryKey)) return false;

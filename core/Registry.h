@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "core/Outcome.h"
+
 namespace corvia {
 
 namespace platform {
@@ -29,7 +31,9 @@ constexpr const char* kRegistryProfileName = "Corvia";
 const RegistryApp& TheRegistryApp();
 
 // An open key. Closing a key that was written saves the store, so the values
-// survive the program; a failed save is reported once, as an error box.
+// survive the program; a failed save is given back once, to the caller of Close. A
+// written key dropped without Close is saved then, and a failure there is kept for
+// the program to tell (TakeUnheardRegistryFailure).
 class RegistryKey {
  public:
   RegistryKey(platform::SettingsStore& store, std::string path, bool writable);
@@ -41,9 +45,9 @@ class RegistryKey {
   bool IsWritable() const { return mWritable; }
   platform::SettingsStore& Store() const { return mStore; }
   void MarkChanged() { mChanged = true; }
-  // Saves when something was written; true when nothing needed saving or the save
-  // worked.
-  bool Close();
+  // Saves when something was written: done when nothing needed saving or the save
+  // worked, else failed with the store's words, naming the file.
+  [[nodiscard]] Outcome Close();
 
  private:
   platform::SettingsStore& mStore;
@@ -53,6 +57,10 @@ class RegistryKey {
 };
 
 using RegistryKeyPtr = std::unique_ptr<RegistryKey>;
+
+// The failed save of a key dropped without Close, which no caller heard, once; done
+// when there is none.
+Outcome TakeUnheardRegistryFailure();
 
 // "Software\\<company>\\<profile>", then "\\<section>" when a section is given and
 // "\\<subKey>" when a sub-key is given. False when the application keeps no settings.

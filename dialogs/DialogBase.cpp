@@ -17,6 +17,7 @@
 #include "core/Strings.h"
 #include "platform/wx/WxOwner.h"
 #include "ui/NewFrame.h"
+#include "ui/SettingsKeys.h"
 
 namespace corvia {
 
@@ -175,7 +176,7 @@ void CorviaDialog::SavePlacement() {
   if (!key) return;
   SetRegistryInt(key.get(), detail_DialogBase::kDialogX, place.x);
   SetRegistryInt(key.get(), detail_DialogBase::kDialogY, place.y);
-  key->Close();
+  CloseSettingsKey(*key);
 }
 
 std::string FormatFieldNumber(double value) {
@@ -220,7 +221,7 @@ void SaveListColumnWidths(wxListCtrl* list, const char* dialogKey) {
     std::snprintf(name, sizeof name, "Column%d", column);
     SetRegistryInt(key.get(), name, list->GetColumnWidth(column));
   }
-  key->Close();
+  CloseSettingsKey(*key);
 }
 
 }  // namespace corvia

@@ -126,8 +126,9 @@ bool ReadModelFile(const char* path, ModelFileContents& contents, std::string* e
 Outcome OpenModelFile(const char* path, int mode);
 
 // The model of a file, or its dual, for augmentation with a model from a file; null
-// after a message when the file cannot be read.
-std::unique_ptr<SimplePoly> ReadModelFileAsSimplePoly(const char* path, bool dual);
+// when the file cannot be read or its model built, with the reason in *why when given
+// (cancelled when the reader had nothing to say).
+std::unique_ptr<SimplePoly> ReadModelFileAsSimplePoly(const char* path, bool dual, Outcome* why = nullptr);
 
 // The form of the file a model was read from; BINARY for a model that came from no file.
 int GetModelFileForm(const Poly& poly);

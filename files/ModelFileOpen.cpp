@@ -56,12 +56,6 @@ Outcome NotBuilt(const char* path, const Outcome& built) {
   return Outcome::Refused(std::string(kCouldNotOpen) + "'" + path + "':\n" + built.text());
 }
 
-// A box for a model read as a plain model, with nobody above to tell it (the library's
-// user records).
-void ReportUnreadable(const Outcome& outcome) {
-  if (outcome.told()) ShowError("%s", outcome.text().c_str());
-}
-
 void ReportWarning(const std::string& warning, int mode) {
   if (warning.empty()) return;
   if (mode & kOpenModelFileStepping) {
@@ -269,13 +263,13 @@ bool RestoreModelFromMemory(const std::string& data, const char* name, std::stri
   return true;
 }
 
-std::unique_ptr<SimplePoly> ReadModelFileAsSimplePoly(const char* path, bool dual) {
+std::unique_ptr<SimplePoly> ReadModelFileAsSimplePoly(const char* path, bool dual, Outcome* why) {
   namespace d = detail_ModelFileOpen;
   ModelFileContents contents;
   std::string error;
   // Only the model is wanted: the scene is neither checked nor restored.
   if (!ReadModelFile(path, contents, &error, nullptr, false)) {
-    d::ReportUnreadable(d::Unreadable(error));
+    if (why) *why = d::Unreadable(error);
     return nullptr;
   }
   // Through a model of its own, as the library's models are made, so that the plain
@@ -288,11 +282,11 @@ std::unique_ptr<SimplePoly> ReadModelFileAsSimplePoly(const char* path, bool dua
   const Outcome built = CreatePoly(*contents.model, poly.get(), true, true);
   units.mLengthScale = lengthScale;
   if (!built.done()) {
-    d::ReportUnreadable(d::NotBuilt(path, built));
+    if (why) *why = d::NotBuilt(path, built);
     return nullptr;
   }
   std::unique_ptr<SimplePoly> model(
-      CreateModel(poly.get(), dual ? kDeriveDual : kDeriveBase, nullptr, nullptr, nullptr));
+      CreateModel(poly.get(), dual ? kDeriveDual : kDeriveBase, nullptr, nullptr, nullptr, why));
   if (model) d::ReportWarning(contents.warning, kOpenModelFilePlain);
   return model;
 }

@@ -114,8 +114,6 @@ std::string LibraryEntry::GetNotAvailableText() const {
   return text + ".";
 }
 
-void LibraryEntry::ShowNotAvailable() const { ShowError("%s", GetNotAvailableText().c_str()); }
-
 std::string GetDualName(const LibraryEntry* entry) { return entry != nullptr ? entry->GetDualName() : std::string(); }
 
 std::string GetVertexConfiguration(const LibraryEntry* entry) {

@@ -92,8 +92,6 @@ class LibraryEntry {
   void GetParams(int& n, int& d) const;
   // The configuration as shown, with the parameters in place of "<N>".
   std::string GetVertexConfiguration() const;
-  // Says that the record carries no geometry to build.
-  void ShowNotAvailable() const;
 
   // ---- With the library (construction/LibraryEntry.cpp): they read the table of
   // records, the families or the builders; nothing below the library calls them ----
@@ -109,15 +107,17 @@ class LibraryEntry {
   // Whether the record describes a model: a spring-built record that is no family
   // needs its stored face list (the near misses and some toroids have none yet).
   bool IsAvailable() const;
-  // The same, saying "The model ... is not available yet" and why when it is not.
-  bool CheckAvailable() const;
+  // The same; when it is not, *why (when given) is refused with "The model ... is not
+  // available yet" and the reason.
+  bool CheckAvailable(Outcome* why) const;
   // Why a record describes no model yet (a sentence); empty for other records.
   const char* GetUnavailableReason() const;
   // "The model "<name>" is not available yet" with the reason, ending in a full stop.
   std::string GetNotAvailableText() const;
 
-  // The model of the entry or of its dual; null after a message.
-  std::unique_ptr<SimplePoly> CreatePoly(bool dual);
+  // The model of the entry or of its dual; null when it cannot be made, with the
+  // reason in *why when given (null asks quietly).
+  std::unique_ptr<SimplePoly> CreatePoly(bool dual, Outcome* why = nullptr);
   // The model of a spring-built record; null when there is nothing to build, or when
   // the springs do not settle (in *why when given). The face-list text used goes to
   // faceList when given.

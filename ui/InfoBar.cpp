@@ -20,6 +20,7 @@
 #include "ui/CommandIds.h"
 #include "ui/CommandTable.h"
 #include "ui/NewFrame.h"
+#include "ui/SettingsKeys.h"
 
 namespace corvia {
 
@@ -505,7 +506,7 @@ void SaveInfoExpansion() {
   RegistryKeyPtr key = OpenRegistryKeyForWrite(TheRegistryApp(), "Settings", kInfoExpansionKey);
   if (!key) return;
   for (int i = 0; i < kNumInfoKeys; ++i) SetRegistryInt(key.get(), GetInfoItemKey(i), IsInfoExpanded(i) ? 1 : 0);
-  key->Close();
+  CloseSettingsKey(*key);
 }
 
 void LoadInfoExpansion() {

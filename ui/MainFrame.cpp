@@ -26,6 +26,7 @@
 #include "ui/InfoBar.h"
 #include "ui/PaneViews.h"
 #include "ui/PaneWindow.h"
+#include "ui/SettingsKeys.h"
 #include "ui/SizingControlBar.h"
 #include "ui/ToolBarEx.h"
 #include "ui/Tour.h"
@@ -274,7 +275,7 @@ void CMainFrame::SaveBarState() {
   RegistryKeyPtr key = OpenRegistryKeyForWrite(TheRegistryApp(), kBarStateSection, nullptr);
   if (!key) return;
   SetRegistryString(key.get(), kBarStateValue, mAui.SavePerspective().utf8_string().c_str());
-  key->Close();
+  CloseSettingsKey(*key);
 }
 
 bool CMainFrame::LoadBarState() {

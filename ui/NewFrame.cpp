@@ -18,6 +18,7 @@
 #include "ui/NewSplitter.h"
 #include "ui/PaneViews.h"
 #include "ui/PaneWindow.h"
+#include "ui/SettingsKeys.h"
 #include "ui/Tour.h"
 
 namespace corvia {
@@ -464,7 +465,7 @@ void SaveWindowPlacement() {
   SetRegistryInt(key.get(), "WindowPosRight", r.GetLeft() + r.GetWidth());
   SetRegistryInt(key.get(), "WindowPosBottom", r.GetTop() + r.GetHeight());
   SetRegistryInt(key.get(), "WindowIsMaximised", frame->IsMaximized() ? 1 : 0);
-  key->Close();
+  CloseSettingsKey(*key);
 }
 
 wxRect GetSavedWindowRect() {

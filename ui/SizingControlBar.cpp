@@ -12,6 +12,7 @@
 
 #include "core/Registry.h"
 #include "ui/CommandTable.h"
+#include "ui/SettingsKeys.h"
 
 namespace corvia {
 
@@ -185,7 +186,7 @@ void CSizingControlBar::SaveState(const char* profileName) {
   SetRegistryInt(key.get(), "sizeVertCY", mSizeVert.y);
   SetRegistryInt(key.get(), "sizeFloatCX", mSizeFloat.x);
   SetRegistryInt(key.get(), "sizeFloatCY", mSizeFloat.y);
-  key->Close();
+  CloseSettingsKey(*key);
 }
 
 void CSizingControlBar::GlobalLoadState(wxAuiManager& manager, const char* profileName) {

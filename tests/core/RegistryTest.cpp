@@ -47,6 +47,28 @@ TEST(RegistryKeyName, CompanyProfileSectionAndSubKey) {
   EXPECT_EQ(OpenRegistryKeyForWrite(none, "Settings", nullptr), nullptr);
 }
 
+// A save that fails is given back once, to Close, or kept for the program when the key
+// was dropped unclosed; no box is shown by the key.
+TEST_F(RegistryTest, AFailedSaveIsGivenBackOnce) {
+  mStore->beforeRename = [](const std::filesystem::path&) { return false; };
+  RegistryKeyPtr key = OpenRegistryKeyForWrite(TheRegistryApp(), "Settings", nullptr);
+  ASSERT_NE(key, nullptr);
+  EXPECT_TRUE(key->Close().done());  // nothing written yet
+  ASSERT_TRUE(SetRegistryInt(key.get(), "Count", 1));
+  const Outcome closed = key->Close();
+  EXPECT_EQ(closed.kind(), Outcome::Kind::kFailed);
+  EXPECT_FALSE(closed.text().empty());
+  EXPECT_TRUE(key->Close().done());
+  ASSERT_TRUE(SetRegistryInt(key.get(), "Count", 2));
+  key.reset();
+  const Outcome unheard = TakeUnheardRegistryFailure();
+  EXPECT_EQ(unheard.kind(), Outcome::Kind::kFailed);
+  EXPECT_EQ(unheard.text(), closed.text());
+  EXPECT_TRUE(TakeUnheardRegistryFailure().done());
+  EXPECT_TRUE(testing::Platform().messages.Boxes().empty());
+  mStore->beforeRename = nullptr;
+}
+
 TEST_F(RegistryTest, EveryKindSurvivesARestart) {
   const float color[3] = {1.0f, 0.5f, 0.0f};
   {

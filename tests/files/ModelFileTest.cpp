@@ -494,13 +494,19 @@ TEST(ModelFileTest, TheModelOfAFileForAugmentationAndUserRecords) {
   const std::string hemiPath = Path("augment", "hemi.corv");
   ASSERT_TRUE(corvia::WriteModelFile(hemiPath.c_str(), corvia::kModelFileBinary, hemi.poly));
   Messages().Clear();
-  EXPECT_FALSE(corvia::ReadModelFileAsSimplePoly(hemiPath.c_str(), true));
-  EXPECT_EQ(Messages().CountTitled("Error"), 1);
-  // An unreadable file: one message naming it.
-  Messages().Clear();
-  EXPECT_FALSE(corvia::ReadModelFileAsSimplePoly((hemiPath + ".none").c_str(), false));
-  ASSERT_EQ(Messages().Boxes().size(), 1u);
-  EXPECT_NE(Messages().Boxes()[0].text.find(hemiPath + ".none"), std::string::npos);
+  corvia::Outcome why;
+  EXPECT_FALSE(corvia::ReadModelFileAsSimplePoly(hemiPath.c_str(), true, &why));
+  EXPECT_EQ(why.kind(), corvia::Outcome::Kind::kRefused);
+  EXPECT_EQ(why.text(), "This operation may not be performed on a model with infinite vertices");
+  // An unreadable file: its reason names it; the user record gives the same reason.
+  EXPECT_FALSE(corvia::ReadModelFileAsSimplePoly((hemiPath + ".none").c_str(), false, &why));
+  EXPECT_EQ(why.kind(), corvia::Outcome::Kind::kRefused);
+  EXPECT_EQ(why.text().rfind("Couldn't open the model file\n", 0), 0u) << why.text();
+  EXPECT_NE(why.text().find(hemiPath + ".none"), std::string::npos);
+  corvia::Outcome fromUser;
+  EXPECT_FALSE(corvia::NewUserLibraryEntry((hemiPath + ".none").c_str())->CreatePoly(false, &fromUser));
+  EXPECT_EQ(fromUser.text(), why.text());
+  EXPECT_TRUE(Messages().Boxes().empty());
 }
 
 TEST(ModelFileTest, EdgeReferencesNameEdgeletsByTheirRunningIndex) {

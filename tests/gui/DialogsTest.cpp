@@ -172,7 +172,7 @@ TEST_F(WxDialogsFixture, TorusOkBuildsItCancelChangesNothingAndBadCountsAreRefus
   EXPECT_TRUE(GetRegistryInt(key.get(), "DialogY", y));
   SetRegistryInt(key.get(), "DialogX", 130);
   SetRegistryInt(key.get(), "DialogY", 110);
-  key->Close();
+  ASSERT_TRUE(key->Close().done());
   wxPoint shownAt;
   {
     Script script(CTorusDialog::kName, [&](CorviaDialog& dialog) {
