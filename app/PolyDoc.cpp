@@ -219,19 +219,6 @@ const SimplePoly* CPolyDoc::GetMemoryModel(int slot) {
   return slot >= 0 && slot < static_cast<int>(mMemories.size()) ? mMemories[static_cast<size_t>(slot)].get() : nullptr;
 }
 
-bool CPolyDoc::GetMemorySlot(int slot, MemorySlotInfo* out) {
-  const SimplePoly* model = GetMemoryModel(slot);
-  if (!model) return false;
-  if (out) {
-    out->name = model->name.c_str();
-    out->numFaces = model->CountFacesWithoutFlags(kSimpleTemp);
-    int vertices = 0;
-    for (int i = 0; i < model->NumVerts(); ++i) vertices += !(model->VertAt(i).flags & kSimpleTemp);
-    out->numVertices = vertices;
-  }
-  return true;
-}
-
 std::unique_ptr<SimplePoly> CPolyDoc::ExchangeMemory(int slot, std::unique_ptr<SimplePoly> model) {
   if (slot < 0 || slot >= static_cast<int>(mMemories.size())) return model;
   mMemories[static_cast<size_t>(slot)].swap(model);

@@ -107,7 +107,6 @@ class CPolyDoc final : public DocumentAccess, public ModelChangeDocument {
   void MarkSelectedType(int kind, int typeNumber, bool dual) override;
 
   // ---- Model memories ---------------------------------------------------------------------
-  bool GetMemorySlot(int slot, MemorySlotInfo* out) override;
   const SimplePoly* GetMemoryModel(int slot) override;
   // Puts the model into the memory slot (0-based) and gives back the one the slot held
   // (null: the slot is emptied); a slot out of range keeps nothing and gives the model

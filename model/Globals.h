@@ -20,13 +20,6 @@ class SimplePoly;   // augmentation
 class OpenGLView;   // augmentation
 class Augmentation;  // augmentation
 
-// What a model memory of the document holds.
-struct MemorySlotInfo {
-  const char* name = nullptr;  // null or blank when the model has no name
-  int numFaces = 0;
-  int numVertices = 0;
-};
-
 // Each function says, after "Why:", what in the geometry still needs it. What a step
 // of the geometry asks of the program otherwise is passed in by its caller or done by
 // the caller after it, and refusals come back as outcomes (core/Outcome.h).
@@ -41,8 +34,6 @@ class DocumentAccess {
   // (without a document there is no current model to replace). Why: showing a
   // stellation of the library makes its base model current first.
   virtual bool SetModel(LibraryEntry* /*entry*/) { return false; }
-  // False for an empty slot. Why: the memory choices describe what each slot holds.
-  virtual bool GetMemorySlot(int /*slot*/, MemorySlotInfo* /*out*/) { return false; }
   // The information tree marks the selected face (1), edge (2) or vertex (3) type;
   // kind 1 with number -1 clears the mark. Why: selecting in a model marks its type.
   virtual void MarkSelectedType(int /*kind*/, int /*typeNumber*/, bool /*dual*/) {}
