@@ -100,7 +100,6 @@ class CPolyDoc final : public DocumentAccess, public ModelChangeDocument {
   void SetActivePaneViewType(uint32_t viewType) override;
   void ApplySphereCylinderOptions() override;
   // The augmented model replaces the current one as one undo step.
-  bool PerformAugmentation(OpenGLView* view, uint32_t options, Augmentation* augmentation) override;
   void EndAugmentationPreview(OpenGLView* view) override;
 
   // The information bar marks the type of the selected element.

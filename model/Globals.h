@@ -18,7 +18,6 @@ class Model3D;
 class LibraryEntry;
 class SimplePoly;   // augmentation
 class OpenGLView;   // augmentation
-class Augmentation;  // augmentation
 
 // Each function says, after "Why:", what in the geometry still needs it. What a step
 // of the geometry asks of the program otherwise is passed in by its caller or done by
@@ -74,12 +73,6 @@ class DocumentAccess {
   // The model a memory slot holds, as a plain model (the document keeps it); null for
   // an empty slot. Why: augmenting with a model from memory.
   virtual const SimplePoly* GetMemoryModel(int /*slot*/) { return nullptr; }
-  // Carries a prepared augmentation out on the pane's model (making the augmented
-  // model current); false when nothing was done. Why: the augmentation preview ends
-  // in the pane when the user clicks.
-  virtual bool PerformAugmentation(OpenGLView* /*view*/, uint32_t /*options*/, Augmentation* /*augmentation*/) {
-    return false;
-  }
   // The preview in the pane has ended: the pane gets its caption buttons back. Why:
   // the preview ends inside the augmentation.
   virtual void EndAugmentationPreview(OpenGLView* /*view*/) {}
