@@ -68,7 +68,7 @@ int ChooseMemory(const char* title, bool needModel) {
   std::vector<std::string> rows;
   for (int slot = 0; slot < kNumMemorySlots; ++slot) {
     char text[kMemoryDescriptionSize];
-    GetMemoryDescription(slot, text, sizeof text);
+    GetMemoryDescription(slot, GetDocumentAccess().GetMemoryModel(slot), text, sizeof text);
     rows.emplace_back(text);
   }
   CTableDialog table(title, 1, kNumMemorySlots, {"Memory"}, rows, std::vector<uint32_t>(kNumMemorySlots, 0),

@@ -255,9 +255,18 @@ void MakeBaseModel(CPolyView* pane) {
 
 // ---- Augmentation ---------------------------------------------------------------------------
 
+// An augmented model replaces the current one as a plain change.
+constexpr int kUndoModelChange = 2;
+
 // The augmented model becomes the current one and the preview ends.
 void ApplyAugmentation(Augmentation* augmentation) {
-  augmentation->Apply(augmentation->mPoly);
+  const uint32_t options = augmentation->mOptions;
+  Outcome outcome;
+  std::unique_ptr<SimplePoly> made = CreateAugmentedPoly(options, *augmentation, outcome);
+  TellOutcome(outcome);
+  // Without a colour option the colour scheme colours the new faces.
+  if (made) CreateDerivedPolyWithUndo(*made, kUndoModelChange, AugmentationKeepsColours(options), false);
+  augmentation->Reset();
 }
 
 // The pane that shows the preview: this one when it shows the side that is augmented

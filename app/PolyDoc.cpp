@@ -10,8 +10,6 @@
 #include "app/DocCommandsBrowseText.h"
 #include "app/OutcomeBoxes.h"
 #include "app/PolyView.h"
-#include "construction/Augmentation.h"
-#include "construction/DerivedNames.h"
 #include "construction/ModelFactory.h"
 #include "app/RecentFiles.h"
 #include "app/UndoList.h"
@@ -78,8 +76,6 @@ std::function<void(const std::string&)> gTitleListener;
 
 // A transition shorter than this does not run.
 constexpr double kShortestTransition = 0.01;
-// An augmented model replaces the current one as a plain change.
-constexpr int kUndoModelChange = 2;
 // The file modes of a model file named by a library entry.
 constexpr int kOpenPlain = 0;
 constexpr int kOpenNotFromList = 2;
@@ -217,19 +213,6 @@ DocRecord* CPolyDoc::NewRecord() { return new DocRecord(mFirstRecord, mLastRecor
 
 const SimplePoly* CPolyDoc::GetMemoryModel(int slot) {
   return slot >= 0 && slot < static_cast<int>(mMemories.size()) ? mMemories[static_cast<size_t>(slot)].get() : nullptr;
-}
-
-bool CPolyDoc::GetMemorySlot(int slot, MemorySlotInfo* out) {
-  const SimplePoly* model = GetMemoryModel(slot);
-  if (!model) return false;
-  if (out) {
-    out->name = model->name.c_str();
-    out->numFaces = model->CountFacesWithoutFlags(kSimpleTemp);
-    int vertices = 0;
-    for (int i = 0; i < model->NumVerts(); ++i) vertices += !(model->VertAt(i).flags & kSimpleTemp);
-    out->numVertices = vertices;
-  }
-  return true;
 }
 
 std::unique_ptr<SimplePoly> CPolyDoc::ExchangeMemory(int slot, std::unique_ptr<SimplePoly> model) {
@@ -605,16 +588,6 @@ void CPolyDoc::UpdateAfterChange(int flags) {
 void CPolyDoc::InvalidateCrossSectionViews() { corvia::InvalidateCrossSectionViews(false); }
 
 void CPolyDoc::CheckConstructionToyAllViews() { corvia::CheckConstructionToyAllViews(); }
-
-bool CPolyDoc::PerformAugmentation(OpenGLView*, uint32_t options, Augmentation* augmentation) {
-  if (!augmentation) return false;
-  Outcome outcome;
-  std::unique_ptr<SimplePoly> made = CreateAugmentedPoly(options, *augmentation, outcome);
-  TellOutcome(outcome);
-  // Without a colour option the colour scheme colours the new faces.
-  return made &&
-         CreateDerivedPolyWithUndo(*made, detail_PolyDoc::kUndoModelChange, AugmentationKeepsColours(options), false);
-}
 
 void CPolyDoc::EndAugmentationPreview(OpenGLView* view) {
   // Only a pane that is still there gets its buttons back.

@@ -100,14 +100,12 @@ class CPolyDoc final : public DocumentAccess, public ModelChangeDocument {
   void SetActivePaneViewType(uint32_t viewType) override;
   void ApplySphereCylinderOptions() override;
   // The augmented model replaces the current one as one undo step.
-  bool PerformAugmentation(OpenGLView* view, uint32_t options, Augmentation* augmentation) override;
   void EndAugmentationPreview(OpenGLView* view) override;
 
   // The information bar marks the type of the selected element.
   void MarkSelectedType(int kind, int typeNumber, bool dual) override;
 
   // ---- Model memories ---------------------------------------------------------------------
-  bool GetMemorySlot(int slot, MemorySlotInfo* out) override;
   const SimplePoly* GetMemoryModel(int slot) override;
   // Puts the model into the memory slot (0-based) and gives back the one the slot held
   // (null: the slot is emptied); a slot out of range keeps nothing and gives the model

@@ -241,12 +241,6 @@ int Augmentation::GetOrientationIndices(BigUInt& out) const {
   return 0;
 }
 
-void Augmentation::Apply(Poly* poly) {
-  (void)poly;
-  GetDocumentAccess().PerformAugmentation(mView, mOptions, this);
-  Reset();
-}
-
 void Augmentation::Refresh() {
   ClearMatching();
   if (!mPoly) return;

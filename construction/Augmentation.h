@@ -189,8 +189,6 @@ class Augmentation : public ModelPart {
   // current, -2 when one's current orientation is not in its list (out is then 0).
   int GetOrientationIndices(BigUInt& out) const;
 
-  // Carries the prepared augmentation out through the pane, then resets.
-  void Apply(Poly* poly);
   // After the symmetry group changed during a preview: prepares again with the stored
   // options, keeping the added model and the height.
   void Refresh();

@@ -20,6 +20,7 @@
 #include "dialogs/DialogWindows.h"
 #include "model/Globals.h"
 #include "model/LibraryEntry.h"
+#include "model/Poly.h"
 #include "platform/Services.h"
 
 namespace corvia {
@@ -223,8 +224,7 @@ class AugmentWindow : public CorviaDialog {
     const int slot = mMemory->GetSelection();
     std::string path = mFile->GetValue().utf8_string();
     if (kindBit == kAugmentMemory) {
-      MemorySlotInfo info;
-      if (slot < 0 || !GetDocumentAccess().GetMemorySlot(slot, &info)) {
+      if (slot < 0 || !GetDocumentAccess().GetMemoryModel(slot)) {
         return RefuseField("Memory %d is empty: choose a memory that holds a model.", slot + 1);
       }
     } else if (kindBit == kAugmentBuiltIn && !mEntry) {
@@ -259,7 +259,7 @@ class AugmentWindow : public CorviaDialog {
  private:
   static wxString MemorySlotText(int slot) {
     MemorySlotInfo info;
-    if (!GetDocumentAccess().GetMemorySlot(slot, &info)) return wxString::Format("Memory %d: empty", slot + 1);
+    if (!DescribeMemoryModel(GetDocumentAccess().GetMemoryModel(slot), &info)) return wxString::Format("Memory %d: empty", slot + 1);
     return wxString::Format("Memory %d: %s (%d faces, %d vertices)", slot + 1,
                             info.name && *info.name ? wxString::FromUTF8(info.name) : wxString("unnamed"),
                             info.numFaces, info.numVertices);

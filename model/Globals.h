@@ -18,14 +18,6 @@ class Model3D;
 class LibraryEntry;
 class SimplePoly;   // augmentation
 class OpenGLView;   // augmentation
-class Augmentation;  // augmentation
-
-// What a model memory of the document holds.
-struct MemorySlotInfo {
-  const char* name = nullptr;  // null or blank when the model has no name
-  int numFaces = 0;
-  int numVertices = 0;
-};
 
 // Each function says, after "Why:", what in the geometry still needs it. What a step
 // of the geometry asks of the program otherwise is passed in by its caller or done by
@@ -41,8 +33,6 @@ class DocumentAccess {
   // (without a document there is no current model to replace). Why: showing a
   // stellation of the library makes its base model current first.
   virtual bool SetModel(LibraryEntry* /*entry*/) { return false; }
-  // False for an empty slot. Why: the memory choices describe what each slot holds.
-  virtual bool GetMemorySlot(int /*slot*/, MemorySlotInfo* /*out*/) { return false; }
   // The information tree marks the selected face (1), edge (2) or vertex (3) type;
   // kind 1 with number -1 clears the mark. Why: selecting in a model marks its type.
   virtual void MarkSelectedType(int /*kind*/, int /*typeNumber*/, bool /*dual*/) {}
@@ -83,12 +73,6 @@ class DocumentAccess {
   // The model a memory slot holds, as a plain model (the document keeps it); null for
   // an empty slot. Why: augmenting with a model from memory.
   virtual const SimplePoly* GetMemoryModel(int /*slot*/) { return nullptr; }
-  // Carries a prepared augmentation out on the pane's model (making the augmented
-  // model current); false when nothing was done. Why: the augmentation preview ends
-  // in the pane when the user clicks.
-  virtual bool PerformAugmentation(OpenGLView* /*view*/, uint32_t /*options*/, Augmentation* /*augmentation*/) {
-    return false;
-  }
   // The preview in the pane has ended: the pane gets its caption buttons back. Why:
   // the preview ends inside the augmentation.
   virtual void EndAugmentationPreview(OpenGLView* /*view*/) {}

@@ -325,10 +325,22 @@ void Poly::SetEdges(Edge* edges, int count) {
   mNumEdges = edges ? count : 0;
 }
 
-void GetMemoryDescription(int slot, char* buffer, size_t size) {
+bool DescribeMemoryModel(const SimplePoly* memory, MemorySlotInfo* out) {
+  if (!memory) return false;
+  if (out) {
+    out->name = memory->name.c_str();
+    out->numFaces = memory->CountFacesWithoutFlags(kSimpleTemp);
+    int vertices = 0;
+    for (int i = 0; i < memory->NumVerts(); ++i) vertices += !(memory->VertAt(i).flags & kSimpleTemp);
+    out->numVertices = vertices;
+  }
+  return true;
+}
+
+void GetMemoryDescription(int slot, const SimplePoly* memory, char* buffer, size_t size) {
   if (!buffer || size == 0) return;
   MemorySlotInfo info;
-  if (!GetDocumentAccess().GetMemorySlot(slot, &info)) {
+  if (!DescribeMemoryModel(memory, &info)) {
     std::snprintf(buffer, size, "Memory %d (Empty)", slot + 1);
     return;
   }

@@ -408,8 +408,17 @@ int CompareFaces(const PolyElement* a, const PolyElement* b);
 
 // Model memories held by the document.
 constexpr int kNumMemorySlots = 9;
-// The menu text of memory slot (0-based) into buffer.
-void GetMemoryDescription(int slot, char* buffer, size_t size);
+// What a model memory holds.
+struct MemorySlotInfo {
+  const char* name = nullptr;  // null or blank when the model has no name
+  int numFaces = 0;
+  int numVertices = 0;
+};
+// Describes the model of a memory (its temporary faces and vertices left out); false
+// for an empty memory (null).
+bool DescribeMemoryModel(const SimplePoly* memory, MemorySlotInfo* out);
+// The menu text of memory slot (0-based), holding the model (null: empty), into buffer.
+void GetMemoryDescription(int slot, const SimplePoly* memory, char* buffer, size_t size);
 // The room GetMemoryDescription needs.
 constexpr size_t kMemoryDescriptionSize = 256;
 

@@ -141,21 +141,15 @@ bool HasBox(const std::string& title, const std::string& text) {
   return false;
 }
 
-// A document with one model in memory slot 2 that carries augmentations out itself.
+// A document with one model in memory slot 2.
 class TestDocument : public corvia::DocumentAccess {
  public:
   TestDocument() { mPrevious = corvia::InstallDocumentAccess(this); }
   ~TestDocument() override { corvia::InstallDocumentAccess(mPrevious); }
   const SimplePoly* GetMemoryModel(int slot) override { return slot == 2 ? memory.get() : nullptr; }
-  bool PerformAugmentation(corvia::OpenGLView*, uint32_t options, Augmentation* augmentation) override {
-    corvia::Outcome outcome;
-    performed = corvia::CreateAugmentedPoly(options, *augmentation, outcome);
-    return performed != nullptr;
-  }
   void EndAugmentationPreview(corvia::OpenGLView*) override { ++previewsEnded; }
 
   std::unique_ptr<SimplePoly> memory;
-  std::unique_ptr<SimplePoly> performed;
   int previewsEnded = 0;
 
  private:
@@ -620,14 +614,17 @@ TEST(Augmentation, PreviewStepsThroughMatchingFacesAndOrientations) {
   EXPECT_EQ(static_cast<int>(faces.size()), augmentation->mAddedModel->NumFaces());
   augmentation->mExplode = 0.0;
 
-  // Accepting carries the augmentation out through the document and ends the preview.
+  // Accepting builds the augmented model, and the reset after it ends the preview.
   augmentation->mView = reinterpret_cast<corvia::OpenGLView*>(&document);
-  augmentation->Apply(&prism.poly);
-  ASSERT_TRUE(document.performed);
+  corvia::Outcome outcome;
+  const std::unique_ptr<corvia::SimplePoly> performed =
+      corvia::CreateAugmentedPoly(augmentation->mOptions, *augmentation, outcome);
+  augmentation->Reset();
+  ASSERT_TRUE(performed);
   EXPECT_EQ(document.previewsEnded, 1);
   EXPECT_FALSE(augmentation->HasTargets());
   EXPECT_EQ(augmentation->mView, nullptr);
-  const ta::ModelFigures figures = ta::Measure(*document.performed);
+  const ta::ModelFigures figures = ta::Measure(*performed);
   EXPECT_EQ(figures.verts, 6 + 9 - 4);
   EXPECT_TRUE(figures.EqualEdges());
 }

@@ -14,6 +14,7 @@
 #include "model/Poly.h"
 #include "model/PolyTemplate.h"
 #include "tests/model/PolyModels.h"
+#include "tests/symmetry/SimplePolyTestModels.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -21,21 +22,12 @@ namespace {
 using corvia::Poly;
 using corvia::PolyElement;
 
-// A document that shows the given model and holds one memory.
+// A document that shows the given model.
 class TestDocument : public corvia::DocumentAccess {
  public:
   Poly* current = nullptr;
-  std::string memoryName;
-  bool memoryFilled = false;
   int marks = 0;
   Poly* GetCurrentPoly() override { return current; }
-  bool GetMemorySlot(int slot, corvia::MemorySlotInfo* out) override {
-    if (slot != 0 || !memoryFilled) return false;
-    out->name = memoryName.c_str();
-    out->numFaces = 6;
-    out->numVertices = 8;
-    return true;
-  }
   void MarkSelectedType(int, int, bool) override { ++marks; }
 };
 
@@ -313,18 +305,19 @@ TEST(PolyModel, NamesAndShownPart) {
 }
 
 TEST(PolyModel, MemoryDescriptions) {
-  ScopedDocument scoped;
   char text[corvia::kMemoryDescriptionSize];
-  corvia::GetMemoryDescription(1, text, sizeof text);
+  corvia::GetMemoryDescription(1, nullptr, text, sizeof text);
   EXPECT_STREQ(text, "Memory 2 (Empty)");
-  scoped.document.memoryFilled = true;
-  corvia::GetMemoryDescription(0, text, sizeof text);
-  EXPECT_STREQ(text, "Memory 1 (6 faces, 8 verts)");
-  scoped.document.memoryName = "Cube";
-  corvia::GetMemoryDescription(0, text, sizeof text);
+  // A temporary face is no face of the model held.
+  std::unique_ptr<corvia::SimplePoly> memory = corvia::testmodels::MakeCubes({{0, 0, 0}}, 1);
+  memory->FaceAt(0).flags |= corvia::kSimpleTemp;
+  corvia::GetMemoryDescription(0, memory.get(), text, sizeof text);
+  EXPECT_STREQ(text, "Memory 1 (5 faces, 8 verts)");
+  memory->name = "Cube";
+  corvia::GetMemoryDescription(0, memory.get(), text, sizeof text);
   EXPECT_STREQ(text, "Memory 1 (Cube)");
-  scoped.document.memoryName = std::string(300, 'x');
-  corvia::GetMemoryDescription(0, text, sizeof text);
+  memory->name = std::string(300, 'x');
+  corvia::GetMemoryDescription(0, memory.get(), text, sizeof text);
   EXPECT_EQ(std::string(text), "Memory 1 (" + std::string(193, 'x') + "...)");
 }
 
