@@ -39,7 +39,6 @@ using doc_commands::Mark;
 // Undo steps of the derived models: a torus is a new model, a subdivision a plain
 // model change.
 constexpr int kUndoNewModel = 0;
-constexpr int kUndoModelChange = 2;
 constexpr int kUndoGeodesicSphere = 16;
 
 constexpr int kCmdStellationPrevious = 32816;

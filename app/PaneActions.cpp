@@ -255,8 +255,6 @@ void MakeBaseModel(CPolyView* pane) {
 
 // ---- Augmentation ---------------------------------------------------------------------------
 
-// An augmented model replaces the current one as a plain change.
-constexpr int kUndoModelChange = 2;
 
 // The augmented model becomes the current one and the preview ends.
 void ApplyAugmentation(Augmentation* augmentation) {

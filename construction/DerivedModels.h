@@ -38,8 +38,8 @@ constexpr uint32_t kViewDualPolyhedron = 0x1A01;
 constexpr uint32_t kViewNone = 0;
 
 // Undo types of the models made here: a model made from what a pane shows replaces
-// the current one as a plain change, or as the faceted model of the drawn facets.
-constexpr int kUndoModelChange = 2;
+// the current one as a plain change (kUndoModelChange, model/Poly.h), or as the
+// faceted model of the drawn facets.
 constexpr int kUndoFacetedModel = 4;
 constexpr int kUndoWatermanModel = 19;
 

@@ -52,7 +52,8 @@ struct EdgeType {
   int32_t mNumEdges = 0;
 };
 
-// Undo steps the model records.
+// Undo steps the model records, and the plain change of one model for another.
+constexpr int kUndoModelChange = 2;
 constexpr int kUndoTranslate = 24;
 constexpr int kUndoDrawnPolygons = 28;
 
