@@ -3,9 +3,12 @@
 // none is given) with a home of its own, takes the one-pane layout, opens a model file
 // of the geodesic sphere of 18,000 or 72,000 faces (every face at opacity 0.6 for the
 // translucent cases) and lets its idle work finish; then the pointer presses on the
-// pane and moves every 10 ms, back and forth, and is released. Between drags a window
-// of the pane's size draws the same triangles from one vertex buffer in one call with
-// one light (translucent: blended, in one back-to-front order): that is the reference.
+// pane and moves every 10 ms, back and forth, and is released. The moves come from a
+// timer and reach the pane as the display's pointer events, while the program waits
+// for events in an event loop of its own, as its main loop does. Between drags a window
+// of the pane's size, dragged the same way, draws the same triangles from one vertex
+// buffer in one call with one light (translucent: blended, in one back-to-front order),
+// turning a degree a pointer move: that is the reference.
 // Processor time of the whole process (the renderer's threads included) a frame
 // swapped: "ratio" is the program's over the reference's, the median of the drags;
 // "kept" the share of the frames after each drag's first that drew the model from what
@@ -17,8 +20,10 @@
 #include <unistd.h>
 #include <wx/app.h>
 #include <wx/dcclient.h>
+#include <wx/evtloop.h>
 #include <wx/frame.h>
 #include <wx/glcanvas.h>
+#include <wx/timer.h>
 #include <wx/uiaction.h>
 #include <wx/utils.h>
 
@@ -97,6 +102,16 @@ void YieldFor(double seconds) {
   } while (std::chrono::steady_clock::now() < end);
 }
 
+// Runs an event loop of its own for the time given: the process sleeps until an event,
+// a timer or idle work wakes it, as in the program's main loop.
+void WaitOnEvents(double seconds) {
+  wxGUIEventLoop loop;
+  wxTimer end;
+  end.Bind(wxEVT_TIMER, [&loop](wxTimerEvent&) { loop.ScheduleExit(); });
+  end.StartOnce(std::max(1, static_cast<int>(std::lround(1000.0 * seconds))));
+  loop.Run();
+}
+
 bool YieldUntil(const std::function<bool()>& done, double seconds) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   while (!done()) {
@@ -117,6 +132,11 @@ class ReferenceCanvas final : public wxGLCanvas {
         mRadius(radius),
         mBlended(blended) {
     Bind(wxEVT_PAINT, &ReferenceCanvas::OnPaint, this);
+    Bind(wxEVT_MOTION, [this](wxMouseEvent& event) {
+      if (!event.LeftIsDown()) return;
+      angle += 1.0;
+      Refresh(false);
+    });
   }
   ~ReferenceCanvas() override {
     if (mBuffer && SetCurrent(mContext)) glDeleteBuffers(1, &mBuffer);
@@ -188,8 +208,51 @@ class ReferenceCanvas final : public wxGLCanvas {
   GLuint mBuffer = 0;
 };
 
-// Processor time a frame of the reference, over the frames given.
-double ReferenceSecondsAFrame(wxWindow* pane, const corvia::Poly& poly, bool translucent, int frames) {
+struct DragResult {
+  double secondsAFrame = 0.0;
+  unsigned frames = 0;
+  unsigned afresh = 0;
+  unsigned keptAfterFirst = 0;
+};
+
+// Presses on the window, moves the pointer every 10 ms back and forth, four pixels a
+// move, and releases; the moves come from a timer while an event loop waits for events.
+// `afterMove` is told after each move. Returns the processor time from the press to a
+// tenth of a second after the release.
+double DragSeconds(wxWindow* window, int moves, const std::function<void()>& afterMove) {
+  wxUIActionSimulator mouse;
+  const wxPoint centre = window->GetScreenPosition() + window->GetClientSize() / 2;
+  const int reach = std::max(20, window->GetClientSize().x / 4);
+  mouse.MouseMove(centre);
+  YieldUntil([&] { return wxGetMousePosition() == centre; }, 5.0);
+  WaitOnEvents(0.2);
+  const double start = ProcessSeconds();
+  mouse.MouseDown();
+  wxGUIEventLoop loop;
+  wxTimer timer;
+  int i = 0;
+  timer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    if (i >= moves) return;
+    ++i;
+    // Out to one side and the other.
+    const int phase = (4 * i) % (4 * reach);
+    const int dx = phase < reach ? phase : phase < 3 * reach ? 2 * reach - phase : phase - 4 * reach;
+    mouse.MouseMove(centre + wxPoint(dx, dx / 4));
+    afterMove();
+    if (i == moves) {
+      timer.Stop();
+      loop.ScheduleExit();
+    }
+  });
+  timer.Start(kMoveMilliseconds);
+  loop.Run();
+  mouse.MouseUp();
+  WaitOnEvents(0.1);
+  return ProcessSeconds() - start;
+}
+
+// Processor time a frame of the reference, dragged as the pane is.
+double ReferenceSecondsAFrame(wxWindow* pane, const corvia::Poly& poly, bool translucent, int moves) {
   double radius = 0.0;
   for (const corvia::PolyElement* v = poly.mVertices.mHead; v; v = v->mNext)
     radius = std::max(radius, std::sqrt(corvia::Dot(v->mDualVert, v->mDualVert)));
@@ -200,55 +263,26 @@ double ReferenceSecondsAFrame(wxWindow* pane, const corvia::Poly& poly, bool tra
   frame->SetClientSize(pane->GetClientSize());
   frame->Show();
   YieldUntil([&] { return canvas->IsShownOnScreen() && canvas->frames > 0; }, 10.0);
-  YieldFor(0.1);
+  WaitOnEvents(0.1);
   const int before = canvas->frames;
-  const double start = ProcessSeconds();
-  for (int i = 0; i < frames; ++i) {
-    canvas->angle += 1.0;
-    canvas->Refresh(false);
-    canvas->Update();
-  }
-  const double seconds = ProcessSeconds() - start;
+  const double seconds = DragSeconds(canvas, moves, [] {});
   const int drawn = canvas->frames - before;
   frame->Destroy();
   YieldFor(0.1);
   return drawn > 0 ? seconds / drawn : 0.0;
 }
 
-struct DragResult {
-  double secondsAFrame = 0.0;
-  unsigned frames = 0;
-  unsigned afresh = 0;
-  unsigned keptAfterFirst = 0;
-};
-
-// Presses on the pane, moves the pointer every 10 ms back and forth, releases.
+// Drags the pane.
 DragResult Drag(corvia::CPolyView* pane, wxWindow* canvas, int moves) {
-  wxUIActionSimulator mouse;
-  const wxPoint centre = canvas->GetScreenPosition() + canvas->GetClientSize() / 2;
-  const int reach = std::max(20, canvas->GetClientSize().x / 4);
-  mouse.MouseMove(centre);
-  YieldUntil([&] { return wxGetMousePosition() == centre; }, 5.0);
-  YieldFor(0.2);
   DragResult result;
   const corvia::OpenGLView::FrameCounts before = pane->GetFrameCounts();
-  const double start = ProcessSeconds();
-  mouse.MouseDown();
   unsigned firstFrame = 0;
-  for (int i = 1; i <= moves; ++i) {
-    // Back and forth: out to one side and the other, four pixels a move.
-    const int phase = (4 * i) % (4 * reach);
-    const int dx = phase < reach ? phase : phase < 3 * reach ? 2 * reach - phase : phase - 4 * reach;
-    mouse.MouseMove(centre + wxPoint(dx, dx / 4));
-    YieldFor(kMoveMilliseconds / 1000.0);
+  const double seconds = DragSeconds(canvas, moves, [&] {
     if (firstFrame == 0 && pane->GetFrameCounts().swapped > before.swapped)
       firstFrame = pane->GetFrameCounts().afresh - before.afresh;
-  }
-  mouse.MouseUp();
-  YieldUntil([] { return corvia::NewView::GetMouseButtonsHeld() == 0; }, 5.0);
-  YieldFor(0.1);
-  const double seconds = ProcessSeconds() - start;
+  });
   const corvia::OpenGLView::FrameCounts after = pane->GetFrameCounts();
+  YieldUntil([] { return corvia::NewView::GetMouseButtonsHeld() == 0; }, 5.0);
   result.frames = after.swapped - before.swapped;
   result.afresh = after.afresh - before.afresh;
   result.keptAfterFirst = result.frames - result.afresh - (firstFrame > 0 ? 0u : 1u);
@@ -288,7 +322,7 @@ int RunChild(wxFrame* main, int frequency, bool translucent, int drags, int move
   std::vector<double> ratios, program, reference, frames, kept, afresh;
   for (int d = 0; d < drags; ++d) {
     const DragResult drag = Drag(pane, canvas, moves);
-    const double ref = ReferenceSecondsAFrame(canvas, *poly, translucent, std::max(10, static_cast<int>(drag.frames)));
+    const double ref = ReferenceSecondsAFrame(canvas, *poly, translucent, moves);
     if (drag.frames == 0 || ref <= 0.0) return 6;
     ratios.push_back(drag.secondsAFrame / ref);
     program.push_back(1000.0 * drag.secondsAFrame);

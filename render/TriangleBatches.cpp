@@ -40,6 +40,14 @@ bool SideThroughCornerSeparates(const WindowTriangle& a, int ia, const WindowTri
   return false;
 }
 
+// A number for a corner id, summed over the sides out of a corner and taken off for
+// the sides into it.
+uint64_t SideHash(uint32_t id) {
+  uint64_t h = (static_cast<uint64_t>(id) + 1) * 0x9E3779B97F4A7C15ull;
+  h ^= h >> 31;
+  return h * 0xBF58476D1CE4E5B9ull;
+}
+
 }  // namespace detail_TriangleBatches
 
 void SetUpWindowTriangle(WindowTriangle& t) {
@@ -147,6 +155,48 @@ bool TrianglesMayOverlap(const WindowTriangle& a, const WindowTriangle& b, doubl
   return true;
 }
 
+void TriangleBatcher::FindCleanCorners(const std::vector<WindowTriangle>& triangles, const uint32_t* order,
+                                       size_t count, double margin) {
+  using namespace detail_TriangleBatches;
+  uint32_t corners = 0;
+  for (size_t k = 0; k < count; ++k)
+    for (const uint32_t id : triangles[order[k]].ids) corners = std::max(corners, id + 1);
+  mFans.assign(corners, Fan{0, 0, 0});
+  for (size_t k = 0; k < count; ++k) {
+    const WindowTriangle& t = triangles[order[k]];
+    double sides[3][2], longest = 0.0;
+    for (int i = 0; i < 3; ++i) {
+      sides[i][0] = t.xy[(i + 1) % 3][0] - t.xy[i][0];
+      sides[i][1] = t.xy[(i + 1) % 3][1] - t.xy[i][1];
+      longest = std::max(longest, Dot2(sides[i], sides[i]));
+    }
+    const double area = sides[0][0] * sides[1][1] - sides[0][1] * sides[1][0];
+    const int turn = area > 0.0 ? 1 : -1;
+    // Not clean: unusable, or thin enough that snapping to pixels might fold it.
+    const bool thin = !t.usable || !(area * area >= 4.0 * margin * margin * longest);
+    for (int i = 0; i < 3; ++i) {
+      Fan& fan = mFans[t.ids[i]];
+      if (fan.turn == 2) continue;
+      if (thin || (fan.turn != 0 && fan.turn != turn)) {
+        fan.turn = 2;
+        continue;
+      }
+      fan.turn = turn;
+      // Whether the ray from the corner along x crosses the triangle, taking the side
+      // out of the corner and leaving the side into it: once round, once crossed.
+      const double out = sides[i][1];
+      const double back = -sides[(i + 2) % 3][1];  // towards the corner before
+      fan.crossings += (turn * out <= 0.0 && turn * back > 0.0) ? 1 : 0;
+      fan.sides += SideHash(t.ids[(i + 1) % 3]) - SideHash(t.ids[(i + 2) % 3]);
+    }
+  }
+  mClean.resize(corners);
+  for (uint32_t c = 0; c < corners; ++c) {
+    const Fan& fan = mFans[c];
+    mClean[c] = (fan.turn == 1 || fan.turn == -1) && fan.sides == 0 && fan.crossings == 1;
+  }
+}
+
 void TriangleBatcher::Split(const std::vector<WindowTriangle>& triangles, const uint32_t* order, size_t count,
                             double margin, std::vector<uint32_t>& starts) {
   using namespace detail_TriangleBatches;
@@ -174,6 +224,13 @@ void TriangleBatcher::Split(const std::vector<WindowTriangle>& triangles, const 
   mCellStamp.assign(mCellHead.size(), 0);
   mTestedBy.assign(triangles.size(), 0);
   mNodes.clear();
+  FindCleanCorners(triangles, order, count, margin);
+  // Whether two triangles share a clean corner.
+  auto roundCleanCorner = [&](const WindowTriangle& a, const WindowTriangle& b) {
+    for (const uint32_t id : a.ids)
+      if (mClean[id] && (id == b.ids[0] || id == b.ids[1] || id == b.ids[2])) return true;
+    return false;
+  };
   uint32_t run = 1;
   auto cellOf = [&](double v, double low, int n) {
     const int c = static_cast<int>(std::floor((v - low) / cell));
@@ -216,7 +273,7 @@ void TriangleBatcher::Split(const std::vector<WindowTriangle>& triangles, const 
           const uint32_t other = n.triangle;
           if (mTestedBy[other] == tested) continue;
           mTestedBy[other] = tested;
-          overlap = TrianglesMayOverlap(t, triangles[other], margin);
+          overlap = !roundCleanCorner(t, triangles[other]) && TrianglesMayOverlap(t, triangles[other], margin);
         }
       }
     }

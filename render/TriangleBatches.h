@@ -37,7 +37,10 @@ bool TrianglesMayOverlap(const WindowTriangle& a, const WindowTriangle& b, doubl
 
 // Splits the triangles, in the order given (order[k] the k-th triangle drawn), into
 // runs of which no two overlap: starts receives the position in order where each run
-// begins. The work is kept for the next call (no allocation once it has grown).
+// begins. Two triangles round a clean corner need no test: a corner whose triangles
+// all turn the same way in the window, none thinner than twice the margin, and go
+// round it once side to side lies in slices of the plane about it that never meet.
+// The work is kept for the next call (no allocation once it has grown).
 class TriangleBatcher {
  public:
   void Split(const std::vector<WindowTriangle>& triangles, const uint32_t* order, size_t count, double margin,
@@ -53,6 +56,17 @@ class TriangleBatcher {
   };
   std::vector<Node> mNodes;
   std::vector<uint32_t> mTestedBy;
+  // Each corner's fan: whether its triangles turn one way, how many of them a ray from
+  // the corner crosses, and a sum that is zero when every side out of the corner is a
+  // side into it.
+  struct Fan {
+    int crossings;
+    uint64_t sides;
+    int turn;  // 1 or -1 while all turn alike, 0 before the first, 2 once not clean
+  };
+  std::vector<Fan> mFans;
+  std::vector<uint8_t> mClean;
+  void FindCleanCorners(const std::vector<WindowTriangle>& triangles, const uint32_t* order, size_t count, double margin);
 };
 
 }  // namespace corvia

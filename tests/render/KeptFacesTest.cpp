@@ -548,6 +548,19 @@ TEST(TriangleRuns, OnlyTrianglesThatCannotShareAPixelRunTogether) {
   std::vector<uint32_t> starts;
   batcher.Split(triangles, order.data(), order.size(), m, starts);
   EXPECT_EQ(starts, (std::vector<uint32_t>{0, 6, 8, 9}));
+
+  // Twelve triangles going round a corner twice, side to side: the second time round
+  // covers the first (and meets it where the ids differ), so runs begin there.
+  triangles.clear();
+  for (uint32_t i = 0; i < 12; ++i) {
+    const double a = M_PI / 3 * i, b = M_PI / 3 * (i + 1);
+    triangles.push_back(Triangle({{0, 0}, {10 * std::cos(a), 10 * std::sin(a)}, {10 * std::cos(b), 10 * std::sin(b)}},
+                                 0, 1 + i, 1 + (i + 1) % 12));
+  }
+  order.resize(triangles.size());
+  for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+  batcher.Split(triangles, order.data(), order.size(), m, starts);
+  EXPECT_EQ(starts, (std::vector<uint32_t>{0, 5, 10}));
 }
 
 }  // namespace test_KeptFaces
