@@ -551,7 +551,7 @@ bool ApplySpringSpecification(SpringPolyDesc& desc) {
   if (desc.mFlags & kSpringDescFromModel) {
     const PolyElement* e = desc.mPoly ? desc.mPoly->mVertices.mHead : nullptr;
     const int have = desc.mPoly ? desc.mPoly->mVertices.mCount : 0;
-    // The specification was made from the model itself (CreateFromPoly).
+    // The spring set-up was made from the model itself (CreateFromPoly).
     if (have != desc.mNumVerts) {
       ShowInternalError("ApplySpringSpecification: %d vertices in the spring specification, %d in the model",
                         desc.mNumVerts, have);

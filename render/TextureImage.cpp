@@ -202,6 +202,7 @@ bool TextureImage::Prepare(bool checkTime, bool force, bool keepBorder) {
   Outcome loaded;
   FIBITMAP* image = LoadImageFile(mFileName.c_str(), 0, &loaded);
   if (!image) {
+    // Told while a pane draws, the box is held and shown after the paint.
     if (loaded.told()) ShowError("%s", loaded.text().c_str());
     if (!(existed && keepBorder)) mFileTime = -1;
     mLoadFailed = true;

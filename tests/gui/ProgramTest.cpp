@@ -1474,7 +1474,8 @@ TEST_F(ProgramTest, ExitWithAPreviewOpenAndATourPlayingLeavesNoWindow) {
   tour.SetCurrentEvent(tour.GetEvent(0));
   tour.PlayTour();
   ASSERT_TRUE(ShowPrintPreview(Pane(0), mFrame));
-  corvia::testing::YieldFor(1000);
+  // The tour goes on behind the preview: it moves to its next event.
+  ASSERT_TRUE(YieldUntil([&] { return tour.GetCurrentEvent() != tour.GetEvent(0); }, std::chrono::seconds(10)));
   ASSERT_TRUE(tour.IsTourPlaying());
   wxCommandEvent exit(wxEVT_MENU, ToWxId(kCmdAppExit));
   exit.SetEventObject(mFrame);
