@@ -196,8 +196,12 @@ void StepPolyhedron(int step) {
   if (d::StepFolderFiles(*doc, step)) return;
   const Poly* poly = GetCurrentPoly();
   if (!poly) return;
-  switch (StepWatermanModel(poly->mName, step)) {
+  int root = 0;
+  int latticeType = 0;
+  bool fourD = false;
+  switch (StepWatermanModel(poly->mName, step, &root, &latticeType, &fourD)) {
     case WatermanStep::Made:
+      MakeWatermanModel(latticeType, root, fourD);
       return;
     case WatermanStep::NoMore:
       d::ShowMessage("There are no more Waterman polyhedra in this direction");

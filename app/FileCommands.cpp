@@ -166,7 +166,7 @@ bool FileCommands::OnExportMetricData() {
 }
 
 bool SaveDocumentAs(CPolyDoc& document, const std::string& path) {
-  if (!TellOutcome(SaveModelFile(path.c_str(), kModelFileSameForm))) return false;
+  if (!TellOutcome(SaveModelFile(path.c_str(), kModelFileSameForm, document.GetCurrentPoly()))) return false;
   document.SetPathName(path.c_str(), true);
   document.SetModifiedFlag(false);
   return true;

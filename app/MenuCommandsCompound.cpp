@@ -48,7 +48,7 @@ int gLastSlot = 0;
 std::unique_ptr<SimplePoly> ShownModel() {
   Poly* poly = doc_commands::CurrentPoly();
   Outcome why;
-  std::unique_ptr<SimplePoly> shown(poly ? CreateModel(poly, 0, nullptr, nullptr, nullptr, &why) : nullptr);
+  std::unique_ptr<SimplePoly> shown(poly ? CreateModel(poly, 0, nullptr, nullptr, CPolyDoc::GetPaneViewType(nullptr), &why) : nullptr);
   TellOutcome(why);
   return shown;
 }
@@ -109,11 +109,11 @@ void CreateConvexHullOfModel() {
 void CreateConvexCore() {
   Poly* poly = doc_commands::CurrentPoly();
   if (!poly) return;
-  const uint32_t viewType = GetDocumentAccess().GetPaneViewType(nullptr);
+  const uint32_t viewType = CPolyDoc::GetPaneViewType(nullptr);
   const bool dualShown = viewType == kViewDualPolyhedron || (viewType != kViewBasePolyhedron && poly->mShowDual);
   Outcome why;
   std::unique_ptr<SimplePoly> other(
-      CreateModel(poly, dualShown ? kDeriveBase : kDeriveDual, nullptr, nullptr, nullptr, &why));
+      CreateModel(poly, dualShown ? kDeriveBase : kDeriveDual, nullptr, nullptr, 0, &why));
   if (!TellOutcome(why) || !other) return;
   std::string refusal;
   std::unique_ptr<SimplePoly> hull = CreateConvexHull(*other, 0, &refusal);
@@ -150,7 +150,7 @@ void Zonohedrify() {
 
 void CreateWaterman() {
   CWatermanDialog dialog;
-  if (dialog.DoModal()) CreateWatermanModel(dialog.mLatticeType, dialog.mRoot, false);
+  if (dialog.DoModal()) MakeWatermanModel(dialog.mLatticeType, dialog.mRoot, false);
 }
 
 // ---- Compounds ------------------------------------------------------------------------------
@@ -169,7 +169,7 @@ void AddMirrorImage() {
 void AddBaseAndDual() {
   Poly* poly = doc_commands::CurrentPoly();
   if (!poly) return;
-  std::unique_ptr<SimplePoly> both(MakeCompoundWithDual(*poly, nullptr, 0));
+  std::unique_ptr<SimplePoly> both(MakeCompoundWithDual(*poly, 0));
   if (both) MakeCompound(std::move(both), kUndoAddBaseAndDual);
 }
 

@@ -2,12 +2,18 @@
 
 #include "app/OutcomeBoxes.h"
 #include "app/PolyDoc.h"
+#include "construction/DerivedNames.h"
+#include "construction/ModelFactory.h"
+#include "construction/WatermanStep.h"
 #include "core/Progress.h"
 #include "core/TimeFormat.h"
 #include "model/CreatePoly.h"
+#include "model/Poly.h"
 #include "model/TransitionOccasion.h"
 #include "platform/Services.h"
 #include "platform/UndoHooks.h"
+#include "symmetry/SimplePoly.h"
+#include "symmetry/Waterman.h"
 
 namespace corvia {
 
@@ -54,6 +60,58 @@ bool CreatePolyWithUndo(SimplePoly& simple, int undoType, bool keepColors, bool 
   CPolyDoc* document = GetDocument();
   if (!document) return false;
   return CreatePolyWithUndo(*document, simple, undoType, keepColors, keepDualColors, true).done();
+}
+
+ModelEntry EnterModelWithUndo(ModelChangeDocument& document, int undoType, bool tell) {
+  return [&document, undoType, tell](SimplePoly& simple, Outcome& outcome) -> Poly* {
+    outcome = CreatePolyWithUndo(document, simple, undoType, true, true, tell);
+    return outcome.done() ? document.GetCurrentPoly() : nullptr;
+  };
+}
+
+Outcome CreateDerivedPolyWithUndo(ModelChangeDocument& document, SimplePoly& simple, int undoType, bool keepColors,
+                                  bool keepDualColors) {
+  LibraryEntry* entry = NameAsLibraryModel(simple);
+  const Outcome outcome = CreatePolyWithUndo(document, simple, undoType, keepColors, keepDualColors, true);
+  Poly* made = document.GetCurrentPoly();
+  if (outcome.done() && entry && made) {
+    made->mLibraryEntry = entry;
+    // The title, captions, category and type follow the catalogue entry.
+    document.UpdateAfterChange(kChangeTitleOnly);
+    platform::Services().views->InvalidateInfo(kInfoReasonNames);
+  }
+  return outcome;
+}
+
+bool CreateDerivedPolyWithUndo(SimplePoly& simple, int undoType, bool keepColors, bool keepDualColors) {
+  CPolyDoc* document = GetDocument();
+  if (!document) return false;
+  return CreateDerivedPolyWithUndo(*document, simple, undoType, keepColors, keepDualColors).done();
+}
+
+bool EnterModelOfPane(ModelChangeDocument& document, Poly* poly, uint32_t viewType, Outcome* why) {
+  // The model of a large pane (a tilted sphere of half a million faces) takes seconds
+  // to derive before it is built: one progress level for both, so that the window
+  // appears after a second and a cancel stops the derivation as it stops the build.
+  ProgressScope progress;
+  std::unique_ptr<SimplePoly> model(CreateModel(poly, 0, nullptr, nullptr, viewType, why));
+  if (!model) return false;
+  const int undoType = viewType == kViewFacetingPreview ? kUndoFacetedModel : kUndoModelChange;
+  return CreateDerivedPolyWithUndo(document, *model, undoType, false, false).done();
+}
+
+bool EnterModelOfPane(Poly* poly, uint32_t viewType, Outcome* why) {
+  CPolyDoc* document = GetDocument();
+  return document && EnterModelOfPane(*document, poly, viewType, why);
+}
+
+void MakeWatermanModel(int latticeType, int root, bool fourD) {
+  if (root < kWatermanMinRoot || root > kWatermanMaxRoot) return;
+  ProgressScope progress;
+  platform::Services().views->SetWaitCursor(true);
+  std::unique_ptr<SimplePoly> simple = CreateWatermanModel(latticeType, root, fourD);
+  if (simple) CreatePolyWithUndo(*simple, kUndoWatermanModel, false, false);
+  platform::Services().views->SetWaitCursor(false);
 }
 
 }  // namespace corvia

@@ -4,7 +4,10 @@
 // only builds (CreatePoly); the program decides the undo step, the transition and
 // what the user is told.
 
+#include <cstdint>
+
 #include "core/Outcome.h"
+#include "files/ModelFile.h"
 
 namespace corvia {
 
@@ -40,5 +43,29 @@ Outcome CreatePolyWithUndo(ModelChangeDocument& document, SimplePoly& simple, in
                            bool keepDualColors, bool tell);
 // The same on the program's document, telling a refusal in a box; true when made.
 bool CreatePolyWithUndo(SimplePoly& simple, int undoType, bool keepColors, bool keepDualColors);
+
+// The road by which a model read from a file or from an undo step's memory becomes the
+// document's current model (OpenModelFile, RestoreModelFromMemory): CreatePolyWithUndo
+// of the undo type, with `tell` a refusal shown in a box.
+ModelEntry EnterModelWithUndo(ModelChangeDocument& document, int undoType, bool tell);
+
+// CreatePolyWithUndo (telling a refusal) of a model made from the current one; when it
+// is a model of the library it takes that model's names and, when it is the entry's own
+// model rather than its dual, its catalogue entry, with the document's title refresh.
+Outcome CreateDerivedPolyWithUndo(ModelChangeDocument& document, SimplePoly& simple, int undoType, bool keepColors,
+                                  bool keepDualColors);
+// The same on the program's document; true when made.
+bool CreateDerivedPolyWithUndo(SimplePoly& simple, int undoType, bool keepColors, bool keepDualColors);
+
+// The model a pane of the view type shows (its stellation, faceting, morph, compound or
+// dual) made the current model, with an undo step: derived and built under one progress
+// level, so that a cancel at any report stops either and leaves the old model. False
+// when nothing was made; a model that could not be derived leaves its reason in why.
+bool EnterModelOfPane(ModelChangeDocument& document, Poly* poly, uint32_t viewType, Outcome* why = nullptr);
+// The same on the program's document.
+bool EnterModelOfPane(Poly* poly, uint32_t viewType, Outcome* why = nullptr);
+
+// The Waterman polyhedron of the root (1 to 10) made the current model, one undo step.
+void MakeWatermanModel(int latticeType, int root, bool fourD);
 
 }  // namespace corvia

@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "app/ModelChange.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
 #include "core/Messages.h"
@@ -113,7 +114,9 @@ bool RestoreCells(Poly& poly, FaceTypeBlock* block, const CellSet& set) {
 
 bool Apply(const ModelSnapshot& state) {
   // The list says that the step could not be put back.
-  if (!RestoreModelFromMemory(state.mData, kStepName, nullptr)) return false;
+  CPolyDoc* document = GetDocument();
+  const ModelEntry enter = document ? EnterModelWithUndo(*document, -1, true) : ModelEntry();
+  if (!RestoreModelFromMemory(state.mData, kStepName, nullptr, enter)) return false;
   Poly* poly = GetCurrentPoly();
   if (!poly) return false;
   if (state.mKeep) {

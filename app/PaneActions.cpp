@@ -7,11 +7,12 @@
 #include <memory>
 
 #include "app/DocCommands.h"
+#include "app/ModelChange.h"
 #include "app/DocCommandsBrowseText.h"
 #include "app/OutcomeBoxes.h"
+#include "app/PolyDoc.h"
 #include "app/PolyView.h"
 #include "construction/Augmentation.h"
-#include "construction/DerivedNames.h"
 #include "construction/ModelFactory.h"
 #include "core/BigUInt.h"
 #include "core/DrawnPolygon.h"
@@ -90,7 +91,7 @@ void StepFaceting(int key, bool ctrl) {
       if (!ctrl) {
         // The model's faces are the facets now; showing the faceting, which this
         // reset, would take them away again.
-        ShowOriginalAsFaceting(nullptr);
+        ShowOriginalAsFaceting(GetCurrentPoly());
         return;
       }
       faceting->GoToFirst();
@@ -250,7 +251,7 @@ void MakeBaseModel(CPolyView* pane) {
   if (!poly) return;
   ShowPaneSide(pane);
   Outcome why;
-  if (!EnterModelOfPane(poly, pane, &why)) TellOutcome(why);
+  if (!EnterModelOfPane(poly, CPolyDoc::GetPaneViewType(pane), &why)) TellOutcome(why);
 }
 
 // ---- Augmentation ---------------------------------------------------------------------------

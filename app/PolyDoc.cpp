@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "app/DocCommandsBrowseText.h"
+#include "app/ModelChange.h"
 #include "app/OutcomeBoxes.h"
 #include "app/PolyView.h"
 #include "construction/ModelFactory.h"
@@ -347,7 +348,7 @@ bool CPolyDoc::MakeModel(int occasion, const TransitionSettings* transition, boo
 }
 
 bool CPolyDoc::OpenEntryFile(const char* path, int mode) {
-  const Outcome opened = OpenModelFile(path, mode);
+  const Outcome opened = OpenModelFile(path, mode, EnterModelWithUndo(*this, kUndoLoadModel, false));
   if (!opened.done()) {
     // Stepping from model to model goes on to the next one: the pane says why this
     // one did not open.
@@ -363,7 +364,10 @@ bool CPolyDoc::OpenEntryFile(const char* path, int mode) {
 }
 
 bool CPolyDoc::OnOpenDocument(const char* path) {
-  if (IsBlank(path) || !TellOutcome(OpenModelFile(path, kOpenModelFilePlain))) return false;
+  if (IsBlank(path) ||
+      !TellOutcome(OpenModelFile(path, kOpenModelFilePlain, EnterModelWithUndo(*this, kUndoLoadModel, false)))) {
+    return false;
+  }
   SetPathName(path, true);
   return true;
 }
@@ -387,11 +391,6 @@ Poly* CPolyDoc::PreparePendingTransition() {
   previous->SetSavedThrows(saved);
   mPoly->mShowDual = showDual;
   return mPoly;
-}
-
-Outcome CPolyDoc::ReplaceCurrentModel(SimplePoly& simple, int undoType, bool keepColors, bool keepDualColors,
-                                      bool tell) {
-  return CreatePolyWithUndo(*this, simple, undoType, keepColors, keepDualColors, tell);
 }
 
 void CPolyDoc::PrepareTransition(int occasion, ModelRecord** outRecord) {
@@ -664,14 +663,6 @@ bool CPolyDoc::GetPanePolyNames(OpenGLView* view, std::string* name, std::string
   if (name) *name = GetPolyName(false, false);
   if (dualName) *dualName = GetDualPolyName(false, false);
   return true;
-}
-
-bool CPolyDoc::IsViewTypeShown(uint32_t viewType) {
-  return FindViewOfType(viewType, viewType) != nullptr;
-}
-
-void CPolyDoc::SetActivePaneViewType(uint32_t viewType) {
-  if (CPolyView* pane = CPolyView::GetActive()) pane->SetViewType(viewType, false);
 }
 
 void CPolyDoc::ApplySphereCylinderOptions() { ::corvia::ApplySphereCylinderOptions(); }

@@ -23,6 +23,7 @@ class PolyTemplate;
 class SavedMouseThrow;
 class SimplePoly;
 struct TourModel;
+struct WenningerStellation;
 
 namespace detail_PolyDoc {
 // Holds a record's template; a base of DocRecord so that it outlives the model built
@@ -79,8 +80,6 @@ class CPolyDoc final : public DocumentAccess, public ModelChangeDocument {
 
   // ---- DocumentAccess ----------------------------------------------------------------------
   Poly* GetCurrentPoly() override { return mPoly; }
-  Outcome ReplaceCurrentModel(SimplePoly& simple, int undoType, bool keepColors, bool keepDualColors,
-                              bool tell) override;
   void UpdateAfterChange(int flags) override;
   // ---- ModelChangeDocument ----------------------------------------------------------------
   void PrepareTransition(int occasion, ModelRecord** outRecord) override;
@@ -94,10 +93,9 @@ class CPolyDoc final : public DocumentAccess, public ModelChangeDocument {
   // The pivot axis of the active pane (of every 3D pane while views are linked) runs
   // from the centre through the selected axis, or the selected item's centre.
   void PivotAroundSelectedItem() override;
-  uint32_t GetPaneViewType(OpenGLView* view) override;
+  // The view type code of the pane (null: the active pane); 0 when there is none.
+  static uint32_t GetPaneViewType(OpenGLView* view);
   bool GetPanePolyNames(OpenGLView* view, std::string* name, std::string* dualName) override;
-  bool IsViewTypeShown(uint32_t viewType) override;
-  void SetActivePaneViewType(uint32_t viewType) override;
   void ApplySphereCylinderOptions() override;
   // The augmented model replaces the current one as one undo step.
   void EndAugmentationPreview(OpenGLView* view) override;
@@ -116,12 +114,14 @@ class CPolyDoc final : public DocumentAccess, public ModelChangeDocument {
   // Makes the model of a built-in library entry current; false (the model as it was)
   // when it cannot be built.
   bool SetModel(LibraryEntry* entry, bool fromList, bool keepTransition);
-  // The geometry's road to a library model (the base model of a Wenninger stellation).
-  bool SetModel(LibraryEntry* entry) override { return SetModel(entry, false, false); }
   // The model search of the toolbars: a catalogue name, number or Wythoff symbol the
   // library knows, else a vertex configuration built from its template. False, after a
   // message, when the text names no model or the model cannot be built.
   bool OpenModelByNameOrSymbol(const char* text);
+  // A Wenninger stellation the library holds as cells of a base model: with panes to show
+  // it in and none showing stellations, asks to switch the active pane to them; then its
+  // base model made current, stellated, the cells included, and named in the pane.
+  void ShowWenningerStellation(const WenningerStellation& stellation);
   // A tour event's model made current with the event's transition (none: at once),
   // keeping the tour playing; false when it cannot be made.
   bool SetTourModel(const TourModel& model, const TransitionSettings* transition);

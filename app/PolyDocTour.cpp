@@ -6,11 +6,15 @@
 
 #include "app/OutcomeBoxes.h"
 #include "app/PolyDoc.h"
+#include "app/PolyView.h"
 #include "construction/Library.h"
+#include "construction/LibraryHooks.h"
 #include "construction/ModelFactory.h"
 #include "construction/ModelLookup.h"
+#include "construction/StellationNames.h"
 #include "core/Messages.h"
 #include "model/CreatePoly.h"
+#include "model/FaceTypeBlock.h"
 #include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyTemplate.h"
@@ -38,8 +42,10 @@ bool CPolyDoc::OpenModelByNameOrSymbol(const char* text) {
   if (!text) return false;
   bool recognised = false;
   Outcome why;
-  LibraryEntry* entry = LookUpModel(text, &recognised, &why, nullptr, false);
+  WenningerStellation stellation;
+  LibraryEntry* entry = LookUpModel(text, &recognised, &why, nullptr, false, &stellation);
   TellOutcome(why);
+  if (stellation.number) ShowWenningerStellation(stellation);
   if (recognised) return entry && SetModel(entry, false, false);
   if (std::strchr(text, '*') || (!std::strchr(text, '.') && !std::strchr(text, ','))) {
     ShowError(kNotFound, text);
@@ -52,6 +58,31 @@ bool CPolyDoc::OpenModelByNameOrSymbol(const char* text) {
   return MakeModel(kOccasionBuiltInModel, nullptr, false, 0, [&](Poly& poly, PolyTemplate& polyTemplate) {
     return BuildConfiguration(poly, polyTemplate, text, mOneVertexAtATime);
   });
+}
+
+void CPolyDoc::ShowWenningerStellation(const WenningerStellation& stellation) {
+  // With panes to show it in (the active one among them), the stellation is offered a
+  // pane of its own.
+  if (GetPaneViewType(nullptr) != 0 && !FindViewOfType(kViewStellationOfBase, kViewStellationOfBase)) {
+    const int answer = ShowMessageBox(kBoxStyleYesNoCancel | kBoxStyleIconQuestion,
+                                      "Wenninger model W%d is a stellation, but you don't\ncurrently have a stellation "
+                                      "view open.\n\nShall I change the current view to view stellations?",
+                                      stellation.number);
+    if (answer == kBoxCancel) return;
+    if (answer == kBoxYes) {
+      if (CPolyView* pane = CPolyView::GetActive()) pane->SetViewType(kViewStellationOfBase, false);
+    }
+  }
+  bool recognised = false;
+  // The base configurations are models of the library.
+  LibraryEntry* entry = LookUpModel(stellation.baseConfig, &recognised, nullptr, nullptr, false);
+  if (!entry) ShowInternalError("ShowWenningerStellation: no library model %s", stellation.baseConfig);
+  if (!entry || !SetModel(entry, false, false)) return;
+  if (!mPoly || !IncludeWenningerCells(*mPoly, stellation.ranges, stellation.numRanges)) return;
+  // Placed among the stellations of the criteria, it is named in the pane.
+  const std::string shown = DescribeShownStellation(mPoly, mPoly->mBaseBlock.get(), true);
+  if (!shown.empty()) platform::Services().views->SetPaneMessage("Stellation " + shown);
+  platform::Services().views->RedrawAllViews(true);
 }
 
 bool CPolyDoc::SetTourModel(const TourModel& model, const TransitionSettings* transition) {

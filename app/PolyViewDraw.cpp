@@ -463,7 +463,7 @@ void CPolyView::FitGeometryToView(int mode) {
     ViewExtents extents;
     InitExtents(extents, GetShownSphereRadius(), 0, 0);
     const uint32_t flags = mExplosion == 1.0 ? 0x207 : 0x7;
-    std::unique_ptr<SimplePoly> model(CreateModel(poly, flags, nullptr, nullptr, this));
+    std::unique_ptr<SimplePoly> model(CreateModel(poly, flags, nullptr, nullptr, CPolyDoc::GetPaneViewType(this)));
     if (!model) return;
     for (int i = 0; i < model->NumVerts(); ++i) {
       const SimpleVert& v = model->VertAt(i);

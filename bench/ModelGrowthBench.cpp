@@ -24,12 +24,14 @@
 
 #include "bench/BenchModels.h"
 #include "construction/DerivedModels.h"
+#include "construction/DerivedNames.h"
 #include "construction/DualMorph.h"
 #include "construction/ModelFactory.h"
 #include "model/CreatePoly.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
+#include "core/Progress.h"
 #include "platform/Clock.h"
 #include "symmetry/SimplePoly.h"
 
@@ -88,12 +90,23 @@ class CompoundPaneDocument final : public corvia::DocumentAccess {
   explicit CompoundPaneDocument(Poly* poly) : mPoly(poly), mPrevious(corvia::InstallDocumentAccess(this)) {}
   ~CompoundPaneDocument() override { corvia::InstallDocumentAccess(mPrevious); }
   Poly* GetCurrentPoly() override { return mPoly; }
-  uint32_t GetPaneViewType(corvia::OpenGLView*) override { return corvia::kViewMorphTiltingCompound; }
 
  private:
   Poly* mPoly;
   corvia::DocumentAccess* mPrevious;
 };
+
+// The geometry's part of entering the pane's model (the program adds its undo step and
+// transition): derived and built under one progress level, named as the library model
+// it may be.
+bool EnterModelOfPane(Poly& poly) {
+  corvia::ProgressScope progress;
+  std::unique_ptr<SimplePoly> model(
+      corvia::CreateModel(&poly, 0, nullptr, nullptr, corvia::kViewMorphTiltingCompound));
+  if (!model) return false;
+  corvia::NameAsLibraryModel(*model);
+  return CreatePoly(*model, &poly, false, false).done();
+}
 
 // The program's road: the pane's model derived and made the current model, replacing
 // a copy of the sphere.
@@ -112,7 +125,7 @@ void TiltedCompound(benchmark::State& state) {
     CompoundPaneDocument document(poly.get());
     corvia::DualMorphRatio() = 0.5;
     const double start = corvia::platform::ThreadSeconds();
-    const bool made = corvia::EnterModelOfPane(poly.get(), nullptr);
+    const bool made = EnterModelOfPane(*poly);
     const double seconds = corvia::platform::ThreadSeconds() - start;
     if (!made) {
       state.SkipWithError("model not made");

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "construction/DerivedNames.h"
 #include "construction/DualMorph.h"
+#include "construction/WatermanStep.h"
 #include "construction/Prisms.h"
 #include "core/FaceImageRef.h"
 #include "core/Messages.h"
@@ -47,8 +47,6 @@ constexpr uint32_t kNetModelFlags = kSimpleKeepOrientation | kSimpleKeepLengthUn
 
 constexpr uint32_t kTriangleFlags = kDeriveTriangles | kDeriveTriangles2;
 constexpr uint32_t kSimpleHemiFace = kSimpleCentralPlane | kSimpleHemiFixed;
-constexpr int kWatermanMinRoot = 1;
-constexpr int kWatermanMaxRoot = 10;
 // The edge colour of a model without an edge array (0x00BBGGRR).
 constexpr uint32_t kDefaultEdgeColor = 0x000000;
 
@@ -365,11 +363,11 @@ void NameSimplePoly(Poly* poly, bool dual, SimplePoly* simple, OpenGLView* view)
 
 // ---- Compound with the dual -------------------------------------------------------------
 
-SimplePoly* MakeCompoundWithDual(Poly& poly, OpenGLView* view, uint32_t flags, Outcome* why) {
+SimplePoly* MakeCompoundWithDual(Poly& poly, uint32_t flags, Outcome* why) {
   const uint32_t sideless = flags & ~(kDeriveBase | kDeriveDual);
-  std::unique_ptr<SimplePoly> base(CreateModel(&poly, sideless | kDeriveBase, nullptr, nullptr, view, why));
+  std::unique_ptr<SimplePoly> base(CreateModel(&poly, sideless | kDeriveBase, nullptr, nullptr, kViewNone, why));
   if (!base) return nullptr;
-  std::unique_ptr<SimplePoly> dual(CreateModel(&poly, sideless | kDeriveDual, nullptr, nullptr, view, why));
+  std::unique_ptr<SimplePoly> dual(CreateModel(&poly, sideless | kDeriveDual, nullptr, nullptr, kViewNone, why));
   if (!dual) return nullptr;
   std::unique_ptr<SimplePoly> both = base->Combine(*dual);
   // The compound is its own dual, with the model's symmetry.
@@ -393,7 +391,7 @@ SimplePoly* DeriveModelForViewType(Poly& poly, uint32_t viewType, uint32_t flags
     case kViewFacetingPreview:
       return CreateSimpleFacetedPolyhedron(&poly, flags, nullptr, why);
     case kViewBaseDualCompound:
-      return MakeCompoundWithDual(poly, nullptr, flags, why);
+      return MakeCompoundWithDual(poly, flags, why);
     case kViewCompound:
     case kViewFacetingDiagram:
       if (why) {
@@ -438,37 +436,24 @@ SimplePoly* DeriveModelForViewType(Poly& poly, uint32_t viewType, uint32_t flags
                                             derived, why);
 }
 
-SimplePoly* DeriveModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uint8_t* derived, OpenGLView* view,
+SimplePoly* DeriveModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uint8_t* derived, uint32_t viewType,
                         Outcome* why) {
   platform::Services().views->SetWaitCursor(true);
-  // A side named in the flags needs no pane; otherwise the given pane's view type
-  // decides, or for the document's model the active pane's.
-  const bool askPane = !(flags & (kDeriveBase | kDeriveDual)) && (view || GetCurrentPoly() == poly);
-  const uint32_t viewType = askPane ? GetDocumentAccess().GetPaneViewType(view) : kViewNone;
+  // A side named in the flags needs no pane.
+  if (flags & (kDeriveBase | kDeriveDual)) viewType = kViewNone;
   SimplePoly* result = DeriveModelForViewType(*poly, viewType, flags, edgeList, derived, why);
   platform::Services().views->SetWaitCursor(false);
   return result;
 }
 
-SimplePoly* CreateModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uint8_t* derived, OpenGLView* view,
+SimplePoly* CreateModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uint8_t* derived, uint32_t viewType,
                         Outcome* why) {
-  SimplePoly* simple = DeriveModel(poly, flags, edgeList, derived, view, why);
+  SimplePoly* simple = DeriveModel(poly, flags, edgeList, derived, viewType, why);
   if (!simple) return nullptr;
   if (simple->description.empty() && poly->mDescription) simple->description = poly->mDescription;
   if (simple->webLink.empty() && poly->mWebLink) simple->webLink = poly->mWebLink;
   if (poly->mPolyFlags & kPolyFlagInherited) simple->flags |= kSimpleInherited;
   return simple;
-}
-
-bool EnterModelOfPane(Poly* poly, OpenGLView* view, Outcome* why) {
-  // The model of a large pane (a tilted sphere of half a million faces) takes seconds
-  // to derive before it is built: one progress level for both, so that the window
-  // appears after a second and a cancel stops the derivation as it stops the build.
-  ProgressScope progress;
-  std::unique_ptr<SimplePoly> model(CreateModel(poly, 0, nullptr, nullptr, view, why));
-  if (!model) return false;
-  const bool faceted = GetDocumentAccess().GetPaneViewType(view) == kViewFacetingPreview;
-  return CreateDerivedPolyWithUndo(*model, faceted ? kUndoFacetedModel : kUndoModelChange, false, false);
 }
 
 // ---- Models for the document ------------------------------------------------------------------
@@ -478,14 +463,12 @@ WatermanSettings& GetWatermanSettings() {
   return settings;
 }
 
-void CreateWatermanModel(int latticeType, int root, bool fourD) {
-  if (root < detail_DerivedModels::kWatermanMinRoot || root > detail_DerivedModels::kWatermanMaxRoot) return;
+std::unique_ptr<SimplePoly> CreateWatermanModel(int latticeType, int root, bool fourD) {
+  if (root < kWatermanMinRoot || root > kWatermanMaxRoot) return nullptr;
   WatermanSettings& settings = GetWatermanSettings();
   settings.root = root;
   settings.latticeType = latticeType;
   settings.fourD = fourD;
-  ProgressScope progress;
-  platform::Services().views->SetWaitCursor(true);
   UnitSettings& units = GetUnitSettings();
   const double oldScale = units.mLengthScale;
   units.SetLengthScale(1.0, false);
@@ -493,8 +476,7 @@ void CreateWatermanModel(int latticeType, int root, bool fourD) {
   if (!simple) {
     // Nothing was built: the user's scale stays as it was.
     units.SetLengthScale(oldScale, false);
-    platform::Services().views->SetWaitCursor(false);
-    return;
+    return nullptr;
   }
   const char* suffix = latticeType == 1 ? ", type 2" : latticeType == 2 ? ", cubic" : "";
   char name[64];
@@ -503,15 +485,7 @@ void CreateWatermanModel(int latticeType, int root, bool fourD) {
   std::snprintf(dualName, sizeof dualName, "%s%d%s%s", "Waterman dual R", root, suffix, fourD ? " 4D" : "");
   simple->name = name;
   simple->dualName = dualName;
-  GetDocumentAccess().ReplaceCurrentModel(*simple, kUndoWatermanModel, false, false, true);
-  platform::Services().views->SetWaitCursor(false);
-}
-
-Outcome CreateFacetedModel() {
-  Outcome outcome;
-  std::unique_ptr<SimplePoly> simple(CreateSimpleFacetedPolyhedron(GetCurrentPoly(), 0, nullptr, &outcome));
-  if (simple) CreateDerivedPolyWithUndo(*simple, kUndoFacetedModel, false, false);
-  return outcome;
+  return simple;
 }
 
 bool CreateFromLibraryEntry(Poly* poly, PolyTemplate* polyTemplate, LibraryEntry* entry, bool deferBuild,

@@ -37,11 +37,6 @@ constexpr uint32_t kViewDualPolyhedron = 0x1A01;
 // No pane: the side the model shows decides.
 constexpr uint32_t kViewNone = 0;
 
-// Undo types of the models made here: a model made from what a pane shows replaces
-// the current one as a plain change (kUndoModelChange, model/Poly.h), or as the
-// faceted model of the drawn facets.
-constexpr int kUndoFacetedModel = 4;
-constexpr int kUndoWatermanModel = 19;
 
 // The dispatch by view type code (the part of DeriveModel after the view's type is
 // known).
@@ -57,10 +52,6 @@ std::unique_ptr<SimplePoly> CreateNetModel(Poly* poly);
 // Moves the model by the vector, as one undo step: the dual is made again about the
 // centre, so it changes shape. Nothing changes when the moved model cannot be made.
 void TranslateBy(Poly* poly, const double* vector);
-
-// The faceted model of the current facet selection becomes the current model; refused,
-// with the user's words, when there are no facets or they make no valid model.
-Outcome CreateFacetedModel();
 
 // Settings remembered by the Waterman command.
 struct WatermanSettings {

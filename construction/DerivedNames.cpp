@@ -12,18 +12,13 @@
 #include "construction/ModelLookup.h"
 #include "construction/QuietMessages.h"
 #include "model/CreatePoly.h"
-#include "model/Globals.h"
 #include "model/LibraryEntry.h"
 #include "model/Poly.h"
-#include "platform/Services.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia {
 
 namespace detail_DerivedNames {
-
-// The document's refresh of its title, captions and redraw only.
-constexpr int kDocumentTitleOnly = 1;
 
 // Relative to the model's largest vertex distance: the library's spring-built models
 // are regular to about this.
@@ -135,24 +130,15 @@ LibraryEntry* FindLibraryModel(const SimplePoly& model, bool* isDual) {
   return nullptr;
 }
 
-bool CreateDerivedPolyWithUndo(SimplePoly& simple, int undoType, bool keepColors, bool keepDualColors) {
+LibraryEntry* NameAsLibraryModel(SimplePoly& simple) {
   bool dual = false;
   LibraryEntry* entry = FindLibraryModel(simple, &dual);
-  if (entry) {
-    const std::string name = entry->mName ? entry->mName : "";
-    const std::string dualName = entry->GetDualName();
-    simple.name = dual ? dualName : name;
-    simple.dualName = dual ? name : dualName;
-  }
-  if (!GetDocumentAccess().ReplaceCurrentModel(simple, undoType, keepColors, keepDualColors, true)) return false;
-  Poly* made = GetCurrentPoly();
-  if (entry && !dual && made) {
-    made->mLibraryEntry = entry;
-    // The title, captions, category and type follow the catalogue entry.
-    GetDocumentAccess().UpdateAfterChange(detail_DerivedNames::kDocumentTitleOnly);
-    platform::Services().views->InvalidateInfo(kInfoReasonNames);
-  }
-  return true;
+  if (!entry) return nullptr;
+  const std::string name = entry->mName ? entry->mName : "";
+  const std::string dualName = entry->GetDualName();
+  simple.name = dual ? dualName : name;
+  simple.dualName = dual ? name : dualName;
+  return dual ? nullptr : entry;
 }
 
 }  // namespace corvia

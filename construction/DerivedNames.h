@@ -1,6 +1,7 @@
 #pragma once
 // A model made from another (an augmentation, a faceting) may be a model of the
-// library: it then takes the library model's names and catalogue entry.
+// library: the program then gives it the library model's names and catalogue entry
+// (CreateDerivedPolyWithUndo, app/ModelChange.h).
 
 namespace corvia {
 
@@ -11,9 +12,9 @@ class SimplePoly;
 // reflections, or whose dual it is (*isDual true); null when it is none.
 LibraryEntry* FindLibraryModel(const SimplePoly& model, bool* isDual);
 
-// The document's ReplaceCurrentModel (model/Globals.h) of a model made from the current one; when
-// it is a model of the library it takes that model's names and, when it is the
-// entry's own model rather than its dual, its catalogue entry.
-bool CreateDerivedPolyWithUndo(SimplePoly& simple, int undoType, bool keepColors, bool keepDualColors);
+// A model of the library, or its dual, takes the library model's names (swapped for the
+// dual); the entry when it is the entry's own model, whose catalogue entry it may take,
+// else null.
+LibraryEntry* NameAsLibraryModel(SimplePoly& simple);
 
 }  // namespace corvia

@@ -466,9 +466,9 @@ SimplePoly* CreateSizingMorph(Poly* poly, double t, uint32_t flags, Outcome* why
   double dualScale = 1.0;
   GetSizingMorphScales(poly, t, &baseScale, &dualScale);
   const uint32_t sideless = flags & ~(kDeriveBase | kDeriveDual);
-  std::unique_ptr<SimplePoly> dual(CreateModel(poly, sideless | kDeriveDual, nullptr, nullptr, nullptr, why));
+  std::unique_ptr<SimplePoly> dual(CreateModel(poly, sideless | kDeriveDual, nullptr, nullptr, kViewNone, why));
   if (!dual) return nullptr;
-  std::unique_ptr<SimplePoly> base(CreateModel(poly, sideless | kDeriveBase, nullptr, nullptr, nullptr, why));
+  std::unique_ptr<SimplePoly> base(CreateModel(poly, sideless | kDeriveBase, nullptr, nullptr, kViewNone, why));
   if (!base) return nullptr;
   base->Scale(baseScale);
   dual->Scale(dualScale);

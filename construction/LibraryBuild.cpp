@@ -153,7 +153,7 @@ std::unique_ptr<SimplePoly> BuildLibraryEntryModel(LibraryEntry& entry, bool dua
   // Models made without a template carry no names yet: they take the record's.
   if (!poly->mLibraryEntry) poly->SetLibraryEntry(&entry);
   return std::unique_ptr<SimplePoly>(
-      CreateModel(poly.get(), dual ? kDeriveDual : kDeriveBase, nullptr, nullptr, nullptr, why));
+      CreateModel(poly.get(), dual ? kDeriveDual : kDeriveBase, nullptr, nullptr, kViewNone, why));
 }
 
 }  // namespace corvia

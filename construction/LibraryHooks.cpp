@@ -4,12 +4,9 @@
 // LibraryBuild.cpp. The model file's reader is files/ModelFileOpen.cpp's, installed by
 // InstallGeometryHooks.
 
-#include "construction/ModelLookup.h"
 #include "construction/PolyhedraDialog.h"
-#include "construction/StellationNames.h"
 #include "core/Messages.h"
 #include "model/FaceTypeBlock.h"
-#include "model/Globals.h"
 #include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "platform/Services.h"
@@ -38,28 +35,11 @@ std::unique_ptr<SimplePoly> ReadModelFromFile(const char* path, bool dual, Outco
   return detail_LibraryHooks::gModelFileReader(path, dual, why);
 }
 
-void ShowWenningerStellation(int number, const char* baseConfig, const int32_t* ranges, int numRanges) {
-  // With panes to show it in (the active one among them), the stellation is offered a
-  // pane of its own.
-  DocumentAccess& document = GetDocumentAccess();
-  if (document.GetPaneViewType(nullptr) != 0 && !document.IsViewTypeShown(kPaneStellationOfBase)) {
-    const int answer = ShowMessageBox(kBoxStyleYesNoCancel | kBoxStyleIconQuestion,
-                                      "Wenninger model W%d is a stellation, but you don't\ncurrently have a stellation "
-                                      "view open.\n\nShall I change the current view to view stellations?",
-                                      number);
-    if (answer == kBoxCancel) return;
-    if (answer == kBoxYes) document.SetActivePaneViewType(kPaneStellationOfBase);
-  }
-  bool recognised = false;
-  // The base configurations are models of the library.
-  LibraryEntry* entry = LookUpModel(baseConfig, &recognised, nullptr, nullptr, false);
-  if (!entry) ShowInternalError("ShowWenningerStellation: no library model %s", baseConfig);
-  if (!entry || !document.SetModel(entry)) return;
-  Poly* poly = GetCurrentPoly();
-  FaceTypeBlock* block = poly ? poly->mBaseBlock.get() : nullptr;
-  if (!block) return;
-  Stellate(poly, block, true);
-  if (!block->IsStellated()) return;
+bool IncludeWenningerCells(Poly& poly, const int32_t* ranges, int numRanges) {
+  FaceTypeBlock* block = poly.mBaseBlock.get();
+  if (!block) return false;
+  Stellate(&poly, block, true);
+  if (!block->IsStellated()) return false;
   // The cells are numbered from 0 in the order the stellation made them.
   int index = 0;
   for (StellationCell* cell = block->mFirstCell; cell && cell != block->GetOuterCell(); cell = cell->mNext, ++index) {
@@ -67,10 +47,7 @@ void ShowWenningerStellation(int number, const char* baseConfig, const int32_t* 
     for (int r = 0; r < numRanges && !inside; ++r) inside = index >= ranges[2 * r] && index <= ranges[2 * r + 1];
     StellationCell::SetIncluded(cell, inside);
   }
-  // Placed among the stellations of the criteria, it is named in the pane.
-  const std::string shown = DescribeShownStellation(poly, block, true);
-  if (!shown.empty()) platform::Services().views->SetPaneMessage("Stellation " + shown);
-  platform::Services().views->RedrawAllViews(true);
+  return true;
 }
 
 bool CPolyhedraDialog::DoModal() {

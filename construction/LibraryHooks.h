@@ -10,6 +10,7 @@ namespace corvia {
 
 class LibraryEntry;
 class Outcome;
+class Poly;
 class SimplePoly;
 
 // Builds a built-in entry through a temporary Poly (and PolyTemplate): the entry
@@ -35,11 +36,11 @@ std::unique_ptr<SimplePoly> ReadModelFromFile(const char* path, bool dual, Outco
 std::unique_ptr<SimplePoly> BuildSpringModel(const char* faceList, const double (*points)[3], int numPoints,
                                              Outcome* why = nullptr);
 
-// Shows the Wenninger stellation `number` of the base configuration in the
-// stellation view: asks to switch the view when none shows stellations, makes the
-// base model current, stellates it and includes exactly the cells whose running
-// index lies in one of the ranges (pairs of first and last, inclusive).
-void ShowWenningerStellation(int number, const char* baseConfig, const int32_t* ranges, int numRanges);
+// Stellates the model's base side and includes exactly the cells whose running index
+// lies in one of the ranges (pairs of first and last, inclusive): the Wenninger
+// stellation of those ranges when the model is its base model. False when the model
+// has no base side or it did not stellate.
+bool IncludeWenningerCells(Poly& poly, const int32_t* ranges, int numRanges);
 
 // Runs the "Polyhedra" model browser; the entry chosen with OK, else null. isDual
 // (when given) tells whether the entry's dual was chosen.

@@ -17,6 +17,12 @@ class Poly;
 class PolyTemplate;
 class SimplePoly;
 
+// Undo types of the models made here: a model made from what a pane shows replaces
+// the current one as a plain change (kUndoModelChange, model/Poly.h), or as the
+// faceted model of the drawn facets.
+constexpr int kUndoFacetedModel = 4;
+constexpr int kUndoWatermanModel = 19;
+
 // Factory flags.
 constexpr uint32_t kDeriveQuiet = 0x1;
 constexpr uint32_t kDeriveNetModel = 0x4;
@@ -33,20 +39,15 @@ constexpr uint32_t kDeriveMorphFinish1 = 0x800;
 constexpr uint32_t kDeriveMorphFinish2 = 0x1000;
 
 // The model a pane shows, as a new plain model owned by the caller: the side the flags
-// name, else the view type of the given pane (for the document's model without a pane,
-// the active one's). Null when refused, with the user's words in *why when given, or
+// name, else the one the pane's view type (a code of the program's view types, 0 for
+// no pane) shows. Null when refused, with the user's words in *why when given, or
 // cancelled.
-SimplePoly* DeriveModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uint8_t* derived, OpenGLView* view,
+SimplePoly* DeriveModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uint8_t* derived, uint32_t viewType,
                         Outcome* why = nullptr);
 // DeriveModel, the model taking the description, web link and inherited mark of the
 // model it came from where it has none of its own; a refusal in *why when given.
-SimplePoly* CreateModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uint8_t* derived, OpenGLView* view,
+SimplePoly* CreateModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uint8_t* derived, uint32_t viewType,
                         Outcome* why = nullptr);
-// The model the pane shows (its stellation, faceting, morph, compound or dual) made
-// the current model, with an undo step: derived and built under one progress level,
-// so that a cancel at any report stops either and leaves the old model. False when
-// nothing was made; a model that could not be derived leaves its reason in why.
-bool EnterModelOfPane(Poly* poly, OpenGLView* view, Outcome* why = nullptr);
 // The plain copy of one side (kDeriveDual: the dual's), of one compound part (with
 // kDeriveKeepPart; without, the model less that part), or with faces cut into the
 // triangles of their face types' outlines; named by NameSimplePoly. Null, refused in
@@ -68,9 +69,6 @@ bool CreateFromLibraryEntry(Poly* poly, PolyTemplate* polyTemplate, LibraryEntry
 
 // The compound of the model and its dual, each as the factory copies it (the model of
 // a Base/Dual Compound pane); null when refused (in *why when given).
-SimplePoly* MakeCompoundWithDual(Poly& poly, OpenGLView* view, uint32_t flags, Outcome* why = nullptr);
-
-// The Waterman polyhedron of the root (1 to 10) becomes the current model.
-void CreateWatermanModel(int latticeType, int root, bool fourD);
+SimplePoly* MakeCompoundWithDual(Poly& poly, uint32_t flags, Outcome* why = nullptr);
 
 }  // namespace corvia

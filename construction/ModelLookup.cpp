@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "construction/LibraryHooks.h"
 #include "construction/PolyFamily.h"
 #include "core/Messages.h"
 #include "core/Strings.h"
@@ -515,7 +514,8 @@ int ParseModelNameAbbrev(const char* text, const char* names) {
 
 // ---- Lookup ---------------------------------------------------------------------------------
 
-LibraryEntry* LookUpModel(const char* text, bool* recognised, Outcome* why, bool* isDual, bool findAll) {
+LibraryEntry* LookUpModel(const char* text, bool* recognised, Outcome* why, bool* isDual, bool findAll,
+                          WenningerStellation* stellation) {
   using namespace detail_ModelLookup;
   if (findAll) ClearSearchResults();
   bool recognisedLocal = false, dualLocal = false;
@@ -575,7 +575,12 @@ LibraryEntry* LookUpModel(const char* text, bool* recognised, Outcome* why, bool
       *why = Outcome::RefusedF("No base model is known for the stellation W%d.", number);
       return nullptr;
     }
-    ShowWenningerStellation(number, number <= kLastOctahedronStellation ? "3.3.3.3" : "3.3.3.3.3", ranges, numRanges);
+    if (stellation) {
+      stellation->number = number;
+      stellation->baseConfig = number <= kLastOctahedronStellation ? "3.3.3.3" : "3.3.3.3.3";
+      stellation->ranges = ranges;
+      stellation->numRanges = numRanges;
+    }
     return nullptr;
   }
 

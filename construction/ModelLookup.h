@@ -69,11 +69,22 @@ LibraryListNode* InsertSearchResult(LibraryEntry* entry, bool isDual, int score)
 // of its first words, 1 inside it; 0 for none.
 int ParseModelNameAbbrev(const char* text, const char* names);
 
+// A Wenninger number that the library holds as a stellation of a base model rather
+// than as a record: the base model's configuration (a library model) and the included
+// cells' ranges (IncludeWenningerCells, construction/LibraryHooks.h).
+struct WenningerStellation {
+  int number = 0;  // 0: none
+  const char* baseConfig = nullptr;
+  const int32_t* ranges = nullptr;
+  int numRanges = 0;
+};
+
 // The entry a text names, or null. With findAll the search results are rebuilt
 // and the first result's entry returned. With why given, a text that is no
 // model's name gives *why the refusal to tell, and a Wenninger number of a
-// stellation shows that stellation.
-LibraryEntry* LookUpModel(const char* text, bool* recognised, Outcome* why, bool* isDual, bool findAll);
+// stellation is given in *stellation (when given) for the caller to show.
+LibraryEntry* LookUpModel(const char* text, bool* recognised, Outcome* why, bool* isDual, bool findAll,
+                          WenningerStellation* stellation = nullptr);
 
 // The index of the given entry, or of the first entry whose configuration equals
 // the solved template's read from any of its distinct starting polygons; n (with

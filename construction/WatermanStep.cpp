@@ -4,7 +4,6 @@
 #include <cstring>
 #include <string>
 
-#include "construction/DerivedModels.h"
 #include "core/Strings.h"
 #include "symmetry/Waterman.h"
 
@@ -36,15 +35,13 @@ bool ParseWatermanName(const char* name, int* root, int* latticeType, bool* four
   return true;
 }
 
-WatermanStep StepWatermanModel(const char* name, int step) {
-  int root = 0;
-  int latticeType = 0;
-  bool fourD = false;
-  if (!ParseWatermanName(name, &root, &latticeType, &fourD)) return WatermanStep::NotWaterman;
-  const int next = root + step;
+WatermanStep StepWatermanModel(const char* name, int step, int* root, int* latticeType, bool* fourD) {
+  int from = 0;
+  if (!ParseWatermanName(name, &from, latticeType, fourD)) return WatermanStep::NotWaterman;
+  const int nextRoot = from + step;
   // Past the largest root there is nothing to build either.
-  if (next < kWatermanMinRoot || next > kWatermanMaxRoot) return WatermanStep::NoMore;
-  CreateWatermanModel(latticeType, next, fourD);
+  if (nextRoot < kWatermanMinRoot || nextRoot > kWatermanMaxRoot) return WatermanStep::NoMore;
+  if (root) *root = nextRoot;
   return WatermanStep::Made;
 }
 

@@ -15,6 +15,7 @@
 #include "dialogs/DialogBase.h"
 #include "dialogs/DialogWindows.h"
 #include "model/LibraryEntry.h"
+#include "ui/BarDocument.h"
 
 namespace corvia {
 
@@ -119,8 +120,12 @@ class PolyhedraWindow : public CorviaDialog {
     gModelSearchCriteria = criteria;
     bool recognised = false, dual = false;
     Outcome why;
-    LibraryEntry* found = LookUpModel(criteria.mName.c_str(), &recognised, &why, &dual, true);
+    WenningerStellation stellation;
+    LibraryEntry* found = LookUpModel(criteria.mName.c_str(), &recognised, &why, &dual, true, &stellation);
     if (why.told()) ShowError("%s", why.text().c_str());
+    // A Wenninger stellation is shown as if its number had been typed in the main
+    // window's model box.
+    if (stellation.number) GetBarDocument().OpenModelByNameOrSymbol(criteria.mName);
     // A catalogue index names one model and makes no result of it: it is listed all
     // the same, so that it can be chosen.
     if (found && !GetSearchResults()) AppendSearchResult(found, dual);

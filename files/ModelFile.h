@@ -14,6 +14,7 @@
 // writes a new file beside the old one and renames it over it once complete.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -117,13 +118,20 @@ struct ModelFileContents {
 bool ReadModelFile(const char* path, ModelFileContents& contents, std::string* error, bool* cancelled = nullptr,
                    bool checkScene = true);
 
-// Opens a model file and makes its model current through the model-entry road (undo
-// step, transition, the document's refresh), then restores its drawn facets, its
-// faceting settings (RestoreFacetingCriteria on the faceting of the shown block, after
-// the drawn facets) and its scene. Refused, with the words the user is to read and the
-// current model untouched, when the file cannot be read or its model cannot be built;
-// the caller tells it (a box, or with kOpenModelFileStepping the active pane).
-Outcome OpenModelFile(const char* path, int mode);
+// How the caller makes a plain model read from a file (or memory) its current model:
+// its undo step, transition and refresh are the caller's. Gives back the model made
+// current, or null with the reason in `outcome`. Without one (an empty function) the
+// model is built into the current model in place (CreatePoly), as for a document
+// without undo steps or transitions; without a current model nothing is made.
+using ModelEntry = std::function<Poly*(SimplePoly& simple, Outcome& outcome)>;
+
+// Opens a model file and makes its model current through `enter`, then restores its
+// drawn facets, its faceting settings (RestoreFacetingCriteria on the faceting of the
+// shown block, after the drawn facets) and its scene. Refused, with the words the user
+// is to read and the current model untouched, when the file cannot be read or its model
+// cannot be built; the caller tells it (a box, or with kOpenModelFileStepping the
+// active pane).
+Outcome OpenModelFile(const char* path, int mode, const ModelEntry& enter = {});
 
 // The model of a file, or its dual, for augmentation with a model from a file; null
 // when the file cannot be read or its model built, with the reason in *why when given
@@ -147,15 +155,17 @@ bool WriteModelToMemory(Poly& poly, std::string& data);
 // Reads such data; `name` stands for the file in the error text.
 bool ReadModelFromMemory(const std::string& data, const char* name, ModelFileContents& contents,
                          std::string* error);
-// Makes the model of such data the current model, with no undo step and no transition,
-// and restores its drawn facets and faceting settings. False, with the error text, when
-// it cannot be read or built.
-bool RestoreModelFromMemory(const std::string& data, const char* name, std::string* error);
+// Makes the model of such data the current model through `enter` (the caller's: no
+// undo step of its own, no transition), and restores its drawn facets and faceting
+// settings. False, with the error text, when it cannot be read or built.
+bool RestoreModelFromMemory(const std::string& data, const char* name, std::string* error,
+                            const ModelEntry& enter = {});
 
 // The File menu: Open and the recent-file list call OpenModelFile (mode 0); Save and
-// Save As call SaveModelFile with the current model, the path, and the form (the form
-// chosen, or kModelFileSameForm: the form of the file the model was read from).
+// Save As call SaveModelFile with the path, the form (the form chosen, or
+// kModelFileSameForm: the form of the file the model was read from) and the current
+// model; refused without a model.
 constexpr int kModelFileSameForm = -1;
-Outcome SaveModelFile(const char* path, int form);
+Outcome SaveModelFile(const char* path, int form, Poly* poly);
 
 }  // namespace corvia

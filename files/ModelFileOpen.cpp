@@ -1,7 +1,7 @@
 // Opening a model file: the file is read whole first (ModelFileRead.cpp) and nothing
-// changes unless it reads; its model then enters by the one road (the document's
-// ReplaceCurrentModel: undo step, transition, refresh), and only once the model is current
-// do its drawn facets, faceting settings, pictures and scene follow.
+// changes unless it reads; its model then enters by the caller's road (its undo step,
+// transition and refresh), and only once the model is current do its drawn facets,
+// faceting settings, pictures and scene follow.
 
 #include <cstring>
 #include <map>
@@ -200,6 +200,15 @@ void RestoreScene(const char* path, const ModelFileContents& contents, std::stri
   }
 }
 
+// The model made current through the caller's road, or, without one, built into the
+// current model in place.
+Poly* Enter(const ModelEntry& enter, SimplePoly& simple, Outcome& outcome) {
+  if (enter) return enter(simple, outcome);
+  Poly* poly = GetCurrentPoly();
+  outcome = poly ? CreatePoly(simple, poly, true, true) : Outcome::Failed("There is no document to take the model.");
+  return outcome.done() ? poly : nullptr;
+}
+
 }  // namespace detail_ModelFileOpen
 
 void SetModelFileImageMaker(FaceImageMaker maker) {
@@ -210,7 +219,7 @@ int GetModelFileForm(const Poly& poly) {
   return poly.mFileKeep ? poly.mFileKeep->form : kModelFileBinary;
 }
 
-Outcome OpenModelFile(const char* path, int mode) {
+Outcome OpenModelFile(const char* path, int mode, const ModelEntry& enter) {
   namespace d = detail_ModelFileOpen;
   ModelFileContents contents;
   std::string error;
@@ -219,9 +228,9 @@ Outcome OpenModelFile(const char* path, int mode) {
   // CreatePoly gives the model its entry text from the plain model's description.
   simple.description = contents.entryText;
   d::PrepareTemplate(contents);
-  const Outcome built = GetDocumentAccess().ReplaceCurrentModel(simple, kUndoLoadModel, true, true, false);
+  Outcome built;
+  Poly* poly = d::Enter(enter, simple, built);
   if (!built.done()) return d::NotBuilt(path, built);
-  Poly* poly = GetCurrentPoly();
   if (!poly) return Outcome::Failed("The model of the file was made, but the document shows no model.");
   d::RestoreOrigin(*poly, contents);
   if (contents.maxFacesPerNet > 0) GetUnitSettings().mMaxFacesPerNet = contents.maxFacesPerNet;
@@ -237,20 +246,21 @@ Outcome OpenModelFile(const char* path, int mode) {
   return Outcome::Done();
 }
 
-bool RestoreModelFromMemory(const std::string& data, const char* name, std::string* error) {
+bool RestoreModelFromMemory(const std::string& data, const char* name, std::string* error,
+                            const ModelEntry& enter) {
   namespace d = detail_ModelFileOpen;
   ModelFileContents contents;
   if (!ReadModelFromMemory(data, name, contents, error)) return false;
   SimplePoly& simple = *contents.model;
   simple.description = contents.entryText;
   d::PrepareTemplate(contents);
-  // No undo step of its own and no transition: the caller's step is what runs. The
-  // program tells why a model cannot be built, as for any model made current.
-  if (!GetDocumentAccess().ReplaceCurrentModel(simple, -1, true, true, true)) {
+  // No undo step of its own and no transition: the caller's step is what runs.
+  Outcome built;
+  Poly* poly = d::Enter(enter, simple, built);
+  if (!built.done()) {
     if (error) *error = "'" + std::string(name) + "':\nThe model could not be built.";
     return false;
   }
-  Poly* poly = GetCurrentPoly();
   if (!poly) return false;
   d::RestoreOrigin(*poly, contents);
   if (contents.maxFacesPerNet > 0) GetUnitSettings().mMaxFacesPerNet = contents.maxFacesPerNet;
@@ -286,7 +296,7 @@ std::unique_ptr<SimplePoly> ReadModelFileAsSimplePoly(const char* path, bool dua
     return nullptr;
   }
   std::unique_ptr<SimplePoly> model(
-      CreateModel(poly.get(), dual ? kDeriveDual : kDeriveBase, nullptr, nullptr, nullptr, why));
+      CreateModel(poly.get(), dual ? kDeriveDual : kDeriveBase, nullptr, nullptr, kViewNone, why));
   if (model) d::ReportWarning(contents.warning, kOpenModelFilePlain);
   return model;
 }

@@ -26,7 +26,6 @@
 #include "model/DrawnPolygonModel.h"
 #include "model/Edge.h"
 #include "model/FaceTypeBlock.h"
-#include "model/Globals.h"
 #include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
@@ -485,8 +484,7 @@ bool WriteModelToMemory(Poly& poly, std::string& data) {
   return true;
 }
 
-Outcome SaveModelFile(const char* path, int form) {
-  Poly* poly = GetCurrentPoly();
+Outcome SaveModelFile(const char* path, int form, Poly* poly) {
   if (!poly) return Outcome::Refused("There is no model to save.");
   return WriteModelFile(path, form == kModelFileSameForm ? GetModelFileForm(*poly) : form, *poly);
 }

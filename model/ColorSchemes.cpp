@@ -22,7 +22,6 @@
 #include "model/FaceType.h"
 #include "model/FaceTypeBlock.h"
 #include "model/GeomagPanels.h"
-#include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "platform/Services.h"
@@ -490,8 +489,7 @@ bool AssignGeomagPanelColors(FaceTypeBlock* block) {
   return changed;
 }
 
-bool AssignGeomagPanelColorsToCurrentModel() {
-  Poly* poly = GetCurrentPoly();
+bool AssignGeomagPanelColorsToModel(Poly* poly) {
   if (!poly) return false;
   const bool base = AssignGeomagPanelColors(poly->mBaseBlock.get());
   const bool dual = AssignGeomagPanelColors(poly->mDualBlock.get());

@@ -75,9 +75,9 @@ extern float DefaultVertexColor[3];
 // all have one takes the colour of its faces' shape (model/GeomagPanels.h), on both
 // sides of every face that has none yet. True when any face changed colour.
 bool AssignGeomagPanelColors(FaceTypeBlock* block);
-// The same for both sides of the current model; the colours of a side that changed are
-// refreshed.
-bool AssignGeomagPanelColorsToCurrentModel();
+// The same for both sides of the model (none: nothing); the colours of a side that
+// changed are refreshed.
+bool AssignGeomagPanelColorsToModel(Poly* poly);
 
 // Passed for the old colour: take the colour of the current vertex or selected edge.
 constexpr uint32_t kColorRefNone = 0xFF000000u;

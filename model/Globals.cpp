@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "core/PolygonSplit.h"
-#include "model/CreatePoly.h"
 #include "model/ElementList.h"
 #include "model/ElementServices.h"
 #include "model/FaceTypeBlock.h"
@@ -26,13 +25,6 @@ DocumentAccess* gAccess = &gDefaultAccess;
 }  // namespace detail_ModelGlobals
 
 DocumentAccess::~DocumentAccess() = default;
-
-Outcome DocumentAccess::ReplaceCurrentModel(SimplePoly& simple, int /*undoType*/, bool keepColors,
-                                            bool keepDualColors, bool /*tell*/) {
-  Poly* poly = GetCurrentPoly();
-  if (!poly) return Outcome::Failed("There is no document to take the model.");
-  return CreatePoly(simple, poly, keepColors, keepDualColors);
-}
 
 DocumentAccess* InstallDocumentAccess(DocumentAccess* access) {
   DocumentAccess* previous = detail_ModelGlobals::gAccess;

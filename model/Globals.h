@@ -15,7 +15,6 @@ namespace corvia {
 
 class Poly;
 class Model3D;
-class LibraryEntry;
 class SimplePoly;   // augmentation
 class OpenGLView;   // augmentation
 
@@ -25,14 +24,11 @@ class OpenGLView;   // augmentation
 class DocumentAccess {
  public:
   virtual ~DocumentAccess();
-  // The document's current model. Why: the commands of the geometry (derived models,
-  // faceting, the library's look-ups) work on the model shown, and the colour mode of
-  // the polygon splitting depends on it.
+  // The document's current model. Why: what follows the model the user is looking at
+  // rather than a model handed in: the polygon splitting's colour mode, the faceting
+  // preview and the mouse's facetings, the measurements, the symmetry notation of the
+  // model shown, and the names a copy of the shown model takes (GetPanePolyNames).
   virtual Poly* GetCurrentPoly() { return nullptr; }
-  // Makes the model of a library entry the current model; false when none was made
-  // (without a document there is no current model to replace). Why: showing a
-  // stellation of the library makes its base model current first.
-  virtual bool SetModel(LibraryEntry* /*entry*/) { return false; }
   // The information tree marks the selected face (1), edge (2) or vertex (3) type;
   // kind 1 with number -1 clears the mark. Why: selecting in a model marks its type.
   virtual void MarkSelectedType(int /*kind*/, int /*typeNumber*/, bool /*dual*/) {}
@@ -46,23 +42,8 @@ class DocumentAccess {
   // Points the slicing direction of the cross-sections along the unit vector. Why: a
   // new model's cross-section starts on its main axis.
   virtual void SetCrossSectionDirection(const double* /*direction*/) {}
-  // ---- model change ----
-  // Why here: a model made by the geometry (a file read, a derived model) becomes the
-  // document's current model, and only the program knows its undo steps, transitions
-  // and refresh. Builds the plain model into the current model as one undo step of the
-  // type (none when negative) with the transition the type calls for; with `tell` the
-  // program shows a refusal itself, else the caller gets it to tell. The default, for a
-  // document without undo steps, transitions or boxes, builds into the current model
-  // in place (CreatePoly); without a current model nothing is made.
-  virtual Outcome ReplaceCurrentModel(SimplePoly& simple, int undoType, bool keepColors, bool keepDualColors,
-                                      bool tell);
-  // The document's refresh after a model change (flags: 1 title and redraw only,
-  // 2 the model still matches its file, 4 keep a running tour). Why: a derived model
-  // that turns out to be a library model takes that model's names after it was made.
-  virtual void UpdateAfterChange(int /*flags*/) {}
   // Whether the cross-section is on display. Why: the face-type set-up resets its axis.
   virtual bool IsCrossSectionShown() { return false; }
-  // ---- end model change ----
   // The menu path of a command, the item texts from the menu bar down joined by "->";
   // empty when the command has none. Why: the faceting messages name the command to use.
   virtual std::string GetMenuPathOfCommand(int /*commandId*/) { return std::string(); }
@@ -82,20 +63,13 @@ class DocumentAccess {
   virtual void CheckConstructionToyAllViews() {}
   // ---- end augmentation ----
   // ---- panes ----
-  // The view type code of the pane (null: the active pane); 0 when there is none.
-  // Why: a derived model is made of the side the pane shows.
-  virtual uint32_t GetPaneViewType(OpenGLView* /*view*/) { return 0; }
   // The display names of the current model and of its dual as the pane (null: the
-  // active pane) titles them; false when there is no pane to ask. Why: derived models
-  // are named after what the pane shows.
+  // active pane) titles them; false when there is no pane to ask. Why: a plain copy of
+  // the shown model, made by whatever road (saved, stored, derived), keeps the names the
+  // program shows, which may come from its file's name or mark a pseudo model.
   virtual bool GetPanePolyNames(OpenGLView* /*view*/, std::string* /*name*/, std::string* /*dualName*/) {
     return false;
   }
-  // Whether some pane shows the view type (a code of the program's view types). Why:
-  // showing a stellation of the library offers it a stellation pane.
-  virtual bool IsViewTypeShown(uint32_t /*viewType*/) { return false; }
-  // Switches the active pane to the view type. Why: as above.
-  virtual void SetActivePaneViewType(uint32_t /*viewType*/) {}
   // ---- end panes ----
 };
 

@@ -140,7 +140,7 @@ void SetGeomagStyle(bool on) {
     gUser = Current();
     gStyle = GetGeomagStyleValues();
     Apply(gStyle);
-    AssignGeomagPanelColorsToCurrentModel();
+    AssignGeomagPanelColorsToModel(GetCurrentPoly());
     GetDocumentAccess().CheckConstructionToyAllViews();
   } else {
     GeomagStyleRecord user = gUser;

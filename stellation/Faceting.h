@@ -122,8 +122,8 @@ FacetPreviewPoint PreviewPointOf(const PolyElement* element);
 void ShowCurrentFaceting(Faceting* faceting);
 // The corners of a drawn polygon, in order (none for an empty one).
 std::vector<const double*> GetDrawnPolygonPoints(const DrawnPolygon* polygon);
-// The representative face of each face type of the shown block (of the given model, or
-// of the current one) as drawn polygons: the model's own faces as facets.
+// The representative face of each face type of the model's shown block as drawn
+// polygons: the model's own faces as facets.
 void ShowOriginalAsFaceting(Poly* poly);
 
 // Plane deduplication on (normal, d): all four components within tol, or each equal to

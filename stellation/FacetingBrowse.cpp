@@ -15,7 +15,6 @@
 #include "model/ElementFlags.h"
 #include "model/FaceType.h"
 #include "model/FaceTypeBlock.h"
-#include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "platform/Services.h"
@@ -81,7 +80,6 @@ void ShowCurrentFaceting(Faceting* faceting) {
 }
 
 void ShowOriginalAsFaceting(Poly* poly) {
-  if (!poly) poly = GetCurrentPoly();
   if (!poly) return;
   poly->ClearDrawnPolygons(true);
   for (const FaceType* type = poly->GetShownBlock()->mFirstFaceType; type; type = type->mNext) {

@@ -45,14 +45,14 @@ TEST_F(PaneModelsTest, EachPaneGivesTheModelItShows) {
   CPolyView* dual = AddPane(kViewDualPolyhedron);
   CPolyView* stellation = AddPane(kViewStellationOfBase);
 
-  std::unique_ptr<SimplePoly> model(CreateModel(Model(), 0, nullptr, nullptr, base));
+  std::unique_ptr<SimplePoly> model(CreateModel(Model(), 0, nullptr, nullptr, CPolyDoc::GetPaneViewType(base)));
   ASSERT_TRUE(model);
   EXPECT_EQ(model->NumVerts(), 12);
   EXPECT_EQ(model->name, "Icosahedron");
   EXPECT_EQ(model->dualName, "Dodecahedron");
 
   // The dual pane's copy swaps the names with the sides.
-  model.reset(CreateModel(Model(), 0, nullptr, nullptr, dual));
+  model.reset(CreateModel(Model(), 0, nullptr, nullptr, CPolyDoc::GetPaneViewType(dual)));
   ASSERT_TRUE(model);
   EXPECT_EQ(model->NumVerts(), 20);
   EXPECT_EQ(model->name, "Dodecahedron");
@@ -60,7 +60,7 @@ TEST_F(PaneModelsTest, EachPaneGivesTheModelItShows) {
 
   // The unstellated icosahedron's stellation is the icosahedron itself.
   uint8_t derived = 0;
-  model.reset(CreateModel(Model(), 0, nullptr, &derived, stellation));
+  model.reset(CreateModel(Model(), 0, nullptr, &derived, CPolyDoc::GetPaneViewType(stellation)));
   ASSERT_TRUE(model);
   EXPECT_EQ(derived, 1);
   EXPECT_EQ(model->NumFaces(), 20);
@@ -69,18 +69,18 @@ TEST_F(PaneModelsTest, EachPaneGivesTheModelItShows) {
 TEST_F(PaneModelsTest, WithoutAPaneTheActivePaneDecides) {
   CPolyView* dual = AddPane(kViewDualPolyhedron);
   dual->Activate(false);
-  std::unique_ptr<SimplePoly> model(CreateModel(Model(), 0, nullptr, nullptr, nullptr));
+  std::unique_ptr<SimplePoly> model(CreateModel(Model(), 0, nullptr, nullptr, CPolyDoc::GetPaneViewType(nullptr)));
   ASSERT_TRUE(model);
   EXPECT_EQ(model->NumVerts(), 20);
   EXPECT_EQ(model->name, "Dodecahedron");
 
-  // A model that is not the document's keeps its own names and its own side.
+  // A model that is not the document's, with no pane, keeps its own names and its own side.
   PolyTemplate cube;
   Poly other;
   ASSERT_TRUE(cube.Parse("4.4.4", nullptr));
   ASSERT_TRUE(other.Build(&cube, 0));
   other.SetName("Box");
-  model.reset(CreateModel(&other, 0, nullptr, nullptr, nullptr));
+  model.reset(CreateModel(&other, 0, nullptr, nullptr, 0));
   ASSERT_TRUE(model);
   EXPECT_EQ(model->NumVerts(), 8);
   EXPECT_EQ(model->name, "Box");

@@ -43,16 +43,10 @@ class CompoundPaneDocument final : public corvia::DocumentAccess,
     corvia::InstallDocumentAccess(mPreviousDocument);
   }
   Poly* GetCurrentPoly() override { return mPoly; }
-  // The program's own road: one undo step that a cancel takes back.
-  corvia::Outcome ReplaceCurrentModel(corvia::SimplePoly& simple, int undoType, bool keepColors, bool keepDualColors,
-                                      bool tell) override {
-    return corvia::CreatePolyWithUndo(*this, simple, undoType, keepColors, keepDualColors, tell);
-  }
   void PrepareTransition(int, corvia::ModelRecord** outRecord) override { *outRecord = nullptr; }
   void SwitchToModel(corvia::ModelRecord*) override {}
   bool DoTransition(int, double, corvia::ModelRecord*, bool, bool) override { return false; }
   void UpdateAfterChange(int) override {}
-  uint32_t GetPaneViewType(corvia::OpenGLView*) override { return corvia::kViewMorphTiltingCompound; }
   void AddUndo(int, long) override {
     mStep.reset(corvia::CreateSimplePoly(mPoly, corvia::kDeriveBase, nullptr, nullptr));
   }
@@ -109,7 +103,8 @@ TEST(TiltedCompoundCancel, ACancelAtAnyReportOfTheTiltedCompoundMadeTheModelKeep
     platform.clock.Advance(2.0);
     const double saved = corvia::DualMorphRatio();
     corvia::DualMorphRatio() = 0.5;
-    const bool made = corvia::EnterModelOfPane(&model.poly, nullptr);
+    // The program's own road: one undo step that a cancel takes back.
+    const bool made = corvia::EnterModelOfPane(document, &model.poly, corvia::kViewMorphTiltingCompound);
     corvia::DualMorphRatio() = saved;
     return made;
   };

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "construction/DerivedModels.h"
+#include "construction/WatermanStep.h"
 #include "core/FaceImageRef.h"
 #include "core/Units.h"
 #include "model/CreatePoly.h"
@@ -119,8 +120,8 @@ TEST(DerivedModels, DispatchAndNames) {
 
 TEST(DerivedModels, WatermanRootOutOfRangeBuildsNothing) {
   const size_t before = corvia::testing::Platform().messages.Boxes().size();
-  corvia::CreateWatermanModel(0, 11, false);
-  corvia::CreateWatermanModel(0, 0, false);
+  EXPECT_EQ(corvia::CreateWatermanModel(0, 11, false), nullptr);
+  EXPECT_EQ(corvia::CreateWatermanModel(0, 0, false), nullptr);
   EXPECT_EQ(corvia::testing::Platform().messages.Boxes().size(), before);
   EXPECT_EQ(corvia::GetWatermanSettings().root, 6);
 }
@@ -144,7 +145,7 @@ TEST(DerivedModels, CompoundWithTheDual) {
   test_DerivedModels::Cube cube;
   ASSERT_TRUE(cube.built);
   cube.poly.SetName("Cube");
-  std::unique_ptr<corvia::SimplePoly> compound(corvia::MakeCompoundWithDual(cube.poly, nullptr, 0));
+  std::unique_ptr<corvia::SimplePoly> compound(corvia::MakeCompoundWithDual(cube.poly, 0));
   ASSERT_TRUE(compound);
   EXPECT_EQ(compound->name, "Dual compound of Cube");
   const corvia::testing::ModelFigures figures = corvia::testing::Measure(*compound);
@@ -173,7 +174,7 @@ TEST(DerivedModels, CopiesOfOnePartOfACompound) {
   EXPECT_EQ(why.text(), "Can't remove only component.");
   EXPECT_EQ(why.kind(), corvia::Outcome::Kind::kRefused);
 
-  std::unique_ptr<corvia::SimplePoly> simple(corvia::MakeCompoundWithDual(cube.poly, nullptr, 0));
+  std::unique_ptr<corvia::SimplePoly> simple(corvia::MakeCompoundWithDual(cube.poly, 0));
   corvia::Poly compound;
   ASSERT_TRUE(CreatePoly(*simple, &compound, true, false));
   ASSERT_EQ(compound.CountCompoundParts(), 2);

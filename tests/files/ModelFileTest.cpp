@@ -718,7 +718,7 @@ TEST(ModelFileTest, FilesWrittenElsewhereOpen) {
   ASSERT_EQ(Messages().Boxes().size(), 1u);
   EXPECT_EQ(Messages().Boxes()[0].title, "Warning");
   EXPECT_EQ(document.mPoly.mFaces.mCount, 6);
-  ASSERT_TRUE(corvia::SaveModelFile(path.c_str(), corvia::kModelFileSameForm));
+  ASSERT_TRUE(corvia::SaveModelFile(path.c_str(), corvia::kModelFileSameForm, &document.mPoly));
   EXPECT_EQ(ReadBytes(path).compare(0, 17, "Corvia ASCII 8.10"), 0);
 }
 

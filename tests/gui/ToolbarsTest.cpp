@@ -47,7 +47,6 @@ using corvia::testing::YieldUntilPainted;
 // The model box's text is looked up the way the library does.
 class StandInDocument : public corvia::testing::ModelDocument {
  public:
-  using DocumentAccess::SetModel;
   bool SetModel(LibraryEntry* entry, bool fromList) override {
     lastFromList = fromList;
     return SetEntry(entry);

@@ -122,7 +122,7 @@ TEST_F(FacetingBrowse, HomeShowsTheModelsOwnFaces) {
   TemplateModel model("3.4.3.4");
   ASSERT_TRUE(model.built);
   FacetingDocument document(&model.poly);
-  ShowOriginalAsFaceting(nullptr);
+  ShowOriginalAsFaceting(&model.poly);
   const auto drawn = DrawnCorners(model.poly);
   ASSERT_EQ(drawn.size(), 2u) << "one polygon per face type";
   std::vector<size_t> sides = {drawn[0].size(), drawn[1].size()};

@@ -10,6 +10,7 @@
 
 #include "construction/DerivedModels.h"
 #include "core/VectorMath.h"
+#include "model/CreatePoly.h"
 #include "model/PolyElement.h"
 #include "stellation/SimpleFaceting.h"
 #include "symmetry/SimplePoly.h"
@@ -258,13 +259,15 @@ TEST_F(SimpleFaceting, AnOpenModelFailsTheCheckAndAClosedOneBecomesTheModel) {
   Outcome why;
   EXPECT_EQ(CreateSimpleFacetedPolyhedron(&model.poly, 0, nullptr, &why), nullptr);
   EXPECT_EQ(why.text(), "Invalid model: an odd number of faces meet at some edges.\nFaces must meet in pairs.");
-  // The stella octangula from its triangle becomes the current model.
+  // The stella octangula from its triangle: its model replaces the one it was found in.
   model.poly.ClearDrawnPolygons(true);
   Use(faceting, kFacetingIsohedral);
   while (faceting.FindNextFaceting() && faceting.GetFirstFacetInFaceting()->mNumVerts != 3) {
   }
   ShowCurrentFaceting(&faceting);
-  EXPECT_TRUE(CreateFacetedModel().done());
+  std::unique_ptr<SimplePoly> faceted(CreateSimpleFacetedPolyhedron(&model.poly, 0, nullptr, &why));
+  ASSERT_TRUE(faceted);
+  EXPECT_TRUE(CreatePoly(*faceted, &model.poly, false, false).done());
   EXPECT_EQ(model.poly.mFaces.mCount, 8);
   EXPECT_EQ(model.poly.mVertices.mCount, 8);
   EXPECT_FALSE(faceting.IsPrepared()) << "the new model's faceting starts afresh";

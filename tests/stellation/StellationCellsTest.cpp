@@ -7,13 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <memory>
+#include <string>
 #include <vector>
 
 #include "construction/DerivedModels.h"
 #include "construction/LibraryHooks.h"
 #include "construction/ModelLookup.h"
-#include "model/Globals.h"
+#include "model/FaceTypeBlock.h"
+#include "model/Poly.h"
 #include "model/PolyTemplate.h"
 #include "stellation/StellationCell.h"
 #include "symmetry/SymOperations.h"
@@ -51,20 +52,6 @@ std::vector<int> Copies(const FaceTypeBlock* block) {
 }
 
 // A document that holds one model and makes library entries current in it.
-class OneModelDocument : public corvia::DocumentAccess {
- public:
-  corvia::Poly* GetCurrentPoly() override { return mPoly.get(); }
-  bool SetModel(corvia::LibraryEntry* entry) override {
-    mPoly = std::make_unique<corvia::Poly>();
-    mTemplate = std::make_unique<corvia::PolyTemplate>();
-    return CreateFromLibraryEntry(mPoly.get(), mTemplate.get(), entry, false);
-  }
-
- private:
-  std::unique_ptr<corvia::PolyTemplate> mTemplate;
-  std::unique_ptr<corvia::Poly> mPoly;
-};
-
 bool operator==(const Shell& a, const Shell& b) {
   return a.records == b.records && a.copies == b.copies;
 }
@@ -289,21 +276,25 @@ TEST(StellationCells, SelectionsByAxis) {
 // compound of five octahedra (1 + 20 + 30), W26 the small triambic icosahedron
 // (1 + 20), W37 a shell of 20 cells alone, W42 the complete icosahedron (all 473).
 TEST(StellationCells, WenningerStellations) {
-  using namespace test_StellationCells;
-  OneModelDocument document;
-  corvia::DocumentAccess* previous = corvia::InstallDocumentAccess(&document);
   const std::pair<int, int> cases[] = {{19, 9}, {23, 51}, {26, 21}, {37, 20}, {42, 473}};
   for (const auto& [number, copies] : cases) {
     SCOPED_TRACE(number);
-    const int32_t* ranges = nullptr;
-    const int numRanges = corvia::GetWenningerStellationRanges(number, &ranges);
-    ASSERT_GT(numRanges, 0);
-    corvia::ShowWenningerStellation(number, number <= 19 ? "3.3.3.3" : "3.3.3.3.3", ranges, numRanges);
-    corvia::Poly* poly = corvia::GetCurrentPoly();
-    ASSERT_NE(poly, nullptr);
-    EXPECT_EQ(poly->mBaseBlock->CountIncludedCellCopies(), copies);
+    // The number typed names the stellation of its base model, which the library holds.
+    corvia::Outcome why;
+    corvia::WenningerStellation stellation;
+    const std::string typed = "W" + std::to_string(number);
+    EXPECT_EQ(corvia::LookUpModel(typed.c_str(), nullptr, &why, nullptr, false, &stellation), nullptr);
+    EXPECT_FALSE(why.told());
+    ASSERT_EQ(stellation.number, number);
+    ASSERT_STREQ(stellation.baseConfig, number <= 19 ? "3.3.3.3" : "3.3.3.3.3");
+    corvia::LibraryEntry* base = corvia::LookUpModel(stellation.baseConfig, nullptr, nullptr, nullptr, false);
+    ASSERT_NE(base, nullptr);
+    corvia::PolyTemplate polyTemplate;
+    corvia::Poly poly;
+    ASSERT_TRUE(CreateFromLibraryEntry(&poly, &polyTemplate, base, false));
+    ASSERT_TRUE(corvia::IncludeWenningerCells(poly, stellation.ranges, stellation.numRanges));
+    EXPECT_EQ(poly.mBaseBlock->CountIncludedCellCopies(), copies);
     // What is included is whole: nothing enclosed.
-    EXPECT_TRUE(poly->mBaseBlock->FillFromOutside());
+    EXPECT_TRUE(poly.mBaseBlock->FillFromOutside());
   }
-  corvia::InstallDocumentAccess(previous);
 }

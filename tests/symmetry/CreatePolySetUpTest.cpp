@@ -41,21 +41,14 @@ class Installed {
   corvia::DocumentAccess* mPrevious;
 };
 
-constexpr int kUndoConvexHull = 11;
-
 }  // namespace test_CreatePolySetUp
 
 TEST(CreatePolySetUpTest, WithoutADocumentNoModelIsReplaced) {
-  auto& undo = corvia::testing::Platform().undo;
-  const size_t undoCalls = undo.mCalls.size();
   auto cube = corvia::symtest::MakeHullModel(corvia::symtest::Cube());
-  const corvia::Outcome outcome =
-      corvia::GetDocumentAccess().ReplaceCurrentModel(*cube, test_CreatePolySetUp::kUndoConvexHull, false, true, true);
-  EXPECT_EQ(outcome.kind(), corvia::Outcome::Kind::kFailed);
-  EXPECT_EQ(undo.mCalls.size(), undoCalls);
-  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
-  // Nothing to build into: a failure with its reason, not a success.
+  // Nothing to build into: a failure with its reason, not a success, and no box.
+  EXPECT_EQ(corvia::GetCurrentPoly(), nullptr);
   EXPECT_EQ(corvia::CreatePoly(*cube, nullptr, false, true).kind(), corvia::Outcome::Kind::kFailed);
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
 }
 
 TEST(CreatePolySetUpTest, SetUpRunsBusyAndResetsAShownCrossSection) {
