@@ -19,6 +19,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "construction/Augmentation.h"
 #include "construction/LibraryHooks.h"
@@ -43,6 +45,7 @@
 #include "symmetry/SimplePoly.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/TestSupport.h"
+#include "ui/BarDocument.h"
 #include "ui/ComboDropWidth.h"
 #include "ui/LayoutDlg.h"
 #include "ui/TransitionsDlg.h"
@@ -341,6 +344,30 @@ TEST_F(WxDialogsFixture, PolyhedraBrowserSearchesAndChooses) {
     EXPECT_EQ(gModelSearchCriteria.mMaxFaces, kCriteriaUnset);
     ASSERT_NE(GetSearchResults(), nullptr);
     EXPECT_EQ(GetSearchResults()->mEntry, cube);
+  }
+  {
+    // A Wenninger number the library holds only as a stellation goes to the document as
+    // if typed in the model box; one out of range is refused there and then.
+    struct TypedText : BarDocument {
+      std::vector<std::string> typed;
+      bool OpenModelByNameOrSymbol(const std::string& text) override {
+        typed.push_back(text);
+        return false;
+      }
+    } document;
+    BarDocument* previous = InstallBarDocument(&document);
+    Script script(CPolyhedraDialog::kName, [](CorviaDialog& dialog) {
+      SetText(dialog, "name", "W26");
+      Click(dialog, "search");
+      SetText(dialog, "name", "W120");
+      Click(dialog, "search");
+      dialog.PressCancel();
+    });
+    const int errors = ct::Platform().messages.CountTitled("Error");
+    EXPECT_EQ(RunPolyhedraDialog(), nullptr);
+    InstallBarDocument(previous);
+    EXPECT_EQ(document.typed, std::vector<std::string>{"W26"});
+    EXPECT_EQ(ct::Platform().messages.CountTitled("Error"), errors + 1);
   }
   gModelSearchCriteria = before;
   ClearSearchResults();
