@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "construction/DualMorph.h"
-#include "construction/WatermanStep.h"
 #include "construction/Prisms.h"
+#include "construction/WatermanStep.h"
 #include "core/FaceImageRef.h"
 #include "core/Messages.h"
 #include "core/Progress.h"

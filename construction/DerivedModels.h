@@ -1,9 +1,10 @@
 #pragma once
 // The factory of plain models: a copy of one side of a Poly as a SimplePoly, its edge
-// list, and the models that feed the document directly (Waterman polyhedra, library
-// entries, the faceted model, the flat model of the nets); and moving a model, which
-// goes through its plain copy. The entry points for a pane's model, the plain copies
-// and a library entry's model, with their flags, are in construction/ModelFactory.h.
+// list, and the models that are made for the document (Waterman polyhedra, whose maker
+// is declared in construction/WatermanStep.h, library entries, the flat model of the
+// nets); and moving a model, which goes through its plain copy. The entry points for a
+// pane's model, the plain copies and a library entry's model, with their flags, are in
+// construction/ModelFactory.h.
 
 #include <cstdint>
 #include <memory>
