@@ -16,8 +16,8 @@ namespace corvia {
 class Poly;
 class Model3D;
 class LibraryEntry;
-class SimplePoly;   // augmentation
-class OpenGLView;   // augmentation
+class SimplePoly;
+class OpenGLView;
 
 // Each function says, after "Why:", what in the geometry still needs it. What a step
 // of the geometry asks of the program otherwise is passed in by its caller or done by
@@ -33,19 +33,6 @@ class DocumentAccess {
   // (without a document there is no current model to replace). Why: showing a
   // stellation of the library makes its base model current first.
   virtual bool SetModel(LibraryEntry* /*entry*/) { return false; }
-  // The information tree marks the selected face (1), edge (2) or vertex (3) type;
-  // kind 1 with number -1 clears the mark. Why: selecting in a model marks its type.
-  virtual void MarkSelectedType(int /*kind*/, int /*typeNumber*/, bool /*dual*/) {}
-  // The views pivot around the selected item. Why: selecting an element or an axis.
-  virtual void PivotAroundSelectedItem() {}
-  // Applies the Sphere and Cylinder Options fields when that dialog is open. Why: a
-  // vertex selected in the model shows its sizes there.
-  virtual void ApplySphereCylinderOptions() {}
-  // Cross-section panes are marked for rebuilding. Why: the selection moves the plane.
-  virtual void InvalidateCrossSectionViews() {}
-  // Points the slicing direction of the cross-sections along the unit vector. Why: a
-  // new model's cross-section starts on its main axis.
-  virtual void SetCrossSectionDirection(const double* /*direction*/) {}
   // ---- model change ----
   // Why here: a model made by the geometry (a file read, a derived model) becomes the
   // document's current model, and only the program knows its undo steps, transitions
@@ -60,27 +47,7 @@ class DocumentAccess {
   // 2 the model still matches its file, 4 keep a running tour). Why: a derived model
   // that turns out to be a library model takes that model's names after it was made.
   virtual void UpdateAfterChange(int /*flags*/) {}
-  // Whether the cross-section is on display. Why: the face-type set-up resets its axis.
-  virtual bool IsCrossSectionShown() { return false; }
   // ---- end model change ----
-  // The menu path of a command, the item texts from the menu bar down joined by "->";
-  // empty when the command has none. Why: the faceting messages name the command to use.
-  virtual std::string GetMenuPathOfCommand(int /*commandId*/) { return std::string(); }
-  // The mouse selection mode of the views (0: selecting faces and vertices). Why: the
-  // facetings follow the mouse only in their own mode.
-  virtual int GetMouseSelectionMode() { return 0; }
-  // ---- augmentation ----
-  // The model a memory slot holds, as a plain model (the document keeps it); null for
-  // an empty slot. Why: augmenting with a model from memory.
-  virtual const SimplePoly* GetMemoryModel(int /*slot*/) { return nullptr; }
-  // The preview in the pane has ended: the pane gets its caption buttons back. Why:
-  // the preview ends inside the augmentation.
-  virtual void EndAugmentationPreview(OpenGLView* /*view*/) {}
-  // While the construction-toy style is on, every pane says whether its model can be
-  // built with the toy (run when a model is made and when the style is switched on).
-  // Why: every model made, by whatever road, gets the toy's verdict once finished.
-  virtual void CheckConstructionToyAllViews() {}
-  // ---- end augmentation ----
   // ---- panes ----
   // The view type code of the pane (null: the active pane); 0 when there is none.
   // Why: a derived model is made of the side the pane shows.
@@ -104,13 +71,13 @@ DocumentAccess* InstallDocumentAccess(DocumentAccess* access);
 DocumentAccess& GetDocumentAccess();
 
 Poly* GetCurrentPoly();
-// The menu path of a command into the buffer (empty when unknown); returns the buffer.
-// The document answers first; when it knows none, the main window's menu does.
+// The menu path of a command into the buffer, the item texts from the menu bar down
+// joined by "->" as the installed menu gives them (empty without one, or when the
+// command has none); returns the buffer.
 char* GetMenuPathOfCommand(int commandId, char* buffer, size_t size);
 using MenuPathProvider = std::string (*)(int commandId);
 // Installs the menu's answer (null: none); returns the one before.
 MenuPathProvider InstallMenuPathProvider(MenuPathProvider provider);
-int GetMouseSelectionMode();
 // The facelet model of the face-type block the current model shows; null without a
 // model or before one is built.
 Model3D* GetCurrentModel3D();
