@@ -1,8 +1,7 @@
 #pragma once
 // How the geometry reaches the document's models without knowing the application:
 // the document installs one DocumentAccess, and everything asks it. The default
-// answers as if no document existed yet (null models, empty memories, nothing to
-// mark or refresh).
+// answers as if no document existed yet (null models, no panes, nothing to refresh).
 
 #include <cstddef>
 #include <cstdint>
