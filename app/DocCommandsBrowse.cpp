@@ -73,7 +73,10 @@ void SwitchPanesToSide(bool dual) {
     if (!dual && type == kViewStellationOfDual) other = kViewStellationOfBase;
     if (other != type) pane->SetViewType(other, false);
   }
-  if (Poly* poly = GetCurrentPoly()) poly->SetShowDual(dual);
+  if (Poly* poly = GetCurrentPoly()) {
+    poly->SetShowDual(dual);
+    ShowSelectionChangeOf(poly);
+  }
 }
 
 // The next or previous search result; false when no search is shown.

@@ -133,7 +133,10 @@ void NeedsFaceOrEdge(CommandUi& ui) {
 // ---- Selection ----------------------------------------------------------------------------
 
 void SelectNone() {
-  if (Poly* poly = CurrentPoly()) poly->ClearSelection();
+  if (Poly* poly = CurrentPoly()) {
+    poly->ClearSelection();
+    ShowSelectionChangeOf(poly);
+  }
   Redraw();
 }
 
@@ -710,6 +713,7 @@ void StepElementType(int step, bool otherSide) {
       // An element of the other side is selected as what it is there (a vertex of the
       // base, or a face of the dual), which keeps the side the document shows.
       poly->SelectFace(type->mFirstFace, otherSide);
+      ShowSelectionChangeOf(poly);
       break;
     }
     index = ((index + step) % count + count) % count;

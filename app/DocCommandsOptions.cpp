@@ -81,6 +81,8 @@ void AddVertex() {
   Poly* poly = CurrentPoly();
   if (!poly) return;
   poly->BuildStep();
+  // A step that types the faces again moves a selection to the first face.
+  ShowSelectionChangeOf(poly);
   if (poly->mBuildState != kBuildRunning) {
     if (CPolyDoc* document = GetDocument()) document->UpdateAfterChange(0);
   }
@@ -284,7 +286,10 @@ void SelectNeighbouringEdge() {
   Model3D* model = GetCurrentModel3D();
   Edge3D* edge = model ? model->mSelectedEdge : nullptr;
   Edge3D* neighbour = edge ? Edge3D::GetNeighInNet(edge, false) : nullptr;
-  if (neighbour) DescribeSelectedEdge(model, neighbour);
+  if (neighbour) {
+    DescribeSelectedEdge(model, neighbour);
+    ShowSelectionChangeOf(model->mPoly);
+  }
   RefreshNetPanes();
 }
 

@@ -53,9 +53,15 @@ std::unique_ptr<SimplePoly> ShownModel() {
   return shown;
 }
 
+// The model a memory slot of the document holds; null when empty or without a document.
+const SimplePoly* MemoryModel(int slot) {
+  const CPolyDoc* document = GetDocument();
+  return document ? document->GetMemoryModel(slot) : nullptr;
+}
+
 bool AnyMemoryFilled() {
   for (int slot = 0; slot < kNumMemorySlots; ++slot)
-    if (GetDocumentAccess().GetMemoryModel(slot)) return true;
+    if (MemoryModel(slot)) return true;
   return false;
 }
 
@@ -68,14 +74,14 @@ int ChooseMemory(const char* title, bool needModel) {
   std::vector<std::string> rows;
   for (int slot = 0; slot < kNumMemorySlots; ++slot) {
     char text[kMemoryDescriptionSize];
-    GetMemoryDescription(slot, GetDocumentAccess().GetMemoryModel(slot), text, sizeof text);
+    GetMemoryDescription(slot, MemoryModel(slot), text, sizeof text);
     rows.emplace_back(text);
   }
   CTableDialog table(title, 1, kNumMemorySlots, {"Memory"}, rows, std::vector<uint32_t>(kNumMemorySlots, 0),
                      gLastSlot, -1);
   const int slot = table.DoModal();
   if (slot < 0 || slot >= kNumMemorySlots) return -1;
-  if (needModel && !GetDocumentAccess().GetMemoryModel(slot)) {
+  if (needModel && !MemoryModel(slot)) {
     ShowError("Memory %d is empty.\nStore a model in it first.", slot + 1);
     return -1;
   }
@@ -186,7 +192,7 @@ void RetrieveFromMemory() {
   const int slot = ChooseMemory("Retrieve from Memory", true);
   if (slot < 0) return;
   // The build turns its model to the standard orientation: the memory keeps its own.
-  std::unique_ptr<SimplePoly> copy = GetDocumentAccess().GetMemoryModel(slot)->CopyWithNames();
+  std::unique_ptr<SimplePoly> copy = MemoryModel(slot)->CopyWithNames();
   CreatePolyWithUndo(*copy, kUndoRetrieveMemory, true, true);
 }
 
@@ -195,7 +201,7 @@ void SwapWithMemory() {
   if (!shown) return;
   const int slot = ChooseMemory("Swap with Memory", true);
   if (slot < 0) return;
-  std::unique_ptr<SimplePoly> copy = GetDocumentAccess().GetMemoryModel(slot)->CopyWithNames();
+  std::unique_ptr<SimplePoly> copy = MemoryModel(slot)->CopyWithNames();
   // The memory takes the shown model only when the one it held became current.
   if (CreatePolyWithUndo(*copy, kUndoRetrieveMemory, true, true)) GetDocument()->ExchangeMemory(slot, std::move(shown));
 }
@@ -207,7 +213,7 @@ void CombineWithMemory(const char* title, bool blend) {
   if (!shown) return;
   const int slot = ChooseMemory(title, true);
   if (slot < 0) return;
-  const SimplePoly* memory = GetDocumentAccess().GetMemoryModel(slot);
+  const SimplePoly* memory = MemoryModel(slot);
   std::unique_ptr<SimplePoly> both = shown->Combine(*memory);
   both->SetName(shown->name.c_str());
   if (!blend) {

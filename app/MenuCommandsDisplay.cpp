@@ -274,7 +274,7 @@ void RotateAroundAxis() {
 void ToggleGeomagStyle() {
   const bool on = !GeomagStyle;
   GetAppSettings().geomag = on;
-  SetGeomagStyle(on);
+  SwitchGeomagStyle(on);
 }
 void UpdateGeomagStyle(CommandUi& ui) {
   Mark(ui, GeomagStyle);

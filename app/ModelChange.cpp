@@ -5,6 +5,7 @@
 #include "construction/DerivedNames.h"
 #include "construction/ModelFactory.h"
 #include "construction/WatermanStep.h"
+#include "app/PolyView.h"
 #include "core/Progress.h"
 #include "core/TimeFormat.h"
 #include "model/CreatePoly.h"
@@ -34,6 +35,8 @@ Outcome CreatePolyWithUndo(ModelChangeDocument& document, SimplePoly& simple, in
   bool cleared = false;
   const Outcome outcome =
       CreatePoly(simple, document.GetCurrentPoly(), keepColors, keepDualColors, wayBack, &cleared);
+  // Made while busy, the model had no verdict of the construction toy's yet.
+  if (outcome.done()) CheckConstructionToyAllViews();
   if (tell) TellOutcome(outcome);
   if (!outcome.done()) {
     // The previous model comes back, and the step would undo nothing. Rebuilding it

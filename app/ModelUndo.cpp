@@ -130,16 +130,23 @@ bool Apply(const ModelSnapshot& state) {
     RecolourOnSubSymmetry = false;
     const bool applied = poly->ApplySubSymmetry(state.mRotIndex, state.mReflIndex);
     RecolourOnSubSymmetry = recolour;
+    ShowSelectionChangeOf(poly);
     if (!applied) return false;
   }
-  if (poly->mShowDual != (state.mShowDual ? 1 : 0)) poly->SetShowDual(state.mShowDual);
+  if (poly->mShowDual != (state.mShowDual ? 1 : 0)) {
+    poly->SetShowDual(state.mShowDual);
+    ShowSelectionChangeOf(poly);
+  }
   if (!RestoreCells(*poly, poly->mBaseBlock.get(), state.mCells[0])) return false;
   if (!RestoreCells(*poly, poly->mDualBlock.get(), state.mCells[1])) return false;
   // The cells are exact already: the option alone comes back.
   StellationOptions = state.mStellationOptions;
   if (state.mSelectedList >= 0) {
     PolyElement* e = state.mSelectedList == 0 ? poly->GetFace(state.mSelectedIndex) : poly->GetVertex(state.mSelectedIndex);
-    if (e) poly->SelectFace(e, state.mSelectedAsVertex);
+    if (e) {
+      poly->SelectFace(e, state.mSelectedAsVertex);
+      ShowSelectionChangeOf(poly);
+    }
   }
   // The model's library identity came back with it after the model was made: the title,
   // the toolbar's model box and the captions follow it now.

@@ -69,6 +69,7 @@ void ShowPaneSide(const CPolyView* pane) {
   const ViewType code = pane->GetViewType();
   if (!poly || code == kNoViewType || !(code & (kViewFlagBase | kViewFlagDual))) return;
   poly->SetShowDual((code & kViewFlagDual) != 0);
+  ShowSelectionChangeOf(poly);
 }
 
 // ---- Facetings ----------------------------------------------------------------------------
@@ -258,6 +259,12 @@ void MakeBaseModel(CPolyView* pane) {
 
 
 // The augmented model becomes the current one and the preview ends.
+// The augmentation's preview ends, and its pane gets its own buttons back.
+void EndAugmentation(Augmentation* augmentation) {
+  augmentation->Reset();
+  EndAugmentationButtonsAllViews();
+}
+
 void ApplyAugmentation(Augmentation* augmentation) {
   const uint32_t options = augmentation->mOptions;
   Outcome outcome;
@@ -265,7 +272,7 @@ void ApplyAugmentation(Augmentation* augmentation) {
   TellOutcome(outcome);
   // Without a colour option the colour scheme colours the new faces.
   if (made) CreateDerivedPolyWithUndo(*made, kUndoModelChange, AugmentationKeepsColours(options), false);
-  augmentation->Reset();
+  EndAugmentation(augmentation);
 }
 
 // The pane that shows the preview: this one when it shows the side that is augmented
@@ -362,7 +369,7 @@ bool CPolyView::OnCaptionButton(int, int command, int) {
       return true;
     case kCaptionCancel:
       if (preview) {
-        preview->Reset();
+        EndAugmentation(preview);
       } else if (mViewType == kViewUnfoldedNet) {
         JoinCutEdges(this);
       } else {
@@ -408,7 +415,7 @@ bool CPolyView::OnPaneKey(int key, int modifiers) {
         ApplyAugmentation(preview);
         return true;
       case kPaneKeyEscape:
-        preview->Reset();
+        EndAugmentation(preview);
         return true;
       default:
         return false;
@@ -450,12 +457,13 @@ void CPolyView::OnAugmentPolyhedron() {
   if (!poly) return;
   Augmentation* augmentation = GetAugmentation(poly);
   // A preview still running ends: the dialog starts a new augmentation.
-  augmentation->Reset();
+  EndAugmentation(augmentation);
   AugmentDlg dialog;
+  if (CPolyDoc* document = GetDocument()) dialog.mMemoryModels = document->GetMemoryModels();
   if (!dialog.DoModal()) return;
   dialog.GetParameters(*augmentation);
   if (!TellOutcome(PrepareAugmentation(poly, augmentation->mOptions, augmentation))) {
-    augmentation->Reset();
+    EndAugmentation(augmentation);
     return;
   }
   BigUInt combinations;

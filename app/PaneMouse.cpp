@@ -424,6 +424,7 @@ void CPolyView::OnClick(int x, int y, unsigned keyFlags) {
   switch (mode) {
     case kSelectFacesVertices:
       SelectHit(this, poly, hit);
+      ShowSelectionChangeOf(poly);
       break;
     case kSelectIdentification:
       SetStatus(DescribeHit(this, poly, hit));
@@ -477,14 +478,20 @@ void CPolyView::OnClick(int x, int y, unsigned keyFlags) {
       // image commands change.
       bool asVertex = false;
       PolyElement* element = ElementOf(poly, hit, asVertex);
-      if (element && !asVertex && poly->mSelectedItem != element) poly->SelectFace(element, false);
+      if (element && !asVertex && poly->mSelectedItem != element) {
+        poly->SelectFace(element, false);
+        ShowSelectionChangeOf(poly);
+      }
       break;
     }
     case kSelectColorHide: {
       bool asVertex = false;
       PolyElement* element = ElementOf(poly, hit, asVertex);
       if (!element || asVertex) break;
-      if (poly->mSelectedItem == element) poly->ClearSelection();
+      if (poly->mSelectedItem == element) {
+        poly->ClearSelection();
+        ShowSelectionChangeOf(poly);
+      }
       element->mFlags |= kElementHidden;
       // The panes keep what they drew of each side until its colour caches go stale.
       ResetColorCaches(poly, 0, false);

@@ -100,7 +100,7 @@ wxFrame* CPolyApp::InitInstance() {
     frame->Show();
     mDoc->UpdateTitle();
     if (GetAppSettings().rainbowColors) SetRainbowColors(true);
-    if (GetAppSettings().geomag) SetGeomagStyle(true);
+    if (GetAppSettings().geomag) SwitchGeomagStyle(true);
     frame->Update();
   }
   return frame;

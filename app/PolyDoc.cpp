@@ -38,6 +38,7 @@
 #include "render/NewView.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
+#include "ui/InfoBar.h"
 #include "ui/MainFrame.h"
 #include "ui/Tour.h"
 
@@ -212,8 +213,14 @@ DocRecord* CPolyDoc::NewRecord() { return new DocRecord(mFirstRecord, mLastRecor
 
 // ---- Model memories --------------------------------------------------------------------------
 
-const SimplePoly* CPolyDoc::GetMemoryModel(int slot) {
+const SimplePoly* CPolyDoc::GetMemoryModel(int slot) const {
   return slot >= 0 && slot < static_cast<int>(mMemories.size()) ? mMemories[static_cast<size_t>(slot)].get() : nullptr;
+}
+
+std::vector<const SimplePoly*> CPolyDoc::GetMemoryModels() const {
+  std::vector<const SimplePoly*> models;
+  for (const std::unique_ptr<SimplePoly>& memory : mMemories) models.push_back(memory.get());
+  return models;
 }
 
 std::unique_ptr<SimplePoly> CPolyDoc::ExchangeMemory(int slot, std::unique_ptr<SimplePoly> model) {
@@ -584,27 +591,24 @@ void CPolyDoc::UpdateAfterChange(int flags) {
   if (!mPoly || !mPoly->mSelectedElement) platform::Services().views->SetStatusText("");
 }
 
-void CPolyDoc::InvalidateCrossSectionViews() { corvia::InvalidateCrossSectionViews(false); }
+void ShowSelectionChangeOf(Poly* poly) {
+  if (!poly) return;
+  const SelectionChange change = poly->TakeSelectionChange();
+  if (CPolyDoc* document = GetDocument(); document && !change.Empty()) document->ShowSelectionChange(change);
+}
 
-void CPolyDoc::CheckConstructionToyAllViews() { corvia::CheckConstructionToyAllViews(); }
-
-void CPolyDoc::EndAugmentationPreview(OpenGLView* view) {
-  // Only a pane that is still there gets its buttons back.
-  for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
-    if (v == view) {
-      if (CPolyView* pane = CPolyView::AsPolyView(v)) pane->SetCaptionButtons();
-      return;
-    }
+void CPolyDoc::ShowSelectionChange(const SelectionChange& change) {
+  // In the order the selection asked them: the side shown changes before the mark,
+  // and the pivot comes last.
+  for (const bool dual : {false, true}) {
+    if (change.crossSectionSides & (dual ? 2u : 1u)) corvia::InvalidateCrossSectionViews(false, dual);
   }
+  if (change.mark) {
+    if (InfoBar* bar = GetInfoBar()) bar->MarkSelectedType(change.markKind, change.markNumber - 1, change.markDual);
+  }
+  if (change.sphereCylinderOptions) ::corvia::ApplySphereCylinderOptions();
+  if (change.pivot) PivotAroundSelectedItem();
 }
-
-bool CPolyDoc::IsCrossSectionShown() {
-  const int choice = GetSectionInModelChoice();
-  return choice == kSectionInModelAlways ||
-         (choice == kSectionInModelWhenOpen && FindViewOfType(kViewCrossSection, kViewCrossSection));
-}
-
-int CPolyDoc::GetMouseSelectionMode() { return GetPaneSelectionMode(); }
 
 namespace detail_PolyDoc {
 // The pane given, or the active one; null when it is no model pane or has no view type.
@@ -665,7 +669,6 @@ bool CPolyDoc::GetPanePolyNames(OpenGLView* view, std::string* name, std::string
   return true;
 }
 
-void CPolyDoc::ApplySphereCylinderOptions() { ::corvia::ApplySphereCylinderOptions(); }
 
 void CPolyDoc::MarkColorsStaleAndRedraw() {
   if (GetPaneSelectionMode() == kSelectColorHide) UpdateMouseHelp();

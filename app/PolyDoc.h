@@ -22,6 +22,7 @@ class LibraryEntry;
 class PolyTemplate;
 class SavedMouseThrow;
 class SimplePoly;
+struct SelectionChange;
 struct TourModel;
 struct WenningerStellation;
 
@@ -86,25 +87,24 @@ class CPolyDoc final : public DocumentAccess, public ModelChangeDocument {
   void SwitchToModel(ModelRecord* record) override;
   bool DoTransition(int occasion, double startTime, ModelRecord* outgoing, bool restoreMouseThrow,
                     bool restartMouseThrows) override;
-  void InvalidateCrossSectionViews() override;
-  bool IsCrossSectionShown() override;
-  int GetMouseSelectionMode() override;
-  void CheckConstructionToyAllViews() override;
   // The pivot axis of the active pane (of every 3D pane while views are linked) runs
   // from the centre through the selected axis, or the selected item's centre.
-  void PivotAroundSelectedItem() override;
+  void PivotAroundSelectedItem();
   // The view type code of the pane (null: the active pane); 0 when there is none.
   static uint32_t GetPaneViewType(OpenGLView* view);
   bool GetPanePolyNames(OpenGLView* view, std::string* name, std::string* dualName) override;
-  void ApplySphereCylinderOptions() override;
-  // The augmented model replaces the current one as one undo step.
-  void EndAugmentationPreview(OpenGLView* view) override;
 
-  // The information bar marks the type of the selected element.
-  void MarkSelectedType(int kind, int typeNumber, bool dual) override;
+  // ---- Selection ------------------------------------------------------------------------------
+  // Shows what a change of the selection asks beyond the model: the cross-section panes
+  // drawn again, the information bar's mark of the selected type, the Sphere and
+  // Cylinder Options of a selected vertex, the pivot round the selected item.
+  void ShowSelectionChange(const SelectionChange& change);
 
   // ---- Model memories ---------------------------------------------------------------------
-  const SimplePoly* GetMemoryModel(int slot) override;
+  // The model a memory slot (0-based) holds; null for an empty slot or one out of range.
+  const SimplePoly* GetMemoryModel(int slot) const;
+  // The models of all the memory slots, in order (null for an empty slot).
+  std::vector<const SimplePoly*> GetMemoryModels() const;
   // Puts the model into the memory slot (0-based) and gives back the one the slot held
   // (null: the slot is emptied); a slot out of range keeps nothing and gives the model
   // back.
@@ -194,6 +194,9 @@ class CPolyDoc final : public DocumentAccess, public ModelChangeDocument {
 
 // The document of the program; null before it is made and after it is gone.
 CPolyDoc* GetDocument();
+// Takes what the selection of the model changed and has the document show it (nothing
+// is shown without a document); null: none.
+void ShowSelectionChangeOf(Poly* poly);
 // Who shows the title (the main window); none: the title is only kept.
 void SetDocumentTitleListener(std::function<void(const std::string&)> listener);
 

@@ -20,7 +20,6 @@
 #include "model/PolyTemplate.h"
 #include "platform/Services.h"
 #include "symmetry/SimplePoly.h"
-#include "ui/InfoBar.h"
 #include "ui/Tour.h"
 
 namespace corvia {
@@ -121,12 +120,11 @@ bool CPolyDoc::SetTourModel(const TourModel& model, const TransitionSettings* tr
       return CreatePoly(simple, &poly, false, false).done();
     });
   }
-  if (built && mPoly->mShowDual != (model.showDual ? 1 : 0)) mPoly->SetShowDual(model.showDual);
+  if (built && mPoly->mShowDual != (model.showDual ? 1 : 0)) {
+    mPoly->SetShowDual(model.showDual);
+    ShowSelectionChange(mPoly->TakeSelectionChange());
+  }
   return built;
-}
-
-void CPolyDoc::MarkSelectedType(int kind, int typeNumber, bool dual) {
-  if (InfoBar* bar = GetInfoBar()) bar->MarkSelectedType(kind, typeNumber - 1, dual);
 }
 
 }  // namespace corvia

@@ -22,6 +22,8 @@
 #include "model/Poly.h"
 #include "nets/NetSettings.h"
 #include "render/GLSelection.h"
+#include "render/GeomagStyle.h"
+#include "render/NewView.h"
 #include "render/SelectionItems.h"
 #include "stellation/Faceting.h"
 
@@ -29,7 +31,6 @@ namespace corvia {
 
 namespace detail_PolyView {
 
-int gSelectionMode = kSelectFacesVertices;
 int gSectionInModel = kSectionInModelNever;
 int gFitSuspension = 0;
 bool gSectionDrag = false;
@@ -279,6 +280,12 @@ void CPolyView::ShowViewTypeMenu() {
   if (detail_PolyView::gViewTypeMenu) detail_PolyView::gViewTypeMenu(this);
 }
 
+void CPolyView::EndAugmentationButtons() {
+  if (!mAugmentationButtons) return;
+  const Poly* poly = GetCurrentPoly();
+  if (!poly || !poly->mAugmentation || poly->mAugmentation->mView != this) SetCaptionButtons();
+}
+
 void CPolyView::SetCaptionButtons() {
   using detail_PolyView::IsFacetingType;
   struct Button {
@@ -292,7 +299,7 @@ void CPolyView::SetCaptionButtons() {
     if (!buttons.empty()) buttons.back().last = true;
   };
   const ViewType code = mViewType;
-  const int mode = detail_PolyView::gSelectionMode;
+  const int mode = GetPaneSelectionMode();
   const bool foldingAllNets = code == kViewFoldingNet && GetNetSettings().displayMode == kShowAllNets;
   const bool modelStepping = !(code & kViewFlagPart) || code == kViewFacetingPreview || code == kViewCompound ||
                              code == kViewCrossSection || code == kViewCellDiagram || foldingAllNets;
@@ -308,6 +315,7 @@ void CPolyView::SetCaptionButtons() {
   }
   const Poly* poly = GetCurrentPoly();
   const bool augmenting = poly && poly->mAugmentation && poly->mAugmentation->mView == this;
+  mAugmentationButtons = augmenting;
   if (augmenting) {
     group({{kCaptionCancel, kIconCancel},
            {kCaptionAccept, kIconAccept},
@@ -341,7 +349,10 @@ void CPolyView::SetCaptionButtons() {
 
 void CPolyView::RefreshNetsMessage() {
   if (mViewType != kNoViewType && (mViewType & (kViewFlagBase | kViewFlagDual))) {
-    if (Poly* poly = GetCurrentPoly()) poly->SetShowDual((mViewType & kViewFlagDual) != 0);
+    if (Poly* poly = GetCurrentPoly()) {
+      poly->SetShowDual((mViewType & kViewFlagDual) != 0);
+      ShowSelectionChangeOf(poly);
+    }
   }
   const bool otherModel = Is3D() && (mViewType == kViewFacetingPreview || mViewType == kViewCompoundOfDuals ||
                                      mViewType == kViewCompound || (mViewType & kViewFlagMorph) ||
@@ -415,14 +426,17 @@ void InvalidateViewsOfKind(ViewType mask, bool now) {
 }
 
 void InvalidateCrossSectionViews(bool now) {
+  const Poly* poly = GetCurrentPoly();
+  InvalidateCrossSectionViews(now, poly && poly->mShowDual);
+}
+
+void InvalidateCrossSectionViews(bool now, bool dualSide) {
   InvalidateViewsOfKind(kViewCrossSection, now);
   const int choice = detail_PolyView::gSectionInModel;
   const bool inModels = choice == kSectionInModelAlways ||
                         (choice == kSectionInModelWhenOpen && FindViewOfType(kViewCrossSection, kViewCrossSection));
   if (!inModels) return;
-  const Poly* poly = GetCurrentPoly();
-  const bool dual = poly && poly->mShowDual;
-  InvalidateViewsOfKind(dual ? kViewDualPolyhedron : kViewBasePolyhedron, now);
+  InvalidateViewsOfKind(dualSide ? kViewDualPolyhedron : kViewBasePolyhedron, now);
   InvalidateViewsOfKind(kViewCompoundOfDuals, now);
 }
 
@@ -463,6 +477,12 @@ void SetCaptionButtonsAllViews() {
   }
 }
 
+void EndAugmentationButtonsAllViews() {
+  for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
+    if (CPolyView* pane = CPolyView::AsPolyView(v)) pane->EndAugmentationButtons();
+  }
+}
+
 void CheckConstructionToyAllViews() {
   if (!GeomagStyle) return;
   for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
@@ -470,11 +490,16 @@ void CheckConstructionToyAllViews() {
   }
 }
 
-int GetPaneSelectionMode() { return detail_PolyView::gSelectionMode; }
+void SwitchGeomagStyle(bool on) {
+  SetGeomagStyle(on);
+  CheckConstructionToyAllViews();
+}
+
+int GetPaneSelectionMode() { return GetMouseSelectionMode(); }
 
 void SetMouseSelectionMode(int mode) {
   using namespace detail_PolyView;
-  const int old = gSelectionMode;
+  const int old = GetPaneSelectionMode();
   if (mode != old) {
     if (HasCurrentFaceting()) {
       if (Poly* poly = GetCurrentPoly(); poly && poly->mCurrentDrawnPolygon) poly->mCurrentDrawnPolygon->Clear();
@@ -490,7 +515,9 @@ void SetMouseSelectionMode(int mode) {
       // The slicing plane's own throw too.
       StopAllMouseThrows();
     }
-    gSelectionMode = mode;
+    // The drawing and the facetings follow the mode from here on.
+    StoreMouseSelectionMode(mode);
+    SetFacetingModeOn(mode == kSelectFaceting);
     if (old > kSelectIdentification || mode > kSelectIdentification) RedrawAllViews(false, false);
     if (old == kSelectMeasurement || old == kSelectFaceting || mode == kSelectMeasurement || mode == kSelectFaceting) {
       SetCaptionButtonsAllViews();

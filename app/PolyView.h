@@ -194,6 +194,9 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
 
   // ---- Pane class (PolyView.cpp) ----------------------------------------------------------
   void SetCaptionButtons();
+  // A pane whose buttons are still those of an augmentation preview that has ended
+  // takes its own again.
+  void EndAugmentationButtons();
   void SetFitMode(int mode);
   int GetFitMode() const { return mFitMode; }
   double GetExplosion() const { return mExplosion; }
@@ -374,6 +377,8 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   // The pages of nets being printed.
   NetPage* mPrintedPages = nullptr;
   bool mHideTexts = false;
+  // The caption shows the buttons of an augmentation preview.
+  bool mAugmentationButtons = false;
 };
 
 // ---- Operations over the panes ----------------------------------------------------------------
@@ -381,7 +386,10 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
 CPolyView* FindViewOfType(ViewType a, ViewType b);
 // Marks every pane whose code holds all bits of the mask (an exact code selects its type).
 void InvalidateViewsOfKind(ViewType mask, bool now);
+// Marks the cross-section panes and, while the section is shown in the models, the
+// panes of the side the current model shows (or of the side given: dual or base).
 void InvalidateCrossSectionViews(bool now);
+void InvalidateCrossSectionViews(bool now, bool dualSide);
 void SetFitModeAllViews(int mode);
 void FitViewsOfKind(ViewType mask);
 // The panes of the kind take their titles again, fit what they show and are redrawn
@@ -389,7 +397,13 @@ void FitViewsOfKind(ViewType mask);
 void RefreshViewsOfKind(ViewType mask);
 void UpdateAllCaptions();
 void SetCaptionButtonsAllViews();
+// Each pane whose buttons are still those of an augmentation preview that has ended
+// takes its own again (CPolyView::EndAugmentationButtons).
+void EndAugmentationButtonsAllViews();
 void CheckConstructionToyAllViews();
+// Switches the construction-toy style on or off (SetGeomagStyle); switched on, the
+// panes give the toy's verdict on the model.
+void SwitchGeomagStyle(bool on);
 // The mouse selection mode of the panes.
 int GetPaneSelectionMode();
 void SetMouseSelectionMode(int mode);

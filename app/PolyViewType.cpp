@@ -366,7 +366,10 @@ bool CPolyView::SetViewType(ViewType code, bool quiet) {
         base = base || (pane->GetViewType() & kViewFlagBase);
         dual = dual || (pane->GetViewType() & kViewFlagDual);
       }
-      if (Poly* poly = GetCurrentPoly(); poly && base != dual) poly->SetShowDual(dual);
+      if (Poly* poly = GetCurrentPoly(); poly && base != dual) {
+        poly->SetShowDual(dual);
+        ShowSelectionChangeOf(poly);
+      }
     }
   }
   if (!GetMessage()) CheckConstructionToy();

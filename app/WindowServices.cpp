@@ -76,7 +76,12 @@ class PolyViewMaker final : public PaneViewMaker {
 // What the geometry tells the panes and the frame.
 class FrameViews final : public platform::ViewNotifier {
  public:
-  void RedrawAllViews(bool captionsToo) override { corvia::RedrawAllViews(captionsToo, false); }
+  void RedrawAllViews(bool captionsToo) override {
+    corvia::RedrawAllViews(captionsToo, false);
+    // An augmentation preview that has ended (with the model it augmented, say) redraws
+    // the panes: its pane gets its own buttons back.
+    EndAugmentationButtonsAllViews();
+  }
   void InvalidateViewsOfKind(unsigned mask, int argument) override { corvia::InvalidateViewsOfKind(mask, argument != 0); }
   void InvalidateInfo(unsigned reasonBits) override { corvia::InvalidateInfo(reasonBits); }
   void FitViewsOfKind(unsigned mask) override { corvia::FitViewsOfKind(mask); }
@@ -166,6 +171,7 @@ class DocumentBars final : public BarDocument {
   bool Undo() override { return GetUndoList().Undo(); }
   bool Redo() override { return GetUndoList().Redo(); }
   void ShowSphereCylinderOptions() override { corvia::ShowSphereCylinderOptions(); }
+  void ShowSelectionChange(Poly& poly) override { ShowSelectionChangeOf(&poly); }
   void ShowRodColorMenu(wxWindow* toolbar, const wxRect& /*button*/) override {
     if (auto* bar = dynamic_cast<CToolBarEx*>(toolbar)) {
       wxMenu menu;

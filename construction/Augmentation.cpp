@@ -263,11 +263,11 @@ void Augmentation::Reset() {
   mExplode = 0.0;
   mTopRatio = 1.0;
   mFilePath.clear();
+  mMemoryModel.reset();
   if (mView) {
-    OpenGLView* view = mView;
+    // The panes are drawn again; the one of the preview gives back its buttons then.
     mView = nullptr;
     platform::Services().views->RedrawAllViews(false);
-    GetDocumentAccess().EndAugmentationPreview(view);
   }
 }
 
@@ -340,8 +340,7 @@ Outcome GetAugmentationHeight(uint32_t options, PolyElement* target, Augmentatio
                                    excavateAsked, &height, &augmentation->mTopRatio, outcome);
     if (!added) return outcome;
   } else if (options & kAugmentMemory) {
-    const int slot = augmentation->mMemorySlot;
-    const SimplePoly* memory = slot >= 0 && slot < kNumMemorySlots ? GetDocumentAccess().GetMemoryModel(slot) : nullptr;
+    const SimplePoly* memory = augmentation->mMemoryModel.get();
     if (!memory) {
       ShowInternalError("%s", "Can't augment from memory: memory is empty");
       return Outcome::Cancelled();

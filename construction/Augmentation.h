@@ -222,7 +222,9 @@ class Augmentation : public ModelPart {
   double mScale = 1.0;
   double mTopRatio = 1.0;
   double mExplode = 0.0;
-  int32_t mMemorySlot = 0;
+  // The model from memory that is added, as the options were given (kept here, so that
+  // the memory may change meanwhile); null when none was given.
+  std::unique_ptr<SimplePoly> mMemoryModel;
   LibraryEntry* mLibraryEntry = nullptr;
   std::string mFilePath;
   uint32_t mNewFaceColour = 0;  // packed 0x00BBGGRR

@@ -3,6 +3,7 @@
 #include "construction/Augmentation.h"
 #include "model/LibraryEntry.h"
 #include "platform/Services.h"
+#include "symmetry/SimplePoly.h"
 
 namespace corvia {
 
@@ -31,8 +32,14 @@ bool AugmentDlg::DoModal() {
   *this = answer;
   AugmentDlg& remembered = detail_AugmentDlg::Remembered();
   remembered = *this;
+  remembered.mMemoryModels.clear();
   if (remembered.mEntry && remembered.mEntry->IsUserRecord()) remembered.mEntry = nullptr;
   return true;
+}
+
+const SimplePoly* AugmentDlg::GetMemoryModel(int slot) const {
+  return slot >= 0 && slot < static_cast<int>(mMemoryModels.size()) ? mMemoryModels[static_cast<size_t>(slot)]
+                                                                     : nullptr;
 }
 
 void AugmentDlg::GetParameters(Augmentation& augmentation) const {
@@ -49,7 +56,8 @@ void AugmentDlg::GetParameters(Augmentation& augmentation) const {
   if (mEntryIsDual && (options & kAugmentBuiltIn)) options ^= kAugmentUseDual;
   augmentation.mOptions = options;
   augmentation.mScale = scale;
-  augmentation.mMemorySlot = mMemorySlot;
+  const SimplePoly* memory = (options & kAugmentMemory) ? GetMemoryModel(mMemorySlot) : nullptr;
+  augmentation.mMemoryModel = memory ? memory->CopyWithNames() : nullptr;
   augmentation.mLibraryEntry = mEntry;
   augmentation.mFilePath = mFilePath;
   augmentation.mNewFaceColour = mNewFaceColour;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/DialogFrontEnd.h"
 
@@ -13,6 +14,7 @@ namespace corvia {
 
 class Augmentation;
 class LibraryEntry;
+class SimplePoly;
 
 class AugmentDlg : public platform::DialogValues {
  public:
@@ -31,14 +33,20 @@ class AugmentDlg : public platform::DialogValues {
   bool DoModal();
 
   // Gives the augmentation the options word, the scale (a negative scale flips the
-  // excavate bit and is kept positive; 1.0 when a whole model is added), the memory
-  // slot, the library entry, the file path and the new faces' colour.
+  // excavate bit and is kept positive; 1.0 when a whole model is added), a copy of the
+  // model in the memory slot when a model from memory is added, the library entry, the
+  // file path and the new faces' colour.
   void GetParameters(Augmentation& augmentation) const;
+  // The model memory slot (0-based) holds as the caller gave them; null when empty.
+  const SimplePoly* GetMemoryModel(int slot) const;
 
   uint32_t mOptions = 0;
   // The number typed for the height: a factor, or a length in length units.
   double mScale = 1.0;
   int mMemorySlot = 0;  // 0 to 8
+  // The models of the memory slots, in order (null for an empty slot), which the caller
+  // gives before the dialog runs; they are not remembered.
+  std::vector<const SimplePoly*> mMemoryModels;
   LibraryEntry* mEntry = nullptr;
   bool mEntryIsDual = false;
   std::string mFilePath;

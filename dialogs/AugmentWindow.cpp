@@ -224,7 +224,7 @@ class AugmentWindow : public CorviaDialog {
     const int slot = mMemory->GetSelection();
     std::string path = mFile->GetValue().utf8_string();
     if (kindBit == kAugmentMemory) {
-      if (slot < 0 || !GetDocumentAccess().GetMemoryModel(slot)) {
+      if (slot < 0 || !mValues.GetMemoryModel(slot)) {
         return RefuseField("Memory %d is empty: choose a memory that holds a model.", slot + 1);
       }
     } else if (kindBit == kAugmentBuiltIn && !mEntry) {
@@ -257,9 +257,9 @@ class AugmentWindow : public CorviaDialog {
   }
 
  private:
-  static wxString MemorySlotText(int slot) {
+  wxString MemorySlotText(int slot) const {
     MemorySlotInfo info;
-    if (!DescribeMemoryModel(GetDocumentAccess().GetMemoryModel(slot), &info)) return wxString::Format("Memory %d: empty", slot + 1);
+    if (!DescribeMemoryModel(mValues.GetMemoryModel(slot), &info)) return wxString::Format("Memory %d: empty", slot + 1);
     return wxString::Format("Memory %d: %s (%d faces, %d vertices)", slot + 1,
                             info.name && *info.name ? wxString::FromUTF8(info.name) : wxString("unnamed"),
                             info.numFaces, info.numVertices);

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/Messages.h"
+#include "ui/BarDocument.h"
 #include "ui/Prompts.h"
 #include "model/Edge.h"
 #include "model/Globals.h"
@@ -40,6 +41,7 @@ bool SelectElementByIndex(IndexedElement kind) {
     PolyElement* element = baseVertices ? poly->GetVertex(number - 1) : poly->GetFace(number - 1);
     poly->SelectFace(element, kind == IndexedElement::Vertex);
   }
+  GetBarDocument().ShowSelectionChange(*poly);
   return true;
 }
 

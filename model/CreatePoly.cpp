@@ -435,11 +435,10 @@ Outcome BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDual
   poly->SetDualName(simple.dualName.c_str());
   poly->SetName3(simple.description.c_str());
   poly->SetWebLink(simple.webLink.c_str());
-  // The model is finished: the toy's verdict can be given (unless a caller is still
-  // building around this).
+  // The model is finished (unless a caller is still building around this); the program
+  // has the panes give the construction toy's verdict on the model it shows.
   busy.Restore();
   if (stopOnCancel && GetProgressCancelCount() != cancels) return Outcome::Cancelled();
-  if (GeomagStyle) GetDocumentAccess().CheckConstructionToyAllViews();
   return Outcome::Done();
 }
 

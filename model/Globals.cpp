@@ -48,13 +48,10 @@ MenuPathProvider InstallMenuPathProvider(MenuPathProvider provider) {
 
 char* GetMenuPathOfCommand(int commandId, char* buffer, size_t size) {
   if (!buffer || size == 0) return buffer;
-  std::string path = GetDocumentAccess().GetMenuPathOfCommand(commandId);
-  if (path.empty() && gMenuPathProvider) path = gMenuPathProvider(commandId);
+  const std::string path = gMenuPathProvider ? gMenuPathProvider(commandId) : std::string();
   std::snprintf(buffer, size, "%s", path.c_str());
   return buffer;
 }
-
-int GetMouseSelectionMode() { return GetDocumentAccess().GetMouseSelectionMode(); }
 
 Model3D* GetCurrentModel3D() {
   Poly* poly = GetCurrentPoly();

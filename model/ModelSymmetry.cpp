@@ -50,15 +50,15 @@ void DetectReflectionType(SymGroup& group, const Face* face) {
   group.SetReflectionType(found ? kReflectionHorizontal : kReflectionVertical);
 }
 
-void SelectAxis(SymGroup* group, int i) {
-  if (group == nullptr) return;
+bool SelectAxis(SymGroup* group, int i) {
+  if (group == nullptr) return false;
   const SymAxis* previous = SelectedSymAxis;
   // An axis takes the place of the model's selected element or edge (which lets go of
   // the highlighted axis too).
   if (i >= 0 && group->GetAxis(i) != nullptr) {
     if (Poly* poly = GetCurrentPoly()) poly->ClearSelection();
   }
-  if (group->HighlightAxis(i, previous)) GetDocumentAccess().PivotAroundSelectedItem();
+  return group->HighlightAxis(i, previous);
 }
 
 // ---- SymGroup's notations ----

@@ -14,8 +14,9 @@ class SymGroup;
 void DetectReflectionType(SymGroup& group, const Face* face);
 
 // Selects axis number i of the group (none for i < 0 or past the last): an axis takes
-// the place of the current model's selected element or edge, is named in the status
-// bar, and the views pivot round it.
-void SelectAxis(SymGroup* group, int i);
+// the place of the current model's selected element or edge (whose change the caller
+// takes from that model) and is named in the status bar. True when the highlighted
+// axis changed: the views are to pivot round it.
+bool SelectAxis(SymGroup* group, int i);
 
 }  // namespace corvia

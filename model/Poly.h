@@ -16,6 +16,7 @@
 #include "model/ElementList.h"
 #include "model/Face.h"
 #include "model/ModelPart.h"
+#include "model/SelectionChange.h"
 #include "model/Vertex.h"
 #include "model/TransitionSettings.h"
 
@@ -136,11 +137,20 @@ class Poly {
   const char* GetSelectionKindName() const;
   uint32_t GetVertexColorRef() const;
   uint32_t GetEdgeColorRef() const;
+  // These change the selection (and the side shown) of this model; what the program is
+  // to show of the change gathers until TakeSelectionChange, which whoever changed the
+  // selection calls afterwards (so do the callers of ApplySubSymmetry and BuildStep,
+  // which keep the selection on their way).
   void SetShowDual(bool flag);
   void SelectFace(PolyElement* element, bool asVertex);
   void SelectEdge(PolyItem* item, bool asVertex);
   void SelectNextCoplanar(PolyElement* element);
   void ClearSelection();
+  SelectionChange TakeSelectionChange() {
+    SelectionChange change = mSelectionChange;
+    mSelectionChange = SelectionChange();
+    return change;
+  }
 
   // ---- Access -------------------------------------------------------------------------
   PolyElement* GetVertex(int i) const;
@@ -337,6 +347,8 @@ class Poly {
   PolyElement* mSelectedElement = nullptr;
   PolyItem* mSelectedItem = nullptr;
   Edge* mCurrentEdge = nullptr;
+  // What the selection changed since it was last taken (TakeSelectionChange).
+  SelectionChange mSelectionChange;
   uint8_t mShowDual = 0;
   double mTransitionBase = 1.0;
   // Every drawn position of the model is multiplied by it (a fading transition scales
@@ -382,8 +394,6 @@ class Poly {
   double GetSliceRange(double* outMin, double* outMax);
   void GetSlicePlane(SlicePlane& plane);
   void InvalidateCrossSection();
-  // Points the slicing direction along the first axis of the full group, if any.
-  void ResetCrossSectionAxis();
   // Builds the loops and the fill unless they are up to date; false when no section
   // is available (nothing built, busy, a build already running, a broken loop).
   bool BuildCrossSection();

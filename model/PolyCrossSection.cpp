@@ -12,7 +12,6 @@
 #include "model/PolyBuild.h"
 #include "model/PolyElement.h"
 #include "platform/Services.h"
-#include "symmetry/SymGroup.h"
 
 namespace corvia {
 
@@ -49,14 +48,6 @@ void Poly::GetSlicePlane(SlicePlane& plane) {
 
 void Poly::InvalidateCrossSection() {
   mPolyFlags &= ~kPolyFlagCrossSectionValid;
-}
-
-void Poly::ResetCrossSectionAxis() {
-  const SymGroup* group = GetFullSymGroup();
-  if (!group || group->numAxisTypes < 1 || !group->axisTypes) return;
-  const SymAxisType& first = group->axisTypes[0];
-  if (first.numAxes < 1 || !first.axes) return;
-  GetDocumentAccess().SetCrossSectionDirection(first.axes[0].direction);
 }
 
 bool Poly::BuildCrossSection() {

@@ -12,7 +12,6 @@
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/FaceTypeBlock.h"
-#include "model/Globals.h"
 #include "model/ModelSymmetry.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
@@ -28,6 +27,16 @@ constexpr unsigned kViewKindShowsDualB = 0x4000;
 constexpr size_t kStatusSize = 512;
 
 void Redraw() { platform::Services().views->RedrawAllViews(false); }
+
+// The information tree's mark of a type on the side shown (dual).
+SelectionChange Mark(int kind, int typeNumber, bool dual) {
+  SelectionChange change;
+  change.mark = true;
+  change.markKind = kind;
+  change.markNumber = typeNumber;
+  change.markDual = dual;
+  return change;
+}
 
 }  // namespace detail_PolySelection
 
@@ -70,7 +79,7 @@ uint32_t Poly::GetEdgeColorRef() const { return PackRainbowColor(PolyItem::GetCo
 
 void Poly::SetShowDual(bool flag) {
   if ((mShowDual != 0) == flag) return;
-  GetDocumentAccess().InvalidateCrossSectionViews();
+  mSelectionChange.crossSectionSides |= mShowDual ? 2u : 1u;
   mShowDual = flag ? 1 : 0;
   mPolyFlags &= ~kPolyFlagCrossSectionValid;
   if (mSelectedElement) {
@@ -86,7 +95,7 @@ void Poly::ClearSelection() {
   // Acts on this model: a selection made in a model that is not shown must not
   // disturb the shown one.
   SelectEdge(nullptr, false);
-  if (mSymGroup) SelectAxis(mSymGroup, -1);
+  if (mSymGroup && SelectAxis(mSymGroup, -1)) mSelectionChange.pivot = true;
   if (ModelPart* model = AsPart(mBaseBlock->mModel3D)) model->SelectionCleared();
 }
 
@@ -102,27 +111,27 @@ void Poly::SelectFace(PolyElement* element, bool asVertex) {
   } else if (!asVertex) {
     return;
   }
-  DocumentAccess& document = GetDocumentAccess();
+  using detail_PolySelection::Mark;
   if (element) {
     mSelectedElement = nullptr;
     const bool dualShown = element->IsVertex() != asVertex;
     SetShowDual(dualShown);
     if (FaceTypeBlock* block = element->GetTypeBlock()) block->SetCurrentFace(element);
-    document.MarkSelectedType(asVertex ? kInfoMarkVertex : kInfoMarkFace, FaceType::GetNumber(element->mType),
-                              mShowDual != 0);
+    mSelectionChange +=
+        Mark(asVertex ? kInfoMarkVertex : kInfoMarkFace, FaceType::GetNumber(element->mType), mShowDual != 0);
     char status[detail_PolySelection::kStatusSize];
     std::snprintf(status, sizeof status, "Selected %s %s %d (type %d)", mShowDual ? "dual" : "base",
                   asVertex ? "vertex" : "face", element->GetNumber(), FaceType::GetNumber(element->mType));
     platform::Services().views->SetStatusText(status);
   } else {
     platform::Services().views->SetStatusText("");
-    document.MarkSelectedType(kInfoMarkFace, -1, mShowDual != 0);
+    mSelectionChange += Mark(kInfoMarkFace, -1, mShowDual != 0);
   }
   mSelectedElement = element;
   if (element) {
     mSelectedItem = element;
-    if (asVertex) document.ApplySphereCylinderOptions();
-    document.PivotAroundSelectedItem();
+    if (asVertex) mSelectionChange.sphereCylinderOptions = true;
+    mSelectionChange.pivot = true;
   }
 }
 
@@ -136,14 +145,14 @@ void Poly::SelectEdge(PolyItem* item, bool asVertex) {
     }
     mCurrentEdge = edge;
     const int typeNumber = EdgeType::GetNumber(GetEdgeType(edge->mEdgeType), this);
-    if (newlySelected) GetDocumentAccess().MarkSelectedType(kInfoMarkEdge, typeNumber, mShowDual != 0);
+    if (newlySelected) mSelectionChange += detail_PolySelection::Mark(kInfoMarkEdge, typeNumber, mShowDual != 0);
     const double length = edge->GetLength(mShowDual != 0) * GetUnitSettings().mLengthScale;
     char status[detail_PolySelection::kStatusSize];
     std::snprintf(status, sizeof status, "Selected %s edge %d (type %d), length %g", mShowDual ? "dual" : "base",
                   Edge::GetNumber(edge, this), typeNumber, length);
     platform::Services().views->SetStatusText(status);
     mSelectedItem = item;
-    GetDocumentAccess().PivotAroundSelectedItem();
+    mSelectionChange.pivot = true;
     return;
   }
   if (mSelectedItem) detail_PolySelection::Redraw();

@@ -693,9 +693,6 @@ void Poly::SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool rec
   d::Stage("CreateAllPolygonsForDrawing");
   CreateAllPolygonsForDrawing();
 
-  // A cross-section on display slices the new model along its first axis.
-  if (GetDocumentAccess().IsCrossSectionShown()) ResetCrossSectionAxis();
-
   d::Stage("SetFaceColors");
   if (recolour) {
     ReapplyColorScheme(this, &mFaces);

@@ -30,6 +30,7 @@
 #include "render/GLSelection.h"
 #include "render/GLText.h"
 #include "render/ModelDrawSettings.h"
+#include "render/NewView.h"
 #include "render/OpenGLView.h"
 #include "render/Primitives.h"
 #include "render/SelectionItems.h"

@@ -43,6 +43,7 @@
 #include "render/ModelDrawPane.h"
 #include "render/ModelDrawSettings.h"
 #include "render/NetDrawSettings.h"
+#include "render/NewView.h"
 #include "render/OpenGLView.h"
 #include "render/Primitives.h"
 #include "render/PrintPage.h"

@@ -141,7 +141,6 @@ void SetGeomagStyle(bool on) {
     gStyle = GetGeomagStyleValues();
     Apply(gStyle);
     AssignGeomagPanelColorsToModel(GetCurrentPoly());
-    GetDocumentAccess().CheckConstructionToyAllViews();
   } else {
     GeomagStyleRecord user = gUser;
     user.on = false;

@@ -48,10 +48,10 @@ struct GeomagStyleRecord {
 GeomagStyleRecord GetGeomagStyleValues();
 
 // Nothing when unchanged. On: the user's settings are kept aside, the style's put in
-// place, the current model coloured with panel colours, the panes' buildability checked
-// (DocumentAccess::CheckConstructionToyAllViews), the information marked and every pane
-// redrawn with its caption. Off: the user's settings come back and every pane's message
-// is cleared.
+// place, the current model coloured with panel colours, the information marked and
+// every pane redrawn with its caption; the caller has the panes check the model's
+// buildability then. Off: the user's settings come back and every pane's message is
+// cleared.
 void SetGeomagStyle(bool on);
 // While the style is on: its settings (as they are now) are kept aside and the user's
 // put back, the style counted off. True when it did. Around saving the settings, the

@@ -38,6 +38,7 @@
 #include "render/ModelDrawPane.h"
 #include "render/ModelDrawSettings.h"
 #include "render/MorphDrawing.h"
+#include "render/NewView.h"
 #include "render/OpenGLView.h"
 #include "render/SelectionItems.h"
 #include "render/StellationDrawing.h"

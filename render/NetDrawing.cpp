@@ -28,6 +28,7 @@
 #include "render/ModelDrawSettings.h"
 #include "render/NetDrawSettings.h"
 #include "render/NetDrawing.h"
+#include "render/NewView.h"
 #include "render/OpenGLView.h"
 #include "render/SelectionItems.h"
 

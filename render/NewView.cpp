@@ -25,6 +25,7 @@ int gPressPoint[2] = {0, 0};
 int gCurrentPoint[2] = {0, 0};
 float gDefaultBackground[3] = {0.5f, 0.5f, 0.5f};
 bool gCaptionsShown = true;
+int gMouseSelectionMode = 0;
 bool gImmediateCursor = true;
 bool gScrollBarsUsed = true;
 
@@ -567,6 +568,8 @@ void NewView::GetCurrentPoint(int& x, int& y) {
   y = detail_NewView::gCurrentPoint[1];
 }
 
+int GetMouseSelectionMode() { return detail_NewView::gMouseSelectionMode; }
+void StoreMouseSelectionMode(int mode) { detail_NewView::gMouseSelectionMode = mode; }
 bool GetCaptionsShown() { return detail_NewView::gCaptionsShown; }
 void SetCaptionsShown(bool shown) { detail_NewView::gCaptionsShown = shown; }
 bool GetImmediateCursor() { return detail_NewView::gImmediateCursor; }

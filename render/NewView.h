@@ -291,6 +291,10 @@ void ExitFullScreen();
 // Passes the help texts of the view under the mouse to the status bar.
 void UpdateMouseHelp();
 
+// The mouse selection mode of the panes (0: selecting faces and vertices), as the
+// program's change of mode stores it; the drawing follows it.
+int GetMouseSelectionMode();
+void StoreMouseSelectionMode(int mode);
 // Whether captions are shown (all views); a change repaints nothing by itself.
 bool GetCaptionsShown();
 void SetCaptionsShown(bool shown);

@@ -64,8 +64,9 @@ constexpr int kBrowseEdges = 1;
 constexpr int kBrowsePlanes = 2;
 constexpr int kBrowseFacets = 3;
 
-// The mouse selection mode in which the user draws facets.
-constexpr int kFacetingMouseMode = 4;
+// Whether the panes are in "Faceting Mode", the mouse mode in which the user draws
+// facets: the program says so whenever the mode changes (off at first).
+void SetFacetingModeOn(bool on);
 // The command whose menu path the hints name ("Faceting Mode").
 constexpr int kCommandFacetingMode = 32940;
 // The command of the isohedral criteria; the menu bar gives it its path.

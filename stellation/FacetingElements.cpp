@@ -216,8 +216,14 @@ void ClearFacetingSelection() {
   ClearFacetingSelectionOf(GetCurrentPoly());
 }
 
+namespace detail_FacetingElements {
+bool gFacetingModeOn = false;
+}  // namespace detail_FacetingElements
+
+void SetFacetingModeOn(bool on) { detail_FacetingElements::gFacetingModeOn = on; }
+
 bool HasCurrentFaceting() {
-  if (GetMouseSelectionMode() != kFacetingMouseMode && GetFacetingSettings().browseMode == kBrowseFacetings) {
+  if (!detail_FacetingElements::gFacetingModeOn && GetFacetingSettings().browseMode == kBrowseFacetings) {
     return false;
   }
   const Poly* poly = GetCurrentPoly();

@@ -12,6 +12,8 @@ BarDocument* gDocument = &gNoDocument;
 
 }  // namespace detail_BarDocument
 
+void BarDocument::ShowSelectionChange(Poly& poly) { (void)poly.TakeSelectionChange(); }
+
 BarDocument& GetBarDocument() {
   return *detail_BarDocument::gDocument;
 }
@@ -21,6 +23,12 @@ BarDocument* InstallBarDocument(BarDocument* document) {
   BarDocument* previous = gDocument == &gNoDocument ? nullptr : gDocument;
   gDocument = document ? document : &gNoDocument;
   return previous;
+}
+
+bool ApplySubSymmetry(Poly& poly, int rotational, int reflective) {
+  const bool applied = poly.ApplySubSymmetry(rotational, reflective);
+  GetBarDocument().ShowSelectionChange(poly);
+  return applied;
 }
 
 LibraryEntry* GetPolyLibraryEntry(const Poly* poly) {

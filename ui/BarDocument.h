@@ -49,6 +49,11 @@ class BarDocument {
   // The active pane's Sphere and Cylinder Options, and its menu of construction-toy
   // edge colours below a toolbar button (screen rectangle).
   virtual void ShowSphereCylinderOptions() {}
+  // Takes what a change of the model's selection made in a bar or a dialog asks beyond
+  // the model (Poly::TakeSelectionChange) and shows it: the information tree's mark,
+  // the views' pivot, the Sphere and Cylinder Options, the cross-section panes.
+  // Without a document the change is only taken.
+  virtual void ShowSelectionChange(Poly& poly);
   virtual void ShowRodColorMenu(wxWindow* /*toolbar*/, const wxRect& /*button*/) {}
 };
 
@@ -56,6 +61,10 @@ class BarDocument {
 BarDocument& GetBarDocument();
 // Installs a document (null puts the default back); returns the one before.
 BarDocument* InstallBarDocument(BarDocument* document);
+
+// Applies the sub-symmetry (Poly::ApplySubSymmetry) and has the document show what it
+// did to the selection; false when it could not be applied.
+bool ApplySubSymmetry(Poly& poly, int rotational, int reflective);
 
 // The library entry the model came from: its own, or its template's.
 LibraryEntry* GetPolyLibraryEntry(const Poly* poly);

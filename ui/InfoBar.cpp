@@ -237,8 +237,10 @@ void InfoTree::OnSelChanged(wxTreeEvent& event) {
       break;
   }
   if (!element) return;
+  // The tree has marked the type already: the change is shown while the bar passes it.
   mBar->SetPassingSelection(true);
   poly->SelectEdge(element, dualSide);
+  GetBarDocument().ShowSelectionChange(*poly);
   mBar->SetPassingSelection(false);
 }
 

@@ -20,6 +20,7 @@
 #include "render/NewView.h"
 #include "render/OpenGLView.h"
 #include "symmetry/SymGroup.h"
+#include "ui/BarDocument.h"
 #include "ui/CommandIds.h"
 #include "ui/CommandTable.h"
 #include "ui/ElementWords.h"
@@ -359,7 +360,7 @@ bool CMainFrame::SelectSubSymmetry(int rotational, int reflective, bool force) {
   mOptionToolBar->GetReflectiveCombo()->SetSelection(reflective);
   const SymGroup* full = poly->mFullSymGroup ? poly->mFullSymGroup : poly->mSymGroup;
   mOptionToolBar->GetSymmetryCombo()->SetCurSel(SymGroup::FindSubgroupIndex(full, rotational, reflective));
-  return poly->ApplySubSymmetry(rotational, reflective);
+  return ApplySubSymmetry(*poly, rotational, reflective);
 }
 
 namespace detail_MainFrame {

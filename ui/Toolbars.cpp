@@ -639,7 +639,7 @@ void OptionToolBar::ChooseSymmetry(int row) {
   platform::UndoHooks* undo = platform::Services().undo;
   undo->AddUndo(kUndoSubSymmetry, 0);
   // A subgroup that cannot be applied changes nothing: its undo step goes.
-  if (!poly->ApplySubSymmetry(row, -1)) {
+  if (!ApplySubSymmetry(*poly, row, -1)) {
     undo->DiscardLastUndo();
     return;
   }
@@ -664,7 +664,7 @@ void OptionToolBar::ChooseRotational(int row) {
   if (!poly || row < 0) return;
   platform::UndoHooks* undo = platform::Services().undo;
   undo->AddUndo(kUndoSubSymmetry, 0);
-  if (!poly->ApplySubSymmetry(row, 0)) {
+  if (!ApplySubSymmetry(*poly, row, 0)) {
     undo->DiscardLastUndo();
     return;
   }
@@ -682,7 +682,7 @@ void OptionToolBar::ChooseReflective(int row) {
   const int rotational = mRotationalCombo->GetCount() > 1 ? mRotationalCombo->GetSelection() : 0;
   platform::UndoHooks* undo = platform::Services().undo;
   undo->AddUndo(kUndoSubSymmetry, 0);
-  if (!poly->ApplySubSymmetry(std::max(0, rotational), row)) {
+  if (!ApplySubSymmetry(*poly, std::max(0, rotational), row)) {
     undo->DiscardLastUndo();
     return;
   }

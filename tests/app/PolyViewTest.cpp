@@ -525,7 +525,7 @@ TEST_F(PolyViewTest, TheToyStylesVerdictStandsInEachPane) {
   CPolyView* base = AddPane(kViewBasePolyhedron);
   CPolyView* dual = AddPane(kViewDualPolyhedron);
   CPolyView* morph = AddPane(kViewMorphBySizing);
-  SetGeomagStyle(true);
+  SwitchGeomagStyle(true);
   EXPECT_EQ(base->GetMessage(), nullptr);
   ASSERT_NE(morph->GetMessage(), nullptr);
   EXPECT_STREQ(morph->GetMessage(), "Geomag-style not available in this view.");

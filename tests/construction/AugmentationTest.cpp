@@ -141,20 +141,11 @@ bool HasBox(const std::string& title, const std::string& text) {
   return false;
 }
 
-// A document with one model in memory slot 2.
-class TestDocument : public corvia::DocumentAccess {
- public:
-  TestDocument() { mPrevious = corvia::InstallDocumentAccess(this); }
-  ~TestDocument() override { corvia::InstallDocumentAccess(mPrevious); }
-  const SimplePoly* GetMemoryModel(int slot) override { return slot == 2 ? memory.get() : nullptr; }
-  void EndAugmentationPreview(corvia::OpenGLView*) override { ++previewsEnded; }
-
-  std::unique_ptr<SimplePoly> memory;
-  int previewsEnded = 0;
-
- private:
-  corvia::DocumentAccess* mPrevious;
-};
+// A stand-in for the pane of a preview: the augmentation only keeps and compares it.
+corvia::OpenGLView* PreviewPane() {
+  static int standIn = 0;
+  return reinterpret_cast<corvia::OpenGLView*>(&standIn);
+}
 
 }  // namespace test_Augmentation
 
@@ -529,7 +520,6 @@ TEST(Augmentation, RefusalsLeaveTheModelAsItWas) {
 
 TEST(Augmentation, PreviewStepsThroughMatchingFacesAndOrientations) {
   corvia::testing::MissingServicesOnly missing;
-  ta::TestDocument document;
   ta::TemplateModel prism("3.4.4");
   ASSERT_TRUE(prism.built);
   corvia::PolyElement* square = ta::FaceWithSides(prism.poly, 4);
@@ -537,10 +527,9 @@ TEST(Augmentation, PreviewStepsThroughMatchingFacesAndOrientations) {
   // The elongated square pyramid (J8) in memory: its base and its sides are squares.
   std::unique_ptr<corvia::SimplePoly> j8 = corvia::gLibraryTable[ta::FirstJohnsonRecord() + 7].CreatePoly(false);
   ASSERT_TRUE(j8);
-  document.memory = std::move(j8);
   prism.poly.GetShownBlock()->SetCurrentFace(square);
   corvia::Augmentation* augmentation = GetAugmentation(&prism.poly);
-  augmentation->mMemorySlot = 2;
+  augmentation->mMemoryModel = std::move(j8);
   const uint32_t options = corvia::kAugmentMemory | corvia::kAugmentAlwaysPreview;
   ASSERT_TRUE(PrepareAugmentation(&prism.poly, options, augmentation));
   // One square of each kind. The base's four turns are one to the prism's square,
@@ -615,15 +604,18 @@ TEST(Augmentation, PreviewStepsThroughMatchingFacesAndOrientations) {
   augmentation->mExplode = 0.0;
 
   // Accepting builds the augmented model, and the reset after it ends the preview.
-  augmentation->mView = reinterpret_cast<corvia::OpenGLView*>(&document);
+  augmentation->mView = ta::PreviewPane();
   corvia::Outcome outcome;
   const std::unique_ptr<corvia::SimplePoly> performed =
       corvia::CreateAugmentedPoly(augmentation->mOptions, *augmentation, outcome);
+  const int redraws = corvia::testing::Platform().views.mRedraws;
   augmentation->Reset();
   ASSERT_TRUE(performed);
-  EXPECT_EQ(document.previewsEnded, 1);
+  // The panes are drawn again without the preview.
+  EXPECT_GT(corvia::testing::Platform().views.mRedraws, redraws);
   EXPECT_FALSE(augmentation->HasTargets());
   EXPECT_EQ(augmentation->mView, nullptr);
+  EXPECT_EQ(augmentation->mMemoryModel, nullptr);
   const ta::ModelFigures figures = ta::Measure(*performed);
   EXPECT_EQ(figures.verts, 6 + 9 - 4);
   EXPECT_TRUE(figures.EqualEdges());
@@ -631,7 +623,6 @@ TEST(Augmentation, PreviewStepsThroughMatchingFacesAndOrientations) {
 
 TEST(Augmentation, OneMatchingFaceAndTheSymmetryWarning) {
   corvia::testing::MissingServicesOnly missing;
-  ta::TestDocument document;
   ta::TemplateModel cube("4.4.4");
   ASSERT_TRUE(cube.built);
   corvia::Augmentation* augmentation = GetAugmentation(&cube.poly);
@@ -640,8 +631,7 @@ TEST(Augmentation, OneMatchingFaceAndTheSymmetryWarning) {
   // half a turn only: the cube's symmetry is lost, and said so once.
   corvia::testing::TemplateModel source("3.4.4");
   ASSERT_TRUE(source.built);
-  document.memory.reset(CreateSimplePoly(&source.poly, corvia::kDeriveBase, nullptr, nullptr));
-  augmentation->mMemorySlot = 2;
+  augmentation->mMemoryModel.reset(CreateSimplePoly(&source.poly, corvia::kDeriveBase, nullptr, nullptr));
   corvia::testing::Platform().messages.Clear();
   ASSERT_TRUE(PrepareAugmentation(&cube.poly, corvia::kAugmentMemory | corvia::kAugmentSameType, augmentation));
   EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Warning"), 1);
@@ -713,14 +703,13 @@ TEST(Augmentation, AFaceOfFewerThanThreeSidesPreparesNothing) {
 // new face types, keeping the added model.
 TEST(Augmentation, ThePreviewFollowsASubgroup) {
   corvia::testing::MissingServicesOnly missing;
-  ta::TestDocument document;
   ta::TemplateModel cube("4.4.4");
   ASSERT_TRUE(cube.built);
   cube.poly.GetShownBlock()->SetCurrentFace(cube.poly.GetFace(0));
   corvia::Augmentation* augmentation = GetAugmentation(&cube.poly);
   const uint32_t options = corvia::kAugmentPyramid | corvia::kAugmentSameType;
   ASSERT_TRUE(PrepareAugmentation(&cube.poly, options, augmentation));
-  augmentation->mView = reinterpret_cast<corvia::OpenGLView*>(&document);
+  augmentation->mView = ta::PreviewPane();
   EXPECT_EQ(augmentation->GetPlacements().size(), 6u);
   const corvia::SimplePoly* added = augmentation->mAddedModel.get();
 
@@ -738,6 +727,6 @@ TEST(Augmentation, ThePreviewFollowsASubgroup) {
   ASSERT_TRUE(augmentation->HasTargets());
   EXPECT_TRUE(augmentation->GetTargets().front()->mFace->mType->mFlags & corvia::kFaceTypeAugmentTarget);
   augmentation->Reset();
-  EXPECT_EQ(document.previewsEnded, 1);
+  EXPECT_EQ(augmentation->mView, nullptr);
   EXPECT_FALSE(cube.poly.GetFace(0)->mType->mFlags & corvia::kFaceTypeAugmentTarget);
 }

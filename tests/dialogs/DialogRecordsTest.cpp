@@ -66,6 +66,9 @@ TEST(AugmentDlg, ParametersGoToTheAugmentation) {
   dialog.mOptions = kAugmentPyramid | kPyramidCircumradius2 | kAugmentSameType;
   dialog.mScale = -2.5;
   dialog.mMemorySlot = 3;
+  SimplePoly memory(0, 0);
+  memory.SetName("In memory", nullptr, true);
+  dialog.mMemoryModels = {nullptr, nullptr, nullptr, &memory};
   dialog.mFilePath = "/tmp/model.corv";
   dialog.mNewFaceColour = 0x00112233;
   Augmentation augmentation(nullptr);
@@ -73,7 +76,8 @@ TEST(AugmentDlg, ParametersGoToTheAugmentation) {
   // A negative scale digs the solid in, and the scale itself stays positive.
   EXPECT_EQ(augmentation.mOptions, dialog.mOptions | kAugmentExcavate);
   EXPECT_EQ(augmentation.mScale, 2.5);
-  EXPECT_EQ(augmentation.mMemorySlot, 3);
+  // A solid is added: the memory's model is not taken.
+  EXPECT_EQ(augmentation.mMemoryModel, nullptr);
   EXPECT_EQ(augmentation.mFilePath, "/tmp/model.corv");
   EXPECT_EQ(augmentation.mNewFaceColour, 0x00112233u);
 
@@ -81,6 +85,13 @@ TEST(AugmentDlg, ParametersGoToTheAugmentation) {
   dialog.mOptions |= kAugmentExcavate;
   dialog.GetParameters(augmentation);
   EXPECT_EQ(augmentation.mOptions & kAugmentExcavate, 0u);
+
+  // A model from memory goes as a copy of the one the slot holds now.
+  dialog.mOptions = kAugmentMemory;
+  dialog.GetParameters(augmentation);
+  ASSERT_NE(augmentation.mMemoryModel, nullptr);
+  EXPECT_NE(augmentation.mMemoryModel.get(), &memory);
+  EXPECT_EQ(augmentation.mMemoryModel->name, "In memory");
 
   // A whole model is added at its own size, and a dual chosen in the browser means
   // the model's dual.

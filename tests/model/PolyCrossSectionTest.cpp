@@ -1,5 +1,5 @@
 // The model's own cross-section: when it is built, kept and rebuilt, and the slice
-// range and axis it takes from the model.
+// range it takes from the model.
 
 #include <gtest/gtest.h>
 
@@ -16,17 +16,6 @@
 #include "tests/support/TestSupport.h"
 
 namespace test_PolyCrossSection {
-
-// A document that records the slicing direction it is given.
-class DirectionRecorder : public corvia::DocumentAccess {
- public:
-  void SetCrossSectionDirection(const double* direction) override {
-    ++mCalls;
-    for (int k = 0; k < 3; ++k) mDirection[k] = direction[k];
-  }
-  int mCalls = 0;
-  double mDirection[3] = {0.0, 0.0, 0.0};
-};
 
 // The slicing frame and depth as the program starts, restored after each test.
 class PolyCrossSectionTest : public ::testing::Test {
@@ -135,26 +124,6 @@ TEST_F(PolyCrossSection, AddedLoopIsStored) {
   std::vector<const PolyElement*> oneFace(1, nullptr);
   poly.AddCrossSectionLoop(one, oneFace);
   EXPECT_EQ(poly.mCrossSection->mLoops.size(), 1u);
-}
-
-TEST_F(PolyCrossSection, AxisResetFollowsTheFirstAxisOfTheFullGroup) {
-  test_PolyCrossSection::DirectionRecorder recorder;
-  DocumentAccess* previous = InstallDocumentAccess(&recorder);
-  Poly poly;
-  poly.ResetCrossSectionAxis();
-  EXPECT_EQ(recorder.mCalls, 0);  // no group
-
-  SymGroup group;
-  group.numAxisTypes = 1;
-  group.axisTypes = std::make_unique<SymAxisType[]>(1);
-  group.axisTypes[0].Init(4, 1, 2);
-  group.axisTypes[0].axes[0].direction[1] = 1.0;
-  poly.mFullSymGroup = &group;
-  poly.ResetCrossSectionAxis();
-  poly.mFullSymGroup = nullptr;
-  EXPECT_EQ(recorder.mCalls, 1);
-  EXPECT_EQ(recorder.mDirection[1], 1.0);
-  InstallDocumentAccess(previous);
 }
 
 }  // namespace

@@ -26,9 +26,7 @@ using corvia::PolyElement;
 class TestDocument : public corvia::DocumentAccess {
  public:
   Poly* current = nullptr;
-  int marks = 0;
   Poly* GetCurrentPoly() override { return current; }
-  void MarkSelectedType(int, int, bool) override { ++marks; }
 };
 
 struct ScopedDocument {
@@ -217,11 +215,28 @@ TEST(PolyModel, EulerCharacteristicAndGenus) {
 }
 
 TEST(PolyModel, SelectingAVertexAsAFaceShowsTheDual) {
+  using corvia::SelectionChange;
   auto& views = corvia::testing::Platform().views;
   Poly cube;
   corvia::testing::BuildCube(cube);
+  // What each step asks of the program: the mark (kind, number, side), the Sphere and
+  // Cylinder Options, the pivot and the cross-section panes of the sides left.
+  auto expectChange = [&cube](bool mark, int kind, int number, bool dual, bool options, bool pivot, unsigned sides) {
+    const SelectionChange change = cube.TakeSelectionChange();
+    EXPECT_EQ(change.mark, mark);
+    if (mark) {
+      EXPECT_EQ(change.markKind, kind);
+      EXPECT_EQ(change.markNumber, number);
+      EXPECT_EQ(change.markDual, dual);
+    }
+    EXPECT_EQ(change.sphereCylinderOptions, options);
+    EXPECT_EQ(change.pivot, pivot);
+    EXPECT_EQ(change.crossSectionSides, sides);
+    EXPECT_TRUE(cube.TakeSelectionChange().Empty());
+  };
   PolyElement* vertex = cube.GetVertex(2);
   cube.SelectFace(vertex, false);
+  expectChange(true, corvia::kInfoMarkFace, 0, true, false, true, 1u);
   EXPECT_EQ(cube.mShowDual, 1);
   EXPECT_EQ(cube.mSelectedElement, vertex);
   EXPECT_EQ(cube.mSelectedItem, vertex);
@@ -232,17 +247,21 @@ TEST(PolyModel, SelectingAVertexAsAFaceShowsTheDual) {
 
   PolyElement* face = cube.GetFace(1);
   cube.SelectFace(face, true);  // a face shown as a vertex: the dual again
+  expectChange(true, corvia::kInfoMarkVertex, 0, true, true, true, 0u);
   EXPECT_EQ(cube.mShowDual, 1);
   EXPECT_TRUE(cube.IsSelectionVertex());
   EXPECT_EQ(views.mStatus, "Selected dual vertex 2 (type 0)");
 
   cube.SelectFace(face, false);  // the same element again as a face: nothing happens
+  expectChange(false, 0, 0, false, false, false, 0u);
   EXPECT_EQ(cube.mShowDual, 1);
   cube.SelectFace(cube.GetFace(4), false);  // another face as a face: the base
+  expectChange(true, corvia::kInfoMarkFace, 0, false, false, true, 2u);
   EXPECT_EQ(cube.mShowDual, 0);
   EXPECT_EQ(views.mStatus, "Selected base face 5 (type 0)");
 
   cube.SelectEdge(cube.GetEdge(0), false);
+  expectChange(true, corvia::kInfoMarkEdge, 0, false, false, true, 0u);
   EXPECT_TRUE(cube.IsEdgeSelected());
   EXPECT_EQ(cube.mSelectedElement, nullptr);
   EXPECT_EQ(cube.GetSelectedEdge(), cube.GetEdge(0));
@@ -252,11 +271,14 @@ TEST(PolyModel, SelectingAVertexAsAFaceShowsTheDual) {
   EXPECT_EQ(views.mStatus, expected);
   EXPECT_STREQ(cube.GetSelectionKindName(), "edge");
 
-  cube.ClearSelection();
+  cube.ClearSelection();  // the edge's mark stays
+  expectChange(false, 0, 0, false, false, false, 0u);
   EXPECT_EQ(cube.mSelectedItem, nullptr);
   EXPECT_FALSE(cube.IsEdgeSelected());
   cube.SelectFace(cube.GetFace(0), false);
+  (void)cube.TakeSelectionChange();
   cube.SelectFace(nullptr, true);
+  expectChange(true, corvia::kInfoMarkFace, -1, false, false, false, 0u);
   EXPECT_EQ(cube.mSelectedElement, nullptr);
   EXPECT_EQ(views.mStatus, "");
 }

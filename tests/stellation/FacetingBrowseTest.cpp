@@ -241,11 +241,11 @@ TEST_F(FacetingBrowse, AFacetIsShownWhileDrawingInFacetingMode) {
   const PolyElement* vertex = model.poly.mVertices.mHead;
   model.poly.AddFacetVertex(vertex->mDualVert);
   EXPECT_FALSE(HasCurrentFaceting()) << "not in faceting mode";
-  document.mMouseMode = kFacetingMouseMode;
+  SetFacetingModeOn(true);
   EXPECT_TRUE(HasCurrentFaceting());
   EXPECT_EQ(GetFacetPreviewPoint(vertex), FacetPreviewPoint::kInside);
   EXPECT_EQ(GetFacetPreviewPoint(vertex->mNext), FacetPreviewPoint::kOutside);
-  document.mMouseMode = 0;
+  SetFacetingModeOn(false);
   EXPECT_EQ(GetFacetPreviewPoint(vertex), FacetPreviewPoint::kNoPreview);
 }
 

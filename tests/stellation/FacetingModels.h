@@ -34,24 +34,35 @@ struct TemplateModel {
   bool built;
 };
 
-// The document: its current model, the menu paths of its commands and its mouse mode.
+// The document: its current model, with the menu paths of the program's commands and
+// "Faceting Mode" off until a test turns it on.
 class FacetingDocument : public DocumentAccess {
  public:
-  explicit FacetingDocument(Poly* poly) : mPoly(poly) { mPrevious = InstallDocumentAccess(this); }
-  ~FacetingDocument() override { InstallDocumentAccess(mPrevious); }
-  Poly* GetCurrentPoly() override { return mPoly; }
-  std::string GetMenuPathOfCommand(int commandId) override {
-    auto found = mMenuPaths.find(commandId);
-    return found == mMenuPaths.end() ? std::string() : found->second;
+  explicit FacetingDocument(Poly* poly) : mPoly(poly) {
+    mPrevious = InstallDocumentAccess(this);
+    sShown = this;
+    mPreviousMenu = InstallMenuPathProvider(&MenuPath);
   }
-  int GetMouseSelectionMode() override { return mMouseMode; }
+  ~FacetingDocument() override {
+    SetFacetingModeOn(false);
+    InstallMenuPathProvider(mPreviousMenu);
+    sShown = nullptr;
+    InstallDocumentAccess(mPrevious);
+  }
+  Poly* GetCurrentPoly() override { return mPoly; }
 
   Poly* mPoly;
   std::map<int, std::string> mMenuPaths;
-  int mMouseMode = 0;
 
  private:
+  static std::string MenuPath(int commandId) {
+    if (!sShown) return std::string();
+    auto found = sShown->mMenuPaths.find(commandId);
+    return found == sShown->mMenuPaths.end() ? std::string() : found->second;
+  }
+  inline static FacetingDocument* sShown = nullptr;
   DocumentAccess* mPrevious = nullptr;
+  MenuPathProvider mPreviousMenu = nullptr;
 };
 
 // Settings back to their defaults around each test.

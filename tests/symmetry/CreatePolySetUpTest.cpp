@@ -1,13 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "model/CreatePoly.h"
 #include "model/Globals.h"
 #include "model/ModelBusy.h"
 #include "model/Poly.h"
 #include "symmetry/SimplePoly.h"
-#include "symmetry/SymGroup.h"
 #include "tests/support/TestSupport.h"
 #include "tests/symmetry/FindSymmetriesModels.h"
 
@@ -15,20 +12,17 @@ namespace test_CreatePolySetUp {
 
 using corvia::Poly;
 
-// A document that shows one model and may show its cross-section.
+// A document that shows one model and notes whether the model was busy whenever the
+// set-up asked for it (the polygon splitting asks for the model's filling).
 class RecordingDocument : public corvia::DocumentAccess {
  public:
-  Poly* GetCurrentPoly() override { return &mFirstPoly; }
-  bool IsCrossSectionShown() override {
-    mBusyDuringSetUp = corvia::g_ModelBusy;
-    return mCrossSectionShown;
+  Poly* GetCurrentPoly() override {
+    mBusyDuringSetUp = mBusyDuringSetUp || corvia::g_ModelBusy;
+    return &mFirstPoly;
   }
-  void SetCrossSectionDirection(const double* direction) override { mDirection.assign(direction, direction + 3); }
 
   Poly mFirstPoly;
-  bool mCrossSectionShown = false;
   bool mBusyDuringSetUp = false;
-  std::vector<double> mDirection;
 };
 
 // Installs the document for the test's life.
@@ -51,7 +45,7 @@ TEST(CreatePolySetUpTest, WithoutADocumentNoModelIsReplaced) {
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
 }
 
-TEST(CreatePolySetUpTest, SetUpRunsBusyAndResetsAShownCrossSection) {
+TEST(CreatePolySetUpTest, SetUpRunsBusy) {
   test_CreatePolySetUp::RecordingDocument document;
   test_CreatePolySetUp::Installed installed(&document);
   auto cube = corvia::symtest::MakeHullModel(corvia::symtest::Cube());
@@ -59,15 +53,6 @@ TEST(CreatePolySetUpTest, SetUpRunsBusyAndResetsAShownCrossSection) {
   ASSERT_TRUE(CreatePoly(*cube, &document.mFirstPoly, false, true));
   EXPECT_TRUE(document.mBusyDuringSetUp);
   EXPECT_FALSE(corvia::g_ModelBusy);
-  // Without a cross-section on display its direction stays.
-  EXPECT_TRUE(document.mDirection.empty());
-
-  document.mCrossSectionShown = true;
-  ASSERT_TRUE(CreatePoly(*cube, &document.mFirstPoly, false, true));
-  ASSERT_EQ(document.mDirection.size(), 3u);
-  const corvia::SymGroup* group = document.mFirstPoly.mSymGroup;
-  ASSERT_NE(group, nullptr);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(document.mDirection[i], group->axisTypes[0].axes[0].direction[i]);
 
   // A flag raised by an outer operation stays raised.
   corvia::g_ModelBusy = true;

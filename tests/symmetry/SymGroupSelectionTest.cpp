@@ -1,6 +1,6 @@
 // What the symmetry texts and the axis selection ask of the current model: a null
 // group's notations read "---" for the 3D part of a four-dimensional polytope, and
-// selecting an axis takes the place of the model's selection and pivots the views.
+// selecting an axis takes the place of the model's selection and asks for a pivot.
 
 #include <gtest/gtest.h>
 
@@ -23,11 +23,9 @@ class ShownModel : public DocumentAccess {
   explicit ShownModel(Poly* poly) : mPoly(poly), mPrevious(InstallDocumentAccess(this)) {}
   ~ShownModel() override { InstallDocumentAccess(mPrevious); }
   Poly* GetCurrentPoly() override { return mPoly; }
-  void PivotAroundSelectedItem() override { ++mPivots; }
 
   Poly* mPoly;
   DocumentAccess* mPrevious;
-  int mPivots = 0;
 };
 
 TEST(SymGroupSelection, NullGroupNotationsFollowTheCurrentModel) {
@@ -64,33 +62,35 @@ TEST(SymGroupSelection, SelectingAnAxisReplacesTheSelectionAndPivots) {
   poly.SelectFace(poly.mFaces.mHead, false);
   ASSERT_NE(poly.mSelectedItem, nullptr);
   auto& views = testing::Platform().views;
-  shown.mPivots = 0;
+  (void)poly.TakeSelectionChange();
 
   // The icosahedral group's axis types: 5-fold, 3-fold, 2-fold.
   ASSERT_EQ(group->numAxisTypes, 3);
   EXPECT_EQ(std::abs(group->axisTypes[0].fold), 5);
   EXPECT_EQ(std::abs(group->axisTypes[1].fold), 3);
   const int redraws = views.mRedraws;
-  SelectAxis(group, 2);
+  EXPECT_TRUE(SelectAxis(group, 2));
   EXPECT_EQ(SelectedSymAxis, group->GetAxis(2));
   EXPECT_EQ(poly.mSelectedItem, nullptr);
   EXPECT_EQ(poly.mSelectedElement, nullptr);
   EXPECT_EQ(views.mStatus, "Selected 5-fold rotational symmetry axis");
   EXPECT_GT(views.mRedraws, redraws);
-  EXPECT_EQ(shown.mPivots, 1);
+  // The model's selection went: its mark is cleared.
+  const SelectionChange cleared = poly.TakeSelectionChange();
+  EXPECT_TRUE(cleared.mark);
+  EXPECT_EQ(cleared.markNumber, -1);
   // The same axis again: nothing new to pivot round.
-  SelectAxis(group, 2);
-  EXPECT_EQ(shown.mPivots, 1);
+  EXPECT_FALSE(SelectAxis(group, 2));
   // An axis of the next type.
   const int fiveFold = group->axisTypes[0].numAxes;
-  SelectAxis(group, fiveFold);
+  EXPECT_TRUE(SelectAxis(group, fiveFold));
   EXPECT_EQ(SelectedSymAxis, group->GetAxis(fiveFold));
   EXPECT_EQ(views.mStatus, "Selected 3-fold rotational symmetry axis");
-  EXPECT_EQ(shown.mPivots, 2);
-  // Selecting an element of the model clears the axis.
+  // Selecting an element of the model clears the axis; the views pivot round the
+  // element.
   poly.SelectFace(poly.mFaces.mHead, false);
   EXPECT_EQ(SelectedSymAxis, nullptr);
-  EXPECT_EQ(shown.mPivots, 3);  // the views pivot round the element
+  EXPECT_TRUE(poly.TakeSelectionChange().pivot);
   SelectAxis(group, -1);
   EXPECT_EQ(SelectedSymAxis, nullptr);
   EXPECT_EQ(testing::Platform().messages.CountTitled("Internal Error"), 0);
