@@ -1,6 +1,5 @@
 #include "app/ModelChange.h"
 
-#include "app/OutcomeBoxes.h"
 #include "app/PolyDoc.h"
 #include "core/Progress.h"
 #include "core/TimeFormat.h"
@@ -8,6 +7,7 @@
 #include "model/TransitionOccasion.h"
 #include "platform/Services.h"
 #include "platform/UndoHooks.h"
+#include "render/OutcomeBoxes.h"
 
 namespace corvia {
 

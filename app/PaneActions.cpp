@@ -8,7 +8,6 @@
 
 #include "app/DocCommands.h"
 #include "app/DocCommandsBrowseText.h"
-#include "app/OutcomeBoxes.h"
 #include "app/PolyView.h"
 #include "construction/Augmentation.h"
 #include "construction/DerivedNames.h"
@@ -27,6 +26,7 @@
 #include "nets/NetSettings.h"
 #include "platform/Services.h"
 #include "platform/UndoHooks.h"
+#include "render/OutcomeBoxes.h"
 #include "render/ViewWindow.h"
 #include "stellation/Faceting.h"
 #include "symmetry/SimplePoly.h"

@@ -8,7 +8,6 @@
 #include <utility>
 
 #include "app/DocCommandsBrowseText.h"
-#include "app/OutcomeBoxes.h"
 #include "app/PolyView.h"
 #include "construction/ModelFactory.h"
 #include "app/RecentFiles.h"
@@ -29,6 +28,7 @@
 #include "model/PolyElement.h"
 #include "model/PolyTemplate.h"
 #include "model/Transitions.h"
+#include "render/OutcomeBoxes.h"
 #include "symmetry/SymOperations.h"
 #include "platform/Services.h"
 #include "render/LightSets.h"

@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-#include "app/OutcomeBoxes.h"
 #include "app/PolyDoc.h"
 #include "construction/Library.h"
 #include "construction/ModelFactory.h"
@@ -15,6 +14,7 @@
 #include "model/Poly.h"
 #include "model/PolyTemplate.h"
 #include "platform/Services.h"
+#include "render/OutcomeBoxes.h"
 #include "symmetry/SimplePoly.h"
 #include "ui/InfoBar.h"
 #include "ui/Tour.h"

@@ -22,6 +22,7 @@
 #include "model/Poly.h"
 #include "nets/NetSettings.h"
 #include "render/GLSelection.h"
+#include "render/OutcomeBoxes.h"
 #include "render/SelectionItems.h"
 #include "stellation/Faceting.h"
 
@@ -382,8 +383,7 @@ FaceTypeBlock* CPolyView::GetShownBlock(bool other) const {
 }
 
 Model3D* CPolyView::GetModel3D() const {
-  FaceTypeBlock* block = GetShownBlock(false);
-  return block ? block->GetModel3D(false) : nullptr;
+  return GetModel3DOrTell(GetShownBlock(false), false);
 }
 
 Model3D* CPolyView::GetModel3D(Poly* poly) {
@@ -392,7 +392,7 @@ Model3D* CPolyView::GetModel3D(Poly* poly) {
   FaceTypeBlock* block = GetShownSide() == ShownSide::Dual   ? poly->mDualBlock.get()
                          : GetShownSide() == ShownSide::Base ? poly->mBaseBlock.get()
                                                              : poly->GetShownBlock();
-  return block ? block->GetModel3D(false) : nullptr;
+  return GetModel3DOrTell(block, false);
 }
 
 // ---- Over all panes ----------------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include "construction/PolyhedraDialog.h"
 #include "construction/StellationNames.h"
 #include "core/Messages.h"
+#include "core/Outcome.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
 #include "model/LibraryEntry.h"
@@ -38,7 +39,7 @@ std::unique_ptr<SimplePoly> ReadModelFromFile(const char* path, bool dual, Outco
   return detail_LibraryHooks::gModelFileReader(path, dual, why);
 }
 
-void ShowWenningerStellation(int number, const char* baseConfig, const int32_t* ranges, int numRanges) {
+Outcome ShowWenningerStellation(int number, const char* baseConfig, const int32_t* ranges, int numRanges) {
   // With panes to show it in (the active one among them), the stellation is offered a
   // pane of its own.
   DocumentAccess& document = GetDocumentAccess();
@@ -47,19 +48,20 @@ void ShowWenningerStellation(int number, const char* baseConfig, const int32_t* 
                                       "Wenninger model W%d is a stellation, but you don't\ncurrently have a stellation "
                                       "view open.\n\nShall I change the current view to view stellations?",
                                       number);
-    if (answer == kBoxCancel) return;
+    if (answer == kBoxCancel) return Outcome::Cancelled();
     if (answer == kBoxYes) document.SetActivePaneViewType(kPaneStellationOfBase);
   }
   bool recognised = false;
   // The base configurations are models of the library.
   LibraryEntry* entry = LookUpModel(baseConfig, &recognised, nullptr, nullptr, false);
   if (!entry) ShowInternalError("ShowWenningerStellation: no library model %s", baseConfig);
-  if (!entry || !document.SetModel(entry)) return;
+  // A base model that could not be made current has had its say.
+  if (!entry || !document.SetModel(entry)) return Outcome::Cancelled();
   Poly* poly = GetCurrentPoly();
   FaceTypeBlock* block = poly ? poly->mBaseBlock.get() : nullptr;
-  if (!block) return;
-  Stellate(poly, block, true);
-  if (!block->IsStellated()) return;
+  if (!block) return Outcome::Done();
+  Outcome outcome = Stellate(poly, block, true);
+  if (!block->IsStellated()) return outcome;
   // The cells are numbered from 0 in the order the stellation made them.
   int index = 0;
   for (StellationCell* cell = block->mFirstCell; cell && cell != block->GetOuterCell(); cell = cell->mNext, ++index) {
@@ -71,6 +73,7 @@ void ShowWenningerStellation(int number, const char* baseConfig, const int32_t* 
   const std::string shown = DescribeShownStellation(poly, block, true);
   if (!shown.empty()) platform::Services().views->SetPaneMessage("Stellation " + shown);
   platform::Services().views->RedrawAllViews(true);
+  return Outcome::Done();
 }
 
 bool CPolyhedraDialog::DoModal() {

@@ -38,8 +38,9 @@ std::unique_ptr<SimplePoly> BuildSpringModel(const char* faceList, const double 
 // Shows the Wenninger stellation `number` of the base configuration in the
 // stellation view: asks to switch the view when none shows stellations, makes the
 // base model current, stellates it and includes exactly the cells whose running
-// index lies in one of the ranges (pairs of first and last, inclusive).
-void ShowWenningerStellation(int number, const char* baseConfig, const int32_t* ranges, int numRanges);
+// index lies in one of the ranges (pairs of first and last, inclusive). The outcome is
+// the stellation set-up's (Stellate), for the caller to tell.
+Outcome ShowWenningerStellation(int number, const char* baseConfig, const int32_t* ranges, int numRanges);
 
 // Runs the "Polyhedra" model browser; the entry chosen with OK, else null. isDual
 // (when given) tells whether the entry's dual was chosen.

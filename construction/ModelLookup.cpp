@@ -575,7 +575,8 @@ LibraryEntry* LookUpModel(const char* text, bool* recognised, Outcome* why, bool
       *why = Outcome::RefusedF("No base model is known for the stellation W%d.", number);
       return nullptr;
     }
-    ShowWenningerStellation(number, number <= kLastOctahedronStellation ? "3.3.3.3" : "3.3.3.3.3", ranges, numRanges);
+    *why = ShowWenningerStellation(number, number <= kLastOctahedronStellation ? "3.3.3.3" : "3.3.3.3.3", ranges,
+                                   numRanges);
     return nullptr;
   }
 

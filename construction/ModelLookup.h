@@ -72,7 +72,7 @@ int ParseModelNameAbbrev(const char* text, const char* names);
 // The entry a text names, or null. With findAll the search results are rebuilt
 // and the first result's entry returned. With why given, a text that is no
 // model's name gives *why the refusal to tell, and a Wenninger number of a
-// stellation shows that stellation.
+// stellation shows that stellation (a refusal of its set-up in *why).
 LibraryEntry* LookUpModel(const char* text, bool* recognised, Outcome* why, bool* isDual, bool findAll);
 
 // The index of the given entry, or of the first entry whose configuration equals
