@@ -7,7 +7,11 @@
 namespace corvia {
 
 bool TellOutcome(const Outcome& outcome) {
-  if (outcome.told()) ShowError("%s", outcome.text().c_str());
+  if (outcome.kind() == Outcome::Kind::kWarned) {
+    ShowWarning("%s", outcome.text().c_str());
+  } else if (outcome.told()) {
+    ShowError("%s", outcome.text().c_str());
+  }
   return outcome.done();
 }
 

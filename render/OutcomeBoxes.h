@@ -1,6 +1,7 @@
 #pragma once
 // Tells the user what a step of the geometry did: a refusal or a failure becomes an
-// error box with the step's own words; done and cancelled show nothing. A box told
+// error box with the step's own words, a warned refusal a warning box; done and
+// cancelled show nothing. A box told
 // while a pane draws waits for the drawing to end (SetNoticesWaitForDrawing).
 
 #include "core/Outcome.h"
@@ -10,7 +11,7 @@ namespace corvia {
 class FaceTypeBlock;
 class Model3D;
 
-// Shows the error box of a refused or failed outcome; true when the step was done.
+// Shows the box of a refused, warned or failed outcome; true when the step was done.
 bool TellOutcome(const Outcome& outcome);
 
 // The block's facet model (FaceTypeBlock::GetModel3D; null for no block), a refusal
