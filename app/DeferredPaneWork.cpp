@@ -16,6 +16,7 @@
 #include "core/Progress.h"
 #include "platform/wx/WxProgress.h"
 #include "render/NewView.h"
+#include "render/OutcomeBoxes.h"
 #include "stellation/DeferredModelWork.h"
 
 namespace corvia {
@@ -107,7 +108,7 @@ bool RunDeferredPaneWork() {
   bool finished = true;
   {
     detail_DeferredPaneWork::WorkScope scope;
-    finished = RunDeferredModelWork();
+    finished = RunDeferredModelWork(TellOutcome);
   }
   // The user's Cancel of what a new model's panes asked for cancels the change that
   // made the model (the old one comes back and is drawn); a stop the program asked

@@ -9,7 +9,6 @@
 
 #include "app/DocCommands.h"
 #include "app/ModelChange.h"
-#include "app/OutcomeBoxes.h"
 #include "app/DocCommandsBrowseText.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
@@ -30,6 +29,7 @@
 #include "model/PolyTemplate.h"
 #include "platform/Services.h"
 #include "render/NewView.h"
+#include "render/OutcomeBoxes.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia {

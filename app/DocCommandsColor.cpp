@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "app/DocCommands.h"
-#include "app/OutcomeBoxes.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
 #include "app/ViewType.h"
@@ -29,6 +28,7 @@
 #include "render/GeomagStyle.h"
 #include "render/LightSets.h"
 #include "render/NewView.h"
+#include "render/OutcomeBoxes.h"
 #include "stellation/StellationCell.h"
 #include "ui/CommandTable.h"
 #include "ui/ElementWords.h"

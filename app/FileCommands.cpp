@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/OutcomeBoxes.h"
 #include "app/PolyApp.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
@@ -22,6 +21,7 @@
 #include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "nets/MetricData.h"
+#include "render/OutcomeBoxes.h"
 #include "ui/CommandIds.h"
 #include "ui/CommandTable.h"
 
@@ -148,7 +148,7 @@ bool FileCommands::OnExportMetricData() {
   CPolyView* pane = CPolyView::GetActive();
   FaceTypeBlock* block = pane ? pane->GetShownBlock(false) : nullptr;
   if (!block) block = poly->GetShownBlock();
-  Model3D* model = block ? block->GetModel3D(true) : nullptr;
+  Model3D* model = GetModel3DOrTell(block, true);
   if (!model) {
     ShowError("%s", kNoFacetModelMessage);
     return false;

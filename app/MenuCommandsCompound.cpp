@@ -7,9 +7,7 @@
 #include <vector>
 
 #include "app/ModelChange.h"
-#include "app/OutcomeBoxes.h"
 #include "app/DocCommands.h"
-#include "app/OutcomeBoxes.h"
 #include "app/PolyDoc.h"
 #include "app/ViewType.h"
 #include "construction/ModelFactory.h"
@@ -21,6 +19,7 @@
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/Subdivision.h"
+#include "render/OutcomeBoxes.h"
 #include "symmetry/BlendFaces.h"
 #include "symmetry/CoincidentFaces.h"
 #include "symmetry/ConvexHull.h"

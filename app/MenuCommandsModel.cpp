@@ -7,12 +7,11 @@
 #include <memory>
 
 #include "app/ModelChange.h"
-#include "app/OutcomeBoxes.h"
 #include "app/DocCommands.h"
-#include "app/OutcomeBoxes.h"
 #include "app/Settings.h"
 #include "construction/StellationNames.h"
 #include "core/Messages.h"
+#include "render/OutcomeBoxes.h"
 #include "ui/Prompts.h"
 #include "dialogs/TorusDialog.h"
 #include "model/ColorSchemes.h"
@@ -96,7 +95,7 @@ FaceTypeBlock* StellatedShownBlock() {
   if (!poly) return nullptr;
   FaceTypeBlock* block = poly->GetShownBlock();
   if (!block) return nullptr;
-  if (!block->IsStellated() || !block->mFirstCell) Stellate(poly, block, false);
+  if (!block->IsStellated() || !block->mFirstCell) TellOutcome(Stellate(poly, block, false));
   return block->IsStellated() && block->mFirstCell ? block : nullptr;
 }
 

@@ -1,6 +1,5 @@
 #include "app/ModelChange.h"
 
-#include "app/OutcomeBoxes.h"
 #include "app/PolyDoc.h"
 #include "construction/DerivedNames.h"
 #include "construction/ModelFactory.h"
@@ -15,6 +14,7 @@
 #include "platform/UndoHooks.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/Waterman.h"
+#include "render/OutcomeBoxes.h"
 
 namespace corvia {
 

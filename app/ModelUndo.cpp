@@ -16,6 +16,7 @@
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "platform/Services.h"
+#include "render/OutcomeBoxes.h"
 #include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
 #include "symmetry/SymOperations.h"
@@ -89,7 +90,7 @@ class ExactCells {
 
 bool RestoreCells(Poly& poly, FaceTypeBlock* block, const CellSet& set) {
   if (!set.stellated || !block) return true;
-  Stellate(&poly, block, false);
+  TellOutcome(Stellate(&poly, block, false));
   if (!block->IsStellated()) return false;
   int last = -1;
   for (StellationCell* c = block->mFirstCell; c; c = c->mNext) last = std::max(last, c->mIndex);

@@ -12,7 +12,6 @@
 #include <memory>
 #include <string>
 
-#include "app/OutcomeBoxes.h"
 #include "app/PolyView.h"
 #include "app/Settings.h"
 #include "core/Equation.h"
@@ -26,6 +25,7 @@
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "render/FaceImage.h"
+#include "render/OutcomeBoxes.h"
 #include "ui/CommandIds.h"
 #include "ui/CommandTable.h"
 #include "ui/InfoBar.h"

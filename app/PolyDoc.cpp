@@ -9,7 +9,6 @@
 
 #include "app/DocCommandsBrowseText.h"
 #include "app/ModelChange.h"
-#include "app/OutcomeBoxes.h"
 #include "app/PolyView.h"
 #include "construction/ModelFactory.h"
 #include "app/RecentFiles.h"
@@ -30,6 +29,7 @@
 #include "model/PolyElement.h"
 #include "model/PolyTemplate.h"
 #include "model/Transitions.h"
+#include "render/OutcomeBoxes.h"
 #include "symmetry/SymOperations.h"
 #include "platform/Services.h"
 #include "render/LightSets.h"

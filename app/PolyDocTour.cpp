@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-#include "app/OutcomeBoxes.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
 #include "construction/Library.h"
@@ -19,6 +18,7 @@
 #include "model/Poly.h"
 #include "model/PolyTemplate.h"
 #include "platform/Services.h"
+#include "render/OutcomeBoxes.h"
 #include "symmetry/SimplePoly.h"
 #include "ui/Tour.h"
 
@@ -77,7 +77,10 @@ void CPolyDoc::ShowWenningerStellation(const WenningerStellation& stellation) {
   LibraryEntry* entry = LookUpModel(stellation.baseConfig, &recognised, nullptr, nullptr, false);
   if (!entry) ShowInternalError("ShowWenningerStellation: no library model %s", stellation.baseConfig);
   if (!entry || !SetModel(entry, false, false)) return;
-  if (!mPoly || !IncludeWenningerCells(*mPoly, stellation.ranges, stellation.numRanges)) return;
+  Outcome why;
+  const bool included = mPoly && IncludeWenningerCells(*mPoly, stellation.ranges, stellation.numRanges, &why);
+  TellOutcome(why);
+  if (!included) return;
   // Placed among the stellations of the criteria, it is named in the pane.
   const std::string shown = DescribeShownStellation(mPoly, mPoly->mBaseBlock.get(), true);
   if (!shown.empty()) platform::Services().views->SetPaneMessage("Stellation " + shown);

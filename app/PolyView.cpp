@@ -24,6 +24,7 @@
 #include "render/GLSelection.h"
 #include "render/GeomagStyle.h"
 #include "render/NewView.h"
+#include "render/OutcomeBoxes.h"
 #include "render/SelectionItems.h"
 #include "stellation/Faceting.h"
 
@@ -393,8 +394,7 @@ FaceTypeBlock* CPolyView::GetShownBlock(bool other) const {
 }
 
 Model3D* CPolyView::GetModel3D() const {
-  FaceTypeBlock* block = GetShownBlock(false);
-  return block ? block->GetModel3D(false) : nullptr;
+  return GetModel3DOrTell(GetShownBlock(false), false);
 }
 
 Model3D* CPolyView::GetModel3D(Poly* poly) {
@@ -403,7 +403,7 @@ Model3D* CPolyView::GetModel3D(Poly* poly) {
   FaceTypeBlock* block = GetShownSide() == ShownSide::Dual   ? poly->mDualBlock.get()
                          : GetShownSide() == ShownSide::Base ? poly->mBaseBlock.get()
                                                              : poly->GetShownBlock();
-  return block ? block->GetModel3D(false) : nullptr;
+  return GetModel3DOrTell(block, false);
 }
 
 // ---- Over all panes ----------------------------------------------------------------------------------

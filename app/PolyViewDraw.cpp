@@ -26,6 +26,7 @@
 #include "render/ModelDrawSettings.h"
 #include "render/ModelDrawing.h"
 #include "render/NetDrawSettings.h"
+#include "render/OutcomeBoxes.h"
 #include "render/StellationDrawing.h"
 #include "render/SymmetryDrawing.h"
 #include "render/VertexEdgeDrawing.h"
@@ -417,7 +418,7 @@ double CPolyView::GetGeometryRadius(bool withSpheres) const {
       // facelets in their planes.
       FaceTypeBlock* shown = GetShownBlock(false);
       FaceTypeBlock* base = poly ? poly->mBaseBlock.get() : nullptr;
-      const double made = base && shown && !FaceTypeBlock::IsOriginalStellation(shown) ? UpdateScale(base) : -1.0;
+      const double made = base && shown && !FaceTypeBlock::IsOriginalStellation(shown) ? UpdateScaleOrTell(base) : -1.0;
       radius = made > 0.0 && std::isfinite(made) ? made : 1.0;
       break;
     }
@@ -429,7 +430,7 @@ double CPolyView::GetGeometryRadius(bool withSpheres) const {
       // needs it next anyway). Only when it cannot be made does the shown side's own
       // radius stand for it: the dual's reaches past 1.
       const double side = block && block->IsDual() && poly ? poly->GetRadius() : 1.0;
-      const double made = block ? UpdateScale(block) : -1.0;
+      const double made = UpdateScaleOrTell(block);
       double scale = made > 0.0 && std::isfinite(made) ? made : side;
       // Unstellated, the pane draws the model's own faces, reaching to its corners.
       if (block && FaceTypeBlock::IsOriginalStellation(block)) scale = std::max(scale, side);
@@ -437,7 +438,7 @@ double CPolyView::GetGeometryRadius(bool withSpheres) const {
       if (mViewType == kViewFoldingNet) {
         // Twice the model's reach, and as far as the nets reach, folded as they are:
         // long arms unfolded reach beyond it. The drawing makes the nets next anyway.
-        Model3D* model = block ? block->GetModel3D(true) : nullptr;
+        Model3D* model = GetModel3DOrTell(block, true);
         const double reach = model && model->HasNets() ? model->GetShownNetsReach() : 0.0;
         radius = std::max(2.0 * scale, std::isfinite(reach) ? reach : 0.0);
       }
@@ -463,6 +464,9 @@ void CPolyView::FitGeometryToView(int mode) {
     ViewExtents extents;
     InitExtents(extents, GetShownSphereRadius(), 0, 0);
     const uint32_t flags = mExplosion == 1.0 ? 0x207 : 0x7;
+    // Derived quietly; the facet model a stellation pane's model is made from is made
+    // first, so that a refusal of its build is told.
+    GetModel3DOrTell(FacetModelBlockForViewType(*poly, static_cast<uint32_t>(GetViewType()), flags), false);
     std::unique_ptr<SimplePoly> model(CreateModel(poly, flags, nullptr, nullptr, CPolyDoc::GetPaneViewType(this)));
     if (!model) return;
     for (int i = 0; i < model->NumVerts(); ++i) {

@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/OutcomeBoxes.h"
 #include "app/PolyView.h"
 #include "app/Settings.h"
 #include "files/ImageFile.h"
 #include "render/GLBitmapRender.h"
+#include "render/OutcomeBoxes.h"
 
 namespace corvia {
 

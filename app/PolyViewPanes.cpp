@@ -48,6 +48,7 @@
 #include "render/ModelDrawSettings.h"
 #include "render/NetDrawSettings.h"
 #include "render/NetDrawing.h"
+#include "render/OutcomeBoxes.h"
 #include "render/PreviewDrawing.h"
 #include "render/Primitives.h"
 #include "render/SelectionItems.h"
@@ -85,7 +86,7 @@ constexpr int kReciprocationSegments = 180;
 
 bool HasStellatedBlock(Poly* poly, FaceTypeBlock* block) {
   if (!poly || !block) return false;
-  if (!block->IsStellated()) Stellate(poly, block, false);
+  if (!block->IsStellated()) TellOutcome(Stellate(poly, block, false));
   return block->IsStellated();
 }
 
@@ -263,8 +264,8 @@ bool CPolyView::PrepareDiagramPane() {
     case kViewFaceOfStellation: {
       PolyElement* face = poly->GetCurrentFace();
       if (!face || !HasStellatedBlock(poly, block)) return false;
-      if (!block->GetExistingModel3D()) block->GetModel3D(false);
-      UpdateScale(block);
+      if (!block->GetExistingModel3D()) GetModel3DOrTell(block, false);
+      UpdateScaleOrTell(block);
       return square(FaceType::GetScale(face->mType));
     }
     case kViewStellationDiagram: {
@@ -301,7 +302,7 @@ bool CPolyView::PrepareDiagramPane() {
     case kViewFoldingNet: {
       if (Is3D()) return true;
       if (IsPrintingPage()) return false;
-      Model3D* model = block ? block->GetModel3D(true) : nullptr;
+      Model3D* model = GetModel3DOrTell(block, true);
       if (!model || !model->HasNets() || !model->mCurrentNet || !model->mCurrentNet->type) return false;
       // The net's bounding radius already holds its tabs.
       return square(model->mCurrentNet->type->GetBBoxRadius() / kDiagramRoom);
@@ -349,14 +350,12 @@ bool CPolyView::DrawDiagramPane(Poly* poly) {
       if (poly->BuildCrossSection() && poly->mCrossSection) DrawCrossSectionView(poly->mCrossSection.get());
       return true;
     case kViewUnfoldedNet: {
-      FaceTypeBlock* block = GetShownBlock(false);
-      Model3D* model = block ? block->GetModel3D(true) : nullptr;
+      Model3D* model = GetModel3DOrTell(GetShownBlock(false), true);
       if (model && model->HasNets() && model->mCurrentNet) DrawUnfolded(model->mCurrentNet);
       return true;
     }
     case kViewFoldingNet: {
-      FaceTypeBlock* block = GetShownBlock(false);
-      Model3D* model = block ? block->GetModel3D(true) : nullptr;
+      Model3D* model = GetModel3DOrTell(GetShownBlock(false), true);
       if (model && model->HasNets()) {
         model->UpdateFolding();
         DrawNets(model);

@@ -31,6 +31,7 @@
 #include "platform/Services.h"
 #include "render/FaceletDrawing.h"
 #include "render/NetDrawing.h"
+#include "render/OutcomeBoxes.h"
 #include "render/Primitives.h"
 #include "render/StellationDrawing.h"
 #include "stellation/StellationCell.h"
@@ -458,7 +459,7 @@ int CPolyView::CountPrintPages(const int32_t* rect) {
   FreePrintedPages();
   if (mViewType != kViewUnfoldedNet) return 1;
   FaceTypeBlock* block = GetShownBlock(false);
-  Model3D* model = block ? block->GetModel3D(true) : nullptr;
+  Model3D* model = GetModel3DOrTell(block, true);
   if (!model || !model->HasNets()) return 0;
   // The pages are made after any remaking of the nets, and freed before the next: a
   // page holds pointers into the nets.

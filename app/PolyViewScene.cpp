@@ -30,6 +30,7 @@
 #include "render/GeomagStyle.h"
 #include "render/LightSets.h"
 #include "render/ModelDrawSettings.h"
+#include "render/OutcomeBoxes.h"
 #include "stellation/FacetPreview.h"
 #include "stellation/Faceting.h"
 #include "stellation/StellationState.h"
@@ -386,7 +387,10 @@ void CPolyView::CheckConstructionToy() {
   } else if (mViewType == kViewStellationOfBase || mViewType == kViewStellationOfDual ||
              (mViewType & kViewFlagNet)) {
     const bool dual = mViewType == kViewStellationOfDual || ((mViewType & kViewFlagNet) && poly->mShowDual);
-    report(CanBuildStellationWithKit(poly, dual), dual, true);
+    Outcome why;
+    const bool can = CanBuildStellationWithKit(poly, dual, &why);
+    TellOutcome(why);
+    report(can, dual, true);
   } else {
     SetMessage(this, "%s", "Geomag-style not available in this view.");
   }

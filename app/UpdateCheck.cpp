@@ -5,12 +5,12 @@
 #include <ctime>
 #include <fstream>
 
-#include "app/OutcomeBoxes.h"
 #include "app/Settings.h"
 #include "core/Messages.h"
 #include "core/Strings.h"
 #include "core/WebRequest.h"
 #include "platform/Services.h"
+#include "render/OutcomeBoxes.h"
 #include "ui/CommandTable.h"
 
 namespace corvia {

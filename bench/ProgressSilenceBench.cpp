@@ -252,7 +252,8 @@ const std::vector<Operation>& Operations() {
          std::unique_ptr<SimplePoly> hull = corvia::CreateConvexHull(*copy, corvia::kHullKeepColors);
          return Enter(hull.release());
        }},
-      {"Subdivision", true, false, 0.0, [](Poly& poly, int, SilenceSink&) { return Enter(poly.Subdivide(0, 2).release()); }},
+      {"Subdivision", true, false, 0.0,
+       [](Poly& poly, int, SilenceSink&) { return Enter(poly.Subdivide(0, 2).release()); }},
       {"GeodesicDivision", true, false, 0.0,
        [](Poly& poly, int, SilenceSink&) { return Enter(poly.Subdivide(corvia::kSubdivideGeodesic, 2).release()); }},
       {"TiltingQuads", false, false, 0.0,
@@ -263,7 +264,8 @@ const std::vector<Operation>& Operations() {
        [](Poly& poly, int, SilenceSink&) { return Morph(poly, corvia::kViewMorphTiltingCompound); }},
       {"TiltingRectification", false, false, 0.0,
        [](Poly& poly, int, SilenceSink&) { return Morph(poly, corvia::kViewMorphTiltingRectification); }},
-      {"Nets", false, true, 0.0, [](Poly& poly, int, SilenceSink&) { return poly.mBaseBlock->GetModel3D(true) != nullptr; }},
+      {"Nets", false, true, 0.0,
+       [](Poly& poly, int, SilenceSink&) { return poly.mBaseBlock->GetModel3D(true, nullptr) != nullptr; }},
       {"FacetingPreparation", false, true, kSearchBudget,
        [](Poly& poly, int, SilenceSink&) {
          corvia::Faceting* faceting = corvia::GetFaceting(poly.mBaseBlock.get());

@@ -279,7 +279,7 @@ Augmentation* GetAugmentation(Poly* poly) {
 // ---- Heights ------------------------------------------------------------------------------
 
 double CalcCupolaHeight(const double* c, const double* p0, const double* p1, const double* p2, const double* p3,
-                        bool allowZero, double* ratio) {
+                        bool allowZero, double* ratio, Outcome* why) {
   double m[3], m2[3];
   Add(m, p0, p1);
   Scale(m, m, 0.5);
@@ -293,7 +293,7 @@ double CalcCupolaHeight(const double* c, const double* p0, const double* p1, con
   const double h2 = 0.75 * e * e - inset * inset;
   if (h2 >= kPointTolerance) return std::sqrt(h2);
   if (allowZero && h2 > -kPointTolerance) return 0.0;
-  ShowWarning("%s", "Face has too many sides to build regular-faced cupola on.");
+  if (why) *why = Outcome::Warned("Face has too many sides to build regular-faced cupola on.");
   return -1.0;
 }
 
@@ -328,9 +328,8 @@ Outcome GetAugmentationHeight(uint32_t options, PolyElement* target, Augmentatio
     const d::FaceBase base(*target);
     double ratio = 1.0;
     const double h = CalcCupolaHeight(base.centre, base.Corner(0), base.Corner(1), base.Corner(2), base.Corner(3),
-                                      false, &ratio);
-    // The warning has said why.
-    if (h < 0.0) return Outcome::Cancelled();
+                                      false, &ratio, &outcome);
+    if (h < 0.0) return outcome;
     height = augmentation->mScale * h;
     augmentation->mTopRatio = ratio;
     added = CreateAugmentCupola(*target, height, ratio, excavateAsked);

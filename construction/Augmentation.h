@@ -89,10 +89,11 @@ Outcome GetAugmentationHeight(uint32_t options, PolyElement* target, Augmentatio
 
 // The height of a regular-faced cupola on a face with centre c and first corners p0
 // to p3; ratio receives how far the top polygon's corners stand from the centre,
-// relative to the face's edge midpoints. -1.0 (after a warning) when the face has too
-// many sides; with allowZero a height just below zero gives 0.
+// relative to the face's edge midpoints. -1.0 when the face has too many sides, with
+// the warning that says so in *why when given; with allowZero a height just below zero
+// gives 0.
 double CalcCupolaHeight(const double* c, const double* p0, const double* p1, const double* p2, const double* p3,
-                        bool allowZero, double* ratio);
+                        bool allowZero, double* ratio, Outcome* why = nullptr);
 
 // The solids, built on the face: their current face is the base, whose corners are the
 // face's corners in order. Every vertex and face takes the face's colour; the model is

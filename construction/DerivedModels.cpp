@@ -423,10 +423,10 @@ SimplePoly* DeriveModelForViewType(Poly& poly, uint32_t viewType, uint32_t flags
     default:
       break;
   }
-  if (viewType == kViewFoldingNet && (flags & kDeriveNetModel)) return CreateNetModel(&poly).release();
   if (viewType & kViewStellationBit) {
-    FaceTypeBlock* block = poly.mShowDual ? poly.mDualBlock.get() : poly.mBaseBlock.get();
-    Model3D* model = block ? block->GetModel3D(false) : nullptr;
+    if (viewType == kViewFoldingNet && (flags & kDeriveNetModel)) return CreateNetModel(&poly, why).release();
+    FaceTypeBlock* block = FacetModelBlockForViewType(poly, viewType, flags);
+    Model3D* model = block ? block->GetModel3D(false, why) : nullptr;
     if (!model) return nullptr;
     if (viewType != kViewFoldingNet) flags &= ~kDeriveNetModel;
     if (derived) *derived = 1;
@@ -434,6 +434,12 @@ SimplePoly* DeriveModelForViewType(Poly& poly, uint32_t viewType, uint32_t flags
   }
   return detail_DerivedModels::BaseDualPath(poly, flags | (poly.mShowDual ? kDeriveDual : kDeriveBase), edgeList,
                                             derived, why);
+}
+
+FaceTypeBlock* FacetModelBlockForViewType(Poly& poly, uint32_t viewType, uint32_t flags) {
+  // A side named in the flags is its plain copy; a compound pane shows no facet model.
+  if ((flags & (kDeriveBase | kDeriveDual)) || viewType == kViewCompound) return nullptr;
+  return viewType & kViewStellationBit ? poly.GetShownBlock() : nullptr;
 }
 
 SimplePoly* DeriveModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uint8_t* derived, uint32_t viewType,
@@ -527,9 +533,9 @@ bool CreateFromLibraryEntry(Poly* poly, PolyTemplate* polyTemplate, LibraryEntry
 
 // ---- Models made from the facet model, moving the model ---------------------------------------
 
-std::unique_ptr<SimplePoly> CreateNetModel(Poly* poly) {
+std::unique_ptr<SimplePoly> CreateNetModel(Poly* poly, Outcome* why) {
   FaceTypeBlock* block = poly ? poly->GetShownBlock() : nullptr;
-  Model3D* model = block ? block->GetModel3D(false) : nullptr;
+  Model3D* model = block ? block->GetModel3D(false, why) : nullptr;
   if (!model) return nullptr;
   model->UpdateFolding();
   auto simple = std::make_unique<SimplePoly>(0, 0);

@@ -45,10 +45,10 @@ class SimplePoly;
 SimplePoly* DeriveModelForViewType(Poly& poly, uint32_t viewType, uint32_t flags, EdgeListNode** edgeList,
                                    uint8_t* derived, Outcome* why = nullptr);
 
-
 // The flat model of the unfolded nets of the shown side's facet model (as the net pane
-// folds them now, hidden faces and edges left out); null without a facet model.
-std::unique_ptr<SimplePoly> CreateNetModel(Poly* poly);
+// folds them now, hidden faces and edges left out); null without a facet model (a
+// refusal of its build in *why when given, as FaceTypeBlock::GetModel3D).
+std::unique_ptr<SimplePoly> CreateNetModel(Poly* poly, Outcome* why = nullptr);
 
 // Moves the model by the vector, as one undo step: the dual is made again about the
 // centre, so it changes shape. Nothing changes when the moved model cannot be made.

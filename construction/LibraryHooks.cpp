@@ -6,6 +6,7 @@
 
 #include "construction/PolyhedraDialog.h"
 #include "core/Messages.h"
+#include "core/Outcome.h"
 #include "model/FaceTypeBlock.h"
 #include "model/LibraryEntry.h"
 #include "model/Poly.h"
@@ -35,10 +36,11 @@ std::unique_ptr<SimplePoly> ReadModelFromFile(const char* path, bool dual, Outco
   return detail_LibraryHooks::gModelFileReader(path, dual, why);
 }
 
-bool IncludeWenningerCells(Poly& poly, const int32_t* ranges, int numRanges) {
+bool IncludeWenningerCells(Poly& poly, const int32_t* ranges, int numRanges, Outcome* why) {
   FaceTypeBlock* block = poly.mBaseBlock.get();
   if (!block) return false;
-  Stellate(&poly, block, true);
+  Outcome outcome = Stellate(&poly, block, true);
+  if (why) *why = outcome;
   if (!block->IsStellated()) return false;
   // The cells are numbered from 0 in the order the stellation made them.
   int index = 0;

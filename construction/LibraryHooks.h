@@ -39,8 +39,9 @@ std::unique_ptr<SimplePoly> BuildSpringModel(const char* faceList, const double 
 // Stellates the model's base side and includes exactly the cells whose running index
 // lies in one of the ranges (pairs of first and last, inclusive): the Wenninger
 // stellation of those ranges when the model is its base model. False when the model
-// has no base side or it did not stellate.
-bool IncludeWenningerCells(Poly& poly, const int32_t* ranges, int numRanges);
+// has no base side or it did not stellate (the stellation's refusal in *why when
+// given, for the caller to tell).
+bool IncludeWenningerCells(Poly& poly, const int32_t* ranges, int numRanges, Outcome* why = nullptr);
 
 // Runs the "Polyhedra" model browser; the entry chosen with OK, else null. isDual
 // (when given) tells whether the entry's dual was chosen.

@@ -10,6 +10,7 @@ namespace corvia {
 
 struct CompoundPart;
 struct EdgeListNode;
+class FaceTypeBlock;
 class LibraryEntry;
 class OpenGLView;
 class Outcome;
@@ -48,6 +49,10 @@ SimplePoly* DeriveModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uin
 // model it came from where it has none of its own; a refusal in *why when given.
 SimplePoly* CreateModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uint8_t* derived, uint32_t viewType,
                         Outcome* why = nullptr);
+// The block whose facet model the model of a pane of the view type is made from with
+// the flags (a stellation or a folding net: the shown side's), else null. A caller that
+// derives quietly makes that facet model first to hear its build's refusal.
+FaceTypeBlock* FacetModelBlockForViewType(Poly& poly, uint32_t viewType, uint32_t flags);
 // The plain copy of one side (kDeriveDual: the dual's), of one compound part (with
 // kDeriveKeepPart; without, the model less that part), or with faces cut into the
 // triangles of their face types' outlines; named by NameSimplePoly. Null, refused in

@@ -12,7 +12,7 @@ namespace corvia {
 
 class Outcome {
  public:
-  enum class Kind { kDone, kRefused, kCancelled, kFailed };
+  enum class Kind { kDone, kRefused, kCancelled, kFailed, kWarned };
 
   // Done.
   Outcome() = default;
@@ -21,6 +21,8 @@ class Outcome {
   // The step will not do what was asked; the text says why in the user's words.
   static Outcome Refused(std::string text) { return Outcome(Kind::kRefused, std::move(text)); }
   static Outcome RefusedF(const char* format, ...) __attribute__((format(printf, 1, 2)));
+  // Refused, the text a warning rather than an error: it is told in a warning box.
+  static Outcome Warned(std::string text) { return Outcome(Kind::kWarned, std::move(text)); }
   // The user stopped the step; nothing is to be told.
   static Outcome Cancelled() { return Outcome(Kind::kCancelled, std::string()); }
   // The step could not be done; the text gives the reason.
@@ -30,8 +32,8 @@ class Outcome {
   Kind kind() const { return kind_; }
   bool done() const { return kind_ == Kind::kDone; }
   bool cancelled() const { return kind_ == Kind::kCancelled; }
-  // Refused or failed: there is a text to tell.
-  bool told() const { return kind_ == Kind::kRefused || kind_ == Kind::kFailed; }
+  // Refused, warned or failed: there is a text to tell.
+  bool told() const { return kind_ == Kind::kRefused || kind_ == Kind::kWarned || kind_ == Kind::kFailed; }
   const std::string& text() const { return text_; }
   explicit operator bool() const { return done(); }
 

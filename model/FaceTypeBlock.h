@@ -131,8 +131,11 @@ class FaceTypeBlock {
   void CountPanels();
 
   // The facelet model of the current stellation, built on demand; with nets, the nets
-  // are made once.
-  Model3D* GetModel3D(bool withNets);
+  // are made once. A build this call ran that was refused (a side with corners at
+  // infinity, a stellation set-up that failed) puts its refusal in *why when given; the
+  // block remembers it and does not build again, so the caller, which tells it at once,
+  // is the only one to get it. Null asks quietly.
+  Model3D* GetModel3D(bool withNets, Outcome* why);
   // Whether the facet model is the plain polyhedron's (else it is built from the
   // stellation).
   bool HasPlainFacetModel() const;
@@ -174,9 +177,10 @@ class FaceTypeBlock {
   // when that changed a cell.
   bool ApplyCriteria();
   // One step; false when the walk wrapped round (to the core, or to the final
-  // stellation).
-  bool NextStellation();
-  bool PreviousStellation();
+  // stellation). The block is stellated first when it is not yet, a refusal of that
+  // set-up in *why when given (null asks quietly).
+  bool NextStellation(Outcome* why = nullptr);
+  bool PreviousStellation(Outcome* why = nullptr);
   // The cell is included and supported, and every other included cell is supported and
   // has an included cell above it.
   bool IsSinglePeak(const StellationCell* cell) const;

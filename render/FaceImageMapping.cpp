@@ -23,6 +23,7 @@
 #include "render/FaceImageMapping.h"
 #include "render/FaceImageTexturing.h"
 #include "render/OpenGLView.h"
+#include "render/OutcomeBoxes.h"
 #include "render/TextureImage.h"
 
 namespace corvia {
@@ -147,7 +148,7 @@ bool HasExtents(const double* extents) { return extents[0] <= extents[2] && exte
 Model3D* ShownStellationModel(Poly* poly) {
   FaceTypeBlock* block = poly ? poly->GetShownBlock() : nullptr;
   if (!block || FaceTypeBlock::IsOriginalStellation(block)) return nullptr;
-  return block->GetModel3D(false);
+  return GetModel3DOrTell(block, false);
 }
 
 // Every point the fits round the model measure.

@@ -45,6 +45,7 @@
 #include "render/NetDrawSettings.h"
 #include "render/NewView.h"
 #include "render/OpenGLView.h"
+#include "render/OutcomeBoxes.h"
 #include "render/Primitives.h"
 #include "render/PrintPage.h"
 #include "render/SelectionItems.h"
@@ -665,7 +666,7 @@ void DrawStellationLines(Face3D* facelet, bool folded, bool printing) {
   if (facelet->GetNumEdges() == 0 || !facelet->mSourceFace) return;
   if (!facelet->mFacetLoop) {
     Model3D* model = facelet->GetModel();
-    if (model && !(model->mFlags & kModelLineData)) ComputeFaceletLineData(model);
+    if (model && !(model->mFlags & kModelLineData)) TellOutcome(ComputeFaceletLineData(model));
   }
   if (!facelet->mFacetLoop) return;
   OpenGLView* view = OpenGLView::GetCurrent();

@@ -5,6 +5,7 @@
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
+#include "render/OutcomeBoxes.h"
 #include "render/PreviewDrawing.h"
 
 namespace corvia {
@@ -33,8 +34,7 @@ int ModelDrawPane::GetPreviewSelectedFace() const {
 }
 
 Model3D* ModelDrawPane::GetModel3D(Poly* poly) {
-  FaceTypeBlock* block = poly ? poly->GetShownBlock() : nullptr;
-  return block ? block->GetModel3D(false) : nullptr;
+  return GetModel3DOrTell(poly ? poly->GetShownBlock() : nullptr, false);
 }
 
 // A plain pane draws every sphere and cylinder once, each in its element's colour.

@@ -40,6 +40,7 @@
 #include "render/MorphDrawing.h"
 #include "render/NewView.h"
 #include "render/OpenGLView.h"
+#include "render/OutcomeBoxes.h"
 #include "render/SelectionItems.h"
 #include "render/StellationDrawing.h"
 
@@ -349,7 +350,7 @@ bool DrawFacePass(PolyElement* face, int drawMode, double scale, double morph, c
   if (drawMode == kDrawModeStellation) {
     // 9. The facelets of the stellation in the face's plane.
     FaceTypeBlock* block = face->GetTypeBlock();
-    if (block) block->GetModel3D(false);
+    GetModel3DOrTell(block, false);
     if (GetMouseSelectionMode() == kMouseModePickFacets && face->mType) {
       double normal[3];
       face->GetNormal(normal);

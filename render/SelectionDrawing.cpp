@@ -21,6 +21,7 @@
 #include "render/ModelDrawSettings.h"
 #include "render/ModelDrawing.h"
 #include "render/OpenGLView.h"
+#include "render/OutcomeBoxes.h"
 #include "render/Primitives.h"
 #include "render/StellationDrawing.h"
 #include "render/ViewTypeDrawing.h"
@@ -245,7 +246,7 @@ void DrawSelectedFace(Poly* poly, int drawMode, double scale, double morph) {
   if (poly->GetSelectionHighlight(drawMode) == kSelectionShowDiagram && element->mType) {
     PolyElement* face = FirstWithDiagram(element);
     if (face) {
-      StellateBlock(poly, face->IsVertex(), 0);
+      TellOutcome(StellateBlock(poly, face->IsVertex(), 0));
       FaceType* type = face->mType;
       double offset[3];
       GetMorphOffset(face, morph, offset);

@@ -26,6 +26,7 @@
 #include "render/ModelDrawing.h"
 #include "render/NetDrawSettings.h"
 #include "render/OpenGLView.h"
+#include "render/OutcomeBoxes.h"
 #include "render/Primitives.h"
 #include "render/PrintPage.h"
 #include "render/SelectionItems.h"
@@ -400,7 +401,9 @@ void DrawFacetEdgesOnFace(FaceType* type, PolyElement* face, const double* offse
   using namespace detail_StellationDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view || !face || !GetModelDrawSettings().showCellLines) return;
-  if (type->mBlock && !type->mBlock->IsStellated() && type->mOwner) Stellate(type->mOwner, type->mBlock, false);
+  if (type->mBlock && !type->mBlock->IsStellated() && type->mOwner) {
+    TellOutcome(Stellate(type->mOwner, type->mBlock, false));
+  }
   if (!type->mBlock || !type->mBlock->IsStellated()) return;
   MarkAllUsedSegVerts(type->mBlock);
   const FaceType* owner = DiagramOwner(type);

@@ -98,7 +98,7 @@ bool IsModelWorkPending(const FaceTypeBlock* block) {
   return std::any_of(requests.begin(), requests.end(), [block](const Request& r) { return r.block == block; });
 }
 
-bool RunDeferredModelWork() {
+bool RunDeferredModelWork(const std::function<void(const Outcome&)>& tell) {
   using namespace detail_DeferredModelWork;
   std::vector<Request>& requests = Requests();
   if (requests.empty()) return true;
@@ -109,9 +109,16 @@ bool RunDeferredModelWork() {
     requests.erase(requests.begin());
     FaceTypeBlock* block = request.block;
     gRunning = block;
-    if (request.stellate && block->mOwner) Stellate(block->mOwner, block, false);
+    if (request.stellate && block->mOwner) {
+      const Outcome why = Stellate(block->mOwner, block, false);
+      if (why.told() && tell) tell(why);
+    }
     Model3D* model = nullptr;
-    if (request.facetModel || request.nets) model = block->GetModel3D(request.nets);
+    if (request.facetModel || request.nets) {
+      Outcome why;
+      model = block->GetModel3D(request.nets, &why);
+      if (why.told() && tell) tell(why);
+    }
     gRunning = nullptr;
     // A facet model that cannot be made (no facelets, a refused or cancelled set-up) is
     // not asked for again by the drawings until the block changes.

@@ -7,6 +7,10 @@
 // the pane draws what there is. Work small enough to go unnoticed is done at once, as it
 // always was.
 
+#include <functional>
+
+#include "core/Outcome.h"
+
 namespace corvia {
 
 class FaceTypeBlock;
@@ -32,8 +36,9 @@ bool HasDeferredModelWork();
 bool IsModelWorkPending(const FaceTypeBlock* block);
 // Does what was noted, in order; false when it was cancelled (what was not done yet is
 // dropped). Work the program itself cancelled (RequestProgressCancel) is asked for
-// again by the next drawing; work the user cancelled is not.
-bool RunDeferredModelWork();
+// again by the next drawing; work the user cancelled is not. A set-up or a facet model
+// that is refused is given to `tell` at once, before the next piece of work.
+bool RunDeferredModelWork(const std::function<void(const Outcome&)>& tell);
 // The block is going away.
 void ForgetDeferredModelWork(const FaceTypeBlock* block);
 

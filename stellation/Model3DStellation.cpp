@@ -500,13 +500,14 @@ int JoinedGroup(const StellationPoint* point, const double* position, const std:
 
 }  // namespace detail_Model3DStellation
 
-void ComputeFaceletLineData(Model3D* model) {
+Outcome ComputeFaceletLineData(Model3D* model) {
   using namespace detail_Model3DStellation;
-  if (!model || !model->mFaceTypes || (model->mFlags & kModelLineData)) return;
+  if (!model || !model->mFaceTypes || (model->mFlags & kModelLineData)) return Outcome::Done();
   FaceTypeBlock* block = model->mBlock;
   Poly* poly = model->mPoly;
   model->mFlags |= kModelLineData;
-  if (!block || !poly) return;
+  if (!block || !poly) return Outcome::Done();
+  Outcome outcome;
   // The lines are those of the block's stellation diagrams, set up now when they are
   // not yet. A set-up that fails or is cancelled clears the block's facet model: this
   // one, which is being drawn, is held meanwhile (only the plain polyhedron's model
@@ -514,9 +515,9 @@ void ComputeFaceletLineData(Model3D* model) {
   if (!block->IsStellated()) {
     Part<Model3D> held;
     if (block->mModel3D.get() == model) held = std::move(block->mModel3D);
-    Stellate(poly, block, false);
+    outcome = Stellate(poly, block, false);
     if (held) block->mModel3D = std::move(held);
-    if (!block->IsStellated()) return;
+    if (!block->IsStellated()) return outcome;
   }
   MarkAllUsedSegVerts(block);
   for (Face3DType* type = model->mFaceTypes; type; type = type->mNext) {
@@ -525,6 +526,7 @@ void ComputeFaceletLineData(Model3D* model) {
       if (!facelet.mFacetLoop) facelet.mFacetLoop = FindFacetLoop(facelet);
     }
   }
+  return outcome;
 }
 
 Model3D::Model3D(FaceTypeBlock* block, int vertexCount) {

@@ -156,14 +156,14 @@ class BusyScope {
 
 }  // namespace detail_Stellate
 
-void Stellate(Poly* poly, FaceTypeBlock* block, bool /*flag*/) {
+Outcome Stellate(Poly* poly, FaceTypeBlock* block, bool /*flag*/) {
   using namespace detail_Stellate;
-  if (!block || block->mState >= kBlockStellated || block->mStellationRefused) return;
-  if (poly->IsTransitionRunning() && !poly->mTransitionDirection) return;
-  if (!block->mFirstFaceType || StellationBusy) return;
+  if (!block || block->mState >= kBlockStellated || block->mStellationRefused) return Outcome::Done();
+  if (poly->IsTransitionRunning() && !poly->mTransitionDirection) return Outcome::Done();
+  if (!block->mFirstFaceType || StellationBusy) return Outcome::Done();
   // A drawing never waits on a long set-up (nor asks about one): it is made when the
   // program is next idle.
-  if (IsDrawingContextHeld() && DeferStellation(block)) return;
+  if (IsDrawingContextHeld() && DeferStellation(block)) return Outcome::Done();
   platform::ViewNotifier* views = platform::Services().views;
 
   const int64_t estimate = block->EstimateComplexity();
@@ -179,7 +179,7 @@ void Stellate(Poly* poly, FaceTypeBlock* block, bool /*flag*/) {
     if (answer != 0) {
       block->mStellationRefused = 1;
       views->InvalidateInfo(kInfoReasonStellationSetup);
-      return;
+      return Outcome::Done();
     }
   }
   if (block->mState != kBlockNotStellated) {
@@ -203,23 +203,23 @@ void Stellate(Poly* poly, FaceTypeBlock* block, bool /*flag*/) {
   }
   // A failed or cancelled set-up leaves no half-built diagram: the block refuses to
   // stellate again until its face types are rebuilt.
+  Outcome outcome;
   if (!ok) {
     block->Clear(false);
-    // A refusal is told with its reason (here, as the set-up also runs for a pane's
-    // paint and at idle time, where no command of the program waits for it); a cancel
-    // needs no word, nor a stop already told; any other stop leaves the user without
-    // stellations and nets, and is said so.
+    // A refusal comes back with its reason; a cancel needs no word, nor a stop already
+    // told; any other stop leaves the user without stellations and nets, and is said so.
     if (why.told()) {
-      ShowError("%s", why.text().c_str());
+      outcome = why;
     } else if (GetProgressCancelCount() == cancels && GetToldMessageCount() == told) {
-      ShowError("%s", kStellationFailed);
+      outcome = Outcome::Refused(kStellationFailed);
     }
   }
   views->InvalidateInfo(kInfoReasonStellationSetup);
+  return outcome;
 }
 
-void StellateBlock(Poly* poly, bool dual, int arg) {
-  Stellate(poly, dual ? poly->mDualBlock.get() : poly->mBaseBlock.get(), arg != 0);
+Outcome StellateBlock(Poly* poly, bool dual, int arg) {
+  return Stellate(poly, dual ? poly->mDualBlock.get() : poly->mBaseBlock.get(), arg != 0);
 }
 
 // ---- Used edges and vertices -------------------------------------------------------------------------
@@ -284,10 +284,11 @@ void MarkRing(StellationPoint* point) {
 
 }  // namespace detail_Stellate
 
-void MarkAllUsedSegVerts(FaceTypeBlock* block) {
+Outcome MarkAllUsedSegVerts(FaceTypeBlock* block) {
   using namespace detail_Stellate;
-  if (!block || block->mUsedSegVerts >= 0) return;
-  if (block->mOwner) Stellate(block->mOwner, block, false);
+  if (!block || block->mUsedSegVerts >= 0) return Outcome::Done();
+  Outcome outcome;
+  if (block->mOwner) outcome = Stellate(block->mOwner, block, false);
   for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
     if (type->mCoplanarMaster) continue;
     for (StellationPoint* p = type->mInnerPoints; p; p = p->mNext) p->mFlags &= ~(kPointUsed | kPointCounted);
@@ -303,7 +304,7 @@ void MarkAllUsedSegVerts(FaceTypeBlock* block) {
   }
   if (!block->mFirstFaceType || !block->IsStellated()) {
     block->mUsedSegVerts = 0;
-    return;
+    return outcome;
   }
   int count = 0;
   bool reported = false;
@@ -351,6 +352,7 @@ void MarkAllUsedSegVerts(FaceTypeBlock* block) {
     }
   }
   block->mUsedSegVerts = count;
+  return outcome;
 }
 
 // ---- The facelet model ----------------------------------------------------------------------------------
@@ -363,7 +365,7 @@ bool FaceTypeBlock::HasPlainFacetModel() const {
           detail_Stellate::HasCornersAtInfinity(mOwner, IsDual()));
 }
 
-Model3D* FaceTypeBlock::GetModel3D(bool withNets) {
+Model3D* FaceTypeBlock::GetModel3D(bool withNets, Outcome* why) {
   // The nets being made (a drawing while their progress window pumps): as they stand.
   if (mModel3D && mModel3D->IsMakingNets()) return mModel3D.get();
   // A drawing never waits on long work: it is made when the program is next idle.
@@ -377,27 +379,32 @@ Model3D* FaceTypeBlock::GetModel3D(bool withNets) {
     // refusal is remembered: every pane asks for the model on every paint.
     const bool infinite = detail_Stellate::HasCornersAtInfinity(mOwner, IsDual());
     const bool plain = HasPlainFacetModel();
+    Outcome outcome;
     if (plain) {
-      Outcome why;
-      mModel3D = MakePart<Model3D>(mOwner, IsDual(), &why);
-      if (why.told()) ShowError("%s", why.text().c_str());
+      mModel3D = MakePart<Model3D>(mOwner, IsDual(), &outcome);
+      if (why) *why = outcome;
       if (infinite && mModel3D->GetNumFaceTypes() == 0) mModel3DRefused = 1;
     } else {
       // A set-up that cannot run now (another one under way, a model fading out) comes
-      // later; one that was declined, cancelled or failed has had its word.
-      Stellate(mOwner, this, false);
+      // later; one that was declined or cancelled has had its word, and one that
+      // failed gives its reason back.
+      outcome = Stellate(mOwner, this, false);
+      if (why) *why = outcome;
       if (!IsStellated()) return nullptr;
       MarkAllUsedSegVerts(this);
       mModel3D = MakePart<Model3D>(this, mUsedSegVerts);
     }
     // A model left without facelets (a side with corners at infinity, a cancelled
     // build, a stellation with every cell left out) is no model. Unless cancelled, it
-    // is not built again on every paint, and the user learns why it is missing.
+    // is not built again on every paint, and the user learns why it is missing: from
+    // the refusal given back, else from a box told meanwhile, else from the pane.
     if (mModel3D->GetNumFaceTypes() == 0) {
       mModel3D.reset();
       if (GetProgressCancelCount() == cancels) {
         mModel3DRefused = 1;
-        if (GetToldMessageCount() == told) platform::Services().views->SetPaneMessage(detail_Stellate::kNoFacelets);
+        if (!outcome.told() && GetToldMessageCount() == told) {
+          platform::Services().views->SetPaneMessage(detail_Stellate::kNoFacelets);
+        }
       }
       return nullptr;
     }
@@ -418,7 +425,7 @@ bool FaceTypeBlock::HasNets() const {
 // ---- Measures of the stellated model ----------------------------------------------------
 
 double CalcStellatedRadius(FaceType* type) {
-  Model3D* model = type->mBlock ? type->mBlock->GetModel3D(false) : nullptr;
+  Model3D* model = type->mBlock ? type->mBlock->GetExistingModel3D() : nullptr;
   Face3D* first = model && type->mFirstFace ? PolyElement::GetFace3D(type->mFirstFace) : nullptr;
   if (!first) return 1.0;
   double largest = 0.0;
@@ -437,9 +444,9 @@ double CalcStellatedRadius(FaceType* type) {
   return type->mScale;
 }
 
-double UpdateScale(FaceTypeBlock* block) {
+double UpdateScale(FaceTypeBlock* block, Outcome* why) {
   if (block->mModelRadius >= 0.0) return block->mModelRadius;
-  Model3D* model = block->GetModel3D(false);
+  Model3D* model = block->GetModel3D(false, why);
   if (!model) return block->mModelRadius;
   block->mModelRadius = Model3D::CalcMaxRadius(model);
   for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
@@ -448,10 +455,10 @@ double UpdateScale(FaceTypeBlock* block) {
   return block->mModelRadius;
 }
 
-bool CanBuildStellationWithKit(Poly* poly, bool dual) {
+bool CanBuildStellationWithKit(Poly* poly, bool dual, Outcome* why) {
   if (StellationBusy || g_ModelBusy) return true;
   FaceTypeBlock* block = dual ? poly->mDualBlock.get() : poly->mBaseBlock.get();
-  Model3D* model = block ? block->GetModel3D(false) : nullptr;
+  Model3D* model = block ? block->GetModel3D(false, why) : nullptr;
   return model && model->CanBuildWithGeomag();
 }
 

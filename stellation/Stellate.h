@@ -2,15 +2,20 @@
 // Starting the stellation of a model's face-type block: the set-up of diagrams,
 // linking, facets and cells, run when it is needed and allowed.
 
+#include "core/Outcome.h"
+
 namespace corvia {
 
 class FaceTypeBlock;
 class Poly;
 
 // Runs the stellation set-up of the block when it is needed and allowed; success is
-// read from the block (stellated, not refused). The flag is not read.
-void Stellate(Poly* poly, FaceTypeBlock* block, bool flag);
+// read from the block (stellated, not refused). The flag is not read. The outcome is
+// refused, with the user's words, when this call ran a set-up that failed (the block
+// then refuses to stellate again until its face types are rebuilt, so a refusal comes
+// back once); the caller tells it at once. Declined, cancelled or not run: done.
+Outcome Stellate(Poly* poly, FaceTypeBlock* block, bool flag);
 // Stellate on the model's dual block (dual) or base block; arg != 0 is the flag.
-void StellateBlock(Poly* poly, bool dual, int arg);
+Outcome StellateBlock(Poly* poly, bool dual, int arg);
 
 }  // namespace corvia

@@ -7,6 +7,7 @@
 #include "stellation/StellationCriteria.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <vector>
 
@@ -868,9 +869,16 @@ namespace detail_StellationCriteria {
 constexpr int kStepGoOn = 0;
 constexpr int kStepDone = 1;
 
-int BeforeStep(FaceTypeBlock* block, bool* result) {
+// Stellates the block when it is not yet; a refusal of the set-up in *why when given.
+void StellateFirst(FaceTypeBlock* block, Outcome* why) {
+  if (!block->mOwner) return;
+  Outcome outcome = Stellate(block->mOwner, block, false);
+  if (why && outcome.told()) *why = std::move(outcome);
+}
+
+int BeforeStep(FaceTypeBlock* block, bool* result, Outcome* why) {
   *result = false;
-  if (block->mOwner) Stellate(block->mOwner, block, false);
+  StellateFirst(block, why);
   if (!block->mFirstCell) return kStepDone;
   if (block->mCriteriaFlag) return kStepGoOn;
   *result = block->ApplyCriteria();
@@ -879,10 +887,10 @@ int BeforeStep(FaceTypeBlock* block, bool* result) {
 
 }  // namespace detail_StellationCriteria
 
-bool FaceTypeBlock::NextStellation() {
+bool FaceTypeBlock::NextStellation(Outcome* why) {
   using namespace detail_StellationCriteria;
   bool result = false;
-  if (BeforeStep(this, &result) == kStepDone) return result;
+  if (BeforeStep(this, &result, why) == kStepDone) return result;
   switch (StellationCriteria) {
     case kCriteriaPrimary:
       result = PrimaryStep(this, true);
@@ -907,9 +915,9 @@ bool FaceTypeBlock::NextStellation() {
   return result;
 }
 
-bool FaceTypeBlock::PreviousStellation() {
+bool FaceTypeBlock::PreviousStellation(Outcome* why) {
   using namespace detail_StellationCriteria;
-  if (mOwner) Stellate(mOwner, this, false);
+  StellateFirst(this, why);
   if (!mFirstCell) return false;
   if (StellationCriteria == kCriteriaMiller || StellationCriteria == kCriteriaExhaustive) {
     // Refused: nothing changes, and no step is reported as taken.
@@ -917,7 +925,7 @@ bool FaceTypeBlock::PreviousStellation() {
     return false;
   }
   bool result = false;
-  if (BeforeStep(this, &result) == kStepDone) return result;
+  if (BeforeStep(this, &result, why) == kStepDone) return result;
   switch (StellationCriteria) {
     case kCriteriaPrimary:
       result = PrimaryStep(this, false);

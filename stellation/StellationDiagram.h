@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/Outcome.h"
 #include "core/Tolerances.h"
 #include "model/BlockPool.h"
 #include "model/ModelPart.h"
@@ -29,7 +30,6 @@
 namespace corvia {
 
 class FaceType;
-class Outcome;
 class FaceTypeBlock;
 class PolyElement;
 struct StellationCell;
@@ -276,8 +276,9 @@ struct StellationDiagramPools : ModelPart {
 StellationDiagramPools& StellationPoolsOf(FaceType* type);
 
 // Stellates the block if needed and marks, once, the diagram edges and points used by
-// the current stellation; stores the number of its vertices in the block.
-void MarkAllUsedSegVerts(FaceTypeBlock* block);
+// the current stellation; stores the number of its vertices in the block. The outcome is
+// the set-up's (Stellate).
+Outcome MarkAllUsedSegVerts(FaceTypeBlock* block);
 
 // Segments of one diagram found by their centroid, for the rotated and mirrored images
 // of segments: the nearest centroid within the mirror tolerance, grown with the

@@ -11,6 +11,7 @@ namespace corvia {
 
 class FaceType;
 class FaceTypeBlock;
+class Outcome;
 class Poly;
 
 // The stellation's record of a face-type block (FaceTypeBlock::mStellation). The block
@@ -28,13 +29,15 @@ BlockStellation* StellationOf(FaceTypeBlock* block);
 
 // The largest distance of the block's facet model from the centre, and each type's
 // largest corner distance (FaceType::mScale); measured once until the block changes.
-// The facet model is built when needed; without one the cached value (-1 at first).
-double UpdateScale(FaceTypeBlock* block);
+// The facet model is built when needed (a refusal of its build in *why when given, as
+// FaceTypeBlock::GetModel3D); without one the cached value (-1 at first).
+double UpdateScale(FaceTypeBlock* block, Outcome* why);
 // Largest corner distance of the representative face's facelets in the block's
-// facelet model (stored in mScale); 1.0 when it has none.
+// facelet model as it stands (stored in mScale); 1.0 when it has none.
 double CalcStellatedRadius(FaceType* type);
 // Whether the construction kit can build the side's facet model; true while a model or
-// a stellation is being built (the question is then asked again).
-bool CanBuildStellationWithKit(Poly* poly, bool dual);
+// a stellation is being built (the question is then asked again). The facet model is
+// built when needed, a refusal of its build in *why when given.
+bool CanBuildStellationWithKit(Poly* poly, bool dual, Outcome* why);
 
 }  // namespace corvia

@@ -15,6 +15,7 @@
 #include "model/Poly.h"
 #include "nets/Model3D.h"
 #include "platform/Services.h"
+#include "render/OutcomeBoxes.h"
 #include "stellation/Stellate.h"
 #include "ui/BarDocument.h"
 #include "ui/CommandIds.h"
@@ -179,7 +180,7 @@ void InfoTree::OnExpanded(wxTreeEvent& event) {
   if (key == kInfoStellation && IsInfoExpanded(kInfoStellation)) {
     if (!block || block->mStellationRefused) return;
     if (!block->IsStellated()) {
-      Stellate(poly, block, true);
+      TellOutcome(Stellate(poly, block, true));
       if (!block->IsStellated()) SetInfoExpanded(kInfoStellation, false);
       InvalidateInfo(kInfoUpdateStellation);
     } else if (HasPlaceholderChild(this, item, false)) {
@@ -188,7 +189,7 @@ void InfoTree::OnExpanded(wxTreeEvent& event) {
   } else if (key == kInfoNets && IsInfoExpanded(kInfoNets)) {
     if (!block || block->mStellationRefused) return;
     if (!block->HasNets()) {
-      Model3D* model = block->GetModel3D(true);
+      Model3D* model = GetModel3DOrTell(block, true);
       if (!model) SetInfoExpanded(kInfoNets, false);
       InvalidateInfo(kInfoUpdateNets);
     } else if (HasPlaceholderChild(this, item, false)) {

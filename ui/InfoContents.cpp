@@ -22,6 +22,7 @@
 #include "nets/Net.h"
 #include "platform/Services.h"
 #include "construction/StellationNames.h"
+#include "render/OutcomeBoxes.h"
 #include "stellation/Stellate.h"
 #include "ui/BarDocument.h"
 
@@ -581,7 +582,7 @@ void AddStellationBranch(InfoSink& sink, Poly* poly) {
     sink.AddItem(kInfoConnected, root, "Stellation cancelled");
   } else {
     if (!block->IsStellated() && IsInfoExpanded(kInfoStellation)) {
-      Stellate(poly, block, true);
+      TellOutcome(Stellate(poly, block, true));
       if (!block->IsStellated()) SetInfoExpanded(kInfoStellation, false);
     }
     if (!block->IsStellated() || !IsInfoExpanded(kInfoStellation)) {
@@ -636,7 +637,7 @@ void AddNetsBranch(InfoSink& sink, Poly* poly) {
   Model3D* model = block && !block->mStellationRefused ? block->GetExistingModel3D() : nullptr;
   // A block that has made no model yet has no nets.
   if ((!model || !model->HasNets()) && IsInfoExpanded(kInfoNets) && block && !block->mStellationRefused) {
-    model = block->GetModel3D(true);
+    model = GetModel3DOrTell(block, true);
     if (!model || !model->HasNets()) SetInfoExpanded(kInfoNets, false);
   }
   if (!model || !model->HasNets()) {

@@ -359,7 +359,7 @@ TEST_F(DocCommandsTest, NetsOptions) {
 TEST_F(DocCommandsTest, TabKindsOfASelectedNetEdge) {
   ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
   GetNetSettings().tabType = kTabKindDouble;
-  Model3D* model = P()->GetShownBlock()->GetModel3D(true);
+  Model3D* model = P()->GetShownBlock()->GetModel3D(true, nullptr);
   ASSERT_NE(model, nullptr);
   Edge3D* edge = nullptr;
   for (Face3DType* type = model->mFaceTypes; type && !edge; type = type->mNext) {

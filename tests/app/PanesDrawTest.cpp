@@ -201,7 +201,7 @@ TEST_F(PanesDrawTest, NetsPrintOnAsManyPagesAsTheFittingMakesInsideTheMargins) {
   Stellate(2);
   CPolyView* pane = AddPane(kViewUnfoldedNet);
   Draw(pane);
-  Model3D* model = GetCurrentPoly()->mBaseBlock.get()->GetModel3D(true);
+  Model3D* model = GetCurrentPoly()->mBaseBlock.get()->GetModel3D(true, nullptr);
   ASSERT_TRUE(model && model->HasNets());
   // Two centimetres for each unit of the model.
   UnitSettings& units = GetUnitSettings();

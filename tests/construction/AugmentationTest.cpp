@@ -490,12 +490,15 @@ TEST(Augmentation, RefusalsLeaveTheModelAsItWas) {
   EXPECT_EQ(ta::Augment(tetrahedron.poly, triangle, corvia::kAugmentBuiltIn), nullptr);
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
 
-  // A hexagonal cupola on a regular dodecagon would be flat.
+  // A hexagonal cupola on a regular dodecagon would be flat: refused with a warning,
+  // given back to be told.
   ta::TemplateModel dodecagonal("4.4.12");
   ASSERT_TRUE(dodecagonal.built);
   corvia::testing::Platform().messages.Clear();
   EXPECT_EQ(ta::Augment(dodecagonal.poly, ta::FaceWithSides(dodecagonal.poly, 12), corvia::kAugmentCupola), nullptr);
-  EXPECT_TRUE(ta::HasBox("Warning", "Face has too many sides to build regular-faced cupola on."));
+  EXPECT_EQ(ta::gAugmented.kind(), corvia::Outcome::Kind::kWarned);
+  EXPECT_EQ(ta::gAugmented.text(), "Face has too many sides to build regular-faced cupola on.");
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
   EXPECT_EQ(GetAugmentation(&dodecagonal.poly)->mAddedModel, nullptr);
 
   // A regular face is needed for the equal-edged pyramid, the cupola and the

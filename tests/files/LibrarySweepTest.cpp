@@ -455,9 +455,12 @@ void SweepMorphs(Sweep& sweep, const std::string& name, Poly& poly) {
 // The nets, then stellations under both criteria, as the stellation panes draw them.
 void SweepStellations(Sweep& sweep, const std::string& name, Poly& poly) {
   auto refused = [&] { return poly.mBaseBlock->mStellationRefused ? Outcome::kRefusedBefore : Outcome::kRefused; };
+  // A refusal the set-up or the facet model gives back counts with its reason.
+  auto counted = [](const corvia::Outcome& why, Outcome otherwise) { return why.told() ? Counted(why) : otherwise; };
   sweep.Run(name, "nets", [&] {
     const Outcome before = refused();
-    return poly.mBaseBlock->GetModel3D(true) ? Outcome::kMade : before;
+    corvia::Outcome why;
+    return poly.mBaseBlock->GetModel3D(true, &why) ? Outcome::kMade : counted(why, before);
   });
 
   for (int32_t criteria : {corvia::kCriteriaMainline, corvia::kCriteriaFullySupported}) {
@@ -466,11 +469,12 @@ void SweepStellations(Sweep& sweep, const std::string& name, Poly& poly) {
                 corvia::SetStellationCriteria(criteria);
                 corvia::FaceTypeBlock* block = poly.mBaseBlock.get();
                 const Outcome before = refused();
-                if (!block->IsStellated()) Stellate(&poly, block, false);
-                if (!block->IsStellated()) return before;
+                corvia::Outcome why;
+                if (!block->IsStellated()) why = Stellate(&poly, block, false);
+                if (!block->IsStellated()) return counted(why, before);
                 for (int step = 0; step < 3; ++step) {
-                  block->NextStellation();
-                  if (!block->GetModel3D(false)) return Outcome::kRefused;
+                  block->NextStellation(&why);
+                  if (!block->GetModel3D(false, &why)) return counted(why, Outcome::kRefused);
                 }
                 block->ApplyCellFlags();
                 return Outcome::kMade;

@@ -533,7 +533,7 @@ class PrintedPagesTest : public ::testing::Test {
   }
   static Model3D* NetModel() {
     FaceTypeBlock* block = NetPane()->GetShownBlock(false);
-    return block ? block->GetModel3D(true) : nullptr;
+    return block ? block->GetModel3D(true, nullptr) : nullptr;
   }
 
   // Prints the net pane and checks every page; the totals over the pages.

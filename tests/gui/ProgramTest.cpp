@@ -797,7 +797,7 @@ TEST_F(ProgramTest, NetsPrintIntoAPostScriptFile) {
   const wxSize ppi = print.ppi, size = print.size;
   // The fitting itself, on the same page.
   const PrintPageGeometry geometry = GetPrintPageGeometry(wxRect(wxPoint(0, 0), size), ppi);
-  Model3D* model = GetCurrentPoly()->mBaseBlock.get()->GetModel3D(true);
+  Model3D* model = GetCurrentPoly()->mBaseBlock.get()->GetModel3D(true, nullptr);
   ASSERT_NE(model, nullptr);
   model->CountNetsToPrint(nullptr, false);
   int32_t lowest = 0;

@@ -215,7 +215,7 @@ TEST_F(KitTest, BusyStellationAnswersBuildable) {
   BuildBox(box, 1, 1, 2);
   corvia::StellationBusy = true;
   EXPECT_TRUE(corvia::CanBuildWithKit(&box, false));
-  EXPECT_TRUE(corvia::CanBuildStellationWithKit(&box, false));
+  EXPECT_TRUE(corvia::CanBuildStellationWithKit(&box, false, nullptr));
   EXPECT_EQ(box.mPolyFlags & (corvia::kKitBaseBuildable | corvia::kKitBaseNotBuildable), 0u);
 }
 
@@ -226,7 +226,7 @@ TEST_F(KitTest, ModelBeingMadeAnswersBuildableAndCachesNothing) {
     corvia::ModelBusyScope busy;
     busy.Set();
     EXPECT_TRUE(corvia::CanBuildWithKit(&box, false));
-    EXPECT_TRUE(corvia::CanBuildStellationWithKit(&box, false));
+    EXPECT_TRUE(corvia::CanBuildStellationWithKit(&box, false, nullptr));
     EXPECT_EQ(box.mPolyFlags & (corvia::kKitBaseBuildable | corvia::kKitBaseNotBuildable), 0u);
   }
   // Once the model is made the box is judged: its edges differ.

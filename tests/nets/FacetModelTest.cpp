@@ -225,39 +225,44 @@ TEST_F(FacetModelTest, ASideWithCornersAtInfinityIsRefusedWithAMessage) {
   ASSERT_TRUE(poly);
   // Its squares pass through the centre: the dual's vertices lie at infinity.
   FaceTypeBlock* dual = poly->mDualBlock.get();
-  EXPECT_EQ(dual->GetModel3D(true), nullptr);
+  Outcome refusal;
+  EXPECT_EQ(dual->GetModel3D(true, &refusal), nullptr);
   EXPECT_EQ(dual->GetExistingModel3D(), nullptr);
-  ASSERT_EQ(testing::Platform().messages.CountTitled("Error"), 1);
-  EXPECT_EQ(testing::Platform().messages.Boxes().back().text,
-            "This operation may not be performed on a model with infinite vertices");
+  EXPECT_EQ(refusal.kind(), Outcome::Kind::kRefused);
+  EXPECT_EQ(refusal.text(), "This operation may not be performed on a model with infinite vertices");
+  // Refused once: the block does not build again, nor give the refusal again.
+  Outcome again;
+  EXPECT_EQ(dual->GetModel3D(true, &again), nullptr);
+  EXPECT_FALSE(again.told());
+  EXPECT_EQ(testing::Platform().messages.CountTitled("Error"), 0);
   for (PolyElement* v = poly->mVertices.mHead; v; v = v->mNext) EXPECT_EQ(v->mFace3D, nullptr);
   // The base side lays out.
-  Model3D* base = poly->mBaseBlock->GetModel3D(true);
+  Model3D* base = poly->mBaseBlock->GetModel3D(true, nullptr);
   ASSERT_NE(base, nullptr);
   EXPECT_TRUE(base->HasNets());
-  // The facet model gives its refusal back; the block is what tells it.
+  // The facet model gives its refusal back, which the block passes on.
   Outcome why;
   Model3D refused(poly.get(), true, &why);
   EXPECT_EQ(refused.GetNumFaceTypes(), 0);
   EXPECT_EQ(why.text(), "This operation may not be performed on a model with infinite vertices");
-  EXPECT_EQ(testing::Platform().messages.CountTitled("Error"), 1);
+  EXPECT_EQ(testing::Platform().messages.CountTitled("Error"), 0);
 }
 
 TEST_F(FacetModelTest, TheBlockMakesItsModelAndNetsOnce) {
   std::unique_ptr<Poly> poly = n::BuildLibraryPoly(n::kCube);
   ASSERT_TRUE(poly);
-  Model3D* model = poly->mBaseBlock->GetModel3D(false);
+  Model3D* model = poly->mBaseBlock->GetModel3D(false, nullptr);
   ASSERT_NE(model, nullptr);
   EXPECT_FALSE(model->HasNets());
-  ASSERT_EQ(poly->mBaseBlock->GetModel3D(true), model);
+  ASSERT_EQ(poly->mBaseBlock->GetModel3D(true, nullptr), model);
   ASSERT_TRUE(model->HasNets());
   NetType* types = model->mNetTypes;
-  EXPECT_EQ(poly->mBaseBlock->GetModel3D(true), model);
+  EXPECT_EQ(poly->mBaseBlock->GetModel3D(true, nullptr), model);
   EXPECT_EQ(model->mNetTypes, types);
   // The block's scale is the model's radius (the face types' own scales come with the
   // stellation).
   testing::MissingServicesOnly missing;
-  EXPECT_EQ(corvia::UpdateScale(poly->mBaseBlock.get()), Model3D::CalcMaxRadius(model));
+  EXPECT_EQ(corvia::UpdateScale(poly->mBaseBlock.get(), nullptr), Model3D::CalcMaxRadius(model));
 }
 
 TEST_F(FacetModelTest, DrawnPolygonsBecomeFaceletsOfTheirOwn) {

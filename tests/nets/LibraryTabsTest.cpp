@@ -170,7 +170,7 @@ TEST(LibraryTabs, NoTabOverlapsAnotherOrAFaceletOfItsNet) {
     corvia::Poly poly;
     Apply(kTabSettings[0]);
     if (!CreateFromLibraryEntry(&poly, &polyTemplate, entry, false)) continue;
-    corvia::Model3D* model = poly.mBaseBlock->GetModel3D(true);
+    corvia::Model3D* model = poly.mBaseBlock->GetModel3D(true, nullptr);
     if (!model || !model->HasNets()) continue;
     for (size_t k = 0; k < std::size(kTabSettings); ++k) {
       const TabSettings& tab = kTabSettings[k];
@@ -215,7 +215,7 @@ TEST(LibraryTabs, ThePrintedTrianglesOfTheTabsStayInsideTheirOutlines) {
   corvia::LibraryEntry* entry = corvia::GetLibraryEntry(16);
   ASSERT_STREQ(entry->mName, "Icosidodecahedron");
   ASSERT_TRUE(CreateFromLibraryEntry(&poly, &polyTemplate, entry, false));
-  corvia::Model3D* model = poly.mBaseBlock->GetModel3D(true);
+  corvia::Model3D* model = poly.mBaseBlock->GetModel3D(true, nullptr);
   ASSERT_NE(model, nullptr);
   auto area = [](const n::Ring& ring) {
     double twice = 0.0;
@@ -293,7 +293,7 @@ TEST(LibraryTabs, TheDrilledBiaugmentedTruncatedCubeUnfolds) {
   ASSERT_TRUE(CreateFromLibraryEntry(&poly, &polyTemplate, entry, false));
   auto& messages = corvia::testing::Platform().messages;
   messages.Clear();
-  corvia::Model3D* model = poly.mBaseBlock->GetModel3D(true);
+  corvia::Model3D* model = poly.mBaseBlock->GetModel3D(true, nullptr);
   ASSERT_NE(model, nullptr);
   ASSERT_TRUE(model->HasNets());
   EXPECT_EQ(messages.Boxes().size(), 0u);

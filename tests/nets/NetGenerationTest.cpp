@@ -329,7 +329,7 @@ TEST_F(NetGenerationTest, AModelWithAHoleUnfolds) {
   ASSERT_TRUE(simple);
   Poly torus;
   ASSERT_TRUE(CreatePoly(*simple, &torus, false, false));
-  Model3D* model = torus.mBaseBlock->GetModel3D(true);
+  Model3D* model = torus.mBaseBlock->GetModel3D(true, nullptr);
   ASSERT_NE(model, nullptr);
   EXPECT_EQ(model->GetNumFacelets(), 48);
   ExpectValidNets(*model, "torus");
@@ -340,7 +340,7 @@ TEST_F(NetGenerationTest, OneSidedModelsAndFacesThroughEachOtherUnfold) {
   for (int index : {n::kTetrahemihexahedron, n::kGreatDodecahedron}) {
     std::unique_ptr<Poly> poly = n::BuildLibraryPoly(index);
     ASSERT_TRUE(poly);
-    Model3D* model = poly->mBaseBlock->GetModel3D(true);
+    Model3D* model = poly->mBaseBlock->GetModel3D(true, nullptr);
     ASSERT_NE(model, nullptr) << index;
     ExpectValidNets(*model, GetLibraryEntry(index)->mName);
   }
@@ -372,7 +372,7 @@ TEST_F(NetGenerationTest, StellatedSurfacesGrowTheirSymmetricNetsInStep) {
     std::unique_ptr<Poly> poly = n::BuildLibraryPoly(index);
     ASSERT_TRUE(poly);
     const std::string name = GetLibraryEntry(index)->mName;
-    Model3D* model = poly->mBaseBlock->GetModel3D(true);
+    Model3D* model = poly->mBaseBlock->GetModel3D(true, nullptr);
     ASSERT_NE(model, nullptr) << name;
     ExpectValidNets(*model, name);
     n::ExpectCongruentTypes(*model, name);

@@ -100,7 +100,7 @@ std::vector<std::pair<std::string, std::string>> DescribeAll() {
   // Non-convex models as the program shows them: the facet model of their stellation.
   for (int index : {5, 6, 7, 8, n::kTetrahemihexahedron}) {
     std::unique_ptr<Poly> poly = n::BuildLibraryPoly(index);
-    Model3D* model = poly && poly->mBaseBlock ? poly->mBaseBlock->GetModel3D(true) : nullptr;
+    Model3D* model = poly && poly->mBaseBlock ? poly->mBaseBlock->GetModel3D(true, nullptr) : nullptr;
     if (model) all.push_back({std::to_string(index) + " shown", Describe(*model)});
   }
   for (int frequency : {3, 6, 9}) {

@@ -462,7 +462,7 @@ TEST_F(GeomagDrawing, PlatonicSolidsAreRodsBallsAndPanels) {
       const int wanted = f->mNumSides == 3 ? kGeomagPanelGreen : f->mNumSides == 4 ? kGeomagPanelBlue : kGeomagPanelRed;
       EXPECT_EQ(PanelColourOf(f), wanted) << poly->mName;
     }
-    Model3D* model = poly->mBaseBlock->GetModel3D(false);
+    Model3D* model = poly->mBaseBlock->GetModel3D(false, nullptr);
     ASSERT_NE(model, nullptr);
     EXPECT_TRUE(model->CanBuildWithGeomag()) << poly->mName;
     DrawAndCheck(*poly, poly->mName);
@@ -473,7 +473,7 @@ TEST_F(GeomagDrawing, JohnsonSolidsAreDrawnAndJudgedByTheToysRules) {
   for (int index : {kSquarePyramid, kPentagonalPyramid, kTriangularCupola, kTriangularBipyramid}) {
     auto poly = LibraryPoly(index);
     ASSERT_TRUE(poly) << index;
-    Model3D* model = poly->mBaseBlock->GetModel3D(false);
+    Model3D* model = poly->mBaseBlock->GetModel3D(false, nullptr);
     ASSERT_NE(model, nullptr);
     EXPECT_TRUE(model->CanBuildWithGeomag()) << poly->mName;
     if (index == kPentagonalPyramid) {
@@ -487,7 +487,7 @@ TEST_F(GeomagDrawing, ModelsWithRodsOfTwoLengthsCannotBeBuilt) {
   // The triakis tetrahedron, the truncated tetrahedron's dual.
   auto poly = LibraryPoly(kTruncatedTetrahedron, true);
   ASSERT_TRUE(poly);
-  Model3D* model = poly->mBaseBlock->GetModel3D(false);
+  Model3D* model = poly->mBaseBlock->GetModel3D(false, nullptr);
   ASSERT_NE(model, nullptr);
   EXPECT_FALSE(model->CanBuildWithGeomag());
   // Its faces are no panels: nothing but balls and rods is drawn, without a GL error.

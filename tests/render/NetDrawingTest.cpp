@@ -514,7 +514,7 @@ TEST_F(NetDrawing, TheFirstStellationDrawnAsAFacetModel) {
   StellatedIcosahedron ico;
   ASSERT_TRUE(ico.Stellate());
   ico.IncludeShells(2);
-  Model3D* model = ico.block->GetModel3D(false);
+  Model3D* model = ico.block->GetModel3D(false, nullptr);
   ASSERT_NE(model, nullptr);
   ASSERT_EQ(model->GetNumFacelets(), 60);
   InitGLSelection(kNumSelectionItemKinds);

@@ -25,6 +25,11 @@ platform::HeadlessPlatform& Headless() { return corvia::testing::Platform(); }
 bool gDrawing = false;
 bool Drawing() { return gDrawing; }
 
+// The work of these models is never refused.
+void NoRefusal(const Outcome& refused) {
+  ADD_FAILURE() << refused.text();
+}
+
 // Moves on a second each time it is read, so that a progress window opens at once.
 class TickingClock final : public platform::Clock {
  public:
@@ -53,7 +58,7 @@ class DeferredModelWorkTest : public n::NetsTest {
     services.clock = &clock;
     const platform::ServiceSet before = platform::InstallServices(services);
     Headless().progress.Current()->onPump = pump;
-    const bool finished = RunDeferredModelWork();
+    const bool finished = RunDeferredModelWork(NoRefusal);
     Headless().progress.Current()->onPump = nullptr;
     platform::InstallServices(before);
     return finished;
@@ -69,19 +74,19 @@ TEST_F(DeferredModelWorkTest, TheNetsOfALargeModelAreMadeAfterTheDrawingThatAske
   FaceTypeBlock* block = sphere->mBaseBlock.get();
   const int requests = Headless().views.mPrepareRequests;
   gDrawing = true;
-  EXPECT_EQ(block->GetModel3D(true), nullptr);
+  EXPECT_EQ(block->GetModel3D(true, nullptr), nullptr);
   EXPECT_FALSE(block->HasNets());
   EXPECT_TRUE(IsModelWorkPending(block));
   // Asked again, it is noted once; the program was asked once to come back.
-  block->GetModel3D(true);
+  block->GetModel3D(true, nullptr);
   EXPECT_EQ(Headless().views.mPrepareRequests, requests + 1);
   // The small model's nets are made at once, drawing or not.
-  Model3D* small = icosahedron->mBaseBlock->GetModel3D(true);
+  Model3D* small = icosahedron->mBaseBlock->GetModel3D(true, nullptr);
   ASSERT_NE(small, nullptr);
   EXPECT_TRUE(small->HasNets());
   gDrawing = false;
 
-  EXPECT_TRUE(RunDeferredModelWork());
+  EXPECT_TRUE(RunDeferredModelWork(NoRefusal));
   EXPECT_FALSE(HasDeferredModelWork());
   EXPECT_FALSE(IsModelWorkPending(block));
   ASSERT_TRUE(block->HasNets());
@@ -94,7 +99,7 @@ TEST_F(DeferredModelWorkTest, NetsTheUserCancelledAreNotAskedForAgainByADrawingB
   ASSERT_TRUE(sphere);
   FaceTypeBlock* block = sphere->mBaseBlock.get();
   gDrawing = true;
-  block->GetModel3D(true);
+  block->GetModel3D(true, nullptr);
   gDrawing = false;
   EXPECT_FALSE(RunWithPumps([](auto& state) { state.cancel = true; }));
   EXPECT_FALSE(IsProgressActive());
@@ -103,23 +108,23 @@ TEST_F(DeferredModelWorkTest, NetsTheUserCancelledAreNotAskedForAgainByADrawingB
   EXPECT_FALSE(model->HasNets());
   EXPECT_TRUE(model->mNetsCancelled);
   gDrawing = true;
-  EXPECT_EQ(block->GetModel3D(true), model);
+  EXPECT_EQ(block->GetModel3D(true, nullptr), model);
   EXPECT_FALSE(HasDeferredModelWork());
 
   // Stopped by the program (the user chose a command meanwhile): the next drawing asks
   // again.
   model->mNetsCancelled = false;
-  block->GetModel3D(true);
+  block->GetModel3D(true, nullptr);
   gDrawing = false;
   EXPECT_FALSE(RunWithPumps([](auto&) { RequestProgressCancel(); }));
   EXPECT_FALSE(model->HasNets());
   EXPECT_FALSE(model->mNetsCancelled);
   gDrawing = true;
-  block->GetModel3D(true);
+  block->GetModel3D(true, nullptr);
   EXPECT_TRUE(HasDeferredModelWork());
   gDrawing = false;
   // Asked for outside a drawing, the nets are made.
-  EXPECT_TRUE(RunDeferredModelWork());
+  EXPECT_TRUE(RunDeferredModelWork(NoRefusal));
   EXPECT_TRUE(model->HasNets());
 }
 
@@ -136,7 +141,7 @@ TEST_F(DeferredModelWorkTest, AStellationTheUserWouldBeAskedAboutIsNotSetUpWhile
   gDrawing = false;
   // Made later, the set-up asks first; declined, it is not asked for again.
   Headless().messages.QueueAnswer(1);
-  RunDeferredModelWork();
+  RunDeferredModelWork(NoRefusal);
   ASSERT_EQ(Headless().messages.Boxes().size(), 1u);
   EXPECT_EQ(Headless().messages.Boxes()[0].title, "WARNING");
   EXPECT_FALSE(block->IsStellated());
@@ -151,12 +156,12 @@ TEST_F(DeferredModelWorkTest, WorkForABlockThatGoesIsForgotten) {
   std::unique_ptr<Poly> sphere = n::BuildGeodesicPoly(15);
   ASSERT_TRUE(sphere);
   gDrawing = true;
-  sphere->mBaseBlock->GetModel3D(true);
+  sphere->mBaseBlock->GetModel3D(true, nullptr);
   gDrawing = false;
   ASSERT_TRUE(HasDeferredModelWork());
   sphere.reset();
   EXPECT_FALSE(HasDeferredModelWork());
-  EXPECT_TRUE(RunDeferredModelWork());
+  EXPECT_TRUE(RunDeferredModelWork(NoRefusal));
 }
 
 }  // namespace test_DeferredModelWork

@@ -102,7 +102,7 @@ struct PlainModel {
   explicit PlainModel(const char* configuration) : model(configuration) {
     if (!model.built) return;
     block = model.Block(false);
-    plain = block->GetModel3D(false);
+    plain = block->GetModel3D(false, nullptr);
   }
 };
 
@@ -120,7 +120,7 @@ TEST(FaceletLineData, FirstStellationOfTheIcosahedron) {
   for (corvia::StellationCell* c = block->mFirstCell; c && c != block->GetOuterCell(); c = c->mNext) {
     corvia::StellationCell::SetIncluded(c, c->mType->mIndex < 2);
   }
-  Model3D* model3D = block->GetModel3D(false);
+  Model3D* model3D = block->GetModel3D(false, nullptr);
   ASSERT_NE(model3D, nullptr);
   EXPECT_TRUE(model3D->mFlags & corvia::kModelLineData);
   EXPECT_EQ(ExpectFaceletsOnTheirRegions(model3D), 60);

@@ -124,7 +124,7 @@ TEST(Stellate, ProgressAndCancel) {
   progress.Current()->onPump = [&](corvia::platform::HeadlessProgressWindow::State& state) {
     // The first pump comes before the caption is set; cancel once one is shown.
     caption = state.caption;
-    busySeen = corvia::StellationBusy && block->GetModel3D(false) == nullptr;
+    busySeen = corvia::StellationBusy && block->GetModel3D(false, nullptr) == nullptr;
     if (!caption.empty()) state.cancel = true;
   };
   Stellate(&model.poly, block, false);
@@ -198,8 +198,8 @@ TEST(Stellate, ACancelInAnyPhaseEndsAsACancel) {
 
 // A set-up stopped by a fault of its own (here a face type given a rotation order that
 // its diagram cannot have, as a type of two squares in one plane once got) leaves the
-// user without stellations and nets, and says so in words once, after the internal
-// error; the facet model and the nets asked for again get none without another box.
+// user without stellations and nets, and gives that back in words once, after the
+// internal error; the facet model and the nets asked for again get none and no refusal.
 TEST(Stellate, AFaultOfTheSetUpIsExplainedOnce) {
   using namespace test_Stellate;
   // The great stellated dodecahedron: no plain facet model, its nets need the set-up.
@@ -214,21 +214,24 @@ TEST(Stellate, AFaultOfTheSetUpIsExplainedOnce) {
   corvia::testing::ExpectInternalErrors();
   auto& messages = corvia::testing::Platform().messages;
   messages.Clear();
-  EXPECT_EQ(block->GetModel3D(true), nullptr);
+  corvia::Outcome why;
+  EXPECT_EQ(block->GetModel3D(true, &why), nullptr);
   EXPECT_FALSE(block->IsStellated());
   EXPECT_GE(CountTitled("Internal Error"), 1);
-  ASSERT_EQ(CountTitled("Error"), 1);
-  EXPECT_EQ(messages.Boxes().back().title, "Error");
-  EXPECT_EQ(messages.Boxes().back().text,
-            "This model could not be stellated, so neither its stellations nor its nets can be shown.");
+  EXPECT_EQ(CountTitled("Error"), 0);
+  EXPECT_EQ(why.kind(), corvia::Outcome::Kind::kRefused);
+  EXPECT_EQ(why.text(), "This model could not be stellated, so neither its stellations nor its nets can be shown.");
   const size_t boxes = messages.Boxes().size();
-  EXPECT_EQ(block->GetModel3D(true), nullptr);
-  Stellate(&model.poly, block, false);
+  corvia::Outcome again;
+  EXPECT_EQ(block->GetModel3D(true, &again), nullptr);
+  EXPECT_FALSE(again.told());
+  EXPECT_FALSE(Stellate(&model.poly, block, false).told());
   EXPECT_EQ(messages.Boxes().size(), boxes);
   messages.Clear();
 }
 
-// A model whose set-up refuses it with its own reason gets that reason alone.
+// A model whose set-up refuses it with its own reason gets that reason alone, given
+// back by the set-up (here through the facet model that asked for it), once.
 TEST(Stellate, ARefusalWithItsReasonIsNotExplainedAgain) {
   corvia::LibraryEntry* entry = corvia::GetLibraryEntry(250);
   corvia::PolyTemplate polyTemplate;
@@ -236,10 +239,12 @@ TEST(Stellate, ARefusalWithItsReasonIsNotExplainedAgain) {
   ASSERT_TRUE(CreateFromLibraryEntry(&poly, &polyTemplate, entry, false));
   auto& messages = corvia::testing::Platform().messages;
   messages.Clear();
-  EXPECT_EQ(poly.mBaseBlock->GetModel3D(true), nullptr);
-  ASSERT_EQ(messages.Boxes().size(), 1u) << entry->mName;
-  EXPECT_EQ(messages.Boxes()[0].text,
-            "This model cannot be stellated: the planes of its faces do not close its cells.");
+  corvia::Outcome why;
+  EXPECT_EQ(poly.mBaseBlock->GetModel3D(true, &why), nullptr);
+  EXPECT_TRUE(messages.Boxes().empty()) << entry->mName;
+  EXPECT_EQ(why.kind(), corvia::Outcome::Kind::kRefused);
+  EXPECT_EQ(why.text(), "This model cannot be stellated: the planes of its faces do not close its cells.");
+  EXPECT_FALSE(Stellate(&poly, poly.mBaseBlock.get(), false).told());
   messages.Clear();
 }
 
@@ -274,7 +279,7 @@ TEST(Stellate, UsedVertices) {
   corvia::Poly empty;
   corvia::MarkAllUsedSegVerts(empty.mBaseBlock.get());
   EXPECT_EQ(empty.mBaseBlock->mUsedSegVerts, 0);
-  EXPECT_EQ(empty.mBaseBlock->GetModel3D(false), nullptr);
+  EXPECT_EQ(empty.mBaseBlock->GetModel3D(false, nullptr), nullptr);
 }
 
 // Models of every kind stellate, or say clearly why not, without an internal error:
@@ -441,7 +446,7 @@ TEST(Stellate, ModelsWhosePlanesMeetTheCentreStellate) {
     // The tens of thousands of facelets of record 75 unfold in seconds, under the
     // sanitizers in minutes: there its stellation alone is checked.
     if (kSanitized && record == 75) continue;
-    corvia::Model3D* model = block->GetModel3D(true);
+    corvia::Model3D* model = block->GetModel3D(true, nullptr);
     ASSERT_NE(model, nullptr);
     EXPECT_GT(model->GetNumNets(), 0);
     const std::vector<std::string> loose = FaceletsNotInOneNet(model);
@@ -464,7 +469,7 @@ TEST(Stellate, SubdividedStarModelsHaveNets) {
     corvia::Poly poly;
     ASSERT_TRUE(CreatePoly(*simple, &poly, false, false));
     ASSERT_GT(poly.mFaces.mCount, star.poly.mFaces.mCount);
-    corvia::Model3D* model = poly.mBaseBlock->GetModel3D(true);
+    corvia::Model3D* model = poly.mBaseBlock->GetModel3D(true, nullptr);
     EXPECT_EQ(CountTitled("Internal Error"), 0);
     ASSERT_NE(model, nullptr);
     EXPECT_GE(model->GetNumFacelets(), 60);

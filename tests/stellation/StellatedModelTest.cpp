@@ -138,7 +138,7 @@ Glued Glue(Model3D* model) {
 // surface, and the glued surface closed and orientable (an even Euler characteristic,
 // at most 2 per part).
 Surface ExpectClosed(FaceTypeBlock* block) {
-  Model3D* model = block->GetModel3D(false);
+  Model3D* model = block->GetModel3D(false, nullptr);
   EXPECT_NE(model, nullptr);
   if (!model) return {};
   const Surface s = Measure(model);
@@ -188,7 +188,7 @@ TEST(StellatedModel, MillerStellationsOfTheIcosahedron) {
   ASSERT_TRUE(block->IsStellated());
   block->mCriteriaFlag = 0;
   block->GoToCore();
-  Model3D* plain = block->GetModel3D(false);
+  Model3D* plain = block->GetModel3D(false, nullptr);
   ASSERT_NE(plain, nullptr);
   EXPECT_EQ(plain->GetNumFacelets(), 20);
   EXPECT_TRUE(plain->GetFacelet(0)->mFlags & corvia::kFaceletSelectAlone);
@@ -234,7 +234,7 @@ TEST(StellatedModel, ShellsAreSpheres) {
       SCOPED_TRACE(k);
       IncludeShells(block, k);
       ExpectClosed(block);
-      const Glued g = Glue(block->GetModel3D(false));
+      const Glued g = Glue(block->GetModel3D(false, nullptr));
       EXPECT_EQ(g.parts, 1);
       EXPECT_EQ(g.euler, 2);
     }
@@ -260,13 +260,11 @@ TEST(StellatedModel, EveryKindOfModel) {
       for (int k = 0; k < 8; ++k) {
         SCOPED_TRACE(k);
         // The dual of a model with faces through the centre has corners at infinity:
-        // shown unstellated it has no facelet model, and says so.
-        auto& messages = corvia::testing::Platform().messages;
-        const int errors = messages.CountTitled("Error");
-        if (dual && FaceTypeBlock::IsOriginalStellation(block) && !block->GetModel3D(false)) {
-          EXPECT_EQ(messages.CountTitled("Error"), errors + 1);
-          EXPECT_EQ(messages.Boxes().back().text,
-                    "This operation may not be performed on a model with infinite vertices");
+        // shown unstellated it has no facelet model, and says why.
+        corvia::Outcome why;
+        if (dual && FaceTypeBlock::IsOriginalStellation(block) && !block->GetModel3D(false, &why)) {
+          EXPECT_EQ(why.kind(), corvia::Outcome::Kind::kRefused);
+          EXPECT_EQ(why.text(), "This operation may not be performed on a model with infinite vertices");
         } else {
           ExpectClosed(block);
         }
@@ -286,15 +284,15 @@ TEST(StellatedModel, RemadeCopiedAndMeasured) {
   FaceTypeBlock* block = model.Stellated();
   ASSERT_TRUE(block->IsStellated());
   const corvia::FaceType* type = block->mFirstFaceType;
-  const double radius = UpdateScale(block);
+  const double radius = UpdateScale(block, nullptr);
   const double faceRadius = corvia::FaceType::GetScale(type);
-  EXPECT_EQ(block->GetModel3D(false)->GetNumFacelets(), 8);
+  EXPECT_EQ(block->GetModel3D(false, nullptr)->GetNumFacelets(), 8);
   IncludeShells(block, 2);
   EXPECT_LT(block->mModelRadius, 0.0);
-  Model3D* stellated = block->GetModel3D(false);
+  Model3D* stellated = block->GetModel3D(false, nullptr);
   ASSERT_NE(stellated, nullptr);
   EXPECT_EQ(stellated->GetNumFacelets(), 24);
-  EXPECT_NEAR(UpdateScale(block), std::sqrt(3.0) * radius, 1e-12);
+  EXPECT_NEAR(UpdateScale(block, nullptr), std::sqrt(3.0) * radius, 1e-12);
   EXPECT_NEAR(corvia::FaceType::GetScale(type), 2.0 * faceRadius, 1e-12);
 
   uint8_t derived = 0;
@@ -320,7 +318,7 @@ TEST(StellatedModel, FaceletsKnowTheirCellAndItsHiddenMark) {
   Model3D* facets = nullptr;
   for (int step = 0; step < 12 && cells.size() < 2; ++step) {
     block->NextStellation();
-    facets = block->GetModel3D(false);
+    facets = block->GetModel3D(false, nullptr);
     ASSERT_NE(facets, nullptr);
     cells.clear();
     for (int i = 0; i < facets->GetNumFacelets(); ++i) {
@@ -346,7 +344,7 @@ TEST(StellatedModel, FaceletsKnowTheirCellAndItsHiddenMark) {
   }
   EXPECT_GT(marked, 0);
   EXPECT_LT(marked, facelets);
-  EXPECT_EQ(block->GetModel3D(false), facets);
+  EXPECT_EQ(block->GetModel3D(false, nullptr), facets);
   EXPECT_EQ(corvia::testing::Inclusion(block), inclusion);
   hidden->SetHidden(false);
   for (int i = 0; i < facelets; ++i) EXPECT_FALSE(IsInHiddenCell(*facets->GetFacelet(i)));
@@ -371,7 +369,7 @@ TEST(StellatedModel, ProgressAndCancel) {
     caption = state.caption;
     if (!caption.empty()) state.cancel = true;
   };
-  EXPECT_EQ(block->GetModel3D(false), nullptr);
+  EXPECT_EQ(block->GetModel3D(false, nullptr), nullptr);
   progress.Current()->onPump = nullptr;
   progress.Current()->cancel = false;
   EXPECT_EQ(caption, "Building the facelets of the stellation.");
@@ -382,21 +380,27 @@ TEST(StellatedModel, ProgressAndCancel) {
 }
 
 // The dual of the octahemioctahedron has corners at infinity: its facet model is refused
-// once, with the message, and every later request (each pane asks on every paint) gets
-// none without another box, until the cells change.
+// once, with the reason given back (and no pane message beside it), and every later
+// request (each pane asks on every paint) gets none and no reason, until the cells change.
 TEST(StellatedModel, ARefusedFacetModelIsRefusedOnce) {
   using namespace test_StellatedModel;
   ConfigModel model("3.6.3/2.6");
   ASSERT_TRUE(model.built);
   FaceTypeBlock* block = model.Block(true);
   auto& messages = corvia::testing::Platform().messages;
+  auto& views = corvia::testing::Platform().views;
   messages.Clear();
-  EXPECT_EQ(block->GetModel3D(false), nullptr);
-  EXPECT_EQ(block->GetModel3D(false), nullptr);
-  EXPECT_EQ(block->GetModel3D(true), nullptr);
-  ASSERT_EQ(messages.CountTitled("Error"), 1);
-  EXPECT_EQ(messages.Boxes().back().text, "This operation may not be performed on a model with infinite vertices");
-  messages.Clear();
+  views.mPaneMessage.clear();
+  corvia::Outcome first, second, third;
+  EXPECT_EQ(block->GetModel3D(false, &first), nullptr);
+  EXPECT_EQ(block->GetModel3D(false, &second), nullptr);
+  EXPECT_EQ(block->GetModel3D(true, &third), nullptr);
+  EXPECT_EQ(first.kind(), corvia::Outcome::Kind::kRefused);
+  EXPECT_EQ(first.text(), "This operation may not be performed on a model with infinite vertices");
+  EXPECT_FALSE(second.told());
+  EXPECT_FALSE(third.told());
+  EXPECT_TRUE(messages.Boxes().empty());
+  EXPECT_TRUE(views.mPaneMessage.empty());
 }
 
 // A stellation with every cell left out has no face to show or unfold: the pane says
@@ -413,14 +417,14 @@ TEST(StellatedModel, AStellationWithoutFacesSaysSo) {
   auto& messages = corvia::testing::Platform().messages;
   messages.Clear();
   views.mPaneMessage.clear();
-  EXPECT_EQ(block->GetModel3D(true), nullptr);
+  EXPECT_EQ(block->GetModel3D(true, nullptr), nullptr);
   EXPECT_EQ(views.mPaneMessage, "The stellation shown has no faces, so there is nothing to unfold into nets.");
   EXPECT_EQ(messages.Boxes().size(), 0u);
   views.mPaneMessage.clear();
-  EXPECT_EQ(block->GetModel3D(false), nullptr);
+  EXPECT_EQ(block->GetModel3D(false, nullptr), nullptr);
   EXPECT_TRUE(views.mPaneMessage.empty()) << "said once";
   IncludeShells(block, 1);
-  corvia::Model3D* facets = block->GetModel3D(true);
+  corvia::Model3D* facets = block->GetModel3D(true, nullptr);
   ASSERT_NE(facets, nullptr);
   EXPECT_EQ(facets->GetNumFacelets(), 20);
   EXPECT_TRUE(facets->HasNets());

@@ -208,7 +208,7 @@ TEST(StellationCriteria, FullySupportedFromAHemiPolyhedronShowsCells) {
     for (int step = 0; step < 3; ++step) {
       block->NextStellation();
       EXPECT_NE(Inclusion(block).find('1'), std::string::npos) << record << " step " << step;
-      EXPECT_NE(block->GetModel3D(false), nullptr) << record << " step " << step;
+      EXPECT_NE(block->GetModel3D(false, nullptr), nullptr) << record << " step " << step;
     }
   }
 }

@@ -47,7 +47,7 @@ TEST_F(StellationStateTest, BusyFlagStopsTheKitChecks) {
   // Buildable, and nothing computed or cached.
   EXPECT_TRUE(corvia::CanBuildWithKit(&cube.poly, false));
   EXPECT_EQ(cube.poly.mPolyFlags & (corvia::kKitBaseBuildable | corvia::kKitBaseNotBuildable), 0u);
-  EXPECT_TRUE(corvia::CanBuildStellationWithKit(&cube.poly, false));
+  EXPECT_TRUE(corvia::CanBuildStellationWithKit(&cube.poly, false, nullptr));
 }
 
 TEST_F(StellationStateTest, PanelsAreCountedOnlyForASideTheKitCanBuild) {
@@ -91,7 +91,7 @@ TEST_F(StellationStateTest, ABlockGetsItsStellationRecordAndFacetingWhenTheyAreF
   EXPECT_EQ(corvia::GetFaceting(block), faceting);
   EXPECT_EQ(block->mFaceting.get(), faceting);
   // The plain facet model of a convex model stellates nothing.
-  ASSERT_NE(block->GetModel3D(false), nullptr);
+  ASSERT_NE(block->GetModel3D(false, nullptr), nullptr);
   EXPECT_EQ(block->mStellation, nullptr);
 
   Stellate(&octahedron, block, false);

@@ -1,0 +1,34 @@
+#include "render/OutcomeBoxes.h"
+
+#include "core/Messages.h"
+#include "model/FaceTypeBlock.h"
+#include "stellation/StellationState.h"
+
+namespace corvia {
+
+bool TellOutcome(const Outcome& outcome) {
+  if (outcome.kind() == Outcome::Kind::kWarned) {
+    ShowWarning("%s", outcome.text().c_str());
+  } else if (outcome.told()) {
+    ShowError("%s", outcome.text().c_str());
+  }
+  return outcome.done();
+}
+
+Model3D* GetModel3DOrTell(FaceTypeBlock* block, bool withNets) {
+  if (!block) return nullptr;
+  Outcome why;
+  Model3D* model = block->GetModel3D(withNets, &why);
+  TellOutcome(why);
+  return model;
+}
+
+double UpdateScaleOrTell(FaceTypeBlock* block) {
+  if (!block) return -1.0;
+  Outcome why;
+  const double scale = UpdateScale(block, &why);
+  TellOutcome(why);
+  return scale;
+}
+
+}  // namespace corvia

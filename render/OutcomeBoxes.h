@@ -1,0 +1,24 @@
+#pragma once
+// Tells the user what a step of the geometry did: a refusal or a failure becomes an
+// error box with the step's own words, a warned refusal a warning box; done and
+// cancelled show nothing. A box told
+// while a pane draws waits for the drawing to end (SetNoticesWaitForDrawing).
+
+#include "core/Outcome.h"
+
+namespace corvia {
+
+class FaceTypeBlock;
+class Model3D;
+
+// Shows the box of a refused, warned or failed outcome; true when the step was done.
+bool TellOutcome(const Outcome& outcome);
+
+// The block's facet model (FaceTypeBlock::GetModel3D; null for no block), a refusal
+// of the build this call ran told at once.
+Model3D* GetModel3DOrTell(FaceTypeBlock* block, bool withNets);
+// UpdateScale of the block (-1 for no block), a refusal of the facet model's build
+// told at once.
+double UpdateScaleOrTell(FaceTypeBlock* block);
+
+}  // namespace corvia
