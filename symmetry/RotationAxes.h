@@ -31,6 +31,9 @@ struct SimpleVert;
 class VertexLocator {
  public:
   explicit VertexLocator(const SimplePoly& poly, double tolerance = kPointTolerance);
+  // The grid reads the locator's own copy of the positions.
+  VertexLocator(const VertexLocator&) = delete;
+  VertexLocator& operator=(const VertexLocator&) = delete;
   // The width of the locator's grid cells for this model: far wider than the
   // tolerance box, and wide enough for the largest coordinate to keep cell numbers
   // small.
@@ -44,14 +47,12 @@ class VertexLocator {
   double Tolerance() const { return mTolerance; }
 
  private:
-  struct VertexPosition {
-    const SimplePoly* poly;
-    const double* operator()(int32_t i) const;
-  };
-
   const SimplePoly& mPoly;
   double mTolerance;
-  PointGrid<VertexPosition> mGrid;
+  // The positions side by side (three per vertex), where a search reads them without
+  // reaching into the large vertex records scattered over memory.
+  std::vector<double> mPositions;
+  PointGrid<PackedPositions> mGrid;
 };
 
 // The pieces of a model: its vertices grouped by the faces that join them, each piece
