@@ -178,8 +178,8 @@ void PointGrid<PositionOf>::ForEachWithin(const double* p, double tol, Visit&& v
 // Which of the points ids[0..n) certainly have no other of them within tol in every
 // coordinate (1), by one sort of the cells they fall in instead of a search per
 // point: a point whose tolerance box lies inside its own cell, and alone in that
-// cell, is alone. Points sharing a cell, or near a cell's side, come out 0; those
-// are left to a search. positionOf as for PointGrid; every position finite.
+// cell, is alone. Points sharing a cell, or near a cell's side, come out 0 (and only
+// those); they are left to a search. positionOf as for PointGrid; every position finite.
 template <typename PositionOf>
 std::vector<uint8_t> FindLonePoints(const std::vector<int32_t>& ids, double cellSize, double tol,
                                     PositionOf positionOf) {
@@ -188,11 +188,15 @@ std::vector<uint8_t> FindLonePoints(const std::vector<int32_t>& ids, double cell
   // Cells of its own, by multiplying: any grid serves, the test only needs cell
   // numbers that never decrease as the coordinate grows.
   const double scale = 1.0 / cellSize;
+  const auto cellOf = [&](size_t k, int64_t* cell) {
+    const double* p = positionOf(ids[k]);
+    for (int j = 0; j < 3; ++j) cell[j] = GridCellOfScaled(std::floor(p[j] * scale));
+  };
   for (size_t k = 0; k < ids.size(); ++k) {
     const double* p = positionOf(ids[k]);
     int64_t cell[3];
+    cellOf(k, cell);
     for (int j = 0; j < 3; ++j) {
-      cell[j] = GridCellOfScaled(std::floor(p[j] * scale));
       if (GridCellOfScaled(std::floor((p[j] - tol) * scale)) != cell[j] ||
           GridCellOfScaled(std::floor((p[j] + tol) * scale)) != cell[j]) {
         lone[k] = 0;
@@ -201,13 +205,29 @@ std::vector<uint8_t> FindLonePoints(const std::vector<int32_t>& ids, double cell
     // Half the hash: half the digits to sort by.
     cells[k] = KeyedEntry{HashOfCell(cell) >> 32, static_cast<int32_t>(k)};
   }
-  // Cells whose hashes agree are taken as one: that only sends points to the search.
+  // Points whose hashes agree are compared by their cells: a large model has a few
+  // such pairs in different cells, which are no reason to search at all.
   SortByKey(cells);
+  struct Member {
+    int64_t cell[3];
+    size_t k;
+  };
+  std::vector<Member> run;
   for (size_t first = 0; first < cells.size();) {
     size_t end = first + 1;
     while (end < cells.size() && cells[end].key == cells[first].key) ++end;
     if (end - first > 1) {
-      for (size_t k = first; k < end; ++k) lone[static_cast<size_t>(cells[k].value)] = 0;
+      run.resize(end - first);
+      for (size_t r = 0; r < run.size(); ++r) {
+        run[r].k = static_cast<size_t>(cells[first + r].value);
+        cellOf(run[r].k, run[r].cell);
+      }
+      std::sort(run.begin(), run.end(), [](const Member& a, const Member& b) {
+        return std::lexicographical_compare(a.cell, a.cell + 3, b.cell, b.cell + 3);
+      });
+      for (size_t r = 1; r < run.size(); ++r) {
+        if (std::equal(run[r].cell, run[r].cell + 3, run[r - 1].cell)) lone[run[r].k] = lone[run[r - 1].k] = 0;
+      }
     }
     first = end;
   }

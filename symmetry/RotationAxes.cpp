@@ -98,6 +98,7 @@ VertexLocator::VertexLocator(const SimplePoly& poly, double tolerance)
     if (!poly.VertAt(i).IsTemp()) mGrid.Add(i);
   }
   mGrid.Finish();
+  std::vector<double>().swap(mPositions);
 }
 
 int32_t VertexLocator::FindFirst(const double* p, uint32_t excludeFlags) const {

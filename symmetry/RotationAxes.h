@@ -31,7 +31,7 @@ struct SimpleVert;
 class VertexLocator {
  public:
   explicit VertexLocator(const SimplePoly& poly, double tolerance = kPointTolerance);
-  // The grid reads the locator's own copy of the positions.
+  // The grid is made from the locator's own copy of the positions.
   VertexLocator(const VertexLocator&) = delete;
   VertexLocator& operator=(const VertexLocator&) = delete;
   // The width of the locator's grid cells for this model: far wider than the
@@ -49,8 +49,8 @@ class VertexLocator {
  private:
   const SimplePoly& mPoly;
   double mTolerance;
-  // The positions side by side (three per vertex), where a search reads them without
-  // reaching into the large vertex records scattered over memory.
+  // The positions side by side (three per vertex) while the grid is made, which then
+  // keeps its own copy in the order its searches read.
   std::vector<double> mPositions;
   PointGrid<PackedPositions> mGrid;
 };

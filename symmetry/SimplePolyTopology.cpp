@@ -119,12 +119,30 @@ void SimplePoly::MergeCoincidentVerts(double tolerance) {
   }
   // Most models have no two vertices within the tolerance: then nothing merges, and
   // one sort of the cells the vertices fall in shows it.
+  const auto positionOf = [this](int32_t i) { return static_cast<const double*>(VertAt(i).pos); };
   if (std::isfinite(extent)) {
     (void)ProgressTick();
     const std::vector<uint8_t> lone =
-        FindLonePoints(live, std::max(VertexLocator::CellSizeFor(extent), 2 * tolerance), tolerance,
-                       [this](int32_t i) { return static_cast<const double*>(VertAt(i).pos); });
-    if (std::all_of(lone.begin(), lone.end(), [](uint8_t alone) { return alone != 0; })) return;
+        FindLonePoints(live, std::max(VertexLocator::CellSizeFor(extent), 2 * tolerance), tolerance, positionOf);
+    // The others (by a cell's side, mostly) may still have no vertex within the
+    // tolerance: a lone vertex is near none of them, so a search among themselves
+    // tells whether any vertex merges at all.
+    std::vector<int32_t> crowded;
+    for (size_t k = 0; k < live.size(); ++k) {
+      if (!lone[k]) crowded.push_back(live[k]);
+    }
+    PointGrid near(10 * tolerance, positionOf);
+    near.Reserve(crowded.size());
+    for (int32_t i : crowded) near.Add(i);
+    near.Finish();
+    bool merges = false;
+    for (size_t k = 0; k < crowded.size() && !merges; ++k) {
+      const SimpleVert& va = VertAt(crowded[k]);
+      near.ForEachWithin(va.pos, tolerance, [&](int32_t b) {
+        if (b != crowded[k] && VertAt(b).IsInfinite() == va.IsInfinite()) merges = true;
+      });
+    }
+    if (!merges) return;
   }
   // The sort of a large model's vertices takes a while: the progress window answers
   // every so many comparisons.
@@ -141,7 +159,7 @@ void SimplePoly::MergeCoincidentVerts(double tolerance) {
   // order: a tolerant order need not put near-equal points side by side.
   std::vector<int> rank(mVerts.size(), -1);
   for (size_t r = 0; r < live.size(); ++r) rank[static_cast<size_t>(live[r])] = static_cast<int>(r);
-  PointGrid grid(10 * tolerance, [this](int32_t i) { return static_cast<const double*>(VertAt(i).pos); });
+  PointGrid grid(10 * tolerance, positionOf);
   grid.Reserve(live.size());
   for (int i : live) grid.Add(i);
   (void)tick();
@@ -637,6 +655,8 @@ std::vector<std::unique_ptr<SimpEdgeType>> SimplePoly::CreateEdgeTypes(const Sym
     images.Reserve(numImages);
     for (size_t image = 0; image < numImages; ++image) images.Add(static_cast<int32_t>(image));
     images.Finish();
+    // The grid holds its own copy of the images of end a.
+    std::vector<double>().swap(imageA);
     // Matches occurrence o of type t; each on its own, so in any order.
     auto matchOccurrence = [&](size_t t, size_t o) {
       SimpEdgeType& type = *types[t];
