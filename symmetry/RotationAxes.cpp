@@ -111,6 +111,12 @@ int32_t VertexLocator::FindFirst(const double* p, uint32_t excludeFlags) const {
   return best;
 }
 
+bool VertexLocator::AnyWithin(const double* p, double tol) const {
+  bool any = false;
+  mGrid.ForEachWithin(p, tol, [&](int32_t i) { any = any || !mPoly.VertAt(i).IsTemp(); });
+  return any;
+}
+
 // ---- VertexPieces -----------------------------------------------------------------
 
 VertexPieces::VertexPieces(const SimplePoly& poly) {

@@ -44,6 +44,8 @@ class VertexLocator {
   // The lowest-index vertex within the tolerance of p that carries none of the
   // flags in excludeFlags; -1 when there is none.
   int32_t FindFirst(const double* p, uint32_t excludeFlags) const;
+  // Whether any live vertex lies within tol of p in every coordinate.
+  bool AnyWithin(const double* p, double tol) const;
   double Tolerance() const { return mTolerance; }
 
  private:
