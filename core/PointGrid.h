@@ -5,10 +5,11 @@
 // (as a search in a tolerantly sorted array does), and costs the same for any
 // number of points.
 //
-// The grid files numbers (ids) only; positionOf(id) gives the position of a point
-// (three doubles), read when it is added, when the grid is finished and in every
-// search, so the positions must stay where they are and as they are meanwhile.
-// The grid is filled first and then searched: Add the points, Finish, search.
+// positionOf(id) gives the position of a point (three doubles), read when it is
+// added and when the grid is finished; Finish keeps a copy of each position next to
+// its id in bucket order, so a search reads one run of memory per bucket instead of
+// following each id to its position. The grid is filled first and then searched:
+// Add the points, Finish, search.
 
 #include <algorithm>
 #include <cmath>
@@ -66,7 +67,7 @@ class PointGrid : PointGridCells {
   }
   // Builds the table that searches read; after the last Add, before the first search.
   void Finish();
-  size_t Count() const { return mIds.size(); }
+  size_t Count() const { return mIds.empty() ? mEntries.size() : mIds.size(); }
 
   // Calls visit(id) for every filed point within tol of p in every coordinate
   // (|a - b| <= tol), each once, in no particular order.
@@ -77,8 +78,17 @@ class PointGrid : PointGridCells {
   template <typename Visit>
   void ScanBucket(size_t b, const double* p, double tol, Visit& visit) const;
 
+  // A filed point as searches read it: its position and its id in one cache line.
+  struct alignas(32) Entry {
+    double pos[3];
+    int32_t id;
+  };
+
   PositionOf mPositionOf;
+  // The ids as added; emptied by Finish.
   std::vector<int32_t> mIds;
+  // The points in bucket order, made by Finish.
+  std::vector<Entry> mEntries;
 };
 
 template <typename PositionOf>
@@ -90,20 +100,29 @@ void PointGrid<PositionOf>::Finish() {
     ++mBucketStart[bucketOf[i] + 1];
   }
   for (size_t b = 0; b + 1 < mBucketStart.size(); ++b) mBucketStart[b + 1] += mBucketStart[b];
-  // Ids in bucket order; within a bucket in the order they were added.
-  std::vector<int32_t> sorted(mIds.size());
+  // Points in bucket order; within a bucket in the order they were added.
+  mEntries.resize(mIds.size());
   std::vector<uint32_t> next(mBucketStart.begin(), mBucketStart.end() - 1);
-  for (size_t i = 0; i < mIds.size(); ++i) sorted[next[bucketOf[i]]++] = mIds[i];
-  mIds = std::move(sorted);
+  for (size_t i = 0; i < mIds.size(); ++i) {
+    Entry& entry = mEntries[next[bucketOf[i]]++];
+    const double* p = mPositionOf(mIds[i]);
+    entry.pos[0] = p[0];
+    entry.pos[1] = p[1];
+    entry.pos[2] = p[2];
+    entry.id = mIds[i];
+  }
+  std::vector<int32_t>().swap(mIds);
 }
 
 template <typename PositionOf>
 template <typename Visit>
 void PointGrid<PositionOf>::ScanBucket(size_t b, const double* p, double tol, Visit& visit) const {
   for (uint32_t e = mBucketStart[b]; e < mBucketStart[b + 1]; ++e) {
-    const int32_t id = mIds[e];
-    const double* q = mPositionOf(id);
-    if (std::fabs(q[0] - p[0]) <= tol && std::fabs(q[1] - p[1]) <= tol && std::fabs(q[2] - p[2]) <= tol) visit(id);
+    const Entry& entry = mEntries[e];
+    const double* q = entry.pos;
+    if (std::fabs(q[0] - p[0]) <= tol && std::fabs(q[1] - p[1]) <= tol && std::fabs(q[2] - p[2]) <= tol) {
+      visit(entry.id);
+    }
   }
 }
 
@@ -159,8 +178,8 @@ void PointGrid<PositionOf>::ForEachWithin(const double* p, double tol, Visit&& v
 // Which of the points ids[0..n) certainly have no other of them within tol in every
 // coordinate (1), by one sort of the cells they fall in instead of a search per
 // point: a point whose tolerance box lies inside its own cell, and alone in that
-// cell, is alone. Points sharing a cell, or near a cell's side, come out 0; those
-// are left to a search. positionOf as for PointGrid; every position finite.
+// cell, is alone. Points sharing a cell, or near a cell's side, come out 0 (and only
+// those); they are left to a search. positionOf as for PointGrid; every position finite.
 template <typename PositionOf>
 std::vector<uint8_t> FindLonePoints(const std::vector<int32_t>& ids, double cellSize, double tol,
                                     PositionOf positionOf) {
@@ -169,11 +188,15 @@ std::vector<uint8_t> FindLonePoints(const std::vector<int32_t>& ids, double cell
   // Cells of its own, by multiplying: any grid serves, the test only needs cell
   // numbers that never decrease as the coordinate grows.
   const double scale = 1.0 / cellSize;
+  const auto cellOf = [&](size_t k, int64_t* cell) {
+    const double* p = positionOf(ids[k]);
+    for (int j = 0; j < 3; ++j) cell[j] = GridCellOfScaled(std::floor(p[j] * scale));
+  };
   for (size_t k = 0; k < ids.size(); ++k) {
     const double* p = positionOf(ids[k]);
     int64_t cell[3];
+    cellOf(k, cell);
     for (int j = 0; j < 3; ++j) {
-      cell[j] = GridCellOfScaled(std::floor(p[j] * scale));
       if (GridCellOfScaled(std::floor((p[j] - tol) * scale)) != cell[j] ||
           GridCellOfScaled(std::floor((p[j] + tol) * scale)) != cell[j]) {
         lone[k] = 0;
@@ -182,13 +205,29 @@ std::vector<uint8_t> FindLonePoints(const std::vector<int32_t>& ids, double cell
     // Half the hash: half the digits to sort by.
     cells[k] = KeyedEntry{HashOfCell(cell) >> 32, static_cast<int32_t>(k)};
   }
-  // Cells whose hashes agree are taken as one: that only sends points to the search.
+  // Points whose hashes agree are compared by their cells: a large model has a few
+  // such pairs in different cells, which are no reason to search at all.
   SortByKey(cells);
+  struct Member {
+    int64_t cell[3];
+    size_t k;
+  };
+  std::vector<Member> run;
   for (size_t first = 0; first < cells.size();) {
     size_t end = first + 1;
     while (end < cells.size() && cells[end].key == cells[first].key) ++end;
     if (end - first > 1) {
-      for (size_t k = first; k < end; ++k) lone[static_cast<size_t>(cells[k].value)] = 0;
+      run.resize(end - first);
+      for (size_t r = 0; r < run.size(); ++r) {
+        run[r].k = static_cast<size_t>(cells[first + r].value);
+        cellOf(run[r].k, run[r].cell);
+      }
+      std::sort(run.begin(), run.end(), [](const Member& a, const Member& b) {
+        return std::lexicographical_compare(a.cell, a.cell + 3, b.cell, b.cell + 3);
+      });
+      for (size_t r = 1; r < run.size(); ++r) {
+        if (std::equal(run[r].cell, run[r].cell + 3, run[r - 1].cell)) lone[run[r].k] = lone[run[r - 1].k] = 0;
+      }
     }
     first = end;
   }

@@ -9,6 +9,7 @@
 #include "core/IntMath.h"
 #include "core/MergeSort.h"
 #include "core/Messages.h"
+#include "core/PointGrid.h"
 #include "core/Progress.h"
 #include "core/TimeFormat.h"
 #include "core/Tolerances.h"
@@ -22,6 +23,10 @@
 namespace corvia {
 
 namespace detail_CoplanarFaces {
+
+// The cells of the grid of frame origins are this many times as wide as the search
+// box around one of them.
+constexpr double kCellOfBox = 8.0;
 
 // The direction search of the same-type pairs starts below every dot product.
 constexpr double kNoDirection = -999999.9;
@@ -81,6 +86,34 @@ double CoplanarTolerance(const std::vector<PolyElement*>& elements) {
     }
   }
   return kSymmetrySearchFactor * kSymmetryTolerance * std::sqrt(size);
+}
+
+// How far apart, in any coordinate, the frame origins of two elements that
+// SharesPlane takes for one plane can lie (elements within `reach` of the centre):
+// their normals differ by at most the normal tolerance in each coordinate, and the
+// distances of their planes from the centre by the tolerance, by how far each one's
+// corners lie off its own plane and by how far the turn between the normals moves a
+// corner. Twice that, so that rounding never matters. Vertices share a plane only
+// by the same frame origin.
+double SharedPlaneReach(const std::vector<PolyElement*>& elements, double tolerance, double reach) {
+  double flat = 0;
+  double corners = 0;
+  bool faces = false;
+  for (const PolyElement* e : elements) {
+    if (e->IsVertex()) continue;
+    faces = true;
+    for (int i = 0; i < e->mNumSides; ++i) {
+      const PolyElement* corner = e->mNeighbours[i];
+      if (!corner) continue;
+      double d[3];
+      Subtract(d, corner->mDualVert, e->mCentre);
+      flat = std::max(flat, std::fabs(Dot(d, e->mZAxis)));
+      corners = std::max(corners, Dot(corner->mDualVert, corner->mDualVert));
+    }
+  }
+  if (!faces) return 0;
+  const double turn = kSymmetryNormalTolerance * (reach + 2.0 * std::sqrt(corners));
+  return 2.0 * (kPointTolerance + tolerance + flat + turn);
 }
 
 // Whether a face shares its plane with a face of another type is a matter of its type,
@@ -371,16 +404,10 @@ void FindCoplanarFaces(ElementList* list) {
 
   // The comparator is tolerant, so the members of one plane need not be neighbours
   // in the sorted order. Each ring is therefore gathered from all elements whose
-  // frame origin lies near the first member's, found through an exact order on x.
+  // frame origin lies near the first member's, found in a grid of the frame origins.
   const int n = static_cast<int>(sorted.size());
-  const std::vector<int> byX = MergeSortIndices(n, [&](int i, int j) {
-    const double xi = sorted[static_cast<size_t>(i)]->mCentre[0];
-    const double xj = sorted[static_cast<size_t>(j)]->mCentre[0];
-    return xi < xj ? -1 : (xi > xj ? 1 : 0);
-  });
-  std::vector<double> xs;
-  xs.reserve(byX.size());
-  for (int i : byX) xs.push_back(sorted[static_cast<size_t>(i)]->mCentre[0]);
+  std::vector<double> centres(3 * sorted.size());
+  for (size_t i = 0; i < sorted.size(); ++i) CopyVector(&centres[3 * i], sorted[i]->mCentre);
 
   // The window is wider than the tolerance (frame origins of faces in one plane known
   // only to the tolerance differ by as much as their normals turn them); the plane
@@ -390,6 +417,12 @@ void FindCoplanarFaces(ElementList* list) {
   for (const PolyElement* e : sorted) reach = std::max(reach, std::sqrt(Dot(e->mCentre, e->mCentre)));
   const double window =
       2.0 * std::max(kPointTolerance, tolerance + (tolerance > 0 ? reach * kSymmetryNormalTolerance : 0));
+  const double box = std::max(window, detail_CoplanarFaces::SharedPlaneReach(sorted, tolerance, reach));
+  // Cells far wider than the box: a search mostly reads one or two of them.
+  PointGrid<PackedPositions> grid(detail_CoplanarFaces::kCellOfBox * box, PackedPositions{centres.data()});
+  grid.Reserve(sorted.size());
+  for (int i = 0; i < n; ++i) grid.Add(i);
+  grid.Finish();
   std::vector<char> assigned(sorted.size(), 0);
   std::vector<int> members;
   ProgressTicker tick;
@@ -399,13 +432,15 @@ void FindCoplanarFaces(ElementList* list) {
     assigned[static_cast<size_t>(i)] = 1;
     PolyElement* s = sorted[static_cast<size_t>(i)];
     members.clear();
-    const auto low = std::lower_bound(xs.begin(), xs.end(), s->mCentre[0] - window);
-    const auto high = std::upper_bound(xs.begin(), xs.end(), s->mCentre[0] + window);
-    for (auto it = low; it != high; ++it) {
-      const int j = byX[static_cast<size_t>(it - xs.begin())];
-      if (assigned[static_cast<size_t>(j)]) continue;
+    const double* c = &centres[3 * static_cast<size_t>(i)];
+    const double low = c[0] - window;
+    const double high = c[0] + window;
+    grid.ForEachWithin(c, box, [&](int32_t j) {
+      if (assigned[static_cast<size_t>(j)]) return;
+      const double x = centres[3 * static_cast<size_t>(j)];
+      if (!(x >= low && x <= high)) return;
       if (detail_CoplanarFaces::SharesPlane(s, sorted[static_cast<size_t>(j)], tolerance)) members.push_back(j);
-    }
+    });
     // The ring follows the sorted order.
     std::sort(members.begin(), members.end());
     PolyElement* previous = s;

@@ -11,6 +11,7 @@
 #include "core/Messages.h"
 #include "core/MergeSort.h"
 #include "core/Progress.h"
+#include "core/RadixSorter.h"
 #include "core/TimeFormat.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
@@ -59,20 +60,28 @@ uint32_t TypeIdFlags(const PolyElement* element) {
 }
 
 // Groups the elements of a list into face types of a block: by mIdFlags taken as
-// signed numbers, ties by list order; each run of equal flags is one type.
+// signed numbers, ties by element index; each run of equal flags is one type. Both
+// numbers make one key, sorted by radix with the element's place in the list beside
+// it: a comparison sort would reach into two elements scattered in memory at every
+// step.
 void CreateTypesById(Poly* poly, ElementList& list, FaceTypeBlock* block) {
+  // Signed numbers in the order of their unsigned words with the sign bit flipped.
+  constexpr uint32_t kSignBit = 0x80000000u;
   std::vector<PolyElement*> elements;
+  std::vector<KeyedEntry> order;
   elements.reserve(static_cast<size_t>(list.mCount));
-  for (PolyElement* e = list.mHead; e; e = e->mNext) elements.push_back(e);
-  MergeSort(elements, [](const PolyElement* a, const PolyElement* b) {
-    const int32_t ia = static_cast<int32_t>(a->mIdFlags);
-    const int32_t ib = static_cast<int32_t>(b->mIdFlags);
-    if (ia != ib) return ia < ib ? -1 : 1;
-    return a->mIndex - b->mIndex;
-  });
+  order.reserve(static_cast<size_t>(list.mCount));
+  for (PolyElement* e = list.mHead; e; e = e->mNext) {
+    const uint64_t id = static_cast<uint32_t>(e->mIdFlags) ^ kSignBit;
+    const uint64_t index = static_cast<uint32_t>(e->mIndex) ^ kSignBit;
+    order.push_back(KeyedEntry{id << 32 | index, static_cast<int32_t>(elements.size())});
+    elements.push_back(e);
+  }
+  SortByKey(order);
   FaceType* type = nullptr;
   int32_t count = 0;
-  for (PolyElement* e : elements) {
+  for (const KeyedEntry& entry : order) {
+    PolyElement* e = elements[static_cast<size_t>(entry.value)];
     if (!type || type->mIdFlags != e->mIdFlags) {
       type = new FaceType(poly, block, e->mIdFlags, count++);
       block->AppendFaceType(type);

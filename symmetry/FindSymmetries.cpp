@@ -97,8 +97,42 @@ struct AxisSearch {
   std::vector<int32_t> buffer;
   RotationClosure found;
 
+  // The live vertices lowest and highest in each coordinate.
+  std::vector<int32_t> extremes;
+
   AxisSearch(SimplePoly& p, const VertexLocator& l, const SymmetryMatch& m)
-      : poly(p), locator(l), match(m), found(m.position) {}
+      : poly(p), locator(l), match(m), found(m.position) {
+    int32_t low[3] = {-1, -1, -1}, high[3] = {-1, -1, -1};
+    for (int i = 0; i < poly.NumVerts(); ++i) {
+      const SimpleVert& v = poly.VertAt(i);
+      if (v.IsTemp() || v.IsInfinite()) continue;
+      for (int j = 0; j < 3; ++j) {
+        if (low[j] < 0 || v.pos[j] < poly.VertAt(low[j]).pos[j]) low[j] = i;
+        if (high[j] < 0 || v.pos[j] > poly.VertAt(high[j]).pos[j]) high[j] = i;
+      }
+    }
+    for (int j = 0; j < 3; ++j) {
+      for (int32_t i : {low[j], high[j]}) {
+        if (i >= 0 && std::find(extremes.begin(), extremes.end(), i) == extremes.end()) extremes.push_back(i);
+      }
+    }
+  }
+
+  // False when the turn m certainly fails its test: a turn that passes carries every
+  // vertex to within the tolerance of the next vertex of its orbit, which lies within
+  // the tolerance of the next turn of the orbit's first vertex, so within
+  // (1 + sqrt 3) times the tolerance in every coordinate. Candidates close to an axis
+  // but off it pass the test of their own vertices and fail only further out; the
+  // extreme vertices tell them at once.
+  bool MayMapOntoItself(const double* m) const {
+    constexpr double kOrbitReach = 4.0;
+    for (int32_t i : extremes) {
+      double image[3];
+      MatrixTimesVector(m, image, poly.VertAt(i).pos);
+      if (!locator.AnyWithin(image, kOrbitReach * match.position)) return false;
+    }
+    return true;
+  }
 
   // The turns by 1/k about dir for k = n, n-1, ... 2 dividing n: the first that maps
   // the model onto itself is recorded. A turn that is a product of the turns found
@@ -111,11 +145,12 @@ struct AxisSearch {
     for (int k = n; k >= 2; --k) {
       if (n % k != 0) continue;
       double m[9];
-      if (AxisTurnMatrix(dir, k, m) && found.Contains(m)) {
+      const bool turned = AxisTurnMatrix(dir, k, m);
+      if (turned && found.Contains(m)) {
         AddCandidateAxis(axes, k, dir);
         return;
       }
-      if (complete) continue;
+      if (complete || !turned || !MayMapOntoItself(m)) continue;
       if (TestAxisAndCombineSameTypes(poly, face, vert, edge, dir, n, k, buffer, &locator, match, &pieces)) {
         AddCandidateAxis(axes, k, dir);
         found.AddGenerator(m);

@@ -21,6 +21,10 @@ namespace detail_RotationAxes {
 // cells along each coordinate.
 constexpr double kMinCellSize = 1e-5;
 constexpr double kCellSizeOfExtent = 1e-12;
+// A locator's cells are this many times as wide as its tolerance: a search box then
+// mostly meets one or two cells, each a read at a scattered place in memory, instead
+// of the eight that cells of twice the tolerance always give.
+constexpr double kLocatorCellOfTolerance = 8.0;
 
 const double kIdentity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
 
@@ -83,17 +87,18 @@ double VertexLocator::CellSizeFor(double extent) {
   return std::max(detail_RotationAxes::kMinCellSize, extent * detail_RotationAxes::kCellSizeOfExtent);
 }
 
-const double* VertexLocator::VertexPosition::operator()(int32_t i) const {
-  return poly->VertAt(i).pos;
-}
-
 VertexLocator::VertexLocator(const SimplePoly& poly, double tolerance)
-    : mPoly(poly), mTolerance(tolerance), mGrid(std::max(CellSize(poly), 2 * tolerance), VertexPosition{&poly}) {
+    : mPoly(poly),
+      mTolerance(tolerance),
+      mPositions(3 * static_cast<size_t>(poly.NumVerts())),
+      mGrid(std::max(CellSize(poly), detail_RotationAxes::kLocatorCellOfTolerance * tolerance), PackedPositions{mPositions.data()}) {
+  for (int i = 0; i < poly.NumVerts(); ++i) CopyVector(&mPositions[3 * static_cast<size_t>(i)], poly.VertAt(i).pos);
   mGrid.Reserve(static_cast<size_t>(poly.NumVerts()));
   for (int i = 0; i < poly.NumVerts(); ++i) {
     if (!poly.VertAt(i).IsTemp()) mGrid.Add(i);
   }
   mGrid.Finish();
+  std::vector<double>().swap(mPositions);
 }
 
 int32_t VertexLocator::FindFirst(const double* p, uint32_t excludeFlags) const {
@@ -104,6 +109,12 @@ int32_t VertexLocator::FindFirst(const double* p, uint32_t excludeFlags) const {
     if (best < 0 || i < best) best = i;
   });
   return best;
+}
+
+bool VertexLocator::AnyWithin(const double* p, double tol) const {
+  bool any = false;
+  mGrid.ForEachWithin(p, tol, [&](int32_t i) { any = any || !mPoly.VertAt(i).IsTemp(); });
+  return any;
 }
 
 // ---- VertexPieces -----------------------------------------------------------------

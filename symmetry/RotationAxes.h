@@ -31,6 +31,9 @@ struct SimpleVert;
 class VertexLocator {
  public:
   explicit VertexLocator(const SimplePoly& poly, double tolerance = kPointTolerance);
+  // The grid is made from the locator's own copy of the positions.
+  VertexLocator(const VertexLocator&) = delete;
+  VertexLocator& operator=(const VertexLocator&) = delete;
   // The width of the locator's grid cells for this model: far wider than the
   // tolerance box, and wide enough for the largest coordinate to keep cell numbers
   // small.
@@ -41,17 +44,17 @@ class VertexLocator {
   // The lowest-index vertex within the tolerance of p that carries none of the
   // flags in excludeFlags; -1 when there is none.
   int32_t FindFirst(const double* p, uint32_t excludeFlags) const;
+  // Whether any live vertex lies within tol of p in every coordinate.
+  bool AnyWithin(const double* p, double tol) const;
   double Tolerance() const { return mTolerance; }
 
  private:
-  struct VertexPosition {
-    const SimplePoly* poly;
-    const double* operator()(int32_t i) const;
-  };
-
   const SimplePoly& mPoly;
   double mTolerance;
-  PointGrid<VertexPosition> mGrid;
+  // The positions side by side (three per vertex) while the grid is made, which then
+  // keeps its own copy in the order its searches read.
+  std::vector<double> mPositions;
+  PointGrid<PackedPositions> mGrid;
 };
 
 // The pieces of a model: its vertices grouped by the faces that join them, each piece

@@ -3,7 +3,10 @@
 // another, with the faces that meet at each edge in a corresponding order. The full
 // sort of faces round vertices walks round each vertex through them.
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace corvia {
@@ -25,10 +28,61 @@ struct EdgeFaceEntry {
   int32_t corner = -1;
 };
 
+// The faces at one edge, in order. Nearly every edge has two: those are kept in
+// place, so that the hundreds of thousands of edges of a large model cost no
+// allocation each; more go to the heap.
+class EdgeFaceEntries {
+ public:
+  EdgeFaceEntries() = default;
+  EdgeFaceEntries(const EdgeFaceEntries& other) { assign(other.begin(), other.end()); }
+  EdgeFaceEntries(EdgeFaceEntries&& other) noexcept { Take(other); }
+  EdgeFaceEntries& operator=(const EdgeFaceEntries& other) {
+    if (this != &other) assign(other.begin(), other.end());
+    return *this;
+  }
+  EdgeFaceEntries& operator=(EdgeFaceEntries&& other) noexcept {
+    if (this != &other) Take(other);
+    return *this;
+  }
+  ~EdgeFaceEntries() = default;
+
+  void assign(const EdgeFaceEntry* first, const EdgeFaceEntry* last) {
+    const size_t n = static_cast<size_t>(last - first);
+    mHeap.reset(n > kInPlace ? new EdgeFaceEntry[n] : nullptr);
+    mSize = n;
+    std::copy(first, last, data());
+  }
+  size_t size() const { return mSize; }
+  bool empty() const { return mSize == 0; }
+  EdgeFaceEntry* data() { return mHeap ? mHeap.get() : mInPlace; }
+  const EdgeFaceEntry* data() const { return mHeap ? mHeap.get() : mInPlace; }
+  EdgeFaceEntry& operator[](size_t i) { return data()[i]; }
+  const EdgeFaceEntry& operator[](size_t i) const { return data()[i]; }
+  EdgeFaceEntry& front() { return data()[0]; }
+  const EdgeFaceEntry& front() const { return data()[0]; }
+  EdgeFaceEntry* begin() { return data(); }
+  EdgeFaceEntry* end() { return data() + mSize; }
+  const EdgeFaceEntry* begin() const { return data(); }
+  const EdgeFaceEntry* end() const { return data() + mSize; }
+
+ private:
+  static constexpr size_t kInPlace = 2;
+  void Take(EdgeFaceEntries& other) {
+    mSize = other.mSize;
+    mHeap = std::move(other.mHeap);
+    std::copy(other.mInPlace, other.mInPlace + kInPlace, mInPlace);
+    other.mSize = 0;
+  }
+
+  size_t mSize = 0;
+  EdgeFaceEntry mInPlace[kInPlace];
+  std::unique_ptr<EdgeFaceEntry[]> mHeap;
+};
+
 // One edge of the model with the faces that meet there.
 struct EdgeOccurrence {
   uint32_t flags = 0;
-  std::vector<EdgeFaceEntry> entries;
+  EdgeFaceEntries entries;
 };
 
 // Per face position at the edges of one type.

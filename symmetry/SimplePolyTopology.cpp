@@ -119,12 +119,30 @@ void SimplePoly::MergeCoincidentVerts(double tolerance) {
   }
   // Most models have no two vertices within the tolerance: then nothing merges, and
   // one sort of the cells the vertices fall in shows it.
+  const auto positionOf = [this](int32_t i) { return static_cast<const double*>(VertAt(i).pos); };
   if (std::isfinite(extent)) {
     (void)ProgressTick();
     const std::vector<uint8_t> lone =
-        FindLonePoints(live, std::max(VertexLocator::CellSizeFor(extent), 2 * tolerance), tolerance,
-                       [this](int32_t i) { return static_cast<const double*>(VertAt(i).pos); });
-    if (std::all_of(lone.begin(), lone.end(), [](uint8_t alone) { return alone != 0; })) return;
+        FindLonePoints(live, std::max(VertexLocator::CellSizeFor(extent), 2 * tolerance), tolerance, positionOf);
+    // The others (by a cell's side, mostly) may still have no vertex within the
+    // tolerance: a lone vertex is near none of them, so a search among themselves
+    // tells whether any vertex merges at all.
+    std::vector<int32_t> crowded;
+    for (size_t k = 0; k < live.size(); ++k) {
+      if (!lone[k]) crowded.push_back(live[k]);
+    }
+    PointGrid near(10 * tolerance, positionOf);
+    near.Reserve(crowded.size());
+    for (int32_t i : crowded) near.Add(i);
+    near.Finish();
+    bool merges = false;
+    for (size_t k = 0; k < crowded.size() && !merges; ++k) {
+      const SimpleVert& va = VertAt(crowded[k]);
+      near.ForEachWithin(va.pos, tolerance, [&](int32_t b) {
+        if (b != crowded[k] && VertAt(b).IsInfinite() == va.IsInfinite()) merges = true;
+      });
+    }
+    if (!merges) return;
   }
   // The sort of a large model's vertices takes a while: the progress window answers
   // every so many comparisons.
@@ -141,7 +159,7 @@ void SimplePoly::MergeCoincidentVerts(double tolerance) {
   // order: a tolerant order need not put near-equal points side by side.
   std::vector<int> rank(mVerts.size(), -1);
   for (size_t r = 0; r < live.size(); ++r) rank[static_cast<size_t>(live[r])] = static_cast<int>(r);
-  PointGrid grid(10 * tolerance, [this](int32_t i) { return static_cast<const double*>(VertAt(i).pos); });
+  PointGrid grid(10 * tolerance, positionOf);
   grid.Reserve(live.size());
   for (int i : live) grid.Add(i);
   (void)tick();
@@ -505,6 +523,9 @@ std::vector<std::unique_ptr<SimpEdgeType>> SimplePoly::CreateEdgeTypes(const Sym
   std::vector<std::vector<int>> buckets(static_cast<size_t>(maxType + 1));
   std::vector<EdgeFaceEntry> scratch;
   bool oddReported = false;
+  // Every occurrence as (type, place in the type) in the order they were found,
+  // which is the order of their first faces.
+  std::vector<std::pair<int32_t, int32_t>> found;
 
   // Find edge types (the progress window keeps answering through a large model).
   ProgressTicker tick;
@@ -562,9 +583,9 @@ std::vector<std::unique_ptr<SimpEdgeType>> SimplePoly::CreateEdgeTypes(const Sym
       double d[3];
       Subtract(d, VertAt(b).pos, VertAt(a).pos);
       const double len = Dot(d, d);
-      SimpEdgeType* found = nullptr;
+      int32_t match = -1;
       for (int t : buckets[static_cast<size_t>(va.typeId)]) {
-        SimpEdgeType& type = *types[static_cast<size_t>(t)];
+        const SimpEdgeType& type = *types[static_cast<size_t>(t)];
         if (VertAt(type.b).typeId != VertAt(b).typeId || type.numFaces != n || std::fabs(type.length - len) > kPointTolerance) {
           continue;
         }
@@ -575,17 +596,19 @@ std::vector<std::unique_ptr<SimpEdgeType>> SimplePoly::CreateEdgeTypes(const Sym
                  FaceAt(scratch[static_cast<size_t>(e)].face).typeId;
         }
         if (same) {
-          found = &type;
+          match = t;
           break;
         }
       }
-      if (!found) {
+      if (match < 0) {
         types.push_back(std::make_unique<SimpEdgeType>(a, b, len, n));
+        match = static_cast<int32_t>(types.size()) - 1;
         auto& bucket = buckets[static_cast<size_t>(va.typeId)];
-        bucket.insert(bucket.begin(), static_cast<int>(types.size()) - 1);
-        found = types.back().get();
+        bucket.insert(bucket.begin(), match);
       }
-      found->AddEdge(n, scratch.data());
+      SimpEdgeType& type = *types[static_cast<size_t>(match)];
+      found.emplace_back(match, static_cast<int32_t>(type.edges.size()));
+      type.AddEdge(n, scratch.data());
     }
   }
   if (types.empty()) return types;
@@ -632,42 +655,53 @@ std::vector<std::unique_ptr<SimpEdgeType>> SimplePoly::CreateEdgeTypes(const Sym
     images.Reserve(numImages);
     for (size_t image = 0; image < numImages; ++image) images.Add(static_cast<int32_t>(image));
     images.Finish();
-    for (size_t t = passStart; t < passEnd && numRotations > 0; ++t) {
+    // The grid holds its own copy of the images of end a.
+    std::vector<double>().swap(imageA);
+    // Matches occurrence o of type t; each on its own, so in any order.
+    auto matchOccurrence = [&](size_t t, size_t o) {
       SimpEdgeType& type = *types[t];
       const size_t firstImage = (t - passStart) * static_cast<size_t>(numRotations);
-      for (size_t o = 1; o < type.edges.size(); ++o) {
-        (void)tick();
-        EdgeOccurrence& occ = type.edges[o];
-        if (occ.flags & kEdgeOccurrenceMatched) continue;
-        if (type.numFaces == 0) {
-          occ.flags |= kEdgeOccurrenceMatched;
-          continue;
-        }
-        const EdgeFaceEntry& e0 = occ.entries.front();
-        const SimpleFace& f0 = FaceAt(e0.face);
-        const int32_t p = f0.items[static_cast<size_t>(e0.corner)];
-        const int32_t q = f0.items[static_cast<size_t>(WrapIndex(e0.corner, 1, f0.Count()))];
-        // The first rotation taking a to p and b to q, or a to q and b to p (at one
-        // rotation the first way round wins).
-        int best = numRotations;
-        int32_t endMa = -1;
-        for (const int32_t end : {p, q}) {
-          const int32_t other = end == p ? q : p;
-          images.ForEachWithin(VertAt(end).pos, kPointTolerance, [&](int32_t image) {
-            const size_t s = static_cast<size_t>(image);
-            if (s < firstImage || s >= firstImage + static_cast<size_t>(numRotations)) return;
-            const int r = static_cast<int>(s - firstImage);
-            if (r > best || (r == best && end == q) || !NearlyEqual(VertAt(other).pos, &imageB[3 * s], kPointTolerance)) {
-              return;
-            }
-            best = r;
-            endMa = end;
-          });
-        }
-        if (best == numRotations) continue;
+      (void)tick();
+      EdgeOccurrence& occ = type.edges[o];
+      if (occ.flags & kEdgeOccurrenceMatched) return;
+      if (type.numFaces == 0) {
         occ.flags |= kEdgeOccurrenceMatched;
-        MarkEndA(occ, endMa, *this);
-        ReorderOccurrence(type.edges.front(), occ, rotations[static_cast<size_t>(best)].data(), *this);
+        return;
+      }
+      const EdgeFaceEntry& e0 = occ.entries.front();
+      const SimpleFace& f0 = FaceAt(e0.face);
+      const int32_t p = f0.items[static_cast<size_t>(e0.corner)];
+      const int32_t q = f0.items[static_cast<size_t>(WrapIndex(e0.corner, 1, f0.Count()))];
+      // The first rotation taking a to p and b to q, or a to q and b to p (at one
+      // rotation the first way round wins).
+      int best = numRotations;
+      int32_t endMa = -1;
+      for (const int32_t end : {p, q}) {
+        const int32_t other = end == p ? q : p;
+        images.ForEachWithin(VertAt(end).pos, kPointTolerance, [&](int32_t image) {
+          const size_t s = static_cast<size_t>(image);
+          if (s < firstImage || s >= firstImage + static_cast<size_t>(numRotations)) return;
+          const int r = static_cast<int>(s - firstImage);
+          if (r > best || (r == best && end == q) || !NearlyEqual(VertAt(other).pos, &imageB[3 * s], kPointTolerance)) {
+            return;
+          }
+          best = r;
+          endMa = end;
+        });
+      }
+      if (best == numRotations) return;
+      occ.flags |= kEdgeOccurrenceMatched;
+      MarkEndA(occ, endMa, *this);
+      ReorderOccurrence(type.edges.front(), occ, rotations[static_cast<size_t>(best)].data(), *this);
+    };
+    if (numRotations > 0 && passStart == 0) {
+      // The first pass takes the occurrences in the order of their faces, so that
+      // the faces and corners they read follow one another in memory.
+      for (const auto& [t, o] : found) matchOccurrence(static_cast<size_t>(t), static_cast<size_t>(o));
+      std::vector<std::pair<int32_t, int32_t>>().swap(found);
+    } else {
+      for (size_t t = passStart; t < passEnd && numRotations > 0; ++t) {
+        for (size_t o = 1; o < types[t]->edges.size(); ++o) matchOccurrence(t, o);
       }
     }
     // Occurrences that no rotation relates to the reference form new types. With no

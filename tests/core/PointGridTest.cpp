@@ -107,7 +107,7 @@ TEST(PointGridTest, AgreesWithAScanOfEveryPoint) {
   }
 }
 
-TEST(PointGridTest, LonePointsHaveNoOtherWithinTheToleranceAndFewAreMissed) {
+TEST(PointGridTest, LonePointsAreThoseAloneInTheirCellsAndHaveNoNeighbour) {
   // Random points, with near neighbours planted: pairs within the tolerance, pairs
   // just beyond it, and points straddling cell sides.
   const double cell = 1e-5, tol = 1e-7;
@@ -129,21 +129,31 @@ TEST(PointGridTest, LonePointsHaveNoOtherWithinTheToleranceAndFewAreMissed) {
   const std::vector<uint8_t> lone = FindLonePoints(ids, cell, tol, PackedPositions{points.data()});
   ASSERT_EQ(lone.size(), ids.size());
   size_t numLone = 0;
+  const double scale = 1.0 / cell;
+  auto cellOf = [&](const double* p, int j) { return std::floor(p[j] * scale); };
   for (size_t k = 0; k < ids.size(); ++k) {
     const double* p = &points[static_cast<size_t>(ids[k]) * 3];
     bool alone = true;
-    for (size_t other = 0; other < ids.size() && alone; ++other) {
+    // Alone in its cell with its tolerance box inside it: such a point must be found.
+    bool aloneInCell = true;
+    for (int j = 0; j < 3; ++j) {
+      aloneInCell = aloneInCell && cellOf(p, j) == std::floor((p[j] - tol) * scale) &&
+                    cellOf(p, j) == std::floor((p[j] + tol) * scale);
+    }
+    for (size_t other = 0; other < ids.size(); ++other) {
       if (other == k) continue;
       const double* q = &points[static_cast<size_t>(ids[other]) * 3];
-      alone = std::fabs(p[0] - q[0]) > tol || std::fabs(p[1] - q[1]) > tol || std::fabs(p[2] - q[2]) > tol;
+      if (std::fabs(p[0] - q[0]) <= tol && std::fabs(p[1] - q[1]) <= tol && std::fabs(p[2] - q[2]) <= tol) alone = false;
+      if (cellOf(p, 0) == cellOf(q, 0) && cellOf(p, 1) == cellOf(q, 1) && cellOf(p, 2) == cellOf(q, 2)) aloneInCell = false;
     }
+    EXPECT_EQ(lone[k] != 0, aloneInCell) << "point " << ids[k];
     if (lone[k]) {
       ++numLone;
       EXPECT_TRUE(alone) << "point " << ids[k] << " has a neighbour within the tolerance";
     }
   }
   // The planted points and their partners share cells or lie by a cell side, and so
-  // go to a search; nearly all of the other 70 per cent are found lone.
+  // go to a search; the other 70 per cent are found lone.
   EXPECT_GT(numLone, ids.size() / 2);
   EXPECT_LT(numLone, ids.size() * 7 / 10);
 }

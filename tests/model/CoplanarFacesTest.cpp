@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <map>
+#include <random>
 #include <vector>
 
+#include "core/MergeSort.h"
 #include "core/Messages.h"
 #include "model/CoplanarFaces.h"
 #include "model/ElementFlags.h"
@@ -10,6 +14,11 @@
 #include "model/Poly.h"
 #include "tests/model/CompoundModels.h"
 #include "tests/support/TestSupport.h"
+
+namespace corvia::detail_CoplanarFaces {
+bool SharesPlane(const PolyElement* s, const PolyElement* e, double tolerance);
+double CoplanarTolerance(const std::vector<PolyElement*>& elements);
+}  // namespace corvia::detail_CoplanarFaces
 
 namespace test_CoplanarFaces {
 
@@ -246,6 +255,90 @@ TEST(CoplanarFacesTest, ExactlyOneOfEachSameTypePairCarriesTheCoplanarFlag) {
     const bool a = poly.GetFace(2 * k)->HasFlag(corvia::kElementCoplanar);
     const bool b = poly.GetFace(2 * k + 1)->HasFlag(corvia::kElementCoplanar);
     EXPECT_NE(a, b) << "square " << k;
+  }
+}
+
+// A cube of half-width 1 whose squares are cut into m x m pairs of triangles, its
+// corners moved at random by up to `jitter` and the whole turned at random: the
+// triangles of a square lie in its plane only to about the jitter.
+void BuildJitteredGridCube(Poly& poly, int m, double jitter, std::mt19937& random) {
+  std::map<std::array<int, 3>, int> index;
+  std::vector<corvia::testing::Point> points;
+  std::vector<corvia::testing::FaceRing> faces;
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  double q[4] = {unit(random), unit(random), unit(random), unit(random)};
+  const double norm = std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2] + q[3] * q[3]);
+  for (double& c : q) c /= norm;
+  const double r[3][3] = {{1 - 2 * (q[2] * q[2] + q[3] * q[3]), 2 * (q[1] * q[2] - q[0] * q[3]), 2 * (q[1] * q[3] + q[0] * q[2])},
+                          {2 * (q[1] * q[2] + q[0] * q[3]), 1 - 2 * (q[1] * q[1] + q[3] * q[3]), 2 * (q[2] * q[3] - q[0] * q[1])},
+                          {2 * (q[1] * q[3] - q[0] * q[2]), 2 * (q[2] * q[3] + q[0] * q[1]), 1 - 2 * (q[1] * q[1] + q[2] * q[2])}};
+  auto at = [&](std::array<int, 3> g) {
+    const auto found = index.find(g);
+    if (found != index.end()) return found->second;
+    double p[3];
+    for (int c = 0; c < 3; ++c) p[c] = 2.0 * g[static_cast<size_t>(c)] / m - 1.0 + jitter * unit(random);
+    points.push_back({corvia::Dot(r[0], p), corvia::Dot(r[1], p), corvia::Dot(r[2], p)});
+    index[g] = static_cast<int>(points.size()) - 1;
+    return index[g];
+  };
+  for (int a = 0; a < 3; ++a) {
+    const int b = (a + 1) % 3, c = (a + 2) % 3;
+    for (int side : {0, m}) {
+      for (int u = 0; u < m; ++u) {
+        for (int v = 0; v < m; ++v) {
+          int corner[4];
+          const int du[4] = {0, 1, 1, 0}, dv[4] = {0, 0, 1, 1};
+          for (int k = 0; k < 4; ++k) {
+            std::array<int, 3> g{};
+            g[static_cast<size_t>(a)] = side;
+            g[static_cast<size_t>(b)] = u + du[k];
+            g[static_cast<size_t>(c)] = v + dv[k];
+            corner[k] = at(g);
+          }
+          if (side == m) {
+            faces.push_back({corner[0], corner[1], corner[2]});
+            faces.push_back({corner[0], corner[2], corner[3]});
+          } else {
+            faces.push_back({corner[0], corner[2], corner[1]});
+            faces.push_back({corner[0], corner[3], corner[2]});
+          }
+        }
+      }
+    }
+  }
+  corvia::testing::BuildPoly(poly, points, faces);
+}
+
+// The rings are found through a grid of the frame origins: they are those of the
+// plain walk that offers every later element of the sorted order to the plane test.
+TEST(CoplanarFacesTest, GridFindsTheRingsOfTheWalkOverEveryElement) {
+  std::mt19937 random(57u);
+  for (double jitter : {0.0, 3e-7, 3e-6, 1e-5, 3e-5}) {
+    Poly poly;
+    BuildJitteredGridCube(poly, 5, jitter, random);
+    corvia::FindCoplanarFaces(&poly.mFaces);
+    std::vector<PolyElement*> sorted;
+    for (PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) sorted.push_back(f);
+    corvia::MergeSort(sorted, [](const PolyElement* a, const PolyElement* b) { return corvia::CompareCoplanar(a, b); });
+    const double tolerance = corvia::detail_CoplanarFaces::CoplanarTolerance(sorted);
+    std::vector<char> assigned(sorted.size(), 0);
+    int linked = 0;
+    for (size_t i = 0; i < sorted.size(); ++i) {
+      if (assigned[i]) continue;
+      PolyElement* previous = sorted[i];
+      for (size_t j = i + 1; j < sorted.size(); ++j) {
+        if (assigned[j] || !corvia::detail_CoplanarFaces::SharesPlane(sorted[i], sorted[j], tolerance)) continue;
+        assigned[j] = 1;
+        EXPECT_EQ(previous->mCoplanarNext, sorted[j]) << "jitter " << jitter;
+        previous = sorted[j];
+        ++linked;
+      }
+      EXPECT_EQ(previous->mCoplanarNext, previous == sorted[i] ? nullptr : sorted[i]) << "jitter " << jitter;
+    }
+    // The test is only as strong as its planes: exact ones link every triangle of a square.
+    if (jitter == 0.0) {
+      EXPECT_EQ(linked, 6 * (2 * 5 * 5 - 1));
+    }
   }
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <random>
 #include <set>
 
 #include "symmetry/SimplePoly.h"
@@ -165,6 +167,34 @@ TEST(SimplePolyTopology, MergeCoincidentVerts) {
   EXPECT_TRUE(poly.VertAt(3).IsTemp());
   EXPECT_EQ(poly.VertAt(0).items, (std::vector<int32_t>{0, 1}));
   EXPECT_EQ(poly.FaceAt(1).items[0], 0);
+}
+
+TEST(SimplePolyTopology, MergeFindsEveryPairByACellSideAndNoOther) {
+  // Points by the sides of the search cells (1e-5 wide for a model of this size),
+  // every third with a partner within the tolerance, some of them across the side;
+  // the rest have none.
+  std::mt19937 random(11);
+  std::uniform_int_distribution<int> step(-90000, 90000);
+  std::uniform_real_distribution<double> offset(-2.0, 2.0);
+  std::vector<std::array<double, 3>> points;
+  std::vector<size_t> partners;
+  for (int i = 0; i < 600; ++i) {
+    std::array<double, 3> p = {step(random) * 1e-5 + offset(random) * kPointTolerance, step(random) * 1e-5,
+                               step(random) * 1e-5 + 0.5e-5};
+    points.push_back(p);
+    if (i % 3 == 0) {
+      p[0] += (i % 2 ? 0.6 : -0.6) * kPointTolerance;
+      partners.push_back(points.size());
+      points.push_back(p);
+    }
+  }
+  SimplePoly poly(static_cast<int>(points.size()), 0);
+  for (size_t i = 0; i < points.size(); ++i) poly.VertAt(static_cast<int>(i)).SetPos(points[i].data());
+  poly.MergeCoincidentVerts();
+  int merged = 0;
+  for (int i = 0; i < poly.NumVerts(); ++i) merged += poly.VertAt(i).IsTemp() ? 1 : 0;
+  EXPECT_EQ(merged, static_cast<int>(partners.size()));
+  for (size_t k : partners) EXPECT_TRUE(poly.VertAt(static_cast<int>(k)).IsTemp()) << k;
 }
 
 TEST(SimplePolyTopology, MergeInsideOneFaceLeavesNoRepeatedCorner) {
