@@ -26,6 +26,9 @@ namespace corvia::detail_ConvexHull {
 constexpr int32_t kHullNone = -1;
 // Vertices with any of these take no part in the hull.
 constexpr uint32_t kHullUnusableFlags = kSimpleDone | kSimpleMark2 | kSimpleTemp | kSimpleInfinite;
+// Of these, what a vertex of a model that the hull is copied from keeps (CopyFrom
+// carries no kSimpleMark2).
+constexpr uint32_t kHullSourceUnusableFlags = kHullUnusableFlags & kSimpleCopiedFlags;
 // Positions are snapped to a grid of this many steps across the widest extent of
 // the points, fine enough that no snap moves a point by a noticeable part of the
 // tolerance, and coarse enough that orientation sums fit 128 bits exactly.
@@ -125,9 +128,8 @@ class HullBuilder {
   // Polygons (point numbers, counter-clockwise seen from outside) and their planes.
   // False when the triangles do not join into polygons of three corners or more.
   bool ExtractFaces();
-  // Into the model the points are the vertices of.
-  void WriteFaces(int firstFace);
-  // Into plain lists, handing over the builder's own.
+  // Into plain lists, handing over the builder's own; the points are numbered as
+  // the input gives them (a model's vertex numbers).
   void WriteFaces(PointHull& hull);
 
  private:
@@ -1011,15 +1013,18 @@ bool HullBuilder::ExtractFaces() {
   return true;
 }
 
-void HullBuilder::WriteFaces(int firstFace) {
-  SimplePoly& poly = *mInput.poly;
+// The faces of a hull into a model, from firstFace on; point j of the hull is
+// vertex vertOf[j] (vertex j without vertOf). Every vertex that is no corner gets
+// Temp.
+void WriteHullFaces(SimplePoly& poly, int firstFace, const PointHull& hull, const std::vector<int32_t>* vertOf) {
+  auto vertOfPoint = [vertOf](int32_t point) { return vertOf ? (*vertOf)[static_cast<size_t>(point)] : point; };
   // The faces change, so the vertex-face lists and the edges go.
   for (int i = 0; i < poly.NumVerts(); ++i) poly.VertAt(i).items.clear();
   poly.flags &= ~(kSimpleHasVertFaceLists | kSimpleSortedFaceLists);
   poly.SetNumEdges(0);
 
   // One growth for all the faces instead of one per face past the end.
-  const size_t numFaces = mFaceGroup.size();
+  const size_t numFaces = hull.NumFaces();
   const int needed = firstFace + static_cast<int>(numFaces);
   if (needed > poly.NumFaces()) poly.Resize(poly.NumVerts(), needed);
   int index = firstFace;
@@ -1028,13 +1033,13 @@ void HullBuilder::WriteFaces(int firstFace) {
     (void)tick();
     SimpleFace* face = poly.GetFace(index);
     if (!face) return;
-    const size_t first = mFaceStart[j];
-    const size_t count = mFaceStart[j + 1] - first;
+    const size_t first = hull.faceStart[j];
+    const size_t count = hull.faceStart[j + 1] - first;
     face->SetNumVerts(static_cast<int>(count), 1);
     for (size_t i = 0; i < count; ++i) {
-      face->SetVertIndex(static_cast<int>(i), VertOf(mCorners[first + i]));
+      face->SetVertIndex(static_cast<int>(i), vertOfPoint(hull.faceCorners[first + i]));
     }
-    CopyVector(face->normal, mPlanes[static_cast<size_t>(mFaceGroup[j])].n);
+    CopyVector(face->normal, &hull.normals[j * 3]);
     // A reused record is a new face: it must not stay removed or keep old rings.
     face->flags &= ~kSimpleTemp;
     face->typeId = kNoIndex;
@@ -1050,12 +1055,8 @@ void HullBuilder::WriteFaces(int firstFace) {
   if (poly.currentFace >= index) poly.currentFace = kNoIndex;
   if (index < poly.NumFaces()) poly.Truncate(poly.NumVerts(), index);
 
-  // The points that are no corner are left out, in the order of the vertices: every
-  // vertex still in use is a point.
   std::vector<uint8_t> cornerVert(static_cast<size_t>(poly.NumVerts()), 0);
-  for (size_t point = 0; point < mPoints.size(); ++point) {
-    if (mIsCorner[point]) cornerVert[static_cast<size_t>(VertOf(static_cast<int32_t>(point)))] = 1;
-  }
+  for (int32_t point : hull.corners) cornerVert[static_cast<size_t>(vertOfPoint(point))] = 1;
   for (int i = 0; i < poly.NumVerts(); ++i) {
     SimpleVert& v = poly.VertAt(i);
     if (!v.IsTemp() && !cornerVert[static_cast<size_t>(i)]) v.flags |= kSimpleTemp;
@@ -1110,6 +1111,20 @@ void Refuse(HullOutcome outcome, int badVertex, std::string* refusal) {
   *refusal = text;
 }
 
+// The hull of plain points, any number of them (fewer than 4 are Flat once they
+// are found finite), into `hull`; `badPoint` receives the point with no finite
+// position (NotFinite).
+HullOutcome HullOfPoints(const double* xyz, size_t numPoints, PointHull& hull, int* badPoint, double faceTolerance) {
+  hull = PointHull();
+  if (numPoints == 0 || numPoints > static_cast<size_t>(std::numeric_limits<int32_t>::max())) return HullOutcome::Flat;
+  platform::WaitCursorScope waitCursor;
+  HullBuilder builder({nullptr, xyz, static_cast<int32_t>(numPoints)}, faceTolerance);
+  HullOutcome outcome = BuildAndFindFaces(builder, badPoint);
+  if (outcome == HullOutcome::Built) builder.WriteFaces(hull);
+  if (outcome == HullOutcome::Built && !ProgressTick()) outcome = HullOutcome::Cancelled;
+  return outcome;
+}
+
 }  // namespace corvia::detail_ConvexHull
 
 namespace corvia {
@@ -1123,7 +1138,11 @@ bool ComputeConvexHull(SimplePoly& poly, int firstFace, std::string* refusal, do
     poly.flags |= kSimpleGrowable;
     detail_ConvexHull::HullBuilder builder({&poly, nullptr, poly.NumVerts()}, faceTolerance);
     outcome = detail_ConvexHull::BuildAndFindFaces(builder, &badVertex);
-    if (outcome == HullOutcome::Built) builder.WriteFaces(firstFace);
+    if (outcome == HullOutcome::Built) {
+      PointHull hull;
+      builder.WriteFaces(hull);
+      detail_ConvexHull::WriteHullFaces(poly, firstFace, hull, nullptr);
+    }
     // Cancelled while the faces were written: none of them is kept.
     if (outcome == HullOutcome::Built && !ProgressTick()) {
       poly.Truncate(poly.NumVerts(), firstFace);
@@ -1141,19 +1160,12 @@ bool ComputeConvexHull(SimplePoly& poly, int firstFace, std::string* refusal, do
 bool ComputeConvexHull(const double* xyz, size_t numPoints, PointHull& hull, std::string* refusal,
                        double faceTolerance) {
   using detail_ConvexHull::HullOutcome;
-  hull = PointHull();
-  HullOutcome outcome = HullOutcome::Flat;
-  int badVertex = -1;
-  if (numPoints >= 4 && numPoints <= static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
-    platform::WaitCursorScope waitCursor;
-    detail_ConvexHull::HullBuilder builder({nullptr, xyz, static_cast<int32_t>(numPoints)}, faceTolerance);
-    outcome = detail_ConvexHull::BuildAndFindFaces(builder, &badVertex);
-    if (outcome == HullOutcome::Built) builder.WriteFaces(hull);
-    if (outcome == HullOutcome::Built && !ProgressTick()) outcome = HullOutcome::Cancelled;
-  }
+  int badPoint = -1;
+  const HullOutcome outcome =
+      numPoints >= 4 ? detail_ConvexHull::HullOfPoints(xyz, numPoints, hull, &badPoint, faceTolerance) : HullOutcome::Flat;
   if (outcome == HullOutcome::Built) return true;
   hull = PointHull();
-  detail_ConvexHull::Refuse(outcome, badVertex, refusal);
+  detail_ConvexHull::Refuse(outcome, badPoint, refusal);
   return false;
 }
 
@@ -1245,18 +1257,44 @@ std::unique_ptr<SimplePoly> CreateConvexHull(SimplePoly& source, unsigned option
     if (refusal) *refusal = "the vertices do not enclose a solid";
     return nullptr;
   }
-  // The faces are made as many as the hull has (a model of many points on few planes
-  // has far fewer than the 2 V - 4 triangles of points in general position).
+  // The hull is found from the positions of the vertices that take part, in their
+  // order (point j is vertex vertOf[j]); the model of it is made only once it is
+  // known, its vertex k the copy of source vertex k.
+  using detail_ConvexHull::HullOutcome;
+  std::vector<int32_t> vertOf;
+  PointHull points;
+  HullOutcome outcome = HullOutcome::Flat;
+  int badPoint = -1;
+  {
+    std::vector<double> xyz;
+    for (int i = 0; i < numVerts; ++i) {
+      const SimpleVert& v = source.VertAt(i);
+      if (v.flags & detail_ConvexHull::kHullSourceUnusableFlags) continue;
+      vertOf.push_back(i);
+      xyz.insert(xyz.end(), v.pos, v.pos + 3);
+    }
+    outcome = detail_ConvexHull::HullOfPoints(xyz.data(), vertOf.size(), points, &badPoint, faceTolerance);
+  }
+  if (outcome != HullOutcome::Built) {
+    detail_ConvexHull::Refuse(outcome, badPoint >= 0 ? vertOf[static_cast<size_t>(badPoint)] : badPoint, refusal);
+    return nullptr;
+  }
   auto hull = std::make_unique<SimplePoly>(numVerts, 0);
   hull->scale = source.scale;
-  hull->flags |= kSimpleKeepLengthUnits | (source.flags & kSimpleInherited);
+  hull->flags |= kSimpleKeepLengthUnits | kSimpleGrowable | (source.flags & kSimpleInherited);
   ProgressTicker tick;
   for (int i = 0; i < numVerts; ++i) {
     (void)tick();
     hull->VertAt(i).CopyFrom(source.VertAt(i), true);
   }
-  if (!ComputeConvexHull(*hull, 0, refusal, faceTolerance)) return nullptr;
-  (void)ProgressTick();
+  detail_ConvexHull::WriteHullFaces(*hull, 0, points, &vertOf);
+  points = PointHull();
+  std::vector<int32_t>().swap(vertOf);
+  hull->ClearAllFlags(kSimpleDone);
+  if (!ProgressTick()) {
+    if (refusal) refusal->clear();
+    return nullptr;
+  }
   PrepareVertexFaceLists(*hull);
   (void)ProgressTick();
 
