@@ -165,11 +165,11 @@ template <typename PositionOf>
 std::vector<uint8_t> FindLonePoints(const std::vector<int32_t>& ids, double cellSize, double tol,
                                     PositionOf positionOf) {
   std::vector<uint8_t> lone(ids.size(), 1);
-  std::vector<KeyedEntry> cells(ids.size());
   // Cells of its own, by multiplying: any grid serves, the test only needs cell
-  // numbers that never decrease as the coordinate grows.
+  // numbers that never decrease as the coordinate grows. Half the hash of the cell
+  // stands for it.
   const double scale = 1.0 / cellSize;
-  for (size_t k = 0; k < ids.size(); ++k) {
+  auto cellKey = [&](size_t k) {
     const double* p = positionOf(ids[k]);
     int64_t cell[3];
     for (int j = 0; j < 3; ++j) {
@@ -179,18 +179,27 @@ std::vector<uint8_t> FindLonePoints(const std::vector<int32_t>& ids, double cell
         lone[k] = 0;
       }
     }
-    // Half the hash: half the digits to sort by.
-    cells[k] = KeyedEntry{HashOfCell(cell) >> 32, static_cast<int32_t>(k)};
-  }
-  // Cells whose hashes agree are taken as one: that only sends points to the search.
-  SortByKey(cells);
-  for (size_t first = 0; first < cells.size();) {
+    return static_cast<uint32_t>(HashOfCell(cell) >> 32);
+  };
+  // The keys sorted, then only those met more than once kept: the points of those
+  // cells are found by a second pass. Cells whose keys agree are taken as one: that
+  // only sends points to the search.
+  std::vector<uint32_t> shared(ids.size());
+  for (size_t k = 0; k < ids.size(); ++k) shared[k] = cellKey(k);
+  SortByKey(shared);
+  size_t numShared = 0;
+  for (size_t first = 0; first < shared.size();) {
     size_t end = first + 1;
-    while (end < cells.size() && cells[end].key == cells[first].key) ++end;
-    if (end - first > 1) {
-      for (size_t k = first; k < end; ++k) lone[static_cast<size_t>(cells[k].value)] = 0;
-    }
+    while (end < shared.size() && shared[end] == shared[first]) ++end;
+    if (end - first > 1) shared[numShared++] = shared[first];
     first = end;
+  }
+  shared.resize(numShared);
+  shared.shrink_to_fit();
+  if (!shared.empty()) {
+    for (size_t k = 0; k < ids.size(); ++k) {
+      if (std::binary_search(shared.begin(), shared.end(), cellKey(k))) lone[k] = 0;
+    }
   }
   return lone;
 }

@@ -55,6 +55,14 @@ enum class HullOutcome {
   Cancelled,  // the user cancelled the work the hull is part of
 };
 
+// x rounded to the nearest whole number, halves up: as std::llround for x from 0
+// up to 2^52, without a call.
+inline int64_t RoundHalfUp(double x) {
+  int64_t whole = static_cast<int64_t>(x);
+  if (x - static_cast<double>(whole) >= 0.5) ++whole;
+  return whole;
+}
+
 struct HullPlane {
   double n[3];  // unit outward normal
   double d;     // n . p + d is the signed distance of p, negative inside
@@ -98,11 +106,20 @@ double SquaredDistanceToTriangle(const double* p, const double* a, const double*
 // What the hull is built from: the vertices of a model, or plain coordinates (x, y,
 // z of each point in turn) of which every point takes part.
 struct HullInput {
-  SimplePoly* poly = nullptr;
-  const double* xyz = nullptr;
+  explicit HullInput(SimplePoly& model)
+      : poly(&model),
+        count(model.NumVerts()),
+        first(count > 0 ? reinterpret_cast<const char*>(model.VertAt(0).pos) : nullptr),
+        stride(sizeof(SimpleVert)) {}
+  HullInput(const double* xyz, int32_t numPoints)
+      : count(numPoints), first(reinterpret_cast<const char*>(xyz)), stride(3 * sizeof(double)) {}
+  SimplePoly* poly = nullptr;  // the model, when the points are its vertices
   int32_t count = 0;
+  // The position of point i lies i strides past the first, in either case.
+  const char* first = nullptr;
+  size_t stride = 0;
   const double* operator()(int32_t i) const {
-    return xyz ? xyz + static_cast<size_t>(i) * 3 : poly->VertAt(i).pos;
+    return reinterpret_cast<const double*>(first + static_cast<size_t>(i) * stride);
   }
 };
 
@@ -133,21 +150,21 @@ class HullBuilder {
   void WriteFaces(PointHull& hull);
 
  private:
-  const double* Pos(int32_t point) const { return mInput(VertOf(point)); }
-  // The same position, read from the point's own record once the faces are being
-  // found (after KeepPositions).
-  const double* KeptPos(int32_t point) const { return mPoints[static_cast<size_t>(point)].grid; }
-  // Puts each point's position in its record in place of its snapped one, which
-  // only the building needs: the faces are found from the records, which lie in
-  // the order of the curve, instead of from the model's vertices.
-  void KeepPositions();
-  int32_t VertOf(int32_t point) const { return mPoints[static_cast<size_t>(point)].vert; }
-  // Before the records are made: the position of the vertex at `rank` in vertOf.
-  const double* PosOfRank(const std::vector<int32_t>& vertOf, size_t rank) const {
-    return mInput(vertOf[rank]);
+  const double* Pos(int32_t point) const {
+    return mKeptPos.empty() ? mInput(VertOf(point)) : &mKeptPos[static_cast<size_t>(point) * 3];
   }
-  // Snapped coordinates are whole numbers below 2^41, held exactly in doubles.
-  const double* Grid(int32_t point) const { return mPoints[static_cast<size_t>(point)].grid; }
+  int32_t VertOf(int32_t point) const { return mPoints[static_cast<size_t>(point)].vert; }
+  // The vertex of the point at `rank` in the order of the vertices used.
+  int32_t VertOfRank(int32_t rank) const {
+    return mVertOfRank.empty() ? rank : mVertOfRank[static_cast<size_t>(rank)];
+  }
+  const double* PosOfRank(int32_t rank) const { return mInput(VertOfRank(rank)); }
+  // The snapped position, worked out from the position each time it is asked for
+  // rather than kept: whole numbers below 2^41, held exactly in doubles.
+  [[gnu::always_inline]] void Snap(const double* p, double* grid) const {
+    for (int k = 0; k < 3; ++k) grid[k] = static_cast<double>(RoundHalfUp((p[k] - mLow[k]) * mSteps));
+  }
+  [[gnu::always_inline]] void Grid(int32_t point, double* grid) const { Snap(Pos(point), grid); }
   static int32_t TriOf(int32_t h) { return h / 3; }
   static int32_t NextEdge(int32_t h) { return (h % 3 == 2) ? h - 2 : h + 1; }
   int32_t Start(int32_t h) const { return mTriVerts[static_cast<size_t>(h)]; }
@@ -158,13 +175,11 @@ class HullBuilder {
     mTwin[static_cast<size_t>(h1)] = h2;
     mTwin[static_cast<size_t>(h2)] = h1;
   }
-  // The exact (b - a) x (c - a) of the snapped points.
-  void GridNormal(int32_t a, int32_t b, int32_t c, Int128* out) const;
-  // Sign of (q - a) . ((b - a) x (c - a)): positive when q lies on the side the
-  // triangle a, b, c faces (counter-clockwise seen from there), exactly.
-  int Orient(int32_t a, int32_t b, int32_t c, int32_t q) const;
-  // Orient(corners of t, q) > 0, from the cross products kept with t.
-  bool Sees(int32_t q, int32_t t) const;
+  // OrientGrid of the points a, b, c and the snapped position gq.
+  int Orient(int32_t a, int32_t b, int32_t c, const double* gq) const;
+  // Orient(corners of t, q) > 0 for the point q at the snapped position gq, from the
+  // cross products kept with t.
+  bool Sees(const double* gq, int32_t t) const;
   // A triangle in the first free slot; its number, given in the order triangles
   // are made, is what orders the faces in the end.
   int32_t NewTri(int32_t a, int32_t b, int32_t c);
@@ -172,22 +187,26 @@ class HullBuilder {
   // Renumbers the living triangles 0, 1, ... in the order they were made and lets
   // go of what only the building needed.
   void PackTriangles();
+  // Keeps only the points that are corners of triangles, renumbered in their order,
+  // with their positions: the faces are found from positions that lie near each
+  // other in memory, in the order of the curve, not scattered through the input.
+  void KeepCorners();
   void AddConflict(int32_t point, int32_t tri);
   bool AddPoint(int32_t p);
-  // The points used: the first of each set of coincident vertices, finite.
-  HullOutcome GatherPoints(std::vector<int32_t>& vertOf);
-  // Snaps the points gathered to the grid and numbers them along a space-filling
-  // curve, so that points near each other, which wait on the same triangles and
-  // meet in the same triangles, lie near each other in memory. The first
-  // tetrahedron's corners (and, up to kHullPointsInVertexOrder points, the order the
-  // points are added in) keep going by their order as vertices, through
-  // mPointOfRank.
-  void SnapAndOrder(const std::vector<int32_t>& vertOf);
-  // The corners of the first tetrahedron, as places in vertOf, and the smaller of
-  // its heights (the third corner over the line of the first two, the fourth over
-  // their plane); false when the points lie within the tolerance of a line or a
-  // plane.
-  bool ChooseTetrahedron(const std::vector<int32_t>& vertOf, int32_t* corners, double* height) const;
+  // The points used: the first of each set of coincident vertices, finite; their
+  // vertices go to mVertOfRank (left empty when they are all of them).
+  HullOutcome GatherPoints();
+  // Sets the grid the points snap to and numbers them along a space-filling curve,
+  // so that points near each other, which wait on the same triangles and meet in
+  // the same triangles, lie near each other in memory. The first tetrahedron's
+  // corners (given by rank, then turned into points) and, up to
+  // kHullPointsInVertexOrder points, the order the points are added in (through
+  // mPointOfRank) keep going by their order as vertices.
+  void SnapAndOrder(int32_t* corners);
+  // The corners of the first tetrahedron, as ranks, and the smaller of its heights
+  // (the third corner over the line of the first two, the fourth over their plane);
+  // false when the points lie within the tolerance of a line or a plane.
+  bool ChooseTetrahedron(int32_t* corners, double* height) const;
   // The outward unit normal of triangle t and the plane through it.
   HullPlane TrianglePlane(int32_t t) const;
   void GroupCoplanarTriangles();
@@ -200,20 +219,32 @@ class HullBuilder {
   std::vector<uint8_t> mLeftOut;  // per point of plain coordinates, when any is left out
   double mFaceTolerance;
   int mBadVertex = kHullNone;
-  std::vector<int32_t> mPointOfRank;  // the points in the order of their vertices
-  // What the building reads of a point at once, in one record: its snapped position,
-  // the triangle it waits on and its vertex.
+  int32_t mNumRanks = 0;               // the points used
+  std::vector<int32_t> mVertOfRank;    // their vertices, in order; empty when they are all
+  std::vector<int32_t> mPointOfRank;   // the points in the order of their vertices
+  // What is kept of a point while the hull is built: its snapped position to
+  // float precision, its vertex, the triangle it waits on (kHullNone, kHullSkipped
+  // or kHullCorner when none) and the next point waiting on the same triangle. The
+  // near position settles most of its tests; its snapped position is worked out
+  // from its position for the rest.
   struct HullPoint {
-    double grid[3];           // the snapped position; the position itself after KeepPositions
-    int32_t tri = kHullNone;  // the triangle it waits on, kHullNone, kHullSkipped or kHullCorner
+    float near[3] = {0, 0, 0};  // the snapped position to the nearest float
     int32_t vert = kHullNone;
+    int32_t tri = kHullNone;
+    int32_t next = kHullNone;
   };
+  std::vector<HullPoint> mPoints;
+  // Once the hull is built (KeepCorners): the positions of the triangles' corners,
+  // three per point, the only points kept.
+  std::vector<double> mKeptPos;
+  // The grid: a position p snaps to round((p - mLow) mSteps).
+  double mLow[3] = {0, 0, 0};
+  double mSteps = 1.0;
   // A point that near the hull when its turn came: it stays in its
   // triangle's list, but no other triangle takes it.
   static constexpr int32_t kHullSkipped = -2;
   // A corner of the first tetrahedron.
   static constexpr int32_t kHullCorner = -3;
-  std::vector<HullPoint> mPoints;
   // A point nearer the hull than this when its turn comes is not added (see Build).
   double mSquaredSkipTolerance = kSquaredPointTolerance;
   double mExtent = 0;  // the widest extent of the points
@@ -236,9 +267,6 @@ class HullBuilder {
   std::vector<uint8_t> mTriAlive;
   std::vector<uint32_t> mTriStamp;
   std::vector<int32_t> mConflictHead;  // per slot
-  // Per point: the next point waiting on the same triangle. Apart from the records,
-  // so that a walk along a list can run ahead and ask for the records it will need.
-  std::vector<int32_t> mConflictNext;
   std::vector<uint32_t> mTriSerial;  // per slot: when its triangle was made
   uint32_t mNumMade = 0;             // triangles made so far
   std::vector<int32_t> mFreeSlots;
@@ -247,6 +275,7 @@ class HullBuilder {
   struct SideTerms {
     double n[3];
     double magnitude[3];
+    double a[3];  // the snapped position of corner 0
   };
   std::vector<SideTerms> mSideTerms;
   uint32_t mStamp = 0;
@@ -267,10 +296,8 @@ class HullBuilder {
   std::vector<int32_t> mFaceGroup;
 };
 
-void HullBuilder::GridNormal(int32_t a, int32_t b, int32_t c, Int128* out) const {
-  const double* pa = Grid(a);
-  const double* pb = Grid(b);
-  const double* pc = Grid(c);
+// The exact (b - a) x (c - a) of snapped positions.
+void GridNormal(const double* pa, const double* pb, const double* pc, Int128* out) {
   Int128 u[3], v[3];
   for (int k = 0; k < 3; ++k) {
     u[k] = static_cast<Int128>(static_cast<int64_t>(pb[k]) - static_cast<int64_t>(pa[k]));
@@ -305,6 +332,15 @@ void SideTermsOf(const double* pa, const double* pb, const double* pc, double* n
 constexpr double kHalfEps = std::numeric_limits<double>::epsilon() / 2;
 constexpr double kSideBound = (7.0 + 56.0 * kHalfEps) * kHalfEps;
 
+// A snapped coordinate (below 2^41) rounded to a float is off by at most half its
+// last place, 2^16. A side test from such a near position takes on besides that
+// much times the sum of the normal's components, each of which may be off by twice
+// the rounding of its magnitude; and all of it a little more for the rounding of
+// the sum itself.
+constexpr double kNearSlack = 65536.0;
+constexpr double kNearSlackOfMagnitude = 2.0 * std::numeric_limits<double>::epsilon();
+constexpr double kNearSlackRounding = 1.0 + 1.0 / 1099511627776.0;
+
 int FilteredSign(const double* pa, const double* pq, const double* n, const double* magnitude) {
   const double w[3] = {pq[0] - pa[0], pq[1] - pa[1], pq[2] - pa[2]};
   const double det = w[0] * n[0] + w[1] * n[1] + w[2] * n[2];
@@ -314,17 +350,18 @@ int FilteredSign(const double* pa, const double* pq, const double* n, const doub
   return 0;
 }
 
-int HullBuilder::Orient(int32_t a, int32_t b, int32_t c, int32_t q) const {
+// Sign of (q - a) . ((b - a) x (c - a)) for snapped positions: positive when q
+// lies on the side the triangle a, b, c faces (counter-clockwise seen from there),
+// exactly.
+int OrientGrid(const double* pa, const double* pb, const double* pc, const double* pq) {
   // Grid differences are exact in doubles; the sum of products is decided in
   // doubles where the rounding cannot turn it, and in 128-bit integers otherwise.
   double n[3], magnitude[3];
-  SideTermsOf(Grid(a), Grid(b), Grid(c), n, magnitude);
-  const int sign = FilteredSign(Grid(a), Grid(q), n, magnitude);
+  SideTermsOf(pa, pb, pc, n, magnitude);
+  const int sign = FilteredSign(pa, pq, n, magnitude);
   if (sign != 0) return sign;
   Int128 exact[3];
-  GridNormal(a, b, c, exact);
-  const double* pa = Grid(a);
-  const double* pq = Grid(q);
+  GridNormal(pa, pb, pc, exact);
   Int128 sum = 0;
   for (int k = 0; k < 3; ++k) {
     sum += exact[k] * static_cast<Int128>(static_cast<int64_t>(pq[k]) - static_cast<int64_t>(pa[k]));
@@ -332,26 +369,30 @@ int HullBuilder::Orient(int32_t a, int32_t b, int32_t c, int32_t q) const {
   return sum > 0 ? 1 : (sum < 0 ? -1 : 0);
 }
 
-bool HullBuilder::Sees(int32_t q, int32_t t) const {
+int HullBuilder::Orient(int32_t a, int32_t b, int32_t c, const double* gq) const {
+  double ga[3], gb[3], gc[3];
+  Grid(a, ga);
+  Grid(b, gb);
+  Grid(c, gc);
+  return OrientGrid(ga, gb, gc, gq);
+}
+
+bool HullBuilder::Sees(const double* gq, int32_t t) const {
   const SideTerms& terms = mSideTerms[static_cast<size_t>(t)];
-  const int sign = FilteredSign(Grid(Corner(t, 0)), Grid(q), terms.n, terms.magnitude);
+  const int sign = FilteredSign(terms.a, gq, terms.n, terms.magnitude);
   if (sign != 0) return sign > 0;
-  return Orient(Corner(t, 0), Corner(t, 1), Corner(t, 2), q) > 0;
+  return Orient(Corner(t, 0), Corner(t, 1), Corner(t, 2), gq) > 0;
 }
 
 HullPlane HullBuilder::TrianglePlane(int32_t t) const {
   // From the positions themselves, not their snapped images: the planes of a model
   // whose coordinates are exact stay exact (its symmetry axes are taken from them).
   HullPlane plane;
-  TriangleNormal(plane.n, KeptPos(Corner(t, 0)), KeptPos(Corner(t, 1)), KeptPos(Corner(t, 2)));
+  TriangleNormal(plane.n, Pos(Corner(t, 0)), Pos(Corner(t, 1)), Pos(Corner(t, 2)));
   const double length = std::sqrt(Dot(plane.n, plane.n));
   if (length > 0) Scale(plane.n, plane.n, 1.0 / length);
-  plane.d = -Dot(plane.n, KeptPos(Corner(t, 0)));
+  plane.d = -Dot(plane.n, Pos(Corner(t, 0)));
   return plane;
-}
-
-void HullBuilder::KeepPositions() {
-  for (HullPoint& record : mPoints) CopyVector(record.grid, mInput(record.vert));
 }
 
 int32_t HullBuilder::NewTri(int32_t a, int32_t b, int32_t c) {
@@ -379,7 +420,11 @@ int32_t HullBuilder::NewTri(int32_t a, int32_t b, int32_t c) {
   }
   mTriSerial[static_cast<size_t>(t)] = mNumMade++;
   SideTerms& terms = mSideTerms[static_cast<size_t>(t)];
-  SideTermsOf(Grid(a), Grid(b), Grid(c), terms.n, terms.magnitude);
+  double gb[3], gc[3];
+  Grid(a, terms.a);
+  Grid(b, gb);
+  Grid(c, gc);
+  SideTermsOf(terms.a, gb, gc, terms.n, terms.magnitude);
   return t;
 }
 
@@ -420,17 +465,36 @@ void HullBuilder::PackTriangles() {
   mTwin = std::move(twin);
   mTriAlive.assign(order.size(), 1);
   for (auto* list : {&mTriStamp, &mTriSerial}) std::vector<uint32_t>().swap(*list);
-  for (auto* list : {&mConflictHead, &mConflictNext, &mPointOfRank, &mFreeSlots}) {
+  for (auto* list : {&mConflictHead, &mPointOfRank, &mFreeSlots}) {
     std::vector<int32_t>().swap(*list);
   }
   std::vector<SideTerms>().swap(mSideTerms);
   std::vector<SideTerms>().swap(mConeTerms);
 }
 
+void HullBuilder::KeepCorners() {
+  // Which points are kept, and as what, in the place of the triangle they waited on.
+  for (HullPoint& point : mPoints) point.tri = kHullNone;
+  for (int32_t point : mTriVerts) mPoints[static_cast<size_t>(point)].tri = 0;
+  size_t numKept = 0;
+  for (HullPoint& point : mPoints) {
+    if (point.tri != kHullNone) point.tri = static_cast<int32_t>(numKept++);
+  }
+  for (int32_t& point : mTriVerts) point = mPoints[static_cast<size_t>(point)].tri;
+  std::vector<HullPoint> kept(numKept);
+  mKeptPos.resize(numKept * 3);
+  for (const HullPoint& point : mPoints) {
+    if (point.tri == kHullNone) continue;
+    const size_t k = static_cast<size_t>(point.tri);
+    kept[k].vert = point.vert;
+    CopyVector(&mKeptPos[k * 3], mInput(point.vert));
+  }
+  mPoints = std::move(kept);
+}
+
 void HullBuilder::AddConflict(int32_t point, int32_t tri) {
-  HullPoint& record = mPoints[static_cast<size_t>(point)];
-  record.tri = tri;
-  mConflictNext[static_cast<size_t>(point)] = mConflictHead[static_cast<size_t>(tri)];
+  mPoints[static_cast<size_t>(point)].tri = tri;
+  mPoints[static_cast<size_t>(point)].next = mConflictHead[static_cast<size_t>(tri)];
   mConflictHead[static_cast<size_t>(tri)] = point;
 }
 
@@ -448,7 +512,8 @@ bool HullBuilder::IsLeftOut(int32_t i) const {
   return !mLeftOut.empty() && mLeftOut[static_cast<size_t>(i)];
 }
 
-HullOutcome HullBuilder::GatherPoints(std::vector<int32_t>& vertOf) {
+HullOutcome HullBuilder::GatherPoints() {
+  std::vector<int32_t> vertOf;
   double extent = 0;
   vertOf.reserve(static_cast<size_t>(mInput.count));
   for (int32_t i = 0; i < mInput.count; ++i) {
@@ -510,7 +575,11 @@ HullOutcome HullBuilder::GatherPoints(std::vector<int32_t>& vertOf) {
     std::erase_if(vertOf, [this](int32_t i) { return IsLeftOut(i); });
     std::vector<uint8_t>().swap(mLeftOut);
   }
-  return vertOf.size() < 4 ? HullOutcome::Flat : HullOutcome::Built;
+  mNumRanks = static_cast<int32_t>(vertOf.size());
+  if (mNumRanks < 4) return HullOutcome::Flat;
+  // Vertices taken in order, as many as there are, are all of them.
+  if (mNumRanks < mInput.count) mVertOfRank = std::move(vertOf);
+  return HullOutcome::Built;
 }
 
 // The bits of x stirred so that each bit of the result hangs on all of them.
@@ -535,67 +604,116 @@ uint64_t SpreadBits(uint64_t x) {
   return x;
 }
 
-void HullBuilder::SnapAndOrder(const std::vector<int32_t>& vertOf) {
-  auto pos = [this, &vertOf](size_t rank) { return PosOfRank(vertOf, rank); };
-  const size_t numPoints = vertOf.size();
-  double low[3], high[3];
-  CopyVector(low, pos(0));
-  CopyVector(high, pos(0));
-  for (size_t rank = 1; rank < numPoints; ++rank) {
+void HullBuilder::SnapAndOrder(int32_t* corners) {
+  const int32_t numPoints = mNumRanks;
+  double high[3];
+  CopyVector(mLow, PosOfRank(0));
+  CopyVector(high, PosOfRank(0));
+  for (int32_t rank = 1; rank < numPoints; ++rank) {
+    const double* p = PosOfRank(rank);
     for (int k = 0; k < 3; ++k) {
-      low[k] = std::min(low[k], pos(rank)[k]);
-      high[k] = std::max(high[k], pos(rank)[k]);
+      mLow[k] = std::min(mLow[k], p[k]);
+      high[k] = std::max(high[k], p[k]);
     }
   }
-  const double extent = std::max({high[0] - low[0], high[1] - low[1], high[2] - low[2]});
-  const double steps = extent > 0 ? kGridSteps / extent : 1.0;
+  const double extent = std::max({high[0] - mLow[0], high[1] - mLow[1], high[2] - mLow[2]});
+  mSteps = extent > 0 ? kGridSteps / extent : 1.0;
   mExtent = extent;
-  auto snap = [&](size_t rank, double* grid) {
-    for (int k = 0; k < 3; ++k) grid[k] = static_cast<double>(std::llround((pos(rank)[k] - low[k]) * steps));
-  };
 
   // Morton order of the top 11 bits of each grid coordinate (below 2^41): cells
-  // fine enough for a million points, and a key of three radix digits. Any order
-  // serves, so the coordinates need not be rounded here.
+  // fine enough for a million points. Any order serves, so the coordinates need not
+  // be rounded here.
   //
   // Points added in this order go in rounds first (see mAddInRecordOrder): a point
   // takes round r with chance 2^-(r + 1), drawn from a hash of its snapped place,
   // and the rarest rounds go first, so that each round is about as large as all
   // those before it. Within a round the cell of the curve comes first, then more
   // bits of the hash, so that points of one cell do not follow their vertices.
-  mAddInRecordOrder = numPoints > kHullPointsInVertexOrder;
-  constexpr uint64_t kRounds = 24;
-  std::vector<KeyedEntry> entries(numPoints);
-  for (size_t rank = 0; rank < numPoints; ++rank) {
+  mAddInRecordOrder = static_cast<size_t>(numPoints) > kHullPointsInVertexOrder;
+  static constexpr uint64_t kRounds = 24;
+  auto keyOf = [this](int32_t rank) {
+    const double* p = PosOfRank(rank);
     uint64_t key = 0;
     uint64_t hash = 0;
     for (int k = 0; k < 3; ++k) {
-      const double along = std::max(0.0, (pos(rank)[k] - low[k]) * steps);
+      const double along = std::max(0.0, (p[k] - mLow[k]) * mSteps);
       key |= SpreadBits(static_cast<uint64_t>(along) >> kCurveShift) << k;
-      if (mAddInRecordOrder) hash = MixBits(hash ^ static_cast<uint64_t>(std::llround(along)));
+      if (mAddInRecordOrder) hash = MixBits(hash ^ static_cast<uint64_t>(RoundHalfUp(along)));
     }
     if (mAddInRecordOrder) {
       const uint64_t round = std::min<uint64_t>(static_cast<uint64_t>(std::countr_zero(hash)), kRounds);
       key = (kRounds - round) << 59 | key << 26 | hash >> 38;
     }
-    entries[rank] = KeyedEntry{key, static_cast<int32_t>(rank)};
+    return key;
+  };
+
+  // The points are numbered in the order of their keys, ties in the order of their
+  // ranks, with nothing held beside their records: the ranks go to buckets by the
+  // top bits of their keys, in order, each with the next bits of its key in its
+  // record's place of a triangle; each bucket is then sorted by those bits and the
+  // few runs that agree in them by the rest of their keys. The positions are read in
+  // their order but for those runs.
+  constexpr int kBucketBits = 12;
+  constexpr int kMiddleShift = 64 - kBucketBits - 32;
+  constexpr size_t kBuckets = size_t{1} << kBucketBits;
+  std::vector<uint32_t> bucketEnd(kBuckets + 1, 0);
+  for (int32_t rank = 0; rank < numPoints; ++rank) ++bucketEnd[(keyOf(rank) >> (64 - kBucketBits)) + 1];
+  for (size_t d = 0; d < kBuckets; ++d) bucketEnd[d + 1] += bucketEnd[d];
+  mPoints.resize(static_cast<size_t>(numPoints));
+  // Each bucket's start moves on to its end.
+  for (int32_t rank = 0; rank < numPoints; ++rank) {
+    const uint64_t key = keyOf(rank);
+    HullPoint& record = mPoints[bucketEnd[key >> (64 - kBucketBits)]++];
+    record.vert = rank;
+    record.tri = static_cast<int32_t>(static_cast<uint32_t>(key >> kMiddleShift));
+    double grid[3];
+    Snap(PosOfRank(rank), grid);
+    for (int k = 0; k < 3; ++k) record.near[k] = static_cast<float>(grid[k]);
   }
-  SortByKey(entries);
-  mPointOfRank.resize(numPoints);
-  for (size_t q = 0; q < numPoints; ++q) mPointOfRank[static_cast<size_t>(entries[q].value)] = static_cast<int32_t>(q);
-  std::vector<KeyedEntry>().swap(entries);
-  mPoints.resize(numPoints);
-  for (size_t rank = 0; rank < numPoints; ++rank) {
-    HullPoint& record = mPoints[static_cast<size_t>(mPointOfRank[rank])];
-    snap(rank, record.grid);
-    record.vert = vertOf[rank];
+  auto middleBits = [](const HullPoint& record) { return static_cast<uint32_t>(record.tri); };
+  auto lowBits = [&keyOf](const HullPoint& record) {
+    return keyOf(record.vert) & ((uint64_t{1} << kMiddleShift) - 1);
+  };
+  for (size_t bucket = 0, first = 0; bucket < kBuckets; first = bucketEnd[bucket++]) {
+    const auto begin = mPoints.begin() + static_cast<std::ptrdiff_t>(first);
+    const auto end = mPoints.begin() + static_cast<std::ptrdiff_t>(bucketEnd[bucket]);
+    std::sort(begin, end, [&middleBits](const HullPoint& x, const HullPoint& y) {
+      return middleBits(x) < middleBits(y) || (middleBits(x) == middleBits(y) && x.vert < y.vert);
+    });
+    for (auto run = begin; run != end;) {
+      auto runEnd = run + 1;
+      while (runEnd != end && middleBits(*runEnd) == middleBits(*run)) ++runEnd;
+      if (runEnd - run > 1) {
+        std::sort(run, runEnd, [&lowBits](const HullPoint& x, const HullPoint& y) {
+          const uint64_t lx = lowBits(x), ly = lowBits(y);
+          return lx < ly || (lx == ly && x.vert < y.vert);
+        });
+      }
+      run = runEnd;
+    }
   }
+
+  // Ranks into points, then into vertices.
+  int32_t cornerPoints[4] = {kHullNone, kHullNone, kHullNone, kHullNone};
+  if (!mAddInRecordOrder) mPointOfRank.resize(static_cast<size_t>(numPoints));
+  for (int32_t q = 0; q < numPoints; ++q) {
+    const int32_t rank = mPoints[static_cast<size_t>(q)].vert;
+    for (int k = 0; k < 4; ++k) {
+      if (corners[k] == rank) cornerPoints[k] = q;
+    }
+    if (!mAddInRecordOrder) mPointOfRank[static_cast<size_t>(rank)] = q;
+    HullPoint& record = mPoints[static_cast<size_t>(q)];
+    record.vert = VertOfRank(rank);
+    record.tri = kHullNone;
+  }
+  std::copy_n(cornerPoints, 4, corners);
+  std::vector<int32_t>().swap(mVertOfRank);
 }
 
-bool HullBuilder::ChooseTetrahedron(const std::vector<int32_t>& vertOf, int32_t* corners, double* height) const {
+bool HullBuilder::ChooseTetrahedron(int32_t* corners, double* height) const {
   // In the order of the vertices, read straight through; the first of equals wins.
-  auto pos = [this, &vertOf](int32_t rank) { return PosOfRank(vertOf, static_cast<size_t>(rank)); };
-  const int32_t numPoints = static_cast<int32_t>(vertOf.size());
+  auto pos = [this](int32_t rank) { return PosOfRank(rank); };
+  const int32_t numPoints = mNumRanks;
   int32_t a = 0, b = 0;
   {
     int32_t extremes[6] = {0, 0, 0, 0, 0, 0};
@@ -663,15 +781,14 @@ HullOutcome HullBuilder::Build() {
   // or a plane enclose no solid.
   int32_t a, b, c, d4;
   {
-    std::vector<int32_t> vertOf;
-    const HullOutcome gathered = GatherPoints(vertOf);
+    const HullOutcome gathered = GatherPoints();
     if (gathered != HullOutcome::Built) return gathered;
-    if (!ProgressTick()) return HullOutcome::Cancelled;
-    SnapAndOrder(vertOf);
     if (!ProgressTick()) return HullOutcome::Cancelled;
     int32_t corners[4];
     double height = 0;
-    if (!ChooseTetrahedron(vertOf, corners, &height)) return HullOutcome::Flat;
+    if (!ChooseTetrahedron(corners, &height)) return HullOutcome::Flat;
+    SnapAndOrder(corners);
+    if (!ProgressTick()) return HullOutcome::Cancelled;
     // Points that span a solid well in every direction are left out only within a
     // few steps of the grid, relative to their extent: a dense sphere keeps every
     // point as a corner. Points that lie near a plane or a line keep the whole
@@ -681,16 +798,15 @@ HullOutcome HullBuilder::Build() {
       mSquaredSkipTolerance = skip * skip;
     }
     if (!ProgressTick()) return HullOutcome::Cancelled;
-    a = mPointOfRank[static_cast<size_t>(corners[0])];
-    b = mPointOfRank[static_cast<size_t>(corners[1])];
-    c = mPointOfRank[static_cast<size_t>(corners[2])];
-    d4 = mPointOfRank[static_cast<size_t>(corners[3])];
-    // Points added in the order of their records need their ranks no more.
-    if (mAddInRecordOrder) std::vector<int32_t>().swap(mPointOfRank);
+    a = corners[0];
+    b = corners[1];
+    c = corners[2];
+    d4 = corners[3];
   }
   const int32_t numPoints = static_cast<int32_t>(mPoints.size());
-  mConflictNext.assign(static_cast<size_t>(numPoints), kHullNone);
-  const int side = Orient(a, b, c, d4);
+  double grid[3];
+  Grid(d4, grid);
+  const int side = Orient(a, b, c, grid);
   if (side == 0) return HullOutcome::Flat;
 
   // The base faces away from the fourth corner.
@@ -706,11 +822,15 @@ HullOutcome HullBuilder::Build() {
   for (int32_t corner : {a, b, c, d4}) mPoints[static_cast<size_t>(corner)].tri = kHullCorner;
 
   ProgressTicker tick;
+  // The positions are asked for some points ahead: they are scattered.
+  constexpr int32_t kAhead = 16;
   for (int32_t q = numPoints - 1; q >= 0; --q) {
     if (!tick()) return HullOutcome::Cancelled;
+    if (q >= kAhead) __builtin_prefetch(Pos(q - kAhead));
     if (mPoints[static_cast<size_t>(q)].tri == kHullCorner) continue;
+    Grid(q, grid);
     for (int32_t t : {base, sides[0], sides[1], sides[2]}) {
-      if (Sees(q, t)) {
+      if (Sees(grid, t)) {
         AddConflict(q, t);
         break;
       }
@@ -731,12 +851,15 @@ HullOutcome HullBuilder::Build() {
     }
   }
   PackTriangles();
+  KeepCorners();
   return HullOutcome::Built;
 }
 
 bool HullBuilder::AddPoint(int32_t p) {
   ++mStamp;
   const int32_t start = mPoints[static_cast<size_t>(p)].tri;
+  double apex[3];
+  Grid(p, apex);
 
   // The region of triangles that p sees, flooded across edges.
   std::vector<int32_t>& visible = mVisible;
@@ -747,7 +870,7 @@ bool HullBuilder::AddPoint(int32_t p) {
     for (int k = 0; k < 3; ++k) {
       const int32_t nb = TriOf(Twin(t * 3 + k));
       if (mTriStamp[static_cast<size_t>(nb)] == mStamp) continue;
-      if (Sees(p, nb)) {
+      if (Sees(apex, nb)) {
         mTriStamp[static_cast<size_t>(nb)] = mStamp;
         visible.push_back(nb);
       }
@@ -803,9 +926,13 @@ bool HullBuilder::AddPoint(int32_t p) {
   // Turning the corners of a triangle round does not change its side, so each cone
   // triangle's test may start from p, which the tests then share.
   mConeTerms.resize(m);
-  const double* apex = Grid(p);
   for (size_t i = 0; i < m; ++i) {
-    SideTermsOf(apex, Grid(Start(horizon[i])), Grid(End(horizon[i])), mConeTerms[i].n, mConeTerms[i].magnitude);
+    SideTerms& terms = mConeTerms[i];
+    CopyVector(terms.a, apex);
+    double start[3], end[3];
+    Grid(Start(horizon[i]), start);
+    Grid(End(horizon[i]), end);
+    SideTermsOf(apex, start, end, terms.n, terms.magnitude);
   }
 
   // Points waiting on the removed triangles move to the first cone triangle they
@@ -828,18 +955,46 @@ bool HullBuilder::AddPoint(int32_t p) {
   // near each other, and most runs start where the previous point's did: from
   // there the run is followed back to its start.
   int32_t hint = kHullNone;
-  auto seesCone = [&](const double* w, const double* size, int32_t q, size_t i) {
+  // A waiting point is tested from its near position while that decides; the
+  // first test it does not decide turns it to its snapped position for good.
+  struct Waiting {
+    int32_t point;
+    bool exact;
+    double grid[3];  // the near position, then the snapped one
+    double w[3];     // grid - apex
+    double size[3];  // |w|
+  };
+  auto setFrom = [&apex](Waiting& q) {
+    for (int k = 0; k < 3; ++k) {
+      q.w[k] = q.grid[k] - apex[k];
+      q.size[k] = std::fabs(q.w[k]);
+    }
+  };
+  auto seesCone = [&](Waiting& q, size_t i) {
     // The filter of FilteredSign, with q - p worked out once for the whole cone.
     const SideTerms& terms = mConeTerms[i];
-    const double det = w[0] * terms.n[0] + w[1] * terms.n[1] + w[2] * terms.n[2];
-    const double bound =
-        kSideBound * (size[0] * terms.magnitude[0] + size[1] * terms.magnitude[1] + size[2] * terms.magnitude[2]);
-    return det > bound || (det >= -bound && Orient(p, Start(horizon[i]), End(horizon[i]), q) > 0);
+    auto det = [&terms, &q] { return q.w[0] * terms.n[0] + q.w[1] * terms.n[1] + q.w[2] * terms.n[2]; };
+    auto bound = [&terms, &q] {
+      return kSideBound *
+             (q.size[0] * terms.magnitude[0] + q.size[1] * terms.magnitude[1] + q.size[2] * terms.magnitude[2]);
+    };
+    if (!q.exact) {
+      const double near = det();
+      const double slack = (bound() + kNearSlack * (std::fabs(terms.n[0]) + std::fabs(terms.n[1]) +
+                                                    std::fabs(terms.n[2]) + kNearSlackOfMagnitude *
+                                                    (terms.magnitude[0] + terms.magnitude[1] + terms.magnitude[2]))) *
+                           kNearSlackRounding;
+      if (near > slack) return true;
+      if (near < -slack) return false;
+      Grid(q.point, q.grid);
+      setFrom(q);
+      q.exact = true;
+    }
+    const double exact = det(), limit = bound();
+    return exact > limit || (exact >= -limit && Orient(p, Start(horizon[i]), End(horizon[i]), q.grid) > 0);
   };
-  auto firstSeen = [&](int32_t q, const double* grid) -> int32_t {
-    const double w[3] = {grid[0] - apex[0], grid[1] - apex[1], grid[2] - apex[2]};
-    const double size[3] = {std::fabs(w[0]), std::fabs(w[1]), std::fabs(w[2])};
-    if (seesCone(w, size, q, 0)) return 0;
+  auto firstSeen = [&](Waiting& q) -> int32_t {
+    if (seesCone(q, 0)) return 0;
     // A run that does not hold the first triangle starts at 1 or later and does not
     // wrap round: any triangle of it leads back to its start. It is looked for
     // outwards from where the last point's run began.
@@ -847,42 +1002,41 @@ bool HullBuilder::AddPoint(int32_t p) {
     const int32_t from = hint > 0 ? hint : 1;
     int32_t seen = kHullNone;
     for (int32_t d = 0; seen == kHullNone && (from + d < numCone || from - d >= 1); ++d) {
-      if (from + d < numCone && seesCone(w, size, q, static_cast<size_t>(from + d))) {
+      if (from + d < numCone && seesCone(q, static_cast<size_t>(from + d))) {
         seen = from + d;
-      } else if (d > 0 && from - d >= 1 && seesCone(w, size, q, static_cast<size_t>(from - d))) {
+      } else if (d > 0 && from - d >= 1 && seesCone(q, static_cast<size_t>(from - d))) {
         seen = from - d;
       }
     }
     if (seen == kHullNone) return kHullNone;
-    while (seen > 1 && seesCone(w, size, q, static_cast<size_t>(seen - 1))) --seen;
+    while (seen > 1 && seesCone(q, static_cast<size_t>(seen - 1))) --seen;
     return seen;
   };
-  // The records are scattered: each is asked for a few points ahead.
-  constexpr int kLookAhead = 6;
+  // The points are scattered: a batch of them is taken off the list and their
+  // records asked for at once, so that their fetches overlap.
+  constexpr size_t kBatch = 32;
+  int32_t batch[kBatch];
   for (int32_t t : visible) {
     int32_t q = mConflictHead[static_cast<size_t>(t)];
-    int32_t ahead = q;
-    for (int k = 0; k < kLookAhead && ahead != kHullNone; ++k) {
-      __builtin_prefetch(&mPoints[static_cast<size_t>(ahead)]);
-      ahead = mConflictNext[static_cast<size_t>(ahead)];
-    }
     while (q != kHullNone) {
-      if (ahead != kHullNone) {
-        __builtin_prefetch(&mPoints[static_cast<size_t>(ahead)]);
-        ahead = mConflictNext[static_cast<size_t>(ahead)];
-      }
-      HullPoint& record = mPoints[static_cast<size_t>(q)];
-      const int32_t next = mConflictNext[static_cast<size_t>(q)];
-      const bool waiting = q != p && record.tri != kHullSkipped;
-      record.tri = kHullNone;
-      if (waiting) {
-        const int32_t i = firstSeen(q, record.grid);
+      size_t count = 0;
+      for (; q != kHullNone && count < kBatch; q = mPoints[static_cast<size_t>(q)].next) batch[count++] = q;
+      for (size_t k = 0; k < count; ++k) {
+        const int32_t point = batch[k];
+        int32_t& tri = mPoints[static_cast<size_t>(point)].tri;
+        const bool stillWaiting = point != p && tri != kHullSkipped;
+        tri = kHullNone;
+        if (!stillWaiting) continue;
+        Waiting waiting{point, false, {}, {}, {}};
+        const float* near = mPoints[static_cast<size_t>(point)].near;
+        for (int k = 0; k < 3; ++k) waiting.grid[k] = near[k];
+        setFrom(waiting);
+        const int32_t i = firstSeen(waiting);
         if (i != kHullNone) {
-          AddConflict(q, cone[static_cast<size_t>(i)]);
+          AddConflict(point, cone[static_cast<size_t>(i)]);
           hint = i;
         }
       }
-      q = next;
     }
     mConflictHead[static_cast<size_t>(t)] = kHullNone;
     FreeTri(t);
@@ -907,7 +1061,11 @@ void HullBuilder::GroupCoplanarTriangles() {
     (void)tick();
     if (!mTriAlive[static_cast<size_t>(t)]) continue;
     Int128 n[3];
-    GridNormal(Corner(t, 0), Corner(t, 1), Corner(t, 2), n);
+    double g0[3], g1[3], g2[3];
+    Grid(Corner(t, 0), g0);
+    Grid(Corner(t, 1), g1);
+    Grid(Corner(t, 2), g2);
+    GridNormal(g0, g1, g2, n);
     double* nd = &sense[static_cast<size_t>(t) * 3];
     for (int k = 0; k < 3; ++k) nd[k] = static_cast<double>(n[k]);
     order.push_back(KeyedEntry{~std::bit_cast<uint64_t>(Dot(nd, nd)), t});
@@ -915,7 +1073,6 @@ void HullBuilder::GroupCoplanarTriangles() {
   (void)ProgressTick();
   SortByKey(order);
   (void)ProgressTick();
-  KeepPositions();
   mTriGroup.assign(static_cast<size_t>(numTris), kHullNone);
   std::vector<int32_t> queue;
   for (const KeyedEntry& entry : order) {
@@ -933,7 +1090,7 @@ void HullBuilder::GroupCoplanarTriangles() {
         if (mTriGroup[static_cast<size_t>(nb)] != kHullNone) continue;
         bool inPlane = Dot(&sense[static_cast<size_t>(nb) * 3], plane.n) > 0;
         for (int c = 0; c < 3 && inPlane; ++c) {
-          inPlane = std::fabs(Dot(plane.n, KeptPos(Corner(nb, c))) + plane.d) <= mFaceTolerance;
+          inPlane = std::fabs(Dot(plane.n, Pos(Corner(nb, c))) + plane.d) <= mFaceTolerance;
         }
         if (!inPlane) continue;
         mTriGroup[static_cast<size_t>(nb)] = g;
@@ -987,8 +1144,8 @@ bool HullBuilder::ExtractFaces() {
     for (size_t i = 0; i < n; ++i) {
       const int32_t prev = f[(i + n - 1) % n], cur = f[i], next = f[(i + 1) % n];
       double toCur[3], toNext[3];
-      Subtract(toCur, KeptPos(cur), KeptPos(prev));
-      Subtract(toNext, KeptPos(next), KeptPos(prev));
+      Subtract(toCur, Pos(cur), Pos(prev));
+      Subtract(toNext, Pos(next), Pos(prev));
       if (!AreParallel(toCur, toNext, mFaceTolerance)) bent[static_cast<size_t>(cur)] = 1;
     }
   }
@@ -1118,7 +1275,7 @@ HullOutcome HullOfPoints(const double* xyz, size_t numPoints, PointHull& hull, i
   hull = PointHull();
   if (numPoints == 0 || numPoints > static_cast<size_t>(std::numeric_limits<int32_t>::max())) return HullOutcome::Flat;
   platform::WaitCursorScope waitCursor;
-  HullBuilder builder({nullptr, xyz, static_cast<int32_t>(numPoints)}, faceTolerance);
+  HullBuilder builder(HullInput(xyz, static_cast<int32_t>(numPoints)), faceTolerance);
   HullOutcome outcome = BuildAndFindFaces(builder, badPoint);
   if (outcome == HullOutcome::Built) builder.WriteFaces(hull);
   if (outcome == HullOutcome::Built && !ProgressTick()) outcome = HullOutcome::Cancelled;
@@ -1136,7 +1293,7 @@ bool ComputeConvexHull(SimplePoly& poly, int firstFace, std::string* refusal, do
   if (poly.NumVerts() >= 4) {
     platform::WaitCursorScope waitCursor;
     poly.flags |= kSimpleGrowable;
-    detail_ConvexHull::HullBuilder builder({&poly, nullptr, poly.NumVerts()}, faceTolerance);
+    detail_ConvexHull::HullBuilder builder(detail_ConvexHull::HullInput(poly), faceTolerance);
     outcome = detail_ConvexHull::BuildAndFindFaces(builder, &badVertex);
     if (outcome == HullOutcome::Built) {
       PointHull hull;
