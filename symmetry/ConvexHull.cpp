@@ -341,6 +341,14 @@ constexpr double kNearSlack = 65536.0;
 constexpr double kNearSlackOfMagnitude = 2.0 * std::numeric_limits<double>::epsilon();
 constexpr double kNearSlackRounding = 1.0 + 1.0 / 1099511627776.0;
 
+// How far a side test from a near position may be off, given the bound of its own
+// rounding.
+inline double NearSlack(double bound, const double* n, const double* magnitude) {
+  return (bound + kNearSlack * (std::fabs(n[0]) + std::fabs(n[1]) + std::fabs(n[2]) +
+                                kNearSlackOfMagnitude * (magnitude[0] + magnitude[1] + magnitude[2]))) *
+         kNearSlackRounding;
+}
+
 int FilteredSign(const double* pa, const double* pq, const double* n, const double* magnitude) {
   const double w[3] = {pq[0] - pa[0], pq[1] - pa[1], pq[2] - pa[2]};
   const double det = w[0] * n[0] + w[1] * n[1] + w[2] * n[2];
@@ -822,15 +830,30 @@ HullOutcome HullBuilder::Build() {
   for (int32_t corner : {a, b, c, d4}) mPoints[static_cast<size_t>(corner)].tri = kHullCorner;
 
   ProgressTicker tick;
-  // The positions are asked for some points ahead: they are scattered.
-  constexpr int32_t kAhead = 16;
+  // From each point's near position where that decides (see AddPoint).
   for (int32_t q = numPoints - 1; q >= 0; --q) {
     if (!tick()) return HullOutcome::Cancelled;
-    if (q >= kAhead) __builtin_prefetch(Pos(q - kAhead));
-    if (mPoints[static_cast<size_t>(q)].tri == kHullCorner) continue;
-    Grid(q, grid);
+    const HullPoint& record = mPoints[static_cast<size_t>(q)];
+    if (record.tri == kHullCorner) continue;
+    const double near[3] = {record.near[0], record.near[1], record.near[2]};
+    bool exact = false;
     for (int32_t t : {base, sides[0], sides[1], sides[2]}) {
-      if (Sees(grid, t)) {
+      const SideTerms& terms = mSideTerms[static_cast<size_t>(t)];
+      int sign = 0;
+      if (!exact) {
+        const double w[3] = {near[0] - terms.a[0], near[1] - terms.a[1], near[2] - terms.a[2]};
+        const double det = w[0] * terms.n[0] + w[1] * terms.n[1] + w[2] * terms.n[2];
+        const double bound = kSideBound * (std::fabs(w[0]) * terms.magnitude[0] +
+                                           std::fabs(w[1]) * terms.magnitude[1] + std::fabs(w[2]) * terms.magnitude[2]);
+        const double slack = NearSlack(bound, terms.n, terms.magnitude);
+        sign = det > slack ? 1 : (det < -slack ? -1 : 0);
+      }
+      if (sign == 0) {
+        if (!exact) Grid(q, grid);
+        exact = true;
+        sign = Sees(grid, t) ? 1 : -1;
+      }
+      if (sign > 0) {
         AddConflict(q, t);
         break;
       }
@@ -980,10 +1003,7 @@ bool HullBuilder::AddPoint(int32_t p) {
     };
     if (!q.exact) {
       const double near = det();
-      const double slack = (bound() + kNearSlack * (std::fabs(terms.n[0]) + std::fabs(terms.n[1]) +
-                                                    std::fabs(terms.n[2]) + kNearSlackOfMagnitude *
-                                                    (terms.magnitude[0] + terms.magnitude[1] + terms.magnitude[2]))) *
-                           kNearSlackRounding;
+      const double slack = NearSlack(bound(), terms.n, terms.magnitude);
       if (near > slack) return true;
       if (near < -slack) return false;
       Grid(q.point, q.grid);
