@@ -181,25 +181,19 @@ std::vector<uint8_t> FindLonePoints(const std::vector<int32_t>& ids, double cell
     }
     return static_cast<uint32_t>(HashOfCell(cell) >> 32);
   };
-  // The keys sorted, then only those met more than once kept: the points of those
-  // cells are found by a second pass. Cells whose keys agree are taken as one: that
-  // only sends points to the search.
-  std::vector<uint32_t> shared(ids.size());
-  for (size_t k = 0; k < ids.size(); ++k) shared[k] = cellKey(k);
-  SortByKey(shared);
-  size_t numShared = 0;
-  for (size_t first = 0; first < shared.size();) {
+  // Each point's key beside its place, sorted by both: the points of a key met more
+  // than once are not alone. Cells whose keys agree are taken as one: that only
+  // sends points to the search.
+  std::vector<uint64_t> keyed(ids.size());
+  for (size_t k = 0; k < ids.size(); ++k) keyed[k] = uint64_t{cellKey(k)} << 32 | k;
+  SortByKey(keyed);
+  for (size_t first = 0; first < keyed.size();) {
     size_t end = first + 1;
-    while (end < shared.size() && shared[end] == shared[first]) ++end;
-    if (end - first > 1) shared[numShared++] = shared[first];
-    first = end;
-  }
-  shared.resize(numShared);
-  shared.shrink_to_fit();
-  if (!shared.empty()) {
-    for (size_t k = 0; k < ids.size(); ++k) {
-      if (std::binary_search(shared.begin(), shared.end(), cellKey(k))) lone[k] = 0;
+    while (end < keyed.size() && keyed[end] >> 32 == keyed[first] >> 32) ++end;
+    if (end - first > 1) {
+      for (size_t k = first; k < end; ++k) lone[static_cast<size_t>(keyed[k] & 0xffffffffu)] = 0;
     }
+    first = end;
   }
   return lone;
 }

@@ -192,8 +192,8 @@ void SortByKey(std::vector<KeyedEntry>& entries) {
   detail_RadixSorter::RadixSortByKey(entries, [](const KeyedEntry& e) { return e.key; });
 }
 
-void SortByKey(std::vector<uint32_t>& keys) {
-  detail_RadixSorter::RadixSortByKey(keys, [](uint32_t key) { return uint64_t{key}; });
+void SortByKey(std::vector<uint64_t>& keys) {
+  detail_RadixSorter::RadixSortByKey(keys, [](uint64_t key) { return key; });
 }
 
 }  // namespace corvia

@@ -80,7 +80,7 @@ struct KeyedEntry {
 // least-significant-digit radix sort, eleven bits at a time, that passes over the
 // digits in which all keys agree.
 void SortByKey(std::vector<KeyedEntry>& entries);
-// Sorts plain 32-bit keys, ascending, the same way.
-void SortByKey(std::vector<uint32_t>& keys);
+// Sorts plain 64-bit keys, ascending, the same way.
+void SortByKey(std::vector<uint64_t>& keys);
 
 }  // namespace corvia
