@@ -656,49 +656,51 @@ void HullBuilder::SnapAndOrder(int32_t* corners) {
   };
 
   // The points are numbered in the order of their keys, ties in the order of their
-  // ranks, with nothing held beside their records: the ranks go to buckets by the
-  // top bits of their keys, in order, each with the next bits of its key in its
-  // record's place of a triangle; each bucket is then sorted by those bits and the
-  // few runs that agree in them by the rest of their keys. The positions are read in
-  // their order but for those runs.
+  // ranks, with nothing held beside their records: each record is made in the order
+  // of the ranks, with its key in the place of its triangle and its link, then
+  // moved in place to the bucket of its key's top bits, and each bucket sorted.
   constexpr int kBucketBits = 12;
-  constexpr int kMiddleShift = 64 - kBucketBits - 32;
   constexpr size_t kBuckets = size_t{1} << kBucketBits;
-  std::vector<uint32_t> bucketEnd(kBuckets + 1, 0);
-  for (int32_t rank = 0; rank < numPoints; ++rank) ++bucketEnd[(keyOf(rank) >> (64 - kBucketBits)) + 1];
-  for (size_t d = 0; d < kBuckets; ++d) bucketEnd[d + 1] += bucketEnd[d];
+  auto keyIn = [](const HullPoint& record) {
+    return uint64_t{static_cast<uint32_t>(record.tri)} << 32 | static_cast<uint32_t>(record.next);
+  };
+  auto bucketOf = [&keyIn](const HullPoint& record) { return static_cast<size_t>(keyIn(record) >> (64 - kBucketBits)); };
   mPoints.resize(static_cast<size_t>(numPoints));
-  // Each bucket's start moves on to its end.
+  std::vector<uint32_t> bucketStart(kBuckets + 1, 0);
   for (int32_t rank = 0; rank < numPoints; ++rank) {
+    HullPoint& record = mPoints[static_cast<size_t>(rank)];
     const uint64_t key = keyOf(rank);
-    HullPoint& record = mPoints[bucketEnd[key >> (64 - kBucketBits)]++];
     record.vert = rank;
-    record.tri = static_cast<int32_t>(static_cast<uint32_t>(key >> kMiddleShift));
+    record.tri = static_cast<int32_t>(static_cast<uint32_t>(key >> 32));
+    record.next = static_cast<int32_t>(static_cast<uint32_t>(key));
     double grid[3];
     Snap(PosOfRank(rank), grid);
     for (int k = 0; k < 3; ++k) record.near[k] = static_cast<float>(grid[k]);
+    ++bucketStart[bucketOf(record) + 1];
   }
-  auto middleBits = [](const HullPoint& record) { return static_cast<uint32_t>(record.tri); };
-  auto lowBits = [&keyOf](const HullPoint& record) {
-    return keyOf(record.vert) & ((uint64_t{1} << kMiddleShift) - 1);
-  };
-  for (size_t bucket = 0, first = 0; bucket < kBuckets; first = bucketEnd[bucket++]) {
-    const auto begin = mPoints.begin() + static_cast<std::ptrdiff_t>(first);
-    const auto end = mPoints.begin() + static_cast<std::ptrdiff_t>(bucketEnd[bucket]);
-    std::sort(begin, end, [&middleBits](const HullPoint& x, const HullPoint& y) {
-      return middleBits(x) < middleBits(y) || (middleBits(x) == middleBits(y) && x.vert < y.vert);
-    });
-    for (auto run = begin; run != end;) {
-      auto runEnd = run + 1;
-      while (runEnd != end && middleBits(*runEnd) == middleBits(*run)) ++runEnd;
-      if (runEnd - run > 1) {
-        std::sort(run, runEnd, [&lowBits](const HullPoint& x, const HullPoint& y) {
-          const uint64_t lx = lowBits(x), ly = lowBits(y);
-          return lx < ly || (lx == ly && x.vert < y.vert);
-        });
+  for (size_t d = 0; d < kBuckets; ++d) bucketStart[d + 1] += bucketStart[d];
+  {
+    // Each bucket's records are swapped into place from its front.
+    std::vector<uint32_t> filled(bucketStart.begin(), bucketStart.end() - 1);
+    for (size_t bucket = 0; bucket < kBuckets; ++bucket) {
+      while (filled[bucket] < bucketStart[bucket + 1]) {
+        HullPoint& record = mPoints[filled[bucket]];
+        const size_t home = bucketOf(record);
+        if (home == bucket) {
+          ++filled[bucket];
+        } else {
+          std::swap(record, mPoints[filled[home]++]);
+        }
       }
-      run = runEnd;
     }
+  }
+  for (size_t bucket = 0; bucket < kBuckets; ++bucket) {
+    std::sort(mPoints.begin() + static_cast<std::ptrdiff_t>(bucketStart[bucket]),
+              mPoints.begin() + static_cast<std::ptrdiff_t>(bucketStart[bucket + 1]),
+              [&keyIn](const HullPoint& x, const HullPoint& y) {
+                const uint64_t kx = keyIn(x), ky = keyIn(y);
+                return kx < ky || (kx == ky && x.vert < y.vert);
+              });
   }
 
   // Ranks into points, then into vertices.
@@ -713,6 +715,7 @@ void HullBuilder::SnapAndOrder(int32_t* corners) {
     HullPoint& record = mPoints[static_cast<size_t>(q)];
     record.vert = VertOfRank(rank);
     record.tri = kHullNone;
+    record.next = kHullNone;
   }
   std::copy_n(cornerPoints, 4, corners);
   std::vector<int32_t>().swap(mVertOfRank);
