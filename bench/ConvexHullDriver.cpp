@@ -20,9 +20,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <system_error>
 #include <vector>
 
 #include "symmetry/ConvexHull.h"
@@ -30,6 +32,20 @@
 namespace {
 
 constexpr size_t kLineSize = 4096;
+
+// The number at `at` (after blanks; a leading '+' allowed), correctly rounded, the
+// very value strtod gives, but by std::from_chars, several times quicker; `at`
+// then moves past it. False, with `at` unchanged, where none starts there.
+template <typename T>
+bool ReadNumber(const char*& at, const char* end, T& value) {
+  const char* p = at;
+  while (p < end && (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\v' || *p == '\f')) ++p;
+  if (p < end && *p == '+' && p + 1 < end && *(p + 1) != '-') ++p;
+  const std::from_chars_result read = std::from_chars(p, end, value);
+  if (read.ec != std::errc() || read.ptr == p) return false;
+  at = read.ptr;
+  return true;
+}
 
 // The coordinates of the file, or false where it is not of three dimensions or
 // holds fewer coordinates than its count says.
@@ -41,12 +57,12 @@ bool ReadPoints(const char* path, std::vector<double>& xyz) {
   int headerRead = 0;
   size_t wanted = 0;
   while (std::fgets(line, sizeof line, file)) {
-    char* at = line;
+    const char* at = line;
+    const char* end = line + std::strlen(line);
     for (;;) {
-      char* end = nullptr;
       if (headerRead < 2) {
-        const long value = std::strtol(at, &end, 10);
-        if (end == at) break;
+        long value = 0;
+        if (!ReadNumber(at, end, value)) break;
         header[headerRead++] = value;
         if (headerRead == 2) {
           if (header[0] != 3 || header[1] < 0) break;
@@ -54,11 +70,10 @@ bool ReadPoints(const char* path, std::vector<double>& xyz) {
           xyz.reserve(wanted);
         }
       } else {
-        const double value = std::strtod(at, &end);
-        if (end == at) break;
+        double value = 0;
+        if (!ReadNumber(at, end, value)) break;
         if (xyz.size() < wanted) xyz.push_back(value);
       }
-      at = end;
     }
   }
   std::fclose(file);

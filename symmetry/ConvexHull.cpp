@@ -41,6 +41,16 @@ constexpr double kRoundSolid = 0.01;
 constexpr size_t kHullRefusalSize = 64;
 // Up to this many points the hull adds them in the order of their vertices.
 constexpr size_t kHullPointsInVertexOrder = 16384;
+// Past that, the hull of at most this many of the points added first tells which
+// of the others lie so deep inside that they never need a record (see
+// SnapAndOrder), when it holds at least kHullFewestFirst of them.
+constexpr size_t kHullMostFirst = 4096;
+constexpr size_t kHullFewestFirst = 256;
+// How much deeper than the tolerance, relative to the extent, a point must lie for
+// that; and how thin a triangle of that hull may be before its plane is not
+// trusted for it (twice its area over its longest side squared).
+constexpr double kHullDeepMargin = 1e-6;
+constexpr double kHullThinnest = 1e-4;
 
 __extension__ using Int128 = __int128;
 
@@ -203,6 +213,10 @@ class HullBuilder {
   // kHullPointsInVertexOrder points, the order the points are added in (through
   // mPointOfRank) keep going by their order as vertices.
   void SnapAndOrder(int32_t* corners);
+  // A ball, centre and squared radius, that holds only points lying inside the
+  // hull of the positions xyz (x, y, z of each in turn) by more than the tolerance
+  // and a margin; a negative squared radius where there is none.
+  double DeepInside(const std::vector<double>& xyz, double* centre) const;
   // The corners of the first tetrahedron, as ranks, and the smaller of its heights
   // (the third corner over the line of the first two, the fourth over their plane);
   // false when the points lie within the tolerance of a line or a plane.
@@ -639,21 +653,73 @@ void HullBuilder::SnapAndOrder(int32_t* corners) {
   // bits of the hash, so that points of one cell do not follow their vertices.
   mAddInRecordOrder = static_cast<size_t>(numPoints) > kHullPointsInVertexOrder;
   static constexpr uint64_t kRounds = 24;
-  auto keyOf = [this](int32_t rank) {
+  auto hashOf = [this](const double* p) {
+    uint64_t hash = 0;
+    for (int k = 0; k < 3; ++k) {
+      hash = MixBits(hash ^ static_cast<uint64_t>(RoundHalfUp(std::max(0.0, (p[k] - mLow[k]) * mSteps))));
+    }
+    return hash;
+  };
+  auto roundOf = [](uint64_t hash) {
+    return std::min<uint64_t>(static_cast<uint64_t>(std::countr_zero(hash)), kRounds);
+  };
+  auto keyOf = [&](int32_t rank) {
     const double* p = PosOfRank(rank);
     uint64_t key = 0;
-    uint64_t hash = 0;
     for (int k = 0; k < 3; ++k) {
       const double along = std::max(0.0, (p[k] - mLow[k]) * mSteps);
       key |= SpreadBits(static_cast<uint64_t>(along) >> kCurveShift) << k;
-      if (mAddInRecordOrder) hash = MixBits(hash ^ static_cast<uint64_t>(RoundHalfUp(along)));
     }
     if (mAddInRecordOrder) {
-      const uint64_t round = std::min<uint64_t>(static_cast<uint64_t>(std::countr_zero(hash)), kRounds);
-      key = (kRounds - round) << 59 | key << 26 | hash >> 38;
+      const uint64_t hash = hashOf(p);
+      key = (kRounds - roundOf(hash)) << 59 | key << 26 | hash >> 38;
     }
     return key;
   };
+
+  // Points that lie deep inside the hull of the points added first are never
+  // added: by their turn the hull holds them. They get no record. The rarest
+  // rounds, as many whole ones as kHullMostFirst points allow, are added before
+  // any other point, and their hull is found here. Each of them that the hull
+  // leaves out lies within the tolerance of the hull of those added before it, so
+  // a point of a later round deeper than the tolerance (and the grid's steps)
+  // inside their hull lies inside the hull that grows from them by its turn (the
+  // points of those rounds themselves may be added before it holds them). The
+  // ball of the points that deep is enough for most of the points of a solid.
+  double deepCentre[3] = {0, 0, 0};
+  double deepSquared = -1;
+  uint64_t firstRound = kRounds + 1;
+  if (mAddInRecordOrder) {
+    size_t perRound[kRounds + 1] = {};
+    for (int32_t rank = 0; rank < numPoints; ++rank) ++perRound[roundOf(hashOf(PosOfRank(rank)))];
+    size_t numFirst = 0;
+    while (firstRound > 0 && numFirst + perRound[firstRound - 1] <= kHullMostFirst) {
+      numFirst += perRound[--firstRound];
+    }
+    if (numFirst >= kHullFewestFirst) {
+      std::vector<double> first;
+      first.reserve(numFirst * 3);
+      for (int32_t rank = 0; rank < numPoints; ++rank) {
+        const double* p = PosOfRank(rank);
+        if (roundOf(hashOf(p)) >= firstRound) first.insert(first.end(), p, p + 3);
+      }
+      deepSquared = DeepInside(first, deepCentre);
+    }
+  }
+  auto hasRecord = [&](int32_t rank) {
+    if (deepSquared < 0 || rank == corners[0] || rank == corners[1] || rank == corners[2] || rank == corners[3]) {
+      return true;
+    }
+    const double* p = PosOfRank(rank);
+    double d[3];
+    Subtract(d, p, deepCentre);
+    return Dot(d, d) >= deepSquared || roundOf(hashOf(p)) >= firstRound;
+  };
+  int32_t numRecords = numPoints;
+  if (deepSquared >= 0) {
+    numRecords = 0;
+    for (int32_t rank = 0; rank < numPoints; ++rank) numRecords += hasRecord(rank) ? 1 : 0;
+  }
 
   // The points are numbered in the order of their keys, ties in the order of their
   // ranks, with nothing held beside their records: each record is made in the order
@@ -665,10 +731,12 @@ void HullBuilder::SnapAndOrder(int32_t* corners) {
     return uint64_t{static_cast<uint32_t>(record.tri)} << 32 | static_cast<uint32_t>(record.next);
   };
   auto bucketOf = [&keyIn](const HullPoint& record) { return static_cast<size_t>(keyIn(record) >> (64 - kBucketBits)); };
-  mPoints.resize(static_cast<size_t>(numPoints));
+  mPoints.resize(static_cast<size_t>(numRecords));
   std::vector<uint32_t> bucketStart(kBuckets + 1, 0);
+  size_t made = 0;
   for (int32_t rank = 0; rank < numPoints; ++rank) {
-    HullPoint& record = mPoints[static_cast<size_t>(rank)];
+    if (numRecords < numPoints && !hasRecord(rank)) continue;
+    HullPoint& record = mPoints[made++];
     const uint64_t key = keyOf(rank);
     record.vert = rank;
     record.tri = static_cast<int32_t>(static_cast<uint32_t>(key >> 32));
@@ -706,7 +774,7 @@ void HullBuilder::SnapAndOrder(int32_t* corners) {
   // Ranks into points, then into vertices.
   int32_t cornerPoints[4] = {kHullNone, kHullNone, kHullNone, kHullNone};
   if (!mAddInRecordOrder) mPointOfRank.resize(static_cast<size_t>(numPoints));
-  for (int32_t q = 0; q < numPoints; ++q) {
+  for (int32_t q = 0; q < numRecords; ++q) {
     const int32_t rank = mPoints[static_cast<size_t>(q)].vert;
     for (int k = 0; k < 4; ++k) {
       if (corners[k] == rank) cornerPoints[k] = q;
@@ -719,6 +787,35 @@ void HullBuilder::SnapAndOrder(int32_t* corners) {
   }
   std::copy_n(cornerPoints, 4, corners);
   std::vector<int32_t>().swap(mVertOfRank);
+}
+
+double HullBuilder::DeepInside(const std::vector<double>& xyz, double* centre) const {
+  const int32_t count = static_cast<int32_t>(xyz.size() / 3);
+  HullBuilder first(HullInput(xyz.data(), count), mFaceTolerance);
+  if (first.Build() != HullOutcome::Built) return -1;
+  for (int k = 0; k < 3; ++k) centre[k] = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    for (int k = 0; k < 3; ++k) centre[k] += xyz[static_cast<size_t>(i) * 3 + static_cast<size_t>(k)];
+  }
+  for (int k = 0; k < 3; ++k) centre[k] /= count;
+  // The least distance from the centre to the plane of a triangle, each seen from
+  // its positions; a thin triangle's plane is not trusted.
+  double radius = std::numeric_limits<double>::infinity();
+  for (size_t t = 0; t + 2 < first.mTriVerts.size(); t += 3) {
+    const double* a = first.Pos(first.mTriVerts[t]);
+    double u[3], v[3], n[3], toA[3];
+    Subtract(u, first.Pos(first.mTriVerts[t + 1]), a);
+    Subtract(v, first.Pos(first.mTriVerts[t + 2]), a);
+    Cross(n, u, v);
+    const double size = std::sqrt(Dot(n, n));
+    double w[3];
+    Subtract(w, v, u);
+    if (!(size > kHullThinnest * std::max({Dot(u, u), Dot(v, v), Dot(w, w)}))) return -1;
+    Subtract(toA, a, centre);
+    radius = std::min(radius, Dot(n, toA) / size);
+  }
+  radius -= kPointTolerance + kHullDeepMargin * mExtent;
+  return radius > 0 ? radius * radius : -1;
 }
 
 bool HullBuilder::ChooseTetrahedron(int32_t* corners, double* height) const {
