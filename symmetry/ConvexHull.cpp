@@ -688,32 +688,36 @@ void HullBuilder::SnapAndOrder(int32_t* corners) {
   // ball of the points that deep is enough for most of the points of a solid.
   double deepCentre[3] = {0, 0, 0};
   double deepSquared = -1;
-  uint64_t firstRound = kRounds + 1;
+  std::vector<bool> addedFirst;  // per rank: of the rounds added first
   if (mAddInRecordOrder) {
     size_t perRound[kRounds + 1] = {};
     for (int32_t rank = 0; rank < numPoints; ++rank) ++perRound[roundOf(hashOf(PosOfRank(rank)))];
     size_t numFirst = 0;
+    uint64_t firstRound = kRounds + 1;
     while (firstRound > 0 && numFirst + perRound[firstRound - 1] <= kHullMostFirst) {
       numFirst += perRound[--firstRound];
     }
     if (numFirst >= kHullFewestFirst) {
+      addedFirst.assign(static_cast<size_t>(numPoints), false);
       std::vector<double> first;
       first.reserve(numFirst * 3);
       for (int32_t rank = 0; rank < numPoints; ++rank) {
         const double* p = PosOfRank(rank);
-        if (roundOf(hashOf(p)) >= firstRound) first.insert(first.end(), p, p + 3);
+        if (roundOf(hashOf(p)) < firstRound) continue;
+        addedFirst[static_cast<size_t>(rank)] = true;
+        first.insert(first.end(), p, p + 3);
       }
       deepSquared = DeepInside(first, deepCentre);
     }
   }
   auto hasRecord = [&](int32_t rank) {
-    if (deepSquared < 0 || rank == corners[0] || rank == corners[1] || rank == corners[2] || rank == corners[3]) {
+    if (deepSquared < 0 || addedFirst[static_cast<size_t>(rank)] || rank == corners[0] || rank == corners[1] ||
+        rank == corners[2] || rank == corners[3]) {
       return true;
     }
-    const double* p = PosOfRank(rank);
     double d[3];
-    Subtract(d, p, deepCentre);
-    return Dot(d, d) >= deepSquared || roundOf(hashOf(p)) >= firstRound;
+    Subtract(d, PosOfRank(rank), deepCentre);
+    return Dot(d, d) >= deepSquared;
   };
   int32_t numRecords = numPoints;
   if (deepSquared >= 0) {
@@ -746,6 +750,7 @@ void HullBuilder::SnapAndOrder(int32_t* corners) {
     for (int k = 0; k < 3; ++k) record.near[k] = static_cast<float>(grid[k]);
     ++bucketStart[bucketOf(record) + 1];
   }
+  std::vector<bool>().swap(addedFirst);
   for (size_t d = 0; d < kBuckets; ++d) bucketStart[d + 1] += bucketStart[d];
   {
     // Each bucket's records are swapped into place from its front.
