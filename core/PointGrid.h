@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "core/RadixSorter.h"
@@ -181,12 +182,12 @@ std::vector<uint8_t> FindLonePoints(const std::vector<int32_t>& ids, double cell
     }
     return static_cast<uint32_t>(HashOfCell(cell) >> 32);
   };
-  // Each point's key beside its place, sorted by both: the points of a key met more
-  // than once are not alone. Cells whose keys agree are taken as one: that only
-  // sends points to the search.
+  // Each point's key beside its place, sorted by both in place: the points of a key
+  // met more than once are not alone. Cells whose keys agree are taken as one: that
+  // only sends points to the search.
   std::vector<uint64_t> keyed(ids.size());
   for (size_t k = 0; k < ids.size(); ++k) keyed[k] = uint64_t{cellKey(k)} << 32 | k;
-  SortByKey(keyed);
+  SortInPlaceByTopBits(keyed, [](uint64_t key) { return key; }, std::less<uint64_t>());
   for (size_t first = 0; first < keyed.size();) {
     size_t end = first + 1;
     while (end < keyed.size() && keyed[end] >> 32 == keyed[first] >> 32) ++end;

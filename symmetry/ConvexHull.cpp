@@ -728,15 +728,11 @@ void HullBuilder::SnapAndOrder(int32_t* corners) {
   // The points are numbered in the order of their keys, ties in the order of their
   // ranks, with nothing held beside their records: each record is made in the order
   // of the ranks, with its key in the place of its triangle and its link, then
-  // moved in place to the bucket of its key's top bits, and each bucket sorted.
-  constexpr int kBucketBits = 12;
-  constexpr size_t kBuckets = size_t{1} << kBucketBits;
+  // sorted in place.
   auto keyIn = [](const HullPoint& record) {
     return uint64_t{static_cast<uint32_t>(record.tri)} << 32 | static_cast<uint32_t>(record.next);
   };
-  auto bucketOf = [&keyIn](const HullPoint& record) { return static_cast<size_t>(keyIn(record) >> (64 - kBucketBits)); };
   mPoints.resize(static_cast<size_t>(numRecords));
-  std::vector<uint32_t> bucketStart(kBuckets + 1, 0);
   size_t made = 0;
   for (int32_t rank = 0; rank < numPoints; ++rank) {
     if (numRecords < numPoints && !hasRecord(rank)) continue;
@@ -748,33 +744,12 @@ void HullBuilder::SnapAndOrder(int32_t* corners) {
     double grid[3];
     Snap(PosOfRank(rank), grid);
     for (int k = 0; k < 3; ++k) record.near[k] = static_cast<float>(grid[k]);
-    ++bucketStart[bucketOf(record) + 1];
   }
   std::vector<bool>().swap(addedFirst);
-  for (size_t d = 0; d < kBuckets; ++d) bucketStart[d + 1] += bucketStart[d];
-  {
-    // Each bucket's records are swapped into place from its front.
-    std::vector<uint32_t> filled(bucketStart.begin(), bucketStart.end() - 1);
-    for (size_t bucket = 0; bucket < kBuckets; ++bucket) {
-      while (filled[bucket] < bucketStart[bucket + 1]) {
-        HullPoint& record = mPoints[filled[bucket]];
-        const size_t home = bucketOf(record);
-        if (home == bucket) {
-          ++filled[bucket];
-        } else {
-          std::swap(record, mPoints[filled[home]++]);
-        }
-      }
-    }
-  }
-  for (size_t bucket = 0; bucket < kBuckets; ++bucket) {
-    std::sort(mPoints.begin() + static_cast<std::ptrdiff_t>(bucketStart[bucket]),
-              mPoints.begin() + static_cast<std::ptrdiff_t>(bucketStart[bucket + 1]),
-              [&keyIn](const HullPoint& x, const HullPoint& y) {
-                const uint64_t kx = keyIn(x), ky = keyIn(y);
-                return kx < ky || (kx == ky && x.vert < y.vert);
-              });
-  }
+  SortInPlaceByTopBits(mPoints, keyIn, [&keyIn](const HullPoint& x, const HullPoint& y) {
+    const uint64_t kx = keyIn(x), ky = keyIn(y);
+    return kx < ky || (kx == ky && x.vert < y.vert);
+  });
 
   // Ranks into points, then into vertices.
   int32_t cornerPoints[4] = {kHullNone, kHullNone, kHullNone, kHullNone};
