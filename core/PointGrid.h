@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "core/RadixSorter.h"
@@ -184,15 +185,15 @@ template <typename PositionOf>
 std::vector<uint8_t> FindLonePoints(const std::vector<int32_t>& ids, double cellSize, double tol,
                                     PositionOf positionOf) {
   std::vector<uint8_t> lone(ids.size(), 1);
-  std::vector<KeyedEntry> cells(ids.size());
   // Cells of its own, by multiplying: any grid serves, the test only needs cell
-  // numbers that never decrease as the coordinate grows.
+  // numbers that never decrease as the coordinate grows. Half the hash of the cell
+  // stands for it.
   const double scale = 1.0 / cellSize;
   const auto cellOf = [&](size_t k, int64_t* cell) {
     const double* p = positionOf(ids[k]);
     for (int j = 0; j < 3; ++j) cell[j] = GridCellOfScaled(std::floor(p[j] * scale));
   };
-  for (size_t k = 0; k < ids.size(); ++k) {
+  auto cellKey = [&](size_t k) {
     const double* p = positionOf(ids[k]);
     int64_t cell[3];
     cellOf(k, cell);
@@ -202,24 +203,26 @@ std::vector<uint8_t> FindLonePoints(const std::vector<int32_t>& ids, double cell
         lone[k] = 0;
       }
     }
-    // Half the hash: half the digits to sort by.
-    cells[k] = KeyedEntry{HashOfCell(cell) >> 32, static_cast<int32_t>(k)};
-  }
-  // Points whose hashes agree are compared by their cells: a large model has a few
-  // such pairs in different cells, which are no reason to search at all.
-  SortByKey(cells);
+    return static_cast<uint32_t>(HashOfCell(cell) >> 32);
+  };
+  // Each point's key beside its place, sorted by both in place. Points whose keys
+  // agree are compared by their cells: a large model has a few such pairs in
+  // different cells, which are no reason to search at all.
+  std::vector<uint64_t> keyed(ids.size());
+  for (size_t k = 0; k < ids.size(); ++k) keyed[k] = uint64_t{cellKey(k)} << 32 | k;
+  SortInPlaceByTopBits(keyed, [](uint64_t key) { return key; }, std::less<uint64_t>());
   struct Member {
     int64_t cell[3];
     size_t k;
   };
   std::vector<Member> run;
-  for (size_t first = 0; first < cells.size();) {
+  for (size_t first = 0; first < keyed.size();) {
     size_t end = first + 1;
-    while (end < cells.size() && cells[end].key == cells[first].key) ++end;
+    while (end < keyed.size() && keyed[end] >> 32 == keyed[first] >> 32) ++end;
     if (end - first > 1) {
       run.resize(end - first);
       for (size_t r = 0; r < run.size(); ++r) {
-        run[r].k = static_cast<size_t>(cells[first + r].value);
+        run[r].k = static_cast<size_t>(keyed[first + r] & 0xffffffffu);
         cellOf(run[r].k, run[r].cell);
       }
       std::sort(run.begin(), run.end(), [](const Member& a, const Member& b) {

@@ -164,22 +164,36 @@ void* RadixSorter::SortByCallback(void* head, unsigned count, unsigned flags, st
   return mNodes[mIndices[0]];
 }
 
-void SortByKey(std::vector<KeyedEntry>& entries) {
+namespace detail_RadixSorter {
+
+// The radix sort of SortByKey, for entries whose key keyOf gives.
+template <typename Entry, typename KeyOf>
+void RadixSortByKey(std::vector<Entry>& entries, KeyOf keyOf) {
   constexpr int kDigitBits = 11;
   constexpr size_t kDigits = size_t{1} << kDigitBits;
   if (entries.empty()) return;
   uint64_t differing = 0;
-  for (const KeyedEntry& e : entries) differing |= e.key ^ entries.front().key;
-  std::vector<KeyedEntry> other(entries.size());
+  for (const Entry& e : entries) differing |= keyOf(e) ^ keyOf(entries.front());
+  std::vector<Entry> other(entries.size());
   std::vector<size_t> start(kDigits + 1);
   for (int shift = 0; shift < 64; shift += kDigitBits) {
     if (((differing >> shift) & (kDigits - 1)) == 0) continue;
     std::fill(start.begin(), start.end(), 0);
-    for (const KeyedEntry& e : entries) ++start[((e.key >> shift) & (kDigits - 1)) + 1];
+    for (const Entry& e : entries) ++start[((keyOf(e) >> shift) & (kDigits - 1)) + 1];
     for (size_t d = 0; d < kDigits; ++d) start[d + 1] += start[d];
-    for (const KeyedEntry& e : entries) other[start[(e.key >> shift) & (kDigits - 1)]++] = e;
+    for (const Entry& e : entries) other[start[(keyOf(e) >> shift) & (kDigits - 1)]++] = e;
     entries.swap(other);
   }
+}
+
+}  // namespace detail_RadixSorter
+
+void SortByKey(std::vector<KeyedEntry>& entries) {
+  detail_RadixSorter::RadixSortByKey(entries, [](const KeyedEntry& e) { return e.key; });
+}
+
+void SortByKey(std::vector<uint64_t>& keys) {
+  detail_RadixSorter::RadixSortByKey(keys, [](uint64_t key) { return key; });
 }
 
 }  // namespace corvia

@@ -3,10 +3,12 @@
 // sorting frame after frame: the order of the last sort is the starting order of the
 // next one of the same size, and an input already in order costs one sweep.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace corvia {
@@ -80,5 +82,39 @@ struct KeyedEntry {
 // least-significant-digit radix sort, eleven bits at a time, that passes over the
 // digits in which all keys agree.
 void SortByKey(std::vector<KeyedEntry>& entries);
+// Sorts plain 64-bit keys, ascending, the same way.
+void SortByKey(std::vector<uint64_t>& keys);
+
+// Sorts items in place with nothing held beside them but 2^12 counts: each item is
+// swapped into the bucket of the top 12 bits of its 64-bit key, keyOf(item), and
+// each bucket is then sorted by `less`, which must order by the key first.
+template <typename Item, typename KeyOf, typename Less>
+void SortInPlaceByTopBits(std::vector<Item>& items, KeyOf keyOf, Less less) {
+  constexpr int kBucketBits = 12;
+  constexpr size_t kBuckets = size_t{1} << kBucketBits;
+  auto bucketOf = [&keyOf](const Item& item) { return static_cast<size_t>(keyOf(item) >> (64 - kBucketBits)); };
+  std::vector<size_t> bucketStart(kBuckets + 1, 0);
+  for (const Item& item : items) ++bucketStart[bucketOf(item) + 1];
+  for (size_t d = 0; d < kBuckets; ++d) bucketStart[d + 1] += bucketStart[d];
+  {
+    // Each bucket's items are swapped into place from its front.
+    std::vector<size_t> filled(bucketStart.begin(), bucketStart.end() - 1);
+    for (size_t bucket = 0; bucket < kBuckets; ++bucket) {
+      while (filled[bucket] < bucketStart[bucket + 1]) {
+        Item& item = items[filled[bucket]];
+        const size_t home = bucketOf(item);
+        if (home == bucket) {
+          ++filled[bucket];
+        } else {
+          std::swap(item, items[filled[home]++]);
+        }
+      }
+    }
+  }
+  for (size_t bucket = 0; bucket < kBuckets; ++bucket) {
+    std::sort(items.begin() + static_cast<std::ptrdiff_t>(bucketStart[bucket]),
+              items.begin() + static_cast<std::ptrdiff_t>(bucketStart[bucket + 1]), less);
+  }
+}
 
 }  // namespace corvia

@@ -26,6 +26,9 @@ namespace corvia::detail_ConvexHull {
 constexpr int32_t kHullNone = -1;
 // Vertices with any of these take no part in the hull.
 constexpr uint32_t kHullUnusableFlags = kSimpleDone | kSimpleMark2 | kSimpleTemp | kSimpleInfinite;
+// Of these, what a vertex of a model that the hull is copied from keeps (CopyFrom
+// carries no kSimpleMark2).
+constexpr uint32_t kHullSourceUnusableFlags = kHullUnusableFlags & kSimpleCopiedFlags;
 // Positions are snapped to a grid of this many steps across the widest extent of
 // the points, fine enough that no snap moves a point by a noticeable part of the
 // tolerance, and coarse enough that orientation sums fit 128 bits exactly.
@@ -38,6 +41,16 @@ constexpr double kRoundSolid = 0.01;
 constexpr size_t kHullRefusalSize = 64;
 // Up to this many points the hull adds them in the order of their vertices.
 constexpr size_t kHullPointsInVertexOrder = 16384;
+// Past that, the hull of at most this many of the points added first tells which
+// of the others lie so deep inside that they never need a record (see
+// SnapAndOrder), when it holds at least kHullFewestFirst of them.
+constexpr size_t kHullMostFirst = 4096;
+constexpr size_t kHullFewestFirst = 256;
+// How much deeper than the tolerance, relative to the extent, a point must lie for
+// that; and how thin a triangle of that hull may be before its plane is not
+// trusted for it (twice its area over its longest side squared).
+constexpr double kHullDeepMargin = 1e-6;
+constexpr double kHullThinnest = 1e-4;
 
 __extension__ using Int128 = __int128;
 
@@ -51,6 +64,14 @@ enum class HullOutcome {
   Unreliable,
   Cancelled,  // the user cancelled the work the hull is part of
 };
+
+// x rounded to the nearest whole number, halves up: as std::llround for x from 0
+// up to 2^52, without a call.
+inline int64_t RoundHalfUp(double x) {
+  int64_t whole = static_cast<int64_t>(x);
+  if (x - static_cast<double>(whole) >= 0.5) ++whole;
+  return whole;
+}
 
 struct HullPlane {
   double n[3];  // unit outward normal
@@ -95,11 +116,20 @@ double SquaredDistanceToTriangle(const double* p, const double* a, const double*
 // What the hull is built from: the vertices of a model, or plain coordinates (x, y,
 // z of each point in turn) of which every point takes part.
 struct HullInput {
-  SimplePoly* poly = nullptr;
-  const double* xyz = nullptr;
+  explicit HullInput(SimplePoly& model)
+      : poly(&model),
+        count(model.NumVerts()),
+        first(count > 0 ? reinterpret_cast<const char*>(model.VertAt(0).pos) : nullptr),
+        stride(sizeof(SimpleVert)) {}
+  HullInput(const double* xyz, int32_t numPoints)
+      : count(numPoints), first(reinterpret_cast<const char*>(xyz)), stride(3 * sizeof(double)) {}
+  SimplePoly* poly = nullptr;  // the model, when the points are its vertices
   int32_t count = 0;
+  // The position of point i lies i strides past the first, in either case.
+  const char* first = nullptr;
+  size_t stride = 0;
   const double* operator()(int32_t i) const {
-    return xyz ? xyz + static_cast<size_t>(i) * 3 : poly->VertAt(i).pos;
+    return reinterpret_cast<const double*>(first + static_cast<size_t>(i) * stride);
   }
 };
 
@@ -125,27 +155,26 @@ class HullBuilder {
   // Polygons (point numbers, counter-clockwise seen from outside) and their planes.
   // False when the triangles do not join into polygons of three corners or more.
   bool ExtractFaces();
-  // Into the model the points are the vertices of.
-  void WriteFaces(int firstFace);
-  // Into plain lists, handing over the builder's own.
+  // Into plain lists, handing over the builder's own; the points are numbered as
+  // the input gives them (a model's vertex numbers).
   void WriteFaces(PointHull& hull);
 
  private:
-  const double* Pos(int32_t point) const { return mInput(VertOf(point)); }
-  // The same position, read from the point's own record once the faces are being
-  // found (after KeepPositions).
-  const double* KeptPos(int32_t point) const { return mPoints[static_cast<size_t>(point)].grid; }
-  // Puts each point's position in its record in place of its snapped one, which
-  // only the building needs: the faces are found from the records, which lie in
-  // the order of the curve, instead of from the model's vertices.
-  void KeepPositions();
-  int32_t VertOf(int32_t point) const { return mPoints[static_cast<size_t>(point)].vert; }
-  // Before the records are made: the position of the vertex at `rank` in vertOf.
-  const double* PosOfRank(const std::vector<int32_t>& vertOf, size_t rank) const {
-    return mInput(vertOf[rank]);
+  const double* Pos(int32_t point) const {
+    return mKeptPos.empty() ? mInput(VertOf(point)) : &mKeptPos[static_cast<size_t>(point) * 3];
   }
-  // Snapped coordinates are whole numbers below 2^41, held exactly in doubles.
-  const double* Grid(int32_t point) const { return mPoints[static_cast<size_t>(point)].grid; }
+  int32_t VertOf(int32_t point) const { return mPoints[static_cast<size_t>(point)].vert; }
+  // The vertex of the point at `rank` in the order of the vertices used.
+  int32_t VertOfRank(int32_t rank) const {
+    return mVertOfRank.empty() ? rank : mVertOfRank[static_cast<size_t>(rank)];
+  }
+  const double* PosOfRank(int32_t rank) const { return mInput(VertOfRank(rank)); }
+  // The snapped position, worked out from the position each time it is asked for
+  // rather than kept: whole numbers below 2^41, held exactly in doubles.
+  [[gnu::always_inline]] void Snap(const double* p, double* grid) const {
+    for (int k = 0; k < 3; ++k) grid[k] = static_cast<double>(RoundHalfUp((p[k] - mLow[k]) * mSteps));
+  }
+  [[gnu::always_inline]] void Grid(int32_t point, double* grid) const { Snap(Pos(point), grid); }
   static int32_t TriOf(int32_t h) { return h / 3; }
   static int32_t NextEdge(int32_t h) { return (h % 3 == 2) ? h - 2 : h + 1; }
   int32_t Start(int32_t h) const { return mTriVerts[static_cast<size_t>(h)]; }
@@ -156,13 +185,11 @@ class HullBuilder {
     mTwin[static_cast<size_t>(h1)] = h2;
     mTwin[static_cast<size_t>(h2)] = h1;
   }
-  // The exact (b - a) x (c - a) of the snapped points.
-  void GridNormal(int32_t a, int32_t b, int32_t c, Int128* out) const;
-  // Sign of (q - a) . ((b - a) x (c - a)): positive when q lies on the side the
-  // triangle a, b, c faces (counter-clockwise seen from there), exactly.
-  int Orient(int32_t a, int32_t b, int32_t c, int32_t q) const;
-  // Orient(corners of t, q) > 0, from the cross products kept with t.
-  bool Sees(int32_t q, int32_t t) const;
+  // OrientGrid of the points a, b, c and the snapped position gq.
+  int Orient(int32_t a, int32_t b, int32_t c, const double* gq) const;
+  // Orient(corners of t, q) > 0 for the point q at the snapped position gq, from the
+  // cross products kept with t.
+  bool Sees(const double* gq, int32_t t) const;
   // A triangle in the first free slot; its number, given in the order triangles
   // are made, is what orders the faces in the end.
   int32_t NewTri(int32_t a, int32_t b, int32_t c);
@@ -170,22 +197,30 @@ class HullBuilder {
   // Renumbers the living triangles 0, 1, ... in the order they were made and lets
   // go of what only the building needed.
   void PackTriangles();
+  // Keeps only the points that are corners of triangles, renumbered in their order,
+  // with their positions: the faces are found from positions that lie near each
+  // other in memory, in the order of the curve, not scattered through the input.
+  void KeepCorners();
   void AddConflict(int32_t point, int32_t tri);
   bool AddPoint(int32_t p);
-  // The points used: the first of each set of coincident vertices, finite.
-  HullOutcome GatherPoints(std::vector<int32_t>& vertOf);
-  // Snaps the points gathered to the grid and numbers them along a space-filling
-  // curve, so that points near each other, which wait on the same triangles and
-  // meet in the same triangles, lie near each other in memory. The first
-  // tetrahedron's corners (and, up to kHullPointsInVertexOrder points, the order the
-  // points are added in) keep going by their order as vertices, through
-  // mPointOfRank.
-  void SnapAndOrder(const std::vector<int32_t>& vertOf);
-  // The corners of the first tetrahedron, as places in vertOf, and the smaller of
-  // its heights (the third corner over the line of the first two, the fourth over
-  // their plane); false when the points lie within the tolerance of a line or a
-  // plane.
-  bool ChooseTetrahedron(const std::vector<int32_t>& vertOf, int32_t* corners, double* height) const;
+  // The points used: the first of each set of coincident vertices, finite; their
+  // vertices go to mVertOfRank (left empty when they are all of them).
+  HullOutcome GatherPoints();
+  // Sets the grid the points snap to and numbers them along a space-filling curve,
+  // so that points near each other, which wait on the same triangles and meet in
+  // the same triangles, lie near each other in memory. The first tetrahedron's
+  // corners (given by rank, then turned into points) and, up to
+  // kHullPointsInVertexOrder points, the order the points are added in (through
+  // mPointOfRank) keep going by their order as vertices.
+  void SnapAndOrder(int32_t* corners);
+  // A ball, centre and squared radius, that holds only points lying inside the
+  // hull of the positions xyz (x, y, z of each in turn) by more than the tolerance
+  // and a margin; a negative squared radius where there is none.
+  double DeepInside(const std::vector<double>& xyz, double* centre) const;
+  // The corners of the first tetrahedron, as ranks, and the smaller of its heights
+  // (the third corner over the line of the first two, the fourth over their plane);
+  // false when the points lie within the tolerance of a line or a plane.
+  bool ChooseTetrahedron(int32_t* corners, double* height) const;
   // The outward unit normal of triangle t and the plane through it.
   HullPlane TrianglePlane(int32_t t) const;
   void GroupCoplanarTriangles();
@@ -198,20 +233,32 @@ class HullBuilder {
   std::vector<uint8_t> mLeftOut;  // per point of plain coordinates, when any is left out
   double mFaceTolerance;
   int mBadVertex = kHullNone;
-  std::vector<int32_t> mPointOfRank;  // the points in the order of their vertices
-  // What the building reads of a point at once, in one record: its snapped position,
-  // the triangle it waits on and its vertex.
+  int32_t mNumRanks = 0;               // the points used
+  std::vector<int32_t> mVertOfRank;    // their vertices, in order; empty when they are all
+  std::vector<int32_t> mPointOfRank;   // the points in the order of their vertices
+  // What is kept of a point while the hull is built: its snapped position to
+  // float precision, its vertex, the triangle it waits on (kHullNone, kHullSkipped
+  // or kHullCorner when none) and the next point waiting on the same triangle. The
+  // near position settles most of its tests; its snapped position is worked out
+  // from its position for the rest.
   struct HullPoint {
-    double grid[3];           // the snapped position; the position itself after KeepPositions
-    int32_t tri = kHullNone;  // the triangle it waits on, kHullNone, kHullSkipped or kHullCorner
+    float near[3] = {0, 0, 0};  // the snapped position to the nearest float
     int32_t vert = kHullNone;
+    int32_t tri = kHullNone;
+    int32_t next = kHullNone;
   };
+  std::vector<HullPoint> mPoints;
+  // Once the hull is built (KeepCorners): the positions of the triangles' corners,
+  // three per point, the only points kept.
+  std::vector<double> mKeptPos;
+  // The grid: a position p snaps to round((p - mLow) mSteps).
+  double mLow[3] = {0, 0, 0};
+  double mSteps = 1.0;
   // A point that near the hull when its turn came: it stays in its
   // triangle's list, but no other triangle takes it.
   static constexpr int32_t kHullSkipped = -2;
   // A corner of the first tetrahedron.
   static constexpr int32_t kHullCorner = -3;
-  std::vector<HullPoint> mPoints;
   // A point nearer the hull than this when its turn comes is not added (see Build).
   double mSquaredSkipTolerance = kSquaredPointTolerance;
   double mExtent = 0;  // the widest extent of the points
@@ -234,9 +281,6 @@ class HullBuilder {
   std::vector<uint8_t> mTriAlive;
   std::vector<uint32_t> mTriStamp;
   std::vector<int32_t> mConflictHead;  // per slot
-  // Per point: the next point waiting on the same triangle. Apart from the records,
-  // so that a walk along a list can run ahead and ask for the records it will need.
-  std::vector<int32_t> mConflictNext;
   std::vector<uint32_t> mTriSerial;  // per slot: when its triangle was made
   uint32_t mNumMade = 0;             // triangles made so far
   std::vector<int32_t> mFreeSlots;
@@ -245,6 +289,7 @@ class HullBuilder {
   struct SideTerms {
     double n[3];
     double magnitude[3];
+    double a[3];  // the snapped position of corner 0
   };
   std::vector<SideTerms> mSideTerms;
   uint32_t mStamp = 0;
@@ -265,10 +310,8 @@ class HullBuilder {
   std::vector<int32_t> mFaceGroup;
 };
 
-void HullBuilder::GridNormal(int32_t a, int32_t b, int32_t c, Int128* out) const {
-  const double* pa = Grid(a);
-  const double* pb = Grid(b);
-  const double* pc = Grid(c);
+// The exact (b - a) x (c - a) of snapped positions.
+void GridNormal(const double* pa, const double* pb, const double* pc, Int128* out) {
   Int128 u[3], v[3];
   for (int k = 0; k < 3; ++k) {
     u[k] = static_cast<Int128>(static_cast<int64_t>(pb[k]) - static_cast<int64_t>(pa[k]));
@@ -303,6 +346,23 @@ void SideTermsOf(const double* pa, const double* pb, const double* pc, double* n
 constexpr double kHalfEps = std::numeric_limits<double>::epsilon() / 2;
 constexpr double kSideBound = (7.0 + 56.0 * kHalfEps) * kHalfEps;
 
+// A snapped coordinate (below 2^41) rounded to a float is off by at most half its
+// last place, 2^16. A side test from such a near position takes on besides that
+// much times the sum of the normal's components, each of which may be off by twice
+// the rounding of its magnitude; and all of it a little more for the rounding of
+// the sum itself.
+constexpr double kNearSlack = 65536.0;
+constexpr double kNearSlackOfMagnitude = 2.0 * std::numeric_limits<double>::epsilon();
+constexpr double kNearSlackRounding = 1.0 + 1.0 / 1099511627776.0;
+
+// How far a side test from a near position may be off, given the bound of its own
+// rounding.
+inline double NearSlack(double bound, const double* n, const double* magnitude) {
+  return (bound + kNearSlack * (std::fabs(n[0]) + std::fabs(n[1]) + std::fabs(n[2]) +
+                                kNearSlackOfMagnitude * (magnitude[0] + magnitude[1] + magnitude[2]))) *
+         kNearSlackRounding;
+}
+
 int FilteredSign(const double* pa, const double* pq, const double* n, const double* magnitude) {
   const double w[3] = {pq[0] - pa[0], pq[1] - pa[1], pq[2] - pa[2]};
   const double det = w[0] * n[0] + w[1] * n[1] + w[2] * n[2];
@@ -312,17 +372,18 @@ int FilteredSign(const double* pa, const double* pq, const double* n, const doub
   return 0;
 }
 
-int HullBuilder::Orient(int32_t a, int32_t b, int32_t c, int32_t q) const {
+// Sign of (q - a) . ((b - a) x (c - a)) for snapped positions: positive when q
+// lies on the side the triangle a, b, c faces (counter-clockwise seen from there),
+// exactly.
+int OrientGrid(const double* pa, const double* pb, const double* pc, const double* pq) {
   // Grid differences are exact in doubles; the sum of products is decided in
   // doubles where the rounding cannot turn it, and in 128-bit integers otherwise.
   double n[3], magnitude[3];
-  SideTermsOf(Grid(a), Grid(b), Grid(c), n, magnitude);
-  const int sign = FilteredSign(Grid(a), Grid(q), n, magnitude);
+  SideTermsOf(pa, pb, pc, n, magnitude);
+  const int sign = FilteredSign(pa, pq, n, magnitude);
   if (sign != 0) return sign;
   Int128 exact[3];
-  GridNormal(a, b, c, exact);
-  const double* pa = Grid(a);
-  const double* pq = Grid(q);
+  GridNormal(pa, pb, pc, exact);
   Int128 sum = 0;
   for (int k = 0; k < 3; ++k) {
     sum += exact[k] * static_cast<Int128>(static_cast<int64_t>(pq[k]) - static_cast<int64_t>(pa[k]));
@@ -330,26 +391,30 @@ int HullBuilder::Orient(int32_t a, int32_t b, int32_t c, int32_t q) const {
   return sum > 0 ? 1 : (sum < 0 ? -1 : 0);
 }
 
-bool HullBuilder::Sees(int32_t q, int32_t t) const {
+int HullBuilder::Orient(int32_t a, int32_t b, int32_t c, const double* gq) const {
+  double ga[3], gb[3], gc[3];
+  Grid(a, ga);
+  Grid(b, gb);
+  Grid(c, gc);
+  return OrientGrid(ga, gb, gc, gq);
+}
+
+bool HullBuilder::Sees(const double* gq, int32_t t) const {
   const SideTerms& terms = mSideTerms[static_cast<size_t>(t)];
-  const int sign = FilteredSign(Grid(Corner(t, 0)), Grid(q), terms.n, terms.magnitude);
+  const int sign = FilteredSign(terms.a, gq, terms.n, terms.magnitude);
   if (sign != 0) return sign > 0;
-  return Orient(Corner(t, 0), Corner(t, 1), Corner(t, 2), q) > 0;
+  return Orient(Corner(t, 0), Corner(t, 1), Corner(t, 2), gq) > 0;
 }
 
 HullPlane HullBuilder::TrianglePlane(int32_t t) const {
   // From the positions themselves, not their snapped images: the planes of a model
   // whose coordinates are exact stay exact (its symmetry axes are taken from them).
   HullPlane plane;
-  TriangleNormal(plane.n, KeptPos(Corner(t, 0)), KeptPos(Corner(t, 1)), KeptPos(Corner(t, 2)));
+  TriangleNormal(plane.n, Pos(Corner(t, 0)), Pos(Corner(t, 1)), Pos(Corner(t, 2)));
   const double length = std::sqrt(Dot(plane.n, plane.n));
   if (length > 0) Scale(plane.n, plane.n, 1.0 / length);
-  plane.d = -Dot(plane.n, KeptPos(Corner(t, 0)));
+  plane.d = -Dot(plane.n, Pos(Corner(t, 0)));
   return plane;
-}
-
-void HullBuilder::KeepPositions() {
-  for (HullPoint& record : mPoints) CopyVector(record.grid, mInput(record.vert));
 }
 
 int32_t HullBuilder::NewTri(int32_t a, int32_t b, int32_t c) {
@@ -377,7 +442,11 @@ int32_t HullBuilder::NewTri(int32_t a, int32_t b, int32_t c) {
   }
   mTriSerial[static_cast<size_t>(t)] = mNumMade++;
   SideTerms& terms = mSideTerms[static_cast<size_t>(t)];
-  SideTermsOf(Grid(a), Grid(b), Grid(c), terms.n, terms.magnitude);
+  double gb[3], gc[3];
+  Grid(a, terms.a);
+  Grid(b, gb);
+  Grid(c, gc);
+  SideTermsOf(terms.a, gb, gc, terms.n, terms.magnitude);
   return t;
 }
 
@@ -418,17 +487,36 @@ void HullBuilder::PackTriangles() {
   mTwin = std::move(twin);
   mTriAlive.assign(order.size(), 1);
   for (auto* list : {&mTriStamp, &mTriSerial}) std::vector<uint32_t>().swap(*list);
-  for (auto* list : {&mConflictHead, &mConflictNext, &mPointOfRank, &mFreeSlots}) {
+  for (auto* list : {&mConflictHead, &mPointOfRank, &mFreeSlots}) {
     std::vector<int32_t>().swap(*list);
   }
   std::vector<SideTerms>().swap(mSideTerms);
   std::vector<SideTerms>().swap(mConeTerms);
 }
 
+void HullBuilder::KeepCorners() {
+  // Which points are kept, and as what, in the place of the triangle they waited on.
+  for (HullPoint& point : mPoints) point.tri = kHullNone;
+  for (int32_t point : mTriVerts) mPoints[static_cast<size_t>(point)].tri = 0;
+  size_t numKept = 0;
+  for (HullPoint& point : mPoints) {
+    if (point.tri != kHullNone) point.tri = static_cast<int32_t>(numKept++);
+  }
+  for (int32_t& point : mTriVerts) point = mPoints[static_cast<size_t>(point)].tri;
+  std::vector<HullPoint> kept(numKept);
+  mKeptPos.resize(numKept * 3);
+  for (const HullPoint& point : mPoints) {
+    if (point.tri == kHullNone) continue;
+    const size_t k = static_cast<size_t>(point.tri);
+    kept[k].vert = point.vert;
+    CopyVector(&mKeptPos[k * 3], mInput(point.vert));
+  }
+  mPoints = std::move(kept);
+}
+
 void HullBuilder::AddConflict(int32_t point, int32_t tri) {
-  HullPoint& record = mPoints[static_cast<size_t>(point)];
-  record.tri = tri;
-  mConflictNext[static_cast<size_t>(point)] = mConflictHead[static_cast<size_t>(tri)];
+  mPoints[static_cast<size_t>(point)].tri = tri;
+  mPoints[static_cast<size_t>(point)].next = mConflictHead[static_cast<size_t>(tri)];
   mConflictHead[static_cast<size_t>(tri)] = point;
 }
 
@@ -446,7 +534,8 @@ bool HullBuilder::IsLeftOut(int32_t i) const {
   return !mLeftOut.empty() && mLeftOut[static_cast<size_t>(i)];
 }
 
-HullOutcome HullBuilder::GatherPoints(std::vector<int32_t>& vertOf) {
+HullOutcome HullBuilder::GatherPoints() {
+  std::vector<int32_t> vertOf;
   double extent = 0;
   vertOf.reserve(static_cast<size_t>(mInput.count));
   for (int32_t i = 0; i < mInput.count; ++i) {
@@ -508,7 +597,11 @@ HullOutcome HullBuilder::GatherPoints(std::vector<int32_t>& vertOf) {
     std::erase_if(vertOf, [this](int32_t i) { return IsLeftOut(i); });
     std::vector<uint8_t>().swap(mLeftOut);
   }
-  return vertOf.size() < 4 ? HullOutcome::Flat : HullOutcome::Built;
+  mNumRanks = static_cast<int32_t>(vertOf.size());
+  if (mNumRanks < 4) return HullOutcome::Flat;
+  // Vertices taken in order, as many as there are, are all of them.
+  if (mNumRanks < mInput.count) mVertOfRank = std::move(vertOf);
+  return HullOutcome::Built;
 }
 
 // The bits of x stirred so that each bit of the result hangs on all of them.
@@ -533,67 +626,182 @@ uint64_t SpreadBits(uint64_t x) {
   return x;
 }
 
-void HullBuilder::SnapAndOrder(const std::vector<int32_t>& vertOf) {
-  auto pos = [this, &vertOf](size_t rank) { return PosOfRank(vertOf, rank); };
-  const size_t numPoints = vertOf.size();
-  double low[3], high[3];
-  CopyVector(low, pos(0));
-  CopyVector(high, pos(0));
-  for (size_t rank = 1; rank < numPoints; ++rank) {
+void HullBuilder::SnapAndOrder(int32_t* corners) {
+  const int32_t numPoints = mNumRanks;
+  double high[3];
+  CopyVector(mLow, PosOfRank(0));
+  CopyVector(high, PosOfRank(0));
+  for (int32_t rank = 1; rank < numPoints; ++rank) {
+    const double* p = PosOfRank(rank);
     for (int k = 0; k < 3; ++k) {
-      low[k] = std::min(low[k], pos(rank)[k]);
-      high[k] = std::max(high[k], pos(rank)[k]);
+      mLow[k] = std::min(mLow[k], p[k]);
+      high[k] = std::max(high[k], p[k]);
     }
   }
-  const double extent = std::max({high[0] - low[0], high[1] - low[1], high[2] - low[2]});
-  const double steps = extent > 0 ? kGridSteps / extent : 1.0;
+  const double extent = std::max({high[0] - mLow[0], high[1] - mLow[1], high[2] - mLow[2]});
+  mSteps = extent > 0 ? kGridSteps / extent : 1.0;
   mExtent = extent;
-  auto snap = [&](size_t rank, double* grid) {
-    for (int k = 0; k < 3; ++k) grid[k] = static_cast<double>(std::llround((pos(rank)[k] - low[k]) * steps));
-  };
 
   // Morton order of the top 11 bits of each grid coordinate (below 2^41): cells
-  // fine enough for a million points, and a key of three radix digits. Any order
-  // serves, so the coordinates need not be rounded here.
+  // fine enough for a million points. Any order serves, so the coordinates need not
+  // be rounded here.
   //
   // Points added in this order go in rounds first (see mAddInRecordOrder): a point
   // takes round r with chance 2^-(r + 1), drawn from a hash of its snapped place,
   // and the rarest rounds go first, so that each round is about as large as all
   // those before it. Within a round the cell of the curve comes first, then more
   // bits of the hash, so that points of one cell do not follow their vertices.
-  mAddInRecordOrder = numPoints > kHullPointsInVertexOrder;
-  constexpr uint64_t kRounds = 24;
-  std::vector<KeyedEntry> entries(numPoints);
-  for (size_t rank = 0; rank < numPoints; ++rank) {
-    uint64_t key = 0;
+  mAddInRecordOrder = static_cast<size_t>(numPoints) > kHullPointsInVertexOrder;
+  static constexpr uint64_t kRounds = 24;
+  auto hashOf = [this](const double* p) {
     uint64_t hash = 0;
     for (int k = 0; k < 3; ++k) {
-      const double along = std::max(0.0, (pos(rank)[k] - low[k]) * steps);
+      hash = MixBits(hash ^ static_cast<uint64_t>(RoundHalfUp(std::max(0.0, (p[k] - mLow[k]) * mSteps))));
+    }
+    return hash;
+  };
+  auto roundOf = [](uint64_t hash) {
+    return std::min<uint64_t>(static_cast<uint64_t>(std::countr_zero(hash)), kRounds);
+  };
+  auto keyOf = [&](int32_t rank) {
+    const double* p = PosOfRank(rank);
+    uint64_t key = 0;
+    for (int k = 0; k < 3; ++k) {
+      const double along = std::max(0.0, (p[k] - mLow[k]) * mSteps);
       key |= SpreadBits(static_cast<uint64_t>(along) >> kCurveShift) << k;
-      if (mAddInRecordOrder) hash = MixBits(hash ^ static_cast<uint64_t>(std::llround(along)));
     }
     if (mAddInRecordOrder) {
-      const uint64_t round = std::min<uint64_t>(static_cast<uint64_t>(std::countr_zero(hash)), kRounds);
-      key = (kRounds - round) << 59 | key << 26 | hash >> 38;
+      const uint64_t hash = hashOf(p);
+      key = (kRounds - roundOf(hash)) << 59 | key << 26 | hash >> 38;
     }
-    entries[rank] = KeyedEntry{key, static_cast<int32_t>(rank)};
+    return key;
+  };
+
+  // Points that lie deep inside the hull of the points added first are never
+  // added: by their turn the hull holds them. They get no record. The rarest
+  // rounds, as many whole ones as kHullMostFirst points allow, are added before
+  // any other point, and their hull is found here. Each of them that the hull
+  // leaves out lies within the tolerance of the hull of those added before it, so
+  // a point of a later round deeper than the tolerance (and the grid's steps)
+  // inside their hull lies inside the hull that grows from them by its turn (the
+  // points of those rounds themselves may be added before it holds them). The
+  // ball of the points that deep is enough for most of the points of a solid.
+  double deepCentre[3] = {0, 0, 0};
+  double deepSquared = -1;
+  std::vector<bool> addedFirst;  // per rank: of the rounds added first
+  if (mAddInRecordOrder) {
+    size_t perRound[kRounds + 1] = {};
+    for (int32_t rank = 0; rank < numPoints; ++rank) ++perRound[roundOf(hashOf(PosOfRank(rank)))];
+    size_t numFirst = 0;
+    uint64_t firstRound = kRounds + 1;
+    while (firstRound > 0 && numFirst + perRound[firstRound - 1] <= kHullMostFirst) {
+      numFirst += perRound[--firstRound];
+    }
+    if (numFirst >= kHullFewestFirst) {
+      addedFirst.assign(static_cast<size_t>(numPoints), false);
+      std::vector<double> first;
+      first.reserve(numFirst * 3);
+      for (int32_t rank = 0; rank < numPoints; ++rank) {
+        const double* p = PosOfRank(rank);
+        if (roundOf(hashOf(p)) < firstRound) continue;
+        addedFirst[static_cast<size_t>(rank)] = true;
+        first.insert(first.end(), p, p + 3);
+      }
+      deepSquared = DeepInside(first, deepCentre);
+    }
   }
-  SortByKey(entries);
-  mPointOfRank.resize(numPoints);
-  for (size_t q = 0; q < numPoints; ++q) mPointOfRank[static_cast<size_t>(entries[q].value)] = static_cast<int32_t>(q);
-  std::vector<KeyedEntry>().swap(entries);
-  mPoints.resize(numPoints);
-  for (size_t rank = 0; rank < numPoints; ++rank) {
-    HullPoint& record = mPoints[static_cast<size_t>(mPointOfRank[rank])];
-    snap(rank, record.grid);
-    record.vert = vertOf[rank];
+  auto hasRecord = [&](int32_t rank) {
+    if (deepSquared < 0 || addedFirst[static_cast<size_t>(rank)] || rank == corners[0] || rank == corners[1] ||
+        rank == corners[2] || rank == corners[3]) {
+      return true;
+    }
+    double d[3];
+    Subtract(d, PosOfRank(rank), deepCentre);
+    return Dot(d, d) >= deepSquared;
+  };
+  int32_t numRecords = numPoints;
+  if (deepSquared >= 0) {
+    numRecords = 0;
+    for (int32_t rank = 0; rank < numPoints; ++rank) numRecords += hasRecord(rank) ? 1 : 0;
   }
+
+  // The points are numbered in the order of their keys, ties in the order of their
+  // ranks, with nothing held beside their records: each record is made in the order
+  // of the ranks, with its key in the place of its triangle and its link, then
+  // sorted in place.
+  auto keyIn = [](const HullPoint& record) {
+    return uint64_t{static_cast<uint32_t>(record.tri)} << 32 | static_cast<uint32_t>(record.next);
+  };
+  mPoints.resize(static_cast<size_t>(numRecords));
+  size_t made = 0;
+  for (int32_t rank = 0; rank < numPoints; ++rank) {
+    if (numRecords < numPoints && !hasRecord(rank)) continue;
+    HullPoint& record = mPoints[made++];
+    const uint64_t key = keyOf(rank);
+    record.vert = rank;
+    record.tri = static_cast<int32_t>(static_cast<uint32_t>(key >> 32));
+    record.next = static_cast<int32_t>(static_cast<uint32_t>(key));
+    double grid[3];
+    Snap(PosOfRank(rank), grid);
+    for (int k = 0; k < 3; ++k) record.near[k] = static_cast<float>(grid[k]);
+  }
+  std::vector<bool>().swap(addedFirst);
+  SortInPlaceByTopBits(mPoints, keyIn, [&keyIn](const HullPoint& x, const HullPoint& y) {
+    const uint64_t kx = keyIn(x), ky = keyIn(y);
+    return kx < ky || (kx == ky && x.vert < y.vert);
+  });
+
+  // Ranks into points, then into vertices.
+  int32_t cornerPoints[4] = {kHullNone, kHullNone, kHullNone, kHullNone};
+  if (!mAddInRecordOrder) mPointOfRank.resize(static_cast<size_t>(numPoints));
+  for (int32_t q = 0; q < numRecords; ++q) {
+    const int32_t rank = mPoints[static_cast<size_t>(q)].vert;
+    for (int k = 0; k < 4; ++k) {
+      if (corners[k] == rank) cornerPoints[k] = q;
+    }
+    if (!mAddInRecordOrder) mPointOfRank[static_cast<size_t>(rank)] = q;
+    HullPoint& record = mPoints[static_cast<size_t>(q)];
+    record.vert = VertOfRank(rank);
+    record.tri = kHullNone;
+    record.next = kHullNone;
+  }
+  std::copy_n(cornerPoints, 4, corners);
+  std::vector<int32_t>().swap(mVertOfRank);
 }
 
-bool HullBuilder::ChooseTetrahedron(const std::vector<int32_t>& vertOf, int32_t* corners, double* height) const {
+double HullBuilder::DeepInside(const std::vector<double>& xyz, double* centre) const {
+  const int32_t count = static_cast<int32_t>(xyz.size() / 3);
+  HullBuilder first(HullInput(xyz.data(), count), mFaceTolerance);
+  if (first.Build() != HullOutcome::Built) return -1;
+  for (int k = 0; k < 3; ++k) centre[k] = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    for (int k = 0; k < 3; ++k) centre[k] += xyz[static_cast<size_t>(i) * 3 + static_cast<size_t>(k)];
+  }
+  for (int k = 0; k < 3; ++k) centre[k] /= count;
+  // The least distance from the centre to the plane of a triangle, each seen from
+  // its positions; a thin triangle's plane is not trusted.
+  double radius = std::numeric_limits<double>::infinity();
+  for (size_t t = 0; t + 2 < first.mTriVerts.size(); t += 3) {
+    const double* a = first.Pos(first.mTriVerts[t]);
+    double u[3], v[3], n[3], toA[3];
+    Subtract(u, first.Pos(first.mTriVerts[t + 1]), a);
+    Subtract(v, first.Pos(first.mTriVerts[t + 2]), a);
+    Cross(n, u, v);
+    const double size = std::sqrt(Dot(n, n));
+    double w[3];
+    Subtract(w, v, u);
+    if (!(size > kHullThinnest * std::max({Dot(u, u), Dot(v, v), Dot(w, w)}))) return -1;
+    Subtract(toA, a, centre);
+    radius = std::min(radius, Dot(n, toA) / size);
+  }
+  radius -= kPointTolerance + kHullDeepMargin * mExtent;
+  return radius > 0 ? radius * radius : -1;
+}
+
+bool HullBuilder::ChooseTetrahedron(int32_t* corners, double* height) const {
   // In the order of the vertices, read straight through; the first of equals wins.
-  auto pos = [this, &vertOf](int32_t rank) { return PosOfRank(vertOf, static_cast<size_t>(rank)); };
-  const int32_t numPoints = static_cast<int32_t>(vertOf.size());
+  auto pos = [this](int32_t rank) { return PosOfRank(rank); };
+  const int32_t numPoints = mNumRanks;
   int32_t a = 0, b = 0;
   {
     int32_t extremes[6] = {0, 0, 0, 0, 0, 0};
@@ -661,15 +869,14 @@ HullOutcome HullBuilder::Build() {
   // or a plane enclose no solid.
   int32_t a, b, c, d4;
   {
-    std::vector<int32_t> vertOf;
-    const HullOutcome gathered = GatherPoints(vertOf);
+    const HullOutcome gathered = GatherPoints();
     if (gathered != HullOutcome::Built) return gathered;
-    if (!ProgressTick()) return HullOutcome::Cancelled;
-    SnapAndOrder(vertOf);
     if (!ProgressTick()) return HullOutcome::Cancelled;
     int32_t corners[4];
     double height = 0;
-    if (!ChooseTetrahedron(vertOf, corners, &height)) return HullOutcome::Flat;
+    if (!ChooseTetrahedron(corners, &height)) return HullOutcome::Flat;
+    SnapAndOrder(corners);
+    if (!ProgressTick()) return HullOutcome::Cancelled;
     // Points that span a solid well in every direction are left out only within a
     // few steps of the grid, relative to their extent: a dense sphere keeps every
     // point as a corner. Points that lie near a plane or a line keep the whole
@@ -679,16 +886,15 @@ HullOutcome HullBuilder::Build() {
       mSquaredSkipTolerance = skip * skip;
     }
     if (!ProgressTick()) return HullOutcome::Cancelled;
-    a = mPointOfRank[static_cast<size_t>(corners[0])];
-    b = mPointOfRank[static_cast<size_t>(corners[1])];
-    c = mPointOfRank[static_cast<size_t>(corners[2])];
-    d4 = mPointOfRank[static_cast<size_t>(corners[3])];
-    // Points added in the order of their records need their ranks no more.
-    if (mAddInRecordOrder) std::vector<int32_t>().swap(mPointOfRank);
+    a = corners[0];
+    b = corners[1];
+    c = corners[2];
+    d4 = corners[3];
   }
   const int32_t numPoints = static_cast<int32_t>(mPoints.size());
-  mConflictNext.assign(static_cast<size_t>(numPoints), kHullNone);
-  const int side = Orient(a, b, c, d4);
+  double grid[3];
+  Grid(d4, grid);
+  const int side = Orient(a, b, c, grid);
   if (side == 0) return HullOutcome::Flat;
 
   // The base faces away from the fourth corner.
@@ -704,11 +910,30 @@ HullOutcome HullBuilder::Build() {
   for (int32_t corner : {a, b, c, d4}) mPoints[static_cast<size_t>(corner)].tri = kHullCorner;
 
   ProgressTicker tick;
+  // From each point's near position where that decides (see AddPoint).
   for (int32_t q = numPoints - 1; q >= 0; --q) {
     if (!tick()) return HullOutcome::Cancelled;
-    if (mPoints[static_cast<size_t>(q)].tri == kHullCorner) continue;
+    const HullPoint& record = mPoints[static_cast<size_t>(q)];
+    if (record.tri == kHullCorner) continue;
+    const double near[3] = {record.near[0], record.near[1], record.near[2]};
+    bool exact = false;
     for (int32_t t : {base, sides[0], sides[1], sides[2]}) {
-      if (Sees(q, t)) {
+      const SideTerms& terms = mSideTerms[static_cast<size_t>(t)];
+      int sign = 0;
+      if (!exact) {
+        const double w[3] = {near[0] - terms.a[0], near[1] - terms.a[1], near[2] - terms.a[2]};
+        const double det = w[0] * terms.n[0] + w[1] * terms.n[1] + w[2] * terms.n[2];
+        const double bound = kSideBound * (std::fabs(w[0]) * terms.magnitude[0] +
+                                           std::fabs(w[1]) * terms.magnitude[1] + std::fabs(w[2]) * terms.magnitude[2]);
+        const double slack = NearSlack(bound, terms.n, terms.magnitude);
+        sign = det > slack ? 1 : (det < -slack ? -1 : 0);
+      }
+      if (sign == 0) {
+        if (!exact) Grid(q, grid);
+        exact = true;
+        sign = Sees(grid, t) ? 1 : -1;
+      }
+      if (sign > 0) {
         AddConflict(q, t);
         break;
       }
@@ -729,12 +954,15 @@ HullOutcome HullBuilder::Build() {
     }
   }
   PackTriangles();
+  KeepCorners();
   return HullOutcome::Built;
 }
 
 bool HullBuilder::AddPoint(int32_t p) {
   ++mStamp;
   const int32_t start = mPoints[static_cast<size_t>(p)].tri;
+  double apex[3];
+  Grid(p, apex);
 
   // The region of triangles that p sees, flooded across edges.
   std::vector<int32_t>& visible = mVisible;
@@ -745,7 +973,7 @@ bool HullBuilder::AddPoint(int32_t p) {
     for (int k = 0; k < 3; ++k) {
       const int32_t nb = TriOf(Twin(t * 3 + k));
       if (mTriStamp[static_cast<size_t>(nb)] == mStamp) continue;
-      if (Sees(p, nb)) {
+      if (Sees(apex, nb)) {
         mTriStamp[static_cast<size_t>(nb)] = mStamp;
         visible.push_back(nb);
       }
@@ -801,9 +1029,13 @@ bool HullBuilder::AddPoint(int32_t p) {
   // Turning the corners of a triangle round does not change its side, so each cone
   // triangle's test may start from p, which the tests then share.
   mConeTerms.resize(m);
-  const double* apex = Grid(p);
   for (size_t i = 0; i < m; ++i) {
-    SideTermsOf(apex, Grid(Start(horizon[i])), Grid(End(horizon[i])), mConeTerms[i].n, mConeTerms[i].magnitude);
+    SideTerms& terms = mConeTerms[i];
+    CopyVector(terms.a, apex);
+    double start[3], end[3];
+    Grid(Start(horizon[i]), start);
+    Grid(End(horizon[i]), end);
+    SideTermsOf(apex, start, end, terms.n, terms.magnitude);
   }
 
   // Points waiting on the removed triangles move to the first cone triangle they
@@ -826,18 +1058,43 @@ bool HullBuilder::AddPoint(int32_t p) {
   // near each other, and most runs start where the previous point's did: from
   // there the run is followed back to its start.
   int32_t hint = kHullNone;
-  auto seesCone = [&](const double* w, const double* size, int32_t q, size_t i) {
+  // A waiting point is tested from its near position while that decides; the
+  // first test it does not decide turns it to its snapped position for good.
+  struct Waiting {
+    int32_t point;
+    bool exact;
+    double grid[3];  // the near position, then the snapped one
+    double w[3];     // grid - apex
+    double size[3];  // |w|
+  };
+  auto setFrom = [&apex](Waiting& q) {
+    for (int k = 0; k < 3; ++k) {
+      q.w[k] = q.grid[k] - apex[k];
+      q.size[k] = std::fabs(q.w[k]);
+    }
+  };
+  auto seesCone = [&](Waiting& q, size_t i) {
     // The filter of FilteredSign, with q - p worked out once for the whole cone.
     const SideTerms& terms = mConeTerms[i];
-    const double det = w[0] * terms.n[0] + w[1] * terms.n[1] + w[2] * terms.n[2];
-    const double bound =
-        kSideBound * (size[0] * terms.magnitude[0] + size[1] * terms.magnitude[1] + size[2] * terms.magnitude[2]);
-    return det > bound || (det >= -bound && Orient(p, Start(horizon[i]), End(horizon[i]), q) > 0);
+    auto det = [&terms, &q] { return q.w[0] * terms.n[0] + q.w[1] * terms.n[1] + q.w[2] * terms.n[2]; };
+    auto bound = [&terms, &q] {
+      return kSideBound *
+             (q.size[0] * terms.magnitude[0] + q.size[1] * terms.magnitude[1] + q.size[2] * terms.magnitude[2]);
+    };
+    if (!q.exact) {
+      const double near = det();
+      const double slack = NearSlack(bound(), terms.n, terms.magnitude);
+      if (near > slack) return true;
+      if (near < -slack) return false;
+      Grid(q.point, q.grid);
+      setFrom(q);
+      q.exact = true;
+    }
+    const double exact = det(), limit = bound();
+    return exact > limit || (exact >= -limit && Orient(p, Start(horizon[i]), End(horizon[i]), q.grid) > 0);
   };
-  auto firstSeen = [&](int32_t q, const double* grid) -> int32_t {
-    const double w[3] = {grid[0] - apex[0], grid[1] - apex[1], grid[2] - apex[2]};
-    const double size[3] = {std::fabs(w[0]), std::fabs(w[1]), std::fabs(w[2])};
-    if (seesCone(w, size, q, 0)) return 0;
+  auto firstSeen = [&](Waiting& q) -> int32_t {
+    if (seesCone(q, 0)) return 0;
     // A run that does not hold the first triangle starts at 1 or later and does not
     // wrap round: any triangle of it leads back to its start. It is looked for
     // outwards from where the last point's run began.
@@ -845,42 +1102,41 @@ bool HullBuilder::AddPoint(int32_t p) {
     const int32_t from = hint > 0 ? hint : 1;
     int32_t seen = kHullNone;
     for (int32_t d = 0; seen == kHullNone && (from + d < numCone || from - d >= 1); ++d) {
-      if (from + d < numCone && seesCone(w, size, q, static_cast<size_t>(from + d))) {
+      if (from + d < numCone && seesCone(q, static_cast<size_t>(from + d))) {
         seen = from + d;
-      } else if (d > 0 && from - d >= 1 && seesCone(w, size, q, static_cast<size_t>(from - d))) {
+      } else if (d > 0 && from - d >= 1 && seesCone(q, static_cast<size_t>(from - d))) {
         seen = from - d;
       }
     }
     if (seen == kHullNone) return kHullNone;
-    while (seen > 1 && seesCone(w, size, q, static_cast<size_t>(seen - 1))) --seen;
+    while (seen > 1 && seesCone(q, static_cast<size_t>(seen - 1))) --seen;
     return seen;
   };
-  // The records are scattered: each is asked for a few points ahead.
-  constexpr int kLookAhead = 6;
+  // The points are scattered: a batch of them is taken off the list and their
+  // records asked for at once, so that their fetches overlap.
+  constexpr size_t kBatch = 32;
+  int32_t batch[kBatch];
   for (int32_t t : visible) {
     int32_t q = mConflictHead[static_cast<size_t>(t)];
-    int32_t ahead = q;
-    for (int k = 0; k < kLookAhead && ahead != kHullNone; ++k) {
-      __builtin_prefetch(&mPoints[static_cast<size_t>(ahead)]);
-      ahead = mConflictNext[static_cast<size_t>(ahead)];
-    }
     while (q != kHullNone) {
-      if (ahead != kHullNone) {
-        __builtin_prefetch(&mPoints[static_cast<size_t>(ahead)]);
-        ahead = mConflictNext[static_cast<size_t>(ahead)];
-      }
-      HullPoint& record = mPoints[static_cast<size_t>(q)];
-      const int32_t next = mConflictNext[static_cast<size_t>(q)];
-      const bool waiting = q != p && record.tri != kHullSkipped;
-      record.tri = kHullNone;
-      if (waiting) {
-        const int32_t i = firstSeen(q, record.grid);
+      size_t count = 0;
+      for (; q != kHullNone && count < kBatch; q = mPoints[static_cast<size_t>(q)].next) batch[count++] = q;
+      for (size_t k = 0; k < count; ++k) {
+        const int32_t point = batch[k];
+        int32_t& tri = mPoints[static_cast<size_t>(point)].tri;
+        const bool stillWaiting = point != p && tri != kHullSkipped;
+        tri = kHullNone;
+        if (!stillWaiting) continue;
+        Waiting waiting{point, false, {}, {}, {}};
+        const float* near = mPoints[static_cast<size_t>(point)].near;
+        for (int k = 0; k < 3; ++k) waiting.grid[k] = near[k];
+        setFrom(waiting);
+        const int32_t i = firstSeen(waiting);
         if (i != kHullNone) {
-          AddConflict(q, cone[static_cast<size_t>(i)]);
+          AddConflict(point, cone[static_cast<size_t>(i)]);
           hint = i;
         }
       }
-      q = next;
     }
     mConflictHead[static_cast<size_t>(t)] = kHullNone;
     FreeTri(t);
@@ -905,7 +1161,11 @@ void HullBuilder::GroupCoplanarTriangles() {
     (void)tick();
     if (!mTriAlive[static_cast<size_t>(t)]) continue;
     Int128 n[3];
-    GridNormal(Corner(t, 0), Corner(t, 1), Corner(t, 2), n);
+    double g0[3], g1[3], g2[3];
+    Grid(Corner(t, 0), g0);
+    Grid(Corner(t, 1), g1);
+    Grid(Corner(t, 2), g2);
+    GridNormal(g0, g1, g2, n);
     double* nd = &sense[static_cast<size_t>(t) * 3];
     for (int k = 0; k < 3; ++k) nd[k] = static_cast<double>(n[k]);
     order.push_back(KeyedEntry{~std::bit_cast<uint64_t>(Dot(nd, nd)), t});
@@ -913,7 +1173,6 @@ void HullBuilder::GroupCoplanarTriangles() {
   (void)ProgressTick();
   SortByKey(order);
   (void)ProgressTick();
-  KeepPositions();
   mTriGroup.assign(static_cast<size_t>(numTris), kHullNone);
   std::vector<int32_t> queue;
   for (const KeyedEntry& entry : order) {
@@ -931,7 +1190,7 @@ void HullBuilder::GroupCoplanarTriangles() {
         if (mTriGroup[static_cast<size_t>(nb)] != kHullNone) continue;
         bool inPlane = Dot(&sense[static_cast<size_t>(nb) * 3], plane.n) > 0;
         for (int c = 0; c < 3 && inPlane; ++c) {
-          inPlane = std::fabs(Dot(plane.n, KeptPos(Corner(nb, c))) + plane.d) <= mFaceTolerance;
+          inPlane = std::fabs(Dot(plane.n, Pos(Corner(nb, c))) + plane.d) <= mFaceTolerance;
         }
         if (!inPlane) continue;
         mTriGroup[static_cast<size_t>(nb)] = g;
@@ -985,8 +1244,8 @@ bool HullBuilder::ExtractFaces() {
     for (size_t i = 0; i < n; ++i) {
       const int32_t prev = f[(i + n - 1) % n], cur = f[i], next = f[(i + 1) % n];
       double toCur[3], toNext[3];
-      Subtract(toCur, KeptPos(cur), KeptPos(prev));
-      Subtract(toNext, KeptPos(next), KeptPos(prev));
+      Subtract(toCur, Pos(cur), Pos(prev));
+      Subtract(toNext, Pos(next), Pos(prev));
       if (!AreParallel(toCur, toNext, mFaceTolerance)) bent[static_cast<size_t>(cur)] = 1;
     }
   }
@@ -1011,15 +1270,18 @@ bool HullBuilder::ExtractFaces() {
   return true;
 }
 
-void HullBuilder::WriteFaces(int firstFace) {
-  SimplePoly& poly = *mInput.poly;
+// The faces of a hull into a model, from firstFace on; point j of the hull is
+// vertex vertOf[j] (vertex j without vertOf). Every vertex that is no corner gets
+// Temp.
+void WriteHullFaces(SimplePoly& poly, int firstFace, const PointHull& hull, const std::vector<int32_t>* vertOf) {
+  auto vertOfPoint = [vertOf](int32_t point) { return vertOf ? (*vertOf)[static_cast<size_t>(point)] : point; };
   // The faces change, so the vertex-face lists and the edges go.
   for (int i = 0; i < poly.NumVerts(); ++i) poly.VertAt(i).items.clear();
   poly.flags &= ~(kSimpleHasVertFaceLists | kSimpleSortedFaceLists);
   poly.SetNumEdges(0);
 
   // One growth for all the faces instead of one per face past the end.
-  const size_t numFaces = mFaceGroup.size();
+  const size_t numFaces = hull.NumFaces();
   const int needed = firstFace + static_cast<int>(numFaces);
   if (needed > poly.NumFaces()) poly.Resize(poly.NumVerts(), needed);
   int index = firstFace;
@@ -1028,13 +1290,13 @@ void HullBuilder::WriteFaces(int firstFace) {
     (void)tick();
     SimpleFace* face = poly.GetFace(index);
     if (!face) return;
-    const size_t first = mFaceStart[j];
-    const size_t count = mFaceStart[j + 1] - first;
+    const size_t first = hull.faceStart[j];
+    const size_t count = hull.faceStart[j + 1] - first;
     face->SetNumVerts(static_cast<int>(count), 1);
     for (size_t i = 0; i < count; ++i) {
-      face->SetVertIndex(static_cast<int>(i), VertOf(mCorners[first + i]));
+      face->SetVertIndex(static_cast<int>(i), vertOfPoint(hull.faceCorners[first + i]));
     }
-    CopyVector(face->normal, mPlanes[static_cast<size_t>(mFaceGroup[j])].n);
+    CopyVector(face->normal, &hull.normals[j * 3]);
     // A reused record is a new face: it must not stay removed or keep old rings.
     face->flags &= ~kSimpleTemp;
     face->typeId = kNoIndex;
@@ -1050,12 +1312,8 @@ void HullBuilder::WriteFaces(int firstFace) {
   if (poly.currentFace >= index) poly.currentFace = kNoIndex;
   if (index < poly.NumFaces()) poly.Truncate(poly.NumVerts(), index);
 
-  // The points that are no corner are left out, in the order of the vertices: every
-  // vertex still in use is a point.
   std::vector<uint8_t> cornerVert(static_cast<size_t>(poly.NumVerts()), 0);
-  for (size_t point = 0; point < mPoints.size(); ++point) {
-    if (mIsCorner[point]) cornerVert[static_cast<size_t>(VertOf(static_cast<int32_t>(point)))] = 1;
-  }
+  for (int32_t point : hull.corners) cornerVert[static_cast<size_t>(vertOfPoint(point))] = 1;
   for (int i = 0; i < poly.NumVerts(); ++i) {
     SimpleVert& v = poly.VertAt(i);
     if (!v.IsTemp() && !cornerVert[static_cast<size_t>(i)]) v.flags |= kSimpleTemp;
@@ -1110,6 +1368,20 @@ void Refuse(HullOutcome outcome, int badVertex, std::string* refusal) {
   *refusal = text;
 }
 
+// The hull of plain points, any number of them (fewer than 4 are Flat once they
+// are found finite), into `hull`; `badPoint` receives the point with no finite
+// position (NotFinite).
+HullOutcome HullOfPoints(const double* xyz, size_t numPoints, PointHull& hull, int* badPoint, double faceTolerance) {
+  hull = PointHull();
+  if (numPoints == 0 || numPoints > static_cast<size_t>(std::numeric_limits<int32_t>::max())) return HullOutcome::Flat;
+  platform::WaitCursorScope waitCursor;
+  HullBuilder builder(HullInput(xyz, static_cast<int32_t>(numPoints)), faceTolerance);
+  HullOutcome outcome = BuildAndFindFaces(builder, badPoint);
+  if (outcome == HullOutcome::Built) builder.WriteFaces(hull);
+  if (outcome == HullOutcome::Built && !ProgressTick()) outcome = HullOutcome::Cancelled;
+  return outcome;
+}
+
 }  // namespace corvia::detail_ConvexHull
 
 namespace corvia {
@@ -1121,9 +1393,13 @@ bool ComputeConvexHull(SimplePoly& poly, int firstFace, std::string* refusal, do
   if (poly.NumVerts() >= 4) {
     platform::WaitCursorScope waitCursor;
     poly.flags |= kSimpleGrowable;
-    detail_ConvexHull::HullBuilder builder({&poly, nullptr, poly.NumVerts()}, faceTolerance);
+    detail_ConvexHull::HullBuilder builder(detail_ConvexHull::HullInput(poly), faceTolerance);
     outcome = detail_ConvexHull::BuildAndFindFaces(builder, &badVertex);
-    if (outcome == HullOutcome::Built) builder.WriteFaces(firstFace);
+    if (outcome == HullOutcome::Built) {
+      PointHull hull;
+      builder.WriteFaces(hull);
+      detail_ConvexHull::WriteHullFaces(poly, firstFace, hull, nullptr);
+    }
     // Cancelled while the faces were written: none of them is kept.
     if (outcome == HullOutcome::Built && !ProgressTick()) {
       poly.Truncate(poly.NumVerts(), firstFace);
@@ -1141,19 +1417,12 @@ bool ComputeConvexHull(SimplePoly& poly, int firstFace, std::string* refusal, do
 bool ComputeConvexHull(const double* xyz, size_t numPoints, PointHull& hull, std::string* refusal,
                        double faceTolerance) {
   using detail_ConvexHull::HullOutcome;
-  hull = PointHull();
-  HullOutcome outcome = HullOutcome::Flat;
-  int badVertex = -1;
-  if (numPoints >= 4 && numPoints <= static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
-    platform::WaitCursorScope waitCursor;
-    detail_ConvexHull::HullBuilder builder({nullptr, xyz, static_cast<int32_t>(numPoints)}, faceTolerance);
-    outcome = detail_ConvexHull::BuildAndFindFaces(builder, &badVertex);
-    if (outcome == HullOutcome::Built) builder.WriteFaces(hull);
-    if (outcome == HullOutcome::Built && !ProgressTick()) outcome = HullOutcome::Cancelled;
-  }
+  int badPoint = -1;
+  const HullOutcome outcome =
+      numPoints >= 4 ? detail_ConvexHull::HullOfPoints(xyz, numPoints, hull, &badPoint, faceTolerance) : HullOutcome::Flat;
   if (outcome == HullOutcome::Built) return true;
   hull = PointHull();
-  detail_ConvexHull::Refuse(outcome, badVertex, refusal);
+  detail_ConvexHull::Refuse(outcome, badPoint, refusal);
   return false;
 }
 
@@ -1245,18 +1514,44 @@ std::unique_ptr<SimplePoly> CreateConvexHull(SimplePoly& source, unsigned option
     if (refusal) *refusal = "the vertices do not enclose a solid";
     return nullptr;
   }
-  // The faces are made as many as the hull has (a model of many points on few planes
-  // has far fewer than the 2 V - 4 triangles of points in general position).
+  // The hull is found from the positions of the vertices that take part, in their
+  // order (point j is vertex vertOf[j]); the model of it is made only once it is
+  // known, its vertex k the copy of source vertex k.
+  using detail_ConvexHull::HullOutcome;
+  std::vector<int32_t> vertOf;
+  PointHull points;
+  HullOutcome outcome = HullOutcome::Flat;
+  int badPoint = -1;
+  {
+    std::vector<double> xyz;
+    for (int i = 0; i < numVerts; ++i) {
+      const SimpleVert& v = source.VertAt(i);
+      if (v.flags & detail_ConvexHull::kHullSourceUnusableFlags) continue;
+      vertOf.push_back(i);
+      xyz.insert(xyz.end(), v.pos, v.pos + 3);
+    }
+    outcome = detail_ConvexHull::HullOfPoints(xyz.data(), vertOf.size(), points, &badPoint, faceTolerance);
+  }
+  if (outcome != HullOutcome::Built) {
+    detail_ConvexHull::Refuse(outcome, badPoint >= 0 ? vertOf[static_cast<size_t>(badPoint)] : badPoint, refusal);
+    return nullptr;
+  }
   auto hull = std::make_unique<SimplePoly>(numVerts, 0);
   hull->scale = source.scale;
-  hull->flags |= kSimpleKeepLengthUnits | (source.flags & kSimpleInherited);
+  hull->flags |= kSimpleKeepLengthUnits | kSimpleGrowable | (source.flags & kSimpleInherited);
   ProgressTicker tick;
   for (int i = 0; i < numVerts; ++i) {
     (void)tick();
     hull->VertAt(i).CopyFrom(source.VertAt(i), true);
   }
-  if (!ComputeConvexHull(*hull, 0, refusal, faceTolerance)) return nullptr;
-  (void)ProgressTick();
+  detail_ConvexHull::WriteHullFaces(*hull, 0, points, &vertOf);
+  points = PointHull();
+  std::vector<int32_t>().swap(vertOf);
+  hull->ClearAllFlags(kSimpleDone);
+  if (!ProgressTick()) {
+    if (refusal) refusal->clear();
+    return nullptr;
+  }
   PrepareVertexFaceLists(*hull);
   (void)ProgressTick();
 

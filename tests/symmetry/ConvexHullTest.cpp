@@ -406,6 +406,50 @@ TEST(ConvexHull, PointsThatAreNotFiniteAreRefusedWithTheirVertex) {
   EXPECT_EQ(refusal, "the vertices do not enclose a solid");
 }
 
+// The hull of a model is found from the positions of the vertices that take part
+// only: the faces and refusals must still name the model's own vertices, as the hull
+// built on the model itself does, whatever vertices before them are left out.
+TEST(ConvexHull, CreateConvexHullNamesTheSourceVerticesPastThoseLeftOut) {
+  std::vector<Point> pts = {{9, 9, 9}, {0.1, 0.2, 0.3}, {-9, 0, 0}};
+  for (const Point& p : CubeCorners(-1, 1)) pts.push_back(p);
+  pts.push_back({0, 0, 8});
+  pts.push_back({1, 1, 1});  // the same corner again
+  pts.push_back({1, 0, 0});  // on a face
+  const uint32_t leftOut[] = {corvia::kSimpleDone, 0, corvia::kSimpleTemp, 0, 0, 0, 0, 0, 0, 0, 0,
+                              corvia::kSimpleInfinite, 0, 0};
+  auto source = ModelOf(pts);
+  auto built = ModelOf(pts);
+  for (size_t i = 0; i < pts.size(); ++i) {
+    source->VertAt(static_cast<int>(i)).flags |= leftOut[i];
+    if (leftOut[i]) built->VertAt(static_cast<int>(i)).flags |= corvia::kSimpleTemp;
+  }
+  auto hull = corvia::CreateConvexHull(*source, 0);
+  ASSERT_NE(hull, nullptr);
+  ASSERT_TRUE(corvia::ComputeConvexHull(*built, 0));
+  ASSERT_EQ(hull->NumFaces(), 6);
+  ASSERT_EQ(hull->NumFaces(), built->NumFaces());
+  for (int fi = 0; fi < hull->NumFaces(); ++fi) {
+    EXPECT_EQ(hull->FaceAt(fi).items, built->FaceAt(fi).items) << "face " << fi;
+    EXPECT_TRUE(corvia::NearlyEqual(hull->FaceAt(fi).normal, built->FaceAt(fi).normal, 0.0));
+  }
+  for (int i = 0; i < hull->NumVerts(); ++i) {
+    EXPECT_EQ(hull->VertAt(i).IsTemp(), i < 3 || i >= 11) << "vertex " << i;
+    EXPECT_FALSE(hull->VertAt(i).flags & corvia::kSimpleDone);
+  }
+
+  // A vertex with no finite position is named by its number in the model, also
+  // where too few others take part to enclose a solid.
+  for (size_t usable : {size_t{8}, size_t{2}}) {
+    std::vector<Point> bad(pts.begin(), pts.begin() + 3 + static_cast<std::ptrdiff_t>(usable));
+    bad.back()[2] = std::numeric_limits<double>::quiet_NaN();
+    auto model = ModelOf(bad);
+    for (size_t i = 0; i < 3; ++i) model->VertAt(static_cast<int>(i)).flags |= corvia::kSimpleTemp;
+    std::string refusal;
+    EXPECT_EQ(corvia::CreateConvexHull(*model, 0, &refusal), nullptr);
+    EXPECT_EQ(refusal, "vertex " + std::to_string(bad.size() - 1) + " has no finite position");
+  }
+}
+
 TEST(ConvexHull, CubeSurfaceWithItsCornersMergesIntoSixFaces) {
   for (unsigned seed = 1; seed <= 5; ++seed) {
     std::vector<Point> pts = RandomPoints(2, 300, seed);
