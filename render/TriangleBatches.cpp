@@ -263,9 +263,9 @@ void TriangleBatcher::Split(const std::vector<WindowTriangle>& triangles, size_t
     // when their boxes are not apart by the margin twice over.
     auto overlaps = [&](uint32_t at, int cx, int cy) {
       const Box& o = mBoxes[at];
-      const bool first = (cx == std::max(box.cell[0], o.cell[0])) & (cy == std::max(box.cell[1], o.cell[1]));
-      const bool apart = (o.low[0] - box.high[0] >= 2.0 * margin) | (box.low[0] - o.high[0] >= 2.0 * margin) |
-                         (o.low[1] - box.high[1] >= 2.0 * margin) | (box.low[1] - o.high[1] >= 2.0 * margin);
+      const bool first = cx == std::max(box.cell[0], o.cell[0]) && cy == std::max(box.cell[1], o.cell[1]);
+      const bool apart = o.low[0] - box.high[0] >= 2.0 * margin || box.low[0] - o.high[0] >= 2.0 * margin ||
+                         o.low[1] - box.high[1] >= 2.0 * margin || box.low[1] - o.high[1] >= 2.0 * margin;
       if (!first || apart) return false;
       return !roundCleanCorner(t, o) && TrianglesMayOverlap(t, triangles[at], margin);
     };
