@@ -6,7 +6,8 @@
 // from one vertex buffer in one call with the same lighting (translucent: blended, in
 // one back-to-front order). That is what the renderer can do for this picture; the
 // counter "ratio" is the program's time a frame over the reference's. Also the depth
-// sort of 100,000 queued triangles on its own.
+// sort of 100,000 queued triangles on its own, and a new order of the spheres' kept
+// translucent triangles with its runs.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -14,11 +15,13 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "bench/BenchModels.h"
 #include "bench/support/ReferenceTriangles.h"
 #include "construction/Library.h"
+#include "core/RadixSorter.h"
 #include "core/VectorMath.h"
 #include "model/ColorSchemes.h"
 #include "model/LibraryEntry.h"
@@ -32,6 +35,7 @@
 #include "render/ModelDrawing.h"
 #include "render/OffscreenViewWindow.h"
 #include "render/OpenGLView.h"
+#include "render/TriangleBatches.h"
 
 namespace {
 
@@ -156,6 +160,92 @@ void BM_GeodesicSphere60Translucent(benchmark::State& state) {
   DrawFrames(state, 60, true);
 }
 
+// What a new order of the kept translucent triangles costs: the spheres' triangles
+// sorted from an eye that turns a little more than the kept order allows each time, put
+// in a window of 1000 x 900 and split into runs ("split_ms" the split alone, "runs" how
+// many it found).
+void TranslucentRuns(benchmark::State& state, int frequency) {
+  std::unique_ptr<corvia::Poly> poly = corvia::bench::GeodesicSphere(frequency);
+  if (!poly) {
+    state.SkipWithError("the geodesic sphere did not build");
+    return;
+  }
+  std::unordered_map<const corvia::PolyElement*, uint32_t> ids;
+  std::vector<const corvia::PolyElement*> points;
+  std::vector<uint32_t> corners;
+  for (corvia::PolyElement* f = poly->mFaces.mHead; f; f = f->mNext)
+    for (int i = 1; i + 1 < f->mNumSides; ++i)
+      for (const corvia::PolyElement* c : {f->mNeighbours[0], f->mNeighbours[i], f->mNeighbours[i + 1]}) {
+        auto [it, added] = ids.emplace(c, static_cast<uint32_t>(points.size()));
+        if (added) points.push_back(c);
+        corners.push_back(it->second);
+      }
+  const size_t n = corners.size() / 3;
+  double radius = 0.0;
+  for (const corvia::PolyElement* p : points)
+    radius = std::max(radius, std::sqrt(corvia::Dot(p->mDualVert, p->mDualVert)));
+  std::vector<float> keys(n);
+  std::vector<double> xy(2 * points.size());
+  std::vector<corvia::WindowTriangle> window(n);
+  std::vector<uint32_t> order(n), starts;
+  corvia::RadixSorter sorter;
+  corvia::TriangleBatcher batcher;
+  double angle = 0.0, splitSeconds = 0.0;
+  size_t runs = 0;
+  for (auto _ : state) {
+    angle += (corvia::kKeptOrderAngle + 0.1) * M_PI / 180.0;
+    const double distance = 5.0 * radius;
+    const double eye[3] = {distance * std::sin(angle), 0.3 * radius, distance * std::cos(angle)};
+    // Looking at the centre: right, up and back.
+    const double back[3] = {eye[0] / distance, 0.0, eye[2] / distance};
+    const double right[3] = {back[2], 0.0, -back[0]};
+    const double up[3] = {0.0, 1.0, 0.0};
+    const double focal = 450.0 * 4.5;
+    for (size_t i = 0; i < points.size(); ++i) {
+      double d[3];
+      corvia::Subtract(d, points[i]->mDualVert, eye);
+      const double z = -corvia::Dot(d, back);
+      xy[2 * i] = 500.0 + focal * corvia::Dot(d, right) / z;
+      xy[2 * i + 1] = 450.0 + focal * corvia::Dot(d, up) / z;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    for (size_t t = 0; t < n; ++t) {
+      double c[3] = {0, 0, 0}, d[3];
+      for (int i = 0; i < 3; ++i)
+        for (int k = 0; k < 3; ++k) c[k] += points[corners[3 * t + i]]->mDualVert[k] / 3.0;
+      corvia::Subtract(d, c, eye);
+      keys[t] = static_cast<float>(-corvia::Dot(d, d));
+    }
+    sorter.Sort(keys.data(), static_cast<unsigned>(n));
+    order.assign(sorter.GetIndices(), sorter.GetIndices() + n);
+    for (size_t k = 0; k < n; ++k) {
+      const size_t t = order[k];
+      corvia::WindowTriangle& w = window[k];
+      w.usable = true;
+      for (int i = 0; i < 3; ++i) {
+        w.ids[i] = corners[3 * t + i];
+        w.xy[i][0] = xy[2 * w.ids[i]];
+        w.xy[i][1] = xy[2 * w.ids[i] + 1];
+      }
+      corvia::SetUpWindowTriangle(w);
+    }
+    const auto split = std::chrono::steady_clock::now();
+    batcher.Split(window, n, corvia::kRunMargin, starts);
+    splitSeconds += Seconds(std::chrono::steady_clock::now() - split);
+    state.SetIterationTime(Seconds(std::chrono::steady_clock::now() - start));
+    runs += starts.size();
+  }
+  state.counters["runs"] = static_cast<double>(runs) / static_cast<double>(state.iterations());
+  state.counters["triangles"] = static_cast<double>(n);
+  state.counters["split_ms"] = 1000.0 * splitSeconds / static_cast<double>(state.iterations());
+}
+void BM_TranslucentRuns18000(benchmark::State& state) {
+  TranslucentRuns(state, 30);
+}
+void BM_TranslucentRuns72000(benchmark::State& state) {
+  TranslucentRuns(state, 60);
+}
+
 // 100,000 translucent triangles scattered in a ball, queued once and sorted from an eye
 // that moves a little each time.
 void BM_DepthSort100000(benchmark::State& state) {
@@ -184,6 +274,8 @@ BENCHMARK(BM_GeodesicSphere30Opaque)->Unit(benchmark::kMillisecond)->UseManualTi
 BENCHMARK(BM_GeodesicSphere30Translucent)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_GeodesicSphere60Opaque)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_GeodesicSphere60Translucent)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_TranslucentRuns18000)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_TranslucentRuns72000)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_DepthSort100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

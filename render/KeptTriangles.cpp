@@ -216,9 +216,11 @@ void KeptTriangleSet::Sort(OpenGLView* view, Order& order, const double* eye) {
     w.xy[0] = w.usable ? q[0] / q[3] : 0.0;
     w.xy[1] = w.usable ? q[1] / q[3] : 0.0;
   }
+  // In the order they are drawn.
   order.window.resize(n);
-  for (size_t t = 0; t < n; ++t) {
-    WindowTriangle& w = order.window[t];
+  for (size_t k = 0; k < n; ++k) {
+    const size_t t = order.sorted[k];
+    WindowTriangle& w = order.window[k];
     w.usable = true;
     for (int i = 0; i < 3; ++i) {
       const uint32_t id = mCornerIds[3 * t + static_cast<size_t>(i)];
@@ -230,7 +232,7 @@ void KeptTriangleSet::Sort(OpenGLView* view, Order& order, const double* eye) {
     }
     SetUpWindowTriangle(w);
   }
-  order.batcher.Split(order.window, order.sorted.data(), n, kRunMargin, order.starts);
+  order.batcher.Split(order.window, n, kRunMargin, order.starts);
   order.vertexBuffer.Upload(order.vertices.data(), order.vertices.size() * sizeof(KeptVertex), false);
   std::copy(eye, eye + 3, order.sortedAt);
   order.valid = true;

@@ -155,15 +155,14 @@ bool TrianglesMayOverlap(const WindowTriangle& a, const WindowTriangle& b, doubl
   return true;
 }
 
-void TriangleBatcher::FindCleanCorners(const std::vector<WindowTriangle>& triangles, const uint32_t* order,
-                                       size_t count, double margin) {
+void TriangleBatcher::FindCleanCorners(const std::vector<WindowTriangle>& triangles, size_t count, double margin) {
   using namespace detail_TriangleBatches;
   uint32_t corners = 0;
   for (size_t k = 0; k < count; ++k)
-    for (const uint32_t id : triangles[order[k]].ids) corners = std::max(corners, id + 1);
+    for (const uint32_t id : triangles[k].ids) corners = std::max(corners, id + 1);
   mFans.assign(corners, Fan{0, 0, 0});
   for (size_t k = 0; k < count; ++k) {
-    const WindowTriangle& t = triangles[order[k]];
+    const WindowTriangle& t = triangles[k];
     double sides[3][2], longest = 0.0;
     for (int i = 0; i < 3; ++i) {
       sides[i][0] = t.xy[(i + 1) % 3][0] - t.xy[i][0];
@@ -197,16 +196,17 @@ void TriangleBatcher::FindCleanCorners(const std::vector<WindowTriangle>& triang
   }
 }
 
-void TriangleBatcher::Split(const std::vector<WindowTriangle>& triangles, const uint32_t* order, size_t count,
-                            double margin, std::vector<uint32_t>& starts) {
+void TriangleBatcher::Split(const std::vector<WindowTriangle>& triangles, size_t count, double margin,
+                            std::vector<uint32_t>& starts) {
   using namespace detail_TriangleBatches;
   starts.clear();
+  count = std::min(count, triangles.size());
   if (count == 0) return;
   // A grid over the usable triangles, its cells about twice their mean size.
   double minX = HUGE_VAL, minY = HUGE_VAL, maxX = -HUGE_VAL, maxY = -HUGE_VAL, sizes = 0.0;
   size_t usable = 0;
   for (size_t k = 0; k < count; ++k) {
-    const WindowTriangle& t = triangles[order[k]];
+    const WindowTriangle& t = triangles[k];
     if (!t.usable) continue;
     minX = std::min(minX, t.low[0]);
     maxX = std::max(maxX, t.high[0]);
@@ -220,15 +220,14 @@ void TriangleBatcher::Split(const std::vector<WindowTriangle>& triangles, const 
   if (usable && span / cell > kMaxCellsOnSide - 2) cell = span / (kMaxCellsOnSide - 2);
   const int nx = usable ? static_cast<int>((maxX - minX) / cell) + 1 : 1;
   const int ny = usable ? static_cast<int>((maxY - minY) / cell) + 1 : 1;
-  mCellHead.assign(static_cast<size_t>(nx) * static_cast<size_t>(ny), -1);
-  mCellStamp.assign(mCellHead.size(), 0);
-  mTestedBy.assign(triangles.size(), 0);
+  mCells.assign(static_cast<size_t>(nx) * static_cast<size_t>(ny), Cell{});
+  mBoxes.resize(count);
   mNodes.clear();
-  FindCleanCorners(triangles, order, count, margin);
+  FindCleanCorners(triangles, count, margin);
   // Whether two triangles share a clean corner.
-  auto roundCleanCorner = [&](const WindowTriangle& a, const WindowTriangle& b) {
+  auto roundCleanCorner = [&](const WindowTriangle& a, const Box& b) {
     for (const uint32_t id : a.ids)
-      if (mClean[id] && (id == b.ids[0] || id == b.ids[1] || id == b.ids[2])) return true;
+      if ((id == b.ids[0] || id == b.ids[1] || id == b.ids[2]) && mClean[id]) return true;
     return false;
   };
   uint32_t run = 1;
@@ -243,8 +242,7 @@ void TriangleBatcher::Split(const std::vector<WindowTriangle>& triangles, const 
   };
   starts.push_back(0);
   for (size_t k = 0; k < count; ++k) {
-    const uint32_t index = order[k];
-    const WindowTriangle& t = triangles[index];
+    const WindowTriangle& t = triangles[k];
     int cx0 = 0, cx1 = -1, cy0 = 0, cy1 = -1;
     if (t.usable) {
       cx0 = cellOf(t.low[0] - margin, minX, nx);
@@ -258,35 +256,45 @@ void TriangleBatcher::Split(const std::vector<WindowTriangle>& triangles, const 
       begin(k + 1);
       continue;
     }
+    const Box& box = mBoxes[k] = {
+        {t.low[0], t.low[1]}, {t.high[0], t.high[1]}, {cx0, cy0}, {t.ids[0], t.ids[1], t.ids[2]}};
+    // Whether t may overlap the triangle at a position of the run, met in the cell
+    // (cx, cy): each pair is looked at in the first cell both reach into, and only
+    // when their boxes are not apart by the margin twice over.
+    auto overlaps = [&](uint32_t at, int cx, int cy) {
+      const Box& o = mBoxes[at];
+      const bool first = cx == std::max(box.cell[0], o.cell[0]) && cy == std::max(box.cell[1], o.cell[1]);
+      const bool apart = o.low[0] - box.high[0] >= 2.0 * margin || box.low[0] - o.high[0] >= 2.0 * margin ||
+                         o.low[1] - box.high[1] >= 2.0 * margin || box.low[1] - o.high[1] >= 2.0 * margin;
+      if (!first || apart) return false;
+      return !roundCleanCorner(t, o) && TrianglesMayOverlap(t, triangles[at], margin);
+    };
     bool overlap = false;
-    const uint32_t tested = static_cast<uint32_t>(k + 1);
     for (int cy = cy0; cy <= cy1 && !overlap; ++cy) {
       for (int cx = cx0; cx <= cx1 && !overlap; ++cx) {
-        const size_t c = static_cast<size_t>(cy) * static_cast<size_t>(nx) + static_cast<size_t>(cx);
-        if (mCellStamp[c] != run) continue;
-        for (int32_t node = mCellHead[c]; node >= 0 && !overlap; node = mNodes[static_cast<size_t>(node)].next) {
-          const Node& n = mNodes[static_cast<size_t>(node)];
-          // Boxes apart by the margin twice over, told from the node alone.
-          if (n.low[0] - t.high[0] >= 2.0 * margin || t.low[0] - n.high[0] >= 2.0 * margin ||
-              n.low[1] - t.high[1] >= 2.0 * margin || t.low[1] - n.high[1] >= 2.0 * margin)
-            continue;
-          const uint32_t other = n.triangle;
-          if (mTestedBy[other] == tested) continue;
-          mTestedBy[other] = tested;
-          overlap = !roundCleanCorner(t, triangles[other]) && TrianglesMayOverlap(t, triangles[other], margin);
-        }
+        const Cell& c = mCells[static_cast<size_t>(cy) * static_cast<size_t>(nx) + static_cast<size_t>(cx)];
+        if (c.stamp != run) continue;
+        for (uint32_t i = 0; i < std::min(c.count, kInCell) && !overlap; ++i) overlap = overlaps(c.at[i], cx, cy);
+        for (int32_t node = c.more; node >= 0 && !overlap; node = mNodes[static_cast<size_t>(node)].next)
+          overlap = overlaps(mNodes[static_cast<size_t>(node)].at, cx, cy);
       }
     }
     if (overlap) begin(k);
     for (int cy = cy0; cy <= cy1; ++cy) {
       for (int cx = cx0; cx <= cx1; ++cx) {
-        const size_t c = static_cast<size_t>(cy) * static_cast<size_t>(nx) + static_cast<size_t>(cx);
-        if (mCellStamp[c] != run) {
-          mCellStamp[c] = run;
-          mCellHead[c] = -1;
+        Cell& c = mCells[static_cast<size_t>(cy) * static_cast<size_t>(nx) + static_cast<size_t>(cx)];
+        if (c.stamp != run) {
+          c.stamp = run;
+          c.count = 0;
+          c.more = -1;
         }
-        mNodes.push_back({mCellHead[c], index, {t.low[0], t.low[1]}, {t.high[0], t.high[1]}});
-        mCellHead[c] = static_cast<int32_t>(mNodes.size() - 1);
+        if (c.count < kInCell) {
+          c.at[c.count] = static_cast<uint32_t>(k);
+        } else {
+          mNodes.push_back({c.more, static_cast<uint32_t>(k)});
+          c.more = static_cast<int32_t>(mNodes.size() - 1);
+        }
+        ++c.count;
       }
     }
   }

@@ -35,27 +35,42 @@ void SetUpWindowTriangle(WindowTriangle& t);
 // from it.
 bool TrianglesMayOverlap(const WindowTriangle& a, const WindowTriangle& b, double margin);
 
-// Splits the triangles, in the order given (order[k] the k-th triangle drawn), into
-// runs of which no two overlap: starts receives the position in order where each run
-// begins. Two triangles round a clean corner need no test: a corner whose triangles
-// all turn the same way in the window, none thinner than twice the margin, and go
-// round it once side to side lies in slices of the plane about it that never meet.
-// The work is kept for the next call (no allocation once it has grown).
+// Splits the triangles, in the order they are drawn (the first count of them), into
+// runs of which no two overlap: starts receives the position where each run begins.
+// Two triangles round a clean corner need no test: a corner whose triangles all turn
+// the same way in the window, none thinner than twice the margin, and go round it once
+// side to side lies in slices of the plane about it that never meet. The work is kept
+// for the next call (no allocation once it has grown).
 class TriangleBatcher {
  public:
-  void Split(const std::vector<WindowTriangle>& triangles, const uint32_t* order, size_t count, double margin,
+  void Split(const std::vector<WindowTriangle>& triangles, size_t count, double margin,
              std::vector<uint32_t>& starts);
 
  private:
-  std::vector<int32_t> mCellHead;
-  std::vector<uint32_t> mCellStamp;
+  // A cell of the grid over the window: the triangles of the current run whose boxes
+  // reach into it (their positions), as many as a cache line holds in the cell itself
+  // and the rest in a chain of nodes; the stamp tells which run they belong to.
+  static constexpr uint32_t kInCell = 13;
+  struct Cell {
+    uint32_t stamp;
+    uint32_t count;
+    uint32_t at[kInCell];
+    int32_t more;
+  };
+  std::vector<Cell> mCells;
   struct Node {
     int32_t next;
-    uint32_t triangle;
-    double low[2], high[2];  // the triangle's box
+    uint32_t at;
   };
   std::vector<Node> mNodes;
-  std::vector<uint32_t> mTestedBy;
+  // What the search looks at first, by position, close together: the box, the first
+  // cell it reaches into and the corners.
+  struct Box {
+    double low[2], high[2];
+    int32_t cell[2];
+    uint32_t ids[3];
+  };
+  std::vector<Box> mBoxes;
   // Each corner's fan: whether its triangles turn one way, how many of them a ray from
   // the corner crosses, and a sum that is zero when every side out of the corner is a
   // side into it.
@@ -66,7 +81,7 @@ class TriangleBatcher {
   };
   std::vector<Fan> mFans;
   std::vector<uint8_t> mClean;
-  void FindCleanCorners(const std::vector<WindowTriangle>& triangles, const uint32_t* order, size_t count, double margin);
+  void FindCleanCorners(const std::vector<WindowTriangle>& triangles, size_t count, double margin);
 };
 
 }  // namespace corvia

@@ -6,12 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
 #include <memory>
 #include <new>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -542,11 +545,9 @@ TEST(TriangleRuns, OnlyTrianglesThatCannotShareAPixelRunTogether) {
   behind.usable = false;
   triangles.push_back(behind);
   triangles.push_back(Triangle({{70, 70}, {80, 70}, {70, 80}}, 29, 30, 31));
-  std::vector<uint32_t> order(triangles.size());
-  for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
   TriangleBatcher batcher;
   std::vector<uint32_t> starts;
-  batcher.Split(triangles, order.data(), order.size(), m, starts);
+  batcher.Split(triangles, triangles.size(), m, starts);
   EXPECT_EQ(starts, (std::vector<uint32_t>{0, 6, 8, 9}));
 
   // Twelve triangles going round a corner twice, side to side: the second time round
@@ -557,10 +558,107 @@ TEST(TriangleRuns, OnlyTrianglesThatCannotShareAPixelRunTogether) {
     triangles.push_back(Triangle({{0, 0}, {10 * std::cos(a), 10 * std::sin(a)}, {10 * std::cos(b), 10 * std::sin(b)}},
                                  0, 1 + i, 1 + (i + 1) % 12));
   }
-  order.resize(triangles.size());
-  for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
-  batcher.Split(triangles, order.data(), order.size(), m, starts);
+  batcher.Split(triangles, triangles.size(), m, starts);
   EXPECT_EQ(starts, (std::vector<uint32_t>{0, 5, 10}));
+}
+
+// Whether the insides of two triangles meet: no side of either has the other wholly
+// on its outer side (touching allowed).
+bool InsidesMeet(const WindowTriangle& a, const WindowTriangle& b) {
+  for (const auto& [t, u] : {std::pair{&a, &b}, std::pair{&b, &a}}) {
+    const auto cross = [](const double* p, const double* q, const double* r) {
+      return (q[0] - p[0]) * (r[1] - p[1]) - (q[1] - p[1]) * (r[0] - p[0]);
+    };
+    const double turn = cross(t->xy[0], t->xy[1], t->xy[2]) > 0 ? 1 : -1;
+    for (int i = 0; i < 3; ++i) {
+      bool outside = true;
+      for (const auto& r : u->xy) outside = outside && turn * cross(t->xy[i], t->xy[(i + 1) % 3], r) <= 1e-9;
+      if (outside) return false;
+    }
+  }
+  return true;
+}
+
+// The runs of the triangles as drawn: every triangle in exactly one run, no two of a
+// run whose insides meet.
+void ExpectRuns(const std::vector<WindowTriangle>& triangles, TriangleBatcher& batcher, const std::string& what) {
+  std::vector<uint32_t> starts;
+  batcher.Split(triangles, triangles.size(), kRunMargin, starts);
+  ASSERT_FALSE(starts.empty());
+  EXPECT_EQ(starts[0], 0u) << what;
+  for (size_t r = 0; r < starts.size(); ++r) {
+    const size_t end = r + 1 < starts.size() ? starts[r + 1] : triangles.size();
+    ASSERT_LT(starts[r], end) << what;
+    for (size_t j = starts[r]; j < end; ++j)
+      for (size_t i = starts[r]; i < j; ++i)
+        ASSERT_FALSE(InsidesMeet(triangles[i], triangles[j])) << what << ": " << i << " and " << j << " in one run";
+  }
+}
+
+// A closed sphere of latitude bands (fans of forty thin triangles round the poles,
+// more than a grid cell holds in place) in perspective, farthest first from eyes a
+// little more than the kept order's angle apart, and shuffled; a heap of random
+// triangles, some large, some flat; a fan with a triangle over only its last one.
+TEST(TriangleRuns, EveryOrderSplitsIntoRunsWhoseTrianglesNeverMeet) {
+  constexpr uint32_t kBands = 16, kAround = 40, kLast = kAround * (kBands - 1) + 1;
+  const auto at = [](uint32_t b, uint32_t a) { return b == 0 ? 0 : b == kBands ? kLast : 1 + (b - 1) * kAround + a % kAround; };
+  std::vector<std::array<uint32_t, 3>> corners;
+  for (uint32_t a = 0; a < kAround; ++a)
+    for (uint32_t b = 0; b < kBands; ++b) {
+      if (b > 0) corners.push_back({at(b, a), at(b + 1, a + 1), at(b, a + 1)});
+      if (b + 1 < kBands) corners.push_back({at(b, a), at(b + 1, a), at(b + 1, a + 1)});
+    }
+  const auto point = [](uint32_t id, double* p) {
+    const double theta = id == 0 ? 0 : id == kLast ? M_PI : M_PI * (1 + (id - 1) / kAround) / kBands;
+    const double phi = 2 * M_PI * ((id - 1) % kAround) / kAround;
+    p[0] = std::sin(theta) * std::cos(phi), p[1] = std::sin(theta) * std::sin(phi), p[2] = std::cos(theta);
+  };
+  TriangleBatcher batcher;
+  std::mt19937 random(7);
+  for (const double degrees : {20.0, 20.0 + kKeptOrderAngle + 0.1, 50.0}) {
+    const double c = std::cos(degrees * M_PI / 180), s = std::sin(degrees * M_PI / 180);
+    const double eye[3] = {4 * s, 1.0, 4 * c};
+    std::vector<std::pair<double, WindowTriangle>> depth;
+    for (const auto& ids : corners) {
+      double xy[3][2], centre[3] = {0, 0, 0};
+      for (int i = 0; i < 3; ++i) {
+        double p[3];
+        point(ids[i], p);
+        const double d[3] = {p[0] - eye[0], p[1] - eye[1], p[2] - eye[2]}, z = -(d[0] * s + d[2] * c);
+        xy[i][0] = 400 + 1200 * (d[0] * c - d[2] * s) / z;
+        xy[i][1] = 400 + 1200 * d[1] / z;
+        for (int k = 0; k < 3; ++k) centre[k] += d[k];
+      }
+      depth.push_back({-Dot(centre, centre), Triangle(xy, ids[0], ids[1], ids[2])});
+    }
+    std::stable_sort(depth.begin(), depth.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
+    std::vector<WindowTriangle> window;
+    for (const auto& d : depth) window.push_back(d.second);
+    ExpectRuns(window, batcher, "farthest first at " + std::to_string(degrees));
+    std::shuffle(window.begin(), window.end(), random);
+    ExpectRuns(window, batcher, "shuffled at " + std::to_string(degrees));
+  }
+  std::uniform_real_distribution<double> place(0, 400), size(-12, 12);
+  std::vector<WindowTriangle> heap;
+  for (uint32_t i = 0; i < 600; ++i) {
+    const double x = place(random), y = place(random), scale = i % 50 == 0 ? 20 : 1;
+    double xy[3][2];
+    for (auto& p : xy) p[0] = x + scale * size(random), p[1] = y + scale * size(random);
+    if (i % 61 == 0) xy[2][0] = xy[1][0], xy[2][1] = xy[1][1];
+    heap.push_back(Triangle(xy, 3 * i, 3 * i + 1, 3 * i + 2));
+  }
+  ExpectRuns(heap, batcher, "heap");
+  std::vector<WindowTriangle> fan;
+  for (uint32_t i = 0; i < 40; ++i) {
+    const double a = M_PI / 20 * i, b = M_PI / 20 * (i + 1);
+    fan.push_back(Triangle({{0, 0}, {10 * std::cos(a), 10 * std::sin(a)}, {10 * std::cos(b), 10 * std::sin(b)}}, 0,
+                           1 + i, 1 + (i + 1) % 40));
+  }
+  const double a = M_PI / 20 * 39.5, u[2] = {std::cos(a), std::sin(a)};
+  fan.push_back(Triangle({{6 * u[0], 6 * u[1]}, {7 * u[0], 7 * u[1]}, {6.5 * u[0] + 0.1, 6.5 * u[1] + 0.1}}, 50, 51, 52));
+  std::vector<uint32_t> starts;
+  batcher.Split(fan, fan.size(), kRunMargin, starts);
+  EXPECT_EQ(starts, (std::vector<uint32_t>{0, 40}));
 }
 
 }  // namespace test_KeptFaces
