@@ -18,8 +18,9 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
-#include <regex>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "core/Registry.h"
 #include "core/ioStream.h"
@@ -391,7 +392,19 @@ TEST_F(MainWindow, TheManualNamesOnlyMenuCommandsThatExistAndEveryKey) {
   const auto anyItemWith = [&paths](const char* word) {
     return std::any_of(paths.begin(), paths.end(), [word](const std::string& p) { return p.find(word) != std::string::npos; });
   };
-  const std::regex span(R"(<span class="menu">([^<]*)</span>)");
+  // The texts of the page's <span class="menu">...</span> marks, in order.
+  const auto menuSpans = [](const std::string& page) {
+    static const std::string open = "<span class=\"menu\">";
+    std::vector<std::string> texts;
+    for (size_t at = page.find(open); at != std::string::npos; at = page.find(open, at)) {
+      at += open.size();
+      const size_t end = page.find('<', at);
+      if (end == std::string::npos) break;
+      if (page.compare(end, 7, "</span>") == 0) texts.push_back(page.substr(at, end - at));
+      at = end;
+    }
+    return texts;
+  };
   std::string keysPage;
   int named = 0;
   for (const auto& entry : std::filesystem::directory_iterator(manual)) {
@@ -399,8 +412,8 @@ TEST_F(MainWindow, TheManualNamesOnlyMenuCommandsThatExistAndEveryKey) {
     std::ifstream file(entry.path());
     const std::string page((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     if (entry.path().filename() == "keys.html") keysPage = page;
-    for (std::sregex_iterator it(page.begin(), page.end(), span), end; it != end; ++it) {
-      const std::string path = ManualMenuPath((*it)[1].str());
+    for (const std::string& text : menuSpans(page)) {
+      const std::string path = ManualMenuPath(text);
       ++named;
       if (paths.count(path)) continue;
       const auto* pending = std::find_if(std::begin(coming), std::end(coming),
@@ -413,8 +426,7 @@ TEST_F(MainWindow, TheManualNamesOnlyMenuCommandsThatExistAndEveryKey) {
   // The keys page names the command of every key, as its menu item is called.
   ASSERT_FALSE(keysPage.empty());
   std::set<std::string> keyed;
-  for (std::sregex_iterator it(keysPage.begin(), keysPage.end(), span), end; it != end; ++it)
-    keyed.insert(ManualMenuPath((*it)[1].str()));
+  for (const std::string& text : menuSpans(keysPage)) keyed.insert(ManualMenuPath(text));
   for (const CommandInfo& info : GetCommandTable()) {
     if (info.id == kCommandSeparator || !*info.accel || (info.flags & (kCommandKeyOnly | kCommandTakenOut))) continue;
     char buffer[256];
