@@ -129,8 +129,10 @@ bool Apply(const ModelSnapshot& state) {
     // The colours are the step's own: the subgroup must not give new ones.
     const bool recolour = RecolourOnSubSymmetry;
     RecolourOnSubSymmetry = false;
-    const bool applied = poly->ApplySubSymmetry(state.mRotIndex, state.mReflIndex);
+    Outcome warned;
+    const bool applied = poly->ApplySubSymmetry(state.mRotIndex, state.mReflIndex, &warned);
     RecolourOnSubSymmetry = recolour;
+    TellOutcome(warned);
     ShowSelectionChangeOf(poly);
     if (!applied) return false;
   }

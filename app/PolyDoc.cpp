@@ -279,10 +279,9 @@ bool CPolyDoc::SetModel(LibraryEntry* entry, bool fromList, bool keepTransition)
 
   return MakeModel(kOccasionBuiltInModel, nullptr, keepTransition, 0, [&](Poly& poly, PolyTemplate& polyTemplate) {
     Outcome why;
-    if (!CreateFromLibraryEntry(&poly, &polyTemplate, entry, mOneVertexAtATime, &why)) {
-      TellOutcome(why);
-      return false;
-    }
+    const bool created = CreateFromLibraryEntry(&poly, &polyTemplate, entry, mOneVertexAtATime, &why);
+    TellOutcome(why);
+    if (!created) return false;
     if (!poly.mLibraryEntry) poly.SetLibraryEntry(entry);
     return true;
   });
@@ -366,6 +365,8 @@ bool CPolyDoc::OpenEntryFile(const char* path, int mode) {
     }
     return false;
   }
+  // The file's warnings.
+  TellOutcome(opened);
   SetPathName(path, false);
   return true;
 }

@@ -30,7 +30,9 @@ constexpr const char* kNotFound = "Couldn't find any model with name or symbol\n
 // Builds from a vertex configuration, whole or (one vertex at a time) prepared.
 bool BuildConfiguration(Poly& poly, PolyTemplate& polyTemplate, const char* text, bool oneVertexAtATime) {
   Outcome why;
-  if (!polyTemplate.Parse(text, &why)) return TellOutcome(why);
+  const bool parsed = polyTemplate.Parse(text, &why);
+  TellOutcome(why);
+  if (!parsed) return false;
   return oneVertexAtATime ? poly.Prepare(&polyTemplate, 0) : poly.Build(&polyTemplate, 0);
 }
 
@@ -53,7 +55,9 @@ bool CPolyDoc::OpenModelByNameOrSymbol(const char* text) {
   // A configuration: its parser says what is wrong with it.
   PolyTemplate check;
   why = Outcome();
-  if (!check.Parse(text, &why)) return TellOutcome(why);
+  const bool parsed = check.Parse(text, &why);
+  TellOutcome(why);
+  if (!parsed) return false;
   return MakeModel(kOccasionBuiltInModel, nullptr, false, 0, [&](Poly& poly, PolyTemplate& polyTemplate) {
     return BuildConfiguration(poly, polyTemplate, text, mOneVertexAtATime);
   });
@@ -103,10 +107,9 @@ bool CPolyDoc::SetTourModel(const TourModel& model, const TransitionSettings* tr
     }
     built = MakeModel(kOccasionTour, used, false, kChangeKeepTour, [&](Poly& poly, PolyTemplate& polyTemplate) {
       Outcome why;
-      if (!CreateFromLibraryEntry(&poly, &polyTemplate, entry, false, &why)) {
-        TellOutcome(why);
-        return false;
-      }
+      const bool created = CreateFromLibraryEntry(&poly, &polyTemplate, entry, false, &why);
+      TellOutcome(why);
+      if (!created) return false;
       if (!poly.mLibraryEntry) poly.SetLibraryEntry(entry);
       return true;
     });

@@ -136,11 +136,17 @@ Outcome PrepareAugmentation(Poly* poly, uint32_t options, Augmentation* augmenta
     }
   }
   augmentation->mCurrentMatch = augmentation->mRing.begin();
+  // The warnings of the added model come first.
+  Outcome prepared = height;
   if (!augmentation->StepMatchingFace(0)) {
-    return Outcome::RefusedF("Can't augment using %s: model\ndoesn't have any matching %d-sided faces",
-                             d::SourceName(options), sides);
+    prepared.Then(Outcome::RefusedF("Can't augment using %s: model\ndoesn't have any matching %d-sided faces",
+                                    d::SourceName(options), sides));
+    return prepared;
   }
-  return Outcome::Done();
+  if (!augmentation->KeepsSymmetry()) {
+    prepared.Warn("Warning: this augmentation will result in a\npolyhedron with less symmetry than the original.");
+  }
+  return prepared;
 }
 
 // ---- Matching faces and orientations ---------------------------------------------------------
@@ -193,9 +199,6 @@ RingNode* Augmentation::StepMatchingFace(int direction) {
     ++k;
   }
   platform::Services().views->RedrawAllViews(false);
-  if (direction == 0 && !KeepsSymmetry()) {
-    ShowWarning("%s", "Warning: this augmentation will result in a\npolyhedron with less symmetry than the original.");
-  }
   return &*mCurrentMatch;
 }
 
@@ -241,13 +244,14 @@ int Augmentation::GetOrientationIndices(BigUInt& out) const {
   return 0;
 }
 
-void Augmentation::Refresh() {
+Outcome Augmentation::Refresh() {
   ClearMatching();
-  if (!mPoly) return;
+  if (!mPoly) return Outcome();
   // The added model and its matching faces were found when the preview began.
   const Outcome prepared = PrepareAugmentation(mPoly, mOptions, this);
   if (prepared.told()) ShowInternalError("Augmentation::Refresh: %s", prepared.text().c_str());
   if (!prepared) Reset();
+  return prepared.WarningsOnly();
 }
 
 // ---- Placement ----------------------------------------------------------------------------
@@ -353,15 +357,22 @@ std::unique_ptr<SimplePoly> CreateAugmentedPoly(uint32_t options, Augmentation& 
   Poly* poly = augmentation.mPoly;
   if (!poly) return nullptr;
   // Prepared once: a second preparation could flip a pyramid to the other side again.
+  // The warnings of a preparation here are told with whatever comes of the model.
+  Outcome prepared;
   if (!augmentation.GetCurrentMatch() || !augmentation.HasTargets() || !augmentation.mAddedModel) {
-    outcome = PrepareAugmentation(poly, options, &augmentation);
-    if (!outcome) return nullptr;
+    prepared = PrepareAugmentation(poly, options, &augmentation);
+    if (!prepared) {
+      outcome = prepared;
+      return nullptr;
+    }
   }
   options = augmentation.mOptions;
   platform::WaitCursorScope wait;
   ProgressScope progress;
-  // Stopped from here on only by the user or after an internal error: nothing to tell.
-  outcome = Outcome::Cancelled();
+  // Stopped from here on only by the user or after an internal error: nothing more to
+  // tell.
+  outcome = prepared.WarningsOnly();
+  outcome.Then(Outcome::Cancelled());
 
   ElementList* faces = nullptr;
   ElementList* verts = nullptr;
@@ -467,7 +478,7 @@ std::unique_ptr<SimplePoly> CreateAugmentedPoly(uint32_t options, Augmentation& 
   result->flags |= d::kAugmentedModelFlags;
   if (poly->mPolyFlags & kPolyFlagInherited) result->flags |= kSimpleInherited;
   result->SetName(poly->GetPartName(false), "Augmented ");
-  outcome = Outcome::Done();
+  outcome = prepared.WarningsOnly();
   return result;
 }
 

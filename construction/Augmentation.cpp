@@ -365,7 +365,8 @@ Outcome GetAugmentationHeight(uint32_t options, PolyElement* target, Augmentatio
   augmentation->mOptions = options;
   augmentation->mTargetFace = target;
   augmentation->mHeight = augmentation->mMadeHeight = height;
-  return Outcome::Done();
+  // A model read from a file may come with the file's warning.
+  return outcome.WarningsOnly();
 }
 
 // ---- Solids -------------------------------------------------------------------------------

@@ -191,8 +191,11 @@ class Augmentation : public ModelPart {
   int GetOrientationIndices(BigUInt& out) const;
 
   // After the symmetry group changed during a preview: prepares again with the stored
-  // options, keeping the added model and the height.
-  void Refresh();
+  // options, keeping the added model and the height. Done, with the warnings of the
+  // preparation for the caller to tell.
+  Outcome Refresh();
+  // Whether the current matching face keeps the model's symmetry on every target.
+  bool KeepsSymmetry() const;
 
   // Every face on which the added model goes, with its placement, in the order the
   // augmented model is built: the targets and (by the faces option) the faces of
@@ -233,13 +236,9 @@ class Augmentation : public ModelPart {
   OpenGLView* mView = nullptr;
 
   void ModelCleared() override { Reset(); }
-  void FaceTypesChanged() override {
-    if (mView) Refresh();
-  }
+  Outcome FaceTypesChanged() override { return mView ? Refresh() : Outcome(); }
 
  private:
-  // Whether the current matching face keeps the model's symmetry on every target.
-  bool KeepsSymmetry() const;
   void StepOrientations(bool forwards);
 };
 

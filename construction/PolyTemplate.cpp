@@ -101,17 +101,18 @@ TemplatePolygon* Step(const TemplatePolygon* p, bool backwards) { return backwar
 }  // namespace detail_PolyTemplate
 
 void PolyTemplate::Report(bool warning, const char* format, ...) const {
-  if (!mShowErrors) return;
+  if (!mShowErrors || !mWhy) return;
   char message[detail_PolyTemplate::kMessageSize];
   va_list args;
   va_start(args, format);
   std::vsnprintf(message, sizeof message, format, args);
   va_end(args);
   const char* text = mText.c_str();
+  Outcome said = Outcome::RefusedF("\"%s\" - %s", text, message);
   if (warning) {
-    ShowWarning("\"%s\" - %s", text, message);
-  } else if (mWhy) {
-    *mWhy = Outcome::RefusedF("\"%s\" - %s", text, message);
+    mWhy->Warn(said.text());
+  } else {
+    mWhy->Then(said);
   }
 }
 

@@ -3,10 +3,12 @@
 // cancelled by the user, or failed with a reason. The geometry shows no box of its
 // own for a refusal or a failure: the caller decides whether it becomes a box, a pane
 // message, a line in a sweep or a value in a test. A broken invariant is still an
-// internal error, raised where it is found.
+// internal error, raised where it is found. An outcome may also carry warnings, told
+// before its result in the order they were met; a done step may carry them too.
 
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace corvia {
 
@@ -37,11 +39,34 @@ class Outcome {
   const std::string& text() const { return text_; }
   explicit operator bool() const { return done(); }
 
+  // The warnings to tell before the result, in order.
+  const std::vector<std::string>& warnings() const { return warnings_; }
+  void Warn(std::string text) {
+    if (!text.empty()) warnings_.push_back(std::move(text));
+  }
+  // Done, with this outcome's warnings alone.
+  Outcome WarningsOnly() const {
+    Outcome done;
+    done.warnings_ = warnings_;
+    return done;
+  }
+  // Adds the warnings of `other` after this one's.
+  void TakeWarnings(const Outcome& other) {
+    warnings_.insert(warnings_.end(), other.warnings_.begin(), other.warnings_.end());
+  }
+  // Takes the result of `next`, keeping the warnings met so far before its own.
+  void Then(const Outcome& next) {
+    kind_ = next.kind_;
+    text_ = next.text_;
+    TakeWarnings(next);
+  }
+
  private:
   Outcome(Kind kind, std::string text) : kind_(kind), text_(std::move(text)) {}
 
   Kind kind_ = Kind::kDone;
   std::string text_;
+  std::vector<std::string> warnings_;
 };
 
 }  // namespace corvia

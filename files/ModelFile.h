@@ -130,12 +130,14 @@ using ModelEntry = std::function<Poly*(SimplePoly& simple, Outcome& outcome)>;
 // shown block, after the drawn facets) and its scene. Refused, with the words the user
 // is to read and the current model untouched, when the file cannot be read or its model
 // cannot be built; the caller tells it (a box, or with kOpenModelFileStepping the
-// active pane).
+// active pane). Opened, the outcome carries the file's warning for the caller to tell
+// (with kOpenModelFileStepping the active pane says it).
 Outcome OpenModelFile(const char* path, int mode, const ModelEntry& enter = {});
 
 // The model of a file, or its dual, for augmentation with a model from a file; null
 // when the file cannot be read or its model built, with the reason in *why when given
-// (cancelled when the reader had nothing to say).
+// (cancelled when the reader had nothing to say). Read, the file's warning is added to
+// *why for the caller to tell.
 std::unique_ptr<SimplePoly> ReadModelFileAsSimplePoly(const char* path, bool dual, Outcome* why = nullptr);
 
 // The form of the file a model was read from; BINARY for a model that came from no file.

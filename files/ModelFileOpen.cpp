@@ -16,7 +16,6 @@
 #include "construction/ModelLookup.h"
 #include "core/DrawnPolygon.h"
 #include "core/FaceImageRef.h"
-#include "core/Messages.h"
 #include "core/PolygonRing.h"
 #include "core/Strings.h"
 #include "core/Units.h"
@@ -56,13 +55,16 @@ Outcome NotBuilt(const char* path, const Outcome& built) {
   return Outcome::Refused(std::string(kCouldNotOpen) + "'" + path + "':\n" + built.text());
 }
 
-void ReportWarning(const std::string& warning, int mode) {
-  if (warning.empty()) return;
-  if (mode & kOpenModelFileStepping) {
+// A file opened with a warning: the active pane says it while stepping from model to
+// model; otherwise the outcome carries it for the caller to tell.
+Outcome OpenedWithWarning(const std::string& warning, int mode) {
+  Outcome opened;
+  if (!(mode & kOpenModelFileStepping)) {
+    opened.Warn(warning);
+  } else if (!warning.empty()) {
     platform::Services().views->SetPaneMessage(warning);
-  } else {
-    ShowWarning("%s", warning.c_str());
   }
+  return opened;
 }
 
 // The library entry a file names: by its index when the name there still agrees, else
@@ -242,8 +244,7 @@ Outcome OpenModelFile(const char* path, int mode, const ModelEntry& enter) {
   d::KeepUnclaimed(*poly, contents);
   platform::Services().views->InvalidateInfo(kInfoReasonNames);
   platform::Services().views->RedrawAllViews(true);
-  d::ReportWarning(warning, mode);
-  return Outcome::Done();
+  return d::OpenedWithWarning(warning, mode);
 }
 
 bool RestoreModelFromMemory(const std::string& data, const char* name, std::string* error,
@@ -297,7 +298,7 @@ std::unique_ptr<SimplePoly> ReadModelFileAsSimplePoly(const char* path, bool dua
   }
   std::unique_ptr<SimplePoly> model(
       CreateModel(poly.get(), dual ? kDeriveDual : kDeriveBase, nullptr, nullptr, kViewNone, why));
-  if (model) d::ReportWarning(contents.warning, kOpenModelFilePlain);
+  if (model && why) why->Warn(contents.warning);
   return model;
 }
 

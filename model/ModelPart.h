@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <utility>
 
+#include "core/Outcome.h"
+
 namespace corvia {
 
 class DrawnPolygon;
@@ -28,8 +30,9 @@ class ModelPart {
   virtual void ModelCleared() {}
   // The face types were thrown away; their elements may still be there.
   virtual void FaceTypesCleared() {}
-  // The face types were set up again for another group (a sub-symmetry).
-  virtual void FaceTypesChanged() {}
+  // The face types were set up again for another group (a sub-symmetry); done, with
+  // any warnings for the caller to tell.
+  virtual Outcome FaceTypesChanged() { return Outcome(); }
   // The drawn polygons changed: whatever was found from them starts again.
   virtual void DrawnPolygonsReset() {}
   // A drawn polygon was closed and joins the model's polygons.

@@ -195,8 +195,10 @@ class Poly {
   // Re-classifies faces, vertices and edges under a subgroup of the full group: with
   // reflIndex >= 0 the rotIndex-th rotational subgroup and its reflIndex-th variant,
   // else position rotIndex of the flat list. False, the model unchanged, when there is
-  // no such subgroup. The full group is kept (mFullSymGroup) the first time.
-  bool ApplySubSymmetry(int rotIndex, int reflIndex);
+  // no such subgroup. The full group is kept (mFullSymGroup) the first time. The
+  // warnings of a running augmentation preview, worked out again, are added to *warned
+  // for the caller to tell.
+  bool ApplySubSymmetry(int rotIndex, int reflIndex, Outcome* warned = nullptr);
 
   // ---- Compound parts ---------------------------------------------------------------------
   CompoundPart* GetCompoundPart(int i) const;

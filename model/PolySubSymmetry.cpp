@@ -152,7 +152,7 @@ void Poly::SetRotSymOfTypes() {
   }
 }
 
-bool Poly::ApplySubSymmetry(int rotIndex, int reflIndex) {
+bool Poly::ApplySubSymmetry(int rotIndex, int reflIndex, Outcome* warned) {
   namespace d = detail_PolySubSymmetry;
   mSelectedFacetPreview = -1;
   // The faceted model repeats the facets over the group in use.
@@ -209,7 +209,10 @@ bool Poly::ApplySubSymmetry(int rotIndex, int reflIndex) {
   mBaseBlock->SetCurrentFace(baseCurrent);
   mDualBlock->SetCurrentFace(dualCurrent);
   // A running augmentation preview is worked out again for the new face types.
-  if (ModelPart* augmentation = AsPart(mAugmentation)) augmentation->FaceTypesChanged();
+  if (ModelPart* augmentation = AsPart(mAugmentation)) {
+    const Outcome refreshed = augmentation->FaceTypesChanged();
+    if (warned) warned->TakeWarnings(refreshed);
+  }
   platform::Services().views->InvalidateInfo(kInfoReasonNames);
   return true;
 }

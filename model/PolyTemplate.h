@@ -98,8 +98,8 @@ class PolyTemplate {
   PolyTemplate& operator=(const PolyTemplate&) = delete;
 
   // Clears, parses, solves and finds the library entry. A copy of the text is
-  // kept for messages; with why given, warnings are shown and a refusal is given
-  // to *why (the text quoted before the reason). True when the template is valid
+  // kept for messages; with why given, the warnings met are added to *why and a
+  // refusal is given to it (the text quoted before the reason); the caller tells them. True when the template is valid
   // and names a library entry; a null text gives false at once.
   bool Parse(const char* text, Outcome* why);
   // Deletes every polygon and starts afresh.
@@ -147,7 +147,7 @@ class PolyTemplate {
 
   void Init();
   void Report(bool warning, const char* format, ...) const __attribute__((format(printf, 3, 4)));
-  // Where Report puts a refusal while Parse runs.
+  // Where Report puts a warning or a refusal while Parse runs.
   Outcome* mWhy = nullptr;
   bool ParseText();
   // Solving at nesting depth (the ambiguous case solves one auxiliary template).

@@ -7,6 +7,7 @@
 namespace corvia {
 
 bool TellOutcome(const Outcome& outcome) {
+  for (const std::string& warning : outcome.warnings()) ShowWarning("%s", warning.c_str());
   if (outcome.kind() == Outcome::Kind::kWarned) {
     ShowWarning("%s", outcome.text().c_str());
   } else if (outcome.told()) {

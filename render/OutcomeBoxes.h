@@ -1,7 +1,7 @@
 #pragma once
-// Tells the user what a step of the geometry did: a refusal or a failure becomes an
-// error box with the step's own words, a warned refusal a warning box; done and
-// cancelled show nothing. A box told
+// Tells the user what a step of the geometry did: its warnings first, each in a warning
+// box, then a refusal or a failure in an error box with the step's own words, a warned
+// refusal in a warning box; done and cancelled show nothing more. A box told
 // while a pane draws waits for the drawing to end (SetNoticesWaitForDrawing).
 
 #include "core/Outcome.h"
@@ -11,7 +11,8 @@ namespace corvia {
 class FaceTypeBlock;
 class Model3D;
 
-// Shows the box of a refused, warned or failed outcome; true when the step was done.
+// Shows the warning boxes of the outcome, then the box of a refused, warned or failed
+// one; true when the step was done.
 bool TellOutcome(const Outcome& outcome);
 
 // The block's facet model (FaceTypeBlock::GetModel3D; null for no block), a refusal

@@ -2,6 +2,7 @@
 
 #include "model/Poly.h"
 #include "model/PolyTemplate.h"
+#include "render/OutcomeBoxes.h"
 
 namespace corvia {
 
@@ -26,7 +27,9 @@ BarDocument* InstallBarDocument(BarDocument* document) {
 }
 
 bool ApplySubSymmetry(Poly& poly, int rotational, int reflective) {
-  const bool applied = poly.ApplySubSymmetry(rotational, reflective);
+  Outcome warned;
+  const bool applied = poly.ApplySubSymmetry(rotational, reflective, &warned);
+  TellOutcome(warned);
   GetBarDocument().ShowSelectionChange(poly);
   return applied;
 }

@@ -147,6 +147,16 @@ corvia::OpenGLView* PreviewPane() {
   return reinterpret_cast<corvia::OpenGLView*>(&standIn);
 }
 
+// The index of the model's subgroup of that name in the flat list, or -1.
+int SubgroupOf(corvia::Poly& cube, const char* name) {
+  corvia::SymSubgroupSpec spec;
+  int rotational = 0, reflective = 0;
+  for (int n = 0; n < 500 && corvia::SymGroup::GetSubgroup(cube.mSymGroup, n, spec, rotational, reflective); ++n) {
+    if (!spec.alternate && corvia::GetSubgroupSchoenflies(&spec) == name) return n;
+  }
+  return -1;
+}
+
 }  // namespace test_Augmentation
 
 namespace ta = test_Augmentation;
@@ -636,18 +646,29 @@ TEST(Augmentation, OneMatchingFaceAndTheSymmetryWarning) {
   ASSERT_TRUE(source.built);
   augmentation->mMemoryModel.reset(CreateSimplePoly(&source.poly, corvia::kDeriveBase, nullptr, nullptr));
   corvia::testing::Platform().messages.Clear();
-  ASSERT_TRUE(PrepareAugmentation(&cube.poly, corvia::kAugmentMemory | corvia::kAugmentSameType, augmentation));
-  EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Warning"), 1);
+  const corvia::Outcome prepared =
+      PrepareAugmentation(&cube.poly, corvia::kAugmentMemory | corvia::kAugmentSameType, augmentation);
+  ASSERT_TRUE(prepared);
+  EXPECT_EQ(prepared.warnings(), std::vector<std::string>{"Warning: this augmentation will result in a\npolyhedron "
+                                                          "with less symmetry than the original."});
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
   ASSERT_EQ(augmentation->CountMatchingFaces(), 1);
   corvia::testing::Platform().views.mPaneMessage.clear();
   ASSERT_NE(augmentation->StepMatchingFace(1), nullptr);
   EXPECT_EQ(corvia::testing::Platform().views.mPaneMessage,
             "There is only one matching face\nin the model being added");
-  // Stepping says nothing more of the symmetry.
-  EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Warning"), 1);
+  // Stepping says nothing of the symmetry.
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
   // The preview puts the prism on all six squares.
   std::vector<corvia::AugmentPlacement> placements = augmentation->GetPlacements();
   EXPECT_EQ(placements.size(), 6u);
+  // Worked out again for a subgroup during the preview, it says so again, to the
+  // caller of the subgroup.
+  augmentation->mView = ta::PreviewPane();
+  corvia::Outcome warned;
+  ASSERT_TRUE(cube.poly.ApplySubSymmetry(ta::SubgroupOf(cube.poly, "Oh"), -1, &warned));
+  EXPECT_EQ(warned.warnings(), prepared.warnings());
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
   augmentation->Reset();
 }
 
@@ -716,13 +737,11 @@ TEST(Augmentation, ThePreviewFollowsASubgroup) {
   EXPECT_EQ(augmentation->GetPlacements().size(), 6u);
   const corvia::SimplePoly* added = augmentation->mAddedModel.get();
 
-  corvia::SymSubgroupSpec spec;
-  int rotational = 0, reflective = 0, d4h = -1;
-  for (int n = 0; n < 500 && corvia::SymGroup::GetSubgroup(cube.poly.mSymGroup, n, spec, rotational, reflective); ++n) {
-    if (!spec.alternate && corvia::GetSubgroupSchoenflies(&spec) == "D4h") d4h = n;
-  }
+  const int d4h = ta::SubgroupOf(cube.poly, "D4h");
   ASSERT_GE(d4h, 0);
-  ASSERT_TRUE(cube.poly.ApplySubSymmetry(d4h, -1));
+  corvia::Outcome warned;
+  ASSERT_TRUE(cube.poly.ApplySubSymmetry(d4h, -1, &warned));
+  EXPECT_TRUE(warned.warnings().empty());
   // The squares now fall in types of 2 and 4.
   const size_t placements = augmentation->GetPlacements().size();
   EXPECT_TRUE(placements == 2 || placements == 4) << placements;

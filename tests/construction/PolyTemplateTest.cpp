@@ -236,13 +236,19 @@ TEST(PolyTemplateTest, ParseErrorsGiveTheirMessages) {
 }
 
 TEST(PolyTemplateTest, TrailingTextAfterBracketWarnsAndSolves) {
+  using test_PolyTemplate::gWhy;
   corvia::PolyTemplate t;
   test_PolyTemplate::Solve(t, "(3.3.3.3.3) xyz");
-  const auto warnings = test_PolyTemplate::Boxes("Warning");
-  ASSERT_EQ(warnings.size(), 1u);
-  EXPECT_EQ(warnings[0], "\"(3.3.3.3.3) xyz\" - Ignoring trailing characters: 'xyz'.");
+  // The warning is returned, not shown; the parse goes on and solves.
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+  EXPECT_TRUE(gWhy.done());
+  EXPECT_EQ(gWhy.warnings(), std::vector<std::string>{"\"(3.3.3.3.3) xyz\" - Ignoring trailing characters: 'xyz'."});
   EXPECT_NEAR(t.mEdgeLength, 4.0 / std::sqrt(10.0 + 2.0 * std::sqrt(5.0)), 1e-9);
-  corvia::testing::Platform().messages.Clear();
+  // A warning met before a refusal stays before it.
+  test_PolyTemplate::Solve(t, "(6.6.6) x");
+  EXPECT_EQ(gWhy.kind(), corvia::Outcome::Kind::kRefused);
+  EXPECT_EQ(gWhy.text(), "\"(6.6.6) x\" - Faces at vertex lie in plane.");
+  EXPECT_EQ(gWhy.warnings(), std::vector<std::string>{"\"(6.6.6) x\" - Ignoring trailing characters: 'x'."});
 }
 
 TEST(PolyTemplateTest, UnboundedInputsAreRefused) {

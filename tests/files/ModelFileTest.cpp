@@ -252,7 +252,7 @@ TEST(ModelFileTest, PicturesComeFromTheRenderersMakerAndAMissingOneIsReported) {
   corvia::SetModelFileImageMaker(Maker::Make);
   Messages().Clear();
   TestDocument document;
-  const bool opened = corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain).done();
+  const corvia::Outcome opened = corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain);
   corvia::SetModelFileImageMaker(nullptr);
   ASSERT_TRUE(opened);
   EXPECT_EQ(Maker::calls.size(), 2u);
@@ -263,10 +263,11 @@ TEST(ModelFileTest, PicturesComeFromTheRenderersMakerAndAMissingOneIsReported) {
   EXPECT_EQ(back[5]->mImage, Maker::made[0]);
   EXPECT_EQ(Maker::made[0]->GetUseCount(), 2);
   EXPECT_TRUE(SameImage(found, Maker::made[0]));
-  // The missing picture: one warning, and the image stays with its file name.
-  ASSERT_EQ(Messages().Boxes().size(), 1u);
-  EXPECT_EQ(Messages().Boxes()[0].title, "Warning");
-  EXPECT_NE(Messages().Boxes()[0].text.find("missing.png"), std::string::npos);
+  // The missing picture: one warning, returned for the caller to tell, and the image
+  // stays with its file name.
+  EXPECT_TRUE(Messages().Boxes().empty());
+  ASSERT_EQ(opened.warnings().size(), 1u);
+  EXPECT_NE(opened.warnings()[0].find("missing.png"), std::string::npos);
   ASSERT_NE(back[2]->mImage, nullptr);
   EXPECT_EQ(back[2]->mImage->mFileName, "missing.png");
 }
@@ -389,10 +390,11 @@ TEST(ModelFileTest, ASectionReadShortIsSkippedAndOneThatFailsIsLeftOut) {
     section.mApplied = 0;
     after.mReadNumber = 0;
     Messages().Clear();
-    EXPECT_TRUE(corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain));
-    ASSERT_EQ(Messages().Boxes().size(), 1u);
-    const std::string& text = Messages().Boxes()[0].text;
-    EXPECT_EQ(Messages().Boxes()[0].title, "Warning");
+    const corvia::Outcome opened = corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain);
+    EXPECT_TRUE(opened);
+    EXPECT_TRUE(Messages().Boxes().empty());
+    ASSERT_EQ(opened.warnings().size(), 1u);
+    const std::string& text = opened.warnings()[0];
     EXPECT_NE(text.find(path), std::string::npos);
     EXPECT_NE(text.find("'TestScene' was left out"), std::string::npos) << text;
     EXPECT_NE(text.find("The test scene cannot be read"), std::string::npos) << text;
@@ -475,18 +477,35 @@ TEST(ModelFileTest, TheModelOfAFileForAugmentationAndUserRecords) {
   target.poly.GetShownBlock()->SetCurrentFace(target.poly.GetFace(0));
   corvia::Augmentation* augmentation = GetAugmentation(&target.poly);
   augmentation->mFilePath = path;
-  ASSERT_TRUE(PrepareAugmentation(&target.poly, corvia::kAugmentFile, augmentation));
+  // Written by a newer version: the file's warning comes with the added model, to be
+  // told by the caller.
+  std::string newer = ReadBytes(path);
+  newer.replace(newer.find("8.10"), 4, "8.99");
+  WriteBytes(path, newer);
+  Messages().Clear();
+  const corvia::Outcome prepared = PrepareAugmentation(&target.poly, corvia::kAugmentFile, augmentation);
+  ASSERT_TRUE(prepared);
+  ASSERT_EQ(prepared.warnings().size(), 1u);
   corvia::Outcome outcome;
   std::unique_ptr<corvia::SimplePoly> augmented = corvia::CreateAugmentedPoly(corvia::kAugmentFile, *augmentation, outcome);
   augmentation->Reset();
   ASSERT_TRUE(augmented);
   EXPECT_EQ(augmented->NumVerts(), 12);
+  // Made without preparing first, the model carries the warning of its preparation.
+  augmentation->mFilePath = path;
+  augmented = corvia::CreateAugmentedPoly(corvia::kAugmentFile, *augmentation, outcome);
+  augmentation->Reset();
+  ASSERT_TRUE(augmented);
+  EXPECT_EQ(outcome.warnings(), prepared.warnings());
 
   // A user record of the library is its model file.
   std::unique_ptr<corvia::LibraryEntry> user = corvia::NewUserLibraryEntry(path.c_str());
-  std::unique_ptr<corvia::SimplePoly> fromRecord = user->CreatePoly(true);
+  corvia::Outcome read;
+  std::unique_ptr<corvia::SimplePoly> fromRecord = user->CreatePoly(true, &read);
   ASSERT_TRUE(fromRecord);
   EXPECT_EQ(fromRecord->NumFaces(), 8);
+  EXPECT_EQ(read.warnings(), prepared.warnings());
+  EXPECT_EQ(Messages().CountTitled("Warning"), 0);
 
   // A model whose dual has vertices at infinity has no dual to add.
   LibraryModel hemi;
@@ -705,8 +724,7 @@ TEST(ModelFileTest, FilesWrittenElsewhereOpen) {
   WriteBytes(path, crlf);
   TestDocument document;
   Messages().Clear();
-  ASSERT_TRUE(corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain));
-  EXPECT_TRUE(Messages().Boxes().empty());
+  ASSERT_TRUE(corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain).warnings().empty());
   ExpectSameModel(cube.poly, document.mPoly, "CR LF");
   ASSERT_NE(Elements(document.mPoly.mFaces)[2]->mImage, nullptr);
   EXPECT_EQ(Elements(document.mPoly.mFaces)[2]->mImage->mFileName, "pictures/brick.png");
@@ -714,9 +732,10 @@ TEST(ModelFileTest, FilesWrittenElsewhereOpen) {
   std::string newer = text;
   newer.replace(newer.find("8.10"), 4, "8.99");
   WriteBytes(path, newer);
-  ASSERT_TRUE(corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain));
-  ASSERT_EQ(Messages().Boxes().size(), 1u);
-  EXPECT_EQ(Messages().Boxes()[0].title, "Warning");
+  const corvia::Outcome opened = corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain);
+  ASSERT_TRUE(opened);
+  EXPECT_EQ(opened.warnings().size(), 1u);
+  EXPECT_TRUE(Messages().Boxes().empty());
   EXPECT_EQ(document.mPoly.mFaces.mCount, 6);
   ASSERT_TRUE(corvia::SaveModelFile(path.c_str(), corvia::kModelFileSameForm, &document.mPoly));
   EXPECT_EQ(ReadBytes(path).compare(0, 17, "Corvia ASCII 8.10"), 0);
