@@ -27,11 +27,13 @@ namespace corvia {
 namespace detail_PolyDocTour {
 
 constexpr const char* kNotFound = "Couldn't find any model with name or symbol\n\"%s\"";
-// Builds from a vertex configuration, whole or (one vertex at a time) prepared.
-bool BuildConfiguration(Poly& poly, PolyTemplate& polyTemplate, const char* text, bool oneVertexAtATime) {
+// Builds from a vertex configuration, whole or (one vertex at a time) prepared. A text
+// checked before has had its warnings told with the check: they are not told again.
+bool BuildConfiguration(Poly& poly, PolyTemplate& polyTemplate, const char* text, bool oneVertexAtATime,
+                        bool checked) {
   Outcome why;
   const bool parsed = polyTemplate.Parse(text, &why);
-  TellOutcome(why);
+  if (!parsed || !checked) TellOutcome(why);
   if (!parsed) return false;
   return oneVertexAtATime ? poly.Prepare(&polyTemplate, 0) : poly.Build(&polyTemplate, 0);
 }
@@ -59,7 +61,7 @@ bool CPolyDoc::OpenModelByNameOrSymbol(const char* text) {
   TellOutcome(why);
   if (!parsed) return false;
   return MakeModel(kOccasionBuiltInModel, nullptr, false, 0, [&](Poly& poly, PolyTemplate& polyTemplate) {
-    return BuildConfiguration(poly, polyTemplate, text, mOneVertexAtATime);
+    return BuildConfiguration(poly, polyTemplate, text, mOneVertexAtATime, true);
   });
 }
 
@@ -115,7 +117,7 @@ bool CPolyDoc::SetTourModel(const TourModel& model, const TransitionSettings* tr
     });
   } else if (!model.configuration.empty()) {
     built = MakeModel(kOccasionTour, used, false, kChangeKeepTour, [&](Poly& poly, PolyTemplate& polyTemplate) {
-      return BuildConfiguration(poly, polyTemplate, model.configuration.c_str(), false);
+      return BuildConfiguration(poly, polyTemplate, model.configuration.c_str(), false, false);
     });
   } else if (!model.faces.empty()) {
     const int numVerts = static_cast<int>(model.vertices.size() / 3);

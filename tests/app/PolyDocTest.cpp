@@ -315,6 +315,12 @@ TEST_F(PolyDocTest, ModelsAreNamedForWhatWasBuilt) {
     EXPECT_EQ(GetDualPolyName(true, false), c.dualName);
   }
 
+  // Text after a configuration is named once, in one warning, and the model is built.
+  corvia::testing::Platform().messages.Clear();
+  ASSERT_TRUE(Doc().OpenModelByNameOrSymbol("(4.4.4) x"));
+  EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Warning"), 1);
+  EXPECT_EQ(GetPolyName(true, false), "Cube (4.4.4)");
+
   // The rhombicuboctahedron's configuration closes up a second way, with one cupola
   // turned: stepping on builds that, and names it for what it is.
   ASSERT_TRUE(Doc().OpenModelByNameOrSymbol("4.4.3.4"));
