@@ -42,9 +42,12 @@ struct SimpleVertSearch {
     }
   };
   std::unordered_map<Key, std::vector<int32_t>, KeyHash> cells;
-  // Set when every position may have changed (the whole model moved): the cells
-  // are filled again only when a search first needs them.
-  bool stale = false;
+  // Set when the cells do not follow the positions: before the first search (a
+  // model whose corners are all given, as a hull's or a file's, never searches, and
+  // filing each corner as it is placed would cost an allocation or two a corner) and
+  // after every position may have changed (the whole model moved). The cells are
+  // filled from the positions when a search first needs them.
+  bool stale = true;
 };
 
 namespace detail_SimplePoly {
