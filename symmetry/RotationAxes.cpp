@@ -21,10 +21,16 @@ namespace detail_RotationAxes {
 // cells along each coordinate.
 constexpr double kMinCellSize = 1e-5;
 constexpr double kCellSizeOfExtent = 1e-12;
-// A locator's cells are this many times as wide as its tolerance: a search box then
-// mostly meets one or two cells, each a read at a scattered place in memory, instead
-// of the eight that cells of twice the tolerance always give.
+// A locator's cells are at least this many times as wide as its tolerance: a search
+// box then mostly meets one or two cells, each a read at a scattered place in
+// memory, instead of the eight that cells of twice the tolerance always give.
 constexpr double kLocatorCellOfTolerance = 8.0;
+// Where the points lie far apart for the tolerance, the cells are wider still, up to
+// this many times the tolerance (a box then mostly meets one cell), as long as they
+// stay within kLocatorCellOfSpacing of the distance between points spread evenly
+// over the model's bounding sphere, so that a cell still holds about one point.
+constexpr double kLocatorWideCellOfTolerance = 32.0;
+constexpr double kLocatorCellOfSpacing = 0.125;
 
 const double kIdentity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
 
@@ -73,32 +79,42 @@ bool HasAny(uint32_t flags, uint32_t bits) { return (flags & bits) != 0; }
 
 // ---- VertexLocator ------------------------------------------------------------------
 
-double VertexLocator::CellSize(const SimplePoly& poly) {
-  double extent = 0;
-  for (int i = 0; i < poly.NumVerts(); ++i) {
-    const SimpleVert& v = poly.VertAt(i);
-    if (v.IsTemp() || !detail_RotationAxes::IsFinite3(v.pos)) continue;
-    for (double c : v.pos) extent = std::max(extent, std::fabs(c));
-  }
-  return CellSizeFor(extent);
-}
-
 double VertexLocator::CellSizeFor(double extent) {
   return std::max(detail_RotationAxes::kMinCellSize, extent * detail_RotationAxes::kCellSizeOfExtent);
+}
+
+VertexLocator::Positions VertexLocator::ReadPositions(const SimplePoly& poly, double tolerance) {
+  namespace d = detail_RotationAxes;
+  Positions read;
+  read.points.resize(3 * static_cast<size_t>(poly.NumVerts()));
+  read.live.reserve(static_cast<size_t>(poly.NumVerts()));
+  double extent = 0;
+  int finite = 0;
+  for (int i = 0; i < poly.NumVerts(); ++i) {
+    const SimpleVert& v = poly.VertAt(i);
+    CopyVector(&read.points[3 * static_cast<size_t>(i)], v.pos);
+    if (v.IsTemp()) continue;
+    read.live.push_back(i);
+    if (!d::IsFinite3(v.pos)) continue;
+    ++finite;
+    for (double c : v.pos) extent = std::max(extent, std::fabs(c));
+  }
+  // Points spread evenly over the sphere of radius extent lie about this far apart.
+  const double spacing = finite > 0 ? extent * std::sqrt(4 * M_PI / finite) : 0;
+  const double wide = std::min(d::kLocatorWideCellOfTolerance * tolerance, d::kLocatorCellOfSpacing * spacing);
+  read.cellSize = std::max({CellSizeFor(extent), d::kLocatorCellOfTolerance * tolerance, wide});
+  return read;
 }
 
 VertexLocator::VertexLocator(const SimplePoly& poly, double tolerance)
     : mPoly(poly),
       mTolerance(tolerance),
-      mPositions(3 * static_cast<size_t>(poly.NumVerts())),
-      mGrid(std::max(CellSize(poly), detail_RotationAxes::kLocatorCellOfTolerance * tolerance), PackedPositions{mPositions.data()}) {
-  for (int i = 0; i < poly.NumVerts(); ++i) CopyVector(&mPositions[3 * static_cast<size_t>(i)], poly.VertAt(i).pos);
-  mGrid.Reserve(static_cast<size_t>(poly.NumVerts()));
-  for (int i = 0; i < poly.NumVerts(); ++i) {
-    if (!poly.VertAt(i).IsTemp()) mGrid.Add(i);
-  }
+      mPositions(ReadPositions(poly, tolerance)),
+      mGrid(mPositions.cellSize, PackedPositions{mPositions.points.data()}) {
+  mGrid.Reserve(mPositions.live.size());
+  for (int32_t i : mPositions.live) mGrid.Add(i);
   mGrid.Finish();
-  std::vector<double>().swap(mPositions);
+  mPositions = Positions();
 }
 
 int32_t VertexLocator::FindFirst(const double* p, uint32_t excludeFlags) const {

@@ -34,11 +34,9 @@ class VertexLocator {
   // The grid is made from the locator's own copy of the positions.
   VertexLocator(const VertexLocator&) = delete;
   VertexLocator& operator=(const VertexLocator&) = delete;
-  // The width of the locator's grid cells for this model: far wider than the
-  // tolerance box, and wide enough for the largest coordinate to keep cell numbers
-  // small.
-  static double CellSize(const SimplePoly& poly);
-  // The same for a model whose largest coordinate (in size) is extent.
+  // The least width of grid cells for a model whose largest coordinate (in size) is
+  // extent: wide enough to keep cell numbers small. The locator's cells are wider
+  // still, far wider than its tolerance box.
   static double CellSizeFor(double extent);
 
   // The lowest-index vertex within the tolerance of p that carries none of the
@@ -49,11 +47,20 @@ class VertexLocator {
   double Tolerance() const { return mTolerance; }
 
  private:
+  // The positions side by side (three per vertex), the live vertices and the width
+  // of the grid's cells for them, from one pass over the model.
+  struct Positions {
+    std::vector<double> points;
+    std::vector<int32_t> live;
+    double cellSize = 0;
+  };
+  static Positions ReadPositions(const SimplePoly& poly, double tolerance);
+
   const SimplePoly& mPoly;
   double mTolerance;
-  // The positions side by side (three per vertex) while the grid is made, which then
-  // keeps its own copy in the order its searches read.
-  std::vector<double> mPositions;
+  // Kept while the grid is made, which then keeps its own copy of the positions in
+  // the order its searches read.
+  Positions mPositions;
   PointGrid<PackedPositions> mGrid;
 };
 
