@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <type_traits>
 #include <vector>
 
 #include "core/RadixSorter.h"
@@ -71,7 +72,8 @@ class PointGrid : PointGridCells {
   size_t Count() const { return mIds.empty() ? mEntries.size() : mIds.size(); }
 
   // Calls visit(id) for every filed point within tol of p in every coordinate
-  // (|a - b| <= tol), each once, in no particular order.
+  // (|a - b| <= tol), each once, in no particular order; a visit that takes a
+  // second argument is given the point's filed position as well.
   template <typename Visit>
   void ForEachWithin(const double* p, double tol, Visit&& visit) const;
 
@@ -122,7 +124,11 @@ void PointGrid<PositionOf>::ScanBucket(size_t b, const double* p, double tol, Vi
     const Entry& entry = mEntries[e];
     const double* q = entry.pos;
     if (std::fabs(q[0] - p[0]) <= tol && std::fabs(q[1] - p[1]) <= tol && std::fabs(q[2] - p[2]) <= tol) {
-      visit(entry.id);
+      if constexpr (std::is_invocable_v<Visit&, int32_t, const double*>) {
+        visit(entry.id, q);
+      } else {
+        visit(entry.id);
+      }
     }
   }
 }

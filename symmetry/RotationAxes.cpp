@@ -117,13 +117,18 @@ VertexLocator::VertexLocator(const SimplePoly& poly, double tolerance)
   mPositions = Positions();
 }
 
-int32_t VertexLocator::FindFirst(const double* p, uint32_t excludeFlags) const {
+int32_t VertexLocator::FindFirst(const double* p, uint32_t excludeFlags, double* at) const {
   int32_t best = -1;
-  mGrid.ForEachWithin(p, mTolerance, [&](int32_t i) {
+  const double* bestAt = nullptr;
+  mGrid.ForEachWithin(p, mTolerance, [&](int32_t i, const double* q) {
     const SimpleVert& v = mPoly.VertAt(i);
     if ((v.flags & excludeFlags) || v.IsTemp()) return;
-    if (best < 0 || i < best) best = i;
+    if (best < 0 || i < best) {
+      best = i;
+      bestAt = q;
+    }
   });
+  if (at && bestAt) CopyVector(at, bestAt);
   return best;
 }
 

@@ -40,8 +40,9 @@ class VertexLocator {
   static double CellSizeFor(double extent);
 
   // The lowest-index vertex within the tolerance of p that carries none of the
-  // flags in excludeFlags; -1 when there is none.
-  int32_t FindFirst(const double* p, uint32_t excludeFlags) const;
+  // flags in excludeFlags; -1 when there is none. A given `at` receives its
+  // position as the locator read it, without a read of the vertex.
+  int32_t FindFirst(const double* p, uint32_t excludeFlags, double* at = nullptr) const;
   // Whether any live vertex lies within tol of p in every coordinate.
   bool AnyWithin(const double* p, double tol) const;
   double Tolerance() const { return mTolerance; }

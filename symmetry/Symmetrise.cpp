@@ -124,15 +124,16 @@ SymmetriseOutcome SymmetriseVertices(SimplePoly& poly, const SymGroup& group, bo
     // vertex, so its images under the operations are the orbit's exact places.
     double mean[3] = {0, 0, 0};
     for (size_t g = 0; g < ops.size(); ++g) {
-      double p[3];
+      double p[3], at[3];
       MatrixTimesVector(ops[g].data(), p, rep.pos);
-      const int32_t w = locator.FindFirst(p, d::kNotAPoint);
+      const int32_t w = locator.FindFirst(p, d::kNotAPoint, at);
       if (w < 0) {
         return SymmetriseOutcome::kRefused;
       }
       images[g] = w;
+      // The position the locator read is the vertex's: nothing moves before the end.
       double back[3];
-      d::TransposeTimes(ops[g], back, poly.VertAt(w).pos);
+      d::TransposeTimes(ops[g], back, at);
       AddTo(mean, back);
     }
     Divide(mean, mean, static_cast<double>(ops.size()));

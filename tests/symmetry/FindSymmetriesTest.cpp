@@ -435,7 +435,7 @@ TEST(FindSymmetriesTest, MemberFormHandsOverTheGroup) {
 }
 
 // Positions on both sides of a grid-cell boundary, within the tolerance of each
-// other, are found from either side.
+// other, are found from either side, with the very position of the vertex found.
 TEST(FindSymmetriesTest, VertexLookupSearchesTheWholeToleranceWindow) {
   const double edge = 1e-5 * 7;
   auto poly = MakeModel({{edge - 4e-8, 0.5, 0.5}, {edge + 4e-8 + 1e-9, 0.5, 0.5}, {0.9, 0.1, -0.3}}, {});
@@ -445,7 +445,9 @@ TEST(FindSymmetriesTest, VertexLookupSearchesTheWholeToleranceWindow) {
   EXPECT_EQ(locator.FindFirst(below, 0), 0);
   EXPECT_EQ(locator.FindFirst(above, 0), 0);
   poly->VertAt(0).flags |= kSimpleDone;
-  EXPECT_EQ(locator.FindFirst(below, kSimpleDone), 1);
+  double at[3] = {0, 0, 0};
+  EXPECT_EQ(locator.FindFirst(below, kSimpleDone, at), 1);
+  for (int j = 0; j < 3; ++j) EXPECT_EQ(at[j], poly->VertAt(1).pos[j]);
   const double away[3] = {edge + 3e-7, 0.5, 0.5};
   EXPECT_EQ(locator.FindFirst(away, 0), -1);
 }
