@@ -34,6 +34,9 @@ constexpr double kLocatorCellOfSpacing = 0.125;
 
 const double kIdentity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
 
+// The flags of a vertex that a locator reads once.
+constexpr uint32_t kLocatorKeptFlags = kSimpleTemp | kSimpleInfinite;
+
 bool IsFinite3(const double* p) { return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]); }
 
 // Next member of a vertex's coincidence ring (a broken link ends the ring).
@@ -94,6 +97,7 @@ VertexLocator::Positions VertexLocator::ReadPositions(const SimplePoly& poly, do
     const SimpleVert& v = poly.VertAt(i);
     CopyVector(&read.points[3 * static_cast<size_t>(i)], v.pos);
     if (v.IsTemp()) continue;
+    if (v.IsInfinite()) read.infinite.push_back(i);
     read.live.push_back(i);
     if (!d::IsFinite3(v.pos)) continue;
     ++finite;
@@ -113,6 +117,8 @@ VertexLocator::VertexLocator(const SimplePoly& poly, double tolerance)
       mGrid(mPositions.cellSize, PackedPositions{mPositions.points.data()}) {
   mGrid.Reserve(mPositions.live.size());
   for (int32_t i : mPositions.live) mGrid.Add(i);
+  mInfinite.assign(static_cast<size_t>(poly.NumVerts()), 0);
+  for (int32_t i : mPositions.infinite) mInfinite[static_cast<size_t>(i)] = 1;
   mGrid.Finish();
   mPositions = Positions();
 }
@@ -120,9 +126,15 @@ VertexLocator::VertexLocator(const SimplePoly& poly, double tolerance)
 int32_t VertexLocator::FindFirst(const double* p, uint32_t excludeFlags, double* at) const {
   int32_t best = -1;
   const double* bestAt = nullptr;
+  const bool readFlags = (excludeFlags & ~detail_RotationAxes::kLocatorKeptFlags) != 0;
+  const bool noInfinite = (excludeFlags & kSimpleInfinite) != 0;
   mGrid.ForEachWithin(p, mTolerance, [&](int32_t i, const double* q) {
-    const SimpleVert& v = mPoly.VertAt(i);
-    if ((v.flags & excludeFlags) || v.IsTemp()) return;
+    if (readFlags) {
+      const SimpleVert& v = mPoly.VertAt(i);
+      if ((v.flags & excludeFlags) || v.IsTemp()) return;
+    } else if (noInfinite && mInfinite[static_cast<size_t>(i)]) {
+      return;
+    }
     if (best < 0 || i < best) {
       best = i;
       bestAt = q;

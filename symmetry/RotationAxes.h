@@ -27,7 +27,9 @@ struct SimpleVert;
 // Finds the vertices of a model within a tolerance (kPointTolerance unless given) of
 // a point in every coordinate, through a grid of their positions (core/PointGrid.h),
 // so that a lookup never misses a vertex the way a search in a tolerantly sorted
-// array can. The positions are read once: rebuild after the model has been moved.
+// array can. The positions, and which vertices are Temp or Infinite, are read
+// once: rebuild after the model has been moved or those flags changed. Other flags
+// are read as they stand at each lookup.
 class VertexLocator {
  public:
   explicit VertexLocator(const SimplePoly& poly, double tolerance = kPointTolerance);
@@ -40,8 +42,9 @@ class VertexLocator {
   static double CellSizeFor(double extent);
 
   // The lowest-index vertex within the tolerance of p that carries none of the
-  // flags in excludeFlags; -1 when there is none. A given `at` receives its
-  // position as the locator read it, without a read of the vertex.
+  // flags in excludeFlags (and is not Temp); -1 when there is none. A given `at`
+  // receives its position as the locator read it. Flags other than Temp and
+  // Infinite cost a read of each vertex found.
   int32_t FindFirst(const double* p, uint32_t excludeFlags, double* at = nullptr) const;
   // Whether any live vertex lies within tol of p in every coordinate.
   bool AnyWithin(const double* p, double tol) const;
@@ -53,6 +56,7 @@ class VertexLocator {
   struct Positions {
     std::vector<double> points;
     std::vector<int32_t> live;
+    std::vector<int32_t> infinite;
     double cellSize = 0;
   };
   static Positions ReadPositions(const SimplePoly& poly, double tolerance);
@@ -63,6 +67,8 @@ class VertexLocator {
   // the order its searches read.
   Positions mPositions;
   PointGrid<PackedPositions> mGrid;
+  // Whether each vertex is Infinite (Temp vertices are not in the grid).
+  std::vector<uint8_t> mInfinite;
 };
 
 // The pieces of a model: its vertices grouped by the faces that join them, each piece

@@ -435,11 +435,15 @@ TEST(FindSymmetriesTest, MemberFormHandsOverTheGroup) {
 }
 
 // Positions on both sides of a grid-cell boundary, within the tolerance of each
-// other, are found from either side, with the very position of the vertex found.
+// other, are found from either side, with the very position of the vertex found;
+// a vertex at infinity is left out when asked.
 TEST(FindSymmetriesTest, VertexLookupSearchesTheWholeToleranceWindow) {
   const double edge = 1e-5 * 7;
   auto poly = MakeModel({{edge - 4e-8, 0.5, 0.5}, {edge + 4e-8 + 1e-9, 0.5, 0.5}, {0.9, 0.1, -0.3}}, {});
+  poly->VertAt(2).flags |= kSimpleInfinite;
   const VertexLocator locator(*poly);
+  EXPECT_EQ(locator.FindFirst(poly->VertAt(2).pos, 0), 2);
+  EXPECT_EQ(locator.FindFirst(poly->VertAt(2).pos, kSimpleInfinite), -1);
   const double below[3] = {edge - 5e-8, 0.5, 0.5};
   const double above[3] = {edge + 5e-8, 0.5, 0.5};
   EXPECT_EQ(locator.FindFirst(below, 0), 0);
