@@ -350,12 +350,32 @@ std::unique_ptr<SymGroup> Refuse(std::string* refusal, const char* format, ...) 
   return nullptr;
 }
 
-// The box round the finite live vertices; false when there is none.
-bool FiniteBounds(const SimplePoly& poly, double* low, double* high) {
+// Raises largest to the size of each finite coordinate of v.
+void TakeLargestCoordinate(const SimpleVert& v, double& largest) {
+  for (double c : v.pos) {
+    if (std::isfinite(c)) largest = std::max(largest, std::fabs(c));
+  }
+}
+
+// The largest finite coordinate (in size) of the live vertices not at infinity.
+double LargestCoordinate(const SimplePoly& poly) {
+  double largest = 0.0;
+  for (int i = 0; i < poly.NumVerts(); ++i) {
+    const SimpleVert& v = poly.VertAt(i);
+    if (!v.IsTemp() && !v.IsInfinite()) TakeLargestCoordinate(v, largest);
+  }
+  return largest;
+}
+
+// The box round the finite live vertices; false when there is none. `largest`
+// receives LargestCoordinate from the same pass.
+bool FiniteBounds(const SimplePoly& poly, double* low, double* high, double& largest) {
   bool any = false;
+  largest = 0.0;
   for (int i = 0; i < poly.NumVerts(); ++i) {
     const SimpleVert& v = poly.VertAt(i);
     if (v.IsTemp() || v.IsInfinite()) continue;
+    TakeLargestCoordinate(v, largest);
     if (!std::isfinite(v.pos[0]) || !std::isfinite(v.pos[1]) || !std::isfinite(v.pos[2])) continue;
     for (int k = 0; k < 3; ++k) {
       low[k] = any ? std::min(low[k], v.pos[k]) : v.pos[k];
@@ -366,17 +386,9 @@ bool FiniteBounds(const SimplePoly& poly, double* low, double* high) {
   return any;
 }
 
-// The power of two that brings the largest coordinate of the finite vertices into
-// [0.5, 1); 1 for a model without a finite non-zero coordinate.
-double SizeNormalisingFactor(const SimplePoly& poly) {
-  double largest = 0.0;
-  for (int i = 0; i < poly.NumVerts(); ++i) {
-    const SimpleVert& v = poly.VertAt(i);
-    if (v.IsTemp() || v.IsInfinite()) continue;
-    for (double c : v.pos) {
-      if (std::isfinite(c)) largest = std::max(largest, std::fabs(c));
-    }
-  }
+// The power of two that brings largest, the largest coordinate of the finite
+// vertices, into [0.5, 1); 1 for a model without a finite non-zero coordinate.
+double SizeNormalisingFactor(double largest) {
   if (!(largest > 0.0)) return 1.0;
   int exponent = 0;
   std::frexp(largest, &exponent);
@@ -702,8 +714,8 @@ std::unique_ptr<SymGroup> FindSymmetries(SimplePoly& poly, bool& hasReflection, 
   // What counts as one point is measured against the largest coordinate: a model far
   // from the centre for its size is first moved to it (it is centred anyway), and one
   // that must stay there is refused when its points would be one.
-  double low[3], high[3];
-  if (d::FiniteBounds(poly, low, high)) {
+  double low[3], high[3], largest = 0.0;
+  if (d::FiniteBounds(poly, low, high, largest)) {
     double middle[3], across = 0, away = 0;
     for (int k = 0; k < 3; ++k) {
       middle[k] = (low[k] + high[k]) / 2;
@@ -711,7 +723,10 @@ std::unique_ptr<SymGroup> FindSymmetries(SimplePoly& poly, bool& hasReflection, 
       away = std::max(away, std::max(std::fabs(low[k]), std::fabs(high[k])));
     }
     if (!(poly.flags & kSimpleKeepCentre)) {
-      if (away > across) poly.Translate(middle);
+      if (away > across) {
+        poly.Translate(middle);
+        largest = d::LargestCoordinate(poly);
+      }
     } else if (across > 0 && !(across > kSmallestModelShare * away)) {
       return d::Refuse(refusal,
                        "The model is %.3g across but lies %.3g from the centre: so far out its vertices cannot be "
@@ -720,7 +735,7 @@ std::unique_ptr<SymGroup> FindSymmetries(SimplePoly& poly, bool& hasReflection, 
     }
   }
   // A power of two scales exactly (and is never taken for 1 by Scale).
-  const double sizeFactor = d::SizeNormalisingFactor(poly);
+  const double sizeFactor = d::SizeNormalisingFactor(largest);
   poly.Scale(sizeFactor);
   bool moved = false;
   std::unique_ptr<SymGroup> group = d::Analyse(poly, hasReflection, sizeFactor, tolerances, refusal, moved);
