@@ -78,6 +78,10 @@ void EnsureRoom(std::vector<int32_t>& buffer, int count, int k) {
 
 bool HasAny(uint32_t flags, uint32_t bits) { return (flags & bits) != 0; }
 
+// A test whose orbit buffer holds at least this share (one in so many) of the
+// vertices clears its marks in vertex order.
+constexpr int kClearInOrderShare = 8;
+
 }  // namespace detail_RotationAxes
 
 // ---- VertexLocator ------------------------------------------------------------------
@@ -701,18 +705,32 @@ bool TestAxisAndCombineSameTypes(SimplePoly& poly, const SimpleFace* face, const
     poly.ClearAllFlags(marks);
     return ok;
   }
-  const int used = std::min(count, static_cast<int>(buffer.size()));
-  for (int b = 0; b < used; ++b) {
-    const int32_t start = buffer[static_cast<size_t>(b)];
-    if (start < 0 || start >= poly.NumVerts()) continue;
+  const int nv = poly.NumVerts();
+  auto clearFrom = [&poly, nv, marks](int32_t start) {
+    if (start < 0 || start >= nv) return;
     int32_t v = start;
-    for (int steps = 0; steps <= poly.NumVerts(); ++steps) {
+    for (int steps = 0; steps <= nv; ++steps) {
       SimpleVert& vert = poly.VertAt(v);
       vert.flags &= ~marks;
       for (int32_t f : vert.items) poly.FaceAt(f).flags &= ~marks;
       v = d::NextCoincVert(poly, v);
       if (v == start) break;
     }
+  };
+  const int used = std::min(count, static_cast<int>(buffer.size()));
+  if (used < nv / d::kClearInOrderShare) {
+    for (int b = 0; b < used; ++b) clearFrom(buffer[static_cast<size_t>(b)]);
+    return ok;
+  }
+  // A test that reached much of the model clears in the order of the vertices, not
+  // the order it reached them: the records are then read one after another.
+  std::vector<uint8_t> reached(static_cast<size_t>(nv), 0);
+  for (int b = 0; b < used; ++b) {
+    const int32_t v = buffer[static_cast<size_t>(b)];
+    if (v >= 0 && v < nv) reached[static_cast<size_t>(v)] = 1;
+  }
+  for (int32_t v = 0; v < nv; ++v) {
+    if (reached[static_cast<size_t>(v)]) clearFrom(v);
   }
   return ok;
 }
