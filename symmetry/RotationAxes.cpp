@@ -706,7 +706,7 @@ bool TestAxisAndCombineSameTypes(SimplePoly& poly, const SimpleFace* face, const
     return ok;
   }
   const int nv = poly.NumVerts();
-  auto clearFrom = [&poly, nv, marks](int32_t start) {
+  auto clearFrom = [&](int32_t start) {
     if (start < 0 || start >= nv) return;
     int32_t v = start;
     for (int steps = 0; steps <= nv; ++steps) {
