@@ -85,9 +85,10 @@ void SimplePoly::CreateVertexFaceLists(bool force) {
   if ((flags & kSimpleHasVertFaceLists) && !force) return;
   flags |= kSimpleHasVertFaceLists;
   flags &= ~kSimpleSortedFaceLists;
-  // One pass over the face records: the corners of the live faces are copied side
-  // by side and counted per vertex, and the lists are filled from the copy.
-  std::vector<int> sizes(mVerts.size(), 0);
+  // One pass over the face records copies the corners of the live faces side by
+  // side; the lists are gathered from the copy into one array, vertex by vertex,
+  // and one pass over the vertex records hands each vertex its list.
+  std::vector<uint32_t> offset(mVerts.size() + 1, 0);
   std::vector<int32_t> corners;
   corners.reserve(3 * mFaces.size());
   std::vector<uint32_t> start(mFaces.size() + 1, 0);
@@ -96,21 +97,26 @@ void SimplePoly::CreateVertexFaceLists(bool force) {
     if (!f.IsTemp()) {
       for (int32_t v : f.items) {
         if (v < 0 || v >= NumVerts()) continue;
-        ++sizes[static_cast<size_t>(v)];
+        ++offset[static_cast<size_t>(v) + 1];
         corners.push_back(v);
       }
     }
     start[static_cast<size_t>(fi) + 1] = static_cast<uint32_t>(corners.size());
   }
-  for (int i = 0; i < NumVerts(); ++i) {
-    SimpleVert& v = VertAt(i);
-    v.items.clear();
-    if (!v.IsTemp()) v.items.reserve(static_cast<size_t>(sizes[static_cast<size_t>(i)]));
-  }
+  for (size_t i = 1; i < offset.size(); ++i) offset[i] += offset[i - 1];
+  std::vector<int32_t> lists(corners.size());
+  std::vector<uint32_t> next(offset.begin(), offset.end() - 1);
   for (int fi = 0; fi < NumFaces(); ++fi) {
     for (uint32_t k = start[static_cast<size_t>(fi)]; k < start[static_cast<size_t>(fi) + 1]; ++k) {
-      SimpleVert& v = VertAt(corners[k]);
-      if (!v.IsTemp()) v.items.push_back(fi);
+      lists[next[static_cast<size_t>(corners[k])]++] = fi;
+    }
+  }
+  for (int i = 0; i < NumVerts(); ++i) {
+    SimpleVert& v = VertAt(i);
+    if (v.IsTemp()) {
+      v.items.clear();
+    } else {
+      v.items.assign(lists.begin() + offset[static_cast<size_t>(i)], lists.begin() + offset[static_cast<size_t>(i) + 1]);
     }
   }
 }
