@@ -1152,13 +1152,6 @@ void SimplePoly::SplitVertices(std::vector<SimpleSplitRecord>& splitList) {
 bool SimplePoly::RenumberScatteredVerts() {
   const int32_t numVerts = NumVerts();
   if (numVerts < 2 || NumEdges() > 0 || symmetry || !mVertTypeParent.empty()) return false;
-  for (int32_t i = 0; i < numVerts; ++i) {
-    const SimpleVert& v = VertAt(i);
-    if ((v.coinc != kNoIndex && v.coinc != i) || (v.nextOfType != kNoIndex && v.nextOfType != i) || v.image ||
-        (v.flags & (kSimpleSplit | kSimpleSplitFan))) {
-      return false;
-    }
-  }
   // Scattered: most sides of the faces join vertices further apart in the list than
   // the corners of a band of faces round a model listed ring by ring.
   const int64_t near = 64 + 4 * static_cast<int64_t>(std::sqrt(static_cast<double>(numVerts)));
@@ -1172,6 +1165,15 @@ bool SimplePoly::RenumberScatteredVerts() {
     }
   }
   if (2 * far <= sides) return false;
+  // Only a plain model is renumbered (its vertices are read once it is known to be
+  // scattered, which most models are not).
+  for (int32_t i = 0; i < numVerts; ++i) {
+    const SimpleVert& v = VertAt(i);
+    if ((v.coinc != kNoIndex && v.coinc != i) || (v.nextOfType != kNoIndex && v.nextOfType != i) || v.image ||
+        (v.flags & (kSimpleSplit | kSimpleSplitFan))) {
+      return false;
+    }
+  }
   std::vector<int32_t> newIndex(static_cast<size_t>(numVerts), kNoIndex);
   int32_t next = 0;
   for (const SimpleFace& f : mFaces) {
