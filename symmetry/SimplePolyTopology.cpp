@@ -808,7 +808,16 @@ std::vector<std::unique_ptr<SimpEdgeType>> SimplePoly::CreateEdgeTypes(const Sym
     if (numRotations > 0 && passStart == 0) {
       // The first pass takes the occurrences in the order of their faces, so that
       // the faces and corners they read follow one another in memory.
-      for (const auto& [t, o] : found) matchOccurrence(static_cast<size_t>(t), static_cast<size_t>(o));
+      // The occurrences themselves lie in their types' arrays, wherever these are:
+      // each is asked for from memory a few occurrences before it is matched.
+      constexpr size_t kAhead = 8;
+      for (size_t i = 0; i < found.size(); ++i) {
+        if (i + kAhead < found.size()) {
+          const auto& [t, o] = found[i + kAhead];
+          __builtin_prefetch(&types[static_cast<size_t>(t)]->edges[static_cast<size_t>(o)]);
+        }
+        matchOccurrence(static_cast<size_t>(found[i].first), static_cast<size_t>(found[i].second));
+      }
       std::vector<std::pair<int32_t, int32_t>>().swap(found);
     } else {
       for (size_t t = passStart; t < passEnd && numRotations > 0; ++t) {
