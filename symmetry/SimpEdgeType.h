@@ -6,7 +6,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
+#include <cstring>
+#include <type_traits>
 #include <vector>
 
 namespace corvia {
@@ -30,7 +31,8 @@ struct EdgeFaceEntry {
 
 // The faces at one edge, in order. Nearly every edge has two: those are kept in
 // place, so that the hundreds of thousands of edges of a large model cost no
-// allocation each; more go to the heap.
+// allocation each; more go to the heap, and the place then holds the pointer to
+// them. An edge with its flags takes 32 bytes, two to a cache line.
 class EdgeFaceEntries {
  public:
   EdgeFaceEntries() = default;
@@ -41,21 +43,26 @@ class EdgeFaceEntries {
     return *this;
   }
   EdgeFaceEntries& operator=(EdgeFaceEntries&& other) noexcept {
-    if (this != &other) Take(other);
+    if (this != &other) {
+      Release();
+      Take(other);
+    }
     return *this;
   }
-  ~EdgeFaceEntries() = default;
+  ~EdgeFaceEntries() { Release(); }
 
+  // The range may not lie in these entries.
   void assign(const EdgeFaceEntry* first, const EdgeFaceEntry* last) {
+    Release();
     const size_t n = static_cast<size_t>(last - first);
-    mHeap.reset(n > kInPlace ? new EdgeFaceEntry[n] : nullptr);
-    mSize = n;
+    if (n > kInPlace) SetHeap(new EdgeFaceEntry[n]);
+    mSize = static_cast<uint32_t>(n);
     std::copy(first, last, data());
   }
   size_t size() const { return mSize; }
   bool empty() const { return mSize == 0; }
-  EdgeFaceEntry* data() { return mHeap ? mHeap.get() : mInPlace; }
-  const EdgeFaceEntry* data() const { return mHeap ? mHeap.get() : mInPlace; }
+  EdgeFaceEntry* data() { return mSize > kInPlace ? Heap() : mInPlace; }
+  const EdgeFaceEntry* data() const { return mSize > kInPlace ? Heap() : mInPlace; }
   EdgeFaceEntry& operator[](size_t i) { return data()[i]; }
   const EdgeFaceEntry& operator[](size_t i) const { return data()[i]; }
   EdgeFaceEntry& front() { return data()[0]; }
@@ -67,23 +74,34 @@ class EdgeFaceEntries {
 
  private:
   static constexpr size_t kInPlace = 2;
+  EdgeFaceEntry* Heap() const {
+    EdgeFaceEntry* heap;
+    std::memcpy(&heap, static_cast<const void*>(mInPlace), sizeof heap);
+    return heap;
+  }
+  // The entries are plain bytes to copy (the pointer's bytes fit in their place).
+  void SetHeap(EdgeFaceEntry* heap) { std::memcpy(static_cast<void*>(mInPlace), &heap, sizeof heap); }
+  void Release() {
+    if (mSize > kInPlace) delete[] Heap();
+    mSize = 0;
+  }
   void Take(EdgeFaceEntries& other) {
     mSize = other.mSize;
-    mHeap = std::move(other.mHeap);
     std::copy(other.mInPlace, other.mInPlace + kInPlace, mInPlace);
     other.mSize = 0;
   }
 
-  size_t mSize = 0;
+  uint32_t mSize = 0;
   EdgeFaceEntry mInPlace[kInPlace];
-  std::unique_ptr<EdgeFaceEntry[]> mHeap;
+  static_assert(std::is_trivially_copyable_v<EdgeFaceEntry> && sizeof(EdgeFaceEntry*) <= sizeof(mInPlace));
 };
 
 // One edge of the model with the faces that meet there.
-struct EdgeOccurrence {
+struct alignas(32) EdgeOccurrence {
   uint32_t flags = 0;
   EdgeFaceEntries entries;
 };
+static_assert(sizeof(EdgeOccurrence) == 32, "an edge fills half a cache line");
 
 // Per face position at the edges of one type.
 struct SimpEdgeSlot {

@@ -22,8 +22,23 @@ namespace corvia {
 
 namespace detail_SimplePolyTopology {
 
-// Cells of the grid of edge-end images: far wider than the tolerance.
+// The narrowest cells of the grid of edge-end images: far wider than the tolerance.
 constexpr double kEdgeEndCellSize = 100 * kPointTolerance;
+
+// Cells of the grid of edge-end images about as wide as the edges of types
+// first to last (the middle of their lengths): a cell then holds the images at
+// a vertex or two, and the searches of neighbouring edges read the same cells.
+double EdgeEndCellSize(const std::vector<std::unique_ptr<SimpEdgeType>>& types, size_t first, size_t last) {
+  std::vector<double> lengths;
+  lengths.reserve(last - first);
+  for (size_t t = first; t < last; ++t) {
+    if (std::isfinite(types[t]->length)) lengths.push_back(types[t]->length);
+  }
+  if (lengths.empty()) return kEdgeEndCellSize;
+  const auto middle = lengths.begin() + static_cast<long>(lengths.size() / 2);
+  std::nth_element(lengths.begin(), middle, lengths.end());
+  return std::max(kEdgeEndCellSize, std::sqrt(*middle));
+}
 
 bool IsZero(const double* v) { return std::fabs(v[0]) <= kPointTolerance && std::fabs(v[1]) <= kPointTolerance && std::fabs(v[2]) <= kPointTolerance; }
 
@@ -70,42 +85,77 @@ void SimplePoly::CreateVertexFaceLists(bool force) {
   if ((flags & kSimpleHasVertFaceLists) && !force) return;
   flags |= kSimpleHasVertFaceLists;
   flags &= ~kSimpleSortedFaceLists;
-  std::vector<int> sizes(mVerts.size(), 0);
-  for (SimpleVert& v : mVerts) v.items.clear();
-  for (const SimpleFace& f : mFaces) {
-    if (f.IsTemp()) continue;
-    for (int32_t v : f.items) {
-      if (v >= 0 && v < NumVerts()) ++sizes[static_cast<size_t>(v)];
+  // One pass over the face records copies the corners of the live faces side by
+  // side; the lists are gathered from the copy into one array, vertex by vertex,
+  // and one pass over the vertex records hands each vertex its list.
+  std::vector<uint32_t> offset(mVerts.size() + 1, 0);
+  std::vector<int32_t> corners;
+  corners.reserve(3 * mFaces.size());
+  std::vector<uint32_t> start(mFaces.size() + 1, 0);
+  for (int fi = 0; fi < NumFaces(); ++fi) {
+    const SimpleFace& f = FaceAt(fi);
+    if (!f.IsTemp()) {
+      for (int32_t v : f.items) {
+        if (v < 0 || v >= NumVerts()) continue;
+        ++offset[static_cast<size_t>(v) + 1];
+        corners.push_back(v);
+      }
+    }
+    start[static_cast<size_t>(fi) + 1] = static_cast<uint32_t>(corners.size());
+  }
+  for (size_t i = 1; i < offset.size(); ++i) offset[i] += offset[i - 1];
+  std::vector<int32_t> lists(corners.size());
+  std::vector<uint32_t> next(offset.begin(), offset.end() - 1);
+  for (int fi = 0; fi < NumFaces(); ++fi) {
+    for (uint32_t k = start[static_cast<size_t>(fi)]; k < start[static_cast<size_t>(fi) + 1]; ++k) {
+      lists[next[static_cast<size_t>(corners[k])]++] = fi;
     }
   }
   for (int i = 0; i < NumVerts(); ++i) {
-    if (!VertAt(i).IsTemp()) VertAt(i).items.reserve(static_cast<size_t>(sizes[static_cast<size_t>(i)]));
-  }
-  for (int fi = 0; fi < NumFaces(); ++fi) {
-    const SimpleFace& f = FaceAt(fi);
-    if (f.IsTemp()) continue;
-    for (int32_t v : f.items) {
-      if (v >= 0 && v < NumVerts() && !VertAt(v).IsTemp()) VertAt(v).items.push_back(fi);
+    SimpleVert& v = VertAt(i);
+    if (v.IsTemp()) {
+      v.items.clear();
+    } else {
+      v.items.assign(lists.begin() + offset[static_cast<size_t>(i)], lists.begin() + offset[static_cast<size_t>(i) + 1]);
     }
   }
 }
 
 void SimplePoly::CompressVertexTypeIds() {
+  // The rings are walked in a copy of their links beside the marks and numbers, a
+  // few bytes a vertex, instead of through the vertex records.
+  const int numVerts = NumVerts();
+  struct RingStep {
+    int32_t next;
+    int32_t typeId;
+    uint8_t temp;
+    uint8_t done;
+  };
+  std::vector<RingStep> steps(mVerts.size());
+  for (int i = 0; i < numVerts; ++i) {
+    const SimpleVert& v = VertAt(i);
+    steps[static_cast<size_t>(i)] = RingStep{v.nextOfType, v.typeId, static_cast<uint8_t>(v.IsTemp()),
+                                             static_cast<uint8_t>((v.flags & kSimpleDone) != 0)};
+  }
   int32_t next = 0;
-  for (int i = 0; i < NumVerts(); ++i) {
-    SimpleVert& v = VertAt(i);
-    if (v.flags & (kSimpleDone | kSimpleTemp)) continue;
+  for (int i = 0; i < numVerts; ++i) {
+    const RingStep& v = steps[static_cast<size_t>(i)];
+    if (v.temp || v.done) continue;
     int32_t k = i;
-    for (int steps = 0; steps <= NumVerts(); ++steps) {
-      SimpleVert& r = VertAt(k);
+    for (int s = 0; s <= numVerts; ++s) {
+      RingStep& r = steps[static_cast<size_t>(k)];
       r.typeId = next;
-      r.flags |= kSimpleDone;
-      k = r.nextOfType;
-      if (k < 0 || k >= NumVerts() || k == i) break;
+      r.done = 1;
+      k = r.next;
+      if (k < 0 || k >= numVerts || k == i) break;
     }
     ++next;
   }
-  ClearVertFlags(kSimpleDone);
+  for (int i = 0; i < numVerts; ++i) {
+    SimpleVert& v = VertAt(i);
+    v.typeId = steps[static_cast<size_t>(i)].typeId;
+    v.flags &= ~kSimpleDone;
+  }
 }
 
 void SimplePoly::MergeCoincidentVerts(double tolerance) {
@@ -464,34 +514,70 @@ void FindFaceTypesOfEdges(SimpEdgeType& type, const SymGroup* group, const Simpl
   NumberOrbits(type);
 }
 
-// Brings the entries of a matched occurrence into the order of the reference under
-// the rotation m.
-void ReorderOccurrence(const EdgeOccurrence& ref, EdgeOccurrence& occ, const double* m, const SimplePoly& poly) {
-  const int n = static_cast<int>(ref.entries.size());
+// What the matching reads of one face of a type's reference occurrence (all but
+// the last): its class, corner count, normal, corner, whether that corner is end
+// a, and where its corners before that corner start in the table of positions.
+// Held for all the types of a pass in one small table, so that the matching of an
+// occurrence does not read the reference's faces and vertices, which lie
+// anywhere in a large model.
+struct ReferenceFace {
+  double normal[3];
+  int32_t typeId;
+  int32_t count;
+  int32_t corner;
+  uint32_t atEndA;
+  size_t firstCorner;
+};
+
+// The reference faces of a type and the positions of their corners: for each
+// face count - 2 corners, from the one before the edge backwards.
+struct ReferenceTable {
+  std::vector<size_t> start;  // per type of the pass, into faces
+  std::vector<ReferenceFace> faces;
+  std::vector<double> corners;
+
+  void Add(const EdgeOccurrence& ref, const SimplePoly& poly) {
+    for (size_t i = 0; i + 1 < ref.entries.size(); ++i) {
+      const EdgeFaceEntry& r = ref.entries[i];
+      const SimpleFace& f = poly.FaceAt(r.face);
+      ReferenceFace face{{f.normal[0], f.normal[1], f.normal[2]}, f.typeId, f.Count(), r.corner,
+                         r.flags & kEdgeEntryAtEndA, corners.size()};
+      for (int t = 1; t <= f.Count() - 2; ++t) {
+        const double* p = f.VertWrapped(r.corner - t).pos;
+        corners.insert(corners.end(), p, p + 3);
+      }
+      faces.push_back(face);
+    }
+    start.push_back(faces.size());
+  }
+};
+
+// Brings the entries of a matched occurrence into the order of the reference
+// (numRef faces from ref, then the last) under the rotation m.
+void ReorderOccurrence(const ReferenceFace* ref, size_t numRef, const double* refCorners, EdgeOccurrence& occ,
+                       const double* m, const SimplePoly& poly) {
+  const int n = static_cast<int>(numRef) + 1;
   for (int i = 0; i + 1 < n; ++i) {
-    const EdgeFaceEntry& r = ref.entries[static_cast<size_t>(i)];
-    const SimpleFace& fr = poly.FaceAt(r.face);
+    const ReferenceFace& fr = ref[i];
     double nm[3];
     MatrixTimesVector(m, nm, fr.normal);
     int best = -1, bestScore = 0;
     for (int j = i; j < n; ++j) {
       const EdgeFaceEntry& c = occ.entries[static_cast<size_t>(j)];
       const SimpleFace& g = poly.FaceAt(c.face);
-      if (g.typeId != fr.typeId || g.Count() != fr.Count() || !NormalsMatch(g.normal, nm)) continue;
-      const bool agree = (r.flags & kEdgeEntryAtEndA) == (c.flags & kEdgeEntryAtEndA);
+      if (g.typeId != fr.typeId || g.Count() != fr.count || !NormalsMatch(g.normal, nm)) continue;
+      const bool agree = fr.atEndA == (c.flags & kEdgeEntryAtEndA);
       int gi = agree ? c.corner : c.corner + 1;
-      int fi = r.corner;
       bool ok = true;
-      for (int t = 0; t < fr.Count() - 2 && ok; ++t) {
-        fi -= 1;
+      for (int t = 0; t < fr.count - 2 && ok; ++t) {
         gi += agree ? -1 : 1;
         double p[3];
-        RotatedCorner(p, m, fr, fi);
+        MatrixTimesVector(m, p, &refCorners[fr.firstCorner + 3 * static_cast<size_t>(t)]);
         ok = NearlyEqual(p, g.VertWrapped(gi).pos, kPointTolerance);
       }
       if (!ok) continue;
       const int score = ((g.flags & kSimpleCentralPlane) && !NearlyEqual(g.normal, nm, kPointTolerance)) ? 1 : 2;
-      if (score > bestScore || (score == bestScore && (c.corner % 2) == (r.corner % 2))) {
+      if (score > bestScore || (score == bestScore && (c.corner % 2) == (fr.corner % 2))) {
         best = j;
         bestScore = score;
       }
@@ -521,6 +607,16 @@ std::vector<std::unique_ptr<SimpEdgeType>> SimplePoly::CreateEdgeTypes(const Sym
     maxType = std::max(maxType, v.typeId);
   }
   std::vector<std::vector<int>> buckets(static_cast<size_t>(maxType + 1));
+  // What an edge is compared by with each type found so far (the classes of end b
+  // and of the faces of the type's first edge, and its length), side by side.
+  struct TypeKey {
+    int32_t typeB;
+    int32_t numFaces;
+    double length;
+    size_t firstFaceType;
+  };
+  std::vector<TypeKey> keys;
+  std::vector<int32_t> keyFaceTypes;
   std::vector<EdgeFaceEntry> scratch;
   bool oddReported = false;
   // Every occurrence as (type, place in the type) in the order they were found,
@@ -577,23 +673,28 @@ std::vector<std::unique_ptr<SimpEdgeType>> SimplePoly::CreateEdgeTypes(const Sym
           DoNothing("Edge found with odd number of faces (%d)\n", n);
         }
       }
-      std::stable_sort(scratch.begin(), scratch.end(), [this](const EdgeFaceEntry& x, const EdgeFaceEntry& y) {
+      // By face type, keeping the order within a type. Nearly every edge has two
+      // faces: those are sorted in place, as a stable sort takes a buffer from the
+      // heap each time.
+      const auto byFaceType = [this](const EdgeFaceEntry& x, const EdgeFaceEntry& y) {
         return FaceAt(x.face).typeId < FaceAt(y.face).typeId;
-      });
+      };
+      if (n == 2) {
+        if (byFaceType(scratch[1], scratch[0])) std::swap(scratch[0], scratch[1]);
+      } else {
+        std::stable_sort(scratch.begin(), scratch.end(), byFaceType);
+      }
       double d[3];
       Subtract(d, VertAt(b).pos, VertAt(a).pos);
       const double len = Dot(d, d);
+      const int32_t typeB = VertAt(b).typeId;
       int32_t match = -1;
       for (int t : buckets[static_cast<size_t>(va.typeId)]) {
-        const SimpEdgeType& type = *types[static_cast<size_t>(t)];
-        if (VertAt(type.b).typeId != VertAt(b).typeId || type.numFaces != n || std::fabs(type.length - len) > kPointTolerance) {
-          continue;
-        }
-        const EdgeOccurrence& firstOcc = type.edges.front();
+        const TypeKey& key = keys[static_cast<size_t>(t)];
+        if (key.typeB != typeB || key.numFaces != n || std::fabs(key.length - len) > kPointTolerance) continue;
         bool same = true;
         for (int e = 0; e < n && same; ++e) {
-          same = FaceAt(firstOcc.entries[static_cast<size_t>(e)].face).typeId ==
-                 FaceAt(scratch[static_cast<size_t>(e)].face).typeId;
+          same = keyFaceTypes[key.firstFaceType + static_cast<size_t>(e)] == FaceAt(scratch[static_cast<size_t>(e)].face).typeId;
         }
         if (same) {
           match = t;
@@ -602,6 +703,8 @@ std::vector<std::unique_ptr<SimpEdgeType>> SimplePoly::CreateEdgeTypes(const Sym
       }
       if (match < 0) {
         types.push_back(std::make_unique<SimpEdgeType>(a, b, len, n));
+        keys.push_back(TypeKey{typeB, n, len, keyFaceTypes.size()});
+        for (const EdgeFaceEntry& e : scratch) keyFaceTypes.push_back(FaceAt(e.face).typeId);
         match = static_cast<int32_t>(types.size()) - 1;
         auto& bucket = buckets[static_cast<size_t>(va.typeId)];
         bucket.insert(bucket.begin(), match);
@@ -628,6 +731,9 @@ std::vector<std::unique_ptr<SimpEdgeType>> SimplePoly::CreateEdgeTypes(const Sym
       type.edges.front().flags |= kEdgeOccurrenceMatched;
       MarkEndA(type.edges.front(), type.a, *this);
     }
+    ReferenceTable reference;
+    reference.start.push_back(0);
+    for (size_t t = passStart; t < passEnd; ++t) reference.Add(types[t]->edges.front(), *this);
     // Each occurrence is matched by the first rotation (in the group's order) that
     // carries the type's ends onto its own. The images of every type's end a are
     // filed by position, so an occurrence looks up the rotations that bring a onto
@@ -642,16 +748,18 @@ std::vector<std::unique_ptr<SimpEdgeType>> SimplePoly::CreateEdgeTypes(const Sym
     const int numRotations = static_cast<int>(rotations.size());
     // Per (type of the pass, rotation), three doubles each.
     const size_t numImages = (passEnd - passStart) * static_cast<size_t>(numRotations);
-    std::vector<double> imageA(3 * numImages), imageB(3 * numImages);
+    // The image of end b is worked out only for the few rotations that bring end
+    // a to its place, from a copy of the ends b beside one another.
+    std::vector<double> imageA(3 * numImages), endB(3 * (passEnd - passStart));
     for (size_t t = passStart; t < passEnd; ++t) {
       const SimpEdgeType& type = *types[t];
+      std::copy_n(VertAt(type.b).pos, 3, &endB[3 * (t - passStart)]);
       for (int r = 0; r < numRotations; ++r) {
         const size_t image = (t - passStart) * static_cast<size_t>(numRotations) + static_cast<size_t>(r);
         MatrixTimesVector(rotations[static_cast<size_t>(r)].data(), &imageA[3 * image], VertAt(type.a).pos);
-        MatrixTimesVector(rotations[static_cast<size_t>(r)].data(), &imageB[3 * image], VertAt(type.b).pos);
       }
     }
-    PointGrid images(kEdgeEndCellSize, PackedPositions{imageA.data()});
+    PointGrid images(EdgeEndCellSize(types, passStart, passEnd), PackedPositions{imageA.data()});
     images.Reserve(numImages);
     for (size_t image = 0; image < numImages; ++image) images.Add(static_cast<int32_t>(image));
     images.Finish();
@@ -682,9 +790,10 @@ std::vector<std::unique_ptr<SimpEdgeType>> SimplePoly::CreateEdgeTypes(const Sym
           const size_t s = static_cast<size_t>(image);
           if (s < firstImage || s >= firstImage + static_cast<size_t>(numRotations)) return;
           const int r = static_cast<int>(s - firstImage);
-          if (r > best || (r == best && end == q) || !NearlyEqual(VertAt(other).pos, &imageB[3 * s], kPointTolerance)) {
-            return;
-          }
+          if (r > best || (r == best && end == q)) return;
+          double imageB[3];
+          MatrixTimesVector(rotations[static_cast<size_t>(r)].data(), imageB, &endB[3 * (t - passStart)]);
+          if (!NearlyEqual(VertAt(other).pos, imageB, kPointTolerance)) return;
           best = r;
           endMa = end;
         });
@@ -692,12 +801,23 @@ std::vector<std::unique_ptr<SimpEdgeType>> SimplePoly::CreateEdgeTypes(const Sym
       if (best == numRotations) return;
       occ.flags |= kEdgeOccurrenceMatched;
       MarkEndA(occ, endMa, *this);
-      ReorderOccurrence(type.edges.front(), occ, rotations[static_cast<size_t>(best)].data(), *this);
+      const size_t firstRef = reference.start[t - passStart];
+      ReorderOccurrence(&reference.faces[firstRef], reference.start[t - passStart + 1] - firstRef,
+                        reference.corners.data(), occ, rotations[static_cast<size_t>(best)].data(), *this);
     };
     if (numRotations > 0 && passStart == 0) {
       // The first pass takes the occurrences in the order of their faces, so that
       // the faces and corners they read follow one another in memory.
-      for (const auto& [t, o] : found) matchOccurrence(static_cast<size_t>(t), static_cast<size_t>(o));
+      // The occurrences themselves lie in their types' arrays, wherever these are:
+      // each is asked for from memory a few occurrences before it is matched.
+      constexpr size_t kAhead = 8;
+      for (size_t i = 0; i < found.size(); ++i) {
+        if (i + kAhead < found.size()) {
+          const auto& [t, o] = found[i + kAhead];
+          __builtin_prefetch(&types[static_cast<size_t>(t)]->edges[static_cast<size_t>(o)]);
+        }
+        matchOccurrence(static_cast<size_t>(found[i].first), static_cast<size_t>(found[i].second));
+      }
       std::vector<std::pair<int32_t, int32_t>>().swap(found);
     } else {
       for (size_t t = passStart; t < passEnd && numRotations > 0; ++t) {
@@ -833,23 +953,52 @@ bool SimplePoly::TraverseEdgeTypes(std::vector<std::unique_ptr<SimpEdgeType>>& t
 
 namespace detail_SimplePolyTopology {
 
-// Partner entry for each corner of each face.
+// Partner entry for each corner of each face, beside the vertex at that corner: a
+// walk round a vertex reads the corners of its faces here, next to their
+// partners, instead of from the face records.
 class PartnerTable {
  public:
-  explicit PartnerTable(const SimplePoly& poly) : mStart(static_cast<size_t>(poly.NumFaces()) + 1, 0) {
+  explicit PartnerTable(const SimplePoly& poly) : mPoly(poly), mStart(static_cast<size_t>(poly.NumFaces()) + 1, 0) {
+    // Room for triangles: most large models are made of them.
+    mCorners.reserve(3 * static_cast<size_t>(poly.NumFaces()));
     for (int fi = 0; fi < poly.NumFaces(); ++fi) {
       const SimpleFace& f = poly.FaceAt(fi);
-      mStart[static_cast<size_t>(fi) + 1] = mStart[static_cast<size_t>(fi)] + (f.IsTemp() ? 0u : static_cast<uint32_t>(f.Count()));
+      if (!f.IsTemp()) {
+        for (int32_t v : f.items) mCorners.push_back(Corner{v, nullptr});
+      }
+      mStart[static_cast<size_t>(fi) + 1] = static_cast<uint32_t>(mCorners.size());
     }
-    mPartner.assign(mStart.back(), nullptr);
   }
   EdgeFaceEntry*& At(int32_t face, int corner) {
-    return mPartner[mStart[static_cast<size_t>(face)] + static_cast<uint32_t>(corner)];
+    return mCorners[mStart[static_cast<size_t>(face)] + static_cast<uint32_t>(corner)].partner;
+  }
+  // The vertices round a face: n of them, vertex(i) at corner i. A face that has
+  // no place in the table (a removed one) is read from its record.
+  struct FaceCorners {
+    const PartnerTable* table;
+    const SimpleFace* face;
+    uint32_t first;
+    int n;
+    int32_t vertex(int i) const {
+      return face ? face->items[static_cast<size_t>(i)] : table->mCorners[first + static_cast<uint32_t>(i)].vertex;
+    }
+  };
+  FaceCorners CornersOf(int32_t face) const {
+    const uint32_t first = mStart[static_cast<size_t>(face)];
+    const uint32_t end = mStart[static_cast<size_t>(face) + 1];
+    if (end > first) return FaceCorners{this, nullptr, first, static_cast<int>(end - first)};
+    const SimpleFace& f = mPoly.FaceAt(face);
+    return FaceCorners{this, &f, 0, f.Count()};
   }
 
  private:
-  std::vector<uint32_t> mStart;  // per face, into mPartner
-  std::vector<EdgeFaceEntry*> mPartner;
+  struct Corner {
+    int32_t vertex = kNoIndex;
+    EdgeFaceEntry* partner = nullptr;
+  };
+  const SimplePoly& mPoly;
+  std::vector<uint32_t> mStart;  // per face, into mCorners
+  std::vector<Corner> mCorners;
 };
 
 }  // namespace detail_SimplePolyTopology
@@ -865,12 +1014,12 @@ bool TraverseFaceLoop(SimplePoly& poly, int32_t vi, EdgeFaceEntry* entry, Partne
       ShowInternalError("TraverseFaceLoop: ef == NULL");
       return false;
     }
-    const SimpleFace& f = poly.FaceAt(entry->face);
-    const int n = f.Count();
+    const PartnerTable::FaceCorners f = table.CornersOf(entry->face);
+    const int n = f.n;
     const int k = entry->corner;
     uint32_t side;
     int p, other;
-    if (f.items[static_cast<size_t>(k)] == vi) {
+    if (f.vertex(k) == vi) {
       side = kEdgeEntryFirstDone;
       p = k;
       other = WrapIndex(k, -1, n);
@@ -886,8 +1035,8 @@ bool TraverseFaceLoop(SimplePoly& poly, int32_t vi, EdgeFaceEntry* entry, Partne
       ShowInternalError("TraverseFaceLoop: adj == NULL");
       return false;
     }
-    const SimpleFace& pf = poly.FaceAt(partner->face);
-    partner->flags |= pf.items[static_cast<size_t>(partner->corner)] == vi ? kEdgeEntryFirstDone : kEdgeEntrySecondDone;
+    partner->flags |=
+        table.CornersOf(partner->face).vertex(partner->corner) == vi ? kEdgeEntryFirstDone : kEdgeEntrySecondDone;
     if (count >= total) {
       ShowInternalError("TraverseFaceLoop: more faces than expected");
       return false;
@@ -931,15 +1080,15 @@ bool SimplePoly::SortVertFacesUsingEdgeTypes(std::vector<std::unique_ptr<SimpEdg
         for (EdgeOccurrence& occ : type->edges) {
           (void)tick();
           EdgeFaceEntry& e = occ.entries[static_cast<size_t>(slot)];
-          const SimpleFace& f = FaceAt(e.face);
           const bool atA = (e.flags & kEdgeEntryAtEndA) != 0;
           int32_t v;
           if ((pass == 0) == atA) {
             if (e.flags & kEdgeEntryFirstDone) continue;
-            v = f.items[static_cast<size_t>(e.corner)];
+            v = table.CornersOf(e.face).vertex(e.corner);
           } else {
             if (e.flags & kEdgeEntrySecondDone) continue;
-            v = f.items[static_cast<size_t>(WrapIndex(e.corner, 1, f.Count()))];
+            const PartnerTable::FaceCorners f = table.CornersOf(e.face);
+            v = f.vertex(WrapIndex(e.corner, 1, f.n));
           }
           corners.clear();
           int& count = counts[static_cast<size_t>(v)];
@@ -1012,13 +1161,6 @@ void SimplePoly::SplitVertices(std::vector<SimpleSplitRecord>& splitList) {
 bool SimplePoly::RenumberScatteredVerts() {
   const int32_t numVerts = NumVerts();
   if (numVerts < 2 || NumEdges() > 0 || symmetry || !mVertTypeParent.empty()) return false;
-  for (int32_t i = 0; i < numVerts; ++i) {
-    const SimpleVert& v = VertAt(i);
-    if ((v.coinc != kNoIndex && v.coinc != i) || (v.nextOfType != kNoIndex && v.nextOfType != i) || v.image ||
-        (v.flags & (kSimpleSplit | kSimpleSplitFan))) {
-      return false;
-    }
-  }
   // Scattered: most sides of the faces join vertices further apart in the list than
   // the corners of a band of faces round a model listed ring by ring.
   const int64_t near = 64 + 4 * static_cast<int64_t>(std::sqrt(static_cast<double>(numVerts)));
@@ -1032,6 +1174,15 @@ bool SimplePoly::RenumberScatteredVerts() {
     }
   }
   if (2 * far <= sides) return false;
+  // Only a plain model is renumbered (its vertices are read once it is known to be
+  // scattered, which most models are not).
+  for (int32_t i = 0; i < numVerts; ++i) {
+    const SimpleVert& v = VertAt(i);
+    if ((v.coinc != kNoIndex && v.coinc != i) || (v.nextOfType != kNoIndex && v.nextOfType != i) || v.image ||
+        (v.flags & (kSimpleSplit | kSimpleSplitFan))) {
+      return false;
+    }
+  }
   std::vector<int32_t> newIndex(static_cast<size_t>(numVerts), kNoIndex);
   int32_t next = 0;
   for (const SimpleFace& f : mFaces) {

@@ -235,5 +235,40 @@ TEST(SimplePolyTopology, AdjacentFaceOfCube) {
   }
 }
 
+TEST(SimplePolyTopology, EdgeFaceEntriesKeepTheirFacesInPlaceOrOnTheHeap) {
+  auto entriesOf = [](const EdgeFaceEntries& e) {
+    std::vector<int32_t> faces;
+    for (const EdgeFaceEntry& x : e) faces.push_back(x.face * 10 + x.corner);
+    return faces;
+  };
+  const EdgeFaceEntry four[] = {{0, 1, 2}, {0, 3, 4}, {kEdgeEntryAtEndA, 5, 6}, {0, 7, 8}};
+  EdgeFaceEntries many;
+  many.assign(four, four + 4);
+  EdgeFaceEntries two;
+  two.assign(four + 1, four + 3);
+  const std::vector<int32_t> manyFaces{12, 34, 56, 78}, twoFaces{34, 56};
+  EXPECT_EQ(entriesOf(many), manyFaces);
+  EXPECT_EQ(two[1].flags, kEdgeEntryAtEndA);
+  // Copies are deep; a moved-from set is empty; either kind replaces the other.
+  EdgeFaceEntries copy(many);
+  copy[0].face = 9;
+  EXPECT_EQ(entriesOf(many), manyFaces);
+  EdgeFaceEntries moved(std::move(copy));
+  EXPECT_TRUE(copy.empty());
+  EXPECT_EQ(entriesOf(moved), (std::vector<int32_t>{92, 34, 56, 78}));
+  moved = two;
+  EXPECT_EQ(entriesOf(moved), twoFaces);
+  two = std::move(many);
+  EXPECT_EQ(entriesOf(two), manyFaces);
+  many = two;
+  two = EdgeFaceEntries();
+  EXPECT_TRUE(two.empty());
+  EXPECT_EQ(entriesOf(many), manyFaces);
+  std::vector<EdgeOccurrence> occurrences(3);
+  for (EdgeOccurrence& o : occurrences) o.entries = many;
+  occurrences.resize(40);
+  EXPECT_EQ(entriesOf(occurrences[2].entries), manyFaces);
+}
+
 }  // namespace
 }  // namespace corvia
