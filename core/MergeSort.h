@@ -23,22 +23,39 @@ void MergeSort(std::vector<T>& items, Compare compare) {
   std::vector<T> buffer(items.begin(), items.end());
   std::vector<T>* from = &items;
   std::vector<T>* to = &buffer;
-  for (size_t width = 1; width < n; width *= 2) {
-    for (size_t low = 0; low < n; low += 2 * width) {
-      const size_t mid = low + width < n ? low + width : n;
-      const size_t high = low + 2 * width < n ? low + 2 * width : n;
-      size_t i = low, j = mid, k = low;
-      while (i < mid && j < high) {
-        // Take from the right run only when it is strictly smaller: stable.
-        if (compare((*from)[j], (*from)[i]) < 0) {
-          (*to)[k++] = std::move((*from)[j++]);
-        } else {
-          (*to)[k++] = std::move((*from)[i++]);
-        }
+  // Merges the runs [low, low + width) and [low + width, low + 2 width) of *from into *to.
+  auto merge = [&compare, n](std::vector<T>& in, std::vector<T>& out, size_t low, size_t width) {
+    const size_t mid = low + width < n ? low + width : n;
+    const size_t high = low + 2 * width < n ? low + 2 * width : n;
+    size_t i = low, j = mid, k = low;
+    while (i < mid && j < high) {
+      // Take from the right run only when it is strictly smaller: stable.
+      if (compare(in[j], in[i]) < 0) {
+        out[k++] = std::move(in[j++]);
+      } else {
+        out[k++] = std::move(in[i++]);
       }
-      while (i < mid) (*to)[k++] = std::move((*from)[i++]);
-      while (j < high) (*to)[k++] = std::move((*from)[j++]);
     }
+    while (i < mid) out[k++] = std::move(in[i++]);
+    while (j < high) out[k++] = std::move(in[j++]);
+  };
+  // The passes over runs shorter than a block are made block by block, while the block
+  // lies in the cache. Every such merge stays inside its block, so the merges are the
+  // same as those of whole passes.
+  constexpr size_t kBlock = 1024;
+  size_t width = 1;
+  for (size_t begin = 0; begin < n; begin += kBlock) {
+    const size_t end = begin + kBlock < n ? begin + kBlock : n;
+    std::vector<T>* in = &items;
+    std::vector<T>* out = &buffer;
+    for (width = 1; width < n && width < kBlock; width *= 2) {
+      for (size_t low = begin; low < end; low += 2 * width) merge(*in, *out, low, width);
+      std::swap(in, out);
+    }
+  }
+  for (size_t w = 1; w < width; w *= 2) std::swap(from, to);
+  for (; width < n; width *= 2) {
+    for (size_t low = 0; low < n; low += 2 * width) merge(*from, *to, low, width);
     std::swap(from, to);
   }
   if (from != &items) items = std::move(*from);

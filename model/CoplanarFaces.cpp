@@ -1,7 +1,9 @@
 #include "model/CoplanarFaces.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <map>
 #include <utility>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "core/Messages.h"
 #include "core/PointGrid.h"
 #include "core/Progress.h"
+#include "core/RadixSorter.h"
 #include "core/TimeFormat.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
@@ -73,34 +76,21 @@ bool SharesPlane(const PolyElement* s, const PolyElement* e, double tolerance) {
   return CornersInPlane(e, s, tolerance) && CornersInPlane(s, e, tolerance);
 }
 
-// The tolerance of SharesPlane for the faces of a list: the symmetry search's (the
-// corners of a face of an inexact model lie off its plane by up to twice the model's
-// error, and off the plane of another face by that much more) times the size of the
-// model (its largest corner distance from the centre).
-double CoplanarTolerance(const std::vector<PolyElement*>& elements) {
-  double size = 0;
-  for (const PolyElement* e : elements) {
-    if (e->IsVertex()) return 0;
-    for (int i = 0; i < e->mNumSides; ++i) {
-      if (e->mNeighbours[i]) size = std::max(size, Dot(e->mNeighbours[i]->mDualVert, e->mNeighbours[i]->mDualVert));
-    }
-  }
-  return kSymmetrySearchFactor * kSymmetryTolerance * std::sqrt(size);
-}
-
-// How far apart, in any coordinate, the frame origins of two elements that
-// SharesPlane takes for one plane can lie (elements within `reach` of the centre):
-// their normals differ by at most the normal tolerance in each coordinate, and the
-// distances of their planes from the centre by the tolerance, by how far each one's
-// corners lie off its own plane and by how far the turn between the normals moves a
-// corner. Twice that, so that rounding never matters. Vertices share a plane only
-// by the same frame origin.
-double SharedPlaneReach(const std::vector<PolyElement*>& elements, double tolerance, double reach) {
-  double flat = 0;
-  double corners = 0;
+// What the tolerances of the plane test depend on, gathered in one pass over the
+// elements of a list.
+struct PlaneExtent {
+  bool vertices = false;
   bool faces = false;
-  for (const PolyElement* e : elements) {
-    if (e->IsVertex()) continue;
+  double corners = 0;  // the largest squared distance of a face's corner from the centre
+  double flat = 0;     // the furthest a face's corner lies off the face's plane
+  double reach = 0;    // the furthest frame origin from the centre
+
+  void Add(const PolyElement* e) {
+    reach = std::max(reach, std::sqrt(Dot(e->mCentre, e->mCentre)));
+    if (e->IsVertex()) {
+      vertices = true;
+      return;
+    }
     faces = true;
     for (int i = 0; i < e->mNumSides; ++i) {
       const PolyElement* corner = e->mNeighbours[i];
@@ -111,9 +101,32 @@ double SharedPlaneReach(const std::vector<PolyElement*>& elements, double tolera
       corners = std::max(corners, Dot(corner->mDualVert, corner->mDualVert));
     }
   }
-  if (!faces) return 0;
-  const double turn = kSymmetryNormalTolerance * (reach + 2.0 * std::sqrt(corners));
-  return 2.0 * (kPointTolerance + tolerance + flat + turn);
+};
+
+// The tolerance of SharesPlane for the faces of a list: the symmetry search's (the
+// corners of a face of an inexact model lie off its plane by up to twice the model's
+// error, and off the plane of another face by that much more) times the size of the
+// model (its largest corner distance from the centre).
+double CoplanarTolerance(const PlaneExtent& extent) {
+  return extent.vertices ? 0 : kSymmetrySearchFactor * kSymmetryTolerance * std::sqrt(extent.corners);
+}
+
+double CoplanarTolerance(const std::vector<PolyElement*>& elements) {
+  PlaneExtent extent;
+  for (const PolyElement* e : elements) extent.Add(e);
+  return CoplanarTolerance(extent);
+}
+
+// How far apart, in any coordinate, the frame origins of two elements that
+// SharesPlane takes for one plane can lie: their normals differ by at most the normal
+// tolerance in each coordinate, and the distances of their planes from the centre by
+// the tolerance, by how far each one's corners lie off its own plane and by how far
+// the turn between the normals moves a corner. Twice that, so that rounding never
+// matters. Vertices share a plane only by the same frame origin.
+double SharedPlaneReach(const PlaneExtent& extent, double tolerance) {
+  if (!extent.faces) return 0;
+  const double turn = kSymmetryNormalTolerance * (extent.reach + 2.0 * std::sqrt(extent.corners));
+  return 2.0 * (kPointTolerance + tolerance + extent.flat + turn);
 }
 
 // Whether a face shares its plane with a face of another type is a matter of its type,
@@ -376,19 +389,133 @@ int CompareCoplanar(const PolyElement* a, const PolyElement* b) {
   return detail_CoplanarFaces::CompareKeys(KeyOf(a), KeyOf(b));
 }
 
+namespace detail_CoplanarFaces {
+
+// Which of the points (three doubles each, in `positions`) have another within `box`
+// of them in every coordinate (|a - b| <= box), as the grid's search tests it: 1 for
+// those, 0 for the others and for points that are not finite. The points are sorted
+// by the cells they fall in, cells many boxes wide, and each is compared with the
+// points of the cells its box reaches. Those lie in runs of the sorted points that
+// move forwards with it, one run for each column of cells beside its own: the whole
+// test reads memory in order, where a search of a grid reads two scattered places for
+// every point.
+std::vector<uint8_t> FindCrowdedPoints(const std::vector<double>& positions, double box) {
+  const size_t n = positions.size() / 3;
+  std::vector<uint8_t> crowded(n, 0);
+  auto finite = [&](size_t i) {
+    return std::isfinite(positions[3 * i]) && std::isfinite(positions[3 * i + 1]) &&
+           std::isfinite(positions[3 * i + 2]);
+  };
+  double low[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL};
+  double high[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+  for (size_t i = 0; i < n; ++i) {
+    if (!finite(i)) continue;
+    for (int c = 0; c < 3; ++c) {
+      low[c] = std::min(low[c], positions[3 * i + c]);
+      high[c] = std::max(high[c], positions[3 * i + c]);
+    }
+  }
+  if (!(low[0] <= high[0])) return crowded;
+  // Cells of sixteen boxes, or wider so that no coordinate has more than 2^20 of them.
+  constexpr double kMaxCells = 1048576.0;
+  double width = 16.0 * box;
+  for (int c = 0; c < 3; ++c) width = std::max(width, (high[c] - low[c]) / kMaxCells);
+  const double scale = 1.0 / width;
+  if (!(width > 0 && std::isfinite(width) && scale > 0 && std::isfinite(scale))) {
+    for (size_t i = 0; i < n; ++i) crowded[i] = finite(i) ? 1 : 0;
+    return crowded;
+  }
+  // The cell number only grows with x (every step rounds monotonically), so a point q
+  // with |q - p| <= box, which lies between p - 2 box and p + 2 box as rounded, falls in
+  // a cell between theirs.
+  double top[3];
+  for (int c = 0; c < 3; ++c) top[c] = std::floor((high[c] - low[c]) * scale);
+  auto cellOf = [&](double x, int c) {
+    return static_cast<uint64_t>(std::clamp(std::floor((x - low[c]) * scale), 0.0, top[c]));
+  };
+  const int shiftY = std::bit_width(static_cast<uint64_t>(top[2]));
+  const int shiftX = shiftY + std::bit_width(static_cast<uint64_t>(top[1]));
+  auto keyOf = [&](uint64_t x, uint64_t y, uint64_t z) { return x << shiftX | y << shiftY | z; };
+  std::vector<KeyedEntry> cells;
+  cells.reserve(n);
+  for (size_t i = 0; i < n; ++i) {
+    if (!finite(i)) continue;
+    const double* p = &positions[3 * i];
+    cells.push_back({keyOf(cellOf(p[0], 0), cellOf(p[1], 1), cellOf(p[2], 2)), static_cast<int32_t>(i)});
+  }
+  SortByKey(cells);
+  struct Point {
+    double p[3];
+    int32_t index;
+  };
+  std::vector<Point> points(cells.size());
+  for (size_t k = 0; k < cells.size(); ++k) {
+    const double* p = &positions[3 * static_cast<size_t>(cells[k].value)];
+    points[k] = {{p[0], p[1], p[2]}, cells[k].value};
+  }
+  // The start of the run of each column beside a point's own (x and y one cell less,
+  // the same or one more), from the cell below its own.
+  size_t runStart[9] = {};
+  for (size_t k = 0; k < points.size(); ++k) {
+    const double* p = points[k].p;
+    const uint64_t own[3] = {cells[k].key >> shiftX, (cells[k].key >> shiftY) & ((uint64_t{1} << (shiftX - shiftY)) - 1),
+                             cells[k].key & ((uint64_t{1} << shiftY) - 1)};
+    uint64_t from[3], to[3];
+    bool beside = true;
+    for (int c = 0; c < 3; ++c) {
+      from[c] = cellOf(p[c] - 2.0 * box, c);
+      to[c] = cellOf(p[c] + 2.0 * box, c);
+      beside = beside && from[c] + 1 >= own[c] && to[c] <= own[c] + 1;
+    }
+    // Never with cells this wide; a point whose box reached further would be searched.
+    bool found = !beside;
+    const uint64_t below = own[2] > 0 ? own[2] - 1 : 0;
+    for (uint64_t x = from[0]; x <= to[0] && !found; ++x) {
+      for (uint64_t y = from[1]; y <= to[1] && !found; ++y) {
+        size_t& e = runStart[3 * (x + 1 - own[0]) + (y + 1 - own[1])];
+        const uint64_t first = keyOf(x, y, below);
+        const uint64_t last = keyOf(x, y, to[2]);
+        while (e < cells.size() && cells[e].key < first) ++e;
+        size_t f = e;
+        for (const uint64_t start = keyOf(x, y, from[2]); f < cells.size() && cells[f].key < start;) ++f;
+        for (; f < cells.size() && cells[f].key <= last && !found; ++f) {
+          const double* q = points[f].p;
+          found = f != k && std::fabs(q[0] - p[0]) <= box && std::fabs(q[1] - p[1]) <= box &&
+                  std::fabs(q[2] - p[2]) <= box;
+        }
+      }
+    }
+    crowded[static_cast<size_t>(points[k].index)] = found ? 1 : 0;
+  }
+  return crowded;
+}
+
+}  // namespace detail_CoplanarFaces
+
 void FindCoplanarFaces(ElementList* list) {
   TraceScope scope("FindCoplanarFaces");
   if (!list) return;
   // Every link is rebuilt: a link left from an earlier set-up may name an element
-  // that no longer exists.
+  // that no longer exists. The passes over the elements follow the list, their order
+  // in memory; the sorted order is read from the keys.
   std::vector<detail_CoplanarFaces::CoplanarKey> keys;
   keys.reserve(static_cast<size_t>(list->mCount > 0 ? list->mCount : 0));
+  detail_CoplanarFaces::PlaneExtent extent;
   for (PolyElement* e = list->mHead; e; e = e->mNext) {
     e->mCoplanarNext = nullptr;
     e->mFlags &= ~kElementCoplanar;
     keys.push_back(detail_CoplanarFaces::KeyOf(e));
     keys.back().element = e;
+    extent.Add(e);
   }
+  // The window is wider than the tolerance (frame origins of faces in one plane known
+  // only to the tolerance differ by as much as their normals turn them); the plane
+  // test decides membership.
+  const double tolerance = detail_CoplanarFaces::CoplanarTolerance(extent);
+  const double window =
+      2.0 * std::max(kPointTolerance, tolerance + (tolerance > 0 ? extent.reach * kSymmetryNormalTolerance : 0));
+  const double box = std::max(window, detail_CoplanarFaces::SharedPlaneReach(extent, tolerance));
+
   // The sort of a large model's faces takes a while: the progress window answers every
   // so many comparisons.
   ProgressTicker sortTick(ProgressTicker::kPasses * 16);
@@ -398,37 +525,34 @@ void FindCoplanarFaces(ElementList* list) {
   });
   std::vector<PolyElement*> sorted;
   sorted.reserve(keys.size());
-  for (const detail_CoplanarFaces::CoplanarKey& key : keys) sorted.push_back(key.element);
+  std::vector<double> centres(3 * keys.size());
+  for (size_t i = 0; i < keys.size(); ++i) {
+    sorted.push_back(keys[i].element);
+    CopyVector(&centres[3 * i], keys[i].centre);
+  }
   std::vector<detail_CoplanarFaces::CoplanarKey>().swap(keys);
   (void)ProgressTick();
 
   // The comparator is tolerant, so the members of one plane need not be neighbours
   // in the sorted order. Each ring is therefore gathered from all elements whose
   // frame origin lies near the first member's, found in a grid of the frame origins.
+  // An element with no other frame origin that near is alone in its plane: only the
+  // others go into the grid and are searched.
   const int n = static_cast<int>(sorted.size());
-  std::vector<double> centres(3 * sorted.size());
-  for (size_t i = 0; i < sorted.size(); ++i) CopyVector(&centres[3 * i], sorted[i]->mCentre);
-
-  // The window is wider than the tolerance (frame origins of faces in one plane known
-  // only to the tolerance differ by as much as their normals turn them); the plane
-  // test decides membership.
-  const double tolerance = detail_CoplanarFaces::CoplanarTolerance(sorted);
-  double reach = 0;
-  for (const PolyElement* e : sorted) reach = std::max(reach, std::sqrt(Dot(e->mCentre, e->mCentre)));
-  const double window =
-      2.0 * std::max(kPointTolerance, tolerance + (tolerance > 0 ? reach * kSymmetryNormalTolerance : 0));
-  const double box = std::max(window, detail_CoplanarFaces::SharedPlaneReach(sorted, tolerance, reach));
+  const std::vector<uint8_t> crowded = detail_CoplanarFaces::FindCrowdedPoints(centres, box);
   // Cells far wider than the box: a search mostly reads one or two of them.
   PointGrid<PackedPositions> grid(detail_CoplanarFaces::kCellOfBox * box, PackedPositions{centres.data()});
-  grid.Reserve(sorted.size());
-  for (int i = 0; i < n; ++i) grid.Add(i);
+  for (int i = 0; i < n; ++i) {
+    if (crowded[static_cast<size_t>(i)]) grid.Add(i);
+  }
   grid.Finish();
   std::vector<char> assigned(sorted.size(), 0);
   std::vector<int> members;
+  bool linked = false;
   ProgressTicker tick;
   for (int i = 0; i < n; ++i) {
     (void)tick();
-    if (assigned[static_cast<size_t>(i)]) continue;
+    if (assigned[static_cast<size_t>(i)] || !crowded[static_cast<size_t>(i)]) continue;
     assigned[static_cast<size_t>(i)] = 1;
     PolyElement* s = sorted[static_cast<size_t>(i)];
     members.clear();
@@ -451,9 +575,11 @@ void FindCoplanarFaces(ElementList* list) {
       e->mCoplanarNext = s;
       if (e->mType == previous->mType) e->mFlags |= kElementCoplanar;
       previous = e;
+      linked = true;
     }
   }
-  detail_CoplanarFaces::KeepRingsAlikeAcrossTypes(list);
+  // Without a ring there is nothing to keep alike.
+  if (linked) detail_CoplanarFaces::KeepRingsAlikeAcrossTypes(list);
 }
 
 void PolyElement::CopyAxesFromPartner() {

@@ -168,6 +168,18 @@ class FaceImageIndex {
     return it != mTypeOrder.end() && it->first == type ? it->second : -1;
   }
 
+  // The faces of a type of the block in the order of its chain, from the list the
+  // index keeps instead of along the chain.
+  std::vector<PolyElement*> FacesOf(const FaceType* type) const {
+    const int32_t typeOrder = OrderOf(type);
+    if (typeOrder < 0) return detail_CoplanarMatching::FacesOf(type);
+    auto first = std::partition_point(mEntries.begin(), mEntries.end(),
+                                      [typeOrder](const Entry& e) { return e.typeOrder < typeOrder; });
+    std::vector<PolyElement*> faces;
+    for (auto e = first; e != mEntries.end() && e->typeOrder == typeOrder; ++e) faces.push_back(e->element);
+    return faces;
+  }
+
   // The element that the image of `from` matches, of a type that `accept` takes: the
   // first in the order of the block's types, and within its type in the order of the
   // type's faces, as a walk through them would find it. Null when none matches.
@@ -634,7 +646,7 @@ void FaceType::FindMirrorPartner(const FaceImageIndex& index) {
   mMirrorPartner = partner;
   partner->mMirrorPartner = this;
 
-  std::vector<PolyElement*> partnerFaces = FacesOf(partner);
+  std::vector<PolyElement*> partnerFaces = index.FacesOf(partner);
   if (Dot(image.normal, mirrorFace->mZAxis) < 0.0) {
     for (PolyElement* other : partnerFaces) {
       Negate(other->mZAxis);

@@ -41,26 +41,42 @@ struct CornerMap {
   int step = 1;
 };
 
-// The corner maps from one face to the faces of its type. The operations of the
-// group and the images of the face's centre under them are worked out once; a face
-// then tries only the operations that carry the centre onto its own (the first
-// thing a match checks), in the order of the group.
+// An operation of a group, as the corner maps try them.
+struct Operation {
+  double matrix[9];
+  bool improper = false;
+};
+
+// The operations of the group in its order; none without a group.
+std::vector<Operation> OperationsOf(const SymGroup* group) {
+  std::vector<Operation> operations;
+  if (!group) return operations;
+  SymOperationIterator it;
+  it.Reset();
+  Operation op;
+  while (GetNextSymmetryOperation(group, it, true, op.matrix, true)) {
+    op.improper = it.improperPhase != 0;
+    operations.push_back(op);
+  }
+  return operations;
+}
+
+// The corner maps from one face to the faces of its type. The images of the face's
+// centre under the operations of the group (worked out once for all faces) are
+// filed by position; a face then tries only the operations that carry the centre
+// onto its own (the first thing a match checks), in the order of the group.
 class CornerMapFinder {
  public:
-  CornerMapFinder(const PolyElement* from, const SymGroup* group)
+  CornerMapFinder(const PolyElement* from, const std::vector<Operation>& operations)
       : mFrom(from), mCentres(kCentreCellSize, PackedPositions{nullptr}) {
-    if (!group || !from || from->mNumSides <= 0 || !from->mNeighbours[0]) return;
-    SymOperationIterator it;
-    it.Reset();
-    Operation op;
-    while (GetNextSymmetryOperation(group, it, true, op.matrix, true)) {
-      op.improper = it.improperPhase != 0;
-      mOperations.push_back(op);
-      mCentreImages.resize(mCentreImages.size() + 3);
-      MatrixTimesVector(op.matrix, &mCentreImages[mCentreImages.size() - 3], from->mCentre);
+    if (!from || from->mNumSides <= 0 || !from->mNeighbours[0] || operations.empty()) return;
+    mOperations = &operations;
+    mCentreImages.resize(3 * operations.size());
+    for (size_t k = 0; k < operations.size(); ++k) {
+      MatrixTimesVector(operations[k].matrix, &mCentreImages[3 * k], from->mCentre);
     }
     mCentres = PointGrid(kCentreCellSize, PackedPositions{mCentreImages.data()});
-    for (size_t k = 0; k < mOperations.size(); ++k) mCentres.Add(static_cast<int32_t>(k));
+    for (size_t k = 0; k < operations.size(); ++k) mCentres.Add(static_cast<int32_t>(k));
     mCentres.Finish();
   }
 
@@ -69,14 +85,14 @@ class CornerMapFinder {
   // the edge classes of the rotation group; improper operations serve the faces that
   // no rotation reaches, or all of them when `improperOnly`.
   bool Find(const PolyElement* to, bool improperOnly, CornerMap& out) {
-    if (mOperations.empty() || !to) return false;
+    if (!mOperations || !to) return false;
     mCandidates.clear();
     mCentres.ForEachWithin(to->mCentre, kFaceMatchTolerance, [this](int32_t k) { mCandidates.push_back(k); });
     std::sort(mCandidates.begin(), mCandidates.end());
     bool haveImproper = false;
     CornerMap improper;
     for (int32_t k : mCandidates) {
-      const Operation& op = mOperations[static_cast<size_t>(k)];
+      const Operation& op = (*mOperations)[static_cast<size_t>(k)];
       if (improperOnly && !op.improper) continue;
       if (op.improper && haveImproper) continue;
       double origin[3];
@@ -112,13 +128,9 @@ class CornerMapFinder {
   // Cells far wider than the matching tolerance of the centres.
   static constexpr double kCentreCellSize = 20 * kFaceMatchTolerance;
 
-  struct Operation {
-    double matrix[9];
-    bool improper = false;
-  };
-
   const PolyElement* mFrom;
-  std::vector<Operation> mOperations;
+  // The group's operations; null when the face has none to try.
+  const std::vector<Operation>* mOperations = nullptr;
   // The images of the face's centre under the operations, filed by position.
   std::vector<double> mCentreImages;
   PointGrid<PackedPositions> mCentres;
@@ -272,6 +284,7 @@ void Poly::CreateEdges() {
   SetEdges(builder.edges, mNumEdges);
   mCurrentEdge = builder.edges;
 
+  const std::vector<detail_Edges::Operation> operations = detail_Edges::OperationsOf(mSymGroup);
   for (FaceType* type = mBaseBlock->mFirstFaceType; type && !builder.stop; type = type->mNext) {
     (void)ProgressTick();
     PolyElement* f = type->mFirstFace;
@@ -284,7 +297,7 @@ void Poly::CreateEdges() {
       // The mirror face is the image of F under an improper operation: side u of F
       // goes to side u sense + mirrorOffset of M.
       detail_Edges::CornerMap toMirror;
-      if (detail_Edges::CornerMapFinder(f, mSymGroup).Find(mirror, true, toMirror)) {
+      if (detail_Edges::CornerMapFinder(f, operations).Find(mirror, true, toMirror)) {
         sense = toMirror.step;
         mirrorOffset = detail_Edges::Wrap(sense < 0 ? toMirror.offset - 1 : toMirror.offset, n);
       } else {
@@ -301,7 +314,7 @@ void Poly::CreateEdges() {
     // Corner maps from each pass's reference face (F, then M) to the faces of its type.
     std::vector<detail_Edges::CornerMap> maps[2];
     for (int pass = 0; pass < (mirror && mirror->mType ? 2 : 1); ++pass) {
-      detail_Edges::CornerMapFinder finder(pass == 0 ? f : mirror, mSymGroup);
+      detail_Edges::CornerMapFinder finder(pass == 0 ? f : mirror, operations);
       FaceType* passType = pass == 0 ? type : mirror->mType;
       for (PolyElement* g = passType->mFirstFace; g; g = g->mNextOfType) maps[pass].push_back(finder.For(g));
     }

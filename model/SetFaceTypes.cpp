@@ -63,7 +63,9 @@ uint32_t TypeIdFlags(const PolyElement* element) {
 // signed numbers, ties by element index; each run of equal flags is one type. Both
 // numbers make one key, sorted by radix with the element's place in the list beside
 // it: a comparison sort would reach into two elements scattered in memory at every
-// step.
+// step. The types and their chains are worked out in sorted order from the keys
+// alone; the elements are told their type and their successor in list order, the
+// order of their records in memory.
 void CreateTypesById(Poly* poly, ElementList& list, FaceTypeBlock* block) {
   // Signed numbers in the order of their unsigned words with the sign bit flipped.
   constexpr uint32_t kSignBit = 0x80000000u;
@@ -78,15 +80,29 @@ void CreateTypesById(Poly* poly, ElementList& list, FaceTypeBlock* block) {
     elements.push_back(e);
   }
   SortByKey(order);
+  std::vector<FaceType*> typeOf(elements.size(), nullptr);
+  std::vector<PolyElement*> nextOf(elements.size(), nullptr);
   FaceType* type = nullptr;
   int32_t count = 0;
+  size_t previous = 0;
   for (const KeyedEntry& entry : order) {
-    PolyElement* e = elements[static_cast<size_t>(entry.value)];
-    if (!type || type->mIdFlags != e->mIdFlags) {
-      type = new FaceType(poly, block, e->mIdFlags, count++);
+    const uint32_t idFlags = static_cast<uint32_t>(entry.key >> 32) ^ kSignBit;
+    const size_t at = static_cast<size_t>(entry.value);
+    if (!type || type->mIdFlags != idFlags) {
+      type = new FaceType(poly, block, idFlags, count++);
       block->AppendFaceType(type);
+      type->mFirstFace = elements[at];
+    } else {
+      nextOf[previous] = elements[at];
     }
-    type->AddFace(e);
+    type->mLastFace = elements[at];
+    ++type->mCount;
+    typeOf[at] = type;
+    previous = at;
+  }
+  for (size_t at = 0; at < elements.size(); ++at) {
+    elements[at]->mType = typeOf[at];
+    elements[at]->mNextOfType = nextOf[at];
   }
 }
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <map>
 #include <random>
 #include <vector>
@@ -18,6 +20,7 @@
 namespace corvia::detail_CoplanarFaces {
 bool SharesPlane(const PolyElement* s, const PolyElement* e, double tolerance);
 double CoplanarTolerance(const std::vector<PolyElement*>& elements);
+std::vector<uint8_t> FindCrowdedPoints(const std::vector<double>& positions, double box);
 }  // namespace corvia::detail_CoplanarFaces
 
 namespace test_CoplanarFaces {
@@ -340,6 +343,41 @@ TEST(CoplanarFacesTest, GridFindsTheRingsOfTheWalkOverEveryElement) {
       EXPECT_EQ(linked, 6 * (2 * 5 * 5 - 1));
     }
   }
+}
+
+// Only the frame origins with another in reach are searched: those are exactly the
+// points that a comparison of every pair finds.
+TEST(CoplanarFacesTest, CrowdedPointsAreThoseWithAnotherWithinTheBox) {
+  const double box = 1e-4;
+  std::mt19937 random(11u);
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  std::vector<double> points;
+  auto add = [&](double x, double y, double z) { points.insert(points.end(), {x, y, z}); };
+  for (int i = 0; i < 4000; ++i) {
+    const double x = unit(random), y = unit(random), z = unit(random);
+    add(x, y, z);
+    // Partners just within and just beyond the box, and copies of the same place.
+    if (i % 7 == 0) add(x - 0.999 * box, y + 0.5 * box, z + 0.999 * box);
+    if (i % 7 == 1) add(x + box * (1 + 1e-9), y, z);
+    if (i % 7 == 2) add(x, y, z);
+  }
+  add(std::numeric_limits<double>::quiet_NaN(), 0.0, 0.0);
+  add(std::numeric_limits<double>::infinity(), 0.0, 0.0);
+  const std::vector<uint8_t> crowded = corvia::detail_CoplanarFaces::FindCrowdedPoints(points, box);
+  const size_t count = points.size() / 3;
+  ASSERT_EQ(crowded.size(), count);
+  size_t numCrowded = 0;
+  for (size_t i = 0; i < count; ++i) {
+    const double* p = &points[3 * i];
+    bool near = false;
+    for (size_t j = 0; j < count && !near && std::isfinite(p[0]); ++j) {
+      const double* q = &points[3 * j];
+      near = j != i && std::fabs(q[0] - p[0]) <= box && std::fabs(q[1] - p[1]) <= box && std::fabs(q[2] - p[2]) <= box;
+    }
+    EXPECT_EQ(crowded[i] != 0, near) << "point " << i;
+    numCrowded += crowded[i];
+  }
+  EXPECT_GT(numCrowded, count / 3);
 }
 
 }  // namespace test_CoplanarFaces
