@@ -43,6 +43,8 @@ platform::MessageBoxReply ShowNow(const platform::MessageBoxRequest& request) {
 }
 
 bool gHoldWhileDrawing = false;
+// Open NoticesAfterDrawing scopes.
+int gAfterDrawingDepth = 0;
 
 std::vector<platform::MessageBoxRequest>& HeldNotices() {
   static std::vector<platform::MessageBoxRequest> held;
@@ -59,7 +61,8 @@ platform::MessageBoxReply ShowRequest(platform::MessageBoxRequest request) {
   if (request.title != kInternalErrorTitle) ++gToldCount;
   // A box's modal loop must not run inside a pane's paint: a notice with nothing to
   // answer waits until the drawing is over (ShowHeldMessages).
-  if (gHoldWhileDrawing && IsDrawingContextHeld() && request.buttons == platform::BoxButtons::Ok && !request.hasCheckBox) {
+  if (gHoldWhileDrawing && (IsDrawingContextHeld() || gAfterDrawingDepth > 0) &&
+      request.buttons == platform::BoxButtons::Ok && !request.hasCheckBox) {
     HeldNotices().push_back(std::move(request));
     return platform::MessageBoxReply{};
   }
@@ -164,6 +167,10 @@ int MessageBoxOnActiveWindow(const char* text, const char* title, BoxStyle style
 }
 
 void SetNoticesWaitForDrawing(bool wait) { detail_Messages::gHoldWhileDrawing = wait; }
+
+NoticesAfterDrawing::NoticesAfterDrawing() { ++detail_Messages::gAfterDrawingDepth; }
+
+NoticesAfterDrawing::~NoticesAfterDrawing() { --detail_Messages::gAfterDrawingDepth; }
 
 bool ShowHeldMessages() {
   if (IsDrawingContextHeld()) return false;

@@ -119,6 +119,18 @@ void SetNoticesWaitForDrawing(bool wait);
 // a pane draws.
 bool ShowHeldMessages();
 
+// While one lives, notices wait for ShowHeldMessages as they do while a pane draws
+// (when the program has them wait at all), whether or not a drawing context is held
+// at that moment: drawing code hands what it found to the program this way, to be
+// told once the paint is over.
+class NoticesAfterDrawing {
+ public:
+  NoticesAfterDrawing();
+  ~NoticesAfterDrawing();
+  NoticesAfterDrawing(const NoticesAfterDrawing&) = delete;
+  NoticesAfterDrawing& operator=(const NoticesAfterDrawing&) = delete;
+};
+
 // How many boxes have spoken to the user in their own words (every box and question
 // but the internal errors): work that reads the count before and after a step knows
 // whether the step said why it failed.

@@ -148,7 +148,7 @@ bool HasExtents(const double* extents) { return extents[0] <= extents[2] && exte
 Model3D* ShownStellationModel(Poly* poly) {
   FaceTypeBlock* block = poly ? poly->GetShownBlock() : nullptr;
   if (!block || FaceTypeBlock::IsOriginalStellation(block)) return nullptr;
-  return GetModel3DOrTell(block, false);
+  return GetModel3DTellingAfterDrawing(block, false);
 }
 
 // Every point the fits round the model measure.

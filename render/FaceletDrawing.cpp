@@ -666,7 +666,7 @@ void DrawStellationLines(Face3D* facelet, bool folded, bool printing) {
   if (facelet->GetNumEdges() == 0 || !facelet->mSourceFace) return;
   if (!facelet->mFacetLoop) {
     Model3D* model = facelet->GetModel();
-    if (model && !(model->mFlags & kModelLineData)) TellOutcome(ComputeFaceletLineData(model));
+    if (model && !(model->mFlags & kModelLineData)) TellAfterDrawing(ComputeFaceletLineData(model));
   }
   if (!facelet->mFacetLoop) return;
   OpenGLView* view = OpenGLView::GetCurrent();

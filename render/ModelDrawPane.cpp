@@ -34,7 +34,7 @@ int ModelDrawPane::GetPreviewSelectedFace() const {
 }
 
 Model3D* ModelDrawPane::GetModel3D(Poly* poly) {
-  return GetModel3DOrTell(poly ? poly->GetShownBlock() : nullptr, false);
+  return GetModel3DTellingAfterDrawing(poly ? poly->GetShownBlock() : nullptr, false);
 }
 
 // A plain pane draws every sphere and cylinder once, each in its element's colour.

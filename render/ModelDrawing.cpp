@@ -350,7 +350,7 @@ bool DrawFacePass(PolyElement* face, int drawMode, double scale, double morph, c
   if (drawMode == kDrawModeStellation) {
     // 9. The facelets of the stellation in the face's plane.
     FaceTypeBlock* block = face->GetTypeBlock();
-    GetModel3DOrTell(block, false);
+    GetModel3DTellingAfterDrawing(block, false);
     if (GetMouseSelectionMode() == kMouseModePickFacets && face->mType) {
       double normal[3];
       face->GetNormal(normal);

@@ -16,12 +16,22 @@ bool TellOutcome(const Outcome& outcome) {
   return outcome.done();
 }
 
+void TellAfterDrawing(const Outcome& outcome) {
+  const NoticesAfterDrawing afterDrawing;
+  TellOutcome(outcome);
+}
+
 Model3D* GetModel3DOrTell(FaceTypeBlock* block, bool withNets) {
   if (!block) return nullptr;
   Outcome why;
   Model3D* model = block->GetModel3D(withNets, &why);
   TellOutcome(why);
   return model;
+}
+
+Model3D* GetModel3DTellingAfterDrawing(FaceTypeBlock* block, bool withNets) {
+  const NoticesAfterDrawing afterDrawing;
+  return GetModel3DOrTell(block, withNets);
 }
 
 double UpdateScaleOrTell(FaceTypeBlock* block) {

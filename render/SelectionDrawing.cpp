@@ -246,7 +246,7 @@ void DrawSelectedFace(Poly* poly, int drawMode, double scale, double morph) {
   if (poly->GetSelectionHighlight(drawMode) == kSelectionShowDiagram && element->mType) {
     PolyElement* face = FirstWithDiagram(element);
     if (face) {
-      TellOutcome(StellateBlock(poly, face->IsVertex(), 0));
+      TellAfterDrawing(StellateBlock(poly, face->IsVertex(), 0));
       FaceType* type = face->mType;
       double offset[3];
       GetMorphOffset(face, morph, offset);

@@ -402,7 +402,7 @@ void DrawFacetEdgesOnFace(FaceType* type, PolyElement* face, const double* offse
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view || !face || !GetModelDrawSettings().showCellLines) return;
   if (type->mBlock && !type->mBlock->IsStellated() && type->mOwner) {
-    TellOutcome(Stellate(type->mOwner, type->mBlock, false));
+    TellAfterDrawing(Stellate(type->mOwner, type->mBlock, false));
   }
   if (!type->mBlock || !type->mBlock->IsStellated()) return;
   MarkAllUsedSegVerts(type->mBlock);

@@ -47,6 +47,7 @@ class MessagesTest : public ::testing::Test {
     SetSessionMessageMask(0xFFFFFFFFu);
     SetSavedMessageMask(0xFFFFFFFFu);
     SetSuspendOpenGLHook(nullptr);
+    SetNoticesWaitForDrawing(false);
   }
 };
 
@@ -286,6 +287,37 @@ TEST_F(MessagesTest, AFileNameOfAnotherEncodingShowsWithItsOddBytesEscaped) {
   AskQuestion(0, "Title \xFF", {"Keep caf\xE9", "-Cancel"}, "%s", "ok");
   EXPECT_EQ(LastBox().title, "Title \\xFF");
   EXPECT_EQ(LastBox().captions[0], "Keep caf\\xE9");
+}
+
+// Drawing code hands its notices over to be told after the paint: they wait, answered
+// OK, until the program shows them once; questions are never held, and without a
+// program that holds notices they show at once.
+TEST_F(MessagesTest, NoticesOfDrawingCodeWaitUntilTheProgramShowsThem) {
+  SetNoticesWaitForDrawing(true);
+  {
+    const NoticesAfterDrawing afterDrawing;
+    ShowError("Stellation refused");
+    ShowError("Stellation refused");
+    ShowWarning("Less symmetry");
+    EXPECT_TRUE(Boxes().Boxes().empty());
+    Boxes().QueueAnswer(kBoxYes);
+    EXPECT_TRUE(AskYesNo("Go on?"));
+    EXPECT_EQ(Boxes().Boxes().size(), 1u);
+  }
+  EXPECT_TRUE(ShowHeldMessages());
+  ASSERT_EQ(Boxes().Boxes().size(), 3u);
+  EXPECT_EQ(Boxes().Boxes()[1].text, "Stellation refused");
+  EXPECT_EQ(Boxes().Boxes()[2].text, "Less symmetry");
+  EXPECT_FALSE(ShowHeldMessages());
+  ShowError("After the paint");
+  EXPECT_EQ(Boxes().Boxes().size(), 4u);
+
+  SetNoticesWaitForDrawing(false);
+  {
+    const NoticesAfterDrawing afterDrawing;
+    ShowError("No program");
+  }
+  EXPECT_EQ(Boxes().Boxes().size(), 5u);
 }
 
 }  // namespace
