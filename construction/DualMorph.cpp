@@ -488,6 +488,9 @@ SimplePoly* CreateTruncationMorph(Poly* poly, double t, uint32_t flags, Outcome*
   SetTruncationMorphScale(poly, t);
   const MorphScales scales = TruncationMorphScales();
   d::MorphBuilder builder(2 * poly->mNumEdges, poly->mVertices.mCount + poly->mFaces.mCount);
+  // A large model takes a while: the progress window keeps answering, and a cancel
+  // ends the walk.
+  ProgressTicker tick;
   for (int pass = 0; pass < 2; ++pass) {
     const FaceTypeBlock* block = pass == 0 ? poly->mBaseBlock.get() : poly->mDualBlock.get();
     const double own = pass == 0 ? scales.base : scales.dual;
@@ -509,6 +512,7 @@ SimplePoly* CreateTruncationMorph(Poly* poly, double t, uint32_t flags, Outcome*
       std::vector<double> points(3 * n);
       std::vector<const double*> corners(n);
       for (const PolyElement* x = type->mFirstFace; x; x = x->mNextOfType) {
+        if (!tick()) return nullptr;
         // The element's frame, moved out along its face point to the plane at its scale.
         Transform3D frame;
         x->GetFaceToWorld(frame, false);

@@ -34,6 +34,7 @@
 #include "construction/Library.h"
 #include "construction/ModelLookup.h"
 #include "core/Messages.h"
+#include "core/Progress.h"
 #include "core/Units.h"
 #include "files/ModelFile.h"
 #include "model/CreatePoly.h"
@@ -440,6 +441,9 @@ constexpr AugmentKind kAugmentKinds[] = {
 void SweepMorphs(Sweep& sweep, const std::string& name, Poly& poly) {
   for (const Morph& morph : kMorphs) {
     sweep.Run(name, morph.name, [&] {
+      // One progress level for the derivation and the build, as when a pane's model is
+      // entered.
+      corvia::ProgressScope progress;
       // The snub morph has models only at its ends.
       corvia::DualMorphRatio() = morph.viewType == corvia::kViewMorphViaSnub ? 1.0 : 0.5;
       uint8_t derived = 0;
