@@ -151,6 +151,38 @@ TEST(SimplePolyTopology, OddEdgeReportedOncePerPass) {
   EXPECT_EQ(testing::Platform().messages.Boxes().size(), before + 1);
 }
 
+// The edge reported is the first side in face order whose edge has an odd number of
+// sides, not the lowest pair of vertices; removed faces do not count, and a corner
+// outside the vertex array does not confuse the search.
+TEST(SimplePolyTopology, OddEdgeIsTheFirstInFaceOrder) {
+  auto model = [](bool outOfRange) {
+    auto poly = std::make_unique<SimplePoly>(8, outOfRange ? 7 : 6);
+    // A closed tetrahedron on 4..7, a removed face that would make one of its edges
+    // odd, then a lone triangle whose first side is (2, 0).
+    const std::vector<std::vector<int32_t>> faces = {{4, 5, 6}, {4, 7, 5}, {5, 7, 6}, {4, 6, 7},
+                                                     {4, 5, 0}, {2, 0, 1}, {0, 99, 1}};
+    for (int f = 0; f < poly->NumFaces(); ++f) {
+      poly->FaceAt(f).SetNumVerts(3);
+      for (int k = 0; k < 3; ++k) poly->FaceAt(f).items[static_cast<size_t>(k)] = faces[size_t(f)][size_t(k)];
+    }
+    poly->FaceAt(4).flags |= kSimpleTemp;
+    return poly;
+  };
+  for (bool outOfRange : {false, true}) {
+    int32_t a = -1, b = -1;
+    int sides = 0;
+    ASSERT_TRUE(model(outOfRange)->FindOddEdge(a, b, sides));
+    EXPECT_EQ(a, 2);
+    EXPECT_EQ(b, 0);
+    EXPECT_EQ(sides, 1);
+  }
+  auto closed = model(false);
+  closed->FaceAt(5).flags |= kSimpleTemp;
+  int32_t a = -1, b = -1;
+  int sides = 0;
+  EXPECT_FALSE(closed->FindOddEdge(a, b, sides));
+}
+
 TEST(SimplePolyTopology, MergeCoincidentVerts) {
   SimplePoly poly(4, 2);
   const double p[4][3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0.5e-7, 0, 0}};
