@@ -1247,15 +1247,19 @@ bool SimplePoly::RenumberScatteredVerts() {
   for (int32_t& to : newIndex) {
     if (to == kNoIndex) to = next++;
   }
-  std::vector<SimpleVert> moved(static_cast<size_t>(numVerts));
+  // The records are swapped into their places along the cycles of the renumbering,
+  // in the array they fill: a large model needs no second array of them. A plain
+  // model's links lead only to the vertex itself.
+  std::vector<int32_t> place = newIndex;
   for (int32_t i = 0; i < numVerts; ++i) {
-    const int32_t to = newIndex[static_cast<size_t>(i)];
+    for (int32_t to = place[static_cast<size_t>(i)]; to != i; to = place[static_cast<size_t>(i)]) {
+      std::swap(mVerts[static_cast<size_t>(i)], mVerts[static_cast<size_t>(to)]);
+      std::swap(place[static_cast<size_t>(i)], place[static_cast<size_t>(to)]);
+    }
     SimpleVert& v = mVerts[static_cast<size_t>(i)];
-    if (v.coinc == i) v.coinc = to;
-    if (v.nextOfType == i) v.nextOfType = to;
-    moved[static_cast<size_t>(to)] = std::move(v);
+    if (v.coinc != kNoIndex) v.coinc = i;
+    if (v.nextOfType != kNoIndex) v.nextOfType = i;
   }
-  mVerts = std::move(moved);
   for (SimpleFace& f : mFaces) {
     for (int32_t& corner : f.items) corner = newIndex[static_cast<size_t>(corner)];
   }

@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <numeric>
 #include <random>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "core/VectorMath.h"
@@ -114,7 +116,23 @@ TEST(CornerOrder, ALargeSphereListedInNoOrderIsNumberedAsItsFacesUseTheVertices)
   const std::unique_ptr<SimplePoly> model = corvia::symtest::MakeGeodesicModel(41);
   const std::unique_ptr<SimplePoly> shuffled = Renumbered(*model, 3);
   EXPECT_FALSE(model->CopyWithNames()->RenumberScatteredVerts()) << "listed ring by ring";
+  // Every record moves whole: a colour and a label made from its old number go with
+  // it, and its links lead to its new number.
+  std::vector<std::array<double, 3>> oldPos;
+  for (int32_t i = 0; i < shuffled->NumVerts(); ++i) {
+    const double* p = shuffled->VertAt(i).pos;
+    oldPos.push_back({p[0], p[1], p[2]});
+    shuffled->VertAt(i).color = static_cast<uint32_t>(i);
+    shuffled->VertAt(i).SetLabel(std::to_string(i).c_str());
+  }
   ASSERT_TRUE(shuffled->RenumberScatteredVerts());
+  for (int32_t i = 0; i < shuffled->NumVerts(); ++i) {
+    const corvia::SimpleVert& v = shuffled->VertAt(i);
+    ASSERT_EQ(v.label, std::to_string(v.color));
+    for (int c = 0; c < 3; ++c) ASSERT_EQ(v.pos[c], oldPos[v.color][static_cast<size_t>(c)]);
+    ASSERT_TRUE(v.coinc == corvia::kNoIndex || v.coinc == i);
+    ASSERT_TRUE(v.nextOfType == corvia::kNoIndex || v.nextOfType == i);
+  }
   int next = 0;
   for (int f = 0; f < model->NumFaces(); ++f) {
     ASSERT_EQ(shuffled->FaceAt(f).Count(), model->FaceAt(f).Count());
