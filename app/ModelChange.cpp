@@ -74,7 +74,11 @@ ModelEntry EnterModelWithUndo(ModelChangeDocument& document, int undoType, bool 
 
 Outcome CreateDerivedPolyWithUndo(ModelChangeDocument& document, SimplePoly& simple, int undoType, bool keepColors,
                                   bool keepDualColors) {
+  // The library is searched for the model's name before the change begins: a cancel
+  // pressed meanwhile leaves the current model as it is.
+  const int cancels = GetProgressCancelCount();
   LibraryEntry* entry = NameAsLibraryModel(simple);
+  if (GetProgressCancelCount() != cancels) return Outcome::Cancelled();
   const Outcome outcome = CreatePolyWithUndo(document, simple, undoType, keepColors, keepDualColors, true);
   Poly* made = document.GetCurrentPoly();
   if (outcome.done() && entry && made) {

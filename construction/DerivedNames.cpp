@@ -11,6 +11,7 @@
 #include "construction/Library.h"
 #include "construction/ModelLookup.h"
 #include "construction/QuietMessages.h"
+#include "core/Progress.h"
 #include "model/CreatePoly.h"
 #include "model/LibraryEntry.h"
 #include "model/Poly.h"
@@ -120,9 +121,12 @@ LibraryEntry* FindLibraryModel(const SimplePoly& model, bool* isDual) {
   // The library's models are built without a word to the user: one that cannot be
   // built is simply no match.
   QuietMessages quiet;
+  // A cancel pressed while a candidate is built ends the search (the caller asks).
+  const int cancels = GetProgressCancelCount();
   for (const auto& [entry, dual] : candidates) {
     if (!entry->IsAvailable()) continue;
     std::unique_ptr<SimplePoly> candidate = entry->CreatePoly(dual);
+    if (GetProgressCancelCount() != cancels) return nullptr;
     if (!candidate || !d::SameShape(d::ShapeOf(*candidate), shape)) continue;
     if (isDual) *isDual = dual;
     return entry;

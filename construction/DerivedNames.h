@@ -9,7 +9,8 @@ class LibraryEntry;
 class SimplePoly;
 
 // The library entry whose model the plain model is, up to size, rotations and
-// reflections, or whose dual it is (*isDual true); null when it is none.
+// reflections, or whose dual it is (*isDual true); null when it is none, and when the
+// work was cancelled while a candidate was built.
 LibraryEntry* FindLibraryModel(const SimplePoly& model, bool* isDual);
 
 // A model of the library, or its dual, takes the library model's names (swapped for the

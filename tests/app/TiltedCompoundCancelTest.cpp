@@ -84,10 +84,15 @@ std::vector<double> CornersOf(Poly& poly) {
 
 namespace dm = test_TiltedCompoundCancel;
 
-// The tilted compound made the current model the way the program makes it from the
-// pane that shows it: a cancel at any report, in its derivation or its build, leaves
-// the old model as it was.
-TEST(TiltedCompoundCancel, ACancelAtAnyReportOfTheTiltedCompoundMadeTheModelKeepsTheOldModel) {
+// A morph made the current model the way the program makes it from the pane that
+// shows it: a cancel at any report, in its derivation or its build, leaves the old
+// model as it was.
+namespace test_TiltedCompoundCancel {
+
+// With a stride, Cancel is pressed at every stride-th report only: the truncation
+// morph of this model reports two thousand times, most of them while library models
+// are built to name it.
+void ExpectACancelAtAnyReportKeepsTheOldModel(uint32_t viewType, int stride = 1) {
   corvia::testing::MissingServicesOnly missing;
   dm::TemplateModel model("3.5.3.5");
   ASSERT_TRUE(model.built);
@@ -104,7 +109,7 @@ TEST(TiltedCompoundCancel, ACancelAtAnyReportOfTheTiltedCompoundMadeTheModelKeep
     const double saved = corvia::DualMorphRatio();
     corvia::DualMorphRatio() = 0.5;
     // The program's own road: one undo step that a cancel takes back.
-    const bool made = corvia::EnterModelOfPane(document, &model.poly, corvia::kViewMorphTiltingCompound);
+    const bool made = corvia::EnterModelOfPane(document, &model.poly, viewType);
     corvia::DualMorphRatio() = saved;
     return made;
   };
@@ -112,7 +117,7 @@ TEST(TiltedCompoundCancel, ACancelAtAnyReportOfTheTiltedCompoundMadeTheModelKeep
   const int count = reports.pumps;
   EXPECT_GE(count, 3);
   EXPECT_NE(model.poly.mFaces.mCount, facesBefore);
-  for (reports.cancelAt = 1; reports.cancelAt <= count; ++reports.cancelAt) {
+  for (reports.cancelAt = 1; reports.cancelAt <= count; reports.cancelAt += stride) {
     reports.cancelAt = -reports.cancelAt;
     ASSERT_TRUE(CreatePoly(*original, &model.poly, true, true));
     reports.cancelAt = -reports.cancelAt;
@@ -125,3 +130,14 @@ TEST(TiltedCompoundCancel, ACancelAtAnyReportOfTheTiltedCompoundMadeTheModelKeep
   }
 }
 
+}  // namespace test_TiltedCompoundCancel
+
+TEST(TiltedCompoundCancel, ACancelAtAnyReportOfTheTiltedCompoundMadeTheModelKeepsTheOldModel) {
+  dm::ExpectACancelAtAnyReportKeepsTheOldModel(corvia::kViewMorphTiltingCompound);
+}
+
+// The truncation morph's walk of the faces answers the window too, and so does the
+// search of the library for the new model's name.
+TEST(TiltedCompoundCancel, ACancelAtAnyReportOfTheTruncationMorphMadeTheModelKeepsTheOldModel) {
+  dm::ExpectACancelAtAnyReportKeepsTheOldModel(corvia::kViewMorphByTruncation, 41);
+}
