@@ -84,14 +84,13 @@ std::vector<double> CornersOf(Poly& poly) {
 
 namespace dm = test_TiltedCompoundCancel;
 
-// A morph made the current model the way the program makes it from the pane that
-// shows it: a cancel at any report, in its derivation or its build, leaves the old
-// model as it was.
 namespace test_TiltedCompoundCancel {
 
-// With a stride, Cancel is pressed at every stride-th report only: the truncation
-// morph of this model reports two thousand times, most of them while library models
-// are built to name it.
+// A morph made the current model the way the program makes it from the pane that
+// shows it: a cancel at any report, in its derivation or its build, leaves the old
+// model as it was. With a stride, Cancel is pressed at every stride-th report only:
+// the truncation morph of this model reports two thousand times, most of them while
+// library models are built to name it.
 void ExpectACancelAtAnyReportKeepsTheOldModel(uint32_t viewType, int stride = 1) {
   corvia::testing::MissingServicesOnly missing;
   dm::TemplateModel model("3.5.3.5");
