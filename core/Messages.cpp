@@ -223,6 +223,11 @@ int ShowInternalError(const char* format, ...) {
   va_start(args, format);
   std::string text = FormatLimitedV(kMessageBufferSize, format, args);
   va_end(args);
+  if (!EndWorkForInternalError()) {
+    // The work this belongs to has told its internal error and is ending.
+    DoNothing("ERROR (not told again): %s\n", text.c_str());
+    return kBoxOk;
+  }
   // Trace of a box that is shown.
   DoNothing("ERROR: %s\n", text.c_str());
   return detail_Messages::ShowFormatted(text, detail_Messages::kInternalErrorTitle, kBoxStyleOk | kBoxStyleIconError);

@@ -102,6 +102,31 @@ TEST_F(MenuCommandsTest, SubdividedFacesAndGeodesicSpheresOfTheIcosahedron) {
   Platform().messages.Clear();
 }
 
+// The dual of the subdivided icosahedron has a face round each new corner whose six
+// corners lie on two points, those of the flat pairs of triangles there. An internal
+// error met while the compound with it is built ends the command: told once (not once
+// per face type), the model and the undo list as they were.
+TEST_F(MenuCommandsTest, AnInternalErrorEndsTheCommandWithTheModelAsItWas) {
+  Platform().messages.QueueText("2");
+  ASSERT_TRUE(RunDocCommand(kCmdSubdivideFaces));
+  const Poly* subdivided = GetCurrentPoly();
+  SetTransitionsEnabled(true);
+  corvia::testing::ExpectInternalErrors();
+  Platform().messages.Clear();
+  const auto& undo = Platform().undo;
+  const size_t steps = undo.mCalls.size();
+  const int discards = undo.mDiscards;
+  ASSERT_TRUE(RunDocCommand(kCmdAddBaseAndDual));
+  const int told = Platform().messages.CountTitled("Internal Error");
+  EXPECT_LE(told, 1);
+  if (told > 0) {
+    EXPECT_EQ(GetCurrentPoly(), subdivided);
+    EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 80);
+    EXPECT_EQ(undo.mCalls.size() - steps, static_cast<size_t>(undo.mDiscards - discards));
+  }
+  Platform().messages.Clear();
+}
+
 TEST_F(MenuCommandsTest, NextAndPreviousStellationStepTheCellsAndOriginalPutsThemBack) {
   AddPane(kViewStellationOfBase);
   Poly* poly = GetCurrentPoly();
