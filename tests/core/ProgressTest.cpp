@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/Messages.h"
 #include "tests/support/TestSupport.h"
 
 namespace corvia {
@@ -402,6 +403,43 @@ TEST_F(ProgressTest, TheProgramCancelsLikeTheButtonAndSaysItWasItself) {
   EXPECT_FALSE(UpdateProgress(0.4));
   EXPECT_FALSE(WasProgressCancelRequested());
   EXPECT_FALSE(IsProgressActive());
+}
+
+// An internal error ends the work it is met in at once, before the window would show:
+// told once however many follow, every level stopped at its report, work under a
+// shield left to run; the next work tells its own.
+TEST_F(ProgressTest, AnInternalErrorEndsTheWorkItIsMetIn) {
+  testing::ExpectInternalErrors();
+  auto& messages = testing::Platform().messages;
+  messages.Clear();
+  const int stops = GetProgressCancelCount();
+  {
+    ProgressScope outer;
+    ProgressScope inner;
+    ShowInternalError("first");
+    EXPECT_EQ(GetProgressCancelCount(), stops + 1);
+    {
+      const ProgressShield shield;
+      EXPECT_TRUE(UpdateProgress(0.2)) << "work that must end runs on";
+    }
+    EXPECT_FALSE(ProgressTick());
+    EXPECT_FALSE(UpdateProgress(0.5)) << "the outer work stops too";
+    EXPECT_FALSE(IsProgressActive());
+    ShowInternalError("second");
+    ProgressScope later;
+    EXPECT_FALSE(IsProgressActive()) << "a step begun by the ended work stops at once";
+  }
+  EXPECT_TRUE(WasProgressEndedByInternalError());
+  EXPECT_EQ(messages.CountTitled("Internal Error"), 1);
+  EXPECT_EQ(GetProgressCancelCount(), stops + 1);
+  {
+    ProgressScope next;
+    EXPECT_FALSE(WasProgressEndedByInternalError());
+    ShowInternalError("third");
+    EXPECT_FALSE(UpdateProgress(0.5));
+  }
+  EXPECT_EQ(messages.CountTitled("Internal Error"), 2);
+  messages.Clear();
 }
 
 TEST_F(ProgressTest, UnbalancedEndIsReportedAndClamped) {
