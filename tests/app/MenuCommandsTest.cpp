@@ -127,6 +127,22 @@ TEST_F(MenuCommandsTest, AnInternalErrorEndsTheCommandWithTheModelAsItWas) {
   Platform().messages.Clear();
 }
 
+// The icosahedron is its own mirror image: Add Mirror Image says so and leaves the
+// model, with no question about coincident faces and no undo step.
+TEST_F(MenuCommandsTest, AddMirrorImageOfAModelThatIsItsOwnMirrorImage) {
+  const Poly* shown = GetCurrentPoly();
+  const size_t steps = Platform().undo.mCalls.size();
+  Platform().messages.Clear();
+  ASSERT_TRUE(RunDocCommand(kCmdAddMirrorImage));
+  ASSERT_EQ(Platform().messages.Boxes().size(), 1u);
+  EXPECT_EQ(Platform().messages.Boxes()[0].title, "Information");
+  EXPECT_EQ(Platform().messages.Boxes()[0].text.rfind("This model is its own mirror image", 0), 0u);
+  EXPECT_EQ(GetCurrentPoly(), shown);
+  EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 20);
+  EXPECT_EQ(Platform().undo.mCalls.size(), steps);
+  Platform().messages.Clear();
+}
+
 TEST_F(MenuCommandsTest, NextAndPreviousStellationStepTheCellsAndOriginalPutsThemBack) {
   AddPane(kViewStellationOfBase);
   Poly* poly = GetCurrentPoly();
