@@ -176,7 +176,7 @@ void AddMirrorImage() {
   mirror->Reflect(poly->mSymGroup);
   std::unique_ptr<SimplePoly> both = shown->Combine(*mirror);
   if (PartsCoincide(*both)) {
-    ShowInformation("This model is its own mirror image: its mirror image lies on it face for face, so there is no "
+    ShowInformation("This model is its own mirror image:\nits mirror image lies on it face for face, so there is no "
                     "compound to make.");
     return;
   }

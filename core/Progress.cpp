@@ -301,15 +301,16 @@ void RequestProgressCancel() {
   if (state.level > 0) state.cancelRequested = true;
 }
 
-bool EndWorkForInternalError() {
+InternalErrorTelling EndWorkForInternalError() {
   auto& state = detail_Progress::State();
+  if (state.level <= 0 && state.liveScopes <= 0) return InternalErrorTelling::kNow;
   // Work that must run to its end is not stopped, and tells each error it meets.
-  if ((state.level <= 0 && state.liveScopes <= 0) || state.shields > 0) return true;
-  if (state.endedByInternalError) return false;
+  if (state.shields > 0) return InternalErrorTelling::kAfterWork;
+  if (state.endedByInternalError) return InternalErrorTelling::kNotAgain;
   state.endedByInternalError = true;
   state.lastEndedByInternalError = true;
   ++state.cancelCount;
-  return true;
+  return InternalErrorTelling::kAfterWork;
 }
 
 bool WasProgressCancelRequested() { return detail_Progress::State().lastCancelRequested; }

@@ -139,12 +139,14 @@ int GetProgressCancelCount();
 
 // An internal error met by the running work ends that work, as the user's Cancel does:
 // it counts as a stop at once, and from then on every report answers stop, closing its
-// level, until the outermost level has closed, so that no loop of the work goes on to
-// meet it again and the caller of each level leaves things as they were. True when the
-// work had met none before: the error is told; false for a later one of the same work,
-// which is not told again. With no work running, or inside a ProgressShield, it is true
-// and changes nothing.
-bool EndWorkForInternalError();
+// level, until the outermost level has closed and its scopes ended, so that no loop of
+// the work goes on to meet it again and the caller of each level leaves things as they
+// were. The answer says how the error is told: the first of the work once the work is
+// over (a box shown in the middle of it would let the panes draw what is half made),
+// a later one not again; with no work running, at once. Work inside a ProgressShield is
+// not stopped, and tells each error after it.
+enum class InternalErrorTelling { kNow, kAfterWork, kNotAgain };
+InternalErrorTelling EndWorkForInternalError();
 // Whether the work was ended that way (kept until new work begins): its caller knows
 // that the stop was no choice of the user's.
 bool WasProgressEndedByInternalError();
