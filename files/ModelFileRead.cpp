@@ -728,7 +728,7 @@ void ReadScene(Reader& r) {
     // The scene is no part of the model: a section that is damaged costs only itself.
     if (!why.empty()) {
       if (!r.checked) return void(r.Fail("%s", why.c_str()));
-      r.damaged.emplace_back(section.name, why);
+      r.damaged.emplace_back(section.name, why == kDamaged ? "its checksum does not agree with its contents" : why);
       return;
     }
     if (!named) return void(r.Fail("'%s' is not a scene section", section.name.c_str()));
