@@ -224,6 +224,25 @@ void CombineWithMemory(const char* title, bool blend) {
   CreatePolyWithUndo(*both, kUndoAddFromMemory, true, true);
 }
 
+// The model less the compound part that holds the current face of the side it shows.
+void DeleteOnePartOfCompound() {
+  Poly* poly = doc_commands::CurrentPoly();
+  CompoundPart* part = poly ? poly->FindPartOf(poly->GetCurrentFace()) : nullptr;
+  if (!part) return;
+  Outcome why;
+  std::unique_ptr<SimplePoly> rest(CreateSimplePoly(poly, poly->mShowDual ? kDeriveDual : kDeriveBase, part, nullptr, &why));
+  if (!TellOutcome(why) || !rest) return;
+  // A rest that is a model of the library takes that model's names instead.
+  if (!rest->name.empty()) rest->name += " less one part";
+  if (!rest->dualName.empty()) rest->dualName += " less one part";
+  CreateDerivedPolyWithUndo(*rest, kUndoModelChange, true, true);
+}
+
+void EnableWithCurrentFace(CommandUi& ui) {
+  Poly* poly = doc_commands::CurrentPoly();
+  ui.enabled = poly && poly->GetCurrentFace();
+}
+
 void AddFromMemory() { CombineWithMemory("Add from Memory", false); }
 void BlendWithMemory() { CombineWithMemory("Blend with Memory", true); }
 
@@ -240,6 +259,7 @@ std::vector<DocCommand> MakeCommands() {
       {kCmdSwapWithMemory, SwapWithMemory, EnableWithMemory},
       {kCmdAddFromMemory, AddFromMemory, EnableWithMemory},
       {kCmdBlendWithMemory, BlendWithMemory, EnableWithMemory},
+      {kCmdDeleteOnePartOfCompound, DeleteOnePartOfCompound, EnableWithCurrentFace},
   };
 }
 
