@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,7 @@
 #include "app/PolyView.h"
 #include "app/Settings.h"
 #include "core/Globals.h"
+#include "core/Units.h"
 #include "core/VectorMath.h"
 #include "model/ColorSchemes.h"
 #include "model/CrossSection.h"
@@ -18,6 +21,7 @@
 #include "model/ElementLabels.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
+#include "model/PolyElement.h"
 #include "render/DisplaySettings.h"
 #include "render/ModelDrawSettings.h"
 #include "stellation/Faceting.h"
@@ -190,6 +194,35 @@ TEST_F(MenuCommandsTest, DisplayImageSectionAndOptionSwitches) {
   ASSERT_TRUE(RunDocCommand(kCmdAutoFrameStellation));
   EXPECT_EQ(AutoFrameStellation, GetAppSettings().autoFrameStellation);
   EXPECT_NE(AutoFrameStellation, mOptions.autoFrame);
+}
+
+// The sphere that Show Intersections with Spheres offers cuts every face of the
+// icosahedron in a circle that shows inside the face (the sphere through the vertices
+// would touch each face at its corners only).
+TEST_F(MenuCommandsTest, TheOfferedSphereLeavesACircleInsideEveryFace) {
+  ASSERT_TRUE(RunDocCommand(kCmdShowSphereIntersections));
+  ASSERT_FALSE(Platform().messages.TextStarts().empty());
+  const double offered = std::atof(Platform().messages.TextStarts().back().c_str());
+  const double radius = offered / GetUnitSettings().mLengthScale;
+  for (PolyElement* face = GetCurrentPoly()->mFaces.mHead; face; face = face->mNext) {
+    const double d = VectorLength(face->mCentre);
+    ASSERT_LT(d, radius);
+    const double circle = std::sqrt(radius * radius - d * d);
+    double nearest = 1e300, farthest = 0.0;
+    for (int i = 0; i < face->mNumSides; ++i) {
+      const double* a = face->mNeighbours[i]->mDualVert;
+      const double* b = face->mNeighbours[(i + 1) % face->mNumSides]->mDualVert;
+      double corner[3], side[3], toCentre[3], cross[3];
+      Subtract(corner, a, face->mCentre);
+      farthest = std::max(farthest, VectorLength(corner));
+      Subtract(side, b, a);
+      Subtract(toCentre, face->mCentre, a);
+      Cross(cross, side, toCentre);
+      nearest = std::min(nearest, VectorLength(cross) / VectorLength(side));
+    }
+    EXPECT_GE(circle, nearest - 1e-9);
+    EXPECT_LT(circle, farthest - 1e-6);
+  }
 }
 
 TEST_F(MenuCommandsTest, VertexAndEdgeOptionsSetSizesColoursAndTheEdgeScheme) {
