@@ -733,7 +733,7 @@ void ShowModeHelp() {
       SetStatus("Click on a face to hide it");
       break;
     case kSelectImage:
-      SetStatus("Click on a face to show its image");
+      SetStatus("Click on a face to show its image, or to choose one for it");
       break;
     case kSelectSectionTumble:
       SetStatus("Drag in a cross-section view to turn the model under the slicing plane");
