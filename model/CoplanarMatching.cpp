@@ -344,9 +344,13 @@ void MatchRingOrder(const PolyElement* reference, const std::vector<PolyElement*
     for (size_t p = start; p < end; ++p) {
       const double wanted = IntoStep(MemberAngle(reference, referenceRing[p], referenceTurn), step);
       const bool wantedFacing = Dot(referenceRing[p]->mZAxis, reference->mZAxis) > 0.0;
+      // A face through the centre has no outside: the way its frame faces is a
+      // convention that the faces of its type need not share from ring to ring, so it
+      // tells no members apart.
+      const bool facingCounts = !referenceRing[p]->HasFlag(kElementHemi);
       size_t found = end;
       for (size_t q = p; q < end; ++q) {
-        if ((Dot(ring[q]->mZAxis, face->mZAxis) > 0.0) != wantedFacing) continue;
+        if (facingCounts && (Dot(ring[q]->mZAxis, face->mZAxis) > 0.0) != wantedFacing) continue;
         if (SameAngle(IntoStep(MemberAngle(face, ring[q], turn), step), wanted, step)) {
           found = q;
           break;
