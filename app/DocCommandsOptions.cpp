@@ -156,7 +156,8 @@ void CreatePseudoVersion(Poly* poly) {
   }
   const int cancels = GetProgressCancelCount();
   if (NameAsLibraryModel(*version)) {
-    CreateDerivedPolyWithUndo(*version, kUndoVariation, false, true);
+    if (!CreateDerivedPolyWithUndo(*version, kUndoVariation, false, true)) return;
+    if (Poly* made = CurrentPoly()) made->mTookBranch = 1;
     return;
   }
   if (GetProgressCancelCount() != cancels) return;
