@@ -284,11 +284,9 @@ void MarkRing(StellationPoint* point) {
 
 }  // namespace detail_Stellate
 
-Outcome MarkAllUsedSegVerts(FaceTypeBlock* block) {
+void MarkAllUsedSegVerts(FaceTypeBlock* block) {
   using namespace detail_Stellate;
-  if (!block || block->mUsedSegVerts >= 0) return Outcome::Done();
-  Outcome outcome;
-  if (block->mOwner) outcome = Stellate(block->mOwner, block, false);
+  if (!block || block->mUsedSegVerts >= 0) return;
   for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
     if (type->mCoplanarMaster) continue;
     for (StellationPoint* p = type->mInnerPoints; p; p = p->mNext) p->mFlags &= ~(kPointUsed | kPointCounted);
@@ -304,7 +302,7 @@ Outcome MarkAllUsedSegVerts(FaceTypeBlock* block) {
   }
   if (!block->mFirstFaceType || !block->IsStellated()) {
     block->mUsedSegVerts = 0;
-    return outcome;
+    return;
   }
   int count = 0;
   bool reported = false;
@@ -352,7 +350,6 @@ Outcome MarkAllUsedSegVerts(FaceTypeBlock* block) {
     }
   }
   block->mUsedSegVerts = count;
-  return outcome;
 }
 
 // ---- The facelet model ----------------------------------------------------------------------------------
