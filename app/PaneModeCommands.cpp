@@ -199,26 +199,6 @@ ModeHelpRefresher gPreviousRefresher = nullptr;
 
 }  // namespace detail_PaneModeCommands
 
-double GetMidradius(Poly* poly) {
-  // Every edge touches the midsphere: the edges' nearest points to the centre lie at
-  // one distance.
-  if (!poly || poly->mNumEdges <= 0) return 0.0;
-  double radius = -1.0;
-  for (int i = 0; i < poly->mNumEdges; ++i) {
-    const Edge* edge = poly->GetEdge(i);
-    if (!edge) return 0.0;
-    double nearest[3];
-    edge->GetNearestPointToCentre(nearest, false);
-    const double distance = std::sqrt(nearest[0] * nearest[0] + nearest[1] * nearest[1] + nearest[2] * nearest[2]);
-    if (radius < 0.0) {
-      radius = distance;
-    } else if (std::fabs(distance - radius) > kPointTolerance) {
-      return 0.0;
-    }
-  }
-  return radius;
-}
-
 double ScaleForMeasure(double unitValue, double wanted, int dimension) {
   if (!(unitValue > 0.0) || !(wanted > 0.0) || !std::isfinite(wanted) || dimension < 1) return 0.0;
   return std::pow(wanted / unitValue, 1.0 / dimension);

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "app/DocCommands.h"
+#include "app/ModelUndo.h"
+#include "app/UndoList.h"
 #include "app/PolyView.h"
 #include "app/Settings.h"
 #include "core/Globals.h"
@@ -19,6 +21,8 @@
 #include "model/CrossSection.h"
 #include "model/Edge.h"
 #include "model/ElementLabels.h"
+#include "dialogs/ModelDialogs.h"
+#include "platform/Services.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
@@ -276,6 +280,39 @@ TEST_F(MenuCommandsTest, CameraCommandsTurnAndResetTheActivePane) {
   EXPECT_EQ(UpdateDocCommand(kCmdOrthogonalView).check, 1);
   ASSERT_TRUE(RunDocCommand(kCmdOrthogonalView));
   EXPECT_FALSE(pane->IsOrthogonal());
+}
+
+// A Waterman polyhedron is a new model like a library model: it takes the user's
+// radius, and leaves it to the models that follow and to the model its undo step
+// brings back.
+TEST_F(MenuCommandsTest, AWatermanPolyhedronChangesNoRadiusOfTheModelsThatFollow) {
+  DocumentUndoModel model;
+  UndoList list(model);
+  platform::ServiceSet services = platform::Services();
+  platform::UndoHooks* previous = services.undo;
+  services.undo = &list;
+  platform::InstallServices(services);
+  UnitSettings& units = GetUnitSettings();
+  units.SetLengthScale(8.0, false);
+  ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
+
+  Platform().dialogs.Queue<CWatermanDialog>([](CWatermanDialog& d) {
+    d.mRoot = 3;
+    d.mLatticeType = 0;
+    return true;
+  });
+  ASSERT_TRUE(RunDocCommand(kCmdCreateWaterman));
+  EXPECT_STREQ(GetCurrentPoly()->mName, "Waterman R3");
+  EXPECT_DOUBLE_EQ(units.mLengthScale, 8.0);
+  ASSERT_TRUE(list.Undo());
+  EXPECT_STREQ(GetCurrentPoly()->mName, "Cube");
+  EXPECT_DOUBLE_EQ(units.mLengthScale, 8.0);
+  ASSERT_TRUE(list.Redo());
+  ASSERT_TRUE(Doc().SetModel(Find("Icosahedron"), false, false));
+  EXPECT_DOUBLE_EQ(units.mLengthScale, 8.0);
+
+  services.undo = previous;
+  platform::InstallServices(services);
 }
 
 }  // namespace test_MenuCommands

@@ -824,7 +824,7 @@ TEST_F(PolyMenuModelsTest, HullAndCoreOfTheKeplerPoinsotSolidsAreTheirConvexRela
   MakeAndUndo(kCmdCreateConvexHull, 20, 12);
   EXPECT_TRUE(AllFacesHave(3));
   EXPECT_EQ(Group(), kSymGroupIcosahedral);
-  EXPECT_STREQ(GetCurrentPoly()->mName, "Convex hull");
+  EXPECT_STREQ(GetCurrentPoly()->mName, "Icosahedron");
   // What lies inside every face plane of the small stellated dodecahedron is the
   // dodecahedron its pentagrams extend.
   Open("Small Stellated Dodecahedron", 12, 12);
