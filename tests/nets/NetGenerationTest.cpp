@@ -8,17 +8,13 @@
 #include <memory>
 #include <set>
 
-#include "construction/ModelFactory.h"
 #include "construction/Prisms.h"
-#include "core/Geometry.h"
 #include "core/Progress.h"
-#include "core/Tolerances.h"
 #include "core/Units.h"
 #include "model/CreatePoly.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Subdivision.h"
 #include "platform/Services.h"
-#include "symmetry/ConvexHull.h"
 #include "tests/nets/NetChecks.h"
 
 namespace test_NetGeneration {
@@ -323,75 +319,6 @@ TEST_F(NetGenerationTest, ACancelAnywhereInTheWorkLeavesNoNets) {
       ExpectValidNets(model, "sphere after a cancel");
     }
   }
-  progress.Current()->onPump = nullptr;
-  platform::InstallServices(before);
-}
-
-// A model made from others in a few commands (the convex hull of a compound with its
-// dual, zonohedrified), its nets cancelled at each of their reports in turn, on the one
-// facet model, as the program's idle work does when the user's input stops it: every
-// cancel leaves the model as it was before the nets were begun (no nets, the edgelets'
-// marks and tabs as they were), and the nets made at last are whole.
-TEST_F(NetGenerationTest, ACancelAtEveryReportOfADerivedModelLeavesItAsBefore) {
-  std::unique_ptr<Poly> base = n::BuildLibraryPoly(n::kTruncatedTetrahedron);
-  std::unique_ptr<SimplePoly> compound(MakeCompoundWithDual(*base, 0));
-  ASSERT_TRUE(compound);
-  std::unique_ptr<SimplePoly> hull = CreateConvexHull(*compound, kHullKeepColors);
-  ASSERT_TRUE(hull);
-  Poly hullPoly;
-  ASSERT_TRUE(CreatePoly(*hull, &hullPoly, false, false));
-  TolerantPointList zones(kPointTolerance);
-  ASSERT_GT(hullPoly.CollectZoneVectors(zones, ZonohedrifyOptions{}, nullptr), 0);
-  std::unique_ptr<SimplePoly> zonohedron = CreateZonohedron(&hullPoly, zones);
-  ASSERT_TRUE(zonohedron);
-  Poly derived;
-  ASSERT_TRUE(CreatePoly(*zonohedron, &derived, false, false));
-
-  TickingClock clock;
-  platform::ServiceSet services = platform::Services();
-  services.clock = &clock;
-  const platform::ServiceSet before = platform::InstallServices(services);
-  auto& progress = testing::Platform().progress;
-  int pumps = 0;
-  int cancelAt = -1;
-  progress.Current()->onPump = [&](platform::HeadlessProgressWindow::State& state) {
-    if (++pumps == cancelAt) state.cancel = true;
-  };
-  int total = 0;
-  {
-    Model3D model(&derived, false);
-    model.MakeNets();
-    ASSERT_TRUE(model.HasNets());
-    total = pumps;
-  }
-  ASSERT_GT(total, 20);
-  Model3D model(&derived, false);
-  auto edgeMarks = [&model]() {
-    std::vector<uint32_t> marks;
-    for (Face3D* f : n::AllFacelets(model)) {
-      for (int i = 0; i < f->GetNumEdges(); ++i) marks.push_back(f->mEdges[i].flags | (f->mEdges[i].tab ? 1u << 31 : 0u));
-    }
-    return marks;
-  };
-  const std::vector<uint32_t> marks = edgeMarks();
-  for (int at = 1; at <= total && !HasFailure(); ++at) {
-    SCOPED_TRACE("cancelled at report " + std::to_string(at));
-    pumps = 0;
-    cancelAt = at;
-    model.MakeNets();
-    EXPECT_EQ(pumps, at);
-    EXPECT_FALSE(model.HasNets());
-    EXPECT_EQ(model.mNetTypes, nullptr);
-    for (Face3D* f : n::AllFacelets(model)) {
-      EXPECT_EQ(f->mNet, nullptr);
-      EXPECT_EQ(f->mNextInNet, nullptr);
-    }
-    EXPECT_EQ(edgeMarks(), marks);
-    EXPECT_FALSE(IsProgressActive());
-  }
-  cancelAt = -1;
-  model.MakeNets();
-  ExpectValidNets(model, "derived model after every cancel");
   progress.Current()->onPump = nullptr;
   platform::InstallServices(before);
 }
