@@ -232,6 +232,7 @@ TEST_F(LargeModelTest, NetsAreMadeWhenIdleWhileThePanesRepaintAndTheMenusAnswer)
   // rather than stopping and starting again: one progress window, and the command ran
   // once the nets were made.
   EXPECT_EQ(windows, 1);
+  corvia::testing::YieldUntil([&] { return static_cast<int>(mFileDialogs.asked.size()) == pathAsked + 2; });
   ASSERT_EQ(static_cast<int>(mFileDialogs.asked.size()), pathAsked + 2);
   const NotingFileDialogs::Asked chosen = mFileDialogs.asked.back();
   EXPECT_TRUE(chosen.hadNets);
