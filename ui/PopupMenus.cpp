@@ -51,6 +51,8 @@ bool ClosePopupMenu() {
   return true;
 }
 
-bool IsPopupMenuOpen() { return detail_PopupMenus::gOpenMenu != nullptr; }
+bool IsPopupMenuOpen() {
+  return detail_PopupMenus::gOpenMenu != nullptr;
+}
 
 }  // namespace corvia

@@ -190,7 +190,9 @@ TEST_F(DeferredModelWorkTest, PanesPaintedWhileTheNetsOfADerivedModelAreMadeAndC
   auto edgeMarks = [model] {
     std::vector<uint32_t> marks;
     for (Face3D* f : n::AllFacelets(*model)) {
-      for (int i = 0; i < f->GetNumEdges(); ++i) marks.push_back(f->mEdges[i].flags | (f->mEdges[i].tab ? 1u << 31 : 0));
+      for (int i = 0; i < f->GetNumEdges(); ++i) {
+        marks.push_back(f->mEdges[i].flags | (f->mEdges[i].tab ? 1u << 31 : 0u));
+      }
     }
     return marks;
   };
