@@ -118,7 +118,7 @@ class PaintTimer final : public wxEventFilter {
   ~PaintTimer() override { wxEvtHandler::RemoveFilter(this); }
   int FilterEvent(wxEvent& event) override {
     End();
-    if (event.GetEventType() == wxEVT_PAINT && wxDynamicCast(event.GetEventObject(), wxGLCanvas)) {
+    if (event.GetEventType() == wxEVT_PAINT && dynamic_cast<wxGLCanvas*>(event.GetEventObject())) {
       mStart = platform::SteadyClock().NowSeconds();
     }
     return Event_Skip;
