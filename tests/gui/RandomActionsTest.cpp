@@ -5,8 +5,9 @@
 // while work runs under the progress window, more input keeps coming. After every
 // action the program must paint again within a bound, no pane may take longer than
 // 2 s to paint (five times that under the sanitizers), no box may be an internal
-// error, and at the end the main window must close and go. Every action is logged: a failure names its seed and the actions
-// that led to it, and the same seed replays them.
+// error, and at the end the main window must close and go. Every action is logged: a
+// failure names its seed and the actions that led to it, and the same seed replays
+// them.
 //
 // CI runs a few short seeds. Longer runs: CORVIA_RANDOM_SEEDS="1,2,3" (the seeds) and
 // CORVIA_RANDOM_ACTIONS=2000 (actions per seed); CORVIA_RANDOM_LOG=1 prints each action
