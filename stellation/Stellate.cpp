@@ -287,11 +287,9 @@ void MarkRing(StellationPoint* point) {
 
 }  // namespace detail_Stellate
 
-Outcome MarkAllUsedSegVerts(FaceTypeBlock* block) {
+void MarkAllUsedSegVerts(FaceTypeBlock* block) {
   using namespace detail_Stellate;
-  if (!block || block->mUsedSegVerts >= 0) return Outcome::Done();
-  Outcome outcome;
-  if (block->mOwner) outcome = Stellate(block->mOwner, block, false);
+  if (!block || block->mUsedSegVerts >= 0) return;
   for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
     if (type->mCoplanarMaster) continue;
     for (StellationPoint* p = type->mInnerPoints; p; p = p->mNext) p->mFlags &= ~(kPointUsed | kPointCounted);
@@ -307,7 +305,7 @@ Outcome MarkAllUsedSegVerts(FaceTypeBlock* block) {
   }
   if (!block->mFirstFaceType || !block->IsStellated()) {
     block->mUsedSegVerts = 0;
-    return outcome;
+    return;
   }
   int count = 0;
   bool reported = false;
@@ -355,7 +353,6 @@ Outcome MarkAllUsedSegVerts(FaceTypeBlock* block) {
     }
   }
   block->mUsedSegVerts = count;
-  return outcome;
 }
 
 // ---- The facelet model ----------------------------------------------------------------------------------

@@ -1381,7 +1381,9 @@ class ProgramCommandsTest : public ProgramTest {
     bool recognised = false;
     ASSERT_TRUE(Doc()->SetModel(LookUpModel("3.3.3.3.3", &recognised, nullptr, nullptr, false), false, false));
     Poly* poly = GetCurrentPoly();
-    if (stellate) Stellate(poly, poly->mBaseBlock.get(), true);
+    if (stellate) {
+      ASSERT_TRUE(Stellate(poly, poly->mBaseBlock.get(), true).done());
+    }
     auto& messages = corvia::testing::Platform().messages;
     auto& dialogs = corvia::testing::Platform().fileDialogs;
     const auto folder = corvia::testing::ScratchDir("doc-commands-" + tag);

@@ -407,7 +407,7 @@ struct StellatedIcosahedron {
   bool Stellate() {
     if (!model.built) return false;
     block = model.poly.mBaseBlock.get();
-    corvia::Stellate(&model.poly, block, false);
+    EXPECT_TRUE(corvia::Stellate(&model.poly, block, false).done());
     if (!block->IsStellated()) return false;
     type = block->mFirstFaceType;
     return type != nullptr;

@@ -138,7 +138,7 @@ TEST_F(DeferredModelWorkTest, AStellationTheUserWouldBeAskedAboutIsNotSetUpWhile
   FaceTypeBlock* block = sphere->mBaseBlock.get();
   ASSERT_GE(block->EstimateComplexity(), kDeferredStellationComplexity);
   gDrawing = true;
-  Stellate(sphere.get(), block, false);
+  (void)Stellate(sphere.get(), block, false);
   EXPECT_FALSE(block->IsStellated());
   EXPECT_TRUE(Headless().messages.Boxes().empty());
   EXPECT_TRUE(IsModelWorkPending(block));
@@ -150,7 +150,7 @@ TEST_F(DeferredModelWorkTest, AStellationTheUserWouldBeAskedAboutIsNotSetUpWhile
   EXPECT_EQ(Headless().messages.Boxes()[0].title, "WARNING");
   EXPECT_FALSE(block->IsStellated());
   gDrawing = true;
-  Stellate(sphere.get(), block, false);
+  (void)Stellate(sphere.get(), block, false);
   EXPECT_FALSE(HasDeferredModelWork());
   gDrawing = false;
   Headless().messages.Clear();
