@@ -467,6 +467,9 @@ class RandomActions : public ::testing::Test {
     Answerer(RandomActions& test, DialogWatch& dialogs) : mTest(test), mDialogs(dialogs) { Start(100); }
     void Begin() { mStarted = std::chrono::steady_clock::now(); }
     void Notify() override {
+      // A throw (a model spinning on, a folding net folding on) repaints its pane
+      // without end, and wx's input simulator waits inside until the display is quiet.
+      StopAllMouseThrows();
       const auto since = std::chrono::steady_clock::now() - mStarted;
       if (since < std::chrono::milliseconds(kAnswerAfterMs)) return;
       mStarted = std::chrono::steady_clock::now();
