@@ -130,8 +130,12 @@ class PaintTimer final : public wxEventFilter {
   ~PaintTimer() override { wxEvtHandler::RemoveFilter(this); }
   int FilterEvent(wxEvent& event) override {
     End();
-    if (event.GetEventType() == wxEVT_PAINT && dynamic_cast<wxGLCanvas*>(event.GetEventObject())) {
+    auto* canvas = dynamic_cast<wxGLCanvas*>(event.GetEventObject());
+    if (event.GetEventType() == wxEVT_PAINT && canvas) {
       mStart = platform::SteadyClock().NowSeconds();
+      auto* window = dynamic_cast<PaneWindow*>(canvas->GetParent());
+      CPolyView* pane = window ? CPolyView::AsPolyView(window->GetView()) : nullptr;
+      mViewType = pane ? static_cast<int>(pane->GetViewType()) : -1;
     }
     return Event_Skip;
   }
@@ -139,12 +143,17 @@ class PaintTimer final : public wxEventFilter {
     if (mStart < 0.0) return;
     const double took = platform::SteadyClock().NowSeconds() - mStart;
     mStart = -1.0;
-    if (took > longest) longest = took;
+    if (took > longest) {
+      longest = took;
+      longestViewType = mViewType;
+    }
   }
   double longest = 0.0;
+  int longestViewType = -1;
 
  private:
   double mStart = -1.0;
+  int mViewType = -1;
 };
 
 // The steady clock, calling the test's hook first (not from inside the hook): work
@@ -356,7 +365,9 @@ class RandomActions : public ::testing::Test {
   }
   void CheckPaintTime() {
     if (mPaints.longest <= kPaintLimitSeconds) return;
-    ADD_FAILURE() << "a pane took " << mPaints.longest << " s to paint\n" << Log();
+    ADD_FAILURE() << "a pane of view type 0x" << std::hex << mPaints.longestViewType << std::dec << " took "
+                  << mPaints.longest << " s to paint\n"
+                  << Log();
     mPaints.longest = 0.0;
   }
 

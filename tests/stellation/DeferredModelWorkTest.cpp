@@ -205,7 +205,7 @@ TEST_F(DeferredModelWorkTest, PanesPaintedWhileTheNetsOfADerivedModelAreMadeAndC
     inPump = true;
     ++pumps;
     gDrawing = true;
-    Stellate(&derived, block, false);
+    EXPECT_FALSE(Stellate(&derived, block, false).told());
     gDrawing = false;
     if (pumps == cancelAt) state.cancel = true;
     inPump = false;
@@ -252,7 +252,7 @@ TEST_F(DeferredModelWorkTest, PanesPaintedWhileTheNetsOfADerivedModelAreMadeAndC
   Headless().progress.Current()->onPump = nullptr;
   platform::InstallServices(before);
   // The panes then get their stellation, and the nets are made whole.
-  Stellate(&derived, block, false);
+  EXPECT_FALSE(Stellate(&derived, block, false).told());
   EXPECT_TRUE(block->IsStellated());
   model = block->GetModel3D(true, nullptr);
   ASSERT_NE(model, nullptr);
