@@ -18,6 +18,7 @@
 #include "model/Poly.h"
 #include "platform/Services.h"
 #include "render/NewView.h"
+#include "render/ViewWindow.h"
 #include "symmetry/SymGroup.h"
 #include "symmetry/SymGroupNames.h"
 #include "symmetry/SymSubgroups.h"
@@ -129,6 +130,14 @@ SymGroup* FullGroup(const Poly* poly) {
 
 // A base of a family's model that the family refuses, told before it is asked for again.
 void TellRefusedBase(const Outcome& refused) { ShowError("%s", refused.text().c_str()); }
+
+// A model opened from the model box hands the keys to the active pane, so that the
+// pane's keys (Ctrl+Left and Ctrl+Right stepping models among them) reach it at once
+// rather than the box's text.
+void GiveKeysToActivePane() {
+  NewView* pane = NewView::GetActiveView();
+  if (ViewWindow* window = pane ? pane->GetWindow() : nullptr) window->TakeKeyboardFocus();
+}
 
 }  // namespace detail_Toolbars
 
@@ -436,7 +445,11 @@ void MainToolBar::ChooseModel(int row) {
     std::string name = text;
     CStringReplaceSlashesWithSemicolons(name);
     AddLibraryExtension(name);
-    if (!GetBarDocument().OpenModelFile(mFolder + "/" + name)) UpdateModelCombo();
+    if (GetBarDocument().OpenModelFile(mFolder + "/" + name)) {
+      GiveKeysToActivePane();
+    } else {
+      UpdateModelCombo();
+    }
     return;
   }
   const LibraryEntry* current = CurrentEntry();
@@ -452,15 +465,17 @@ void MainToolBar::ChooseModel(int row) {
   }
   UpdateCategoryCombo();
   UpdateModelCombo();
+  GiveKeysToActivePane();
 }
 
 void MainToolBar::OpenTypedModel(const std::string& text) {
   GetTour().StopTour();
   const char* start = SkipBlanks(text.c_str());
-  if (*start) GetBarDocument().OpenModelByNameOrSymbol(start);
+  const bool opened = *start && GetBarDocument().OpenModelByNameOrSymbol(start);
   // Whatever it was, the boxes show the model that is current now.
   UpdateCategoryCombo();
   UpdateModelCombo();
+  if (opened) detail_Toolbars::GiveKeysToActivePane();
 }
 
 void MainToolBar::OnDropDown(int command) {
