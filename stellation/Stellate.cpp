@@ -161,6 +161,9 @@ Outcome Stellate(Poly* poly, FaceTypeBlock* block, bool /*flag*/) {
   if (!block || block->mState >= kBlockStellated || block->mStellationRefused) return Outcome::Done();
   if (poly->IsTransitionRunning() && !poly->mTransitionDirection) return Outcome::Done();
   if (!block->mFirstFaceType || StellationBusy) return Outcome::Done();
+  // The block's facet model is in use while its nets are made (a pane painted from their
+  // progress window asks for the set-up), and the set-up frees it: it comes after them.
+  if (const Model3D* model = block->GetExistingModel3D(); model && model->IsMakingNets()) return Outcome::Done();
   // A drawing never waits on a long set-up (nor asks about one): it is made when the
   // program is next idle.
   if (IsDrawingContextHeld() && DeferStellation(block)) return Outcome::Done();

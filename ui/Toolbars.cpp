@@ -24,6 +24,7 @@
 #include "symmetry/SymSubgroups.h"
 #include "ui/BarDocument.h"
 #include "ui/CommandTable.h"
+#include "ui/PopupMenus.h"
 #include "ui/Tour.h"
 #include "ui/controls/OwnerDrawCombo.h"
 
@@ -159,7 +160,7 @@ void ComboKeys::Restore(wxWindow* toolbar) {
 
 void ShowMenuBelowButton(CToolBarEx* toolbar, int command, wxMenu& menu) {
   const wxRect rect = toolbar->GetToolRect(ToWxId(command));
-  toolbar->PopupMenu(&menu, wxPoint(rect.GetLeft(), rect.GetBottom() + 1));
+  ShowPopupMenu(toolbar, menu, wxPoint(rect.GetLeft(), rect.GetBottom() + 1));
 }
 
 bool IsSubSymmetryApplied() {
@@ -485,7 +486,7 @@ void MainToolBar::OnDropDown(int command) {
   wxMenu menu;
   for (size_t i = 0; i < names.size(); ++i) menu.Append(static_cast<int>(i) + 1, wxString::FromUTF8(names[i]));
   const wxRect rect = GetToolRect(ToWxId(command));
-  const int chosen = GetPopupMenuSelectionFromUser(menu, wxPoint(rect.GetLeft(), rect.GetBottom() + 1));
+  const int chosen = ChoosePopupMenuCommand(this, menu, wxPoint(rect.GetLeft(), rect.GetBottom() + 1));
   if (chosen > 0) UndoSteps(chosen, redo);
 }
 
