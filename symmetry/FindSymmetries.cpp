@@ -544,32 +544,33 @@ std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double 
   // needle stays a triangle).
   const double shortest = ShortestEdge(poly, kPointTolerance);
   const double merge = shortest > 0 ? std::min(tolerances.merge, kSymmetryEdgeShare * shortest) : tolerances.merge;
-  if (!(poly.flags & kSimpleSortedFaceLists)) {
+  const bool sortedFaceLists = (poly.flags & kSimpleSortedFaceLists) != 0;
+  if (!sortedFaceLists) {
     // A trace of the stage, on no failure path.
     DoNothing("CreateVertexFaceLists");
     poly.CreateVertexFaceLists(false);
     if (!Stage("MergeCoincidentVerts")) return nullptr;
     poly.MergeCoincidentVerts(merge);
     if (!Stage("FindOddEdge")) return nullptr;
-    // Joined vertices may leave a face passing one point twice; and faces that do
-    // not meet in pairs cannot be ordered round their vertices.
-    int32_t a = 0, b = 0;
-    int sides = 0;
-    const int twice = poly.FindFaceWithRepeatedCorner(&a);
-    if (twice >= 0) {
-      return Refuse(refusal, "Face %d passes twice through the point of vertex %d.", twice, a);
-    }
-    if (poly.FindOddEdge(a, b, sides)) {
-      if (sides == 1) {
-        return Refuse(refusal, "Only one face meets at the edge between vertices %d and %d: the model is not closed.",
-                      a, b);
-      }
-      return Refuse(refusal, "%d faces meet at the edge between vertices %d and %d: faces must meet in pairs.", sides,
-                    a, b);
-    }
   } else {
     if (!Stage("LinkCoincidentVerts")) return nullptr;
     LinkCoincidentVerts(poly, merge);
+  }
+  // Joined vertices, or vertices of one point even where the file gives the faces
+  // round each in order, may leave a face passing one point twice; and faces that do
+  // not meet in pairs cannot be ordered round their vertices.
+  int32_t a = 0, b = 0;
+  int sides = 0;
+  if (const int twice = poly.FindFaceWithRepeatedCorner(&a); twice >= 0) {
+    return Refuse(refusal, "Face %d passes twice through the point of vertex %d.", twice, a);
+  }
+  if (!sortedFaceLists && poly.FindOddEdge(a, b, sides)) {
+    if (sides == 1) {
+      return Refuse(refusal, "Only one face meets at the edge between vertices %d and %d: the model is not closed.", a,
+                    b);
+    }
+    return Refuse(refusal, "%d faces meet at the edge between vertices %d and %d: faces must meet in pairs.", sides, a,
+                  b);
   }
 
   // 2. Centre, unit radius, fresh normals. The radius in the model's own units is
