@@ -277,6 +277,39 @@ void SimplePoly::Rotate(const double* m) {
   if (symmetry) symmetry->Rotate(m);
 }
 
+namespace detail_GroupAlignment {
+
+// The little turn that lines a model keeping its orientation up with the group in its
+// standard orientation, where m turns the group onto itself there but for a turn
+// within the tolerance; false when the model is not turned a little. `back` receives
+// the turn that puts the group back in its standard orientation.
+bool SmallTurnOntoGroup(const SimplePoly& poly, const SymGroup& group, const double* m, double tolerance, double* small,
+                        double* back) {
+  if (!(poly.flags & kSimpleKeepOrientation)) return false;
+  // A group already turned onto the model is measured from where it started: its
+  // lines are the model's, as exact as its points, and lining the model up with them
+  // would gain nothing.
+  double standardTurn[9];
+  Transpose3x3(back, group.orientation);
+  MatrixTimesMatrix(standardTurn, back, m);
+  std::vector<std::array<double, 3>> standard;
+  std::vector<GroupLine> lines = LinesOf(group);
+  standard.reserve(lines.size());
+  for (GroupLine& line : lines) {
+    standard.push_back({});
+    MatrixTimesVector(back, standard.back().data(), line.direction);
+    line.direction = standard.back().data();
+  }
+  return TurnWithinOwnLines(lines, standardTurn, tolerance, small);
+}
+
+}  // namespace detail_GroupAlignment
+
+bool TurnsModelALittle(const SimplePoly& poly, const SymGroup& group, const double* m, double tolerance) {
+  double small[9], back[9];
+  return detail_GroupAlignment::SmallTurnOntoGroup(poly, group, m, tolerance, small, back);
+}
+
 void TurnModelOrGroup(SimplePoly& poly, SimplePoly* hull, SymGroup& group, const double* m, double tolerance) {
   namespace d = detail_GroupAlignment;
   if (poly.flags & kSimpleKeepOrientation) {
@@ -285,22 +318,9 @@ void TurnModelOrGroup(SimplePoly& poly, SimplePoly* hull, SymGroup& group, const
     // and is turned the little way onto it, the group put back in it. Turned the other
     // way by so little, the group's axes would stand off the model's axes of
     // coordinates by about the model's error, and symmetric points would no longer
-    // have their zeros and equal coordinates. A group already turned onto the model
-    // is measured from where it started: its lines are the model's, as exact as its
-    // points, and lining the model up with them would gain nothing.
-    double back[9], standardTurn[9];
-    d::Transpose3x3(back, group.orientation);
-    MatrixTimesMatrix(standardTurn, back, m);
-    std::vector<std::array<double, 3>> standard;
-    std::vector<d::GroupLine> lines = d::LinesOf(group);
-    standard.reserve(lines.size());
-    for (d::GroupLine& line : lines) {
-      standard.push_back({});
-      MatrixTimesVector(back, standard.back().data(), line.direction);
-      line.direction = standard.back().data();
-    }
-    double small[9];
-    if (d::TurnWithinOwnLines(lines, standardTurn, tolerance, small)) {
+    // have their zeros and equal coordinates.
+    double small[9], back[9];
+    if (d::SmallTurnOntoGroup(poly, group, m, tolerance, small, back)) {
       // A turn this small is below what Rotate takes for a turn at all.
       d::TurnPoints(poly, small);
       if (hull) d::TurnPoints(*hull, small);
