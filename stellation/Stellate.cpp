@@ -371,7 +371,7 @@ Model3D* FaceTypeBlock::GetModel3D(bool withNets, Outcome* why) {
   // A drawing never waits on long work: it is made when the program is next idle.
   if (IsDrawingContextHeld() && DeferFacetModel(this, withNets)) return mModel3D.get();
   platform::WaitCursorScope wait;
-  if (!mModel3D && !mModel3DRefused && mFirstFaceType && !StellationBusy && mOwner) {
+  if (!mModel3D && !mModel3DRefused && mFirstFaceType && !StellationBusy && !mCellSearch && mOwner) {
     const int cancels = GetProgressCancelCount();
     const int told = GetToldMessageCount();
     // A side with corners at infinity is refused by the plain build with a message;
