@@ -48,6 +48,22 @@ constexpr const char* kNearlyParallel =
     "nearly, but not quite, parallel, and cross far outside the model. Its\n"
     "corners probably lie a little off the places a symmetry would give them,\n"
     "as in a file written with few decimals.";
+// The same of a model whose corners the program worked out itself.
+constexpr const char* kNearlyOneLineMade =
+    "This model could not be stellated: in the plane of face %d, the planes\n"
+    "of faces %d and %d cross in lines that nearly, but not quite, coincide,\n"
+    "too near to be told apart.";
+constexpr const char* kNearlyParallelMade =
+    "This model could not be stellated: the planes of faces %d and %d are\n"
+    "nearly, but not quite, parallel, and cross too far outside the model\n"
+    "for its stellation diagrams.";
+
+// Whether the model's corners came from a model file, to the decimals it was written
+// with: planes that nearly meet in one line or point may be meant to.
+bool CornersFromFile(const FaceType* type) {
+  const FaceTypeBlock* block = type->mBlock;
+  return block && block->mOwner && (block->mOwner->mPolyFlags & kPolyFlagFileCorners);
+}
 
 bool NearlyOneLine(const StellationLine* line, const double* equation) {
   for (double sign : {1.0, -1.0}) {
@@ -392,15 +408,18 @@ bool CreateLines(FaceType* type, Outcome* why) {
     if (!rep->IntersectPlaneLine(face, equation)) continue;
     StellationLine* line = type->FindLine(equation[0], equation[1], equation[2]);
     if (!line && std::fabs(equation[2]) > kFarLine) {
-      if (why) *why = Outcome::RefusedF(kNearlyParallel, FaceNumber(rep), FaceNumber(face));
+      if (why) {
+        *why = Outcome::RefusedF(CornersFromFile(type) ? kNearlyParallel : kNearlyParallelMade, FaceNumber(rep),
+                                 FaceNumber(face));
+      }
       return false;
     }
     if (!line) {
       for (const StellationLine* other = type->mLineEqns; other; other = other->mNext) {
         if (NearlyOneLine(other, equation)) {
           if (why) {
-            *why = Outcome::RefusedF(kNearlyOneLine, FaceNumber(rep), FaceNumber(other->mPlaneFaces[0]),
-                                     FaceNumber(face));
+            *why = Outcome::RefusedF(CornersFromFile(type) ? kNearlyOneLine : kNearlyOneLineMade, FaceNumber(rep),
+                                     FaceNumber(other->mPlaneFaces[0]), FaceNumber(face));
           }
           return false;
         }
@@ -565,7 +584,10 @@ bool CreateStellationDiagram(FaceType* type, int i, int n, Outcome* why) {
   const PolyElement* rep = type->mFirstFace;
   if (!rep || rep->HasFlag(kElementInf)) return true;
   if (!CreateLines(type, why)) return false;
-  if (CrossingsNearlyMeet(type)) {
+  // Crossings of a model the program worked out itself lie where its planes put them,
+  // however near one another: the diagram tells them apart as far as it can, and the
+  // linking says so where it cannot.
+  if (CornersFromFile(type) && CrossingsNearlyMeet(type)) {
     if (why) *why = Outcome::RefusedF(kNearlyOnePoint, FaceNumber(rep));
     return false;
   }
