@@ -107,6 +107,8 @@ class FaceTypeBlock {
   bool IsReflexible() const;
   // A rough count of the work a stellation of the block takes.
   int64_t EstimateComplexity() const;
+  // The planes of the faces, each once: the sizes of the distinct types' orbits.
+  int64_t CountPlanes() const;
 
   // ---- Cells -------------------------------------------------------------------------
   int GetNumCells() const;
