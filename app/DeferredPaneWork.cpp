@@ -25,8 +25,10 @@ namespace detail_DeferredPaneWork {
 
 // While the work runs: the progress window's own events pass, and those of a box the
 // work asks in, as do paints and the other events that only show things, and the menu
-// bar's input; a menu command (also from a key) or closing a window stops the work and
-// is held back, to be sent again once the work has stopped; any other input is dropped.
+// bar's input. A menu command (also from a key) is held back and sent once the work is
+// done: the work goes on, rather than stopping and starting again from the beginning
+// after a command that leaves the model as it is. Closing a window stops the work and
+// is sent once it has stopped. Any other input is dropped.
 class CommandsStopWork final : public wxEventFilter {
  public:
   int FilterEvent(wxEvent& event) override {
@@ -50,7 +52,7 @@ class CommandsStopWork final : public wxEventFilter {
         target = dynamic_cast<wxEvtHandler*>(object);
       }
       if (target) mHeld.push_back({target, std::unique_ptr<wxEvent>(event.Clone())});
-      RequestProgressCancel();
+      if (type == wxEVT_CLOSE_WINDOW) RequestProgressCancel();
       return Event_Processed;
     }
     // The menu bar opens its menus; every other window's input is dropped, and with

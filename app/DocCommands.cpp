@@ -5,6 +5,8 @@
 
 #include <wx/event.h>
 #include <wx/frame.h>
+#include <wx/textentry.h>
+#include <wx/window.h>
 
 #include <cmath>
 #include <cstdio>
@@ -50,6 +52,22 @@ class DocCommandTarget final : public wxEvtHandler {
 
 std::unique_ptr<DocCommandTarget> gTarget;
 NewFrame* gFrame = nullptr;
+
+// "Display > 3D Stereo Display > Don't Display in Stereo", whose key Esc is also that of
+// "Selection > Mouse Selection Mode > Select Faces/Vertices".
+constexpr int kCmdNoStereo = 32804;
+
+// Esc leaves stereo while a pane shows it, wherever the keyboard is but in a text
+// being typed; otherwise it goes on to the selecting mode, its menu item's key.
+void OnCharHook(wxKeyEvent& event) {
+  event.Skip();
+  if (event.GetKeyCode() != WXK_ESCAPE || event.HasAnyModifiers()) return;
+  if (dynamic_cast<wxTextEntry*>(wxWindow::FindFocus())) return;
+  const CommandUi stereo = UpdateDocCommand(kCmdNoStereo);
+  if (!stereo.enabled || stereo.check != 0) return;
+  event.Skip(false);
+  RunDocCommand(kCmdNoStereo);
+}
 
 void MarkAvailable(bool available) {
   for (const auto* group : GetDocCommandGroups())
@@ -99,11 +117,15 @@ void ConnectDocCommands(wxFrame* frame) {
   if (!gFrame) return;
   gTarget = std::make_unique<DocCommandTarget>();
   gFrame->AddCommandTarget(gTarget.get());
+  gFrame->Bind(wxEVT_CHAR_HOOK, OnCharHook);
 }
 
 void DisconnectDocCommands() {
   using namespace detail_DocCommands;
-  if (gFrame && gTarget && GetMainFrame() == gFrame) gFrame->RemoveCommandTarget(gTarget.get());
+  if (gFrame && gTarget && GetMainFrame() == gFrame) {
+    gFrame->RemoveCommandTarget(gTarget.get());
+    gFrame->Unbind(wxEVT_CHAR_HOOK, OnCharHook);
+  }
   gTarget.reset();
   gFrame = nullptr;
   MarkAvailable(false);

@@ -11,8 +11,10 @@
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
 #include "app/ViewType.h"
+#include "construction/DerivedNames.h"
 #include "construction/Variations.h"
 #include "core/Messages.h"
+#include "core/Progress.h"
 #include "ui/Prompts.h"
 #include "core/Units.h"
 #include "model/CreatePoly.h"
@@ -141,8 +143,10 @@ void CreateMirrorImage(Poly* poly) {
   document->UpdateAfterChange(kChangeTitleOnly);
 }
 
-// The pseudo version becomes the current model, set up from its own symmetry; it
-// keeps the configuration and the catalogue entry it is a version of.
+// The pseudo version becomes the current model, set up from its own symmetry. A model
+// of the library (the pseudo-rhombicuboctahedron is the Johnson solid J37) is named
+// and catalogued as that record; any other keeps the configuration and the catalogue
+// entry it is a version of, and its name says it is the pseudo version.
 void CreatePseudoVersion(Poly* poly) {
   platform::WaitCursorScope busy;
   std::unique_ptr<SimplePoly> version = FindPseudoVersion(*poly);
@@ -150,6 +154,13 @@ void CreatePseudoVersion(Poly* poly) {
     ShowInformation("There is no other version of this polyhedron.");
     return;
   }
+  const int cancels = GetProgressCancelCount();
+  if (NameAsLibraryModel(*version)) {
+    if (!CreateDerivedPolyWithUndo(*version, kUndoVariation, false, true)) return;
+    if (Poly* made = CurrentPoly()) made->mTookBranch = 1;
+    return;
+  }
+  if (GetProgressCancelCount() != cancels) return;
   version->polyTemplate = poly->mTemplate;
   LibraryEntry* entry = poly->mLibraryEntry;
   if (!CreatePolyWithUndo(*version, kUndoVariation, false, true)) return;

@@ -33,8 +33,10 @@ namespace detail_DocCommandsText {
 
 // Lengths of the model's strings, as the prompts limit them.
 constexpr int kMaxNameLength = 128;
-// A new name is a change of the model, undone on its own.
+// A new name, comment or link is a change of the model, undone on its own.
 constexpr int kUndoRename = 2;
+// The texts of faces, edges and vertices: a text typed, a list loaded, texts removed.
+constexpr int kUndoTextChange = 45;
 constexpr int kMaxLinkLength = 260;
 
 // How many lines of a text list the dialogs' preview shows, and how much of each.
@@ -95,6 +97,8 @@ std::vector<PolyItem*> ItemsLike(Poly* poly, PolyItem* selected) {
   }
   return items;
 }
+
+void RecordTextUndo() { platform::Services().undo->AddUndo(kUndoTextChange, 0); }
 
 void LabelsChanged() {
   if (CPolyDoc* doc = GetDocument()) doc->SetModifiedFlag(true);
@@ -166,6 +170,9 @@ void OnEditComments() {
   if (!poly) return;
   std::string text = poly->mEntryText ? poly->mEntryText : "";
   if (!AskMultiLineText("Comments about this model", text)) return;
+  poly = GetCurrentPoly();
+  if (!poly || text == (poly->mEntryText ? poly->mEntryText : "")) return;
+  platform::Services().undo->AddUndo(detail_DocCommandsText::kUndoRename, 0);
   poly->SetName3(text.c_str());
 }
 
@@ -174,6 +181,8 @@ void CPolyDoc::OnEditLink() {
   char link[detail_DocCommandsText::kMaxLinkLength + 1] = "";
   StrCopyN(link, mPoly->mWebLink ? mPoly->mWebLink : "", sizeof link);
   if (!AskText("Link to physical model and online info", link, sizeof link, 0)) return;
+  if (!mPoly || std::strcmp(link, mPoly->mWebLink ? mPoly->mWebLink : "") == 0) return;
+  platform::Services().undo->AddUndo(detail_DocCommandsText::kUndoRename, 0);
   mPoly->SetWebLink(link);
 }
 
@@ -193,6 +202,11 @@ void OnEditElementText() {
       name.c_str());
   std::string text = item->GetLabel() ? item->GetLabel() : "";
   if (!AskMultiLineText(prompt.c_str(), text)) return;
+  // The element is looked up again: the model may have changed while the prompt was open.
+  std::string after;
+  item = SelectedItem(GetCurrentPoly(), &after);
+  if (!item || after != name || text == (item->GetLabel() ? item->GetLabel() : "")) return;
+  RecordTextUndo();
   item->SetLabel(text.c_str());
   LabelsChanged();
 }
@@ -210,17 +224,29 @@ void OnRemoveText() {
                                   "All faces with same color as selected face", "-Cancel"},
                                  "Remove Text from...");
   if (choice < 0 || choice > 2) return;
+  poly = GetCurrentPoly();
+  selected = SelectedItem(poly, nullptr);
+  if (!selected) return;
+  std::vector<PolyItem*> chosen;
   if (choice == 0) {
-    selected->SetLabel(nullptr);
+    chosen.push_back(selected);
   } else {
     const uint32_t colour = PackRainbowColor(selected->GetColour());
     for (PolyItem* item : ItemsLike(poly, selected)) {
-      const bool chosen = choice == 1 ? item == selected || item->IsSameTypeAs(selected)
-                                      : PackRainbowColor(item->GetColour()) == colour;
-      if (chosen) item->SetLabel(nullptr);
+      if (choice == 1 ? item == selected || item->IsSameTypeAs(selected)
+                      : PackRainbowColor(item->GetColour()) == colour) {
+        chosen.push_back(item);
+      }
     }
   }
-  LabelsChanged();
+  bool recorded = false;
+  for (PolyItem* item : chosen) {
+    if (!item->HasLabel()) continue;
+    if (!recorded) RecordTextUndo();
+    recorded = true;
+    item->SetLabel(nullptr);
+  }
+  if (recorded) LabelsChanged();
 }
 
 // ---- Text lists ------------------------------------------------------------------------------
@@ -273,7 +299,9 @@ void OnLoadTextList(TextListKind kind) {
   using namespace detail_DocCommandsText;
   std::string path = gPaths[KindIndex(kind)];
   if (!AskTextListFile(kLoadTitles[KindIndex(kind)], path, false)) return;
-  LoadTextList(kind, path.c_str());
+  // A list that cannot be read changes nothing and leaves no step.
+  RecordTextUndo();
+  if (!LoadTextList(kind, path.c_str())) platform::Services().undo->DiscardLastUndo();
 }
 
 void OnSaveTextList(TextListKind kind) {

@@ -13,6 +13,7 @@
 #include "construction/ModelFactory.h"
 #include "core/Geometry.h"
 #include "core/Messages.h"
+#include "core/Progress.h"
 #include "core/TableDialog.h"
 #include "dialogs/ModelDialogs.h"
 #include "model/CreatePoly.h"
@@ -88,6 +89,17 @@ int ChooseMemory(const char* title, bool needModel) {
   return slot;
 }
 
+// A name, or the one every unnamed model has.
+std::string NameOf(const std::string& name) { return name.empty() ? std::string("Polyhedron") : name; }
+
+// A compound is named by its parts, and its dual by theirs.
+void NameCompound(SimplePoly& both, const SimplePoly& first, const SimplePoly& second) {
+  both.name = "Compound of " + NameOf(first.name) + " and " + NameOf(second.name);
+  both.dualName.clear();
+  if (!first.dualName.empty() && !second.dualName.empty())
+    both.dualName = "Compound of " + first.dualName + " and " + second.dualName;
+}
+
 // The glued compound made current as one undo step; the coincident faces of its parts
 // go in pairs when the user agrees, and Cancel in that question abandons it.
 void MakeCompound(std::unique_ptr<SimplePoly> both, int undoType) {
@@ -106,7 +118,9 @@ void CreateConvexHullOfModel() {
     if (!refusal.empty()) ShowError("Unable to create the convex hull: %s", refusal.c_str());
     return;
   }
-  CreatePolyWithUndo(*hull, kUndoConvexHull, false, true);
+  hull->SetName(NameOf(shown->name).c_str(), "Convex hull of ", true);
+  hull->dualName.clear();
+  CreateDerivedPolyWithUndo(*hull, kUndoConvexHull, false, true);
 }
 
 // The dual of the hull of the other side's vertices, both reciprocated about the
@@ -128,9 +142,10 @@ void CreateConvexCore() {
   }
   std::unique_ptr<SimplePoly> core = hull->CreateDual(poly->mDualScale);
   if (!core) return;
-  core->SetName("Convex core", nullptr, true);
-  core->SetDualName("Convex hull", nullptr, true);
-  CreatePolyWithUndo(*core, kUndoConvexCore, false, false);
+  // The other side's copy carries the shown side's name as its dual name.
+  core->SetName(NameOf(other->dualName).c_str(), "Convex core of ", true);
+  core->SetDualName(NameOf(other->name).c_str(), "Convex hull of ", true);
+  CreateDerivedPolyWithUndo(*core, kUndoConvexCore, false, false);
 }
 
 void Zonohedrify() {
@@ -139,6 +154,9 @@ void Zonohedrify() {
   // The model is looked up after the dialog, not held across it.
   Poly* poly = doc_commands::CurrentPoly();
   if (!poly) return;
+  // The zones, the zonohedron and its model are one piece of work for the progress
+  // window, which a cancel anywhere stops.
+  ProgressScope progress;
   ZonohedrifyOptions options;
   options.mMaxZones = dialog.mMaxZones;
   options.mEdgeScale = dialog.mEdgeScale;
@@ -150,7 +168,7 @@ void Zonohedrify() {
   }
   std::unique_ptr<SimplePoly> made = CreateZonohedron(poly, zones, &outcome);
   TellOutcome(outcome);
-  if (made) CreatePolyWithUndo(*made, kUndoZonohedrify, false, true);
+  if (made) CreateDerivedPolyWithUndo(*made, kUndoZonohedrify, false, true);
 }
 
 void CreateWaterman() {
@@ -160,6 +178,14 @@ void CreateWaterman() {
 
 // ---- Compounds ------------------------------------------------------------------------------
 
+// Whether the two parts of a compound lie on each other face for face, so that taking
+// away its coincident faces in pairs would leave nothing.
+bool PartsCoincide(const SimplePoly& both) {
+  std::unique_ptr<SimplePoly> check = both.CopyWithNames();
+  return RemoveCoincidentFaces(*check, kCoincidentInPairs, false, kSimpleTemp) &&
+         check->CountFacesWithoutFlags(kSimpleTemp) == 0;
+}
+
 void AddMirrorImage() {
   Poly* poly = doc_commands::CurrentPoly();
   std::unique_ptr<SimplePoly> shown = ShownModel();
@@ -167,6 +193,11 @@ void AddMirrorImage() {
   std::unique_ptr<SimplePoly> mirror = shown->CopyWithNames();
   mirror->Reflect(poly->mSymGroup);
   std::unique_ptr<SimplePoly> both = shown->Combine(*mirror);
+  if (PartsCoincide(*both)) {
+    ShowInformation("This model is its own mirror image:\nits mirror image lies on it face for face, so there is no "
+                    "compound to make.");
+    return;
+  }
   both->SetName(shown->name.c_str(), "Compound of mirror images of ");
   MakeCompound(std::move(both), kUndoAddMirrorImage);
 }
@@ -192,7 +223,7 @@ void RetrieveFromMemory() {
   if (slot < 0) return;
   // The build turns its model to the standard orientation: the memory keeps its own.
   std::unique_ptr<SimplePoly> copy = MemoryModel(slot)->CopyWithNames();
-  CreatePolyWithUndo(*copy, kUndoRetrieveMemory, true, true);
+  CreateDerivedPolyWithUndo(*copy, kUndoRetrieveMemory, true, true);
 }
 
 void SwapWithMemory() {
@@ -202,11 +233,15 @@ void SwapWithMemory() {
   if (slot < 0) return;
   std::unique_ptr<SimplePoly> copy = MemoryModel(slot)->CopyWithNames();
   // The memory takes the shown model only when the one it held became current.
-  if (CreatePolyWithUndo(*copy, kUndoRetrieveMemory, true, true)) GetDocument()->ExchangeMemory(slot, std::move(shown));
+  if (CreateDerivedPolyWithUndo(*copy, kUndoRetrieveMemory, true, true))
+    GetDocument()->ExchangeMemory(slot, std::move(shown));
 }
 
-// The shown model and the memory's in one model; with blend, their coincident faces go
-// and the coplanar faces that meet along an edge become one, without questions.
+// The shown model and the memory's in one model. Added, they are a compound of the two,
+// whose coincident faces go in pairs when the user agrees. Blended, they become one
+// surface where they meet, without questions: faces where the two touch back to back
+// go, a face that both have alike is kept once, and coplanar faces that meet along an
+// edge become one; a model blended with itself is itself.
 void CombineWithMemory(const char* title, bool blend) {
   std::unique_ptr<SimplePoly> shown = ShownModel();
   if (!shown) return;
@@ -214,14 +249,33 @@ void CombineWithMemory(const char* title, bool blend) {
   if (slot < 0) return;
   const SimplePoly* memory = MemoryModel(slot);
   std::unique_ptr<SimplePoly> both = shown->Combine(*memory);
-  both->SetName(shown->name.c_str());
+  NameCompound(*both, *shown, *memory);
   if (!blend) {
     MakeCompound(std::move(both), kUndoAddFromMemory);
     return;
   }
-  RemoveCoincidentFaces(*both, kCoincidentInPairs, false, kSimpleTemp);
+  RemoveCoincidentFaces(*both, kCoincidentByFacing, false, kSimpleTemp);
   BlendCoplanarFaces(*both, kBlendMergeVerts);
-  CreatePolyWithUndo(*both, kUndoAddFromMemory, true, true);
+  CreateDerivedPolyWithUndo(*both, kUndoAddFromMemory, true, true);
+}
+
+// The model less the compound part that holds the current face of the side it shows.
+void DeleteOnePartOfCompound() {
+  Poly* poly = doc_commands::CurrentPoly();
+  CompoundPart* part = poly ? poly->FindPartOf(poly->GetCurrentFace()) : nullptr;
+  if (!part) return;
+  Outcome why;
+  std::unique_ptr<SimplePoly> rest(CreateSimplePoly(poly, poly->mShowDual ? kDeriveDual : kDeriveBase, part, nullptr, &why));
+  if (!TellOutcome(why) || !rest) return;
+  // A rest that is a model of the library takes that model's names instead.
+  if (!rest->name.empty()) rest->name += " less one part";
+  if (!rest->dualName.empty()) rest->dualName += " less one part";
+  CreateDerivedPolyWithUndo(*rest, kUndoModelChange, true, true);
+}
+
+void EnableWithCurrentFace(CommandUi& ui) {
+  Poly* poly = doc_commands::CurrentPoly();
+  ui.enabled = poly && poly->GetCurrentFace();
 }
 
 void AddFromMemory() { CombineWithMemory("Add from Memory", false); }
@@ -240,6 +294,7 @@ std::vector<DocCommand> MakeCommands() {
       {kCmdSwapWithMemory, SwapWithMemory, EnableWithMemory},
       {kCmdAddFromMemory, AddFromMemory, EnableWithMemory},
       {kCmdBlendWithMemory, BlendWithMemory, EnableWithMemory},
+      {kCmdDeleteOnePartOfCompound, DeleteOnePartOfCompound, EnableWithCurrentFace},
   };
 }
 

@@ -3,6 +3,7 @@
 // background image's fit, the cross-section's fill and where it shows, the active
 // pane's camera, and the Options menu's pivoting, locked views and diagnostic numbers.
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "app/DocCommands.h"
+#include "app/PaneModeCommands.h"
 #include "app/PolyView.h"
 #include "app/Settings.h"
 #include "core/Globals.h"
@@ -24,6 +26,7 @@
 #include "model/ElementLabels.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
+#include "model/PolyElement.h"
 #include "platform/Services.h"
 #include "render/DisplaySettings.h"
 #include "render/GeomagStyle.h"
@@ -109,6 +112,19 @@ bool ParseSphereRadii(const std::string& text, std::vector<double>& radii) {
   return true;
 }
 
+// A sphere that leaves a circle on every face: the midsphere, whose circles touch the
+// faces' sides, or one between the farthest face plane and the farthest vertex. (The
+// sphere through the vertices touches the faces at their corners only.)
+double OfferedSphereRadius(Poly* poly) {
+  if (!poly) return 1.0;
+  if (const double mid = GetMidradius(poly); mid > 0.0) return mid;
+  double farthest = 0.0;
+  for (PolyElement* face = poly->mFaces.mHead; face; face = face->mNext) {
+    farthest = std::max(farthest, VectorLength(face->mCentre));
+  }
+  return 0.5 * (farthest + poly->GetRadius());
+}
+
 // The circles where spheres about the centre cut the faces: the user gives the spheres'
 // radii (in the length unit of the model's radius); none shows no circles. A change of
 // length scale redraws them.
@@ -122,7 +138,7 @@ void AskSphereIntersections() {
   }
   if (shown.empty()) {
     char number[32];
-    std::snprintf(number, sizeof number, "%g", GetUnitSettings().mLengthScale);
+    std::snprintf(number, sizeof number, "%g", OfferedSphereRadius(doc_commands::CurrentPoly()) * GetUnitSettings().mLengthScale);
     shown = number;
   }
   char text[256];

@@ -1,5 +1,4 @@
-// The pane commands of the mouse selection modes (entering Image Mode places an image
-// on a face that has none), the scale commands of the active
+// The pane commands of the mouse selection modes, the scale commands of the active
 // pane (reached from the information tree) and "File > Export Image...".
 
 #include "app/PaneModeCommands.h"
@@ -12,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "app/FileCommands.h"
 #include "app/PolyView.h"
 #include "app/Settings.h"
 #include "core/Equation.h"
@@ -144,12 +144,7 @@ class PaneModeCommands final : public wxEvtHandler {
       const int mode = command.mode;
       Bind(
           wxEVT_MENU,
-          [mode](wxCommandEvent&) {
-            const int old = GetPaneSelectionMode();
-            SetMouseSelectionMode(mode);
-            // The user entering Image Mode on a face without an image places one.
-            if (mode == kSelectImage && old != kSelectImage) PlaceImageOnCurrentFace();
-          },
+          [mode](wxCommandEvent&) { SetMouseSelectionMode(mode); },
           ToWxId(command.id));
       Bind(
           wxEVT_UPDATE_UI, [mode](wxUpdateUIEvent& event) { event.Check(GetPaneSelectionMode() == mode); },
@@ -203,26 +198,6 @@ NewFrame* gFrame = nullptr;
 ModeHelpRefresher gPreviousRefresher = nullptr;
 
 }  // namespace detail_PaneModeCommands
-
-double GetMidradius(Poly* poly) {
-  // Every edge touches the midsphere: the edges' nearest points to the centre lie at
-  // one distance.
-  if (!poly || poly->mNumEdges <= 0) return 0.0;
-  double radius = -1.0;
-  for (int i = 0; i < poly->mNumEdges; ++i) {
-    const Edge* edge = poly->GetEdge(i);
-    if (!edge) return 0.0;
-    double nearest[3];
-    edge->GetNearestPointToCentre(nearest, false);
-    const double distance = std::sqrt(nearest[0] * nearest[0] + nearest[1] * nearest[1] + nearest[2] * nearest[2]);
-    if (radius < 0.0) {
-      radius = distance;
-    } else if (std::fabs(distance - radius) > kPointTolerance) {
-      return 0.0;
-    }
-  }
-  return radius;
-}
 
 double ScaleForMeasure(double unitValue, double wanted, int dimension) {
   if (!(unitValue > 0.0) || !(wanted > 0.0) || !std::isfinite(wanted) || dimension < 1) return 0.0;
@@ -295,10 +270,12 @@ void CPolyView::OnFileExportImage() {
               "No file was written.");
     return;
   }
-  std::string path = GetExportModelName();
-  if (!AskFileToSave("Export Image", path, "png", kFilter, &DefaultFolder(DefaultFolderKind::Image), nullptr)) {
-    return;
-  }
+  // The model's name may hold dots (its vertex configuration): the default name ends
+  // in the extension of the first kind of file offered.
+  FolderPath& folder = DefaultFolder(DefaultFolderKind::Image);
+  std::string path = std::string(folder.GetPath()) + "/" + FileNameForModel(GetExportModelName(), ".png");
+  int filterIndex = 1;
+  if (!AskFileToSave("Export Image", path, "png", kFilter, &folder, &filterIndex)) return;
   if (!ExportImage(path.c_str(), GetClientWidth(), GetClientHeight())) {
     ShowError("Couldn't export the image to '%s'.", path.c_str());
   }
@@ -315,6 +292,8 @@ bool PlaceImageOnCurrentFace() {
                      nullptr)) {
     return false;
   }
+  // The face is looked up again: the model may have changed while the dialog was open.
+  if (poly != GetCurrentPoly() || face != poly->GetCurrentFace() || face->mImage) return false;
   if (!PlaceImageOnFaces(poly, face, path.c_str(), kImageProjectPerFace, kImageBoundaryBorder, 0, nullptr)) {
     return false;
   }

@@ -21,9 +21,6 @@ enum class ScaleMeasure {
   DualVolume
 };
 
-// The radius of the sphere that touches every edge, at a length scale of 1; 0 when the
-// edges touch no one sphere.
-double GetMidradius(Poly* poly);
 // The length scale at which a measurement of the given dimension (1 length, 2 area,
 // 3 volume) that is unitValue at a scale of 1 becomes wanted; 0 when there is none (a
 // value not above 0).

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "app/PaneModeCommands.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
 #include "construction/Augmentation.h"
@@ -475,19 +476,23 @@ void CPolyView::OnClick(int x, int y, unsigned keyFlags) {
     }
     case kSelectImage: {
       // The clicked face becomes the current one, whose image the mode shows and the
-      // image commands change.
+      // image commands change; a face without an image asks for one.
       bool asVertex = false;
       PolyElement* element = ElementOf(poly, hit, asVertex);
-      if (element && !asVertex && poly->mSelectedItem != element) {
+      if (!element || asVertex) break;
+      if (poly->mSelectedItem != element) {
         poly->SelectFace(element, false);
         ShowSelectionChangeOf(poly);
       }
+      if (!element->mImage) PlaceImageOnCurrentFace();
       break;
     }
     case kSelectColorHide: {
       bool asVertex = false;
       PolyElement* element = ElementOf(poly, hit, asVertex);
-      if (!element || asVertex) break;
+      if (!element || asVertex || element->HasFlag(kElementHidden)) break;
+      // A hidden face is an undo step of its own, as the Show/Hide commands make it.
+      platform::Services().undo->AddUndo(kUndoColorChange, 0);
       if (poly->mSelectedItem == element) {
         poly->ClearSelection();
         ShowSelectionChangeOf(poly);
@@ -728,7 +733,7 @@ void ShowModeHelp() {
       SetStatus("Click on a face to hide it");
       break;
     case kSelectImage:
-      SetStatus("Click on a face to show its image");
+      SetStatus("Click on a face to show its image, or to choose one for it");
       break;
     case kSelectSectionTumble:
       SetStatus("Drag in a cross-section view to turn the model under the slicing plane");

@@ -53,6 +53,7 @@ std::string GetUndoTypeName(int type) {
     case 31: return "Sub-Symmetry Change";
     case 32: return "Stellation Option";
     case 44: return "Face Image";
+    case 45: return "Text Change";
     default: return "Change";
   }
 }

@@ -41,6 +41,7 @@
 #include "ui/NewFrame.h"
 #include "ui/PaneViews.h"
 #include "ui/PaneWindow.h"
+#include "ui/PopupMenus.h"
 #include "ui/ToolBarEx.h"
 #include "ui/Toolbars.h"
 
@@ -242,7 +243,7 @@ class PaneCommands final : public wxEvtHandler {
     if (bar && bar->IsShownOnScreen()) {
       ShowMenuBelowButton(bar, kCmdChooseGeomagStyle, menu);
     } else {
-      frame->PopupMenu(&menu);
+      ShowPopupMenu(frame, menu);
     }
   }
 
@@ -292,7 +293,7 @@ void ShowViewTypeMenu(CPolyView* pane) {
     menu.Append(item);
     item->Check(code != kNoViewType && code == pane->GetViewType());
   }
-  const int chosen = window->GetPopupMenuSelectionFromUser(menu, wxPoint(0, 0));
+  const int chosen = ChoosePopupMenuCommand(window, menu, wxPoint(0, 0));
   if (chosen == wxID_NONE) return;
   const ViewType code = GetViewTypeOfCommand(FromWxId(chosen));
   if (code != kNoViewType) pane->SetViewType(code, false);

@@ -112,7 +112,7 @@ void BM_CellsSetUp(benchmark::State& state) {
     state.PauseTiming();
     Unstellate(model.block);
     state.ResumeTiming();
-    Stellate(&model.poly, model.block, false);
+    if (!Stellate(&model.poly, model.block, false)) state.SkipWithError("stellation refused");
     if (!model.block->IsStellated()) state.SkipWithError("stellation failed");
   }
   state.counters["cells"] = model.block->GetNumCells();
@@ -121,7 +121,7 @@ void BM_CellsSetUp(benchmark::State& state) {
 
 void BM_WalkMillerIcosahedron(benchmark::State& state) {
   Model model(kCases[0]);
-  Stellate(&model.poly, model.block, false);
+  if (!Stellate(&model.poly, model.block, false)) state.SkipWithError("stellation refused");
   if (!model.block->IsStellated()) {
     state.SkipWithError("stellation failed");
     return;

@@ -1,6 +1,7 @@
 // Derived models at a realistic size: the geodesic sphere of frequency 30 (18,000
-// triangles) made from an icosahedron and turned into a model, and the zonohedron of
-// 100 random directions (9,900 faces).
+// triangles) made from an icosahedron and turned into a model, and the zonohedra of
+// 100, 200 and 400 random directions (9,900 to 159,600 faces) and of the zones of
+// geodesic spheres, which share planes.
 
 #include <benchmark/benchmark.h>
 
@@ -74,11 +75,12 @@ void SphereLatticeOnly30(benchmark::State& state) {
 }
 BENCHMARK(SphereLatticeOnly30)->Unit(benchmark::kMillisecond);
 
-void ZonohedronOf100Directions(benchmark::State& state) {
+// Directions at random: no three zones in a plane, n (n - 1) faces.
+void ZonohedronOfRandomDirections(benchmark::State& state, int count) {
   std::mt19937 random(4711u);
   std::normal_distribution<double> normal;
   corvia::TolerantPointList list(corvia::kPointTolerance);
-  while (list.Count() < 100) {
+  while (list.Count() < count) {
     double p[3] = {normal(random), normal(random), normal(random)};
     const double length = std::sqrt(corvia::Dot(p, p));
     if (length < 1e-3) continue;
@@ -91,6 +93,33 @@ void ZonohedronOf100Directions(benchmark::State& state) {
     state.counters["faces"] = zonohedron ? zonohedron->NumFaces() : 0;
   }
 }
+void ZonohedronOf100Directions(benchmark::State& state) { ZonohedronOfRandomDirections(state, 100); }
 BENCHMARK(ZonohedronOf100Directions)->Unit(benchmark::kMillisecond);
+void ZonohedronOfDirections(benchmark::State& state) {
+  ZonohedronOfRandomDirections(state, static_cast<int>(state.range(0)));
+}
+BENCHMARK(ZonohedronOfDirections)->Arg(200)->Arg(400)->Unit(benchmark::kMillisecond);
+
+// The zones of a geodesic sphere of the frequency: the great circles through the
+// icosahedron's edges hold many zones each, and the planes are fewer than the pairs.
+void ZonohedronOfGeodesicSphere(benchmark::State& state) {
+  corvia::Poly ico;
+  BuildIcosahedron(ico);
+  std::unique_ptr<corvia::SimplePoly> sphere = ico.Subdivide(corvia::kSubdivideGeodesic, static_cast<int>(state.range(0)));
+  corvia::Poly model;
+  if (!sphere || !CreatePoly(*sphere, &model, false, false)) {
+    state.SkipWithError("no sphere");
+    return;
+  }
+  corvia::TolerantPointList zones(corvia::kPointTolerance);
+  model.CollectZoneVectors(zones, corvia::ZonohedrifyOptions());
+  for (auto _ : state) {
+    std::unique_ptr<corvia::SimplePoly> zonohedron = corvia::CreateZonohedron(&model, zones);
+    benchmark::DoNotOptimize(zonohedron.get());
+    state.counters["zones"] = zones.Count();
+    state.counters["faces"] = zonohedron ? zonohedron->NumFaces() : 0;
+  }
+}
+BENCHMARK(ZonohedronOfGeodesicSphere)->Arg(4)->Arg(8)->Unit(benchmark::kMillisecond);
 
 }  // namespace

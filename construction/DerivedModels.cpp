@@ -16,7 +16,6 @@
 #include "core/Progress.h"
 #include "core/RainbowColor.h"
 #include "core/Strings.h"
-#include "core/Units.h"
 #include "core/VectorMath.h"
 #include "model/BlockPool.h"
 #include "model/CreatePoly.h"
@@ -475,15 +474,8 @@ std::unique_ptr<SimplePoly> CreateWatermanModel(int latticeType, int root, bool 
   settings.root = root;
   settings.latticeType = latticeType;
   settings.fourD = fourD;
-  UnitSettings& units = GetUnitSettings();
-  const double oldScale = units.mLengthScale;
-  units.SetLengthScale(1.0, false);
   std::unique_ptr<SimplePoly> simple = CreateWatermanPoly(latticeType, root);
-  if (!simple) {
-    // Nothing was built: the user's scale stays as it was.
-    units.SetLengthScale(oldScale, false);
-    return nullptr;
-  }
+  if (!simple) return nullptr;
   const char* suffix = latticeType == 1 ? ", type 2" : latticeType == 2 ? ", cubic" : "";
   char name[64];
   char dualName[64];

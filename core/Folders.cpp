@@ -238,6 +238,34 @@ bool AddDefaultExtension(std::string& name, std::string_view filter, int filterI
   return true;
 }
 
+bool AppendFilterExtension(std::string& name, std::string_view filter, int filterIndex, char separator) {
+  if (IsBlank(name.c_str()) || filter.empty() || filterIndex < 1) return false;
+  const std::vector<std::string_view> fields = detail_Folders::Split(filter, separator);
+  const size_t chosen = 2 * static_cast<size_t>(filterIndex) - 1;
+  if (chosen >= fields.size()) return false;
+  const size_t extensionAt = static_cast<size_t>(GetExtensionPart(name.c_str()) - name.c_str());
+  const std::string_view nameExtension =
+      extensionAt < name.size() ? std::string_view(name).substr(extensionAt + 1) : std::string_view();
+  std::string_view first;
+  for (size_t field = 1; field < fields.size(); field += 2) {
+    for (std::string_view raw : detail_Folders::Split(fields[field], ';')) {
+      std::string_view extension;
+      if (!detail_Folders::PatternExtension(detail_Folders::Trimmed(raw), extension)) continue;
+      // Any file will do for "*.*"; a name that ends in one of the filter's kinds keeps it.
+      if (detail_Folders::HasWildcard(extension)) {
+        if (field == chosen) return false;
+        continue;
+      }
+      if (extensionAt < name.size() && detail_Folders::EqualNoCase(extension, nameExtension)) return false;
+      if (field == chosen && first.empty()) first = extension;
+    }
+  }
+  if (first.empty()) return false;
+  name += '.';
+  name += first;
+  return true;
+}
+
 bool RunFileDialog(const char* title, std::string& path, int mode, const char* defaultExtension, const char* filter,
                    FolderPath* folder, int* filterIndex) {
   detail_Folders::Normalize(path);
@@ -292,8 +320,14 @@ bool RunFileDialog(const char* title, std::string& path, int mode, const char* d
 
   platform::FileDialogReply reply = platform::Services().fileDialogs->RunFileDialog(request);
   if (!reply.ok || reply.path.empty()) return false;
-  path = reply.path;
-  detail_Folders::Normalize(path);
+  std::string chosen = reply.path;
+  detail_Folders::Normalize(chosen);
+  if (request.saving && AppendFilterExtension(chosen, filterText, reply.filterIndex, '|') &&
+      request.overwritePrompt && FileExists(chosen.c_str()) &&
+      !AskYesNo("%s already exists.\nDo you want to replace it?", GetFileNamePart(chosen.c_str()))) {
+    return false;
+  }
+  path = chosen;
   // The chosen file's own folder, whatever the dialog did to the working folder.
   if (folder != nullptr) folder->SetPath(detail_Folders::FolderPart(path).c_str());
   if (filterIndex != nullptr) *filterIndex = reply.filterIndex;

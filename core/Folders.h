@@ -93,11 +93,18 @@ class FolderList {
 // ..."; index from 1) unless one of its patterns already fits. True when changed.
 bool AddDefaultExtension(std::string& name, std::string_view filter, int filterIndex, char separator);
 
+// Gives a name that ends in none of the filter's extensions the first extension of the
+// chosen filter, appended (a dot inside the name is part of the name); nothing when the
+// chosen filter takes any file. True when changed.
+bool AppendFilterExtension(std::string& name, std::string_view filter, int filterIndex, char separator);
+
 // Runs an open (mode 0) or save (mode 1) dialog; other modes have neither the
 // overwrite prompt nor the existence checks, and mode 3 counts as saving. Without a
 // filter one is made from the extension. On OK the path receives the chosen file,
 // the folder (when given) remembers its folder, and the filter index (when given)
-// the filter in use. True only on OK.
+// the filter in use; a name saved with no extension of the filter takes the chosen
+// one's (AppendFilterExtension), after asking before it replaces a file of that name.
+// True only on OK.
 bool RunFileDialog(const char* title, std::string& path, int mode, const char* defaultExtension, const char* filter,
                    FolderPath* folder, int* filterIndex);
 bool AskFileToOpen(const char* title, std::string& path, const char* defaultExtension, const char* filter,

@@ -569,16 +569,20 @@ int TolerantPointList::FindOrAdd(const double* p, bool* added) {
   if (added) *added = false;
   const int found = Find(p);
   if (found >= 0) return found;
+  double q[3] = {p[0], p[1], p[2]};
+  for (double& v : q)
+    if (detail_Geometry::Within(v, mTolerance)) v = 0.0;
+  if (added) *added = true;
+  return Append(q);
+}
+
+int TolerantPointList::Append(const double* p) {
   auto* node = new UniquePoint(p);
-  double* c[3] = {&node->x, &node->y, &node->z};
-  for (double* v : c)
-    if (detail_Geometry::Within(*v, mTolerance)) *v = 0.0;
   if (mTail)
     mTail->next = node;
   else
     mHead = node;
   mTail = node;
-  if (added) *added = true;
   return mCount++;
 }
 

@@ -90,6 +90,9 @@ class TolerantPointList {
   TolerantPointList& operator=(const TolerantPointList&) = delete;
 
   int FindOrAdd(const double* p, bool* added = nullptr);
+  // Adds p at the end without looking for a point near it, for callers that have told
+  // their points apart themselves; its index.
+  int Append(const double* p);
   int Find(const double* p) const;
   void Clear();
 

@@ -12,7 +12,7 @@
 
 namespace corvia {
 
-class Outcome {
+class [[nodiscard]] Outcome {
  public:
   enum class Kind { kDone, kRefused, kCancelled, kFailed, kWarned };
 

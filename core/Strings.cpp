@@ -243,44 +243,76 @@ size_t Utf8CutLength(const char* text, size_t length, size_t limit) {
   return cut;
 }
 
+namespace detail_Strings {
+
+// The length of the well-formed UTF-8 character that begins at i; 0 when the byte
+// there begins none.
+size_t Utf8CharacterLength(std::string_view text, size_t i) {
+  const auto byte = [&text](size_t at) { return static_cast<unsigned char>(text[at]); };
+  const unsigned char c = byte(i);
+  // The length of the character c starts, and the range its second byte must lie in
+  // (which rules out overlong forms, surrogates and code points past U+10FFFF).
+  size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;
+  if (c < 0x80) {
+    length = 1;
+  } else if (c >= 0xC2 && c <= 0xDF) {
+    length = 2;
+  } else if (c >= 0xE0 && c <= 0xEF) {
+    length = 3;
+    if (c == 0xE0) low = 0xA0;
+    if (c == 0xED) high = 0x9F;
+  } else if (c >= 0xF0 && c <= 0xF4) {
+    length = 4;
+    if (c == 0xF0) low = 0x90;
+    if (c == 0xF4) high = 0x8F;
+  }
+  bool whole = length > 0 && i + length <= text.size();
+  for (size_t k = 1; whole && k < length; ++k) {
+    const unsigned char next = byte(i + k);
+    whole = k == 1 ? next >= low && next <= high : (next & 0xC0) == 0x80;
+  }
+  return whole ? length : 0;
+}
+
+}  // namespace detail_Strings
+
 std::string EscapeNonUtf8(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  const auto byte = [&text](size_t i) { return static_cast<unsigned char>(text[i]); };
   for (size_t i = 0; i < text.size();) {
-    const unsigned char c = byte(i);
-    // The length of the character c starts, and the range its second byte must lie in
-    // (which rules out overlong forms, surrogates and code points past U+10FFFF).
-    size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;
-    if (c < 0x80) {
-      length = 1;
-    } else if (c >= 0xC2 && c <= 0xDF) {
-      length = 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      length = 3;
-      if (c == 0xE0) low = 0xA0;
-      if (c == 0xED) high = 0x9F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      length = 4;
-      if (c == 0xF0) low = 0x90;
-      if (c == 0xF4) high = 0x8F;
-    }
-    bool whole = length > 0 && i + length <= text.size();
-    for (size_t k = 1; whole && k < length; ++k) {
-      const unsigned char next = byte(i + k);
-      whole = k == 1 ? next >= low && next <= high : (next & 0xC0) == 0x80;
-    }
-    if (whole) {
+    const size_t length = detail_Strings::Utf8CharacterLength(text, i);
+    if (length > 0) {
       out.append(text.substr(i, length));
       i += length;
     } else {
       char escaped[5];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned char>(text[i]));
       out += escaped;
       ++i;
     }
   }
+  return out;
+}
+
+std::string ReplaceNonText(std::string_view text, size_t* replaced) {
+  std::string out;
+  out.reserve(text.size());
+  size_t count = 0;
+  for (size_t i = 0; i < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    const bool control = c < 0x20 && c != '\t' && c != '\n' && c != '\r';
+    const size_t length = control ? 0 : detail_Strings::Utf8CharacterLength(text, i);
+    if (length > 0) {
+      out.append(text.substr(i, length));
+      i += length;
+    } else {
+      out += '?';
+      ++count;
+      ++i;
+    }
+  }
+  if (replaced) *replaced = count;
   return out;
 }
 

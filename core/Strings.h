@@ -86,6 +86,11 @@ size_t Utf8CutLength(const char* text, size_t length, size_t limit);
 // as "\xNN" (a file name of another encoding, say), so that a window shows it
 // instead of nothing; well-formed text comes back as it is.
 std::string EscapeNonUtf8(std::string_view text);
+// The text with every byte that is no part of a well-formed UTF-8 character, and every
+// control character but tab, line feed and carriage return, replaced by "?" (text read
+// from a file of another encoding, or damaged); the count of bytes replaced goes to
+// *replaced. Text that is all well-formed comes back as it is.
+std::string ReplaceNonText(std::string_view text, size_t* replaced);
 // A reason given in words ("it is a folder") as a sentence of its own: its first
 // letter a capital, a full stop at its end.
 std::string AsSentence(std::string text);

@@ -93,9 +93,16 @@ TextListRead ReadTextList(const char* path, size_t count, std::vector<TextListEn
   size_t done = 0;
   bool afterReturn = false;  // a '\n' just after a '\r' ends no line of its own
   bool first = true;
-  bool any = false;  // the line being read has begun
+  bool any = false;      // the line being read has begun
+  bool notText = false;  // the line read holds bytes that are no UTF-8 text
   // Takes the line read; false once the lines wanted are all read.
   auto endLine = [&]() {
+    size_t replaced = 0;
+    (void)ReplaceNonText(line, &replaced);
+    if (replaced > 0) {
+      notText = true;
+      return false;
+    }
     if (!IsBlank(line.c_str())) {
       std::string text = TextListLineToText(line.c_str());
       entries.push_back({lineIndex, IsBlank(text.c_str()) ? line : std::move(text)});
@@ -142,6 +149,12 @@ TextListRead ReadTextList(const char* path, size_t count, std::vector<TextListEn
     }
   }
   if (more && any) endLine();
+  if (notText) {
+    return fail(FormatLimited(kMessageBufferSize,
+                              "Line %zu holds bytes that are no UTF-8 text, or control characters.\n"
+                              "Please save the list as UTF-8 text.",
+                              lineIndex + 1));
+  }
   if (std::ferror(file)) return fail(std::strerror(errno));
   std::fclose(file);
   return TextListRead::kRead;

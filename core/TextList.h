@@ -36,7 +36,9 @@ enum class TextListRead { kRead, kFailed, kCancelled };
 // that a text made of such tags comes back. Long reads show progress and can be
 // cancelled. Refused, with `error` saying why and naming the file, when the file
 // cannot be opened (a folder, a pipe or a device included), begins with a Unicode
-// byte-order mark, holds a zero byte or a line longer than kTextListMaxLine.
+// byte-order mark, holds a zero byte, a line longer than kTextListMaxLine, or a line
+// that is no UTF-8 text (a list saved in another encoding) or holds a control
+// character other than tab.
 TextListRead ReadTextList(const char* path, size_t count, std::vector<TextListEntry>& entries, std::string& error);
 
 }  // namespace corvia

@@ -23,7 +23,8 @@ constexpr const char* kTokenNames[modelfile::kNumTokens] = {
     /* 30 */ "BaseScale", "Owner", "UsedBy", "DrawnPolygon", "FacetingCriteria",
     /* 35 */ "MinFacets", "MaxFacets", "PartialFacetingOK", "SpikyFaceting", "FacetingTotalNum",
     /* 40 */ "FacetingNumChirals", "FacetingNumCompounds", "FacetingTime", "Scene", "EndScene",
-    /* 45 */ "CompressedBlock", "VertexRings", "Checksum"
+    /* 45 */ "CompressedBlock", "VertexRings", "Checksum", "CheckedParts",
+    /* 49 */ "EndFile"
 };
 // clang-format on
 
@@ -52,10 +53,11 @@ uint32_t Crc32(uint32_t crc, const void* data, size_t size) {
   return ~crc;
 }
 
-bool FileChecksum(const char* path, int64_t length, uint32_t& crc) {
+bool FileChecksum(const char* path, int64_t from, int64_t to, uint32_t& crc) {
   crc = 0;
   std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path, "rb"), &std::fclose);
-  if (!file || length < 0) return false;
+  if (!file || from < 0 || to < from || std::fseek(file.get(), long(from), SEEK_SET) != 0) return false;
+  int64_t length = to - from;
   std::array<uint8_t, 65536> buffer;
   while (length > 0) {
     const size_t want = size_t(std::min<int64_t>(length, int64_t(buffer.size())));

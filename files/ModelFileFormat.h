@@ -64,6 +64,8 @@ enum Token : int {
   kTokCompressedBlock,
   kTokVertexRings,
   kTokChecksum,
+  kTokCheckedParts,
+  kTokEndFile,
   kNumTokens
 };
 
@@ -96,12 +98,18 @@ constexpr uint32_t kMaxExpansion = 9;
 // Room the compressor is given beyond the data.
 constexpr uint32_t kCompressRoom = 1024;
 
-// The check of a BINARY file: the token, then the CRC-32 (ISO-HDLC, as zip and PNG
-// have it) of every byte of the file before the token, as 4 bytes. It ends the file;
-// a file without it is read as files were before it was written.
+// The checks of a BINARY file: the token, then the CRC-32 (ISO-HDLC, as zip and PNG
+// have it) of bytes of the file before the token, as 4 bytes. A file whose first token
+// is CheckedParts ends each part (the model, with the header and the mark before it;
+// each scene section) with the check of its own bytes, from the end of the part before
+// it, and ends with EndFile: a part whose check does not agree is damaged, and a file
+// without its end is cut short. Files written before have one check of every byte
+// before it at their end, or, written before checks were, none; they are read as they
+// were written.
 uint32_t Crc32(uint32_t crc, const void* data, size_t size);
-// The CRC-32 of the first `length` bytes of the file; false when they cannot be read.
-bool FileChecksum(const char* path, int64_t length, uint32_t& crc);
+// The CRC-32 of the bytes of the file from `from` up to `to`; false when they cannot
+// be read.
+bool FileChecksum(const char* path, int64_t from, int64_t to, uint32_t& crc);
 
 // The progress caption while reading and writing.
 constexpr const char* kReadingCaption = "Reading model file";

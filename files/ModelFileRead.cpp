@@ -24,6 +24,7 @@
 #include "core/Messages.h"
 #include "core/Paths.h"
 #include "core/Progress.h"
+#include "core/Strings.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "core/ioStream.h"
@@ -64,12 +65,22 @@ struct Reader {
   int64_t sinceReport = 0;
   ModelFileContents* out = nullptr;
   ioErrorHandler handler;
+  // A BINARY file whose parts end with their checks (its first token says so), where
+  // the part being read began, and the scene sections left out as damaged, each with
+  // why.
+  bool checked = false;
+  long partStart = 0;
+  std::vector<std::pair<std::string, std::string>> damaged;
 
   bool Ok() const { return !*failed && !cancelled; }
   // Reports an error through the stream, so it names the file and line. Always false.
   bool Fail(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
   bool IsAscii() const { return s->mMode == kIoModeAscii; }
+  // Where the next token begins in a BINARY file; -1 when that cannot be told.
+  long NextTokenAt() const {
+    return !IsAscii() && s->mFile && s->mPushedToken == kIoTokenEnd ? std::ftell(s->mFile) : -1;
+  }
 
   // Bytes left in the stream read now (an upper bound for a file being read as text).
   int64_t Remaining() const { return ioBytesLeft(s); }
@@ -122,6 +133,26 @@ struct Reader {
     text = ioReadString(s, true, limit);
     return Ok();
   }
+  // A text the program shows (a name, a description, a label): bytes that are no
+  // UTF-8 text, and control characters, are replaced by "?", and the first text so
+  // changed is named in the file's warning.
+  bool ReadShownText(const char* what, std::string& text) {
+    const int line = IsAscii() ? s->mLineNumber : 0;
+    if (!ReadText(what, text, kModelFileMaxText)) return false;
+    size_t replaced = 0;
+    std::string clean = ReplaceNonText(text, &replaced);
+    if (replaced == 0) return true;
+    text = std::move(clean);
+    if (textReplaced.empty()) {
+      textReplaced = what;
+      if (line > 0) textReplaced += " (line " + std::to_string(line) + ")";
+    } else {
+      ++moreReplaced;
+    }
+    return true;
+  }
+  std::string textReplaced;  // the first text whose bytes were replaced, and its line
+  int moreReplaced = 0;      // the texts replaced after it
 };
 
 bool Reader::Fail(const char* format, ...) {
@@ -271,7 +302,7 @@ void ReadLabels(Reader& r, SimplePoly& simple) {
     int kind = -1;
     int32_t index = -1;
     std::string text;
-    if (!ReadElement(r, simple, true, kind, index) || !r.ReadText("Label", text, kModelFileMaxText)) return;
+    if (!ReadElement(r, simple, true, kind, index) || !r.ReadShownText("A label", text)) return;
     if (kind == kKindEdge) {
       simple.EdgeAt(index).SetLabel(text.c_str());
     } else {
@@ -488,19 +519,19 @@ void ReadModelBody(Reader& r) {
         if (simple.currentFace >= simple.NumFaces()) return void(r.Fail("The current face is out of range"));
         return;
       case kTokName:
-        r.ReadText("Name", simple.name, kModelFileMaxText);
+        r.ReadShownText("The model's name", simple.name);
         break;
       case kTokDualName:
-        r.ReadText("Dual name", simple.dualName, kModelFileMaxText);
+        r.ReadShownText("The dual's name", simple.dualName);
         break;
       case kTokEntryText:
-        r.ReadText("Entry text", r.out->entryText, kModelFileMaxText);
+        r.ReadShownText("The library entry's text", r.out->entryText);
         break;
       case kTokDescription:
-        r.ReadText("Description", r.out->description, kModelFileMaxText);
+        r.ReadShownText("The description", r.out->description);
         break;
       case kTokWebLink:
-        r.ReadText("Web link", simple.webLink, kModelFileMaxText);
+        r.ReadShownText("The web link", simple.webLink);
         break;
       case kTokLibraryEntry:
         ReadLibraryEntry(r);
@@ -568,29 +599,79 @@ void ReadModelBody(Reader& r) {
 
 // ---- Blocks and the scene ------------------------------------------------------------
 
-// A compressed block of a BINARY file, uncompressed into `data`.
-bool ReadBlock(Reader& r, std::string& data) {
+// A compressed block of a BINARY file as it is stored, and the length of its data.
+bool ReadStoredBlock(Reader& r, std::vector<uint8_t>& block, int32_t& length) {
   if (ioReadToken(r.s) != kTokCompressedBlock) return r.Ok() ? r.Fail("Expected a compressed block") : false;
-  const int32_t length = ioReadInt(r.s);
+  length = ioReadInt(r.s);
   const int32_t stored = ioReadInt(r.s);
   if (!r.Ok()) return false;
   if (stored < int32_t(kLzrw3aFlagBytes) || stored > r.Remaining())
     return r.Fail("A compressed block is larger than what is left of the file");
-  if (length < 0 || uint64_t(length) > kModelFileMaxBlock ||
-      uint64_t(length) > uint64_t(stored - int32_t(kLzrw3aFlagBytes)) * kMaxExpansion)
-    return r.Fail("A compressed block claims %d bytes, more than it can hold", int(length));
-  std::vector<uint8_t> block(static_cast<size_t>(stored));
+  block.resize(static_cast<size_t>(stored));
   if (!ioReadBytes(r.s, block.data(), stored, false)) return r.Fail("The file ends inside a compressed block");
+  return true;
+}
+
+// A stored block uncompressed into `data`; false with the reason when it cannot be.
+bool ExpandBlock(const std::vector<uint8_t>& block, int32_t length, std::string& data, std::string& why) {
+  if (length < 0 || uint64_t(length) > kModelFileMaxBlock ||
+      uint64_t(length) > uint64_t(block.size() - kLzrw3aFlagBytes) * kMaxExpansion) {
+    why = "A compressed block claims " + std::to_string(length) + " bytes, more than it can hold";
+    return false;
+  }
   data.assign(size_t(length), '\0');
   std::vector<uint8_t> work(kLzrw3aWorkMemorySize);
   uint32_t produced = uint32_t(length);
   // The data of a large model take a moment to expand: the window answers round it.
   (void)ProgressTick();
-  if (!Lzrw3aCompress(kLzrw3aActionDecompress, work.data(), block.data(), uint32_t(stored),
-                      reinterpret_cast<uint8_t*>(data.data()), &produced) ||
-      produced != uint32_t(length))
-    return r.Fail("A compressed block is damaged");
+  const bool expanded = Lzrw3aCompress(kLzrw3aActionDecompress, work.data(), block.data(), uint32_t(block.size()),
+                                       reinterpret_cast<uint8_t*>(data.data()), &produced) &&
+                        produced == uint32_t(length);
   (void)ProgressTick();
+  if (!expanded) why = "A compressed block is damaged";
+  return expanded;
+}
+
+// A compressed block of a BINARY file, uncompressed into `data`.
+bool ReadBlock(Reader& r, std::string& data) {
+  std::vector<uint8_t> block;
+  int32_t length = 0;
+  if (!ReadStoredBlock(r, block, length)) return false;
+  std::string why;
+  return ExpandBlock(block, length, data, why) || r.Fail("%s", why.c_str());
+}
+
+constexpr const char* kDamaged = "The file is damaged: its checksum does not agree with its contents";
+
+// The check that ends a part of a file whose parts are checked: whether the CRC-32 of
+// the part's bytes agrees with it. False after an error (the file is cut short, or
+// the check is not where it must be).
+bool ReadPartCheck(Reader& r, bool& agrees) {
+  const long end = r.NextTokenAt();
+  const int token = ioReadToken(r.s);
+  if (!r.Ok()) return false;
+  if (token == kIoTokenEnd) return r.Fail("The file is cut short");
+  if (token != kTokChecksum || end < 0) return r.Fail("The file is damaged: a part of it has no checksum");
+  const uint32_t stored = ioReadUInt(r.s);
+  if (!r.Ok()) return false;
+  uint32_t crc = 0;
+  agrees = FileChecksum(r.path, r.partStart, end, crc) && crc == stored;
+  r.partStart = r.NextTokenAt();
+  return true;
+}
+
+// A part's compressed block and, in a file whose parts are checked, its check: false
+// after an error; `why` says why a block that was read cannot be used.
+bool ReadPartBlock(Reader& r, std::string& data, std::string& why) {
+  std::vector<uint8_t> block;
+  int32_t length = 0;
+  bool agrees = true;
+  if (!ReadStoredBlock(r, block, length) || (r.checked && !ReadPartCheck(r, agrees))) return false;
+  if (!agrees) {
+    why = kDamaged;
+  } else {
+    ExpandBlock(block, length, data, why);
+  }
   return true;
 }
 
@@ -618,7 +699,9 @@ void ReadModel(Reader& r) {
   r.out->model = std::make_unique<SimplePoly>();
   if (r.IsAscii()) return ReadModelBody(r);
   std::string data;
-  if (!ReadBlock(r, data)) return;
+  std::string why;
+  if (!ReadPartBlock(r, data, why)) return;
+  if (!why.empty()) return void(r.Fail("%s", why.c_str()));
   ioStream* outer = r.s;
   r.s = OpenBlockStream(r, data);
   if (r.s) ReadModelBody(r);
@@ -629,8 +712,9 @@ void ReadModel(Reader& r) {
 void ReadScene(Reader& r) {
   ModelFileScene section;
   if (!r.ReadText("Scene section", section.name, kSceneSectionNameMax)) return;
-  if (!IsSceneSectionName(section.name.c_str()))
-    return void(r.Fail("'%s' is not a scene section", section.name.c_str()));
+  // In a file whose parts are checked a name is told from damage once the check is read.
+  const bool named = IsSceneSectionName(section.name.c_str());
+  if (!named && !r.checked) return void(r.Fail("'%s' is not a scene section", section.name.c_str()));
   if (r.out->scene.size() >= size_t(kModelFileMaxElements)) return void(r.Fail("Too many scene sections"));
   section.form = r.s->mMode;
   if (r.IsAscii()) {
@@ -638,8 +722,16 @@ void ReadScene(Reader& r) {
       *r.failed = true;
       return;
     }
-  } else if (!ReadBlock(r, section.data)) {
-    return;
+  } else {
+    std::string why;
+    if (!ReadPartBlock(r, section.data, why)) return;
+    // The scene is no part of the model: a section that is damaged costs only itself.
+    if (!why.empty()) {
+      if (!r.checked) return void(r.Fail("%s", why.c_str()));
+      r.damaged.emplace_back(section.name, why == kDamaged ? "its checksum does not agree with its contents" : why);
+      return;
+    }
+    if (!named) return void(r.Fail("'%s' is not a scene section", section.name.c_str()));
   }
   r.out->scene.push_back(std::move(section));
 }
@@ -654,18 +746,20 @@ void ReadChecksum(Reader& r, long at) {
   if (ioReadToken(r.s) != kIoTokenEnd) return void(r.Fail("The file goes on after its checksum"));
   if (!r.Ok()) return;
   uint32_t crc = 0;
-  if (!FileChecksum(r.path, at, crc) || crc != stored)
-    return void(r.Fail("The file is damaged: its checksum does not agree with its contents"));
+  if (!FileChecksum(r.path, 0, at, crc) || crc != stored) return void(r.Fail("%s", kDamaged));
 }
 
 void ReadFile(Reader& r) {
-  for (;;) {
+  for (bool first = true;; first = false) {
     // Where the next token begins in a BINARY file, for its checksum.
-    const long at =
-        !r.IsAscii() && r.s->mFile && r.s->mPushedToken == kIoTokenEnd ? std::ftell(r.s->mFile) : -1;
+    const long at = r.NextTokenAt();
     const int token = ioReadToken(r.s);
     if (!r.Ok()) return;
     switch (token) {
+      case kTokCheckedParts:
+        if (!first || at < 0) return void(r.Fail("Didn't expect 'CheckedParts' here"));
+        r.checked = true;
+        break;
       case kTokModel:
         ReadModel(r);
         break;
@@ -673,11 +767,22 @@ void ReadFile(Reader& r) {
         ReadScene(r);
         break;
       case kTokChecksum:
+        // In a file whose parts are checked, each check ends its part.
+        if (r.checked) return void(r.Fail("Didn't expect 'Checksum' here"));
         ReadChecksum(r, at);
         if (r.Ok()) return;
         break;
+      case kTokEndFile:
+        if (!r.checked) return void(r.Fail("Didn't expect 'EndFile' here"));
+        if (!r.out->model) return void(r.Fail("The file holds no model"));
+        if (ioReadToken(r.s) != kIoTokenEnd && r.Ok()) r.Fail("The file goes on after its end");
+        return;
       case kIoTokenEnd:
-        if (!r.out->model) r.Fail("The file holds no model");
+        if (!r.out->model) {
+          r.Fail("The file holds no model");
+        } else if (r.checked) {
+          r.Fail("The file is cut short");
+        }
         return;
       default:
         return void(r.Fail("Didn't expect '%s' here", ioTokenName(r.s, token) ? ioTokenName(r.s, token) : "?"));
@@ -799,8 +904,16 @@ bool ReadModelStream(ioStream* s, const char* path, int64_t size, ModelFileConte
   // The sections that a reader claims are checked before anything changes. The scene
   // is no part of the model: a section that cannot be read is left out, with one
   // warning that names the file, each section left out and why.
+  if (!r.textReplaced.empty()) {
+    std::string text = "'" + std::string(path) + "':\n" + r.textReplaced +
+                       " held bytes that are no UTF-8 text, or control characters: each was replaced by \"?\".";
+    if (r.moreReplaced == 1) text += " So were those of one more text.";
+    if (r.moreReplaced > 1) text += " So were those of " + std::to_string(r.moreReplaced) + " more texts.";
+    contents.warning = contents.warning.empty() ? text : contents.warning + "\n" + text;
+  }
+  std::string leftOut;
+  for (const auto& [name, why] : r.damaged) leftOut += "\nThe scene section '" + name + "' was left out: " + why + ".";
   if (checkScene) {
-    std::string leftOut;
     std::erase_if(contents.scene, [&](const ModelFileScene& section) {
       ModelFileSection* reader = FindModelFileSection(section.name.c_str());
       if (!reader) return false;
@@ -822,10 +935,10 @@ bool ReadModelStream(ioStream* s, const char* path, int64_t size, ModelFileConte
       leftOut += ": " + (why.empty() ? std::string("it cannot be read.") : why);
       return true;
     });
-    if (!leftOut.empty()) {
-      const std::string text = "'" + std::string(path) + "':" + leftOut;
-      contents.warning = contents.warning.empty() ? text : contents.warning + "\n" + text;
-    }
+  }
+  if (!leftOut.empty()) {
+    const std::string text = "'" + std::string(path) + "':" + leftOut;
+    contents.warning = contents.warning.empty() ? text : contents.warning + "\n" + text;
   }
   // The model keeps what the file gives and nothing else: no centring, scaling or
   // turning, and its own colours.

@@ -47,8 +47,27 @@ struct Writer {
   bool cancelled = false;
   int done = 0;
   int total = 1;
+  // A BINARY file being written: its path, read back for the check of each part, and
+  // where the part being written began.
+  const char* checkedPath = nullptr;
+  long partStart = 0;
 
   void Check(bool ok) { failed = failed || !ok; }
+  // Ends a part of a BINARY file with the check of its bytes.
+  void EndPart() {
+    if (!checkedPath || failed) return;
+    FILE* file = stream->mFile;
+    const long end = file && std::fflush(file) == 0 ? std::ftell(file) : -1;
+    uint32_t crc = 0;
+    if (end < partStart || !FileChecksum(checkedPath, partStart, end, crc)) {
+      failed = true;
+      return;
+    }
+    Check(ioWriteToken(stream, kTokChecksum, 0));
+    Check(ioPrintf(stream, "%u", unsigned(crc)));
+    Check(std::fflush(file) == 0);
+    partStart = std::ftell(file);
+  }
   // Counts one element; reports progress now and then. False once cancelled.
   bool Step() {
     if (++done % kProgressStep != 0) return !cancelled;
@@ -355,6 +374,7 @@ void WriteSection(Writer& w, ModelFileSection* section, const ioErrorHandler& ha
   }
   w.Check(section->Write(block, 0));
   w.Check(CloseBlock(s, block, buffer));
+  w.EndPart();
 }
 
 void WriteKeptSection(Writer& w, const ModelFileScene& kept) {
@@ -368,6 +388,7 @@ void WriteKeptSection(Writer& w, const ModelFileScene& kept) {
     return;
   }
   w.Check(WriteCompressedBlock(s, reinterpret_cast<const uint8_t*>(kept.data.data()), int32_t(kept.data.size())));
+  w.EndPart();
 }
 
 // The scene: the installed sections with something to save, then the sections kept
@@ -385,11 +406,13 @@ void WriteScene(Writer& w, Poly& poly, const ioErrorHandler& handler) {
 }
 
 // The model and, with withScene, the scene sections, into a stream opened for writing
-// (a file of the form, or memory, which is laid out as the BINARY form).
+// (a file of the form, or memory, which is laid out as the BINARY form). A BINARY file
+// (checkedPath, the file's path) gets the check of each part and its end.
 bool WriteModelStream(ioStream* s, Poly& poly, const SimplePoly& simple, const ioErrorHandler& handler, bool withScene,
-                      bool& cancelled) {
+                      const char* checkedPath, bool& cancelled) {
   Writer w;
   w.stream = s;
+  w.checkedPath = checkedPath;
   if (s->mMode == kModelFileAscii) {
     char when[kTimeAndDateBufferSize];
     FormatTimeAndDate(when);
@@ -399,6 +422,7 @@ bool WriteModelStream(ioStream* s, Poly& poly, const SimplePoly& simple, const i
     w.indent = 2;
     WriteBody(w, poly, simple);
   } else {
+    if (checkedPath) w.Token(kTokCheckedParts);
     w.Check(ioWriteToken(s, modelfile::kTokModel, 0));
     ioBuffer buffer;
     ioStream* block = OpenBlock(buffer, handler);
@@ -409,22 +433,15 @@ bool WriteModelStream(ioStream* s, Poly& poly, const SimplePoly& simple, const i
       w.failed = w.failed || inner.failed;
       w.cancelled = inner.cancelled;
       w.Check(CloseBlock(s, block, buffer));
+      if (!w.cancelled) w.EndPart();
     } else {
       w.failed = true;
     }
   }
   if (withScene && !w.failed && !w.cancelled) WriteScene(w, poly, handler);
+  if (checkedPath && !w.failed && !w.cancelled) w.Token(kTokEndFile);
   cancelled = w.cancelled;
   return !w.failed && !w.cancelled;
-}
-
-// Ends a BINARY file with its check: the CRC-32 of every byte written so far.
-bool WriteChecksum(ioStream* s, const char* path) {
-  if (!s->mFile || std::fflush(s->mFile) != 0) return false;
-  const long length = std::ftell(s->mFile);
-  uint32_t crc = 0;
-  if (length < 0 || !modelfile::FileChecksum(path, length, crc)) return false;
-  return ioWriteToken(s, modelfile::kTokChecksum, 0) && ioPrintf(s, "%u", unsigned(crc));
 }
 
 }  // namespace detail_ModelFileWrite
@@ -452,8 +469,8 @@ Outcome WriteModelFile(const char* path, int form, Poly& poly) {
     ioStream* s = ioOpenWrite(temporary, kModelFileTypeWord, kModelFileVersionMajor, kModelFileVersionMinor, form,
                               modelfile::TokenName, handler, nullptr);
     if (!s) return false;
-    bool written = d::WriteModelStream(s, poly, *simple, handler, true, cancelled);
-    if (written && form == kModelFileBinary) written = d::WriteChecksum(s, temporary);
+    const bool written =
+        d::WriteModelStream(s, poly, *simple, handler, true, form == kModelFileBinary ? temporary : nullptr, cancelled);
     const bool closed = ioClose(s);
     return closed && written;
   };
@@ -478,7 +495,7 @@ bool WriteModelToMemory(Poly& poly, std::string& data) {
   // read as a cancel.
   ProgressScope progress;
   bool cancelled = false;
-  const bool written = d::WriteModelStream(s, poly, *simple, handler, false, cancelled);
+  const bool written = d::WriteModelStream(s, poly, *simple, handler, false, nullptr, cancelled);
   if (!ioClose(s) || !written) return false;
   data.assign(reinterpret_cast<const char*>(buffer.data), size_t(buffer.length));
   return true;

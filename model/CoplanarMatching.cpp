@@ -344,14 +344,18 @@ void MatchRingOrder(const PolyElement* reference, const std::vector<PolyElement*
     for (size_t p = start; p < end; ++p) {
       const double wanted = IntoStep(MemberAngle(reference, referenceRing[p], referenceTurn), step);
       const bool wantedFacing = Dot(referenceRing[p]->mZAxis, reference->mZAxis) > 0.0;
-      size_t found = end;
-      for (size_t q = p; q < end; ++q) {
-        if ((Dot(ring[q]->mZAxis, face->mZAxis) > 0.0) != wantedFacing) continue;
-        if (SameAngle(IntoStep(MemberAngle(face, ring[q], turn), step), wanted, step)) {
-          found = q;
-          break;
+      auto find = [&](bool byFacing) {
+        for (size_t q = p; q < end; ++q) {
+          if (byFacing && (Dot(ring[q]->mZAxis, face->mZAxis) > 0.0) != wantedFacing) continue;
+          if (SameAngle(IntoStep(MemberAngle(face, ring[q], turn), step), wanted, step)) return q;
         }
-      }
+        return end;
+      };
+      size_t found = find(true);
+      // A face through the centre has no outside: its frame faces the way its corners
+      // wind, which the symmetry carries from ring to ring in some models and not in
+      // others. Where no member faces the way wanted, the angle alone matches it.
+      if (found == end && referenceRing[p]->HasFlag(kElementHemi)) found = find(false);
       if (found == end) {
         ShowInternalError("Can't match coplanar face order");
         continue;

@@ -356,7 +356,10 @@ void GetMemoryDescription(int slot, const SimplePoly* memory, char* buffer, size
   if (nameLength + prefixLength + kClosingRoom < kMenuTextLimit) {
     std::snprintf(buffer, size, "%s%s)", prefix, info.name);
   } else {
-    std::snprintf(buffer, size, "%s%.*s...)", prefix, kMenuTextLimit - (prefixLength + kClosingRoom), info.name);
+    // Cut between letters: half a letter would leave the menu row empty.
+    const size_t keep =
+        Utf8CutLength(info.name, size_t(nameLength), size_t(kMenuTextLimit - (prefixLength + kClosingRoom)));
+    std::snprintf(buffer, size, "%s%.*s...)", prefix, int(keep), info.name);
   }
 }
 

@@ -89,6 +89,9 @@ constexpr int kInfoMarkVertex = 3;
 
 // The radius margin added to a model whose face plane passes through the centre.
 double& GetRadiusMargin();
+// The radius of the sphere that touches every edge, at a length scale of 1; 0 when the
+// edges touch no one sphere (PolyGeometry.cpp).
+double GetMidradius(const Poly* poly);
 constexpr double kDefaultRadiusMargin = 0.375;
 
 // ---- Sub-symmetry option (PolySubSymmetry.cpp) ----

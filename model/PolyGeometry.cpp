@@ -9,6 +9,7 @@
 #include "core/PolygonRing.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
+#include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/FaceOutline.h"
 #include "model/FaceType.h"
@@ -50,6 +51,26 @@ double SquaredDistanceFromLine(const double* p, const double* a, const double* u
 bool SameCorner(const double* a, const double* b) { return NearlyEqual(a, b, kPointTolerance); }
 
 }  // namespace detail_PolyGeometry
+
+double GetMidradius(const Poly* poly) {
+  // Every edge touches the midsphere: the edges' nearest points to the centre lie at
+  // one distance.
+  if (!poly || poly->mNumEdges <= 0) return 0.0;
+  double radius = -1.0;
+  for (int i = 0; i < poly->mNumEdges; ++i) {
+    const Edge* edge = poly->GetEdge(i);
+    if (!edge) return 0.0;
+    double nearest[3];
+    edge->GetNearestPointToCentre(nearest, false);
+    const double distance = std::sqrt(Dot(nearest, nearest));
+    if (radius < 0.0) {
+      radius = distance;
+    } else if (std::fabs(distance - radius) > kPointTolerance) {
+      return 0.0;
+    }
+  }
+  return radius;
+}
 
 double Poly::GetRadius() {
   if (!mBaseBlock->mFirstFaceType) return 1.0;

@@ -223,7 +223,10 @@ std::unique_ptr<SimplePoly> Poly::Subdivide(uint32_t flags, int n, Outcome* outc
 
   if (geodesic) {
     // The lattice is all triangles, so the faces stay flat on the sphere.
-    result->ProjectOntoSphere();
+    if (Outcome projected = result->ProjectOntoSphere(); !projected) {
+      if (outcome) *outcome = std::move(projected);
+      return nullptr;
+    }
     result->SetName(GetPartName(false), "Geodesic ", true);
     if ((mPolyFlags & kPolyFlagConvex) || (!dual && (mPolyFlags & kPolyFlagDensityOne))) result->flags |= kGeodesicFlags;
   } else {

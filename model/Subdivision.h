@@ -23,6 +23,10 @@ class TolerantPointList;
 // Poly::Subdivide takes the flag kSubdivideGeodesic and refuses to make more than
 // kMaxSubdividedFaces faces, as the plain model's subdivision does.
 
+// The most faces a zonohedron may have: past them it is refused before anything is
+// made, as a subdivision is.
+constexpr long long kMaxZonohedronFaces = kMaxSubdividedFaces;
+
 // SimplePoly flags the derived models get.
 constexpr uint32_t kSubdividedFlags = 0x3840;
 constexpr uint32_t kGeodesicFlags = 0x3000;
@@ -53,8 +57,9 @@ struct ZoneVector {
   double mAngle = 0.0;
 };
 
-// The zonohedron whose zones are the list's vectors (at their full lengths); none
-// when cancelled or refused (fewer than three zones, or all in one plane).
+// The zonohedron whose zones are the list's vectors (at their full lengths; vectors
+// along one line add up to one zone); none when cancelled or refused (fewer than three
+// zones, all in one plane, or more than kMaxZonohedronFaces faces).
 // Null when refused, cancelled or failed, as *outcome (when given) says.
 std::unique_ptr<SimplePoly> CreateZonohedron(Poly* poly, const TolerantPointList& list, Outcome* outcome = nullptr);
 

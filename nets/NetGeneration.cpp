@@ -577,6 +577,10 @@ void Model3D::MakeNets() {
     bool& mFlag;
   } making(mMakingNets);
   ClearNets(true);
+  // A cancel puts back the edgelets' marks as they were before (the user's cuts and tab
+  // kinds among them), and no tab is left without its net.
+  std::vector<uint32_t> marks;
+  detail_NetGeneration::ForEachEdge(this, [&marks](Edge3D* e) { marks.push_back(e->flags); });
   mFlags |= kModelHasNets;
   mNetsCancelled = false;
   ProgressScope progress;
@@ -585,6 +589,11 @@ void Model3D::MakeNets() {
   if (!generator.GenerateAllNets() || !generator.FinishNets() || !ProgressTick()) {
     // Stopped by the user: no half-made nets are left.
     ClearNets(true);
+    size_t k = 0;
+    detail_NetGeneration::ForEachEdge(this, [&](Edge3D* e) {
+      if (k < marks.size()) e->flags = marks[k++];
+      e->tab.reset();
+    });
     mFlags &= ~kModelHasNets;
     mNetsCancelled = true;
     return;

@@ -1,6 +1,7 @@
 // Drawing of a model's elements: corner points, edge lines, numbers and frames, the
 // user's labels, and the vertex-figure pane.
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
@@ -98,11 +99,11 @@ void GetLabelAxes(uint32_t mode, const double* normal, const double* firstAxis, 
 // Draws a label's mark-up at the position in the element's frame, at the size the
 // label settings give.
 void DrawElementText(const char* text, const double* at, double size, const double* normal, const double* firstAxis,
-                     uint32_t mode, double fitRadius) {
+                     uint32_t mode, double fitRadius, double leastHeight) {
   const ModelDrawSettings& settings = GetModelDrawSettings();
   double right[3], up[3];
   GetLabelAxes(mode, normal, firstAxis, right, up);
-  double height = size * settings.labelFontSize;
+  double height = std::max(size * settings.labelFontSize, leastHeight);
   const uint32_t anchor = mode & kTextAnchorMask;
   if (fitRadius > 0.0 && (anchor == kTextAnchorCentre || anchor == kTextAnchorCentreFacing)) {
     // A centred box lies within the radius when its half diagonal does.
@@ -264,7 +265,7 @@ uint32_t& LabelTextModeOf(const PolyElement* element) {
 }
 
 void DrawLabel(const PolyElement* element, const double* position, const double* firstAxis, const double* normal,
-               double fitRadius) {
+               double fitRadius, double leastHeight) {
   using namespace detail_ElementDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view) return;
@@ -282,7 +283,7 @@ void DrawLabel(const PolyElement* element, const double* position, const double*
     const double lift = VertexSphereRadius(element);
     for (int k = 0; k < 3; ++k) at[k] += lift * normal[k];
   }
-  DrawElementText(text.Get(), at, size, normal, firstAxis, mode, fitRadius);
+  DrawElementText(text.Get(), at, size, normal, firstAxis, mode, fitRadius, leastHeight);
 }
 
 void DrawNumbers(ElementList* list, double scale, double push) {
@@ -333,7 +334,7 @@ void DrawAllLabels(ElementList* list, Poly* poly, double scale, double push) {
       const double push3 = push == 1.0 || e->HasFlag(kElementHemi) ? 0.0 : (push - 1.0) * e->mCentre[k];
       at[k] = (e->mDualVert[k] + push3) * scale + lift * normal[k];
     }
-    DrawElementText(text.Get(), at, size, normal, e->mXAxis, settings.labelTextMode, 0.0);
+    DrawElementText(text.Get(), at, size, normal, e->mXAxis, settings.labelTextMode, 0.0, 0.0);
   }
   CheckGLError("ElementList::DrawAllLabels");
 }

@@ -19,10 +19,11 @@ void DrawNumber(const PolyElement* element, double scale, double push);
 // DrawLabel at (centroid + (push - 1) frame origin) x scale when a text is shown.
 void DrawTextIfShown(const PolyElement* element, double scale, double push);
 // The element's numbers and labels (and those of its concentric coplanar members)
-// as a text facing along the first axis and the normal. A fit radius above 0 shrinks
-// a text centred on its point until it lies within that distance of it.
+// as a text facing along the first axis and the normal, at least leastHeight high. A
+// fit radius above 0 then shrinks a text centred on its point until it lies within
+// that distance of it.
 void DrawLabel(const PolyElement* element, const double* position, const double* firstAxis, const double* normal,
-               double fitRadius = 0.0);
+               double fitRadius = 0.0, double leastHeight = 0.0);
 // The text mode word the element's label is drawn with: faces have their own.
 uint32_t& LabelTextModeOf(const PolyElement* element);
 // A point at (corner + offset) x scale for each corner that is present, finite and

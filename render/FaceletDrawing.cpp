@@ -97,6 +97,25 @@ class LineState {
   float mSize = 1.0f;
 };
 
+// The distance from a point of the flat facelet to the nearest line of its sides: the
+// room a text centred there has.
+double FlatRoom(const Face3D* facelet, const double* point) {
+  double nearest = -1.0;
+  const int count = facelet->GetNumEdges();
+  for (int i = 0; i < count; ++i) {
+    const Edge3D* e = &facelet->mEdges[i];
+    const Edge3D* next = e->GetNextInLoop();
+    if (!next) continue;
+    const double side[2] = {next->unfolded[0] - e->unfolded[0], next->unfolded[1] - e->unfolded[1]};
+    const double length = std::hypot(side[0], side[1]);
+    if (length < kPointTolerance) continue;
+    const double distance =
+        std::fabs(side[0] * (point[1] - e->unfolded[1]) - side[1] * (point[0] - e->unfolded[0])) / length;
+    if (nearest < 0.0 || distance < nearest) nearest = distance;
+  }
+  return std::max(nearest, 0.0);
+}
+
 }  // namespace detail_FaceletDrawing
 
 // ---- Helpers shared with the model and net drawing -----------------------------------------
@@ -245,14 +264,21 @@ void Draw(Face3D* facelet, int mode, const double* offset, double scale, const F
   // 8. The transparency of entry.
   if (view->GetTransparencyMode() != transparencyBefore) view->SetTransparencyMode(transparencyBefore);
   if (suspended) view->ResumeRainbowLights(true);
-  // 9. The source face's label.
+  // 9. The source face's label. In the flat net it stands at least as high as the
+  // pane's own texts, as far as the facelet has room for it.
   if (facelet->mSourceFace && facelet->mSourceFace->IsTextShown()) {
     double centre[3], direction[3], up[3];
     facelet->GetCentreFrame(mode, centre, direction, up, offset, scale);
     uint32_t& textMode = LabelTextModeOf(facelet->mSourceFace);
     const uint32_t before = textMode;
-    if (mode == kFaceletDrawFlat) textMode = (textMode | kLabelLieFlat) & ~kLabelFacingBits;
-    DrawLabel(facelet->mSourceFace, centre, direction, up);
+    double room = 0.0, least = 0.0;
+    if (mode == kFaceletDrawFlat) {
+      textMode = (textMode | kLabelLieFlat) & ~kLabelFacingBits;
+      room = FlatRoom(facelet, centre);
+      const double pixelsPerUnit = view->UnitsToPixelsX(1.0);
+      if (pixelsPerUnit > 0.0) least = view->GetLineHeight() / pixelsPerUnit;
+    }
+    DrawLabel(facelet->mSourceFace, centre, direction, up, room, least);
     textMode = before;
   }
   // 10.
@@ -630,15 +656,8 @@ void DrawSphereSections(Face3D* facelet, bool folded, void* page, bool printing)
         std::swap(triangle[2], triangle[4]);
         std::swap(triangle[3], triangle[5]);
       }
-      if (IsPointInTriangle2D(centre, triangle) && settings.fullCircles) {
-        if (printPage) {
-          const double east[2] = {r, 0.0};
-          PrintPlacedArc(printPage->GetDC(), place, centre, units.ModelToTwipsRounded(r), east, east);
-        } else {
-          DrawPlacedArc(place, centre, r, 0.0, 2.0 * kPi);
-        }
-        continue;
-      }
+      // Only what lies inside the triangle: a circle wholly inside it comes back as one
+      // arc that ends where it starts, drawn whole.
       double starts[6], ends[6];
       const int arcs = IntersectCircleTriangle2D(centre, r, triangle, starts, ends);
       for (int k = 0; k < arcs; ++k) {

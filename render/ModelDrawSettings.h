@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "render/GLText.h"
+
 namespace corvia {
 
 class Poly;
@@ -43,8 +45,10 @@ struct ModelDrawSettings {
   double labelFontSize = 0.05;
   // The text mode word of labels (DrawGLText's modes): the placement in the low four
   // bits (3: facing the viewer, moved towards it by half the edge or the element's
-  // radius), and the turns that keep it readable.
-  uint32_t labelTextMode = 0;
+  // radius), and the turns that keep it readable: an edge's or vertex's text stands
+  // across the surface, so it turns to face the eye rather than read mirrored from the
+  // side it faces away from.
+  uint32_t labelTextMode = kTextFaceEye;
   // The text mode word of face labels: lying flat on the face and centred on it (1),
   // turned half round when it would read upside down (0x200), so that a face's text
   // reads from outside as it does in the face's net.

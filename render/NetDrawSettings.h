@@ -56,8 +56,6 @@ struct NetDrawSettings {
   float netLineWidthFactor = 1.0f;
   // ---- Reference spheres ----
   bool showSphereSections = false;
-  // A circle lying wholly inside a facelet is drawn whole.
-  bool fullCircles = true;
   // Radii in the current distance unit (the Spheres dialog's list).
   std::vector<double> referenceSpheres;
   // ---- Stellation lines on the facelets ----

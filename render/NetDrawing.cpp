@@ -43,6 +43,8 @@ constexpr int kMaxChainSteps = 1 << 22;
 constexpr double kLeastCornerAngle = 0.001;
 constexpr double kGreatestCornerAngle = 3.1315926535897933;
 constexpr const char* kDegreeSign = "\xC2\xB0";
+// Pixels between an edge line and the text written beside it.
+constexpr double kEdgeTextGap = 2.0;
 
 template <typename Visit>
 void ForEachFacelet(const Net* net, Visit visit) {
@@ -90,6 +92,31 @@ void DrawFlatEdges(const Net* net, OpenGLView* view, float baseWidth) {
   });
   if (picking) view->ClearGLSelectionItem();
   view->SetLineStipple(0);
+}
+
+// Where an edge's text stands: beside the middle of its segment on the facelet's
+// side, just far enough that the edge line passes clear of the text.
+void EdgeTextPlace(OpenGLView* view, Face3D* facelet, const Edge3D* e, const Edge3D* next, const char* text,
+                   double* at) {
+  at[0] = 0.5 * (e->unfolded[0] + next->unfolded[0]);
+  at[1] = 0.5 * (e->unfolded[1] + next->unfolded[1]);
+  const double side[2] = {next->unfolded[0] - e->unfolded[0], next->unfolded[1] - e->unfolded[1]};
+  const double length = std::hypot(side[0], side[1]);
+  const double pixelsPerUnit = view->UnitsToPixelsX(1.0);
+  if (length < kPointTolerance || pixelsPerUnit <= 0.0) return;
+  double across[2] = {-side[1] / length, side[0] / length};
+  double centre[3], direction[3], normal[3];
+  facelet->GetCentreFrame(kFaceletDrawFlat, centre, direction, normal, nullptr, 1.0);
+  if (across[0] * (centre[0] - at[0]) + across[1] * (centre[1] - at[1]) < 0.0) {
+    across[0] = -across[0];
+    across[1] = -across[1];
+  }
+  int width = 0, height = 0;
+  view->MeasureText(text, width, height);
+  // Half the text's box measured across the edge, and a gap of two pixels.
+  const double pixels = 0.5 * (width * std::fabs(across[0]) + height * std::fabs(across[1])) + kEdgeTextGap;
+  at[0] += across[0] * pixels / pixelsPerUnit;
+  at[1] += across[1] * pixels / pixelsPerUnit;
 }
 
 // The inside angle at each corner, written on its bisector.
@@ -174,9 +201,9 @@ void DrawUnfolded(Net* net) {
           const Edge3D* e = &f->mEdges[i];
           const Edge3D* next = e->GetNextInLoop();
           if (!next || !e->GetEdgeDataText(text, sizeof text)) continue;
-          const double middle[2] = {0.5 * (e->unfolded[0] + next->unfolded[0]),
-                                    0.5 * (e->unfolded[1] + next->unfolded[1])};
-          view->DrawText2Dv(text, middle, true);
+          double at[2];
+          EdgeTextPlace(view, f, e, next, text, at);
+          view->DrawText2Dv(text, at, true);
         }
       });
     }

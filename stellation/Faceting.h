@@ -166,7 +166,8 @@ struct FacetingCriteria {
 // The settings and the counts of the faceting (null: none counted).
 FacetingCriteria GetFacetingCriteria(const Faceting* faceting);
 // Restores read settings: criteria, limits and options (without a reset), then resets
-// the faceting (when given) to the stored counts and starts it from the drawn facets.
+// the faceting (when given) to the stored counts. It searches nothing: the next browse
+// step starts the faceting from the drawn facets.
 void RestoreFacetingCriteria(const FacetingCriteria& stored, Faceting* faceting);
 
 // ---- Elements ------------------------------------------------------------------------------

@@ -300,12 +300,13 @@ void RestoreFacetingCriteria(const FacetingCriteria& stored, Faceting* faceting)
       (stored.partialFacetingOK ? kFacetingAcceptPartial : 0) | (stored.spikyFaceting ? kFacetingOnlySpiky : 0), true);
   if (!faceting) return;
   faceting->Reset(true, false);
-  // Without drawn facets there is nothing to start from: the search starts afresh at the
-  // next step, so that the first faceting is not passed over unseen.
+  // No search starts here: settings read from a file may ask for facetings that no
+  // search finds before it has tried them all. The next browse step starts it, from
+  // the drawn facets where there are any, under the progress window. The faceting
+  // of drawn facets is prepared now, since preparing clears the counts.
   const Poly* poly = faceting->GetModel();
-  if (poly && poly->mDrawnPolygons && poly->mDrawnPolygons->ring) faceting->StartFromDrawnFaces();
-  // The counts go in last: preparing the faceting to start from the drawn facets clears
-  // them, and an interrupted enumeration must resume from them.
+  if (poly && poly->mDrawnPolygons && poly->mDrawnPolygons->ring) (void)faceting->Prepare();
+  // The counts go in last, so that an interrupted enumeration resumes from them.
   faceting->mNumFound = stored.totalNum;
   faceting->mNumChirals = stored.numChirals;
   faceting->mNumCompounds = stored.numCompounds;

@@ -173,6 +173,9 @@ Outcome Stellate(Poly* poly, FaceTypeBlock* block, bool /*flag*/) {
   if (!block || block->mState >= kBlockStellated || block->mStellationRefused) return Outcome::Done();
   if (poly->IsTransitionRunning() && !poly->mTransitionDirection) return Outcome::Done();
   if (!block->mFirstFaceType || StellationBusy) return Outcome::Done();
+  // The block's facet model is in use while its nets are made (a pane painted from their
+  // progress window asks for the set-up), and the set-up frees it: it comes after them.
+  if (const Model3D* model = block->GetExistingModel3D(); model && model->IsMakingNets()) return Outcome::Done();
   // A drawing never waits on a long set-up (nor asks about one): it is made when the
   // program is next idle.
   if (IsDrawingContextHeld() && DeferStellation(block)) return Outcome::Done();
@@ -231,10 +234,12 @@ Outcome Stellate(Poly* poly, FaceTypeBlock* block, bool /*flag*/) {
   if (!ok) {
     block->Clear(false);
     // A refusal comes back with its reason; a cancel needs no word, nor a stop already
-    // told; any other stop leaves the user without stellations and nets, and is said so.
+    // told; any other stop (an internal error among them) leaves the user without
+    // stellations and nets, and is said so.
+    const bool cancelled = GetProgressCancelCount() != cancels && !WasProgressEndedByInternalError();
     if (why.told()) {
       outcome = why;
-    } else if (GetProgressCancelCount() == cancels && GetToldMessageCount() == told) {
+    } else if (!cancelled && GetToldMessageCount() == told) {
       outcome = Outcome::Refused(kStellationFailed);
     }
   }
@@ -315,11 +320,9 @@ void MarkRing(StellationPoint* point) {
 
 }  // namespace detail_Stellate
 
-Outcome MarkAllUsedSegVerts(FaceTypeBlock* block) {
+void MarkAllUsedSegVerts(FaceTypeBlock* block) {
   using namespace detail_Stellate;
-  if (!block || block->mUsedSegVerts >= 0) return Outcome::Done();
-  Outcome outcome;
-  if (block->mOwner) outcome = Stellate(block->mOwner, block, false);
+  if (!block || block->mUsedSegVerts >= 0) return;
   for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
     if (type->mCoplanarMaster) continue;
     for (StellationPoint* p = type->mInnerPoints; p; p = p->mNext) p->mFlags &= ~(kPointUsed | kPointCounted);
@@ -335,7 +338,7 @@ Outcome MarkAllUsedSegVerts(FaceTypeBlock* block) {
   }
   if (!block->mFirstFaceType || !block->IsStellated()) {
     block->mUsedSegVerts = 0;
-    return outcome;
+    return;
   }
   int count = 0;
   bool reported = false;
@@ -383,7 +386,6 @@ Outcome MarkAllUsedSegVerts(FaceTypeBlock* block) {
     }
   }
   block->mUsedSegVerts = count;
-  return outcome;
 }
 
 // ---- The facelet model ----------------------------------------------------------------------------------

@@ -275,10 +275,10 @@ struct StellationDiagramPools : ModelPart {
 // the type's diagram is built.
 StellationDiagramPools& StellationPoolsOf(FaceType* type);
 
-// Stellates the block if needed and marks, once, the diagram edges and points used by
-// the current stellation; stores the number of its vertices in the block. The outcome is
-// the set-up's (Stellate).
-Outcome MarkAllUsedSegVerts(FaceTypeBlock* block);
+// Marks, once, the diagram edges and points used by the current stellation and stores
+// the number of its vertices in the block; a block not stellated counts none. Its
+// callers stellate the block first (Stellate) and tell what that set-up gave.
+void MarkAllUsedSegVerts(FaceTypeBlock* block);
 
 // Segments of one diagram found by their centroid, for the rotated and mirrored images
 // of segments: the nearest centroid within the mirror tolerance, grown with the

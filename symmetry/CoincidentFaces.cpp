@@ -193,10 +193,11 @@ bool RemoveCoincidentFaces(SimplePoly& poly, int mode, bool ask, uint32_t remova
         poly.flags &= ~kSimpleSortedFaceLists;
         matched = true;
       }
-      if (!keepOne) poly.FaceAt(fa).flags |= removalFlag;
+      const bool keepA = keepOne || (mode == kCoincidentByFacing && pairing.forwards);
+      if (!keepA) poly.FaceAt(fa).flags |= removalFlag;
       poly.FaceAt(fb).flags |= removalFlag;
       MergeSurroundingVerts(poly, fa, fb, pairing, removalFlag);
-      if (!keepOne) break;
+      if (!keepA) break;
     }
   }
   if (matched) FlagUnusedVerts(poly, removalFlag);

@@ -13,7 +13,10 @@ class SimplePoly;
 // Modes of RemoveCoincidentFaces.
 constexpr int kCoincidentInPairs = 0;     // both faces of a coincident pair go
 constexpr int kCoincidentKeepOne = 1;     // all but one face of each coincident set go
-
+// Faces that meet back to back (wound against each other, as where two solids touch)
+// go in pairs; a face repeated the same way round (the same side of two copies of a
+// solid) is kept once.
+constexpr int kCoincidentByFacing = 2;
 
 // Flags the coincident faces of the whole model with removalFlag (kSimpleTemp to
 // remove them; another bit only marks them) and merges the vertices round each

@@ -354,7 +354,10 @@ std::unique_ptr<SimplePoly> Subdivide(const SimplePoly& poly, uint32_t options, 
     if (marked) out->flags |= kSubdividedCategoryFlags;
   } else {
     // Every face is a triangle, and a triangle stays flat.
-    out->ProjectOntoSphere();
+    if (Outcome projected = out->ProjectOntoSphere(); !projected) {
+      if (outcome) *outcome = std::move(projected);
+      return nullptr;
+    }
     out->SetName(poly.name.c_str(), "Geodesic ");
     if (marked) out->flags |= kGeodesicCategoryFlags;
   }

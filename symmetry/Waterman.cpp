@@ -69,13 +69,16 @@ std::unique_ptr<SimplePoly> CreateWatermanPoly(int latticeType, int root) {
   int count = 0;
   ForEachLatticePoint(latticeType, radius2, [&count](int, int, int) { ++count; });
   auto lattice = std::make_unique<SimplePoly>(count, 0);
-  lattice->scale = 1.0;
   int next = 0;
   ForEachLatticePoint(latticeType, radius2, [&](int x, int y, int z) {
     const double p[3] = {static_cast<double>(x), static_cast<double>(y), static_cast<double>(z)};
     lattice->VertAt(next++).SetPos(p);
   });
-  return CreateConvexHull(*lattice, 0);
+  std::unique_ptr<SimplePoly> hull = CreateConvexHull(*lattice, 0);
+  // A new model, not one made from the shown model: it takes the user's size on
+  // paper, as a library model does, rather than lengths in lattice steps.
+  if (hull) hull->flags &= ~kSimpleKeepLengthUnits;
+  return hull;
 }
 
 Outcome SimplePoly::ProjectOntoSphere() {

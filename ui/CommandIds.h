@@ -101,6 +101,7 @@ constexpr int kCmdRetrieveFromMemory = 33647;
 constexpr int kCmdSwapWithMemory = 33648;
 constexpr int kCmdAddFromMemory = 33649;
 constexpr int kCmdBlendWithMemory = 33650;
+constexpr int kCmdDeleteOnePartOfCompound = 33126;
 
 // ---- The scale commands of the active pane (reached from the information tree) ----
 constexpr int kCmdScaleMidradius = 33630;

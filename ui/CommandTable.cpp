@@ -129,7 +129,7 @@ std::vector<CommandInfo> MakeTable() {
       {33008, "&Poly > Augment Polyhedron...", "", "augment", 0},
       {33151, "&Poly > Put Models on Faces/Vertices...", "", "putmodels", 0},
       {33152, "&Poly > Create X x Y x Z Block...", "", "block", 0},
-      {33126, "&Poly > Delete One Part of Compound", "", "deletepart", 0},
+      {kCmdDeleteOnePartOfCompound, "&Poly > Delete One Part of Compound", "", "deletepart", 0},
       {kCmdSubdivideFaces, "&Poly > Subdivide Faces...", "", "", 0},
       {kCmdGeodesicSphere, "&Poly > Create Geodesic Sphere...", "", "", 0},
       {kCmdCreateTorus, "&Poly > Create Torus...", "", "", 0},

@@ -21,6 +21,7 @@
 #include "ui/CommandIds.h"
 #include "ui/CommandTable.h"
 #include "ui/NewFrame.h"
+#include "ui/PopupMenus.h"
 #include "ui/SettingsKeys.h"
 
 namespace corvia {
@@ -275,7 +276,7 @@ void InfoTree::OnRightDown(wxMouseEvent& event) {
       added->Enable(edit != 0 && IsCommandAvailable(edit));
     }
   }
-  PopupMenu(&menu, event.GetPosition());
+  ShowPopupMenu(this, menu, event.GetPosition());
 }
 
 void InfoTree::OnItemMenu(wxTreeEvent& event) {

@@ -1,5 +1,6 @@
 #include "ui/InfoContents.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -152,21 +153,33 @@ bool IsOrientable(const Poly* poly) {
   return true;
 }
 
-// A model from a vertex configuration; uniform when it has a single kind of vertex.
+const LibraryEntry* EntryOf(const Poly* poly) {
+  return GetPolyLibraryEntry(poly);
+}
+// A model from a vertex configuration, or one that a uniform record of the library
+// names, however it was made; uniform when it has a single kind of vertex.
 bool IsUniformModel(const Poly* poly) {
-  return poly->mTemplate != nullptr;
+  if (poly->mTemplate) return true;
+  const LibraryEntry* entry = EntryOf(poly);
+  return entry && entry->mCategory >= kCategoryPlatonic && entry->mCategory <= kCategoryDegenerates;
 }
 bool HasUniformFlag(const Poly* poly) {
   return poly->IsUniform();
-}
-const LibraryEntry* EntryOf(const Poly* poly) {
-  return GetPolyLibraryEntry(poly);
 }
 
 // The template's radii in the model's size (its radius is the model's, 1).
 double TemplateRatio(const Poly* poly, double value) {
   const PolyTemplate* t = poly->mTemplate;
   return t && t->mRadius > 0.0 ? value / t->mRadius : value;
+}
+
+// The midradius of a uniform model of radius 1: its template's, else that of its edges.
+double UniformMidRadius(const Poly* poly) {
+  if (poly->mTemplate) return TemplateRatio(poly, poly->mTemplate->mMidRadius);
+  double radius = 0.0;
+  for (const PolyElement* v = poly->mVertices.mHead; v; v = v->mNext)
+    radius = std::max(radius, std::sqrt(Dot(v->mDualVert, v->mDualVert)));
+  return radius > 0.0 ? GetMidradius(poly) / radius : 0.0;
 }
 
 std::string AngleText(double radians) {
@@ -504,8 +517,7 @@ void AddBaseBranch(InfoSink& sink, Poly* poly) {
   sink.AddItem(kInfoGenus, base, FormatInfoText("Genus: %d", poly->GetGenus()));
   sink.AddItem(kInfoDensity, base, FormatInfoText("Density: %g", poly->mModelDensity));
   if (IsUniformModel(poly))
-    sink.AddItem(kInfoBaseMidRadius, base,
-                 FormatInfoText("Midradius: %g", TemplateRatio(poly, poly->mTemplate->mMidRadius) * scale));
+    sink.AddItem(kInfoBaseMidRadius, base, FormatInfoText("Midradius: %g", UniformMidRadius(poly) * scale));
   sink.AddItem(kInfoBaseRadius, base, FormatInfoText("Radius: %g", scale));
   sink.AddItem(kInfoSurfaceArea, base, FormatInfoText("Surface area: %s", FormatInfoArea(poly->mSurfaceArea).c_str()));
   sink.AddItem(kInfoVolume, base,
@@ -558,11 +570,9 @@ void AddDualBranch(InfoSink& sink, Poly* poly) {
     sink.ExpandItem(verts);
   }
   if (IsUniformModel(poly)) {
-    const PolyTemplate* t = poly->mTemplate;
-    sink.AddItem(kInfoDualInRadius, dual,
-                 FormatInfoText("Inradius: %g",
-                                TemplateRatio(poly, TemplateRatio(poly, t->mMidRadius * t->mMidRadius)) * scale));
-    sink.AddItem(kInfoDualMidRadius, dual, FormatInfoText("Midradius: %g", TemplateRatio(poly, t->mMidRadius) * scale));
+    const double mid = UniformMidRadius(poly);
+    sink.AddItem(kInfoDualInRadius, dual, FormatInfoText("Inradius: %g", mid * mid * scale));
+    sink.AddItem(kInfoDualMidRadius, dual, FormatInfoText("Midradius: %g", mid * scale));
   }
   sink.AddItem(kInfoDualRadius, dual,
                poly->mHasCentralFace ? std::string("Radius: Infinite")

@@ -18,6 +18,7 @@
 #include "ui/NewSplitter.h"
 #include "ui/PaneViews.h"
 #include "ui/PaneWindow.h"
+#include "ui/PopupMenus.h"
 #include "ui/SettingsKeys.h"
 #include "ui/Tour.h"
 
@@ -123,6 +124,12 @@ void NewFrame::SetLayout(int index, bool keepRecords) {
 }
 
 void NewFrame::BuildLayout(int index, bool storeOld) {
+  // The old panes go with their windows: an open popup menu closes first, and the
+  // layout follows once its loop has returned.
+  if (ClosePopupMenu()) {
+    CallAfter([this, index, storeOld] { BuildLayout(index, storeOld); });
+    return;
+  }
   ExitFullScreen();
   if (storeOld && !mKeepRecordsOnce) StoreLayoutRatios();
   const int previousActive =
@@ -288,6 +295,14 @@ void NewFrame::OnMenuClose(wxMenuEvent& event) {
 }
 
 void NewFrame::OnClose(wxCloseEvent& event) {
+  // The whole event loop would run on inside an open popup menu, the process with it:
+  // the menu closes, and the close comes again once its loop has returned.
+  if (ClosePopupMenu()) {
+    const bool force = !event.CanVeto();
+    if (!force) event.Veto();
+    CallAfter([this, force] { Close(force); });
+    return;
+  }
   if (mPrintPreview) {
     event.Skip();
     return;

@@ -18,11 +18,13 @@
 #include "model/Poly.h"
 #include "platform/Services.h"
 #include "render/NewView.h"
+#include "render/ViewWindow.h"
 #include "symmetry/SymGroup.h"
 #include "symmetry/SymGroupNames.h"
 #include "symmetry/SymSubgroups.h"
 #include "ui/BarDocument.h"
 #include "ui/CommandTable.h"
+#include "ui/PopupMenus.h"
 #include "ui/Tour.h"
 #include "ui/controls/OwnerDrawCombo.h"
 
@@ -129,6 +131,14 @@ SymGroup* FullGroup(const Poly* poly) {
 // A base of a family's model that the family refuses, told before it is asked for again.
 void TellRefusedBase(const Outcome& refused) { ShowError("%s", refused.text().c_str()); }
 
+// A model opened from the model box hands the keys to the active pane, so that the
+// pane's keys (Ctrl+Left and Ctrl+Right stepping models among them) reach it at once
+// rather than the box's text.
+void GiveKeysToActivePane() {
+  NewView* pane = NewView::GetActiveView();
+  if (ViewWindow* window = pane ? pane->GetWindow() : nullptr) window->TakeKeyboardFocus();
+}
+
 }  // namespace detail_Toolbars
 
 // ---- Keys of the drop-downs ------------------------------------------------------------------
@@ -150,7 +160,7 @@ void ComboKeys::Restore(wxWindow* toolbar) {
 
 void ShowMenuBelowButton(CToolBarEx* toolbar, int command, wxMenu& menu) {
   const wxRect rect = toolbar->GetToolRect(ToWxId(command));
-  toolbar->PopupMenu(&menu, wxPoint(rect.GetLeft(), rect.GetBottom() + 1));
+  ShowPopupMenu(toolbar, menu, wxPoint(rect.GetLeft(), rect.GetBottom() + 1));
 }
 
 bool IsSubSymmetryApplied() {
@@ -435,7 +445,11 @@ void MainToolBar::ChooseModel(int row) {
     std::string name = text;
     CStringReplaceSlashesWithSemicolons(name);
     AddLibraryExtension(name);
-    if (!GetBarDocument().OpenModelFile(mFolder + "/" + name)) UpdateModelCombo();
+    if (GetBarDocument().OpenModelFile(mFolder + "/" + name)) {
+      GiveKeysToActivePane();
+    } else {
+      UpdateModelCombo();
+    }
     return;
   }
   const LibraryEntry* current = CurrentEntry();
@@ -451,15 +465,17 @@ void MainToolBar::ChooseModel(int row) {
   }
   UpdateCategoryCombo();
   UpdateModelCombo();
+  GiveKeysToActivePane();
 }
 
 void MainToolBar::OpenTypedModel(const std::string& text) {
   GetTour().StopTour();
   const char* start = SkipBlanks(text.c_str());
-  if (*start) GetBarDocument().OpenModelByNameOrSymbol(start);
+  const bool opened = *start && GetBarDocument().OpenModelByNameOrSymbol(start);
   // Whatever it was, the boxes show the model that is current now.
   UpdateCategoryCombo();
   UpdateModelCombo();
+  if (opened) detail_Toolbars::GiveKeysToActivePane();
 }
 
 void MainToolBar::OnDropDown(int command) {
@@ -470,7 +486,7 @@ void MainToolBar::OnDropDown(int command) {
   wxMenu menu;
   for (size_t i = 0; i < names.size(); ++i) menu.Append(static_cast<int>(i) + 1, wxString::FromUTF8(names[i]));
   const wxRect rect = GetToolRect(ToWxId(command));
-  const int chosen = GetPopupMenuSelectionFromUser(menu, wxPoint(rect.GetLeft(), rect.GetBottom() + 1));
+  const int chosen = ChoosePopupMenuCommand(this, menu, wxPoint(rect.GetLeft(), rect.GetBottom() + 1));
   if (chosen > 0) UndoSteps(chosen, redo);
 }
 

@@ -14,6 +14,7 @@
 #include "render/NewView.h"
 #include "ui/CommandTable.h"
 #include "ui/MainFrame.h"
+#include "ui/PopupMenus.h"
 #include "ui/Tour.h"
 #include "ui/TransitionsDlg.h"
 
@@ -310,7 +311,7 @@ void CTourBar::ShowContextMenu(const wxPoint& bodyPoint, bool shift, bool ctrl) 
   menu.Append(ToWxId(kCmdExportVideo), "Export Video...")->Enable(IsCommandAvailable(kCmdExportVideo));
   menu.AppendSeparator();
   menu.Append(ToWxId(kCmdTourRemove), "Delete");
-  mList->GetBody()->PopupMenu(&menu, bodyPoint);
+  ShowPopupMenu(mList->GetBody(), menu, bodyPoint);
 }
 
 void CTourBar::OnUpdateMenuCommand(wxUpdateUIEvent& event) {

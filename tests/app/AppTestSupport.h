@@ -39,7 +39,7 @@ inline void StellateCurrentBase(int shells) {
   Poly* poly = GetCurrentPoly();
   ASSERT_NE(poly, nullptr);
   FaceTypeBlock* block = poly->mBaseBlock.get();
-  Stellate(poly, block, false);
+  ASSERT_TRUE(Stellate(poly, block, false).done());
   ASSERT_TRUE(block->IsStellated());
   for (StellationCell* c = block->mFirstCell; c && c != block->GetOuterCell(); c = c->mNext) {
     StellationCell::SetIncluded(c, c->mType->mIndex < shells);

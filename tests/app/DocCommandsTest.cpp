@@ -113,7 +113,7 @@ TEST_F(DocCommandsTest, EveryCommandRunsOnAStellation) {
   AddPane(kViewStellationDiagram);
   AddPane(kViewFoldingNet);
   FaceTypeBlock* block = P()->GetShownBlock();
-  Stellate(P(), block, true);
+  ASSERT_TRUE(Stellate(P(), block, true).done());
   ASSERT_TRUE(block->IsStellated());
   block->IncludeAllCells(false);
   ASSERT_GT(block->GetNumIncludedCells(), 1);

@@ -3,21 +3,29 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "app/DocCommands.h"
+#include "app/ModelUndo.h"
+#include "app/UndoList.h"
 #include "app/PolyView.h"
 #include "app/Settings.h"
 #include "core/Globals.h"
+#include "core/Units.h"
 #include "core/VectorMath.h"
 #include "model/ColorSchemes.h"
 #include "model/CrossSection.h"
 #include "model/Edge.h"
 #include "model/ElementLabels.h"
+#include "dialogs/ModelDialogs.h"
+#include "platform/Services.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
+#include "model/PolyElement.h"
 #include "render/DisplaySettings.h"
 #include "render/ModelDrawSettings.h"
 #include "stellation/Faceting.h"
@@ -99,6 +107,47 @@ TEST_F(MenuCommandsTest, SubdividedFacesAndGeodesicSpheresOfTheIcosahedron) {
   ASSERT_TRUE(RunDocCommand(kCmdSubdivideFaces));
   EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, faces);
   EXPECT_EQ(Platform().messages.CountTitled("Error"), 1);
+  Platform().messages.Clear();
+}
+
+// The dual of the subdivided icosahedron has a face round each new corner whose six
+// corners lie on two points, those of the flat pairs of triangles there. An internal
+// error met while the compound with it is built ends the command: told once (not once
+// per face type), the model and the undo list as they were.
+TEST_F(MenuCommandsTest, AnInternalErrorEndsTheCommandWithTheModelAsItWas) {
+  Platform().messages.QueueText("2");
+  ASSERT_TRUE(RunDocCommand(kCmdSubdivideFaces));
+  const Poly* subdivided = GetCurrentPoly();
+  SetTransitionsEnabled(true);
+  corvia::testing::ExpectInternalErrors();
+  Platform().messages.Clear();
+  const auto& undo = Platform().undo;
+  const size_t steps = undo.mCalls.size();
+  const int discards = undo.mDiscards;
+  ASSERT_TRUE(RunDocCommand(kCmdAddBaseAndDual));
+  const int told = Platform().messages.CountTitled("Internal Error");
+  EXPECT_LE(told, 1);
+  if (told > 0) {
+    EXPECT_EQ(GetCurrentPoly(), subdivided);
+    EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 80);
+    EXPECT_EQ(undo.mCalls.size() - steps, static_cast<size_t>(undo.mDiscards - discards));
+  }
+  Platform().messages.Clear();
+}
+
+// The icosahedron is its own mirror image: Add Mirror Image says so and leaves the
+// model, with no question about coincident faces and no undo step.
+TEST_F(MenuCommandsTest, AddMirrorImageOfAModelThatIsItsOwnMirrorImage) {
+  const Poly* shown = GetCurrentPoly();
+  const size_t steps = Platform().undo.mCalls.size();
+  Platform().messages.Clear();
+  ASSERT_TRUE(RunDocCommand(kCmdAddMirrorImage));
+  ASSERT_EQ(Platform().messages.Boxes().size(), 1u);
+  EXPECT_EQ(Platform().messages.Boxes()[0].title, "Information");
+  EXPECT_EQ(Platform().messages.Boxes()[0].text.rfind("This model is its own mirror image", 0), 0u);
+  EXPECT_EQ(GetCurrentPoly(), shown);
+  EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 20);
+  EXPECT_EQ(Platform().undo.mCalls.size(), steps);
   Platform().messages.Clear();
 }
 
@@ -192,6 +241,37 @@ TEST_F(MenuCommandsTest, DisplayImageSectionAndOptionSwitches) {
   EXPECT_NE(AutoFrameStellation, mOptions.autoFrame);
 }
 
+// The sphere that Show Intersections with Spheres offers, the midsphere, cuts every face
+// of the icosahedron in the circle inscribed in it (the sphere through the vertices
+// would touch each face at its corners only), whatever the length scale.
+TEST_F(MenuCommandsTest, TheOfferedSphereLeavesACircleInsideEveryFace) {
+  GetUnitSettings().SetLengthScale(3.0, false);
+  ASSERT_TRUE(RunDocCommand(kCmdShowSphereIntersections));
+  ASSERT_FALSE(Platform().messages.TextStarts().empty());
+  const double offered = std::atof(Platform().messages.TextStarts().back().c_str());
+  const double radius = offered / GetUnitSettings().mLengthScale;
+  for (PolyElement* face = GetCurrentPoly()->mFaces.mHead; face; face = face->mNext) {
+    const double d = VectorLength(face->mCentre);
+    ASSERT_LT(d, radius);
+    const double circle = std::sqrt(radius * radius - d * d);
+    double nearest = 1e300, farthest = 0.0;
+    for (int i = 0; i < face->mNumSides; ++i) {
+      const double* a = face->mNeighbours[i]->mDualVert;
+      const double* b = face->mNeighbours[(i + 1) % face->mNumSides]->mDualVert;
+      double corner[3], side[3], toCentre[3], cross[3];
+      Subtract(corner, a, face->mCentre);
+      farthest = std::max(farthest, VectorLength(corner));
+      Subtract(side, b, a);
+      Subtract(toCentre, face->mCentre, a);
+      Cross(cross, side, toCentre);
+      nearest = std::min(nearest, VectorLength(cross) / VectorLength(side));
+    }
+    // The midsphere's circle is the one inscribed in the face, up to the digits offered.
+    EXPECT_NEAR(circle, nearest, 1e-4);
+    EXPECT_LT(circle, farthest - 1e-3);
+  }
+}
+
 TEST_F(MenuCommandsTest, VertexAndEdgeOptionsSetSizesColoursAndTheEdgeScheme) {
   // A size that is not more than 0 is refused and asked for again.
   Platform().messages.QueueText("0");
@@ -241,6 +321,39 @@ TEST_F(MenuCommandsTest, CameraCommandsTurnAndResetTheActivePane) {
   EXPECT_EQ(UpdateDocCommand(kCmdOrthogonalView).check, 1);
   ASSERT_TRUE(RunDocCommand(kCmdOrthogonalView));
   EXPECT_FALSE(pane->IsOrthogonal());
+}
+
+// A Waterman polyhedron is a new model like a library model: it takes the user's
+// radius, and leaves it to the models that follow and to the model its undo step
+// brings back.
+TEST_F(MenuCommandsTest, AWatermanPolyhedronChangesNoRadiusOfTheModelsThatFollow) {
+  DocumentUndoModel model;
+  UndoList list(model);
+  platform::ServiceSet services = platform::Services();
+  platform::UndoHooks* previous = services.undo;
+  services.undo = &list;
+  platform::InstallServices(services);
+  UnitSettings& units = GetUnitSettings();
+  units.SetLengthScale(8.0, false);
+  ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
+
+  Platform().dialogs.Queue<CWatermanDialog>([](CWatermanDialog& d) {
+    d.mRoot = 3;
+    d.mLatticeType = 0;
+    return true;
+  });
+  ASSERT_TRUE(RunDocCommand(kCmdCreateWaterman));
+  EXPECT_STREQ(GetCurrentPoly()->mName, "Waterman R3");
+  EXPECT_DOUBLE_EQ(units.mLengthScale, 8.0);
+  ASSERT_TRUE(list.Undo());
+  EXPECT_STREQ(GetCurrentPoly()->mName, "Cube");
+  EXPECT_DOUBLE_EQ(units.mLengthScale, 8.0);
+  ASSERT_TRUE(list.Redo());
+  ASSERT_TRUE(Doc().SetModel(Find("Icosahedron"), false, false));
+  EXPECT_DOUBLE_EQ(units.mLengthScale, 8.0);
+
+  services.undo = previous;
+  platform::InstallServices(services);
 }
 
 }  // namespace test_MenuCommands

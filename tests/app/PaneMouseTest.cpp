@@ -10,6 +10,7 @@
 
 #include "app/PaneModeCommands.h"
 #include "core/FaceImageRef.h"
+#include "core/Folders.h"
 #include "core/Units.h"
 #include "core/VectorMath.h"
 #include "files/ImageFormats.h"
@@ -192,6 +193,20 @@ TEST_F(PaneClickTest, ExportImageWritesThePaneAtItsSize) {
   corvia::testing::Platform().fileDialogs.QueueCancel();
   pane->OnFileExportImage();
   EXPECT_FALSE(std::filesystem::exists(path));
+
+  // The name offered is the model's, dots of its vertex configuration and all, as a
+  // PNG file in the image folder; taken as it stands, it is written.
+  const platform::FileDialogRequest& offered = corvia::testing::Platform().fileDialogs.mRequests.back();
+  EXPECT_EQ(offered.fileName, pane->GetExportModelName() + ".png");
+  const std::string folder = DefaultFolder(DefaultFolderKind::Image).GetPath();
+  EXPECT_EQ(offered.folder, folder);
+  const std::string named = folder + offered.fileName;
+  std::filesystem::remove(named);
+  corvia::testing::Platform().fileDialogs.QueueChoice(named);
+  pane->OnFileExportImage();
+  EXPECT_TRUE(std::filesystem::exists(named));
+  EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Error"), 0);
+  std::filesystem::remove(named);
 }
 
 TEST_F(PaneClickTest, ImageModePlacesAnImageAndAClickPicksTheFace) {

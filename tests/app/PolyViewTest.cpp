@@ -283,7 +283,7 @@ TEST_F(PolyViewTest, EveryViewTypeDrawsItsScene) {
     if (std::string(model) == "stellation") {
       ASSERT_TRUE(Doc().SetModel(Find("Icosahedron"), false, false));
       Poly* poly = GetCurrentPoly();
-      StellateBlock(poly, false, 0);
+      ASSERT_TRUE(StellateBlock(poly, false, 0).done());
       ASSERT_TRUE(poly->mBaseBlock->NextStellation());
       ASSERT_TRUE(poly->mBaseBlock->NextStellation());
     } else {

@@ -111,7 +111,7 @@ TEST_F(UndoDocumentTest, EachStepPutsTheModelBackAndRedoGoesForward) {
   Poly* poly = GetCurrentPoly();
   FaceTypeBlock* block = poly->mBaseBlock.get();
   AddStellationUndo(block);
-  Stellate(poly, block, false);
+  ASSERT_TRUE(Stellate(poly, block, false).done());
   ASSERT_TRUE(block->IsStellated());
   for (StellationCell* c = block->mFirstCell; c && c != block->GetOuterCell(); c = c->mNext)
     StellationCell::SetIncluded(c, c->mType->mIndex < 3);

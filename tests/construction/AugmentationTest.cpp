@@ -752,3 +752,32 @@ TEST(Augmentation, ThePreviewFollowsASubgroup) {
   EXPECT_EQ(augmentation->mView, nullptr);
   EXPECT_FALSE(cube.poly.GetFace(0)->mType->mFlags & corvia::kFaceTypeAugmentTarget);
 }
+
+// Pyramids on the drilled square bicupola's first face type meet at the centre: their
+// triangles blend into quadrilaterals through it, coplanar in pairs of two types.
+// Faces through the centre are told apart in their rings by angle alone.
+TEST(Augmentation, PyramidsInTheDrilledSquareBicupolaMeetAtTheCentre) {
+  corvia::LibraryEntry* entry = corvia::GetLibraryEntry(220);
+  ASSERT_NE(entry, nullptr);
+  ASSERT_STREQ(entry->mName, "Drilled Square Bicupola");
+  std::unique_ptr<corvia::SimplePoly> plain = entry->CreatePoly(false);
+  ASSERT_TRUE(plain);
+  corvia::Poly poly;
+  ASSERT_TRUE(corvia::CreatePoly(*plain, &poly, true, false).done());
+  corvia::testing::Platform().messages.QueueAnswer(corvia::platform::kBoxYes);
+  std::unique_ptr<corvia::SimplePoly> augmented =
+      ta::Augment(poly, poly.mBaseBlock->mFirstFaceType->mFirstFace,
+                  corvia::kAugmentPyramid | corvia::kPyramidEqualEdges | corvia::kAugmentSameType);
+  ASSERT_TRUE(augmented);
+  EXPECT_TRUE(ta::HasBox("Question", "Some coplanar faces share an edge."));
+  corvia::Poly built;
+  ASSERT_TRUE(corvia::CreatePoly(*augmented, &built, true, false).done());
+  EXPECT_EQ(built.mFaces.mCount, 32);
+  int throughCentre = 0;
+  for (const corvia::PolyElement* f = built.mFaces.mHead; f; f = f->mNext) {
+    if (!f->HasFlag(corvia::kElementHemi)) continue;
+    ++throughCentre;
+    EXPECT_EQ(f->CountCoplanar(), 2);
+  }
+  EXPECT_EQ(throughCentre, 8);
+}

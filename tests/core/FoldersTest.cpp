@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "core/Messages.h"
 #include "tests/support/TestSupport.h"
 
 namespace corvia {
@@ -144,6 +145,36 @@ TEST_F(FoldersTest, SaveWithExtensionAndNoFilterOffersThatExtension) {
   std::string typed = "other.txt";
   EXPECT_FALSE(request.onTypeChange(typed, 2));
   EXPECT_EQ(path, (mDocuments / "notes.txt").string()) << "cancel leaves the path as prepared";
+}
+
+// A name typed without one of the filter's extensions takes the chosen filter's, after
+// the dots of its own (a model's vertex configuration); a file of the completed name is
+// not replaced without asking.
+TEST_F(FoldersTest, ASavedNameTakesTheChosenFiltersExtension) {
+  SetImageFormatTest(NoImages);
+  const char* filter = "PNG Files (*.png)|*.png|JPEG Files (*.jpg)|*.jpg;*.jpeg|All Files (*.*)|*.*||";
+  auto save = [&](const std::string& typed, int index, std::string& path) {
+    path = (mDocuments / "start.png").string();
+    Dialogs().QueueChoice((mDocuments / typed).string(), index);
+    return AskFileToSave("Export Image", path, "png", filter, nullptr, nullptr);
+  };
+  std::string path;
+  ASSERT_TRUE(save("Cube (4.4.4), W3, p16", 1, path));
+  EXPECT_EQ(path, (mDocuments / "Cube (4.4.4), W3, p16.png").string());
+  ASSERT_TRUE(save("view", 2, path));
+  EXPECT_EQ(path, (mDocuments / "view.jpg").string());
+  ASSERT_TRUE(save("view.JPEG", 1, path));
+  EXPECT_EQ(path, (mDocuments / "view.JPEG").string()) << "an extension of another of the filter's kinds stays";
+  ASSERT_TRUE(save("view.dat", 3, path));
+  EXPECT_EQ(path, (mDocuments / "view.dat").string()) << "all files: the name stays";
+
+  std::ofstream(mDocuments / "kept.png") << "picture";
+  testing::Platform().messages.QueueAnswer(kBoxNo);
+  EXPECT_FALSE(save("kept", 1, path));
+  EXPECT_EQ(testing::Platform().messages.CountTitled("Question"), 1);
+  testing::Platform().messages.QueueAnswer(kBoxYes);
+  ASSERT_TRUE(save("kept", 1, path));
+  EXPECT_EQ(path, (mDocuments / "kept.png").string());
 }
 
 TEST_F(FoldersTest, DialogKindFollowsPreviewAndImageFormats) {

@@ -70,6 +70,8 @@ TEST(TextList, WhatIsNoListIsRefusedSayingWhy) {
   const Case cases[] = {
       {WriteList(folder / "zero.txt", std::string("a\nb\0c\n", 6)), "Line 2 holds a zero byte"},
       {WriteList(folder / "bom.txt", "\xEF\xBB\xBFone\n"), "plain ASCII"},
+      {WriteList(folder / "latin1.txt", "one\nOct\x97hedron\n"), "Line 2 holds bytes that are no UTF-8 text"},
+      {WriteList(folder / "control.txt", "Te\x03rahedron\n"), "Line 1 holds bytes that are no UTF-8 text, or control"},
       {WriteList(folder / "long.txt", "a\n" + std::string(kTextListMaxLine + 1, 'y') + "\n"),
        "Line 2 is longer than 1024 characters"},
       {(folder / "none.txt").string(), "Couldn't open file '" + (folder / "none.txt").string() + "' for reading"},

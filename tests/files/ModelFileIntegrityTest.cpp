@@ -1,6 +1,8 @@
-// The check of BINARY model files: every single-byte change of a saved file is
+// The checks of BINARY model files: every single-byte change of a saved file is
 // refused with one error naming the file, or opens as the same model with the same
-// scene, never as another; files written before files had the check open as they did.
+// scene, or with the one scene section it damaged left out, never as another; a file
+// cut anywhere is refused; files written before files had checks, or before each part
+// had its own, open as they did.
 
 #include <gtest/gtest.h>
 
@@ -104,12 +106,17 @@ std::string Fingerprint(const corvia::ModelFileContents& c) {
   return out;
 }
 
-// The fingerprint of the file, or the error that refuses it.
-bool Read(const std::string& path, std::string& fingerprint, std::string& error) {
+// The fingerprint of the file, or the error that refuses it; with `warning`, the
+// file's warning, and the fingerprint without the scene.
+bool Read(const std::string& path, std::string& fingerprint, std::string& error, std::string* warning = nullptr,
+          std::string* withoutScene = nullptr) {
   corvia::ModelFileContents contents;
   error.clear();
   if (!corvia::ReadModelFile(path.c_str(), contents, &error, nullptr, false)) return false;
   fingerprint = Fingerprint(contents);
+  if (warning) *warning = contents.warning;
+  contents.scene.clear();
+  if (withoutScene) *withoutScene = Fingerprint(contents);
   return true;
 }
 
@@ -117,12 +124,13 @@ struct Tally {
   int tried = 0;
   int refused = 0;
   int same = 0;
+  int leftOut = 0;  // the same model, its one scene section left out with a warning
   int different = 0;
 };
 
 // Sets each byte of the file in turn to each other value, and reads it.
 void ChangeEveryByte(const std::string& path, const std::string& bytes, const std::string& expected,
-                     const std::string& what, Tally& tally) {
+                     const std::string& withoutScene, const std::string& what, Tally& tally) {
   WriteBytes(path, bytes);
   std::FILE* file = std::fopen(path.c_str(), "r+b");
   ASSERT_NE(file, nullptr);
@@ -136,13 +144,15 @@ void ChangeEveryByte(const std::string& path, const std::string& bytes, const st
         std::fflush(file);
         if (put != value) break;
         ++tally.tried;
-        std::string fingerprint, error;
-        if (!Read(path, fingerprint, error)) {
+        std::string fingerprint, error, warning;
+        if (!Read(path, fingerprint, error, &warning)) {
           ++tally.refused;
           if (error.find(path) == std::string::npos && reported++ < 5)
             ADD_FAILURE() << what << " byte " << at << " = " << value << ": " << error;
         } else if (fingerprint == expected) {
           ++tally.same;
+        } else if (fingerprint == withoutScene && warning.find("' was left out") != std::string::npos) {
+          ++tally.leftOut;
         } else {
           ++tally.different;
           if (reported++ < 5) ADD_FAILURE() << what << ": byte " << at << " = " << value << " opens another model";
@@ -174,34 +184,130 @@ TEST_F(ModelFileIntegrity, EveryChangedByteIsRefusedOrOpensTheSameModel) {
     if (seed.compare(0, 13, "Corvia BINARY") != 0) continue;
     ++files;
     WriteBytes(path, seed);
-    std::string expected, error;
-    ASSERT_TRUE(Read(path, expected, error)) << error;
-    ChangeEveryByte(path, seed, expected, "file " + std::to_string(files), tally);
+    std::string expected, error, withoutScene;
+    ASSERT_TRUE(Read(path, expected, error, nullptr, &withoutScene)) << error;
+    ChangeEveryByte(path, seed, expected, withoutScene, "file " + std::to_string(files), tally);
   }
   ASSERT_EQ(files, 2);
-  std::printf("[ integrity] %d changed files: %d refused, %d opened the same, %d opened different\n", tally.tried,
-              tally.refused, tally.same, tally.different);
+  std::printf(
+      "[ integrity] %d changed files: %d refused, %d opened the same, %d without their scene section, %d "
+      "opened different\n",
+      tally.tried, tally.refused, tally.same, tally.leftOut, tally.different);
   EXPECT_EQ(tally.different, 0);
-  EXPECT_EQ(tally.tried, tally.refused + tally.same);
+  EXPECT_GT(tally.leftOut, 0);
+  EXPECT_EQ(tally.tried, tally.refused + tally.same + tally.leftOut);
 }
 
-// Files written before files had the check: a cube with a face image, an opacity, a
-// label, a drawn facet and a scene section, and a model with faces through its centre.
-// They open to what they held, which is what the same models save to now.
+// A file cut short anywhere, at a boundary between tokens or parts too, is refused:
+// a file must end with its end.
+TEST_F(ModelFileIntegrity, AFileCutAnywhereIsRefused) {
+  const std::string path = (corvia::testing::ScratchDir("integrity-cut") / "cut.corv").string();
+  for (const std::string& seed : {seeds[1], seeds[3]}) {
+    for (size_t length = 0; length < seed.size(); ++length) {
+      WriteBytes(path, seed.substr(0, length));
+      std::string fingerprint, error;
+      ASSERT_FALSE(Read(path, fingerprint, error)) << "cut at " << length << " of " << seed.size();
+      ASSERT_NE(error.find(path), std::string::npos) << error;
+    }
+  }
+}
+
+// Damage inside a scene section of a BINARY file costs that section alone, as in an
+// ASCII file: the model opens with the sections after it and one warning that names
+// it. Damage in the model refuses the file.
+TEST_F(ModelFileIntegrity, DamageInsideASceneSectionCostsOnlyThatSection) {
+  LibraryModel cube;
+  ASSERT_TRUE(cube.Build(kCube));
+  const std::filesystem::path folder = corvia::testing::ScratchDir("integrity-scene");
+  TestSection after("After");
+  after.mNumber = 5;
+  Installed one(&section);
+  Installed two(&after);
+  for (int form : {corvia::kModelFileAscii, corvia::kModelFileBinary}) {
+    const std::string path = (folder / ("cube" + std::to_string(form) + ".corv")).string();
+    ASSERT_TRUE(corvia::WriteModelFile(path.c_str(), form, cube.poly));
+    std::string bytes = ReadBytes(path);
+    // A byte of the section's data: its caption in ASCII, its middle in BINARY.
+    const size_t name = bytes.find("TestScene");
+    const size_t at =
+        form == corvia::kModelFileAscii ? bytes.find("Caption", name) + 3 : (name + bytes.find("After", name)) / 2;
+    bytes[at] = char(bytes[at] ^ 0x21);
+    WriteBytes(path, bytes);
+    TestDocument document;
+    after.mReadNumber = 0;
+    corvia::testing::Platform().messages.Clear();
+    const corvia::Outcome opened = corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain);
+    ASSERT_TRUE(opened) << form << ": " << opened.text();
+    EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+    ASSERT_EQ(opened.warnings().size(), 1u) << form;
+    EXPECT_NE(opened.warnings()[0].find("'TestScene' was left out"), std::string::npos) << opened.warnings()[0];
+    EXPECT_EQ(opened.warnings()[0].find("'After'"), std::string::npos) << opened.warnings()[0];
+    EXPECT_EQ(after.mReadNumber, 5) << form;
+    ExpectSameModel(cube.poly, document.mPoly, "form " + std::to_string(form));
+    if (form == corvia::kModelFileAscii) continue;
+    // The model's block: refused as damaged.
+    bytes = ReadBytes(path);
+    bytes[name / 2] = char(bytes[name / 2] ^ 0x21);
+    WriteBytes(path, bytes);
+    const corvia::Outcome refused = corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain);
+    EXPECT_EQ(refused.kind(), corvia::Outcome::Kind::kRefused);
+    EXPECT_NE(refused.text().find("damaged"), std::string::npos) << refused.text();
+  }
+}
+
+// A BINARY file of now as it was written before checks: the mark, the checks of the
+// parts and the end taken out.
+std::string AsWrittenUnchecked(const std::string& bytes) {
+  using namespace corvia::modelfile;
+  const auto token = [&bytes](size_t at) { return int(uint8_t(bytes[at])) | int(uint8_t(bytes[at + 1])) << 8; };
+  std::string out = bytes.substr(0, 18);
+  for (size_t at = 18; at + 2 <= bytes.size();) {
+    const int kind = token(at);
+    if (kind == kTokEndFile) break;
+    if (kind == kTokChecksum || kind == kTokCheckedParts) {
+      at += kind == kTokChecksum ? 6 : 2;
+      continue;
+    }
+    size_t end = at + 2;
+    if (kind == kTokScene) end = bytes.find('\0', end) + 1;
+    uint32_t stored = 0;
+    std::memcpy(&stored, bytes.data() + end + 6, 4);
+    end += 10 + stored;  // the block's token, lengths and stored bytes
+    out += bytes.substr(at, end - at);
+    at = end;
+  }
+  return out;
+}
+
+// Files written before files had checks, and with one check of the whole file (and
+// in the ASCII form): a cube with a face image, an opacity, a label, a drawn facet and a scene
+// section, and a model with faces through its centre. They open to what they held,
+// which is what the same models save to now.
 TEST_F(ModelFileIntegrity, FilesWithoutTheCheckOpenAsBefore) {
   const std::filesystem::path folder = corvia::testing::ScratchDir("integrity-old");
   const std::string now = (folder / "now.corv").string();
-  const char* const fixtures[] = {"cube-8.10.corv", "tetrahemihexahedron-8.10.corv"};
-  for (int i = 0; i < 2; ++i) {
-    const std::string old = (corvia::testing::FixturesDir() / "model-files" / fixtures[i]).string();
+  const struct {
+    const char* name;
+    size_t seed;
+    size_t checkBytes;  // the bytes of the one check at the end of the file
+  } fixtures[] = {{"cube-8.10.corv", 1, 0},
+                  {"tetrahemihexahedron-8.10.corv", 3, 0},
+                  {"cube-8.10-checked.corv", 1, 6},
+                  {"tetrahemihexahedron-8.10-checked.corv", 3, 6},
+                  {"cube-8.10-ascii.corv", 0, 0}};
+  for (const auto& fixture : fixtures) {
+    const std::string old = (corvia::testing::FixturesDir() / "model-files" / fixture.name).string();
     std::string read, written, error;
     ASSERT_TRUE(Read(old, read, error)) << error;
-    WriteBytes(now, seeds[size_t(2 * i + 1)]);
+    WriteBytes(now, seeds[fixture.seed]);
     ASSERT_TRUE(Read(now, written, error)) << error;
-    EXPECT_EQ(read, written) << fixtures[i];
-    // The check is all a file gains: the rest is as it was written before.
+    EXPECT_EQ(read, written) << fixture.name;
+    // The checks are all a BINARY file gains: the rest is as it was written before.
     const std::string before = ReadBytes(old);
-    EXPECT_EQ(seeds[size_t(2 * i + 1)].compare(0, before.size(), before), 0) << fixtures[i];
+    if (fixture.seed % 2 == 1) {
+      EXPECT_EQ(AsWrittenUnchecked(seeds[fixture.seed]), before.substr(0, before.size() - fixture.checkBytes))
+          << fixture.name;
+    }
     // And through the document, with nothing to say.
     TestDocument document;
     Installed installed(&section);

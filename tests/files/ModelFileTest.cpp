@@ -238,6 +238,71 @@ TEST(ModelFileTest, ImagesOpacitiesLabelsDrawnFacetsAndFacetingComeBack) {
   }
 }
 
+// Faceting settings read from a file start no search, whatever they ask for (here a
+// hundred thousand facet types, which no faceting has): the file restores the values
+// and the drawn facet, and the search from the drawn facet is the user's next browse
+// step.
+TEST(ModelFileTest, FacetingSettingsOpenWithoutASearch) {
+  FacetingDefaults defaults;
+  LibraryModel cube;
+  ASSERT_TRUE(cube.Build(kCube));
+  const PolyElement* face = cube.poly.GetFace(0);
+  std::vector<const double*> corners;
+  for (int k = 0; k < 4; ++k) corners.push_back(face->GetCorner(k)->mDualVert);
+  DrawFacet(cube.poly, corners);
+  corvia::SetFacetingCriteria(corvia::kFacetingIsohedral);
+  corvia::SetMinFacetTypes(100000);
+  const std::string path = Path("faceting", "cube.corv");
+  ASSERT_TRUE(corvia::WriteModelFile(path.c_str(), corvia::kModelFileBinary, cube.poly));
+  ResetFacetingSettings();
+  TestDocument document;
+  ASSERT_TRUE(corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain));
+  EXPECT_EQ(corvia::GetFacetingSettings().minFacetTypes, 100000);
+  EXPECT_EQ(corvia::GetFacetingSettings().criteria, corvia::kFacetingIsohedral);
+  corvia::Faceting* faceting = ShownFaceting(document.mPoly);
+  ASSERT_NE(faceting, nullptr);
+  EXPECT_EQ(faceting->mFacetsInFaceting, 0);
+  faceting->StepForward();
+  EXPECT_EQ(faceting->mFacetsInFaceting, 1);
+}
+
+// Texts of another encoding, damaged ones and control characters open with a warning
+// that names the first and says what was replaced; saved, they open without a word.
+TEST(ModelFileTest, TextsThatAreNoUtf8TextOpenWithTheirBytesReplaced) {
+  LibraryModel cube;
+  ASSERT_TRUE(cube.Build(kCube));
+  Elements(cube.poly.mFaces)[1]->SetLabel("Te\x03rahedron");
+  cube.poly.SetDualName("\xD0");
+  const std::string path = Path("encoding", "cube.corv");
+  for (int form : kForms) {
+    ASSERT_TRUE(corvia::WriteModelFile(path.c_str(), form, cube.poly));
+    std::string bytes = ReadBytes(path);
+    if (form == corvia::kModelFileAscii) {
+      bytes.replace(bytes.find("\"Cube\""), 6, "\"Oct\x97hedron\"");
+      WriteBytes(path, bytes);
+    }
+    TestDocument document;
+    Messages().Clear();
+    const corvia::Outcome opened = corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain);
+    ASSERT_TRUE(opened) << opened.text();
+    ASSERT_EQ(opened.warnings().size(), 1u) << FormName(form);
+    const std::string& warning = opened.warnings()[0];
+    if (form == corvia::kModelFileAscii) {
+      EXPECT_NE(warning.find("The model's name (line 4) held bytes that are no UTF-8 text"), std::string::npos)
+          << warning;
+      EXPECT_NE(warning.find("So were those of 2 more texts."), std::string::npos) << warning;
+      EXPECT_STREQ(document.mPoly.mName, "Oct?hedron");
+    } else {
+      EXPECT_NE(warning.find("The dual's name held bytes"), std::string::npos) << warning;
+    }
+    EXPECT_NE(warning.find("replaced by \"?\""), std::string::npos) << warning;
+    EXPECT_STREQ(document.mPoly.mDualName, "?");
+    EXPECT_EQ(Text(Elements(document.mPoly.mFaces)[1]->GetLabel()), "Te?rahedron");
+    ASSERT_TRUE(corvia::WriteModelFile(path.c_str(), form, document.mPoly));
+    EXPECT_TRUE(corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain).warnings().empty());
+  }
+}
+
 TEST(ModelFileTest, PicturesComeFromTheRenderersMakerAndAMissingOneIsReported) {
   LibraryModel cube;
   ASSERT_TRUE(cube.Build(kCube));

@@ -1,6 +1,7 @@
-// A picture placed on a face in the running program, as a person places it: a click
-// selects the face in the model pane, Image Mode asks for the picture, and the face
-// then shows the picture the right way round (seen from outside, not mirrored).
+// A picture placed on a face in the running program, as a person places it: Image Mode
+// is chosen (it asks nothing yet, whatever face was selected before), a click on a face
+// asks for its picture, and the face then shows the picture the right way round (seen
+// from outside, not mirrored).
 
 #include <gtest/gtest.h>
 #include <wx/glcanvas.h>
@@ -30,6 +31,7 @@ using corvia::testing::Platform;
 using corvia::testing::YieldUntil;
 
 constexpr int kCmdImageMode = 33186;
+constexpr int kCmdSelectNone = 32869;
 
 enum class Corner { kMagenta, kGreen, kBlue };
 
@@ -95,14 +97,28 @@ TEST(FaceImageWindow, APictureOnAFaceReadsTheRightWayRound) {
   ASSERT_NE(pane, nullptr);
   wxWindow* canvas = static_cast<PaneWindow*>(pane->GetWindow())->GetCanvas();
   const wxSize size = canvas->GetClientSize();
-  // The cube shows a face square to the viewer: the click in the middle selects it.
-  corvia::testing::ClickAt(canvas, wxPoint(size.x / 2, size.y / 2));
+  // The cube shows a face square to the viewer: a click in the middle selects it, and
+  // Select None lets it go again.
+  const wxPoint middle(size.x / 2, size.y / 2);
+  corvia::testing::ClickAt(canvas, middle);
   PolyElement* face = nullptr;
   ASSERT_TRUE(YieldUntil([&] { return (face = GetCurrentPoly()->GetCurrentFace()) != nullptr; }));
+  corvia::testing::PostMenuCommand(program.Frame(), kCmdSelectNone);
+  ASSERT_EQ(GetCurrentPoly()->mSelectedItem, nullptr);
 
-  Platform().fileDialogs.QueueChoice(file);
+  // Choosing the mode asks for nothing and places nothing.
+  Platform().fileDialogs.mRequests.clear();
   corvia::testing::PostMenuCommand(program.Frame(), kCmdImageMode);
+  corvia::testing::YieldUntilHandled();
+  EXPECT_TRUE(Platform().fileDialogs.mRequests.empty()) << "Image Mode opened a dialog before a click";
+  for (PolyElement* f = GetCurrentPoly()->mFaces.mHead; f; f = f->mNext) EXPECT_EQ(f->mImage, nullptr);
+
+  // The click on the face asks for its picture.
+  Platform().fileDialogs.QueueChoice(file);
+  corvia::testing::ClickAt(canvas, middle);
   ASSERT_TRUE(YieldUntil([&] { return face->mImage != nullptr; }));
+  ASSERT_EQ(Platform().fileDialogs.mRequests.size(), 1u);
+  EXPECT_EQ(Platform().fileDialogs.mRequests[0].title, "Choose Image for Face");
   GetCurrentPoly()->ClearSelection();
   pane->Invalidate(true);
   pane->UpdateNow();

@@ -1,7 +1,7 @@
 // A model of 72,000 faces in the running program: opening its file paints the panes
 // at once and makes the nets afterwards, when the program is idle, under the progress
-// window; meanwhile the panes repaint and the menus answer (a command chosen stops
-// the nets and runs, and the nets are made afterwards), and Cancel leaves the program
+// window; meanwhile the panes repaint and the menus answer (a command chosen waits for
+// the nets, which go on to their end), and Cancel leaves the program
 // as it was, usable; a long stellation made the same way asks first and can be
 // cancelled in any phase. A clock that moves whenever it is read lets the test act
 // while the work is being done (it reads the clock as it reports).
@@ -179,7 +179,8 @@ TEST_F(LargeModelTest, NetsAreMadeWhenIdleWhileThePanesRepaintAndTheMenusAnswer)
   PaintCounter modelPaints(Canvas(0)), netPaints(Canvas(1));
   // What the test sees while the nets are made, read by the clock's hook.
   bool started = false, startedWhileDrawing = false, windowSeen = false, repainted = false;
-  int paintsBeforeNets = -1, paintsWhenAsked = -1, step = 0, readsAtStep = 0, reads = 0;
+  int paintsBeforeNets = -1, paintsWhenAsked = -1, step = 0, readsAtStep = 0, reads = 0, windows = 0;
+  const wxWindow* lastWindow = nullptr;
   wxUIActionSimulator user;
   mClock.onRead = [&] {
     if (!MakingNets()) return;
@@ -193,6 +194,8 @@ TEST_F(LargeModelTest, NetsAreMadeWhenIdleWhileThePanesRepaintAndTheMenusAnswer)
     }
     if (!platform::WxProgress::GetOpenWindow()) return;
     windowSeen = true;
+    if (platform::WxProgress::GetOpenWindow() != lastWindow) ++windows;
+    lastWindow = platform::WxProgress::GetOpenWindow();
     if (step == 0) {
       paintsWhenAsked = modelPaints.count;
       Canvas(0)->Refresh();
@@ -230,11 +233,14 @@ TEST_F(LargeModelTest, NetsAreMadeWhenIdleWhileThePanesRepaintAndTheMenusAnswer)
   EXPECT_TRUE(windowSeen);
   EXPECT_TRUE(repainted);
   EXPECT_EQ(step, 5);
-  // The command chosen from the menu ran once the nets had stopped; the nets were made
-  // after it.
+  // The command chosen from the menu waited for the nets, which went on to their end
+  // rather than stopping and starting again: one progress window, and the command ran
+  // once the nets were made.
+  EXPECT_EQ(windows, 1);
+  corvia::testing::YieldUntil([&] { return static_cast<int>(mFileDialogs.asked.size()) == pathAsked + 2; });
   ASSERT_EQ(static_cast<int>(mFileDialogs.asked.size()), pathAsked + 2);
   const NotingFileDialogs::Asked chosen = mFileDialogs.asked.back();
-  EXPECT_FALSE(chosen.hadNets);
+  EXPECT_TRUE(chosen.hadNets);
   EXPECT_FALSE(chosen.progressActive);
   EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, kFaces);
   corvia::testing::YieldUntil([] { return GetPane(1)->GetPaneStatusText().rfind("Net type 1 of ", 0) == 0; });

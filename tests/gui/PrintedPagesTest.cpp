@@ -846,6 +846,30 @@ TEST_F(PrintedPagesTest, ThePreviewShowsThePrintedPages) {
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
 }
 
+// The message a model pane shows (here the one for a single type of face) speaks to
+// the user at the screen: the printed page shows the model alone, as it does without it.
+TEST_F(PrintedPagesTest, AModelPanePrintsWithoutItsMessage) {
+  CPolyView* pane = GetPane(0);
+  ASSERT_EQ(pane->GetViewType(), kViewBasePolyhedron);
+  const PrintedDocument plain = Print(pane, "model-plain");
+  NewView::SetMessage(pane, "There is only one type of face");
+  ASSERT_NE(pane->GetMessage(), nullptr);
+  const PrintedDocument withMessage = Print(pane, "model-message");
+  ASSERT_EQ(plain.pages.size(), 1u);
+  ASSERT_EQ(withMessage.pages.size(), 1u);
+  const wxImage& a = plain.pages[0];
+  const wxImage& b = withMessage.pages[0];
+  ASSERT_EQ(a.GetSize(), b.GetSize());
+  int differing = 0;
+  for (int y = 0; y < a.GetHeight(); ++y)
+    for (int x = 0; x < a.GetWidth(); ++x)
+      differing += std::abs(a.GetRed(x, y) - b.GetRed(x, y)) + std::abs(a.GetGreen(x, y) - b.GetGreen(x, y)) +
+                       std::abs(a.GetBlue(x, y) - b.GetBlue(x, y)) >
+                   48;
+  EXPECT_EQ(differing, 0) << "the pane's message is on the page";
+  EXPECT_NE(pane->GetMessage(), nullptr) << "the screen keeps it";
+}
+
 // A net larger than the page: the user is told how large it is and how much the page
 // holds, and is offered the largest radius at which the nets fit. Declined, nothing is
 // printed and the radius stays; taken, the nets print on one page at that radius, the

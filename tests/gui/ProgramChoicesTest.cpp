@@ -71,6 +71,8 @@ using corvia::testing::YieldUntil;
 constexpr int kCmdGoToVariation = 32780;
 constexpr int kCmdGeomagStyleOn = 33159;
 constexpr int kCmdStellationNext = 32815;
+constexpr int kCmdFacetingMode = 32940;
+constexpr int kCmdCrossEyedStereo = 32806;
 // A near miss that no published description fixes.
 constexpr int kRecordNearMissWithoutData = 200;
 
@@ -289,6 +291,27 @@ TEST_F(ProgramChoicesTest, TheViewTypeMarkedForAnotherPaneIsChosenForTheActiveOn
   YieldUntil([] { return GetPane(0)->GetViewType() == kViewBasePolyhedron; });
   EXPECT_EQ(GetPane(0)->GetViewType(), kViewBasePolyhedron);
   EXPECT_EQ(GetPane(1)->GetViewType(), kViewDualPolyhedron);
+}
+
+// A model typed into the model box and opened with Enter hands the keys back: Ctrl+Right
+// then steps to the next model, not the box's text cursor. Esc leaves stereo first and
+// only then the mouse selection mode, as the manual's key table says.
+TEST_F(ProgramChoicesTest, AfterTheModelBoxTheKeysStepModelsAndEscLeavesStereoFirst) {
+  OpenTypedModel("tetrahedron");
+  ASSERT_TRUE(YieldUntil([] { return EntryName() == "Tetrahedron"; }));
+  PressKey(WXK_RIGHT, wxMOD_CONTROL);
+  EXPECT_TRUE(YieldUntil([] { return EntryName() == "Cube"; })) << EntryName();
+
+  ClickPane(0);
+  corvia::testing::PostMenuCommand(mFrame, kCmdFacetingMode);
+  ASSERT_EQ(GetPaneSelectionMode(), kSelectFaceting);
+  ChooseFromMenu(kCmdCrossEyedStereo);
+  ASSERT_TRUE(YieldUntil([] { return GetPane(0)->GetStereoMode() == kStereoCrossEyed; }));
+  PressKey(WXK_ESCAPE, wxMOD_NONE);
+  EXPECT_TRUE(YieldUntil([] { return GetPane(0)->GetStereoMode() == kStereoNone; }));
+  EXPECT_EQ(GetPaneSelectionMode(), kSelectFaceting);
+  PressKey(WXK_ESCAPE, wxMOD_NONE);
+  EXPECT_TRUE(YieldUntil([] { return GetPaneSelectionMode() == kSelectFacesVertices; }));
 }
 
 TEST_F(ProgramChoicesTest, GoToVariationMirrorsAPlainModelAndMakesAPseudoVersionOfABuiltOne) {
@@ -801,7 +824,7 @@ TEST_F(PolyMenuModelsTest, HullAndCoreOfTheKeplerPoinsotSolidsAreTheirConvexRela
   MakeAndUndo(kCmdCreateConvexHull, 20, 12);
   EXPECT_TRUE(AllFacesHave(3));
   EXPECT_EQ(Group(), kSymGroupIcosahedral);
-  EXPECT_STREQ(GetCurrentPoly()->mName, "Convex hull");
+  EXPECT_STREQ(GetCurrentPoly()->mName, "Icosahedron");
   // What lies inside every face plane of the small stellated dodecahedron is the
   // dodecahedron its pentagrams extend.
   Open("Small Stellated Dodecahedron", 12, 12);
@@ -913,7 +936,7 @@ TEST_F(PolyMenuModelsTest, TheMemoriesStoreRetrieveSwapAndFeedAnAugmentation) {
   EXPECT_TRUE(Platform().messages.Boxes().empty());
 }
 
-TEST_F(PolyMenuModelsTest, CompoundsWithTheMirrorImageAndWithTheDual) {
+TEST_F(PolyMenuModelsTest, CompoundsWithTheMirrorImageAndWithTheDualAndOnePartDeleted) {
   // The snub cube is chiral: with its mirror image it makes a compound of 76 faces and
   // 48 vertices, whose symmetry has the reflections the snub cube lacks.
   Open("Snub Cube", 38, 24);
@@ -921,10 +944,25 @@ TEST_F(PolyMenuModelsTest, CompoundsWithTheMirrorImageAndWithTheDual) {
   MakeAndUndo(kCmdAddMirrorImage, 76, 48);
   EXPECT_EQ(Group(), kSymGroupOctahedral);
   EXPECT_EQ(GetCurrentPoly()->mReflexible, 1);
+  // Deleting the part that holds the face clicked leaves one snub cube, of one hand.
+  ClickPane(0);
+  ASSERT_TRUE(YieldUntil([] { return GetCurrentPoly()->mSelectedItem != nullptr; }));
+  MakeAndUndo(kCmdDeleteOnePartOfCompound, 38, 24);
+  EXPECT_EQ(GetCurrentPoly()->mReflexible, 0);
   // The cube with its dual octahedron: 6 + 8 faces, 8 + 6 vertices.
   Open("Cube", 6, 8);
   MakeAndUndo(kCmdAddBaseAndDual, 14, 14);
   EXPECT_EQ(Group(), kSymGroupOctahedral);
+  // A model of one part has no part to delete: it stays, and the user is told why.
+  corvia::testing::PostMenuCommand(mFrame, kCmdUndo);
+  ASSERT_TRUE(YieldUntil([] { return Shows(6, 8); }));
+  ClickPane(0);
+  ASSERT_TRUE(YieldUntil([] { return GetCurrentPoly()->mSelectedItem != nullptr; }));
+  Platform().messages.Clear();
+  ChooseFromMenu(kCmdDeleteOnePartOfCompound);
+  ASSERT_TRUE(YieldUntil([] { return !Platform().messages.Boxes().empty(); }));
+  EXPECT_EQ(Platform().messages.Boxes().back().text, "Can't remove only component.");
+  EXPECT_TRUE(Shows(6, 8));
 }
 
 

@@ -1,9 +1,13 @@
-// The real program driven by a seeded stream of random user actions: menu commands,
-// keys and accelerators in the panes, clicks and drags, caption buttons, layouts,
-// steps through the library, and answers to its boxes and dialogs. After every action
-// the program must paint again within a bound, no box may be an internal error, and
-// at the end the main window must close and go. Every action is logged: a failure
-// names its seed and the actions that led to it, and the same seed replays them.
+// The real program driven by a seeded stream of random user actions: menu commands
+// (the Poly and Stellation menus' builders, torus, regularising and criteria more
+// often than the rest), keys and accelerators in the panes, clicks and drags, caption
+// buttons, layouts, steps through the library, and answers to its boxes and dialogs;
+// while work runs under the progress window, more input keeps coming. After every
+// action the program must paint again within a bound, no pane may take longer than
+// 2 s to paint (five times that under the sanitizers), no box may be an internal
+// error, and at the end the main window must close and go. Every action is logged: a
+// failure names its seed and the actions that led to it, and the same seed replays
+// them.
 //
 // CI runs a few short seeds. Longer runs: CORVIA_RANDOM_SEEDS="1,2,3" (the seeds) and
 // CORVIA_RANDOM_ACTIONS=2000 (actions per seed); CORVIA_RANDOM_LOG=1 prints each action
@@ -11,7 +15,9 @@
 
 #include <gtest/gtest.h>
 #include <wx/dialog.h>
+#include <wx/button.h>
 #include <wx/dirdlg.h>
+#include <wx/eventfilter.h>
 #include <wx/apptrait.h>
 #include <wx/evtloop.h>
 #include <wx/filedlg.h>
@@ -36,10 +42,13 @@
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
 #include "app/WindowServices.h"
+#include "core/Progress.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
+#include "platform/Clock.h"
 #include "platform/MessageFrontEnd.h"
 #include "platform/Services.h"
+#include "platform/wx/WxProgress.h"
 #include "render/MouseThrow.h"
 #include "render/NewView.h"
 #include "tests/gui/GuiTestSupport.h"
@@ -47,6 +56,7 @@
 #include "tests/support/TestSupport.h"
 #include "ui/CommandIds.h"
 #include "ui/PaneWindow.h"
+#include "ui/PopupMenus.h"
 #include "ui/Tour.h"
 
 namespace test_RandomActions {
@@ -63,6 +73,23 @@ constexpr std::chrono::milliseconds kSettleLimit{3000};
 constexpr int kPassMs = 5;
 // How long a dialog, a menu or a progress window may stay before the test answers it.
 constexpr int kAnswerAfterMs = 400;
+// The longest a pane may take to paint; the program built with the sanitizers runs
+// several times slower.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr double kPaintLimitSeconds = 2.0 * 5;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr double kPaintLimitSeconds = 2.0 * 5;
+#else
+constexpr double kPaintLimitSeconds = 2.0;
+#endif
+#else
+constexpr double kPaintLimitSeconds = 2.0;
+#endif
+// While work runs under the progress window: the time between two inputs, and how
+// long the work may run before the test presses its Cancel.
+constexpr double kInputDuringWorkSeconds = 0.2;
+constexpr double kWorkCancelSeconds = 30.0;
 constexpr int kCiSeeds[] = {11, 23, 37};
 constexpr int kCiActions = 40;
 
@@ -96,6 +123,59 @@ class DialogWatch final : public wxModalDialogHook {
   }
 };
 
+// Times the paints of the panes' canvases: a paint ends when the next event begins, or
+// when the test's loop has control again (nothing modal runs inside a paint).
+class PaintTimer final : public wxEventFilter {
+ public:
+  PaintTimer() { wxEvtHandler::AddFilter(this); }
+  ~PaintTimer() override { wxEvtHandler::RemoveFilter(this); }
+  int FilterEvent(wxEvent& event) override {
+    End();
+    auto* canvas = dynamic_cast<wxGLCanvas*>(event.GetEventObject());
+    if (event.GetEventType() == wxEVT_PAINT && canvas) {
+      mStart = platform::SteadyClock().NowSeconds();
+      auto* window = dynamic_cast<PaneWindow*>(canvas->GetParent());
+      CPolyView* pane = window ? CPolyView::AsPolyView(window->GetView()) : nullptr;
+      mViewType = pane ? static_cast<int>(pane->GetViewType()) : -1;
+    }
+    return Event_Skip;
+  }
+  void End() {
+    if (mStart < 0.0) return;
+    const double took = platform::SteadyClock().NowSeconds() - mStart;
+    mStart = -1.0;
+    if (took > longest) {
+      longest = took;
+      longestViewType = mViewType;
+    }
+  }
+  double longest = 0.0;
+  int longestViewType = -1;
+
+ private:
+  double mStart = -1.0;
+  int mViewType = -1;
+};
+
+// The steady clock, calling the test's hook first (not from inside the hook): work
+// under the progress window reads it as it reports.
+class HookedClock final : public platform::Clock {
+ public:
+  double NowSeconds() const override {
+    if (onRead && !mInHook) {
+      mInHook = true;
+      onRead();
+      mInHook = false;
+    }
+    return mSteady.NowSeconds();
+  }
+  std::function<void()> onRead;
+
+ private:
+  platform::SteadyClock mSteady;
+  mutable bool mInHook = false;
+};
+
 class RandomActions : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -104,18 +184,29 @@ class RandomActions : public ::testing::Test {
     ASSERT_NE(mFrame, nullptr);
     platform::ServiceSet services = platform::Services();
     services.messages = &Messages();
+    services.clock = &mClock;
     platform::InstallServices(services);
+    mClock.onRead = [this] { InputDuringWork(); };
     Messages().Clear();
     Messages().onBox = [this](const platform::MessageBoxRequest& box) {
       if (box.title == "Internal Error") ADD_FAILURE() << "internal error \"" << box.text << "\"\n" << Log();
     };
     YieldUntil([this] { return mFrame->IsShownOnScreen() && GetPane(0) && GetPane(0)->GetWindow(); });
+    mFrame->Bind(wxEVT_MENU_OPEN, [this](wxMenuEvent& event) {
+      ++mMenusOpen;
+      event.Skip();
+    });
+    mFrame->Bind(wxEVT_MENU_CLOSE, [this](wxMenuEvent& event) {
+      if (mMenusOpen > 0) --mMenusOpen;
+      event.Skip();
+    });
     mLoop.reset(wxTheApp->GetTraits()->CreateEventLoop());
     // Made once: making one lets wx handle its events with no bound.
     mSim = std::make_unique<wxUIActionSimulator>();
     Settle();
   }
   void TearDown() override {
+    mClock.onRead = nullptr;
     Messages().onBox = nullptr;
     GetTour().Clear();
     mProgram.reset();
@@ -187,7 +278,17 @@ class RandomActions : public ::testing::Test {
     wxUIActionSimulator& sim = *mSim;
     const int kind = Pick(100);
     if (kind < 30) {
-      const auto commands = MenuCommands();
+      auto commands = MenuCommands();
+      // A third of the commands come from the menus that build and stellate.
+      if (Pick(3) == 0) {
+        std::vector<std::pair<int, wxString>> focused;
+        for (const auto& command : commands) {
+          if (command.second.StartsWith("Poly >") || command.second.StartsWith("Stellation >")) {
+            focused.push_back(command);
+          }
+        }
+        if (!focused.empty()) commands.swap(focused);
+      }
       if (commands.empty()) return;
       const auto& [id, label] = commands[Pick(static_cast<int>(commands.size()))];
       Note("menu " + label.utf8_string());
@@ -266,8 +367,83 @@ class RandomActions : public ::testing::Test {
     while (!done()) {
       if (std::chrono::steady_clock::now() > end) return false;
       mLoop->DispatchTimeout(kPassMs);
+      mPaints.End();
+      CheckPaintTime();
     }
     return true;
+  }
+  void CheckPaintTime() {
+    if (mPaints.longest <= kPaintLimitSeconds) return;
+    ADD_FAILURE() << "a pane of view type 0x" << std::hex << mPaints.longestViewType << std::dec << " took "
+                  << mPaints.longest << " s to paint\n"
+                  << Log();
+    mPaints.longest = 0.0;
+  }
+
+  // While work runs under the progress window, the user goes on: keys and clicks in
+  // the panes, and, where the work leaves the main window enabled (the panes' work
+  // done when idle), menu commands. All of it comes as queued input, handled where the
+  // work lets input in. Work that runs long is cancelled by the window's button.
+  void InputDuringWork() {
+    wxWindow* progress = platform::WxProgress::GetOpenWindow();
+    const double now = platform::SteadyClock().NowSeconds();
+    if (!progress || !IsProgressActive()) {
+      mWorkSince = -1.0;
+      return;
+    }
+    if (mWorkSince < 0.0) mWorkSince = now;
+    if (now - mLastInput < kInputDuringWorkSeconds) return;
+    mLastInput = now;
+    if (now - mWorkSince > kWorkCancelSeconds) {
+      if (auto* cancel = dynamic_cast<wxButton*>(progress->FindWindow(wxID_CANCEL))) {
+        Note("  cancel the work after " + std::to_string(static_cast<int>(now - mWorkSince)) + " s");
+        wxCommandEvent press(wxEVT_BUTTON, wxID_CANCEL);
+        press.SetEventObject(cancel);
+        wxQueueEvent(cancel->GetEventHandler(), press.Clone());
+        mWorkSince = now;
+      }
+      return;
+    }
+    if (!mFrame->IsEnabled()) return;
+    // Its own choices: how often the work reads the clock depends on the machine, and
+    // the seed's actions stay the same.
+    struct Swap {
+      Swap(std::mt19937& a, std::mt19937& b) : mA(a), mB(b) { std::swap(mA, mB); }
+      ~Swap() { std::swap(mA, mB); }
+      std::mt19937& mA;
+      std::mt19937& mB;
+    } own(mRandom, mDuringWork);
+    const int kind = Pick(10);
+    if (kind < 5) {
+      if (wxWindow* canvas = RandomCanvas()) {
+        static const int kKeys[] = {WXK_LEFT, WXK_RIGHT, WXK_SPACE, 'A', 'Z', '1', WXK_PAGEDOWN};
+        const int key = kKeys[Pick(std::size(kKeys))];
+        Note("  key " + std::to_string(key) + " during the work");
+        auto* down = new wxKeyEvent(wxEVT_KEY_DOWN);
+        down->m_keyCode = key;
+        down->SetEventObject(canvas);
+        wxQueueEvent(canvas->GetEventHandler(), down);
+      }
+    } else if (kind < 8) {
+      if (wxWindow* canvas = RandomCanvas()) {
+        const wxPoint at = canvas->ScreenToClient(RandomPointIn(canvas));
+        Note("  click during the work");
+        for (wxEventType type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP}) {
+          auto* click = new wxMouseEvent(type);
+          click->SetPosition(at);
+          click->SetEventObject(canvas);
+          wxQueueEvent(canvas->GetEventHandler(), click);
+        }
+      }
+    } else {
+      const auto commands = MenuCommands();
+      if (commands.empty()) return;
+      const auto& [id, label] = commands[Pick(static_cast<int>(commands.size()))];
+      Note("  menu " + label.utf8_string() + " during the work");
+      auto* command = new wxCommandEvent(wxEVT_MENU, id);
+      command->SetEventObject(mFrame);
+      wxQueueEvent(mFrame->GetEventHandler(), command);
+    }
   }
   // Lets wx handle what was done, for a short while at most.
   void Settle() {
@@ -311,6 +487,9 @@ class RandomActions : public ::testing::Test {
     Answerer(RandomActions& test, DialogWatch& dialogs) : mTest(test), mDialogs(dialogs) { Start(100); }
     void Begin() { mStarted = std::chrono::steady_clock::now(); }
     void Notify() override {
+      // A throw (a model spinning on, a folding net folding on) repaints its pane
+      // without end, and wx's input simulator waits inside until the display is quiet.
+      StopAllMouseThrows();
       const auto since = std::chrono::steady_clock::now() - mStarted;
       if (since < std::chrono::milliseconds(kAnswerAfterMs)) return;
       mStarted = std::chrono::steady_clock::now();
@@ -338,6 +517,9 @@ class RandomActions : public ::testing::Test {
         return;
       }
       mTries = 0;
+      // Only what stays open takes the key: an Escape in a pane is an action of its own,
+      // and a slow pane it makes paint keeps the display from falling quiet.
+      if (!IsPopupMenuOpen() && mTest.mMenusOpen == 0 && !platform::WxProgress::GetOpenWindow()) return;
       mTest.Note("  escape");
       mKeys.Char(WXK_ESCAPE);
     }
@@ -355,6 +537,7 @@ class RandomActions : public ::testing::Test {
     mSeed = seed;
     mRandom.seed(static_cast<unsigned>(seed));
     mAnswers.seed(static_cast<unsigned>(seed) + 1);
+    mDuringWork.seed(static_cast<unsigned>(seed) + 2);
     mLog.clear();
     DialogWatch dialogs;
     Answerer answerer(*this, dialogs);
@@ -384,10 +567,17 @@ class RandomActions : public ::testing::Test {
 
   std::unique_ptr<corvia::testing::RunningProgram> mProgram;
   wxFrame* mFrame = nullptr;
+  PaintTimer mPaints;
+  HookedClock mClock;
+  double mWorkSince = -1.0;
+  // The menus of the menu bar open now.
+  int mMenusOpen = 0;
+  double mLastInput = 0.0;
   std::unique_ptr<wxEventLoopBase> mLoop;
   std::unique_ptr<wxUIActionSimulator> mSim;
   std::mt19937 mRandom;
   std::mt19937 mAnswers;  // the watch's own: it runs at times of its own
+  std::mt19937 mDuringWork;  // the input during work's own, for the same reason
   int mSeed = 0;
   int mDone = 0;
   std::vector<std::string> mLog;

@@ -1,7 +1,9 @@
 // The real program through what a person may do at an awkward moment: a tour that
 // plays on while a colour dialog is open, a layout changed while a button is held in a
-// pane, a stellation that fails while a pane paints. The program keeps its model under
-// the dialog, lets the mouse go with the pane, and tells the failure after the paint.
+// pane, a stellation that fails while a pane paints, a layout or the close of the main
+// window while a pane's popup menu is open. The program keeps its model under the
+// dialog, lets the mouse go with the pane, tells the failure after the paint, and
+// closes the menu before its pane goes.
 
 #include <gtest/gtest.h>
 #include <wx/colordlg.h>
@@ -27,7 +29,9 @@
 #include "tests/gui/ProgramTestSupport.h"
 #include "tests/support/TestSupport.h"
 #include "ui/CommandIds.h"
+#include "ui/Layouts.h"
 #include "ui/PaneWindow.h"
+#include "ui/PopupMenus.h"
 #include "ui/Tour.h"
 
 namespace test_WindowSurvives {
@@ -39,6 +43,7 @@ using corvia::testing::YieldUntilHandled;
 
 class WindowSurvives : public ::testing::Test {
  protected:
+  static constexpr int kTickMs = 50;
   void SetUp() override {
     mProgram = std::make_unique<corvia::testing::RunningProgram>("window-survives");
     mFrame = mProgram->Frame();
@@ -184,6 +189,50 @@ TEST_F(WindowSurvives, AStellationThatFailsInAPaintIsToldAfterThePaint) {
   EXPECT_TRUE(corvia::testing::YieldUntilPainted(mFrame, painted));
   YieldUntilHandled();
   EXPECT_EQ(messages.Boxes().size(), told);
+}
+
+// A pane's view-type menu is open, and with it a loop that runs every event of the
+// program. A layout command (as a key sends it) closes the menu first and then lays
+// the panes out anew; closing the main window (File > Exit) closes the menu and every
+// window goes. A menu left open is closed by Escape after a while, so that the fault
+// shows as a failure rather than a hang.
+TEST_F(WindowSurvives, APanePopupMenuClosesBeforeThePanesChangeOrTheWindowCloses) {
+  for (const bool closeWindow : {false, true}) {
+    SCOPED_TRACE(closeWindow ? "close" : "layout");
+    const int layout = GetCurrentLayoutIndex();
+    bool sent = false;
+    int openMs = 0;
+    bool escaped = false;
+    wxTimer acting;
+    acting.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+      if (!IsPopupMenuOpen()) return;
+      if (!sent) {
+        sent = true;
+        if (closeWindow) {
+          mFrame->Close();
+        } else {
+          KeyCommand(kCmdLayout3);
+        }
+      } else if ((openMs += kTickMs) >= 3000 && !escaped) {
+        escaped = true;
+        wxUIActionSimulator().Char(WXK_ESCAPE);
+      }
+    });
+    acting.Start(kTickMs);
+    wxWindow* strip = static_cast<PaneWindow*>(GetPane(0)->GetWindow())->GetCaptionStrip();
+    corvia::testing::ClickAt(strip, wxPoint(kCaptionHeight / 2, strip->GetClientSize().y / 2));
+    EXPECT_TRUE(YieldUntil([&] { return sent && !IsPopupMenuOpen(); }));
+    acting.Stop();
+    EXPECT_FALSE(escaped) << "the menu stayed open";
+    if (closeWindow) {
+      EXPECT_TRUE(YieldUntil([] { return wxTopLevelWindows.empty(); }));
+    } else {
+      EXPECT_TRUE(YieldUntil([layout] { return GetCurrentLayoutIndex() != layout; }));
+      YieldUntilHandled();
+      ASSERT_NE(GetPane(0), nullptr);
+      EXPECT_NE(GetPane(0)->GetWindow(), nullptr);
+    }
+  }
 }
 
 }  // namespace test_WindowSurvives

@@ -178,7 +178,7 @@ TEST_F(ColorSchemesTest, DefaultSchemeColoursEachCubeOfACompoundInItsOwnColour) 
   EXPECT_EQ(poly.GetColorTable(table), 2);
 
   // As a compound, from the menu: the pane reports the parts.
-  corvia::ColorByCompound(&poly, corvia::kColorAsCompound, 0);
+  EXPECT_TRUE(corvia::ColorByCompound(&poly, corvia::kColorAsCompound, 0).done());
   EXPECT_EQ(corvia::testing::Platform().views.mPaneMessage, "Compound has 2 parts.");
   EXPECT_EQ(corvia::testing::Platform().undo.mCalls.back().type, corvia::kUndoColorChange);
 }
@@ -188,12 +188,12 @@ TEST_F(ColorSchemesTest, MenuWordTogglesOrReplacesAndWaitsForACompletedModel) {
   corvia::testing::BuildCube(poly);
   SetBaseTypes(poly, std::vector<int>(6, 0));
   corvia::FaceColorScheme = 0x601;
-  corvia::ColorByCompound(&poly, corvia::kColorBySides, corvia::kColorBasicMask);
+  EXPECT_TRUE(corvia::ColorByCompound(&poly, corvia::kColorBySides, corvia::kColorBasicMask).done());
   EXPECT_EQ(corvia::FaceColorScheme, 0x604u);
   EXPECT_EQ(corvia::testing::Platform().messages.Boxes().back().text,
             "Note: This color scheme will not take effect until\nthe polyhedron has been successfully completed.");
   poly.mBuildState = 1;
-  corvia::ColorByCompound(&poly, corvia::kColorSameFrontAndBack, corvia::kColorToggleMask);
+  EXPECT_TRUE(corvia::ColorByCompound(&poly, corvia::kColorSameFrontAndBack, corvia::kColorToggleMask).done());
   EXPECT_EQ(corvia::FaceColorScheme, 0x204u);
   EXPECT_EQ(Back(poly.GetFace(0)), Wheel(1));  // one side count, backs shifted by 1
 }

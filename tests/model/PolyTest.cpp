@@ -341,6 +341,12 @@ TEST(PolyModel, MemoryDescriptions) {
   memory->name = std::string(300, 'x');
   corvia::GetMemoryDescription(0, memory.get(), text, sizeof text);
   EXPECT_EQ(std::string(text), "Memory 1 (" + std::string(193, 'x') + "...)");
+  // A long name of two-byte letters is cut between letters, never inside one.
+  std::string letters;
+  for (int i = 0; i < 97; ++i) letters += "\xC3\xA9";
+  memory->name = letters;
+  corvia::GetMemoryDescription(0, memory.get(), text, sizeof text);
+  EXPECT_EQ(std::string(text), "Memory 1 (" + letters.substr(0, 192) + "...)");
 }
 
 TEST(PolyModel, OnlyTheShownModelResetsTheMeasurementPoints) {

@@ -53,7 +53,7 @@ TEST_F(MetricDataTest, TheCubesFileGivesItsLengthsAreasAndAngles) {
   corvia::GetUnitSettings().mAngleUnit = corvia::kAngleDegrees;
 
   const std::string path = (corvia::testing::ScratchDir("MetricCube") / "cube.txt").string();
-  corvia::WriteMetricDataFile(&model, path.c_str(), "Cube\nsecond line");
+  EXPECT_TRUE(corvia::WriteMetricDataFile(&model, path.c_str(), "Cube\nsecond line").done());
   EXPECT_TRUE(Platform().messages.Boxes().empty());
   const std::vector<std::string> lines = ReadLines(path);
   ASSERT_GE(lines.size(), 20u);
@@ -101,7 +101,7 @@ TEST_F(MetricDataTest, TheCubesFileGivesItsLengthsAreasAndAngles) {
 
   // In degrees, minutes and seconds the angles change their form, not their value.
   corvia::GetUnitSettings().mAngleUnit = corvia::kAngleDegreesMinutesSeconds;
-  corvia::WriteMetricDataFile(&model, path.c_str(), nullptr);
+  EXPECT_TRUE(corvia::WriteMetricDataFile(&model, path.c_str(), nullptr).done());
   const std::vector<std::string> again = ReadLines(path);
   ASSERT_EQ(again.size(), 22u);
   EXPECT_NE(again[14].find("Dihedral 90deg0'0\", Mitre 45deg0'0\""), std::string::npos) << again[14];
@@ -130,7 +130,7 @@ TEST_F(MetricDataTest, AFaceletWithAHoleEndsItsOuterLoop) {
   corvia::GetUnitSettings().mAngleUnit = corvia::kAngleDegrees;
 
   const std::string path = (corvia::testing::ScratchDir("MetricHole") / "hole.txt").string();
-  corvia::WriteMetricDataFile(&model, path.c_str(), "");
+  EXPECT_TRUE(corvia::WriteMetricDataFile(&model, path.c_str(), "").done());
   const std::vector<std::string> lines = ReadLines(path);
   // The header block has its two lines; the facelet lines follow the radius line.
   ASSERT_EQ(lines.size(), 4u + 2u + 3u + 1u + 7u * 2u + 1u);

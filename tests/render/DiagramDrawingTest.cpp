@@ -102,7 +102,7 @@ struct StellatedIcosahedron {
   bool Stellate(int shells) {
     if (!model.built) return false;
     block = model.poly.mBaseBlock.get();
-    corvia::Stellate(&model.poly, block, false);
+    EXPECT_TRUE(corvia::Stellate(&model.poly, block, false).done());
     if (!block->IsStellated()) return false;
     type = block->mFirstFaceType;
     for (StellationCell* c = block->mFirstCell; c && c != block->GetOuterCell(); c = c->mNext) {

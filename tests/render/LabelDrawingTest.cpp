@@ -263,4 +263,48 @@ TEST_F(LabelDrawing, EdgeNumbersStandAlongTheirEdges) {
   EXPECT_EQ(found, cube.poly.mNumEdges);
 }
 
+// An edge's text stands across the surface along its edge: seen from the side its
+// plane faces away from (an edge at the back of a turned cube, or one seen through a
+// hidden face), it turns round and reads the right way, not mirrored. An "L" tells:
+// its stem stands on the left of the text as it reads, its foot below.
+TEST_F(LabelDrawing, AnEdgeTextReadsTheRightWayRoundFromEitherSide) {
+  TestModel cube("4.4.4");
+  ASSERT_TRUE(cube.built);
+  const double turn[3] = {0.3, 0.5, 0.8};
+  corvia::testing::TurnTowardsViewer(cube.poly, turn);
+  GetModelDrawSettings().labelSizeFactor = 8.0;
+  int fromBehind = 0;
+  for (int e = 0; e < cube.poly.mNumEdges; ++e) {
+    Edge& edge = cube.poly.mEdgeArray[e];
+    double up[3], outward[3];
+    edge.GetVector(up, false);
+    NormaliseVector(up, up);
+    edge.GetOutwardNormal(outward, false);
+    // Texts seen nearly edge-on, or edges nearly along the line of sight, tell nothing.
+    if (std::fabs(outward[2]) < 0.3 || std::hypot(up[0], up[1]) < 0.6) continue;
+    fromBehind += outward[2] < 0.0 ? 1 : 0;
+    edge.SetLabel("L");
+    const GLBitmap image = DrawScene(true, [&] { DrawLabels(&cube.poly, kBaseBlock, 1.0, 1.0); });
+    edge.SetLabel(nullptr);
+    // The text's up on the screen (y down in the image) is the edge's, its right a
+    // quarter turn clockwise from it.
+    const double u[2] = {up[0] / std::hypot(up[0], up[1]), -up[1] / std::hypot(up[0], up[1])};
+    const double r[2] = {-u[1], u[0]};
+    const Box box = BoxOf(image, IsText);
+    ASSERT_FALSE(box.Empty()) << "edge " << e;
+    const double centre[2] = {(box.left + box.right) / 2.0, (box.top + box.bottom) / 2.0};
+    double along = 0.0;
+    int count = 0;
+    for (int y = 0; y < image.height; ++y) {
+      for (int x = 0; x < image.width; ++x) {
+        if (!IsText(PixelAt(image, x, y))) continue;
+        along += (x - centre[0]) * r[0] + (y - centre[1]) * r[1];
+        ++count;
+      }
+    }
+    EXPECT_LT(along / count, 0.0) << "edge " << e << " reads mirrored (its outward normal's z " << outward[2] << ")";
+  }
+  EXPECT_GT(fromBehind, 0);
+}
+
 }  // namespace test_LabelDrawing

@@ -7,7 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -321,6 +324,127 @@ TEST_F(NetDrawing, AHiddenFaceIsDrawnOnlyInTheFlatNet) {
   EXPECT_TRUE(Near(PixelAt(image, x, y), Expected(facelet->GetColor())));
 }
 
+// ---- Texts and circles on flat nets ---------------------------------------------------------------
+
+// How far the pixel's centre lies inside the convex facelet as the pane shows it, in
+// pixels (negative outside).
+double PixelsInside(FlatView& view, const Face3D* f, int x, int y) {
+  const int n = f->GetNumEdges();
+  std::vector<std::array<double, 2>> corners;
+  double turn = 0.0;
+  for (int i = 0; i < n; ++i) {
+    double w[2];
+    view.ModelToWindow2D(w, f->mEdges[i].unfolded);
+    corners.push_back({w[0], w[1]});
+  }
+  for (int i = 0; i < n; ++i) {
+    const auto& a = corners[i];
+    const auto& b = corners[(i + 1) % n];
+    const auto& c = corners[(i + 2) % n];
+    turn += (b[0] - a[0]) * (c[1] - b[1]) - (b[1] - a[1]) * (c[0] - b[0]);
+  }
+  double inside = 1e300;
+  for (int i = 0; i < n; ++i) {
+    const auto& a = corners[i];
+    const auto& b = corners[(i + 1) % n];
+    const double length = std::hypot(b[0] - a[0], b[1] - a[1]);
+    const double cross = (b[0] - a[0]) * (y + 0.5 - a[1]) - (b[1] - a[1]) * (x + 0.5 - a[0]);
+    inside = std::min(inside, (turn > 0 ? cross : -cross) / length);
+  }
+  return inside;
+}
+
+// The pixels where two pictures differ.
+std::vector<std::array<int, 2>> Differences(const GLBitmap& a, const GLBitmap& b) {
+  std::vector<std::array<int, 2>> found;
+  for (int y = 0; y < a.height; ++y)
+    for (int x = 0; x < a.width; ++x)
+      if (!Near(PixelAt(a, x, y), PixelAt(b, x, y), 8)) found.push_back({x, y});
+  return found;
+}
+
+// A net of one facelet of the library model, and its pane.
+struct OneFaceletNet {
+  explicit OneFaceletNet(int record) : poly(BuildLibraryPoly(record)) {
+    if (!poly) return;
+    ColourFacesApart(*poly);
+    GetUnitSettings().mMaxFacesPerNet = 1;
+    model = std::make_unique<Model3D>(poly.get(), false);
+    model->MakeNets();
+    net = model->GetNet(0);
+  }
+  std::unique_ptr<Poly> poly;
+  std::unique_ptr<Model3D> model;
+  Net* net = nullptr;
+};
+
+// The texts of a flat net stand inside their facelet: the edges' lengths beside the
+// middle of each edge, clear of its line, and the face's text in the middle, as high
+// as the pane's own texts.
+TEST_F(NetDrawing, TextsOfAFlatNetStandInsideTheirFaceletClearOfItsEdges) {
+  OneFaceletNet cube(kCubeRecord);
+  ASSERT_NE(cube.net, nullptr);
+  Face3D* facelet = cube.net->first;
+  ASSERT_EQ(facelet->mNextInNet, nullptr);
+  FlatView view;
+  const GLBitmap plain = DrawFlatNet(*cube.net, view);
+  GetNetSettings().edgeData = kEdgeDataLengths;
+  const GLBitmap lengths = DrawFlatNet(*cube.net, view);
+  GetNetSettings().edgeData = 0;
+  facelet->mSourceFace->SetLabel("HEH");
+  const GLBitmap text = DrawFlatNet(*cube.net, view);
+  int lineHeight = 0;
+  if (PreOpenGL(&view)) {
+    lineHeight = view.GetLineHeight();
+    PostOpenGL(&view);
+  }
+  ASSERT_GT(lineHeight, 0);
+
+  const auto written = Differences(lengths, plain);
+  ASSERT_GT(written.size(), 40u);
+  int clear = 0;
+  for (const auto& p : written) clear += PixelsInside(view, facelet, p[0], p[1]) >= 1.5 ? 1 : 0;
+  EXPECT_EQ(clear, static_cast<int>(written.size())) << "edge lengths written over or outside the edges";
+
+  const auto label = Differences(text, plain);
+  ASSERT_FALSE(label.empty());
+  int top = INT32_MAX, bottom = INT32_MIN;
+  for (const auto& p : label) {
+    EXPECT_GE(PixelsInside(view, facelet, p[0], p[1]), 0.0);
+    top = std::min(top, p[1]);
+    bottom = std::max(bottom, p[1]);
+  }
+  EXPECT_GE(bottom - top + 1, lineHeight / 2) << "the face's text is " << bottom - top + 1 << " pixels high";
+}
+
+// The circle where a sphere cuts a face plane is drawn only where it crosses the face:
+// a circle larger than the face's inscribed circle shows three arcs inside the
+// triangle and nothing over the tabs or beside the net.
+TEST_F(NetDrawing, SphereSectionsStayInsideTheirFacelet) {
+  OneFaceletNet icosahedron(kIcosahedronRecord);
+  ASSERT_NE(icosahedron.net, nullptr);
+  Face3D* facelet = icosahedron.net->first;
+  const PolyElement* face = facelet->mSourceFace;
+  const double d = VectorLength(face->mCentre);
+  double circumradius = 0.0;
+  for (int i = 0; i < face->mNumSides; ++i) {
+    double side[3];
+    Subtract(side, face->mNeighbours[i]->mDualVert, face->mCentre);
+    circumradius = std::max(circumradius, VectorLength(side));
+  }
+  FlatView view;
+  const GLBitmap plain = DrawFlatNet(*icosahedron.net, view);
+  NetDrawSettings& settings = GetNetDrawSettings();
+  settings.showSphereSections = true;
+  settings.referenceSpheres = {std::hypot(d, 0.8 * circumradius) * GetUnitSettings().mLengthScale};
+  const GLBitmap circles = DrawFlatNet(*icosahedron.net, view);
+  const auto drawn = Differences(circles, plain);
+  ASSERT_GT(drawn.size(), 30u);
+  int outside = 0;
+  for (const auto& p : drawn) outside += PixelsInside(view, facelet, p[0], p[1]) < -1.5 ? 1 : 0;
+  EXPECT_EQ(outside, 0);
+}
+
 // ---- Folding nets ------------------------------------------------------------------------------
 
 // Pixels where a differs from b away from b's edges: where b is not one colour
@@ -407,7 +531,7 @@ struct StellatedIcosahedron {
   bool Stellate() {
     if (!model.built) return false;
     block = model.poly.mBaseBlock.get();
-    corvia::Stellate(&model.poly, block, false);
+    EXPECT_TRUE(corvia::Stellate(&model.poly, block, false).done());
     if (!block->IsStellated()) return false;
     type = block->mFirstFaceType;
     return type != nullptr;

@@ -1,18 +1,22 @@
 // Long work asked for while a view draws is left for later: the nets of a large model,
 // a stellation set-up the user would be asked about. Small work is done at once; what
 // was left is made when the program runs it, and a cancel by the user is not undone
-// by the next drawing, while one by the program is.
+// by the next drawing, while one by the program is. The panes that paint while the nets
+// are made leave the facet model alone, and a cancel at any point leaves it as before.
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
+#include "construction/ModelFactory.h"
 #include "core/Progress.h"
+#include "model/CreatePoly.h"
 #include "model/FaceTypeBlock.h"
 #include "nets/Model3D.h"
 #include "platform/Clock.h"
 #include "stellation/DeferredModelWork.h"
 #include "stellation/Stellate.h"
+#include "symmetry/ConvexHull.h"
 #include "tests/nets/NetChecks.h"
 
 namespace test_DeferredModelWork {
@@ -134,7 +138,7 @@ TEST_F(DeferredModelWorkTest, AStellationTheUserWouldBeAskedAboutIsNotSetUpWhile
   FaceTypeBlock* block = sphere->mBaseBlock.get();
   ASSERT_GE(block->EstimateComplexity(), kDeferredStellationComplexity);
   gDrawing = true;
-  Stellate(sphere.get(), block, false);
+  (void)Stellate(sphere.get(), block, false);
   EXPECT_FALSE(block->IsStellated());
   EXPECT_TRUE(Headless().messages.Boxes().empty());
   EXPECT_TRUE(IsModelWorkPending(block));
@@ -146,7 +150,7 @@ TEST_F(DeferredModelWorkTest, AStellationTheUserWouldBeAskedAboutIsNotSetUpWhile
   EXPECT_EQ(Headless().messages.Boxes()[0].title, "WARNING");
   EXPECT_FALSE(block->IsStellated());
   gDrawing = true;
-  Stellate(sphere.get(), block, false);
+  (void)Stellate(sphere.get(), block, false);
   EXPECT_FALSE(HasDeferredModelWork());
   gDrawing = false;
   Headless().messages.Clear();
@@ -162,6 +166,99 @@ TEST_F(DeferredModelWorkTest, WorkForABlockThatGoesIsForgotten) {
   sphere.reset();
   EXPECT_FALSE(HasDeferredModelWork());
   EXPECT_TRUE(RunDeferredModelWork(NoRefusal));
+}
+
+// The nets of a model made from others (the convex hull of a compound with its dual),
+// made as the program's idle work makes them and cancelled by the user at each of
+// their reports in turn. At every report the panes paint first, the stellation pane of
+// the same side among them, whose small set-up runs at once: the facet model whose nets
+// are being made stays, and each cancel leaves it as it was before the nets were begun
+// (no nets, the edgelets' marks as they were, no tabs). Under the sanitizers this is
+// where a freed facet model was written to.
+TEST_F(DeferredModelWorkTest, PanesPaintedWhileTheNetsOfADerivedModelAreMadeAndCancelledAnywhereLeaveItAsBefore) {
+  std::unique_ptr<Poly> base = n::BuildLibraryPoly(n::kTruncatedTetrahedron);
+  ASSERT_TRUE(base);
+  std::unique_ptr<SimplePoly> compound(MakeCompoundWithDual(*base, 0));
+  ASSERT_TRUE(compound);
+  std::unique_ptr<SimplePoly> hull = CreateConvexHull(*compound, kHullKeepColors);
+  ASSERT_TRUE(hull);
+  Poly derived;
+  ASSERT_TRUE(CreatePoly(*hull, &derived, false, false));
+  FaceTypeBlock* block = derived.mBaseBlock.get();
+  Model3D* model = block->GetModel3D(false, nullptr);
+  ASSERT_NE(model, nullptr);
+  auto edgeMarks = [model] {
+    std::vector<uint32_t> marks;
+    for (Face3D* f : n::AllFacelets(*model)) {
+      for (int i = 0; i < f->GetNumEdges(); ++i) {
+        marks.push_back(f->mEdges[i].flags | (f->mEdges[i].tab ? 1u << 31 : 0u));
+      }
+    }
+    return marks;
+  };
+  const std::vector<uint32_t> marks = edgeMarks();
+  int pumps = 0;
+  int cancelAt = -1;
+  bool inPump = false;
+  auto pump = [&](platform::HeadlessProgressWindow::State& state) {
+    if (inPump) return;
+    inPump = true;
+    ++pumps;
+    gDrawing = true;
+    EXPECT_FALSE(Stellate(&derived, block, false).told());
+    gDrawing = false;
+    if (pumps == cancelAt) state.cancel = true;
+    inPump = false;
+  };
+  {
+    // Once through, to count the reports.
+    std::unique_ptr<Poly> again = std::make_unique<Poly>();
+    ASSERT_TRUE(CreatePoly(*hull, again.get(), false, false));
+    TickingClock clock;
+    platform::ServiceSet services = platform::Services();
+    services.clock = &clock;
+    const platform::ServiceSet before = platform::InstallServices(services);
+    Headless().progress.Current()->onPump = [&](auto&) { ++pumps; };
+    Model3D* whole = again->mBaseBlock->GetModel3D(true, nullptr);
+    Headless().progress.Current()->onPump = nullptr;
+    platform::InstallServices(before);
+    ASSERT_TRUE(whole && whole->HasNets());
+  }
+  const int total = pumps;
+  ASSERT_GT(total, 10);
+  TickingClock clock;
+  platform::ServiceSet services = platform::Services();
+  services.clock = &clock;
+  const platform::ServiceSet before = platform::InstallServices(services);
+  Headless().progress.Current()->onPump = pump;
+  for (int at = 1; at <= total && !HasFailure(); ++at) {
+    SCOPED_TRACE("cancelled at report " + std::to_string(at));
+    pumps = 0;
+    cancelAt = at;
+    EXPECT_EQ(block->GetModel3D(true, nullptr), model);
+    ASSERT_EQ(block->GetExistingModel3D(), model) << "the facet model went while its nets were made";
+    EXPECT_EQ(pumps, at);
+    EXPECT_FALSE(model->HasNets());
+    EXPECT_TRUE(model->mNetsCancelled);
+    EXPECT_EQ(model->mNetTypes, nullptr);
+    for (Face3D* f : n::AllFacelets(*model)) {
+      EXPECT_EQ(f->mNet, nullptr);
+      EXPECT_EQ(f->mNextInNet, nullptr);
+    }
+    EXPECT_EQ(edgeMarks(), marks);
+    EXPECT_FALSE(IsProgressActive());
+  }
+  cancelAt = -1;
+  Headless().progress.Current()->onPump = nullptr;
+  platform::InstallServices(before);
+  // The panes then get their stellation, and the nets are made whole.
+  EXPECT_FALSE(Stellate(&derived, block, false).told());
+  EXPECT_TRUE(block->IsStellated());
+  model = block->GetModel3D(true, nullptr);
+  ASSERT_NE(model, nullptr);
+  EXPECT_TRUE(model->HasNets());
+  n::ExpectCover(*model, "the hull of a compound");
+  EXPECT_EQ(Headless().messages.CountTitled("Internal Error"), 0);
 }
 
 }  // namespace test_DeferredModelWork

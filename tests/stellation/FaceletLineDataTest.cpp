@@ -126,7 +126,7 @@ TEST(FaceletLineData, FirstStellationOfTheIcosahedron) {
   EXPECT_EQ(ExpectFaceletsOnTheirRegions(model3D), 60);
   // Asking again changes nothing.
   const StellationSegment* first = model3D->GetFacelet(0)->mFacetLoop;
-  ComputeFaceletLineData(model3D);
+  EXPECT_TRUE(ComputeFaceletLineData(model3D).done());
   EXPECT_EQ(model3D->GetFacelet(0)->mFacetLoop, first);
 }
 
@@ -142,7 +142,7 @@ TEST(FaceletLineData, PlainModelStellatesItsBlockWhenAsked) {
   ASSERT_FALSE(block->IsStellated());
   EXPECT_FALSE(plain->mFlags & corvia::kModelLineData);
   EXPECT_EQ(plain->GetFacelet(0)->mFacetLoop, nullptr);
-  ComputeFaceletLineData(plain);
+  EXPECT_TRUE(ComputeFaceletLineData(plain).done());
   EXPECT_TRUE(block->IsStellated());
   EXPECT_EQ(block->GetExistingModel3D(), plain);
   EXPECT_TRUE(plain->mFlags & corvia::kModelLineData);
@@ -168,7 +168,7 @@ TEST(FaceletLineData, CancelledStellationKeepsTheModel) {
   progress.Current()->onPump = [&](corvia::platform::HeadlessProgressWindow::State& state) {
     if (!state.caption.empty()) state.cancel = cancelled = true;
   };
-  ComputeFaceletLineData(snubCube.plain);
+  EXPECT_TRUE(ComputeFaceletLineData(snubCube.plain).done());
   progress.Current()->onPump = nullptr;
   progress.Current()->cancel = false;
   corvia::platform::InstallServices(previous);

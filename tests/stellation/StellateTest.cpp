@@ -89,7 +89,7 @@ TEST(Stellate, ComplexityWarning) {
     auto& messages = corvia::testing::Platform().messages;
     messages.Clear();
     corvia::testing::Platform().views.mInfoBits = 0;
-    Stellate(&poly, block, false);
+    (void)Stellate(&poly, block, false);
     ASSERT_EQ(messages.Boxes().size(), 1u);
     EXPECT_EQ(messages.Boxes().back().title, "WARNING");
     EXPECT_NE(messages.Boxes().back().text.find(std::string("Complexity: ") + c.words), std::string::npos);
@@ -100,7 +100,7 @@ TEST(Stellate, ComplexityWarning) {
     EXPECT_EQ(block->mStellationRefused, 1);
     EXPECT_EQ(corvia::testing::Platform().views.mInfoBits & 7u, 7u);
     EXPECT_FALSE(corvia::StellationBusy);
-    Stellate(&poly, block, false);
+    (void)Stellate(&poly, block, false);
     EXPECT_EQ(messages.Boxes().size(), 1u);
     EXPECT_EQ(CountTitled("Internal Error"), 0);
   }
@@ -169,7 +169,7 @@ TEST(Stellate, ProgressAndCancel) {
     busySeen = corvia::StellationBusy && block->GetModel3D(false, nullptr) == nullptr;
     if (!caption.empty()) state.cancel = true;
   };
-  Stellate(&model.poly, block, false);
+  (void)Stellate(&model.poly, block, false);
   corvia::platform::InstallServices(previous);
   progress.Current()->onPump = nullptr;
   progress.Current()->cancel = false;
@@ -206,7 +206,7 @@ TEST(Stellate, ACancelInAnyPhaseEndsAsACancel) {
   auto stellate = [](corvia::Poly* poly, FaceTypeBlock* block) {
     corvia::ProgressScope scope;
     corvia::testing::Platform().clock.Advance(2.0);
-    Stellate(poly, block, false);
+    (void)Stellate(poly, block, false);
   };
   for (corvia::Poly* poly : {&snub.poly, &sphere}) {
     FaceTypeBlock* block = poly->mBaseBlock.get();
@@ -368,7 +368,7 @@ TEST(Stellate, EveryKindOfModel) {
   corvia::Poly poly;
   ASSERT_TRUE(CreatePoly(*simple, &poly, false, false));
   EXPECT_TRUE(poly.IsCompound());
-  Stellate(&poly, poly.mBaseBlock.get(), false);
+  EXPECT_TRUE(Stellate(&poly, poly.mBaseBlock.get(), false).done());
   ASSERT_TRUE(poly.mBaseBlock->IsStellated());
   EXPECT_EQ(poly.mBaseBlock->CountAllCells(), 9);
   EXPECT_EQ(poly.mBaseBlock->CountIncludedCellCopies(), 9);
@@ -480,7 +480,7 @@ TEST(Stellate, ModelsWhosePlanesMeetTheCentreStellate) {
     ASSERT_TRUE(CreateFromLibraryEntry(&poly, &polyTemplate, entry, false));
     corvia::testing::Platform().messages.Clear();
     FaceTypeBlock* block = poly.mBaseBlock.get();
-    Stellate(&poly, block, false);
+    EXPECT_TRUE(Stellate(&poly, block, false).done());
     ASSERT_TRUE(block->IsStellated());
     EXPECT_GT(block->CountAllCells(), 0);
     const std::vector<std::string> problems = CellsThatAreNoRegion(block);

@@ -243,7 +243,7 @@ TEST(StellationCriteria, FullySupportedFromAHemiPolyhedronShowsCells) {
     corvia::Poly poly;
     ASSERT_TRUE(CreateFromLibraryEntry(&poly, &polyTemplate, corvia::GetLibraryEntry(record), false));
     FaceTypeBlock* block = poly.mBaseBlock.get();
-    Stellate(&poly, block, false);
+    ASSERT_TRUE(Stellate(&poly, block, false).done());
     ASSERT_TRUE(block->IsStellated()) << record;
     for (int step = 0; step < 3; ++step) {
       block->NextStellation();

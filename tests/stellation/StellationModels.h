@@ -32,7 +32,7 @@ struct ConfigModel {
   // Stellates the block and hands it back.
   FaceTypeBlock* Stellated(bool dual = false) {
     FaceTypeBlock* block = Block(dual);
-    Stellate(&poly, block, false);
+    (void)Stellate(&poly, block, false);
     return block;
   }
 };

@@ -94,7 +94,7 @@ TEST_F(StellationStateTest, ABlockGetsItsStellationRecordAndFacetingWhenTheyAreF
   ASSERT_NE(block->GetModel3D(false, nullptr), nullptr);
   EXPECT_EQ(block->mStellation, nullptr);
 
-  Stellate(&octahedron, block, false);
+  ASSERT_TRUE(Stellate(&octahedron, block, false).done());
   ASSERT_TRUE(block->IsStellated());
   corvia::BlockStellation* record = block->mStellation.get();
   ASSERT_NE(record, nullptr);
