@@ -262,7 +262,7 @@ TEST_F(PaneControlsTest, UnderMillersRulesDownRetracesUp) {
   ASSERT_EQ(StellationCriteria, kCriteriaMiller);
   CPolyView* stellation = Show(1, kViewStellationOfBase);
   FaceTypeBlock* block = GetCurrentPoly()->mBaseBlock.get();
-  Stellate(GetCurrentPoly(), block, false);
+  ASSERT_FALSE(Stellate(GetCurrentPoly(), block, false).told());
   ASSERT_NE(block->mFirstCell, nullptr);
   // The pane is clicked (away from the model) to take the keys and the messages.
   wxGLCanvas* canvas = WindowOf(stellation)->GetCanvas();

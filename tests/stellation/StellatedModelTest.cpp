@@ -454,7 +454,7 @@ TEST(StellatedModel, HullOfACupolaicBlend) {
   corvia::Poly poly;
   ASSERT_TRUE(CreatePoly(*hull, &poly, false, false));
   FaceTypeBlock* block = poly.mBaseBlock.get();
-  Stellate(&poly, block, false);
+  EXPECT_FALSE(Stellate(&poly, block, false).told());
   ASSERT_TRUE(block->IsStellated());
   block->mCriteriaFlag = 0;
   block->GoToCore();
