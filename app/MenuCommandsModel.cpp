@@ -321,7 +321,10 @@ bool ChangeStellationCells(void (*change)(FaceTypeBlock* block)) {
   AddStellationUndo(block);
   change(block);
   CloseStellationUndo();
-  Redraw();
+  // The titles name the stellation now shown; the words of an earlier step go.
+  platform::ViewNotifier* views = platform::Services().views;
+  views->SetPaneMessage({});
+  views->RedrawAllViews(true);
   return true;
 }
 

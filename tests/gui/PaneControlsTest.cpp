@@ -296,6 +296,47 @@ TEST_F(PaneControlsTest, UnderMillersRulesDownRetracesUp) {
   EXPECT_TRUE(told("Stellation 1 of 59")) << stellation->GetMessage();
 }
 
+// The stellation pane's title names the stellation it shows after every step, whichever
+// road the step takes: Stellation > Next before the pane is opened, Up in the pane round
+// the end of the walk, a change of criteria, Ctrl+End and Stellation > Original
+// Polyhedron (the title once kept the text of an earlier step).
+TEST_F(PaneControlsTest, TheStellationTitleNamesTheStellationShownAfterEveryStep) {
+  constexpr int kCmdNextStellation = 32815;
+  constexpr int kCmdMainline = 32817;
+  struct KeptCriteria {
+    int32_t criteria = StellationCriteria;
+    ~KeptCriteria() { SetStellationCriteria(criteria); }
+  } kept;
+  corvia::testing::PostMenuCommand(mFrame, kCmdMainline);
+  FaceTypeBlock* block = GetCurrentPoly()->mBaseBlock.get();
+  for (int step = 0; step < 4; ++step) {
+    const std::vector<bool> before = IncludedCells(block);
+    corvia::testing::PostMenuCommand(mFrame, kCmdNextStellation);
+    YieldUntil([&] { return IncludedCells(block) != before; });
+  }
+  CPolyView* stellation = Show(1, kViewStellationOfBase);
+  const std::string model = " of Icosahedron (3.3.3.3.3)";
+  EXPECT_EQ(stellation->GetTitle(), "Stellation 5 of 8" + model);
+  wxGLCanvas* canvas = WindowOf(stellation)->GetCanvas();
+  ClickAt(canvas, wxPoint(8, canvas->GetClientSize().y - 8),
+          [&] { return CPolyView::AsPolyView(NewView::GetActiveView()) == stellation; });
+  for (const std::string& title : {"Stellation 6 of 8 (W27)" + model, "Stellation 7 of 8" + model,
+                                   "Stellation 8 of 8 (W42)" + model, "Stellation" + model + ", W4, p17",
+                                   "Stellation 2 of 8 (W26)" + model}) {
+    const std::vector<bool> before = IncludedCells(block);
+    PressKey(stellation, WXK_UP, wxMOD_NONE, [&] { return IncludedCells(block) != before; });
+    EXPECT_EQ(stellation->GetTitle(), title);
+  }
+  corvia::testing::PostMenuCommand(mFrame, kCmdMillersRules);
+  ASSERT_EQ(StellationCriteria, kCriteriaMiller);
+  EXPECT_EQ(stellation->GetTitle(), "Stellation 2 of 59 (W26)" + model);
+  PressKey(stellation, WXK_END, wxMOD_CONTROL, [&] { return block->mIncludedCells == block->GetNumCells(); });
+  EXPECT_EQ(stellation->GetTitle(), "Stellation 11 of 59 (W42)" + model);
+  corvia::testing::PostMenuCommand(mFrame, kCmdOriginalStellation);
+  ASSERT_TRUE(FaceTypeBlock::IsOriginalStellation(block));
+  EXPECT_EQ(stellation->GetTitle(), "Stellation" + model + ", W4, p17");
+}
+
 TEST_F(PaneControlsTest, SingleKeysReachTheirCommandsFromTheFocusedPane) {
   CPolyView* pane = Show(0, kViewBasePolyhedron);
   PressKey(pane, 's', wxMOD_NONE, [&] { return pane->mShowSymmetryAxes; });
