@@ -498,6 +498,23 @@ void RestoreFaceCoincRings(SimplePoly& poly, const std::vector<int32_t>& rings) 
   for (int i = 0; i < poly.NumFaces(); ++i) poly.FaceAt(i).coinc = rings[static_cast<size_t>(i)];
 }
 
+// The built model takes a coordinate within zeroTolerance of 0 as 0: the analysis
+// sees the points as they will be built, and so as they come back from a file the model
+// is saved to. Points a little off 0 would give the hull and the order in which the
+// axes turn up, and so which of the group's equivalent axes it is aligned on (the
+// corner each face starts at, the order of the edges), from values that the built
+// model no longer has.
+void TakeNearZerosAsZero(SimplePoly& poly, double zeroTolerance) {
+  bool changed = false;
+  for (int i = 0; i < poly.NumVerts(); ++i) {
+    SimpleVert& v = poly.VertAt(i);
+    if (v.IsTemp()) continue;
+    for (double x : v.pos) changed = changed || (std::fabs(x) <= zeroTolerance && (x != 0 || std::signbit(x)));
+    SnapNearZero(v.pos, zeroTolerance);
+  }
+  if (changed) poly.RebuildVertexSearch();
+}
+
 // Steps 5 to 9 at one search tolerance: every element its own type, the candidate
 // axes through face centres, vertices and edge midpoints of the hull, the group they
 // make with the model turned into its standard orientation. Null when the axes
@@ -585,6 +602,9 @@ std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double 
       poly.scale *= ownRadius;
     }
   }
+  // Points read from a file, or just moved onto their group, are analysed as they will
+  // be built (the program's own models keep the analysis of their computed points).
+  if (zerosOfExactModel || (poly.flags & kSimpleFileCorners)) TakeNearZerosAsZero(poly, zeroTolerance);
   poly.CalcFaceNormals(true);
   if (!(poly.flags & kSimpleSortedFaceLists)) {
     for (int i = 0; i < poly.NumFaces(); ++i) {

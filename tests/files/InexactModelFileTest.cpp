@@ -303,9 +303,10 @@ std::string EditVertices(const std::string& text, F f, int decimals) {
 
 // Library models of many groups saved, then one corner, two corners or every corner
 // moved by 1e-9 to 1e-3, or all rounded: however the first opening moves the model,
-// each save opens again as the model saved, to the bit.
+// each save opens again as the model saved, to the bit, and is saved again to the byte
+// (a face starting at the same corner, the edges in the same order).
 TEST(InexactModelFile, PerturbedLibraryModelsAreAFixedPointOfThreeSaves) {
-  for (int record : {13, 17, 20, 66, 73, 83, 95, 107, 109, 125, 133, 150, 154, 172, 174, 236, 242}) {
+  for (int record : {13, 17, 20, 66, 73, 83, 90, 95, 107, 109, 125, 133, 142, 150, 154, 172, 174, 236, 242}) {
     LibraryModel model;
     ASSERT_TRUE(model.Build(record));
     const std::string path = (corvia::testing::ScratchDir("inexact") / "library.corv").string();
@@ -356,7 +357,7 @@ TEST(InexactModelFile, PerturbedLibraryModelsAreAFixedPointOfThreeSaves) {
         ASSERT_EQ(now.size(), points[0].size());
         EXPECT_EQ(std::memcmp(now.data(), points[0].data(), now.size() * sizeof(Point)), 0);
       }
-      EXPECT_TRUE(bytes[1] == bytes[2]);
+      for (const std::string& again : bytes) EXPECT_TRUE(again == bytes[0]);
     }
   }
 }
