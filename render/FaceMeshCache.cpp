@@ -19,6 +19,7 @@
 #include "render/DepthSortedTriangles.h"
 #include "render/GL.h"
 #include "render/GLBuffer.h"
+#include "render/GLContextState.h"
 #include "render/GLErrors.h"
 #include "render/GLSection.h"
 #include "render/KeptTriangles.h"
@@ -97,20 +98,47 @@ struct Entry {
   GLBuffer buffer;
 };
 
+// The recording under way (into an entry of the current context's lists), the switch
+// and the counts: plain values, of no context.
 struct State {
-  std::unordered_map<const OpenGLView*, std::vector<std::unique_ptr<Entry>>> views;
   Entry* recording = nullptr;
   OpenGLView* recordingView = nullptr;
   uint64_t recordingState = 0;
   int depth = 0;  // DrawFaces calls open now
   bool arrays = true;
-  uint64_t clock = 0;
   FaceMeshStatistics statistics;
 };
 
+State gState;
+
 State& Get() {
-  static State state;
-  return state;
+  return gState;
+}
+
+// Drops the entries, ending a recording into one of them.
+void DropEntries(std::vector<std::unique_ptr<Entry>>& entries) {
+  for (const auto& e : entries) {
+    if (gState.recording == e.get()) {
+      gState.recording = nullptr;
+      gState.recordingView = nullptr;
+    }
+  }
+  entries.clear();
+}
+
+// The face lists the views drawing in one context keep.
+struct Kept : GLContextPart {
+  ~Kept() override {
+    for (auto& [view, entries] : views) DropEntries(entries);
+  }
+  std::unordered_map<const OpenGLView*, std::vector<std::unique_ptr<Entry>>> views;
+  uint64_t clock = 0;
+};
+
+// Those of the current context; null outside any section.
+Kept* CurrentKept() {
+  GLContextState* state = GetCurrentGLContextState();
+  return state ? &GetGLContextPart<Kept>(state->faceMeshes) : nullptr;
 }
 
 bool GeomagOn() {
@@ -122,7 +150,7 @@ bool GeomagOn() {
 bool CanKeep(OpenGLView* view, int drawMode, const FaceDrawOptions& o) {
   return Get().arrays && drawMode != kDrawModeStellation && !GeomagOn() && !o.singleFace && !view->IsPicking() &&
          (!o.useStencil || !o.anyDetails) && !o.showCellLines && GetGLAbilities().vertexBuffers &&
-         GetCurrentGLContextKey() != nullptr;
+         GetCurrentGLContextState() != nullptr;
 }
 
 uint64_t HashState(OpenGLView* view, Poly* poly, ElementList* faces, int drawMode, double scale, double morph,
@@ -176,9 +204,8 @@ uint64_t HashState(OpenGLView* view, Poly* poly, ElementList* faces, int drawMod
   return h.Get();
 }
 
-Entry& FindEntry(OpenGLView* view, const ElementList* faces, int drawMode) {
-  State& s = Get();
-  auto& entries = s.views[view];
+Entry& FindEntry(Kept& kept, OpenGLView* view, const ElementList* faces, int drawMode) {
+  auto& entries = kept.views[view];
   for (auto& e : entries) {
     if (e->faces == faces && e->drawMode == drawMode) return *e;
   }
@@ -277,8 +304,9 @@ bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double s
     return false;
   }
   DeleteReleasedGLBuffers();
-  Entry& e = FindEntry(view, faces, drawMode);
-  e.lastUse = ++s.clock;
+  Kept& kept = *CurrentKept();
+  Entry& e = FindEntry(kept, view, faces, drawMode);
+  e.lastUse = ++kept.clock;
   const uint64_t state = HashState(view, poly, faces, drawMode, scale, morph, o);
   if (e.kept && e.keptState == state && e.buffer.BelongsToCurrentContext() &&
       (!e.translucent || e.translucent->IsPrepared()) && FacingsHold(view, e)) {
@@ -431,16 +459,14 @@ void SpoilFaceMeshRecording() {
 
 void ForgetFaceMeshes(const OpenGLView* view) {
   using namespace detail_FaceMeshCache;
-  State& s = Get();
-  auto it = s.views.find(view);
-  if (it == s.views.end()) return;
-  for (const auto& e : it->second) {
-    if (s.recording == e.get()) {
-      s.recording = nullptr;
-      s.recordingView = nullptr;
-    }
+  for (GLContextState* state = GetFirstGLContextState(); state; state = state->Next()) {
+    if (!state->faceMeshes) continue;
+    auto& views = static_cast<Kept&>(*state->faceMeshes).views;
+    auto it = views.find(view);
+    if (it == views.end()) continue;
+    DropEntries(it->second);
+    views.erase(it);
   }
-  s.views.erase(it);
 }
 
 void AllowFaceMeshArrays(bool on) {
