@@ -83,6 +83,12 @@ constexpr uint32_t kSimpleHasOpenEdges = 0x20000;
 constexpr uint32_t kSimpleHasOddEdges = 0x40000;
 // Carried to the Poly's kPolyFlagInherited, and from it to every derived model.
 constexpr uint32_t kSimpleInherited = 0x80000;
+// The corners were read from a model file (or the model was made from one that was):
+// they are known to the decimals the file was written with, so planes that nearly
+// cross in one line or point may be meant to. Carried as kPolyFlagFileCorners.
+constexpr uint32_t kSimpleFileCorners = 0x100000;
+// The marks a model made from another takes over from it.
+constexpr uint32_t kSimpleCarriedFlags = kSimpleInherited | kSimpleFileCorners;
 
 // ---- Defaults and tolerances ------------------------------------------------------
 
