@@ -386,8 +386,9 @@ class SimplePoly {
   // The first edge (by live face and corner) at which an odd number of face sides
   // meet, counting each side of a face once; false when every edge is met in pairs.
   bool FindOddEdge(int32_t& a, int32_t& b, int& sides) const;
-  // The first live face that passes one vertex twice; -1 when none. `vertex`
-  // receives that vertex.
+  // The first live face that passes one vertex twice, or two vertices of one ring of
+  // coincident vertices; -1 when none. `vertex` receives that vertex (the first of
+  // the ring).
   int FindFaceWithRepeatedCorner(int32_t* vertex = nullptr) const;
   // The edge types of the model (empty when the lists are already sorted or
   // there are no edges).
