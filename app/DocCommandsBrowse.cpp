@@ -17,6 +17,7 @@
 #include "construction/SpringRelax.h"
 #include "construction/WatermanStep.h"
 #include "core/Messages.h"
+#include "core/Progress.h"
 #include "core/Paths.h"
 #include "core/Strings.h"
 #include "files/ModelFile.h"
@@ -250,8 +251,14 @@ void OnTryToMakeFacesRegular() {
   SpringPolyDesc desc;
   if (!CreateFromPoly(desc, poly)) return;
   desc.mFlags |= kSpringDescFromModel;
+  // Work stopped by the user, or ended by an internal error already told, leaves the
+  // model and says no more.
+  const int stops = GetProgressCancelCount();
   const double error = RelaxSpringModel(desc, d::kRegularRounds);
-  if (!(error < kSpringConvergedForce) || !desc.mResult || !d::HasRegularFaces(*desc.mResult)) {
+  if (GetProgressCancelCount() != stops) return;
+  const bool regular = error < kSpringConvergedForce && desc.mResult && d::HasRegularFaces(*desc.mResult);
+  if (GetProgressCancelCount() != stops) return;
+  if (!regular) {
     ShowError("Could not make faces regular.");
     return;
   }

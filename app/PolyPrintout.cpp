@@ -210,6 +210,10 @@ bool ShowPrintPreview(CPolyView* pane, wxWindow* parent) {
   frame->Centre(wxBOTH);
   frame->Initialize();
   frame->Show(true);
+  // The preview takes the keys at once, Escape closing it, also where no window
+  // manager hands the new window the focus: the main window is disabled behind it.
+  frame->Raise();
+  if (wxWindow* canvas = preview->GetCanvas()) canvas->SetFocus();
   return true;
 }
 

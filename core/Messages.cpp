@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -223,8 +224,16 @@ int ShowInternalError(const char* format, ...) {
   va_start(args, format);
   std::string text = FormatLimitedV(kMessageBufferSize, format, args);
   va_end(args);
+  const InternalErrorTelling telling = EndWorkForInternalError();
+  if (telling == InternalErrorTelling::kNotAgain) {
+    // The work this belongs to has told its internal error and is ending.
+    DoNothing("ERROR (not told again): %s\n", text.c_str());
+    return kBoxOk;
+  }
   // Trace of a box that is shown.
   DoNothing("ERROR: %s\n", text.c_str());
+  std::optional<NoticesAfterDrawing> afterWork;
+  if (telling == InternalErrorTelling::kAfterWork) afterWork.emplace();
   return detail_Messages::ShowFormatted(text, detail_Messages::kInternalErrorTitle, kBoxStyleOk | kBoxStyleIconError);
 }
 

@@ -76,8 +76,10 @@ constexpr const char* kCheckBoxTextWhenAppropriate = "Show this message again wh
 int ShowError(const char* format, ...) __attribute__((format(printf, 1, 2)));
 int ShowWarning(const char* format, ...) __attribute__((format(printf, 1, 2)));
 int ShowInformation(const char* format, ...) __attribute__((format(printf, 1, 2)));
-// For states that should not occur: names the routine and the fault; the caller
-// goes on after the box is closed.
+// For states that should not occur: names the routine and the fault. Outside long work
+// the caller goes on after the box is closed; inside it, the work ends as after Cancel,
+// the box waits until the program is idle again (as notices told while drawing do) and
+// the work's later internal errors are not told (EndWorkForInternalError).
 int ShowInternalError(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // True when Yes was chosen.
 bool AskYesNo(const char* format, ...) __attribute__((format(printf, 1, 2)));

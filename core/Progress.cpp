@@ -45,6 +45,11 @@ struct ProgressState {
   int liveScopes = 0;
   // ProgressShields alive: no cancel is taken.
   int shields = 0;
+  // The running work met an internal error: it ends, level by level, at its reports,
+  // and is over once its levels have closed and its scopes ended.
+  bool endedByInternalError = false;
+  // The last work that ended was ended so.
+  bool lastEndedByInternalError = false;
   double lastTick = 0.0;
   bool ticked = false;
   // The last caption reported before the window appeared, shown when it appears (the
@@ -94,12 +99,21 @@ bool IsCancelKept(ProgressState& state) {
   return state.cancelledLevel > 0;
 }
 
+bool IsEndedByInternalError(const ProgressState& state) {
+  return state.endedByInternalError && state.shields == 0 && state.level > 0;
+}
+
 }  // namespace detail_Progress
 
 void BeginProgress(const TimeSpan& alreadyElapsed) {
   auto& state = detail_Progress::State();
   if (state.level++ > 0) return;
   state.lastCancelRequested = false;
+  // A scope opened inside work whose levels a stop has closed belongs to that work.
+  if (state.liveScopes <= 1) {
+    state.endedByInternalError = false;
+    state.lastEndedByInternalError = false;
+  }
   state.cancelledLevel = 0;
   state.ticked = false;
   state.earlyCaption.clear();
@@ -114,6 +128,14 @@ bool UpdateProgress(double fraction, const char* caption, ...) {
   auto& state = d::State();
   state.pauseSpan = TimeSpan();
   if (state.level <= 0) return false;
+  if (d::IsEndedByInternalError(state)) {
+    // Counted as a stop when the error was met; told by its box, not as the user's.
+    state.lastCancelRequested = false;
+    const int level = state.level;
+    EndProgress();
+    state.cancelledLevel = level;
+    return false;
+  }
 
   const bool reports = fraction != kProgressNoReport && !std::isnan(fraction);
   if (!state.window) {
@@ -191,12 +213,14 @@ void EndProgress() {
   state.window.reset();
   state.showTimeRemaining = true;
   state.cancelRequested = false;
+  if (state.liveScopes <= 0) state.endedByInternalError = false;
 }
 
 bool IsProgressTickDue() {
   namespace d = detail_Progress;
   auto& state = d::State();
   if (d::IsCancelKept(state) || state.level <= 0) return false;
+  if (d::IsEndedByInternalError(state)) return true;
   const double now = platform::NowSeconds();
   // A clock set back counts as time gone by.
   return !state.ticked || now < state.lastTick || now - state.lastTick >= kProgressTickSeconds;
@@ -246,6 +270,7 @@ ProgressScope::ProgressScope(const TimeSpan& alreadyElapsed) : mLevel(detail_Pro
 ProgressScope::~ProgressScope() {
   auto& state = detail_Progress::State();
   --state.liveScopes;
+  if (state.liveScopes <= 0 && state.level <= 0) state.endedByInternalError = false;
   if (state.level >= mLevel) {
     EndProgress();
   } else if (state.cancelledLevel >= mLevel) {
@@ -276,7 +301,21 @@ void RequestProgressCancel() {
   if (state.level > 0) state.cancelRequested = true;
 }
 
+InternalErrorTelling EndWorkForInternalError() {
+  auto& state = detail_Progress::State();
+  if (state.level <= 0 && state.liveScopes <= 0) return InternalErrorTelling::kNow;
+  // Work that must run to its end is not stopped, and tells each error it meets.
+  if (state.shields > 0) return InternalErrorTelling::kAfterWork;
+  if (state.endedByInternalError) return InternalErrorTelling::kNotAgain;
+  state.endedByInternalError = true;
+  state.lastEndedByInternalError = true;
+  ++state.cancelCount;
+  return InternalErrorTelling::kAfterWork;
+}
+
 bool WasProgressCancelRequested() { return detail_Progress::State().lastCancelRequested; }
+
+bool WasProgressEndedByInternalError() { return detail_Progress::State().lastEndedByInternalError; }
 
 int GetProgressCancelCount() {
   return detail_Progress::State().cancelCount;

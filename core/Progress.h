@@ -132,8 +132,23 @@ void RequestProgressCancel();
 // Whether the work cancelled last was stopped that way rather than by the user
 // (kept until new work begins).
 bool WasProgressCancelRequested();
-// How many times work has been stopped, by the user's Cancel or by the program: work
-// that reads the count before and after a step knows whether the step was stopped.
+// How many times work has been stopped, by the user's Cancel, by the program or by an
+// internal error: work that reads the count before and after a step knows whether the
+// step was stopped.
 int GetProgressCancelCount();
+
+// An internal error met by the running work ends that work, as the user's Cancel does:
+// it counts as a stop at once, and from then on every report answers stop, closing its
+// level, until the outermost level has closed and its scopes ended, so that no loop of
+// the work goes on to meet it again and the caller of each level leaves things as they
+// were. The answer says how the error is told: the first of the work once the work is
+// over (a box shown in the middle of it would let the panes draw what is half made),
+// a later one not again; with no work running, at once. Work inside a ProgressShield is
+// not stopped, and tells each error after it.
+enum class InternalErrorTelling { kNow, kAfterWork, kNotAgain };
+InternalErrorTelling EndWorkForInternalError();
+// Whether the work was ended that way (kept until new work begins): its caller knows
+// that the stop was no choice of the user's.
+bool WasProgressEndedByInternalError();
 
 }  // namespace corvia

@@ -210,10 +210,12 @@ Outcome Stellate(Poly* poly, FaceTypeBlock* block, bool /*flag*/) {
   if (!ok) {
     block->Clear(false);
     // A refusal comes back with its reason; a cancel needs no word, nor a stop already
-    // told; any other stop leaves the user without stellations and nets, and is said so.
+    // told; any other stop (an internal error among them) leaves the user without
+    // stellations and nets, and is said so.
+    const bool cancelled = GetProgressCancelCount() != cancels && !WasProgressEndedByInternalError();
     if (why.told()) {
       outcome = why;
-    } else if (GetProgressCancelCount() == cancels && GetToldMessageCount() == told) {
+    } else if (!cancelled && GetToldMessageCount() == told) {
       outcome = Outcome::Refused(kStellationFailed);
     }
   }

@@ -676,16 +676,22 @@ bool TestAxisAndCombineSameTypes(SimplePoly& poly, const SimpleFace* face, const
         for (int j = 0; j < k; ++j) {
           const int32_t vj = buffer[static_cast<size_t>(b + j)];
           int32_t prev = j == 0 ? f0.GetIndex() : -1;
-          const int ng = poly.VertAt(vj).Count();
-          for (int gi = 0; gi < ng; ++gi) {
-            SimpleFace& g = poly.FaceAt(poly.VertAt(vj).items[static_cast<size_t>(gi)]);
-            if (d::HasAny(g.flags, kSimpleMark2)) continue;
-            if (!f0.MatchFace(g, nn, p, a, nullptr, match)) continue;
-            // Faces at one vertex that meet the same image lie in one place.
-            if (prev >= 0) poly.FaceAt(prev).JoinCoinc(g);
-            g.flags |= kSimpleMark2;
-            f0.JoinTypeRing(g);
-            prev = g.GetIndex();
+          // Faces that meet the same image lie in one place, whether they share the
+          // vertex there or each has a copy of its own at that point.
+          int32_t v = vj;
+          for (int copies = 0; copies < poly.NumVerts(); ++copies) {
+            const int ng = poly.VertAt(v).Count();
+            for (int gi = 0; gi < ng; ++gi) {
+              SimpleFace& g = poly.FaceAt(poly.VertAt(v).items[static_cast<size_t>(gi)]);
+              if (d::HasAny(g.flags, kSimpleMark2)) continue;
+              if (!f0.MatchFace(g, nn, p, a, nullptr, match)) continue;
+              if (prev >= 0) poly.FaceAt(prev).JoinCoinc(g);
+              g.flags |= kSimpleMark2;
+              f0.JoinTypeRing(g);
+              prev = g.GetIndex();
+            }
+            v = d::NextCoincVert(poly, v);
+            if (v == vj) break;
           }
           MatrixTimesVector(m, nn, nn);
           MatrixTimesVector(m, p, p);

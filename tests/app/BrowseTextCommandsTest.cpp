@@ -11,10 +11,14 @@
 #include <vector>
 
 #include "app/DocCommandsBrowseText.h"
+#include "app/ModelChange.h"
+#include "construction/Prisms.h"
+#include "core/VectorMath.h"
 #include "files/ModelFile.h"
 #include "model/Edge.h"
 #include "model/PolyElement.h"
 #include "render/NewView.h"
+#include "symmetry/SimplePoly.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace test_BrowseTextCommands {
@@ -193,6 +197,32 @@ TEST_F(BrowseTextCommandsTest, MakeFacesRegular) {
     EXPECT_EQ(Name(), nearMiss);
     EXPECT_EQ(Platform().undo.mCalls.size(), stepsBefore);
   }
+}
+
+// A torus of 24 rings of 12 squares cannot keep its hole with regular faces: the
+// springs fold its tube flat, every face lying on another with its corners at copies of
+// their vertices. The symmetry search takes such a stack for what it is, with no
+// internal error.
+TEST_F(BrowseTextCommandsTest, ATorusMadeRegularFoldsOntoItself) {
+  Outcome outcome;
+  std::unique_ptr<SimplePoly> torus = CreateTorus(0.4, 24, 12, outcome);
+  ASSERT_TRUE(torus && CreatePolyWithUndo(*torus, 0, false, true));
+  OnTryToMakeFacesRegular();
+  EXPECT_EQ(Platform().undo.mCalls.back().type, 23);
+  const Poly* made = GetCurrentPoly();
+  ASSERT_EQ(made->mFaces.mCount, 288);
+  for (const PolyElement* face = made->mFaces.mHead; face; face = face->mNext) {
+    EXPECT_TRUE(face->IsRegular());
+    double centre[3], otherCentre[3];
+    face->GetCornerCentroid(centre);
+    int twins = 0;
+    for (const PolyElement* other = made->mFaces.mHead; other; other = other->mNext) {
+      other->GetCornerCentroid(otherCentre);
+      twins += other != face && NearlyEqual(otherCentre, centre, 1e-6);
+    }
+    EXPECT_EQ(twins, 1) << PolyElement::GetIndex(face);
+  }
+  EXPECT_EQ(CountErrors(), 0);
 }
 
 // ---- Element texts ------------------------------------------------------------------------

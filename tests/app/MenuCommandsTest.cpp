@@ -110,6 +110,47 @@ TEST_F(MenuCommandsTest, SubdividedFacesAndGeodesicSpheresOfTheIcosahedron) {
   Platform().messages.Clear();
 }
 
+// The dual of the subdivided icosahedron has a face round each new corner whose six
+// corners lie on two points, those of the flat pairs of triangles there. An internal
+// error met while the compound with it is built ends the command: told once (not once
+// per face type), the model and the undo list as they were.
+TEST_F(MenuCommandsTest, AnInternalErrorEndsTheCommandWithTheModelAsItWas) {
+  Platform().messages.QueueText("2");
+  ASSERT_TRUE(RunDocCommand(kCmdSubdivideFaces));
+  const Poly* subdivided = GetCurrentPoly();
+  SetTransitionsEnabled(true);
+  corvia::testing::ExpectInternalErrors();
+  Platform().messages.Clear();
+  const auto& undo = Platform().undo;
+  const size_t steps = undo.mCalls.size();
+  const int discards = undo.mDiscards;
+  ASSERT_TRUE(RunDocCommand(kCmdAddBaseAndDual));
+  const int told = Platform().messages.CountTitled("Internal Error");
+  EXPECT_LE(told, 1);
+  if (told > 0) {
+    EXPECT_EQ(GetCurrentPoly(), subdivided);
+    EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 80);
+    EXPECT_EQ(undo.mCalls.size() - steps, static_cast<size_t>(undo.mDiscards - discards));
+  }
+  Platform().messages.Clear();
+}
+
+// The icosahedron is its own mirror image: Add Mirror Image says so and leaves the
+// model, with no question about coincident faces and no undo step.
+TEST_F(MenuCommandsTest, AddMirrorImageOfAModelThatIsItsOwnMirrorImage) {
+  const Poly* shown = GetCurrentPoly();
+  const size_t steps = Platform().undo.mCalls.size();
+  Platform().messages.Clear();
+  ASSERT_TRUE(RunDocCommand(kCmdAddMirrorImage));
+  ASSERT_EQ(Platform().messages.Boxes().size(), 1u);
+  EXPECT_EQ(Platform().messages.Boxes()[0].title, "Information");
+  EXPECT_EQ(Platform().messages.Boxes()[0].text.rfind("This model is its own mirror image", 0), 0u);
+  EXPECT_EQ(GetCurrentPoly(), shown);
+  EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 20);
+  EXPECT_EQ(Platform().undo.mCalls.size(), steps);
+  Platform().messages.Clear();
+}
+
 TEST_F(MenuCommandsTest, NextAndPreviousStellationStepTheCellsAndOriginalPutsThemBack) {
   AddPane(kViewStellationOfBase);
   Poly* poly = GetCurrentPoly();

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/Messages.h"
 #include "tests/support/TestSupport.h"
 
 namespace corvia {
@@ -402,6 +403,33 @@ TEST_F(ProgressTest, TheProgramCancelsLikeTheButtonAndSaysItWasItself) {
   EXPECT_FALSE(UpdateProgress(0.4));
   EXPECT_FALSE(WasProgressCancelRequested());
   EXPECT_FALSE(IsProgressActive());
+}
+
+// An internal error ends the work it is met in, at once: told once however many
+// follow, every level stopped at its report, a shield's work left to run; the next
+// work tells its own.
+TEST_F(ProgressTest, AnInternalErrorEndsTheWorkItIsMetIn) {
+  testing::ExpectInternalErrors();
+  auto& messages = testing::Platform().messages;
+  messages.Clear();
+  const int stops = GetProgressCancelCount();
+  for (int work = 1; work <= 2; ++work) {
+    ProgressScope outer;
+    ProgressScope inner;
+    ShowInternalError("first");
+    ShowInternalError("second");
+    EXPECT_EQ(GetProgressCancelCount(), stops + work);
+    {
+      const ProgressShield shield;
+      EXPECT_TRUE(UpdateProgress(0.2)) << "work that must end runs on";
+    }
+    EXPECT_FALSE(ProgressTick());
+    EXPECT_FALSE(UpdateProgress(0.5)) << "the outer work stops too";
+    EXPECT_FALSE(IsProgressActive());
+    EXPECT_TRUE(WasProgressEndedByInternalError());
+    EXPECT_EQ(messages.CountTitled("Internal Error"), work);
+  }
+  messages.Clear();
 }
 
 TEST_F(ProgressTest, UnbalancedEndIsReportedAndClamped) {

@@ -839,8 +839,8 @@ TEST_F(ProgramTest, NetsPrintIntoAPostScriptFile) {
 }
 
 
-// The print preview of the net pane opens in a window of its own; nets too large for
-// the page open none and say why.
+// The print preview of the net pane opens in a window of its own, which takes the keys
+// at once: Escape closes it. Nets too large for the page open none and say why.
 TEST_F(ProgramTest, PrintPreviewOfTheNets) {
   auto previewFrame = []() -> wxPreviewFrame* {
     for (wxWindow* window : wxTopLevelWindows) {
@@ -852,12 +852,16 @@ TEST_F(ProgramTest, PrintPreviewOfTheNets) {
   UnitSettings& units = GetUnitSettings();
   const double scale = units.mLengthScale;
   units.mLengthScale = 2.0;
+  // The main window has the keys, as it has when the user works in it.
+  mFrame->Raise();
+  YieldUntil([&] { return mFrame->IsActive(); });
   ASSERT_TRUE(ShowPrintPreview(Pane(1), mFrame));
   YieldUntil([&] { return previewFrame() && previewFrame()->IsShownOnScreen(); });
-  wxPreviewFrame* frame = previewFrame();
-  ASSERT_NE(frame, nullptr);
-  frame->Close(true);
+  ASSERT_NE(previewFrame(), nullptr);
+  wxUIActionSimulator keys;
+  keys.Char(WXK_ESCAPE);
   YieldUntil([&] { return previewFrame() == nullptr; });
+  EXPECT_EQ(previewFrame(), nullptr);
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
   // The main window takes input again.
   EXPECT_TRUE(mFrame->IsEnabled());
