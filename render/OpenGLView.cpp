@@ -12,6 +12,7 @@
 #include "render/GLBitmapRender.h"
 #include "render/GLErrors.h"
 #include "render/FaceMeshCache.h"
+#include "render/PairLineLayer.h"
 #include "render/GLSection.h"
 #include "render/LightSets.h"
 #include "render/RenderHooks.h"
@@ -107,6 +108,7 @@ OpenGLView::~OpenGLView() {
   }
   ForgetViewSections(this);
   ForgetFaceMeshes(this);
+  ForgetPairLineLayer(this);
 }
 
 // ---- Virtual passes a pane fills ---------------------------------------------------------
