@@ -142,6 +142,29 @@ TEST_F(PolyDocTest, TransitionRunsFromOneModelToTheNextAndEnds) {
   EXPECT_GE(GetTimeSeconds() - start, duration);
 }
 
+// While a transition fades one model into the next, each paint draws both with the
+// view types their records keep; switching between them asks for no other paint (a
+// pane that showed another type for the old model painted itself, and the others,
+// without end).
+TEST_F(PolyDocTest, APaintDuringATransitionAsksForNoOtherPaint) {
+  CPolyView* pane = AddPane(kViewBasePolyhedron);
+  CPolyView* other = AddPane(kViewDualPolyhedron);
+  SetTransitionsEnabled(false);
+  ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
+  SetTransitionsEnabled(true);
+  ASSERT_TRUE(Doc().SetModel(Find("Octahedron"), false, false));
+  ASSERT_EQ(Doc().CountRecords(), 2);
+  ASSERT_TRUE(pane->SetViewType(kViewVertexFigure, false));
+  for (int round = 0; round < 2; ++round) {
+    WindowOf(pane)->Paint();
+    WindowOf(other)->Paint();
+    EXPECT_FALSE(WindowOf(pane)->IsPaintPending());
+    EXPECT_FALSE(WindowOf(other)->IsPaintPending());
+    EXPECT_EQ(pane->GetViewType(), kViewVertexFigure);
+  }
+  Doc().EndAllTransitions();
+}
+
 TEST_F(PolyDocTest, QuickChangesLeaveEveryOlderModelFadingOut) {
   SetTransitionsEnabled(false);
   ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
