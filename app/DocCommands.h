@@ -13,6 +13,7 @@ namespace corvia {
 
 class FaceTypeBlock;
 class Poly;
+enum class StellationStep;
 
 // What an update handler says of its item: enabled or not, its mark (-1: the item
 // carries none), and a new text when the item's text changes with the model.
@@ -85,6 +86,10 @@ void StepElementType(int step, bool otherSide);
 // Runs a change of the cells of the shown side's stellation (stellated first when it is
 // not yet) as one undo step and redraws; false when the side cannot be stellated.
 bool ChangeStellationCells(void (*change)(FaceTypeBlock* block));
+// A step through the stellations of the shown side (stellated first when it is not yet,
+// but for kPlace), under the progress window, as one undo step; the pane says where it
+// came to. False when the user cancelled it: nothing changed then.
+bool StepShownStellation(StellationStep step);
 
 }  // namespace doc_commands
 

@@ -5,6 +5,7 @@
 #include "app/DocCommands.h"
 #include "platform/Services.h"
 #include "stellation/StellationCell.h"
+#include "stellation/StellationCriteria.h"
 #include "symmetry/SymOperations.h"
 
 namespace corvia {
@@ -21,8 +22,16 @@ void ToggleMaintainReflexibility() {
   doc_commands::Redraw();
 }
 
+// The stellation shown is placed among those of the new criteria at once (the pane
+// titles say where); a cancel of that search keeps the criteria as they were.
+void ChooseCriteria(int32_t criteria) {
+  const int32_t before = StellationCriteria;
+  SetStellationCriteria(criteria);
+  if (!doc_commands::StepShownStellation(StellationStep::kPlace)) SetStellationCriteria(before);
+}
+
 #define CRITERIA(id, n) \
-  {id, [] { SetStellationCriteria(n); }, [](CommandUi& ui) { Mark(ui, StellationCriteria == (n)); }}
+  {id, [] { ChooseCriteria(n); }, [](CommandUi& ui) { Mark(ui, StellationCriteria == (n)); }}
 
 std::vector<DocCommand> MakeTable() {
   return {

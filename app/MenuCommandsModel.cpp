@@ -26,6 +26,7 @@
 #include "stellation/Faceting.h"
 #include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
+#include "stellation/StellationCriteria.h"
 #include "symmetry/SimplePoly.h"
 #include "ui/CommandIds.h"
 
@@ -101,38 +102,35 @@ FaceTypeBlock* StellatedShownBlock() {
 
 using doc_commands::ChangeStellationCells;
 
-// Whether the last step went round the end of the walk.
-bool gSteppedRound = false;
-
 // Says in the pane which stellation a step came to, and when it went round the end.
-void TellStellationShown(bool forwards) {
+void TellStellationShown(const StellationStepResult& result, StellationStep step) {
   Poly* poly = doc_commands::CurrentPoly();
   FaceTypeBlock* block = poly ? poly->GetShownBlock() : nullptr;
-  if (!block || !block->IsStellated()) return;
-  const std::string shown = DescribeShownStellation(poly, block, true);
+  if (!block || !block->IsStellated() || result.cancelled) return;
+  platform::ViewNotifier* views = platform::Services().views;
+  if (!result.refusal.empty()) {
+    views->SetPaneMessage(result.refusal);
+    return;
+  }
+  const std::string shown = DescribeShownStellation(poly, block, false);
   std::string text = shown.empty() ? std::string() : "Stellation " + shown;
-  if (gSteppedRound && shown == "1 of 1") {
+  if (result.wrapped && shown == "1 of 1") {
     text = "There is only one stellation.";
-  } else if (gSteppedRound) {
-    text = std::string(forwards ? "That was the last stellation: back to the first" : "That was the first stellation: on to the last") +
+  } else if (result.wrapped) {
+    text = std::string(step == StellationStep::kNext ? "That was the last stellation: back to the first"
+                                                     : "That was the first stellation: on to the last") +
            (shown.empty() ? "." : " (" + shown + ").");
   }
-  if (!text.empty()) platform::Services().views->SetPaneMessage(text);
-  platform::Services().views->RedrawAllViews(true);
-  platform::Services().views->InvalidateInfo(kInfoReasonStellation);
+  if (!text.empty() && step != StellationStep::kPlace) views->SetPaneMessage(text);
+  views->RedrawAllViews(true);
+  views->InvalidateInfo(kInfoReasonStellation);
 }
 
 void NextStellation() {
-  gSteppedRound = false;
-  if (ChangeStellationCells([](FaceTypeBlock* block) { gSteppedRound = !block->NextStellation(); })) {
-    TellStellationShown(true);
-  }
+  doc_commands::StepShownStellation(StellationStep::kNext);
 }
 void PreviousStellation() {
-  gSteppedRound = false;
-  if (ChangeStellationCells([](FaceTypeBlock* block) { gSteppedRound = !block->PreviousStellation(); })) {
-    TellStellationShown(false);
-  }
+  doc_commands::StepShownStellation(StellationStep::kPrevious);
 }
 void OriginalStellation() {
   ChangeStellationCells([](FaceTypeBlock* block) { block->ApplyCellFlags(); });
@@ -298,13 +296,35 @@ const std::vector<DocCommand>& GetModelMenuCommands() {
 
 namespace doc_commands {
 
+bool StepShownStellation(StellationStep step) {
+  FaceTypeBlock* block = nullptr;
+  if (step == StellationStep::kPlace) {
+    // Only a side already stellated is placed: a change of criteria sets up nothing.
+    Poly* poly = CurrentPoly();
+    block = poly ? poly->GetShownBlock() : nullptr;
+    if (!block || !block->IsStellated() || !block->mFirstCell) return true;
+  } else {
+    block = detail_MenuCommandsModel::StellatedShownBlock();
+    if (!block) return true;
+  }
+  AddStellationUndo(block);
+  const StellationStepResult result = StepStellations(block, step);
+  CloseStellationUndo();
+  Redraw();
+  detail_MenuCommandsModel::TellStellationShown(result, step);
+  return !result.cancelled;
+}
+
 bool ChangeStellationCells(void (*change)(FaceTypeBlock* block)) {
   FaceTypeBlock* block = detail_MenuCommandsModel::StellatedShownBlock();
   if (!block) return false;
   AddStellationUndo(block);
   change(block);
   CloseStellationUndo();
-  Redraw();
+  // The titles name the stellation now shown; the words of an earlier step go.
+  platform::ViewNotifier* views = platform::Services().views;
+  views->SetPaneMessage({});
+  views->RedrawAllViews(true);
   return true;
 }
 

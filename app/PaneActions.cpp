@@ -30,6 +30,7 @@
 #include "render/OutcomeBoxes.h"
 #include "render/ViewWindow.h"
 #include "stellation/Faceting.h"
+#include "stellation/StellationCriteria.h"
 #include "symmetry/SimplePoly.h"
 #include "ui/ElementWords.h"
 
@@ -441,11 +442,7 @@ bool CPolyView::OnPaneKey(int key, int modifiers) {
   if (ctrl && (key == kPaneKeyHome || key == kPaneKeyEnd)) {
     ClearMessage();
     ShowPaneSide(this);
-    if (key == kPaneKeyHome) {
-      doc_commands::ChangeStellationCells([](FaceTypeBlock* block) { block->GoToCore(); });
-    } else {
-      doc_commands::ChangeStellationCells([](FaceTypeBlock* block) { block->IncludeAllCells(true); });
-    }
+    doc_commands::StepShownStellation(key == kPaneKeyHome ? StellationStep::kCore : StellationStep::kFinal);
     return true;
   }
   return false;

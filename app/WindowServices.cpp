@@ -78,6 +78,8 @@ class PolyViewMaker final : public PaneViewMaker {
 class FrameViews final : public platform::ViewNotifier {
  public:
   void RedrawAllViews(bool captionsToo) override {
+    // A title says what its pane shows (which stellation, say): it is made again.
+    if (captionsToo) UpdateAllCaptions();
     corvia::RedrawAllViews(captionsToo, false);
     // An augmentation preview that has ended (with the model it augmented, say) redraws
     // the panes: its pane gets its own buttons back.

@@ -14,6 +14,7 @@
 #include "core/Messages.h"
 #include "core/Progress.h"
 #include "core/RainbowColor.h"
+#include "model/CreatePoly.h"
 #include "model/ElementFlags.h"
 #include "model/FaceType.h"
 #include "model/FaceTypeBlock.h"
@@ -476,7 +477,7 @@ std::unique_ptr<SimplePoly> CreateAugmentedPoly(uint32_t options, Augmentation& 
   if (!UpdateProgress(1.0, "Augmented %d of %d faces", total, total)) return nullptr;
   BlendCoplanarFaces(*result, kBlendAskUser | kBlendMergeVerts);
   result->flags |= d::kAugmentedModelFlags;
-  if (poly->mPolyFlags & kPolyFlagInherited) result->flags |= kSimpleInherited;
+  result->flags |= CarriedSimpleFlags(*poly);
   result->SetName(poly->GetPartName(false), "Augmented ");
   outcome = prepared.WarningsOnly();
   return result;

@@ -337,7 +337,7 @@ SimplePoly* CreateSimplePoly(Poly* poly, uint32_t flags, CompoundPart* part, Ope
   if (poly->mPolyFlags & kPolyFlagConvex) simple->flags |= kSimpleConvex;
   if (poly->mPolyFlags & kPolyFlagDensityOne) simple->flags |= kSimpleDensityOne;
   if (poly->mPolyFlags & kPolyFlagPlainSurface) simple->flags |= kSimplePlainSurface;
-  if (poly->mPolyFlags & kPolyFlagInherited) simple->flags |= kSimpleInherited;
+  simple->flags |= CarriedSimpleFlags(*poly);
   NameSimplePoly(poly, dual, simple.get(), view);
   return simple.release();
 }
@@ -457,7 +457,7 @@ SimplePoly* CreateModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uin
   if (!simple) return nullptr;
   if (simple->description.empty() && poly->mDescription) simple->description = poly->mDescription;
   if (simple->webLink.empty() && poly->mWebLink) simple->webLink = poly->mWebLink;
-  if (poly->mPolyFlags & kPolyFlagInherited) simple->flags |= kSimpleInherited;
+  simple->flags |= CarriedSimpleFlags(*poly);
   return simple;
 }
 

@@ -334,6 +334,8 @@ int AskQuestion(unsigned flags, const char* title, std::initializer_list<const c
     request.captions.emplace_back(caption);
   }
   if (request.captions.empty()) request.captions.emplace_back("OK");
+  // With no button marked for it, Escape takes the default one.
+  if (request.cancelButton < 0) request.cancelButton = request.defaultButton;
   int count = static_cast<int>(request.captions.size());
   int result = detail_Messages::ShowRequest(request).result;
   // A front end that answers outside the buttons shown counts as Escape.

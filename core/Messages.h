@@ -97,8 +97,9 @@ void ShowWindowsError(const char* format, ...) __attribute__((format(printf, 1, 
 void ShowOptionalMessage(uint32_t bit, unsigned flags, const char* format, ...) __attribute__((format(printf, 3, 4)));
 
 // A question with buttons of the given captions; returns the index of the one
-// chosen (0 for the first). A caption starting with '+' is the default button, one
-// starting with '-' the button that Escape chooses; the sign is not shown. Flags
+// chosen (0 for the first). A caption starting with '+' is the default button (Enter
+// chooses it), one starting with '-' the button that Escape chooses (the default one
+// when none is marked); the sign is not shown. Flags
 // pick the icon as for the message dialog (bit 0 error, bit 1 warning, bit 2
 // information; the question icon when none is set).
 int AskQuestion(unsigned flags, const char* title, std::initializer_list<const char*> captions, const char* format, ...)

@@ -943,6 +943,7 @@ bool ReadModelStream(ioStream* s, const char* path, int64_t size, ModelFileConte
   // The model keeps what the file gives and nothing else: no centring, scaling or
   // turning, and its own colours.
   contents.model->flags |= kSimpleKeepOrientation | kSimpleKeepCentre | kSimpleKeepSize | kSimpleKeepLengthUnits;
+  contents.model->flags |= kSimpleFileCorners;
   return true;
 }
 

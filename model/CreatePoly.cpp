@@ -430,6 +430,7 @@ Outcome BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDual
   }
   if (current) poly->mBaseBlock->SetCurrentFace(current);
   if (simple.flags & kSimpleInherited) poly->mPolyFlags |= kPolyFlagInherited;
+  if (simple.flags & kSimpleFileCorners) poly->mPolyFlags |= kPolyFlagFileCorners;
   GetUnitSettings().SetLengthScale(simple.scale, false);
   poly->SetName(simple.name.c_str());
   poly->SetDualName(simple.dualName.c_str());
@@ -449,6 +450,11 @@ Outcome CreatePoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDua
   Outcome outcome = detail_CreatePoly::BuildPoly(simple, poly, keepColors, keepDualColors, stopOnCancel, cleared);
   if (poly) poly->mBuildOutcome = outcome;
   return outcome;
+}
+
+uint32_t CarriedSimpleFlags(const Poly& poly) {
+  return ((poly.mPolyFlags & kPolyFlagInherited) ? kSimpleInherited : 0u) |
+         ((poly.mPolyFlags & kPolyFlagFileCorners) ? kSimpleFileCorners : 0u);
 }
 
 }  // namespace corvia

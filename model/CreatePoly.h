@@ -1,6 +1,8 @@
 #pragma once
 // The road from a plain model to the full model: a SimplePoly becomes a Poly.
 
+#include <cstdint>
+
 #include "core/Outcome.h"
 
 namespace corvia {
@@ -18,5 +20,9 @@ class SimplePoly;
 // cleared (*cleared tells). The outcome is also kept in poly->mBuildOutcome.
 Outcome CreatePoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualColors, bool stopOnCancel = false,
                    bool* cleared = nullptr);
+
+// The model flags (SimplePoly::flags) that a plain model made from the model takes
+// over from it (kSimpleCarriedFlags, from the marks CreatePoly gave it).
+uint32_t CarriedSimpleFlags(const Poly& poly);
 
 }  // namespace corvia

@@ -247,18 +247,22 @@ bool FaceTypeBlock::HasFaceImages() const {
 
 bool FaceTypeBlock::IsReflexible() const { return mOwner && mOwner->mReflexible != 0; }
 
-int64_t FaceTypeBlock::EstimateComplexity() const {
+int64_t FaceTypeBlock::CountPlanes() const {
   const SymGroup* group = mOwner ? mOwner->mSymGroup : nullptr;
   const int64_t order = group && group->numRotations > 0 ? group->numRotations : 1;
   int64_t planes = 0;
-  int64_t types = 0;
   for (const FaceType* type = mFirstFaceType; type; type = type->mNext) {
     if (type->mCoplanarMaster) continue;
     // A type whose order is not yet known counts as having no rotations.
     const int64_t rotations = type->mNumRotations > 0 ? type->mNumRotations : 1;
     planes += order / rotations;
-    ++types;
   }
+  return planes;
+}
+
+int64_t FaceTypeBlock::EstimateComplexity() const {
+  const int64_t planes = CountPlanes();
+  const int64_t types = CountDistinctFaceTypes();
   const double spread = static_cast<double>(planes - 2);
   const double estimate = (spread * spread * 0.5 + 1.0) * static_cast<double>(types);
   if (estimate > static_cast<double>(kComplexityCap)) return kComplexityCap + 1;

@@ -107,6 +107,8 @@ class FaceTypeBlock {
   bool IsReflexible() const;
   // A rough count of the work a stellation of the block takes.
   int64_t EstimateComplexity() const;
+  // The planes of the faces, each once: the sizes of the distinct types' orbits.
+  int64_t CountPlanes() const;
 
   // ---- Cells -------------------------------------------------------------------------
   int GetNumCells() const;
@@ -152,6 +154,9 @@ class FaceTypeBlock {
   bool CreateCells(Outcome* why = nullptr);
   // Frees the cells and the cell types, and the cell pointers of every facet.
   void FreeCells();
+  // The cells shown changed: the facet model, its refusal, its measures and the marks of
+  // the edges it uses go.
+  void ForgetFacetModel();
   // Each cell takes the inclusion of its original flag (Stellation > Original Polyhedron).
   void ApplyCellFlags();
   // Includes every finite cell; with reapply, then applies the criteria.
@@ -221,6 +226,10 @@ class FaceTypeBlock {
   // Set while the set-up shows the original model: inclusion changes record no undo
   // step and ask the panes for nothing.
   bool mQuietCellChanges = false;
+  // Set while the stellation criteria search for a stellation: the cells change to and
+  // fro, and the facet model of the stellation shown before stays for the panes to draw
+  // meanwhile (none is built); the search drops it when it ends on other cells.
+  bool mCellSearch = false;
   int32_t mUsedSegVerts = -1;
   Part<MillerState> mMillerState;
   double mShortestEdge = -1.0;

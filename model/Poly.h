@@ -74,6 +74,8 @@ constexpr uint32_t kPolyFlagDensityOne = 0x800;
 constexpr uint32_t kPolyFlagPlainSurface = 0x1000;
 // A mark passed on to every model made from this one.
 constexpr uint32_t kPolyFlagInherited = 0x20000;
+// Its corners came from a model file (kSimpleFileCorners), also passed on.
+constexpr uint32_t kPolyFlagFileCorners = 0x40000;
 constexpr uint32_t kPolyFlagCrossSectionValid = 0x10000;
 
 // Information-tree update reasons.

@@ -14,6 +14,7 @@
 #include "core/RainbowColor.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
+#include "model/CreatePoly.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
 #include "model/FaceTypeBlock.h"
@@ -232,7 +233,7 @@ std::unique_ptr<SimplePoly> Poly::Subdivide(uint32_t flags, int n, Outcome* outc
     result->SetName(GetPartName(false), "Subdivided ", true);
     if (mPolyFlags & kPolyFlagConvex) result->flags |= kSubdividedFlags;
   }
-  if (mPolyFlags & kPolyFlagInherited) result->flags |= kSimpleInherited;
+  result->flags |= CarriedSimpleFlags(*this);
   return result;
 }
 

@@ -18,6 +18,7 @@
 #include "core/Progress.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
+#include "model/CreatePoly.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
 #include "model/FaceTypeBlock.h"
@@ -416,7 +417,7 @@ std::unique_ptr<SimplePoly> CreateZonohedron(Poly* poly, const TolerantPointList
   }
   result->SetName(poly ? poly->GetPartName(false) : nullptr, "Zonohedrified ", true);
   result->flags |= kZonohedronFlags;
-  if (poly && (poly->mPolyFlags & kPolyFlagInherited)) result->flags |= kSimpleInherited;
+  if (poly) result->flags |= CarriedSimpleFlags(*poly);
   return result;
 }
 

@@ -56,6 +56,11 @@ class PointGrid {
 
   // The value stored with a point within the tolerance in each coordinate; -1 when none.
   int Find(const double* p) const {
+    return Find(p, [](int) { return true; });
+  }
+  // The same, of the points whose value `accept` takes.
+  template <typename Accept>
+  int Find(const double* p, const Accept& accept) const {
     const int64_t c[3] = {Cell(p[0]), Cell(p[1]), Cell(p[2])};
     for (int64_t dx = -1; dx <= 1; ++dx) {
       for (int64_t dy = -1; dy <= 1; ++dy) {
@@ -64,7 +69,7 @@ class PointGrid {
           if (it == mCells.end()) continue;
           for (const Entry& e : it->second) {
             if (std::fabs(e.p[0] - p[0]) <= mTolerance && std::fabs(e.p[1] - p[1]) <= mTolerance &&
-                std::fabs(e.p[2] - p[2]) <= mTolerance) {
+                std::fabs(e.p[2] - p[2]) <= mTolerance && accept(e.value)) {
               return e.value;
             }
           }
@@ -104,6 +109,10 @@ struct Region {
   std::vector<std::vector<SegVert*>> loops;
   double centroid[3] = {0.0, 0.0, 0.0};  // in space, on the representative face
   double normal[3] = {0.0, 0.0, 0.0};    // outward
+  // Its area and number of corners, which its images share: regions of one plane
+  // centred on one point (one round the other about an axis) are told apart by them.
+  double area = 0.0;
+  size_t corners = 0;
   std::vector<int> images;               // the rotations that place its facelets
   // Faces of its type that no rotation reaches (a type that is no symmetry class): the
   // region is placed on each by the face's own frame.
@@ -249,6 +258,8 @@ bool CollectRegions(FaceType* type, std::vector<Region>& regions) {
     TransformPoint(toWorld, region.centroid, local);
     CopyVector(region.normal, type->mFirstFace->mZAxis);
     if (down) Negate(region.normal);
+    region.area = std::fabs(total);
+    for (const auto& loop : region.loops) region.corners += loop.size();
     regions.push_back(std::move(region));
   }
   return ok;
@@ -570,12 +581,24 @@ Model3D::Model3D(FaceTypeBlock* block, int vertexCount) {
     type->mFirstFace->GetFaceToWorld(toWorld, false);
     type->mFirstFace->GetWorldToFace(toFace, false);
     unreached.push_back(std::make_unique<std::vector<PolyElement*>>(UnreachedFaces(type, rotations)));
-    // Facelets already placed in this type's planes, by centroid and normal.
+    // Facelets already placed in this type's planes, by centroid, normal and shape.
+    struct Placed {
+      std::array<double, 3> normal;
+      double area;
+      size_t corners;
+    };
     PointGrid placed(kImageTolerance);
-    std::vector<std::array<double, 3>> placedNormals;
-    auto isPlaced = [&](const double* centroid, const double* normal) {
-      const int i = placed.Find(centroid);
-      return i >= 0 && NearlyEqual(placedNormals[static_cast<size_t>(i)].data(), normal, kImageTolerance);
+    std::vector<Placed> placedShapes;
+    auto isPlaced = [&](const double* centroid, const double* normal, const Region& shape) {
+      return placed.Find(centroid, [&](int i) {
+        const Placed& p = placedShapes[static_cast<size_t>(i)];
+        return NearlyEqual(p.normal.data(), normal, kImageTolerance) && p.corners == shape.corners &&
+               std::fabs(p.area - shape.area) <= kImageTolerance * std::max(1.0, shape.area);
+      }) >= 0;
+    };
+    auto place = [&](const double* centroid, const double* normal, const Region& shape) {
+      placed.Add(centroid, static_cast<int>(placedShapes.size()));
+      placedShapes.push_back({{normal[0], normal[1], normal[2]}, shape.area, shape.corners});
     };
     int count = 0;
     for (Region& region : found) {
@@ -585,7 +608,7 @@ Model3D::Model3D(FaceTypeBlock* block, int vertexCount) {
       }
       // A region that is the image of one placed before (a rotated copy in the same
       // diagram, or the same surface seen from the other face through the centre).
-      if (isPlaced(region.centroid, region.normal)) continue;
+      if (isPlaced(region.centroid, region.normal, region)) continue;
       int stabiliser = 0;
       const Matrix* generator = nullptr;
       double generatorAngle = 10.0;
@@ -607,14 +630,12 @@ Model3D::Model3D(FaceTypeBlock* block, int vertexCount) {
           }
           continue;
         }
-        if (isPlaced(c, n)) continue;
-        placed.Add(c, static_cast<int>(placedNormals.size()));
-        placedNormals.push_back({n[0], n[1], n[2]});
+        if (isPlaced(c, n, region)) continue;
+        place(c, n, region);
         region.images.push_back(static_cast<int>(r));
       }
       // Identity first.
-      placed.Add(region.centroid, static_cast<int>(placedNormals.size()));
-      placedNormals.push_back({region.normal[0], region.normal[1], region.normal[2]});
+      place(region.centroid, region.normal, region);
       region.images.insert(region.images.begin(), 0);
       region.rotatedCopy.assign(region.loops.size(), 0);
       // A region on an axis keeps the rotations about it: its loops go in blocks.

@@ -9,6 +9,7 @@
 #include "core/DrawnPolygon.h"
 #include "core/Messages.h"
 #include "core/PolygonRing.h"
+#include "model/CreatePoly.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "stellation/Faceting.h"
@@ -137,7 +138,7 @@ SimplePoly* CreateSimpleFacetedPolyhedron(Poly* poly, uint32_t flags, std::vecto
   simple->SetDualName(poly->mDualName, "Stellated ");
   RemoveCoincidentFaces(*simple, kCoincidentKeepOne, false, kSimpleTemp);
   simple->flags |= kBuildFlags;
-  if (poly->mPolyFlags & kPolyFlagInherited) simple->flags |= kSimpleInherited;
+  simple->flags |= CarriedSimpleFlags(*poly);
   if (flags & kReturnUnchecked) return simple.release();
   const Outcome valid = simple->CheckModelValidity(0);
   if (!valid) {

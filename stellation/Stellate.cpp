@@ -22,6 +22,7 @@
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "nets/Model3D.h"
+#include "platform/Memory.h"
 #include "platform/Services.h"
 #include "stellation/DeferredModelWork.h"
 #include "stellation/Stellate.h"
@@ -46,6 +47,17 @@ constexpr const char* kStellationFailed =
     "This model could not be stellated, so neither its stellations nor its nets can be shown.";
 // A facet model of a stellation that keeps no face at all (every cell left out).
 constexpr const char* kNoFacelets = "The stellation shown has no faces, so there is nothing to unfold into nets.";
+
+// Bytes of the set-up's records (points, corners, regions, facets, cells and their
+// links) per crossing of two lines in a face type's diagram: 570 to 680 on geodesic
+// spheres of 180 to 500 faces.
+constexpr double kBytesPerCrossing = 700.0;
+constexpr double kBytesPerGigabyte = 1024.0 * 1024.0 * 1024.0;
+constexpr const char* kTooLarge =
+    "This model is too large to stellate on this computer: its stellation\n"
+    "diagrams would need about %.1f GB of memory, and the stellation can have\n"
+    "%.1f GB here. A model with the same symmetry can be stellated here up to\n"
+    "about %lld faces.";
 
 constexpr const char* kComplexityWarning =
     "<b><font color=red>Warning:</font></b> this model may be too complex to stellate.\n\n<b><font "
@@ -169,6 +181,18 @@ Outcome Stellate(Poly* poly, FaceTypeBlock* block, bool /*flag*/) {
   if (IsDrawingContextHeld() && DeferStellation(block)) return Outcome::Done();
   platform::ViewNotifier* views = platform::Services().views;
 
+  // Planes enough to need more memory than there is: refused in words, as it stands.
+  const double bytes = EstimateStellationBytes(block);
+  const double limit = static_cast<double>(platform::WorkMemoryLimit());
+  if (bytes > limit) {
+    block->mStellationRefused = 1;
+    views->InvalidateInfo(kInfoReasonStellationSetup);
+    // The diagrams grow as the cube of the number of planes.
+    const double planes = static_cast<double>(block->CountPlanes());
+    return Outcome::RefusedF(kTooLarge, bytes / kBytesPerGigabyte, limit / kBytesPerGigabyte,
+                             static_cast<long long>(planes * std::cbrt(limit / bytes)));
+  }
+
   const int64_t estimate = block->EstimateComplexity();
   if (estimate > kComplexityAsk) {
     int answer = 1;
@@ -221,6 +245,13 @@ Outcome Stellate(Poly* poly, FaceTypeBlock* block, bool /*flag*/) {
   }
   views->InvalidateInfo(kInfoReasonStellationSetup);
   return outcome;
+}
+
+double EstimateStellationBytes(const FaceTypeBlock* block) {
+  using namespace detail_Stellate;
+  if (!block) return 0.0;
+  const double lines = static_cast<double>(std::max<int64_t>(block->CountPlanes() - 1, 0));
+  return static_cast<double>(block->CountDistinctFaceTypes()) * lines * lines / 2.0 * kBytesPerCrossing;
 }
 
 Outcome StellateBlock(Poly* poly, bool dual, int arg) {
@@ -373,7 +404,7 @@ Model3D* FaceTypeBlock::GetModel3D(bool withNets, Outcome* why) {
   // A drawing never waits on long work: it is made when the program is next idle.
   if (IsDrawingContextHeld() && DeferFacetModel(this, withNets)) return mModel3D.get();
   platform::WaitCursorScope wait;
-  if (!mModel3D && !mModel3DRefused && mFirstFaceType && !StellationBusy && mOwner) {
+  if (!mModel3D && !mModel3DRefused && mFirstFaceType && !StellationBusy && !mCellSearch && mOwner) {
     const int cancels = GetProgressCancelCount();
     const int told = GetToldMessageCount();
     // A side with corners at infinity is refused by the plain build with a message;

@@ -14,7 +14,13 @@ class Poly;
 // refused, with the user's words, when this call ran a set-up that failed (the block
 // then refuses to stellate again until its face types are rebuilt, so a refusal comes
 // back once); the caller tells it at once. Declined, cancelled or not run: done.
+// A set-up that would need more memory than the machine gives it
+// (platform::WorkMemoryLimit) is refused so, before anything is made or asked.
 Outcome Stellate(Poly* poly, FaceTypeBlock* block, bool flag);
+// The bytes the set-up of the block would take at its peak: its diagrams hold a
+// crossing for each two of the lines the other planes cut into each distinct face
+// type's plane.
+double EstimateStellationBytes(const FaceTypeBlock* block);
 // Stellate on the model's dual block (dual) or base block; arg != 0 is the flag.
 Outcome StellateBlock(Poly* poly, bool dual, int arg);
 

@@ -130,6 +130,9 @@ struct StellationCellType {
 void SetHemiSelfPointers(FaceTypeBlock* block);
 // Breadth first over the cells whose inclusion equals `included`, marking kCellVisited.
 void FloodFill(FaceTypeBlock* block, StellationCell* start, bool included);
+// The panes and the information tree hear that the block's cells changed (framing the
+// stellation panes again under Auto-frame).
+void TellCellsChanged(FaceTypeBlock* block);
 // Includes the mirror image of every included cell.
 void IncludeMirrorPartners(FaceTypeBlock* block);
 // The included cell that a facet of the surface bounds: the one of its two cells that

@@ -913,12 +913,20 @@ void StellationCell::SetIncludedInner(bool on) {
     partner->SetIncludedInner(on);
   }
 
-  block->mModel3D.reset();
-  block->mModel3DRefused = 0;
-  block->mModelRadius = -1.0;
-  block->mUsedSegVerts = -1;
+  if (!block->mCellSearch) block->ForgetFacetModel();
   if (block->mQuietCellChanges) return;
   AddStellationCellUndo(this, on);
+  TellCellsChanged(block);
+}
+
+void FaceTypeBlock::ForgetFacetModel() {
+  mModel3D.reset();
+  mModel3DRefused = 0;
+  mModelRadius = -1.0;
+  mUsedSegVerts = -1;
+}
+
+void TellCellsChanged(FaceTypeBlock* block) {
   platform::ViewNotifier* views = platform::Services().views;
   views->FitViewsOfKind(kViewKindFitOnStellation);
   if (AutoFrameStellation) {

@@ -44,6 +44,19 @@ MillerState& State(FaceTypeBlock* block) {
   return *block->mMillerState;
 }
 
+// One unit of the search's work: false once it is to stop (the progress window's Cancel,
+// or past the budget of a walk), and from then on until the step that began it ends.
+bool SearchGoesOn(MillerState& state) {
+  if (state.stopped) return false;
+  if (state.budget > 0 && ++state.spent > state.budget) {
+    state.overBudget = true;
+    state.stopped = true;
+  } else if (!ProgressTick()) {
+    state.stopped = true;
+  }
+  return !state.stopped;
+}
+
 bool IsFinite(const FaceTypeBlock* block, const StellationCell* cell) {
   return cell && cell != block->mOuterCell;
 }
@@ -220,7 +233,7 @@ bool PrimaryStep(FaceTypeBlock* block, bool forwards) {
   if (!type || !type->mAllFacets) return false;
   StellationFacet* lowest = LowestVisibleFacet(type);
   StellationFacet* f = lowest ? (forwards ? lowest->mNext : lowest->mPrev) : (forwards ? type->mAllFacets : nullptr);
-  for (; f; f = forwards ? f->mNext : f->mPrev) {
+  for (; f && SearchGoesOn(State(block)); f = forwards ? f->mNext : f->mPrev) {
     if (TryPrimary(block, type, f)) return true;
   }
   if (forwards) {
@@ -256,7 +269,7 @@ void MonoacralApply(FaceTypeBlock* block) {
 
 bool MonoacralStep(FaceTypeBlock* block, bool forwards) {
   StellationCell* cell = block->mCurrentCell;
-  for (;;) {
+  while (SearchGoesOn(State(block))) {
     ExcludeAll(block);
     cell = cell ? (forwards ? cell->mNext : cell->mPrev) : nullptr;
     while (cell && (cell->mFlags & kCellIsMirror)) cell = forwards ? cell->mNext : cell->mPrev;
@@ -273,6 +286,7 @@ bool MonoacralStep(FaceTypeBlock* block, bool forwards) {
       return true;
     }
   }
+  return true;
 }
 
 // A chiral set is shown in one hand only: the one whose highest unpaired cell is an
@@ -473,13 +487,13 @@ bool FullySupportedPreviousRaw(FaceTypeBlock* block) {
 // whose highest unpaired cell is an original is shown.
 bool FullySupportedNext(FaceTypeBlock* block) {
   bool stepped = FullySupportedNextRaw(block);
-  while (stepped && !ShownHand(block)) stepped = FullySupportedNextRaw(block);
+  while (stepped && !ShownHand(block) && SearchGoesOn(State(block))) stepped = FullySupportedNextRaw(block);
   return stepped;
 }
 
 bool FullySupportedPrevious(FaceTypeBlock* block) {
   bool stepped = FullySupportedPreviousRaw(block);
-  while (stepped && !ShownHand(block)) stepped = FullySupportedPreviousRaw(block);
+  while (stepped && !ShownHand(block) && SearchGoesOn(State(block))) stepped = FullySupportedPreviousRaw(block);
   return stepped;
 }
 
@@ -545,15 +559,21 @@ bool PushMillerStack(FaceTypeBlock* block, MillerState& state, StellationCell* c
   return true;
 }
 
-void PopMillerStack(FaceTypeBlock* block, MillerState& state) {
+// Takes the top entry's cells out; decisions made below it are forgotten.
+void DropTopEntry(FaceTypeBlock* block, MillerState& state) {
   const int depth = static_cast<int>(state.stack.size()) - 1;
   MillerEntry& top = state.stack.back();
   for (auto it = top.cells.rbegin(); it != top.cells.rend(); ++it) StellationCell::SetIncluded(*it, false);
-  StellationCell* pushed = top.cells.front();
   state.stack.pop_back();
   for (StellationCell* c = block->mFirstCell; IsFinite(block, c); c = c->mNext) {
-    if (c->mMillerLevel == depth) c->mMillerLevel = -1;
+    if (c->mMillerLevel >= depth) c->mMillerLevel = -1;
   }
+}
+
+void PopMillerStack(FaceTypeBlock* block, MillerState& state) {
+  const int depth = static_cast<int>(state.stack.size()) - 1;
+  StellationCell* pushed = state.stack.back().cells.front();
+  DropTopEntry(block, state);
   // The parent has passed this candidate: decided for its later candidates.
   if (!state.stack.empty()) pushed->mMillerLevel = depth - 1;
 }
@@ -565,55 +585,94 @@ bool StartRoot(FaceTypeBlock* block, MillerState& state, StellationCell* root) {
   return PushMillerStack(block, state, root);
 }
 
+// From no cell included: starts the search at the first cell that can be a root, whose
+// set is the core; null when none can.
+StellationCell* FindCoreRoot(FaceTypeBlock* block, MillerState& state) {
+  state.coreRoot = nullptr;
+  for (StellationCell* root = block->mFirstCell; IsFinite(block, root); root = root->mNext) {
+    if (StartRoot(block, state, root)) return state.coreRoot = root;
+  }
+  state.stack.clear();
+  return nullptr;
+}
+
 void MillerCore(FaceTypeBlock* block) {
   MillerState& state = State(block);
   state.stack.clear();
   state.mirrorHalf = false;
+  state.images.clear();
   ExcludeAll(block);
-  StellationCell* root = block->mFirstCell;
-  while (IsFinite(block, root) && !StartRoot(block, state, root)) root = root->mNext;
+  FindCoreRoot(block, state);
   block->mCurrentCell = block->mFirstCell;
+}
+
+bool AtCore(const MillerState& state) {
+  return state.stack.size() == 1 && state.root == state.coreRoot;
+}
+
+// The root after (or before) a root in the order of the search; under Maintain
+// Reflexibility a mirror copy is no root of its own. Null past either end: the core's
+// root comes first.
+StellationCell* NextRoot(FaceTypeBlock* block, const MillerState& state, StellationCell* root, bool forwards) {
+  if (!root || (!forwards && root == state.coreRoot)) return nullptr;
+  StellationCell* next = forwards ? root->mNext : root->mPrev;
+  while (IsFinite(block, next) && next != state.coreRoot && (next->mFlags & kCellIsMirror) && MaintainReflexibility()) {
+    next = forwards ? next->mNext : next->mPrev;
+  }
+  return IsFinite(block, next) ? next : nullptr;
 }
 
 bool IsConnected(FaceTypeBlock* block) {
   return block->FillFromOriginal();
 }
 
+// A chiral stellation is followed by its compound with its mirror image, when that
+// encloses nothing and the search would not find it as a set of its own: true when the
+// compound is shown now.
+bool ShowCompound(FaceTypeBlock* block, MillerState& state) {
+  if (block->mSecondCellCount == 0 || MaintainReflexibility()) return false;
+  std::vector<StellationCell*>& images = state.images;
+  images.clear();
+  for (StellationCell* c = block->mFirstCell; IsFinite(block, c); c = c->mNext) {
+    if (c->IsIncluded() && c->GetMirrorPartner() != c && !c->GetMirrorPartner()->IsIncluded()) {
+      images.push_back(c->GetMirrorPartner());
+    }
+  }
+  for (StellationCell* c : images) StellationCell::SetIncluded(c, true);
+  if (block->FillFromOutside() && !IsConnected(block)) {
+    state.mirrorHalf = true;
+    return true;
+  }
+  for (StellationCell* c : images) StellationCell::SetIncluded(c, false);
+  images.clear();
+  return false;
+}
+
+void HideCompound(MillerState& state) {
+  state.mirrorHalf = false;
+  for (StellationCell* c : state.images) StellationCell::SetIncluded(c, false);
+  state.images.clear();
+}
+
+// The search is depth first: each set is followed by the sets grown from it (its
+// candidates in order, each excluding the ones before it), then by the next sets of its
+// parent, and the last set of one root by the next root alone.
 bool MillerNext(FaceTypeBlock* block) {
   MillerState& state = State(block);
   if (state.stack.empty()) {
     MillerCore(block);
     return true;
   }
-  // The compound of the last chiral stellation with its mirror image goes again.
   if (state.mirrorHalf) {
-    state.mirrorHalf = false;
-    for (StellationCell* c : state.images) StellationCell::SetIncluded(c, false);
-    state.images.clear();
-  } else if (block->mSecondCellCount > 0 && !MaintainReflexibility()) {
-    // A chiral stellation is followed by its compound with its mirror image, when that
-    // encloses nothing and the search would not find it as a set of its own.
-    std::vector<StellationCell*>& images = state.images;
-    images.clear();
-    for (StellationCell* c = block->mFirstCell; IsFinite(block, c); c = c->mNext) {
-      if (c->IsIncluded() && c->GetMirrorPartner() != c && !c->GetMirrorPartner()->IsIncluded()) {
-        images.push_back(c->GetMirrorPartner());
-      }
-    }
-    for (StellationCell* c : images) StellationCell::SetIncluded(c, true);
-    if (block->FillFromOutside() && !IsConnected(block)) {
-      state.mirrorHalf = true;
-      return true;
-    }
-    for (StellationCell* c : images) StellationCell::SetIncluded(c, false);
-    images.clear();
+    HideCompound(state);
+  } else if (ShowCompound(block, state)) {
+    return true;
   }
-  for (;;) {
+  while (SearchGoesOn(state)) {
     if (state.stack.empty()) {
-      // The root is done; the next one (an original) starts a new search.
-      StellationCell* root = state.root ? state.root->mNext : nullptr;
-      while (IsFinite(block, root) && (root->mFlags & kCellIsMirror) && MaintainReflexibility()) root = root->mNext;
-      if (!IsFinite(block, root)) {
+      // The root is done; the next one starts a new search.
+      StellationCell* root = NextRoot(block, state, state.root, true);
+      if (!root) {
         block->GoToCore();
         return false;
       }
@@ -638,39 +697,189 @@ bool MillerNext(FaceTypeBlock* block) {
     }
     PopMillerStack(block, state);
   }
+  return true;
 }
 
+// Back along the search: the last set of the branch the top entry heads, the candidates
+// passed over on the way decided as the forward search leaves them (the last candidate
+// that can be pushed was tried after all the others).
+void DescendToLast(FaceTypeBlock* block, MillerState& state) {
+  for (;;) {
+    const size_t t = state.stack.size() - 1;
+    const int depth = static_cast<int>(t);
+    const std::vector<StellationCell*> candidates = state.stack[t].candidates;
+    for (StellationCell* c : candidates) {
+      if (!c->IsIncluded() && c->mMillerLevel == -1) c->mMillerLevel = depth;
+    }
+    bool pushed = false;
+    for (size_t j = candidates.size(); j-- > 0 && !pushed;) {
+      StellationCell* c = candidates[j];
+      if (c->mMillerLevel != depth) continue;
+      c->mMillerLevel = -1;
+      if (!SearchGoesOn(state)) return;
+      if (PushMillerStack(block, state, c)) {
+        state.stack[t].scan = j + 1;
+        pushed = true;
+      }
+    }
+    if (!pushed) {
+      state.stack[t].scan = 0;
+      return;
+    }
+  }
+}
+
+// One set back in the order of the search, whatever its hand; false at the core.
+bool RawPrevious(FaceTypeBlock* block, MillerState& state) {
+  if (state.stack.empty() || AtCore(state)) return false;
+  const size_t t = state.stack.size() - 1;
+  DropTopEntry(block, state);
+  if (t == 0) {
+    // A root alone comes after the last set of the roots before it.
+    for (StellationCell* root = NextRoot(block, state, state.root, false); root;
+         root = NextRoot(block, state, root, false)) {
+      if (!SearchGoesOn(state)) return true;
+      if (StartRoot(block, state, root)) {
+        DescendToLast(block, state);
+        return true;
+      }
+    }
+    MillerCore(block);
+    return false;
+  }
+  // The earlier candidates of the parent, back from the one that made the entry: the
+  // last set of the latest that can be pushed, else the parent itself.
+  const int depth = static_cast<int>(t) - 1;
+  const size_t made = state.stack[t - 1].scan > 0 ? state.stack[t - 1].scan - 1 : 0;
+  for (size_t j = made; j-- > 0;) {
+    StellationCell* c = state.stack[t - 1].candidates[j];
+    if (c->mMillerLevel != depth) continue;
+    c->mMillerLevel = -1;
+    if (!SearchGoesOn(state)) return true;
+    if (PushMillerStack(block, state, c)) {
+      state.stack[t - 1].scan = j + 1;
+      DescendToLast(block, state);
+      return true;
+    }
+  }
+  state.stack[t - 1].scan = 0;
+  return true;
+}
+
+// The last stellation of the walk: the last set of the last root that can start a
+// search, else the latest set before it in the hand that is shown, and its compound
+// with its mirror image when one follows it.
+void MillerLast(FaceTypeBlock* block) {
+  MillerState& state = State(block);
+  state.stack.clear();
+  state.mirrorHalf = false;
+  state.images.clear();
+  ExcludeAll(block);
+  if (!FindCoreRoot(block, state)) return;
+  StellationCell* root = block->mOuterCell->mPrev;
+  while (root != state.coreRoot && (root->mFlags & kCellIsMirror) && MaintainReflexibility()) root = root->mPrev;
+  DropTopEntry(block, state);
+  for (; root; root = NextRoot(block, state, root, false)) {
+    if (!SearchGoesOn(state)) return;
+    if (StartRoot(block, state, root)) break;
+  }
+  DescendToLast(block, state);
+  while (!state.stopped && !ShownHand(block) && !AtCore(state)) RawPrevious(block, state);
+  if (!state.stopped) ShowCompound(block, state);
+}
+
+bool MillerPrevious(FaceTypeBlock* block) {
+  MillerState& state = State(block);
+  if (state.stack.empty()) MillerCore(block);
+  if (state.stack.empty()) return false;
+  if (state.mirrorHalf) {
+    HideCompound(state);
+    return true;
+  }
+  for (;;) {
+    if (!RawPrevious(block, state)) {
+      MillerLast(block);
+      return false;
+    }
+    if (state.stopped || ShownHand(block) || AtCore(state)) break;
+  }
+  if (!state.stopped) ShowCompound(block, state);
+  return true;
+}
+
+// The nearest stellation: the set with its enclosed cells filled, cut to the part of
+// the current cell, in the hand the walk shows; the search is then taken straight to it,
+// one candidate of the set at each level (those before it passed over, as a walk to it
+// leaves them), with no walk through the sets before it.
 void MillerApply(FaceTypeBlock* block) {
-  // The search restarts from the root of the current set and walks to it.
-  std::vector<char> wanted;
-  StellationCell* root = nullptr;
+  MillerState& state = State(block);
+  state.stack.clear();
+  state.images.clear();
+  state.mirrorHalf = false;
   block->FillInaccessibleCells();
+  StellationCell* start = block->mCurrentCell && block->mCurrentCell->IsIncluded() ? block->mCurrentCell : nullptr;
+  for (StellationCell* c = block->mFirstCell; IsFinite(block, c) && !start; c = c->mNext) {
+    if (c->IsIncluded()) start = c;
+  }
+  if (!start) {
+    MillerCore(block);
+    return;
+  }
+  block->KeepConnectedPart(start);
+  // A part beside its mirror image (which KeepConnectedPart keeps, marking the state):
+  // the search reaches one half, and the compound follows it.
+  const bool halves = state.mirrorHalf;
+  state.mirrorHalf = false;
+  if (halves) {
+    block->ClearCellFlag(kCellVisited);
+    FloodFill(block, start, true);
+    std::vector<StellationCell*> other;
+    for (StellationCell* c = block->mFirstCell; IsFinite(block, c); c = c->mNext) {
+      if (c->IsIncluded() && !(c->mFlags & kCellVisited)) other.push_back(c);
+    }
+    block->ClearCellFlag(kCellVisited);
+    for (StellationCell* c : other) StellationCell::SetIncluded(c, false);
+  }
+  if (!ShownHand(block)) {
+    std::vector<StellationCell*> images;
+    for (StellationCell* c = block->mFirstCell; IsFinite(block, c); c = c->mNext) {
+      if (c->IsIncluded()) images.push_back(c->GetMirrorPartner());
+    }
+    ExcludeAll(block);
+    for (StellationCell* c : images) StellationCell::SetIncluded(c, true);
+  }
+  const int wanted = block->mIncludedCells;
+  StellationCell* root = nullptr;
   for (StellationCell* c = block->mFirstCell; IsFinite(block, c); c = c->mNext) {
-    wanted.push_back(c->IsIncluded() ? 1 : 0);
+    c->mFlags = c->IsIncluded() ? (c->mFlags | kCellPending) : (c->mFlags & ~kCellPending);
     if (c->IsIncluded() && !root) root = c;
   }
-  if (!root) {
-    MillerCore(block);
-    return;
-  }
-  if (block->mCurrentCell && block->mCurrentCell->IsIncluded()) block->KeepConnectedPart(block->mCurrentCell);
-  MillerState& state = State(block);
   ExcludeAll(block);
-  if (!StartRoot(block, state, root)) {
+  if (!state.coreRoot) {
+    FindCoreRoot(block, state);
+    ExcludeAll(block);
+  }
+  bool reached = StartRoot(block, state, root);
+  while (reached && !state.stopped && block->mIncludedCells < wanted) {
+    const size_t t = state.stack.size() - 1;
+    bool pushed = false;
+    while (!pushed && state.stack[t].scan < state.stack[t].candidates.size()) {
+      StellationCell* c = state.stack[t].candidates[state.stack[t].scan++];
+      if (c->IsIncluded() || c->mMillerLevel != -1) continue;
+      pushed = (c->mFlags & kCellPending) && SearchGoesOn(state) && PushMillerStack(block, state, c);
+      if (!pushed) c->mMillerLevel = static_cast<int>(t);
+    }
+    reached = pushed;
+  }
+  block->ClearCellFlag(kCellPending);
+  if (state.stopped) return;
+  // Only a set with cells the search may not grow by (none that encloses nothing) is
+  // out of its reach: its nearest stellation is then the core.
+  if (!reached || block->mIncludedCells != wanted) {
     MillerCore(block);
     return;
   }
-  // Walk the search until it shows the wanted set or leaves this root.
-  auto matches = [&]() {
-    size_t i = 0;
-    for (StellationCell* c = block->mFirstCell; IsFinite(block, c); c = c->mNext, ++i) {
-      if (c->IsIncluded() != (wanted[i] != 0)) return false;
-    }
-    return true;
-  };
-  while (!matches()) {
-    if (!MillerNext(block) || state.root != root) break;
-  }
+  if (halves) ShowCompound(block, state);
 }
 
 // ---- The exhaustive search ---------------------------------------------------------------------
@@ -723,14 +932,19 @@ void FaceTypeBlock::ClearMillerState() {
   mMillerState->lists.clear();
   mMillerState->stack.clear();
   mMillerState->root = nullptr;
+  mMillerState->coreRoot = nullptr;
   mMillerState->mirrorHalf = false;
+  mMillerState->images.clear();
   for (StellationCell* c = mFirstCell; c; c = c->mNext) c->mMillerLevel = -1;
 }
 
 namespace detail_StellationCriteria {
 
-// Walks longer than this are not taken to name a stellation.
+// Walks longer than this are not taken to name a stellation, nor walks whose search
+// takes more units of work (cells pushed or tried) than the budget: about 3 s of a
+// compound of some thousand cells here, where the 59 icosahedra take some 700 units.
 constexpr size_t kLongestNamedWalk = 2000;
+constexpr long long kWalkSearchBudget = 20000;
 
 std::vector<char> IncludedCells(const FaceTypeBlock* block) {
   std::vector<char> set;
@@ -738,70 +952,191 @@ std::vector<char> IncludedCells(const FaceTypeBlock* block) {
   return set;
 }
 
+// Everything a step of the criteria changes: the cells, their marks of the search, and
+// the search's own state.
+class CriteriaSnapshot {
+ public:
+  explicit CriteriaSnapshot(FaceTypeBlock* block) : mBlock(block), mCurrent(block->mCurrentCell) {
+    mCriteriaFlag = block->mCriteriaFlag;
+    for (StellationCell* c = block->mFirstCell; IsFinite(block, c); c = c->mNext) {
+      mCells.push_back({c->mFlags & (kCellIncluded | kCellInList), c->mMillerLevel});
+    }
+    const MillerState& state = State(block);
+    mLists = state.lists;
+    mRoot = state.root;
+    mStack = state.stack;
+    mCoreRoot = state.coreRoot;
+    mMirrorHalf = state.mirrorHalf;
+    mImages = state.images;
+    mFound = state.found;
+    mCountDown = state.countDown;
+  }
+
+  std::vector<char> Included() const {
+    std::vector<char> set;
+    for (const Cell& cell : mCells) set.push_back((cell.flags & kCellIncluded) ? 1 : 0);
+    return set;
+  }
+
+  void PutBack() const {
+    size_t i = 0;
+    for (StellationCell* c = mBlock->mFirstCell; IsFinite(mBlock, c); c = c->mNext, ++i) {
+      StellationCell::SetIncluded(c, (mCells[i].flags & kCellIncluded) != 0);
+    }
+    i = 0;
+    for (StellationCell* c = mBlock->mFirstCell; IsFinite(mBlock, c); c = c->mNext, ++i) {
+      c->mFlags = (c->mFlags & ~kCellInList) | (mCells[i].flags & kCellInList);
+      c->mMillerLevel = mCells[i].level;
+    }
+    MillerState& state = State(mBlock);
+    state.lists = mLists;
+    state.root = mRoot;
+    state.stack = mStack;
+    state.coreRoot = mCoreRoot;
+    state.mirrorHalf = mMirrorHalf;
+    state.images = mImages;
+    state.found = mFound;
+    state.countDown = mCountDown;
+    mBlock->mCurrentCell = mCurrent;
+    mBlock->mCriteriaFlag = mCriteriaFlag;
+  }
+
+ private:
+  struct Cell {
+    uint32_t flags;
+    int32_t level;
+  };
+  FaceTypeBlock* mBlock;
+  StellationCell* mCurrent;
+  uint8_t mCriteriaFlag = 0;
+  std::vector<Cell> mCells;
+  std::vector<std::vector<StellationCell*>> mLists;
+  StellationCell* mRoot = nullptr;
+  std::vector<MillerEntry> mStack;
+  StellationCell* mCoreRoot = nullptr;
+  bool mMirrorHalf = false;
+  std::vector<StellationCell*> mImages;
+  BigUInt mFound;
+  BigUInt mCountDown;
+};
+
+// A search of the criteria: under a progress level, the cells changing quietly (no undo
+// record, no pane told of each change); when the outermost search ends, the undo step
+// open gets each cell that changed, once, and the panes hear of it once. Stopped (by a
+// cancel, or past a walk's budget), everything goes back as it was.
+class CriteriaSearch {
+ public:
+  CriteriaSearch(FaceTypeBlock* block, const char* caption)
+      : mBlock(block), mCancels(GetProgressCancelCount()), mOutermost(!block->mQuietCellChanges), mBefore(block) {
+    MillerState& state = State(block);
+    mWasStopped = state.stopped;
+    state.stopped = false;
+    mBlock->mQuietCellChanges = true;
+    if (mOutermost) {
+      mBlock->mCellSearch = true;
+      SetShowTimeRemaining(false);
+      (void)UpdateProgress(0.0, "%s", caption);
+    }
+  }
+  ~CriteriaSearch() {
+    MillerState& state = State(mBlock);
+    if (Stopped()) mBefore.PutBack();
+    state.stopped = mWasStopped || state.overBudget;
+    if (!mOutermost) return;
+    mBlock->mQuietCellChanges = false;
+    mBlock->mCellSearch = false;
+    const std::vector<char> before = mBefore.Included();
+    bool changed = false;
+    size_t i = 0;
+    for (StellationCell* c = mBlock->mFirstCell; IsFinite(mBlock, c); c = c->mNext, ++i) {
+      if (c->IsIncluded() == (before[i] != 0)) continue;
+      AddStellationCellUndo(c, c->IsIncluded());
+      changed = true;
+    }
+    if (!changed) return;
+    mBlock->ForgetFacetModel();
+    TellCellsChanged(mBlock);
+  }
+  CriteriaSearch(const CriteriaSearch&) = delete;
+  CriteriaSearch& operator=(const CriteriaSearch&) = delete;
+
+  bool Cancelled() const { return GetProgressCancelCount() != mCancels; }
+  bool Stopped() const { return Cancelled() || State(mBlock).stopped; }
+  // Puts everything back now (the search goes on from there).
+  void PutBack() const { mBefore.PutBack(); }
+  const CriteriaSnapshot& Before() const { return mBefore; }
+
+ private:
+  FaceTypeBlock* mBlock;
+  ProgressScope mProgress;
+  int mCancels;
+  bool mOutermost;
+  bool mWasStopped = false;
+  CriteriaSnapshot mBefore;
+};
+
 bool IsWalkCurrent(const MillerState& state, const FaceTypeBlock* block) {
   return state.walkTaken && state.walkCriteria == StellationCriteria && state.walkOptions == StellationOptions &&
          state.walkFirstCell == block->mFirstCell;
 }
 
-// Steps once round from the core, noting each stellation, then steps again to the
-// one shown (or puts its cells back when it is none of them).
-void TakeWalk(FaceTypeBlock* block) {
-  const std::vector<char> shown = IncludedCells(block);
-  StellationCell* current = block->mCurrentCell;
-  const uint8_t applied = block->mCriteriaFlag;
+// Steps once round from the core, noting each stellation, then puts the cells and the
+// criteria's state back. False when the user stopped it (nothing is kept then).
+bool TakeWalk(FaceTypeBlock* block) {
+  MillerState& state = State(block);
   std::vector<std::vector<char>> walk;
   bool complete = false;
   {
-    // The walk is no work of the user's: no progress window, no cancel.
+    CriteriaSearch search(block, "Counting the stellations of the criteria.");
+    state.budget = kWalkSearchBudget;
+    state.spent = 0;
+    state.overBudget = false;
     block->GoToCore();
     walk.push_back(IncludedCells(block));
     while (walk.size() <= kLongestNamedWalk) {
-      if (!block->NextStellation()) {
+      if (IsProgressTickDue() &&
+          !UpdateProgress(kProgressNoReport, "Counting the stellations of the criteria: %zu so far.", walk.size())) {
+        break;
+      }
+      const bool stepped = block->NextStellation();
+      if (search.Cancelled() || state.overBudget) break;
+      if (!stepped) {
         complete = true;
         break;
       }
       walk.push_back(IncludedCells(block));
     }
+    state.budget = 0;
+    state.overBudget = false;
+    search.PutBack();
+    if (search.Cancelled()) return false;
   }
-  MillerState& state = State(block);
-  const auto at = std::find(walk.begin(), walk.end(), shown);
-  block->GoToCore();
-  // Cells set by hand that are one of the walk's stellations are stepped to as well, so
-  // that the next step goes on from them.
-  if (at != walk.end()) {
-    for (auto step = walk.begin(); step != at; ++step) block->NextStellation();
-  } else {
-    size_t i = 0;
-    for (StellationCell* c = block->mFirstCell; IsFinite(block, c); c = c->mNext, ++i) {
-      StellationCell::SetIncluded(c, shown[i] != 0);
-    }
-    block->mCriteriaFlag = applied;
-  }
-  block->mCurrentCell = current;
   if (!complete) walk.clear();
   state.walk = std::move(walk);
   state.walkCriteria = StellationCriteria;
   state.walkOptions = StellationOptions;
   state.walkFirstCell = block->mFirstCell;
   state.walkTaken = true;
+  return true;
+}
+
+StellationPlace PlaceInWalk(FaceTypeBlock* block) {
+  StellationPlace place;
+  const MillerState& state = State(block);
+  place.total = static_cast<int>(state.walk.size());
+  const auto at = std::find(state.walk.begin(), state.walk.end(), IncludedCells(block));
+  if (at != state.walk.end()) place.index = static_cast<int>(at - state.walk.begin()) + 1;
+  return place;
 }
 
 }  // namespace detail_StellationCriteria
 
 StellationPlace FindStellationPlace(FaceTypeBlock* block, bool takeWalk) {
   using namespace detail_StellationCriteria;
-  StellationPlace place;
   // The exhaustive search has no end to walk to.
-  if (!block || !block->mFirstCell || StellationCriteria == kCriteriaExhaustive) return place;
-  if (!IsWalkCurrent(State(block), block)) {
-    if (!takeWalk) return place;
-    TakeWalk(block);
-  }
-  const MillerState& state = State(block);
-  place.total = static_cast<int>(state.walk.size());
-  const auto at = std::find(state.walk.begin(), state.walk.end(), IncludedCells(block));
-  if (at != state.walk.end()) place.index = static_cast<int>(at - state.walk.begin()) + 1;
-  return place;
+  if (!block || !block->mFirstCell || StellationCriteria == kCriteriaExhaustive) return {};
+  if (!IsWalkCurrent(State(block), block) && (!takeWalk || !TakeWalk(block))) return {};
+  return PlaceInWalk(block);
 }
 
 void FaceTypeBlock::GoToCore() {
@@ -835,6 +1170,7 @@ void FaceTypeBlock::GoToCore() {
 bool FaceTypeBlock::ApplyCriteria() {
   using namespace detail_StellationCriteria;
   if (!mFirstCell || mCriteriaFlag) return false;
+  CriteriaSearch search(this, "Finding the nearest stellation of the criteria.");
   mCriteriaFlag = 1;
   switch (StellationCriteria) {
     case kCriteriaPrimary:
@@ -857,17 +1193,13 @@ bool FaceTypeBlock::ApplyCriteria() {
       MainlineApply(this);
       break;
   }
-  const bool changed = mCriteriaFlag == 0;
+  // Stopped: the set goes back as it was, the criteria not applied.
+  if (search.Stopped()) return false;
   mCriteriaFlag = 1;
-  return changed;
+  return IncludedCells(this) != search.Before().Included();
 }
 
 namespace detail_StellationCriteria {
-
-// What a step does before it steps: stellate, and apply the criteria to a set changed by
-// hand. kStepDone: applying was the step (true) or failed (false), in *result.
-constexpr int kStepGoOn = 0;
-constexpr int kStepDone = 1;
 
 // Stellates the block when it is not yet; a refusal of the set-up in *why when given.
 void StellateFirst(FaceTypeBlock* block, Outcome* why) {
@@ -876,21 +1208,31 @@ void StellateFirst(FaceTypeBlock* block, Outcome* why) {
   if (why && outcome.told()) *why = std::move(outcome);
 }
 
-int BeforeStep(FaceTypeBlock* block, bool* result, Outcome* why) {
+// A set changed by hand first becomes the nearest valid one: true when that was the
+// step (it changed the set, or could not be done).
+bool AppliedAsStep(FaceTypeBlock* block, bool* result) {
   *result = false;
-  StellateFirst(block, why);
-  if (!block->mFirstCell) return kStepDone;
-  if (block->mCriteriaFlag) return kStepGoOn;
+  if (block->mCriteriaFlag) return false;
   *result = block->ApplyCriteria();
-  return *result || !block->mCriteriaFlag ? kStepDone : kStepGoOn;
+  return *result || !block->mCriteriaFlag;
+}
+
+// A step stopped by the user says so to a caller that asks.
+bool Stopped(const CriteriaSearch& search, Outcome* why) {
+  if (!search.Stopped()) return false;
+  if (why && search.Cancelled()) *why = Outcome::Cancelled();
+  return true;
 }
 
 }  // namespace detail_StellationCriteria
 
 bool FaceTypeBlock::NextStellation(Outcome* why) {
   using namespace detail_StellationCriteria;
+  StellateFirst(this, why);
+  if (!mFirstCell) return false;
+  CriteriaSearch search(this, "Searching for the next stellation.");
   bool result = false;
-  if (BeforeStep(this, &result, why) == kStepDone) return result;
+  if (AppliedAsStep(this, &result)) return !Stopped(search, why) && result;
   switch (StellationCriteria) {
     case kCriteriaPrimary:
       result = PrimaryStep(this, true);
@@ -911,6 +1253,7 @@ bool FaceTypeBlock::NextStellation(Outcome* why) {
       result = MainlineNext(this);
       break;
   }
+  if (Stopped(search, why)) return false;
   mCriteriaFlag = 1;
   return result;
 }
@@ -919,13 +1262,14 @@ bool FaceTypeBlock::PreviousStellation(Outcome* why) {
   using namespace detail_StellationCriteria;
   StellateFirst(this, why);
   if (!mFirstCell) return false;
-  if (StellationCriteria == kCriteriaMiller || StellationCriteria == kCriteriaExhaustive) {
+  if (StellationCriteria == kCriteriaExhaustive) {
     // Refused: nothing changes, and no step is reported as taken.
     platform::Services().views->SetPaneMessage(kNoPrevious);
     return false;
   }
+  CriteriaSearch search(this, "Searching for the previous stellation.");
   bool result = false;
-  if (BeforeStep(this, &result, why) == kStepDone) return result;
+  if (AppliedAsStep(this, &result)) return !Stopped(search, why) && result;
   switch (StellationCriteria) {
     case kCriteriaPrimary:
       result = PrimaryStep(this, false);
@@ -936,11 +1280,54 @@ bool FaceTypeBlock::PreviousStellation(Outcome* why) {
     case kCriteriaFullySupported:
       result = FullySupportedPrevious(this);
       break;
+    case kCriteriaMiller:
+      result = MillerPrevious(this);
+      break;
     default:
       result = MainlinePrevious(this);
       break;
   }
+  if (Stopped(search, why)) return false;
   mCriteriaFlag = 1;
+  return result;
+}
+
+StellationStepResult StepStellations(FaceTypeBlock* block, StellationStep step) {
+  using namespace detail_StellationCriteria;
+  StellationStepResult result;
+  if (!block || !block->mFirstCell) return result;
+  if (StellationCriteria == kCriteriaPrimary && !PrimaryAllowed(block)) {
+    result.refusal = kPrimaryRefused;
+    return result;
+  }
+  if (step == StellationStep::kPrevious && StellationCriteria == kCriteriaExhaustive) {
+    result.refusal = kNoPrevious;
+    return result;
+  }
+  CriteriaSearch search(block, step == StellationStep::kPrevious ? "Searching for the previous stellation."
+                               : step == StellationStep::kNext   ? "Searching for the next stellation."
+                                                                 : "Finding the stellation of the criteria.");
+  switch (step) {
+    case StellationStep::kNext:
+      result.wrapped = !block->NextStellation();
+      break;
+    case StellationStep::kPrevious:
+      result.wrapped = !block->PreviousStellation();
+      break;
+    case StellationStep::kCore:
+      block->GoToCore();
+      break;
+    case StellationStep::kFinal:
+      block->IncludeAllCells(true);
+      break;
+    case StellationStep::kPlace:
+      break;
+  }
+  if (!search.Stopped()) result.place = FindStellationPlace(block, true);
+  if (search.Cancelled()) {
+    result = StellationStepResult();
+    result.cancelled = true;
+  }
   return result;
 }
 

@@ -5,6 +5,7 @@
 // cell set when the criteria-applied flag is clear.
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "core/BigUInt.h"
@@ -26,9 +27,11 @@ struct MillerEntry {
 struct MillerState : ModelPart {
   // Fully Supported: the support lists, lowest first; the last one is the current layer.
   std::vector<std::vector<StellationCell*>> lists;
-  // Miller's Rules: the root cell and the search stack (the base entry first).
+  // Miller's Rules: the root cell and the search stack (the base entry first); the root
+  // of the core, the first cell a search can start from (null until it is looked for).
   StellationCell* root = nullptr;
   std::vector<MillerEntry> stack;
+  StellationCell* coreRoot = nullptr;
   // The compound of a chiral stellation with its mirror image is being shown, with the
   // mirror cells it added.
   bool mirrorHalf = false;
@@ -44,6 +47,12 @@ struct MillerState : ModelPart {
   uint32_t walkOptions = 0;
   const StellationCell* walkFirstCell = nullptr;
   bool walkTaken = false;
+  // The search stops at its next unit of work once `stopped` is set: by a cancel of the
+  // progress window, or once `spent` passes a `budget` that is not 0 (the walk above).
+  long long budget = 0;
+  long long spent = 0;
+  bool overBudget = false;
+  bool stopped = false;
 };
 
 class FaceTypeBlock;
@@ -59,5 +68,22 @@ struct StellationPlace {
 // put back as they were); without, answers only from a walk already taken under the
 // present criteria (nothing otherwise). The cells shown are looked up in the walk.
 StellationPlace FindStellationPlace(FaceTypeBlock* block, bool takeWalk);
+
+// The steps the user takes through the stellations of a block: one on, one back, to
+// the core, to the final stellation, or none (the criteria changed), each followed by
+// finding the place of the stellation shown (the walk, taken the first time). The
+// search runs under a progress level with its Cancel; a cancel anywhere puts the cells
+// and the state of the criteria back as they were. The cells change quietly while the
+// search runs: the undo step open gets each cell that ends up changed, once.
+enum class StellationStep { kNext, kPrevious, kCore, kFinal, kPlace };
+struct StellationStepResult {
+  // The step went round the end of the walk.
+  bool wrapped = false;
+  bool cancelled = false;
+  // Why the criteria take no step here (the words the pane shows); empty otherwise.
+  std::string refusal;
+  StellationPlace place;
+};
+StellationStepResult StepStellations(FaceTypeBlock* block, StellationStep step);
 
 }  // namespace corvia

@@ -26,7 +26,6 @@ namespace corvia {
 
 namespace detail_StellationDiagram {
 
-constexpr const char* kInsertFailed = "InsertLine failed.  Maybe model is not accurate enough?";
 constexpr const char* kPlanesEncloseNothing =
     "This model cannot be stellated: the planes of its faces do not enclose any space.";
 // A ring or a walk never has more members than this.
@@ -48,6 +47,22 @@ constexpr const char* kNearlyParallel =
     "nearly, but not quite, parallel, and cross far outside the model. Its\n"
     "corners probably lie a little off the places a symmetry would give them,\n"
     "as in a file written with few decimals.";
+// The same of a model whose corners the program worked out itself.
+constexpr const char* kNearlyOneLineMade =
+    "This model could not be stellated: in the plane of face %d, the planes\n"
+    "of faces %d and %d cross in lines that nearly, but not quite, coincide,\n"
+    "too near to be told apart.";
+constexpr const char* kNearlyParallelMade =
+    "This model could not be stellated: the planes of faces %d and %d are\n"
+    "nearly, but not quite, parallel, and cross too far outside the model\n"
+    "for its stellation diagrams.";
+
+// Whether the model's corners came from a model file, to the decimals it was written
+// with: planes that nearly meet in one line or point may be meant to.
+bool CornersFromFile(const FaceType* type) {
+  const FaceTypeBlock* block = type->mBlock;
+  return block && block->mOwner && (block->mOwner->mPolyFlags & kPolyFlagFileCorners);
+}
 
 bool NearlyOneLine(const StellationLine* line, const double* equation) {
   for (double sign : {1.0, -1.0}) {
@@ -70,6 +85,11 @@ constexpr const char* kNearlyOnePoint =
     "of other faces cross in points that nearly, but not quite, coincide, too\n"
     "near to be told apart. Its corners probably lie a little off the places\n"
     "a symmetry would give them, as in a file written with few decimals.";
+// A line that cannot be threaded through the diagram met such points, of a model
+// whose corners the program worked out itself.
+constexpr const char* kTooNearMade =
+    "This model could not be stellated: in the plane of face %d, the planes\n"
+    "of other faces cross in points too near together to be told apart.";
 
 // Whether two crossings of the type's lines lie nearer than kNearCrossing yet apart.
 bool CrossingsNearlyMeet(const FaceType* type) {
@@ -392,15 +412,18 @@ bool CreateLines(FaceType* type, Outcome* why) {
     if (!rep->IntersectPlaneLine(face, equation)) continue;
     StellationLine* line = type->FindLine(equation[0], equation[1], equation[2]);
     if (!line && std::fabs(equation[2]) > kFarLine) {
-      if (why) *why = Outcome::RefusedF(kNearlyParallel, FaceNumber(rep), FaceNumber(face));
+      if (why) {
+        *why = Outcome::RefusedF(CornersFromFile(type) ? kNearlyParallel : kNearlyParallelMade, FaceNumber(rep),
+                                 FaceNumber(face));
+      }
       return false;
     }
     if (!line) {
       for (const StellationLine* other = type->mLineEqns; other; other = other->mNext) {
         if (NearlyOneLine(other, equation)) {
           if (why) {
-            *why = Outcome::RefusedF(kNearlyOneLine, FaceNumber(rep), FaceNumber(other->mPlaneFaces[0]),
-                                     FaceNumber(face));
+            *why = Outcome::RefusedF(CornersFromFile(type) ? kNearlyOneLine : kNearlyOneLineMade, FaceNumber(rep),
+                                     FaceNumber(other->mPlaneFaces[0]), FaceNumber(face));
           }
           return false;
         }
@@ -478,10 +501,7 @@ bool InsertLine(FaceType* type, StellationLine* line) {
   if (!entry) return false;
   double px = 0.0;
   double py = 0.0;
-  if (!IntersectLines(entry->mLine, line, &px, &py)) {
-    ShowInternalError(kInsertFailed);
-    return false;
-  }
+  if (!IntersectLines(entry->mLine, line, &px, &py)) return false;
   // The first corner of the line inside the square, and the segment it enters.
   SegVert* v = nullptr;
   SegVert* atPoint = entry->IsAtPoint(px, py) ? entry : (entry->mNext->IsAtPoint(px, py) ? entry->mNext : nullptr);
@@ -491,17 +511,13 @@ bool InsertLine(FaceType* type, StellationLine* line) {
   } else {
     v = SplitEdge(type, entry, px, py);
   }
-  if (!v || !v->mSegment) {
-    ShowInternalError(kInsertFailed);
-    return false;
-  }
+  if (!v || !v->mSegment) return false;
   SegVert* firstForward = nullptr;
   SegVert* lastBackward = nullptr;
   // Each step cuts one segment; the line crosses each segment of the square at most once.
   const int maxSteps = type->mNumSegments + 8;
   for (int step = 0;; ++step) {
     if (step > maxSteps) {
-      ShowInternalError(kInsertFailed);
       return false;
     }
     StellationSegment* s = v->mSegment;
@@ -514,22 +530,17 @@ bool InsertLine(FaceType* type, StellationLine* line) {
         break;
       }
     }
-    if (!exit) {
-      ShowInternalError("Couldn't find exit edge");
-      return false;
-    }
+    if (!exit) return false;
     SegVert* w = nullptr;
     SegVert* next = nullptr;
     if (exit->IsAtPoint(qx, qy) || exit->mNext->IsAtPoint(qx, qy)) {
       // Through an existing point: the wedge round it that the line enters next.
       w = exit->IsAtPoint(qx, qy) ? exit : exit->mNext;
       if (w == v) {
-        ShowInternalError(kInsertFailed);
         return false;
       }
       next = FindEdgeAroundVertex(w, line);
       if (!next) {
-        ShowInternalError(kInsertFailed);
         return false;
       }
     } else {
@@ -565,7 +576,10 @@ bool CreateStellationDiagram(FaceType* type, int i, int n, Outcome* why) {
   const PolyElement* rep = type->mFirstFace;
   if (!rep || rep->HasFlag(kElementInf)) return true;
   if (!CreateLines(type, why)) return false;
-  if (CrossingsNearlyMeet(type)) {
+  // Crossings of a model the program worked out itself lie where its planes put them,
+  // however near one another: the diagram tells them apart as far as it can, and the
+  // linking says so where it cannot.
+  if (CornersFromFile(type) && CrossingsNearlyMeet(type)) {
     if (why) *why = Outcome::RefusedF(kNearlyOnePoint, FaceNumber(rep));
     return false;
   }
@@ -619,7 +633,10 @@ bool CreateStellationDiagram(FaceType* type, int i, int n, Outcome* why) {
     }
     // After a failed insertion the subdivision may be inconsistent: it is not trimmed,
     // its records go with the face type's pools when the block is cleared.
-    if (!InsertLine(type, line)) return false;
+    if (!InsertLine(type, line)) {
+      if (why) *why = Outcome::RefusedF(CornersFromFile(type) ? kNearlyOnePoint : kTooNearMade, FaceNumber(rep));
+      return false;
+    }
   }
   if (!DeleteOuterSegments(type, why)) return false;
   type->CalcDiagramRadius();

@@ -313,6 +313,9 @@ bool CreateLines(FaceType* type, Outcome* why = nullptr);
 // True when it exists or is not needed; false on cancel or failure (a refusal in *why
 // when given), the diagram then trimmed or cleared.
 bool CreateStellationDiagram(FaceType* type, int i, int n, Outcome* why = nullptr);
+// Threads the line through the diagram; false when it cannot, where it meets points
+// of the diagram nearer together than the diagram tells apart (the subdivision may
+// then be inconsistent).
 bool InsertLine(FaceType* type, StellationLine* line);
 // Removes the regions that reach the bounding square; false when nothing bounded is
 // left (refused in *why when given).

@@ -32,6 +32,16 @@ constexpr const char* kCrossingsDisagree =
     "another in points so near together that the diagrams of two faces do\n"
     "not agree on them. Its corners probably lie a little off the places a\n"
     "symmetry would give them, as in a file written with few decimals.";
+// The same of a model whose corners the program worked out itself.
+constexpr const char* kCrossingsDisagreeMade =
+    "This model could not be stellated: the planes of its faces cross one\n"
+    "another in points so near together that the diagrams of two faces do\n"
+    "not agree on them.";
+
+const char* CrossingsDisagree(const FaceType* type) {
+  const Poly* poly = type->mBlock ? type->mBlock->mOwner : nullptr;
+  return poly && (poly->mPolyFlags & kPolyFlagFileCorners) ? kCrossingsDisagree : kCrossingsDisagreeMade;
+}
 
 // The face type whose diagram a face's frame reads: a coplanar copy reads its master's.
 FaceType* DiagramTypeOf(const PolyElement* face) {
@@ -250,7 +260,7 @@ bool SetNeighPointers(FaceType* type, Outcome* why) {
       j = k->mTwin;
     }
     if (!c || !k || !j) {
-      if (why) *why = Outcome::Refused(kCrossingsDisagree);
+      if (why) *why = Outcome::Refused(CrossingsDisagree(type));
       return false;
     }
     double m1[2];
@@ -294,7 +304,7 @@ bool SetNeighPointers(FaceType* type, Outcome* why) {
     if (c || k) {
       // One line of space, cut into different pieces in the two diagrams it lies in:
       // points of one diagram that the other holds for one point, or for two.
-      if (why) *why = Outcome::Refused(kCrossingsDisagree);
+      if (why) *why = Outcome::Refused(CrossingsDisagree(type));
       return false;
     }
   }

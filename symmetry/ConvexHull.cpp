@@ -1538,7 +1538,7 @@ std::unique_ptr<SimplePoly> CreateConvexHull(SimplePoly& source, unsigned option
   }
   auto hull = std::make_unique<SimplePoly>(numVerts, 0);
   hull->scale = source.scale;
-  hull->flags |= kSimpleKeepLengthUnits | kSimpleGrowable | (source.flags & kSimpleInherited);
+  hull->flags |= kSimpleKeepLengthUnits | kSimpleGrowable | (source.flags & kSimpleCarriedFlags);
   ProgressTicker tick;
   for (int i = 0; i < numVerts; ++i) {
     (void)tick();

@@ -361,7 +361,7 @@ std::unique_ptr<SimplePoly> Subdivide(const SimplePoly& poly, uint32_t options, 
     out->SetName(poly.name.c_str(), "Geodesic ");
     if (marked) out->flags |= kGeodesicCategoryFlags;
   }
-  out->flags |= poly.flags & kSimpleInherited;
+  out->flags |= poly.flags & kSimpleCarriedFlags;
   return out;
 }
 

@@ -34,6 +34,9 @@ constexpr int kIcosahedralRotations = 60;
 // below kTurnAngleTolerance are the identity.
 constexpr double kTurnFoldTolerance = 1e-6;
 constexpr double kTurnAngleTolerance = 1e-6;
+// A model moved onto its group is analysed again at most this often: each analysis
+// that moves it finds it at least as symmetric as the one before.
+constexpr int kMostAnalysesAfterMoving = 8;
 
 // The line from the origin through s is perpendicular to the plane of normal n
 // (s a multiple of n, within the tolerance). Passed when n has no usable component.
@@ -461,7 +464,7 @@ void AfterSymmetrising(SimplePoly& poly, SimplePoly& hull) {
 }
 
 // Where the model's vertices and face normals stand, to put it back after a search
-// that turned it a little onto a mirror that did not fit it after all.
+// that turned it a little onto axes or a mirror that did not fit it after all.
 struct Placement {
   std::vector<std::array<double, 3>> points;
   std::vector<std::array<double, 3>> normals;
@@ -532,40 +535,42 @@ bool Stage(const char* name) {
   return ProgressTick();
 }
 
-std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double sizeFactor,
-                                  const SymmetryTolerances& tolerances, std::string* refusal, bool& moved) {
+std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double sizeFactor, double zeroTolerance,
+                                  bool zerosOfExactModel, const SymmetryTolerances& tolerances, std::string* refusal,
+                                  bool& moved) {
   moved = false;
   // 1. Topology. Vertices are one point within the merge tolerance, but never within
   // more than a share of the shortest edge (the base of a needle far smaller than the
   // needle stays a triangle).
   const double shortest = ShortestEdge(poly, kPointTolerance);
   const double merge = shortest > 0 ? std::min(tolerances.merge, kSymmetryEdgeShare * shortest) : tolerances.merge;
-  if (!(poly.flags & kSimpleSortedFaceLists)) {
+  const bool sortedFaceLists = (poly.flags & kSimpleSortedFaceLists) != 0;
+  if (!sortedFaceLists) {
     // A trace of the stage, on no failure path.
     DoNothing("CreateVertexFaceLists");
     poly.CreateVertexFaceLists(false);
     if (!Stage("MergeCoincidentVerts")) return nullptr;
     poly.MergeCoincidentVerts(merge);
     if (!Stage("FindOddEdge")) return nullptr;
-    // Joined vertices may leave a face passing one point twice; and faces that do
-    // not meet in pairs cannot be ordered round their vertices.
-    int32_t a = 0, b = 0;
-    int sides = 0;
-    const int twice = poly.FindFaceWithRepeatedCorner(&a);
-    if (twice >= 0) {
-      return Refuse(refusal, "Face %d passes twice through the point of vertex %d.", twice, a);
-    }
-    if (poly.FindOddEdge(a, b, sides)) {
-      if (sides == 1) {
-        return Refuse(refusal, "Only one face meets at the edge between vertices %d and %d: the model is not closed.",
-                      a, b);
-      }
-      return Refuse(refusal, "%d faces meet at the edge between vertices %d and %d: faces must meet in pairs.", sides,
-                    a, b);
-    }
   } else {
     if (!Stage("LinkCoincidentVerts")) return nullptr;
     LinkCoincidentVerts(poly, merge);
+  }
+  // Joined vertices, or vertices of one point even where the file gives the faces
+  // round each in order, may leave a face passing one point twice; and faces that do
+  // not meet in pairs cannot be ordered round their vertices.
+  int32_t a = 0, b = 0;
+  int sides = 0;
+  if (const int twice = poly.FindFaceWithRepeatedCorner(&a); twice >= 0) {
+    return Refuse(refusal, "Face %d passes twice through the point of vertex %d.", twice, a);
+  }
+  if (!sortedFaceLists && poly.FindOddEdge(a, b, sides)) {
+    if (sides == 1) {
+      return Refuse(refusal, "Only one face meets at the edge between vertices %d and %d: the model is not closed.", a,
+                    b);
+    }
+    return Refuse(refusal, "%d faces meet at the edge between vertices %d and %d: faces must meet in pairs.", sides, a,
+                  b);
   }
 
   // 2. Centre, unit radius, fresh normals. The radius in the model's own units is
@@ -618,16 +623,23 @@ std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double 
   }
 
   // 6-9. The rotations, and the model moved onto them. The axis tests join faces
-  // that lie in one place: a search that is not kept leaves them as they were.
+  // that lie in one place, and a group is found turned onto the model or the model
+  // turned the little way onto the group: a search that is not kept leaves both as
+  // they were, so that a model without the group opens where its file put it.
   std::vector<int32_t> faceRings(static_cast<size_t>(poly.NumFaces()));
   for (int i = 0; i < poly.NumFaces(); ++i) faceRings[static_cast<size_t>(i)] = poly.FaceAt(i).coinc;
+  const Placement beforeRotations = PlacementOf(poly);
+  // A model that keeps its orientation is turned only the little way onto its group:
+  // that moves it as much as moving it onto the group does.
+  const bool keepsOrientation = (poly.flags & kSimpleKeepOrientation) != 0;
   std::unique_ptr<SymGroup> group;
   for (double search : searchTolerances) {
     if (!Stage("SearchRotations")) return nullptr;
     group = SearchRotations(poly, *hull, width, search);
     if (!group || group->type == kSymGroupNone) break;
     if (!Stage("SymmetriseVertices")) return nullptr;
-    const SymmetriseOutcome outcome = SymmetriseVertices(poly, *group, false, search, tolerance);
+    const SymmetriseOutcome outcome =
+        SymmetriseVertices(poly, *group, false, search, tolerance, zeroTolerance, zerosOfExactModel);
     if (!Stage("AfterSymmetrising")) return nullptr;
     if (outcome == SymmetriseOutcome::kMoved) {
       AfterSymmetrising(poly, *hull);
@@ -636,6 +648,7 @@ std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double 
     if (outcome != SymmetriseOutcome::kRefused) break;
     group.reset();
     RestoreFaceCoincRings(poly, faceRings);
+    RestorePlacement(poly, *hull, beforeRotations);
   }
   if (!group || group->type == kSymGroupNone) {
     if (!group) RestoreFaceCoincRings(poly, faceRings);
@@ -654,7 +667,8 @@ std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double 
     hasReflection = FindReflections(poly, *group, *hull, search);
     if (!hasReflection) break;
     if (!Stage("SymmetriseVertices")) return nullptr;
-    const SymmetriseOutcome outcome = SymmetriseVertices(poly, *group, true, search, tolerance);
+    const SymmetriseOutcome outcome =
+        SymmetriseVertices(poly, *group, true, search, tolerance, zeroTolerance, zerosOfExactModel);
     if (!Stage("AfterSymmetrising")) return nullptr;
     if (outcome == SymmetriseOutcome::kMoved) {
       AfterSymmetrising(poly, *hull);
@@ -700,6 +714,7 @@ std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double 
 
   // 14. A consistent sense for faces through the centre.
   if (!Stage("FixHemiFaces") || !FixHemiFaces(poly)) return nullptr;
+  if (keepsOrientation && !moved) moved = PlacementOf(poly).points != beforeRotations.points;
   return group;
 }
 
@@ -737,16 +752,21 @@ std::unique_ptr<SymGroup> FindSymmetries(SimplePoly& poly, bool& hasReflection, 
   // A power of two scales exactly (and is never taken for 1 by Scale).
   const double sizeFactor = d::SizeNormalisingFactor(largest);
   poly.Scale(sizeFactor);
+  // The model's vertices take coordinates within kPointTolerance of 0 (in its own
+  // units) as 0.
+  const double zeroTolerance = kPointTolerance * ((poly.flags & kSimpleKeepSize) ? sizeFactor : 1.0);
   bool moved = false;
-  std::unique_ptr<SymGroup> group = d::Analyse(poly, hasReflection, sizeFactor, tolerances, refusal, moved);
+  std::unique_ptr<SymGroup> group =
+      d::Analyse(poly, hasReflection, sizeFactor, zeroTolerance, false, tolerances, refusal, moved);
   // A model moved onto its group was analysed from points that were not yet where the
   // group puts them: its hull, the order in which the axes turned up and so the
-  // operations that carry one face onto another came from those points. The model as
-  // it now stands is analysed once more, as it is when it comes back from a file it
-  // was saved to, so that opening and saving it again gives the same model.
-  if (group && moved) {
+  // operations that carry one face onto another came from those points, and once there
+  // it may show more symmetry than it did. The model as it now stands is analysed
+  // again, as it is when it comes back from a file it was saved to, until an analysis
+  // leaves it where it is, so that opening and saving it again gives the same model.
+  for (int pass = 0; group && moved && pass < d::kMostAnalysesAfterMoving; ++pass) {
     for (int i = 0; i < poly.NumFaces(); ++i) poly.FaceAt(i).flags &= ~kSimpleHemiFixed;
-    group = d::Analyse(poly, hasReflection, 1.0, tolerances, refusal, moved);
+    group = d::Analyse(poly, hasReflection, 1.0, zeroTolerance, true, tolerances, refusal, moved);
   }
   if (poly.flags & kSimpleKeepSize) poly.Scale(1.0 / sizeFactor);
   return group;

@@ -1,6 +1,7 @@
 #include "symmetry/GroupAlignment.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -189,8 +190,7 @@ void FrameOf(double* frame, const double* a, const double* b) {
 // the identity (per entry). That turn is given. False for a group without lines, and
 // for a turn of no more than rounding: the model lies in the group's orientation, and
 // the group is turned by m^T onto it as found.
-bool TurnWithinOwnLines(const SymGroup& group, const double* m, double tolerance, double* turn) {
-  const std::vector<GroupLine> lines = LinesOf(group);
+bool TurnWithinOwnLines(const std::vector<GroupLine>& lines, const double* m, double tolerance, double* turn) {
   if (lines.empty()) return false;
   const GroupLine& a = lines.front();
   double image[3], aImage[3];
@@ -240,6 +240,19 @@ bool TurnWithinOwnLines(const SymGroup& group, const double* m, double tolerance
   return off <= tolerance && off > kSymmetrisedTolerance;
 }
 
+// Every vertex and face normal of the model turned by m, however little it turns.
+void TurnPoints(SimplePoly& poly, const double* m) {
+  for (int i = 0; i < poly.NumVerts(); ++i) {
+    SimpleVert& v = poly.VertAt(i);
+    MatrixTimesVector(m, v.pos, v.pos);
+  }
+  for (int i = 0; i < poly.NumFaces(); ++i) {
+    SimpleFace& f = poly.FaceAt(i);
+    if (f.HasNormal()) MatrixTimesVector(m, f.normal, f.normal);
+  }
+  poly.RebuildVertexSearch();
+}
+
 }  // namespace detail_GroupAlignment
 
 void AddCandidateAxis(SymAxisList& axes, int32_t fold, const double* dir) {
@@ -260,30 +273,58 @@ bool AxisListHasDirection(const SymAxisList& axes, const double* dir, double tol
 void SimplePoly::Rotate(const double* m) {
   namespace d = detail_GroupAlignment;
   if (d::IsIdentity(m)) return;
-  for (int i = 0; i < NumVerts(); ++i) {
-    SimpleVert& v = VertAt(i);
-    MatrixTimesVector(m, v.pos, v.pos);
-  }
-  for (int i = 0; i < NumFaces(); ++i) {
-    SimpleFace& f = FaceAt(i);
-    if (f.HasNormal()) MatrixTimesVector(m, f.normal, f.normal);
-  }
+  d::TurnPoints(*this, m);
   if (symmetry) symmetry->Rotate(m);
-  RebuildVertexSearch();
+}
+
+namespace detail_GroupAlignment {
+
+// The little turn that lines a model keeping its orientation up with the group in its
+// standard orientation, where m turns the group onto itself there but for a turn
+// within the tolerance; false when the model is not turned a little. `back` receives
+// the turn that puts the group back in its standard orientation.
+bool SmallTurnOntoGroup(const SimplePoly& poly, const SymGroup& group, const double* m, double tolerance, double* small,
+                        double* back) {
+  if (!(poly.flags & kSimpleKeepOrientation)) return false;
+  // A group already turned onto the model is measured from where it started: its
+  // lines are the model's, as exact as its points, and lining the model up with them
+  // would gain nothing.
+  double standardTurn[9];
+  Transpose3x3(back, group.orientation);
+  MatrixTimesMatrix(standardTurn, back, m);
+  std::vector<std::array<double, 3>> standard;
+  std::vector<GroupLine> lines = LinesOf(group);
+  standard.reserve(lines.size());
+  for (GroupLine& line : lines) {
+    standard.push_back({});
+    MatrixTimesVector(back, standard.back().data(), line.direction);
+    line.direction = standard.back().data();
+  }
+  return TurnWithinOwnLines(lines, standardTurn, tolerance, small);
+}
+
+}  // namespace detail_GroupAlignment
+
+bool TurnsModelALittle(const SimplePoly& poly, const SymGroup& group, const double* m, double tolerance) {
+  double small[9], back[9];
+  return detail_GroupAlignment::SmallTurnOntoGroup(poly, group, m, tolerance, small, back);
 }
 
 void TurnModelOrGroup(SimplePoly& poly, SimplePoly* hull, SymGroup& group, const double* m, double tolerance) {
   namespace d = detail_GroupAlignment;
   if (poly.flags & kSimpleKeepOrientation) {
-    // m turns the group onto itself but for a turn within the tolerance: the model lies
-    // in the group's orientation as far as its points are known, and is turned the
-    // little way onto it. Turned the other way by so little, the group's axes would
-    // stand off the model's axes of coordinates by about the model's error, and
-    // symmetric points would no longer have their zeros and equal coordinates.
-    double small[9];
-    if (d::TurnWithinOwnLines(group, m, tolerance, small)) {
-      poly.Rotate(small);
-      if (hull) hull->Rotate(small);
+    // m turns the group onto itself in its standard orientation but for a turn within
+    // the tolerance: the model lies in that orientation as far as its points are known,
+    // and is turned the little way onto it, the group put back in it. Turned the other
+    // way by so little, the group's axes would stand off the model's axes of
+    // coordinates by about the model's error, and symmetric points would no longer
+    // have their zeros and equal coordinates.
+    double small[9], back[9];
+    if (d::SmallTurnOntoGroup(poly, group, m, tolerance, small, back)) {
+      // A turn this small is below what Rotate takes for a turn at all.
+      d::TurnPoints(poly, small);
+      if (hull) d::TurnPoints(*hull, small);
+      group.Rotate(back);
       return;
     }
     double t[9];

@@ -52,5 +52,8 @@ void AlignModelWithNoSymmetry(SimplePoly& poly, SimplePoly& hull, SymGroup& grou
 // group's own orientation but for a turn within the tolerance (per matrix entry) is
 // turned that little way onto the group.
 void TurnModelOrGroup(SimplePoly& poly, SimplePoly* hull, SymGroup& group, const double* m, double tolerance);
+// TurnModelOrGroup would turn the model the little way onto the group rather than
+// the group onto the model.
+bool TurnsModelALittle(const SimplePoly& poly, const SymGroup& group, const double* m, double tolerance);
 
 }  // namespace corvia

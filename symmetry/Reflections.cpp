@@ -177,6 +177,27 @@ int32_t AdjacentVert(const SimplePoly& hull, int32_t v, int j) {
   return -1;
 }
 
+// The normal of the mirror near n that the model's points give: the sum of the
+// differences between each vertex and the vertex at its image, each taken on n's
+// side. Points exactly symmetric in a plane give its normal to rounding, where a
+// hull face gives it to the accuracy of the face.
+void FitMirrorNormal(const SimplePoly& poly, const VertexLocator& locator, double* n) {
+  double sum[3] = {0, 0, 0};
+  for (int i = 0; i < poly.NumVerts(); ++i) {
+    const SimpleVert& v = poly.VertAt(i);
+    if (v.flags & (kSimpleTemp | kSimpleInfinite)) continue;
+    double image[3], along[3], at[3] = {0, 0, 0};
+    Scale(along, n, 2 * Dot(v.pos, n));
+    Subtract(image, v.pos, along);
+    if (locator.FindFirst(image, kSimpleTemp | kSimpleInfinite, at) < 0) continue;
+    double difference[3];
+    Subtract(difference, v.pos, at);
+    if (Dot(difference, n) < 0) Negate(difference);
+    AddTo(sum, difference);
+  }
+  if (Normalise(sum)) CopyVector(n, sum);
+}
+
 // Turns the model by the rotation (the group the opposite way when the model keeps
 // its orientation).
 void Turn(SimplePoly& poly, SimplePoly& hull, SymGroup& group, const double* m, const VertexLocator& locator) {
@@ -298,17 +319,31 @@ bool FindInPyramidal(SimplePoly& poly, SymGroup& group, SimplePoly& hull, int co
   DoNothing("Align to symmetry");
   if (group.mirrorPlanes.count < 1) return true;
   const double* m = group.mirrorPlanes[0].direction;
-  double sum[3], diff[3], cr[3];
-  Add(sum, n, m);
-  Subtract(diff, n, m);
-  double t = Dot(n, m) < 0 ? kPi - 2 * std::asin(std::min(1.0, std::sqrt(Dot(sum, sum)) / 2))
-                            : 2 * std::asin(std::min(1.0, std::sqrt(Dot(diff, diff)) / 2));
-  Cross(cr, n, m);
-  if (Dot(cr, a) < 0) t = -t;
-  double axis[3];
-  CopyVector(axis, a);
+  // The turn about the axis that takes the mirror n onto the group's plane m.
   double turn[9];
-  AngleAboutAxis(turn, axis, t);
+  auto turnOnto = [&]() {
+    double sum[3], diff[3], cr[3];
+    Add(sum, n, m);
+    Subtract(diff, n, m);
+    double t = Dot(n, m) < 0 ? kPi - 2 * std::asin(std::min(1.0, std::sqrt(Dot(sum, sum)) / 2))
+                             : 2 * std::asin(std::min(1.0, std::sqrt(Dot(diff, diff)) / 2));
+    Cross(cr, n, m);
+    if (Dot(cr, a) < 0) t = -t;
+    double axis[3];
+    CopyVector(axis, a);
+    AngleAboutAxis(turn, axis, t);
+  };
+  turnOnto();
+  if (TurnsModelALittle(poly, group, turn, locator.Tolerance())) {
+    // The model would be turned by the error of a mirror taken from a face: the
+    // mirror is taken from its points instead, in the plane of the axis.
+    FitMirrorNormal(poly, locator, n);
+    double along[3];
+    Scale(along, a, Dot(n, a));
+    Subtract(n, n, along);
+    Normalise(n);
+    turnOnto();
+  }
   Turn(poly, hull, group, turn, locator);
   return true;
 }

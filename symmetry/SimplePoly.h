@@ -83,6 +83,12 @@ constexpr uint32_t kSimpleHasOpenEdges = 0x20000;
 constexpr uint32_t kSimpleHasOddEdges = 0x40000;
 // Carried to the Poly's kPolyFlagInherited, and from it to every derived model.
 constexpr uint32_t kSimpleInherited = 0x80000;
+// The corners were read from a model file (or the model was made from one that was):
+// they are known to the decimals the file was written with, so planes that nearly
+// cross in one line or point may be meant to. Carried as kPolyFlagFileCorners.
+constexpr uint32_t kSimpleFileCorners = 0x100000;
+// The marks a model made from another takes over from it.
+constexpr uint32_t kSimpleCarriedFlags = kSimpleInherited | kSimpleFileCorners;
 
 // ---- Defaults and tolerances ------------------------------------------------------
 
@@ -380,8 +386,9 @@ class SimplePoly {
   // The first edge (by live face and corner) at which an odd number of face sides
   // meet, counting each side of a face once; false when every edge is met in pairs.
   bool FindOddEdge(int32_t& a, int32_t& b, int& sides) const;
-  // The first live face that passes one vertex twice; -1 when none. `vertex`
-  // receives that vertex.
+  // The first live face that passes one vertex twice, or two vertices of one ring of
+  // coincident vertices; -1 when none. `vertex` receives that vertex (the first of
+  // the ring).
   int FindFaceWithRepeatedCorner(int32_t* vertex = nullptr) const;
   // The edge types of the model (empty when the lists are already sorted or
   // there are no edges).

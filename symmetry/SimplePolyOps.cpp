@@ -282,7 +282,7 @@ std::unique_ptr<SimplePoly> SimplePoly::Combine(const SimplePoly& other) const {
   }
   result->scale = std::max(scale, other.scale);
   result->flags |= kSimpleKeepOrientation | kSimpleKeepLengthUnits;
-  result->flags |= (flags | other.flags) & (kSimpleKeepCentre | kSimpleInherited);
+  result->flags |= (flags | other.flags) & (kSimpleKeepCentre | kSimpleCarriedFlags);
   return result;
 }
 
@@ -322,7 +322,7 @@ std::unique_ptr<SimplePoly> SimplePoly::CreateDual(double radius) {
     if (!v.IsTemp()) ++liveVerts;
   }
   auto dual = std::make_unique<SimplePoly>(liveFaces, liveVerts);
-  dual->flags |= flags & kSimpleInherited;
+  dual->flags |= flags & kSimpleCarriedFlags;
 
   std::vector<int32_t> dualVertOfFace(mFaces.size(), kNoIndex);
   int k = 0;

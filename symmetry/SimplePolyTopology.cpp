@@ -313,11 +313,24 @@ int SimplePoly::FindFaceWithUnknownCorner(bool removedToo, int32_t* corner) cons
 }
 
 int SimplePoly::FindFaceWithRepeatedCorner(int32_t* vertex) const {
+  // Each vertex stands for its point: the first vertex of its ring of coincident ones.
+  std::vector<int32_t> point(static_cast<size_t>(NumVerts()), kNoIndex);
+  for (int32_t i = 0; i < NumVerts(); ++i) {
+    if (point[static_cast<size_t>(i)] != kNoIndex) continue;
+    int32_t j = i;
+    do {
+      point[static_cast<size_t>(j)] = i;
+      j = VertAt(j).coinc;
+    } while (j >= 0 && j < NumVerts() && point[static_cast<size_t>(j)] == kNoIndex);
+  }
   std::vector<int32_t> corners;
   for (int i = 0; i < NumFaces(); ++i) {
     const SimpleFace& f = FaceAt(i);
     if (f.IsTemp()) continue;
     corners = f.items;
+    for (int32_t& v : corners) {
+      if (v >= 0 && v < NumVerts()) v = point[static_cast<size_t>(v)];
+    }
     std::sort(corners.begin(), corners.end());
     const auto repeat = std::adjacent_find(corners.begin(), corners.end());
     if (repeat == corners.end()) continue;

@@ -1,7 +1,9 @@
 #include "symmetry/Symmetrise.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "core/Progress.h"
@@ -103,16 +105,92 @@ double DepartureAfterBestTurn(const SimplePoly& poly, const std::vector<Point>& 
   return worst;
 }
 
+// The places of one orbit: the mean of its representative and, for each vertex of the
+// orbit, the operation that carries the mean there (-1: the mean itself).
+struct Orbit {
+  Point mean;
+  std::vector<std::pair<int32_t, int32_t>> places;
+};
+
+// The largest coordinate of how far a vertex lies from its new place.
+double LargestMove(const SimplePoly& poly, const std::vector<Point>& target, const std::vector<uint8_t>& placed) {
+  double moved = 0;
+  for (int i = 0; i < poly.NumVerts(); ++i) {
+    if (!placed[static_cast<size_t>(i)]) continue;
+    const double* p = poly.VertAt(i).pos;
+    const double* q = target[static_cast<size_t>(i)].data();
+    for (int k = 0; k < 3; ++k) moved = std::max(moved, std::fabs(p[k] - q[k]));
+  }
+  return moved;
+}
+
+// The places of the orbit whose coordinates lie within zeroTolerance of 0 (but further
+// than rounding) are given exact zeros there: the mean is moved the shortest way to
+// where each such coordinate of its image is 0, and the places are its images again.
+// An orbit that would move further than `tolerance` for that keeps its places.
+void KeepZeros(Orbit& orbit, const std::vector<Matrix>& ops, std::vector<Point>& target, double zeroTolerance,
+               double tolerance) {
+  // The unit vectors whose products with the mean are those coordinates, made
+  // orthonormal; a row that adds nothing new is left out.
+  double basis[3][3];
+  int count = 0;
+  for (const auto& [vertex, op] : orbit.places) {
+    const double* q = target[static_cast<size_t>(vertex)].data();
+    for (int k = 0; k < 3 && count < 3; ++k) {
+      if (!(std::fabs(q[k]) > kSymmetrisedTolerance && std::fabs(q[k]) <= zeroTolerance)) continue;
+      // Row k of the operation: (m x)_k = row . x.
+      double row[3];
+      for (int j = 0; j < 3; ++j) {
+        double unit[3] = {0, 0, 0}, image[3];
+        unit[j] = 1;
+        if (op < 0) {
+          CopyVector(image, unit);
+        } else {
+          MatrixTimesVector(ops[static_cast<size_t>(op)].data(), image, unit);
+        }
+        row[j] = image[k];
+      }
+      for (int b = 0; b < count; ++b) {
+        double along[3];
+        Scale(along, basis[b], Dot(row, basis[b]));
+        Subtract(row, row, along);
+      }
+      const double length = std::sqrt(Dot(row, row));
+      if (length <= kAxisTolerance) continue;
+      Divide(basis[count], row, length);
+      ++count;
+    }
+  }
+  if (count == 0) return;
+  double mean[3];
+  CopyVector(mean, orbit.mean.data());
+  for (int b = 0; b < count; ++b) {
+    double along[3];
+    Scale(along, basis[b], Dot(mean, basis[b]));
+    Subtract(mean, mean, along);
+  }
+  if (!NearlyEqual(mean, orbit.mean.data(), tolerance)) return;
+  for (const auto& [vertex, op] : orbit.places) {
+    double* q = target[static_cast<size_t>(vertex)].data();
+    if (op < 0) {
+      CopyVector(q, mean);
+    } else {
+      MatrixTimesVector(ops[static_cast<size_t>(op)].data(), q, mean);
+    }
+  }
+}
+
 }  // namespace detail_Symmetrise
 
 SymmetriseOutcome SymmetriseVertices(SimplePoly& poly, const SymGroup& group, bool improper, double searchTolerance,
-                                     double tolerance) {
+                                     double tolerance, double zeroTolerance, bool zerosOfExactModel) {
   namespace d = detail_Symmetrise;
   const std::vector<d::Matrix> ops = d::DistinctOperations(group, improper);
   const int n = poly.NumVerts();
   std::vector<d::Point> target(static_cast<size_t>(n));
   std::vector<uint8_t> placed(static_cast<size_t>(n), 0);
   std::vector<int32_t> images(ops.size());
+  std::vector<d::Orbit> orbits;
   const VertexLocator locator(poly, searchTolerance);
   for (int r = 0; r < n; ++r) {
     const SimpleVert& rep = poly.VertAt(r);
@@ -139,6 +217,9 @@ SymmetriseOutcome SymmetriseVertices(SimplePoly& poly, const SymGroup& group, bo
     Divide(mean, mean, static_cast<double>(ops.size()));
     // The vertex itself: where several vertices share a place the search finds only
     // the first, and the others come here in turn.
+    d::Orbit orbit;
+    CopyVector(orbit.mean.data(), mean);
+    orbit.places.push_back({r, -1});
     CopyVector(target[static_cast<size_t>(r)].data(), mean);
     placed[static_cast<size_t>(r)] = 1;
     for (size_t g = 0; g < ops.size(); ++g) {
@@ -155,18 +236,20 @@ SymmetriseOutcome SymmetriseVertices(SimplePoly& poly, const SymGroup& group, bo
       }
       CopyVector(target[w].data(), q);
       placed[w] = 1;
+      orbit.places.push_back({images[g], static_cast<int32_t>(g)});
     }
+    orbits.push_back(std::move(orbit));
   }
 
-  double moved = 0;
-  for (int i = 0; i < n; ++i) {
-    if (!placed[static_cast<size_t>(i)]) continue;
-    const double* p = poly.VertAt(i).pos;
-    const double* q = target[static_cast<size_t>(i)].data();
-    for (int k = 0; k < 3; ++k) moved = std::max(moved, std::fabs(p[k] - q[k]));
+  if (d::LargestMove(poly, target, placed) <= kSymmetrisedTolerance && !zerosOfExactModel) {
+    return SymmetriseOutcome::kExact;
   }
-  if (moved <= kSymmetrisedTolerance) return SymmetriseOutcome::kExact;
   if (d::DepartureAfterBestTurn(poly, target, placed) > tolerance) return SymmetriseOutcome::kRefused;
+  // A coordinate within zeroTolerance of 0 is 0 once the model is built from these
+  // points: the orbit keeps it 0 in every place, so that what is built is still the
+  // group's, and the same points read back are left as they are.
+  for (d::Orbit& orbit : orbits) d::KeepZeros(orbit, ops, target, zeroTolerance, tolerance);
+  if (d::LargestMove(poly, target, placed) <= kSymmetrisedTolerance) return SymmetriseOutcome::kExact;
   for (int i = 0; i < n; ++i) {
     if (placed[static_cast<size_t>(i)]) CopyVector(poly.VertAt(i).pos, target[static_cast<size_t>(i)].data());
   }

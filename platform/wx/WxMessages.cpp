@@ -47,12 +47,21 @@ int ShowCustomBox(wxWindow* owner, const MessageBoxRequest& request, bool* ticke
   }
   auto* row = new wxBoxSizer(wxHORIZONTAL);
   const int firstId = wxID_HIGHEST + 1;
+  wxButton* chosen = nullptr;
   for (size_t i = 0; i < request.captions.size(); ++i) {
     auto* button = new wxButton(&dialog, firstId + static_cast<int>(i), wxString::FromUTF8(request.captions[i]));
     button->Bind(wxEVT_BUTTON, [&dialog](wxCommandEvent& event) { dialog.EndModal(event.GetId()); });
-    if (static_cast<int>(i) == request.defaultButton) button->SetDefault();
+    if (static_cast<int>(i) == request.defaultButton) {
+      button->SetDefault();
+      chosen = button;
+    }
     row->Add(button, 0, wxALL, 4);
   }
+  // Enter presses the button that has the keys: the default one has them first.
+  if (chosen) dialog.Bind(wxEVT_INIT_DIALOG, [chosen](wxInitDialogEvent& event) {
+    chosen->SetFocus();
+    event.Skip();
+  });
   column->Add(row, 0, wxALIGN_RIGHT | wxALL, 8);
   if (request.cancelButton >= 0) dialog.SetEscapeId(firstId + request.cancelButton);
   dialog.SetSizerAndFit(column);

@@ -7,15 +7,21 @@
 #include <vector>
 
 #include "construction/DerivedModels.h"
+#include "construction/Library.h"
+#include "construction/ModelFactory.h"
 #include "construction/WatermanStep.h"
 #include "core/FaceImageRef.h"
 #include "core/Units.h"
 #include "model/CreatePoly.h"
 #include "model/FaceImageAttach.h"
+#include "model/FaceTypeBlock.h"
 #include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "model/PolyTemplate.h"
+#include "model/Subdivision.h"
+#include "stellation/Stellate.h"
+#include "symmetry/ConvexHull.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/construction/DerivedModelChecks.h"
 #include "tests/support/MissingServices.h"
@@ -294,4 +300,47 @@ TEST(DerivedModels, ModelsKeepTheirSizeOnPaper) {
   corvia::SimplePoly fresh(4, 0);
   EXPECT_EQ(fresh.scale, 5.0);
   units = saved;
+}
+
+// Models the program works out itself stellate as exactly as their planes allow: the
+// convex hull of Waterman R8 with its dual, and the geodesic sphere of frequency 4, whose
+// planes cross in points that lie near one another (they were refused with words about
+// files written with few decimals). A model read from a file carries its file's decimals
+// to every model made from it.
+TEST(DerivedModels, ModelsTheProgramMakesStellateAsExactly) {
+  std::unique_ptr<corvia::SimplePoly> waterman = corvia::CreateWatermanModel(0, 8, false);
+  ASSERT_NE(waterman, nullptr);
+  corvia::Poly lattice;
+  ASSERT_TRUE(corvia::CreatePoly(*waterman, &lattice, false, false));
+  std::unique_ptr<corvia::SimplePoly> both(corvia::MakeCompoundWithDual(lattice, 0));
+  ASSERT_NE(both, nullptr);
+  std::unique_ptr<corvia::SimplePoly> hull = corvia::CreateConvexHull(*both, 0, nullptr);
+  ASSERT_NE(hull, nullptr);
+  corvia::Poly sphere;
+  {
+    corvia::Poly icosahedron;
+    corvia::PolyTemplate polyTemplate;
+    ASSERT_TRUE(CreateFromLibraryEntry(&icosahedron, &polyTemplate, corvia::GetLibraryEntry(4), false));
+    std::unique_ptr<corvia::SimplePoly> divided = icosahedron.Subdivide(corvia::kSubdivideGeodesic, 4);
+    ASSERT_NE(divided, nullptr);
+    ASSERT_TRUE(corvia::CreatePoly(*divided, &sphere, false, false));
+  }
+  corvia::Poly hullPoly;
+  ASSERT_TRUE(corvia::CreatePoly(*hull, &hullPoly, false, false));
+  auto& messages = corvia::testing::Platform().messages;
+  for (corvia::Poly* poly : {&hullPoly, &sphere}) {
+    SCOPED_TRACE(poly->mFaces.mCount);
+    messages.Clear();
+    messages.QueueAnswer(0);  // "Proceed anyway" at the complexity warning
+    const corvia::Outcome why = corvia::Stellate(poly, poly->mBaseBlock.get(), false);
+    EXPECT_TRUE(why.done()) << why.text();
+    EXPECT_TRUE(poly->mBaseBlock->IsStellated());
+  }
+  // Read from a file, and made into another model.
+  hullPoly.mPolyFlags |= corvia::kPolyFlagFileCorners;
+  std::unique_ptr<corvia::SimplePoly> copy(CreateSimplePoly(&hullPoly, corvia::kDeriveBase, nullptr, nullptr));
+  ASSERT_NE(copy, nullptr);
+  std::unique_ptr<corvia::SimplePoly> dual = copy->CreateDual(1.0);
+  ASSERT_NE(dual, nullptr);
+  EXPECT_NE(dual->flags & corvia::kSimpleFileCorners, 0u);
 }

@@ -642,6 +642,27 @@ TEST(ModelFileTest, BadFilesGiveOneMessageNamingTheFileAndChangeNothing) {
   damaged[damaged.size() / 2] ^= 0x5A;
   damaged[damaged.size() / 2 + 1] ^= 0x3C;
 
+  // Library models whose corners were moved together after they were built, saved
+  // with the faces round each vertex in order: the prism's lower corners to one
+  // point, two corners of the tetrahemihexahedron to the centre.
+  auto collapsed = [](int record, int form, auto move) {
+    LibraryModel model;
+    EXPECT_TRUE(model.Build(record));
+    for (corvia::PolyElement* v : Elements(model.poly.mVertices)) move(v->GetIndex(), v->mDualVert);
+    const std::string path = Path("bad", "collapsed.corv");
+    EXPECT_TRUE(corvia::WriteModelFile(path.c_str(), form, model.poly));
+    return ReadBytes(path);
+  };
+  double lowest[3] = {0, 0, 0};
+  const std::string prism = collapsed(kPentagonalPrism, corvia::kModelFileAscii, [&](int, double* p) {
+    if (p[1] >= 0) return;
+    if (lowest[1] == 0) std::copy(p, p + 3, lowest);
+    std::copy(lowest, lowest + 3, p);
+  });
+  const std::string hemi = collapsed(kTetrahemihexahedron, corvia::kModelFileBinary, [](int i, double* p) {
+    if (i < 2) std::fill(p, p + 3, 0.0);
+  });
+
   struct Case {
     std::string name;
     std::string contents;
@@ -667,6 +688,8 @@ TEST(ModelFileTest, BadFilesGiveOneMessageNamingTheFileAndChangeNothing) {
       {"zero in a name", replaced("Name \"", std::string("Name \"\0", 7)), "zero byte"},
       {"zero in a kept section", text + std::string("Scene \"Kept\"\n  a\0b\nEndScene\n", 28), "zero byte"},
       {"flat", kFlatSquare, "does not appear to be valid"},
+      {"collapsed prism", prism, "Face 1 passes twice through the point of vertex 5."},
+      {"collapsed hemi", hemi, "Face 3 passes twice through the point of vertex 0."},
   };
   TestDocument document;
   LibraryModel tetra;

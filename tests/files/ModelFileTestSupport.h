@@ -41,6 +41,7 @@ namespace test_ModelFile {
 constexpr int kTetrahedron = 0;
 constexpr int kCube = 1;
 constexpr int kTetrahemihexahedron = 22;
+constexpr int kPentagonalPrism = 78;
 
 // The document: its current model is the one held here.
 class TestDocument : public corvia::DocumentAccess {

@@ -27,9 +27,12 @@
 #include "app/PolyApp.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
+#include "app/ModelUndo.h"
+#include "app/UndoList.h"
 #include "app/ViewType.h"
 #include "app/WindowServices.h"
 #include "core/Progress.h"
+#include "dialogs/ModelDialogs.h"
 #include "files/ModelFile.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
@@ -38,6 +41,8 @@
 #include "platform/wx/WxMessages.h"
 #include "platform/wx/WxProgress.h"
 #include "stellation/DeferredModelWork.h"
+#include "stellation/StellationCell.h"
+#include "tests/app/AppTestSupport.h"
 #include "tests/gui/ProgramTestSupport.h"
 #include "tests/nets/NetChecks.h"
 #include "ui/CommandIds.h"
@@ -470,6 +475,67 @@ TEST_F(LargeModelTest, TheWarnedStellationTakesItsAnswerAndEndsAsACancelAtAnyPha
     for (const auto& box : Platform().messages.Boxes()) ADD_FAILURE() << box.title << ": " << box.text;
   }
   mClock.onRead = nullptr;
+}
+
+
+// Up under Miller's rules on the compound of Waterman R8 with its dual searches under
+// the progress window (the search once ran inside the key handler for minutes): the
+// window answers Escape, and the cells, the pane's title and the undo list are as they
+// were.
+TEST_F(LargeModelTest, AStellationSearchAnswersTheProgressWindow) {
+  struct KeptCriteria {
+    int32_t criteria = StellationCriteria;
+    ~KeptCriteria() { SetStellationCriteria(criteria); }
+  } kept;
+  Platform().dialogs.Queue<CWatermanDialog>([](CWatermanDialog& d) {
+    d.mRoot = 8;
+    d.mLatticeType = 0;
+    return true;
+  });
+  corvia::testing::PostMenuCommand(mFrame, kCmdCreateWaterman);
+  corvia::testing::YieldUntil([] { return std::string(GetCurrentPoly()->mName) == "Waterman R8"; });
+  corvia::testing::PostMenuCommand(mFrame, kCmdAddBaseAndDual);
+  corvia::testing::YieldUntil([] { return GetCurrentPoly()->mFaces.mCount == 122; });
+  ASSERT_EQ(GetCurrentPoly()->mFaces.mCount, 122);
+  SetStellationCriteria(kCriteriaMiller);
+  CPolyView* pane = GetPane(0);
+  ASSERT_TRUE(pane->SetViewType(kViewStellationOfBase, false));
+  pane->Invalidate(true);
+  FaceTypeBlock* block = GetCurrentPoly()->mBaseBlock.get();
+  EXPECT_TRUE(YieldUntilFor(120, [&] { return block->IsStellated() && !HasDeferredModelWork(); }));
+  ASSERT_TRUE(block->IsStellated());
+  const std::vector<bool> cells = corvia::testing::IncludedCells(block);
+  const int undos = GetUndoList().GetNumUndos();
+  const std::string title = pane->GetTitle();
+
+  bool escaped = false;
+  std::string caption;
+  wxUIActionSimulator user;
+  mClock.onRead = [&] {
+    wxWindow* progress = platform::WxProgress::GetOpenWindow();
+    if (escaped || !progress || !progress->IsShownOnScreen()) return;
+    for (wxWindow* child : progress->GetChildren()) {
+      if (auto* text = dynamic_cast<wxStaticText*>(child)) {
+        caption = text->GetLabel().utf8_string();
+        break;
+      }
+    }
+    progress->SetFocus();
+    escaped = true;
+    user.Char(WXK_ESCAPE);
+  };
+  Canvas(0)->SetFocus();
+  corvia::testing::YieldUntil([] { return wxWindow::FindFocus() == Canvas(0); });
+  user.Char(WXK_UP);
+  EXPECT_TRUE(YieldUntilFor(120, [&] { return escaped && !IsProgressActive(); }));
+  mClock.onRead = nullptr;
+  corvia::testing::YieldUntilHandled();
+  EXPECT_TRUE(escaped);
+  EXPECT_EQ(caption, "Searching for the next stellation.");
+  EXPECT_EQ(corvia::testing::IncludedCells(block), cells);
+  EXPECT_EQ(GetUndoList().GetNumUndos(), undos);
+  EXPECT_EQ(pane->GetTitle(), title);
+  EXPECT_EQ(Platform().messages.CountTitled("Internal Error"), 0);
 }
 
 }  // namespace test_LargeModel

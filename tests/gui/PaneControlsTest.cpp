@@ -46,6 +46,7 @@
 #include "render/NewView.h"
 #include "stellation/FacetPreview.h"
 #include "stellation/Faceting.h"
+#include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/app/AppTestSupport.h"
@@ -70,6 +71,7 @@ using corvia::testing::Platform;
 using corvia::testing::YieldUntil;
 
 constexpr int kCmdFacetingMode = 32940;
+constexpr int kCmdMillersRules = 32819;
 constexpr int kCmdAugment = 33008;
 
 class PaneControlsTest : public ::testing::Test {
@@ -245,6 +247,94 @@ TEST_F(PaneControlsTest, CaptionButtonsAndArrowsStepTheStellationAndTheModel) {
   const std::string before = GetPolyName(false, false);
   ClickCaptionButton(GetPane(0), kCaptionNextModel, [&] { return GetPolyName(false, false) != before; });
   EXPECT_NE(GetPolyName(false, false), before);
+}
+
+// Under Miller's rules (chosen from the menu) Down steps back through the stellations
+// that Up passed, and the pane says where each stands among the 59, in its message and
+// its title: Ctrl+End shows the complete stellation (W42, eleventh in the depth-first
+// order of the search), Ctrl+Home the core.
+TEST_F(PaneControlsTest, UnderMillersRulesDownRetracesUp) {
+  struct KeptCriteria {
+    int32_t criteria = StellationCriteria;
+    ~KeptCriteria() { SetStellationCriteria(criteria); }
+  } kept;
+  corvia::testing::PostMenuCommand(mFrame, kCmdMillersRules);
+  ASSERT_EQ(StellationCriteria, kCriteriaMiller);
+  CPolyView* stellation = Show(1, kViewStellationOfBase);
+  FaceTypeBlock* block = GetCurrentPoly()->mBaseBlock.get();
+  ASSERT_FALSE(Stellate(GetCurrentPoly(), block, false).told());
+  ASSERT_NE(block->mFirstCell, nullptr);
+  // The pane is clicked (away from the model) to take the keys and the messages.
+  wxGLCanvas* canvas = WindowOf(stellation)->GetCanvas();
+  ClickAt(canvas, wxPoint(8, canvas->GetClientSize().y - 8),
+          [&] { return CPolyView::AsPolyView(NewView::GetActiveView()) == stellation; });
+  auto titled = [&](const std::string& words) { return stellation->GetTitle().rfind(words, 0) == 0; };
+  auto told = [&](const std::string& words) {
+    return stellation->GetMessage() && std::string(stellation->GetMessage()).rfind(words, 0) == 0;
+  };
+  std::vector<std::vector<bool>> sets = {IncludedCells(block)};
+  for (int step = 1; step <= 3; ++step) {
+    PressKey(stellation, WXK_UP, wxMOD_NONE, [&] { return IncludedCells(block) != sets.back(); });
+    sets.push_back(IncludedCells(block));
+    ASSERT_NE(sets.back(), sets[sets.size() - 2]) << step;
+  }
+  EXPECT_TRUE(titled("Stellation 4 of 59 ")) << stellation->GetTitle();
+  for (int step = 2; step >= 0; --step) {
+    const std::vector<bool>& back = sets[static_cast<size_t>(step)];
+    PressKey(stellation, WXK_DOWN, wxMOD_NONE, [&] { return IncludedCells(block) == back; });
+    EXPECT_EQ(IncludedCells(block), back) << step;
+    EXPECT_TRUE(told("Stellation " + std::to_string(step + 1) + " of 59")) << stellation->GetMessage();
+    // The icosahedron itself, the core, keeps its own name.
+    if (step > 0) {
+      EXPECT_TRUE(titled("Stellation " + std::to_string(step + 1) + " of 59 ")) << stellation->GetTitle();
+    }
+  }
+  PressKey(stellation, WXK_END, wxMOD_CONTROL, [&] { return block->mIncludedCells == block->GetNumCells(); });
+  EXPECT_NE(stellation->GetTitle().find(" of 59 (W42) "), std::string::npos) << stellation->GetTitle();
+  EXPECT_TRUE(told("Stellation 11 of 59 (W42)")) << stellation->GetMessage();
+  PressKey(stellation, WXK_HOME, wxMOD_CONTROL, [&] { return IncludedCells(block) == sets[0]; });
+  EXPECT_TRUE(told("Stellation 1 of 59")) << stellation->GetMessage();
+}
+
+// The stellation pane's title names the stellation it shows after every step, whichever
+// road the step takes: Stellation > Next before the pane is opened, Up in the pane round
+// the end of the walk, a change of criteria, Ctrl+End and Stellation > Original
+// Polyhedron (the title once kept the text of an earlier step).
+TEST_F(PaneControlsTest, TheStellationTitleNamesTheStellationShownAfterEveryStep) {
+  constexpr int kCmdNextStellation = 32815;
+  constexpr int kCmdMainline = 32817;
+  struct KeptCriteria {
+    int32_t criteria = StellationCriteria;
+    ~KeptCriteria() { SetStellationCriteria(criteria); }
+  } kept;
+  corvia::testing::PostMenuCommand(mFrame, kCmdMainline);
+  FaceTypeBlock* block = GetCurrentPoly()->mBaseBlock.get();
+  for (int step = 0; step < 4; ++step) {
+    const std::vector<bool> before = IncludedCells(block);
+    corvia::testing::PostMenuCommand(mFrame, kCmdNextStellation);
+    YieldUntil([&] { return IncludedCells(block) != before; });
+  }
+  CPolyView* stellation = Show(1, kViewStellationOfBase);
+  const std::string model = " of Icosahedron (3.3.3.3.3)";
+  EXPECT_EQ(stellation->GetTitle(), "Stellation 5 of 8" + model);
+  wxGLCanvas* canvas = WindowOf(stellation)->GetCanvas();
+  ClickAt(canvas, wxPoint(8, canvas->GetClientSize().y - 8),
+          [&] { return CPolyView::AsPolyView(NewView::GetActiveView()) == stellation; });
+  for (const std::string& title : {"Stellation 6 of 8 (W27)" + model, "Stellation 7 of 8" + model,
+                                   "Stellation 8 of 8 (W42)" + model, "Stellation" + model + ", W4, p17",
+                                   "Stellation 2 of 8 (W26)" + model}) {
+    const std::vector<bool> before = IncludedCells(block);
+    PressKey(stellation, WXK_UP, wxMOD_NONE, [&] { return IncludedCells(block) != before; });
+    EXPECT_EQ(stellation->GetTitle(), title);
+  }
+  corvia::testing::PostMenuCommand(mFrame, kCmdMillersRules);
+  ASSERT_EQ(StellationCriteria, kCriteriaMiller);
+  EXPECT_EQ(stellation->GetTitle(), "Stellation 2 of 59 (W26)" + model);
+  PressKey(stellation, WXK_END, wxMOD_CONTROL, [&] { return block->mIncludedCells == block->GetNumCells(); });
+  EXPECT_EQ(stellation->GetTitle(), "Stellation 11 of 59 (W42)" + model);
+  corvia::testing::PostMenuCommand(mFrame, kCmdOriginalStellation);
+  ASSERT_TRUE(FaceTypeBlock::IsOriginalStellation(block));
+  EXPECT_EQ(stellation->GetTitle(), "Stellation" + model + ", W4, p17");
 }
 
 TEST_F(PaneControlsTest, SingleKeysReachTheirCommandsFromTheFocusedPane) {

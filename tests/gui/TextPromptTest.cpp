@@ -1,6 +1,7 @@
-// The question for a text as the program asks it: the prompt's mark-up shown as the
+// The questions as the program asks them: for a text, the prompt's mark-up shown as the
 // user reads it (its heading bold, "<<" a single "<"), the text typed into the box
-// given back with OK and left alone with Cancel.
+// given back with OK and left alone with Cancel; with buttons, Enter and Escape taking
+// the safe one.
 
 #include <gtest/gtest.h>
 #include <wx/button.h>
@@ -14,9 +15,14 @@
 #include <functional>
 #include <string>
 
+#include "model/FaceTypeBlock.h"
+#include "model/Poly.h"
+#include "platform/Services.h"
 #include "platform/wx/WxMessages.h"
 #include "platform/wx/WxPromptMarkup.h"
+#include "stellation/Stellate.h"
 #include "tests/gui/GuiTestSupport.h"
+#include "tests/nets/NetChecks.h"
 
 namespace test_TextPrompt {
 
@@ -101,6 +107,37 @@ TEST(TextPrompt, TheHeadingShowsBoldAndTheTypedTextComesBack) {
     EXPECT_FALSE(messages.AskMultiLineText("Corvia", prompt, text));
   }
   EXPECT_EQ(text, "Hi");
+}
+
+// The warning before a long stellation (the geodesic sphere of 320 faces) has
+// "Proceed anyway" and, its default, "Cancel": Escape and Enter both cancel, and the
+// sphere is not stellated.
+TEST(TextPrompt, TheStellationWarningTakesEscapeAndEnterForCancel) {
+  std::unique_ptr<corvia::Poly> sphere = corvia::testing::nets::BuildGeodesicPoly(4);
+  ASSERT_NE(sphere, nullptr);
+  corvia::FaceTypeBlock* block = sphere->mBaseBlock.get();
+  corvia::platform::WxMessages messages;
+  corvia::platform::ServiceSet services = corvia::platform::Services();
+  services.messages = &messages;
+  const corvia::platform::ServiceSet previous = corvia::platform::InstallServices(services);
+  for (int key : {WXK_ESCAPE, WXK_RETURN}) {
+    SCOPED_TRACE(key);
+    block->mStellationRefused = 0;
+    std::string title;
+    {
+      Script press([&](wxDialog& dialog) {
+        title = dialog.GetTitle().utf8_string();
+        wxUIActionSimulator keys;
+        keys.Char(key);
+        corvia::testing::YieldUntil([&] { return !dialog.IsModal(); });
+      });
+      EXPECT_TRUE(corvia::Stellate(sphere.get(), block, false).done());
+    }
+    EXPECT_EQ(title, "WARNING");
+    EXPECT_FALSE(block->IsStellated());
+    EXPECT_EQ(block->mStellationRefused, 1);
+  }
+  corvia::platform::InstallServices(previous);
 }
 
 }  // namespace test_TextPrompt

@@ -24,6 +24,7 @@
 #include "model/Subdivision.h"
 #include "nets/Model3D.h"
 #include "nets/Net.h"
+#include "platform/Memory.h"
 #include "platform/Services.h"
 #include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
@@ -70,14 +71,15 @@ bool BuildGeodesicSphere(corvia::Poly& poly, int n) {
 
 // Above a complexity of 150000 the user is asked first, with the words for the size;
 // declining (the default button) leaves the block refusing to stellate, and it is not
-// asked again. A sphere of thousands of faces ends there with that clear message.
+// asked again. A sphere of hundreds of faces ends there with that clear message (one
+// of thousands does not fit in memory, and is refused before it is asked).
 TEST(Stellate, ComplexityWarning) {
   using namespace test_Stellate;
   struct Case {
     int frequency;
     const char* words;
   };
-  const Case cases[] = {{4, "FAIR"}, {5, "HIGH"}, {10, "EXTREME"}};
+  const Case cases[] = {{4, "FAIR"}, {5, "HIGH"}, {6, "EXTREME"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.frequency);
     corvia::Poly poly;
@@ -102,6 +104,46 @@ TEST(Stellate, ComplexityWarning) {
     EXPECT_EQ(messages.Boxes().size(), 1u);
     EXPECT_EQ(CountTitled("Internal Error"), 0);
   }
+}
+
+// A set-up that needs more memory than the machine gives it is refused in words (how
+// much it would need, how much there is, and how large a model fits) before a diagram
+// is made or the user is asked, and not tried again; with room enough the same model
+// stellates. The geodesic sphere of frequency 4: 320 faces in 6 types, about 200 MB.
+TEST(Stellate, AModelTooLargeForTheMemoryIsRefusedBeforeAnythingIsMade) {
+  using namespace test_Stellate;
+  corvia::Poly poly;
+  ASSERT_TRUE(BuildGeodesicSphere(poly, 4));
+  FaceTypeBlock* block = poly.mBaseBlock.get();
+  const double bytes = corvia::EstimateStellationBytes(block);
+  EXPECT_GT(bytes, 150e6);
+  EXPECT_LT(bytes, 300e6);
+  struct Limit {
+    explicit Limit(uint64_t bytes) : before(corvia::platform::SetWorkMemoryLimit(bytes)) {}
+    ~Limit() { corvia::platform::SetWorkMemoryLimit(before); }
+    uint64_t before;
+  };
+  auto& messages = corvia::testing::Platform().messages;
+  {
+    Limit limit(100u << 20);
+    messages.Clear();
+    const corvia::Outcome why = Stellate(&poly, block, false);
+    EXPECT_EQ(why.kind(), corvia::Outcome::Kind::kRefused);
+    EXPECT_EQ(why.text().rfind("This model is too large to stellate on this computer", 0), 0u) << why.text();
+    EXPECT_NE(why.text().find(" GB of memory"), std::string::npos) << why.text();
+    EXPECT_NE(why.text().find("up to\nabout 2"), std::string::npos) << why.text();
+    EXPECT_TRUE(messages.Boxes().empty());
+    EXPECT_FALSE(block->IsStellated());
+    for (corvia::FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+      EXPECT_FALSE(type->mStellationPools) << corvia::FaceType::GetNumber(type);
+    }
+    EXPECT_TRUE(Stellate(&poly, block, false).done());
+  }
+  block->mStellationRefused = 0;
+  Limit limit(1u << 30);
+  messages.QueueAnswer(0);  // "Proceed anyway"
+  EXPECT_TRUE(Stellate(&poly, block, false).done());
+  EXPECT_TRUE(block->IsStellated());
 }
 
 // A long set-up shows its progress and can be cancelled: the block is left as it was,

@@ -16,6 +16,10 @@
 #include <utility>
 
 #include "construction/DerivedModels.h"
+#include "construction/Library.h"
+#include "construction/ModelFactory.h"
+#include "model/CreatePoly.h"
+#include "model/LibraryEntry.h"
 #include "core/Progress.h"
 #include "core/VectorMath.h"
 #include "model/FaceType.h"
@@ -27,6 +31,7 @@
 #include "stellation/Model3DStellation.h"
 #include "stellation/StellationCell.h"
 #include "stellation/StellationState.h"
+#include "symmetry/ConvexHull.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/stellation/StellationModels.h"
 #include "tests/support/TestSupport.h"
@@ -429,4 +434,36 @@ TEST(StellatedModel, AStellationWithoutFacesSaysSo) {
   EXPECT_EQ(facets->GetNumFacelets(), 20);
   EXPECT_TRUE(facets->HasNets());
   views.mPaneMessage.clear();
+}
+
+// The convex hull of the heptagrammic cupolaic blend (Q+ 7/3), a frustum of 14-fold
+// symmetry: from the sixth of its 26 mainline stellations on, its bottom plane holds two
+// regions centred on the axis, one round the other, and each is a facelet of its own
+// (the inner one was taken for an image of the outer, and the facelets hanging from it
+// had no neighbour). Every one is a closed facelet model whose nets are made.
+TEST(StellatedModel, HullOfACupolaicBlend) {
+  using namespace test_StellatedModel;
+  CriteriaScope criterion(corvia::kCriteriaMainline);
+  corvia::PolyTemplate polyTemplate;
+  corvia::Poly blend;
+  ASSERT_TRUE(CreateFromLibraryEntry(&blend, &polyTemplate, corvia::GetLibraryEntry(261), false));
+  std::unique_ptr<corvia::SimplePoly> copy(CreateSimplePoly(&blend, corvia::kDeriveBase, nullptr, nullptr));
+  ASSERT_NE(copy, nullptr);
+  std::unique_ptr<corvia::SimplePoly> hull = corvia::CreateConvexHull(*copy, corvia::kHullKeepColors, nullptr);
+  ASSERT_NE(hull, nullptr);
+  corvia::Poly poly;
+  ASSERT_TRUE(CreatePoly(*hull, &poly, false, false));
+  FaceTypeBlock* block = poly.mBaseBlock.get();
+  EXPECT_FALSE(Stellate(&poly, block, false).told());
+  ASSERT_TRUE(block->IsStellated());
+  block->mCriteriaFlag = 0;
+  block->GoToCore();
+  int n = 0;
+  do {
+    SCOPED_TRACE(n);
+    ExpectClosed(block);
+    EXPECT_NE(block->GetModel3D(true, nullptr), nullptr);
+    ++n;
+  } while (block->NextStellation() && n < 100);
+  EXPECT_EQ(n, 26);
 }

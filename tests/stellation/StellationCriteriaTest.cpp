@@ -137,36 +137,76 @@ TEST(StellationCriteria, FullySupported) {
   }
 }
 
-// For every criterion that can step back, walking Next from the core to the final
-// stellation and Previous back gives the same sequence reversed; Previous at the core
+// Under every criterion that can step back, walking Next from the core to the final
+// stellation and Previous back gives the same sequence reversed, and Previous at the core
 // goes round to the final stellation, which is every cell with the criteria applied.
+// Miller's rules step back through their depth-first search (the icosahedron's 59, and
+// the 32 reflexible ones under Maintain Reflexibility; the triacontahedron has millions):
+// a step back from any stellation of the walk, or from one set by hand, finds the one
+// before it, and a step on the one after.
 TEST(StellationCriteria, WalkingBackAndForth) {
   using namespace test_StellationCriteria;
+  struct Case {
+    const char* config;
+    int criterion;
+    uint32_t options;
+  };
+  std::vector<Case> cases;
   for (const char* config : {"3.3.3.3.3", "3.5.3.5"}) {
-    const bool dual = std::string(config) == "3.5.3.5";
-    ConfigModel model(config);
-    ASSERT_TRUE(model.built);
-    FaceTypeBlock* block = model.Stellated(dual);
     for (int criterion : {corvia::kCriteriaMainline, corvia::kCriteriaPrimary, corvia::kCriteriaMonoacral,
                           corvia::kCriteriaFullySupported}) {
-      SCOPED_TRACE(std::string(config) + " criterion " + std::to_string(criterion));
-      CriteriaScope scope(criterion);
-      const std::vector<std::string> forwards = WalkForwards(block);
-      ASSERT_GT(forwards.size(), 1u);
-      block->GoToCore();
-      EXPECT_FALSE(block->PreviousStellation());
-      std::vector<std::string> backwards = {Inclusion(block)};
-      while (block->PreviousStellation() && backwards.size() < 100000) backwards.push_back(Inclusion(block));
-      std::reverse(backwards.begin(), backwards.end());
-      EXPECT_EQ(backwards, forwards);
-      block->IncludeAllCells(true);
-      EXPECT_EQ(Inclusion(block), forwards.back());
+      cases.push_back({config, criterion, 0});
     }
-    // Mainline's final stellation is every finite cell.
-    CriteriaScope scope(corvia::kCriteriaMainline);
-    block->IncludeAllCells(true);
-    EXPECT_EQ(Inclusion(block), std::string(static_cast<size_t>(block->GetNumCells()), '1'));
   }
+  cases.push_back({"3.3.3.3.3", corvia::kCriteriaMiller, 0});
+  cases.push_back({"3.3.3.3.3", corvia::kCriteriaMiller, corvia::kStellationMaintainReflexibility});
+  cases.push_back({"5.5.5", corvia::kCriteriaMiller, 0});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.config) + " criterion " + std::to_string(c.criterion) + " options " +
+                 std::to_string(c.options));
+    const bool dual = std::string(c.config) == "3.5.3.5";
+    ConfigModel model(c.config);
+    ASSERT_TRUE(model.built);
+    FaceTypeBlock* block = model.Stellated(dual);
+    CriteriaScope scope(c.criterion, c.options);
+    const std::vector<std::string> forwards = WalkForwards(block);
+    ASSERT_GT(forwards.size(), 1u);
+    block->GoToCore();
+    EXPECT_FALSE(block->PreviousStellation());
+    std::vector<std::string> backwards = {Inclusion(block)};
+    while (block->PreviousStellation() && backwards.size() < 100000) backwards.push_back(Inclusion(block));
+    std::reverse(backwards.begin(), backwards.end());
+    EXPECT_EQ(backwards, forwards);
+    block->IncludeAllCells(true);
+    const std::string all(static_cast<size_t>(block->GetNumCells()), '1');
+    if (c.criterion != corvia::kCriteriaMiller) {
+      EXPECT_EQ(Inclusion(block), forwards.back());
+      continue;
+    }
+    // Miller's search ends with the sets of its last roots; every cell is one of its sets.
+    EXPECT_EQ(Inclusion(block), all);
+    EXPECT_NE(std::find(forwards.begin(), forwards.end(), all), forwards.end());
+    for (size_t i = 1; i + 1 < forwards.size(); i += 3) {
+      block->GoToCore();
+      for (size_t k = 0; k < i; ++k) ASSERT_TRUE(block->NextStellation());
+      ASSERT_TRUE(block->PreviousStellation()) << i;
+      EXPECT_EQ(Inclusion(block), forwards[i - 1]) << i;
+      // The same stellation set by hand.
+      for (size_t k = 0; k < forwards[i].size(); ++k) {
+        StellationCell::SetIncluded(block->FindCellByIndex(static_cast<int>(k)), forwards[i][k] == '1');
+      }
+      ASSERT_TRUE(block->NextStellation()) << i;
+      EXPECT_EQ(Inclusion(block), forwards[i + 1]) << i;
+      ASSERT_TRUE(block->PreviousStellation()) << i;
+      EXPECT_EQ(Inclusion(block), forwards[i]) << i;
+    }
+  }
+  // Mainline's final stellation is every finite cell.
+  CriteriaScope scope(corvia::kCriteriaMainline);
+  ConfigModel model("3.3.3.3.3");
+  FaceTypeBlock* block = model.Stellated();
+  block->IncludeAllCells(true);
+  EXPECT_EQ(Inclusion(block), std::string(static_cast<size_t>(block->GetNumCells()), '1'));
 }
 
 // Applying a criterion turns any set into its nearest valid one and says whether that
@@ -228,7 +268,7 @@ TEST(StellationCriteria, OneShell) {
 }
 
 // Refusals: Primary for a model without reflections or with more than two face types;
-// Previous under Miller's rules. Each leaves the set as it was and reports no step.
+// Previous under the exhaustive search. Each leaves the set as it was and reports no step.
 TEST(StellationCriteria, Refusals) {
   using namespace test_StellationCriteria;
   auto& views = corvia::testing::Platform().views;
@@ -250,8 +290,8 @@ TEST(StellationCriteria, Refusals) {
     }
   }
   {
-    CriteriaScope scope(corvia::kCriteriaMiller);
-    ConfigModel model("3.3.3.3.3");
+    CriteriaScope scope(corvia::kCriteriaExhaustive);
+    ConfigModel model("5.5.5");
     ASSERT_TRUE(model.built);
     FaceTypeBlock* block = model.Stellated();
     block->GoToCore();
