@@ -39,6 +39,7 @@ void GLContextState::Release(bool contextCurrent) {
   depthSort.reset();
   faceMeshes.reset();
   fonts.reset();
+  pairLines.reset();
   TextureImage::ForgetContext(mKey);
   if (contextCurrent) {
     if (!releasedBuffers.empty()) glDeleteBuffers(static_cast<GLsizei>(releasedBuffers.size()), releasedBuffers.data());

@@ -52,6 +52,9 @@ class GLContextState {
   std::unique_ptr<GLContextPart> faceMeshes;
   // The fonts opened here, with their glyph textures (render/GLFont.cpp).
   std::unique_ptr<GLContextPart> fonts;
+  // The pictures of the faceting diagram's pair lines each view keeps
+  // (render/PairLineLayer.cpp); their textures go to releasedTextures.
+  std::unique_ptr<GLContextPart> pairLines;
 
  private:
   const void* mKey;

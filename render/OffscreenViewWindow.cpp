@@ -163,6 +163,7 @@ bool OffscreenViewWindow::CreateContext() {
 }
 
 void OffscreenViewWindow::SetScrollBar(bool vertical, int position, int range, int page) {
+  ++mScrollBarSets;
   mScroll[vertical][0] = position;
   mScroll[vertical][1] = range;
   mScroll[vertical][2] = page;

@@ -12,6 +12,7 @@
 #include "render/GLErrors.h"
 #include "render/FaceMeshCache.h"
 #include "render/GLContextState.h"
+#include "render/PairLineLayer.h"
 #include "render/GLSection.h"
 #include "render/LightSets.h"
 #include "render/RenderHooks.h"
@@ -110,6 +111,7 @@ OpenGLView::~OpenGLView() {
   detail_OpenGLView::ForgetStateOwner(this);
   ForgetViewSections(this);
   ForgetFaceMeshes(this);
+  ForgetPairLineLayer(this);
 }
 
 // ---- Virtual passes a pane fills ---------------------------------------------------------

@@ -569,6 +569,18 @@ TEST_F(ProgramTest, TheModelBoxTakesATypedModelAndRefusesBadInput) {
   EXPECT_EQ(messages.CountTitled("Error"), 4);
   EXPECT_EQ(messages.Boxes().front().text, "Couldn't find any model with name or symbol\n\"3.4*\"");
   messages.Clear();
+
+  // A model of no record shows the placeholder; Enter on the box's own text looks
+  // nothing up and leaves the model.
+  bar->OpenTypedModel("Heptagrammic Cupolaic Blend");
+  corvia::testing::PostMenuCommand(mFrame, kCmdCreateConvexHull);
+  ASSERT_EQ(GetCurrentPoly()->mLibraryEntry, nullptr);
+  const Poly* hull = GetCurrentPoly();
+  ASSERT_EQ(bar->GetModelCombo()->GetString(0), kUnknownModel);
+  bar->OpenTypedModel(kUnknownModel);
+  EXPECT_EQ(GetCurrentPoly(), hull);
+  EXPECT_EQ(bar->GetModelCombo()->GetString(0), kUnknownModel);
+  EXPECT_TRUE(messages.Boxes().empty());
 }
 
 // A view front end whose every redraw takes two seconds of the test's clock.
