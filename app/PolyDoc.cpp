@@ -259,7 +259,7 @@ void CPolyDoc::MakeCurrentRecord(DocRecord* record, int mode) {
   ForRecordedPanes([record, drawing](int i, CPolyView* pane) {
     const ModelViewRecord& view = record->mViews[i];
     if (view.mFirst < 0) return;  // a new record: the panes stay as they are
-    pane->SetViewType(static_cast<ViewType>(view.mFirst), true);
+    pane->SetViewType(static_cast<ViewType>(view.mFirst), true, !drawing);
     if (record->mCameras[i].valid) pane->SetCamera(record->mCameras[i], !drawing);
     pane->SetExplosion(view.mLast);
   });

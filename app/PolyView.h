@@ -177,8 +177,9 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   bool IsModelFrontFacing(const double* point, const double* normal);
 
   // ---- View type (PolyViewType.cpp) --------------------------------------------------------
-  // Switches the pane to the code; true.
-  bool SetViewType(ViewType code, bool quiet);
+  // Switches the pane to the code; true. Without redraw the pane is not marked to be
+  // painted again: a paint that draws another record's view type switches to it and back.
+  bool SetViewType(ViewType code, bool quiet, bool redraw = true);
   ViewType GetViewType() const { return mViewType; }
   bool IsThreeDViewType(ViewType code) const;
   ShownSide GetShownSide() const;

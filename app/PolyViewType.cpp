@@ -285,7 +285,7 @@ void CPolyView::UpdateCaption() {
 
 // ---- Switching ------------------------------------------------------------------------------------------
 
-bool CPolyView::SetViewType(ViewType code, bool quiet) {
+bool CPolyView::SetViewType(ViewType code, bool quiet, bool redraw) {
   using detail_PolyViewType::OtherPaneShows;
   const ViewType old = mViewType;
   const bool had = old != kNoViewType;
@@ -376,6 +376,7 @@ bool CPolyView::SetViewType(ViewType code, bool quiet) {
   SetExtents2D(0, 0, 0, 0);
   SetTwistAllowed(code != kViewCellDiagram, quiet);
   if (!quiet) UpdateCaption();
+  if (!redraw) return true;
   if (GetLinkedViews() && Is3D() != old3D) {
     for (NewView* v = GetFirstView(); v; v = v->GetNext()) {
       CPolyView* pane = AsPolyView(v);

@@ -7,8 +7,9 @@
 // timer and reach the pane as the display's pointer events, while the program waits
 // for events in an event loop of its own, as its main loop does. Between drags a window
 // of the pane's size, dragged the same way, draws the same triangles from one vertex
-// buffer in one call with one light (translucent: blended, in one back-to-front order),
-// turning a degree a pointer move: that is the reference.
+// buffer in one call with one light (opaque: with the back faces culled, which the
+// picture of the closed sphere cannot show; translucent: blended, in one back-to-front
+// order), turning a degree a pointer move: that is the reference.
 // Processor time of the whole process (the renderer's threads included) a frame
 // swapped: "ratio" is the program's over the reference's, the median of the drags;
 // "kept" the share of the frames after each drag's first that drew the model from what
@@ -179,6 +180,9 @@ class ReferenceCanvas final : public wxGLCanvas {
     if (mBlended) {
       glEnable(GL_BLEND);
       glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    } else {
+      glEnable(GL_CULL_FACE);
+      glCullFace(GL_BACK);
     }
     glBindBuffer(GL_ARRAY_BUFFER, mBuffer);
     glEnableClientState(GL_VERTEX_ARRAY);
@@ -196,6 +200,7 @@ class ReferenceCanvas final : public wxGLCanvas {
     glDisableClientState(GL_VERTEX_ARRAY);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glDisable(GL_BLEND);
+    glDisable(GL_CULL_FACE);
     glFinish();
     SwapBuffers();
     ++frames;

@@ -154,6 +154,15 @@ bool UpdateProgress(double fraction, const char* caption, ...) {
     state.earlyCaption.clear();
   }
 
+  // The caption, given with a fraction, is shown before the window is pumped: a window
+  // just opened never shows without it.
+  if (reports && caption) {
+    va_list args;
+    va_start(args, caption);
+    std::string text = FormatLimitedV(kMessageBufferSize, caption, args);
+    va_end(args);
+    state.window->SetCaption(text);
+  }
   d::PumpWindow(state);
   if (!state.window) return state.level > 0;
   if (state.shields == 0 && (state.window->CancelRequested() || state.cancelRequested)) {
@@ -166,15 +175,7 @@ bool UpdateProgress(double fraction, const char* caption, ...) {
   }
 
   // The time taken moves on at every call, also through long work that reports no
-  // fraction; the caption, the bar and the time remaining only with a fraction. The
-  // caption is shown before the clock is read.
-  if (reports && caption) {
-    va_list args;
-    va_start(args, caption);
-    std::string text = FormatLimitedV(kMessageBufferSize, caption, args);
-    va_end(args);
-    state.window->SetCaption(text);
-  }
+  // fraction; the bar and the time remaining only with a fraction.
   const TimeSpan elapsed = d::Now() - state.startTime;
   state.window->SetTimeTaken(std::string("Time Taken: ") + FormatDuration(elapsed));
   if (!reports) return true;

@@ -34,6 +34,21 @@ namespace detail_Model3D {
 
 constexpr const char* kInfiniteElements = "This operation may not be performed on a model with infinite vertices";
 
+// The bar while the facelets are made from the model's elements: the corners take its
+// first half, the faces the second, each in equal steps of the block's face types.
+class FaceletShare {
+ public:
+  FaceletShare(int pass, const FaceTypeBlock* block) : mPass(pass) {
+    for (const FaceType* type = block ? block->mFirstFaceType : nullptr; type; type = type->mNext) ++mTypes;
+  }
+  double Next() { return 0.5 * mPass + 0.5 * std::min(mDone++, mTypes) / std::max(mTypes, 1); }
+
+ private:
+  int mPass;
+  int mTypes = 0;
+  int mDone = 0;
+};
+
 // The 2D ring of one face in its own frame, corner by corner in the order that runs
 // the same way round as the other faces of its part (reversed for a Reversed face),
 // with the flag of each corner whose following edge has its midpoint on an axis.
@@ -261,6 +276,10 @@ Model3D::Model3D(Poly* poly, bool dual, Outcome* why) {
       return;
     }
   }
+  // A large model takes long enough for the progress window to open: it says from the
+  // start what is made.
+  ProgressScope progress;
+  (void)ProgressTick(0.0, kMakingFaceletsCaption);
   CreateVerticesFromElements(vertices, otherBlock);
   CreateFacesFromElements(ownBlock);
   LinkEdges();
@@ -352,8 +371,9 @@ void Model3D::CreateVerticesFromElements(ElementList* vertices, FaceTypeBlock* o
       if (index == 1) vertex.mFlags |= kVertAxisKind1;
     }
   };
+  detail_Model3D::FaceletShare share(0, otherBlock);
   for (FaceType* type = otherBlock ? otherBlock->mFirstFaceType : nullptr; type; type = type->mNext) {
-    (void)ProgressTick();
+    (void)ProgressTick(share.Next());
     if (!type->mFirstFace || type->mFirstFace->HasFlag(kElementVisitMark)) continue;
     const int start = made;
     for (PolyElement* element = type->mFirstFace; element; element = element->mNextOfType) take(element);
@@ -400,8 +420,9 @@ void Model3D::CreateFacesFromElements(FaceTypeBlock* ownBlock) {
   std::array<double, 9> matrix;
   while (GetNextSymmetryRotation(group, it, true, matrix.data())) rotations.push_back(matrix);
   if (rotations.empty()) rotations.push_back({1, 0, 0, 0, 1, 0, 0, 0, 1});
+  FaceletShare share(1, ownBlock);
   for (FaceType* faceType = ownBlock ? ownBlock->mFirstFaceType : nullptr; faceType; faceType = faceType->mNext) {
-    (void)ProgressTick();
+    (void)ProgressTick(share.Next());
     std::vector<FaceRing> rings;
     for (PolyElement* face = faceType->mFirstFace; face; face = face->mNextOfType) {
       FaceRing ring = MakeFaceRing(face, group);

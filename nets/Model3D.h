@@ -18,6 +18,10 @@
 
 namespace corvia {
 
+// What the progress window says while a facet model's facelets, and its nets, are made.
+inline constexpr const char* kMakingFaceletsCaption = "Making the facelets";
+inline constexpr const char* kMakingNetsCaption = "Making nets";
+
 class Outcome;
 class Poly;
 class FaceTypeBlock;

@@ -31,7 +31,6 @@ constexpr double kPi = 3.141592653589793;
 constexpr int kVertexWalkLimit = 101;
 // Information-tree reason: the nets changed.
 constexpr unsigned kInfoReasonNets = 2;
-constexpr const char* kProgressCaption = "Making nets";
 // The bar's parts, in the shares of the time they take: growing the nets (by the
 // facelets in nets), merging them (by the merging passes), their layouts and numbers,
 // and the glue tabs (by the edgelets trimmed).
@@ -121,7 +120,7 @@ class NetGenerator {
 
 bool NetGenerator::ReportProgress(double fraction) {
   // A cancel may have been met by a tick deep in the work since the last report.
-  if (!mCancelled && !ProgressTick(fraction, detail_NetGeneration::kProgressCaption)) mCancelled = true;
+  if (!mCancelled && !ProgressTick(fraction, kMakingNetsCaption)) mCancelled = true;
   return !mCancelled;
 }
 
@@ -586,7 +585,9 @@ void Model3D::MakeNets() {
   ProgressScope progress;
   NetGenerator generator(this);
   // A cancel up to the very end leaves no nets: the last tick answers it too.
-  if (!generator.GenerateAllNets() || !generator.FinishNets() || !ProgressTick()) {
+  // The first report of the level is always made: the window says what is made.
+  if (!ProgressTick(0.0, kMakingNetsCaption) || !generator.GenerateAllNets() ||
+      !generator.FinishNets() || !ProgressTick()) {
     // Stopped by the user: no half-made nets are left.
     ClearNets(true);
     size_t k = 0;

@@ -160,7 +160,11 @@ void OpenGLView::SetCamera(const CameraRecord& record, bool redraw) {
   std::copy(record.extents2D, record.extents2D + 4, mExtents2D);
   std::copy(record.scroll, record.scroll + 2, mScroll);
   std::copy(record.contentSize, record.contentSize + 2, mContentSize);
+  // Put on only for a drawing (a paint drawing another record's model), the camera
+  // leaves the window's scroll bars alone: setting them asks for another paint.
+  const bool held = HoldScrollBars(!redraw);
   SetScrollSizes2D(record.contentSize[0], record.contentSize[1], true);
+  HoldScrollBars(held);
   if (redraw) Invalidate(true);
 }
 

@@ -15,6 +15,7 @@
 #include "render/FaceImageTexturing.h"
 #include "render/FaceMeshCache.h"
 #include "render/GL.h"
+#include "render/GLContextState.h"
 #include "render/GLErrors.h"
 #include "render/GLSection.h"
 #include "render/KeptTriangles.h"
@@ -42,7 +43,9 @@ struct Queue {
   int count = 0;
 };
 
-struct State {
+// The queues of one GL context: what the pass under way queued, the pool of its
+// records and the buffers it is drawn from.
+struct State : GLContextPart {
   std::vector<std::unique_ptr<Block>> owned;
   Block* first = nullptr;  // the newest
   Block* current = nullptr;
@@ -60,18 +63,35 @@ struct State {
   // The sorted queue gathered into arrays, drawn in runs rather than one by one.
   KeptTriangleSet batch;
   RadixSorter sorter;
+};
+
+// The queues of the current context; null outside any section.
+State* Current() {
+  GLContextState* state = GetCurrentGLContextState();
+  return state ? &GetGLContextPart<State>(state->depthSort) : nullptr;
+}
+
+// The settings, of no context.
+struct Settings {
   int subdivisionDepth = 4;
   double subdivisionTolerance = 0.05;
   float alphaFactor = 1.0f;
 };
+Settings gSettings;
 
-State& Get() {
-  static State state;
-  return state;
+// The current context's queues inside a section; outside, those of every context.
+template <class F>
+void ForEachQueue(F f) {
+  if (GetCurrentGLContextKey()) {
+    if (State* s = Current()) f(*s);
+    return;
+  }
+  for (GLContextState* state = GetFirstGLContextState(); state; state = state->Next()) {
+    if (state->depthSort) f(static_cast<State&>(*state->depthSort));
+  }
 }
 
-DepthSortedTriangle* TakeRecords(int n) {
-  State& s = Get();
+DepthSortedTriangle* TakeRecords(State& s, int n) {
   int skipped = 0;
   for (Block* b = s.current; b; b = b->next) {
     if (b->used + n <= b->capacity) {
@@ -93,8 +113,7 @@ DepthSortedTriangle* TakeRecords(int n) {
   return &s.current->records[0];
 }
 
-void EmptyQueues() {
-  State& s = Get();
+void EmptyQueues(State& s) {
   s.kept.reset();
   s.firstQueue = s.sortedQueue = s.lastQueue = Queue();
   s.sortedOrder.clear();
@@ -103,8 +122,7 @@ void EmptyQueues() {
   s.owner = nullptr;
 }
 
-bool AnyQueued() {
-  const State& s = Get();
+bool AnyQueued(const State& s) {
   return s.firstQueue.head || s.sortedQueue.head || s.lastQueue.head;
 }
 
@@ -126,8 +144,7 @@ void Append(Queue& q, DepthSortedTriangle* t) {
   ++q.count;
 }
 
-void Enqueue(DepthSortedTriangle* t, int queue) {
-  State& s = Get();
+void Enqueue(State& s, DepthSortedTriangle* t, int queue) {
   if (queue == kQueueFirst) {
     Prepend(s.firstQueue, t);
   } else if (queue == kQueueLast) {
@@ -139,22 +156,21 @@ void Enqueue(DepthSortedTriangle* t, int queue) {
 }
 
 // The kept set's triangles queued singly, as they were when it was recorded.
-void ExpandKept() {
-  State& s = Get();
+void ExpandKept(State& s) {
   std::shared_ptr<KeptTriangleSet> kept = std::move(s.kept);
   s.kept.reset();
   if (!kept) return;
   const size_t n = kept->Size();
   for (size_t i = 0; i < n; ++i) {
     const KeptTriangle& k = kept->At(i);
-    DepthSortedTriangle* t = TakeRecords(1);
+    DepthSortedTriangle* t = TakeRecords(s, 1);
     for (int c = 0; c < 3; ++c) std::copy(k.corners[c], k.corners[c] + 3, t->corners[c]);
     std::copy(k.centroid, k.centroid + 3, t->centroid);
     std::copy(k.normal, k.normal + 3, t->normal);
     std::copy(k.colour, k.colour + 3, t->colour);
     t->alpha = k.alpha;
     t->image = nullptr;
-    Enqueue(t, k.queue);
+    Enqueue(s, t, k.queue);
   }
 }
 
@@ -181,7 +197,7 @@ void CornerTexCoords(const FaceImage* image, const Transform3D& transform, const
 // by more than the tolerance: the projection bends across the triangle.
 bool NeedsSubdivision(const FaceImage* image, const Transform3D& transform, const double (*corners)[3],
                       const float* coords) {
-  const double tolerance = Get().subdivisionTolerance;
+  const double tolerance = gSettings.subdivisionTolerance;
   for (int i = 0; i < 3; ++i) {
     const int j = (i + 1) % 3;
     double mid[3];
@@ -200,8 +216,7 @@ bool NeedsSubdivision(const FaceImage* image, const Transform3D& transform, cons
 // in runs of triangles that cannot cover a pixel twice, two calls a run, which gives
 // the pixels of the triangles drawn one by one. Only plain translucent triangles outside
 // the coplanar stencil; false when the queue is not all such, and nothing was drawn.
-bool DrawSortedQueueInRuns(OpenGLView* view) {
-  State& s = Get();
+bool DrawSortedQueueInRuns(State& s, OpenGLView* view) {
   if (s.sortedOrder.empty() || !AreFaceMeshArraysAllowed() || GetCoplanarStencilStep() != 0 || view->IsPicking() ||
       !GetGLAbilities().vertexBuffers)
     return false;
@@ -218,24 +233,24 @@ bool DrawSortedQueueInRuns(OpenGLView* view) {
 }  // namespace detail_DepthSortedTriangles
 
 float& DepthSortAlphaFactor() {
-  return detail_DepthSortedTriangles::Get().alphaFactor;
+  return detail_DepthSortedTriangles::gSettings.alphaFactor;
 }
 
 void UseFineTextureSubdivision() {
-  detail_DepthSortedTriangles::Get().subdivisionDepth = 6;
-  detail_DepthSortedTriangles::Get().subdivisionTolerance = 0.01;
+  detail_DepthSortedTriangles::gSettings.subdivisionDepth = 6;
+  detail_DepthSortedTriangles::gSettings.subdivisionTolerance = 0.01;
 }
 
 void UseNormalTextureSubdivision() {
-  detail_DepthSortedTriangles::Get().subdivisionDepth = 4;
-  detail_DepthSortedTriangles::Get().subdivisionTolerance = 0.05;
+  detail_DepthSortedTriangles::gSettings.subdivisionDepth = 4;
+  detail_DepthSortedTriangles::gSettings.subdivisionTolerance = 0.05;
 }
 
 int GetTextureSubdivisionDepth() {
-  return detail_DepthSortedTriangles::Get().subdivisionDepth;
+  return detail_DepthSortedTriangles::gSettings.subdivisionDepth;
 }
 double GetTextureSubdivisionTolerance() {
-  return detail_DepthSortedTriangles::Get().subdivisionTolerance;
+  return detail_DepthSortedTriangles::gSettings.subdivisionTolerance;
 }
 
 void DrawTriangleArrays(const double (*corners)[3], const double* normal, const float* colour, float alpha,
@@ -262,7 +277,7 @@ void DrawTriangleArrays(const double (*corners)[3], const double* normal, const 
   } else {
     CornerTexCoords(image, *transform, corners, coords);
   }
-  if (IsCurvedProjection(image) && depth < Get().subdivisionDepth &&
+  if (IsCurvedProjection(image) && depth < gSettings.subdivisionDepth &&
       NeedsSubdivision(image, *transform, corners, coords)) {
     // Cut at the edge mid-points into four and draw each one level deeper.
     double mid[3][3];
@@ -323,7 +338,6 @@ bool AddDepthSortedTriangle(const double* p0, const double* p1, const double* p2
                             const float* rgba, unsigned flags, double scale, const FaceImage* image,
                             const Transform3D* textureTransform, const float* texCoords) {
   using namespace detail_DepthSortedTriangles;
-  State& s = Get();
   OpenGLView* view = OpenGLView::GetCurrent();
   double corners[3][3];
   for (int k = 0; k < 3; ++k) {
@@ -332,7 +346,7 @@ bool AddDepthSortedTriangle(const double* p0, const double* p1, const double* p2
     corners[2][k] = p2[k] * scale;
   }
   float alpha = rgba[3];
-  if (s.alphaFactor != 1.0f) alpha *= s.alphaFactor;
+  if (gSettings.alphaFactor != 1.0f) alpha *= gSettings.alphaFactor;
   const Transform3D* transform = image ? textureTransform : nullptr;
   const bool opaque = alpha >= 1.0f && !HasAlphaTexture(image);
   // A recording keeps plain triangles only, and draws none translucent at once.
@@ -349,12 +363,15 @@ bool AddDepthSortedTriangle(const double* p0, const double* p1, const double* p2
                                                              : kQueueSorted;
   // The recording queues its triangles as a whole when it ends.
   if (recording && RecordFaceMeshQueuedTriangle(corners, normal, rgba, alpha, queue)) return false;
+  State* current = Current();
+  if (!current) return false;
+  State& s = *current;
   // A pass of another view left its triangles behind: they are not this view's to draw.
-  if (s.owner != view && (AnyQueued() || s.kept)) EmptyQueues();
+  if (s.owner != view && (AnyQueued(s) || s.kept)) EmptyQueues(s);
   s.owner = view;
   // Triangles kept from an earlier frame were queued before this one.
-  if (s.kept) ExpandKept();
-  DepthSortedTriangle* t = TakeRecords(1);
+  if (s.kept) ExpandKept(s);
+  DepthSortedTriangle* t = TakeRecords(s, 1);
   for (int i = 0; i < 3; ++i) std::copy(corners[i], corners[i] + 3, t->corners[i]);
   for (int k = 0; k < 3; ++k) t->centroid[k] = (corners[0][k] + corners[1][k] + corners[2][k]) * (1.0 / 3.0);
   std::copy(normal, normal + 3, t->normal);
@@ -369,58 +386,64 @@ bool AddDepthSortedTriangle(const double* p0, const double* p1, const double* p2
       CornerTexCoords(image, *transform, t->corners, &t->texCoords[0][0]);
     }
   }
-  Enqueue(t, queue);
+  Enqueue(s, t, queue);
   return false;
 }
 
 void QueueKeptTriangles(const std::shared_ptr<KeptTriangleSet>& set) {
   using namespace detail_DepthSortedTriangles;
-  State& s = Get();
-  if (!set || set->Size() == 0) return;
+  State* current = Current();
+  if (!current || !set || set->Size() == 0) return;
+  State& s = *current;
   OpenGLView* view = OpenGLView::GetCurrent();
-  if (s.owner != view && (AnyQueued() || s.kept)) EmptyQueues();
+  if (s.owner != view && (AnyQueued(s) || s.kept)) EmptyQueues(s);
   s.owner = view;
-  if (s.kept) ExpandKept();
+  if (s.kept) ExpandKept(s);
   s.kept = set;
   // Behind triangles queued singly it joins them in its turn.
-  if (AnyQueued()) ExpandKept();
+  if (AnyQueued(s)) ExpandKept(s);
 }
 
 void DrawDepthSortedTriangles() {
   using namespace detail_DepthSortedTriangles;
-  State& s = Get();
-  if (!AnyQueued() && !s.kept) return;
+  State* current = Current();
+  if (!current) return;
+  State& s = *current;
+  if (!AnyQueued(s) && !s.kept) return;
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view || view != s.owner) {
-    EmptyQueues();
+    EmptyQueues(s);
     return;
   }
-  if (s.kept && !AnyQueued() && s.kept->AllInSortedQueue() && s.kept->IsPrepared() && GetCoplanarStencilStep() == 0) {
+  if (s.kept && !AnyQueued(s) && s.kept->AllInSortedQueue() && s.kept->IsPrepared() &&
+      GetCoplanarStencilStep() == 0) {
     // All that is queued is one kept set: drawn from its buffers.
     view->SetTransparencyMode(kTransparencyBlended);
     s.kept->Draw(view);
     view->SetTransparencyMode(kTransparencyOpaque);
-    EmptyQueues();
+    EmptyQueues(s);
     CheckGLError("DrawDepthSortedTriangles");
     return;
   }
-  if (s.kept) ExpandKept();
+  if (s.kept) ExpandKept(s);
   view->SetTransparencyMode(kTransparencyBlended);
   for (DepthSortedTriangle* t = s.firstQueue.head; t; t = t->next) DrawTriangleBatch(*t);
-  if (!DrawSortedQueueInRuns(view)) {
+  if (!DrawSortedQueueInRuns(s, view)) {
     SortDepthSortedTriangles(view->GetPerEyePosition());
     const unsigned* order = s.sorter.GetIndices();
     for (size_t k = 0; k < s.sortedOrder.size(); ++k) DrawTriangleBatch(*s.sortedOrder[order[k]]);
   }
   for (DepthSortedTriangle* t = s.lastQueue.head; t; t = t->next) DrawTriangleBatch(*t);
   view->SetTransparencyMode(kTransparencyOpaque);
-  EmptyQueues();
+  EmptyQueues(s);
   CheckGLError("DrawDepthSortedTriangles");
 }
 
 void SortDepthSortedTriangles(const double* eye) {
   using namespace detail_DepthSortedTriangles;
-  State& s = Get();
+  State* current = Current();
+  if (!current) return;
+  State& s = *current;
   const size_t count = s.sortedOrder.size();
   if (count == 0) return;
   // Farthest first: the key is minus the squared distance from the eye, held as a
@@ -438,46 +461,54 @@ void SortDepthSortedTriangles(const double* eye) {
 
 const DepthSortedTriangle* GetSortedTriangle(int k) {
   using namespace detail_DepthSortedTriangles;
-  const State& s = Get();
+  const State* current = Current();
+  if (!current) return nullptr;
+  const State& s = *current;
   if (k < 0 || static_cast<size_t>(k) >= s.sortedOrder.size() || s.sorter.GetCount() != s.sortedOrder.size())
     return nullptr;
   return s.sortedOrder[s.sorter.GetIndices()[k]];
 }
 
 void DiscardDepthSortedTriangles() {
-  detail_DepthSortedTriangles::EmptyQueues();
+  using namespace detail_DepthSortedTriangles;
+  ForEachQueue([](State& s) { EmptyQueues(s); });
 }
 
 void FreeDepthSortedTriangles() {
   using namespace detail_DepthSortedTriangles;
-  State& s = Get();
-  s.kept.reset();
-  s.firstQueue = s.sortedQueue = s.lastQueue = Queue();
-  s.sortedOrder.clear();
-  s.sortedOrder.shrink_to_fit();
-  s.keys.clear();
-  s.keys.shrink_to_fit();
-  s.owner = nullptr;
-  s.batch.Clear();
-  s.first = s.current = nullptr;
-  s.owned.clear();
-  s.sorter.FreeAll();
-  s.minimumBlockSize = kFreedBlockSize;
+  ForEachQueue([](State& s) {
+    s.kept.reset();
+    s.firstQueue = s.sortedQueue = s.lastQueue = Queue();
+    s.sortedOrder.clear();
+    s.sortedOrder.shrink_to_fit();
+    s.keys.clear();
+    s.keys.shrink_to_fit();
+    s.owner = nullptr;
+    s.batch.Clear();
+    s.first = s.current = nullptr;
+    s.owned.clear();
+    s.sorter.FreeAll();
+    s.minimumBlockSize = kFreedBlockSize;
+  });
 }
 
 DepthSortStatistics GetDepthSortStatistics() {
   using namespace detail_DepthSortedTriangles;
-  const State& s = Get();
   DepthSortStatistics stats;
-  stats.firstQueue = s.firstQueue.count;
-  stats.sortedQueue = s.sortedQueue.count;
-  stats.lastQueue = s.lastQueue.count;
-  stats.keptQueue = s.kept ? static_cast<int>(s.kept->Size()) : 0;
-  for (const Block* b = s.first; b; b = b->next) {
-    ++stats.blocks;
-    stats.capacity += b->capacity;
-  }
-  stats.minimumBlockSize = s.minimumBlockSize;
+  bool any = false;
+  ForEachQueue([&](const State& s) {
+    stats.firstQueue += s.firstQueue.count;
+    stats.sortedQueue += s.sortedQueue.count;
+    stats.lastQueue += s.lastQueue.count;
+    stats.keptQueue += s.kept ? static_cast<int>(s.kept->Size()) : 0;
+    for (const Block* b = s.first; b; b = b->next) {
+      ++stats.blocks;
+      stats.capacity += b->capacity;
+    }
+    stats.minimumBlockSize = any ? std::min(stats.minimumBlockSize, s.minimumBlockSize) : s.minimumBlockSize;
+    any = true;
+  });
+  if (!any) stats.minimumBlockSize = kStartBlockSize;
   return stats;
 }
 

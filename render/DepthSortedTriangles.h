@@ -4,7 +4,9 @@
 // AddDepthSortedTriangle: a triangle that needs no sorting is drawn at once, the
 // others are queued; at the end of the pane's drawing pass DrawDepthSortedTriangles
 // draws the queues and empties them. Records come from pooled blocks that every pass
-// reuses, so queuing allocates nothing per triangle.
+// reuses, so queuing allocates nothing per triangle. The queues and their pool belong
+// to the GL context the pass draws in (render/GLContextState.h); outside any section
+// nothing is queued.
 
 #include <cstdint>
 #include <memory>
@@ -41,6 +43,7 @@ struct DepthSortedTriangle {
 // and has no image whose texture has an alpha channel, with kTriangleNeverDefer, and
 // while the pane picks. With an image and a transform but no texture coordinates the
 // corners' coordinates come from the image; texCoords holds two floats a corner.
+// Outside any section a triangle that would be queued is dropped.
 bool AddDepthSortedTriangle(const double* p0, const double* p1, const double* p2, const double* normal,
                             const float* rgba, unsigned flags, double scale, const FaceImage* image,
                             const Transform3D* textureTransform, const float* texCoords);
@@ -60,9 +63,11 @@ void DrawDepthSortedTriangles();
 void SortDepthSortedTriangles(const double* eye);
 // The k-th triangle of the sorted queue in the order of the last sort.
 const DepthSortedTriangle* GetSortedTriangle(int k);
-// Empties the queues without drawing (a pass that was abandoned).
+// Empties the queues without drawing (a pass that was abandoned): the current
+// context's, or outside any section every context's.
 void DiscardDepthSortedTriangles();
-// Frees every block; the next triangle makes a block of the smaller minimum size.
+// Frees every block (as above, of the current or of every context); the next triangle
+// makes a block of the smaller minimum size.
 void FreeDepthSortedTriangles();
 
 // One triangle with its translucency passes: the colour (blended when translucent),
@@ -83,7 +88,8 @@ double GetTextureSubdivisionTolerance();
 // The factor every queued alpha is multiplied by (1.0: none).
 float& DepthSortAlphaFactor();
 
-// What is queued now, and the pool: for tests and benchmarks.
+// What is queued now, and the pool: for tests and benchmarks. Outside any section, of
+// every context together (the least minimum size).
 struct DepthSortStatistics {
   int firstQueue = 0;
   int sortedQueue = 0;

@@ -33,6 +33,7 @@
 #include "render/ModelDrawSettings.h"
 #include "render/NewView.h"
 #include "render/OpenGLView.h"
+#include "render/PairLineLayer.h"
 #include "render/Primitives.h"
 #include "render/SelectionItems.h"
 
@@ -407,27 +408,27 @@ void DrawVertexFigure2D(const PolyElement* element, OpenGLView* view, bool showL
   }
 
   // 1. The lines through the projections of every pair, clipped to the list's spread.
-  if (showLines) {
+  // They carry no selection names, so a pick leaves them out.
+  if (showLines && !picking) {
     const double spread = element->GetListSpread2D();
-    const double lo[2] = {-spread, -spread}, hi[2] = {spread, spread};
     view->SetColor(0.6f, 0.6f, 0.6f);
-    glBegin(GL_LINES);
-    for (size_t a = 0; a < others.size(); ++a) {
-      for (size_t b = a + 1; b < others.size(); ++b) {
-        const double* p = others[a].p;
-        const double* q = others[b].p;
-        double d[2] = {q[0] - p[0], q[1] - p[1]};
-        const double length = std::hypot(d[0], d[1]);
-        if (length <= kPointTolerance) continue;
-        const double reach = 4.0 * (spread + std::hypot(p[0], p[1])) / length;
-        double p0[2] = {p[0] - d[0] * reach, p[1] - d[1] * reach};
-        double p1[2] = {p[0] + d[0] * reach, p[1] + d[1] * reach};
-        if (!ClipLine2D(p0, p1, lo, hi)) continue;
-        glVertex2dv(p0);
-        glVertex2dv(p1);
+    DrawPairLineLayer(view, {element, others.size(), spread}, [&](std::vector<float>& segments) {
+      const double lo[2] = {-spread, -spread}, hi[2] = {spread, spread};
+      for (size_t a = 0; a < others.size(); ++a) {
+        for (size_t b = a + 1; b < others.size(); ++b) {
+          const double* p = others[a].p;
+          const double* q = others[b].p;
+          double d[2] = {q[0] - p[0], q[1] - p[1]};
+          const double length = std::hypot(d[0], d[1]);
+          if (length <= kPointTolerance) continue;
+          const double reach = 4.0 * (spread + std::hypot(p[0], p[1])) / length;
+          double p0[2] = {p[0] - d[0] * reach, p[1] - d[1] * reach};
+          double p1[2] = {p[0] + d[0] * reach, p[1] + d[1] * reach};
+          if (!ClipLine2D(p0, p1, lo, hi)) continue;
+          segments.insert(segments.end(), {float(p0[0]), float(p0[1]), float(p1[0]), float(p1[1])});
+        }
       }
-    }
-    glEnd();
+    });
   }
 
   // 2. The vertex figures of the drawn polygons through this element's point.

@@ -4,6 +4,7 @@
 #include "render/FaceMeshCache.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstring>
 #include <memory>
@@ -11,14 +12,19 @@
 #include <vector>
 
 #include "construction/DualMorph.h"
+#include "model/CompoundPart.h"
+#include "model/Edge.h"
+#include "model/ElementFlags.h"
 #include "model/ElementList.h"
 #include "model/ElementServices.h"
+#include "model/Face.h"
 #include "model/FaceDiagramCells.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "render/DepthSortedTriangles.h"
 #include "render/GL.h"
 #include "render/GLBuffer.h"
+#include "render/GLContextState.h"
 #include "render/GLErrors.h"
 #include "render/GLSection.h"
 #include "render/KeptTriangles.h"
@@ -93,24 +99,59 @@ struct Entry {
   double normal[3] = {0, 0, 1};
   bool lit = true;
   bool spoiled = false;
+  // Only the outside of a closed surface can show: back faces may be culled while the
+  // eye is outside the sphere about the centre that holds every vertex (of this radius
+  // squared) and the near plane does not cut into it.
+  bool closed = false;
+  double reachSquared = 0.0;
+  // Six times the volume the triangles enclose, wound as drawn: negative when they face
+  // inwards (their outside is then the side GL takes for their back).
+  double volume = 0.0;
   std::shared_ptr<KeptTriangleSet> translucent;
   GLBuffer buffer;
 };
 
+// The recording under way (into an entry of the current context's lists), the switch
+// and the counts: plain values, of no context.
 struct State {
-  std::unordered_map<const OpenGLView*, std::vector<std::unique_ptr<Entry>>> views;
   Entry* recording = nullptr;
   OpenGLView* recordingView = nullptr;
   uint64_t recordingState = 0;
   int depth = 0;  // DrawFaces calls open now
   bool arrays = true;
-  uint64_t clock = 0;
   FaceMeshStatistics statistics;
 };
 
+State gState;
+
 State& Get() {
-  static State state;
-  return state;
+  return gState;
+}
+
+// Drops the entries, ending a recording into one of them.
+void DropEntries(std::vector<std::unique_ptr<Entry>>& entries) {
+  for (const auto& e : entries) {
+    if (gState.recording == e.get()) {
+      gState.recording = nullptr;
+      gState.recordingView = nullptr;
+    }
+  }
+  entries.clear();
+}
+
+// The face lists the views drawing in one context keep.
+struct Kept : GLContextPart {
+  ~Kept() override {
+    for (auto& [view, entries] : views) DropEntries(entries);
+  }
+  std::unordered_map<const OpenGLView*, std::vector<std::unique_ptr<Entry>>> views;
+  uint64_t clock = 0;
+};
+
+// Those of the current context; null outside any section.
+Kept* CurrentKept() {
+  GLContextState* state = GetCurrentGLContextState();
+  return state ? &GetGLContextPart<Kept>(state->faceMeshes) : nullptr;
 }
 
 bool GeomagOn() {
@@ -122,7 +163,7 @@ bool GeomagOn() {
 bool CanKeep(OpenGLView* view, int drawMode, const FaceDrawOptions& o) {
   return Get().arrays && drawMode != kDrawModeStellation && !GeomagOn() && !o.singleFace && !view->IsPicking() &&
          (!o.useStencil || !o.anyDetails) && !o.showCellLines && GetGLAbilities().vertexBuffers &&
-         GetCurrentGLContextKey() != nullptr;
+         GetCurrentGLContextState() != nullptr;
 }
 
 uint64_t HashState(OpenGLView* view, Poly* poly, ElementList* faces, int drawMode, double scale, double morph,
@@ -176,9 +217,8 @@ uint64_t HashState(OpenGLView* view, Poly* poly, ElementList* faces, int drawMod
   return h.Get();
 }
 
-Entry& FindEntry(OpenGLView* view, const ElementList* faces, int drawMode) {
-  State& s = Get();
-  auto& entries = s.views[view];
+Entry& FindEntry(Kept& kept, OpenGLView* view, const ElementList* faces, int drawMode) {
+  auto& entries = kept.views[view];
   for (auto& e : entries) {
     if (e->faces == faces && e->drawMode == drawMode) return *e;
   }
@@ -202,10 +242,97 @@ bool FacingsHold(OpenGLView* view, const Entry& e) {
   return true;
 }
 
+// Whether the list is the closed surface of a model turned outwards, drawn opaque and
+// whole: the model's own faces (not the dual's) in the plain mode at their places, each
+// opaque, without an image, a simple polygon, neither hidden nor in a coplanar ring nor
+// through the centre, every edge between two of them, and every part of the model
+// two-sided with a positive volume. The triangles recorded must also face the way of
+// their normals (NoteWinding).
+bool IsClosedOpaqueSurface(OpenGLView* view, Poly* poly, const ElementList* faces, int drawMode, double morph) {
+  if (drawMode != kDrawModePlain || morph != 1.0 || faces != static_cast<const ElementList*>(&poly->mFaces) ||
+      !poly->mCompoundParts || DepthSortAlphaFactor() != 1.0f)
+    return false;
+  const FaceDragState& drag = GetFaceDragState();
+  if (drag.pane == view && drag.heldFace) return false;
+  for (const CompoundPart* part = poly->mCompoundParts; part; part = part->mNext) {
+    if ((part->mFlags & kCompoundPartOneSided) || !(part->mVolume > 0.0)) return false;
+  }
+  constexpr uint32_t kOpening =
+      kElementHemi | kElementInf | kElementHidden | kElementCoplanar | kElementSkip | kElementOneSided;
+  for (const PolyElement* f = faces->mHead; f; f = f->mNext) {
+    if ((f->mFlags & kOpening) || f->mOpacity < 1.0f || f->mImage || f->mDensity != 1 || !f->mEdges) return false;
+    for (int i = 0; i < f->mNumSides; ++i) {
+      const Edge* edge = f->mEdges[i];
+      if (!edge || !edge->mFace1 || !edge->mFace2 || edge->mFace1 == edge->mFace2) return false;
+    }
+  }
+  return true;
+}
+
+// A triangle wound against its normal would be culled from the side it shows.
+void NoteWinding(Entry& e, const double* a, const double* b, const double* c, const double* normal) {
+  const double u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+  const double v[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+  const double w[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+  if (w[0] * normal[0] + w[1] * normal[1] + w[2] * normal[2] < 0.0) e.closed = false;
+  e.volume += a[0] * w[0] + a[1] * w[1] + a[2] * w[2];
+}
+
+double Determinant3(const GLdouble* m, int stride) {
+  const double a = m[0], b = m[stride], c = m[2 * stride];
+  const double d = m[1], e = m[stride + 1], f = m[2 * stride + 1];
+  const double g = m[2], h = m[stride + 2], i = m[2 * stride + 2];
+  return a * (e * i - f * h) - b * (d * i - f * g) + c * (d * h - e * g);
+}
+
+// The faces to cull when the eye can see only the outside of a closed list now (the
+// sphere about the centre that holds it lies wholly beyond the near plane, so that the
+// eye is outside it and the near plane cuts nothing open): the back faces, or the front
+// ones when the matrices mirror the picture or the triangles face inwards; kCullNone
+// otherwise.
+int CullModeFor(OpenGLView* view, const Entry& e) {
+  if (!e.closed || !view->Is3D()) return kCullNone;
+  GLdouble m[16], p[16];
+  glGetDoublev(GL_MODELVIEW_MATRIX, m);
+  glGetDoublev(GL_PROJECTION_MATRIX, p);
+  // The largest stretch of a model axis in eye space.
+  double stretch = 0.0;
+  for (int c = 0; c < 3; ++c)
+    stretch = std::max(stretch, m[4 * c] * m[4 * c] + m[4 * c + 1] * m[4 * c + 1] + m[4 * c + 2] * m[4 * c + 2]);
+  const double radius = std::sqrt(e.reachSquared * stretch);
+  if (!(m[14] + 1.001 * radius < -static_cast<double>(view->GetNear()))) return kCullNone;
+  // A projection as glFrustum and glOrtho make it turns eye space inside out (its
+  // determinant is negative); the model's own turn keeps its sides.
+  double projection = 0.0;
+  for (int c = 0; c < 4; ++c) {
+    GLdouble minor[9];
+    int k = 0;
+    for (int cc = 0; cc < 4; ++cc) {
+      if (cc == c) continue;
+      for (int r = 1; r < 4; ++r) minor[k++] = p[4 * cc + r];
+    }
+    projection += (c % 2 ? -1.0 : 1.0) * p[4 * c] * Determinant3(minor, 3);
+  }
+  const double turn = Determinant3(m, 4) * projection * (e.volume < 0.0 ? -1.0 : 1.0);
+  if (turn < 0.0) return kCullBack;
+  if (turn > 0.0) return kCullFront;
+  return kCullNone;
+}
+
 // Draws the triangles, from the buffer or (while the recording runs) from memory, and
 // leaves the state the faces drawn one by one would have left.
 void Replay(OpenGLView* view, Entry& e, bool fromMemory) {
   if (!e.vertices.empty() || !e.runs.empty()) {
+    const int cull = CullModeFor(view, e);
+    const int cullBefore = cull != kCullNone ? view->SetCullMode(cull) : cull;
+    // Every triangle left shows its front: lit from that side alone, as the two-sided
+    // light model would light it, for half the work.
+    GLint twoSided = 0;
+    if (cull == kCullBack) {
+      glGetIntegerv(GL_LIGHT_MODEL_TWO_SIDE, &twoSided);
+      if (twoSided) glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 0);
+    }
+    if (cull != kCullNone) ++Get().statistics.culled;
     GLfloat currentColour[4];
     glGetFloatv(GL_CURRENT_COLOR, currentColour);
     if (fromMemory) {
@@ -232,6 +359,8 @@ void Replay(OpenGLView* view, Entry& e, bool fromMemory) {
     if (e.lit) glDisable(GL_COLOR_MATERIAL);
     EndKeptVertexArrays();
     glColor4fv(currentColour);
+    if (cullBefore != cull) view->SetCullMode(cullBefore < 0 ? kCullNone : cullBefore);
+    if (twoSided) glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, twoSided);
   }
   // The state the faces drawn one by one would have left.
   if (e.haveMaterial) view->SetMaterialColorAlphav(e.material, e.material[3]);
@@ -248,6 +377,7 @@ void AddVertex(Entry& e, const double* p, const double* normal, const float* col
   }
   std::copy(colour, colour + 4, v.colour);
   e.vertices.push_back(v);
+  e.reachSquared = std::max(e.reachSquared, p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
   if (e.runs.empty()) e.runs.push_back(Run());
   e.runs.back().count += 1;
 }
@@ -277,8 +407,9 @@ bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double s
     return false;
   }
   DeleteReleasedGLBuffers();
-  Entry& e = FindEntry(view, faces, drawMode);
-  e.lastUse = ++s.clock;
+  Kept& kept = *CurrentKept();
+  Entry& e = FindEntry(kept, view, faces, drawMode);
+  e.lastUse = ++kept.clock;
   const uint64_t state = HashState(view, poly, faces, drawMode, scale, morph, o);
   if (e.kept && e.keptState == state && e.buffer.BelongsToCurrentContext() &&
       (!e.translucent || e.translucent->IsPrepared()) && FacingsHold(view, e)) {
@@ -297,6 +428,9 @@ bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double s
   e.haveMaterial = e.haveNormal = false;
   e.spoiled = false;
   e.translucent.reset();
+  e.closed = IsClosedOpaqueSurface(view, poly, faces, drawMode, morph);
+  e.reachSquared = 0.0;
+  e.volume = 0.0;
   float probe[4];
   const float white[3] = {1.0f, 1.0f, 1.0f};
   e.lit = view->FilterMaterialColor(white, 1.0f, probe);
@@ -359,6 +493,7 @@ bool RecordFaceMeshTriangle(const double (*corners)[3], const double* normal, co
   float colour[4];
   s.recordingView->FilterMaterialColor(rgb, alpha, colour);
   for (int i = 0; i < 3; ++i) AddVertex(*e, corners[i], normal, colour);
+  NoteWinding(*e, corners[0], corners[1], corners[2], normal);
   NoteNormal(*e, normal);
   return true;
 }
@@ -389,6 +524,7 @@ bool RecordFaceMeshFan(const double* points, int count, const double* normal) {
     AddVertex(*e, points, normal, colour);
     AddVertex(*e, points + 3 * i, normal, colour);
     AddVertex(*e, points + 3 * (i + 1), normal, colour);
+    NoteWinding(*e, points, points + 3 * i, points + 3 * (i + 1), normal);
   }
   NoteNormal(*e, normal);
   return true;
@@ -431,16 +567,14 @@ void SpoilFaceMeshRecording() {
 
 void ForgetFaceMeshes(const OpenGLView* view) {
   using namespace detail_FaceMeshCache;
-  State& s = Get();
-  auto it = s.views.find(view);
-  if (it == s.views.end()) return;
-  for (const auto& e : it->second) {
-    if (s.recording == e.get()) {
-      s.recording = nullptr;
-      s.recordingView = nullptr;
-    }
+  for (GLContextState* state = GetFirstGLContextState(); state; state = state->Next()) {
+    if (!state->faceMeshes) continue;
+    auto& views = static_cast<Kept&>(*state->faceMeshes).views;
+    auto it = views.find(view);
+    if (it == views.end()) continue;
+    DropEntries(it->second);
+    views.erase(it);
   }
-  s.views.erase(it);
 }
 
 void AllowFaceMeshArrays(bool on) {

@@ -11,7 +11,9 @@
 // depends on it. Every frame that cannot be drawn from what is kept records afresh:
 // the recording is the faces' triangles gathered into arrays and drawn in a few calls,
 // so that a changing frame (a morph, a transition, a new colour) costs about what a
-// kept one does.
+// kept one does. A list that is the closed, opaque surface of a model, whole and
+// turned outwards, is drawn with its back faces culled while the eye is outside it and
+// the near plane cuts nothing of it: the picture cannot show them.
 
 namespace corvia {
 
@@ -62,11 +64,13 @@ bool AreFaceMeshArraysAllowed();
 void ForgetFaceMeshes(const OpenGLView* view);
 
 // How the face lists were drawn since the start: from what was kept, drawn while
-// recording, drawn without.
+// recording, drawn without; and how many of the first two were drawn with their back
+// faces culled (a closed, opaque surface seen from outside).
 struct FaceMeshStatistics {
   unsigned kept = 0;
   unsigned recorded = 0;
   unsigned plain = 0;
+  unsigned culled = 0;
 };
 FaceMeshStatistics GetFaceMeshStatistics();
 

@@ -2,25 +2,14 @@
 
 #include "render/GLBuffer.h"
 
-#include <algorithm>
-#include <utility>
 #include <vector>
 
 #include "render/GL.h"
+#include "render/GLContextState.h"
 #include "render/GLErrors.h"
 #include "render/GLSection.h"
 
 namespace corvia {
-
-namespace detail_GLBuffer {
-
-// Buffers let go of outside their context: (context, name).
-std::vector<std::pair<const void*, unsigned>>& Released() {
-  static std::vector<std::pair<const void*, unsigned>> released;
-  return released;
-}
-
-}  // namespace detail_GLBuffer
 
 bool GLBuffer::Upload(const void* data, size_t bytes, bool indices) {
   const void* context = GetCurrentGLContextKey();
@@ -60,8 +49,8 @@ void GLBuffer::Release() {
   if (mContext == GetCurrentGLContextKey()) {
     const GLuint name = mName;
     glDeleteBuffers(1, &name);
-  } else {
-    detail_GLBuffer::Released().emplace_back(mContext, mName);
+  } else if (GLContextState* state = FindGLContextState(mContext)) {
+    state->releasedBuffers.push_back(mName);
   }
   mName = 0;
   mContext = nullptr;
@@ -69,26 +58,11 @@ void GLBuffer::Release() {
 }
 
 void DeleteReleasedGLBuffers() {
-  auto& released = detail_GLBuffer::Released();
-  const void* context = GetCurrentGLContextKey();
-  if (released.empty() || !context) return;
-  for (size_t i = 0; i < released.size();) {
-    if (released[i].first == context) {
-      const GLuint name = released[i].second;
-      glDeleteBuffers(1, &name);
-      released[i] = released.back();
-      released.pop_back();
-    } else {
-      ++i;
-    }
-  }
-}
-
-void ForgetReleasedGLBuffers(const void* context) {
-  auto& released = detail_GLBuffer::Released();
-  released.erase(
-      std::remove_if(released.begin(), released.end(), [context](const auto& r) { return r.first == context; }),
-      released.end());
+  GLContextState* state = GetCurrentGLContextState();
+  if (!state || state->releasedBuffers.empty()) return;
+  std::vector<unsigned>& released = state->releasedBuffers;
+  glDeleteBuffers(static_cast<GLsizei>(released.size()), released.data());
+  released.clear();
 }
 
 }  // namespace corvia

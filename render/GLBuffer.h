@@ -1,7 +1,9 @@
 #pragma once
 // One OpenGL buffer object (vertices or indices) owned by what draws from it. A buffer
 // belongs to the GL context it was made in (and those sharing with it); one let go
-// while that context is not current is deleted the next time it is.
+// while that context is not current is deleted the next time it is, or forgotten when
+// the context has gone. Those who hold buffers belong to the context's state
+// (render/GLContextState.h), which is released while the context is current.
 
 #include <cstddef>
 
@@ -30,11 +32,8 @@ class GLBuffer {
   size_t mBytes = 0;  // the size of the store
 };
 
-// Deletes the buffers let go of while their context was not current, those of the
-// current context; drawing code calls it inside a GL section.
+// Deletes the buffers of the current context let go of while it was not current;
+// drawing code calls it inside a GL section.
 void DeleteReleasedGLBuffers();
-// A context going away takes its buffers with it: those let go of in it are forgotten,
-// so that a context made later at the same place keeps the names it gives out.
-void ForgetReleasedGLBuffers(const void* context);
 
 }  // namespace corvia

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <map>
 #include <set>
 #include <vector>
 
@@ -13,6 +12,7 @@
 #include "core/Strings.h"
 #include "render/FontFiles.h"
 #include "render/GL.h"
+#include "render/GLContextState.h"
 #include "render/GLSection.h"
 #include "render/MipmapTextureFont.h"
 
@@ -37,14 +37,17 @@ constexpr uint32_t kFontEntryReloadDue = 0x4;
 std::string gDefaultName = "Arial";
 int gDefaultResolution = kDefaultFontResolution;
 
-using Cache = std::vector<std::unique_ptr<GLFontCacheEntry>>;
-// One cache per GL context.
-std::map<const void*, Cache> gCaches;
+// The fonts of one GL context: their glyphs are textures of that context.
+struct Cache : GLContextPart {
+  std::vector<std::unique_ptr<GLFontCacheEntry>> entries;
+};
 // Face lists already reported as missing.
 std::set<std::string> gReported;
 
-Cache& CurrentCache() {
-  return gCaches[GetCurrentGLContextKey()];
+// The cache of the current context; null outside any section.
+Cache* CurrentCache() {
+  GLContextState* state = GetCurrentGLContextState();
+  return state ? &GetGLContextPart<Cache>(state->fonts) : nullptr;
 }
 
 std::string Lower(std::string text) {
@@ -261,17 +264,18 @@ bool LoadFontFaces(GLFontCacheEntry* entry, bool reload) {
 GLFontCacheEntry* FindOrLoadFont(const char* name, int length) {
   using namespace detail_GLFont;
   const std::string list = FaceListOf(name, length);
-  Cache& cache = CurrentCache();
+  Cache* cache = CurrentCache();
+  if (!cache) return nullptr;
   // One entry per list and resolution, so that texts at two resolutions do not
   // rebuild each other's glyphs.
-  for (auto& entry : cache) {
+  for (auto& entry : cache->entries) {
     if (entry->resolution == gDefaultResolution && StrCompareNoCase(entry->faceList.c_str(), list.c_str()) == 0) {
       if (entry->flags & kFontEntryReloadDue) LoadFontFaces(entry.get(), true);
       return entry.get();
     }
   }
-  cache.push_back(std::make_unique<GLFontCacheEntry>());
-  GLFontCacheEntry* entry = cache.back().get();
+  cache->entries.push_back(std::make_unique<GLFontCacheEntry>());
+  GLFontCacheEntry* entry = cache->entries.back().get();
   entry->faceList = list;
   entry->resolution = gDefaultResolution;
   LoadFontFaces(entry, false);
@@ -285,15 +289,16 @@ GLFont* GetFont(const char* name, int length) {
 
 GLFontCacheEntry* GetDefaultFontEntry() {
   using namespace detail_GLFont;
-  Cache& cache = CurrentCache();
+  Cache* cache = CurrentCache();
+  if (!cache) return nullptr;
   GLFontCacheEntry* entry = nullptr;
-  if (cache.empty()) {
+  if (cache->entries.empty()) {
     const int saved = gDefaultResolution;
     gDefaultResolution = kDefaultFontResolution;
     entry = FindOrLoadFont(gDefaultName.c_str(), -1);
     gDefaultResolution = saved;
   } else {
-    entry = cache.front().get();
+    entry = cache->entries.front().get();
     if (!(entry->flags & (kFontEntryLoaded | kFontEntryFailed)) || (entry->flags & kFontEntryReloadDue)) {
       LoadFontFaces(entry, false);
     }
@@ -305,14 +310,16 @@ void SetDefaultFontName(const char* name) {
   using namespace detail_GLFont;
   if (!name || StrCompareNoCase(name, gDefaultName.c_str()) == 0) return;
   gDefaultName = name;
-  const void* current = GetCurrentGLContextKey();
-  for (auto& [context, cache] : gCaches) {
-    if (cache.empty()) continue;
-    GLFontCacheEntry& first = *cache.front();
+  const GLContextState* current = GetCurrentGLContextState();
+  for (GLContextState* state = GetFirstGLContextState(); state; state = state->Next()) {
+    if (!state->fonts) continue;
+    auto& entries = static_cast<Cache&>(*state->fonts).entries;
+    if (entries.empty()) continue;
+    GLFontCacheEntry& first = *entries.front();
     first.faceList = name;
     // Its textures can go only while their context is current; elsewhere the font
     // is reopened at its next use.
-    if (context == current) {
+    if (state == current) {
       if (first.flags & kFontEntryLoaded) first.Unload();
       first.flags &= ~kFontEntryFailed;
     } else {
@@ -334,17 +341,18 @@ void SetDefaultFontResolution(int resolution) {
 }
 
 void FreeAllFonts() {
-  detail_GLFont::gCaches.clear();
+  for (GLContextState* state = GetFirstGLContextState(); state; state = state->Next()) state->fonts.reset();
   detail_GLFont::gReported.clear();
 }
 
 void ApplyDefaultFontTextureState() {
-  detail_GLFont::Cache& cache = detail_GLFont::CurrentCache();
-  if (!cache.empty()) cache.front()->font.SetTextureEnable();
+  const detail_GLFont::Cache* cache = detail_GLFont::CurrentCache();
+  if (cache && !cache->entries.empty()) cache->entries.front()->font.SetTextureEnable();
 }
 
 int CountCachedFonts() {
-  return static_cast<int>(detail_GLFont::CurrentCache().size());
+  const detail_GLFont::Cache* cache = detail_GLFont::CurrentCache();
+  return cache ? static_cast<int>(cache->entries.size()) : 0;
 }
 
 }  // namespace corvia

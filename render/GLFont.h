@@ -120,7 +120,8 @@ class GLFontCacheEntry {
 };
 
 // The font of a face list (a length of -1 takes the whole text), opened at the
-// default resolution; null when none of its faces loads.
+// default resolution in the current context's cache; null when none of its faces
+// loads, and outside any section.
 GLFont* GetFont(const char* name, int length);
 // The cache entry of a face list at the default resolution, made and loaded when
 // new. The list is the name up to its first double quote, without blanks at its
@@ -140,7 +141,8 @@ int GetDefaultFontResolution();
 void SetDefaultFontResolution(int resolution);
 
 // Forgets every font of every context (those of the current one are deleted with
-// their textures).
+// their textures). The fonts of a context are part of its state
+// (render/GLContextState.h) and go with it.
 void FreeAllFonts();
 void ApplyDefaultFontTextureState();
 // The number of fonts in the current context's cache.

@@ -28,6 +28,7 @@ std::thread::id gThread;
 unsigned gSerial = 0;
 GLAbilities gAbilities;
 std::vector<SuspendedOpenGL*> gSuspended;
+const void* gReleasing = nullptr;
 
 bool HasExtension(const char* extensions, const char* name) {
   if (!extensions) return false;
@@ -163,8 +164,15 @@ std::thread::id GetOpenGLThread() { return detail_GLSection::gThread; }
 
 unsigned GetOpenGLSectionSerial() { return detail_GLSection::gSerial; }
 
+const void* SetReleasingGLContextKey(const void* key) {
+  const void* before = detail_GLSection::gReleasing;
+  detail_GLSection::gReleasing = key;
+  return before;
+}
+
 const void* GetCurrentGLContextKey() {
   using detail_GLSection::gLevels;
+  if (detail_GLSection::gReleasing) return detail_GLSection::gReleasing;
   return gLevels.empty() || !gLevels.back().target ? nullptr : gLevels.back().target->ContextKey();
 }
 

@@ -64,6 +64,10 @@ unsigned GetOpenGLSectionSerial();
 // The GL context the innermost open section draws with (GLTarget::ContextKey);
 // null outside any section. Textures and the fonts made of them belong to it.
 const void* GetCurrentGLContextKey();
+// While the owner of a context releases its state (GLContextState::Release), having
+// made it current with no view to open a section for, that context is the current one
+// (null: the sections decide again). Returns the key set before.
+const void* SetReleasingGLContextKey(const void* key);
 
 // Opens a section for its lifetime.
 class GLSection {

@@ -511,7 +511,7 @@ int NewView::GetViewHeight() const { return std::max(mClientHeight, 1); }
 void NewView::SetScrollSizes(int width, int height) {
   mScrollWidth = width;
   mScrollHeight = height;
-  if (!detail_NewView::gScrollBarsUsed || !mWindow) return;
+  if (!detail_NewView::gScrollBarsUsed || !mWindow || mScrollBarsHeld) return;
   mWindow->SetScrollBar(false, mScrollBarX, width, mClientWidth);
   mWindow->SetScrollBar(true, mScrollBarY, height, mClientHeight);
 }
@@ -521,7 +521,7 @@ void NewView::SetScrollPos(int x, int y) {
   // When the content is smaller than the window the only position is 0.
   mScrollBarX = std::max(0, std::min(x, mScrollWidth - mClientWidth));
   mScrollBarY = std::max(0, std::min(y, mScrollHeight - mClientHeight));
-  if (!mWindow) return;
+  if (!mWindow || mScrollBarsHeld) return;
   mWindow->SetScrollBar(false, mScrollBarX, mScrollWidth, mClientWidth);
   mWindow->SetScrollBar(true, mScrollBarY, mScrollHeight, mClientHeight);
 }

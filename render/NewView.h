@@ -216,6 +216,13 @@ public:
   int GetScrollHeight() const { return mScrollHeight; }
   // Positions of the scroll bars, clamped to the totals less the client size.
   void SetScrollPos(int x, int y);
+  // While held, the totals and positions change but the window's bars stay as they
+  // are; returns whether they were held before.
+  bool HoldScrollBars(bool hold) {
+    const bool was = mScrollBarsHeld;
+    mScrollBarsHeld = hold;
+    return was;
+  }
 
   // ---- Cursor and mouse help -------------------------------------------------------
 
@@ -254,6 +261,7 @@ protected:
   int mScrollHeight = 0;
   int mScrollBarX = 0;
   int mScrollBarY = 0;
+  bool mScrollBarsHeld = false;
   bool mPrinting = false;
   bool mSavedCaptionState = true;
   uint32_t mRedrawFlags = 0;

@@ -1,26 +1,58 @@
 #include "render/OffscreenViewWindow.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/gl/OffscreenGL.h"
 #include "render/GL.h"
+#include "render/GLContextState.h"
 #include "render/NewView.h"
 
 namespace corvia {
 
 namespace detail_OffscreenViewWindow {
 
-// The one EGL context of the process. It lives until the process ends: windows and
-// the GL objects of views may outlive any owner that could close it in order.
+// The one EGL context of the process and the drawing's state in it, made for the first
+// window. Windows and views may outlive any owner that could close them in order, so
+// the context lasts until the process ends: an exit handler releases the state while
+// the context is current, then the context. Plain pointers, so that nothing of them is
+// destroyed at the end of the process in an unknown order.
+struct Shared {
+  std::unique_ptr<platform::OffscreenContext> context;
+  std::unique_ptr<GLContextState> state;
+};
+Shared* gShared = nullptr;
+bool gEnded = false;
+const char* gFailure = nullptr;
+
+void EndSharedContext() {
+  gEnded = true;
+  Shared* shared = gShared;
+  gShared = nullptr;
+  if (!shared) return;
+  const bool current = shared->context->MakeCurrent();
+  shared->state->Release(current);
+  shared->state.reset();
+  shared->context->ReleaseCurrent();
+  delete shared;
+}
+
 platform::OffscreenContext* SharedContext(std::string* error) {
-  static std::string failure;
-  static platform::OffscreenContext* context = [] {
+  if (!gShared && !gEnded && !gFailure) {
+    std::string failure;
     std::unique_ptr<platform::OffscreenContext> made = platform::OffscreenContext::Create(16, 16, &failure);
-    return made.release();
-  }();
-  if (!context && error) *error = failure;
-  return context;
+    if (made) {
+      gShared = new Shared;
+      gShared->state = std::make_unique<GLContextState>(made.get());
+      gShared->context = std::move(made);
+      std::atexit(EndSharedContext);
+    } else {
+      gFailure = strdup(failure.c_str());
+    }
+  }
+  if (!gShared && error) *error = gEnded ? "The process is ending" : (gFailure ? gFailure : "");
+  return gShared ? gShared->context.get() : nullptr;
 }
 
 }  // namespace detail_OffscreenViewWindow
@@ -131,6 +163,7 @@ bool OffscreenViewWindow::CreateContext() {
 }
 
 void OffscreenViewWindow::SetScrollBar(bool vertical, int position, int range, int page) {
+  ++mScrollBarSets;
   mScroll[vertical][0] = position;
   mScroll[vertical][1] = range;
   mScroll[vertical][2] = page;

@@ -71,6 +71,7 @@ public:
   void RaiseMainWindow() override {}
   void SetScrollBar(bool vertical, int position, int range, int page) override;
   bool HasScrollBar(bool vertical) const override;
+  int ScrollBarSets() const { return mScrollBarSets; }
   int ScrollBarSize(bool) const override { return 0; }
   bool SetFullScreen(bool on) override {
     mFullScreen = on;
@@ -96,6 +97,7 @@ private:
   int mCursor = kArrowCursor;
   int mCaptionRepaints = 0;
   int mScroll[2][3] = {{0, 0, 0}, {0, 0, 0}};  // position, range, page
+  int mScrollBarSets = 0;
 };
 
 }  // namespace corvia

@@ -3,7 +3,6 @@
 #include "render/OpenGLView.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 #include "core/Messages.h"
 #include "platform/Services.h"
@@ -12,6 +11,8 @@
 #include "render/GLBitmapRender.h"
 #include "render/GLErrors.h"
 #include "render/FaceMeshCache.h"
+#include "render/GLContextState.h"
+#include "render/PairLineLayer.h"
 #include "render/GLSection.h"
 #include "render/LightSets.h"
 #include "render/RenderHooks.h"
@@ -23,8 +24,13 @@ namespace corvia {
 
 namespace detail_OpenGLView {
 
-// Which view's state each context holds now.
-std::unordered_map<const void*, OpenGLView*> gStateOwner;
+// A view going away, or giving up its context, holds the state of no context.
+void ForgetStateOwner(const OpenGLView* view) {
+  for (GLContextState* state = GetFirstGLContextState(); state; state = state->Next()) {
+    if (state->stateOwner == view) state->stateOwner = nullptr;
+  }
+}
+
 bool gFirstDrawDone = false;
 bool gDrawing = false;
 float gLineWidth = 1.0f;
@@ -102,11 +108,10 @@ OpenGLView::OpenGLView() : mThrows(std::make_unique<ViewThrows>(this)) {
 }
 
 OpenGLView::~OpenGLView() {
-  for (auto it = detail_OpenGLView::gStateOwner.begin(); it != detail_OpenGLView::gStateOwner.end();) {
-    it = it->second == this ? detail_OpenGLView::gStateOwner.erase(it) : std::next(it);
-  }
+  detail_OpenGLView::ForgetStateOwner(this);
   ForgetViewSections(this);
   ForgetFaceMeshes(this);
+  ForgetPairLineLayer(this);
 }
 
 // ---- Virtual passes a pane fills ---------------------------------------------------------
@@ -149,9 +154,7 @@ bool OpenGLView::CreateGLContext() {
 
 void OpenGLView::DeleteGLContext() {
   if (!mHasContext) return;
-  for (auto it = detail_OpenGLView::gStateOwner.begin(); it != detail_OpenGLView::gStateOwner.end();) {
-    it = it->second == this ? detail_OpenGLView::gStateOwner.erase(it) : std::next(it);
-  }
+  detail_OpenGLView::ForgetStateOwner(this);
   if (mWindow) mWindow->DeleteContext();
   mHasContext = false;
 }
@@ -159,10 +162,11 @@ void OpenGLView::DeleteGLContext() {
 void OpenGLView::PrepareContextState(GLTarget* target) {
   using namespace detail_OpenGLView;
   DetectGLAbilities();
-  OpenGLView*& owner = gStateOwner[target->ContextKey()];
+  // Which view's state the context holds; with no state of its own, nobody's.
+  GLContextState* state = FindGLContextState(target->ContextKey());
   if (mNeedsGLInit) {
     mNeedsGLInit = false;
-    owner = this;
+    if (state) state->stateOwner = this;
     GLint red = 0, green = 0, blue = 0;
     glGetIntegerv(GL_RED_BITS, &red);
     glGetIntegerv(GL_GREEN_BITS, &green);
@@ -171,8 +175,8 @@ void OpenGLView::PrepareContextState(GLTarget* target) {
       ShowOptionalMessage(kColorDepthMessageBit, kColorDepthMessageFlags, kColorDepthWarning, red + green + blue);
     }
     InitOpenGLState();
-  } else if (owner != this) {
-    owner = this;
+  } else if (!state || state->stateOwner != this) {
+    if (state) state->stateOwner = this;
     RestoreGLState();
   }
 }

@@ -306,6 +306,7 @@ public:
     mMarginX = x;
     mMarginY = y;
   }
+  float GetNear() const { return mNear; }
   void SetNearFar(float zNear, float zFar) {
     mNear = zNear;
     mFar = zFar;

@@ -3,13 +3,14 @@
 #include <FreeImage.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
-#include <map>
 
 #include "core/Messages.h"
 #include "core/Paths.h"
 #include "files/ImageFile.h"
 #include "render/GL.h"
+#include "render/GLContextState.h"
 #include "render/GLErrors.h"
 #include "render/GLSection.h"
 #include "render/NewView.h"
@@ -24,19 +25,13 @@ namespace detail_TextureImage {
 ListNode* gHead = nullptr;
 ListNode* gTail = nullptr;
 
-// Texture names whose image went while their context could not be made current:
-// deleted the next time that context is.
-std::map<const void*, std::vector<GLuint>>& Orphans() {
-  static std::map<const void*, std::vector<GLuint>> orphans;
-  return orphans;
-}
-
-void DeleteOrphans(const void* context) {
-  auto& orphans = Orphans();
-  auto it = orphans.find(context);
-  if (it == orphans.end()) return;
-  if (!it->second.empty()) glDeleteTextures(static_cast<GLsizei>(it->second.size()), it->second.data());
-  orphans.erase(it);
+// The textures let go of while their context was not current, deleted now that it is.
+void DeleteReleasedTextures() {
+  GLContextState* state = GetCurrentGLContextState();
+  if (!state || state->releasedTextures.empty()) return;
+  std::vector<unsigned>& released = state->releasedTextures;
+  glDeleteTextures(static_cast<GLsizei>(released.size()), released.data());
+  released.clear();
 }
 
 // A view whose window draws with the context, to make it current; null when none.
@@ -151,6 +146,21 @@ void TextureImage::DeleteTexture() {
   if (--mTextureCount == 0) DeleteAllContextTextures();
 }
 
+void TextureImage::ForgetContext(const void* context) {
+  const bool current = context && context == GetCurrentGLContextKey();
+  for (ListNode* node = detail_TextureImage::gHead; node; node = node->mNext) {
+    auto& contexts = static_cast<TextureImage*>(node)->mContexts;
+    for (size_t i = 0; i < contexts.size();) {
+      if (contexts[i].context != context) {
+        ++i;
+        continue;
+      }
+      if (current) glDeleteTextures(2, contexts[i].names);
+      contexts.erase(contexts.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+  }
+}
+
 void TextureImage::DeleteAllContextTextures() {
   using namespace detail_TextureImage;
   for (const ContextTextures& c : mContexts) {
@@ -163,9 +173,9 @@ void TextureImage::DeleteAllContextTextures() {
     GLSection section(view);
     if (view && section.IsOpen() && GetCurrentGLContextKey() == c.context) {
       glDeleteTextures(2, c.names);
-      DeleteOrphans(c.context);
-    } else {
-      Orphans()[c.context].insert(Orphans()[c.context].end(), c.names, c.names + 2);
+      DeleteReleasedTextures();
+    } else if (GLContextState* state = FindGLContextState(c.context)) {
+      state->releasedTextures.insert(state->releasedTextures.end(), c.names, c.names + 2);
     }
   }
   mContexts.clear();
@@ -183,7 +193,7 @@ bool TextureImage::Prepare(bool checkTime, bool force, bool keepBorder) {
   GLSection section(view);
   if (!section.IsOpen()) return false;
   const void* context = GetCurrentGLContextKey();
-  DeleteOrphans(context);
+  DeleteReleasedTextures();
   ContextTextures* textures = FindContext(context);
   const bool existed = textures && textures->loadedTime != -2;
   const int64_t fileTime = GetFileModifiedTime(mFileName.c_str());

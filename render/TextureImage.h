@@ -71,6 +71,10 @@ class TextureImage : public ListNode {
   // The margins (left, bottom, right, top) round the image inside its texture.
   void GetTextureMargins(int* margins) const;
 
+  // A context whose state is released: the textures of every instance made in it are
+  // deleted when it is current, else forgotten with it.
+  static void ForgetContext(const void* context);
+
   // The list of every instance, and its length.
   static TextureImage* GetList();
   static int CountAll();

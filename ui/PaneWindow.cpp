@@ -420,6 +420,7 @@ PaneWindow::~PaneWindow() {
     mView->OnDestroy();
     mView.reset();
   }
+  LeaveSharedGLContext(mCanvas);
 }
 
 wxGLCanvas* PaneWindow::GetCanvas() const { return mCanvas; }

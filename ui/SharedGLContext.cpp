@@ -1,14 +1,20 @@
 #include "ui/SharedGLContext.h"
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
-#include "render/GLBuffer.h"
+#include "render/GLContextState.h"
 
 namespace corvia {
 
 namespace detail_SharedGLContext {
 
 std::unique_ptr<wxGLContext> gContext;
+// What the drawing keeps in it, made and released with it.
+std::unique_ptr<GLContextState> gState;
+// The canvases that draw with it.
+std::vector<wxGLCanvas*> gCanvases;
 
 wxGLAttributes MakeAttributes(bool stereo) {
   wxGLAttributes attributes;
@@ -16,6 +22,15 @@ wxGLAttributes MakeAttributes(bool stereo) {
   if (stereo) attributes.Stereo();
   attributes.EndList();
   return attributes;
+}
+
+// The drawing's state goes first, released while the context is current on the canvas
+// given (null, or a canvas with no window any more: nothing can make it current, and
+// its objects go with it).
+void FreeContext(wxGLCanvas* canvas) {
+  if (gState) gState->Release(canvas && gContext && canvas->GetXWindow() && canvas->SetCurrent(*gContext));
+  gState.reset();
+  gContext.reset();
 }
 
 }  // namespace detail_SharedGLContext
@@ -31,15 +46,25 @@ wxGLContext* AcquireSharedGLContext(wxGLCanvas* canvas) {
     auto context = std::make_unique<wxGLContext>(canvas);
     if (!context->IsOK()) return nullptr;
     gContext = std::move(context);
+    gState = std::make_unique<GLContextState>(gContext.get());
   }
+  if (std::find(gCanvases.begin(), gCanvases.end(), canvas) == gCanvases.end()) gCanvases.push_back(canvas);
   return gContext.get();
+}
+
+void LeaveSharedGLContext(wxGLCanvas* canvas) {
+  using namespace detail_SharedGLContext;
+  auto it = std::find(gCanvases.begin(), gCanvases.end(), canvas);
+  if (it == gCanvases.end()) return;
+  gCanvases.erase(it);
+  if (gCanvases.empty()) FreeContext(canvas);
 }
 
 wxGLContext* GetSharedGLContext() { return detail_SharedGLContext::gContext.get(); }
 
 void FreeSharedGLContext() {
-  ForgetReleasedGLBuffers(detail_SharedGLContext::gContext.get());
-  detail_SharedGLContext::gContext.reset();
+  detail_SharedGLContext::gCanvases.clear();
+  detail_SharedGLContext::FreeContext(nullptr);
 }
 
 bool IsPaneDisplaySupported() { return wxGLCanvas::IsDisplaySupported(PaneCanvasAttributes()); }

@@ -323,23 +323,21 @@ void MainToolBar::UpdateModelCombo() {
     return;
   }
   mFilling = true;
-  std::string text;
-  const LibraryEntry* entry = CurrentEntry();
-  if (mFolderShown) {
-    text = ModelFileTitle(GetBarDocument().GetPathName());
-  } else if (const LibraryListNode* result = SearchResultsShown() ? GetCurrentSearchResult() : nullptr) {
-    const LibraryEntry* found = result->mEntry;
-    if (found && found->IsUserRecord())
-      text = ModelFileTitle(found->mName ? found->mName : "");
-    else if (found && result->mIsDual)
-      text = found->GetDualName();
-    else
-      text = found && found->mName ? found->mName : "";
-  } else {
-    text = entry && entry->mName ? entry->mName : kUnknownModel;
-  }
-  SetSingleItem(mModelCombo, text);
+  SetSingleItem(mModelCombo, ClosedModelText());
   mFilling = false;
+}
+
+std::string MainToolBar::ClosedModelText() const {
+  using namespace detail_Toolbars;
+  if (mFolderShown) return ModelFileTitle(GetBarDocument().GetPathName());
+  if (const LibraryListNode* result = SearchResultsShown() ? GetCurrentSearchResult() : nullptr) {
+    const LibraryEntry* found = result->mEntry;
+    if (found && found->IsUserRecord()) return ModelFileTitle(found->mName ? found->mName : "");
+    if (found && result->mIsDual) return found->GetDualName();
+    return found && found->mName ? found->mName : "";
+  }
+  const LibraryEntry* entry = CurrentEntry();
+  return entry && entry->mName ? entry->mName : kUnknownModel;
 }
 
 int MainToolBar::ModelListCategory() {
@@ -471,6 +469,13 @@ void MainToolBar::ChooseModel(int row) {
 void MainToolBar::OpenTypedModel(const std::string& text) {
   GetTour().StopTour();
   const char* start = SkipBlanks(text.c_str());
+  // Enter on the box's own text names the current model: nothing to look up (a model
+  // with no record shows a placeholder no look-up knows).
+  if (text == ClosedModelText()) {
+    UpdateModelCombo();
+    detail_Toolbars::GiveKeysToActivePane();
+    return;
+  }
   const bool opened = *start && GetBarDocument().OpenModelByNameOrSymbol(start);
   // Whatever it was, the boxes show the model that is current now.
   UpdateCategoryCombo();

@@ -79,6 +79,8 @@ class MainToolBar : public CToolBarEx {
   // model's line.
   int ModelListCategory();
   bool CategoryListHasUnknown() const;
+  // What the closed model box shows for the current model.
+  std::string ClosedModelText() const;
   void FillModelCombo();
   void FillFolderList();
   void OnCategoryEvent(wxCommandEvent& event);

@@ -14,6 +14,7 @@
 #include "model/PolyElement.h"
 #include "platform/Services.h"
 #include "render/GLSelection.h"
+#include "render/PairLineLayer.h"
 #include "render/SelectionItems.h"
 #include "stellation/FacetPreview.h"
 #include "stellation/Faceting.h"
@@ -185,6 +186,31 @@ TEST_F(FacetPreviewPaneTest, TheFacetingIsDrawnWhereItsFacesProjectAndAPickSelec
   preview->OnClick(pickX, pickY, 0);
   EXPECT_EQ(poly->mSelectedFacetPreview, picked);
   EXPECT_TRUE(Platform().messages.Boxes().empty());
+}
+
+// The lines through every pair of the diagram's points, a number that grows with the
+// square of the model's vertices, are rasterized once for a vertex and a view: a
+// repaint draws the kept picture, pixel for pixel.
+TEST_F(FacetPreviewPaneTest, TheFacetingDiagramRasterizesItsPairLinesOnce) {
+  CPolyView* diagram = AddPane(kViewFacetingDiagram, 160, 160);
+  Poly* poly = GetCurrentPoly();
+  poly->mDualBlock->SetCurrentFace(poly->mVertices.mHead);
+  const unsigned long start = CountPairLinesRasterized();
+  const GLBitmap first = Draw(diagram);
+  const unsigned long lines = CountPairLinesRasterized() - start;
+  ASSERT_GE(lines, 10u);
+  const GLBitmap again = Draw(diagram);
+  EXPECT_EQ(CountPairLinesRasterized() - start, lines);
+  EXPECT_EQ(first.pixels, again.pixels);
+
+  // Another vertex, or the view turned, draws its lines afresh.
+  poly->mDualBlock->SetCurrentFace(poly->mVertices.mHead->mNext);
+  Draw(diagram);
+  EXPECT_EQ(CountPairLinesRasterized() - start, 2 * lines);
+  diagram->SetRotation2D(30.0f);
+  const GLBitmap turned = Draw(diagram);
+  EXPECT_EQ(CountPairLinesRasterized() - start, 3 * lines);
+  EXPECT_NE(turned.pixels, first.pixels);
 }
 
 }  // namespace test_FacetPreviewPane

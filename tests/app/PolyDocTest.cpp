@@ -142,6 +142,35 @@ TEST_F(PolyDocTest, TransitionRunsFromOneModelToTheNextAndEnds) {
   EXPECT_GE(GetTimeSeconds() - start, duration);
 }
 
+// While a transition fades one model into the next, each paint draws both with the
+// view types and cameras their records keep; switching between them asks for no other
+// paint (a pane that showed another type for the old model painted itself, and the
+// others, without end; so did the scroll bars set for each camera).
+TEST_F(PolyDocTest, APaintDuringATransitionAsksForNoOtherPaint) {
+  CPolyView* pane = AddPane(kViewBasePolyhedron);
+  CPolyView* other = AddPane(kViewDualPolyhedron);
+  SetTransitionsEnabled(false);
+  ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
+  SetTransitionsEnabled(true);
+  ASSERT_TRUE(Doc().SetModel(Find("Octahedron"), false, false));
+  ASSERT_EQ(Doc().CountRecords(), 2);
+  ASSERT_TRUE(pane->SetViewType(kViewVertexFigure, false));
+  // The first paint of the new type fits it to the pane.
+  WindowOf(pane)->Paint();
+  WindowOf(other)->Paint();
+  for (int round = 0; round < 2; ++round) {
+    // Nor do the scroll bars change, whose setting asks the window for a paint.
+    const int bars = WindowOf(pane)->ScrollBarSets() + WindowOf(other)->ScrollBarSets();
+    WindowOf(pane)->Paint();
+    WindowOf(other)->Paint();
+    EXPECT_FALSE(WindowOf(pane)->IsPaintPending());
+    EXPECT_FALSE(WindowOf(other)->IsPaintPending());
+    EXPECT_EQ(WindowOf(pane)->ScrollBarSets() + WindowOf(other)->ScrollBarSets(), bars);
+    EXPECT_EQ(pane->GetViewType(), kViewVertexFigure);
+  }
+  Doc().EndAllTransitions();
+}
+
 TEST_F(PolyDocTest, QuickChangesLeaveEveryOlderModelFadingOut) {
   SetTransitionsEnabled(false);
   ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));

@@ -53,6 +53,7 @@
 #include "dialogs/FontOptionsDlg.h"
 #include "dialogs/SphereCylinderDialog.h"
 #include "model/Edge.h"
+#include "model/ElementServices.h"
 #include "model/ElementFlags.h"
 #include "model/Measurement.h"
 #include "model/PointPicker.h"
@@ -70,7 +71,9 @@
 #include "platform/SettingsStore.h"
 #include "render/DisplaySettings.h"
 #include "render/FaceMeshCache.h"
+#include "render/GLContextState.h"
 #include "render/GLErrors.h"
+#include "render/GeomagStyle.h"
 #include "render/MouseThrow.h"
 #include "stellation/FacetPreview.h"
 #include "stellation/Faceting.h"
@@ -85,6 +88,7 @@
 #include "ui/MainFrame.h"
 #include "ui/NewFrame.h"
 #include "ui/PaneWindow.h"
+#include "ui/SharedGLContext.h"
 #include "ui/Toolbars.h"
 #include "ui/Tour.h"
 #include "ui/TourBar.h"
@@ -565,6 +569,18 @@ TEST_F(ProgramTest, TheModelBoxTakesATypedModelAndRefusesBadInput) {
   EXPECT_EQ(messages.CountTitled("Error"), 4);
   EXPECT_EQ(messages.Boxes().front().text, "Couldn't find any model with name or symbol\n\"3.4*\"");
   messages.Clear();
+
+  // A model of no record shows the placeholder; Enter on the box's own text looks
+  // nothing up and leaves the model.
+  bar->OpenTypedModel("Heptagrammic Cupolaic Blend");
+  corvia::testing::PostMenuCommand(mFrame, kCmdCreateConvexHull);
+  ASSERT_EQ(GetCurrentPoly()->mLibraryEntry, nullptr);
+  const Poly* hull = GetCurrentPoly();
+  ASSERT_EQ(bar->GetModelCombo()->GetString(0), kUnknownModel);
+  bar->OpenTypedModel(kUnknownModel);
+  EXPECT_EQ(GetCurrentPoly(), hull);
+  EXPECT_EQ(bar->GetModelCombo()->GetString(0), kUnknownModel);
+  EXPECT_TRUE(messages.Boxes().empty());
 }
 
 // A view front end whose every redraw takes two seconds of the test's clock.
@@ -1490,6 +1506,35 @@ TEST_F(ProgramTest, ExitWithAPreviewOpenAndATourPlayingLeavesNoWindow) {
   EXPECT_FALSE(tour.IsTourPlaying());
   EXPECT_EQ(GetMainFrame(), nullptr);
   tour.Clear();
+}
+
+// File > Exit after the panes drew translucent faces from their buffers, a selected
+// face and the construction toy's rods and panels: the panes' GL context goes with the
+// last pane, what the drawing kept in it released while it is current, so that nothing
+// is left for the end of the process (under the sanitizers the process ends cleanly).
+TEST_F(ProgramTest, ExitAfterTranslucentSelectedAndRodModelsReleasesTheDrawingState) {
+  constexpr int kCmdGeomagStyle = 33159;
+  CPolyView* pane = Pane(0);
+  Poly* poly = GetCurrentPoly();
+  for (PolyElement* f = poly->mFaces.mHead; f; f = f->mNext) f->SetOpacity(0.6f);
+  poly->mPolyFlags |= kPolyFlagCellColoursStale;
+  DragAcross(pane, 4);
+  EXPECT_GT(GetFaceMeshStatistics().kept, 0u);
+  poly->SelectFace(poly->mFaces.mHead, false);
+  Repaint(pane);
+  ASSERT_TRUE(Doc()->OpenModelByNameOrSymbol("3.4.3.4"));
+  YieldUntil([] { return !GetCurrentPoly()->IsTransitionRunning(); });
+  corvia::testing::PostMenuCommand(mFrame, kCmdGeomagStyle);
+  ASSERT_TRUE(GeomagStyle);
+  DragAcross(pane, 2);
+  ASSERT_NE(GetSharedGLContext(), nullptr);
+  wxCommandEvent exit(wxEVT_MENU, ToWxId(kCmdAppExit));
+  exit.SetEventObject(mFrame);
+  mFrame->ProcessWindowEvent(exit);
+  EXPECT_TRUE(YieldUntil([] { return wxTopLevelWindows.empty(); }, std::chrono::seconds(5)));
+  EXPECT_EQ(GetSharedGLContext(), nullptr);
+  EXPECT_EQ(CountGLContextStates(), 0);
+  SetGeomagStyle(false);
 }
 
 }  // namespace test_Program

@@ -198,7 +198,22 @@ TEST_F(KeptFaces, DrawTheSamePixelsAsTheFacesDrawnOneByOne) {
     ModelView& view = NewPane(model.poly, &window, kDrawModePlain, c.lit);
     ASSERT_NE(window, nullptr);
     view.SetStereoMode(c.stereo);
-    const Frames frames = PaintThree(window, [this](OffscreenViewWindow* w) { return Draw(w); });
+    const unsigned culled = GetFaceMeshStatistics().culled;
+    Frames frames = PaintThree(window, [this](OffscreenViewWindow* w) { return Draw(w); });
+    if (GetFaceMeshStatistics().culled != culled) {
+      // A closed opaque model is drawn from what is kept with its back faces culled,
+      // and compared with its faces drawn one by one culled too: otherwise a back face
+      // that wins the depth tie at a corner shows a pixel of its colour there.
+      const std::function<void(TestView&)> scene = view.scene;
+      view.scene = [scene](TestView& v) {
+        scene(v);
+        v.SetCullMode(kCullBack);
+      };
+      AllowFaceMeshArrays(false);
+      frames.first = Draw(window);
+      AllowFaceMeshArrays(true);
+      view.scene = scene;
+    }
     // Once a frame, or once an eye.
     EXPECT_EQ(frames.keptDraws, c.stereo == kStereoNone ? 1u : 2u);
     EXPECT_LE(LargestChannelDifference(frames.first, frames.recorded), 1);
@@ -395,6 +410,63 @@ TEST_F(KeptFaces, ChangingFramesAreDrawnFromTheirRecordingsAndStillOnesKept) {
   EXPECT_EQ(GetFaceMeshStatistics().kept - after.kept, 3u);
   EXPECT_FALSE(view.WasLastFrameDrawnAfresh());
   CloseWindows();
+}
+
+// Back faces are culled only where the picture cannot show them: a closed opaque model
+// seen from outside, not one opened by a hidden face or by the near plane, nor one that
+// is translucent or exploded; and the inside an opening shows is still drawn.
+TEST_F(KeptFaces, BackFacesAreCulledOnlyWhereThePictureCannotShowThem) {
+  const double towards[3] = {0.0, 0.0, 1.0};
+  struct Case {
+    const char* what;
+    bool culled;
+    bool opened;
+    std::function<void(Poly&, ModelView&, double& morph)> change;
+  };
+  const std::vector<Case> cases = {
+      {"closed and opaque", true, false, [](Poly&, ModelView&, double&) {}},
+      {"a face hidden", false, true,
+       [](Poly& poly, ModelView&, double&) {
+         PolyElement* front = poly.mFaces.mHead;
+         for (PolyElement* f = poly.mFaces.mHead; f; f = f->mNext)
+           if (f->mCentre[2] > front->mCentre[2]) front = f;
+         front->mFlags |= kElementHidden;
+       }},
+      {"the near plane inside", false, true,
+       [](Poly&, ModelView& view, double&) {
+         const double eye[3] = {0, 0, 0.3};
+         view.SetEye(eye);
+       }},
+      {"translucent", false, false,
+       [](Poly& poly, ModelView&, double&) {
+         for (PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) f->SetOpacity(0.6f);
+       }},
+      {"exploded", false, false, [](Poly&, ModelView&, double& morph) { morph = 1.4; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TestModel model("4.4.4");
+    ASSERT_TRUE(model.built);
+    corvia::testing::TurnTowardsViewer(model.poly, towards);
+    OffscreenViewWindow* window = nullptr;
+    ModelView& view = NewPane(model.poly, &window);
+    ASSERT_NE(window, nullptr);
+    double morph = 1.0;
+    c.change(model.poly, view, morph);
+    view.poly = nullptr;
+    view.scene = [&](TestView&) { DrawFaces(&model.poly, &model.poly.mFaces, kDrawModePlain, 1.0, morph, nullptr); };
+    const FaceMeshStatistics before = GetFaceMeshStatistics();
+    const Frames frames = PaintThree(window, [this](OffscreenViewWindow* w) { return Draw(w); });
+    EXPECT_EQ(GetFaceMeshStatistics().culled - before.culled, c.culled ? 2u : 0u);
+    EXPECT_LE(LargestChannelDifference(frames.first, frames.kept), 1);
+    // Through the opening, the inside of the far face.
+    if (c.opened) {
+      const Rgba inside = PixelAt(frames.kept, kSize / 2, kSize / 2);
+      EXPECT_GT(inside.r + inside.g + inside.b, 30);
+    }
+    CloseWindows();
+    mWindows.clear();
+  }
 }
 
 // A kept set of translucent triangles: sorted again only when the eye has moved by more

@@ -12,6 +12,7 @@
 
 #include "render/GL.h"
 #include "render/GLBitmapRender.h"
+#include "render/GLContextState.h"
 #include "render/GLErrors.h"
 #include "render/GLSection.h"
 #include "render/OffscreenViewWindow.h"
@@ -44,6 +45,28 @@ public:
   }
   // Gives a view without a window a drawing size, as a window would.
   void SetSizeForTest(int width, int height) { OnSize(width, height); }
+};
+
+// A target that draws with another's context but stands for a context of its own, as a
+// pane on screen and an image off screen do, with the drawing state such a context has:
+// released while it is current when the target goes.
+class OtherContext final : public GLTarget {
+public:
+  explicit OtherContext(GLTarget* inner) : mInner(inner) {}
+  ~OtherContext() override {
+    const bool current = mInner->MakeCurrent();
+    mState.Release(current);
+    if (current) mInner->ReleaseCurrent();
+  }
+  bool MakeCurrent() override { return mInner->MakeCurrent(); }
+  void ReleaseCurrent() override { mInner->ReleaseCurrent(); }
+  void SwapBuffers() override {}
+  const void* ContextKey() const override { return this; }
+  GLContextState& State() { return mState; }
+
+private:
+  GLTarget* mInner;
+  GLContextState mState{this};
 };
 
 struct Rgba {

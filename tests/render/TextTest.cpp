@@ -25,6 +25,7 @@
 namespace {
 
 using namespace corvia;
+using corvia::testing::OtherContext;
 using corvia::testing::PixelAt;
 using corvia::testing::Platform;
 using corvia::testing::Rgba;
@@ -435,20 +436,6 @@ TEST_F(Text, LabelsStandAtTheirPointFacingTheViewer) {
   }
   EXPECT_LT(differ, 40);
 }
-
-// A target that draws in the off-screen window's context but stands for another
-// context, as a pane on screen and an image off screen do.
-class OtherContext final : public GLTarget {
- public:
-  explicit OtherContext(GLTarget* window) : mWindow(window) {}
-  bool MakeCurrent() override { return mWindow->MakeCurrent(); }
-  void ReleaseCurrent() override { mWindow->ReleaseCurrent(); }
-  void SwapBuffers() override {}
-  const void* ContextKey() const override { return this; }
-
- private:
-  GLTarget* mWindow;
-};
 
 TEST_F(Text, EachContextHasFontsOfItsOwn) {
   TestView view;

@@ -24,6 +24,7 @@
 namespace test_Texture {
 
 using namespace corvia;
+using corvia::testing::OtherContext;
 using corvia::testing::Platform;
 using corvia::testing::Rgba;
 using corvia::testing::TestView;
@@ -566,19 +567,6 @@ TEST_F(TextureImages, BlockyPixelsMakeEveryTextureAgainMagnifiedWithoutSmoothing
   image->DeleteTexture();
   image->Release();
 }
-
-// A target that draws with the view's context but counts as a context of its own.
-class OtherContext final : public GLTarget {
- public:
-  explicit OtherContext(GLTarget* inner) : mInner(inner) {}
-  bool MakeCurrent() override { return mInner->MakeCurrent(); }
-  void ReleaseCurrent() override { mInner->ReleaseCurrent(); }
-  void SwapBuffers() override {}
-  const void* ContextKey() const override { return this; }
-
- private:
-  GLTarget* mInner;
-};
 
 TEST_F(TextureImages, EachContextGetsTexturesOfItsOwn) {
   const std::string path = Save(MakeSolid(8, 8, 0, 255, 0), FIF_PNG, "contexts.png");

@@ -334,27 +334,31 @@ TEST_F(DepthSort, TheFarthestTriangleIsDrawnFirstWhateverTheQueueOrder) {
   EXPECT_NEAR(c.b, 0, 2);  // the far blue triangle fails the depth test after the near red one
 }
 
-TEST(DepthSortOrder, FarthestFirstAndEqualDepthsInTheOrderQueued) {
+class DepthSortOrder : public VertexEdgeDrawing {};
+
+TEST_F(DepthSortOrder, FarthestFirstAndEqualDepthsInTheOrderQueued) {
   const float colour[4] = {1, 1, 1, 0.5f};
-  // Outside any pane nothing is drawn: the triangles are only queued.
-  const double depths[5] = {0.0, -1.0, 1.0, -1.0, 0.5};
-  for (double z : depths) Triangle(z, colour, 0);
-  const double eye[3] = {0, 0, 5};
-  SortDepthSortedTriangles(eye);
-  std::vector<double> order;
-  std::vector<const DepthSortedTriangle*> records;
-  for (int k = 0; k < 5; ++k) {
-    const DepthSortedTriangle* t = GetSortedTriangle(k);
-    ASSERT_NE(t, nullptr);
-    order.push_back(t->centroid[2]);
-    records.push_back(t);
-  }
-  EXPECT_EQ(order, (std::vector<double>{-1.0, -1.0, 0.0, 0.5, 1.0}));
-  // The two at -1 in the order they were queued.
-  EXPECT_LT(records[0], records[1]);
-  EXPECT_EQ(GetSortedTriangle(5), nullptr);
-  DiscardDepthSortedTriangles();
-  EXPECT_EQ(GetDepthSortStatistics().sortedQueue, 0);
+  // Queued in a pass and sorted from an eye of the test's; the pass then draws nothing.
+  DrawScene([&](ModelView&) {
+    const double depths[5] = {0.0, -1.0, 1.0, -1.0, 0.5};
+    for (double z : depths) Triangle(z, colour, 0);
+    const double eye[3] = {0, 0, 5};
+    SortDepthSortedTriangles(eye);
+    std::vector<double> order;
+    std::vector<const DepthSortedTriangle*> records;
+    for (int k = 0; k < 5; ++k) {
+      const DepthSortedTriangle* t = GetSortedTriangle(k);
+      ASSERT_NE(t, nullptr);
+      order.push_back(t->centroid[2]);
+      records.push_back(t);
+    }
+    EXPECT_EQ(order, (std::vector<double>{-1.0, -1.0, 0.0, 0.5, 1.0}));
+    // The two at -1 in the order they were queued.
+    EXPECT_LT(records[0], records[1]);
+    EXPECT_EQ(GetSortedTriangle(5), nullptr);
+    DiscardDepthSortedTriangles();
+    EXPECT_EQ(GetDepthSortStatistics().sortedQueue, 0);
+  });
 }
 
 TEST_F(DepthSort, ABlockTooSmallMakesOneOfTwiceTheRequest) {

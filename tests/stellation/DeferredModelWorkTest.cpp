@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "construction/ModelFactory.h"
 #include "core/Progress.h"
@@ -34,12 +36,15 @@ void NoRefusal(const Outcome& refused) {
   ADD_FAILURE() << refused.text();
 }
 
-// Moves on a second each time it is read, so that a progress window opens at once.
+// Moves on a second (or the step given) each time it is read, so that a progress
+// window opens at once (or after a few reports).
 class TickingClock final : public platform::Clock {
  public:
-  double NowSeconds() const override { return mNow += 1.0; }
+  explicit TickingClock(double step = 1.0) : mStep(step) {}
+  double NowSeconds() const override { return mNow += mStep; }
 
  private:
+  double mStep;
   mutable double mNow = 0.0;
 };
 
@@ -56,8 +61,9 @@ class DeferredModelWorkTest : public n::NetsTest {
     Headless().progress.Current()->onPump = nullptr;
   }
   // Runs what was left for later with a progress window whose pumps do what is given.
-  static bool RunWithPumps(const std::function<void(platform::HeadlessProgressWindow::State&)>& pump) {
-    TickingClock clock;
+  static bool RunWithPumps(const std::function<void(platform::HeadlessProgressWindow::State&)>& pump,
+                           double clockStep = 1.0) {
+    TickingClock clock(clockStep);
     platform::ServiceSet services = platform::Services();
     services.clock = &clock;
     const platform::ServiceSet before = platform::InstallServices(services);
@@ -130,6 +136,25 @@ TEST_F(DeferredModelWorkTest, NetsTheUserCancelledAreNotAskedForAgainByADrawingB
   // Asked for outside a drawing, the nets are made.
   EXPECT_TRUE(RunDeferredModelWork(NoRefusal));
   EXPECT_TRUE(model->HasNets());
+}
+
+// The progress window of the work left for later says what is being made from its
+// first pump to its last.
+TEST_F(DeferredModelWorkTest, TheProgressOfWorkLeftForLaterShowsACaptionThroughout) {
+  std::unique_ptr<Poly> sphere = n::BuildGeodesicPoly(15);
+  ASSERT_TRUE(sphere);
+  gDrawing = true;
+  sphere->mBaseBlock->GetModel3D(true, nullptr);
+  gDrawing = false;
+  int pumps = 0;
+  std::vector<std::string> empty;
+  ASSERT_TRUE(RunWithPumps([&](auto& state) {
+    ++pumps;
+    if (state.caption.empty()) empty.push_back("pump " + std::to_string(pumps));
+  }, 0.25));
+  EXPECT_GT(pumps, 2);
+  EXPECT_TRUE(empty.empty()) << empty.size() << " pumps without a caption, the first at " << empty.front();
+  EXPECT_TRUE(sphere->mBaseBlock->HasNets());
 }
 
 TEST_F(DeferredModelWorkTest, AStellationTheUserWouldBeAskedAboutIsNotSetUpWhileDrawing) {
@@ -211,9 +236,10 @@ TEST_F(DeferredModelWorkTest, PanesPaintedWhileTheNetsOfADerivedModelAreMadeAndC
     inPump = false;
   };
   {
-    // Once through, to count the reports.
+    // Once through, to count the reports of the nets alone.
     std::unique_ptr<Poly> again = std::make_unique<Poly>();
     ASSERT_TRUE(CreatePoly(*hull, again.get(), false, false));
+    ASSERT_NE(again->mBaseBlock->GetModel3D(false, nullptr), nullptr);
     TickingClock clock;
     platform::ServiceSet services = platform::Services();
     services.clock = &clock;

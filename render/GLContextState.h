@@ -1,0 +1,80 @@
+#pragma once
+// What the drawing keeps in one GL context from one frame to the next: the GL objects
+// made in it (vertex buffers, face images' textures, the fonts' glyph textures) and the
+// caches and queues that hold them. Each context has one, made with it by the context's
+// owner (the panes' shared context, ui/SharedGLContext.cpp; the off-screen EGL context
+// of tests and tools, render/OffscreenViewWindow.cpp) and released by that owner while
+// the context is current, before the context goes. No static holds a GL object, so
+// nothing is released at the end of the process, where the order of destruction is
+// unknown. What the drawing keeps for the whole process (settings, counters, scratch
+// memory of no context) stays with the code that uses it.
+
+#include <memory>
+#include <vector>
+
+namespace corvia {
+
+class OpenGLView;
+
+// A part of a context's state that a piece of the drawing defines for itself.
+class GLContextPart {
+ public:
+  virtual ~GLContextPart() = default;
+};
+
+class GLContextState {
+ public:
+  // The state of the context of the key (GLTarget::ContextKey), known from now on.
+  explicit GLContextState(const void* key);
+  // Releases what is left, as Release(false) does.
+  ~GLContextState();
+  GLContextState(const GLContextState&) = delete;
+  GLContextState& operator=(const GLContextState&) = delete;
+
+  const void* Key() const { return mKey; }
+  // Lets go of everything the state holds. With contextCurrent (its owner made the
+  // context current) the GL objects are deleted; otherwise their names are forgotten,
+  // as the context is about to take them with it. The state is empty afterwards.
+  void Release(bool contextCurrent);
+  GLContextState* Next() const { return mNext; }
+
+  // The view whose GL state (lights, materials, switches) the context holds now.
+  OpenGLView* stateOwner = nullptr;
+  // Buffer objects and face images' textures let go of while the context was not
+  // current: deleted the next time it is (render/GLBuffer.h, render/TextureImage.h).
+  std::vector<unsigned> releasedBuffers;
+  std::vector<unsigned> releasedTextures;
+  // The translucent triangles the pass under way queued, their record pool, and the
+  // buffers of the sorted queue drawn in runs (render/DepthSortedTriangles.cpp).
+  std::unique_ptr<GLContextPart> depthSort;
+  // The face lists each view keeps: recordings, vertex buffers, translucent sets
+  // (render/FaceMeshCache.cpp).
+  std::unique_ptr<GLContextPart> faceMeshes;
+  // The fonts opened here, with their glyph textures (render/GLFont.cpp).
+  std::unique_ptr<GLContextPart> fonts;
+  // The pictures of the faceting diagram's pair lines each view keeps
+  // (render/PairLineLayer.cpp); their textures go to releasedTextures.
+  std::unique_ptr<GLContextPart> pairLines;
+
+ private:
+  const void* mKey;
+  GLContextState* mNext = nullptr;
+};
+
+// The state of the context the innermost open section draws with (or of the context
+// being released); null outside any section, and for a context that has none.
+GLContextState* GetCurrentGLContextState();
+// The state of the context of the key; null when it has none (never made, or gone).
+GLContextState* FindGLContextState(const void* key);
+// Every state there is, for walking with Next().
+GLContextState* GetFirstGLContextState();
+int CountGLContextStates();
+
+// A part of the state, made on first use.
+template <class Part>
+Part& GetGLContextPart(std::unique_ptr<GLContextPart>& slot) {
+  if (!slot) slot = std::make_unique<Part>();
+  return static_cast<Part&>(*slot);
+}
+
+}  // namespace corvia
