@@ -7,6 +7,7 @@
 #include "stellation/StellationCriteria.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include <vector>
@@ -1179,11 +1180,14 @@ class CriteriaSnapshot {
 // A search of the criteria: under a progress level, the cells changing quietly (no undo
 // record, no pane told of each change); when the outermost search ends, the undo step
 // open gets each cell that changed, once, and the panes hear of it once. Stopped (by a
-// cancel, or past a walk's budget), everything goes back as it was.
+// cancel, or past a walk's budget), everything goes back as it was: a search inside
+// another leaves that to the outer one (a stop stops both), unless it keeps a snapshot
+// of its own to put back while the outer search goes on.
 class CriteriaSearch {
  public:
-  CriteriaSearch(FaceTypeBlock* block, const char* caption)
-      : mBlock(block), mCancels(GetProgressCancelCount()), mOutermost(!block->mQuietCellChanges), mBefore(block) {
+  CriteriaSearch(FaceTypeBlock* block, const char* caption, bool ownSnapshot = false)
+      : mBlock(block), mCancels(GetProgressCancelCount()), mOutermost(!block->mQuietCellChanges) {
+    if (mOutermost || ownSnapshot) mBefore.emplace(block);
     MillerState& state = State(block);
     mWasStopped = state.stopped;
     state.stopped = false;
@@ -1196,12 +1200,12 @@ class CriteriaSearch {
   }
   ~CriteriaSearch() {
     MillerState& state = State(mBlock);
-    if (Stopped()) mBefore.PutBack();
+    if (Stopped() && mBefore) mBefore->PutBack();
     state.stopped = mWasStopped || state.overBudget;
     if (!mOutermost) return;
     mBlock->mQuietCellChanges = false;
     mBlock->mCellSearch = false;
-    const std::vector<char> before = mBefore.Included();
+    const std::vector<char> before = mBefore->Included();
     bool changed = false;
     size_t i = 0;
     for (StellationCell* c = mBlock->mFirstCell; IsFinite(mBlock, c); c = c->mNext, ++i) {
@@ -1218,9 +1222,8 @@ class CriteriaSearch {
 
   bool Cancelled() const { return GetProgressCancelCount() != mCancels; }
   bool Stopped() const { return Cancelled() || State(mBlock).stopped; }
-  // Puts everything back now (the search goes on from there).
-  void PutBack() const { mBefore.PutBack(); }
-  const CriteriaSnapshot& Before() const { return mBefore; }
+  // Puts everything back now (the search goes on from there), with a snapshot of its own.
+  void PutBack() const { mBefore->PutBack(); }
 
  private:
   FaceTypeBlock* mBlock;
@@ -1228,7 +1231,7 @@ class CriteriaSearch {
   int mCancels;
   bool mOutermost;
   bool mWasStopped = false;
-  CriteriaSnapshot mBefore;
+  std::optional<CriteriaSnapshot> mBefore;
 };
 
 bool IsWalkCurrent(const MillerState& state, const FaceTypeBlock* block) {
@@ -1243,7 +1246,7 @@ bool TakeWalk(FaceTypeBlock* block) {
   std::vector<std::vector<char>> walk;
   bool complete = false;
   {
-    CriteriaSearch search(block, "Counting the stellations of the criteria.");
+    CriteriaSearch search(block, "Counting the stellations of the criteria.", true);
     state.budget = kWalkSearchBudget;
     state.spent = 0;
     state.overBudget = false;
@@ -1326,6 +1329,7 @@ void FaceTypeBlock::GoToCore() {
 bool FaceTypeBlock::ApplyCriteria() {
   using namespace detail_StellationCriteria;
   if (!mFirstCell || mCriteriaFlag) return false;
+  const std::vector<char> before = IncludedCells(this);
   CriteriaSearch search(this, "Finding the nearest stellation of the criteria.");
   mCriteriaFlag = 1;
   switch (StellationCriteria) {
@@ -1352,7 +1356,7 @@ bool FaceTypeBlock::ApplyCriteria() {
   // Stopped: the set goes back as it was, the criteria not applied.
   if (search.Stopped()) return false;
   mCriteriaFlag = 1;
-  return IncludedCells(this) != search.Before().Included();
+  return IncludedCells(this) != before;
 }
 
 namespace detail_StellationCriteria {
