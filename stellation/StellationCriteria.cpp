@@ -531,6 +531,17 @@ bool OpenFromOutside(FaceTypeBlock* block, MillerState& state) {
   return state.openFromOutside == 1;
 }
 
+// The stamps of the cells, ready for as many new stamps as there are cells.
+std::vector<uint32_t>& Seen(FaceTypeBlock* block, MillerState& state) {
+  std::vector<uint32_t>& seen = state.seen;
+  seen.resize(static_cast<size_t>(block->GetNumCells()) + 1, 0);
+  if (state.seenStamp > UINT32_MAX - static_cast<uint32_t>(seen.size()) - 1) {
+    std::fill(seen.begin(), seen.end(), 0);
+    state.seenStamp = 0;
+  }
+  return seen;
+}
+
 // The pockets that the cells just included close, where the set had none before: the
 // excluded cells beside them from which the outer cell cannot be reached through
 // excluded cells, in the order of the cell list. Each excluded region beside them is
@@ -538,12 +549,7 @@ bool OpenFromOutside(FaceTypeBlock* block, MillerState& state) {
 // push found open; only a pocket is searched whole.
 std::vector<StellationCell*> NewPockets(FaceTypeBlock* block, MillerState& state,
                                         const std::vector<StellationCell*>& included) {
-  std::vector<uint32_t>& seen = state.seen;
-  seen.resize(static_cast<size_t>(block->GetNumCells()) + 1, 0);
-  if (state.seenStamp > UINT32_MAX - static_cast<uint32_t>(seen.size()) - 1) {
-    std::fill(seen.begin(), seen.end(), 0);
-    state.seenStamp = 0;
-  }
+  std::vector<uint32_t>& seen = Seen(block, state);
   // Regions of this push have stamps above `first`.
   const uint32_t first = state.seenStamp;
   std::vector<StellationCell*> enclosed;
@@ -768,13 +774,29 @@ StellationCell* NextRoot(FaceTypeBlock* block, const MillerState& state, Stellat
   return IsFinite(block, next) ? next : nullptr;
 }
 
-bool IsConnected(FaceTypeBlock* block) {
-  return block->FillFromOriginal();
+// Whether the included cells are joined through their facets into one: the cells one of
+// them reaches through included cells are all of them.
+bool IsConnected(FaceTypeBlock* block, MillerState& state, StellationCell* start) {
+  if (!start || !start->IsIncluded()) return false;
+  std::vector<uint32_t>& seen = Seen(block, state);
+  const uint32_t stamp = ++state.seenStamp;
+  std::vector<StellationCell*> queue = {start};
+  seen[static_cast<size_t>(start->mIndex)] = stamp;
+  for (size_t q = 0; q < queue.size(); ++q) {
+    ++state.looked;
+    for (StellationCell* n : queue[q]->mNeighbours) {
+      if (!n || !n->IsIncluded() || seen[static_cast<size_t>(n->mIndex)] == stamp) continue;
+      seen[static_cast<size_t>(n->mIndex)] = stamp;
+      queue.push_back(n);
+    }
+  }
+  return static_cast<int>(queue.size()) == block->mIncludedCells;
 }
 
 // A chiral stellation is followed by its compound with its mirror image, when that
 // encloses nothing and the search would not find it as a set of its own: true when the
-// compound is shown now.
+// compound is shown now. The stellation shown encloses nothing, so only the images'
+// sides can close a pocket.
 bool ShowCompound(FaceTypeBlock* block, MillerState& state) {
   if (block->mSecondCellCount == 0 || MaintainReflexibility()) return false;
   std::vector<StellationCell*>& images = state.images;
@@ -785,7 +807,7 @@ bool ShowCompound(FaceTypeBlock* block, MillerState& state) {
     }
   }
   for (StellationCell* c : images) StellationCell::SetIncluded(c, true);
-  if (block->FillFromOutside() && !IsConnected(block)) {
+  if (!images.empty() && NewPockets(block, state, images).empty() && !IsConnected(block, state, images.front())) {
     state.mirrorHalf = true;
     return true;
   }
