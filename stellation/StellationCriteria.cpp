@@ -521,7 +521,8 @@ bool OpenFromOutside(FaceTypeBlock* block, MillerState& state) {
     reached[static_cast<size_t>(block->mOuterCell->mIndex)] = 1;
     for (size_t q = 0; q < queue.size(); ++q) {
       for (StellationCell* n : queue[q]->mNeighbours) {
-        if (!n || n->mIndex < 0 || n->mIndex > block->GetNumCells() || reached[static_cast<size_t>(n->mIndex)]) continue;
+        if (!n || n->mIndex < 0 || n->mIndex > block->GetNumCells()) continue;
+        if (reached[static_cast<size_t>(n->mIndex)]) continue;
         reached[static_cast<size_t>(n->mIndex)] = 1;
         queue.push_back(n);
       }
@@ -589,10 +590,10 @@ std::vector<StellationCell*> NewPockets(FaceTypeBlock* block, MillerState& state
   return enclosed;
 }
 
-// The cells of the top entry and of the entries below it, as a level's candidates:
-// the cells the new top level meets as neighbours join the frontier (each once, those
-// the search may ever grow by: finite, above the root, originals alone under Maintain
-// Reflexibility). A cell included or decided when met stays so while the level stands.
+// The candidates of the level just pushed: the frontier with the neighbours of its cells
+// that the search may grow by (finite, above the root, originals alone under Maintain
+// Reflexibility), each cell once. A cell included or decided when met stays so while the
+// level stands, and is left out.
 void ExtendFrontier(FaceTypeBlock* block, MillerState& state) {
   state.inFrontier.resize(static_cast<size_t>(block->GetNumCells()) + 1, 0);
   MillerEntry& top = state.stack.back();
@@ -658,9 +659,10 @@ bool BelowRoot(const MillerState& state, const std::vector<StellationCell*>& cel
 }
 
 // Includes the cell and closes every pocket it leaves; false (nothing changed) when a
-// pocket holds a cell that this search may not include. Pushed onto a stack of pushes,
-// or onto nothing in a cell structure open from outside, only the cells beside the new
-// ones are looked at; otherwise the whole set.
+// pocket holds a cell that this search may not include, or a cell below the root came
+// in. Every push leaves no pocket, so a push onto pushes, or onto no cell of a cell
+// structure open from outside, looks only beside the cells it includes; a root pushed
+// onto cells already included looks at the whole set.
 bool PushMillerStack(FaceTypeBlock* block, MillerState& state, StellationCell* cell) {
   const bool whole = state.stack.empty() && (block->mIncludedCells != 0 || !OpenFromOutside(block, state));
   StellationCell::SetIncluded(cell, true);
@@ -668,6 +670,7 @@ bool PushMillerStack(FaceTypeBlock* block, MillerState& state, StellationCell* c
   if (cell->GetMirrorPartner() != cell && cell->GetMirrorPartner()->IsIncluded()) {
     added.push_back(cell->GetMirrorPartner());
   }
+  const bool belowBefore = !state.stack.empty() && state.stack.back().belowRoot;
   std::vector<StellationCell*> enclosed;
   bool ok = true;
   if (whole) {
@@ -678,7 +681,7 @@ bool PushMillerStack(FaceTypeBlock* block, MillerState& state, StellationCell* c
     }
   } else {
     enclosed = NewPockets(block, state, added);
-    ok = !(state.stack.empty() ? false : state.stack.back().belowRoot) && !BelowRoot(state, added);
+    ok = !belowBefore && !BelowRoot(state, added);
   }
   for (StellationCell* c : enclosed) {
     if (c->mIndex <= state.root->mIndex || c->mMillerLevel != -1) ok = false;
@@ -700,7 +703,7 @@ bool PushMillerStack(FaceTypeBlock* block, MillerState& state, StellationCell* c
       entry.belowRoot = c->IsIncluded() && c->mIndex < state.root->mIndex;
     }
   } else {
-    entry.belowRoot = (!state.stack.empty() && state.stack.back().belowRoot) || BelowRoot(state, entry.cells);
+    entry.belowRoot = belowBefore || BelowRoot(state, entry.cells);
   }
   state.stack.push_back(std::move(entry));
   ExtendFrontier(block, state);
