@@ -142,49 +142,48 @@ void BM_WalkMillerIcosahedron(benchmark::State& state) {
   state.counters["stellations"] = count;
 }
 
-// The snub dodecahedron stellated under Miller's rules; null when it is not.
-corvia::FaceTypeBlock* MillerSnubDodecahedron(Model& model) {
-  if (!model.built || !Stellate(&model.poly, model.block, false) || !model.block->IsStellated()) return nullptr;
-  corvia::StellationCriteria = corvia::kCriteriaMiller;
-  return model.block;
-}
+// The snub dodecahedron stellated, under Miller's rules while it lives; the benchmark
+// is skipped when it does not stellate.
+struct MillerSnubDodecahedron {
+  Model model{kCases[2]};
+  int32_t criterion = corvia::StellationCriteria;
+  corvia::FaceTypeBlock* block = nullptr;
+
+  explicit MillerSnubDodecahedron(benchmark::State& state) {
+    corvia::StellationCriteria = corvia::kCriteriaMiller;
+    if (model.built && Stellate(&model.poly, model.block, false) && model.block->IsStellated()) {
+      block = model.block;
+    } else {
+      state.SkipWithError("stellation failed");
+    }
+  }
+  ~MillerSnubDodecahedron() { corvia::StellationCriteria = criterion; }
+};
 
 void BM_StepMillerSnubDodecahedron(benchmark::State& state) {
-  Model model(kCases[2]);
-  const int32_t criterion = corvia::StellationCriteria;
-  corvia::FaceTypeBlock* block = MillerSnubDodecahedron(model);
-  if (!block) {
-    state.SkipWithError("stellation failed");
-    return;
-  }
+  MillerSnubDodecahedron snub(state);
+  if (!snub.block) return;
   int count = 0;
   for (auto _ : state) {
-    block->mCriteriaFlag = 0;
-    block->GoToCore();
-    for (count = 0; count < 2000 && block->NextStellation();) ++count;
+    snub.block->mCriteriaFlag = 0;
+    snub.block->GoToCore();
+    for (count = 0; count < 2000 && snub.block->NextStellation();) ++count;
   }
-  corvia::StellationCriteria = criterion;
   state.counters["steps"] = count;
-  state.counters["cells"] = block->GetNumCells();
+  state.counters["cells"] = snub.block->GetNumCells();
 }
 
 void BM_NameMillerStepSnubDodecahedron(benchmark::State& state) {
-  Model model(kCases[2]);
-  const int32_t criterion = corvia::StellationCriteria;
-  corvia::FaceTypeBlock* block = MillerSnubDodecahedron(model);
-  if (!block) {
-    state.SkipWithError("stellation failed");
-    return;
-  }
+  MillerSnubDodecahedron snub(state);
+  if (!snub.block) return;
   for (auto _ : state) {
     state.PauseTiming();
-    block->mCriteriaFlag = 0;
-    block->GoToCore();
-    if (block->mMillerState) block->mMillerState->walkTaken = false;
+    snub.block->mCriteriaFlag = 0;
+    snub.block->GoToCore();
+    if (snub.block->mMillerState) snub.block->mMillerState->walkTaken = false;
     state.ResumeTiming();
-    (void)corvia::StepStellations(block, corvia::StellationStep::kNext);
+    (void)corvia::StepStellations(snub.block, corvia::StellationStep::kNext);
   }
-  corvia::StellationCriteria = criterion;
 }
 
 }  // namespace
