@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <unordered_set>
 #include <vector>
 
@@ -62,6 +63,52 @@ constexpr const char* kNearlyParallelMade =
 bool CornersFromFile(const FaceType* type) {
   const FaceTypeBlock* block = type->mBlock;
   return block && block->mOwner && (block->mOwner->mPolyFlags & kPolyFlagFileCorners);
+}
+
+// How far the corners of the model lie off the planes of their faces at most, as a
+// share of the model's size (its largest corner distance from the centre, in *size).
+// A model the program worked out from exact rules places them to the arithmetic's
+// rounding; one derived by less exact steps (a hull, a dual of many-sided faces) or
+// moved by hand, much further.
+double CornersOffPlanes(const Poly* poly, double* size) {
+  double off = 0.0;
+  double reach = 0.0;
+  for (int i = 0; i < poly->mFaces.mCount; ++i) {
+    const PolyElement* face = poly->mFaces.GetAt(i);
+    if (!face || face->HasFlag(kElementInf)) continue;
+    for (int k = 0; k < face->mNumSides; ++k) {
+      const PolyElement* corner = face->GetCorner(k);
+      if (!corner || corner->HasFlag(kElementHemi) || corner->HasFlag(kElementInf)) continue;
+      double offset[3];
+      Subtract(offset, corner->mDualVert, face->mCentre);
+      off = std::max(off, std::fabs(Dot(offset, face->mZAxis)));
+      reach = std::max(reach, VectorLength(corner->mDualVert));
+    }
+  }
+  *size = reach;
+  return reach > 0.0 ? off / reach : 1.0;
+}
+
+// Three lines of a diagram of a model whose corners lie off their planes by a share e
+// of its size meet in one point, by the determinant of their equations, within
+// kMeetRoundings * max(e, rounding); where that exceeds kMostMeetTolerance, the corners
+// are too far off for the equations to part crossings better than their coordinates.
+constexpr double kMeetRoundings = 1000.0;
+constexpr double kMostMeetTolerance = 1e-11;
+
+// The diagram's meet tolerance (StellationDiagramPools::mMeetTolerance): none for a
+// model read from a file, whose corners are known to the decimals written.
+void SetMeetTolerance(FaceType* type) {
+  StellationDiagramPools& pools = StellationPoolsOf(type);
+  pools.mMeetTolerance = 0.0;
+  pools.mMeetScale = 1.0;
+  const Poly* poly = type->mBlock ? type->mBlock->mOwner : nullptr;
+  if (!poly || CornersFromFile(type)) return;
+  double size = 0.0;
+  const double tolerance = kMeetRoundings * std::max(CornersOffPlanes(poly, &size), std::numeric_limits<double>::epsilon());
+  if (size <= 0.0 || tolerance > kMostMeetTolerance) return;
+  pools.mMeetTolerance = tolerance;
+  pools.mMeetScale = size;
 }
 
 bool NearlyOneLine(const StellationLine* line, const double* equation) {
@@ -503,8 +550,15 @@ bool InsertLine(FaceType* type, StellationLine* line) {
   double py = 0.0;
   if (!IntersectLines(entry->mLine, line, &px, &py)) return false;
   // The first corner of the line inside the square, and the segment it enters.
+  // Where the diagram has a meet tolerance, its points are placed against the line by
+  // the equations of the lines through them: crossings far nearer together than any
+  // distance in coordinates tells apart stay apart.
+  const bool byEquations = StellationPoolsOf(type).mMeetTolerance > 0.0;
   SegVert* v = nullptr;
-  SegVert* atPoint = entry->IsAtPoint(px, py) ? entry : (entry->mNext->IsAtPoint(px, py) ? entry->mNext : nullptr);
+  SegVert* atPoint = nullptr;
+  for (SegVert* end : {entry, entry->mNext}) {
+    if (!atPoint && (byEquations ? SideOfLine(line, end) == 0 : end->IsAtPoint(px, py))) atPoint = end;
+  }
   if (atPoint) {
     SegVert* outside = OutsideCornerAt(atPoint);
     v = outside ? FindEdgeAroundVertex(outside, line) : nullptr;
@@ -522,20 +576,29 @@ bool InsertLine(FaceType* type, StellationLine* line) {
     }
     StellationSegment* s = v->mSegment;
     SegVert* exit = nullptr;
+    // The existing point the line passes through, if any.
+    SegVert* w = nullptr;
     double qx = 0.0;
     double qy = 0.0;
-    for (SegVert* x = v->mNext; x && x != v->mPrev; x = x->mNext) {
-      if (x->CrossesLine(line, &qx, &qy)) {
+    for (SegVert* x = v->mNext; x && x != v->mPrev && !exit; x = x->mNext) {
+      if (byEquations) {
+        const int start = SideOfLine(line, x);
+        const int end = SideOfLine(line, x->mNext);
+        if (start == 0 || end == 0) {
+          w = start == 0 ? x : x->mNext;
+        } else if (start == end || !IntersectLines(x->mLine, line, &qx, &qy)) {
+          continue;
+        }
         exit = x;
-        break;
+      } else if (x->CrossesLine(line, &qx, &qy)) {
+        exit = x;
+        if (exit->IsAtPoint(qx, qy) || exit->mNext->IsAtPoint(qx, qy)) w = exit->IsAtPoint(qx, qy) ? exit : exit->mNext;
       }
     }
     if (!exit) return false;
-    SegVert* w = nullptr;
     SegVert* next = nullptr;
-    if (exit->IsAtPoint(qx, qy) || exit->mNext->IsAtPoint(qx, qy)) {
+    if (w) {
       // Through an existing point: the wedge round it that the line enters next.
-      w = exit->IsAtPoint(qx, qy) ? exit : exit->mNext;
       if (w == v) {
         return false;
       }
@@ -583,6 +646,7 @@ bool CreateStellationDiagram(FaceType* type, int i, int n, Outcome* why) {
     if (why) *why = Outcome::RefusedF(kNearlyOnePoint, FaceNumber(rep));
     return false;
   }
+  SetMeetTolerance(type);
 
   StellationDiagramPools& pools = StellationPoolsOf(type);
   StellationSegment* square = NewSegment(type);

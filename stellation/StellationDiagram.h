@@ -270,6 +270,13 @@ struct StellationDiagramPools : ModelPart {
   // The sides of the bounding square while the diagram is built: y = -R, x = R, y = R,
   // x = -R.
   StellationLine* mBoundingLines[4] = {nullptr, nullptr, nullptr, nullptr};
+  // Where the model's corners lie on the planes of their faces to about the rounding of
+  // the arithmetic, a point lies on a line when the determinant of the line's equation
+  // with those of two lines through the point is within this share of its size (the
+  // constant terms taken as shares of mMeetScale, the model's size); 0 where points
+  // are placed against lines by their coordinates.
+  double mMeetTolerance = 0.0;
+  double mMeetScale = 1.0;
 };
 // The type's records, made (and the block's stellation record with them) the first time
 // the type's diagram is built.
@@ -321,8 +328,13 @@ bool InsertLine(FaceType* type, StellationLine* line);
 // left (refused in *why when given).
 bool DeleteOuterSegments(FaceType* type, Outcome* why = nullptr);
 int CountLines(const FaceType* type);
+// The side of the line (1 where its equation is positive, -1, or 0 on it) on which the
+// corner's point lies: by the equations of the lines through the point where the
+// diagram has a meet tolerance (StellationDiagramPools), else by its coordinates
+// (within 1e-7).
+int SideOfLine(const StellationLine* line, const SegVert* corner);
 // Among the corners round the corner's point, the first (stepping twin, then next) whose
-// far end lies on the other side of the line than the start's far end.
+// far end lies on the other side of the line than the start's far end (SideOfLine).
 SegVert* FindEdgeAroundVertex(SegVert* corner, const StellationLine* line);
 // Joins the coincident rings of two points.
 void JoinCoincidentLists(StellationPoint* a, StellationPoint* b);
