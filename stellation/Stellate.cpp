@@ -90,12 +90,25 @@ bool RunPhases(FaceTypeBlock* block, Outcome& why) {
   {
     TraceScope phase("Create stellation diagrams");
     RangeScope range(0.0, 0.3);
-    int i = 0;
-    for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
-      if (type->mCoplanarMaster) continue;
-      RangeScope part(static_cast<double>(i) / n, static_cast<double>(i + 1) / n);
-      if (!CreateStellationDiagram(type, i, n, &why)) return false;
-      ++i;
+    auto makeDiagrams = [&](bool byEquations, bool* equationsMayPart) {
+      int i = 0;
+      for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+        if (type->mCoplanarMaster) continue;
+        RangeScope part(static_cast<double>(i) / n, static_cast<double>(i + 1) / n);
+        if (!CreateStellationDiagram(type, i, n, &why, byEquations, equationsMayPart)) return false;
+        ++i;
+      }
+      return true;
+    };
+    bool equationsMayPart = false;
+    if (!makeDiagrams(false, &equationsMayPart)) {
+      if (!equationsMayPart) return false;
+      // Crossings too near together for their coordinates to part: every diagram is
+      // made again by the equations of the lines, for the diagrams of a model to agree
+      // on their crossings.
+      for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) type->ClearStellationDiagram();
+      why = Outcome();
+      if (!makeDiagrams(true, nullptr)) return false;
     }
   }
   {

@@ -96,19 +96,37 @@ double CornersOffPlanes(const Poly* poly, double* size) {
 constexpr double kMeetRoundings = 1000.0;
 constexpr double kMostMeetTolerance = 1e-11;
 
-// The diagram's meet tolerance (StellationDiagramPools::mMeetTolerance): none for a
-// model read from a file, whose corners are known to the decimals written.
-void SetMeetTolerance(FaceType* type) {
-  StellationDiagramPools& pools = StellationPoolsOf(type);
-  pools.mMeetTolerance = 0.0;
-  pools.mMeetScale = 1.0;
+// Whether the points of a diagram threaded by equations stand further apart than its
+// meet tolerance reaches: two points nearer are crossings of lines meant to meet that
+// the equations did not join (a model whose crossings coincide by more than its
+// symmetry), and the diagram cannot be trusted.
+bool PointsStandApart(FaceType* type) {
+  const StellationDiagramPools& pools = StellationPoolsOf(type);
+  std::vector<std::array<double, 2>> points;
+  for (const StellationPoint* p = type->mInnerPoints; p; p = p->mNext) points.push_back({p->mX, p->mY});
+  std::sort(points.begin(), points.end());
+  ProgressTicker tick;
+  for (size_t i = 0; i < points.size(); ++i) {
+    (void)tick();
+    const double reach = pools.mMeetTolerance * pools.mMeetScale *
+                         std::max({1.0, std::fabs(points[i][0]), std::fabs(points[i][1])});
+    for (size_t j = i + 1; j < points.size() && points[j][0] - points[i][0] <= reach; ++j) {
+      if (std::fabs(points[j][1] - points[i][1]) <= reach) return false;
+    }
+  }
+  return true;
+}
+
+// The meet tolerance a diagram of the type's model may take (StellationDiagramPools), the
+// model's size in *scale; 0 where it has none: a model read from a file, whose corners
+// are known only to the decimals written, or one whose corners lie too far off the
+// planes of their faces.
+double MeetTolerance(const FaceType* type, double* scale) {
   const Poly* poly = type->mBlock ? type->mBlock->mOwner : nullptr;
-  if (!poly || CornersFromFile(type)) return;
-  double size = 0.0;
-  const double tolerance = kMeetRoundings * std::max(CornersOffPlanes(poly, &size), std::numeric_limits<double>::epsilon());
-  if (size <= 0.0 || tolerance > kMostMeetTolerance) return;
-  pools.mMeetTolerance = tolerance;
-  pools.mMeetScale = size;
+  if (!poly || CornersFromFile(type)) return 0.0;
+  const double off = CornersOffPlanes(poly, scale);
+  const double tolerance = kMeetRoundings * std::max(off, std::numeric_limits<double>::epsilon());
+  return *scale <= 0.0 || tolerance > kMostMeetTolerance ? 0.0 : tolerance;
 }
 
 bool NearlyOneLine(const StellationLine* line, const double* equation) {
@@ -549,11 +567,11 @@ bool InsertLine(FaceType* type, StellationLine* line) {
   double px = 0.0;
   double py = 0.0;
   if (!IntersectLines(entry->mLine, line, &px, &py)) return false;
-  // The first corner of the line inside the square, and the segment it enters.
   // Where the diagram has a meet tolerance, its points are placed against the line by
   // the equations of the lines through them: crossings far nearer together than any
   // distance in coordinates tells apart stay apart.
   const bool byEquations = StellationPoolsOf(type).mMeetTolerance > 0.0;
+  // The first corner of the line inside the square, and the segment it enters.
   SegVert* v = nullptr;
   SegVert* atPoint = nullptr;
   for (SegVert* end : {entry, entry->mNext}) {
@@ -633,21 +651,13 @@ bool InsertLine(FaceType* type, StellationLine* line) {
   return true;
 }
 
-bool CreateStellationDiagram(FaceType* type, int i, int n, Outcome* why) {
-  using namespace detail_StellationDiagram;
-  if (!type || type->mFirstSegment || type->mCoplanarMaster) return true;
-  const PolyElement* rep = type->mFirstFace;
-  if (!rep || rep->HasFlag(kElementInf)) return true;
-  if (!CreateLines(type, why)) return false;
-  // Crossings of a model the program worked out itself lie where its planes put them,
-  // however near one another: the diagram tells them apart as far as it can, and the
-  // linking says so where it cannot.
-  if (CornersFromFile(type) && CrossingsNearlyMeet(type)) {
-    if (why) *why = Outcome::RefusedF(kNearlyOnePoint, FaceNumber(rep));
-    return false;
-  }
-  SetMeetTolerance(type);
+namespace detail_StellationDiagram {
 
+// The type's lines (CreateLines) threaded one by one through a large square. After a
+// failed insertion the subdivision may be inconsistent: its records go with the face
+// type's pools.
+enum Threading { kThreaded, kThreadingStopped, kThreadingFailed };
+Threading ThreadLines(FaceType* type, int i, int n) {
   StellationDiagramPools& pools = StellationPoolsOf(type);
   StellationSegment* square = NewSegment(type);
   type->mFirstSegment = type->mLastSegment = type->mCentralSegment = square;
@@ -693,14 +703,45 @@ bool CreateStellationDiagram(FaceType* type, int i, int n, Outcome* why) {
     if (!UpdateProgress(static_cast<double>(k) / total,
                         "Creating stellation diagram for face type %d of %d,\nLine %d of %d.", i + 1, n, k + 1,
                         total)) {
-      return false;
+      return kThreadingStopped;
     }
-    // After a failed insertion the subdivision may be inconsistent: it is not trimmed,
-    // its records go with the face type's pools when the block is cleared.
-    if (!InsertLine(type, line)) {
-      if (why) *why = Outcome::RefusedF(CornersFromFile(type) ? kNearlyOnePoint : kTooNearMade, FaceNumber(rep));
-      return false;
-    }
+    if (!InsertLine(type, line)) return kThreadingFailed;
+  }
+  return kThreaded;
+}
+
+}  // namespace detail_StellationDiagram
+
+bool CreateStellationDiagram(FaceType* type, int i, int n, Outcome* why, bool byEquations, bool* equationsMayPart) {
+  using namespace detail_StellationDiagram;
+  if (!type || type->mFirstSegment || type->mCoplanarMaster) return true;
+  const PolyElement* rep = type->mFirstFace;
+  if (!rep || rep->HasFlag(kElementInf)) return true;
+  if (!CreateLines(type, why)) return false;
+  // Crossings of a model the program worked out itself lie where its planes put them,
+  // however near one another: the diagram tells them apart as far as it can, and the
+  // linking says so where it cannot.
+  if (CornersFromFile(type) && CrossingsNearlyMeet(type)) {
+    if (why) *why = Outcome::RefusedF(kNearlyOnePoint, FaceNumber(rep));
+    return false;
+  }
+  // By equations, the diagram is kept only where the model has a meet tolerance and its
+  // points stand apart by more than it.
+  double scale = 1.0;
+  const double tolerance = MeetTolerance(type, &scale);
+  Threading threading = kThreadingFailed;
+  if (byEquations && tolerance > 0.0) {
+    StellationDiagramPools& pools = StellationPoolsOf(type);
+    pools.mMeetTolerance = tolerance;
+    pools.mMeetScale = scale;
+  }
+  if (!byEquations || tolerance > 0.0) threading = ThreadLines(type, i, n);
+  if (byEquations && threading == kThreaded && !PointsStandApart(type)) threading = kThreadingFailed;
+  if (equationsMayPart) *equationsMayPart = !byEquations && threading == kThreadingFailed && tolerance > 0.0;
+  if (threading == kThreadingStopped) return false;
+  if (threading == kThreadingFailed) {
+    if (why) *why = Outcome::RefusedF(CornersFromFile(type) ? kNearlyOnePoint : kTooNearMade, FaceNumber(rep));
+    return false;
   }
   if (!DeleteOuterSegments(type, why)) return false;
   type->CalcDiagramRadius();

@@ -318,8 +318,14 @@ bool IntersectLines(const StellationLine* a, const StellationLine* b, double* x,
 bool CreateLines(FaceType* type, Outcome* why = nullptr);
 // Builds the whole diagram of the face type (the i-th of n, for the progress caption).
 // True when it exists or is not needed; false on cancel or failure (a refusal in *why
-// when given), the diagram then trimmed or cleared.
-bool CreateStellationDiagram(FaceType* type, int i, int n, Outcome* why = nullptr);
+// when given), the diagram then trimmed or cleared. Points are placed against lines by
+// their coordinates, or byEquations by the equations of the lines through them, where
+// the model's corners lie on the planes of their faces to about the arithmetic's
+// rounding (else refused). *equationsMayPart (when given) true where a line could not
+// be threaded by coordinates through crossings too near together for them, in a model
+// whose diagrams may be made by equations.
+bool CreateStellationDiagram(FaceType* type, int i, int n, Outcome* why = nullptr, bool byEquations = false,
+                             bool* equationsMayPart = nullptr);
 // Threads the line through the diagram; false when it cannot, where it meets points
 // of the diagram nearer together than the diagram tells apart (the subdivision may
 // then be inconsistent).

@@ -34,10 +34,22 @@ int SideOf(const StellationLine* line, const StellationPoint* point) {
   return 0;
 }
 
+// The determinant of the equations of three lines, their constant terms taken as shares
+// of the scale, over the size of those equations: 0 where they meet in one point; for
+// lines that cross at a point, the line's value there times the sine of their angle.
+double MeetDeterminant(const StellationLine* line, const StellationLine* first, const StellationLine* second,
+                       double scale) {
+  const double c0 = line->mC / scale;
+  const double c1 = first->mC / scale;
+  const double c2 = second->mC / scale;
+  const double crossing = first->mA * second->mB - second->mA * first->mB;
+  const double together = line->mA * (first->mB * c2 - second->mB * c1) - line->mB * (first->mA * c2 - second->mA * c1) +
+                          c0 * crossing;
+  return together / (1.0 + std::fabs(c0) + std::fabs(c1) + std::fabs(c2));
+}
+
 // The side from the equations of the two lines through the corner's point that cross
-// at the widest angle: the determinant of the three equations is the point's value in
-// the line's equation times the crossing's own determinant, worked out to the
-// equations' rounding however near together the diagram's crossings lie.
+// at the widest angle (MeetDeterminant).
 int SideFromEquations(const StellationLine* line, const SegVert* corner, double tolerance, double scale) {
   const StellationLine* first = corner->mLine;
   const StellationLine* second = nullptr;
@@ -53,14 +65,9 @@ int SideFromEquations(const StellationLine* line, const SegVert* corner, double 
     if (walk == corner) break;
   }
   if (!second || widest <= kPointTolerance) return SideOf(line, corner->mPoint);
-  const double c0 = line->mC / scale;
-  const double c1 = first->mC / scale;
-  const double c2 = second->mC / scale;
+  const double together = MeetDeterminant(line, first, second, scale);
+  if (std::fabs(together) <= tolerance) return 0;
   const double crossing = first->mA * second->mB - second->mA * first->mB;
-  const double together = line->mA * (first->mB * c2 - second->mB * c1) - line->mB * (first->mA * c2 - second->mA * c1) +
-                          c0 * crossing;
-  const double size = 1.0 + std::fabs(c0) + std::fabs(c1) + std::fabs(c2);
-  if (std::fabs(together) <= tolerance * size) return 0;
   return (together > 0.0) == (crossing > 0.0) ? 1 : -1;
 }
 
