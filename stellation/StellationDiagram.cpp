@@ -712,6 +712,11 @@ Threading ThreadLines(FaceType* type, int i, int n) {
 
 }  // namespace detail_StellationDiagram
 
+bool DiagramsMayUseEquations(const FaceType* type) {
+  double scale = 1.0;
+  return detail_StellationDiagram::MeetTolerance(type, &scale) > 0.0;
+}
+
 bool CreateStellationDiagram(FaceType* type, int i, int n, Outcome* why, bool byEquations, bool* equationsMayPart) {
   using namespace detail_StellationDiagram;
   if (!type || type->mFirstSegment || type->mCoplanarMaster) return true;

@@ -326,6 +326,9 @@ bool CreateLines(FaceType* type, Outcome* why = nullptr);
 // whose diagrams may be made by equations.
 bool CreateStellationDiagram(FaceType* type, int i, int n, Outcome* why = nullptr, bool byEquations = false,
                              bool* equationsMayPart = nullptr);
+// Whether the diagrams of the type's model may be made by equations (byEquations of
+// CreateStellationDiagram).
+bool DiagramsMayUseEquations(const FaceType* type);
 // Threads the line through the diagram; false when it cannot, where it meets points
 // of the diagram nearer together than the diagram tells apart (the subdivision may
 // then be inconsistent).
