@@ -40,7 +40,7 @@ struct Kept {
   GLuint texture = 0;
   OpenGLView* view = nullptr;
   std::vector<float> waiting;
-  size_t drawn = 0;  // segments of `waiting` in the texture so far
+  size_t drawn = 0;  // the numbers of `waiting` whose lines are in the texture so far
   bool declined = false;
 
   bool IsWaiting() const { return !waiting.empty(); }
@@ -65,8 +65,9 @@ struct Pictures : GLContextPart {
 
 unsigned long gRasterized = 0;
 size_t gDeferredFrom = kDeferredPairLines;
-// The lines drawn into a waiting picture in one turn, between two reports of progress.
-constexpr size_t kLinesATurn = 20000;
+// The lines drawn into a waiting picture in one turn, between two reports of progress:
+// never more than a paint draws at once.
+size_t LinesATurn() { return std::max<size_t>(1, std::min<size_t>(20000, gDeferredFrom)); }
 
 Key CurrentKey(const PairLineSource& source) {
   Key key;
@@ -80,15 +81,17 @@ Key CurrentKey(const PairLineSource& source) {
   return key;
 }
 
-void DrawSegments(const std::vector<float>& segments) {
-  if (segments.empty()) return;
+// `count` numbers from `segments`, four a line.
+void DrawSegments(const float* segments, size_t count) {
+  if (count == 0) return;
   glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
   glEnableClientState(GL_VERTEX_ARRAY);
-  glVertexPointer(2, GL_FLOAT, 0, segments.data());
-  glDrawArrays(GL_LINES, 0, GLsizei(segments.size() / 2));
+  glVertexPointer(2, GL_FLOAT, 0, segments);
+  glDrawArrays(GL_LINES, 0, GLsizei(count / 2));
   glPopClientAttrib();
-  gRasterized += segments.size() / 4;
+  gRasterized += count / 4;
 }
+void DrawSegments(const std::vector<float>& segments) { DrawSegments(segments.data(), segments.size()); }
 
 // The picture over the whole viewport, its empty pixels left out.
 void DrawPicture(GLuint texture) {
@@ -127,7 +130,7 @@ void DrawPicture(GLuint texture) {
 // Rasterizes the segments into a picture of the viewport's size, transparent where no
 // line falls, over what `texture` shows when it is given (it then becomes the new
 // picture); 0 when GL cannot make one.
-GLuint MakePicture(const Key& key, const std::vector<float>& segments, GLuint texture = 0) {
+GLuint MakePicture(const Key& key, const float* segments, size_t count, GLuint texture = 0) {
   const int width = key.viewport[2], height = key.viewport[3];
   if (width <= 0 || height <= 0) return 0;
   GLint target = 0;
@@ -146,7 +149,7 @@ GLuint MakePicture(const Key& key, const std::vector<float>& segments, GLuint te
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glDisable(GL_BLEND);
     if (texture) DrawPicture(texture);
-    DrawSegments(segments);
+    DrawSegments(segments, count);
     if (texture) {
       made = texture;
     } else {
@@ -170,9 +173,7 @@ GLuint MakePicture(const Key& key, const std::vector<float>& segments, GLuint te
 // the paint that asked had; false when GL could not.
 bool DrawTurn(Kept& kept) {
   const Key& key = kept.key;
-  const size_t end = std::min(kept.waiting.size(), kept.drawn + 4 * kLinesATurn);
-  const std::vector<float> turn(kept.waiting.begin() + std::ptrdiff_t(kept.drawn),
-                                kept.waiting.begin() + std::ptrdiff_t(end));
+  const size_t end = std::min(kept.waiting.size(), kept.drawn + 4 * LinesATurn());
   glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_LINE_BIT | GL_TRANSFORM_BIT);
   glDisable(GL_LIGHTING);
   glDisable(GL_TEXTURE_2D);
@@ -188,7 +189,7 @@ bool DrawTurn(Kept& kept) {
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
   glLoadMatrixd(key.matrices.data() + 16);
-  const GLuint made = MakePicture(key, turn, kept.texture);
+  const GLuint made = MakePicture(key, kept.waiting.data() + kept.drawn, end - kept.drawn, kept.texture);
   glMatrixMode(GL_PROJECTION);
   glPopMatrix();
   glMatrixMode(GL_MODELVIEW);
@@ -303,7 +304,7 @@ void DrawPairLineLayer(OpenGLView* view, const PairLineSource& source,
     platform::Services().views->PrepareWhenIdle();
     return;
   }
-  kept.texture = MakePicture(key, segments);
+  kept.texture = MakePicture(key, segments.data(), segments.size());
   if (kept.texture) {
     kept.key = key;
     DrawPicture(kept.texture);
