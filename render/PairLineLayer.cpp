@@ -298,7 +298,7 @@ void DrawPairLineLayer(OpenGLView* view, const PairLineSource& source,
   kept.declined = false;
   view->NoteFrameDrawnAfresh();
   makeSegments(segments);
-  if (segments.size() / 4 >= gDeferredFrom && !key.stipple) {
+  if (segments.size() / 4 >= gDeferredFrom && !key.stipple && GetGLAbilities().framebufferObjects) {
     kept.key = key;
     kept.waiting = std::move(segments);
     platform::Services().views->PrepareWhenIdle();
@@ -332,9 +332,14 @@ bool MakeDeferredPairLinePictures() {
       drawn = section.IsOpen() && DrawTurn(*kept);
     }
     if (!drawn) {
-      // No context to draw with: the view asks again when it next paints.
+      // GL could not draw it (no context, no framebuffer to be had): the view shows the
+      // diagram without its lines until it shows something else, rather than asking
+      // for what cannot be made at every idle time.
       pictures->Release(*kept);
-      pictures->views.erase(kept->view);
+      kept->texture = 0;
+      kept->StopWaiting();
+      kept->declined = true;
+      kept->view->Invalidate(false);
       continue;
     }
     done += (kept->drawn - before) / 4;
