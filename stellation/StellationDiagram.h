@@ -270,11 +270,11 @@ struct StellationDiagramPools : ModelPart {
   // The sides of the bounding square while the diagram is built: y = -R, x = R, y = R,
   // x = -R.
   StellationLine* mBoundingLines[4] = {nullptr, nullptr, nullptr, nullptr};
-  // Where the model's corners lie on the planes of their faces to about the rounding of
-  // the arithmetic, a point lies on a line when the determinant of the line's equation
-  // with those of two lines through the point is within this share of its size (the
-  // constant terms taken as shares of mMeetScale, the model's size); 0 where points
-  // are placed against lines by their coordinates.
+  // In a diagram made by equations (CreateStellationDiagram), a point lies on a line
+  // when the determinant of the line's equation with those of two lines through the
+  // point is within this share of its size (the constant terms taken as shares of
+  // mMeetScale, the model's size); 0 where points are placed against lines by their
+  // coordinates.
   double mMeetTolerance = 0.0;
   double mMeetScale = 1.0;
 };
