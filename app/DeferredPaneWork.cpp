@@ -17,6 +17,7 @@
 #include "platform/wx/WxProgress.h"
 #include "render/NewView.h"
 #include "render/OutcomeBoxes.h"
+#include "render/PairLineLayer.h"
 #include "stellation/DeferredModelWork.h"
 
 namespace corvia {
@@ -103,7 +104,7 @@ class WorkScope {
 bool RunDeferredPaneWork() {
   if (IsProgressActive()) return false;
   UndoList& undo = GetUndoList();
-  if (!HasDeferredModelWork()) {
+  if (!HasDeferredModelWork() && !HasDeferredPairLinePictures()) {
     undo.EndIdleWorkOfLastUndo(false);
     return false;
   }
@@ -111,6 +112,13 @@ bool RunDeferredPaneWork() {
   {
     detail_DeferredPaneWork::WorkScope scope;
     finished = RunDeferredModelWork(TellOutcome);
+    // The faceting diagram's pictures come after the model's work; a Cancel of them
+    // only leaves their panes without the pair lines.
+    if (finished) {
+      MakeDeferredPairLinePictures();
+    } else {
+      DropDeferredPairLinePictures();
+    }
   }
   // The user's Cancel of what a new model's panes asked for cancels the change that
   // made the model (the old one comes back and is drawn); a stop the program asked

@@ -1,6 +1,7 @@
 #pragma once
 // The long work the panes asked for while they drew (large stellation set-ups, facet
-// models and nets; stellation/DeferredModelWork.h), done when the program is idle:
+// models and nets, stellation/DeferredModelWork.h; the faceting diagram's pictures of
+// many pair lines, render/PairLineLayer.h), done when the program is idle:
 // under the progress window with its time left and Cancel, the panes repainting and
 // the menus answering. A command chosen meanwhile waits until the work is done, which
 // goes on; closing the main window stops it. Other input (clicks and keys in the

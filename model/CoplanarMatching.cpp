@@ -463,65 +463,72 @@ void ReorientAxes(FaceType* type, const SymGroup* group) {
   if (type->mCount <= 1) return;
 
   int numDone = 1;
-  int pass = 0;
-  bool allowImproper = true;
-  while (numDone < type->mCount) {
-    bool progress = false;
-    SymOperationIterator it;
-    it.Reset();
-    double matrix[9];
-    int opIndex = -1;
-    const bool improper = pass >= 1 && allowImproper;
-    while (numDone < type->mCount && GetNextSymmetryOperation(group, it, true, matrix, improper)) {
-      ++opIndex;
-      if (type->mNumRotations == kSquareRotations && (type->mCount == 6 || type->mCount == 3) &&
-          it.axisType == 0 && it.step != 2 && group->type == kSymGroupOctahedral) {
-        continue;
-      }
-      MappedFrame image;
-      MapFrame(matrix, face, image);
-      for (size_t i = 1; i < faces.size(); ++i) {
-        if (matchedOp[i] >= 0) continue;
-        PolyElement* candidate = faces[i];
-        if (!isVertex) {
-          const bool sameNormal = WithinPerComponent(candidate->mZAxis, image.normal, kAxisTolerance);
-          // An improper operation carries an outward normal onto the outward normal of
-          // the mirror-image face, so its image keeps the normal: faces related only by
-          // reflections (a type under Ci, Cs or Th) must still be matched.
-          const bool improperImage = pass >= 1 && it.improperPhase != 0 && sameNormal;
-          if (sameNormal != (pass == 0) && !improperImage) continue;
+  // The corners of a model read from a file start where the file starts them, wherever
+  // an operation carries the representative's start there: the faces a saved model
+  // had set up open set up alike. Only the faces no such operation reaches are turned.
+  const bool fromFile = type->mOwner && (type->mOwner->mPolyFlags & kPolyFlagFileCorners);
+  for (const bool keepStarts : {true, false}) {
+    if (keepStarts && !fromFile) continue;
+    int pass = 0;
+    bool allowImproper = true;
+    while (numDone < type->mCount) {
+      bool progress = false;
+      SymOperationIterator it;
+      it.Reset();
+      double matrix[9];
+      int opIndex = -1;
+      const bool improper = pass >= 1 && allowImproper;
+      while (numDone < type->mCount && GetNextSymmetryOperation(group, it, true, matrix, improper)) {
+        ++opIndex;
+        if (type->mNumRotations == kSquareRotations && (type->mCount == 6 || type->mCount == 3) && it.axisType == 0 &&
+            it.step != 2 && group->type == kSymGroupOctahedral) {
+          continue;
         }
-        int offset = 0;
-        if (!MatchesImage(face, candidate, image, matrix, &offset)) continue;
-        if (offset != 0) candidate->RotateCorners(offset, false);
-        if (!WithinPerComponent(candidate->mZAxis, image.normal, kAxisTolerance)) Negate(candidate->mZAxis);
-        MatrixTimesVector(matrix, candidate->mXAxis, face->mXAxis);
-        if (it.improperPhase != 0) {
-          // The image of a right-handed frame under an improper operation is
-          // left-handed: normal cross x would mirror the representative's diagram on
-          // this face, and everything drawn through the frame would leave the face's
-          // outline.
-          MatrixTimesVector(matrix, candidate->mYAxis, face->mYAxis);
-          SnapNearZero(candidate->mXAxis, kRoundingTolerance);
-          SnapNearZero(candidate->mYAxis, kRoundingTolerance);
-        } else {
-          FinishFrame(candidate);
+        MappedFrame image;
+        MapFrame(matrix, face, image);
+        for (size_t i = 1; i < faces.size(); ++i) {
+          if (matchedOp[i] >= 0) continue;
+          PolyElement* candidate = faces[i];
+          if (!isVertex) {
+            const bool sameNormal = WithinPerComponent(candidate->mZAxis, image.normal, kAxisTolerance);
+            // An improper operation carries an outward normal onto the outward normal of
+            // the mirror-image face, so its image keeps the normal: faces related only by
+            // reflections (a type under Ci, Cs or Th) must still be matched.
+            const bool improperImage = pass >= 1 && it.improperPhase != 0 && sameNormal;
+            if (sameNormal != (pass == 0) && !improperImage) continue;
+          }
+          int offset = 0;
+          if (!MatchesImage(face, candidate, image, matrix, &offset) || (keepStarts && offset != 0)) continue;
+          if (offset != 0) candidate->RotateCorners(offset, false);
+          if (!WithinPerComponent(candidate->mZAxis, image.normal, kAxisTolerance)) Negate(candidate->mZAxis);
+          MatrixTimesVector(matrix, candidate->mXAxis, face->mXAxis);
+          if (it.improperPhase != 0) {
+            // The image of a right-handed frame under an improper operation is
+            // left-handed: normal cross x would mirror the representative's diagram on
+            // this face, and everything drawn through the frame would leave the face's
+            // outline.
+            MatrixTimesVector(matrix, candidate->mYAxis, face->mYAxis);
+            SnapNearZero(candidate->mXAxis, kRoundingTolerance);
+            SnapNearZero(candidate->mYAxis, kRoundingTolerance);
+          } else {
+            FinishFrame(candidate);
+          }
+          matchedOp[i] = opIndex;
+          ++numDone;
+          progress = true;
+          break;
         }
-        matchedOp[i] = opIndex;
-        ++numDone;
-        progress = true;
-        break;
       }
+      if (numDone >= type->mCount) break;
+      // A fruitless first pass has tried neither the improper operations nor the faces
+      // turned over: the passes that include them must still run. Only a fruitless pass
+      // with improper operations switches them off for the next one.
+      if (!progress && pass >= 1) {
+        if (!improper) break;
+        allowImproper = false;
+      }
+      ++pass;
     }
-    if (numDone >= type->mCount) break;
-    // A fruitless first pass has tried neither the improper operations nor the faces
-    // turned over: the passes that include them must still run. Only a fruitless pass
-    // with improper operations switches them off for the next one.
-    if (!progress && pass >= 1) {
-      if (!improper) break;
-      allowImproper = false;
-    }
-    ++pass;
   }
   if (numDone < type->mCount) ShowInternalError("ReorientAxes: Couldn't match all faces");
 }

@@ -308,9 +308,13 @@ Edge* FindEdgeAround(const PolyElement* a, const PolyElement* b, const PolyEleme
   return nullptr;
 }
 
-// Carries the plain model's edge attributes over to the edges just found.
+// Carries the plain model's edge attributes over to the edges just found. When the
+// plain model lists each of them once (a file does), they keep its order, the way it
+// runs them and the side it names first.
 void CopyEdgeAttributes(const SimplePoly& simple, Poly* poly, const std::vector<Vertex*>& vmap,
                         const std::vector<Face*>& fmap) {
+  std::vector<Edge*> order;
+  std::vector<uint8_t> swaps;
   auto mapped = [](const auto& map, int32_t i) -> PolyElement* {
     return i >= 0 && static_cast<size_t>(i) < map.size() ? map[static_cast<size_t>(i)] : nullptr;
   };
@@ -329,12 +333,16 @@ void CopyEdgeAttributes(const SimplePoly& simple, Poly* poly, const std::vector<
     if (!same) e = FindEdgeAround(a, b, fa, fb);
     if (!e) e = poly->FindEdge(a, b, fa, fb);
     if (!e) continue;
+    order.push_back(e);
+    swaps.push_back(
+        static_cast<uint8_t>((e->mVert1 == b ? Poly::kSwapEnds : 0) | (e->mFace1 == fb ? Poly::kSwapSides : 0)));
     e->mEdgeFlags = (e->mEdgeFlags & ~kEdgeHidden) | (se.flags & kSimpleEdgeHidden);
     float rgb[3];
     UnpackRainbowColor(se.color, rgb);
     e->SetColour(rgb);
     e->SetLabel(se.label.c_str());
   }
+  poly->TakeEdgeOrder(order, swaps);
 }
 
 }  // namespace detail_CreatePoly
@@ -416,6 +424,8 @@ Outcome BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDual
   }
   if (simple.flags & kSimpleKeepDualColors) keepDualColors = true;
 
+  // The set-up keeps the corners a file gives where the symmetry lets it.
+  if (simple.flags & kSimpleFileCorners) poly->mPolyFlags |= kPolyFlagFileCorners;
   poly->SetFaceTypes(std::move(group), !keepColors, !keepDualColors);
   if (simple.NumEdges() > 0) d::CopyEdgeAttributes(simple, poly, vertexMap, faceMap);
   vertexMap.clear();
@@ -430,7 +440,6 @@ Outcome BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDual
   }
   if (current) poly->mBaseBlock->SetCurrentFace(current);
   if (simple.flags & kSimpleInherited) poly->mPolyFlags |= kPolyFlagInherited;
-  if (simple.flags & kSimpleFileCorners) poly->mPolyFlags |= kPolyFlagFileCorners;
   GetUnitSettings().SetLengthScale(simple.scale, false);
   poly->SetName(simple.name.c_str());
   poly->SetDualName(simple.dualName.c_str());

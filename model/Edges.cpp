@@ -360,4 +360,72 @@ void Poly::CreateEdges() {
   if (mNumEdges == 0) mCurrentEdge = nullptr;
 }
 
+bool Poly::TakeEdgeOrder(const std::vector<Edge*>& order, const std::vector<uint8_t>& swaps) {
+  const int count = mNumEdges;
+  if (!mEdgeArray || static_cast<int>(order.size()) != count || swaps.size() != order.size()) return false;
+  std::vector<int> place(static_cast<size_t>(count), -1);
+  std::vector<int> typeNumber(static_cast<size_t>(mNumEdgeTypes), -1);
+  int types = 0;
+  int32_t last = -1;
+  for (int i = 0; i < count; ++i) {
+    const int old = Edge::GetIndex(order[static_cast<size_t>(i)], this);
+    if (old < 0 || place[static_cast<size_t>(old)] >= 0) return false;
+    place[static_cast<size_t>(old)] = i;
+    const int32_t type = mEdgeArray[old].mEdgeType;
+    if (type == last) continue;
+    if (type < 0 || type >= mNumEdgeTypes || typeNumber[static_cast<size_t>(type)] >= 0) return false;
+    typeNumber[static_cast<size_t>(type)] = types++;
+    last = type;
+  }
+  if (types != mNumEdgeTypes) return false;
+  // A pair of mirror-image types stays numbered one after the other, the one listed
+  // first being the first of the pair.
+  std::vector<bool> turnPair(static_cast<size_t>(mNumEdgeTypes), false);
+  for (int i = 0; i < count; ++i) {
+    const Edge& e = mEdgeArray[i];
+    if (!(e.mEdgeFlags & kEdgeMirrorSecond)) continue;
+    if (e.mEdgeType < 1) return false;
+    const int second = typeNumber[static_cast<size_t>(e.mEdgeType)];
+    const int first = typeNumber[static_cast<size_t>(e.mEdgeType - 1)];
+    if (second == first - 1) {
+      turnPair[static_cast<size_t>(e.mEdgeType)] = turnPair[static_cast<size_t>(e.mEdgeType - 1)] = true;
+    } else if (second != first + 1) {
+      return false;
+    }
+  }
+  Edge* edges = new Edge[static_cast<size_t>(count)];
+  for (int i = 0; i < count; ++i) {
+    const Edge& from = *order[static_cast<size_t>(i)];
+    Edge& to = edges[i];
+    std::copy(std::begin(from.mColor), std::end(from.mColor), to.mColor);
+    to.mLabel = from.mLabel;
+    const bool ends = swaps[static_cast<size_t>(i)] & kSwapEnds, sides = swaps[static_cast<size_t>(i)] & kSwapSides;
+    to.mVert1 = ends ? from.mVert2 : from.mVert1;
+    to.mVert2 = ends ? from.mVert1 : from.mVert2;
+    to.mFace1 = sides ? from.mFace2 : from.mFace1;
+    to.mFace2 = sides ? from.mFace1 : from.mFace2;
+    to.mEdgeFlags = from.mEdgeFlags;
+    if (turnPair[static_cast<size_t>(from.mEdgeType)]) to.mEdgeFlags ^= kEdgeMirrorFirst | kEdgeMirrorSecond;
+    to.mEdgeType = typeNumber[static_cast<size_t>(from.mEdgeType)];
+  }
+  for (ElementList* list : {static_cast<ElementList*>(&mFaces), static_cast<ElementList*>(&mVertices)}) {
+    for (PolyElement* e = list->mHead; e; e = e->mNext) {
+      for (int k = 0; k < e->mNumSides; ++k) {
+        const int old = Edge::GetIndex(e->mEdges[k], this);
+        if (old >= 0) e->mEdges[k] = &edges[place[static_cast<size_t>(old)]];
+      }
+    }
+  }
+  const int current = Edge::GetIndex(mCurrentEdge, this);
+  SetEdges(edges, count);
+  if (current >= 0) mCurrentEdge = &edges[place[static_cast<size_t>(current)]];
+  for (int t = 0; t < mNumEdgeTypes; ++t) mEdgeTypes[t] = EdgeType{};
+  for (int i = 0; i < count; ++i) {
+    EdgeType& type = mEdgeTypes[edges[i].mEdgeType];
+    if (!type.mFirstEdge) type.mFirstEdge = &edges[i];
+    ++type.mNumEdges;
+  }
+  return true;
+}
+
 }  // namespace corvia

@@ -30,14 +30,32 @@ bool AlongEitherSense(const double* axis, const double* d) {
   return same || opposite;
 }
 
+// The angle between the sides of a face at its first corner, from 0 to pi.
+double CornerAngle(const PolyElement* face) {
+  const int n = face->mNumSides;
+  const PolyElement* corner = face->GetCorner(0);
+  double after[3], before[3], normal[3];
+  Subtract(after, face->GetCorner(1)->mDualVert, corner->mDualVert);
+  Subtract(before, face->GetCorner(n - 1)->mDualVert, corner->mDualVert);
+  Cross(normal, after, before);
+  return std::atan2(std::sqrt(Dot(normal, normal)), Dot(after, before));
+}
+
 // The face description's angle key of a type's representative face; false when the
-// face has no description.
+// face has no description. A model of a vertex configuration that was not grown from
+// it (read from a file, or mirrored) has regular faces without their descriptions:
+// their corners give the same angle, so its types are listed as the grown model's.
 bool DescriptionKey(const FaceType* type, double* key) {
   const PolyElement* first = type->mFirstFace;
   if (!first || first->IsVertex()) return false;
-  const TemplatePolygon* record = static_cast<const Face*>(first)->mRecord;
-  if (!record) return false;
-  *key = std::fabs(record->mInteriorAngle);
+  if (const TemplatePolygon* record = static_cast<const Face*>(first)->mRecord) {
+    *key = std::fabs(record->mInteriorAngle);
+    return true;
+  }
+  const int n = first->mNumSides;
+  if (!first->mPoly || !first->mPoly->mTemplate || n < 3) return false;
+  if (!first->GetCorner(0) || !first->GetCorner(1) || !first->GetCorner(n - 1)) return false;
+  *key = CornerAngle(first);
   return true;
 }
 

@@ -245,6 +245,13 @@ class Poly {
   void ClearEdges();
   // mNumEdges from the base face types: half the sum of their sides.
   void CountEdges();
+  // Lists the edges in the given order (each of them once), with their ends and their
+  // sides swapped where `swaps` holds kSwapEnds and kSwapSides, and numbers the edge
+  // types as they first come. Left as they are (false) when that order would split an
+  // edge type.
+  static constexpr uint8_t kSwapEnds = 1;
+  static constexpr uint8_t kSwapSides = 2;
+  bool TakeEdgeOrder(const std::vector<Edge*>& order, const std::vector<uint8_t>& swaps);
 
   // ---- Colours, face images and cell colours (ColorSchemes.cpp) ----
   int GetSelectionHighlight(int drawMode) const;

@@ -414,6 +414,7 @@ void DrawVertexFigure2D(const PolyElement* element, OpenGLView* view, bool showL
     view->SetColor(0.6f, 0.6f, 0.6f);
     DrawPairLineLayer(view, {element, others.size(), spread}, [&](std::vector<float>& segments) {
       const double lo[2] = {-spread, -spread}, hi[2] = {spread, spread};
+      segments.reserve(others.size() * (others.size() - 1) / 2 * 4);
       for (size_t a = 0; a < others.size(); ++a) {
         for (size_t b = a + 1; b < others.size(); ++b) {
           const double* p = others[a].p;

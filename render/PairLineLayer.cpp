@@ -4,9 +4,12 @@
 #include <array>
 #include <map>
 
+#include "core/Progress.h"
+#include "platform/Services.h"
 #include "render/Framebuffer.h"
 #include "render/GL.h"
 #include "render/GLContextState.h"
+#include "render/GLSection.h"
 #include "render/OpenGLView.h"
 
 namespace corvia {
@@ -30,9 +33,21 @@ struct Key {
   }
 };
 
+// A view's picture: made, being made when the program is idle (the lines not yet
+// drawn into it wait), or given up by the user, who then sees the diagram without it.
 struct Kept {
   Key key;
   GLuint texture = 0;
+  OpenGLView* view = nullptr;
+  std::vector<float> waiting;
+  size_t drawn = 0;  // the numbers of `waiting` whose lines are in the texture so far
+  bool declined = false;
+
+  bool IsWaiting() const { return !waiting.empty(); }
+  void StopWaiting() {
+    waiting = std::vector<float>();
+    drawn = 0;
+  }
 };
 
 // The pictures the views of one context keep. A picture let go of joins the context's
@@ -49,6 +64,10 @@ struct Pictures : GLContextPart {
 };
 
 unsigned long gRasterized = 0;
+size_t gDeferredFrom = kDeferredPairLines;
+// The lines drawn into a waiting picture in one turn, between two reports of progress:
+// never more than a paint draws at once.
+size_t LinesATurn() { return std::max<size_t>(1, std::min<size_t>(20000, gDeferredFrom)); }
 
 Key CurrentKey(const PairLineSource& source) {
   Key key;
@@ -62,51 +81,17 @@ Key CurrentKey(const PairLineSource& source) {
   return key;
 }
 
-void DrawSegments(const std::vector<float>& segments) {
-  if (segments.empty()) return;
+// `count` numbers from `segments`, four a line.
+void DrawSegments(const float* segments, size_t count) {
+  if (count == 0) return;
   glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
   glEnableClientState(GL_VERTEX_ARRAY);
-  glVertexPointer(2, GL_FLOAT, 0, segments.data());
-  glDrawArrays(GL_LINES, 0, GLsizei(segments.size() / 2));
+  glVertexPointer(2, GL_FLOAT, 0, segments);
+  glDrawArrays(GL_LINES, 0, GLsizei(count / 2));
   glPopClientAttrib();
-  gRasterized += segments.size() / 4;
+  gRasterized += count / 4;
 }
-
-// Rasterizes the segments into a picture of the viewport's size, transparent where no
-// line falls; 0 when GL cannot make one.
-GLuint MakePicture(const Key& key, const std::vector<float>& segments) {
-  const int width = key.viewport[2], height = key.viewport[3];
-  if (width <= 0 || height <= 0) return 0;
-  GLint target = 0;
-  glGetIntegerv(GL_FRAMEBUFFER_BINDING, &target);
-  Framebuffer buffer;
-  GLuint texture = 0;
-  if (buffer.Make(width, height)) {
-    GLfloat clear[4];
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    glPushAttrib(GL_VIEWPORT_BIT | GL_SCISSOR_BIT | GL_COLOR_BUFFER_BIT | GL_ENABLE_BIT | GL_TEXTURE_BIT);
-    buffer.Bind();
-    glViewport(0, 0, width, height);
-    glDisable(GL_SCISSOR_TEST);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glDisable(GL_BLEND);
-    DrawSegments(segments);
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 0, 0, width, height, 0);
-    glClearColor(clear[0], clear[1], clear[2], clear[3]);
-    glPopAttrib();
-  }
-  buffer.Free();
-  glBindFramebuffer(GL_FRAMEBUFFER, GLuint(target));
-  return texture;
-}
+void DrawSegments(const std::vector<float>& segments) { DrawSegments(segments.data(), segments.size()); }
 
 // The picture over the whole viewport, its empty pixels left out.
 void DrawPicture(GLuint texture) {
@@ -142,6 +127,144 @@ void DrawPicture(GLuint texture) {
   glPopAttrib();
 }
 
+// Rasterizes the segments into a picture of the viewport's size, transparent where no
+// line falls, over what `texture` shows when it is given (it then becomes the new
+// picture); 0 when GL cannot make one.
+GLuint MakePicture(const Key& key, const float* segments, size_t count, GLuint texture = 0) {
+  const int width = key.viewport[2], height = key.viewport[3];
+  if (width <= 0 || height <= 0) return 0;
+  GLint target = 0;
+  glGetIntegerv(GL_FRAMEBUFFER_BINDING, &target);
+  Framebuffer buffer;
+  GLuint made = 0;
+  if (buffer.Make(width, height)) {
+    GLfloat clear[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    glPushAttrib(GL_VIEWPORT_BIT | GL_SCISSOR_BIT | GL_COLOR_BUFFER_BIT | GL_ENABLE_BIT | GL_TEXTURE_BIT);
+    buffer.Bind();
+    glViewport(0, 0, width, height);
+    glDisable(GL_SCISSOR_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_BLEND);
+    if (texture) DrawPicture(texture);
+    DrawSegments(segments, count);
+    if (texture) {
+      made = texture;
+    } else {
+      glGenTextures(1, &made);
+    }
+    glBindTexture(GL_TEXTURE_2D, made);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 0, 0, width, height, 0);
+    glClearColor(clear[0], clear[1], clear[2], clear[3]);
+    glPopAttrib();
+  }
+  buffer.Free();
+  glBindFramebuffer(GL_FRAMEBUFFER, GLuint(target));
+  return made;
+}
+
+// Draws the next turn of a waiting picture's lines into it, in the frame and colour
+// the paint that asked had; false when GL could not.
+bool DrawTurn(Kept& kept) {
+  const Key& key = kept.key;
+  const size_t end = std::min(kept.waiting.size(), kept.drawn + 4 * LinesATurn());
+  glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_LINE_BIT | GL_TRANSFORM_BIT);
+  glDisable(GL_LIGHTING);
+  glDisable(GL_TEXTURE_2D);
+  glDisable(GL_DEPTH_TEST);
+  glDisable(GL_ALPHA_TEST);
+  glDisable(GL_LINE_SMOOTH);
+  glDisable(GL_LINE_STIPPLE);
+  glColor4fv(key.colour.data());
+  glLineWidth(key.width);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadMatrixd(key.matrices.data());
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadMatrixd(key.matrices.data() + 16);
+  const GLuint made = MakePicture(key, kept.waiting.data() + kept.drawn, end - kept.drawn, kept.texture);
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glPopMatrix();
+  glPopAttrib();
+  // The turn's pixels are made now, so that the progress shown follows the work.
+  glFinish();
+  if (!made) return false;
+  kept.texture = made;
+  kept.drawn = end;
+  return true;
+}
+
+// The first view whose picture waits, with its context's pictures; null when none.
+Kept* NextWaiting(Pictures** owner) {
+  for (GLContextState* state = GetFirstGLContextState(); state; state = state->Next()) {
+    if (!state->pairLines) continue;
+    auto& pictures = static_cast<Pictures&>(*state->pairLines);
+    for (auto& [view, kept] : pictures.views) {
+      if (!kept.IsWaiting()) continue;
+      *owner = &pictures;
+      return &kept;
+    }
+  }
+  return nullptr;
+}
+
+Kept* FindKept(const OpenGLView* view) {
+  for (GLContextState* state = GetFirstGLContextState(); state; state = state->Next()) {
+    if (!state->pairLines) continue;
+    auto& views = static_cast<Pictures&>(*state->pairLines).views;
+    const auto found = views.find(view);
+    if (found != views.end()) return &found->second;
+  }
+  return nullptr;
+}
+
+size_t CountWaitingLines() {
+  size_t lines = 0;
+  for (GLContextState* state = GetFirstGLContextState(); state; state = state->Next()) {
+    if (!state->pairLines) continue;
+    for (const auto& [view, kept] : static_cast<Pictures&>(*state->pairLines).views) {
+      lines += (kept.waiting.size() - kept.drawn) / 4;
+    }
+  }
+  return lines;
+}
+
+// Every waiting picture is let go of; the user's Cancel leaves its view without one
+// until the view shows something else, a stop the program asked for lets the next
+// paint ask again.
+void GiveUpWaiting(bool byUser) {
+  for (GLContextState* state = GetFirstGLContextState(); state; state = state->Next()) {
+    if (!state->pairLines) continue;
+    auto& pictures = static_cast<Pictures&>(*state->pairLines);
+    for (auto it = pictures.views.begin(); it != pictures.views.end();) {
+      Kept& kept = it->second;
+      if (!kept.IsWaiting()) {
+        ++it;
+        continue;
+      }
+      pictures.Release(kept);
+      kept.texture = 0;
+      kept.StopWaiting();
+      if (kept.view) kept.view->Invalidate(false);
+      if (byUser) {
+        kept.declined = true;
+        ++it;
+      } else {
+        it = pictures.views.erase(it);
+      }
+    }
+  }
+}
+
 }  // namespace detail_PairLineLayer
 
 void DrawPairLineLayer(OpenGLView* view, const PairLineSource& source,
@@ -149,7 +272,8 @@ void DrawPairLineLayer(OpenGLView* view, const PairLineSource& source,
   using namespace detail_PairLineLayer;
   GLContextState* state = GetCurrentGLContextState();
   std::vector<float> segments;
-  if (!state) {
+  // A picture printed or exported is drawn whole, and the pane's own stays as it is.
+  if (!state || view->IsBitmapTarget()) {
     makeSegments(segments);
     DrawSegments(segments);
     return;
@@ -158,15 +282,29 @@ void DrawPairLineLayer(OpenGLView* view, const PairLineSource& source,
   pictures.released = &state->releasedTextures;
   const Key key = CurrentKey(source);
   Kept& kept = pictures.views[view];
-  if (kept.texture && glIsTexture(kept.texture) && kept.key == key) {
-    DrawPicture(kept.texture);
-    return;
+  kept.view = view;
+  if (kept.key == key) {
+    // Until the idle work has made the picture, or after the user gave it up, the
+    // diagram is shown without its pair lines.
+    if (kept.IsWaiting() || kept.declined) return;
+    if (kept.texture && glIsTexture(kept.texture)) {
+      DrawPicture(kept.texture);
+      return;
+    }
   }
   if (kept.texture && glIsTexture(kept.texture)) glDeleteTextures(1, &kept.texture);
   kept.texture = 0;
+  kept.StopWaiting();
+  kept.declined = false;
   view->NoteFrameDrawnAfresh();
   makeSegments(segments);
-  kept.texture = MakePicture(key, segments);
+  if (segments.size() / 4 >= gDeferredFrom && !key.stipple && GetGLAbilities().framebufferObjects) {
+    kept.key = key;
+    kept.waiting = std::move(segments);
+    platform::Services().views->PrepareWhenIdle();
+    return;
+  }
+  kept.texture = MakePicture(key, segments.data(), segments.size());
   if (kept.texture) {
     kept.key = key;
     DrawPicture(kept.texture);
@@ -174,6 +312,58 @@ void DrawPairLineLayer(OpenGLView* view, const PairLineSource& source,
     DrawSegments(segments);
   }
 }
+
+bool HasDeferredPairLinePictures() {
+  detail_PairLineLayer::Pictures* pictures = nullptr;
+  return detail_PairLineLayer::NextWaiting(&pictures) != nullptr;
+}
+
+bool MakeDeferredPairLinePictures() {
+  using namespace detail_PairLineLayer;
+  if (CountWaitingLines() == 0) return true;
+  ProgressScope progress;
+  size_t done = 0;
+  Pictures* pictures = nullptr;
+  while (Kept* kept = NextWaiting(&pictures)) {
+    const size_t before = kept->drawn;
+    bool drawn = false;
+    {
+      GLSection section(kept->view);
+      drawn = section.IsOpen() && DrawTurn(*kept);
+    }
+    if (!drawn) {
+      // GL could not draw it (no context, no framebuffer to be had): the view shows the
+      // diagram without its lines until it shows something else, rather than asking
+      // for what cannot be made at every idle time.
+      pictures->Release(*kept);
+      kept->texture = 0;
+      kept->StopWaiting();
+      kept->declined = true;
+      kept->view->Invalidate(false);
+      continue;
+    }
+    done += (kept->drawn - before) / 4;
+    // Views that showed something else meanwhile asked for other pictures.
+    const size_t total = done + CountWaitingLines();
+    const OpenGLView* view = kept->view;
+    if (!UpdateProgress(double(done) / double(total), "Drawing the faceting diagram: %zu of %zu lines", done,
+                        total)) {
+      GiveUpWaiting(!WasProgressCancelRequested());
+      return false;
+    }
+    // The view may have gone, or asked for another picture, while the window answered.
+    Kept* made = FindKept(view);
+    if (made && made->IsWaiting() && made->drawn == made->waiting.size()) {
+      made->StopWaiting();
+      made->view->Invalidate(false);
+    }
+  }
+  return true;
+}
+
+void DropDeferredPairLinePictures() { detail_PairLineLayer::GiveUpWaiting(false); }
+
+void SetDeferredPairLinesFrom(size_t lines) { detail_PairLineLayer::gDeferredFrom = lines; }
 
 unsigned long CountPairLinesRasterized() { return detail_PairLineLayer::gRasterized; }
 

@@ -3,7 +3,11 @@
 // under everything else: a quadratic number of lines, hundreds of thousands on a large
 // model, that take seconds to rasterize. They are drawn once into a picture the pane
 // keeps, and later frames with the same points, view and pane size draw the picture.
+// A picture of many lines is not made in the paint that asks for it: the program is
+// asked to come back when idle (ViewNotifier::PrepareWhenIdle) and makes it then
+// under the progress window, the pane showing the diagram without the lines meanwhile.
 
+#include <cstddef>
 #include <functional>
 #include <vector>
 
@@ -22,6 +26,23 @@ struct PairLineSource {
 };
 void DrawPairLineLayer(OpenGLView* view, const PairLineSource& source,
                        const std::function<void(std::vector<float>&)>& makeSegments);
+
+// Pictures of this many lines or more (some 0.2 s of Mesa's software rasterizer in a
+// pane of 640 x 640) are made when the program is idle.
+constexpr size_t kDeferredPairLines = 50000;
+// The pictures asked for that MakeDeferredPairLinePictures makes.
+bool HasDeferredPairLinePictures();
+// Makes them, a turn of lines at a time under one progress level with its Cancel, the
+// views repainting between turns; a view is asked to repaint once its picture is
+// made. False when cancelled: the user's Cancel leaves each view that waited without
+// its lines until it shows something else (another point, view or size); a stop the
+// program asked for (RequestProgressCancel) lets the next paint ask again.
+bool MakeDeferredPairLinePictures();
+// The pictures asked for are not made (the work before them was cancelled); the next
+// paint asks again.
+void DropDeferredPairLinePictures();
+// From how many lines on a picture is made later (tests).
+void SetDeferredPairLinesFrom(size_t lines);
 
 // Lines rasterized by the layer since the program started (for tests).
 unsigned long CountPairLinesRasterized();

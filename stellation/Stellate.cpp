@@ -84,8 +84,11 @@ class RangeScope {
   ProgressRange mSaved;
 };
 
-// The five phases; false on cancel or failure, a refusal's words in why.
-bool RunPhases(FaceTypeBlock* block, Outcome& why) {
+// The first two phases, the diagrams and their links (byEquations as
+// CreateStellationDiagram); false on cancel or failure, a refusal's words in why.
+// *equationsMayPart true where they failed on crossings too near together for the
+// points' coordinates, in a model whose diagrams may be made by equations.
+bool MakeLinkedDiagrams(FaceTypeBlock* block, bool byEquations, Outcome& why, bool* equationsMayPart) {
   const int n = block->CountDistinctFaceTypes();
   {
     TraceScope phase("Create stellation diagrams");
@@ -94,23 +97,41 @@ bool RunPhases(FaceTypeBlock* block, Outcome& why) {
     for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
       if (type->mCoplanarMaster) continue;
       RangeScope part(static_cast<double>(i) / n, static_cast<double>(i + 1) / n);
-      if (!CreateStellationDiagram(type, i, n, &why)) return false;
+      if (!CreateStellationDiagram(type, i, n, &why, byEquations, equationsMayPart)) return false;
       ++i;
     }
   }
-  {
-    TraceScope phase("Link lines");
-    RangeScope range(0.3, 0.6);
-    int total = 0;
-    for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
-      if (!type->mCoplanarMaster) total += CountLines(type);
+  TraceScope phase("Link lines");
+  RangeScope range(0.3, 0.6);
+  int total = 0;
+  for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+    if (!type->mCoplanarMaster) total += CountLines(type);
+  }
+  int counter = 0;
+  for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+    if (type->mCoplanarMaster) continue;
+    if (!LinkLines(type, &counter, total)) return false;
+    if (!SetNeighPointers(type, &why)) {
+      // Diagrams that disagree on their crossings.
+      *equationsMayPart = !byEquations && why.told() && DiagramsMayUseEquations(type);
+      return false;
     }
-    int counter = 0;
-    for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
-      if (type->mCoplanarMaster) continue;
-      if (!LinkLines(type, &counter, total)) return false;
-      if (!SetNeighPointers(type, &why)) return false;
-    }
+  }
+  return true;
+}
+
+// The five phases; false on cancel or failure, a refusal's words in why.
+bool RunPhases(FaceTypeBlock* block, Outcome& why) {
+  const int n = block->CountDistinctFaceTypes();
+  bool equationsMayPart = false;
+  if (!MakeLinkedDiagrams(block, false, why, &equationsMayPart)) {
+    if (!equationsMayPart) return false;
+    // Crossings too near together for their coordinates to part: every diagram is made
+    // again by the equations of the lines, for the diagrams of a model to agree on
+    // their crossings.
+    for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) type->ClearStellationDiagram();
+    why = Outcome();
+    if (!MakeLinkedDiagrams(block, true, why, &equationsMayPart)) return false;
   }
   {
     TraceScope phase("Create facets");

@@ -566,9 +566,11 @@ bool FaceTypeBlock::CreateCells(Outcome* why) {
   }
 
   // Breadth first: above each cell's upper facets, then below its lower facets.
+  // Planes that leave the centre open make no core: the walk then starts from the first
+  // facet left without a cell.
   int processed = 0;
-  StellationCell* from = builder.Conflicted() ? nullptr : mFirstCell;
-  while (from) {
+  StellationCell* from = mFirstCell;
+  for (bool first = true; !builder.Conflicted() && (from || first); first = false) {
     for (StellationCell* cell = from; cell; cell = cell->mNext) {
       const int layer = cell->mType ? cell->mType->mIndex + 1 : 1;
       // Each side from the last collected to the first.

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <unordered_set>
 #include <vector>
 
@@ -62,6 +63,70 @@ constexpr const char* kNearlyParallelMade =
 bool CornersFromFile(const FaceType* type) {
   const FaceTypeBlock* block = type->mBlock;
   return block && block->mOwner && (block->mOwner->mPolyFlags & kPolyFlagFileCorners);
+}
+
+// How far the corners of the model lie off the planes of their faces at most, as a
+// share of the model's size (its largest corner distance from the centre, in *size).
+// A model the program worked out from exact rules places them to the arithmetic's
+// rounding; one derived by less exact steps (a hull, a dual of many-sided faces) or
+// moved by hand, much further.
+double CornersOffPlanes(const Poly* poly, double* size) {
+  double off = 0.0;
+  double reach = 0.0;
+  for (int i = 0; i < poly->mFaces.mCount; ++i) {
+    const PolyElement* face = poly->mFaces.GetAt(i);
+    if (!face || face->HasFlag(kElementInf)) continue;
+    for (int k = 0; k < face->mNumSides; ++k) {
+      const PolyElement* corner = face->GetCorner(k);
+      if (!corner || corner->HasFlag(kElementHemi) || corner->HasFlag(kElementInf)) continue;
+      double offset[3];
+      Subtract(offset, corner->mDualVert, face->mCentre);
+      off = std::max(off, std::fabs(Dot(offset, face->mZAxis)));
+      reach = std::max(reach, VectorLength(corner->mDualVert));
+    }
+  }
+  *size = reach;
+  return reach > 0.0 ? off / reach : 1.0;
+}
+
+// Three lines of a diagram of a model whose corners lie off their planes by a share e
+// of its size meet in one point, by the determinant of their equations, within
+// kMeetRoundings * max(e, rounding); where that exceeds kMostMeetTolerance, the corners
+// are too far off for the equations to part crossings better than their coordinates.
+constexpr double kMeetRoundings = 1000.0;
+constexpr double kMostMeetTolerance = 1e-11;
+
+// Whether the points of a diagram threaded by equations stand further apart than its
+// meet tolerance reaches: two points nearer are crossings of lines meant to meet that
+// the equations did not join (a model whose crossings coincide by more than its
+// symmetry), and the diagram cannot be trusted.
+bool PointsStandApart(FaceType* type) {
+  const StellationDiagramPools& pools = StellationPoolsOf(type);
+  std::vector<std::array<double, 2>> points;
+  for (const StellationPoint* p = type->mInnerPoints; p; p = p->mNext) points.push_back({p->mX, p->mY});
+  std::sort(points.begin(), points.end());
+  ProgressTicker tick;
+  for (size_t i = 0; i < points.size(); ++i) {
+    (void)tick();
+    const double reach = pools.mMeetTolerance * pools.mMeetScale *
+                         std::max({1.0, std::fabs(points[i][0]), std::fabs(points[i][1])});
+    for (size_t j = i + 1; j < points.size() && points[j][0] - points[i][0] <= reach; ++j) {
+      if (std::fabs(points[j][1] - points[i][1]) <= reach) return false;
+    }
+  }
+  return true;
+}
+
+// The meet tolerance a diagram of the type's model may take (StellationDiagramPools), the
+// model's size in *scale; 0 where it has none: a model read from a file, whose corners
+// are known only to the decimals written, or one whose corners lie too far off the
+// planes of their faces.
+double MeetTolerance(const FaceType* type, double* scale) {
+  const Poly* poly = type->mBlock ? type->mBlock->mOwner : nullptr;
+  if (!poly || CornersFromFile(type)) return 0.0;
+  const double off = CornersOffPlanes(poly, scale);
+  const double tolerance = kMeetRoundings * std::max(off, std::numeric_limits<double>::epsilon());
+  return *scale <= 0.0 || tolerance > kMostMeetTolerance ? 0.0 : tolerance;
 }
 
 bool NearlyOneLine(const StellationLine* line, const double* equation) {
@@ -502,9 +567,16 @@ bool InsertLine(FaceType* type, StellationLine* line) {
   double px = 0.0;
   double py = 0.0;
   if (!IntersectLines(entry->mLine, line, &px, &py)) return false;
+  // Where the diagram has a meet tolerance, its points are placed against the line by
+  // the equations of the lines through them: crossings far nearer together than any
+  // distance in coordinates tells apart stay apart.
+  const bool byEquations = StellationPoolsOf(type).mMeetTolerance > 0.0;
   // The first corner of the line inside the square, and the segment it enters.
   SegVert* v = nullptr;
-  SegVert* atPoint = entry->IsAtPoint(px, py) ? entry : (entry->mNext->IsAtPoint(px, py) ? entry->mNext : nullptr);
+  SegVert* atPoint = nullptr;
+  for (SegVert* end : {entry, entry->mNext}) {
+    if (!atPoint && (byEquations ? SideOfLine(line, end) == 0 : end->IsAtPoint(px, py))) atPoint = end;
+  }
   if (atPoint) {
     SegVert* outside = OutsideCornerAt(atPoint);
     v = outside ? FindEdgeAroundVertex(outside, line) : nullptr;
@@ -522,20 +594,29 @@ bool InsertLine(FaceType* type, StellationLine* line) {
     }
     StellationSegment* s = v->mSegment;
     SegVert* exit = nullptr;
+    // The existing point the line passes through, if any.
+    SegVert* w = nullptr;
     double qx = 0.0;
     double qy = 0.0;
-    for (SegVert* x = v->mNext; x && x != v->mPrev; x = x->mNext) {
-      if (x->CrossesLine(line, &qx, &qy)) {
+    for (SegVert* x = v->mNext; x && x != v->mPrev && !exit; x = x->mNext) {
+      if (byEquations) {
+        const int start = SideOfLine(line, x);
+        const int end = SideOfLine(line, x->mNext);
+        if (start == 0 || end == 0) {
+          w = start == 0 ? x : x->mNext;
+        } else if (start == end || !IntersectLines(x->mLine, line, &qx, &qy)) {
+          continue;
+        }
         exit = x;
-        break;
+      } else if (x->CrossesLine(line, &qx, &qy)) {
+        exit = x;
+        if (exit->IsAtPoint(qx, qy) || exit->mNext->IsAtPoint(qx, qy)) w = exit->IsAtPoint(qx, qy) ? exit : exit->mNext;
       }
     }
     if (!exit) return false;
-    SegVert* w = nullptr;
     SegVert* next = nullptr;
-    if (exit->IsAtPoint(qx, qy) || exit->mNext->IsAtPoint(qx, qy)) {
+    if (w) {
       // Through an existing point: the wedge round it that the line enters next.
-      w = exit->IsAtPoint(qx, qy) ? exit : exit->mNext;
       if (w == v) {
         return false;
       }
@@ -570,20 +651,13 @@ bool InsertLine(FaceType* type, StellationLine* line) {
   return true;
 }
 
-bool CreateStellationDiagram(FaceType* type, int i, int n, Outcome* why) {
-  using namespace detail_StellationDiagram;
-  if (!type || type->mFirstSegment || type->mCoplanarMaster) return true;
-  const PolyElement* rep = type->mFirstFace;
-  if (!rep || rep->HasFlag(kElementInf)) return true;
-  if (!CreateLines(type, why)) return false;
-  // Crossings of a model the program worked out itself lie where its planes put them,
-  // however near one another: the diagram tells them apart as far as it can, and the
-  // linking says so where it cannot.
-  if (CornersFromFile(type) && CrossingsNearlyMeet(type)) {
-    if (why) *why = Outcome::RefusedF(kNearlyOnePoint, FaceNumber(rep));
-    return false;
-  }
+namespace detail_StellationDiagram {
 
+// The type's lines (CreateLines) threaded one by one through a large square. After a
+// failed insertion the subdivision may be inconsistent: its records go with the face
+// type's pools.
+enum Threading { kThreaded, kThreadingStopped, kThreadingFailed };
+Threading ThreadLines(FaceType* type, int i, int n) {
   StellationDiagramPools& pools = StellationPoolsOf(type);
   StellationSegment* square = NewSegment(type);
   type->mFirstSegment = type->mLastSegment = type->mCentralSegment = square;
@@ -629,14 +703,50 @@ bool CreateStellationDiagram(FaceType* type, int i, int n, Outcome* why) {
     if (!UpdateProgress(static_cast<double>(k) / total,
                         "Creating stellation diagram for face type %d of %d,\nLine %d of %d.", i + 1, n, k + 1,
                         total)) {
-      return false;
+      return kThreadingStopped;
     }
-    // After a failed insertion the subdivision may be inconsistent: it is not trimmed,
-    // its records go with the face type's pools when the block is cleared.
-    if (!InsertLine(type, line)) {
-      if (why) *why = Outcome::RefusedF(CornersFromFile(type) ? kNearlyOnePoint : kTooNearMade, FaceNumber(rep));
-      return false;
-    }
+    if (!InsertLine(type, line)) return kThreadingFailed;
+  }
+  return kThreaded;
+}
+
+}  // namespace detail_StellationDiagram
+
+bool DiagramsMayUseEquations(const FaceType* type) {
+  double scale = 1.0;
+  return detail_StellationDiagram::MeetTolerance(type, &scale) > 0.0;
+}
+
+bool CreateStellationDiagram(FaceType* type, int i, int n, Outcome* why, bool byEquations, bool* equationsMayPart) {
+  using namespace detail_StellationDiagram;
+  if (!type || type->mFirstSegment || type->mCoplanarMaster) return true;
+  const PolyElement* rep = type->mFirstFace;
+  if (!rep || rep->HasFlag(kElementInf)) return true;
+  if (!CreateLines(type, why)) return false;
+  // Crossings of a model the program worked out itself lie where its planes put them,
+  // however near one another: the diagram tells them apart as far as it can, and the
+  // linking says so where it cannot.
+  if (CornersFromFile(type) && CrossingsNearlyMeet(type)) {
+    if (why) *why = Outcome::RefusedF(kNearlyOnePoint, FaceNumber(rep));
+    return false;
+  }
+  // By equations, the diagram is kept only where the model has a meet tolerance and its
+  // points stand apart by more than it.
+  double scale = 1.0;
+  const double tolerance = MeetTolerance(type, &scale);
+  Threading threading = kThreadingFailed;
+  if (byEquations && tolerance > 0.0) {
+    StellationDiagramPools& pools = StellationPoolsOf(type);
+    pools.mMeetTolerance = tolerance;
+    pools.mMeetScale = scale;
+  }
+  if (!byEquations || tolerance > 0.0) threading = ThreadLines(type, i, n);
+  if (byEquations && threading == kThreaded && !PointsStandApart(type)) threading = kThreadingFailed;
+  if (equationsMayPart) *equationsMayPart = !byEquations && threading == kThreadingFailed && tolerance > 0.0;
+  if (threading == kThreadingStopped) return false;
+  if (threading == kThreadingFailed) {
+    if (why) *why = Outcome::RefusedF(CornersFromFile(type) ? kNearlyOnePoint : kTooNearMade, FaceNumber(rep));
+    return false;
   }
   if (!DeleteOuterSegments(type, why)) return false;
   type->CalcDiagramRadius();

@@ -270,6 +270,13 @@ struct StellationDiagramPools : ModelPart {
   // The sides of the bounding square while the diagram is built: y = -R, x = R, y = R,
   // x = -R.
   StellationLine* mBoundingLines[4] = {nullptr, nullptr, nullptr, nullptr};
+  // In a diagram made by equations (CreateStellationDiagram), a point lies on a line
+  // when the determinant of the line's equation with those of two lines through the
+  // point is within this share of its size (the constant terms taken as shares of
+  // mMeetScale, the model's size); 0 where points are placed against lines by their
+  // coordinates.
+  double mMeetTolerance = 0.0;
+  double mMeetScale = 1.0;
 };
 // The type's records, made (and the block's stellation record with them) the first time
 // the type's diagram is built.
@@ -311,8 +318,17 @@ bool IntersectLines(const StellationLine* a, const StellationLine* b, double* x,
 bool CreateLines(FaceType* type, Outcome* why = nullptr);
 // Builds the whole diagram of the face type (the i-th of n, for the progress caption).
 // True when it exists or is not needed; false on cancel or failure (a refusal in *why
-// when given), the diagram then trimmed or cleared.
-bool CreateStellationDiagram(FaceType* type, int i, int n, Outcome* why = nullptr);
+// when given), the diagram then trimmed or cleared. Points are placed against lines by
+// their coordinates, or byEquations by the equations of the lines through them, where
+// the model's corners lie on the planes of their faces to about the arithmetic's
+// rounding (else refused). *equationsMayPart (when given) true where a line could not
+// be threaded by coordinates through crossings too near together for them, in a model
+// whose diagrams may be made by equations.
+bool CreateStellationDiagram(FaceType* type, int i, int n, Outcome* why = nullptr, bool byEquations = false,
+                             bool* equationsMayPart = nullptr);
+// Whether the diagrams of the type's model may be made by equations (byEquations of
+// CreateStellationDiagram).
+bool DiagramsMayUseEquations(const FaceType* type);
 // Threads the line through the diagram; false when it cannot, where it meets points
 // of the diagram nearer together than the diagram tells apart (the subdivision may
 // then be inconsistent).
@@ -321,8 +337,13 @@ bool InsertLine(FaceType* type, StellationLine* line);
 // left (refused in *why when given).
 bool DeleteOuterSegments(FaceType* type, Outcome* why = nullptr);
 int CountLines(const FaceType* type);
+// The side of the line (1 where its equation is positive, -1, or 0 on it) on which the
+// corner's point lies: by the equations of the lines through the point where the
+// diagram has a meet tolerance (StellationDiagramPools), else by its coordinates
+// (within 1e-7).
+int SideOfLine(const StellationLine* line, const SegVert* corner);
 // Among the corners round the corner's point, the first (stepping twin, then next) whose
-// far end lies on the other side of the line than the start's far end.
+// far end lies on the other side of the line than the start's far end (SideOfLine).
 SegVert* FindEdgeAroundVertex(SegVert* corner, const StellationLine* line);
 // Joins the coincident rings of two points.
 void JoinCoincidentLists(StellationPoint* a, StellationPoint* b);

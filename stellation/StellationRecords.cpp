@@ -34,6 +34,43 @@ int SideOf(const StellationLine* line, const StellationPoint* point) {
   return 0;
 }
 
+// The determinant of the equations of three lines, their constant terms taken as shares
+// of the scale, over the size of those equations: 0 where they meet in one point; for
+// lines that cross at a point, the line's value there times the sine of their angle.
+double MeetDeterminant(const StellationLine* line, const StellationLine* first, const StellationLine* second,
+                       double scale) {
+  const double c0 = line->mC / scale;
+  const double c1 = first->mC / scale;
+  const double c2 = second->mC / scale;
+  const double crossing = first->mA * second->mB - second->mA * first->mB;
+  const double together = line->mA * (first->mB * c2 - second->mB * c1) - line->mB * (first->mA * c2 - second->mA * c1) +
+                          c0 * crossing;
+  return together / (1.0 + std::fabs(c0) + std::fabs(c1) + std::fabs(c2));
+}
+
+// The side from the equations of the two lines through the corner's point that cross
+// at the widest angle (MeetDeterminant).
+int SideFromEquations(const StellationLine* line, const SegVert* corner, double tolerance, double scale) {
+  const StellationLine* first = corner->mLine;
+  const StellationLine* second = nullptr;
+  double widest = 0.0;
+  const SegVert* walk = corner;
+  for (int steps = 0; walk && steps < kMaxWalkSteps; ++steps) {
+    const double d = std::fabs(first->mA * walk->mLine->mB - walk->mLine->mA * first->mB);
+    if (d > widest) {
+      widest = d;
+      second = walk->mLine;
+    }
+    walk = walk->mTwin ? walk->mTwin->mNext : nullptr;
+    if (walk == corner) break;
+  }
+  if (!second || widest <= kPointTolerance) return SideOf(line, corner->mPoint);
+  const double together = MeetDeterminant(line, first, second, scale);
+  if (std::fabs(together) <= tolerance) return 0;
+  const double crossing = first->mA * second->mB - second->mA * first->mB;
+  return (together > 0.0) == (crossing > 0.0) ? 1 : -1;
+}
+
 const SymGroup* GroupOf(const FaceType* type) {
   return type && type->mOwner ? type->mOwner->mSymGroup : nullptr;
 }
@@ -356,15 +393,22 @@ const char* SegVert::GetLongName() const {
   return buffer;
 }
 
+int SideOfLine(const StellationLine* line, const SegVert* corner) {
+  using namespace detail_StellationRecords;
+  const StellationDiagramPools* pools = line->mOwner ? line->mOwner->mStellationPools.get() : nullptr;
+  if (!pools || pools->mMeetTolerance <= 0.0) return SideOf(line, corner->mPoint);
+  return SideFromEquations(line, corner, pools->mMeetTolerance, pools->mMeetScale);
+}
+
 SegVert* FindEdgeAroundVertex(SegVert* corner, const StellationLine* line) {
   using namespace detail_StellationRecords;
   if (!corner || !corner->mNext) return nullptr;
-  int startSide = SideOf(line, corner->mNext->mPoint);
+  int startSide = SideOfLine(line, corner->mNext);
   SegVert* walk = corner;
   for (int steps = 0; steps < kMaxWalkSteps; ++steps) {
     walk = walk->mTwin ? walk->mTwin->mNext : nullptr;
     if (!walk || walk == corner || !walk->mNext) return nullptr;
-    const int side = SideOf(line, walk->mNext->mPoint);
+    const int side = SideOfLine(line, walk->mNext);
     if (side == 0) {
       // An edge along the line itself: the line would run on an existing edge.
       return nullptr;

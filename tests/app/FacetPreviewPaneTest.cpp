@@ -20,6 +20,7 @@
 #include "stellation/Faceting.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/stellation/StellationModels.h"
 
 namespace test_FacetPreviewPane {
 
@@ -38,6 +39,7 @@ class PaneViews final : public platform::ViewNotifier {
   void SetStatusText(const std::string& text) override { Platform().views.SetStatusText(text); }
   void SetWaitCursor(bool busy) override { Platform().views.SetWaitCursor(busy); }
   void SetPaneMessage(const std::string& text) override { Platform().views.SetPaneMessage(text); }
+  void PrepareWhenIdle() override { Platform().views.PrepareWhenIdle(); }
   void FitViewsOfKind(unsigned mask) override { Platform().views.FitViewsOfKind(mask); }
   void SetFitModeOfType(unsigned viewType, int mode) override { Platform().views.SetFitModeOfType(viewType, mode); }
 };
@@ -79,6 +81,7 @@ class FacetPreviewPaneTest : public corvia::testing::IcosahedronDocumentTest {
   void TearDown() override {
     platform::InstallServices(mSaved);
     GetFacetingSettings() = FacetingSettings();
+    SetDeferredPairLinesFrom(kDeferredPairLines);
     IcosahedronDocumentTest::TearDown();
   }
 
@@ -211,6 +214,53 @@ TEST_F(FacetPreviewPaneTest, TheFacetingDiagramRasterizesItsPairLinesOnce) {
   const GLBitmap turned = Draw(diagram);
   EXPECT_EQ(CountPairLinesRasterized() - start, 3 * lines);
   EXPECT_NE(turned.pixels, first.pixels);
+}
+
+// A picture of many pair lines is not made in the paint: the pane shows the diagram
+// without them and the program is asked to come back, which makes the picture under the
+// progress window, pixel for pixel the one made at once. A Cancel leaves the pane
+// without the lines, and its paints do not ask again until it shows something else.
+TEST_F(FacetPreviewPaneTest, AFacetingDiagramOfManyPairLinesIsMadeWhenIdleAndItsCancelLeavesThePaneWithoutThem) {
+  CPolyView* diagram = AddPane(kViewFacetingDiagram, 160, 160);
+  Poly* poly = GetCurrentPoly();
+  poly->mDualBlock->SetCurrentFace(poly->mVertices.mHead);
+  const GLBitmap atOnce = Draw(diagram);
+  ForgetPairLineLayer(diagram);
+  SetDeferredPairLinesFrom(10);
+  const unsigned long start = CountPairLinesRasterized();
+  const int requests = Platform().views.mPrepareRequests;
+  const GLBitmap bare = Draw(diagram);
+  EXPECT_EQ(CountPairLinesRasterized(), start);
+  EXPECT_EQ(Platform().views.mPrepareRequests, requests + 1);
+  EXPECT_NE(bare.pixels, atOnce.pixels);
+  ASSERT_TRUE(HasDeferredPairLinePictures());
+  EXPECT_EQ(Draw(diagram).pixels, bare.pixels);
+
+  corvia::testing::TickingClock clock(1.0);
+  platform::ServiceSet services = platform::Services();
+  services.clock = &clock;
+  const platform::ServiceSet before = platform::InstallServices(services);
+  EXPECT_TRUE(MakeDeferredPairLinePictures());
+  EXPECT_FALSE(HasDeferredPairLinePictures());
+  EXPECT_GE(CountPairLinesRasterized() - start, 10u);
+  EXPECT_EQ(Platform().progress.Current()->caption.rfind("Drawing the faceting diagram", 0), 0u);
+  EXPECT_TRUE(WindowOf(diagram)->IsPaintPending());
+  EXPECT_EQ(Draw(diagram).pixels, atOnce.pixels);
+
+  diagram->SetRotation2D(30.0f);
+  const GLBitmap turnedBare = Draw(diagram);
+  Platform().progress.Current()->onPump = [](auto& state) { state.cancel = true; };
+  EXPECT_FALSE(MakeDeferredPairLinePictures());
+  Platform().progress.Current()->onPump = nullptr;
+  Platform().progress.Current()->cancel = false;
+  platform::InstallServices(before);
+  const unsigned long made = CountPairLinesRasterized();
+  EXPECT_EQ(Draw(diagram).pixels, turnedBare.pixels);
+  EXPECT_FALSE(HasDeferredPairLinePictures());
+  EXPECT_EQ(CountPairLinesRasterized(), made);
+  diagram->SetRotation2D(0.0f);
+  Draw(diagram);
+  EXPECT_TRUE(HasDeferredPairLinePictures());
 }
 
 }  // namespace test_FacetPreviewPane

@@ -230,13 +230,6 @@ TEST(InexactModelFile, ModelsWrittenWithSixToEightDecimalsOpenWithTheirGroup) {
 
 namespace test_InexactModelFile {
 
-// The bytes of a saved file less the ASCII form's line that tells when it was saved.
-std::string Unstamped(std::string bytes) {
-  const size_t stamp = bytes.find("# Corvia model file, saved ");
-  if (stamp != std::string::npos) bytes.erase(stamp, bytes.find('\n', stamp) + 1 - stamp);
-  return bytes;
-}
-
 // Opening a model moves it onto its group once: the file it is saved to opens as the
 // same model, and saving that again writes the same bytes.
 TEST(InexactModelFile, NearlySymmetricModelsAreAFixedPointOfOpenAndSave) {

@@ -251,6 +251,13 @@ inline std::string ReadBytes(const std::filesystem::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// The bytes of a saved file less the ASCII form's line that tells when it was saved.
+inline std::string Unstamped(std::string bytes) {
+  const size_t stamp = bytes.find("# Corvia model file, saved ");
+  if (stamp != std::string::npos) bytes.erase(stamp, bytes.find('\n', stamp) + 1 - stamp);
+  return bytes;
+}
+
 inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), std::streamsize(bytes.size()));

@@ -18,6 +18,12 @@
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
 #include "app/WindowServices.h"
+#include "construction/Library.h"
+#include "construction/ModelFactory.h"
+#include "files/ModelFile.h"
+#include "model/CreatePoly.h"
+#include "model/LibraryEntry.h"
+#include "model/PolyTemplate.h"
 #include "core/Progress.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
@@ -25,6 +31,7 @@
 #include "platform/Services.h"
 #include "platform/wx/WxColourChooser.h"
 #include "render/NewView.h"
+#include "symmetry/SimplePoly.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/gui/ProgramTestSupport.h"
 #include "tests/support/TestSupport.h"
@@ -167,8 +174,21 @@ TEST_F(WindowSurvives, ALayoutChangedDuringADragLetsTheMouseGo) {
 
 // A model whose stellation fails, shown in the layout of the stellation's panes: its
 // panes find out while they paint. The box comes after the paint, never from inside
-// it, and the program keeps answering.
+// it, and the program keeps answering. The model is a file of the great truncated
+// dodecahedron with a corner moved, so that two of its planes meet nearly parallel.
 TEST_F(WindowSurvives, AStellationThatFailsInAPaintIsToldAfterThePaint) {
+  const std::string file = (corvia::testing::ScratchDir("stellation-fails") / "moved.corv").string();
+  {
+    PolyTemplate polyTemplate;
+    Poly record;
+    ASSERT_TRUE(CreateFromLibraryEntry(&record, &polyTemplate, GetLibraryEntry(45), false));
+    std::unique_ptr<SimplePoly> moved(CreateSimplePoly(&record, kDeriveBase, nullptr, nullptr));
+    ASSERT_NE(moved, nullptr);
+    moved->VertAt(0).pos[2] += 1e-5 * moved->GetMaxVertexRadius();
+    Poly poly;
+    ASSERT_TRUE(CreatePoly(*moved, &poly, false, false).done());
+    ASSERT_TRUE(WriteModelFile(file.c_str(), kModelFileAscii, poly).done());
+  }
   auto& messages = corvia::testing::Platform().messages;
   int insidePaint = 0;
   messages.onBox = [&](const platform::MessageBoxRequest&) {
@@ -176,11 +196,11 @@ TEST_F(WindowSurvives, AStellationThatFailsInAPaintIsToldAfterThePaint) {
   };
   KeyCommand(kCmdLayout6);
   YieldUntilHandled();
-  ASSERT_TRUE(Doc()->OpenModelByNameOrSymbol("Square Cupolaic Blend"));
+  ASSERT_TRUE(Doc()->OnOpenDocument(file.c_str()));
   EXPECT_TRUE(YieldUntil([&] { return !messages.Boxes().empty(); }));
   YieldUntilHandled();
   ASSERT_FALSE(messages.Boxes().empty());
-  EXPECT_NE(messages.Boxes()[0].text.find("cannot be stellated"), std::string::npos) << messages.Boxes()[0].text;
+  EXPECT_NE(messages.Boxes()[0].text.find("could not be stellated"), std::string::npos) << messages.Boxes()[0].text;
   EXPECT_EQ(insidePaint, 0);
   // Told once, and the panes paint on.
   const size_t told = messages.Boxes().size();

@@ -467,3 +467,28 @@ TEST(StellatedModel, HullOfACupolaicBlend) {
   } while (block->NextStellation() && n < 100);
   EXPECT_EQ(n, 26);
 }
+
+// Models whose planes leave the centre open, so that no cell lies round it: a Stewart
+// toroid (record 217), a cuploid (250) and a cupolaic blend (256). Their cells are
+// found from the first facet left without one, and the unstellated model's facelets
+// and nets are made: the toroid's surface is closed, of genus 1, and holds its volume.
+TEST(StellatedModel, PlanesThatLeaveTheCentreOpen) {
+  using namespace test_StellatedModel;
+  for (int record : {217, 250, 256}) {
+    SCOPED_TRACE(record);
+    corvia::PolyTemplate polyTemplate;
+    corvia::Poly poly;
+    ASSERT_TRUE(CreateFromLibraryEntry(&poly, &polyTemplate, corvia::GetLibraryEntry(record), false));
+    FaceTypeBlock* block = poly.mBaseBlock.get();
+    corvia::Outcome why;
+    Model3D* model = block->GetModel3D(true, &why);
+    ASSERT_NE(model, nullptr) << why.text();
+    EXPECT_TRUE(model->HasNets());
+    if (record != 217) continue;
+    const Surface s = ExpectClosed(block);
+    EXPECT_NEAR(s.volume, poly.mVolume, 1e-9 * poly.mVolume);
+    const Glued g = Glue(model);
+    EXPECT_EQ(g.parts, 1);
+    EXPECT_EQ(g.euler, 0);
+  }
+}

@@ -1,7 +1,8 @@
 // Stellation diagrams of whole models: the numbers of lines, points, segments and
 // facets of the classical diagrams; the subdivision's rings, twins and line runs; the
 // corners linked across planes to the same 3D edge; the rings of points that stand for
-// one vertex; faces through the centre; a face with nothing to cut it.
+// one vertex; faces through the centre; a face with nothing to cut it; crossings nearer
+// together than a fixed distance tells apart.
 
 #include <gtest/gtest.h>
 
@@ -10,12 +11,16 @@
 #include <string>
 #include <vector>
 
+#include "core/Progress.h"
 #include "core/VectorMath.h"
+#include "model/CreatePoly.h"
 #include "model/ElementFlags.h"
+#include "model/Subdivision.h"
 #include "stellation/Stellate.h"
 #include "stellation/StellationDiagram.h"
 #include "tests/model/PolyModels.h"
 #include "tests/stellation/StellationModels.h"
+#include "symmetry/SimplePoly.h"
 #include "tests/support/TestSupport.h"
 
 namespace test_StellationDiagram {
@@ -246,6 +251,45 @@ TEST(StellationDiagram, FacesThroughTheCentre) {
     }
   }
   EXPECT_EQ(hemiTypes, 1);
+}
+
+// The geodesic sphere of frequency 6 (720 faces, worked out by the program): in the
+// plane of face 11, crossings of its lines lie nearer together than 3e-8, the distance
+// within which coordinates are one point, so a line cannot be threaded by them; the
+// equations of the lines tell them apart: the diagram is made, a planar subdivision
+// whose bounded regions number edges - points + 1.
+TEST(StellationDiagram, CrossingsNearerThanAFixedDistance) {
+  using namespace test_StellationDiagram;
+  ConfigModel icosahedron("3.3.3.3.3");
+  ASSERT_TRUE(icosahedron.built);
+  std::unique_ptr<corvia::SimplePoly> simple = icosahedron.poly.Subdivide(corvia::kSubdivideGeodesic, 6);
+  corvia::Poly sphere;
+  ASSERT_TRUE(simple && CreatePoly(*simple, &sphere, false, false));
+  FaceType* type = sphere.mFaces.GetAt(10)->mType;
+  if (type->mCoplanarMaster) type = type->mCoplanarMaster;
+  corvia::ProgressScope progress;
+  corvia::Outcome why;
+  bool equationsMayPart = false;
+  EXPECT_FALSE(corvia::CreateStellationDiagram(type, 0, 1, &why, false, &equationsMayPart));
+  ASSERT_TRUE(equationsMayPart);
+  type->ClearStellationDiagram();
+  ASSERT_TRUE(corvia::CreateStellationDiagram(type, 0, 1, &why, true)) << why.text();
+  std::vector<SegVert*> corners = AllCorners(type);
+  const SegVert* outer = type->mOuterRing;
+  do {
+    corners.push_back(const_cast<SegVert*>(outer));
+    outer = outer->mNext;
+  } while (outer != type->mOuterRing);
+  for (const SegVert* c : corners) {
+    ASSERT_EQ(c->mTwin->mTwin, c);
+    ASSERT_EQ(c->mTwin->mPoint, c->mNext->mPoint);
+  }
+  for (const StellationSegment* s = type->mFirstSegment; s; s = s->mNext) {
+    ASSERT_GT(corvia::testing::SegmentArea(s), 0.0);
+  }
+  const int edges = static_cast<int>(corners.size()) / 2;
+  EXPECT_EQ(type->GetNumSegments(), edges - CountPoints(type) + 1);
+  sphere.mBaseBlock->Clear(false);
 }
 
 // Two triangles on one plane facing apart: nothing cuts the plane, so there is no
