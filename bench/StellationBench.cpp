@@ -1,7 +1,9 @@
 // Stellation of the icosahedron, the rhombic triacontahedron (the dual side of the
 // icosidodecahedron) and the snub dodecahedron: the diagrams alone, the diagrams with
-// their linking and facets, the whole set-up with the cells; and the walk through all 59
-// stellations of the icosahedron under Miller's rules. The counters give the sizes.
+// their linking and facets, the whole set-up with the cells; the walk through all 59
+// stellations of the icosahedron under Miller's rules; and on the snub dodecahedron's
+// 1,940 cells, the first 2,000 steps of Miller's rules and the step that names the
+// stellation shown (its walk given up past its budget). The counters give the sizes.
 
 #include <benchmark/benchmark.h>
 
@@ -14,6 +16,7 @@
 #include "model/PolyTemplate.h"
 #include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
+#include "stellation/StellationCriteria.h"
 #include "stellation/StellationDiagram.h"
 
 namespace {
@@ -139,9 +142,55 @@ void BM_WalkMillerIcosahedron(benchmark::State& state) {
   state.counters["stellations"] = count;
 }
 
+// The snub dodecahedron stellated, under Miller's rules while it lives; the benchmark
+// is skipped when it does not stellate.
+struct MillerSnubDodecahedron {
+  Model model{kCases[2]};
+  int32_t criterion = corvia::StellationCriteria;
+  corvia::FaceTypeBlock* block = nullptr;
+
+  explicit MillerSnubDodecahedron(benchmark::State& state) {
+    corvia::StellationCriteria = corvia::kCriteriaMiller;
+    if (model.built && Stellate(&model.poly, model.block, false) && model.block->IsStellated()) {
+      block = model.block;
+    } else {
+      state.SkipWithError("stellation failed");
+    }
+  }
+  ~MillerSnubDodecahedron() { corvia::StellationCriteria = criterion; }
+};
+
+void BM_StepMillerSnubDodecahedron(benchmark::State& state) {
+  MillerSnubDodecahedron snub(state);
+  if (!snub.block) return;
+  int count = 0;
+  for (auto _ : state) {
+    snub.block->mCriteriaFlag = 0;
+    snub.block->GoToCore();
+    for (count = 0; count < 2000 && snub.block->NextStellation();) ++count;
+  }
+  state.counters["steps"] = count;
+  state.counters["cells"] = snub.block->GetNumCells();
+}
+
+void BM_NameMillerStepSnubDodecahedron(benchmark::State& state) {
+  MillerSnubDodecahedron snub(state);
+  if (!snub.block) return;
+  for (auto _ : state) {
+    state.PauseTiming();
+    snub.block->mCriteriaFlag = 0;
+    snub.block->GoToCore();
+    if (snub.block->mMillerState) snub.block->mMillerState->walkTaken = false;
+    state.ResumeTiming();
+    (void)corvia::StepStellations(snub.block, corvia::StellationStep::kNext);
+  }
+}
+
 }  // namespace
 
 BENCHMARK(BM_Diagrams)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DiagramsAndFacets)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CellsSetUp)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WalkMillerIcosahedron)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StepMillerSnubDodecahedron)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NameMillerStepSnubDodecahedron)->Unit(benchmark::kMillisecond);

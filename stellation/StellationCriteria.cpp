@@ -7,6 +7,7 @@
 #include "stellation/StellationCriteria.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include <vector>
@@ -500,7 +501,8 @@ bool FullySupportedPrevious(FaceTypeBlock* block) {
 // ---- Miller's Rules ---------------------------------------------------------------------------
 
 // The excluded finite cells that the outer cell cannot reach through excluded cells.
-std::vector<StellationCell*> EnclosedCells(FaceTypeBlock* block) {
+std::vector<StellationCell*> EnclosedCells(FaceTypeBlock* block, MillerState& state) {
+  state.looked += block->GetNumCells();
   block->ClearCellFlag(kCellVisited);
   FloodFill(block, block->mOuterCell, false);
   std::vector<StellationCell*> enclosed;
@@ -511,34 +513,175 @@ std::vector<StellationCell*> EnclosedCells(FaceTypeBlock* block) {
   return enclosed;
 }
 
-// The cells the set may grow by: excluded neighbours of its cells, of higher index than
-// the root, not yet decided; with Maintain Reflexibility, only originals.
-std::vector<StellationCell*> Candidates(FaceTypeBlock* block, const MillerState& state) {
-  std::vector<StellationCell*> candidates;
-  for (const MillerEntry& entry : state.stack) {
-    for (StellationCell* cell : entry.cells) {
-      for (StellationCell* n : cell->mNeighbours) {
-        if (!IsFinite(block, n) || n->IsIncluded() || (n->mFlags & kCellInList)) continue;
-        if (n->mIndex <= state.root->mIndex || n->mMillerLevel != -1) continue;
-        if (MaintainReflexibility() && (n->mFlags & kCellIsMirror)) continue;
-        n->mFlags |= kCellInList;
-        candidates.push_back(n);
+// Whether the outer cell reaches every cell when none is included.
+bool OpenFromOutside(FaceTypeBlock* block, MillerState& state) {
+  if (state.openFromOutside < 0) {
+    std::vector<char> reached(static_cast<size_t>(block->GetNumCells()) + 1, 0);
+    std::vector<StellationCell*> queue = {block->mOuterCell};
+    reached[static_cast<size_t>(block->mOuterCell->mIndex)] = 1;
+    for (size_t q = 0; q < queue.size(); ++q) {
+      for (StellationCell* n : queue[q]->mNeighbours) {
+        if (!n || n->mIndex < 0 || n->mIndex > block->GetNumCells()) continue;
+        if (reached[static_cast<size_t>(n->mIndex)]) continue;
+        reached[static_cast<size_t>(n->mIndex)] = 1;
+        queue.push_back(n);
       }
     }
+    state.openFromOutside = queue.size() == reached.size() ? 1 : 0;
   }
-  for (StellationCell* c : candidates) c->mFlags &= ~kCellInList;
-  return candidates;
+  return state.openFromOutside == 1;
+}
+
+// The stamps of the cells, ready for as many new stamps as there are cells.
+std::vector<uint32_t>& Seen(FaceTypeBlock* block, MillerState& state) {
+  std::vector<uint32_t>& seen = state.seen;
+  seen.resize(static_cast<size_t>(block->GetNumCells()) + 1, 0);
+  if (state.seenStamp > UINT32_MAX - static_cast<uint32_t>(seen.size()) - 1) {
+    std::fill(seen.begin(), seen.end(), 0);
+    state.seenStamp = 0;
+  }
+  return seen;
+}
+
+// The pockets that the cells just included close, where the set had none before: the
+// excluded cells beside them from which the outer cell cannot be reached through
+// excluded cells, in the order of the cell list. Each excluded region beside them is
+// searched upwards first, and stops where it meets the outer cell or a region of this
+// push found open; only a pocket is searched whole.
+std::vector<StellationCell*> NewPockets(FaceTypeBlock* block, MillerState& state,
+                                        const std::vector<StellationCell*>& included) {
+  std::vector<uint32_t>& seen = Seen(block, state);
+  // Regions of this push have stamps above `first`.
+  const uint32_t first = state.seenStamp;
+  std::vector<StellationCell*> enclosed;
+  std::vector<StellationCell*> region;
+  std::vector<StellationCell*> pending;
+  for (StellationCell* cell : included) {
+    for (StellationCell* start : cell->mNeighbours) {
+      if (!IsFinite(block, start) || start->IsIncluded() || seen[static_cast<size_t>(start->mIndex)] > first) continue;
+      const uint32_t stamp = ++state.seenStamp;
+      region.assign(1, start);
+      pending.assign(1, start);
+      seen[static_cast<size_t>(start->mIndex)] = stamp;
+      bool open = false;
+      while (!pending.empty() && !open) {
+        StellationCell* c = pending.back();
+        pending.pop_back();
+        ++state.looked;
+        // Lower facets come first, so the cells above are taken first.
+        for (StellationCell* n : c->mNeighbours) {
+          if (!n || n->IsIncluded()) continue;
+          const uint32_t mark = seen[static_cast<size_t>(n->mIndex)];
+          if (n == block->mOuterCell || (mark > first && mark != stamp)) {
+            open = true;
+            break;
+          }
+          if (mark == stamp) continue;
+          seen[static_cast<size_t>(n->mIndex)] = stamp;
+          region.push_back(n);
+          pending.push_back(n);
+        }
+      }
+      if (!open) enclosed.insert(enclosed.end(), region.begin(), region.end());
+    }
+  }
+  std::sort(enclosed.begin(), enclosed.end(),
+            [](const StellationCell* a, const StellationCell* b) { return a->mIndex < b->mIndex; });
+  return enclosed;
+}
+
+// The candidates of the level just pushed: the frontier with the neighbours of its cells
+// that the search may grow by (finite, above the root, originals alone under Maintain
+// Reflexibility), each cell once. A cell included or decided when met stays so while the
+// level stands, and is left out.
+void ExtendFrontier(FaceTypeBlock* block, MillerState& state) {
+  state.inFrontier.resize(static_cast<size_t>(block->GetNumCells()) + 1, 0);
+  MillerEntry& top = state.stack.back();
+  for (StellationCell* cell : top.cells) {
+    for (StellationCell* n : cell->mNeighbours) {
+      ++state.looked;
+      if (!IsFinite(block, n) || n->IsIncluded() || (n->mFlags & kCellInList)) continue;
+      if (n->mIndex <= state.root->mIndex || n->mMillerLevel != -1) continue;
+      if (MaintainReflexibility() && (n->mFlags & kCellIsMirror)) continue;
+      char& in = state.inFrontier[static_cast<size_t>(n->mIndex)];
+      if (in) continue;
+      in = 1;
+      state.frontier.push_back(n);
+    }
+  }
+  top.candidates = state.frontier.size();
+}
+
+void TruncateFrontier(MillerState& state, size_t size) {
+  while (state.frontier.size() > size) {
+    state.inFrontier[static_cast<size_t>(state.frontier.back()->mIndex)] = 0;
+    state.frontier.pop_back();
+  }
+}
+
+void ClearStack(MillerState& state) {
+  TruncateFrontier(state, 0);
+  state.stack.clear();
+}
+
+// Takes the scan of the top level past the cells of the frontier that were no candidates
+// of it: included, or decided by a level below, when it was pushed (and so while it
+// stands).
+void SkipPassed(MillerState& state, MillerEntry& top) {
+  const int depth = static_cast<int>(state.stack.size()) - 1;
+  while (top.scan < top.candidates) {
+    const StellationCell* c = state.frontier[top.scan];
+    if (!c->IsIncluded() && (c->mMillerLevel == -1 || c->mMillerLevel >= depth)) return;
+    ++top.scan;
+  }
+}
+
+// The search decides a cell at a level (passed over by the level's later candidates).
+void Decide(MillerState& state, StellationCell* cell, int level) {
+  cell->mMillerLevel = level;
+  state.decided.push_back(cell);
+}
+
+// Forgets every decision.
+void ForgetDecisions(MillerState& state) {
+  for (StellationCell* c : state.decided) c->mMillerLevel = -1;
+  state.decided.clear();
+}
+
+// Whether a cell of the set lies below the root, once the cells of an entry are in.
+bool BelowRoot(const MillerState& state, const std::vector<StellationCell*>& cells) {
+  for (const StellationCell* c : cells) {
+    const StellationCell* partner = c->GetMirrorPartner();
+    if (c->IsIncluded() && c->mIndex < state.root->mIndex) return true;
+    if (partner->IsIncluded() && partner->mIndex < state.root->mIndex) return true;
+  }
+  return false;
 }
 
 // Includes the cell and closes every pocket it leaves; false (nothing changed) when a
-// pocket holds a cell that this search may not include.
+// pocket holds a cell that this search may not include, or a cell below the root came
+// in. Every push leaves no pocket, so a push onto pushes, or onto no cell of a cell
+// structure open from outside, looks only beside the cells it includes; a root pushed
+// onto cells already included looks at the whole set.
 bool PushMillerStack(FaceTypeBlock* block, MillerState& state, StellationCell* cell) {
+  const bool whole = state.stack.empty() && (block->mIncludedCells != 0 || !OpenFromOutside(block, state));
   StellationCell::SetIncluded(cell, true);
-  std::vector<StellationCell*> enclosed = EnclosedCells(block);
+  std::vector<StellationCell*> added = {cell};
+  if (cell->GetMirrorPartner() != cell && cell->GetMirrorPartner()->IsIncluded()) {
+    added.push_back(cell->GetMirrorPartner());
+  }
+  const bool belowBefore = !state.stack.empty() && state.stack.back().belowRoot;
+  std::vector<StellationCell*> enclosed;
   bool ok = true;
-  for (StellationCell* c = block->mFirstCell; IsFinite(block, c) && ok; c = c->mNext) {
-    // The partner included with the cell under Maintain Reflexibility must belong here.
-    if (c->IsIncluded() && c->mIndex < state.root->mIndex) ok = false;
+  if (whole) {
+    enclosed = EnclosedCells(block, state);
+    for (StellationCell* c = block->mFirstCell; IsFinite(block, c) && ok; c = c->mNext) {
+      // The partner included with the cell under Maintain Reflexibility must belong here.
+      if (c->IsIncluded() && c->mIndex < state.root->mIndex) ok = false;
+    }
+  } else {
+    enclosed = NewPockets(block, state, added);
+    ok = !belowBefore && !BelowRoot(state, added);
   }
   for (StellationCell* c : enclosed) {
     if (c->mIndex <= state.root->mIndex || c->mMillerLevel != -1) ok = false;
@@ -554,34 +697,46 @@ bool PushMillerStack(FaceTypeBlock* block, MillerState& state, StellationCell* c
     StellationCell::SetIncluded(c, true);
     entry.cells.push_back(c);
   }
+  entry.decided = state.decided.size();
+  if (whole) {
+    for (StellationCell* c = block->mFirstCell; IsFinite(block, c) && !entry.belowRoot; c = c->mNext) {
+      entry.belowRoot = c->IsIncluded() && c->mIndex < state.root->mIndex;
+    }
+  } else {
+    entry.belowRoot = belowBefore || BelowRoot(state, entry.cells);
+  }
   state.stack.push_back(std::move(entry));
-  state.stack.back().candidates = Candidates(block, state);
+  ExtendFrontier(block, state);
   return true;
 }
 
 // Takes the top entry's cells out; decisions made below it are forgotten.
-void DropTopEntry(FaceTypeBlock* block, MillerState& state) {
+void DropTopEntry(MillerState& state) {
   const int depth = static_cast<int>(state.stack.size()) - 1;
   MillerEntry& top = state.stack.back();
   for (auto it = top.cells.rbegin(); it != top.cells.rend(); ++it) StellationCell::SetIncluded(*it, false);
+  const size_t decided = top.decided;
   state.stack.pop_back();
-  for (StellationCell* c = block->mFirstCell; IsFinite(block, c); c = c->mNext) {
+  TruncateFrontier(state, state.stack.empty() ? 0 : state.stack.back().candidates);
+  for (size_t i = decided; i < state.decided.size(); ++i) {
+    StellationCell* c = state.decided[i];
     if (c->mMillerLevel >= depth) c->mMillerLevel = -1;
   }
+  state.decided.resize(decided);
 }
 
-void PopMillerStack(FaceTypeBlock* block, MillerState& state) {
+void PopMillerStack(MillerState& state) {
   const int depth = static_cast<int>(state.stack.size()) - 1;
   StellationCell* pushed = state.stack.back().cells.front();
-  DropTopEntry(block, state);
+  DropTopEntry(state);
   // The parent has passed this candidate: decided for its later candidates.
-  if (!state.stack.empty()) pushed->mMillerLevel = depth - 1;
+  if (!state.stack.empty()) Decide(state, pushed, depth - 1);
 }
 
 bool StartRoot(FaceTypeBlock* block, MillerState& state, StellationCell* root) {
-  for (StellationCell* c = block->mFirstCell; IsFinite(block, c); c = c->mNext) c->mMillerLevel = -1;
+  ForgetDecisions(state);
   state.root = root;
-  state.stack.clear();
+  ClearStack(state);
   return PushMillerStack(block, state, root);
 }
 
@@ -592,13 +747,13 @@ StellationCell* FindCoreRoot(FaceTypeBlock* block, MillerState& state) {
   for (StellationCell* root = block->mFirstCell; IsFinite(block, root); root = root->mNext) {
     if (StartRoot(block, state, root)) return state.coreRoot = root;
   }
-  state.stack.clear();
+  ClearStack(state);
   return nullptr;
 }
 
 void MillerCore(FaceTypeBlock* block) {
   MillerState& state = State(block);
-  state.stack.clear();
+  ClearStack(state);
   state.mirrorHalf = false;
   state.images.clear();
   ExcludeAll(block);
@@ -622,13 +777,29 @@ StellationCell* NextRoot(FaceTypeBlock* block, const MillerState& state, Stellat
   return IsFinite(block, next) ? next : nullptr;
 }
 
-bool IsConnected(FaceTypeBlock* block) {
-  return block->FillFromOriginal();
+// Whether the included cells are joined through their facets into one: the cells one of
+// them reaches through included cells are all of them.
+bool IsConnected(FaceTypeBlock* block, MillerState& state, StellationCell* start) {
+  if (!start || !start->IsIncluded()) return false;
+  std::vector<uint32_t>& seen = Seen(block, state);
+  const uint32_t stamp = ++state.seenStamp;
+  std::vector<StellationCell*> queue = {start};
+  seen[static_cast<size_t>(start->mIndex)] = stamp;
+  for (size_t q = 0; q < queue.size(); ++q) {
+    ++state.looked;
+    for (StellationCell* n : queue[q]->mNeighbours) {
+      if (!n || !n->IsIncluded() || seen[static_cast<size_t>(n->mIndex)] == stamp) continue;
+      seen[static_cast<size_t>(n->mIndex)] = stamp;
+      queue.push_back(n);
+    }
+  }
+  return static_cast<int>(queue.size()) == block->mIncludedCells;
 }
 
 // A chiral stellation is followed by its compound with its mirror image, when that
 // encloses nothing and the search would not find it as a set of its own: true when the
-// compound is shown now.
+// compound is shown now. The stellation shown encloses nothing, so only the images'
+// sides can close a pocket.
 bool ShowCompound(FaceTypeBlock* block, MillerState& state) {
   if (block->mSecondCellCount == 0 || MaintainReflexibility()) return false;
   std::vector<StellationCell*>& images = state.images;
@@ -639,7 +810,7 @@ bool ShowCompound(FaceTypeBlock* block, MillerState& state) {
     }
   }
   for (StellationCell* c : images) StellationCell::SetIncluded(c, true);
-  if (block->FillFromOutside() && !IsConnected(block)) {
+  if (!images.empty() && NewPockets(block, state, images).empty() && !IsConnected(block, state, images.front())) {
     state.mirrorHalf = true;
     return true;
   }
@@ -684,18 +855,19 @@ bool MillerNext(FaceTypeBlock* block) {
       continue;
     }
     MillerEntry& top = state.stack.back();
-    if (top.scan < top.candidates.size()) {
-      StellationCell* cell = top.candidates[top.scan++];
+    SkipPassed(state, top);
+    if (top.scan < top.candidates) {
+      StellationCell* cell = state.frontier[top.scan++];
       if (cell->IsIncluded() || cell->mMillerLevel != -1) continue;
       const int depth = static_cast<int>(state.stack.size()) - 1;
       if (!PushMillerStack(block, state, cell)) {
-        cell->mMillerLevel = depth;
+        Decide(state, cell, depth);
         continue;
       }
       if (ShownHand(block)) return true;
       continue;
     }
-    PopMillerStack(block, state);
+    PopMillerStack(state);
   }
   return true;
 }
@@ -707,13 +879,14 @@ void DescendToLast(FaceTypeBlock* block, MillerState& state) {
   for (;;) {
     const size_t t = state.stack.size() - 1;
     const int depth = static_cast<int>(t);
-    const std::vector<StellationCell*> candidates = state.stack[t].candidates;
-    for (StellationCell* c : candidates) {
-      if (!c->IsIncluded() && c->mMillerLevel == -1) c->mMillerLevel = depth;
+    const size_t candidates = state.stack[t].candidates;
+    for (size_t j = 0; j < candidates; ++j) {
+      StellationCell* c = state.frontier[j];
+      if (!c->IsIncluded() && c->mMillerLevel == -1) Decide(state, c, depth);
     }
     bool pushed = false;
-    for (size_t j = candidates.size(); j-- > 0 && !pushed;) {
-      StellationCell* c = candidates[j];
+    for (size_t j = candidates; j-- > 0 && !pushed;) {
+      StellationCell* c = state.frontier[j];
       if (c->mMillerLevel != depth) continue;
       c->mMillerLevel = -1;
       if (!SearchGoesOn(state)) return;
@@ -733,7 +906,7 @@ void DescendToLast(FaceTypeBlock* block, MillerState& state) {
 bool RawPrevious(FaceTypeBlock* block, MillerState& state) {
   if (state.stack.empty() || AtCore(state)) return false;
   const size_t t = state.stack.size() - 1;
-  DropTopEntry(block, state);
+  DropTopEntry(state);
   if (t == 0) {
     // A root alone comes after the last set of the roots before it.
     for (StellationCell* root = NextRoot(block, state, state.root, false); root;
@@ -752,7 +925,7 @@ bool RawPrevious(FaceTypeBlock* block, MillerState& state) {
   const int depth = static_cast<int>(t) - 1;
   const size_t made = state.stack[t - 1].scan > 0 ? state.stack[t - 1].scan - 1 : 0;
   for (size_t j = made; j-- > 0;) {
-    StellationCell* c = state.stack[t - 1].candidates[j];
+    StellationCell* c = state.frontier[j];
     if (c->mMillerLevel != depth) continue;
     c->mMillerLevel = -1;
     if (!SearchGoesOn(state)) return true;
@@ -771,14 +944,14 @@ bool RawPrevious(FaceTypeBlock* block, MillerState& state) {
 // with its mirror image when one follows it.
 void MillerLast(FaceTypeBlock* block) {
   MillerState& state = State(block);
-  state.stack.clear();
+  ClearStack(state);
   state.mirrorHalf = false;
   state.images.clear();
   ExcludeAll(block);
   if (!FindCoreRoot(block, state)) return;
   StellationCell* root = block->mOuterCell->mPrev;
   while (root != state.coreRoot && (root->mFlags & kCellIsMirror) && MaintainReflexibility()) root = root->mPrev;
-  DropTopEntry(block, state);
+  DropTopEntry(state);
   for (; root; root = NextRoot(block, state, root, false)) {
     if (!SearchGoesOn(state)) return;
     if (StartRoot(block, state, root)) break;
@@ -813,7 +986,7 @@ bool MillerPrevious(FaceTypeBlock* block) {
 // leaves them), with no walk through the sets before it.
 void MillerApply(FaceTypeBlock* block) {
   MillerState& state = State(block);
-  state.stack.clear();
+  ClearStack(state);
   state.images.clear();
   state.mirrorHalf = false;
   block->FillInaccessibleCells();
@@ -859,15 +1032,15 @@ void MillerApply(FaceTypeBlock* block) {
     FindCoreRoot(block, state);
     ExcludeAll(block);
   }
-  bool reached = StartRoot(block, state, root);
+  bool reached = root && StartRoot(block, state, root);
   while (reached && !state.stopped && block->mIncludedCells < wanted) {
     const size_t t = state.stack.size() - 1;
     bool pushed = false;
-    while (!pushed && state.stack[t].scan < state.stack[t].candidates.size()) {
-      StellationCell* c = state.stack[t].candidates[state.stack[t].scan++];
+    while (!pushed && state.stack[t].scan < state.stack[t].candidates) {
+      StellationCell* c = state.frontier[state.stack[t].scan++];
       if (c->IsIncluded() || c->mMillerLevel != -1) continue;
       pushed = (c->mFlags & kCellPending) && SearchGoesOn(state) && PushMillerStack(block, state, c);
-      if (!pushed) c->mMillerLevel = static_cast<int>(t);
+      if (!pushed) Decide(state, c, static_cast<int>(t));
     }
     reached = pushed;
   }
@@ -930,7 +1103,8 @@ void FaceTypeBlock::ClearMillerState() {
   if (!mMillerState) return;
   for (auto& list : mMillerState->lists) detail_StellationCriteria::ClearList(list);
   mMillerState->lists.clear();
-  mMillerState->stack.clear();
+  detail_StellationCriteria::ClearStack(*mMillerState);
+  mMillerState->decided.clear();
   mMillerState->root = nullptr;
   mMillerState->coreRoot = nullptr;
   mMillerState->mirrorHalf = false;
@@ -965,6 +1139,8 @@ class CriteriaSnapshot {
     mLists = state.lists;
     mRoot = state.root;
     mStack = state.stack;
+    mFrontier = state.frontier;
+    mDecided = state.decided;
     mCoreRoot = state.coreRoot;
     mMirrorHalf = state.mirrorHalf;
     mImages = state.images;
@@ -992,6 +1168,10 @@ class CriteriaSnapshot {
     state.lists = mLists;
     state.root = mRoot;
     state.stack = mStack;
+    TruncateFrontier(state, 0);
+    for (StellationCell* c : mFrontier) state.inFrontier[static_cast<size_t>(c->mIndex)] = 1;
+    state.frontier = mFrontier;
+    state.decided = mDecided;
     state.coreRoot = mCoreRoot;
     state.mirrorHalf = mMirrorHalf;
     state.images = mImages;
@@ -1013,6 +1193,8 @@ class CriteriaSnapshot {
   std::vector<std::vector<StellationCell*>> mLists;
   StellationCell* mRoot = nullptr;
   std::vector<MillerEntry> mStack;
+  std::vector<StellationCell*> mFrontier;
+  std::vector<StellationCell*> mDecided;
   StellationCell* mCoreRoot = nullptr;
   bool mMirrorHalf = false;
   std::vector<StellationCell*> mImages;
@@ -1023,11 +1205,14 @@ class CriteriaSnapshot {
 // A search of the criteria: under a progress level, the cells changing quietly (no undo
 // record, no pane told of each change); when the outermost search ends, the undo step
 // open gets each cell that changed, once, and the panes hear of it once. Stopped (by a
-// cancel, or past a walk's budget), everything goes back as it was.
+// cancel, or past a walk's budget), everything goes back as it was: a search inside
+// another leaves that to the outer one (a stop stops both), unless it keeps a snapshot
+// of its own to put back while the outer search goes on.
 class CriteriaSearch {
  public:
-  CriteriaSearch(FaceTypeBlock* block, const char* caption)
-      : mBlock(block), mCancels(GetProgressCancelCount()), mOutermost(!block->mQuietCellChanges), mBefore(block) {
+  CriteriaSearch(FaceTypeBlock* block, const char* caption, bool ownSnapshot = false)
+      : mBlock(block), mCancels(GetProgressCancelCount()), mOutermost(!block->mQuietCellChanges) {
+    if (mOutermost || ownSnapshot) mBefore.emplace(block);
     MillerState& state = State(block);
     mWasStopped = state.stopped;
     state.stopped = false;
@@ -1040,12 +1225,12 @@ class CriteriaSearch {
   }
   ~CriteriaSearch() {
     MillerState& state = State(mBlock);
-    if (Stopped()) mBefore.PutBack();
+    if (Stopped() && mBefore) mBefore->PutBack();
     state.stopped = mWasStopped || state.overBudget;
     if (!mOutermost) return;
     mBlock->mQuietCellChanges = false;
     mBlock->mCellSearch = false;
-    const std::vector<char> before = mBefore.Included();
+    const std::vector<char> before = mBefore->Included();
     bool changed = false;
     size_t i = 0;
     for (StellationCell* c = mBlock->mFirstCell; IsFinite(mBlock, c); c = c->mNext, ++i) {
@@ -1062,9 +1247,8 @@ class CriteriaSearch {
 
   bool Cancelled() const { return GetProgressCancelCount() != mCancels; }
   bool Stopped() const { return Cancelled() || State(mBlock).stopped; }
-  // Puts everything back now (the search goes on from there).
-  void PutBack() const { mBefore.PutBack(); }
-  const CriteriaSnapshot& Before() const { return mBefore; }
+  // Puts everything back now (the search goes on from there), with a snapshot of its own.
+  void PutBack() const { mBefore->PutBack(); }
 
  private:
   FaceTypeBlock* mBlock;
@@ -1072,7 +1256,7 @@ class CriteriaSearch {
   int mCancels;
   bool mOutermost;
   bool mWasStopped = false;
-  CriteriaSnapshot mBefore;
+  std::optional<CriteriaSnapshot> mBefore;
 };
 
 bool IsWalkCurrent(const MillerState& state, const FaceTypeBlock* block) {
@@ -1087,7 +1271,7 @@ bool TakeWalk(FaceTypeBlock* block) {
   std::vector<std::vector<char>> walk;
   bool complete = false;
   {
-    CriteriaSearch search(block, "Counting the stellations of the criteria.");
+    CriteriaSearch search(block, "Counting the stellations of the criteria.", true);
     state.budget = kWalkSearchBudget;
     state.spent = 0;
     state.overBudget = false;
@@ -1170,6 +1354,7 @@ void FaceTypeBlock::GoToCore() {
 bool FaceTypeBlock::ApplyCriteria() {
   using namespace detail_StellationCriteria;
   if (!mFirstCell || mCriteriaFlag) return false;
+  const std::vector<char> before = IncludedCells(this);
   CriteriaSearch search(this, "Finding the nearest stellation of the criteria.");
   mCriteriaFlag = 1;
   switch (StellationCriteria) {
@@ -1196,7 +1381,7 @@ bool FaceTypeBlock::ApplyCriteria() {
   // Stopped: the set goes back as it was, the criteria not applied.
   if (search.Stopped()) return false;
   mCriteriaFlag = 1;
-  return IncludedCells(this) != search.Before().Included();
+  return IncludedCells(this) != before;
 }
 
 namespace detail_StellationCriteria {

@@ -16,12 +16,16 @@ namespace corvia {
 struct StellationCell;
 
 // One level of the Miller search: the cells it included (the pushed cell first, then the
-// cells of the pockets it closed), the candidates it may grow by, and how far the scan
-// of them has come.
+// cells of the pockets it closed), how many of the search's frontier are its candidates
+// (the frontier as it stood once the level was pushed) and how far the scan of them has
+// come, where its own decisions begin in the search's record of them, and whether the set
+// holds a cell below the root once the level is pushed.
 struct MillerEntry {
   std::vector<StellationCell*> cells;
-  std::vector<StellationCell*> candidates;
+  size_t candidates = 0;
   size_t scan = 0;
+  size_t decided = 0;
+  bool belowRoot = false;
 };
 
 struct MillerState : ModelPart {
@@ -32,6 +36,22 @@ struct MillerState : ModelPart {
   StellationCell* root = nullptr;
   std::vector<MillerEntry> stack;
   StellationCell* coreRoot = nullptr;
+  // The cells the stack may grow by, each once, in the order its levels met them as
+  // neighbours (a level's candidates are a beginning of it, the cells it met appended),
+  // and which cells are in it, by cell index.
+  std::vector<StellationCell*> frontier;
+  std::vector<char> inFrontier;
+  // Every cell given a search level, in the order of the decisions, so that a level
+  // taken off forgets its own decisions alone.
+  std::vector<StellationCell*> decided;
+  // With no cell included, the outer cell reaches every cell (1), or not (0); -1 until
+  // looked at. Where it does, a push looks for pockets only beside what it includes,
+  // marking the regions it searches by stamp, per cell index.
+  int openFromOutside = -1;
+  std::vector<uint32_t> seen;
+  uint32_t seenStamp = 0;
+  // The cells the search has looked at, a measure of its work.
+  long long looked = 0;
   // The compound of a chiral stellation with its mirror image is being shown, with the
   // mirror cells it added.
   bool mirrorHalf = false;

@@ -16,6 +16,7 @@
 #include "platform/Services.h"
 #include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
+#include "stellation/StellationCriteria.h"
 #include "symmetry/SymOperations.h"
 #include "tests/stellation/StellationModels.h"
 #include "tests/support/TestSupport.h"
@@ -228,6 +229,58 @@ TEST(StellationCriteria, ApplyingTheCriteria) {
   EXPECT_EQ(Inclusion(block), "111111000000");
   EXPECT_TRUE(block->NextStellation());
   EXPECT_EQ(Inclusion(block), "111111111000");
+}
+
+// Under Maintain Reflexibility a cell comes and goes with its mirror image. A set of a
+// cell, its mirror image and a cell that is its own image, none touching another, keeps
+// only the part of the current cell; leaving out the image leaves out the cell too, so
+// nothing is left, and the nearest of Miller's stellations is then the core.
+TEST(StellationCriteria, MillerNearestWhenTheCurrentPartGoesWithItsImage) {
+  using namespace test_StellationCriteria;
+  CriteriaScope scope(corvia::kCriteriaMiller, corvia::kStellationMaintainReflexibility);
+  ConfigModel model("3.5.3.5");
+  ASSERT_TRUE(model.built);
+  FaceTypeBlock* block = model.Stellated(true);
+  block->GoToCore();
+  const std::string core = Inclusion(block);
+  auto touch = [](const StellationCell* a, const StellationCell* b) {
+    return std::find(a->mNeighbours.begin(), a->mNeighbours.end(), b) != a->mNeighbours.end();
+  };
+  int tried = 0;
+  for (StellationCell* c = block->mFirstCell; c != block->GetOuterCell(); c = c->mNext) {
+    StellationCell* image = c->GetMirrorPartner();
+    if (!(c->mFlags & corvia::kCellHasMirror) || touch(c, image)) continue;
+    for (StellationCell* s = block->mFirstCell; s != block->GetOuterCell(); s = s->mNext) {
+      if (s->GetMirrorPartner() != s || touch(s, c) || touch(s, image)) continue;
+      for (StellationCell* d = block->mFirstCell; d != block->GetOuterCell(); d = d->mNext) {
+        StellationCell::SetIncluded(d, d == c || d == image || d == s);
+      }
+      if (block->FillInaccessibleCells()) continue;
+      block->mCurrentCell = c;
+      block->ApplyCriteria();
+      EXPECT_EQ(Inclusion(block), core) << StellationCell::GetName(c) << " " << StellationCell::GetName(s);
+      ++tried;
+    }
+  }
+  EXPECT_GT(tried, 0);
+}
+
+// A step of Miller's search looks at the cells beside those it changes, not at all the
+// cells: through the first 300 stellations of the snub dodecahedron (1,940 cells) a
+// step looks at fewer than a twentieth of them.
+TEST(StellationCriteria, MillerStepsLookAtTheCellsTheyChange) {
+  using namespace test_StellationCriteria;
+  CriteriaScope scope(corvia::kCriteriaMiller);
+  ConfigModel model("3.3.3.3.5");
+  ASSERT_TRUE(model.built);
+  FaceTypeBlock* block = model.Stellated();
+  block->GoToCore();
+  ASSERT_NE(block->mMillerState, nullptr);
+  block->mMillerState->looked = 0;
+  int steps = 0;
+  while (steps < 300 && block->NextStellation()) ++steps;
+  EXPECT_EQ(steps, 300);
+  EXPECT_LT(block->mMillerState->looked, static_cast<long long>(steps) * block->GetNumCells() / 20);
 }
 
 // The original model of a hemi-polyhedron stands on its faces through the centre,
