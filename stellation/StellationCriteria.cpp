@@ -1119,6 +1119,10 @@ namespace detail_StellationCriteria {
 // compound of some thousand cells here, where the 59 icosahedra take some 700 units.
 constexpr size_t kLongestNamedWalk = 2000;
 constexpr long long kWalkSearchBudget = 20000;
+// Nor walks that would keep more cell marks than this in all: each step is kept whole,
+// so a model of a million cells (a sphere of 720 faces) would keep 359 MB over its 359
+// mainline stellations, and took over a minute to walk them.
+size_t gLongestNamedWalkCells = size_t(32) << 20;
 
 std::vector<char> IncludedCells(const FaceTypeBlock* block) {
   std::vector<char> set;
@@ -1277,7 +1281,8 @@ bool TakeWalk(FaceTypeBlock* block) {
     state.overBudget = false;
     block->GoToCore();
     walk.push_back(IncludedCells(block));
-    while (walk.size() <= kLongestNamedWalk) {
+    const size_t cells = walk.back().size();
+    while (walk.size() <= kLongestNamedWalk && (walk.size() + 1) * cells <= gLongestNamedWalkCells) {
       if (IsProgressTickDue() &&
           !UpdateProgress(kProgressNoReport, "Counting the stellations of the criteria: %zu so far.", walk.size())) {
         break;
@@ -1314,6 +1319,10 @@ StellationPlace PlaceInWalk(FaceTypeBlock* block) {
 }
 
 }  // namespace detail_StellationCriteria
+
+void SetLongestNamedWalkCells(size_t marks) {
+  detail_StellationCriteria::gLongestNamedWalkCells = marks;
+}
 
 StellationPlace FindStellationPlace(FaceTypeBlock* block, bool takeWalk) {
   using namespace detail_StellationCriteria;

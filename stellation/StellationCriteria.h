@@ -88,6 +88,9 @@ struct StellationPlace {
 // put back as they were); without, answers only from a walk already taken under the
 // present criteria (nothing otherwise). The cells shown are looked up in the walk.
 StellationPlace FindStellationPlace(FaceTypeBlock* block, bool takeWalk);
+// The most cell marks a walk may keep, all its steps together (tests set it lower):
+// a walk of a model of many cells past it is not taken, and its places are not named.
+void SetLongestNamedWalkCells(size_t marks);
 
 // The steps the user takes through the stellations of a block: one on, one back, to
 // the core, to the final stellation, or none (the criteria changed), each followed by

@@ -210,6 +210,30 @@ TEST(StellationCriteria, WalkingBackAndForth) {
   EXPECT_EQ(Inclusion(block), std::string(static_cast<size_t>(block->GetNumCells()), '1'));
 }
 
+// A step names the stellation shown by its place in the walk of the criteria, and
+// takes no walk that would keep more cell marks than its bound: the step is the same,
+// only unnamed (a sphere of a million cells kept 359 MB over its mainline walk).
+TEST(StellationCriteria, AStepIsNamedOnlyByAWalkWithinItsBound) {
+  using namespace test_StellationCriteria;
+  CriteriaScope scope(corvia::kCriteriaMainline);
+  ConfigModel model("3.3.3.3.3");
+  FaceTypeBlock* block = model.Stellated();
+  block->GoToCore();
+  corvia::StellationStepResult named = corvia::StepStellations(block, corvia::StellationStep::kNext);
+  EXPECT_EQ(named.place.index, 2);
+  EXPECT_EQ(named.place.total, 8);
+  const std::string second = Inclusion(block);
+  ConfigModel again("3.3.3.3.3");
+  block = again.Stellated();
+  block->GoToCore();
+  corvia::SetLongestNamedWalkCells(static_cast<size_t>(block->GetNumCells()) * 8);
+  const corvia::StellationStepResult unnamed = corvia::StepStellations(block, corvia::StellationStep::kNext);
+  corvia::SetLongestNamedWalkCells(size_t(32) << 20);
+  EXPECT_EQ(unnamed.place.total, 0);
+  EXPECT_FALSE(unnamed.cancelled);
+  EXPECT_EQ(Inclusion(block), second);
+}
+
 // Applying a criterion turns any set into its nearest valid one and says whether that
 // changed a cell; a second application has nothing to do.
 TEST(StellationCriteria, ApplyingTheCriteria) {
