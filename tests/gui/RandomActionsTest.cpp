@@ -11,7 +11,7 @@
 //
 // CI runs a few short seeds. Longer runs: CORVIA_RANDOM_SEEDS="1,2,3" (the seeds) and
 // CORVIA_RANDOM_ACTIONS=2000 (actions per seed); CORVIA_RANDOM_LOG=1 prints each action
-// as it starts.
+// as it starts; CORVIA_RANDOM_KEEP=dir keeps the model met at an internal error.
 
 #include <gtest/gtest.h>
 #include <wx/dialog.h>
@@ -43,6 +43,7 @@
 #include "app/PolyView.h"
 #include "app/WindowServices.h"
 #include "core/Progress.h"
+#include "files/ModelFile.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "platform/Clock.h"
@@ -189,7 +190,9 @@ class RandomActions : public ::testing::Test {
     mClock.onRead = [this] { InputDuringWork(); };
     Messages().Clear();
     Messages().onBox = [this](const platform::MessageBoxRequest& box) {
-      if (box.title == "Internal Error") ADD_FAILURE() << "internal error \"" << box.text << "\"\n" << Log();
+      if (box.title != "Internal Error") return;
+      ADD_FAILURE() << "internal error \"" << box.text << "\"\n" << Log();
+      KeepModel();
     };
     YieldUntil([this] { return mFrame->IsShownOnScreen() && GetPane(0) && GetPane(0)->GetWindow(); });
     mFrame->Bind(wxEVT_MENU_OPEN, [this](wxMenuEvent& event) {
@@ -220,6 +223,17 @@ class RandomActions : public ::testing::Test {
     const size_t first = mLog.size() > 30 ? mLog.size() - 30 : 0;
     for (size_t i = first; i < mLog.size(); ++i) out << "  " << i + 1 << ": " << mLog[i] << "\n";
     return out.str();
+  }
+
+  // CORVIA_RANDOM_KEEP=dir keeps the model met at a failure there, to open again.
+  void KeepModel() {
+    const char* dir = std::getenv("CORVIA_RANDOM_KEEP");
+    corvia::Poly* poly = corvia::GetCurrentPoly();
+    if (!dir || !poly) return;
+    const std::string path = std::string(dir) + "/seed-" + std::to_string(mSeed) + "-action-" +
+                             std::to_string(mLog.size()) + ".bin";
+    const bool kept = corvia::WriteModelFile(path.c_str(), corvia::kModelFileBinary, *poly).done();
+    std::printf("%s %s\n", kept ? "kept the model in" : "could not keep the model in", path.c_str());
   }
 
   void Note(const std::string& action) {
