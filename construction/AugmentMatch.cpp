@@ -476,6 +476,13 @@ std::unique_ptr<SimplePoly> CreateAugmentedPoly(uint32_t options, Augmentation& 
   }
   if (!UpdateProgress(1.0, "Augmented %d of %d faces", total, total)) return nullptr;
   BlendCoplanarFaces(*result, kBlendAskUser | kBlendMergeVerts);
+  // Vertices the model keeps apart at one point (a surface folded back onto itself)
+  // stay apart: the faces round each vertex in order tell them apart when the model
+  // is built, where merging them by position would join sheets that do not meet.
+  result->CreateVertexFaceLists(true);
+  int32_t oddA = 0, oddB = 0;
+  int oddSides = 0;
+  if (!result->FindOddEdge(oddA, oddB, oddSides)) result->SimpleSortVertFaces();
   result->flags |= d::kAugmentedModelFlags;
   result->flags |= CarriedSimpleFlags(*poly);
   result->SetName(poly->GetPartName(false), "Augmented ");
