@@ -640,6 +640,7 @@ void DrawFaces(Poly* poly, ElementList* faces, int drawMode, double scale, doubl
   // 8.
   if (!singleFace) {
     if (GeomagOn() && !view->IsPicking()) {
+      GeomagRodBatch rods;
       for (PolyElement* face : BackToFront(faces, view->GetPerEyePosition(), morph))
         DrawFaceRing(poly, face, drawMode, scale, morph, o);
     } else {

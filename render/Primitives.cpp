@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <numbers>
 
@@ -145,7 +146,9 @@ struct SphereVertex {
   float texture[2];
 };
 
-void DrawOctant(const double* centre, double radius, int level, const float* signs, bool reverse) {
+// The octant's rows of strips, as triangles of the same turn, added to the sphere's.
+void AddOctant(const double* centre, double radius, int level, const float* signs, bool reverse,
+               std::vector<SphereVertex>& vertices, std::vector<uint32_t>& triangles) {
   const int tableLevel = (level % 3 == 0) ? 6 : 8;
   const int step = tableLevel / level;
   const std::vector<float>& table = GetSphereOctantTable(tableLevel);
@@ -169,25 +172,42 @@ void DrawOctant(const double* centre, double radius, int level, const float* sig
     }
     add(row + 1, row + 1);
     if (reverse) std::reverse(strip.begin(), strip.end());
-    glVertexPointer(3, GL_FLOAT, sizeof(SphereVertex), strip.data()->position);
-    glNormalPointer(GL_FLOAT, sizeof(SphereVertex), strip.data()->normal);
-    glTexCoordPointer(2, GL_FLOAT, sizeof(SphereVertex), strip.data()->texture);
-    glDrawArrays(GL_TRIANGLE_STRIP, 0, static_cast<GLsizei>(strip.size()));
+    const auto first = static_cast<uint32_t>(vertices.size());
+    vertices.insert(vertices.end(), strip.begin(), strip.end());
+    // Triangle j of a strip turns as its first when j is even, the other way when odd.
+    for (uint32_t j = 0; j + 2 < strip.size(); ++j) {
+      const uint32_t v = first + j;
+      if (j % 2 == 0) {
+        triangles.insert(triangles.end(), {v, v + 1, v + 2});
+      } else {
+        triangles.insert(triangles.end(), {v + 1, v, v + 2});
+      }
+    }
   }
 }
 
 void DrawSphereAtLevel(const double* centre, double radius, int level) {
   static const bool baseInward = BaseOctantInward();
-  glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
-  glEnableClientState(GL_VERTEX_ARRAY);
-  glEnableClientState(GL_NORMAL_ARRAY);
-  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  // One call for the whole sphere: a call per strip held a software renderer longer
+  // than the pixels of a small sphere.
+  static std::vector<SphereVertex> vertices;
+  static std::vector<uint32_t> triangles;
+  vertices.clear();
+  triangles.clear();
   for (int k = 0; k < 8; ++k) {
     const float signs[3] = {(k & 1) ? -1.0f : 1.0f, (k & 2) ? -1.0f : 1.0f, (k & 4) ? -1.0f : 1.0f};
     // A mirror image turns the other way round.
     const bool mirrored = signs[0] * signs[1] * signs[2] < 0.0f;
-    DrawOctant(centre, radius, level, signs, baseInward != mirrored);
+    AddOctant(centre, radius, level, signs, baseInward != mirrored, vertices, triangles);
   }
+  glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glEnableClientState(GL_NORMAL_ARRAY);
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  glVertexPointer(3, GL_FLOAT, sizeof(SphereVertex), vertices.data()->position);
+  glNormalPointer(GL_FLOAT, sizeof(SphereVertex), vertices.data()->normal);
+  glTexCoordPointer(2, GL_FLOAT, sizeof(SphereVertex), vertices.data()->texture);
+  glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(triangles.size()), GL_UNSIGNED_INT, triangles.data());
   glPopClientAttrib();
 }
 

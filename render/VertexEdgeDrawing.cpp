@@ -226,6 +226,7 @@ void DrawEdgeCylinders(Poly* poly, int block, double morph) {
   MaterialPasses passes;
   pane.SetEdgeMaterial(passes);
   while (pane.ApplyFaceAppearance(false, passes)) {
+    GeomagRodBatch rods;
     for (PolyElement* face = lists.faces->mHead; face; face = face->mNext) {
       for (int i = 0; i < face->mNumSides; ++i) {
         if (!DrawsSide(face, i, toy || morph == 1.0)) continue;
