@@ -186,29 +186,48 @@ void AddOctant(const double* centre, double radius, int level, const float* sign
   }
 }
 
+// The spheres waiting to be drawn together (render/Primitives.h, SphereBatch).
+struct Spheres {
+  int open = 0;
+  std::vector<SphereVertex> vertices;
+  std::vector<uint32_t> triangles;
+};
+// Drawn when this many vertices wait.
+constexpr size_t kSphereBatchVertices = 1 << 16;
+
+Spheres& WaitingSpheres() {
+  static Spheres spheres;
+  return spheres;
+}
+
+// One call for all: a call per strip, and one per sphere, held a software renderer
+// longer than the pixels of small spheres.
+void FlushSpheres(Spheres& s) {
+  if (!s.triangles.empty()) {
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(3, GL_FLOAT, sizeof(SphereVertex), s.vertices.data()->position);
+    glNormalPointer(GL_FLOAT, sizeof(SphereVertex), s.vertices.data()->normal);
+    glTexCoordPointer(2, GL_FLOAT, sizeof(SphereVertex), s.vertices.data()->texture);
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(s.triangles.size()), GL_UNSIGNED_INT, s.triangles.data());
+    glPopClientAttrib();
+  }
+  s.vertices.clear();
+  s.triangles.clear();
+}
+
 void DrawSphereAtLevel(const double* centre, double radius, int level) {
   static const bool baseInward = BaseOctantInward();
-  // One call for the whole sphere: a call per strip held a software renderer longer
-  // than the pixels of a small sphere.
-  static std::vector<SphereVertex> vertices;
-  static std::vector<uint32_t> triangles;
-  vertices.clear();
-  triangles.clear();
+  Spheres& s = WaitingSpheres();
   for (int k = 0; k < 8; ++k) {
     const float signs[3] = {(k & 1) ? -1.0f : 1.0f, (k & 2) ? -1.0f : 1.0f, (k & 4) ? -1.0f : 1.0f};
     // A mirror image turns the other way round.
     const bool mirrored = signs[0] * signs[1] * signs[2] < 0.0f;
-    AddOctant(centre, radius, level, signs, baseInward != mirrored, vertices, triangles);
+    AddOctant(centre, radius, level, signs, baseInward != mirrored, s.vertices, s.triangles);
   }
-  glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
-  glEnableClientState(GL_VERTEX_ARRAY);
-  glEnableClientState(GL_NORMAL_ARRAY);
-  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-  glVertexPointer(3, GL_FLOAT, sizeof(SphereVertex), vertices.data()->position);
-  glNormalPointer(GL_FLOAT, sizeof(SphereVertex), vertices.data()->normal);
-  glTexCoordPointer(2, GL_FLOAT, sizeof(SphereVertex), vertices.data()->texture);
-  glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(triangles.size()), GL_UNSIGNED_INT, triangles.data());
-  glPopClientAttrib();
+  if (s.open == 0 || s.vertices.size() >= kSphereBatchVertices) FlushSpheres(s);
 }
 
 // Squared projected diameter of a ball around the point.
@@ -687,6 +706,19 @@ int OpenGLView::ChooseCylinderSegments(const double* p0, const double* p1, doubl
   Subtract(d1, mPerEye, p1);
   const double* nearer = Dot(d0, d0) <= Dot(d1, d1) ? p0 : p1;
   return ByThreshold(ProjectedDiameterSquared(this, nearer, radius), kCylinderThresholds, kCylinderSegments);
+}
+
+SphereBatch::SphereBatch() {
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (!view || view->IsPicking()) return;
+  ++detail_Primitives::WaitingSpheres().open;
+  mOpened = true;
+}
+
+SphereBatch::~SphereBatch() {
+  if (!mOpened) return;
+  detail_Primitives::Spheres& s = detail_Primitives::WaitingSpheres();
+  if (--s.open == 0) detail_Primitives::FlushSpheres(s);
 }
 
 void DrawSphere(const double* centre, double radius) {
