@@ -265,6 +265,9 @@ float GetFaceSortKey(const PolyElement* face, const double* eye, double morph) {
 
 namespace detail_ModelDrawing {
 
+// A face whose reach is more than this times the mean of the faces' is large.
+constexpr double kLargeReach = 4.0;
+
 // Back to front for the construction-toy style: sorted by key, then repaired where a
 // later face must be drawn before an earlier one that it may hide or be hidden by.
 std::vector<PolyElement*> BackToFront(ElementList* faces, const double* eye, double morph, bool perspective) {
@@ -299,7 +302,8 @@ std::vector<PolyElement*> BackToFront(ElementList* faces, const double* eye, dou
     double centre[3];
     double distance = 0.0;
     double reach = 0.0;
-    double farthest = 0.0;  // of the farthest points of this face and the faces after it
+    bool large = false;
+    double farthest = 0.0;  // of the farthest points of this face and the faces after it not large
     double direction[3];
     double cosine = -1.0, sine = 0.0;
   };
@@ -324,10 +328,19 @@ std::vector<PolyElement*> BackToFront(ElementList* faces, const double* eye, dou
       v.cosine = std::sqrt(1.0 - v.sine * v.sine);
     }
   }
+  // The few faces far larger than most would keep the look-ahead long for every face
+  // before them: they are looked at on their own.
+  double meanReach = 0.0;
+  for (size_t i = start; i < sorted.size(); ++i) meanReach += seen[i].reach / static_cast<double>(sorted.size() - start);
+  std::vector<size_t> large;  // the positions of the large faces, in order
   for (size_t i = sorted.size(); i-- > start;) {
-    seen[i].farthest = seen[i].distance + seen[i].reach;
-    if (i + 1 < sorted.size()) seen[i].farthest = std::max(seen[i].farthest, seen[i + 1].farthest);
+    Seen& v = seen[i];
+    v.large = !(v.reach <= kLargeReach * meanReach);
+    v.farthest = v.large ? -std::numeric_limits<double>::infinity() : v.distance + v.reach;
+    if (i + 1 < sorted.size()) v.farthest = std::max(v.farthest, seen[i + 1].farthest);
+    if (v.large) large.push_back(i);
   }
+  std::reverse(large.begin(), large.end());
   // Whether the cones of two faces (widened a little) are apart.
   auto apart = [](const Seen& p, const Seen& q) {
     if (p.cosine < 0.0 || q.cosine < 0.0) return false;
@@ -337,34 +350,50 @@ std::vector<PolyElement*> BackToFront(ElementList* faces, const double* eye, dou
   };
   // The keys are floats: a margin for their rounding.
   const double margin = 1e-5 * (start < seen.size() ? seen[start].distance : 0.0) + kTolerance;
+  enum class Next { kLookOn, kStop };
   for (size_t a = start; a < sorted.size(); ++a) {
     const PolyElement* A = sorted[a];
     const double* pa = seen[a].centre;
     const double nearestOfA = seen[a].distance - seen[a].reach;
-    for (size_t b = a + 1; b < sorted.size(); ++b) {
-      if (seen[b].farthest + margin < nearestOfA) break;
-      if (apart(seen[a], seen[b])) continue;
+    // B at position b against A: on to the next, or done with A.
+    auto compare = [&](size_t b) {
+      if (seen[b].distance + seen[b].reach + margin < nearestOfA || apart(seen[a], seen[b])) return Next::kLookOn;
       const PolyElement* B = sorted[b];
       const double* pb = seen[b].centre;
       const double sA = A->DistanceAlongNormal(eye, pa) * A->DistanceAlongNormal(pb, pa);
       const double sB = B->DistanceAlongNormal(eye, pb) * B->DistanceAlongNormal(pa, pb);
-      if (sA > kTolerance && sB < kTolerance) break;  // B already lies correctly in front
-      if (!(sB > kTolerance && sA < -kTolerance)) continue;
+      if (sA > kTolerance && sB < kTolerance) return Next::kStop;  // B already lies correctly in front
+      if (!(sB > kTolerance && sA < -kTolerance)) return Next::kLookOn;
       // B must come before A, unless a face between them objects.
-      bool objection = false;
-      for (size_t c = a + 1; c < b && !objection; ++c) {
+      for (size_t c = a + 1; c < b; ++c) {
         const PolyElement* C = sorted[c];
         const double* pc = seen[c].centre;
         const double sC = C->DistanceAlongNormal(eye, pc) * C->DistanceAlongNormal(pb, pc);
         const double sBc = B->DistanceAlongNormal(eye, pb) * B->DistanceAlongNormal(pc, pb);
-        objection = sBc > kTolerance && sC < -kTolerance;
+        if (sBc > kTolerance && sC < -kTolerance) return Next::kLookOn;
       }
-      if (objection) continue;
       // B goes before A; what follows A keeps its order, nearer and nearer.
       const auto first = static_cast<std::ptrdiff_t>(a), last = static_cast<std::ptrdiff_t>(b);
       std::rotate(sorted.begin() + first, sorted.begin() + last, sorted.begin() + last + 1);
       std::rotate(seen.begin() + first, seen.begin() + last, seen.begin() + last + 1);
-      break;
+      for (size_t& p : large) {
+        if (p == b) {
+          p = a;
+        } else if (p >= a && p < b) {
+          ++p;
+        }
+      }
+      return Next::kStop;
+    };
+    size_t b = a + 1;
+    bool stopped = false;
+    for (; b < sorted.size() && !stopped; ++b) {
+      if (seen[b].farthest + margin < nearestOfA) break;
+      stopped = compare(b) == Next::kStop;
+    }
+    // Past the faces that can be behind A, only the large ones may be.
+    for (size_t i = 0; i < large.size() && !stopped; ++i) {
+      if (large[i] >= b) stopped = compare(large[i]) == Next::kStop;
     }
   }
   return sorted;
