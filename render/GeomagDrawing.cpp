@@ -490,9 +490,10 @@ void DrawGeomagRod(const double* from, const double* to, const float* colour, do
   PointAlongRay(to, axis, -inset, b);
   float rodColour[3];
   GetGeomagRodDrawColor(colour, rodColour);
-  // Outside a batch the rod is a batch of its own (a pick names each rod).
-  RodBatch& batch = Batch();
-  const bool alone = batch.open == 0 || batch.view != view;
+  // Outside a batch of its view the rod is a batch of its own (a pick names each rod).
+  RodBatch single;
+  const bool alone = Batch().open == 0 || Batch().view != view;
+  RodBatch& batch = alone ? single : Batch();
   if (alone) Begin(batch, view);
   batch.SetColour(view, rodColour);
   ++gStatistics.rods;
