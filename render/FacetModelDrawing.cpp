@@ -316,6 +316,7 @@ void DrawEdges(Model3D* model, double explode) {
                                   : 0.0;
   const float* colour = GetNewEdgeColor();
   auto drawAll = [&]() {
+    GeomagRodBatch rods;
     ForEachModelEdge(model, explode, scale, geomag, [&](const Edge3D* edge, const double* a, const double* b) {
       if (picking) SetGLSelectionItem(kSelectEdge, Edge3D::GetNumber(edge));
       if (cylinders) {
@@ -541,6 +542,7 @@ void DrawNets(Model3D* model) {
     CopyVector(e.normal, e.facelet->mNormal);
     if (e.facelet->GetNumEdges() > 0) CopyVector(e.point, e.facelet->mEdges[0].pos3D);
   });
+  GeomagRodBatch rods;
   if (GetModelDrawSettings().spheresAndCylinders && GetMouseSelectionMode() != kMouseModeCutEdges) {
     for (Face3D* f : facelets) DrawEdgesAndVertices(f, model, kFaceletDrawFolded, scale);
   }

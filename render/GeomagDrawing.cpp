@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <map>
 #include <numbers>
 #include <vector>
@@ -40,6 +41,9 @@ constexpr int kRimTubeSides = 8;
 // to a disk of kCapDisk times its radius that closes it.
 constexpr double kCapDisk = 0.8;
 constexpr int kCapRings = 4;
+// The fewest segments OpenGLView::ChooseCylinderSegments gives a rod that is drawn
+// rounded, with kRodSides sides (one about ten pixels across).
+constexpr int kRoundedRodSegments = 16;
 constexpr float kClearAlpha = 0.3f;
 constexpr float kPanelAlpha = 0.8f;
 // The balls that hold the panels of a large face together.
@@ -132,6 +136,101 @@ const PanelMesh& Mesh(int shape, double rodRatio) {
     }
   }
   return mesh;
+}
+
+// The rods of a paint gathered into one vertex array and drawn in one call, in the
+// colours their material would have had: rod by rod in immediate mode, a model of
+// thousands of edges held a software renderer for seconds a paint.
+struct BatchVertex {
+  float position[3];
+  float normal[3];
+  float colour[4];
+};
+// Drawn when this many vertices wait (about 300 rods).
+constexpr size_t kBatchVertices = 1 << 16;
+
+struct RodBatch {
+  int open = 0;
+  OpenGLView* view = nullptr;
+  std::vector<BatchVertex> vertices;
+  std::vector<uint32_t> indices;
+  float colour[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+  float material[3] = {1.0f, 1.0f, 1.0f};  // the last rod's, as SetMaterialColor takes it
+  bool any = false;
+  size_t strip = 0;
+
+  void SetColour(OpenGLView* v, const float* rgb) {
+    v->FilterMaterialColor(rgb, 1.0f, colour);
+    std::copy(rgb, rgb + 3, material);
+    any = true;
+  }
+  void BeginStrip() { strip = vertices.size(); }
+  void Add(const double* n, const double* p) {
+    BatchVertex v;
+    for (int k = 0; k < 3; ++k) {
+      v.position[k] = static_cast<float>(p[k]);
+      v.normal[k] = static_cast<float>(n[k]);
+    }
+    std::copy(colour, colour + 4, v.colour);
+    vertices.push_back(v);
+  }
+  void Triangle(size_t a, size_t b, size_t c) {
+    indices.insert(indices.end(), {static_cast<uint32_t>(a), static_cast<uint32_t>(b), static_cast<uint32_t>(c)});
+  }
+  // Quad j of a quad strip is 2j, 2j + 1, 2j + 3, 2j + 2: two triangles of its turn.
+  void EndQuadStrip() {
+    for (size_t v = strip; v + 3 < vertices.size(); v += 2) {
+      Triangle(v, v + 1, v + 3);
+      Triangle(v, v + 3, v + 2);
+    }
+  }
+  void EndFan() {
+    for (size_t v = strip + 1; v + 1 < vertices.size(); ++v) Triangle(strip, v, v + 1);
+  }
+};
+
+RodBatch& Batch() {
+  static RodBatch batch;
+  return batch;
+}
+
+GeomagDrawStatistics gStatistics;
+
+void Flush(RodBatch& batch) {
+  if (!batch.indices.empty()) {
+    glPushAttrib(GL_ENABLE_BIT | GL_LIGHTING_BIT | GL_CURRENT_BIT);
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+    glEnable(GL_COLOR_MATERIAL);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glVertexPointer(3, GL_FLOAT, sizeof(BatchVertex), batch.vertices.data()->position);
+    glNormalPointer(GL_FLOAT, sizeof(BatchVertex), batch.vertices.data()->normal);
+    glColorPointer(4, GL_FLOAT, sizeof(BatchVertex), batch.vertices.data()->colour);
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(batch.indices.size()), GL_UNSIGNED_INT, batch.indices.data());
+    glPopClientAttrib();
+    glPopAttrib();
+    ++gStatistics.draws;
+    CheckGLError("DrawGeomagRod");
+  }
+  batch.vertices.clear();
+  batch.indices.clear();
+}
+
+void Begin(RodBatch& batch, OpenGLView* view) {
+  if (batch.open++ == 0) {
+    batch.view = view;
+    batch.any = false;
+  }
+}
+
+void End(RodBatch& batch) {
+  if (--batch.open > 0) return;
+  Flush(batch);
+  // The material as the last rod drawn alone would have left it.
+  if (batch.any && batch.view) batch.view->SetMaterialColor(batch.material);
+  batch.view = nullptr;
 }
 
 // The sizes of the toy for a face of the edge length: the rod radius, the ball radius
@@ -380,36 +479,47 @@ void DrawGeomagRod(const double* from, const double* to, const float* colour, do
   const double capLength = 0.5 * radius;
   const double span = length - 2.0 * trim;
   const double capShare = std::min(capLength, 0.25 * span);
+  // A rod a few pixels across shows no rounding: a prism of fewer sides from end to
+  // end, closed by flat ends.
+  const int segments = view->ChooseCylinderSegments(from, to, radius);
+  const bool rounded = segments >= kRoundedRodSegments;
+  const int sides = rounded ? kRodSides : segments;
+  const double inset = rounded ? trim + capShare : trim;
   double a[3], b[3];
-  PointAlongRay(from, axis, trim + capShare, a);
-  PointAlongRay(to, axis, -(trim + capShare), b);
+  PointAlongRay(from, axis, inset, a);
+  PointAlongRay(to, axis, -inset, b);
   float rodColour[3];
   GetGeomagRodDrawColor(colour, rodColour);
-  view->SetMaterialColor(rodColour);
+  // Outside a batch of its view the rod is a batch of its own (a pick names each rod).
+  RodBatch single;
+  const bool alone = Batch().open == 0 || Batch().view != view;
+  RodBatch& batch = alone ? single : Batch();
+  if (alone) Begin(batch, view);
+  batch.SetColour(view, rodColour);
+  ++gStatistics.rods;
   auto around = [&](int i, double* n) {
-    const double phi = 2.0 * kPi * i / kRodSides;
+    const double phi = 2.0 * kPi * i / sides;
     for (int k = 0; k < 3; ++k) n[k] = std::cos(phi) * u[k] + std::sin(phi) * w[k];
   };
   // The tube, its quads turning counter-clockwise seen from outside (the far end of
   // each pair first), so that culling the back faces leaves its outside.
-  glBegin(GL_QUAD_STRIP);
-  for (int i = 0; i <= kRodSides; ++i) {
+  batch.BeginStrip();
+  for (int i = 0; i <= sides; ++i) {
     double n[3];
     around(i, n);
-    glNormal3dv(n);
-    glTexCoord2d(static_cast<double>(i) / kRodSides, 1.0);
-    glVertex3d(b[0] + radius * n[0], b[1] + radius * n[1], b[2] + radius * n[2]);
-    glTexCoord2d(static_cast<double>(i) / kRodSides, 0.0);
-    glVertex3d(a[0] + radius * n[0], a[1] + radius * n[1], a[2] + radius * n[2]);
+    const double far[3] = {b[0] + radius * n[0], b[1] + radius * n[1], b[2] + radius * n[2]};
+    const double near[3] = {a[0] + radius * n[0], a[1] + radius * n[1], a[2] + radius * n[2]};
+    batch.Add(n, far);
+    batch.Add(n, near);
   }
-  glEnd();
+  batch.EndQuadStrip();
   // The two ends: the rounded cap, then the disk that closes it.
   for (int end = 0; end < 2; ++end) {
     const double* base = end == 0 ? a : b;
     const double sign = end == 0 ? -1.0 : 1.0;
-    for (int r = 0; r + 1 < kCapRings; ++r) {
-      glBegin(GL_QUAD_STRIP);
-      for (int i = 0; i <= kRodSides; ++i) {
+    for (int r = 0; rounded && r + 1 < kCapRings; ++r) {
+      batch.BeginStrip();
+      for (int i = 0; i <= sides; ++i) {
         double n[3];
         around(i, n);
         // Outwards as the tube: the ring further along the axis first.
@@ -418,31 +528,54 @@ void DrawGeomagRod(const double* from, const double* to, const float* colour, do
           const auto& ring = profile[static_cast<size_t>(r + step)];
           const double radial = ring[0] * radius;
           const double along = sign * ring[1] * capShare;
-          double normal[3];
-          for (int k = 0; k < 3; ++k) normal[k] = std::cos(ring[2]) * n[k] + sign * std::sin(ring[2]) * axis[k];
-          glNormal3dv(normal);
-          glVertex3d(base[0] + radial * n[0] + along * axis[0], base[1] + radial * n[1] + along * axis[1],
-                     base[2] + radial * n[2] + along * axis[2]);
+          double normal[3], p[3];
+          for (int j = 0; j < 3; ++j) {
+            normal[j] = std::cos(ring[2]) * n[j] + sign * std::sin(ring[2]) * axis[j];
+            p[j] = base[j] + radial * n[j] + along * axis[j];
+          }
+          batch.Add(normal, p);
         }
       }
-      glEnd();
+      batch.EndQuadStrip();
     }
     double tip[3];
-    PointAlongRay(base, axis, sign * capShare, tip);
+    PointAlongRay(base, axis, rounded ? sign * capShare : 0.0, tip);
     double outward[3];
     Scale(outward, axis, sign);
-    glBegin(GL_TRIANGLE_FAN);
-    glNormal3dv(outward);
-    glVertex3dv(tip);
-    for (int i = 0; i <= kRodSides; ++i) {
+    batch.BeginStrip();
+    batch.Add(outward, tip);
+    for (int i = 0; i <= sides; ++i) {
       double n[3];
-      around(end == 0 ? kRodSides - i : i, n);
-      const double disk = kCapDisk * radius;
-      glVertex3d(tip[0] + disk * n[0], tip[1] + disk * n[1], tip[2] + disk * n[2]);
+      around(end == 0 ? sides - i : i, n);
+      const double disk = (rounded ? kCapDisk : 1.0) * radius;
+      const double p[3] = {tip[0] + disk * n[0], tip[1] + disk * n[1], tip[2] + disk * n[2]};
+      batch.Add(outward, p);
     }
-    glEnd();
+    batch.EndFan();
   }
-  CheckGLError("DrawGeomagRod");
+  if (alone) {
+    End(batch);
+  } else if (batch.vertices.size() >= kBatchVertices) {
+    Flush(batch);
+  }
+}
+
+GeomagRodBatch::GeomagRodBatch() {
+  using namespace detail_GeomagDrawing;
+  OpenGLView* view = OpenGLView::GetCurrent();
+  RodBatch& batch = Batch();
+  // A pick names each rod; a batch already open keeps the rods of this one.
+  if (!view || view->IsPicking() || batch.open > 0) return;
+  Begin(batch, view);
+  mOpened = true;
+}
+
+GeomagRodBatch::~GeomagRodBatch() {
+  if (mOpened) detail_GeomagDrawing::End(detail_GeomagDrawing::Batch());
+}
+
+GeomagDrawStatistics GetGeomagDrawStatistics() {
+  return detail_GeomagDrawing::gStatistics;
 }
 
 }  // namespace corvia

@@ -24,4 +24,25 @@ void DrawGeomagModel(int sides, const double* corners, const double* normal, con
 // sides with rounded ends, in the colour.
 void DrawGeomagRod(const double* from, const double* to, const float* colour, double radius, double trim);
 
+// While one lives (the first of nested ones), the rods drawn in the current view are
+// gathered and drawn together when it ends, in the GL state of its end: hold one round
+// a loop that draws many rods in one state. A pick draws each rod alone, under its name.
+class GeomagRodBatch {
+ public:
+  GeomagRodBatch();
+  ~GeomagRodBatch();
+  GeomagRodBatch(const GeomagRodBatch&) = delete;
+  GeomagRodBatch& operator=(const GeomagRodBatch&) = delete;
+
+ private:
+  bool mOpened = false;
+};
+
+// Rods drawn and the draw calls that drew them, since the program started.
+struct GeomagDrawStatistics {
+  long long rods = 0;
+  long long draws = 0;
+};
+GeomagDrawStatistics GetGeomagDrawStatistics();
+
 }  // namespace corvia

@@ -23,6 +23,7 @@
 #include "nets/Vert3D.h"
 #include "render/FaceletDrawing.h"
 #include "render/GL.h"
+#include "render/GeomagDrawing.h"
 #include "render/GLSelection.h"
 #include "render/LightSets.h"
 #include "render/ModelDrawSettings.h"
@@ -168,7 +169,10 @@ void DrawUnfolded(Net* net) {
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view || !net->first) return;
   // 1. The facelets, and the glue tabs beside them.
-  ForEachFacelet(net, [](Face3D* f) { Draw(f, kFaceletDrawFlat, nullptr, 1.0, nullptr); });
+  {
+    GeomagRodBatch rods;
+    ForEachFacelet(net, [](Face3D* f) { Draw(f, kFaceletDrawFlat, nullptr, 1.0, nullptr); });
+  }
   ForEachFacelet(net, [view](Face3D* f) { DrawTabs(f, kFaceletDrawFlat, view, 1.0); });
   const bool lighting = SetLighting(view, false);
   float width = 1.0f;
@@ -220,6 +224,7 @@ void DrawFolded(Net* net, Model3D* model) {
   const double scale = ModelScale(model);
   const bool stencil = GetModelDrawSettings().useStencil && !GeomagOn();
   const bool tabs = GetNetSettings().show3DTabs;
+  GeomagRodBatch rods;
   ForEachFacelet(net, [&](Face3D* f) {
     if (stencil) {
       // Coplanar facelets of different nets do not fight over their pixels.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <numbers>
 
@@ -145,7 +146,9 @@ struct SphereVertex {
   float texture[2];
 };
 
-void DrawOctant(const double* centre, double radius, int level, const float* signs, bool reverse) {
+// The octant's rows of strips, as triangles of the same turn, added to the sphere's.
+void AddOctant(const double* centre, double radius, int level, const float* signs, bool reverse,
+               std::vector<SphereVertex>& vertices, std::vector<uint32_t>& triangles) {
   const int tableLevel = (level % 3 == 0) ? 6 : 8;
   const int step = tableLevel / level;
   const std::vector<float>& table = GetSphereOctantTable(tableLevel);
@@ -169,26 +172,62 @@ void DrawOctant(const double* centre, double radius, int level, const float* sig
     }
     add(row + 1, row + 1);
     if (reverse) std::reverse(strip.begin(), strip.end());
-    glVertexPointer(3, GL_FLOAT, sizeof(SphereVertex), strip.data()->position);
-    glNormalPointer(GL_FLOAT, sizeof(SphereVertex), strip.data()->normal);
-    glTexCoordPointer(2, GL_FLOAT, sizeof(SphereVertex), strip.data()->texture);
-    glDrawArrays(GL_TRIANGLE_STRIP, 0, static_cast<GLsizei>(strip.size()));
+    const auto first = static_cast<uint32_t>(vertices.size());
+    vertices.insert(vertices.end(), strip.begin(), strip.end());
+    // Triangle j of a strip turns as its first when j is even, the other way when odd.
+    for (uint32_t j = 0; j + 2 < strip.size(); ++j) {
+      const uint32_t v = first + j;
+      if (j % 2 == 0) {
+        triangles.insert(triangles.end(), {v, v + 1, v + 2});
+      } else {
+        triangles.insert(triangles.end(), {v + 1, v, v + 2});
+      }
+    }
   }
+}
+
+// The spheres waiting to be drawn together (render/Primitives.h, SphereBatch).
+struct Spheres {
+  int open = 0;
+  std::vector<SphereVertex> vertices;
+  std::vector<uint32_t> triangles;
+};
+// Drawn when this many vertices wait.
+constexpr size_t kSphereBatchVertices = 1 << 16;
+
+Spheres& WaitingSpheres() {
+  static Spheres spheres;
+  return spheres;
+}
+
+// One call for all: a call per strip, and one per sphere, held a software renderer
+// longer than the pixels of small spheres.
+void FlushSpheres(Spheres& s) {
+  if (!s.triangles.empty()) {
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(3, GL_FLOAT, sizeof(SphereVertex), s.vertices.data()->position);
+    glNormalPointer(GL_FLOAT, sizeof(SphereVertex), s.vertices.data()->normal);
+    glTexCoordPointer(2, GL_FLOAT, sizeof(SphereVertex), s.vertices.data()->texture);
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(s.triangles.size()), GL_UNSIGNED_INT, s.triangles.data());
+    glPopClientAttrib();
+  }
+  s.vertices.clear();
+  s.triangles.clear();
 }
 
 void DrawSphereAtLevel(const double* centre, double radius, int level) {
   static const bool baseInward = BaseOctantInward();
-  glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
-  glEnableClientState(GL_VERTEX_ARRAY);
-  glEnableClientState(GL_NORMAL_ARRAY);
-  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  Spheres& s = WaitingSpheres();
   for (int k = 0; k < 8; ++k) {
     const float signs[3] = {(k & 1) ? -1.0f : 1.0f, (k & 2) ? -1.0f : 1.0f, (k & 4) ? -1.0f : 1.0f};
     // A mirror image turns the other way round.
     const bool mirrored = signs[0] * signs[1] * signs[2] < 0.0f;
-    DrawOctant(centre, radius, level, signs, baseInward != mirrored);
+    AddOctant(centre, radius, level, signs, baseInward != mirrored, s.vertices, s.triangles);
   }
-  glPopClientAttrib();
+  if (s.open == 0 || s.vertices.size() >= kSphereBatchVertices) FlushSpheres(s);
 }
 
 // Squared projected diameter of a ball around the point.
@@ -667,6 +706,19 @@ int OpenGLView::ChooseCylinderSegments(const double* p0, const double* p1, doubl
   Subtract(d1, mPerEye, p1);
   const double* nearer = Dot(d0, d0) <= Dot(d1, d1) ? p0 : p1;
   return ByThreshold(ProjectedDiameterSquared(this, nearer, radius), kCylinderThresholds, kCylinderSegments);
+}
+
+SphereBatch::SphereBatch() {
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (!view || view->IsPicking()) return;
+  ++detail_Primitives::WaitingSpheres().open;
+  mOpened = true;
+}
+
+SphereBatch::~SphereBatch() {
+  if (!mOpened) return;
+  detail_Primitives::Spheres& s = detail_Primitives::WaitingSpheres();
+  if (--s.open == 0) detail_Primitives::FlushSpheres(s);
 }
 
 void DrawSphere(const double* centre, double radius) {

@@ -54,6 +54,19 @@ void SplitQuad(double* out, const double* a, const double* b, const double* c, c
 void DrawWireSphere(const double* centre, double radius);
 // Tessellated by its size on screen in the current view.
 void DrawSphere(const double* centre, double radius);
+// While one lives (the first of nested ones), the spheres drawn are gathered and drawn
+// together when it ends, in the GL state and material of its end: hold one round a
+// loop that draws many spheres in one material. A pick draws each sphere alone.
+class SphereBatch {
+ public:
+  SphereBatch();
+  ~SphereBatch();
+  SphereBatch(const SphereBatch&) = delete;
+  SphereBatch& operator=(const SphereBatch&) = delete;
+
+ private:
+  bool mOpened = false;
+};
 // A rod along p0-p1 shortened by trim at both ends; caps bit 0 closes both ends.
 void DrawCylinder(OpenGLView* view, const double* p0, const double* p1, double radius, double trim,
                   const double* reference, unsigned caps);

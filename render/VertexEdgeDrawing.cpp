@@ -4,6 +4,7 @@
 #include "render/VertexEdgeDrawing.h"
 
 #include <cmath>
+#include <optional>
 
 #include "core/DrawnPolygon.h"
 #include "core/Globals.h"
@@ -158,6 +159,9 @@ void DrawVertexSpheres(Poly* poly, int block, double morph) {
   MaterialPasses passes;
   const int material = pane.SetVertexMaterial(passes);
   while (pane.ApplyFaceAppearance(true, passes)) {
+    // One material for every sphere, unless each takes its vertex's colour.
+    std::optional<SphereBatch> spheres;
+    if (material != 1) spheres.emplace();
     for (PolyElement* v = lists.vertices->mHead; v; v = v->mNext) {
       if (!VertexShown(v, lists.dual)) continue;
       if (picking) SetGLSelectionItem(kind, v->GetIndex());
@@ -226,6 +230,7 @@ void DrawEdgeCylinders(Poly* poly, int block, double morph) {
   MaterialPasses passes;
   pane.SetEdgeMaterial(passes);
   while (pane.ApplyFaceAppearance(false, passes)) {
+    GeomagRodBatch rods;
     for (PolyElement* face = lists.faces->mHead; face; face = face->mNext) {
       for (int i = 0; i < face->mNumSides; ++i) {
         if (!DrawsSide(face, i, toy || morph == 1.0)) continue;

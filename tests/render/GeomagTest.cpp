@@ -453,6 +453,50 @@ TEST_F(GeomagDrawing, RodsTakeTheChosenRodColourAndShowTheirOutside) {
   SetGeomagRodStyle(0);
 }
 
+// The rods of a model are drawn together: the icosahedron's 30 rods in one call, and
+// in the picture that each rod drawn alone gives.
+TEST_F(GeomagDrawing, TheRodsOfAModelAreDrawnInOneCall) {
+  auto poly = LibraryPoly(kIcosahedron);
+  ASSERT_TRUE(poly);
+  class RodsView : public corvia::testing::TestView {
+   public:
+    Poly* poly = nullptr;
+    bool alone = false;
+    void ScenePass() override {
+      SetLighting(this, true);
+      if (!alone) {
+        DrawPolyEdges(poly, 0, 1.0);
+        return;
+      }
+      for (int e = 0; e < poly->mNumEdges; ++e) {
+        double joint = 0.0;
+        const double radius =
+            GetSphereJointRadius(poly, false, poly->mBaseBlock->GetMeanEdgeLength(), -1, -1.0, -1.0, &joint);
+        const Edge& edge = poly->mEdgeArray[e];
+        DrawGeomagRod(edge.GetVert(false, 0)->mDualVert, edge.GetVert(false, 1)->mDualVert,
+                      PolyItem::GetColour(&edge), radius, joint);
+      }
+    }
+  };
+  RodsView view;
+  view.poly = poly.get();
+  const GeomagDrawStatistics before = GetGeomagDrawStatistics();
+  const GLBitmap together = DrawFacingViewer(view);
+  const GeomagDrawStatistics after = GetGeomagDrawStatistics();
+  EXPECT_EQ(after.rods - before.rods, 30);
+  EXPECT_EQ(after.draws - before.draws, 1);
+  view.alone = true;
+  const GLBitmap alone = DrawFacingViewer(view);
+  ASSERT_EQ(together.pixels.size(), alone.pixels.size());
+  int differ = 0, lit = 0;
+  for (size_t i = 0; i < alone.pixels.size(); ++i) {
+    differ += std::abs(int(together.pixels[i]) - int(alone.pixels[i])) > 2;
+    lit += i % 4 != 3 && alone.pixels[i] > 0;
+  }
+  EXPECT_GT(lit, 1000);
+  EXPECT_EQ(differ, 0);
+}
+
 TEST_F(GeomagDrawing, PlatonicSolidsAreRodsBallsAndPanels) {
   for (int index : {kTetrahedron, kCube, kOctahedron, kDodecahedron, kIcosahedron}) {
     auto poly = LibraryPoly(index);
