@@ -356,7 +356,9 @@ bool CPolyView::SetViewType(ViewType code, bool quiet, bool redraw) {
   }
   mViewType = code;
   if (!quiet) SetCaptionButtons();
-  if (GetActiveView() == this) {
+  // A paint that switches records (a fade) shows each model with its own panes for a
+  // moment: what the other panes are told, and the model's shown side, stay as they are.
+  if (GetActiveView() == this && redraw) {
     RefreshNetsMessage();
     if (!(code & (kViewFlagBase | kViewFlagDual))) {
       bool base = false, dual = false;

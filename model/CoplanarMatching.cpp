@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <functional>
 #include <utility>
@@ -132,6 +133,29 @@ PolyElement* FindImageInType(const FaceType* type, const PolyElement* from, cons
     if (MatchesImage(from, face, image, matrix, &offset)) return face;
   }
   return nullptr;
+}
+
+// Whether the frame search passes the operation over (kSquareRotations).
+bool SkipsOperation(const FaceType* type, const SymOperationIterator& it, const SymGroup* group) {
+  return type->mNumRotations == kSquareRotations && (type->mCount == 6 || type->mCount == 3) && it.axisType == 0 &&
+         it.step != 2 && group->type == kSymGroupOctahedral;
+}
+
+// Whether a rotation the frame search takes carries the representative onto the
+// element, on whatever corner it lands.
+bool RotationCarries(const FaceType* type, const SymGroup* group, const PolyElement* from, const PolyElement* to) {
+  SymOperationIterator it;
+  it.Reset();
+  double matrix[9];
+  while (GetNextSymmetryOperation(group, it, true, matrix, false)) {
+    if (it.improperPhase != 0) break;
+    if (SkipsOperation(type, it, group)) continue;
+    MappedFrame image;
+    MapFrame(matrix, from, image);
+    int offset = 0;
+    if (MatchesImage(from, to, image, matrix, &offset)) return true;
+  }
+  return false;
 }
 
 }  // namespace detail_CoplanarMatching
@@ -467,6 +491,8 @@ void ReorientAxes(FaceType* type, const SymGroup* group) {
   // an operation carries the representative's start there: the faces a saved model
   // had set up open set up alike. Only the faces no such operation reaches are turned.
   const bool fromFile = type->mOwner && (type->mOwner->mPolyFlags & kPolyFlagFileCorners);
+  // Per element: whether a rotation reaches it (-1 until asked).
+  std::vector<int8_t> rotationReaches(faces.size(), -1);
   for (const bool keepStarts : {true, false}) {
     if (keepStarts && !fromFile) continue;
     int pass = 0;
@@ -480,10 +506,7 @@ void ReorientAxes(FaceType* type, const SymGroup* group) {
       const bool improper = pass >= 1 && allowImproper;
       while (numDone < type->mCount && GetNextSymmetryOperation(group, it, true, matrix, improper)) {
         ++opIndex;
-        if (type->mNumRotations == kSquareRotations && (type->mCount == 6 || type->mCount == 3) && it.axisType == 0 &&
-            it.step != 2 && group->type == kSymGroupOctahedral) {
-          continue;
-        }
+        if (SkipsOperation(type, it, group)) continue;
         MappedFrame image;
         MapFrame(matrix, face, image);
         for (size_t i = 1; i < faces.size(); ++i) {
@@ -496,6 +519,15 @@ void ReorientAxes(FaceType* type, const SymGroup* group) {
             // reflections (a type under Ci, Cs or Th) must still be matched.
             const bool improperImage = pass >= 1 && it.improperPhase != 0 && sameNormal;
             if (sameNormal != (pass == 0) && !improperImage) continue;
+          }
+          // A mirrored frame is for an element that only a reflection reaches: one that a
+          // rotation reaches gets the rotated frame, and its corners turn to it. Else the
+          // frames of two faces swapped by a mirror plane through the line where they
+          // meet would be mirror images, and each face's diagram would take that line
+          // for its own, running the same way.
+          if (keepStarts && it.improperPhase != 0) {
+            if (rotationReaches[i] < 0) rotationReaches[i] = RotationCarries(type, group, face, candidate) ? 1 : 0;
+            if (rotationReaches[i] != 0) continue;
           }
           int offset = 0;
           if (!MatchesImage(face, candidate, image, matrix, &offset) || (keepStarts && offset != 0)) continue;

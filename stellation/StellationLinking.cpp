@@ -6,6 +6,7 @@
 // marked.
 
 #include <cmath>
+#include <unordered_map>
 #include <vector>
 
 #include "core/MergeSort.h"
@@ -72,49 +73,96 @@ SegVert* CornerOfSegmentAt(StellationSegment* segment, double x, double y) {
   return nullptr;
 }
 
-// Facets for segments the outward pass did not reach, started next to existing facets;
-// their rotated segments are found by turning the centroid about the centre.
-bool CreateRemainingFacets(FaceType* type, int* number, const SegmentLocator& locator) {
+// The lowest layer of the facets across the segment's edges, one more; -1 with none.
+int LayerAcrossEdges(const StellationSegment* s) {
+  int layer = -1;
+  const SegVert* corner = s->mFirst;
+  int steps = 0;
+  do {
+    const StellationFacet* across = corner->mTwin ? corner->mTwin->GetFacet() : nullptr;
+    if (across && (layer < 0 || across->mLayer + 1 < layer)) layer = across->mLayer + 1;
+    corner = corner->mNext;
+  } while (corner != s->mFirst && ++steps < kMaxWalkSteps);
+  return layer;
+}
+
+// The first segment without a facet that shares a corner point with a facet, and the
+// layer one more than the lowest such facet's. Two lines crossing with lines parallel
+// to one another on either side of the crossing bound regions on both sides that meet
+// there at that one point, with no edge between them.
+StellationSegment* SegmentMeetingAFacetAtAPoint(FaceType* type, int* layer) {
+  std::unordered_map<const StellationPoint*, int> lowest;
+  for (StellationSegment* s = type->mFirstSegment; s; s = s->mNext) {
+    if (!s->mFacet) continue;
+    const SegVert* corner = s->mFirst;
+    int steps = 0;
+    do {
+      auto [at, added] = lowest.emplace(corner->mPoint, s->mFacet->mLayer);
+      if (!added && s->mFacet->mLayer < at->second) at->second = s->mFacet->mLayer;
+      corner = corner->mNext;
+    } while (corner != s->mFirst && ++steps < kMaxWalkSteps);
+  }
+  for (StellationSegment* s = type->mFirstSegment; s; s = s->mNext) {
+    if (s->mFacet) continue;
+    *layer = -1;
+    const SegVert* corner = s->mFirst;
+    int steps = 0;
+    do {
+      auto at = lowest.find(corner->mPoint);
+      if (at != lowest.end() && (*layer < 0 || at->second + 1 < *layer)) *layer = at->second + 1;
+      corner = corner->mNext;
+    } while (corner != s->mFirst && ++steps < kMaxWalkSteps);
+    if (*layer >= 0) return s;
+  }
+  return nullptr;
+}
+
+// Makes the facet whose first segment is s; its rotated segments are found by turning
+// the centroid about the centre.
+bool CreateFacetFrom(FaceType* type, StellationSegment* s, int* number, int layer, const SegmentLocator& locator) {
   const int rotations = type->mNumRotations > 0 ? type->mNumRotations : 1;
-  bool progress = true;
-  while (progress) {
-    progress = false;
+  // A trace, not a failure: the facet is made all the same.
+  if (rotations != 1) DoNothing("CreateFacets: mNumRotations != 1 unexpected\n");
+  StellationFacet* facet = NewFacet(type, number, layer);
+  facet->SetSegment(0, s);
+  double c[2];
+  s->GetCentroid(c);
+  const double firstX = s->mFirst->mPoint->mX;
+  const double firstY = s->mFirst->mPoint->mY;
+  for (int k = 1; k < rotations; ++k) {
+    const double angle = 2.0 * M_PI * k / rotations;
+    const double cs = std::cos(angle);
+    const double sn = std::sin(angle);
+    StellationSegment* image = locator.Find(cs * c[0] - sn * c[1], sn * c[0] + cs * c[1]);
+    SegVert* first = image ? CornerOfSegmentAt(image, cs * firstX - sn * firstY, sn * firstX + cs * firstY) : nullptr;
+    if (!image || image->mFacet || !first) {
+      ShowInternalError("CreateFacets: seg == NULL! (B)");
+      return false;
+    }
+    facet->SetSegment(k, image);
+    image->mFirst = first;
+  }
+  type->mFlags |= kFaceTypeSecondPassFacets;
+  return true;
+}
+
+// Facets for segments the outward pass did not reach: next to existing facets across an
+// edge, or where none is, at a corner point only.
+bool CreateRemainingFacets(FaceType* type, int* number, const SegmentLocator& locator) {
+  for (;;) {
+    bool progress = false;
     for (StellationSegment* s = type->mFirstSegment; s; s = s->mNext) {
       if (s->mFacet) continue;
-      int layer = -1;
-      const SegVert* corner = s->mFirst;
-      int steps = 0;
-      do {
-        const StellationFacet* across = corner->mTwin ? corner->mTwin->GetFacet() : nullptr;
-        if (across && (layer < 0 || across->mLayer + 1 < layer)) layer = across->mLayer + 1;
-        corner = corner->mNext;
-      } while (corner != s->mFirst && ++steps < kMaxWalkSteps);
+      const int layer = LayerAcrossEdges(s);
       if (layer < 0) continue;
-      // A trace, not a failure: the facet is made all the same.
-      if (rotations != 1) DoNothing("CreateFacets: mNumRotations != 1 unexpected\n");
-      StellationFacet* facet = NewFacet(type, number, layer);
-      facet->SetSegment(0, s);
-      double c[2];
-      s->GetCentroid(c);
-      const double firstX = s->mFirst->mPoint->mX;
-      const double firstY = s->mFirst->mPoint->mY;
-      for (int k = 1; k < rotations; ++k) {
-        const double angle = 2.0 * M_PI * k / rotations;
-        const double cs = std::cos(angle);
-        const double sn = std::sin(angle);
-        StellationSegment* image = locator.Find(cs * c[0] - sn * c[1], sn * c[0] + cs * c[1]);
-        SegVert* first =
-            image ? CornerOfSegmentAt(image, cs * firstX - sn * firstY, sn * firstX + cs * firstY) : nullptr;
-        if (!image || image->mFacet || !first) {
-          ShowInternalError("CreateFacets: seg == NULL! (B)");
-          return false;
-        }
-        facet->SetSegment(k, image);
-        image->mFirst = first;
-      }
-      type->mFlags |= kFaceTypeSecondPassFacets;
+      if (!CreateFacetFrom(type, s, number, layer, locator)) return false;
       progress = true;
     }
+    if (progress) continue;
+    int layer = -1;
+    StellationSegment* s = SegmentMeetingAFacetAtAPoint(type, &layer);
+    if (!s) break;
+    if (!CreateFacetFrom(type, s, number, layer, locator)) return false;
   }
   for (StellationSegment* s = type->mFirstSegment; s; s = s->mNext) {
     if (!s->mFacet) {

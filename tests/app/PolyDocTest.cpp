@@ -171,6 +171,33 @@ TEST_F(PolyDocTest, APaintDuringATransitionAsksForNoOtherPaint) {
   Doc().EndAllTransitions();
 }
 
+// The active pane showing a model other than the base (a compound of duals) tells the
+// net panes so; its record switches in a paint must not tell them again, or the net
+// pane paints itself without end and the fade never gets the idle time to finish.
+TEST_F(PolyDocTest, APaintDuringATransitionLeavesTheNetPanesAlone) {
+  CPolyView* pane = AddPane(kViewBasePolyhedron);
+  CPolyView* net = AddPane(kViewUnfoldedNet);
+  pane->Activate(false);
+  SetTransitionsEnabled(false);
+  ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
+  SetTransitionsEnabled(true);
+  ASSERT_TRUE(Doc().SetModel(Find("Octahedron"), false, false));
+  ASSERT_EQ(Doc().CountRecords(), 2);
+  ASSERT_TRUE(pane->SetViewType(kViewCompoundOfDuals, false));
+  ASSERT_NE(net->GetMessage(), nullptr);
+  const std::string told = net->GetMessage();
+  WindowOf(pane)->Paint();
+  WindowOf(net)->Paint();
+  for (int round = 0; round < 2; ++round) {
+    WindowOf(pane)->Paint();
+    EXPECT_FALSE(WindowOf(net)->IsPaintPending());
+    EXPECT_FALSE(WindowOf(pane)->IsPaintPending());
+    ASSERT_NE(net->GetMessage(), nullptr);
+    EXPECT_EQ(net->GetMessage(), told);
+  }
+  Doc().EndAllTransitions();
+}
+
 TEST_F(PolyDocTest, QuickChangesLeaveEveryOlderModelFadingOut) {
   SetTransitionsEnabled(false);
   ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <map>
 #include <memory>
@@ -14,6 +15,7 @@
 #include "construction/DerivedModels.h"
 #include "construction/Library.h"
 #include "core/Progress.h"
+#include "core/VectorMath.h"
 #include "model/CreatePoly.h"
 #include "model/ElementFlags.h"
 #include "model/FaceType.h"
@@ -500,6 +502,38 @@ TEST(Stellate, ModelsWhosePlanesMeetTheCentreStellate) {
     EXPECT_TRUE(loose.empty()) << loose.size() << " problems, first " << loose.front();
     EXPECT_EQ(corvia::testing::Platform().messages.Boxes().size(), 0u);
   }
+}
+
+// A model from a file keeps the corner each face starts at where a rotation brings the
+// first face's start there; a face that a rotation reaches but whose start only a
+// reflection does turns its corners to the rotated frame, never to a mirrored one. The
+// truncated octahedron with its hexagons but the first started one corner on: mirrored
+// frames on hexagons that a mirror swaps across their common line made each take that
+// line for its own, running the same way (an internal error).
+TEST(Stellate, AFileModelWhoseFacesStartOnMirroredCornersStellates) {
+  using namespace test_Stellate;
+  ConfigModel model("4.6.6");
+  ASSERT_TRUE(model.built);
+  std::unique_ptr<corvia::SimplePoly> simple(CreateSimplePoly(&model.poly, corvia::kDeriveBase, nullptr, nullptr));
+  ASSERT_NE(simple, nullptr);
+  simple->flags |= corvia::kSimpleFileCorners;
+  int shifted = 0;
+  for (int i = 0; i < simple->NumFaces(); ++i) {
+    std::vector<int32_t>& corners = simple->FaceAt(i).items;
+    if (corners.size() == 6 && shifted++ > 0) std::rotate(corners.begin(), corners.begin() + 1, corners.end());
+  }
+  ASSERT_EQ(shifted, 8);
+  corvia::Poly poly;
+  ASSERT_TRUE(CreatePoly(*simple, &poly, false, false).done());
+  for (const corvia::PolyElement* face = poly.mFaces.mHead; face; face = face->mNext) {
+    double turn[3];
+    corvia::Cross(turn, face->mXAxis, face->mYAxis);
+    EXPECT_GT(corvia::Dot(turn, face->mZAxis), 0.0) << "face " << face->mIndex;
+  }
+  corvia::testing::Platform().messages.Clear();
+  EXPECT_TRUE(Stellate(&poly, poly.mBaseBlock.get(), false).done());
+  EXPECT_EQ(poly.mBaseBlock->CountAllCells(), model.Stellated()->CountAllCells());
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
 }
 
 // Star models with their faces subdivided have several faces in each plane: the edges

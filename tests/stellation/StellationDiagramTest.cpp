@@ -2,7 +2,7 @@
 // facets of the classical diagrams; the subdivision's rings, twins and line runs; the
 // corners linked across planes to the same 3D edge; the rings of points that stand for
 // one vertex; faces through the centre; a face with nothing to cut it; crossings nearer
-// together than a fixed distance tells apart.
+// together than a fixed distance tells apart; regions that meet at a point alone.
 
 #include <gtest/gtest.h>
 
@@ -22,6 +22,7 @@
 #include "tests/stellation/StellationModels.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/support/TestSupport.h"
+#include "tests/symmetry/SimplePolyTestModels.h"
 
 namespace test_StellationDiagram {
 
@@ -321,4 +322,28 @@ TEST(StellationDiagram, NothingToCutTheFace) {
   EXPECT_EQ(why.text(), "This model cannot be stellated: the planes of its faces do not enclose any space.");
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
   again.mBaseBlock->Clear(false);
+}
+
+// A triangular prism whose top slants down towards one corner of the triangle, so far
+// that its plane meets the bottom plane beyond that corner: there the two sides through
+// the corner cross, and the bottom face and a triangle beyond the crossing meet at it
+// alone, with no edge between them. Both are facets; the cell above the far triangle
+// (the tetrahedron across the prism's edge) is 1/28 of the prism.
+TEST(StellationDiagram, RegionsThatMeetAtAPointAloneAreFacets) {
+  using namespace test_StellationDiagram;
+  std::unique_ptr<corvia::SimplePoly> simple = corvia::testmodels::ModelOf(
+      {{0, 0, 0}, {1, 0.7, 0}, {1, -0.7, 0}, {0, 0, 0.5}, {1, 0.7, 1.5}, {1, -0.7, 1.5}},
+      {{0, 1, 2}, {3, 5, 4}, {0, 3, 4, 1}, {1, 4, 5, 2}, {2, 5, 3, 0}});
+  corvia::Poly poly;
+  ASSERT_TRUE(corvia::CreatePoly(*simple, &poly, false, false).done());
+  FaceTypeBlock* block = poly.mBaseBlock.get();
+  EXPECT_TRUE(Stellate(&poly, block, false).done());
+  ASSERT_TRUE(block->IsStellated());
+  for (const FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+    for (const StellationSegment* s = type->mFirstSegment; s; s = s->mNext) EXPECT_TRUE(s->mFacet);
+  }
+  EXPECT_EQ(corvia::testing::Inclusion(block), "10");
+  const double prism = corvia::testing::StellationVolume(block);
+  corvia::StellationCell::SetIncluded(block->mFirstCell->mNext, true);
+  EXPECT_NEAR(corvia::testing::StellationVolume(block) / prism, 29.0 / 28.0, 1e-9);
 }
