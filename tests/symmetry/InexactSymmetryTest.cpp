@@ -145,7 +145,7 @@ TEST(InexactSymmetryTest, CoincidentVerticesJoinWithinTheMergeTolerance) {
 }
 
 // A torus with its convex hull, as Add from Memory makes the compound of them: the
-// hull's outer faces lie on the torus's. The hull's corners a little off, the analysis
+// hull's outer faces lie on the torus's. The hull's corners off by rounding, the analysis
 // moves the compound onto its group and looks at it again; that second look stacks
 // the faces in one place by itself, as the first did, with no internal error.
 TEST(InexactSymmetryTest, ACompoundMovedOntoItsGroupStacksItsFacesAgain) {
@@ -162,7 +162,7 @@ TEST(InexactSymmetryTest, ACompoundMovedOntoItsGroupStacksItsFacesAgain) {
   Outcome exact = Analyse(torus->Combine(*hull));
   ASSERT_EQ(exact.Name(), "D3h");
   std::mt19937 random(5);
-  std::uniform_real_distribution<double> move(-1e-6, 1e-6);
+  std::uniform_real_distribution<double> move(-1e-12, 1e-12);
   for (int i = 0; i < hull->NumVerts(); ++i) {
     for (double& c : hull->VertAt(i).pos) c += move(random);
   }
