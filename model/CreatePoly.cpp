@@ -380,7 +380,6 @@ Outcome BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDual
   if (simple.NumVerts() != numVerts) {
     // Vertices were split: analyse the model as it now stands.
     group.reset();
-    simple.ResetCoincRings();
     hasReflection = false;
     group = corvia::FindSymmetries(simple, hasReflection, &refusal);
   }
