@@ -84,7 +84,10 @@ constexpr int kKindEdge = 2;
 constexpr uint32_t kStoredVertFlags = 0x8;       // hidden
 constexpr uint32_t kStoredFaceFlags = 0x70008;   // hidden, central plane, its sense settled, reversed
 constexpr uint32_t kStoredEdgeFlags = 0x8;       // hidden
-constexpr uint32_t kStoredModelFlags = 0x83800;  // convex, density one, plain surface, inherited
+// Convex, density one, plain surface, inherited, corners known to a file's decimals:
+// this program writes every coordinate whole, so a model whose file has no model flags
+// (one written elsewhere) takes the last.
+constexpr uint32_t kStoredModelFlags = 0x283800;
 
 // The FaceImage flags a file keeps (the owner-is-a-facelet and counting marks belong
 // to the running program).

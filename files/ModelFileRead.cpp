@@ -71,6 +71,8 @@ struct Reader {
   bool checked = false;
   long partStart = 0;
   std::vector<std::pair<std::string, std::string>> damaged;
+  // Whether the model gave its flags (kStoredModelFlags).
+  bool modelFlags = false;
 
   bool Ok() const { return !*failed && !cancelled; }
   // Reports an error through the stream, so it names the file and line. Always false.
@@ -557,6 +559,7 @@ void ReadModelBody(Reader& r) {
         break;
       case kTokModelFlags:
         simple.flags |= ioReadUInt(r.s) & kStoredModelFlags;
+        r.modelFlags = true;
         break;
       case kTokCurrentFace:
         r.ReadIndex("Current face", -1, std::max(simple.NumFaces(), 1), simple.currentFace);
@@ -944,6 +947,7 @@ bool ReadModelStream(ioStream* s, const char* path, int64_t size, ModelFileConte
   // turning, and its own colours.
   contents.model->flags |= kSimpleKeepOrientation | kSimpleKeepCentre | kSimpleKeepSize | kSimpleKeepLengthUnits;
   contents.model->flags |= kSimpleFileCorners;
+  if (!r.modelFlags) contents.model->flags |= kSimpleDecimalCorners;
   return true;
 }
 

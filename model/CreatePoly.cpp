@@ -380,7 +380,6 @@ Outcome BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDual
   if (simple.NumVerts() != numVerts) {
     // Vertices were split: analyse the model as it now stands.
     group.reset();
-    simple.ResetCoincRings();
     hasReflection = false;
     group = corvia::FindSymmetries(simple, hasReflection, &refusal);
   }
@@ -426,6 +425,7 @@ Outcome BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDual
 
   // The set-up keeps the corners a file gives where the symmetry lets it.
   if (simple.flags & kSimpleFileCorners) poly->mPolyFlags |= kPolyFlagFileCorners;
+  if (simple.flags & kSimpleDecimalCorners) poly->mPolyFlags |= kPolyFlagDecimalCorners;
   poly->SetFaceTypes(std::move(group), !keepColors, !keepDualColors);
   if (simple.NumEdges() > 0) d::CopyEdgeAttributes(simple, poly, vertexMap, faceMap);
   vertexMap.clear();
@@ -463,7 +463,8 @@ Outcome CreatePoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDua
 
 uint32_t CarriedSimpleFlags(const Poly& poly) {
   return ((poly.mPolyFlags & kPolyFlagInherited) ? kSimpleInherited : 0u) |
-         ((poly.mPolyFlags & kPolyFlagFileCorners) ? kSimpleFileCorners : 0u);
+         ((poly.mPolyFlags & kPolyFlagFileCorners) ? kSimpleFileCorners : 0u) |
+         ((poly.mPolyFlags & kPolyFlagDecimalCorners) ? kSimpleDecimalCorners : 0u);
 }
 
 }  // namespace corvia

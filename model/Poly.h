@@ -76,6 +76,8 @@ constexpr uint32_t kPolyFlagPlainSurface = 0x1000;
 constexpr uint32_t kPolyFlagInherited = 0x20000;
 // Its corners came from a model file (kSimpleFileCorners), also passed on.
 constexpr uint32_t kPolyFlagFileCorners = 0x40000;
+// Its corners are known only to a file's decimals (kSimpleDecimalCorners), also passed on.
+constexpr uint32_t kPolyFlagDecimalCorners = 0x80000;
 constexpr uint32_t kPolyFlagCrossSectionValid = 0x10000;
 
 // Information-tree update reasons.

@@ -58,11 +58,12 @@ constexpr const char* kNearlyParallelMade =
     "nearly, but not quite, parallel, and cross too far outside the model\n"
     "for its stellation diagrams.";
 
-// Whether the model's corners came from a model file, to the decimals it was written
-// with: planes that nearly meet in one line or point may be meant to.
+// Whether the model's corners came from a model file to the decimals it was written
+// with: planes that nearly meet in one line or point may be meant to. Corners the
+// program wrote whole (a file it saved, an undo step's copy) are those it had.
 bool CornersFromFile(const FaceType* type) {
   const FaceTypeBlock* block = type->mBlock;
-  return block && block->mOwner && (block->mOwner->mPolyFlags & kPolyFlagFileCorners);
+  return block && block->mOwner && (block->mOwner->mPolyFlags & kPolyFlagDecimalCorners);
 }
 
 // How far the corners of the model lie off the planes of their faces at most, as a

@@ -41,7 +41,7 @@ constexpr const char* kCrossingsDisagreeMade =
 
 const char* CrossingsDisagree(const FaceType* type) {
   const Poly* poly = type->mBlock ? type->mBlock->mOwner : nullptr;
-  return poly && (poly->mPolyFlags & kPolyFlagFileCorners) ? kCrossingsDisagree : kCrossingsDisagreeMade;
+  return poly && (poly->mPolyFlags & kPolyFlagDecimalCorners) ? kCrossingsDisagree : kCrossingsDisagreeMade;
 }
 
 // The face type whose diagram a face's frame reads: a coplanar copy reads its master's.

@@ -556,6 +556,10 @@ std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double 
                                   bool zerosOfExactModel, const SymmetryTolerances& tolerances, std::string* refusal,
                                   bool& moved) {
   moved = false;
+  // Each analysis finds the points and faces that coincide by itself: the rings an
+  // earlier analysis of the model left (before it was moved onto its group) may join
+  // faces that this one finds apart, and so of types of their own.
+  poly.ResetCoincRings();
   // 1. Topology. Vertices are one point within the merge tolerance, but never within
   // more than a share of the shortest edge (the base of a needle far smaller than the
   // needle stays a triangle).

@@ -83,12 +83,17 @@ constexpr uint32_t kSimpleHasOpenEdges = 0x20000;
 constexpr uint32_t kSimpleHasOddEdges = 0x40000;
 // Carried to the Poly's kPolyFlagInherited, and from it to every derived model.
 constexpr uint32_t kSimpleInherited = 0x80000;
-// The corners were read from a model file (or the model was made from one that was):
-// they are known to the decimals the file was written with, so planes that nearly
-// cross in one line or point may be meant to. Carried as kPolyFlagFileCorners.
+// The corners were read from a model file or an undo step's copy (or the model was
+// made from one that was): its faces start where the file starts them. Carried as
+// kPolyFlagFileCorners.
 constexpr uint32_t kSimpleFileCorners = 0x100000;
+// The corners are known only to the decimals a file gave them with (a file not written
+// by this program, which writes every coordinate whole), or the model was made from
+// one that was: planes that nearly cross in one line or point may be meant to. Carried
+// as kPolyFlagDecimalCorners.
+constexpr uint32_t kSimpleDecimalCorners = 0x200000;
 // The marks a model made from another takes over from it.
-constexpr uint32_t kSimpleCarriedFlags = kSimpleInherited | kSimpleFileCorners;
+constexpr uint32_t kSimpleCarriedFlags = kSimpleInherited | kSimpleFileCorners | kSimpleDecimalCorners;
 
 // ---- Defaults and tolerances ------------------------------------------------------
 

@@ -337,10 +337,11 @@ TEST(DerivedModels, ModelsTheProgramMakesStellateAsExactly) {
     EXPECT_TRUE(poly->mBaseBlock->IsStellated());
   }
   // Read from a file, and made into another model.
-  hullPoly.mPolyFlags |= corvia::kPolyFlagFileCorners;
+  hullPoly.mPolyFlags |= corvia::kPolyFlagFileCorners | corvia::kPolyFlagDecimalCorners;
   std::unique_ptr<corvia::SimplePoly> copy(CreateSimplePoly(&hullPoly, corvia::kDeriveBase, nullptr, nullptr));
   ASSERT_NE(copy, nullptr);
   std::unique_ptr<corvia::SimplePoly> dual = copy->CreateDual(1.0);
   ASSERT_NE(dual, nullptr);
   EXPECT_NE(dual->flags & corvia::kSimpleFileCorners, 0u);
+  EXPECT_NE(dual->flags & corvia::kSimpleDecimalCorners, 0u);
 }

@@ -2,7 +2,8 @@
 // facets of the classical diagrams; the subdivision's rings, twins and line runs; the
 // corners linked across planes to the same 3D edge; the rings of points that stand for
 // one vertex; faces through the centre; a face with nothing to cut it; crossings nearer
-// together than a fixed distance tells apart; regions that meet at a point alone.
+// together than a fixed distance tells apart, and a saved model's with them; regions
+// that meet at a point alone.
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 
 #include "core/Progress.h"
 #include "core/VectorMath.h"
+#include "files/ModelFile.h"
 #include "model/CreatePoly.h"
 #include "model/ElementFlags.h"
 #include "model/Subdivision.h"
@@ -291,6 +293,40 @@ TEST(StellationDiagram, CrossingsNearerThanAFixedDistance) {
   const int edges = static_cast<int>(corners.size()) / 2;
   EXPECT_EQ(type->GetNumSegments(), edges - CountPoints(type) + 1);
   sphere.mBaseBlock->Clear(false);
+}
+
+// A model the program made (a convex core of a dual compound), saved in the BINARY
+// form: in the plane of face 1 of its dual, the other planes cross in points that
+// nearly coincide. Its dual stellates, and alike once an undo step's copy gives it
+// back; only a copy of corners known to a file's decimals is refused, as such a file is.
+TEST(StellationDiagram, CornersWrittenWholeStellateAsTheModelDid) {
+  // A path, or an undo step's data.
+  auto read = [](const std::string& data, bool file, corvia::Poly& poly) {
+    corvia::ModelFileContents contents;
+    const bool read = file ? corvia::ReadModelFile(data.c_str(), contents, nullptr)
+                           : corvia::ReadModelFromMemory(data, "Undo step", contents, nullptr);
+    return read && CreatePoly(*contents.model, &poly, false, false).done();
+  };
+  auto stellate = [](corvia::Poly& poly) { return corvia::Stellate(&poly, poly.mDualBlock.get(), false); };
+  corvia::Poly saved;
+  ASSERT_TRUE(read((corvia::testing::FixturesDir() / "model-files" / "dual-core-nearly-meeting.corv").string(), true,
+                   saved));
+  const corvia::Outcome made = stellate(saved);
+  ASSERT_TRUE(made.done()) << made.text();
+  std::string data;
+  ASSERT_TRUE(corvia::WriteModelToMemory(saved, data));
+  corvia::Poly undone;
+  ASSERT_TRUE(read(data, false, undone));
+  const corvia::Outcome again = stellate(undone);
+  ASSERT_TRUE(again.done()) << again.text();
+  EXPECT_EQ(undone.mDualBlock->CountAllCells(), saved.mDualBlock->CountAllCells());
+
+  saved.mPolyFlags |= corvia::kPolyFlagDecimalCorners;
+  ASSERT_TRUE(corvia::WriteModelToMemory(saved, data));
+  corvia::Poly decimals;
+  ASSERT_TRUE(read(data, false, decimals));
+  const corvia::Outcome refused = stellate(decimals);
+  EXPECT_NE(refused.text().find("as in a file written with few decimals."), std::string::npos) << refused.text();
 }
 
 // Two triangles on one plane facing apart: nothing cuts the plane, so there is no

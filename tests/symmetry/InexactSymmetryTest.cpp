@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "construction/Prisms.h"
 #include "core/VectorMath.h"
+#include "symmetry/ConvexHull.h"
 #include "symmetry/FindSymmetries.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
@@ -140,6 +142,35 @@ TEST(InexactSymmetryTest, CoincidentVerticesJoinWithinTheMergeTolerance) {
   Outcome apart = Analyse(MakeModel(points, faces), strict);
   EXPECT_EQ(apart.group, nullptr);
   EXPECT_NE(apart.refusal.find("Only one face meets at the edge"), std::string::npos) << apart.refusal;
+}
+
+// A torus with its convex hull, as Add from Memory makes the compound of them: the
+// hull's outer faces lie on the torus's. The hull's corners off by rounding, the analysis
+// moves the compound onto its group and looks at it again; that second look stacks
+// the faces in one place by itself, as the first did, with no internal error.
+TEST(InexactSymmetryTest, ACompoundMovedOntoItsGroupStacksItsFacesAgain) {
+  corvia::Outcome built;
+  std::unique_ptr<SimplePoly> torus = CreateTorus(0.4, 3, 8, built);
+  ASSERT_TRUE(torus);
+  std::unique_ptr<SimplePoly> hull = CreateConvexHull(*torus, kHullKeepColors);
+  ASSERT_TRUE(hull);
+  auto stackedFaces = [](const SimplePoly& poly) {
+    int n = 0;
+    for (int i = 0; i < poly.NumFaces(); ++i) n += poly.FaceAt(i).CoincCount() > 1;
+    return n;
+  };
+  Outcome exact = Analyse(torus->Combine(*hull));
+  ASSERT_EQ(exact.Name(), "D3h");
+  std::mt19937 random(5);
+  std::uniform_real_distribution<double> move(-1e-12, 1e-12);
+  for (int i = 0; i < hull->NumVerts(); ++i) {
+    for (double& c : hull->VertAt(i).pos) c += move(random);
+  }
+  hull->RebuildVertexSearch();
+  Outcome moved = Analyse(torus->Combine(*hull));
+  EXPECT_EQ(moved.Name(), "D3h");
+  EXPECT_EQ(stackedFaces(*moved.model), stackedFaces(*exact.model));
+  EXPECT_GT(stackedFaces(*moved.model), 0);
 }
 
 TEST(InexactSymmetryTest, ExactAndSymmetrisedModelsAreLeftToTheBit) {
