@@ -12,8 +12,10 @@
 #include "core/BigUInt.h"
 #include "core/MergeSort.h"
 #include "core/Messages.h"
+#include "core/PointGrid.h"
 #include "core/Progress.h"
 #include "core/RainbowColor.h"
+#include "core/Tolerances.h"
 #include "model/CreatePoly.h"
 #include "model/ElementFlags.h"
 #include "model/FaceType.h"
@@ -85,6 +87,24 @@ std::list<RingNode>::iterator Next(std::list<RingNode>& ring, std::list<RingNode
 std::list<RingNode>::iterator Previous(std::list<RingNode>& ring, std::list<RingNode>::iterator it) {
   if (it == ring.begin()) it = ring.end();
   return --it;
+}
+
+// Whether two vertices that faces use lie at one point.
+bool HasVertsAtOnePoint(const SimplePoly& poly) {
+  const auto positionOf = [&poly](int32_t i) { return static_cast<const double*>(poly.VertAt(i).pos); };
+  PointGrid grid(10 * kCoincidentVertexTolerance, positionOf);
+  std::vector<int32_t> used;
+  for (int i = 0; i < poly.NumVerts(); ++i) {
+    if (poly.VertAt(i).IsTemp() || poly.VertAt(i).Count() == 0) continue;
+    used.push_back(i);
+    grid.Add(i);
+  }
+  grid.Finish();
+  bool found = false;
+  for (size_t k = 0; k < used.size() && !found; ++k) {
+    grid.ForEachWithin(positionOf(used[k]), kCoincidentVertexTolerance, [&](int32_t j) { found = found || j != used[k]; });
+  }
+  return found;
 }
 
 }  // namespace detail_AugmentMatch
@@ -476,6 +496,13 @@ std::unique_ptr<SimplePoly> CreateAugmentedPoly(uint32_t options, Augmentation& 
   }
   if (!UpdateProgress(1.0, "Augmented %d of %d faces", total, total)) return nullptr;
   BlendCoplanarFaces(*result, kBlendAskUser | kBlendMergeVerts);
+  // Vertices the model keeps apart at one point (a surface folded back onto itself)
+  // stay apart: the faces round each vertex in order tell them apart when the model
+  // is built, where merging them by position would join sheets that do not meet.
+  result->CreateVertexFaceLists(true);
+  int32_t oddA = 0, oddB = 0;
+  int oddSides = 0;
+  if (d::HasVertsAtOnePoint(*result) && !result->FindOddEdge(oddA, oddB, oddSides)) result->SimpleSortVertFaces();
   result->flags |= d::kAugmentedModelFlags;
   result->flags |= CarriedSimpleFlags(*poly);
   result->SetName(poly->GetPartName(false), "Augmented ");

@@ -99,6 +99,16 @@ double Edge::GetLength(bool dual) const {
 void Edge::GetOutwardNormal(double* out, bool dual) const {
   const PolyElement* s0 = GetFace(dual, 0);
   const PolyElement* s1 = GetFace(dual, 1);
+  if (!s0 || !s1) {
+    // An edge of an open surface faces out as its one side does.
+    const PolyElement* side = s0 ? s0 : s1;
+    if (side) {
+      CopyVector(out, side->mZAxis);
+    } else {
+      out[0] = out[1] = out[2] = 0.0;
+    }
+    return;
+  }
   Add(out, s0->mZAxis, s1->mZAxis);
   if (!detail_Edge::IsZero(out)) {
     detail_Edge::Normalise(out);

@@ -19,6 +19,7 @@
 #include "construction/Library.h"
 #include "core/BigUInt.h"
 #include "model/CreatePoly.h"
+#include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/FaceType.h"
 #include "model/FaceTypeBlock.h"
@@ -780,4 +781,47 @@ TEST(Augmentation, PyramidsInTheDrilledSquareBicupolaMeetAtTheCentre) {
     EXPECT_EQ(f->CountCoplanar(), 2);
   }
   EXPECT_EQ(throughCentre, 8);
+}
+
+// A band round a hexagon folded flat onto itself: the outer and inner sheets lie on
+// each other, and each section's two middle vertices share a point. Augmenting a
+// face keeps them apart as the model has them: every edge still joins two faces.
+TEST(Augmentation, AFoldedSurfaceKeepsItsVerticesApart) {
+  // Uneven, so that no symmetry relates the sheets.
+  const double angles[] = {0.0, 0.9, 2.1, 3.0, 4.3, 5.2};
+  const double heights[4] = {-1.0, 0.0, 2.0, 0.0};  // bottom, outer middle, top, inner middle
+  constexpr int kSections = 6;
+  corvia::SimplePoly band(4 * kSections, 4 * kSections);
+  for (int i = 0; i < kSections; ++i) {
+    for (int k = 0; k < 4; ++k) {
+      const double p[3] = {std::cos(angles[i]), heights[k], std::sin(angles[i])};
+      band.VertAt(4 * i + k).SetPos(p);
+    }
+  }
+  for (int i = 0; i < kSections; ++i) {
+    const int j = (i + 1) % kSections;
+    for (int k = 0; k < 4; ++k) {
+      corvia::SimpleFace& face = band.FaceAt(4 * i + k);
+      face.SetNumVerts(4);
+      const int next = (k + 1) % 4;
+      const int corners[4] = {4 * i + k, 4 * j + k, 4 * j + next, 4 * i + next};
+      for (int c = 0; c < 4; ++c) face.SetVertIndex(c, corners[c]);
+    }
+  }
+  band.CreateVertexFaceLists(true);
+  ASSERT_TRUE(band.SimpleSortVertFaces());
+  corvia::Poly poly;
+  ASSERT_TRUE(corvia::CreatePoly(band, &poly, true, false).done());
+  ASSERT_EQ(poly.mVertices.mCount, 4 * kSections);
+  // Blending the coplanar sheets is declined.
+  corvia::testing::Platform().messages.QueueAnswer(corvia::platform::kBoxNo);
+  std::unique_ptr<corvia::SimplePoly> augmented =
+      ta::Augment(poly, poly.mFaces.mHead, corvia::kAugmentPyramid | corvia::kPyramidCircumradius);
+  ASSERT_TRUE(augmented);
+  corvia::Poly built;
+  ASSERT_TRUE(corvia::CreatePoly(*augmented, &built, true, false).done());
+  EXPECT_EQ(built.mVertices.mCount, 4 * kSections + 1);
+  for (int e = 0; e < built.mNumEdges; ++e) {
+    EXPECT_TRUE(built.mEdgeArray[e].mFace1 && built.mEdgeArray[e].mFace2) << "edge " << e;
+  }
 }

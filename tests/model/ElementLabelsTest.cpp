@@ -174,6 +174,30 @@ TEST_F(ElementLabels, AnEdgesLabelFrameLiesAcrossItAndFacesOut) {
   }
 }
 
+// An edge of an open surface has one side (either of the two): its frame faces out as
+// that side does; with neither it still gives a direction.
+TEST_F(ElementLabels, AnEdgeWithOneSideFacesOutAsThatSide) {
+  Model cube("4.4.4");
+  ASSERT_TRUE(cube.built);
+  Edge& edge = cube.poly.mEdgeArray[0];
+  Face* const sides[2] = {edge.mFace1, edge.mFace2};
+  for (int missing = 0; missing < 3; ++missing) {
+    edge.mFace1 = missing == 0 || missing == 2 ? nullptr : sides[0];
+    edge.mFace2 = missing == 1 || missing == 2 ? nullptr : sides[1];
+    double right[3], along[3], facing[3];
+    edge.GetLabelFrame(right, false);
+    edge.GetVector(along, false);
+    EXPECT_NEAR(VectorLength(right), 1.0, 1e-12);
+    if (missing == 2) continue;
+    const Face* side = missing == 0 ? sides[1] : sides[0];
+    Cross(facing, right, along);
+    NormaliseVector(facing, facing);
+    for (int k = 0; k < 3; ++k) EXPECT_NEAR(facing[k], side->mZAxis[k], 1e-12) << missing;
+  }
+  edge.mFace1 = sides[0];
+  edge.mFace2 = sides[1];
+}
+
 // ---- Cells of the face diagrams ----------------------------------------------------------
 
 // Every face of a type has its own cells whose sources are its own ring, in its colour.
