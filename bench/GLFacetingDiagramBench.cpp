@@ -3,8 +3,9 @@
 // of the other 1,691 points, some 1.43 million lines, drawn off screen in a pane of
 // 640 x 640 (Mesa's software renderer here). "FirstPaint" paints a diagram the pane
 // has no picture of yet (the picture is let go of before each frame): the pane draws
-// the diagram without the pair lines and leaves their picture for the idle work;
-// "IdleWork" is that paint followed by the idle work that makes the picture in turns
+// the diagram without the pair lines and leaves making them, and their picture, to the
+// idle work; "IdleWork" is that paint followed by the idle work that makes the lines
+// and the picture in turns
 // (what the user waits for under the progress window); "KeptPaint" paints it again.
 // "lines" counts the pair lines rasterized a frame.
 #include <benchmark/benchmark.h>

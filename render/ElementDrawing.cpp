@@ -410,26 +410,11 @@ void DrawVertexFigure2D(const PolyElement* element, OpenGLView* view, bool showL
   // 1. The lines through the projections of every pair, clipped to the list's spread.
   // They carry no selection names, so a pick leaves them out.
   if (showLines && !picking) {
-    const double spread = element->GetListSpread2D();
+    PairLineSource source{element, {}, element->GetListSpread2D()};
+    source.points.reserve(2 * others.size());
+    for (const Projected& q : others) source.points.insert(source.points.end(), {q.p[0], q.p[1]});
     view->SetColor(0.6f, 0.6f, 0.6f);
-    DrawPairLineLayer(view, {element, others.size(), spread}, [&](std::vector<float>& segments) {
-      const double lo[2] = {-spread, -spread}, hi[2] = {spread, spread};
-      segments.reserve(others.size() * (others.size() - 1) / 2 * 4);
-      for (size_t a = 0; a < others.size(); ++a) {
-        for (size_t b = a + 1; b < others.size(); ++b) {
-          const double* p = others[a].p;
-          const double* q = others[b].p;
-          double d[2] = {q[0] - p[0], q[1] - p[1]};
-          const double length = std::hypot(d[0], d[1]);
-          if (length <= kPointTolerance) continue;
-          const double reach = 4.0 * (spread + std::hypot(p[0], p[1])) / length;
-          double p0[2] = {p[0] - d[0] * reach, p[1] - d[1] * reach};
-          double p1[2] = {p[0] + d[0] * reach, p[1] + d[1] * reach};
-          if (!ClipLine2D(p0, p1, lo, hi)) continue;
-          segments.insert(segments.end(), {float(p0[0]), float(p0[1]), float(p1[0]), float(p1[1])});
-        }
-      }
-    });
+    DrawPairLineLayer(view, source);
   }
 
   // 2. The vertex figures of the drawn polygons through this element's point.

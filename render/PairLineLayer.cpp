@@ -2,15 +2,18 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <map>
 
 #include "core/Progress.h"
+#include "core/Tolerances.h"
 #include "platform/Services.h"
 #include "render/Framebuffer.h"
 #include "render/GL.h"
 #include "render/GLContextState.h"
 #include "render/GLSection.h"
 #include "render/OpenGLView.h"
+#include "render/Primitives.h"
 
 namespace corvia {
 
@@ -19,7 +22,9 @@ namespace detail_PairLineLayer {
 // What a kept picture shows: the points it was made from and everything that places
 // and paints its pixels.
 struct Key {
-  PairLineSource source;
+  const PolyElement* owner = nullptr;
+  size_t pointCount = 0;
+  double spread = 0.0;
   std::array<GLint, 4> viewport{};
   std::array<GLdouble, 32> matrices{};
   std::array<GLfloat, 4> colour{};
@@ -27,26 +32,69 @@ struct Key {
   GLint stipple = 0;
 
   bool operator==(const Key& o) const {
-    return source.owner == o.source.owner && source.pointCount == o.source.pointCount &&
-           source.spread == o.source.spread && viewport == o.viewport && matrices == o.matrices &&
-           colour == o.colour && width == o.width && stipple == o.stipple;
+    return owner == o.owner && pointCount == o.pointCount && spread == o.spread && viewport == o.viewport &&
+           matrices == o.matrices && colour == o.colour && width == o.width && stipple == o.stipple;
   }
 };
 
-// A view's picture: made, being made when the program is idle (the lines not yet
-// drawn into it wait), or given up by the user, who then sees the diagram without it.
+// The next pair of points whose line is to be made: a < b.
+struct PairCursor {
+  size_t a = 0, b = 1;
+};
+
+size_t CountPairs(size_t points) { return points < 2 ? 0 : points * (points - 1) / 2; }
+
+// The pairs from `cursor` on, among `points` points.
+size_t PairsFrom(const PairCursor& cursor, size_t points) {
+  if (cursor.a + 1 >= points) return 0;
+  const size_t rest = points - cursor.a - 1;
+  return (points - cursor.b) + CountPairs(rest);
+}
+
+unsigned long gMade = 0;
+
+// The lines of up to `most` pairs from `cursor` on, as x0, y0, x1, y1 each, clipped to
+// the square of half side `spread`; the cursor moves past the pairs. A pair at one point
+// has no line.
+void MakeSegments(const std::vector<double>& points, double spread, PairCursor& cursor, size_t most,
+                  std::vector<float>& segments) {
+  const size_t n = points.size() / 2;
+  const double lo[2] = {-spread, -spread}, hi[2] = {spread, spread};
+  for (size_t done = 0; done < most && cursor.a + 1 < n; ++done) {
+    const double* p = &points[2 * cursor.a];
+    const double* q = &points[2 * cursor.b];
+    if (++cursor.b == n) {
+      ++cursor.a;
+      cursor.b = cursor.a + 1;
+    }
+    const double d[2] = {q[0] - p[0], q[1] - p[1]};
+    const double length = std::hypot(d[0], d[1]);
+    if (length <= kPointTolerance) continue;
+    const double reach = 4.0 * (spread + std::hypot(p[0], p[1])) / length;
+    double p0[2] = {p[0] - d[0] * reach, p[1] - d[1] * reach};
+    double p1[2] = {p[0] + d[0] * reach, p[1] + d[1] * reach};
+    if (!ClipLine2D(p0, p1, lo, hi)) continue;
+    segments.insert(segments.end(), {float(p0[0]), float(p0[1]), float(p1[0]), float(p1[1])});
+    ++gMade;
+  }
+}
+
+// A view's picture: made, being made when the program is idle (the points whose lines
+// are not yet in it wait, with the next pair), or given up by the user, who then sees
+// the diagram without it.
 struct Kept {
   Key key;
   GLuint texture = 0;
   OpenGLView* view = nullptr;
-  std::vector<float> waiting;
-  size_t drawn = 0;  // the numbers of `waiting` whose lines are in the texture so far
+  std::vector<double> points;  // while waiting
+  PairCursor next;
   bool declined = false;
 
-  bool IsWaiting() const { return !waiting.empty(); }
+  bool IsWaiting() const { return !points.empty(); }
+  size_t PairsLeft() const { return PairsFrom(next, points.size() / 2); }
   void StopWaiting() {
-    waiting = std::vector<float>();
-    drawn = 0;
+    points = std::vector<double>();
+    next = PairCursor();
   }
 };
 
@@ -71,7 +119,9 @@ size_t LinesATurn() { return std::max<size_t>(1, std::min<size_t>(20000, gDeferr
 
 Key CurrentKey(const PairLineSource& source) {
   Key key;
-  key.source = source;
+  key.owner = source.owner;
+  key.pointCount = source.points.size() / 2;
+  key.spread = source.spread;
   glGetIntegerv(GL_VIEWPORT, key.viewport.data());
   glGetDoublev(GL_PROJECTION_MATRIX, key.matrices.data());
   glGetDoublev(GL_MODELVIEW_MATRIX, key.matrices.data() + 16);
@@ -169,11 +219,12 @@ GLuint MakePicture(const Key& key, const float* segments, size_t count, GLuint t
   return made;
 }
 
-// Draws the next turn of a waiting picture's lines into it, in the frame and colour
-// the paint that asked had; false when GL could not.
+// Makes the next turn of a waiting picture's lines and draws them into it, in the frame
+// and colour the paint that asked had; false when GL could not.
 bool DrawTurn(Kept& kept) {
   const Key& key = kept.key;
-  const size_t end = std::min(kept.waiting.size(), kept.drawn + 4 * LinesATurn());
+  std::vector<float> segments;
+  MakeSegments(kept.points, key.spread, kept.next, LinesATurn(), segments);
   glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_LINE_BIT | GL_TRANSFORM_BIT);
   glDisable(GL_LIGHTING);
   glDisable(GL_TEXTURE_2D);
@@ -189,7 +240,7 @@ bool DrawTurn(Kept& kept) {
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
   glLoadMatrixd(key.matrices.data() + 16);
-  const GLuint made = MakePicture(key, kept.waiting.data() + kept.drawn, end - kept.drawn, kept.texture);
+  const GLuint made = MakePicture(key, segments.data(), segments.size(), kept.texture);
   glMatrixMode(GL_PROJECTION);
   glPopMatrix();
   glMatrixMode(GL_MODELVIEW);
@@ -199,7 +250,6 @@ bool DrawTurn(Kept& kept) {
   glFinish();
   if (!made) return false;
   kept.texture = made;
-  kept.drawn = end;
   return true;
 }
 
@@ -232,7 +282,7 @@ size_t CountWaitingLines() {
   for (GLContextState* state = GetFirstGLContextState(); state; state = state->Next()) {
     if (!state->pairLines) continue;
     for (const auto& [view, kept] : static_cast<Pictures&>(*state->pairLines).views) {
-      lines += (kept.waiting.size() - kept.drawn) / 4;
+      lines += kept.PairsLeft();
     }
   }
   return lines;
@@ -267,14 +317,17 @@ void GiveUpWaiting(bool byUser) {
 
 }  // namespace detail_PairLineLayer
 
-void DrawPairLineLayer(OpenGLView* view, const PairLineSource& source,
-                       const std::function<void(std::vector<float>&)>& makeSegments) {
+void DrawPairLineLayer(OpenGLView* view, const PairLineSource& source) {
   using namespace detail_PairLineLayer;
   GLContextState* state = GetCurrentGLContextState();
   std::vector<float> segments;
+  const auto makeAll = [&] {
+    PairCursor all;
+    MakeSegments(source.points, source.spread, all, CountPairs(source.points.size() / 2), segments);
+  };
   // A picture printed or exported is drawn whole, and the pane's own stays as it is.
   if (!state || view->IsBitmapTarget()) {
-    makeSegments(segments);
+    makeAll();
     DrawSegments(segments);
     return;
   }
@@ -297,13 +350,14 @@ void DrawPairLineLayer(OpenGLView* view, const PairLineSource& source,
   kept.StopWaiting();
   kept.declined = false;
   view->NoteFrameDrawnAfresh();
-  makeSegments(segments);
-  if (segments.size() / 4 >= gDeferredFrom && !key.stipple && GetGLAbilities().framebufferObjects) {
+  const size_t pairs = CountPairs(source.points.size() / 2);
+  if (pairs >= std::max<size_t>(1, gDeferredFrom) && !key.stipple && GetGLAbilities().framebufferObjects) {
     kept.key = key;
-    kept.waiting = std::move(segments);
+    kept.points = source.points;
     platform::Services().views->PrepareWhenIdle();
     return;
   }
+  makeAll();
   kept.texture = MakePicture(key, segments.data(), segments.size());
   if (kept.texture) {
     kept.key = key;
@@ -325,7 +379,7 @@ bool MakeDeferredPairLinePictures() {
   size_t done = 0;
   Pictures* pictures = nullptr;
   while (Kept* kept = NextWaiting(&pictures)) {
-    const size_t before = kept->drawn;
+    const size_t before = kept->PairsLeft();
     bool drawn = false;
     {
       GLSection section(kept->view);
@@ -342,7 +396,7 @@ bool MakeDeferredPairLinePictures() {
       kept->view->Invalidate(false);
       continue;
     }
-    done += (kept->drawn - before) / 4;
+    done += before - kept->PairsLeft();
     // Views that showed something else meanwhile asked for other pictures.
     const size_t total = done + CountWaitingLines();
     const OpenGLView* view = kept->view;
@@ -353,7 +407,7 @@ bool MakeDeferredPairLinePictures() {
     }
     // The view may have gone, or asked for another picture, while the window answered.
     Kept* made = FindKept(view);
-    if (made && made->IsWaiting() && made->drawn == made->waiting.size()) {
+    if (made && made->IsWaiting() && made->PairsLeft() == 0) {
       made->StopWaiting();
       made->view->Invalidate(false);
     }
@@ -364,6 +418,8 @@ bool MakeDeferredPairLinePictures() {
 void DropDeferredPairLinePictures() { detail_PairLineLayer::GiveUpWaiting(false); }
 
 void SetDeferredPairLinesFrom(size_t lines) { detail_PairLineLayer::gDeferredFrom = lines; }
+
+unsigned long CountPairLinesMade() { return detail_PairLineLayer::gMade; }
 
 unsigned long CountPairLinesRasterized() { return detail_PairLineLayer::gRasterized; }
 

@@ -8,7 +8,6 @@
 // under the progress window, the pane showing the diagram without the lines meanwhile.
 
 #include <cstddef>
-#include <functional>
 #include <vector>
 
 namespace corvia {
@@ -16,19 +15,19 @@ namespace corvia {
 class OpenGLView;
 class PolyElement;
 
-// Segments as x0, y0, x1, y1 in the current modelview frame, drawn in the current
-// colour and line width. `owner` and `pointCount` name what the segments were made
-// from; the segments themselves are asked for only when the kept picture cannot serve.
+// The points, x and y each, in the current modelview frame; a line goes through every
+// pair of them, clipped to the square of half side `spread` round the origin, drawn in
+// the current colour and line width. `owner` names what the points were projected from.
 struct PairLineSource {
   const PolyElement* owner = nullptr;
-  size_t pointCount = 0;
+  std::vector<double> points;
   double spread = 0.0;
 };
-void DrawPairLineLayer(OpenGLView* view, const PairLineSource& source,
-                       const std::function<void(std::vector<float>&)>& makeSegments);
+void DrawPairLineLayer(OpenGLView* view, const PairLineSource& source);
 
-// Pictures of this many lines or more (some 0.2 s of Mesa's software rasterizer in a
-// pane of 640 x 640) are made when the program is idle.
+// Pictures of this many pairs or more (some 0.2 s of Mesa's software rasterizer in a
+// pane of 640 x 640) are made when the program is idle, their lines with them: the
+// paint that asks only keeps the points.
 constexpr size_t kDeferredPairLines = 50000;
 // The pictures asked for that MakeDeferredPairLinePictures makes.
 bool HasDeferredPairLinePictures();
@@ -44,7 +43,8 @@ void DropDeferredPairLinePictures();
 // From how many lines on a picture is made later (tests).
 void SetDeferredPairLinesFrom(size_t lines);
 
-// Lines rasterized by the layer since the program started (for tests).
+// Lines made and rasterized by the layer since the program started (for tests).
+unsigned long CountPairLinesMade();
 unsigned long CountPairLinesRasterized();
 
 // A view going away: its kept picture is let go of, and deleted with the context's
