@@ -1,29 +1,24 @@
-// A large model in the Geomag style, drawn off screen at 1000 x 800 (Mesa's software
-// renderer here) as the Base + Dual pane draws it: the zonohedron of the truncated
-// icosidodecahedron (3,540 faces, 7,080 edges) and its dual, each as its faces (the
-// panels the toy has), its balls and its rods, turning a little each frame; and the
-// zonohedron of 150 zones of that zonohedron (21,942 faces). The counters: "rods" drawn
-// a frame and "draws" the calls that drew them.
+// A large model in the Geomag style, painted off screen at 1000 x 800 (Mesa's software
+// renderer here) by the program's own Base + Dual pane, the model the document's
+// current one: the zonohedron of the truncated icosidodecahedron (3,540 faces, 7,080
+// edges) and its dual, each as its faces (the panels the toy has), its balls and its
+// rods, turning a little each frame; and the zonohedron of 150 zones of that zonohedron
+// (21,942 faces). The counters: "rods" drawn a frame and "draws" the calls that drew
+// them.
 #include <benchmark/benchmark.h>
 
 #include <memory>
-#include <string>
 
-#include "bench/BenchModels.h"
+#include "app/PolyDoc.h"
+#include "app/PolyView.h"
+#include "bench/support/ProgramPane.h"
+#include "construction/Library.h"
 #include "core/Geometry.h"
 #include "core/Tolerances.h"
-#include "model/CreatePoly.h"
-#include "model/Globals.h"
+#include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/Subdivision.h"
-#include "render/DepthSortedTriangles.h"
 #include "render/GeomagDrawing.h"
-#include "render/GeomagStyle.h"
-#include "render/ModelDrawing.h"
-#include "render/OffscreenViewWindow.h"
-#include "render/OpenGLView.h"
-#include "render/ViewTypeDrawing.h"
-#include "render/VertexEdgeDrawing.h"
 
 namespace {
 
@@ -31,78 +26,45 @@ constexpr int kWidth = 1000;
 constexpr int kHeight = 800;
 constexpr int kLibraryTruncatedIcosidodecahedron = 20;
 
-class CurrentModel : public corvia::DocumentAccess {
- public:
-  corvia::Poly* poly = nullptr;
-  corvia::Poly* GetCurrentPoly() override { return poly; }
-};
-
-class CompoundView : public corvia::OpenGLView {
- public:
-  explicit CompoundView(corvia::Poly* poly) : mPoly(poly) {}
-  void ScenePass() override {
-    for (int block : {0, 1}) {
-      corvia::DrawVertexSpheres(mPoly, block, 1.0);
-      corvia::DrawPolyEdges(mPoly, block, 1.0);
-    }
-    corvia::DrawBaseBlock(mPoly, 1.0, 1.0);
-    corvia::DrawDualBlock(mPoly, 1.0, 1.0);
-    corvia::DrawDepthSortedTriangles();
-  }
-
- private:
-  corvia::Poly* mPoly;
-};
-
 // The zonohedron of the model's vertex directions, at most `maxZones` of them (0: all).
-std::unique_ptr<corvia::Poly> Zonohedron(corvia::Poly* base, int maxZones) {
+std::unique_ptr<corvia::SimplePoly> Zonohedron(corvia::Poly* base, int maxZones) {
   if (!base) return nullptr;
   corvia::ZonohedrifyOptions options;
   options.mMaxZones = maxZones;
   corvia::TolerantPointList zones(corvia::kPointTolerance);
   if (base->CollectZoneVectors(zones, options, nullptr) < 0) return nullptr;
-  std::unique_ptr<corvia::SimplePoly> simple = corvia::CreateZonohedron(base, zones, nullptr);
-  auto poly = std::make_unique<corvia::Poly>();
-  if (!simple || !corvia::CreatePoly(*simple, poly.get(), false, false)) return nullptr;
-  return poly;
+  return corvia::CreateZonohedron(base, zones, nullptr);
 }
 
 void DrawFrames(benchmark::State& state, bool large) {
-  std::unique_ptr<corvia::Poly> poly =
-      Zonohedron(corvia::bench::LibraryPoly(kLibraryTruncatedIcosidodecahedron).get(), 0);
-  if (large && poly) poly = Zonohedron(poly.get(), 150);
-  if (!poly) {
+  corvia::bench::ProgramPane pane(corvia::kViewCompoundOfDuals, kWidth, kHeight);
+  if (!pane.Shown()) {
+    state.SkipWithError(pane.Error().c_str());
+    return;
+  }
+  corvia::SwitchGeomagStyle(true);
+  corvia::CPolyDoc& doc = pane.Doc();
+  bool made = doc.SetModel(corvia::GetLibraryEntry(kLibraryTruncatedIcosidodecahedron), false, false) &&
+              pane.Enter(Zonohedron(doc.GetCurrentPoly(), 0));
+  if (made && large) made = pane.Enter(Zonohedron(doc.GetCurrentPoly(), 150));
+  if (!made) {
+    corvia::SwitchGeomagStyle(false);
     state.SkipWithError("the zonohedron did not build");
     return;
   }
-  CurrentModel current;
-  current.poly = poly.get();
-  corvia::DocumentAccess* before = corvia::InstallDocumentAccess(&current);
-  corvia::SetGeomagStyle(true);
-  std::string error;
-  auto window = corvia::OffscreenViewWindow::Create(kWidth, kHeight, &error);
-  if (!window) {
-    state.SkipWithError(error.c_str());
-    return;
-  }
-  CompoundView view(poly.get());
-  window->Show(&view);
-  view.ViewSphere(nullptr, poly->GetRadius());
-  window->Paint();
+  pane.Paint();
   const corvia::GeomagDrawStatistics start = corvia::GetGeomagDrawStatistics();
   for (auto _ : state) {
     const double up[3] = {0, 1, 0};
-    view.RotateCamera(up, 1);
-    window->Paint();
+    pane.Pane().RotateCamera(up, 1);
+    pane.Paint();
   }
   const corvia::GeomagDrawStatistics end = corvia::GetGeomagDrawStatistics();
   const double frames = static_cast<double>(state.iterations());
-  state.counters["faces"] = poly->mFaces.mCount;
+  state.counters["faces"] = doc.GetCurrentPoly()->mFaces.mCount;
   state.counters["rods"] = static_cast<double>(end.rods - start.rods) / frames;
   state.counters["draws"] = static_cast<double>(end.draws - start.draws) / frames;
-  window->Close();
-  corvia::SetGeomagStyle(false);
-  corvia::InstallDocumentAccess(before);
+  corvia::SwitchGeomagStyle(false);
 }
 
 void BM_GeomagBaseAndDual(benchmark::State& state) {
