@@ -701,7 +701,15 @@ void DrawFaces(Poly* poly, ElementList* faces, int drawMode, double scale, doubl
     o.showEdges = o.showStelEdges;
   }
   o.highlight = poly->GetSelectionHighlight(drawMode);
-  // 6.
+  // 6. The cell lines' set-up comes first: it lets go of the facet model.
+  if (o.showCellLines) {
+    for (PolyElement* f = faces->mHead; f; f = f->mNext) {
+      if (f->mType) {
+        SetUpFacetEdges(f->mType);
+        break;
+      }
+    }
+  }
   if (o.showStelVertices || o.showStelEdges) o.stellationModel = GetModelDrawPane(view).GetModel3D(poly);
   // What was drawn before may still be good.
   if (BeginFaceMeshDrawing(poly, faces, drawMode, scale, morph, o)) {

@@ -397,14 +397,16 @@ void DrawDiagramInPlane(const FaceType* type, const double* frame, bool faded) {
 
 // ---- On the model's faces ---------------------------------------------------------------------
 
+bool SetUpFacetEdges(FaceType* type) {
+  if (!type || !type->mBlock) return false;
+  if (!type->mBlock->IsStellated() && type->mOwner) TellAfterDrawing(Stellate(type->mOwner, type->mBlock, false));
+  return type->mBlock->IsStellated();
+}
+
 void DrawFacetEdgesOnFace(FaceType* type, PolyElement* face, const double* offset, double scale) {
   using namespace detail_StellationDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
-  if (!view || !face || !GetModelDrawSettings().showCellLines) return;
-  if (type->mBlock && !type->mBlock->IsStellated() && type->mOwner) {
-    TellAfterDrawing(Stellate(type->mOwner, type->mBlock, false));
-  }
-  if (!type->mBlock || !type->mBlock->IsStellated()) return;
+  if (!view || !face || !GetModelDrawSettings().showCellLines || !SetUpFacetEdges(type)) return;
   MarkAllUsedSegVerts(type->mBlock);
   const FaceType* owner = DiagramOwner(type);
   double frame[16];

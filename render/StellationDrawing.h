@@ -39,6 +39,10 @@ void Print(const StellationFacet* facet, const double* transform);
 // The edges of the visible facets on the face (stellating the block first when it is
 // not), at (face + offset) x scale.
 void DrawFacetEdgesOnFace(FaceType* type, PolyElement* face, const double* offset, double scale);
+// Stellates the type's block, unless it is or the set-up waits for later; whether it is
+// stellated. The set-up lets go of the block's facet model: a drawing that draws from
+// that model sets up first.
+bool SetUpFacetEdges(FaceType* type);
 void DrawDiagramOnFace(FaceType* type, PolyElement* face, const double* offset);
 // The visible facets on the face that look towards the viewer (or both ways), for
 // picking.

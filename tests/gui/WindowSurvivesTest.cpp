@@ -19,17 +19,20 @@
 #include "app/PolyView.h"
 #include "app/WindowServices.h"
 #include "construction/Library.h"
+#include "construction/ModelLookup.h"
 #include "construction/ModelFactory.h"
 #include "files/ModelFile.h"
 #include "model/CreatePoly.h"
 #include "model/LibraryEntry.h"
 #include "model/PolyTemplate.h"
 #include "core/Progress.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "platform/Services.h"
 #include "platform/wx/WxColourChooser.h"
+#include "render/ModelDrawSettings.h"
 #include "render/NewView.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/gui/GuiTestSupport.h"
@@ -209,6 +212,27 @@ TEST_F(WindowSurvives, AStellationThatFailsInAPaintIsToldAfterThePaint) {
   EXPECT_TRUE(corvia::testing::YieldUntilPainted(mFrame, painted));
   YieldUntilHandled();
   EXPECT_EQ(messages.Boxes().size(), told);
+}
+
+// With the cell lines and the stellation's edges shown, a pane showing the stellation
+// of a new model stellates it as it paints. The set-up replaces the facet model the
+// pane draws the stellation's edges from, so it comes before the pane takes that model
+// (the sanitizers caught the faces drawn from the model the set-up had freed).
+TEST_F(WindowSurvives, APaintThatStellatesDrawsTheFacetModelOfTheStellation) {
+  ModelDrawSettings& settings = GetModelDrawSettings();
+  const ModelDrawSettings before = settings;
+  settings.showCellLines = settings.showStelEdges = true;
+  ASSERT_TRUE(GetPane(0)->SetViewType(kViewStellationOfBase, false));
+  ASSERT_TRUE(Doc()->SetModel(LookUpModel("3.3.3.3.3", nullptr, nullptr, nullptr, false), false, false));
+  YieldUntil([] { return !GetCurrentPoly()->IsTransitionRunning(); });
+  const int painted = corvia::testing::PaintCount(mFrame);
+  mFrame->Refresh();
+  EXPECT_TRUE(corvia::testing::YieldUntilPainted(mFrame, painted));
+  YieldUntilHandled();
+  FaceTypeBlock* block = GetCurrentPoly()->mBaseBlock.get();
+  EXPECT_TRUE(block->IsStellated());
+  EXPECT_NE(block->GetExistingModel3D(), nullptr);
+  settings = before;
 }
 
 // A pane's view-type menu is open, and with it a loop that runs every event of the
