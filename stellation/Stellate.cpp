@@ -117,6 +117,13 @@ bool MakeLinkedDiagrams(FaceTypeBlock* block, bool byEquations, Outcome& why, bo
       return false;
     }
   }
+  // Planes that are images of one another by the symmetry, whose diagrams each agree with
+  // their neighbours' yet part crossings too near together otherwise than their images:
+  // the cells could not pair their facets.
+  if (!MirrorDiagramsAgree(block, &why)) {
+    *equationsMayPart = !byEquations && DiagramsMayUseEquations(block->mFirstFaceType);
+    return false;
+  }
   return true;
 }
 

@@ -16,6 +16,7 @@
 namespace corvia {
 
 class FaceTypeBlock;
+class Outcome;
 struct StellationFacet;
 struct StellationCellType;
 
@@ -128,6 +129,10 @@ struct StellationCellType {
 // Sets every facet's hemi partner (its image in a plane through the centre turned over
 // onto itself) and pairs the facets of mirror-image planes.
 void SetHemiSelfPointers(FaceTypeBlock* block);
+// Whether the diagrams hold the images of their segments that SetHemiSelfPointers pairs
+// facets by; false, refused in *why when given, where the diagrams of a plane and its
+// image part crossings too near together differently.
+bool MirrorDiagramsAgree(FaceTypeBlock* block, Outcome* why);
 // Breadth first over the cells whose inclusion equals `included`, marking kCellVisited.
 void FloodFill(FaceTypeBlock* block, StellationCell* start, bool included);
 // The panes and the information tree hear that the block's cells changed (framing the

@@ -707,15 +707,73 @@ PolyElement* ImageOfRepresentative(const FaceTypeBlock* block, const PolyElement
   return nullptr;
 }
 
-// The 2D image under m of a point of the representative's frame, in the frame of target.
-void MapUnder(const PolyElement* rep, const PolyElement* target, const double* m, const double* in, double* out) {
+// The half turn (in m) about an even axis lying in the plane of the type's
+// representative, a plane through the centre that the turn carries onto itself.
+bool HemiTurn(const SymGroup* group, const FaceType* type, double* m) {
+  const PolyElement* rep = type->mFirstFace;
+  if (!group || !rep || !rep->HasFlag(kElementHemi)) return false;
+  const SymAxis* axis = group->FindEvenAxisInPlane(rep->mZAxis, nullptr);
+  if (!axis) return false;
+  SymmetryRotationMatrix(m, axis->direction, 1, 2);
+  return true;
+}
+
+// The plane element that the group's improper operation (in m) carries the type's
+// representative onto, and in *target the type whose diagram it reads; null for a type
+// paired across its own mirror line or a block that is not reflexible.
+PolyElement* ImproperImage(const FaceTypeBlock* block, const FaceType* type, double* m, bool* opposite,
+                           FaceType** target) {
+  const SymGroup* group = block->mOwner ? block->mOwner->mSymGroup : nullptr;
+  if (!group || !type->mFirstFace || !block->IsReflexible() || (type->mFlags & kFaceTypeSelfMirror)) return nullptr;
+  for (int k = 0; k < 9; ++k) m[k] = k % 4 == 0 ? 1.0 : 0.0;
+  group->GetReflectionMatrix(m);
+  PolyElement* image = ImageOfRepresentative(block, type->mFirstFace, m, opposite);
+  *target = image ? image->mType : nullptr;
+  if (*target && (*target)->mCoplanarMaster) *target = (*target)->mCoplanarMaster;
+  return *target ? image : nullptr;
+}
+
+// The segment of the locator's diagram that holds the image under m of a segment of the
+// representative's diagram, seen in the frame of image; null where none does.
+StellationSegment* ImageSegment(const SegmentLocator& locator, const PolyElement* rep, const PolyElement* image,
+                                const double* m, const StellationSegment* s) {
+  double c[2];
   double mapped[3];
-  MapFramePoint(rep, m, target, in[0], in[1], mapped);
-  out[0] = mapped[0];
-  out[1] = mapped[1];
+  s->GetCentroid(c);
+  MapFramePoint(rep, m, image, c[0], c[1], mapped);
+  return locator.Find(mapped[0], mapped[1]);
+}
+
+// Whether the image of every segment of the type's diagram is a segment of the target's.
+bool SegmentImagesFound(FaceType* type, const PolyElement* image, const double* m, FaceType* target) {
+  const SegmentLocator locator(target);
+  for (StellationSegment* s = type->mFirstSegment; s; s = s->mNext) {
+    if (!ImageSegment(locator, type->mFirstFace, image, m, s)) return false;
+  }
+  return true;
 }
 
 }  // namespace detail_StellationCells
+
+bool MirrorDiagramsAgree(FaceTypeBlock* block, Outcome* why) {
+  using namespace detail_StellationCells;
+  const SymGroup* group = block && block->mOwner ? block->mOwner->mSymGroup : nullptr;
+  if (!group) return true;
+  for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+    if (type->mCoplanarMaster || !type->mFirstSegment) continue;
+    double m[9];
+    bool agree = !HemiTurn(group, type, m) || SegmentImagesFound(type, type->mFirstFace, m, type);
+    bool opposite = false;
+    FaceType* target = nullptr;
+    const PolyElement* image = agree ? ImproperImage(block, type, m, &opposite, &target) : nullptr;
+    if (image && target->mFirstSegment) agree = SegmentImagesFound(type, image, m, target);
+    if (!agree) {
+      if (why) *why = Outcome::Refused(CrossingsDisagree(type));
+      return false;
+    }
+  }
+  return true;
+}
 
 void SetHemiSelfPointers(FaceTypeBlock* block) {
   using namespace detail_StellationCells;
@@ -731,26 +789,18 @@ void SetHemiSelfPointers(FaceTypeBlock* block) {
     if (type->mCoplanarMaster || !rep || !type->mAllFacets) continue;
     // A plane through the centre that a half turn about an axis in it turns over: the
     // two sides of each facet are those of its image.
-    if (rep->HasFlag(kElementHemi)) {
-      if (const SymAxis* axis = group->FindEvenAxisInPlane(rep->mZAxis, nullptr)) {
-        double m[9];
-        SymmetryRotationMatrix(m, axis->direction, 1, 2);
-        const SegmentLocator locator(type);
-        for (StellationFacet* f = type->mAllFacets; f; f = f->mNext) {
-          double c[2];
-          double image[2];
-          f->mSegments[0]->GetCentroid(c);
-          MapUnder(rep, rep, m, c, image);
-          StellationSegment* segment = locator.Find(image[0], image[1]);
-          StellationFacet* partner = segment ? segment->mFacet : nullptr;
-          if (!partner) {
-            ShowInternalError("mirrorFacet == NULL, type %d", FaceType::GetNumber(type));
-            break;
-          }
-          if (!f->mHemiPartner && !partner->mHemiPartner) {
-            f->mHemiPartner = partner;
-            partner->mHemiPartner = f;
-          }
+    if (double m[9]; HemiTurn(group, type, m)) {
+      const SegmentLocator locator(type);
+      for (StellationFacet* f = type->mAllFacets; f; f = f->mNext) {
+        StellationSegment* segment = ImageSegment(locator, rep, rep, m, f->mSegments[0]);
+        StellationFacet* partner = segment ? segment->mFacet : nullptr;
+        if (!partner) {
+          ShowInternalError("mirrorFacet == NULL, type %d", FaceType::GetNumber(type));
+          break;
+        }
+        if (!f->mHemiPartner && !partner->mHemiPartner) {
+          f->mHemiPartner = partner;
+          partner->mHemiPartner = f;
         }
       }
     }
@@ -758,14 +808,11 @@ void SetHemiSelfPointers(FaceTypeBlock* block) {
     // type whose facets the reflection across its in-plane mirror line did not pair:
     // that reflection keeps the sides of a facet, where the improper operation may turn
     // them over, and one type's pairs must not mix the two.
-    if (!block->IsReflexible() || (type->mFlags & kFaceTypeSelfMirror)) continue;
-    double improper[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-    group->GetReflectionMatrix(improper);
+    double improper[9];
     bool opposite = false;
-    PolyElement* image = ImageOfRepresentative(block, rep, improper, &opposite);
-    FaceType* target = image ? image->mType : nullptr;
-    if (target && target->mCoplanarMaster) target = target->mCoplanarMaster;
-    if (!target || !target->mAllFacets) continue;
+    FaceType* target = nullptr;
+    PolyElement* image = ImproperImage(block, type, improper, &opposite, &target);
+    if (!image || !target->mAllFacets) continue;
     if (opposite) {
       type->mFlags |= kFaceTypeFacetWork;
       target->mFlags |= kFaceTypeFacetWork;
@@ -773,11 +820,7 @@ void SetHemiSelfPointers(FaceTypeBlock* block) {
     const SegmentLocator locator(target);
     for (StellationFacet* f = type->mAllFacets; f; f = f->mNext) {
       if (f->mMirror != f) continue;
-      double c[2];
-      double mapped[2];
-      f->mSegments[0]->GetCentroid(c);
-      MapUnder(rep, image, improper, c, mapped);
-      StellationSegment* segment = locator.Find(mapped[0], mapped[1]);
+      StellationSegment* segment = ImageSegment(locator, rep, image, improper, f->mSegments[0]);
       StellationFacet* mirror = segment ? segment->mFacet : nullptr;
       if (!mirror) {
         ShowInternalError("mirrorFacet == NULL, type %d", FaceType::GetNumber(type));

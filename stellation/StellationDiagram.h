@@ -355,6 +355,8 @@ void JoinCoincidentLists(StellationPoint* a, StellationPoint* b);
 bool LinkLines(FaceType* type, int* lineCounter, int numLines);
 // False, refused in *why when given, when two diagrams cut one line differently.
 bool SetNeighPointers(FaceType* type, Outcome* why = nullptr);
+// The words of a refusal of diagrams that disagree on their crossings, for the model.
+const char* CrossingsDisagree(const FaceType* type);
 bool CreateFacets(FaceType* type);
 bool JoinCoincidentVertices(FaceType* type, int i, int n);
 // Marks the corners on the original model's edges, from the face outwards; the corner of

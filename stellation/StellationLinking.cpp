@@ -39,11 +39,6 @@ constexpr const char* kCrossingsDisagreeMade =
     "another in points so near together that the diagrams of two faces do\n"
     "not agree on them.";
 
-const char* CrossingsDisagree(const FaceType* type) {
-  const Poly* poly = type->mBlock ? type->mBlock->mOwner : nullptr;
-  return poly && (poly->mPolyFlags & kPolyFlagDecimalCorners) ? kCrossingsDisagree : kCrossingsDisagreeMade;
-}
-
 // The face type whose diagram a face's frame reads: a coplanar copy reads its master's.
 FaceType* DiagramTypeOf(const PolyElement* face) {
   FaceType* type = face ? face->mType : nullptr;
@@ -196,6 +191,12 @@ bool PairMirrorFacets(FaceType* type, const SegmentLocator& locator) {
 }
 
 }  // namespace detail_StellationLinking
+
+const char* CrossingsDisagree(const FaceType* type) {
+  using namespace detail_StellationLinking;
+  const Poly* poly = type->mBlock ? type->mBlock->mOwner : nullptr;
+  return poly && (poly->mPolyFlags & kPolyFlagDecimalCorners) ? kCrossingsDisagree : kCrossingsDisagreeMade;
+}
 
 // ---- Linking lines ---------------------------------------------------------------------------
 

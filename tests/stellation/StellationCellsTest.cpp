@@ -13,6 +13,8 @@
 #include "construction/DerivedModels.h"
 #include "construction/LibraryHooks.h"
 #include "construction/ModelLookup.h"
+#include "files/ModelFile.h"
+#include "model/CreatePoly.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/PolyTemplate.h"
@@ -297,4 +299,31 @@ TEST(StellationCells, WenningerStellations) {
     // What is included is whole: nothing enclosed.
     EXPECT_TRUE(poly.mBaseBlock->FillFromOutside());
   }
+}
+
+// A model the program made (a convex core of 14-fold pyramidal symmetry): four of its
+// planes meet, to the arithmetic's rounding, in one point far out, where the diagrams
+// of two mirror-image planes, threaded by coordinates, part the crossings unlike each
+// other's reflection. Both sides stellate, by the equations of the lines, and the
+// cells of the base pair with their mirror images: 6,393 pairs and 1,363 on mirrors.
+TEST(StellationCells, MirrorImagePlanesPartNearCrossingsAlike) {
+  using namespace test_StellationCells;
+  const std::string path = (corvia::testing::FixturesDir() / "model-files" / "pyramidal-core-mirror-crossings.corv");
+  corvia::ModelFileContents contents;
+  ASSERT_TRUE(corvia::ReadModelFile(path.c_str(), contents, nullptr));
+  corvia::Poly poly;
+  ASSERT_TRUE(CreatePoly(*contents.model, &poly, false, false).done());
+  for (FaceTypeBlock* block : {poly.mDualBlock.get(), poly.mBaseBlock.get()}) {
+    const corvia::Outcome made = corvia::Stellate(&poly, block, false);
+    ASSERT_TRUE(made.done() && block->IsStellated()) << made.text();
+  }
+  int onMirror = 0;
+  const FaceTypeBlock* base = poly.mBaseBlock.get();
+  for (const StellationCell* c = base->mFirstCell; c && c != base->mOuterCell; c = c->mNext) {
+    const StellationCell* mirror = c->GetMirrorPartner();
+    ASSERT_TRUE(mirror->GetMirrorPartner() == c && mirror->GetNumCopies() == c->GetNumCopies()) << c->mIndex;
+    onMirror += mirror == c;
+  }
+  EXPECT_EQ(onMirror, 1363);
+  EXPECT_EQ(base->GetNumCells(), 1363 + 2 * 6393);
 }
