@@ -50,7 +50,9 @@ void GLContextState::Release(bool contextCurrent) {
 
 void GLContextState::DeleteReleased() {
   if (!releasedBuffers.empty()) glDeleteBuffers(static_cast<GLsizei>(releasedBuffers.size()), releasedBuffers.data());
-  if (!releasedTextures.empty()) glDeleteTextures(static_cast<GLsizei>(releasedTextures.size()), releasedTextures.data());
+  if (!releasedTextures.empty()) {
+    glDeleteTextures(static_cast<GLsizei>(releasedTextures.size()), releasedTextures.data());
+  }
   releasedBuffers.clear();
   releasedTextures.clear();
 }

@@ -567,7 +567,8 @@ TEST_F(LargeModelTest, ExitChosenWhileThePanesWorkRunsEndsTheProgram) {
       onePane.SetEventObject(mFrame);
       mFrame->ProcessWindowEvent(onePane);
       corvia::testing::PostMenuCommand(mFrame, GetViewTypeCommand(kViewFacetingDiagram));
-      corvia::testing::YieldUntil([] { return CountPanes() == 1 && GetPane(0)->GetViewType() == kViewFacetingDiagram; });
+      corvia::testing::YieldUntil(
+          [] { return CountPanes() == 1 && GetPane(0)->GetViewType() == kViewFacetingDiagram; });
       ASSERT_EQ(GetPane(0)->GetViewType(), kViewFacetingDiagram);
     }
     int step = 0, reads = 0, readsAtStep = 0;
