@@ -715,9 +715,10 @@ void ReadModel(Reader& r) {
 void ReadScene(Reader& r) {
   ModelFileScene section;
   if (!r.ReadText("Scene section", section.name, kSceneSectionNameMax)) return;
-  // In a file whose parts are checked a name is told from damage once the check is read.
+  // In a BINARY file whose parts are checked a name is told from damage once the
+  // check is read.
   const bool named = IsSceneSectionName(section.name.c_str());
-  if (!named && !r.checked) return void(r.Fail("'%s' is not a scene section", section.name.c_str()));
+  if (!named && !(r.checked && !r.IsAscii())) return void(r.Fail("'%s' is not a scene section", section.name.c_str()));
   if (r.out->scene.size() >= size_t(kModelFileMaxElements)) return void(r.Fail("Too many scene sections"));
   section.form = r.s->mMode;
   if (r.IsAscii()) {
@@ -760,7 +761,9 @@ void ReadFile(Reader& r) {
     if (!r.Ok()) return;
     switch (token) {
       case kTokCheckedParts:
-        if (!first || at < 0) return void(r.Fail("Didn't expect 'CheckedParts' here"));
+        // The mark that the file ends with EndFile (and, in the BINARY form, that
+        // each part ends with its check) stands first.
+        if (!first || (at < 0 && !r.IsAscii())) return void(r.Fail("Didn't expect 'CheckedParts' here"));
         r.checked = true;
         break;
       case kTokModel:

@@ -288,7 +288,7 @@ TEST(ModelFileTest, TextsThatAreNoUtf8TextOpenWithTheirBytesReplaced) {
     ASSERT_EQ(opened.warnings().size(), 1u) << FormName(form);
     const std::string& warning = opened.warnings()[0];
     if (form == corvia::kModelFileAscii) {
-      EXPECT_NE(warning.find("The model's name (line 4) held bytes that are no UTF-8 text"), std::string::npos)
+      EXPECT_NE(warning.find("The model's name (line 5) held bytes that are no UTF-8 text"), std::string::npos)
           << warning;
       EXPECT_NE(warning.find("So were those of 2 more texts."), std::string::npos) << warning;
       EXPECT_STREQ(document.mPoly.mName, "Oct?hedron");
@@ -686,7 +686,8 @@ TEST(ModelFileTest, BadFilesGiveOneMessageNamingTheFileAndChangeNothing) {
       {"no model", "Corvia ASCII 8.10\n", "holds no model"},
       {"octal", replaced("Vertices 8", "Vertices 010"), "A number with a leading zero: '010'"},
       {"zero in a name", replaced("Name \"", std::string("Name \"\0", 7)), "zero byte"},
-      {"zero in a kept section", text + std::string("Scene \"Kept\"\n  a\0b\nEndScene\n", 28), "zero byte"},
+      {"zero in a kept section", replaced("EndFile\n", std::string("Scene \"Kept\"\n  a\0b\nEndScene\nEndFile\n", 36)),
+       "zero byte"},
       {"flat", kFlatSquare, "does not appear to be valid"},
       {"collapsed prism", prism, "Face 1 passes twice through the point of vertex 5."},
       {"collapsed hemi", hemi, "Face 3 passes twice through the point of vertex 0."},
@@ -738,7 +739,9 @@ TEST(ModelFileTest, AKeptSectionIsWrittenBackAsItWasRead) {
       "\n"
       "\tSecond \"a # b\" \"EndScene\"\n"
       "  Third 0x10 -1\n";
-  WriteBytes(path, ReadBytes(path) + "Scene \"Unclaimed\"\n" + section + "  # a comment\nEndScene\n");
+  std::string text = ReadBytes(path);
+  text.insert(text.rfind("EndFile"), "Scene \"Unclaimed\"\n" + section + "  # a comment\nEndScene\n");
+  WriteBytes(path, text);
   std::string kept;
   for (int round = 0; round < 2; ++round) {
     TestDocument document;
@@ -764,7 +767,8 @@ TEST(ModelFileTest, LongTextsAreCutShortAndLongReadsCanBeCancelled) {
   ASSERT_TRUE(corvia::WriteModelFile(path.c_str(), corvia::kModelFileAscii, cube.poly));
   const std::string text = ReadBytes(path);
   // A name continued over 2 MB of lines is refused once it passes 1 MiB: on the line
-  // that passes it (the 11,398th of 92 bytes), the lines after it left unread.
+  // that passes it (the 11,398th of 92 bytes, after the file's first 12 lines), the
+  // lines after it left unread.
   std::string continued = "  Name \"start\"\n";
   for (int i = 0; i < 20000; ++i) continued += "    Continue \"" + std::string(92, 'x') + "\"\n";
   const std::string named = Path("long", "named.corv");
@@ -773,7 +777,7 @@ TEST(ModelFileTest, LongTextsAreCutShortAndLongReadsCanBeCancelled) {
   std::string error;
   EXPECT_FALSE(corvia::ReadModelFile(named.c_str(), contents, &error));
   EXPECT_NE(error.find("String longer than 1048576 bytes"), std::string::npos) << error;
-  EXPECT_NE(error.find("line 11409:"), std::string::npos) << error;
+  EXPECT_NE(error.find("line 11410:"), std::string::npos) << error;
 
   // 8 MB of blank lines report progress as they are read: a cancel stops the reading,
   // with no message.
