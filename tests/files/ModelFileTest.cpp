@@ -303,6 +303,59 @@ TEST(ModelFileTest, TextsThatAreNoUtf8TextOpenWithTheirBytesReplaced) {
   }
 }
 
+// Each fault of a text costs only that text: a quote left open, another encoding in
+// the vertex configuration or the library entry's name, a library entry the library
+// does not hold, a quote left open in a scene section. The file opens with one warning
+// that names the text and its line ("@"); the rest of the model and the scene come
+// back, and the next save opens without a word to what was read.
+TEST(ModelFileTest, AFaultyTextIsToldAndTheRestOfTheFileKept) {
+  LibraryModel cube;
+  ASSERT_TRUE(cube.Build(kCube));
+  TestSection section;
+  Installed installed(&section);
+  const std::string path = Path("text-faults", "cube.corv");
+  ASSERT_TRUE(corvia::WriteModelFile(path.c_str(), corvia::kModelFileAscii, cube.poly));
+  const std::string text = ReadBytes(path);
+  const struct {
+    const char *from, *to, *says, *name;
+    bool entry;  // the model keeps its library entry
+  } cases[] = {
+      {"Name \"Cube\"", "Name \"Icosahedron`", "The model's name (line @) has no closing quote: it was read to the end",
+       "Icosahedron`", true},
+      {"\"4.4.4\"", "\"4.\xB4.4\"", "The vertex configuration (line @) held bytes that are no UTF-8 text", "Cube",
+       true},
+      {"1 \"Cube\"", "1 \"Cubus\"", "no model named \"Cubus\" (line @): the model is taken without its library entry",
+       "Cube", false},
+      {"1 \"Cube\"", "1 \"Cu\xE9\x65\"", "The library entry's name (line @) held bytes that are no UTF-8", "Cube",
+       false},
+      {"caption\"\n", "caption\n", "The scene section 'TestScene' (line @): A quoted text has no closing quote", "Cube",
+       true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.to);
+    std::string changed = text;
+    const size_t at = changed.find(c.from);
+    WriteBytes(path, changed.replace(at, std::strlen(c.from), c.to));
+    std::string says = c.says;
+    says.replace(says.find('@'), 1, std::to_string(std::count(text.begin(), text.begin() + long(at), '\n') + 1));
+    section.mReadNumber = 0;
+    TestDocument document;
+    const corvia::Outcome opened = corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain);
+    ASSERT_TRUE(opened) << opened.text();
+    EXPECT_EQ(opened.warnings().size(), 1u);
+    EXPECT_NE((opened.warnings().empty() ? "" : opened.warnings()[0]).find(says), std::string::npos) << says;
+    EXPECT_EQ(document.mPoly.mVertices.mCount, 8);
+    EXPECT_EQ(section.mReadNumber, -42);
+    EXPECT_EQ(Text(document.mPoly.mName), c.name);
+    EXPECT_EQ(document.mPoly.mLibraryEntry != nullptr, c.entry);
+    const std::string again = Path("text-faults", "again.corv");
+    ASSERT_TRUE(corvia::WriteModelFile(again.c_str(), corvia::kModelFileAscii, document.mPoly));
+    TestDocument reopened;
+    EXPECT_TRUE(corvia::OpenModelFile(again.c_str(), corvia::kOpenModelFilePlain).warnings().empty());
+    ExpectSameModel(document.mPoly, reopened.mPoly, c.to);
+  }
+}
+
 TEST(ModelFileTest, PicturesComeFromTheRenderersMakerAndAMissingOneIsReported) {
   LibraryModel cube;
   ASSERT_TRUE(cube.Build(kCube));
