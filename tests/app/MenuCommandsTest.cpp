@@ -208,6 +208,60 @@ TEST_F(MenuCommandsTest, NextAndPreviousStellationStepTheCellsAndOriginalPutsThe
   EXPECT_FALSE(UpdateDocCommand(kCmdOriginalStellation).enabled);
 }
 
+// Commands on one part of a compound wait for a compound, and Select None is there
+// for a cell picked in a stellation as for a face: each enabled where it can act.
+TEST_F(MenuCommandsTest, CommandsOnAPartOrACellAreEnabledWhereTheyAct) {
+  constexpr int kCmdColourOnePart = 33153;
+  constexpr int kCmdSelectNone = 32869;
+  Poly* poly = GetCurrentPoly();
+  poly->SelectFace(poly->GetFace(0), false);
+  ASSERT_NE(poly->GetCurrentFace(), nullptr);
+  EXPECT_FALSE(UpdateDocCommand(kCmdDeleteOnePartOfCompound).enabled);
+  EXPECT_FALSE(UpdateDocCommand(kCmdColourOnePart).enabled);
+  ASSERT_TRUE(RunDocCommand(kCmdAddBaseAndDual));
+  poly = GetCurrentPoly();
+  ASSERT_TRUE(poly->IsCompound());
+  poly->SelectFace(poly->GetFace(0), false);
+  EXPECT_TRUE(UpdateDocCommand(kCmdDeleteOnePartOfCompound).enabled);
+  EXPECT_TRUE(UpdateDocCommand(kCmdColourOnePart).enabled);
+
+  // A cell picked in the stellation pane is highlighted there until Select None.
+  ASSERT_TRUE(Doc().SetModel(Find("3.3.3.3.3"), false, false));
+  AddPane(kViewStellationOfBase);
+  ASSERT_TRUE(RunDocCommand(kCmdNextStellation));
+  FaceTypeBlock* block = GetCurrentPoly()->mBaseBlock.get();
+  ASSERT_TRUE(block->IsStellated());
+  GetCurrentPoly()->ClearSelection();
+  block->mSelectedCell = block->mFirstCell;
+  EXPECT_TRUE(UpdateDocCommand(kCmdSelectNone).enabled);
+  ASSERT_TRUE(RunDocCommand(kCmdSelectNone));
+  EXPECT_EQ(block->mSelectedCell, nullptr);
+  EXPECT_FALSE(UpdateDocCommand(kCmdSelectNone).enabled);
+}
+
+// A step that needs the stellation of a complex model asks first. Declined, the pane
+// says so and how to be asked again, and the next step does ask again: it once did
+// nothing, without a word, until the model was made again.
+TEST_F(MenuCommandsTest, AStepAfterTheComplexityWarningWasDeclinedAsksAgain) {
+  ASSERT_TRUE(Doc().SetModel(Find("3.3.3.3"), false, false));
+  Platform().messages.QueueText("5");
+  ASSERT_TRUE(RunDocCommand(kCmdGeodesicSphere));
+  ASSERT_EQ(GetCurrentPoly()->mFaces.mCount, 200);
+  AddPane(kViewStellationOfBase);
+  FaceTypeBlock* block = GetCurrentPoly()->mBaseBlock.get();
+  Platform().messages.Clear();
+  for (int ask = 1; ask <= 2; ++ask) {
+    Platform().views.mPaneMessage.clear();
+    ASSERT_TRUE(RunDocCommand(ask == 1 ? kCmdNextStellation : kCmdPreviousStellation));
+    EXPECT_EQ(Platform().messages.CountTitled("WARNING"), ask);
+    EXPECT_FALSE(block->IsStellated());
+    EXPECT_EQ(Platform().views.mPaneMessage.rfind("Stellation cancelled", 0), 0u) << Platform().views.mPaneMessage;
+  }
+  EXPECT_EQ(Platform().messages.Boxes().size(), 2u);
+  EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 200);
+  Platform().messages.Clear();
+}
+
 TEST_F(MenuCommandsTest, FacetingCriteriaAndLimitsShowInTheirItems) {
   ASSERT_TRUE(RunDocCommand(kCmdFacetingIsohedral));
   EXPECT_EQ(GetFacetingSettings().criteria, kFacetingIsohedral);
