@@ -112,6 +112,47 @@ struct WarningOnScreen final : platform::MessageFrontEnd {
   platform::WxMessages mWx;
 };
 
+// Answers the complexity warnings as the user does, in turn: a click on Proceed anyway
+// where the script says so (and past its end), else Escape. A box that takes no answer
+// is closed and counted.
+struct WarningAnswers final : wxModalDialogHook, wxTimer {
+  explicit WarningAnswers(std::vector<bool> script = {}) : proceed(std::move(script)) { Register(); }
+  ~WarningAnswers() override { Unregister(); }
+  int Enter(wxDialog* dialog) override {
+    mDialog = dialog;
+    ++shown;
+    mTries = 0;
+    Start(100);
+    return wxID_NONE;
+  }
+  void Exit(wxDialog*) override {
+    mDialog = nullptr;
+    Stop();
+  }
+  void Notify() override {
+    if (!mDialog) return;
+    if (++mTries > 30) {
+      ++stuck;
+      mDialog->EndModal(wxID_CANCEL);
+      return;
+    }
+    auto* button = dynamic_cast<wxButton*>(mDialog->FindWindowByLabel("Proceed anyway"));
+    if (!button || !button->IsShownOnScreen()) return;
+    wxUIActionSimulator user;
+    if (shown > proceed.size() || proceed[shown - 1]) {
+      user.MouseMove(button->ClientToScreen(wxPoint(button->GetClientSize().x / 2, button->GetClientSize().y / 2)));
+      user.MouseClick();
+    } else {
+      user.Char(WXK_ESCAPE);
+    }
+  }
+  std::vector<bool> proceed;
+  size_t shown = 0;
+  wxDialog* mDialog = nullptr;
+  int mTries = 0;
+  int stuck = 0;
+};
+
 class LargeModelTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -162,6 +203,19 @@ class LargeModelTest : public ::testing::Test {
     corvia::testing::PostMenuCommand(mFrame, kCmdOpen);
   }
 
+  // The geodesic sphere of frequency 5 on the octahedron (200 faces), whose stellation
+  // asks first: the warning is shown on screen from now on.
+  Poly* MakeSphereThatWarns() {
+    platform::ServiceSet services = platform::Services();
+    services.messages = &mWarning;
+    platform::InstallServices(services);
+    dynamic_cast<CMainFrame*>(mFrame)->GetMainToolBar()->OpenTypedModel("Octahedron");
+    Platform().messages.QueueText("5");
+    corvia::testing::PostMenuCommand(mFrame, kCmdGeodesicSphere);
+    corvia::testing::YieldUntil([] { return GetCurrentPoly()->mFaces.mCount == 200 && !IsProgressActive(); });
+    return GetCurrentPoly();
+  }
+
   // Lets wx work until the condition holds, at most the given seconds.
   static bool YieldUntilFor(int seconds, const std::function<bool()>& done) {
     return corvia::testing::YieldUntil(done, std::chrono::seconds(seconds));
@@ -183,6 +237,7 @@ class LargeModelTest : public ::testing::Test {
   wxFrame* mFrame = nullptr;
   SteppingClock mClock;
   NotingFileDialogs mFileDialogs;
+  WarningOnScreen mWarning;
 };
 
 TEST_F(LargeModelTest, NetsAreMadeWhenIdleWhileThePanesRepaintAndTheMenusAnswer) {
@@ -378,47 +433,9 @@ TEST_F(LargeModelTest, CancellingALargeGeodesicSphereAtAnyStageKeepsTheModelAsIt
 // pane, at any phase of the stellation end it as a cancel: no other box, the model as
 // it was, the block not stellated and not asked for again by the panes.
 TEST_F(LargeModelTest, TheWarnedStellationTakesItsAnswerAndEndsAsACancelAtAnyPhase) {
-  WarningOnScreen warning;
   // Clicks "Proceed anyway" once the box shows; a box that takes no click is closed.
-  struct Answer final : wxModalDialogHook, wxTimer {
-    Answer() { Register(); }
-    ~Answer() override { Unregister(); }
-    int Enter(wxDialog* dialog) override {
-      mDialog = dialog;
-      mTries = 0;
-      Start(100);
-      return wxID_NONE;
-    }
-    void Exit(wxDialog*) override {
-      mDialog = nullptr;
-      Stop();
-    }
-    void Notify() override {
-      if (!mDialog) return;
-      if (++mTries > 30) {
-        ++stuck;
-        mDialog->EndModal(wxID_CANCEL);
-        return;
-      }
-      auto* button = dynamic_cast<wxButton*>(mDialog->FindWindowByLabel("Proceed anyway"));
-      if (!button || !button->IsShownOnScreen()) return;
-      wxUIActionSimulator user;
-      user.MouseMove(button->ClientToScreen(wxPoint(button->GetClientSize().x / 2, button->GetClientSize().y / 2)));
-      user.MouseClick();
-    }
-    wxDialog* mDialog = nullptr;
-    int mTries = 0;
-    int stuck = 0;
-  } answer;
-  platform::ServiceSet services = platform::Services();
-  services.messages = &warning;
-  platform::InstallServices(services);
-
-  dynamic_cast<CMainFrame*>(mFrame)->GetMainToolBar()->OpenTypedModel("Octahedron");
-  Platform().messages.QueueText("5");
-  corvia::testing::PostMenuCommand(mFrame, kCmdGeodesicSphere);
-  corvia::testing::YieldUntil([] { return GetCurrentPoly()->mFaces.mCount == 200 && !IsProgressActive(); });
-  Poly* poly = GetCurrentPoly();
+  WarningAnswers answer;
+  Poly* poly = MakeSphereThatWarns();
   ASSERT_EQ(poly->mFaces.mCount, 200);
   FaceTypeBlock* block = poly->mBaseBlock.get();
   ASSERT_GT(block->EstimateComplexity(), kDeferredStellationComplexity);
@@ -484,54 +501,9 @@ TEST_F(LargeModelTest, TheWarnedStellationTakesItsAnswerAndEndsAsACancelAtAnyPha
 // not stellated, and the pane says how to be asked again; the next Up does ask again
 // (it once did nothing, without a word, until the model was made again).
 TEST_F(LargeModelTest, UpAfterTheStellationWasDeclinedOrCancelledAsksAgain) {
-  WarningOnScreen warning;
   // The user's answers to the warnings in turn: Escape, or a click on Proceed anyway.
-  struct Answers final : wxModalDialogHook, wxTimer {
-    Answers() { Register(); }
-    ~Answers() override { Unregister(); }
-    int Enter(wxDialog* dialog) override {
-      mDialog = dialog;
-      ++shown;
-      mTries = 0;
-      Start(100);
-      return wxID_NONE;
-    }
-    void Exit(wxDialog*) override {
-      mDialog = nullptr;
-      Stop();
-    }
-    void Notify() override {
-      if (!mDialog) return;
-      if (++mTries > 30) {
-        ++stuck;
-        mDialog->EndModal(wxID_CANCEL);
-        return;
-      }
-      auto* button = dynamic_cast<wxButton*>(mDialog->FindWindowByLabel("Proceed anyway"));
-      if (!button || !button->IsShownOnScreen()) return;
-      wxUIActionSimulator user;
-      if (shown <= proceed.size() && proceed[shown - 1]) {
-        user.MouseMove(button->ClientToScreen(wxPoint(button->GetClientSize().x / 2, button->GetClientSize().y / 2)));
-        user.MouseClick();
-      } else {
-        user.Char(WXK_ESCAPE);
-      }
-    }
-    std::vector<bool> proceed = {false, true, false};
-    size_t shown = 0;
-    wxDialog* mDialog = nullptr;
-    int mTries = 0;
-    int stuck = 0;
-  } answers;
-  platform::ServiceSet services = platform::Services();
-  services.messages = &warning;
-  platform::InstallServices(services);
-
-  dynamic_cast<CMainFrame*>(mFrame)->GetMainToolBar()->OpenTypedModel("Octahedron");
-  Platform().messages.QueueText("5");
-  corvia::testing::PostMenuCommand(mFrame, kCmdGeodesicSphere);
-  corvia::testing::YieldUntil([] { return GetCurrentPoly()->mFaces.mCount == 200 && !IsProgressActive(); });
-  Poly* poly = GetCurrentPoly();
+  WarningAnswers answers({false, true, false});
+  Poly* poly = MakeSphereThatWarns();
   ASSERT_EQ(poly->mFaces.mCount, 200);
   FaceTypeBlock* block = poly->mBaseBlock.get();
   corvia::testing::PostMenuCommand(mFrame, GetViewTypeCommand(kViewStellationOfBase));
