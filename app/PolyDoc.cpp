@@ -700,6 +700,10 @@ void CPolyDoc::SetPathName(const char* path, bool addToRecent) {
   mOwnName.clear();
   mFileText.clear();
   UpdateTitle();
+  // A model without a name of its own goes by its file's: the captions and the
+  // information tree name it now.
+  UpdateAllCaptions();
+  platform::Services().views->InvalidateInfo(kInfoReasonNames);
 }
 
 void CPolyDoc::UpdateTitle() {

@@ -188,7 +188,7 @@ TEST_F(DerivedNamesTest, DerivedModelsTakeTheirRecordAndCompoundsTheNamesOfTheir
 // it had, also after the compound was undone and made again.
 TEST_F(DerivedNamesTest, UndoAndDeleteOnePartKeepTheNamesAModelWentBy) {
   corvia::testing::DocumentUndoScope undo;
-  AddPane(kViewBasePolyhedron);
+  CPolyView* pane = AddPane(kViewBasePolyhedron);
   const std::string g10 = (corvia::testing::ScratchDir("names-through-undo") / "g10.corv").string();
   Platform().dialogs.Queue<CWatermanDialog>([](CWatermanDialog& d) {
     d.mRoot = 3;
@@ -201,10 +201,12 @@ TEST_F(DerivedNamesTest, UndoAndDeleteOnePartKeepTheNamesAModelWentBy) {
   ASSERT_TRUE(SaveModelFile(g10.c_str(), kModelFileAscii, GetCurrentPoly()).done());
   ASSERT_TRUE(Doc().OnOpenDocument(g10.c_str()));
   ASSERT_EQ(GetPolyName(false, false), "g10");
+  EXPECT_EQ(pane->GetTitle(), "g10");
   ASSERT_TRUE(RunDocCommand(kCmdCreateConvexHull));
   EXPECT_EQ(Name(), "Convex hull of g10");
   ASSERT_TRUE(undo.List().Undo());
   EXPECT_EQ(GetPolyName(false, false), "g10");
+  EXPECT_EQ(pane->GetTitle(), "g10");
   EXPECT_EQ(Doc().GetPathName(), g10);
   ASSERT_TRUE(RunDocCommand(kCmdCreateConvexHull));
   EXPECT_EQ(Name(), "Convex hull of g10");
