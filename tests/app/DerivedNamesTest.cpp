@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/DocCommandsBrowseText.h"
 #include "app/ModelChange.h"
 #include "app/PolyView.h"
 #include "core/TableDialog.h"
