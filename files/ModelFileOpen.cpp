@@ -215,6 +215,8 @@ Outcome OpenModelFile(const char* path, int mode, const ModelEntry& enter) {
   SimplePoly& simple = *contents.model;
   // CreatePoly gives the model its entry text from the plain model's description.
   simple.description = contents.entryText;
+  // A file that stores no scale holds a new model: it takes the user's size on paper.
+  if (!contents.hasLengthScale) simple.scale = GetUnitSettings().mUserLengthScale;
   d::PrepareTemplate(contents);
   Outcome built;
   Poly* poly = d::Enter(enter, simple, built);
