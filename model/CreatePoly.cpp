@@ -10,7 +10,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <algorithm>
 #include <functional>
+#include <map>
 #include <type_traits>
 #include <memory>
 #include <string>
@@ -345,6 +347,43 @@ void CopyEdgeAttributes(const SimplePoly& simple, Poly* poly, const std::vector<
   poly->TakeEdgeOrder(order, swaps);
 }
 
+// The place of each face (by its number in the new model) in the order a file gives its
+// faces by type; empty when the plain model gives none, or none that holds each face of
+// the new model once.
+std::vector<int32_t> FaceTypeRanks(const SimplePoly& simple, const std::vector<Face*>& faceMap, int numFaces) {
+  const std::vector<int32_t>& order = simple.faceTypeOrder;
+  if (order.empty()) return {};
+  std::vector<int32_t> ranks(static_cast<size_t>(numFaces), -1);
+  int32_t rank = 0;
+  for (int32_t i : order) {
+    Face* f = i >= 0 && static_cast<size_t>(i) < faceMap.size() ? faceMap[static_cast<size_t>(i)] : nullptr;
+    if (!f) continue;
+    int32_t& slot = ranks[static_cast<size_t>(f->mIndex)];
+    if (slot >= 0) return {};
+    slot = rank++;
+  }
+  if (rank != numFaces) return {};
+  // The order holds the faces of each type of the saved model together. A model whose
+  // analysis finds other types (its corners were moved since) takes its list's order.
+  std::map<int32_t, std::pair<int32_t, int32_t>> span;  // type: least rank, count
+  std::map<int32_t, int32_t> most;
+  for (size_t i = 0; i < faceMap.size(); ++i) {
+    const Face* f = faceMap[i];
+    if (!f) continue;
+    const int32_t id = simple.FaceAt(static_cast<int>(i)).typeId;
+    const int32_t r = ranks[static_cast<size_t>(f->mIndex)];
+    auto [at, fresh] = span.try_emplace(id, r, 0);
+    at->second.first = std::min(at->second.first, r);
+    ++at->second.second;
+    int32_t& top = most.try_emplace(id, r).first->second;
+    top = std::max(top, r);
+  }
+  for (const auto& [id, least] : span) {
+    if (most[id] - least.first + 1 != least.second) return {};
+  }
+  return ranks;
+}
+
 }  // namespace detail_CreatePoly
 
 namespace detail_CreatePoly {
@@ -426,7 +465,8 @@ Outcome BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDual
   // The set-up keeps the corners a file gives where the symmetry lets it.
   if (simple.flags & kSimpleFileCorners) poly->mPolyFlags |= kPolyFlagFileCorners;
   if (simple.flags & kSimpleDecimalCorners) poly->mPolyFlags |= kPolyFlagDecimalCorners;
-  poly->SetFaceTypes(std::move(group), !keepColors, !keepDualColors);
+  const std::vector<int32_t> ranks = d::FaceTypeRanks(simple, faceMap, poly->mFaces.mCount);
+  poly->SetFaceTypes(std::move(group), !keepColors, !keepDualColors, ranks.empty() ? nullptr : &ranks);
   if (simple.NumEdges() > 0) d::CopyEdgeAttributes(simple, poly, vertexMap, faceMap);
   vertexMap.clear();
   faceMap.clear();

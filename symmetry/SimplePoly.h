@@ -310,6 +310,10 @@ class SimplePoly {
   // back from a file); not owned. CreatePoly hands it to the Poly before the face types
   // are set up, since they depend on it.
   PolyTemplate* polyTemplate = nullptr;
+  // The faces type by type in the order the set-up of the saved model took them, where
+  // a file gives it (each face once); CreatePoly sets the types up in that order.
+  // Empty when not given.
+  std::vector<int32_t> faceTypeOrder;
   // Empty when not set.
   std::string name, dualName, description, webLink;
 
