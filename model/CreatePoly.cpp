@@ -6,11 +6,11 @@
 // Everything that can make the build fail is settled before the old model is
 // destroyed, so a model that cannot be built leaves the current model as it was.
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <algorithm>
 #include <functional>
 #include <map>
 #include <type_traits>
@@ -347,16 +347,16 @@ void CopyEdgeAttributes(const SimplePoly& simple, Poly* poly, const std::vector<
   poly->TakeEdgeOrder(order, swaps);
 }
 
-// The place of each face (by its number in the new model) in the order a file gives its
-// faces by type; empty when the plain model gives none, or none that holds each face of
-// the new model once.
+// The place of each face (by its number in the new model) in the order the plain model
+// gives its faces by type (that of the grown model a file holds); empty when it gives
+// none, or none that holds each face of the new model once.
 std::vector<int32_t> FaceTypeRanks(const SimplePoly& simple, const std::vector<Face*>& faceMap, int numFaces) {
   const std::vector<int32_t>& order = simple.faceTypeOrder;
   if (order.empty()) return {};
   std::vector<int32_t> ranks(static_cast<size_t>(numFaces), -1);
   int32_t rank = 0;
   for (int32_t i : order) {
-    Face* f = i >= 0 && static_cast<size_t>(i) < faceMap.size() ? faceMap[static_cast<size_t>(i)] : nullptr;
+    const Face* f = i >= 0 && static_cast<size_t>(i) < faceMap.size() ? faceMap[static_cast<size_t>(i)] : nullptr;
     if (!f) continue;
     int32_t& slot = ranks[static_cast<size_t>(f->mIndex)];
     if (slot >= 0) return {};
@@ -365,21 +365,20 @@ std::vector<int32_t> FaceTypeRanks(const SimplePoly& simple, const std::vector<F
   if (rank != numFaces) return {};
   // The order holds the faces of each type of the saved model together. A model whose
   // analysis finds other types (its corners were moved since) takes its list's order.
-  std::map<int32_t, std::pair<int32_t, int32_t>> span;  // type: least rank, count
-  std::map<int32_t, int32_t> most;
+  struct Span {
+    int32_t least, most, count;
+  };
+  std::map<int32_t, Span> spans;  // by type id
   for (size_t i = 0; i < faceMap.size(); ++i) {
-    const Face* f = faceMap[i];
-    if (!f) continue;
-    const int32_t id = simple.FaceAt(static_cast<int>(i)).typeId;
-    const int32_t r = ranks[static_cast<size_t>(f->mIndex)];
-    auto [at, fresh] = span.try_emplace(id, r, 0);
-    at->second.first = std::min(at->second.first, r);
-    ++at->second.second;
-    int32_t& top = most.try_emplace(id, r).first->second;
-    top = std::max(top, r);
+    if (!faceMap[i]) continue;
+    const int32_t r = ranks[static_cast<size_t>(faceMap[i]->mIndex)];
+    Span& span = spans.try_emplace(simple.FaceAt(static_cast<int>(i)).typeId, Span{r, r, 0}).first->second;
+    span.least = std::min(span.least, r);
+    span.most = std::max(span.most, r);
+    ++span.count;
   }
-  for (const auto& [id, least] : span) {
-    if (most[id] - least.first + 1 != least.second) return {};
+  for (const auto& [id, span] : spans) {
+    if (span.most - span.least + 1 != span.count) return {};
   }
   return ranks;
 }
