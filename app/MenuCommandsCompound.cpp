@@ -110,6 +110,9 @@ void MakeCompound(std::unique_ptr<SimplePoly> both, int undoType) {
 // ---- Hull, core, zones and Waterman -----------------------------------------------------
 
 void CreateConvexHullOfModel() {
+  // What it is made from and the model built from it are one piece of work with one
+  // window, which a Cancel anywhere stops.
+  ProgressScope progress;
   std::unique_ptr<SimplePoly> shown = ShownModel();
   if (!shown) return;
   std::string refusal;
@@ -128,6 +131,9 @@ void CreateConvexHullOfModel() {
 void CreateConvexCore() {
   Poly* poly = doc_commands::CurrentPoly();
   if (!poly) return;
+  // What it is made from and the model built from it are one piece of work with one
+  // window, which a Cancel anywhere stops.
+  ProgressScope progress;
   const uint32_t viewType = CPolyDoc::GetPaneViewType(nullptr);
   const bool dualShown = viewType == kViewDualPolyhedron || (viewType != kViewBasePolyhedron && poly->mShowDual);
   Outcome why;

@@ -11,6 +11,7 @@
 #include "app/Settings.h"
 #include "construction/StellationNames.h"
 #include "core/Messages.h"
+#include "core/Progress.h"
 #include "render/OutcomeBoxes.h"
 #include "ui/Prompts.h"
 #include "dialogs/TorusDialog.h"
@@ -61,6 +62,10 @@ void EnableWithModel(CommandUi& ui) {
 void MakeSubdivided(uint32_t flags, const char* prompt, int& number, int undoType) {
   Poly* poly = doc_commands::CurrentPoly();
   if (!poly || !AskNumber(prompt, number)) return;
+  // The lattice and the model built from it are one piece of work with one window: a
+  // Cancel clicked as the lattice ends is read by the build, not lost with a window
+  // that closes between them.
+  ProgressScope progress;
   Outcome outcome;
   std::unique_ptr<SimplePoly> made = poly->Subdivide(flags, number, &outcome);
   TellOutcome(outcome);

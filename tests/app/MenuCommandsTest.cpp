@@ -15,6 +15,7 @@
 #include "app/PolyView.h"
 #include "app/Settings.h"
 #include "core/Globals.h"
+#include "core/Progress.h"
 #include "core/Units.h"
 #include "core/VectorMath.h"
 #include "model/ColorSchemes.h"
@@ -108,6 +109,42 @@ TEST_F(MenuCommandsTest, SubdividedFacesAndGeodesicSpheresOfTheIcosahedron) {
   EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, faces);
   EXPECT_EQ(Platform().messages.CountTitled("Error"), 1);
   Platform().messages.Clear();
+}
+
+// A click on Cancel while the sphere's window shows the lattice's last row is read after
+// that report, while the lattice is finished and the model built from it: the command
+// is one piece of work with one window, so the click stops it wherever it falls, and
+// the icosahedron stays. Without a click the same sphere is made.
+TEST_F(MenuCommandsTest, CancelClickedAtTheLatticesLastRowStopsTheSphere) {
+  // Time moves on at every reading, so that the window shows within the work.
+  struct SteppingClock final : platform::Clock {
+    double NowSeconds() const override { return mNow += 0.05; }
+    mutable double mNow = 0.0;
+  } steps;
+  platform::ServiceSet services = platform::Services();
+  services.clock = &steps;
+  const platform::ServiceSet before = platform::InstallServices(services);
+  auto& progress = Platform().progress;
+  const std::string lastRow = "Created 1981 of 2000 faces";  // 2000 faces, 19 in the last row
+  std::string seen;
+  progress.Current()->onPump = [&](platform::HeadlessProgressWindow::State& window) {
+    seen = window.caption;
+    if (window.caption == lastRow) window.cancelClicked = true;
+  };
+  Poly* icosahedron = GetCurrentPoly();
+  Platform().messages.QueueText("10");
+  ASSERT_TRUE(RunDocCommand(kCmdGeodesicSphere));
+  ASSERT_FALSE(seen.empty()) << "the window never showed";
+  EXPECT_EQ(GetCurrentPoly(), icosahedron);
+  EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 20);
+  EXPECT_FALSE(IsProgressActive());
+
+  progress.Current()->onPump = nullptr;
+  ASSERT_TRUE(Doc().SetModel(Find("3.3.3.3.3"), false, false));
+  Platform().messages.QueueText("10");
+  ASSERT_TRUE(RunDocCommand(kCmdGeodesicSphere));
+  EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 2000);
+  platform::InstallServices(before);
 }
 
 // The dual of the subdivided icosahedron has a face round each new corner whose six
