@@ -100,7 +100,8 @@ bool SameFace(const PolyElement* f, const SimpleFace& face) {
 }
 
 // The order in which the set-up of the model grown from the configuration took the
-// faces, type by type, when the file holds that very model. The grown model lists its
+// faces, type by type, and the densities of its faces, when the file holds that very
+// model. The grown model lists its
 // faces by their shape only after it typed them, so the file's list tells neither the
 // first face of each type, from which the frames of all its faces are carried (and so
 // its diagrams and nets are laid out), nor the order of types alike but for where they
@@ -119,6 +120,9 @@ void TakeGrownFaceOrder(const ModelFileContents& contents) {
   for (const PolyElement* f = grown.mFaces.mHead; f; f = f->mNext) {
     if (!SameFace(f, simple.FaceAt(f->mIndex))) return;
   }
+  // A face keeps the density of the template polygon it was grown as ({3/2} is a
+  // triangle run backwards), which its corners alone do not tell.
+  for (const PolyElement* f = grown.mFaces.mHead; f; f = f->mNext) simple.FaceAt(f->mIndex).winding = f->mDensity;
   // The types as the set-up met them (their position word), each with its faces.
   std::vector<const FaceType*> met;
   for (const FaceType* type = grown.mBaseBlock->mFirstFaceType; type; type = type->mNext) met.push_back(type);

@@ -245,6 +245,8 @@ Face* CreateFaces(const SimplePoly& simple, Poly* poly, double r2, const std::ve
     Face* f = new Face(poly, nullptr, count);
     map[static_cast<size_t>(i)] = f;
     CopyAttributes(sf, f);
+    // A file's model grown from its configuration gives its faces' densities too.
+    if (!simple.faceTypeOrder.empty()) f->mDensity = std::max(sf.winding, 1);
     if (simple.currentFace == i) current = f;
     const bool central = (sf.flags & kSimpleCentralPlane) != 0;
     double n[3] = {sf.normal[0], sf.normal[1], sf.normal[2]};

@@ -3,7 +3,8 @@
 // face types, each face starting at the same corner and the edges in the same order;
 // saved again, it gives the same bytes. It also looks the same, and so does its undo
 // step's copy restored: its face and vertex types are numbered as when it was made, it
-// unfolds into as many nets of the same kinds, and it measures the same, its dual too.
+// unfolds into as many nets of the same kinds, its face types are the same polygons,
+// and it measures the same, its dual too.
 
 #include <gtest/gtest.h>
 
@@ -43,6 +44,8 @@ std::vector<int> InOrder(const corvia::Poly& poly) {
 // of its dual.
 struct Seen {
   std::vector<int> faceTypes;
+  // Each face type's polygon {n/d}, as the information bar names it.
+  std::vector<std::pair<int, int>> polygons;
   std::vector<int> vertexTypes;
   int nets = 0;
   std::vector<std::pair<int, int>> netKinds;
@@ -53,6 +56,9 @@ Seen Look(corvia::Poly& poly, bool withNets = true) {
   Seen seen;
   for (const corvia::PolyElement* f : test_ModelFile::Elements(poly.mFaces))
     seen.faceTypes.push_back(corvia::FaceType::GetIndex(f->mType));
+  for (const corvia::FaceType* type = poly.mBaseBlock->mFirstFaceType; type; type = type->mNext) {
+    if (type->mFirstFace) seen.polygons.emplace_back(type->mFirstFace->mNumSides, type->mFirstFace->mDensity);
+  }
   for (const corvia::PolyElement* v : test_ModelFile::Elements(poly.mVertices))
     seen.vertexTypes.push_back(corvia::FaceType::GetIndex(v->mType));
   corvia::Outcome why;
@@ -70,6 +76,7 @@ Seen Look(corvia::Poly& poly, bool withNets = true) {
 
 void ExpectSeenAlike(const Seen& made, const Seen& opened, const std::string& what, bool withNets = true) {
   EXPECT_EQ(made.faceTypes, opened.faceTypes) << what << ": faces of other type numbers";
+  EXPECT_EQ(made.polygons, opened.polygons) << what << ": face types of other polygons";
   EXPECT_EQ(made.vertexTypes, opened.vertexTypes) << what << ": vertices of other type numbers";
   if (withNets) {
     EXPECT_EQ(made.nets, opened.nets) << what << ": another number of nets";
