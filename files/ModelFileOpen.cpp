@@ -101,13 +101,12 @@ bool SameFace(const PolyElement* f, const SimpleFace& face) {
 
 // The order in which the set-up of the model grown from the configuration took the
 // faces, type by type, and the densities of its faces, when the file holds that very
-// model. The grown model lists its
-// faces by their shape only after it typed them, so the file's list tells neither the
-// first face of each type, from which the frames of all its faces are carried (and so
-// its diagrams and nets are laid out), nor the order of types alike but for where they
-// lie: the configuration is grown again, as the library grows it, and its vertices and
-// faces must be the file's, one for one. A model reached by another branch, or changed
-// since, keeps the order of its list.
+// model. The grown model lists its faces by their shape only after it typed them, so
+// the file's list tells neither the first face of each type, from which the frames of
+// all its faces are carried (and so its diagrams and nets are laid out), nor the order
+// of types alike but for where they lie: the configuration is grown again, as the
+// library grows it, and its vertices and faces must be the file's, one for one. A
+// model reached by another branch, or changed since, keeps the order of its list.
 void TakeGrownFaceOrder(const ModelFileContents& contents) {
   SimplePoly& simple = *contents.model;
   if (!simple.polyTemplate || contents.tookBranch) return;

@@ -311,8 +311,9 @@ class SimplePoly {
   // are set up, since they depend on it.
   PolyTemplate* polyTemplate = nullptr;
   // The faces type by type in the order the set-up of the saved model took them, where
-  // a file gives it (each face once); CreatePoly sets the types up in that order, and
-  // gives each face the density its winding then holds. Empty when not given.
+  // the open road knows it (each face once: a file's model grown from its vertex
+  // configuration); CreatePoly sets the types up in that order, and gives each face the
+  // density its winding then holds. Empty when not known.
   std::vector<int32_t> faceTypeOrder;
   // Empty when not set.
   std::string name, dualName, description, webLink;
