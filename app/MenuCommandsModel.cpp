@@ -12,6 +12,7 @@
 #include "construction/StellationNames.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
+#include "core/Units.h"
 #include "render/OutcomeBoxes.h"
 #include "ui/Prompts.h"
 #include "dialogs/TorusDialog.h"
@@ -92,8 +93,14 @@ void CreateGeodesicSphere() {
 // The torus of the "Create a torus" dialog, in colours of its own.
 void CreateTorusModel() {
   Outcome outcome;
-  if (std::unique_ptr<SimplePoly> torus = RunTorusDialog(outcome)) CreatePolyWithUndo(*torus, kUndoNewModel, false, true);
-  else TellOutcome(outcome);
+  std::unique_ptr<SimplePoly> torus = RunTorusDialog(outcome);
+  if (!torus) {
+    TellOutcome(outcome);
+    return;
+  }
+  // A new model: the user's size on paper, not the scale of the model shown.
+  torus->scale = GetUnitSettings().mUserLengthScale;
+  CreatePolyWithUndo(*torus, kUndoNewModel, false, true);
 }
 
 // ---- Stellation -------------------------------------------------------------------
