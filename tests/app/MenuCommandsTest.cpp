@@ -270,29 +270,6 @@ TEST_F(MenuCommandsTest, CommandsOnAPartOrACellAreEnabledWhereTheyAct) {
   EXPECT_FALSE(UpdateDocCommand(kCmdSelectNone).enabled);
 }
 
-// A step that needs the stellation of a complex model asks first. Declined, the pane
-// says so and how to be asked again, and the next step does ask again: it once did
-// nothing, without a word, until the model was made again.
-TEST_F(MenuCommandsTest, AStepAfterTheComplexityWarningWasDeclinedAsksAgain) {
-  ASSERT_TRUE(Doc().SetModel(Find("3.3.3.3"), false, false));
-  Platform().messages.QueueText("5");
-  ASSERT_TRUE(RunDocCommand(kCmdGeodesicSphere));
-  ASSERT_EQ(GetCurrentPoly()->mFaces.mCount, 200);
-  AddPane(kViewStellationOfBase);
-  FaceTypeBlock* block = GetCurrentPoly()->mBaseBlock.get();
-  Platform().messages.Clear();
-  for (int ask = 1; ask <= 2; ++ask) {
-    Platform().views.mPaneMessage.clear();
-    ASSERT_TRUE(RunDocCommand(ask == 1 ? kCmdNextStellation : kCmdPreviousStellation));
-    EXPECT_EQ(Platform().messages.CountTitled("WARNING"), ask);
-    EXPECT_FALSE(block->IsStellated());
-    EXPECT_EQ(Platform().views.mPaneMessage.rfind("Stellation cancelled", 0), 0u) << Platform().views.mPaneMessage;
-  }
-  EXPECT_EQ(Platform().messages.Boxes().size(), 2u);
-  EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 200);
-  Platform().messages.Clear();
-}
-
 TEST_F(MenuCommandsTest, FacetingCriteriaAndLimitsShowInTheirItems) {
   ASSERT_TRUE(RunDocCommand(kCmdFacetingIsohedral));
   EXPECT_EQ(GetFacetingSettings().criteria, kFacetingIsohedral);
