@@ -132,9 +132,25 @@ void NeedsFaceOrEdge(CommandUi& ui) {
 
 // ---- Selection ----------------------------------------------------------------------------
 
+// A cell picked in a stellation is highlighted there: it is part of what Select None
+// takes away.
+bool HasSelectedCell(const Poly* poly) {
+  for (const FaceTypeBlock* block : {poly->mBaseBlock.get(), poly->mDualBlock.get()}) {
+    if (block && block->mSelectedCell) return true;
+  }
+  return false;
+}
+
 void SelectNone() {
   if (Poly* poly = CurrentPoly()) {
     poly->ClearSelection();
+    if (HasSelectedCell(poly)) {
+      for (FaceTypeBlock* block : {poly->mBaseBlock.get(), poly->mDualBlock.get()}) {
+        if (block) block->mSelectedCell = nullptr;
+      }
+      // The status bar named the cell.
+      platform::Services().views->SetStatusText(std::string());
+    }
     ShowSelectionChangeOf(poly);
   }
   Redraw();
@@ -142,7 +158,8 @@ void SelectNone() {
 
 void UpdateSelectNone(CommandUi& ui) {
   Poly* poly = CurrentPoly();
-  ui.enabled = poly && (poly->mSelectedItem || poly->mSelectedElement || poly->IsEdgeSelected());
+  ui.enabled =
+      poly && (poly->mSelectedItem || poly->mSelectedElement || poly->IsEdgeSelected() || HasSelectedCell(poly));
 }
 
 // The current cell moves to the first cell of the next (previous) cell type, the

@@ -77,6 +77,7 @@ int FaceTypeBlock::Reset(bool full) {
   mToyNote = nullptr;
   mModel3D.reset();
   mModel3DRefused = 0;
+  mStellationDeclined = 0;
 
   if (full) {
     mStellationRefused = 0;

@@ -72,6 +72,18 @@ const char* ComplexityText(int64_t estimate) {
   return "EXTREME (I recommend you hit Cancel!)";
 }
 
+// The refusal of a set-up whose diagrams would need more memory than the machine gives
+// it; done when they fit.
+Outcome RefuseTooLarge(const FaceTypeBlock* block) {
+  const double bytes = EstimateStellationBytes(block);
+  const double limit = static_cast<double>(platform::WorkMemoryLimit());
+  if (bytes <= limit) return Outcome::Done();
+  // The diagrams grow as the cube of the number of planes.
+  const double planes = static_cast<double>(block->CountPlanes());
+  return Outcome::RefusedF(kTooLarge, bytes / kBytesPerGigabyte, limit / kBytesPerGigabyte,
+                           static_cast<long long>(planes * std::cbrt(limit / bytes)));
+}
+
 // Narrows the progress bar for its lifetime.
 class RangeScope {
  public:
@@ -210,15 +222,11 @@ Outcome Stellate(Poly* poly, FaceTypeBlock* block, bool /*flag*/) {
   platform::ViewNotifier* views = platform::Services().views;
 
   // Planes enough to need more memory than there is: refused in words, as it stands.
-  const double bytes = EstimateStellationBytes(block);
-  const double limit = static_cast<double>(platform::WorkMemoryLimit());
-  if (bytes > limit) {
+  if (Outcome tooLarge = RefuseTooLarge(block); tooLarge.told()) {
     block->mStellationRefused = 1;
+    block->mStellationDeclined = 0;
     views->InvalidateInfo(kInfoReasonStellationSetup);
-    // The diagrams grow as the cube of the number of planes.
-    const double planes = static_cast<double>(block->CountPlanes());
-    return Outcome::RefusedF(kTooLarge, bytes / kBytesPerGigabyte, limit / kBytesPerGigabyte,
-                             static_cast<long long>(planes * std::cbrt(limit / bytes)));
+    return tooLarge;
   }
 
   const int64_t estimate = block->EstimateComplexity();
@@ -233,6 +241,7 @@ Outcome Stellate(Poly* poly, FaceTypeBlock* block, bool /*flag*/) {
     }
     if (answer != 0) {
       block->mStellationRefused = 1;
+      block->mStellationDeclined = 1;
       views->InvalidateInfo(kInfoReasonStellationSetup);
       return Outcome::Done();
     }
@@ -265,6 +274,7 @@ Outcome Stellate(Poly* poly, FaceTypeBlock* block, bool /*flag*/) {
     // told; any other stop (an internal error among them) leaves the user without
     // stellations and nets, and is said so.
     const bool cancelled = GetProgressCancelCount() != cancels && !WasProgressEndedByInternalError();
+    if (cancelled && !why.told()) block->mStellationDeclined = 1;
     if (why.told()) {
       outcome = why;
     } else if (!cancelled && GetToldMessageCount() == told) {
@@ -273,6 +283,19 @@ Outcome Stellate(Poly* poly, FaceTypeBlock* block, bool /*flag*/) {
   }
   views->InvalidateInfo(kInfoReasonStellationSetup);
   return outcome;
+}
+
+Outcome StellateForStep(Poly* poly, FaceTypeBlock* block) {
+  using namespace detail_Stellate;
+  if (block && block->mStellationRefused && block->mState == kBlockNotStellated) {
+    if (!block->mStellationDeclined) {
+      Outcome tooLarge = RefuseTooLarge(block);
+      return tooLarge.told() ? tooLarge : Outcome::Refused(kStellationFailed);
+    }
+    block->mStellationRefused = 0;
+    block->mStellationDeclined = 0;
+  }
+  return Stellate(poly, block, false);
 }
 
 double EstimateStellationBytes(const FaceTypeBlock* block) {

@@ -239,6 +239,37 @@ TEST_F(MenuCommandsTest, NextAndPreviousStellationStepTheCellsAndOriginalPutsThe
   EXPECT_FALSE(UpdateDocCommand(kCmdOriginalStellation).enabled);
 }
 
+// Commands on one part of a compound wait for a compound, and Select None is there
+// for a cell picked in a stellation as for a face: each enabled where it can act.
+TEST_F(MenuCommandsTest, CommandsOnAPartOrACellAreEnabledWhereTheyAct) {
+  constexpr int kCmdColourOnePart = 33153;
+  constexpr int kCmdSelectNone = 32869;
+  Poly* poly = GetCurrentPoly();
+  poly->SelectFace(poly->GetFace(0), false);
+  ASSERT_NE(poly->GetCurrentFace(), nullptr);
+  EXPECT_FALSE(UpdateDocCommand(kCmdDeleteOnePartOfCompound).enabled);
+  EXPECT_FALSE(UpdateDocCommand(kCmdColourOnePart).enabled);
+  ASSERT_TRUE(RunDocCommand(kCmdAddBaseAndDual));
+  poly = GetCurrentPoly();
+  ASSERT_TRUE(poly->IsCompound());
+  poly->SelectFace(poly->GetFace(0), false);
+  EXPECT_TRUE(UpdateDocCommand(kCmdDeleteOnePartOfCompound).enabled);
+  EXPECT_TRUE(UpdateDocCommand(kCmdColourOnePart).enabled);
+
+  // A cell picked in the stellation pane is highlighted there until Select None.
+  ASSERT_TRUE(Doc().SetModel(Find("3.3.3.3.3"), false, false));
+  AddPane(kViewStellationOfBase);
+  ASSERT_TRUE(RunDocCommand(kCmdNextStellation));
+  FaceTypeBlock* block = GetCurrentPoly()->mBaseBlock.get();
+  ASSERT_TRUE(block->IsStellated());
+  GetCurrentPoly()->ClearSelection();
+  block->mSelectedCell = block->mFirstCell;
+  EXPECT_TRUE(UpdateDocCommand(kCmdSelectNone).enabled);
+  ASSERT_TRUE(RunDocCommand(kCmdSelectNone));
+  EXPECT_EQ(block->mSelectedCell, nullptr);
+  EXPECT_FALSE(UpdateDocCommand(kCmdSelectNone).enabled);
+}
+
 TEST_F(MenuCommandsTest, FacetingCriteriaAndLimitsShowInTheirItems) {
   ASSERT_TRUE(RunDocCommand(kCmdFacetingIsohedral));
   EXPECT_EQ(GetFacetingSettings().criteria, kFacetingIsohedral);
