@@ -1,0 +1,207 @@
+// Memory that runs out inside an operation a person started (a stellation, a command, an
+// open, an undo) ends that operation as a Cancel does: the model and the undo list stay
+// as they were, and a box says in words that there was not enough memory. The program
+// goes on, and the same work goes through once there is room.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/ModelUndo.h"
+#include "app/UndoList.h"
+#include "core/OperationGuard.h"
+#include "core/Progress.h"
+#include "files/ModelFile.h"
+#include "platform/Services.h"
+#include "tests/app/AppTestSupport.h"
+#include "tests/support/AllocationHook.h"
+#include "ui/CommandIds.h"
+
+namespace corvia::testing {
+namespace {
+
+// Far less than any of the operations below takes, far more than telling about it.
+constexpr size_t kScarceMemory = 4u << 20;
+constexpr const char* kNotEnoughMemory = "There was not enough memory to ";
+
+struct Look {
+  std::string name;
+  int faces = 0;
+  int vertices = 0;
+  int undos = 0;
+  int redos = 0;
+  bool operator==(const Look&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Look& look) {
+  return out << look.name << " F" << look.faces << " V" << look.vertices << " undo " << look.undos << " redo "
+             << look.redos;
+}
+
+class OutOfMemoryTest : public DocumentTest {
+ protected:
+  void SetUp() override {
+    DocumentTest::SetUp();
+    SetTransitionsEnabled(false);
+    platform::ServiceSet set = platform::Services();
+    mPrevious = set.undo;
+    set.undo = &mList;
+    platform::InstallServices(set);
+    ASSERT_TRUE(Doc().SetModel(Find("3.3.3.3.3"), false, false));
+    Platform().messages.Clear();
+  }
+  void TearDown() override {
+    platform::ServiceSet set = platform::Services();
+    set.undo = mPrevious;
+    platform::InstallServices(set);
+    Platform().messages.Clear();
+    DocumentTest::TearDown();
+  }
+
+  Look TakeLook() const {
+    Look look;
+    if (const Poly* poly = GetCurrentPoly()) {
+      look.name = poly->mName ? poly->mName : "";
+      look.faces = poly->mFaces.mCount;
+      look.vertices = poly->mVertices.mCount;
+    }
+    look.undos = mList.GetNumUndos();
+    look.redos = mList.GetNumRedos();
+    return look;
+  }
+
+  // The geodesic sphere of the frequency made from the current model, one undo step.
+  void MakeGeodesicSphere(int frequency) {
+    Platform().messages.QueueText(std::to_string(frequency));
+    ASSERT_TRUE(RunDocCommand(kCmdGeodesicSphere));
+  }
+
+  // The boxes that told of a lack of memory, each checked for the operation's words.
+  int CountMemoryBoxes(const std::string& operation) {
+    int count = 0;
+    for (const auto& box : Platform().messages.Boxes()) {
+      if (box.text.rfind(kNotEnoughMemory, 0) != 0) continue;
+      ++count;
+      EXPECT_EQ(box.title, "Error");
+      EXPECT_NE(box.text.find(operation), std::string::npos) << box.text;
+    }
+    return count;
+  }
+
+  DocumentUndoModel mModel;
+  UndoList mList{mModel};
+  platform::UndoHooks* mPrevious = nullptr;
+};
+
+// The set-up of a stellation stops, leaves no half-made diagram and says why; with room
+// it goes through.
+TEST_F(OutOfMemoryTest, AStellationSetUpEndsInWordsAndLeavesNoHalfMadeDiagram) {
+  MakeGeodesicSphere(3);
+  Poly* poly = GetCurrentPoly();
+  ASSERT_EQ(poly->mFaces.mCount, 180);
+  FaceTypeBlock* block = poly->mBaseBlock.get();
+  const Look before = TakeLook();
+  Outcome why;
+  {
+    AllocationLimit limit(kScarceMemory);
+    why = Stellate(poly, block, false);
+    EXPECT_GT(limit.Failures(), 0);
+  }
+  EXPECT_EQ(why.kind(), Outcome::Kind::kRefused);
+  EXPECT_NE(why.text().find("not enough memory to set up this model's stellation"), std::string::npos) << why.text();
+  EXPECT_FALSE(block->IsStellated());
+  EXPECT_EQ(block->mFirstCell, nullptr);
+  EXPECT_EQ(TakeLook(), before);
+  EXPECT_EQ(GetProgressLevel(), 0);
+
+  block->mStellationRefused = 0;
+  EXPECT_TRUE(Stellate(poly, block, false).done());
+  EXPECT_TRUE(block->IsStellated());
+}
+
+// A command whose model does not fit: the model it began from comes back from the undo
+// step the command recorded, which goes.
+TEST_F(OutOfMemoryTest, SubdivideFacesEndsWithTheModelAndUndoListAsTheyWere) {
+  const Look before = TakeLook();
+  bool ran = true;
+  {
+    AllocationLimit limit(kScarceMemory);
+    Platform().messages.QueueText("20");
+    // As the main window routes a menu command.
+    ran = RunOperation("carry out \"Subdivide Faces\"", [] { RunDocCommand(kCmdSubdivideFaces); });
+    EXPECT_GT(limit.Failures(), 0);
+  }
+  EXPECT_FALSE(ran);
+  EXPECT_EQ(TakeLook(), before);
+  EXPECT_EQ(CountMemoryBoxes("carry out \"Subdivide Faces\""), 1);
+  EXPECT_EQ(GetProgressLevel(), 0);
+
+  Platform().messages.Clear();
+  Platform().messages.QueueText("20");
+  ASSERT_TRUE(RunDocCommand(kCmdSubdivideFaces));
+  EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 20 * 20 * 20);
+  EXPECT_EQ(mList.GetNumUndos(), before.undos + 1);
+}
+
+// A model file too large for the memory left: the model shown before stays, and no
+// step is left on the undo list.
+TEST_F(OutOfMemoryTest, AnOpenEndsWithTheModelAndUndoListAsTheyWere) {
+  MakeGeodesicSphere(40);
+  const std::string path = (ScratchDir("out-of-memory-open") / "sphere.corv").string();
+  ASSERT_TRUE(WriteModelFile(path.c_str(), kModelFileAscii, *GetCurrentPoly()));
+  ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
+  Platform().messages.Clear();
+  const Look before = TakeLook();
+  bool opened = true;
+  {
+    AllocationLimit limit(kScarceMemory);
+    opened = Doc().OnOpenDocument(path.c_str());
+    EXPECT_GT(limit.Failures(), 0);
+  }
+  EXPECT_FALSE(opened);
+  EXPECT_EQ(TakeLook(), before);
+  EXPECT_EQ(CountMemoryBoxes("open \"sphere.corv\""), 1);
+
+  Platform().messages.Clear();
+  ASSERT_TRUE(Doc().OnOpenDocument(path.c_str()));
+  EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 32000);
+}
+
+// An undo or a redo that cannot put its model back: the model shown stays and so does
+// the step, which goes through once there is room.
+TEST_F(OutOfMemoryTest, AnUndoOrRedoEndsWithTheModelAndUndoListAsTheyWere) {
+  MakeGeodesicSphere(40);
+  ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
+  Platform().messages.Clear();
+  const Look cube = TakeLook();
+  bool undone = true;
+  {
+    AllocationLimit limit(kScarceMemory);
+    undone = mList.Undo();
+    EXPECT_GT(limit.Failures(), 0);
+  }
+  EXPECT_FALSE(undone);
+  EXPECT_EQ(TakeLook(), cube);
+  EXPECT_EQ(CountMemoryBoxes("undo the "), 1);
+  EXPECT_FALSE(mList.IsRestoring());
+
+  ASSERT_TRUE(mList.Undo());
+  ASSERT_EQ(GetCurrentPoly()->mFaces.mCount, 32000);
+  ASSERT_TRUE(mList.Undo());
+  const Look icosahedron = TakeLook();
+  Platform().messages.Clear();
+  bool redone = true;
+  {
+    AllocationLimit limit(kScarceMemory);
+    redone = mList.Redo();
+  }
+  EXPECT_FALSE(redone);
+  EXPECT_EQ(TakeLook(), icosahedron);
+  EXPECT_EQ(CountMemoryBoxes("redo the Geodesic Sphere"), 1);
+  ASSERT_TRUE(mList.Redo());
+  EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 32000);
+}
+
+}  // namespace
+}  // namespace corvia::testing
