@@ -221,12 +221,14 @@ bool UndoList::PutBackSince(const OperationMark& mark) {
       mGroupAdds = 0;
     }
   }
+  // The operation's own steps are the newest ones, unless the limits dropped some: each
+  // puts back the state before it, the newest first, as Undo would. An operation that
+  // recorded nothing leaves the list as it is.
+  const long long recorded = mStepsPushed - mark.steps;
+  if (recorded <= 0) return true;
   mCellsOpen = false;
   mContinuedWhenIdle = false;
-  // The operation's own steps are the newest ones, unless the limits dropped some: each
-  // puts back the state before it, the newest first, as Undo would.
-  const long long recorded = mStepsPushed - mark.steps;
-  if (recorded <= 0 || !mFresh) return true;
+  if (!mFresh) return true;
   const size_t count = static_cast<size_t>(std::min<long long>(recorded, static_cast<long long>(mUndo.size())));
   const detail_UndoList::RestoringScope restoring(mRestoring);
   for (size_t i = 0; i < count; ++i) {
