@@ -3,6 +3,8 @@
 // marking of the edges and vertices that the current stellation uses; and the block's
 // facelet model of the current stellation and its measures.
 
+#include "stellation/Stellate.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -26,7 +28,6 @@
 #include "platform/Memory.h"
 #include "platform/Services.h"
 #include "stellation/DeferredModelWork.h"
-#include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
 #include "stellation/StellationDiagram.h"
 #include "stellation/StellationState.h"
@@ -441,16 +442,19 @@ bool FaceTypeBlock::HasPlainFacetModel() const {
 }
 
 Model3D* FaceTypeBlock::GetModel3D(bool withNets, Outcome* why) {
+  // The nets being made (a drawing while their progress window pumps): as they stand.
+  if (mModel3D && mModel3D->IsMakingNets()) return mModel3D.get();
+  // A drawing never waits on long work: it is made when the program is next idle.
+  if (IsDrawingContextHeld() && DeferFacetModel(this, withNets)) return mModel3D.get();
+  const bool needModel = !mModel3D && !mModel3DRefused && mFirstFaceType && !StellationBusy && !mCellSearch && mOwner;
+  const bool needNets = withNets && (needModel || (mModel3D && !mModel3D->HasNets()));
+  if (!needModel && !needNets) return mModel3D.get();
+  platform::WaitCursorScope wait;
   // Memory that runs out while the facet model or its nets are made ends that work:
   // the half-made model goes and is not asked for again until the block changes.
   Model3D* made = nullptr;
   const auto make = [&]() -> Model3D* {
-    // The nets being made (a drawing while their progress window pumps): as they stand.
-    if (mModel3D && mModel3D->IsMakingNets()) return mModel3D.get();
-    // A drawing never waits on long work: it is made when the program is next idle.
-    if (IsDrawingContextHeld() && DeferFacetModel(this, withNets)) return mModel3D.get();
-    platform::WaitCursorScope wait;
-    if (!mModel3D && !mModel3DRefused && mFirstFaceType && !StellationBusy && !mCellSearch && mOwner) {
+    if (needModel) {
       const int cancels = GetProgressCancelCount();
       const int told = GetToldMessageCount();
       // A side with corners at infinity is refused by the plain build with a message;

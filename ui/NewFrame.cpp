@@ -361,20 +361,6 @@ void NewFrame::SetActiveView(NewView* view) {
 
 // ---- Command routing ----------------------------------------------------------------------
 
-namespace detail_NewFrame {
-
-// What a command does, as the words "There was not enough memory to ..." go on:
-// 'carry out "Create Geodesic Sphere"'.
-std::string CommandOperationText(int command) {
-  const CommandInfo* info = FindCommand(command);
-  const std::vector<std::string> parts = SplitMenuPath(info ? info->path : "");
-  if (parts.empty()) return "carry out the command";
-  std::string name = StripMenuText(parts.back());
-  while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
-  return "carry out \"" + name + "\"";
-}
-
-}  // namespace detail_NewFrame
 
 void NewFrame::AddCommandTarget(wxEvtHandler* target) {
   if (target && std::find(mCommandTargets.begin(), mCommandTargets.end(), target) == mCommandTargets.end())
@@ -386,7 +372,6 @@ void NewFrame::RemoveCommandTarget(wxEvtHandler* target) {
 }
 
 bool NewFrame::TryBefore(wxEvent& event) {
-  using detail_NewFrame::CommandOperationText;
   const wxEventType type = event.GetEventType();
   if (!mRouting && (type == wxEVT_MENU || type == wxEVT_UPDATE_UI) && event.GetId() >= ToWxId(kFirstCommandId) &&
       event.GetId() <= ToWxId(kLastCommandId)) {
@@ -405,7 +390,7 @@ bool NewFrame::TryBefore(wxEvent& event) {
     };
     if (type == wxEVT_MENU) {
       // A command is one operation: memory that runs out inside it ends it alone.
-      if (!RunOperation(CommandOperationText(FromWxId(event.GetId())).c_str(), route)) handled = true;
+      if (!RunOperation(GetCommandOperationText(FromWxId(event.GetId())).c_str(), route)) handled = true;
     } else {
       route();
     }

@@ -9,6 +9,7 @@
 #include "app/StartUp.h"
 #include "core/Messages.h"
 #include "core/OperationGuard.h"
+#include "ui/CommandTable.h"
 
 namespace {
 
@@ -36,7 +37,9 @@ public:
   // edge of its own nearer the work (a dialog's button, a bar's drop-down) ends what it
   // was doing, never the program.
   void CallEventHandler(wxEvtHandler* handler, wxEventFunctor& functor, wxEvent& event) const override {
-    corvia::RunOperation("finish what was asked", [&] { wxApp::CallEventHandler(handler, functor, event); });
+    const int command = event.GetEventType() == wxEVT_MENU ? corvia::FromWxId(event.GetId()) : 0;
+    corvia::RunOperation(corvia::GetCommandOperationText(command).c_str(),
+                         [&] { wxApp::CallEventHandler(handler, functor, event); });
   }
 
   // The last stop for what escaped every edge (start-up, a handler of the toolkit's own):
