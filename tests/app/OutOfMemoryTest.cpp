@@ -23,6 +23,9 @@ namespace {
 
 // Far less than any of the operations below takes, far more than telling about it.
 constexpr size_t kScarceMemory = 4u << 20;
+// Enough to read a model of 32,000 faces and build part of it: the failure comes after
+// the current model has begun to change.
+constexpr size_t kMemoryForPartOfTheModel = 24u << 20;
 constexpr const char* kNotEnoughMemory = "There was not enough memory to ";
 
 struct Look {
@@ -153,15 +156,19 @@ TEST_F(OutOfMemoryTest, AnOpenEndsWithTheModelAndUndoListAsTheyWere) {
   ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
   Platform().messages.Clear();
   const Look before = TakeLook();
-  bool opened = true;
-  {
-    AllocationLimit limit(kScarceMemory);
-    opened = Doc().OnOpenDocument(path.c_str());
-    EXPECT_GT(limit.Failures(), 0);
+  for (const size_t memory : {kScarceMemory, kMemoryForPartOfTheModel}) {
+    SCOPED_TRACE(memory);
+    bool opened = true;
+    {
+      AllocationLimit limit(memory);
+      opened = Doc().OnOpenDocument(path.c_str());
+      EXPECT_GT(limit.Failures(), 0);
+    }
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(TakeLook(), before);
+    EXPECT_EQ(CountMemoryBoxes("open \"sphere.corv\""), 1);
+    Platform().messages.Clear();
   }
-  EXPECT_FALSE(opened);
-  EXPECT_EQ(TakeLook(), before);
-  EXPECT_EQ(CountMemoryBoxes("open \"sphere.corv\""), 1);
 
   Platform().messages.Clear();
   ASSERT_TRUE(Doc().OnOpenDocument(path.c_str()));
@@ -175,16 +182,20 @@ TEST_F(OutOfMemoryTest, AnUndoOrRedoEndsWithTheModelAndUndoListAsTheyWere) {
   ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
   Platform().messages.Clear();
   const Look cube = TakeLook();
-  bool undone = true;
-  {
-    AllocationLimit limit(kScarceMemory);
-    undone = mList.Undo();
-    EXPECT_GT(limit.Failures(), 0);
+  for (const size_t memory : {kScarceMemory, kMemoryForPartOfTheModel}) {
+    SCOPED_TRACE(memory);
+    bool undone = true;
+    {
+      AllocationLimit limit(memory);
+      undone = mList.Undo();
+      EXPECT_GT(limit.Failures(), 0);
+    }
+    EXPECT_FALSE(undone);
+    EXPECT_EQ(TakeLook(), cube);
+    EXPECT_EQ(CountMemoryBoxes("undo the "), 1);
+    EXPECT_FALSE(mList.IsRestoring());
+    Platform().messages.Clear();
   }
-  EXPECT_FALSE(undone);
-  EXPECT_EQ(TakeLook(), cube);
-  EXPECT_EQ(CountMemoryBoxes("undo the "), 1);
-  EXPECT_FALSE(mList.IsRestoring());
 
   ASSERT_TRUE(mList.Undo());
   ASSERT_EQ(GetCurrentPoly()->mFaces.mCount, 32000);
@@ -193,7 +204,7 @@ TEST_F(OutOfMemoryTest, AnUndoOrRedoEndsWithTheModelAndUndoListAsTheyWere) {
   Platform().messages.Clear();
   bool redone = true;
   {
-    AllocationLimit limit(kScarceMemory);
+    AllocationLimit limit(kMemoryForPartOfTheModel);
     redone = mList.Redo();
   }
   EXPECT_FALSE(redone);
