@@ -32,6 +32,11 @@ uint64_t ReadKilobyteField(const char* path, const char* name) {
   return 0;
 }
 
+uint64_t Left(uint64_t limit, uint64_t used) {
+  if (limit == UINT64_MAX) return UINT64_MAX;
+  return limit > used ? limit - used : 0;
+}
+
 // A control group file holding one number, or "max" for none; UINT64_MAX when unread.
 uint64_t ReadGroupValue(const std::string& path) {
   std::ifstream in(path);
@@ -42,37 +47,42 @@ uint64_t ReadGroupValue(const std::string& path) {
   return end && *end == '\0' ? value : UINT64_MAX;
 }
 
-// The limit and use of the process's control group: the unified hierarchy's, else the
-// memory controller's of the older one. Nothing when neither sets a limit.
+// Keeps the least left by a control group and each group enclosing it, read from their
+// limit and use files under `root`. The older hierarchy writes "no limit" as a number
+// near the top of the range.
+void ReadGroupChain(MemorySources& sources, const std::string& root, std::string group, const char* limitFile,
+                    const char* usedFile) {
+  while (!group.empty() && group != "/") {
+    const std::string folder = root + group;
+    const uint64_t limit = ReadGroupValue(folder + "/" + limitFile);
+    if (limit != UINT64_MAX && limit < (uint64_t{1} << 62)) {
+      uint64_t used = ReadGroupValue(folder + "/" + usedFile);
+      if (used == UINT64_MAX) used = 0;
+      if (Left(limit, used) < Left(sources.groupLimit, sources.groupUsed)) {
+        sources.groupLimit = limit;
+        sources.groupUsed = used;
+      }
+    }
+    const size_t slash = group.rfind('/');
+    group.resize(slash == std::string::npos ? 0 : slash);
+  }
+}
+
+// The limit and use of the process's control groups: the unified hierarchy's ("0::/path")
+// and the memory controller's of the older one ("4:memory:/path").
 void ReadGroup(MemorySources& sources) {
   std::ifstream in("/proc/self/cgroup");
   std::string line;
   while (std::getline(in, line)) {
-    // "0::/path" (unified) or "4:memory:/path" (older).
     const size_t first = line.find(':');
     const size_t second = first == std::string::npos ? first : line.find(':', first + 1);
     if (second == std::string::npos) continue;
     const std::string controllers = line.substr(first + 1, second - first - 1);
     const std::string path = line.substr(second + 1);
     if (controllers.empty()) {
-      const std::string folder = "/sys/fs/cgroup" + (path == "/" ? std::string() : path);
-      const uint64_t limit = ReadGroupValue(folder + "/memory.max");
-      if (limit != UINT64_MAX) {
-        sources.groupLimit = limit;
-        const uint64_t used = ReadGroupValue(folder + "/memory.current");
-        sources.groupUsed = used == UINT64_MAX ? 0 : used;
-        return;
-      }
+      ReadGroupChain(sources, "/sys/fs/cgroup", path, "memory.max", "memory.current");
     } else if (("," + controllers + ",").find(",memory,") != std::string::npos) {
-      const std::string folder = "/sys/fs/cgroup/memory" + (path == "/" ? std::string() : path);
-      const uint64_t limit = ReadGroupValue(folder + "/memory.limit_in_bytes");
-      // The older hierarchy writes "no limit" as a number near the top of the range.
-      if (limit != UINT64_MAX && limit < (uint64_t{1} << 62)) {
-        sources.groupLimit = limit;
-        const uint64_t used = ReadGroupValue(folder + "/memory.usage_in_bytes");
-        sources.groupUsed = used == UINT64_MAX ? 0 : used;
-        return;
-      }
+      ReadGroupChain(sources, "/sys/fs/cgroup/memory", path, "memory.limit_in_bytes", "memory.usage_in_bytes");
     }
   }
 }
@@ -81,11 +91,6 @@ uint64_t SoftLimit(int resource) {
   rlimit limit{};
   if (getrlimit(resource, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return UINT64_MAX;
   return static_cast<uint64_t>(limit.rlim_cur);
-}
-
-uint64_t Left(uint64_t limit, uint64_t used) {
-  if (limit == UINT64_MAX) return UINT64_MAX;
-  return limit > used ? limit - used : 0;
 }
 
 }  // namespace
