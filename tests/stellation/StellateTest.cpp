@@ -123,11 +123,7 @@ TEST(Stellate, AModelTooLargeForTheMemoryIsRefusedBeforeAnythingIsMade) {
   const double bytes = corvia::EstimateStellationBytes(block);
   EXPECT_GT(bytes, 150e6);
   EXPECT_LT(bytes, 300e6);
-  struct Limit {
-    explicit Limit(uint64_t bytes) : before(corvia::platform::SetWorkMemoryLimit(bytes)) {}
-    ~Limit() { corvia::platform::SetWorkMemoryLimit(before); }
-    uint64_t before;
-  };
+  using Limit = corvia::testing::WorkMemoryScope;
   auto& messages = corvia::testing::Platform().messages;
   {
     Limit limit(100u << 20);
