@@ -248,6 +248,9 @@ void OnTryToMakeFacesRegular() {
   namespace d = detail_DocCommandsBrowse;
   Poly* poly = GetCurrentPoly();
   if (!poly || poly->mFaces.mCount == 0) return;
+  // The relaxed springs and the model built from them are one piece of work with one
+  // window, which a Cancel anywhere stops.
+  ProgressScope progress;
   SpringPolyDesc desc;
   if (!CreateFromPoly(desc, poly)) return;
   desc.mFlags |= kSpringDescFromModel;

@@ -67,20 +67,6 @@ Outcome OpenedWithWarning(const std::string& warning, int mode) {
   return opened;
 }
 
-// The library entry a file names: by its index when the name there still agrees, else
-// by the name (the library may have been renumbered since the file was written).
-LibraryEntry* FindLibraryEntry(const ModelFileContents& contents) {
-  if (contents.libraryName.empty()) return nullptr;
-  LibraryEntry* entry = GetLibraryEntry(contents.libraryIndex);
-  if (entry && entry->mName && contents.libraryName == entry->mName) return entry;
-  const int count = GetNumLibraryEntries();
-  for (int i = 0; i < count; ++i) {
-    entry = GetLibraryEntry(i);
-    if (entry && entry->mName && contents.libraryName == entry->mName) return entry;
-  }
-  return nullptr;
-}
-
 // The template of a vertex configuration read from a file. Models keep a pointer to
 // their template, so each configuration is parsed once and kept for the program's life.
 PolyTemplate* FindTemplate(const std::string& configuration) {
@@ -114,7 +100,7 @@ void PrepareTemplate(const ModelFileContents& contents) {
 
 // Where the model came from: its library entry, then what the plain model does not carry.
 void RestoreOrigin(Poly& poly, const ModelFileContents& contents) {
-  if (LibraryEntry* entry = FindLibraryEntry(contents)) {
+  if (LibraryEntry* entry = FindModelFileLibraryEntry(contents)) {
     if (entry->IsParametric() && contents.libraryN > 0) entry->CheckParams(contents.libraryN, contents.libraryD, nullptr);
     poly.mLibraryEntry = entry;
   }
@@ -229,6 +215,8 @@ Outcome OpenModelFile(const char* path, int mode, const ModelEntry& enter) {
   SimplePoly& simple = *contents.model;
   // CreatePoly gives the model its entry text from the plain model's description.
   simple.description = contents.entryText;
+  // A file that stores no scale holds a new model: it takes the user's size on paper.
+  if (!contents.hasLengthScale) simple.scale = GetUnitSettings().mUserLengthScale;
   d::PrepareTemplate(contents);
   Outcome built;
   Poly* poly = d::Enter(enter, simple, built);

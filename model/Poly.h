@@ -38,6 +38,7 @@ class PolyElement;
 struct PointBlock;
 class CrossSection;  // cross-section
 struct ModelFileKeep;  // model file
+struct GeomagColourKeep;
 class FaceDiagramWorkPools;
 class FaceDiagramResultPools;
 struct SlicePlane;  // cross-section
@@ -337,6 +338,8 @@ class Poly {
   int32_t mNumEdgeTypes = 0;
   EdgeType* mEdgeTypes = nullptr;
   CompoundPart* mCompoundParts = nullptr;
+  // The names of the compound's parts where the command that made it knew them.
+  std::vector<CompoundPartName> mPartNames;
   CompoundPart* mLastCompoundPart = nullptr;
   SymGroup* mFullSymGroup = nullptr;
   SymGroup* mSymGroup = nullptr;
@@ -427,6 +430,10 @@ class Poly {
   // the faceting engine): kept with the model and written back when it is saved.
   Part<ModelFileKeep> mFileKeep;
   // ---- end model file ----
+
+  // The model's own colours of the elements that the construction-toy style shows in
+  // its panel colours (model/ColorSchemes.h); none while the style has changed none.
+  Part<GeomagColourKeep> mGeomagKeep;
 };
 
 // The face order of Poly::SortFaces: polygons by n/d ascending; equal shapes by the
