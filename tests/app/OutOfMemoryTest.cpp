@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "app/ModelUndo.h"
@@ -92,6 +93,28 @@ class OutOfMemoryTest : public DocumentTest {
     return count;
   }
 
+  // Runs the operation with too little memory for its model, once failing before the
+  // current model is touched and once after it has begun to change: it fails, told in
+  // the operation's words, and the model and the undo list are as they were.
+  void ExpectEndedAsItWas(const std::function<bool()>& operation, const std::string& words) {
+    const Look before = TakeLook();
+    for (const size_t memory : {kScarceMemory, kMemoryForPartOfTheModel}) {
+      SCOPED_TRACE(memory);
+      bool done = true;
+      {
+        AllocationLimit limit(memory);
+        done = operation();
+        EXPECT_GT(limit.Failures(), 0);
+      }
+      EXPECT_FALSE(done);
+      EXPECT_EQ(TakeLook(), before);
+      EXPECT_EQ(CountMemoryBoxes(words), 1);
+      EXPECT_FALSE(mList.IsRestoring());
+      EXPECT_EQ(GetProgressLevel(), 0);
+      Platform().messages.Clear();
+    }
+  }
+
   DocumentUndoModel mModel;
   UndoList mList{mModel};
   platform::UndoHooks* mPrevious = nullptr;
@@ -155,20 +178,7 @@ TEST_F(OutOfMemoryTest, AnOpenEndsWithTheModelAndUndoListAsTheyWere) {
   ASSERT_TRUE(WriteModelFile(path.c_str(), kModelFileAscii, *GetCurrentPoly()));
   ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
   Platform().messages.Clear();
-  const Look before = TakeLook();
-  for (const size_t memory : {kScarceMemory, kMemoryForPartOfTheModel}) {
-    SCOPED_TRACE(memory);
-    bool opened = true;
-    {
-      AllocationLimit limit(memory);
-      opened = Doc().OnOpenDocument(path.c_str());
-      EXPECT_GT(limit.Failures(), 0);
-    }
-    EXPECT_FALSE(opened);
-    EXPECT_EQ(TakeLook(), before);
-    EXPECT_EQ(CountMemoryBoxes("open \"sphere.corv\""), 1);
-    Platform().messages.Clear();
-  }
+  ExpectEndedAsItWas([&] { return Doc().OnOpenDocument(path.c_str()); }, "open \"sphere.corv\"");
 
   Platform().messages.Clear();
   ASSERT_TRUE(Doc().OnOpenDocument(path.c_str()));
@@ -181,35 +191,12 @@ TEST_F(OutOfMemoryTest, AnUndoOrRedoEndsWithTheModelAndUndoListAsTheyWere) {
   MakeGeodesicSphere(40);
   ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
   Platform().messages.Clear();
-  const Look cube = TakeLook();
-  for (const size_t memory : {kScarceMemory, kMemoryForPartOfTheModel}) {
-    SCOPED_TRACE(memory);
-    bool undone = true;
-    {
-      AllocationLimit limit(memory);
-      undone = mList.Undo();
-      EXPECT_GT(limit.Failures(), 0);
-    }
-    EXPECT_FALSE(undone);
-    EXPECT_EQ(TakeLook(), cube);
-    EXPECT_EQ(CountMemoryBoxes("undo the "), 1);
-    EXPECT_FALSE(mList.IsRestoring());
-    Platform().messages.Clear();
-  }
+  ExpectEndedAsItWas([&] { return mList.Undo(); }, "undo the ");
 
   ASSERT_TRUE(mList.Undo());
   ASSERT_EQ(GetCurrentPoly()->mFaces.mCount, 32000);
   ASSERT_TRUE(mList.Undo());
-  const Look icosahedron = TakeLook();
-  Platform().messages.Clear();
-  bool redone = true;
-  {
-    AllocationLimit limit(kMemoryForPartOfTheModel);
-    redone = mList.Redo();
-  }
-  EXPECT_FALSE(redone);
-  EXPECT_EQ(TakeLook(), icosahedron);
-  EXPECT_EQ(CountMemoryBoxes("redo the Geodesic Sphere"), 1);
+  ExpectEndedAsItWas([&] { return mList.Redo(); }, "redo the Geodesic Sphere");
   ASSERT_TRUE(mList.Redo());
   EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 32000);
 }
