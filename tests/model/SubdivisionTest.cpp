@@ -215,6 +215,21 @@ TEST_F(SubdivisionTest, RefusedRequestsMakeNothing) {
   EXPECT_TRUE(RefusedWith(bool(ico.Subdivide(corvia::kSubdivideGeodesic, 2, &outcome)), outcome, "infinite faces"));
 }
 
+// Where the memory this process can get holds fewer faces than the fixed limit, what
+// fits is the limit: refused in words before anything is made, and what fits is made.
+TEST_F(SubdivisionTest, TheFaceLimitIsWhatTheMemoryHolds) {
+  corvia::Poly ico;
+  BuildIcosahedron(ico);
+  const corvia::testing::WorkMemoryScope memory(64u << 20);
+  corvia::Outcome outcome;
+  EXPECT_TRUE(RefusedWith(bool(ico.Subdivide(corvia::kSubdivideGeodesic, 50, &outcome)), outcome,
+                          "Subdividing into 50 parts would make more than 33554 faces."));
+  EXPECT_TRUE(RefusedWith(bool(ico.Subdivide(0, 50, &outcome)), outcome, "more than 33554 faces"));
+  auto fitting = ico.Subdivide(corvia::kSubdivideGeodesic, 40, &outcome);
+  ASSERT_TRUE(fitting);
+  EXPECT_EQ(fitting->NumFaces(), 20 * 40 * 40);
+}
+
 TEST_F(SubdivisionTest, DegenerateModelsSubdivideWithoutFault) {
   // An open box (one face missing) has more lattice points than the closed plan.
   corvia::Poly open;
