@@ -426,7 +426,7 @@ Outcome BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDual
   // The set-up keeps the corners a file gives where the symmetry lets it.
   if (simple.flags & kSimpleFileCorners) poly->mPolyFlags |= kPolyFlagFileCorners;
   if (simple.flags & kSimpleDecimalCorners) poly->mPolyFlags |= kPolyFlagDecimalCorners;
-  poly->SetFaceTypes(std::move(group), !keepColors, !keepDualColors);
+  poly->SetFaceTypes(std::move(group), !keepColors, !keepDualColors, stopOnCancel);
   if (simple.NumEdges() > 0) d::CopyEdgeAttributes(simple, poly, vertexMap, faceMap);
   vertexMap.clear();
   faceMap.clear();
