@@ -19,6 +19,8 @@
 #include "render/OutcomeBoxes.h"
 #include "render/PairLineLayer.h"
 #include "stellation/DeferredModelWork.h"
+#include "ui/CommandIds.h"
+#include "ui/CommandTable.h"
 
 namespace corvia {
 
@@ -28,8 +30,8 @@ namespace detail_DeferredPaneWork {
 // work asks in, as do paints and the other events that only show things, and the menu
 // bar's input. A menu command (also from a key) is held back and sent once the work is
 // done: the work goes on, rather than stopping and starting again from the beginning
-// after a command that leaves the model as it is. Closing a window stops the work and
-// is sent once it has stopped. Any other input is dropped.
+// after a command that leaves the model as it is. Closing a window, or File > Exit,
+// stops the work and is sent once it has stopped. Any other input is dropped.
 class CommandsStopWork final : public wxEventFilter {
  public:
   int FilterEvent(wxEvent& event) override {
@@ -53,7 +55,11 @@ class CommandsStopWork final : public wxEventFilter {
         target = dynamic_cast<wxEvtHandler*>(object);
       }
       if (target) mHeld.push_back({target, std::unique_ptr<wxEvent>(event.Clone())});
-      if (type == wxEVT_CLOSE_WINDOW) RequestProgressCancel();
+      // Closing a window, and File > Exit, end what the work is for: it stops, and is
+      // not waited for.
+      if (type == wxEVT_CLOSE_WINDOW || (type == wxEVT_MENU && FromWxId(event.GetId()) == kCmdAppExit)) {
+        RequestProgressCancel();
+      }
       return Event_Processed;
     }
     // The menu bar opens its menus; every other window's input is dropped, and with

@@ -149,6 +149,9 @@ void CreateMirrorImage(Poly* poly) {
 // entry it is a version of, and its name says it is the pseudo version.
 void CreatePseudoVersion(Poly* poly) {
   platform::WaitCursorScope busy;
+  // What it is made from and the model built from it are one piece of work with one
+  // window, which a Cancel anywhere stops.
+  ProgressScope progress;
   std::unique_ptr<SimplePoly> version = FindPseudoVersion(*poly);
   if (!version) {
     ShowInformation("There is no other version of this polyhedron.");

@@ -11,6 +11,8 @@
 #include "app/Settings.h"
 #include "construction/StellationNames.h"
 #include "core/Messages.h"
+#include "core/Progress.h"
+#include "core/Units.h"
 #include "render/OutcomeBoxes.h"
 #include "ui/Prompts.h"
 #include "dialogs/TorusDialog.h"
@@ -61,6 +63,10 @@ void EnableWithModel(CommandUi& ui) {
 void MakeSubdivided(uint32_t flags, const char* prompt, int& number, int undoType) {
   Poly* poly = doc_commands::CurrentPoly();
   if (!poly || !AskNumber(prompt, number)) return;
+  // The lattice and the model built from it are one piece of work with one window: a
+  // Cancel clicked as the lattice ends is read by the build, not lost with a window
+  // that closes between them.
+  ProgressScope progress;
   Outcome outcome;
   std::unique_ptr<SimplePoly> made = poly->Subdivide(flags, number, &outcome);
   TellOutcome(outcome);
@@ -83,8 +89,14 @@ void CreateGeodesicSphere() {
 // The torus of the "Create a torus" dialog, in colours of its own.
 void CreateTorusModel() {
   Outcome outcome;
-  if (std::unique_ptr<SimplePoly> torus = RunTorusDialog(outcome)) CreatePolyWithUndo(*torus, kUndoNewModel, false, true);
-  else TellOutcome(outcome);
+  std::unique_ptr<SimplePoly> torus = RunTorusDialog(outcome);
+  if (!torus) {
+    TellOutcome(outcome);
+    return;
+  }
+  // A new model: the user's size on paper, not the scale of the model shown.
+  torus->scale = GetUnitSettings().mUserLengthScale;
+  CreatePolyWithUndo(*torus, kUndoNewModel, false, true);
 }
 
 // ---- Stellation -------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include "app/PolyView.h"
 #include "core/Progress.h"
 #include "core/TimeFormat.h"
+#include "core/Units.h"
 #include "model/CreatePoly.h"
 #include "model/Poly.h"
 #include "model/TransitionOccasion.h"
@@ -73,11 +74,18 @@ ModelEntry EnterModelWithUndo(ModelChangeDocument& document, int undoType, bool 
 }
 
 Outcome CreateDerivedPolyWithUndo(ModelChangeDocument& document, SimplePoly& simple, int undoType, bool keepColors,
-                                  bool keepDualColors) {
+                                  bool keepDualColors, bool ownNames) {
   // The library is searched for the model's name before the change begins: a cancel
   // pressed meanwhile leaves the current model as it is.
   const int cancels = GetProgressCancelCount();
-  LibraryEntry* entry = NameAsLibraryModel(simple);
+  LibraryEntry* entry = nullptr;
+  if (ownNames) {
+    bool dual = false;
+    entry = FindLibraryModel(simple, &dual);
+    if (dual) entry = nullptr;
+  } else {
+    entry = NameAsLibraryModel(simple);
+  }
   if (GetProgressCancelCount() != cancels) return Outcome::Cancelled();
   const Outcome outcome = CreatePolyWithUndo(document, simple, undoType, keepColors, keepDualColors, true);
   Poly* made = document.GetCurrentPoly();
@@ -90,10 +98,10 @@ Outcome CreateDerivedPolyWithUndo(ModelChangeDocument& document, SimplePoly& sim
   return outcome;
 }
 
-bool CreateDerivedPolyWithUndo(SimplePoly& simple, int undoType, bool keepColors, bool keepDualColors) {
+bool CreateDerivedPolyWithUndo(SimplePoly& simple, int undoType, bool keepColors, bool keepDualColors, bool ownNames) {
   CPolyDoc* document = GetDocument();
   if (!document) return false;
-  return CreateDerivedPolyWithUndo(*document, simple, undoType, keepColors, keepDualColors).done();
+  return CreateDerivedPolyWithUndo(*document, simple, undoType, keepColors, keepDualColors, ownNames).done();
 }
 
 bool EnterModelOfPane(ModelChangeDocument& document, Poly* poly, uint32_t viewType, Outcome* why) {
@@ -117,7 +125,11 @@ void MakeWatermanModel(int latticeType, int root, bool fourD) {
   ProgressScope progress;
   platform::Services().views->SetWaitCursor(true);
   std::unique_ptr<SimplePoly> simple = CreateWatermanModel(latticeType, root, fourD);
-  if (simple) CreatePolyWithUndo(*simple, kUndoWatermanModel, false, false);
+  if (simple) {
+    // A new model: the user's size on paper, not the scale of the model shown.
+    simple->scale = GetUnitSettings().mUserLengthScale;
+    CreatePolyWithUndo(*simple, kUndoWatermanModel, false, false);
+  }
   platform::Services().views->SetWaitCursor(false);
 }
 

@@ -4,11 +4,13 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/ModelChange.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
 #include "core/Messages.h"
+#include "core/Units.h"
 #include "files/ModelFile.h"
 #include "files/ModelFileFormat.h"
 #include "model/FaceTypeBlock.h"
@@ -51,9 +53,17 @@ class ModelSnapshot final : public UndoState {
   int mSelectedList = -1;
   int mSelectedIndex = -1;
   bool mSelectedAsVertex = false;
+  // What the model was called beside its own names: the file it came from (whose name
+  // it goes by when it has none) and the names of its compound's parts.
+  std::string mPathName;
+  std::vector<CompoundPartName> mPartNames;
+  // The scale new models take, which Edit > Scale sets with its step.
+  double mUserLengthScale = 0.0;
 
   size_t GetMemorySize() const override {
-    size_t size = sizeof(*this) + mData.capacity();
+    size_t size = sizeof(*this) + mData.capacity() + mPathName.capacity();
+    for (const CompoundPartName& part : mPartNames)
+      size += sizeof(part) + part.mName.capacity() + part.mDualName.capacity();
     for (const CellSet& cells : mCells) size += (cells.included.capacity() + cells.hidden.capacity()) * sizeof(int);
     if (mKeep) {
       for (const ModelFileScene& section : mKeep->scene) size += sizeof(section) + section.data.capacity();
@@ -125,6 +135,9 @@ bool Apply(const ModelSnapshot& state) {
   } else {
     poly->mFileKeep.reset();
   }
+  poly->mPartNames = state.mPartNames;
+  GetUnitSettings().mUserLengthScale = state.mUserLengthScale;
+  if (document) document->SetPathName(state.mPathName.c_str(), false);
   if (state.mSubSymmetry) {
     // The colours are the step's own: the subgroup must not give new ones.
     const bool recolour = RecolourOnSubSymmetry;
@@ -176,6 +189,9 @@ std::unique_ptr<UndoState> DocumentUndoModel::Capture() {
     return nullptr;
   }
   if (poly->mFileKeep) state->mKeep = *poly->mFileKeep;
+  if (const CPolyDoc* document = GetDocument()) state->mPathName = document->GetPathName();
+  state->mPartNames = poly->mPartNames;
+  state->mUserLengthScale = GetUnitSettings().mUserLengthScale;
   state->mShowDual = poly->mShowDual != 0;
   state->mSubSymmetry = poly->mFullSymGroup != nullptr && poly->mSymGroup != poly->mFullSymGroup;
   state->mRotIndex = poly->mSubSymRotIndex;

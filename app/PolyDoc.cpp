@@ -17,6 +17,7 @@
 #include "core/Paths.h"
 #include "core/Strings.h"
 #include "core/TimeFormat.h"
+#include "core/Units.h"
 #include "core/VectorMath.h"
 #include "dialogs/SphereCylinderDialog.h"
 #include "files/ModelFile.h"
@@ -333,6 +334,11 @@ bool CPolyDoc::MakeModel(int occasion, const TransitionSettings* transition, boo
     RedrawAllViews(false, true);
     return false;
   }
+
+  // A new model arrives at the size on paper the user chose, whatever scale the model
+  // shown before it was derived at.
+  UnitSettings& units = GetUnitSettings();
+  units.SetLengthScale(units.mUserLengthScale, false);
 
   if ((FaceColorScheme & kColorSingle) && !(FaceColorScheme & kColorArrangementMask)) {
     const bool backAsFront = (FaceColorScheme & kColorSameFrontAndBack) != 0;
@@ -694,6 +700,10 @@ void CPolyDoc::SetPathName(const char* path, bool addToRecent) {
   mOwnName.clear();
   mFileText.clear();
   UpdateTitle();
+  // A model without a name of its own goes by its file's: the captions and the
+  // information tree name it now.
+  UpdateAllCaptions();
+  platform::Services().views->InvalidateInfo(kInfoReasonNames);
 }
 
 void CPolyDoc::UpdateTitle() {

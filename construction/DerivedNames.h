@@ -3,6 +3,11 @@
 // library: the program then gives it the library model's names and catalogue entry
 // (CreateDerivedPolyWithUndo, app/ModelChange.h).
 
+#include <optional>
+#include <vector>
+
+#include "model/CompoundPart.h"
+
 namespace corvia {
 
 class LibraryEntry;
@@ -17,5 +22,15 @@ LibraryEntry* FindLibraryModel(const SimplePoly& model, bool* isDual);
 // dual); the entry when it is the entry's own model, whose catalogue entry it may take,
 // else null.
 LibraryEntry* NameAsLibraryModel(SimplePoly& simple);
+
+// The plain model's names and counts, as one part of a compound made from it.
+CompoundPartName NameAsCompoundPart(const SimplePoly& model);
+
+// The names of the compound's part that the plain model is, known by its counts; a model
+// of the dual side (dual) has the faces of the part's vertices, and its names swapped.
+// None when no part has those counts, when parts of those counts go by different
+// names, or when the part had no name.
+std::optional<CompoundPartName> FindCompoundPartName(const std::vector<CompoundPartName>& parts,
+                                                     const SimplePoly& model, bool dual);
 
 }  // namespace corvia

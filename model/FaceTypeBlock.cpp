@@ -209,7 +209,8 @@ void FaceTypeBlock::CreateFaceDiagrams() {
 
 void FaceTypeBlock::UpdateFaceAreas() {
   for (FaceType* type = mFirstFaceType; type; type = type->mNext) {
-    if (type->mFirstFace) type->mArea = std::fabs(type->mFirstFace->GetArea());
+    const PolyElement* first = type->mFirstFace;
+    if (first) type->mArea = first->HasCornerAtInfinity() ? 0.0 : std::fabs(first->GetArea());
   }
 }
 

@@ -148,6 +148,8 @@ void Poly::Clear(bool final) {
   mPointBlocks = nullptr;
   mCrossSection.reset();  // cross-section
   mFileKeep.reset();      // model file
+  mGeomagKeep.reset();
+  mPartNames.clear();
   DeleteDrawnPolygonChain(mDrawnPolygons);
   mDrawnPolygons = mLastDrawnPolygon = mCurrentDrawnPolygon = nullptr;
   DeleteString(mDescription);

@@ -38,6 +38,7 @@ class PolyElement;
 struct PointBlock;
 class CrossSection;  // cross-section
 struct ModelFileKeep;  // model file
+struct GeomagColourKeep;
 class FaceDiagramWorkPools;
 class FaceDiagramResultPools;
 struct SlicePlane;  // cross-section
@@ -273,9 +274,13 @@ class Poly {
   // Turns linked vertices and faces into a full model: face types of both blocks, the
   // symmetry group and frames, centroids, compound parts, density, colours, face order
   // and edges. The model takes ownership of group; with a null group the group is
-  // worked out from the faces. With stopOnCancel a cancel stops it where it is (the
-  // caller drops the half-made model); otherwise it hears none and runs to its end.
-  void SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool recolourDual, bool stopOnCancel = false);
+  // worked out from the faces. faceRanks, by face number, gives the order in which the
+  // faces of each type are taken (the first starts the type's frames) and in which
+  // types of one kind are numbered; by default the order of the face list. With
+  // stopOnCancel a cancel stops it where it is (the caller drops the half-made model);
+  // otherwise it hears none and runs to its end.
+  void SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool recolourDual,
+                    const std::vector<int32_t>* faceRanks = nullptr, bool stopOnCancel = false);
   // Orders the face list by CompareFaces and renumbers it.
   void SortFaces();
   // Records at each vertex which of its faces pass it in reverse.
@@ -338,6 +343,8 @@ class Poly {
   int32_t mNumEdgeTypes = 0;
   EdgeType* mEdgeTypes = nullptr;
   CompoundPart* mCompoundParts = nullptr;
+  // The names of the compound's parts where the command that made it knew them.
+  std::vector<CompoundPartName> mPartNames;
   CompoundPart* mLastCompoundPart = nullptr;
   SymGroup* mFullSymGroup = nullptr;
   SymGroup* mSymGroup = nullptr;
@@ -428,6 +435,10 @@ class Poly {
   // the faceting engine): kept with the model and written back when it is saved.
   Part<ModelFileKeep> mFileKeep;
   // ---- end model file ----
+
+  // The model's own colours of the elements that the construction-toy style shows in
+  // its panel colours (model/ColorSchemes.h); none while the style has changed none.
+  Part<GeomagColourKeep> mGeomagKeep;
 };
 
 // The face order of Poly::SortFaces: polygons by n/d ascending; equal shapes by the

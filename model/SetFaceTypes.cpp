@@ -63,13 +63,15 @@ uint32_t TypeIdFlags(const PolyElement* element) {
 }
 
 // Groups the elements of a list into face types of a block: by mIdFlags taken as
-// signed numbers, ties by element index; each run of equal flags is one type. Both
+// signed numbers, ties by element index (or by the rank given for it, the order of a
+// saved model's set-up); each run of equal flags is one type, and its position word
+// keeps its first element's rank for the sort by first element. Both
 // numbers make one key, sorted by radix with the element's place in the list beside
 // it: a comparison sort would reach into two elements scattered in memory at every
 // step. The types and their chains are worked out in sorted order from the keys
 // alone; the elements are told their type and their successor in list order, the
 // order of their records in memory.
-void CreateTypesById(Poly* poly, ElementList& list, FaceTypeBlock* block) {
+void CreateTypesById(Poly* poly, ElementList& list, FaceTypeBlock* block, const std::vector<int32_t>* ranks) {
   // Signed numbers in the order of their unsigned words with the sign bit flipped.
   constexpr uint32_t kSignBit = 0x80000000u;
   std::vector<PolyElement*> elements;
@@ -78,7 +80,8 @@ void CreateTypesById(Poly* poly, ElementList& list, FaceTypeBlock* block) {
   order.reserve(static_cast<size_t>(list.mCount));
   for (PolyElement* e = list.mHead; e; e = e->mNext) {
     const uint64_t id = static_cast<uint32_t>(e->mIdFlags) ^ kSignBit;
-    const uint64_t index = static_cast<uint32_t>(e->mIndex) ^ kSignBit;
+    const int32_t rank = ranks ? (*ranks)[static_cast<size_t>(e->mIndex)] : e->mIndex;
+    const uint64_t index = static_cast<uint32_t>(rank) ^ kSignBit;
     order.push_back(KeyedEntry{id << 32 | index, static_cast<int32_t>(elements.size())});
     elements.push_back(e);
   }
@@ -95,6 +98,7 @@ void CreateTypesById(Poly* poly, ElementList& list, FaceTypeBlock* block) {
       type = new FaceType(poly, block, idFlags, count++);
       block->AppendFaceType(type);
       type->mFirstFace = elements[at];
+      type->mSpare = static_cast<int32_t>(static_cast<uint32_t>(entry.key) ^ kSignBit);
     } else {
       nextOf[previous] = elements[at];
     }
@@ -109,8 +113,9 @@ void CreateTypesById(Poly* poly, ElementList& list, FaceTypeBlock* block) {
   }
 }
 
-int CompareByFirstFaceIndex(const FaceType* a, const FaceType* b) {
-  return PolyElement::GetIndex(a->mFirstFace) - PolyElement::GetIndex(b->mFirstFace);
+// By the rank of the first element that CreateTypesById left in the position word.
+int CompareByFirstFaceRank(const FaceType* a, const FaceType* b) {
+  return a->mSpare < b->mSpare ? -1 : (a->mSpare > b->mSpare ? 1 : 0);
 }
 
 // For each type of the block: the first type of lower number met on the coplanar ring
@@ -233,6 +238,7 @@ void CreateDualTypesFromRings(Poly* poly) {
     }
     if (!found) {
       found = new FaceType(poly, block, v->mIdFlags, count++);
+      found->mSpare = v->mIndex;
       block->AppendFaceType(found);
       offset = 0;
     }
@@ -596,7 +602,8 @@ uint8_t Poly::SetSymGroup() {
   return flag;
 }
 
-void Poly::SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool recolourDual, bool stopOnCancel) {
+void Poly::SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool recolourDual,
+                        const std::vector<int32_t>* faceRanks, bool stopOnCancel) {
   namespace d = detail_SetFaceTypes;
   std::optional<ProgressShield> toTheEnd;
   if (!stopOnCancel) toTheEnd.emplace();
@@ -608,9 +615,9 @@ void Poly::SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool rec
   if (!withGroup) d::SplitHandedClasses(this);
 
   if (!d::Stage("Create base faces")) return;
-  d::CreateTypesById(this, mFaces, base);
+  d::CreateTypesById(this, mFaces, base, faceRanks);
   if (!d::Stage("SortFaceTypes by face")) return;
-  base->SortFaceTypes(d::CompareByFirstFaceIndex);
+  base->SortFaceTypes(d::CompareByFirstFaceRank);
   if (!FindCoplanarFaces(&mFaces)) return;
 
   if (!d::Stage("Check for coplanar face types")) return;
@@ -628,12 +635,12 @@ void Poly::SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool rec
 
   if (!d::Stage("Create dual faces")) return;
   if (withGroup) {
-    d::CreateTypesById(this, mVertices, dual);
+    d::CreateTypesById(this, mVertices, dual, nullptr);
   } else {
     d::CreateDualTypesFromRings(this);
   }
   if (!d::Stage("Dual SortFaceTypes by face")) return;
-  dual->SortFaceTypes(d::CompareByFirstFaceIndex);
+  dual->SortFaceTypes(d::CompareByFirstFaceRank);
   if (!FindCoplanarFaces(&mVertices)) return;
   if (!d::Stage("Check for coplanar dual face types")) return;
   d::FindCoplanarMasters(dual, mVertices, false);

@@ -58,7 +58,8 @@ class Face3DType {
   void Triangulate(PolygonList* list);
   void ReverseTriangles();
   // 0-based position in the type list starting at first (the owner's when null): -1
-  // for null, -2 when not found.
+  // for null, -2 when not found. In the owner's lists it is the kept number, found at
+  // once.
   static int GetIndex(const Face3DType* type, const Face3DType* first = nullptr);
   int GetAxisKind() const;
   int GetNumRots() const;
@@ -79,6 +80,13 @@ class Face3DType {
   int32_t mNumIndices = 0;
   std::unique_ptr<int[]> mIndices;
   Face3DType* mNext;
+  // The type's place in its owner's list (a drawn type's in the drawn types), and the
+  // running numbers of its first facelet and first edgelet over the owner's types (-1
+  // for a drawn type, which has none): a pick names every facelet and edgelet it
+  // draws, and must not walk the types for each. Model3D::NumberFaceTypes keeps them.
+  int32_t mIndex = -1;
+  int32_t mFirstFacelet = -1;
+  int32_t mFirstEdgelet = -1;
 };
 
 class Face3D {
@@ -110,6 +118,8 @@ class Face3D {
 
   // ---- Queries ----
   Model3D* GetModel() const;
+  // The running number over the model's facelets: -1 for null, -2 for a facelet
+  // outside the model's types (a drawn polygon's).
   static int GetIndex(const Face3D* facelet);
   int GetIndexInNet() const;
   bool IsSelected(const class Poly* poly) const;

@@ -297,6 +297,7 @@ void Model3D::Init(Poly* poly, FaceTypeBlock* block) {
   mBlock = block;
   mFaceTypes = nullptr;
   mDrawnTypes = mDrawnTypesTail = nullptr;
+  mNumberedTypes = mNumberedDrawn = mNumberedDrawnTail = nullptr;
   mSelectedFacelet = nullptr;
   mSelectedEdge = nullptr;
   mNumVerts = 0;
@@ -336,6 +337,7 @@ void Model3D::Free() {
     *list = nullptr;
   }
   mDrawnTypesTail = nullptr;
+  mNumberedTypes = mNumberedDrawn = mNumberedDrawnTail = nullptr;
   mSelectedFacelet = nullptr;
   mSelectedEdge = nullptr;
   mVerts.reset();
@@ -553,6 +555,8 @@ void Model3D::CreateFacesFromElements(FaceTypeBlock* ownBlock) {
 }
 
 void Model3D::LinkEdges() {
+  // Every type is made and has its edgelets.
+  NumberFaceTypes();
   bool reported = false;
   for (Face3DType* type = mFaceTypes; type; type = type->mNext) {
     (void)ProgressTick();
@@ -576,6 +580,31 @@ void Model3D::LinkEdges() {
 }
 
 // ---- Counts and lookups ------------------------------------------------------------------
+
+void Model3D::NumberFaceTypes() const {
+  int index = 0, facelets = 0, edgelets = 0;
+  for (Face3DType* type = mFaceTypes; type; type = type->mNext, ++index) {
+    type->mIndex = index;
+    type->mFirstFacelet = facelets;
+    type->mFirstEdgelet = edgelets;
+    facelets += type->mNumFacelets;
+    edgelets += type->mNumFacelets * type->mNumEdges;
+  }
+  index = 0;
+  for (Face3DType* type = mDrawnTypes; type; type = type->mNext, ++index) {
+    type->mIndex = index;
+    type->mFirstFacelet = type->mFirstEdgelet = -1;
+  }
+  mNumberedTypes = mFaceTypes;
+  mNumberedDrawn = mDrawnTypes;
+  mNumberedDrawnTail = mDrawnTypesTail;
+}
+
+void Model3D::KeepFaceTypesNumbered() const {
+  if (mNumberedTypes != mFaceTypes || mNumberedDrawn != mDrawnTypes || mNumberedDrawnTail != mDrawnTypesTail) {
+    NumberFaceTypes();
+  }
+}
 
 int Model3D::GetNumFaceTypes() const {
   int count = 0;
@@ -772,6 +801,7 @@ void Model3D::AddDrawnPolygon(DrawnPolygon* polygon) {
   facelet.GetNormal(normal);
   CopyVector(facelet.mNormal, normal);
   type->Triangulate(CopyPolygonList(polygon->pieces));
+  NumberFaceTypes();
 }
 
 void Model3D::ClearDrawnPolygons() {
@@ -788,6 +818,7 @@ void Model3D::ClearDrawnPolygons() {
     type = next;
   }
   mDrawnTypes = mDrawnTypesTail = nullptr;
+  NumberFaceTypes();
   if (hadNets) MakeNets();
 }
 
@@ -811,6 +842,7 @@ void Model3D::RemoveDrawnPolygon(int i) {
   const bool hadNets = HasNets();
   if (hadNets) ClearNets(true);
   delete type;
+  NumberFaceTypes();
   if (hadNets) MakeNets();
 }
 

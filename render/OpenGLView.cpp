@@ -310,6 +310,8 @@ void OpenGLView::OnDrawWith(DeviceContext* dc) {
     Guard() { gDrawing = true; }
     ~Guard() { gDrawing = false; }
   } guard;
+  // A fault met for every drawn element is told once, after the paint.
+  const InternalErrorsToldOnce once;
 
   if (!mGLEnabled || (mPrinting && dc && !mPrintThroughGL)) {
     GetViewMotions().StepMouseThrowsIfDue(this);

@@ -525,9 +525,9 @@ void SimpleFace::JoinCoinc(SimpleFace& other) {
 // ---- SimplePoly: arrays -----------------------------------------------------------------------
 
 SimplePoly::SimplePoly(int numVerts, int numFaces) : mSearch(std::make_unique<SimpleVertSearch>()) {
-  // A new model is measured in the units of the one shown: a model arrives at the size
-  // on paper that the user has chosen, whichever way it is made. Makers of models from
-  // another model carry its lengths across themselves (KeepLengthUnits).
+  // A model is measured in the units of the one shown, whose lengths a model made from
+  // it carries across (KeepLengthUnits). The roads by which a new model enters give it
+  // the user's own scale instead (UnitSettings::mUserLengthScale).
   scale = GetUnitSettings().mLengthScale;
   Resize(numVerts, numFaces);
 }

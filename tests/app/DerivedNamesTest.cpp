@@ -9,12 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "app/DocCommandsBrowseText.h"
 #include "app/ModelChange.h"
 #include "app/PolyView.h"
 #include "core/TableDialog.h"
 #include "dialogs/ModelDialogs.h"
+#include "files/ModelFile.h"
 #include "model/LibraryEntry.h"
 #include "model/Poly.h"
+#include "model/PolyElement.h"
 #include "tests/app/AppTestSupport.h"
 #include "ui/BarDocument.h"
 #include "ui/CommandIds.h"
@@ -178,6 +181,61 @@ TEST_F(DerivedNamesTest, DerivedModelsTakeTheirRecordAndCompoundsTheNamesOfTheir
   EXPECT_EQ(Name(), "Rhombic Dodecahedron");
   EXPECT_EQ(DualName(), "Cuboctahedron");
   EXPECT_EQ(Info(kInfoNumComponents), "convex, orientable");
+  EXPECT_TRUE(Platform().messages.Boxes().empty());
+}
+
+// The names a model goes by come back with it: an undo gives back the file whose name
+// an unnamed model goes by, and a part of a compound left on its own goes by the names
+// it had, also after the compound was undone and made again.
+TEST_F(DerivedNamesTest, UndoAndDeleteOnePartKeepTheNamesAModelWentBy) {
+  corvia::testing::DocumentUndoScope undo;
+  CPolyView* pane = AddPane(kViewBasePolyhedron);
+  const std::string g10 = (corvia::testing::ScratchDir("names-through-undo") / "g10.corv").string();
+  Platform().dialogs.Queue<CWatermanDialog>([](CWatermanDialog& d) {
+    d.mRoot = 3;
+    d.mLatticeType = 0;
+    return true;
+  });
+  ASSERT_TRUE(RunDocCommand(kCmdCreateWaterman));
+  GetCurrentPoly()->SetName(nullptr);
+  GetCurrentPoly()->SetDualName(nullptr);
+  ASSERT_TRUE(SaveModelFile(g10.c_str(), kModelFileAscii, GetCurrentPoly()).done());
+  ASSERT_TRUE(Doc().OnOpenDocument(g10.c_str()));
+  ASSERT_EQ(GetPolyName(false, false), "g10");
+  EXPECT_EQ(pane->GetTitle(), "g10");
+  ASSERT_TRUE(RunDocCommand(kCmdCreateConvexHull));
+  EXPECT_EQ(Name(), "Convex hull of g10");
+  ASSERT_TRUE(undo.List().Undo());
+  EXPECT_EQ(GetPolyName(false, false), "g10");
+  EXPECT_EQ(pane->GetTitle(), "g10");
+  EXPECT_EQ(Doc().GetPathName(), g10);
+  ASSERT_TRUE(RunDocCommand(kCmdCreateConvexHull));
+  EXPECT_EQ(Name(), "Convex hull of g10");
+
+  Open("Cube");
+  Platform().messages.QueueText("Named Cube");
+  ASSERT_TRUE(RunDocCommand(kCmdEditBaseName));
+  ASSERT_TRUE(RunDocCommand(kCmdAddBaseAndDual));
+  ASSERT_TRUE(undo.List().Undo());
+  ASSERT_TRUE(undo.List().Redo());
+  const auto deletePartWith = [](int sides) {
+    Poly* poly = GetCurrentPoly();
+    for (PolyElement* f = poly->mFaces.mHead; f; f = f->mNext) {
+      if (f->mNumSides != sides) continue;
+      poly->SelectFace(f, false);
+      return RunDocCommand(kCmdDeleteOnePartOfCompound);
+    }
+    return false;
+  };
+  ASSERT_TRUE(deletePartWith(3));
+  ASSERT_EQ(GetCurrentPoly()->mFaces.mCount, 6);
+  EXPECT_EQ(Name(), "Named Cube");
+  EXPECT_EQ(Record(), "Cube");
+  ASSERT_TRUE(undo.List().Undo());
+  ASSERT_TRUE(deletePartWith(4));
+  ASSERT_EQ(GetCurrentPoly()->mFaces.mCount, 8);
+  EXPECT_EQ(Name(), "Octahedron");
+  EXPECT_EQ(DualName(), "Named Cube");
   EXPECT_TRUE(Platform().messages.Boxes().empty());
 }
 

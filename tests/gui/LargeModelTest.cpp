@@ -538,4 +538,78 @@ TEST_F(LargeModelTest, AStellationSearchAnswersTheProgressWindow) {
   EXPECT_EQ(Platform().messages.CountTitled("Internal Error"), 0);
 }
 
+// File > Exit chosen (the File menu opened, Up, Enter) while the panes' work runs
+// under its window ends the program at once: the nets of the net pane or the pictures
+// of a faceting diagram filling the layout, stopped by the Exit, or cancelled by the
+// user's click on Cancel taken with it.
+TEST_F(LargeModelTest, ExitChosenWhileThePanesWorkRunsEndsTheProgram) {
+  ASSERT_FALSE(LargeModelFile().empty());
+  enum class Road { kNets, kNetsCancelled, kFacetingDiagram };
+  for (const Road road : {Road::kNets, Road::kNetsCancelled, Road::kFacetingDiagram}) {
+    SCOPED_TRACE(road == Road::kNets            ? "the nets"
+                 : road == Road::kNetsCancelled ? "the nets, Cancel clicked with the Exit"
+                                                : "a faceting diagram filling the layout");
+    if (!GetMainFrame()) {
+      mProgram.reset();
+      mProgram = std::make_unique<corvia::testing::RunningProgram>("large-model-home");
+      mFrame = mProgram->Frame();
+      platform::ServiceSet services = platform::Services();
+      services.messages = &Platform().messages;
+      services.fileDialogs = &mFileDialogs;
+      services.clock = &mClock;
+      platform::InstallServices(services);
+      corvia::testing::YieldUntil([this] { return mFrame->IsShownOnScreen() && CountPanes() >= 2 && Doc(); });
+      Doc()->EndAllTransitions();
+    }
+    if (road == Road::kFacetingDiagram) {
+      // The one-pane layout's key sends its command to the window.
+      wxCommandEvent onePane(wxEVT_MENU, ToWxId(kCmdLayout1));
+      onePane.SetEventObject(mFrame);
+      mFrame->ProcessWindowEvent(onePane);
+      corvia::testing::PostMenuCommand(mFrame, GetViewTypeCommand(kViewFacetingDiagram));
+      corvia::testing::YieldUntil(
+          [] { return CountPanes() == 1 && GetPane(0)->GetViewType() == kViewFacetingDiagram; });
+      ASSERT_EQ(GetPane(0)->GetViewType(), kViewFacetingDiagram);
+    }
+    int step = 0, reads = 0, readsAtStep = 0;
+    int readsToClose = -1;
+    wxUIActionSimulator user;
+    mClock.onRead = [&] {
+      ++reads;
+      wxWindow* progress = platform::WxProgress::GetOpenWindow();
+      if (step == 0) {
+        // The panes' work, which leaves the menus answering.
+        if (!progress || !progress->IsShownOnScreen() || !mFrame->IsEnabled()) return;
+        wxMenuBar* bar = mFrame->GetMenuBar();
+        user.MouseMove(bar->ClientToScreen(wxPoint(18, bar->GetClientSize().y / 2)));
+        user.MouseClick();
+        step = 1;
+        readsAtStep = reads;
+      } else if (step <= 2 && reads - readsAtStep > 20) {
+        user.Char(step == 1 ? WXK_UP : WXK_RETURN);
+        ++step;
+        readsAtStep = reads;
+        auto* cancel = progress ? dynamic_cast<wxButton*>(progress->FindWindow(wxID_CANCEL)) : nullptr;
+        if (step == 3 && road == Road::kNetsCancelled && cancel) {
+          user.MouseMove(cancel->ClientToScreen(wxPoint(cancel->GetClientSize().x / 2, cancel->GetClientSize().y / 2)));
+          user.MouseClick();
+        }
+      }
+    };
+    OpenLargeModel();
+    ASSERT_EQ(GetCurrentPoly()->mFaces.mCount, kFaces);
+    mFrame->Bind(wxEVT_CLOSE_WINDOW, [&](wxCloseEvent& event) {
+      readsToClose = reads - readsAtStep;
+      event.Skip();
+    });
+    EXPECT_TRUE(YieldUntilFor(120, [] { return wxTopLevelWindows.empty(); })) << "step " << step;
+    mClock.onRead = nullptr;
+    EXPECT_EQ(step, 3);
+    // The work stops at its next report rather than running on to its end.
+    EXPECT_GE(readsToClose, 0);
+    EXPECT_LT(readsToClose, 100) << "the Exit waited for the work";
+    EXPECT_EQ(GetMainFrame(), nullptr);
+    if (GetMainFrame()) return;
+  }
+}
 }  // namespace test_LargeModel

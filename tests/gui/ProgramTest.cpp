@@ -1538,3 +1538,68 @@ TEST_F(ProgramTest, ExitAfterTranslucentSelectedAndRodModelsReleasesTheDrawingSt
 }
 
 }  // namespace test_Program
+
+namespace test_Program {
+
+// The GL objects alive in the panes' shared context, found by asking GL about every
+// name up to a bound: textures, buffers, display lists, framebuffers and renderbuffers.
+int CountLiveGLObjects(wxGLCanvas* canvas) {
+  wxGLContext* context = GetSharedGLContext();
+  if (!context || !context->SetCurrent(*canvas)) return -1;
+  constexpr GLuint kNames = 20000;
+  int live = 0;
+  for (GLuint name = 1; name <= kNames; ++name) {
+    live += glIsTexture(name) + glIsBuffer(name) + glIsList(name) + glIsFramebuffer(name) + glIsRenderbuffer(name);
+  }
+  return live;
+}
+
+// Work that a person repeats for hours: other layouts (their panes made and
+// destroyed, a faceting diagram's kept picture of pair lines with them), a print
+// preview opened and closed, an image exported, another model and back. After a
+// warm-up the GL objects the program keeps stay as many as they were, however often
+// the round is repeated: what a closed pane let go of is deleted, not left to pile up.
+TEST_F(ProgramTest, RepeatedLayoutsPreviewsExportsAndModelsKeepTheGLObjectsFlat) {
+  constexpr int kCmdLayout1 = 32826, kCmdLayout4 = 32829, kCmdLayout2 = 32827;
+  auto pressLayoutKey = [this](int command) {
+    wxCommandEvent event(wxEVT_MENU, ToWxId(command));
+    event.SetEventObject(mFrame);
+    mFrame->ProcessWindowEvent(event);
+    YieldUntilHandled();
+  };
+  auto previewFrame = []() -> wxPreviewFrame* {
+    for (wxWindow* window : wxTopLevelWindows) {
+      if (auto* frame = dynamic_cast<wxPreviewFrame*>(window)) return frame;
+    }
+    return nullptr;
+  };
+  const std::string path = (corvia::testing::ScratchDir("gl-rounds") / "pane.png").string();
+  auto round = [&] {
+    pressLayoutKey(kCmdLayout4);
+    pressLayoutKey(kCmdLayout1);
+    pressLayoutKey(kCmdLayout2);
+    for (int i = 0; Pane(i); ++i) Repaint(Pane(i));
+    // A faceting diagram keeps the picture of its pair lines.
+    ASSERT_TRUE(Pane(1)->SetViewType(kViewFacetingDiagram, false));
+    Repaint(Pane(1));
+    ASSERT_TRUE(ShowPrintPreview(Pane(0), mFrame));
+    YieldUntil([&] { return previewFrame() && previewFrame()->IsShownOnScreen(); });
+    ASSERT_NE(previewFrame(), nullptr);
+    previewFrame()->Close(true);
+    YieldUntil([&] { return previewFrame() == nullptr; });
+    ASSERT_TRUE(Pane(0)->ExportImage(path.c_str(), 300, 200));
+    for (const char* model : {"4.4.4", "3.3.3.3.3"}) {
+      ASSERT_TRUE(Doc()->OpenModelByNameOrSymbol(model));
+      YieldUntil([] { return !GetCurrentPoly()->IsTransitionRunning(); });
+      for (int i = 0; Pane(i); ++i) Repaint(Pane(i));
+    }
+  };
+  for (int i = 0; i < 2; ++i) round();
+  const int warm = CountLiveGLObjects(Canvas(0));
+  ASSERT_GT(warm, 0);
+  for (int i = 0; i < 4; ++i) round();
+  EXPECT_EQ(CountLiveGLObjects(Canvas(0)), warm);
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+}
+
+}  // namespace test_Program
