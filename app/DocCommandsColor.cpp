@@ -17,6 +17,7 @@
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/ColorSchemes.h"
+#include "model/CoplanarFaces.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/FaceType.h"
@@ -528,9 +529,12 @@ void ShowHidePlane() {
   Poly* poly = CurrentPoly();
   PolyElement* face = poly ? poly->GetCurrentFace() : nullptr;
   if (!face) return;
+  // The plane's faces in list order, from its ring numbered once: a walk round the
+  // ring for every face of a finely cut model would take the square of its faces.
+  const CoplanarRingIndex rings(face->mList);
   std::vector<PolyElement*> group;
   ForEachFace(poly, [&](PolyElement* e) {
-    if (e == face || e->IsCoplanarWith(face)) group.push_back(e);
+    if (rings.Together(e, face)) group.push_back(e);
   });
   ShowOrHideGroup(group);
 }

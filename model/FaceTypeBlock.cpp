@@ -194,7 +194,7 @@ void FaceTypeBlock::SetCurrentFace(PolyElement* element) {
 
 void FaceTypeBlock::CreateFaceDiagrams() {
   for (FaceType* type = mFirstFaceType; type; type = type->mNext) {
-    (void)ProgressTick();
+    if (!ProgressTick()) return;
     PolyElement* face = type->mFirstFace;
     if (!face || type->mCoplanarMaster || face->HasFlag(kElementInf)) continue;
     type->mResults[0].Reset();

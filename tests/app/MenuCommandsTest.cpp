@@ -28,6 +28,7 @@
 #include "model/CreatePoly.h"
 #include "model/CrossSection.h"
 #include "model/Edge.h"
+#include "model/ElementFlags.h"
 #include "model/ElementLabels.h"
 #include "dialogs/AugmentDlg.h"
 #include "files/ModelFile.h"
@@ -119,6 +120,31 @@ TEST_F(MenuCommandsTest, SubdividedFacesAndGeodesicSpheresOfTheIcosahedron) {
   EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, faces);
   EXPECT_EQ(Platform().messages.CountTitled("Error"), 1);
   Platform().messages.Clear();
+}
+
+// Show/Hide Faces in Selected Plane hides the faces of the current face's plane, and
+// only those, then shows them again: on a cube cut into 4, a square's 64 triangles.
+TEST_F(MenuCommandsTest, TheFacesOfThePlaneOfTheCurrentFaceAreHiddenAndShown) {
+  constexpr int kCmdShowHidePlane = 33365;
+  ASSERT_TRUE(Doc().SetModel(Find("4.4.4"), false, false));
+  Platform().messages.QueueText("4");
+  ASSERT_TRUE(RunDocCommand(kCmdSubdivideFaces));
+  Poly* poly = GetCurrentPoly();
+  ASSERT_EQ(poly->mFaces.mCount, 6 * 64);
+  PolyElement* face = poly->GetCurrentFace();
+  ASSERT_NE(face, nullptr);
+  auto hidden = [poly, face](bool inPlane) {
+    int n = 0;
+    for (PolyElement* e = poly->mFaces.mHead; e; e = e->mNext) {
+      if ((e == face || e->IsCoplanarWith(face)) == inPlane) n += e->HasFlag(kElementHidden) ? 1 : 0;
+    }
+    return n;
+  };
+  ASSERT_TRUE(RunDocCommand(kCmdShowHidePlane));
+  EXPECT_EQ(hidden(true), 64);
+  EXPECT_EQ(hidden(false), 0);
+  ASSERT_TRUE(RunDocCommand(kCmdShowHidePlane));
+  EXPECT_EQ(hidden(true), 0);
 }
 
 // A click on Cancel while the sphere's window shows the lattice's last row is read after
