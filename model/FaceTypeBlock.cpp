@@ -77,6 +77,7 @@ int FaceTypeBlock::Reset(bool full) {
   mToyNote = nullptr;
   mModel3D.reset();
   mModel3DRefused = 0;
+  mModel3DCancelled = 0;
   mStellationDeclined = 0;
 
   if (full) {
@@ -107,6 +108,7 @@ void FaceTypeBlock::Clear(bool full) {
   if (views) views->SetWaitCursor(true);
   mModel3D.reset();
   mModel3DRefused = 0;
+  mModel3DCancelled = 0;
   mMillerState.reset();
   if (ModelPart* stellation = AsPart(mStellation)) stellation->StellationReset(*this);
   if (full) {

@@ -252,6 +252,13 @@ void PairRoundEdge(Edge3D* e) {
   }
 }
 
+// The answer of a report while the facelets are made: they stop for a Cancel only. An
+// internal error met on the way (a facelet type without its rotation) is told once, and
+// the facelets go on to be made as they always were.
+bool GoOn(bool answer) {
+  return answer || WasProgressEndedByInternalError();
+}
+
 }  // namespace detail_Model3D
 
 // ---- Life cycle ------------------------------------------------------------------------
@@ -280,12 +287,12 @@ Model3D::Model3D(Poly* poly, bool dual, Outcome* why) {
     }
   }
   // A large model takes long enough for the progress window to open: it says from the
-  // start what is made.
+  // start what is made. A cancel leaves no facelets: the model is no model.
   ProgressScope progress;
-  (void)ProgressTick(0.0, kMakingFaceletsCaption);
-  CreateVerticesFromElements(vertices, otherBlock);
-  CreateFacesFromElements(ownBlock);
-  LinkEdges();
+  if (!GoOn(ProgressTick(0.0, kMakingFaceletsCaption)) || !CreateVerticesFromElements(vertices, otherBlock) ||
+      !CreateFacesFromElements(ownBlock) || !LinkEdges()) {
+    Free();
+  }
 }
 
 Model3D::~Model3D() {
@@ -351,7 +358,7 @@ bool Model3D::IsDual() const {
 
 // ---- The plain polyhedron ----------------------------------------------------------------
 
-void Model3D::CreateVerticesFromElements(ElementList* vertices, FaceTypeBlock* otherBlock) {
+bool Model3D::CreateVerticesFromElements(ElementList* vertices, FaceTypeBlock* otherBlock) {
   const SymGroup* group = mPoly->mSymGroup;
   mNumVerts = vertices->mCount;
   mVerts = std::make_unique<Vert3D[]>(static_cast<size_t>(mNumVerts > 0 ? mNumVerts : 1));
@@ -376,9 +383,18 @@ void Model3D::CreateVerticesFromElements(ElementList* vertices, FaceTypeBlock* o
       if (index == 1) vertex.mFlags |= kVertAxisKind1;
     }
   };
+  auto clearMarks = [vertices] {
+    for (PolyElement* element = vertices->mHead; element; element = element->mNext) {
+      element->mFlags &= ~kElementVisitMark;
+    }
+  };
   detail_Model3D::FaceletShare share(0, otherBlock);
   for (FaceType* type = otherBlock ? otherBlock->mFirstFaceType : nullptr; type; type = type->mNext) {
-    (void)ProgressTick(share.Next());
+    if (!detail_Model3D::GoOn(ProgressTick(share.Next()))) {
+      clearMarks();
+      mNumVerts = made;
+      return false;
+    }
     if (!type->mFirstFace || type->mFirstFace->HasFlag(kElementVisitMark)) continue;
     const int start = made;
     for (PolyElement* element = type->mFirstFace; element; element = element->mNextOfType) take(element);
@@ -396,11 +412,10 @@ void Model3D::CreateVerticesFromElements(ElementList* vertices, FaceTypeBlock* o
       ++mNumVertTypes;
     }
   }
-  for (PolyElement* element = vertices->mHead; element; element = element->mNext) {
-    element->mFlags &= ~kElementVisitMark;
-  }
+  clearMarks();
   mNumVerts = made;
   BuildVertexSearch();
+  return true;
 }
 
 void Model3D::FinishVertexGroup(int start, int count) {
@@ -465,7 +480,7 @@ class RingFacelets {
 
 }  // namespace detail_Model3D
 
-void Model3D::CreateFacesFromElements(FaceTypeBlock* ownBlock) {
+bool Model3D::CreateFacesFromElements(FaceTypeBlock* ownBlock) {
   using namespace detail_Model3D;
   RingFacelets ringFacelets(ownBlock ? ownBlock->GetPlaneModel() : nullptr);
   const SymGroup* group = mPoly->mSymGroup;
@@ -477,7 +492,7 @@ void Model3D::CreateFacesFromElements(FaceTypeBlock* ownBlock) {
   if (rotations.empty()) rotations.push_back({1, 0, 0, 0, 1, 0, 0, 0, 1});
   FaceletShare share(1, ownBlock);
   for (FaceType* faceType = ownBlock ? ownBlock->mFirstFaceType : nullptr; faceType; faceType = faceType->mNext) {
-    (void)ProgressTick(share.Next());
+    if (!GoOn(ProgressTick(share.Next()))) return false;
     std::vector<FaceRing> rings;
     for (PolyElement* face = faceType->mFirstFace; face; face = face->mNextOfType) {
       FaceRing ring = MakeFaceRing(face, group);
@@ -552,20 +567,21 @@ void Model3D::CreateFacesFromElements(FaceTypeBlock* ownBlock) {
       type->Triangulate(list);
     }
   }
+  return true;
 }
 
-void Model3D::LinkEdges() {
+bool Model3D::LinkEdges() {
   // Every type is made and has its edgelets.
   NumberFaceTypes();
   bool reported = false;
   for (Face3DType* type = mFaceTypes; type; type = type->mNext) {
-    (void)ProgressTick();
+    if (!detail_Model3D::GoOn(ProgressTick())) return false;
     for (int f = 0; f < type->mNumFacelets; ++f) type->mFacelets[f].ConnectEdges(reported);
   }
   // Where more than two facelets meet at an edge, the neighbours must pair them off:
   // a ring whose links do not answer each other is paired again round the edge.
   for (Face3DType* type = mFaceTypes; type; type = type->mNext) {
-    (void)ProgressTick();
+    if (!detail_Model3D::GoOn(ProgressTick())) return false;
     for (int f = 0; f < type->mNumFacelets; ++f) {
       Face3D& facelet = type->mFacelets[f];
       for (int i = 0; i < facelet.GetNumEdges(); ++i) {
@@ -577,6 +593,7 @@ void Model3D::LinkEdges() {
   for (Face3DType* type = mFaceTypes; type; type = type->mNext) {
     for (int f = 0; f < type->mNumFacelets; ++f) type->mFacelets[f].MarkDrawnEdges();
   }
+  return true;
 }
 
 // ---- Counts and lookups ------------------------------------------------------------------

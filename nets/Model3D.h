@@ -198,11 +198,13 @@ class Model3D : public ModelPart {
  private:
   friend class NetGenerator;
   bool mMakingNets = false;
-  // The build of the plain polyhedron.
-  void CreateVerticesFromElements(ElementList* faces, FaceTypeBlock* otherBlock);
-  void CreateFacesFromElements(FaceTypeBlock* ownBlock);
-  // Links every facelet's edgelets and marks the drawn edges.
-  void LinkEdges();
+  // The build of the plain polyhedron; each step is false when the user cancelled, and
+  // leaves what it made for Free.
+  bool CreateVerticesFromElements(ElementList* faces, FaceTypeBlock* otherBlock);
+  bool CreateFacesFromElements(FaceTypeBlock* ownBlock);
+  // Links every facelet's edgelets and marks the drawn edges; false when the user
+  // cancelled.
+  bool LinkEdges();
   // Sorts, marks and cleans one vertex group of count records from start.
   void FinishVertexGroup(int start, int count);
   // Vertex indices in x order, for FindVertExact.
