@@ -729,13 +729,15 @@ double Model3D::CalcMaxRadius(const Model3D* model) {
 void Model3D::BuildVertexSearch() {
   mVertsByX.resize(static_cast<size_t>(mNumVerts));
   for (int i = 0; i < mNumVerts; ++i) mVertsByX[static_cast<size_t>(i)] = i;
-  // Exact keys, x then y, and the index as tie-break: a strict order. The vertices of
-  // one x (a cube's face cut into many has tens of thousands) follow each other by y.
+  // Exact keys, x then y then z, and the index as tie-break: a strict order. A cube's
+  // face cut into many has tens of thousands of vertices of one x, and hundreds of
+  // one x and y, that follow each other by z.
   std::sort(mVertsByX.begin(), mVertsByX.end(), [this](int32_t a, int32_t b) {
     const double* pa = mVerts[static_cast<size_t>(a)].mPos;
     const double* pb = mVerts[static_cast<size_t>(b)].mPos;
     if (pa[0] != pb[0]) return pa[0] < pb[0];
     if (pa[1] != pb[1]) return pa[1] < pb[1];
+    if (pa[2] != pb[2]) return pa[2] < pb[2];
     return a < b;
   });
 }
@@ -751,27 +753,31 @@ Vert3D* Model3D::FindVertExact(const double* position) const {
     }
     return nullptr;
   }
-  auto xOf = [this](int32_t i) { return mVerts[static_cast<size_t>(i)].mPos[0]; };
-  auto yOf = [this](int32_t i) { return mVerts[static_cast<size_t>(i)].mPos[1]; };
-  int best = -1;
-  // Each x within the tolerance in turn, and within it the run of y within the
-  // tolerance.
-  auto group = std::lower_bound(mVertsByX.begin(), mVertsByX.end(), position[0] - kPointTolerance,
-                                [&xOf](int32_t i, double x) { return xOf(i) < x; });
-  while (group != mVertsByX.end() && xOf(*group) <= position[0] + kPointTolerance) {
-    const double x = xOf(*group);
-    const auto end = std::upper_bound(group, mVertsByX.end(), x, [&xOf](double v, int32_t i) { return v < xOf(i); });
-    auto it =
-        std::lower_bound(group, end, position[1] - kPointTolerance, [&yOf](int32_t i, double y) { return yOf(i) < y; });
-    for (; it != end && yOf(*it) <= position[1] + kPointTolerance; ++it) {
-      const double* p = mVerts[static_cast<size_t>(*it)].mPos;
-      if (std::fabs(p[0] - position[0]) <= kPointTolerance && std::fabs(p[2] - position[2]) <= kPointTolerance &&
-          (best < 0 || *it < best)) {
-        best = *it;
-      }
+  using Run = std::vector<int32_t>::const_iterator;
+  // The run of the sorted vertices from `from` (before `end`) whose key k is from
+  // `low` up to `high`, as runs of one value of k each.
+  auto forEachRun = [this](Run from, Run end, int k, double low, double high, auto visit) {
+    auto key = [this, k](int32_t i) { return mVerts[static_cast<size_t>(i)].mPos[k]; };
+    Run run = std::lower_bound(from, end, low, [&key](int32_t i, double v) { return key(i) < v; });
+    while (run != end && key(*run) <= high) {
+      const double value = key(*run);
+      const Run next = std::upper_bound(run, end, value, [&key](double v, int32_t i) { return v < key(i); });
+      visit(run, next);
+      run = next;
     }
-    group = end;
-  }
+  };
+  int best = -1;
+  const double t = kPointTolerance;
+  const double x = position[0], y = position[1], z = position[2];
+  forEachRun(mVertsByX.begin(), mVertsByX.end(), 0, x - t, x + t, [&](Run xFrom, Run xEnd) {
+    forEachRun(xFrom, xEnd, 1, y - t, y + t, [&](Run yFrom, Run yEnd) {
+      forEachRun(yFrom, yEnd, 2, z - t, z + t, [&](Run zFrom, Run zEnd) {
+        for (Run it = zFrom; it != zEnd; ++it) {
+          if (best < 0 || *it < best) best = *it;
+        }
+      });
+    });
+  });
   return best >= 0 ? &mVerts[static_cast<size_t>(best)] : nullptr;
 }
 

@@ -122,7 +122,8 @@ class NetType {
   bool CreateFromFaceType(Face3DType* faceType);
   // Nets of the fans of facelets round the vertices equivalent to edge's start.
   bool CreateFromVert(Edge3D* edge, Model3D* model);
-  // Gives every free facelet of the first net's facelet type a net like the first.
+  // Gives every free facelet of the first net's facelet type a net like the first;
+  // false after an internal error told, or when the user cancelled (left half made).
   bool CopyFirstNet();
   // Grows all nets of the type in step.
   bool Spread();

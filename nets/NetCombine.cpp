@@ -309,7 +309,14 @@ bool PlaceAgainst(Net* net, Edge3D* edge, Edge3D* across, PlacementJoins* joins,
   const bool wasExact = outline.IsExact();
   bool accepted = true;
   size_t placed = 0;
+  // A net of a whole face of a finely cut model takes a while to place: a Cancel ends
+  // the placing as a refusal does.
+  ProgressTicker tick;
   for (; placed < tree.size(); ++placed) {
+    if (!tick()) {
+      accepted = false;
+      break;
+    }
     const NetHinge& h = tree[placed];
     const bool ok = CalcUnfoldedFacePos2D(h.edge, h.across, true, joins, &outline);
     RestoreNetHinge(h);
@@ -388,9 +395,11 @@ bool Net::MergeConvex(Net* into, Edge3D* edge, NetOutline* outline) {
   if (!accepted) {
     // The receiving net never moved, but it is laid out from its first facelet once
     // (so that it comes out the same to the last digit as from any earlier layout);
-    // this one goes back to its own layout from its first facelet.
+    // this one goes back to its own layout from its first facelet. After a Cancel no
+    // layout is wanted: the nets go.
     edge->flags &= ~kEdgeJoinedFirst;
     across->flags &= ~kEdgeJoinedAdded;
+    if (!ProgressTick()) return false;
     if (outline && !outline->IsNetLaidOut()) {
       into->Relayout(false, nullptr);
       outline->SetNetLaidOut();
@@ -466,10 +475,17 @@ NetType* MergeConvexNetTypes(Model3D* model, NetType* start) {
   for (NetType* type = start; type; type = type->next) {
     if (type->flags & kNetTypeVisited) visited.push_back(type);
   }
+  // Each net of a flat face of a finely cut model is large: the window answers between
+  // their layouts, and a Cancel ends the pass (the nets go).
   for (NetType* type : visited) {
     for (int n = 0; n < type->numNets; ++n) {
       type->nets[n].flags &= ~kNetMerged;
-      if (n > 0) type->nets[n].Relayout(false, nullptr);
+      if (n == 0) continue;
+      if (!ProgressTick()) {
+        ResetMergeMarks(model);
+        return nullptr;
+      }
+      type->nets[n].Relayout(false, nullptr);
     }
   }
   bool stopped = false;
@@ -488,7 +504,15 @@ NetType* MergeConvexNetTypes(Model3D* model, NetType* start) {
       own->nets[0] = *net;
       own->nets[0].type = own;
       own->nets[0].flags = kNetMerged;
-      for (Face3D* f = own->nets[0].first; f; f = f->mNextInNet) f->mNet = &own->nets[0];
+      ProgressTicker tick;
+      for (Face3D* f = own->nets[0].first; f; f = f->mNextInNet) {
+        f->mNet = &own->nets[0];
+        // After a Cancel the nets go, and with them the marks of the facelets.
+        if (!tick()) {
+          stopped = true;
+          break;
+        }
+      }
       own->next = model->mNetTypes;
       model->mNetTypes = own;
       net->first = net->last = nullptr;

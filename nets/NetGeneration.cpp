@@ -93,7 +93,8 @@ class NetGenerator {
 
   // The share of the growing done: the facelets in nets.
   bool ReportGrowth();
-  void MakeFlatRegionNets();
+  // False when the user cancelled.
+  bool MakeFlatRegionNets();
   bool GenerateNets();
   // The walk round the start vertex of e: across each edgelet to its neighbour in the
   // net and on to that one's next edgelet. Every edgelet passed gets the seen mark.
@@ -147,6 +148,7 @@ bool NetGenerator::GenerateAllNets() {
   ForEachEdge(mModel, [](Edge3D* e) { e->flags &= ~kEdgeGenerationFlags; });
   const bool keepColoursApart = PrintCellLines();
   for (Face3DType* type = mModel->mFaceTypes; type; type = type->mNext) {
+    if (!ReportProgress(kProgressNoReport)) return false;
     if (type->mNumFacelets < 1 || type->mNumEdges < 1) continue;
     Edge3DType edgeType;
     edgeType.Init(type);
@@ -163,10 +165,10 @@ bool NetGenerator::GenerateAllNets() {
       }
     } while (edgeType.Next());
   }
+  if (!ReportGrowth() || !MakeFlatRegionNets()) return false;
   if (!ReportGrowth()) return false;
-  MakeFlatRegionNets();
-  if (!ReportGrowth()) return false;
-  if (!GenerateNets()) return !mCancelled;
+  // A refusal ends the growing; a Cancel (met inside the spreading) ends the nets.
+  if (!GenerateNets()) return ReportProgress(kProgressNoReport);
 
   const SymGroup* group = mModel->mPoly ? mModel->mPoly->mSymGroup : nullptr;
   int order = group && group->numAxisTypes > 0 ? std::abs(group->axisTypes[0].fold) : 1;
@@ -179,7 +181,7 @@ bool NetGenerator::GenerateAllNets() {
   return !mCancelled;
 }
 
-void NetGenerator::MakeFlatRegionNets() {
+bool NetGenerator::MakeFlatRegionNets() {
   const SymGroup* group = mModel->mPoly ? mModel->mPoly->mSymGroup : nullptr;
   const int groupOrder = group && group->numRotations > 0 ? group->numRotations : 1;
   for (Face3DType* type = mModel->mFaceTypes; type; type = type->mNext) {
@@ -193,7 +195,14 @@ void NetGenerator::MakeFlatRegionNets() {
     std::vector<Reached> queue{{start, nullptr, nullptr}};
     start->mFlags |= kFaceletVisited;
     int ownType = 1;
+    // The flat face of a finely cut model is one region of many facelets.
+    ProgressTicker tick;
     for (size_t k = 0; k < queue.size(); ++k) {
+      if (!tick()) {
+        for (const Reached& r : queue) r.facelet->mFlags &= ~kFaceletVisited;
+        mCancelled = true;
+        return false;
+      }
       Face3D* facelet = queue[k].facelet;
       const int count = facelet->GetNumEdges();
       for (int i = 0; i < count; ++i) {
@@ -221,11 +230,17 @@ void NetGenerator::MakeFlatRegionNets() {
     Net* net = netType->GetFirstNet();
     net->Init(netType, start);
     for (size_t k = 1; k < queue.size(); ++k) {
+      if (!tick()) {
+        mCancelled = true;
+        return false;
+      }
       CalcUnfoldedFacePos2D(queue[k].from, queue[k].across, false, nullptr);
       net->AddFacelet(queue[k].from, queue[k].across);
     }
     if (netType->numNets > 1) netType->CopyFirstNet();
+    if (!ReportProgress(kProgressNoReport)) return false;
   }
+  return true;
 }
 
 bool NetGenerator::WalkAroundVertex(Edge3D* e, VertexLoop& loop, std::vector<Edge3D*>& seen) {
@@ -493,9 +508,10 @@ namespace detail_NetGeneration {
 
 // How a net is built: for each place of its chain the facelet type, and for each
 // edgelet the place and edgelet it is joined to (or how it is cut).
+// The place of the facelet across is read from the net's table of places: a search of
+// the chain for it would make a net of a whole flat face cost its facelets squared.
 std::vector<const void*> NetShape(const Net& net) {
-  std::vector<const Face3D*> chain;
-  for (const Face3D* f = net.first; f; f = f->mNextInNet) chain.push_back(f);
+  const std::vector<Face3D*>& chain = net.Places();
   std::vector<const void*> shape;
   for (const Face3D* f : chain) {
     shape.push_back(f->mType);
@@ -504,11 +520,12 @@ std::vector<const void*> NetShape(const Net& net) {
       intptr_t code = -1;
       if (e.flags & (kEdgeJoined | kEdgePlacementJoin)) {
         const Edge3D* across = Edge3D::GetNeighInNet(&e, false);
-        const auto it = across ? std::find(chain.begin(), chain.end(), across->face) : chain.end();
-        code = it == chain.end()
-                   ? -2
-                   : (it - chain.begin()) * 4096 + Edge3D::GetIndex(across) * 4 +
-                         ((e.flags & kEdgeJoinedFirst) ? 1 : 0) + ((e.flags & kEdgePlacementJoin) ? 2 : 0);
+        const int32_t place = across ? across->face->mPlaceInNet : -1;
+        const bool inChain = place >= 0 && place < static_cast<int32_t>(chain.size()) &&
+                             chain[static_cast<size_t>(place)] == across->face;
+        code = !inChain ? -2
+                        : intptr_t{place} * 4096 + Edge3D::GetIndex(across) * 4 +
+                              ((e.flags & kEdgeJoinedFirst) ? 1 : 0) + ((e.flags & kEdgePlacementJoin) ? 2 : 0);
       }
       shape.push_back(reinterpret_cast<const void*>(code));
     }
@@ -523,7 +540,7 @@ void NetGenerator::SplitUnlikeNets() {
     if (type->numNets < 2) continue;
     const std::vector<const void*> pattern = detail_NetGeneration::NetShape(type->nets[0]);
     bool split = false;
-    for (int n = 1; n < type->numNets; ++n) {
+    for (int n = 1; n < type->numNets && ReportProgress(kProgressNoReport); ++n) {
       Net& net = type->nets[n];
       if (!net.first || detail_NetGeneration::NetShape(net) == pattern) continue;
       NetType* own = new NetType(1, 1);

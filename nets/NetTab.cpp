@@ -663,7 +663,11 @@ void TrimTabToNeighbour(Edge3D* edge) {
 void TrimTabsToNet(Net* net) {
   std::vector<TabObstacle> obstacles;
   std::vector<Edge3D*> tabbed;
+  // The net of a finely cut model's flat faces has millions of obstacles: gathering and
+  // filing them answers the window too.
+  ProgressTicker tick;
   for (Face3D* f = net->first; f; f = f->mNextInNet) {
+    if (!tick()) return;
     const int count = f->GetNumEdges();
     for (int i = 0; i < count; ++i) {
       Edge3D* a = &f->mEdges[i];
@@ -685,6 +689,7 @@ void TrimTabsToNet(Net* net) {
   const double cell = detail_NetTab::MeanLength(obstacles);
   BoxGrid grid(cell);
   for (size_t k = 0; k < obstacles.size(); ++k) {
+    if (!tick()) return;
     const TabObstacle& o = obstacles[k];
     const double least[2] = {std::min(o.a[0], o.b[0]), std::min(o.a[1], o.b[1])};
     const double largest[2] = {std::max(o.a[0], o.b[0]), std::max(o.a[1], o.b[1])};

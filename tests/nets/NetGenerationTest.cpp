@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <set>
+#include <vector>
 
 #include "construction/Prisms.h"
 #include "core/Progress.h"
@@ -323,6 +325,73 @@ TEST_F(NetGenerationTest, ACancelAnywhereInTheWorkLeavesNoNets) {
   }
   progress.Current()->onPump = nullptr;
   platform::InstallServices(before);
+}
+
+// The cube cut into 12 parts a side: six flat faces of 576 facelets, each grown into a
+// net of its own and merged into one. Every step answers the window as it goes: no
+// more facelets join the nets between two reports than tickers let pass, and a
+// Cancel at a report in the middle of the flat faces, or later, leaves no nets and no
+// facelet marked.
+TEST_F(NetGenerationTest, TheNetsOfAFinelyCutCubeAnswerTheWindowAsTheyGrow) {
+  std::unique_ptr<Poly> cube = n::BuildLibraryPoly(n::kCube);
+  ASSERT_TRUE(cube);
+  std::unique_ptr<SimplePoly> simple = cube->Subdivide(0, 12);
+  ASSERT_TRUE(simple);
+  Poly cut;
+  ASSERT_TRUE(CreatePoly(*simple, &cut, false, false));
+  Model3D model(&cut, false);
+  const std::vector<Face3D*> facelets = n::AllFacelets(model);
+  ASSERT_EQ(facelets.size(), 3456u);
+  auto inNets = [&facelets] {
+    int count = 0;
+    for (const Face3D* f : facelets) count += f->mNet ? 1 : 0;
+    return count;
+  };
+  TickingClock clock;
+  platform::ServiceSet services = platform::Services();
+  services.clock = &clock;
+  const platform::ServiceSet before = platform::InstallServices(services);
+  auto& progress = testing::Platform().progress;
+  int pumps = 0;
+  int cancelAt = -1;
+  int lastInNets = 0;
+  int mostJoined = 0;
+  int growing = -1;  // a report at which the flat faces are part grown
+  progress.Current()->onPump = [&](platform::HeadlessProgressWindow::State& state) {
+    ++pumps;
+    const int now = inNets();
+    mostJoined = std::max(mostJoined, now - lastInNets);
+    if (growing < 0 && now > 0 && now < static_cast<int>(facelets.size())) growing = pumps;
+    lastInNets = now;
+    if (pumps == cancelAt) state.cancel = true;
+  };
+  model.MakeNets();
+  ASSERT_TRUE(model.HasNets());
+  const int total = pumps;
+  // At most a ticker's passes from each of two loops met in turn.
+  EXPECT_LE(mostJoined, 2 * static_cast<int>(ProgressTicker::kPasses))
+      << "facelets joined the nets between two reports";
+  ASSERT_GT(growing, 0);
+  for (int at : {growing, growing + 1, total / 2, total - 1}) {
+    SCOPED_TRACE("cancelled at report " + std::to_string(at) + " of " + std::to_string(total));
+    pumps = 0;
+    lastInNets = 0;
+    cancelAt = at;
+    model.MakeNets();
+    EXPECT_EQ(pumps, at) << "the work goes on after the cancel";
+    EXPECT_FALSE(model.HasNets());
+    EXPECT_TRUE(model.mNetsCancelled);
+    EXPECT_EQ(model.mNetTypes, nullptr);
+    for (const Face3D* f : facelets) {
+      EXPECT_EQ(f->mNet, nullptr);
+      EXPECT_EQ(f->mFlags & kFaceletVisited, 0u);
+    }
+    EXPECT_FALSE(IsProgressActive());
+  }
+  progress.Current()->onPump = nullptr;
+  platform::InstallServices(before);
+  model.MakeNets();
+  ExpectValidNets(model, "cube cut into 12 parts");
 }
 
 TEST_F(NetGenerationTest, AModelWithAHoleUnfolds) {
