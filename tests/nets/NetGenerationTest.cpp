@@ -60,6 +60,26 @@ class TickingClock final : public corvia::platform::Clock {
   mutable double mNow = 0.0;
 };
 
+// The ticking clock for a scope; the progress window's hook is cleared at its end.
+class TickingClockScope {
+ public:
+  TickingClockScope() {
+    corvia::platform::ServiceSet services = corvia::platform::Services();
+    services.clock = &mClock;
+    mBefore = corvia::platform::InstallServices(services);
+  }
+  ~TickingClockScope() {
+    corvia::testing::Platform().progress.Current()->onPump = nullptr;
+    corvia::platform::InstallServices(mBefore);
+  }
+  TickingClockScope(const TickingClockScope&) = delete;
+  TickingClockScope& operator=(const TickingClockScope&) = delete;
+
+ private:
+  TickingClock mClock;
+  corvia::platform::ServiceSet mBefore;
+};
+
 }  // namespace test_NetGeneration
 
 namespace corvia {
@@ -67,7 +87,7 @@ namespace corvia {
 using test_NetGeneration::CutPairs;
 using test_NetGeneration::ExpectValidNets;
 using test_NetGeneration::NetGenerationTest;
-using test_NetGeneration::TickingClock;
+using test_NetGeneration::TickingClockScope;
 namespace n = testing::nets;
 
 TEST_F(NetGenerationTest, IcosahedronNetsFollowItsSymmetry) {
@@ -244,16 +264,13 @@ TEST_F(NetGenerationTest, TheUsersCutsSurviveANewGeneration) {
 TEST_F(NetGenerationTest, ACancelLeavesNoNets) {
   std::unique_ptr<Poly> poly = n::BuildLibraryPoly(n::kTruncatedIcosahedron);
   Model3D model(poly.get(), false);
-  TickingClock clock;
-  platform::ServiceSet services = platform::Services();
-  services.clock = &clock;
-  const platform::ServiceSet before = platform::InstallServices(services);
-  testing::Platform().progress.Current()->onPump = [](platform::HeadlessProgressWindow::State& state) {
-    state.cancel = true;
-  };
-  model.MakeNets();
-  testing::Platform().progress.Current()->onPump = nullptr;
-  platform::InstallServices(before);
+  {
+    const TickingClockScope ticking;
+    testing::Platform().progress.Current()->onPump = [](platform::HeadlessProgressWindow::State& state) {
+      state.cancel = true;
+    };
+    model.MakeNets();
+  }
   EXPECT_GE(testing::Platform().progress.WindowsCreated(), 1);
   EXPECT_FALSE(model.HasNets());
   EXPECT_EQ(model.mNetTypes, nullptr);
@@ -277,10 +294,7 @@ TEST_F(NetGenerationTest, ACancelAnywhereInTheWorkLeavesNoNets) {
   ASSERT_TRUE(simple);
   Poly sphere;
   ASSERT_TRUE(CreatePoly(*simple, &sphere, false, false));
-  TickingClock clock;
-  platform::ServiceSet services = platform::Services();
-  services.clock = &clock;
-  const platform::ServiceSet before = platform::InstallServices(services);
+  const TickingClockScope ticking;
   auto& progress = testing::Platform().progress;
   int pumps = 0;
   int cancelAt = -1;
@@ -323,8 +337,6 @@ TEST_F(NetGenerationTest, ACancelAnywhereInTheWorkLeavesNoNets) {
       ExpectValidNets(model, "sphere after a cancel");
     }
   }
-  progress.Current()->onPump = nullptr;
-  platform::InstallServices(before);
 }
 
 // The cube cut into 12 parts a side: six flat faces of 576 facelets, each grown into a
@@ -347,10 +359,7 @@ TEST_F(NetGenerationTest, TheNetsOfAFinelyCutCubeAnswerTheWindowAsTheyGrow) {
     for (const Face3D* f : facelets) count += f->mNet ? 1 : 0;
     return count;
   };
-  TickingClock clock;
-  platform::ServiceSet services = platform::Services();
-  services.clock = &clock;
-  const platform::ServiceSet before = platform::InstallServices(services);
+  auto ticking = std::make_unique<TickingClockScope>();
   auto& progress = testing::Platform().progress;
   int pumps = 0;
   int cancelAt = -1;
@@ -388,8 +397,7 @@ TEST_F(NetGenerationTest, TheNetsOfAFinelyCutCubeAnswerTheWindowAsTheyGrow) {
     }
     EXPECT_FALSE(IsProgressActive());
   }
-  progress.Current()->onPump = nullptr;
-  platform::InstallServices(before);
+  ticking.reset();
   model.MakeNets();
   ExpectValidNets(model, "cube cut into 12 parts");
 }
