@@ -16,6 +16,7 @@
 #include "core/MergeSort.h"
 #include "core/Outcome.h"
 #include "core/Messages.h"
+#include "core/PointGrid.h"
 #include "core/PolygonRing.h"
 #include "core/Progress.h"
 #include "core/Tolerances.h"
@@ -321,7 +322,7 @@ void Model3D::Init(Poly* poly, FaceTypeBlock* block) {
   mNetTypes = mNetTypesTail = nullptr;
   mCurrentNet = nullptr;
   mFoldFraction = -1.0;
-  mVertsByX.clear();
+  mVertexSearch.reset();
 }
 
 void Model3D::Free() {
@@ -349,7 +350,7 @@ void Model3D::Free() {
   mSelectedEdge = nullptr;
   mVerts.reset();
   mNumVerts = 0;
-  mVertsByX.clear();
+  mVertexSearch.reset();
 }
 
 bool Model3D::IsDual() const {
@@ -726,24 +727,34 @@ double Model3D::CalcMaxRadius(const Model3D* model) {
   return std::sqrt(largest);
 }
 
+// The vertices in a grid of cells a few tolerances wide: a corner's vertex is read
+// from the cells round it, however many vertices share an x or a y (a cube's face cut
+// into many has tens of thousands of one x).
+struct Model3D::VertexSearch {
+  struct Position {
+    const Vert3D* verts;
+    const double* operator()(int32_t i) const { return verts[static_cast<size_t>(i)].mPos; }
+  };
+  VertexSearch(const Vert3D* verts, int filed) : grid(4.0 * kPointTolerance, Position{verts}), count(filed) {
+    grid.Reserve(static_cast<size_t>(filed));
+    for (int i = 0; i < filed; ++i) grid.Add(i);
+    grid.Finish();
+  }
+  PointGrid<Position> grid;
+  // The vertices filed: a search of a model whose vertices changed since walks them.
+  int count;
+};
+
+void Model3D::VertexSearchDeleter::operator()(VertexSearch* search) const {
+  delete search;
+}
+
 void Model3D::BuildVertexSearch() {
-  mVertsByX.resize(static_cast<size_t>(mNumVerts));
-  for (int i = 0; i < mNumVerts; ++i) mVertsByX[static_cast<size_t>(i)] = i;
-  // Exact keys, x then y then z, and the index as tie-break: a strict order. A cube's
-  // face cut into many has tens of thousands of vertices of one x, and hundreds of
-  // one x and y, that follow each other by z.
-  std::sort(mVertsByX.begin(), mVertsByX.end(), [this](int32_t a, int32_t b) {
-    const double* pa = mVerts[static_cast<size_t>(a)].mPos;
-    const double* pb = mVerts[static_cast<size_t>(b)].mPos;
-    if (pa[0] != pb[0]) return pa[0] < pb[0];
-    if (pa[1] != pb[1]) return pa[1] < pb[1];
-    if (pa[2] != pb[2]) return pa[2] < pb[2];
-    return a < b;
-  });
+  mVertexSearch.reset(new VertexSearch(mVerts.get(), mNumVerts));
 }
 
 Vert3D* Model3D::FindVertExact(const double* position) const {
-  if (!mVerts || mVertsByX.size() != static_cast<size_t>(mNumVerts)) {
+  if (!mVerts || !mVertexSearch || mVertexSearch->count != mNumVerts) {
     for (int i = 0; i < mNumVerts; ++i) {
       const double* p = mVerts[static_cast<size_t>(i)].mPos;
       if (std::fabs(p[0] - position[0]) <= kPointTolerance && std::fabs(p[1] - position[1]) <= kPointTolerance &&
@@ -753,30 +764,10 @@ Vert3D* Model3D::FindVertExact(const double* position) const {
     }
     return nullptr;
   }
-  using Run = std::vector<int32_t>::const_iterator;
-  // The run of the sorted vertices from `from` (before `end`) whose key k is from
-  // `low` up to `high`, as runs of one value of k each.
-  auto forEachRun = [this](Run from, Run end, int k, double low, double high, auto visit) {
-    auto key = [this, k](int32_t i) { return mVerts[static_cast<size_t>(i)].mPos[k]; };
-    Run run = std::lower_bound(from, end, low, [&key](int32_t i, double v) { return key(i) < v; });
-    while (run != end && key(*run) <= high) {
-      const double value = key(*run);
-      const Run next = std::upper_bound(run, end, value, [&key](double v, int32_t i) { return v < key(i); });
-      visit(run, next);
-      run = next;
-    }
-  };
-  int best = -1;
-  const double t = kPointTolerance;
-  const double x = position[0], y = position[1], z = position[2];
-  forEachRun(mVertsByX.begin(), mVertsByX.end(), 0, x - t, x + t, [&](Run xFrom, Run xEnd) {
-    forEachRun(xFrom, xEnd, 1, y - t, y + t, [&](Run yFrom, Run yEnd) {
-      forEachRun(yFrom, yEnd, 2, z - t, z + t, [&](Run zFrom, Run zEnd) {
-        for (Run it = zFrom; it != zEnd; ++it) {
-          if (best < 0 || *it < best) best = *it;
-        }
-      });
-    });
+  // The first in index order of those within the tolerance, as a walk would find.
+  int32_t best = -1;
+  mVertexSearch->grid.ForEachWithin(position, kPointTolerance, [&best](int32_t i) {
+    if (best < 0 || i < best) best = i;
   });
   return best >= 0 ? &mVerts[static_cast<size_t>(best)] : nullptr;
 }

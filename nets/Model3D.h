@@ -207,9 +207,13 @@ class Model3D : public ModelPart {
   bool LinkEdges();
   // Sorts, marks and cleans one vertex group of count records from start.
   void FinishVertexGroup(int start, int count);
-  // Vertex indices in x order, for FindVertExact.
+  // The vertices filed by position, for FindVertExact (nets/Model3D.cpp).
+  struct VertexSearch;
+  struct VertexSearchDeleter {
+    void operator()(VertexSearch* search) const;
+  };
   void BuildVertexSearch();
-  std::vector<int32_t> mVertsByX;
+  std::unique_ptr<VertexSearch, VertexSearchDeleter> mVertexSearch;
   // The ends of the type lists when they were numbered last.
   mutable const Face3DType* mNumberedTypes = nullptr;
   mutable const Face3DType* mNumberedDrawn = nullptr;
