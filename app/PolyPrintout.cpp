@@ -1,10 +1,9 @@
 #include "app/PolyPrintout.h"
 
+#include <dlfcn.h>
 #include <wx/app.h>
 #include <wx/frame.h>
 #include <wx/printdlg.h>
-
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <cmath>

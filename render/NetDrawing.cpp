@@ -344,7 +344,8 @@ void DrawUnfolded(Net* net) {
         view->DrawText2Dv(text, centre, true);
       });
     }
-    for (const PlacedEdgeText& placed : PlaceEdgeTexts(net, view)) view->DrawText2Dv(placed.text.c_str(), placed.at, true);
+    for (const PlacedEdgeText& placed : PlaceEdgeTexts(net, view))
+      view->DrawText2Dv(placed.text.c_str(), placed.at, true);
     if (GetNetSettings().edgeData & kEdgeDataFaceAngles) DrawCornerAngles(net, view);
   }
   SetLighting(view, lighting);

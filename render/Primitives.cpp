@@ -491,8 +491,8 @@ PixelRect OpenGLView::DrawCornerText(int placement, const char* text, const floa
   // the pane: its box reaches two pixels past the text, up to the pane's right edge.
   std::string shown;
   if (BitmapFont* font = Font()) {
-    for (const std::string& line : WrapTextLines(text, width - (x + dx) - 2,
-                                                 [font](const std::string& s) { return font->Advance(s); })) {
+    for (const std::string& line :
+         WrapTextLines(text, width - (x + dx) - 2, [font](const std::string& s) { return font->Advance(s); })) {
       shown += line;
       shown += '\n';
     }

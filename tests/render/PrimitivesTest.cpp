@@ -240,8 +240,7 @@ TEST_F(Primitives, TextBoxesFitTheirTextAndDraw) {
 // breaks at its spaces: its box and every lit pixel of it stay inside the pane, and no
 // word is lost. A text that fits keeps its lines.
 TEST_F(Primitives, ACornerTextWiderThanThePaneBreaksAtItsSpaces) {
-  const char* message =
-      "No edge of the nets has been cut by hand (Cut/Uncut Edges mode):\nthere is nothing to join.";
+  const char* message = "No edge of the nets has been cut by hand (Cut/Uncut Edges mode):\nthere is nothing to join.";
   constexpr int kWidth = 260, kHeight = 200;
   TestView view;
   view.SetBackgroundColor(0.5f, 0.5f, 0.5f);
