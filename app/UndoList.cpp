@@ -339,6 +339,9 @@ bool UndoList::Move(bool undo) {
   bool done = false;
   const bool enough = RunOperation(what.c_str(), [&] {
     const detail_UndoList::RestoringScope restoring(mRestoring);
+    // A step is put back whole: a Cancel pressed meanwhile stops the steps after it, as
+    // the model's set-up now hears a Cancel in each of its stages.
+    const ProgressShield shield;
     done = Apply(step, undo);
   });
   // A step that memory did not allow stays where it was, and has been told.
