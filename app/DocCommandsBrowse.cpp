@@ -185,7 +185,9 @@ bool HasRegularFaces(SimplePoly& simple) {
 void OnPolyhedronList() {
   CPolyDoc* doc = GetDocument();
   if (!doc) return;
-  if (LibraryEntry* entry = RunPolyhedraDialog()) doc->SetModel(entry, true, true);
+  // A result found by its dual's name is that dual.
+  bool dual = false;
+  if (LibraryEntry* entry = RunPolyhedraDialog(&dual)) doc->SetModel(entry, true, true, dual);
 }
 
 void StepPolyhedron(int step) {
@@ -274,10 +276,15 @@ void OnTryToMakeFacesRegular() {
   // The springs keep how the faces join, and faces made regular on that frame give the
   // same solid: a library model stays itself.
   LibraryEntry* entry = poly->mLibraryEntry;
+  LibraryEntry* entryOfDual = poly->mLibraryEntryOfDual;
   if (!CreatePolyWithUndo(result, d::kUndoMakeFacesRegular, true, false)) return;
   Poly* made = GetCurrentPoly();
-  if (made && entry && !made->mLibraryEntry) {
-    made->mLibraryEntry = entry;
+  if (made && (entry || entryOfDual) && !made->mLibraryEntry) {
+    if (entry) {
+      made->mLibraryEntry = entry;
+    } else {
+      made->SetLibraryEntryOfDual(entryOfDual);
+    }
     if (CPolyDoc* doc = GetDocument()) doc->UpdateTitle();
     UpdateAllCaptions();
   }
