@@ -215,8 +215,10 @@ void StepPolyhedron(int step) {
     case WatermanStep::NotWaterman:
       break;
   }
-  const LibraryEntry* from = poly->mLibraryEntry ? poly->mLibraryEntry : poly->mTemplate ? poly->mTemplate->mEntry : nullptr;
-  LibraryEntry* entry = StepLibraryModel(poly->mLibraryEntry, poly->mTemplate, step);
+  // A record's dual steps from its record's place.
+  LibraryEntry* own = poly->mLibraryEntry ? poly->mLibraryEntry : poly->mLibraryEntryOfDual;
+  const LibraryEntry* from = own ? own : poly->mTemplate ? poly->mTemplate->mEntry : nullptr;
+  LibraryEntry* entry = StepLibraryModel(own, poly->mTemplate, step);
   // Records that describe no model yet are passed over, so that stepping never sticks
   // in front of them; the pane says which were passed.
   LibraryEntry* firstPassed = nullptr;

@@ -262,6 +262,9 @@ TEST_F(DerivedNamesTest, TheDualOfARecordIsNamedAndTypedAsThatDualOnEveryRoad) {
   };
   ASSERT_TRUE(Doc().OpenModelByNameOrSymbol("Rhombic Dodecahedron"));
   expectRhombicDodecahedron("typed");
+  // Next Polyhedron steps the library from the record's place.
+  StepPolyhedron(1);
+  EXPECT_EQ(Record(), "Truncated Octahedron");
   Open("Cuboctahedron");
   ASSERT_TRUE(EnterModelOfPane(GetCurrentPoly(), kViewDualPolyhedron));
   expectRhombicDodecahedron("made from the dual pane");
