@@ -164,20 +164,30 @@ bool StepFolderFiles(CPolyDoc& doc, int step) {
   return true;
 }
 
+// What the settled springs make of the model.
+enum class Regularity { kRegular, kIrregular, kFoldedFlat };
+
 // The spring model settles once its springs stop pulling, which a model whose faces
 // cannot all be regular also does: the faces of the settled model are looked at
-// themselves, in a model of their own.
-bool HasRegularFaces(SimplePoly& simple) {
+// themselves, in a model of their own. Regular faces are worth having only on the same
+// polyhedron: a solid that the springs folded flat (a torus's tube pressed into a
+// doubled strip) or broke into other parts or another genus is another model, which
+// would carry the name of this one.
+Regularity JudgeRegularFaces(SimplePoly& simple, const Poly& original) {
   UnitSettings& units = GetUnitSettings();
   const double lengthScale = units.mLengthScale;
   auto check = std::make_unique<Poly>();
   const bool built = TellOutcome(CreatePoly(simple, check.get(), true, false));
   units.mLengthScale = lengthScale;
-  if (!built) return false;
+  if (!built) return Regularity::kIrregular;
   for (const PolyElement* face = check->mFaces.mHead; face; face = face->mNext) {
-    if (!face->IsRegular()) return false;
+    if (!face->IsRegular()) return Regularity::kIrregular;
   }
-  return true;
+  if (original.mVolume != 0.0 && check->mVolume == 0.0) return Regularity::kFoldedFlat;
+  if (check->CountCompoundParts() != original.CountCompoundParts() || check->GetGenus() != original.GetGenus()) {
+    return Regularity::kIrregular;
+  }
+  return Regularity::kRegular;
 }
 
 }  // namespace detail_DocCommandsBrowse
@@ -263,9 +273,15 @@ void OnTryToMakeFacesRegular() {
   const int stops = GetProgressCancelCount();
   const double error = RelaxSpringModel(desc, d::kRegularRounds);
   if (GetProgressCancelCount() != stops) return;
-  const bool regular = error < kSpringConvergedForce && desc.mResult && d::HasRegularFaces(*desc.mResult);
+  const d::Regularity regularity = error < kSpringConvergedForce && desc.mResult
+                                       ? d::JudgeRegularFaces(*desc.mResult, *poly)
+                                       : d::Regularity::kIrregular;
   if (GetProgressCancelCount() != stops) return;
-  if (!regular) {
+  if (regularity == d::Regularity::kFoldedFlat) {
+    ShowError("Could not make faces regular without folding the model flat.");
+    return;
+  }
+  if (regularity != d::Regularity::kRegular) {
     ShowError("Could not make faces regular.");
     return;
   }

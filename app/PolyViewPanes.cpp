@@ -378,13 +378,15 @@ void CPolyView::DrawFacePane(Poly* poly, bool ofStellation) {
   const bool lighting = corvia::SetLighting(this, false);
   if (stellated) {
     bool any = false;
-    for (const StellationFacet* f = type->mAllFacets; f; f = f->mNext) {
+    // A facet is named by its place in the type's list, counted as the list is drawn.
+    int place = 0;
+    for (const StellationFacet* f = type->mAllFacets; f; f = f->mNext, ++place) {
       if (!f->IsVisible()) continue;
       any = true;
       float rgb[3];
       GetFacePaneFacetColour(f, face, ofStellation, rgb);
       if (picking) {
-        SetGLSelectionItem(kSelectStellationFacet, type->GetFacetIndex(f));
+        SetGLSelectionItem(kSelectStellationFacet, place);
       } else {
         SetColorv(rgb);
       }

@@ -17,14 +17,18 @@
 #include "construction/ModelLookup.h"
 #include "core/DrawnPolygon.h"
 #include "core/FaceImageRef.h"
+#include "core/MergeSort.h"
 #include "core/PolygonRing.h"
 #include "core/Strings.h"
+#include "core/Tolerances.h"
 #include "core/Units.h"
+#include "core/VectorMath.h"
 #include "files/ModelFile.h"
 #include "files/ModelFileFormat.h"
 #include "files/ModelFileSection.h"
 #include "model/CreatePoly.h"
 #include "model/FaceImageAttach.h"
+#include "model/FaceType.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
 #include "model/LibraryEntry.h"
@@ -81,6 +85,58 @@ PolyTemplate* FindTemplate(const std::string& configuration) {
   return result;
 }
 
+// Whether face f of the grown model has the corners of the file's face, in the same turn.
+bool SameFace(const PolyElement* f, const SimpleFace& face) {
+  const int n = f->mNumSides;
+  if (n != face.Count() || n == 0) return false;
+  for (int shift = 0; shift < n; ++shift) {
+    bool same = true;
+    for (int k = 0; k < n && same; ++k) {
+      const PolyElement* corner = f->GetCorner(k);
+      same = corner && corner->mIndex == face.items[size_t((k + shift) % n)];
+    }
+    if (same) return true;
+  }
+  return false;
+}
+
+// The order in which the set-up of the model grown from the configuration took the
+// faces, type by type, and the densities of its faces, when the file holds that very
+// model. The grown model lists its faces by their shape only after it typed them, so
+// the file's list tells neither the first face of each type, from which the frames of
+// all its faces are carried (and so its diagrams and nets are laid out), nor the order
+// of types alike but for where they lie: the configuration is grown again, as the
+// library grows it, and its vertices and faces must be the file's, one for one. A
+// model reached by another branch, or changed since, keeps the order of its list.
+void TakeGrownFaceOrder(const ModelFileContents& contents) {
+  SimplePoly& simple = *contents.model;
+  if (!simple.polyTemplate || contents.tookBranch) return;
+  Poly grown;
+  if (!grown.Build(simple.polyTemplate, 0)) return;
+  if (grown.mVertices.mCount != simple.NumVerts() || grown.mFaces.mCount != simple.NumFaces()) return;
+  for (const PolyElement* v = grown.mVertices.mHead; v; v = v->mNext) {
+    if (!NearlyEqual(v->mDualVert, simple.VertAt(v->mIndex).pos, kPointTolerance)) return;
+  }
+  for (const PolyElement* f = grown.mFaces.mHead; f; f = f->mNext) {
+    if (!SameFace(f, simple.FaceAt(f->mIndex))) return;
+  }
+  // A face keeps the density of the template polygon it was grown as ({3/2} is a
+  // triangle run backwards), which its corners alone do not tell.
+  for (const PolyElement* f = grown.mFaces.mHead; f; f = f->mNext) simple.FaceAt(f->mIndex).winding = f->mDensity;
+  // The types as the set-up met them (their position word), each with its faces.
+  std::vector<const FaceType*> met;
+  for (const FaceType* type = grown.mBaseBlock->mFirstFaceType; type; type = type->mNext) met.push_back(type);
+  MergeSort(met, [](const FaceType* a, const FaceType* b) { return a->mSpare - b->mSpare; });
+  std::vector<int32_t> order;
+  order.reserve(size_t(simple.NumFaces()));
+  for (const FaceType* type : met) {
+    for (const PolyElement* f = type->mFirstFace; f && order.size() < size_t(simple.NumFaces()); f = f->mNextOfType) {
+      order.push_back(f->mIndex);
+    }
+  }
+  simple.faceTypeOrder = std::move(order);
+}
+
 // The template of the configuration the model was built from, handed to the model-entry
 // road. It is taken only when every vertex has as many faces as the configuration
 // says: the face-type set-up reads it.
@@ -97,6 +153,7 @@ void PrepareTemplate(const ModelFileContents& contents) {
     if (count != polyTemplate->mValence) return;
   }
   simple.polyTemplate = polyTemplate;
+  TakeGrownFaceOrder(contents);
 }
 
 // The library entry whose dual the plain model is, for a file that names no entry of its

@@ -1,9 +1,13 @@
 // Drawing of one net: flat in the Unfolded Net pane, with its edges, texts and corner
 // angles; folded in the Folding Net pane; and the bounds a view fits round it.
 
+#include "render/NetDrawing.h"
+
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "core/Globals.h"
 #include "core/Tolerances.h"
@@ -23,12 +27,12 @@
 #include "nets/Vert3D.h"
 #include "render/FaceletDrawing.h"
 #include "render/GL.h"
-#include "render/GeomagDrawing.h"
 #include "render/GLSelection.h"
+#include "render/GeomagDrawing.h"
 #include "render/LightSets.h"
+#include "render/Matrix4.h"
 #include "render/ModelDrawSettings.h"
 #include "render/NetDrawSettings.h"
-#include "render/NetDrawing.h"
 #include "render/NewView.h"
 #include "render/OpenGLView.h"
 #include "render/SelectionItems.h"
@@ -47,10 +51,81 @@ constexpr const char* kDegreeSign = "\xC2\xB0";
 // Pixels between an edge line and the text written beside it.
 constexpr double kEdgeTextGap = 2.0;
 
+// How far past the pick region (in its own sizes) a facelet's box may reach and still be
+// drawn in a pick: room for rounding, never a hit lost.
+constexpr double kPickRegionReach = 2.0;
+
 template <typename Visit>
 void ForEachFacelet(const Net* net, Visit visit) {
   int steps = kMaxChainSteps;
   for (Face3D* f = net->first; f && steps-- > 0; f = f->mNextInNet) visit(f);
+}
+
+// The facelets a drawing of the flat net goes through: the whole chain, or in a pick
+// only those that reach into the pick region.
+struct FlatFacelets {
+  const Net* net;
+  const std::vector<Face3D*>* picked = nullptr;
+
+  template <typename Visit>
+  void ForEach(Visit visit) const {
+    if (!picked) {
+      ForEachFacelet(net, visit);
+      return;
+    }
+    for (Face3D* f : *picked) visit(f);
+  }
+};
+
+// The facelets whose outline or glue tabs reach into the region of the pick. The
+// selection pass clips everything else away whole, so drawing only these names the same
+// items at the same depths, and a click costs what lies under the pointer rather than
+// the whole net. The pick region is the square from -1 to 1 in clip coordinates; the
+// flat net's plane maps onto them affinely, so the box in the net's plane that holds
+// the region (widened by the reach) is met by every facelet the pick can meet.
+std::vector<Face3D*> FaceletsInPickRegion(const Net* net, OpenGLView* view) {
+  const Matrix4 toClip = view->GetProjectionMatrix() * view->GetModelViewMatrix();
+  std::vector<Face3D*> met;
+  // The plane z = 0 to clip x and y: q = A p + b.
+  const double a00 = toClip(0, 0), a01 = toClip(0, 1), a10 = toClip(1, 0), a11 = toClip(1, 1);
+  const double b0 = toClip(0, 3), b1 = toClip(1, 3);
+  const double det = a00 * a11 - a01 * a10;
+  const bool affine = toClip(3, 0) == 0.0 && toClip(3, 1) == 0.0 && toClip(3, 3) == 1.0;
+  if (!affine || !std::isfinite(det) || std::fabs(det) < DBL_MIN) {
+    // No flat mapping to invert: every facelet, as a paint draws them.
+    ForEachFacelet(net, [&](Face3D* f) { met.push_back(f); });
+    return met;
+  }
+  double lo[2] = {DBL_MAX, DBL_MAX}, hi[2] = {-DBL_MAX, -DBL_MAX};
+  for (int corner = 0; corner < 4; ++corner) {
+    const double q0 = (corner & 1 ? kPickRegionReach : -kPickRegionReach) - b0;
+    const double q1 = (corner & 2 ? kPickRegionReach : -kPickRegionReach) - b1;
+    const double p[2] = {(a11 * q0 - a01 * q1) / det, (a00 * q1 - a10 * q0) / det};
+    for (int k = 0; k < 2; ++k) {
+      lo[k] = std::min(lo[k], p[k]);
+      hi[k] = std::max(hi[k], p[k]);
+    }
+  }
+  ForEachFacelet(net, [&](Face3D* f) {
+    const int count = f->mType && f->mEdges ? f->mType->mNumEdges : 0;
+    // The facelet's box, its tabs' points too.
+    double least[2] = {DBL_MAX, DBL_MAX}, largest[2] = {-DBL_MAX, -DBL_MAX};
+    auto widen = [&](const double* p) {
+      for (int k = 0; k < 2; ++k) {
+        least[k] = std::min(least[k], p[k]);
+        largest[k] = std::max(largest[k], p[k]);
+      }
+    };
+    for (int i = 0; i < count; ++i) {
+      const Edge3D& e = f->mEdges[i];
+      widen(e.unfolded);
+      if (!e.tab) continue;
+      for (const TabPoint& t : e.tab->outline) widen(t.pos2D);
+      for (const TabPoint& t : e.tab->points) widen(t.pos2D);
+    }
+    if (least[0] <= hi[0] && largest[0] >= lo[0] && least[1] <= hi[1] && largest[1] >= lo[1]) met.push_back(f);
+  });
+  return met;
 }
 
 double ModelScale(const Model3D* model) {
@@ -63,11 +138,11 @@ bool GeomagOn() {
 
 // The flat edges: each edgelet owns the edge from its corner to the next one; a
 // joined edge is drawn from its first side only.
-void DrawFlatEdges(const Net* net, OpenGLView* view, float baseWidth) {
+void DrawFlatEdges(const FlatFacelets& facelets, OpenGLView* view, float baseWidth) {
   const bool picking = view->IsPicking();
   const bool cutMode = GetMouseSelectionMode() == kMouseModeCutEdges;
   if (!picking) view->SetColorv(GetNewEdgeColor());
-  ForEachFacelet(net, [&](Face3D* f) {
+  facelets.ForEach([&](Face3D* f) {
     const int count = f->GetNumEdges();
     for (int i = 0; i < count; ++i) {
       const Edge3D* e = &f->mEdges[i];
@@ -168,22 +243,28 @@ void DrawUnfolded(Net* net) {
   using namespace detail_NetDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view || !net->first) return;
+  std::vector<Face3D*> picked;
+  FlatFacelets facelets{net};
+  if (view->IsPicking()) {
+    picked = FaceletsInPickRegion(net, view);
+    facelets.picked = &picked;
+  }
   // 1. The facelets, and the glue tabs beside them.
   {
     GeomagRodBatch rods;
-    ForEachFacelet(net, [](Face3D* f) { Draw(f, kFaceletDrawFlat, nullptr, 1.0, nullptr); });
+    facelets.ForEach([](Face3D* f) { Draw(f, kFaceletDrawFlat, nullptr, 1.0, nullptr); });
   }
-  ForEachFacelet(net, [view](Face3D* f) { DrawTabs(f, kFaceletDrawFlat, view, 1.0); });
+  facelets.ForEach([view](Face3D* f) { DrawTabs(f, kFaceletDrawFlat, view, 1.0); });
   const bool lighting = SetLighting(view, false);
   float width = 1.0f;
   glGetFloatv(GL_LINE_WIDTH, &width);
   // 2. Sphere sections and stellation lines.
   const float baseWidth = GetEdgeLineWidth() * GetNetDrawSettings().netLineWidthFactor;
   glLineWidth(baseWidth);
-  DrawSphereSections(net, false, nullptr, false);
-  DrawFaceletLines(net, false, false);
+  facelets.ForEach([](Face3D* f) { DrawSphereSections(f, false, nullptr, false); });
+  facelets.ForEach([](Face3D* f) { DrawStellationLines(f, false, false); });
   // 3. Edges.
-  if (!GeomagOn()) DrawFlatEdges(net, view, baseWidth);
+  if (!GeomagOn()) DrawFlatEdges(facelets, view, baseWidth);
   glLineWidth(width);
   // 4. to 6. Texts.
   if (!view->IsPicking()) {
