@@ -61,6 +61,8 @@ class ModelSnapshot final : public UndoState {
   // it goes by when it has none) and the names of its compound's parts.
   std::string mPathName;
   std::vector<CompoundPartName> mPartNames;
+  // The record whose dual the model is (also when it was renamed since).
+  LibraryEntry* mLibraryEntryOfDual = nullptr;
   // The scale new models take, which Edit > Scale sets with its step.
   double mUserLengthScale = 0.0;
 
@@ -144,6 +146,7 @@ bool Apply(const ModelSnapshot& state) {
     poly->mFileKeep.reset();
   }
   poly->mPartNames = state.mPartNames;
+  if (state.mLibraryEntryOfDual && !poly->mLibraryEntry) poly->SetLibraryEntryOfDual(state.mLibraryEntryOfDual);
   GetUnitSettings().mUserLengthScale = state.mUserLengthScale;
   if (document) document->SetPathName(state.mPathName.c_str(), false);
   if (state.mSubSymmetry) {
@@ -199,6 +202,7 @@ std::unique_ptr<UndoState> DocumentUndoModel::Capture() {
   if (poly->mFileKeep) state->mKeep = *poly->mFileKeep;
   if (const CPolyDoc* document = GetDocument()) state->mPathName = document->GetPathName();
   state->mPartNames = poly->mPartNames;
+  state->mLibraryEntryOfDual = poly->mLibraryEntryOfDual;
   state->mUserLengthScale = GetUnitSettings().mUserLengthScale;
   state->mShowDual = poly->mShowDual != 0;
   state->mSubSymmetry = poly->mFullSymGroup != nullptr && poly->mSymGroup != poly->mFullSymGroup;
