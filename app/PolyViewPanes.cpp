@@ -797,6 +797,14 @@ std::string CPolyView::GetPaneStatusText() const {
       }
       break;
     }
+    case kViewStellationOfBase:
+    case kViewStellationOfDual: {
+      // A stellation pane draws the block's facets: without them it says why it is empty.
+      FaceTypeBlock* block = GetShownBlock(false);
+      if (!block || !block->mFirstFaceType || block->GetExistingModel3D()) return {};
+      if (IsModelWorkPending(block) || g_ModelBusy) return "Making facets...";
+      return DescribeMissingFacets(block);
+    }
     case kViewUnfoldedNet: {
       FaceTypeBlock* block = GetShownBlock(false);
       Model3D* model = block ? block->GetExistingModel3D() : nullptr;
