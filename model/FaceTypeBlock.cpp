@@ -41,7 +41,9 @@ std::atomic<uint64_t> gWholeWalkSteps{0};
 
 }  // namespace detail_FaceTypeBlock
 
-uint64_t CountWholeWalkSteps() { return detail_FaceTypeBlock::gWholeWalkSteps.load(std::memory_order_relaxed); }
+uint64_t CountWholeWalkSteps() {
+  return detail_FaceTypeBlock::gWholeWalkSteps.load(std::memory_order_relaxed);
+}
 
 void AddWholeWalkSteps(uint64_t steps) {
   detail_FaceTypeBlock::gWholeWalkSteps.fetch_add(steps, std::memory_order_relaxed);

@@ -722,7 +722,8 @@ void DrawFaces(Poly* poly, ElementList* faces, int drawMode, double scale, doubl
   }
   // 8. The stellation's facelets are asked for once for the list, not for each face:
   // the question may weigh the whole side.
-  if (drawMode == kDrawModeStellation && faces->mHead) GetModel3DTellingAfterDrawing(faces->mHead->GetTypeBlock(), false);
+  if (drawMode == kDrawModeStellation && faces->mHead)
+    GetModel3DTellingAfterDrawing(faces->mHead->GetTypeBlock(), false);
   if (!singleFace) {
     if (GeomagOn() && !view->IsPicking()) {
       GeomagRodBatch rods;

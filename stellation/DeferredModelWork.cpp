@@ -50,9 +50,8 @@ void Note(FaceTypeBlock* block, bool stellate, bool facetModel, bool nets) {
 // Whether the facet model, with its nets when asked, is noted for the block already.
 bool IsNoted(const FaceTypeBlock* block, bool nets) {
   const std::vector<Request>& requests = Requests();
-  return std::any_of(requests.begin(), requests.end(), [&](const Request& r) {
-    return r.block == block && r.facetModel && (r.nets || !nets);
-  });
+  return std::any_of(requests.begin(), requests.end(),
+                     [&](const Request& r) { return r.block == block && r.facetModel && (r.nets || !nets); });
 }
 
 // The facelets the block's facet model has, or would have at least: one per face of

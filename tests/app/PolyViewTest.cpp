@@ -22,18 +22,18 @@
 #include "model/FaceTypeBlock.h"
 #include "model/PolyElement.h"
 #include "nets/NetSettings.h"
-#include "render/NetDrawSettings.h"
 #include "render/DisplaySettings.h"
 #include "render/FaceImage.h"
-#include "render/ModelDrawSettings.h"
 #include "render/GL.h"
 #include "render/GLErrors.h"
 #include "render/GLSection.h"
 #include "render/GeomagStyle.h"
+#include "render/ModelDrawSettings.h"
+#include "render/NetDrawSettings.h"
 #include "stellation/DeferredModelWork.h"
 #include "stellation/Stellate.h"
-#include "tests/support/PlaneHull.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/support/PlaneHull.h"
 
 namespace test_PolyView {
 
