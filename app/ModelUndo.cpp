@@ -189,14 +189,14 @@ bool Apply(const ModelSnapshot& state) {
 
 }  // namespace detail_ModelUndo
 
-std::unique_ptr<UndoState> DocumentUndoModel::Capture() {
+std::unique_ptr<UndoState> DocumentUndoModel::Capture(bool tell) {
   namespace d = detail_ModelUndo;
   Poly* poly = GetCurrentPoly();
   // A document with no model yet has nothing to go back to.
   if (!poly || poly->mFaces.mCount == 0) return nullptr;
   auto state = std::make_unique<d::ModelSnapshot>();
   if (!WriteModelToMemory(*poly, state->mData)) {
-    ShowError("The model could not be kept in memory, so this change cannot be undone.");
+    if (tell) ShowError("The model could not be kept in memory, so this change cannot be undone.");
     return nullptr;
   }
   if (poly->mFileKeep) state->mKeep = *poly->mFileKeep;
