@@ -39,13 +39,14 @@ namespace detail_Model3D {
 constexpr const char* kInfiniteElements = "This operation may not be performed on a model with infinite vertices";
 
 // The bar while the facelets are made from the model's elements: the corners take its
-// first half, the faces the second, each in equal steps of the block's face types.
+// first third, the faces the second, each in equal steps of the block's face types, and
+// the links between the facelets the last (LinkEdges).
 class FaceletShare {
  public:
   FaceletShare(int pass, const FaceTypeBlock* block) : mPass(pass) {
     for (const FaceType* type = block ? block->mFirstFaceType : nullptr; type; type = type->mNext) ++mTypes;
   }
-  double Next() { return 0.5 * mPass + 0.5 * std::min(mDone++, mTypes) / std::max(mTypes, 1); }
+  double Next() { return (mPass + static_cast<double>(std::min(mDone++, mTypes)) / std::max(mTypes, 1)) / 3.0; }
 
  private:
   int mPass;
@@ -291,7 +292,7 @@ Model3D::Model3D(Poly* poly, bool dual, Outcome* why) {
   // start what is made. A cancel leaves no facelets: the model is no model.
   ProgressScope progress;
   if (!GoOn(ProgressTick(0.0, kMakingFaceletsCaption)) || !CreateVerticesFromElements(vertices, otherBlock) ||
-      !CreateFacesFromElements(ownBlock) || !LinkEdges()) {
+      !CreateFacesFromElements(ownBlock) || !LinkEdges(true)) {
     Free();
   }
 }
@@ -571,18 +572,26 @@ bool Model3D::CreateFacesFromElements(FaceTypeBlock* ownBlock) {
   return true;
 }
 
-bool Model3D::LinkEdges() {
+bool Model3D::LinkEdges(bool lastThird) {
   // Every type is made and has its edgelets.
   NumberFaceTypes();
+  int types = 0;
+  for (const Face3DType* type = mFaceTypes; type; type = type->mNext) ++types;
+  // The linking and the pairing take a sixth of the bar each, by the facelet types.
+  int passed = 0;
+  auto share = [&](int pass) {
+    return lastThird ? (4.0 + pass + static_cast<double>(passed++) / std::max(types, 1)) / 6.0 : kProgressNoReport;
+  };
   bool reported = false;
   for (Face3DType* type = mFaceTypes; type; type = type->mNext) {
-    if (!detail_Model3D::GoOn(ProgressTick())) return false;
+    if (!detail_Model3D::GoOn(ProgressTick(share(0)))) return false;
     for (int f = 0; f < type->mNumFacelets; ++f) type->mFacelets[f].ConnectEdges(reported);
   }
   // Where more than two facelets meet at an edge, the neighbours must pair them off:
   // a ring whose links do not answer each other is paired again round the edge.
+  passed = 0;
   for (Face3DType* type = mFaceTypes; type; type = type->mNext) {
-    if (!detail_Model3D::GoOn(ProgressTick())) return false;
+    if (!detail_Model3D::GoOn(ProgressTick(share(1)))) return false;
     for (int f = 0; f < type->mNumFacelets; ++f) {
       Face3D& facelet = type->mFacelets[f];
       for (int i = 0; i < facelet.GetNumEdges(); ++i) {

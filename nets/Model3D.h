@@ -203,8 +203,9 @@ class Model3D : public ModelPart {
   bool CreateVerticesFromElements(ElementList* faces, FaceTypeBlock* otherBlock);
   bool CreateFacesFromElements(FaceTypeBlock* ownBlock);
   // Links every facelet's edgelets and marks the drawn edges; false when the user
-  // cancelled.
-  bool LinkEdges();
+  // cancelled. With lastThird its reports move the bar over the last third of the
+  // plain polyhedron's build.
+  bool LinkEdges(bool lastThird);
   // Sorts, marks and cleans one vertex group of count records from start.
   void FinishVertexGroup(int start, int count);
   // The vertices filed by position, for FindVertExact (nets/Model3D.cpp).

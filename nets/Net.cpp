@@ -457,8 +457,10 @@ bool NetType::CopyFirstNet() {
   Face3DType* faceType = firstNet->first->mType;
   int made = 1;
   bool ok = true;
-  // The copies of a flat face of a finely cut model are many facelets each.
+  // The copies of a flat face of a finely cut model are many facelets each: the bar
+  // moves over the current range by the copies made.
   ProgressTicker tick;
+  const double copies = std::max(numNets - 1, 1);
   for (int f = 0; f < faceType->mNumFacelets && ok; ++f) {
     Face3D* facelet = &faceType->mFacelets[f];
     if (facelet->mNet) continue;
@@ -470,7 +472,7 @@ bool NetType::CopyFirstNet() {
     net->Init(this, facelet);
     Face3D* copy = net->first;
     for (Face3D* model = firstNet->first; model && copy; model = model->mNextInNet, copy = copy->mNextInNet) {
-      if (!tick()) return false;
+      if (!tick((made - 2) / copies)) return false;
       if (model->mType != copy->mType) {
         ShowInternalError("CopyFirstNet: faces of different types");
         ok = false;

@@ -35,6 +35,12 @@ constexpr unsigned kInfoReasonNets = 2;
 // facelets in nets), merging them (by the merging passes), their layouts and numbers,
 // and the glue tabs (by the edgelets trimmed).
 constexpr double kGrowEnd = 0.15;
+// Of the growing, the share of marking the edgelets that are never joined (by the
+// facelet types); the rest goes by the facelets in nets.
+constexpr double kMarkShare = 0.1;
+double GrowthShare(double inNets) {
+  return kGrowEnd * (kMarkShare + (1.0 - kMarkShare) * inNets);
+}
 constexpr double kMergeEnd = 0.25;
 constexpr double kLayoutEnd = 0.3;
 
@@ -133,7 +139,7 @@ bool NetGenerator::ReportGrowth() {
   for (Face3DType* type = mModel->mFaceTypes; type; type = type->mNext) {
     for (int f = 0; f < type->mNumFacelets; ++f) done += type->mFacelets[f].mNet ? 1 : 0;
   }
-  return ReportProgress(total > 0 ? detail_NetGeneration::kGrowEnd * done / total : 0.0);
+  return ReportProgress(detail_NetGeneration::GrowthShare(total > 0 ? static_cast<double>(done) / total : 0.0));
 }
 
 bool NetGenerator::GenerateAllNets() {
@@ -147,8 +153,10 @@ bool NetGenerator::GenerateAllNets() {
   }
   ForEachEdge(mModel, [](Edge3D* e) { e->flags &= ~kEdgeGenerationFlags; });
   const bool keepColoursApart = PrintCellLines();
+  int types = 0, marked = 0;
+  for (const Face3DType* type = mModel->mFaceTypes; type; type = type->mNext) ++types;
   for (Face3DType* type = mModel->mFaceTypes; type; type = type->mNext) {
-    if (!ReportProgress(kProgressNoReport)) return false;
+    if (!ReportProgress(kGrowEnd * kMarkShare * marked++ / types)) return false;
     if (type->mNumFacelets < 1 || type->mNumEdges < 1) continue;
     Edge3DType edgeType;
     edgeType.Init(type);
@@ -184,6 +192,8 @@ bool NetGenerator::GenerateAllNets() {
 bool NetGenerator::MakeFlatRegionNets() {
   const SymGroup* group = mModel->mPoly ? mModel->mPoly->mSymGroup : nullptr;
   const int groupOrder = group && group->numRotations > 0 ? group->numRotations : 1;
+  const int total = mModel->GetNumFacelets();
+  int64_t settled = 0;
   for (Face3DType* type = mModel->mFaceTypes; type; type = type->mNext) {
     if (type->mNumFacelets < 1 || type->mFacelets[0].mNet) continue;
     Face3D* start = &type->mFacelets[0];
@@ -195,10 +205,14 @@ bool NetGenerator::MakeFlatRegionNets() {
     std::vector<Reached> queue{{start, nullptr, nullptr}};
     start->mFlags |= kFaceletVisited;
     int ownType = 1;
-    // The flat face of a finely cut model is one region of many facelets.
+    // The flat face of a finely cut model is one region of many facelets: the bar moves
+    // by the facelets reached and then placed.
     ProgressTicker tick;
-    for (size_t k = 0; k < queue.size(); ++k) {
-      if (!tick()) {
+    auto share = [&]() {
+      return detail_NetGeneration::GrowthShare(total > 0 ? static_cast<double>(settled) / (2.0 * total) : 0.0);
+    };
+    for (size_t k = 0; k < queue.size(); ++k, ++settled) {
+      if (!tick(share())) {
         for (const Reached& r : queue) r.facelet->mFlags &= ~kFaceletVisited;
         mCancelled = true;
         return false;
@@ -229,15 +243,23 @@ bool NetGenerator::MakeFlatRegionNets() {
     mModel->AppendNetType(netType);
     Net* net = netType->GetFirstNet();
     net->Init(netType, start);
-    for (size_t k = 1; k < queue.size(); ++k) {
-      if (!tick()) {
+    ++settled;
+    for (size_t k = 1; k < queue.size(); ++k, ++settled) {
+      if (!tick(share())) {
         mCancelled = true;
         return false;
       }
       CalcUnfoldedFacePos2D(queue[k].from, queue[k].across, false, nullptr);
       net->AddFacelet(queue[k].from, queue[k].across);
     }
-    if (netType->numNets > 1) netType->CopyFirstNet();
+    if (netType->numNets > 1) {
+      // Each copy is reached and placed at once.
+      const double from = share();
+      settled += 2 * static_cast<int64_t>(netType->numNets - 1) * static_cast<int64_t>(queue.size());
+      const ProgressRange whole = PushProgressRange(from, share());
+      netType->CopyFirstNet();
+      PopProgressRange(whole);
+    }
     if (!ReportProgress(kProgressNoReport)) return false;
   }
   return true;
@@ -575,8 +597,12 @@ void NetGenerator::FinishNetTypes() {
     return kGrowEnd + (kMergeEnd - kGrowEnd) * std::min(1.0, static_cast<double>(passes) / (types + 1));
   };
   while (type) {
-    type = MergeConvexNetTypes(mModel, type);
+    // A pass of large nets takes long: its reports move the bar over its own part.
+    const double from = fraction();
     ++passes;
+    const ProgressRange whole = PushProgressRange(from, fraction());
+    type = MergeConvexNetTypes(mModel, type);
+    PopProgressRange(whole);
     if (!ReportProgress(fraction())) return;
   }
   mModel->mCurrentNet = mModel->mNetTypes ? mModel->mNetTypes->GetFirstNet() : nullptr;
@@ -878,15 +904,15 @@ bool Model3D::RecreateTabs() {
           tabbed.push_back(e);
         }
       }
-      // A large net takes a while: the trimming to the net and the parting of the tabs
-      // take about as long each.
-      for (Edge3D* e : tabbed) {
-        if (!ProgressTick()) return false;
-        TrimTabToNeighbour(e);
+      // A large net takes a while: the trimming to the neighbours, to the net and the
+      // parting of the tabs take about as long each.
+      const double third = done + edges / 3.0, twoThirds = done + 2.0 * edges / 3.0;
+      for (size_t k = 0; k < tabbed.size(); ++k) {
+        if (!ProgressTick(share(done + (third - done) * static_cast<double>(k) / tabbed.size()))) return false;
+        TrimTabToNeighbour(tabbed[k]);
       }
-      const double half = done + 0.5 * edges;
-      if (!step(share(done), share(half), [net]() { TrimTabsToNet(net); })) return false;
-      if (!step(share(half), share(done + edges), [net]() { SeparateTabs(net); })) return false;
+      if (!step(share(third), share(twoThirds), [net]() { TrimTabsToNet(net); })) return false;
+      if (!step(share(twoThirds), share(done + edges), [net]() { SeparateTabs(net); })) return false;
       done += edges;
     }
   }

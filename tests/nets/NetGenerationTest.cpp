@@ -341,9 +341,10 @@ TEST_F(NetGenerationTest, ACancelAnywhereInTheWorkLeavesNoNets) {
 
 // The cube cut into 12 parts a side: six flat faces of 576 facelets, each grown into a
 // net of its own and merged into one. Every step answers the window as it goes: no
-// more facelets join the nets between two reports than tickers let pass, and a
-// Cancel at a report in the middle of the flat faces, or later, leaves no nets and no
-// facelet marked.
+// more facelets join the nets between two reports than tickers let pass, the bar moves
+// all through the facelets and the nets (a net of a whole face placed, its tabs
+// trimmed), and a Cancel at a report in the middle of the flat faces, or later, leaves
+// no nets and no facelet marked.
 TEST_F(NetGenerationTest, TheNetsOfAFinelyCutCubeAnswerTheWindowAsTheyGrow) {
   std::unique_ptr<Poly> cube = n::BuildLibraryPoly(n::kCube);
   ASSERT_TRUE(cube);
@@ -351,9 +352,7 @@ TEST_F(NetGenerationTest, TheNetsOfAFinelyCutCubeAnswerTheWindowAsTheyGrow) {
   ASSERT_TRUE(simple);
   Poly cut;
   ASSERT_TRUE(CreatePoly(*simple, &cut, false, false));
-  Model3D model(&cut, false);
-  const std::vector<Face3D*> facelets = n::AllFacelets(model);
-  ASSERT_EQ(facelets.size(), 3456u);
+  std::vector<Face3D*> facelets;
   auto inNets = [&facelets] {
     int count = 0;
     for (const Face3D* f : facelets) count += f->mNet ? 1 : 0;
@@ -366,20 +365,30 @@ TEST_F(NetGenerationTest, TheNetsOfAFinelyCutCubeAnswerTheWindowAsTheyGrow) {
   int lastInNets = 0;
   int mostJoined = 0;
   int growing = -1;  // a report at which the flat faces are part grown
+  int lastBar = -1, still = 0, longestStill = 0;
   progress.Current()->onPump = [&](platform::HeadlessProgressWindow::State& state) {
     ++pumps;
     const int now = inNets();
     mostJoined = std::max(mostJoined, now - lastInNets);
     if (growing < 0 && now > 0 && now < static_cast<int>(facelets.size())) growing = pumps;
     lastInNets = now;
+    still = state.bar == lastBar ? still + 1 : 0;
+    longestStill = std::max(longestStill, still);
+    lastBar = state.bar;
     if (pumps == cancelAt) state.cancel = true;
   };
+  Model3D model(&cut, false);
+  facelets = n::AllFacelets(model);
+  ASSERT_EQ(facelets.size(), 3456u);
+  pumps = 0;
   model.MakeNets();
   ASSERT_TRUE(model.HasNets());
   const int total = pumps;
   // At most a ticker's passes from each of two loops met in turn.
   EXPECT_LE(mostJoined, 2 * static_cast<int>(ProgressTicker::kPasses))
       << "facelets joined the nets between two reports";
+  // Of thousands of reports, a few in a row at most leave the bar where it was.
+  EXPECT_LE(longestStill, 32) << "the bar stood still over that many reports of " << total;
   ASSERT_GT(growing, 0);
   for (int at : {growing, growing + 1, total / 2, total - 1}) {
     SCOPED_TRACE("cancelled at report " + std::to_string(at) + " of " + std::to_string(total));
