@@ -16,6 +16,7 @@
 #include <type_traits>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/FaceImageRef.h"
@@ -125,10 +126,16 @@ std::string DescribeInputFault(const SimplePoly& simple) {
   return {};
 }
 
+CreatePolyStageHook& StageHook() {
+  static CreatePolyStageHook hook;
+  return hook;
+}
+
 // Once the old model is gone a cancel can no longer give it back, and a half-built
 // model is of no use: the rest of the build runs to its end, unless the caller keeps
 // the old model elsewhere and drops the half-built one (false then: stop here).
 bool ReportStage(const char* name, bool stopOnCancel) {
+  if (const CreatePolyStageHook& hook = StageHook()) hook(name);
   return UpdateProgress(kStageFraction, "%s", name) || !stopOnCancel;
 }
 
@@ -467,7 +474,8 @@ Outcome BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDual
   if (simple.flags & kSimpleFileCorners) poly->mPolyFlags |= kPolyFlagFileCorners;
   if (simple.flags & kSimpleDecimalCorners) poly->mPolyFlags |= kPolyFlagDecimalCorners;
   const std::vector<int32_t> ranks = d::FaceTypeRanks(simple, faceMap, poly->mFaces.mCount);
-  poly->SetFaceTypes(std::move(group), !keepColors, !keepDualColors, ranks.empty() ? nullptr : &ranks);
+  poly->SetFaceTypes(std::move(group), !keepColors, !keepDualColors, ranks.empty() ? nullptr : &ranks,
+                    stopOnCancel);
   if (simple.NumEdges() > 0) d::CopyEdgeAttributes(simple, poly, vertexMap, faceMap);
   vertexMap.clear();
   faceMap.clear();
@@ -494,6 +502,11 @@ Outcome BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDual
 }
 
 }  // namespace detail_CreatePoly
+
+CreatePolyStageHook SetCreatePolyStageHook(CreatePolyStageHook hook) {
+  std::swap(hook, detail_CreatePoly::StageHook());
+  return hook;
+}
 
 Outcome CreatePoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualColors, bool stopOnCancel,
                    bool* cleared) {

@@ -19,13 +19,16 @@
 #include "app/Settings.h"
 #include "construction/Augmentation.h"
 #include "core/Globals.h"
+#include "core/Messages.h"
 #include "core/Progress.h"
 #include "core/RainbowColor.h"
 #include "core/Units.h"
 #include "core/VectorMath.h"
 #include "model/ColorSchemes.h"
+#include "model/CreatePoly.h"
 #include "model/CrossSection.h"
 #include "model/Edge.h"
+#include "model/ElementFlags.h"
 #include "model/ElementLabels.h"
 #include "dialogs/AugmentDlg.h"
 #include "files/ModelFile.h"
@@ -119,6 +122,31 @@ TEST_F(MenuCommandsTest, SubdividedFacesAndGeodesicSpheresOfTheIcosahedron) {
   Platform().messages.Clear();
 }
 
+// Show/Hide Faces in Selected Plane hides the faces of the current face's plane, and
+// only those, then shows them again: on a cube cut into 4, a square's 64 triangles.
+TEST_F(MenuCommandsTest, TheFacesOfThePlaneOfTheCurrentFaceAreHiddenAndShown) {
+  constexpr int kCmdShowHidePlane = 33365;
+  ASSERT_TRUE(Doc().SetModel(Find("4.4.4"), false, false));
+  Platform().messages.QueueText("4");
+  ASSERT_TRUE(RunDocCommand(kCmdSubdivideFaces));
+  Poly* poly = GetCurrentPoly();
+  ASSERT_EQ(poly->mFaces.mCount, 6 * 64);
+  PolyElement* face = poly->GetCurrentFace();
+  ASSERT_NE(face, nullptr);
+  auto hidden = [poly, face](bool inPlane) {
+    int n = 0;
+    for (PolyElement* e = poly->mFaces.mHead; e; e = e->mNext) {
+      if ((e == face || e->IsCoplanarWith(face)) == inPlane) n += e->HasFlag(kElementHidden) ? 1 : 0;
+    }
+    return n;
+  };
+  ASSERT_TRUE(RunDocCommand(kCmdShowHidePlane));
+  EXPECT_EQ(hidden(true), 64);
+  EXPECT_EQ(hidden(false), 0);
+  ASSERT_TRUE(RunDocCommand(kCmdShowHidePlane));
+  EXPECT_EQ(hidden(true), 0);
+}
+
 // A click on Cancel while the sphere's window shows the lattice's last row is read after
 // that report, while the lattice is finished and the model built from it: the command
 // is one piece of work with one window, so the click stops it wherever it falls, and
@@ -155,28 +183,49 @@ TEST_F(MenuCommandsTest, CancelClickedAtTheLatticesLastRowStopsTheSphere) {
   platform::InstallServices(before);
 }
 
-// The dual of the subdivided icosahedron has a face round each new corner whose six
-// corners lie on two points, those of the flat pairs of triangles there. An internal
-// error met while the compound with it is built ends the command: told once (not once
-// per face type), the model and the undo list as they were.
+// An internal error met while a compound is built (here as its faces are sorted into
+// types, after the old model was cleared) ends the command: told once (not once per
+// face type), the model and the undo list as they were. The dual of the subdivided
+// icosahedron, with a face round each new corner whose six corners lie on two points,
+// leaves them as they were too.
 TEST_F(MenuCommandsTest, AnInternalErrorEndsTheCommandWithTheModelAsItWas) {
+  SetTransitionsEnabled(true);
+  corvia::testing::ExpectInternalErrors();
+  const auto& undo = Platform().undo;
+  auto expectAsItWas = [&undo](const Poly* shown, int faces, size_t steps, int discards) {
+    EXPECT_EQ(GetCurrentPoly(), shown);
+    EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, faces);
+    EXPECT_EQ(undo.mCalls.size() - steps, static_cast<size_t>(undo.mDiscards - discards));
+  };
+
+  const Poly* icosahedron = GetCurrentPoly();
+  Platform().messages.Clear();
+  size_t steps = undo.mCalls.size();
+  int discards = undo.mDiscards;
+  int met = 0;
+  const CreatePolyStageHook before = SetCreatePolyStageHook([&met](const char* stage) {
+    if (met == 0 && std::string(stage).find("into types") != std::string::npos) {
+      ++met;
+      ShowInternalError("%s", "The compound's face types do not close.");
+    }
+  });
+  const bool ran = RunDocCommand(kCmdAddBaseAndDual);
+  SetCreatePolyStageHook(before);
+  ASSERT_TRUE(ran);
+  EXPECT_EQ(met, 1);
+  EXPECT_EQ(Platform().messages.CountTitled("Internal Error"), 1);
+  expectAsItWas(icosahedron, 20, steps, discards);
+
   Platform().messages.QueueText("2");
   ASSERT_TRUE(RunDocCommand(kCmdSubdivideFaces));
   const Poly* subdivided = GetCurrentPoly();
-  SetTransitionsEnabled(true);
-  corvia::testing::ExpectInternalErrors();
+  ASSERT_EQ(subdivided->mFaces.mCount, 80);
   Platform().messages.Clear();
-  const auto& undo = Platform().undo;
-  const size_t steps = undo.mCalls.size();
-  const int discards = undo.mDiscards;
+  steps = undo.mCalls.size();
+  discards = undo.mDiscards;
   ASSERT_TRUE(RunDocCommand(kCmdAddBaseAndDual));
-  const int told = Platform().messages.CountTitled("Internal Error");
-  EXPECT_LE(told, 1);
-  if (told > 0) {
-    EXPECT_EQ(GetCurrentPoly(), subdivided);
-    EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 80);
-    EXPECT_EQ(undo.mCalls.size() - steps, static_cast<size_t>(undo.mDiscards - discards));
-  }
+  EXPECT_LE(Platform().messages.CountTitled("Internal Error"), 1);
+  expectAsItWas(subdivided, 80, steps, discards);
   Platform().messages.Clear();
 }
 
@@ -214,6 +263,37 @@ TEST_F(MenuCommandsTest, NextAndPreviousStellationStepTheCellsAndOriginalPutsThe
   ASSERT_TRUE(RunDocCommand(kCmdOriginalStellation));
   EXPECT_TRUE(FaceTypeBlock::IsOriginalStellation(block));
   EXPECT_FALSE(UpdateDocCommand(kCmdOriginalStellation).enabled);
+}
+
+// Commands on one part of a compound wait for a compound, and Select None is there
+// for a cell picked in a stellation as for a face: each enabled where it can act.
+TEST_F(MenuCommandsTest, CommandsOnAPartOrACellAreEnabledWhereTheyAct) {
+  constexpr int kCmdColourOnePart = 33153;
+  constexpr int kCmdSelectNone = 32869;
+  Poly* poly = GetCurrentPoly();
+  poly->SelectFace(poly->GetFace(0), false);
+  ASSERT_NE(poly->GetCurrentFace(), nullptr);
+  EXPECT_FALSE(UpdateDocCommand(kCmdDeleteOnePartOfCompound).enabled);
+  EXPECT_FALSE(UpdateDocCommand(kCmdColourOnePart).enabled);
+  ASSERT_TRUE(RunDocCommand(kCmdAddBaseAndDual));
+  poly = GetCurrentPoly();
+  ASSERT_TRUE(poly->IsCompound());
+  poly->SelectFace(poly->GetFace(0), false);
+  EXPECT_TRUE(UpdateDocCommand(kCmdDeleteOnePartOfCompound).enabled);
+  EXPECT_TRUE(UpdateDocCommand(kCmdColourOnePart).enabled);
+
+  // A cell picked in the stellation pane is highlighted there until Select None.
+  ASSERT_TRUE(Doc().SetModel(Find("3.3.3.3.3"), false, false));
+  AddPane(kViewStellationOfBase);
+  ASSERT_TRUE(RunDocCommand(kCmdNextStellation));
+  FaceTypeBlock* block = GetCurrentPoly()->mBaseBlock.get();
+  ASSERT_TRUE(block->IsStellated());
+  GetCurrentPoly()->ClearSelection();
+  block->mSelectedCell = block->mFirstCell;
+  EXPECT_TRUE(UpdateDocCommand(kCmdSelectNone).enabled);
+  ASSERT_TRUE(RunDocCommand(kCmdSelectNone));
+  EXPECT_EQ(block->mSelectedCell, nullptr);
+  EXPECT_FALSE(UpdateDocCommand(kCmdSelectNone).enabled);
 }
 
 TEST_F(MenuCommandsTest, FacetingCriteriaAndLimitsShowInTheirItems) {
