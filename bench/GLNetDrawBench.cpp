@@ -5,9 +5,12 @@
 // Unfolded Net pane (1000 x 800) of the frequency-60 and frequency-150 spheres (72,000
 // and 450,000 facelets), the document's current model, nets made as the program's idle
 // time makes them: the click costs what lies under the pointer, not the facelets times
-// their types.
+// their types. And a paint of those two panes of the frequency-30 sphere (18,000
+// facelets) with the edges' connection ids and the corner angles shown: a paint costs
+// what can be read, not a text for every edge and corner however small they are drawn.
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -23,6 +26,7 @@
 #include "nets/NetSettings.h"
 #include "render/DepthSortedTriangles.h"
 #include "render/FacetModelDrawing.h"
+#include "render/GLText.h"
 #include "render/NetDrawing.h"
 #include "render/OffscreenViewWindow.h"
 #include "render/OpenGLView.h"
@@ -109,30 +113,38 @@ void BM_FoldingNetsHalfWay(benchmark::State& state) {
 
 // The sphere of the frequency as the current model of the program's Unfolded Net pane,
 // its nets made, and a click's pick at points round the middle of the pane.
-void BM_NetPaneClick(benchmark::State& state) {
-  constexpr int kPaneWidth = 1000, kPaneHeight = 800;
-  corvia::bench::ProgramPane pane(corvia::kViewUnfoldedNet, kPaneWidth, kPaneHeight);
+// The geodesic sphere of the frequency made the current model of the program's pane,
+// and its nets made as the program's idle time makes them after the paint asks for
+// them; null (the benchmark skipped) when they are not.
+corvia::Model3D* ShowSphereNets(corvia::bench::ProgramPane& pane, int frequency, benchmark::State& state) {
   if (!pane.Shown()) {
     state.SkipWithError(pane.Error().c_str());
-    return;
+    return nullptr;
   }
   corvia::CPolyDoc& doc = pane.Doc();
   std::unique_ptr<corvia::SimplePoly> sphere;
   if (doc.SetModel(corvia::GetLibraryEntry(corvia::bench::kLibraryIcosahedron), false, false)) {
-    sphere = doc.GetCurrentPoly()->Subdivide(corvia::kSubdivideGeodesic, static_cast<int>(state.range(0)));
+    sphere = doc.GetCurrentPoly()->Subdivide(corvia::kSubdivideGeodesic, frequency);
   }
   if (!pane.Enter(std::move(sphere))) {
     state.SkipWithError("the geodesic sphere did not build");
-    return;
+    return nullptr;
   }
-  // The paint asks for the nets; the idle time makes them.
   pane.Paint();
   while (corvia::RunDeferredPaneWork()) pane.Paint();
   corvia::Model3D* model = pane.Pane().GetModel3D();
   if (!model || !model->HasNets()) {
     state.SkipWithError("the nets were not made");
-    return;
+    return nullptr;
   }
+  return model;
+}
+
+void BM_NetPaneClick(benchmark::State& state) {
+  constexpr int kPaneWidth = 1000, kPaneHeight = 800;
+  corvia::bench::ProgramPane pane(corvia::kViewUnfoldedNet, kPaneWidth, kPaneHeight);
+  corvia::Model3D* model = ShowSphereNets(pane, static_cast<int>(state.range(0)), state);
+  if (!model) return;
   pane.Paint();
   int step = 0, found = 0;
   for (auto _ : state) {
@@ -146,9 +158,36 @@ void BM_NetPaneClick(benchmark::State& state) {
   state.counters["found"] = static_cast<double>(found) / static_cast<double>(state.iterations());
 }
 
+// The sphere of the frequency as the current model of the program's pane of the view
+// type, its nets made, the edges' connection ids and corner angles shown, and the pane
+// painted.
+void BM_NetPanePaintWithEdgeData(benchmark::State& state) {
+  constexpr int kPaneWidth = 1000, kPaneHeight = 800;
+  const corvia::ViewType type = state.range(0) ? corvia::kViewFoldingNet : corvia::kViewUnfoldedNet;
+  corvia::bench::ProgramPane pane(type, kPaneWidth, kPaneHeight);
+  const uint32_t edgeData = corvia::GetNetSettings().edgeData;
+  corvia::GetNetSettings().edgeData = corvia::kEdgeDataConnectionIds | corvia::kEdgeDataFaceAngles;
+  if (corvia::Model3D* model = ShowSphereNets(pane, static_cast<int>(state.range(1)), state)) {
+    const uint64_t texts = corvia::CountGLScreenTexts();
+    for (auto _ : state) pane.Paint();
+    state.counters["facelets"] = model->GetNumFacelets();
+    // The folded panes' texts drawn in a paint.
+    state.counters["texts"] =
+        static_cast<double>(corvia::CountGLScreenTexts() - texts) / static_cast<double>(state.iterations());
+  }
+  corvia::GetNetSettings().edgeData = edgeData;
+}
+
 BENCHMARK(BM_FaceletsBackToFront)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_FlatNet)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_FoldingNetsHalfWay)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_NetPaneClick)->Arg(60)->Arg(150)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+BENCHMARK(BM_NetPanePaintWithEdgeData)
+    ->ArgNames({"folding", "frequency"})
+    ->Args({0, 30})
+    ->Args({1, 30})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
 
 }  // namespace

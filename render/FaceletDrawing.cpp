@@ -76,6 +76,15 @@ bool GeomagOn() {
   return GetElementDisplayOptions().constructionToyStyle;
 }
 
+// The folded length of the edge from the edgelet's corner to the next one.
+double EdgeLength(const Edge3D* e) {
+  const Edge3D* next = e->GetNextInLoop();
+  if (!next) return 0.0;
+  double side[3];
+  Subtract(side, next->pos3D, e->pos3D);
+  return VectorLength(side);
+}
+
 // Line and point state brackets: width, point size and stipple come back as they were.
 class LineState {
  public:
@@ -475,26 +484,41 @@ void DrawNetExtras(Face3D* facelet, Model3D* model) {
   view->SetColor(1.0f, 1.0f, 1.0f);
   const int count = facelet->GetNumEdges();
   char text[256];
+  const uint32_t edgeData = GetNetSettings().edgeData;
+  const bool numbers = AreFaceletNumbersShown();
+  // A text taller on screen than the edge, corner or facelet it names falls on its
+  // neighbours' texts and cannot be read: at that scale it is left out, so that a
+  // large model seen whole does not lay out and draw a text for every edge.
+  double textHeight = 0.0, perimeter = 0.0;
+  if ((numbers || edgeData) && count > 0) {
+    double middle[3] = {0.0, 0.0, 0.0};
+    for (int i = 0; i < count; ++i) {
+      for (int k = 0; k < 3; ++k) middle[k] += facelet->mEdges[i].pos3D[k] / count;
+      perimeter += EdgeLength(&facelet->mEdges[i]);
+    }
+    textHeight = GetGLScreenTextHeight(middle);
+  }
   // 1. The number.
-  if (AreFaceletNumbersShown()) {
+  if (numbers && perimeter >= count * textHeight) {
     double centre[3];
     facelet->GetPlacedCentroid(centre);
     std::snprintf(text, sizeof text, "%d", GetFaceletDisplayNumber(facelet));
     DrawGLScreenText(text, centre, kNetTextColour);
   }
   // 2. Edge texts, 3. corner angles.
-  const uint32_t edgeData = GetNetSettings().edgeData;
   for (int i = 0; i < count && edgeData; ++i) {
     const Edge3D* e = &facelet->mEdges[i];
     const Edge3D* next = e->GetNextInLoop();
     const Edge3D* previous = e->GetPrevInLoop();
     if (!next || !previous) continue;
+    const double length = EdgeLength(e);
+    if (length < textHeight) continue;
     if (e->GetEdgeDataText(text, sizeof text)) {
       double middle[3];
       for (int k = 0; k < 3; ++k) middle[k] = 0.5 * (e->pos3D[k] + next->pos3D[k]);
       DrawGLScreenText(text, middle, kNetTextColour);
     }
-    if (edgeData & kEdgeDataFaceAngles) {
+    if ((edgeData & kEdgeDataFaceAngles) && EdgeLength(previous) >= textHeight) {
       const double into[2] = {e->unfolded[0] - previous->unfolded[0], e->unfolded[1] - previous->unfolded[1]};
       const double outOf[2] = {next->unfolded[0] - e->unfolded[0], next->unfolded[1] - e->unfolded[1]};
       GetUnitSettings().FormatAngle(text, GetCornerAngle(into, outOf), nullptr);

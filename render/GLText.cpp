@@ -6,6 +6,7 @@
 #include <FTGL/ftgl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
@@ -181,6 +182,9 @@ double UnitsPerPixelAt(OpenGLView* view, const double* point) {
   const double pixels = std::hypot(b[0] - a[0], b[1] - a[1]);
   return pixels > 0.0 && std::isfinite(pixels) ? kStep / pixels : 0.0;
 }
+
+// The texts DrawGLScreenText has drawn (CountGLScreenTexts).
+std::atomic<uint64_t> gScreenTexts{0};
 
 }  // namespace detail_GLText
 
@@ -358,15 +362,25 @@ void DrawGLText(int mode, const double* position, double size, double width, con
 void DrawGLScreenText(const char* text, const double* position, const float* rgb) {
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view || view->IsPicking() || !position || !text || !*text) return;
-  const double size =
-      kScreenTextPixels * std::max(view->GetFontScale(), 1) * detail_GLText::UnitsPerPixelAt(view, position);
+  const double size = GetGLScreenTextHeight(position);
   if (size <= 0.0) return;
+  detail_GLText::gScreenTexts.fetch_add(1, std::memory_order_relaxed);
   float saved[4];
   GetGLTextColor(saved);
   const float colour[4] = {rgb ? rgb[0] : 1.0f, rgb ? rgb[1] : 1.0f, rgb ? rgb[2] : 1.0f, 1.0f};
   SetGLTextColor(colour);
   DrawGLText(kTextAnchorCentreFacing, position, size, -1.0, text, 0, nullptr, nullptr, nullptr, nullptr, nullptr);
   SetGLTextColor(saved);
+}
+
+double GetGLScreenTextHeight(const double* position) {
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (!view || !position) return 0.0;
+  return kScreenTextPixels * std::max(view->GetFontScale(), 1) * detail_GLText::UnitsPerPixelAt(view, position);
+}
+
+uint64_t CountGLScreenTexts() {
+  return detail_GLText::gScreenTexts.load(std::memory_order_relaxed);
 }
 
 }  // namespace corvia

@@ -59,5 +59,11 @@ constexpr double kScreenTextPixels = 16.0;
 // high on screen wherever the point lies, in the colour (RGB); lines break at line
 // feeds. Nothing is drawn while the pane picks.
 void DrawGLScreenText(const char* text, const double* position, const float* rgb);
+// The height that DrawGLScreenText gives a text at the point, in the units of the
+// point (0 when the current pane cannot draw one there).
+double GetGLScreenTextHeight(const double* position);
+// The texts DrawGLScreenText has drawn since the program started (for the tests that
+// weigh a paint's work).
+uint64_t CountGLScreenTexts();
 
 }  // namespace corvia

@@ -261,11 +261,26 @@ bool EdgeTextPlace(OpenGLView* view, TextRoom& room, Face3D* facelet, const Edge
   return false;
 }
 
+// The length round the flat facelet.
+double FlatPerimeter(const Face3D* f) {
+  double length = 0.0;
+  const int count = f->GetNumEdges();
+  for (int i = 0; i < count; ++i) {
+    const Edge3D* e = &f->mEdges[i];
+    const Edge3D* next = e->GetNextInLoop();
+    if (next) length += std::hypot(next->unfolded[0] - e->unfolded[0], next->unfolded[1] - e->unfolded[1]);
+  }
+  return length;
+}
+
 // The inside angle at each corner, written on its bisector.
 void DrawCornerAngles(const Net* net, OpenGLView* view) {
   const double textPixels = view->GetLineHeight();
   const double pixelsPerUnit = view->UnitsToPixelsX(1.0);
   if (pixelsPerUnit <= 0.0) return;
+  // An angle in a corner whose sides are shorter than a text is high cannot be read:
+  // it would fall on the corner's other angles.
+  const double textUnits = textPixels / pixelsPerUnit;
   char text[kAngleTextSize];
   ForEachFacelet(net, [&](Face3D* f) {
     const int count = f->GetNumEdges();
@@ -277,10 +292,10 @@ void DrawCornerAngles(const Net* net, OpenGLView* view) {
       const double into[2] = {e->unfolded[0] - previous->unfolded[0], e->unfolded[1] - previous->unfolded[1]};
       const double outOf[2] = {next->unfolded[0] - e->unfolded[0], next->unfolded[1] - e->unfolded[1]};
       const double angle = GetCornerAngle(into, outOf);
-      GetUnitSettings().FormatAngle(text, angle, kDegreeSign);
       const double lengthIn = std::hypot(into[0], into[1]);
       const double lengthOut = std::hypot(outOf[0], outOf[1]);
       if (lengthIn < kPointTolerance || lengthOut < kPointTolerance) continue;
+      if (std::min(lengthIn, lengthOut) < textUnits) continue;
       // Bisector into the corner: between the way back and the way on, turned over
       // for a reflex corner; the left normal of the edge in a straight one.
       double bisector[2] = {outOf[0] / lengthOut - into[0] / lengthIn, outOf[1] / lengthOut - into[1] / lengthIn};
@@ -293,6 +308,7 @@ void DrawCornerAngles(const Net* net, OpenGLView* view) {
         bisector[0] = -bisector[0];
         bisector[1] = -bisector[1];
       }
+      GetUnitSettings().FormatAngle(text, angle, kDegreeSign);
       const double c = std::clamp(angle, kLeastCornerAngle, kGreatestCornerAngle);
       double r = std::max(20.0 * textPixels / (2.0 * std::tan(c / 2.0)), 10.0 * textPixels) / pixelsPerUnit;
       const double span = std::hypot(outOf[0] + into[0], outOf[1] + into[1]);
@@ -337,7 +353,12 @@ void DrawUnfolded(Net* net) {
     view->SetColorv(GetNewEdgeColor());
     char text[256];
     if (AreFaceletNumbersShown()) {
+      // A number on a facelet whose sides are on average shorter than a text is high
+      // falls on its neighbours' numbers and cannot be read.
+      const double pixelsPerUnit = view->UnitsToPixelsX(1.0);
+      const double textUnits = pixelsPerUnit > 0.0 ? view->GetLineHeight() / pixelsPerUnit : 0.0;
       ForEachFacelet(net, [&](Face3D* f) {
+        if (FlatPerimeter(f) < f->GetNumEdges() * textUnits) return;
         double centre[3], direction[3], normal[3];
         f->GetCentreFrame(kFaceletDrawFlat, centre, direction, normal, nullptr, 1.0);
         std::snprintf(text, sizeof text, "%d", GetFaceletDisplayNumber(f));

@@ -26,6 +26,7 @@
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
+#include "model/Subdivision.h"
 #include "nets/Edge3D.h"
 #include "nets/Face3D.h"
 #include "nets/Model3D.h"
@@ -37,6 +38,7 @@
 #include "render/FaceletDrawing.h"
 #include "render/FacetModelDrawing.h"
 #include "render/GLSelection.h"
+#include "render/GLText.h"
 #include "render/ModelDrawPane.h"
 #include "render/ModelDrawSettings.h"
 #include "render/NetDrawSettings.h"
@@ -576,6 +578,53 @@ TEST_F(NetDrawing, FoldedNetsCloseOntoTheModel) {
     EXPECT_EQ(FarMismatches(plain, images[2]), 0);
     // Half folded, the nets stand out of the model's silhouette.
     EXPECT_GT(FarMismatches(images[1], plain), 0);
+    CloseWindows();
+    mWindows.clear();
+  }
+}
+
+// Texts on facelets smaller on screen than a text is high cannot be read: they would
+// fall on each other. The sphere's nets, whole in the pane, write none folded or flat,
+// and a paint lays out no text for each of its thousands of edges; the icosahedron's,
+// large in the same pane, write every edge's text and corner angle.
+TEST_F(NetDrawing, NetsTooSmallOnScreenToReadWriteNoTexts) {
+  GetNetSettings().foldFraction = 1.0;
+  GetUnitSettings().mMaxFacesPerNet = 1000000;
+  auto icosahedron = BuildLibraryPoly(kIcosahedronRecord);
+  ASSERT_NE(icosahedron, nullptr);
+  std::unique_ptr<SimplePoly> subdivided = icosahedron->Subdivide(kSubdivideGeodesic, 12);
+  auto sphere = std::make_unique<Poly>();
+  ASSERT_TRUE(subdivided && CreatePoly(*subdivided, sphere.get(), false, false));
+  for (Poly* poly : {icosahedron.get(), sphere.get()}) {
+    const bool large = poly == icosahedron.get();
+    SCOPED_TRACE(large ? "icosahedron" : "sphere");
+    Model3D model(poly, false);
+    model.MakeNets();
+    GetNetSettings().edgeData = kEdgeDataConnectionIds | kEdgeDataFaceAngles;
+    uint64_t texts = 0;
+    char text[256];
+    for (Face3DType* type = model.mFaceTypes; type; type = type->mNext) {
+      for (int f = 0; f < type->mNumFacelets; ++f) {
+        const Face3D& facelet = type->mFacelets[f];
+        for (int i = 0; i < facelet.GetNumEdges(); ++i)
+          texts += facelet.mEdges[i].GetEdgeDataText(text, sizeof text) ? 2 : 1;
+      }
+    }
+    ModelView folded;
+    folded.scene = [&](TestView&) { DrawNets(&model); };
+    auto* window = Show(folded, kSize, kSize);
+    ASSERT_NE(window, nullptr);
+    folded.Setup(1.3);
+    const uint64_t before = CountGLScreenTexts();
+    Draw(window);
+    EXPECT_EQ(CountGLScreenTexts() - before, large ? texts : 0u) << "of " << texts << " texts";
+    // The flat net's corner angles.
+    FlatView flat;
+    GetNetSettings().edgeData = 0;
+    const GLBitmap plain = DrawFlatNet(*model.GetNet(0), flat);
+    GetNetSettings().edgeData = kEdgeDataFaceAngles;
+    const GLBitmap angles = DrawFlatNet(*model.GetNet(0), flat);
+    EXPECT_EQ(Differences(angles, plain).empty(), !large);
     CloseWindows();
     mWindows.clear();
   }
