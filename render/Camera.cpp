@@ -12,6 +12,7 @@
 #include "render/GLErrors.h"
 #include "render/LightSets.h"
 #include "render/OpenGLView.h"
+#include "render/ViewGroup.h"
 #include "render/ViewMotions.h"
 #include "render/ViewWindow.h"
 
@@ -26,9 +27,6 @@ constexpr double kTinyExtent = kPointTolerance;
 // Zoom per wheel notch.
 constexpr double kWheelZoom = 1.06;
 constexpr double kWheelNotch = 120.0;
-
-CameraRecord gStoredCameras[kNumStoredCameras];
-bool gLinkedViews = false;
 
 // size / (size - 2 margin): the share of the window that the margins leave. The
 // margins are ignored where they would leave nothing.
@@ -85,15 +83,15 @@ void Widen(ViewExtents& extents, double x, double y) {
 }  // namespace detail_Camera
 
 bool IsCameraStored(int i) {
-  return i >= 0 && i < kNumStoredCameras && detail_Camera::gStoredCameras[i].valid;
+  return i >= 0 && i < kNumStoredCameras && CurrentViewGroup().cameras.stored[static_cast<size_t>(i)].valid;
 }
 
 void ClearStoredCameras() {
-  for (CameraRecord& record : detail_Camera::gStoredCameras) record = CameraRecord{};
+  for (CameraRecord& record : CurrentViewGroup().cameras.stored) record = CameraRecord{};
 }
 
-bool GetLinkedViews() { return detail_Camera::gLinkedViews; }
-void SetLinkedViews(bool on) { detail_Camera::gLinkedViews = on; }
+bool GetLinkedViews() { return CurrentViewGroup().cameras.linkedViews; }
+void SetLinkedViews(bool on) { CurrentViewGroup().cameras.linkedViews = on; }
 
 // ---- Set-up and records -----------------------------------------------------------------
 
@@ -169,11 +167,13 @@ void OpenGLView::SetCamera(const CameraRecord& record, bool redraw) {
 }
 
 void OpenGLView::UseCamera(int i) {
-  if (IsCameraStored(i)) SetCamera(detail_Camera::gStoredCameras[i]);
+  const std::vector<CameraRecord>& stored = GetViewGroup().cameras.stored;
+  if (i >= 0 && i < kNumStoredCameras && stored[static_cast<size_t>(i)].valid)
+    SetCamera(stored[static_cast<size_t>(i)]);
 }
 
 void OpenGLView::StoreCamera(int i) {
-  if (i >= 0 && i < kNumStoredCameras) GetCamera(detail_Camera::gStoredCameras[i]);
+  if (i >= 0 && i < kNumStoredCameras) GetCamera(GetViewGroup().cameras.stored[static_cast<size_t>(i)]);
 }
 
 void OpenGLView::SaveCameraFrame(CameraFrame& frame) const {
@@ -506,7 +506,7 @@ void OpenGLView::DoMouseWheel(int delta) {
   const double notches = delta / kWheelNotch;
   if (mIs3D) {
     GetViewMotions().StopZoomThrow(this);
-    if (gLinkedViews) {
+    if (GetViewGroup().cameras.linkedViews) {
       for (NewView* v = GetFirstView(); v; v = v->GetNext()) {
         OpenGLView* other = AsGLView(v);
         if (other && other != this && other->Is3D()) GetViewMotions().StopZoomThrow(other);
@@ -523,7 +523,7 @@ void OpenGLView::DoMouseWheel(int delta) {
 }
 
 bool OpenGLView::SyncLinkedViews() {
-  if (!detail_Camera::gLinkedViews || !mIs3D) return false;
+  if (!GetViewGroup().cameras.linkedViews || !mIs3D) return false;
   bool changed = false;
   for (NewView* v = GetFirstView(); v; v = v->GetNext()) {
     OpenGLView* other = detail_Camera::AsGLView(v);

@@ -21,6 +21,7 @@
 #include "render/GLSelection.h"
 #include "render/MipmapTextureFont.h"
 #include "render/OpenGLView.h"
+#include "render/ViewGroup.h"
 
 namespace corvia {
 
@@ -32,14 +33,10 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kConstantSizePixels = 800.0;
 constexpr double kOrthoUnit = 0.7;
 
-float gTextColor[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-double gTextOffset = kDefaultTextOffset;
-int gTextOffsetMode = 0;
-
-uint32_t gLinkPickMask = 0;
-int gLinkItemType = 0;
-int gLinksDrawn = 0;
-std::vector<HtmlLink> gLinks;
+// The label style and links of the installed frame's panes.
+TextState& Text() {
+  return CurrentViewGroup().text;
+}
 
 GLFont* FontOf(TextFont font) {
   return const_cast<GLFont*>(static_cast<const GLFont*>(font));
@@ -90,7 +87,7 @@ class GLTextBackend final : public TextBackend {
     }
   }
   float GetShadowAlpha(TextFont font) override { return FontOf(font)->mShadowAlpha; }
-  void GetStartColor(float* rgba) override { std::copy(gTextColor, gTextColor + 4, rgba); }
+  void GetStartColor(float* rgba) override { std::copy(Text().color, Text().color + 4, rgba); }
 
   void BeginText() override {
     if (mView->IsPicking()) mView->ClearGLSelectionItem();
@@ -118,9 +115,9 @@ class GLTextBackend final : public TextBackend {
     SetGlyphShear(0.0f);
   }
   void BeginLink(const std::string& target, int id, intptr_t value) override {
-    if (!mView->IsPicking() || gLinkPickMask == 0) return;
-    SetGLSelectionItem(gLinkItemType, gLinksDrawn++);
-    gLinks.push_back(HtmlLink{target, id, value});
+    if (!mView->IsPicking() || Text().linkPickMask == 0) return;
+    SetGLSelectionItem(Text().linkItemType, Text().linksDrawn++);
+    Text().links.push_back(HtmlLink{target, id, value});
   }
   void EndLink() override {
     if (mView->IsPicking()) mView->ClearGLSelectionItem();
@@ -180,41 +177,41 @@ double UnitsPerPixelAt(OpenGLView* view, const double* point) {
 // ---- Settings -------------------------------------------------------------------------------------
 
 void SetGLTextColor(const float* rgba) {
-  if (rgba) std::copy(rgba, rgba + 4, detail_GLText::gTextColor);
+  if (rgba) std::copy(rgba, rgba + 4, detail_GLText::Text().color);
 }
 
 void GetGLTextColor(float* rgba) {
-  std::copy(detail_GLText::gTextColor, detail_GLText::gTextColor + 4, rgba);
+  std::copy(detail_GLText::Text().color, detail_GLText::Text().color + 4, rgba);
 }
 
 void SetGLTextOffset(double offset, int mode) {
-  detail_GLText::gTextOffset = offset;
-  detail_GLText::gTextOffsetMode = mode;
+  detail_GLText::Text().offset = offset;
+  detail_GLText::Text().offsetMode = mode;
 }
 
 double GetGLTextOffset() {
-  return detail_GLText::gTextOffset;
+  return detail_GLText::Text().offset;
 }
 int GetGLTextOffsetMode() {
-  return detail_GLText::gTextOffsetMode;
+  return detail_GLText::Text().offsetMode;
 }
 
 // ---- Links ------------------------------------------------------------------------------------------
 
 void ResetHtmlLinks(uint32_t pickMask, int itemType) {
-  detail_GLText::gLinkPickMask = pickMask;
-  detail_GLText::gLinkItemType = itemType;
-  detail_GLText::gLinksDrawn = 0;
-  detail_GLText::gLinks.clear();
+  detail_GLText::Text().linkPickMask = pickMask;
+  detail_GLText::Text().linkItemType = itemType;
+  detail_GLText::Text().linksDrawn = 0;
+  detail_GLText::Text().links.clear();
 }
 
 const HtmlLink* GetHtmlLink(int index) {
-  const auto& links = detail_GLText::gLinks;
+  const auto& links = detail_GLText::Text().links;
   return index >= 0 && index < static_cast<int>(links.size()) ? &links[static_cast<size_t>(index)] : nullptr;
 }
 
 int CountHtmlLinks() {
-  return static_cast<int>(detail_GLText::gLinks.size());
+  return static_cast<int>(detail_GLText::Text().links.size());
 }
 
 // ---- Drawing --------------------------------------------------------------------------------------
@@ -322,8 +319,8 @@ void DrawGLText(int mode, const double* position, double size, double width, con
   if (!view->IsOrthogonal()) {
     double towards[3];
     Subtract(towards, eyePoint, position);
-    if (gTextOffsetMode == 1) NormaliseVector(towards, towards);
-    for (int i = 0; i < 3; ++i) at[i] += gTextOffset * towards[i];
+    if (detail_GLText::Text().offsetMode == 1) NormaliseVector(towards, towards);
+    for (int i = 0; i < 3; ++i) at[i] += detail_GLText::Text().offset * towards[i];
   }
   double scale = 1.0;
   if ((mode & kTextConstantSize) && view->GetClientHeight() > 0) {

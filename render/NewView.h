@@ -19,6 +19,7 @@ namespace corvia {
 
 class CaptionWnd;
 class ViewWindow;
+struct ViewGroup;
 
 // Redraw flags.
 constexpr uint32_t kRedrawClient = 0x1;       // the drawing area needs painting
@@ -179,6 +180,7 @@ public:
   void SetIndex(int i);
   // Unlinks the view and renumbers the views behind it.
   void RemoveFromViewList();
+  // The views of the installed frame (GetPaneFrame), and the ones it singles out.
   static NewView* GetFirstView();
   static NewView* GetLastView();
   static NewView* GetActiveView();
@@ -236,9 +238,13 @@ public:
   // ---- State ---------------------------------------------------------------------------
 
   ViewWindow* GetWindow() const { return mWindow; }
+  // What the view shares with the other panes of its frame; it joined the group of
+  // the frame installed when it was made.
+  ViewGroup& GetViewGroup() const { return *mGroup; }
   bool IsPrinting() const { return mPrinting; }
   bool IsFullScreen() const { return mFullScreen; }
 
+  // The mouse of the installed frame's panes.
   static int GetMouseButtonsHeld();
   static int GetModifierKeys();
   static void GetPressPoint(int& x, int& y);
@@ -270,6 +276,8 @@ protected:
 
 private:
   void LinkAtEnd();
+
+  std::shared_ptr<ViewGroup> mGroup;
   void RedrawPressedButton();
 
   NewView* mNext = nullptr;

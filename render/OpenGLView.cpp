@@ -16,6 +16,7 @@
 #include "render/GLSection.h"
 #include "render/LightSets.h"
 #include "render/RenderHooks.h"
+#include "render/ViewGroup.h"
 #include "render/ViewMotions.h"
 #include "render/ViewThrows.h"
 #include "render/ViewWindow.h"
@@ -31,10 +32,12 @@ void ForgetStateOwner(const OpenGLView* view) {
   }
 }
 
+// The depth buffer's real precision is measured by the first draw of the process: all
+// panes share one context and its visual, so once is enough.
 bool gFirstDrawDone = false;
+// Drawing is on one thread, one pane at a time: a draw reached from inside a draw (a
+// box's event loop) is skipped, whichever frame or pane it is for.
 bool gDrawing = false;
-float gLineWidth = 1.0f;
-float gPointSize = 1.0f;
 
 // The optional message about shallow colour.
 constexpr uint32_t kColorDepthMessageBit = 0x1;
@@ -96,10 +99,10 @@ int MeasureDepthBits(int width, int height) {
 
 }  // namespace detail_OpenGLView
 
-float GetDrawLineWidth() { return detail_OpenGLView::gLineWidth; }
-void SetDrawLineWidth(float width) { detail_OpenGLView::gLineWidth = width; }
-float GetDrawPointSize() { return detail_OpenGLView::gPointSize; }
-void SetDrawPointSize(float size) { detail_OpenGLView::gPointSize = size; }
+float GetDrawLineWidth() { return CurrentViewGroup().options.lineWidth; }
+void SetDrawLineWidth(float width) { CurrentViewGroup().options.lineWidth = width; }
+float GetDrawPointSize() { return CurrentViewGroup().options.pointSize; }
+void SetDrawPointSize(float size) { CurrentViewGroup().options.pointSize = size; }
 
 OpenGLView::OpenGLView() : mThrows(std::make_unique<ViewThrows>(this)) {
   // From the first pane on, message boxes close its GL sections, face images have
@@ -336,8 +339,8 @@ void OpenGLView::OnDrawWith(DeviceContext* dc) {
     if (bits > 0 && bits % 8 == 0) SetMeasuredDepthBits(MeasureDepthBits(mClientWidth, mClientHeight));
   }
   SetLighting(this, mLighting);
-  glLineWidth(gLineWidth);
-  glPointSize(gPointSize);
+  glLineWidth(GetViewGroup().options.lineWidth);
+  glPointSize(GetViewGroup().options.pointSize);
   ClearBackground();
   DrawScenePasses();
   if (!mPicking) {

@@ -1,5 +1,7 @@
 #include "render/PaneFrame.h"
 
+#include "render/ViewGroup.h"
+
 namespace corvia {
 
 namespace detail_PaneFrame {
@@ -7,6 +9,9 @@ namespace detail_PaneFrame {
 PaneFrame* gInstalled = nullptr;
 
 }  // namespace detail_PaneFrame
+
+PaneFrame::PaneFrame() : mViewGroup(std::make_shared<ViewGroup>()) {}
+PaneFrame::~PaneFrame() = default;
 
 void HeadlessPaneFrame::SetMouseButtonHints(const std::string& left, const std::string& right,
                                             const std::string& both) {

@@ -8,9 +8,13 @@
 #include <vector>
 
 #include "render/CaptionWnd.h"
+#include "render/GLText.h"
+#include "render/LightSets.h"
 #include "render/NewView.h"
 #include "render/OffscreenViewWindow.h"
 #include "render/PaneFrame.h"
+#include "render/ViewGroup.h"
+#include "tests/render/RenderTestSupport.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -293,6 +297,72 @@ TEST(NewView, CaptionFlagIsClearedWhileCaptionsAreHidden) {
   EXPECT_EQ(window->GetTitle(), "Dual of Base Polyhedron");
   EXPECT_EQ(window->GetCaption()->GetText(), "Dual of Base Polyhedron");
   window->Close();
+}
+
+// A frame of the test's own: it holds the state its panes share, apart from any other.
+struct OtherFrame : public PaneFrame {
+  void SetMouseButtonHints(const std::string&, const std::string&, const std::string&) override {}
+  void SetActiveView(NewView* view) override { active = view; }
+  NewView* active = nullptr;
+};
+
+TEST(NewView, TwoFramesShareNoStateOfTheirPanes) {
+  OtherFrame first, second;
+  PaneFrame* before = InstallPaneFrame(&first);
+  {
+    TestView a;
+    a.SetSizeForTest(100, 100);
+    a.InitCamera();
+    a.Activate(true);
+    a.OnButtonDown(kMouseButtonLeft, 10, 20, 0);
+    a.StoreCamera(1);
+    const float red[4] = {1, 0, 0, 1};
+    SetGLTextColor(red);
+    SetLinkedViews(true);
+    SetDrawLineWidth(3.0f);
+    CreateBuiltInLightSets();
+    const int lightSets = CountLightSets();
+    ASSERT_GT(lightSets, 0);
+
+    // The second frame's panes start from nothing the first frame's did.
+    InstallPaneFrame(&second);
+    EXPECT_EQ(NewView::GetFirstView(), nullptr);
+    EXPECT_EQ(NewView::GetActiveView(), nullptr);
+    EXPECT_EQ(NewView::GetMouseButtonsHeld(), 0);
+    EXPECT_FALSE(IsCameraStored(1));
+    float color[4];
+    GetGLTextColor(color);
+    EXPECT_EQ(color[1], 1.0f);
+    EXPECT_FALSE(GetLinkedViews());
+    EXPECT_EQ(GetDrawLineWidth(), 1.0f);
+    EXPECT_EQ(CountLightSets(), 0);
+    {
+      NewView b;
+      b.Activate(true);
+      EXPECT_EQ(NewView::GetFirstView(), &b);
+      EXPECT_EQ(b.GetIndex(), 0);
+      EXPECT_EQ(second.active, &b);
+      // A view of the first frame acts on its own frame's panes, whichever is installed.
+      a.OnButtonUp(kMouseButtonLeft, 10, 20, 0);
+      EXPECT_EQ(a.GetViewGroup().mouse.buttons, 0);
+      EXPECT_EQ(a.GetViewGroup().views.active, &a);
+      EXPECT_EQ(b.GetNext(), nullptr);
+    }
+
+    // The first frame's state is as its panes left it.
+    InstallPaneFrame(&first);
+    EXPECT_EQ(NewView::GetFirstView(), &a);
+    EXPECT_EQ(NewView::GetActiveView(), &a);
+    EXPECT_EQ(first.active, &a);
+    EXPECT_TRUE(IsCameraStored(1));
+    GetGLTextColor(color);
+    EXPECT_EQ(color[1], 0.0f);
+    EXPECT_TRUE(GetLinkedViews());
+    EXPECT_EQ(GetDrawLineWidth(), 3.0f);
+    EXPECT_EQ(CountLightSets(), lightSets);
+    FreeLightSets();
+  }
+  InstallPaneFrame(before);
 }
 
 }  // namespace
