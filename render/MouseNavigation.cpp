@@ -10,14 +10,13 @@
 #include "core/VectorMath.h"
 #include "platform/Services.h"
 #include "render/OpenGLView.h"
+#include "render/ViewGroup.h"
 #include "render/ViewThrows.h"
 #include "render/ViewWindow.h"
 
 namespace corvia {
 
 namespace detail_MouseNavigation {
-
-bool gTwistWithSpace = false;
 
 constexpr double kRadians = std::numbers::pi / 180.0;
 // Degrees of field of view per pixel of drag.
@@ -38,8 +37,8 @@ OpenGLView* AsGLView(NewView* view) { return dynamic_cast<OpenGLView*>(view); }
 
 }  // namespace detail_MouseNavigation
 
-bool GetTwistWithSpace() { return detail_MouseNavigation::gTwistWithSpace; }
-void SetTwistWithSpace(bool on) { detail_MouseNavigation::gTwistWithSpace = on; }
+bool GetTwistWithSpace() { return CurrentViewGroup().options.twistWithSpace; }
+void SetTwistWithSpace(bool on) { CurrentViewGroup().options.twistWithSpace = on; }
 
 // ---- The throws ---------------------------------------------------------------------------
 
@@ -156,7 +155,7 @@ int OpenGLView::GetMouseMode() const {
   if (left && right) {
     if (!mTwistAllowed) return kMouseModeNoTwist;
     if (!mIs3D) return kMouseModeTwist2D;
-    return space == detail_MouseNavigation::gTwistWithSpace ? kMouseModeTwist : kMouseModePivot;
+    return space == GetViewGroup().options.twistWithSpace ? kMouseModeTwist : kMouseModePivot;
   }
   if (mIs3D) {
     if (right) return space ? kMouseModeFieldOfView : kMouseModeZoom;
@@ -208,7 +207,7 @@ void OpenGLView::GetMouseButtonHelp(std::string& left, std::string& right, std::
   if (!mTwistAllowed) {
     both = "-";
   } else {
-    both = space == detail_MouseNavigation::gTwistWithSpace ? "Twist" : "Pivot around axis";
+    both = space == GetViewGroup().options.twistWithSpace ? "Twist" : "Pivot around axis";
   }
 }
 

@@ -15,13 +15,12 @@
 #include "render/GLSelection.h"
 #include "render/GLText.h"
 #include "render/OpenGLView.h"
+#include "render/ViewGroup.h"
 #include "render/ViewWindow.h"
 
 namespace corvia {
 
 namespace detail_Primitives {
-
-bool gTextEnabled = true;
 
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
 constexpr double kCoincident = 1e-5;
@@ -331,8 +330,8 @@ void DrawRod(OpenGLView* view, const double* p0, const double* p1, double radius
 
 // ---- Text ------------------------------------------------------------------------------------
 
-bool IsTextEnabled() { return detail_Primitives::gTextEnabled; }
-void SetTextEnabled(bool on) { detail_Primitives::gTextEnabled = on; }
+bool IsTextEnabled() { return CurrentViewGroup().options.textEnabled; }
+void SetTextEnabled(bool on) { CurrentViewGroup().options.textEnabled = on; }
 
 std::vector<std::string> SplitTextLines(const char* text) {
   std::vector<std::string> lines;

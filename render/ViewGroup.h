@@ -49,6 +49,10 @@ struct ViewOptions {
   // Widths of lines and sizes of points the scene pass starts with.
   float lineWidth = 1.0f;
   float pointSize = 1.0f;
+  // Whether labels are drawn at all.
+  bool textEnabled = true;
+  // Whether both buttons twist with Space held (and pivot without), or the reverse.
+  bool twistWithSpace = false;
 };
 
 // The throws of the frame's panes: all of them, the moving ones, the one being
