@@ -13,6 +13,7 @@
 
 #include "app/ModelUndo.h"
 #include "app/UndoList.h"
+#include "core/OperationGuard.h"
 #include "core/Progress.h"
 #include "platform/wx/WxProgress.h"
 #include "render/NewView.h"
@@ -115,7 +116,7 @@ bool RunDeferredPaneWork() {
     return false;
   }
   bool finished = true;
-  {
+  const bool enough = RunOperation("finish the stellation, facets and nets the panes asked for", [&] {
     detail_DeferredPaneWork::WorkScope scope;
     finished = RunDeferredModelWork(TellOutcome);
     // The faceting diagram's pictures come after the model's work; a Cancel of them
@@ -125,11 +126,16 @@ bool RunDeferredPaneWork() {
     } else {
       DropDeferredPairLinePictures();
     }
+  });
+  // Memory that ran out ends the work as the user's Cancel does.
+  if (!enough) {
+    DropDeferredPairLinePictures();
+    finished = false;
   }
   // The user's Cancel of what a new model's panes asked for cancels the change that
   // made the model (the old one comes back and is drawn); a stop the program asked
   // for leaves it.
-  if (!undo.EndIdleWorkOfLastUndo(!finished && !WasProgressCancelRequested())) {
+  if (!undo.EndIdleWorkOfLastUndo(!finished && (!enough || !WasProgressCancelRequested()))) {
     // The panes draw what was made, or ask again for what they still lack.
     RedrawAllViews(false, false);
   }

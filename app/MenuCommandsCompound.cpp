@@ -291,9 +291,11 @@ void DeleteOnePartOfCompound() {
   CreateDerivedPolyWithUndo(*rest, kUndoModelChange, true, true);
 }
 
-void EnableWithCurrentFace(CommandUi& ui) {
+// A model of one part has no part to take away: the command waits for a compound, as
+// the other commands on one part of a compound do.
+void EnableWithPartToDelete(CommandUi& ui) {
   Poly* poly = doc_commands::CurrentPoly();
-  ui.enabled = poly && poly->GetCurrentFace();
+  ui.enabled = poly && poly->GetCurrentFace() && poly->IsCompound();
 }
 
 void AddFromMemory() { CombineWithMemory("Add from Memory", false); }
@@ -312,7 +314,7 @@ std::vector<DocCommand> MakeCommands() {
       {kCmdSwapWithMemory, SwapWithMemory, EnableWithMemory},
       {kCmdAddFromMemory, AddFromMemory, EnableWithMemory},
       {kCmdBlendWithMemory, BlendWithMemory, EnableWithMemory},
-      {kCmdDeleteOnePartOfCompound, DeleteOnePartOfCompound, EnableWithCurrentFace},
+      {kCmdDeleteOnePartOfCompound, DeleteOnePartOfCompound, EnableWithPartToDelete},
   };
 }
 

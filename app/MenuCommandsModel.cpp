@@ -49,6 +49,10 @@ constexpr int kCmdFillInaccessibleCells = 32868;
 constexpr int kCmdHighlight = 32795;
 constexpr int kCmdShowStellationDiagram = 32796;
 
+// Said in the pane when the user declines (or cancels) the stellation a step needs.
+constexpr const char* kStellationDeclined =
+    "Stellation cancelled: the model is not stellated.\nStep again (Up, or Stellation > Next) to be asked again.";
+
 // The numbers the prompts start from: the last ones asked for.
 int gSubdivisions = 2;
 int gGeodesicFrequency = 2;
@@ -102,14 +106,17 @@ void CreateTorusModel() {
 // ---- Stellation -------------------------------------------------------------------
 
 // The shown side's block with its cells, stellated first when it is not yet; null
-// (the set-up having said why) when it cannot be stellated.
+// (the set-up having said why) when it cannot be stellated. A stellation the user
+// declined or cancelled before is asked about again: the step is never silent.
 FaceTypeBlock* StellatedShownBlock() {
   Poly* poly = doc_commands::CurrentPoly();
   if (!poly) return nullptr;
   FaceTypeBlock* block = poly->GetShownBlock();
   if (!block) return nullptr;
-  if (!block->IsStellated() || !block->mFirstCell) TellOutcome(Stellate(poly, block, false));
-  return block->IsStellated() && block->mFirstCell ? block : nullptr;
+  if (!block->IsStellated() || !block->mFirstCell) TellOutcome(StellateForStep(poly, block));
+  if (block->IsStellated() && block->mFirstCell) return block;
+  if (block->mStellationDeclined) platform::Services().views->SetPaneMessage(kStellationDeclined);
+  return nullptr;
 }
 
 using doc_commands::ChangeStellationCells;

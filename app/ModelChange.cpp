@@ -34,8 +34,15 @@ Outcome CreatePolyWithUndo(ModelChangeDocument& document, SimplePoly& simple, in
   // the record the transition keeps, or from the undo step just recorded.
   const bool wayBack = transition || (undoType >= 0 && undo && undo->CanRestoreSteps());
   bool cleared = false;
-  const Outcome outcome =
-      CreatePoly(simple, document.GetCurrentPoly(), keepColors, keepDualColors, wayBack, &cleared);
+  Outcome outcome;
+  try {
+    outcome = CreatePoly(simple, document.GetCurrentPoly(), keepColors, keepDualColors, wayBack, &cleared);
+  } catch (...) {
+    // Memory ran out in the build: the record the transition keeps is current again, and
+    // the operation's edge puts back the model from the step (core/OperationGuard.h).
+    if (occasion >= 0) document.SwitchToModel(previous);
+    throw;
+  }
   // Made while busy, the model had no verdict of the construction toy's yet.
   if (outcome.done()) CheckConstructionToyAllViews();
   if (tell) TellOutcome(outcome);

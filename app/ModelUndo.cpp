@@ -21,6 +21,7 @@
 #include "render/OutcomeBoxes.h"
 #include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
+#include "stellation/StellationCriteria.h"
 #include "symmetry/SymOperations.h"
 #include "ui/MainFrame.h"
 #include "ui/NewFrame.h"
@@ -34,6 +35,9 @@ constexpr const char* kStepName = "Undo step";
 
 struct CellSet {
   bool stellated = false;
+  // The stellation shown was placed among those of the criteria (its caption says
+  // "5 of 5"): the restored one is placed again.
+  bool placed = false;
   std::vector<int> included;
   // The cells left out of the drawing.
   std::vector<int> hidden;
@@ -78,6 +82,7 @@ CellSet CaptureCells(FaceTypeBlock* block) {
   CellSet set;
   if (!block || !block->IsStellated()) return set;
   set.stellated = true;
+  set.placed = FindStellationPlace(block, false).total > 0;
   for (StellationCell* c = block->mFirstCell; c; c = c->mNext) {
     if (c->IsIncluded()) set.included.push_back(c->mIndex);
     if (c->IsHidden()) set.hidden.push_back(c->mIndex);
@@ -120,6 +125,9 @@ bool RestoreCells(Poly& poly, FaceTypeBlock* block, const CellSet& set) {
     if (c->IsIncluded() != on[size_t(c->mIndex)]) StellationCell::SetIncluded(c, on[size_t(c->mIndex)]);
     c->SetHidden(hidden[size_t(c->mIndex)]);
   }
+  // The walk of the criteria went with the block the step replaced; a cancel of it
+  // leaves the stellation unnamed, as it is.
+  if (set.placed) (void)FindStellationPlace(block, true);
   return true;
 }
 

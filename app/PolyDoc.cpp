@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 #include <utility>
 
 #include "app/DocCommandsBrowseText.h"
@@ -14,6 +16,7 @@
 #include "app/RecentFiles.h"
 #include "app/UndoList.h"
 #include "core/Messages.h"
+#include "core/OperationGuard.h"
 #include "core/Paths.h"
 #include "core/Strings.h"
 #include "core/TimeFormat.h"
@@ -359,8 +362,25 @@ bool CPolyDoc::MakeModel(int occasion, const TransitionSettings* transition, boo
   return true;
 }
 
+namespace detail_PolyDoc {
+
+// 'open "name.ext"': what an open is, as the words "There was not enough memory to ..."
+// go on.
+std::string OpenOperationText(const char* path) {
+  const char* slash = std::strrchr(path, '/');
+  return std::string("open \"") + (slash ? slash + 1 : path) + "\"";
+}
+
+}  // namespace detail_PolyDoc
+
 bool CPolyDoc::OpenEntryFile(const char* path, int mode) {
-  const Outcome opened = OpenModelFile(path, mode, EnterModelWithUndo(*this, kUndoLoadModel, false));
+  // An open is one operation: memory that runs out while the file is read or its model
+  // built ends it, and the model shown before stays.
+  Outcome opened = Outcome::Cancelled();
+  if (!RunOperation(detail_PolyDoc::OpenOperationText(path).c_str(),
+                    [&] { opened = OpenModelFile(path, mode, EnterModelWithUndo(*this, kUndoLoadModel, false)); })) {
+    return false;
+  }
   if (!opened.done()) {
     // Stepping from model to model goes on to the next one: the pane says why this
     // one did not open.
@@ -378,8 +398,14 @@ bool CPolyDoc::OpenEntryFile(const char* path, int mode) {
 }
 
 bool CPolyDoc::OnOpenDocument(const char* path) {
-  if (IsBlank(path) ||
-      !TellOutcome(OpenModelFile(path, kOpenModelFilePlain, EnterModelWithUndo(*this, kUndoLoadModel, false)))) {
+  if (IsBlank(path)) return false;
+  bool opened = false;
+  if (!RunOperation(detail_PolyDoc::OpenOperationText(path).c_str(),
+                    [&] {
+                      opened = TellOutcome(
+                          OpenModelFile(path, kOpenModelFilePlain, EnterModelWithUndo(*this, kUndoLoadModel, false)));
+                    }) ||
+      !opened) {
     return false;
   }
   SetPathName(path, true);

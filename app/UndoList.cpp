@@ -4,9 +4,27 @@
 #include <utility>
 
 #include "core/Messages.h"
+#include "core/OperationGuard.h"
+#include "core/Progress.h"
 #include "files/ModelFile.h"
 
 namespace corvia {
+
+namespace detail_UndoList {
+
+// Marks the list as putting a step back for its lifetime, also when memory runs out.
+class RestoringScope {
+ public:
+  explicit RestoringScope(bool& restoring) : mRestoring(restoring) { mRestoring = true; }
+  ~RestoringScope() { mRestoring = false; }
+  RestoringScope(const RestoringScope&) = delete;
+  RestoringScope& operator=(const RestoringScope&) = delete;
+
+ private:
+  bool& mRestoring;
+};
+
+}  // namespace detail_UndoList
 
 struct UndoList::Step {
   int type = 0;
@@ -111,6 +129,7 @@ void UndoList::AddUndo(int type, long /*argument*/) {
 }
 
 void UndoList::Push(std::unique_ptr<Step> step) {
+  ++mStepsPushed;
   // The steps that could be redone go, but stay at hand until this step is kept.
   mDroppedRedo = std::move(mRedo);
   mRedo.clear();
@@ -180,11 +199,52 @@ bool UndoList::RestoreLastUndo() {
   mCellsOpen = false;
   // The model the change left half-made cannot be kept for a redo: the recorded
   // state is all there is to go back to.
-  mRestoring = true;
-  const bool done = mModel.Restore(*step.before, *step.before);
-  mRestoring = false;
+  bool done = false;
+  {
+    const detail_UndoList::RestoringScope restoring(mRestoring);
+    done = mModel.Restore(*step.before, *step.before);
+  }
   if (done) RemoveNewest();
   return done;
+}
+
+platform::UndoHooks::OperationMark UndoList::MarkOperation() const {
+  return {mStepsPushed, mGroupDepth};
+}
+
+bool UndoList::PutBackSince(const OperationMark& mark) {
+  // The groups the operation opened end with it.
+  if (mGroupDepth > mark.groupDepth) {
+    mGroupDepth = std::max(mark.groupDepth, 0);
+    if (mGroupDepth == 0) {
+      mGroupStep = nullptr;
+      mGroupAdds = 0;
+    }
+  }
+  // The operation's own steps are the newest ones, unless the limits dropped some: each
+  // puts back the state before it, the newest first, as Undo would. An operation that
+  // recorded nothing leaves the list as it is.
+  const long long recorded = mStepsPushed - mark.steps;
+  if (recorded <= 0) return true;
+  mCellsOpen = false;
+  mContinuedWhenIdle = false;
+  if (!mFresh) return true;
+  const size_t count = static_cast<size_t>(std::min<long long>(recorded, static_cast<long long>(mUndo.size())));
+  const detail_UndoList::RestoringScope restoring(mRestoring);
+  for (size_t i = 0; i < count; ++i) {
+    Step& step = *mUndo.back();
+    const bool done = step.cells ? mModel.SetCells(step.dual, step.changes, true)
+                                 : step.before && mModel.Restore(*step.before, *step.before);
+    if (!done) return false;
+    if (count == 1) {
+      RemoveNewest();
+    } else {
+      if (mUndo.back().get() == mGroupStep) mGroupStep = nullptr;
+      mUndo.pop_back();
+    }
+  }
+  mFresh = false;
+  return true;
 }
 
 void UndoList::ContinueLastUndoWhenIdle() {
@@ -251,7 +311,14 @@ bool UndoList::Apply(Step& step, bool undo) {
   if (!target) return false;
   std::unique_ptr<UndoState> current = mModel.Capture();
   if (!current) return false;
-  if (!mModel.Restore(*target, *current)) return false;
+  try {
+    if (!mModel.Restore(*target, *current)) return false;
+  } catch (...) {
+    // Memory ran out half-way: the model taken just before comes back, to the end.
+    const ProgressShield shield;
+    mModel.Restore(*current, *current);
+    throw;
+  }
   replaced = std::move(current);
   return true;
 }
@@ -268,9 +335,14 @@ bool UndoList::Move(bool undo) {
   mFresh = false;
   mDroppedRedo.clear();
   Step& step = *from.back();
-  mRestoring = true;
-  const bool done = Apply(step, undo);
-  mRestoring = false;
+  const std::string what = std::string(undo ? "undo the " : "redo the ") + GetUndoTypeName(step.type);
+  bool done = false;
+  const bool enough = RunOperation(what.c_str(), [&] {
+    const detail_UndoList::RestoringScope restoring(mRestoring);
+    done = Apply(step, undo);
+  });
+  // A step that memory did not allow stays where it was, and has been told.
+  if (!enough) return false;
   if (!done) {
     ShowError("Couldn't %s the %s.\nThe model stays as it is.", undo ? "undo" : "redo",
               GetUndoTypeName(step.type).c_str());

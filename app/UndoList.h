@@ -89,10 +89,13 @@ class UndoList final : public platform::UndoHooks {
   // user's own again.
   bool EndIdleWorkOfLastUndo(bool cancelled);
   void AddStellationCellUndo(int cellIndex, bool included) override;
+  OperationMark MarkOperation() const override;
+  bool PutBackSince(const OperationMark& mark) override;
 
   // ---- Undo and redo -------------------------------------------------------------------------
   // One step; false (after saying why, for a step that could not be put back) when
-  // there is none or it failed. A failed step stays where it was.
+  // there is none or it failed. A failed step stays where it was, and so does the
+  // model: also when memory runs out half-way (which is told as such).
   bool Undo();
   bool Redo();
   bool CanUndo() const { return !mUndo.empty(); }
@@ -133,6 +136,8 @@ class UndoList final : public platform::UndoHooks {
   Step* mGroupStep = nullptr;
   int mGroupAdds = 0;
   bool mRestoring = false;
+  // Steps recorded since the list was made: an operation's mark.
+  long long mStepsPushed = 0;
   // The newest step's change goes on in the next idle work.
   bool mContinuedWhenIdle = false;
 };

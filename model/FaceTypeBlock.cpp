@@ -77,6 +77,7 @@ int FaceTypeBlock::Reset(bool full) {
   mToyNote = nullptr;
   mModel3D.reset();
   mModel3DRefused = 0;
+  mStellationDeclined = 0;
 
   if (full) {
     mStellationRefused = 0;
@@ -193,7 +194,7 @@ void FaceTypeBlock::SetCurrentFace(PolyElement* element) {
 
 void FaceTypeBlock::CreateFaceDiagrams() {
   for (FaceType* type = mFirstFaceType; type; type = type->mNext) {
-    (void)ProgressTick();
+    if (!ProgressTick()) return;
     PolyElement* face = type->mFirstFace;
     if (!face || type->mCoplanarMaster || face->HasFlag(kElementInf)) continue;
     type->mResults[0].Reset();

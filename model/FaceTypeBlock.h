@@ -194,6 +194,9 @@ class FaceTypeBlock {
   Poly* mOwner;
   int32_t mState = kBlockNotStellated;
   uint8_t mStellationRefused = 0;
+  // The refusal is the user's own: the complexity warning was declined or the set-up
+  // cancelled. A step the user takes asks again (StellateForStep).
+  uint8_t mStellationDeclined = 0;
   PolyElement* mCurrentFace = nullptr;
   FaceType* mFirstFaceType = nullptr;
   FaceType* mLastFaceType = nullptr;

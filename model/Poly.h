@@ -276,9 +276,11 @@ class Poly {
   // and edges. The model takes ownership of group; with a null group the group is
   // worked out from the faces. faceRanks, by face number, gives the order in which the
   // faces of each type are taken (the first starts the type's frames) and in which
-  // types of one kind are numbered; by default the order of the face list.
+  // types of one kind are numbered; by default the order of the face list. With
+  // stopOnCancel a cancel stops it where it is (the caller drops the half-made model);
+  // otherwise it hears none and runs to its end.
   void SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool recolourDual,
-                    const std::vector<int32_t>* faceRanks = nullptr);
+                    const std::vector<int32_t>* faceRanks = nullptr, bool stopOnCancel = false);
   // Orders the face list by CompareFaces and renumbers it.
   void SortFaces();
   // Records at each vertex which of its faces pass it in reverse.

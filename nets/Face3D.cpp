@@ -202,15 +202,15 @@ Face3D::Face3D() : mNextCopy(this) {
 Face3D::~Face3D() { DetachFromFacelet(this); }
 
 void Face3D::Create(PolyElement* source, Face3DType* type, PolygonList* loops, const Transform3D& faceTransform,
-                    Model3D* model, Vert3D* const* corners, const FaceletCornerLookup* diagram) {
+                    Model3D* model, Vert3D* const* corners, const FaceletCornerLookup* diagram, Face3D* const* joins) {
   using namespace detail_Face3D;
   mSourceFace = source;
   mType = type;
   if (source) {
     PolyElement* member = source;
-    Face3D* found = nullptr;
+    Face3D* found = joins ? *joins : nullptr;
     const int limit = source->mPoly ? source->mPoly->mFaces.mCount + source->mPoly->mVertices.mCount + 1 : 1;
-    for (int steps = 0; member && steps < limit; ++steps) {
+    for (int steps = 0; !joins && member && steps < limit; ++steps) {
       if (member->mFace3D) {
         found = member->mFace3D;
         break;

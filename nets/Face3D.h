@@ -103,9 +103,13 @@ class Face3D {
   // facelet cut from a stellation diagram name their diagram corner as owner, which
   // the diagram's lookup reads: the corner's region becomes the facet loop, and
   // without corners the vertex is found in the corner's vertex group. Otherwise the
-  // vertex is looked up by position.
+  // vertex is looked up by position. The facelet joins the copies of the first
+  // facelet met round the source's coplanar ring from the source; a builder that keeps
+  // track of them gives it (null for none) in `joins`, instead of a walk round the ring
+  // for every facelet of a plane of many faces.
   void Create(PolyElement* source, Face3DType* type, PolygonList* loops, const Transform3D& faceTransform,
-              Model3D* model, Vert3D* const* corners = nullptr, const FaceletCornerLookup* diagram = nullptr);
+              Model3D* model, Vert3D* const* corners = nullptr, const FaceletCornerLookup* diagram = nullptr,
+              Face3D* const* joins = nullptr);
   // Links each edgelet to the edgelet of the facelet across its edge. reported is
   // the run's flag: only the first edgelet without any other facelet is reported.
   void ConnectEdges(bool& reported);

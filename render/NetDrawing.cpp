@@ -4,9 +4,12 @@
 #include "render/NetDrawing.h"
 
 #include <algorithm>
+#include <array>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <unordered_map>
 #include <vector>
 
 #include "core/Globals.h"
@@ -170,29 +173,92 @@ void DrawFlatEdges(const FlatFacelets& facelets, OpenGLView* view, float baseWid
   view->SetLineStipple(0);
 }
 
-// Where an edge's text stands: beside the middle of its segment on the facelet's
-// side, just far enough that the edge line passes clear of the text.
-void EdgeTextPlace(OpenGLView* view, Face3D* facelet, const Edge3D* e, const Edge3D* next, const char* text,
-                   double* at) {
-  at[0] = 0.5 * (e->unfolded[0] + next->unfolded[0]);
-  at[1] = 0.5 * (e->unfolded[1] + next->unfolded[1]);
-  const double side[2] = {next->unfolded[0] - e->unfolded[0], next->unfolded[1] - e->unfolded[1]};
-  const double length = std::hypot(side[0], side[1]);
-  const double pixelsPerUnit = view->UnitsToPixelsX(1.0);
-  if (length < kPointTolerance || pixelsPerUnit <= 0.0) return;
-  double across[2] = {-side[1] / length, side[0] / length};
-  double centre[3], direction[3], normal[3];
-  facelet->GetCentreFrame(kFaceletDrawFlat, centre, direction, normal, nullptr, 1.0);
-  if (across[0] * (centre[0] - at[0]) + across[1] * (centre[1] - at[1]) < 0.0) {
-    across[0] = -across[0];
-    across[1] = -across[1];
+// The window rectangles (pixels) that the edge texts drawn so far take, found through a
+// grid of cells: a text overlaps at most the few texts in the cells it covers, so a
+// large net costs a bounded look per text.
+class TextRoom {
+ public:
+  // Whether the rectangle (left, top, right, bottom) keeps a pixel clear of every
+  // rectangle taken.
+  bool IsFree(const double* box) const {
+    bool free = true;
+    ForEachCell(box, [&](int64_t cell) {
+      const auto found = mCells.find(cell);
+      if (!free || found == mCells.end()) return;
+      for (const std::array<double, 4>& other : found->second) {
+        if (box[0] < other[2] + kEdgeTextGap / 2 && other[0] < box[2] + kEdgeTextGap / 2 &&
+            box[1] < other[3] + kEdgeTextGap / 2 && other[1] < box[3] + kEdgeTextGap / 2) {
+          free = false;
+          return;
+        }
+      }
+    });
+    return free;
   }
+  void Take(const double* box) {
+    ForEachCell(box, [&](int64_t cell) { mCells[cell].push_back({box[0], box[1], box[2], box[3]}); });
+  }
+
+ private:
+  static constexpr double kCellPixels = 64.0;
+  // Past any window coordinate of a text that can show, and small enough that a cell's
+  // two numbers pack into one key.
+  static constexpr double kFarthestCell = 1 << 30;
+  // The rectangle is finite and a text's size wide (a text has at most a few hundred
+  // characters): it covers a few cells.
+  template <typename Visit>
+  static void ForEachCell(const double* box, Visit visit) {
+    auto cell = [](double pixels) {
+      return static_cast<int64_t>(std::clamp(std::floor(pixels / kCellPixels), -kFarthestCell, kFarthestCell));
+    };
+    const int64_t x0 = cell(box[0]), x1 = cell(box[2]), y0 = cell(box[1]), y1 = cell(box[3]);
+    for (int64_t x = x0; x <= x1; ++x) {
+      for (int64_t y = y0; y <= y1; ++y) visit(static_cast<int64_t>(static_cast<uint64_t>(x) << 32) ^ (y & 0xFFFFFFFF));
+    }
+  }
+  std::unordered_map<int64_t, std::vector<std::array<double, 4>>> mCells;
+};
+
+// Where an edge's text stands, in net units: beside the middle of its segment, just far
+// enough that the edge line passes clear of the text; on the facelet's side, or where
+// another edge text stands there already, on the edge's other side (over the
+// neighbouring facelet or the tab, which a joined edge labels only once). False when
+// both are taken: the text waits until the net is zoomed in far enough to hold it.
+bool EdgeTextPlace(OpenGLView* view, TextRoom& room, Face3D* facelet, const Edge3D* e, const Edge3D* next,
+                   PlacedEdgeText& placed) {
+  const char* text = placed.text.c_str();
+  double a[2], b[2], centre[3], direction[3], normal[3], inside[2];
+  view->ModelToWindow2D(a, e->unfolded);
+  view->ModelToWindow2D(b, next->unfolded);
+  facelet->GetCentreFrame(kFaceletDrawFlat, centre, direction, normal, nullptr, 1.0);
+  view->ModelToWindow2D(inside, centre);
+  const double middle[2] = {0.5 * (a[0] + b[0]), 0.5 * (a[1] + b[1])};
+  const double side[2] = {b[0] - a[0], b[1] - a[1]};
+  const double length = std::hypot(side[0], side[1]);
   int width = 0, height = 0;
   view->MeasureText(text, width, height);
-  // Half the text's box measured across the edge, and a gap of two pixels.
+  double across[2] = {0.0, 0.0};
+  if (length > 0.0 && std::isfinite(length)) {
+    across[0] = -side[1] / length;
+    across[1] = side[0] / length;
+    if (across[0] * (inside[0] - middle[0]) + across[1] * (inside[1] - middle[1]) < 0.0) {
+      across[0] = -across[0];
+      across[1] = -across[1];
+    }
+  }
+  // Half the text's box measured across the edge, and a gap.
   const double pixels = 0.5 * (width * std::fabs(across[0]) + height * std::fabs(across[1])) + kEdgeTextGap;
-  at[0] += across[0] * pixels / pixelsPerUnit;
-  at[1] += across[1] * pixels / pixelsPerUnit;
+  for (const double way : {1.0, -1.0}) {
+    const double x = middle[0] + way * across[0] * pixels, y = middle[1] + way * across[1] * pixels;
+    if (!std::isfinite(x) || !std::isfinite(y)) return false;
+    const double box[4] = {x - 0.5 * width, y - 0.5 * height, x + 0.5 * width, y + 0.5 * height};
+    if (!room.IsFree(box)) continue;
+    room.Take(box);
+    view->WindowToModel2D(placed.at, x, y);
+    std::copy(box, box + 4, placed.box.begin());
+    return true;
+  }
+  return false;
 }
 
 // The inside angle at each corner, written on its bisector.
@@ -278,23 +344,31 @@ void DrawUnfolded(Net* net) {
         view->DrawText2Dv(text, centre, true);
       });
     }
-    const uint32_t edgeData = GetNetSettings().edgeData;
-    if (edgeData) {
-      ForEachFacelet(net, [&](Face3D* f) {
-        const int count = f->GetNumEdges();
-        for (int i = 0; i < count; ++i) {
-          const Edge3D* e = &f->mEdges[i];
-          const Edge3D* next = e->GetNextInLoop();
-          if (!next || !e->GetEdgeDataText(text, sizeof text)) continue;
-          double at[2];
-          EdgeTextPlace(view, f, e, next, text, at);
-          view->DrawText2Dv(text, at, true);
-        }
-      });
-    }
-    if (edgeData & kEdgeDataFaceAngles) DrawCornerAngles(net, view);
+    for (const PlacedEdgeText& placed : PlaceEdgeTexts(net, view))
+      view->DrawText2Dv(placed.text.c_str(), placed.at, true);
+    if (GetNetSettings().edgeData & kEdgeDataFaceAngles) DrawCornerAngles(net, view);
   }
   SetLighting(view, lighting);
+}
+
+std::vector<PlacedEdgeText> PlaceEdgeTexts(const Net* net, OpenGLView* view) {
+  using namespace detail_NetDrawing;
+  std::vector<PlacedEdgeText> placed;
+  if (!view || !net || !GetNetSettings().edgeData) return placed;
+  TextRoom room;
+  char text[256];
+  ForEachFacelet(net, [&](Face3D* f) {
+    const int count = f->GetNumEdges();
+    for (int i = 0; i < count; ++i) {
+      const Edge3D* e = &f->mEdges[i];
+      const Edge3D* next = e->GetNextInLoop();
+      if (!next || !e->GetEdgeDataText(text, sizeof text)) continue;
+      PlacedEdgeText one;
+      one.text = text;
+      if (EdgeTextPlace(view, room, f, e, next, one)) placed.push_back(std::move(one));
+    }
+  });
+  return placed;
 }
 
 void DrawFolded(Net* net, Model3D* model) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/Messages.h"
+#include "core/OperationGuard.h"
 #include "platform/Services.h"
 #include "render/BitmapFont.h"
 #include "render/GL.h"
@@ -35,6 +36,8 @@ void ForgetStateOwner(const OpenGLView* view) {
 // The depth buffer's real precision is measured by the first draw of the process: all
 // panes share one context and its visual, so once is enough.
 bool gFirstDrawDone = false;
+// A paint ran out of memory and it was told; no paint has gone through since.
+bool gPaintMemoryFailureTold = false;
 // Drawing is on one thread, one pane at a time: a draw reached from inside a draw (a
 // box's event loop) is skipped, whichever frame or pane it is for.
 bool gDrawing = false;
@@ -332,30 +335,39 @@ void OpenGLView::OnDrawWith(DeviceContext* dc) {
     ClearRedrawFlags(kRedrawClient | kRedrawKeepMessage);
     return;
   }
-  if (!gFirstDrawDone && !mPicking) {
-    gFirstDrawDone = true;
-    ClearBackground();
-    int bits = GetGLAbilities().depthBits;
-    if (bits > 0 && bits % 8 == 0) SetMeasuredDepthBits(MeasureDepthBits(mClientWidth, mClientHeight));
-  }
-  SetLighting(this, mLighting);
-  glLineWidth(GetViewGroup().options.lineWidth);
-  glPointSize(GetViewGroup().options.pointSize);
-  ClearBackground();
-  DrawScenePasses();
-  if (!mPicking) {
-    glFinish();
-    if (mBitmapTarget) {
-      glClear(GL_DEPTH_BUFFER_BIT);
-    } else if (mWindow) {
-      mWindow->SwapBuffers();
-      mLastFrameSeconds = platform::NowSeconds() - frameStart;
-      mLastFrameAfresh = mFrameAfresh;
-      ++mFrameCounts.swapped;
-      if (mFrameAfresh) ++mFrameCounts.afresh;
-    }
-  }
-  CheckGLError("OpenGLView::OnDraw");
+  // A paint (or a pick) is an operation of its own: memory that runs out in it ends that
+  // paint, the context is released as after any paint, and the user is told once after
+  // the paint, not again until a paint has gone through.
+  const bool painted = RunOperation(
+      "draw the pane",
+      [&] {
+        if (!gFirstDrawDone && !mPicking) {
+          gFirstDrawDone = true;
+          ClearBackground();
+          int bits = GetGLAbilities().depthBits;
+          if (bits > 0 && bits % 8 == 0) SetMeasuredDepthBits(MeasureDepthBits(mClientWidth, mClientHeight));
+        }
+        SetLighting(this, mLighting);
+        glLineWidth(GetViewGroup().options.lineWidth);
+        glPointSize(GetViewGroup().options.pointSize);
+        ClearBackground();
+        DrawScenePasses();
+        if (!mPicking) {
+          glFinish();
+          if (mBitmapTarget) {
+            glClear(GL_DEPTH_BUFFER_BIT);
+          } else if (mWindow) {
+            mWindow->SwapBuffers();
+            mLastFrameSeconds = platform::NowSeconds() - frameStart;
+            mLastFrameAfresh = mFrameAfresh;
+            ++mFrameCounts.swapped;
+            if (mFrameAfresh) ++mFrameCounts.afresh;
+          }
+        }
+      },
+      !gPaintMemoryFailureTold);
+  gPaintMemoryFailureTold = !painted;
+  if (painted) CheckGLError("OpenGLView::OnDraw");
   PostOpenGL(this);
   ClearRedrawFlags(kRedrawClient | kRedrawKeepMessage);
 }

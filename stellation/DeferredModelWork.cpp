@@ -1,6 +1,7 @@
 #include "stellation/DeferredModelWork.h"
 
 #include <algorithm>
+#include <exception>
 #include <vector>
 
 #include "core/Progress.h"
@@ -102,6 +103,17 @@ bool RunDeferredModelWork(const std::function<void(const Outcome&)>& tell) {
   using namespace detail_DeferredModelWork;
   std::vector<Request>& requests = Requests();
   if (requests.empty()) return true;
+  // Work that memory ends half-way is dropped as a cancelled one is; the drawings ask
+  // again only for what is still missing and not refused.
+  struct DropOnFailure {
+    std::vector<Request>& requests;
+    const int exceptions = std::uncaught_exceptions();
+    ~DropOnFailure() {
+      if (std::uncaught_exceptions() == exceptions) return;
+      requests.clear();
+      gRunning = nullptr;
+    }
+  } dropOnFailure{requests};
   ProgressScope progress;
   bool finished = true;
   while (!requests.empty()) {

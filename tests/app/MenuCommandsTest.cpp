@@ -28,6 +28,7 @@
 #include "model/CreatePoly.h"
 #include "model/CrossSection.h"
 #include "model/Edge.h"
+#include "model/ElementFlags.h"
 #include "model/ElementLabels.h"
 #include "dialogs/AugmentDlg.h"
 #include "files/ModelFile.h"
@@ -119,6 +120,31 @@ TEST_F(MenuCommandsTest, SubdividedFacesAndGeodesicSpheresOfTheIcosahedron) {
   EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, faces);
   EXPECT_EQ(Platform().messages.CountTitled("Error"), 1);
   Platform().messages.Clear();
+}
+
+// Show/Hide Faces in Selected Plane hides the faces of the current face's plane, and
+// only those, then shows them again: on a cube cut into 4, a square's 64 triangles.
+TEST_F(MenuCommandsTest, TheFacesOfThePlaneOfTheCurrentFaceAreHiddenAndShown) {
+  constexpr int kCmdShowHidePlane = 33365;
+  ASSERT_TRUE(Doc().SetModel(Find("4.4.4"), false, false));
+  Platform().messages.QueueText("4");
+  ASSERT_TRUE(RunDocCommand(kCmdSubdivideFaces));
+  Poly* poly = GetCurrentPoly();
+  ASSERT_EQ(poly->mFaces.mCount, 6 * 64);
+  PolyElement* face = poly->GetCurrentFace();
+  ASSERT_NE(face, nullptr);
+  auto hidden = [poly, face](bool inPlane) {
+    int n = 0;
+    for (PolyElement* e = poly->mFaces.mHead; e; e = e->mNext) {
+      if ((e == face || e->IsCoplanarWith(face)) == inPlane) n += e->HasFlag(kElementHidden) ? 1 : 0;
+    }
+    return n;
+  };
+  ASSERT_TRUE(RunDocCommand(kCmdShowHidePlane));
+  EXPECT_EQ(hidden(true), 64);
+  EXPECT_EQ(hidden(false), 0);
+  ASSERT_TRUE(RunDocCommand(kCmdShowHidePlane));
+  EXPECT_EQ(hidden(true), 0);
 }
 
 // A click on Cancel while the sphere's window shows the lattice's last row is read after
@@ -237,6 +263,37 @@ TEST_F(MenuCommandsTest, NextAndPreviousStellationStepTheCellsAndOriginalPutsThe
   ASSERT_TRUE(RunDocCommand(kCmdOriginalStellation));
   EXPECT_TRUE(FaceTypeBlock::IsOriginalStellation(block));
   EXPECT_FALSE(UpdateDocCommand(kCmdOriginalStellation).enabled);
+}
+
+// Commands on one part of a compound wait for a compound, and Select None is there
+// for a cell picked in a stellation as for a face: each enabled where it can act.
+TEST_F(MenuCommandsTest, CommandsOnAPartOrACellAreEnabledWhereTheyAct) {
+  constexpr int kCmdColourOnePart = 33153;
+  constexpr int kCmdSelectNone = 32869;
+  Poly* poly = GetCurrentPoly();
+  poly->SelectFace(poly->GetFace(0), false);
+  ASSERT_NE(poly->GetCurrentFace(), nullptr);
+  EXPECT_FALSE(UpdateDocCommand(kCmdDeleteOnePartOfCompound).enabled);
+  EXPECT_FALSE(UpdateDocCommand(kCmdColourOnePart).enabled);
+  ASSERT_TRUE(RunDocCommand(kCmdAddBaseAndDual));
+  poly = GetCurrentPoly();
+  ASSERT_TRUE(poly->IsCompound());
+  poly->SelectFace(poly->GetFace(0), false);
+  EXPECT_TRUE(UpdateDocCommand(kCmdDeleteOnePartOfCompound).enabled);
+  EXPECT_TRUE(UpdateDocCommand(kCmdColourOnePart).enabled);
+
+  // A cell picked in the stellation pane is highlighted there until Select None.
+  ASSERT_TRUE(Doc().SetModel(Find("3.3.3.3.3"), false, false));
+  AddPane(kViewStellationOfBase);
+  ASSERT_TRUE(RunDocCommand(kCmdNextStellation));
+  FaceTypeBlock* block = GetCurrentPoly()->mBaseBlock.get();
+  ASSERT_TRUE(block->IsStellated());
+  GetCurrentPoly()->ClearSelection();
+  block->mSelectedCell = block->mFirstCell;
+  EXPECT_TRUE(UpdateDocCommand(kCmdSelectNone).enabled);
+  ASSERT_TRUE(RunDocCommand(kCmdSelectNone));
+  EXPECT_EQ(block->mSelectedCell, nullptr);
+  EXPECT_FALSE(UpdateDocCommand(kCmdSelectNone).enabled);
 }
 
 TEST_F(MenuCommandsTest, FacetingCriteriaAndLimitsShowInTheirItems) {

@@ -538,6 +538,18 @@ TEST_F(ProgramChoicesTest, ACellPickedInTheStellationIsHighlightedThereUntilPick
   std::array<int, 3> back = centre();
   YieldUntil([&] { return !differs(back = centre(), plain); });
   EXPECT_FALSE(differs(back, plain));
+
+  // Picked once more, Select None (N) takes the highlight away as well (it once left
+  // the cell highlighted, and was disabled while only a cell was picked).
+  ClickPane(0);
+  YieldUntil([block] { return block->mSelectedCell != nullptr; });
+  ASSERT_NE(block->mSelectedCell, nullptr);
+  YieldUntil([&] { return differs(shown = centre(), plain); });
+  PressKey('n', wxMOD_NONE);
+  YieldUntil([block] { return block->mSelectedCell == nullptr; });
+  EXPECT_EQ(block->mSelectedCell, nullptr);
+  YieldUntil([&] { return !differs(back = centre(), plain); });
+  EXPECT_FALSE(differs(back, plain)) << back[0] << "," << back[1] << "," << back[2];
 }
 
 TEST_F(ProgramChoicesTest, ThePolyMenuBuildsATorusFromItsDialog) {
@@ -953,16 +965,38 @@ TEST_F(PolyMenuModelsTest, CompoundsWithTheMirrorImageAndWithTheDualAndOnePartDe
   Open("Cube", 6, 8);
   MakeAndUndo(kCmdAddBaseAndDual, 14, 14);
   EXPECT_EQ(Group(), kSymGroupOctahedral);
-  // A model of one part has no part to delete: it stays, and the user is told why.
+  // Delete One Part of Compound is there, in the Poly menu and on the main toolbar, for
+  // a compound with a face clicked; a model of one part has no part to delete, and
+  // both are disabled (they once refused with an error box): a click on the button
+  // leaves the model as it is, without a word.
+  CToolBarEx* mainBar = dynamic_cast<CMainFrame*>(mFrame)->GetToolBar(kMainToolBarId);
+  ASSERT_NE(mainBar, nullptr);
+  const int button = ToWxId(kCmdDeleteOnePartOfCompound);
+  auto offered = [&](bool enabled) {
+    YieldUntil([&] {
+      wxTheApp->ProcessIdle();
+      return mainBar->GetToolEnabled(button) == enabled;
+    });
+    mFrame->GetMenuBar()->UpdateMenus();
+    wxMenuItem* item = mFrame->GetMenuBar()->FindItem(button);
+    return item && item->IsEnabled() == enabled && mainBar->GetToolEnabled(button) == enabled;
+  };
+  ClickPane(0);
+  ASSERT_TRUE(YieldUntil([] { return GetCurrentPoly()->mSelectedItem != nullptr; }));
+  EXPECT_TRUE(offered(true));
   corvia::testing::PostMenuCommand(mFrame, kCmdUndo);
   ASSERT_TRUE(YieldUntil([] { return Shows(6, 8); }));
   ClickPane(0);
   ASSERT_TRUE(YieldUntil([] { return GetCurrentPoly()->mSelectedItem != nullptr; }));
   Platform().messages.Clear();
-  ChooseFromMenu(kCmdDeleteOnePartOfCompound);
-  ASSERT_TRUE(YieldUntil([] { return !Platform().messages.Boxes().empty(); }));
-  EXPECT_EQ(Platform().messages.Boxes().back().text, "Can't remove only component.");
+  EXPECT_TRUE(offered(false));
+  const Poly* cube = GetCurrentPoly();
+  const wxRect tool = mainBar->GetToolRect(button);
+  corvia::testing::ClickAt(mainBar, tool.GetPosition() + wxPoint(tool.width / 2, tool.height / 2));
+  corvia::testing::YieldUntilHandled();
+  EXPECT_EQ(GetCurrentPoly(), cube);
   EXPECT_TRUE(Shows(6, 8));
+  EXPECT_TRUE(Platform().messages.Boxes().empty());
 }
 
 
