@@ -82,6 +82,9 @@ void Widen(ViewExtents& extents, double x, double y) {
 
 }  // namespace detail_Camera
 
+CameraState::CameraState() : stored(kNumStoredCameras) {}
+CameraState::~CameraState() = default;
+
 bool IsCameraStored(int i) {
   return i >= 0 && i < kNumStoredCameras && CurrentViewGroup().cameras.stored[static_cast<size_t>(i)].valid;
 }

@@ -174,6 +174,9 @@ double UnitsPerPixelAt(OpenGLView* view, const double* point) {
 
 }  // namespace detail_GLText
 
+TextState::TextState() : offset(kDefaultTextOffset) {}
+TextState::~TextState() = default;
+
 // ---- Settings -------------------------------------------------------------------------------------
 
 void SetGLTextColor(const float* rgba) {

@@ -40,6 +40,9 @@ LightRecord& AddLight(LightSet* set, unsigned flags, float x, float y, float z, 
 
 }  // namespace detail_LightSets
 
+LightSetState::LightSetState() = default;
+LightSetState::~LightSetState() = default;
+
 void LightRecord::Apply() const {
   if (!glLight) return;
   const GLenum id = glLight;

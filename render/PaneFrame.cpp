@@ -13,6 +13,9 @@ PaneFrame* gInstalled = nullptr;
 PaneFrame::PaneFrame() : mViewGroup(std::make_shared<ViewGroup>()) {}
 PaneFrame::~PaneFrame() = default;
 
+ViewGroup& CurrentViewGroup() { return *GetPaneFrame().GetViewGroup(); }
+std::shared_ptr<ViewGroup> ShareCurrentViewGroup() { return GetPaneFrame().GetViewGroup(); }
+
 void HeadlessPaneFrame::SetMouseButtonHints(const std::string& left, const std::string& right,
                                             const std::string& both) {
   mLeft = left;

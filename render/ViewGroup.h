@@ -11,8 +11,6 @@
 #include <memory>
 #include <vector>
 
-#include "render/GLText.h"
-
 namespace corvia {
 
 class NewView;
@@ -20,6 +18,7 @@ class MouseThrow;
 class LightSet;
 class ListNode;
 struct CameraRecord;
+struct HtmlLink;
 
 // The list of views in index order and the views the frame singles out.
 struct ViewListState {
@@ -78,10 +77,14 @@ struct ThrowState {
   bool reflectingRange = false;
 };
 
-// The style of the labels drawn next, and the links named while picking.
+// The style of the labels drawn next, and the links named while picking. Made and
+// let go of in GLText.cpp, which knows the links; so are the light sets in
+// LightSets.cpp and the cameras in Camera.cpp.
 struct TextState {
+  TextState();
+  ~TextState();
   float color[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-  double offset = kDefaultTextOffset;
+  double offset = 0.0;
   int offsetMode = 0;
   uint32_t linkPickMask = 0;
   int linkItemType = 0;
@@ -91,6 +94,8 @@ struct TextState {
 
 // The named light sets, the one in use and the one before the rainbow lights.
 struct LightSetState {
+  LightSetState();
+  ~LightSetState();
   std::vector<std::unique_ptr<LightSet>> sets;
   LightSet* current = nullptr;
   LightSet* previous = nullptr;
@@ -107,8 +112,7 @@ struct CameraState {
 };
 
 struct ViewGroup {
-  ViewGroup();
-  ~ViewGroup();
+  ViewGroup() = default;
   ViewGroup(const ViewGroup&) = delete;
   ViewGroup& operator=(const ViewGroup&) = delete;
 
@@ -123,6 +127,7 @@ struct ViewGroup {
 
 // The group of the installed frame (GetPaneFrame): the one new views and throws join
 // and the one that the program-wide calls (RedrawAllViews, SetGLTextColor, ...) act on.
+// Defined in PaneFrame.cpp.
 ViewGroup& CurrentViewGroup();
 std::shared_ptr<ViewGroup> ShareCurrentViewGroup();
 
