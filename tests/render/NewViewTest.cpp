@@ -20,6 +20,7 @@
 namespace {
 
 using namespace corvia;
+using corvia::testing::TestView;
 
 class CountingView : public NewView {
 public:
