@@ -195,7 +195,9 @@ Regularity JudgeRegularFaces(SimplePoly& simple, const Poly& original) {
 void OnPolyhedronList() {
   CPolyDoc* doc = GetDocument();
   if (!doc) return;
-  if (LibraryEntry* entry = RunPolyhedraDialog()) doc->SetModel(entry, true, true);
+  // A result found by its dual's name is that dual.
+  bool dual = false;
+  if (LibraryEntry* entry = RunPolyhedraDialog(&dual)) doc->SetModel(entry, true, true, dual);
 }
 
 void StepPolyhedron(int step) {
@@ -223,8 +225,10 @@ void StepPolyhedron(int step) {
     case WatermanStep::NotWaterman:
       break;
   }
-  const LibraryEntry* from = poly->mLibraryEntry ? poly->mLibraryEntry : poly->mTemplate ? poly->mTemplate->mEntry : nullptr;
-  LibraryEntry* entry = StepLibraryModel(poly->mLibraryEntry, poly->mTemplate, step);
+  // A record's dual steps from its record's place.
+  LibraryEntry* own = poly->mLibraryEntry ? poly->mLibraryEntry : poly->mLibraryEntryOfDual;
+  const LibraryEntry* from = own ? own : poly->mTemplate ? poly->mTemplate->mEntry : nullptr;
+  LibraryEntry* entry = StepLibraryModel(own, poly->mTemplate, step);
   // Records that describe no model yet are passed over, so that stepping never sticks
   // in front of them; the pane says which were passed.
   LibraryEntry* firstPassed = nullptr;
@@ -290,10 +294,15 @@ void OnTryToMakeFacesRegular() {
   // The springs keep how the faces join, and faces made regular on that frame give the
   // same solid: a library model stays itself.
   LibraryEntry* entry = poly->mLibraryEntry;
+  LibraryEntry* entryOfDual = poly->mLibraryEntryOfDual;
   if (!CreatePolyWithUndo(result, d::kUndoMakeFacesRegular, true, false)) return;
   Poly* made = GetCurrentPoly();
-  if (made && entry && !made->mLibraryEntry) {
-    made->mLibraryEntry = entry;
+  if (made && (entry || entryOfDual) && !made->mLibraryEntry) {
+    if (entry) {
+      made->mLibraryEntry = entry;
+    } else {
+      made->SetLibraryEntryOfDual(entryOfDual);
+    }
     if (CPolyDoc* doc = GetDocument()) doc->UpdateTitle();
     UpdateAllCaptions();
   }

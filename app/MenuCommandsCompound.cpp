@@ -13,6 +13,7 @@
 #include "app/ViewType.h"
 #include "construction/DerivedNames.h"
 #include "construction/ModelFactory.h"
+#include "construction/Variations.h"
 #include "core/Geometry.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
@@ -188,26 +189,17 @@ void CreateWaterman() {
 
 // ---- Compounds ------------------------------------------------------------------------------
 
-// Whether the two parts of a compound lie on each other face for face, so that taking
-// away its coincident faces in pairs would leave nothing.
-bool PartsCoincide(const SimplePoly& both) {
-  std::unique_ptr<SimplePoly> check = both.CopyWithNames();
-  return RemoveCoincidentFaces(*check, kCoincidentInPairs, false, kSimpleTemp) &&
-         check->CountFacesWithoutFlags(kSimpleTemp) == 0;
-}
-
 void AddMirrorImage() {
   Poly* poly = doc_commands::CurrentPoly();
   std::unique_ptr<SimplePoly> shown = ShownModel();
   if (!shown) return;
   std::unique_ptr<SimplePoly> mirror = shown->CopyWithNames();
   mirror->Reflect(poly->mSymGroup);
-  std::unique_ptr<SimplePoly> both = shown->Combine(*mirror);
-  if (PartsCoincide(*both)) {
-    ShowInformation("This model is its own mirror image:\nits mirror image lies on it face for face, so there is no "
-                    "compound to make.");
+  if (IsOwnMirrorImage(*shown, *mirror)) {
+    ShowInformation("%s, so there is no compound to make.", kOwnMirrorImageText);
     return;
   }
+  std::unique_ptr<SimplePoly> both = shown->Combine(*mirror);
   both->SetName(shown->name.c_str(), "Compound of mirror images of ");
   MakeCompound(std::move(both), kUndoAddMirrorImage, {NameAsCompoundPart(*shown), NameAsCompoundPart(*mirror)});
 }

@@ -86,18 +86,24 @@ Outcome CreateDerivedPolyWithUndo(ModelChangeDocument& document, SimplePoly& sim
   // pressed meanwhile leaves the current model as it is.
   const int cancels = GetProgressCancelCount();
   LibraryEntry* entry = nullptr;
+  bool dual = false;
   if (ownNames) {
-    bool dual = false;
     entry = FindLibraryModel(simple, &dual);
     if (dual) entry = nullptr;
   } else {
-    entry = NameAsLibraryModel(simple);
+    entry = NameAsLibraryModel(simple, &dual);
   }
   if (GetProgressCancelCount() != cancels) return Outcome::Cancelled();
   const Outcome outcome = CreatePolyWithUndo(document, simple, undoType, keepColors, keepDualColors, true);
   Poly* made = document.GetCurrentPoly();
   if (outcome.done() && entry && made) {
-    made->mLibraryEntry = entry;
+    // The dual of a record (the rhombic dodecahedron made from the cuboctahedron's
+    // dual pane) is typed and listed as that record's dual.
+    if (dual) {
+      made->SetLibraryEntryOfDual(entry);
+    } else {
+      made->mLibraryEntry = entry;
+    }
     // The title, captions, category and type follow the catalogue entry.
     document.UpdateAfterChange(kChangeTitleOnly);
     platform::Services().views->InvalidateInfo(kInfoReasonNames);

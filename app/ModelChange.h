@@ -51,8 +51,9 @@ ModelEntry EnterModelWithUndo(ModelChangeDocument& document, int undoType, bool 
 
 // CreatePolyWithUndo (telling a refusal) of a model made from the current one; when it
 // is a model of the library it takes that model's names (unless ownNames: a model that
-// goes by the names it had, such as a part of a compound) and, when it is the entry's
-// own model rather than its dual, its catalogue entry, with the document's title refresh.
+// goes by the names it had, such as a part of a compound) and its catalogue entry, or
+// the entry it is the dual of (Poly::SetLibraryEntryOfDual), with the document's title
+// refresh.
 Outcome CreateDerivedPolyWithUndo(ModelChangeDocument& document, SimplePoly& simple, int undoType, bool keepColors,
                                   bool keepDualColors, bool ownNames = false);
 // The same on the program's document; true when made.

@@ -61,6 +61,8 @@ class ModelSnapshot final : public UndoState {
   // it goes by when it has none) and the names of its compound's parts.
   std::string mPathName;
   std::vector<CompoundPartName> mPartNames;
+  // The record whose dual the model is (also when it was renamed since).
+  LibraryEntry* mLibraryEntryOfDual = nullptr;
   // The scale new models take, which Edit > Scale sets with its step.
   double mUserLengthScale = 0.0;
 
@@ -144,6 +146,7 @@ bool Apply(const ModelSnapshot& state) {
     poly->mFileKeep.reset();
   }
   poly->mPartNames = state.mPartNames;
+  if (state.mLibraryEntryOfDual && !poly->mLibraryEntry) poly->SetLibraryEntryOfDual(state.mLibraryEntryOfDual);
   GetUnitSettings().mUserLengthScale = state.mUserLengthScale;
   if (document) document->SetPathName(state.mPathName.c_str(), false);
   if (state.mSubSymmetry) {
@@ -186,19 +189,20 @@ bool Apply(const ModelSnapshot& state) {
 
 }  // namespace detail_ModelUndo
 
-std::unique_ptr<UndoState> DocumentUndoModel::Capture() {
+std::unique_ptr<UndoState> DocumentUndoModel::Capture(bool tell) {
   namespace d = detail_ModelUndo;
   Poly* poly = GetCurrentPoly();
   // A document with no model yet has nothing to go back to.
   if (!poly || poly->mFaces.mCount == 0) return nullptr;
   auto state = std::make_unique<d::ModelSnapshot>();
   if (!WriteModelToMemory(*poly, state->mData)) {
-    ShowError("The model could not be kept in memory, so this change cannot be undone.");
+    if (tell) ShowError("The model could not be kept in memory, so this change cannot be undone.");
     return nullptr;
   }
   if (poly->mFileKeep) state->mKeep = *poly->mFileKeep;
   if (const CPolyDoc* document = GetDocument()) state->mPathName = document->GetPathName();
   state->mPartNames = poly->mPartNames;
+  state->mLibraryEntryOfDual = poly->mLibraryEntryOfDual;
   state->mUserLengthScale = GetUnitSettings().mUserLengthScale;
   state->mShowDual = poly->mShowDual != 0;
   state->mSubSymmetry = poly->mFullSymGroup != nullptr && poly->mSymGroup != poly->mFullSymGroup;

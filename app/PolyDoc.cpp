@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -271,9 +272,19 @@ void CPolyDoc::MakeCurrentRecord(DocRecord* record, int mode) {
 
 // ---- Making a model current ------------------------------------------------------------------
 
-bool CPolyDoc::SetModel(LibraryEntry* entry, bool fromList, bool keepTransition) {
+bool CPolyDoc::SetModel(LibraryEntry* entry, bool fromList, bool keepTransition, bool dual) {
   using namespace detail_PolyDoc;
   if (!entry) return false;
+  if (dual && !entry->IsUserRecord()) {
+    return MakeModel(kOccasionBuiltInModel, nullptr, keepTransition, 0, [&](Poly& poly, PolyTemplate&) {
+      Outcome why;
+      std::unique_ptr<SimplePoly> model = entry->CreatePoly(true, &why);
+      TellOutcome(why);
+      if (!model || !TellOutcome(CreatePoly(*model, &poly, false, false))) return false;
+      poly.SetLibraryEntryOfDual(entry);
+      return true;
+    });
+  }
   if (entry->IsUserRecord() && entry->mName && FileExists(entry->mName)) {
     int mode = kOpenPlain;
     if (!fromList) mode = kOpenNotFromList;

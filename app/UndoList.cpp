@@ -111,7 +111,7 @@ void UndoList::AddUndo(int type, long /*argument*/) {
     step->cells = true;
     step->dual = type == kUndoDualStellationCells;
   } else {
-    step->before = mModel.Capture();
+    step->before = mModel.Capture(true);
     if (!step->before) {
       // Nothing to put back: the change cannot be undone, and a later discard must
       // not take an older step with it.
@@ -304,15 +304,17 @@ std::vector<std::string> UndoList::GetNames(bool redo) const {
 
 // ---- Undo and redo -----------------------------------------------------------------------------
 
-bool UndoList::Apply(Step& step, bool undo) {
-  if (step.cells) return mModel.SetCells(step.dual, step.changes, undo);
+UndoList::Applied UndoList::Apply(Step& step, bool undo) {
+  if (step.cells) return mModel.SetCells(step.dual, step.changes, undo) ? Applied::kDone : Applied::kFailed;
   std::unique_ptr<UndoState>& target = undo ? step.before : step.after;
   std::unique_ptr<UndoState>& replaced = undo ? step.after : step.before;
-  if (!target) return false;
-  std::unique_ptr<UndoState> current = mModel.Capture();
-  if (!current) return false;
+  if (!target) return Applied::kFailed;
+  // The model shown is kept for the way back before anything changes; a step that
+  // cannot keep it is not taken: the list would lose the model for good.
+  std::unique_ptr<UndoState> current = mModel.Capture(false);
+  if (!current) return Applied::kNotKept;
   try {
-    if (!mModel.Restore(*target, *current)) return false;
+    if (!mModel.Restore(*target, *current)) return Applied::kFailed;
   } catch (...) {
     // Memory ran out half-way: the model taken just before comes back, to the end.
     const ProgressShield shield;
@@ -320,7 +322,7 @@ bool UndoList::Apply(Step& step, bool undo) {
     throw;
   }
   replaced = std::move(current);
-  return true;
+  return Applied::kDone;
 }
 
 bool UndoList::Undo() { return Move(true); }
@@ -336,14 +338,24 @@ bool UndoList::Move(bool undo) {
   mDroppedRedo.clear();
   Step& step = *from.back();
   const std::string what = std::string(undo ? "undo the " : "redo the ") + GetUndoTypeName(step.type);
-  bool done = false;
+  Applied applied = Applied::kFailed;
   const bool enough = RunOperation(what.c_str(), [&] {
     const detail_UndoList::RestoringScope restoring(mRestoring);
-    done = Apply(step, undo);
+    // A step is put back whole: a Cancel pressed meanwhile stops the steps after it, as
+    // the model's set-up now hears a Cancel in each of its stages.
+    const ProgressShield shield;
+    applied = Apply(step, undo);
   });
   // A step that memory did not allow stays where it was, and has been told.
   if (!enough) return false;
-  if (!done) {
+  if (applied == Applied::kNotKept) {
+    ShowError(
+        "Couldn't %s the %s: there was not enough memory to keep the model shown for %s.\n"
+        "The model and the undo list are as they were. Closing other programs may make room.",
+        undo ? "undo" : "redo", GetUndoTypeName(step.type).c_str(), undo ? "Redo" : "Undo");
+    return false;
+  }
+  if (applied != Applied::kDone) {
     ShowError("Couldn't %s the %s.\nThe model stays as it is.", undo ? "undo" : "redo",
               GetUndoTypeName(step.type).c_str());
     return false;

@@ -200,15 +200,30 @@ LibraryEntry* FindLibraryModel(const SimplePoly& model, bool* isDual) {
   return nullptr;
 }
 
-LibraryEntry* NameAsLibraryModel(SimplePoly& simple) {
+LibraryEntry* NameAsLibraryModel(SimplePoly& simple, bool* isDual) {
   bool dual = false;
+  if (isDual) *isDual = false;
   LibraryEntry* entry = FindLibraryModel(simple, &dual);
   if (!entry) return nullptr;
   const std::string name = entry->mName ? entry->mName : "";
   const std::string dualName = entry->GetDualName();
   simple.name = dual ? dualName : name;
   simple.dualName = dual ? name : dualName;
-  return dual ? nullptr : entry;
+  if (isDual) *isDual = dual;
+  return dual && !isDual ? nullptr : entry;
+}
+
+LibraryEntry* FindLibraryEntryOfNamedDual(const SimplePoly& model) {
+  if (model.name.empty()) return nullptr;
+  LibraryEntry* named = nullptr;
+  for (int i = 0; i < GetNumLibraryEntries() && !named; ++i) {
+    LibraryEntry* entry = GetLibraryEntry(i);
+    if (entry && !entry->IsUserRecord() && !entry->GetDualName().empty() && entry->MatchesDualName(model.name.c_str()))
+      named = entry;
+  }
+  if (!named) return nullptr;
+  bool dual = false;
+  return FindLibraryModel(model, &dual) == named && dual ? named : nullptr;
 }
 
 CompoundPartName NameAsCompoundPart(const SimplePoly& model) {

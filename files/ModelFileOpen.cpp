@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "construction/DerivedModels.h"
+#include "construction/DerivedNames.h"
 #include "construction/Library.h"
 #include "construction/LibraryHooks.h"
 #include "construction/ModelLookup.h"
@@ -155,11 +156,20 @@ void PrepareTemplate(const ModelFileContents& contents) {
   TakeGrownFaceOrder(contents);
 }
 
-// Where the model came from: its library entry, then what the plain model does not carry.
-void RestoreOrigin(Poly& poly, const ModelFileContents& contents) {
+// The library entry whose dual the plain model is, for a file that names no entry of its
+// own: the dual of a record goes by the name of the record's dual.
+LibraryEntry* FindEntryOfDual(const ModelFileContents& contents) {
+  return FindModelFileLibraryEntry(contents) ? nullptr : FindLibraryEntryOfNamedDual(*contents.model);
+}
+
+// Where the model came from: its library entry (or the one whose dual it is, found
+// before the model was built), then what the plain model does not carry.
+void RestoreOrigin(Poly& poly, const ModelFileContents& contents, LibraryEntry* entryOfDual) {
   if (LibraryEntry* entry = FindModelFileLibraryEntry(contents)) {
     if (entry->IsParametric() && contents.libraryN > 0) entry->CheckParams(contents.libraryN, contents.libraryD, nullptr);
     poly.mLibraryEntry = entry;
+  } else if (entryOfDual) {
+    poly.SetLibraryEntryOfDual(entryOfDual);
   }
   poly.mTookBranch = contents.tookBranch ? 1 : 0;
   if (!contents.description.empty()) poly.SetDescription(CopyString(contents.description.c_str()));
@@ -275,11 +285,12 @@ Outcome OpenModelFile(const char* path, int mode, const ModelEntry& enter) {
   // A file that stores no scale holds a new model: it takes the user's size on paper.
   if (!contents.hasLengthScale) simple.scale = GetUnitSettings().mUserLengthScale;
   d::PrepareTemplate(contents);
+  LibraryEntry* entryOfDual = d::FindEntryOfDual(contents);
   Outcome built;
   Poly* poly = d::Enter(enter, simple, built);
   if (!built.done()) return d::NotBuilt(path, built);
   if (!poly) return Outcome::Failed("The model of the file was made, but the document shows no model.");
-  d::RestoreOrigin(*poly, contents);
+  d::RestoreOrigin(*poly, contents, entryOfDual);
   if (contents.maxFacesPerNet > 0) GetUnitSettings().mMaxFacesPerNet = contents.maxFacesPerNet;
   d::RestoreDrawnPolygons(*poly, contents);
   std::string warning = contents.warning;
@@ -300,6 +311,7 @@ bool RestoreModelFromMemory(const std::string& data, const char* name, std::stri
   SimplePoly& simple = *contents.model;
   simple.description = contents.entryText;
   d::PrepareTemplate(contents);
+  LibraryEntry* entryOfDual = d::FindEntryOfDual(contents);
   // No undo step of its own and no transition: the caller's step is what runs.
   Outcome built;
   Poly* poly = d::Enter(enter, simple, built);
@@ -308,7 +320,7 @@ bool RestoreModelFromMemory(const std::string& data, const char* name, std::stri
     return false;
   }
   if (!poly) return false;
-  d::RestoreOrigin(*poly, contents);
+  d::RestoreOrigin(*poly, contents, entryOfDual);
   if (contents.maxFacesPerNet > 0) GetUnitSettings().mMaxFacesPerNet = contents.maxFacesPerNet;
   d::RestoreDrawnPolygons(*poly, contents);
   std::string warning;

@@ -128,10 +128,15 @@ class Poly {
   // Keeps the text (ownership passes: a NewString or CopyString text).
   void SetDescription(char* text);
   void SetLibraryEntry(LibraryEntry* entry);
+  // The model is the dual of the record: it keeps its own names, and no record of
+  // its own.
+  void SetLibraryEntryOfDual(LibraryEntry* entry);
   // The model's uniform flag: every vertex is like every other under the model's
   // symmetry. Types are the orbits of the rotations, so a vertex and its mirror image
   // make two types that are each other's mirror partners.
   bool IsUniform() const;
+  // The same of the faces: the dual's uniform flag.
+  bool HasFacesAlike() const;
 
   // ---- Selection and display ---------------------------------------------------------
   PolyElement* GetCurrentFace() const;
@@ -311,6 +316,9 @@ class Poly {
   char* mEntryText = nullptr;
   char* mWebLink = nullptr;
   LibraryEntry* mLibraryEntry = nullptr;  // not owned
+  // The library record whose dual this model is, when it is no record's own model (the
+  // rhombic dodecahedron, dual of the cuboctahedron); not owned.
+  LibraryEntry* mLibraryEntryOfDual = nullptr;
   PolyTemplate* mTemplate = nullptr;      // not owned
   char* mDescription = nullptr;
   void* mExtraRecord = nullptr;  // attached by another subsystem, not owned here

@@ -54,6 +54,12 @@ constexpr const char* kOutOfMemory =
 // A facet model or nets that ran out of memory on the way.
 constexpr const char* kFacetModelOutOfMemory =
     "There was not enough memory to make this model's facets and nets, so they cannot be shown.";
+// A facet model that could not be made, for a reason no longer known.
+constexpr const char* kFacetsNotMade = "This model's facets could not be made, so they cannot be shown.";
+// A stellation the user declined or cancelled: the facets of a side that is not its own
+// stellation come from it.
+constexpr const char* kStellationNotShown =
+    "Stellation cancelled: the model is not stellated, so its stellation cannot be shown.";
 // A facet model of a stellation that keeps no face at all (every cell left out).
 constexpr const char* kNoFacelets = "The stellation shown has no faces, so there is nothing to unfold into nets.";
 
@@ -234,6 +240,7 @@ Outcome Stellate(Poly* poly, FaceTypeBlock* block, bool /*flag*/) {
   if (Outcome tooLarge = RefuseTooLarge(block); tooLarge.told()) {
     block->mStellationRefused = 1;
     block->mStellationDeclined = 0;
+    block->mModel3DRefusal = tooLarge.text();
     views->InvalidateInfo(kInfoReasonStellationSetup);
     return tooLarge;
   }
@@ -295,6 +302,8 @@ Outcome Stellate(Poly* poly, FaceTypeBlock* block, bool /*flag*/) {
     } else if (!cancelled && GetToldMessageCount() == told) {
       outcome = Outcome::Refused(kStellationFailed);
     }
+    // The stellation panes say why they stay empty.
+    if (outcome.told()) block->mModel3DRefusal = outcome.text();
   }
   views->InvalidateInfo(kInfoReasonStellationSetup);
   return outcome;
@@ -356,23 +365,6 @@ int IsOutlineCorner(const SegVert* c, bool down) {
     x = x->mPrev ? x->mPrev->mTwin : nullptr;
   }
   return 0;
-}
-
-// Whether the side's faces or corners lie at infinity (a face role through the centre on
-// the other side).
-bool HasCornersAtInfinity(Poly* poly, bool dual) {
-  ElementList* faces = nullptr;
-  ElementList* vertices = nullptr;
-  FaceTypeBlock* own = nullptr;
-  FaceTypeBlock* other = nullptr;
-  poly->GetParts(dual, &faces, &vertices, &own, &other);
-  for (const PolyElement* e = vertices ? vertices->mHead : nullptr; e; e = e->mNext) {
-    if (e->HasFlag(kElementHemi)) return true;
-  }
-  for (const PolyElement* e = faces ? faces->mHead : nullptr; e; e = e->mNext) {
-    if (e->HasFlag(kElementInf)) return true;
-  }
-  return false;
 }
 
 void MarkRing(StellationPoint* point) {
@@ -461,7 +453,7 @@ bool FaceTypeBlock::HasPlainFacetModel() const {
   const uint32_t flags = mOwner->mPolyFlags;
   return IsOriginalStellation(this) &&
          ((flags & kPolyFlagConvex) || (!IsDual() && (flags & (kPolyFlagDensityOne | kPolyFlagPlainSurface))) ||
-          detail_Stellate::HasCornersAtInfinity(mOwner, IsDual()));
+          HasCornersAtInfinity());
 }
 
 Model3D* FaceTypeBlock::GetModel3D(bool withNets, Outcome* why) {
@@ -483,20 +475,26 @@ Model3D* FaceTypeBlock::GetModel3D(bool withNets, Outcome* why) {
       // A side with corners at infinity is refused by the plain build with a message;
       // its cells would stand for some finite solid that is not the polyhedron. The
       // refusal is remembered: every pane asks for the model on every paint.
-      const bool infinite = detail_Stellate::HasCornersAtInfinity(mOwner, IsDual());
+      const bool infinite = HasCornersAtInfinity();
       const bool plain = HasPlainFacetModel();
       Outcome outcome;
       if (plain) {
         mModel3D = MakePart<Model3D>(mOwner, IsDual(), &outcome);
         if (why) *why = outcome;
-        if (infinite && mModel3D->GetNumFaceTypes() == 0) mModel3DRefused = 1;
+        if (infinite && mModel3D->GetNumFaceTypes() == 0) {
+          mModel3DRefused = 1;
+          if (outcome.told()) mModel3DRefusal = outcome.text();
+        }
       } else {
         // A set-up that cannot run now (another one under way, a model fading out) comes
         // later; one that was declined or cancelled has had its word, and one that
         // failed gives its reason back.
         outcome = Stellate(mOwner, this, false);
         if (why) *why = outcome;
-        if (!IsStellated()) return nullptr;
+        if (!IsStellated()) {
+          if (outcome.told()) mModel3DRefusal = outcome.text();
+          return nullptr;
+        }
         MarkAllUsedSegVerts(this);
         mModel3D = MakePart<Model3D>(this, mUsedSegVerts);
       }
@@ -508,7 +506,10 @@ Model3D* FaceTypeBlock::GetModel3D(bool withNets, Outcome* why) {
         mModel3D.reset();
         if (GetProgressCancelCount() == cancels) {
           mModel3DRefused = 1;
-          if (!outcome.told() && GetToldMessageCount() == told) {
+          if (outcome.told()) {
+            mModel3DRefusal = outcome.text();
+          } else if (!plain && GetToldMessageCount() == told) {
+            mModel3DRefusal = detail_Stellate::kNoFacelets;
             platform::Services().views->SetPaneMessage(detail_Stellate::kNoFacelets);
           }
         }
@@ -528,8 +529,18 @@ Model3D* FaceTypeBlock::GetModel3D(bool withNets, Outcome* why) {
     return made;
   mModel3D.reset();
   mModel3DRefused = 1;
+  mModel3DRefusal = detail_Stellate::kFacetModelOutOfMemory;
   if (why) *why = Outcome::Refused(detail_Stellate::kFacetModelOutOfMemory);
   return nullptr;
+}
+
+std::string DescribeMissingFacets(const FaceTypeBlock* block) {
+  using namespace detail_Stellate;
+  if (!block || block->GetExistingModel3D()) return {};
+  const bool stellationRefused = block->mStellationRefused && !block->IsStellated();
+  if ((block->mModel3DRefused || stellationRefused) && !block->mModel3DRefusal.empty()) return block->mModel3DRefusal;
+  if (stellationRefused) return block->mStellationDeclined ? kStellationNotShown : kStellationFailed;
+  return block->mModel3DRefused ? kFacetsNotMade : std::string();
 }
 
 bool FaceTypeBlock::HasNets() const {

@@ -2,6 +2,8 @@
 // Starting the stellation of a model's face-type block: the set-up of diagrams,
 // linking, facets and cells, run when it is needed and allowed.
 
+#include <string>
+
 #include "core/Outcome.h"
 
 namespace corvia {
@@ -26,6 +28,9 @@ Outcome StellateForStep(Poly* poly, FaceTypeBlock* block);
 // crossing for each two of the lines the other planes cut into each distinct face
 // type's plane.
 double EstimateStellationBytes(const FaceTypeBlock* block);
+// Why the block's facets (what a stellation pane draws) are missing, in the words of
+// the refusal that left them out; empty while they exist or nothing refused them.
+std::string DescribeMissingFacets(const FaceTypeBlock* block);
 // Stellate on the model's dual block (dual) or base block; arg != 0 is the flag.
 Outcome StellateBlock(Poly* poly, bool dual, int arg);
 

@@ -239,4 +239,79 @@ TEST_F(DerivedNamesTest, UndoAndDeleteOnePartKeepTheNamesAModelWentBy) {
   EXPECT_TRUE(Platform().messages.Boxes().empty());
 }
 
+// The name of a record's dual gives that dual, named, typed and catalogued as the dual
+// of its record, as the record's dual made current does; undo, redo and a saved file
+// give it back. It is its own mirror image: Go to Variation says so and leaves it (and
+// its file), while the dual of a chiral record turns into its other hand.
+TEST_F(DerivedNamesTest, TheDualOfARecordIsNamedAndTypedAsThatDualOnEveryRoad) {
+  corvia::testing::DocumentUndoScope undo;
+  LibraryEntry* cuboctahedron = Find("Cuboctahedron");
+  const auto expectRhombicDodecahedron = [&](const char* road) {
+    SCOPED_TRACE(road);
+    EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 12);
+    EXPECT_EQ(GetCurrentPoly()->mVertices.mCount, 14);
+    EXPECT_EQ(Name(), "Rhombic Dodecahedron");
+    EXPECT_EQ(DualName(), "Cuboctahedron");
+    EXPECT_EQ(Record(), "");
+    EXPECT_EQ(GetCurrentPoly()->mLibraryEntryOfDual, cuboctahedron);
+    EXPECT_EQ(Info(kInfoType), "Type: Dual of Uniform, Semi-regular, Archimedean");
+    EXPECT_EQ(Info(kInfoSymbol), "Face Description: V4.3.4.3");
+    EXPECT_EQ(Info(kInfoWenninger), "Wenninger number: W11");
+    EXPECT_EQ(Info(kInfoDual), "Dual: \"Cuboctahedron\"");
+    EXPECT_NE(Doc().GetTitle().find("Rhombic Dodecahedron"), std::string::npos) << Doc().GetTitle();
+  };
+  ASSERT_TRUE(Doc().OpenModelByNameOrSymbol("Rhombic Dodecahedron"));
+  expectRhombicDodecahedron("typed");
+  // Next Polyhedron steps the library from the record's place.
+  StepPolyhedron(1);
+  EXPECT_EQ(Record(), "Truncated Octahedron");
+  Open("Cuboctahedron");
+  ASSERT_TRUE(EnterModelOfPane(GetCurrentPoly(), kViewDualPolyhedron));
+  expectRhombicDodecahedron("made from the dual pane");
+  Open("Cube");
+  ASSERT_TRUE(undo.List().Undo());
+  expectRhombicDodecahedron("undone");
+  ASSERT_TRUE(undo.List().Redo());
+  ASSERT_TRUE(undo.List().Undo());
+  expectRhombicDodecahedron("undone after a redo");
+
+  const std::string path = (corvia::testing::ScratchDir("dual-of-record") / "rhombic.corv").string();
+  ASSERT_TRUE(SaveModelFile(path.c_str(), kModelFileBinary, GetCurrentPoly()).done());
+  Open("Cube");
+  ASSERT_TRUE(Doc().OnOpenDocument(path.c_str()));
+  expectRhombicDodecahedron("reopened");
+  const int steps = undo.List().GetNumUndos();
+  ASSERT_TRUE(RunDocCommand(kCmdGoToVariation));
+  ASSERT_EQ(Platform().messages.Boxes().size(), 1u);
+  EXPECT_EQ(Platform().messages.Boxes()[0].text,
+            "This model is its own mirror image:\nits mirror image lies on it face for face, so there is no other "
+            "model to make.");
+  EXPECT_EQ(undo.List().GetNumUndos(), steps);
+  EXPECT_EQ(Doc().GetPathName(), path);
+  expectRhombicDodecahedron("after Go to Variation");
+  Platform().messages.Clear();
+
+  // The snub cube's dual has two hands: its mirror image is still that dual.
+  ASSERT_TRUE(Doc().OpenModelByNameOrSymbol("Pentagonal Icositetrahedron"));
+  EXPECT_EQ(GetCurrentPoly()->mLibraryEntryOfDual, Find("Snub Cube"));
+  ASSERT_TRUE(RunDocCommand(kCmdGoToVariation));
+  EXPECT_EQ(undo.List().GetNumUndos(), steps + 2);
+  EXPECT_EQ(GetCurrentPoly()->mLibraryEntryOfDual, Find("Snub Cube"));
+  EXPECT_EQ(Info(kInfoType), "Type: Dual of Uniform, Semi-regular, Archimedean");
+  EXPECT_TRUE(Platform().messages.Boxes().empty());
+}
+
+// A name made of a long chain of operations keeps the name of the model the chain
+// started from, in the title too.
+TEST_F(DerivedNamesTest, ALongDerivedNameLeavesOutOperationsNotTheModelItCameFrom) {
+  Open("Crossed Heptagrammic Cupolaic Blend");
+  ASSERT_TRUE(EnterModelOfPane(GetCurrentPoly(), kViewCompoundOfDuals));
+  EXPECT_EQ(Name(), "Dual compound of Crossed Heptagrammic Cupolaic Blend");
+  ASSERT_TRUE(RunDocCommand(kCmdCreateConvexHull));
+  EXPECT_EQ(Name(), "Convex hull of Dual compound of Crossed Heptagrammic Cupolaic Blend");
+  ASSERT_TRUE(EnterModelOfPane(GetCurrentPoly(), kViewCompoundOfDuals));
+  EXPECT_EQ(Name(), "Dual compound of ... Dual compound of Crossed Heptagrammic Cupolaic Blend");
+  EXPECT_NE(Doc().GetTitle().find("Crossed Heptagrammic Cupolaic Blend"), std::string::npos) << Doc().GetTitle();
+}
+
 }  // namespace test_DerivedNames

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -15,6 +16,8 @@
 #include "core/Progress.h"
 #include "files/ModelFile.h"
 #include "platform/Services.h"
+#include "render/OutcomeBoxes.h"
+#include "stellation/DeferredModelWork.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/AllocationHook.h"
 #include "ui/CommandIds.h"
@@ -168,6 +171,33 @@ TEST_F(OutOfMemoryTest, SubdivideFacesEndsWithTheModelAndUndoListAsTheyWere) {
   ASSERT_TRUE(RunDocCommand(kCmdSubdivideFaces));
   EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 20 * 20 * 20);
   EXPECT_EQ(mList.GetNumUndos(), before.undos + 1);
+}
+
+// The facets a stellation pane draws, left to the idle work, run out of memory: told
+// once, and the pane, left empty, says why on every paint without asking again.
+TEST_F(OutOfMemoryTest, AStellationPaneWhoseFacetsDidNotFitSaysWhyItIsEmpty) {
+  MakeGeodesicSphere(40);
+  CPolyView* pane = AddPane(kViewStellationOfBase);
+  FaceTypeBlock* block = GetCurrentPoly()->mBaseBlock.get();
+  WindowOf(pane)->Paint();
+  ASSERT_TRUE(IsModelWorkPending(block));
+  Platform().messages.Clear();
+  {
+    AllocationLimit limit(kScarceMemory);
+    EXPECT_TRUE(RunDeferredModelWork(TellOutcome));
+    EXPECT_GT(limit.Failures(), 0);
+  }
+  EXPECT_EQ(block->GetExistingModel3D(), nullptr);
+  EXPECT_EQ(CountMemoryBoxes("make this model's facets"), 1);
+  Platform().messages.Clear();
+  for (int paint = 0; paint < 2; ++paint) {
+    WindowOf(pane)->Paint();
+    std::string words = pane->GetPaneStatusText();
+    std::replace(words.begin(), words.end(), '\n', ' ');
+    EXPECT_EQ(words.rfind("There was not enough memory to make this model's facets", 0), 0u) << words;
+  }
+  EXPECT_FALSE(IsModelWorkPending(block));
+  EXPECT_TRUE(Platform().messages.Boxes().empty());
 }
 
 // A model file too large for the memory left: the model shown before stays, and no

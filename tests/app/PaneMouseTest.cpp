@@ -186,7 +186,7 @@ TEST_F(PaneClickTest, AClickOnADrawnPolygonInANetNamesNothingAndTellsNothing) {
     ASSERT_TRUE(RunDocCommand(command));
   }
   Poly* poly = GetCurrentPoly();
-  ASSERT_STREQ(poly->mName, "Dual compound of Polyhedron");
+  ASSERT_STREQ(poly->mName, "Dual compound of ... Convex core of Waterman R5");
   ASSERT_EQ(poly->mFaces.mCount, 86);
   CPolyView* pane = AddPane(kViewUnfoldedNet, 300, 300);
   pane->OnDraw();
