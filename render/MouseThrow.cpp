@@ -32,6 +32,8 @@ constexpr int kVersionAxisXY = 3;
 constexpr int kVersionAxisZ = 6;
 
 std::map<int, MouseThrowDataSkipper>& Skippers() {
+  // How each kind of throw's stored data is stepped over: registered by the kinds at
+  // start-up, the same for every frame, as the stored format is.
   static std::map<int, MouseThrowDataSkipper> skippers;
   return skippers;
 }

@@ -6,6 +6,8 @@ namespace corvia {
 
 namespace detail_PaneFrame {
 
+// The frame whose panes are made and drawn now: the program has one main window, and
+// the layout code that makes panes deep inside it does not carry the frame along.
 PaneFrame* gInstalled = nullptr;
 
 }  // namespace detail_PaneFrame
@@ -25,6 +27,8 @@ void HeadlessPaneFrame::SetMouseButtonHints(const std::string& left, const std::
 }
 
 HeadlessPaneFrame& GetHeadlessPaneFrame() {
+  // The frame of panes made with no window around them (tests, tools, off-screen
+  // views); it owns no GL object, so its end at exit releases nothing of a context.
   static HeadlessPaneFrame frame;
   return frame;
 }
