@@ -13,6 +13,8 @@ PaneFrame* gInstalled = nullptr;
 }  // namespace detail_PaneFrame
 
 PaneFrame::PaneFrame() : mViewGroup(std::make_shared<ViewGroup>()) {}
+PaneFrame::PaneFrame(std::shared_ptr<ViewGroup> group)
+    : mViewGroup(group ? std::move(group) : std::make_shared<ViewGroup>()) {}
 PaneFrame::~PaneFrame() = default;
 
 ViewGroup& CurrentViewGroup() { return *GetPaneFrame().GetViewGroup(); }

@@ -14,7 +14,11 @@ struct ViewGroup;
 
 class PaneFrame {
 public:
+  // A frame whose panes share nothing with any other frame's.
   PaneFrame();
+  // A frame that takes over what another frame's panes keep (the main window takes over
+  // what start-up set before it existed: the settings are read before it is made).
+  explicit PaneFrame(std::shared_ptr<ViewGroup> group);
   virtual ~PaneFrame();
   // Shows the help texts of the left, the right and both buttons ("L: %s",
   // "R: %s" and "L+R: %s" in status-bar panes 1 to 3).

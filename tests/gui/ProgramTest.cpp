@@ -526,6 +526,33 @@ TEST_F(ProgramTest, ClosingWritesTheSettings) {
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
 }
 
+TEST_F(ProgramTest, ThePanesFollowTheSettingsReadBeforeTheMainWindowIsMade) {
+  // The settings are read at start-up before the main window exists; its panes take
+  // what they said: no inertia, both buttons pivot without Space, no caption strips.
+  mFrame->Close(true);
+  YieldUntil([] { return wxTopLevelWindows.empty(); });
+  app::ShutDown();
+  {
+    platform::SettingsStore written(mHome / "config" / "Corvia" / "settings.conf");
+    ASSERT_FALSE(written.Load().damaged);
+    const char* key = "Software\\CorviaSoft\\Corvia\\Settings";
+    written.SetNumber(key, "AllowMouseInertia", 0);
+    written.SetNumber(key, "PivotAroundAxis", 1);
+    written.SetNumber(key, "NewStyleTitleBars", 0);
+    ASSERT_TRUE(written.Save().saved);
+  }
+  mFrame = app::StartUp();
+  YieldUntil([this] { return mFrame->IsShownOnScreen() && Pane(0) && Pane(0)->GetWindow(); });
+  EXPECT_FALSE(IsMouseInertiaAllowed());
+  EXPECT_FALSE(GetCaptionsShown());
+  std::string left, right, both;
+  Pane(0)->GetMouseButtonHelp(left, right, both);
+  EXPECT_EQ(both, "Pivot around axis");
+  SetMouseInertiaAllowed(true);
+  SetTwistWithSpace(false);
+  SetCaptionsShown(true);
+}
+
 TEST_F(ProgramTest, ASettingChangedIsWrittenWhileTheProgramRuns) {
   // A program killed after a while keeps what the user set: the idle time writes it.
   const std::filesystem::path file = mHome / "config" / "Corvia" / "settings.conf";
