@@ -146,6 +146,15 @@ class ProgramTest : public ::testing::Test {
 
   void TearDown() override { mProgram.reset(); }
 
+  // Closes the main window and shuts the program down, as closing it does; the
+  // settings are written then.
+  void CloseProgram() {
+    mFrame->Close(true);
+    YieldUntil([] { return wxTopLevelWindows.empty(); });
+    app::ShutDown();
+  }
+  std::filesystem::path SettingsFile() const { return mHome / "config" / "Corvia" / "settings.conf"; }
+
   static CPolyDoc* Doc() { return CPolyApp::Get().GetDoc(); }
   static CPolyView* Pane(int i) { return GetPane(i); }
   // Paints the pane now and lets the screen show it (once the display has handled what
@@ -499,10 +508,8 @@ TEST_F(ProgramTest, ATranslucentModelTurnsFromTheKeptFacesAndChangesShowAtOnce) 
 }
 
 TEST_F(ProgramTest, ClosingWritesTheSettings) {
-  mFrame->Close(true);
-  YieldUntil([] { return wxTopLevelWindows.empty(); });
-  app::ShutDown();
-  platform::SettingsStore written(mHome / "config" / "Corvia" / "settings.conf");
+  CloseProgram();
+  platform::SettingsStore written(SettingsFile());
   ASSERT_FALSE(written.Load().damaged);
   const char* key = "Software\\CorviaSoft\\Corvia\\Settings";
   uint32_t number = 0;
@@ -529,11 +536,9 @@ TEST_F(ProgramTest, ClosingWritesTheSettings) {
 TEST_F(ProgramTest, ThePanesFollowTheSettingsReadBeforeTheMainWindowIsMade) {
   // The settings are read at start-up before the main window exists; its panes take
   // what they said: no inertia, both buttons pivot without Space, no caption strips.
-  mFrame->Close(true);
-  YieldUntil([] { return wxTopLevelWindows.empty(); });
-  app::ShutDown();
+  CloseProgram();
   {
-    platform::SettingsStore written(mHome / "config" / "Corvia" / "settings.conf");
+    platform::SettingsStore written(SettingsFile());
     ASSERT_FALSE(written.Load().damaged);
     const char* key = "Software\\CorviaSoft\\Corvia\\Settings";
     written.SetNumber(key, "AllowMouseInertia", 0);
