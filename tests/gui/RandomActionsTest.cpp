@@ -621,9 +621,13 @@ class RandomActions : public ::testing::Test {
       limit.rlim_cur = platform::ReadMemorySources().addressUsed + room;
       if (mBefore.rlim_cur != RLIM_INFINITY && mBefore.rlim_cur < limit.rlim_cur) return;
       mSet = setrlimit(RLIMIT_AS, &limit) == 0;
+      // The program's estimates read the limit, as they do outside the tests.
+      if (mSet) mWorkBefore = platform::SetWorkMemoryLimit(0);
     }
     ~AddressLimit() {
-      if (mSet) setrlimit(RLIMIT_AS, &mBefore);
+      if (!mSet) return;
+      setrlimit(RLIMIT_AS, &mBefore);
+      platform::SetWorkMemoryLimit(mWorkBefore);
     }
     AddressLimit(const AddressLimit&) = delete;
     AddressLimit& operator=(const AddressLimit&) = delete;
@@ -631,6 +635,7 @@ class RandomActions : public ::testing::Test {
    private:
     rlimit mBefore{};
     bool mSet = false;
+    uint64_t mWorkBefore = 0;
   };
 
   size_t mAddressRoom = 0;

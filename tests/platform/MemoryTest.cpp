@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "platform/Memory.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -18,6 +19,7 @@ TEST(WorkMemory, TheAddressSpaceLimitOfTheProcessBoundsTheWork) {
   // ends the process where the C++ library would throw.
   GTEST_SKIP() << "not under the address sanitizer";
 #endif
+  const corvia::testing::WorkMemoryScope processOwn(0);
   const corvia::platform::MemorySources sources = corvia::platform::ReadMemorySources();
   ASSERT_GT(sources.addressUsed, 0u);
   rlimit before{};

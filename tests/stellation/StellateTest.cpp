@@ -154,6 +154,7 @@ int StellateUnderAddressLimit() {
   corvia::Poly large;
   corvia::Poly middling;
   if (!BuildGeodesicSphere(large, 8) || !BuildGeodesicSphere(middling, 4)) return 1;
+  corvia::platform::SetWorkMemoryLimit(0);  // what the process itself can get
   // Some room above what the process holds, far less than either set-up takes.
   rlimit limit{};
   if (getrlimit(RLIMIT_AS, &limit) != 0) return 2;
