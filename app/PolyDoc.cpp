@@ -697,7 +697,7 @@ void CPolyDoc::PivotAroundSelectedItem() {
   for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
     CPolyView* pane = CPolyView::AsPolyView(v);
     if (!pane || !pane->Is3D() || (pane != active && !GetLinkedViews())) continue;
-    std::copy(axis, axis + 3, pane->GetPivotThrow()->mAxis);
+    std::copy(axis, axis + 3, pane->Navigation().GetPivotThrow()->mAxis);
   }
 }
 

@@ -172,7 +172,7 @@ class CPolyView::SectionThrow final : public MouseThrow {
     }
     if (!NormaliseVector(axis, axis)) return 0;
     double m[9];
-    AxisAngleRotationMatrix(m, axis, -amountX * view->GetDragRate() * detail_PolyView::kDegrees);
+    AxisAngleRotationMatrix(m, axis, -amountX * view->Navigation().GetDragRate() * detail_PolyView::kDegrees);
     double* frame = SlicingFrame();
     for (int row = 0; row < 3; ++row) {
       const double v[3] = {frame[row], frame[row + 4], frame[row + 8]};
@@ -510,7 +510,7 @@ void SetMouseSelectionMode(int mode) {
     gSectionDrag = mode == kSelectMeasurement || (mode == kSelect4DTumble && old == kSelectMeasurement);
     if (old == kSelectSectionTumble) {
       for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
-        if (CPolyView* pane = CPolyView::AsPolyView(v)) pane->StopViewThrows();
+        if (CPolyView* pane = CPolyView::AsPolyView(v)) pane->Navigation().StopViewThrows();
       }
       // The slicing plane's own throw too.
       StopAllMouseThrows();

@@ -212,7 +212,7 @@ void CPolyView::OnGLDraw() {
   int drawMode = kDrawModePlain;
   double sizingScale = 1.0;
   if (pane3D) {
-    SetSpecular(0.5f);
+    Materials().SetSpecular(0.5f);
     if (IsBitmapTarget()) settings.useStencil = false;
     if (settings.useStencil) {
       glDisable(GL_POLYGON_OFFSET_FILL);
@@ -251,10 +251,10 @@ void CPolyView::OnGLDraw() {
   if (modelPane && mShowReflectionPlanes && poly->mSymGroup && poly->mSymGroup->type == kSymGroupPyramidal) {
     // The planes show through the model.
     glDisable(GL_DEPTH_TEST);
-    SetLineStipple(0x5555);
+    Materials().SetLineStipple(0x5555);
     DrawReflections(poly->mSymGroup, scale);
     glEnable(GL_DEPTH_TEST);
-    SetLineStipple(0);
+    Materials().SetLineStipple(0);
   }
   if (poly && pane3D && mViewType != kViewFoldingNet && !(mViewType & kViewFlagMorph)) {
     if ((mViewType & (kViewFlagBase | kViewFlagDual | kViewFlagPart)) && AreFaceletNumbersShown()) {
@@ -272,20 +272,20 @@ void CPolyView::OnGLDraw() {
       // The facets being drawn show through the model.
       glDisable(GL_POLYGON_OFFSET_FILL);
       DrawDrawnPolygons(poly->mDrawnPolygons, this);
-      SetLineStipple(0x5555);
+      Materials().SetLineStipple(0x5555);
       glDisable(GL_DEPTH_TEST);
       DrawDrawnPolygons(poly->mDrawnPolygons, this);
       glEnable(GL_DEPTH_TEST);
-      SetLineStipple(0);
+      Materials().SetLineStipple(0);
       DrawFacetingVertices(poly, poly->mShowDual ? kDualBlock : kBaseBlock, mDrawExplosion);
     }
     glDisable(GL_POLYGON_OFFSET_FILL);
     if (poly->mAugmentation && poly->mAugmentation->mView == this) {
-      SetLineStipple(0x1111);
+      Materials().SetLineStipple(0x1111);
       glDisable(GL_DEPTH_TEST);
       Draw(poly->mAugmentation.get(), true);
       glEnable(GL_DEPTH_TEST);
-      SetLineStipple(0);
+      Materials().SetLineStipple(0);
     }
   }
   if (pane3D) {
@@ -297,7 +297,7 @@ void CPolyView::OnGLDraw() {
       DrawSelectedCell(poly, faces, GetShownBlock(false), mDrawExplosion);
     }
     glEnable(GL_DEPTH_TEST);
-    SetLineStipple(0);
+    Materials().SetLineStipple(0);
   }
   settings.useStencil = savedStencil;
 }
@@ -362,7 +362,7 @@ void CPolyView::DrawSelection(Poly* poly, int drawMode, double sizingScale) {
 void CPolyView::DrawContentMissing() {
   if (GetMessage() || mViewType == kNoViewType) return;
   if (const char* missing = GetMissingContentText(mViewType)) {
-    DrawCornerText(3, missing, GetDisplaySettings().titleColor, 0, 0, 1.0f);
+    Text().DrawCornerText(3, missing, GetDisplaySettings().titleColor, 0, 0, 1.0f);
   }
 }
 

@@ -51,7 +51,7 @@ class MeshView : public corvia::OpenGLView {
 public:
   explicit MeshView(bool immediate) : mImmediate(immediate), mMesh(TorusTriangles()) {}
   void ScenePass() override {
-    SetMaterialColorRGB(0.9f, 0.6f, 0.3f);
+    Materials().SetMaterialColorRGB(0.9f, 0.6f, 0.3f);
     if (mImmediate) {
       glBegin(GL_TRIANGLES);
       for (const Vertex& v : mMesh) {

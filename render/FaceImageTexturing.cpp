@@ -189,9 +189,9 @@ void DrawWholeImage(const FaceImage* image, OpenGLView* view, const PolyElement*
   const double v[4] = {area[1], area[1], area[3], area[3]};
 
   // 1, 2. The whole image, faint.
-  const bool depthWrites = view->SetDepthWrites(false);
-  const int transparency = view->SetTransparencyMode(kTransparencyBlended);
-  view->SetMaterialColorAlphav(kWhite, 0.3f);
+  const bool depthWrites = view->Materials().SetDepthWrites(false);
+  const int transparency = view->Materials().SetTransparencyMode(kTransparencyBlended);
+  view->Materials().SetMaterialColorAlphav(kWhite, 0.3f);
   BindImageTexture(image);
   glBegin(GL_QUADS);
   // Lit as the plane of the image, not by whatever normal was drawn last.
@@ -206,7 +206,7 @@ void DrawWholeImage(const FaceImage* image, OpenGLView* view, const PolyElement*
   const bool lighting = SetLighting(view, false);
   // 3. The axis of the projections that go round one.
   if (image->mProjection == kImageProjectCylindrical || image->mProjection == kImageProjectSpherical) {
-    view->SetColor4(1.0f, 1.0f, 1.0f, 0.5f);
+    view->Materials().SetColor4(1.0f, 1.0f, 1.0f, 0.5f);
     glBegin(GL_LINES);
     glVertex3d(origin[0] - y[0] * image->mSize, origin[1] - y[1] * image->mSize, origin[2] - y[2] * image->mSize);
     glVertex3d(origin[0] + y[0] * image->mSize, origin[1] + y[1] * image->mSize, origin[2] + y[2] * image->mSize);
@@ -215,7 +215,7 @@ void DrawWholeImage(const FaceImage* image, OpenGLView* view, const PolyElement*
   // 4. Where the faces that use the image take it from: each corner's texture point,
   // placed on the rectangle.
   if (selectedUses && selectedFace->mList) {
-    view->SetColor4(1.0f, 1.0f, 1.0f, 0.1f);
+    view->Materials().SetColor4(1.0f, 1.0f, 1.0f, 0.1f);
     const double du = area[2] - area[0];
     const double dv = area[3] - area[1];
     for (const PolyElement* e = selectedFace->mList->mHead; e; e = e->mNext) {
@@ -246,8 +246,8 @@ void DrawWholeImage(const FaceImage* image, OpenGLView* view, const PolyElement*
   }
   // 5.
   SetLighting(view, lighting);
-  view->SetTransparencyMode(transparency);
-  view->SetDepthWrites(depthWrites);
+  view->Materials().SetTransparencyMode(transparency);
+  view->Materials().SetDepthWrites(depthWrites);
   OpenGLView::DisableTexture();
   CheckGLError("DrawWholeImage");
 }

@@ -324,7 +324,7 @@ int CullModeFor(OpenGLView* view, const Entry& e) {
 void Replay(OpenGLView* view, Entry& e, bool fromMemory) {
   if (!e.vertices.empty() || !e.runs.empty()) {
     const int cull = CullModeFor(view, e);
-    const int cullBefore = cull != kCullNone ? view->SetCullMode(cull) : cull;
+    const int cullBefore = cull != kCullNone ? view->Materials().SetCullMode(cull) : cull;
     // Every triangle left shows its front: lit from that side alone, as the two-sided
     // light model would light it, for half the work.
     GLint twoSided = 0;
@@ -359,11 +359,11 @@ void Replay(OpenGLView* view, Entry& e, bool fromMemory) {
     if (e.lit) glDisable(GL_COLOR_MATERIAL);
     EndKeptVertexArrays();
     glColor4fv(currentColour);
-    if (cullBefore != cull) view->SetCullMode(cullBefore < 0 ? kCullNone : cullBefore);
+    if (cullBefore != cull) view->Materials().SetCullMode(cullBefore < 0 ? kCullNone : cullBefore);
     if (twoSided) glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, twoSided);
   }
   // The state the faces drawn one by one would have left.
-  if (e.haveMaterial) view->SetMaterialColorAlphav(e.material, e.material[3]);
+  if (e.haveMaterial) view->Materials().SetMaterialColorAlphav(e.material, e.material[3]);
   if (e.haveNormal) glNormal3dv(e.normal);
   if (e.translucent) QueueKeptTriangles(e.translucent);
   CheckGLError("DrawFaces (kept)");
@@ -433,7 +433,7 @@ bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double s
   e.volume = 0.0;
   float probe[4];
   const float white[3] = {1.0f, 1.0f, 1.0f};
-  e.lit = view->FilterMaterialColor(white, 1.0f, probe);
+  e.lit = view->Materials().FilterMaterialColor(white, 1.0f, probe);
   s.recording = &e;
   s.recordingView = view;
   s.recordingState = state;
@@ -491,7 +491,7 @@ bool RecordFaceMeshTriangle(const double (*corners)[3], const double* normal, co
   // The material the triangle drawn at once would have set.
   NoteFaceMeshMaterial(rgb, alpha);
   float colour[4];
-  s.recordingView->FilterMaterialColor(rgb, alpha, colour);
+  s.recordingView->Materials().FilterMaterialColor(rgb, alpha, colour);
   for (int i = 0; i < 3; ++i) AddVertex(*e, corners[i], normal, colour);
   NoteWinding(*e, corners[0], corners[1], corners[2], normal);
   NoteNormal(*e, normal);
@@ -519,7 +519,7 @@ bool RecordFaceMeshFan(const double* points, int count, const double* normal) {
     return false;
   }
   float colour[4];
-  s.recordingView->FilterMaterialColor(e->material, e->material[3], colour);
+  s.recordingView->Materials().FilterMaterialColor(e->material, e->material[3], colour);
   for (int i = 1; i + 1 < count; ++i) {
     AddVertex(*e, points, normal, colour);
     AddVertex(*e, points + 3 * i, normal, colour);

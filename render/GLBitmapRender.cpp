@@ -114,7 +114,7 @@ bool GLBitmapRender::Render(OpenGLView* view, GLBitmap& bitmap, int width, int h
   const int oldW = view->mClientWidth, oldH = view->mClientHeight;
   const float oldScroll[2] = {view->mScroll[0], view->mScroll[1]};
   const float oldContent[2] = {view->mContentSize[0], view->mContentSize[1]};
-  const int oldFontScale = view->mFontScale;
+  const int oldFontScale = view->Text().GetFontScale();
   const uint32_t flags = view->GetRedrawFlags();
   if (!view->mIs3D && oldH > 0) {
     const float ratio = static_cast<float>(fullH) / static_cast<float>(oldH);
@@ -125,7 +125,7 @@ bool GLBitmapRender::Render(OpenGLView* view, GLBitmap& bitmap, int width, int h
   }
   view->SetClientSizeOnly(fullW, fullH);
   view->UpdateAspectRatio();
-  view->mFontScale = oldFontScale * overSampling;
+  view->Text().SetFontScale(oldFontScale * overSampling);
   view->SetBitmapTarget(&target);
 
   const bool tiled = tileW < fullW || tileH < fullH;
@@ -152,7 +152,7 @@ bool GLBitmapRender::Render(OpenGLView* view, GLBitmap& bitmap, int width, int h
 
   view->SetTile(0, 0, 0, 0);
   view->SetBitmapTarget(nullptr);
-  view->mFontScale = oldFontScale;
+  view->Text().SetFontScale(oldFontScale);
   view->SetClientSizeOnly(oldW, oldH);
   for (int i = 0; i < 2; ++i) {
     view->mScroll[i] = oldScroll[i];

@@ -99,11 +99,11 @@ class GLTextBackend final : public TextBackend {
     float top[4], bottom[4];
     std::copy(piece.top, piece.top + 4, top);
     std::copy(piece.bottom, piece.bottom + 4, bottom);
-    mView->FilterColor4(top);
-    mView->FilterColor4(bottom);
+    mView->Materials().FilterColor4(top);
+    mView->Materials().FilterColor4(bottom);
     SetGlyphCorners(top, bottom);
     // Glow passes lie over the text without hiding what is drawn later.
-    const bool depthWrites = piece.kind == TextPieceKind::Glow ? mView->SetDepthWrites(false) : true;
+    const bool depthWrites = piece.kind == TextPieceKind::Glow ? mView->Materials().SetDepthWrites(false) : true;
     const std::string text(piece.text, piece.length);
     glPushMatrix();
     glTranslated(piece.pen[0], piece.pen[1], piece.pen[2]);
@@ -111,7 +111,7 @@ class GLTextBackend final : public TextBackend {
     glNormal3f(0.0f, 0.0f, 1.0f);
     face->Render(text.c_str());
     glPopMatrix();
-    if (piece.kind == TextPieceKind::Glow) mView->SetDepthWrites(depthWrites);
+    if (piece.kind == TextPieceKind::Glow) mView->Materials().SetDepthWrites(depthWrites);
     SetGlyphShear(0.0f);
   }
   void BeginLink(const std::string& target, int id, intptr_t value) override {
@@ -352,7 +352,7 @@ void DrawGLScreenText(const char* text, const double* position, const float* rgb
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view || view->IsPicking() || !position || !text || !*text) return;
   const double size =
-      kScreenTextPixels * std::max(view->GetFontScale(), 1) * detail_GLText::UnitsPerPixelAt(view, position);
+      kScreenTextPixels * std::max(view->Text().GetFontScale(), 1) * detail_GLText::UnitsPerPixelAt(view, position);
   if (size <= 0.0) return;
   float saved[4];
   GetGLTextColor(saved);

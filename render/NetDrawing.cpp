@@ -144,7 +144,7 @@ bool GeomagOn() {
 void DrawFlatEdges(const FlatFacelets& facelets, OpenGLView* view, float baseWidth) {
   const bool picking = view->IsPicking();
   const bool cutMode = GetMouseSelectionMode() == kMouseModeCutEdges;
-  if (!picking) view->SetColorv(GetNewEdgeColor());
+  if (!picking) view->Materials().SetColorv(GetNewEdgeColor());
   facelets.ForEach([&](Face3D* f) {
     const int count = f->GetNumEdges();
     for (int i = 0; i < count; ++i) {
@@ -157,7 +157,7 @@ void DrawFlatEdges(const FlatFacelets& facelets, OpenGLView* view, float baseWid
         SetGLSelectionItem(kSelectEdge, Edge3D::GetNumber(e));
       } else {
         const bool valley = !e->IsConvex();
-        view->SetLineStipple(valley ? kValleyStipple : 0);
+        view->Materials().SetLineStipple(valley ? kValleyStipple : 0);
         // Dashes start at the end with the lower vertex index, so that both sides of a
         // cut valley edge show them in one phase.
         if (valley && Vert3D::GetIndex(next->vert) < Vert3D::GetIndex(e->vert)) std::swap(a, b);
@@ -170,7 +170,7 @@ void DrawFlatEdges(const FlatFacelets& facelets, OpenGLView* view, float baseWid
     }
   });
   if (picking) view->ClearGLSelectionItem();
-  view->SetLineStipple(0);
+  view->Materials().SetLineStipple(0);
 }
 
 // The window rectangles (pixels) that the edge texts drawn so far take, found through a
@@ -236,7 +236,7 @@ bool EdgeTextPlace(OpenGLView* view, TextRoom& room, Face3D* facelet, const Edge
   const double side[2] = {b[0] - a[0], b[1] - a[1]};
   const double length = std::hypot(side[0], side[1]);
   int width = 0, height = 0;
-  view->MeasureText(text, width, height);
+  view->Text().MeasureText(text, width, height);
   double across[2] = {0.0, 0.0};
   if (length > 0.0 && std::isfinite(length)) {
     across[0] = -side[1] / length;
@@ -263,7 +263,7 @@ bool EdgeTextPlace(OpenGLView* view, TextRoom& room, Face3D* facelet, const Edge
 
 // The inside angle at each corner, written on its bisector.
 void DrawCornerAngles(const Net* net, OpenGLView* view) {
-  const double textPixels = view->GetLineHeight();
+  const double textPixels = view->Text().GetLineHeight();
   const double pixelsPerUnit = view->UnitsToPixelsX(1.0);
   if (pixelsPerUnit <= 0.0) return;
   char text[kAngleTextSize];
@@ -298,7 +298,7 @@ void DrawCornerAngles(const Net* net, OpenGLView* view) {
       const double span = std::hypot(outOf[0] + into[0], outOf[1] + into[1]);
       r = std::min(r, 0.25 * span);
       const double at[2] = {e->unfolded[0] + r * bisector[0] / length, e->unfolded[1] + r * bisector[1] / length};
-      view->DrawText2Dv(text, at, true);
+      view->Text().DrawText2Dv(text, at, true);
     }
   });
 }
@@ -334,18 +334,18 @@ void DrawUnfolded(Net* net) {
   glLineWidth(width);
   // 4. to 6. Texts.
   if (!view->IsPicking()) {
-    view->SetColorv(GetNewEdgeColor());
+    view->Materials().SetColorv(GetNewEdgeColor());
     char text[256];
     if (AreFaceletNumbersShown()) {
       ForEachFacelet(net, [&](Face3D* f) {
         double centre[3], direction[3], normal[3];
         f->GetCentreFrame(kFaceletDrawFlat, centre, direction, normal, nullptr, 1.0);
         std::snprintf(text, sizeof text, "%d", GetFaceletDisplayNumber(f));
-        view->DrawText2Dv(text, centre, true);
+        view->Text().DrawText2Dv(text, centre, true);
       });
     }
     for (const PlacedEdgeText& placed : PlaceEdgeTexts(net, view))
-      view->DrawText2Dv(placed.text.c_str(), placed.at, true);
+      view->Text().DrawText2Dv(placed.text.c_str(), placed.at, true);
     if (GetNetSettings().edgeData & kEdgeDataFaceAngles) DrawCornerAngles(net, view);
   }
   SetLighting(view, lighting);
@@ -396,7 +396,7 @@ void DrawFolded(Net* net, Model3D* model) {
     }
     if (tabs) DrawTabs(f, kFaceletDrawFolded, view, scale);
   });
-  view->SetLineStipple(0);
+  view->Materials().SetLineStipple(0);
 }
 
 void DrawFolded(NetType* netType, Model3D* model) {

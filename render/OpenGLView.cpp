@@ -107,7 +107,7 @@ void SetDrawLineWidth(float width) { CurrentViewGroup().options.lineWidth = widt
 float GetDrawPointSize() { return CurrentViewGroup().options.pointSize; }
 void SetDrawPointSize(float size) { CurrentViewGroup().options.pointSize = size; }
 
-OpenGLView::OpenGLView() : mThrows(std::make_unique<ViewThrows>(this)) {
+OpenGLView::OpenGLView() {
   // From the first pane on, message boxes close its GL sections, face images have
   // pictures and the progress code knows when a view draws, with or without the program.
   InstallRenderHooks();
@@ -223,37 +223,19 @@ void OpenGLView::RestoreGLState() {
   }
   glDepthFunc(GL_LEQUAL);
   glPolygonOffset(0.0f, static_cast<GLfloat>(a.polygonOffset));
-  glDisable(GL_CULL_FACE);
-  mCullMode = kCullNone;
-  glDepthMask(GL_TRUE);
-  mDepthWrites = 1;
-  glDisable(GL_BLEND);
-  glDisable(GL_POLYGON_STIPPLE);
-  mTransparencyMode = kTransparencyOpaque;
-  glDisable(GL_LINE_STIPPLE);
-  mLineStipple = 0;
+  mMaterials.ResetGLState();
   glDisable(GL_STENCIL_TEST);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-  InitMaterials();
+  mMaterials.InitMaterials();
   mViewportStale = true;
   CheckGLError("RestoreGLState");
 }
 
 void OpenGLView::InitOpenGLState() {
   RestoreGLState();
-  MakeBitmapFont();
+  mText.MakeFont();
   PrepareTextures();
   CheckGLError("InitOpenGLState");
-}
-
-void OpenGLView::MakeBitmapFont() {
-  mFont = BitmapFont::Create(kViewFontPixels * std::max(mFontScale, 1));
-  mFontMadeScale = mFontScale;
-}
-
-BitmapFont* OpenGLView::Font() {
-  if (!mFont || mFontMadeScale != mFontScale) MakeBitmapFont();
-  return mFont.get();
 }
 
 // ---- Window events -----------------------------------------------------------------------

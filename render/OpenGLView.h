@@ -21,14 +21,14 @@
 
 #include "render/Matrix4.h"
 #include "render/NewView.h"
+#include "render/ViewMaterials.h"
+#include "render/ViewNavigation.h"
+#include "render/ViewText.h"
 
 struct FIBITMAP;
 
 namespace corvia {
 
-class BitmapFont;
-class MouseThrow;
-struct ViewThrows;
 class DeviceContext;  // 2D drawing onto a printer page; defined by the print code
 class GLTarget;
 struct GLBitmap;
@@ -96,15 +96,6 @@ constexpr int kNumStereoModes = 9;
 
 enum class StereoKind { None, SideBySide, Anaglyph };
 
-constexpr int kTransparencyOpaque = 0;
-constexpr int kTransparencyScreenDoor = 1;
-constexpr int kTransparencyBlended = 2;
-constexpr int kTransparencyAdditive = 3;
-
-constexpr int kCullNone = 0;
-constexpr int kCullBack = 1;
-constexpr int kCullFront = 2;
-
 // The matrix modes SetViewingMatrix takes (GL_MODELVIEW and GL_PROJECTION).
 constexpr unsigned kMatrixModelView = 0x1700;
 constexpr unsigned kMatrixProjection = 0x1701;
@@ -132,8 +123,6 @@ constexpr int kCursorNoTwist = 171;
 constexpr int kCursorFieldOfView = 176;
 constexpr int kCursorPivot = 305;
 
-// Degrees of rotation per pixel of drag.
-constexpr float kDefaultDragRate = 0.3f;
 // Limits of the field of view changed by dragging (degrees).
 constexpr double kMinDragFieldOfView = 5.0;
 constexpr double kMaxDragFieldOfView = 160.0;
@@ -205,26 +194,9 @@ public:
 
   // ---- Mouse navigation ----------------------------------------------------------------
 
-  // The mode of the buttons and keys held now (kMouseMode...).
-  int GetMouseMode() const;
-  // A press (after NewView's handling) and a release (before it).
-  void BeginMouseAction(unsigned keyFlags, int x, int y);
-  void EndMouseAction();
-  // Unless keepMotion, also stops the twist and pivot throws and sets the 2D rotation
-  // to 0.
-  void SetTwistAllowed(bool allowed, bool keepMotion);
-  bool IsTwistAllowed() const { return mTwistAllowed; }
-  // With linked views, stops the other 3D views' zoom throw only, or their tumble,
-  // twist and look throws (and pivot throw when asked).
-  void StopLinkedThrows(bool zoomOnly, bool pivotToo);
-  // Stops every throw of the view.
-  void StopViewThrows();
-  MouseThrow* GetTumbleThrow() const;
-  MouseThrow* GetTwistThrow() const;
-  MouseThrow* GetZoomThrow() const;
-  MouseThrow* GetPivotThrow() const;
-  MouseThrow* GetLookThrow() const;
-  float GetDragRate() const { return mDragRate; }
+  // The mouse modes and the view's throws.
+  ViewNavigation& Navigation() { return mNavigation; }
+  const ViewNavigation& Navigation() const { return mNavigation; }
 
   // ---- Context and drawing cycle --------------------------------------------------------
 
@@ -391,37 +363,12 @@ public:
   void SetCurrentEye(int eye) { mCurrentEye = eye; }
   int GetCurrentEye() const { return mCurrentEye; }
 
-  // ---- Lighting, colours, materials, transparency ---------------------------------------
+  // ---- Lighting and stereo ---------------------------------------------------------------------
 
-  void InitMaterials();
   bool GetLighting() const { return mLighting; }
-  void SetColor(float r, float g, float b);
-  void SetColorv(const float* rgb) { SetColor(rgb[0], rgb[1], rgb[2]); }
-  void SetColor4(float r, float g, float b, float a);
-  void SetColor4v(const float* rgba) { SetColor4(rgba[0], rgba[1], rgba[2], rgba[3]); }
-  // The colour SetColor4 would give GL, for drawing that sets colours per vertex.
-  void FilterColor4(float* rgba) const;
-  void SetMaterialColor(const float* rgb);
-  void SetMaterialColorRGB(float r, float g, float b);
-  void SetMaterialColorRef(uint32_t colorref);
-  void SetMaterialColorAlpha(const float* rgba);
-  void SetMaterialColorAlphav(const float* rgb, float a);
-  // The colour SetMaterialColorAlphav gives GL (the rainbow and anaglyph filters
-  // applied): true when it goes to the material (lit), false when to the colour.
-  bool FilterMaterialColor(const float* rgb, float alpha, float* rgbaOut) const;
-  void SetMaterialColorRGBA(float r, float g, float b, float a);
-  void SetMaterialColorEmissive(float r, float g, float b, float factor);
-  void ClearEmission();
-  void SetSpecular(float grey);
-  int SetTransparencyMode(int mode);
-  int GetTransparencyMode() const { return mTransparencyMode; }
-  void SetLineStipple(uint16_t pattern);
-  void SetLineStippleFactor(int factor) { mLineStippleFactor = factor; }
-  int SetCullMode(int mode);
-  int GetCullMode() const { return mCullMode; }
-  bool SetDepthWrites(bool on);
-  bool SuspendRainbowLights(bool keepLit);
-  void ResumeRainbowLights(bool keepLit);
+  // Colours, materials, transparency, culling, depth writes and stipple.
+  ViewMaterials& Materials() { return mMaterials; }
+  const ViewMaterials& Materials() const { return mMaterials; }
   void SetStereoMode(int mode);
   int GetStereoMode() const;
   StereoKind GetStereoKind() const { return mStereoKind; }
@@ -454,31 +401,16 @@ public:
   // overflowed (the hits that fitted are kept).
   bool DoSelection(std::vector<GLHit>& hits, int x, int y, bool wide);
 
-  // ---- Primitives and overlays -----------------------------------------------------------
+  // ---- Texts and labels -------------------------------------------------------------------
 
-  void DrawText3D(const char* text, const double* point);
-  void DrawText2D(const char* text, double x, double y, bool centred);
-  void DrawText2Dv(const char* text, const double* point, bool centred) { DrawText2D(text, point[0], point[1], centred); }
-  // Width of the widest line and lines x line height, in pixels.
-  void MeasureText(const char* text, int& width, int& height);
-  int GetLineHeight();
-  // Text in a filled box at window pixel (x, y) (GL window coordinates, y up); flag 1
-  // centres it on x, flag 2 on y. Returns the box.
-  PixelRect DrawTextBox(int x, int y, const char* text, const float* rgb, unsigned flags, float alpha);
-  // Placement 0 top, 1 three lines below the top, 2 bottom, 3 centred vertically.
-  PixelRect DrawCornerText(int placement, const char* text, const float* rgb, int dx, int dy, float alpha);
-  void DrawClippedLine2D(const double* p0, const double* p1);
-  void DrawAxes(const char* label, const double* origin, const double* xAxis, const double* yAxis,
-                const double* zAxis, double length, const float* labelColor);
-  void DrawSphereF(const float* centre, float radius);
-  void DrawCylinderF(const float* p0, const float* p1, float radius, float trim, const float* reference, unsigned caps,
-                     float textureFrom, float textureTo, float startAngle);
-  // Level of a sphere (2, 3, 4, 6 or 8 rows per octant) and segments of a rod by
-  // their size on screen.
-  int ChooseSphereLevel(const double* centre, double radius);
-  int ChooseCylinderSegments(const double* p0, const double* p1, double radius);
-  void SetFontScale(int scale) { mFontScale = scale; }
-  int GetFontScale() const { return mFontScale; }
+  ViewText& Text() { return mText; }
+  const ViewText& Text() const { return mText; }
+
+  // The width of the drawing area of one eye (half the window side by side in stereo).
+  int ViewportWidth() const;
+  // Maps the pick region or the tile's part of the current eye's viewport onto the
+  // whole of it (the identity when neither applies).
+  Matrix4 PickOrTileRegion() const;
 
 protected:
   // Aspect ratio, and the viewport marked stale, after the client size changed.
@@ -546,40 +478,26 @@ protected:
   double mFocalFactor = 70.0;
   float mAnaglyphWeights[3] = {1, 1, 1};
 
-  // State last given to GL (-1: not known).
-  int mCullMode = -1;
-  int mDepthWrites = 1;
-  int mTransparencyMode = kTransparencyOpaque;
-  int mLineStipple = 0;
-  int mLineStippleFactor = 1;
+  // Colours, materials and the switches last given to GL.
+  ViewMaterials mMaterials{*this};
 
-  // Mouse navigation.
-  std::unique_ptr<ViewThrows> mThrows;
-  bool mTwistAllowed = true;
-  float mDragRate = kDefaultDragRate;
+  // Mouse modes and throws.
+  ViewNavigation mNavigation{*this};
 
-  // Bitmap font.
-  std::unique_ptr<BitmapFont> mFont;
-  int mFontScale = 1;
-  int mFontMadeScale = 0;
+  // Texts and labels, with the bitmap font.
+  ViewText mText{*this};
 
 private:
   friend bool SetLighting(OpenGLView* view, bool on);
   friend class GLBitmapRender;
-  void MakeBitmapFont();
-  BitmapFont* Font();
   void DrawScenePasses();
   void ComputeVisibleArea2D();
   Matrix4 ProjectionMatrix(bool forCameraMatrix) const;
-  // Maps the pick region or the tile's part of the current eye's viewport onto the
-  // whole of it (the identity when neither applies).
-  Matrix4 PickOrTileRegion() const;
   Matrix4 ViewingMatrix(bool withStereoOffset, bool* hookUsed = nullptr);
   void SetFieldOfViewInternal(double angle) { mFieldOfView = static_cast<float>(angle); }
   void ApplyReferenceAspectOnSize();
   double ContentOffsetX() const;
   double ContentOffsetY() const;
-  int ViewportWidth() const;
 };
 
 // The view's lighting switch; inside a GL section GL lighting follows it in 3D

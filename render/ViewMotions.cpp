@@ -17,8 +17,8 @@ public:
     if (!IsThrowStepPending()) return GetActiveMouseThrows() != nullptr;
     return StepMouseThrows(nullptr);
   }
-  void StopZoomThrow(OpenGLView* view) override { view->GetZoomThrow()->Deactivate(); }
-  void StopAllMotions(OpenGLView* view) override { view->StopViewThrows(); }
+  void StopZoomThrow(OpenGLView* view) override { view->Navigation().GetZoomThrow()->Deactivate(); }
+  void StopAllMotions(OpenGLView* view) override { view->Navigation().StopViewThrows(); }
 };
 
 // The program's way of moving panes, installed once at start-up (a test installs its

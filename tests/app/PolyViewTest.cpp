@@ -486,7 +486,7 @@ TEST_F(PolyViewTest, MaterialPassesOfSpheres) {
     // The plain pass and the second plain pass; there are no textures for the others.
     EXPECT_EQ(count, 2) << "kind " << kind;
     EXPECT_EQ(passes.passFlags, 0);
-    EXPECT_EQ(pane->GetCullMode(), kCullNone);
+    EXPECT_EQ(pane->Materials().GetCullMode(), kCullNone);
     pane->EndVertexMaterial(passes);
   }
   PostOpenGL(pane);

@@ -53,10 +53,10 @@ public:
         glEndList();
         ++sListsMade;
       }
-      v.SetMaterialColor(mColor);
+      v.Materials().SetMaterialColor(mColor);
       glCallList(sList);
       const float white[3] = {1, 1, 1};
-      v.DrawCornerText(2, "pane", white, 0, 0, 0.5f);
+      v.Text().DrawCornerText(2, "pane", white, 0, 0, 0.5f);
     };
   }
 

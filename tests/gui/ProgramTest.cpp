@@ -346,7 +346,7 @@ TEST_F(ProgramTest, DragTurnsTheModelAndAFastReleaseKeepsItTurning) {
   }
   mouse.MouseUp();
   YieldUntil([] { return NewView::GetMouseButtonsHeld() == 0; });
-  ASSERT_EQ(GetActiveMouseThrows(), pane->GetTumbleThrow());
+  ASSERT_EQ(GetActiveMouseThrows(), pane->Navigation().GetTumbleThrow());
   const double released = TurnAngle(pane);
   YieldUntil([&] { return std::fabs(TurnAngle(pane) - released) > 5.0 * kRadians; });
   const double spun = TurnAngle(pane);

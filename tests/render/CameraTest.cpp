@@ -105,7 +105,7 @@ TEST_F(CameraPixels, FittedSphereFillsTheShorterSideWithinAPixel) {
       view.SetBackgroundColor(0, 0, 0);
       SetLighting(&view, false);
       view.scene = [](TestView& v) {
-        v.SetColor(1, 1, 1);
+        v.Materials().SetColor(1, 1, 1);
         GLUquadric* q = gluNewQuadric();
         gluSphere(q, 1.0, 720, 360);
         gluDeleteQuadric(q);

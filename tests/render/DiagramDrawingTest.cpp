@@ -220,7 +220,7 @@ TEST_F(DiagramDrawing, FacetsOnBothSidesShowFromBehind) {
   TestView view;
   view.scene = [face](TestView& v) {
     SetLighting(&v, false);
-    v.SetColor(1, 1, 1);
+    v.Materials().SetColor(1, 1, 1);
     const double offset[3] = {0, 0, 0};
     DrawFacetsForSelection(face->mType, face, offset);
   };

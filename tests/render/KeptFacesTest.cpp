@@ -188,7 +188,7 @@ TEST_F(KeptFaces, DrawTheSamePixelsAsTheFacesDrawnOneByOne) {
       const std::function<void(TestView&)> scene = view.scene;
       view.scene = [scene](TestView& v) {
         scene(v);
-        v.SetCullMode(kCullBack);
+        v.Materials().SetCullMode(kCullBack);
       };
       AllowFaceMeshArrays(false);
       frames.first = Draw(window);

@@ -57,11 +57,11 @@ TEST_F(Lighting, ALitSphereIsBrightestWhereItFacesTheLight) {
   }
   SelectLightSet(test);
   view.scene = [](TestView& v) {
-    v.SetSpecular(0);
-    v.SetMaterialColorRGB(1, 1, 1);
+    v.Materials().SetSpecular(0);
+    v.Materials().SetMaterialColorRGB(1, 1, 1);
     const double centre[3] = {0, 0, 0};
     DrawSphere(centre, 1.0);
-    v.SetSpecular(0.5f);
+    v.Materials().SetSpecular(0.5f);
   };
   GLBitmap image = Draw(window);
   SelectLightSet(before);
@@ -100,12 +100,12 @@ TEST_F(Lighting, ATranslucentSquareOverAnOpaqueOneBlendsByItsAlpha) {
   view.SetBackgroundColor(0, 0, 0);
   SetLighting(&view, false);
   view.scene = [](TestView& v) {
-    v.SetMaterialColorRGB(1, 0, 0);
+    v.Materials().SetMaterialColorRGB(1, 0, 0);
     Quad(-0.5, -0.5, 0.5, 0.5, 0, true);
-    v.SetTransparencyMode(kTransparencyBlended);
-    v.SetMaterialColorRGBA(0, 0, 1, 0.25f);
+    v.Materials().SetTransparencyMode(kTransparencyBlended);
+    v.Materials().SetMaterialColorRGBA(0, 0, 1, 0.25f);
     Quad(-0.25, -0.25, 0.75, 0.75, 0.1, true);
-    v.SetTransparencyMode(kTransparencyOpaque);
+    v.Materials().SetTransparencyMode(kTransparencyOpaque);
   };
   auto* window = Show(view, 100, 100);
   ASSERT_NE(window, nullptr);
@@ -120,10 +120,10 @@ TEST_F(Lighting, BackFacesAreLitWithTheFrontColour) {
   view.SetBackgroundColor(0, 0, 0);
   bool facing = true;
   view.scene = [&](TestView& v) {
-    v.SetSpecular(0);
-    v.SetMaterialColorRGB(0.2f, 0.8f, 0.4f);
+    v.Materials().SetSpecular(0);
+    v.Materials().SetMaterialColorRGB(0.2f, 0.8f, 0.4f);
     Quad(-0.5, -0.3, 0.5, 0.3, 0, facing);
-    v.SetSpecular(0.5f);
+    v.Materials().SetSpecular(0.5f);
   };
   auto* window = Show(view, 120, 80);
   ASSERT_NE(window, nullptr);
@@ -139,7 +139,7 @@ TEST_F(Lighting, RedCyanGlassesSeeARedFaceAsThePartSays) {
   view.SetBackgroundColor(0.5f, 0.5f, 0.5f);
   SetLighting(&view, false);
   view.scene = [](TestView& v) {
-    v.SetMaterialColorRGB(1, 0, 0);
+    v.Materials().SetMaterialColorRGB(1, 0, 0);
     Quad(-0.3, -0.3, 0.3, 0.3, 0, true);
   };
   auto* window = Show(view, 100, 100);
@@ -163,7 +163,7 @@ TEST_F(Lighting, SideBySideStereoDrawsEachEyeInItsHalf) {
   view.SetBackgroundColor(0, 0, 0);
   SetLighting(&view, false);
   view.scene = [](TestView& v) {
-    v.SetColor(v.GetCurrentEye() == 1 ? 1.0f : 0.0f, v.GetCurrentEye() == 2 ? 1.0f : 0.0f, 0);
+    v.Materials().SetColor(v.GetCurrentEye() == 1 ? 1.0f : 0.0f, v.GetCurrentEye() == 2 ? 1.0f : 0.0f, 0);
     Quad(-0.3, -0.3, 0.3, 0.3, 0, true);
   };
   auto* window = Show(view, 200, 100);
@@ -180,33 +180,33 @@ TEST_F(Lighting, StateIsGivenToGLOnlyWhenItChanges) {
   TestView view;
   ASSERT_NE(Show(view, 16, 16), nullptr);
   ASSERT_TRUE(PreOpenGL(&view));
-  EXPECT_EQ(view.SetCullMode(kCullFront), kCullNone);
+  EXPECT_EQ(view.Materials().SetCullMode(kCullFront), kCullNone);
   EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
   GLint mode = 0;
   glGetIntegerv(GL_CULL_FACE_MODE, &mode);
   EXPECT_EQ(mode, GL_FRONT);
-  EXPECT_EQ(view.SetCullMode(kCullNone), kCullFront);
+  EXPECT_EQ(view.Materials().SetCullMode(kCullNone), kCullFront);
   EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
 
-  EXPECT_EQ(view.SetTransparencyMode(kTransparencyScreenDoor), kTransparencyOpaque);
+  EXPECT_EQ(view.Materials().SetTransparencyMode(kTransparencyScreenDoor), kTransparencyOpaque);
   EXPECT_TRUE(glIsEnabled(GL_POLYGON_STIPPLE));
   // Setting it again changes nothing: a state changed behind the view's back stays.
   glDisable(GL_POLYGON_STIPPLE);
-  EXPECT_EQ(view.SetTransparencyMode(kTransparencyScreenDoor), kTransparencyScreenDoor);
+  EXPECT_EQ(view.Materials().SetTransparencyMode(kTransparencyScreenDoor), kTransparencyScreenDoor);
   EXPECT_FALSE(glIsEnabled(GL_POLYGON_STIPPLE));
-  EXPECT_EQ(view.SetTransparencyMode(kTransparencyAdditive), kTransparencyScreenDoor);
+  EXPECT_EQ(view.Materials().SetTransparencyMode(kTransparencyAdditive), kTransparencyScreenDoor);
   EXPECT_TRUE(glIsEnabled(GL_BLEND));
-  EXPECT_EQ(view.SetTransparencyMode(kTransparencyOpaque), kTransparencyAdditive);
+  EXPECT_EQ(view.Materials().SetTransparencyMode(kTransparencyOpaque), kTransparencyAdditive);
   EXPECT_FALSE(glIsEnabled(GL_BLEND));
 
-  EXPECT_TRUE(view.SetDepthWrites(false));
+  EXPECT_TRUE(view.Materials().SetDepthWrites(false));
   GLboolean writes = GL_TRUE;
   glGetBooleanv(GL_DEPTH_WRITEMASK, &writes);
   EXPECT_EQ(writes, GL_FALSE);
-  EXPECT_FALSE(view.SetDepthWrites(true));
-  view.SetLineStipple(0xF0F0);
+  EXPECT_FALSE(view.Materials().SetDepthWrites(true));
+  view.Materials().SetLineStipple(0xF0F0);
   EXPECT_TRUE(glIsEnabled(GL_LINE_STIPPLE));
-  view.SetLineStipple(0);
+  view.Materials().SetLineStipple(0);
   EXPECT_FALSE(glIsEnabled(GL_LINE_STIPPLE));
   PostOpenGL(&view);
 }
@@ -214,12 +214,14 @@ TEST_F(Lighting, StateIsGivenToGLOnlyWhenItChanges) {
 TEST_F(Lighting, TransparencyIsLeftAloneWhilePicking) {
   TestView view;
   int during = -1;
-  view.scene = [&](TestView& v) { during = v.SetTransparencyMode(kTransparencyBlended) + 10 * v.GetTransparencyMode(); };
+  view.scene = [&](TestView& v) {
+    during = v.Materials().SetTransparencyMode(kTransparencyBlended) + 10 * v.Materials().GetTransparencyMode();
+  };
   ASSERT_NE(Show(view, 16, 16), nullptr);
   std::vector<GLHit> hits;
   view.DoSelection(hits, 8, 8, false);
   EXPECT_EQ(during, 0);
-  EXPECT_EQ(view.GetTransparencyMode(), kTransparencyOpaque);
+  EXPECT_EQ(view.Materials().GetTransparencyMode(), kTransparencyOpaque);
 }
 
 TEST_F(Lighting, CoplanarStencilNestsAndReportsTooManyFinishes) {
@@ -247,14 +249,14 @@ TEST_F(Lighting, CoplanarStencilBlendsOverlappingFacesOnce) {
       Quad(-0.6, -0.3, 0.2, 0.3, 0, true);
       Quad(-0.2, -0.3, 0.6, 0.3, 0, true);
     };
-    v.SetTransparencyMode(kTransparencyBlended);
-    v.SetMaterialColorRGBA(0, 0, 1, 0.5f);
+    v.Materials().SetTransparencyMode(kTransparencyBlended);
+    v.Materials().SetMaterialColorRGBA(0, 0, 1, 0.5f);
     PrepareCoplanarStencil(1);
     both();
     PrepareCoplanarStencil(3);
     both();
     PrepareCoplanarStencil(4);
-    v.SetTransparencyMode(kTransparencyOpaque);
+    v.Materials().SetTransparencyMode(kTransparencyOpaque);
   };
   auto* window = Show(view, 100, 40);
   ASSERT_NE(window, nullptr);
@@ -284,7 +286,7 @@ TEST_F(Lighting, RainbowColoursGreyOnlyWithTheirOwnBit) {
   view.SetBackgroundColor(0, 0, 0);
   SetLighting(&view, false);
   view.scene = [](TestView& v) {
-    v.SetMaterialColorRGB(0.8f, 0.2f, 0.4f);
+    v.Materials().SetMaterialColorRGB(0.8f, 0.2f, 0.4f);
     Quad(-0.5, -0.5, 0.5, 0.5, 0, true);
   };
   auto* window = Show(view, 40, 40);
@@ -308,7 +310,7 @@ TEST_F(Lighting, PackedColoursAreBlueGreenRed) {
   view.SetBackgroundColor(0, 0, 0);
   SetLighting(&view, false);
   view.scene = [](TestView& v) {
-    v.SetMaterialColorRef(0x00336699);  // red 0x99, green 0x66, blue 0x33
+    v.Materials().SetMaterialColorRef(0x00336699);  // red 0x99, green 0x66, blue 0x33
     Quad(-0.5, -0.5, 0.5, 0.5, 0, true);
   };
   auto* window = Show(view, 20, 20);

@@ -60,30 +60,30 @@ class MouseNavigationTest : public ::testing::Test {
 };
 
 TEST_F(MouseNavigationTest, ModesFollowButtonsAndKeys) {
-  EXPECT_EQ(view.GetMouseMode(), kMouseModeNone);
+  EXPECT_EQ(view.Navigation().GetMouseMode(), kMouseModeNone);
   view.OnButtonDown(kMouseButtonLeft, 10, 10, 0);
-  EXPECT_EQ(view.GetMouseMode(), kMouseModeTumble);
+  EXPECT_EQ(view.Navigation().GetMouseMode(), kMouseModeTumble);
   EXPECT_EQ(view.GetCursor(), kCursorTumble);
   view.OnButtonDown(kMouseButtonRight, 10, 10, 0);
-  EXPECT_EQ(view.GetMouseMode(), kMouseModeTwist);
+  EXPECT_EQ(view.Navigation().GetMouseMode(), kMouseModeTwist);
   SetTwistWithSpace(true);
-  EXPECT_EQ(view.GetMouseMode(), kMouseModePivot);
+  EXPECT_EQ(view.Navigation().GetMouseMode(), kMouseModePivot);
   SetTwistWithSpace(false);
-  view.SetTwistAllowed(false, false);
-  EXPECT_EQ(view.GetMouseMode(), kMouseModeNoTwist);
-  view.SetTwistAllowed(true, false);
+  view.Navigation().SetTwistAllowed(false, false);
+  EXPECT_EQ(view.Navigation().GetMouseMode(), kMouseModeNoTwist);
+  view.Navigation().SetTwistAllowed(true, false);
   view.OnButtonUp(kMouseButtonLeft, 10, 10, 0);
-  EXPECT_EQ(view.GetMouseMode(), kMouseModeZoom);
+  EXPECT_EQ(view.Navigation().GetMouseMode(), kMouseModeZoom);
   // Shift or Ctrl switches the modes off.
   view.UpdateMouseMode(kMouseKeyShift, false);
-  EXPECT_EQ(view.GetMouseMode(), kMouseModeNone);
+  EXPECT_EQ(view.Navigation().GetMouseMode(), kMouseModeNone);
   std::string left, right, both;
   view.GetMouseButtonHelp(left, right, both);
   EXPECT_EQ(left + right + both, "---");
   view.UpdateMouseMode(0, false);
   view.OnButtonUp(kMouseButtonRight, 10, 10, 0);
   view.OnButtonDown(kMouseButtonMiddle, 10, 10, 0);
-  EXPECT_EQ(view.GetMouseMode(), kMouseModeTwist);
+  EXPECT_EQ(view.Navigation().GetMouseMode(), kMouseModeTwist);
   view.OnButtonUp(kMouseButtonMiddle, 10, 10, 0);
   view.GetMouseButtonHelp(left, right, both);
   EXPECT_EQ(left, "Tumble");
@@ -92,10 +92,10 @@ TEST_F(MouseNavigationTest, ModesFollowButtonsAndKeys) {
 
   view.SetIs3D(false);
   view.OnButtonDown(kMouseButtonLeft, 10, 10, 0);
-  EXPECT_EQ(view.GetMouseMode(), kMouseModePan2D);
+  EXPECT_EQ(view.Navigation().GetMouseMode(), kMouseModePan2D);
   view.OnButtonUp(kMouseButtonLeft, 10, 10, 0);
   view.OnButtonDown(kMouseButtonRight, 10, 10, 0);
-  EXPECT_EQ(view.GetMouseMode(), kMouseModeZoom2D);
+  EXPECT_EQ(view.Navigation().GetMouseMode(), kMouseModeZoom2D);
   view.OnButtonUp(kMouseButtonRight, 10, 10, 0);
   view.SetIs3D(true);
 }
@@ -118,7 +118,7 @@ TEST_F(MouseNavigationTest, DragRightTurnsTheModelRight) {
 TEST_F(MouseNavigationTest, FastReleaseKeepsTurningUntilStopped) {
   Drag(kMouseButtonLeft, 5, 0, 10, 0.0);
   MouseThrow* spin = GetActiveMouseThrows();
-  ASSERT_EQ(spin, view.GetTumbleThrow());
+  ASSERT_EQ(spin, view.Navigation().GetTumbleThrow());
   // 20 pixels over the last five samples, 40 ms: 500 pixels a second.
   EXPECT_NEAR(spin->mSpeedX, 500.0f, 1e-2);
   const double before = std::atan2(-view.GetEye()[0], view.GetEye()[2]);
@@ -176,7 +176,7 @@ TEST_F(MouseNavigationTest, SpaceTurnsTheButtonsIntoPanAndFieldOfView) {
   ASSERT_TRUE(window->Show(&view));
   window->SetSpaceDown(true);
   view.OnButtonDown(kMouseButtonRight, 0, 0, 0);
-  ASSERT_EQ(view.GetMouseMode(), kMouseModeFieldOfView);
+  ASSERT_EQ(view.Navigation().GetMouseMode(), kMouseModeFieldOfView);
   for (int i = 1; i <= 400; ++i) view.OnMouseMove(10 * i, 0, 0);
   EXPECT_NEAR(view.GetFieldOfView(), 160.0, 1e-4);
   for (int i = 399; i >= -400; --i) view.OnMouseMove(10 * i, 0, 0);
@@ -186,7 +186,7 @@ TEST_F(MouseNavigationTest, SpaceTurnsTheButtonsIntoPanAndFieldOfView) {
   // Pan: the model point under the mouse moves with it.
   view.OnMouseMove(200, 150, 0);
   view.OnButtonDown(kMouseButtonLeft, 200, 150, 0);
-  EXPECT_EQ(view.GetMouseMode(), kMouseModePan);
+  EXPECT_EQ(view.Navigation().GetMouseMode(), kMouseModePan);
   const double eyeX = view.GetEye()[0];
   view.OnMouseMove(220, 150, 0);
   EXPECT_LT(view.GetEye()[0], eyeX);

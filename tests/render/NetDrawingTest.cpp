@@ -399,7 +399,7 @@ TEST_F(NetDrawing, TextsOfAFlatNetStandInsideTheirFaceletClearOfItsEdges) {
   const GLBitmap text = DrawFlatNet(*cube.net, view);
   int lineHeight = 0;
   if (PreOpenGL(&view)) {
-    lineHeight = view.GetLineHeight();
+    lineHeight = view.Text().GetLineHeight();
     PostOpenGL(&view);
   }
   ASSERT_GT(lineHeight, 0);

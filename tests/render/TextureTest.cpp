@@ -210,7 +210,7 @@ class TextureGL : public corvia::testing::GLTest {
       glMatrixMode(GL_MODELVIEW);
       glLoadIdentity();
       SetLighting(&v, false);
-      v.SetColor(1.0f, 1.0f, 1.0f);
+      v.Materials().SetColor(1.0f, 1.0f, 1.0f);
       ASSERT_TRUE(OpenGLView::EnableTexture(*texture, false));
       glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
       glBegin(GL_QUADS);
