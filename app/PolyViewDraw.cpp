@@ -448,7 +448,7 @@ double CPolyView::GetGeometryRadius(bool withSpheres) const {
       if (mViewType == kViewCompoundOfDuals || (mViewType != kNoViewType && (mViewType & kViewFlagMorph))) {
         radius = std::max(poly ? poly->GetRadius() : 1.0, 1.0);
       } else {
-        const float* e = GetExtents2D();
+        const float* e = Mapping2D().GetExtents2D();
         radius = std::max(std::fabs(e[2] - e[0]), std::fabs(e[3] - e[1])) / 2.0;
       }
       break;
@@ -486,8 +486,8 @@ void CPolyView::FitGeometryToView(int mode) {
     return;
   }
   // Flat panes show their element in its own frame, upright.
-  if (mode == kFitNormal) SetRotation2D(0.0f);
-  FitExtents2D();
+  if (mode == kFitNormal) Mapping2D().SetRotation2D(0.0f);
+  Mapping2D().FitExtents2D();
 }
 
 void CPolyView::ExtentsPass() {
@@ -508,10 +508,10 @@ CPolyView::FittedCamera CPolyView::TakeFittedCamera() const {
   camera.is3D = Is3D();
   camera.distance = Dot(GetEye(), GetViewAxis());
   camera.orthoHalfHeight = GetOrthoHalfHeight();
-  camera.zoom = GetZoom();
-  camera.scroll[0] = GetScrollPosition2D()[0];
-  camera.scroll[1] = GetScrollPosition2D()[1];
-  camera.rotation = GetRotation2D();
+  camera.zoom = Mapping2D().GetZoom();
+  camera.scroll[0] = Mapping2D().GetScrollPosition2D()[0];
+  camera.scroll[1] = Mapping2D().GetScrollPosition2D()[1];
+  camera.rotation = Mapping2D().GetRotation2D();
   return camera;
 }
 

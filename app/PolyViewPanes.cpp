@@ -266,7 +266,7 @@ bool CPolyView::PrepareDiagramPane() {
   auto square = [this](double r) {
     if (!(r > 0.0) || !std::isfinite(r)) return false;
     const float h = static_cast<float>(r * kDiagramRoom);
-    SetExtents2D(-h, h, h, -h);
+    Mapping2D().SetExtents2D(-h, h, h, -h);
     return true;
   };
   switch (mViewType) {
@@ -311,7 +311,7 @@ bool CPolyView::PrepareDiagramPane() {
       for (StellationCellType* type = block->mFirstCellType; type; type = type->mNext) ++types;
       float e[4];
       GetCellDiagramExtents(types, block->GetMaxCellsPerType(), e);
-      SetExtents2D(e[0], e[1], e[2], e[3]);
+      Mapping2D().SetExtents2D(e[0], e[1], e[2], e[3]);
       if (mFitMode == kFitTight) mFitMode = kFitNormal;
       return true;
     }
@@ -643,7 +643,7 @@ void CPolyView::DrawCellDiagramPane(Poly* poly) {
     glEnd();
     Materials().SetLineStipple(0);
   }
-  const double pixels = GetZoomedHeight() * kCellBox;
+  const double pixels = Mapping2D().GetZoomedHeight() * kCellBox;
   char text[16];
   for (const Box& b : boxes) {
     float rgb[3];

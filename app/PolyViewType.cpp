@@ -375,7 +375,7 @@ bool CPolyView::SetViewType(ViewType code, bool quiet, bool redraw) {
     }
   }
   if (!GetMessage()) CheckConstructionToy();
-  SetExtents2D(0, 0, 0, 0);
+  Mapping2D().SetExtents2D(0, 0, 0, 0);
   Navigation().SetTwistAllowed(code != kViewCellDiagram, quiet);
   if (!quiet) UpdateCaption();
   if (!redraw) return true;

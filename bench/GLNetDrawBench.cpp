@@ -79,8 +79,8 @@ void DrawFrames(benchmark::State& state, Scene scene) {
   window->Show(&view);
   if (scene == Scene::FlatNet) {
     view.SetIs3D(false);
-    view.SetExtents2D(-4, 4, 4, -4);
-    view.FitExtents2D();
+    view.Mapping2D().SetExtents2D(-4, 4, 4, -4);
+    view.Mapping2D().FitExtents2D();
   } else {
     view.ViewSphere(nullptr, scene == Scene::FoldingNets ? 3.0 : 1.0);
   }

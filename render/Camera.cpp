@@ -22,8 +22,6 @@ namespace detail_Camera {
 
 constexpr double kDegrees = 180.0 / std::numbers::pi;
 constexpr double kRadians = std::numbers::pi / 180.0;
-// Extents narrower than this keep the previous mapping.
-constexpr double kTinyExtent = kPointTolerance;
 // Zoom per wheel notch.
 constexpr double kWheelZoom = 1.06;
 constexpr double kWheelNotch = 120.0;
@@ -66,13 +64,6 @@ Matrix4 WindowMapping(const int* vp, int height) {
 
 OpenGLView* AsGLView(NewView* view) { return dynamic_cast<OpenGLView*>(view); }
 
-// A 2D point turned counter-clockwise by the angle (degrees).
-void Turn2D(double* out, double x, double y, double degrees) {
-  const double a = degrees * kRadians;
-  out[0] = x * std::cos(a) - y * std::sin(a);
-  out[1] = x * std::sin(a) + y * std::cos(a);
-}
-
 void Widen(ViewExtents& extents, double x, double y) {
   extents.minX = std::min(extents.minX, x);
   extents.maxX = std::max(extents.maxX, x);
@@ -108,8 +99,8 @@ void OpenGLView::InitCamera() {
 }
 
 void OpenGLView::SetDefaultCamera(bool withFieldOfView) {
-  mZoom = 1.0f;
-  mRotation2D = 0.0f;
+  mMapping2D.mZoom = 1.0f;
+  mMapping2D.mRotation2D = 0.0f;
   const double eye[3] = {0, 0, 2}, right[3] = {1, 0, 0}, up[3] = {0, 1, 0}, view[3] = {0, 0, 1};
   CopyVector(mEye, eye);
   CopyVector(mPerEye, eye);
@@ -142,11 +133,11 @@ void OpenGLView::GetCamera(CameraRecord& record) const {
   CopyVector(record.viewAxis, mViewAxis);
   record.fieldOfView = mFieldOfView;
   record.orthoHalfHeight = mOrthoHalfHeight;
-  record.zoom = mZoom;
-  record.rotation2D = mRotation2D;
-  std::copy(mExtents2D, mExtents2D + 4, record.extents2D);
-  std::copy(mScroll, mScroll + 2, record.scroll);
-  std::copy(mContentSize, mContentSize + 2, record.contentSize);
+  record.zoom = mMapping2D.mZoom;
+  record.rotation2D = mMapping2D.mRotation2D;
+  std::copy(mMapping2D.mExtents2D, mMapping2D.mExtents2D + 4, record.extents2D);
+  std::copy(mMapping2D.mScroll, mMapping2D.mScroll + 2, record.scroll);
+  std::copy(mMapping2D.mContentSize, mMapping2D.mContentSize + 2, record.contentSize);
 }
 
 void OpenGLView::SetCamera(const CameraRecord& record, bool redraw) {
@@ -156,15 +147,15 @@ void OpenGLView::SetCamera(const CameraRecord& record, bool redraw) {
   SetAxes(record.right, record.up, record.viewAxis);
   mFieldOfView = record.fieldOfView;
   mOrthoHalfHeight = record.orthoHalfHeight;
-  mZoom = record.zoom;
-  mRotation2D = record.rotation2D;
-  std::copy(record.extents2D, record.extents2D + 4, mExtents2D);
-  std::copy(record.scroll, record.scroll + 2, mScroll);
-  std::copy(record.contentSize, record.contentSize + 2, mContentSize);
+  mMapping2D.mZoom = record.zoom;
+  mMapping2D.mRotation2D = record.rotation2D;
+  std::copy(record.extents2D, record.extents2D + 4, mMapping2D.mExtents2D);
+  std::copy(record.scroll, record.scroll + 2, mMapping2D.mScroll);
+  std::copy(record.contentSize, record.contentSize + 2, mMapping2D.mContentSize);
   // Put on only for a drawing (a paint drawing another record's model), the camera
   // leaves the window's scroll bars alone: setting them asks for another paint.
   const bool held = HoldScrollBars(!redraw);
-  SetScrollSizes2D(record.contentSize[0], record.contentSize[1], true);
+  Mapping2D().SetScrollSizes2D(record.contentSize[0], record.contentSize[1], true);
   HoldScrollBars(held);
   if (redraw) Invalidate(true);
 }
@@ -419,7 +410,7 @@ void OpenGLView::AddPointToExtents(ViewExtents& extents, const double* point) co
   using namespace detail_Camera;
   if (!mIs3D) {
     double turned[2];
-    Turn2D(turned, point[0], point[1], mRotation2D);
+    ViewMapping2D::Turn(turned, point[0], point[1], mMapping2D.mRotation2D);
     Widen(extents, turned[0], turned[1]);
     return;
   }
@@ -452,11 +443,12 @@ void OpenGLView::ZoomToExtents(const ViewExtents& extents) {
     double ppu = -1.0;
     if (spanX >= kTinyExtent && room) ppu = availableW / spanX;
     if (spanY >= kTinyExtent && room) ppu = ppu < 0 ? availableH / spanY : std::min(ppu, availableH / spanY);
-    if (ppu > 0) mZoom = static_cast<float>(ppu / GetViewHeight());
-    UpdateScrollRange();
+    if (ppu > 0) mMapping2D.mZoom = static_cast<float>(ppu / GetViewHeight());
+    Mapping2D().UpdateScrollRange();
     const double cx = (extents.minX + extents.maxX) / 2.0;
     const double cy = (extents.minY + extents.maxY) / 2.0;
-    ScrollTo(mScroll[0] + ModelToWindowX(cx) - w / 2.0, mScroll[1] + ModelToWindowY(cy) - h / 2.0);
+    Mapping2D().ScrollTo(mMapping2D.mScroll[0] + Mapping2D().ModelToWindowX(cx) - w / 2.0,
+                         mMapping2D.mScroll[1] + Mapping2D().ModelToWindowY(cy) - h / 2.0);
     Invalidate(true);
     return;
   }
@@ -522,7 +514,7 @@ void OpenGLView::DoMouseWheel(int delta) {
   }
   int x = 0, y = 0;
   GetCurrentPoint(x, y);
-  Zoom2DAt(std::pow(kWheelZoom, notches), x, y);
+  Mapping2D().Zoom2DAt(std::pow(kWheelZoom, notches), x, y);
 }
 
 bool OpenGLView::SyncLinkedViews() {
@@ -544,176 +536,19 @@ bool OpenGLView::SyncLinkedViews() {
 
 // ---- 2D panes ----------------------------------------------------------------------------
 
-double OpenGLView::GetZoomedHeight() const { return mZoom * GetViewHeight(); }
-
-double OpenGLView::PixelsToUnitsX(double pixels) const { return pixels / GetZoomedHeight(); }
-double OpenGLView::PixelsToUnitsY(double pixels) const { return pixels / GetZoomedHeight(); }
-double OpenGLView::UnitsToPixelsX(double units) const { return units * GetZoomedHeight(); }
-double OpenGLView::UnitsToPixelsY(double units) const { return units * GetZoomedHeight(); }
-
-namespace detail_Camera {
-
-// Pixels per unit of the mapping, signed by the direction of the extents. The
-// mapping follows the content size, so that it stays as it was drawn until the
-// scroll range is updated; empty extents keep the zoom.
-double MappingScale(double from, double to, double content, double ppu) {
-  const double span = to - from;
-  if (std::fabs(span) < kTinyExtent || content <= 0.0) return ppu;
-  return content / span;
-}
-
-}  // namespace detail_Camera
-
-double OpenGLView::ContentOffsetX() const {
-  return mContentSize[0] < mClientWidth ? (mClientWidth - mContentSize[0]) / 2.0 : 0.0;
-}
-
-double OpenGLView::ContentOffsetY() const {
-  return mContentSize[1] < mClientHeight ? (mClientHeight - mContentSize[1]) / 2.0 : 0.0;
-}
-
-double OpenGLView::ModelToWindowX(double unit) const {
-  const double s = detail_Camera::MappingScale(mExtents2D[0], mExtents2D[2], mContentSize[0], GetZoomedHeight());
-  return (unit - mExtents2D[0]) * s - mScroll[0] + ContentOffsetX();
-}
-
-double OpenGLView::ModelToWindowY(double unit) const {
-  // Window y runs down from the top edge of the extents.
-  const double s = detail_Camera::MappingScale(mExtents2D[1], mExtents2D[3], mContentSize[1], GetZoomedHeight());
-  return (unit - mExtents2D[1]) * s - mScroll[1] + ContentOffsetY();
-}
-
-double OpenGLView::WindowToModelX(double pixel) const {
-  const double s = detail_Camera::MappingScale(mExtents2D[0], mExtents2D[2], mContentSize[0], GetZoomedHeight());
-  return mExtents2D[0] + (pixel + mScroll[0] - ContentOffsetX()) / s;
-}
-
-double OpenGLView::WindowToModelY(double pixel) const {
-  const double s = detail_Camera::MappingScale(mExtents2D[1], mExtents2D[3], mContentSize[1], GetZoomedHeight());
-  return mExtents2D[1] + (pixel + mScroll[1] - ContentOffsetY()) / s;
-}
-
-void OpenGLView::WindowToModel2D(double* model, double x, double y) const {
-  detail_Camera::Turn2D(model, WindowToModelX(x), WindowToModelY(y), -mRotation2D);
-}
-
-void OpenGLView::ModelToWindow2D(double* window, const double* model) const {
-  double turned[2];
-  detail_Camera::Turn2D(turned, model[0], model[1], mRotation2D);
-  window[0] = ModelToWindowX(turned[0]);
-  window[1] = ModelToWindowY(turned[1]);
-}
-
-void OpenGLView::SetExtents2D(float left, float top, float right, float bottom) {
-  mExtents2D[0] = left;
-  mExtents2D[1] = top;
-  mExtents2D[2] = right;
-  mExtents2D[3] = bottom;
-  mCameraMatrixValid = false;
-}
-
-void OpenGLView::FitExtents2D() {
-  using namespace detail_Camera;
-  const double spanX = std::fabs(mExtents2D[2] - mExtents2D[0]);
-  const double spanY = std::fabs(mExtents2D[1] - mExtents2D[3]);
-  double availableW = mClientWidth - 2.0 * mMarginX;
-  double availableH = mClientHeight - 2.0 * mMarginY;
-  if (mWindow && !mWindow->HasScrollBar(true)) availableW -= mWindow->ScrollBarSize(true);
-  if (mWindow && !mWindow->HasScrollBar(false)) availableH -= mWindow->ScrollBarSize(false);
-  // A pane with no room along a side that the extents span cannot hold them: the zoom
-  // stays (fitted along the other side alone and then grown, the pane would show a
-  // corner of its content hugely magnified).
-  const bool room = (spanX < kTinyExtent || availableW > 0) && (spanY < kTinyExtent || availableH > 0);
-  double ppu = -1.0;
-  if (spanX >= kTinyExtent && room) ppu = availableW / spanX;
-  if (spanY >= kTinyExtent && room) ppu = ppu < 0 ? availableH / spanY : std::min(ppu, availableH / spanY);
-  if (ppu > 0) mZoom = static_cast<float>(ppu / GetViewHeight());
-  UpdateScrollRange();
-  // A fit made by the draw itself is drawn by that draw.
-  if (!IsDrawing()) Invalidate(true);
-}
-
-void OpenGLView::UpdateScrollRange() {
-  const double ppu = GetZoomedHeight();
-  SetScrollSizes2D(std::fabs(mExtents2D[2] - mExtents2D[0]) * ppu, std::fabs(mExtents2D[1] - mExtents2D[3]) * ppu,
-                   false);
-}
-
-void OpenGLView::SetScrollSizes2D(double width, double height, bool force) {
-  // The model point at the window centre stays there.
-  const double cx = WindowToModelX(mClientWidth / 2.0);
-  const double cy = WindowToModelY(mClientHeight / 2.0);
-  if (width <= 0.0) width = 1.0;
-  if (height <= 0.0) height = 1.0;
-  mContentSize[0] = static_cast<float>(width);
-  mContentSize[1] = static_cast<float>(height);
-  const int roundedW = static_cast<int>(std::lround(width));
-  const int roundedH = static_cast<int>(std::lround(height));
-  if (force || roundedW != mScrollWidth || roundedH != mScrollHeight) SetScrollSizes(roundedW, roundedH);
-  ScrollTo(mScroll[0] + ModelToWindowX(cx) - mClientWidth / 2.0, mScroll[1] + ModelToWindowY(cy) - mClientHeight / 2.0);
-  mCameraMatrixValid = false;
-}
-
-void OpenGLView::ScrollTo(double x, double y) {
-  // A content smaller than the window is centred and cannot scroll.
-  x = std::max(0.0, std::min(x, static_cast<double>(mContentSize[0]) - mClientWidth));
-  y = std::max(0.0, std::min(y, static_cast<double>(mContentSize[1]) - mClientHeight));
-  mScroll[0] = static_cast<float>(x);
-  mScroll[1] = static_cast<float>(y);
-  const int barX = mContentSize[0] > 0 ? static_cast<int>(std::lround(mScrollWidth * x / mContentSize[0])) : 0;
-  const int barY = mContentSize[1] > 0 ? static_cast<int>(std::lround(mScrollHeight * y / mContentSize[1])) : 0;
-  SetScrollPos(barX, barY);
-  mCameraMatrixValid = false;
-}
-
 void OpenGLView::OnScrollBar(bool vertical, int position) {
   const int range = vertical ? mScrollHeight : mScrollWidth;
   if (mIs3D || range <= 0) {
     NewView::OnScrollBar(vertical, position);
     return;
   }
-  const double pixels = static_cast<double>(position) * mContentSize[vertical ? 1 : 0] / range;
-  const float before[2] = {mScroll[0], mScroll[1]};
-  ScrollTo(vertical ? mScroll[0] : pixels, vertical ? pixels : mScroll[1]);
-  if (before[0] != mScroll[0] || before[1] != mScroll[1]) {
+  const double pixels = static_cast<double>(position) * mMapping2D.mContentSize[vertical ? 1 : 0] / range;
+  const float before[2] = {mMapping2D.mScroll[0], mMapping2D.mScroll[1]};
+  Mapping2D().ScrollTo(vertical ? mMapping2D.mScroll[0] : pixels, vertical ? pixels : mMapping2D.mScroll[1]);
+  if (before[0] != mMapping2D.mScroll[0] || before[1] != mMapping2D.mScroll[1]) {
     Invalidate(true);
     UpdateNow();
   }
-}
-
-void OpenGLView::Zoom2DAt(double factor, int x, int y) {
-  const double mx = WindowToModelX(x);
-  const double my = WindowToModelY(y);
-  mZoom = static_cast<float>(mZoom * factor);
-  UpdateScrollRange();
-  ScrollTo(mScroll[0] + ModelToWindowX(mx) - x, mScroll[1] + ModelToWindowY(my) - y);
-  Invalidate(true);
-}
-
-void OpenGLView::ComputeVisibleArea2D() {
-  const double w = std::max(mClientWidth, 1);
-  const double h = std::max(mClientHeight, 1);
-  const double corners[4][2] = {{0, 0}, {w, 0}, {0, h}, {w, h}};
-  double lo[2] = {1e300, 1e300}, hi[2] = {-1e300, -1e300};
-  for (const auto& corner : corners) {
-    double model[2];
-    WindowToModel2D(model, corner[0], corner[1]);
-    for (int i = 0; i < 2; ++i) {
-      lo[i] = std::min(lo[i], model[i]);
-      hi[i] = std::max(hi[i], model[i]);
-    }
-  }
-  for (int i = 0; i < 2; ++i) {
-    if (hi[i] - lo[i] < 1.0) {
-      const double mid = (hi[i] + lo[i]) / 2.0;
-      lo[i] = mid - 0.5;
-      hi[i] = mid + 0.5;
-    }
-  }
-  mVisibleArea[0] = lo[0];
-  mVisibleArea[1] = lo[1];
-  mVisibleArea[2] = hi[0];
-  mVisibleArea[3] = hi[1];
 }
 
 // ---- Matrices --------------------------------------------------------------------------------
@@ -765,7 +600,8 @@ Matrix4 OpenGLView::ProjectionMatrix(bool forCameraMatrix) const {
   if (!mIs3D) {
     const double w = std::max(mClientWidth, 1);
     const double h = std::max(mClientHeight, 1);
-    p = OrthoMatrix4(WindowToModelX(0), WindowToModelX(w), WindowToModelY(h), WindowToModelY(0), 1.0, 20.0);
+    p = OrthoMatrix4(Mapping2D().WindowToModelX(0), Mapping2D().WindowToModelX(w), Mapping2D().WindowToModelY(h),
+                     Mapping2D().WindowToModelY(0), 1.0, 20.0);
   } else if (mOrthogonal) {
     const double h = mOrthoHalfHeight;
     p = OrthoMatrix4(-mAspect * h, mAspect * h, -h, h, mNear, mFar);
@@ -806,7 +642,7 @@ Matrix4 OpenGLView::ViewingMatrix(bool withStereoOffset, bool* hookUsed) {
   if (hookUsed) *hookUsed = hasHook;
   if (!mIs3D) {
     double rz[9];
-    AxisRotationMatrix(rz, 2, mRotation2D * detail_Camera::kRadians);
+    AxisRotationMatrix(rz, 2, mMapping2D.mRotation2D * detail_Camera::kRadians);
     m = TranslationMatrix4(0, 0, -10);
     if (hasHook) m = m * hook;
     return m * RotationMatrix4(rz);
@@ -899,7 +735,7 @@ void OpenGLView::GetPickRay(double* origin, double* direction, double x, double 
   using namespace detail_Camera;
   if (!mIs3D) {
     double model[2];
-    WindowToModel2D(model, x, y);
+    Mapping2D().WindowToModel2D(model, x, y);
     origin[0] = model[0];
     origin[1] = model[1];
     origin[2] = 1.0;
@@ -939,7 +775,7 @@ void OpenGLView::ApplyProjection(unsigned matrixMode) {
     Matrix4 m = detail_Camera::WindowMapping(eye, std::max(mClientHeight, 1)) * ProjectionMatrix(true);
     glLoadMatrixd(m.m);
   } else {
-    if (!mIs3D) ComputeVisibleArea2D();
+    if (!mIs3D) Mapping2D().ComputeVisibleArea2D();
     glLoadMatrixd(ProjectionMatrix(false).m);
   }
   glMatrixMode(GL_MODELVIEW);
@@ -954,7 +790,7 @@ void OpenGLView::SetViewingMatrix(unsigned matrixMode, bool withLights) {
   if (!mIs3D) {
     glTranslated(0, 0, -10);
     if (hasHook) glMultMatrixd(hook.m);
-    glRotated(mRotation2D, 0, 0, 1);
+    glRotated(mMapping2D.mRotation2D, 0, 0, 1);
   } else {
     CopyVector(mPerEye, mEye);
     if (mStereoKind != StereoKind::None && mCurrentEye != 0) {

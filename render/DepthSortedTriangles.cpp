@@ -71,7 +71,7 @@ State* Current() {
   return state ? &GetGLContextPart<State>(state->depthSort) : nullptr;
 }
 
-// The settings, of no context.
+// The settings, of no context: program options that every frame's panes draw with.
 struct Settings {
   int subdivisionDepth = 4;
   double subdivisionTolerance = 0.05;

@@ -276,7 +276,7 @@ void Draw(Face3D* facelet, int mode, const double* offset, double scale, const F
     if (mode == kFaceletDrawFlat) {
       textMode = (textMode | kLabelLieFlat) & ~kLabelFacingBits;
       room = FlatRoom(facelet, centre);
-      const double pixelsPerUnit = view->UnitsToPixelsX(1.0);
+      const double pixelsPerUnit = view->Mapping2D().UnitsToPixelsX(1.0);
       if (pixelsPerUnit > 0.0) least = view->Text().GetLineHeight() / pixelsPerUnit;
     }
     DrawLabel(facelet->mSourceFace, centre, direction, up, room, least);

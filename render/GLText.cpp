@@ -162,7 +162,7 @@ void PerpendicularInPlane(double* out, const double* a, const double* b) {
 
 // Model units per pixel of the pane at the point, across the line of sight.
 double UnitsPerPixelAt(OpenGLView* view, const double* point) {
-  if (!view->Is3D()) return view->PixelsToUnitsY(1.0);
+  if (!view->Is3D()) return view->Mapping2D().PixelsToUnitsY(1.0);
   constexpr double kStep = 1e-3;
   double a[3], b[3], q[3];
   for (int i = 0; i < 3; ++i) q[i] = point[i] + kStep * view->GetUpAxis()[i];
@@ -327,7 +327,7 @@ void DrawGLText(int mode, const double* position, double size, double width, con
   }
   double scale = 1.0;
   if ((mode & kTextConstantSize) && view->GetClientHeight() > 0) {
-    double unit = kOrthoUnit / std::max(view->GetZoom(), 1e-6f);
+    double unit = kOrthoUnit / std::max(view->Mapping2D().GetZoom(), 1e-6f);
     if (!view->IsOrthogonal()) {
       double fromEye[3];
       Subtract(fromEye, at, eyePoint);

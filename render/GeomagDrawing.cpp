@@ -194,6 +194,8 @@ RodBatch& Batch() {
   return batch;
 }
 
+// What the drawing did, counted for the tests and benchmarks; drawing is on one
+// thread, whichever pane draws.
 GeomagDrawStatistics gStatistics;
 
 void Flush(RodBatch& batch) {

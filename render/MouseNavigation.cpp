@@ -80,7 +80,7 @@ int TwistThrow::Apply(float amountX, float amountY) {
   if (mView->Is3D()) {
     mView->RotateAboutViewAxis(2, (amountX + amountY) * kTwistRate);
   } else {
-    mView->SetRotation2D(static_cast<float>(mView->GetRotation2D() - amountX * kTwistRate));
+    mView->Mapping2D().SetRotation2D(static_cast<float>(mView->Mapping2D().GetRotation2D() - amountX * kTwistRate));
   }
   mView->SyncLinkedViews();
   return 1;
@@ -210,11 +210,11 @@ void OpenGLView::OnMouseMove(int x, int y, unsigned keyFlags) {
     case kMouseModeZoom2D: {
       int pressX = 0, pressY = 0;
       GetPressPoint(pressX, pressY);
-      Zoom2DAt(std::pow(kDragZoomBase, d), pressX, pressY);
+      Mapping2D().Zoom2DAt(std::pow(kDragZoomBase, d), pressX, pressY);
       break;
     }
     case kMouseModePan2D:
-      ScrollTo(mScroll[0] - dx, mScroll[1] - dy);
+      Mapping2D().ScrollTo(mMapping2D.mScroll[0] - dx, mMapping2D.mScroll[1] - dy);
       break;
     default:
       changed = false;

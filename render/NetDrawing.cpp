@@ -228,10 +228,10 @@ bool EdgeTextPlace(OpenGLView* view, TextRoom& room, Face3D* facelet, const Edge
                    PlacedEdgeText& placed) {
   const char* text = placed.text.c_str();
   double a[2], b[2], centre[3], direction[3], normal[3], inside[2];
-  view->ModelToWindow2D(a, e->unfolded);
-  view->ModelToWindow2D(b, next->unfolded);
+  view->Mapping2D().ModelToWindow2D(a, e->unfolded);
+  view->Mapping2D().ModelToWindow2D(b, next->unfolded);
   facelet->GetCentreFrame(kFaceletDrawFlat, centre, direction, normal, nullptr, 1.0);
-  view->ModelToWindow2D(inside, centre);
+  view->Mapping2D().ModelToWindow2D(inside, centre);
   const double middle[2] = {0.5 * (a[0] + b[0]), 0.5 * (a[1] + b[1])};
   const double side[2] = {b[0] - a[0], b[1] - a[1]};
   const double length = std::hypot(side[0], side[1]);
@@ -254,7 +254,7 @@ bool EdgeTextPlace(OpenGLView* view, TextRoom& room, Face3D* facelet, const Edge
     const double box[4] = {x - 0.5 * width, y - 0.5 * height, x + 0.5 * width, y + 0.5 * height};
     if (!room.IsFree(box)) continue;
     room.Take(box);
-    view->WindowToModel2D(placed.at, x, y);
+    view->Mapping2D().WindowToModel2D(placed.at, x, y);
     std::copy(box, box + 4, placed.box.begin());
     return true;
   }
@@ -264,7 +264,7 @@ bool EdgeTextPlace(OpenGLView* view, TextRoom& room, Face3D* facelet, const Edge
 // The inside angle at each corner, written on its bisector.
 void DrawCornerAngles(const Net* net, OpenGLView* view) {
   const double textPixels = view->Text().GetLineHeight();
-  const double pixelsPerUnit = view->UnitsToPixelsX(1.0);
+  const double pixelsPerUnit = view->Mapping2D().UnitsToPixelsX(1.0);
   if (pixelsPerUnit <= 0.0) return;
   char text[kAngleTextSize];
   ForEachFacelet(net, [&](Face3D* f) {

@@ -275,7 +275,7 @@ void OpenGLView::ApplySizeChange() {
   mCameraMatrixValid = false;
   // The 2D scroll range goes to the scroll bars again.
   mScrollWidth = mScrollHeight = -1;
-  if (!mIs3D) UpdateScrollRange();
+  if (!mIs3D) Mapping2D().UpdateScrollRange();
 }
 
 void OpenGLView::SetFullScreen(bool on) {

@@ -21,6 +21,7 @@
 
 #include "render/Matrix4.h"
 #include "render/NewView.h"
+#include "render/ViewMapping2D.h"
 #include "render/ViewMaterials.h"
 #include "render/ViewNavigation.h"
 #include "render/ViewText.h"
@@ -300,35 +301,9 @@ public:
   // Scales the orthogonal height, or the eye distance within the limits.
   void ZoomCamera(double factor);
 
-  // 2D panes.
-  void SetExtents2D(float left, float top, float right, float bottom);
-  void FitExtents2D();
-  void ScrollTo(double x, double y);
-  void SetScrollSizes2D(double width, double height, bool force);
-  void UpdateScrollRange();
-  // Zooms by the factor keeping the model point under the window point in place.
-  void Zoom2DAt(double factor, int x, int y);
-  double GetZoomedHeight() const;
-  double PixelsToUnitsX(double pixels) const;
-  double PixelsToUnitsY(double pixels) const;
-  double UnitsToPixelsX(double units) const;
-  double UnitsToPixelsY(double units) const;
-  double WindowToModelX(double pixel) const;
-  double WindowToModelY(double pixel) const;
-  double ModelToWindowX(double unit) const;
-  double ModelToWindowY(double unit) const;
-  // With the 2D rotation.
-  void WindowToModel2D(double* model, double x, double y) const;
-  void ModelToWindow2D(double* window, const double* model) const;
-  // The model rectangle shown (left, bottom, right, top), covering the window turned
-  // by the 2D rotation.
-  const double* GetVisibleArea2D() const { return mVisibleArea; }
-  const float* GetExtents2D() const { return mExtents2D; }
-  float GetZoom() const { return mZoom; }
-  float GetRotation2D() const { return mRotation2D; }
-  void SetRotation2D(float degrees) { mRotation2D = degrees; }
-  const float* GetScrollPosition2D() const { return mScroll; }
-  const float* GetContentSize2D() const { return mContentSize; }
+  // The mapping of a flat pane's model plane onto its window.
+  ViewMapping2D& Mapping2D() { return mMapping2D; }
+  const ViewMapping2D& Mapping2D() const { return mMapping2D; }
 
   // Points, rays and matrices.
   Matrix4 GetCameraTransform() const;
@@ -459,12 +434,7 @@ protected:
   Matrix4 mCameraMatrix;
   Matrix4 mCameraModelView;
   bool mCameraMatrixValid = false;
-  float mExtents2D[4] = {0, 0, 0, 0};  // left, top, right, bottom
-  float mScroll[2] = {0, 0};
-  float mContentSize[2] = {0, 0};
-  float mZoom = 1.0f;
-  float mRotation2D = 0.0f;
-  double mVisibleArea[4] = {0, 0, 1, 1};
+  ViewMapping2D mMapping2D{*this};
   double mHome[3] = {0, 0, 2};
 
   // Stereo.
@@ -490,14 +460,12 @@ protected:
 private:
   friend bool SetLighting(OpenGLView* view, bool on);
   friend class GLBitmapRender;
+  friend class ViewMapping2D;
   void DrawScenePasses();
-  void ComputeVisibleArea2D();
   Matrix4 ProjectionMatrix(bool forCameraMatrix) const;
   Matrix4 ViewingMatrix(bool withStereoOffset, bool* hookUsed = nullptr);
   void SetFieldOfViewInternal(double angle) { mFieldOfView = static_cast<float>(angle); }
   void ApplyReferenceAspectOnSize();
-  double ContentOffsetX() const;
-  double ContentOffsetY() const;
 };
 
 // The view's lighting switch; inside a GL section GL lighting follows it in 3D

@@ -12,6 +12,8 @@ namespace corvia {
 
 namespace detail_Picking {
 
+// The split of a selection name into item type and index, set by the panes from the
+// one list of item kinds: the same for every pane of the process, as that list is.
 int gBits = -1;
 uint32_t gMask = 0;
 

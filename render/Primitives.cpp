@@ -440,7 +440,7 @@ bool ClipLine2D(double* p0, double* p1, const double* min, const double* max) {
 
 void DrawClippedLine2D(const OpenGLView& view, const double* p0, const double* p1) {
   double a[2] = {p0[0], p0[1]}, b[2] = {p1[0], p1[1]};
-  const double* area = view.GetVisibleArea2D();
+  const double* area = view.Mapping2D().GetVisibleArea2D();
   const double min[2] = {area[0], area[1]};
   const double max[2] = {area[2], area[3]};
   if (!ClipLine2D(a, b, min, max)) return;

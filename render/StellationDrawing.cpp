@@ -517,7 +517,7 @@ void DrawSymmetryAxes2D(FaceType* type, OpenGLView* view) {
   CopyVector(normal, face->mZAxis);
   const double d = Dot(face->mCentre, normal);
   const bool hemi = std::fabs(d) <= kPointTolerance;
-  const double pixels = view->UnitsToPixelsX(1.0);
+  const double pixels = view->Mapping2D().UnitsToPixelsX(1.0);
   const double discRadius = pixels > 0.0 ? kAxisDiscPixels / pixels : 0.0;
   const double reach = kMarkExtent * DiagramOwner(type)->mDiagramRadius;
   for (int t = 0; t < group->numAxisTypes; ++t) {

@@ -22,6 +22,8 @@ namespace corvia {
 
 namespace detail_TextureImage {
 
+// Every texture image of the process, in the order made: the images are shared by
+// the models of every frame, and their textures by the one shared context.
 ListNode* gHead = nullptr;
 ListNode* gTail = nullptr;
 

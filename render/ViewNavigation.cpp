@@ -71,7 +71,7 @@ void ViewNavigation::SetTwistAllowed(bool allowed, bool keepMotion) {
   if (keepMotion) return;
   GetTwistThrow()->Deactivate();
   GetPivotThrow()->Deactivate();
-  mView.SetRotation2D(0.0f);
+  mView.Mapping2D().SetRotation2D(0.0f);
 }
 
 int ViewNavigation::GetMouseMode() const {

@@ -443,7 +443,7 @@ TEST_F(PaneControlsTest, AFacetIsDrawnByClickingTheCubesCorners) {
   for (const PolyElement* v = poly->mVertices.mHead; v; v = v->mNext) {
     double p[2], window[2];
     if (v == own || !own->ProjectElementTo2D(v, worldToFace, p)) continue;
-    diagram->ModelToWindow2D(window, p);
+    diagram->Mapping2D().ModelToWindow2D(window, p);
     points.emplace_back(v, wxPoint(int(std::lround(window[0])), int(std::lround(window[1]))));
   }
   // Points that no other point lies near, inside the pane.

@@ -274,11 +274,11 @@ TEST_F(PaneFramingWindowTest, AZoomedNetPaneSqueezedToASliverAndBack) {
   auto* window = static_cast<PaneWindow*>(net->GetWindow());
   wxGLCanvas* canvas = Canvas(net);
   const wxSize size = canvas->GetClientSize();
-  const float zoom = net->GetZoom();
+  const float zoom = net->Mapping2D().GetZoom();
   // A right-drag upwards zooms in, a few pixels at a time: the content grows through
   // every size about the pane's.
   Drag(canvas, wxPoint(size.x / 2, size.y * 3 / 4), wxPoint(size.x / 2, size.y / 4), wxMOUSE_BTN_RIGHT, 80);
-  ASSERT_GT(net->GetZoom(), 1.5f * zoom);
+  ASSERT_GT(net->Mapping2D().GetZoom(), 1.5f * zoom);
   EXPECT_TRUE(window->HasScrollBar(false) || window->HasScrollBar(true));
 
   auto* frame = dynamic_cast<NewFrame*>(mFrame);
@@ -297,7 +297,7 @@ TEST_F(PaneFramingWindowTest, AZoomedNetPaneSqueezedToASliverAndBack) {
   Drag(splitter, wxPoint(barX(), y), wxPoint(middle, y), wxMOUSE_BTN_LEFT, 16);
   YieldUntil([&] { return window->HasScrollBar(false) || window->HasScrollBar(true); });
   EXPECT_TRUE(window->HasScrollBar(false) || window->HasScrollBar(true));
-  EXPECT_GT(net->GetZoom(), 1.5f * zoom);
+  EXPECT_GT(net->Mapping2D().GetZoom(), 1.5f * zoom);
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
 }
 

@@ -103,12 +103,12 @@ TEST_F(BitmapRender, AFlatPaneKeepsItsCentreAtAnotherSize) {
   };
   auto* window = Show(view, 120, 80);
   ASSERT_NE(window, nullptr);
-  view.SetExtents2D(-2, 2, 2, -2);
-  view.FitExtents2D();
-  view.Zoom2DAt(3.0, 90, 30);
+  view.Mapping2D().SetExtents2D(-2, 2, 2, -2);
+  view.Mapping2D().FitExtents2D();
+  view.Mapping2D().Zoom2DAt(3.0, 90, 30);
   double at[2];
   const double centre[2] = {0.5, 0.25};
-  view.ModelToWindow2D(at, centre);
+  view.Mapping2D().ModelToWindow2D(at, centre);
   GLBitmap bitmap;
   ASSERT_TRUE(view.RenderToBitmap(bitmap, 240, 160, 1));
   EXPECT_EQ(PixelAt(bitmap, static_cast<int>(at[0] * 2), static_cast<int>(at[1] * 2)).r, 255);

@@ -318,26 +318,26 @@ TEST(Camera, WheelZoomStopsAtTheDistanceLimit) {
 void FlatView(TestView& view, float left, float top, float right, float bottom) {
   view.SetIs3D(false);
   view.SetSizeForTest(300, 200);
-  view.SetExtents2D(left, top, right, bottom);
-  view.FitExtents2D();
+  view.Mapping2D().SetExtents2D(left, top, right, bottom);
+  view.Mapping2D().FitExtents2D();
 }
 
 TEST(Camera, ZoomingAFlatPaneKeepsThePointUnderTheMouse) {
   TestView view;
   FlatView(view, -3, 2, 3, -2);
-  view.SetRotation2D(30);
+  view.Mapping2D().SetRotation2D(30);
   for (double factor : {1.7, 2.2, 0.8}) {
     double before[2], after[2];
-    view.WindowToModel2D(before, 140, 90);
-    view.Zoom2DAt(factor, 140, 90);
-    view.WindowToModel2D(after, 140, 90);
+    view.Mapping2D().WindowToModel2D(before, 140, 90);
+    view.Mapping2D().Zoom2DAt(factor, 140, 90);
+    view.Mapping2D().WindowToModel2D(after, 140, 90);
     EXPECT_NEAR(after[0], before[0], 1e-4);
     EXPECT_NEAR(after[1], before[1], 1e-4);
   }
   // The window and model mappings are each other's inverse.
   double model[2] = {0.7, -1.1}, window[2], back[2];
-  view.ModelToWindow2D(window, model);
-  view.WindowToModel2D(back, window[0], window[1]);
+  view.Mapping2D().ModelToWindow2D(window, model);
+  view.Mapping2D().WindowToModel2D(back, window[0], window[1]);
   EXPECT_NEAR(back[0], model[0], 1e-5);
   EXPECT_NEAR(back[1], model[1], 1e-5);
 }
@@ -345,25 +345,25 @@ TEST(Camera, ZoomingAFlatPaneKeepsThePointUnderTheMouse) {
 TEST(Camera, ASmallFlatContentIsCentredAndCannotScroll) {
   TestView view;
   FlatView(view, -1, 1, 1, -1);
-  view.Zoom2DAt(0.5, 150, 100);
-  EXPECT_LT(view.GetContentSize2D()[0], 300);
-  view.ScrollTo(50, 50);
-  EXPECT_EQ(view.GetScrollPosition2D()[0], 0);
-  EXPECT_EQ(view.GetScrollPosition2D()[1], 0);
-  EXPECT_NEAR(view.ModelToWindowX(0), 150, 1e-4);
-  EXPECT_NEAR(view.ModelToWindowY(0), 100, 1e-4);
+  view.Mapping2D().Zoom2DAt(0.5, 150, 100);
+  EXPECT_LT(view.Mapping2D().GetContentSize2D()[0], 300);
+  view.Mapping2D().ScrollTo(50, 50);
+  EXPECT_EQ(view.Mapping2D().GetScrollPosition2D()[0], 0);
+  EXPECT_EQ(view.Mapping2D().GetScrollPosition2D()[1], 0);
+  EXPECT_NEAR(view.Mapping2D().ModelToWindowX(0), 150, 1e-4);
+  EXPECT_NEAR(view.Mapping2D().ModelToWindowY(0), 100, 1e-4);
   // The top of the extents is above its bottom on screen.
-  EXPECT_LT(view.ModelToWindowY(1), view.ModelToWindowY(-1));
+  EXPECT_LT(view.Mapping2D().ModelToWindowY(1), view.Mapping2D().ModelToWindowY(-1));
 }
 
 TEST(Camera, EmptyFlatExtentsKeepTheZoom) {
   TestView view;
   FlatView(view, -1, 1, 1, -1);
-  const float zoom = view.GetZoom();
-  view.SetExtents2D(0, 0, 0, 0);
-  view.FitExtents2D();
-  EXPECT_EQ(view.GetZoom(), zoom);
-  EXPECT_TRUE(std::isfinite(view.WindowToModelX(10)));
+  const float zoom = view.Mapping2D().GetZoom();
+  view.Mapping2D().SetExtents2D(0, 0, 0, 0);
+  view.Mapping2D().FitExtents2D();
+  EXPECT_EQ(view.Mapping2D().GetZoom(), zoom);
+  EXPECT_TRUE(std::isfinite(view.Mapping2D().WindowToModelX(10)));
 }
 
 // A pane too low to hold the extents (its height all taken by the margins and the
@@ -373,18 +373,18 @@ TEST(Camera, AFlatPaneWithNoRoomKeepsTheZoom) {
   TestView view;
   view.SetPixelMargins(4, 4);
   FlatView(view, -1, 1, 1, -1);
-  const float zoom = view.GetZoom();
+  const float zoom = view.Mapping2D().GetZoom();
   view.SetSizeForTest(300, 3);
-  view.FitExtents2D();
-  EXPECT_EQ(view.GetZoom(), zoom);
+  view.Mapping2D().FitExtents2D();
+  EXPECT_EQ(view.Mapping2D().GetZoom(), zoom);
   view.SetSizeForTest(0, 200);
-  view.FitExtents2D();
-  EXPECT_EQ(view.GetZoom(), zoom);
+  view.Mapping2D().FitExtents2D();
+  EXPECT_EQ(view.Mapping2D().GetZoom(), zoom);
   // A line along x needs no height.
-  view.SetExtents2D(-1, 0, 1, 0);
+  view.Mapping2D().SetExtents2D(-1, 0, 1, 0);
   view.SetSizeForTest(300, 3);
-  view.FitExtents2D();
-  EXPECT_GT(view.GetZoom(), zoom);
+  view.Mapping2D().FitExtents2D();
+  EXPECT_GT(view.Mapping2D().GetZoom(), zoom);
 }
 
 TEST(Camera, StereoEyesSeeThePlaneOfTheOriginAlikeAndNearerPointsApart) {

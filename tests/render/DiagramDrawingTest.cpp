@@ -54,8 +54,9 @@ class DiagramView : public TestView, public NetDrawPane {
   void Fit(double r) {
     SetIs3D(false);
     SetBackgroundColor(0, 0, 0);
-    SetExtents2D(static_cast<float>(-r), static_cast<float>(r), static_cast<float>(r), static_cast<float>(-r));
-    FitExtents2D();
+    Mapping2D().SetExtents2D(static_cast<float>(-r), static_cast<float>(r), static_cast<float>(r),
+                             static_cast<float>(-r));
+    Mapping2D().FitExtents2D();
   }
   void ScenePass() override {
     SetLighting(this, false);
@@ -193,7 +194,7 @@ TEST_F(DiagramDrawing, ModeOneShowsInsideFacetsOnlyToThePick) {
   view.Fit(0.3);
   const double centre[2] = {0.0, 0.0};
   double at[2];
-  view.ModelToWindow2D(at, centre);
+  view.Mapping2D().ModelToWindow2D(at, centre);
   const int x = static_cast<int>(at[0]), y = static_cast<int>(at[1]);
   int running = 0;
   for (const StellationFacet* f = type->mAllFacets; f && f != core; f = f->mNext) ++running;

@@ -102,9 +102,9 @@ class FlatView : public TestView {
   void Fit(double left, double top, double right, double bottom) {
     SetIs3D(false);
     SetBackgroundColor(0, 0, 0);
-    SetExtents2D(static_cast<float>(left), static_cast<float>(top), static_cast<float>(right),
-                 static_cast<float>(bottom));
-    FitExtents2D();
+    Mapping2D().SetExtents2D(static_cast<float>(left), static_cast<float>(top), static_cast<float>(right),
+                             static_cast<float>(bottom));
+    Mapping2D().FitExtents2D();
   }
   void ScenePass() override {
     ++scenePasses;
@@ -115,7 +115,7 @@ class FlatView : public TestView {
   // The pixel of a point of the plane.
   void Pixel(const double* p, int& x, int& y) {
     double w[2];
-    ModelToWindow2D(w, p);
+    Mapping2D().ModelToWindow2D(w, p);
     x = static_cast<int>(std::floor(w[0]));
     y = static_cast<int>(std::floor(w[1]));
   }
@@ -277,7 +277,7 @@ TEST_F(NetDrawing, FlatNetsFillEachFaceletWhereItsPointsPutIt) {
         p[1] += 0.5 * side * out[1];
         int x = 0, y = 0;
         view.Pixel(p, x, y);
-        if (std::fabs(side) * view.UnitsToPixelsX(1.0) < 8.0) continue;
+        if (std::fabs(side) * view.Mapping2D().UnitsToPixelsX(1.0) < 8.0) continue;
         ++tabs;
         EXPECT_TRUE(Near(PixelAt(image, x, y), Rgba{179, 179, 179, 255}, 2)) << "tab at " << x << "," << y;
       }
@@ -338,7 +338,7 @@ double PixelsInside(FlatView& view, const Face3D* f, int x, int y) {
   double turn = 0.0;
   for (int i = 0; i < n; ++i) {
     double w[2];
-    view.ModelToWindow2D(w, f->mEdges[i].unfolded);
+    view.Mapping2D().ModelToWindow2D(w, f->mEdges[i].unfolded);
     corners.push_back({w[0], w[1]});
   }
   for (int i = 0; i < n; ++i) {
@@ -639,7 +639,7 @@ TEST_F(NetDrawing, TheStellationDiagramOfTheIcosahedron) {
     // The whole diagram, and its middle closer up.
     for (double r : {full, 0.2 * full}) {
       view.Fit(-r, r, r, -r);
-      const double perUnit = view.UnitsToPixelsX(1.0);
+      const double perUnit = view.Mapping2D().UnitsToPixelsX(1.0);
       const GLBitmap image = Draw(window);
       if (r == full) whole = image;
       // Facets: the pixel at each segment's centroid, where it lies 3 pixels inside.
