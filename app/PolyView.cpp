@@ -167,8 +167,8 @@ class CPolyView::SectionThrow final : public MouseThrow {
     if (!view) return 0;
     double axis[3] = {0.0, 0.0, 0.0};
     for (int k = 0; k < 3; ++k) {
-      axis[k] = mAxis[0] * view->GetRightAxis()[k] + mAxis[1] * view->GetUpAxis()[k] +
-                mAxis[2] * view->GetViewAxis()[k];
+      axis[k] = mAxis[0] * view->Camera().GetRightAxis()[k] + mAxis[1] * view->Camera().GetUpAxis()[k] +
+                mAxis[2] * view->Camera().GetViewAxis()[k];
     }
     if (!NormaliseVector(axis, axis)) return 0;
     double m[9];
@@ -209,7 +209,7 @@ CPolyView::CPolyView()
   SetMouseThrowDataSkipper(kThrowKindPaneExplode, detail_PolyView::SkipExplodeData);
   SetCaptionLeftStrip(kViewIconStrip);
   InitGLSelection(kNumSelectionItemKinds);
-  InitFieldOfView(GetFieldOfView(), 1.0);
+  Camera().InitFieldOfView(Camera().GetFieldOfView(), 1.0);
 }
 
 CPolyView::~CPolyView() {

@@ -217,8 +217,8 @@ void CPolyView::OnGLDraw() {
     if (settings.useStencil) {
       glDisable(GL_POLYGON_OFFSET_FILL);
     } else {
-      const double distance = Dot(GetEye(), GetViewAxis());
-      glPolygonOffset(0.0f, static_cast<GLfloat>(PolygonOffsetUnits(distance, IsOrthogonal())));
+      const double distance = Dot(Camera().GetEye(), Camera().GetViewAxis());
+      glPolygonOffset(0.0f, static_cast<GLfloat>(PolygonOffsetUnits(distance, Camera().IsOrthogonal())));
       glEnable(GL_POLYGON_OFFSET_FILL);
     }
   }
@@ -462,7 +462,7 @@ void CPolyView::FitGeometryToView(int mode) {
     Poly* poly = GetCurrentPoly();
     if (!poly) return;
     ViewExtents extents;
-    InitExtents(extents, GetShownSphereRadius(), 0, 0);
+    Camera().InitExtents(extents, GetShownSphereRadius(), 0, 0);
     const uint32_t flags = mExplosion == 1.0 ? 0x207 : 0x7;
     // Derived quietly; the facet model a stellation pane's model is made from is made
     // first, so that a refusal of its build is told.
@@ -471,18 +471,18 @@ void CPolyView::FitGeometryToView(int mode) {
     if (!model) return;
     for (int i = 0; i < model->NumVerts(); ++i) {
       const SimpleVert& v = model->VertAt(i);
-      if (!v.IsInfinite()) AddPointToExtents(extents, v.pos);
+      if (!v.IsInfinite()) Camera().AddPointToExtents(extents, v.pos);
     }
-    ZoomToExtents(extents);
+    Camera().ZoomToExtents(extents);
     Invalidate(true);
     return;
   }
   // A model's farthest corners lie on the sphere fitted: a few pixels are kept free
   // round it. The flat panes leave room in their extents instead.
   const int margin = Is3D() ? detail_PolyViewDraw::kModelFitMargin : 0;
-  SetPixelMargins(margin, margin);
+  Camera().SetPixelMargins(margin, margin);
   if (Is3D()) {
-    ViewSphere(nullptr, GetGeometryRadius(true));
+    Camera().ViewSphere(nullptr, GetGeometryRadius(true));
     return;
   }
   // Flat panes show their element in its own frame, upright.
@@ -506,8 +506,8 @@ CPolyView::FittedCamera CPolyView::TakeFittedCamera() const {
   FittedCamera camera;
   camera.valid = true;
   camera.is3D = Is3D();
-  camera.distance = Dot(GetEye(), GetViewAxis());
-  camera.orthoHalfHeight = GetOrthoHalfHeight();
+  camera.distance = Dot(Camera().GetEye(), Camera().GetViewAxis());
+  camera.orthoHalfHeight = Camera().GetOrthoHalfHeight();
   camera.zoom = Mapping2D().GetZoom();
   camera.scroll[0] = Mapping2D().GetScrollPosition2D()[0];
   camera.scroll[1] = Mapping2D().GetScrollPosition2D()[1];

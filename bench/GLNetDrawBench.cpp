@@ -82,13 +82,13 @@ void DrawFrames(benchmark::State& state, Scene scene) {
     view.Mapping2D().SetExtents2D(-4, 4, 4, -4);
     view.Mapping2D().FitExtents2D();
   } else {
-    view.ViewSphere(nullptr, scene == Scene::FoldingNets ? 3.0 : 1.0);
+    view.Camera().ViewSphere(nullptr, scene == Scene::FoldingNets ? 3.0 : 1.0);
   }
   window->Paint();
   for (auto _ : state) {
     // Turning a little each frame, as a throw would: the depth order changes.
     const double up[3] = {0, 1, 0};
-    if (scene != Scene::FlatNet) view.RotateCamera(up, 1);
+    if (scene != Scene::FlatNet) view.Camera().RotateCamera(up, 1);
     window->Paint();
   }
   state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);

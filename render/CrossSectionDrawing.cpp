@@ -110,7 +110,7 @@ void AddCrossSectionToBounds(Poly* poly, OpenGLView* view, ViewExtents* extents)
   for (const auto& loop : poly->mCrossSection->mLoops) {
     for (int i = 0; i < loop->NumPoints(); ++i) {
       const double p[3] = {loop->mPoints[2 * i], loop->mPoints[2 * i + 1], 0.0};
-      view->AddPointToExtents(*extents, p);
+      view->Camera().AddPointToExtents(*extents, p);
     }
   }
 }

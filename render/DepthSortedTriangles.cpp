@@ -429,7 +429,7 @@ void DrawDepthSortedTriangles() {
   view->Materials().SetTransparencyMode(kTransparencyBlended);
   for (DepthSortedTriangle* t = s.firstQueue.head; t; t = t->next) DrawTriangleBatch(*t);
   if (!DrawSortedQueueInRuns(s, view)) {
-    SortDepthSortedTriangles(view->GetPerEyePosition());
+    SortDepthSortedTriangles(view->Camera().GetPerEyePosition());
     const unsigned* order = s.sorter.GetIndices();
     for (size_t k = 0; k < s.sortedOrder.size(); ++k) DrawTriangleBatch(*s.sortedOrder[order[k]]);
   }

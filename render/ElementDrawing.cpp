@@ -355,7 +355,7 @@ void AddToExtents(const PolyElement* element, OpenGLView* view, ViewExtents* ext
     const int n = element->GetPolygon2D(i, worldToFace, points);
     for (int k = 0; k < n; ++k) {
       const double p[3] = {points[2 * k], points[2 * k + 1], 0.0};
-      view->AddPointToExtents(*extents, p);
+      view->Camera().AddPointToExtents(*extents, p);
     }
   }
 }
@@ -370,7 +370,7 @@ void AddVertexFigureToBounds2D(const PolyElement* element, OpenGLView* view, Vie
     if (ShowDualFaceOnVertexFigure) AddToExtents(member, view, extents, worldToFace.m);
     for (int i = 0; i < member->mNumSides; ++i) {
       double p[3] = {0.0, 0.0, 0.0};
-      if (member->GetAdjacent2D(i, worldToFace, p)) view->AddPointToExtents(*extents, p);
+      if (member->GetAdjacent2D(i, worldToFace, p)) view->Camera().AddPointToExtents(*extents, p);
     }
     member = ShowCoplanarVertexFigures ? member->mCoplanarNext : nullptr;
   } while (member && member != element && steps-- > 0);
@@ -383,7 +383,7 @@ void AddOthersToBounds2D(const PolyElement* element, OpenGLView* view, ViewExten
   for (const PolyElement* e = element->mList->mHead; e; e = e->mNext) {
     if (e == element) continue;
     double p[3] = {0.0, 0.0, 0.0};
-    if (element->ProjectElementTo2D(e, worldToFace, p)) view->AddPointToExtents(*extents, p);
+    if (element->ProjectElementTo2D(e, worldToFace, p)) view->Camera().AddPointToExtents(*extents, p);
   }
 }
 

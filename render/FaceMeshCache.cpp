@@ -300,7 +300,7 @@ int CullModeFor(OpenGLView* view, const Entry& e) {
   for (int c = 0; c < 3; ++c)
     stretch = std::max(stretch, m[4 * c] * m[4 * c] + m[4 * c + 1] * m[4 * c + 1] + m[4 * c + 2] * m[4 * c + 2]);
   const double radius = std::sqrt(e.reachSquared * stretch);
-  if (!(m[14] + 1.001 * radius < -static_cast<double>(view->GetNear()))) return kCullNone;
+  if (!(m[14] + 1.001 * radius < -static_cast<double>(view->Camera().GetNear()))) return kCullNone;
   // A projection as glFrustum and glOrtho make it turns eye space inside out (its
   // determinant is negative); the model's own turn keeps its sides.
   double projection = 0.0;

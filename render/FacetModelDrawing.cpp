@@ -375,7 +375,7 @@ void DrawFacelets(Model3D* model, double explode) {
   });
   // The eye in model units: the facelets are drawn scaled.
   double eye[3];
-  Scale(eye, view->GetPerEyePosition(), scale != 0.0 ? 1.0 / scale : 1.0);
+  Scale(eye, view->Camera().GetPerEyePosition(), scale != 0.0 ? 1.0 / scale : 1.0);
   SortBackToFront(facelets, eye, [explode](SortEntry& e) {
     double c[3];
     e.facelet->GetCentroid(c);
@@ -536,7 +536,7 @@ void DrawNets(Model3D* model) {
   }
   const double scale = ModelScale(model);
   double eye[3];
-  Scale(eye, view->GetPerEyePosition(), scale != 0.0 ? 1.0 / scale : 1.0);
+  Scale(eye, view->Camera().GetPerEyePosition(), scale != 0.0 ? 1.0 / scale : 1.0);
   SortBackToFront(facelets, eye, [](SortEntry& e) {
     e.facelet->GetPlacedCentroid(e.centroid);
     CopyVector(e.normal, e.facelet->mNormal);

@@ -165,7 +165,7 @@ double UnitsPerPixelAt(OpenGLView* view, const double* point) {
   if (!view->Is3D()) return view->Mapping2D().PixelsToUnitsY(1.0);
   constexpr double kStep = 1e-3;
   double a[3], b[3], q[3];
-  for (int i = 0; i < 3; ++i) q[i] = point[i] + kStep * view->GetUpAxis()[i];
+  for (int i = 0; i < 3; ++i) q[i] = point[i] + kStep * view->Camera().GetUpAxis()[i];
   view->ApplyViewTransform(a, point);
   view->ApplyViewTransform(b, q);
   const double pixels = std::hypot(b[0] - a[0], b[1] - a[1]);
@@ -272,12 +272,12 @@ void DrawGLText(int mode, const double* position, double size, double width, con
 
   // The camera, unless the caller gives its own.
   double eyePoint[3], cameraUp[3], viewing[3];
-  CopyVector(eyePoint, eye ? eye : view->GetEye());
-  CopyVector(cameraUp, viewUp ? viewUp : view->GetUpAxis());
+  CopyVector(eyePoint, eye ? eye : view->Camera().GetEye());
+  CopyVector(cameraUp, viewUp ? viewUp : view->Camera().GetUpAxis());
   if (target) {
     Subtract(viewing, target, eyePoint);
   } else {
-    NegateInto(viewing, view->GetViewAxis());
+    NegateInto(viewing, view->Camera().GetViewAxis());
   }
   NormaliseVector(viewing, viewing);
   double toEye[3];
@@ -319,7 +319,7 @@ void DrawGLText(int mode, const double* position, double size, double width, con
 
   double at[3];
   CopyVector(at, position);
-  if (!view->IsOrthogonal()) {
+  if (!view->Camera().IsOrthogonal()) {
     double towards[3];
     Subtract(towards, eyePoint, position);
     if (detail_GLText::Text().offsetMode == 1) NormaliseVector(towards, towards);
@@ -328,10 +328,10 @@ void DrawGLText(int mode, const double* position, double size, double width, con
   double scale = 1.0;
   if ((mode & kTextConstantSize) && view->GetClientHeight() > 0) {
     double unit = kOrthoUnit / std::max(view->Mapping2D().GetZoom(), 1e-6f);
-    if (!view->IsOrthogonal()) {
+    if (!view->Camera().IsOrthogonal()) {
       double fromEye[3];
       Subtract(fromEye, at, eyePoint);
-      unit = std::tan(view->GetFieldOfViewInEffect() * kPi / 360.0) * Dot(fromEye, viewing);
+      unit = std::tan(view->Camera().GetFieldOfViewInEffect() * kPi / 360.0) * Dot(fromEye, viewing);
     }
     scale = kConstantSizePixels / view->GetClientHeight() * unit;
   }

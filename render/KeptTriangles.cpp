@@ -243,7 +243,7 @@ void KeptTriangleSet::Draw(OpenGLView* view) {
   using namespace detail_KeptTriangles;
   if (!view || mTriangles.empty()) return;
   Order& order = mOrders[std::clamp(view->GetCurrentEye(), 0, 2)];
-  const double* eye = view->GetPerEyePosition();
+  const double* eye = view->Camera().GetPerEyePosition();
   if (NeedsSorting(order, eye)) Sort(view, order, eye);
   std::copy(eye, eye + 3, order.lastEye);
   GLfloat currentColour[4];

@@ -727,7 +727,8 @@ void DrawFaces(Poly* poly, ElementList* faces, int drawMode, double scale, doubl
   if (!singleFace) {
     if (GeomagOn() && !view->IsPicking()) {
       GeomagRodBatch rods;
-      for (PolyElement* face : BackToFront(faces, view->GetPerEyePosition(), morph, !view->IsOrthogonal()))
+      for (PolyElement* face :
+           BackToFront(faces, view->Camera().GetPerEyePosition(), morph, !view->Camera().IsOrthogonal()))
         DrawFaceRing(poly, face, drawMode, scale, morph, o);
     } else {
       for (PolyElement* face = faces->mHead; face; face = face->mNext)

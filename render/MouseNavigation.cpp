@@ -45,8 +45,8 @@ int TumbleThrow::Apply(float amountX, float) {
     Deactivate();
     return 0;
   }
-  mView->RotateInViewFrame(mAxis, amountX * mView->Navigation().GetDragRate(), true);
-  mView->OrthonormalizeCamera();
+  mView->Camera().RotateInViewFrame(mAxis, amountX * mView->Navigation().GetDragRate(), true);
+  mView->Camera().OrthonormalizeCamera();
   mView->SyncLinkedViews();
   return 1;
 }
@@ -57,8 +57,8 @@ int LookThrow::Apply(float amountX, float) {
     Deactivate();
     return 0;
   }
-  mView->RotateInViewFrame(mAxis, amountX * kLookRate, false);
-  mView->OrthonormalizeCamera();
+  mView->Camera().RotateInViewFrame(mAxis, amountX * kLookRate, false);
+  mView->Camera().OrthonormalizeCamera();
   mView->SyncLinkedViews();
   return 1;
 }
@@ -69,8 +69,8 @@ PivotThrow::PivotThrow(OpenGLView* view) : ViewThrow(kThrowKindPivot, view, kThr
 
 int PivotThrow::Apply(float amountX, float) {
   if (!Acts()) return 0;
-  mView->RotateCamera(mAxis, amountX * mView->Navigation().GetDragRate());
-  mView->OrthonormalizeCamera();
+  mView->Camera().RotateCamera(mAxis, amountX * mView->Navigation().GetDragRate());
+  mView->Camera().OrthonormalizeCamera();
   mView->SyncLinkedViews();
   return 1;
 }
@@ -78,7 +78,7 @@ int PivotThrow::Apply(float amountX, float) {
 int TwistThrow::Apply(float amountX, float amountY) {
   if (!Acts()) return 0;
   if (mView->Is3D()) {
-    mView->RotateAboutViewAxis(2, (amountX + amountY) * kTwistRate);
+    mView->Camera().RotateAboutViewAxis(2, (amountX + amountY) * kTwistRate);
   } else {
     mView->Mapping2D().SetRotation2D(static_cast<float>(mView->Mapping2D().GetRotation2D() - amountX * kTwistRate));
   }
@@ -88,7 +88,7 @@ int TwistThrow::Apply(float amountX, float amountY) {
 
 int ZoomThrow::Apply(float amountX, float amountY) {
   if (!Acts()) return 0;
-  mView->ZoomCamera(std::pow(kDragZoomBase, amountY - amountX));
+  mView->Camera().ZoomCamera(std::pow(kDragZoomBase, amountY - amountX));
   mView->SyncLinkedViews();
   return 1;
 }
@@ -187,23 +187,24 @@ void OpenGLView::OnMouseMove(int x, int y, unsigned keyFlags) {
       mNavigation.GetPivotThrow()->ApplyMotion(static_cast<float>(dx), static_cast<float>(dy));
       break;
     case kMouseModePan:
-      PanCamera(dx, dy);
+      Camera().PanCamera(dx, dy);
       break;
     case kMouseModeFieldOfView: {
-      if (mOrthogonal) {
+      if (mCamera.mOrthogonal) {
         SetMessage(this, "%s", kNoFieldOfViewMessage);
         changed = false;
         break;
       }
-      const double oldNarrower = GetNarrowerFieldOfView();
-      const double angle = std::clamp(GetFieldOfView() + d * kFieldOfViewRate, kMinDragFieldOfView, kMaxDragFieldOfView);
-      SetFieldOfView(angle);
-      const double newNarrower = GetNarrowerFieldOfView();
-      const double distance = Dot(mEye, mViewAxis) * std::sin(oldNarrower * kRadians / 2.0) /
+      const double oldNarrower = Camera().GetNarrowerFieldOfView();
+      const double angle =
+          std::clamp(Camera().GetFieldOfView() + d * kFieldOfViewRate, kMinDragFieldOfView, kMaxDragFieldOfView);
+      Camera().SetFieldOfView(angle);
+      const double newNarrower = Camera().GetNarrowerFieldOfView();
+      const double distance = Dot(mCamera.mEye, mCamera.mViewAxis) * std::sin(oldNarrower * kRadians / 2.0) /
                               std::sin(newNarrower * kRadians / 2.0);
-      for (int i = 0; i < 3; ++i) mEye[i] = mViewAxis[i] * distance;
-      SetEye(mEye);
-      ViewNavigation::ShowFieldOfView(GetFieldOfView());
+      for (int i = 0; i < 3; ++i) mCamera.mEye[i] = mCamera.mViewAxis[i] * distance;
+      Camera().SetEye(mCamera.mEye);
+      ViewNavigation::ShowFieldOfView(Camera().GetFieldOfView());
       SyncLinkedViews();
       break;
     }

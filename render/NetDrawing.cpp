@@ -415,7 +415,7 @@ void ExtendViewBounds(Net* net, OpenGLView* view, ViewExtents* extents, Model3D*
       const Edge3D& e = f->mEdges[i];
       double p[3];
       GetFaceletCorner(&e, folded ? kFaceletDrawFolded : kFaceletDrawFlat, nullptr, scale, p);
-      view->AddPointToExtents(*extents, p);
+      view->Camera().AddPointToExtents(*extents, p);
       if (!withTabs || !e.tab) continue;
       for (const TabPoint& t : e.tab->outline) {
         if (folded) {
@@ -425,7 +425,7 @@ void ExtendViewBounds(Net* net, OpenGLView* view, ViewExtents* extents, Model3D*
           p[1] = t.pos2D[1];
           p[2] = 0.0;
         }
-        view->AddPointToExtents(*extents, p);
+        view->Camera().AddPointToExtents(*extents, p);
       }
     }
   });

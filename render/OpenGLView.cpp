@@ -154,7 +154,7 @@ bool OpenGLView::CreateGLContext() {
   // A window that is not on screen yet cannot take the context: then the state is
   // set up by its first draw.
   if (PreOpenGL(this)) PostOpenGL(this);
-  InitCamera();
+  Camera().InitCamera();
   return true;
 }
 
@@ -270,7 +270,7 @@ void OpenGLView::OnSize(int width, int height) {
 
 void OpenGLView::ApplySizeChange() {
   UpdateAspectRatio();
-  if (mReferenceAspect > 0.0f) ApplyReferenceAspectOnSize();
+  if (mCamera.mReferenceAspect > 0.0f) Camera().ApplyReferenceAspectOnSize();
   mViewportStale = true;
   mCameraMatrixValid = false;
   // The 2D scroll range goes to the scroll bars again.

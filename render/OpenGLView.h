@@ -21,6 +21,7 @@
 
 #include "render/Matrix4.h"
 #include "render/NewView.h"
+#include "render/ViewCamera.h"
 #include "render/ViewMapping2D.h"
 #include "render/ViewMaterials.h"
 #include "render/ViewNavigation.h"
@@ -241,65 +242,15 @@ public:
   // first time the view's state is set up, later it is put back when another view
   // used the context in between.
   void PrepareContextState(GLTarget* target);
-  void InitCamera();
   // The region of a large image drawn in this pass (off-screen tiles): x, y (from the
   // bottom), width and height in pixels of the whole image; width 0 for all of it.
   void SetTile(int x, int y, int width, int height);
 
   // ---- Camera -------------------------------------------------------------------------------
 
-  void SetDefaultCamera(bool withFieldOfView);
-  void GetCamera(CameraRecord& record) const;
-  // Without redraw the pane is not marked (a pane taking a camera while it draws).
-  void SetCamera(const CameraRecord& record, bool redraw = true);
-  void UseCamera(int i);
-  void StoreCamera(int i);
-  void SaveCameraFrame(CameraFrame& frame) const;
-  void RestoreCameraFrame(const CameraFrame& frame);
-
-  // Angles in degrees.
-  void RotateCamera(const double* axis, double angle);
-  void RotateAboutViewAxis(int i, double angle);
-  void RotateCameraEuler(double a, double b, double c);
-  void RotateInViewFrame(const double* cameraAxis, double angle, bool orbit);
-  void OrthonormalizeCamera();
-
-  double ConvertFieldOfView(double angle, double width, double height) const;
-  double HorizontalToVerticalFieldOfView(double angle, double width, double height) const;
-  double GetNarrowerFieldOfView() const;
-  void InitFieldOfView(double angle, double referenceAspect);
-  void SetVerticalFieldOfView(double angle);
-  void SetHorizontalFieldOfView(double angle);
-  void SetFieldOfView(double angle);
-  double GetFieldOfView() const;
-  float GetFieldOfViewInEffect() const { return mFieldOfView; }
-  void SetOrthogonal(bool on);
-  bool IsOrthogonal() const { return mOrthogonal; }
-  void SetPixelMargins(int x, int y) {
-    mMarginX = x;
-    mMarginY = y;
-  }
-  float GetNear() const { return mNear; }
-  void SetNearFar(float zNear, float zFar) {
-    mNear = zNear;
-    mFar = zFar;
-  }
-  void SetEyeDistanceLimits(double minimum, double maximum) {
-    mMinEyeDistance = minimum;
-    mMaxEyeDistance = maximum;
-  }
-
-  // Fits a sphere (centre null: the origin) into the window.
-  void ViewSphere(const double* centre, double radius);
-  void InitExtents(ViewExtents& extents, double radius, int marginX, int marginY) const;
-  void AddPointToExtents(ViewExtents& extents, const double* point) const;
-  void ZoomToExtents(const ViewExtents& extents);
-
-  // Moves the eye across the view as a drag by (dx, dy) pixels moves the model point
-  // under the mouse (on the plane through the origin) with the mouse.
-  void PanCamera(int dx, int dy);
-  // Scales the orthogonal height, or the eye distance within the limits.
-  void ZoomCamera(double factor);
+  // The camera: pose, field of view, projection kind, fitting, panning and zooming.
+  ViewCamera& Camera() { return mCamera; }
+  const ViewCamera& Camera() const { return mCamera; }
 
   // The mapping of a flat pane's model plane onto its window.
   ViewMapping2D& Mapping2D() { return mMapping2D; }
@@ -321,17 +272,8 @@ public:
   void GetPickRay(double* origin, double* direction, double x, double y) const;
   void ApplyProjection(unsigned matrixMode);
 
-  const double* GetEye() const { return mEye; }
-  const double* GetPerEyePosition() const { return mPerEye; }
-  const double* GetRightAxis() const { return mRight; }
-  const double* GetUpAxis() const { return mUp; }
-  const double* GetViewAxis() const { return mViewAxis; }
-  void SetEye(const double* eye);
-  void SetAxes(const double* right, const double* up, const double* viewAxis);
   float GetAspectRatio() const { return mAspect; }
   void UpdateAspectRatio();
-  float GetOrthoHalfHeight() const { return mOrthoHalfHeight; }
-  void SetOrthoHalfHeight(float h) { mOrthoHalfHeight = h; }
   double GetEyeSeparation() const { return mEyeSeparation; }
   // (eye . view axis) x separation factor / focal factor, before each draw.
   void UpdateEyeSeparation();
@@ -414,28 +356,11 @@ protected:
   // Camera.
   float mAspect = 1.0f;
   float mPixelAspect = 1.0f;
-  double mEye[3] = {0, 0, 2};
-  double mRight[3] = {1, 0, 0};
-  double mUp[3] = {0, 1, 0};
-  double mViewAxis[3] = {0, 0, 1};
-  float mFieldOfView = 25.0f;
-  float mOrthoHalfHeight = 1.0f;
-  float mReferenceAspect = -1.0f;
-  float mHorizontalAtReference = 0.0f;
-  float mSetAngle = 25.0f;
-  double mPerEye[3] = {0, 0, 2};
-  float mNear = 0.1f;
-  float mFar = 4000.0f;
-  double mMinEyeDistance = -1.0;
-  double mMaxEyeDistance = -1.0;
-  int mMarginX = 0;
-  int mMarginY = 0;
-  bool mOrthogonal = false;
+  ViewCamera mCamera{*this};
   Matrix4 mCameraMatrix;
   Matrix4 mCameraModelView;
   bool mCameraMatrixValid = false;
   ViewMapping2D mMapping2D{*this};
-  double mHome[3] = {0, 0, 2};
 
   // Stereo.
   int mStereoMode = kStereoNone;
@@ -460,12 +385,11 @@ protected:
 private:
   friend bool SetLighting(OpenGLView* view, bool on);
   friend class GLBitmapRender;
+  friend class ViewCamera;
   friend class ViewMapping2D;
   void DrawScenePasses();
   Matrix4 ProjectionMatrix(bool forCameraMatrix) const;
   Matrix4 ViewingMatrix(bool withStereoOffset, bool* hookUsed = nullptr);
-  void SetFieldOfViewInternal(double angle) { mFieldOfView = static_cast<float>(angle); }
-  void ApplyReferenceAspectOnSize();
 };
 
 // The view's lighting switch; inside a GL section GL lighting follows it in 3D

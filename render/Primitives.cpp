@@ -233,7 +233,7 @@ void DrawSphereAtLevel(const double* centre, double radius, int level) {
 double ProjectedDiameterSquared(OpenGLView* view, const double* centre, double radius) {
   double edge[3];
   CopyVector(edge, centre);
-  const double* right = view->GetRightAxis();
+  const double* right = view->Camera().GetRightAxis();
   for (int k = 0; k < 3; ++k) edge[k] += radius * right[k];
   double a[3], b[3];
   view->ApplyViewTransform(a, centre);
@@ -536,9 +536,9 @@ void DrawDoubleArrow3D(OpenGLView* view, const double* p0, const double* p1, dou
   glVertex3dv(p0);
   glVertex3dv(p1);
   glEnd();
-  detail_Primitives::ArrowHead3D(p1, back, view->GetViewAxis(), size);
+  detail_Primitives::ArrowHead3D(p1, back, view->Camera().GetViewAxis(), size);
   Negate(back);
-  detail_Primitives::ArrowHead3D(p0, back, view->GetViewAxis(), size);
+  detail_Primitives::ArrowHead3D(p0, back, view->Camera().GetViewAxis(), size);
 }
 
 void SplitQuad(double* out, const double* a, const double* b, const double* c, const double* d, double tolerance) {
@@ -590,8 +590,8 @@ int ChooseCylinderSegments(OpenGLView& view, const double* p0, const double* p1,
   using namespace detail_Primitives;
   if (view.IsBitmapTarget()) return kCylinderSegments[4];
   double d0[3], d1[3];
-  Subtract(d0, view.GetPerEyePosition(), p0);
-  Subtract(d1, view.GetPerEyePosition(), p1);
+  Subtract(d0, view.Camera().GetPerEyePosition(), p0);
+  Subtract(d1, view.Camera().GetPerEyePosition(), p1);
   const double* nearer = Dot(d0, d0) <= Dot(d1, d1) ? p0 : p1;
   return ByThreshold(ProjectedDiameterSquared(&view, nearer, radius), kCylinderThresholds, kCylinderSegments);
 }

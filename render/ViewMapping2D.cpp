@@ -100,8 +100,8 @@ void ViewMapping2D::SetExtents2D(float left, float top, float right, float botto
 void ViewMapping2D::FitExtents2D() {
   const double spanX = std::fabs(mExtents2D[2] - mExtents2D[0]);
   const double spanY = std::fabs(mExtents2D[1] - mExtents2D[3]);
-  double availableW = mView.mClientWidth - 2.0 * mView.mMarginX;
-  double availableH = mView.mClientHeight - 2.0 * mView.mMarginY;
+  double availableW = mView.mClientWidth - 2.0 * mView.mCamera.mMarginX;
+  double availableH = mView.mClientHeight - 2.0 * mView.mCamera.mMarginY;
   if (mView.mWindow && !mView.mWindow->HasScrollBar(true)) availableW -= mView.mWindow->ScrollBarSize(true);
   if (mView.mWindow && !mView.mWindow->HasScrollBar(false)) availableH -= mView.mWindow->ScrollBarSize(false);
   // A pane with no room along a side that the extents span cannot hold them: the zoom

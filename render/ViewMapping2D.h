@@ -55,6 +55,7 @@ class ViewMapping2D {
   // The view's camera records, resets and projection read and set the mapping whole;
   // the off-screen rendering scales it to the bitmap for the duration.
   friend class OpenGLView;
+  friend class ViewCamera;
   friend class GLBitmapRender;
 
   void ComputeVisibleArea2D();

@@ -123,7 +123,7 @@ void ViewNavigation::BeginMouseAction(unsigned, int x, int y) {
       StopLinkedThrows(false, false);
       break;
     case kMouseModeFieldOfView:
-      ShowFieldOfView(mView.GetFieldOfView());
+      ShowFieldOfView(mView.Camera().GetFieldOfView());
       break;
     default:
       break;

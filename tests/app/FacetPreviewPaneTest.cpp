@@ -122,7 +122,7 @@ TEST_F(FacetPreviewPaneTest, TheFacetingIsDrawnWhereItsFacesProjectAndAPickSelec
       for (int k = 0; k < 3; ++k) centre[k] += p[k] / double(face.items.size());
     }
     double toEye[3];
-    Subtract(toEye, preview->GetEye(), centre);
+    Subtract(toEye, preview->Camera().GetEye(), centre);
     double normal[3];
     CopyVector(normal, face.normal);
     if (Dot(normal, centre) < 0.0) Negate(normal);

@@ -98,7 +98,7 @@ class PaneClickTest : public DocumentTest {
   static PolyElement* FrontFace(CPolyView* pane) {
     PolyElement* best = nullptr;
     for (PolyElement* f = GetCurrentPoly()->mFaces.mHead; f; f = f->mNext) {
-      if (!best || Dot(f->mCentre, pane->GetEye()) > Dot(best->mCentre, pane->GetEye())) best = f;
+      if (!best || Dot(f->mCentre, pane->Camera().GetEye()) > Dot(best->mCentre, pane->Camera().GetEye())) best = f;
     }
     return best;
   }
@@ -339,10 +339,10 @@ TEST_F(PaneClickTest, SectionTumbleModeTurnsTheSlicingPlaneNotTheCamera) {
   const std::vector<double> before = frame();
   SetMouseSelectionMode(kSelectSectionTumble);
   // A model pane without the section in it keeps its camera's tumble.
-  const double eye[3] = {model->GetEye()[0], model->GetEye()[1], model->GetEye()[2]};
+  const double eye[3] = {model->Camera().GetEye()[0], model->Camera().GetEye()[1], model->Camera().GetEye()[2]};
   drag(model);
   EXPECT_EQ(frame(), before);
-  EXPECT_NE(model->GetEye()[0], eye[0]);
+  EXPECT_NE(model->Camera().GetEye()[0], eye[0]);
   drag(section);
   EXPECT_NE(frame(), before);
   // Leaving the mode stops the plane's throw; the section pane pans again.

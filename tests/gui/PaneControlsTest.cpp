@@ -179,7 +179,7 @@ class PaneControlsTest : public ::testing::Test {
     PolyElement* best = nullptr;
     double most = -1e300;
     for (PolyElement* f = GetCurrentPoly()->mFaces.mHead; f; f = f->mNext) {
-      const double facing = Dot(f->mCentre, pane->GetEye());
+      const double facing = Dot(f->mCentre, pane->Camera().GetEye());
       if (f->mNumSides == sides && facing > most) most = facing, best = f;
     }
     return best;
@@ -478,7 +478,8 @@ TEST_F(PaneControlsTest, InFacetingModeThePreviewShowsTheVerticesThatAClickAddsT
   // The corner nearest the eye, where the pane shows it.
   PolyElement* front = nullptr;
   for (PolyElement* v = poly->mVertices.mHead; v; v = v->mNext) {
-    if (!front || Dot(v->mDualVert, preview->GetEye()) > Dot(front->mDualVert, preview->GetEye())) front = v;
+    if (!front || Dot(v->mDualVert, preview->Camera().GetEye()) > Dot(front->mDualVert, preview->Camera().GetEye()))
+      front = v;
   }
   double p[3], window[3];
   Scale(p, front->mDualVert, poly->mDisplayScale);

@@ -432,8 +432,8 @@ TEST_F(PaneFramingWindowTest, ASavedSceneReopensAsItWasLeft) {
   ASSERT_EQ(GetCurrentLayoutIndex(), kLayout4Grid);
   GetPane(2)->SetViewType(kViewStellationOfBase, false);
   const double axis[3] = {0.3, 1.0, 0.2};
-  GetPane(0)->RotateCamera(axis, 35.0);
-  GetPane(3)->RotateCamera(axis, -50.0);
+  GetPane(0)->Camera().RotateCamera(axis, 35.0);
+  GetPane(3)->Camera().RotateCamera(axis, -50.0);
   for (int i = 0; i < 4; ++i) Shot(GetPane(i));
   MouseThrow* tumble = FindMouseThrow(kThrowKindTumble * kThrowIdPerKind + 0);
   ASSERT_NE(tumble, nullptr);
@@ -441,7 +441,7 @@ TEST_F(PaneFramingWindowTest, ASavedSceneReopensAsItWasLeft) {
   std::vector<CameraRecord> cameras(4);
   for (int i = 0; i < 4; ++i) {
     types.push_back(GetPane(i)->GetViewType());
-    GetPane(i)->GetCamera(cameras[i]);
+    GetPane(i)->Camera().GetCamera(cameras[i]);
   }
   tumble->StartThrow(40.0f, 0.0f);
   tumble->mAxis[0] = 0.0;
@@ -461,7 +461,7 @@ TEST_F(PaneFramingWindowTest, ASavedSceneReopensAsItWasLeft) {
     for (int i = 1; i < 4; ++i) {
       EXPECT_EQ(GetPane(i)->GetViewType(), types[i]) << i;
       CameraRecord camera;
-      GetPane(i)->GetCamera(camera);
+      GetPane(i)->Camera().GetCamera(camera);
       for (int k = 0; k < 3; ++k) {
         EXPECT_DOUBLE_EQ(camera.eye[k], cameras[i].eye[k]) << i;
         EXPECT_DOUBLE_EQ(camera.viewAxis[k], cameras[i].viewAxis[k]) << i;
@@ -476,7 +476,8 @@ TEST_F(PaneFramingWindowTest, ASavedSceneReopensAsItWasLeft) {
     EXPECT_TRUE(restored->IsActive());
     EXPECT_FLOAT_EQ(restored->mSpeedX, 40.0f);
     EXPECT_DOUBLE_EQ(restored->mAxis[1], 1.0);
-    EXPECT_NEAR(Dot(GetPane(0)->GetEye(), GetPane(0)->GetEye()), Dot(cameras[0].eye, cameras[0].eye), 1e-9);
+    EXPECT_NEAR(Dot(GetPane(0)->Camera().GetEye(), GetPane(0)->Camera().GetEye()), Dot(cameras[0].eye, cameras[0].eye),
+                1e-9);
   }
   StopAllMouseThrows();
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());

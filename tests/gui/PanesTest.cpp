@@ -213,15 +213,15 @@ TEST_F(Panes, CaptionButtonsAnswerClicksAndTheActiveCaptionMoves) {
 
 TEST_F(Panes, ResizingKeepsTheReferenceAspectRules) {
   ListView* view = View(0);
-  view->InitFieldOfView(30, 1.0);
+  view->Camera().InitFieldOfView(30, 1.0);
   mFrame->SetSize(900, 300);  // wide panes
   YieldUntil([&] { return view->GetClientWidth() > view->GetClientHeight(); });
-  EXPECT_NEAR(view->GetFieldOfViewInEffect(), 30.0, 1e-3);
+  EXPECT_NEAR(view->Camera().GetFieldOfViewInEffect(), 30.0, 1e-3);
   mFrame->SetSize(330, 600);  // narrow panes
   YieldUntil([&] { return view->GetClientWidth() < view->GetClientHeight(); });
   ASSERT_LT(view->GetClientWidth(), view->GetClientHeight());
-  EXPECT_NEAR(view->ConvertFieldOfView(-1, -1, -1), 30.0, 1e-3);
-  EXPECT_GT(view->GetFieldOfViewInEffect(), 30.0);
+  EXPECT_NEAR(view->Camera().ConvertFieldOfView(-1, -1, -1), 30.0, 1e-3);
+  EXPECT_GT(view->Camera().GetFieldOfViewInEffect(), 30.0);
 }
 
 TEST_F(Panes, OffScreenRenderingAndPrintingGiveThePanesPixels) {

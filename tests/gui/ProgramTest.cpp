@@ -197,7 +197,9 @@ class ProgramTest : public ::testing::Test {
     EXPECT_EQ(GetActiveMouseThrows(), nullptr);
   }
   // The angle by which the camera has gone round the vertical axis.
-  static double TurnAngle(const CPolyView* view) { return std::atan2(-view->GetEye()[0], view->GetEye()[2]); }
+  static double TurnAngle(const CPolyView* view) {
+    return std::atan2(-view->Camera().GetEye()[0], view->Camera().GetEye()[2]);
+  }
 
   // Checks the screen against where the pane's camera puts the model: every face that
   // faces the viewer shows its own colour (lit: the channels the colour lacks stay
@@ -211,7 +213,7 @@ class ProgramTest : public ::testing::Test {
     int checked = 0;
     for (PolyElement* face = poly->mFaces.mHead; face; face = face->mNext) {
       double toEye[3];
-      Subtract(toEye, pane->GetEye(), face->mCentre);
+      Subtract(toEye, pane->Camera().GetEye(), face->mCentre);
       if (Dot(toEye, face->mZAxis) <= 0.1 * std::sqrt(Dot(toEye, toEye))) continue;  // edge-on or away
       double window[3];
       pane->ApplyViewTransform(window, face->mCentre);
@@ -293,8 +295,8 @@ TEST_F(ProgramTest, StartsWithTheIcosahedronInItsPanes) {
   EXPECT_EQ(Pane(1)->GetTitle(), "Unfolded Net for Icosahedron (3.3.3.3.3), W4, p17");
   EXPECT_TRUE(Pane(0)->Is3D());
   // The model fills the pane: the camera sees the unit sphere.
-  EXPECT_NEAR(Pane(0)->GetViewAxis()[2], 1.0, 1e-12);
-  EXPECT_GT(Dot(Pane(0)->GetEye(), Pane(0)->GetViewAxis()), 1.0);
+  EXPECT_NEAR(Pane(0)->Camera().GetViewAxis()[2], 1.0, 1e-12);
+  EXPECT_GT(Dot(Pane(0)->Camera().GetEye(), Pane(0)->Camera().GetViewAxis()), 1.0);
   // Half of the twenty faces face the viewer; those seen edge-on are left out.
   EXPECT_GE(ExpectModelWhereTheCameraPutsIt(Pane(0)), 8);
   // The net pane draws the icosahedron's net and says which net it is.
@@ -365,18 +367,18 @@ TEST_F(ProgramTest, DragTurnsTheModelAndAFastReleaseKeepsItTurning) {
 
 TEST_F(ProgramTest, WheelZooms) {
   CPolyView* pane = Pane(0);
-  const double distance = Dot(pane->GetEye(), pane->GetViewAxis());
+  const double distance = Dot(pane->Camera().GetEye(), pane->Camera().GetViewAxis());
   wxMouseEvent wheel(wxEVT_MOUSEWHEEL);
   wheel.m_wheelRotation = 120;
   wheel.m_wheelDelta = 120;
   wheel.m_linesPerAction = 3;
   Canvas(0)->GetEventHandler()->ProcessEvent(wheel);
-  EXPECT_NEAR(Dot(pane->GetEye(), pane->GetViewAxis()), distance / 1.06, 1e-9);
+  EXPECT_NEAR(Dot(pane->Camera().GetEye(), pane->Camera().GetViewAxis()), distance / 1.06, 1e-9);
   // The image grew with the nearer camera.
   EXPECT_GE(ExpectModelWhereTheCameraPutsIt(pane), 8);
   wheel.m_wheelRotation = -240;
   Canvas(0)->GetEventHandler()->ProcessEvent(wheel);
-  EXPECT_NEAR(Dot(pane->GetEye(), pane->GetViewAxis()), distance * 1.06, 1e-9);
+  EXPECT_NEAR(Dot(pane->Camera().GetEye(), pane->Camera().GetViewAxis()), distance * 1.06, 1e-9);
 }
 
 TEST_F(ProgramTest, AnIdleProgramPaintsNothing) {
@@ -493,7 +495,7 @@ TEST_F(ProgramTest, ATranslucentModelTurnsFromTheKeptFacesAndChangesShowAtOnce) 
     double least = 1e300;
     for (PolyElement* f = poly->mFaces.mHead; f; f = f->mNext) {
       double d[3];
-      Subtract(d, pane->GetEye(), f->mCentre);
+      Subtract(d, pane->Camera().GetEye(), f->mCentre);
       if (Dot(d, d) < least) {
         least = Dot(d, d);
         nearest = f;
@@ -724,7 +726,7 @@ TEST_F(ProgramTest, ATourOfThreeEventsPlaysBackToItsModelsAndViews) {
     ASSERT_TRUE(Doc()->OpenModelByNameOrSymbol(models[i]));
     YieldUntil([] { return !GetCurrentPoly()->IsTransitionRunning(); });
     const double axis[3] = {0, 1, 0};
-    Pane(0)->RotateCamera(axis, 0.4 * (i + 1));
+    Pane(0)->Camera().RotateCamera(axis, 0.4 * (i + 1));
     turns.push_back(TurnAngle(Pane(0)));
     tour.AddToTour();
     tour.GetEvent(i)->mDuration = 0.4f;
@@ -1063,7 +1065,7 @@ PolyElement* Frontmost(const CPolyView* pane, ElementList& list, bool byCentre) 
   PolyElement* best = nullptr;
   double bestValue = -1e300;
   for (PolyElement* e = list.mHead; e; e = e->mNext) {
-    const double value = Dot(byCentre ? e->mCentre : e->mDualVert, pane->GetEye());
+    const double value = Dot(byCentre ? e->mCentre : e->mDualVert, pane->Camera().GetEye());
     if (value > bestValue) bestValue = value, best = e;
   }
   return best;
@@ -1077,7 +1079,8 @@ Edge* FrontmostEdge(const CPolyView* pane, Poly* poly, double* middle) {
     Edge* e = poly->GetEdge(i);
     double m[3];
     Add(m, e->GetVert(false, 0)->mDualVert, e->GetVert(false, 1)->mDualVert);
-    if (Dot(m, pane->GetEye()) > bestValue) bestValue = Dot(m, pane->GetEye()), edge = e, Scale(middle, m, 0.5);
+    if (Dot(m, pane->Camera().GetEye()) > bestValue)
+      bestValue = Dot(m, pane->Camera().GetEye()), edge = e, Scale(middle, m, 0.5);
   }
   return edge;
 }

@@ -227,8 +227,8 @@ TEST_F(DiagramDrawing, FacetsOnBothSidesShowFromBehind) {
   };
   auto* window = Show(view, kSize, kSize);
   ASSERT_NE(window, nullptr);
-  view.SetOrthogonal(true);
-  view.SetOrthoHalfHeight(1.5f);
+  view.Camera().SetOrthogonal(true);
+  view.Camera().SetOrthoHalfHeight(1.5f);
   view.SetBackgroundColor(0, 0, 0);
   double normal[3], eye[3], right[3], up[3];
   face->GetNormal(normal);
@@ -239,8 +239,8 @@ TEST_F(DiagramDrawing, FacetsOnBothSidesShowFromBehind) {
     Scale(axis, normal, side);
     Cross(up, axis, right);
     Scale(eye, axis, 5.0);
-    view.SetEye(eye);
-    view.SetAxes(right, up, axis);
+    view.Camera().SetEye(eye);
+    view.Camera().SetAxes(right, up, axis);
     core->mFlags &= ~kFacetBothSides;
     const int plain = CountLit(Draw(window));
     core->mFlags |= kFacetBothSides;
@@ -373,7 +373,7 @@ TEST_F(FacetModelDrawing, SelectedFaceletsAreWhite) {
       } else {
         DrawFacelets(&model, 1.0);
       }
-      SortDepthSortedTriangles(v.GetEye());
+      SortDepthSortedTriangles(v.Camera().GetEye());
       seen[pass].count = GetDepthSortStatistics().sortedQueue;
       if (const DepthSortedTriangle* t = GetSortedTriangle(0)) {
         CopyFloat3(seen[pass].rgb, t->colour);
@@ -407,10 +407,10 @@ TEST_F(FacetModelDrawing, MarkedEdgesAreTheCutOnes) {
   };
   auto* window = Show(view, 64, 64);
   ASSERT_NE(window, nullptr);
-  view.SetOrthogonal(true);
-  view.SetOrthoHalfHeight(1.5f);
+  view.Camera().SetOrthogonal(true);
+  view.Camera().SetOrthoHalfHeight(1.5f);
   const double eye[3] = {0, 0, 5};
-  view.SetEye(eye);
+  view.Camera().SetEye(eye);
   view.SetBackgroundColor(0, 0, 0);
   EXPECT_EQ(CountLit(Draw(window)), 0);
   for (int f = 0; f < model.GetNumFacelets(); ++f) {

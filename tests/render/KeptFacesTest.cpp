@@ -416,7 +416,7 @@ TEST_F(KeptFaces, BackFacesAreCulledOnlyWhereThePictureCannotShowThem) {
       {"the near plane inside", false, true,
        [](Poly&, ModelView& view, double&) {
          const double eye[3] = {0, 0, 0.3};
-         view.SetEye(eye);
+         view.Camera().SetEye(eye);
        }},
       {"translucent", false, false,
        [](Poly& poly, ModelView&, double&) {
@@ -486,17 +486,17 @@ TEST_F(KeptFaces, TheTranslucentOrderIsKeptWhileTheEyeMovesLittle) {
   };
   OffscreenViewWindow* window = Show(view, kSize, kSize);
   ASSERT_NE(window, nullptr);
-  view.SetOrthogonal(true);
-  view.SetOrthoHalfHeight(1.25f);
+  view.Camera().SetOrthogonal(true);
+  view.Camera().SetOrthoHalfHeight(1.25f);
   const double eye[3] = {0, 0, 5};
-  view.SetEye(eye);
+  view.Camera().SetEye(eye);
   const GLBitmap first = Draw(window);
   EXPECT_EQ(set->GetSortCount(), 1u);
   kept = false;
   EXPECT_LE(LargestChannelDifference(first, Draw(window)), 1);
   kept = true;
   const double up[3] = {0, 1, 0};
-  view.RotateCamera(up, 0.5 * kKeptOrderAngle);
+  view.Camera().RotateCamera(up, 0.5 * kKeptOrderAngle);
   window->Paint();
   EXPECT_EQ(set->GetSortCount(), 1u);
   // Standing still there: the exact order of where it is.
@@ -505,7 +505,7 @@ TEST_F(KeptFaces, TheTranslucentOrderIsKeptWhileTheEyeMovesLittle) {
   kept = false;
   EXPECT_LE(LargestChannelDifference(still, Draw(window)), 1);
   kept = true;
-  view.RotateCamera(up, 1.5 * kKeptOrderAngle);
+  view.Camera().RotateCamera(up, 1.5 * kKeptOrderAngle);
   window->Paint();
   EXPECT_EQ(set->GetSortCount(), 3u);
   EXPECT_EQ(GetDepthSortStatistics().keptQueue, 0);
@@ -536,7 +536,7 @@ TEST_F(KeptFaces, KeptFramesAllocateNothing) {
   const unsigned kept = GetFaceMeshStatistics().kept;
   corvia::testing::ResetAllocationCount();
   window->Paint();
-  view.RotateCamera(up, 3.0 * kKeptOrderAngle);
+  view.Camera().RotateCamera(up, 3.0 * kKeptOrderAngle);
   window->Paint();
   window->Paint();
   EXPECT_EQ(GetFaceMeshStatistics().kept - kept, 3u);

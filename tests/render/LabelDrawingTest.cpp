@@ -76,7 +76,7 @@ class LabelDrawing : public corvia::testing::GLTest {
     view.scene = [&](corvia::testing::TestView&) { scene(); };
     auto* window = Show(view, kSize, kSize);
     view.Setup(kHalfHeight);
-    view.SetOrthogonal(orthogonal);
+    view.Camera().SetOrthogonal(orthogonal);
     GLBitmap image = window ? Draw(window) : GLBitmap();
     if (measure && PreOpenGL(&view)) {
       mBoxMin[0] = mBoxMin[1] = FLT_MAX;

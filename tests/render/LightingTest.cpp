@@ -79,11 +79,13 @@ TEST_F(Lighting, ALitSphereIsBrightestWhereItFacesTheLight) {
   }
   ASSERT_GT(n, 0);
   // The normal of the sphere under the brightest pixels, from a ray cast of our own.
-  const double* eye = view.GetEye();
-  const double t = std::tan(view.GetFieldOfView() * M_PI / 360.0);
+  const double* eye = view.Camera().GetEye();
+  const double t = std::tan(view.Camera().GetFieldOfView() * M_PI / 360.0);
   const double dx = (sx / n - 80) / 80 * t, dy = (80 - sy / n) / 80 * t;
   double direction[3];
-  for (int k = 0; k < 3; ++k) direction[k] = dx * view.GetRightAxis()[k] + dy * view.GetUpAxis()[k] - view.GetViewAxis()[k];
+  for (int k = 0; k < 3; ++k)
+    direction[k] =
+        dx * view.Camera().GetRightAxis()[k] + dy * view.Camera().GetUpAxis()[k] - view.Camera().GetViewAxis()[k];
   NormaliseVector(direction, direction);
   const double b = Dot(eye, direction);
   const double s = -b - std::sqrt(b * b - (Dot(eye, eye) - 1.0));

@@ -54,7 +54,7 @@ class MouseNavigationTest : public ::testing::Test {
     view.OnButtonUp(button, x, y, keys);
   }
 
-  double EyeDistance() const { return Dot(view.GetEye(), view.GetViewAxis()); }
+  double EyeDistance() const { return Dot(view.Camera().GetEye(), view.Camera().GetViewAxis()); }
 
   TestView view;
 };
@@ -107,9 +107,9 @@ TEST_F(MouseNavigationTest, DragRightTurnsTheModelRight) {
   EXPECT_EQ(GetActiveMouseThrows(), nullptr);
   const double angle = 30.0 * kRad;
   // The camera went round the centre to the left, so the model's front turned right.
-  EXPECT_NEAR(view.GetEye()[0], -distance * std::sin(angle), 1e-9);
-  EXPECT_NEAR(view.GetEye()[2], distance * std::cos(angle), 1e-9);
-  EXPECT_NEAR(view.GetEye()[1], 0.0, 1e-12);
+  EXPECT_NEAR(view.Camera().GetEye()[0], -distance * std::sin(angle), 1e-9);
+  EXPECT_NEAR(view.Camera().GetEye()[2], distance * std::cos(angle), 1e-9);
+  EXPECT_NEAR(view.Camera().GetEye()[1], 0.0, 1e-12);
   double front[3] = {0, 0, 1}, window[3];
   view.ApplyViewTransform(window, front);
   EXPECT_GT(window[0], 200.0);
@@ -121,11 +121,11 @@ TEST_F(MouseNavigationTest, FastReleaseKeepsTurningUntilStopped) {
   ASSERT_EQ(spin, view.Navigation().GetTumbleThrow());
   // 20 pixels over the last five samples, 40 ms: 500 pixels a second.
   EXPECT_NEAR(spin->mSpeedX, 500.0f, 1e-2);
-  const double before = std::atan2(-view.GetEye()[0], view.GetEye()[2]);
+  const double before = std::atan2(-view.Camera().GetEye()[0], view.Camera().GetEye()[2]);
   SetThrowStepPending(true);
   Advance(0.1);
   StepMouseThrows(nullptr);
-  const double after = std::atan2(-view.GetEye()[0], view.GetEye()[2]);
+  const double after = std::atan2(-view.Camera().GetEye()[0], view.Camera().GetEye()[2]);
   // 0.1 s at 500 pixels a second, 0.3 degrees a pixel.
   EXPECT_NEAR((after - before) / kRad, 15.0, 1e-5);
   // A press on the pane stops it.
@@ -143,7 +143,7 @@ TEST_F(MouseNavigationTest, RightDragAndWheelZoom) {
   const double zoomed = EyeDistance();
   view.DoMouseWheel(120);
   EXPECT_NEAR(EyeDistance(), zoomed / 1.06, 1e-9);
-  view.SetEyeDistanceLimits(-1.0, zoomed);
+  view.Camera().SetEyeDistanceLimits(-1.0, zoomed);
   view.DoMouseWheel(-360);
   EXPECT_NEAR(EyeDistance(), zoomed, 1e-9);
 }
@@ -156,16 +156,16 @@ TEST_F(MouseNavigationTest, TwistAndPivot) {
   for (int i = 1; i <= 8; ++i) view.OnMouseMove(5 * i, 0, 0);
   view.OnButtonUp(kMouseButtonRight, 40, 0, 0);
   view.OnButtonUp(kMouseButtonLeft, 40, 0, 0);
-  EXPECT_NEAR(std::atan2(view.GetRightAxis()[1], view.GetRightAxis()[0]) / kRad, 12.0, 1e-9);
+  EXPECT_NEAR(std::atan2(view.Camera().GetRightAxis()[1], view.Camera().GetRightAxis()[0]) / kRad, 12.0, 1e-9);
 
   // The pivot turns about the world's vertical axis whatever the view's twist.
-  const double height = view.GetEye()[1];
+  const double height = view.Camera().GetEye()[1];
   SetTwistWithSpace(true);
   view.OnButtonDown(kMouseButtonMiddle, 0, 0, 0);
   for (int i = 1; i <= 10; ++i) view.OnMouseMove(5 * i, 0, 0);
   view.OnButtonUp(kMouseButtonMiddle, 50, 0, 0);
-  EXPECT_NEAR(view.GetEye()[1], height, 1e-12);
-  EXPECT_GT(std::fabs(view.GetEye()[0]), 0.1);
+  EXPECT_NEAR(view.Camera().GetEye()[1], height, 1e-12);
+  EXPECT_GT(std::fabs(view.Camera().GetEye()[0]), 0.1);
 }
 
 TEST_F(MouseNavigationTest, SpaceTurnsTheButtonsIntoPanAndFieldOfView) {
@@ -178,18 +178,18 @@ TEST_F(MouseNavigationTest, SpaceTurnsTheButtonsIntoPanAndFieldOfView) {
   view.OnButtonDown(kMouseButtonRight, 0, 0, 0);
   ASSERT_EQ(view.Navigation().GetMouseMode(), kMouseModeFieldOfView);
   for (int i = 1; i <= 400; ++i) view.OnMouseMove(10 * i, 0, 0);
-  EXPECT_NEAR(view.GetFieldOfView(), 160.0, 1e-4);
+  EXPECT_NEAR(view.Camera().GetFieldOfView(), 160.0, 1e-4);
   for (int i = 399; i >= -400; --i) view.OnMouseMove(10 * i, 0, 0);
-  EXPECT_NEAR(view.GetFieldOfView(), 5.0, 1e-4);
+  EXPECT_NEAR(view.Camera().GetFieldOfView(), 5.0, 1e-4);
   view.OnButtonUp(kMouseButtonRight, -4000, 0, 0);
 
   // Pan: the model point under the mouse moves with it.
   view.OnMouseMove(200, 150, 0);
   view.OnButtonDown(kMouseButtonLeft, 200, 150, 0);
   EXPECT_EQ(view.Navigation().GetMouseMode(), kMouseModePan);
-  const double eyeX = view.GetEye()[0];
+  const double eyeX = view.Camera().GetEye()[0];
   view.OnMouseMove(220, 150, 0);
-  EXPECT_LT(view.GetEye()[0], eyeX);
+  EXPECT_LT(view.Camera().GetEye()[0], eyeX);
   view.OnButtonUp(kMouseButtonLeft, 220, 150, 0);
   window->SetSpaceDown(false);
   window->Close();

@@ -718,8 +718,8 @@ TEST_F(NetDrawing, TheFirstStellationDrawnAsAFacetModel) {
   NormaliseVector(right, right);
   Cross(up, axis, right);
   Scale(eye, axis, 5.0);
-  view.SetEye(eye);
-  view.SetAxes(right, up, axis);
+  view.Camera().SetEye(eye);
+  view.Camera().SetAxes(right, up, axis);
   const GLBitmap image = Draw(window);
   // Where the triangles project, worked out from the facelets' corners.
   const double perUnit = (kSize / 2.0) / halfHeight;

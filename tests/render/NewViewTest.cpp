@@ -313,10 +313,10 @@ TEST(NewView, TwoFramesShareNoStateOfTheirPanes) {
   {
     TestView a;
     a.SetSizeForTest(100, 100);
-    a.InitCamera();
+    a.Camera().InitCamera();
     a.Activate(true);
     a.OnButtonDown(kMouseButtonLeft, 10, 20, 0);
-    a.StoreCamera(1);
+    a.Camera().StoreCamera(1);
     const float red[4] = {1, 0, 0, 1};
     SetGLTextColor(red);
     SetLinkedViews(true);

@@ -63,8 +63,8 @@ protected:
   // An orthogonal pane 200 pixels high showing 2 units: 100 pixels a unit.
   void SetUpView(TestView& view) {
     ASSERT_NE(Show(view, 200, 200), nullptr);
-    view.SetOrthogonal(true);
-    view.SetOrthoHalfHeight(1.0f);
+    view.Camera().SetOrthogonal(true);
+    view.Camera().SetOrthoHalfHeight(1.0f);
   }
 };
 
