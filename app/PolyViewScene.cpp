@@ -216,9 +216,10 @@ void CPolyView::DrawCornerTexts() {
   } else if (mViewType == kViewFacetingPreview) {
     Text().DrawCornerText(0, GetFacetingPreviewText(GetCurrentPoly()).c_str(), colour, 0, 0, 1.0f);
   }
-  if (GetDisplaySettings().showFrameTime && GetLastFrameSeconds() > 0.0) {
-    std::snprintf(text, sizeof text, WasLastFrameDrawnAfresh() ? "Frame: %.1f ms (drawn afresh)" : "Frame: %.1f ms",
-                  1000.0 * GetLastFrameSeconds());
+  if (GetDisplaySettings().showFrameTime && Frames().GetLastFrameSeconds() > 0.0) {
+    std::snprintf(text, sizeof text,
+                  Frames().WasLastFrameDrawnAfresh() ? "Frame: %.1f ms (drawn afresh)" : "Frame: %.1f ms",
+                  1000.0 * Frames().GetLastFrameSeconds());
     Text().DrawCornerText(2, text, colour, 0, 0, 1.0f);
   }
   Poly* poly = GetCurrentPoly();

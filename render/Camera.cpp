@@ -69,16 +69,8 @@ void SetLinkedViews(bool on) { CurrentViewGroup().cameras.linkedViews = on; }
 // ---- Field of view -------------------------------------------------------------------------
 
 int OpenGLView::ViewportWidth() const {
-  if (mIs3D && mStereoKind == StereoKind::SideBySide) return mClientWidth / 2;
+  if (mIs3D && mStereo.mStereoKind == StereoKind::SideBySide) return mClientWidth / 2;
   return mClientWidth;
-}
-
-void OpenGLView::UpdateAspectRatio() {
-  const int w = ViewportWidth();
-  mAspect = mClientHeight > 0 ? static_cast<float>(w) / static_cast<float>(mClientHeight) * mPixelAspect
-                              : mPixelAspect;
-  if (!(mAspect > 0.0f)) mAspect = mPixelAspect;
-  mCameraMatrixValid = false;
 }
 
 void OpenGLView::DoMouseWheel(int delta) {
@@ -138,31 +130,6 @@ void OpenGLView::OnScrollBar(bool vertical, int position) {
 
 // ---- Matrices --------------------------------------------------------------------------------
 
-Matrix4 OpenGLView::GetCameraTransform() const {
-  Matrix4 m;
-  for (int row = 0; row < 3; ++row) {
-    m(row, 0) = mCamera.mRight[row];
-    m(row, 1) = mCamera.mUp[row];
-    m(row, 2) = mCamera.mViewAxis[row];
-    m(row, 3) = mCamera.mEye[row];
-  }
-  return m;
-}
-
-Matrix4 OpenGLView::GetWorldToCamera() const {
-  Matrix4 m;
-  const double* axes[3] = {mCamera.mRight, mCamera.mUp, mCamera.mViewAxis};
-  for (int row = 0; row < 3; ++row) {
-    for (int column = 0; column < 3; ++column) m(row, column) = axes[row][column];
-    m(row, 3) = -Dot(axes[row], mCamera.mEye);
-  }
-  return m;
-}
-
-void OpenGLView::UpdateEyeSeparation() {
-  mEyeSeparation = Dot(mCamera.mEye, mCamera.mViewAxis) * mSeparationFactor / mFocalFactor;
-}
-
 namespace detail_Camera {
 
 // The viewport of an eye in window pixels (x, y from the bottom, width, height).
@@ -189,16 +156,16 @@ Matrix4 OpenGLView::ProjectionMatrix(bool forCameraMatrix) const {
                      Mapping2D().WindowToModelY(0), 1.0, 20.0);
   } else if (mCamera.mOrthogonal) {
     const double h = mCamera.mOrthoHalfHeight;
-    p = OrthoMatrix4(-mAspect * h, mAspect * h, -h, h, mCamera.mNear, mCamera.mFar);
-  } else if (mStereoKind != StereoKind::None && mCurrentEye != 0) {
+    p = OrthoMatrix4(-mCamera.mAspect * h, mCamera.mAspect * h, -h, h, mCamera.mNear, mCamera.mFar);
+  } else if (mStereo.mStereoKind != StereoKind::None && mStereo.mCurrentEye != 0) {
     const double t = std::tan(mCamera.mFieldOfView * std::numbers::pi / 360.0) * mCamera.mNear;
     // The two frusta share their window at the distance of the origin: the eye
     // separation over that distance is the factor of the separation.
-    double s = mCamera.mNear * mSeparationFactor / mFocalFactor;
-    if (mCurrentEye == 2) s = -s;
-    p = FrustumMatrix4(-mAspect * t + s, mAspect * t + s, -t, t, mCamera.mNear, mCamera.mFar);
+    double s = mCamera.mNear * mStereo.mSeparationFactor / mStereo.mFocalFactor;
+    if (mStereo.mCurrentEye == 2) s = -s;
+    p = FrustumMatrix4(-mCamera.mAspect * t + s, mCamera.mAspect * t + s, -t, t, mCamera.mNear, mCamera.mFar);
   } else {
-    p = PerspectiveMatrix4(mCamera.mFieldOfView, mAspect, mCamera.mNear, mCamera.mFar);
+    p = PerspectiveMatrix4(mCamera.mFieldOfView, mCamera.mAspect, mCamera.mNear, mCamera.mFar);
   }
   if (forCameraMatrix) return p;
   return PickOrTileRegion() * p;
@@ -207,8 +174,8 @@ Matrix4 OpenGLView::ProjectionMatrix(bool forCameraMatrix) const {
 Matrix4 OpenGLView::PickOrTileRegion() const {
   using namespace detail_Camera;
   int eye[4];
-  EyeViewport(eye, mClientWidth, mClientHeight, mIs3D && mStereoKind == StereoKind::SideBySide, mCurrentEye,
-              mLeftEye);
+  EyeViewport(eye, mClientWidth, mClientHeight, mIs3D && mStereo.mStereoKind == StereoKind::SideBySide,
+              mStereo.mCurrentEye, mStereo.mLeftEye);
   if (mPicking) {
     const double size = mPickWide ? 6.0 : 1.0;
     return RegionMatrix4(mPickX + 0.5, mPickY + 0.5, size, size, eye);
@@ -233,12 +200,12 @@ Matrix4 OpenGLView::ViewingMatrix(bool withStereoOffset, bool* hookUsed) {
     return m * RotationMatrix4(rz);
   }
   CopyVector(mCamera.mPerEye, mCamera.mEye);
-  if (withStereoOffset && mStereoKind != StereoKind::None && mCurrentEye != 0) {
-    const double e = mCurrentEye == 1 ? -mEyeSeparation : mEyeSeparation;
+  if (withStereoOffset && mStereo.mStereoKind != StereoKind::None && mStereo.mCurrentEye != 0) {
+    const double e = mStereo.mCurrentEye == 1 ? -mStereo.mEyeSeparation : mStereo.mEyeSeparation;
     ViewCamera::AddScaled(mCamera.mPerEye, mCamera.mRight, e);
     m = TranslationMatrix4(-e, 0, 0);
   }
-  Matrix4 worldToCamera = GetWorldToCamera();
+  Matrix4 worldToCamera = Camera().GetWorldToCamera();
   Matrix4 rotation = worldToCamera;
   rotation(0, 3) = rotation(1, 3) = rotation(2, 3) = 0.0;
   m = m * TranslationMatrix4(worldToCamera(0, 3), worldToCamera(1, 3), worldToCamera(2, 3));
@@ -255,8 +222,8 @@ void OpenGLView::UpdateCameraMatrix() {
   // again; elsewhere the camera may have moved at any time.
   if (mCameraMatrixValid && GetCurrent() == this) return;
   int eye[4];
-  detail_Camera::EyeViewport(eye, mClientWidth, mClientHeight, mIs3D && mStereoKind == StereoKind::SideBySide,
-                             mCurrentEye, mLeftEye);
+  detail_Camera::EyeViewport(eye, mClientWidth, mClientHeight, mIs3D && mStereo.mStereoKind == StereoKind::SideBySide,
+                             mStereo.mCurrentEye, mStereo.mLeftEye);
   mCameraModelView = ViewingMatrix(true);
   mCameraMatrix = detail_Camera::WindowMapping(eye, std::max(mClientHeight, 1)) * ProjectionMatrix(true) * mCameraModelView;
   mCameraMatrixValid = true;
@@ -278,17 +245,9 @@ void OpenGLView::TransformByCamera(float* out, const float* point) {
   for (int i = 0; i < 3; ++i) out[i] = static_cast<float>(r[i]);
 }
 
-double OpenGLView::GetFacingValue(const double* point, const double* normal, bool normalise) const {
-  if (mCamera.mOrthogonal) return Dot(normal, mCamera.mViewAxis);
-  double toEye[3];
-  Subtract(toEye, mCamera.mPerEye, point);
-  if (normalise) NormaliseVector(toEye, toEye);
-  return Dot(normal, toEye);
-}
-
 bool OpenGLView::IsFrontFacing(const double* point, const double* normal, bool useMatrix) {
   if (!mIs3D) return true;
-  if (!useMatrix) return GetFacingValue(point, normal, false) >= 0.0;
+  if (!useMatrix) return Camera().GetFacingValue(point, normal, false) >= 0.0;
   // Through the viewing matrix in use: the camera sits at the origin of its space.
   UpdateCameraMatrix();
   double p[3], n[3];
@@ -302,18 +261,6 @@ bool OpenGLView::IsFrontFacingF(const float* point, const float* normal, bool us
   const double p[3] = {point[0], point[1], point[2]};
   const double n[3] = {normal[0], normal[1], normal[2]};
   return IsFrontFacing(p, n, useMatrix);
-}
-
-void OpenGLView::GetViewDirection(double* out, const double* point) const {
-  if (!mIs3D) {
-    out[0] = out[1] = 0.0;
-    out[2] = 1.0;
-  } else if (mCamera.mOrthogonal) {
-    // Towards the viewer, as in perspective.
-    CopyVector(out, mCamera.mViewAxis);
-  } else {
-    Subtract(out, mCamera.mPerEye, point);
-  }
 }
 
 void OpenGLView::GetPickRay(double* origin, double* direction, double x, double y) const {
@@ -330,7 +277,7 @@ void OpenGLView::GetPickRay(double* origin, double* direction, double x, double 
   }
   const double w = ViewportWidth();
   const double h = std::max(mClientHeight, 1);
-  if (mStereoKind == StereoKind::SideBySide && x >= w) x -= w;
+  if (mStereo.mStereoKind == StereoKind::SideBySide && x >= w) x -= w;
   const double dx = x - w / 2.0;
   const double dy = h / 2.0 - y;
   double across[3] = {0, 0, 0};
@@ -355,8 +302,8 @@ void OpenGLView::ApplyProjection(unsigned matrixMode) {
   if (matrixMode == kMatrixModelView) {
     // The window mapping in front, so that the result maps to window pixels.
     int eye[4];
-    detail_Camera::EyeViewport(eye, mClientWidth, mClientHeight, mIs3D && mStereoKind == StereoKind::SideBySide,
-                               mCurrentEye, mLeftEye);
+    detail_Camera::EyeViewport(eye, mClientWidth, mClientHeight, mIs3D && mStereo.mStereoKind == StereoKind::SideBySide,
+                               mStereo.mCurrentEye, mStereo.mLeftEye);
     Matrix4 m = detail_Camera::WindowMapping(eye, std::max(mClientHeight, 1)) * ProjectionMatrix(true);
     glLoadMatrixd(m.m);
   } else {
@@ -378,8 +325,8 @@ void OpenGLView::SetViewingMatrix(unsigned matrixMode, bool withLights) {
     glRotated(mMapping2D.mRotation2D, 0, 0, 1);
   } else {
     CopyVector(mCamera.mPerEye, mCamera.mEye);
-    if (mStereoKind != StereoKind::None && mCurrentEye != 0) {
-      const double e = mCurrentEye == 1 ? -mEyeSeparation : mEyeSeparation;
+    if (mStereo.mStereoKind != StereoKind::None && mStereo.mCurrentEye != 0) {
+      const double e = mStereo.mCurrentEye == 1 ? -mStereo.mEyeSeparation : mStereo.mEyeSeparation;
       ViewCamera::AddScaled(mCamera.mPerEye, mCamera.mRight, e);
       glTranslated(-e, 0, 0);
     }
@@ -387,7 +334,7 @@ void OpenGLView::SetViewingMatrix(unsigned matrixMode, bool withLights) {
       EnableLights();
       PlaceLights(true);
     }
-    Matrix4 worldToCamera = GetWorldToCamera();
+    Matrix4 worldToCamera = Camera().GetWorldToCamera();
     glTranslated(worldToCamera(0, 3), worldToCamera(1, 3), worldToCamera(2, 3));
     if (hasHook) glMultMatrixd(hook.m);
     worldToCamera(0, 3) = worldToCamera(1, 3) = worldToCamera(2, 3) = 0.0;
@@ -400,8 +347,8 @@ void OpenGLView::SetViewingMatrix(unsigned matrixMode, bool withLights) {
 
 void OpenGLView::UpdateViewport() {
   int eye[4];
-  detail_Camera::EyeViewport(eye, mClientWidth, mClientHeight, mIs3D && mStereoKind == StereoKind::SideBySide,
-                             mCurrentEye, mLeftEye);
+  detail_Camera::EyeViewport(eye, mClientWidth, mClientHeight, mIs3D && mStereo.mStereoKind == StereoKind::SideBySide,
+                             mStereo.mCurrentEye, mStereo.mLeftEye);
   if (mTile[2] > 0) {
     int part[4];
     if (detail_Camera::Intersect(eye, mTile, part)) {
@@ -412,7 +359,7 @@ void OpenGLView::UpdateViewport() {
   } else {
     glViewport(eye[0], eye[1], eye[2], eye[3]);
   }
-  ApplyStereoColorMask();
+  Stereo().ApplyStereoColorMask();
   mViewportStale = false;
   CheckGLError("UpdateViewport");
 }

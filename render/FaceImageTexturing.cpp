@@ -2,7 +2,6 @@
 // picture when its wraps change, binding its texture for the triangle drawers, and the
 // image-mode overlay.
 
-#include "render/FaceImageMapping.h"
 #include "render/FaceImageTexturing.h"
 
 #include <cstring>
@@ -18,11 +17,13 @@
 #include "nets/Face3D.h"
 #include "platform/Services.h"
 #include "render/FaceImage.h"
+#include "render/FaceImageMapping.h"
 #include "render/GL.h"
 #include "render/GLErrors.h"
 #include "render/GLSection.h"
 #include "render/OpenGLView.h"
 #include "render/TextureImage.h"
+#include "render/Textures.h"
 
 namespace corvia {
 
@@ -148,7 +149,7 @@ void BindImageTexture(const FaceImage* image, bool second) {
   if (!image || !image->mTextureImage) return;
   TextureImage* texture = image->mTextureImage;
   const unsigned name = texture->GetContextTexture(second);
-  if (!name || !OpenGLView::EnableTexture(name, true)) return;
+  if (!name || !EnableTexture(name, true)) return;
   GLint clamp = static_cast<GLint>(GetFaceImageSettings().clampMode);
   if (!clamp) clamp = static_cast<GLint>(GetGLAbilities().textureWrapMode ? GetGLAbilities().textureWrapMode
                                                                           : GL_CLAMP_TO_EDGE);
@@ -159,7 +160,9 @@ void BindImageTexture(const FaceImage* image, bool second) {
   if (border[0] >= 0.0f) glTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, border);
 }
 
-void UnbindImageTexture(const FaceImage*) { OpenGLView::DisableTexture(); }
+void UnbindImageTexture(const FaceImage*) {
+  DisableTexture();
+}
 
 void DrawWholeImage(const FaceImage* image, OpenGLView* view, const PolyElement* selectedFace) {
   if (!view || !GetFaceImageSettings().showWholeImage) return;
@@ -248,7 +251,7 @@ void DrawWholeImage(const FaceImage* image, OpenGLView* view, const PolyElement*
   SetLighting(view, lighting);
   view->Materials().SetTransparencyMode(transparency);
   view->Materials().SetDepthWrites(depthWrites);
-  OpenGLView::DisableTexture();
+  DisableTexture();
   CheckGLError("DrawWholeImage");
 }
 

@@ -180,8 +180,8 @@ uint64_t HashState(OpenGLView* view, Poly* poly, ElementList* faces, int drawMod
   h.Add(poly->mSelectedElement);
   h.Add(static_cast<uint64_t>(o.highlight));
   h.Add(static_cast<uint64_t>(GetRainbowFlags()));
-  h.Add(static_cast<uint64_t>(view->GetStereoKind()));
-  h.Add(view->GetAnaglyphWeights(), 3);
+  h.Add(static_cast<uint64_t>(view->Stereo().GetStereoKind()));
+  h.Add(view->Stereo().GetAnaglyphWeights(), 3);
   h.Add(static_cast<uint64_t>(view->Is3D()) | static_cast<uint64_t>(view->GetLighting()) << 1);
   ModelDrawPane& pane = GetModelDrawPane(view);
   h.Add(static_cast<uint64_t>(pane.GetShowSkipped()) | static_cast<uint64_t>(pane.HighlightsCells()) << 1 |
@@ -402,7 +402,7 @@ bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double s
   }
   if (!view || !poly || !faces || !CanKeep(view, drawMode, o)) {
     // The selected face drawn over the others is no drawing of the model afresh.
-    if (view && !view->IsPicking() && !o.singleFace) view->NoteFrameDrawnAfresh();
+    if (view && !view->IsPicking() && !o.singleFace) view->Frames().NoteFrameDrawnAfresh();
     ++s.statistics.plain;
     return false;
   }
@@ -420,7 +420,7 @@ bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double s
   }
   // Recorded, and drawn from the recording once it is complete: the triangles wait in
   // it rather than going to GL one by one.
-  view->NoteFrameDrawnAfresh();
+  view->Frames().NoteFrameDrawnAfresh();
   e.kept = false;
   e.vertices.clear();
   e.runs.clear();

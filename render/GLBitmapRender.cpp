@@ -126,7 +126,7 @@ bool GLBitmapRender::Render(OpenGLView* view, GLBitmap& bitmap, int width, int h
     }
   }
   view->SetClientSizeOnly(fullW, fullH);
-  view->UpdateAspectRatio();
+  view->Camera().UpdateAspectRatio();
   view->Text().SetFontScale(oldFontScale * overSampling);
   view->SetBitmapTarget(&target);
 
@@ -160,7 +160,7 @@ bool GLBitmapRender::Render(OpenGLView* view, GLBitmap& bitmap, int width, int h
     view->mMapping2D.mScroll[i] = oldScroll[i];
     view->mMapping2D.mContentSize[i] = oldContent[i];
   }
-  view->UpdateAspectRatio();
+  view->Camera().UpdateAspectRatio();
   view->mViewportStale = true;
   view->mCameraMatrixValid = false;
   view->SetRedrawFlags(flags);

@@ -242,7 +242,7 @@ void KeptTriangleSet::Sort(OpenGLView* view, Order& order, const double* eye) {
 void KeptTriangleSet::Draw(OpenGLView* view) {
   using namespace detail_KeptTriangles;
   if (!view || mTriangles.empty()) return;
-  Order& order = mOrders[std::clamp(view->GetCurrentEye(), 0, 2)];
+  Order& order = mOrders[std::clamp(view->Stereo().GetCurrentEye(), 0, 2)];
   const double* eye = view->Camera().GetPerEyePosition();
   if (NeedsSorting(order, eye)) Sort(view, order, eye);
   std::copy(eye, eye + 3, order.lastEye);

@@ -203,7 +203,7 @@ void OpenGLView::EnableOpenGL(bool on, bool printThroughGL) {
 void OpenGLView::SetIs3D(bool on) {
   if (on == mIs3D) return;
   mIs3D = on;
-  UpdateAspectRatio();
+  Camera().UpdateAspectRatio();
   if (GetCurrent() != this) return;
   if (on) {
     glEnable(GL_DEPTH_TEST);
@@ -248,7 +248,7 @@ bool OpenGLView::OnCreate(ViewWindow* window) {
     mWindow->GetClientSize(width, height);
     SetClientSizeOnly(width, height);
   }
-  UpdateAspectRatio();
+  Camera().UpdateAspectRatio();
   // Without a context the pane stays blank; its creation still succeeds.
   if (mGLEnabled) CreateGLContext();
   return true;
@@ -269,7 +269,7 @@ void OpenGLView::OnSize(int width, int height) {
 }
 
 void OpenGLView::ApplySizeChange() {
-  UpdateAspectRatio();
+  Camera().UpdateAspectRatio();
   if (mCamera.mReferenceAspect > 0.0f) Camera().ApplyReferenceAspectOnSize();
   mViewportStale = true;
   mCameraMatrixValid = false;
@@ -308,10 +308,10 @@ void OpenGLView::OnDrawWith(DeviceContext* dc) {
     return;
   }
   const double frameStart = platform::NowSeconds();
-  mFrameAfresh = false;
+  mFrames.mFrameAfresh = false;
   GetViewMotions().StepMouseThrowsIfDue(this);
   ExtentsPass();
-  if (mStereoKind != StereoKind::None) UpdateEyeSeparation();
+  if (mStereo.mStereoKind != StereoKind::None) Stereo().UpdateEyeSeparation();
   if (!PreOpenGL(this)) {
     // No context to draw with: nothing more can be done until there is one.
     ClearRedrawFlags(kRedrawClient | kRedrawKeepMessage);
@@ -340,10 +340,10 @@ void OpenGLView::OnDrawWith(DeviceContext* dc) {
             glClear(GL_DEPTH_BUFFER_BIT);
           } else if (mWindow) {
             mWindow->SwapBuffers();
-            mLastFrameSeconds = platform::NowSeconds() - frameStart;
-            mLastFrameAfresh = mFrameAfresh;
-            ++mFrameCounts.swapped;
-            if (mFrameAfresh) ++mFrameCounts.afresh;
+            mFrames.mLastFrameSeconds = platform::NowSeconds() - frameStart;
+            mFrames.mLastFrameAfresh = mFrames.mFrameAfresh;
+            ++mFrames.mCounts.swapped;
+            if (mFrames.mFrameAfresh) ++mFrames.mCounts.afresh;
           }
         }
       },
@@ -355,9 +355,9 @@ void OpenGLView::OnDrawWith(DeviceContext* dc) {
 }
 
 void OpenGLView::DrawScenePasses() {
-  const bool stereo = mIs3D && mStereoKind != StereoKind::None;
+  const bool stereo = mIs3D && mStereo.mStereoKind != StereoKind::None;
   if (!stereo) {
-    mCurrentEye = 0;
+    mStereo.mCurrentEye = 0;
     UpdateViewport();
     BackgroundPass();
     SetViewingMatrix(kMatrixProjection, true);
@@ -365,19 +365,19 @@ void OpenGLView::DrawScenePasses() {
     return;
   }
   for (int eye = 1; eye <= 2; ++eye) {
-    mCurrentEye = eye;
-    if (mStereoKind == StereoKind::SideBySide && mPicking) {
+    mStereo.mCurrentEye = eye;
+    if (mStereo.mStereoKind == StereoKind::SideBySide && mPicking) {
       // Only the eye whose half holds the pick point.
       const bool leftHalf = mPickX < mClientWidth / 2;
-      if (leftHalf != (eye == mLeftEye)) continue;
+      if (leftHalf != (eye == mStereo.mLeftEye)) continue;
     }
     UpdateViewport();
     BackgroundPass();
     SetViewingMatrix(kMatrixProjection, true);
     ScenePass();
-    if (mStereoKind == StereoKind::Anaglyph && eye == 1) glClear(GL_DEPTH_BUFFER_BIT);
+    if (mStereo.mStereoKind == StereoKind::Anaglyph && eye == 1) glClear(GL_DEPTH_BUFFER_BIT);
   }
-  mCurrentEye = 0;
+  mStereo.mCurrentEye = 0;
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   mViewportStale = true;
 }
@@ -386,9 +386,9 @@ void OpenGLView::ClearBackground() {
   float rgb[3] = {mBackgroundColor[0], mBackgroundColor[1], mBackgroundColor[2]};
   if (mPrinting) {
     rgb[0] = rgb[1] = rgb[2] = 1.0f;
-  } else if (mStereoKind == StereoKind::Anaglyph) {
+  } else if (mStereo.mStereoKind == StereoKind::Anaglyph) {
     const float m = std::max({rgb[0], rgb[1], rgb[2]});
-    for (int i = 0; i < 3; ++i) rgb[i] = m * mAnaglyphWeights[i];
+    for (int i = 0; i < 3; ++i) rgb[i] = m * mStereo.mAnaglyphWeights[i];
   }
   glClearColor(rgb[0], rgb[1], rgb[2], 1.0f);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);

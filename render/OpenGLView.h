@@ -22,9 +22,11 @@
 #include "render/Matrix4.h"
 #include "render/NewView.h"
 #include "render/ViewCamera.h"
+#include "render/ViewFrames.h"
 #include "render/ViewMapping2D.h"
 #include "render/ViewMaterials.h"
 #include "render/ViewNavigation.h"
+#include "render/ViewStereo.h"
 #include "render/ViewText.h"
 
 struct FIBITMAP;
@@ -83,20 +85,6 @@ struct ViewExtents {
 constexpr int kNumStoredCameras = 5;
 
 // ---- Modes ------------------------------------------------------------------------------
-
-// Stereo modes (Display > 3D Stereo Display).
-constexpr int kStereoNone = 0;
-constexpr int kStereoParallel = 1;
-constexpr int kStereoCrossEyed = 2;
-constexpr int kStereoRedCyan = 3;
-constexpr int kStereoRedBlue = 4;
-constexpr int kStereoRedGreen = 5;
-constexpr int kStereoCyanRed = 6;
-constexpr int kStereoBlueRed = 7;
-constexpr int kStereoGreenRed = 8;
-constexpr int kNumStereoModes = 9;
-
-enum class StereoKind { None, SideBySide, Anaglyph };
 
 // The matrix modes SetViewingMatrix takes (GL_MODELVIEW and GL_PROJECTION).
 constexpr unsigned kMatrixModelView = 0x1700;
@@ -224,20 +212,9 @@ public:
   void SetBitmapTarget(GLTarget* target) { mBitmapTarget = target; }
   bool IsBitmapTarget() const { return mBitmapTarget != nullptr; }
   bool IsPicking() const { return mPicking; }
-  // How long the last frame drawn into the window took, from the start of the paint
-  // to the swap (seconds; 0 before the first).
-  double GetLastFrameSeconds() const { return mLastFrameSeconds; }
-  // Whether the last frame drew some of its model afresh rather than from what the
-  // drawing keeps between frames (render/FaceMeshCache.h); the model drawing notes it.
-  bool WasLastFrameDrawnAfresh() const { return mLastFrameAfresh; }
-  void NoteFrameDrawnAfresh() { mFrameAfresh = true; }
-  // Frames swapped into the window since the view was made, and how many of them
-  // were drawn afresh.
-  struct FrameCounts {
-    unsigned swapped = 0;
-    unsigned afresh = 0;
-  };
-  FrameCounts GetFrameCounts() const { return mFrameCounts; }
+  // What the view measures of the frames it swaps into its window.
+  ViewFrames& Frames() { return mFrames; }
+  const ViewFrames& Frames() const { return mFrames; }
   // Called by PreOpenGL when a section of this view makes a context current: the
   // first time the view's state is set up, later it is put back when another view
   // used the context in between.
@@ -257,8 +234,6 @@ public:
   const ViewMapping2D& Mapping2D() const { return mMapping2D; }
 
   // Points, rays and matrices.
-  Matrix4 GetCameraTransform() const;
-  Matrix4 GetWorldToCamera() const;
   // The projection and viewing matrices the next draw uses, for the current eye.
   Matrix4 GetProjectionMatrix() const;
   Matrix4 GetModelViewMatrix();
@@ -267,49 +242,19 @@ public:
   const Matrix4& GetCameraMatrix();
   void TransformByCamera(float* out, const float* point);
   void ApplyViewTransform(double* out, const double* point);
-  double GetFacingValue(const double* point, const double* normal, bool normalise) const;
-  void GetViewDirection(double* out, const double* point) const;
   void GetPickRay(double* origin, double* direction, double x, double y) const;
   void ApplyProjection(unsigned matrixMode);
 
-  float GetAspectRatio() const { return mAspect; }
-  void UpdateAspectRatio();
-  double GetEyeSeparation() const { return mEyeSeparation; }
-  // (eye . view axis) x separation factor / focal factor, before each draw.
-  void UpdateEyeSeparation();
-  void SetCurrentEye(int eye) { mCurrentEye = eye; }
-  int GetCurrentEye() const { return mCurrentEye; }
+  // The stereo mode and the eye being drawn.
+  ViewStereo& Stereo() { return mStereo; }
+  const ViewStereo& Stereo() const { return mStereo; }
 
-  // ---- Lighting and stereo ---------------------------------------------------------------------
+  // ---- Lighting ---------------------------------------------------------------------------
 
   bool GetLighting() const { return mLighting; }
   // Colours, materials, transparency, culling, depth writes and stipple.
   ViewMaterials& Materials() { return mMaterials; }
   const ViewMaterials& Materials() const { return mMaterials; }
-  void SetStereoMode(int mode);
-  int GetStereoMode() const;
-  StereoKind GetStereoKind() const { return mStereoKind; }
-  const float* GetAnaglyphWeights() const { return mAnaglyphWeights; }
-  // The colour channels of the current eye (all open without anaglyph stereo).
-  void ApplyStereoColorMask();
-
-  // ---- Textures (Textures.cpp) ----------------------------------------------------------
-
-  // Makes the image the texture of textureId (flags: kTexture... of render/Textures.h),
-  // in the view of the open GL section or else the active view: sized to powers of two
-  // no larger than maxSize and the implementation's limit, rescaled or padded, with
-  // its border colour (the given one, else found on the image's edges; written to
-  // outBorderColour when asked) and its mipmaps. An alphaTextureId (0: none) receives
-  // the image's alpha alone when it has one. The four sizes may be null; when given,
-  // the in-place update compares them, and they receive the image size used and the
-  // texture size. Returns the channels uploaded (1 to 4), 0 when nothing was.
-  static int PrepareTexture(unsigned textureId, FIBITMAP* image, unsigned flags, unsigned alphaTextureId, int maxSize,
-                            float* outBorderColour, const float* borderColour, int* imageWidth, int* imageHeight,
-                            int* textureWidth, int* textureHeight);
-  // Texturing on with the texture bound, when the id names a texture (or, forced, a
-  // name not yet bound); true when it was bound.
-  static bool EnableTexture(unsigned id, bool force);
-  static void DisableTexture();
 
   // ---- Picking -------------------------------------------------------------------------------
 
@@ -343,10 +288,7 @@ protected:
   bool mWindowExists = false;
   GLTarget* mBitmapTarget = nullptr;
   bool mPicking = false;
-  double mLastFrameSeconds = 0.0;
-  bool mFrameAfresh = false;
-  bool mLastFrameAfresh = false;
-  FrameCounts mFrameCounts;
+  ViewFrames mFrames;
   bool mPickWide = false;
   int mPickX = 0;
   int mPickY = 0;  // from the bottom
@@ -354,8 +296,6 @@ protected:
   bool mViewportStale = true;
 
   // Camera.
-  float mAspect = 1.0f;
-  float mPixelAspect = 1.0f;
   ViewCamera mCamera{*this};
   Matrix4 mCameraMatrix;
   Matrix4 mCameraModelView;
@@ -363,15 +303,7 @@ protected:
   ViewMapping2D mMapping2D{*this};
 
   // Stereo.
-  int mStereoMode = kStereoNone;
-  StereoKind mStereoKind = StereoKind::None;
-  int mCurrentEye = 0;
-  int mLeftEye = 1;
-  bool mEyeColorMask[2][3] = {{true, true, true}, {true, true, true}};
-  double mEyeSeparation = 0.0;
-  double mSeparationFactor = 3.0;
-  double mFocalFactor = 70.0;
-  float mAnaglyphWeights[3] = {1, 1, 1};
+  ViewStereo mStereo{*this};
 
   // Colours, materials and the switches last given to GL.
   ViewMaterials mMaterials{*this};
@@ -386,6 +318,7 @@ private:
   friend bool SetLighting(OpenGLView* view, bool on);
   friend class GLBitmapRender;
   friend class ViewCamera;
+  friend class ViewStereo;
   friend class ViewMapping2D;
   void DrawScenePasses();
   Matrix4 ProjectionMatrix(bool forCameraMatrix) const;

@@ -351,7 +351,7 @@ void DrawPairLineLayer(OpenGLView* view, const PairLineSource& source) {
   kept.texture = 0;
   kept.StopWaiting();
   kept.declined = false;
-  view->NoteFrameDrawnAfresh();
+  view->Frames().NoteFrameDrawnAfresh();
   const size_t pairs = CountPairs(source.points.size() / 2);
   if (pairs >= std::max<size_t>(1, gDeferredFrom) && !key.stipple && GetGLAbilities().framebufferObjects) {
     kept.key = key;

@@ -244,9 +244,9 @@ bool TextureImage::Prepare(bool checkTime, bool force, bool keepBorder) {
   if (!textures) textures = &MakeContext(context);
   const float* requested = mRequestedBorder[0] >= 0.0f ? mRequestedBorder : nullptr;
   int usedWidth = mUsedWidth, usedHeight = mUsedHeight, textureWidth = mTextureWidth, textureHeight = mTextureHeight;
-  const int channels = OpenGLView::PrepareTexture(textures->names[0], image, flags, textures->names[1],
-                                                  GetTextureImageSettings().maxImageSize, mBorderInUse, requested,
-                                                  &usedWidth, &usedHeight, &textureWidth, &textureHeight);
+  const int channels =
+      PrepareTexture(textures->names[0], image, flags, textures->names[1], GetTextureImageSettings().maxImageSize,
+                     mBorderInUse, requested, &usedWidth, &usedHeight, &textureWidth, &textureHeight);
   // 7.
   UnloadImage(image);
   if (channels <= 0) return false;

@@ -49,10 +49,18 @@ void ViewCamera::AddScaled(double* out, const double* v, double s) {
   out[2] += v[2] * s;
 }
 
+void ViewCamera::UpdateAspectRatio() {
+  const int w = mView.ViewportWidth();
+  const int h = mView.mClientHeight;
+  mAspect = h > 0 ? static_cast<float>(w) / static_cast<float>(h) * mPixelAspect : mPixelAspect;
+  if (!(mAspect > 0.0f)) mAspect = mPixelAspect;
+  mView.mCameraMatrixValid = false;
+}
+
 // ---- Set-up and records -----------------------------------------------------------------
 
 void ViewCamera::InitCamera() {
-  mView.UpdateAspectRatio();
+  UpdateAspectRatio();
   SetDefaultCamera(true);
   mMinEyeDistance = mMaxEyeDistance = -1.0;
   mNear = 0.1f;
@@ -241,8 +249,8 @@ void ViewCamera::InitFieldOfView(double angle, double referenceAspect) {
 void ViewCamera::ApplyReferenceAspectOnSize() {
   // A window narrower than the reference keeps the horizontal angle, a wider one the
   // vertical angle that was set.
-  if (mView.mAspect < mReferenceAspect) {
-    mFieldOfView = static_cast<float>(detail_ViewCamera::ScaleAngle(mHorizontalAtReference, 1.0 / mView.mAspect));
+  if (mAspect < mReferenceAspect) {
+    mFieldOfView = static_cast<float>(detail_ViewCamera::ScaleAngle(mHorizontalAtReference, 1.0 / mAspect));
   } else {
     mFieldOfView = mSetAngle;
   }
@@ -254,11 +262,11 @@ void ViewCamera::SetVerticalFieldOfView(double angle) {
   mFieldOfView = static_cast<float>(angle);
   mView.mCameraMatrixValid = false;
   if (mReferenceAspect <= 0.0f) return;
-  if (mView.mAspect >= mReferenceAspect) {
+  if (mAspect >= mReferenceAspect) {
     mSetAngle = static_cast<float>(angle);
     mHorizontalAtReference = static_cast<float>(ScaleAngle(angle, mReferenceAspect));
   } else {
-    const double horizontal = ScaleAngle(angle, mView.mAspect);
+    const double horizontal = ScaleAngle(angle, mAspect);
     mHorizontalAtReference = static_cast<float>(horizontal);
     mSetAngle = static_cast<float>(ScaleAngle(horizontal, 1.0 / mReferenceAspect));
   }
@@ -266,7 +274,7 @@ void ViewCamera::SetVerticalFieldOfView(double angle) {
 
 void ViewCamera::SetHorizontalFieldOfView(double angle) {
   using detail_ViewCamera::ScaleAngle;
-  mFieldOfView = static_cast<float>(ScaleAngle(angle, 1.0 / mView.mAspect));
+  mFieldOfView = static_cast<float>(ScaleAngle(angle, 1.0 / mAspect));
   mView.mCameraMatrixValid = false;
   if (mReferenceAspect <= 0.0f) return;
   mHorizontalAtReference = static_cast<float>(angle);
@@ -274,7 +282,7 @@ void ViewCamera::SetHorizontalFieldOfView(double angle) {
 }
 
 void ViewCamera::SetFieldOfView(double angle) {
-  if (mReferenceAspect > 0.0f && mView.mAspect < mReferenceAspect) {
+  if (mReferenceAspect > 0.0f && mAspect < mReferenceAspect) {
     SetHorizontalFieldOfView(detail_ViewCamera::ScaleAngle(angle, mReferenceAspect));
   } else {
     SetVerticalFieldOfView(angle);
@@ -282,7 +290,7 @@ void ViewCamera::SetFieldOfView(double angle) {
 }
 
 double ViewCamera::GetFieldOfView() const {
-  if (mReferenceAspect > 0.0f && mView.mAspect < mReferenceAspect) {
+  if (mReferenceAspect > 0.0f && mAspect < mReferenceAspect) {
     return detail_ViewCamera::ScaleAngle(mHorizontalAtReference, 1.0 / mReferenceAspect);
   }
   return mFieldOfView;
@@ -314,7 +322,7 @@ void ViewCamera::ViewSphere(const double* centre, double radius) {
   const double h = mView.mClientHeight;
   if (mOrthogonal) {
     if (w < h) {
-      mOrthoHalfHeight = static_cast<float>(MarginFactor(w, mMarginX) * radius / mView.mAspect);
+      mOrthoHalfHeight = static_cast<float>(MarginFactor(w, mMarginX) * radius / mAspect);
     } else {
       mOrthoHalfHeight = static_cast<float>(MarginFactor(h, mMarginY) * radius);
     }
@@ -350,7 +358,7 @@ void ViewCamera::InitExtents(ViewExtents& extents, double radius, int marginX, i
   const double half = mFieldOfView * kRadians / 2.0;
   const double horizontalHalf = ConvertFieldOfView(mFieldOfView, -1, -1) * kRadians / 2.0;
   extents.yScale = 1.0 / std::tan(half) * MarginFactor(h, marginY);
-  extents.xScale = (1.0 / std::tan(half)) / mView.mAspect * MarginFactor(w, marginX);
+  extents.xScale = (1.0 / std::tan(half)) / mAspect * MarginFactor(w, marginX);
   extents.yDistance = radius / std::sin(half) * MarginFactor(h, marginY);
   extents.xDistance = radius / std::sin(horizontalHalf) * MarginFactor(w, marginX);
 }
@@ -408,8 +416,8 @@ void ViewCamera::ZoomToExtents(const ViewExtents& extents) {
     const double ay =
         std::max(std::fabs(extents.minY - extents.yDistance), std::fabs(extents.maxY + extents.yDistance));
     double half = 0.0;
-    if (ax / mView.mAspect > ay) {
-      half = ax / mView.mAspect * MarginFactor(w, extents.marginX);
+    if (ax / mAspect > ay) {
+      half = ax / mAspect * MarginFactor(w, extents.marginX);
     } else {
       half = ay * MarginFactor(h, extents.marginY);
     }
@@ -445,6 +453,49 @@ void ViewCamera::ZoomCamera(double factor) {
     CopyVector(mPerEye, mEye);
   }
   mView.mCameraMatrixValid = false;
+}
+
+// ---- Frames and facing -----------------------------------------------------------------------
+
+Matrix4 ViewCamera::GetCameraTransform() const {
+  Matrix4 m;
+  for (int row = 0; row < 3; ++row) {
+    m(row, 0) = mRight[row];
+    m(row, 1) = mUp[row];
+    m(row, 2) = mViewAxis[row];
+    m(row, 3) = mEye[row];
+  }
+  return m;
+}
+
+Matrix4 ViewCamera::GetWorldToCamera() const {
+  Matrix4 m;
+  const double* axes[3] = {mRight, mUp, mViewAxis};
+  for (int row = 0; row < 3; ++row) {
+    for (int column = 0; column < 3; ++column) m(row, column) = axes[row][column];
+    m(row, 3) = -Dot(axes[row], mEye);
+  }
+  return m;
+}
+
+double ViewCamera::GetFacingValue(const double* point, const double* normal, bool normalise) const {
+  if (mOrthogonal) return Dot(normal, mViewAxis);
+  double toEye[3];
+  Subtract(toEye, mPerEye, point);
+  if (normalise) NormaliseVector(toEye, toEye);
+  return Dot(normal, toEye);
+}
+
+void ViewCamera::GetViewDirection(double* out, const double* point) const {
+  if (!mView.mIs3D) {
+    out[0] = out[1] = 0.0;
+    out[2] = 1.0;
+  } else if (mOrthogonal) {
+    // Towards the viewer, as in perspective.
+    CopyVector(out, mViewAxis);
+  } else {
+    Subtract(out, mPerEye, point);
+  }
 }
 
 }  // namespace corvia

@@ -6,6 +6,8 @@
 // camera slots, rotations, fitting a sphere or extents, panning and zooming. Angles are
 // in degrees. It is plain arithmetic; the view makes the matrices from it.
 
+#include "render/Matrix4.h"
+
 namespace corvia {
 
 class OpenGLView;
@@ -19,6 +21,9 @@ class ViewCamera {
   ViewCamera(const ViewCamera&) = delete;
   ViewCamera& operator=(const ViewCamera&) = delete;
 
+  // Width over height of the drawing area of one eye, times the pixel aspect.
+  float GetAspectRatio() const { return mAspect; }
+  void UpdateAspectRatio();
   // The default pose and field of view, the near and far planes, a unit sphere fitted.
   void InitCamera();
   void SetDefaultCamera(bool withFieldOfView);
@@ -83,6 +88,16 @@ class ViewCamera {
   void SetAxes(const double* right, const double* up, const double* viewAxis);
   float GetOrthoHalfHeight() const { return mOrthoHalfHeight; }
   void SetOrthoHalfHeight(float h) { mOrthoHalfHeight = h; }
+  // The camera's frame: its axes as columns and the eye as the translation; and the
+  // inverse, world to camera.
+  Matrix4 GetCameraTransform() const;
+  Matrix4 GetWorldToCamera() const;
+  // normal . (eye - point), or normal . view axis in orthogonal projection; positive
+  // for a surface facing the viewer.
+  double GetFacingValue(const double* point, const double* normal, bool normalise) const;
+  // From the point towards the viewer (+z in flat panes).
+  void GetViewDirection(double* out, const double* point) const;
+
   // The field of view after the window's aspect changed, with a reference aspect.
   void ApplyReferenceAspectOnSize();
 
@@ -96,6 +111,8 @@ class ViewCamera {
   friend class ViewMapping2D;
 
   OpenGLView& mView;
+  float mAspect = 1.0f;
+  float mPixelAspect = 1.0f;
   double mEye[3] = {0, 0, 2};
   double mRight[3] = {1, 0, 0};
   double mUp[3] = {0, 1, 0};

@@ -74,7 +74,7 @@ void ViewMaterials::InitMaterials() {
 // ---- Colours and materials -----------------------------------------------------------------
 
 void ViewMaterials::SetColor(float r, float g, float b) {
-  if (mView.GetStereoKind() == StereoKind::Anaglyph) {
+  if (mView.Stereo().GetStereoKind() == StereoKind::Anaglyph) {
     const float v = mView.IsPrinting() ? 0.0f : 1.0f;
     glColor3f(v, v, v);
     return;
@@ -89,7 +89,7 @@ void ViewMaterials::SetColor4(float r, float g, float b, float a) {
 }
 
 void ViewMaterials::FilterColor4(float* rgba) const {
-  if (mView.GetStereoKind() == StereoKind::Anaglyph) {
+  if (mView.Stereo().GetStereoKind() == StereoKind::Anaglyph) {
     const float v = mView.IsPrinting() ? 0.0f : 1.0f;
     rgba[0] = rgba[1] = rgba[2] = v;
   }
@@ -102,10 +102,10 @@ bool ViewMaterials::FilterMaterialColor(const float* rgb, float alpha, float* ou
   c[2] = rgb[2];
   c[3] = alpha;
   if ((GetRainbowFlags() & kRainbowColors) && mView.Is3D()) c[0] = c[1] = c[2] = detail_ViewMaterials::Largest(c);
-  if (mView.GetStereoKind() == StereoKind::Anaglyph) {
+  if (mView.Stereo().GetStereoKind() == StereoKind::Anaglyph) {
     if (!mView.Is3D()) return false;
     const float m = detail_ViewMaterials::Largest(c);
-    for (int i = 0; i < 3; ++i) c[i] = m * mView.GetAnaglyphWeights()[i];
+    for (int i = 0; i < 3; ++i) c[i] = m * mView.Stereo().GetAnaglyphWeights()[i];
   }
   return mView.Is3D() && mView.GetLighting();
 }

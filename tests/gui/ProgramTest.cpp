@@ -423,7 +423,7 @@ TEST_F(ProgramTest, ADragDrawsTheKeptFacesAndTheFrameTimeShows) {
   mFrame->GetMenuBar()->UpdateMenus();
   EXPECT_TRUE(mFrame->GetMenuBar()->FindItem(ToWxId(kCmdShowFrameTime))->IsChecked());
   Repaint(pane);
-  EXPECT_GT(pane->GetLastFrameSeconds(), 0.0);
+  EXPECT_GT(pane->Frames().GetLastFrameSeconds(), 0.0);
   EXPECT_GT(cornerDiffers(), 20);
   corvia::testing::PostMenuCommand(mFrame, kCmdShowFrameTime);
   Repaint(pane);
@@ -446,14 +446,14 @@ TEST_F(ProgramTest, ATranslucentModelTurnsFromTheKeptFacesAndChangesShowAtOnce) 
   ASSERT_EQ(poly->mFaces.mCount, 720);
   CPolyView* pane = Pane(0);
   Repaint(pane);
-  const OpenGLView::FrameCounts before = pane->GetFrameCounts();
+  const ViewFrames::Counts before = pane->Frames().GetFrameCounts();
   const FaceMeshStatistics keptBefore = GetFaceMeshStatistics();
   DragAcross(pane, 12);
-  const OpenGLView::FrameCounts after = pane->GetFrameCounts();
+  const ViewFrames::Counts after = pane->Frames().GetFrameCounts();
   EXPECT_GE(after.swapped - before.swapped, 12u);
   EXPECT_LE(after.afresh - before.afresh, 1u);
   EXPECT_GE(GetFaceMeshStatistics().kept - keptBefore.kept, 11u);
-  EXPECT_FALSE(pane->WasLastFrameDrawnAfresh());
+  EXPECT_FALSE(pane->Frames().WasLastFrameDrawnAfresh());
 
   // Each change: the next frame is drawn afresh and differs, the one after is kept and
   // the same.
@@ -463,7 +463,7 @@ TEST_F(ProgramTest, ATranslucentModelTurnsFromTheKeptFacesAndChangesShowAtOnce) 
     const wxImage unchanged = corvia::testing::ScreenPixels(Canvas(0));
     change();
     Repaint(pane);
-    EXPECT_TRUE(pane->WasLastFrameDrawnAfresh());
+    EXPECT_TRUE(pane->Frames().WasLastFrameDrawnAfresh());
     const wxImage changed = corvia::testing::ScreenPixels(Canvas(0));
     int differing = 0;
     for (int y = 0; y < changed.GetHeight(); ++y)
@@ -473,7 +473,7 @@ TEST_F(ProgramTest, ATranslucentModelTurnsFromTheKeptFacesAndChangesShowAtOnce) 
                      changed.GetBlue(x, y) != unchanged.GetBlue(x, y);
     EXPECT_GT(differing, 20);
     Repaint(pane);
-    EXPECT_FALSE(pane->WasLastFrameDrawnAfresh());
+    EXPECT_FALSE(pane->Frames().WasLastFrameDrawnAfresh());
     const wxImage again = corvia::testing::ScreenPixels(Canvas(0));
     int largest = 0, count = 0;
     for (int i = 0; i < 3 * again.GetWidth() * again.GetHeight(); ++i) {

@@ -394,28 +394,28 @@ TEST(Camera, StereoEyesSeeThePlaneOfTheOriginAlikeAndNearerPointsApart) {
   TestView view;
   view.SetSizeForTest(400, 300);
   view.Camera().InitCamera();
-  view.SetStereoMode(kStereoRedCyan);
-  view.UpdateEyeSeparation();
+  view.Stereo().SetStereoMode(kStereoRedCyan);
+  view.Stereo().UpdateEyeSeparation();
   const double d = Dot(view.Camera().GetEye(), view.Camera().GetViewAxis());
-  EXPECT_NEAR(view.GetEyeSeparation(), d * 3.0 / 70.0, 1e-12);
+  EXPECT_NEAR(view.Stereo().GetEyeSeparation(), d * 3.0 / 70.0, 1e-12);
 
   const double onPlane[3] = {0.3, -0.2, 0.0};
   const double nearer[3] = {0.3, -0.2, 0.5};
   double pixels[2][2][3];
   for (int eye = 1; eye <= 2; ++eye) {
-    view.SetCurrentEye(eye);
+    view.Stereo().SetCurrentEye(eye);
     Project(view, onPlane, pixels[eye - 1][0]);
     Project(view, nearer, pixels[eye - 1][1]);
   }
-  view.SetCurrentEye(0);
+  view.Stereo().SetCurrentEye(0);
   EXPECT_NEAR(pixels[0][0][0], pixels[1][0][0], 1e-6);
   EXPECT_NEAR(pixels[0][0][1], pixels[1][0][1], 1e-6);
 
   // Each eye sees the window at the distance of the origin from its own place: a
   // point's image there is where its line from the eye meets that plane.
-  const double sep = view.GetEyeSeparation();
+  const double sep = view.Stereo().GetEyeSeparation();
   const double z = d - nearer[2];
-  const double halfWidth = view.GetAspectRatio() * d * std::tan(view.Camera().GetFieldOfView() * kRad / 2);
+  const double halfWidth = view.Camera().GetAspectRatio() * d * std::tan(view.Camera().GetFieldOfView() * kRad / 2);
   double expected[2];
   for (int eye = 0; eye < 2; ++eye) {
     const double offset = eye == 0 ? -sep : sep;
@@ -425,7 +425,7 @@ TEST(Camera, StereoEyesSeeThePlaneOfTheOriginAlikeAndNearerPointsApart) {
   EXPECT_NEAR(pixels[0][1][0], expected[0], 1e-6);
   EXPECT_NEAR(pixels[1][1][0], expected[1], 1e-6);
   EXPECT_GT(pixels[0][1][0], pixels[1][1][0]);  // crossed: nearer than the plane
-  view.SetStereoMode(kStereoNone);
+  view.Stereo().SetStereoMode(kStereoNone);
 }
 
 TEST(Camera, AReferenceAspectKeepsTheWiderAngle) {
@@ -457,14 +457,14 @@ TEST(Camera, FacingThroughTheMatrixAgreesWithTheFacingValue) {
     for (int i = 0; i < 200; ++i) {
       const double p[3] = {c(random), c(random), c(random)};
       const double n[3] = {c(random), c(random), c(random)};
-      const double value = view.GetFacingValue(p, n, true);
+      const double value = view.Camera().GetFacingValue(p, n, true);
       if (std::fabs(value) < 1e-6) continue;
       EXPECT_EQ(view.IsFrontFacing(p, n, true), value > 0);
       EXPECT_EQ(view.IsFrontFacing(p, n, false), value > 0);
     }
     double direction[3];
     const double p[3] = {0.1, 0.2, 0.3};
-    view.GetViewDirection(direction, p);
+    view.Camera().GetViewDirection(direction, p);
     if (orthogonal) {
       EXPECT_TRUE(PointsEqual(direction, view.Camera().GetViewAxis()));
     } else {

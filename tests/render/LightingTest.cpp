@@ -146,18 +146,18 @@ TEST_F(Lighting, RedCyanGlassesSeeARedFaceAsThePartSays) {
   };
   auto* window = Show(view, 100, 100);
   ASSERT_NE(window, nullptr);
-  view.SetStereoMode(kStereoRedCyan);
-  EXPECT_EQ(view.GetStereoMode(), kStereoRedCyan);
+  view.Stereo().SetStereoMode(kStereoRedCyan);
+  EXPECT_EQ(view.Stereo().GetStereoMode(), kStereoRedCyan);
   GLBitmap image = Draw(window);
   ExpectColor(PixelAt(image, 50, 50), 204, 153, 255);  // (0.8, 0.6, 1)
   ExpectColor(PixelAt(image, 3, 3), 102, 77, 128);     // grey 0.5 through the weights
   EXPECT_EQ(view.scenePasses, 2);
 
-  view.SetStereoMode(-1);  // no such mode: nothing changes
-  EXPECT_EQ(view.GetStereoMode(), kStereoRedCyan);
-  view.SetStereoMode(kNumStereoModes);
-  EXPECT_EQ(view.GetStereoMode(), kStereoRedCyan);
-  view.SetStereoMode(kStereoNone);
+  view.Stereo().SetStereoMode(-1);  // no such mode: nothing changes
+  EXPECT_EQ(view.Stereo().GetStereoMode(), kStereoRedCyan);
+  view.Stereo().SetStereoMode(kNumStereoModes);
+  EXPECT_EQ(view.Stereo().GetStereoMode(), kStereoRedCyan);
+  view.Stereo().SetStereoMode(kStereoNone);
 }
 
 TEST_F(Lighting, SideBySideStereoDrawsEachEyeInItsHalf) {
@@ -165,17 +165,18 @@ TEST_F(Lighting, SideBySideStereoDrawsEachEyeInItsHalf) {
   view.SetBackgroundColor(0, 0, 0);
   SetLighting(&view, false);
   view.scene = [](TestView& v) {
-    v.Materials().SetColor(v.GetCurrentEye() == 1 ? 1.0f : 0.0f, v.GetCurrentEye() == 2 ? 1.0f : 0.0f, 0);
+    v.Materials().SetColor(v.Stereo().GetCurrentEye() == 1 ? 1.0f : 0.0f, v.Stereo().GetCurrentEye() == 2 ? 1.0f : 0.0f,
+                           0);
     Quad(-0.3, -0.3, 0.3, 0.3, 0, true);
   };
   auto* window = Show(view, 200, 100);
   ASSERT_NE(window, nullptr);
-  view.SetStereoMode(kStereoCrossEyed);
-  EXPECT_NEAR(view.GetAspectRatio(), 1.0, 1e-6);
+  view.Stereo().SetStereoMode(kStereoCrossEyed);
+  EXPECT_NEAR(view.Camera().GetAspectRatio(), 1.0, 1e-6);
   GLBitmap image = Draw(window);
   ExpectColor(PixelAt(image, 50, 50), 0, 255, 0);   // eye 2 on the left
   ExpectColor(PixelAt(image, 150, 50), 255, 0, 0);  // eye 1 on the right
-  view.SetStereoMode(kStereoNone);
+  view.Stereo().SetStereoMode(kStereoNone);
 }
 
 TEST_F(Lighting, StateIsGivenToGLOnlyWhenItChanges) {
