@@ -207,7 +207,7 @@ CPolyView::CPolyView()
     : mExplodeThrow(std::make_unique<ExplodeThrow>(this)), mSectionThrow(std::make_unique<SectionThrow>(this)) {
   detail_PolyView::Shared();
   SetMouseThrowDataSkipper(kThrowKindPaneExplode, detail_PolyView::SkipExplodeData);
-  SetCaptionLeftStrip(kViewIconStrip);
+  Buttons().SetCaptionLeftStrip(kViewIconStrip);
   InitGLSelection(kNumSelectionItemKinds);
   Camera().InitFieldOfView(Camera().GetFieldOfView(), 1.0);
 }
@@ -341,9 +341,10 @@ void CPolyView::SetCaptionButtons() {
   }
   if (mode == kSelectMeasurement || facetingEdit) group({{kCaptionLeaveMode, kIconLeaveMode}});
 
-  SetNumButtons(static_cast<int>(buttons.size()));
+  Buttons().SetNumButtons(static_cast<int>(buttons.size()));
   for (size_t i = 0; i < buttons.size(); ++i) {
-    DefineButton(static_cast<int>(i), buttons[i].action, buttons[i].icon, buttons[i].last ? kCaptionButtonSpaced : 0);
+    Buttons().DefineButton(static_cast<int>(i), buttons[i].action, buttons[i].icon,
+                           buttons[i].last ? kCaptionButtonSpaced : 0);
   }
   InvalidateCaption();
 }

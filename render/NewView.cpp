@@ -233,7 +233,7 @@ void NewView::OnButtonDown(int button, int x, int y, unsigned keyFlags) {
 void NewView::OnButtonUp(int button, int, int, unsigned keyFlags) {
   mGroup->mouse.buttons &= ~button;
   UpdateMouseMode(keyFlags, false);
-  if (mGroup->mouse.buttons == 0 && mPressedButton < 0 && mWindow) mWindow->ReleaseMouse();
+  if (mGroup->mouse.buttons == 0 && mCaptionButtons.mPressedButton < 0 && mWindow) mWindow->ReleaseMouse();
 }
 
 void NewView::OnButtonDoubleClick(int, int, int, unsigned keyFlags) { UpdateMouseMode(keyFlags, false); }
@@ -290,27 +290,27 @@ bool NewView::OnCaptionButtonDown(int button, int x, int y) {
   int hit = -1;
   if (button == kMouseButtonLeft) {
     if (mWindow) mWindow->RaiseMainWindow();
-    hit = HitCaptionButton(x, y);
+    hit = mCaptionButtons.HitCaptionButton(x, y);
   }
   if (hit < 0) {
     if (mCaptionWnd) mCaptionWnd->OnCaptionPress(button, x, y);
     return false;
   }
-  mPressedButton = hit;
-  mPressedLook = true;
+  mCaptionButtons.mPressedButton = hit;
+  mCaptionButtons.mPressedLook = true;
   RedrawPressedButton();
   return true;
 }
 
 void NewView::OnCaptionButtonUp(int button, int x, int y) {
-  if (button != kMouseButtonLeft || mPressedButton < 0) return;
-  int pressed = mPressedButton;
+  if (button != kMouseButtonLeft || mCaptionButtons.mPressedButton < 0) return;
+  int pressed = mCaptionButtons.mPressedButton;
   PixelRect rect;
-  bool inside = GetButtonRect(pressed, rect) && rect.Contains(x, y);
-  mPressedButton = -1;
-  mPressedLook = false;
+  bool inside = mCaptionButtons.GetButtonRect(pressed, rect) && rect.Contains(x, y);
+  mCaptionButtons.mPressedButton = -1;
+  mCaptionButtons.mPressedLook = false;
   RedrawPressedButton();
-  if (inside) OnCaptionButton(pressed, mButtons[pressed].command, 0);
+  if (inside) OnCaptionButton(pressed, mCaptionButtons.mButtons[pressed].command, 0);
 }
 
 std::string NewView::GetCaptionTip(int, int) const { return std::string(); }
@@ -321,11 +321,11 @@ void NewView::OnCaptionMouseMove(int x, int y) {
     mCaptionTip = tip;
     if (mWindow) mWindow->SetCaptionTip(mCaptionTip);
   }
-  if (mPressedButton >= 0) {
+  if (mCaptionButtons.mPressedButton >= 0) {
     PixelRect rect;
-    bool inside = GetButtonRect(mPressedButton, rect) && rect.Contains(x, y);
-    if (inside != mPressedLook) {
-      mPressedLook = inside;
+    bool inside = mCaptionButtons.GetButtonRect(mCaptionButtons.mPressedButton, rect) && rect.Contains(x, y);
+    if (inside != mCaptionButtons.mPressedLook) {
+      mCaptionButtons.mPressedLook = inside;
       RedrawPressedButton();
     }
   }
@@ -440,13 +440,13 @@ void SetAllViewsBackgroundColor(const float* rgb) {
 
 // ---- Caption buttons ------------------------------------------------------------------
 
-void NewView::SetNumButtons(int n) {
+void CaptionButtons::SetNumButtons(int n) {
   mButtons.assign(static_cast<size_t>(std::max(n, 0)), CaptionButton{});
   mPressedButton = -1;
   mPressedLook = false;
 }
 
-void NewView::DefineButton(int i, int command, int icon, unsigned flags) {
+void CaptionButtons::DefineButton(int i, int command, int icon, unsigned flags) {
   if (i < 0 || i >= GetNumButtons()) {
     ShowInternalError("DefineButton: index %d invalid", i);
     return;
@@ -454,12 +454,13 @@ void NewView::DefineButton(int i, int command, int icon, unsigned flags) {
   mButtons[i] = CaptionButton{command, icon, flags};
 }
 
-PixelRect NewView::GetCaptionRect() const {
-  if (mCaptionWnd) return PixelRect{0, 0, mCaptionWnd->GetWidth(), mCaptionWnd->GetHeight()};
-  return PixelRect{0, 0, mClientWidth, kCaptionHeight};
+PixelRect CaptionButtons::GetCaptionRect() const {
+  if (const CaptionWnd* caption = mView.GetCaptionWnd())
+    return PixelRect{0, 0, caption->GetWidth(), caption->GetHeight()};
+  return PixelRect{0, 0, mView.GetClientWidth(), kCaptionHeight};
 }
 
-bool NewView::GetButtonRect(int i, PixelRect& rect) const {
+bool CaptionButtons::GetButtonRect(int i, PixelRect& rect) const {
   if (i < 0 || i >= GetNumButtons()) return false;
   PixelRect caption = GetCaptionRect();
   int top = caption.top + (caption.Height() - kCaptionButtonHeight) / 2;
@@ -472,7 +473,7 @@ bool NewView::GetButtonRect(int i, PixelRect& rect) const {
   return true;
 }
 
-int NewView::HitCaptionButton(int x, int y) const {
+int CaptionButtons::HitCaptionButton(int x, int y) const {
   PixelRect rect;
   for (int i = 0; i < GetNumButtons(); ++i) {
     if (GetButtonRect(i, rect) && rect.Contains(x, y)) return i;
@@ -556,17 +557,17 @@ void SetScrollBarsUsed(bool on) { CurrentViewGroup().options.scrollBarsUsed = on
 
 void CaptionWnd::DrawCaptionBar(CaptionPainter& painter) {
   NewView* view = mOwner;
-  PixelRect rect = view->GetCaptionRect();
+  PixelRect rect = view->Buttons().GetCaptionRect();
   bool active = NewView::GetActiveView() == view;
-  int strip = view->GetCaptionLeftStrip();
+  int strip = view->Buttons().GetCaptionLeftStrip();
   if (strip > 0) painter.FillCaptionColor(PixelRect{rect.left, rect.top, rect.left + strip, rect.bottom}, active);
   PixelRect text{rect.left + strip, rect.top, rect.right, rect.bottom};
   if (text.Width() > 0) painter.DrawCaption(text, mText, active, true);
   PixelRect button;
-  for (int i = 0; i < view->GetNumButtons(); ++i) {
-    if (!view->GetButtonRect(i, button)) continue;
-    bool pushed = view->GetPressedButton() == i && view->IsPressedLook();
-    painter.DrawButton(button, pushed, view->GetButton(i).icon);
+  for (int i = 0; i < view->Buttons().GetNumButtons(); ++i) {
+    if (!view->Buttons().GetButtonRect(i, button)) continue;
+    bool pushed = view->Buttons().GetPressedButton() == i && view->Buttons().IsPressedLook();
+    painter.DrawButton(button, pushed, view->Buttons().GetButton(i).icon);
   }
 }
 

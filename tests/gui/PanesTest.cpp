@@ -186,15 +186,15 @@ TEST_F(Panes, SeveralPanesShareOneContextAndOneDisplayList) {
 TEST_F(Panes, CaptionButtonsAnswerClicksAndTheActiveCaptionMoves) {
   ListView* view = View(1);
   view->SetTitle("Base Polyhedron");
-  view->SetNumButtons(2);
-  view->DefineButton(0, kButtonCommand, 0, kCaptionButtonSpaced);
-  view->DefineButton(1, kButtonCommand + 1, 0, 0);
+  view->Buttons().SetNumButtons(2);
+  view->Buttons().DefineButton(0, kButtonCommand, 0, kCaptionButtonSpaced);
+  view->Buttons().DefineButton(1, kButtonCommand + 1, 0, 0);
   view->InvalidateCaption();
   view->UpdateNow();
   PixelRect button;
-  ASSERT_TRUE(view->GetButtonRect(1, button));
+  ASSERT_TRUE(view->Buttons().GetButtonRect(1, button));
   wxWindow* strip = mPanes[1]->GetCaptionStrip();
-  EXPECT_EQ(view->GetCaptionRect().Width(), strip->GetClientSize().x);
+  EXPECT_EQ(view->Buttons().GetCaptionRect().Width(), strip->GetClientSize().x);
 
   ClickAt(strip, wxPoint((button.left + button.right) / 2, (button.top + button.bottom) / 2));
   YieldUntil([&] { return !view->clicked.empty(); });

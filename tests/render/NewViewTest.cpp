@@ -128,23 +128,23 @@ TEST(NewView, CaptionButtonsLieRightToLeftWithTheirSpacing) {
   auto window = ShowInWindow(&view, 200, 100);
   ASSERT_TRUE(window);
   ASSERT_NE(window->GetCaption(), nullptr);
-  EXPECT_EQ(view.GetCaptionRect(), (PixelRect{0, 0, 200, kCaptionHeight}));
+  EXPECT_EQ(view.Buttons().GetCaptionRect(), (PixelRect{0, 0, 200, kCaptionHeight}));
 
-  view.SetNumButtons(2);
-  view.DefineButton(0, 101, 7, kCaptionButtonSpaced);
-  view.DefineButton(1, 102, 8, 0);
+  view.Buttons().SetNumButtons(2);
+  view.Buttons().DefineButton(0, 101, 7, kCaptionButtonSpaced);
+  view.Buttons().DefineButton(1, 102, 8, 0);
   PixelRect first, second;
-  ASSERT_TRUE(view.GetButtonRect(0, first));
-  ASSERT_TRUE(view.GetButtonRect(1, second));
+  ASSERT_TRUE(view.Buttons().GetButtonRect(0, first));
+  ASSERT_TRUE(view.Buttons().GetButtonRect(1, second));
   EXPECT_EQ(first.right, 198);
   EXPECT_EQ(first.Width(), kCaptionButtonWidth);
   EXPECT_EQ(first.Height(), kCaptionButtonHeight);
   EXPECT_EQ(first.top, (kCaptionHeight - kCaptionButtonHeight) / 2);
   EXPECT_EQ(first.right - second.right, 18);
-  EXPECT_FALSE(view.GetButtonRect(2, first));
+  EXPECT_FALSE(view.Buttons().GetButtonRect(2, first));
 
   corvia::testing::ExpectInternalErrors();
-  view.DefineButton(2, 1, 1, 0);
+  view.Buttons().DefineButton(2, 1, 1, 0);
   EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 1);
   EXPECT_NE(corvia::testing::Platform().messages.Boxes().back().text.find("DefineButton: index 2 invalid"),
             std::string::npos);
@@ -155,20 +155,20 @@ TEST(NewView, ACaptionButtonRunsOnlyWhenReleasedOverIt) {
   CountingView view;
   auto window = ShowInWindow(&view, 200, 100);
   ASSERT_TRUE(window);
-  view.SetNumButtons(1);
-  view.DefineButton(0, 33, 0, 0);
+  view.Buttons().SetNumButtons(1);
+  view.Buttons().DefineButton(0, 33, 0, 0);
   PixelRect button;
-  ASSERT_TRUE(view.GetButtonRect(0, button));
+  ASSERT_TRUE(view.Buttons().GetButtonRect(0, button));
   const int cx = (button.left + button.right) / 2, cy = (button.top + button.bottom) / 2;
 
   EXPECT_TRUE(view.OnCaptionButtonDown(kMouseButtonLeft, cx, cy));
-  EXPECT_EQ(view.GetPressedButton(), 0);
-  EXPECT_TRUE(view.IsPressedLook());
+  EXPECT_EQ(view.Buttons().GetPressedButton(), 0);
+  EXPECT_TRUE(view.Buttons().IsPressedLook());
   view.OnCaptionMouseMove(10, cy);
-  EXPECT_FALSE(view.IsPressedLook());
+  EXPECT_FALSE(view.Buttons().IsPressedLook());
   view.OnCaptionButtonUp(kMouseButtonLeft, 10, cy);
   EXPECT_TRUE(view.clicks.empty());
-  EXPECT_EQ(view.GetPressedButton(), -1);
+  EXPECT_EQ(view.Buttons().GetPressedButton(), -1);
 
   view.OnCaptionButtonDown(kMouseButtonLeft, cx, cy);
   view.OnCaptionButtonUp(kMouseButtonLeft, cx, cy);
