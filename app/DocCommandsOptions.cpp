@@ -57,7 +57,7 @@ void SetTransparencyType(int type) {
 int ShownStereoMode() {
   for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
     auto* view = dynamic_cast<OpenGLView*>(v);
-    if (view && view->Is3D()) return view->GetStereoMode();
+    if (view && view->Is3D()) return view->Stereo().GetStereoMode();
   }
   return kStereoNone;
 }

@@ -257,7 +257,7 @@ void EnableIn3D(CommandUi& ui) {
 void UseDefaultCamera() {
   if (CPolyView* pane = Active3DPane()) {
     StopAllMouseThrows();
-    pane->SetDefaultCamera(true);
+    pane->Camera().SetDefaultCamera(true);
     pane->SetFitMode(kFitNormal);
     pane->Invalidate(true);
   }
@@ -265,21 +265,21 @@ void UseDefaultCamera() {
 
 void ToggleOrthogonal() {
   if (CPolyView* pane = Active3DPane()) {
-    pane->SetOrthogonal(!pane->IsOrthogonal());
+    pane->Camera().SetOrthogonal(!pane->Camera().IsOrthogonal());
     pane->Invalidate(true);
   }
 }
 void UpdateOrthogonal(CommandUi& ui) {
   CPolyView* pane = Active3DPane();
   ui.enabled = pane != nullptr;
-  Mark(ui, pane && pane->IsOrthogonal());
+  Mark(ui, pane && pane->Camera().IsOrthogonal());
 }
 
 template <int kAxis>
 void RotateAroundAxis() {
   if (CPolyView* pane = Active3DPane()) {
-    pane->RotateAboutViewAxis(kAxis, kQuarterTurn);
-    pane->OrthonormalizeCamera();
+    pane->Camera().RotateAboutViewAxis(kAxis, kQuarterTurn);
+    pane->Camera().OrthonormalizeCamera();
     pane->Invalidate(true);
   }
 }

@@ -295,10 +295,10 @@ std::string CPolyView::GetCaptionTip(int x, int y) const {
   using namespace detail_PaneActions;
   const auto* caption = dynamic_cast<const PolyCaptionWnd*>(GetCaptionWnd());
   if (caption && caption->GetIconRect().Contains(x, y)) return "Choose what this pane shows (view type)";
-  const int hit = HitCaptionButton(x, y);
+  const int hit = Buttons().HitCaptionButton(x, y);
   if (hit < 0) return std::string();
   const bool preview = GetCurrentPoly() && PreviewOf(this);
-  switch (GetButton(hit).command) {
+  switch (Buttons().GetButton(hit).command) {
     case kCaptionNextModel:
       return "Next polyhedron (Ctrl+Right Arrow)";
     case kCaptionPreviousModel:
@@ -309,7 +309,7 @@ std::string CPolyView::GetCaptionTip(int x, int y) const {
       return "Previous stellation (Down Arrow)";
     case kCaptionFacetingOn:
     case kCaptionFacetingBack:
-      return FacetingTip(GetButton(hit).command == kCaptionFacetingOn);
+      return FacetingTip(Buttons().GetButton(hit).command == kCaptionFacetingOn);
     case kCaptionElementOn:
       return preview ? "Next orientation of the augmentation (Right Arrow)" : ElementTip(this, true);
     case kCaptionElementBack:

@@ -254,7 +254,7 @@ void CPolyDoc::MakeCurrentRecord(DocRecord* record, int mode) {
   if (mCurrentRecord && mode != kRecordConstruct) {
     DocRecord* outgoing = mCurrentRecord;
     ForRecordedPanes([outgoing](int i, CPolyView* pane) {
-      pane->GetCamera(outgoing->mCameras[i]);
+      pane->Camera().GetCamera(outgoing->mCameras[i]);
       outgoing->mViews[i].mFirst = static_cast<int32_t>(pane->GetViewType());
       outgoing->mViews[i].mLast = pane->GetExplosion();
     });
@@ -265,7 +265,7 @@ void CPolyDoc::MakeCurrentRecord(DocRecord* record, int mode) {
     const ModelViewRecord& view = record->mViews[i];
     if (view.mFirst < 0) return;  // a new record: the panes stay as they are
     pane->SetViewType(static_cast<ViewType>(view.mFirst), true, !drawing);
-    if (record->mCameras[i].valid) pane->SetCamera(record->mCameras[i], !drawing);
+    if (record->mCameras[i].valid) pane->Camera().SetCamera(record->mCameras[i], !drawing);
     pane->SetExplosion(view.mLast);
   });
 }
@@ -697,7 +697,7 @@ void CPolyDoc::PivotAroundSelectedItem() {
   for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
     CPolyView* pane = CPolyView::AsPolyView(v);
     if (!pane || !pane->Is3D() || (pane != active && !GetLinkedViews())) continue;
-    std::copy(axis, axis + 3, pane->GetPivotThrow()->mAxis);
+    std::copy(axis, axis + 3, pane->Navigation().GetPivotThrow()->mAxis);
   }
 }
 

@@ -167,12 +167,12 @@ class CPolyView::SectionThrow final : public MouseThrow {
     if (!view) return 0;
     double axis[3] = {0.0, 0.0, 0.0};
     for (int k = 0; k < 3; ++k) {
-      axis[k] = mAxis[0] * view->GetRightAxis()[k] + mAxis[1] * view->GetUpAxis()[k] +
-                mAxis[2] * view->GetViewAxis()[k];
+      axis[k] = mAxis[0] * view->Camera().GetRightAxis()[k] + mAxis[1] * view->Camera().GetUpAxis()[k] +
+                mAxis[2] * view->Camera().GetViewAxis()[k];
     }
     if (!NormaliseVector(axis, axis)) return 0;
     double m[9];
-    AxisAngleRotationMatrix(m, axis, -amountX * view->GetDragRate() * detail_PolyView::kDegrees);
+    AxisAngleRotationMatrix(m, axis, -amountX * view->Navigation().GetDragRate() * detail_PolyView::kDegrees);
     double* frame = SlicingFrame();
     for (int row = 0; row < 3; ++row) {
       const double v[3] = {frame[row], frame[row + 4], frame[row + 8]};
@@ -207,9 +207,9 @@ CPolyView::CPolyView()
     : mExplodeThrow(std::make_unique<ExplodeThrow>(this)), mSectionThrow(std::make_unique<SectionThrow>(this)) {
   detail_PolyView::Shared();
   SetMouseThrowDataSkipper(kThrowKindPaneExplode, detail_PolyView::SkipExplodeData);
-  SetCaptionLeftStrip(kViewIconStrip);
+  Buttons().SetCaptionLeftStrip(kViewIconStrip);
   InitGLSelection(kNumSelectionItemKinds);
-  InitFieldOfView(GetFieldOfView(), 1.0);
+  Camera().InitFieldOfView(Camera().GetFieldOfView(), 1.0);
 }
 
 CPolyView::~CPolyView() {
@@ -341,9 +341,10 @@ void CPolyView::SetCaptionButtons() {
   }
   if (mode == kSelectMeasurement || facetingEdit) group({{kCaptionLeaveMode, kIconLeaveMode}});
 
-  SetNumButtons(static_cast<int>(buttons.size()));
+  Buttons().SetNumButtons(static_cast<int>(buttons.size()));
   for (size_t i = 0; i < buttons.size(); ++i) {
-    DefineButton(static_cast<int>(i), buttons[i].action, buttons[i].icon, buttons[i].last ? kCaptionButtonSpaced : 0);
+    Buttons().DefineButton(static_cast<int>(i), buttons[i].action, buttons[i].icon,
+                           buttons[i].last ? kCaptionButtonSpaced : 0);
   }
   InvalidateCaption();
 }
@@ -510,7 +511,7 @@ void SetMouseSelectionMode(int mode) {
     gSectionDrag = mode == kSelectMeasurement || (mode == kSelect4DTumble && old == kSelectMeasurement);
     if (old == kSelectSectionTumble) {
       for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
-        if (CPolyView* pane = CPolyView::AsPolyView(v)) pane->StopViewThrows();
+        if (CPolyView* pane = CPolyView::AsPolyView(v)) pane->Navigation().StopViewThrows();
       }
       // The slicing plane's own throw too.
       StopAllMouseThrows();

@@ -212,13 +212,13 @@ void CPolyView::OnGLDraw() {
   int drawMode = kDrawModePlain;
   double sizingScale = 1.0;
   if (pane3D) {
-    SetSpecular(0.5f);
+    Materials().SetSpecular(0.5f);
     if (IsBitmapTarget()) settings.useStencil = false;
     if (settings.useStencil) {
       glDisable(GL_POLYGON_OFFSET_FILL);
     } else {
-      const double distance = Dot(GetEye(), GetViewAxis());
-      glPolygonOffset(0.0f, static_cast<GLfloat>(PolygonOffsetUnits(distance, IsOrthogonal())));
+      const double distance = Dot(Camera().GetEye(), Camera().GetViewAxis());
+      glPolygonOffset(0.0f, static_cast<GLfloat>(PolygonOffsetUnits(distance, Camera().IsOrthogonal())));
       glEnable(GL_POLYGON_OFFSET_FILL);
     }
   }
@@ -251,10 +251,10 @@ void CPolyView::OnGLDraw() {
   if (modelPane && mShowReflectionPlanes && poly->mSymGroup && poly->mSymGroup->type == kSymGroupPyramidal) {
     // The planes show through the model.
     glDisable(GL_DEPTH_TEST);
-    SetLineStipple(0x5555);
+    Materials().SetLineStipple(0x5555);
     DrawReflections(poly->mSymGroup, scale);
     glEnable(GL_DEPTH_TEST);
-    SetLineStipple(0);
+    Materials().SetLineStipple(0);
   }
   if (poly && pane3D && mViewType != kViewFoldingNet && !(mViewType & kViewFlagMorph)) {
     if ((mViewType & (kViewFlagBase | kViewFlagDual | kViewFlagPart)) && AreFaceletNumbersShown()) {
@@ -272,20 +272,20 @@ void CPolyView::OnGLDraw() {
       // The facets being drawn show through the model.
       glDisable(GL_POLYGON_OFFSET_FILL);
       DrawDrawnPolygons(poly->mDrawnPolygons, this);
-      SetLineStipple(0x5555);
+      Materials().SetLineStipple(0x5555);
       glDisable(GL_DEPTH_TEST);
       DrawDrawnPolygons(poly->mDrawnPolygons, this);
       glEnable(GL_DEPTH_TEST);
-      SetLineStipple(0);
+      Materials().SetLineStipple(0);
       DrawFacetingVertices(poly, poly->mShowDual ? kDualBlock : kBaseBlock, mDrawExplosion);
     }
     glDisable(GL_POLYGON_OFFSET_FILL);
     if (poly->mAugmentation && poly->mAugmentation->mView == this) {
-      SetLineStipple(0x1111);
+      Materials().SetLineStipple(0x1111);
       glDisable(GL_DEPTH_TEST);
       Draw(poly->mAugmentation.get(), true);
       glEnable(GL_DEPTH_TEST);
-      SetLineStipple(0);
+      Materials().SetLineStipple(0);
     }
   }
   if (pane3D) {
@@ -297,7 +297,7 @@ void CPolyView::OnGLDraw() {
       DrawSelectedCell(poly, faces, GetShownBlock(false), mDrawExplosion);
     }
     glEnable(GL_DEPTH_TEST);
-    SetLineStipple(0);
+    Materials().SetLineStipple(0);
   }
   settings.useStencil = savedStencil;
 }
@@ -362,7 +362,7 @@ void CPolyView::DrawSelection(Poly* poly, int drawMode, double sizingScale) {
 void CPolyView::DrawContentMissing() {
   if (GetMessage() || mViewType == kNoViewType) return;
   if (const char* missing = GetMissingContentText(mViewType)) {
-    DrawCornerText(3, missing, GetDisplaySettings().titleColor, 0, 0, 1.0f);
+    Text().DrawCornerText(3, missing, GetDisplaySettings().titleColor, 0, 0, 1.0f);
   }
 }
 
@@ -448,7 +448,7 @@ double CPolyView::GetGeometryRadius(bool withSpheres) const {
       if (mViewType == kViewCompoundOfDuals || (mViewType != kNoViewType && (mViewType & kViewFlagMorph))) {
         radius = std::max(poly ? poly->GetRadius() : 1.0, 1.0);
       } else {
-        const float* e = GetExtents2D();
+        const float* e = Mapping2D().GetExtents2D();
         radius = std::max(std::fabs(e[2] - e[0]), std::fabs(e[3] - e[1])) / 2.0;
       }
       break;
@@ -462,7 +462,7 @@ void CPolyView::FitGeometryToView(int mode) {
     Poly* poly = GetCurrentPoly();
     if (!poly) return;
     ViewExtents extents;
-    InitExtents(extents, GetShownSphereRadius(), 0, 0);
+    Camera().InitExtents(extents, GetShownSphereRadius(), 0, 0);
     const uint32_t flags = mExplosion == 1.0 ? 0x207 : 0x7;
     // Derived quietly; the facet model a stellation pane's model is made from is made
     // first, so that a refusal of its build is told.
@@ -471,23 +471,23 @@ void CPolyView::FitGeometryToView(int mode) {
     if (!model) return;
     for (int i = 0; i < model->NumVerts(); ++i) {
       const SimpleVert& v = model->VertAt(i);
-      if (!v.IsInfinite()) AddPointToExtents(extents, v.pos);
+      if (!v.IsInfinite()) Camera().AddPointToExtents(extents, v.pos);
     }
-    ZoomToExtents(extents);
+    Camera().ZoomToExtents(extents);
     Invalidate(true);
     return;
   }
   // A model's farthest corners lie on the sphere fitted: a few pixels are kept free
   // round it. The flat panes leave room in their extents instead.
   const int margin = Is3D() ? detail_PolyViewDraw::kModelFitMargin : 0;
-  SetPixelMargins(margin, margin);
+  Camera().SetPixelMargins(margin, margin);
   if (Is3D()) {
-    ViewSphere(nullptr, GetGeometryRadius(true));
+    Camera().ViewSphere(nullptr, GetGeometryRadius(true));
     return;
   }
   // Flat panes show their element in its own frame, upright.
-  if (mode == kFitNormal) SetRotation2D(0.0f);
-  FitExtents2D();
+  if (mode == kFitNormal) Mapping2D().SetRotation2D(0.0f);
+  Mapping2D().FitExtents2D();
 }
 
 void CPolyView::ExtentsPass() {
@@ -506,12 +506,12 @@ CPolyView::FittedCamera CPolyView::TakeFittedCamera() const {
   FittedCamera camera;
   camera.valid = true;
   camera.is3D = Is3D();
-  camera.distance = Dot(GetEye(), GetViewAxis());
-  camera.orthoHalfHeight = GetOrthoHalfHeight();
-  camera.zoom = GetZoom();
-  camera.scroll[0] = GetScrollPosition2D()[0];
-  camera.scroll[1] = GetScrollPosition2D()[1];
-  camera.rotation = GetRotation2D();
+  camera.distance = Dot(Camera().GetEye(), Camera().GetViewAxis());
+  camera.orthoHalfHeight = Camera().GetOrthoHalfHeight();
+  camera.zoom = Mapping2D().GetZoom();
+  camera.scroll[0] = Mapping2D().GetScrollPosition2D()[0];
+  camera.scroll[1] = Mapping2D().GetScrollPosition2D()[1];
+  camera.rotation = Mapping2D().GetRotation2D();
   return camera;
 }
 

@@ -266,7 +266,7 @@ bool CPolyView::PrepareDiagramPane() {
   auto square = [this](double r) {
     if (!(r > 0.0) || !std::isfinite(r)) return false;
     const float h = static_cast<float>(r * kDiagramRoom);
-    SetExtents2D(-h, h, h, -h);
+    Mapping2D().SetExtents2D(-h, h, h, -h);
     return true;
   };
   switch (mViewType) {
@@ -311,7 +311,7 @@ bool CPolyView::PrepareDiagramPane() {
       for (StellationCellType* type = block->mFirstCellType; type; type = type->mNext) ++types;
       float e[4];
       GetCellDiagramExtents(types, block->GetMaxCellsPerType(), e);
-      SetExtents2D(e[0], e[1], e[2], e[3]);
+      Mapping2D().SetExtents2D(e[0], e[1], e[2], e[3]);
       if (mFitMode == kFitTight) mFitMode = kFitNormal;
       return true;
     }
@@ -420,7 +420,7 @@ void CPolyView::DrawFacePane(Poly* poly, bool ofStellation) {
       if (picking) {
         SetGLSelectionItem(kSelectStellationFacet, place);
       } else {
-        SetColorv(rgb);
+        Materials().SetColorv(rgb);
       }
       Draw(f, kIdentityFrame);
     }
@@ -432,7 +432,7 @@ void CPolyView::DrawFacePane(Poly* poly, bool ofStellation) {
       if (picking) {
         DrawDiagramLines(type, kIdentityFrame, true);
       } else {
-        SetColorv(GetNewEdgeColor());
+        Materials().SetColorv(GetNewEdgeColor());
         glLineWidth(GetEdgeLineWidth());
         DrawFacetEdges(type, kIdentityFrame, [](const StellationFacet* f) { return f->IsVisible(); }, !ofStellation);
       }
@@ -446,11 +446,11 @@ void CPolyView::DrawFacePane(Poly* poly, bool ofStellation) {
       float rgb[3];
       std::copy(face->GetColour(), face->GetColour() + 3, rgb);
       LightenDiagramColour(rgb);
-      if (!picking) SetColorv(rgb);
+      if (!picking) Materials().SetColorv(rgb);
       glBegin(GL_POLYGON);
       for (size_t i = 0; i + 1 < xy.size(); i += 2) glVertex2d(xy[i], xy[i + 1]);
       glEnd();
-      if (!picking) SetColorv(GetNewEdgeColor());
+      if (!picking) Materials().SetColorv(GetNewEdgeColor());
       glBegin(GL_LINE_LOOP);
       for (size_t i = 0; i + 1 < xy.size(); i += 2) glVertex2d(xy[i], xy[i + 1]);
       glEnd();
@@ -478,7 +478,7 @@ void CPolyView::DrawFaceTypePart(Poly* poly, PolyElement* face) {
       double a[3], b[3];
       TransformPoint(worldToFace, a, edge.a);
       TransformPoint(worldToFace, b, edge.b);
-      SetColorv(DrawnEdgeColour(edge));
+      Materials().SetColorv(DrawnEdgeColour(edge));
       glBegin(GL_LINES);
       glVertex2d(a[0], a[1]);
       glVertex2d(b[0], b[1]);
@@ -493,7 +493,7 @@ void CPolyView::DrawFaceTypePart(Poly* poly, PolyElement* face) {
     face->GetWorldToFace(worldToFace, false);
     glPushMatrix();
     MultiplyFlatFrame(worldToFace);
-    const int before = GetTransparencyMode();
+    const int before = Materials().GetTransparencyMode();
     PushTransparency(kTransparencyBlended);
     DrawDrawnPolygons(poly->mDrawnPolygons, this);
     PopTransparency(before);
@@ -534,7 +534,7 @@ void CPolyView::DrawVertexFigurePane(Poly* poly) {
     const double d = element->DistanceAlongNormal(element->mCentre, origin);
     const double r2 = poly->mDualScale * poly->mDualScale - d * d;
     const double centre[2] = {0.0, 0.0};
-    SetColorv(GetDisplaySettings().titleColor);
+    Materials().SetColorv(GetDisplaySettings().titleColor);
     DrawCircle2D(centre, std::sqrt(std::fabs(r2)), kReciprocationSegments, false);
   }
   // The vertex figure: from neighbour to neighbour round the vertex, each side standing
@@ -545,14 +545,14 @@ void CPolyView::DrawVertexFigurePane(Poly* poly) {
   if (reciprocation && !atCentre && !picking) {
     // The dual face in thin lines, and each side of the figure marked against the
     // corner of the dual face it reciprocates into.
-    SetColorv(GetNewEdgeColor());
+    Materials().SetColorv(GetNewEdgeColor());
     glBegin(GL_LINES);
     for (const std::vector<double>& segment : figure.dualFace) {
       glVertex2d(segment[0], segment[1]);
       glVertex2d(segment[2], segment[3]);
     }
     glEnd();
-    SetColorv(GetDisplaySettings().titleColor);
+    Materials().SetColorv(GetDisplaySettings().titleColor);
     for (const std::vector<double>& pair : figure.reciprocal) DrawDoubleArrow2D(&pair[0], &pair[2], kArrowSize);
   }
   float rgb[3] = {1.0f, 0.0f, 0.0f};
@@ -563,7 +563,7 @@ void CPolyView::DrawVertexFigurePane(Poly* poly) {
       SetGLSelectionItem(side.face && side.face->IsVertex() ? kSelectVertexAsFace : kSelectFace,
                          PolyElement::GetIndex(side.face));
     } else {
-      SetColorv(rgb);
+      Materials().SetColorv(rgb);
       NextRainbowColor(rgb);
     }
     if (side.arrowAtA && side.arrowAtB) {
@@ -583,8 +583,8 @@ void CPolyView::DrawVertexFigurePane(Poly* poly) {
   glLineWidth(GetModelDrawSettings().lineWidthFactor);
   // The corners: their numbers, and the names of the vertices that have them.
   if (!picking) {
-    SetColorv(GetDisplaySettings().titleColor);
-    for (const VertexFigureCorner& corner : figure.corners) DrawText2Dv(corner.text.c_str(), corner.at, true);
+    Materials().SetColorv(GetDisplaySettings().titleColor);
+    for (const VertexFigureCorner& corner : figure.corners) Text().DrawText2Dv(corner.text.c_str(), corner.at, true);
   }
   corvia::SetLighting(this, lighting);
   CheckGLError("CPolyView::DrawVertexFigurePane");
@@ -620,8 +620,8 @@ void CPolyView::DrawCellDiagramPane(Poly* poly) {
   };
   // The links between cells, behind the boxes.
   if (!picking) {
-    SetColor(0.6f, 0.6f, 0.6f);
-    SetLineStipple(0x6666);
+    Materials().SetColor(0.6f, 0.6f, 0.6f);
+    Materials().SetLineStipple(0x6666);
     // Each neighbour's box is looked up, not searched for: a model of many cells
     // draws in time proportional to its links.
     std::unordered_map<const StellationCell*, size_t> boxOf;
@@ -641,9 +641,9 @@ void CPolyView::DrawCellDiagramPane(Poly* poly) {
       }
     }
     glEnd();
-    SetLineStipple(0);
+    Materials().SetLineStipple(0);
   }
-  const double pixels = GetZoomedHeight() * kCellBox;
+  const double pixels = Mapping2D().GetZoomedHeight() * kCellBox;
   char text[16];
   for (const Box& b : boxes) {
     float rgb[3];
@@ -652,14 +652,14 @@ void CPolyView::DrawCellDiagramPane(Poly* poly) {
     if (picking) {
       SetGLSelectionItem(kSelectStellationCell, StellationCell::GetIndex(b.cell));
     } else {
-      SetColorv(rgb);
+      Materials().SetColorv(rgb);
     }
     // A hidden cell keeps its frame and its place for picking, without its colour.
     if (picking || !b.cell->IsHidden()) glRectd(b.x0, b.y0, b.x1, b.y1);
     if (picking) continue;
     // The cell the Show/Hide commands act on is framed twice.
     if (b.cell == block->mCurrentCell) {
-      SetColorv(GetDisplaySettings().titleColor);
+      Materials().SetColorv(GetDisplaySettings().titleColor);
       glBegin(GL_LINE_LOOP);
       glVertex2d(b.x0 + kCellMargin, b.y0 + kCellMargin);
       glVertex2d(b.x1 - kCellMargin, b.y0 + kCellMargin);
@@ -668,7 +668,7 @@ void CPolyView::DrawCellDiagramPane(Poly* poly) {
       glEnd();
     }
     const bool included = b.cell->IsIncluded();
-    SetColorv(included ? GetNewEdgeColor() : GetDisplaySettings().titleColor);
+    Materials().SetColorv(included ? GetNewEdgeColor() : GetDisplaySettings().titleColor);
     glLineWidth(included ? static_cast<float>(std::clamp(pixels / 20.0, 1.0, 3.0)) : 1.0f);
     glBegin(GL_LINE_LOOP);
     glVertex2d(b.x0, b.y0);
@@ -679,11 +679,11 @@ void CPolyView::DrawCellDiagramPane(Poly* poly) {
     glLineWidth(1.0f);
     if (pixels >= kCellLabelPixels * 4.0) {
       const float ink = rgb[0] + rgb[1] + rgb[2] < 1.5f ? 1.0f : 0.0f;
-      SetColor(ink, ink, ink);
+      Materials().SetColor(ink, ink, ink);
       std::snprintf(text, sizeof text, "%d", StellationCell::GetIndexInType(b.cell) + 1);
       double at[2];
       centre(b, at);
-      DrawText2Dv(text, at, true);
+      Text().DrawText2Dv(text, at, true);
     }
   }
   if (picking) ClearGLSelectionItem();
@@ -709,10 +709,10 @@ void CPolyView::DrawMeasurements(const Transform3D* toPlane) {
   for (int k = 0; k < kNumPointPickers; ++k) {
     const PointPicker& picker = GetPointPicker(k);
     if (picker.mCount < 3 || !picker.AllDefined()) continue;
-    const int before = GetTransparencyMode();
+    const int before = Materials().GetTransparencyMode();
     PushTransparency(kTransparencyBlended);
-    SetColor4(0.8f * kMeasurePlaneColour[0], 0.8f * kMeasurePlaneColour[1], 0.8f * kMeasurePlaneColour[2],
-              kMeasurePlaneAlpha);
+    Materials().SetColor4(0.8f * kMeasurePlaneColour[0], 0.8f * kMeasurePlaneColour[1], 0.8f * kMeasurePlaneColour[2],
+                          kMeasurePlaneAlpha);
     DrawPlane(&picker);
     PopTransparency(before);
   }
@@ -722,18 +722,18 @@ void CPolyView::DrawMeasurements(const Transform3D* toPlane) {
   const bool segment = GetMeasuredSegment(a, b);
   if (segment && Is4DModel()) {
     glLineWidth((GetModelDrawSettings().edgeWidth + 2.0f) * GetModelDrawSettings().lineWidthFactor);
-    SetColorv(GetNewEdgeColor());
+    Materials().SetColorv(GetNewEdgeColor());
     for (int pass = 0; pass < 2; ++pass) {
       if (pass == 1) {
         glDisable(GL_DEPTH_TEST);
-        SetLineStipple(0x5555);
+        Materials().SetLineStipple(0x5555);
       }
       glBegin(GL_LINES);
       glVertex3dv(a);
       glVertex3dv(b);
       glEnd();
     }
-    SetLineStipple(0);
+    Materials().SetLineStipple(0);
     if (Is3D()) glEnable(GL_DEPTH_TEST);
     glLineWidth(GetModelDrawSettings().lineWidthFactor);
   }
@@ -741,7 +741,7 @@ void CPolyView::DrawMeasurements(const Transform3D* toPlane) {
   GLfloat pointSize = 1.0f;
   glGetFloatv(GL_POINT_SIZE, &pointSize);
   glPointSize((GetModelDrawSettings().vertSize + 4.0f) * GetModelDrawSettings().lineWidthFactor);
-  SetColorv(DefaultVertexColor);
+  Materials().SetColorv(DefaultVertexColor);
   glBegin(GL_POINTS);
   for (int i = 0; i < kNumMeasurementPoints; ++i) {
     const double* p = GetMeasurementPoint(i);
@@ -761,11 +761,11 @@ void CPolyView::DrawMeasurements(const Transform3D* toPlane) {
       std::snprintf(text + used, sizeof text - used, " %s", GetUnitSettings().FormatAngle(angleText, angle, nullptr));
     }
     const double middle[3] = {(a[0] + b[0]) / 2.0, (a[1] + b[1]) / 2.0, (a[2] + b[2]) / 2.0};
-    SetColorv(GetDisplaySettings().titleColor);
+    Materials().SetColorv(GetDisplaySettings().titleColor);
     // In front of the model: the segment's middle often lies inside it.
     const GLboolean depth = glIsEnabled(GL_DEPTH_TEST);
     glDisable(GL_DEPTH_TEST);
-    DrawText3D(text, middle);
+    Text().DrawText3D(text, middle);
     if (depth) glEnable(GL_DEPTH_TEST);
   }
   glPopMatrix();

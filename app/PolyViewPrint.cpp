@@ -424,11 +424,11 @@ void CPolyView::PrintPolygon(const double* xy, int count) {
 }
 
 void CPolyView::FitPaneToModel() {
-  const float* e = GetExtents2D();
+  const float* e = Mapping2D().GetExtents2D();
   if (e[0] != e[2] || e[1] != e[3]) return;
   Poly* poly = GetCurrentPoly();
   const float r = static_cast<float>(poly && IsShowingDual() ? poly->GetRadius() : 1.0);
-  SetExtents2D(-r, r, r, -r);
+  Mapping2D().SetExtents2D(-r, r, r, -r);
 }
 
 bool CPolyView::PrintsNetsAsToyPanels() const {
@@ -640,7 +640,7 @@ void CPolyView::PrintDiagramPage(Poly* poly) {
   using namespace detail_PolyViewPrint;
   if (!PrepareDiagramPane()) FitPaneToModel();
   double m[6];
-  FitExtentsToPage(GetExtents2D(), mPrint.rect, m);
+  FitExtentsToPage(Mapping2D().GetExtents2D(), mPrint.rect, m);
   SetPrintDiagramTransform(m);
   DeviceContext& dc = *mPrint.dc;
   FaceTypeBlock* block = GetShownBlock(false);

@@ -111,7 +111,7 @@ void ApplyMaterialKind(OpenGLView* view, MaterialPasses& state, int kind, const 
   state.shininess = 20.0f;
   state.kind = kind;
   std::copy(colour, colour + 3, state.colour);
-  view->SetMaterialColorAlpha(colour);
+  view->Materials().SetMaterialColorAlpha(colour);
 }
 
 }  // namespace detail_PolyViewScene
@@ -197,35 +197,36 @@ void CPolyView::DrawCornerTexts() {
   // alone.
   if (mHideTexts || IsPrinting()) return;
   if (const char* message = GetMessage(); message && !IsBlank(message)) {
-    DrawCornerText(3, message, colour, 0, 0, 1.0f);
+    Text().DrawCornerText(3, message, colour, 0, 0, 1.0f);
   } else {
     DrawContentMissing();
   }
   char text[96];
   if (const std::string status = GetPaneStatusText(); !status.empty()) {
-    DrawCornerText(0, status.c_str(), colour, 0, 0, 1.0f);
+    Text().DrawCornerText(0, status.c_str(), colour, 0, 0, 1.0f);
   } else if (mViewType != kNoViewType && (mViewType & kViewFlagMorph)) {
     std::snprintf(text, sizeof text, "Morphing: %.1f%%", 100.0 * GetDualMorphRatio());
-    DrawCornerText(0, text, colour, 0, 0, 1.0f);
+    Text().DrawCornerText(0, text, colour, 0, 0, 1.0f);
   } else if (mViewType == kViewCrossSection) {
     char depth[48];
     std::snprintf(depth, sizeof depth, "%.6f", SliceDepth());
     StripTrailingZeros(depth, 3);
     std::snprintf(text, sizeof text, "Cross-Section depth: %s", depth);
-    DrawCornerText(0, text, colour, 0, 0, 1.0f);
+    Text().DrawCornerText(0, text, colour, 0, 0, 1.0f);
   } else if (mViewType == kViewFacetingPreview) {
-    DrawCornerText(0, GetFacetingPreviewText(GetCurrentPoly()).c_str(), colour, 0, 0, 1.0f);
+    Text().DrawCornerText(0, GetFacetingPreviewText(GetCurrentPoly()).c_str(), colour, 0, 0, 1.0f);
   }
-  if (GetDisplaySettings().showFrameTime && GetLastFrameSeconds() > 0.0) {
-    std::snprintf(text, sizeof text, WasLastFrameDrawnAfresh() ? "Frame: %.1f ms (drawn afresh)" : "Frame: %.1f ms",
-                  1000.0 * GetLastFrameSeconds());
-    DrawCornerText(2, text, colour, 0, 0, 1.0f);
+  if (GetDisplaySettings().showFrameTime && Frames().GetLastFrameSeconds() > 0.0) {
+    std::snprintf(text, sizeof text,
+                  Frames().WasLastFrameDrawnAfresh() ? "Frame: %.1f ms (drawn afresh)" : "Frame: %.1f ms",
+                  1000.0 * Frames().GetLastFrameSeconds());
+    Text().DrawCornerText(2, text, colour, 0, 0, 1.0f);
   }
   Poly* poly = GetCurrentPoly();
   const Augmentation* augmentation = poly ? poly->mAugmentation.get() : nullptr;
   if (augmentation && augmentation->mView == this) {
     static const float kPreviewColour[3] = {1.0f, 1.0f, 0.7f};
-    DrawCornerText(0, GetAugmentationPreviewText(*augmentation).c_str(), kPreviewColour, 0, 0, 1.0f);
+    Text().DrawCornerText(0, GetAugmentationPreviewText(*augmentation).c_str(), kPreviewColour, 0, 0, 1.0f);
   }
 }
 
@@ -286,7 +287,7 @@ int CPolyView::SetVertexMaterial(MaterialPasses& passes) {
 void CPolyView::EndVertexMaterial(MaterialPasses& passes) {
   passes.pass = 0;
   if (GeomagStyle) return;
-  SetSpecular(0.5f);
+  Materials().SetSpecular(0.5f);
   SetShininess(90.0f);
 }
 
@@ -313,7 +314,7 @@ int CPolyView::SetEdgeMaterial(MaterialPasses& passes) {
 
 void CPolyView::EndEdgeMaterial(MaterialPasses& passes) {
   passes.pass = 0;
-  SetSpecular(0.5f);
+  Materials().SetSpecular(0.5f);
   SetShininess(90.0f);
 }
 
@@ -340,30 +341,31 @@ bool CPolyView::ApplyFaceAppearance(bool forSpheres, MaterialPasses& passes) {
       for (float& c : passes.specular) c *= 0.5f;
     }
     if (passes.passFlags & kPassSpecular) {
-      SetSpecular(0.0f);
+      Materials().SetSpecular(0.0f);
     } else {
       SetSpecularColor(passes.specular);
       SetShininess(passes.shininess);
     }
-    SetCullMode(kCullBack);
+    Materials().SetCullMode(kCullBack);
     return true;
   }
   // Undo the pass just drawn.
-  if (passes.passBit == kPassSpecular && passes.passFlags != kPassSpecular) SetTransparencyMode(kTransparencyOpaque);
+  if (passes.passBit == kPassSpecular && passes.passFlags != kPassSpecular)
+    Materials().SetTransparencyMode(kTransparencyOpaque);
   // On to the next pass that is set.
   for (passes.passBit = static_cast<uint8_t>(passes.passBit << 1); passes.passBit && passes.passBit <= kPassSpecular;
        passes.passBit = static_cast<uint8_t>(passes.passBit << 1)) {
     if (!(passes.passFlags & passes.passBit)) continue;
     if (passes.passBit == kPassSpecular) {
       static constexpr float kBlack[3] = {0.0f, 0.0f, 0.0f};
-      SetMaterialColor(kBlack);
+      Materials().SetMaterialColor(kBlack);
       SetSpecularColor(passes.specular);
       SetShininess(passes.shininess);
-      if (passes.passFlags != kPassSpecular) SetTransparencyMode(kTransparencyAdditive);
+      if (passes.passFlags != kPassSpecular) Materials().SetTransparencyMode(kTransparencyAdditive);
     }
     return true;
   }
-  SetCullMode(kCullNone);
+  Materials().SetCullMode(kCullNone);
   passes.passFlags = 0;
   passes.passBit = 1;
   passes.texture = -1;
@@ -453,13 +455,13 @@ void CPolyView::DrawSectionInModel() {
   DrawCrossSection(section, a, b, c);
   // Shown through the model.
   glDisable(GL_POLYGON_OFFSET_FILL);
-  SetLineStipple(0x5555);
-  const int mode = SetTransparencyMode(kTransparencyBlended);
+  Materials().SetLineStipple(0x5555);
+  const int mode = Materials().SetTransparencyMode(kTransparencyBlended);
   glDisable(GL_DEPTH_TEST);
   DrawCrossSection(section, a, b, c);
   glEnable(GL_DEPTH_TEST);
-  SetTransparencyMode(mode);
-  SetLineStipple(0);
+  Materials().SetTransparencyMode(mode);
+  Materials().SetLineStipple(0);
 }
 
 }  // namespace corvia

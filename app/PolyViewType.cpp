@@ -312,7 +312,7 @@ bool CPolyView::SetViewType(ViewType code, bool quiet, bool redraw) {
       if (!other) {
         GetSharedThrow(kThrowKindSection)->Deactivate();
         for (NewView* v = GetFirstView(); v; v = v->GetNext()) {
-          if (CPolyView* pane = AsPolyView(v)) pane->StopViewThrows();
+          if (CPolyView* pane = AsPolyView(v)) pane->Navigation().StopViewThrows();
         }
       }
     }
@@ -354,7 +354,7 @@ bool CPolyView::SetViewType(ViewType code, bool quiet, bool redraw) {
     if (Is4DModel() && old3D != new3D && !OtherPaneShows(this, kViewFlag3D, false)) {
       GetSharedThrow(kThrowKind3DPanes)->Deactivate();
     }
-    if (old3D != new3D || (code & kViewFlagNet)) GetTumbleThrow()->Deactivate();
+    if (old3D != new3D || (code & kViewFlagNet)) Navigation().GetTumbleThrow()->Deactivate();
   }
   mViewType = code;
   if (!quiet) SetCaptionButtons();
@@ -377,8 +377,8 @@ bool CPolyView::SetViewType(ViewType code, bool quiet, bool redraw) {
     }
   }
   if (!GetMessage()) CheckConstructionToy();
-  SetExtents2D(0, 0, 0, 0);
-  SetTwistAllowed(code != kViewCellDiagram, quiet);
+  Mapping2D().SetExtents2D(0, 0, 0, 0);
+  Navigation().SetTwistAllowed(code != kViewCellDiagram, quiet);
   if (!quiet) UpdateCaption();
   if (!redraw) return true;
   if (GetLinkedViews() && Is3D() != old3D) {

@@ -52,7 +52,7 @@ class PanesSection final : public ModelFileSection {
       CPolyView* pane = CPolyView::AsPolyView(v);
       if (!pane || pane->GetViewType() == kNoViewType) continue;
       CameraRecord camera;
-      pane->GetCamera(camera);
+      pane->Camera().GetCamera(camera);
       ok = ioWriteToken(stream, kTokenPane, indent) &&
            ioPrintf(stream, "\t%d\t%d", index, ViewIndexOf(pane->GetViewType())) &&
            WriteCameraRecord(stream, camera) && ioPrintf(stream, "\n");
@@ -97,7 +97,7 @@ class PanesSection final : public ModelFileSection {
       if (!pane) continue;
       if (pane->GetViewType() != state.type) pane->SetViewType(state.type, false);
       if (state.camera.valid) {
-        pane->SetCamera(state.camera);
+        pane->Camera().SetCamera(state.camera);
         pane->SetFitMode(kFitNone);
       }
       pane->Invalidate(true);

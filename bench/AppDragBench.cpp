@@ -280,13 +280,13 @@ double ReferenceSecondsAFrame(wxWindow* pane, const corvia::Poly& poly, bool tra
 // Drags the pane.
 DragResult Drag(corvia::CPolyView* pane, wxWindow* canvas, int moves) {
   DragResult result;
-  const corvia::OpenGLView::FrameCounts before = pane->GetFrameCounts();
+  const corvia::ViewFrames::Counts before = pane->Frames().GetFrameCounts();
   unsigned firstFrame = 0;
   const double seconds = DragSeconds(canvas, moves, [&] {
-    if (firstFrame == 0 && pane->GetFrameCounts().swapped > before.swapped)
-      firstFrame = pane->GetFrameCounts().afresh - before.afresh;
+    if (firstFrame == 0 && pane->Frames().GetFrameCounts().swapped > before.swapped)
+      firstFrame = pane->Frames().GetFrameCounts().afresh - before.afresh;
   });
-  const corvia::OpenGLView::FrameCounts after = pane->GetFrameCounts();
+  const corvia::ViewFrames::Counts after = pane->Frames().GetFrameCounts();
   YieldUntil([] { return corvia::NewView::GetMouseButtonsHeld() == 0; }, 5.0);
   result.frames = after.swapped - before.swapped;
   result.afresh = after.afresh - before.afresh;
@@ -342,12 +342,12 @@ int RunChild(wxFrame* main, int frequency, bool translucent, int drags, int move
     const float colour[3] = {0.2f + 0.3f * static_cast<float>(i), 0.8f, 0.3f};
     for (corvia::PolyElement* f = poly->mFaces.mHead; f; f = f->mNext) f->SetColour(colour);
     poly->mPolyFlags |= corvia::kPolyFlagCellColoursStale;
-    const corvia::OpenGLView::FrameCounts before = pane->GetFrameCounts();
+    const corvia::ViewFrames::Counts before = pane->Frames().GetFrameCounts();
     const double start = ProcessSeconds();
     pane->Invalidate(true);
     pane->UpdateNow();
     const double seconds = ProcessSeconds() - start;
-    if (pane->GetFrameCounts().afresh != before.afresh + 1) return 7;
+    if (pane->Frames().GetFrameCounts().afresh != before.afresh + 1) return 7;
     fresh.push_back(1000.0 * seconds);
   }
   dprintf(reportFd, "%.6f %.6f %.6f %.3f %.6f %.3f %.6f %d\n", Median(ratios), Median(program), Median(reference),

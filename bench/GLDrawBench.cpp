@@ -51,7 +51,7 @@ class MeshView : public corvia::OpenGLView {
 public:
   explicit MeshView(bool immediate) : mImmediate(immediate), mMesh(TorusTriangles()) {}
   void ScenePass() override {
-    SetMaterialColorRGB(0.9f, 0.6f, 0.3f);
+    Materials().SetMaterialColorRGB(0.9f, 0.6f, 0.3f);
     if (mImmediate) {
       glBegin(GL_TRIANGLES);
       for (const Vertex& v : mMesh) {
@@ -86,12 +86,12 @@ void DrawFrames(benchmark::State& state, bool immediate) {
   MeshView view(immediate);
   window->Show(&view);
   const double axis[3] = {1, 0.4, 0};
-  view.RotateCamera(axis, 50);
-  view.OrthonormalizeCamera();
+  view.Camera().RotateCamera(axis, 50);
+  view.Camera().OrthonormalizeCamera();
   for (auto _ : state) {
     // Turning a little each frame, as a throw would.
     const double up[3] = {0, 1, 0};
-    view.RotateCamera(up, 1);
+    view.Camera().RotateCamera(up, 1);
     window->Paint();
   }
   state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);

@@ -56,7 +56,7 @@ void DrawFrames(benchmark::State& state, bool large) {
   const corvia::GeomagDrawStatistics start = corvia::GetGeomagDrawStatistics();
   for (auto _ : state) {
     const double up[3] = {0, 1, 0};
-    pane.Pane().RotateCamera(up, 1);
+    pane.Pane().Camera().RotateCamera(up, 1);
     pane.Paint();
   }
   const corvia::GeomagDrawStatistics end = corvia::GetGeomagDrawStatistics();

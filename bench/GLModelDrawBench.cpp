@@ -63,7 +63,7 @@ class ModelView : public corvia::OpenGLView {
   // The faces' triangles as the reference draws them: translucent ones farthest first
   // from where the eye is now.
   void MakeReference(bool translucent) {
-    std::vector<Vertex> vertices = corvia::bench::ReferenceTriangles(*mPoly, GetPerEyePosition(), translucent);
+    std::vector<Vertex> vertices = corvia::bench::ReferenceTriangles(*mPoly, Camera().GetPerEyePosition(), translucent);
     mTranslucent = translucent;
     mCount = static_cast<int>(vertices.size());
     mVertices.swap(vertices);
@@ -117,7 +117,7 @@ void DrawFrames(benchmark::State& state, int frequency, bool translucent) {
   }
   ModelView view(poly.get());
   window->Show(&view);
-  view.ViewSphere(nullptr, 1.0);
+  view.Camera().ViewSphere(nullptr, 1.0);
   // What the drawing keeps between frames is made in the first frames of a state.
   for (int frame = 0; frame < 3; ++frame) window->Paint();
   view.MakeReference(translucent);
@@ -129,7 +129,7 @@ void DrawFrames(benchmark::State& state, int frequency, bool translucent) {
   for (auto _ : state) {
     // Turning a little each frame, as a throw would: the depth order changes.
     const double up[3] = {0, 1, 0};
-    view.RotateCamera(up, 1);
+    view.Camera().RotateCamera(up, 1);
     view.SetReference(false);
     auto start = std::chrono::steady_clock::now();
     window->Paint();
@@ -321,7 +321,7 @@ void PaintPane(benchmark::State& state, PaneScene scene) {
   const uint64_t start = corvia::CountWholeWalkSteps();
   for (auto _ : state) {
     const double up[3] = {0, 1, 0};
-    pane.Pane().RotateCamera(up, 1);
+    pane.Pane().Camera().RotateCamera(up, 1);
     pane.Paint();
   }
   state.counters["faces"] = scene == PaneScene::TorusDualStellation ? poly->mVertices.mCount : poly->mFaces.mCount;

@@ -83,16 +83,16 @@ void DrawFrames(benchmark::State& state, Scene scene) {
   window->Show(&view);
   if (scene == Scene::FlatNet) {
     view.SetIs3D(false);
-    view.SetExtents2D(-4, 4, 4, -4);
-    view.FitExtents2D();
+    view.Mapping2D().SetExtents2D(-4, 4, 4, -4);
+    view.Mapping2D().FitExtents2D();
   } else {
-    view.ViewSphere(nullptr, scene == Scene::FoldingNets ? 3.0 : 1.0);
+    view.Camera().ViewSphere(nullptr, scene == Scene::FoldingNets ? 3.0 : 1.0);
   }
   window->Paint();
   for (auto _ : state) {
     // Turning a little each frame, as a throw would: the depth order changes.
     const double up[3] = {0, 1, 0};
-    if (scene != Scene::FlatNet) view.RotateCamera(up, 1);
+    if (scene != Scene::FlatNet) view.Camera().RotateCamera(up, 1);
     window->Paint();
   }
   state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
@@ -168,12 +168,12 @@ void BM_NetPanePaintWithEdgeData(benchmark::State& state) {
   const uint32_t edgeData = corvia::GetNetSettings().edgeData;
   corvia::GetNetSettings().edgeData = corvia::kEdgeDataConnectionIds | corvia::kEdgeDataFaceAngles;
   if (corvia::Model3D* model = ShowSphereNets(pane, static_cast<int>(state.range(1)), state)) {
-    const uint64_t texts = corvia::CountGLScreenTexts();
+    const uint64_t texts = corvia::CountGLScreenTexts(pane.Pane());
     for (auto _ : state) pane.Paint();
     state.counters["facelets"] = model->GetNumFacelets();
     // The folded panes' texts drawn in a paint.
     state.counters["texts"] =
-        static_cast<double>(corvia::CountGLScreenTexts() - texts) / static_cast<double>(state.iterations());
+        static_cast<double>(corvia::CountGLScreenTexts(pane.Pane()) - texts) / static_cast<double>(state.iterations());
   }
   corvia::GetNetSettings().edgeData = edgeData;
 }

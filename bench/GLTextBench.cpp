@@ -41,7 +41,7 @@ struct Pane {
       return false;
     }
     window->Show(&view);
-    view.SetOrthogonal(true);
+    view.Camera().SetOrthogonal(true);
     return true;
   }
   ~Pane() {

@@ -28,7 +28,7 @@ void Draw(const Augmentation* augmentation, bool wireFramePass) {
   const double scale = augmentation->mPoly->mDisplayScale;
   if (wireFramePass) {
     const bool lighting = SetLighting(view, false);
-    view->SetColorv(GetNewEdgeColor());
+    view->Materials().SetColorv(GetNewEdgeColor());
     glLineWidth(2.0f * GetEdgeLineWidth());
     for (const AugmentPreviewFace& face : faces) {
       glBegin(GL_LINE_LOOP);

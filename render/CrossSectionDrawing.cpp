@@ -57,9 +57,9 @@ void DrawCrossSection(CrossSection* section, const double* a, const double* b, c
       // The segment ending at point j lies in the face recorded with j.
       const PolyElement* face = loop->mFaces[static_cast<size_t>(j)];
       if (face == selected && face) {
-        view->SetColor(1.0f, 1.0f, 1.0f);
+        view->Materials().SetColor(1.0f, 1.0f, 1.0f);
       } else {
-        view->SetColorv(face ? face->GetColour() : loop->mColour.colour);
+        view->Materials().SetColorv(face ? face->GetColour() : loop->mColour.colour);
       }
       if (picking && face) SetGLSelectionItem(face->IsVertex() ? kSelectVertexAsFace : kSelectFace, face->GetIndex());
       double p[3], q[3];
@@ -94,9 +94,9 @@ void DrawCrossSectionView(CrossSection* section) {
     const double e = std::fabs(Dot(plane.mNormal, v->mDualVert) + plane.mOffset);
     if (e >= r) continue;
     if (e <= kPointTolerance) {
-      view->SetColor(0.4f, 1.0f, 0.4f);
+      view->Materials().SetColor(0.4f, 1.0f, 0.4f);
     } else {
-      view->SetColor(0.9f, 0.9f, 0.9f);
+      view->Materials().SetColor(0.9f, 0.9f, 0.9f);
     }
     const double centre[2] = {Dot(v->mDualVert, plane.mU), Dot(v->mDualVert, plane.mV)};
     DrawCircle2D(centre, std::sqrt(r * r - e * e), 60, true);
@@ -110,7 +110,7 @@ void AddCrossSectionToBounds(Poly* poly, OpenGLView* view, ViewExtents* extents)
   for (const auto& loop : poly->mCrossSection->mLoops) {
     for (int i = 0; i < loop->NumPoints(); ++i) {
       const double p[3] = {loop->mPoints[2 * i], loop->mPoints[2 * i + 1], 0.0};
-      view->AddPointToExtents(*extents, p);
+      view->Camera().AddPointToExtents(*extents, p);
     }
   }
 }

@@ -71,7 +71,7 @@ State* Current() {
   return state ? &GetGLContextPart<State>(state->depthSort) : nullptr;
 }
 
-// The settings, of no context.
+// The settings, of no context: program options that every frame's panes draw with.
 struct Settings {
   int subdivisionDepth = 4;
   double subdivisionTolerance = 0.05;
@@ -258,7 +258,7 @@ void DrawTriangleArrays(const double (*corners)[3], const double* normal, const 
   using namespace detail_DepthSortedTriangles;
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view) return;
-  view->SetMaterialColorAlphav(colour, alpha);
+  view->Materials().SetMaterialColorAlphav(colour, alpha);
   glNormal3dv(normal);
   if (!image || !transform) {
     const GLfloat vertices[9] = {
@@ -312,26 +312,26 @@ void DrawTriangleBatch(const DepthSortedTriangle& t) {
   using namespace detail_DepthSortedTriangles;
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view) return;
-  const int before = view->GetTransparencyMode();
+  const int before = view->Materials().GetTransparencyMode();
   const int stencil = GetCoplanarStencilStep();
   const bool translucent = (t.alpha < 1.0f || t.image) && stencil != kStencilClear;
   const bool hasTexture = t.image != nullptr;
   if (translucent) {
-    view->SetSpecular(0.0f);
-    if (t.alpha < 1.0f || HasAlphaTexture(t.image)) view->SetTransparencyMode(kTransparencyBlended);
+    view->Materials().SetSpecular(0.0f);
+    if (t.alpha < 1.0f || HasAlphaTexture(t.image)) view->Materials().SetTransparencyMode(kTransparencyBlended);
     if (stencil == kStencilMark) glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
   }
   DrawTriangleArrays(t.corners, t.normal, t.colour, t.alpha, t.image, hasTexture ? &t.textureTransform : nullptr,
                      hasTexture ? &t.texCoords[0][0] : nullptr, 0);
   if (translucent) {
     if (stencil == kStencilMark) glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
-    view->SetSpecular(0.5f);
+    view->Materials().SetSpecular(0.5f);
     // Again in black, adding nothing: the triangle's depth is written.
     static const float kBlack[3] = {0.0f, 0.0f, 0.0f};
-    view->SetTransparencyMode(kTransparencyAdditive);
+    view->Materials().SetTransparencyMode(kTransparencyAdditive);
     DrawTriangleArrays(t.corners, t.normal, kBlack, 1.0f, nullptr, nullptr, nullptr, 0);
   }
-  view->SetTransparencyMode(before);
+  view->Materials().SetTransparencyMode(before);
 }
 
 bool AddDepthSortedTriangle(const double* p0, const double* p1, const double* p2, const double* normal,
@@ -418,23 +418,23 @@ void DrawDepthSortedTriangles() {
   if (s.kept && !AnyQueued(s) && s.kept->AllInSortedQueue() && s.kept->IsPrepared() &&
       GetCoplanarStencilStep() == 0) {
     // All that is queued is one kept set: drawn from its buffers.
-    view->SetTransparencyMode(kTransparencyBlended);
+    view->Materials().SetTransparencyMode(kTransparencyBlended);
     s.kept->Draw(view);
-    view->SetTransparencyMode(kTransparencyOpaque);
+    view->Materials().SetTransparencyMode(kTransparencyOpaque);
     EmptyQueues(s);
     CheckGLError("DrawDepthSortedTriangles");
     return;
   }
   if (s.kept) ExpandKept(s);
-  view->SetTransparencyMode(kTransparencyBlended);
+  view->Materials().SetTransparencyMode(kTransparencyBlended);
   for (DepthSortedTriangle* t = s.firstQueue.head; t; t = t->next) DrawTriangleBatch(*t);
   if (!DrawSortedQueueInRuns(s, view)) {
-    SortDepthSortedTriangles(view->GetPerEyePosition());
+    SortDepthSortedTriangles(view->Camera().GetPerEyePosition());
     const unsigned* order = s.sorter.GetIndices();
     for (size_t k = 0; k < s.sortedOrder.size(); ++k) DrawTriangleBatch(*s.sortedOrder[order[k]]);
   }
   for (DepthSortedTriangle* t = s.lastQueue.head; t; t = t->next) DrawTriangleBatch(*t);
-  view->SetTransparencyMode(kTransparencyOpaque);
+  view->Materials().SetTransparencyMode(kTransparencyOpaque);
   EmptyQueues(s);
   CheckGLError("DrawDepthSortedTriangles");
 }

@@ -175,7 +175,7 @@ void DrawCornerPoints(const PolyElement* element, const double* offset, double s
   for (int i = 0; i < element->mNumSides; ++i) {
     const PolyElement* corner = element->mNeighbours[i];
     if (!corner || corner->HasFlag(kElementHemi) || corner->IsHidden(dual)) continue;
-    view->SetMaterialColor(corner->GetDrawColour());
+    view->Materials().SetMaterialColor(corner->GetDrawColour());
     detail_ElementDrawing::EmitPoint(corner->mDualVert, offset, scale);
   }
   glEnd();
@@ -229,7 +229,7 @@ void DrawEdges(const PolyElement* element, const double* offset, double scale) {
   if (!view) return;
   glBegin(GL_LINES);
   for (int i = 0; i < element->mNumSides; ++i) {
-    view->SetMaterialColor(PolyItem::GetColour(element->mEdges ? element->mEdges[i] : nullptr));
+    view->Materials().SetMaterialColor(PolyItem::GetColour(element->mEdges ? element->mEdges[i] : nullptr));
     DrawEdgeLine(element, i, offset, scale, false);
   }
   glEnd();
@@ -245,7 +245,7 @@ void DrawNumber(const PolyElement* element, double scale, double push) {
     at[k] = (element->mCentroid[k] + (push == 1.0 ? 0.0 : (push - 1.0) * element->mCentre[k])) * scale;
   char number[16];
   std::snprintf(number, sizeof number, "%d", element->GetNumber());
-  view->DrawAxes(number, at, element->mXAxis, element->mYAxis, element->mZAxis, 0.3, nullptr);
+  view->Text().DrawAxes(number, at, element->mXAxis, element->mYAxis, element->mZAxis, 0.3, nullptr);
 }
 
 void DrawTextIfShown(const PolyElement* element, double scale, double push) {
@@ -355,7 +355,7 @@ void AddToExtents(const PolyElement* element, OpenGLView* view, ViewExtents* ext
     const int n = element->GetPolygon2D(i, worldToFace, points);
     for (int k = 0; k < n; ++k) {
       const double p[3] = {points[2 * k], points[2 * k + 1], 0.0};
-      view->AddPointToExtents(*extents, p);
+      view->Camera().AddPointToExtents(*extents, p);
     }
   }
 }
@@ -370,7 +370,7 @@ void AddVertexFigureToBounds2D(const PolyElement* element, OpenGLView* view, Vie
     if (ShowDualFaceOnVertexFigure) AddToExtents(member, view, extents, worldToFace.m);
     for (int i = 0; i < member->mNumSides; ++i) {
       double p[3] = {0.0, 0.0, 0.0};
-      if (member->GetAdjacent2D(i, worldToFace, p)) view->AddPointToExtents(*extents, p);
+      if (member->GetAdjacent2D(i, worldToFace, p)) view->Camera().AddPointToExtents(*extents, p);
     }
     member = ShowCoplanarVertexFigures ? member->mCoplanarNext : nullptr;
   } while (member && member != element && steps-- > 0);
@@ -383,7 +383,7 @@ void AddOthersToBounds2D(const PolyElement* element, OpenGLView* view, ViewExten
   for (const PolyElement* e = element->mList->mHead; e; e = e->mNext) {
     if (e == element) continue;
     double p[3] = {0.0, 0.0, 0.0};
-    if (element->ProjectElementTo2D(e, worldToFace, p)) view->AddPointToExtents(*extents, p);
+    if (element->ProjectElementTo2D(e, worldToFace, p)) view->Camera().AddPointToExtents(*extents, p);
   }
 }
 
@@ -413,7 +413,7 @@ void DrawVertexFigure2D(const PolyElement* element, OpenGLView* view, bool showL
     PairLineSource source{element, {}, element->GetListSpread2D()};
     source.points.reserve(2 * others.size());
     for (const Projected& q : others) source.points.insert(source.points.end(), {q.p[0], q.p[1]});
-    view->SetColor(0.6f, 0.6f, 0.6f);
+    view->Materials().SetColor(0.6f, 0.6f, 0.6f);
     DrawPairLineLayer(view, source);
   }
 
@@ -432,9 +432,9 @@ void DrawVertexFigure2D(const PolyElement* element, OpenGLView* view, bool showL
           element->ProjectTo2D(v->prev->point, false, worldToFace, a);
           element->ProjectTo2D(v->next->point, false, worldToFace, b);
           if (polygon == element->mPoly->mCurrentDrawnPolygon) {
-            view->SetColorv(kLabelHighlightColour);
+            view->Materials().SetColorv(kLabelHighlightColour);
           } else {
-            view->SetColor(0.0f, 1.0f, 0.0f);
+            view->Materials().SetColor(0.0f, 1.0f, 0.0f);
           }
           glBegin(GL_LINES);
           glVertex2dv(a);
@@ -450,12 +450,12 @@ void DrawVertexFigure2D(const PolyElement* element, OpenGLView* view, bool showL
   // 3. The element's own point, then the others: a ring in the default vertex colour
   // round each point in its own colour.
   glPointSize(11.0f * pixel);
-  view->SetColorv(element->GetDrawColour());
+  view->Materials().SetColorv(element->GetDrawColour());
   glBegin(GL_POINTS);
   glVertex2d(0.0, 0.0);
   glEnd();
   glPointSize(7.0f * pixel);
-  view->SetColorv(DefaultVertexColor);
+  view->Materials().SetColorv(DefaultVertexColor);
   for (const Projected& q : others) {
     if (picking)
       SetGLSelectionItem(q.element->IsVertex() ? kSelectBaseVertex : kSelectDualVertex, q.element->GetIndex());
@@ -467,7 +467,7 @@ void DrawVertexFigure2D(const PolyElement* element, OpenGLView* view, bool showL
   glPointSize(5.0f * pixel);
   glBegin(GL_POINTS);
   for (const Projected& q : others) {
-    view->SetColorv(q.element->GetDrawColour());
+    view->Materials().SetColorv(q.element->GetDrawColour());
     glVertex2dv(q.p);
   }
   glEnd();
@@ -477,7 +477,7 @@ void DrawVertexFigure2D(const PolyElement* element, OpenGLView* view, bool showL
   constexpr int kMeasurementMode = 3;
   if (GetMouseSelectionMode() == kMeasurementMode) {
     glPointSize(7.0f * pixel);
-    view->SetColor(1.0f, 0.5f, 0.5f);
+    view->Materials().SetColor(1.0f, 0.5f, 0.5f);
     glBegin(GL_POINTS);
     for (int i = 0; i < kNumMeasurementPoints; ++i) {
       const double* m = GetMeasurementPoint(i);
@@ -500,8 +500,8 @@ void DrawVertexFigure2D(const PolyElement* element, OpenGLView* view, bool showL
         text.AppendNumber(q.element->GetNumber());
       }
       const bool selected = element->mPoly && q.element == element->mPoly->mSelectedElement;
-      view->SetColorv(selected ? kLabelHighlightColour : kLabelTextColour);
-      view->DrawText2Dv(text.Get(), q.p, false);
+      view->Materials().SetColorv(selected ? kLabelHighlightColour : kLabelTextColour);
+      view->Text().DrawText2Dv(text.Get(), q.p, false);
     }
   }
   CheckGLError("PolyElement::DrawVertexFigure2D");

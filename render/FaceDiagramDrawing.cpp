@@ -53,7 +53,7 @@ bool GetCellColor(const DiagramCell* cell, float* rgb, bool flat, bool front, in
   OpenGLView* view = OpenGLView::GetCurrent();
   const float* own = front ? cell->colour : cell->secondColour;
   if (mayBeSelected && IsCellSelected(cell, kind, callbacks)) {
-    const bool suspended = view && view->SuspendRainbowLights(true);
+    const bool suspended = view && view->Materials().SuspendRainbowLights(true);
     if (flat) {
       CopyFloat3(rgb, kWhite);
     } else {
@@ -79,7 +79,7 @@ void DrawFaceDiagramCells(const FaceDiagramResult* result, const DiagramCell* ce
     if (cell.opacity == 0.0f) continue;
     float rgb[3];
     const bool suspended = GetCellColor(&cell, rgb, false, true, kind, callbacks);
-    view->SetMaterialColorAlphav(rgb, cell.opacity);
+    view->Materials().SetMaterialColorAlphav(rgb, cell.opacity);
     const CellTriangles& range = result->mTriangles[c];
     glBegin(GL_TRIANGLES);
     for (int32_t k = 0; k + 2 < range.numIndices; k += 3) {
@@ -93,7 +93,7 @@ void DrawFaceDiagramCells(const FaceDiagramResult* result, const DiagramCell* ce
       }
     }
     glEnd();
-    if (suspended) view->ResumeRainbowLights(true);
+    if (suspended) view->Materials().ResumeRainbowLights(true);
   }
   CheckGLError("DrawFaceDiagramCells");
 }
@@ -150,7 +150,7 @@ void DrawFaceDiagramCellsSorted(const DiagramCell* cells, const FaceDiagramResul
       AddDepthSortedTriangle(p[0], p[1], p[2], normal, rgba, options.triangleFlags, options.scale, image,
                              image ? &texture : nullptr, nullptr);
     }
-    if (suspended) view->ResumeRainbowLights(true);
+    if (suspended) view->Materials().ResumeRainbowLights(true);
     if (options.picking) view->ClearGLSelectionItem();
   }
 }
@@ -170,7 +170,7 @@ void DrawFaceDiagramCellsGdi(const FaceDiagramResult* result, const DiagramCell*
       float colour[3];
       const bool suspended = GetCellColor(&cell, colour, false, true, kind, callbacks);
       if (suspended) {
-        if (OpenGLView* view = OpenGLView::GetCurrent()) view->ResumeRainbowLights(true);
+        if (OpenGLView* view = OpenGLView::GetCurrent()) view->Materials().ResumeRainbowLights(true);
       }
       for (int k = 0; k < 3; ++k) rgb[k] = RoundToInt(colour[k] * 255.0f);
     }

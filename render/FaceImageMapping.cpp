@@ -126,7 +126,7 @@ bool ViewUp(double* up) {
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view) view = dynamic_cast<OpenGLView*>(NewView::GetActiveView());
   if (!view) return false;
-  CopyVector(up, view->GetUpAxis());
+  CopyVector(up, view->Camera().GetUpAxis());
   return true;
 }
 

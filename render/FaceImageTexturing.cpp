@@ -2,7 +2,6 @@
 // picture when its wraps change, binding its texture for the triangle drawers, and the
 // image-mode overlay.
 
-#include "render/FaceImageMapping.h"
 #include "render/FaceImageTexturing.h"
 
 #include <cstring>
@@ -18,11 +17,13 @@
 #include "nets/Face3D.h"
 #include "platform/Services.h"
 #include "render/FaceImage.h"
+#include "render/FaceImageMapping.h"
 #include "render/GL.h"
 #include "render/GLErrors.h"
 #include "render/GLSection.h"
 #include "render/OpenGLView.h"
 #include "render/TextureImage.h"
+#include "render/Textures.h"
 
 namespace corvia {
 
@@ -148,7 +149,7 @@ void BindImageTexture(const FaceImage* image, bool second) {
   if (!image || !image->mTextureImage) return;
   TextureImage* texture = image->mTextureImage;
   const unsigned name = texture->GetContextTexture(second);
-  if (!name || !OpenGLView::EnableTexture(name, true)) return;
+  if (!name || !EnableTexture(name, true)) return;
   GLint clamp = static_cast<GLint>(GetFaceImageSettings().clampMode);
   if (!clamp) clamp = static_cast<GLint>(GetGLAbilities().textureWrapMode ? GetGLAbilities().textureWrapMode
                                                                           : GL_CLAMP_TO_EDGE);
@@ -159,7 +160,9 @@ void BindImageTexture(const FaceImage* image, bool second) {
   if (border[0] >= 0.0f) glTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, border);
 }
 
-void UnbindImageTexture(const FaceImage*) { OpenGLView::DisableTexture(); }
+void UnbindImageTexture(const FaceImage*) {
+  DisableTexture();
+}
 
 void DrawWholeImage(const FaceImage* image, OpenGLView* view, const PolyElement* selectedFace) {
   if (!view || !GetFaceImageSettings().showWholeImage) return;
@@ -189,9 +192,9 @@ void DrawWholeImage(const FaceImage* image, OpenGLView* view, const PolyElement*
   const double v[4] = {area[1], area[1], area[3], area[3]};
 
   // 1, 2. The whole image, faint.
-  const bool depthWrites = view->SetDepthWrites(false);
-  const int transparency = view->SetTransparencyMode(kTransparencyBlended);
-  view->SetMaterialColorAlphav(kWhite, 0.3f);
+  const bool depthWrites = view->Materials().SetDepthWrites(false);
+  const int transparency = view->Materials().SetTransparencyMode(kTransparencyBlended);
+  view->Materials().SetMaterialColorAlphav(kWhite, 0.3f);
   BindImageTexture(image);
   glBegin(GL_QUADS);
   // Lit as the plane of the image, not by whatever normal was drawn last.
@@ -206,7 +209,7 @@ void DrawWholeImage(const FaceImage* image, OpenGLView* view, const PolyElement*
   const bool lighting = SetLighting(view, false);
   // 3. The axis of the projections that go round one.
   if (image->mProjection == kImageProjectCylindrical || image->mProjection == kImageProjectSpherical) {
-    view->SetColor4(1.0f, 1.0f, 1.0f, 0.5f);
+    view->Materials().SetColor4(1.0f, 1.0f, 1.0f, 0.5f);
     glBegin(GL_LINES);
     glVertex3d(origin[0] - y[0] * image->mSize, origin[1] - y[1] * image->mSize, origin[2] - y[2] * image->mSize);
     glVertex3d(origin[0] + y[0] * image->mSize, origin[1] + y[1] * image->mSize, origin[2] + y[2] * image->mSize);
@@ -215,7 +218,7 @@ void DrawWholeImage(const FaceImage* image, OpenGLView* view, const PolyElement*
   // 4. Where the faces that use the image take it from: each corner's texture point,
   // placed on the rectangle.
   if (selectedUses && selectedFace->mList) {
-    view->SetColor4(1.0f, 1.0f, 1.0f, 0.1f);
+    view->Materials().SetColor4(1.0f, 1.0f, 1.0f, 0.1f);
     const double du = area[2] - area[0];
     const double dv = area[3] - area[1];
     for (const PolyElement* e = selectedFace->mList->mHead; e; e = e->mNext) {
@@ -246,9 +249,9 @@ void DrawWholeImage(const FaceImage* image, OpenGLView* view, const PolyElement*
   }
   // 5.
   SetLighting(view, lighting);
-  view->SetTransparencyMode(transparency);
-  view->SetDepthWrites(depthWrites);
-  OpenGLView::DisableTexture();
+  view->Materials().SetTransparencyMode(transparency);
+  view->Materials().SetDepthWrites(depthWrites);
+  DisableTexture();
   CheckGLError("DrawWholeImage");
 }
 

@@ -180,8 +180,8 @@ uint64_t HashState(OpenGLView* view, Poly* poly, ElementList* faces, int drawMod
   h.Add(poly->mSelectedElement);
   h.Add(static_cast<uint64_t>(o.highlight));
   h.Add(static_cast<uint64_t>(GetRainbowFlags()));
-  h.Add(static_cast<uint64_t>(view->GetStereoKind()));
-  h.Add(view->GetAnaglyphWeights(), 3);
+  h.Add(static_cast<uint64_t>(view->Stereo().GetStereoKind()));
+  h.Add(view->Stereo().GetAnaglyphWeights(), 3);
   h.Add(static_cast<uint64_t>(view->Is3D()) | static_cast<uint64_t>(view->GetLighting()) << 1);
   ModelDrawPane& pane = GetModelDrawPane(view);
   h.Add(static_cast<uint64_t>(pane.GetShowSkipped()) | static_cast<uint64_t>(pane.HighlightsCells()) << 1 |
@@ -300,7 +300,7 @@ int CullModeFor(OpenGLView* view, const Entry& e) {
   for (int c = 0; c < 3; ++c)
     stretch = std::max(stretch, m[4 * c] * m[4 * c] + m[4 * c + 1] * m[4 * c + 1] + m[4 * c + 2] * m[4 * c + 2]);
   const double radius = std::sqrt(e.reachSquared * stretch);
-  if (!(m[14] + 1.001 * radius < -static_cast<double>(view->GetNear()))) return kCullNone;
+  if (!(m[14] + 1.001 * radius < -static_cast<double>(view->Camera().GetNear()))) return kCullNone;
   // A projection as glFrustum and glOrtho make it turns eye space inside out (its
   // determinant is negative); the model's own turn keeps its sides.
   double projection = 0.0;
@@ -324,7 +324,7 @@ int CullModeFor(OpenGLView* view, const Entry& e) {
 void Replay(OpenGLView* view, Entry& e, bool fromMemory) {
   if (!e.vertices.empty() || !e.runs.empty()) {
     const int cull = CullModeFor(view, e);
-    const int cullBefore = cull != kCullNone ? view->SetCullMode(cull) : cull;
+    const int cullBefore = cull != kCullNone ? view->Materials().SetCullMode(cull) : cull;
     // Every triangle left shows its front: lit from that side alone, as the two-sided
     // light model would light it, for half the work.
     GLint twoSided = 0;
@@ -359,11 +359,11 @@ void Replay(OpenGLView* view, Entry& e, bool fromMemory) {
     if (e.lit) glDisable(GL_COLOR_MATERIAL);
     EndKeptVertexArrays();
     glColor4fv(currentColour);
-    if (cullBefore != cull) view->SetCullMode(cullBefore < 0 ? kCullNone : cullBefore);
+    if (cullBefore != cull) view->Materials().SetCullMode(cullBefore < 0 ? kCullNone : cullBefore);
     if (twoSided) glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, twoSided);
   }
   // The state the faces drawn one by one would have left.
-  if (e.haveMaterial) view->SetMaterialColorAlphav(e.material, e.material[3]);
+  if (e.haveMaterial) view->Materials().SetMaterialColorAlphav(e.material, e.material[3]);
   if (e.haveNormal) glNormal3dv(e.normal);
   if (e.translucent) QueueKeptTriangles(e.translucent);
   CheckGLError("DrawFaces (kept)");
@@ -402,7 +402,7 @@ bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double s
   }
   if (!view || !poly || !faces || !CanKeep(view, drawMode, o)) {
     // The selected face drawn over the others is no drawing of the model afresh.
-    if (view && !view->IsPicking() && !o.singleFace) view->NoteFrameDrawnAfresh();
+    if (view && !view->IsPicking() && !o.singleFace) view->Frames().NoteFrameDrawnAfresh();
     ++s.statistics.plain;
     return false;
   }
@@ -420,7 +420,7 @@ bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double s
   }
   // Recorded, and drawn from the recording once it is complete: the triangles wait in
   // it rather than going to GL one by one.
-  view->NoteFrameDrawnAfresh();
+  view->Frames().NoteFrameDrawnAfresh();
   e.kept = false;
   e.vertices.clear();
   e.runs.clear();
@@ -433,7 +433,7 @@ bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double s
   e.volume = 0.0;
   float probe[4];
   const float white[3] = {1.0f, 1.0f, 1.0f};
-  e.lit = view->FilterMaterialColor(white, 1.0f, probe);
+  e.lit = view->Materials().FilterMaterialColor(white, 1.0f, probe);
   s.recording = &e;
   s.recordingView = view;
   s.recordingState = state;
@@ -491,7 +491,7 @@ bool RecordFaceMeshTriangle(const double (*corners)[3], const double* normal, co
   // The material the triangle drawn at once would have set.
   NoteFaceMeshMaterial(rgb, alpha);
   float colour[4];
-  s.recordingView->FilterMaterialColor(rgb, alpha, colour);
+  s.recordingView->Materials().FilterMaterialColor(rgb, alpha, colour);
   for (int i = 0; i < 3; ++i) AddVertex(*e, corners[i], normal, colour);
   NoteWinding(*e, corners[0], corners[1], corners[2], normal);
   NoteNormal(*e, normal);
@@ -519,7 +519,7 @@ bool RecordFaceMeshFan(const double* points, int count, const double* normal) {
     return false;
   }
   float colour[4];
-  s.recordingView->FilterMaterialColor(e->material, e->material[3], colour);
+  s.recordingView->Materials().FilterMaterialColor(e->material, e->material[3], colour);
   for (int i = 1; i + 1 < count; ++i) {
     AddVertex(*e, points, normal, colour);
     AddVertex(*e, points + 3 * i, normal, colour);

@@ -93,7 +93,7 @@ class LineState {
     glGetFloatv(GL_POINT_SIZE, &mSize);
   }
   ~LineState() {
-    mView->SetLineStipple(0);
+    mView->Materials().SetLineStipple(0);
     glLineWidth(mWidth);
     glPointSize(mSize);
   }
@@ -199,8 +199,8 @@ void Draw(Face3D* facelet, int mode, const double* offset, double scale, const F
   const bool selected = nesting != 0 && facelet->IsSelected(model ? model->mPoly : nullptr);
   const bool named = view->IsPicking() && GetNetDrawPane(view).PicksFaces();
   if (named) SetGLSelectionItem(kSelectFacelet, Face3D::GetIndex(facelet));
-  const bool suspended = selected && view->SuspendRainbowLights(true);
-  const int transparencyBefore = view->GetTransparencyMode();
+  const bool suspended = selected && view->Materials().SuspendRainbowLights(true);
+  const int transparencyBefore = view->Materials().GetTransparencyMode();
   double normal[3];
   GetFaceletNormal(facelet, mode, normal);
   const int count = facelet->GetNumEdges();
@@ -256,23 +256,24 @@ void Draw(Face3D* facelet, int mode, const double* offset, double scale, const F
       }
     };
     if (twoPass) {
-      view->SetSpecular(0.0f);
-      view->SetDepthWrites(false);
+      view->Materials().SetSpecular(0.0f);
+      view->Materials().SetDepthWrites(false);
     }
     queue(image);
     if (twoPass) {
-      view->SetDepthWrites(true);
+      view->Materials().SetDepthWrites(true);
       rgba[0] = rgba[1] = rgba[2] = 0.0f;
       rgba[3] = 1.0f;
-      view->SetSpecular(0.5f);
-      view->SetTransparencyMode(kTransparencyAdditive);
+      view->Materials().SetSpecular(0.5f);
+      view->Materials().SetTransparencyMode(kTransparencyAdditive);
       queue(nullptr);
     }
-    if (GetRainbowFlags() & kRainbowColors) view->SetMaterialColorRGB(1.0f, 1.0f, 1.0f);
+    if (GetRainbowFlags() & kRainbowColors) view->Materials().SetMaterialColorRGB(1.0f, 1.0f, 1.0f);
   }
   // 8. The transparency of entry.
-  if (view->GetTransparencyMode() != transparencyBefore) view->SetTransparencyMode(transparencyBefore);
-  if (suspended) view->ResumeRainbowLights(true);
+  if (view->Materials().GetTransparencyMode() != transparencyBefore)
+    view->Materials().SetTransparencyMode(transparencyBefore);
+  if (suspended) view->Materials().ResumeRainbowLights(true);
   // 9. The source face's label. In the flat net it stands at least as high as the
   // pane's own texts, as far as the facelet has room for it.
   if (facelet->mSourceFace && facelet->mSourceFace->IsTextShown()) {
@@ -284,8 +285,8 @@ void Draw(Face3D* facelet, int mode, const double* offset, double scale, const F
     if (mode == kFaceletDrawFlat) {
       textMode = (textMode | kLabelLieFlat) & ~kLabelFacingBits;
       room = FlatRoom(facelet, centre);
-      const double pixelsPerUnit = view->UnitsToPixelsX(1.0);
-      if (pixelsPerUnit > 0.0) least = view->GetLineHeight() / pixelsPerUnit;
+      const double pixelsPerUnit = view->Mapping2D().UnitsToPixelsX(1.0);
+      if (pixelsPerUnit > 0.0) least = view->Text().GetLineHeight() / pixelsPerUnit;
     }
     DrawLabel(facelet->mSourceFace, centre, direction, up, room, least);
     textMode = before;
@@ -341,8 +342,8 @@ void DrawEdgesAndVertices(Face3D* facelet, Model3D* model, int mode, double scal
         continue;
       }
       if (!picking) {
-        view->SetLineStipple(e->IsConvex() ? 0 : kValleyStipple);
-        view->SetColorv(edgeColour);
+        view->Materials().SetLineStipple(e->IsConvex() ? 0 : kValleyStipple);
+        view->Materials().SetColorv(edgeColour);
       }
       glLineWidth(GetEdgeLineWidth() * (cutMode && e->Has(kEdgeUserCut) ? 3.0f : 1.0f));
       glBegin(GL_LINES);
@@ -350,12 +351,12 @@ void DrawEdgesAndVertices(Face3D* facelet, Model3D* model, int mode, double scal
       glVertex3dv(b);
       glEnd();
     }
-    view->SetLineStipple(0);
+    view->Materials().SetLineStipple(0);
   };
   auto drawCorners = [&]() {
     if (!showVertices) return;
     glPointSize(GetVertexPointSize());
-    if (!spheres && !picking) view->SetColorv(DefaultVertexColor);
+    if (!spheres && !picking) view->Materials().SetColorv(DefaultVertexColor);
     for (int i = 0; i < count; ++i) {
       const Edge3D* e = &facelet->mEdges[i];
       if (geomag && e->vert) {
@@ -399,7 +400,7 @@ void DrawFilled(const NetTab* tab, int mode, double scale, bool highlighted) {
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view || tab->numIndices <= 0) return;
   const float grey = highlighted ? 1.0f : kTabFillGrey;
-  view->SetMaterialColorRGB(grey, grey, grey);
+  view->Materials().SetMaterialColorRGB(grey, grey, grey);
   if (mode == kFaceletDrawFolded) glNormal3dv(tab->normal);
   glBegin(GL_TRIANGLES);
   for (int i = 0; i + 2 < tab->numIndices; i += 3) {
@@ -425,7 +426,7 @@ void DrawOutline(const NetTab* tab, int mode, double scale) {
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view || tab->outline.empty()) return;
   const bool lighting = SetLighting(view, false);
-  view->SetColor(0.0f, 0.0f, 0.0f);
+  view->Materials().SetColor(0.0f, 0.0f, 0.0f);
   glBegin(GL_LINE_STRIP);
   for (const TabPoint& p : tab->outline) {
     if (mode == kFaceletDrawFlat) {
@@ -481,7 +482,7 @@ void DrawNetExtras(Face3D* facelet, Model3D* model) {
   const double scale = model && model->mPoly ? model->mPoly->mDisplayScale : 1.0;
   glPushMatrix();
   if (scale != 1.0) glScaled(scale, scale, scale);
-  view->SetColor(1.0f, 1.0f, 1.0f);
+  view->Materials().SetColor(1.0f, 1.0f, 1.0f);
   const int count = facelet->GetNumEdges();
   char text[256];
   const uint32_t edgeData = GetNetSettings().edgeData;
@@ -734,7 +735,7 @@ void DrawStellationLines(Face3D* facelet, bool folded, bool printing) {
     dc.SetPen(PackRainbowColor(settings.stellationLineColour), 1);
     DrawInNet(facelet->mFacetLoop, &dc, frame, true);
   } else {
-    view->SetColorv(settings.stellationLineColour);
+    view->Materials().SetColorv(settings.stellationLineColour);
     DrawInNet(facelet->mFacetLoop, nullptr, frame, !folded);
   }
   facelet->mFacetLoop->ClearMarks();

@@ -210,7 +210,7 @@ class DrawState {
     glGetFloatv(GL_POINT_SIZE, &mSize);
   }
   ~DrawState() {
-    mView->SetLineStipple(0);
+    mView->Materials().SetLineStipple(0);
     glLineWidth(mWidth);
     glPointSize(mSize);
     SetLighting(mView, mLighting);
@@ -296,7 +296,7 @@ void DrawVertices(Model3D* model, double explode) {
     }
   };
   DrawWithMaterial(view, spheres, true, drawAll, [&]() {
-    view->SetColorv(DefaultVertexColor);
+    view->Materials().SetColorv(DefaultVertexColor);
     glPointSize(GetVertexPointSize());
   });
   if (picking) view->ClearGLSelectionItem();
@@ -323,7 +323,7 @@ void DrawEdges(Model3D* model, double explode) {
         DrawGeomagRod(a, b, colour, radius, joint);
         return;
       }
-      view->SetLineStipple(edge->dihedral > kConvexLimit ? kReflexStipple : 0);
+      view->Materials().SetLineStipple(edge->dihedral > kConvexLimit ? kReflexStipple : 0);
       glBegin(GL_LINES);
       glVertex3dv(a);
       glVertex3dv(b);
@@ -331,7 +331,7 @@ void DrawEdges(Model3D* model, double explode) {
     });
   };
   DrawWithMaterial(view, cylinders, false, drawAll, [&]() {
-    view->SetColorv(colour);
+    view->Materials().SetColorv(colour);
     glLineWidth(GetEdgeLineWidth());
   });
   if (picking) view->ClearGLSelectionItem();
@@ -348,9 +348,9 @@ void DrawMarkedEdges(Model3D* model, double explode) {
     const float* colour = nullptr;
     float width = 1.0f;
     if (!MarkedEdgeStyle(edge, colour, width)) return;
-    view->SetColorv(colour);
+    view->Materials().SetColorv(colour);
     glLineWidth(width);
-    view->SetLineStipple(edge->dihedral > kConvexLimit ? kReflexStipple : 0);
+    view->Materials().SetLineStipple(edge->dihedral > kConvexLimit ? kReflexStipple : 0);
     glBegin(GL_LINES);
     glVertex3dv(a);
     glVertex3dv(b);
@@ -375,7 +375,7 @@ void DrawFacelets(Model3D* model, double explode) {
   });
   // The eye in model units: the facelets are drawn scaled.
   double eye[3];
-  Scale(eye, view->GetPerEyePosition(), scale != 0.0 ? 1.0 / scale : 1.0);
+  Scale(eye, view->Camera().GetPerEyePosition(), scale != 0.0 ? 1.0 / scale : 1.0);
   SortBackToFront(facelets, eye, [explode](SortEntry& e) {
     double c[3];
     e.facelet->GetCentroid(c);
@@ -477,14 +477,14 @@ void DrawRingEdges(Model3D* model, const Face3D* facelet, const double* offset, 
       const bool reflex = edge->dihedral > kConvexLimit;
       if (reflex != reflexOnly) continue;
       if (reflexOnly && !stippled) {
-        view->SetLineStipple(kReflexStipple);
+        view->Materials().SetLineStipple(kReflexStipple);
         stippled = true;
       }
       if (highlightedOnly) {
         const float* colour = nullptr;
         float width = 1.0f;
         if (!MarkedEdgeStyle(edge, colour, width)) continue;
-        view->SetColorv(colour);
+        view->Materials().SetColorv(colour);
         glLineWidth(width);
       }
       const double* a = Face3D::GetCornerPosition(edge);
@@ -498,7 +498,7 @@ void DrawRingEdges(Model3D* model, const Face3D* facelet, const double* offset, 
     }
   });
   if (highlightedOnly) glLineWidth(GetEdgeLineWidth());
-  if (stippled) view->SetLineStipple(0);
+  if (stippled) view->Materials().SetLineStipple(0);
 }
 
 // ---- Folding nets ----------------------------------------------------------------------------------
@@ -536,7 +536,7 @@ void DrawNets(Model3D* model) {
   }
   const double scale = ModelScale(model);
   double eye[3];
-  Scale(eye, view->GetPerEyePosition(), scale != 0.0 ? 1.0 / scale : 1.0);
+  Scale(eye, view->Camera().GetPerEyePosition(), scale != 0.0 ? 1.0 / scale : 1.0);
   SortBackToFront(facelets, eye, [](SortEntry& e) {
     e.facelet->GetPlacedCentroid(e.centroid);
     CopyVector(e.normal, e.facelet->mNormal);
@@ -556,7 +556,7 @@ void DrawSelectedFacelets(Model3D* model) {
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view) return;
   ModelDrawPane& pane = GetModelDrawPane(view);
-  const int before = view->GetTransparencyMode();
+  const int before = view->Materials().GetTransparencyMode();
   pane.PushTransparency(GetNetDrawSettings().selectedTransparency);
   glDisable(GL_DEPTH_TEST);
   const double scale = detail_FacetModelDrawing::ModelScale(model);
@@ -605,7 +605,7 @@ void DrawSelectedEdge(Model3D* model, int mode) {
     double a[3], b[3];
     position(e, a);
     position(next, b);
-    view->SetColorv(colour);
+    view->Materials().SetColorv(colour);
     glBegin(GL_POINTS);
     glVertex3dv(a);
     glVertex3dv(b);
@@ -621,21 +621,21 @@ void DrawSelectedEdge(Model3D* model, int mode) {
   glLineWidth(GetEdgeLineWidth() * 3.0f);
   const int passes = mode == kFaceletDrawFlat ? 1 : 2;
   for (int pass = 0; pass < passes; ++pass) {
-    if (pass == 1) view->SetLineStipple(kHiddenStipple);
+    if (pass == 1) view->Materials().SetLineStipple(kHiddenStipple);
     if (drawSelected) drawOne(selected, kWhite);
     if (drawNeighbour) drawOne(neighbour, kNeighbourEdgeColour);
     if (pass == 0 && passes > 1) {
       glDisable(GL_DEPTH_TEST);
       if (mode == kFaceletDrawFolded && selected->tab) {
         ModelDrawPane& pane = GetModelDrawPane(view);
-        const int before = view->GetTransparencyMode();
+        const int before = view->Materials().GetTransparencyMode();
         pane.PushTransparency(GetNetDrawSettings().selectedTransparency);
         DrawFilled(selected->tab.get(), kFaceletDrawFolded, scale, true);
         pane.PopTransparency(before);
       }
     }
   }
-  view->SetLineStipple(0);
+  view->Materials().SetLineStipple(0);
   if (view->Is3D()) glEnable(GL_DEPTH_TEST);
 }
 

@@ -17,6 +17,8 @@ namespace corvia {
 
 namespace detail_GLBitmapRender {
 
+// A cap on the tile size that tests set to make small tiles (0: none); it holds for
+// every off-screen rendering, as the renderbuffer limit it lowers does.
 int gMaxTileSize = 0;
 
 // The window's context drawing into a framebuffer object of its own.
@@ -112,20 +114,20 @@ bool GLBitmapRender::Render(OpenGLView* view, GLBitmap& bitmap, int width, int h
   // The view takes the bitmap's size for the duration; a 2D pane keeps the same
   // model point at its centre.
   const int oldW = view->mClientWidth, oldH = view->mClientHeight;
-  const float oldScroll[2] = {view->mScroll[0], view->mScroll[1]};
-  const float oldContent[2] = {view->mContentSize[0], view->mContentSize[1]};
-  const int oldFontScale = view->mFontScale;
+  const float oldScroll[2] = {view->mMapping2D.mScroll[0], view->mMapping2D.mScroll[1]};
+  const float oldContent[2] = {view->mMapping2D.mContentSize[0], view->mMapping2D.mContentSize[1]};
+  const int oldFontScale = view->Text().GetFontScale();
   const uint32_t flags = view->GetRedrawFlags();
   if (!view->mIs3D && oldH > 0) {
     const float ratio = static_cast<float>(fullH) / static_cast<float>(oldH);
     for (int i = 0; i < 2; ++i) {
-      view->mScroll[i] *= ratio;
-      view->mContentSize[i] *= ratio;
+      view->mMapping2D.mScroll[i] *= ratio;
+      view->mMapping2D.mContentSize[i] *= ratio;
     }
   }
   view->SetClientSizeOnly(fullW, fullH);
-  view->UpdateAspectRatio();
-  view->mFontScale = oldFontScale * overSampling;
+  view->Camera().UpdateAspectRatio();
+  view->Text().SetFontScale(oldFontScale * overSampling);
   view->SetBitmapTarget(&target);
 
   const bool tiled = tileW < fullW || tileH < fullH;
@@ -152,13 +154,13 @@ bool GLBitmapRender::Render(OpenGLView* view, GLBitmap& bitmap, int width, int h
 
   view->SetTile(0, 0, 0, 0);
   view->SetBitmapTarget(nullptr);
-  view->mFontScale = oldFontScale;
+  view->Text().SetFontScale(oldFontScale);
   view->SetClientSizeOnly(oldW, oldH);
   for (int i = 0; i < 2; ++i) {
-    view->mScroll[i] = oldScroll[i];
-    view->mContentSize[i] = oldContent[i];
+    view->mMapping2D.mScroll[i] = oldScroll[i];
+    view->mMapping2D.mContentSize[i] = oldContent[i];
   }
-  view->UpdateAspectRatio();
+  view->Camera().UpdateAspectRatio();
   view->mViewportStale = true;
   view->mCameraMatrixValid = false;
   view->SetRedrawFlags(flags);

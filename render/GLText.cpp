@@ -6,7 +6,6 @@
 #include <FTGL/ftgl.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
@@ -22,6 +21,7 @@
 #include "render/GLSelection.h"
 #include "render/MipmapTextureFont.h"
 #include "render/OpenGLView.h"
+#include "render/ViewGroup.h"
 
 namespace corvia {
 
@@ -33,14 +33,10 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kConstantSizePixels = 800.0;
 constexpr double kOrthoUnit = 0.7;
 
-float gTextColor[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-double gTextOffset = kDefaultTextOffset;
-int gTextOffsetMode = 0;
-
-uint32_t gLinkPickMask = 0;
-int gLinkItemType = 0;
-int gLinksDrawn = 0;
-std::vector<HtmlLink> gLinks;
+// The label style and links of the installed frame's panes.
+TextState& Text() {
+  return CurrentViewGroup().text;
+}
 
 GLFont* FontOf(TextFont font) {
   return const_cast<GLFont*>(static_cast<const GLFont*>(font));
@@ -91,7 +87,7 @@ class GLTextBackend final : public TextBackend {
     }
   }
   float GetShadowAlpha(TextFont font) override { return FontOf(font)->mShadowAlpha; }
-  void GetStartColor(float* rgba) override { std::copy(gTextColor, gTextColor + 4, rgba); }
+  void GetStartColor(float* rgba) override { std::copy(Text().color, Text().color + 4, rgba); }
 
   void BeginText() override {
     if (mView->IsPicking()) mView->ClearGLSelectionItem();
@@ -107,11 +103,11 @@ class GLTextBackend final : public TextBackend {
     float top[4], bottom[4];
     std::copy(piece.top, piece.top + 4, top);
     std::copy(piece.bottom, piece.bottom + 4, bottom);
-    mView->FilterColor4(top);
-    mView->FilterColor4(bottom);
+    mView->Materials().FilterColor4(top);
+    mView->Materials().FilterColor4(bottom);
     SetGlyphCorners(top, bottom);
     // Glow passes lie over the text without hiding what is drawn later.
-    const bool depthWrites = piece.kind == TextPieceKind::Glow ? mView->SetDepthWrites(false) : true;
+    const bool depthWrites = piece.kind == TextPieceKind::Glow ? mView->Materials().SetDepthWrites(false) : true;
     const std::string text(piece.text, piece.length);
     glPushMatrix();
     glTranslated(piece.pen[0], piece.pen[1], piece.pen[2]);
@@ -119,13 +115,13 @@ class GLTextBackend final : public TextBackend {
     glNormal3f(0.0f, 0.0f, 1.0f);
     face->Render(text.c_str());
     glPopMatrix();
-    if (piece.kind == TextPieceKind::Glow) mView->SetDepthWrites(depthWrites);
+    if (piece.kind == TextPieceKind::Glow) mView->Materials().SetDepthWrites(depthWrites);
     SetGlyphShear(0.0f);
   }
   void BeginLink(const std::string& target, int id, intptr_t value) override {
-    if (!mView->IsPicking() || gLinkPickMask == 0) return;
-    SetGLSelectionItem(gLinkItemType, gLinksDrawn++);
-    gLinks.push_back(HtmlLink{target, id, value});
+    if (!mView->IsPicking() || Text().linkPickMask == 0) return;
+    SetGLSelectionItem(Text().linkItemType, Text().linksDrawn++);
+    Text().links.push_back(HtmlLink{target, id, value});
     mInPickedLink = true;
   }
   void EndLink() override {
@@ -173,59 +169,59 @@ void PerpendicularInPlane(double* out, const double* a, const double* b) {
 
 // Model units per pixel of the pane at the point, across the line of sight.
 double UnitsPerPixelAt(OpenGLView* view, const double* point) {
-  if (!view->Is3D()) return view->PixelsToUnitsY(1.0);
+  if (!view->Is3D()) return view->Mapping2D().PixelsToUnitsY(1.0);
   constexpr double kStep = 1e-3;
   double a[3], b[3], q[3];
-  for (int i = 0; i < 3; ++i) q[i] = point[i] + kStep * view->GetUpAxis()[i];
+  for (int i = 0; i < 3; ++i) q[i] = point[i] + kStep * view->Camera().GetUpAxis()[i];
   view->ApplyViewTransform(a, point);
   view->ApplyViewTransform(b, q);
   const double pixels = std::hypot(b[0] - a[0], b[1] - a[1]);
   return pixels > 0.0 && std::isfinite(pixels) ? kStep / pixels : 0.0;
 }
 
-// The texts DrawGLScreenText has drawn (CountGLScreenTexts).
-std::atomic<uint64_t> gScreenTexts{0};
-
 }  // namespace detail_GLText
+
+TextState::TextState() : offset(kDefaultTextOffset) {}
+TextState::~TextState() = default;
 
 // ---- Settings -------------------------------------------------------------------------------------
 
 void SetGLTextColor(const float* rgba) {
-  if (rgba) std::copy(rgba, rgba + 4, detail_GLText::gTextColor);
+  if (rgba) std::copy(rgba, rgba + 4, detail_GLText::Text().color);
 }
 
 void GetGLTextColor(float* rgba) {
-  std::copy(detail_GLText::gTextColor, detail_GLText::gTextColor + 4, rgba);
+  std::copy(detail_GLText::Text().color, detail_GLText::Text().color + 4, rgba);
 }
 
 void SetGLTextOffset(double offset, int mode) {
-  detail_GLText::gTextOffset = offset;
-  detail_GLText::gTextOffsetMode = mode;
+  detail_GLText::Text().offset = offset;
+  detail_GLText::Text().offsetMode = mode;
 }
 
 double GetGLTextOffset() {
-  return detail_GLText::gTextOffset;
+  return detail_GLText::Text().offset;
 }
 int GetGLTextOffsetMode() {
-  return detail_GLText::gTextOffsetMode;
+  return detail_GLText::Text().offsetMode;
 }
 
 // ---- Links ------------------------------------------------------------------------------------------
 
 void ResetHtmlLinks(uint32_t pickMask, int itemType) {
-  detail_GLText::gLinkPickMask = pickMask;
-  detail_GLText::gLinkItemType = itemType;
-  detail_GLText::gLinksDrawn = 0;
-  detail_GLText::gLinks.clear();
+  detail_GLText::Text().linkPickMask = pickMask;
+  detail_GLText::Text().linkItemType = itemType;
+  detail_GLText::Text().linksDrawn = 0;
+  detail_GLText::Text().links.clear();
 }
 
 const HtmlLink* GetHtmlLink(int index) {
-  const auto& links = detail_GLText::gLinks;
+  const auto& links = detail_GLText::Text().links;
   return index >= 0 && index < static_cast<int>(links.size()) ? &links[static_cast<size_t>(index)] : nullptr;
 }
 
 int CountHtmlLinks() {
-  return static_cast<int>(detail_GLText::gLinks.size());
+  return static_cast<int>(detail_GLText::Text().links.size());
 }
 
 // ---- Drawing --------------------------------------------------------------------------------------
@@ -283,12 +279,12 @@ void DrawGLText(int mode, const double* position, double size, double width, con
 
   // The camera, unless the caller gives its own.
   double eyePoint[3], cameraUp[3], viewing[3];
-  CopyVector(eyePoint, eye ? eye : view->GetEye());
-  CopyVector(cameraUp, viewUp ? viewUp : view->GetUpAxis());
+  CopyVector(eyePoint, eye ? eye : view->Camera().GetEye());
+  CopyVector(cameraUp, viewUp ? viewUp : view->Camera().GetUpAxis());
   if (target) {
     Subtract(viewing, target, eyePoint);
   } else {
-    NegateInto(viewing, view->GetViewAxis());
+    NegateInto(viewing, view->Camera().GetViewAxis());
   }
   NormaliseVector(viewing, viewing);
   double toEye[3];
@@ -330,19 +326,19 @@ void DrawGLText(int mode, const double* position, double size, double width, con
 
   double at[3];
   CopyVector(at, position);
-  if (!view->IsOrthogonal()) {
+  if (!view->Camera().IsOrthogonal()) {
     double towards[3];
     Subtract(towards, eyePoint, position);
-    if (gTextOffsetMode == 1) NormaliseVector(towards, towards);
-    for (int i = 0; i < 3; ++i) at[i] += gTextOffset * towards[i];
+    if (detail_GLText::Text().offsetMode == 1) NormaliseVector(towards, towards);
+    for (int i = 0; i < 3; ++i) at[i] += detail_GLText::Text().offset * towards[i];
   }
   double scale = 1.0;
   if ((mode & kTextConstantSize) && view->GetClientHeight() > 0) {
-    double unit = kOrthoUnit / std::max(view->GetZoom(), 1e-6f);
-    if (!view->IsOrthogonal()) {
+    double unit = kOrthoUnit / std::max(view->Mapping2D().GetZoom(), 1e-6f);
+    if (!view->Camera().IsOrthogonal()) {
       double fromEye[3];
       Subtract(fromEye, at, eyePoint);
-      unit = std::tan(view->GetFieldOfViewInEffect() * kPi / 360.0) * Dot(fromEye, viewing);
+      unit = std::tan(view->Camera().GetFieldOfViewInEffect() * kPi / 360.0) * Dot(fromEye, viewing);
     }
     scale = kConstantSizePixels / view->GetClientHeight() * unit;
   }
@@ -364,7 +360,7 @@ void DrawGLScreenText(const char* text, const double* position, const float* rgb
   if (!view || view->IsPicking() || !position || !text || !*text) return;
   const double size = GetGLScreenTextHeight(position);
   if (size <= 0.0) return;
-  detail_GLText::gScreenTexts.fetch_add(1, std::memory_order_relaxed);
+  view->Text().CountScreenText();
   float saved[4];
   GetGLTextColor(saved);
   const float colour[4] = {rgb ? rgb[0] : 1.0f, rgb ? rgb[1] : 1.0f, rgb ? rgb[2] : 1.0f, 1.0f};
@@ -376,11 +372,11 @@ void DrawGLScreenText(const char* text, const double* position, const float* rgb
 double GetGLScreenTextHeight(const double* position) {
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view || !position) return 0.0;
-  return kScreenTextPixels * std::max(view->GetFontScale(), 1) * detail_GLText::UnitsPerPixelAt(view, position);
+  return kScreenTextPixels * std::max(view->Text().GetFontScale(), 1) * detail_GLText::UnitsPerPixelAt(view, position);
 }
 
-uint64_t CountGLScreenTexts() {
-  return detail_GLText::gScreenTexts.load(std::memory_order_relaxed);
+uint64_t CountGLScreenTexts(OpenGLView& view) {
+  return view.Text().GetScreenTextCount();
 }
 
 }  // namespace corvia

@@ -62,8 +62,8 @@ void DrawGLScreenText(const char* text, const double* position, const float* rgb
 // The height that DrawGLScreenText gives a text at the point, in the units of the
 // point (0 when the current pane cannot draw one there).
 double GetGLScreenTextHeight(const double* position);
-// The texts DrawGLScreenText has drawn since the program started (for the tests that
-// weigh a paint's work).
-uint64_t CountGLScreenTexts();
+// The texts DrawGLScreenText has drawn in the view (for the tests that weigh a
+// paint's work).
+uint64_t CountGLScreenTexts(OpenGLView& view);
 
 }  // namespace corvia

@@ -160,7 +160,7 @@ struct RodBatch {
   size_t strip = 0;
 
   void SetColour(OpenGLView* v, const float* rgb) {
-    v->FilterMaterialColor(rgb, 1.0f, colour);
+    v->Materials().FilterMaterialColor(rgb, 1.0f, colour);
     std::copy(rgb, rgb + 3, material);
     any = true;
   }
@@ -194,6 +194,8 @@ RodBatch& Batch() {
   return batch;
 }
 
+// What the drawing did, counted for the tests and benchmarks; drawing is on one
+// thread, whichever pane draws.
 GeomagDrawStatistics gStatistics;
 
 void Flush(RodBatch& batch) {
@@ -229,7 +231,7 @@ void End(RodBatch& batch) {
   if (--batch.open > 0) return;
   Flush(batch);
   // The material as the last rod drawn alone would have left it.
-  if (batch.any && batch.view) batch.view->SetMaterialColor(batch.material);
+  if (batch.any && batch.view) batch.view->Materials().SetMaterialColor(batch.material);
   batch.view = nullptr;
 }
 
@@ -292,7 +294,7 @@ void DrawPanel(int shape, const std::vector<const double*>& corners, const doubl
   }
   // The rim: a tube round the outline.
   const double tube = kRimTube * kRimRadius * rodRatio;
-  view->SetMaterialColor(colour);
+  view->Materials().SetMaterialColor(colour);
   for (int j = 0; j < kRimTubeSides; ++j) {
     glBegin(GL_QUAD_STRIP);
     for (size_t i = 0; i <= count; ++i) {
@@ -351,7 +353,7 @@ void DrawPart(std::vector<const double*> corners, const double* normal, const fl
 void DrawBall(const double* centre, double radius) {
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view) return;
-  view->SetMaterialColor(kBallColour);
+  view->Materials().SetMaterialColor(kBallColour);
   DrawSphere(centre, radius);
 }
 
@@ -481,7 +483,7 @@ void DrawGeomagRod(const double* from, const double* to, const float* colour, do
   const double capShare = std::min(capLength, 0.25 * span);
   // A rod a few pixels across shows no rounding: a prism of fewer sides from end to
   // end, closed by flat ends.
-  const int segments = view->ChooseCylinderSegments(from, to, radius);
+  const int segments = ChooseCylinderSegments(*view, from, to, radius);
   const bool rounded = segments >= kRoundedRodSegments;
   const int sides = rounded ? kRodSides : segments;
   const double inset = rounded ? trim + capShare : trim;

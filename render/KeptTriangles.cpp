@@ -152,7 +152,7 @@ bool KeptTriangleSet::Prepare(OpenGLView* view) {
   for (size_t t = 0; t < mTriangles.size(); ++t) {
     const KeptTriangle& triangle = mTriangles[t];
     float colour[4];
-    mLit = view->FilterMaterialColor(triangle.colour, triangle.alpha, colour);
+    mLit = view->Materials().FilterMaterialColor(triangle.colour, triangle.alpha, colour);
     for (int i = 0; i < 3; ++i) {
       KeptVertex& v = vertices[3 * t + static_cast<size_t>(i)];
       for (int k = 0; k < 3; ++k) {
@@ -242,8 +242,8 @@ void KeptTriangleSet::Sort(OpenGLView* view, Order& order, const double* eye) {
 void KeptTriangleSet::Draw(OpenGLView* view) {
   using namespace detail_KeptTriangles;
   if (!view || mTriangles.empty()) return;
-  Order& order = mOrders[std::clamp(view->GetCurrentEye(), 0, 2)];
-  const double* eye = view->GetPerEyePosition();
+  Order& order = mOrders[std::clamp(view->Stereo().GetCurrentEye(), 0, 2)];
+  const double* eye = view->Camera().GetPerEyePosition();
   if (NeedsSorting(order, eye)) Sort(view, order, eye);
   std::copy(eye, eye + 3, order.lastEye);
   GLfloat currentColour[4];
@@ -258,18 +258,18 @@ void KeptTriangleSet::Draw(OpenGLView* view) {
     const auto count = static_cast<GLsizei>(3 * (end - first));
     const auto at = static_cast<GLint>(3 * first);
     // The colours, blended, without the highlights.
-    view->SetSpecular(0.0f);
+    view->Materials().SetSpecular(0.0f);
     glEnableClientState(GL_COLOR_ARRAY);
     if (mLit) glEnable(GL_COLOR_MATERIAL);
     glDrawArrays(GL_TRIANGLES, at, count);
     if (mLit) glDisable(GL_COLOR_MATERIAL);
     glDisableClientState(GL_COLOR_ARRAY);
     // Again in black, adding the highlights: the depths are written.
-    view->SetSpecular(0.5f);
-    view->SetTransparencyMode(kTransparencyAdditive);
-    view->SetMaterialColorAlphav(kBlack, 1.0f);
+    view->Materials().SetSpecular(0.5f);
+    view->Materials().SetTransparencyMode(kTransparencyAdditive);
+    view->Materials().SetMaterialColorAlphav(kBlack, 1.0f);
     glDrawArrays(GL_TRIANGLES, at, count);
-    view->SetTransparencyMode(kTransparencyBlended);
+    view->Materials().SetTransparencyMode(kTransparencyBlended);
   }
   EndKeptVertexArrays();
   // The state the last triangle drawn on its own would have left.

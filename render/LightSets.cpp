@@ -8,16 +8,16 @@
 #include "render/GL.h"
 #include "render/GLSection.h"
 #include "render/OpenGLView.h"
+#include "render/ViewGroup.h"
 
 namespace corvia {
 
 namespace detail_LightSets {
 
-std::vector<std::unique_ptr<LightSet>> gSets;
-LightSet* gCurrent = nullptr;
-LightSet* gPrevious = nullptr;
-unsigned gRainbowFlags = 0;
-bool gRainbowLightsFlag = false;
+// The light sets of the installed frame's panes.
+LightSetState& Lights() {
+  return CurrentViewGroup().lights;
+}
 
 constexpr const char* kDefaultSet = "Default";
 constexpr const char* kRainbowSet = "Rainbow";
@@ -39,6 +39,9 @@ LightRecord& AddLight(LightSet* set, unsigned flags, float x, float y, float z, 
 }
 
 }  // namespace detail_LightSets
+
+LightSetState::LightSetState() = default;
+LightSetState::~LightSetState() = default;
 
 void LightRecord::Apply() const {
   if (!glLight) return;
@@ -78,42 +81,42 @@ void LightSet::AssignGLLights(int maxLights) {
 }
 
 LightSet* CreateLightSet(const char* name) {
-  using namespace detail_LightSets;
-  gSets.push_back(std::make_unique<LightSet>(name ? name : ""));
-  LightSet* set = gSets.back().get();
-  if (!gCurrent) gCurrent = set;
+  LightSetState& lights = detail_LightSets::Lights();
+  lights.sets.push_back(std::make_unique<LightSet>(name ? name : ""));
+  LightSet* set = lights.sets.back().get();
+  if (!lights.current) lights.current = set;
   return set;
 }
 
 LightSet* FindLightSet(const char* name) {
-  for (const auto& set : detail_LightSets::gSets) {
+  for (const auto& set : detail_LightSets::Lights().sets) {
     if (StrCompare(set->GetName().c_str(), name) == 0) return set.get();
   }
   return nullptr;
 }
 
-LightSet* GetCurrentLightSet() { return detail_LightSets::gCurrent; }
-LightSet* GetPreviousLightSet() { return detail_LightSets::gPrevious; }
+LightSet* GetCurrentLightSet() { return detail_LightSets::Lights().current; }
+LightSet* GetPreviousLightSet() { return detail_LightSets::Lights().previous; }
 
 bool SelectLightSet(LightSet* set) {
-  using namespace detail_LightSets;
-  if (!set || set == gCurrent) return false;
-  gPrevious = gCurrent;
-  gCurrent = set;
+  LightSetState& lights = detail_LightSets::Lights();
+  if (!set || set == lights.current) return false;
+  lights.previous = lights.current;
+  lights.current = set;
   return true;
 }
 
-int CountLightSets() { return static_cast<int>(detail_LightSets::gSets.size()); }
+int CountLightSets() { return static_cast<int>(detail_LightSets::Lights().sets.size()); }
 
 void FreeLightSets() {
-  using namespace detail_LightSets;
-  gSets.clear();
-  gCurrent = gPrevious = nullptr;
+  LightSetState& lights = detail_LightSets::Lights();
+  lights.sets.clear();
+  lights.current = lights.previous = nullptr;
 }
 
 void CreateBuiltInLightSets() {
   using namespace detail_LightSets;
-  if (!gSets.empty()) return;
+  if (!Lights().sets.empty()) return;
   LightSet* normal = CreateLightSet(kDefaultSet);
   AddLight(normal, kLightCameraFixed, 4, 2, 1, 1, 1, 1, 0.2f, 0.6f, 1.0f);
   AddLight(normal, kLightCameraFixed, -3, 3, 1, 0.7f, 0.7f, 1, 0.1f, 0.4f, 0.8f);
@@ -144,13 +147,13 @@ void PlaceLights(bool cameraFixed) {
 
 // ---- Rainbow colours -------------------------------------------------------------------------
 
-unsigned GetRainbowFlags() { return detail_LightSets::gRainbowFlags; }
+unsigned GetRainbowFlags() { return detail_LightSets::Lights().rainbowFlags; }
 
 void SetRainbowFlags(unsigned bits, bool on) {
   if (on) {
-    detail_LightSets::gRainbowFlags |= bits;
+    detail_LightSets::Lights().rainbowFlags |= bits;
   } else {
-    detail_LightSets::gRainbowFlags &= ~bits;
+    detail_LightSets::Lights().rainbowFlags &= ~bits;
   }
 }
 
@@ -172,14 +175,14 @@ void SelectRainbowLights(bool on) {
 void SetRainbowColors(bool on) {
   SetRainbowFlags(kRainbowColors, on);
   SelectRainbowLights(on && !(GetRainbowFlags() & kRainbowKeepLights));
-  detail_LightSets::gRainbowLightsFlag = on;
+  detail_LightSets::Lights().rainbowLightsFlag = on;
   for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
     auto* view = dynamic_cast<OpenGLView*>(v);
     if (view && view->Is3D()) view->Invalidate(true);
   }
 }
 
-bool GetRainbowLightsFlag() { return detail_LightSets::gRainbowLightsFlag; }
+bool GetRainbowLightsFlag() { return detail_LightSets::Lights().rainbowLightsFlag; }
 
 void SetShininess(float shininess) { glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, shininess); }
 

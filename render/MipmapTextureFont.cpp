@@ -24,6 +24,8 @@ constexpr float kAlphaCutoff = 0.01f;
 // Further textures after the glyph set is used up hold this many glyphs in a row.
 constexpr unsigned kGlyphsAfterTheSet = 16;
 
+// The colours and shear the next glyphs are drawn with, set by the text backend just
+// before it renders a piece: text is drawn on one thread, one piece at a time.
 float gTop[4] = {1, 1, 1, 1};
 float gBottom[4] = {1, 1, 1, 1};
 float gShear = 0.0f;

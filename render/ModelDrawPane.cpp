@@ -14,12 +14,12 @@ ModelDrawPane::~ModelDrawPane() = default;
 
 int ModelDrawPane::PushTransparency(int mode) {
   ++mTransparencyNesting;
-  if (OpenGLView* view = OpenGLView::GetCurrent()) view->SetTransparencyMode(mode);
+  if (OpenGLView* view = OpenGLView::GetCurrent()) view->Materials().SetTransparencyMode(mode);
   return mTransparencyNesting;
 }
 
 int ModelDrawPane::PopTransparency(int mode) {
-  if (OpenGLView* view = OpenGLView::GetCurrent()) view->SetTransparencyMode(mode);
+  if (OpenGLView* view = OpenGLView::GetCurrent()) view->Materials().SetTransparencyMode(mode);
   if (mTransparencyNesting > 0) --mTransparencyNesting;
   return mTransparencyNesting;
 }

@@ -98,7 +98,7 @@ class SingleFaceBrackets {
   SingleFaceBrackets(OpenGLView* view, bool on) : mView(view), mOn(on) {
     if (!mOn) return;
     glDisable(GL_DEPTH_TEST);
-    mBefore = mView->GetTransparencyMode();
+    mBefore = mView->Materials().GetTransparencyMode();
     GetModelDrawPane(mView).PushTransparency(kTransparencyScreenDoor);
   }
   ~SingleFaceBrackets() {
@@ -133,11 +133,11 @@ void DrawRingDetails(Poly* poly, PolyElement* face, double scale, double morph, 
       double offset[3];
       GetMorphOffset(face, morph, offset);
       if (o.showStelVertices) {
-        view->SetMaterialColor(DefaultVertexColor);
+        view->Materials().SetMaterialColor(DefaultVertexColor);
         DrawRingVertices(o.stellationModel, facelet, offset);
       }
       if (o.showStelEdges) {
-        view->SetMaterialColor(GetNewEdgeColor());
+        view->Materials().SetMaterialColor(GetNewEdgeColor());
         DrawRingEdges(o.stellationModel, facelet, offset, o.facetPicking, false);
         DrawRingEdges(o.stellationModel, facelet, offset, o.facetPicking, true);
       }
@@ -211,9 +211,9 @@ void DrawFaceThroughFrame(PolyElement* face, const Transform3D& frame, double sc
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view) return;
   if (cells.fixedColour) {
-    view->SetMaterialColorAlphav(cells.fixedColour, cells.fixedAlpha >= 0.0f ? cells.fixedAlpha : alpha);
+    view->Materials().SetMaterialColorAlphav(cells.fixedColour, cells.fixedAlpha >= 0.0f ? cells.fixedAlpha : alpha);
   } else if (colour) {
-    view->SetMaterialColorAlphav(colour, alpha);
+    view->Materials().SetMaterialColorAlphav(colour, alpha);
   }
   double normal[3];
   face->GetNormal(normal);
@@ -444,11 +444,11 @@ bool DrawFacePass(PolyElement* face, int drawMode, double scale, double morph, c
   }
 
   const bool depthPass = pass == 1;
-  const int transparencyBefore = view->GetTransparencyMode();
+  const int transparencyBefore = view->Materials().GetTransparencyMode();
   // 3. The second pass writes the face's depth and leaves the colours alone.
   if (depthPass) {
-    view->SetMaterialColorAlphav(kBlack, 1.0f);
-    view->SetTransparencyMode(kTransparencyAdditive);
+    view->Materials().SetMaterialColorAlphav(kBlack, 1.0f);
+    view->Materials().SetTransparencyMode(kTransparencyAdditive);
   }
   // 4. The translucent path: the colour pass without depth writes, then the depth pass.
   const FaceImage* image = depthPass ? nullptr : face->mImage;
@@ -465,11 +465,11 @@ bool DrawFacePass(PolyElement* face, int drawMode, double scale, double morph, c
     const int stencil = GetCoplanarStencilStep();
     if (translucentPath && !pane.IsSingleFacePane() && !picking && !GeomagOn() && stencil != kStencilClear) {
       if (stencil == kStencilMark) glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
-      view->SetDepthWrites(false);
-      view->SetSpecular(0.0f);
+      view->Materials().SetDepthWrites(false);
+      view->Materials().SetSpecular(0.0f);
       wantsAnother = true;
       if (!respectSkip && (face->mOpacity < 1.0f || (face->mImage && face->mImage->HasAlpha())))
-        view->SetTransparencyMode(kTransparencyBlended);
+        view->Materials().SetTransparencyMode(kTransparencyBlended);
     } else {
       translucentPath = false;
     }
@@ -500,7 +500,7 @@ bool DrawFacePass(PolyElement* face, int drawMode, double scale, double morph, c
       if (!view->IsFrontFacing(centre, normal, false)) CopyFloat3(rgb, back);
     }
   }
-  if (!respectSkip && setColour && !depthPass) view->SetMaterialColorAlphav(rgb, alpha);
+  if (!respectSkip && setColour && !depthPass) view->Materials().SetMaterialColorAlphav(rgb, alpha);
   if (picking) SetGLSelectionItem(face->IsVertex() ? kSelectVertexAsFace : kSelectFace, face->GetIndex());
 
   // 7. The face by mode.
@@ -555,15 +555,15 @@ bool DrawFacePass(PolyElement* face, int drawMode, double scale, double morph, c
   }
 
   // 10. The end of the pass.
-  if (depthPass) view->SetTransparencyMode(kTransparencyOpaque);
+  if (depthPass) view->Materials().SetTransparencyMode(kTransparencyOpaque);
   if (translucentPath) {
     if (GetCoplanarStencilStep() == kStencilMark) glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
-    view->SetDepthWrites(true);
-    view->SetSpecular(0.5f);
-    if (!depthPass && !respectSkip) view->SetTransparencyMode(transparencyBefore);
+    view->Materials().SetDepthWrites(true);
+    view->Materials().SetSpecular(0.5f);
+    if (!depthPass && !respectSkip) view->Materials().SetTransparencyMode(transparencyBefore);
   }
   if (picking) view->ClearGLSelectionItem();
-  if (depthPass && Rainbow()) view->SetMaterialColor(kWhite);
+  if (depthPass && Rainbow()) view->Materials().SetMaterialColor(kWhite);
   (void)piece;
   ++pass;
   CheckGLError("DrawFacePass");
@@ -615,7 +615,7 @@ void DrawFaceInPasses(Poly* poly, PolyElement* face, int drawMode, double scale,
   }
   // 7. Back to the plain state after the selected face.
   if (isSelected) {
-    if (Rainbow()) view->SetMaterialColorRGB(1.0f, 1.0f, 1.0f);
+    if (Rainbow()) view->Materials().SetMaterialColorRGB(1.0f, 1.0f, 1.0f);
     if (!useStencil) {
       glEnable(GL_POLYGON_OFFSET_FILL);
       RecordFaceMeshPolygonOffset(true);
@@ -727,7 +727,8 @@ void DrawFaces(Poly* poly, ElementList* faces, int drawMode, double scale, doubl
   if (!singleFace) {
     if (GeomagOn() && !view->IsPicking()) {
       GeomagRodBatch rods;
-      for (PolyElement* face : BackToFront(faces, view->GetPerEyePosition(), morph, !view->IsOrthogonal()))
+      for (PolyElement* face :
+           BackToFront(faces, view->Camera().GetPerEyePosition(), morph, !view->Camera().IsOrthogonal()))
         DrawFaceRing(poly, face, drawMode, scale, morph, o);
     } else {
       for (PolyElement* face = faces->mHead; face; face = face->mNext)

@@ -4,12 +4,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <numbers>
 
 #include "core/VectorMath.h"
-#include "platform/Services.h"
 #include "render/OpenGLView.h"
+#include "render/ViewGroup.h"
 #include "render/ViewThrows.h"
 #include "render/ViewWindow.h"
 
@@ -17,29 +16,18 @@ namespace corvia {
 
 namespace detail_MouseNavigation {
 
-bool gTwistWithSpace = false;
-
 constexpr double kRadians = std::numbers::pi / 180.0;
 // Degrees of field of view per pixel of drag.
 constexpr double kFieldOfViewRate = 0.1;
 
-const char* const kFieldOfViewStatus = "Vertical FOV: %.1f degrees";
 const char* const kNoFieldOfViewMessage =
     "Can't change field-of-view (FOV)\nin orthogonal projection window.\nUse \"View->Orthogonal View\" to change\n"
     "back to a perspective view.";
 
-void ShowStatus(const char* format, double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, format, value);
-  platform::Services().views->SetStatusText(text);
-}
-
-OpenGLView* AsGLView(NewView* view) { return dynamic_cast<OpenGLView*>(view); }
-
 }  // namespace detail_MouseNavigation
 
-bool GetTwistWithSpace() { return detail_MouseNavigation::gTwistWithSpace; }
-void SetTwistWithSpace(bool on) { detail_MouseNavigation::gTwistWithSpace = on; }
+bool GetTwistWithSpace() { return CurrentViewGroup().options.twistWithSpace; }
+void SetTwistWithSpace(bool on) { CurrentViewGroup().options.twistWithSpace = on; }
 
 // ---- The throws ---------------------------------------------------------------------------
 
@@ -57,8 +45,8 @@ int TumbleThrow::Apply(float amountX, float) {
     Deactivate();
     return 0;
   }
-  mView->RotateInViewFrame(mAxis, amountX * mView->GetDragRate(), true);
-  mView->OrthonormalizeCamera();
+  mView->Camera().RotateInViewFrame(mAxis, amountX * mView->Navigation().GetDragRate(), true);
+  mView->Camera().OrthonormalizeCamera();
   mView->SyncLinkedViews();
   return 1;
 }
@@ -69,8 +57,8 @@ int LookThrow::Apply(float amountX, float) {
     Deactivate();
     return 0;
   }
-  mView->RotateInViewFrame(mAxis, amountX * kLookRate, false);
-  mView->OrthonormalizeCamera();
+  mView->Camera().RotateInViewFrame(mAxis, amountX * kLookRate, false);
+  mView->Camera().OrthonormalizeCamera();
   mView->SyncLinkedViews();
   return 1;
 }
@@ -81,8 +69,8 @@ PivotThrow::PivotThrow(OpenGLView* view) : ViewThrow(kThrowKindPivot, view, kThr
 
 int PivotThrow::Apply(float amountX, float) {
   if (!Acts()) return 0;
-  mView->RotateCamera(mAxis, amountX * mView->GetDragRate());
-  mView->OrthonormalizeCamera();
+  mView->Camera().RotateCamera(mAxis, amountX * mView->Navigation().GetDragRate());
+  mView->Camera().OrthonormalizeCamera();
   mView->SyncLinkedViews();
   return 1;
 }
@@ -90,9 +78,9 @@ int PivotThrow::Apply(float amountX, float) {
 int TwistThrow::Apply(float amountX, float amountY) {
   if (!Acts()) return 0;
   if (mView->Is3D()) {
-    mView->RotateAboutViewAxis(2, (amountX + amountY) * kTwistRate);
+    mView->Camera().RotateAboutViewAxis(2, (amountX + amountY) * kTwistRate);
   } else {
-    mView->SetRotation2D(static_cast<float>(mView->GetRotation2D() - amountX * kTwistRate));
+    mView->Mapping2D().SetRotation2D(static_cast<float>(mView->Mapping2D().GetRotation2D() - amountX * kTwistRate));
   }
   mView->SyncLinkedViews();
   return 1;
@@ -100,73 +88,15 @@ int TwistThrow::Apply(float amountX, float amountY) {
 
 int ZoomThrow::Apply(float amountX, float amountY) {
   if (!Acts()) return 0;
-  mView->ZoomCamera(std::pow(kDragZoomBase, amountY - amountX));
+  mView->Camera().ZoomCamera(std::pow(kDragZoomBase, amountY - amountX));
   mView->SyncLinkedViews();
   return 1;
 }
 
-MouseThrow* OpenGLView::GetTumbleThrow() const { return &mThrows->tumble; }
-MouseThrow* OpenGLView::GetTwistThrow() const { return &mThrows->twist; }
-MouseThrow* OpenGLView::GetZoomThrow() const { return &mThrows->zoom; }
-MouseThrow* OpenGLView::GetPivotThrow() const { return &mThrows->pivot; }
-MouseThrow* OpenGLView::GetLookThrow() const { return &mThrows->look; }
-
-void OpenGLView::StopViewThrows() {
-  for (MouseThrow* t : {GetTumbleThrow(), GetTwistThrow(), GetZoomThrow(), GetPivotThrow(), GetLookThrow()}) {
-    t->Deactivate();
-  }
-}
-
-void OpenGLView::StopLinkedThrows(bool zoomOnly, bool pivotToo) {
-  if (!GetLinkedViews() || !mIs3D) return;
-  for (NewView* v = GetFirstView(); v; v = v->GetNext()) {
-    OpenGLView* other = detail_MouseNavigation::AsGLView(v);
-    if (!other || other == this || !other->Is3D()) continue;
-    if (zoomOnly) {
-      other->GetZoomThrow()->Deactivate();
-      continue;
-    }
-    other->GetTumbleThrow()->Deactivate();
-    other->GetTwistThrow()->Deactivate();
-    other->GetLookThrow()->Deactivate();
-    if (pivotToo) other->GetPivotThrow()->Deactivate();
-  }
-}
-
-void OpenGLView::SetTwistAllowed(bool allowed, bool keepMotion) {
-  mTwistAllowed = allowed;
-  if (keepMotion) return;
-  GetTwistThrow()->Deactivate();
-  GetPivotThrow()->Deactivate();
-  mRotation2D = 0.0f;
-}
-
 // ---- Modes, cursors and hints ---------------------------------------------------------------
 
-int OpenGLView::GetMouseMode() const {
-  const int keys = GetModifierKeys();
-  if (!mGLEnabled || (keys & (kModifierShift | kModifierCtrl))) return kMouseModeNone;
-  const int buttons = GetMouseButtonsHeld();
-  bool left = (buttons & kMouseButtonLeft) != 0;
-  bool right = (buttons & kMouseButtonRight) != 0;
-  // The middle button, alone or with others, counts as both.
-  if (buttons & kMouseButtonMiddle) left = right = true;
-  const bool space = (keys & kModifierSpace) != 0;
-  if (!left && !right) return mIs3D && space ? kMouseModeSpace : kMouseModeNone;
-  if (left && right) {
-    if (!mTwistAllowed) return kMouseModeNoTwist;
-    if (!mIs3D) return kMouseModeTwist2D;
-    return space == detail_MouseNavigation::gTwistWithSpace ? kMouseModeTwist : kMouseModePivot;
-  }
-  if (mIs3D) {
-    if (right) return space ? kMouseModeFieldOfView : kMouseModeZoom;
-    return space ? kMouseModePan : kMouseModeTumble;
-  }
-  return right ? kMouseModeZoom2D : kMouseModePan2D;
-}
-
 int OpenGLView::GetCursor() {
-  switch (GetMouseMode()) {
+  switch (mNavigation.GetMouseMode()) {
     case kMouseModeNoTwist:
       return kCursorNoTwist;
     case kMouseModeZoom:
@@ -200,15 +130,15 @@ void OpenGLView::GetMouseButtonHelp(std::string& left, std::string& right, std::
   if (!mIs3D) {
     left = "Pan";
     right = "Zoom";
-    both = mTwistAllowed ? "Twist" : "-";
+    both = mNavigation.IsTwistAllowed() ? "Twist" : "-";
     return;
   }
   left = space ? "Pan" : "Tumble";
   right = space ? "FOV" : "Zoom";
-  if (!mTwistAllowed) {
+  if (!mNavigation.IsTwistAllowed()) {
     both = "-";
   } else {
-    both = space == detail_MouseNavigation::gTwistWithSpace ? "Twist" : "Pivot around axis";
+    both = space == GetViewGroup().options.twistWithSpace ? "Twist" : "Pivot around axis";
   }
 }
 
@@ -216,66 +146,12 @@ void OpenGLView::GetMouseButtonHelp(std::string& left, std::string& right, std::
 
 void OpenGLView::OnButtonDown(int button, int x, int y, unsigned keyFlags) {
   NewView::OnButtonDown(button, x, y, keyFlags);
-  BeginMouseAction(keyFlags, x, y);
+  mNavigation.BeginMouseAction(keyFlags, x, y);
 }
 
 void OpenGLView::OnButtonUp(int button, int x, int y, unsigned keyFlags) {
-  EndMouseAction();
+  mNavigation.EndMouseAction();
   NewView::OnButtonUp(button, x, y, keyFlags);
-}
-
-void OpenGLView::BeginMouseAction(unsigned, int x, int y) {
-  switch (GetMouseMode()) {
-    case kMouseModeZoom:
-      GetZoomThrow()->Deactivate();
-      StopLinkedThrows(true, false);
-      break;
-    case kMouseModeTumble:
-      GetTumbleThrow()->AddDragSample(x, y);
-      GetTwistThrow()->Deactivate();
-      GetLookThrow()->Deactivate();
-      StopLinkedThrows(false, false);
-      break;
-    case kMouseModeTwist:
-    case kMouseModeTwist2D:
-      GetTwistThrow()->AddDragSample(x, y);
-      GetTumbleThrow()->Deactivate();
-      GetLookThrow()->Deactivate();
-      StopLinkedThrows(false, true);
-      break;
-    case kMouseModePivot:
-      GetPivotThrow()->AddDragSample(x, y);
-      GetTwistThrow()->Deactivate();
-      GetTumbleThrow()->Deactivate();
-      GetLookThrow()->Deactivate();
-      StopLinkedThrows(false, false);
-      break;
-    case kMouseModeFieldOfView:
-      detail_MouseNavigation::ShowStatus(detail_MouseNavigation::kFieldOfViewStatus, GetFieldOfView());
-      break;
-    default:
-      break;
-  }
-}
-
-void OpenGLView::EndMouseAction() {
-  switch (GetMouseMode()) {
-    case kMouseModeTumble:
-      GetTumbleThrow()->EndDrag();
-      break;
-    case kMouseModeTwist:
-    case kMouseModeTwist2D:
-      GetTwistThrow()->EndDrag();
-      break;
-    case kMouseModePivot:
-      GetPivotThrow()->EndDrag();
-      break;
-    case kMouseModeFieldOfView:
-      platform::Services().views->SetStatusText("");
-      break;
-    default:
-      break;
-  }
 }
 
 void OpenGLView::OnMouseMove(int x, int y, unsigned keyFlags) {
@@ -290,55 +166,56 @@ void OpenGLView::OnMouseMove(int x, int y, unsigned keyFlags) {
   const int dx = x - lastX;
   const int dy = y - lastY;
   const int d = dx - dy;
-  const int mode = GetMouseButtonsHeld() ? GetMouseMode() : kMouseModeNone;
+  const int mode = GetMouseButtonsHeld() ? mNavigation.GetMouseMode() : kMouseModeNone;
   bool changed = true;
   switch (mode) {
     case kMouseModeZoom:
-      GetZoomThrow()->AddDragSample(x, y);
-      GetZoomThrow()->Apply(static_cast<float>(dx), static_cast<float>(dy));
+      mNavigation.GetZoomThrow()->AddDragSample(x, y);
+      mNavigation.GetZoomThrow()->Apply(static_cast<float>(dx), static_cast<float>(dy));
       break;
     case kMouseModeTwist:
     case kMouseModeTwist2D:
-      GetTwistThrow()->AddDragSample(x, y);
-      GetTwistThrow()->Apply(static_cast<float>(dx), static_cast<float>(dy));
+      mNavigation.GetTwistThrow()->AddDragSample(x, y);
+      mNavigation.GetTwistThrow()->Apply(static_cast<float>(dx), static_cast<float>(dy));
       break;
     case kMouseModeTumble:
-      GetTumbleThrow()->AddDragSample(x, y);
-      GetTumbleThrow()->ApplyMotion(static_cast<float>(dx), static_cast<float>(dy));
+      mNavigation.GetTumbleThrow()->AddDragSample(x, y);
+      mNavigation.GetTumbleThrow()->ApplyMotion(static_cast<float>(dx), static_cast<float>(dy));
       break;
     case kMouseModePivot:
-      GetPivotThrow()->AddDragSample(x, y);
-      GetPivotThrow()->ApplyMotion(static_cast<float>(dx), static_cast<float>(dy));
+      mNavigation.GetPivotThrow()->AddDragSample(x, y);
+      mNavigation.GetPivotThrow()->ApplyMotion(static_cast<float>(dx), static_cast<float>(dy));
       break;
     case kMouseModePan:
-      PanCamera(dx, dy);
+      Camera().PanCamera(dx, dy);
       break;
     case kMouseModeFieldOfView: {
-      if (mOrthogonal) {
+      if (mCamera.mOrthogonal) {
         SetMessage(this, "%s", kNoFieldOfViewMessage);
         changed = false;
         break;
       }
-      const double oldNarrower = GetNarrowerFieldOfView();
-      const double angle = std::clamp(GetFieldOfView() + d * kFieldOfViewRate, kMinDragFieldOfView, kMaxDragFieldOfView);
-      SetFieldOfView(angle);
-      const double newNarrower = GetNarrowerFieldOfView();
-      const double distance = Dot(mEye, mViewAxis) * std::sin(oldNarrower * kRadians / 2.0) /
+      const double oldNarrower = Camera().GetNarrowerFieldOfView();
+      const double angle =
+          std::clamp(Camera().GetFieldOfView() + d * kFieldOfViewRate, kMinDragFieldOfView, kMaxDragFieldOfView);
+      Camera().SetFieldOfView(angle);
+      const double newNarrower = Camera().GetNarrowerFieldOfView();
+      const double distance = Dot(mCamera.mEye, mCamera.mViewAxis) * std::sin(oldNarrower * kRadians / 2.0) /
                               std::sin(newNarrower * kRadians / 2.0);
-      for (int i = 0; i < 3; ++i) mEye[i] = mViewAxis[i] * distance;
-      SetEye(mEye);
-      ShowStatus(kFieldOfViewStatus, GetFieldOfView());
+      for (int i = 0; i < 3; ++i) mCamera.mEye[i] = mCamera.mViewAxis[i] * distance;
+      Camera().SetEye(mCamera.mEye);
+      ViewNavigation::ShowFieldOfView(Camera().GetFieldOfView());
       SyncLinkedViews();
       break;
     }
     case kMouseModeZoom2D: {
       int pressX = 0, pressY = 0;
       GetPressPoint(pressX, pressY);
-      Zoom2DAt(std::pow(kDragZoomBase, d), pressX, pressY);
+      Mapping2D().Zoom2DAt(std::pow(kDragZoomBase, d), pressX, pressY);
       break;
     }
     case kMouseModePan2D:
-      ScrollTo(mScroll[0] - dx, mScroll[1] - dy);
+      Mapping2D().ScrollTo(mMapping2D.mScroll[0] - dx, mMapping2D.mScroll[1] - dy);
       break;
     default:
       changed = false;

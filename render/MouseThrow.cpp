@@ -14,28 +14,13 @@
 #include "core/ioStream.h"
 #include "render/NewView.h"
 #include "render/OpenGLView.h"
+#include "render/ViewGroup.h"
 
 namespace corvia {
 
 namespace detail_MouseThrow {
 
-struct DragSample {
-  double time = 0.0;
-  int x = 0;
-  int y = 0;
-};
-
-ListNode* gAllHead = nullptr;
-ListNode* gAllTail = nullptr;
-MouseThrow* gActive = nullptr;
-MouseThrow* gCurrent = nullptr;
-DragSample gSamples[kThrowSamples];
-int gSampleCount = 0;
-int gLastSample = -1;
-int gInterfaceType = -1;
-bool gInertiaAllowed = true;
-bool gStepPending = false;
-bool gReflectingRange = false;
+static_assert(ThrowState::kSamples == kThrowSamples);
 
 // An axis shorter than this is left as it is.
 constexpr double kTinyAxis = 0.0001;
@@ -47,6 +32,8 @@ constexpr int kVersionAxisXY = 3;
 constexpr int kVersionAxisZ = 6;
 
 std::map<int, MouseThrowDataSkipper>& Skippers() {
+  // How each kind of throw's stored data is stepped over: registered by the kinds at
+  // start-up, the same for every frame, as the stored format is.
   static std::map<int, MouseThrowDataSkipper> skippers;
   return skippers;
 }
@@ -62,15 +49,15 @@ double Remainder(double x, double m) {
 
 // ---- One throw ---------------------------------------------------------------------------
 
-MouseThrow::MouseThrow(int kind) {
-  ListNode::Append(this, detail_MouseThrow::gAllHead, detail_MouseThrow::gAllTail);
+MouseThrow::MouseThrow(int kind) : mGroup(ShareCurrentViewGroup()) {
+  ListNode::Append(this, mGroup->throws.allHead, mGroup->throws.allTail);
   Setup(kind, nullptr, 0);
 }
 
 MouseThrow::~MouseThrow() {
-  ListNode::Unlink(this, detail_MouseThrow::gAllHead, detail_MouseThrow::gAllTail);
+  ListNode::Unlink(this, mGroup->throws.allHead, mGroup->throws.allTail);
   Deactivate();
-  if (detail_MouseThrow::gCurrent == this) detail_MouseThrow::gCurrent = nullptr;
+  if (mGroup->throws.current == this) mGroup->throws.current = nullptr;
 }
 
 void MouseThrow::Setup(int kind, OpenGLView* view, uint32_t flags) {
@@ -94,18 +81,20 @@ int MouseThrow::GetID() const {
 }
 
 void MouseThrow::ClearActive() {
-  using namespace detail_MouseThrow;
-  gSampleCount = 0;
-  gLastSample = -1;
-  MouseThrow* current = gCurrent;
-  gCurrent = nullptr;
+  ClearActiveOf(CurrentViewGroup().throws);
+}
+
+void MouseThrow::ClearActiveOf(ThrowState& throws) {
+  throws.sampleCount = 0;
+  throws.lastSample = -1;
+  MouseThrow* current = throws.current;
+  throws.current = nullptr;
   if (current) current->Deactivate();
 }
 
 void MouseThrow::Deactivate() {
-  using namespace detail_MouseThrow;
   if (!IsActive()) return;
-  MouseThrow** link = &gActive;
+  MouseThrow** link = &mGroup->throws.active;
   while (*link && *link != this) link = &(*link)->mNextActive;
   if (*link) {
     *link = mNextActive;
@@ -114,50 +103,49 @@ void MouseThrow::Deactivate() {
   }
   mNextActive = nullptr;
   SetActive(false);
-  ClearActive();
+  ClearActiveOf(mGroup->throws);
 }
 
 void MouseThrow::PushActive() {
-  mNextActive = detail_MouseThrow::gActive;
-  detail_MouseThrow::gActive = this;
+  mNextActive = mGroup->throws.active;
+  mGroup->throws.active = this;
 }
 
 int MouseThrow::AddDragSample(int x, int y) {
-  using namespace detail_MouseThrow;
-  if (gInterfaceType < 0) {
+  if (mGroup->throws.interfaceType < 0) {
     DoNothing("MouseThrow::mInterfaceType has not been set!");
-    gInterfaceType = 0;
+    mGroup->throws.interfaceType = 0;
   }
-  if (gCurrent && gCurrent != this) ClearActive();
+  if (mGroup->throws.current && mGroup->throws.current != this) ClearActiveOf(mGroup->throws);
   if (IsActive()) Deactivate();
-  gCurrent = this;
-  gLastSample = (gLastSample + 1) % kThrowSamples;
-  if (gSampleCount < kThrowSamples) ++gSampleCount;
-  gSamples[gLastSample] = DragSample{GetTimeSeconds(), x, y};
+  mGroup->throws.current = this;
+  mGroup->throws.lastSample = (mGroup->throws.lastSample + 1) % kThrowSamples;
+  if (mGroup->throws.sampleCount < kThrowSamples) ++mGroup->throws.sampleCount;
+  mGroup->throws.samples[mGroup->throws.lastSample] = ThrowState::DragSample{GetTimeSeconds(), x, y};
   return x;
 }
 
 bool MouseThrow::EndDrag() {
-  using namespace detail_MouseThrow;
-  if (gCurrent != this || IsActive() || !gInertiaAllowed) {
-    ClearActive();
+  if (mGroup->throws.current != this || IsActive() || !mGroup->throws.inertiaAllowed) {
+    ClearActiveOf(mGroup->throws);
     return false;
   }
-  gCurrent = nullptr;
-  if (gSampleCount < kThrowSamples) {
-    ClearActive();
+  mGroup->throws.current = nullptr;
+  if (mGroup->throws.sampleCount < kThrowSamples) {
+    ClearActiveOf(mGroup->throws);
     return false;
   }
   const double now = GetTimeSeconds();
-  const DragSample& newest = gSamples[gLastSample];
-  const DragSample& before = gSamples[(gLastSample + kThrowSamples - 1) % kThrowSamples];
-  const DragSample& oldest = gSamples[(gLastSample + 1) % kThrowSamples];
+  const ThrowState::DragSample& newest = mGroup->throws.samples[mGroup->throws.lastSample];
+  const ThrowState::DragSample& before =
+      mGroup->throws.samples[(mGroup->throws.lastSample + kThrowSamples - 1) % kThrowSamples];
+  const ThrowState::DragSample& oldest = mGroup->throws.samples[(mGroup->throws.lastSample + 1) % kThrowSamples];
   const double sinceLast = now - newest.time;
-  const bool recent =
-      gInterfaceType == 0 ? sinceLast <= kThrowReleaseDelay : sinceLast <= 2.0 * (newest.time - before.time);
+  const bool recent = mGroup->throws.interfaceType == 0 ? sinceLast <= kThrowReleaseDelay
+                                                        : sinceLast <= 2.0 * (newest.time - before.time);
   const double span = now - oldest.time;
   if (!recent || span < kThrowMinSpan) {
-    ClearActive();
+    ClearActiveOf(mGroup->throws);
     return false;
   }
   float dx = static_cast<float>(newest.x - oldest.x);
@@ -167,12 +155,12 @@ bool MouseThrow::EndDrag() {
   mSpeedY = static_cast<float>(dy / span);
   if (!(mSpeedX < -kThrowMinSpeed || mSpeedX > kThrowMinSpeed || mSpeedY < -kThrowMinSpeed ||
         mSpeedY > kThrowMinSpeed)) {
-    ClearActive();
+    ClearActiveOf(mGroup->throws);
     return false;
   }
   mTime = now;
   PushActive();
-  ClearActive();
+  ClearActiveOf(mGroup->throws);
   SetActive(true);
   return true;
 }
@@ -200,7 +188,7 @@ void MouseThrow::ReverseSpeed() {
 bool MouseThrow::KeepInRange(double& value, double low, double high) {
   using detail_MouseThrow::Remainder;
   const double r = high - low;
-  if (!detail_MouseThrow::gReflectingRange || !(r > 0.0)) {
+  if (!mGroup->throws.reflectingRange || !(r > 0.0)) {
     // An empty range (or a clamping one) holds the value at its ends.
     if (value > high) {
       value = high;
@@ -209,7 +197,7 @@ bool MouseThrow::KeepInRange(double& value, double low, double high) {
     } else {
       return false;
     }
-    if (!(r > 0.0) && detail_MouseThrow::gReflectingRange) return false;
+    if (!(r > 0.0) && mGroup->throws.reflectingRange) return false;
     ReverseSpeed();
     return true;
   }
@@ -274,57 +262,57 @@ void MouseThrow::ConvertMotion(float& dx, float& dy) {
 // ---- The lists ----------------------------------------------------------------------------
 
 MouseThrow* FindMouseThrow(int id) {
-  for (ListNode* node = detail_MouseThrow::gAllHead; node; node = node->mNext) {
+  for (ListNode* node = CurrentViewGroup().throws.allHead; node; node = node->mNext) {
     auto* t = static_cast<MouseThrow*>(node);
     if (t->GetID() == id) return t;
   }
   return nullptr;
 }
 
-MouseThrow* GetActiveMouseThrows() { return detail_MouseThrow::gActive; }
-MouseThrow* GetCurrentMouseThrow() { return detail_MouseThrow::gCurrent; }
+MouseThrow* GetActiveMouseThrows() { return CurrentViewGroup().throws.active; }
+MouseThrow* GetCurrentMouseThrow() { return CurrentViewGroup().throws.current; }
 
-bool IsMouseInertiaAllowed() { return detail_MouseThrow::gInertiaAllowed; }
+bool IsMouseInertiaAllowed() { return CurrentViewGroup().throws.inertiaAllowed; }
 
 void SetMouseInertiaAllowed(bool on) {
-  detail_MouseThrow::gInertiaAllowed = on;
+  CurrentViewGroup().throws.inertiaAllowed = on;
   if (!on) StopAllMouseThrows();
 }
 
-int GetMouseInterfaceType() { return detail_MouseThrow::gInterfaceType; }
-void SetMouseInterfaceType(int type) { detail_MouseThrow::gInterfaceType = type; }
-bool GetReflectingRangeMode() { return detail_MouseThrow::gReflectingRange; }
-void SetReflectingRangeMode(bool on) { detail_MouseThrow::gReflectingRange = on; }
-bool IsThrowStepPending() { return detail_MouseThrow::gStepPending; }
-void SetThrowStepPending(bool on) { detail_MouseThrow::gStepPending = on; }
+int GetMouseInterfaceType() { return CurrentViewGroup().throws.interfaceType; }
+void SetMouseInterfaceType(int type) { CurrentViewGroup().throws.interfaceType = type; }
+bool GetReflectingRangeMode() { return CurrentViewGroup().throws.reflectingRange; }
+void SetReflectingRangeMode(bool on) { CurrentViewGroup().throws.reflectingRange = on; }
+bool IsThrowStepPending() { return CurrentViewGroup().throws.stepPending; }
+void SetThrowStepPending(bool on) { CurrentViewGroup().throws.stepPending = on; }
 
 bool StepMouseThrows(NewView* view) {
-  using namespace detail_MouseThrow;
-  gStepPending = false;
-  if (!gActive) return false;
+  ThrowState& throws = CurrentViewGroup().throws;
+  throws.stepPending = false;
+  if (!throws.active) return false;
   const double now = GetTimeSeconds();
   // A step may stop its own throw (a value at the end of its range): take the next
   // one first.
-  for (MouseThrow* t = gActive; t;) {
+  for (MouseThrow* t = throws.active; t;) {
     MouseThrow* next = t->mNextActive;
     if (!view || !t->mView || static_cast<NewView*>(t->mView) == view) t->Step(now);
     t = next;
   }
-  return gActive != nullptr;
+  return throws.active != nullptr;
 }
 
 bool RedrawMouseThrowViews() {
-  for (MouseThrow* t = detail_MouseThrow::gActive; t; t = t->mNextActive) t->Redraw();
-  return detail_MouseThrow::gActive != nullptr;
+  for (MouseThrow* t = CurrentViewGroup().throws.active; t; t = t->mNextActive) t->Redraw();
+  return CurrentViewGroup().throws.active != nullptr;
 }
 
 void SetThrowStartTimeAll(double time) {
   if (time == DBL_MAX) time = GetTimeSeconds();
-  for (MouseThrow* t = detail_MouseThrow::gActive; t; t = t->mNextActive) t->mTime = time;
+  for (MouseThrow* t = CurrentViewGroup().throws.active; t; t = t->mNextActive) t->mTime = time;
 }
 
 void StopAllMouseThrows() {
-  while (MouseThrow* t = detail_MouseThrow::gActive) {
+  while (MouseThrow* t = CurrentViewGroup().throws.active) {
     // Deactivate unlinks it, so the loop ends.
     t->Deactivate();
   }
@@ -334,7 +322,7 @@ void StopAllMouseThrows() {
 
 SavedMouseThrow* SaveMouseThrows() {
   ListNode* head = nullptr;
-  for (MouseThrow* t = detail_MouseThrow::gActive; t; t = t->mNextActive) {
+  for (MouseThrow* t = CurrentViewGroup().throws.active; t; t = t->mNextActive) {
     auto* saved = new SavedMouseThrow;
     saved->mId = t->GetID();
     saved->mTime = t->mTime;
@@ -382,7 +370,7 @@ void WriteMouseThrowData(ioStream* stream, int indent) {
   // A throw that starts goes to the front of the list: the oldest is written first,
   // so that reading starts them in the same order and the list reads back as it was.
   std::vector<MouseThrow*> oldestFirst;
-  for (MouseThrow* t = detail_MouseThrow::gActive; t; t = t->mNextActive) oldestFirst.push_back(t);
+  for (MouseThrow* t = CurrentViewGroup().throws.active; t; t = t->mNextActive) oldestFirst.push_back(t);
   std::reverse(oldestFirst.begin(), oldestFirst.end());
   for (MouseThrow* t : oldestFirst) {
     const int id = t->GetID();

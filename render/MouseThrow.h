@@ -18,6 +18,8 @@ namespace corvia {
 
 class NewView;
 class OpenGLView;
+struct ThrowState;
+struct ViewGroup;
 struct ioStream;
 
 // Flag bits of a throw.
@@ -69,7 +71,8 @@ class MouseThrow : public ListNode {
   OpenGLView* GetView() const { return mView; }
   MouseThrow* GetNextActive() const { return mNextActive; }
 
-  // Forgets the drag history; the throw being dragged, if any, stops and is forgotten.
+  // Forgets the drag history of the installed frame's panes; the throw being dragged,
+  // if any, stops and is forgotten.
   static void ClearActive();
   // Stops the throw (nothing when it is not running).
   void Deactivate();
@@ -112,7 +115,12 @@ class MouseThrow : public ListNode {
   MouseThrow* mNextActive = nullptr;
 
  private:
+  static void ClearActiveOf(ThrowState& throws);
   void PushActive();
+
+  // The throws of the frame whose panes this one moves (it joined the installed
+  // frame's when it was made).
+  std::shared_ptr<ViewGroup> mGroup;
 };
 
 // The first throw of the list of all throws with the identifier; null when none.

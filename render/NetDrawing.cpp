@@ -144,7 +144,7 @@ bool GeomagOn() {
 void DrawFlatEdges(const FlatFacelets& facelets, OpenGLView* view, float baseWidth) {
   const bool picking = view->IsPicking();
   const bool cutMode = GetMouseSelectionMode() == kMouseModeCutEdges;
-  if (!picking) view->SetColorv(GetNewEdgeColor());
+  if (!picking) view->Materials().SetColorv(GetNewEdgeColor());
   facelets.ForEach([&](Face3D* f) {
     const int count = f->GetNumEdges();
     for (int i = 0; i < count; ++i) {
@@ -157,7 +157,7 @@ void DrawFlatEdges(const FlatFacelets& facelets, OpenGLView* view, float baseWid
         SetGLSelectionItem(kSelectEdge, Edge3D::GetNumber(e));
       } else {
         const bool valley = !e->IsConvex();
-        view->SetLineStipple(valley ? kValleyStipple : 0);
+        view->Materials().SetLineStipple(valley ? kValleyStipple : 0);
         // Dashes start at the end with the lower vertex index, so that both sides of a
         // cut valley edge show them in one phase.
         if (valley && Vert3D::GetIndex(next->vert) < Vert3D::GetIndex(e->vert)) std::swap(a, b);
@@ -170,7 +170,7 @@ void DrawFlatEdges(const FlatFacelets& facelets, OpenGLView* view, float baseWid
     }
   });
   if (picking) view->ClearGLSelectionItem();
-  view->SetLineStipple(0);
+  view->Materials().SetLineStipple(0);
 }
 
 // The window rectangles (pixels) that the edge texts drawn so far take, found through a
@@ -228,15 +228,15 @@ bool EdgeTextPlace(OpenGLView* view, TextRoom& room, Face3D* facelet, const Edge
                    PlacedEdgeText& placed) {
   const char* text = placed.text.c_str();
   double a[2], b[2], centre[3], direction[3], normal[3], inside[2];
-  view->ModelToWindow2D(a, e->unfolded);
-  view->ModelToWindow2D(b, next->unfolded);
+  view->Mapping2D().ModelToWindow2D(a, e->unfolded);
+  view->Mapping2D().ModelToWindow2D(b, next->unfolded);
   facelet->GetCentreFrame(kFaceletDrawFlat, centre, direction, normal, nullptr, 1.0);
-  view->ModelToWindow2D(inside, centre);
+  view->Mapping2D().ModelToWindow2D(inside, centre);
   const double middle[2] = {0.5 * (a[0] + b[0]), 0.5 * (a[1] + b[1])};
   const double side[2] = {b[0] - a[0], b[1] - a[1]};
   const double length = std::hypot(side[0], side[1]);
   int width = 0, height = 0;
-  view->MeasureText(text, width, height);
+  view->Text().MeasureText(text, width, height);
   double across[2] = {0.0, 0.0};
   if (length > 0.0 && std::isfinite(length)) {
     across[0] = -side[1] / length;
@@ -254,7 +254,7 @@ bool EdgeTextPlace(OpenGLView* view, TextRoom& room, Face3D* facelet, const Edge
     const double box[4] = {x - 0.5 * width, y - 0.5 * height, x + 0.5 * width, y + 0.5 * height};
     if (!room.IsFree(box)) continue;
     room.Take(box);
-    view->WindowToModel2D(placed.at, x, y);
+    view->Mapping2D().WindowToModel2D(placed.at, x, y);
     std::copy(box, box + 4, placed.box.begin());
     return true;
   }
@@ -275,8 +275,8 @@ double FlatPerimeter(const Face3D* f) {
 
 // The inside angle at each corner, written on its bisector.
 void DrawCornerAngles(const Net* net, OpenGLView* view) {
-  const double textPixels = view->GetLineHeight();
-  const double pixelsPerUnit = view->UnitsToPixelsX(1.0);
+  const double textPixels = view->Text().GetLineHeight();
+  const double pixelsPerUnit = view->Mapping2D().UnitsToPixelsX(1.0);
   if (pixelsPerUnit <= 0.0) return;
   // An angle in a corner whose sides are shorter than a text is high cannot be read:
   // it would fall on the corner's other angles.
@@ -314,7 +314,7 @@ void DrawCornerAngles(const Net* net, OpenGLView* view) {
       const double span = std::hypot(outOf[0] + into[0], outOf[1] + into[1]);
       r = std::min(r, 0.25 * span);
       const double at[2] = {e->unfolded[0] + r * bisector[0] / length, e->unfolded[1] + r * bisector[1] / length};
-      view->DrawText2Dv(text, at, true);
+      view->Text().DrawText2Dv(text, at, true);
     }
   });
 }
@@ -350,23 +350,23 @@ void DrawUnfolded(Net* net) {
   glLineWidth(width);
   // 4. to 6. Texts.
   if (!view->IsPicking()) {
-    view->SetColorv(GetNewEdgeColor());
+    view->Materials().SetColorv(GetNewEdgeColor());
     char text[256];
     if (AreFaceletNumbersShown()) {
       // A number on a facelet whose sides are on average shorter than a text is high
       // falls on its neighbours' numbers and cannot be read.
-      const double pixelsPerUnit = view->UnitsToPixelsX(1.0);
-      const double textUnits = pixelsPerUnit > 0.0 ? view->GetLineHeight() / pixelsPerUnit : 0.0;
+      const double pixelsPerUnit = view->Mapping2D().UnitsToPixelsX(1.0);
+      const double textUnits = pixelsPerUnit > 0.0 ? view->Text().GetLineHeight() / pixelsPerUnit : 0.0;
       ForEachFacelet(net, [&](Face3D* f) {
         if (FlatPerimeter(f) < f->GetNumEdges() * textUnits) return;
         double centre[3], direction[3], normal[3];
         f->GetCentreFrame(kFaceletDrawFlat, centre, direction, normal, nullptr, 1.0);
         std::snprintf(text, sizeof text, "%d", GetFaceletDisplayNumber(f));
-        view->DrawText2Dv(text, centre, true);
+        view->Text().DrawText2Dv(text, centre, true);
       });
     }
     for (const PlacedEdgeText& placed : PlaceEdgeTexts(net, view))
-      view->DrawText2Dv(placed.text.c_str(), placed.at, true);
+      view->Text().DrawText2Dv(placed.text.c_str(), placed.at, true);
     if (GetNetSettings().edgeData & kEdgeDataFaceAngles) DrawCornerAngles(net, view);
   }
   SetLighting(view, lighting);
@@ -417,7 +417,7 @@ void DrawFolded(Net* net, Model3D* model) {
     }
     if (tabs) DrawTabs(f, kFaceletDrawFolded, view, scale);
   });
-  view->SetLineStipple(0);
+  view->Materials().SetLineStipple(0);
 }
 
 void DrawFolded(NetType* netType, Model3D* model) {
@@ -436,7 +436,7 @@ void ExtendViewBounds(Net* net, OpenGLView* view, ViewExtents* extents, Model3D*
       const Edge3D& e = f->mEdges[i];
       double p[3];
       GetFaceletCorner(&e, folded ? kFaceletDrawFolded : kFaceletDrawFlat, nullptr, scale, p);
-      view->AddPointToExtents(*extents, p);
+      view->Camera().AddPointToExtents(*extents, p);
       if (!withTabs || !e.tab) continue;
       for (const TabPoint& t : e.tab->outline) {
         if (folded) {
@@ -446,7 +446,7 @@ void ExtendViewBounds(Net* net, OpenGLView* view, ViewExtents* extents, Model3D*
           p[1] = t.pos2D[1];
           p[2] = 0.0;
         }
-        view->AddPointToExtents(*extents, p);
+        view->Camera().AddPointToExtents(*extents, p);
       }
     }
   });

@@ -7,27 +7,13 @@
 #include "core/Messages.h"
 #include "render/CaptionWnd.h"
 #include "render/PaneFrame.h"
+#include "render/ViewGroup.h"
 #include "render/ViewMotions.h"
 #include "render/ViewWindow.h"
 
 namespace corvia {
 
 namespace detail_NewView {
-
-NewView* gFirstView = nullptr;
-NewView* gLastView = nullptr;
-NewView* gActiveView = nullptr;
-NewView* gViewUnderMouse = nullptr;
-NewView* gFullScreenView = nullptr;
-int gMouseButtons = 0;
-int gModifierKeys = 0;
-int gPressPoint[2] = {0, 0};
-int gCurrentPoint[2] = {0, 0};
-float gDefaultBackground[3] = {0.5f, 0.5f, 0.5f};
-bool gCaptionsShown = true;
-int gMouseSelectionMode = 0;
-bool gImmediateCursor = true;
-bool gScrollBarsUsed = true;
 
 int ModifierOfKey(ViewKey key) {
   switch (key) {
@@ -50,55 +36,51 @@ bool IsBlankText(const std::string& text) {
 
 // ---- Construction and the list of views ------------------------------------------
 
-NewView::NewView() {
-  const float* background = detail_NewView::gDefaultBackground;
+NewView::NewView() : mGroup(ShareCurrentViewGroup()) {
+  const float* background = mGroup->options.defaultBackground;
   std::copy(background, background + 3, mBackgroundColor);
   LinkAtEnd();
 }
 
 NewView::~NewView() {
-  using namespace detail_NewView;
   RemoveFromViewList();
-  // Nothing may call into a view that is gone: every global that names it is cleared.
-  if (gActiveView == this) gActiveView = nullptr;
-  if (gViewUnderMouse == this) gViewUnderMouse = nullptr;
-  if (gFullScreenView == this) gFullScreenView = nullptr;
+  // Nothing may call into a view that is gone: whatever of its group names it is cleared.
+  if (mGroup->views.active == this) mGroup->views.active = nullptr;
+  if (mGroup->views.underMouse == this) mGroup->views.underMouse = nullptr;
+  if (mGroup->views.fullScreen == this) mGroup->views.fullScreen = nullptr;
   mMessage.reset();
 }
 
 void NewView::LinkAtEnd() {
-  using namespace detail_NewView;
-  mPrevious = gLastView;
+  mPrevious = mGroup->views.last;
   mNext = nullptr;
-  mIndex = gLastView ? gLastView->mIndex + 1 : 0;
-  if (gLastView) {
-    gLastView->mNext = this;
+  mIndex = mGroup->views.last ? mGroup->views.last->mIndex + 1 : 0;
+  if (mGroup->views.last) {
+    mGroup->views.last->mNext = this;
   } else {
-    gFirstView = this;
+    mGroup->views.first = this;
   }
-  gLastView = this;
+  mGroup->views.last = this;
 }
 
 void NewView::RemoveFromViewList() {
-  using namespace detail_NewView;
   if (mIndex < 0) return;
   for (NewView* v = mNext; v; v = v->mNext) --v->mIndex;
   if (mPrevious) {
     mPrevious->mNext = mNext;
   } else {
-    gFirstView = mNext;
+    mGroup->views.first = mNext;
   }
   if (mNext) {
     mNext->mPrevious = mPrevious;
   } else {
-    gLastView = mPrevious;
+    mGroup->views.last = mPrevious;
   }
   mNext = mPrevious = nullptr;
   mIndex = -1;
 }
 
 void NewView::SetIndex(int i) {
-  using namespace detail_NewView;
   if (mIndex == i) return;
   RemoveFromViewList();
   NewView* holder = FindViewByIndex(i);
@@ -111,7 +93,7 @@ void NewView::SetIndex(int i) {
   if (mPrevious) {
     mPrevious->mNext = this;
   } else {
-    gFirstView = this;
+    mGroup->views.first = this;
   }
   holder->mPrevious = this;
   mIndex = i;
@@ -120,11 +102,11 @@ void NewView::SetIndex(int i) {
 
 void NewView::SetViewIndex(int index) { SetIndex(index); }
 
-NewView* NewView::GetFirstView() { return detail_NewView::gFirstView; }
-NewView* NewView::GetLastView() { return detail_NewView::gLastView; }
-NewView* NewView::GetActiveView() { return detail_NewView::gActiveView; }
-NewView* NewView::GetViewUnderMouse() { return detail_NewView::gViewUnderMouse; }
-NewView* NewView::GetFullScreenView() { return detail_NewView::gFullScreenView; }
+NewView* NewView::GetFirstView() { return CurrentViewGroup().views.first; }
+NewView* NewView::GetLastView() { return CurrentViewGroup().views.last; }
+NewView* NewView::GetActiveView() { return CurrentViewGroup().views.active; }
+NewView* NewView::GetViewUnderMouse() { return CurrentViewGroup().views.underMouse; }
+NewView* NewView::GetFullScreenView() { return CurrentViewGroup().views.fullScreen; }
 
 NewView* FindViewByIndex(int i) {
   for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
@@ -157,38 +139,36 @@ bool NewView::OnPreparePrinting() {
 void NewView::OnEndPrinting() { mPrinting = false; }
 
 void NewView::Activate(bool alsoFrame) {
-  using namespace detail_NewView;
-  if (gActiveView == this) return;
+  if (mGroup->views.active == this) return;
   ClearMessage();
   if (alsoFrame) GetPaneFrame().SetActiveView(this);
-  if (gActiveView) gActiveView->InvalidateCaption();
-  gActiveView = this;
-  gViewUnderMouse = this;
+  if (mGroup->views.active) mGroup->views.active->InvalidateCaption();
+  mGroup->views.active = this;
+  mGroup->views.underMouse = this;
   InvalidateCaption();
 }
 
 void NewView::SetFullScreen(bool on) {
-  using namespace detail_NewView;
   if (on == mFullScreen) return;
   if (on) {
-    gFullScreenView = this;
-    mSavedCaptionState = gCaptionsShown;
-    gCaptionsShown = false;
+    mGroup->views.fullScreen = this;
+    mSavedCaptionState = mGroup->options.captionsShown;
+    mGroup->options.captionsShown = false;
     if (mWindow) mWindow->ShowCaption(nullptr);
     mFullScreen = true;
     if (mWindow && !mWindow->SetFullScreen(true)) {
       // The window system would not do it: nothing changed.
       mFullScreen = false;
-      gFullScreenView = nullptr;
-      gCaptionsShown = mSavedCaptionState;
-      if (mWindow && gCaptionsShown) mWindow->ShowCaption(mCaptionWnd.get());
+      mGroup->views.fullScreen = nullptr;
+      mGroup->options.captionsShown = mSavedCaptionState;
+      if (mWindow && mGroup->options.captionsShown) mWindow->ShowCaption(mCaptionWnd.get());
       return;
     }
   } else {
-    gFullScreenView = nullptr;
-    gCaptionsShown = mSavedCaptionState;
+    mGroup->views.fullScreen = nullptr;
+    mGroup->options.captionsShown = mSavedCaptionState;
     if (mWindow) mWindow->SetFullScreen(false);
-    if (mWindow && gCaptionsShown) mWindow->ShowCaption(mCaptionWnd.get());
+    if (mWindow && mGroup->options.captionsShown) mWindow->ShowCaption(mCaptionWnd.get());
     mFullScreen = false;
   }
   Invalidate(true);
@@ -201,13 +181,12 @@ void ExitFullScreen() {
 // ---- Window events ----------------------------------------------------------------
 
 bool NewView::OnCreate(ViewWindow* window) {
-  using namespace detail_NewView;
   mWindow = window;
-  if (!gActiveView) {
-    gActiveView = this;
-    gViewUnderMouse = this;
+  if (!mGroup->views.active) {
+    mGroup->views.active = this;
+    mGroup->views.underMouse = this;
   }
-  if (gCaptionsShown && mWindow) {
+  if (mGroup->options.captionsShown && mWindow) {
     mCaptionWnd.reset(CreateCaptionWnd());
     if (!mCaptionWnd) return false;
     mCaptionWnd->SetText(mTitle);
@@ -236,43 +215,40 @@ void NewView::OnSize(int width, int height) {
 }
 
 void NewView::MakeViewUnderMouse() {
-  if (detail_NewView::gViewUnderMouse == this) return;
-  detail_NewView::gViewUnderMouse = this;
+  if (mGroup->views.underMouse == this) return;
+  mGroup->views.underMouse = this;
   UpdateMouseHelp();
   UpdateCursor();
 }
 
 void NewView::OnButtonDown(int button, int x, int y, unsigned keyFlags) {
-  using namespace detail_NewView;
-  gMouseButtons |= button;
+  mGroup->mouse.buttons |= button;
   UpdateMouseMode(keyFlags, true);
   Activate(false);
   if (mWindow) mWindow->CaptureMouse();
-  gPressPoint[0] = gCurrentPoint[0] = x;
-  gPressPoint[1] = gCurrentPoint[1] = y;
+  mGroup->mouse.pressPoint[0] = mGroup->mouse.currentPoint[0] = x;
+  mGroup->mouse.pressPoint[1] = mGroup->mouse.currentPoint[1] = y;
 }
 
 void NewView::OnButtonUp(int button, int, int, unsigned keyFlags) {
-  using namespace detail_NewView;
-  gMouseButtons &= ~button;
+  mGroup->mouse.buttons &= ~button;
   UpdateMouseMode(keyFlags, false);
-  if (gMouseButtons == 0 && mPressedButton < 0 && mWindow) mWindow->ReleaseMouse();
+  if (mGroup->mouse.buttons == 0 && mCaptionButtons.mPressedButton < 0 && mWindow) mWindow->ReleaseMouse();
 }
 
 void NewView::OnButtonDoubleClick(int, int, int, unsigned keyFlags) { UpdateMouseMode(keyFlags, false); }
 
 void NewView::OnMouseMove(int x, int y, unsigned keyFlags) {
-  using namespace detail_NewView;
   UpdateMouseMode(keyFlags, false);
   MakeViewUnderMouse();
-  gCurrentPoint[0] = x;
-  gCurrentPoint[1] = y;
+  mGroup->mouse.currentPoint[0] = x;
+  mGroup->mouse.currentPoint[1] = y;
 }
 
 void NewView::OnKeyDown(ViewKey key, bool repeat) {
   int bit = detail_NewView::ModifierOfKey(key);
   if (!bit || repeat) return;
-  detail_NewView::gModifierKeys |= bit;
+  mGroup->mouse.modifiers |= bit;
   UpdateCursor();
   UpdateMouseHelp();
 }
@@ -284,14 +260,14 @@ bool NewView::OnPaneKey(int, int) {
 void NewView::OnKeyUp(ViewKey key) {
   int bit = detail_NewView::ModifierOfKey(key);
   if (!bit) return;
-  detail_NewView::gModifierKeys &= ~bit;
+  mGroup->mouse.modifiers &= ~bit;
   UpdateCursor();
   UpdateMouseHelp();
 }
 
 void NewView::OnKillFocus() {
-  if (detail_NewView::gModifierKeys == 0) return;
-  detail_NewView::gModifierKeys = 0;
+  if (mGroup->mouse.modifiers == 0) return;
+  mGroup->mouse.modifiers = 0;
   UpdateCursor();
   UpdateMouseHelp();
 }
@@ -314,27 +290,27 @@ bool NewView::OnCaptionButtonDown(int button, int x, int y) {
   int hit = -1;
   if (button == kMouseButtonLeft) {
     if (mWindow) mWindow->RaiseMainWindow();
-    hit = HitCaptionButton(x, y);
+    hit = mCaptionButtons.HitCaptionButton(x, y);
   }
   if (hit < 0) {
     if (mCaptionWnd) mCaptionWnd->OnCaptionPress(button, x, y);
     return false;
   }
-  mPressedButton = hit;
-  mPressedLook = true;
+  mCaptionButtons.mPressedButton = hit;
+  mCaptionButtons.mPressedLook = true;
   RedrawPressedButton();
   return true;
 }
 
 void NewView::OnCaptionButtonUp(int button, int x, int y) {
-  if (button != kMouseButtonLeft || mPressedButton < 0) return;
-  int pressed = mPressedButton;
+  if (button != kMouseButtonLeft || mCaptionButtons.mPressedButton < 0) return;
+  int pressed = mCaptionButtons.mPressedButton;
   PixelRect rect;
-  bool inside = GetButtonRect(pressed, rect) && rect.Contains(x, y);
-  mPressedButton = -1;
-  mPressedLook = false;
+  bool inside = mCaptionButtons.GetButtonRect(pressed, rect) && rect.Contains(x, y);
+  mCaptionButtons.mPressedButton = -1;
+  mCaptionButtons.mPressedLook = false;
   RedrawPressedButton();
-  if (inside) OnCaptionButton(pressed, mButtons[pressed].command, 0);
+  if (inside) OnCaptionButton(pressed, mCaptionButtons.mButtons[pressed].command, 0);
 }
 
 std::string NewView::GetCaptionTip(int, int) const { return std::string(); }
@@ -345,11 +321,11 @@ void NewView::OnCaptionMouseMove(int x, int y) {
     mCaptionTip = tip;
     if (mWindow) mWindow->SetCaptionTip(mCaptionTip);
   }
-  if (mPressedButton >= 0) {
+  if (mCaptionButtons.mPressedButton >= 0) {
     PixelRect rect;
-    bool inside = GetButtonRect(mPressedButton, rect) && rect.Contains(x, y);
-    if (inside != mPressedLook) {
-      mPressedLook = inside;
+    bool inside = mCaptionButtons.GetButtonRect(mCaptionButtons.mPressedButton, rect) && rect.Contains(x, y);
+    if (inside != mCaptionButtons.mPressedLook) {
+      mCaptionButtons.mPressedLook = inside;
       RedrawPressedButton();
     }
   }
@@ -383,7 +359,7 @@ void NewView::UpdateNow() {
   if (mRedrawFlags == 0) return;
   if (mRedrawFlags & kRedrawCaption) {
     // While captions are hidden nothing will paint the strip: the flag goes too.
-    if (detail_NewView::gCaptionsShown && mCaptionWnd && mWindow) mWindow->RefreshCaption(true);
+    if (mGroup->options.captionsShown && mCaptionWnd && mWindow) mWindow->RefreshCaption(true);
     mRedrawFlags &= ~kRedrawCaption;
     if (mRedrawFlags == 0) return;
   }
@@ -450,12 +426,12 @@ void NewView::SetBackgroundColor(float r, float g, float b) {
 }
 
 void SetDefaultBackgroundColor(float r, float g, float b) {
-  detail_NewView::gDefaultBackground[0] = r;
-  detail_NewView::gDefaultBackground[1] = g;
-  detail_NewView::gDefaultBackground[2] = b;
+  CurrentViewGroup().options.defaultBackground[0] = r;
+  CurrentViewGroup().options.defaultBackground[1] = g;
+  CurrentViewGroup().options.defaultBackground[2] = b;
 }
 
-const float* GetDefaultBackgroundColor() { return detail_NewView::gDefaultBackground; }
+const float* GetDefaultBackgroundColor() { return CurrentViewGroup().options.defaultBackground; }
 
 void SetAllViewsBackgroundColor(const float* rgb) {
   SetDefaultBackgroundColor(rgb[0], rgb[1], rgb[2]);
@@ -464,13 +440,13 @@ void SetAllViewsBackgroundColor(const float* rgb) {
 
 // ---- Caption buttons ------------------------------------------------------------------
 
-void NewView::SetNumButtons(int n) {
+void CaptionButtons::SetNumButtons(int n) {
   mButtons.assign(static_cast<size_t>(std::max(n, 0)), CaptionButton{});
   mPressedButton = -1;
   mPressedLook = false;
 }
 
-void NewView::DefineButton(int i, int command, int icon, unsigned flags) {
+void CaptionButtons::DefineButton(int i, int command, int icon, unsigned flags) {
   if (i < 0 || i >= GetNumButtons()) {
     ShowInternalError("DefineButton: index %d invalid", i);
     return;
@@ -478,12 +454,13 @@ void NewView::DefineButton(int i, int command, int icon, unsigned flags) {
   mButtons[i] = CaptionButton{command, icon, flags};
 }
 
-PixelRect NewView::GetCaptionRect() const {
-  if (mCaptionWnd) return PixelRect{0, 0, mCaptionWnd->GetWidth(), mCaptionWnd->GetHeight()};
-  return PixelRect{0, 0, mClientWidth, kCaptionHeight};
+PixelRect CaptionButtons::GetCaptionRect() const {
+  if (const CaptionWnd* caption = mView.GetCaptionWnd())
+    return PixelRect{0, 0, caption->GetWidth(), caption->GetHeight()};
+  return PixelRect{0, 0, mView.GetClientWidth(), kCaptionHeight};
 }
 
-bool NewView::GetButtonRect(int i, PixelRect& rect) const {
+bool CaptionButtons::GetButtonRect(int i, PixelRect& rect) const {
   if (i < 0 || i >= GetNumButtons()) return false;
   PixelRect caption = GetCaptionRect();
   int top = caption.top + (caption.Height() - kCaptionButtonHeight) / 2;
@@ -496,7 +473,7 @@ bool NewView::GetButtonRect(int i, PixelRect& rect) const {
   return true;
 }
 
-int NewView::HitCaptionButton(int x, int y) const {
+int CaptionButtons::HitCaptionButton(int x, int y) const {
   PixelRect rect;
   for (int i = 0; i < GetNumButtons(); ++i) {
     if (GetButtonRect(i, rect) && rect.Contains(x, y)) return i;
@@ -511,13 +488,13 @@ int NewView::GetViewHeight() const { return std::max(mClientHeight, 1); }
 void NewView::SetScrollSizes(int width, int height) {
   mScrollWidth = width;
   mScrollHeight = height;
-  if (!detail_NewView::gScrollBarsUsed || !mWindow || mScrollBarsHeld) return;
+  if (!mGroup->options.scrollBarsUsed || !mWindow || mScrollBarsHeld) return;
   mWindow->SetScrollBar(false, mScrollBarX, width, mClientWidth);
   mWindow->SetScrollBar(true, mScrollBarY, height, mClientHeight);
 }
 
 void NewView::SetScrollPos(int x, int y) {
-  if (detail_NewView::gFullScreenView) return;
+  if (mGroup->views.fullScreen) return;
   // When the content is smaller than the window the only position is 0.
   mScrollBarX = std::max(0, std::min(x, mScrollWidth - mClientWidth));
   mScrollBarY = std::max(0, std::min(y, mScrollHeight - mClientHeight));
@@ -529,11 +506,11 @@ void NewView::SetScrollPos(int x, int y) {
 // ---- Cursor and mouse help ---------------------------------------------------------------
 
 void NewView::SetViewCursor(int cursor) {
-  if (mWindow && detail_NewView::gImmediateCursor) mWindow->SetCursor(cursor);
+  if (mWindow && mGroup->options.immediateCursor) mWindow->SetCursor(cursor);
 }
 
 void NewView::UpdateCursor() {
-  NewView* under = detail_NewView::gViewUnderMouse;
+  NewView* under = mGroup->views.underMouse;
   SetViewCursor(under ? under->GetCursor() : kArrowCursor);
 }
 
@@ -544,54 +521,53 @@ void UpdateMouseHelp() {
 }
 
 void NewView::UpdateMouseMode(unsigned keyFlags, bool force) {
-  using namespace detail_NewView;
   int bits = 0;
   if (keyFlags & kMouseKeyShift) bits |= kModifierShift;
   if (keyFlags & kMouseKeyControl) bits |= kModifierCtrl;
   if (mWindow && mWindow->IsSpaceDown()) bits |= kModifierSpace;
-  if (bits == gModifierKeys && !force) return;
-  gModifierKeys = bits;
+  if (bits == mGroup->mouse.modifiers && !force) return;
+  mGroup->mouse.modifiers = bits;
   UpdateMouseHelp();
   UpdateCursor();
 }
 
-int NewView::GetMouseButtonsHeld() { return detail_NewView::gMouseButtons; }
-int NewView::GetModifierKeys() { return detail_NewView::gModifierKeys; }
+int NewView::GetMouseButtonsHeld() { return CurrentViewGroup().mouse.buttons; }
+int NewView::GetModifierKeys() { return CurrentViewGroup().mouse.modifiers; }
 
 void NewView::GetPressPoint(int& x, int& y) {
-  x = detail_NewView::gPressPoint[0];
-  y = detail_NewView::gPressPoint[1];
+  x = CurrentViewGroup().mouse.pressPoint[0];
+  y = CurrentViewGroup().mouse.pressPoint[1];
 }
 
 void NewView::GetCurrentPoint(int& x, int& y) {
-  x = detail_NewView::gCurrentPoint[0];
-  y = detail_NewView::gCurrentPoint[1];
+  x = CurrentViewGroup().mouse.currentPoint[0];
+  y = CurrentViewGroup().mouse.currentPoint[1];
 }
 
-int GetMouseSelectionMode() { return detail_NewView::gMouseSelectionMode; }
-void StoreMouseSelectionMode(int mode) { detail_NewView::gMouseSelectionMode = mode; }
-bool GetCaptionsShown() { return detail_NewView::gCaptionsShown; }
-void SetCaptionsShown(bool shown) { detail_NewView::gCaptionsShown = shown; }
-bool GetImmediateCursor() { return detail_NewView::gImmediateCursor; }
-void SetImmediateCursor(bool on) { detail_NewView::gImmediateCursor = on; }
-bool GetScrollBarsUsed() { return detail_NewView::gScrollBarsUsed; }
-void SetScrollBarsUsed(bool on) { detail_NewView::gScrollBarsUsed = on; }
+int GetMouseSelectionMode() { return CurrentViewGroup().options.mouseSelectionMode; }
+void StoreMouseSelectionMode(int mode) { CurrentViewGroup().options.mouseSelectionMode = mode; }
+bool GetCaptionsShown() { return CurrentViewGroup().options.captionsShown; }
+void SetCaptionsShown(bool shown) { CurrentViewGroup().options.captionsShown = shown; }
+bool GetImmediateCursor() { return CurrentViewGroup().options.immediateCursor; }
+void SetImmediateCursor(bool on) { CurrentViewGroup().options.immediateCursor = on; }
+bool GetScrollBarsUsed() { return CurrentViewGroup().options.scrollBarsUsed; }
+void SetScrollBarsUsed(bool on) { CurrentViewGroup().options.scrollBarsUsed = on; }
 
 // ---- Caption window ------------------------------------------------------------------------
 
 void CaptionWnd::DrawCaptionBar(CaptionPainter& painter) {
   NewView* view = mOwner;
-  PixelRect rect = view->GetCaptionRect();
+  PixelRect rect = view->Buttons().GetCaptionRect();
   bool active = NewView::GetActiveView() == view;
-  int strip = view->GetCaptionLeftStrip();
+  int strip = view->Buttons().GetCaptionLeftStrip();
   if (strip > 0) painter.FillCaptionColor(PixelRect{rect.left, rect.top, rect.left + strip, rect.bottom}, active);
   PixelRect text{rect.left + strip, rect.top, rect.right, rect.bottom};
   if (text.Width() > 0) painter.DrawCaption(text, mText, active, true);
   PixelRect button;
-  for (int i = 0; i < view->GetNumButtons(); ++i) {
-    if (!view->GetButtonRect(i, button)) continue;
-    bool pushed = view->GetPressedButton() == i && view->IsPressedLook();
-    painter.DrawButton(button, pushed, view->GetButton(i).icon);
+  for (int i = 0; i < view->Buttons().GetNumButtons(); ++i) {
+    if (!view->Buttons().GetButtonRect(i, button)) continue;
+    bool pushed = view->Buttons().GetPressedButton() == i && view->Buttons().IsPressedLook();
+    painter.DrawButton(button, pushed, view->Buttons().GetButton(i).icon);
   }
 }
 

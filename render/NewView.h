@@ -19,6 +19,7 @@ namespace corvia {
 
 class CaptionWnd;
 class ViewWindow;
+struct ViewGroup;
 
 // Redraw flags.
 constexpr uint32_t kRedrawClient = 0x1;       // the drawing area needs painting
@@ -80,6 +81,44 @@ struct CaptionButton {
   int command = -1;
   int icon = 0;  // 0: none
   unsigned flags = 0;
+};
+
+class NewView;
+
+// The buttons of a view's caption strip (right to left from the strip's right end),
+// the one held pressed and whether it looks pressed (the mouse over it), and the width
+// of the strip's left part that the pane draws itself.
+class CaptionButtons {
+ public:
+  explicit CaptionButtons(const NewView& view) : mView(view) {}
+  CaptionButtons(const CaptionButtons&) = delete;
+  CaptionButtons& operator=(const CaptionButtons&) = delete;
+
+  // Replaces the buttons by n empty records.
+  void SetNumButtons(int n);
+  int GetNumButtons() const { return static_cast<int>(mButtons.size()); }
+  const CaptionButton& GetButton(int i) const { return mButtons[i]; }
+  // Fills record i; an index outside the buttons is an internal error.
+  void DefineButton(int i, int command, int icon, unsigned flags);
+  void SetCaptionLeftStrip(int pixels) { mCaptionLeftStrip = pixels; }
+  int GetCaptionLeftStrip() const { return mCaptionLeftStrip; }
+  // The title bar in caption coordinates; its buttons, right to left.
+  PixelRect GetCaptionRect() const;
+  bool GetButtonRect(int i, PixelRect& rect) const;
+  // The button at a caption point, or -1.
+  int HitCaptionButton(int x, int y) const;
+  int GetPressedButton() const { return mPressedButton; }
+  bool IsPressedLook() const { return mPressedLook; }
+
+ private:
+  // The view's caption events press and release the buttons.
+  friend class NewView;
+
+  const NewView& mView;
+  int mCaptionLeftStrip = 0;
+  std::vector<CaptionButton> mButtons;
+  int mPressedButton = -1;
+  bool mPressedLook = false;
 };
 
 class NewView {
@@ -179,6 +218,7 @@ public:
   void SetIndex(int i);
   // Unlinks the view and renumbers the views behind it.
   void RemoveFromViewList();
+  // The views of the installed frame (GetPaneFrame), and the ones it singles out.
   static NewView* GetFirstView();
   static NewView* GetLastView();
   static NewView* GetActiveView();
@@ -188,21 +228,9 @@ public:
   // ---- Caption strip and buttons -------------------------------------------------
 
   CaptionWnd* GetCaptionWnd() const { return mCaptionWnd.get(); }
-  // Replaces the buttons by n empty records.
-  void SetNumButtons(int n);
-  int GetNumButtons() const { return static_cast<int>(mButtons.size()); }
-  const CaptionButton& GetButton(int i) const { return mButtons[i]; }
-  // Fills record i; an index outside the buttons is an internal error.
-  void DefineButton(int i, int command, int icon, unsigned flags);
-  void SetCaptionLeftStrip(int pixels) { mCaptionLeftStrip = pixels; }
-  int GetCaptionLeftStrip() const { return mCaptionLeftStrip; }
-  // The title bar in caption coordinates; its buttons, right to left.
-  PixelRect GetCaptionRect() const;
-  bool GetButtonRect(int i, PixelRect& rect) const;
-  // The button at a caption point, or -1.
-  int HitCaptionButton(int x, int y) const;
-  int GetPressedButton() const { return mPressedButton; }
-  bool IsPressedLook() const { return mPressedLook; }
+  // The buttons of the caption strip, the one pressed, and the strip's left part.
+  CaptionButtons& Buttons() { return mCaptionButtons; }
+  const CaptionButtons& Buttons() const { return mCaptionButtons; }
 
   // ---- Sizes and scrolling -----------------------------------------------------------
 
@@ -236,9 +264,13 @@ public:
   // ---- State ---------------------------------------------------------------------------
 
   ViewWindow* GetWindow() const { return mWindow; }
+  // What the view shares with the other panes of its frame; it joined the group of
+  // the frame installed when it was made.
+  ViewGroup& GetViewGroup() const { return *mGroup; }
   bool IsPrinting() const { return mPrinting; }
   bool IsFullScreen() const { return mFullScreen; }
 
+  // The mouse of the installed frame's panes.
   static int GetMouseButtonsHeld();
   static int GetModifierKeys();
   static void GetPressPoint(int& x, int& y);
@@ -270,6 +302,8 @@ protected:
 
 private:
   void LinkAtEnd();
+
+  std::shared_ptr<ViewGroup> mGroup;
   void RedrawPressedButton();
 
   NewView* mNext = nullptr;
@@ -277,10 +311,7 @@ private:
   int mIndex = -1;
   std::unique_ptr<std::string> mMessage;
   std::string mTitle = "View";
-  int mCaptionLeftStrip = 0;
-  std::vector<CaptionButton> mButtons;
-  int mPressedButton = -1;
-  bool mPressedLook = false;
+  CaptionButtons mCaptionButtons{*this};
   std::string mCaptionTip;
 };
 

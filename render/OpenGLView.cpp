@@ -17,6 +17,7 @@
 #include "render/GLSection.h"
 #include "render/LightSets.h"
 #include "render/RenderHooks.h"
+#include "render/ViewGroup.h"
 #include "render/ViewMotions.h"
 #include "render/ViewThrows.h"
 #include "render/ViewWindow.h"
@@ -32,12 +33,14 @@ void ForgetStateOwner(const OpenGLView* view) {
   }
 }
 
+// The depth buffer's real precision is measured by the first draw of the process: all
+// panes share one context and its visual, so once is enough.
 bool gFirstDrawDone = false;
 // A paint ran out of memory and it was told; no paint has gone through since.
 bool gPaintMemoryFailureTold = false;
+// Drawing is on one thread, one pane at a time: a draw reached from inside a draw (a
+// box's event loop) is skipped, whichever frame or pane it is for.
 bool gDrawing = false;
-float gLineWidth = 1.0f;
-float gPointSize = 1.0f;
 
 // The optional message about shallow colour.
 constexpr uint32_t kColorDepthMessageBit = 0x1;
@@ -99,12 +102,12 @@ int MeasureDepthBits(int width, int height) {
 
 }  // namespace detail_OpenGLView
 
-float GetDrawLineWidth() { return detail_OpenGLView::gLineWidth; }
-void SetDrawLineWidth(float width) { detail_OpenGLView::gLineWidth = width; }
-float GetDrawPointSize() { return detail_OpenGLView::gPointSize; }
-void SetDrawPointSize(float size) { detail_OpenGLView::gPointSize = size; }
+float GetDrawLineWidth() { return CurrentViewGroup().options.lineWidth; }
+void SetDrawLineWidth(float width) { CurrentViewGroup().options.lineWidth = width; }
+float GetDrawPointSize() { return CurrentViewGroup().options.pointSize; }
+void SetDrawPointSize(float size) { CurrentViewGroup().options.pointSize = size; }
 
-OpenGLView::OpenGLView() : mThrows(std::make_unique<ViewThrows>(this)) {
+OpenGLView::OpenGLView() {
   // From the first pane on, message boxes close its GL sections, face images have
   // pictures and the progress code knows when a view draws, with or without the program.
   InstallRenderHooks();
@@ -151,7 +154,7 @@ bool OpenGLView::CreateGLContext() {
   // A window that is not on screen yet cannot take the context: then the state is
   // set up by its first draw.
   if (PreOpenGL(this)) PostOpenGL(this);
-  InitCamera();
+  Camera().InitCamera();
   return true;
 }
 
@@ -200,7 +203,7 @@ void OpenGLView::EnableOpenGL(bool on, bool printThroughGL) {
 void OpenGLView::SetIs3D(bool on) {
   if (on == mIs3D) return;
   mIs3D = on;
-  UpdateAspectRatio();
+  Camera().UpdateAspectRatio();
   if (GetCurrent() != this) return;
   if (on) {
     glEnable(GL_DEPTH_TEST);
@@ -220,37 +223,19 @@ void OpenGLView::RestoreGLState() {
   }
   glDepthFunc(GL_LEQUAL);
   glPolygonOffset(0.0f, static_cast<GLfloat>(a.polygonOffset));
-  glDisable(GL_CULL_FACE);
-  mCullMode = kCullNone;
-  glDepthMask(GL_TRUE);
-  mDepthWrites = 1;
-  glDisable(GL_BLEND);
-  glDisable(GL_POLYGON_STIPPLE);
-  mTransparencyMode = kTransparencyOpaque;
-  glDisable(GL_LINE_STIPPLE);
-  mLineStipple = 0;
+  mMaterials.ResetGLState();
   glDisable(GL_STENCIL_TEST);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-  InitMaterials();
+  mMaterials.InitMaterials();
   mViewportStale = true;
   CheckGLError("RestoreGLState");
 }
 
 void OpenGLView::InitOpenGLState() {
   RestoreGLState();
-  MakeBitmapFont();
+  mText.MakeFont();
   PrepareTextures();
   CheckGLError("InitOpenGLState");
-}
-
-void OpenGLView::MakeBitmapFont() {
-  mFont = BitmapFont::Create(kViewFontPixels * std::max(mFontScale, 1));
-  mFontMadeScale = mFontScale;
-}
-
-BitmapFont* OpenGLView::Font() {
-  if (!mFont || mFontMadeScale != mFontScale) MakeBitmapFont();
-  return mFont.get();
 }
 
 // ---- Window events -----------------------------------------------------------------------
@@ -263,7 +248,7 @@ bool OpenGLView::OnCreate(ViewWindow* window) {
     mWindow->GetClientSize(width, height);
     SetClientSizeOnly(width, height);
   }
-  UpdateAspectRatio();
+  Camera().UpdateAspectRatio();
   // Without a context the pane stays blank; its creation still succeeds.
   if (mGLEnabled) CreateGLContext();
   return true;
@@ -284,13 +269,13 @@ void OpenGLView::OnSize(int width, int height) {
 }
 
 void OpenGLView::ApplySizeChange() {
-  UpdateAspectRatio();
-  if (mReferenceAspect > 0.0f) ApplyReferenceAspectOnSize();
+  Camera().UpdateAspectRatio();
+  if (mCamera.mReferenceAspect > 0.0f) Camera().ApplyReferenceAspectOnSize();
   mViewportStale = true;
   mCameraMatrixValid = false;
   // The 2D scroll range goes to the scroll bars again.
   mScrollWidth = mScrollHeight = -1;
-  if (!mIs3D) UpdateScrollRange();
+  if (!mIs3D) Mapping2D().UpdateScrollRange();
 }
 
 void OpenGLView::SetFullScreen(bool on) {
@@ -323,10 +308,10 @@ void OpenGLView::OnDrawWith(DeviceContext* dc) {
     return;
   }
   const double frameStart = platform::NowSeconds();
-  mFrameAfresh = false;
+  mFrames.mFrameAfresh = false;
   GetViewMotions().StepMouseThrowsIfDue(this);
   ExtentsPass();
-  if (mStereoKind != StereoKind::None) UpdateEyeSeparation();
+  if (mStereo.mStereoKind != StereoKind::None) Stereo().UpdateEyeSeparation();
   if (!PreOpenGL(this)) {
     // No context to draw with: nothing more can be done until there is one.
     ClearRedrawFlags(kRedrawClient | kRedrawKeepMessage);
@@ -345,8 +330,8 @@ void OpenGLView::OnDrawWith(DeviceContext* dc) {
           if (bits > 0 && bits % 8 == 0) SetMeasuredDepthBits(MeasureDepthBits(mClientWidth, mClientHeight));
         }
         SetLighting(this, mLighting);
-        glLineWidth(gLineWidth);
-        glPointSize(gPointSize);
+        glLineWidth(GetViewGroup().options.lineWidth);
+        glPointSize(GetViewGroup().options.pointSize);
         ClearBackground();
         DrawScenePasses();
         if (!mPicking) {
@@ -355,10 +340,10 @@ void OpenGLView::OnDrawWith(DeviceContext* dc) {
             glClear(GL_DEPTH_BUFFER_BIT);
           } else if (mWindow) {
             mWindow->SwapBuffers();
-            mLastFrameSeconds = platform::NowSeconds() - frameStart;
-            mLastFrameAfresh = mFrameAfresh;
-            ++mFrameCounts.swapped;
-            if (mFrameAfresh) ++mFrameCounts.afresh;
+            mFrames.mLastFrameSeconds = platform::NowSeconds() - frameStart;
+            mFrames.mLastFrameAfresh = mFrames.mFrameAfresh;
+            ++mFrames.mCounts.swapped;
+            if (mFrames.mFrameAfresh) ++mFrames.mCounts.afresh;
           }
         }
       },
@@ -370,9 +355,9 @@ void OpenGLView::OnDrawWith(DeviceContext* dc) {
 }
 
 void OpenGLView::DrawScenePasses() {
-  const bool stereo = mIs3D && mStereoKind != StereoKind::None;
+  const bool stereo = mIs3D && mStereo.mStereoKind != StereoKind::None;
   if (!stereo) {
-    mCurrentEye = 0;
+    mStereo.mCurrentEye = 0;
     UpdateViewport();
     BackgroundPass();
     SetViewingMatrix(kMatrixProjection, true);
@@ -380,19 +365,19 @@ void OpenGLView::DrawScenePasses() {
     return;
   }
   for (int eye = 1; eye <= 2; ++eye) {
-    mCurrentEye = eye;
-    if (mStereoKind == StereoKind::SideBySide && mPicking) {
+    mStereo.mCurrentEye = eye;
+    if (mStereo.mStereoKind == StereoKind::SideBySide && mPicking) {
       // Only the eye whose half holds the pick point.
       const bool leftHalf = mPickX < mClientWidth / 2;
-      if (leftHalf != (eye == mLeftEye)) continue;
+      if (leftHalf != (eye == mStereo.mLeftEye)) continue;
     }
     UpdateViewport();
     BackgroundPass();
     SetViewingMatrix(kMatrixProjection, true);
     ScenePass();
-    if (mStereoKind == StereoKind::Anaglyph && eye == 1) glClear(GL_DEPTH_BUFFER_BIT);
+    if (mStereo.mStereoKind == StereoKind::Anaglyph && eye == 1) glClear(GL_DEPTH_BUFFER_BIT);
   }
-  mCurrentEye = 0;
+  mStereo.mCurrentEye = 0;
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   mViewportStale = true;
 }
@@ -401,9 +386,9 @@ void OpenGLView::ClearBackground() {
   float rgb[3] = {mBackgroundColor[0], mBackgroundColor[1], mBackgroundColor[2]};
   if (mPrinting) {
     rgb[0] = rgb[1] = rgb[2] = 1.0f;
-  } else if (mStereoKind == StereoKind::Anaglyph) {
+  } else if (mStereo.mStereoKind == StereoKind::Anaglyph) {
     const float m = std::max({rgb[0], rgb[1], rgb[2]});
-    for (int i = 0; i < 3; ++i) rgb[i] = m * mAnaglyphWeights[i];
+    for (int i = 0; i < 3; ++i) rgb[i] = m * mStereo.mAnaglyphWeights[i];
   }
   glClearColor(rgb[0], rgb[1], rgb[2], 1.0f);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);

@@ -21,14 +21,18 @@
 
 #include "render/Matrix4.h"
 #include "render/NewView.h"
+#include "render/ViewCamera.h"
+#include "render/ViewFrames.h"
+#include "render/ViewMapping2D.h"
+#include "render/ViewMaterials.h"
+#include "render/ViewNavigation.h"
+#include "render/ViewStereo.h"
+#include "render/ViewText.h"
 
 struct FIBITMAP;
 
 namespace corvia {
 
-class BitmapFont;
-class MouseThrow;
-struct ViewThrows;
 class DeviceContext;  // 2D drawing onto a printer page; defined by the print code
 class GLTarget;
 struct GLBitmap;
@@ -82,29 +86,6 @@ constexpr int kNumStoredCameras = 5;
 
 // ---- Modes ------------------------------------------------------------------------------
 
-// Stereo modes (Display > 3D Stereo Display).
-constexpr int kStereoNone = 0;
-constexpr int kStereoParallel = 1;
-constexpr int kStereoCrossEyed = 2;
-constexpr int kStereoRedCyan = 3;
-constexpr int kStereoRedBlue = 4;
-constexpr int kStereoRedGreen = 5;
-constexpr int kStereoCyanRed = 6;
-constexpr int kStereoBlueRed = 7;
-constexpr int kStereoGreenRed = 8;
-constexpr int kNumStereoModes = 9;
-
-enum class StereoKind { None, SideBySide, Anaglyph };
-
-constexpr int kTransparencyOpaque = 0;
-constexpr int kTransparencyScreenDoor = 1;
-constexpr int kTransparencyBlended = 2;
-constexpr int kTransparencyAdditive = 3;
-
-constexpr int kCullNone = 0;
-constexpr int kCullBack = 1;
-constexpr int kCullFront = 2;
-
 // The matrix modes SetViewingMatrix takes (GL_MODELVIEW and GL_PROJECTION).
 constexpr unsigned kMatrixModelView = 0x1700;
 constexpr unsigned kMatrixProjection = 0x1701;
@@ -132,8 +113,6 @@ constexpr int kCursorNoTwist = 171;
 constexpr int kCursorFieldOfView = 176;
 constexpr int kCursorPivot = 305;
 
-// Degrees of rotation per pixel of drag.
-constexpr float kDefaultDragRate = 0.3f;
 // Limits of the field of view changed by dragging (degrees).
 constexpr double kMinDragFieldOfView = 5.0;
 constexpr double kMaxDragFieldOfView = 160.0;
@@ -205,26 +184,9 @@ public:
 
   // ---- Mouse navigation ----------------------------------------------------------------
 
-  // The mode of the buttons and keys held now (kMouseMode...).
-  int GetMouseMode() const;
-  // A press (after NewView's handling) and a release (before it).
-  void BeginMouseAction(unsigned keyFlags, int x, int y);
-  void EndMouseAction();
-  // Unless keepMotion, also stops the twist and pivot throws and sets the 2D rotation
-  // to 0.
-  void SetTwistAllowed(bool allowed, bool keepMotion);
-  bool IsTwistAllowed() const { return mTwistAllowed; }
-  // With linked views, stops the other 3D views' zoom throw only, or their tumble,
-  // twist and look throws (and pivot throw when asked).
-  void StopLinkedThrows(bool zoomOnly, bool pivotToo);
-  // Stops every throw of the view.
-  void StopViewThrows();
-  MouseThrow* GetTumbleThrow() const;
-  MouseThrow* GetTwistThrow() const;
-  MouseThrow* GetZoomThrow() const;
-  MouseThrow* GetPivotThrow() const;
-  MouseThrow* GetLookThrow() const;
-  float GetDragRate() const { return mDragRate; }
+  // The mouse modes and the view's throws.
+  ViewNavigation& Navigation() { return mNavigation; }
+  const ViewNavigation& Navigation() const { return mNavigation; }
 
   // ---- Context and drawing cycle --------------------------------------------------------
 
@@ -250,117 +212,28 @@ public:
   void SetBitmapTarget(GLTarget* target) { mBitmapTarget = target; }
   bool IsBitmapTarget() const { return mBitmapTarget != nullptr; }
   bool IsPicking() const { return mPicking; }
-  // How long the last frame drawn into the window took, from the start of the paint
-  // to the swap (seconds; 0 before the first).
-  double GetLastFrameSeconds() const { return mLastFrameSeconds; }
-  // Whether the last frame drew some of its model afresh rather than from what the
-  // drawing keeps between frames (render/FaceMeshCache.h); the model drawing notes it.
-  bool WasLastFrameDrawnAfresh() const { return mLastFrameAfresh; }
-  void NoteFrameDrawnAfresh() { mFrameAfresh = true; }
-  // Frames swapped into the window since the view was made, and how many of them
-  // were drawn afresh.
-  struct FrameCounts {
-    unsigned swapped = 0;
-    unsigned afresh = 0;
-  };
-  FrameCounts GetFrameCounts() const { return mFrameCounts; }
+  // What the view measures of the frames it swaps into its window.
+  ViewFrames& Frames() { return mFrames; }
+  const ViewFrames& Frames() const { return mFrames; }
   // Called by PreOpenGL when a section of this view makes a context current: the
   // first time the view's state is set up, later it is put back when another view
   // used the context in between.
   void PrepareContextState(GLTarget* target);
-  void InitCamera();
   // The region of a large image drawn in this pass (off-screen tiles): x, y (from the
   // bottom), width and height in pixels of the whole image; width 0 for all of it.
   void SetTile(int x, int y, int width, int height);
 
   // ---- Camera -------------------------------------------------------------------------------
 
-  void SetDefaultCamera(bool withFieldOfView);
-  void GetCamera(CameraRecord& record) const;
-  // Without redraw the pane is not marked (a pane taking a camera while it draws).
-  void SetCamera(const CameraRecord& record, bool redraw = true);
-  void UseCamera(int i);
-  void StoreCamera(int i);
-  void SaveCameraFrame(CameraFrame& frame) const;
-  void RestoreCameraFrame(const CameraFrame& frame);
+  // The camera: pose, field of view, projection kind, fitting, panning and zooming.
+  ViewCamera& Camera() { return mCamera; }
+  const ViewCamera& Camera() const { return mCamera; }
 
-  // Angles in degrees.
-  void RotateCamera(const double* axis, double angle);
-  void RotateAboutViewAxis(int i, double angle);
-  void RotateCameraEuler(double a, double b, double c);
-  void RotateInViewFrame(const double* cameraAxis, double angle, bool orbit);
-  void OrthonormalizeCamera();
-
-  double ConvertFieldOfView(double angle, double width, double height) const;
-  double HorizontalToVerticalFieldOfView(double angle, double width, double height) const;
-  double GetNarrowerFieldOfView() const;
-  void InitFieldOfView(double angle, double referenceAspect);
-  void SetVerticalFieldOfView(double angle);
-  void SetHorizontalFieldOfView(double angle);
-  void SetFieldOfView(double angle);
-  double GetFieldOfView() const;
-  float GetFieldOfViewInEffect() const { return mFieldOfView; }
-  void SetOrthogonal(bool on);
-  bool IsOrthogonal() const { return mOrthogonal; }
-  void SetPixelMargins(int x, int y) {
-    mMarginX = x;
-    mMarginY = y;
-  }
-  float GetNear() const { return mNear; }
-  void SetNearFar(float zNear, float zFar) {
-    mNear = zNear;
-    mFar = zFar;
-  }
-  void SetEyeDistanceLimits(double minimum, double maximum) {
-    mMinEyeDistance = minimum;
-    mMaxEyeDistance = maximum;
-  }
-
-  // Fits a sphere (centre null: the origin) into the window.
-  void ViewSphere(const double* centre, double radius);
-  void InitExtents(ViewExtents& extents, double radius, int marginX, int marginY) const;
-  void AddPointToExtents(ViewExtents& extents, const double* point) const;
-  void ZoomToExtents(const ViewExtents& extents);
-
-  // Moves the eye across the view as a drag by (dx, dy) pixels moves the model point
-  // under the mouse (on the plane through the origin) with the mouse.
-  void PanCamera(int dx, int dy);
-  // Scales the orthogonal height, or the eye distance within the limits.
-  void ZoomCamera(double factor);
-
-  // 2D panes.
-  void SetExtents2D(float left, float top, float right, float bottom);
-  void FitExtents2D();
-  void ScrollTo(double x, double y);
-  void SetScrollSizes2D(double width, double height, bool force);
-  void UpdateScrollRange();
-  // Zooms by the factor keeping the model point under the window point in place.
-  void Zoom2DAt(double factor, int x, int y);
-  double GetZoomedHeight() const;
-  double PixelsToUnitsX(double pixels) const;
-  double PixelsToUnitsY(double pixels) const;
-  double UnitsToPixelsX(double units) const;
-  double UnitsToPixelsY(double units) const;
-  double WindowToModelX(double pixel) const;
-  double WindowToModelY(double pixel) const;
-  double ModelToWindowX(double unit) const;
-  double ModelToWindowY(double unit) const;
-  // With the 2D rotation.
-  void WindowToModel2D(double* model, double x, double y) const;
-  void ModelToWindow2D(double* window, const double* model) const;
-  // The model rectangle shown (left, bottom, right, top), covering the window turned
-  // by the 2D rotation.
-  const double* GetVisibleArea2D() const { return mVisibleArea; }
-  const float* GetExtents2D() const { return mExtents2D; }
-  float GetZoom() const { return mZoom; }
-  float GetRotation2D() const { return mRotation2D; }
-  void SetRotation2D(float degrees) { mRotation2D = degrees; }
-  const float* GetScrollPosition2D() const { return mScroll; }
-  const float* GetContentSize2D() const { return mContentSize; }
+  // The mapping of a flat pane's model plane onto its window.
+  ViewMapping2D& Mapping2D() { return mMapping2D; }
+  const ViewMapping2D& Mapping2D() const { return mMapping2D; }
 
   // Points, rays and matrices.
-  Matrix4 GetCameraTransform() const;
-  Matrix4 GetWorldToCamera() const;
   // The projection and viewing matrices the next draw uses, for the current eye.
   Matrix4 GetProjectionMatrix() const;
   Matrix4 GetModelViewMatrix();
@@ -369,83 +242,19 @@ public:
   const Matrix4& GetCameraMatrix();
   void TransformByCamera(float* out, const float* point);
   void ApplyViewTransform(double* out, const double* point);
-  double GetFacingValue(const double* point, const double* normal, bool normalise) const;
-  void GetViewDirection(double* out, const double* point) const;
   void GetPickRay(double* origin, double* direction, double x, double y) const;
   void ApplyProjection(unsigned matrixMode);
 
-  const double* GetEye() const { return mEye; }
-  const double* GetPerEyePosition() const { return mPerEye; }
-  const double* GetRightAxis() const { return mRight; }
-  const double* GetUpAxis() const { return mUp; }
-  const double* GetViewAxis() const { return mViewAxis; }
-  void SetEye(const double* eye);
-  void SetAxes(const double* right, const double* up, const double* viewAxis);
-  float GetAspectRatio() const { return mAspect; }
-  void UpdateAspectRatio();
-  float GetOrthoHalfHeight() const { return mOrthoHalfHeight; }
-  void SetOrthoHalfHeight(float h) { mOrthoHalfHeight = h; }
-  double GetEyeSeparation() const { return mEyeSeparation; }
-  // (eye . view axis) x separation factor / focal factor, before each draw.
-  void UpdateEyeSeparation();
-  void SetCurrentEye(int eye) { mCurrentEye = eye; }
-  int GetCurrentEye() const { return mCurrentEye; }
+  // The stereo mode and the eye being drawn.
+  ViewStereo& Stereo() { return mStereo; }
+  const ViewStereo& Stereo() const { return mStereo; }
 
-  // ---- Lighting, colours, materials, transparency ---------------------------------------
+  // ---- Lighting ---------------------------------------------------------------------------
 
-  void InitMaterials();
   bool GetLighting() const { return mLighting; }
-  void SetColor(float r, float g, float b);
-  void SetColorv(const float* rgb) { SetColor(rgb[0], rgb[1], rgb[2]); }
-  void SetColor4(float r, float g, float b, float a);
-  void SetColor4v(const float* rgba) { SetColor4(rgba[0], rgba[1], rgba[2], rgba[3]); }
-  // The colour SetColor4 would give GL, for drawing that sets colours per vertex.
-  void FilterColor4(float* rgba) const;
-  void SetMaterialColor(const float* rgb);
-  void SetMaterialColorRGB(float r, float g, float b);
-  void SetMaterialColorRef(uint32_t colorref);
-  void SetMaterialColorAlpha(const float* rgba);
-  void SetMaterialColorAlphav(const float* rgb, float a);
-  // The colour SetMaterialColorAlphav gives GL (the rainbow and anaglyph filters
-  // applied): true when it goes to the material (lit), false when to the colour.
-  bool FilterMaterialColor(const float* rgb, float alpha, float* rgbaOut) const;
-  void SetMaterialColorRGBA(float r, float g, float b, float a);
-  void SetMaterialColorEmissive(float r, float g, float b, float factor);
-  void ClearEmission();
-  void SetSpecular(float grey);
-  int SetTransparencyMode(int mode);
-  int GetTransparencyMode() const { return mTransparencyMode; }
-  void SetLineStipple(uint16_t pattern);
-  void SetLineStippleFactor(int factor) { mLineStippleFactor = factor; }
-  int SetCullMode(int mode);
-  int GetCullMode() const { return mCullMode; }
-  bool SetDepthWrites(bool on);
-  bool SuspendRainbowLights(bool keepLit);
-  void ResumeRainbowLights(bool keepLit);
-  void SetStereoMode(int mode);
-  int GetStereoMode() const;
-  StereoKind GetStereoKind() const { return mStereoKind; }
-  const float* GetAnaglyphWeights() const { return mAnaglyphWeights; }
-  // The colour channels of the current eye (all open without anaglyph stereo).
-  void ApplyStereoColorMask();
-
-  // ---- Textures (Textures.cpp) ----------------------------------------------------------
-
-  // Makes the image the texture of textureId (flags: kTexture... of render/Textures.h),
-  // in the view of the open GL section or else the active view: sized to powers of two
-  // no larger than maxSize and the implementation's limit, rescaled or padded, with
-  // its border colour (the given one, else found on the image's edges; written to
-  // outBorderColour when asked) and its mipmaps. An alphaTextureId (0: none) receives
-  // the image's alpha alone when it has one. The four sizes may be null; when given,
-  // the in-place update compares them, and they receive the image size used and the
-  // texture size. Returns the channels uploaded (1 to 4), 0 when nothing was.
-  static int PrepareTexture(unsigned textureId, FIBITMAP* image, unsigned flags, unsigned alphaTextureId, int maxSize,
-                            float* outBorderColour, const float* borderColour, int* imageWidth, int* imageHeight,
-                            int* textureWidth, int* textureHeight);
-  // Texturing on with the texture bound, when the id names a texture (or, forced, a
-  // name not yet bound); true when it was bound.
-  static bool EnableTexture(unsigned id, bool force);
-  static void DisableTexture();
+  // Colours, materials, transparency, culling, depth writes and stipple.
+  ViewMaterials& Materials() { return mMaterials; }
+  const ViewMaterials& Materials() const { return mMaterials; }
 
   // ---- Picking -------------------------------------------------------------------------------
 
@@ -454,31 +263,16 @@ public:
   // overflowed (the hits that fitted are kept).
   bool DoSelection(std::vector<GLHit>& hits, int x, int y, bool wide);
 
-  // ---- Primitives and overlays -----------------------------------------------------------
+  // ---- Texts and labels -------------------------------------------------------------------
 
-  void DrawText3D(const char* text, const double* point);
-  void DrawText2D(const char* text, double x, double y, bool centred);
-  void DrawText2Dv(const char* text, const double* point, bool centred) { DrawText2D(text, point[0], point[1], centred); }
-  // Width of the widest line and lines x line height, in pixels.
-  void MeasureText(const char* text, int& width, int& height);
-  int GetLineHeight();
-  // Text in a filled box at window pixel (x, y) (GL window coordinates, y up); flag 1
-  // centres it on x, flag 2 on y. Returns the box.
-  PixelRect DrawTextBox(int x, int y, const char* text, const float* rgb, unsigned flags, float alpha);
-  // Placement 0 top, 1 three lines below the top, 2 bottom, 3 centred vertically.
-  PixelRect DrawCornerText(int placement, const char* text, const float* rgb, int dx, int dy, float alpha);
-  void DrawClippedLine2D(const double* p0, const double* p1);
-  void DrawAxes(const char* label, const double* origin, const double* xAxis, const double* yAxis,
-                const double* zAxis, double length, const float* labelColor);
-  void DrawSphereF(const float* centre, float radius);
-  void DrawCylinderF(const float* p0, const float* p1, float radius, float trim, const float* reference, unsigned caps,
-                     float textureFrom, float textureTo, float startAngle);
-  // Level of a sphere (2, 3, 4, 6 or 8 rows per octant) and segments of a rod by
-  // their size on screen.
-  int ChooseSphereLevel(const double* centre, double radius);
-  int ChooseCylinderSegments(const double* p0, const double* p1, double radius);
-  void SetFontScale(int scale) { mFontScale = scale; }
-  int GetFontScale() const { return mFontScale; }
+  ViewText& Text() { return mText; }
+  const ViewText& Text() const { return mText; }
+
+  // The width of the drawing area of one eye (half the window side by side in stereo).
+  int ViewportWidth() const;
+  // Maps the pick region or the tile's part of the current eye's viewport onto the
+  // whole of it (the identity when neither applies).
+  Matrix4 PickOrTileRegion() const;
 
 protected:
   // Aspect ratio, and the viewport marked stale, after the client size changed.
@@ -494,10 +288,7 @@ protected:
   bool mWindowExists = false;
   GLTarget* mBitmapTarget = nullptr;
   bool mPicking = false;
-  double mLastFrameSeconds = 0.0;
-  bool mFrameAfresh = false;
-  bool mLastFrameAfresh = false;
-  FrameCounts mFrameCounts;
+  ViewFrames mFrames;
   bool mPickWide = false;
   int mPickX = 0;
   int mPickY = 0;  // from the bottom
@@ -505,81 +296,33 @@ protected:
   bool mViewportStale = true;
 
   // Camera.
-  float mAspect = 1.0f;
-  float mPixelAspect = 1.0f;
-  double mEye[3] = {0, 0, 2};
-  double mRight[3] = {1, 0, 0};
-  double mUp[3] = {0, 1, 0};
-  double mViewAxis[3] = {0, 0, 1};
-  float mFieldOfView = 25.0f;
-  float mOrthoHalfHeight = 1.0f;
-  float mReferenceAspect = -1.0f;
-  float mHorizontalAtReference = 0.0f;
-  float mSetAngle = 25.0f;
-  double mPerEye[3] = {0, 0, 2};
-  float mNear = 0.1f;
-  float mFar = 4000.0f;
-  double mMinEyeDistance = -1.0;
-  double mMaxEyeDistance = -1.0;
-  int mMarginX = 0;
-  int mMarginY = 0;
-  bool mOrthogonal = false;
+  ViewCamera mCamera{*this};
   Matrix4 mCameraMatrix;
   Matrix4 mCameraModelView;
   bool mCameraMatrixValid = false;
-  float mExtents2D[4] = {0, 0, 0, 0};  // left, top, right, bottom
-  float mScroll[2] = {0, 0};
-  float mContentSize[2] = {0, 0};
-  float mZoom = 1.0f;
-  float mRotation2D = 0.0f;
-  double mVisibleArea[4] = {0, 0, 1, 1};
-  double mHome[3] = {0, 0, 2};
+  ViewMapping2D mMapping2D{*this};
 
   // Stereo.
-  int mStereoMode = kStereoNone;
-  StereoKind mStereoKind = StereoKind::None;
-  int mCurrentEye = 0;
-  int mLeftEye = 1;
-  bool mEyeColorMask[2][3] = {{true, true, true}, {true, true, true}};
-  double mEyeSeparation = 0.0;
-  double mSeparationFactor = 3.0;
-  double mFocalFactor = 70.0;
-  float mAnaglyphWeights[3] = {1, 1, 1};
+  ViewStereo mStereo{*this};
 
-  // State last given to GL (-1: not known).
-  int mCullMode = -1;
-  int mDepthWrites = 1;
-  int mTransparencyMode = kTransparencyOpaque;
-  int mLineStipple = 0;
-  int mLineStippleFactor = 1;
+  // Colours, materials and the switches last given to GL.
+  ViewMaterials mMaterials{*this};
 
-  // Mouse navigation.
-  std::unique_ptr<ViewThrows> mThrows;
-  bool mTwistAllowed = true;
-  float mDragRate = kDefaultDragRate;
+  // Mouse modes and throws.
+  ViewNavigation mNavigation{*this};
 
-  // Bitmap font.
-  std::unique_ptr<BitmapFont> mFont;
-  int mFontScale = 1;
-  int mFontMadeScale = 0;
+  // Texts and labels, with the bitmap font.
+  ViewText mText{*this};
 
 private:
   friend bool SetLighting(OpenGLView* view, bool on);
   friend class GLBitmapRender;
-  void MakeBitmapFont();
-  BitmapFont* Font();
+  friend class ViewCamera;
+  friend class ViewStereo;
+  friend class ViewMapping2D;
   void DrawScenePasses();
-  void ComputeVisibleArea2D();
   Matrix4 ProjectionMatrix(bool forCameraMatrix) const;
-  // Maps the pick region or the tile's part of the current eye's viewport onto the
-  // whole of it (the identity when neither applies).
-  Matrix4 PickOrTileRegion() const;
   Matrix4 ViewingMatrix(bool withStereoOffset, bool* hookUsed = nullptr);
-  void SetFieldOfViewInternal(double angle) { mFieldOfView = static_cast<float>(angle); }
-  void ApplyReferenceAspectOnSize();
-  double ContentOffsetX() const;
-  double ContentOffsetY() const;
-  int ViewportWidth() const;
 };
 
 // The view's lighting switch; inside a GL section GL lighting follows it in 3D

@@ -51,6 +51,8 @@ size_t PairsFrom(const PairCursor& cursor, size_t points) {
   return (points - cursor.b) + CountPairs(rest);
 }
 
+// Counts of pictures made and lines drawn, read by the tests: drawing is on one
+// thread, whichever pane draws.
 unsigned long gMade = 0;
 
 // The lines of up to `most` pairs from `cursor` on, as x0, y0, x1, y1 each, clipped to
@@ -349,7 +351,7 @@ void DrawPairLineLayer(OpenGLView* view, const PairLineSource& source) {
   kept.texture = 0;
   kept.StopWaiting();
   kept.declined = false;
-  view->NoteFrameDrawnAfresh();
+  view->Frames().NoteFrameDrawnAfresh();
   const size_t pairs = CountPairs(source.points.size() / 2);
   if (pairs >= std::max<size_t>(1, gDeferredFrom) && !key.stipple && GetGLAbilities().framebufferObjects) {
     kept.key = key;

@@ -1,12 +1,24 @@
 #include "render/PaneFrame.h"
 
+#include "render/ViewGroup.h"
+
 namespace corvia {
 
 namespace detail_PaneFrame {
 
+// The frame whose panes are made and drawn now: the program has one main window, and
+// the layout code that makes panes deep inside it does not carry the frame along.
 PaneFrame* gInstalled = nullptr;
 
 }  // namespace detail_PaneFrame
+
+PaneFrame::PaneFrame() : mViewGroup(std::make_shared<ViewGroup>()) {}
+PaneFrame::PaneFrame(std::shared_ptr<ViewGroup> group)
+    : mViewGroup(group ? std::move(group) : std::make_shared<ViewGroup>()) {}
+PaneFrame::~PaneFrame() = default;
+
+ViewGroup& CurrentViewGroup() { return *GetPaneFrame().GetViewGroup(); }
+std::shared_ptr<ViewGroup> ShareCurrentViewGroup() { return GetPaneFrame().GetViewGroup(); }
 
 void HeadlessPaneFrame::SetMouseButtonHints(const std::string& left, const std::string& right,
                                             const std::string& both) {
@@ -17,6 +29,8 @@ void HeadlessPaneFrame::SetMouseButtonHints(const std::string& left, const std::
 }
 
 HeadlessPaneFrame& GetHeadlessPaneFrame() {
+  // The frame of panes made with no window around them (tests, tools, off-screen
+  // views); it owns no GL object, so its end at exit releases nothing of a context.
   static HeadlessPaneFrame frame;
   return frame;
 }

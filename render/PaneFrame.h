@@ -1,22 +1,37 @@
 #pragma once
 // What the panes need of the main window: the mouse-button hints of the status
-// bar and the frame's active view. The main window installs its own; until then a
-// headless one keeps the last hints, so that tests can read them.
+// bar, the frame's active view, and the state its panes share (ViewGroup). The main
+// window installs its own; until then a headless one keeps the last hints, so that
+// tests can read them.
 
+#include <memory>
 #include <string>
 
 namespace corvia {
 
 class NewView;
+struct ViewGroup;
 
 class PaneFrame {
 public:
-  virtual ~PaneFrame() = default;
+  // A frame whose panes share nothing with any other frame's.
+  PaneFrame();
+  // A frame that takes over what another frame's panes keep (the main window takes over
+  // what start-up set before it existed: the settings are read before it is made).
+  explicit PaneFrame(std::shared_ptr<ViewGroup> group);
+  virtual ~PaneFrame();
   // Shows the help texts of the left, the right and both buttons ("L: %s",
   // "R: %s" and "L+R: %s" in status-bar panes 1 to 3).
   virtual void SetMouseButtonHints(const std::string& left, const std::string& right, const std::string& both) = 0;
   // Makes the view the one that receives the frame's commands.
   virtual void SetActiveView(NewView* view) = 0;
+
+  // What the frame's panes share (ViewGroup.h); each view holds it too, so that a
+  // pane that outlives its frame's other parts still finds it.
+  const std::shared_ptr<ViewGroup>& GetViewGroup() const { return mViewGroup; }
+
+private:
+  std::shared_ptr<ViewGroup> mViewGroup;
 };
 
 // The installed frame; never null.

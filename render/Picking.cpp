@@ -13,13 +13,17 @@ namespace corvia {
 
 namespace detail_Picking {
 
+// The split of a selection name into item type and index, set by the panes from the
+// one list of item kinds: the same for every pane of the process, as that list is.
 int gBits = -1;
 uint32_t gMask = 0;
 
 // Records read when the buffer overflowed.
 constexpr int kOverflowRecords = 64;
 
-// The primitive being gathered while a pick draws: its mode and its points.
+// The primitive being gathered while a pick draws: its mode and its points. It lives
+// from one glBegin to its glEnd, which the drawing code reaches with no view at hand;
+// picks run on the one drawing thread, one at a time.
 GLenum gGatherMode = GL_POINTS;
 std::vector<double> gGathered;
 
@@ -27,6 +31,8 @@ std::vector<double> gGathered;
 
 namespace detail_GL {
 
+// Whether glBegin..glEnd gather (a pick is drawing): set around a pick's drawing, one
+// pick at a time on the drawing thread.
 bool gGatherPrimitives = false;
 
 void GatherBegin(GLenum mode) {

@@ -72,12 +72,12 @@ void Draw(SimplePoly* poly, const DrawnPolygon* polygons, const void* viewArgume
     if (face.IsTemp()) continue;
     bool suspended = false;
     if (i == selected) {
-      suspended = view->SuspendRainbowLights(true);
-      view->SetMaterialColorRGB(1.0f, 1.0f, 1.0f);
+      suspended = view->Materials().SuspendRainbowLights(true);
+      view->Materials().SetMaterialColorRGB(1.0f, 1.0f, 1.0f);
     } else if (!options.plainColours) {
       float rgb[3];
       Unpack(face.color, rgb);
-      view->SetMaterialColor(rgb);
+      view->Materials().SetMaterialColor(rgb);
     }
     double offset[3];
     ExplodeOffset(*poly, face, explode, offset);
@@ -97,27 +97,27 @@ void Draw(SimplePoly* poly, const DrawnPolygon* polygons, const void* viewArgume
       selectedPolygon = polygon;
       CopyVector(selectedOffset, offset);
     }
-    if (suspended) view->ResumeRainbowLights(true);
+    if (suspended) view->Materials().ResumeRainbowLights(true);
   }
   if (pickFlags & (kPreviewPickVertices | kPreviewPickFaces)) view->ClearGLSelectionItem();
   if (selectedPolygon) {
-    const bool suspended = view->SuspendRainbowLights(true);
-    view->SetMaterialColorRGBA(1.0f, 1.0f, 1.0f, options.highlightOpacity);
-    view->SetTransparencyMode(kTransparencyScreenDoor);
+    const bool suspended = view->Materials().SuspendRainbowLights(true);
+    view->Materials().SetMaterialColorRGBA(1.0f, 1.0f, 1.0f, options.highlightOpacity);
+    view->Materials().SetTransparencyMode(kTransparencyScreenDoor);
     glDisable(GL_DEPTH_TEST);
     DrawPolygonAt(selectedPolygon, selectedOffset, scale);
     glEnable(GL_DEPTH_TEST);
-    view->SetTransparencyMode(kTransparencyOpaque);
-    if (suspended) view->ResumeRainbowLights(true);
+    view->Materials().SetTransparencyMode(kTransparencyOpaque);
+    if (suspended) view->Materials().ResumeRainbowLights(true);
   }
   glPopAttrib();
   DrawProblemEdges(poly, explode, scale);
   // Again through the faces, faintly.
-  view->SetTransparencyMode(kTransparencyBlended);
+  view->Materials().SetTransparencyMode(kTransparencyBlended);
   glDisable(GL_DEPTH_TEST);
   DrawProblemEdges(poly, explode, scale);
   if (view->Is3D()) glEnable(GL_DEPTH_TEST);
-  view->SetTransparencyMode(kTransparencyOpaque);
+  view->Materials().SetTransparencyMode(kTransparencyOpaque);
   CheckGLError("SimplePoly::Draw");
 }
 
@@ -166,7 +166,7 @@ void DrawProblemEdges(SimplePoly* poly, double explode, double scale) {
       poly->flags &= ~kSimpleIsOk;
       // Each face at the edge draws it again: without explosion the alphas add up.
       const float alpha = explode == 1.0 && count.faces > 0 ? 0.2f / static_cast<float>(count.faces) : 0.2f;
-      view->SetColor4(colour[0], colour[1], colour[2], alpha);
+      view->Materials().SetColor4(colour[0], colour[1], colour[2], alpha);
       for (const int k : {corner, (corner + 1) % n}) {
         const double* p = poly->VertAt(face.items[static_cast<size_t>(k)]).pos;
         glVertex3d((p[0] + offset[0]) * scale, (p[1] + offset[1]) * scale, (p[2] + offset[2]) * scale);

@@ -15,13 +15,12 @@
 #include "render/GLSelection.h"
 #include "render/GLText.h"
 #include "render/OpenGLView.h"
+#include "render/ViewGroup.h"
 #include "render/ViewWindow.h"
 
 namespace corvia {
 
 namespace detail_Primitives {
-
-bool gTextEnabled = true;
 
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
 constexpr double kCoincident = 1e-5;
@@ -234,7 +233,7 @@ void DrawSphereAtLevel(const double* centre, double radius, int level) {
 double ProjectedDiameterSquared(OpenGLView* view, const double* centre, double radius) {
   double edge[3];
   CopyVector(edge, centre);
-  const double* right = view->GetRightAxis();
+  const double* right = view->Camera().GetRightAxis();
   for (int k = 0; k < 3; ++k) edge[k] += radius * right[k];
   double a[3], b[3];
   view->ApplyViewTransform(a, centre);
@@ -275,7 +274,7 @@ void DrawRod(OpenGLView* view, const double* p0, const double* p1, double radius
   }
   double u[3], v[3];
   InPlaneBasis(a, reference, u, v);
-  const int segments = view ? view->ChooseCylinderSegments(p0, p1, radius) : kCylinderSegments[4];
+  const int segments = view ? ChooseCylinderSegments(*view, p0, p1, radius) : kCylinderSegments[4];
   std::vector<RodVertex> body;
   std::vector<double> cosines(segments + 1), sines(segments + 1);
   for (int i = 0; i <= segments; ++i) {
@@ -331,8 +330,8 @@ void DrawRod(OpenGLView* view, const double* p0, const double* p1, double radius
 
 // ---- Text ------------------------------------------------------------------------------------
 
-bool IsTextEnabled() { return detail_Primitives::gTextEnabled; }
-void SetTextEnabled(bool on) { detail_Primitives::gTextEnabled = on; }
+bool IsTextEnabled() { return CurrentViewGroup().options.textEnabled; }
+void SetTextEnabled(bool on) { CurrentViewGroup().options.textEnabled = on; }
 
 std::vector<std::string> SplitTextLines(const char* text) {
   std::vector<std::string> lines;
@@ -384,141 +383,6 @@ std::vector<std::string> WrapTextLines(const char* text, int pixels,
     wrapped.push_back(current);
   }
   return wrapped;
-}
-
-int OpenGLView::GetLineHeight() {
-  BitmapFont* font = Font();
-  return font ? font->GetLineHeight() : kViewFontPixels * std::max(mFontScale, 1);
-}
-
-void OpenGLView::MeasureText(const char* text, int& width, int& height) {
-  width = height = 0;
-  std::vector<std::string> lines = SplitTextLines(text);
-  BitmapFont* font = Font();
-  if (font) {
-    for (const std::string& line : lines) width = std::max(width, font->Advance(line));
-  }
-  height = static_cast<int>(lines.size()) * GetLineHeight();
-}
-
-void OpenGLView::DrawText3D(const char* text, const double* point) {
-  if (!IsTextEnabled() || !text || !*text) return;
-  BitmapFont* font = Font();
-  if (!font) return;
-  glRasterPos3dv(point);
-  const int lineHeight = GetLineHeight();
-  for (const std::string& line : SplitTextLines(text)) {
-    font->Render(line);
-    glBitmap(0, 0, 0, 0, 0, static_cast<GLfloat>(-lineHeight), nullptr);
-  }
-}
-
-void OpenGLView::DrawText2D(const char* text, double x, double y, bool centred) {
-  if (!IsTextEnabled() || !text || !*text) return;
-  BitmapFont* font = Font();
-  if (!font) return;
-  const std::vector<std::string> lines = SplitTextLines(text);
-  const int lineHeight = GetLineHeight();
-  // Centred, the block of lines is centred on the point, each baseline a quarter line
-  // above the bottom of its line.
-  const int firstBaseline =
-      centred ? static_cast<int>(lines.size()) * lineHeight / 2 - lineHeight + lineHeight / 4 : 0;
-  glRasterPos2d(x, y);
-  int at[2] = {0, 0};  // the raster position, in pixels from (x, y)
-  for (size_t k = 0; k < lines.size(); ++k) {
-    const int advance = font->Advance(lines[k]);
-    const int start[2] = {centred ? -advance / 2 : 0, firstBaseline - static_cast<int>(k) * lineHeight};
-    glBitmap(0, 0, 0, 0, static_cast<GLfloat>(start[0] - at[0]), static_cast<GLfloat>(start[1] - at[1]), nullptr);
-    font->Render(lines[k]);
-    at[0] = start[0];
-    at[1] = start[1];
-  }
-}
-
-PixelRect OpenGLView::DrawTextBox(int x, int y, const char* text, const float* rgb, unsigned flags, float alpha) {
-  if (!IsTextEnabled()) return PixelRect{};
-  const std::vector<std::string> lines = SplitTextLines(text);
-  if (lines.empty()) return PixelRect{};
-  BitmapFont* font = Font();
-  int width = 0, height = 0;
-  MeasureText(text, width, height);
-  const int lineHeight = GetLineHeight();
-  if (flags & 1) x -= width / 2;
-  if (flags & 2) y += (height + 6) / 2 - lineHeight;
-
-  glDisable(GL_LIGHTING);
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  const Matrix4 ortho = OrthoMatrix4(0, std::max(ViewportWidth(), 1), 0, std::max(mClientHeight, 1), -1, 1);
-  glLoadMatrixd((PickOrTileRegion() * ortho).m);
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
-  glDepthFunc(GL_ALWAYS);
-
-  const int x0 = x - 2, x1 = x + width + 2;
-  const int y0 = y + lineHeight - height - 6, y1 = y + lineHeight;
-  const int previous = SetTransparencyMode(kTransparencyBlended);
-  SetColor4(1.0f - rgb[0], 1.0f - rgb[1], 1.0f - rgb[2], alpha);
-  glRecti(x0, y0, x1, y1);
-  SetTransparencyMode(previous);
-  SetColor(rgb[0], rgb[1], rgb[2]);
-  if (font) {
-    int baseline = y + lineHeight / 4;
-    for (const std::string& line : lines) {
-      glRasterPos2i(x, baseline);
-      font->Render(line);
-      baseline -= lineHeight;
-    }
-  }
-
-  glDepthFunc(GL_LEQUAL);
-  glPopMatrix();
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
-  SetLighting(this, mLighting);
-  CheckGLError("OpenGLView::DrawTextBox");
-  // In window coordinates, y down.
-  return PixelRect{x0, mClientHeight - y1, x1, mClientHeight - y0};
-}
-
-PixelRect OpenGLView::DrawCornerText(int placement, const char* text, const float* rgb, int dx, int dy, float alpha) {
-  const int width = ViewportWidth();
-  int x = 1;
-  if (placement == 1 || placement == 3) x = width >= 120 ? 30 : (width >= 92 ? width - 90 : 1);
-  // A line wider than the pane breaks at its spaces, so that the text stands whole in
-  // the pane: its box reaches two pixels past the text, up to the pane's right edge.
-  std::string shown;
-  if (BitmapFont* font = Font()) {
-    for (const std::string& line :
-         WrapTextLines(text, width - (x + dx) - 2, [font](const std::string& s) { return font->Advance(s); })) {
-      shown += line;
-      shown += '\n';
-    }
-  } else if (text) {
-    shown = text;
-  }
-  const int lines = CountTextLines(shown.c_str());
-  if (lines == 0) return PixelRect{};
-  const int lineHeight = GetLineHeight();
-  const int height = mClientHeight;
-  int y = 0;
-  switch (placement) {
-    case 0:
-      y = height + 1 - lineHeight;
-      break;
-    case 1:
-      y = height + 1 - 3 * lineHeight;
-      break;
-    case 2:
-      y = (lines - 1) * lineHeight + 2;
-      break;
-    default:
-      y = std::min(((lines - 2) * lineHeight + height) / 2, height + 1 - lineHeight);
-      break;
-  }
-  return DrawTextBox(x + dx, y + dy, shown.c_str(), rgb, 0, alpha);
 }
 
 // ---- Lines, circles, arcs, arrows --------------------------------------------------------------
@@ -574,35 +438,16 @@ bool ClipLine2D(double* p0, double* p1, const double* min, const double* max) {
   return !(c0 | c1);
 }
 
-void OpenGLView::DrawClippedLine2D(const double* p0, const double* p1) {
+void DrawClippedLine2D(const OpenGLView& view, const double* p0, const double* p1) {
   double a[2] = {p0[0], p0[1]}, b[2] = {p1[0], p1[1]};
-  const double min[2] = {mVisibleArea[0], mVisibleArea[1]};
-  const double max[2] = {mVisibleArea[2], mVisibleArea[3]};
+  const double* area = view.Mapping2D().GetVisibleArea2D();
+  const double min[2] = {area[0], area[1]};
+  const double max[2] = {area[2], area[3]};
   if (!ClipLine2D(a, b, min, max)) return;
   glBegin(GL_LINES);
   glVertex2dv(a);
   glVertex2dv(b);
   glEnd();
-}
-
-void OpenGLView::DrawAxes(const char* label, const double* origin, const double* xAxis, const double* yAxis,
-                          const double* zAxis, double length, const float* labelColor) {
-  glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
-  glDisable(GL_LIGHTING);
-  if (label) {
-    static const float kWhite[3] = {1, 1, 1};
-    DrawGLScreenText(label, origin, labelColor ? labelColor : kWhite);
-  }
-  const double* axes[3] = {xAxis, yAxis, zAxis};
-  static const float kAxisColors[3][3] = {{1, 0.5f, 0.5f}, {0.5f, 1, 0.5f}, {0.5f, 0.5f, 1}};
-  for (int i = 0; i < 3; ++i) {
-    SetColorv(kAxisColors[i]);
-    glBegin(GL_LINES);
-    glVertex3dv(origin);
-    glVertex3d(origin[0] + axes[i][0] * length, origin[1] + axes[i][1] * length, origin[2] + axes[i][2] * length);
-    glEnd();
-  }
-  glPopAttrib();
 }
 
 void DrawCircle2D(const double* centre, double radius, int n, bool filled) {
@@ -691,9 +536,9 @@ void DrawDoubleArrow3D(OpenGLView* view, const double* p0, const double* p1, dou
   glVertex3dv(p0);
   glVertex3dv(p1);
   glEnd();
-  detail_Primitives::ArrowHead3D(p1, back, view->GetViewAxis(), size);
+  detail_Primitives::ArrowHead3D(p1, back, view->Camera().GetViewAxis(), size);
   Negate(back);
-  detail_Primitives::ArrowHead3D(p0, back, view->GetViewAxis(), size);
+  detail_Primitives::ArrowHead3D(p0, back, view->Camera().GetViewAxis(), size);
 }
 
 void SplitQuad(double* out, const double* a, const double* b, const double* c, const double* d, double tolerance) {
@@ -735,20 +580,20 @@ void DrawWireSphere(const double* centre, double radius) {
   }
 }
 
-int OpenGLView::ChooseSphereLevel(const double* centre, double radius) {
+int ChooseSphereLevel(OpenGLView& view, const double* centre, double radius) {
   using namespace detail_Primitives;
-  if (mBitmapTarget) return kSphereLevels[4];
-  return ByThreshold(ProjectedDiameterSquared(this, centre, radius), kSphereThresholds, kSphereLevels);
+  if (view.IsBitmapTarget()) return kSphereLevels[4];
+  return ByThreshold(ProjectedDiameterSquared(&view, centre, radius), kSphereThresholds, kSphereLevels);
 }
 
-int OpenGLView::ChooseCylinderSegments(const double* p0, const double* p1, double radius) {
+int ChooseCylinderSegments(OpenGLView& view, const double* p0, const double* p1, double radius) {
   using namespace detail_Primitives;
-  if (mBitmapTarget) return kCylinderSegments[4];
+  if (view.IsBitmapTarget()) return kCylinderSegments[4];
   double d0[3], d1[3];
-  Subtract(d0, mPerEye, p0);
-  Subtract(d1, mPerEye, p1);
+  Subtract(d0, view.Camera().GetPerEyePosition(), p0);
+  Subtract(d1, view.Camera().GetPerEyePosition(), p1);
   const double* nearer = Dot(d0, d0) <= Dot(d1, d1) ? p0 : p1;
-  return ByThreshold(ProjectedDiameterSquared(this, nearer, radius), kCylinderThresholds, kCylinderSegments);
+  return ByThreshold(ProjectedDiameterSquared(&view, nearer, radius), kCylinderThresholds, kCylinderSegments);
 }
 
 SphereBatch::SphereBatch() {
@@ -766,13 +611,13 @@ SphereBatch::~SphereBatch() {
 
 void DrawSphere(const double* centre, double radius) {
   OpenGLView* view = OpenGLView::GetCurrent();
-  const int level = view ? view->ChooseSphereLevel(centre, radius) : detail_Primitives::kSphereLevels[4];
+  const int level = view ? ChooseSphereLevel(*view, centre, radius) : detail_Primitives::kSphereLevels[4];
   detail_Primitives::DrawSphereAtLevel(centre, radius, level);
 }
 
-void OpenGLView::DrawSphereF(const float* centre, float radius) {
+void DrawSphereF(OpenGLView& view, const float* centre, float radius) {
   const double c[3] = {centre[0], centre[1], centre[2]};
-  detail_Primitives::DrawSphereAtLevel(c, radius, ChooseSphereLevel(c, radius));
+  detail_Primitives::DrawSphereAtLevel(c, radius, ChooseSphereLevel(view, c, radius));
 }
 
 void DrawCylinder(OpenGLView* view, const double* p0, const double* p1, double radius, double trim,
@@ -780,14 +625,14 @@ void DrawCylinder(OpenGLView* view, const double* p0, const double* p1, double r
   detail_Primitives::DrawRod(view, p0, p1, radius, trim, reference, caps, 0.0, 1.0, 0.0);
 }
 
-void OpenGLView::DrawCylinderF(const float* p0, const float* p1, float radius, float trim, const float* reference,
-                               unsigned caps, float textureFrom, float textureTo, float startAngle) {
+void DrawCylinderF(OpenGLView& view, const float* p0, const float* p1, float radius, float trim, const float* reference,
+                   unsigned caps, float textureFrom, float textureTo, float startAngle) {
   const double a[3] = {p0[0], p0[1], p0[2]}, b[3] = {p1[0], p1[1], p1[2]};
   double r[3];
   if (reference) {
     for (int k = 0; k < 3; ++k) r[k] = reference[k];
   }
-  detail_Primitives::DrawRod(this, a, b, radius, trim, reference ? r : nullptr, caps, textureFrom, textureTo,
+  detail_Primitives::DrawRod(&view, a, b, radius, trim, reference ? r : nullptr, caps, textureFrom, textureTo,
                              startAngle);
 }
 

@@ -35,6 +35,8 @@ constexpr unsigned kClipBelow = 4;
 constexpr unsigned kClipAbove = 8;
 unsigned ClipOutcode(const double* p, const double* min, const double* max);
 bool ClipLine2D(double* p0, double* p1, const double* min, const double* max);
+// A 2D segment clipped to the model rectangle the view shows.
+void DrawClippedLine2D(const OpenGLView& view, const double* p0, const double* p1);
 
 // Circles of n points (n >= 3) and arcs of n steps a turn (n >= 1).
 void DrawCircle2D(const double* centre, double radius, int n, bool filled);
@@ -60,6 +62,11 @@ void SplitQuad(double* out, const double* a, const double* b, const double* c, c
 void DrawWireSphere(const double* centre, double radius);
 // Tessellated by its size on screen in the current view.
 void DrawSphere(const double* centre, double radius);
+void DrawSphereF(OpenGLView& view, const float* centre, float radius);
+// Level of a sphere (2, 3, 4, 6 or 8 rows per octant) and segments of a rod by their
+// size on screen in the view; the most for a bitmap.
+int ChooseSphereLevel(OpenGLView& view, const double* centre, double radius);
+int ChooseCylinderSegments(OpenGLView& view, const double* p0, const double* p1, double radius);
 // While one lives (the first of nested ones), the spheres drawn are gathered and drawn
 // together when it ends, in the GL state and material of its end: hold one round a
 // loop that draws many spheres in one material. A pick draws each sphere alone.
@@ -76,6 +83,8 @@ class SphereBatch {
 // A rod along p0-p1 shortened by trim at both ends; caps bit 0 closes both ends.
 void DrawCylinder(OpenGLView* view, const double* p0, const double* p1, double radius, double trim,
                   const double* reference, unsigned caps);
+void DrawCylinderF(OpenGLView& view, const float* p0, const float* p1, float radius, float trim, const float* reference,
+                   unsigned caps, float textureFrom, float textureTo, float startAngle);
 
 // The unit-octant point tables (levels 8 and 6): for level n, rows i = 0..n of
 // i + 1 points each, x y z floats.

@@ -7,6 +7,7 @@
 namespace corvia {
 
 namespace detail_PrintPage {
+// The page being printed: printing runs one page at a time on the drawing thread.
 PrintPage* gCurrentPage = nullptr;
 }  // namespace detail_PrintPage
 

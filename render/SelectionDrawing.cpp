@@ -55,7 +55,7 @@ void ForEachPlace(const PolyElement* element, PolyElement* const* faces, int cou
 class OverlayState {
  public:
   explicit OverlayState(OpenGLView* view) : mView(view), mLighting(SetLighting(view, false)) {
-    view->SetMaterialColorRGB(1.0f, 1.0f, 1.0f);
+    view->Materials().SetMaterialColorRGB(1.0f, 1.0f, 1.0f);
   }
   ~OverlayState() {
     const ModelDrawSettings& s = GetModelDrawSettings();
@@ -88,8 +88,8 @@ bool UnitFrom(const double* p, const double* q, double* out, double* distance) {
 void DrawAngleText(OpenGLView* view, double angle, const double* at, const float* colour) {
   char text[kAngleTextSize];
   GetUnitSettings().FormatAngle(text, angle, "\xC2\xB0");
-  view->SetMaterialColor(colour);
-  view->DrawText3D(text, at);
+  view->Materials().SetMaterialColor(colour);
+  view->Text().DrawText3D(text, at);
 }
 
 // The lines and angles round a selected vertex P with axis a: for each neighbour Q
@@ -123,7 +123,7 @@ void DrawVertexAngles(OpenGLView* view, const PolyElement* element, double scale
     if (!present[i]) continue;
     const double* f = &feet[3 * i];
     const double* q = &neighbours[3 * i];
-    view->SetMaterialColor(white);
+    view->Materials().SetMaterialColor(white);
     glBegin(GL_LINE_STRIP);
     glVertex3dv(f);
     glVertex3dv(q);
@@ -131,7 +131,7 @@ void DrawVertexAngles(OpenGLView* view, const PolyElement* element, double scale
     glEnd();
     const int j = (i + 1) % n;
     if (present[j]) {
-      view->SetMaterialColorRGB(1.0f, 1.0f, 0.5f);
+      view->Materials().SetMaterialColorRGB(1.0f, 1.0f, 0.5f);
       glBegin(GL_LINE_STRIP);
       glVertex3dv(p);
       glVertex3dv(f);

@@ -190,10 +190,10 @@ class StippledLines {
   StippledLines(OpenGLView* view, uint16_t pattern, float width) : mView(view) {
     glGetFloatv(GL_LINE_WIDTH, &mWidth);
     glLineWidth(width);
-    mView->SetLineStipple(pattern);
+    mView->Materials().SetLineStipple(pattern);
   }
   ~StippledLines() {
-    mView->SetLineStipple(0);
+    mView->Materials().SetLineStipple(0);
     glLineWidth(mWidth);
   }
   StippledLines(const StippledLines&) = delete;
@@ -268,7 +268,7 @@ void DrawDiagramFacets(const FaceType* type, const double* frame, bool faded) {
   const int mode = StellationColorScheme;
   float last[4] = {-1.0f, -1.0f, -1.0f, -1.0f};
   if (settings.highlightColour && !faded) {
-    view->SetMaterialColorRGB(1.0f, 1.0f, 1.0f);
+    view->Materials().SetMaterialColorRGB(1.0f, 1.0f, 1.0f);
     last[0] = last[1] = last[2] = last[3] = 1.0f;
   }
   int cursor = 0;
@@ -287,16 +287,17 @@ void DrawDiagramFacets(const FaceType* type, const double* frame, bool faded) {
     if (faded && !onSurface) {
       for (int k = 0; k < 3; ++k) c[k] += (0.5f - c[k]) * settings.fadeFactor;
     }
-    if (!faded) view->SetTransparencyMode(onSurface ? kTransparencyOpaque : settings.hiddenFacetTransparency);
+    if (!faded)
+      view->Materials().SetTransparencyMode(onSurface ? kTransparencyOpaque : settings.hiddenFacetTransparency);
     if (c[0] != last[0] || c[1] != last[1] || c[2] != last[2] || c[3] != last[3]) {
-      view->SetMaterialColorAlphav(c, c[3]);
+      view->Materials().SetMaterialColorAlphav(c, c[3]);
       for (int k = 0; k < 4; ++k) last[k] = c[k];
     }
     if (picking) SetGLSelectionItem(kSelectStellationFacet, running);
     Draw(f, frame);
   }
   if (picking) view->ClearGLSelectionItem();
-  view->SetTransparencyMode(kTransparencyOpaque);
+  view->Materials().SetTransparencyMode(kTransparencyOpaque);
 }
 
 // ---- Lines and points ------------------------------------------------------------------------
@@ -391,7 +392,7 @@ void DrawDiagramInPlane(const FaceType* type, const double* frame, bool faded) {
   if (flags == kDiagramShowPoints) return;
   DrawDiagramFacets(type, frame, faded);
   glFlush();
-  view->SetMaterialColorRGB(1.0f, 1.0f, 1.0f);
+  view->Materials().SetMaterialColorRGB(1.0f, 1.0f, 1.0f);
   DrawDiagramLines(type, frame, false);
 }
 
@@ -411,8 +412,8 @@ void DrawFacetEdgesOnFace(FaceType* type, PolyElement* face, const double* offse
   const FaceType* owner = DiagramOwner(type);
   double frame[16];
   FrameOnFace(frame, face, offset, scale);
-  const bool suspended = view->SuspendRainbowLights(true);
-  view->SetMaterialColor(GetNetDrawSettings().stellationLineColour);
+  const bool suspended = view->Materials().SuspendRainbowLights(true);
+  view->Materials().SetMaterialColor(GetNetDrawSettings().stellationLineColour);
   const int rotations = Rotations(owner);
   glBegin(GL_LINES);
   for (const StellationFacet* f = owner->mVisibleFacets; f; f = f->mNextVisible) {
@@ -429,7 +430,7 @@ void DrawFacetEdgesOnFace(FaceType* type, PolyElement* face, const double* offse
     }
   }
   glEnd();
-  if (suspended) view->ResumeRainbowLights(true);
+  if (suspended) view->Materials().ResumeRainbowLights(true);
 }
 
 void DrawDiagramOnFace(FaceType* type, PolyElement* face, const double* offset) {
@@ -464,11 +465,11 @@ void DrawSelectedCell(Poly* poly, ElementList* faces, FaceTypeBlock* block, doub
   if (!view || !poly || !faces || !cell || !block->IsStellated() || view->IsPicking()) return;
   ModelDrawPane& pane = GetModelDrawPane(view);
   const NetDrawSettings& settings = GetNetDrawSettings();
-  const int before = view->GetTransparencyMode();
+  const int before = view->Materials().GetTransparencyMode();
   pane.PushTransparency(settings.selectedTransparency);
   const bool lighting = SetLighting(view, false);
   static const float kWhite[3] = {1.0f, 1.0f, 1.0f};
-  view->SetMaterialColorAlphav(kWhite, settings.selectedAlpha);
+  view->Materials().SetMaterialColorAlphav(kWhite, settings.selectedAlpha);
   glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_POLYGON_BIT | GL_LINE_BIT);
   glDisable(GL_CULL_FACE);
   glDisable(GL_POLYGON_OFFSET_FILL);
@@ -495,9 +496,9 @@ void DrawSelectedCell(Poly* poly, ElementList* faces, FaceTypeBlock* block, doub
   drawCopies();
   glDisable(GL_DEPTH_TEST);
   glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-  view->SetLineStipple(0x5555);
+  view->Materials().SetLineStipple(0x5555);
   drawCopies();
-  view->SetLineStipple(0);
+  view->Materials().SetLineStipple(0);
   glPopMatrix();
   glPopAttrib();
   SetLighting(view, lighting);
@@ -516,7 +517,7 @@ void DrawSymmetryAxes2D(FaceType* type, OpenGLView* view) {
   CopyVector(normal, face->mZAxis);
   const double d = Dot(face->mCentre, normal);
   const bool hemi = std::fabs(d) <= kPointTolerance;
-  const double pixels = view->UnitsToPixelsX(1.0);
+  const double pixels = view->Mapping2D().UnitsToPixelsX(1.0);
   const double discRadius = pixels > 0.0 ? kAxisDiscPixels / pixels : 0.0;
   const double reach = kMarkExtent * DiagramOwner(type)->mDiagramRadius;
   for (int t = 0; t < group->numAxisTypes; ++t) {
@@ -550,7 +551,7 @@ void DrawMirrorLines2D(FaceType* type, OpenGLView* view) {
   const SymGroup* group = type->mOwner ? type->mOwner->mSymGroup : nullptr;
   if (!view || !face || !group || group->mirrorPlanes.count <= 0) return;
   const double reach = kMarkExtent * DiagramOwner(type)->mDiagramRadius;
-  view->SetColorv(kMirrorLineColour);
+  view->Materials().SetColorv(kMirrorLineColour);
   StippledLines lines(view, kMirrorStipple, 3.0f * GetDrawLineWidth());
   glBegin(GL_LINES);
   for (int i = 0; i < group->mirrorPlanes.count; ++i) {
@@ -576,8 +577,8 @@ void DrawLineLabels(const FaceType* type, const double* frame) {
   OpenGLView* view = OpenGLView::GetCurrent();
   const FaceType* owner = DiagramOwner(type);
   if (!view || !owner || !frame) return;
-  const int scale = view->GetFontScale();
-  view->SetFontScale(2);
+  const int scale = view->Text().GetFontScale();
+  view->Text().SetFontScale(2);
   char text[16];
   int index = 0;
   for (const StellationLine* line = owner->mLineEqns; line; line = line->mNext, ++index) {
@@ -586,7 +587,7 @@ void DrawLineLabels(const FaceType* type, const double* frame) {
     const StellationPoint* end = line->mLast->mPoint;
     DrawLabelAt(frame, end->mX * kLabelPush, end->mY * kLabelPush, text);
   }
-  view->SetFontScale(scale);
+  view->Text().SetFontScale(scale);
 }
 
 namespace detail_StellationDrawing {

@@ -56,11 +56,11 @@ void SetSymmetryAxisColor(int kind) {
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view) return;
   if (kind == 0) {
-    view->SetColor(1.0f, 1.0f, 0.0f);
+    view->Materials().SetColor(1.0f, 1.0f, 0.0f);
   } else if (kind == 1) {
-    view->SetColor(0.0f, 1.0f, 1.0f);
+    view->Materials().SetColor(0.0f, 1.0f, 1.0f);
   } else {
-    view->SetColor(1.0f, 0.0f, 1.0f);
+    view->Materials().SetColor(1.0f, 0.0f, 1.0f);
   }
 }
 
@@ -86,7 +86,7 @@ void DrawSymmetryAxes(const SymGroup* group, const double* clipNormal, double sc
       const bool selected = &axis == SelectedSymAxis;
       if (selected) {
         glLineWidth(lineWidth + 2.0f);
-        view->SetColor(1.0f, 1.0f, 1.0f);
+        view->Materials().SetColor(1.0f, 1.0f, 1.0f);
       }
       double outer[3], inner[3];
       for (int k = 0; k < 3; ++k) {
@@ -121,7 +121,7 @@ void DrawMirrorPlaneNormals(const SymGroup* group, double scale) {
   if (!view) return;
   const bool lighting = SetLighting(view, false);
   const double length = 1.3 * detail_SymmetryDrawing::ModelRadius() * scale;
-  view->SetColor(1.0f, 1.0f, 0.0f);
+  view->Materials().SetColor(1.0f, 1.0f, 0.0f);
   glBegin(GL_LINES);
   for (int i = 0; i < group->mirrorPlanes.count; ++i) {
     const double* n = group->mirrorPlanes[i].direction;
@@ -137,7 +137,7 @@ void DrawReflections(const SymGroup* group, double scale) {
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view) return;
   const bool lighting = SetLighting(view, false);
-  view->SetColor(0.7f, 1.0f, 0.7f);
+  view->Materials().SetColor(0.7f, 1.0f, 0.7f);
   const double R = 1.005 * detail_SymmetryDrawing::ModelRadius() * scale;
   static const double kCentre[3] = {0.0, 0.0, 0.0};
   for (int i = 0; i < group->mirrorPlanes.count; ++i)

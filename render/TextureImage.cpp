@@ -22,6 +22,8 @@ namespace corvia {
 
 namespace detail_TextureImage {
 
+// Every texture image of the process, in the order made: the images are shared by
+// the models of every frame, and their textures by the one shared context.
 ListNode* gHead = nullptr;
 ListNode* gTail = nullptr;
 
@@ -242,9 +244,9 @@ bool TextureImage::Prepare(bool checkTime, bool force, bool keepBorder) {
   if (!textures) textures = &MakeContext(context);
   const float* requested = mRequestedBorder[0] >= 0.0f ? mRequestedBorder : nullptr;
   int usedWidth = mUsedWidth, usedHeight = mUsedHeight, textureWidth = mTextureWidth, textureHeight = mTextureHeight;
-  const int channels = OpenGLView::PrepareTexture(textures->names[0], image, flags, textures->names[1],
-                                                  GetTextureImageSettings().maxImageSize, mBorderInUse, requested,
-                                                  &usedWidth, &usedHeight, &textureWidth, &textureHeight);
+  const int channels =
+      PrepareTexture(textures->names[0], image, flags, textures->names[1], GetTextureImageSettings().maxImageSize,
+                     mBorderInUse, requested, &usedWidth, &usedHeight, &textureWidth, &textureHeight);
   // 7.
   UnloadImage(image);
   if (channels <= 0) return false;

@@ -234,9 +234,9 @@ OpenGLView* GetTextureView() {
   return nullptr;
 }
 
-int OpenGLView::PrepareTexture(unsigned textureId, FIBITMAP* image, unsigned flags, unsigned alphaTextureId,
-                               int maxSize, float* outBorderColour, const float* borderColour, int* imageWidth,
-                               int* imageHeight, int* textureWidth, int* textureHeight) {
+int PrepareTexture(unsigned textureId, FIBITMAP* image, unsigned flags, unsigned alphaTextureId, int maxSize,
+                   float* outBorderColour, const float* borderColour, int* imageWidth, int* imageHeight,
+                   int* textureWidth, int* textureHeight) {
   using namespace detail_Textures;
   if (!image || textureId == 0 || maxSize < 1) return 0;
   OpenGLView* view = GetTextureView();
@@ -344,20 +344,20 @@ int PrepareTextureFile(unsigned textureId, const char* name, unsigned flags, uns
                        int* textureWidth, int* textureHeight) {
   FIBITMAP* image = LoadImageResource(name);
   if (!image) return -1;
-  const int channels = OpenGLView::PrepareTexture(textureId, image, flags, alphaTextureId, maxSize, outBorderColour,
-                                                  borderColour, imageWidth, imageHeight, textureWidth, textureHeight);
+  const int channels = PrepareTexture(textureId, image, flags, alphaTextureId, maxSize, outBorderColour, borderColour,
+                                      imageWidth, imageHeight, textureWidth, textureHeight);
   UnloadImage(image);
   return channels;
 }
 
-bool OpenGLView::EnableTexture(unsigned id, bool force) {
+bool EnableTexture(unsigned id, bool force) {
   if (id == 0 || !(force || glIsTexture(id))) return false;
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, id);
   return true;
 }
 
-void OpenGLView::DisableTexture() {
+void DisableTexture() {
   glDisable(GL_TEXTURE_2D);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // Textures of the OpenGL views: an image held by the image library becomes an OpenGL
-// texture (OpenGLView::PrepareTexture, Textures.cpp). What the preparation decides
+// texture (PrepareTexture, Textures.cpp). What the preparation decides
 // before it touches GL (the texture size, the border colour found on the image's
 // edges, the box filter of the mipmaps) is plain arithmetic here, so that it can be
 // checked without a context.
@@ -14,7 +14,7 @@ namespace corvia {
 
 class OpenGLView;
 
-// Bits of the flags of OpenGLView::PrepareTexture.
+// Bits of the flags of PrepareTexture.
 constexpr unsigned kTextureRepeatS = 0x1;         // else clamped
 constexpr unsigned kTextureRepeatT = 0x2;
 constexpr unsigned kTextureBorderS = 0x4;         // a border column of the border colour at each side
@@ -23,6 +23,22 @@ constexpr unsigned kTextureMipmaps = 0x10;
 constexpr unsigned kTextureAlphaOnly = 0x20;      // one channel as alpha; colour images white with their alpha
 constexpr unsigned kTextureUpdateInPlace = 0x40;  // replace the pixels when every size matches
 constexpr unsigned kTextureBlockyPixels = 0x80;   // magnified without smoothing
+
+// Makes the image the texture of textureId (flags: kTexture... above),
+// in the view of the open GL section or else the active view: sized to powers of two
+// no larger than maxSize and the implementation's limit, rescaled or padded, with
+// its border colour (the given one, else found on the image's edges; written to
+// outBorderColour when asked) and its mipmaps. An alphaTextureId (0: none) receives
+// the image's alpha alone when it has one. The four sizes may be null; when given,
+// the in-place update compares them, and they receive the image size used and the
+// texture size. Returns the channels uploaded (1 to 4), 0 when nothing was.
+int PrepareTexture(unsigned textureId, FIBITMAP* image, unsigned flags, unsigned alphaTextureId, int maxSize,
+                   float* outBorderColour, const float* borderColour, int* imageWidth, int* imageHeight,
+                   int* textureWidth, int* textureHeight);
+// Texturing on with the texture bound, when the id names a texture (or, forced, a
+// name not yet bound); true when it was bound.
+bool EnableTexture(unsigned id, bool force);
+void DisableTexture();
 
 // The side of the texture for one side of an image: the least power of two that
 // holds the image (with a border pixel at each end), no larger than maxSize (a

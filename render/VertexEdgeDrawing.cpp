@@ -112,7 +112,7 @@ void DrawPolyVertices(Poly* poly, int block, double morph) {
   for (PolyElement* v = lists.vertices->mHead; v; v = v->mNext) {
     if (!VertexShown(v, lists.dual)) continue;
     if (picking) SetGLSelectionItem(kind, v->GetIndex());
-    view->SetMaterialColor(v->GetDrawColour());
+    view->Materials().SetMaterialColor(v->GetDrawColour());
     glBegin(GL_POINTS);
     ForEachVertexPlace(v, morph, scale, [](const double* p) { glVertex3dv(p); });
     glEnd();
@@ -135,7 +135,7 @@ void DrawFacetingVertices(Poly* poly, int block, double morph) {
   const double scale = poly->mDisplayScale;
   for (PolyElement* v = lists.vertices->mHead; v; v = v->mNext) {
     if (!VertexShown(v, lists.dual) || !polygon->IsCoplanar(v->mDualVert)) continue;
-    view->SetMaterialColor(v->GetDrawColour());
+    view->Materials().SetMaterialColor(v->GetDrawColour());
     glBegin(GL_POINTS);
     ForEachVertexPlace(v, morph, scale, [](const double* p) { glVertex3dv(p); });
     glEnd();
@@ -165,7 +165,7 @@ void DrawVertexSpheres(Poly* poly, int block, double morph) {
     for (PolyElement* v = lists.vertices->mHead; v; v = v->mNext) {
       if (!VertexShown(v, lists.dual)) continue;
       if (picking) SetGLSelectionItem(kind, v->GetIndex());
-      if (material == 1) view->SetMaterialColor(v->GetDrawColour());
+      if (material == 1) view->Materials().SetMaterialColor(v->GetDrawColour());
       if (morph == 1.0 || toy) {
         double p[3];
         for (int k = 0; k < 3; ++k) p[k] = (morph == 1.0 ? 1.0 : morph) * v->mDualVert[k] * scale;
@@ -192,7 +192,7 @@ void DrawPolyEdges(Poly* poly, int block, double morph) {
   const int kind = lists.dual ? kSelectDualEdge : kSelectBaseEdge;
   const bool picking = view->IsPicking();
   const bool lighting = SetLighting(view, false);
-  view->SetMaterialColor(GetNewEdgeColor());
+  view->Materials().SetMaterialColor(GetNewEdgeColor());
   glLineWidth(GetEdgeLineWidth());
   const double scale = poly->mDisplayScale;
   for (PolyElement* face = lists.faces->mHead; face; face = face->mNext) {
@@ -202,7 +202,7 @@ void DrawPolyEdges(Poly* poly, int block, double morph) {
       if (!DrawsSide(face, i, morph == 1.0)) continue;
       const Edge* edge = face->mEdges ? face->mEdges[i] : nullptr;
       if (picking && edge) SetGLSelectionItem(kind, Edge::GetIndex(edge, poly));
-      view->SetMaterialColor(PolyItem::GetColour(edge));
+      view->Materials().SetMaterialColor(PolyItem::GetColour(edge));
       glBegin(GL_LINES);
       DrawEdgeLine(face, i, offset, scale, false);
       glEnd();
@@ -239,7 +239,7 @@ void DrawEdgeCylinders(Poly* poly, int block, double morph) {
         double a[3], b[3];
         if (!face->GetSideEnds(i, a, b)) continue;
         if (picking && edge) SetGLSelectionItem(kind, Edge::GetIndex(edge, poly));
-        if (ownColours) view->SetMaterialColor(PolyItem::GetColour(edge));
+        if (ownColours) view->Materials().SetMaterialColor(PolyItem::GetColour(edge));
         double offset[3];
         if (toy) {
           for (int k = 0; k < 3; ++k) offset[k] = morph == 1.0 ? 0.0 : (morph - 1.0) * 0.5 * (a[k] + b[k]);

@@ -17,15 +17,18 @@ public:
     if (!IsThrowStepPending()) return GetActiveMouseThrows() != nullptr;
     return StepMouseThrows(nullptr);
   }
-  void StopZoomThrow(OpenGLView* view) override { view->GetZoomThrow()->Deactivate(); }
-  void StopAllMotions(OpenGLView* view) override { view->StopViewThrows(); }
+  void StopZoomThrow(OpenGLView* view) override { view->Navigation().GetZoomThrow()->Deactivate(); }
+  void StopAllMotions(OpenGLView* view) override { view->Navigation().StopViewThrows(); }
 };
 
+// The program's way of moving panes, installed once at start-up (a test installs its
+// own); one for the process, as the panes' commands are.
 ViewMotions* gInstalled = nullptr;
 
 }  // namespace detail_ViewMotions
 
 ViewMotions& GetViewMotions() {
+  // The panes' own throws, until the program installs its motions; it holds no state.
   static detail_ViewMotions::PaneThrowMotions throws;
   return detail_ViewMotions::gInstalled ? *detail_ViewMotions::gInstalled : throws;
 }

@@ -44,7 +44,7 @@ void DrawElementNumbers(ElementList* faces, double scale, double morph) {
   static const double kX[3] = {1.0, 0.0, 0.0};
   static const double kY[3] = {0.0, 1.0, 0.0};
   static const double kZ[3] = {0.0, 0.0, 1.0};
-  view->DrawAxes(nullptr, kOrigin, kX, kY, kZ, 2.0, GetDisplaySettings().titleColor);
+  view->Text().DrawAxes(nullptr, kOrigin, kX, kY, kZ, 2.0, GetDisplaySettings().titleColor);
   DrawNumbers(faces, scale, morph);
   SetLighting(view, lighting);
 }
@@ -230,7 +230,7 @@ void DrawReferenceSphere(double radius, const float* colour) {
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view) return;
   const bool lighting = SetLighting(view, false);
-  view->SetMaterialColor(colour);
+  view->Materials().SetMaterialColor(colour);
   const double centre[3] = {0.0, 0.0, 0.0};
   DrawWireSphere(centre, radius);
   SetLighting(view, lighting);

@@ -398,7 +398,7 @@ void CMainFrame::SetLayout(int index) {
   if (index == current || !GetLayoutRecord(index)) return;
   PaneViewMaker& maker = GetPaneViewMaker();
   int stereo = kStereoNone;
-  if (auto* first = dynamic_cast<OpenGLView*>(NewView::GetFirstView())) stereo = first->GetStereoMode();
+  if (auto* first = dynamic_cast<OpenGLView*>(NewView::GetFirstView())) stereo = first->Stereo().GetStereoMode();
   KeepShownViewTypes();
   NewFrame::SetLayout(index);
   int pane = 0;

@@ -13,6 +13,7 @@
 #include "core/Registry.h"
 #include "core/Strings.h"
 #include "render/NewView.h"
+#include "render/ViewGroup.h"
 #include "ui/CommandIds.h"
 #include "ui/CommandTable.h"
 #include "ui/LayoutDlg.h"
@@ -69,7 +70,8 @@ NewFrame* GetMainFrame() {
 }
 
 NewFrame::NewFrame(const wxString& title, const wxSize& size)
-    : wxFrame(nullptr, wxID_ANY, title, wxDefaultPosition, size, wxDEFAULT_FRAME_STYLE | wxCLIP_CHILDREN) {
+    : wxFrame(nullptr, wxID_ANY, title, wxDefaultPosition, size, wxDEFAULT_FRAME_STYLE | wxCLIP_CHILDREN),
+      PaneFrame(ShareCurrentViewGroup()) {
   detail_NewFrame::gMainFrame = this;
   mPreviousPaneFrame = InstallPaneFrame(this);
   mPreviousLayoutHost = InstallLayoutHost(this);

@@ -179,7 +179,7 @@ void TourEvent::Capture() {
        view = view->GetNext()) {
     TourPane pane;
     pane.viewType = GetPaneViewMaker().GetViewType(view);
-    if (auto* gl = dynamic_cast<OpenGLView*>(view)) gl->GetCamera(pane.camera);
+    if (auto* gl = dynamic_cast<OpenGLView*>(view)) gl->Camera().GetCamera(pane.camera);
     mPanes.push_back(pane);
   }
 }
@@ -196,7 +196,7 @@ bool TourEvent::Load(const TransitionSettings* transition) const {
     if (pane.viewType >= 0 && GetPaneViewMaker().GetViewType(view) != pane.viewType)
       GetPaneViewMaker().SetViewType(view, pane.viewType);
     auto* gl = dynamic_cast<OpenGLView*>(view);
-    if (gl && pane.camera.valid) gl->SetCamera(pane.camera);
+    if (gl && pane.camera.valid) gl->Camera().SetCamera(pane.camera);
   }
   RedrawAllViews(false, false);
   return true;

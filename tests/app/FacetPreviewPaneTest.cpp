@@ -122,7 +122,7 @@ TEST_F(FacetPreviewPaneTest, TheFacetingIsDrawnWhereItsFacesProjectAndAPickSelec
       for (int k = 0; k < 3; ++k) centre[k] += p[k] / double(face.items.size());
     }
     double toEye[3];
-    Subtract(toEye, preview->GetEye(), centre);
+    Subtract(toEye, preview->Camera().GetEye(), centre);
     double normal[3];
     CopyVector(normal, face.normal);
     if (Dot(normal, centre) < 0.0) Negate(normal);
@@ -212,7 +212,7 @@ TEST_F(FacetPreviewPaneTest, TheFacetingDiagramRasterizesItsPairLinesOnce) {
   poly->mDualBlock->SetCurrentFace(poly->mVertices.mHead->mNext);
   Draw(diagram);
   EXPECT_EQ(CountPairLinesRasterized() - start, 2 * lines);
-  diagram->SetRotation2D(30.0f);
+  diagram->Mapping2D().SetRotation2D(30.0f);
   const GLBitmap turned = Draw(diagram);
   EXPECT_EQ(CountPairLinesRasterized() - start, 3 * lines);
   EXPECT_NE(turned.pixels, first.pixels);
@@ -252,7 +252,7 @@ TEST_F(FacetPreviewPaneTest, AFacetingDiagramOfManyPairLinesIsMadeWhenIdleAndIts
   EXPECT_TRUE(WindowOf(diagram)->IsPaintPending());
   EXPECT_EQ(Draw(diagram).pixels, atOnce.pixels);
 
-  diagram->SetRotation2D(30.0f);
+  diagram->Mapping2D().SetRotation2D(30.0f);
   const GLBitmap turnedBare = Draw(diagram);
   Platform().progress.Current()->onPump = [](auto& state) { state.cancel = true; };
   EXPECT_FALSE(MakeDeferredPairLinePictures());
@@ -263,7 +263,7 @@ TEST_F(FacetPreviewPaneTest, AFacetingDiagramOfManyPairLinesIsMadeWhenIdleAndIts
   EXPECT_EQ(Draw(diagram).pixels, turnedBare.pixels);
   EXPECT_FALSE(HasDeferredPairLinePictures());
   EXPECT_EQ(CountPairLinesRasterized(), made);
-  diagram->SetRotation2D(0.0f);
+  diagram->Mapping2D().SetRotation2D(0.0f);
   Draw(diagram);
   EXPECT_TRUE(HasDeferredPairLinePictures());
 }

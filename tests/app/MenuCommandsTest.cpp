@@ -437,15 +437,15 @@ TEST_F(MenuCommandsTest, CameraCommandsTurnAndResetTheActivePane) {
   ASSERT_TRUE(RunDocCommand(kCmdUseDefaultCamera));
   ASSERT_TRUE(RunDocCommand(kCmdRotateAroundY));
   // A quarter turn about the vertical axis puts the eye on the x axis.
-  EXPECT_NEAR(std::fabs(pane->GetEye()[0]), 2.0, 1e-6);
-  EXPECT_NEAR(pane->GetEye()[2], 0.0, 1e-6);
+  EXPECT_NEAR(std::fabs(pane->Camera().GetEye()[0]), 2.0, 1e-6);
+  EXPECT_NEAR(pane->Camera().GetEye()[2], 0.0, 1e-6);
   ASSERT_TRUE(RunDocCommand(kCmdUseDefaultCamera));
-  EXPECT_NEAR(pane->GetEye()[2], 2.0, 1e-9);
+  EXPECT_NEAR(pane->Camera().GetEye()[2], 2.0, 1e-9);
   ASSERT_TRUE(RunDocCommand(kCmdOrthogonalView));
-  EXPECT_TRUE(pane->IsOrthogonal());
+  EXPECT_TRUE(pane->Camera().IsOrthogonal());
   EXPECT_EQ(UpdateDocCommand(kCmdOrthogonalView).check, 1);
   ASSERT_TRUE(RunDocCommand(kCmdOrthogonalView));
-  EXPECT_FALSE(pane->IsOrthogonal());
+  EXPECT_FALSE(pane->Camera().IsOrthogonal());
 }
 
 // A Waterman polyhedron is a new model like a library model: it takes the user's

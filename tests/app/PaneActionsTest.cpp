@@ -166,7 +166,7 @@ TEST_F(PaneActionsTest, ThePreviewStepsFacesAndOrientationsAndEscLeavesTheModel)
   EXPECT_EQ(current(), 1u);
   ASSERT_TRUE(base->OnPaneKey(kPaneKeyEscape, 0));
   EXPECT_EQ(augmentation->mView, nullptr);
-  EXPECT_EQ(base->GetNumButtons(), 2);
+  EXPECT_EQ(base->Buttons().GetNumButtons(), 2);
   EXPECT_EQ(GetCurrentPoly()->mVertices.mCount, 10);
 }
 

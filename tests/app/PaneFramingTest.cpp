@@ -99,7 +99,7 @@ TEST_F(PaneFramingTest, TheFoldingNetTurnedAndTheCompoundOfTheDualSide) {
   const double axes[][3] = {{0.0, 1.0, 0.0}, {1.0, 0.0, 0.0}, {0.3, 0.5, 0.8}};
   for (int i = 0; i < 3; ++i) {
     for (int turn = 0; turn < 4; ++turn) {
-      pane->RotateCamera(axes[i], 45.0);
+      pane->Camera().RotateCamera(axes[i], 45.0);
       const std::string problem = corvia::testing::CheckWholeAndLarge(Draw(pane), mBackground);
       if (!problem.empty())
         problems.push_back("turned " + std::to_string(i) + "/" + std::to_string(turn) + ": " + problem);

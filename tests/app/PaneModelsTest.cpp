@@ -35,7 +35,7 @@ class PaneModelsTest : public DocumentTest {
   }
   Poly* Model() { return Doc().GetCurrentPoly(); }
   static void ExpectAxis(const CPolyView* pane, const double* expected) {
-    const double* axis = pane->GetPivotThrow()->mAxis;
+    const double* axis = pane->Navigation().GetPivotThrow()->mAxis;
     for (int k = 0; k < 3; ++k) EXPECT_NEAR(axis[k], expected[k], 1e-9) << "component " << k;
   }
 };

@@ -91,14 +91,14 @@ class PaneClickTest : public DocumentTest {
   static void WindowOfFacelet(CPolyView* pane, const Face3D* facelet, int& x, int& y) {
     double centre[3], direction[3], normal[3], window[2];
     facelet->GetCentreFrame(kFaceletDrawFlat, centre, direction, normal, nullptr, 1.0);
-    pane->ModelToWindow2D(window, centre);
+    pane->Mapping2D().ModelToWindow2D(window, centre);
     x = static_cast<int>(std::lround(window[0]));
     y = static_cast<int>(std::lround(window[1]));
   }
   static PolyElement* FrontFace(CPolyView* pane) {
     PolyElement* best = nullptr;
     for (PolyElement* f = GetCurrentPoly()->mFaces.mHead; f; f = f->mNext) {
-      if (!best || Dot(f->mCentre, pane->GetEye()) > Dot(best->mCentre, pane->GetEye())) best = f;
+      if (!best || Dot(f->mCentre, pane->Camera().GetEye()) > Dot(best->mCentre, pane->Camera().GetEye())) best = f;
     }
     return best;
   }
@@ -214,7 +214,7 @@ TEST_F(PaneClickTest, AClickOnADrawnPolygonInANetNamesNothingAndTellsNothing) {
   DocumentTest::WindowOf(pane)->Paint();
   // Near enough for its edges to stand clear of the pointer.
   WindowOfFacelet(pane, own, x, y);
-  pane->Zoom2DAt(8.0, x, y);
+  pane->Mapping2D().Zoom2DAt(8.0, x, y);
   DocumentTest::WindowOf(pane)->Paint();
   WindowOfFacelet(pane, own, x, y);
   EXPECT_TRUE(Means(pane->PickAt(x, y), kSelectFacelet, Face3D::GetIndex(own)));
@@ -236,7 +236,7 @@ TEST_F(PaneClickTest, AnInternalErrorOfAPickIsToldOnceAndTheClickEnds) {
   // edgelet of it.
   int x = 0, y = 0;
   WindowOfFacelet(pane, model->mCurrentNet->first, x, y);
-  pane->Zoom2DAt(0.01, x, y);
+  pane->Mapping2D().Zoom2DAt(0.01, x, y);
   pane->OnDraw();
   corvia::testing::ExpectInternalErrors();
   // Two bits of index: from 3 on, nothing can be named.
@@ -339,10 +339,10 @@ TEST_F(PaneClickTest, SectionTumbleModeTurnsTheSlicingPlaneNotTheCamera) {
   const std::vector<double> before = frame();
   SetMouseSelectionMode(kSelectSectionTumble);
   // A model pane without the section in it keeps its camera's tumble.
-  const double eye[3] = {model->GetEye()[0], model->GetEye()[1], model->GetEye()[2]};
+  const double eye[3] = {model->Camera().GetEye()[0], model->Camera().GetEye()[1], model->Camera().GetEye()[2]};
   drag(model);
   EXPECT_EQ(frame(), before);
-  EXPECT_NE(model->GetEye()[0], eye[0]);
+  EXPECT_NE(model->Camera().GetEye()[0], eye[0]);
   drag(section);
   EXPECT_NE(frame(), before);
   // Leaving the mode stops the plane's throw; the section pane pans again.

@@ -65,9 +65,9 @@ TEST_F(PolyDocTest, FailedBuildLeavesTheModelAndThePanes) {
   ASSERT_TRUE(Doc().SetModel(Find("3.3.3.3.3"), false, false));
   Poly* before = GetCurrentPoly();
   WindowOf(pane)->Paint();
-  pane->RotateAboutViewAxis(1, 20.0);
+  pane->Camera().RotateAboutViewAxis(1, 20.0);
   CameraRecord camera;
-  pane->GetCamera(camera);
+  pane->Camera().GetCamera(camera);
 
   // Seven triangles round a vertex close up only in the hyperbolic plane.
   LibraryEntry impossible = *Find("3.3.3.3.3");
@@ -88,7 +88,7 @@ TEST_F(PolyDocTest, FailedBuildLeavesTheModelAndThePanes) {
   EXPECT_EQ(corvia::testing::Platform().undo.mDiscards, discards + 1);
   EXPECT_EQ(corvia::testing::Platform().undo.mGroupDepth, 0);
   CameraRecord after;
-  pane->GetCamera(after);
+  pane->Camera().GetCamera(after);
   for (int i = 0; i < 3; ++i) {
     EXPECT_DOUBLE_EQ(after.eye[i], camera.eye[i]);
     EXPECT_DOUBLE_EQ(after.up[i], camera.up[i]);
@@ -252,9 +252,9 @@ TEST_F(PolyDocTest, EachModelKeepsItsOwnCamera) {
   ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
   DocRecord* cube = Doc().GetCurrentRecord();
   WindowOf(pane)->Paint();
-  pane->RotateAboutViewAxis(1, 30.0);
+  pane->Camera().RotateAboutViewAxis(1, 30.0);
   CameraRecord turned;
-  pane->GetCamera(turned);
+  pane->Camera().GetCamera(turned);
   SetTransitionsEnabled(true);
   ASSERT_TRUE(Doc().SetModel(Find("Octahedron"), false, false));
   // The old record took the pane's camera with it.

@@ -95,13 +95,13 @@ TEST_F(PolyViewTest, SwitchingTheTypeSetsItsPane) {
   EXPECT_TRUE(pane->Is3D());
   EXPECT_EQ(pane->GetFitMode(), kFitNormal);
   // Model stepping buttons on a model pane.
-  ASSERT_EQ(pane->GetNumButtons(), 2);
-  EXPECT_EQ(pane->GetButton(0).command, kCaptionNextModel);
-  EXPECT_EQ(pane->GetButton(1).icon, kIconPreviousModel);
+  ASSERT_EQ(pane->Buttons().GetNumButtons(), 2);
+  EXPECT_EQ(pane->Buttons().GetButton(0).command, kCaptionNextModel);
+  EXPECT_EQ(pane->Buttons().GetButton(1).icon, kIconPreviousModel);
 
   pane->SetViewType(kViewFace, false);
   EXPECT_FALSE(pane->Is3D());
-  EXPECT_EQ(pane->GetButton(0).command, kCaptionElementOn);
+  EXPECT_EQ(pane->Buttons().GetButton(0).command, kCaptionElementOn);
   EXPECT_FALSE(pane->IsPrintThroughGL());
 
   pane->SetViewType(kViewFoldingNet, false);
@@ -112,7 +112,7 @@ TEST_F(PolyViewTest, SwitchingTheTypeSetsItsPane) {
   EXPECT_STREQ(pane->GetMessage(),
                "Ctrl+Left-drag --- Morph between model and dual\nCtrl+Right-click --- Morph to half-way point");
   // The dual shown as the base gets the button that makes it the base model.
-  EXPECT_EQ(pane->GetButton(pane->GetNumButtons() - 1).command, kCaptionMakeBase);
+  EXPECT_EQ(pane->Buttons().GetButton(pane->Buttons().GetNumButtons() - 1).command, kCaptionMakeBase);
   // Between two morphs the camera stays: no new fit.
   pane->SetFitMode(kFitNone);
   pane->SetViewType(kViewMorphByExpansion, false);
@@ -121,9 +121,9 @@ TEST_F(PolyViewTest, SwitchingTheTypeSetsItsPane) {
   // The faceting buttons and the measurement button in faceting mode.
   pane->SetViewType(kViewFace, false);
   SetMouseSelectionMode(kSelectFaceting);
-  ASSERT_GE(pane->GetNumButtons(), 4);
-  EXPECT_EQ(pane->GetButton(pane->GetNumButtons() - 1).command, kCaptionLeaveMode);
-  EXPECT_EQ(pane->GetButton(pane->GetNumButtons() - 2).command, kCaptionTakeBack);
+  ASSERT_GE(pane->Buttons().GetNumButtons(), 4);
+  EXPECT_EQ(pane->Buttons().GetButton(pane->Buttons().GetNumButtons() - 1).command, kCaptionLeaveMode);
+  EXPECT_EQ(pane->Buttons().GetButton(pane->Buttons().GetNumButtons() - 2).command, kCaptionTakeBack);
   SetMouseSelectionMode(kSelectFacesVertices);
 
   // The next-model button goes to the next model of the library and leaves no message.
@@ -487,7 +487,7 @@ TEST_F(PolyViewTest, MaterialPassesOfSpheres) {
     // The plain pass and the second plain pass; there are no textures for the others.
     EXPECT_EQ(count, 2) << "kind " << kind;
     EXPECT_EQ(passes.passFlags, 0);
-    EXPECT_EQ(pane->GetCullMode(), kCullNone);
+    EXPECT_EQ(pane->Materials().GetCullMode(), kCullNone);
     pane->EndVertexMaterial(passes);
   }
   PostOpenGL(pane);

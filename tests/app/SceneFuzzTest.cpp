@@ -62,8 +62,8 @@ class SceneFuzzTest : public IcosahedronDocumentTest {
     for (ViewType type : {kViewBasePolyhedron, kViewDualPolyhedron}) {
       CPolyView* pane = AddPane(type);
       CameraRecord camera;
-      pane->GetCamera(camera);
-      pane->SetCamera(camera);
+      pane->Camera().GetCamera(camera);
+      pane->Camera().SetCamera(camera);
     }
     InstallSceneSections();
     InstallTourSection();

@@ -69,7 +69,7 @@ class EditUndoWindow : public ::testing::Test {
     PolyElement* best = nullptr;
     double most = -1e300;
     for (PolyElement* f = GetCurrentPoly()->mFaces.mHead; f; f = f->mNext) {
-      const double towards = Dot(f->mCentre, GetPane(0)->GetEye());
+      const double towards = Dot(f->mCentre, GetPane(0)->Camera().GetEye());
       if (towards > most) most = towards, best = f;
     }
     return best;

@@ -135,12 +135,12 @@ class PaneControlsTest : public ::testing::Test {
   // Clicks the pane's caption button of the action in the middle of its rectangle.
   static void ClickCaptionButton(CPolyView* pane, int action, const std::function<bool()>& done) {
     int index = -1;
-    for (int i = 0; i < pane->GetNumButtons() && index < 0; ++i) {
-      if (pane->GetButton(i).command == action) index = i;
+    for (int i = 0; i < pane->Buttons().GetNumButtons() && index < 0; ++i) {
+      if (pane->Buttons().GetButton(i).command == action) index = i;
     }
     ASSERT_GE(index, 0) << "no button of action " << action;
     PixelRect r;
-    ASSERT_TRUE(pane->GetButtonRect(index, r));
+    ASSERT_TRUE(pane->Buttons().GetButtonRect(index, r));
     ClickAt(WindowOf(pane)->GetCaptionStrip(), wxPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2), done);
   }
 
@@ -179,7 +179,7 @@ class PaneControlsTest : public ::testing::Test {
     PolyElement* best = nullptr;
     double most = -1e300;
     for (PolyElement* f = GetCurrentPoly()->mFaces.mHead; f; f = f->mNext) {
-      const double facing = Dot(f->mCentre, pane->GetEye());
+      const double facing = Dot(f->mCentre, pane->Camera().GetEye());
       if (f->mNumSides == sides && facing > most) most = facing, best = f;
     }
     return best;
@@ -443,7 +443,7 @@ TEST_F(PaneControlsTest, AFacetIsDrawnByClickingTheCubesCorners) {
   for (const PolyElement* v = poly->mVertices.mHead; v; v = v->mNext) {
     double p[2], window[2];
     if (v == own || !own->ProjectElementTo2D(v, worldToFace, p)) continue;
-    diagram->ModelToWindow2D(window, p);
+    diagram->Mapping2D().ModelToWindow2D(window, p);
     points.emplace_back(v, wxPoint(int(std::lround(window[0])), int(std::lround(window[1]))));
   }
   // Points that no other point lies near, inside the pane.
@@ -478,7 +478,8 @@ TEST_F(PaneControlsTest, InFacetingModeThePreviewShowsTheVerticesThatAClickAddsT
   // The corner nearest the eye, where the pane shows it.
   PolyElement* front = nullptr;
   for (PolyElement* v = poly->mVertices.mHead; v; v = v->mNext) {
-    if (!front || Dot(v->mDualVert, preview->GetEye()) > Dot(front->mDualVert, preview->GetEye())) front = v;
+    if (!front || Dot(v->mDualVert, preview->Camera().GetEye()) > Dot(front->mDualVert, preview->Camera().GetEye()))
+      front = v;
   }
   double p[3], window[3];
   Scale(p, front->mDualVert, poly->mDisplayScale);
@@ -580,7 +581,7 @@ TEST_F(PaneControlsTest, ThePentagonalPrismIsAugmentedThroughTheDialogAndItsPrev
   EXPECT_EQ(poly->mVertices.mCount, 12);
   EXPECT_EQ(poly->mNumEdges, 23);
   EXPECT_EQ(poly->mFaces.mCount, 13);
-  EXPECT_EQ(base->GetNumButtons(), 2);
+  EXPECT_EQ(base->Buttons().GetNumButtons(), 2);
   ASSERT_NE(poly->mLibraryEntry, nullptr);
   EXPECT_STREQ(poly->mLibraryEntry->mName, "Biaugmented Pentagonal Prism");
   EXPECT_STREQ(poly->mName, "Biaugmented Pentagonal Prism");
@@ -642,7 +643,7 @@ TEST_F(PaneControlsTest, EveryCaptionActionOfEveryPaneIsHandled) {
   std::set<int> actions;
   std::vector<std::string> unhandled;
   auto collect = [&] {
-    for (int i = 0; i < pane->GetNumButtons(); ++i) actions.insert(pane->GetButton(i).command);
+    for (int i = 0; i < pane->Buttons().GetNumButtons(); ++i) actions.insert(pane->Buttons().GetButton(i).command);
   };
   for (int mode : {kSelectFacesVertices, kSelectMeasurement, kSelectFaceting}) {
     SetMouseSelectionMode(mode);
@@ -682,7 +683,7 @@ TEST_F(PaneControlsTest, EveryCaptionButtonHasATooltipNamingItsAction) {
   // The tooltip the strip shows with the pointer over the middle of the button.
   auto hover = [&](int index) {
     PixelRect r;
-    EXPECT_TRUE(pane->GetButtonRect(index, r));
+    EXPECT_TRUE(pane->Buttons().GetButtonRect(index, r));
     const wxPoint target = strip->ClientToScreen(wxPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
     wxUIActionSimulator mouse;
     mouse.MouseMove(target);
@@ -691,17 +692,17 @@ TEST_F(PaneControlsTest, EveryCaptionButtonHasATooltipNamingItsAction) {
   };
   auto tipsOf = [&](const std::string& where) {
     std::set<std::string> tips;
-    for (int i = 0; i < pane->GetNumButtons(); ++i) {
+    for (int i = 0; i < pane->Buttons().GetNumButtons(); ++i) {
       PixelRect r;
-      pane->GetButtonRect(i, r);
+      pane->Buttons().GetButtonRect(i, r);
       const std::string tip = pane->GetCaptionTip((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-      EXPECT_FALSE(tip.empty()) << where << ": button " << i << " of action " << pane->GetButton(i).command;
+      EXPECT_FALSE(tip.empty()) << where << ": button " << i << " of action " << pane->Buttons().GetButton(i).command;
       tips.insert(tip);
     }
     // Within a group the two arrows differ; the same action twice (element steps in a
     // cross-section) says the same.
     std::set<int> actions;
-    for (int i = 0; i < pane->GetNumButtons(); ++i) actions.insert(pane->GetButton(i).command);
+    for (int i = 0; i < pane->Buttons().GetNumButtons(); ++i) actions.insert(pane->Buttons().GetButton(i).command);
     EXPECT_EQ(tips.size(), actions.size()) << where;
   };
   for (int mode : {kSelectFacesVertices, kSelectMeasurement, kSelectFaceting}) {
@@ -730,7 +731,7 @@ TEST_F(PaneControlsTest, EveryCaptionButtonHasATooltipNamingItsAction) {
   ASSERT_EQ(GetAugmentation(poly)->mView, pane);
   pane->UpdateNow();
   std::vector<std::string> shown;
-  for (int i = 0; i < pane->GetNumButtons(); ++i) shown.push_back(hover(i));
+  for (int i = 0; i < pane->Buttons().GetNumButtons(); ++i) shown.push_back(hover(i));
   for (const char* words : {"Next orientation", "Previous orientation", "Next matching face",
                             "Previous matching face", "Apply the augmentation", "Cancel the augmentation"}) {
     EXPECT_EQ(std::count_if(shown.begin(), shown.end(), [words](const std::string& t) { return t.rfind(words, 0) == 0; }),

@@ -274,11 +274,11 @@ TEST_F(PaneFramingWindowTest, AZoomedNetPaneSqueezedToASliverAndBack) {
   auto* window = static_cast<PaneWindow*>(net->GetWindow());
   wxGLCanvas* canvas = Canvas(net);
   const wxSize size = canvas->GetClientSize();
-  const float zoom = net->GetZoom();
+  const float zoom = net->Mapping2D().GetZoom();
   // A right-drag upwards zooms in, a few pixels at a time: the content grows through
   // every size about the pane's.
   Drag(canvas, wxPoint(size.x / 2, size.y * 3 / 4), wxPoint(size.x / 2, size.y / 4), wxMOUSE_BTN_RIGHT, 80);
-  ASSERT_GT(net->GetZoom(), 1.5f * zoom);
+  ASSERT_GT(net->Mapping2D().GetZoom(), 1.5f * zoom);
   EXPECT_TRUE(window->HasScrollBar(false) || window->HasScrollBar(true));
 
   auto* frame = dynamic_cast<NewFrame*>(mFrame);
@@ -297,7 +297,7 @@ TEST_F(PaneFramingWindowTest, AZoomedNetPaneSqueezedToASliverAndBack) {
   Drag(splitter, wxPoint(barX(), y), wxPoint(middle, y), wxMOUSE_BTN_LEFT, 16);
   YieldUntil([&] { return window->HasScrollBar(false) || window->HasScrollBar(true); });
   EXPECT_TRUE(window->HasScrollBar(false) || window->HasScrollBar(true));
-  EXPECT_GT(net->GetZoom(), 1.5f * zoom);
+  EXPECT_GT(net->Mapping2D().GetZoom(), 1.5f * zoom);
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
 }
 
@@ -432,8 +432,8 @@ TEST_F(PaneFramingWindowTest, ASavedSceneReopensAsItWasLeft) {
   ASSERT_EQ(GetCurrentLayoutIndex(), kLayout4Grid);
   GetPane(2)->SetViewType(kViewStellationOfBase, false);
   const double axis[3] = {0.3, 1.0, 0.2};
-  GetPane(0)->RotateCamera(axis, 35.0);
-  GetPane(3)->RotateCamera(axis, -50.0);
+  GetPane(0)->Camera().RotateCamera(axis, 35.0);
+  GetPane(3)->Camera().RotateCamera(axis, -50.0);
   for (int i = 0; i < 4; ++i) Shot(GetPane(i));
   MouseThrow* tumble = FindMouseThrow(kThrowKindTumble * kThrowIdPerKind + 0);
   ASSERT_NE(tumble, nullptr);
@@ -441,7 +441,7 @@ TEST_F(PaneFramingWindowTest, ASavedSceneReopensAsItWasLeft) {
   std::vector<CameraRecord> cameras(4);
   for (int i = 0; i < 4; ++i) {
     types.push_back(GetPane(i)->GetViewType());
-    GetPane(i)->GetCamera(cameras[i]);
+    GetPane(i)->Camera().GetCamera(cameras[i]);
   }
   tumble->StartThrow(40.0f, 0.0f);
   tumble->mAxis[0] = 0.0;
@@ -461,7 +461,7 @@ TEST_F(PaneFramingWindowTest, ASavedSceneReopensAsItWasLeft) {
     for (int i = 1; i < 4; ++i) {
       EXPECT_EQ(GetPane(i)->GetViewType(), types[i]) << i;
       CameraRecord camera;
-      GetPane(i)->GetCamera(camera);
+      GetPane(i)->Camera().GetCamera(camera);
       for (int k = 0; k < 3; ++k) {
         EXPECT_DOUBLE_EQ(camera.eye[k], cameras[i].eye[k]) << i;
         EXPECT_DOUBLE_EQ(camera.viewAxis[k], cameras[i].viewAxis[k]) << i;
@@ -476,7 +476,8 @@ TEST_F(PaneFramingWindowTest, ASavedSceneReopensAsItWasLeft) {
     EXPECT_TRUE(restored->IsActive());
     EXPECT_FLOAT_EQ(restored->mSpeedX, 40.0f);
     EXPECT_DOUBLE_EQ(restored->mAxis[1], 1.0);
-    EXPECT_NEAR(Dot(GetPane(0)->GetEye(), GetPane(0)->GetEye()), Dot(cameras[0].eye, cameras[0].eye), 1e-9);
+    EXPECT_NEAR(Dot(GetPane(0)->Camera().GetEye(), GetPane(0)->Camera().GetEye()), Dot(cameras[0].eye, cameras[0].eye),
+                1e-9);
   }
   StopAllMouseThrows();
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());

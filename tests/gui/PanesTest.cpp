@@ -53,10 +53,10 @@ public:
         glEndList();
         ++sListsMade;
       }
-      v.SetMaterialColor(mColor);
+      v.Materials().SetMaterialColor(mColor);
       glCallList(sList);
       const float white[3] = {1, 1, 1};
-      v.DrawCornerText(2, "pane", white, 0, 0, 0.5f);
+      v.Text().DrawCornerText(2, "pane", white, 0, 0, 0.5f);
     };
   }
 
@@ -186,15 +186,15 @@ TEST_F(Panes, SeveralPanesShareOneContextAndOneDisplayList) {
 TEST_F(Panes, CaptionButtonsAnswerClicksAndTheActiveCaptionMoves) {
   ListView* view = View(1);
   view->SetTitle("Base Polyhedron");
-  view->SetNumButtons(2);
-  view->DefineButton(0, kButtonCommand, 0, kCaptionButtonSpaced);
-  view->DefineButton(1, kButtonCommand + 1, 0, 0);
+  view->Buttons().SetNumButtons(2);
+  view->Buttons().DefineButton(0, kButtonCommand, 0, kCaptionButtonSpaced);
+  view->Buttons().DefineButton(1, kButtonCommand + 1, 0, 0);
   view->InvalidateCaption();
   view->UpdateNow();
   PixelRect button;
-  ASSERT_TRUE(view->GetButtonRect(1, button));
+  ASSERT_TRUE(view->Buttons().GetButtonRect(1, button));
   wxWindow* strip = mPanes[1]->GetCaptionStrip();
-  EXPECT_EQ(view->GetCaptionRect().Width(), strip->GetClientSize().x);
+  EXPECT_EQ(view->Buttons().GetCaptionRect().Width(), strip->GetClientSize().x);
 
   ClickAt(strip, wxPoint((button.left + button.right) / 2, (button.top + button.bottom) / 2));
   YieldUntil([&] { return !view->clicked.empty(); });
@@ -213,15 +213,15 @@ TEST_F(Panes, CaptionButtonsAnswerClicksAndTheActiveCaptionMoves) {
 
 TEST_F(Panes, ResizingKeepsTheReferenceAspectRules) {
   ListView* view = View(0);
-  view->InitFieldOfView(30, 1.0);
+  view->Camera().InitFieldOfView(30, 1.0);
   mFrame->SetSize(900, 300);  // wide panes
   YieldUntil([&] { return view->GetClientWidth() > view->GetClientHeight(); });
-  EXPECT_NEAR(view->GetFieldOfViewInEffect(), 30.0, 1e-3);
+  EXPECT_NEAR(view->Camera().GetFieldOfViewInEffect(), 30.0, 1e-3);
   mFrame->SetSize(330, 600);  // narrow panes
   YieldUntil([&] { return view->GetClientWidth() < view->GetClientHeight(); });
   ASSERT_LT(view->GetClientWidth(), view->GetClientHeight());
-  EXPECT_NEAR(view->ConvertFieldOfView(-1, -1, -1), 30.0, 1e-3);
-  EXPECT_GT(view->GetFieldOfViewInEffect(), 30.0);
+  EXPECT_NEAR(view->Camera().ConvertFieldOfView(-1, -1, -1), 30.0, 1e-3);
+  EXPECT_GT(view->Camera().GetFieldOfViewInEffect(), 30.0);
 }
 
 TEST_F(Panes, OffScreenRenderingAndPrintingGiveThePanesPixels) {

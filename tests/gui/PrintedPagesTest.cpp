@@ -596,7 +596,7 @@ TEST_F(PrintedPagesTest, IcosidodecahedronAndGreatDodecahedron) {
         centroid[1] += f->mEdges[i].unfolded[1] / n;
       }
       double window[2];
-      pane->ModelToWindow2D(window, centroid);
+      pane->Mapping2D().ModelToWindow2D(window, centroid);
       const int x = static_cast<int>(window[0]), y = static_cast<int>(window[1]);
       if (x < 0 || y < 0 || x >= screen.GetWidth() || y >= screen.GetHeight()) continue;
       const std::array<int, 3> c = {screen.GetRed(x, y), screen.GetGreen(x, y), screen.GetBlue(x, y)};

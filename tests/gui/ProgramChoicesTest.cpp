@@ -310,9 +310,9 @@ TEST_F(ProgramChoicesTest, AfterTheModelBoxTheKeysStepModelsAndEscLeavesStereoFi
   corvia::testing::PostMenuCommand(mFrame, kCmdFacetingMode);
   ASSERT_EQ(GetPaneSelectionMode(), kSelectFaceting);
   ChooseFromMenu(kCmdCrossEyedStereo);
-  ASSERT_TRUE(YieldUntil([] { return GetPane(0)->GetStereoMode() == kStereoCrossEyed; }));
+  ASSERT_TRUE(YieldUntil([] { return GetPane(0)->Stereo().GetStereoMode() == kStereoCrossEyed; }));
   PressKey(WXK_ESCAPE, wxMOD_NONE);
-  EXPECT_TRUE(YieldUntil([] { return GetPane(0)->GetStereoMode() == kStereoNone; }));
+  EXPECT_TRUE(YieldUntil([] { return GetPane(0)->Stereo().GetStereoMode() == kStereoNone; }));
   EXPECT_EQ(GetPaneSelectionMode(), kSelectFaceting);
   PressKey(WXK_ESCAPE, wxMOD_NONE);
   EXPECT_TRUE(YieldUntil([] { return GetPaneSelectionMode() == kSelectFacesVertices; }));

@@ -148,6 +148,15 @@ class ProgramTest : public ::testing::Test {
 
   void TearDown() override { mProgram.reset(); }
 
+  // Closes the main window and shuts the program down, as closing it does; the
+  // settings are written then.
+  void CloseProgram() {
+    mFrame->Close(true);
+    YieldUntil([] { return wxTopLevelWindows.empty(); });
+    app::ShutDown();
+  }
+  std::filesystem::path SettingsFile() const { return mHome / "config" / "Corvia" / "settings.conf"; }
+
   static CPolyDoc* Doc() { return CPolyApp::Get().GetDoc(); }
   static CPolyView* Pane(int i) { return GetPane(i); }
   // Paints the pane now and lets the screen show it (once the display has handled what
@@ -190,7 +199,9 @@ class ProgramTest : public ::testing::Test {
     EXPECT_EQ(GetActiveMouseThrows(), nullptr);
   }
   // The angle by which the camera has gone round the vertical axis.
-  static double TurnAngle(const CPolyView* view) { return std::atan2(-view->GetEye()[0], view->GetEye()[2]); }
+  static double TurnAngle(const CPolyView* view) {
+    return std::atan2(-view->Camera().GetEye()[0], view->Camera().GetEye()[2]);
+  }
 
   // Checks the screen against where the pane's camera puts the model: every face that
   // faces the viewer shows its own colour (lit: the channels the colour lacks stay
@@ -204,7 +215,7 @@ class ProgramTest : public ::testing::Test {
     int checked = 0;
     for (PolyElement* face = poly->mFaces.mHead; face; face = face->mNext) {
       double toEye[3];
-      Subtract(toEye, pane->GetEye(), face->mCentre);
+      Subtract(toEye, pane->Camera().GetEye(), face->mCentre);
       if (Dot(toEye, face->mZAxis) <= 0.1 * std::sqrt(Dot(toEye, toEye))) continue;  // edge-on or away
       double window[3];
       pane->ApplyViewTransform(window, face->mCentre);
@@ -286,8 +297,8 @@ TEST_F(ProgramTest, StartsWithTheIcosahedronInItsPanes) {
   EXPECT_EQ(Pane(1)->GetTitle(), "Unfolded Net for Icosahedron (3.3.3.3.3), W4, p17");
   EXPECT_TRUE(Pane(0)->Is3D());
   // The model fills the pane: the camera sees the unit sphere.
-  EXPECT_NEAR(Pane(0)->GetViewAxis()[2], 1.0, 1e-12);
-  EXPECT_GT(Dot(Pane(0)->GetEye(), Pane(0)->GetViewAxis()), 1.0);
+  EXPECT_NEAR(Pane(0)->Camera().GetViewAxis()[2], 1.0, 1e-12);
+  EXPECT_GT(Dot(Pane(0)->Camera().GetEye(), Pane(0)->Camera().GetViewAxis()), 1.0);
   // Half of the twenty faces face the viewer; those seen edge-on are left out.
   EXPECT_GE(ExpectModelWhereTheCameraPutsIt(Pane(0)), 8);
   // The net pane draws the icosahedron's net and says which net it is.
@@ -339,7 +350,7 @@ TEST_F(ProgramTest, DragTurnsTheModelAndAFastReleaseKeepsItTurning) {
   }
   mouse.MouseUp();
   YieldUntil([] { return NewView::GetMouseButtonsHeld() == 0; });
-  ASSERT_EQ(GetActiveMouseThrows(), pane->GetTumbleThrow());
+  ASSERT_EQ(GetActiveMouseThrows(), pane->Navigation().GetTumbleThrow());
   const double released = TurnAngle(pane);
   YieldUntil([&] { return std::fabs(TurnAngle(pane) - released) > 5.0 * kRadians; });
   const double spun = TurnAngle(pane);
@@ -358,18 +369,18 @@ TEST_F(ProgramTest, DragTurnsTheModelAndAFastReleaseKeepsItTurning) {
 
 TEST_F(ProgramTest, WheelZooms) {
   CPolyView* pane = Pane(0);
-  const double distance = Dot(pane->GetEye(), pane->GetViewAxis());
+  const double distance = Dot(pane->Camera().GetEye(), pane->Camera().GetViewAxis());
   wxMouseEvent wheel(wxEVT_MOUSEWHEEL);
   wheel.m_wheelRotation = 120;
   wheel.m_wheelDelta = 120;
   wheel.m_linesPerAction = 3;
   Canvas(0)->GetEventHandler()->ProcessEvent(wheel);
-  EXPECT_NEAR(Dot(pane->GetEye(), pane->GetViewAxis()), distance / 1.06, 1e-9);
+  EXPECT_NEAR(Dot(pane->Camera().GetEye(), pane->Camera().GetViewAxis()), distance / 1.06, 1e-9);
   // The image grew with the nearer camera.
   EXPECT_GE(ExpectModelWhereTheCameraPutsIt(pane), 8);
   wheel.m_wheelRotation = -240;
   Canvas(0)->GetEventHandler()->ProcessEvent(wheel);
-  EXPECT_NEAR(Dot(pane->GetEye(), pane->GetViewAxis()), distance * 1.06, 1e-9);
+  EXPECT_NEAR(Dot(pane->Camera().GetEye(), pane->Camera().GetViewAxis()), distance * 1.06, 1e-9);
 }
 
 TEST_F(ProgramTest, AnIdleProgramPaintsNothing) {
@@ -414,7 +425,7 @@ TEST_F(ProgramTest, ADragDrawsTheKeptFacesAndTheFrameTimeShows) {
   mFrame->GetMenuBar()->UpdateMenus();
   EXPECT_TRUE(mFrame->GetMenuBar()->FindItem(ToWxId(kCmdShowFrameTime))->IsChecked());
   Repaint(pane);
-  EXPECT_GT(pane->GetLastFrameSeconds(), 0.0);
+  EXPECT_GT(pane->Frames().GetLastFrameSeconds(), 0.0);
   EXPECT_GT(cornerDiffers(), 20);
   corvia::testing::PostMenuCommand(mFrame, kCmdShowFrameTime);
   Repaint(pane);
@@ -437,14 +448,14 @@ TEST_F(ProgramTest, ATranslucentModelTurnsFromTheKeptFacesAndChangesShowAtOnce) 
   ASSERT_EQ(poly->mFaces.mCount, 720);
   CPolyView* pane = Pane(0);
   Repaint(pane);
-  const OpenGLView::FrameCounts before = pane->GetFrameCounts();
+  const ViewFrames::Counts before = pane->Frames().GetFrameCounts();
   const FaceMeshStatistics keptBefore = GetFaceMeshStatistics();
   DragAcross(pane, 12);
-  const OpenGLView::FrameCounts after = pane->GetFrameCounts();
+  const ViewFrames::Counts after = pane->Frames().GetFrameCounts();
   EXPECT_GE(after.swapped - before.swapped, 12u);
   EXPECT_LE(after.afresh - before.afresh, 1u);
   EXPECT_GE(GetFaceMeshStatistics().kept - keptBefore.kept, 11u);
-  EXPECT_FALSE(pane->WasLastFrameDrawnAfresh());
+  EXPECT_FALSE(pane->Frames().WasLastFrameDrawnAfresh());
 
   // Each change: the next frame is drawn afresh and differs, the one after is kept and
   // the same.
@@ -454,7 +465,7 @@ TEST_F(ProgramTest, ATranslucentModelTurnsFromTheKeptFacesAndChangesShowAtOnce) 
     const wxImage unchanged = corvia::testing::ScreenPixels(Canvas(0));
     change();
     Repaint(pane);
-    EXPECT_TRUE(pane->WasLastFrameDrawnAfresh());
+    EXPECT_TRUE(pane->Frames().WasLastFrameDrawnAfresh());
     const wxImage changed = corvia::testing::ScreenPixels(Canvas(0));
     int differing = 0;
     for (int y = 0; y < changed.GetHeight(); ++y)
@@ -464,7 +475,7 @@ TEST_F(ProgramTest, ATranslucentModelTurnsFromTheKeptFacesAndChangesShowAtOnce) 
                      changed.GetBlue(x, y) != unchanged.GetBlue(x, y);
     EXPECT_GT(differing, 20);
     Repaint(pane);
-    EXPECT_FALSE(pane->WasLastFrameDrawnAfresh());
+    EXPECT_FALSE(pane->Frames().WasLastFrameDrawnAfresh());
     const wxImage again = corvia::testing::ScreenPixels(Canvas(0));
     int largest = 0, count = 0;
     for (int i = 0; i < 3 * again.GetWidth() * again.GetHeight(); ++i) {
@@ -486,7 +497,7 @@ TEST_F(ProgramTest, ATranslucentModelTurnsFromTheKeptFacesAndChangesShowAtOnce) 
     double least = 1e300;
     for (PolyElement* f = poly->mFaces.mHead; f; f = f->mNext) {
       double d[3];
-      Subtract(d, pane->GetEye(), f->mCentre);
+      Subtract(d, pane->Camera().GetEye(), f->mCentre);
       if (Dot(d, d) < least) {
         least = Dot(d, d);
         nearest = f;
@@ -501,10 +512,8 @@ TEST_F(ProgramTest, ATranslucentModelTurnsFromTheKeptFacesAndChangesShowAtOnce) 
 }
 
 TEST_F(ProgramTest, ClosingWritesTheSettings) {
-  mFrame->Close(true);
-  YieldUntil([] { return wxTopLevelWindows.empty(); });
-  app::ShutDown();
-  platform::SettingsStore written(mHome / "config" / "Corvia" / "settings.conf");
+  CloseProgram();
+  platform::SettingsStore written(SettingsFile());
   ASSERT_FALSE(written.Load().damaged);
   const char* key = "Software\\CorviaSoft\\Corvia\\Settings";
   uint32_t number = 0;
@@ -526,6 +535,31 @@ TEST_F(ProgramTest, ClosingWritesTheSettings) {
   platform::InstallServices(services);
   YieldUntil([this] { return mFrame->IsShownOnScreen(); });
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+}
+
+TEST_F(ProgramTest, ThePanesFollowTheSettingsReadBeforeTheMainWindowIsMade) {
+  // The settings are read at start-up before the main window exists; its panes take
+  // what they said: no inertia, both buttons pivot without Space, no caption strips.
+  CloseProgram();
+  {
+    platform::SettingsStore written(SettingsFile());
+    ASSERT_FALSE(written.Load().damaged);
+    const char* key = "Software\\CorviaSoft\\Corvia\\Settings";
+    written.SetNumber(key, "AllowMouseInertia", 0);
+    written.SetNumber(key, "PivotAroundAxis", 1);
+    written.SetNumber(key, "NewStyleTitleBars", 0);
+    ASSERT_TRUE(written.Save().saved);
+  }
+  mFrame = app::StartUp();
+  YieldUntil([this] { return mFrame->IsShownOnScreen() && Pane(0) && Pane(0)->GetWindow(); });
+  EXPECT_FALSE(IsMouseInertiaAllowed());
+  EXPECT_FALSE(GetCaptionsShown());
+  std::string left, right, both;
+  Pane(0)->GetMouseButtonHelp(left, right, both);
+  EXPECT_EQ(both, "Pivot around axis");
+  SetMouseInertiaAllowed(true);
+  SetTwistWithSpace(false);
+  SetCaptionsShown(true);
 }
 
 TEST_F(ProgramTest, ASettingChangedIsWrittenWhileTheProgramRuns) {
@@ -694,7 +728,7 @@ TEST_F(ProgramTest, ATourOfThreeEventsPlaysBackToItsModelsAndViews) {
     ASSERT_TRUE(Doc()->OpenModelByNameOrSymbol(models[i]));
     YieldUntil([] { return !GetCurrentPoly()->IsTransitionRunning(); });
     const double axis[3] = {0, 1, 0};
-    Pane(0)->RotateCamera(axis, 0.4 * (i + 1));
+    Pane(0)->Camera().RotateCamera(axis, 0.4 * (i + 1));
     turns.push_back(TurnAngle(Pane(0)));
     tour.AddToTour();
     tour.GetEvent(i)->mDuration = 0.4f;
@@ -1033,7 +1067,7 @@ PolyElement* Frontmost(const CPolyView* pane, ElementList& list, bool byCentre) 
   PolyElement* best = nullptr;
   double bestValue = -1e300;
   for (PolyElement* e = list.mHead; e; e = e->mNext) {
-    const double value = Dot(byCentre ? e->mCentre : e->mDualVert, pane->GetEye());
+    const double value = Dot(byCentre ? e->mCentre : e->mDualVert, pane->Camera().GetEye());
     if (value > bestValue) bestValue = value, best = e;
   }
   return best;
@@ -1047,7 +1081,8 @@ Edge* FrontmostEdge(const CPolyView* pane, Poly* poly, double* middle) {
     Edge* e = poly->GetEdge(i);
     double m[3];
     Add(m, e->GetVert(false, 0)->mDualVert, e->GetVert(false, 1)->mDualVert);
-    if (Dot(m, pane->GetEye()) > bestValue) bestValue = Dot(m, pane->GetEye()), edge = e, Scale(middle, m, 0.5);
+    if (Dot(m, pane->Camera().GetEye()) > bestValue)
+      bestValue = Dot(m, pane->Camera().GetEye()), edge = e, Scale(middle, m, 0.5);
   }
   return edge;
 }

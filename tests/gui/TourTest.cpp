@@ -69,11 +69,11 @@ class Tours : public corvia::testing::FrameTest {
   // Turns the first pane about the vertical axis.
   static void Turn(double angle) {
     const double axis[3] = {0, 1, 0};
-    Pane(0)->RotateCamera(axis, angle);
+    Pane(0)->Camera().RotateCamera(axis, angle);
   }
   static CameraRecord Camera() {
     CameraRecord record;
-    Pane(0)->GetCamera(record);
+    Pane(0)->Camera().GetCamera(record);
     return record;
   }
   static bool SameView(const CameraRecord& a, const CameraRecord& b) {

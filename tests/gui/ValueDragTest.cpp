@@ -147,7 +147,7 @@ TEST_F(ValueDragTest, CtrlDragsMoveTheMorphTheFoldingAndTheSection) {
 TEST_F(ValueDragTest, SideBySideStereoFramesEachHalf) {
   CPolyView* pane = Show(kViewBasePolyhedron);
   corvia::testing::PostMenuCommand(mProgram->Frame(), 32805);  // Parallel-Eyed Stereo
-  YieldUntil([pane] { return pane->GetStereoMode() == kStereoParallel; });
+  YieldUntil([pane] { return pane->Stereo().GetStereoMode() == kStereoParallel; });
   const wxImage image = Picture(pane);
   const float* bg = pane->GetBackgroundColor();
   auto drawnInColumn = [&](int x) {
@@ -164,7 +164,7 @@ TEST_F(ValueDragTest, SideBySideStereoFramesEachHalf) {
   EXPECT_GT(drawnInColumn(w / 4), 10);
   EXPECT_GT(drawnInColumn(3 * w / 4), 10);
   corvia::testing::PostMenuCommand(mProgram->Frame(), 32804);
-  YieldUntil([pane] { return pane->GetStereoMode() == kStereoNone; });
+  YieldUntil([pane] { return pane->Stereo().GetStereoMode() == kStereoNone; });
 }
 
 }  // namespace test_ValueDrag

@@ -164,13 +164,13 @@ TEST_F(WindowSurvives, ALayoutChangedDuringADragLetsTheMouseGo) {
   CPolyView* pane = GetPane(0);
   ASSERT_NE(pane, nullptr);
   wxGLCanvas* now = Canvas(0);
-  const double eye = pane->GetEye()[0];
+  const double eye = pane->Camera().GetEye()[0];
   const wxPoint from = now->ClientToScreen(wxPoint(now->GetClientSize().x / 2, now->GetClientSize().y / 2));
   corvia::testing::MovePointerTo(mouse, from);
   corvia::testing::PressButton(mouse);
   for (int step = 1; step <= 4; ++step) corvia::testing::MovePointerTo(mouse, from + wxPoint(15 * step, 0));
   corvia::testing::ReleaseButton(mouse);
-  EXPECT_NE(pane->GetEye()[0], eye);
+  EXPECT_NE(pane->Camera().GetEye()[0], eye);
   EXPECT_EQ(wxWindow::GetCapture(), nullptr);
   EXPECT_EQ(NewView::GetMouseButtonsHeld(), 0);
 }

@@ -17,19 +17,19 @@ using corvia::testing::TestView;
 
 // A lit sphere, a translucent square and a text box: something of each kind.
 void Scene(TestView& v) {
-  v.SetMaterialColorRGB(0.9f, 0.5f, 0.2f);
+  v.Materials().SetMaterialColorRGB(0.9f, 0.5f, 0.2f);
   const double centre[3] = {0, 0, 0};
   DrawSphere(centre, 0.7);
   SetLighting(&v, false);
-  v.SetTransparencyMode(kTransparencyBlended);
-  v.SetMaterialColorRGBA(0.2f, 0.4f, 1.0f, 0.5f);
+  v.Materials().SetTransparencyMode(kTransparencyBlended);
+  v.Materials().SetMaterialColorRGBA(0.2f, 0.4f, 1.0f, 0.5f);
   glBegin(GL_QUADS);
   glVertex3d(-0.9, -0.9, 0.8), glVertex3d(0.1, -0.9, 0.8), glVertex3d(0.1, 0.1, 0.8), glVertex3d(-0.9, 0.1, 0.8);
   glEnd();
-  v.SetTransparencyMode(kTransparencyOpaque);
+  v.Materials().SetTransparencyMode(kTransparencyOpaque);
   SetLighting(&v, true);
   const float white[3] = {1, 1, 1};
-  v.DrawCornerText(0, "Hi", white, 0, 0, 0.6f);
+  v.Text().DrawCornerText(0, "Hi", white, 0, 0, 0.6f);
 }
 
 int LargestDifference(const GLBitmap& a, const GLBitmap& b) {
@@ -80,7 +80,7 @@ TEST_F(BitmapRender, TilesMakeTheSameImage) {
 TEST_F(BitmapRender, OverSamplingEnlargesTheImageAndTheText) {
   TestView view;
   int lineHeight[2] = {0, 0};
-  view.scene = [&](TestView& v) { lineHeight[v.IsBitmapTarget()] = v.GetLineHeight(); };
+  view.scene = [&](TestView& v) { lineHeight[v.IsBitmapTarget()] = v.Text().GetLineHeight(); };
   auto* window = Show(view, 50, 40);
   ASSERT_NE(window, nullptr);
   window->Paint();
@@ -89,7 +89,7 @@ TEST_F(BitmapRender, OverSamplingEnlargesTheImageAndTheText) {
   EXPECT_EQ(bitmap.width, 150);
   EXPECT_EQ(bitmap.height, 120);
   EXPECT_GE(lineHeight[1], 3 * lineHeight[0] - 3);
-  EXPECT_EQ(view.GetFontScale(), 1);
+  EXPECT_EQ(view.Text().GetFontScale(), 1);
 }
 
 TEST_F(BitmapRender, AFlatPaneKeepsItsCentreAtAnotherSize) {
@@ -97,18 +97,18 @@ TEST_F(BitmapRender, AFlatPaneKeepsItsCentreAtAnotherSize) {
   view.SetIs3D(false);
   view.SetBackgroundColor(0, 0, 0);
   view.scene = [](TestView& v) {
-    v.SetColor(1, 1, 1);
+    v.Materials().SetColor(1, 1, 1);
     const double centre[2] = {0.5, 0.25};
     DrawCircle2D(centre, 0.1, 32, true);
   };
   auto* window = Show(view, 120, 80);
   ASSERT_NE(window, nullptr);
-  view.SetExtents2D(-2, 2, 2, -2);
-  view.FitExtents2D();
-  view.Zoom2DAt(3.0, 90, 30);
+  view.Mapping2D().SetExtents2D(-2, 2, 2, -2);
+  view.Mapping2D().FitExtents2D();
+  view.Mapping2D().Zoom2DAt(3.0, 90, 30);
   double at[2];
   const double centre[2] = {0.5, 0.25};
-  view.ModelToWindow2D(at, centre);
+  view.Mapping2D().ModelToWindow2D(at, centre);
   GLBitmap bitmap;
   ASSERT_TRUE(view.RenderToBitmap(bitmap, 240, 160, 1));
   EXPECT_EQ(PixelAt(bitmap, static_cast<int>(at[0] * 2), static_cast<int>(at[1] * 2)).r, 255);

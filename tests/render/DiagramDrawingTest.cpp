@@ -54,8 +54,9 @@ class DiagramView : public TestView, public NetDrawPane {
   void Fit(double r) {
     SetIs3D(false);
     SetBackgroundColor(0, 0, 0);
-    SetExtents2D(static_cast<float>(-r), static_cast<float>(r), static_cast<float>(r), static_cast<float>(-r));
-    FitExtents2D();
+    Mapping2D().SetExtents2D(static_cast<float>(-r), static_cast<float>(r), static_cast<float>(r),
+                             static_cast<float>(-r));
+    Mapping2D().FitExtents2D();
   }
   void ScenePass() override {
     SetLighting(this, false);
@@ -193,7 +194,7 @@ TEST_F(DiagramDrawing, ModeOneShowsInsideFacetsOnlyToThePick) {
   view.Fit(0.3);
   const double centre[2] = {0.0, 0.0};
   double at[2];
-  view.ModelToWindow2D(at, centre);
+  view.Mapping2D().ModelToWindow2D(at, centre);
   const int x = static_cast<int>(at[0]), y = static_cast<int>(at[1]);
   int running = 0;
   for (const StellationFacet* f = type->mAllFacets; f && f != core; f = f->mNext) ++running;
@@ -220,14 +221,14 @@ TEST_F(DiagramDrawing, FacetsOnBothSidesShowFromBehind) {
   TestView view;
   view.scene = [face](TestView& v) {
     SetLighting(&v, false);
-    v.SetColor(1, 1, 1);
+    v.Materials().SetColor(1, 1, 1);
     const double offset[3] = {0, 0, 0};
     DrawFacetsForSelection(face->mType, face, offset);
   };
   auto* window = Show(view, kSize, kSize);
   ASSERT_NE(window, nullptr);
-  view.SetOrthogonal(true);
-  view.SetOrthoHalfHeight(1.5f);
+  view.Camera().SetOrthogonal(true);
+  view.Camera().SetOrthoHalfHeight(1.5f);
   view.SetBackgroundColor(0, 0, 0);
   double normal[3], eye[3], right[3], up[3];
   face->GetNormal(normal);
@@ -238,8 +239,8 @@ TEST_F(DiagramDrawing, FacetsOnBothSidesShowFromBehind) {
     Scale(axis, normal, side);
     Cross(up, axis, right);
     Scale(eye, axis, 5.0);
-    view.SetEye(eye);
-    view.SetAxes(right, up, axis);
+    view.Camera().SetEye(eye);
+    view.Camera().SetAxes(right, up, axis);
     core->mFlags &= ~kFacetBothSides;
     const int plain = CountLit(Draw(window));
     core->mFlags |= kFacetBothSides;
@@ -372,7 +373,7 @@ TEST_F(FacetModelDrawing, SelectedFaceletsAreWhite) {
       } else {
         DrawFacelets(&model, 1.0);
       }
-      SortDepthSortedTriangles(v.GetEye());
+      SortDepthSortedTriangles(v.Camera().GetEye());
       seen[pass].count = GetDepthSortStatistics().sortedQueue;
       if (const DepthSortedTriangle* t = GetSortedTriangle(0)) {
         CopyFloat3(seen[pass].rgb, t->colour);
@@ -406,10 +407,10 @@ TEST_F(FacetModelDrawing, MarkedEdgesAreTheCutOnes) {
   };
   auto* window = Show(view, 64, 64);
   ASSERT_NE(window, nullptr);
-  view.SetOrthogonal(true);
-  view.SetOrthoHalfHeight(1.5f);
+  view.Camera().SetOrthogonal(true);
+  view.Camera().SetOrthoHalfHeight(1.5f);
   const double eye[3] = {0, 0, 5};
-  view.SetEye(eye);
+  view.Camera().SetEye(eye);
   view.SetBackgroundColor(0, 0, 0);
   EXPECT_EQ(CountLit(Draw(window)), 0);
   for (int f = 0; f < model.GetNumFacelets(); ++f) {

@@ -313,10 +313,10 @@ class GeomagDrawing : public corvia::testing::GLTest {
   GLBitmap DrawFacingViewer(corvia::testing::TestView& view) {
     auto* window = Show(view, kSize, kSize);
     if (!window) return GLBitmap();
-    view.SetOrthogonal(true);
-    view.SetOrthoHalfHeight(static_cast<float>(kHalfHeight));
+    view.Camera().SetOrthogonal(true);
+    view.Camera().SetOrthoHalfHeight(static_cast<float>(kHalfHeight));
     const double eye[3] = {0, 0, 5};
-    view.SetEye(eye);
+    view.Camera().SetEye(eye);
     view.SetBackgroundColor(0, 0, 0);
     const GLBitmap bitmap = Draw(window);
     CloseWindows();
@@ -537,8 +537,8 @@ TEST_F(GeomagDrawing, ModelsWithRodsOfTwoLengthsCannotBeBuilt) {
   // Its faces are no panels: nothing but balls and rods is drawn, without a GL error.
   ToyView view;
   view.poly = poly.get();
-  view.SetOrthogonal(true);
-  view.SetOrthoHalfHeight(static_cast<float>(kHalfHeight));
+  view.Camera().SetOrthogonal(true);
+  view.Camera().SetOrthoHalfHeight(static_cast<float>(kHalfHeight));
   auto* window = Show(view, 64, 64);
   ASSERT_NE(window, nullptr);
   Draw(window);

@@ -89,7 +89,7 @@ class KeptFaces : public corvia::testing::GLTest {
   GLBitmap FreshPicture(Poly& poly, int mode, bool lit, int stereo = kStereoNone) {
     OffscreenViewWindow* window = nullptr;
     ModelView& view = NewPane(poly, &window, mode, lit);
-    if (stereo != kStereoNone) view.SetStereoMode(stereo);
+    if (stereo != kStereoNone) view.Stereo().SetStereoMode(stereo);
     AllowFaceMeshArrays(false);
     GLBitmap picture = window ? Draw(window) : GLBitmap();
     AllowFaceMeshArrays(true);
@@ -178,7 +178,7 @@ TEST_F(KeptFaces, DrawTheSamePixelsAsTheFacesDrawnOneByOne) {
     OffscreenViewWindow* window = nullptr;
     ModelView& view = NewPane(model.poly, &window, kDrawModePlain, c.lit);
     ASSERT_NE(window, nullptr);
-    view.SetStereoMode(c.stereo);
+    view.Stereo().SetStereoMode(c.stereo);
     const unsigned culled = GetFaceMeshStatistics().culled;
     Frames frames = PaintThree(window, [this](OffscreenViewWindow* w) { return Draw(w); });
     if (GetFaceMeshStatistics().culled != culled) {
@@ -188,7 +188,7 @@ TEST_F(KeptFaces, DrawTheSamePixelsAsTheFacesDrawnOneByOne) {
       const std::function<void(TestView&)> scene = view.scene;
       view.scene = [scene](TestView& v) {
         scene(v);
-        v.SetCullMode(kCullBack);
+        v.Materials().SetCullMode(kCullBack);
       };
       AllowFaceMeshArrays(false);
       frames.first = Draw(window);
@@ -323,7 +323,7 @@ TEST_F(KeptFaces, EveryChangeOfWhatIsDrawnIsSeenInTheNextFrame) {
     SCOPED_TRACE(change.what);
     const GLBitmap shown = Draw(window);
     change.make();
-    view.SetStereoMode(change.stereo);
+    view.Stereo().SetStereoMode(change.stereo);
     const GLBitmap next = Draw(window);
     const GLBitmap fresh = FreshPicture(poly, kDrawModePlain, true, change.stereo);
     EXPECT_LE(LargestChannelDifference(next, fresh), 1);
@@ -333,7 +333,7 @@ TEST_F(KeptFaces, EveryChangeOfWhatIsDrawnIsSeenInTheNextFrame) {
     }
     if (change.check) change.check(PixelAt(next, centre[0], centre[1]));
     change.undo();
-    view.SetStereoMode(kStereoNone);
+    view.Stereo().SetStereoMode(kStereoNone);
     settle();
   }
   // Another model in the same pane, and a view type of another draw mode and back.
@@ -371,7 +371,7 @@ TEST_F(KeptFaces, ChangingFramesAreDrawnFromTheirRecordingsAndStillOnesKept) {
   OffscreenViewWindow* window = Show(view, 64, 64);
   ASSERT_NE(window, nullptr);
   const FaceMeshStatistics before = GetFaceMeshStatistics();
-  const OpenGLView::FrameCounts countsBefore = view.GetFrameCounts();
+  const ViewFrames::Counts countsBefore = view.Frames().GetFrameCounts();
   for (int frame = 0; frame < 10; ++frame) {
     scale = 1.0 - 0.02 * frame;
     const GLBitmap recorded = Draw(window);
@@ -383,13 +383,13 @@ TEST_F(KeptFaces, ChangingFramesAreDrawnFromTheirRecordingsAndStillOnesKept) {
   const FaceMeshStatistics after = GetFaceMeshStatistics();
   EXPECT_EQ(after.recorded - before.recorded, 10u);
   EXPECT_EQ(after.kept - before.kept, 0u);
-  EXPECT_EQ(view.GetFrameCounts().afresh - countsBefore.afresh, 20u);
-  EXPECT_TRUE(view.WasLastFrameDrawnAfresh());
+  EXPECT_EQ(view.Frames().GetFrameCounts().afresh - countsBefore.afresh, 20u);
+  EXPECT_TRUE(view.Frames().WasLastFrameDrawnAfresh());
   // Still again, at the last frame's scale: kept from the first frame on.
   for (int frame = 0; frame < 3; ++frame) window->Paint();
   EXPECT_EQ(GetFaceMeshStatistics().recorded - after.recorded, 0u);
   EXPECT_EQ(GetFaceMeshStatistics().kept - after.kept, 3u);
-  EXPECT_FALSE(view.WasLastFrameDrawnAfresh());
+  EXPECT_FALSE(view.Frames().WasLastFrameDrawnAfresh());
   CloseWindows();
 }
 
@@ -416,7 +416,7 @@ TEST_F(KeptFaces, BackFacesAreCulledOnlyWhereThePictureCannotShowThem) {
       {"the near plane inside", false, true,
        [](Poly&, ModelView& view, double&) {
          const double eye[3] = {0, 0, 0.3};
-         view.SetEye(eye);
+         view.Camera().SetEye(eye);
        }},
       {"translucent", false, false,
        [](Poly& poly, ModelView&, double&) {
@@ -486,17 +486,17 @@ TEST_F(KeptFaces, TheTranslucentOrderIsKeptWhileTheEyeMovesLittle) {
   };
   OffscreenViewWindow* window = Show(view, kSize, kSize);
   ASSERT_NE(window, nullptr);
-  view.SetOrthogonal(true);
-  view.SetOrthoHalfHeight(1.25f);
+  view.Camera().SetOrthogonal(true);
+  view.Camera().SetOrthoHalfHeight(1.25f);
   const double eye[3] = {0, 0, 5};
-  view.SetEye(eye);
+  view.Camera().SetEye(eye);
   const GLBitmap first = Draw(window);
   EXPECT_EQ(set->GetSortCount(), 1u);
   kept = false;
   EXPECT_LE(LargestChannelDifference(first, Draw(window)), 1);
   kept = true;
   const double up[3] = {0, 1, 0};
-  view.RotateCamera(up, 0.5 * kKeptOrderAngle);
+  view.Camera().RotateCamera(up, 0.5 * kKeptOrderAngle);
   window->Paint();
   EXPECT_EQ(set->GetSortCount(), 1u);
   // Standing still there: the exact order of where it is.
@@ -505,7 +505,7 @@ TEST_F(KeptFaces, TheTranslucentOrderIsKeptWhileTheEyeMovesLittle) {
   kept = false;
   EXPECT_LE(LargestChannelDifference(still, Draw(window)), 1);
   kept = true;
-  view.RotateCamera(up, 1.5 * kKeptOrderAngle);
+  view.Camera().RotateCamera(up, 1.5 * kKeptOrderAngle);
   window->Paint();
   EXPECT_EQ(set->GetSortCount(), 3u);
   EXPECT_EQ(GetDepthSortStatistics().keptQueue, 0);
@@ -536,7 +536,7 @@ TEST_F(KeptFaces, KeptFramesAllocateNothing) {
   const unsigned kept = GetFaceMeshStatistics().kept;
   corvia::testing::ResetAllocationCount();
   window->Paint();
-  view.RotateCamera(up, 3.0 * kKeptOrderAngle);
+  view.Camera().RotateCamera(up, 3.0 * kKeptOrderAngle);
   window->Paint();
   window->Paint();
   EXPECT_EQ(GetFaceMeshStatistics().kept - kept, 3u);

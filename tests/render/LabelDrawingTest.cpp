@@ -76,7 +76,7 @@ class LabelDrawing : public corvia::testing::GLTest {
     view.scene = [&](corvia::testing::TestView&) { scene(); };
     auto* window = Show(view, kSize, kSize);
     view.Setup(kHalfHeight);
-    view.SetOrthogonal(orthogonal);
+    view.Camera().SetOrthogonal(orthogonal);
     GLBitmap image = window ? Draw(window) : GLBitmap();
     if (measure && PreOpenGL(&view)) {
       mBoxMin[0] = mBoxMin[1] = FLT_MAX;
@@ -216,7 +216,7 @@ TEST_F(LabelDrawing, TheFacingOffsetLiftsALabelOutOfTheModel) {
   const double xAxis[3] = {1.0, 0.0, 0.0}, zAxis[3] = {0.0, 0.0, 1.0};
   auto scene = [&] {
     OpenGLView* view = OpenGLView::GetCurrent();
-    view->SetMaterialColorRGB(1.0f, 0.0f, 0.0f);
+    view->Materials().SetMaterialColorRGB(1.0f, 0.0f, 0.0f);
     glBegin(GL_QUADS);
     glVertex3d(-1.0, -1.0, 0.0);
     glVertex3d(1.0, -1.0, 0.0);

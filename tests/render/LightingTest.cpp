@@ -57,11 +57,11 @@ TEST_F(Lighting, ALitSphereIsBrightestWhereItFacesTheLight) {
   }
   SelectLightSet(test);
   view.scene = [](TestView& v) {
-    v.SetSpecular(0);
-    v.SetMaterialColorRGB(1, 1, 1);
+    v.Materials().SetSpecular(0);
+    v.Materials().SetMaterialColorRGB(1, 1, 1);
     const double centre[3] = {0, 0, 0};
     DrawSphere(centre, 1.0);
-    v.SetSpecular(0.5f);
+    v.Materials().SetSpecular(0.5f);
   };
   GLBitmap image = Draw(window);
   SelectLightSet(before);
@@ -79,11 +79,13 @@ TEST_F(Lighting, ALitSphereIsBrightestWhereItFacesTheLight) {
   }
   ASSERT_GT(n, 0);
   // The normal of the sphere under the brightest pixels, from a ray cast of our own.
-  const double* eye = view.GetEye();
-  const double t = std::tan(view.GetFieldOfView() * M_PI / 360.0);
+  const double* eye = view.Camera().GetEye();
+  const double t = std::tan(view.Camera().GetFieldOfView() * M_PI / 360.0);
   const double dx = (sx / n - 80) / 80 * t, dy = (80 - sy / n) / 80 * t;
   double direction[3];
-  for (int k = 0; k < 3; ++k) direction[k] = dx * view.GetRightAxis()[k] + dy * view.GetUpAxis()[k] - view.GetViewAxis()[k];
+  for (int k = 0; k < 3; ++k)
+    direction[k] =
+        dx * view.Camera().GetRightAxis()[k] + dy * view.Camera().GetUpAxis()[k] - view.Camera().GetViewAxis()[k];
   NormaliseVector(direction, direction);
   const double b = Dot(eye, direction);
   const double s = -b - std::sqrt(b * b - (Dot(eye, eye) - 1.0));
@@ -100,12 +102,12 @@ TEST_F(Lighting, ATranslucentSquareOverAnOpaqueOneBlendsByItsAlpha) {
   view.SetBackgroundColor(0, 0, 0);
   SetLighting(&view, false);
   view.scene = [](TestView& v) {
-    v.SetMaterialColorRGB(1, 0, 0);
+    v.Materials().SetMaterialColorRGB(1, 0, 0);
     Quad(-0.5, -0.5, 0.5, 0.5, 0, true);
-    v.SetTransparencyMode(kTransparencyBlended);
-    v.SetMaterialColorRGBA(0, 0, 1, 0.25f);
+    v.Materials().SetTransparencyMode(kTransparencyBlended);
+    v.Materials().SetMaterialColorRGBA(0, 0, 1, 0.25f);
     Quad(-0.25, -0.25, 0.75, 0.75, 0.1, true);
-    v.SetTransparencyMode(kTransparencyOpaque);
+    v.Materials().SetTransparencyMode(kTransparencyOpaque);
   };
   auto* window = Show(view, 100, 100);
   ASSERT_NE(window, nullptr);
@@ -120,10 +122,10 @@ TEST_F(Lighting, BackFacesAreLitWithTheFrontColour) {
   view.SetBackgroundColor(0, 0, 0);
   bool facing = true;
   view.scene = [&](TestView& v) {
-    v.SetSpecular(0);
-    v.SetMaterialColorRGB(0.2f, 0.8f, 0.4f);
+    v.Materials().SetSpecular(0);
+    v.Materials().SetMaterialColorRGB(0.2f, 0.8f, 0.4f);
     Quad(-0.5, -0.3, 0.5, 0.3, 0, facing);
-    v.SetSpecular(0.5f);
+    v.Materials().SetSpecular(0.5f);
   };
   auto* window = Show(view, 120, 80);
   ASSERT_NE(window, nullptr);
@@ -139,23 +141,23 @@ TEST_F(Lighting, RedCyanGlassesSeeARedFaceAsThePartSays) {
   view.SetBackgroundColor(0.5f, 0.5f, 0.5f);
   SetLighting(&view, false);
   view.scene = [](TestView& v) {
-    v.SetMaterialColorRGB(1, 0, 0);
+    v.Materials().SetMaterialColorRGB(1, 0, 0);
     Quad(-0.3, -0.3, 0.3, 0.3, 0, true);
   };
   auto* window = Show(view, 100, 100);
   ASSERT_NE(window, nullptr);
-  view.SetStereoMode(kStereoRedCyan);
-  EXPECT_EQ(view.GetStereoMode(), kStereoRedCyan);
+  view.Stereo().SetStereoMode(kStereoRedCyan);
+  EXPECT_EQ(view.Stereo().GetStereoMode(), kStereoRedCyan);
   GLBitmap image = Draw(window);
   ExpectColor(PixelAt(image, 50, 50), 204, 153, 255);  // (0.8, 0.6, 1)
   ExpectColor(PixelAt(image, 3, 3), 102, 77, 128);     // grey 0.5 through the weights
   EXPECT_EQ(view.scenePasses, 2);
 
-  view.SetStereoMode(-1);  // no such mode: nothing changes
-  EXPECT_EQ(view.GetStereoMode(), kStereoRedCyan);
-  view.SetStereoMode(kNumStereoModes);
-  EXPECT_EQ(view.GetStereoMode(), kStereoRedCyan);
-  view.SetStereoMode(kStereoNone);
+  view.Stereo().SetStereoMode(-1);  // no such mode: nothing changes
+  EXPECT_EQ(view.Stereo().GetStereoMode(), kStereoRedCyan);
+  view.Stereo().SetStereoMode(kNumStereoModes);
+  EXPECT_EQ(view.Stereo().GetStereoMode(), kStereoRedCyan);
+  view.Stereo().SetStereoMode(kStereoNone);
 }
 
 TEST_F(Lighting, SideBySideStereoDrawsEachEyeInItsHalf) {
@@ -163,50 +165,51 @@ TEST_F(Lighting, SideBySideStereoDrawsEachEyeInItsHalf) {
   view.SetBackgroundColor(0, 0, 0);
   SetLighting(&view, false);
   view.scene = [](TestView& v) {
-    v.SetColor(v.GetCurrentEye() == 1 ? 1.0f : 0.0f, v.GetCurrentEye() == 2 ? 1.0f : 0.0f, 0);
+    v.Materials().SetColor(v.Stereo().GetCurrentEye() == 1 ? 1.0f : 0.0f, v.Stereo().GetCurrentEye() == 2 ? 1.0f : 0.0f,
+                           0);
     Quad(-0.3, -0.3, 0.3, 0.3, 0, true);
   };
   auto* window = Show(view, 200, 100);
   ASSERT_NE(window, nullptr);
-  view.SetStereoMode(kStereoCrossEyed);
-  EXPECT_NEAR(view.GetAspectRatio(), 1.0, 1e-6);
+  view.Stereo().SetStereoMode(kStereoCrossEyed);
+  EXPECT_NEAR(view.Camera().GetAspectRatio(), 1.0, 1e-6);
   GLBitmap image = Draw(window);
   ExpectColor(PixelAt(image, 50, 50), 0, 255, 0);   // eye 2 on the left
   ExpectColor(PixelAt(image, 150, 50), 255, 0, 0);  // eye 1 on the right
-  view.SetStereoMode(kStereoNone);
+  view.Stereo().SetStereoMode(kStereoNone);
 }
 
 TEST_F(Lighting, StateIsGivenToGLOnlyWhenItChanges) {
   TestView view;
   ASSERT_NE(Show(view, 16, 16), nullptr);
   ASSERT_TRUE(PreOpenGL(&view));
-  EXPECT_EQ(view.SetCullMode(kCullFront), kCullNone);
+  EXPECT_EQ(view.Materials().SetCullMode(kCullFront), kCullNone);
   EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
   GLint mode = 0;
   glGetIntegerv(GL_CULL_FACE_MODE, &mode);
   EXPECT_EQ(mode, GL_FRONT);
-  EXPECT_EQ(view.SetCullMode(kCullNone), kCullFront);
+  EXPECT_EQ(view.Materials().SetCullMode(kCullNone), kCullFront);
   EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
 
-  EXPECT_EQ(view.SetTransparencyMode(kTransparencyScreenDoor), kTransparencyOpaque);
+  EXPECT_EQ(view.Materials().SetTransparencyMode(kTransparencyScreenDoor), kTransparencyOpaque);
   EXPECT_TRUE(glIsEnabled(GL_POLYGON_STIPPLE));
   // Setting it again changes nothing: a state changed behind the view's back stays.
   glDisable(GL_POLYGON_STIPPLE);
-  EXPECT_EQ(view.SetTransparencyMode(kTransparencyScreenDoor), kTransparencyScreenDoor);
+  EXPECT_EQ(view.Materials().SetTransparencyMode(kTransparencyScreenDoor), kTransparencyScreenDoor);
   EXPECT_FALSE(glIsEnabled(GL_POLYGON_STIPPLE));
-  EXPECT_EQ(view.SetTransparencyMode(kTransparencyAdditive), kTransparencyScreenDoor);
+  EXPECT_EQ(view.Materials().SetTransparencyMode(kTransparencyAdditive), kTransparencyScreenDoor);
   EXPECT_TRUE(glIsEnabled(GL_BLEND));
-  EXPECT_EQ(view.SetTransparencyMode(kTransparencyOpaque), kTransparencyAdditive);
+  EXPECT_EQ(view.Materials().SetTransparencyMode(kTransparencyOpaque), kTransparencyAdditive);
   EXPECT_FALSE(glIsEnabled(GL_BLEND));
 
-  EXPECT_TRUE(view.SetDepthWrites(false));
+  EXPECT_TRUE(view.Materials().SetDepthWrites(false));
   GLboolean writes = GL_TRUE;
   glGetBooleanv(GL_DEPTH_WRITEMASK, &writes);
   EXPECT_EQ(writes, GL_FALSE);
-  EXPECT_FALSE(view.SetDepthWrites(true));
-  view.SetLineStipple(0xF0F0);
+  EXPECT_FALSE(view.Materials().SetDepthWrites(true));
+  view.Materials().SetLineStipple(0xF0F0);
   EXPECT_TRUE(glIsEnabled(GL_LINE_STIPPLE));
-  view.SetLineStipple(0);
+  view.Materials().SetLineStipple(0);
   EXPECT_FALSE(glIsEnabled(GL_LINE_STIPPLE));
   PostOpenGL(&view);
 }
@@ -214,12 +217,14 @@ TEST_F(Lighting, StateIsGivenToGLOnlyWhenItChanges) {
 TEST_F(Lighting, TransparencyIsLeftAloneWhilePicking) {
   TestView view;
   int during = -1;
-  view.scene = [&](TestView& v) { during = v.SetTransparencyMode(kTransparencyBlended) + 10 * v.GetTransparencyMode(); };
+  view.scene = [&](TestView& v) {
+    during = v.Materials().SetTransparencyMode(kTransparencyBlended) + 10 * v.Materials().GetTransparencyMode();
+  };
   ASSERT_NE(Show(view, 16, 16), nullptr);
   std::vector<GLHit> hits;
   view.DoSelection(hits, 8, 8, false);
   EXPECT_EQ(during, 0);
-  EXPECT_EQ(view.GetTransparencyMode(), kTransparencyOpaque);
+  EXPECT_EQ(view.Materials().GetTransparencyMode(), kTransparencyOpaque);
 }
 
 TEST_F(Lighting, CoplanarStencilNestsAndReportsTooManyFinishes) {
@@ -247,14 +252,14 @@ TEST_F(Lighting, CoplanarStencilBlendsOverlappingFacesOnce) {
       Quad(-0.6, -0.3, 0.2, 0.3, 0, true);
       Quad(-0.2, -0.3, 0.6, 0.3, 0, true);
     };
-    v.SetTransparencyMode(kTransparencyBlended);
-    v.SetMaterialColorRGBA(0, 0, 1, 0.5f);
+    v.Materials().SetTransparencyMode(kTransparencyBlended);
+    v.Materials().SetMaterialColorRGBA(0, 0, 1, 0.5f);
     PrepareCoplanarStencil(1);
     both();
     PrepareCoplanarStencil(3);
     both();
     PrepareCoplanarStencil(4);
-    v.SetTransparencyMode(kTransparencyOpaque);
+    v.Materials().SetTransparencyMode(kTransparencyOpaque);
   };
   auto* window = Show(view, 100, 40);
   ASSERT_NE(window, nullptr);
@@ -284,7 +289,7 @@ TEST_F(Lighting, RainbowColoursGreyOnlyWithTheirOwnBit) {
   view.SetBackgroundColor(0, 0, 0);
   SetLighting(&view, false);
   view.scene = [](TestView& v) {
-    v.SetMaterialColorRGB(0.8f, 0.2f, 0.4f);
+    v.Materials().SetMaterialColorRGB(0.8f, 0.2f, 0.4f);
     Quad(-0.5, -0.5, 0.5, 0.5, 0, true);
   };
   auto* window = Show(view, 40, 40);
@@ -308,7 +313,7 @@ TEST_F(Lighting, PackedColoursAreBlueGreenRed) {
   view.SetBackgroundColor(0, 0, 0);
   SetLighting(&view, false);
   view.scene = [](TestView& v) {
-    v.SetMaterialColorRef(0x00336699);  // red 0x99, green 0x66, blue 0x33
+    v.Materials().SetMaterialColorRef(0x00336699);  // red 0x99, green 0x66, blue 0x33
     Quad(-0.5, -0.5, 0.5, 0.5, 0, true);
   };
   auto* window = Show(view, 20, 20);

@@ -528,7 +528,7 @@ TEST_F(ModelDrawing, FacesWithAnOpaqueImageInTheirRingTakeADepthPass) {
   GLboolean depthWrites = GL_FALSE;
   glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
   EXPECT_EQ(depthWrites, GL_TRUE);
-  EXPECT_EQ(view.GetTransparencyMode(), kTransparencyOpaque);
+  EXPECT_EQ(view.Materials().GetTransparencyMode(), kTransparencyOpaque);
   PostOpenGL(&view);
 }
 

@@ -40,10 +40,10 @@ class ModelView : public TestView {
   bool lit = true;
 
   void Setup(double halfHeight) {
-    SetOrthogonal(true);
-    SetOrthoHalfHeight(static_cast<float>(halfHeight));
+    Camera().SetOrthogonal(true);
+    Camera().SetOrthoHalfHeight(static_cast<float>(halfHeight));
     const double eye[3] = {0, 0, 5};
-    SetEye(eye);
+    Camera().SetEye(eye);
     SetBackgroundColor(0, 0, 0);
   }
   void ScenePass() override {

@@ -54,36 +54,36 @@ class MouseNavigationTest : public ::testing::Test {
     view.OnButtonUp(button, x, y, keys);
   }
 
-  double EyeDistance() const { return Dot(view.GetEye(), view.GetViewAxis()); }
+  double EyeDistance() const { return Dot(view.Camera().GetEye(), view.Camera().GetViewAxis()); }
 
   TestView view;
 };
 
 TEST_F(MouseNavigationTest, ModesFollowButtonsAndKeys) {
-  EXPECT_EQ(view.GetMouseMode(), kMouseModeNone);
+  EXPECT_EQ(view.Navigation().GetMouseMode(), kMouseModeNone);
   view.OnButtonDown(kMouseButtonLeft, 10, 10, 0);
-  EXPECT_EQ(view.GetMouseMode(), kMouseModeTumble);
+  EXPECT_EQ(view.Navigation().GetMouseMode(), kMouseModeTumble);
   EXPECT_EQ(view.GetCursor(), kCursorTumble);
   view.OnButtonDown(kMouseButtonRight, 10, 10, 0);
-  EXPECT_EQ(view.GetMouseMode(), kMouseModeTwist);
+  EXPECT_EQ(view.Navigation().GetMouseMode(), kMouseModeTwist);
   SetTwistWithSpace(true);
-  EXPECT_EQ(view.GetMouseMode(), kMouseModePivot);
+  EXPECT_EQ(view.Navigation().GetMouseMode(), kMouseModePivot);
   SetTwistWithSpace(false);
-  view.SetTwistAllowed(false, false);
-  EXPECT_EQ(view.GetMouseMode(), kMouseModeNoTwist);
-  view.SetTwistAllowed(true, false);
+  view.Navigation().SetTwistAllowed(false, false);
+  EXPECT_EQ(view.Navigation().GetMouseMode(), kMouseModeNoTwist);
+  view.Navigation().SetTwistAllowed(true, false);
   view.OnButtonUp(kMouseButtonLeft, 10, 10, 0);
-  EXPECT_EQ(view.GetMouseMode(), kMouseModeZoom);
+  EXPECT_EQ(view.Navigation().GetMouseMode(), kMouseModeZoom);
   // Shift or Ctrl switches the modes off.
   view.UpdateMouseMode(kMouseKeyShift, false);
-  EXPECT_EQ(view.GetMouseMode(), kMouseModeNone);
+  EXPECT_EQ(view.Navigation().GetMouseMode(), kMouseModeNone);
   std::string left, right, both;
   view.GetMouseButtonHelp(left, right, both);
   EXPECT_EQ(left + right + both, "---");
   view.UpdateMouseMode(0, false);
   view.OnButtonUp(kMouseButtonRight, 10, 10, 0);
   view.OnButtonDown(kMouseButtonMiddle, 10, 10, 0);
-  EXPECT_EQ(view.GetMouseMode(), kMouseModeTwist);
+  EXPECT_EQ(view.Navigation().GetMouseMode(), kMouseModeTwist);
   view.OnButtonUp(kMouseButtonMiddle, 10, 10, 0);
   view.GetMouseButtonHelp(left, right, both);
   EXPECT_EQ(left, "Tumble");
@@ -92,10 +92,10 @@ TEST_F(MouseNavigationTest, ModesFollowButtonsAndKeys) {
 
   view.SetIs3D(false);
   view.OnButtonDown(kMouseButtonLeft, 10, 10, 0);
-  EXPECT_EQ(view.GetMouseMode(), kMouseModePan2D);
+  EXPECT_EQ(view.Navigation().GetMouseMode(), kMouseModePan2D);
   view.OnButtonUp(kMouseButtonLeft, 10, 10, 0);
   view.OnButtonDown(kMouseButtonRight, 10, 10, 0);
-  EXPECT_EQ(view.GetMouseMode(), kMouseModeZoom2D);
+  EXPECT_EQ(view.Navigation().GetMouseMode(), kMouseModeZoom2D);
   view.OnButtonUp(kMouseButtonRight, 10, 10, 0);
   view.SetIs3D(true);
 }
@@ -107,9 +107,9 @@ TEST_F(MouseNavigationTest, DragRightTurnsTheModelRight) {
   EXPECT_EQ(GetActiveMouseThrows(), nullptr);
   const double angle = 30.0 * kRad;
   // The camera went round the centre to the left, so the model's front turned right.
-  EXPECT_NEAR(view.GetEye()[0], -distance * std::sin(angle), 1e-9);
-  EXPECT_NEAR(view.GetEye()[2], distance * std::cos(angle), 1e-9);
-  EXPECT_NEAR(view.GetEye()[1], 0.0, 1e-12);
+  EXPECT_NEAR(view.Camera().GetEye()[0], -distance * std::sin(angle), 1e-9);
+  EXPECT_NEAR(view.Camera().GetEye()[2], distance * std::cos(angle), 1e-9);
+  EXPECT_NEAR(view.Camera().GetEye()[1], 0.0, 1e-12);
   double front[3] = {0, 0, 1}, window[3];
   view.ApplyViewTransform(window, front);
   EXPECT_GT(window[0], 200.0);
@@ -118,14 +118,14 @@ TEST_F(MouseNavigationTest, DragRightTurnsTheModelRight) {
 TEST_F(MouseNavigationTest, FastReleaseKeepsTurningUntilStopped) {
   Drag(kMouseButtonLeft, 5, 0, 10, 0.0);
   MouseThrow* spin = GetActiveMouseThrows();
-  ASSERT_EQ(spin, view.GetTumbleThrow());
+  ASSERT_EQ(spin, view.Navigation().GetTumbleThrow());
   // 20 pixels over the last five samples, 40 ms: 500 pixels a second.
   EXPECT_NEAR(spin->mSpeedX, 500.0f, 1e-2);
-  const double before = std::atan2(-view.GetEye()[0], view.GetEye()[2]);
+  const double before = std::atan2(-view.Camera().GetEye()[0], view.Camera().GetEye()[2]);
   SetThrowStepPending(true);
   Advance(0.1);
   StepMouseThrows(nullptr);
-  const double after = std::atan2(-view.GetEye()[0], view.GetEye()[2]);
+  const double after = std::atan2(-view.Camera().GetEye()[0], view.Camera().GetEye()[2]);
   // 0.1 s at 500 pixels a second, 0.3 degrees a pixel.
   EXPECT_NEAR((after - before) / kRad, 15.0, 1e-5);
   // A press on the pane stops it.
@@ -143,7 +143,7 @@ TEST_F(MouseNavigationTest, RightDragAndWheelZoom) {
   const double zoomed = EyeDistance();
   view.DoMouseWheel(120);
   EXPECT_NEAR(EyeDistance(), zoomed / 1.06, 1e-9);
-  view.SetEyeDistanceLimits(-1.0, zoomed);
+  view.Camera().SetEyeDistanceLimits(-1.0, zoomed);
   view.DoMouseWheel(-360);
   EXPECT_NEAR(EyeDistance(), zoomed, 1e-9);
 }
@@ -156,16 +156,16 @@ TEST_F(MouseNavigationTest, TwistAndPivot) {
   for (int i = 1; i <= 8; ++i) view.OnMouseMove(5 * i, 0, 0);
   view.OnButtonUp(kMouseButtonRight, 40, 0, 0);
   view.OnButtonUp(kMouseButtonLeft, 40, 0, 0);
-  EXPECT_NEAR(std::atan2(view.GetRightAxis()[1], view.GetRightAxis()[0]) / kRad, 12.0, 1e-9);
+  EXPECT_NEAR(std::atan2(view.Camera().GetRightAxis()[1], view.Camera().GetRightAxis()[0]) / kRad, 12.0, 1e-9);
 
   // The pivot turns about the world's vertical axis whatever the view's twist.
-  const double height = view.GetEye()[1];
+  const double height = view.Camera().GetEye()[1];
   SetTwistWithSpace(true);
   view.OnButtonDown(kMouseButtonMiddle, 0, 0, 0);
   for (int i = 1; i <= 10; ++i) view.OnMouseMove(5 * i, 0, 0);
   view.OnButtonUp(kMouseButtonMiddle, 50, 0, 0);
-  EXPECT_NEAR(view.GetEye()[1], height, 1e-12);
-  EXPECT_GT(std::fabs(view.GetEye()[0]), 0.1);
+  EXPECT_NEAR(view.Camera().GetEye()[1], height, 1e-12);
+  EXPECT_GT(std::fabs(view.Camera().GetEye()[0]), 0.1);
 }
 
 TEST_F(MouseNavigationTest, SpaceTurnsTheButtonsIntoPanAndFieldOfView) {
@@ -176,20 +176,20 @@ TEST_F(MouseNavigationTest, SpaceTurnsTheButtonsIntoPanAndFieldOfView) {
   ASSERT_TRUE(window->Show(&view));
   window->SetSpaceDown(true);
   view.OnButtonDown(kMouseButtonRight, 0, 0, 0);
-  ASSERT_EQ(view.GetMouseMode(), kMouseModeFieldOfView);
+  ASSERT_EQ(view.Navigation().GetMouseMode(), kMouseModeFieldOfView);
   for (int i = 1; i <= 400; ++i) view.OnMouseMove(10 * i, 0, 0);
-  EXPECT_NEAR(view.GetFieldOfView(), 160.0, 1e-4);
+  EXPECT_NEAR(view.Camera().GetFieldOfView(), 160.0, 1e-4);
   for (int i = 399; i >= -400; --i) view.OnMouseMove(10 * i, 0, 0);
-  EXPECT_NEAR(view.GetFieldOfView(), 5.0, 1e-4);
+  EXPECT_NEAR(view.Camera().GetFieldOfView(), 5.0, 1e-4);
   view.OnButtonUp(kMouseButtonRight, -4000, 0, 0);
 
   // Pan: the model point under the mouse moves with it.
   view.OnMouseMove(200, 150, 0);
   view.OnButtonDown(kMouseButtonLeft, 200, 150, 0);
-  EXPECT_EQ(view.GetMouseMode(), kMouseModePan);
-  const double eyeX = view.GetEye()[0];
+  EXPECT_EQ(view.Navigation().GetMouseMode(), kMouseModePan);
+  const double eyeX = view.Camera().GetEye()[0];
   view.OnMouseMove(220, 150, 0);
-  EXPECT_LT(view.GetEye()[0], eyeX);
+  EXPECT_LT(view.Camera().GetEye()[0], eyeX);
   view.OnButtonUp(kMouseButtonLeft, 220, 150, 0);
   window->SetSpaceDown(false);
   window->Close();

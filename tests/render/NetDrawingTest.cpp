@@ -104,9 +104,9 @@ class FlatView : public TestView {
   void Fit(double left, double top, double right, double bottom) {
     SetIs3D(false);
     SetBackgroundColor(0, 0, 0);
-    SetExtents2D(static_cast<float>(left), static_cast<float>(top), static_cast<float>(right),
-                 static_cast<float>(bottom));
-    FitExtents2D();
+    Mapping2D().SetExtents2D(static_cast<float>(left), static_cast<float>(top), static_cast<float>(right),
+                             static_cast<float>(bottom));
+    Mapping2D().FitExtents2D();
   }
   void ScenePass() override {
     ++scenePasses;
@@ -117,7 +117,7 @@ class FlatView : public TestView {
   // The pixel of a point of the plane.
   void Pixel(const double* p, int& x, int& y) {
     double w[2];
-    ModelToWindow2D(w, p);
+    Mapping2D().ModelToWindow2D(w, p);
     x = static_cast<int>(std::floor(w[0]));
     y = static_cast<int>(std::floor(w[1]));
   }
@@ -279,7 +279,7 @@ TEST_F(NetDrawing, FlatNetsFillEachFaceletWhereItsPointsPutIt) {
         p[1] += 0.5 * side * out[1];
         int x = 0, y = 0;
         view.Pixel(p, x, y);
-        if (std::fabs(side) * view.UnitsToPixelsX(1.0) < 8.0) continue;
+        if (std::fabs(side) * view.Mapping2D().UnitsToPixelsX(1.0) < 8.0) continue;
         ++tabs;
         EXPECT_TRUE(Near(PixelAt(image, x, y), Rgba{179, 179, 179, 255}, 2)) << "tab at " << x << "," << y;
       }
@@ -340,7 +340,7 @@ double PixelsInside(FlatView& view, const Face3D* f, int x, int y) {
   double turn = 0.0;
   for (int i = 0; i < n; ++i) {
     double w[2];
-    view.ModelToWindow2D(w, f->mEdges[i].unfolded);
+    view.Mapping2D().ModelToWindow2D(w, f->mEdges[i].unfolded);
     corners.push_back({w[0], w[1]});
   }
   for (int i = 0; i < n; ++i) {
@@ -401,7 +401,7 @@ TEST_F(NetDrawing, TextsOfAFlatNetStandInsideTheirFaceletClearOfItsEdges) {
   const GLBitmap text = DrawFlatNet(*cube.net, view);
   int lineHeight = 0;
   if (PreOpenGL(&view)) {
-    lineHeight = view.GetLineHeight();
+    lineHeight = view.Text().GetLineHeight();
     PostOpenGL(&view);
   }
   ASSERT_GT(lineHeight, 0);
@@ -615,9 +615,9 @@ TEST_F(NetDrawing, NetsTooSmallOnScreenToReadWriteNoTexts) {
     auto* window = Show(folded, kSize, kSize);
     ASSERT_NE(window, nullptr);
     folded.Setup(1.3);
-    const uint64_t before = CountGLScreenTexts();
+    const uint64_t before = CountGLScreenTexts(folded);
     Draw(window);
-    EXPECT_EQ(CountGLScreenTexts() - before, large ? texts : 0u) << "of " << texts << " texts";
+    EXPECT_EQ(CountGLScreenTexts(folded) - before, large ? texts : 0u) << "of " << texts << " texts";
     // The flat net's corner angles.
     FlatView flat;
     GetNetSettings().edgeData = 0;
@@ -688,7 +688,7 @@ TEST_F(NetDrawing, TheStellationDiagramOfTheIcosahedron) {
     // The whole diagram, and its middle closer up.
     for (double r : {full, 0.2 * full}) {
       view.Fit(-r, r, r, -r);
-      const double perUnit = view.UnitsToPixelsX(1.0);
+      const double perUnit = view.Mapping2D().UnitsToPixelsX(1.0);
       const GLBitmap image = Draw(window);
       if (r == full) whole = image;
       // Facets: the pixel at each segment's centroid, where it lies 3 pixels inside.
@@ -767,8 +767,8 @@ TEST_F(NetDrawing, TheFirstStellationDrawnAsAFacetModel) {
   NormaliseVector(right, right);
   Cross(up, axis, right);
   Scale(eye, axis, 5.0);
-  view.SetEye(eye);
-  view.SetAxes(right, up, axis);
+  view.Camera().SetEye(eye);
+  view.Camera().SetAxes(right, up, axis);
   const GLBitmap image = Draw(window);
   // Where the triangles project, worked out from the facelets' corners.
   const double perUnit = (kSize / 2.0) / halfHeight;

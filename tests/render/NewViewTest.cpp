@@ -8,14 +8,19 @@
 #include <vector>
 
 #include "render/CaptionWnd.h"
+#include "render/GLText.h"
+#include "render/LightSets.h"
 #include "render/NewView.h"
 #include "render/OffscreenViewWindow.h"
 #include "render/PaneFrame.h"
+#include "render/ViewGroup.h"
+#include "tests/render/RenderTestSupport.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
 using namespace corvia;
+using corvia::testing::TestView;
 
 class CountingView : public NewView {
 public:
@@ -123,23 +128,23 @@ TEST(NewView, CaptionButtonsLieRightToLeftWithTheirSpacing) {
   auto window = ShowInWindow(&view, 200, 100);
   ASSERT_TRUE(window);
   ASSERT_NE(window->GetCaption(), nullptr);
-  EXPECT_EQ(view.GetCaptionRect(), (PixelRect{0, 0, 200, kCaptionHeight}));
+  EXPECT_EQ(view.Buttons().GetCaptionRect(), (PixelRect{0, 0, 200, kCaptionHeight}));
 
-  view.SetNumButtons(2);
-  view.DefineButton(0, 101, 7, kCaptionButtonSpaced);
-  view.DefineButton(1, 102, 8, 0);
+  view.Buttons().SetNumButtons(2);
+  view.Buttons().DefineButton(0, 101, 7, kCaptionButtonSpaced);
+  view.Buttons().DefineButton(1, 102, 8, 0);
   PixelRect first, second;
-  ASSERT_TRUE(view.GetButtonRect(0, first));
-  ASSERT_TRUE(view.GetButtonRect(1, second));
+  ASSERT_TRUE(view.Buttons().GetButtonRect(0, first));
+  ASSERT_TRUE(view.Buttons().GetButtonRect(1, second));
   EXPECT_EQ(first.right, 198);
   EXPECT_EQ(first.Width(), kCaptionButtonWidth);
   EXPECT_EQ(first.Height(), kCaptionButtonHeight);
   EXPECT_EQ(first.top, (kCaptionHeight - kCaptionButtonHeight) / 2);
   EXPECT_EQ(first.right - second.right, 18);
-  EXPECT_FALSE(view.GetButtonRect(2, first));
+  EXPECT_FALSE(view.Buttons().GetButtonRect(2, first));
 
   corvia::testing::ExpectInternalErrors();
-  view.DefineButton(2, 1, 1, 0);
+  view.Buttons().DefineButton(2, 1, 1, 0);
   EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 1);
   EXPECT_NE(corvia::testing::Platform().messages.Boxes().back().text.find("DefineButton: index 2 invalid"),
             std::string::npos);
@@ -150,20 +155,20 @@ TEST(NewView, ACaptionButtonRunsOnlyWhenReleasedOverIt) {
   CountingView view;
   auto window = ShowInWindow(&view, 200, 100);
   ASSERT_TRUE(window);
-  view.SetNumButtons(1);
-  view.DefineButton(0, 33, 0, 0);
+  view.Buttons().SetNumButtons(1);
+  view.Buttons().DefineButton(0, 33, 0, 0);
   PixelRect button;
-  ASSERT_TRUE(view.GetButtonRect(0, button));
+  ASSERT_TRUE(view.Buttons().GetButtonRect(0, button));
   const int cx = (button.left + button.right) / 2, cy = (button.top + button.bottom) / 2;
 
   EXPECT_TRUE(view.OnCaptionButtonDown(kMouseButtonLeft, cx, cy));
-  EXPECT_EQ(view.GetPressedButton(), 0);
-  EXPECT_TRUE(view.IsPressedLook());
+  EXPECT_EQ(view.Buttons().GetPressedButton(), 0);
+  EXPECT_TRUE(view.Buttons().IsPressedLook());
   view.OnCaptionMouseMove(10, cy);
-  EXPECT_FALSE(view.IsPressedLook());
+  EXPECT_FALSE(view.Buttons().IsPressedLook());
   view.OnCaptionButtonUp(kMouseButtonLeft, 10, cy);
   EXPECT_TRUE(view.clicks.empty());
-  EXPECT_EQ(view.GetPressedButton(), -1);
+  EXPECT_EQ(view.Buttons().GetPressedButton(), -1);
 
   view.OnCaptionButtonDown(kMouseButtonLeft, cx, cy);
   view.OnCaptionButtonUp(kMouseButtonLeft, cx, cy);
@@ -293,6 +298,72 @@ TEST(NewView, CaptionFlagIsClearedWhileCaptionsAreHidden) {
   EXPECT_EQ(window->GetTitle(), "Dual of Base Polyhedron");
   EXPECT_EQ(window->GetCaption()->GetText(), "Dual of Base Polyhedron");
   window->Close();
+}
+
+// A frame of the test's own: it holds the state its panes share, apart from any other.
+struct OtherFrame : public PaneFrame {
+  void SetMouseButtonHints(const std::string&, const std::string&, const std::string&) override {}
+  void SetActiveView(NewView* view) override { active = view; }
+  NewView* active = nullptr;
+};
+
+TEST(NewView, TwoFramesShareNoStateOfTheirPanes) {
+  OtherFrame first, second;
+  PaneFrame* before = InstallPaneFrame(&first);
+  {
+    TestView a;
+    a.SetSizeForTest(100, 100);
+    a.Camera().InitCamera();
+    a.Activate(true);
+    a.OnButtonDown(kMouseButtonLeft, 10, 20, 0);
+    a.Camera().StoreCamera(1);
+    const float red[4] = {1, 0, 0, 1};
+    SetGLTextColor(red);
+    SetLinkedViews(true);
+    SetDrawLineWidth(3.0f);
+    CreateBuiltInLightSets();
+    const int lightSets = CountLightSets();
+    ASSERT_GT(lightSets, 0);
+
+    // The second frame's panes start from nothing the first frame's did.
+    InstallPaneFrame(&second);
+    EXPECT_EQ(NewView::GetFirstView(), nullptr);
+    EXPECT_EQ(NewView::GetActiveView(), nullptr);
+    EXPECT_EQ(NewView::GetMouseButtonsHeld(), 0);
+    EXPECT_FALSE(IsCameraStored(1));
+    float color[4];
+    GetGLTextColor(color);
+    EXPECT_EQ(color[1], 1.0f);
+    EXPECT_FALSE(GetLinkedViews());
+    EXPECT_EQ(GetDrawLineWidth(), 1.0f);
+    EXPECT_EQ(CountLightSets(), 0);
+    {
+      NewView b;
+      b.Activate(true);
+      EXPECT_EQ(NewView::GetFirstView(), &b);
+      EXPECT_EQ(b.GetIndex(), 0);
+      EXPECT_EQ(second.active, &b);
+      // A view of the first frame acts on its own frame's panes, whichever is installed.
+      a.OnButtonUp(kMouseButtonLeft, 10, 20, 0);
+      EXPECT_EQ(a.GetViewGroup().mouse.buttons, 0);
+      EXPECT_EQ(a.GetViewGroup().views.active, &a);
+      EXPECT_EQ(b.GetNext(), nullptr);
+    }
+
+    // The first frame's state is as its panes left it.
+    InstallPaneFrame(&first);
+    EXPECT_EQ(NewView::GetFirstView(), &a);
+    EXPECT_EQ(NewView::GetActiveView(), &a);
+    EXPECT_EQ(first.active, &a);
+    EXPECT_TRUE(IsCameraStored(1));
+    GetGLTextColor(color);
+    EXPECT_EQ(color[1], 0.0f);
+    EXPECT_TRUE(GetLinkedViews());
+    EXPECT_EQ(GetDrawLineWidth(), 3.0f);
+    EXPECT_EQ(CountLightSets(), lightSets);
+    FreeLightSets();
+  }
+  InstallPaneFrame(before);
 }
 
 }  // namespace

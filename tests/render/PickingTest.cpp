@@ -142,11 +142,11 @@ struct Camera {
   int width, height;
 
   explicit Camera(const OpenGLView& v, int w, int h)
-      : eye{v.GetEye()[0], v.GetEye()[1], v.GetEye()[2]},
-        right{v.GetRightAxis()[0], v.GetRightAxis()[1], v.GetRightAxis()[2]},
-        up{v.GetUpAxis()[0], v.GetUpAxis()[1], v.GetUpAxis()[2]},
-        view{v.GetViewAxis()[0], v.GetViewAxis()[1], v.GetViewAxis()[2]},
-        tanHalf(std::tan(v.GetFieldOfView() * M_PI / 360.0)),
+      : eye{v.Camera().GetEye()[0], v.Camera().GetEye()[1], v.Camera().GetEye()[2]},
+        right{v.Camera().GetRightAxis()[0], v.Camera().GetRightAxis()[1], v.Camera().GetRightAxis()[2]},
+        up{v.Camera().GetUpAxis()[0], v.Camera().GetUpAxis()[1], v.Camera().GetUpAxis()[2]},
+        view{v.Camera().GetViewAxis()[0], v.Camera().GetViewAxis()[1], v.Camera().GetViewAxis()[2]},
+        tanHalf(std::tan(v.Camera().GetFieldOfView() * M_PI / 360.0)),
         width(w),
         height(h) {}
 
@@ -217,9 +217,9 @@ TEST_F(Picking, CubeAndOctahedronGiveTheItemUnderEachPixel) {
   constexpr int kWidth = 240, kHeight = 140;
   ASSERT_NE(Show(view, kWidth, kHeight), nullptr);
   const double axis[3] = {1, -1.3, 0.4};
-  view.RotateCamera(axis, 35);
-  view.OrthonormalizeCamera();
-  view.ViewSphere(nullptr, 1.2);
+  view.Camera().RotateCamera(axis, 35);
+  view.Camera().OrthonormalizeCamera();
+  view.Camera().ViewSphere(nullptr, 1.2);
   const Camera camera(view, kWidth, kHeight);
 
   int faces = 0, edges = 0, vertices = 0, empty = 0;
@@ -328,7 +328,7 @@ TEST_F(Picking, PicksBetweenPaintsKeepTheDriversMemoryFlat) {
   };
   OffscreenViewWindow* window = Show(view, 60, 60);
   ASSERT_NE(window, nullptr);
-  view.ViewSphere(nullptr, 1.2);
+  view.Camera().ViewSphere(nullptr, 1.2);
   int missed = 0;
   auto round = [&] {
     std::vector<GLHit> hits;

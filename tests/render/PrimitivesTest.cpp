@@ -63,8 +63,8 @@ protected:
   // An orthogonal pane 200 pixels high showing 2 units: 100 pixels a unit.
   void SetUpView(TestView& view) {
     ASSERT_NE(Show(view, 200, 200), nullptr);
-    view.SetOrthogonal(true);
-    view.SetOrthoHalfHeight(1.0f);
+    view.Camera().SetOrthogonal(true);
+    view.Camera().SetOrthoHalfHeight(1.0f);
   }
 };
 
@@ -72,11 +72,11 @@ TEST_F(Primitives, SpheresTakeTheirFacetsFromTheirSizeOnScreen) {
   TestView view;
   SetUpView(view);
   const double centre[3] = {0, 0, 0};
-  EXPECT_EQ(view.ChooseSphereLevel(centre, 0.02), 2);   // 4 pixels across
-  EXPECT_EQ(view.ChooseSphereLevel(centre, 0.045), 3);  // 9
-  EXPECT_EQ(view.ChooseSphereLevel(centre, 0.075), 4);  // 15
-  EXPECT_EQ(view.ChooseSphereLevel(centre, 0.15), 6);   // 30
-  EXPECT_EQ(view.ChooseSphereLevel(centre, 0.5), 8);    // 100
+  EXPECT_EQ(ChooseSphereLevel(view, centre, 0.02), 2);   // 4 pixels across
+  EXPECT_EQ(ChooseSphereLevel(view, centre, 0.045), 3);  // 9
+  EXPECT_EQ(ChooseSphereLevel(view, centre, 0.075), 4);  // 15
+  EXPECT_EQ(ChooseSphereLevel(view, centre, 0.15), 6);   // 30
+  EXPECT_EQ(ChooseSphereLevel(view, centre, 0.5), 8);    // 100
   // Each of the eight octants is `level` strips, row i holding 2i + 1 triangles.
   for (auto [radius, level] : {std::pair{0.02, 2}, std::pair{0.045, 3}, std::pair{0.075, 4}, std::pair{0.15, 6},
                                std::pair{0.5, 8}}) {
@@ -89,11 +89,11 @@ TEST_F(Primitives, RodsTakeTheirSegmentsFromTheNearerEnd) {
   TestView view;
   SetUpView(view);
   const double a[3] = {-0.5, 0, 0}, b[3] = {0.5, 0, 0};
-  EXPECT_EQ(view.ChooseCylinderSegments(a, b, 0.004), 4);  // under a pixel across
-  EXPECT_EQ(view.ChooseCylinderSegments(a, b, 0.008), 6);
-  EXPECT_EQ(view.ChooseCylinderSegments(a, b, 0.04), 8);
-  EXPECT_EQ(view.ChooseCylinderSegments(a, b, 0.1), 16);
-  EXPECT_EQ(view.ChooseCylinderSegments(a, b, 0.2), 32);
+  EXPECT_EQ(ChooseCylinderSegments(view, a, b, 0.004), 4);  // under a pixel across
+  EXPECT_EQ(ChooseCylinderSegments(view, a, b, 0.008), 6);
+  EXPECT_EQ(ChooseCylinderSegments(view, a, b, 0.04), 8);
+  EXPECT_EQ(ChooseCylinderSegments(view, a, b, 0.1), 16);
+  EXPECT_EQ(ChooseCylinderSegments(view, a, b, 0.2), 32);
   const double up[3] = {0, 1, 0};
   FeedbackCount plain = Feedback(view, [&] { DrawCylinder(&view, a, b, 0.1, 0.0, up, 0); });
   EXPECT_EQ(plain.polygons, 2 * 16);
@@ -131,13 +131,13 @@ TEST_F(Primitives, SphereFacetsTurnOutwards) {
   view.SetBackgroundColor(0, 0, 0);
   SetLighting(&view, false);
   view.scene = [](TestView& v) {
-    v.SetCullMode(kCullBack);
-    v.SetColor(1, 0, 0);
+    v.Materials().SetCullMode(kCullBack);
+    v.Materials().SetColor(1, 0, 0);
     const double centre[3] = {0, 0, 0};
     DrawSphere(centre, 0.8);
-    v.SetCullMode(kCullNone);
+    v.Materials().SetCullMode(kCullNone);
     // A plane through the centre hides only a sphere whose far side was drawn.
-    v.SetColor(0, 0, 1);
+    v.Materials().SetColor(0, 0, 1);
     glBegin(GL_QUADS);
     glVertex3d(-1, -1, 0), glVertex3d(1, -1, 0), glVertex3d(1, 1, 0), glVertex3d(-1, 1, 0);
     glEnd();
@@ -203,15 +203,15 @@ TEST_F(Primitives, TextBoxesFitTheirTextAndDraw) {
   PixelRect box, corner;
   view.scene = [&](TestView& v) {
     const float white[3] = {1, 1, 1};
-    box = v.DrawTextBox(10, 100, "Two\nlines", white, 0, 1.0f);
-    corner = v.DrawCornerText(0, "Top", white, 0, 0, 1.0f);
+    box = v.Text().DrawTextBox(10, 100, "Two\nlines", white, 0, 1.0f);
+    corner = v.Text().DrawCornerText(0, "Top", white, 0, 0, 1.0f);
   };
   auto* window = Show(view, 200, 150);
   ASSERT_NE(window, nullptr);
   GLBitmap image = Draw(window);
   int width = 0, height = 0;
-  view.MeasureText("Two\nlines", width, height);
-  const int line = view.GetLineHeight();
+  view.Text().MeasureText("Two\nlines", width, height);
+  const int line = view.Text().GetLineHeight();
   EXPECT_GT(width, 10);
   EXPECT_EQ(height, 2 * line);
   EXPECT_EQ(box.Width(), width + 4);
@@ -229,7 +229,7 @@ TEST_F(Primitives, TextBoxesFitTheirTextAndDraw) {
   SetTextEnabled(false);
   view.scene = [&](TestView& v) {
     const float white[3] = {1, 1, 1};
-    box = v.DrawTextBox(10, 100, "Hidden", white, 0, 1.0f);
+    box = v.Text().DrawTextBox(10, 100, "Hidden", white, 0, 1.0f);
   };
   window->Paint();
   SetTextEnabled(true);
@@ -247,13 +247,13 @@ TEST_F(Primitives, ACornerTextWiderThanThePaneBreaksAtItsSpaces) {
   PixelRect box, fitting;
   view.scene = [&](TestView& v) {
     const float white[3] = {1, 1, 1};
-    box = v.DrawCornerText(3, message, white, 0, 0, 1.0f);
-    fitting = v.DrawCornerText(0, "Short\nlines", white, 0, 0, 1.0f);
+    box = v.Text().DrawCornerText(3, message, white, 0, 0, 1.0f);
+    fitting = v.Text().DrawCornerText(0, "Short\nlines", white, 0, 0, 1.0f);
   };
   auto* window = Show(view, kWidth, kHeight);
   ASSERT_NE(window, nullptr);
   const GLBitmap image = Draw(window);
-  const int line = view.GetLineHeight();
+  const int line = view.Text().GetLineHeight();
   EXPECT_LE(box.right, kWidth) << "the message runs past the pane's edge";
   EXPECT_GE(box.left, 0);
   EXPECT_GE(box.Height(), 3 * line + 6) << "the long line did not break";
@@ -269,7 +269,7 @@ TEST_F(Primitives, ACornerTextWiderThanThePaneBreaksAtItsSpaces) {
   // there in their order, and the text's own line break kept.
   auto advance = [&view](const std::string& s) {
     int w = 0, h = 0;
-    view.MeasureText(s.c_str(), w, h);
+    view.Text().MeasureText(s.c_str(), w, h);
     return w;
   };
   const int narrow = advance("(Cut/Uncut");

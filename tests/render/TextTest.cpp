@@ -56,8 +56,8 @@ class Text : public corvia::testing::GLTest {
   void SetUpView(TestView& view, float grey = 0.0f) {
     view.SetBackgroundColor(grey, grey, grey);
     ASSERT_NE((mWindow = Show(view, 200, 200)), nullptr);
-    view.SetOrthogonal(true);
-    view.SetOrthoHalfHeight(1.0f);
+    view.Camera().SetOrthogonal(true);
+    view.Camera().SetOrthoHalfHeight(1.0f);
   }
 
   void TearDown() override {

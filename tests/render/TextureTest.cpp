@@ -210,8 +210,8 @@ class TextureGL : public corvia::testing::GLTest {
       glMatrixMode(GL_MODELVIEW);
       glLoadIdentity();
       SetLighting(&v, false);
-      v.SetColor(1.0f, 1.0f, 1.0f);
-      ASSERT_TRUE(OpenGLView::EnableTexture(*texture, false));
+      v.Materials().SetColor(1.0f, 1.0f, 1.0f);
+      ASSERT_TRUE(EnableTexture(*texture, false));
       glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
       glBegin(GL_QUADS);
       glTexCoord2f(0, 0);
@@ -223,7 +223,7 @@ class TextureGL : public corvia::testing::GLTest {
       glTexCoord2f(0, 1);
       glVertex2f(0, 1);
       glEnd();
-      OpenGLView::DisableTexture();
+      DisableTexture();
     };
   }
 
@@ -349,8 +349,7 @@ TEST_F(TextureGL, AnAlphaTextureHoldsTheImagesAlpha) {
     GLSection section(&view);
     glGenTextures(2, names);
   }
-  EXPECT_EQ(OpenGLView::PrepareTexture(names[0], image, 0, names[1], 1024, nullptr, nullptr, nullptr, nullptr,
-                                       nullptr, nullptr),
+  EXPECT_EQ(PrepareTexture(names[0], image, 0, names[1], 1024, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
             4);
   FreeImage_Unload(image);
   const std::vector<uint8_t> alpha = ReadTexture(view, names[1], 4, 4);
