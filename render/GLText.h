@@ -9,6 +9,8 @@
 
 namespace corvia {
 
+class OpenGLView;
+
 // The colour every marked-up text starts in (RGBA; white at start).
 void SetGLTextColor(const float* rgba);
 void GetGLTextColor(float* rgba);
