@@ -42,6 +42,7 @@
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
 #include "app/WindowServices.h"
+#include "core/DrawnPolygon.h"
 #include "core/Progress.h"
 #include "files/ModelFile.h"
 #include "model/Globals.h"
@@ -93,6 +94,16 @@ constexpr double kInputDuringWorkSeconds = 0.2;
 constexpr double kWorkCancelSeconds = 30.0;
 constexpr int kCiSeeds[] = {11, 23, 37};
 constexpr int kCiActions = 40;
+// File > Open.
+constexpr int kCmdOpen = 57601;
+// Each seed begins by opening one of these (tests/fixtures/model-files): nearly
+// symmetric models with a facet drawn and faceting settings, and their vertex counts.
+constexpr struct {
+  const char* name;
+  int vertices;
+} kStartFiles[] = {{"near-cube-mirror-drawn-facet.corv", 8},
+                   {"truncated-icosahedron-corner-moved-1e-6.corv", 60},
+                   {"icosahedron-stellation-drawn-facet.corv", 62}};
 
 // Menu commands left out: they end the run, reach the world outside (a browser, a
 // printer, the network), or run searches with no bound. The dual morphs animate for as
@@ -480,6 +491,27 @@ class RandomActions : public ::testing::Test {
     Settle();
   }
 
+  // File > Open, its dialog answered with the file: the model is the file's, its drawn
+  // facet with it.
+  template <class File>
+  void OpenStartFile(const File& file) {
+    const std::string path = (corvia::testing::FixturesDir() / "model-files" / file.name).string();
+    Note(std::string("open ") + file.name);
+    platform::ServiceSet services = platform::Services();
+    platform::FileDialogFrontEnd* dialogs = services.fileDialogs;
+    services.fileDialogs = &corvia::testing::Platform().fileDialogs;
+    platform::InstallServices(services);
+    corvia::testing::Platform().fileDialogs.QueueChoice(path);
+    SendCommand(kCmdOpen);
+    services.fileDialogs = dialogs;
+    platform::InstallServices(services);
+    Settle();
+    const corvia::Poly* poly = corvia::GetCurrentPoly();
+    ASSERT_NE(poly, nullptr);
+    EXPECT_EQ(poly->mVertices.mCount, file.vertices) << Log();
+    EXPECT_NE(poly->mDrawnPolygons->ring, nullptr) << Log();
+  }
+
   void SendCommand(int id) {
     wxCommandEvent event(wxEVT_MENU, ToWxId(id));
     event.SetEventObject(mFrame);
@@ -555,6 +587,7 @@ class RandomActions : public ::testing::Test {
     mLog.clear();
     DialogWatch dialogs;
     Answerer answerer(*this, dialogs);
+    OpenStartFile(kStartFiles[static_cast<size_t>(seed) % std::size(kStartFiles)]);
     for (int i = 0; i < actions && !HasFatalFailure(); ++i) {
       answerer.Begin();
       Act();
