@@ -13,12 +13,15 @@
 
 #include "app/ModelUndo.h"
 #include "app/UndoList.h"
+#include "core/OperationGuard.h"
 #include "core/Progress.h"
 #include "platform/wx/WxProgress.h"
 #include "render/NewView.h"
 #include "render/OutcomeBoxes.h"
 #include "render/PairLineLayer.h"
 #include "stellation/DeferredModelWork.h"
+#include "ui/CommandIds.h"
+#include "ui/CommandTable.h"
 
 namespace corvia {
 
@@ -28,8 +31,8 @@ namespace detail_DeferredPaneWork {
 // work asks in, as do paints and the other events that only show things, and the menu
 // bar's input. A menu command (also from a key) is held back and sent once the work is
 // done: the work goes on, rather than stopping and starting again from the beginning
-// after a command that leaves the model as it is. Closing a window stops the work and
-// is sent once it has stopped. Any other input is dropped.
+// after a command that leaves the model as it is. Closing a window, or File > Exit,
+// stops the work and is sent once it has stopped. Any other input is dropped.
 class CommandsStopWork final : public wxEventFilter {
  public:
   int FilterEvent(wxEvent& event) override {
@@ -53,7 +56,11 @@ class CommandsStopWork final : public wxEventFilter {
         target = dynamic_cast<wxEvtHandler*>(object);
       }
       if (target) mHeld.push_back({target, std::unique_ptr<wxEvent>(event.Clone())});
-      if (type == wxEVT_CLOSE_WINDOW) RequestProgressCancel();
+      // Closing a window, and File > Exit, end what the work is for: it stops, and is
+      // not waited for.
+      if (type == wxEVT_CLOSE_WINDOW || (type == wxEVT_MENU && FromWxId(event.GetId()) == kCmdAppExit)) {
+        RequestProgressCancel();
+      }
       return Event_Processed;
     }
     // The menu bar opens its menus; every other window's input is dropped, and with
@@ -109,7 +116,7 @@ bool RunDeferredPaneWork() {
     return false;
   }
   bool finished = true;
-  {
+  const bool enough = RunOperation("finish the stellation, facets and nets the panes asked for", [&] {
     detail_DeferredPaneWork::WorkScope scope;
     finished = RunDeferredModelWork(TellOutcome);
     // The faceting diagram's pictures come after the model's work; a Cancel of them
@@ -119,11 +126,16 @@ bool RunDeferredPaneWork() {
     } else {
       DropDeferredPairLinePictures();
     }
+  });
+  // Memory that ran out ends the work as the user's Cancel does.
+  if (!enough) {
+    DropDeferredPairLinePictures();
+    finished = false;
   }
   // The user's Cancel of what a new model's panes asked for cancels the change that
   // made the model (the old one comes back and is drawn); a stop the program asked
   // for leaves it.
-  if (!undo.EndIdleWorkOfLastUndo(!finished && !WasProgressCancelRequested())) {
+  if (!undo.EndIdleWorkOfLastUndo(!finished && (!enough || !WasProgressCancelRequested()))) {
     // The panes draw what was made, or ask again for what they still lack.
     RedrawAllViews(false, false);
   }

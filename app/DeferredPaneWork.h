@@ -4,7 +4,7 @@
 // many pair lines, render/PairLineLayer.h), done when the program is idle:
 // under the progress window with its time left and Cancel, the panes repainting and
 // the menus answering. A command chosen meanwhile waits until the work is done, which
-// goes on; closing the main window stops it. Other input (clicks and keys in the
+// goes on; closing the main window, or File > Exit, stops it. Other input (clicks and keys in the
 // panes, the bars) is dropped, as while any work runs.
 
 namespace corvia {

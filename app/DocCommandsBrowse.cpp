@@ -164,20 +164,30 @@ bool StepFolderFiles(CPolyDoc& doc, int step) {
   return true;
 }
 
+// What the settled springs make of the model.
+enum class Regularity { kRegular, kIrregular, kFoldedFlat };
+
 // The spring model settles once its springs stop pulling, which a model whose faces
 // cannot all be regular also does: the faces of the settled model are looked at
-// themselves, in a model of their own.
-bool HasRegularFaces(SimplePoly& simple) {
+// themselves, in a model of their own. Regular faces are worth having only on the same
+// polyhedron: a solid that the springs folded flat (a torus's tube pressed into a
+// doubled strip) or broke into other parts or another genus is another model, which
+// would carry the name of this one.
+Regularity JudgeRegularFaces(SimplePoly& simple, const Poly& original) {
   UnitSettings& units = GetUnitSettings();
   const double lengthScale = units.mLengthScale;
   auto check = std::make_unique<Poly>();
   const bool built = TellOutcome(CreatePoly(simple, check.get(), true, false));
   units.mLengthScale = lengthScale;
-  if (!built) return false;
+  if (!built) return Regularity::kIrregular;
   for (const PolyElement* face = check->mFaces.mHead; face; face = face->mNext) {
-    if (!face->IsRegular()) return false;
+    if (!face->IsRegular()) return Regularity::kIrregular;
   }
-  return true;
+  if (original.mVolume != 0.0 && check->mVolume == 0.0) return Regularity::kFoldedFlat;
+  if (check->CountCompoundParts() != original.CountCompoundParts() || check->GetGenus() != original.GetGenus()) {
+    return Regularity::kIrregular;
+  }
+  return Regularity::kRegular;
 }
 
 }  // namespace detail_DocCommandsBrowse
@@ -185,7 +195,9 @@ bool HasRegularFaces(SimplePoly& simple) {
 void OnPolyhedronList() {
   CPolyDoc* doc = GetDocument();
   if (!doc) return;
-  if (LibraryEntry* entry = RunPolyhedraDialog()) doc->SetModel(entry, true, true);
+  // A result found by its dual's name is that dual.
+  bool dual = false;
+  if (LibraryEntry* entry = RunPolyhedraDialog(&dual)) doc->SetModel(entry, true, true, dual);
 }
 
 void StepPolyhedron(int step) {
@@ -213,8 +225,10 @@ void StepPolyhedron(int step) {
     case WatermanStep::NotWaterman:
       break;
   }
-  const LibraryEntry* from = poly->mLibraryEntry ? poly->mLibraryEntry : poly->mTemplate ? poly->mTemplate->mEntry : nullptr;
-  LibraryEntry* entry = StepLibraryModel(poly->mLibraryEntry, poly->mTemplate, step);
+  // A record's dual steps from its record's place.
+  LibraryEntry* own = poly->mLibraryEntry ? poly->mLibraryEntry : poly->mLibraryEntryOfDual;
+  const LibraryEntry* from = own ? own : poly->mTemplate ? poly->mTemplate->mEntry : nullptr;
+  LibraryEntry* entry = StepLibraryModel(own, poly->mTemplate, step);
   // Records that describe no model yet are passed over, so that stepping never sticks
   // in front of them; the pane says which were passed.
   LibraryEntry* firstPassed = nullptr;
@@ -248,6 +262,9 @@ void OnTryToMakeFacesRegular() {
   namespace d = detail_DocCommandsBrowse;
   Poly* poly = GetCurrentPoly();
   if (!poly || poly->mFaces.mCount == 0) return;
+  // The relaxed springs and the model built from them are one piece of work with one
+  // window, which a Cancel anywhere stops.
+  ProgressScope progress;
   SpringPolyDesc desc;
   if (!CreateFromPoly(desc, poly)) return;
   desc.mFlags |= kSpringDescFromModel;
@@ -256,9 +273,15 @@ void OnTryToMakeFacesRegular() {
   const int stops = GetProgressCancelCount();
   const double error = RelaxSpringModel(desc, d::kRegularRounds);
   if (GetProgressCancelCount() != stops) return;
-  const bool regular = error < kSpringConvergedForce && desc.mResult && d::HasRegularFaces(*desc.mResult);
+  const d::Regularity regularity = error < kSpringConvergedForce && desc.mResult
+                                       ? d::JudgeRegularFaces(*desc.mResult, *poly)
+                                       : d::Regularity::kIrregular;
   if (GetProgressCancelCount() != stops) return;
-  if (!regular) {
+  if (regularity == d::Regularity::kFoldedFlat) {
+    ShowError("Could not make faces regular without folding the model flat.");
+    return;
+  }
+  if (regularity != d::Regularity::kRegular) {
     ShowError("Could not make faces regular.");
     return;
   }
@@ -271,10 +294,15 @@ void OnTryToMakeFacesRegular() {
   // The springs keep how the faces join, and faces made regular on that frame give the
   // same solid: a library model stays itself.
   LibraryEntry* entry = poly->mLibraryEntry;
+  LibraryEntry* entryOfDual = poly->mLibraryEntryOfDual;
   if (!CreatePolyWithUndo(result, d::kUndoMakeFacesRegular, true, false)) return;
   Poly* made = GetCurrentPoly();
-  if (made && entry && !made->mLibraryEntry) {
-    made->mLibraryEntry = entry;
+  if (made && (entry || entryOfDual) && !made->mLibraryEntry) {
+    if (entry) {
+      made->mLibraryEntry = entry;
+    } else {
+      made->SetLibraryEntryOfDual(entryOfDual);
+    }
     if (CPolyDoc* doc = GetDocument()) doc->UpdateTitle();
     UpdateAllCaptions();
   }

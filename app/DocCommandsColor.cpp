@@ -17,6 +17,7 @@
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/ColorSchemes.h"
+#include "model/CoplanarFaces.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/FaceType.h"
@@ -132,9 +133,25 @@ void NeedsFaceOrEdge(CommandUi& ui) {
 
 // ---- Selection ----------------------------------------------------------------------------
 
+// A cell picked in a stellation is highlighted there: it is part of what Select None
+// takes away.
+bool HasSelectedCell(const Poly* poly) {
+  for (const FaceTypeBlock* block : {poly->mBaseBlock.get(), poly->mDualBlock.get()}) {
+    if (block && block->mSelectedCell) return true;
+  }
+  return false;
+}
+
 void SelectNone() {
   if (Poly* poly = CurrentPoly()) {
     poly->ClearSelection();
+    if (HasSelectedCell(poly)) {
+      for (FaceTypeBlock* block : {poly->mBaseBlock.get(), poly->mDualBlock.get()}) {
+        if (block) block->mSelectedCell = nullptr;
+      }
+      // The status bar named the cell.
+      platform::Services().views->SetStatusText(std::string());
+    }
     ShowSelectionChangeOf(poly);
   }
   Redraw();
@@ -142,7 +159,8 @@ void SelectNone() {
 
 void UpdateSelectNone(CommandUi& ui) {
   Poly* poly = CurrentPoly();
-  ui.enabled = poly && (poly->mSelectedItem || poly->mSelectedElement || poly->IsEdgeSelected());
+  ui.enabled =
+      poly && (poly->mSelectedItem || poly->mSelectedElement || poly->IsEdgeSelected() || HasSelectedCell(poly));
 }
 
 // The current cell moves to the first cell of the next (previous) cell type, the
@@ -511,9 +529,12 @@ void ShowHidePlane() {
   Poly* poly = CurrentPoly();
   PolyElement* face = poly ? poly->GetCurrentFace() : nullptr;
   if (!face) return;
+  // The plane's faces in list order, from its ring numbered once: a walk round the
+  // ring for every face of a finely cut model would take the square of its faces.
+  const CoplanarRingIndex rings(face->mList);
   std::vector<PolyElement*> group;
   ForEachFace(poly, [&](PolyElement* e) {
-    if (e == face || e->IsCoplanarWith(face)) group.push_back(e);
+    if (rings.Together(e, face)) group.push_back(e);
   });
   ShowOrHideGroup(group);
 }

@@ -12,6 +12,7 @@
 #include "app/PolyView.h"
 #include "app/ViewType.h"
 #include "construction/DerivedNames.h"
+#include "construction/ModelFactory.h"
 #include "construction/Variations.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
@@ -127,19 +128,30 @@ Variation VariationOf(const Poly* poly) {
 // The plain description of the base side, reflected in the plane the symmetry
 // group's orientation gives (x = 0 for the standard orientation), and built again.
 // The undo step and the transition come with the new model; a failed build leaves
-// the model shown as it was and records nothing.
+// the model shown as it was and records nothing. A model that is its own mirror image
+// is told so and stays as it is, with its file.
 void CreateMirrorImage(Poly* poly) {
   std::unique_ptr<SimplePoly> mirror = MakeMirrorImage(*poly);
   if (!mirror) return;
+  const std::unique_ptr<SimplePoly> model(CreateSimplePoly(poly, kDeriveBase, nullptr, nullptr));
+  if (model && IsOwnMirrorImage(*model, *mirror)) {
+    ShowInformation("%s, so there is no other model to make.", kOwnMirrorImageText);
+    return;
+  }
   // The mirror image of a catalogued model is that model still, of the same vertex
   // configuration (and so with its catalogue numbers).
   mirror->polyTemplate = poly->mTemplate;
   LibraryEntry* entry = poly->mLibraryEntry;
+  LibraryEntry* entryOfDual = poly->mLibraryEntryOfDual;
   if (!CreatePolyWithUndo(*mirror, kUndoVariation, true, true)) return;
   Poly* made = CurrentPoly();
   CPolyDoc* document = GetDocument();
-  if (!made || !entry || !document) return;
-  made->mLibraryEntry = entry;
+  if (!made || (!entry && !entryOfDual) || !document) return;
+  if (entry) {
+    made->mLibraryEntry = entry;
+  } else {
+    made->SetLibraryEntryOfDual(entryOfDual);
+  }
   document->UpdateAfterChange(kChangeTitleOnly);
 }
 
@@ -149,6 +161,9 @@ void CreateMirrorImage(Poly* poly) {
 // entry it is a version of, and its name says it is the pseudo version.
 void CreatePseudoVersion(Poly* poly) {
   platform::WaitCursorScope busy;
+  // What it is made from and the model built from it are one piece of work with one
+  // window, which a Cancel anywhere stops.
+  ProgressScope progress;
   std::unique_ptr<SimplePoly> version = FindPseudoVersion(*poly);
   if (!version) {
     ShowInformation("There is no other version of this polyhedron.");

@@ -3,6 +3,7 @@
 // dual, and the nine model memories (store, retrieve, swap, add and blend).
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,7 +11,9 @@
 #include "app/DocCommands.h"
 #include "app/PolyDoc.h"
 #include "app/ViewType.h"
+#include "construction/DerivedNames.h"
 #include "construction/ModelFactory.h"
+#include "construction/Variations.h"
 #include "core/Geometry.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
@@ -101,15 +104,20 @@ void NameCompound(SimplePoly& both, const SimplePoly& first, const SimplePoly& s
 }
 
 // The glued compound made current as one undo step; the coincident faces of its parts
-// go in pairs when the user agrees, and Cancel in that question abandons it.
-void MakeCompound(std::unique_ptr<SimplePoly> both, int undoType) {
+// go in pairs when the user agrees, and Cancel in that question abandons it. The
+// compound keeps the names its parts had, for a part that is left on its own later.
+void MakeCompound(std::unique_ptr<SimplePoly> both, int undoType, std::vector<CompoundPartName> partNames) {
   if (!RemoveCoincidentFaces(*both, kCoincidentInPairs, true, kSimpleTemp)) return;
-  CreatePolyWithUndo(*both, undoType, true, true);
+  if (!CreatePolyWithUndo(*both, undoType, true, true)) return;
+  if (Poly* made = doc_commands::CurrentPoly()) made->mPartNames = std::move(partNames);
 }
 
 // ---- Hull, core, zones and Waterman -----------------------------------------------------
 
 void CreateConvexHullOfModel() {
+  // What it is made from and the model built from it are one piece of work with one
+  // window, which a Cancel anywhere stops.
+  ProgressScope progress;
   std::unique_ptr<SimplePoly> shown = ShownModel();
   if (!shown) return;
   std::string refusal;
@@ -128,6 +136,9 @@ void CreateConvexHullOfModel() {
 void CreateConvexCore() {
   Poly* poly = doc_commands::CurrentPoly();
   if (!poly) return;
+  // What it is made from and the model built from it are one piece of work with one
+  // window, which a Cancel anywhere stops.
+  ProgressScope progress;
   const uint32_t viewType = CPolyDoc::GetPaneViewType(nullptr);
   const bool dualShown = viewType == kViewDualPolyhedron || (viewType != kViewBasePolyhedron && poly->mShowDual);
   Outcome why;
@@ -178,35 +189,27 @@ void CreateWaterman() {
 
 // ---- Compounds ------------------------------------------------------------------------------
 
-// Whether the two parts of a compound lie on each other face for face, so that taking
-// away its coincident faces in pairs would leave nothing.
-bool PartsCoincide(const SimplePoly& both) {
-  std::unique_ptr<SimplePoly> check = both.CopyWithNames();
-  return RemoveCoincidentFaces(*check, kCoincidentInPairs, false, kSimpleTemp) &&
-         check->CountFacesWithoutFlags(kSimpleTemp) == 0;
-}
-
 void AddMirrorImage() {
   Poly* poly = doc_commands::CurrentPoly();
   std::unique_ptr<SimplePoly> shown = ShownModel();
   if (!shown) return;
   std::unique_ptr<SimplePoly> mirror = shown->CopyWithNames();
   mirror->Reflect(poly->mSymGroup);
-  std::unique_ptr<SimplePoly> both = shown->Combine(*mirror);
-  if (PartsCoincide(*both)) {
-    ShowInformation("This model is its own mirror image:\nits mirror image lies on it face for face, so there is no "
-                    "compound to make.");
+  if (IsOwnMirrorImage(*shown, *mirror)) {
+    ShowInformation("%s, so there is no compound to make.", kOwnMirrorImageText);
     return;
   }
+  std::unique_ptr<SimplePoly> both = shown->Combine(*mirror);
   both->SetName(shown->name.c_str(), "Compound of mirror images of ");
-  MakeCompound(std::move(both), kUndoAddMirrorImage);
+  MakeCompound(std::move(both), kUndoAddMirrorImage, {NameAsCompoundPart(*shown), NameAsCompoundPart(*mirror)});
 }
 
 void AddBaseAndDual() {
   Poly* poly = doc_commands::CurrentPoly();
   if (!poly) return;
-  std::unique_ptr<SimplePoly> both(MakeCompoundWithDual(*poly, 0));
-  if (both) MakeCompound(std::move(both), kUndoAddBaseAndDual);
+  std::vector<CompoundPartName> partNames;
+  std::unique_ptr<SimplePoly> both(MakeCompoundWithDual(*poly, 0, nullptr, &partNames));
+  if (both) MakeCompound(std::move(both), kUndoAddBaseAndDual, std::move(partNames));
 }
 
 // ---- Memories -------------------------------------------------------------------------------
@@ -251,7 +254,7 @@ void CombineWithMemory(const char* title, bool blend) {
   std::unique_ptr<SimplePoly> both = shown->Combine(*memory);
   NameCompound(*both, *shown, *memory);
   if (!blend) {
-    MakeCompound(std::move(both), kUndoAddFromMemory);
+    MakeCompound(std::move(both), kUndoAddFromMemory, {NameAsCompoundPart(*shown), NameAsCompoundPart(*memory)});
     return;
   }
   RemoveCoincidentFaces(*both, kCoincidentByFacing, false, kSimpleTemp);
@@ -267,15 +270,24 @@ void DeleteOnePartOfCompound() {
   Outcome why;
   std::unique_ptr<SimplePoly> rest(CreateSimplePoly(poly, poly->mShowDual ? kDeriveDual : kDeriveBase, part, nullptr, &why));
   if (!TellOutcome(why) || !rest) return;
+  // A part left on its own goes by the names it had before it joined the compound.
+  if (const std::optional<CompoundPartName> own = FindCompoundPartName(poly->mPartNames, *rest, poly->mShowDual != 0)) {
+    rest->name = own->mName;
+    rest->dualName = own->mDualName;
+    CreateDerivedPolyWithUndo(*rest, kUndoModelChange, true, true, true);
+    return;
+  }
   // A rest that is a model of the library takes that model's names instead.
   if (!rest->name.empty()) rest->name += " less one part";
   if (!rest->dualName.empty()) rest->dualName += " less one part";
   CreateDerivedPolyWithUndo(*rest, kUndoModelChange, true, true);
 }
 
-void EnableWithCurrentFace(CommandUi& ui) {
+// A model of one part has no part to take away: the command waits for a compound, as
+// the other commands on one part of a compound do.
+void EnableWithPartToDelete(CommandUi& ui) {
   Poly* poly = doc_commands::CurrentPoly();
-  ui.enabled = poly && poly->GetCurrentFace();
+  ui.enabled = poly && poly->GetCurrentFace() && poly->IsCompound();
 }
 
 void AddFromMemory() { CombineWithMemory("Add from Memory", false); }
@@ -294,7 +306,7 @@ std::vector<DocCommand> MakeCommands() {
       {kCmdSwapWithMemory, SwapWithMemory, EnableWithMemory},
       {kCmdAddFromMemory, AddFromMemory, EnableWithMemory},
       {kCmdBlendWithMemory, BlendWithMemory, EnableWithMemory},
-      {kCmdDeleteOnePartOfCompound, DeleteOnePartOfCompound, EnableWithCurrentFace},
+      {kCmdDeleteOnePartOfCompound, DeleteOnePartOfCompound, EnableWithPartToDelete},
   };
 }
 

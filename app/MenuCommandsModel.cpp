@@ -11,6 +11,8 @@
 #include "app/Settings.h"
 #include "construction/StellationNames.h"
 #include "core/Messages.h"
+#include "core/Progress.h"
+#include "core/Units.h"
 #include "render/OutcomeBoxes.h"
 #include "ui/Prompts.h"
 #include "dialogs/TorusDialog.h"
@@ -47,6 +49,10 @@ constexpr int kCmdFillInaccessibleCells = 32868;
 constexpr int kCmdHighlight = 32795;
 constexpr int kCmdShowStellationDiagram = 32796;
 
+// Said in the pane when the user declines (or cancels) the stellation a step needs.
+constexpr const char* kStellationDeclined =
+    "Stellation cancelled: the model is not stellated.\nStep again (Up, or Stellation > Next) to be asked again.";
+
 // The numbers the prompts start from: the last ones asked for.
 int gSubdivisions = 2;
 int gGeodesicFrequency = 2;
@@ -61,6 +67,10 @@ void EnableWithModel(CommandUi& ui) {
 void MakeSubdivided(uint32_t flags, const char* prompt, int& number, int undoType) {
   Poly* poly = doc_commands::CurrentPoly();
   if (!poly || !AskNumber(prompt, number)) return;
+  // The lattice and the model built from it are one piece of work with one window: a
+  // Cancel clicked as the lattice ends is read by the build, not lost with a window
+  // that closes between them.
+  ProgressScope progress;
   Outcome outcome;
   std::unique_ptr<SimplePoly> made = poly->Subdivide(flags, number, &outcome);
   TellOutcome(outcome);
@@ -83,21 +93,30 @@ void CreateGeodesicSphere() {
 // The torus of the "Create a torus" dialog, in colours of its own.
 void CreateTorusModel() {
   Outcome outcome;
-  if (std::unique_ptr<SimplePoly> torus = RunTorusDialog(outcome)) CreatePolyWithUndo(*torus, kUndoNewModel, false, true);
-  else TellOutcome(outcome);
+  std::unique_ptr<SimplePoly> torus = RunTorusDialog(outcome);
+  if (!torus) {
+    TellOutcome(outcome);
+    return;
+  }
+  // A new model: the user's size on paper, not the scale of the model shown.
+  torus->scale = GetUnitSettings().mUserLengthScale;
+  CreatePolyWithUndo(*torus, kUndoNewModel, false, true);
 }
 
 // ---- Stellation -------------------------------------------------------------------
 
 // The shown side's block with its cells, stellated first when it is not yet; null
-// (the set-up having said why) when it cannot be stellated.
+// (the set-up having said why) when it cannot be stellated. A stellation the user
+// declined or cancelled before is asked about again: the step is never silent.
 FaceTypeBlock* StellatedShownBlock() {
   Poly* poly = doc_commands::CurrentPoly();
   if (!poly) return nullptr;
   FaceTypeBlock* block = poly->GetShownBlock();
   if (!block) return nullptr;
-  if (!block->IsStellated() || !block->mFirstCell) TellOutcome(Stellate(poly, block, false));
-  return block->IsStellated() && block->mFirstCell ? block : nullptr;
+  if (!block->IsStellated() || !block->mFirstCell) TellOutcome(StellateForStep(poly, block));
+  if (block->IsStellated() && block->mFirstCell) return block;
+  if (block->mStellationDeclined) platform::Services().views->SetPaneMessage(kStellationDeclined);
+  return nullptr;
 }
 
 using doc_commands::ChangeStellationCells;

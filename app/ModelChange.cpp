@@ -7,6 +7,7 @@
 #include "app/PolyView.h"
 #include "core/Progress.h"
 #include "core/TimeFormat.h"
+#include "core/Units.h"
 #include "model/CreatePoly.h"
 #include "model/Poly.h"
 #include "model/TransitionOccasion.h"
@@ -33,8 +34,15 @@ Outcome CreatePolyWithUndo(ModelChangeDocument& document, SimplePoly& simple, in
   // the record the transition keeps, or from the undo step just recorded.
   const bool wayBack = transition || (undoType >= 0 && undo && undo->CanRestoreSteps());
   bool cleared = false;
-  const Outcome outcome =
-      CreatePoly(simple, document.GetCurrentPoly(), keepColors, keepDualColors, wayBack, &cleared);
+  Outcome outcome;
+  try {
+    outcome = CreatePoly(simple, document.GetCurrentPoly(), keepColors, keepDualColors, wayBack, &cleared);
+  } catch (...) {
+    // Memory ran out in the build: the record the transition keeps is current again, and
+    // the operation's edge puts back the model from the step (core/OperationGuard.h).
+    if (occasion >= 0) document.SwitchToModel(previous);
+    throw;
+  }
   // Made while busy, the model had no verdict of the construction toy's yet.
   if (outcome.done()) CheckConstructionToyAllViews();
   if (tell) TellOutcome(outcome);
@@ -73,16 +81,29 @@ ModelEntry EnterModelWithUndo(ModelChangeDocument& document, int undoType, bool 
 }
 
 Outcome CreateDerivedPolyWithUndo(ModelChangeDocument& document, SimplePoly& simple, int undoType, bool keepColors,
-                                  bool keepDualColors) {
+                                  bool keepDualColors, bool ownNames) {
   // The library is searched for the model's name before the change begins: a cancel
   // pressed meanwhile leaves the current model as it is.
   const int cancels = GetProgressCancelCount();
-  LibraryEntry* entry = NameAsLibraryModel(simple);
+  LibraryEntry* entry = nullptr;
+  bool dual = false;
+  if (ownNames) {
+    entry = FindLibraryModel(simple, &dual);
+    if (dual) entry = nullptr;
+  } else {
+    entry = NameAsLibraryModel(simple, &dual);
+  }
   if (GetProgressCancelCount() != cancels) return Outcome::Cancelled();
   const Outcome outcome = CreatePolyWithUndo(document, simple, undoType, keepColors, keepDualColors, true);
   Poly* made = document.GetCurrentPoly();
   if (outcome.done() && entry && made) {
-    made->mLibraryEntry = entry;
+    // The dual of a record (the rhombic dodecahedron made from the cuboctahedron's
+    // dual pane) is typed and listed as that record's dual.
+    if (dual) {
+      made->SetLibraryEntryOfDual(entry);
+    } else {
+      made->mLibraryEntry = entry;
+    }
     // The title, captions, category and type follow the catalogue entry.
     document.UpdateAfterChange(kChangeTitleOnly);
     platform::Services().views->InvalidateInfo(kInfoReasonNames);
@@ -90,10 +111,10 @@ Outcome CreateDerivedPolyWithUndo(ModelChangeDocument& document, SimplePoly& sim
   return outcome;
 }
 
-bool CreateDerivedPolyWithUndo(SimplePoly& simple, int undoType, bool keepColors, bool keepDualColors) {
+bool CreateDerivedPolyWithUndo(SimplePoly& simple, int undoType, bool keepColors, bool keepDualColors, bool ownNames) {
   CPolyDoc* document = GetDocument();
   if (!document) return false;
-  return CreateDerivedPolyWithUndo(*document, simple, undoType, keepColors, keepDualColors).done();
+  return CreateDerivedPolyWithUndo(*document, simple, undoType, keepColors, keepDualColors, ownNames).done();
 }
 
 bool EnterModelOfPane(ModelChangeDocument& document, Poly* poly, uint32_t viewType, Outcome* why) {
@@ -117,7 +138,11 @@ void MakeWatermanModel(int latticeType, int root, bool fourD) {
   ProgressScope progress;
   platform::Services().views->SetWaitCursor(true);
   std::unique_ptr<SimplePoly> simple = CreateWatermanModel(latticeType, root, fourD);
-  if (simple) CreatePolyWithUndo(*simple, kUndoWatermanModel, false, false);
+  if (simple) {
+    // A new model: the user's size on paper, not the scale of the model shown.
+    simple->scale = GetUnitSettings().mUserLengthScale;
+    CreatePolyWithUndo(*simple, kUndoWatermanModel, false, false);
+  }
   platform::Services().views->SetWaitCursor(false);
 }
 

@@ -50,12 +50,15 @@ bool CreatePolyWithUndo(SimplePoly& simple, int undoType, bool keepColors, bool 
 ModelEntry EnterModelWithUndo(ModelChangeDocument& document, int undoType, bool tell);
 
 // CreatePolyWithUndo (telling a refusal) of a model made from the current one; when it
-// is a model of the library it takes that model's names and, when it is the entry's own
-// model rather than its dual, its catalogue entry, with the document's title refresh.
+// is a model of the library it takes that model's names (unless ownNames: a model that
+// goes by the names it had, such as a part of a compound) and its catalogue entry, or
+// the entry it is the dual of (Poly::SetLibraryEntryOfDual), with the document's title
+// refresh.
 Outcome CreateDerivedPolyWithUndo(ModelChangeDocument& document, SimplePoly& simple, int undoType, bool keepColors,
-                                  bool keepDualColors);
+                                  bool keepDualColors, bool ownNames = false);
 // The same on the program's document; true when made.
-bool CreateDerivedPolyWithUndo(SimplePoly& simple, int undoType, bool keepColors, bool keepDualColors);
+bool CreateDerivedPolyWithUndo(SimplePoly& simple, int undoType, bool keepColors, bool keepDualColors,
+                               bool ownNames = false);
 
 // The model a pane of the view type shows (its stellation, faceting, morph, compound or
 // dual) made the current model, with an undo step: derived and built under one progress

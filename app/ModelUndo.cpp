@@ -4,11 +4,13 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/ModelChange.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
 #include "core/Messages.h"
+#include "core/Units.h"
 #include "files/ModelFile.h"
 #include "files/ModelFileFormat.h"
 #include "model/FaceTypeBlock.h"
@@ -19,6 +21,7 @@
 #include "render/OutcomeBoxes.h"
 #include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
+#include "stellation/StellationCriteria.h"
 #include "symmetry/SymOperations.h"
 #include "ui/MainFrame.h"
 #include "ui/NewFrame.h"
@@ -32,6 +35,9 @@ constexpr const char* kStepName = "Undo step";
 
 struct CellSet {
   bool stellated = false;
+  // The stellation shown was placed among those of the criteria (its caption says
+  // "5 of 5"): the restored one is placed again.
+  bool placed = false;
   std::vector<int> included;
   // The cells left out of the drawing.
   std::vector<int> hidden;
@@ -51,9 +57,19 @@ class ModelSnapshot final : public UndoState {
   int mSelectedList = -1;
   int mSelectedIndex = -1;
   bool mSelectedAsVertex = false;
+  // What the model was called beside its own names: the file it came from (whose name
+  // it goes by when it has none) and the names of its compound's parts.
+  std::string mPathName;
+  std::vector<CompoundPartName> mPartNames;
+  // The record whose dual the model is (also when it was renamed since).
+  LibraryEntry* mLibraryEntryOfDual = nullptr;
+  // The scale new models take, which Edit > Scale sets with its step.
+  double mUserLengthScale = 0.0;
 
   size_t GetMemorySize() const override {
-    size_t size = sizeof(*this) + mData.capacity();
+    size_t size = sizeof(*this) + mData.capacity() + mPathName.capacity();
+    for (const CompoundPartName& part : mPartNames)
+      size += sizeof(part) + part.mName.capacity() + part.mDualName.capacity();
     for (const CellSet& cells : mCells) size += (cells.included.capacity() + cells.hidden.capacity()) * sizeof(int);
     if (mKeep) {
       for (const ModelFileScene& section : mKeep->scene) size += sizeof(section) + section.data.capacity();
@@ -68,6 +84,7 @@ CellSet CaptureCells(FaceTypeBlock* block) {
   CellSet set;
   if (!block || !block->IsStellated()) return set;
   set.stellated = true;
+  set.placed = FindStellationPlace(block, false).total > 0;
   for (StellationCell* c = block->mFirstCell; c; c = c->mNext) {
     if (c->IsIncluded()) set.included.push_back(c->mIndex);
     if (c->IsHidden()) set.hidden.push_back(c->mIndex);
@@ -110,6 +127,9 @@ bool RestoreCells(Poly& poly, FaceTypeBlock* block, const CellSet& set) {
     if (c->IsIncluded() != on[size_t(c->mIndex)]) StellationCell::SetIncluded(c, on[size_t(c->mIndex)]);
     c->SetHidden(hidden[size_t(c->mIndex)]);
   }
+  // The walk of the criteria went with the block the step replaced; a cancel of it
+  // leaves the stellation unnamed, as it is.
+  if (set.placed) (void)FindStellationPlace(block, true);
   return true;
 }
 
@@ -125,6 +145,10 @@ bool Apply(const ModelSnapshot& state) {
   } else {
     poly->mFileKeep.reset();
   }
+  poly->mPartNames = state.mPartNames;
+  if (state.mLibraryEntryOfDual && !poly->mLibraryEntry) poly->SetLibraryEntryOfDual(state.mLibraryEntryOfDual);
+  GetUnitSettings().mUserLengthScale = state.mUserLengthScale;
+  if (document) document->SetPathName(state.mPathName.c_str(), false);
   if (state.mSubSymmetry) {
     // The colours are the step's own: the subgroup must not give new ones.
     const bool recolour = RecolourOnSubSymmetry;
@@ -165,17 +189,21 @@ bool Apply(const ModelSnapshot& state) {
 
 }  // namespace detail_ModelUndo
 
-std::unique_ptr<UndoState> DocumentUndoModel::Capture() {
+std::unique_ptr<UndoState> DocumentUndoModel::Capture(bool tell) {
   namespace d = detail_ModelUndo;
   Poly* poly = GetCurrentPoly();
   // A document with no model yet has nothing to go back to.
   if (!poly || poly->mFaces.mCount == 0) return nullptr;
   auto state = std::make_unique<d::ModelSnapshot>();
   if (!WriteModelToMemory(*poly, state->mData)) {
-    ShowError("The model could not be kept in memory, so this change cannot be undone.");
+    if (tell) ShowError("The model could not be kept in memory, so this change cannot be undone.");
     return nullptr;
   }
   if (poly->mFileKeep) state->mKeep = *poly->mFileKeep;
+  if (const CPolyDoc* document = GetDocument()) state->mPathName = document->GetPathName();
+  state->mPartNames = poly->mPartNames;
+  state->mLibraryEntryOfDual = poly->mLibraryEntryOfDual;
+  state->mUserLengthScale = GetUnitSettings().mUserLengthScale;
   state->mShowDual = poly->mShowDual != 0;
   state->mSubSymmetry = poly->mFullSymGroup != nullptr && poly->mSymGroup != poly->mFullSymGroup;
   state->mRotIndex = poly->mSubSymRotIndex;

@@ -11,7 +11,7 @@ namespace corvia {
 
 class DocumentUndoModel final : public UndoModel {
  public:
-  std::unique_ptr<UndoState> Capture() override;
+  std::unique_ptr<UndoState> Capture(bool tell) override;
   bool Restore(const UndoState& state, const UndoState& current) override;
   bool SetCells(bool dual, const std::vector<UndoCellChange>& changes, bool undo) override;
 };

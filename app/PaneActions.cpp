@@ -275,6 +275,9 @@ void EndAugmentation(Augmentation* augmentation) {
 
 void ApplyAugmentation(Augmentation* augmentation) {
   const uint32_t options = augmentation->mOptions;
+  // The augmented faces and the model built from it are one piece of work with one
+  // window, which a Cancel anywhere stops.
+  ProgressScope progress;
   Outcome outcome;
   std::unique_ptr<SimplePoly> made = CreateAugmentedPoly(options, *augmentation, outcome);
   TellOutcome(outcome);

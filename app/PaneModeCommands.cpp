@@ -220,7 +220,7 @@ bool ScaleModelTo(ScaleMeasure which, double wanted) {
     ShowError("The new value must be a number greater than 0.");
     return false;
   }
-  units.SetLengthScale(scale, true);
+  units.SetUserLengthScale(scale);
   InvalidateInfo(1);
   return true;
 }

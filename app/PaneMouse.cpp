@@ -22,11 +22,12 @@
 #include "construction/Augmentation.h"
 #include "core/DrawnPolygon.h"
 #include "core/Geometry.h"
+#include "core/Messages.h"
 #include "core/Units.h"
 #include "core/VectorMath.h"
-#include "model/Edge.h"
 #include "model/ColorSchemes.h"
 #include "model/CrossSection.h"
+#include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/FaceType.h"
 #include "model/FaceTypeBlock.h"
@@ -166,16 +167,7 @@ Edge* EdgeOf(Poly* poly, const PaneHit& hit) {
 
 // The edgelet of the facet model with the running number (Edge3D::GetNumber).
 Edge3D* FindEdgelet(Model3D* model, int number) {
-  if (!model || number < 0) return nullptr;
-  for (Face3DType* type = model->mFaceTypes; type; type = type->mNext) {
-    const int count = type->mNumFacelets * type->mNumEdges;
-    if (number < count) {
-      if (type->mNumEdges <= 0) return nullptr;
-      return &type->mFacelets[number / type->mNumEdges].mEdges[number % type->mNumEdges];
-    }
-    number -= count;
-  }
-  return nullptr;
+  return model ? model->GetEdge(number) : nullptr;
 }
 
 void SetStatus(const std::string& text) { platform::Services().views->SetStatusText(text); }
@@ -286,15 +278,9 @@ StellationCell* CellOf(CPolyView* pane, const PaneHit& hit) {
   if (hit.kind == kSelectStellationCell && type == kViewCellDiagram) return block->FindCellByIndex(hit.index);
   if (hit.kind != kSelectFacelet || (type != kViewStellationOfBase && type != kViewStellationOfDual)) return nullptr;
   Model3D* model = pane->GetModel3D();
-  int index = hit.index;
-  for (Face3DType* t = model ? model->mFaceTypes : nullptr; t && index >= 0; t = t->mNext) {
-    if (index < t->mNumFacelets) {
-      const StellationSegment* loop = t->mFacelets[static_cast<size_t>(index)].mFacetLoop;
-      return loop ? GetSurfaceCell(loop->mFacet) : nullptr;
-    }
-    index -= t->mNumFacelets;
-  }
-  return nullptr;
+  const Face3D* facelet = model ? model->GetFacelet(hit.index) : nullptr;
+  const StellationSegment* loop = facelet ? facelet->mFacetLoop : nullptr;
+  return loop ? GetSurfaceCell(loop->mFacet) : nullptr;
 }
 
 // Mode 0: selects the item; the selected item again, or nothing, clears the selection.
@@ -387,6 +373,8 @@ PaneHit ChooseClickHit(std::vector<GLHit> pixel, std::vector<GLHit> around) {
 }
 
 PaneHit CPolyView::PickAt(int x, int y) {
+  // The two selection passes are one pick: an internal error in them is told once.
+  const InternalErrorsToldOnce once;
   std::vector<GLHit> pixel, around;
   DoSelection(pixel, x, y, false);
   DoSelection(around, x, y, true);
@@ -421,7 +409,13 @@ void CPolyView::OnClick(int x, int y, unsigned keyFlags) {
       return;
     }
   }
-  const PaneHit hit = PickAt(x, y);
+  PaneHit hit;
+  {
+    const InternalErrorsToldOnce pick;
+    hit = PickAt(x, y);
+    // A pick that met an internal error names nothing for sure: the click ends there.
+    if (pick.Met()) return;
+  }
   switch (mode) {
     case kSelectFacesVertices:
       SelectHit(this, poly, hit);

@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
 #include <utility>
 
 #include "app/DocCommandsBrowseText.h"
@@ -14,9 +17,11 @@
 #include "app/RecentFiles.h"
 #include "app/UndoList.h"
 #include "core/Messages.h"
+#include "core/OperationGuard.h"
 #include "core/Paths.h"
 #include "core/Strings.h"
 #include "core/TimeFormat.h"
+#include "core/Units.h"
 #include "core/VectorMath.h"
 #include "dialogs/SphereCylinderDialog.h"
 #include "files/ModelFile.h"
@@ -267,9 +272,19 @@ void CPolyDoc::MakeCurrentRecord(DocRecord* record, int mode) {
 
 // ---- Making a model current ------------------------------------------------------------------
 
-bool CPolyDoc::SetModel(LibraryEntry* entry, bool fromList, bool keepTransition) {
+bool CPolyDoc::SetModel(LibraryEntry* entry, bool fromList, bool keepTransition, bool dual) {
   using namespace detail_PolyDoc;
   if (!entry) return false;
+  if (dual && !entry->IsUserRecord()) {
+    return MakeModel(kOccasionBuiltInModel, nullptr, keepTransition, 0, [&](Poly& poly, PolyTemplate&) {
+      Outcome why;
+      std::unique_ptr<SimplePoly> model = entry->CreatePoly(true, &why);
+      TellOutcome(why);
+      if (!model || !TellOutcome(CreatePoly(*model, &poly, false, false))) return false;
+      poly.SetLibraryEntryOfDual(entry);
+      return true;
+    });
+  }
   if (entry->IsUserRecord() && entry->mName && FileExists(entry->mName)) {
     int mode = kOpenPlain;
     if (!fromList) mode = kOpenNotFromList;
@@ -334,6 +349,11 @@ bool CPolyDoc::MakeModel(int occasion, const TransitionSettings* transition, boo
     return false;
   }
 
+  // A new model arrives at the size on paper the user chose, whatever scale the model
+  // shown before it was derived at.
+  UnitSettings& units = GetUnitSettings();
+  units.SetLengthScale(units.mUserLengthScale, false);
+
   if ((FaceColorScheme & kColorSingle) && !(FaceColorScheme & kColorArrangementMask)) {
     const bool backAsFront = (FaceColorScheme & kColorSameFrontAndBack) != 0;
     bool given = GiveColours(mPoly->mFaces, baseColours, backAsFront);
@@ -353,8 +373,25 @@ bool CPolyDoc::MakeModel(int occasion, const TransitionSettings* transition, boo
   return true;
 }
 
+namespace detail_PolyDoc {
+
+// 'open "name.ext"': what an open is, as the words "There was not enough memory to ..."
+// go on.
+std::string OpenOperationText(const char* path) {
+  const char* slash = std::strrchr(path, '/');
+  return std::string("open \"") + (slash ? slash + 1 : path) + "\"";
+}
+
+}  // namespace detail_PolyDoc
+
 bool CPolyDoc::OpenEntryFile(const char* path, int mode) {
-  const Outcome opened = OpenModelFile(path, mode, EnterModelWithUndo(*this, kUndoLoadModel, false));
+  // An open is one operation: memory that runs out while the file is read or its model
+  // built ends it, and the model shown before stays.
+  Outcome opened = Outcome::Cancelled();
+  if (!RunOperation(detail_PolyDoc::OpenOperationText(path).c_str(),
+                    [&] { opened = OpenModelFile(path, mode, EnterModelWithUndo(*this, kUndoLoadModel, false)); })) {
+    return false;
+  }
   if (!opened.done()) {
     // Stepping from model to model goes on to the next one: the pane says why this
     // one did not open.
@@ -372,8 +409,14 @@ bool CPolyDoc::OpenEntryFile(const char* path, int mode) {
 }
 
 bool CPolyDoc::OnOpenDocument(const char* path) {
-  if (IsBlank(path) ||
-      !TellOutcome(OpenModelFile(path, kOpenModelFilePlain, EnterModelWithUndo(*this, kUndoLoadModel, false)))) {
+  if (IsBlank(path)) return false;
+  bool opened = false;
+  if (!RunOperation(detail_PolyDoc::OpenOperationText(path).c_str(),
+                    [&] {
+                      opened = TellOutcome(
+                          OpenModelFile(path, kOpenModelFilePlain, EnterModelWithUndo(*this, kUndoLoadModel, false)));
+                    }) ||
+      !opened) {
     return false;
   }
   SetPathName(path, true);
@@ -694,6 +737,10 @@ void CPolyDoc::SetPathName(const char* path, bool addToRecent) {
   mOwnName.clear();
   mFileText.clear();
   UpdateTitle();
+  // A model without a name of its own goes by its file's: the captions and the
+  // information tree name it now.
+  UpdateAllCaptions();
+  platform::Services().views->InvalidateInfo(kInfoReasonNames);
 }
 
 void CPolyDoc::UpdateTitle() {

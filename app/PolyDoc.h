@@ -111,9 +111,10 @@ class CPolyDoc final : public DocumentAccess, public ModelChangeDocument {
   std::unique_ptr<SimplePoly> ExchangeMemory(int slot, std::unique_ptr<SimplePoly> model);
 
   // ---- Models ---------------------------------------------------------------------------------
-  // Makes the model of a built-in library entry current; false (the model as it was)
-  // when it cannot be built.
-  bool SetModel(LibraryEntry* entry, bool fromList, bool keepTransition);
+  // Makes the model of a built-in library entry current, or with dual the entry's dual
+  // (named, typed and listed as that dual); false (the model as it was) when it cannot
+  // be built.
+  bool SetModel(LibraryEntry* entry, bool fromList, bool keepTransition, bool dual = false);
   // The model search of the toolbars: a catalogue name, number or Wythoff symbol the
   // library knows, else a vertex configuration built from its template. False, after a
   // message, when the text names no model or the model cannot be built.

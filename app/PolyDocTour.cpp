@@ -44,12 +44,14 @@ bool CPolyDoc::OpenModelByNameOrSymbol(const char* text) {
   using namespace detail_PolyDocTour;
   if (!text) return false;
   bool recognised = false;
+  bool dual = false;
   Outcome why;
   WenningerStellation stellation;
-  LibraryEntry* entry = LookUpModel(text, &recognised, &why, nullptr, false, &stellation);
+  LibraryEntry* entry = LookUpModel(text, &recognised, &why, &dual, false, &stellation);
   TellOutcome(why);
   if (stellation.number) ShowWenningerStellation(stellation);
-  if (recognised) return entry && SetModel(entry, false, false);
+  // A name of a record's dual gives that dual.
+  if (recognised) return entry && SetModel(entry, false, false, dual);
   if (std::strchr(text, '*') || (!std::strchr(text, '.') && !std::strchr(text, ','))) {
     ShowError(kNotFound, text);
     return false;

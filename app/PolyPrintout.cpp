@@ -1,11 +1,13 @@
 #include "app/PolyPrintout.h"
 
+#include <dlfcn.h>
 #include <wx/app.h>
 #include <wx/frame.h>
 #include <wx/printdlg.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <memory>
 
 #include "app/PolyView.h"
@@ -60,6 +62,40 @@ bool IsLivePane(const CPolyView* pane) {
   }
   return false;
 }
+
+// The preview of a printout. The Print dialog it opens takes the keys; once the dialog
+// is gone nothing gives them back, and with the main window disabled behind the preview
+// no key would reach the program until the preview's Close button is clicked. The
+// preview's page takes them again, as when it opened: after the dialog's last event,
+// so that the request is not older than the focus the dialog's going gave away. The
+// frame owns the preview and drops the call if it closes first.
+class KeyedPrintPreview final : public wxPrintPreview {
+ public:
+  using wxPrintPreview::wxPrintPreview;
+  bool Print(bool interactive) override {
+    const bool printed = wxPrintPreview::Print(interactive);
+    if (wxFrame* frame = GetFrame()) frame->CallAfter([this] { TakeKeys(); });
+    return printed;
+  }
+  void TakeKeys() {
+    wxFrame* frame = GetFrame();
+    wxWindow* canvas = GetCanvas();
+    if (!frame || !canvas || frame->IsBeingDeleted()) return;
+    frame->Raise();
+    // Raising asks for the keys with the time of the last key the program had, which
+    // loses to any later change of focus (the dialog's going): the request goes with
+    // the display's present time instead. GTK is in the process already (wx runs on
+    // it), so its two calls are looked up rather than linked.
+    using WidgetWindow = void* (*)(void*);
+    using WindowFocus = void (*)(void*, uint32_t);
+    static auto widgetWindow = reinterpret_cast<WidgetWindow>(dlsym(RTLD_DEFAULT, "gtk_widget_get_window"));
+    static auto windowFocus = reinterpret_cast<WindowFocus>(dlsym(RTLD_DEFAULT, "gdk_window_focus"));
+    if (widgetWindow && windowFocus && frame->GetHandle()) {
+      if (void* window = widgetWindow(frame->GetHandle())) windowFocus(window, 0);
+    }
+    canvas->SetFocus();
+  }
+};
 
 }  // namespace detail_PolyPrintout
 
@@ -190,7 +226,7 @@ bool ShowPrintPreview(CPolyView* pane, wxWindow* parent) {
   }
   wxPrintDialogData printData(GetPrintData());
   auto* printout = new CPolyPrintout(pane);
-  auto* preview = new wxPrintPreview(printout, new CPolyPrintout(pane), &printData);
+  auto* preview = new detail_PolyPrintout::KeyedPrintPreview(printout, new CPolyPrintout(pane), &printData);
   if (!preview->IsOk()) {
     delete preview;
     ShowError("There is no printer to print this view on.");
@@ -212,8 +248,7 @@ bool ShowPrintPreview(CPolyView* pane, wxWindow* parent) {
   frame->Show(true);
   // The preview takes the keys at once, Escape closing it, also where no window
   // manager hands the new window the focus: the main window is disabled behind it.
-  frame->Raise();
-  if (wxWindow* canvas = preview->GetCanvas()) canvas->SetFocus();
+  preview->TakeKeys();
   return true;
 }
 

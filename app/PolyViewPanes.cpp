@@ -90,6 +90,38 @@ bool HasStellatedBlock(Poly* poly, FaceTypeBlock* block) {
   return block->IsStellated();
 }
 
+// The longest line of a refusal shown in a pane's corner: a pane a third of the screen
+// wide holds it.
+constexpr size_t kCornerLineLength = 48;
+
+// The refusal's words in lines that fit a pane, broken at spaces; its own line breaks
+// stay.
+std::string InCornerLines(const std::string& text) {
+  std::string lines;
+  size_t line = 0;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find_first_of(" \n", start);
+    if (end == std::string::npos) end = text.size();
+    const size_t word = end - start;
+    if (line > 0 && line + 1 + word > kCornerLineLength) {
+      lines += '\n';
+      line = 0;
+    } else if (line > 0) {
+      lines += ' ';
+      ++line;
+    }
+    lines.append(text, start, word);
+    line += word;
+    if (end < text.size() && text[end] == '\n') {
+      lines += '\n';
+      line = 0;
+    }
+    start = end + 1;
+  }
+  return lines;
+}
+
 }  // namespace detail_PolyViewPanes
 
 std::vector<double> GetElementPolygon2D(const PolyElement* element) {
@@ -378,13 +410,15 @@ void CPolyView::DrawFacePane(Poly* poly, bool ofStellation) {
   const bool lighting = corvia::SetLighting(this, false);
   if (stellated) {
     bool any = false;
-    for (const StellationFacet* f = type->mAllFacets; f; f = f->mNext) {
+    // A facet is named by its place in the type's list, counted as the list is drawn.
+    int place = 0;
+    for (const StellationFacet* f = type->mAllFacets; f; f = f->mNext, ++place) {
       if (!f->IsVisible()) continue;
       any = true;
       float rgb[3];
       GetFacePaneFacetColour(f, face, ofStellation, rgb);
       if (picking) {
-        SetGLSelectionItem(kSelectStellationFacet, type->GetFacetIndex(f));
+        SetGLSelectionItem(kSelectStellationFacet, place);
       } else {
         SetColorv(rgb);
       }
@@ -794,6 +828,14 @@ std::string CPolyView::GetPaneStatusText() const {
         return s;
       }
       break;
+    }
+    case kViewStellationOfBase:
+    case kViewStellationOfDual: {
+      // A stellation pane draws the block's facets: without them it says why it is empty.
+      FaceTypeBlock* block = GetShownBlock(false);
+      if (!block || !block->mFirstFaceType || block->GetExistingModel3D()) return {};
+      if (IsModelWorkPending(block) || g_ModelBusy) return "Making facets...";
+      return detail_PolyViewPanes::InCornerLines(DescribeMissingFacets(block));
     }
     case kViewUnfoldedNet: {
       FaceTypeBlock* block = GetShownBlock(false);

@@ -264,7 +264,7 @@ bool OfferFittingRadius(Model3D* model, const int32_t* rect, const std::vector<c
                 sizes.c_str(), radius, unit)) {
     return false;
   }
-  units.SetLengthScale(radius, true);
+  units.SetUserLengthScale(radius);
   platform::Services().views->InvalidateInfo(kInfoReasonUnits);
   RedrawAllViews(false, false);
   return true;

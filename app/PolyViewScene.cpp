@@ -192,14 +192,14 @@ void CPolyView::ScenePass() {
 
 void CPolyView::DrawCornerTexts() {
   const float* colour = GetDisplaySettings().titleColor;
-  if (mHideTexts) return;
-  // The pane's message speaks to the user at the screen: a printed page leaves it out.
-  if (!IsPrinting()) {
-    if (const char* message = GetMessage(); message && !IsBlank(message)) {
-      DrawCornerText(3, message, colour, 0, 0, 1.0f);
-    } else {
-      DrawContentMissing();
-    }
+  // The corner texts (the message, the pane's state, the faceting and augmentation
+  // previews' words) speak to the user at the screen: a printed page shows the model
+  // alone.
+  if (mHideTexts || IsPrinting()) return;
+  if (const char* message = GetMessage(); message && !IsBlank(message)) {
+    DrawCornerText(3, message, colour, 0, 0, 1.0f);
+  } else {
+    DrawContentMissing();
   }
   char text[96];
   if (const std::string status = GetPaneStatusText(); !status.empty()) {

@@ -4,9 +4,27 @@
 #include <utility>
 
 #include "core/Messages.h"
+#include "core/OperationGuard.h"
+#include "core/Progress.h"
 #include "files/ModelFile.h"
 
 namespace corvia {
+
+namespace detail_UndoList {
+
+// Marks the list as putting a step back for its lifetime, also when memory runs out.
+class RestoringScope {
+ public:
+  explicit RestoringScope(bool& restoring) : mRestoring(restoring) { mRestoring = true; }
+  ~RestoringScope() { mRestoring = false; }
+  RestoringScope(const RestoringScope&) = delete;
+  RestoringScope& operator=(const RestoringScope&) = delete;
+
+ private:
+  bool& mRestoring;
+};
+
+}  // namespace detail_UndoList
 
 struct UndoList::Step {
   int type = 0;
@@ -93,7 +111,7 @@ void UndoList::AddUndo(int type, long /*argument*/) {
     step->cells = true;
     step->dual = type == kUndoDualStellationCells;
   } else {
-    step->before = mModel.Capture();
+    step->before = mModel.Capture(true);
     if (!step->before) {
       // Nothing to put back: the change cannot be undone, and a later discard must
       // not take an older step with it.
@@ -111,6 +129,7 @@ void UndoList::AddUndo(int type, long /*argument*/) {
 }
 
 void UndoList::Push(std::unique_ptr<Step> step) {
+  ++mStepsPushed;
   // The steps that could be redone go, but stay at hand until this step is kept.
   mDroppedRedo = std::move(mRedo);
   mRedo.clear();
@@ -180,11 +199,52 @@ bool UndoList::RestoreLastUndo() {
   mCellsOpen = false;
   // The model the change left half-made cannot be kept for a redo: the recorded
   // state is all there is to go back to.
-  mRestoring = true;
-  const bool done = mModel.Restore(*step.before, *step.before);
-  mRestoring = false;
+  bool done = false;
+  {
+    const detail_UndoList::RestoringScope restoring(mRestoring);
+    done = mModel.Restore(*step.before, *step.before);
+  }
   if (done) RemoveNewest();
   return done;
+}
+
+platform::UndoHooks::OperationMark UndoList::MarkOperation() const {
+  return {mStepsPushed, mGroupDepth};
+}
+
+bool UndoList::PutBackSince(const OperationMark& mark) {
+  // The groups the operation opened end with it.
+  if (mGroupDepth > mark.groupDepth) {
+    mGroupDepth = std::max(mark.groupDepth, 0);
+    if (mGroupDepth == 0) {
+      mGroupStep = nullptr;
+      mGroupAdds = 0;
+    }
+  }
+  // The operation's own steps are the newest ones, unless the limits dropped some: each
+  // puts back the state before it, the newest first, as Undo would. An operation that
+  // recorded nothing leaves the list as it is.
+  const long long recorded = mStepsPushed - mark.steps;
+  if (recorded <= 0) return true;
+  mCellsOpen = false;
+  mContinuedWhenIdle = false;
+  if (!mFresh) return true;
+  const size_t count = static_cast<size_t>(std::min<long long>(recorded, static_cast<long long>(mUndo.size())));
+  const detail_UndoList::RestoringScope restoring(mRestoring);
+  for (size_t i = 0; i < count; ++i) {
+    Step& step = *mUndo.back();
+    const bool done = step.cells ? mModel.SetCells(step.dual, step.changes, true)
+                                 : step.before && mModel.Restore(*step.before, *step.before);
+    if (!done) return false;
+    if (count == 1) {
+      RemoveNewest();
+    } else {
+      if (mUndo.back().get() == mGroupStep) mGroupStep = nullptr;
+      mUndo.pop_back();
+    }
+  }
+  mFresh = false;
+  return true;
 }
 
 void UndoList::ContinueLastUndoWhenIdle() {
@@ -244,16 +304,25 @@ std::vector<std::string> UndoList::GetNames(bool redo) const {
 
 // ---- Undo and redo -----------------------------------------------------------------------------
 
-bool UndoList::Apply(Step& step, bool undo) {
-  if (step.cells) return mModel.SetCells(step.dual, step.changes, undo);
+UndoList::Applied UndoList::Apply(Step& step, bool undo) {
+  if (step.cells) return mModel.SetCells(step.dual, step.changes, undo) ? Applied::kDone : Applied::kFailed;
   std::unique_ptr<UndoState>& target = undo ? step.before : step.after;
   std::unique_ptr<UndoState>& replaced = undo ? step.after : step.before;
-  if (!target) return false;
-  std::unique_ptr<UndoState> current = mModel.Capture();
-  if (!current) return false;
-  if (!mModel.Restore(*target, *current)) return false;
+  if (!target) return Applied::kFailed;
+  // The model shown is kept for the way back before anything changes; a step that
+  // cannot keep it is not taken: the list would lose the model for good.
+  std::unique_ptr<UndoState> current = mModel.Capture(false);
+  if (!current) return Applied::kNotKept;
+  try {
+    if (!mModel.Restore(*target, *current)) return Applied::kFailed;
+  } catch (...) {
+    // Memory ran out half-way: the model taken just before comes back, to the end.
+    const ProgressShield shield;
+    mModel.Restore(*current, *current);
+    throw;
+  }
   replaced = std::move(current);
-  return true;
+  return Applied::kDone;
 }
 
 bool UndoList::Undo() { return Move(true); }
@@ -268,10 +337,25 @@ bool UndoList::Move(bool undo) {
   mFresh = false;
   mDroppedRedo.clear();
   Step& step = *from.back();
-  mRestoring = true;
-  const bool done = Apply(step, undo);
-  mRestoring = false;
-  if (!done) {
+  const std::string what = std::string(undo ? "undo the " : "redo the ") + GetUndoTypeName(step.type);
+  Applied applied = Applied::kFailed;
+  const bool enough = RunOperation(what.c_str(), [&] {
+    const detail_UndoList::RestoringScope restoring(mRestoring);
+    // A step is put back whole: a Cancel pressed meanwhile stops the steps after it, as
+    // the model's set-up now hears a Cancel in each of its stages.
+    const ProgressShield shield;
+    applied = Apply(step, undo);
+  });
+  // A step that memory did not allow stays where it was, and has been told.
+  if (!enough) return false;
+  if (applied == Applied::kNotKept) {
+    ShowError(
+        "Couldn't %s the %s: there was not enough memory to keep the model shown for %s.\n"
+        "The model and the undo list are as they were. Closing other programs may make room.",
+        undo ? "undo" : "redo", GetUndoTypeName(step.type).c_str(), undo ? "Redo" : "Undo");
+    return false;
+  }
+  if (applied != Applied::kDone) {
     ShowError("Couldn't %s the %s.\nThe model stays as it is.", undo ? "undo" : "redo",
               GetUndoTypeName(step.type).c_str());
     return false;

@@ -33,8 +33,10 @@ struct UndoCellChange {
 class UndoModel {
  public:
   virtual ~UndoModel() = default;
-  // The whole state of the current model; null when it cannot be taken.
-  virtual std::unique_ptr<UndoState> Capture() = 0;
+  // The whole state of the current model; null when it cannot be taken. With tell, a
+  // model that could not be kept says so in a box (the change it was taken for cannot
+  // be undone); without, the caller says what the failure means.
+  virtual std::unique_ptr<UndoState> Capture(bool tell) = 0;
   // Makes the state current. When that fails, the current state comes back from
   // `current` (taken just before) and the result is false.
   virtual bool Restore(const UndoState& state, const UndoState& current) = 0;
@@ -89,10 +91,13 @@ class UndoList final : public platform::UndoHooks {
   // user's own again.
   bool EndIdleWorkOfLastUndo(bool cancelled);
   void AddStellationCellUndo(int cellIndex, bool included) override;
+  OperationMark MarkOperation() const override;
+  bool PutBackSince(const OperationMark& mark) override;
 
   // ---- Undo and redo -------------------------------------------------------------------------
   // One step; false (after saying why, for a step that could not be put back) when
-  // there is none or it failed. A failed step stays where it was.
+  // there is none or it failed. A failed step stays where it was, and so does the
+  // model: also when memory runs out half-way (which is told as such).
   bool Undo();
   bool Redo();
   bool CanUndo() const { return !mUndo.empty(); }
@@ -114,7 +119,10 @@ class UndoList final : public platform::UndoHooks {
   void Push(std::unique_ptr<Step> step);
   void RemoveNewest();
   void Trim();
-  bool Apply(Step& step, bool undo);
+  // What putting a step back came to: done, failed (the model as it was), or not
+  // tried because the current model could not be kept for the way back.
+  enum class Applied { kDone, kFailed, kNotKept };
+  Applied Apply(Step& step, bool undo);
   // Undoes or redoes the next step: it moves to the other list.
   bool Move(bool undo);
 
@@ -133,6 +141,8 @@ class UndoList final : public platform::UndoHooks {
   Step* mGroupStep = nullptr;
   int mGroupAdds = 0;
   bool mRestoring = false;
+  // Steps recorded since the list was made: an operation's mark.
+  long long mStepsPushed = 0;
   // The newest step's change goes on in the next idle work.
   bool mContinuedWhenIdle = false;
 };

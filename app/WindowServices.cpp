@@ -138,9 +138,9 @@ namespace detail_WindowServices {
 
 class DocumentBars final : public BarDocument {
  public:
-  bool SetModel(LibraryEntry* entry, bool fromList) override {
+  bool SetModel(LibraryEntry* entry, bool fromList, bool dual) override {
     CPolyDoc* doc = GetDocument();
-    return doc && doc->SetModel(entry, fromList, false);
+    return doc && doc->SetModel(entry, fromList, false, dual);
   }
   bool OpenModelByNameOrSymbol(const std::string& text) override {
     CPolyDoc* doc = GetDocument();

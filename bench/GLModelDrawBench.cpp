@@ -7,7 +7,8 @@
 // one back-to-front order). That is what the renderer can do for this picture; the
 // counter "ratio" is the program's time a frame over the reference's. Also the depth
 // sort of 100,000 queued triangles on its own, and a new order of the spheres' kept
-// translucent triangles with its runs.
+// translucent triangles with its runs. And the program's stellation panes painting
+// large models whose facets the idle work has still to make.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -19,11 +20,14 @@
 #include <vector>
 
 #include "bench/BenchModels.h"
+#include "bench/support/ProgramPane.h"
 #include "bench/support/ReferenceTriangles.h"
 #include "construction/Library.h"
+#include "construction/Prisms.h"
 #include "core/RadixSorter.h"
 #include "core/VectorMath.h"
 #include "model/ColorSchemes.h"
+#include "model/FaceTypeBlock.h"
 #include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
@@ -284,6 +288,54 @@ void BM_DepthSort100000(benchmark::State& state) {
   window->Close();
 }
 
+// The program's stellation panes painting models whose facets are not there yet (the
+// idle work makes them; until then every paint asks for them): the dual side of a torus
+// of 20,000 faces, whose side has no plain facet model and a long set-up, in the Dual
+// Stellation pane; the frequency-60 geodesic sphere (72,000 faces) in the Base
+// Stellation pane. The counter "walked" is the elements and face types that the
+// paint's questions about the whole side walked (CountWholeWalkSteps).
+enum class PaneScene { TorusDualStellation, SphereStellation };
+
+void PaintPane(benchmark::State& state, PaneScene scene) {
+  const corvia::ViewType type =
+      scene == PaneScene::TorusDualStellation ? corvia::kViewStellationOfDual : corvia::kViewStellationOfBase;
+  corvia::bench::ProgramPane pane(type, kWidth, kHeight);
+  if (!pane.Shown()) {
+    state.SkipWithError(pane.Error().c_str());
+    return;
+  }
+  corvia::CPolyDoc& doc = pane.Doc();
+  std::unique_ptr<corvia::SimplePoly> model;
+  if (scene == PaneScene::TorusDualStellation) {
+    corvia::Outcome outcome;
+    model = corvia::CreateTorus(0.4, 200, 100, outcome);
+  } else if (doc.SetModel(corvia::GetLibraryEntry(corvia::bench::kLibraryIcosahedron), false, false)) {
+    model = doc.GetCurrentPoly()->Subdivide(corvia::kSubdivideGeodesic, 60);
+  }
+  if (!pane.Enter(std::move(model))) {
+    state.SkipWithError("the model did not build");
+    return;
+  }
+  corvia::Poly* poly = doc.GetCurrentPoly();
+  pane.Paint();
+  const uint64_t start = corvia::CountWholeWalkSteps();
+  for (auto _ : state) {
+    const double up[3] = {0, 1, 0};
+    pane.Pane().RotateCamera(up, 1);
+    pane.Paint();
+  }
+  state.counters["faces"] = scene == PaneScene::TorusDualStellation ? poly->mVertices.mCount : poly->mFaces.mCount;
+  state.counters["walked"] =
+      static_cast<double>(corvia::CountWholeWalkSteps() - start) / static_cast<double>(state.iterations());
+}
+
+void BM_TorusDualStellationPaneWaiting(benchmark::State& state) {
+  PaintPane(state, PaneScene::TorusDualStellation);
+}
+void BM_Sphere60StellationPaneWaiting(benchmark::State& state) {
+  PaintPane(state, PaneScene::SphereStellation);
+}
+
 BENCHMARK(BM_GeodesicSphere30Opaque)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_GeodesicSphere30Translucent)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_GeodesicSphere60Opaque)->Unit(benchmark::kMillisecond)->UseManualTime();
@@ -291,5 +343,7 @@ BENCHMARK(BM_GeodesicSphere60Translucent)->Unit(benchmark::kMillisecond)->UseMan
 BENCHMARK(BM_TranslucentRuns18000)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_TranslucentRuns72000)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_DepthSort100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TorusDualStellationPaneWaiting)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_Sphere60StellationPaneWaiting)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "construction/DerivedNames.h"
 #include "construction/DualMorph.h"
 #include "construction/Prisms.h"
 #include "construction/WatermanStep.h"
@@ -18,6 +19,7 @@
 #include "core/Strings.h"
 #include "core/VectorMath.h"
 #include "model/BlockPool.h"
+#include "model/ColorSchemes.h"
 #include "model/CreatePoly.h"
 #include "model/Edge.h"
 #include "model/FaceDiagramCells.h"
@@ -52,8 +54,9 @@ constexpr uint32_t kDefaultEdgeColor = 0x000000;
 // Colours, opacity, label, hidden flag, type index and picture of an element.
 void CopyElementAttributes(const PolyElement& element, SimpleElement& out) {
   out.typeId = FaceType::GetIndex(element.mType);
-  out.color = PackRainbowColor(element.mColor);
-  out.color2 = PackRainbowColor(element.mBackColor);
+  // Its own colours: the construction-toy style's panels are no colours of the model.
+  out.color = PackRainbowColor(GetOwnColor(element, false));
+  out.color2 = PackRainbowColor(GetOwnColor(element, true));
   out.alpha = element.mOpacity;
   if (element.HasFlag(kElementHidden)) out.flags |= kSimpleHidden;
   if (element.HasLabel()) out.SetLabel(element.GetLabel());
@@ -142,8 +145,8 @@ void AddOutlineTriangles(const PolyElement& face, OutlineTriangles& outlines, Si
     out.SetNumVerts(3);
     for (int j = 0; j < 3; ++j) out.SetVertIndex(j, corners[j]);
     out.typeId = FaceType::GetIndex(face.mType);
-    out.color = PackRainbowColor(face.mColor);
-    out.color2 = PackRainbowColor(face.mBackColor);
+    out.color = PackRainbowColor(GetOwnColor(face, false));
+    out.color2 = PackRainbowColor(GetOwnColor(face, true));
     out.alpha = face.mOpacity;
     if (face.mImage) out.image = CopyFaceImage(face.mImage);
   }
@@ -362,12 +365,13 @@ void NameSimplePoly(Poly* poly, bool dual, SimplePoly* simple, OpenGLView* view)
 
 // ---- Compound with the dual -------------------------------------------------------------
 
-SimplePoly* MakeCompoundWithDual(Poly& poly, uint32_t flags, Outcome* why) {
+SimplePoly* MakeCompoundWithDual(Poly& poly, uint32_t flags, Outcome* why, std::vector<CompoundPartName>* partNames) {
   const uint32_t sideless = flags & ~(kDeriveBase | kDeriveDual);
   std::unique_ptr<SimplePoly> base(CreateModel(&poly, sideless | kDeriveBase, nullptr, nullptr, kViewNone, why));
   if (!base) return nullptr;
   std::unique_ptr<SimplePoly> dual(CreateModel(&poly, sideless | kDeriveDual, nullptr, nullptr, kViewNone, why));
   if (!dual) return nullptr;
+  if (partNames) *partNames = {NameAsCompoundPart(*base), NameAsCompoundPart(*dual)};
   std::unique_ptr<SimplePoly> both = base->Combine(*dual);
   // The compound is its own dual, with the model's symmetry.
   constexpr const char* kPrefix = "Dual compound of ";

@@ -200,15 +200,64 @@ LibraryEntry* FindLibraryModel(const SimplePoly& model, bool* isDual) {
   return nullptr;
 }
 
-LibraryEntry* NameAsLibraryModel(SimplePoly& simple) {
+LibraryEntry* NameAsLibraryModel(SimplePoly& simple, bool* isDual) {
   bool dual = false;
+  if (isDual) *isDual = false;
   LibraryEntry* entry = FindLibraryModel(simple, &dual);
   if (!entry) return nullptr;
   const std::string name = entry->mName ? entry->mName : "";
   const std::string dualName = entry->GetDualName();
   simple.name = dual ? dualName : name;
   simple.dualName = dual ? name : dualName;
-  return dual ? nullptr : entry;
+  if (isDual) *isDual = dual;
+  return dual && !isDual ? nullptr : entry;
+}
+
+LibraryEntry* FindLibraryEntryOfNamedDual(const SimplePoly& model) {
+  if (model.name.empty()) return nullptr;
+  LibraryEntry* named = nullptr;
+  for (int i = 0; i < GetNumLibraryEntries() && !named; ++i) {
+    LibraryEntry* entry = GetLibraryEntry(i);
+    if (entry && !entry->IsUserRecord() && !entry->GetDualName().empty() && entry->MatchesDualName(model.name.c_str()))
+      named = entry;
+  }
+  if (!named) return nullptr;
+  bool dual = false;
+  return FindLibraryModel(model, &dual) == named && dual ? named : nullptr;
+}
+
+CompoundPartName NameAsCompoundPart(const SimplePoly& model) {
+  CompoundPartName part;
+  int corners = 0;
+  for (int f = 0; f < model.NumFaces(); ++f) {
+    if (model.FaceAt(f).IsTemp()) continue;
+    ++part.mNumFaces;
+    corners += model.FaceAt(f).Count();
+  }
+  for (int v = 0; v < model.NumVerts(); ++v) part.mNumVertices += model.VertAt(v).IsTemp() ? 0 : 1;
+  // A closed surface has half as many edges as face corners.
+  part.mNumEdges = corners / 2;
+  part.mName = model.name;
+  part.mDualName = model.dualName;
+  return part;
+}
+
+std::optional<CompoundPartName> FindCompoundPartName(const std::vector<CompoundPartName>& parts,
+                                                     const SimplePoly& model, bool dual) {
+  CompoundPartName counts = NameAsCompoundPart(model);
+  if (dual) std::swap(counts.mNumFaces, counts.mNumVertices);
+  std::optional<CompoundPartName> found;
+  for (const CompoundPartName& part : parts) {
+    if (part.mNumFaces != counts.mNumFaces || part.mNumVertices != counts.mNumVertices ||
+        part.mNumEdges != counts.mNumEdges)
+      continue;
+    if (found && (found->mName != part.mName || found->mDualName != part.mDualName)) return std::nullopt;
+    found = part;
+  }
+  if (!found) return std::nullopt;
+  if (dual) std::swap(found->mName, found->mDualName);
+  if (found->mName.empty()) return std::nullopt;
+  return found;
 }
 
 }  // namespace corvia

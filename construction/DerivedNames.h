@@ -3,6 +3,11 @@
 // library: the program then gives it the library model's names and catalogue entry
 // (CreateDerivedPolyWithUndo, app/ModelChange.h).
 
+#include <optional>
+#include <vector>
+
+#include "model/CompoundPart.h"
+
 namespace corvia {
 
 class LibraryEntry;
@@ -14,8 +19,23 @@ class SimplePoly;
 LibraryEntry* FindLibraryModel(const SimplePoly& model, bool* isDual);
 
 // A model of the library, or its dual, takes the library model's names (swapped for the
-// dual); the entry when it is the entry's own model, whose catalogue entry it may take,
-// else null.
-LibraryEntry* NameAsLibraryModel(SimplePoly& simple);
+// dual); the entry whose model (or, with *isDual, whose dual) it is, else null. Without
+// isDual only an entry's own model gives its entry.
+LibraryEntry* NameAsLibraryModel(SimplePoly& simple, bool* isDual = nullptr);
+
+// The library entry whose dual a model read back is: one that goes by the first name of
+// the entry's dual and has its shape. Null for any other (also for a renamed dual), at
+// the cost of a lookup of names unless the name is a dual's.
+LibraryEntry* FindLibraryEntryOfNamedDual(const SimplePoly& model);
+
+// The plain model's names and counts, as one part of a compound made from it.
+CompoundPartName NameAsCompoundPart(const SimplePoly& model);
+
+// The names of the compound's part that the plain model is, known by its counts; a model
+// of the dual side (dual) has the faces of the part's vertices, and its names swapped.
+// None when no part has those counts, when parts of those counts go by different
+// names, or when the part had no name.
+std::optional<CompoundPartName> FindCompoundPartName(const std::vector<CompoundPartName>& parts,
+                                                     const SimplePoly& model, bool dual);
 
 }  // namespace corvia

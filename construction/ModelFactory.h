@@ -5,6 +5,9 @@
 // layers, which name the panes' view types themselves, can call them.
 
 #include <cstdint>
+#include <vector>
+
+#include "model/CompoundPart.h"
 
 namespace corvia {
 
@@ -73,7 +76,9 @@ bool CreateFromLibraryEntry(Poly* poly, PolyTemplate* polyTemplate, LibraryEntry
                             Outcome* why = nullptr);
 
 // The compound of the model and its dual, each as the factory copies it (the model of
-// a Base/Dual Compound pane); null when refused (in *why when given).
-SimplePoly* MakeCompoundWithDual(Poly& poly, uint32_t flags, Outcome* why = nullptr);
+// a Base/Dual Compound pane); null when refused (in *why when given). partNames (when
+// given) receives the two parts' names and counts.
+SimplePoly* MakeCompoundWithDual(Poly& poly, uint32_t flags, Outcome* why = nullptr,
+                                 std::vector<CompoundPartName>* partNames = nullptr);
 
 }  // namespace corvia

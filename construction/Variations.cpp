@@ -12,6 +12,7 @@
 #include "model/Poly.h"
 #include "model/PolyBuild.h"
 #include "model/PolyElement.h"
+#include "symmetry/CoincidentFaces.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia {
@@ -73,6 +74,13 @@ std::unique_ptr<SimplePoly> FindPseudoVersion(const Poly& current) {
     }
   }
   return nullptr;
+}
+
+bool IsOwnMirrorImage(const SimplePoly& model, const SimplePoly& mirror) {
+  // Both go when their faces pair off: nothing is left of the pair.
+  std::unique_ptr<SimplePoly> both = model.Combine(mirror);
+  return RemoveCoincidentFaces(*both, kCoincidentInPairs, false, kSimpleTemp) &&
+         both->CountFacesWithoutFlags(kSimpleTemp) == 0;
 }
 
 std::unique_ptr<SimplePoly> MakeMirrorImage(Poly& poly) {

@@ -15,6 +15,14 @@ class SimplePoly;
 // its standard orientation. Null after a message when the model cannot be copied.
 std::unique_ptr<SimplePoly> MakeMirrorImage(Poly& poly);
 
+// Whether the model and its mirror image lie on each other face for face, so that the
+// model is its own mirror image (the rhombic dodecahedron, reflected in a plane of its
+// symmetry).
+bool IsOwnMirrorImage(const SimplePoly& model, const SimplePoly& mirror);
+// The first words Add Mirror Image and Create Mirror Image give such a model.
+constexpr const char* kOwnMirrorImageText =
+    "This model is its own mirror image:\nits mirror image lies on it face for face";
+
 // Grows the configuration of a model that the builder made (its first solution)
 // again and backs up through the choices the build left open, until a solution of
 // another shape turns up. Its plain description, to be set up from its own symmetry;

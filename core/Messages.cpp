@@ -27,6 +27,11 @@ constexpr const char* kInternalErrorTitle = "Internal Error";
 
 uint32_t gSessionMask = 0xFFFFFFFFu;
 int gToldCount = 0;
+// Internal errors met so far, told or not.
+int gInternalErrorCount = 0;
+// Open InternalErrorsToldOnce scopes, and whether the operation has told its error.
+int gOnceDepth = 0;
+bool gOnceTold = false;
 uint32_t gSavedMask = 0xFFFFFFFFu;
 
 SuspendOpenGLHook& TheSuspendHook() {
@@ -225,16 +230,31 @@ int ShowInternalError(const char* format, ...) {
   std::string text = FormatLimitedV(kMessageBufferSize, format, args);
   va_end(args);
   const InternalErrorTelling telling = EndWorkForInternalError();
-  if (telling == InternalErrorTelling::kNotAgain) {
-    // The work this belongs to has told its internal error and is ending.
+  ++detail_Messages::gInternalErrorCount;
+  const bool inOperation = telling == InternalErrorTelling::kNow && detail_Messages::gOnceDepth > 0;
+  if (telling == InternalErrorTelling::kNotAgain || (inOperation && detail_Messages::gOnceTold)) {
+    // The work or the operation this belongs to has told its internal error.
     DoNothing("ERROR (not told again): %s\n", text.c_str());
     return kBoxOk;
   }
+  if (inOperation) detail_Messages::gOnceTold = true;
   // Trace of a box that is shown.
   DoNothing("ERROR: %s\n", text.c_str());
   std::optional<NoticesAfterDrawing> afterWork;
-  if (telling == InternalErrorTelling::kAfterWork) afterWork.emplace();
+  if (telling == InternalErrorTelling::kAfterWork || inOperation) afterWork.emplace();
   return detail_Messages::ShowFormatted(text, detail_Messages::kInternalErrorTitle, kBoxStyleOk | kBoxStyleIconError);
+}
+
+InternalErrorsToldOnce::InternalErrorsToldOnce() : mStart(detail_Messages::gInternalErrorCount) {
+  if (detail_Messages::gOnceDepth++ == 0) detail_Messages::gOnceTold = false;
+}
+
+InternalErrorsToldOnce::~InternalErrorsToldOnce() {
+  --detail_Messages::gOnceDepth;
+}
+
+bool InternalErrorsToldOnce::Met() const {
+  return detail_Messages::gInternalErrorCount != mStart;
 }
 
 bool AskYesNo(const char* format, ...) {

@@ -79,8 +79,27 @@ int ShowInformation(const char* format, ...) __attribute__((format(printf, 1, 2)
 // For states that should not occur: names the routine and the fault. Outside long work
 // the caller goes on after the box is closed; inside it, the work ends as after Cancel,
 // the box waits until the program is idle again (as notices told while drawing do) and
-// the work's later internal errors are not told (EndWorkForInternalError).
+// the work's later internal errors are not told (EndWorkForInternalError). Inside an
+// operation of InternalErrorsToldOnce only the first is told, once the drawing is over.
 int ShowInternalError(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// One operation of the user's that is no long work under the progress window: a paint,
+// a pick. While one lives (nested ones are part of the outermost), its first internal
+// error is told once the drawing is over and the later ones are not told at all, so
+// that a fault met for every drawn element shows one box, not one per element.
+class InternalErrorsToldOnce {
+ public:
+  InternalErrorsToldOnce();
+  ~InternalErrorsToldOnce();
+  InternalErrorsToldOnce(const InternalErrorsToldOnce&) = delete;
+  InternalErrorsToldOnce& operator=(const InternalErrorsToldOnce&) = delete;
+  // Whether an internal error was met since this one began: the operation then ends
+  // without acting on what it found.
+  bool Met() const;
+
+ private:
+  int mStart;
+};
 // True when Yes was chosen.
 bool AskYesNo(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // True when OK was chosen.

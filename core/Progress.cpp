@@ -1,5 +1,6 @@
 #include "core/Progress.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -241,6 +242,14 @@ bool ProgressTick(double fraction, const char* caption) {
 bool IsProgressActive() { return detail_Progress::State().level > 0; }
 
 void SetShowTimeRemaining(bool show) { detail_Progress::State().showTimeRemaining = show; }
+
+int GetProgressLevel() {
+  return detail_Progress::State().level;
+}
+
+void EndProgressLevelsAbove(int level) {
+  while (detail_Progress::State().level > std::max(level, 0)) EndProgress();
+}
 
 ProgressRange PushProgressRange(double a, double b) {
   auto& range = detail_Progress::State().range;

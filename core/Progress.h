@@ -78,6 +78,12 @@ void EndProgress();
 
 bool IsProgressActive();
 
+// How many levels are open. Work that an allocation failure unwound (core/OperationGuard.h)
+// may have left levels open by hand: EndProgressLevelsAbove closes them down to the count
+// noted before it began.
+int GetProgressLevel();
+void EndProgressLevelsAbove(int level);
+
 // Whether the "Time Remaining" line is filled (off for work whose fraction is no
 // measure of time).
 void SetShowTimeRemaining(bool show);

@@ -80,6 +80,10 @@ inline constexpr double kFlatFaceTolerance = 1e-3;
 inline constexpr double kFileFlatFaceTolerance = 1e-5;
 // A face plane nearer the centre than this passes through it.
 inline constexpr double kCentralPlaneTolerance = 1e-5;
+// A hull face that joins several faces of its model lies on the model when their
+// areas, seen along its normal, add up to its own within this share of it: a tiling
+// adds up to rounding.
+inline constexpr double kHullTilingTolerance = 1e-9;
 // The fixed tolerance of the circle and triangle test.
 inline constexpr double kCircleTriangleTolerance = 1e-5;
 

@@ -64,7 +64,8 @@ int UnitSettings::SetDistanceUnits(int unit) {
   const int previous = mDistanceUnit;
   if (unit < 0 || unit >= kNumDistanceUnits) return previous;
   const double newTwips = detail_Units::kTwipsPerUnit[unit];
-  // The model keeps its size on paper.
+  // The model keeps its size on paper, and so do the new models that follow.
+  mUserLengthScale *= mTwipsPerUnit / newTwips;
   SetLengthScale(mLengthScale * mTwipsPerUnit / newTwips, false);
   mDistanceUnit = unit;
   mTwipsPerUnit = newTwips;
@@ -86,6 +87,12 @@ void UnitSettings::SetLengthScale(double scale, bool recordUndo) {
     platform::Services().views->InvalidateViewsOfKind(kViewKindScaled, 0);
   }
   if (detail_Units::gModelHooks.scaleChanged) detail_Units::gModelHooks.scaleChanged();
+}
+
+void UnitSettings::SetUserLengthScale(double scale) {
+  if (!(scale > 0.0)) return;
+  SetLengthScale(scale, true);
+  mUserLengthScale = scale;
 }
 
 void UnitSettings::SetAngleUnits(int unit) {

@@ -68,6 +68,9 @@ class UnitSettings {
   // Stores a positive scale (recording an undo step first when asked); then redraws
   // what depends on the scale and refreshes the current nets.
   void SetLengthScale(double scale, bool recordUndo);
+  // The scale the user chooses for the model shown (Edit > Scale, the radius offered
+  // for printing): one undo step, and every new model takes it from now on.
+  void SetUserLengthScale(double scale);
   void SetAngleUnits(int unit);
 
   // Writes the angle in the current angle unit into buffer (kAngleTextSize bytes).
@@ -92,7 +95,13 @@ class UnitSettings {
   int32_t mDistanceUnit = kUnitCentimetre;
   int32_t mAngleUnit = kAngleDegrees;
   double mTwipsPerUnit = kTwipsPerCentimetre;
+  // The paper length of one model unit of the model shown. A model made from another
+  // carries that model's lengths over, so its scale is the one it is derived at.
   double mLengthScale = 8.0;
+  // The scale the user chose last (or the default): the one every new model takes,
+  // from the library, a configuration, a builder or a file that stores none, whatever
+  // scale the model shown before it was derived at.
+  double mUserLengthScale = 8.0;
   int32_t mMaxFacesPerNet = 1000000;
   int32_t mCoincEdgeMethod = kCoincEdgeInternalSupport;
   int32_t mSingleColorPages = kSingleColorPagesAuto;

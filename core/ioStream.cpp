@@ -258,8 +258,8 @@ bool SkipBlanks(ioStream* s) {
 }
 
 // The next word: a quoted string (backslash escapes a quote or a backslash; any other
-// backslash stays) or a run of non-blanks. At most `limit` bytes are kept. False at
-// the end of the data.
+// backslash stays; a quote left open runs to the end of the line and sets mOpenQuote)
+// or a run of non-blanks. At most `limit` bytes are kept. False at the end of the data.
 bool ReadWord(ioStream* s, std::string& word, size_t limit, bool* cut = nullptr) {
   word.clear();
   if (!SkipBlanks(s)) return false;
@@ -282,7 +282,11 @@ bool ReadWord(ioStream* s, std::string& word, size_t limit, bool* cut = nullptr)
       keep(c);
       ++pos;
     }
-    if (pos < line.size()) ++pos;
+    if (pos < line.size()) {
+      ++pos;
+    } else {
+      s->mOpenQuote = true;
+    }
   } else {
     while (pos < line.size() && !IsBlank(line[pos])) keep(line[pos++]);
   }
@@ -1019,6 +1023,7 @@ std::string ioReadString(ioStream* stream, bool joinContinuations, size_t limit)
   if (stream == nullptr) return text;
   limit = std::min(limit, kIoMaxStringLength);
   bool cut = false;
+  stream->mOpenQuote = false;
   if (IsBinary(stream)) {
     // Byte by byte up to the zero, so nothing after the string is consumed; nothing
     // past the limit is read.
@@ -1036,10 +1041,17 @@ std::string ioReadString(ioStream* stream, bool joinContinuations, size_t limit)
       text.push_back(char(b));
     }
   } else {
+    // Told once, on the line of the quote left open.
+    auto tellOpenQuote = [stream, told = false]() mutable {
+      if (!stream->mOpenQuote || told) return;
+      told = true;
+      ioError(stream, kIoLevelWarning, "A quoted text has no closing quote: it was read to the end of its line");
+    };
     if (!ReadWord(stream, text, limit, &cut)) {
       ioError(stream, kIoLevelError, "%s", kEndOfData);
       return text;
     }
+    tellOpenQuote();
     // Continuation lines: look at the next word without taking it, so a value that
     // follows the string is left for the caller. The joining stops at the limit.
     while (joinContinuations && !cut && SkipBlanks(stream)) {
@@ -1058,6 +1070,7 @@ std::string ioReadString(ioStream* stream, bool joinContinuations, size_t limit)
         ioError(stream, kIoLevelError, "%s", kEndOfData);
         break;
       }
+      tellOpenQuote();
       text += piece;
     }
   }

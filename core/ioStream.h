@@ -117,6 +117,8 @@ struct ioStream {
   bool mStopped = false;  // the progress function asked to stop
   // BINARY enums hold raw values instead of table indices (old data).
   bool mEnumsAsValues = false;
+  // ASCII: the last ioReadString met a quote left open to the end of its line.
+  bool mOpenQuote = false;
 };
 
 // Opens a stream for writing. Mode 0 ASCII file, 1 BINARY file, 2 memory (path and
@@ -234,7 +236,8 @@ bool ioReadPoint(ioStream* stream, double point[3]);
 // given as a number (ASCII digits, or BINARY with mEnumsAsValues) included.
 int ioReadEnum(ioStream* stream, const ioEnumPair* table);
 bool ioReadBool(ioStream* stream);
-// ASCII: the next word or quoted string, continuation lines joined when asked.
+// ASCII: the next word or quoted string, continuation lines joined when asked. A quote
+// left open is read to the end of its line, after a warning (mOpenQuote tells it too).
 // BINARY: the bytes up to the zero byte. A string longer than `limit` bytes is an
 // error as soon as the limit is passed: what follows is not read.
 std::string ioReadString(ioStream* stream, bool joinContinuations, size_t limit = kIoMaxStringLength);

@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <memory>
 
+#include "construction/Library.h"
+#include "construction/ModelLookup.h"
+#include "model/LibraryEntry.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia {
@@ -72,6 +75,18 @@ const ioEnumPair kCriteriaNames[] = {
     {0, "Isohedral"}, {1, "DualTidy"}, {2, "Tidy"}, {3, "CoplanarVerts"}, {0, nullptr}};
 
 }  // namespace modelfile
+
+LibraryEntry* FindModelFileLibraryEntry(const ModelFileContents& contents) {
+  if (contents.libraryName.empty()) return nullptr;
+  LibraryEntry* entry = GetLibraryEntry(contents.libraryIndex);
+  if (entry && entry->mName && contents.libraryName == entry->mName) return entry;
+  const int count = GetNumLibraryEntries();
+  for (int i = 0; i < count; ++i) {
+    entry = GetLibraryEntry(i);
+    if (entry && entry->mName && contents.libraryName == entry->mName) return entry;
+  }
+  return nullptr;
+}
 
 ModelFileContents::ModelFileContents() = default;
 ModelFileContents::~ModelFileContents() = default;

@@ -13,6 +13,8 @@
 
 namespace corvia {
 
+class LibraryEntry;
+
 namespace modelfile {
 
 enum Token : int {
@@ -127,6 +129,11 @@ struct ModelFileKeep : ModelPart {
   int form = kModelFileBinary;
   std::vector<ModelFileScene> scene;
 };
+
+// The library entry a file names: by its index when the name there still agrees, else
+// by the name (the library may have been renumbered since the file was written); null
+// when the file names none, or one the library does not hold.
+LibraryEntry* FindModelFileLibraryEntry(const ModelFileContents& contents);
 
 // The installed scene sections, in the order installed (ModelFileSection.cpp).
 const std::vector<ModelFileSection*>& GetModelFileSections();

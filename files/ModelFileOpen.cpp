@@ -11,19 +11,24 @@
 #include <vector>
 
 #include "construction/DerivedModels.h"
+#include "construction/DerivedNames.h"
 #include "construction/Library.h"
 #include "construction/LibraryHooks.h"
 #include "construction/ModelLookup.h"
 #include "core/DrawnPolygon.h"
 #include "core/FaceImageRef.h"
+#include "core/MergeSort.h"
 #include "core/PolygonRing.h"
 #include "core/Strings.h"
+#include "core/Tolerances.h"
 #include "core/Units.h"
+#include "core/VectorMath.h"
 #include "files/ModelFile.h"
 #include "files/ModelFileFormat.h"
 #include "files/ModelFileSection.h"
 #include "model/CreatePoly.h"
 #include "model/FaceImageAttach.h"
+#include "model/FaceType.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
 #include "model/LibraryEntry.h"
@@ -67,20 +72,6 @@ Outcome OpenedWithWarning(const std::string& warning, int mode) {
   return opened;
 }
 
-// The library entry a file names: by its index when the name there still agrees, else
-// by the name (the library may have been renumbered since the file was written).
-LibraryEntry* FindLibraryEntry(const ModelFileContents& contents) {
-  if (contents.libraryName.empty()) return nullptr;
-  LibraryEntry* entry = GetLibraryEntry(contents.libraryIndex);
-  if (entry && entry->mName && contents.libraryName == entry->mName) return entry;
-  const int count = GetNumLibraryEntries();
-  for (int i = 0; i < count; ++i) {
-    entry = GetLibraryEntry(i);
-    if (entry && entry->mName && contents.libraryName == entry->mName) return entry;
-  }
-  return nullptr;
-}
-
 // The template of a vertex configuration read from a file. Models keep a pointer to
 // their template, so each configuration is parsed once and kept for the program's life.
 PolyTemplate* FindTemplate(const std::string& configuration) {
@@ -92,6 +83,58 @@ PolyTemplate* FindTemplate(const std::string& configuration) {
   PolyTemplate* result = polyTemplate.get();
   templates.emplace(configuration, std::move(polyTemplate));
   return result;
+}
+
+// Whether face f of the grown model has the corners of the file's face, in the same turn.
+bool SameFace(const PolyElement* f, const SimpleFace& face) {
+  const int n = f->mNumSides;
+  if (n != face.Count() || n == 0) return false;
+  for (int shift = 0; shift < n; ++shift) {
+    bool same = true;
+    for (int k = 0; k < n && same; ++k) {
+      const PolyElement* corner = f->GetCorner(k);
+      same = corner && corner->mIndex == face.items[size_t((k + shift) % n)];
+    }
+    if (same) return true;
+  }
+  return false;
+}
+
+// The order in which the set-up of the model grown from the configuration took the
+// faces, type by type, and the densities of its faces, when the file holds that very
+// model. The grown model lists its faces by their shape only after it typed them, so
+// the file's list tells neither the first face of each type, from which the frames of
+// all its faces are carried (and so its diagrams and nets are laid out), nor the order
+// of types alike but for where they lie: the configuration is grown again, as the
+// library grows it, and its vertices and faces must be the file's, one for one. A
+// model reached by another branch, or changed since, keeps the order of its list.
+void TakeGrownFaceOrder(const ModelFileContents& contents) {
+  SimplePoly& simple = *contents.model;
+  if (!simple.polyTemplate || contents.tookBranch) return;
+  Poly grown;
+  if (!grown.Build(simple.polyTemplate, 0)) return;
+  if (grown.mVertices.mCount != simple.NumVerts() || grown.mFaces.mCount != simple.NumFaces()) return;
+  for (const PolyElement* v = grown.mVertices.mHead; v; v = v->mNext) {
+    if (!NearlyEqual(v->mDualVert, simple.VertAt(v->mIndex).pos, kPointTolerance)) return;
+  }
+  for (const PolyElement* f = grown.mFaces.mHead; f; f = f->mNext) {
+    if (!SameFace(f, simple.FaceAt(f->mIndex))) return;
+  }
+  // A face keeps the density of the template polygon it was grown as ({3/2} is a
+  // triangle run backwards), which its corners alone do not tell.
+  for (const PolyElement* f = grown.mFaces.mHead; f; f = f->mNext) simple.FaceAt(f->mIndex).winding = f->mDensity;
+  // The types as the set-up met them (their position word), each with its faces.
+  std::vector<const FaceType*> met;
+  for (const FaceType* type = grown.mBaseBlock->mFirstFaceType; type; type = type->mNext) met.push_back(type);
+  MergeSort(met, [](const FaceType* a, const FaceType* b) { return a->mSpare - b->mSpare; });
+  std::vector<int32_t> order;
+  order.reserve(size_t(simple.NumFaces()));
+  for (const FaceType* type : met) {
+    for (const PolyElement* f = type->mFirstFace; f && order.size() < size_t(simple.NumFaces()); f = f->mNextOfType) {
+      order.push_back(f->mIndex);
+    }
+  }
+  simple.faceTypeOrder = std::move(order);
 }
 
 // The template of the configuration the model was built from, handed to the model-entry
@@ -110,13 +153,23 @@ void PrepareTemplate(const ModelFileContents& contents) {
     if (count != polyTemplate->mValence) return;
   }
   simple.polyTemplate = polyTemplate;
+  TakeGrownFaceOrder(contents);
 }
 
-// Where the model came from: its library entry, then what the plain model does not carry.
-void RestoreOrigin(Poly& poly, const ModelFileContents& contents) {
-  if (LibraryEntry* entry = FindLibraryEntry(contents)) {
+// The library entry whose dual the plain model is, for a file that names no entry of its
+// own: the dual of a record goes by the name of the record's dual.
+LibraryEntry* FindEntryOfDual(const ModelFileContents& contents) {
+  return FindModelFileLibraryEntry(contents) ? nullptr : FindLibraryEntryOfNamedDual(*contents.model);
+}
+
+// Where the model came from: its library entry (or the one whose dual it is, found
+// before the model was built), then what the plain model does not carry.
+void RestoreOrigin(Poly& poly, const ModelFileContents& contents, LibraryEntry* entryOfDual) {
+  if (LibraryEntry* entry = FindModelFileLibraryEntry(contents)) {
     if (entry->IsParametric() && contents.libraryN > 0) entry->CheckParams(contents.libraryN, contents.libraryD, nullptr);
     poly.mLibraryEntry = entry;
+  } else if (entryOfDual) {
+    poly.SetLibraryEntryOfDual(entryOfDual);
   }
   poly.mTookBranch = contents.tookBranch ? 1 : 0;
   if (!contents.description.empty()) poly.SetDescription(CopyString(contents.description.c_str()));
@@ -229,12 +282,15 @@ Outcome OpenModelFile(const char* path, int mode, const ModelEntry& enter) {
   SimplePoly& simple = *contents.model;
   // CreatePoly gives the model its entry text from the plain model's description.
   simple.description = contents.entryText;
+  // A file that stores no scale holds a new model: it takes the user's size on paper.
+  if (!contents.hasLengthScale) simple.scale = GetUnitSettings().mUserLengthScale;
   d::PrepareTemplate(contents);
+  LibraryEntry* entryOfDual = d::FindEntryOfDual(contents);
   Outcome built;
   Poly* poly = d::Enter(enter, simple, built);
   if (!built.done()) return d::NotBuilt(path, built);
   if (!poly) return Outcome::Failed("The model of the file was made, but the document shows no model.");
-  d::RestoreOrigin(*poly, contents);
+  d::RestoreOrigin(*poly, contents, entryOfDual);
   if (contents.maxFacesPerNet > 0) GetUnitSettings().mMaxFacesPerNet = contents.maxFacesPerNet;
   d::RestoreDrawnPolygons(*poly, contents);
   std::string warning = contents.warning;
@@ -255,6 +311,7 @@ bool RestoreModelFromMemory(const std::string& data, const char* name, std::stri
   SimplePoly& simple = *contents.model;
   simple.description = contents.entryText;
   d::PrepareTemplate(contents);
+  LibraryEntry* entryOfDual = d::FindEntryOfDual(contents);
   // No undo step of its own and no transition: the caller's step is what runs.
   Outcome built;
   Poly* poly = d::Enter(enter, simple, built);
@@ -263,7 +320,7 @@ bool RestoreModelFromMemory(const std::string& data, const char* name, std::stri
     return false;
   }
   if (!poly) return false;
-  d::RestoreOrigin(*poly, contents);
+  d::RestoreOrigin(*poly, contents, entryOfDual);
   if (contents.maxFacesPerNet > 0) GetUnitSettings().mMaxFacesPerNet = contents.maxFacesPerNet;
   d::RestoreDrawnPolygons(*poly, contents);
   std::string warning;

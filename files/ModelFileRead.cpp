@@ -73,6 +73,10 @@ struct Reader {
   std::vector<std::pair<std::string, std::string>> damaged;
   // Whether the model gave its flags (kStoredModelFlags).
   bool modelFlags = false;
+  // A text being read (ReadText), and the line where the stream found its quote left
+  // open: the reader tells that itself, naming the text.
+  bool readingText = false;
+  int openQuoteLine = 0;
 
   bool Ok() const { return !*failed && !cancelled; }
   // Reports an error through the stream, so it names the file and line. Always false.
@@ -129,32 +133,67 @@ struct Reader {
     }
     return true;
   }
+  // The line read now in the ASCII form, 0 in the BINARY form.
+  int Line() const { return IsAscii() ? s->mLineNumber : 0; }
+
+  // A fault of texts that the file's warning tells: the first text that had it, with
+  // its line, and how many more did.
+  struct TextFault {
+    std::string first;
+    int more = 0;
+    void Note(const char* what, int line) {
+      if (!first.empty()) return void(++more);
+      first = what;
+      if (line > 0) first += " (line " + std::to_string(line) + ")";
+    }
+  };
+  TextFault openQuote;  // a quote left open, read to the end of its line
+  TextFault replaced;   // bytes that are no UTF-8 text, or control characters, replaced
+  // A library entry the library does not hold.
+  std::string unknownEntry;
+
   // A text of at most `limit` bytes: a longer one is refused as soon as the limit is
-  // passed, before the rest of it is read.
-  bool ReadText(const char* /*what*/, std::string& text, size_t limit) {
+  // passed, before the rest of it is read. A quote left open is read to the end of its
+  // line, and named in the file's warning.
+  bool ReadText(const char* what, std::string& text, size_t limit) {
+    readingText = true;
     text = ioReadString(s, true, limit);
+    readingText = false;
+    if (Ok() && s->mOpenQuote) openQuote.Note(what, openQuoteLine);
     return Ok();
   }
   // A text the program shows (a name, a description, a label): bytes that are no
   // UTF-8 text, and control characters, are replaced by "?", and the first text so
   // changed is named in the file's warning.
-  bool ReadShownText(const char* what, std::string& text) {
-    const int line = IsAscii() ? s->mLineNumber : 0;
-    if (!ReadText(what, text, kModelFileMaxText)) return false;
-    size_t replaced = 0;
-    std::string clean = ReplaceNonText(text, &replaced);
-    if (replaced == 0) return true;
+  bool ReadShownText(const char* what, std::string& text, size_t limit = kModelFileMaxText) {
+    const int line = Line();
+    if (!ReadText(what, text, limit)) return false;
+    size_t count = 0;
+    std::string clean = ReplaceNonText(text, &count);
+    if (count == 0) return true;
     text = std::move(clean);
-    if (textReplaced.empty()) {
-      textReplaced = what;
-      if (line > 0) textReplaced += " (line " + std::to_string(line) + ")";
-    } else {
-      ++moreReplaced;
-    }
+    replaced.Note(what, line);
     return true;
   }
-  std::string textReplaced;  // the first text whose bytes were replaced, and its line
-  int moreReplaced = 0;      // the texts replaced after it
+  // What the file's warning says of its texts; empty when nothing.
+  std::string TextWarning() const {
+    std::string text;
+    auto more = [](int n, const char* verb) {
+      if (n == 0) return std::string();
+      return std::string(" ") + verb + (n == 1 ? " one more text." : " " + std::to_string(n) + " more texts.");
+    };
+    if (!openQuote.first.empty()) {
+      text += "\n" + openQuote.first + " has no closing quote: it was read to the end of its line." +
+              more(openQuote.more, "So had");
+    }
+    if (!replaced.first.empty()) {
+      text += "\n" + replaced.first +
+              " held bytes that are no UTF-8 text, or control characters: each was replaced by \"?\"." +
+              more(replaced.more, "So were those of");
+    }
+    if (!unknownEntry.empty()) text += "\n" + unknownEntry;
+    return text;
+  }
 };
 
 bool Reader::Fail(const char* format, ...) {
@@ -371,7 +410,7 @@ void ReadFaceImage(Reader& r, SimplePoly& simple) {
         return;
       }
       case kTokFile:
-        if (!r.ReadText("Image file", file, kModelFileMaxText)) return;
+        if (!r.ReadText("An image's file name", file, kModelFileMaxText)) return;
         // A name written with backslashes (another system's) is taken with slashes.
         NormalizePathSeparators(file.data());
         file.resize(std::strlen(file.c_str()));
@@ -443,7 +482,7 @@ void ReadDrawnPolygon(Reader& r) {
 
 void ReadBigUInt(Reader& r, BigUInt& value) {
   std::string digits;
-  if (!r.ReadText("Faceting count", digits, kMaxCountDigits)) return;
+  if (!r.ReadText("A faceting count", digits, kMaxCountDigits)) return;
   if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos)
     return void(r.Fail("A faceting count is not a whole number"));
   value.Parse(digits.c_str());
@@ -499,12 +538,19 @@ bool ReadFacetingKey(Reader& r, int token) {
   }
 }
 
+// The library entry the model came from. One the library does not hold (a name
+// misspelt, or of another version's library) is told: the model is taken without it.
 void ReadLibraryEntry(Reader& r) {
   ModelFileContents& out = *r.out;
   out.libraryIndex = ioReadInt(r.s);
-  if (!r.ReadText("Library entry", out.libraryName, kModelFileMaxText)) return;
+  const int line = r.Line();
+  if (!r.ReadShownText("The library entry's name", out.libraryName)) return;
   out.libraryN = ioReadInt(r.s);
   out.libraryD = ioReadInt(r.s);
+  if (!r.Ok() || !r.unknownEntry.empty() || FindModelFileLibraryEntry(out)) return;
+  r.unknownEntry = "The library holds no model named \"" + out.libraryName + "\"";
+  if (line > 0) r.unknownEntry += " (line " + std::to_string(line) + ")";
+  r.unknownEntry += ": the model is taken without its library entry.";
 }
 
 // The model's body, up to EndModel.
@@ -539,7 +585,7 @@ void ReadModelBody(Reader& r) {
         ReadLibraryEntry(r);
         break;
       case kTokConfiguration:
-        r.ReadText("Configuration", r.out->configuration, kMaxConfiguration);
+        r.ReadShownText("The vertex configuration", r.out->configuration, kMaxConfiguration);
         break;
       case kTokTookBranch:
         r.out->tookBranch = ioReadBool(r.s);
@@ -714,10 +760,11 @@ void ReadModel(Reader& r) {
 
 void ReadScene(Reader& r) {
   ModelFileScene section;
-  if (!r.ReadText("Scene section", section.name, kSceneSectionNameMax)) return;
-  // In a file whose parts are checked a name is told from damage once the check is read.
+  if (!r.ReadText("A scene section's name", section.name, kSceneSectionNameMax)) return;
+  // In a BINARY file whose parts are checked a name is told from damage once the
+  // check is read.
   const bool named = IsSceneSectionName(section.name.c_str());
-  if (!named && !r.checked) return void(r.Fail("'%s' is not a scene section", section.name.c_str()));
+  if (!named && !(r.checked && !r.IsAscii())) return void(r.Fail("'%s' is not a scene section", section.name.c_str()));
   if (r.out->scene.size() >= size_t(kModelFileMaxElements)) return void(r.Fail("Too many scene sections"));
   section.form = r.s->mMode;
   if (r.IsAscii()) {
@@ -760,7 +807,9 @@ void ReadFile(Reader& r) {
     if (!r.Ok()) return;
     switch (token) {
       case kTokCheckedParts:
-        if (!first || at < 0) return void(r.Fail("Didn't expect 'CheckedParts' here"));
+        // The mark that the file ends with EndFile (and, in the BINARY form, that
+        // each part ends with its check) stands first.
+        if (!first || (at < 0 && !r.IsAscii())) return void(r.Fail("Didn't expect 'CheckedParts' here"));
         r.checked = true;
         break;
       case kTokModel:
@@ -886,7 +935,13 @@ bool ReadModelStream(ioStream* s, const char* path, int64_t size, ModelFileConte
   r.fileSize = size;
   r.failed = &failed;
   r.out = &contents;
-  r.handler = handler;
+  // A quote left open in a text is told by the reader, which names the text.
+  r.handler = [&r, handler](int level, const char* text, const char* message) {
+    if (level >= kIoLevelError || !r.readingText) return handler(level, text, message);
+    r.openQuoteLine = r.Line();
+    return 0;
+  };
+  ioSetCallbacks(s, nullptr, r.handler);
   // Long runs of blank or comment lines report too, and can be cancelled.
   ioSetProgress(s, [&r]() { return !r.cancelled && r.Report(); });
   ReadFile(r);
@@ -906,41 +961,58 @@ bool ReadModelStream(ioStream* s, const char* path, int64_t size, ModelFileConte
 
   // The sections that a reader claims are checked before anything changes. The scene
   // is no part of the model: a section that cannot be read is left out, with one
-  // warning that names the file, each section left out and why.
-  if (!r.textReplaced.empty()) {
-    std::string text = "'" + std::string(path) + "':\n" + r.textReplaced +
-                       " held bytes that are no UTF-8 text, or control characters: each was replaced by \"?\".";
-    if (r.moreReplaced == 1) text += " So were those of one more text.";
-    if (r.moreReplaced > 1) text += " So were those of " + std::to_string(r.moreReplaced) + " more texts.";
+  // warning that names the file, each section left out and why, and what the sections
+  // read had to say.
+  const std::string texts = r.TextWarning();
+  if (!texts.empty()) {
+    const std::string text = "'" + std::string(path) + "':" + texts;
     contents.warning = contents.warning.empty() ? text : contents.warning + "\n" + text;
   }
-  std::string leftOut;
-  for (const auto& [name, why] : r.damaged) leftOut += "\nThe scene section '" + name + "' was left out: " + why + ".";
+  std::string sectionNotes;
+  for (const auto& [name, why] : r.damaged)
+    sectionNotes += "\nThe scene section '" + name + "' was left out: " + why + ".";
   if (checkScene) {
     std::erase_if(contents.scene, [&](const ModelFileScene& section) {
       ModelFileSection* reader = FindModelFileSection(section.name.c_str());
       if (!reader) return false;
-      std::string why;
-      int line = 0;  // in the ASCII form, the line of the fault
+      // The first error and the first warning, each with its line in the ASCII form,
+      // and the count of warnings after it.
+      std::string why, warned;
+      int line = 0, warnedLine = 0, moreWarnings = 0;
       ioStream* stream = nullptr;
-      ioErrorHandler noting = [&why, &line, &stream](int level, const char*, const char* message) {
-        if (level < kIoLevelError || !why.empty()) return 0;
-        why = message;
-        if (stream && stream->mMode == kIoModeAscii) line = stream->mLineNumber;
+      ioErrorHandler noting = [&](int level, const char*, const char* message) {
+        const int at = stream && stream->mMode == kIoModeAscii ? stream->mLineNumber : 0;
+        if (level < kIoLevelError && warned.empty()) {
+          warned = message;
+          warnedLine = at;
+        } else if (level < kIoLevelError) {
+          ++moreWarnings;
+        } else if (why.empty()) {
+          why = message;
+          line = at;
+        }
         return 0;
       };
       stream = OpenSceneSectionStream(path, section, noting);
       const bool read = stream && reader->Read(stream, false);
       ioClose(stream);
-      if (read && why.empty()) return false;
-      leftOut += "\nThe scene section '" + section.name + "' was left out";
-      if (line > 0) leftOut += " (line " + std::to_string(line) + ")";
-      leftOut += ": " + (why.empty() ? std::string("it cannot be read.") : why);
+      if (read && why.empty()) {
+        if (warned.empty()) return false;
+        sectionNotes += "\nThe scene section '" + section.name + "'";
+        if (warnedLine > 0) sectionNotes += " (line " + std::to_string(warnedLine) + ")";
+        sectionNotes += ": " + AsSentence(warned);
+        if (moreWarnings == 1) sectionNotes += " It gave one more warning.";
+        if (moreWarnings > 1) sectionNotes += " It gave " + std::to_string(moreWarnings) + " more warnings.";
+        return false;
+      }
+      sectionNotes += "\nThe scene section '" + section.name + "' was left out";
+      if (line > 0) sectionNotes += " (line " + std::to_string(line) + ")";
+      sectionNotes += ": " + (why.empty() ? std::string("it cannot be read.") : why);
       return true;
     });
   }
-  if (!leftOut.empty()) {
-    const std::string text = "'" + std::string(path) + "':" + leftOut;
+  if (!sectionNotes.empty()) {
+    const std::string text = "'" + std::string(path) + "':" + sectionNotes;
     contents.warning = contents.warning.empty() ? text : contents.warning + "\n" + text;
   }
   // The model keeps what the file gives and nothing else: no centring, scaling or

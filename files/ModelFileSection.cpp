@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/Strings.h"
 #include "core/ioStream.h"
 #include "files/ModelFileFormat.h"
 #include "nets/Edge3D.h"
@@ -59,6 +60,22 @@ void InstallModelFileSection(ModelFileSection* section) {
 void RemoveModelFileSection(ModelFileSection* section) {
   auto& sections = detail_ModelFileSection::Sections();
   sections.erase(std::remove(sections.begin(), sections.end(), section), sections.end());
+}
+
+std::string ReadSceneText(ioStream* stream, const char* what) {
+  const int32_t line = stream ? stream->mLineNumber : 0;
+  std::string text = ioReadString(stream, true);
+  size_t replaced = 0;
+  std::string clean = ReplaceNonText(text, &replaced);
+  if (replaced == 0) return text;
+  // Told on the line where the text begins, not the one read after it for its
+  // continuation.
+  const int32_t after = stream->mLineNumber;
+  stream->mLineNumber = line;
+  ioError(stream, kIoLevelWarning,
+          "%s held bytes that are no UTF-8 text, or control characters: each was replaced by \"?\"", what);
+  stream->mLineNumber = after;
+  return clean;
 }
 
 bool WriteEdgeReference(ioStream* stream, const Edge3D* edge) {

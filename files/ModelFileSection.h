@@ -12,6 +12,8 @@
 // reader sees its section alone: reading past its end finds no more data, and what it
 // leaves unread is skipped.
 
+#include <string>
+
 namespace corvia {
 
 struct ioStream;
@@ -51,6 +53,11 @@ void RemoveModelFileSection(ModelFileSection* section);
 ModelFileSection* FindModelFileSection(const char* name);
 // Whether the name can name a section.
 bool IsSceneSectionName(const char* name);
+
+// A text a section shows (a name, a caption), continuation lines joined: bytes that
+// are no UTF-8 text, and control characters, are replaced by "?", after a warning
+// naming `what`, which the file's warning passes on, as it does for the model's names.
+std::string ReadSceneText(ioStream* stream, const char* what);
 
 // Edge references in scenes: an edgelet of the facet model by its running index
 // (Model3D::GetEdge), written "%d" (-1 for none). Reading bounds the index: one that

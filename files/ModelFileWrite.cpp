@@ -407,7 +407,9 @@ void WriteScene(Writer& w, Poly& poly, const ioErrorHandler& handler) {
 
 // The model and, with withScene, the scene sections, into a stream opened for writing
 // (a file of the form, or memory, which is laid out as the BINARY form). A BINARY file
-// (checkedPath, the file's path) gets the check of each part and its end.
+// (checkedPath, the file's path) gets the check of each part and its end; an ASCII
+// file, whose parts end with their end words, gets its end, so that a file cut after
+// any of them is told from a whole one.
 bool WriteModelStream(ioStream* s, Poly& poly, const SimplePoly& simple, const ioErrorHandler& handler, bool withScene,
                       const char* checkedPath, bool& cancelled) {
   Writer w;
@@ -417,6 +419,8 @@ bool WriteModelStream(ioStream* s, Poly& poly, const SimplePoly& simple, const i
     char when[kTimeAndDateBufferSize];
     FormatTimeAndDate(when);
     w.Check(ioPrintf(s, "# Corvia model file, saved %s\n", when));
+    w.Token(kTokCheckedParts);
+    w.Check(ioPrintf(s, "\n"));
     w.Check(ioWriteToken(s, modelfile::kTokModel, 0));
     w.Check(ioPrintf(s, "\n"));
     w.indent = 2;
@@ -439,7 +443,11 @@ bool WriteModelStream(ioStream* s, Poly& poly, const SimplePoly& simple, const i
     }
   }
   if (withScene && !w.failed && !w.cancelled) WriteScene(w, poly, handler);
-  if (checkedPath && !w.failed && !w.cancelled) w.Token(kTokEndFile);
+  const bool ascii = s->mMode == kModelFileAscii;
+  if ((checkedPath || ascii) && !w.failed && !w.cancelled) {
+    w.Token(kTokEndFile);
+    if (ascii) w.Check(ioPrintf(s, "\n"));
+  }
   cancelled = w.cancelled;
   return !w.failed && !w.cancelled;
 }

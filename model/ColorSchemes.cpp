@@ -22,6 +22,7 @@
 #include "model/FaceType.h"
 #include "model/FaceTypeBlock.h"
 #include "model/GeomagPanels.h"
+#include "model/ModelPart.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "platform/Services.h"
@@ -39,6 +40,10 @@ bool GeomagStyle = false;
 float DefaultVertexColor[3] = {1.0f, 1.0f, 0.8f};
 
 namespace detail_ColorSchemes {
+
+// The colour scheme's pass over one side of the model (ColorScheme without the
+// construction-toy panels).
+void ColourByScheme(Poly* poly, ElementList* list, uint32_t scheme);
 
 // A type still to be numbered by the chosen rule.
 constexpr int32_t kToBeNumbered = INT32_MAX;
@@ -468,6 +473,17 @@ Outcome ColorByCompound(Poly* poly, uint32_t bit, uint32_t mask) {
 
 void ReapplyColorScheme(Poly* poly, ElementList* list) { ColorScheme(poly, list, FaceColorScheme); }
 
+// The colours the construction-toy style shows in place of the model's own: for each
+// element it gave a panel colour, the element's own two colours and that panel colour.
+struct GeomagColourKeep final : ModelPart {
+  struct Kept {
+    float front[3];
+    float back[3];
+    float panel[3];
+  };
+  std::unordered_map<const PolyElement*, Kept> kept;
+};
+
 bool AssignGeomagPanelColors(FaceTypeBlock* block) {
   if (!block) return false;
   bool changed = false;
@@ -481,10 +497,49 @@ bool AssignGeomagPanelColors(FaceTypeBlock* block) {
     GetGeomagPanelColor(detail_ColorSchemes::GeomagPanelColorOfShape(face), colour);
     for (; face; face = face->mNextOfType) {
       if (FindGeomagPanelColor(face->mColor) >= 0) continue;
+      if (Poly* poly = face->mPoly) {
+        if (!poly->mGeomagKeep) poly->mGeomagKeep = MakePart<GeomagColourKeep>();
+        GeomagColourKeep::Kept& kept = poly->mGeomagKeep->kept[face];
+        CopyFloat3(kept.front, face->mColor);
+        CopyFloat3(kept.back, face->mBackColor);
+        CopyFloat3(kept.panel, colour);
+      }
       CopyFloat3(face->mColor, colour);
       CopyFloat3(face->mBackColor, colour);
       changed = true;
     }
+  }
+  return changed;
+}
+
+const float* GetOwnColor(const PolyElement& element, bool back) {
+  const float* shown = back ? element.mBackColor : element.mColor;
+  const GeomagColourKeep* keep = element.mPoly ? element.mPoly->mGeomagKeep.get() : nullptr;
+  if (!keep) return shown;
+  const auto found = keep->kept.find(&element);
+  if (found == keep->kept.end() || PackRainbowColor(element.mColor) != PackRainbowColor(found->second.panel))
+    return shown;
+  return back ? found->second.back : found->second.front;
+}
+
+bool GiveBackGeomagPanelColors(Poly* poly) {
+  if (!poly || !poly->mGeomagKeep) return false;
+  // Only the elements the model holds now: a kept element is never reached any other way.
+  const GeomagColourKeep& keep = *poly->mGeomagKeep;
+  bool changed = false;
+  for (ElementList* list : {static_cast<ElementList*>(&poly->mFaces), static_cast<ElementList*>(&poly->mVertices)}) {
+    for (PolyElement* e = list->mHead; e; e = e->mNext) {
+      const auto found = keep.kept.find(e);
+      if (found == keep.kept.end() || PackRainbowColor(e->mColor) != PackRainbowColor(found->second.panel)) continue;
+      CopyFloat3(e->mColor, found->second.front);
+      CopyFloat3(e->mBackColor, found->second.back);
+      changed = true;
+    }
+  }
+  poly->mGeomagKeep.reset();
+  if (changed) {
+    ResetColorCaches(poly, 0, false);
+    ResetColorCaches(poly, 1, false);
   }
   return changed;
 }
@@ -500,18 +555,22 @@ bool AssignGeomagPanelColorsToModel(Poly* poly) {
 }
 
 void ColorScheme(Poly* poly, ElementList* list, uint32_t scheme) {
-  using namespace detail_ColorSchemes;
   if (!poly || !list) return;
+  // The scheme gives the model its own colours, which the construction-toy style shows
+  // as panels while it is on.
+  detail_ColorSchemes::ColourByScheme(poly, list, scheme);
+  if (GeomagStyle) {
+    AssignGeomagPanelColors(list != &poly->mFaces ? poly->mDualBlock.get() : poly->mBaseBlock.get());
+    ResetColorCaches(poly, 0, false);
+    ResetColorCaches(poly, 1, true);
+  }
+}
+
+void detail_ColorSchemes::ColourByScheme(Poly* poly, ElementList* list, uint32_t scheme) {
+  using namespace detail_ColorSchemes;
   const bool dual = list != &poly->mFaces;
   const int side = dual ? 1 : 0;
   FaceTypeBlock* block = dual ? poly->mDualBlock.get() : poly->mBaseBlock.get();
-
-  if (GeomagStyle) {
-    AssignGeomagPanelColors(block);
-    ResetColorCaches(poly, 0, false);
-    ResetColorCaches(poly, 1, true);
-    return;
-  }
 
   const uint32_t arrangements = scheme & kColorArrangementMask;
   if ((scheme & kColorAuto) && !arrangements && poly->CountCompoundParts() >= 2) {

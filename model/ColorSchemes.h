@@ -73,11 +73,21 @@ extern float DefaultVertexColor[3];
 
 // The construction-toy panel colours: each face type of the block whose faces do not
 // all have one takes the colour of its faces' shape (model/GeomagPanels.h), on both
-// sides of every face that has none yet. True when any face changed colour.
+// sides of every face that has none yet. True when any face changed colour. The
+// panels are how the style shows the model, not colours of the model: each face keeps
+// its own colours beside the panel colour (the Poly's mGeomagKeep).
 bool AssignGeomagPanelColors(FaceTypeBlock* block);
 // The same for both sides of the model (none: nothing); the colours of a side that
 // changed are refreshed.
 bool AssignGeomagPanelColorsToModel(Poly* poly);
+// The element's own colour, front or back: the one it had before the style gave it a
+// panel colour, while it still shows that panel colour (a colour the user chose since is
+// its own); otherwise its colour as it is. What a copy of the model takes (a file, an
+// undo step, a model made from it), so that the style changes no colour of the model.
+const float* GetOwnColor(const PolyElement& element, bool back);
+// Every element that still shows the panel colour the style gave it takes its own
+// colours back, and the model keeps no panel colours; true when any element changed.
+bool GiveBackGeomagPanelColors(Poly* poly);
 
 // Passed for the old colour: take the colour of the current vertex or selected edge.
 constexpr uint32_t kColorRefNone = 0xFF000000u;

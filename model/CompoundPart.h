@@ -3,6 +3,7 @@
 // characteristic and genus follow.
 
 #include <cstdint>
+#include <string>
 
 namespace corvia {
 
@@ -19,6 +20,16 @@ struct CompoundPart {
   int32_t mNumVertices = 0;
   int32_t mNumEdges = 0;
   CompoundPart* mNext = nullptr;
+};
+
+// The names a part of a compound had as a model of its own, known by its counts (a
+// compound's parts are found again from its faces whenever it is set up).
+struct CompoundPartName {
+  int32_t mNumFaces = 0;
+  int32_t mNumVertices = 0;
+  int32_t mNumEdges = 0;
+  std::string mName;
+  std::string mDualName;
 };
 
 // faces - edges + vertices.

@@ -72,7 +72,7 @@ double FindCompoundPart(CompoundPart* part, PolyElement* start, PolyElement** qu
     if (element->HasFlag(kElementReversed)) area = -area;
     if (std::fabs(area) <= kPointTolerance) area = 0.0;
     if (area < 0.0) element->mFlags |= kElementReverseNorm;
-    if (element->mType) element->mType->mArea = std::fabs(area);
+    if (element->mType) element->mType->mArea = element->HasCornerAtInfinity() ? 0.0 : std::fabs(area);
     // The signed area times the plane offset: three times the signed volume of the
     // pyramid from the centre over the element. A part wound inwards sums negative.
     const double contribution = area * Dot(element->mZAxis, element->mCentre);

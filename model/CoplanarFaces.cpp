@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdint>
 #include <map>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -135,48 +137,200 @@ double SharedPlaneReach(const PlaneExtent& extent, double tolerance) {
 // faces has pairs of planes that near) may be taken for one at some faces of the types
 // and not at others. Such faces leave their rings until every face of a type shares
 // its plane with faces of the same types as its fellows do.
-void KeepRingsAlikeAcrossTypes(ElementList* list) {
-  using TypePair = std::pair<const FaceType*, const FaceType*>;
-  std::map<TypePair, int> withType;
-  std::vector<const FaceType*> others;
-  std::vector<PolyElement*> leaving;
-  const int limit = list->mCount;
-  auto ringTypes = [&others, limit](const PolyElement* e) {
-    others.clear();
-    int steps = 0;
-    for (const PolyElement* m = e->mCoplanarNext; m && m != e && steps < limit; m = m->mCoplanarNext, ++steps) {
-      if (std::find(others.begin(), others.end(), m->mType) == others.end()) others.push_back(m->mType);
-    }
-  };
+//
+// A face's fellows are the types of the other members of its ring: the ring's set of
+// types, less its own type where it is the only member of that type. Type A is alike
+// with type B when every face of A has B among its fellows; a face leaves when one of
+// its fellows B is missing, null, not alike with its type or its type not alike with B.
+// The test is made per ring and type, never per pair of members: a plane of a finely
+// cut face holds hundreds of thousands of faces of tens of thousands of types. A type
+// whose faces all lie in rings of one set of types (with the same count of their own
+// type) and all lie in rings is alike with exactly its fellows there, and every type
+// of such a ring that is clean in that way is alike with the others; the fellows of
+// the other types are counted out. False when the user cancelled.
+bool KeepRingsAlikeAcrossTypes(ElementList* list) {
+  constexpr int kNullType = -1;
   ProgressTicker tick;
+  std::unordered_map<const FaceType*, int> typeIds;
+  std::vector<const FaceType*> types;
+  auto typeId = [&](const FaceType* type) {
+    if (!type) return kNullType;
+    const auto [at, added] = typeIds.emplace(type, static_cast<int>(types.size()));
+    if (added) types.push_back(type);
+    return at->second;
+  };
+  const int limit = list->mCount;
   for (bool changed = true; changed;) {
-    changed = false;
-    withType.clear();
+    // The rings, each as its members in ring order, and each ring's set of types.
+    std::vector<PolyElement*> members;
+    std::vector<int> memberTypes;
+    std::vector<size_t> ringStart;
+    std::vector<int> ringSet;  // per ring: its set of types among the distinct ones
+    std::vector<const std::vector<int>*> sets;
+    std::map<std::vector<int>, int> setIds;
+    std::unordered_set<const PolyElement*> seen;
+    // Per ring the members' types with their counts, sorted: (type, count).
+    std::vector<std::pair<int, int>> ringTypeCounts;
+    std::vector<size_t> ringTypeStart;
+    std::vector<int> ids;
     for (PolyElement* e = list->mHead; e; e = e->mNext) {
-      (void)tick();
-      if (!e->mCoplanarNext || !e->mType) continue;
-      ringTypes(e);
-      for (const FaceType* other : others) ++withType[{e->mType, other}];
+      if (!tick()) return false;
+      if (!e->mCoplanarNext || seen.count(e)) continue;
+      ringStart.push_back(members.size());
+      ids.clear();
+      int steps = 0;
+      PolyElement* m = e;
+      do {
+        if (!seen.insert(m).second) break;
+        members.push_back(m);
+        memberTypes.push_back(typeId(m->mType));
+        ids.push_back(memberTypes.back());
+        m = m->mCoplanarNext;
+      } while (m && m != e && steps++ < limit);
+      std::sort(ids.begin(), ids.end());
+      ringTypeStart.push_back(ringTypeCounts.size());
+      std::vector<int> set;
+      for (size_t i = 0; i < ids.size(); ++i) {
+        if (i > 0 && ids[i] == ids[i - 1]) {
+          ++ringTypeCounts.back().second;
+          continue;
+        }
+        ringTypeCounts.emplace_back(ids[i], 1);
+        set.push_back(ids[i]);
+      }
+      const auto [at, added] = setIds.emplace(std::move(set), static_cast<int>(sets.size()));
+      if (added) sets.push_back(&at->first);
+      ringSet.push_back(at->second);
     }
-    auto alike = [&withType](const FaceType* a, const FaceType* b) {
-      const auto found = withType.find({a, b});
-      return found != withType.end() && found->second == a->mCount;
+    const size_t numRings = ringStart.size();
+    ringStart.push_back(members.size());
+    ringTypeStart.push_back(ringTypeCounts.size());
+
+    // Per type: the set and own count of its rings while they are one, and how many of
+    // its faces lie in rings.
+    struct TypeRings {
+      int set = -1;
+      bool several = false;
+      bool uniform = true;
+      int64_t faces = 0;
+      std::unordered_set<int> alike;  // the types it is alike with, unless clean
     };
-    leaving.clear();
-    for (PolyElement* e = list->mHead; e; e = e->mNext) {
-      (void)tick();
-      if (!e->mCoplanarNext || !e->mType) continue;
-      ringTypes(e);
-      for (const FaceType* other : others) {
-        if (!other || !alike(e->mType, other) || !alike(other, e->mType)) {
-          leaving.push_back(e);
-          break;
+    std::vector<TypeRings> rings(types.size());
+    auto forEachRingType = [&](auto visit) {
+      for (size_t r = 0; r < numRings; ++r) {
+        for (size_t k = ringTypeStart[r]; k < ringTypeStart[r + 1]; ++k) {
+          if (ringTypeCounts[k].first != kNullType) visit(r, ringTypeCounts[k].first, ringTypeCounts[k].second);
+        }
+      }
+    };
+    forEachRingType([&](size_t r, int t, int count) {
+      TypeRings& of = rings[static_cast<size_t>(t)];
+      if (of.set < 0) {
+        of.set = ringSet[r];
+        of.several = count > 1;
+      } else if (of.set != ringSet[r] || of.several != (count > 1)) {
+        of.uniform = false;
+      }
+      of.faces += count;
+    });
+    auto clean = [&](int t) {
+      const TypeRings& of = rings[static_cast<size_t>(t)];
+      return of.uniform && of.faces == types[static_cast<size_t>(t)]->mCount;
+    };
+    // The fellows of a type's faces in ring r, each once.
+    auto forEachFellow = [&](size_t r, int t, int count, auto visit) {
+      for (size_t k = ringTypeStart[r]; k < ringTypeStart[r + 1]; ++k) {
+        const int other = ringTypeCounts[k].first;
+        if (other != t || count > 1) visit(other);
+      }
+    };
+    // The other types count how many of their faces have each fellow.
+    std::vector<std::unordered_map<int, int64_t>> fellowCounts(types.size());
+    forEachRingType([&](size_t r, int t, int count) {
+      if (clean(t)) return;
+      std::unordered_map<int, int64_t>& counts = fellowCounts[static_cast<size_t>(t)];
+      forEachFellow(r, t, count, [&](int other) { counts[other] += count; });
+    });
+    for (size_t t = 0; t < types.size(); ++t) {
+      for (const auto& [other, count] : fellowCounts[t]) {
+        if (count == types[t]->mCount) rings[t].alike.insert(other);
+      }
+    }
+    std::vector<std::unordered_map<int, int64_t>>().swap(fellowCounts);
+    auto alike = [&](int a, int b) {
+      if (a == kNullType || b == kNullType) return false;
+      if (!clean(a)) return rings[static_cast<size_t>(a)].alike.count(b) > 0;
+      // A clean type is alike with the fellows of its faces, the types of its set.
+      const std::vector<int>& set = *sets[static_cast<size_t>(rings[static_cast<size_t>(a)].set)];
+      return std::binary_search(set.begin(), set.end(), b) && (b != a || rings[static_cast<size_t>(a)].several);
+    };
+
+    // Which faces leave: those of the types of a ring whose fellows are not all alike
+    // with them both ways. Where both are clean they are.
+    std::vector<uint8_t> leaves(members.size(), 0);
+    bool anyLeaves = false;
+    std::vector<int> unclean;
+    for (size_t r = 0; r < numRings; ++r) {
+      if (!tick()) return false;
+      unclean.clear();
+      for (size_t k = ringTypeStart[r]; k < ringTypeStart[r + 1]; ++k) {
+        const int t = ringTypeCounts[k].first;
+        if (t == kNullType || !clean(t)) unclean.push_back(t);
+      }
+      if (unclean.empty()) continue;
+      std::vector<int> leaving;
+      for (size_t k = ringTypeStart[r]; k < ringTypeStart[r + 1]; ++k) {
+        const int t = ringTypeCounts[k].first;
+        const int count = ringTypeCounts[k].second;
+        if (t == kNullType) continue;
+        bool leave = false;
+        if (!clean(t)) {
+          forEachFellow(r, t, count, [&](int other) { leave = leave || !alike(t, other) || !alike(other, t); });
+        } else {
+          for (int other : unclean) {
+            if (other != t || count > 1) leave = leave || !alike(t, other) || !alike(other, t);
+          }
+        }
+        if (leave) leaving.push_back(t);
+      }
+      if (leaving.empty()) continue;
+      std::sort(leaving.begin(), leaving.end());
+      for (size_t i = ringStart[r]; i < ringStart[r + 1]; ++i) {
+        const int t = memberTypes[i];
+        if (t != kNullType && std::binary_search(leaving.begin(), leaving.end(), t)) {
+          leaves[i] = 1;
+          anyLeaves = true;
         }
       }
     }
-    for (PolyElement* e : leaving) e->UnlinkCoplanar();
-    changed = !leaving.empty();
+
+    // The faces that stay close their rings again in the same order; one left alone
+    // has no ring.
+    changed = anyLeaves;
+    if (!anyLeaves) break;
+    for (size_t r = 0; r < numRings; ++r) {
+      PolyElement* first = nullptr;
+      PolyElement* previous = nullptr;
+      for (size_t i = ringStart[r]; i < ringStart[r + 1]; ++i) {
+        PolyElement* m = members[i];
+        if (leaves[i]) {
+          m->mCoplanarNext = nullptr;
+          m->mFlags &= ~kElementCoplanar;
+          continue;
+        }
+        if (previous) previous->mCoplanarNext = m;
+        if (!first) first = m;
+        previous = m;
+      }
+      if (!first) continue;
+      previous->mCoplanarNext = first;
+      if (first == previous) {
+        first->mCoplanarNext = nullptr;
+        first->mFlags &= ~kElementCoplanar;
+      }
+    }
   }
+  return true;
 }
 
 int RotationCount(const FaceType* type) {
@@ -492,9 +646,9 @@ std::vector<uint8_t> FindCrowdedPoints(const std::vector<double>& positions, dou
 
 }  // namespace detail_CoplanarFaces
 
-void FindCoplanarFaces(ElementList* list) {
+bool FindCoplanarFaces(ElementList* list) {
   TraceScope scope("FindCoplanarFaces");
-  if (!list) return;
+  if (!list) return true;
   // Every link is rebuilt: a link left from an earlier set-up may name an element
   // that no longer exists. The passes over the elements follow the list, their order
   // in memory; the sorted order is read from the keys.
@@ -518,11 +672,15 @@ void FindCoplanarFaces(ElementList* list) {
 
   // The sort of a large model's faces takes a while: the progress window answers every
   // so many comparisons.
+  // A cancel there leaves the order as it is, and the rings are not made.
   ProgressTicker sortTick(ProgressTicker::kPasses * 16);
-  MergeSort(keys, [&sortTick](const detail_CoplanarFaces::CoplanarKey& a, const detail_CoplanarFaces::CoplanarKey& b) {
-    (void)sortTick();
-    return detail_CoplanarFaces::CompareKeys(a, b);
-  });
+  bool goOn = true;
+  MergeSort(keys,
+            [&sortTick, &goOn](const detail_CoplanarFaces::CoplanarKey& a, const detail_CoplanarFaces::CoplanarKey& b) {
+              goOn = sortTick() && goOn;
+              return goOn ? detail_CoplanarFaces::CompareKeys(a, b) : 0;
+            });
+  if (!goOn) return false;
   std::vector<PolyElement*> sorted;
   sorted.reserve(keys.size());
   std::vector<double> centres(3 * keys.size());
@@ -531,7 +689,7 @@ void FindCoplanarFaces(ElementList* list) {
     CopyVector(&centres[3 * i], keys[i].centre);
   }
   std::vector<detail_CoplanarFaces::CoplanarKey>().swap(keys);
-  (void)ProgressTick();
+  if (!ProgressTick()) return false;
 
   // The comparator is tolerant, so the members of one plane need not be neighbours
   // in the sorted order. Each ring is therefore gathered from all elements whose
@@ -551,7 +709,7 @@ void FindCoplanarFaces(ElementList* list) {
   bool linked = false;
   ProgressTicker tick;
   for (int i = 0; i < n; ++i) {
-    (void)tick();
+    if (!tick()) return false;
     if (assigned[static_cast<size_t>(i)] || !crowded[static_cast<size_t>(i)]) continue;
     assigned[static_cast<size_t>(i)] = 1;
     PolyElement* s = sorted[static_cast<size_t>(i)];
@@ -579,7 +737,30 @@ void FindCoplanarFaces(ElementList* list) {
     }
   }
   // Without a ring there is nothing to keep alike.
-  if (linked) detail_CoplanarFaces::KeepRingsAlikeAcrossTypes(list);
+  return !linked || detail_CoplanarFaces::KeepRingsAlikeAcrossTypes(list);
+}
+
+CoplanarRingIndex::CoplanarRingIndex(const ElementList* list) {
+  int32_t rings = 0;
+  const int limit = list ? list->mCount : 0;
+  for (const PolyElement* e = list ? list->mHead : nullptr; e; e = e->mNext) {
+    if (!e->mCoplanarNext || mRing.count(e)) continue;
+    int steps = 0;
+    const PolyElement* m = e;
+    do {
+      mRing.emplace(m, rings);
+      m = m->mCoplanarNext;
+    } while (m && m != e && steps++ < limit);
+    ++rings;
+  }
+}
+
+bool CoplanarRingIndex::Together(const PolyElement* a, const PolyElement* b) const {
+  if (a == b) return true;
+  if (!a || !b) return false;
+  const auto ringA = mRing.find(a);
+  const auto ringB = mRing.find(b);
+  return ringA != mRing.end() && ringB != mRing.end() && ringA->second == ringB->second;
 }
 
 void PolyElement::CopyAxesFromPartner() {

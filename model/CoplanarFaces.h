@@ -7,6 +7,9 @@
 // order and closes on itself; an element alone in its plane has no link (null). An
 // element whose predecessor in its ring has the same type carries the Coplanar flag.
 
+#include <cstdint>
+#include <unordered_map>
+
 namespace corvia {
 
 class ElementList;
@@ -25,8 +28,23 @@ bool FrameTowards(const PolyElement* e, int start, const double* normal, double*
 
 // Links the elements of the list that lie in one plane (same frame origin, normals
 // equal or opposite) into coplanar rings and sets their Coplanar flags. Every ring
-// link and Coplanar flag of the list is rebuilt.
-void FindCoplanarFaces(ElementList* list);
+// link and Coplanar flag of the list is rebuilt. False when the user cancelled: the
+// rings are then unfinished, and the set-up goes no further.
+[[nodiscard]] bool FindCoplanarFaces(ElementList* list);
+
+// The coplanar ring of every element of a list, numbered once, so that whether two
+// elements share a plane is answered at once: PolyElement::IsCoplanarWith walks the
+// ring, and a plane of a finely cut face holds hundreds of thousands of faces. Valid
+// while the rings stay as they were.
+class CoplanarRingIndex {
+ public:
+  explicit CoplanarRingIndex(const ElementList* list);
+  // As a->IsCoplanarWith(b).
+  bool Together(const PolyElement* a, const PolyElement* b) const;
+
+ private:
+  std::unordered_map<const PolyElement*, int32_t> mRing;
+};
 
 // Turns the corner order and axes of every element of the list so that each starts at
 // the corner that corresponds to its type's representative element (for an element

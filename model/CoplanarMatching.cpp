@@ -20,6 +20,7 @@
 #include "core/TimeFormat.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
+#include "model/CoplanarFaces.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
@@ -160,10 +161,11 @@ bool RotationCarries(const FaceType* type, const SymGroup* group, const PolyElem
 
 }  // namespace detail_CoplanarMatching
 
-// The elements of a block filed by the point where an image must meet them (a face's
-// frame origin, a vertex's dual point: the first thing a match compares), so that the
-// image of an element is looked for among the few elements at its point instead of
-// among every face of every type.
+// The elements of a block filed by the points where an image must meet them (a face's
+// corners, one of which the image of its first corner meets; a vertex's dual point), so
+// that the image of an element is looked for among the few elements at its point
+// instead of among every face of every type. Not by a face's frame origin: every face
+// of a plane has the same one.
 class FaceImageIndex {
  public:
   explicit FaceImageIndex(const FaceTypeBlock* block) : mGrid(kCellSize, PackedPositions{nullptr}) {
@@ -172,16 +174,30 @@ class FaceImageIndex {
     for (FaceType* type = block->mFirstFaceType; type; type = type->mNext, ++typeOrder) {
       int32_t order = 0;
       for (PolyElement* face = type->mFirstFace; face && order < type->mCount; face = face->mNextOfType, ++order) {
+        const int32_t entry = static_cast<int32_t>(mEntries.size());
         mEntries.push_back(Entry{face, type, typeOrder, order});
-        const double* at = MatchPoint(face);
-        mPoints.insert(mPoints.end(), at, at + 3);
+        if (!ByCorners(face)) {
+          AddPoint(MatchPoint(face), entry);
+          continue;
+        }
+        for (int k = 0; k < face->mNumSides; ++k) {
+          const PolyElement* corner = face->mNeighbours[k];
+          if (!corner) continue;
+          AddPoint(corner->mDualVert, entry);
+          // A corner at infinity also meets the opposite point.
+          if (corner->HasFlag(kElementHemi)) {
+            double opposite[3];
+            NegateInto(opposite, corner->mDualVert);
+            AddPoint(opposite, entry);
+          }
+        }
       }
       mTypeOrder.emplace_back(type, typeOrder);
     }
     std::sort(mTypeOrder.begin(), mTypeOrder.end());
     mGrid = PointGrid(kCellSize, PackedPositions{mPoints.data()});
-    mGrid.Reserve(mEntries.size());
-    for (size_t i = 0; i < mEntries.size(); ++i) mGrid.Add(static_cast<int32_t>(i));
+    mGrid.Reserve(mPointEntries.size());
+    for (size_t i = 0; i < mPointEntries.size(); ++i) mGrid.Add(static_cast<int32_t>(i));
     mGrid.Finish();
   }
 
@@ -211,9 +227,9 @@ class FaceImageIndex {
   PolyElement* Find(const PolyElement* from, const detail_CoplanarMatching::MappedFrame& image, const double* matrix,
                     Accept accept, FaceType** outType = nullptr) const {
     const Entry* best = nullptr;
-    const double* at = from->IsVertex() ? image.dualPoint : image.centre;
+    const double* at = from->IsVertex() ? image.dualPoint : ByCorners(from) ? image.corner : image.centre;
     mGrid.ForEachWithin(at, kFaceMatchTolerance, [&](int32_t id) {
-      const Entry& entry = mEntries[static_cast<size_t>(id)];
+      const Entry& entry = mEntries[static_cast<size_t>(mPointEntries[static_cast<size_t>(id)])];
       if (best && (entry.typeOrder > best->typeOrder ||
                    (entry.typeOrder == best->typeOrder && entry.order > best->order))) {
         return;
@@ -234,6 +250,16 @@ class FaceImageIndex {
     return element->IsVertex() ? element->mDualVert : element->mCentre;
   }
 
+  // A face with corners matches only a face with as many, one of whose corners meets
+  // the image of its first corner (MatchCorners); a face without corners matches by
+  // its frame origin.
+  static bool ByCorners(const PolyElement* element) { return !element->IsVertex() && element->mNumSides > 0; }
+
+  void AddPoint(const double* at, int32_t entry) {
+    mPoints.insert(mPoints.end(), at, at + 3);
+    mPointEntries.push_back(entry);
+  }
+
   struct Entry {
     PolyElement* element;
     FaceType* type;
@@ -241,7 +267,8 @@ class FaceImageIndex {
     int32_t order;  // within its type
   };
   std::vector<Entry> mEntries;
-  std::vector<double> mPoints;  // three per entry
+  std::vector<double> mPoints;         // three per point filed
+  std::vector<int32_t> mPointEntries;  // the entry of each point
   std::vector<std::pair<const FaceType*, int32_t>> mTypeOrder;
   PointGrid<PackedPositions> mGrid;
 };
@@ -711,7 +738,7 @@ void FindMirrorPartners(FaceTypeBlock* block) {
   if (!block) return;
   const FaceImageIndex index(block);
   for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
-    (void)ProgressTick();
+    if (!ProgressTick()) return;
     type->FindMirrorPartner(index);
   }
 }
@@ -748,7 +775,7 @@ void SortCoplanarFaces(FaceTypeBlock* block) {
   std::vector<PolyElement*> heads;
 
   for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
-    (void)ProgressTick();
+    if (!ProgressTick()) break;
     if (type->mCoplanarMaster || !type->mFirstFace || type->mFirstFace->CountCoplanar() <= 1) continue;
     const PolyElement* reference = nullptr;
     std::vector<PolyElement*> referenceRing;
@@ -783,15 +810,18 @@ void SortCoplanarFaces(FaceTypeBlock* block) {
 
 // ---- Coplanar copies ---------------------------------------------------------------------
 
-void CopyCoplanarInfo(FaceType* type) {
+void CopyCoplanarInfo(FaceType* type, const CoplanarRingIndex* rings) {
   if (!type || !type->mCoplanarMaster) return;
   FaceType* master = type->mCoplanarMaster;
   const PolyElement* masterFace = master->mFirstFace;
-  if (masterFace && type->mFirstFace && !type->mFirstFace->IsCoplanarWith(masterFace)) {
+  auto coplanar = [rings, masterFace](const PolyElement* face) {
+    return rings ? rings->Together(face, masterFace) : face->IsCoplanarWith(masterFace);
+  };
+  if (masterFace && type->mFirstFace && !coplanar(type->mFirstFace)) {
     PolyElement* previous = nullptr;
     PolyElement* found = nullptr;
     for (PolyElement* face = type->mFirstFace; face; previous = face, face = face->mNextOfType) {
-      if (face->IsCoplanarWith(masterFace)) {
+      if (coplanar(face)) {
         found = face;
         break;
       }

@@ -6,14 +6,17 @@
 // Everything that can make the build fail is settled before the old model is
 // destroyed, so a model that cannot be built leaves the current model as it was.
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <type_traits>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/FaceImageRef.h"
@@ -123,10 +126,16 @@ std::string DescribeInputFault(const SimplePoly& simple) {
   return {};
 }
 
+CreatePolyStageHook& StageHook() {
+  static CreatePolyStageHook hook;
+  return hook;
+}
+
 // Once the old model is gone a cancel can no longer give it back, and a half-built
 // model is of no use: the rest of the build runs to its end, unless the caller keeps
 // the old model elsewhere and drops the half-built one (false then: stop here).
 bool ReportStage(const char* name, bool stopOnCancel) {
+  if (const CreatePolyStageHook& hook = StageHook()) hook(name);
   return UpdateProgress(kStageFraction, "%s", name) || !stopOnCancel;
 }
 
@@ -243,6 +252,8 @@ Face* CreateFaces(const SimplePoly& simple, Poly* poly, double r2, const std::ve
     Face* f = new Face(poly, nullptr, count);
     map[static_cast<size_t>(i)] = f;
     CopyAttributes(sf, f);
+    // A file's model grown from its configuration gives its faces' densities too.
+    if (!simple.faceTypeOrder.empty()) f->mDensity = std::max(sf.winding, 1);
     if (simple.currentFace == i) current = f;
     const bool central = (sf.flags & kSimpleCentralPlane) != 0;
     double n[3] = {sf.normal[0], sf.normal[1], sf.normal[2]};
@@ -345,6 +356,42 @@ void CopyEdgeAttributes(const SimplePoly& simple, Poly* poly, const std::vector<
   poly->TakeEdgeOrder(order, swaps);
 }
 
+// The place of each face (by its number in the new model) in the order the plain model
+// gives its faces by type (that of the grown model a file holds); empty when it gives
+// none, or none that holds each face of the new model once.
+std::vector<int32_t> FaceTypeRanks(const SimplePoly& simple, const std::vector<Face*>& faceMap, int numFaces) {
+  const std::vector<int32_t>& order = simple.faceTypeOrder;
+  if (order.empty()) return {};
+  std::vector<int32_t> ranks(static_cast<size_t>(numFaces), -1);
+  int32_t rank = 0;
+  for (int32_t i : order) {
+    const Face* f = i >= 0 && static_cast<size_t>(i) < faceMap.size() ? faceMap[static_cast<size_t>(i)] : nullptr;
+    if (!f) continue;
+    int32_t& slot = ranks[static_cast<size_t>(f->mIndex)];
+    if (slot >= 0) return {};
+    slot = rank++;
+  }
+  if (rank != numFaces) return {};
+  // The order holds the faces of each type of the saved model together. A model whose
+  // analysis finds other types (its corners were moved since) takes its list's order.
+  struct Span {
+    int32_t least, most, count;
+  };
+  std::map<int32_t, Span> spans;  // by type id
+  for (size_t i = 0; i < faceMap.size(); ++i) {
+    if (!faceMap[i]) continue;
+    const int32_t r = ranks[static_cast<size_t>(faceMap[i]->mIndex)];
+    Span& span = spans.try_emplace(simple.FaceAt(static_cast<int>(i)).typeId, Span{r, r, 0}).first->second;
+    span.least = std::min(span.least, r);
+    span.most = std::max(span.most, r);
+    ++span.count;
+  }
+  for (const auto& [id, span] : spans) {
+    if (span.most - span.least + 1 != span.count) return {};
+  }
+  return ranks;
+}
+
 }  // namespace detail_CreatePoly
 
 namespace detail_CreatePoly {
@@ -426,7 +473,9 @@ Outcome BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDual
   // The set-up keeps the corners a file gives where the symmetry lets it.
   if (simple.flags & kSimpleFileCorners) poly->mPolyFlags |= kPolyFlagFileCorners;
   if (simple.flags & kSimpleDecimalCorners) poly->mPolyFlags |= kPolyFlagDecimalCorners;
-  poly->SetFaceTypes(std::move(group), !keepColors, !keepDualColors);
+  const std::vector<int32_t> ranks = d::FaceTypeRanks(simple, faceMap, poly->mFaces.mCount);
+  poly->SetFaceTypes(std::move(group), !keepColors, !keepDualColors, ranks.empty() ? nullptr : &ranks,
+                    stopOnCancel);
   if (simple.NumEdges() > 0) d::CopyEdgeAttributes(simple, poly, vertexMap, faceMap);
   vertexMap.clear();
   faceMap.clear();
@@ -453,6 +502,11 @@ Outcome BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDual
 }
 
 }  // namespace detail_CreatePoly
+
+CreatePolyStageHook SetCreatePolyStageHook(CreatePolyStageHook hook) {
+  std::swap(hook, detail_CreatePoly::StageHook());
+  return hook;
+}
 
 Outcome CreatePoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualColors, bool stopOnCancel,
                    bool* cleared) {

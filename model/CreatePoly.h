@@ -2,6 +2,7 @@
 // The road from a plain model to the full model: a SimplePoly becomes a Poly.
 
 #include <cstdint>
+#include <functional>
 
 #include "core/Outcome.h"
 
@@ -20,6 +21,13 @@ class SimplePoly;
 // cleared (*cleared tells). The outcome is also kept in poly->mBuildOutcome.
 Outcome CreatePoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDualColors, bool stopOnCancel = false,
                    bool* cleared = nullptr);
+
+// Called with the words of each stage of the build that comes after the old model was
+// cleared, as the build reaches it: a test's way to meet an internal error (or a
+// cancel) at a chosen stage of a command's road. None by default. Returns the hook it
+// replaces.
+using CreatePolyStageHook = std::function<void(const char* stage)>;
+CreatePolyStageHook SetCreatePolyStageHook(CreatePolyStageHook hook);
 
 // The model flags (SimplePoly::flags) that a plain model made from the model takes
 // over from it (kSimpleCarriedFlags, from the marks CreatePoly gave it).

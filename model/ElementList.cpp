@@ -56,6 +56,9 @@ void ElementList::Clear() {
   // The elements of a large model take a while to go: the progress window of the work
   // that replaces them keeps answering.
   ProgressTicker tick;
+  // The rings go first, all at once: an element that left its ring on its own would
+  // walk the ring for the member before it, the square of a plane's faces in all.
+  for (PolyElement* element = mHead; element; element = element->mNext) element->mCoplanarNext = nullptr;
   while (mTail) {
     (void)tick();
     Remove(mTail);

@@ -2,12 +2,14 @@
 
 #include "model/FaceDiagram.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <unordered_map>
 
 #include "core/MergeSort.h"
 #include "core/Messages.h"
+#include "core/Progress.h"
 #include "core/Tolerances.h"
 #include "model/FaceDiagramCells.h"
 
@@ -17,6 +19,25 @@ namespace detail_FaceDiagram {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr int32_t kFirstSourceCapacity = 10;
+
+// The squares vertices are filed under are this many tolerances wide: a vertex within
+// the tolerance of a point lies in the point's square or one beside it.
+constexpr double kVertexSquareOfTolerance = 4.0;
+// Square numbers stay within this; beyond it they are clamped, which only files far
+// points together.
+constexpr double kSquareLimit = 1073741824.0;
+// A segment whose box covers more squares of the pair search than this is tested
+// against every later segment instead of being filed.
+constexpr int64_t kMostSquaresOfSegment = 16;
+
+int64_t SquareOf(double x, double width) {
+  return static_cast<int64_t>(std::clamp(std::floor(x / width), -kSquareLimit, kSquareLimit));
+}
+
+uint64_t SquareKey(int64_t x, int64_t y) {
+  return static_cast<uint64_t>(x + static_cast<int64_t>(kSquareLimit)) << 32 |
+         static_cast<uint64_t>(y + static_cast<int64_t>(kSquareLimit));
+}
 
 struct SplitPoint {
   double t;
@@ -170,6 +191,7 @@ void FaceDiagram::Reset() {
   mSources = nullptr;
   mNumSources = mSourceCapacity = 0;
   mSegments.clear();
+  ForgetVerticesAndSources();
   mWorkPools->Rewind();
   // Results kept in the program's shared result pools live until the next build.
   if (mResultPools == &GetFaceDiagramResultPools()) mResultPools->Rewind();
@@ -183,6 +205,13 @@ void FaceDiagram::ReleaseWorkRecords() {
   mSources = nullptr;
   mNumSources = mSourceCapacity = 0;
   mSegments.clear();
+  ForgetVerticesAndSources();
+}
+
+void FaceDiagram::ForgetVerticesAndSources() {
+  mVertexSquares.clear();
+  mVertexChain.clear();
+  mSourcePositions.clear();
 }
 
 void FaceDiagram::Init(int32_t kind, const DiagramSourceCallbacks* callbacks) {
@@ -192,11 +221,29 @@ void FaceDiagram::Init(int32_t kind, const DiagramSourceCallbacks* callbacks) {
 }
 
 DiagramVertex* FaceDiagram::FindOrCreateVert2D(const double* point, bool& created) {
-  for (DiagramVertex* v = mFirstVertex; v; v = v->next) {
-    if (std::fabs(v->x - point[0]) <= kPointTolerance && std::fabs(v->y - point[1]) <= kPointTolerance) {
-      created = false;
-      return v;
+  using namespace detail_FaceDiagram;
+  // The first vertex made within the tolerance; a point that is not finite is near none.
+  const bool finite = std::isfinite(point[0]) && std::isfinite(point[1]);
+  const double width = kVertexSquareOfTolerance * kPointTolerance;
+  const int64_t sx = finite ? SquareOf(point[0], width) : 0;
+  const int64_t sy = finite ? SquareOf(point[1], width) : 0;
+  DiagramVertex* first = nullptr;
+  for (int64_t x = sx - 1; x <= sx + 1 && finite; ++x) {
+    for (int64_t y = sy - 1; y <= sy + 1; ++y) {
+      const auto square = mVertexSquares.find(SquareKey(x, y));
+      for (int32_t at = square == mVertexSquares.end() ? -1 : square->second; at >= 0;
+           at = mVertexChain[static_cast<size_t>(at)].second) {
+        DiagramVertex* v = mVertexChain[static_cast<size_t>(at)].first;
+        if (std::fabs(v->x - point[0]) <= kPointTolerance && std::fabs(v->y - point[1]) <= kPointTolerance &&
+            (!first || v->index < first->index)) {
+          first = v;
+        }
+      }
     }
+  }
+  if (first) {
+    created = false;
+    return first;
   }
   DiagramVertex* v = mWorkPools->mVertices->Alloc(1);
   v->x = point[0];
@@ -208,13 +255,18 @@ DiagramVertex* FaceDiagram::FindOrCreateVert2D(const double* point, bool& create
   else
     mFirstVertex = v;
   mLastVertex = v;
+  if (finite) {
+    int32_t& head = mVertexSquares.try_emplace(SquareKey(sx, sy), -1).first->second;
+    mVertexChain.emplace_back(v, head);
+    head = static_cast<int32_t>(mVertexChain.size() - 1);
+  }
   created = true;
   return v;
 }
 
 int32_t FaceDiagram::EnterSource(DiagramSource source) {
-  for (int32_t i = 0; i < mNumSources; ++i)
-    if (mSources[i].source == source) return i;
+  const auto [known, added] = mSourcePositions.try_emplace(source, mNumSources);
+  if (!added) return known->second;
   if (mNumSources == mSourceCapacity) {
     // The table moves to a new block twice the size; the old block stays in the pool.
     const int32_t capacity = mSourceCapacity ? 2 * mSourceCapacity : detail_FaceDiagram::kFirstSourceCapacity;
@@ -250,6 +302,84 @@ void FaceDiagram::LinkHalfEdge(HalfEdge* h) {
   mLastHalfEdge = h;
 }
 
+template <typename Visit>
+void FaceDiagram::ForEachNearSegmentPair(Visit visit) const {
+  using namespace detail_FaceDiagram;
+  const size_t n = mSegments.size();
+  // Boxes widened by twice the tolerance: boxes that BoxesApart keeps together overlap
+  // as rounded, and so do the ranges of squares they cover.
+  struct Box {
+    double low[2];
+    double high[2];
+  };
+  std::vector<Box> boxes(n);
+  double extent = 0.0;
+  size_t measured = 0;
+  for (size_t i = 0; i < n; ++i) {
+    const DiagramVertex* a = mSegments[i].from;
+    const DiagramVertex* b = mSegments[i].to;
+    boxes[i] = {{std::fmin(a->x, b->x) - 2.0 * kPointTolerance, std::fmin(a->y, b->y) - 2.0 * kPointTolerance},
+                {std::fmax(a->x, b->x) + 2.0 * kPointTolerance, std::fmax(a->y, b->y) + 2.0 * kPointTolerance}};
+    const double size = std::fmax(boxes[i].high[0] - boxes[i].low[0], boxes[i].high[1] - boxes[i].low[1]);
+    if (std::isfinite(size)) {
+      extent += size;
+      ++measured;
+    }
+  }
+  // Squares as wide as a segment is on average: a segment of a plane cut into many
+  // faces covers a few; the long lines of a stellation diagram cover many and are
+  // tested against every later segment, as all pairs were.
+  const double width = measured > 0 ? extent / static_cast<double>(measured) : 0.0;
+  const bool squared = width > 0.0 && std::isfinite(width);
+  auto range = [&](const Box& box, int64_t* from, int64_t* to) {
+    for (int k = 0; k < 2; ++k) {
+      if (!std::isfinite(box.low[k]) || !std::isfinite(box.high[k])) return false;
+      from[k] = SquareOf(box.low[k], width);
+      to[k] = SquareOf(box.high[k], width);
+    }
+    return (to[0] - from[0] + 1) * (to[1] - from[1] + 1) <= kMostSquaresOfSegment;
+  };
+  std::vector<uint8_t> filed(n, 0);
+  std::unordered_map<uint64_t, std::vector<uint32_t>> squares;
+  std::vector<uint32_t> unfiled;
+  for (size_t i = 0; i < n; ++i) {
+    int64_t from[2] = {0, 0}, to[2] = {0, 0};
+    if (squared && range(boxes[i], from, to)) {
+      filed[i] = 1;
+      for (int64_t x = from[0]; x <= to[0]; ++x) {
+        for (int64_t y = from[1]; y <= to[1]; ++y) squares[SquareKey(x, y)].push_back(static_cast<uint32_t>(i));
+      }
+    } else {
+      unfiled.push_back(static_cast<uint32_t>(i));
+    }
+  }
+  std::vector<uint32_t> later;
+  for (size_t i = 0; i < n; ++i) {
+    if (!filed[i]) {
+      for (size_t j = i + 1; j < n; ++j) {
+        if (!visit(i, j)) return;
+      }
+      continue;
+    }
+    later.clear();
+    int64_t from[2] = {0, 0}, to[2] = {0, 0};
+    range(boxes[i], from, to);
+    for (int64_t x = from[0]; x <= to[0]; ++x) {
+      for (int64_t y = from[1]; y <= to[1]; ++y) {
+        const std::vector<uint32_t>& here = squares[SquareKey(x, y)];
+        later.insert(later.end(), std::upper_bound(here.begin(), here.end(), static_cast<uint32_t>(i)), here.end());
+      }
+    }
+    later.insert(later.end(), std::upper_bound(unfiled.begin(), unfiled.end(), static_cast<uint32_t>(i)),
+                 unfiled.end());
+    std::sort(later.begin(), later.end());
+    later.erase(std::unique(later.begin(), later.end()), later.end());
+    for (uint32_t j : later) {
+      if (!visit(i, static_cast<size_t>(j))) return;
+    }
+  }
+}
+
 void FaceDiagram::CreateLoops() {
   using namespace detail_FaceDiagram;
   ClearLoops();
@@ -262,43 +392,52 @@ void FaceDiagram::CreateLoops() {
     splits[i].push_back({0.0, mSegments[i].from});
     splits[i].push_back({1.0, mSegments[i].to});
   }
-  for (size_t i = 0; i < numSegments; ++i) {
+  // Every loop of a large diagram answers the progress window; after a cancel the
+  // diagram is left without loops, as one whose arrangement failed.
+  ProgressTicker tick;
+  bool goOn = true;
+  auto stop = [this]() {
+    ClearLoops();
+    mLoopsFailed = true;
+  };
+  ForEachNearSegmentPair([&](size_t i, size_t j) {
+    if (!tick()) return goOn = false;
     DiagramVertex* a = mSegments[i].from;
     DiagramVertex* b = mSegments[i].to;
-    for (size_t j = i + 1; j < numSegments; ++j) {
-      DiagramVertex* c = mSegments[j].from;
-      DiagramVertex* d = mSegments[j].to;
-      if (BoxesApart(a, b, c, d)) continue;
-      // Ends lying on the other segment (touches and collinear overlaps).
-      SplitAtIfInside(splits[i], a, b, c);
-      SplitAtIfInside(splits[i], a, b, d);
-      SplitAtIfInside(splits[j], c, d, a);
-      SplitAtIfInside(splits[j], c, d, b);
-      // A proper crossing: each segment's ends lie strictly on both sides of the other.
-      double t, along, length, offC, offD, offA, offB;
-      Locate(a, b, c, t, along, length, offC);
-      Locate(a, b, d, t, along, length, offD);
-      Locate(c, d, a, t, along, length, offA);
-      Locate(c, d, b, t, along, length, offB);
-      const bool crossAB = (offC > kPointTolerance && offD < -kPointTolerance) ||
-                           (offC < -kPointTolerance && offD > kPointTolerance);
-      const bool crossCD = (offA > kPointTolerance && offB < -kPointTolerance) ||
-                           (offA < -kPointTolerance && offB > kPointTolerance);
-      if (!crossAB || !crossCD) continue;
-      const double u = offA / (offA - offB);
-      const double point[2] = {a->x + u * (b->x - a->x), a->y + u * (b->y - a->y)};
-      bool created;
-      DiagramVertex* x = FindOrCreateVert2D(point, created);
-      if (x != a && x != b) {
-        Locate(a, b, x, t, along, length, offA);
-        splits[i].push_back({t, x});
-      }
-      if (x != c && x != d) {
-        Locate(c, d, x, t, along, length, offA);
-        splits[j].push_back({t, x});
-      }
+    DiagramVertex* c = mSegments[j].from;
+    DiagramVertex* d = mSegments[j].to;
+    if (BoxesApart(a, b, c, d)) return true;
+    // Ends lying on the other segment (touches and collinear overlaps).
+    SplitAtIfInside(splits[i], a, b, c);
+    SplitAtIfInside(splits[i], a, b, d);
+    SplitAtIfInside(splits[j], c, d, a);
+    SplitAtIfInside(splits[j], c, d, b);
+    // A proper crossing: each segment's ends lie strictly on both sides of the other.
+    double t, along, length, offC, offD, offA, offB;
+    Locate(a, b, c, t, along, length, offC);
+    Locate(a, b, d, t, along, length, offD);
+    Locate(c, d, a, t, along, length, offA);
+    Locate(c, d, b, t, along, length, offB);
+    const bool crossAB =
+        (offC > kPointTolerance && offD < -kPointTolerance) || (offC < -kPointTolerance && offD > kPointTolerance);
+    const bool crossCD =
+        (offA > kPointTolerance && offB < -kPointTolerance) || (offA < -kPointTolerance && offB > kPointTolerance);
+    if (!crossAB || !crossCD) return true;
+    const double u = offA / (offA - offB);
+    const double point[2] = {a->x + u * (b->x - a->x), a->y + u * (b->y - a->y)};
+    bool created;
+    DiagramVertex* x = FindOrCreateVert2D(point, created);
+    if (x != a && x != b) {
+      Locate(a, b, x, t, along, length, offA);
+      splits[i].push_back({t, x});
     }
-  }
+    if (x != c && x != d) {
+      Locate(c, d, x, t, along, length, offA);
+      splits[j].push_back({t, x});
+    }
+    return true;
+  });
+  if (!goOn) return stop();
 
   // 2. The pieces between successive cut points; pieces on the same two vertices are
   // one edge whose winding change sums those of all segments laid on it.
@@ -313,6 +452,7 @@ void FaceDiagram::CreateLoops() {
   std::unordered_map<uint64_t, size_t> edgeOf;
   BlockPool<WindingNode>& windings = *mWorkPools->mWindings;
   for (size_t i = 0; i < numSegments; ++i) {
+    if (!tick()) return stop();
     std::vector<SplitPoint>& list = splits[i];
     MergeSort(list, [](const SplitPoint& p, const SplitPoint& q) {
       if (p.t != q.t) return p.t < q.t ? -1 : 1;
@@ -346,6 +486,7 @@ void FaceDiagram::CreateLoops() {
   std::vector<std::vector<HalfEdge*>> around(static_cast<size_t>(mNumVertices));
   DiagramEdge* lastEdge = nullptr;
   for (EdgeBuild& build : edges) {
+    if (!tick()) return stop();
     DiagramEdge* edge = mWorkPools->mEdges->Alloc(1);
     HalfEdge* h = mWorkPools->mHalfEdges->Alloc(2);
     HalfEdge* t = h + 1;
@@ -377,6 +518,7 @@ void FaceDiagram::CreateLoops() {
   mFirstEdge = lastEdge;
   const int32_t numHalfEdges = static_cast<int32_t>(2 * edges.size());
   for (std::vector<HalfEdge*>& out : around) {
+    if (!tick()) return stop();
     const size_t k = out.size();
     if (k == 0) continue;
     MergeSort(out, [](const HalfEdge* p, const HalfEdge* q) {
@@ -395,6 +537,7 @@ void FaceDiagram::CreateLoops() {
 
   // 4. Loops, each walk bounded by the number of half-edges.
   for (HalfEdge* start = mFirstHalfEdge; start; start = start->listNext) {
+    if (!tick()) return stop();
     if (start->loop) continue;
     DiagramLoop* loop = mWorkPools->mLoops->Alloc(1);
     loop->first = start;
@@ -435,6 +578,7 @@ void FaceDiagram::CreateLoops() {
   DiagramComponent* lastComponent = nullptr;
   std::vector<DiagramComponent*> components;
   for (DiagramLoop* outer = mFirstLoop; outer; outer = outer->next) {
+    if (!tick()) return stop();
     if (!(outer->flags & kLoopClockwise) || (outer->flags & kLoopVisited)) continue;
     DiagramComponent* component = mWorkPools->mComponents->Alloc(1);
     component->outer = outer;
@@ -452,6 +596,7 @@ void FaceDiagram::CreateLoops() {
     queue.clear();
     queue.push_back(outer);
     for (size_t q = 0; q < queue.size(); ++q) {
+      if (!tick()) return stop();
       DiagramLoop* loop = queue[q];
       HalfEdge* h = loop->first;
       for (int32_t s = 0; s < loop->numEdges; ++s, h = h->next) {
@@ -489,6 +634,7 @@ void FaceDiagram::CreateLoops() {
       return 0;
     });
     for (size_t i = 1; i < bySize.size(); ++i) {
+      if (!tick()) return stop();
       DiagramComponent* inner = bySize[i];
       const DiagramVertex* p = inner->outer->first->start;
       for (size_t j = 0; j < i; ++j) {

@@ -12,6 +12,8 @@
 // cells, their triangles and the result's points go to the result pool set.
 
 #include <cstdint>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "model/BlockPool.h"
@@ -228,8 +230,20 @@ class FaceDiagram {
   void LinkHalfEdge(HalfEdge* h);
   void ClearLoops();
 
+  // Visits the pairs of segments whose boxes may meet within the tolerance, each as
+  // (i, j) with i < j, in that order.
+  template <typename Visit>
+  void ForEachNearSegmentPair(Visit visit) const;
+  void ForgetVerticesAndSources();
+
   std::vector<Segment> mSegments;  // the segments as given, cut in CreateLoops
   bool mLoopsFailed = false;
+  // The vertices filed under squares of a few tolerances (FindOrCreateVert2D), each
+  // square's in a chain through mVertexChain, and the sources by their position in the
+  // table (EnterSource): a diagram of a plane of many faces finds each in a step.
+  std::unordered_map<uint64_t, int32_t> mVertexSquares;
+  std::vector<std::pair<DiagramVertex*, int32_t>> mVertexChain;
+  std::unordered_map<DiagramSource, int32_t> mSourcePositions;
 };
 
 // Whether the point lies inside the loop (non-zero rule on a ray raised by 1e-7).

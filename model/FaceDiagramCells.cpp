@@ -11,6 +11,7 @@
 #include "core/MergeSort.h"
 #include "core/Messages.h"
 #include "core/PolygonRing.h"
+#include "core/Progress.h"
 #include "core/Tolerances.h"
 #include "model/ElementFlags.h"
 #include "model/FaceType.h"
@@ -190,6 +191,9 @@ void CreateLoopTypes(FaceDiagram* diagram, PolyElement* ownerFace, bool secondCo
   diagram->mNumCells = 0;
   diagram->mCells = nullptr;
   diagram->mTriangles = nullptr;
+  // The loops of a large diagram answer the progress window; a cancel leaves it
+  // without cells, and the faces without copies of them.
+  ProgressTicker tick;
   for (DiagramLoop* loop = diagram->mFirstLoop; loop; loop = loop->next) DropZeroWindings(loop->winding);
 
   // Bounded loops in winding order; runs of equal lists are one cell.
@@ -211,6 +215,7 @@ void CreateLoopTypes(FaceDiagram* diagram, PolyElement* ownerFace, bool secondCo
   std::vector<std::vector<Piece>> pieces(bounded.size());
   int64_t room = 0;
   for (size_t i = 0; i < bounded.size(); ++i) {
+    if (!tick()) return;
     PiecesOfLoop(bounded[i], pieces[i]);
     for (const Piece& piece : pieces[i]) room += piece.room;
   }
@@ -223,6 +228,7 @@ void CreateLoopTypes(FaceDiagram* diagram, PolyElement* ownerFace, bool secondCo
   int32_t used = 0;
   TriangulationContext& context = CellTriangulation();
   for (size_t i = 0; i < bounded.size(); ++i) {
+    if (!tick()) return;
     const int32_t c = bounded[i]->cell;
     if (bounded[i]->flags & kLoopFirstOfCell) ranges[c].indices = indices + used;
     for (Piece& piece : pieces[i]) {
@@ -284,6 +290,7 @@ void CreateLoopTypes(FaceDiagram* diagram, PolyElement* ownerFace, bool secondCo
   std::vector<int32_t> rank(static_cast<size_t>(numSources), 0);
   for (size_t k = 0; k < order.size(); ++k) rank[static_cast<size_t>(order[k])] = static_cast<int32_t>(k);
   for (size_t i = 0; i < bounded.size(); ++i) {
+    if (!tick()) return;
     if (!(bounded[i]->flags & kLoopFirstOfCell)) continue;
     DiagramCell& cell = cells[bounded[i]->cell];
     std::vector<const WindingNode*> nodes;
@@ -307,7 +314,9 @@ void CreateLoopTypes(FaceDiagram* diagram, PolyElement* ownerFace, bool secondCo
   // Every face of the owner's type gets its own copy, each source turned into the
   // face of that face's coplanar ring at the same place in its ring as the source in
   // the owner's ring (the rings of one type are ordered alike). A source that is not
-  // in the owner's ring, or a ring of another length, gives the face itself.
+  // in the owner's ring, or a ring of another length, gives the face itself. A face
+  // passed over in its ring gets none: the ring's first face draws the whole plane,
+  // and copies for every face of a plane would grow with the square of its faces.
   if (!ownerFace) return;
   constexpr int32_t ringLimit = 1 << 20;
   auto ringOf = [](PolyElement* start) {
@@ -335,8 +344,13 @@ void CreateLoopTypes(FaceDiagram* diagram, PolyElement* ownerFace, bool secondCo
     const std::vector<PolyElement*> ring = start == ownerFace ? ownerRing : ringOf(start);
     const bool sameShape = ring.size() == ownerRing.size();
     for (size_t j = 0; j < ring.size(); ++j) {
+      if (!tick()) return;
       PolyElement* face = ring[j];
       if (!served.insert(face).second || (face->mFlags & kElementHidden)) continue;
+      if (face->mFlags & kElementSkip) {
+        face->mCellColours[secondColour ? 1 : 0].reset();
+        continue;
+      }
       DiagramCell* copy = pools.mCellCopies->Alloc(numCells);
       for (int32_t c = 0; c < numCells; ++c) {
         copy[c] = cells[c];

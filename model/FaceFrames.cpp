@@ -444,6 +444,13 @@ double PolyElement::GetArea() const {
   return std::fabs(area) <= kPointTolerance ? 0.0 : area;
 }
 
+bool PolyElement::HasCornerAtInfinity() const {
+  for (int i = 0; i < mNumSides; ++i) {
+    if (mNeighbours[i] && mNeighbours[i]->HasFlag(kElementHemi)) return true;
+  }
+  return false;
+}
+
 double PolyElement::GetSolidAngle() const {
   // The planar turning of the corners minus the turning of the spherical polygon
   // seen from the centre is the solid angle the element subtends.

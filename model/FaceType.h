@@ -19,6 +19,7 @@ class Poly;
 class PolyElement;
 class SymGroup;
 class FaceTypeBlock;
+class CoplanarRingIndex;
 class FaceImageIndex;
 struct SymAxis;
 struct SymAxisType;
@@ -203,8 +204,9 @@ void SortCoplanarFaces(FaceTypeBlock* block);
 // FaceType::FindMirrorPartner for every type of the block, in the order of the list.
 void FindMirrorPartners(FaceTypeBlock* block);
 // A coplanar copy takes a representative face in its master's plane and shares the
-// master's stellation diagram.
-void CopyCoplanarInfo(FaceType* type);
+// master's stellation diagram. With the rings of the type's list numbered, the plane
+// is found without a walk round the ring.
+void CopyCoplanarInfo(FaceType* type, const CoplanarRingIndex* rings = nullptr);
 // Orders of SortCoplanarFaces: face-type index, then element index; centre x, y, z
 // within 1e-6, then element index.
 int CompareCoplanarByTypeAndIndex(const PolyElement* a, const PolyElement* b);

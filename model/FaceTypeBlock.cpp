@@ -3,6 +3,7 @@
 
 #include "model/FaceTypeBlock.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 
@@ -35,7 +36,18 @@ bool KitAcceptsModel(const FaceTypeBlock* block) {
   return poly && CanBuildWithKit(poly, block == poly->mDualBlock.get());
 }
 
+// The steps of the questions about a whole side or ring (CountWholeWalkSteps).
+std::atomic<uint64_t> gWholeWalkSteps{0};
+
 }  // namespace detail_FaceTypeBlock
+
+uint64_t CountWholeWalkSteps() {
+  return detail_FaceTypeBlock::gWholeWalkSteps.load(std::memory_order_relaxed);
+}
+
+void AddWholeWalkSteps(uint64_t steps) {
+  detail_FaceTypeBlock::gWholeWalkSteps.fetch_add(steps, std::memory_order_relaxed);
+}
 
 FaceTypeBlock::FaceTypeBlock(Poly* owner) : mOwner(owner) {
   mCoplanarRecords.Init();
@@ -77,6 +89,9 @@ int FaceTypeBlock::Reset(bool full) {
   mToyNote = nullptr;
   mModel3D.reset();
   mModel3DRefused = 0;
+  mModel3DRefusal.clear();
+  mCornersAtInfinity = -1;
+  mStellationDeclined = 0;
 
   if (full) {
     mStellationRefused = 0;
@@ -106,6 +121,7 @@ void FaceTypeBlock::Clear(bool full) {
   if (views) views->SetWaitCursor(true);
   mModel3D.reset();
   mModel3DRefused = 0;
+  mModel3DRefusal.clear();
   mMillerState.reset();
   if (ModelPart* stellation = AsPart(mStellation)) stellation->StellationReset(*this);
   if (full) {
@@ -155,10 +171,11 @@ int FaceTypeBlock::CountFaceTypes() const {
 }
 
 int FaceTypeBlock::CountDistinctFaceTypes() const {
-  int count = 0;
-  for (const FaceType* type = mFirstFaceType; type; type = type->mNext) {
+  int count = 0, walked = 0;
+  for (const FaceType* type = mFirstFaceType; type; type = type->mNext, ++walked) {
     if (!type->mCoplanarMaster) ++count;
   }
+  AddWholeWalkSteps(static_cast<uint64_t>(walked));
   return count;
 }
 
@@ -193,7 +210,7 @@ void FaceTypeBlock::SetCurrentFace(PolyElement* element) {
 
 void FaceTypeBlock::CreateFaceDiagrams() {
   for (FaceType* type = mFirstFaceType; type; type = type->mNext) {
-    (void)ProgressTick();
+    if (!ProgressTick()) return;
     PolyElement* face = type->mFirstFace;
     if (!face || type->mCoplanarMaster || face->HasFlag(kElementInf)) continue;
     type->mResults[0].Reset();
@@ -209,7 +226,8 @@ void FaceTypeBlock::CreateFaceDiagrams() {
 
 void FaceTypeBlock::UpdateFaceAreas() {
   for (FaceType* type = mFirstFaceType; type; type = type->mNext) {
-    if (type->mFirstFace) type->mArea = std::fabs(type->mFirstFace->GetArea());
+    const PolyElement* first = type->mFirstFace;
+    if (first) type->mArea = first->HasCornerAtInfinity() ? 0.0 : std::fabs(first->GetArea());
   }
 }
 
@@ -251,13 +269,37 @@ int64_t FaceTypeBlock::CountPlanes() const {
   const SymGroup* group = mOwner ? mOwner->mSymGroup : nullptr;
   const int64_t order = group && group->numRotations > 0 ? group->numRotations : 1;
   int64_t planes = 0;
+  uint64_t walked = 0;
   for (const FaceType* type = mFirstFaceType; type; type = type->mNext) {
+    ++walked;
     if (type->mCoplanarMaster) continue;
     // A type whose order is not yet known counts as having no rotations.
     const int64_t rotations = type->mNumRotations > 0 ? type->mNumRotations : 1;
     planes += order / rotations;
   }
+  AddWholeWalkSteps(walked);
   return planes;
+}
+
+bool FaceTypeBlock::HasCornersAtInfinity() const {
+  if (mCornersAtInfinity >= 0) return mCornersAtInfinity != 0;
+  if (!mOwner) return false;
+  ElementList* faces = nullptr;
+  ElementList* vertices = nullptr;
+  mOwner->GetParts(IsDual(), &faces, &vertices, nullptr, nullptr);
+  bool infinite = false;
+  uint64_t walked = 0;
+  // A corner at infinity is a face of the other side through the centre; a face at
+  // infinity is the pole of a vertex at the centre.
+  for (const PolyElement* e = vertices ? vertices->mHead : nullptr; e && !infinite; e = e->mNext, ++walked) {
+    infinite = e->HasFlag(kElementHemi);
+  }
+  for (const PolyElement* e = faces ? faces->mHead : nullptr; e && !infinite; e = e->mNext, ++walked) {
+    infinite = e->HasFlag(kElementInf);
+  }
+  AddWholeWalkSteps(walked);
+  mCornersAtInfinity = infinite ? 1 : 0;
+  return infinite;
 }
 
 int64_t FaceTypeBlock::EstimateComplexity() const {

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/TimeSpan.h"
@@ -46,6 +47,12 @@ struct CoplanarRecord {
 
 // Complexity estimates above this are reported as one more.
 constexpr int64_t kComplexityCap = 2500000;
+
+// The elements and face types walked so far by the questions about a whole side of a
+// model (FaceTypeBlock::HasCornersAtInfinity, CountPlanes, CountDistinctFaceTypes): a
+// paint or a pick asks each such question once, never once per element it draws.
+uint64_t CountWholeWalkSteps();
+void AddWholeWalkSteps(uint64_t steps);
 
 class FaceTypeBlock {
  public:
@@ -141,6 +148,10 @@ class FaceTypeBlock {
   // Whether the facet model is the plain polyhedron's (else it is built from the
   // stellation).
   bool HasPlainFacetModel() const;
+  // Whether the side's faces or corners lie at infinity (a face plane through the
+  // centre on the other side). Asked of every drawn face's block: the walk over the
+  // side is taken once and kept until the block is reset.
+  bool HasCornersAtInfinity() const;
   // The facelet model as it stands (null until one is built).
   Model3D* GetExistingModel3D() const { return mModel3D.get(); }
   // The model exists and its nets have been made.
@@ -194,6 +205,9 @@ class FaceTypeBlock {
   Poly* mOwner;
   int32_t mState = kBlockNotStellated;
   uint8_t mStellationRefused = 0;
+  // The refusal is the user's own: the complexity warning was declined or the set-up
+  // cancelled. A step the user takes asks again (StellateForStep).
+  uint8_t mStellationDeclined = 0;
   PolyElement* mCurrentFace = nullptr;
   FaceType* mFirstFaceType = nullptr;
   FaceType* mLastFaceType = nullptr;
@@ -246,6 +260,10 @@ class FaceTypeBlock {
   // refusal said so); it is not built, nor refused aloud, again until the block's
   // cells or face types change.
   uint8_t mModel3DRefused = 0;
+  // Why, in the words told when it was refused (empty when nothing was said).
+  std::string mModel3DRefusal;
+  // HasCornersAtInfinity's answer: -1 until asked.
+  mutable int8_t mCornersAtInfinity = -1;
   // The faceting engine, made on first use (GetFaceting, stellation/Faceting.h).
   Part<Faceting> mFaceting;
   // Stellation-sequence state.

@@ -69,6 +69,7 @@ void Poly::Init() {
   MarkDrawnStateChanged();
   mName = mDualName = mEntryText = mWebLink = nullptr;
   mLibraryEntry = nullptr;
+  mLibraryEntryOfDual = nullptr;
   mTemplate = nullptr;
   mDescription = nullptr;
   mExtraRecord = nullptr;
@@ -148,6 +149,8 @@ void Poly::Clear(bool final) {
   mPointBlocks = nullptr;
   mCrossSection.reset();  // cross-section
   mFileKeep.reset();      // model file
+  mGeomagKeep.reset();
+  mPartNames.clear();
   DeleteDrawnPolygonChain(mDrawnPolygons);
   mDrawnPolygons = mLastDrawnPolygon = mCurrentDrawnPolygon = nullptr;
   DeleteString(mDescription);
@@ -261,6 +264,12 @@ void Poly::SetDescription(char* text) {
 }
 
 // Poly::SetLibraryEntry is defined with the library, in PolyLibrary.cpp.
+
+void Poly::SetLibraryEntryOfDual(LibraryEntry* entry) {
+  mLibraryEntry = nullptr;
+  mLibraryEntryOfDual = entry;
+  platform::Services().views->InvalidateInfo(kInfoReasonNames);
+}
 
 // ---- Access -------------------------------------------------------------------------
 

@@ -38,6 +38,7 @@ class PolyElement;
 struct PointBlock;
 class CrossSection;  // cross-section
 struct ModelFileKeep;  // model file
+struct GeomagColourKeep;
 class FaceDiagramWorkPools;
 class FaceDiagramResultPools;
 struct SlicePlane;  // cross-section
@@ -127,10 +128,15 @@ class Poly {
   // Keeps the text (ownership passes: a NewString or CopyString text).
   void SetDescription(char* text);
   void SetLibraryEntry(LibraryEntry* entry);
+  // The model is the dual of the record: it keeps its own names, and no record of
+  // its own.
+  void SetLibraryEntryOfDual(LibraryEntry* entry);
   // The model's uniform flag: every vertex is like every other under the model's
   // symmetry. Types are the orbits of the rotations, so a vertex and its mirror image
   // make two types that are each other's mirror partners.
   bool IsUniform() const;
+  // The same of the faces: the dual's uniform flag.
+  bool HasFacesAlike() const;
 
   // ---- Selection and display ---------------------------------------------------------
   PolyElement* GetCurrentFace() const;
@@ -273,8 +279,13 @@ class Poly {
   // Turns linked vertices and faces into a full model: face types of both blocks, the
   // symmetry group and frames, centroids, compound parts, density, colours, face order
   // and edges. The model takes ownership of group; with a null group the group is
-  // worked out from the faces.
-  void SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool recolourDual);
+  // worked out from the faces. faceRanks, by face number, gives the order in which the
+  // faces of each type are taken (the first starts the type's frames) and in which
+  // types of one kind are numbered; by default the order of the face list. With
+  // stopOnCancel a cancel stops it where it is (the caller drops the half-made model);
+  // otherwise it hears none and runs to its end.
+  void SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool recolourDual,
+                    const std::vector<int32_t>* faceRanks = nullptr, bool stopOnCancel = false);
   // Orders the face list by CompareFaces and renumbers it.
   void SortFaces();
   // Records at each vertex which of its faces pass it in reverse.
@@ -305,6 +316,9 @@ class Poly {
   char* mEntryText = nullptr;
   char* mWebLink = nullptr;
   LibraryEntry* mLibraryEntry = nullptr;  // not owned
+  // The library record whose dual this model is, when it is no record's own model (the
+  // rhombic dodecahedron, dual of the cuboctahedron); not owned.
+  LibraryEntry* mLibraryEntryOfDual = nullptr;
   PolyTemplate* mTemplate = nullptr;      // not owned
   char* mDescription = nullptr;
   void* mExtraRecord = nullptr;  // attached by another subsystem, not owned here
@@ -337,6 +351,8 @@ class Poly {
   int32_t mNumEdgeTypes = 0;
   EdgeType* mEdgeTypes = nullptr;
   CompoundPart* mCompoundParts = nullptr;
+  // The names of the compound's parts where the command that made it knew them.
+  std::vector<CompoundPartName> mPartNames;
   CompoundPart* mLastCompoundPart = nullptr;
   SymGroup* mFullSymGroup = nullptr;
   SymGroup* mSymGroup = nullptr;
@@ -427,6 +443,10 @@ class Poly {
   // the faceting engine): kept with the model and written back when it is saved.
   Part<ModelFileKeep> mFileKeep;
   // ---- end model file ----
+
+  // The model's own colours of the elements that the construction-toy style shows in
+  // its panel colours (model/ColorSchemes.h); none while the style has changed none.
+  Part<GeomagColourKeep> mGeomagKeep;
 };
 
 // The face order of Poly::SortFaces: polygons by n/d ascending; equal shapes by the

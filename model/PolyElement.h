@@ -132,6 +132,9 @@ class PolyElement : public PolyItem {
   double GetMaxEdgeLength() const;
   double GetCircumradius() const;
   double GetArea() const;
+  // Whether a corner lies at infinity (a face through the centre, seen from the dual):
+  // such an element bounds no finite area, and its type counts none for the surface.
+  bool HasCornerAtInfinity() const;
   double GetSolidAngle() const;
   bool IsRegular() const;
   // Up to three corner dual points that span the element (out: nine doubles).

@@ -30,19 +30,29 @@ bool StartsWith(const std::string& text, const char* prefix) {
   return text.rfind(prefix, 0) == 0;
 }
 
-}  // namespace detail_PolyLibrary
-
-bool Poly::IsUniform() const {
-  const FaceType* first = mDualBlock ? mDualBlock->mFirstFaceType : nullptr;
+// One type, or two that are each other's mirror partners.
+bool AllAlike(const FaceTypeBlock* block) {
+  const FaceType* first = block ? block->mFirstFaceType : nullptr;
   if (!first) return false;
   const FaceType* second = first->mNext;
   if (!second) return true;
   return !second->mNext && first->mMirrorPartner == second && second->mMirrorPartner == first;
 }
 
+}  // namespace detail_PolyLibrary
+
+bool Poly::IsUniform() const {
+  return detail_PolyLibrary::AllAlike(mDualBlock.get());
+}
+
+bool Poly::HasFacesAlike() const {
+  return detail_PolyLibrary::AllAlike(mBaseBlock.get());
+}
+
 void Poly::SetLibraryEntry(LibraryEntry* entry) {
   namespace d = detail_PolyLibrary;
   mLibraryEntry = entry;
+  mLibraryEntryOfDual = nullptr;
   SetName(nullptr);
   SetDualName(nullptr);
   SetName3(nullptr);

@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <optional>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "core/Messages.h"
@@ -36,10 +39,10 @@ namespace corvia {
 namespace detail_SetFaceTypes {
 
 // A stage of the set-up: named for the trace, and the progress window kept answering
-// through the long ones (the old model is gone by now: a cancel can no longer be taken).
-void Stage(const char* name) {
+// through the long ones. False once the user cancelled: the set-up stops there.
+[[nodiscard]] bool Stage(const char* name) {
   DoNothing("%s", name);  // a trace of the stage, on the way to success
-  (void)ProgressTick();
+  return ProgressTick();
 }
 
 // Bit of mIdFlags that splits a class of faces into its two hands.
@@ -60,13 +63,15 @@ uint32_t TypeIdFlags(const PolyElement* element) {
 }
 
 // Groups the elements of a list into face types of a block: by mIdFlags taken as
-// signed numbers, ties by element index; each run of equal flags is one type. Both
+// signed numbers, ties by element index (or by the rank given for it, the order of a
+// saved model's set-up); each run of equal flags is one type, and its position word
+// keeps its first element's rank for the sort by first element. Both
 // numbers make one key, sorted by radix with the element's place in the list beside
 // it: a comparison sort would reach into two elements scattered in memory at every
 // step. The types and their chains are worked out in sorted order from the keys
 // alone; the elements are told their type and their successor in list order, the
 // order of their records in memory.
-void CreateTypesById(Poly* poly, ElementList& list, FaceTypeBlock* block) {
+void CreateTypesById(Poly* poly, ElementList& list, FaceTypeBlock* block, const std::vector<int32_t>* ranks) {
   // Signed numbers in the order of their unsigned words with the sign bit flipped.
   constexpr uint32_t kSignBit = 0x80000000u;
   std::vector<PolyElement*> elements;
@@ -75,7 +80,8 @@ void CreateTypesById(Poly* poly, ElementList& list, FaceTypeBlock* block) {
   order.reserve(static_cast<size_t>(list.mCount));
   for (PolyElement* e = list.mHead; e; e = e->mNext) {
     const uint64_t id = static_cast<uint32_t>(e->mIdFlags) ^ kSignBit;
-    const uint64_t index = static_cast<uint32_t>(e->mIndex) ^ kSignBit;
+    const int32_t rank = ranks ? (*ranks)[static_cast<size_t>(e->mIndex)] : e->mIndex;
+    const uint64_t index = static_cast<uint32_t>(rank) ^ kSignBit;
     order.push_back(KeyedEntry{id << 32 | index, static_cast<int32_t>(elements.size())});
     elements.push_back(e);
   }
@@ -92,6 +98,7 @@ void CreateTypesById(Poly* poly, ElementList& list, FaceTypeBlock* block) {
       type = new FaceType(poly, block, idFlags, count++);
       block->AppendFaceType(type);
       type->mFirstFace = elements[at];
+      type->mSpare = static_cast<int32_t>(static_cast<uint32_t>(entry.key) ^ kSignBit);
     } else {
       nextOf[previous] = elements[at];
     }
@@ -106,34 +113,59 @@ void CreateTypesById(Poly* poly, ElementList& list, FaceTypeBlock* block) {
   }
 }
 
-int CompareByFirstFaceIndex(const FaceType* a, const FaceType* b) {
-  return PolyElement::GetIndex(a->mFirstFace) - PolyElement::GetIndex(b->mFirstFace);
+// By the rank of the first element that CreateTypesById left in the position word.
+int CompareByFirstFaceRank(const FaceType* a, const FaceType* b) {
+  return a->mSpare < b->mSpare ? -1 : (a->mSpare > b->mSpare ? 1 : 0);
 }
 
 // For each type of the block: the first type of lower number met on the coplanar ring
-// of its first element becomes its master (followed to the end of the chain). The walk
-// is bounded by the list length, so a damaged ring cannot hold it.
+// of its first element becomes its master (followed to the end of the chain). Each
+// ring is read once, the first lower type after every member found from its end
+// backwards, twice round: a walk from every type's first element would read a plane of
+// many types once per type.
 void FindCoplanarMasters(FaceTypeBlock* block, const ElementList& list, bool clearHandedness) {
+  std::unordered_map<const PolyElement*, FaceType*> lowerAfter;
+  for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+    if (type->mFirstFace && type->mFirstFace->mCoplanarNext) lowerAfter.emplace(type->mFirstFace, nullptr);
+  }
+  std::unordered_set<const PolyElement*> read;
+  std::vector<PolyElement*> ring;
+  std::vector<size_t> lower;
+  for (const auto& [first, found] : lowerAfter) {
+    if (read.count(first)) continue;
+    ring.clear();
+    PolyElement* e = const_cast<PolyElement*>(first);
+    for (int steps = 0; e && steps <= list.mCount && read.insert(e).second; ++steps, e = e->mCoplanarNext) {
+      ring.push_back(e);
+    }
+    // A type of lower number: none for a member without a type.
+    auto number = [](const PolyElement* m) { return m->mType ? m->mType->mIndex : INT32_MAX; };
+    const size_t k = ring.size();
+    lower.clear();
+    for (size_t i = 2 * k; i-- > 0;) {
+      const int32_t own = number(ring[i % k]);
+      while (!lower.empty() && number(ring[lower.back()]) >= own) lower.pop_back();
+      if (i < k && !lower.empty()) {
+        if (auto at = lowerAfter.find(ring[i]); at != lowerAfter.end()) at->second = ring[lower.back()]->mType;
+      }
+      lower.push_back(i % k);
+    }
+  }
   int32_t position = 0;
   for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
     if (clearHandedness) type->mIdFlags &= ~kHandednessBit;
-    PolyElement* first = type->mFirstFace;
-    if (first && first->mCoplanarNext) {
-      PolyElement* e = first->mCoplanarNext;
-      for (int steps = 0; e && e != first && steps <= list.mCount; ++steps, e = e->mCoplanarNext) {
-        if (e->mType && e->mType->mIndex < type->mIndex) {
-          FaceType* master = e->mType;
-          for (int depth = 0; master->mCoplanarMaster && depth <= list.mCount; ++depth) {
-            master = master->mCoplanarMaster;
-          }
-          type->mCoplanarMaster = master;
-          break;
-        }
+    const auto at = type->mFirstFace ? lowerAfter.find(type->mFirstFace) : lowerAfter.end();
+    if (at != lowerAfter.end() && at->second) {
+      FaceType* master = at->second;
+      for (int depth = 0; master->mCoplanarMaster && depth <= list.mCount; ++depth) {
+        master = master->mCoplanarMaster;
       }
+      type->mCoplanarMaster = master;
     }
     type->mSpare = position++;
   }
-  for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) CopyCoplanarInfo(type);
+  const CoplanarRingIndex rings(&list);
+  for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) CopyCoplanarInfo(type, &rings);
 }
 
 // Reference face of a vertex's frame: face k of its ring, or the one after it when
@@ -206,6 +238,7 @@ void CreateDualTypesFromRings(Poly* poly) {
     }
     if (!found) {
       found = new FaceType(poly, block, v->mIdFlags, count++);
+      found->mSpare = v->mIndex;
       block->AppendFaceType(found);
       offset = 0;
     }
@@ -569,8 +602,11 @@ uint8_t Poly::SetSymGroup() {
   return flag;
 }
 
-void Poly::SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool recolourDual) {
+void Poly::SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool recolourDual,
+                        const std::vector<int32_t>* faceRanks, bool stopOnCancel) {
   namespace d = detail_SetFaceTypes;
+  std::optional<ProgressShield> toTheEnd;
+  if (!stopOnCancel) toTheEnd.emplace();
   const bool withGroup = group != nullptr;
   FaceTypeBlock* base = mBaseBlock.get();
   FaceTypeBlock* dual = mDualBlock.get();
@@ -578,15 +614,15 @@ void Poly::SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool rec
   ClearFaceTypes();
   if (!withGroup) d::SplitHandedClasses(this);
 
-  d::Stage("Create base faces");
-  d::CreateTypesById(this, mFaces, base);
-  d::Stage("SortFaceTypes by face");
-  base->SortFaceTypes(d::CompareByFirstFaceIndex);
-  FindCoplanarFaces(&mFaces);
+  if (!d::Stage("Create base faces")) return;
+  d::CreateTypesById(this, mFaces, base, faceRanks);
+  if (!d::Stage("SortFaceTypes by face")) return;
+  base->SortFaceTypes(d::CompareByFirstFaceRank);
+  if (!FindCoplanarFaces(&mFaces)) return;
 
-  d::Stage("Check for coplanar face types");
+  if (!d::Stage("Check for coplanar face types")) return;
   d::FindCoplanarMasters(base, mFaces, !withGroup);
-  d::Stage("SortFaceTypes");
+  if (!d::Stage("SortFaceTypes")) return;
   base->SortFaceTypes(CompareFaceTypesForSort);
   if (base->mFirstFaceType && base->mFirstFaceType->mFirstFace) {
     PolyElement* first = base->mFirstFaceType->mFirstFace;
@@ -597,16 +633,16 @@ void Poly::SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool rec
     }
   }
 
-  d::Stage("Create dual faces");
+  if (!d::Stage("Create dual faces")) return;
   if (withGroup) {
-    d::CreateTypesById(this, mVertices, dual);
+    d::CreateTypesById(this, mVertices, dual, nullptr);
   } else {
     d::CreateDualTypesFromRings(this);
   }
-  d::Stage("Dual SortFaceTypes by face");
-  dual->SortFaceTypes(d::CompareByFirstFaceIndex);
-  FindCoplanarFaces(&mVertices);
-  d::Stage("Check for coplanar dual face types");
+  if (!d::Stage("Dual SortFaceTypes by face")) return;
+  dual->SortFaceTypes(d::CompareByFirstFaceRank);
+  if (!FindCoplanarFaces(&mVertices)) return;
+  if (!d::Stage("Check for coplanar dual face types")) return;
   d::FindCoplanarMasters(dual, mVertices, false);
   // The vertex figure and the faceting diagram show the current vertex: until one is
   // chosen it is the first vertex of the first type, as the first face is on the base
@@ -626,7 +662,8 @@ void Poly::SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool rec
     for (FaceType* type = dual->mFirstFaceType; type; type = type->mNext) type->CalcRotSymFromShape();
     const bool axisTreatment = (mPolyFlags & kPolyFlagAxisTreatment) != 0;
     if (axisTreatment) ReorientFaceAxes(&mFaces, base->mFirstFaceType);
-    for (FaceType* type = dual->mFirstFaceType; type; type = type->mNext) CopyCoplanarInfo(type);
+    const CoplanarRingIndex rings(&mVertices);
+    for (FaceType* type = dual->mFirstFaceType; type; type = type->mNext) CopyCoplanarInfo(type, &rings);
     const uint8_t flag = SetSymGroup();
     for (FaceTypeBlock* block : {base, dual}) {
       for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
@@ -640,34 +677,35 @@ void Poly::SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool rec
         }
         type->RaiseRotSymFromAxes();
       }
-      d::Stage("CheckReflectivity");
+      if (!d::Stage("CheckReflectivity")) return;
       d::CheckReflectivity(block);
     }
   } else {
     delete mSymGroup;
     mSymGroup = group.release();
-    d::Stage("SetRotSymAndReorientAxes");
+    if (!d::Stage("SetRotSymAndReorientAxes")) return;
     for (FaceType* type = base->mFirstFaceType; type; type = type->mNext) {
       (void)ProgressTick();
       SetRotSymAndReorientAxes(type, mSymGroup);
     }
-    d::Stage("Dual SetRotSymAndReorientAxes");
+    if (!d::Stage("Dual SetRotSymAndReorientAxes")) return;
     for (FaceType* type = dual->mFirstFaceType; type; type = type->mNext) {
       (void)ProgressTick();
       SetRotSymAndReorientAxes(type, mSymGroup);
     }
-    for (FaceType* type = dual->mFirstFaceType; type; type = type->mNext) CopyCoplanarInfo(type);
-    d::Stage("Dual SortFaceTypes");
+    const CoplanarRingIndex rings(&mVertices);
+    for (FaceType* type = dual->mFirstFaceType; type; type = type->mNext) CopyCoplanarInfo(type, &rings);
+    if (!d::Stage("Dual SortFaceTypes")) return;
     dual->SortFaceTypes(CompareFaceTypesForSort);
-    d::Stage("CheckReflectivity");
+    if (!d::Stage("CheckReflectivity")) return;
     d::CheckReflectivity(base);
-    d::Stage("Dual CheckReflectivity");
+    if (!d::Stage("Dual CheckReflectivity")) return;
     d::CheckReflectivity(dual);
-    d::Stage("SetRetroFaces");
+    if (!d::Stage("SetRetroFaces")) return;
     SetRetroFaces();
   }
 
-  d::Stage("CalcCentroid");
+  if (!d::Stage("CalcCentroid")) return;
   ProgressTicker tick;
   for (PolyElement* e = mFaces.mHead; e; e = e->mNext) {
     (void)tick();
@@ -677,15 +715,15 @@ void Poly::SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool rec
     (void)tick();
     e->ComputeCentre();
   }
-  d::Stage("SortCoplanarFaces");
+  if (!d::Stage("SortCoplanarFaces")) return;
   SortCoplanarFaces(base);
   SortCoplanarFaces(dual);
 
   if (!mCompoundParts) {
-    d::Stage("FindCompoundParts");
+    if (!d::Stage("FindCompoundParts")) return;
     bool mixedWinding = false;
     FindCompoundParts(this, &mixedWinding);
-    d::Stage("Calculate Density");
+    if (!d::Stage("Calculate Density")) return;
     base->UpdateFaceMeasure();
     dual->UpdateFaceMeasure();
     double density = 0.0;
@@ -715,10 +753,10 @@ void Poly::SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool rec
     }
   }
 
-  d::Stage("CreateAllPolygonsForDrawing");
+  if (!d::Stage("CreateAllPolygonsForDrawing")) return;
   CreateAllPolygonsForDrawing();
 
-  d::Stage("SetFaceColors");
+  if (!d::Stage("SetFaceColors")) return;
   if (recolour) {
     ReapplyColorScheme(this, &mFaces);
     ReapplyColorScheme(this, &mVertices);

@@ -20,6 +20,7 @@
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
+#include "platform/Memory.h"
 #include "platform/Services.h"
 #include "symmetry/SimplePoly.h"
 
@@ -116,6 +117,10 @@ struct LatticeBuilder {
 
 }  // namespace detail_Subdivision
 
+long long MaxMadeFacesHere(long long limit) {
+  return platform::CountFittingInWorkMemory(kBytesPerMadeFace, limit);
+}
+
 std::unique_ptr<SimplePoly> Poly::Subdivide(uint32_t flags, int n, Outcome* outcome) {
   Outcome ignored;
   Outcome& told = outcome ? *outcome : ignored;
@@ -148,7 +153,8 @@ std::unique_ptr<SimplePoly> Poly::Subdivide(uint32_t flags, int n, Outcome* outc
   const int64_t n2 = static_cast<int64_t>(n) * n;
   int64_t regions = 0;
   int64_t edgePoints = 0;
-  bool tooMany = n2 > kMaxSubdividedFaces;
+  const long long maxFaces = MaxMadeFacesHere(kMaxSubdividedFaces);
+  bool tooMany = n2 > maxFaces;
   for (const PolyElement* face = faces->mHead; face && !tooMany; face = face->mNext) {
     const int sides = face->mNumSides;
     if (sides < 3) continue;
@@ -156,12 +162,12 @@ std::unique_ptr<SimplePoly> Poly::Subdivide(uint32_t flags, int n, Outcome* outc
     regions += triangle ? 1 : sides;
     // Lattice points per face, counted twice over the model as each edge is shared.
     edgePoints += (triangle ? 0 : 2) + (triangle ? 1 : sides) * (n2 - 1);
-    tooMany = regions > kMaxSubdividedFaces / n2;
+    tooMany = regions > maxFaces / n2;
   }
   if (tooMany) {
     // Refused before anything is allocated: the faces alone would not fit in memory.
-    told = Outcome::RefusedF("Subdividing into %d parts would make more than %lld faces.\nPlease enter a smaller number.",
-                             n, static_cast<long long>(kMaxSubdividedFaces));
+    told = Outcome::RefusedF(
+        "Subdividing into %d parts would make more than %lld faces.\nPlease enter a smaller number.", n, maxFaces);
     return nullptr;
   }
   if (regions == 0) {

@@ -281,14 +281,16 @@ std::unique_ptr<SimplePoly> CreateZonohedron(Poly* poly, const TolerantPointList
   }
   d::ZonePlanes planes;
   bool tooMany = false;
-  if (!d::FindZonePlanes(zones, kMaxZonohedronFaces, planes, &tooMany)) {
+  const long long maxFaces = MaxMadeFacesHere(kMaxZonohedronFaces);
+  if (!d::FindZonePlanes(zones, maxFaces, planes, &tooMany)) {
     if (tooMany) {
       // In general position n zones make n (n - 1) faces.
-      const int fitting = static_cast<int>(std::floor((1.0 + std::sqrt(1.0 + 4.0 * kMaxZonohedronFaces)) / 2.0));
+      const int fitting =
+          static_cast<int>(std::floor((1.0 + std::sqrt(1.0 + 4.0 * static_cast<double>(maxFaces))) / 2.0));
       told = Outcome::RefusedF(
           "The zonohedron of these %d zones would have more than %lld faces.\n"
           "Please set the maximum number of zones to %d or fewer.",
-          n, static_cast<long long>(kMaxZonohedronFaces), fitting);
+          n, maxFaces, fitting);
     } else {
       told = Outcome::Cancelled();
     }

@@ -71,18 +71,13 @@ std::string Edge3D::GetTypeName(const Edge3D* edge) {
 
 int Edge3D::GetNumber(const Edge3D* edge) {
   if (!edge || !edge->face || !edge->face->mType) return -1;
-  const Face3DType* own = edge->face->mType;
-  const Model3D* model = own->mOwner;
+  const Face3DType* type = edge->face->mType;
+  const Model3D* model = type->mOwner;
   if (!model) return -1;
-  int number = 0;
-  for (const Face3DType* type = model->mFaceTypes; type; type = type->mNext) {
-    if (type == own) {
-      const int position = static_cast<int>(edge->face - type->mFacelets.get());
-      return number + position * type->mNumEdges + GetIndex(edge);
-    }
-    number += type->mNumFacelets * type->mNumEdges;
-  }
-  return -1;
+  model->KeepFaceTypesNumbered();
+  if (type->mFirstEdgelet < 0) return -1;
+  const int position = static_cast<int>(edge->face - type->mFacelets.get());
+  return type->mFirstEdgelet + position * type->mNumEdges + GetIndex(edge);
 }
 
 int Edge3D::GetNumberByLoops(const Edge3D* edge) {

@@ -152,17 +152,15 @@ void Face3DType::ReverseTriangles() {
 
 int Face3DType::GetIndex(const Face3DType* type, const Face3DType* first) {
   if (!type) return -1;
-  if (!first) first = type->mOwner ? type->mOwner->mFaceTypes : nullptr;
+  const Model3D* owner = type->mOwner;
+  if (owner && (!first || first == owner->mFaceTypes)) {
+    owner->KeepFaceTypesNumbered();
+    return type->mIndex >= 0 ? type->mIndex : -2;
+  }
+  if (!first) return -2;
   int index = 0;
   for (const Face3DType* t = first; t; t = t->mNext, ++index) {
     if (t == type) return index;
-  }
-  // Drawn-polygon types count in their own list.
-  if (type->mOwner && first == type->mOwner->mFaceTypes && (type->mFlags & kTypeDrawn)) {
-    index = 0;
-    for (const Face3DType* t = type->mOwner->mDrawnTypes; t; t = t->mNext, ++index) {
-      if (t == type) return index;
-    }
   }
   return -2;
 }
@@ -204,15 +202,15 @@ Face3D::Face3D() : mNextCopy(this) {
 Face3D::~Face3D() { DetachFromFacelet(this); }
 
 void Face3D::Create(PolyElement* source, Face3DType* type, PolygonList* loops, const Transform3D& faceTransform,
-                    Model3D* model, Vert3D* const* corners, const FaceletCornerLookup* diagram) {
+                    Model3D* model, Vert3D* const* corners, const FaceletCornerLookup* diagram, Face3D* const* joins) {
   using namespace detail_Face3D;
   mSourceFace = source;
   mType = type;
   if (source) {
     PolyElement* member = source;
-    Face3D* found = nullptr;
+    Face3D* found = joins ? *joins : nullptr;
     const int limit = source->mPoly ? source->mPoly->mFaces.mCount + source->mPoly->mVertices.mCount + 1 : 1;
-    for (int steps = 0; member && steps < limit; ++steps) {
+    for (int steps = 0; !joins && member && steps < limit; ++steps) {
       if (member->mFace3D) {
         found = member->mFace3D;
         break;
@@ -429,13 +427,11 @@ Model3D* Face3D::GetModel() const {
 int Face3D::GetIndex(const Face3D* facelet) {
   if (!facelet) return -1;
   const Model3D* model = facelet->GetModel();
-  if (!model || !model->mFaceTypes) return -2;
-  int index = 0;
-  for (const Face3DType* type = model->mFaceTypes; type; type = type->mNext) {
-    if (type == facelet->mType) return index + static_cast<int>(facelet - type->mFacelets.get());
-    index += type->mNumFacelets;
-  }
-  return -2;
+  if (!model) return -2;
+  model->KeepFaceTypesNumbered();
+  const Face3DType* type = facelet->mType;
+  if (type->mFirstFacelet < 0) return -2;
+  return type->mFirstFacelet + static_cast<int>(facelet - type->mFacelets.get());
 }
 
 int Face3D::GetIndexInNet() const {

@@ -58,7 +58,8 @@ class Face3DType {
   void Triangulate(PolygonList* list);
   void ReverseTriangles();
   // 0-based position in the type list starting at first (the owner's when null): -1
-  // for null, -2 when not found.
+  // for null, -2 when not found. In the owner's lists it is the kept number, found at
+  // once.
   static int GetIndex(const Face3DType* type, const Face3DType* first = nullptr);
   int GetAxisKind() const;
   int GetNumRots() const;
@@ -79,6 +80,13 @@ class Face3DType {
   int32_t mNumIndices = 0;
   std::unique_ptr<int[]> mIndices;
   Face3DType* mNext;
+  // The type's place in its owner's list (a drawn type's in the drawn types), and the
+  // running numbers of its first facelet and first edgelet over the owner's types (-1
+  // for a drawn type, which has none): a pick names every facelet and edgelet it
+  // draws, and must not walk the types for each. Model3D::NumberFaceTypes keeps them.
+  int32_t mIndex = -1;
+  int32_t mFirstFacelet = -1;
+  int32_t mFirstEdgelet = -1;
 };
 
 class Face3D {
@@ -95,9 +103,13 @@ class Face3D {
   // facelet cut from a stellation diagram name their diagram corner as owner, which
   // the diagram's lookup reads: the corner's region becomes the facet loop, and
   // without corners the vertex is found in the corner's vertex group. Otherwise the
-  // vertex is looked up by position.
+  // vertex is looked up by position. The facelet joins the copies of the first
+  // facelet met round the source's coplanar ring from the source; a builder that keeps
+  // track of them gives it (null for none) in `joins`, instead of a walk round the ring
+  // for every facelet of a plane of many faces.
   void Create(PolyElement* source, Face3DType* type, PolygonList* loops, const Transform3D& faceTransform,
-              Model3D* model, Vert3D* const* corners = nullptr, const FaceletCornerLookup* diagram = nullptr);
+              Model3D* model, Vert3D* const* corners = nullptr, const FaceletCornerLookup* diagram = nullptr,
+              Face3D* const* joins = nullptr);
   // Links each edgelet to the edgelet of the facelet across its edge. reported is
   // the run's flag: only the first edgelet without any other facelet is reported.
   void ConnectEdges(bool& reported);
@@ -106,6 +118,8 @@ class Face3D {
 
   // ---- Queries ----
   Model3D* GetModel() const;
+  // The running number over the model's facelets: -1 for null, -2 for a facelet
+  // outside the model's types (a drawn polygon's).
   static int GetIndex(const Face3D* facelet);
   int GetIndexInNet() const;
   bool IsSelected(const class Poly* poly) const;

@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <set>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "core/DrawnPolygon.h"
@@ -294,6 +297,7 @@ void Model3D::Init(Poly* poly, FaceTypeBlock* block) {
   mBlock = block;
   mFaceTypes = nullptr;
   mDrawnTypes = mDrawnTypesTail = nullptr;
+  mNumberedTypes = mNumberedDrawn = mNumberedDrawnTail = nullptr;
   mSelectedFacelet = nullptr;
   mSelectedEdge = nullptr;
   mNumVerts = 0;
@@ -333,6 +337,7 @@ void Model3D::Free() {
     *list = nullptr;
   }
   mDrawnTypesTail = nullptr;
+  mNumberedTypes = mNumberedDrawn = mNumberedDrawnTail = nullptr;
   mSelectedFacelet = nullptr;
   mSelectedEdge = nullptr;
   mVerts.reset();
@@ -411,8 +416,58 @@ void Model3D::FinishVertexGroup(int start, int count) {
   }
 }
 
+namespace detail_Model3D {
+
+// The facelets made so far in each coplanar ring of a face list, by place round the
+// ring: the facelet a new one joins is the first met round the ring from its face, as
+// a walk round the ring would find it, found without the walk.
+class RingFacelets {
+ public:
+  explicit RingFacelets(const ElementList* faces) {
+    const int limit = faces ? faces->mCount : 0;
+    for (PolyElement* e = faces ? faces->mHead : nullptr; e; e = e->mNext) {
+      if (!e->mCoplanarNext || mPlace.count(e)) continue;
+      const int32_t ring = static_cast<int32_t>(mRings.size());
+      mRings.emplace_back();
+      mMade.emplace_back();
+      PolyElement* m = e;
+      int steps = 0;
+      do {
+        const int32_t place = static_cast<int32_t>(mRings.back().size());
+        mPlace.emplace(m, std::make_pair(ring, place));
+        if (m->mFace3D) mMade.back().insert(place);
+        mRings.back().push_back(m);
+        m = m->mCoplanarNext;
+      } while (m && m != e && steps++ < limit);
+    }
+  }
+  // Whether the face is in a ring; for a face alone Face3D::Create looks itself.
+  bool Knows(const PolyElement* face) const { return mPlace.count(face) > 0; }
+  Face3D* Joins(const PolyElement* face) const {
+    if (face->mFace3D) return face->mFace3D;
+    const auto [ring, place] = mPlace.at(face);
+    const std::set<int32_t>& made = mMade[static_cast<size_t>(ring)];
+    if (made.empty()) return nullptr;
+    auto next = made.upper_bound(place);
+    if (next == made.end()) next = made.begin();
+    return mRings[static_cast<size_t>(ring)][static_cast<size_t>(*next)]->mFace3D;
+  }
+  void Made(const PolyElement* face) {
+    const auto [ring, place] = mPlace.at(face);
+    mMade[static_cast<size_t>(ring)].insert(place);
+  }
+
+ private:
+  std::unordered_map<const PolyElement*, std::pair<int32_t, int32_t>> mPlace;
+  std::vector<std::vector<PolyElement*>> mRings;
+  std::vector<std::set<int32_t>> mMade;
+};
+
+}  // namespace detail_Model3D
+
 void Model3D::CreateFacesFromElements(FaceTypeBlock* ownBlock) {
   using namespace detail_Model3D;
+  RingFacelets ringFacelets(ownBlock ? ownBlock->GetPlaneModel() : nullptr);
   const SymGroup* group = mPoly->mSymGroup;
   std::vector<std::array<double, 9>> rotations;
   SymRotationIterator it;
@@ -485,7 +540,13 @@ void Model3D::CreateFacesFromElements(FaceTypeBlock* ownBlock) {
         for (size_t k = 0; k < n; ++k) {
           corners[k] = FindVertExact(members[f].ring->corners[(k + members[f].offset) % n]->mDualVert);
         }
-        facelet.Create(face, type, list, faceTransform, this, corners.data());
+        if (ringFacelets.Knows(face)) {
+          Face3D* const joins = ringFacelets.Joins(face);
+          facelet.Create(face, type, list, faceTransform, this, corners.data(), nullptr, &joins);
+          ringFacelets.Made(face);
+        } else {
+          facelet.Create(face, type, list, faceTransform, this, corners.data());
+        }
         facelet.mFlags |= kFaceletSelectAlone;
       }
       type->Triangulate(list);
@@ -494,6 +555,8 @@ void Model3D::CreateFacesFromElements(FaceTypeBlock* ownBlock) {
 }
 
 void Model3D::LinkEdges() {
+  // Every type is made and has its edgelets.
+  NumberFaceTypes();
   bool reported = false;
   for (Face3DType* type = mFaceTypes; type; type = type->mNext) {
     (void)ProgressTick();
@@ -517,6 +580,31 @@ void Model3D::LinkEdges() {
 }
 
 // ---- Counts and lookups ------------------------------------------------------------------
+
+void Model3D::NumberFaceTypes() const {
+  int index = 0, facelets = 0, edgelets = 0;
+  for (Face3DType* type = mFaceTypes; type; type = type->mNext, ++index) {
+    type->mIndex = index;
+    type->mFirstFacelet = facelets;
+    type->mFirstEdgelet = edgelets;
+    facelets += type->mNumFacelets;
+    edgelets += type->mNumFacelets * type->mNumEdges;
+  }
+  index = 0;
+  for (Face3DType* type = mDrawnTypes; type; type = type->mNext, ++index) {
+    type->mIndex = index;
+    type->mFirstFacelet = type->mFirstEdgelet = -1;
+  }
+  mNumberedTypes = mFaceTypes;
+  mNumberedDrawn = mDrawnTypes;
+  mNumberedDrawnTail = mDrawnTypesTail;
+}
+
+void Model3D::KeepFaceTypesNumbered() const {
+  if (mNumberedTypes != mFaceTypes || mNumberedDrawn != mDrawnTypes || mNumberedDrawnTail != mDrawnTypesTail) {
+    NumberFaceTypes();
+  }
+}
 
 int Model3D::GetNumFaceTypes() const {
   int count = 0;
@@ -624,11 +712,14 @@ double Model3D::CalcMaxRadius(const Model3D* model) {
 void Model3D::BuildVertexSearch() {
   mVertsByX.resize(static_cast<size_t>(mNumVerts));
   for (int i = 0; i < mNumVerts; ++i) mVertsByX[static_cast<size_t>(i)] = i;
-  // Exact keys and the index as tie-break: a strict order.
+  // Exact keys, x then y, and the index as tie-break: a strict order. The vertices of
+  // one x (a cube's face cut into many has tens of thousands) follow each other by y.
   std::sort(mVertsByX.begin(), mVertsByX.end(), [this](int32_t a, int32_t b) {
-    const double xa = mVerts[static_cast<size_t>(a)].mPos[0];
-    const double xb = mVerts[static_cast<size_t>(b)].mPos[0];
-    return xa < xb || (xa == xb && a < b);
+    const double* pa = mVerts[static_cast<size_t>(a)].mPos;
+    const double* pb = mVerts[static_cast<size_t>(b)].mPos;
+    if (pa[0] != pb[0]) return pa[0] < pb[0];
+    if (pa[1] != pb[1]) return pa[1] < pb[1];
+    return a < b;
   });
 }
 
@@ -643,16 +734,26 @@ Vert3D* Model3D::FindVertExact(const double* position) const {
     }
     return nullptr;
   }
-  const double low = position[0] - kPointTolerance;
-  auto it = std::lower_bound(mVertsByX.begin(), mVertsByX.end(), low,
-                             [this](int32_t i, double x) { return mVerts[static_cast<size_t>(i)].mPos[0] < x; });
+  auto xOf = [this](int32_t i) { return mVerts[static_cast<size_t>(i)].mPos[0]; };
+  auto yOf = [this](int32_t i) { return mVerts[static_cast<size_t>(i)].mPos[1]; };
   int best = -1;
-  for (; it != mVertsByX.end(); ++it) {
-    const double* p = mVerts[static_cast<size_t>(*it)].mPos;
-    if (p[0] > position[0] + kPointTolerance) break;
-    if (std::fabs(p[1] - position[1]) <= kPointTolerance && std::fabs(p[2] - position[2]) <= kPointTolerance) {
-      if (best < 0 || *it < best) best = *it;
+  // Each x within the tolerance in turn, and within it the run of y within the
+  // tolerance.
+  auto group = std::lower_bound(mVertsByX.begin(), mVertsByX.end(), position[0] - kPointTolerance,
+                                [&xOf](int32_t i, double x) { return xOf(i) < x; });
+  while (group != mVertsByX.end() && xOf(*group) <= position[0] + kPointTolerance) {
+    const double x = xOf(*group);
+    const auto end = std::upper_bound(group, mVertsByX.end(), x, [&xOf](double v, int32_t i) { return v < xOf(i); });
+    auto it =
+        std::lower_bound(group, end, position[1] - kPointTolerance, [&yOf](int32_t i, double y) { return yOf(i) < y; });
+    for (; it != end && yOf(*it) <= position[1] + kPointTolerance; ++it) {
+      const double* p = mVerts[static_cast<size_t>(*it)].mPos;
+      if (std::fabs(p[0] - position[0]) <= kPointTolerance && std::fabs(p[2] - position[2]) <= kPointTolerance &&
+          (best < 0 || *it < best)) {
+        best = *it;
+      }
     }
+    group = end;
   }
   return best >= 0 ? &mVerts[static_cast<size_t>(best)] : nullptr;
 }
@@ -700,6 +801,7 @@ void Model3D::AddDrawnPolygon(DrawnPolygon* polygon) {
   facelet.GetNormal(normal);
   CopyVector(facelet.mNormal, normal);
   type->Triangulate(CopyPolygonList(polygon->pieces));
+  NumberFaceTypes();
 }
 
 void Model3D::ClearDrawnPolygons() {
@@ -716,6 +818,7 @@ void Model3D::ClearDrawnPolygons() {
     type = next;
   }
   mDrawnTypes = mDrawnTypesTail = nullptr;
+  NumberFaceTypes();
   if (hadNets) MakeNets();
 }
 
@@ -739,6 +842,7 @@ void Model3D::RemoveDrawnPolygon(int i) {
   const bool hadNets = HasNets();
   if (hadNets) ClearNets(true);
   delete type;
+  NumberFaceTypes();
   if (hadNets) MakeNets();
 }
 

@@ -87,6 +87,13 @@ class Model3D : public ModelPart {
   // The first vertex within 1e-7 of the position in each coordinate; null when none.
   Vert3D* FindVertExact(const double* position) const;
 
+  // Numbers the facelet types (Face3DType::mIndex, mFirstFacelet, mFirstEdgelet) in
+  // list order. The model does it once built and whenever its drawn types change; the
+  // lookups do it too when the lists are not the ones numbered last.
+  void NumberFaceTypes() const;
+  // The numbers are those of the lists as they are now.
+  void KeepFaceTypesNumbered() const;
+
   // ---- Drawn polygons ----
   void AddDrawnPolygon(DrawnPolygon* polygon);
   void ClearDrawnPolygons();
@@ -201,6 +208,10 @@ class Model3D : public ModelPart {
   // Vertex indices in x order, for FindVertExact.
   void BuildVertexSearch();
   std::vector<int32_t> mVertsByX;
+  // The ends of the type lists when they were numbered last.
+  mutable const Face3DType* mNumberedTypes = nullptr;
+  mutable const Face3DType* mNumberedDrawn = nullptr;
+  mutable const Face3DType* mNumberedDrawnTail = nullptr;
 };
 
 // Describes the picked facelet or edgelet in the status bar and makes its net the

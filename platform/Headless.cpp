@@ -81,6 +81,7 @@ void HeadlessMessages::Clear() {
 
 void HeadlessProgressWindow::Pump() {
   ++mState->pumps;
+  if (mState->cancelClicked) mState->cancel = true;
   if (mState->onPump) mState->onPump(*mState);
 }
 

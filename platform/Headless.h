@@ -61,6 +61,10 @@ public:
     bool open = true;
     bool cancel = false;
     bool pause = false;
+    // A click on Cancel that the window has not read yet: as a real window reads its
+    // input, it is read at the window's next pump, and lost with a window that closes
+    // first.
+    bool cancelClicked = false;
     // Called on every pump with the state, so a test can press buttons or move a
     // fake clock while the window is up.
     std::function<void(State&)> onPump;

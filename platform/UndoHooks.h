@@ -21,6 +21,16 @@ public:
   // idle time (the nets of a large new model): a cancel of that work puts the state
   // back as a cancel of the change itself does.
   virtual void ContinueLastUndoWhenIdle() {}
+  // What an operation notes as it begins, so that an allocation failure that ends it
+  // half-way (core/OperationGuard.h) can put the model back: PutBackSince closes the
+  // undo groups it opened and puts back the state before the steps it recorded, which
+  // go. False when a step could not be put back; true when it was, or there was none.
+  struct OperationMark {
+    long long steps = 0;
+    int groupDepth = 0;
+  };
+  virtual OperationMark MarkOperation() const { return {}; }
+  virtual bool PutBackSince(const OperationMark& /*mark*/) { return true; }
   // Records one cell's change of inclusion in the open stellation step.
   virtual void AddStellationCellUndo(int cellIndex, bool included) = 0;
 };

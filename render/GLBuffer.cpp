@@ -58,11 +58,7 @@ void GLBuffer::Release() {
 }
 
 void DeleteReleasedGLBuffers() {
-  GLContextState* state = GetCurrentGLContextState();
-  if (!state || state->releasedBuffers.empty()) return;
-  std::vector<unsigned>& released = state->releasedBuffers;
-  glDeleteBuffers(static_cast<GLsizei>(released.size()), released.data());
-  released.clear();
+  if (GLContextState* state = GetCurrentGLContextState()) state->DeleteReleased();
 }
 
 }  // namespace corvia

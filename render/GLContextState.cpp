@@ -41,16 +41,20 @@ void GLContextState::Release(bool contextCurrent) {
   fonts.reset();
   pairLines.reset();
   TextureImage::ForgetContext(mKey);
-  if (contextCurrent) {
-    if (!releasedBuffers.empty()) glDeleteBuffers(static_cast<GLsizei>(releasedBuffers.size()), releasedBuffers.data());
-    if (!releasedTextures.empty()) {
-      glDeleteTextures(static_cast<GLsizei>(releasedTextures.size()), releasedTextures.data());
-    }
-  }
+  if (contextCurrent) DeleteReleased();
   releasedBuffers.clear();
   releasedTextures.clear();
   stateOwner = nullptr;
   if (contextCurrent) SetReleasingGLContextKey(before);
+}
+
+void GLContextState::DeleteReleased() {
+  if (!releasedBuffers.empty()) glDeleteBuffers(static_cast<GLsizei>(releasedBuffers.size()), releasedBuffers.data());
+  if (!releasedTextures.empty()) {
+    glDeleteTextures(static_cast<GLsizei>(releasedTextures.size()), releasedTextures.data());
+  }
+  releasedBuffers.clear();
+  releasedTextures.clear();
 }
 
 GLContextState* GetCurrentGLContextState() {

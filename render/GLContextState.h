@@ -36,12 +36,15 @@ class GLContextState {
   // context current) the GL objects are deleted; otherwise their names are forgotten,
   // as the context is about to take them with it. The state is empty afterwards.
   void Release(bool contextCurrent);
+  // Deletes the buffers and textures let go of while the context was not current (a
+  // pane closed, a picture given up): the context must be current.
+  void DeleteReleased();
   GLContextState* Next() const { return mNext; }
 
   // The view whose GL state (lights, materials, switches) the context holds now.
   OpenGLView* stateOwner = nullptr;
-  // Buffer objects and face images' textures let go of while the context was not
-  // current: deleted the next time it is (render/GLBuffer.h, render/TextureImage.h).
+  // Buffer objects and textures let go of while the context was not current: deleted
+  // the next time a section opens in it (DeleteReleased).
   std::vector<unsigned> releasedBuffers;
   std::vector<unsigned> releasedTextures;
   // The translucent triangles the pass under way queued, their record pool, and the

@@ -9,6 +9,7 @@
 
 #include "core/Messages.h"
 #include "render/GL.h"
+#include "render/GLContextState.h"
 #include "render/GLErrors.h"
 #include "render/OpenGLView.h"
 #include "render/ViewWindow.h"
@@ -128,6 +129,9 @@ bool PreOpenGL(OpenGLView* view, GLTarget* target) {
   detail_GLSection::gThread = std::this_thread::get_id();
   CheckGLError("PreOpenGL");
   view->PrepareContextState(chosen);
+  // What was let go of while the context was not current (the kept pictures of a pane
+  // that closed) goes now that it is, rather than piling up in the driver.
+  if (GLContextState* state = GetCurrentGLContextState()) state->DeleteReleased();
   return true;
 }
 

@@ -145,13 +145,9 @@ void SetGeomagStyle(bool on) {
     GeomagStyleRecord user = gUser;
     user.on = false;
     Apply(user);
-    // The panels' colours belong to the style: the model takes its scheme's colours again.
-    if (Poly* poly = GetCurrentPoly()) {
-      ReapplyColorScheme(poly, &poly->mFaces);
-      ReapplyColorScheme(poly, &poly->mVertices);
-      ResetColorCaches(poly, 0, false);
-      ResetColorCaches(poly, 1, false);
-    }
+    // The panels' colours belong to the style: the model shows its own colours again,
+    // those it had and those the user gave it since.
+    GiveBackGeomagPanelColors(GetCurrentPoly());
     ClearAllViewMessages();
   }
   platform::Services().views->InvalidateInfo(kInfoAll);

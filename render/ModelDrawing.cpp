@@ -425,9 +425,7 @@ bool DrawFacePass(PolyElement* face, int drawMode, double scale, double morph, c
   bool wantsAnother = false;
 
   if (drawMode == kDrawModeStellation) {
-    // 9. The facelets of the stellation in the face's plane.
-    FaceTypeBlock* block = face->GetTypeBlock();
-    GetModel3DTellingAfterDrawing(block, false);
+    // 9. The facelets of the stellation in the face's plane (DrawFaces asked for them).
     if (GetMouseSelectionMode() == kMouseModePickFacets && face->mType) {
       double normal[3];
       face->GetNormal(normal);
@@ -722,7 +720,10 @@ void DrawFaces(Poly* poly, ElementList* faces, int drawMode, double scale, doubl
     if (showPoints) glPointSize(GetVertexPointSize());
     if (showLines || o.showCellLines) glLineWidth(GetEdgeLineWidth());
   }
-  // 8.
+  // 8. The stellation's facelets are asked for once for the list, not for each face:
+  // the question may weigh the whole side.
+  if (drawMode == kDrawModeStellation && faces->mHead)
+    GetModel3DTellingAfterDrawing(faces->mHead->GetTypeBlock(), false);
   if (!singleFace) {
     if (GeomagOn() && !view->IsPicking()) {
       GeomagRodBatch rods;

@@ -20,23 +20,12 @@ bool AreFaceletNumbersShown() {
 }
 
 int GetFaceletDisplayNumber(const Face3D* facelet) {
-  const Model3D* model = facelet ? facelet->GetModel() : nullptr;
-  if (!model) return -1;
-  int faceletsBefore = 0;
-  int typesBefore = 0;
-  for (const Face3DType* type = model->mFaceTypes; type; type = type->mNext, ++typesBefore) {
-    if (type != facelet->mType) {
-      faceletsBefore += type->mNumFacelets;
-      continue;
-    }
-    const int i = static_cast<int>(facelet - type->mFacelets.get());
-    if (i < 0 || i >= type->mNumFacelets) return -1;
-    int n = 0;
-    if (DiagnosticNumbers & kNumberEachFacelet) n += faceletsBefore + i;
-    if (DiagnosticNumbers & kNumberEachFaceletType) n += typesBefore;
-    return n;
-  }
-  return -1;
+  const int index = Face3D::GetIndex(facelet);
+  if (index < 0) return -1;
+  int n = 0;
+  if (DiagnosticNumbers & kNumberEachFacelet) n += index;
+  if (DiagnosticNumbers & kNumberEachFaceletType) n += Face3DType::GetIndex(facelet->mType);
+  return n;
 }
 
 NetDrawPane::~NetDrawPane() = default;

@@ -1,9 +1,16 @@
 // Drawing of one net: flat in the Unfolded Net pane, with its edges, texts and corner
 // angles; folded in the Folding Net pane; and the bounds a view fits round it.
 
+#include "render/NetDrawing.h"
+
 #include <algorithm>
+#include <array>
+#include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <unordered_map>
+#include <vector>
 
 #include "core/Globals.h"
 #include "core/Tolerances.h"
@@ -23,12 +30,12 @@
 #include "nets/Vert3D.h"
 #include "render/FaceletDrawing.h"
 #include "render/GL.h"
-#include "render/GeomagDrawing.h"
 #include "render/GLSelection.h"
+#include "render/GeomagDrawing.h"
 #include "render/LightSets.h"
+#include "render/Matrix4.h"
 #include "render/ModelDrawSettings.h"
 #include "render/NetDrawSettings.h"
-#include "render/NetDrawing.h"
 #include "render/NewView.h"
 #include "render/OpenGLView.h"
 #include "render/SelectionItems.h"
@@ -47,10 +54,81 @@ constexpr const char* kDegreeSign = "\xC2\xB0";
 // Pixels between an edge line and the text written beside it.
 constexpr double kEdgeTextGap = 2.0;
 
+// How far past the pick region (in its own sizes) a facelet's box may reach and still be
+// drawn in a pick: room for rounding, never a hit lost.
+constexpr double kPickRegionReach = 2.0;
+
 template <typename Visit>
 void ForEachFacelet(const Net* net, Visit visit) {
   int steps = kMaxChainSteps;
   for (Face3D* f = net->first; f && steps-- > 0; f = f->mNextInNet) visit(f);
+}
+
+// The facelets a drawing of the flat net goes through: the whole chain, or in a pick
+// only those that reach into the pick region.
+struct FlatFacelets {
+  const Net* net;
+  const std::vector<Face3D*>* picked = nullptr;
+
+  template <typename Visit>
+  void ForEach(Visit visit) const {
+    if (!picked) {
+      ForEachFacelet(net, visit);
+      return;
+    }
+    for (Face3D* f : *picked) visit(f);
+  }
+};
+
+// The facelets whose outline or glue tabs reach into the region of the pick. The
+// selection pass clips everything else away whole, so drawing only these names the same
+// items at the same depths, and a click costs what lies under the pointer rather than
+// the whole net. The pick region is the square from -1 to 1 in clip coordinates; the
+// flat net's plane maps onto them affinely, so the box in the net's plane that holds
+// the region (widened by the reach) is met by every facelet the pick can meet.
+std::vector<Face3D*> FaceletsInPickRegion(const Net* net, OpenGLView* view) {
+  const Matrix4 toClip = view->GetProjectionMatrix() * view->GetModelViewMatrix();
+  std::vector<Face3D*> met;
+  // The plane z = 0 to clip x and y: q = A p + b.
+  const double a00 = toClip(0, 0), a01 = toClip(0, 1), a10 = toClip(1, 0), a11 = toClip(1, 1);
+  const double b0 = toClip(0, 3), b1 = toClip(1, 3);
+  const double det = a00 * a11 - a01 * a10;
+  const bool affine = toClip(3, 0) == 0.0 && toClip(3, 1) == 0.0 && toClip(3, 3) == 1.0;
+  if (!affine || !std::isfinite(det) || std::fabs(det) < DBL_MIN) {
+    // No flat mapping to invert: every facelet, as a paint draws them.
+    ForEachFacelet(net, [&](Face3D* f) { met.push_back(f); });
+    return met;
+  }
+  double lo[2] = {DBL_MAX, DBL_MAX}, hi[2] = {-DBL_MAX, -DBL_MAX};
+  for (int corner = 0; corner < 4; ++corner) {
+    const double q0 = (corner & 1 ? kPickRegionReach : -kPickRegionReach) - b0;
+    const double q1 = (corner & 2 ? kPickRegionReach : -kPickRegionReach) - b1;
+    const double p[2] = {(a11 * q0 - a01 * q1) / det, (a00 * q1 - a10 * q0) / det};
+    for (int k = 0; k < 2; ++k) {
+      lo[k] = std::min(lo[k], p[k]);
+      hi[k] = std::max(hi[k], p[k]);
+    }
+  }
+  ForEachFacelet(net, [&](Face3D* f) {
+    const int count = f->mType && f->mEdges ? f->mType->mNumEdges : 0;
+    // The facelet's box, its tabs' points too.
+    double least[2] = {DBL_MAX, DBL_MAX}, largest[2] = {-DBL_MAX, -DBL_MAX};
+    auto widen = [&](const double* p) {
+      for (int k = 0; k < 2; ++k) {
+        least[k] = std::min(least[k], p[k]);
+        largest[k] = std::max(largest[k], p[k]);
+      }
+    };
+    for (int i = 0; i < count; ++i) {
+      const Edge3D& e = f->mEdges[i];
+      widen(e.unfolded);
+      if (!e.tab) continue;
+      for (const TabPoint& t : e.tab->outline) widen(t.pos2D);
+      for (const TabPoint& t : e.tab->points) widen(t.pos2D);
+    }
+    if (least[0] <= hi[0] && largest[0] >= lo[0] && least[1] <= hi[1] && largest[1] >= lo[1]) met.push_back(f);
+  });
+  return met;
 }
 
 double ModelScale(const Model3D* model) {
@@ -63,11 +141,11 @@ bool GeomagOn() {
 
 // The flat edges: each edgelet owns the edge from its corner to the next one; a
 // joined edge is drawn from its first side only.
-void DrawFlatEdges(const Net* net, OpenGLView* view, float baseWidth) {
+void DrawFlatEdges(const FlatFacelets& facelets, OpenGLView* view, float baseWidth) {
   const bool picking = view->IsPicking();
   const bool cutMode = GetMouseSelectionMode() == kMouseModeCutEdges;
   if (!picking) view->SetColorv(GetNewEdgeColor());
-  ForEachFacelet(net, [&](Face3D* f) {
+  facelets.ForEach([&](Face3D* f) {
     const int count = f->GetNumEdges();
     for (int i = 0; i < count; ++i) {
       const Edge3D* e = &f->mEdges[i];
@@ -95,29 +173,92 @@ void DrawFlatEdges(const Net* net, OpenGLView* view, float baseWidth) {
   view->SetLineStipple(0);
 }
 
-// Where an edge's text stands: beside the middle of its segment on the facelet's
-// side, just far enough that the edge line passes clear of the text.
-void EdgeTextPlace(OpenGLView* view, Face3D* facelet, const Edge3D* e, const Edge3D* next, const char* text,
-                   double* at) {
-  at[0] = 0.5 * (e->unfolded[0] + next->unfolded[0]);
-  at[1] = 0.5 * (e->unfolded[1] + next->unfolded[1]);
-  const double side[2] = {next->unfolded[0] - e->unfolded[0], next->unfolded[1] - e->unfolded[1]};
-  const double length = std::hypot(side[0], side[1]);
-  const double pixelsPerUnit = view->UnitsToPixelsX(1.0);
-  if (length < kPointTolerance || pixelsPerUnit <= 0.0) return;
-  double across[2] = {-side[1] / length, side[0] / length};
-  double centre[3], direction[3], normal[3];
-  facelet->GetCentreFrame(kFaceletDrawFlat, centre, direction, normal, nullptr, 1.0);
-  if (across[0] * (centre[0] - at[0]) + across[1] * (centre[1] - at[1]) < 0.0) {
-    across[0] = -across[0];
-    across[1] = -across[1];
+// The window rectangles (pixels) that the edge texts drawn so far take, found through a
+// grid of cells: a text overlaps at most the few texts in the cells it covers, so a
+// large net costs a bounded look per text.
+class TextRoom {
+ public:
+  // Whether the rectangle (left, top, right, bottom) keeps a pixel clear of every
+  // rectangle taken.
+  bool IsFree(const double* box) const {
+    bool free = true;
+    ForEachCell(box, [&](int64_t cell) {
+      const auto found = mCells.find(cell);
+      if (!free || found == mCells.end()) return;
+      for (const std::array<double, 4>& other : found->second) {
+        if (box[0] < other[2] + kEdgeTextGap / 2 && other[0] < box[2] + kEdgeTextGap / 2 &&
+            box[1] < other[3] + kEdgeTextGap / 2 && other[1] < box[3] + kEdgeTextGap / 2) {
+          free = false;
+          return;
+        }
+      }
+    });
+    return free;
   }
+  void Take(const double* box) {
+    ForEachCell(box, [&](int64_t cell) { mCells[cell].push_back({box[0], box[1], box[2], box[3]}); });
+  }
+
+ private:
+  static constexpr double kCellPixels = 64.0;
+  // Past any window coordinate of a text that can show, and small enough that a cell's
+  // two numbers pack into one key.
+  static constexpr double kFarthestCell = 1 << 30;
+  // The rectangle is finite and a text's size wide (a text has at most a few hundred
+  // characters): it covers a few cells.
+  template <typename Visit>
+  static void ForEachCell(const double* box, Visit visit) {
+    auto cell = [](double pixels) {
+      return static_cast<int64_t>(std::clamp(std::floor(pixels / kCellPixels), -kFarthestCell, kFarthestCell));
+    };
+    const int64_t x0 = cell(box[0]), x1 = cell(box[2]), y0 = cell(box[1]), y1 = cell(box[3]);
+    for (int64_t x = x0; x <= x1; ++x) {
+      for (int64_t y = y0; y <= y1; ++y) visit(static_cast<int64_t>(static_cast<uint64_t>(x) << 32) ^ (y & 0xFFFFFFFF));
+    }
+  }
+  std::unordered_map<int64_t, std::vector<std::array<double, 4>>> mCells;
+};
+
+// Where an edge's text stands, in net units: beside the middle of its segment, just far
+// enough that the edge line passes clear of the text; on the facelet's side, or where
+// another edge text stands there already, on the edge's other side (over the
+// neighbouring facelet or the tab, which a joined edge labels only once). False when
+// both are taken: the text waits until the net is zoomed in far enough to hold it.
+bool EdgeTextPlace(OpenGLView* view, TextRoom& room, Face3D* facelet, const Edge3D* e, const Edge3D* next,
+                   PlacedEdgeText& placed) {
+  const char* text = placed.text.c_str();
+  double a[2], b[2], centre[3], direction[3], normal[3], inside[2];
+  view->ModelToWindow2D(a, e->unfolded);
+  view->ModelToWindow2D(b, next->unfolded);
+  facelet->GetCentreFrame(kFaceletDrawFlat, centre, direction, normal, nullptr, 1.0);
+  view->ModelToWindow2D(inside, centre);
+  const double middle[2] = {0.5 * (a[0] + b[0]), 0.5 * (a[1] + b[1])};
+  const double side[2] = {b[0] - a[0], b[1] - a[1]};
+  const double length = std::hypot(side[0], side[1]);
   int width = 0, height = 0;
   view->MeasureText(text, width, height);
-  // Half the text's box measured across the edge, and a gap of two pixels.
+  double across[2] = {0.0, 0.0};
+  if (length > 0.0 && std::isfinite(length)) {
+    across[0] = -side[1] / length;
+    across[1] = side[0] / length;
+    if (across[0] * (inside[0] - middle[0]) + across[1] * (inside[1] - middle[1]) < 0.0) {
+      across[0] = -across[0];
+      across[1] = -across[1];
+    }
+  }
+  // Half the text's box measured across the edge, and a gap.
   const double pixels = 0.5 * (width * std::fabs(across[0]) + height * std::fabs(across[1])) + kEdgeTextGap;
-  at[0] += across[0] * pixels / pixelsPerUnit;
-  at[1] += across[1] * pixels / pixelsPerUnit;
+  for (const double way : {1.0, -1.0}) {
+    const double x = middle[0] + way * across[0] * pixels, y = middle[1] + way * across[1] * pixels;
+    if (!std::isfinite(x) || !std::isfinite(y)) return false;
+    const double box[4] = {x - 0.5 * width, y - 0.5 * height, x + 0.5 * width, y + 0.5 * height};
+    if (!room.IsFree(box)) continue;
+    room.Take(box);
+    view->WindowToModel2D(placed.at, x, y);
+    std::copy(box, box + 4, placed.box.begin());
+    return true;
+  }
+  return false;
 }
 
 // The inside angle at each corner, written on its bisector.
@@ -168,22 +309,28 @@ void DrawUnfolded(Net* net) {
   using namespace detail_NetDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view || !net->first) return;
+  std::vector<Face3D*> picked;
+  FlatFacelets facelets{net};
+  if (view->IsPicking()) {
+    picked = FaceletsInPickRegion(net, view);
+    facelets.picked = &picked;
+  }
   // 1. The facelets, and the glue tabs beside them.
   {
     GeomagRodBatch rods;
-    ForEachFacelet(net, [](Face3D* f) { Draw(f, kFaceletDrawFlat, nullptr, 1.0, nullptr); });
+    facelets.ForEach([](Face3D* f) { Draw(f, kFaceletDrawFlat, nullptr, 1.0, nullptr); });
   }
-  ForEachFacelet(net, [view](Face3D* f) { DrawTabs(f, kFaceletDrawFlat, view, 1.0); });
+  facelets.ForEach([view](Face3D* f) { DrawTabs(f, kFaceletDrawFlat, view, 1.0); });
   const bool lighting = SetLighting(view, false);
   float width = 1.0f;
   glGetFloatv(GL_LINE_WIDTH, &width);
   // 2. Sphere sections and stellation lines.
   const float baseWidth = GetEdgeLineWidth() * GetNetDrawSettings().netLineWidthFactor;
   glLineWidth(baseWidth);
-  DrawSphereSections(net, false, nullptr, false);
-  DrawFaceletLines(net, false, false);
+  facelets.ForEach([](Face3D* f) { DrawSphereSections(f, false, nullptr, false); });
+  facelets.ForEach([](Face3D* f) { DrawStellationLines(f, false, false); });
   // 3. Edges.
-  if (!GeomagOn()) DrawFlatEdges(net, view, baseWidth);
+  if (!GeomagOn()) DrawFlatEdges(facelets, view, baseWidth);
   glLineWidth(width);
   // 4. to 6. Texts.
   if (!view->IsPicking()) {
@@ -197,23 +344,31 @@ void DrawUnfolded(Net* net) {
         view->DrawText2Dv(text, centre, true);
       });
     }
-    const uint32_t edgeData = GetNetSettings().edgeData;
-    if (edgeData) {
-      ForEachFacelet(net, [&](Face3D* f) {
-        const int count = f->GetNumEdges();
-        for (int i = 0; i < count; ++i) {
-          const Edge3D* e = &f->mEdges[i];
-          const Edge3D* next = e->GetNextInLoop();
-          if (!next || !e->GetEdgeDataText(text, sizeof text)) continue;
-          double at[2];
-          EdgeTextPlace(view, f, e, next, text, at);
-          view->DrawText2Dv(text, at, true);
-        }
-      });
-    }
-    if (edgeData & kEdgeDataFaceAngles) DrawCornerAngles(net, view);
+    for (const PlacedEdgeText& placed : PlaceEdgeTexts(net, view))
+      view->DrawText2Dv(placed.text.c_str(), placed.at, true);
+    if (GetNetSettings().edgeData & kEdgeDataFaceAngles) DrawCornerAngles(net, view);
   }
   SetLighting(view, lighting);
+}
+
+std::vector<PlacedEdgeText> PlaceEdgeTexts(const Net* net, OpenGLView* view) {
+  using namespace detail_NetDrawing;
+  std::vector<PlacedEdgeText> placed;
+  if (!view || !net || !GetNetSettings().edgeData) return placed;
+  TextRoom room;
+  char text[256];
+  ForEachFacelet(net, [&](Face3D* f) {
+    const int count = f->GetNumEdges();
+    for (int i = 0; i < count; ++i) {
+      const Edge3D* e = &f->mEdges[i];
+      const Edge3D* next = e->GetNextInLoop();
+      if (!next || !e->GetEdgeDataText(text, sizeof text)) continue;
+      PlacedEdgeText one;
+      one.text = text;
+      if (EdgeTextPlace(view, room, f, e, next, one)) placed.push_back(std::move(one));
+    }
+  });
+  return placed;
 }
 
 void DrawFolded(Net* net, Model3D* model) {

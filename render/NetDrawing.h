@@ -3,6 +3,10 @@
 // corner angles; folded in the Folding Net pane, alone or every net of its type; and
 // the bounds a view fits round it.
 
+#include <array>
+#include <string>
+#include <vector>
+
 namespace corvia {
 
 class Model3D;
@@ -14,6 +18,18 @@ struct ViewExtents;
 // The net flat: its facelets and tabs, sphere sections, stellation lines, edges and
 // texts.
 void DrawUnfolded(Net* net);
+
+// An edge text of the flat net where the view draws it: its point in net units and
+// the window rectangle it takes (pixels: left, top, right, bottom).
+struct PlacedEdgeText {
+  std::string text;
+  double at[2] = {0.0, 0.0};
+  std::array<double, 4> box = {0.0, 0.0, 0.0, 0.0};
+};
+// The edge texts of the net (the edge data the net settings ask for) that the view has
+// room for, in the view as it is drawn now: no two overlap. Texts need the view's GL
+// section, for its font.
+std::vector<PlacedEdgeText> PlaceEdgeTexts(const Net* net, OpenGLView* view);
 // The net folded as it is now, in the model's scale (null model: the net's own).
 void DrawFolded(Net* net, Model3D* model);
 // Every net of the type folded.

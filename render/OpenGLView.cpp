@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/Messages.h"
+#include "core/OperationGuard.h"
 #include "platform/Services.h"
 #include "render/BitmapFont.h"
 #include "render/GL.h"
@@ -32,6 +33,8 @@ void ForgetStateOwner(const OpenGLView* view) {
 }
 
 bool gFirstDrawDone = false;
+// A paint ran out of memory and it was told; no paint has gone through since.
+bool gPaintMemoryFailureTold = false;
 bool gDrawing = false;
 float gLineWidth = 1.0f;
 float gPointSize = 1.0f;
@@ -310,6 +313,8 @@ void OpenGLView::OnDrawWith(DeviceContext* dc) {
     Guard() { gDrawing = true; }
     ~Guard() { gDrawing = false; }
   } guard;
+  // A fault met for every drawn element is told once, after the paint.
+  const InternalErrorsToldOnce once;
 
   if (!mGLEnabled || (mPrinting && dc && !mPrintThroughGL)) {
     GetViewMotions().StepMouseThrowsIfDue(this);
@@ -327,30 +332,39 @@ void OpenGLView::OnDrawWith(DeviceContext* dc) {
     ClearRedrawFlags(kRedrawClient | kRedrawKeepMessage);
     return;
   }
-  if (!gFirstDrawDone && !mPicking) {
-    gFirstDrawDone = true;
-    ClearBackground();
-    int bits = GetGLAbilities().depthBits;
-    if (bits > 0 && bits % 8 == 0) SetMeasuredDepthBits(MeasureDepthBits(mClientWidth, mClientHeight));
-  }
-  SetLighting(this, mLighting);
-  glLineWidth(gLineWidth);
-  glPointSize(gPointSize);
-  ClearBackground();
-  DrawScenePasses();
-  if (!mPicking) {
-    glFinish();
-    if (mBitmapTarget) {
-      glClear(GL_DEPTH_BUFFER_BIT);
-    } else if (mWindow) {
-      mWindow->SwapBuffers();
-      mLastFrameSeconds = platform::NowSeconds() - frameStart;
-      mLastFrameAfresh = mFrameAfresh;
-      ++mFrameCounts.swapped;
-      if (mFrameAfresh) ++mFrameCounts.afresh;
-    }
-  }
-  CheckGLError("OpenGLView::OnDraw");
+  // A paint (or a pick) is an operation of its own: memory that runs out in it ends that
+  // paint, the context is released as after any paint, and the user is told once after
+  // the paint, not again until a paint has gone through.
+  const bool painted = RunOperation(
+      "draw the pane",
+      [&] {
+        if (!gFirstDrawDone && !mPicking) {
+          gFirstDrawDone = true;
+          ClearBackground();
+          int bits = GetGLAbilities().depthBits;
+          if (bits > 0 && bits % 8 == 0) SetMeasuredDepthBits(MeasureDepthBits(mClientWidth, mClientHeight));
+        }
+        SetLighting(this, mLighting);
+        glLineWidth(gLineWidth);
+        glPointSize(gPointSize);
+        ClearBackground();
+        DrawScenePasses();
+        if (!mPicking) {
+          glFinish();
+          if (mBitmapTarget) {
+            glClear(GL_DEPTH_BUFFER_BIT);
+          } else if (mWindow) {
+            mWindow->SwapBuffers();
+            mLastFrameSeconds = platform::NowSeconds() - frameStart;
+            mLastFrameAfresh = mFrameAfresh;
+            ++mFrameCounts.swapped;
+            if (mFrameAfresh) ++mFrameCounts.afresh;
+          }
+        }
+      },
+      !gPaintMemoryFailureTold);
+  gPaintMemoryFailureTold = !painted;
+  if (painted) CheckGLError("OpenGLView::OnDraw");
   PostOpenGL(this);
   ClearRedrawFlags(kRedrawClient | kRedrawKeepMessage);
 }

@@ -51,6 +51,13 @@ uint32_t MakeSelectionName(int itemType, int index) {
 }
 
 void SetGLSelectionItem(int itemType, int index) {
+  // An element without an index (a drawn polygon's facelet, which the facet model's
+  // numbering leaves out) is drawn unnamed: the pick passes it by, and it takes no
+  // other element's name either.
+  if (index < 0) {
+    glLoadName(0);
+    return;
+  }
   const uint32_t name = MakeSelectionName(itemType, index);
   if (name) glLoadName(name);
 }

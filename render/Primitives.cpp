@@ -355,6 +355,37 @@ std::vector<std::string> SplitTextLines(const char* text) {
 
 int CountTextLines(const char* text) { return static_cast<int>(SplitTextLines(text).size()); }
 
+std::vector<std::string> WrapTextLines(const char* text, int pixels,
+                                       const std::function<int(const std::string&)>& advance) {
+  std::vector<std::string> wrapped;
+  for (const std::string& line : SplitTextLines(text)) {
+    if (advance(line) <= pixels) {
+      wrapped.push_back(line);
+      continue;
+    }
+    // Word by word, each with the spaces before it; a line's own indent stays.
+    std::string current;
+    bool lineStart = true;
+    for (size_t at = 0; at < line.size();) {
+      const size_t word = line.find_first_not_of(' ', at);
+      if (word == std::string::npos) break;
+      const size_t end = std::min(line.find(' ', word), line.size());
+      std::string trial = current.empty() && !lineStart ? std::string() : current + line.substr(at, word - at);
+      trial += line.substr(word, end - word);
+      if (!current.empty() && advance(trial) > pixels) {
+        wrapped.push_back(current);
+        current = line.substr(word, end - word);
+      } else {
+        current = std::move(trial);
+      }
+      lineStart = false;
+      at = end;
+    }
+    wrapped.push_back(current);
+  }
+  return wrapped;
+}
+
 int OpenGLView::GetLineHeight() {
   BitmapFont* font = Font();
   return font ? font->GetLineHeight() : kViewFontPixels * std::max(mFontScale, 1);
@@ -453,12 +484,25 @@ PixelRect OpenGLView::DrawTextBox(int x, int y, const char* text, const float* r
 }
 
 PixelRect OpenGLView::DrawCornerText(int placement, const char* text, const float* rgb, int dx, int dy, float alpha) {
-  const int lines = CountTextLines(text);
+  const int width = ViewportWidth();
+  int x = 1;
+  if (placement == 1 || placement == 3) x = width >= 120 ? 30 : (width >= 92 ? width - 90 : 1);
+  // A line wider than the pane breaks at its spaces, so that the text stands whole in
+  // the pane: its box reaches two pixels past the text, up to the pane's right edge.
+  std::string shown;
+  if (BitmapFont* font = Font()) {
+    for (const std::string& line :
+         WrapTextLines(text, width - (x + dx) - 2, [font](const std::string& s) { return font->Advance(s); })) {
+      shown += line;
+      shown += '\n';
+    }
+  } else if (text) {
+    shown = text;
+  }
+  const int lines = CountTextLines(shown.c_str());
   if (lines == 0) return PixelRect{};
   const int lineHeight = GetLineHeight();
-  const int width = ViewportWidth();
   const int height = mClientHeight;
-  int x = 1;
   int y = 0;
   switch (placement) {
     case 0:
@@ -474,8 +518,7 @@ PixelRect OpenGLView::DrawCornerText(int placement, const char* text, const floa
       y = std::min(((lines - 2) * lineHeight + height) / 2, height + 1 - lineHeight);
       break;
   }
-  if (placement == 1 || placement == 3) x = width >= 120 ? 30 : (width >= 92 ? width - 90 : 1);
-  return DrawTextBox(x + dx, y + dy, text, rgb, 0, alpha);
+  return DrawTextBox(x + dx, y + dy, shown.c_str(), rgb, 0, alpha);
 }
 
 // ---- Lines, circles, arcs, arrows --------------------------------------------------------------

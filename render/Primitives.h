@@ -4,6 +4,7 @@
 // All draw into the current GL section with the colours set through the view; the
 // ones that need the view take the current one (OpenGLView::GetCurrent()).
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,11 @@ void SetTextEnabled(bool on);
 // Lines end at CR, LF, CR LF or LF CR; a break at the very end starts no new line.
 int CountTextLines(const char* text);
 std::vector<std::string> SplitTextLines(const char* text);
+// The lines of the text, each broken at its spaces where it is wider than `pixels` as
+// `advance` measures a line: a word wider than that stands on a line of its own, and
+// the spaces where a line breaks go.
+std::vector<std::string> WrapTextLines(const char* text, int pixels,
+                                       const std::function<int(const std::string&)>& advance);
 
 // Cohen-Sutherland clipping of a 2D segment to the rectangle min..max: outcode bits
 // 1 left, 2 right, 4 below, 8 above. False when nothing is left; otherwise the ends

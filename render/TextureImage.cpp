@@ -27,11 +27,7 @@ ListNode* gTail = nullptr;
 
 // The textures let go of while their context was not current, deleted now that it is.
 void DeleteReleasedTextures() {
-  GLContextState* state = GetCurrentGLContextState();
-  if (!state || state->releasedTextures.empty()) return;
-  std::vector<unsigned>& released = state->releasedTextures;
-  glDeleteTextures(static_cast<GLsizei>(released.size()), released.data());
-  released.clear();
+  if (GLContextState* state = GetCurrentGLContextState()) state->DeleteReleased();
 }
 
 // A view whose window draws with the context, to make it current; null when none.

@@ -8,7 +8,12 @@ bash scripts/install-deps.sh
 
 build=${CORVIA_BUILD_DIR:-build/release}
 jobs=${CORVIA_JOBS:-$(nproc)}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCORVIA_WERROR=ON
+# Every option this relies on is stated, whatever the folder was configured with
+# before (scripts/run.sh builds the program in it too): everything, the window layers
+# and the benchmarks included (CI runs them from this folder next), without the
+# sanitizers, warnings as errors.
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCORVIA_GUI=ON -DCORVIA_BENCH=ON -DCORVIA_SANITIZE=OFF \
+  -DCORVIA_WERROR=ON
 cmake --build "$build" -j "$jobs"
 
 unset DISPLAY WAYLAND_DISPLAY

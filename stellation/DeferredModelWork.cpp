@@ -1,6 +1,7 @@
 #include "stellation/DeferredModelWork.h"
 
 #include <algorithm>
+#include <exception>
 #include <vector>
 
 #include "core/Progress.h"
@@ -46,6 +47,13 @@ void Note(FaceTypeBlock* block, bool stellate, bool facetModel, bool nets) {
   platform::Services().views->PrepareWhenIdle();
 }
 
+// Whether the facet model, with its nets when asked, is noted for the block already.
+bool IsNoted(const FaceTypeBlock* block, bool nets) {
+  const std::vector<Request>& requests = Requests();
+  return std::any_of(requests.begin(), requests.end(),
+                     [&](const Request& r) { return r.block == block && r.facetModel && (r.nets || !nets); });
+}
+
 // The facelets the block's facet model has, or would have at least: one per face of
 // its side.
 int FaceletEstimate(const FaceTypeBlock* block) {
@@ -78,6 +86,9 @@ bool DeferFacetModel(FaceTypeBlock* block, bool withNets) {
   if (!needModel && !needNets) return false;
   // Nets the user cancelled wait until something asks for them outside a drawing.
   if (model && needNets && !needModel && model->mNetsCancelled) return true;
+  // Work already noted is waited for as it is: a drawing asks again on every paint, and
+  // weighing the work walks the whole side.
+  if (IsNoted(block, needNets)) return true;
   bool longWork = needNets && FaceletEstimate(block) >= kDeferredNetsFacelets;
   if (needModel && !longWork) {
     longWork = block->HasPlainFacetModel() ? FaceletEstimate(block) >= kDeferredFacetModelFacelets
@@ -102,6 +113,17 @@ bool RunDeferredModelWork(const std::function<void(const Outcome&)>& tell) {
   using namespace detail_DeferredModelWork;
   std::vector<Request>& requests = Requests();
   if (requests.empty()) return true;
+  // Work that memory ends half-way is dropped as a cancelled one is; the drawings ask
+  // again only for what is still missing and not refused.
+  struct DropOnFailure {
+    std::vector<Request>& requests;
+    const int exceptions = std::uncaught_exceptions();
+    ~DropOnFailure() {
+      if (std::uncaught_exceptions() == exceptions) return;
+      requests.clear();
+      gRunning = nullptr;
+    }
+  } dropOnFailure{requests};
   ProgressScope progress;
   bool finished = true;
   while (!requests.empty()) {

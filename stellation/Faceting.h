@@ -58,6 +58,9 @@ constexpr uint32_t kFacetingOnlySpiky = 0x2;      // facets touching a hull edge
 
 // A maximum number of facet types that means no limit.
 constexpr int kFacetingNoLimit = 2147483647;
+// The room of a text of the current faceting's facets (GetCurrentFacetsText): what the
+// enumeration's progress window and a browse step's words show of them.
+constexpr int kFacetsTextSize = 128;
 
 // Browse modes: what the Up and Down keys step through.
 constexpr int kBrowseFacetings = 0;
@@ -535,6 +538,18 @@ class Faceting : public ModelPart {
   // sets the counts back to zero. False when cancelled or not prepared.
   bool EnumerateAndReport();
 
+  // ---- Where the faceting shown stands ----
+  // Its number in the order the steps find them: 0 with the search at its start, -1
+  // when not known (it came from drawn facets, or the settings changed under the
+  // search).
+  int64_t GetShownNumber() const;
+  // The number of facetings under the settings in force, once a step forward or a
+  // count went through them all; -1 until then.
+  int64_t GetKnownTotal() const;
+  // "Faceting 3 of 11: facets 2-0, 5-1'" (the number and the count when known, the
+  // facets by plane and place, a prime on a chiral one); empty without a faceting.
+  std::string DescribeShownFaceting() const;
+
   // ---- Browsing ----
   bool StartFromDrawnFaces();
   bool PrepareStep();
@@ -610,6 +625,26 @@ class Faceting : public ModelPart {
   Outcome mPrepared;
 
  private:
+  // The settings a faceting's number or the count of facetings hold under.
+  struct CountKey {
+    int criteria = -1;
+    int minFacetTypes = 0;
+    int maxFacetTypes = 0;
+    uint32_t options = 0;
+    bool reflexible = false;
+    bool operator==(const CountKey&) const = default;
+  };
+  static CountKey CurrentCountKey();
+  // A browse step of the facetings from the faceting numbered before: found one (the
+  // next forwards, the previous backwards) or none; the pane says where it stands.
+  void NoteStep(bool found, int64_t before, bool forwards);
+  void SetShownNumber(int64_t number);
+  void TellShownFaceting(bool forwards) const;
+  int64_t mShownNumber = 0;
+  int64_t mKnownTotal = -1;
+  CountKey mNumberKey;
+  CountKey mTotalKey;
+
   friend class FacetPlane;
   enum class SearchStep { kAdvance, kBacktrack };
   void MarkTried(Facet* facet, int level);

@@ -246,6 +246,8 @@ bool Faceting::StartFromDrawnFaces() {
     return true;
   }
   Reset(true, true);
+  // A faceting grown from drawn facets stands nowhere in the order of the steps.
+  SetShownNumber(-1);
   bool mismatch = false;
   int matched = 0;
   std::vector<Facet*> collected;
@@ -316,6 +318,84 @@ bool Faceting::StartFromDrawnFaces() {
   return mismatch;
 }
 
+// ---- Where the faceting shown stands ----------------------------------------------------------
+
+Faceting::CountKey Faceting::CurrentCountKey() {
+  const FacetingSettings& settings = GetFacetingSettings();
+  return {settings.criteria, settings.minFacetTypes, settings.maxFacetTypes, settings.options,
+          detail_FacetingBrowse::MaintainReflexibility()};
+}
+
+void Faceting::SetShownNumber(int64_t number) {
+  mShownNumber = number;
+  mNumberKey = CurrentCountKey();
+}
+
+int64_t Faceting::GetShownNumber() const {
+  if (mNumberKey == CurrentCountKey()) return mShownNumber;
+  // Under other settings only a search at its start knows where it is.
+  const bool atStart = !mFacetingHead && mStack.empty() && !mPosition && !mResumeByBacktracking;
+  return atStart ? 0 : -1;
+}
+
+int64_t Faceting::GetKnownTotal() const {
+  return mTotalKey == CurrentCountKey() ? mKnownTotal : -1;
+}
+
+std::string Faceting::DescribeShownFaceting() const {
+  if (!mFacetingHead) return {};
+  std::string text = "Faceting";
+  const int64_t number = GetShownNumber();
+  const int64_t total = GetKnownTotal();
+  if (number > 0) text += " " + std::to_string(number);
+  if (number > 0 && total >= number) text += " of " + std::to_string(total);
+  char facets[kFacetsTextSize];
+  GetCurrentFacetsText(facets, sizeof facets);
+  std::string list = facets;
+  if (!list.empty() && list.back() == ',') list.pop_back();
+  return text + ": facet" + (mFacetsInFaceting == 1 ? "" : "s") + list;
+}
+
+void Faceting::NoteStep(bool found, int64_t before, bool forwards) {
+  // A cancelled search stands where it stopped, after the faceting it showed.
+  if (mSearchCancelled) {
+    SetShownNumber(before);
+    return;
+  }
+  if (!found) {
+    // The search went through them all and starts again: a count from the start knows
+    // how many there are.
+    if (forwards && before >= 0) {
+      mKnownTotal = before;
+      mTotalKey = CurrentCountKey();
+    }
+    SetShownNumber(0);
+  } else if (forwards) {
+    SetShownNumber(before >= 0 ? before + 1 : -1);
+  } else {
+    // Back from the start is the last faceting.
+    const int64_t total = GetKnownTotal();
+    SetShownNumber(before > 1 ? before - 1 : before == 0 && total > 0 ? total : -1);
+  }
+  TellShownFaceting(forwards);
+}
+
+void Faceting::TellShownFaceting(bool forwards) const {
+  std::string text = DescribeShownFaceting();
+  if (text.empty()) {
+    const int64_t total = GetKnownTotal();
+    if (total == 0) {
+      text = "There is no faceting under these criteria and limits.";
+    } else if (forwards) {
+      text = "That was the last faceting" + (total > 0 ? " (" + std::to_string(total) + " in all)" : std::string()) +
+             ": the next step starts again from the first.";
+    } else {
+      text = "That was the first faceting: the next step back goes to the last.";
+    }
+  }
+  platform::Services().views->SetPaneMessage(text);
+}
+
 // ---- Browse steps --------------------------------------------------------------------------------
 
 bool Faceting::PrepareStep() {
@@ -371,11 +451,19 @@ bool Faceting::SelectFacet(Facet* facet) {
 
 void Faceting::StepForward() {
   mNumFound = BigUInt(0);
-  if (!PrepareStep()) return;
+  const bool prepared = PrepareStep();
+  if (GetFacetingSettings().browseMode == kBrowseFacetings) {
+    // A step that stopped at a faceting grown from drawn facets shows that one.
+    if (prepared) {
+      const int64_t before = GetShownNumber();
+      NoteStep(FindNextFaceting(), before, true);
+    } else if (mFacetingHead) {
+      TellShownFaceting(true);
+    }
+    return;
+  }
+  if (!prepared) return;
   switch (GetFacetingSettings().browseMode) {
-    case kBrowseFacetings:
-      FindNextFaceting();
-      break;
     case kBrowseEdges:
       SelectEdge(mCurrentEdge ? mCurrentEdge->mNextEdge : mEdgeHead);
       break;
@@ -392,11 +480,22 @@ void Faceting::StepForward() {
 
 void Faceting::StepBack() {
   mNumFound = BigUInt(0);
-  if (!PrepareStep()) return;
+  const bool prepared = PrepareStep();
+  if (GetFacetingSettings().browseMode == kBrowseFacetings) {
+    if (prepared) {
+      // Back under the other criteria is refused in words of its own, but from the
+      // mirror-image compound to the chiral faceting it stands beside.
+      const bool refused = GetFacetingSettings().criteria != kFacetingIsohedral && !isChiralCompound;
+      const int64_t before = GetShownNumber();
+      const bool found = FindPrevFaceting();
+      if (!refused) NoteStep(found, before, false);
+    } else if (mFacetingHead) {
+      TellShownFaceting(false);
+    }
+    return;
+  }
+  if (!prepared) return;
   switch (GetFacetingSettings().browseMode) {
-    case kBrowseFacetings:
-      FindPrevFaceting();
-      break;
     case kBrowseEdges:
       SelectEdge(mCurrentEdge ? mCurrentEdge->mPrevEdge : mEdgeTail);
       break;
@@ -417,7 +516,8 @@ void Faceting::GoToFirst() {
   if (mode == kBrowseFacetings) {
     if (!Prepare()) return;
     GetModel()->ClearDrawnPolygons(true);
-    FindNextFaceting();
+    const int64_t before = GetShownNumber();
+    NoteStep(FindNextFaceting(), before, true);
     return;
   }
   if (!PrepareStep()) return;
@@ -439,7 +539,8 @@ void Faceting::GoToLast() {
       return;
     }
     Reset(false, false);
-    FindPrevFaceting();
+    const int64_t before = GetShownNumber();
+    NoteStep(FindPrevFaceting(), before, false);
     return;
   }
   if (!PrepareStep()) return;

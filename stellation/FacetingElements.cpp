@@ -652,6 +652,8 @@ void Faceting::Init() {
   mRefusal.clear();
   mRefusedCriteria = -1;
   mPrepared = Outcome();
+  SetShownNumber(0);
+  mKnownTotal = -1;
 }
 
 void Faceting::Clear() {
@@ -699,6 +701,8 @@ void Faceting::Reset(bool keepIfEmpty, bool keepCounts) {
   mResumeByBacktracking = false;
   mSearchPasses = 0;
   mPosition = nullptr;
+  // The search starts again from the first faceting.
+  SetShownNumber(0);
   if (mPlaneHead) {
     for (int32_t& count : mVertexTypeUseCounts) count = 0;
     for (FacetPlane* plane = static_cast<FacetPlane*>(mPlaneHead); plane; plane = plane->GetNext()) {

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "core/Messages.h"
@@ -28,10 +29,19 @@ constexpr int kPassesPerReport = 100;
 constexpr double kPassScale = 10000.0;
 constexpr int kFacetingsPerReport = 10000;
 constexpr int kCountTextSize = 128;
-constexpr int kFacetsTextSize = 128;
 
 bool MaintainReflexibility() {
   return (StellationOptions & kStellationMaintainReflexibility) != 0;
+}
+
+// The count as a plain number; -1 past what one holds.
+int64_t PlainCount(const BigUInt& count) {
+  int64_t value = 0;
+  for (int i = count.Count() - 1; i >= 0; --i) {
+    if (value > (std::numeric_limits<int64_t>::max() >> 32)) return -1;
+    value = value << 32 | count.Word(i);
+  }
+  return value;
 }
 
 }  // namespace detail_FacetingSearch
@@ -397,7 +407,7 @@ bool Faceting::EnumerateFacetings() {
       Facet* first = GetFirstFacetInFaceting();
       char count[detail_FacetingSearch::kCountTextSize];
       mNumFound.ToString(count, sizeof count);
-      char facets[detail_FacetingSearch::kFacetsTextSize];
+      char facets[kFacetsTextSize];
       GetCurrentFacetsText(facets, sizeof facets);
       const double fraction = first && mNumFacets > 0 ? double(first->GetGlobalIndex()) / mNumFacets : 0.0;
       if (!UpdateProgress(fraction, "Enumerating facetings.  Found %s so far.\nCurrent facet%s", count, facets)) {
@@ -407,6 +417,15 @@ bool Faceting::EnumerateFacetings() {
     }
   }
   if (mSearchCancelled) cancelled = true;
+  // The count runs from the first faceting: an interrupted one stands at the faceting it
+  // found last, a complete one knows them all.
+  const int64_t found = detail_FacetingSearch::PlainCount(mNumFound);
+  if (cancelled) {
+    SetShownNumber(found);
+  } else {
+    mKnownTotal = found;
+    mTotalKey = CurrentCountKey();
+  }
   mElapsed = IsProgressActive() ? ProgressElapsedTime() : elapsed;
   // An interrupted search stands between facetings: the drawn facets stay as they were.
   if (!cancelled) ShowCurrentFaceting(this);

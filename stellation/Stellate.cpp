@@ -3,6 +3,8 @@
 // marking of the edges and vertices that the current stellation uses; and the block's
 // facelet model of the current stellation and its measures.
 
+#include "stellation/Stellate.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -10,6 +12,7 @@
 
 #include "core/DrawnPolygon.h"
 #include "core/Messages.h"
+#include "core/OperationGuard.h"
 #include "core/Outcome.h"
 #include "core/Progress.h"
 #include "core/RichTextMarkup.h"
@@ -25,7 +28,6 @@
 #include "platform/Memory.h"
 #include "platform/Services.h"
 #include "stellation/DeferredModelWork.h"
-#include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
 #include "stellation/StellationDiagram.h"
 #include "stellation/StellationState.h"
@@ -45,6 +47,19 @@ constexpr int kMaxWalkSteps = 100000;
 // A set-up that stopped on a fault without a word to the user about what it means.
 constexpr const char* kStellationFailed =
     "This model could not be stellated, so neither its stellations nor its nets can be shown.";
+// A set-up that ran out of memory on the way.
+constexpr const char* kOutOfMemory =
+    "There was not enough memory to set up this model's stellation, so neither its\n"
+    "stellations nor its nets can be shown.";
+// A facet model or nets that ran out of memory on the way.
+constexpr const char* kFacetModelOutOfMemory =
+    "There was not enough memory to make this model's facets and nets, so they cannot be shown.";
+// A facet model that could not be made, for a reason no longer known.
+constexpr const char* kFacetsNotMade = "This model's facets could not be made, so they cannot be shown.";
+// A stellation the user declined or cancelled: the facets of a side that is not its own
+// stellation come from it.
+constexpr const char* kStellationNotShown =
+    "Stellation cancelled: the model is not stellated, so its stellation cannot be shown.";
 // A facet model of a stellation that keeps no face at all (every cell left out).
 constexpr const char* kNoFacelets = "The stellation shown has no faces, so there is nothing to unfold into nets.";
 
@@ -70,6 +85,18 @@ const char* ComplexityText(int64_t estimate) {
   if (estimate < kComplexityHigh) return "FAIR (probably safe, but may take a minute)";
   if (estimate < kComplexityExtreme) return "HIGH (need fast computer with lots of memory)";
   return "EXTREME (I recommend you hit Cancel!)";
+}
+
+// The refusal of a set-up whose diagrams would need more memory than the machine gives
+// it; done when they fit.
+Outcome RefuseTooLarge(const FaceTypeBlock* block) {
+  const double bytes = EstimateStellationBytes(block);
+  const double limit = static_cast<double>(platform::WorkMemoryLimit());
+  if (bytes <= limit) return Outcome::Done();
+  // The diagrams grow as the cube of the number of planes.
+  const double planes = static_cast<double>(block->CountPlanes());
+  return Outcome::RefusedF(kTooLarge, bytes / kBytesPerGigabyte, limit / kBytesPerGigabyte,
+                           static_cast<long long>(planes * std::cbrt(limit / bytes)));
 }
 
 // Narrows the progress bar for its lifetime.
@@ -210,15 +237,12 @@ Outcome Stellate(Poly* poly, FaceTypeBlock* block, bool /*flag*/) {
   platform::ViewNotifier* views = platform::Services().views;
 
   // Planes enough to need more memory than there is: refused in words, as it stands.
-  const double bytes = EstimateStellationBytes(block);
-  const double limit = static_cast<double>(platform::WorkMemoryLimit());
-  if (bytes > limit) {
+  if (Outcome tooLarge = RefuseTooLarge(block); tooLarge.told()) {
     block->mStellationRefused = 1;
+    block->mStellationDeclined = 0;
+    block->mModel3DRefusal = tooLarge.text();
     views->InvalidateInfo(kInfoReasonStellationSetup);
-    // The diagrams grow as the cube of the number of planes.
-    const double planes = static_cast<double>(block->CountPlanes());
-    return Outcome::RefusedF(kTooLarge, bytes / kBytesPerGigabyte, limit / kBytesPerGigabyte,
-                             static_cast<long long>(planes * std::cbrt(limit / bytes)));
+    return tooLarge;
   }
 
   const int64_t estimate = block->EstimateComplexity();
@@ -233,6 +257,7 @@ Outcome Stellate(Poly* poly, FaceTypeBlock* block, bool /*flag*/) {
     }
     if (answer != 0) {
       block->mStellationRefused = 1;
+      block->mStellationDeclined = 1;
       views->InvalidateInfo(kInfoReasonStellationSetup);
       return Outcome::Done();
     }
@@ -254,7 +279,13 @@ Outcome Stellate(Poly* poly, FaceTypeBlock* block, bool /*flag*/) {
     BusyScope busy;
     ProgressScope progress;
     block->mState = kBlockStellated;
-    ok = RunPhases(block, why);
+    // Memory that runs out on the way (the estimate is rough) ends the set-up as a
+    // failed phase does, and is told as such: the half-made diagrams go below.
+    if (!RunOperation(
+            "set up the stellation", [&] { ok = RunPhases(block, why); }, false)) {
+      ok = false;
+      why = Outcome::Refused(kOutOfMemory);
+    }
   }
   // A failed or cancelled set-up leaves no half-built diagram: the block refuses to
   // stellate again until its face types are rebuilt.
@@ -265,14 +296,30 @@ Outcome Stellate(Poly* poly, FaceTypeBlock* block, bool /*flag*/) {
     // told; any other stop (an internal error among them) leaves the user without
     // stellations and nets, and is said so.
     const bool cancelled = GetProgressCancelCount() != cancels && !WasProgressEndedByInternalError();
+    if (cancelled && !why.told()) block->mStellationDeclined = 1;
     if (why.told()) {
       outcome = why;
     } else if (!cancelled && GetToldMessageCount() == told) {
       outcome = Outcome::Refused(kStellationFailed);
     }
+    // The stellation panes say why they stay empty.
+    if (outcome.told()) block->mModel3DRefusal = outcome.text();
   }
   views->InvalidateInfo(kInfoReasonStellationSetup);
   return outcome;
+}
+
+Outcome StellateForStep(Poly* poly, FaceTypeBlock* block) {
+  using namespace detail_Stellate;
+  if (block && block->mStellationRefused && block->mState == kBlockNotStellated) {
+    if (!block->mStellationDeclined) {
+      Outcome tooLarge = RefuseTooLarge(block);
+      return tooLarge.told() ? tooLarge : Outcome::Refused(kStellationFailed);
+    }
+    block->mStellationRefused = 0;
+    block->mStellationDeclined = 0;
+  }
+  return Stellate(poly, block, false);
 }
 
 double EstimateStellationBytes(const FaceTypeBlock* block) {
@@ -318,23 +365,6 @@ int IsOutlineCorner(const SegVert* c, bool down) {
     x = x->mPrev ? x->mPrev->mTwin : nullptr;
   }
   return 0;
-}
-
-// Whether the side's faces or corners lie at infinity (a face role through the centre on
-// the other side).
-bool HasCornersAtInfinity(Poly* poly, bool dual) {
-  ElementList* faces = nullptr;
-  ElementList* vertices = nullptr;
-  FaceTypeBlock* own = nullptr;
-  FaceTypeBlock* other = nullptr;
-  poly->GetParts(dual, &faces, &vertices, &own, &other);
-  for (const PolyElement* e = vertices ? vertices->mHead : nullptr; e; e = e->mNext) {
-    if (e->HasFlag(kElementHemi)) return true;
-  }
-  for (const PolyElement* e = faces ? faces->mHead : nullptr; e; e = e->mNext) {
-    if (e->HasFlag(kElementInf)) return true;
-  }
-  return false;
 }
 
 void MarkRing(StellationPoint* point) {
@@ -423,7 +453,7 @@ bool FaceTypeBlock::HasPlainFacetModel() const {
   const uint32_t flags = mOwner->mPolyFlags;
   return IsOriginalStellation(this) &&
          ((flags & kPolyFlagConvex) || (!IsDual() && (flags & (kPolyFlagDensityOne | kPolyFlagPlainSurface))) ||
-          detail_Stellate::HasCornersAtInfinity(mOwner, IsDual()));
+          HasCornersAtInfinity());
 }
 
 Model3D* FaceTypeBlock::GetModel3D(bool withNets, Outcome* why) {
@@ -431,52 +461,86 @@ Model3D* FaceTypeBlock::GetModel3D(bool withNets, Outcome* why) {
   if (mModel3D && mModel3D->IsMakingNets()) return mModel3D.get();
   // A drawing never waits on long work: it is made when the program is next idle.
   if (IsDrawingContextHeld() && DeferFacetModel(this, withNets)) return mModel3D.get();
+  const bool needModel = !mModel3D && !mModel3DRefused && mFirstFaceType && !StellationBusy && !mCellSearch && mOwner;
+  const bool needNets = withNets && (needModel || (mModel3D && !mModel3D->HasNets()));
+  if (!needModel && !needNets) return mModel3D.get();
   platform::WaitCursorScope wait;
-  if (!mModel3D && !mModel3DRefused && mFirstFaceType && !StellationBusy && !mCellSearch && mOwner) {
-    const int cancels = GetProgressCancelCount();
-    const int told = GetToldMessageCount();
-    // A side with corners at infinity is refused by the plain build with a message;
-    // its cells would stand for some finite solid that is not the polyhedron. The
-    // refusal is remembered: every pane asks for the model on every paint.
-    const bool infinite = detail_Stellate::HasCornersAtInfinity(mOwner, IsDual());
-    const bool plain = HasPlainFacetModel();
-    Outcome outcome;
-    if (plain) {
-      mModel3D = MakePart<Model3D>(mOwner, IsDual(), &outcome);
-      if (why) *why = outcome;
-      if (infinite && mModel3D->GetNumFaceTypes() == 0) mModel3DRefused = 1;
-    } else {
-      // A set-up that cannot run now (another one under way, a model fading out) comes
-      // later; one that was declined or cancelled has had its word, and one that
-      // failed gives its reason back.
-      outcome = Stellate(mOwner, this, false);
-      if (why) *why = outcome;
-      if (!IsStellated()) return nullptr;
-      MarkAllUsedSegVerts(this);
-      mModel3D = MakePart<Model3D>(this, mUsedSegVerts);
-    }
-    // A model left without facelets (a side with corners at infinity, a cancelled
-    // build, a stellation with every cell left out) is no model. Unless cancelled, it
-    // is not built again on every paint, and the user learns why it is missing: from
-    // the refusal given back, else from a box told meanwhile, else from the pane.
-    if (mModel3D->GetNumFaceTypes() == 0) {
-      mModel3D.reset();
-      if (GetProgressCancelCount() == cancels) {
-        mModel3DRefused = 1;
-        if (!outcome.told() && GetToldMessageCount() == told) {
-          platform::Services().views->SetPaneMessage(detail_Stellate::kNoFacelets);
+  // Memory that runs out while the facet model or its nets are made ends that work:
+  // the half-made model goes and is not asked for again until the block changes.
+  Model3D* made = nullptr;
+  const auto make = [&]() -> Model3D* {
+    if (needModel) {
+      const int cancels = GetProgressCancelCount();
+      const int told = GetToldMessageCount();
+      // A side with corners at infinity is refused by the plain build with a message;
+      // its cells would stand for some finite solid that is not the polyhedron. The
+      // refusal is remembered: every pane asks for the model on every paint.
+      const bool infinite = HasCornersAtInfinity();
+      const bool plain = HasPlainFacetModel();
+      Outcome outcome;
+      if (plain) {
+        mModel3D = MakePart<Model3D>(mOwner, IsDual(), &outcome);
+        if (why) *why = outcome;
+        if (infinite && mModel3D->GetNumFaceTypes() == 0) {
+          mModel3DRefused = 1;
+          if (outcome.told()) mModel3DRefusal = outcome.text();
         }
+      } else {
+        // A set-up that cannot run now (another one under way, a model fading out) comes
+        // later; one that was declined or cancelled has had its word, and one that
+        // failed gives its reason back.
+        outcome = Stellate(mOwner, this, false);
+        if (why) *why = outcome;
+        if (!IsStellated()) {
+          if (outcome.told()) mModel3DRefusal = outcome.text();
+          return nullptr;
+        }
+        MarkAllUsedSegVerts(this);
+        mModel3D = MakePart<Model3D>(this, mUsedSegVerts);
       }
-      return nullptr;
+      // A model left without facelets (a side with corners at infinity, a cancelled
+      // build, a stellation with every cell left out) is no model. Unless cancelled, it
+      // is not built again on every paint, and the user learns why it is missing: from
+      // the refusal given back, else from a box told meanwhile, else from the pane.
+      if (mModel3D->GetNumFaceTypes() == 0) {
+        mModel3D.reset();
+        if (GetProgressCancelCount() == cancels) {
+          mModel3DRefused = 1;
+          if (outcome.told()) {
+            mModel3DRefusal = outcome.text();
+          } else if (!plain && GetToldMessageCount() == told) {
+            mModel3DRefusal = detail_Stellate::kNoFacelets;
+            platform::Services().views->SetPaneMessage(detail_Stellate::kNoFacelets);
+          }
+        }
+        return nullptr;
+      }
     }
-  }
-  if (mModel3D && withNets && !mModel3D->HasNets()) {
-    for (DrawnPolygon* polygon = mOwner ? mOwner->mDrawnPolygons : nullptr; polygon; polygon = polygon->next) {
-      mModel3D->AddDrawnPolygon(polygon);
+    if (mModel3D && withNets && !mModel3D->HasNets()) {
+      for (DrawnPolygon* polygon = mOwner ? mOwner->mDrawnPolygons : nullptr; polygon; polygon = polygon->next) {
+        mModel3D->AddDrawnPolygon(polygon);
+      }
+      mModel3D->MakeNets();
     }
-    mModel3D->MakeNets();
-  }
-  return mModel3D.get();
+    return mModel3D.get();
+  };
+  if (RunOperation(
+          "make the facet model and its nets", [&] { made = make(); }, why == nullptr))
+    return made;
+  mModel3D.reset();
+  mModel3DRefused = 1;
+  mModel3DRefusal = detail_Stellate::kFacetModelOutOfMemory;
+  if (why) *why = Outcome::Refused(detail_Stellate::kFacetModelOutOfMemory);
+  return nullptr;
+}
+
+std::string DescribeMissingFacets(const FaceTypeBlock* block) {
+  using namespace detail_Stellate;
+  if (!block || block->GetExistingModel3D()) return {};
+  const bool stellationRefused = block->mStellationRefused && !block->IsStellated();
+  if ((block->mModel3DRefused || stellationRefused) && !block->mModel3DRefusal.empty()) return block->mModel3DRefusal;
+  if (stellationRefused) return block->mStellationDeclined ? kStellationNotShown : kStellationFailed;
+  return block->mModel3DRefused ? kFacetsNotMade : std::string();
 }
 
 bool FaceTypeBlock::HasNets() const {

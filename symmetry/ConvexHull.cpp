@@ -1382,6 +1382,56 @@ HullOutcome HullOfPoints(const double* xyz, size_t numPoints, PointHull& hull, i
   return outcome;
 }
 
+// The source faces whose corners all carry Done (the corners of one hull face, marked
+// through their coincidence rings), each once, into `covering`; reached through the
+// faces of every marked vertex. The faces stay unmarked.
+void FacesWithinHullFace(SimplePoly& source, const SimpleFace& hullFace, std::vector<int32_t>& covering) {
+  covering.clear();
+  const int numVerts = source.NumVerts();
+  for (int32_t corner : hullFace.items) {
+    int32_t k = corner;
+    for (int steps = 0; steps <= numVerts; ++steps) {
+      const SimpleVert& v = source.VertAt(k);
+      for (int32_t fi : v.items) {
+        SimpleFace& candidate = source.FaceAt(fi);
+        if (candidate.IsTemp() || (candidate.flags & kSimpleDone) || candidate.Count() < 3) continue;
+        bool all = true;
+        for (int32_t cv : candidate.items) {
+          if (!(source.VertAt(cv).flags & kSimpleDone)) {
+            all = false;
+            break;
+          }
+        }
+        if (!all) continue;
+        candidate.flags |= kSimpleDone;
+        covering.push_back(fi);
+      }
+      k = v.coinc;
+      if (k < 0 || k >= numVerts || k == corner) break;
+    }
+  }
+  for (int32_t fi : covering) source.FaceAt(fi).flags &= ~kSimpleDone;
+}
+
+// Whether the faces in `covering` tile the hull face: seen along its normal, their
+// areas add up to its own. The hull's face tolerance joins source faces that bend
+// by less than it into one hull face (the many small faces of a finely divided
+// sphere bend by far less), and the hull face then lies on the source all the same.
+// Seen along one direction the areas of a tiling add up whatever the bends, so the
+// sum is compared to rounding only.
+bool TilesHullFace(const SimplePoly& source, const SimpleFace& hullFace, const std::vector<int32_t>& covering) {
+  if (covering.empty() || !hullFace.HasNormal()) return false;
+  double area[3];
+  hullFace.AreaVector(area);
+  const double whole = std::fabs(Dot(area, hullFace.normal));
+  double sum = 0;
+  for (int32_t fi : covering) {
+    source.FaceAt(fi).AreaVector(area);
+    sum += std::fabs(Dot(area, hullFace.normal));
+  }
+  return whole > 0 && std::fabs(sum - whole) <= kHullTilingTolerance * whole;
+}
+
 }  // namespace corvia::detail_ConvexHull
 
 namespace corvia {
@@ -1562,6 +1612,7 @@ std::unique_ptr<SimplePoly> CreateConvexHull(SimplePoly& source, unsigned option
     ColorList used(2 * hull->NumFaces());
     int matches = 0;
     bool convex = true;
+    std::vector<int32_t> covering;
     for (int hi = 0; hi < hull->NumFaces() && convex; ++hi) {
       SimpleFace& hullFace = hull->FaceAt(hi);
       if (hullFace.IsTemp() || hullFace.Count() == 0) continue;
@@ -1604,7 +1655,13 @@ std::unique_ptr<SimplePoly> CreateConvexHull(SimplePoly& source, unsigned option
         if (markFaces) match->flags |= kSimpleMarked;
         ++matches;
       } else if (markFaces && !keepColors) {
-        convex = false;  // the source is not convex: nothing more to learn
+        detail_ConvexHull::FacesWithinHullFace(source, hullFace, covering);
+        if (detail_ConvexHull::TilesHullFace(source, hullFace, covering)) {
+          for (int32_t fi : covering) source.FaceAt(fi).flags |= kSimpleMarked;
+          ++matches;
+        } else {
+          convex = false;  // the source is not convex: nothing more to learn
+        }
       }
       for (int32_t corner : hullFace.items) source.VertAt(corner).ClearRingFlags(kSimpleDone);
     }

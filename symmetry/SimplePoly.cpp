@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "core/FaceImageRef.h"
 #include "core/MergeSort.h"
@@ -97,17 +99,69 @@ size_t Utf8Cut(const std::string& s, size_t limit) {
   return cut;
 }
 
+// The words the program's operations put before the name of the model they make a
+// new one from: a derived name is a chain of them before the name of the model the
+// chain started from ("Convex hull of Dual compound of Cube").
+constexpr const char* kOperationWords[] = {
+    "Convex hull of ", "Convex core of ", "Dual compound of ", "Compound of mirror images of ",
+    "Faceted ",        "Stellated ",      "Augmented ",        "Subdivided ",
+    "Geodesic ",       "Zonohedrified "};
+// Stands for the operations that a shortened name leaves out.
+constexpr const char* kLeftOut = "... ";
+// A joined name longer than this leaves out operations of its chain.
+constexpr size_t kMaxJoined = 60;
+
+bool StartsWithAt(const std::string& text, size_t at, const char* word) {
+  return text.compare(at, std::strlen(word), word) == 0;
+}
+
+// The prefix before the base, the chain of operations in the base shortened so that
+// the name of the model it started from stays whole. The innermost operation stays
+// with that name: library names such as "Augmented Tridiminished Icosahedron" and
+// "Stellated Truncated Hexahedron" begin with an operation's word themselves. The
+// operations nearest the prefix, the latest, are kept while the name stays short.
+std::string JoinShortened(const std::string& p, const std::string& b) {
+  std::vector<std::string> chain;
+  size_t at = 0;
+  for (bool found = true; found;) {
+    found = false;
+    for (const char* word : kOperationWords) {
+      if (!StartsWithAt(b, at, word)) continue;
+      chain.emplace_back(word);
+      at += chain.back().size();
+      found = true;
+      break;
+    }
+    if (!found && StartsWithAt(b, at, kLeftOut)) {
+      chain.emplace_back(kLeftOut);
+      at += chain.back().size();
+      found = true;
+    }
+  }
+  if (chain.size() < 2) return p + b;
+  std::string root = b.substr(at);
+  if (chain.back() != kLeftOut) root = chain.back() + root;
+  chain.pop_back();
+  const size_t fixed = p.size() + std::strlen(kLeftOut) + root.size();
+  std::string kept;
+  for (const std::string& word : chain) {
+    if (word == kLeftOut || fixed + kept.size() + word.size() > kMaxJoined) break;
+    kept += word;
+  }
+  return p + kept + kLeftOut + root;
+}
+
 void SetNameString(std::string& out, const char* base, const char* prefix, bool force, const char* fallback) {
   const bool blankBase = IsBlank(base);
   const bool blankPrefix = IsBlank(prefix);
   if (blankBase && blankPrefix) return;
-  std::string b = blankBase ? std::string(fallback) : std::string(base);
-  std::string p = prefix ? std::string(prefix) : std::string();
-  constexpr size_t kMaxJoined = 60;
-  if (p.size() + b.size() > kMaxJoined) b = fallback;
+  const std::string b = blankBase ? std::string(fallback) : std::string(base);
+  const std::string p = prefix ? std::string(prefix) : std::string();
   std::string result;
   if (!force && !p.empty() && b.compare(0, p.size(), p) == 0) {
     result = b;
+  } else if (p.size() + b.size() > kMaxJoined) {
+    result = JoinShortened(p, b);
   } else {
     result = p + b;
   }
@@ -525,9 +579,9 @@ void SimpleFace::JoinCoinc(SimpleFace& other) {
 // ---- SimplePoly: arrays -----------------------------------------------------------------------
 
 SimplePoly::SimplePoly(int numVerts, int numFaces) : mSearch(std::make_unique<SimpleVertSearch>()) {
-  // A new model is measured in the units of the one shown: a model arrives at the size
-  // on paper that the user has chosen, whichever way it is made. Makers of models from
-  // another model carry its lengths across themselves (KeepLengthUnits).
+  // A model is measured in the units of the one shown, whose lengths a model made from
+  // it carries across (KeepLengthUnits). The roads by which a new model enters give it
+  // the user's own scale instead (UnitSettings::mUserLengthScale).
   scale = GetUnitSettings().mLengthScale;
   Resize(numVerts, numFaces);
 }

@@ -310,6 +310,11 @@ class SimplePoly {
   // back from a file); not owned. CreatePoly hands it to the Poly before the face types
   // are set up, since they depend on it.
   PolyTemplate* polyTemplate = nullptr;
+  // The faces type by type in the order the set-up of the saved model took them, where
+  // the open road knows it (each face once: a file's model grown from its vertex
+  // configuration); CreatePoly sets the types up in that order, and gives each face the
+  // density its winding then holds. Empty when not known.
+  std::vector<int32_t> faceTypeOrder;
   // Empty when not set.
   std::string name, dualName, description, webLink;
 

@@ -21,9 +21,10 @@ struct TourModel;
 class BarDocument {
  public:
   virtual ~BarDocument() = default;
-  // Makes the model of a library entry current; false, the model as it was, when it
-  // cannot be built. fromList: the entry was chosen from the search results.
-  virtual bool SetModel(LibraryEntry* /*entry*/, bool /*fromList*/) { return false; }
+  // Makes the model of a library entry (with dual: the entry's dual) current; false, the
+  // model as it was, when it cannot be built. fromList: the entry was chosen from the
+  // search results.
+  virtual bool SetModel(LibraryEntry* /*entry*/, bool /*fromList*/, bool /*dual*/) { return false; }
   // A catalogue name or number, a vertex configuration or a Wythoff symbol typed by the
   // user; false (after the lookup's message) when it names no model.
   virtual bool OpenModelByNameOrSymbol(const std::string& /*text*/) { return false; }

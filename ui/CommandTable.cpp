@@ -581,6 +581,14 @@ std::string GetCommandPrompt(int id) {
   return prompt;
 }
 
+std::string GetCommandOperationText(int id) {
+  const CommandInfo* info = id > 0 ? FindCommand(id) : nullptr;
+  if (!info || !*info->path) return "finish what was asked";
+  std::string name = StripMenuText(SplitMenuPath(info->path).back());
+  while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+  return "carry out \"" + name + "\"";
+}
+
 void SetCommandAvailable(int id, bool available) {
   if (available) {
     detail_CommandTable::Available().insert(id);

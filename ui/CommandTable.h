@@ -69,6 +69,11 @@ std::string GetCommandMenuPath(int id);
 // without mnemonic, accelerator and trailing "...". Empty for an unknown command.
 std::string GetCommandPrompt(int id);
 
+// What a command does, as the words "There was not enough memory to ..." go on
+// (core/OperationGuard.h): 'carry out "Create Geodesic Sphere"'; for no command (0) or
+// an unknown one, what any operation is.
+std::string GetCommandOperationText(int id);
+
 // Whether a command's Part is in this build: commands nobody handles yet are shown
 // disabled. The window classes mark what they handle; the document and the panes do
 // the same for theirs.

@@ -156,12 +156,22 @@ bool IsOrientable(const Poly* poly) {
 const LibraryEntry* EntryOf(const Poly* poly) {
   return GetPolyLibraryEntry(poly);
 }
+// The record whose dual the model is, when it is no record's own model.
+const LibraryEntry* EntryOfDualOf(const Poly* poly) {
+  return EntryOf(poly) ? nullptr : poly->mLibraryEntryOfDual;
+}
+// The names of a record's dual after its first.
+const char* OtherDualNames(const LibraryEntry* entry) {
+  const char* semicolon = entry && entry->mDualName ? std::strchr(entry->mDualName, ';') : nullptr;
+  return semicolon ? semicolon + 1 : nullptr;
+}
+bool IsUniformEntry(const LibraryEntry* entry) {
+  return entry && entry->mCategory >= kCategoryPlatonic && entry->mCategory <= kCategoryDegenerates;
+}
 // A model from a vertex configuration, or one that a uniform record of the library
 // names, however it was made; uniform when it has a single kind of vertex.
 bool IsUniformModel(const Poly* poly) {
-  if (poly->mTemplate) return true;
-  const LibraryEntry* entry = EntryOf(poly);
-  return entry && entry->mCategory >= kCategoryPlatonic && entry->mCategory <= kCategoryDegenerates;
+  return poly->mTemplate || IsUniformEntry(EntryOf(poly));
 }
 bool HasUniformFlag(const Poly* poly) {
   return poly->IsUniform();
@@ -365,9 +375,12 @@ void AddDualVertexLines(InfoSink& sink, InfoSink::Item parent, const FaceTypeBlo
 
 // ---- Branches ----
 
-std::string TypeText(const Poly* poly, const LibraryEntry* entry) {
-  if (IsUniformModel(poly)) {
-    std::string text = std::string("Type: ") + (HasUniformFlag(poly) ? "Uniform" : "Pseudo-uniform");
+// What a record's model is: uniform (with alike, every element of the kind that is
+// alike in a uniform model; else pseudo-uniform) and its class, or its family; empty
+// when that is not known.
+std::string TypeWords(const Poly* poly, const LibraryEntry* entry, bool uniform, bool alike) {
+  if (uniform) {
+    std::string text = alike ? "Uniform" : "Pseudo-uniform";
     if (entry) {
       const int c = entry->mCategory;
       const bool regular = c == kCategoryPlatonic || c == kCategoryKeplerPoinsot;
@@ -379,24 +392,35 @@ std::string TypeText(const Poly* poly, const LibraryEntry* entry) {
     }
     return text;
   }
-  if (!entry) return "Type: Unknown";
+  if (!entry) return "";
   switch (entry->mCategory) {
     case kCategoryJohnson:
-      return "Type: Johnson solid";
+      return "Johnson solid";
     case kCategoryNearMisses:
-      return "Type: Near-miss (almost a Johnson solid)";
+      return "Near-miss (almost a Johnson solid)";
     case kCategoryToroids:
       // Stewart's G3 stands among his toroids but has no hole.
-      return poly->GetGenus() > 0 ? "Type: Stewart toroid" : "Type: Stewart polyhedron without a hole (genus 0)";
+      return poly->GetGenus() > 0 ? "Stewart toroid" : "Stewart polyhedron without a hole (genus 0)";
     default:
       break;
   }
   const uint32_t flags = entry->mFlags;
-  if (flags & kLibraryPyramidFamily) return "Type: Pyramid";
-  if (flags & kLibraryCupolaFamily) return "Type: Cupola";
-  if (flags & kLibraryCuploidFamily) return "Type: Cuploid";
-  if (flags & kLibraryCupolaicBlendFamily) return "Type: Cupolaic blend";
-  return "Type: Unknown";
+  if (flags & kLibraryPyramidFamily) return "Pyramid";
+  if (flags & kLibraryCupolaFamily) return "Cupola";
+  if (flags & kLibraryCuploidFamily) return "Cuploid";
+  if (flags & kLibraryCupolaicBlendFamily) return "Cupolaic blend";
+  return "";
+}
+
+// The type line: the model's own record, or the record whose dual it is (its faces
+// alike where the record's vertices are).
+std::string TypeText(const Poly* poly, const LibraryEntry* entry) {
+  if (const LibraryEntry* record = EntryOfDualOf(poly)) {
+    const std::string words = TypeWords(poly, record, IsUniformEntry(record), poly->HasFacesAlike());
+    return words.empty() ? "Type: Unknown" : "Type: Dual of " + words;
+  }
+  const std::string words = TypeWords(poly, entry, IsUniformModel(poly), HasUniformFlag(poly));
+  return "Type: " + (words.empty() ? std::string("Unknown") : words);
 }
 
 void AddComments(InfoSink& sink, InfoSink::Item comments, const char* text) {
@@ -431,30 +455,44 @@ void AddBaseBranch(InfoSink& sink, Poly* poly) {
     AddComments(sink, comments, poly->mDescription);
     if (IsInfoExpanded(kInfoComments)) sink.ExpandItem(comments);
   }
-  if (entry && !IsBlank(entry->mOtherNames)) {
+  // A record's dual goes by the other names of the record's dual.
+  const LibraryEntry* entryOfDual = EntryOfDualOf(poly);
+  const char* otherNames = entry ? entry->mOtherNames : OtherDualNames(entryOfDual);
+  if (!IsBlank(otherNames)) {
     const InfoSink::Item names = sink.AddItem(kInfoOtherBaseNames, base, "Other names...");
-    AddNames(sink, kInfoOtherBaseName, names, entry->mOtherNames);
+    AddNames(sink, kInfoOtherBaseName, names, otherNames);
     if (IsInfoExpanded(kInfoOtherBaseNames)) sink.ExpandItem(names);
   }
 
   const std::string typeText = TypeText(poly, entry);
   const InfoSink::Item type = sink.AddItem(kInfoType, base, typeText);
   if (typeText != "Type: Unknown") {
-    char configuration[256];
-    poly->GetName(configuration, sizeof configuration);
-    sink.AddItem(kInfoSymbol, type,
-                 FormatInfoText(IsUniformModel(poly) ? "Vertex Description: %s" : "Symbol: %s", configuration));
-    if (IsUniformModel(poly) && entry) {
-      sink.AddItem(kInfoWythoff, type, FormatInfoText("Wythoff Symbol: %s", entry->mWythoff ? entry->mWythoff : ""));
-      if (entry->GetWenningerNumber() >= 0) {
+    // A record's dual is described by the record: the faces of the dual of a uniform
+    // model are what its vertices are, written with a V before them.
+    const bool uniform = entryOfDual ? IsUniformEntry(entryOfDual) : IsUniformModel(poly);
+    if (entryOfDual) {
+      const std::string symbol = entryOfDual->GetVertexConfiguration();
+      if (!symbol.empty())
+        sink.AddItem(kInfoSymbol, type,
+                     FormatInfoText(uniform ? "Face Description: V%s" : "Symbol: Dual of %s", symbol.c_str()));
+    } else {
+      char configuration[256];
+      poly->GetName(configuration, sizeof configuration);
+      sink.AddItem(kInfoSymbol, type, FormatInfoText(uniform ? "Vertex Description: %s" : "Symbol: %s", configuration));
+    }
+    // The record's catalogue numbers; its dual's model is on the "Dual Models" page.
+    const LibraryEntry* record = entryOfDual ? entryOfDual : entry;
+    if (uniform && record) {
+      sink.AddItem(kInfoWythoff, type, FormatInfoText("Wythoff Symbol: %s", record->mWythoff ? record->mWythoff : ""));
+      if (record->GetWenningerNumber() >= 0) {
         const InfoSink::Item w =
-            sink.AddItem(kInfoWenninger, type, FormatInfoText("Wenninger number: W%d", entry->GetWenningerNumber()));
-        sink.AddItem(kInfoWenningerBasePage, w, FormatInfoText("\"Polyhedron Models\" p%d", entry->GetModelsPage()));
-        sink.AddItem(kInfoWenningerDualPage, w, FormatInfoText("\"Dual Models\" p%d", entry->GetDualModelsPage()));
+            sink.AddItem(kInfoWenninger, type, FormatInfoText("Wenninger number: W%d", record->GetWenningerNumber()));
+        sink.AddItem(kInfoWenningerBasePage, w, FormatInfoText("\"Polyhedron Models\" p%d", record->GetModelsPage()));
+        sink.AddItem(kInfoWenningerDualPage, w, FormatInfoText("\"Dual Models\" p%d", record->GetDualModelsPage()));
         if (IsInfoExpanded(kInfoWenninger)) sink.ExpandItem(w);
       }
-      if (entry->GetMaederIndex() != 0)
-        sink.AddItem(kInfoMaeder, type, FormatInfoText("Maeder Index: U%d", entry->GetMaederIndex()));
+      if (record->GetMaederIndex() != 0)
+        sink.AddItem(kInfoMaeder, type, FormatInfoText("Maeder Index: U%d", record->GetMaederIndex()));
     }
     if (IsInfoExpanded(kInfoType)) sink.ExpandItem(type);
   }
@@ -530,9 +568,12 @@ void AddDualBranch(InfoSink& sink, Poly* poly) {
   const LibraryEntry* entry = EntryOf(poly);
   const InfoSink::Item dual =
       sink.AddItem(kInfoDual, 0, FormatInfoText("Dual: \"%s\"", GetInfoModelName(poly, true).c_str()));
-  if (entry && entry->mDualName && std::strchr(entry->mDualName, ';')) {
+  // The dual of a record's dual is the record, with the record's other names.
+  const LibraryEntry* entryOfDual = EntryOfDualOf(poly);
+  const char* otherNames = entry ? OtherDualNames(entry) : entryOfDual ? entryOfDual->mOtherNames : nullptr;
+  if (!IsBlank(otherNames)) {
     const InfoSink::Item names = sink.AddItem(kInfoOtherDualNames, dual, "Other names...");
-    AddNames(sink, kInfoOtherDualName, names, std::strchr(entry->mDualName, ';') + 1);
+    AddNames(sink, kInfoOtherDualName, names, otherNames);
     if (IsInfoExpanded(kInfoOtherDualNames)) sink.ExpandItem(names);
   }
   FaceTypeBlock* baseBlock = poly->mBaseBlock.get();
@@ -758,6 +799,8 @@ std::string GetInfoModelName(const Poly* poly, bool dual) {
   const char* own = dual ? poly->mDualName : poly->mName;
   if (!IsBlank(own)) return own;
   const LibraryEntry* entry = EntryOf(poly);
+  if (const LibraryEntry* record = entry ? nullptr : poly->mLibraryEntryOfDual)
+    return dual ? std::string(record->mName ? record->mName : "") : record->GetDualName();
   if (!entry) return dual ? "Unnamed Dual" : "Unnamed";
   return dual ? entry->GetDualName() : std::string(entry->mName ? entry->mName : "");
 }

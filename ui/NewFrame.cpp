@@ -9,6 +9,7 @@
 #include <cstdarg>
 
 #include "core/Messages.h"
+#include "core/OperationGuard.h"
 #include "core/Registry.h"
 #include "core/Strings.h"
 #include "render/NewView.h"
@@ -360,6 +361,7 @@ void NewFrame::SetActiveView(NewView* view) {
 
 // ---- Command routing ----------------------------------------------------------------------
 
+
 void NewFrame::AddCommandTarget(wxEvtHandler* target) {
   if (target && std::find(mCommandTargets.begin(), mCommandTargets.end(), target) == mCommandTargets.end())
     mCommandTargets.push_back(target);
@@ -378,11 +380,19 @@ bool NewFrame::TryBefore(wxEvent& event) {
     if (type == wxEVT_UPDATE_UI)
       static_cast<wxUpdateUIEvent&>(event).Enable(IsCommandAvailable(FromWxId(event.GetId())));
     bool handled = false;
-    for (wxEvtHandler* target : std::vector<wxEvtHandler*>(mCommandTargets)) {
-      if (target->ProcessEventLocally(event)) {
-        handled = true;
-        break;
+    const auto route = [&] {
+      for (wxEvtHandler* target : std::vector<wxEvtHandler*>(mCommandTargets)) {
+        if (target->ProcessEventLocally(event)) {
+          handled = true;
+          break;
+        }
       }
+    };
+    if (type == wxEVT_MENU) {
+      // A command is one operation: memory that runs out inside it ends it alone.
+      if (!RunOperation(GetCommandOperationText(FromWxId(event.GetId())).c_str(), route)) handled = true;
+    } else {
+      route();
     }
     mRouting = false;
     if (handled) return true;

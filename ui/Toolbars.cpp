@@ -91,6 +91,19 @@ LibraryEntry* CurrentEntry() {
   return GetPolyLibraryEntry(GetCurrentPoly());
 }
 
+// The record whose dual the model is, when it is no record's own model.
+const LibraryEntry* CurrentEntryOfDual() {
+  const Poly* poly = GetCurrentPoly();
+  return poly && !CurrentEntry() ? poly->mLibraryEntryOfDual : nullptr;
+}
+
+// The record whose category the model is listed in: its own, or that of the record
+// whose dual it is.
+const LibraryEntry* CategoryEntry() {
+  const LibraryEntry* entry = CurrentEntry();
+  return entry ? entry : CurrentEntryOfDual();
+}
+
 // The search results stand for the model only while it is the current result's
 // model: one loaded another way shows its own name and category.
 bool SearchResultsShown() {
@@ -98,7 +111,7 @@ bool SearchResultsShown() {
   if (!result || !result->mEntry) return false;
   const LibraryEntry* entry = CurrentEntry();
   if (result->mEntry->IsUserRecord()) return entry == nullptr || entry == result->mEntry;
-  return entry == result->mEntry;
+  return entry == result->mEntry || (result->mIsDual && CurrentEntryOfDual() == result->mEntry);
 }
 
 // A model file's name as the lists show it: no folder, no extension, ';' as '/'.
@@ -237,7 +250,7 @@ void MainToolBar::UpdateCategoryCombo() {
     return;
   }
   mFilling = true;
-  const LibraryEntry* entry = CurrentEntry();
+  const LibraryEntry* entry = CategoryEntry();
   const int offset = CategoryListHasUnknown() ? 1 : 0;
   const int selected = mCategoryCombo->GetSelection() - offset;
   if (mCategoryCombo->GetCount() > 1 && entry && !mFolderShown && selected >= 0 && selected < mNumCategoryItems &&
@@ -263,7 +276,7 @@ void MainToolBar::FillCategoryCombo(bool force) {
   using namespace detail_Toolbars;
   if (!mCategoryCombo || (!force && mCategoryCombo->GetCount() > 1)) return;
   mFilling = true;
-  const LibraryEntry* entry = CurrentEntry();
+  const LibraryEntry* entry = CategoryEntry();
   const bool hadList = mCategoryCombo->GetCount() > 1 && !mFolderShown;
   const int remembered = hadList ? mCategoryCombo->GetSelection() - (CategoryListHasUnknown() ? 1 : 0) : -1;
   mCategoryCombo->Clear();
@@ -305,9 +318,10 @@ void MainToolBar::ChooseCategory(int row) {
     return;
   }
   mFolder.clear();
-  LibraryEntry* entry = GetCategoryModel(index, 0, true);
+  bool dual = false;
+  LibraryEntry* entry = GetCategoryModel(index, 0, true, &dual);
   if (!entry || !CreateLibraryModel(entry, CurrentEntry(), true, detail_Toolbars::TellRefusedBase) ||
-      !GetBarDocument().SetModel(entry, index == kCategorySearchResults)) {
+      !GetBarDocument().SetModel(entry, index == kCategorySearchResults, dual)) {
     UpdateCategoryCombo();
     return;
   }
@@ -337,12 +351,13 @@ std::string MainToolBar::ClosedModelText() const {
     return found && found->mName ? found->mName : "";
   }
   const LibraryEntry* entry = CurrentEntry();
+  if (!entry && CurrentEntryOfDual()) return CurrentEntryOfDual()->GetDualName();
   return entry && entry->mName ? entry->mName : kUnknownModel;
 }
 
 int MainToolBar::ModelListCategory() {
   if (detail_Toolbars::SearchResultsShown()) return kCategorySearchResults;
-  const LibraryEntry* entry = detail_Toolbars::CurrentEntry();
+  const LibraryEntry* entry = detail_Toolbars::CategoryEntry();
   int category = entry ? entry->mCategory : 0;
   if (mCategoryCombo && mCategoryCombo->GetCount() > 1) {
     const int selected = mCategoryCombo->GetSelection() - (CategoryListHasUnknown() ? 1 : 0);
@@ -370,8 +385,9 @@ void MainToolBar::FillModelCombo() {
   const int category = ModelListCategory();
   int select = 0;
   if (category > 0) {
+    // A model of no record stands first, by the name of the dual it is or as unknown.
     const int offset = entry ? 0 : 1;
-    if (!entry) mModelCombo->Append(kUnknownModel);
+    if (!entry) mModelCombo->Append(wxString::FromUTF8(ClosedModelText()));
     const int last = category + GetCategoryChildCount(category);
     int position = 0;
     for (int i = 0; i < kNumLibraryEntries; ++i) {
@@ -455,9 +471,11 @@ void MainToolBar::ChooseModel(int row) {
   if (index < 0) return;
   FillCategoryCombo(false);
   const int category = ModelListCategory();
-  LibraryEntry* entry = GetCategoryModel(category, index, true);
+  // A result found by its dual's name is that dual.
+  bool dual = false;
+  LibraryEntry* entry = GetCategoryModel(category, index, true, &dual);
   if (!entry || !CreateLibraryModel(entry, current, true, detail_Toolbars::TellRefusedBase) ||
-      !GetBarDocument().SetModel(entry, category == kCategorySearchResults)) {
+      !GetBarDocument().SetModel(entry, category == kCategorySearchResults, dual)) {
     UpdateModelCombo();
     return;
   }

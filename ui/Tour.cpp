@@ -529,7 +529,7 @@ bool Tour::Read(ioStream* stream, bool apply) {
           event = nullptr;
           break;
         case kTokenName: {
-          std::string name = ioReadString(stream, true);
+          std::string name = ReadSceneText(stream, "A tour event's name");
           if (name.size() > kModelFileMaxText) return scope.Fail("A tour event's name is too long");
           event->mName = std::move(name);
           break;

@@ -3,8 +3,13 @@
 #include <wx/wx.h>
 
 #include <cstdlib>
+#include <new>
+#include <stdexcept>
 
 #include "app/StartUp.h"
+#include "core/Messages.h"
+#include "core/OperationGuard.h"
+#include "ui/CommandTable.h"
 
 namespace {
 
@@ -26,6 +31,27 @@ public:
   int OnExit() override {
     corvia::app::ShutDown();
     return wxApp::OnExit();
+  }
+
+  // Every event handler is an operation's edge: memory that runs out in one that has no
+  // edge of its own nearer the work (a dialog's button, a bar's drop-down) ends what it
+  // was doing, never the program.
+  void CallEventHandler(wxEvtHandler* handler, wxEventFunctor& functor, wxEvent& event) const override {
+    const int command = event.GetEventType() == wxEVT_MENU ? corvia::FromWxId(event.GetId()) : 0;
+    corvia::RunOperation(corvia::GetCommandOperationText(command).c_str(),
+                         [&] { wxApp::CallEventHandler(handler, functor, event); });
+  }
+
+  // The last stop for what escaped every edge (start-up, a handler of the toolkit's own):
+  // a lack of memory is told and the program goes on.
+  bool OnExceptionInMainLoop() override {
+    try {
+      throw;
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    corvia::ShowError("There was not enough memory to finish what was asked.\nIt has been stopped.");
+    return true;
   }
 };
 

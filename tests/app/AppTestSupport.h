@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "app/DocCommands.h"
+#include "app/ModelUndo.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
+#include "app/UndoList.h"
 #include "core/DrawnPolygon.h"
 #include "core/PolygonRing.h"
 #include "core/Units.h"
@@ -21,6 +23,7 @@
 #include "model/Poly.h"
 #include "model/TransitionSettings.h"
 #include "nets/NetSettings.h"
+#include "platform/Services.h"
 #include "render/DisplaySettings.h"
 #include "render/LightSets.h"
 #include "render/MouseThrow.h"
@@ -32,6 +35,27 @@
 #include "tests/support/TestSupport.h"
 
 namespace corvia::testing {
+
+// The document's own undo list in place of the recording one while the scope lasts.
+class DocumentUndoScope {
+ public:
+  DocumentUndoScope() : mList(mModel), mPrevious(platform::Services().undo) { Install(&mList); }
+  ~DocumentUndoScope() { Install(mPrevious); }
+  DocumentUndoScope(const DocumentUndoScope&) = delete;
+  DocumentUndoScope& operator=(const DocumentUndoScope&) = delete;
+  UndoList& List() { return mList; }
+
+ private:
+  static void Install(platform::UndoHooks* undo) {
+    platform::ServiceSet services = platform::Services();
+    services.undo = undo;
+    platform::InstallServices(services);
+  }
+
+  DocumentUndoModel mModel;
+  UndoList mList;
+  platform::UndoHooks* mPrevious;
+};
 
 // Stellates the base of the current model with the cells of the shells below the
 // count (the model itself for 1).

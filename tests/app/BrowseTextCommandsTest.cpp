@@ -13,8 +13,11 @@
 #include "app/DocCommandsBrowseText.h"
 #include "app/ModelChange.h"
 #include "construction/Prisms.h"
+#include "construction/SpringRelax.h"
+#include "core/Units.h"
 #include "core/VectorMath.h"
 #include "files/ModelFile.h"
+#include "model/CreatePoly.h"
 #include "model/Edge.h"
 #include "model/PolyElement.h"
 #include "render/NewView.h"
@@ -201,28 +204,52 @@ TEST_F(BrowseTextCommandsTest, MakeFacesRegular) {
 
 // A torus of 24 rings of 12 squares cannot keep its hole with regular faces: the
 // springs fold its tube flat, every face lying on another with its corners at copies of
-// their vertices. The symmetry search takes such a stack for what it is, with no
-// internal error.
+// their vertices, a stack of no volume in other parts. The symmetry search takes such a
+// stack for what it is, with no internal error, and the command says that the model
+// would fold flat and leaves the torus as it was, still a torus.
 TEST_F(BrowseTextCommandsTest, ATorusMadeRegularFoldsOntoItself) {
   Outcome outcome;
   std::unique_ptr<SimplePoly> torus = CreateTorus(0.4, 24, 12, outcome);
   ASSERT_TRUE(torus && CreatePolyWithUndo(*torus, 0, false, true));
+  const Poly* shown = GetCurrentPoly();
+  const double volume = shown->mVolume;
+  ASSERT_GT(volume, 0.0);
+  const size_t steps = Platform().undo.mCalls.size();
+  const int errors = CountErrors();
   OnTryToMakeFacesRegular();
-  EXPECT_EQ(Platform().undo.mCalls.back().type, 23);
-  const Poly* made = GetCurrentPoly();
-  ASSERT_EQ(made->mFaces.mCount, 288);
-  for (const PolyElement* face = made->mFaces.mHead; face; face = face->mNext) {
+  ASSERT_EQ(CountErrors(), errors + 1);
+  EXPECT_EQ(LastBox(), "Could not make faces regular without folding the model flat.");
+  EXPECT_EQ(Platform().undo.mCalls.size(), steps);
+  ASSERT_EQ(GetCurrentPoly(), shown);
+  EXPECT_EQ(Name(), "Torus");
+  EXPECT_EQ(shown->CountCompoundParts(), 1);
+  EXPECT_EQ(shown->GetGenus(), 1);
+  EXPECT_EQ(shown->mVolume, volume);
+
+  // The stack the springs settle into.
+  SpringPolyDesc desc;
+  ASSERT_TRUE(CreateFromPoly(desc, shown));
+  desc.mFlags |= kSpringDescFromModel;
+  EXPECT_LT(RelaxSpringModel(desc, 10), kSpringConvergedForce);
+  ASSERT_TRUE(desc.mResult);
+  const double lengthScale = GetUnitSettings().mLengthScale;
+  Poly made;
+  ASSERT_TRUE(CreatePoly(*desc.mResult, &made, true, false));
+  GetUnitSettings().mLengthScale = lengthScale;
+  ASSERT_EQ(made.mFaces.mCount, 288);
+  for (const PolyElement* face = made.mFaces.mHead; face; face = face->mNext) {
     EXPECT_TRUE(face->IsRegular());
     double centre[3], otherCentre[3];
     face->GetCornerCentroid(centre);
     int twins = 0;
-    for (const PolyElement* other = made->mFaces.mHead; other; other = other->mNext) {
+    for (const PolyElement* other = made.mFaces.mHead; other; other = other->mNext) {
       other->GetCornerCentroid(otherCentre);
       twins += other != face && NearlyEqual(otherCentre, centre, 1e-6);
     }
     EXPECT_EQ(twins, 1) << PolyElement::GetIndex(face);
   }
-  EXPECT_EQ(CountErrors(), 0);
+  EXPECT_EQ(made.mVolume, 0.0);
+  EXPECT_NE(made.CountCompoundParts(), 1);
 }
 
 // ---- Element texts ------------------------------------------------------------------------

@@ -9,12 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "app/DocCommandsBrowseText.h"
 #include "app/ModelChange.h"
 #include "app/PolyView.h"
 #include "core/TableDialog.h"
 #include "dialogs/ModelDialogs.h"
+#include "files/ModelFile.h"
 #include "model/LibraryEntry.h"
 #include "model/Poly.h"
+#include "model/PolyElement.h"
 #include "tests/app/AppTestSupport.h"
 #include "ui/BarDocument.h"
 #include "ui/CommandIds.h"
@@ -179,6 +182,136 @@ TEST_F(DerivedNamesTest, DerivedModelsTakeTheirRecordAndCompoundsTheNamesOfTheir
   EXPECT_EQ(DualName(), "Cuboctahedron");
   EXPECT_EQ(Info(kInfoNumComponents), "convex, orientable");
   EXPECT_TRUE(Platform().messages.Boxes().empty());
+}
+
+// The names a model goes by come back with it: an undo gives back the file whose name
+// an unnamed model goes by, and a part of a compound left on its own goes by the names
+// it had, also after the compound was undone and made again.
+TEST_F(DerivedNamesTest, UndoAndDeleteOnePartKeepTheNamesAModelWentBy) {
+  corvia::testing::DocumentUndoScope undo;
+  CPolyView* pane = AddPane(kViewBasePolyhedron);
+  const std::string g10 = (corvia::testing::ScratchDir("names-through-undo") / "g10.corv").string();
+  Platform().dialogs.Queue<CWatermanDialog>([](CWatermanDialog& d) {
+    d.mRoot = 3;
+    d.mLatticeType = 0;
+    return true;
+  });
+  ASSERT_TRUE(RunDocCommand(kCmdCreateWaterman));
+  GetCurrentPoly()->SetName(nullptr);
+  GetCurrentPoly()->SetDualName(nullptr);
+  ASSERT_TRUE(SaveModelFile(g10.c_str(), kModelFileAscii, GetCurrentPoly()).done());
+  ASSERT_TRUE(Doc().OnOpenDocument(g10.c_str()));
+  ASSERT_EQ(GetPolyName(false, false), "g10");
+  EXPECT_EQ(pane->GetTitle(), "g10");
+  ASSERT_TRUE(RunDocCommand(kCmdCreateConvexHull));
+  EXPECT_EQ(Name(), "Convex hull of g10");
+  ASSERT_TRUE(undo.List().Undo());
+  EXPECT_EQ(GetPolyName(false, false), "g10");
+  EXPECT_EQ(pane->GetTitle(), "g10");
+  EXPECT_EQ(Doc().GetPathName(), g10);
+  ASSERT_TRUE(RunDocCommand(kCmdCreateConvexHull));
+  EXPECT_EQ(Name(), "Convex hull of g10");
+
+  Open("Cube");
+  Platform().messages.QueueText("Named Cube");
+  ASSERT_TRUE(RunDocCommand(kCmdEditBaseName));
+  ASSERT_TRUE(RunDocCommand(kCmdAddBaseAndDual));
+  ASSERT_TRUE(undo.List().Undo());
+  ASSERT_TRUE(undo.List().Redo());
+  const auto deletePartWith = [](int sides) {
+    Poly* poly = GetCurrentPoly();
+    for (PolyElement* f = poly->mFaces.mHead; f; f = f->mNext) {
+      if (f->mNumSides != sides) continue;
+      poly->SelectFace(f, false);
+      return RunDocCommand(kCmdDeleteOnePartOfCompound);
+    }
+    return false;
+  };
+  ASSERT_TRUE(deletePartWith(3));
+  ASSERT_EQ(GetCurrentPoly()->mFaces.mCount, 6);
+  EXPECT_EQ(Name(), "Named Cube");
+  EXPECT_EQ(Record(), "Cube");
+  ASSERT_TRUE(undo.List().Undo());
+  ASSERT_TRUE(deletePartWith(4));
+  ASSERT_EQ(GetCurrentPoly()->mFaces.mCount, 8);
+  EXPECT_EQ(Name(), "Octahedron");
+  EXPECT_EQ(DualName(), "Named Cube");
+  EXPECT_TRUE(Platform().messages.Boxes().empty());
+}
+
+// The name of a record's dual gives that dual, named, typed and catalogued as the dual
+// of its record, as the record's dual made current does; undo, redo and a saved file
+// give it back. It is its own mirror image: Go to Variation says so and leaves it (and
+// its file), while the dual of a chiral record turns into its other hand.
+TEST_F(DerivedNamesTest, TheDualOfARecordIsNamedAndTypedAsThatDualOnEveryRoad) {
+  corvia::testing::DocumentUndoScope undo;
+  LibraryEntry* cuboctahedron = Find("Cuboctahedron");
+  const auto expectRhombicDodecahedron = [&](const char* road) {
+    SCOPED_TRACE(road);
+    EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 12);
+    EXPECT_EQ(GetCurrentPoly()->mVertices.mCount, 14);
+    EXPECT_EQ(Name(), "Rhombic Dodecahedron");
+    EXPECT_EQ(DualName(), "Cuboctahedron");
+    EXPECT_EQ(Record(), "");
+    EXPECT_EQ(GetCurrentPoly()->mLibraryEntryOfDual, cuboctahedron);
+    EXPECT_EQ(Info(kInfoType), "Type: Dual of Uniform, Semi-regular, Archimedean");
+    EXPECT_EQ(Info(kInfoSymbol), "Face Description: V4.3.4.3");
+    EXPECT_EQ(Info(kInfoWenninger), "Wenninger number: W11");
+    EXPECT_EQ(Info(kInfoDual), "Dual: \"Cuboctahedron\"");
+    EXPECT_NE(Doc().GetTitle().find("Rhombic Dodecahedron"), std::string::npos) << Doc().GetTitle();
+  };
+  ASSERT_TRUE(Doc().OpenModelByNameOrSymbol("Rhombic Dodecahedron"));
+  expectRhombicDodecahedron("typed");
+  // Next Polyhedron steps the library from the record's place.
+  StepPolyhedron(1);
+  EXPECT_EQ(Record(), "Truncated Octahedron");
+  Open("Cuboctahedron");
+  ASSERT_TRUE(EnterModelOfPane(GetCurrentPoly(), kViewDualPolyhedron));
+  expectRhombicDodecahedron("made from the dual pane");
+  Open("Cube");
+  ASSERT_TRUE(undo.List().Undo());
+  expectRhombicDodecahedron("undone");
+  ASSERT_TRUE(undo.List().Redo());
+  ASSERT_TRUE(undo.List().Undo());
+  expectRhombicDodecahedron("undone after a redo");
+
+  const std::string path = (corvia::testing::ScratchDir("dual-of-record") / "rhombic.corv").string();
+  ASSERT_TRUE(SaveModelFile(path.c_str(), kModelFileBinary, GetCurrentPoly()).done());
+  Open("Cube");
+  ASSERT_TRUE(Doc().OnOpenDocument(path.c_str()));
+  expectRhombicDodecahedron("reopened");
+  const int steps = undo.List().GetNumUndos();
+  ASSERT_TRUE(RunDocCommand(kCmdGoToVariation));
+  ASSERT_EQ(Platform().messages.Boxes().size(), 1u);
+  EXPECT_EQ(Platform().messages.Boxes()[0].text,
+            "This model is its own mirror image:\nits mirror image lies on it face for face, so there is no other "
+            "model to make.");
+  EXPECT_EQ(undo.List().GetNumUndos(), steps);
+  EXPECT_EQ(Doc().GetPathName(), path);
+  expectRhombicDodecahedron("after Go to Variation");
+  Platform().messages.Clear();
+
+  // The snub cube's dual has two hands: its mirror image is still that dual.
+  ASSERT_TRUE(Doc().OpenModelByNameOrSymbol("Pentagonal Icositetrahedron"));
+  EXPECT_EQ(GetCurrentPoly()->mLibraryEntryOfDual, Find("Snub Cube"));
+  ASSERT_TRUE(RunDocCommand(kCmdGoToVariation));
+  EXPECT_EQ(undo.List().GetNumUndos(), steps + 2);
+  EXPECT_EQ(GetCurrentPoly()->mLibraryEntryOfDual, Find("Snub Cube"));
+  EXPECT_EQ(Info(kInfoType), "Type: Dual of Uniform, Semi-regular, Archimedean");
+  EXPECT_TRUE(Platform().messages.Boxes().empty());
+}
+
+// A name made of a long chain of operations keeps the name of the model the chain
+// started from, in the title too.
+TEST_F(DerivedNamesTest, ALongDerivedNameLeavesOutOperationsNotTheModelItCameFrom) {
+  Open("Crossed Heptagrammic Cupolaic Blend");
+  ASSERT_TRUE(EnterModelOfPane(GetCurrentPoly(), kViewCompoundOfDuals));
+  EXPECT_EQ(Name(), "Dual compound of Crossed Heptagrammic Cupolaic Blend");
+  ASSERT_TRUE(RunDocCommand(kCmdCreateConvexHull));
+  EXPECT_EQ(Name(), "Convex hull of Dual compound of Crossed Heptagrammic Cupolaic Blend");
+  ASSERT_TRUE(EnterModelOfPane(GetCurrentPoly(), kViewCompoundOfDuals));
+  EXPECT_EQ(Name(), "Dual compound of ... Dual compound of Crossed Heptagrammic Cupolaic Blend");
+  EXPECT_NE(Doc().GetTitle().find("Crossed Heptagrammic Cupolaic Blend"), std::string::npos) << Doc().GetTitle();
 }
 
 }  // namespace test_DerivedNames

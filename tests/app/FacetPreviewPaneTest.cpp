@@ -90,7 +90,9 @@ class FacetPreviewPaneTest : public corvia::testing::IcosahedronDocumentTest {
 };
 
 TEST_F(FacetPreviewPaneTest, TheFacetingIsDrawnWhereItsFacesProjectAndAPickSelectsAFace) {
-  constexpr int kSize = 240;
+  // Wide enough that the empty pane's message, broken into lines that fit, stays clear
+  // of the faces' centres.
+  constexpr int kSize = 360;
   CPolyView* preview = AddPane(kViewFacetingPreview, kSize, kSize);
   CPolyView* diagram = AddPane(kViewFacetingDiagram, 160, 160);
   Poly* poly = GetCurrentPoly();

@@ -6,21 +6,32 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "app/DocCommands.h"
+#include "app/ModelChange.h"
+#include "app/PaneModeCommands.h"
 #include "app/ModelUndo.h"
 #include "app/UndoList.h"
 #include "app/PolyView.h"
 #include "app/Settings.h"
+#include "construction/Augmentation.h"
 #include "core/Globals.h"
+#include "core/Messages.h"
+#include "core/Progress.h"
+#include "core/RainbowColor.h"
 #include "core/Units.h"
 #include "core/VectorMath.h"
 #include "model/ColorSchemes.h"
+#include "model/CreatePoly.h"
 #include "model/CrossSection.h"
 #include "model/Edge.h"
+#include "model/ElementFlags.h"
 #include "model/ElementLabels.h"
+#include "dialogs/AugmentDlg.h"
+#include "files/ModelFile.h"
 #include "dialogs/ModelDialogs.h"
 #include "platform/Services.h"
 #include "model/FaceTypeBlock.h"
@@ -33,6 +44,7 @@
 #include "symmetry/SymGroup.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/MenuOptionsScope.h"
+#include "tests/support/TestSupport.h"
 #include "ui/CommandIds.h"
 
 namespace test_MenuCommands {
@@ -110,28 +122,110 @@ TEST_F(MenuCommandsTest, SubdividedFacesAndGeodesicSpheresOfTheIcosahedron) {
   Platform().messages.Clear();
 }
 
-// The dual of the subdivided icosahedron has a face round each new corner whose six
-// corners lie on two points, those of the flat pairs of triangles there. An internal
-// error met while the compound with it is built ends the command: told once (not once
-// per face type), the model and the undo list as they were.
+// Show/Hide Faces in Selected Plane hides the faces of the current face's plane, and
+// only those, then shows them again: on a cube cut into 4, a square's 64 triangles.
+TEST_F(MenuCommandsTest, TheFacesOfThePlaneOfTheCurrentFaceAreHiddenAndShown) {
+  constexpr int kCmdShowHidePlane = 33365;
+  ASSERT_TRUE(Doc().SetModel(Find("4.4.4"), false, false));
+  Platform().messages.QueueText("4");
+  ASSERT_TRUE(RunDocCommand(kCmdSubdivideFaces));
+  Poly* poly = GetCurrentPoly();
+  ASSERT_EQ(poly->mFaces.mCount, 6 * 64);
+  PolyElement* face = poly->GetCurrentFace();
+  ASSERT_NE(face, nullptr);
+  auto hidden = [poly, face](bool inPlane) {
+    int n = 0;
+    for (PolyElement* e = poly->mFaces.mHead; e; e = e->mNext) {
+      if ((e == face || e->IsCoplanarWith(face)) == inPlane) n += e->HasFlag(kElementHidden) ? 1 : 0;
+    }
+    return n;
+  };
+  ASSERT_TRUE(RunDocCommand(kCmdShowHidePlane));
+  EXPECT_EQ(hidden(true), 64);
+  EXPECT_EQ(hidden(false), 0);
+  ASSERT_TRUE(RunDocCommand(kCmdShowHidePlane));
+  EXPECT_EQ(hidden(true), 0);
+}
+
+// A click on Cancel while the sphere's window shows the lattice's last row is read after
+// that report, while the lattice is finished and the model built from it: the command
+// is one piece of work with one window, so the click stops it wherever it falls, and
+// the icosahedron stays. Without a click the same sphere is made.
+TEST_F(MenuCommandsTest, CancelClickedAtTheLatticesLastRowStopsTheSphere) {
+  // Time moves on at every reading, so that the window shows within the work.
+  struct SteppingClock final : platform::Clock {
+    double NowSeconds() const override { return mNow += 0.05; }
+    mutable double mNow = 0.0;
+  } steps;
+  platform::ServiceSet services = platform::Services();
+  services.clock = &steps;
+  const platform::ServiceSet before = platform::InstallServices(services);
+  auto& progress = Platform().progress;
+  const std::string lastRow = "Created 1981 of 2000 faces";  // 2000 faces, 19 in the last row
+  std::string seen;
+  progress.Current()->onPump = [&](platform::HeadlessProgressWindow::State& window) {
+    seen = window.caption;
+    if (window.caption == lastRow) window.cancelClicked = true;
+  };
+  Poly* icosahedron = GetCurrentPoly();
+  Platform().messages.QueueText("10");
+  ASSERT_TRUE(RunDocCommand(kCmdGeodesicSphere));
+  ASSERT_FALSE(seen.empty()) << "the window never showed";
+  EXPECT_EQ(GetCurrentPoly(), icosahedron);
+  EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 20);
+  EXPECT_FALSE(IsProgressActive());
+
+  progress.Current()->onPump = nullptr;
+  ASSERT_TRUE(Doc().SetModel(Find("3.3.3.3.3"), false, false));
+  Platform().messages.QueueText("10");
+  ASSERT_TRUE(RunDocCommand(kCmdGeodesicSphere));
+  EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 2000);
+  platform::InstallServices(before);
+}
+
+// An internal error met while a compound is built (here as its faces are sorted into
+// types, after the old model was cleared) ends the command: told once (not once per
+// face type), the model and the undo list as they were. The dual of the subdivided
+// icosahedron, with a face round each new corner whose six corners lie on two points,
+// leaves them as they were too.
 TEST_F(MenuCommandsTest, AnInternalErrorEndsTheCommandWithTheModelAsItWas) {
+  SetTransitionsEnabled(true);
+  corvia::testing::ExpectInternalErrors();
+  const auto& undo = Platform().undo;
+  auto expectAsItWas = [&undo](const Poly* shown, int faces, size_t steps, int discards) {
+    EXPECT_EQ(GetCurrentPoly(), shown);
+    EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, faces);
+    EXPECT_EQ(undo.mCalls.size() - steps, static_cast<size_t>(undo.mDiscards - discards));
+  };
+
+  const Poly* icosahedron = GetCurrentPoly();
+  Platform().messages.Clear();
+  size_t steps = undo.mCalls.size();
+  int discards = undo.mDiscards;
+  int met = 0;
+  const CreatePolyStageHook before = SetCreatePolyStageHook([&met](const char* stage) {
+    if (met == 0 && std::string(stage).find("into types") != std::string::npos) {
+      ++met;
+      ShowInternalError("%s", "The compound's face types do not close.");
+    }
+  });
+  const bool ran = RunDocCommand(kCmdAddBaseAndDual);
+  SetCreatePolyStageHook(before);
+  ASSERT_TRUE(ran);
+  EXPECT_EQ(met, 1);
+  EXPECT_EQ(Platform().messages.CountTitled("Internal Error"), 1);
+  expectAsItWas(icosahedron, 20, steps, discards);
+
   Platform().messages.QueueText("2");
   ASSERT_TRUE(RunDocCommand(kCmdSubdivideFaces));
   const Poly* subdivided = GetCurrentPoly();
-  SetTransitionsEnabled(true);
-  corvia::testing::ExpectInternalErrors();
+  ASSERT_EQ(subdivided->mFaces.mCount, 80);
   Platform().messages.Clear();
-  const auto& undo = Platform().undo;
-  const size_t steps = undo.mCalls.size();
-  const int discards = undo.mDiscards;
+  steps = undo.mCalls.size();
+  discards = undo.mDiscards;
   ASSERT_TRUE(RunDocCommand(kCmdAddBaseAndDual));
-  const int told = Platform().messages.CountTitled("Internal Error");
-  EXPECT_LE(told, 1);
-  if (told > 0) {
-    EXPECT_EQ(GetCurrentPoly(), subdivided);
-    EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 80);
-    EXPECT_EQ(undo.mCalls.size() - steps, static_cast<size_t>(undo.mDiscards - discards));
-  }
+  EXPECT_LE(Platform().messages.CountTitled("Internal Error"), 1);
+  expectAsItWas(subdivided, 80, steps, discards);
   Platform().messages.Clear();
 }
 
@@ -169,6 +263,37 @@ TEST_F(MenuCommandsTest, NextAndPreviousStellationStepTheCellsAndOriginalPutsThe
   ASSERT_TRUE(RunDocCommand(kCmdOriginalStellation));
   EXPECT_TRUE(FaceTypeBlock::IsOriginalStellation(block));
   EXPECT_FALSE(UpdateDocCommand(kCmdOriginalStellation).enabled);
+}
+
+// Commands on one part of a compound wait for a compound, and Select None is there
+// for a cell picked in a stellation as for a face: each enabled where it can act.
+TEST_F(MenuCommandsTest, CommandsOnAPartOrACellAreEnabledWhereTheyAct) {
+  constexpr int kCmdColourOnePart = 33153;
+  constexpr int kCmdSelectNone = 32869;
+  Poly* poly = GetCurrentPoly();
+  poly->SelectFace(poly->GetFace(0), false);
+  ASSERT_NE(poly->GetCurrentFace(), nullptr);
+  EXPECT_FALSE(UpdateDocCommand(kCmdDeleteOnePartOfCompound).enabled);
+  EXPECT_FALSE(UpdateDocCommand(kCmdColourOnePart).enabled);
+  ASSERT_TRUE(RunDocCommand(kCmdAddBaseAndDual));
+  poly = GetCurrentPoly();
+  ASSERT_TRUE(poly->IsCompound());
+  poly->SelectFace(poly->GetFace(0), false);
+  EXPECT_TRUE(UpdateDocCommand(kCmdDeleteOnePartOfCompound).enabled);
+  EXPECT_TRUE(UpdateDocCommand(kCmdColourOnePart).enabled);
+
+  // A cell picked in the stellation pane is highlighted there until Select None.
+  ASSERT_TRUE(Doc().SetModel(Find("3.3.3.3.3"), false, false));
+  AddPane(kViewStellationOfBase);
+  ASSERT_TRUE(RunDocCommand(kCmdNextStellation));
+  FaceTypeBlock* block = GetCurrentPoly()->mBaseBlock.get();
+  ASSERT_TRUE(block->IsStellated());
+  GetCurrentPoly()->ClearSelection();
+  block->mSelectedCell = block->mFirstCell;
+  EXPECT_TRUE(UpdateDocCommand(kCmdSelectNone).enabled);
+  ASSERT_TRUE(RunDocCommand(kCmdSelectNone));
+  EXPECT_EQ(block->mSelectedCell, nullptr);
+  EXPECT_FALSE(UpdateDocCommand(kCmdSelectNone).enabled);
 }
 
 TEST_F(MenuCommandsTest, FacetingCriteriaAndLimitsShowInTheirItems) {
@@ -354,6 +479,118 @@ TEST_F(MenuCommandsTest, AWatermanPolyhedronChangesNoRadiusOfTheModelsThatFollow
 
   services.undo = previous;
   platform::InstallServices(services);
+}
+
+// A model made from the shown one keeps the lengths it is made at, so its radius is its
+// own; a library model loaded after it comes at the radius the user chose (the default
+// or Edit > Scale), never at the one the derived model happened to have.
+TEST_F(MenuCommandsTest, ALibraryModelAfterADerivedOneTakesTheUsersRadius) {
+  corvia::testing::DocumentUndoScope undo;
+  UnitSettings& units = GetUnitSettings();
+  units.SetUserLengthScale(8.0);
+  const auto paperEdge = [&units] {
+    const PolyElement* face = GetCurrentPoly()->mFaces.mHead;
+    double side[3];
+    Subtract(side, face->GetCorner(0)->mDualVert, face->GetCorner(1)->mDualVert);
+    return VectorLength(side) * units.mLengthScale;
+  };
+
+  // A square pyramid on a square of the pentagonal prism: the edges keep their length.
+  ASSERT_TRUE(Doc().SetModel(Find("Pentagonal Prism"), false, false));
+  const double edge = paperEdge();
+  CPolyView* pane = AddPane(kViewBasePolyhedron);
+  Poly* prism = GetCurrentPoly();
+  for (PolyElement* f = prism->mFaces.mHead; f; f = f->mNext) {
+    if (f->mNumSides == 4) {
+      prism->SelectFace(f, false);
+      break;
+    }
+  }
+  Platform().dialogs.Queue<AugmentDlg>([](AugmentDlg& d) {
+    d.mOptions = kAugmentPyramid | kPyramidEqualEdges;
+    d.mScale = 1.0;
+    return true;
+  });
+  pane->OnAugmentPolyhedron();
+  ASSERT_EQ(GetCurrentPoly()->mFaces.mCount, 10);
+  EXPECT_NEAR(paperEdge(), edge, 1e-9);
+  EXPECT_GT(units.mLengthScale, 8.5);
+  ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
+  EXPECT_DOUBLE_EQ(units.mLengthScale, 8.0);
+
+  // The cube with its dual, then the tetrahedron.
+  ASSERT_TRUE(RunDocCommand(kCmdAddBaseAndDual));
+  ASSERT_EQ(GetCurrentPoly()->CountCompoundParts(), 2);
+  EXPECT_NE(units.mLengthScale, 8.0);
+  ASSERT_TRUE(Doc().SetModel(Find("Tetrahedron"), false, false));
+  EXPECT_DOUBLE_EQ(units.mLengthScale, 8.0);
+
+  // The cuboctahedron's dual made the base, then the icosahedron.
+  ASSERT_TRUE(Doc().SetModel(Find("Cuboctahedron"), false, false));
+  ASSERT_TRUE(EnterModelOfPane(GetCurrentPoly(), kViewDualPolyhedron));
+  ASSERT_EQ(GetCurrentPoly()->mFaces.mCount, 12);
+  const double dualScale = units.mLengthScale;
+  EXPECT_NE(dualScale, 8.0);
+  ASSERT_TRUE(Doc().SetModel(Find("Icosahedron"), false, false));
+  EXPECT_DOUBLE_EQ(units.mLengthScale, 8.0);
+
+  // Edit > Scale on a derived model is the user's choice: the next model takes it, and
+  // its undo gives back the derived model's radius and the user's choice before.
+  ASSERT_TRUE(undo.List().Undo());
+  ASSERT_EQ(GetCurrentPoly()->mFaces.mCount, 12);
+  EXPECT_DOUBLE_EQ(units.mLengthScale, dualScale);
+  ASSERT_TRUE(ScaleModelTo(ScaleMeasure::BaseRadius, 5.0));
+  const double chosen = units.mLengthScale;
+  EXPECT_NE(chosen, dualScale);
+  ASSERT_TRUE(Doc().SetModel(Find("Octahedron"), false, false));
+  EXPECT_DOUBLE_EQ(units.mLengthScale, chosen);
+  ASSERT_TRUE(undo.List().Undo());
+  ASSERT_TRUE(undo.List().Undo());
+  ASSERT_EQ(GetCurrentPoly()->mFaces.mCount, 12);
+  EXPECT_DOUBLE_EQ(units.mLengthScale, dualScale);
+  ASSERT_TRUE(Doc().SetModel(Find("Octahedron"), false, false));
+  EXPECT_DOUBLE_EQ(units.mLengthScale, 8.0);
+}
+
+// The colours of a side of the model, front and back, in order of value.
+std::vector<uint32_t> SortedColours(const ElementList& list) {
+  std::vector<uint32_t> colours;
+  for (const PolyElement* e = list.mHead; e; e = e->mNext) {
+    colours.push_back(PackRainbowColor(e->mColor));
+    colours.push_back(PackRainbowColor(e->mBackColor));
+  }
+  std::sort(colours.begin(), colours.end());
+  return colours;
+}
+
+// The construction-toy style shows panels in place of the model's colours and changes
+// none of them: turned off it gives back a compound's own colours, and a file saved
+// while it is on, or after, holds the model's own colours.
+TEST_F(MenuCommandsTest, TheToyStyleOnAndOffLeavesACompoundItsOwnColours) {
+  const std::filesystem::path folder = corvia::testing::ScratchDir("toy-style-colours");
+  const std::string during = (folder / "during.corv").string();
+  const std::string after = (folder / "after.corv").string();
+  ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
+  ASSERT_TRUE(RunDocCommand(kCmdAddBaseAndDual));
+  ASSERT_EQ(GetCurrentPoly()->CountCompoundParts(), 2);
+  const std::vector<uint32_t> faces = SortedColours(GetCurrentPoly()->mFaces);
+  const std::vector<uint32_t> vertices = SortedColours(GetCurrentPoly()->mVertices);
+
+  ASSERT_TRUE(RunDocCommand(kCmdGeomagStyle));
+  ASSERT_TRUE(GeomagStyle);
+  EXPECT_NE(SortedColours(GetCurrentPoly()->mFaces), faces);
+  ASSERT_TRUE(SaveModelFile(during.c_str(), kModelFileAscii, GetCurrentPoly()).done());
+  ASSERT_TRUE(RunDocCommand(kCmdGeomagStyle));
+  ASSERT_FALSE(GeomagStyle);
+  EXPECT_EQ(SortedColours(GetCurrentPoly()->mFaces), faces);
+  EXPECT_EQ(SortedColours(GetCurrentPoly()->mVertices), vertices);
+
+  ASSERT_TRUE(SaveModelFile(after.c_str(), kModelFileAscii, GetCurrentPoly()).done());
+  for (const std::string& path : {during, after}) {
+    ASSERT_TRUE(Doc().OnOpenDocument(path.c_str())) << path;
+    EXPECT_EQ(SortedColours(GetCurrentPoly()->mFaces), faces) << path;
+    EXPECT_EQ(SortedColours(GetCurrentPoly()->mVertices), vertices) << path;
+  }
 }
 
 }  // namespace test_MenuCommands

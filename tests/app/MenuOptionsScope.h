@@ -34,6 +34,7 @@ struct MenuOptionsScope {
   bool sphereSections = GetNetDrawSettings().showSphereSections;
   // A derived model brings its own length scale.
   double lengthScale = GetUnitSettings().mLengthScale;
+  double userLengthScale = GetUnitSettings().mUserLengthScale;
   double frame[16];
   MenuOptionsScope() {
     for (int i = 0; i < 16; ++i) frame[i] = SlicingFrame()[i];
@@ -57,6 +58,7 @@ struct MenuOptionsScope {
     GetLengthScaleRedrawOptions().sphereIntersections = sphereSections;
     for (int i = 0; i < 16; ++i) SlicingFrame()[i] = frame[i];
     GetUnitSettings().mLengthScale = lengthScale;
+    GetUnitSettings().mUserLengthScale = userLengthScale;
   }
 };
 

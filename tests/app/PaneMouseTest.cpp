@@ -13,19 +13,22 @@
 #include "core/Folders.h"
 #include "core/Units.h"
 #include "core/VectorMath.h"
+#include "dialogs/ModelDialogs.h"
 #include "files/ImageFormats.h"
-#include "model/Edge.h"
 #include "model/CrossSection.h"
+#include "model/Edge.h"
 #include "model/FaceImageAttach.h"
 #include "model/Measurement.h"
 #include "model/Poly.h"
 #include "nets/Edge3D.h"
 #include "nets/Face3D.h"
 #include "nets/Model3D.h"
+#include "nets/Net.h"
 #include "nets/NetFlags.h"
 #include "render/GLSelection.h"
 #include "render/SelectionItems.h"
 #include "tests/app/AppTestSupport.h"
+#include "ui/CommandIds.h"
 
 namespace test_PaneMouse {
 
@@ -81,6 +84,14 @@ class PaneClickTest : public DocumentTest {
   static void WindowOf(CPolyView* pane, const double* point, int& x, int& y) {
     double window[3];
     pane->ApplyViewTransform(window, point);
+    x = static_cast<int>(std::lround(window[0]));
+    y = static_cast<int>(std::lround(window[1]));
+  }
+  // The window point of a facelet's centre in a drawn flat net.
+  static void WindowOfFacelet(CPolyView* pane, const Face3D* facelet, int& x, int& y) {
+    double centre[3], direction[3], normal[3], window[2];
+    facelet->GetCentreFrame(kFaceletDrawFlat, centre, direction, normal, nullptr, 1.0);
+    pane->ModelToWindow2D(window, centre);
     x = static_cast<int>(std::lround(window[0]));
     y = static_cast<int>(std::lround(window[1]));
   }
@@ -159,6 +170,81 @@ TEST_F(PaneClickTest, CutModeCutsAndJoinsTheClickedEdgeOfANet) {
   pane->OnDraw();
   pane->OnClick(x, y, 0);
   EXPECT_EQ(edgelet()->Has(kEdgeUserCut), before);
+}
+
+// A drawn polygon joins the nets as a facelet outside the model's running numbers. A
+// click on it in the Unfolded Net pane names nothing and tells nothing; the model's own
+// facelets are named as ever. The model is the compound random use met it on.
+TEST_F(PaneClickTest, AClickOnADrawnPolygonInANetNamesNothingAndTellsNothing) {
+  corvia::testing::Platform().dialogs.Queue<CWatermanDialog>([](CWatermanDialog& d) {
+    d.mRoot = 5;
+    d.mLatticeType = 0;
+    return true;
+  });
+  ASSERT_TRUE(RunDocCommand(kCmdCreateWaterman));
+  for (int command : {kCmdCreateConvexCore, kCmdAddBaseAndDual, kCmdCreateConvexCore, kCmdAddBaseAndDual}) {
+    ASSERT_TRUE(RunDocCommand(command));
+  }
+  Poly* poly = GetCurrentPoly();
+  ASSERT_STREQ(poly->mName, "Dual compound of ... Convex core of Waterman R5");
+  ASSERT_EQ(poly->mFaces.mCount, 86);
+  CPolyView* pane = AddPane(kViewUnfoldedNet, 300, 300);
+  pane->OnDraw();
+  const PolyElement* face = poly->mFaces.mHead;
+  for (int i = 0; i < face->mNumSides; ++i) poly->AddFacetVertex(face->GetCorner(i)->mDualVert);
+  poly->FinishDrawnPolygon(false, false);
+  Model3D* model = pane->GetModel3D();
+  ASSERT_TRUE(model && model->HasNets());
+  ASSERT_EQ(model->CountDrawnTypes(), 1);
+  Face3D* drawn = &model->mDrawnTypes->mFacelets[0];
+  ASSERT_NE(drawn->mNet, nullptr);
+  model->mCurrentNet = drawn->mNet;
+  DocumentTest::WindowOf(pane)->Paint();
+  int x = 0, y = 0;
+  WindowOfFacelet(pane, drawn, x, y);
+  // The pointer is on the drawn facelet, in its own light blue.
+  const uint8_t* pixel = DocumentTest::WindowOf(pane)->ReadPixels().Pixel(x, y);
+  EXPECT_GT(pixel[2], pixel[0] + 30);
+  EXPECT_FALSE(pane->PickAt(x, y).Found());
+  SetMouseSelectionMode(kSelectIdentification);
+  pane->OnClick(x, y, 0);
+
+  Face3D* own = model->GetFacelet(model->GetNumFacelets() - 1);
+  model->mCurrentNet = own->mNet;
+  DocumentTest::WindowOf(pane)->Paint();
+  // Near enough for its edges to stand clear of the pointer.
+  WindowOfFacelet(pane, own, x, y);
+  pane->Zoom2DAt(8.0, x, y);
+  DocumentTest::WindowOf(pane)->Paint();
+  WindowOfFacelet(pane, own, x, y);
+  EXPECT_TRUE(Means(pane->PickAt(x, y), kSelectFacelet, Face3D::GetIndex(own)));
+}
+
+// A fault met for every element a pick names (here names too narrow for most of the
+// net's facelets and edgelets) is told once for the click, and the click does not act
+// on what the pick found: the selection stays.
+TEST_F(PaneClickTest, AnInternalErrorOfAPickIsToldOnceAndTheClickEnds) {
+  CPolyView* pane = AddPane(kViewUnfoldedNet, 300, 300);
+  pane->OnDraw();
+  Model3D* model = pane->GetModel3D();
+  ASSERT_TRUE(model && model->HasNets() && model->mCurrentNet);
+  Poly* poly = GetCurrentPoly();
+  poly->SelectFace(poly->mFaces.mHead, false);
+  const PolyItem* selected = poly->mSelectedItem;
+  ASSERT_NE(selected, nullptr);
+  // The whole net within a few pixels of the pointer: the pick names every facelet and
+  // edgelet of it.
+  int x = 0, y = 0;
+  WindowOfFacelet(pane, model->mCurrentNet->first, x, y);
+  pane->Zoom2DAt(0.01, x, y);
+  pane->OnDraw();
+  corvia::testing::ExpectInternalErrors();
+  // Two bits of index: from 3 on, nothing can be named.
+  InitGLSelection(1 << 30);
+  pane->OnClick(x, y, 0);
+  InitGLSelection(kNumSelectionItemKinds);
+  EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 1);
+  EXPECT_EQ(poly->mSelectedItem, selected);
 }
 
 TEST_F(PaneClickTest, MidradiusOfUniformModels) {

@@ -304,7 +304,7 @@ TEST_F(PolyDocTest, TheLengthScaleOnEveryRoadAModelArrivesBy) {
   EXPECT_DOUBLE_EQ(units.mLengthScale, 8.0);
   ASSERT_TRUE(Doc().OpenModelByNameOrSymbol("3.3.3.3.3"));
   EXPECT_DOUBLE_EQ(units.mLengthScale, 8.0);
-  units.SetLengthScale(3.0, false);
+  units.SetUserLengthScale(3.0);
   ASSERT_TRUE(Doc().OpenModelByNameOrSymbol("5.5.5"));
   EXPECT_DOUBLE_EQ(units.mLengthScale, 3.0);
 
@@ -320,10 +320,10 @@ TEST_F(PolyDocTest, TheLengthScaleOnEveryRoadAModelArrivesBy) {
   }
   const std::string pathWithout = (folder / "no-scale.corv").string();
   std::ofstream(pathWithout) << withoutScale;
-  units.SetLengthScale(5.0, false);
+  units.SetUserLengthScale(5.0);
   ASSERT_TRUE(OpenModelFile(path.c_str(), kOpenModelFilePlain));
   EXPECT_DOUBLE_EQ(units.mLengthScale, 3.0);
-  units.SetLengthScale(5.0, false);
+  // Not the scale of the model shown before it.
   ASSERT_TRUE(OpenModelFile(pathWithout.c_str(), kOpenModelFilePlain));
   EXPECT_DOUBLE_EQ(units.mLengthScale, 5.0);
 

@@ -11,7 +11,10 @@
 #include <utility>
 #include <vector>
 
+#include "app/ModelChange.h"
+#include "app/UndoList.h"
 #include "construction/DualMorph.h"
+#include "construction/Prisms.h"
 #include "core/FaceImageRef.h"
 #include "core/TimeFormat.h"
 #include "model/ElementLabels.h"
@@ -19,17 +22,18 @@
 #include "model/FaceTypeBlock.h"
 #include "model/PolyElement.h"
 #include "nets/NetSettings.h"
-#include "render/NetDrawSettings.h"
 #include "render/DisplaySettings.h"
 #include "render/FaceImage.h"
-#include "render/ModelDrawSettings.h"
 #include "render/GL.h"
 #include "render/GLErrors.h"
 #include "render/GLSection.h"
 #include "render/GeomagStyle.h"
+#include "render/ModelDrawSettings.h"
+#include "render/NetDrawSettings.h"
+#include "stellation/DeferredModelWork.h"
 #include "stellation/Stellate.h"
-#include "tests/support/PlaneHull.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/support/PlaneHull.h"
 
 namespace test_PolyView {
 
@@ -430,6 +434,28 @@ TEST_F(PolyViewTest, StellationPanesDrawTheCurrentStellation) {
   DiagnosticNumbers = savedNumbers;
   covered(stellation);
   EXPECT_EQ(WindowOf(stellation)->ReadPixels().pixels, plain.pixels);
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+}
+
+// A stellation pane whose facets wait for the idle work (the dual side of a torus has
+// no plain facet model and a long set-up) asks for them once a paint: a paint walks the
+// model a few times, never once for each face it draws, and says what it waits for.
+TEST_F(PolyViewTest, AStellationPaneWaitingForItsFacetsWalksTheModelOnlyOncePerPaint) {
+  Outcome outcome;
+  std::unique_ptr<SimplePoly> torus = CreateTorus(0.4, 24, 12, outcome);
+  ASSERT_TRUE(torus && CreateDerivedPolyWithUndo(Doc(), *torus, kUndoNewModel, false, true).done());
+  Poly* poly = GetCurrentPoly();
+  FaceTypeBlock* block = poly->mDualBlock.get();
+  ASSERT_FALSE(block->HasPlainFacetModel());
+  CPolyView* pane = AddPane(kViewStellationOfDual);
+  WindowOf(pane)->Paint();
+  ASSERT_TRUE(IsModelWorkPending(block));
+  const uint64_t before = CountWholeWalkSteps();
+  WindowOf(pane)->Paint();
+  const uint64_t walked = CountWholeWalkSteps() - before;
+  const uint64_t elements = static_cast<uint64_t>(poly->mFaces.mCount + poly->mVertices.mCount);
+  EXPECT_LE(walked, 4 * elements) << "a paint of " << poly->mVertices.mCount << " faces";
+  EXPECT_EQ(pane->GetPaneStatusText(), "Making facets...");
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
 }
 

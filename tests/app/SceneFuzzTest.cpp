@@ -366,5 +366,31 @@ TEST_F(SceneFuzzTest, ADamagedSectionCostsOnlyItself) {
   }
 }
 
+// A tour event's name of another encoding is told as the model's names are: the file
+// opens with one warning naming the section and the line, the name's bytes replaced by
+// "?", and saved again it opens without a word.
+TEST_F(SceneFuzzTest, ATourEventsNameOfAnotherEncodingIsToldAndReplaced) {
+  const std::filesystem::path folder = ScratchDir("scene-encoding");
+  const std::string path = (folder / "scene.corv").string();
+  ASSERT_TRUE(WriteModelFile(path.c_str(), kModelFileAscii, *GetCurrentPoly()));
+  const std::string saved = SavedBytes(path);
+  const std::string changed = (folder / "changed.corv").string();
+  const std::string name = "\"A \\\"quoted\\\" name\"";
+  WriteChanged(name, "\"A \\\"quoted\\\" n\xE4me\"", saved, changed);
+  const long line = std::count(saved.begin(), saved.begin() + long(saved.find(name)), '\n') + 1;
+  const Outcome opened = OpenModelFile(changed.c_str(), kOpenModelFilePlain);
+  ASSERT_EQ(opened.warnings().size(), 1u);
+  EXPECT_NE(opened.warnings()[0].find("The scene section 'Tour' (line " + std::to_string(line) +
+                                      "): A tour event's name held bytes that are no UTF-8 text"),
+            std::string::npos)
+      << opened.warnings()[0];
+  ASSERT_EQ(GetTour().GetNumEvents(), 2);
+  EXPECT_EQ(GetTour().GetEvent(1)->mName, "A \"quoted\" n?me\nover two lines");
+  ASSERT_TRUE(WriteModelFile(path.c_str(), kModelFileAscii, *GetCurrentPoly()));
+  const std::vector<std::string> state = State();
+  EXPECT_TRUE(OpenModelFile(path.c_str(), kOpenModelFilePlain).warnings().empty());
+  EXPECT_EQ(Difference(State(), state), "");
+}
+
 }  // namespace
 }  // namespace corvia::testing

@@ -15,6 +15,7 @@
 #include "stellation/Stellate.h"
 #include "symmetry/SymGroup.h"
 #include "tests/app/AppTestSupport.h"
+#include "ui/CommandIds.h"
 
 namespace corvia::testing {
 namespace {
@@ -138,6 +139,37 @@ TEST_F(UndoDocumentTest, EachStepPutsTheModelBackAndRedoGoesForward) {
     EXPECT_EQ(TakeLook(), looks[i]) << "after redoing step " << i;
   }
   EXPECT_FALSE(mList.Redo());
+  EXPECT_TRUE(Platform().messages.Boxes().empty());
+}
+
+// A stellation placed among those of the criteria ("Stellation 6 of 14 of ...") keeps
+// its place in the pane's title when a model change is undone back to it and redone:
+// the title once lost it, as the block that had taken the walk was made anew.
+TEST_F(UndoDocumentTest, AStellationKeepsItsPlaceInTheTitleThroughUndoAndRedo) {
+  constexpr int kCmdNextStellation = 32815;
+  ASSERT_TRUE(Doc().SetModel(Find("Icosahedron"), false, false));
+  InstallList();
+  CPolyView* pane = AddPane(kViewStellationOfBase);
+  ASSERT_TRUE(RunDocCommand(kCmdAddBaseAndDual));
+  ASSERT_TRUE(GetCurrentPoly()->IsCompound());
+  for (int step = 0; step < 4; ++step) ASSERT_TRUE(RunDocCommand(kCmdNextStellation));
+  // The title says what the last step said.
+  const std::string step = Platform().views.mPaneMessage;
+  ASSERT_EQ(step.rfind("Stellation 6 of ", 0), 0u) << step;
+  UpdateAllCaptions();
+  const std::string placed = pane->GetTitle();
+  ASSERT_EQ(placed.rfind(step + " of ", 0), 0u) << placed;
+  Poly* poly = GetCurrentPoly();
+  poly->SelectFace(poly->GetFace(0), false);
+  ASSERT_TRUE(RunDocCommand(kCmdDeleteOnePartOfCompound));
+  ASSERT_FALSE(GetCurrentPoly()->IsCompound());
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_TRUE(mList.Undo()) << round;
+    EXPECT_TRUE(GetCurrentPoly()->IsCompound());
+    EXPECT_EQ(pane->GetTitle(), placed) << round;
+    ASSERT_TRUE(mList.Redo()) << round;
+    EXPECT_FALSE(GetCurrentPoly()->IsCompound());
+  }
   EXPECT_TRUE(Platform().messages.Boxes().empty());
 }
 

@@ -23,7 +23,9 @@ struct ValueState final : UndoState {
 
 class FakeModel final : public UndoModel {
  public:
-  std::unique_ptr<UndoState> Capture() override {
+  // As the document's model does, a state that cannot be kept is told when asked to.
+  std::unique_ptr<UndoState> Capture(bool tell) override {
+    if (failCapture && tell) ShowError("The model could not be kept in memory, so this change cannot be undone.");
     if (failCapture) return nullptr;
     return std::make_unique<ValueState>(value, stateBytes);
   }
@@ -225,6 +227,39 @@ TEST_F(UndoListTest, AStepThatCannotBePutBackSaysSoAndStays) {
   model.failRestore = false;
   ASSERT_TRUE(list.Undo());
   EXPECT_EQ(model.value, 1);
+}
+
+// An undo or redo that cannot keep the model shown for the way back is not taken: one
+// box says what happened, and the model and both lists are as they were.
+TEST_F(UndoListTest, AStepThatCannotKeepTheModelShownSaysSoOnceAndStays) {
+  Change(1);
+  Change(2, 24);
+  Change(3);
+  ASSERT_TRUE(list.Undo());
+  const auto undos = Names(false);
+  const auto redos = Names(true);
+  model.failCapture = true;
+  for (const bool undo : {true, false}) {
+    SCOPED_TRACE(undo ? "undo" : "redo");
+    testing::Platform().messages.Clear();
+    EXPECT_FALSE(undo ? list.Undo() : list.Redo());
+    EXPECT_EQ(model.value, 2);
+    EXPECT_EQ(Names(false), undos);
+    EXPECT_EQ(Names(true), redos);
+    const auto& boxes = testing::Platform().messages.Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].title, "Error");
+    EXPECT_EQ(boxes[0].text.rfind(undo ? "Couldn't undo the Translate: " : "Couldn't redo the Color Change: ", 0), 0u)
+        << boxes[0].text;
+    EXPECT_NE(boxes[0].text.find("not enough memory"), std::string::npos) << boxes[0].text;
+    EXPECT_NE(boxes[0].text.find("undo list are as they were"), std::string::npos) << boxes[0].text;
+  }
+  model.failCapture = false;
+  ASSERT_TRUE(list.Undo());
+  EXPECT_EQ(model.value, 1);
+  ASSERT_TRUE(list.Redo());
+  ASSERT_TRUE(list.Redo());
+  EXPECT_EQ(model.value, 3);
 }
 
 // A change stopped half-way is put back from the step it just recorded, and only from

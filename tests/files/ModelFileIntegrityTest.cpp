@@ -199,15 +199,29 @@ TEST_F(ModelFileIntegrity, EveryChangedByteIsRefusedOrOpensTheSameModel) {
 }
 
 // A file cut short anywhere, at a boundary between tokens or parts too, is refused:
-// a file must end with its end.
+// a file must end with its end, in either form. A text file that lost only the line
+// end after its end is whole.
 TEST_F(ModelFileIntegrity, AFileCutAnywhereIsRefused) {
   const std::string path = (corvia::testing::ScratchDir("integrity-cut") / "cut.corv").string();
-  for (const std::string& seed : {seeds[1], seeds[3]}) {
+  for (const std::string& seed : seeds) {
+    WriteBytes(path, seed);
+    std::string whole, error;
+    ASSERT_TRUE(Read(path, whole, error)) << error;
     for (size_t length = 0; length < seed.size(); ++length) {
-      WriteBytes(path, seed.substr(0, length));
-      std::string fingerprint, error;
+      const std::string cut = seed.substr(0, length);
+      WriteBytes(path, cut);
+      std::string fingerprint;
+      if (seed.find_first_not_of('\n', length) == std::string::npos) {
+        ASSERT_TRUE(Read(path, fingerprint, error)) << error;
+        EXPECT_EQ(fingerprint, whole);
+        continue;
+      }
       ASSERT_FALSE(Read(path, fingerprint, error)) << "cut at " << length << " of " << seed.size();
       ASSERT_NE(error.find(path), std::string::npos) << error;
+      // Cut after a part of a text file, it says so.
+      if (cut.ends_with("EndModel\n") || cut.ends_with("EndScene\n")) {
+        EXPECT_NE(error.find("The file is cut short"), std::string::npos) << error;
+      }
     }
   }
 }
@@ -307,6 +321,10 @@ TEST_F(ModelFileIntegrity, FilesWithoutTheCheckOpenAsBefore) {
     if (fixture.seed % 2 == 1) {
       EXPECT_EQ(AsWrittenUnchecked(seeds[fixture.seed]), before.substr(0, before.size() - fixture.checkBytes))
           << fixture.name;
+    } else {
+      // And the mark and the end all an ASCII file gains.
+      std::string text = Unstamped(before);
+      EXPECT_EQ(Unstamped(seeds[fixture.seed]), text.insert(text.find("Model\n"), "CheckedParts\n") + "EndFile\n");
     }
     // And through the document, with nothing to say.
     TestDocument document;
@@ -320,6 +338,14 @@ TEST_F(ModelFileIntegrity, FilesWithoutTheCheckOpenAsBefore) {
   const std::string& cube = seeds[1];
   const std::string changed = (folder / "changed.corv").string();
   std::string fingerprint, error;
+  // An ASCII file without the mark is read to its last part, as it always was: cut
+  // after its model, it opens with the model alone.
+  std::string old = ReadBytes(corvia::testing::FixturesDir() / "model-files" / "cube-8.10-ascii.corv"), model;
+  WriteBytes(changed, old);
+  ASSERT_TRUE(Read(changed, fingerprint, error, nullptr, &model)) << error;
+  WriteBytes(changed, old.erase(old.find("Scene ")));
+  ASSERT_TRUE(Read(changed, fingerprint, error)) << error;
+  EXPECT_EQ(fingerprint, model);
   for (const std::string& bytes : {cube.substr(0, cube.size() - 1), cube + '\0', cube + cube.substr(cube.size() - 6)}) {
     WriteBytes(changed, bytes);
     EXPECT_FALSE(Read(changed, fingerprint, error));

@@ -288,7 +288,7 @@ TEST(ModelFileTest, TextsThatAreNoUtf8TextOpenWithTheirBytesReplaced) {
     ASSERT_EQ(opened.warnings().size(), 1u) << FormName(form);
     const std::string& warning = opened.warnings()[0];
     if (form == corvia::kModelFileAscii) {
-      EXPECT_NE(warning.find("The model's name (line 4) held bytes that are no UTF-8 text"), std::string::npos)
+      EXPECT_NE(warning.find("The model's name (line 5) held bytes that are no UTF-8 text"), std::string::npos)
           << warning;
       EXPECT_NE(warning.find("So were those of 2 more texts."), std::string::npos) << warning;
       EXPECT_STREQ(document.mPoly.mName, "Oct?hedron");
@@ -300,6 +300,59 @@ TEST(ModelFileTest, TextsThatAreNoUtf8TextOpenWithTheirBytesReplaced) {
     EXPECT_EQ(Text(Elements(document.mPoly.mFaces)[1]->GetLabel()), "Te?rahedron");
     ASSERT_TRUE(corvia::WriteModelFile(path.c_str(), form, document.mPoly));
     EXPECT_TRUE(corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain).warnings().empty());
+  }
+}
+
+// Each fault of a text costs only that text: a quote left open, another encoding in
+// the vertex configuration or the library entry's name, a library entry the library
+// does not hold, a quote left open in a scene section. The file opens with one warning
+// that names the text and its line ("@"); the rest of the model and the scene come
+// back, and the next save opens without a word to what was read.
+TEST(ModelFileTest, AFaultyTextIsToldAndTheRestOfTheFileKept) {
+  LibraryModel cube;
+  ASSERT_TRUE(cube.Build(kCube));
+  TestSection section;
+  Installed installed(&section);
+  const std::string path = Path("text-faults", "cube.corv");
+  ASSERT_TRUE(corvia::WriteModelFile(path.c_str(), corvia::kModelFileAscii, cube.poly));
+  const std::string text = ReadBytes(path);
+  const struct {
+    const char *from, *to, *says, *name;
+    bool entry;  // the model keeps its library entry
+  } cases[] = {
+      {"Name \"Cube\"", "Name \"Icosahedron`", "The model's name (line @) has no closing quote: it was read to the end",
+       "Icosahedron`", true},
+      {"\"4.4.4\"", "\"4.\xB4.4\"", "The vertex configuration (line @) held bytes that are no UTF-8 text", "Cube",
+       true},
+      {"1 \"Cube\"", "1 \"Cubus\"", "no model named \"Cubus\" (line @): the model is taken without its library entry",
+       "Cube", false},
+      {"1 \"Cube\"", "1 \"Cu\xE9\x65\"", "The library entry's name (line @) held bytes that are no UTF-8", "Cube",
+       false},
+      {"caption\"\n", "caption\n", "The scene section 'TestScene' (line @): A quoted text has no closing quote", "Cube",
+       true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.to);
+    std::string changed = text;
+    const size_t at = changed.find(c.from);
+    WriteBytes(path, changed.replace(at, std::strlen(c.from), c.to));
+    std::string says = c.says;
+    says.replace(says.find('@'), 1, std::to_string(std::count(text.begin(), text.begin() + long(at), '\n') + 1));
+    section.mReadNumber = 0;
+    TestDocument document;
+    const corvia::Outcome opened = corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain);
+    ASSERT_TRUE(opened) << opened.text();
+    EXPECT_EQ(opened.warnings().size(), 1u);
+    EXPECT_NE((opened.warnings().empty() ? "" : opened.warnings()[0]).find(says), std::string::npos) << says;
+    EXPECT_EQ(document.mPoly.mVertices.mCount, 8);
+    EXPECT_EQ(section.mReadNumber, -42);
+    EXPECT_EQ(Text(document.mPoly.mName), c.name);
+    EXPECT_EQ(document.mPoly.mLibraryEntry != nullptr, c.entry);
+    const std::string again = Path("text-faults", "again.corv");
+    ASSERT_TRUE(corvia::WriteModelFile(again.c_str(), corvia::kModelFileAscii, document.mPoly));
+    TestDocument reopened;
+    EXPECT_TRUE(corvia::OpenModelFile(again.c_str(), corvia::kOpenModelFilePlain).warnings().empty());
+    ExpectSameModel(document.mPoly, reopened.mPoly, c.to);
   }
 }
 
@@ -686,7 +739,8 @@ TEST(ModelFileTest, BadFilesGiveOneMessageNamingTheFileAndChangeNothing) {
       {"no model", "Corvia ASCII 8.10\n", "holds no model"},
       {"octal", replaced("Vertices 8", "Vertices 010"), "A number with a leading zero: '010'"},
       {"zero in a name", replaced("Name \"", std::string("Name \"\0", 7)), "zero byte"},
-      {"zero in a kept section", text + std::string("Scene \"Kept\"\n  a\0b\nEndScene\n", 28), "zero byte"},
+      {"zero in a kept section", replaced("EndFile\n", std::string("Scene \"Kept\"\n  a\0b\nEndScene\nEndFile\n", 36)),
+       "zero byte"},
       {"flat", kFlatSquare, "does not appear to be valid"},
       {"collapsed prism", prism, "Face 1 passes twice through the point of vertex 5."},
       {"collapsed hemi", hemi, "Face 3 passes twice through the point of vertex 0."},
@@ -738,7 +792,9 @@ TEST(ModelFileTest, AKeptSectionIsWrittenBackAsItWasRead) {
       "\n"
       "\tSecond \"a # b\" \"EndScene\"\n"
       "  Third 0x10 -1\n";
-  WriteBytes(path, ReadBytes(path) + "Scene \"Unclaimed\"\n" + section + "  # a comment\nEndScene\n");
+  std::string text = ReadBytes(path);
+  text.insert(text.rfind("EndFile"), "Scene \"Unclaimed\"\n" + section + "  # a comment\nEndScene\n");
+  WriteBytes(path, text);
   std::string kept;
   for (int round = 0; round < 2; ++round) {
     TestDocument document;
@@ -764,7 +820,8 @@ TEST(ModelFileTest, LongTextsAreCutShortAndLongReadsCanBeCancelled) {
   ASSERT_TRUE(corvia::WriteModelFile(path.c_str(), corvia::kModelFileAscii, cube.poly));
   const std::string text = ReadBytes(path);
   // A name continued over 2 MB of lines is refused once it passes 1 MiB: on the line
-  // that passes it (the 11,398th of 92 bytes), the lines after it left unread.
+  // that passes it (the 11,398th of 92 bytes, after the file's first 12 lines), the
+  // lines after it left unread.
   std::string continued = "  Name \"start\"\n";
   for (int i = 0; i < 20000; ++i) continued += "    Continue \"" + std::string(92, 'x') + "\"\n";
   const std::string named = Path("long", "named.corv");
@@ -773,7 +830,7 @@ TEST(ModelFileTest, LongTextsAreCutShortAndLongReadsCanBeCancelled) {
   std::string error;
   EXPECT_FALSE(corvia::ReadModelFile(named.c_str(), contents, &error));
   EXPECT_NE(error.find("String longer than 1048576 bytes"), std::string::npos) << error;
-  EXPECT_NE(error.find("line 11409:"), std::string::npos) << error;
+  EXPECT_NE(error.find("line 11410:"), std::string::npos) << error;
 
   // 8 MB of blank lines report progress as they are read: a cancel stops the reading,
   // with no message.

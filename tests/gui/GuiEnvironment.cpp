@@ -16,11 +16,21 @@
 #include <wx/init.h>
 #include <wx/log.h>
 
+#include "core/OperationGuard.h"
+#include "ui/CommandTable.h"
+
 namespace {
 
 class TestApp : public wxApp {
 public:
   bool OnInit() override { return true; }
+  // As in the program: every event handler is an operation's edge, which memory that
+  // runs out ends alone.
+  void CallEventHandler(wxEvtHandler* handler, wxEventFunctor& functor, wxEvent& event) const override {
+    const int command = event.GetEventType() == wxEVT_MENU ? corvia::FromWxId(event.GetId()) : 0;
+    corvia::RunOperation(corvia::GetCommandOperationText(command).c_str(),
+                         [&] { wxApp::CallEventHandler(handler, functor, event); });
+  }
 };
 
 void FailOnAssert(const wxString& file, int line, const wxString& func, const wxString& cond, const wxString& msg) {

@@ -108,4 +108,72 @@ GLBitmap ScreenBitmap(wxWindow* window) {
   return bitmap;
 }
 
+namespace {
+
+Display* KeysDisplay() {
+  // A connection of its own, as a window manager has.
+  static Display* display = XOpenDisplay(nullptr);
+  return display;
+}
+
+// The first title up the tree from the window: the focus may rest on a window inside
+// the top-level one.
+std::string TitleAbove(Display* display, Window window) {
+  const Window root = DefaultRootWindow(display);
+  for (int depth = 0; window != 0 && window != root && depth < 64; ++depth) {
+    char* name = nullptr;
+    if (XFetchName(display, window, &name) && name) {
+      std::string title(name);
+      XFree(name);
+      return title;
+    }
+    Window rootOf = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, window, &rootOf, &parent, &children, &count)) break;
+    if (children) XFree(children);
+    window = parent;
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string KeyWindowTitle() {
+  Display* display = KeysDisplay();
+  if (!display) return {};
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(display, &focus, &revert);
+  if (focus == None) return {};
+  const Window root = DefaultRootWindow(display);
+  if (focus == PointerRoot || focus == root) {
+    // The keys go to the top-level window under the pointer.
+    Window rootOf = 0, child = 0;
+    int rootX = 0, rootY = 0, x = 0, y = 0;
+    unsigned mask = 0;
+    if (!XQueryPointer(display, root, &rootOf, &child, &rootX, &rootY, &x, &y, &mask)) return {};
+    focus = child;
+  }
+  return TitleAbove(display, focus);
+}
+
+bool GiveKeysToWindowTitled(const std::string& title) {
+  Display* display = KeysDisplay();
+  if (!display) return false;
+  Window rootOf = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(display, DefaultRootWindow(display), &rootOf, &parent, &children, &count)) return false;
+  Window found = 0;
+  for (unsigned i = count; i-- > 0 && !found;) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, children[i], &attributes) || attributes.map_state != IsViewable) continue;
+    if (TitleAbove(display, children[i]) == title) found = children[i];
+  }
+  if (children) XFree(children);
+  if (!found) return false;
+  XSetInputFocus(display, found, RevertToParent, CurrentTime);
+  XSync(display, False);
+  return true;
+}
+
 }  // namespace corvia::testing

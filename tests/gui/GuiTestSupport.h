@@ -126,6 +126,13 @@ inline void ClickAt(wxWindow* window, const wxPoint& point, int button = wxMOUSE
 wxImage ScreenPixels(wxWindow* window);
 // The same pixels as an opaque GL-style bitmap, for the picture checks of the renderer.
 GLBitmap ScreenBitmap(wxWindow* window);
+// The title of the top-level window that the display sends the keys to, as the display
+// knows it (also for the toolkit's own dialogs, which wx does not list); empty when the
+// keys go to no titled window.
+std::string KeyWindowTitle();
+// Hands the keys to the shown top-level window of that title, as a window manager
+// does; false when there is none.
+bool GiveKeysToWindowTitled(const std::string& title);
 
 // Sets an environment variable for the scope and puts the old value back.
 class ScopedEnv {

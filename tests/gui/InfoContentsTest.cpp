@@ -8,12 +8,17 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/Strings.h"
 #include "core/Units.h"
+#include "model/CreatePoly.h"
+#include "model/Poly.h"
+#include "model/Subdivision.h"
 #include "nets/Model3D.h"
+#include "symmetry/SimplePoly.h"
 #include "tests/files/ModelFileTestSupport.h"
 #include "tests/stellation/StellationModels.h"
 #include "tests/support/TestSupport.h"
@@ -165,6 +170,28 @@ TEST_F(InfoContentsTest, TheSnubCubeCountsItsTypesAndMeasures) {
   EXPECT_NEAR(Number(tree.Text(kInfoSurfaceArea), "Surface area: "), (6 + 8 * std::sqrt(3.0)) * edge * edge, 1e-3);
   EXPECT_NEAR(Number(tree.Text(kInfoVolume), "Volume: "), 7.8894774998 * edge * edge * edge, 1e-3);
   EXPECT_EQ(tree.Text(kInfoType), "Type: Uniform, Semi-regular, Archimedean");
+}
+
+// A geodesic sphere is convex however finely it is divided. The cube's, fanned from the
+// centres of its squares, bends by far less between the triangles round those centres
+// than between the icosahedron's: at frequency 40 they lie within the tolerance at
+// which the symmetry search joins a face's triangles.
+TEST_F(InfoContentsTest, AGeodesicSphereIsConvexAtEveryFrequency) {
+  for (const char* configuration : {"4.4.4", "3.3.3.3.3"}) {
+    corvia::testing::ConfigModel base(configuration);
+    ASSERT_TRUE(base.built);
+    for (int frequency : {4, 40, 60}) {
+      std::unique_ptr<SimplePoly> sphere = base.poly.Subdivide(kSubdivideGeodesic, frequency);
+      ASSERT_TRUE(sphere);
+      Poly made;
+      ASSERT_TRUE(CreatePoly(*sphere, &made, false, false));
+      Lines tree;
+      InsertInfoContents(tree, &made);
+      EXPECT_EQ(tree.Texts(kInfoNumComponents),
+                (std::vector<std::string>{"convex, orientable", "1 part (not a compound)"}))
+          << configuration << " at frequency " << frequency;
+    }
+  }
 }
 
 // A vertex and its mirror image are two types of the rotations, mirror partners: the

@@ -101,6 +101,58 @@ class NotingFileDialogs final : public platform::FileDialogFrontEnd {
   std::string next;
 };
 
+// The stellation's complexity warning on screen, every other box to the test's record.
+struct WarningOnScreen final : platform::MessageFrontEnd {
+  platform::MessageBoxReply ShowBox(const platform::MessageBoxRequest& request) override {
+    return request.title == "WARNING" ? mWx.ShowBox(request) : Platform().messages.ShowBox(request);
+  }
+  bool AskText(const std::string& title, const std::string& prompt, std::string& text) override {
+    return Platform().messages.AskText(title, prompt, text);
+  }
+  platform::WxMessages mWx;
+};
+
+// Answers the complexity warnings as the user does, in turn: a click on Proceed anyway
+// where the script says so (and past its end), else Escape. A box that takes no answer
+// is closed and counted.
+struct WarningAnswers final : wxModalDialogHook, wxTimer {
+  explicit WarningAnswers(std::vector<bool> script = {}) : proceed(std::move(script)) { Register(); }
+  ~WarningAnswers() override { Unregister(); }
+  int Enter(wxDialog* dialog) override {
+    mDialog = dialog;
+    ++shown;
+    mTries = 0;
+    Start(100);
+    return wxID_NONE;
+  }
+  void Exit(wxDialog*) override {
+    mDialog = nullptr;
+    Stop();
+  }
+  void Notify() override {
+    if (!mDialog) return;
+    if (++mTries > 30) {
+      ++stuck;
+      mDialog->EndModal(wxID_CANCEL);
+      return;
+    }
+    auto* button = dynamic_cast<wxButton*>(mDialog->FindWindowByLabel("Proceed anyway"));
+    if (!button || !button->IsShownOnScreen()) return;
+    wxUIActionSimulator user;
+    if (shown > proceed.size() || proceed[shown - 1]) {
+      user.MouseMove(button->ClientToScreen(wxPoint(button->GetClientSize().x / 2, button->GetClientSize().y / 2)));
+      user.MouseClick();
+    } else {
+      user.Char(WXK_ESCAPE);
+    }
+  }
+  std::vector<bool> proceed;
+  size_t shown = 0;
+  wxDialog* mDialog = nullptr;
+  int mTries = 0;
+  int stuck = 0;
+};
+
 class LargeModelTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -151,6 +203,19 @@ class LargeModelTest : public ::testing::Test {
     corvia::testing::PostMenuCommand(mFrame, kCmdOpen);
   }
 
+  // The geodesic sphere of frequency 5 on the octahedron (200 faces), whose stellation
+  // asks first: the warning is shown on screen from now on.
+  Poly* MakeSphereThatWarns() {
+    platform::ServiceSet services = platform::Services();
+    services.messages = &mWarning;
+    platform::InstallServices(services);
+    dynamic_cast<CMainFrame*>(mFrame)->GetMainToolBar()->OpenTypedModel("Octahedron");
+    Platform().messages.QueueText("5");
+    corvia::testing::PostMenuCommand(mFrame, kCmdGeodesicSphere);
+    corvia::testing::YieldUntil([] { return GetCurrentPoly()->mFaces.mCount == 200 && !IsProgressActive(); });
+    return GetCurrentPoly();
+  }
+
   // Lets wx work until the condition holds, at most the given seconds.
   static bool YieldUntilFor(int seconds, const std::function<bool()>& done) {
     return corvia::testing::YieldUntil(done, std::chrono::seconds(seconds));
@@ -172,6 +237,7 @@ class LargeModelTest : public ::testing::Test {
   wxFrame* mFrame = nullptr;
   SteppingClock mClock;
   NotingFileDialogs mFileDialogs;
+  WarningOnScreen mWarning;
 };
 
 TEST_F(LargeModelTest, NetsAreMadeWhenIdleWhileThePanesRepaintAndTheMenusAnswer) {
@@ -367,56 +433,9 @@ TEST_F(LargeModelTest, CancellingALargeGeodesicSphereAtAnyStageKeepsTheModelAsIt
 // pane, at any phase of the stellation end it as a cancel: no other box, the model as
 // it was, the block not stellated and not asked for again by the panes.
 TEST_F(LargeModelTest, TheWarnedStellationTakesItsAnswerAndEndsAsACancelAtAnyPhase) {
-  // The warning on screen, every other box to the test's record.
-  struct WarningOnScreen final : platform::MessageFrontEnd {
-    platform::MessageBoxReply ShowBox(const platform::MessageBoxRequest& request) override {
-      return request.title == "WARNING" ? mWx.ShowBox(request) : Platform().messages.ShowBox(request);
-    }
-    bool AskText(const std::string& title, const std::string& prompt, std::string& text) override {
-      return Platform().messages.AskText(title, prompt, text);
-    }
-    platform::WxMessages mWx;
-  } warning;
   // Clicks "Proceed anyway" once the box shows; a box that takes no click is closed.
-  struct Answer final : wxModalDialogHook, wxTimer {
-    Answer() { Register(); }
-    ~Answer() override { Unregister(); }
-    int Enter(wxDialog* dialog) override {
-      mDialog = dialog;
-      mTries = 0;
-      Start(100);
-      return wxID_NONE;
-    }
-    void Exit(wxDialog*) override {
-      mDialog = nullptr;
-      Stop();
-    }
-    void Notify() override {
-      if (!mDialog) return;
-      if (++mTries > 30) {
-        ++stuck;
-        mDialog->EndModal(wxID_CANCEL);
-        return;
-      }
-      auto* button = dynamic_cast<wxButton*>(mDialog->FindWindowByLabel("Proceed anyway"));
-      if (!button || !button->IsShownOnScreen()) return;
-      wxUIActionSimulator user;
-      user.MouseMove(button->ClientToScreen(wxPoint(button->GetClientSize().x / 2, button->GetClientSize().y / 2)));
-      user.MouseClick();
-    }
-    wxDialog* mDialog = nullptr;
-    int mTries = 0;
-    int stuck = 0;
-  } answer;
-  platform::ServiceSet services = platform::Services();
-  services.messages = &warning;
-  platform::InstallServices(services);
-
-  dynamic_cast<CMainFrame*>(mFrame)->GetMainToolBar()->OpenTypedModel("Octahedron");
-  Platform().messages.QueueText("5");
-  corvia::testing::PostMenuCommand(mFrame, kCmdGeodesicSphere);
-  corvia::testing::YieldUntil([] { return GetCurrentPoly()->mFaces.mCount == 200 && !IsProgressActive(); });
-  Poly* poly = GetCurrentPoly();
+  WarningAnswers answer;
+  Poly* poly = MakeSphereThatWarns();
   ASSERT_EQ(poly->mFaces.mCount, 200);
   FaceTypeBlock* block = poly->mBaseBlock.get();
   ASSERT_GT(block->EstimateComplexity(), kDeferredStellationComplexity);
@@ -477,6 +496,77 @@ TEST_F(LargeModelTest, TheWarnedStellationTakesItsAnswerAndEndsAsACancelAtAnyPha
   mClock.onRead = nullptr;
 }
 
+// Up in the stellation pane of a complex model asks first. Escape at the warning, or
+// Proceed anyway and then Escape in the progress window, leaves the model as it was,
+// not stellated, and the pane says how to be asked again; the next Up does ask again
+// (it once did nothing, without a word, until the model was made again).
+TEST_F(LargeModelTest, UpAfterTheStellationWasDeclinedOrCancelledAsksAgain) {
+  // The user's answers to the warnings in turn: Escape, or a click on Proceed anyway.
+  WarningAnswers answers({false, true, false});
+  Poly* poly = MakeSphereThatWarns();
+  ASSERT_EQ(poly->mFaces.mCount, 200);
+  FaceTypeBlock* block = poly->mBaseBlock.get();
+  corvia::testing::PostMenuCommand(mFrame, GetViewTypeCommand(kViewStellationOfBase));
+  EXPECT_TRUE(YieldUntilFor(60, [] {
+    return GetPane(0)->GetViewType() == kViewStellationOfBase && !IsProgressActive() && !HasDeferredModelWork();
+  }));
+  Platform().messages.Clear();
+  wxUIActionSimulator user;
+  // A click in the pane's corner, away from the model, then Up.
+  auto clickAndUp = [&] {
+    GetPane(0)->ClearMessage();
+    const wxSize size = Canvas(0)->GetClientSize();
+    user.MouseMove(Canvas(0)->ClientToScreen(wxPoint(8, size.y - 8)));
+    user.MouseClick();
+    corvia::testing::YieldUntil(
+        [] { return CPolyView::AsPolyView(NewView::GetActiveView()) == GetPane(0) && Canvas(0)->HasFocus(); });
+    user.Char(WXK_UP);
+  };
+  auto declined = [&](size_t asked) {
+    return answers.shown == asked && !answers.mDialog && !IsProgressActive() && GetPane(0)->GetMessage();
+  };
+  auto toldHow = [] {
+    const char* said = GetPane(0)->GetMessage();
+    return said && std::string(said).rfind("Stellation cancelled", 0) == 0;
+  };
+
+  // Escape at the warning.
+  clickAndUp();
+  EXPECT_TRUE(YieldUntilFor(60, [&] { return declined(1); }));
+  EXPECT_FALSE(block->IsStellated());
+  EXPECT_TRUE(toldHow());
+
+  // Up asks again; Proceed anyway, then Escape and Enter in the progress window.
+  bool escaped = false, entered = false;
+  int reads = 0;
+  mClock.onRead = [&] {
+    wxWindow* progress = platform::WxProgress::GetOpenWindow();
+    if (escaped && !entered && ++reads > 10) {
+      entered = true;
+      user.Char(WXK_RETURN);
+    }
+    if (escaped || answers.shown != 2 || !progress || !progress->IsShownOnScreen()) return;
+    progress->SetFocus();
+    escaped = true;
+    user.Char(WXK_ESCAPE);
+  };
+  clickAndUp();
+  EXPECT_TRUE(YieldUntilFor(120, [&] { return entered && declined(2); }));
+  mClock.onRead = nullptr;
+  EXPECT_TRUE(escaped);
+  EXPECT_FALSE(block->IsStellated());
+  EXPECT_TRUE(toldHow());
+
+  // And again after the cancel.
+  clickAndUp();
+  EXPECT_TRUE(YieldUntilFor(60, [&] { return declined(3); }));
+  EXPECT_EQ(answers.stuck, 0) << "a warning took no answer";
+  EXPECT_FALSE(block->IsStellated());
+  EXPECT_TRUE(toldHow());
+  EXPECT_EQ(GetCurrentPoly(), poly);
+  EXPECT_EQ(poly->mFaces.mCount, 200);
+  for (const auto& box : Platform().messages.Boxes()) ADD_FAILURE() << box.title << ": " << box.text;
+}
 
 // Up under Miller's rules on the compound of Waterman R8 with its dual searches under
 // the progress window (the search once ran inside the key handler for minutes): the
@@ -538,4 +628,78 @@ TEST_F(LargeModelTest, AStellationSearchAnswersTheProgressWindow) {
   EXPECT_EQ(Platform().messages.CountTitled("Internal Error"), 0);
 }
 
+// File > Exit chosen (the File menu opened, Up, Enter) while the panes' work runs
+// under its window ends the program at once: the nets of the net pane or the pictures
+// of a faceting diagram filling the layout, stopped by the Exit, or cancelled by the
+// user's click on Cancel taken with it.
+TEST_F(LargeModelTest, ExitChosenWhileThePanesWorkRunsEndsTheProgram) {
+  ASSERT_FALSE(LargeModelFile().empty());
+  enum class Road { kNets, kNetsCancelled, kFacetingDiagram };
+  for (const Road road : {Road::kNets, Road::kNetsCancelled, Road::kFacetingDiagram}) {
+    SCOPED_TRACE(road == Road::kNets            ? "the nets"
+                 : road == Road::kNetsCancelled ? "the nets, Cancel clicked with the Exit"
+                                                : "a faceting diagram filling the layout");
+    if (!GetMainFrame()) {
+      mProgram.reset();
+      mProgram = std::make_unique<corvia::testing::RunningProgram>("large-model-home");
+      mFrame = mProgram->Frame();
+      platform::ServiceSet services = platform::Services();
+      services.messages = &Platform().messages;
+      services.fileDialogs = &mFileDialogs;
+      services.clock = &mClock;
+      platform::InstallServices(services);
+      corvia::testing::YieldUntil([this] { return mFrame->IsShownOnScreen() && CountPanes() >= 2 && Doc(); });
+      Doc()->EndAllTransitions();
+    }
+    if (road == Road::kFacetingDiagram) {
+      // The one-pane layout's key sends its command to the window.
+      wxCommandEvent onePane(wxEVT_MENU, ToWxId(kCmdLayout1));
+      onePane.SetEventObject(mFrame);
+      mFrame->ProcessWindowEvent(onePane);
+      corvia::testing::PostMenuCommand(mFrame, GetViewTypeCommand(kViewFacetingDiagram));
+      corvia::testing::YieldUntil(
+          [] { return CountPanes() == 1 && GetPane(0)->GetViewType() == kViewFacetingDiagram; });
+      ASSERT_EQ(GetPane(0)->GetViewType(), kViewFacetingDiagram);
+    }
+    int step = 0, reads = 0, readsAtStep = 0;
+    int readsToClose = -1;
+    wxUIActionSimulator user;
+    mClock.onRead = [&] {
+      ++reads;
+      wxWindow* progress = platform::WxProgress::GetOpenWindow();
+      if (step == 0) {
+        // The panes' work, which leaves the menus answering.
+        if (!progress || !progress->IsShownOnScreen() || !mFrame->IsEnabled()) return;
+        wxMenuBar* bar = mFrame->GetMenuBar();
+        user.MouseMove(bar->ClientToScreen(wxPoint(18, bar->GetClientSize().y / 2)));
+        user.MouseClick();
+        step = 1;
+        readsAtStep = reads;
+      } else if (step <= 2 && reads - readsAtStep > 20) {
+        user.Char(step == 1 ? WXK_UP : WXK_RETURN);
+        ++step;
+        readsAtStep = reads;
+        auto* cancel = progress ? dynamic_cast<wxButton*>(progress->FindWindow(wxID_CANCEL)) : nullptr;
+        if (step == 3 && road == Road::kNetsCancelled && cancel) {
+          user.MouseMove(cancel->ClientToScreen(wxPoint(cancel->GetClientSize().x / 2, cancel->GetClientSize().y / 2)));
+          user.MouseClick();
+        }
+      }
+    };
+    OpenLargeModel();
+    ASSERT_EQ(GetCurrentPoly()->mFaces.mCount, kFaces);
+    mFrame->Bind(wxEVT_CLOSE_WINDOW, [&](wxCloseEvent& event) {
+      readsToClose = reads - readsAtStep;
+      event.Skip();
+    });
+    EXPECT_TRUE(YieldUntilFor(120, [] { return wxTopLevelWindows.empty(); })) << "step " << step;
+    mClock.onRead = nullptr;
+    EXPECT_EQ(step, 3);
+    // The work stops at its next report rather than running on to its end.
+    EXPECT_GE(readsToClose, 0);
+    EXPECT_LT(readsToClose, 100) << "the Exit waited for the work";
+    EXPECT_EQ(GetMainFrame(), nullptr);
+    if (GetMainFrame()) return;
+  }
+}
 }  // namespace test_LargeModel

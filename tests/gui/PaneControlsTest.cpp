@@ -320,9 +320,9 @@ TEST_F(PaneControlsTest, TheStellationTitleNamesTheStellationShownAfterEveryStep
   wxGLCanvas* canvas = WindowOf(stellation)->GetCanvas();
   ClickAt(canvas, wxPoint(8, canvas->GetClientSize().y - 8),
           [&] { return CPolyView::AsPolyView(NewView::GetActiveView()) == stellation; });
-  for (const std::string& title : {"Stellation 6 of 8 (W27)" + model, "Stellation 7 of 8" + model,
-                                   "Stellation 8 of 8 (W42)" + model, "Stellation" + model + ", W4, p17",
-                                   "Stellation 2 of 8 (W26)" + model}) {
+  for (const std::string& title :
+       {"Stellation 6 of 8 (W27)" + model, "Stellation 7 of 8 (W41)" + model, "Stellation 8 of 8 (W42)" + model,
+        "Stellation" + model + ", W4, p17", "Stellation 2 of 8 (W26)" + model}) {
     const std::vector<bool> before = IncludedCells(block);
     PressKey(stellation, WXK_UP, wxMOD_NONE, [&] { return IncludedCells(block) != before; });
     EXPECT_EQ(stellation->GetTitle(), title);

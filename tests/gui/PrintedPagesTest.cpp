@@ -870,6 +870,34 @@ TEST_F(PrintedPagesTest, AModelPanePrintsWithoutItsMessage) {
   EXPECT_NE(pane->GetMessage(), nullptr) << "the screen keeps it";
 }
 
+// The texts a pane lays over its picture on screen (the faceting preview's words, the
+// state of a vertex's faceting diagram, a morph's progress) are for the screen: the
+// printed page leaves the top of the picture, above the model, as white as the paper.
+TEST_F(PrintedPagesTest, NoPanePrintsTheTextsItShowsOnScreen) {
+  CPolyView* pane = GetPane(0);
+  for (const ViewType type : {kViewFacetingPreview, kViewFacetingDiagram, kViewMorphBySizing}) {
+    SCOPED_TRACE(type);
+    ASSERT_TRUE(pane->SetViewType(type, false));
+    pane->Invalidate(true);
+    pane->UpdateNow();
+    const PrintedDocument printed = Print(pane, "texts-" + std::to_string(type));
+    ASSERT_EQ(printed.pages.size(), 1u);
+    const wxImage& page = printed.pages[0];
+    // The band of 15 mm at the top of the picture, across its width.
+    const double top = TwipsToMm(printed.rect[1]);
+    int ink = 0;
+    for (double y = top - 15.0; y < top; y += PixelsToMm(1.0)) {
+      for (double x = TwipsToMm(printed.rect[0]); x < TwipsToMm(printed.rect[2]); x += PixelsToMm(1.0)) {
+        const std::array<int, 3> c = PixelAt(page, x, y);
+        ink += c[0] < kInkBelow || c[1] < kInkBelow || c[2] < kInkBelow ? 1 : 0;
+      }
+    }
+    EXPECT_EQ(ink, 0) << "pixels of ink above the model";
+  }
+  ASSERT_TRUE(pane->SetViewType(kViewBasePolyhedron, false));
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+}
+
 // A net larger than the page: the user is told how large it is and how much the page
 // holds, and is offered the largest radius at which the nets fit. Declined, nothing is
 // printed and the radius stays; taken, the nets print on one page at that radius, the

@@ -54,7 +54,9 @@
 #include "tests/support/KnownLibraryFaults.h"
 #include "tests/support/TestSupport.h"
 #include "ui/CommandIds.h"
+#include "ui/BarDocument.h"
 #include "ui/CommandTable.h"
+#include "ui/InfoBar.h"
 #include "ui/MainFrame.h"
 #include "ui/PaneWindow.h"
 #include "ui/Toolbars.h"
@@ -69,6 +71,8 @@ using corvia::testing::ScreenPixels;
 using corvia::testing::YieldUntil;
 
 constexpr int kCmdGoToVariation = 32780;
+constexpr int kCmdOpen = 57601;
+constexpr int kCmdSaveAs = 57604;
 constexpr int kCmdGeomagStyleOn = 33159;
 constexpr int kCmdStellationNext = 32815;
 constexpr int kCmdFacetingMode = 32940;
@@ -347,6 +351,65 @@ TEST_F(ProgramChoicesTest, GoToVariationMirrorsAPlainModelAndMakesAPseudoVersion
   EXPECT_EQ(Platform().messages.CountTitled("Internal Error"), 0);
 }
 
+// The name of a record's dual typed in the model box gives that dual, named in the
+// title, the boxes and the information tree and typed there as the record's dual; saved
+// and opened again from the File menu it is that dual still. It is its own mirror
+// image: Go to Variation says so and leaves the model, the undo steps and the file's
+// name in the title as they were.
+TEST_F(ProgramChoicesTest, ADualTypedInTheModelBoxIsThatDualAndItsOwnMirrorImage) {
+  auto* frame = dynamic_cast<CMainFrame*>(mFrame);
+  ASSERT_NE(frame, nullptr);
+  platform::ServiceSet services = platform::Services();
+  services.fileDialogs = &Platform().fileDialogs;
+  platform::InstallServices(services);
+  MainToolBar* bar = frame->GetMainToolBar();
+  InfoTree* tree = frame->GetInfoBar()->GetTree();
+  auto info = [tree](int key) {
+    YieldUntil([] { return GetInfoUpdateFlags() == 0; });
+    const wxTreeItemId item = FindItemInTree(tree, key, true);
+    return item.IsOk() ? tree->GetItemText(item).utf8_string() : std::string("<none>");
+  };
+  auto expectRhombicDodecahedron = [&] {
+    ASSERT_TRUE(YieldUntil([] { return GetCurrentPoly()->mFaces.mCount == 12; }));
+    EXPECT_EQ(GetCurrentPoly()->mVertices.mCount, 14);
+    for (const PolyElement* f = GetCurrentPoly()->mFaces.mHead; f; f = f->mNext) EXPECT_EQ(f->mNumSides, 4);
+    EXPECT_EQ(bar->GetModelCombo()->GetString(0).utf8_string(), "Rhombic Dodecahedron");
+    EXPECT_EQ(bar->GetCategoryCombo()->GetString(0).utf8_string(), "- - - Archimedean");
+    EXPECT_EQ(info(kInfoBase), "\"Rhombic Dodecahedron\"");
+    EXPECT_EQ(info(kInfoType), "Type: Dual of Uniform, Semi-regular, Archimedean");
+    EXPECT_EQ(info(kInfoDual), "Dual: \"Cuboctahedron\"");
+    EXPECT_NE(mFrame->GetTitle().utf8_string().find("Rhombic Dodecahedron"), std::string::npos);
+  };
+  OpenTypedModel("Rhombic Dodecahedron");
+  expectRhombicDodecahedron();
+
+  const std::string path = (corvia::testing::ScratchDir("dual-typed") / "rhombic.corv").string();
+  Platform().fileDialogs.QueueChoice(path);
+  ChooseFromMenu(kCmdSaveAs);
+  ASSERT_TRUE(YieldUntil([&path] { return std::filesystem::exists(path); }));
+  OpenTypedModel("cube");
+  ASSERT_TRUE(YieldUntil([] { return EntryName() == "Cube"; }));
+  Platform().fileDialogs.QueueChoice(path);
+  ChooseFromMenu(kCmdOpen);
+  expectRhombicDodecahedron();
+  const std::string title = mFrame->GetTitle().utf8_string();
+  EXPECT_EQ(title.rfind("\"rhombic.corv\": ", 0), 0u) << title;
+
+  EXPECT_EQ(UpdateMenuText(kCmdGoToVariation), "Create Mirror Image");
+  const std::vector<std::array<double, 3>> before = VertexPositions();
+  const size_t steps = GetBarDocument().GetUndoNames(false).size();
+  Platform().messages.Clear();
+  ChooseFromMenu(kCmdGoToVariation);
+  ASSERT_TRUE(YieldUntil([] { return Platform().messages.CountTitled("Information") == 1; }));
+  EXPECT_EQ(Platform().messages.Boxes()[0].text,
+            "This model is its own mirror image:\nits mirror image lies on it face for face, so there is no other "
+            "model to make.");
+  EXPECT_EQ(VertexPositions(), before);
+  EXPECT_EQ(GetBarDocument().GetUndoNames(false).size(), steps);
+  EXPECT_EQ(mFrame->GetTitle().utf8_string(), title);
+  expectRhombicDodecahedron();
+}
+
 // The snub cube grown from its configuration has no other solution to go to: Go to
 // Variation makes its mirror image, the other hand, under the catalogue's name.
 TEST_F(ProgramChoicesTest, GoToVariationGivesTheSnubCubeItsOtherHand) {
@@ -538,6 +601,18 @@ TEST_F(ProgramChoicesTest, ACellPickedInTheStellationIsHighlightedThereUntilPick
   std::array<int, 3> back = centre();
   YieldUntil([&] { return !differs(back = centre(), plain); });
   EXPECT_FALSE(differs(back, plain));
+
+  // Picked once more, Select None (N) takes the highlight away as well (it once left
+  // the cell highlighted, and was disabled while only a cell was picked).
+  ClickPane(0);
+  YieldUntil([block] { return block->mSelectedCell != nullptr; });
+  ASSERT_NE(block->mSelectedCell, nullptr);
+  YieldUntil([&] { return differs(shown = centre(), plain); });
+  PressKey('n', wxMOD_NONE);
+  YieldUntil([block] { return block->mSelectedCell == nullptr; });
+  EXPECT_EQ(block->mSelectedCell, nullptr);
+  YieldUntil([&] { return !differs(back = centre(), plain); });
+  EXPECT_FALSE(differs(back, plain)) << back[0] << "," << back[1] << "," << back[2];
 }
 
 TEST_F(ProgramChoicesTest, ThePolyMenuBuildsATorusFromItsDialog) {
@@ -953,16 +1028,38 @@ TEST_F(PolyMenuModelsTest, CompoundsWithTheMirrorImageAndWithTheDualAndOnePartDe
   Open("Cube", 6, 8);
   MakeAndUndo(kCmdAddBaseAndDual, 14, 14);
   EXPECT_EQ(Group(), kSymGroupOctahedral);
-  // A model of one part has no part to delete: it stays, and the user is told why.
+  // Delete One Part of Compound is there, in the Poly menu and on the main toolbar, for
+  // a compound with a face clicked; a model of one part has no part to delete, and
+  // both are disabled (they once refused with an error box): a click on the button
+  // leaves the model as it is, without a word.
+  CToolBarEx* mainBar = dynamic_cast<CMainFrame*>(mFrame)->GetToolBar(kMainToolBarId);
+  ASSERT_NE(mainBar, nullptr);
+  const int button = ToWxId(kCmdDeleteOnePartOfCompound);
+  auto offered = [&](bool enabled) {
+    YieldUntil([&] {
+      wxTheApp->ProcessIdle();
+      return mainBar->GetToolEnabled(button) == enabled;
+    });
+    mFrame->GetMenuBar()->UpdateMenus();
+    wxMenuItem* item = mFrame->GetMenuBar()->FindItem(button);
+    return item && item->IsEnabled() == enabled && mainBar->GetToolEnabled(button) == enabled;
+  };
+  ClickPane(0);
+  ASSERT_TRUE(YieldUntil([] { return GetCurrentPoly()->mSelectedItem != nullptr; }));
+  EXPECT_TRUE(offered(true));
   corvia::testing::PostMenuCommand(mFrame, kCmdUndo);
   ASSERT_TRUE(YieldUntil([] { return Shows(6, 8); }));
   ClickPane(0);
   ASSERT_TRUE(YieldUntil([] { return GetCurrentPoly()->mSelectedItem != nullptr; }));
   Platform().messages.Clear();
-  ChooseFromMenu(kCmdDeleteOnePartOfCompound);
-  ASSERT_TRUE(YieldUntil([] { return !Platform().messages.Boxes().empty(); }));
-  EXPECT_EQ(Platform().messages.Boxes().back().text, "Can't remove only component.");
+  EXPECT_TRUE(offered(false));
+  const Poly* cube = GetCurrentPoly();
+  const wxRect tool = mainBar->GetToolRect(button);
+  corvia::testing::ClickAt(mainBar, tool.GetPosition() + wxPoint(tool.width / 2, tool.height / 2));
+  corvia::testing::YieldUntilHandled();
+  EXPECT_EQ(GetCurrentPoly(), cube);
   EXPECT_TRUE(Shows(6, 8));
+  EXPECT_TRUE(Platform().messages.Boxes().empty());
 }
 
 

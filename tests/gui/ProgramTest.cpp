@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -843,8 +844,39 @@ TEST_F(ProgramTest, NetsPrintIntoAPostScriptFile) {
 }
 
 
+// Once the toolkit's Print dialog shows (it runs a loop of its own, in which only
+// timers reach the test), gives it the keys and presses Escape there; then hands the
+// keys to the main window. So a window manager does: the keys go to a new dialog, and
+// where the dialog goes they may go to the application's main window.
+class EscapeFromPrintDialog : public wxTimer {
+ public:
+  explicit EscapeFromPrintDialog(std::string mainTitle) : mMainTitle(std::move(mainTitle)) { Start(kPeriodMs); }
+  void Notify() override {
+    if (!corvia::testing::GiveKeysToWindowTitled("Print")) {
+      if (std::chrono::steady_clock::now() > mEnd) Stop();
+      return;
+    }
+    Stop();
+    seen = true;
+    {
+      wxUIActionSimulator keys;
+      keys.Char(WXK_ESCAPE);
+    }
+    // The key has reached the display before the keys move on.
+    wxGetMouseState();
+    corvia::testing::GiveKeysToWindowTitled(mMainTitle);
+  }
+  bool seen = false;
+
+ private:
+  static constexpr int kPeriodMs = 20;
+  const std::string mMainTitle;
+  const std::chrono::steady_clock::time_point mEnd = std::chrono::steady_clock::now() + corvia::testing::kWaitLimit;
+};
+
 // The print preview of the net pane opens in a window of its own, which takes the keys
-// at once: Escape closes it. Nets too large for the page open none and say why.
+// at once: Escape closes it. Enter opens the Print dialog; once Escape has closed that,
+// the preview has the keys again. Nets too large for the page open none and say why.
 TEST_F(ProgramTest, PrintPreviewOfTheNets) {
   auto previewFrame = []() -> wxPreviewFrame* {
     for (wxWindow* window : wxTopLevelWindows) {
@@ -866,6 +898,33 @@ TEST_F(ProgramTest, PrintPreviewOfTheNets) {
   keys.Char(WXK_ESCAPE);
   YieldUntil([&] { return previewFrame() == nullptr; });
   EXPECT_EQ(previewFrame(), nullptr);
+
+  // File > Print... (Ctrl+P) on the net pane; Enter in the preview opens the Print
+  // dialog, Escape there closes it, and the preview has the keys again: the next
+  // Escape closes it.
+  const std::string mainTitle = mFrame->GetTitle().utf8_string();
+  mFrame->Raise();
+  YieldUntil([&] { return corvia::testing::KeyWindowTitle() == mainTitle; });
+  Pane(1)->Activate(true);
+  keys.Char('P', wxMOD_CONTROL);
+  YieldUntil([&] { return previewFrame() && previewFrame()->IsShownOnScreen(); });
+  ASSERT_NE(previewFrame(), nullptr);
+  YieldUntil([&] { return corvia::testing::KeyWindowTitle() == "Print Preview"; });
+  EXPECT_FALSE(mFrame->IsEnabled());
+  {
+    EscapeFromPrintDialog escape(mainTitle);
+    keys.Char(WXK_RETURN);
+    YieldUntil([&] { return !escape.IsRunning(); });
+    ASSERT_TRUE(escape.seen) << "Enter opened no Print dialog";
+  }
+  ASSERT_NE(previewFrame(), nullptr);
+  EXPECT_FALSE(mFrame->IsEnabled()) << "the main window takes input behind the preview";
+  YieldUntil([&] { return corvia::testing::KeyWindowTitle() == "Print Preview"; });
+  EXPECT_EQ(corvia::testing::KeyWindowTitle(), "Print Preview");
+  keys.Char(WXK_ESCAPE);
+  YieldUntil([&] { return previewFrame() == nullptr; });
+  EXPECT_EQ(previewFrame(), nullptr) << "the preview takes no key after the Print dialog";
+  EXPECT_TRUE(mFrame->IsEnabled());
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
   // The main window takes input again.
   EXPECT_TRUE(mFrame->IsEnabled());
@@ -1535,6 +1594,71 @@ TEST_F(ProgramTest, ExitAfterTranslucentSelectedAndRodModelsReleasesTheDrawingSt
   EXPECT_EQ(GetSharedGLContext(), nullptr);
   EXPECT_EQ(CountGLContextStates(), 0);
   SetGeomagStyle(false);
+}
+
+}  // namespace test_Program
+
+namespace test_Program {
+
+// The GL objects alive in the panes' shared context, found by asking GL about every
+// name up to a bound: textures, buffers, display lists, framebuffers and renderbuffers.
+int CountLiveGLObjects(wxGLCanvas* canvas) {
+  wxGLContext* context = GetSharedGLContext();
+  if (!context || !context->SetCurrent(*canvas)) return -1;
+  constexpr GLuint kNames = 20000;
+  int live = 0;
+  for (GLuint name = 1; name <= kNames; ++name) {
+    live += glIsTexture(name) + glIsBuffer(name) + glIsList(name) + glIsFramebuffer(name) + glIsRenderbuffer(name);
+  }
+  return live;
+}
+
+// Work that a person repeats for hours: other layouts (their panes made and
+// destroyed, a faceting diagram's kept picture of pair lines with them), a print
+// preview opened and closed, an image exported, another model and back. After a
+// warm-up the GL objects the program keeps stay as many as they were, however often
+// the round is repeated: what a closed pane let go of is deleted, not left to pile up.
+TEST_F(ProgramTest, RepeatedLayoutsPreviewsExportsAndModelsKeepTheGLObjectsFlat) {
+  constexpr int kCmdLayout1 = 32826, kCmdLayout4 = 32829, kCmdLayout2 = 32827;
+  auto pressLayoutKey = [this](int command) {
+    wxCommandEvent event(wxEVT_MENU, ToWxId(command));
+    event.SetEventObject(mFrame);
+    mFrame->ProcessWindowEvent(event);
+    YieldUntilHandled();
+  };
+  auto previewFrame = []() -> wxPreviewFrame* {
+    for (wxWindow* window : wxTopLevelWindows) {
+      if (auto* frame = dynamic_cast<wxPreviewFrame*>(window)) return frame;
+    }
+    return nullptr;
+  };
+  const std::string path = (corvia::testing::ScratchDir("gl-rounds") / "pane.png").string();
+  auto round = [&] {
+    pressLayoutKey(kCmdLayout4);
+    pressLayoutKey(kCmdLayout1);
+    pressLayoutKey(kCmdLayout2);
+    for (int i = 0; Pane(i); ++i) Repaint(Pane(i));
+    // A faceting diagram keeps the picture of its pair lines.
+    ASSERT_TRUE(Pane(1)->SetViewType(kViewFacetingDiagram, false));
+    Repaint(Pane(1));
+    ASSERT_TRUE(ShowPrintPreview(Pane(0), mFrame));
+    YieldUntil([&] { return previewFrame() && previewFrame()->IsShownOnScreen(); });
+    ASSERT_NE(previewFrame(), nullptr);
+    previewFrame()->Close(true);
+    YieldUntil([&] { return previewFrame() == nullptr; });
+    ASSERT_TRUE(Pane(0)->ExportImage(path.c_str(), 300, 200));
+    for (const char* model : {"4.4.4", "3.3.3.3.3"}) {
+      ASSERT_TRUE(Doc()->OpenModelByNameOrSymbol(model));
+      YieldUntil([] { return !GetCurrentPoly()->IsTransitionRunning(); });
+      for (int i = 0; Pane(i); ++i) Repaint(Pane(i));
+    }
+  };
+  for (int i = 0; i < 2; ++i) round();
+  const int warm = CountLiveGLObjects(Canvas(0));
+  ASSERT_GT(warm, 0);
+  for (int i = 0; i < 4; ++i) round();
+  EXPECT_EQ(CountLiveGLObjects(Canvas(0)), warm);
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
 }
 
 }  // namespace test_Program

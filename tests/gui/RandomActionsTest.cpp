@@ -9,6 +9,11 @@
 // failure names its seed and the actions that led to it, and the same seed replays
 // them.
 //
+// Under an address-space limit (RandomActionsUnderAddressLimit, a few hundred megabytes
+// above what the program holds when it starts, as prlimit --as or a login's limits give),
+// the builders' prompts are answered with sizes up to far past what fits: every builder
+// must end in its model or in words, never in the end of the process.
+//
 // CI runs a few short seeds. Longer runs: CORVIA_RANDOM_SEEDS="1,2,3" (the seeds) and
 // CORVIA_RANDOM_ACTIONS=2000 (actions per seed); CORVIA_RANDOM_LOG=1 prints each action
 // as it starts; CORVIA_RANDOM_KEEP=dir keeps the model met at an internal error.
@@ -27,6 +32,7 @@
 #include <wx/modalhook.h>
 #include <wx/timer.h>
 #include <wx/uiaction.h>
+#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
@@ -43,11 +49,13 @@
 #include "app/PolyView.h"
 #include "app/WindowServices.h"
 #include "core/DrawnPolygon.h"
+#include "core/OperationGuard.h"
 #include "core/Progress.h"
 #include "files/ModelFile.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "platform/Clock.h"
+#include "platform/Memory.h"
 #include "platform/MessageFrontEnd.h"
 #include "platform/Services.h"
 #include "platform/wx/WxProgress.h"
@@ -314,10 +322,20 @@ class RandomActions : public ::testing::Test {
         }
         if (!focused.empty()) commands.swap(focused);
       }
+      // Under an address-space limit, a third of the commands are the builders that take
+      // a size.
+      if (mAddressRoom > 0 && Pick(3) == 0) {
+        std::vector<std::pair<int, wxString>> sized;
+        for (const auto& command : commands) {
+          if (TakesSize(command.second)) sized.push_back(command);
+        }
+        if (!sized.empty()) commands.swap(sized);
+      }
       if (commands.empty()) return;
       const auto& [id, label] = commands[Pick(static_cast<int>(commands.size()))];
       Note("menu " + label.utf8_string());
       QueueBoxAnswer();
+      QueueBuilderSize(label);
       wxCommandEvent event(wxEVT_MENU, id);
       event.SetEventObject(mFrame);
       mFrame->ProcessWindowEvent(event);
@@ -520,6 +538,19 @@ class RandomActions : public ::testing::Test {
 
   // Boxes are answered by their default button unless an answer is queued: now and
   // then the other one.
+  // Under an address-space limit, a builder's prompt (frequency, subdivisions) takes a
+  // size from small to far past what the memory holds.
+  static bool TakesSize(const wxString& label) {
+    return label.StartsWith("Poly >") && (label.Contains("Subdivide") || label.Contains("Geodesic"));
+  }
+  void QueueBuilderSize(const wxString& label) {
+    if (mAddressRoom == 0 || !TakesSize(label)) return;
+    static const char* const kSizes[] = {"3", "12", "40", "90", "160", "300"};
+    const char* size = kSizes[Pick(std::size(kSizes))];
+    Note(std::string("  size ") + size);
+    Messages().QueueText(size);
+  }
+
   void QueueBoxAnswer() {
     if (Pick(3) != 0) return;
     static const int kAnswers[] = {platform::kBoxOk, platform::kBoxCancel, platform::kBoxYes, platform::kBoxNo, 0, 1};
@@ -587,6 +618,7 @@ class RandomActions : public ::testing::Test {
     mLog.clear();
     DialogWatch dialogs;
     Answerer answerer(*this, dialogs);
+    AddressLimit limit(mAddressRoom);
     OpenStartFile(kStartFiles[static_cast<size_t>(seed) % std::size(kStartFiles)]);
     for (int i = 0; i < actions && !HasFatalFailure(); ++i) {
       answerer.Begin();
@@ -612,6 +644,34 @@ class RandomActions : public ::testing::Test {
     EXPECT_TRUE(YieldUntil([] { return wxTopLevelWindows.empty(); })) << "the windows stayed\n" << Log();
   }
 
+  // The address space the run may take beyond what the program holds as it begins (0:
+  // no limit). The limit is the process's own soft one, put back when the run ends.
+  class AddressLimit {
+   public:
+    explicit AddressLimit(size_t room) {
+      if (room == 0 || getrlimit(RLIMIT_AS, &mBefore) != 0) return;
+      rlimit limit = mBefore;
+      limit.rlim_cur = platform::ReadMemorySources().addressUsed + room;
+      if (mBefore.rlim_cur != RLIM_INFINITY && mBefore.rlim_cur < limit.rlim_cur) return;
+      mSet = setrlimit(RLIMIT_AS, &limit) == 0;
+      // The program's estimates read the limit, as they do outside the tests.
+      if (mSet) mWorkBefore = platform::SetWorkMemoryLimit(0);
+    }
+    ~AddressLimit() {
+      if (!mSet) return;
+      setrlimit(RLIMIT_AS, &mBefore);
+      platform::SetWorkMemoryLimit(mWorkBefore);
+    }
+    AddressLimit(const AddressLimit&) = delete;
+    AddressLimit& operator=(const AddressLimit&) = delete;
+
+   private:
+    rlimit mBefore{};
+    bool mSet = false;
+    uint64_t mWorkBefore = 0;
+  };
+
+  size_t mAddressRoom = 0;
   std::unique_ptr<corvia::testing::RunningProgram> mProgram;
   wxFrame* mFrame = nullptr;
   PaintTimer mPaints;
@@ -660,5 +720,26 @@ TEST_P(RandomActionsSeed, TheProgramAnswersEveryActionAndExitsCleanly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, RandomActionsSeed, ::testing::ValuesIn(Seeds()));
+
+// The room above what the program holds: enough for the models a person works with, far
+// too little for the largest sizes the builders' prompts take.
+constexpr size_t kAddressRoom = size_t{768} << 20;
+
+class RandomActionsUnderAddressLimit : public RandomActions, public ::testing::WithParamInterface<int> {};
+
+TEST_P(RandomActionsUnderAddressLimit, EveryBuilderEndsInItsModelOrInWords) {
+#if defined(__SANITIZE_ADDRESS__)
+  // The sanitizer's shadow memory takes terabytes of address space, and its allocator
+  // ends the process where the C++ library would throw.
+  GTEST_SKIP() << "not under the address sanitizer";
+#endif
+  mAddressRoom = kAddressRoom;
+  Run(GetParam(), ActionsPerSeed());
+  std::printf("seed %d under an address-space limit: %d actions, %d ended for lack of memory\n", GetParam(), Done(),
+              GetMemoryFailureCount());
+}
+
+INSTANTIATE_TEST_SUITE_P(AddressLimitSeeds, RandomActionsUnderAddressLimit,
+                         ::testing::Values(Seeds().front()));
 
 }  // namespace test_RandomActions

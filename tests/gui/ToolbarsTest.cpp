@@ -47,8 +47,9 @@ using corvia::testing::YieldUntilPainted;
 // The model box's text is looked up the way the library does.
 class StandInDocument : public corvia::testing::ModelDocument {
  public:
-  bool SetModel(LibraryEntry* entry, bool fromList) override {
+  bool SetModel(LibraryEntry* entry, bool fromList, bool dual) override {
     lastFromList = fromList;
+    lastDual = dual;
     return SetEntry(entry);
   }
   bool OpenModelByNameOrSymbol(const std::string& text) override {
@@ -57,11 +58,11 @@ class StandInDocument : public corvia::testing::ModelDocument {
     Outcome why;
     LibraryEntry* entry = LookUpModel(text.c_str(), &recognised, &why, nullptr, false);
     if (why.told()) ShowError("%s", why.text().c_str());
-    if (recognised) return entry && SetModel(entry, false);
+    if (recognised) return entry && SetModel(entry, false, false);
     // A configuration the library holds in another order.
     PolyTemplate polyTemplate;
     if (text.find('.') != std::string::npos && polyTemplate.Parse(text.c_str(), &why))
-      return SetModel(polyTemplate.mEntry, false);
+      return SetModel(polyTemplate.mEntry, false, false);
     if (why.told()) ShowError("%s", why.text().c_str());
     ShowError("Couldn't find any model with name or symbol\n\"%s\"", text.c_str());
     return false;
@@ -77,6 +78,7 @@ class StandInDocument : public corvia::testing::ModelDocument {
 
   std::vector<std::string> typed;
   bool lastFromList = false;
+  bool lastDual = false;
   int undos = 0;
   std::function<void()> onUndo;
 };
@@ -90,7 +92,7 @@ class Toolbars : public corvia::testing::FrameTest {
   }
   void SetModel(const char* text) {
     bool recognised = false;
-    ASSERT_TRUE(mDocument.SetModel(LookUpModel(text, &recognised, nullptr, nullptr, false), false));
+    ASSERT_TRUE(mDocument.SetModel(LookUpModel(text, &recognised, nullptr, nullptr, false), false, false));
     MainToolBar* bar = mFrame->GetMainToolBar();
     bar->UpdateCategoryCombo();
     bar->UpdateModelCombo();

@@ -5,6 +5,8 @@
 #include <limits>
 #include <map>
 #include <random>
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "core/MergeSort.h"
@@ -21,6 +23,7 @@ namespace corvia::detail_CoplanarFaces {
 bool SharesPlane(const PolyElement* s, const PolyElement* e, double tolerance);
 double CoplanarTolerance(const std::vector<PolyElement*>& elements);
 std::vector<uint8_t> FindCrowdedPoints(const std::vector<double>& positions, double box);
+bool KeepRingsAlikeAcrossTypes(ElementList* list);
 }  // namespace corvia::detail_CoplanarFaces
 
 namespace test_CoplanarFaces {
@@ -53,7 +56,7 @@ TEST(CoplanarFacesTest, SplitCubeGroupsTheTwoTrianglesOfEachSquare) {
   Poly poly;
   corvia::testing::BuildSplitCube(poly);
   corvia::testing::OneTypePerSide(poly);
-  corvia::FindCoplanarFaces(&poly.mFaces);
+  ASSERT_TRUE(corvia::FindCoplanarFaces(&poly.mFaces));
   for (int k = 0; k < 6; ++k) {
     PolyElement* a = poly.GetFace(2 * k);
     PolyElement* b = poly.GetFace(2 * k + 1);
@@ -71,7 +74,7 @@ TEST(CoplanarFacesTest, LoneElementsHaveNoRingEvenAfterAnEarlierOne) {
   // A link left from an earlier set-up must not survive.
   poly.GetFace(0)->mCoplanarNext = poly.GetFace(1);
   poly.GetFace(0)->mFlags |= corvia::kElementCoplanar;
-  corvia::FindCoplanarFaces(&poly.mFaces);
+  ASSERT_TRUE(corvia::FindCoplanarFaces(&poly.mFaces));
   for (const PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) {
     EXPECT_EQ(f->mCoplanarNext, nullptr);
     EXPECT_FALSE(f->HasFlag(corvia::kElementCoplanar));
@@ -83,7 +86,7 @@ TEST(CoplanarFacesTest, FaceAndItsBackShareARing) {
   PolyElement* front = Plane(list, 0, 0, 1, 1.0);
   PolyElement* back = Plane(list, 0, 0, 1, -1.0);
   PolyElement* other = Plane(list, 0, 0, 2, 1.0);
-  corvia::FindCoplanarFaces(&list);
+  ASSERT_TRUE(corvia::FindCoplanarFaces(&list));
   EXPECT_EQ(front->mCoplanarNext, back);
   EXPECT_EQ(back->mCoplanarNext, front);
   EXPECT_EQ(other->mCoplanarNext, nullptr);
@@ -100,7 +103,7 @@ TEST(CoplanarFacesTest, RingFollowsTypeThenIndexAndFlagsSameTypeSuccessors) {
   second->AddFace(a);
   first->AddFace(b);
   first->AddFace(c);
-  corvia::FindCoplanarFaces(&list);
+  ASSERT_TRUE(corvia::FindCoplanarFaces(&list));
   // Sorted: b, c (type 0), then a (type 1).
   EXPECT_EQ(b->mCoplanarNext, c);
   EXPECT_EQ(c->mCoplanarNext, a);
@@ -120,7 +123,7 @@ TEST(CoplanarFacesTest, PlaneIsNotSplitByAnotherPlaneSortedBetweenItsMembers) {
   PolyElement* e = Plane(list, 0.9e-7, 0.0, 1.0, 1.0);
   EXPECT_LT(corvia::CompareCoplanar(s, q), 0);
   EXPECT_LT(corvia::CompareCoplanar(q, e), 0);
-  corvia::FindCoplanarFaces(&list);
+  ASSERT_TRUE(corvia::FindCoplanarFaces(&list));
   EXPECT_EQ(s->mCoplanarNext, e);
   EXPECT_EQ(e->mCoplanarNext, s);
   EXPECT_EQ(q->mCoplanarNext, nullptr);
@@ -151,7 +154,7 @@ TEST(CoplanarFacesTest, ReorientKeepsFacesWhoseRotationsMatchTheirSides) {
     corners.push_back(f->mNeighbours[0]);
     axes.push_back(f->mXAxis[0]);
   }
-  corvia::FindCoplanarFaces(&poly.mFaces);
+  ASSERT_TRUE(corvia::FindCoplanarFaces(&poly.mFaces));
   corvia::ReorientFaceAxes(&poly.mFaces, poly.mBaseBlock->mFirstFaceType);
   int i = 0;
   for (const PolyElement* f = poly.mFaces.mHead; f; f = f->mNext, ++i) {
@@ -184,7 +187,7 @@ class ReorientPyramid : public ::testing::Test {
 };
 
 TEST_F(ReorientPyramid, EveryTriangleStartsAtTheCornerOfItsRepresentative) {
-  corvia::FindCoplanarFaces(&poly.mFaces);
+  ASSERT_TRUE(corvia::FindCoplanarFaces(&poly.mFaces));
   corvia::ReorientFaceAxes(&poly.mFaces, poly.mBaseBlock->mFirstFaceType);
   for (int i = 1; i < 5; ++i) {
     const PolyElement* f = poly.GetFace(i);
@@ -228,7 +231,7 @@ TEST(CoplanarFacesTest, PartnerTypeCopiesAxesAndKeepsCorners) {
     seconds->AddFace(poly.GetFace(2 * k + 1));
   }
   seconds->mCoplanarMaster = firsts;
-  corvia::FindCoplanarFaces(&poly.mFaces);
+  ASSERT_TRUE(corvia::FindCoplanarFaces(&poly.mFaces));
   std::vector<PolyElement*> corners;
   for (int k = 0; k < 6; ++k) corners.push_back(poly.GetFace(2 * k + 1)->mNeighbours[0]);
   corvia::ReorientFaceAxes(&poly.mFaces, firsts);
@@ -252,7 +255,7 @@ TEST(CoplanarFacesTest, ExactlyOneOfEachSameTypePairCarriesTheCoplanarFlag) {
   auto* dual = new FaceType(&poly, poly.mDualBlock.get(), 0, 0);
   poly.mDualBlock->AppendFaceType(dual);
   for (PolyElement* v = poly.mVertices.mHead; v; v = v->mNext) dual->AddFace(v);
-  corvia::FindCoplanarFaces(&poly.mFaces);
+  ASSERT_TRUE(corvia::FindCoplanarFaces(&poly.mFaces));
   corvia::ReorientFaceAxes(&poly.mFaces, type);
   for (int k = 0; k < 6; ++k) {
     const bool a = poly.GetFace(2 * k)->HasFlag(corvia::kElementCoplanar);
@@ -319,7 +322,7 @@ TEST(CoplanarFacesTest, GridFindsTheRingsOfTheWalkOverEveryElement) {
   for (double jitter : {0.0, 3e-7, 3e-6, 1e-5, 3e-5}) {
     Poly poly;
     BuildJitteredGridCube(poly, 5, jitter, random);
-    corvia::FindCoplanarFaces(&poly.mFaces);
+    ASSERT_TRUE(corvia::FindCoplanarFaces(&poly.mFaces));
     std::vector<PolyElement*> sorted;
     for (PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) sorted.push_back(f);
     corvia::MergeSort(sorted, [](const PolyElement* a, const PolyElement* b) { return corvia::CompareCoplanar(a, b); });
@@ -378,6 +381,125 @@ TEST(CoplanarFacesTest, CrowdedPointsAreThoseWithAnotherWithinTheBox) {
     numCrowded += crowded[i];
   }
   EXPECT_GT(numCrowded, count / 3);
+}
+
+// The rings kept alike across types as a walk round every member's ring tells it: a
+// member leaves when a type of another member of its ring is missing, null, or not
+// found beside every face of its own type, or its type beside every face of that one.
+void KeepRingsAlikeByWalkingEveryRing(corvia::ElementList* list) {
+  using TypePair = std::pair<const FaceType*, const FaceType*>;
+  auto others = [](const PolyElement* e) {
+    std::set<const FaceType*> types;
+    for (const PolyElement* m = e->mCoplanarNext; m && m != e; m = m->mCoplanarNext) types.insert(m->mType);
+    return types;
+  };
+  for (bool changed = true; changed;) {
+    std::map<TypePair, int> withType;
+    for (PolyElement* e = list->mHead; e; e = e->mNext) {
+      if (!e->mCoplanarNext || !e->mType) continue;
+      for (const FaceType* other : others(e)) ++withType[{e->mType, other}];
+    }
+    auto alike = [&withType](const FaceType* a, const FaceType* b) {
+      const auto found = withType.find({a, b});
+      return found != withType.end() && found->second == a->mCount;
+    };
+    std::vector<PolyElement*> leaving;
+    for (PolyElement* e = list->mHead; e; e = e->mNext) {
+      if (!e->mCoplanarNext || !e->mType) continue;
+      for (const FaceType* other : others(e)) {
+        if (!other || !alike(e->mType, other) || !alike(other, e->mType)) {
+          leaving.push_back(e);
+          break;
+        }
+      }
+    }
+    for (PolyElement* e : leaving) e->UnlinkCoplanar();
+    changed = !leaving.empty();
+  }
+}
+
+// Rings of many faces of many types, made alike as a symmetric model's are (each orbit
+// of planes holds one face of each of its types per plane) and then spoilt here and
+// there: faces moved to a plane of another orbit, faces of no type, faces of a type
+// left out of every ring. The rings kept are those of the walk round every ring.
+TEST(CoplanarFacesTest, RingsAreKeptAlikeAsTheWalkRoundEveryRingKeepsThem) {
+  std::mt19937 random(2024u);
+  for (int trial = 0; trial < 60; ++trial) {
+    Poly poly;
+    corvia::FaceList lists[2];
+    std::vector<std::vector<PolyElement*>> rings;
+    int typeIndex = 0;
+    for (int orbit = 0; orbit < 4; ++orbit) {
+      const int planes = 1 + static_cast<int>(random() % 4);
+      const int typesInPlane = 1 + static_cast<int>(random() % 4);
+      std::vector<std::vector<PolyElement*>> orbitRings(static_cast<size_t>(planes));
+      for (int t = 0; t < typesInPlane; ++t) {
+        FaceType* type = NewType(poly, typeIndex++, 1);
+        const int perPlane = 1 + static_cast<int>(random() % 2);
+        for (auto& ring : orbitRings) {
+          for (int k = 0; k < perPlane; ++k) {
+            PolyElement* face = Plane(lists[0], 0, 0, 1, 1.0);
+            type->AddFace(face);
+            ring.push_back(face);
+          }
+        }
+      }
+      for (auto& ring : orbitRings) rings.push_back(ring);
+    }
+    const int spoils = static_cast<int>(random() % 4);
+    for (int s = 0; s < spoils; ++s) {
+      auto& from = rings[random() % rings.size()];
+      auto& to = rings[random() % rings.size()];
+      switch (random() % 3) {
+        case 0:
+          if (from.size() > 1 && &from != &to) {
+            to.push_back(from.back());
+            from.pop_back();
+          }
+          break;
+        case 1:
+          to.push_back(Plane(lists[0], 0, 0, 1, 1.0));
+          break;
+        default: {
+          FaceType* lost = NewType(poly, typeIndex++, 1);
+          lost->AddFace(Plane(lists[0], 0, 0, 1, 1.0));
+          lost->AddFace(from.front());
+          --from.front()->mType->mCount;
+          from.front()->mType = lost;
+        }
+      }
+    }
+    // The same rings in a second list, linked alike.
+    std::map<PolyElement*, PolyElement*> twin;
+    for (PolyElement* e = lists[0].mHead; e; e = e->mNext) {
+      PolyElement* copy = Plane(lists[1], 0, 0, 1, 1.0);
+      copy->mType = e->mType;
+      twin[e] = copy;
+    }
+    for (const auto& ring : rings) {
+      for (size_t i = 0; ring.size() > 1 && i < ring.size(); ++i) {
+        PolyElement* next = ring[(i + 1) % ring.size()];
+        ring[i]->mCoplanarNext = next;
+        twin[ring[i]]->mCoplanarNext = twin[next];
+        if (i + 1 < ring.size() && next->mType == ring[i]->mType) {
+          next->mFlags |= corvia::kElementCoplanar;
+          twin[next]->mFlags |= corvia::kElementCoplanar;
+        }
+      }
+    }
+    ASSERT_TRUE(corvia::detail_CoplanarFaces::KeepRingsAlikeAcrossTypes(&lists[0]));
+    KeepRingsAlikeByWalkingEveryRing(&lists[1]);
+    int linked = 0;
+    for (PolyElement* e = lists[0].mHead; e; e = e->mNext) {
+      const PolyElement* expected = twin[e]->mCoplanarNext;
+      EXPECT_EQ(e->mCoplanarNext ? twin[e->mCoplanarNext] : nullptr, expected) << "trial " << trial;
+      EXPECT_EQ(e->HasFlag(corvia::kElementCoplanar), twin[e]->HasFlag(corvia::kElementCoplanar));
+      linked += e->mCoplanarNext != nullptr;
+    }
+    if (spoils == 0) {
+      EXPECT_GT(linked, 0) << "trial " << trial;
+    }
+  }
 }
 
 }  // namespace test_CoplanarFaces

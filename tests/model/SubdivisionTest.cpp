@@ -7,10 +7,15 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "construction/DerivedModels.h"
 #include "core/Geometry.h"
+#include "core/Progress.h"
 #include "model/CreatePoly.h"
+#include "model/ElementFlags.h"
+#include "model/FaceDiagramCells.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/Subdivision.h"
 #include "symmetry/FindSymmetries.h"
@@ -215,6 +220,21 @@ TEST_F(SubdivisionTest, RefusedRequestsMakeNothing) {
   EXPECT_TRUE(RefusedWith(bool(ico.Subdivide(corvia::kSubdivideGeodesic, 2, &outcome)), outcome, "infinite faces"));
 }
 
+// Where the memory this process can get holds fewer faces than the fixed limit, what
+// fits is the limit: refused in words before anything is made, and what fits is made.
+TEST_F(SubdivisionTest, TheFaceLimitIsWhatTheMemoryHolds) {
+  corvia::Poly ico;
+  BuildIcosahedron(ico);
+  const corvia::testing::WorkMemoryScope memory(64u << 20);
+  corvia::Outcome outcome;
+  EXPECT_TRUE(RefusedWith(bool(ico.Subdivide(corvia::kSubdivideGeodesic, 50, &outcome)), outcome,
+                          "Subdividing into 50 parts would make more than 33554 faces."));
+  EXPECT_TRUE(RefusedWith(bool(ico.Subdivide(0, 50, &outcome)), outcome, "more than 33554 faces"));
+  auto fitting = ico.Subdivide(corvia::kSubdivideGeodesic, 40, &outcome);
+  ASSERT_TRUE(fitting);
+  EXPECT_EQ(fitting->NumFaces(), 20 * 40 * 40);
+}
+
 TEST_F(SubdivisionTest, DegenerateModelsSubdivideWithoutFault) {
   // An open box (one face missing) has more lattice points than the closed plan.
   corvia::Poly open;
@@ -374,6 +394,102 @@ TEST_F(SubdivisionTest, NetModelHasAFaceForEachFacelet) {
   // Before any folding the facelets stand on the model: the corners are shared.
   EXPECT_EQ(net->NumVerts(), 8);
   EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 0);
+}
+
+// The faces of a cube cut into n parts: four fans of n x n triangles in each square,
+// all of a square's faces in one plane.
+class SubdividedCube : public SubdivisionTest {
+ protected:
+  bool Make(int n, bool stopOnCancel = false) {
+    corvia::Poly cube;
+    BuildCubeWithTypes(cube);
+    std::unique_ptr<corvia::SimplePoly> made = cube.Subdivide(0, n);
+    if (!made) return false;
+    made_ = std::make_unique<corvia::Poly>();
+    outcome = CreatePoly(*made, made_.get(), false, false, stopOnCancel);
+    return outcome.done();
+  }
+  std::unique_ptr<corvia::Poly> made_;
+  corvia::Outcome outcome;
+};
+
+// Each square's plane is one ring whose first face draws the plane through the cells
+// of its diagram. Only that face keeps a copy of the cells: copies for every face of a
+// plane grew with the square of its faces (21,600 faces took 7 GB).
+TEST_F(SubdividedCube, EachPlaneIsOneRingAndOnlyItsFirstFaceKeepsTheCells) {
+  corvia::testing::ExpectInternalErrors();
+  const int n = 8;
+  ASSERT_TRUE(Make(n)) << outcome.text();
+  corvia::Poly& poly = *made_;
+  const int perPlane = 4 * n * n;
+  ASSERT_EQ(poly.mFaces.mCount, 6 * perPlane);
+  EXPECT_EQ(corvia::SymGroup::GetSchoenflies(poly.GetFullSymGroup()), "Oh");
+  EXPECT_EQ(poly.mBaseBlock->CountFaceTypes(), n * n);
+  EXPECT_EQ(poly.mBaseBlock->CountDistinctFaceTypes(), 1);
+  poly.UpdateCellColours(false);
+  int heads = 0;
+  int64_t cellsKept = 0;
+  for (corvia::PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) {
+    ASSERT_EQ(f->CountCoplanar(), perPlane) << f->GetIndex();
+    const corvia::CellColorArray* cells = f->mCellColours[0].get();
+    if (f->HasFlag(corvia::kElementSkip)) {
+      EXPECT_TRUE(!cells || !cells->mCells) << f->GetIndex();
+      continue;
+    }
+    ++heads;
+    ASSERT_TRUE(cells && cells->mCells) << f->GetIndex();
+    const corvia::FaceType* master = f->mType->mCoplanarMaster ? f->mType->mCoplanarMaster : f->mType;
+    // Every triangle of the plane is a cell covered once, by a face of the ring, in its
+    // colour.
+    ASSERT_EQ(cells->mNumCells, perPlane);
+    ASSERT_EQ(master->mResults[0].mNumCells, perPlane);
+    cellsKept += cells->mNumCells;
+    for (int c = 0; c < cells->mNumCells; ++c) {
+      ASSERT_EQ(cells->mCells[c].numPairs, 1);
+      const auto* source = reinterpret_cast<const corvia::PolyElement*>(cells->mCells[c].pairs[0].source);
+      EXPECT_TRUE(source->IsCoplanarWith(f));
+      for (int k = 0; k < 3; ++k) EXPECT_FLOAT_EQ(cells->mCells[c].colour[k], source->GetColour()[k]);
+    }
+  }
+  EXPECT_EQ(heads, 6);
+  EXPECT_EQ(cellsKept, 6 * perPlane);
+}
+
+// A cancel at a report of the set-up stops it there when the caller drops the half-made
+// model: no diagram is drawn and no edge made after it.
+TEST_F(SubdividedCube, CancelDuringTheSetUpStopsIt) {
+  corvia::testing::ExpectInternalErrors();
+  const std::string setUp = "Sorting the faces of the new model into types...";
+  std::vector<std::string> captions;
+  int cancelAt = 0;
+  corvia::testing::Platform().progress.Current()->onPump = [&](corvia::platform::HeadlessProgressWindow::State& state) {
+    corvia::testing::Platform().clock.Advance(1.0);
+    captions.push_back(state.caption);
+    if (static_cast<int>(captions.size()) == cancelAt) state.cancel = true;
+  };
+  auto run = [&](int at) {
+    captions.clear();
+    cancelAt = at;
+    corvia::ProgressScope scope;
+    corvia::testing::Platform().clock.Advance(2.0);
+    return Make(6, true);
+  };
+  ASSERT_TRUE(run(0)) << outcome.text();
+  std::vector<int> inSetUp;
+  for (size_t i = 0; i < captions.size(); ++i) {
+    if (captions[i] == setUp) inSetUp.push_back(static_cast<int>(i) + 1);
+  }
+  ASSERT_GE(inSetUp.size(), 3u);
+  for (int at : {inSetUp.front(), inSetUp[inSetUp.size() / 2]}) {
+    EXPECT_FALSE(run(at)) << "cancelled at report " << at;
+    EXPECT_TRUE(outcome.cancelled()) << at;
+    EXPECT_EQ(made_->mEdgeArray, nullptr) << at;
+    for (const corvia::FaceType* type = made_->mBaseBlock->mFirstFaceType; type; type = type->mNext) {
+      EXPECT_LT(type->mResults[0].mNumCells, 0) << at;
+    }
+    EXPECT_FALSE(corvia::IsProgressActive());
+  }
+  corvia::testing::Platform().progress.Current()->onPump = nullptr;
 }
 
 }  // namespace test_Subdivision

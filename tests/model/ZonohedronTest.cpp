@@ -111,6 +111,8 @@ TEST(Zonohedron, ALargeZonohedronIsRefusedAndEveryReportTakesCancel) {
   ASSERT_TRUE(sphereOf(45, large));
   ASSERT_EQ(large.mFaces.mCount, 40500);
 
+  // The fixed limit, not a busy machine's memory, decides the words.
+  const corvia::testing::WorkMemoryScope memory(uint64_t{1} << 40);
   corvia::testing::ReportCounter reports;
   auto run = [](corvia::Poly& poly, corvia::Outcome& outcome) {
     corvia::ProgressScope scope;

@@ -304,6 +304,21 @@ TEST_F(FacetModelTest, DrawnPolygonsBecomeFaceletsOfTheirOwn) {
   model.RemoveDrawnPolygon(0);
   EXPECT_EQ(model.CountDrawnTypes(), 0);
   EXPECT_EQ(model.GetNumNets(), nets - 1);
+
+  // The kept numbers follow the drawn types as they come and go: a drawn type counts
+  // in its own list, its facelet and edgelets have no running number, and the model's
+  // own facelets and edgelets keep theirs.
+  model.AddDrawnPolygon(polygon);
+  model.AddDrawnPolygon(polygon);
+  Face3DType* second = model.mDrawnTypes->mNext;
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(Face3DType::GetIndex(second), 1);
+  model.RemoveDrawnPolygon(0);
+  EXPECT_EQ(Face3DType::GetIndex(second), 0);
+  EXPECT_EQ(Face3D::GetIndex(&second->mFacelets[0]), -2);
+  EXPECT_EQ(Edge3D::GetNumber(&second->mFacelets[0].mEdges[0]), -1);
+  for (int i = 0; i < model.GetNumFacelets(); ++i) EXPECT_EQ(Face3D::GetIndex(model.GetFacelet(i)), i);
+  for (int i = 0; i < 60; ++i) EXPECT_EQ(Edge3D::GetNumber(model.GetEdge(i)), i);
   DeleteDrawnPolygonChain(head);
 }
 

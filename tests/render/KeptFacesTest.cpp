@@ -34,26 +34,7 @@
 #include "render/ModelDrawSettings.h"
 #include "render/TriangleBatches.h"
 #include "tests/render/ModelTestSupport.h"
-
-// Every allocation of the program's own code goes through operator new: while the
-// count is on, the allocations are counted.
-namespace test_KeptFaces {
-std::atomic<bool> gCountAllocations{false};
-std::atomic<unsigned> gAllocations{0};
-}  // namespace test_KeptFaces
-
-// Not inlined: the compiler would see free() called on what operator new returned.
-[[gnu::noinline]] void* operator new(std::size_t size) {
-  if (test_KeptFaces::gCountAllocations) ++test_KeptFaces::gAllocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-[[gnu::noinline]] void operator delete(void* p) noexcept {
-  std::free(p);
-}
-[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
+#include "tests/support/AllocationHook.h"
 
 namespace test_KeptFaces {
 
@@ -542,10 +523,10 @@ TEST_F(KeptFaces, KeptFramesAllocateNothing) {
   model.poly.SelectFace(model.poly.mFaces.mHead, false);
   TestView view;
   view.scene = [&](TestView&) {
-    gCountAllocations = true;
+    corvia::testing::CountAllocations(true);
     DrawFaces(&model.poly, &model.poly.mFaces, kDrawModePlain, 1.0, 1.0, nullptr);
     DrawDepthSortedTriangles();
-    gCountAllocations = false;
+    corvia::testing::CountAllocations(false);
   };
   OffscreenViewWindow* window = Show(view, kSize, kSize);
   ASSERT_NE(window, nullptr);
@@ -553,13 +534,13 @@ TEST_F(KeptFaces, KeptFramesAllocateNothing) {
   // Drawn, recorded, then kept and sorted once from there.
   for (int frame = 0; frame < 3; ++frame) window->Paint();
   const unsigned kept = GetFaceMeshStatistics().kept;
-  gAllocations = 0;
+  corvia::testing::ResetAllocationCount();
   window->Paint();
   view.RotateCamera(up, 3.0 * kKeptOrderAngle);
   window->Paint();
   window->Paint();
   EXPECT_EQ(GetFaceMeshStatistics().kept - kept, 3u);
-  EXPECT_EQ(gAllocations.load(), 0u);
+  EXPECT_EQ(corvia::testing::CountedAllocations(), 0u);
   CloseWindows();
 }
 

@@ -183,12 +183,16 @@ class NetDrawing : public corvia::testing::GLTest {
     GLTest::TearDown();
   }
 
-  // The flat net drawn in a pane fitted round it; also where the pane put it.
-  GLBitmap DrawFlatNet(Net& net, FlatView& view) {
+  // The flat net drawn in a pane fitted round it; also where the pane put it and, when
+  // asked, the edge texts it placed.
+  GLBitmap DrawFlatNet(Net& net, FlatView& view, int size = kSize, std::vector<PlacedEdgeText>* texts = nullptr) {
     double box[4];
     NetBounds(net, box);
-    view.scene = [&net](TestView&) { DrawUnfolded(&net); };
-    auto* window = Show(view, kSize, kSize);
+    view.scene = [&net, texts](TestView& v) {
+      DrawUnfolded(&net);
+      if (texts) *texts = PlaceEdgeTexts(&net, &v);
+    };
+    auto* window = Show(view, size, size);
     if (!window) return GLBitmap();
     view.Fit(box[0], box[3], box[2], box[1]);
     return Draw(window);
@@ -415,6 +419,64 @@ TEST_F(NetDrawing, TextsOfAFlatNetStandInsideTheirFaceletClearOfItsEdges) {
     bottom = std::max(bottom, p[1]);
   }
   EXPECT_GE(bottom - top + 1, lineHeight / 2) << "the face's text is " << bottom - top + 1 << " pixels high";
+}
+
+// The edge lengths of the icosahedron's net, whose triangles are small in the pane: no
+// two texts overlap, each text's ink lies in the box it was given, and a text with no
+// room is left out. In a pane large enough every edge shows its length.
+TEST_F(NetDrawing, EdgeTextsOfSmallFaceletsNeverOverlap) {
+  auto poly = BuildLibraryPoly(kIcosahedronRecord);
+  ASSERT_NE(poly, nullptr);
+  ColourFacesApart(*poly);
+  GetUnitSettings().mMaxFacesPerNet = 1000000;
+  Model3D model(poly.get(), false);
+  model.MakeNets();
+  Net* net = model.GetNet(0);
+  ASSERT_NE(net, nullptr);
+  FlatView view;
+  const GLBitmap plain = DrawFlatNet(*net, view);
+  GetNetSettings().edgeData = kEdgeDataLengths;
+  int labelled = 0;
+  char text[256];
+  for (Face3D* f = net->first; f; f = f->mNextInNet) {
+    for (int i = 0; i < f->GetNumEdges(); ++i) labelled += f->mEdges[i].GetEdgeDataText(text, sizeof text) ? 1 : 0;
+  }
+  // Each joined edge once, each cut edge from both sides.
+  ASSERT_EQ(labelled, 19 + 2 * 11);
+
+  auto expectApart = [](const std::vector<PlacedEdgeText>& texts) {
+    for (size_t i = 0; i < texts.size(); ++i) {
+      for (size_t j = i + 1; j < texts.size(); ++j) {
+        const auto& a = texts[i].box;
+        const auto& b = texts[j].box;
+        const bool apart = a[2] <= b[0] || b[2] <= a[0] || a[3] <= b[1] || b[3] <= a[1];
+        EXPECT_TRUE(apart) << "\"" << texts[i].text << "\" at " << a[0] << "," << a[1] << " over \"" << texts[j].text
+                           << "\" at " << b[0] << "," << b[1];
+      }
+    }
+  };
+  std::vector<PlacedEdgeText> small;
+  const GLBitmap lengths = DrawFlatNet(*net, view, kSize, &small);
+  EXPECT_GT(small.size(), 10u);
+  EXPECT_LT(small.size(), static_cast<size_t>(labelled));
+  expectApart(small);
+  // The ink the texts add lies in their boxes (a pixel of rounding around them).
+  int outside = 0;
+  const auto written = Differences(lengths, plain);
+  ASSERT_GT(written.size(), 100u);
+  for (const auto& p : written) {
+    const bool inBox = std::any_of(small.begin(), small.end(), [&](const PlacedEdgeText& t) {
+      return p[0] + 0.5 >= t.box[0] - 1.5 && p[0] + 0.5 <= t.box[2] + 1.5 && p[1] + 0.5 >= t.box[1] - 1.5 &&
+             p[1] + 0.5 <= t.box[3] + 1.5;
+    });
+    outside += inBox ? 0 : 1;
+  }
+  EXPECT_EQ(outside, 0) << "of " << written.size() << " pixels of the texts";
+
+  std::vector<PlacedEdgeText> large;
+  DrawFlatNet(*net, view, 4 * kSize, &large);
+  EXPECT_EQ(large.size(), static_cast<size_t>(labelled));
+  expectApart(large);
 }
 
 // The circle where a sphere cuts a face plane is drawn only where it crosses the face:

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "render/Primitives.h"
@@ -232,6 +234,59 @@ TEST_F(Primitives, TextBoxesFitTheirTextAndDraw) {
   window->Paint();
   SetTextEnabled(true);
   EXPECT_EQ(box, PixelRect{});
+}
+
+// A message longer than its pane is wide (the net pane's, after its Cancel button)
+// breaks at its spaces: its box and every lit pixel of it stay inside the pane, and no
+// word is lost. A text that fits keeps its lines.
+TEST_F(Primitives, ACornerTextWiderThanThePaneBreaksAtItsSpaces) {
+  const char* message = "No edge of the nets has been cut by hand (Cut/Uncut Edges mode):\nthere is nothing to join.";
+  constexpr int kWidth = 260, kHeight = 200;
+  TestView view;
+  view.SetBackgroundColor(0.5f, 0.5f, 0.5f);
+  PixelRect box, fitting;
+  view.scene = [&](TestView& v) {
+    const float white[3] = {1, 1, 1};
+    box = v.DrawCornerText(3, message, white, 0, 0, 1.0f);
+    fitting = v.DrawCornerText(0, "Short\nlines", white, 0, 0, 1.0f);
+  };
+  auto* window = Show(view, kWidth, kHeight);
+  ASSERT_NE(window, nullptr);
+  const GLBitmap image = Draw(window);
+  const int line = view.GetLineHeight();
+  EXPECT_LE(box.right, kWidth) << "the message runs past the pane's edge";
+  EXPECT_GE(box.left, 0);
+  EXPECT_GE(box.Height(), 3 * line + 6) << "the long line did not break";
+  EXPECT_EQ(fitting.Height(), 2 * line + 6);
+  // The box is black up to its right side, with the pane's grey beyond it.
+  for (int y = box.top + 1; y < box.bottom - 1; ++y) {
+    EXPECT_EQ(PixelAt(image, box.right - 1, y).r, 0) << y;
+    if (box.right < kWidth) {
+      EXPECT_NEAR(PixelAt(image, box.right, y).r, 128, 2) << y;
+    }
+  }
+  // Where the width holds only the widest word: every line within it, the words all
+  // there in their order, and the text's own line break kept.
+  auto advance = [&view](const std::string& s) {
+    int w = 0, h = 0;
+    view.MeasureText(s.c_str(), w, h);
+    return w;
+  };
+  const int narrow = advance("(Cut/Uncut");
+  const std::vector<std::string> lines = WrapTextLines(message, narrow, advance);
+  ASSERT_GE(lines.size(), 6u);
+  std::string joined;
+  for (const std::string& l : lines) {
+    ASSERT_FALSE(l.empty());
+    EXPECT_NE(l.front(), ' ');
+    EXPECT_NE(l.back(), ' ');
+    EXPECT_LE(advance(l), narrow) << l;
+    joined += (joined.empty() ? "" : " ") + l;
+  }
+  EXPECT_EQ(joined, "No edge of the nets has been cut by hand (Cut/Uncut Edges mode): there is nothing to join.");
+  EXPECT_NE(std::find_if(lines.begin(), lines.end(),
+                         [](const std::string& l) { return l.size() >= 6 && l.substr(l.size() - 6) == "mode):"; }),
+            lines.end());
 }
 
 }  // namespace

@@ -226,6 +226,34 @@ TEST(FaceDiagramDegenerate, ManyCrossingLinesStayConsistent) {
   }
 }
 
+// Many small squares, some overlapping, crossed by long star polygons: the small
+// segments are cut against those near them only, the long ones against all. Every
+// crossing is found: each source covers its own area, counted by winding, and the
+// cells together cover as much as the squares and stars do.
+TEST(FaceDiagramDegenerate, ShortAndLongSegmentsAreCutWhereverTheyCross) {
+  std::vector<corvia::DiagramColouredLoop> records(600);
+  std::vector<Polygon> polygons;
+  auto source = [&records](size_t i) { return reinterpret_cast<DiagramSource>(&records[i]); };
+  for (int i = 0; i < 24; ++i) {
+    for (int j = 0; j < 20; ++j) {
+      const double x = 0.1 * i + 0.013 * (j % 3);
+      const double y = 0.1 * j + 0.017 * (i % 4);
+      polygons.push_back(Box(source(polygons.size()), x, y, x + 0.07 + 0.05 * ((i + j) % 2), y + 0.06));
+    }
+  }
+  polygons.push_back(Regular(source(polygons.size()), 7, 3, 1.1, 1.2, 1.0));
+  polygons.push_back(Regular(source(polygons.size()), 5, 2, 0.9, 1.0, 1.1));
+  Built b(polygons, 0);
+  ASSERT_FALSE(b.diagram.LoopsFailed());
+  for (const Polygon& p : polygons) {
+    double weighted = 0.0;
+    for (int c = 0; c < b.result.mNumCells; ++c) {
+      weighted += b.Winding(c, p.source) * corvia::GetCellArea(&b.result, c);
+    }
+    EXPECT_NEAR(weighted, PolygonArea(p), 1e-9);
+  }
+}
+
 TEST(FaceDiagramCells, OpacityAndColourFollowTheSources) {
   // Default flags (blend by weight, weight by winding): mean of red and blue.
   Built b({Box(Red(), 0, 0, 2, 2), Box(Blue(), 1, 1, 3, 3)}, 0);

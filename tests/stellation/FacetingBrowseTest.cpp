@@ -80,6 +80,58 @@ TEST_F(FacetingBrowse, ForwardToTheLastAndBackGivesTheListReversed) {
   EXPECT_EQ(Facets(faceting), forward.front());
 }
 
+// Each step through the facetings says in the pane which one it shows: its number in
+// the order of the steps, the count once a step or the enumeration went through them
+// all, and its facets; past either end, that the steps start again.
+TEST_F(FacetingBrowse, EachStepSaysWhichFacetingItShows) {
+  TemplateModel model("3.5.3.5");
+  ASSERT_TRUE(model.built);
+  FacetingDocument document(&model.poly);
+  Faceting& faceting = model.BaseFaceting();
+  Use(faceting, kFacetingIsohedral);
+  const std::string& said = testing::Platform().views.mPaneMessage;
+  auto shows = [&](const std::string& place) {
+    const Facet* first = faceting.GetFirstFacetInFaceting();
+    if (!first) return ::testing::AssertionFailure() << "no faceting; the pane says " << said;
+    const std::string words = place + ": facet";
+    if (said.rfind(words, 0) != 0 || said.find(std::string(" ") + Facet::GetIdText(first)) == std::string::npos)
+      return ::testing::AssertionFailure() << "the pane says " << said;
+    return ::testing::AssertionSuccess();
+  };
+  for (int n = 1; n <= 11; ++n) {
+    Key(faceting, [&] { faceting.StepForward(); });
+    EXPECT_TRUE(shows("Faceting " + std::to_string(n))) << n;
+  }
+  Key(faceting, [&] { faceting.StepForward(); });
+  EXPECT_EQ(said, "That was the last faceting (11 in all): the next step starts again from the first.");
+  Key(faceting, [&] { faceting.StepForward(); });
+  EXPECT_TRUE(shows("Faceting 1 of 11"));
+  Key(faceting, [&] { faceting.StepBack(); });
+  EXPECT_EQ(said, "That was the first faceting: the next step back goes to the last.");
+  Key(faceting, [&] { faceting.StepBack(); });
+  EXPECT_TRUE(shows("Faceting 11 of 11"));
+  Key(faceting, [&] { faceting.StepBack(); });
+  EXPECT_TRUE(shows("Faceting 10 of 11"));
+  Key(faceting, [&] { faceting.GoToFirst(); });
+  EXPECT_TRUE(shows("Faceting 1 of 11"));
+  Key(faceting, [&] { faceting.GoToLast(); });
+  EXPECT_TRUE(shows("Faceting 11 of 11"));
+
+  // Under other criteria the count comes from the enumeration; the steps then start
+  // from the first faceting.
+  Use(faceting, kFacetingTidy);
+  ASSERT_TRUE(faceting.EnumerateFacetings());
+  const int64_t total = faceting.GetKnownTotal();
+  ASSERT_GT(total, 1);
+  Key(faceting, [&] { faceting.StepForward(); });
+  EXPECT_TRUE(shows("Faceting 1 of " + std::to_string(total)));
+  Key(faceting, [&] { faceting.StepForward(); });
+  EXPECT_TRUE(shows("Faceting 2 of " + std::to_string(total)));
+  // Other limits count other facetings.
+  GetFacetingSettings().minFacetTypes = 2;
+  EXPECT_EQ(faceting.GetKnownTotal(), -1);
+}
+
 TEST_F(FacetingBrowse, ASingleFacetingIsFoundAgainAfterNone) {
   TemplateModel model("3.3.3.3");
   ASSERT_TRUE(model.built);

@@ -4,6 +4,9 @@
 // end with a result or a clear message.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -120,11 +123,7 @@ TEST(Stellate, AModelTooLargeForTheMemoryIsRefusedBeforeAnythingIsMade) {
   const double bytes = corvia::EstimateStellationBytes(block);
   EXPECT_GT(bytes, 150e6);
   EXPECT_LT(bytes, 300e6);
-  struct Limit {
-    explicit Limit(uint64_t bytes) : before(corvia::platform::SetWorkMemoryLimit(bytes)) {}
-    ~Limit() { corvia::platform::SetWorkMemoryLimit(before); }
-    uint64_t before;
-  };
+  using Limit = corvia::testing::WorkMemoryScope;
   auto& messages = corvia::testing::Platform().messages;
   {
     Limit limit(100u << 20);
@@ -146,6 +145,62 @@ TEST(Stellate, AModelTooLargeForTheMemoryIsRefusedBeforeAnythingIsMade) {
   messages.QueueAnswer(0);  // "Proceed anyway"
   EXPECT_TRUE(Stellate(&poly, block, false).done());
   EXPECT_TRUE(block->IsStellated());
+}
+
+namespace test_Stellate {
+
+// The child's answer: 0 when both set-ups were refused in words, else what went wrong.
+int StellateUnderAddressLimit() {
+  corvia::Poly large;
+  corvia::Poly middling;
+  if (!BuildGeodesicSphere(large, 8) || !BuildGeodesicSphere(middling, 4)) return 1;
+  corvia::platform::SetWorkMemoryLimit(0);  // what the process itself can get
+  // Some room above what the process holds, far less than either set-up takes.
+  rlimit limit{};
+  if (getrlimit(RLIMIT_AS, &limit) != 0) return 2;
+  limit.rlim_cur = corvia::platform::ReadMemorySources().addressUsed + (64u << 20);
+  if (setrlimit(RLIMIT_AS, &limit) != 0) return 2;
+  auto& messages = corvia::testing::Platform().messages;
+  const corvia::Outcome estimated = Stellate(&large, large.mBaseBlock.get(), false);
+  if (estimated.text().rfind("This model is too large to stellate on this computer", 0) != 0) return 3;
+  // An estimate let pass: the memory runs out inside the set-up.
+  corvia::platform::SetWorkMemoryLimit(uint64_t{1} << 40);
+  messages.QueueAnswer(0);  // "Proceed anyway"
+  const corvia::Outcome ranOut = Stellate(&middling, middling.mBaseBlock.get(), false);
+  if (ranOut.text().find("not enough memory to set up this model's stellation") == std::string::npos) return 4;
+  if (middling.mBaseBlock->IsStellated() || middling.mBaseBlock->mFirstCell) return 5;
+  return 0;
+}
+
+}  // namespace test_Stellate
+
+// Under an address-space limit (as prlimit --as or a login's limits give), the geodesic
+// sphere of frequency 8 is refused in words by its estimate, and one of frequency 4 whose
+// estimate is let pass runs out of memory inside its set-up and is refused in words too:
+// neither ends the process, which is a child here.
+TEST(Stellate, UnderAnAddressSpaceLimitASetUpIsRefusedInWordsNotEnded) {
+#if defined(__SANITIZE_ADDRESS__)
+  // The sanitizer's shadow memory takes terabytes of address space, and its allocator
+  // ends the process where the C++ library would throw.
+  GTEST_SKIP() << "not under the address sanitizer";
+#endif
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // Whatever happens, the child goes no further than its own work.
+    int code = 6;
+    try {
+      code = test_Stellate::StellateUnderAddressLimit();
+    } catch (...) {
+    }
+    _exit(code);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "the child ended by signal " << WTERMSIG(status);
+  // 3: the estimate let the large set-up pass; 4 or 5: the set-up that ran out of memory
+  // was not refused in words, or left a diagram; 6: memory that ran out escaped it.
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 // A long set-up shows its progress and can be cancelled: the block is left as it was,

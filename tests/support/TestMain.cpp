@@ -8,6 +8,7 @@
 
 #include "core/Globals.h"
 #include "files/GeometryHooks.h"
+#include "platform/Memory.h"
 #include "tests/support/TestSupport.h"
 
 namespace corvia::testing {
@@ -41,6 +42,10 @@ int main(int argc, char** argv) {
     }
   };
   corvia::InstallGeometryHooks();
+  // What work may take is what the machine has, not what other programs leave free at
+  // the moment: a test's outcome does not change with the load of the machine. Tests
+  // of the process's own reading put it back for their span (a limit of 0).
+  corvia::platform::SetWorkMemoryLimit(corvia::platform::ReadMemorySources().physical);
   corvia::SetColorChooser(corvia::testing::ScriptedColorChooser);
   ::testing::UnitTest::GetInstance()->listeners().Append(new ResetBetweenTests);
   int result = RUN_ALL_TESTS();

@@ -7,6 +7,8 @@
 #include <optional>
 #include <unistd.h>
 
+#include "platform/Memory.h"
+
 namespace corvia::testing {
 
 namespace {
@@ -91,6 +93,12 @@ bool MirroredInX(const std::vector<std::array<double, 3>>& a, const std::vector<
 std::filesystem::path FixturesDir() {
   if (const char* dir = std::getenv("CORVIA_TEST_FIXTURES")) return dir;
   return std::filesystem::path(__FILE__).parent_path().parent_path() / "fixtures";
+}
+
+WorkMemoryScope::WorkMemoryScope(uint64_t bytes) : mBefore(platform::SetWorkMemoryLimit(bytes)) {}
+
+WorkMemoryScope::~WorkMemoryScope() {
+  platform::SetWorkMemoryLimit(mBefore);
 }
 
 ReportCounter::ReportCounter() {

@@ -3,6 +3,7 @@
 // and a scratch folder per test.
 
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -36,6 +37,20 @@ std::filesystem::path FixturesDir();
 // tolerance, and the two have as many points.
 bool MirroredInX(const std::vector<std::array<double, 3>>& a, const std::vector<std::array<double, 3>>& b,
                  double tolerance);
+
+// While it lives, the memory work may count on is `bytes` (platform::WorkMemoryLimit),
+// whatever the machine or the process's limits give: tests meet the refusals of work that
+// would not fit, or keep a machine short of memory from refusing what they make.
+class WorkMemoryScope {
+ public:
+  explicit WorkMemoryScope(uint64_t bytes);
+  ~WorkMemoryScope();
+  WorkMemoryScope(const WorkMemoryScope&) = delete;
+  WorkMemoryScope& operator=(const WorkMemoryScope&) = delete;
+
+ private:
+  uint64_t mBefore;
+};
 
 // While it lives, every report of work inside a progress level pumps the window (the
 // test platform's clock moves on a second at each pump) and the pumps are counted;

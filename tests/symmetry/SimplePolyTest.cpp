@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <string>
 
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
@@ -157,8 +158,24 @@ TEST(SimplePolyRecords, SetNameRules) {
   EXPECT_TRUE(poly.name.empty());
   poly.SetName("", "Geodesic ");
   EXPECT_EQ(poly.name, "Geodesic Polyhedron");
+  // A long name keeps the model it came from; a long chain of operations before it
+  // leaves out its oldest ones, never the name it started from.
   poly.SetName(std::string(70, 'a').c_str(), "Stellar");
-  EXPECT_EQ(poly.name, "StellarPolyhedron");
+  EXPECT_EQ(poly.name, "Stellar" + std::string(70, 'a'));
+  const std::string blend = "Dual compound of Crossed Heptagrammic Cupolaic Blend";
+  poly.SetName(blend.c_str(), "Convex hull of ", true);
+  EXPECT_EQ(poly.name, "Convex hull of " + blend);
+  poly.SetName(poly.name.c_str(), "Faceted ", true);
+  EXPECT_EQ(poly.name, "Faceted ... " + blend);
+  poly.SetName(poly.name.c_str(), "Stellated ", true);
+  EXPECT_EQ(poly.name, "Stellated ... " + blend);
+  poly.SetName("Faceted Stellated Augmented Tridiminished Icosahedron", "Compound of mirror images of ");
+  EXPECT_EQ(poly.name, "Compound of mirror images of ... Augmented Tridiminished Icosahedron");
+  poly.SetName("Faceted Convex hull of Stellated Faceted Augmented Cube", "Dual compound of ", true);
+  EXPECT_EQ(poly.name, "Dual compound of Faceted Convex hull of ... Augmented Cube");
+  poly.SetName(nullptr);
+  poly.SetDualName("Stellated Faceted Stellated Great Rhombicosidodecahedron", "Convex hull of ", true);
+  EXPECT_EQ(poly.dualName, "Convex hull of ... Stellated Great Rhombicosidodecahedron");
   poly.SetName("Dual Cube", "Dual ");
   EXPECT_EQ(poly.name, "Dual Cube");
   poly.SetName("Dual Cube", "Dual ", true);

@@ -1,0 +1,74 @@
+#include "tests/support/AllocationHook.h"
+
+#include <malloc.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace corvia::testing {
+
+namespace {
+
+std::atomic<bool> gCounting{false};
+std::atomic<unsigned> gCount{0};
+// The limited thread's allocations since the limit began, less its frees.
+thread_local bool tLimited = false;
+thread_local long long tTaken = 0;
+thread_local long long tBudget = 0;
+thread_local int tFailures = 0;
+
+}  // namespace
+
+AllocationLimit::AllocationLimit(size_t bytes) {
+  tTaken = 0;
+  tBudget = static_cast<long long>(bytes);
+  tFailures = 0;
+  tLimited = true;
+}
+
+AllocationLimit::~AllocationLimit() {
+  tLimited = false;
+}
+
+int AllocationLimit::Failures() const {
+  return tFailures;
+}
+
+void CountAllocations(bool on) {
+  gCounting = on;
+}
+
+void ResetAllocationCount() {
+  gCount = 0;
+}
+
+unsigned CountedAllocations() {
+  return gCount;
+}
+
+}  // namespace corvia::testing
+
+// Not inlined: the compiler would see free() called on what operator new returned.
+[[gnu::noinline]] void* operator new(std::size_t size) {
+  using namespace corvia::testing;
+  if (gCounting) ++gCount;
+  if (tLimited && tTaken + static_cast<long long>(size) > tBudget) {
+    ++tFailures;
+    throw std::bad_alloc();
+  }
+  void* p = std::malloc(size ? size : 1);
+  if (!p) throw std::bad_alloc();
+  if (tLimited) tTaken += static_cast<long long>(malloc_usable_size(p));
+  return p;
+}
+
+[[gnu::noinline]] void operator delete(void* p) noexcept {
+  using namespace corvia::testing;
+  if (tLimited && p) tTaken -= static_cast<long long>(malloc_usable_size(p));
+  std::free(p);
+}
+
+[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept {
+  operator delete(p);
+}
